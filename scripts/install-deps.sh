@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the application need, and only those
+# that are missing: a fresh machine has none of them.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  cmake g++ ninja-build ccache pkg-config clang libclang-rt-14-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # a decimal-comma locale (de_DE.UTF-8) for the locale-independence tests
+  locales-all
+  # model and storage
+  libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libglib2.0-dev
+  # measuring and painting text
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  # display for GTK tests
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,115 @@
+#include "MindMaps/MindMapElement.h"
+
+#include "MindMaps/MindMap.h"
+#include "Utils/GuidCreation.h"
+
+MindMapElement::MindMapElement(MindMap* mindMap) : _mindMap(mindMap)
+{
+}
+
+MindMapElement::~MindMapElement() = default;
+
+int32_t MindMapElement::elementType() const
+{
+    return ElementTypeNone;
+}
+
+bool MindMapElement::isLinkType() const
+{
+    int32_t type = elementType();
+    return type == ElementTypeCrossLink || type == ElementTypeParentRelation;
+}
+
+const std::string& MindMapElement::guid()
+{
+    if (_guid.empty()) {
+        _guid = createBase64GUIDString();
+        if (_mindMap) _mindMap->markModified();
+    }
+    return _guid;
+}
+
+void MindMapElement::setGuid(const std::string& guid)
+{
+    _guid = guid;
+}
+
+bool MindMapElement::hasGuid() const
+{
+    return !_guid.empty();
+}
+
+bool MindMapElement::hitTest(Point) const
+{
+    return false;
+}
+
+Rect MindMapElement::bounds() const
+{
+    return Rect();
+}
+
+Point MindMapElement::location() const
+{
+    return Point();
+}
+
+void MindMapElement::setLocation(Point)
+{
+}
+
+bool MindMapElement::isEditing() const
+{
+    return false;
+}
+
+bool MindMapElement::isVisible() const
+{
+    return true;
+}
+
+std::string MindMapElement::stringForToolTip(void*, Point, void*)
+{
+    return std::string();
+}
+
+void MindMapElement::setColor(const std::optional<Color>&)
+{
+}
+
+void MindMapElement::clearStyleCustomization()
+{
+}
+
+void MindMapElement::applyPreset(const ElementStyle*)
+{
+}
+
+void MindMapElement::collectReferencedImages(std::set<std::string>&) const
+{
+}
+
+bool MindMapElement::isSelected() const
+{
+    return _selected;
+}
+
+void MindMapElement::setIsSelected(bool selected)
+{
+    _selected = selected;
+}
+
+bool MindMapElement::isAutoFocused() const
+{
+    return _autoFocused;
+}
+
+void MindMapElement::setIsAutoFocused(bool autoFocused)
+{
+    _autoFocused = autoFocused;
+}
+
+MindMap* MindMapElement::mindMap() const
+{
+    return _mindMap;
+}

@@ -1,0 +1,168 @@
+#include "MindMaps/MindMapStyle.h"
+
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/RelationStyle.h"
+#include "MindMaps/TextStyle.h"
+
+#include <utility>
+
+MindMapStyle::MindMapStyle(std::shared_ptr<MindMapStyle> parentStyle)
+    : _parentStyle(std::move(parentStyle))
+{
+    if (_parentStyle) {
+        _nodeStyle = std::make_shared<NodeStyle>(_parentStyle->_nodeStyle);
+        _crossLinkStyle = std::make_shared<RelationStyle>(_parentStyle->_crossLinkStyle);
+        _parentRelationStyle = std::make_shared<RelationStyle>(_parentStyle->_parentRelationStyle);
+        _textStyle = std::make_shared<TextStyle>(_parentStyle->_textStyle);
+    } else {
+        _nodeStyle = std::make_shared<NodeStyle>();
+        _crossLinkStyle = std::make_shared<RelationStyle>();
+        _parentRelationStyle = std::make_shared<RelationStyle>();
+        _textStyle = std::make_shared<TextStyle>();
+    }
+    _crossLinkStyle->deriveCrossLinkLineStyle(_parentRelationStyle->lineStyle(), true);
+    _nodeStyle->setListener(this);
+    _crossLinkStyle->setListener(this);
+    _parentRelationStyle->setListener(this);
+    _textStyle->setListener(this);
+}
+
+MindMapStyle::~MindMapStyle()
+{
+    // The parts may outlive this style as the parents of element styles; they must not report to
+    // it any more.
+    ElementStyle* parts[] = {_nodeStyle.get(), _crossLinkStyle.get(), _parentRelationStyle.get(),
+                             _textStyle.get()};
+    for (ElementStyle* part : parts) {
+        if (part->listener() == this)
+            part->setListener(nullptr);
+    }
+}
+
+bool MindMapStyle::isPropDefined(uint64_t mask) const
+{
+    if (isPropCustomized(mask))
+        return true;
+    return _parentStyle && _parentStyle->isPropDefined(mask);
+}
+
+void MindMapStyle::setUpdating(bool updating)
+{
+    if (updating) {
+        _nodeStyleChanged = false;
+    } else if (_nodeStyleChanged) {
+        nodeStyleChanged();
+    }
+    ElementStyle::setUpdating(updating);
+}
+
+bool MindMapStyle::equals(const MindMapStyle* other) const
+{
+    if (!other || customizedProps() != other->customizedProps())
+        return false;
+    if (isPropCustomized(ConnectionStyleMask) && _connectionStyle != other->_connectionStyle)
+        return false;
+    if (isPropCustomized(BackgroundColorMask) && _backgroundColor != other->_backgroundColor)
+        return false;
+    if (isPropCustomized(CheckboxColorMask) && _checkboxColor != other->_checkboxColor)
+        return false;
+    return _nodeStyle->equals(other->_nodeStyle.get())
+        && _parentRelationStyle->equals(other->_parentRelationStyle.get())
+        && _crossLinkStyle->equals(other->_crossLinkStyle.get())
+        && _textStyle->equals(other->_textStyle.get());
+}
+
+void MindMapStyle::assign(const MindMapStyle* other)
+{
+    if (!other) {
+        logMissingArgument("assign");
+        return;
+    }
+    UpdateGuard batch(*this);
+    setCustomizedProps(other->customizedProps());
+    setConnectionStyle(other->connectionStyle());
+    setBackgroundColor(other->backgroundColor());
+    setCheckboxColor(other->checkboxColor());
+    _nodeStyle->assign(other->_nodeStyle.get());
+    _textStyle->assign(other->_textStyle.get());
+    _crossLinkStyle->assign(other->_crossLinkStyle.get());
+    _parentRelationStyle->assign(other->_parentRelationStyle.get());
+}
+
+void MindMapStyle::reset()
+{
+    clearCustomizedPropsQuietly();
+    _connectionStyle = 0;
+    _backgroundColor.reset();
+    _checkboxColor.reset();
+    _nodeStyle->reset();
+    _textStyle->reset();
+    _crossLinkStyle->reset();
+    _parentRelationStyle->reset();
+    _crossLinkStyle->deriveCrossLinkLineStyle(_parentRelationStyle->lineStyle(), true);
+}
+
+int32_t MindMapStyle::connectionStyle() const
+{
+    return _parentStyle && !isPropCustomized(ConnectionStyleMask) ? _parentStyle->connectionStyle()
+                                                                  : _connectionStyle;
+}
+
+Color MindMapStyle::backgroundColor() const
+{
+    if (_parentStyle && !isPropCustomized(BackgroundColorMask))
+        return _parentStyle->backgroundColor();
+    return _backgroundColor.value_or(normalizedWhiteColor());
+}
+
+Color MindMapStyle::checkboxColor() const
+{
+    if (_parentStyle && !isPropCustomized(CheckboxColorMask))
+        return _parentStyle->checkboxColor();
+    return _checkboxColor.value_or(materialGreen600());
+}
+
+void MindMapStyle::setConnectionStyle(int32_t connectionStyle)
+{
+    if (_connectionStyle == connectionStyle)
+        return;
+    _connectionStyle = connectionStyle;
+    changed();
+}
+
+void MindMapStyle::setBackgroundColor(const std::optional<Color>& color)
+{
+    if (_backgroundColor == color)
+        return;
+    _backgroundColor = color;
+    changed();
+}
+
+void MindMapStyle::setCheckboxColor(const std::optional<Color>& color)
+{
+    if (_checkboxColor == color)
+        return;
+    _checkboxColor = color;
+    changed();
+}
+
+void MindMapStyle::styleChanged(ElementStyle* style)
+{
+    // The node-style report comes first, as it does when a batch closes, so that the map has
+    // revalidated its topics by the time it handles the general report.
+    if (style && style == _nodeStyle.get())
+        nodeStyleChanged();
+    changed();
+}
+
+void MindMapStyle::nodeStyleChanged()
+{
+    if (updateCount() >= 1) {
+        _nodeStyleChanged = true;
+        return;
+    }
+    _nodeStyleChanged = false;
+    if (_nodeStyleListener)
+        _nodeStyleListener->nodeStyleChanged(this);
+}

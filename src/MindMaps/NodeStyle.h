@@ -1,0 +1,48 @@
+#pragma once
+
+#include "MindMaps/TextStyle.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+// The style of a topic: its text style plus the border.
+//
+// Border style: 0 rounded rectangle, 1 half round, 2 drop rounded rectangle, 3 ellipse,
+// 4 rectangle, 5 diamond, 6 cloud, 7 none (no border is drawn and the content inset is 0).
+class NodeStyle : public TextStyle {
+public:
+    static constexpr uint64_t StrokeColorMask = 32;
+    static constexpr uint64_t BorderStyleMask = 64;
+    static constexpr uint64_t BorderWidthMask = 128;
+
+    static constexpr int32_t NoBorder = 7;
+
+    explicit NodeStyle(std::shared_ptr<NodeStyle> parentStyle = nullptr);
+
+    bool equals(const NodeStyle* other) const;
+    // A topic's style never takes a call-out from another style: assign and merge drop its bit.
+    void assign(const NodeStyle* other);
+    void merge(const NodeStyle* other);
+    void reset() override;
+
+    // Effective values.
+    std::optional<Color> strokeColor() const;
+    int32_t borderStyle() const;
+    double borderWidth() const;
+
+    // Raw setters: store the own value, leave the mask alone.
+    void setStrokeColor(const std::optional<Color>& color);
+    void setBorderStyle(int32_t borderStyle);
+    void setBorderWidth(double borderWidth);
+
+    // User changes.
+    void changeBorderStyle(int32_t borderStyle);
+    void changeBorderWidth(double borderWidth);
+
+private:
+    std::shared_ptr<NodeStyle> _parentNodeStyle; // the same style as the text style's parent
+    std::optional<Color> _strokeColor;
+    int32_t _borderStyle = 2;
+    double _borderWidth = 0.0;
+};

@@ -1,0 +1,475 @@
+#include "MindMaps/StyleSheet.h"
+
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/PalletizedColorScheme.h"
+#include "MindMaps/RelationStyle.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/TextStyle.h"
+#include "Utils/UserDefaultsFont.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The user font slots, in the order of the change operation's arguments.
+enum FontSlot : size_t { CentralThemeSlot, MainBranchSlot, SubBranchSlot, TextSlot, OutlineSlot, SlotCount };
+
+const std::array<const char*, SlotCount> userFontKeys = {
+    StyleSheet::CentralThemeUserFontKey, StyleSheet::MainBranchUserFontKey, StyleSheet::SubBranchUserFontKey,
+    StyleSheet::TextUserFontKey, StyleSheet::OutlineUserFontKey,
+};
+
+const char* const defaultFontFamily = "Arial";
+
+struct UserFonts {
+    std::array<std::optional<Font>, SlotCount> fonts;
+    bool loading = false;
+};
+
+UserFonts& userFonts()
+{
+    static UserFonts state;
+    return state;
+}
+
+Font defaultFontOfSlot(size_t slot)
+{
+    switch (slot) {
+    case CentralThemeSlot:
+        return StyleSheet::defaultCentralThemeFont();
+    case MainBranchSlot:
+        return StyleSheet::defaultMainBranchFont();
+    case SubBranchSlot:
+        return StyleSheet::defaultSubBranchFont();
+    case TextSlot:
+        return StyleSheet::defaultTextFont();
+    default:
+        return StyleSheet::defaultOutlineFont();
+    }
+}
+
+const Font& currentFont(size_t slot)
+{
+    std::optional<Font>& font = userFonts().fonts[slot];
+    if (!font)
+        font = defaultFontOfSlot(slot);
+    return *font;
+}
+
+// A stored font that would make topics unreadable or impossible to lay out is not taken.
+std::optional<Font> usableStoredFont(const std::string& key)
+{
+    std::optional<Font> font = fontForKey(UserDefaults::standard(), key);
+    if (!font)
+        return std::nullopt;
+    const double size = font->pointSize();
+    if (!std::isfinite(size) || size < StyleSheet::MinUserFontSize || size > StyleSheet::MaxUserFontSize)
+        return std::nullopt;
+    return font;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TODO(map model): the seams to the topic tree and the map. The topic and map classes do not
+// carry the operations below yet; each seam does nothing (or answers "none") until they do, and
+// then becomes a direct call:
+//   node level          MindMapNode::nodeLevel()
+//   tree                MindMapNode::parent(), MindMapNode::children()
+//   palette entry       MindMapNode::paletteInfo(), MindMapNode::setPaletteInfo(int64_t)
+//   effective colours   MindMapNode::fillColor(), strokeColor(), textColor()
+//   scheme colours      MindMapNode::colorSchemeFillColor() / setColorSchemeFillColor(), and the
+//                       same for stroke and text
+//   level font          MindMapNode::setStyleSheetFont(const Font&)
+//   map                 MindMap::beginUpdate(), endUpdate(), defaultStyle(), centralThemes()
+// ---------------------------------------------------------------------------------------------
+
+int64_t nodeLevelOf(const MindMapNode* /*node*/)
+{
+    return 0;
+}
+
+std::vector<MindMapNode*> childrenOf(MindMapNode* /*node*/)
+{
+    return {};
+}
+
+// What the scheme reads of the topic: its level and palette entry, its current scheme colours,
+// for a main branch the palette entries of its siblings, and below the central theme the
+// parent's effective colours.
+ColorSchemeNodeState schemeStateOfNode(const MindMapNode* node)
+{
+    ColorSchemeNodeState state;
+    state.nodeLevel = nodeLevelOf(node);
+    return state;
+}
+
+// Stores back the palette entry and the three scheme colours the scheme chose.
+void storeSchemeStateInNode(MindMapNode* /*node*/, const ColorSchemeNodeState& /*state*/)
+{
+}
+
+void setStyleSheetFontOfNode(MindMapNode* /*node*/, const Font& /*font*/)
+{
+}
+
+void beginMapUpdate(MindMap& /*mindMap*/)
+{
+}
+
+void endMapUpdate(MindMap& /*mindMap*/)
+{
+}
+
+// The map's base style, the parent of its own style.
+MindMapStyle* mapBaseStyle(MindMap& /*mindMap*/)
+{
+    return nullptr;
+}
+
+std::vector<MindMapNode*> centralThemesOf(MindMap& /*mindMap*/)
+{
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
+
+} // namespace
+
+StyleSheet::StyleSheet() = default;
+
+StyleSheet::StyleSheet(const std::string& key, const std::string& colorKey) : _key(key)
+{
+    std::shared_ptr<MMColorScheme> scheme = StyleManager::styleManager().getColorSchemeOnKey(colorKey);
+    if (scheme) {
+        _description = scheme->description();
+        setTextColor(scheme->fontColor());
+    }
+    setColorScheme(std::move(scheme));
+}
+
+StyleSheet::~StyleSheet() = default;
+
+bool StyleSheet::isCustomStyle() const
+{
+    return false;
+}
+
+int32_t StyleSheet::lineStyle() const
+{
+    return parentRelationStyle()->lineStyle();
+}
+
+void StyleSheet::setLineStyle(int32_t lineStyle)
+{
+    UpdateGuard batch(*this);
+    parentRelationStyle()->setLineStyle(lineStyle);
+    crossLinkStyle()->deriveCrossLinkLineStyle(lineStyle, true);
+}
+
+void StyleSheet::setBorderStyle(int32_t borderStyle)
+{
+    nodeStyle()->setBorderStyle(borderStyle);
+}
+
+void StyleSheet::setTextColor(const std::optional<Color>& color)
+{
+    textStyle()->setTextColor(color);
+}
+
+Color StyleSheet::backgroundColor() const
+{
+    return _colorScheme ? _colorScheme->backgroundColor() : MindMapStyle::backgroundColor();
+}
+
+void StyleSheet::applyDefaultNodeFont(MindMapNode* node)
+{
+    if (!node)
+        return;
+    setStyleSheetFontOfNode(node, defaultFontForNode(node));
+}
+
+void StyleSheet::applyDefaultNodeStyle(MindMapNode* node)
+{
+    if (!node)
+        return;
+    if (_colorScheme) {
+        ColorSchemeNodeState state = schemeStateOfNode(node);
+        _colorScheme->applyDefaultNodeColors(state);
+        storeSchemeStateInNode(node, state);
+    }
+    applyDefaultNodeFont(node);
+}
+
+void StyleSheet::applyStyleToDiagram(MindMap& mindMap)
+{
+    beginMapUpdate(mindMap);
+    // The map style copies the background it reads from the sheet's own field; the scheme may have
+    // changed since the sheet took it over.
+    if (_colorScheme)
+        MindMapStyle::setBackgroundColor(_colorScheme->backgroundColor());
+    if (MindMapStyle* base = mapBaseStyle(mindMap))
+        base->assign(this);
+    if (_colorScheme)
+        _colorScheme->beforeApplyingToDiagram();
+    for (MindMapNode* centralTheme : centralThemesOf(mindMap))
+        applyStyleToSubTree(centralTheme);
+    endMapUpdate(mindMap);
+}
+
+void StyleSheet::applyStyleToSubTree(MindMapNode* node)
+{
+    if (!node)
+        return;
+    applyDefaultNodeStyle(node);
+    for (MindMapNode* child : childrenOf(node))
+        applyStyleToSubTree(child);
+}
+
+std::string StyleSheet::description() const
+{
+    return _description;
+}
+
+void StyleSheet::setDescription(const std::string& description)
+{
+    _description = description;
+}
+
+void StyleSheet::setColorScheme(std::shared_ptr<MMColorScheme> colorScheme)
+{
+    if (_colorScheme == colorScheme)
+        return;
+    _colorScheme = std::move(colorScheme);
+    // Kept in the map style's own field as well, so that assigning the sheet into a map style
+    // carries the scheme's background.
+    if (_colorScheme)
+        MindMapStyle::setBackgroundColor(_colorScheme->backgroundColor());
+}
+
+// User fonts
+
+Font StyleSheet::centralThemeFont()
+{
+    return currentFont(CentralThemeSlot);
+}
+
+Font StyleSheet::mainBranchFont()
+{
+    return currentFont(MainBranchSlot);
+}
+
+Font StyleSheet::subBranchFont()
+{
+    return currentFont(SubBranchSlot);
+}
+
+Font StyleSheet::textFont()
+{
+    return currentFont(TextSlot);
+}
+
+Font StyleSheet::outlineFont()
+{
+    return currentFont(OutlineSlot);
+}
+
+Font StyleSheet::defaultCentralThemeFont()
+{
+    return Font(defaultFontFamily, 20, true);
+}
+
+Font StyleSheet::defaultMainBranchFont()
+{
+    return Font(defaultFontFamily, 16, true);
+}
+
+Font StyleSheet::defaultSubBranchFont()
+{
+    return Font(defaultFontFamily, 14, true);
+}
+
+Font StyleSheet::defaultTextFont()
+{
+    return Font(defaultFontFamily, 14);
+}
+
+Font StyleSheet::defaultOutlineFont()
+{
+    return Font(defaultFontFamily, 9);
+}
+
+Font StyleSheet::autoNumberFont()
+{
+    static const Font font(defaultFontFamily, 12);
+    return font;
+}
+
+Font StyleSheet::defaultFontForNode(const MindMapNode* node)
+{
+    return defaultFontForLevel(nodeLevelOf(node));
+}
+
+Font StyleSheet::defaultFontForLevel(int64_t nodeLevel)
+{
+    if (nodeLevel <= 0)
+        return centralThemeFont();
+    if (nodeLevel == 1)
+        return mainBranchFont();
+    return subBranchFont();
+}
+
+void StyleSheet::changeStyleSheetFonts(const std::optional<Font>& centralTheme, const std::optional<Font>& mainBranch,
+                                       const std::optional<Font>& subBranch, const std::optional<Font>& text,
+                                       const std::optional<Font>& outline)
+{
+    const std::array<const std::optional<Font>*, SlotCount> requested = {&centralTheme, &mainBranch, &subBranch, &text,
+                                                                         &outline};
+    bool changed = false;
+    for (size_t slot = 0; slot < SlotCount; ++slot) {
+        const std::optional<Font>& font = *requested[slot];
+        if (font && !(*font == currentFont(slot))) {
+            userFonts().fonts[slot] = *font;
+            changed = true;
+        }
+    }
+    if (!changed || userFonts().loading)
+        return;
+    NotificationCenter::defaultCenter().post(FontsChangeNotification, nullptr);
+    saveStyleSheetUserDefaults();
+}
+
+void StyleSheet::restoreDefaultFonts()
+{
+    changeStyleSheetFonts(defaultCentralThemeFont(), defaultMainBranchFont(), defaultSubBranchFont(), defaultTextFont(),
+                          defaultOutlineFont());
+}
+
+void StyleSheet::loadStyleSheetUserDefaults()
+{
+    std::array<std::optional<Font>, SlotCount> stored;
+    for (size_t slot = 0; slot < SlotCount; ++slot)
+        stored[slot] = usableStoredFont(userFontKeys[slot]);
+    userFonts().loading = true;
+    changeStyleSheetFonts(stored[CentralThemeSlot], stored[MainBranchSlot], stored[SubBranchSlot], stored[TextSlot],
+                          stored[OutlineSlot]);
+    userFonts().loading = false;
+}
+
+void StyleSheet::saveStyleSheetUserDefaults()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    for (size_t slot = 0; slot < SlotCount; ++slot)
+        setFont(defaults, currentFont(slot), userFontKeys[slot]);
+}
+
+// Built-in sheets
+
+BrightPaletteStyle::BrightPaletteStyle() : StyleSheet("system.bright-palette", "bright-palette")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+}
+
+SoftPaletteStyle::SoftPaletteStyle() : StyleSheet("system.soft-palette", "soft-palette")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+}
+
+SoftColorsLeftRightStyle::SoftColorsLeftRightStyle() : StyleSheet("system.soft-palette-left-right", "soft-palette")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+    setConnectionStyle(2);
+    setDescription(localized("style_soft_colors_left_right"));
+}
+
+NaturalMaterialColorsStyle::NaturalMaterialColorsStyle()
+    : StyleSheet("system.natural-material-colors", "bright-palette")
+{
+    setColorScheme(std::make_shared<MaterialStrokesColorScheme>());
+    setBorderStyle(NodeStyle::NoBorder);
+    setLineStyle(9);
+    parentRelationStyle()->setLineWidth(2.0);
+    parentRelationStyle()->setPropCustomized(RelationStyle::LineWidthMask, true);
+    setConnectionStyle(1);
+    setDescription(localized("style_natural_colors"));
+}
+
+SpringLevelBasedStyle::SpringLevelBasedStyle() : StyleSheet("system.spring-levels", "spring-levels")
+{
+    setBorderStyle(2);
+    setLineStyle(0);
+}
+
+AquaLevelBasedStyle::AquaLevelBasedStyle() : StyleSheet("system.aqua-levels", "aqua-levels")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+}
+
+ColorsOnBlackPaletteStyle::ColorsOnBlackPaletteStyle()
+    : StyleSheet("system.colors-on-black-palette", "colors-on-black")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+}
+
+ChartBaseStyle::ChartBaseStyle() : StyleSheet("system.basic-chart", "chart-colors")
+{
+    setBorderStyle(0);
+    setLineStyle(3);
+    for (const std::shared_ptr<RelationStyle>& relation : {parentRelationStyle(), crossLinkStyle()}) {
+        relation->setRelationPathStyle(1);
+        relation->setTargetArrowStyle(1);
+    }
+}
+
+CompactGrayScaleStyle::CompactGrayScaleStyle() : StyleSheet("system.compact-gray-scale", "gray-scale")
+{
+    setColorScheme(std::make_shared<TransparentGrayScaleColorScheme>());
+    setBorderStyle(NodeStyle::NoBorder);
+    setLineStyle(3);
+    setDescription(localized("style_compact_gray_scale"));
+}
+
+NaturalGrayScaleStyle::NaturalGrayScaleStyle() : StyleSheet("system.natural-gray-scale", "gray-scale")
+{
+    setColorScheme(std::make_shared<TransparentGrayScaleColorScheme>());
+    setBorderStyle(NodeStyle::NoBorder);
+    setLineStyle(3);
+    setConnectionStyle(1);
+    setDescription(localized("style_natural_gray_scale"));
+}
+
+PastelPaletteStyle::PastelPaletteStyle() : StyleSheet("system.pastel-palette", "pastel-palette")
+{
+    setBorderStyle(2);
+    setLineStyle(2);
+}
+
+GoldPaletteStyle::GoldPaletteStyle() : StyleSheet("system.gold-palette", "gold-palette")
+{
+    setBorderStyle(1);
+    setLineStyle(0);
+}
+
+GrayScaleStyle::GrayScaleStyle() : StyleSheet("system.gray-scale", "gray-scale")
+{
+    setBorderStyle(2);
+    setLineStyle(0);
+}
+
+BlackAndWhiteStyle::BlackAndWhiteStyle() : StyleSheet("system.black-and-white", "black-and-white")
+{
+    setBorderStyle(2);
+    setLineStyle(0);
+}

@@ -1,0 +1,239 @@
+#include "MindMaps/TextStyle.h"
+
+#include "MindMaps/StyleHelpers.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// Sizes are compared as the font panel shows them: whole points of a single-precision size.
+bool sameRoundedSize(double a, double b)
+{
+    return std::round(static_cast<float>(a)) == std::round(static_cast<float>(b));
+}
+
+} // namespace
+
+TextStyle::TextStyle(std::shared_ptr<TextStyle> parentStyle)
+    : _parentStyle(std::move(parentStyle))
+{
+    TextStyle::reset();
+}
+
+bool TextStyle::isPropDefined(uint64_t mask) const
+{
+    if (isPropCustomized(mask))
+        return true;
+    return _parentStyle && _parentStyle->isPropDefined(mask);
+}
+
+bool TextStyle::equals(const TextStyle* other) const
+{
+    if (!other || customizedProps() != other->customizedProps())
+        return false;
+    if (isPropCustomized(TextColorMask) && _textColor != other->_textColor)
+        return false;
+    if (isPropCustomized(FillColorMask) && _fillColor != other->_fillColor)
+        return false;
+    if (isPropCustomized(AlignmentMask) && _alignment != other->_alignment)
+        return false;
+    if (isPropCustomized(FontMask)
+        && (_fontStyle != other->_fontStyle || _fontScale != other->_fontScale))
+        return false;
+    if (isPropCustomized(CallOutMask) && _callOut != other->_callOut)
+        return false;
+    return true;
+}
+
+void TextStyle::assign(const TextStyle* other)
+{
+    if (!other) {
+        logMissingArgument("assign");
+        return;
+    }
+    UpdateGuard batch(*this);
+    setCustomizedProps(other->customizedProps());
+    setFillColor(other->fillColor());
+    setTextColor(other->textColor());
+    setAlignment(other->alignment());
+    setCallOut(other->callOut());
+    setFontScale(other->fontScale());
+    setFontStyle(other->fontStyle());
+}
+
+void TextStyle::merge(const TextStyle* other)
+{
+    if (!other) {
+        logMissingArgument("merge");
+        return;
+    }
+    UpdateGuard batch(*this);
+    setCustomizedProps(customizedProps() | other->customizedProps());
+    if (other->isPropCustomized(FillColorMask))
+        setFillColor(other->fillColor());
+    if (other->isPropCustomized(TextColorMask))
+        setTextColor(other->textColor());
+    if (other->isPropCustomized(AlignmentMask))
+        setAlignment(other->alignment());
+    if (other->isPropCustomized(CallOutMask))
+        setCallOut(other->callOut());
+    if (other->isPropCustomized(FontMask)) {
+        setFontScale(other->fontScale());
+        setFontStyle(other->fontStyle());
+    }
+}
+
+void TextStyle::reset()
+{
+    UpdateGuard batch(*this);
+    setCustomizedProps(0);
+    setAlignment(0);
+    setCallOut(0);
+    setFillColor(std::nullopt);
+    setTextColor(std::nullopt);
+    setFontScale(1.0);
+    setFontStyle(0);
+}
+
+std::optional<Color> TextStyle::fillColor() const
+{
+    return _parentStyle && !isPropCustomized(FillColorMask) ? _parentStyle->fillColor() : _fillColor;
+}
+
+std::optional<Color> TextStyle::textColor() const
+{
+    return _parentStyle && !isPropCustomized(TextColorMask) ? _parentStyle->textColor() : _textColor;
+}
+
+int32_t TextStyle::alignment() const
+{
+    return _parentStyle && !isPropCustomized(AlignmentMask) ? _parentStyle->alignment() : _alignment;
+}
+
+uint64_t TextStyle::callOut() const
+{
+    return _parentStyle && !isPropCustomized(CallOutMask) ? _parentStyle->callOut() : _callOut;
+}
+
+uint64_t TextStyle::fontStyle() const
+{
+    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontStyle() : _fontStyle;
+}
+
+double TextStyle::fontScale() const
+{
+    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontScale() : _fontScale;
+}
+
+double TextStyle::fontSize() const
+{
+    return fontScale() * BaseFontSize;
+}
+
+void TextStyle::setFillColor(const std::optional<Color>& color)
+{
+    if (_fillColor == color)
+        return;
+    _fillColor = color;
+    changed();
+}
+
+void TextStyle::setTextColor(const std::optional<Color>& color)
+{
+    if (_textColor == color)
+        return;
+    _textColor = color;
+    changed();
+}
+
+void TextStyle::setAlignment(int32_t alignment)
+{
+    if (_alignment == alignment)
+        return;
+    _alignment = alignment;
+    changed();
+}
+
+void TextStyle::setCallOut(uint64_t callOut)
+{
+    if (_callOut == callOut)
+        return;
+    _callOut = callOut;
+    changed();
+}
+
+void TextStyle::setFontStyle(uint64_t fontStyle)
+{
+    if (_fontStyle == fontStyle)
+        return;
+    _fontStyle = fontStyle;
+    changed();
+}
+
+void TextStyle::setFontScale(double fontScale)
+{
+    // A scale that is not a number would give every derived font a size that is not one either.
+    if (!std::isfinite(fontScale) || _fontScale == fontScale)
+        return;
+    _fontScale = fontScale;
+    changed();
+}
+
+void TextStyle::setFontSize(double fontSize)
+{
+    setFontScale(fontSize / BaseFontSize);
+}
+
+void TextStyle::clearColorCustomization()
+{
+    // 32 is a node style's stroke colour: clearing a topic's colours clears its border colour too.
+    constexpr uint64_t colorMasks = TextColorMask | FillColorMask | 32;
+    setCustomizedProps(customizedProps() & ~colorMasks);
+}
+
+Font TextStyle::derivedFont(const Font& base) const
+{
+    if (!isPropCustomized(FontMask))
+        return base;
+    return FontWithStyleTraits(base, fontStyle(), fontSize()).value_or(base);
+}
+
+void TextStyle::changeAlignment(int32_t alignment)
+{
+    changeCustomizedProp(AlignmentMask, _parentStyle && _parentStyle->alignment() == alignment,
+                         [&] { setAlignment(alignment); });
+}
+
+void TextStyle::changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle,
+                                      double defaultSize)
+{
+    const bool customized = isPropCustomized(FontMask);
+    const uint64_t current = customized ? _fontStyle : defaultStyle;
+    const uint64_t newStyle = enable ? (current | aspect) : (current & ~aspect);
+    if (customized && newStyle == defaultStyle && sameRoundedSize(fontSize(), defaultSize)) {
+        setPropCustomized(FontMask, false);
+        return;
+    }
+    UpdateGuard batch(*this);
+    if (!customized || _fontScale == 0)
+        setFontSize(defaultSize);
+    setPropCustomized(FontMask, true);
+    setFontStyle(newStyle);
+}
+
+void TextStyle::changeFontSize(double fontSize, uint64_t defaultStyle, double defaultSize)
+{
+    if (!std::isfinite(fontSize))
+        return;
+    const bool customized = isPropCustomized(FontMask);
+    if (customized && _fontStyle == defaultStyle && sameRoundedSize(fontSize, defaultSize)) {
+        setPropCustomized(FontMask, false);
+        return;
+    }
+    UpdateGuard batch(*this);
+    if (!customized || _fontScale == 0)
+        setFontStyle(defaultStyle);
+    setPropCustomized(FontMask, true);
+    setFontSize(fontSize);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "MindMaps/ElementStyle.h"
+#include "platform/Color.h"
+#include "platform/Font.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+// The style of the text of a topic or a free text: colours, alignment, call-out and font.
+//
+// Alignment: 0 centre, 1 left, 2 right. Call-out: 0 none, 1 tapered, 2 line. Font style bits:
+// 1 bold, 2 italic, 4 strike-through, 8 underline. The font size is the scale times 14 points.
+class TextStyle : public ElementStyle {
+public:
+    static constexpr uint64_t TextColorMask = 1;
+    static constexpr uint64_t FillColorMask = 2;
+    static constexpr uint64_t AlignmentMask = 4;
+    static constexpr uint64_t FontMask = 8; // font style and scale together
+    static constexpr uint64_t CallOutMask = 16;
+
+    static constexpr double BaseFontSize = 14.0;
+
+    explicit TextStyle(std::shared_ptr<TextStyle> parentStyle = nullptr);
+
+    bool isPropDefined(uint64_t mask) const override;
+
+    bool equals(const TextStyle* other) const;
+    void assign(const TextStyle* other);
+    void merge(const TextStyle* other);
+    virtual void reset();
+
+    // Effective values.
+    std::optional<Color> fillColor() const;
+    std::optional<Color> textColor() const;
+    int32_t alignment() const;
+    uint64_t callOut() const;
+    uint64_t fontStyle() const;
+    double fontScale() const;
+    double fontSize() const;
+
+    // Raw setters: store the own value, leave the mask alone.
+    void setFillColor(const std::optional<Color>& color);
+    void setTextColor(const std::optional<Color>& color);
+    void setAlignment(int32_t alignment);
+    void setCallOut(uint64_t callOut);
+    void setFontStyle(uint64_t fontStyle);
+    void setFontScale(double fontScale);
+    void setFontSize(double fontSize);
+
+    // Hands the text, fill and (for a node style) stroke colour back to the parent.
+    void clearColorCustomization();
+    // The base font with this style's font style and size, when this style carries a font.
+    Font derivedFont(const Font& base) const;
+
+    // User changes.
+    void changeAlignment(int32_t alignment);
+    void changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle, double defaultSize);
+    void changeFontSize(double fontSize, uint64_t defaultStyle, double defaultSize);
+
+private:
+    std::shared_ptr<TextStyle> _parentStyle;
+    std::optional<Color> _fillColor;
+    std::optional<Color> _textColor;
+    int32_t _alignment = 0;
+    uint64_t _callOut = 0;
+    uint64_t _fontStyle = 0;
+    double _fontScale = 1.0;
+};

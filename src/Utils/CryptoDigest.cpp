@@ -1,0 +1,102 @@
+#include "Utils/CryptoDigest.h"
+
+#include "Utils/HexEncoding.h"
+#include "Utils/Utf8.h"
+
+#include <openssl/evp.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+struct DigestContextDeleter {
+    void operator()(EVP_MD_CTX* ctx) const { EVP_MD_CTX_free(ctx); }
+};
+using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextDeleter>;
+
+struct FileCloser {
+    int fd;
+    ~FileCloser()
+    {
+        if (fd >= 0) close(fd);
+    }
+};
+
+std::vector<uint8_t> digest(const EVP_MD* md, const void* bytes, size_t size)
+{
+    std::vector<uint8_t> out(static_cast<size_t>(EVP_MD_get_size(md)));
+    unsigned length = 0;
+    if (!EVP_Digest(bytes, size, out.data(), &length, md, nullptr)) return {};
+    out.resize(length);
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> textDigest(const EVP_MD* md, std::string_view text)
+{
+    if (!Utf8::isValid(text)) return std::nullopt;
+    return digest(md, text.data(), text.size());
+}
+
+} // namespace
+
+std::vector<uint8_t> MD5(const std::vector<uint8_t>& data)
+{
+    return digest(EVP_md5(), data.data(), data.size());
+}
+
+std::vector<uint8_t> SHA1(const std::vector<uint8_t>& data)
+{
+    return digest(EVP_sha1(), data.data(), data.size());
+}
+
+std::vector<uint8_t> SHA256(const std::vector<uint8_t>& data)
+{
+    return digest(EVP_sha256(), data.data(), data.size());
+}
+
+std::vector<uint8_t> SHA512(const std::vector<uint8_t>& data)
+{
+    return digest(EVP_sha512(), data.data(), data.size());
+}
+
+std::optional<std::vector<uint8_t>> SHA1(std::string_view text)
+{
+    return textDigest(EVP_sha1(), text);
+}
+
+std::optional<std::vector<uint8_t>> SHA256(std::string_view text)
+{
+    return textDigest(EVP_sha256(), text);
+}
+
+std::optional<std::vector<uint8_t>> SHA512(std::string_view text)
+{
+    return textDigest(EVP_sha512(), text);
+}
+
+std::optional<std::string> FileMD5HexString(const std::string& path)
+{
+    FileCloser file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) return std::nullopt;
+    DigestContext ctx(EVP_MD_CTX_new());
+    if (!ctx || !EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr)) return std::nullopt;
+
+    std::vector<uint8_t> buffer(64 * 1024);
+    for (;;) {
+        const ssize_t n = read(file.fd, buffer.data(), buffer.size());
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt; // a folder, or a read error part way
+        }
+        if (!EVP_DigestUpdate(ctx.get(), buffer.data(), static_cast<size_t>(n))) return std::nullopt;
+    }
+    std::vector<uint8_t> md(EVP_MAX_MD_SIZE);
+    unsigned length = 0;
+    if (!EVP_DigestFinal_ex(ctx.get(), md.data(), &length)) return std::nullopt;
+    md.resize(length);
+    return stringByHexEncoding(md);
+}

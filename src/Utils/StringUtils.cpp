@@ -1,0 +1,79 @@
+#include "Utils/StringUtils.h"
+
+#include "Utils/Utf8.h"
+
+#include <glib.h>
+
+#include <memory>
+
+namespace {
+
+bool isNewline(char32_t c)
+{
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+struct GFreeDeleter {
+    void operator()(gchar* p) const { g_free(p); }
+};
+using GText = std::unique_ptr<gchar, GFreeDeleter>;
+
+bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (g_ascii_tolower(a[i]) != g_ascii_tolower(b[i])) return false;
+    }
+    return true;
+}
+
+// Case-folded and decomposed, so that "É" and "e\u0301" compare equal as well.
+std::string foldedForComparison(std::string_view piece)
+{
+    if (piece.empty()) return {};
+    GText folded(g_utf8_casefold(piece.data(), static_cast<gssize>(piece.size())));
+    GText normal(g_utf8_normalize(folded.get(), -1, G_NORMALIZE_NFD));
+    return normal ? std::string(normal.get()) : std::string(folded.get());
+}
+
+} // namespace
+
+std::string NormalizeNewlines(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t start = pos;
+        const char32_t c = Utf8::decodeNext(text, pos);
+        if (c == Utf8::Invalid || !isNewline(c)) {
+            out.append(text.substr(start, pos - start));
+            continue;
+        }
+        if (c == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+        out += '\n';
+    }
+    return out;
+}
+
+bool caseInsensitiveEqual(std::string_view text, std::string_view other)
+{
+    if (!Utf8::isValid(text) || !Utf8::isValid(other)) return asciiCaseInsensitiveEqual(text, other);
+    // GLib works on NUL-terminated pieces, so texts holding NUL characters are compared piecewise.
+    for (;;) {
+        const size_t a = text.find('\0');
+        const size_t b = other.find('\0');
+        if (foldedForComparison(text.substr(0, a)) != foldedForComparison(other.substr(0, b))) return false;
+        if (a == std::string_view::npos || b == std::string_view::npos) return a == b;
+        text.remove_prefix(a + 1);
+        other.remove_prefix(b + 1);
+    }
+}
+
+std::string canonicalForFileSystem(std::string_view text)
+{
+    if (text.empty() || text.find('\0') != std::string_view::npos || !Utf8::isValid(text)) return std::string(text);
+    GText normal(g_utf8_normalize(text.data(), static_cast<gssize>(text.size()), G_NORMALIZE_NFD));
+    if (!normal) return std::string(text);
+    return normal.get();
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Every line end becomes one LF: CR LF counts as one, and so does each single newline character
+// (LF, VT, FF, CR, U+0085, U+2028, U+2029). Bytes that are not UTF-8 are copied unchanged.
+std::string NormalizeNewlines(std::string_view text);
+
+// True when the texts are equal after Unicode case folding.
+bool caseInsensitiveEqual(std::string_view text, std::string_view other);
+
+// The text in canonical decomposed form (NFD), the form names are compared in with names read
+// from the file system. Text that is not UTF-8 is returned unchanged.
+std::string canonicalForFileSystem(std::string_view text);

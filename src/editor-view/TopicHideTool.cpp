@@ -1,0 +1,17 @@
+#include "editor-view/TopicHideTool.h"
+
+namespace {
+
+bool gTopicHasHideTool = false;
+
+} // namespace
+
+void setTopicHasHideTool(bool topicHasHideTool)
+{
+    gTopicHasHideTool = topicHasHideTool;
+}
+
+bool topicHasHideTool()
+{
+    return gTopicHasHideTool;
+}

@@ -1,0 +1,79 @@
+#include "platform/Folders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+// The XDG base-directory rule: a relative or empty value is ignored.
+std::string xdgFolder(const char* variable, const char* fallbackUnderHome)
+{
+    const char* value = std::getenv(variable);
+    if (value && value[0] == '/') return value;
+    return homeFolder() + "/" + fallbackUnderHome;
+}
+
+bool isFolder(const std::string& path)
+{
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+} // namespace
+
+namespace Folders {
+
+std::string userDataFolder()
+{
+    return xdgFolder("XDG_DATA_HOME", ".local/share") + "/Tarnwick";
+}
+
+std::string configFolder()
+{
+    return xdgFolder("XDG_CONFIG_HOME", ".config") + "/tarnwick";
+}
+
+std::string executableFolder()
+{
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path().string();
+}
+
+std::string resourcesFolder()
+{
+    if (const char* value = std::getenv("TARNWICK_RESOURCES"); value && *value) return value;
+    const std::string exeFolder = executableFolder();
+    if (exeFolder.empty()) return {};
+    const std::string besideBuild = exeFolder + "/../resources";
+    if (isFolder(besideBuild)) return fs::path(besideBuild).lexically_normal().string();
+    return fs::path(exeFolder + "/../share/tarnwick").lexically_normal().string();
+}
+
+std::string resourcePath(const std::string& relativePath)
+{
+    return resourcesFolder() + "/" + relativePath;
+}
+
+bool createFolder(const std::string& path)
+{
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    return isFolder(path);
+}
+
+} // namespace Folders

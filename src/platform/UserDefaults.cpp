@@ -1,0 +1,200 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+
+namespace {
+
+const char* const kFileName = "defaults.plist";
+
+std::string defaultsPath()
+{
+    return Folders::configFolder() + "/" + kFileName;
+}
+
+PropertyList effectiveValue(const PropertyList::Dictionary& user, const PropertyList::Dictionary& registered,
+                            const std::string& key)
+{
+    if (auto it = user.find(key); it != user.end()) return it->second;
+    if (auto it = registered.find(key); it != registered.end()) return it->second;
+    return PropertyList();
+}
+
+} // namespace
+
+struct UserDefaults::State {
+    mutable std::recursive_mutex mutex;
+    bool loaded = false;
+    PropertyList::Dictionary registered;
+    PropertyList::Dictionary user;
+    NotificationCenter observers; // one notification name per key
+
+    void ensureLoaded()
+    {
+        if (loaded) return;
+        loaded = true;
+        user.clear();
+        const std::string path = defaultsPath();
+        Error error;
+        auto data = readFileData(path, &error);
+        if (!data && error.domain == PosixErrorDomain && (error.code == ENOENT || error.code == ENOTDIR)) return;
+        std::optional<PropertyList> list;
+        if (data) list = PropertyList::fromData(*data, &error);
+        if (list && list->dictionaryValue()) {
+            user = *list->dictionaryValue();
+            return;
+        }
+        // Starting over with an empty file would overwrite the old one at the first change; it is
+        // kept aside instead, so that the settings it still holds can be recovered by hand.
+        const std::string aside = path + ".corrupt";
+        if (std::rename(path.c_str(), aside.c_str()) == 0) {
+            std::fprintf(stderr, "Tarnwick: the settings file was unreadable (%s); it was moved to %s\n",
+                         list ? "not a dictionary" : error.failureReason.c_str(), aside.c_str());
+        } else {
+            std::fprintf(stderr, "Tarnwick: the settings file %s is unreadable and could not be moved aside\n",
+                         path.c_str());
+        }
+    }
+
+    bool write(Error* error) const
+    {
+        const std::string folder = Folders::configFolder();
+        Folders::createFolder(folder);
+        return writeFileAtomically(defaultsPath(), PropertyList(user).toData(PropertyList::Format::Xml), error);
+    }
+
+    void writeAfterChange() const
+    {
+        Error error;
+        if (!write(&error)) {
+            std::fprintf(stderr, "Tarnwick: cannot save the settings: %s\n", error.failureReason.c_str());
+        }
+    }
+};
+
+UserDefaults::UserDefaults() : _state(std::make_unique<State>())
+{
+}
+
+UserDefaults& UserDefaults::standard()
+{
+    // Never destroyed: objects destroyed at exit may still read settings or end observations.
+    static UserDefaults* defaults = new UserDefaults;
+    return *defaults;
+}
+
+void UserDefaults::resetForTesting()
+{
+    std::lock_guard lock(_state->mutex);
+    _state->registered.clear();
+    _state->user.clear();
+    _state->loaded = false;
+}
+
+void UserDefaults::registerDefaults(const PropertyList::Dictionary& defaults)
+{
+    std::vector<std::string> changed;
+    {
+        std::lock_guard lock(_state->mutex);
+        _state->ensureLoaded();
+        for (const auto& [key, value] : defaults) {
+            const PropertyList before = effectiveValue(_state->user, _state->registered, key);
+            if (value.isNone()) {
+                _state->registered.erase(key);
+            } else {
+                _state->registered[key] = value;
+            }
+            if (effectiveValue(_state->user, _state->registered, key) != before) changed.push_back(key);
+        }
+    }
+    for (const std::string& key : changed) _state->observers.post(key);
+}
+
+PropertyList UserDefaults::objectForKey(const std::string& key) const
+{
+    std::lock_guard lock(_state->mutex);
+    _state->ensureLoaded();
+    return effectiveValue(_state->user, _state->registered, key);
+}
+
+bool UserDefaults::hasUserValue(const std::string& key) const
+{
+    std::lock_guard lock(_state->mutex);
+    _state->ensureLoaded();
+    return _state->user.count(key) != 0;
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const
+{
+    return objectForKey(key).boolValue();
+}
+
+int64_t UserDefaults::integerForKey(const std::string& key) const
+{
+    return objectForKey(key).integerValue();
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const
+{
+    return objectForKey(key).realValue();
+}
+
+std::string UserDefaults::stringForKey(const std::string& key) const
+{
+    return objectForKey(key).stringValue();
+}
+
+void UserDefaults::setObject(const std::string& key, const PropertyList& value)
+{
+    if (value.isNone()) {
+        removeObject(key);
+        return;
+    }
+    bool notify = false;
+    {
+        std::lock_guard lock(_state->mutex);
+        _state->ensureLoaded();
+        auto it = _state->user.find(key);
+        if (it != _state->user.end() && it->second == value) return;
+        const PropertyList before = effectiveValue(_state->user, _state->registered, key);
+        _state->user[key] = value;
+        _state->writeAfterChange();
+        notify = before != value;
+    }
+    if (notify) _state->observers.post(key);
+}
+
+void UserDefaults::removeObject(const std::string& key)
+{
+    bool notify = false;
+    {
+        std::lock_guard lock(_state->mutex);
+        _state->ensureLoaded();
+        auto it = _state->user.find(key);
+        if (it == _state->user.end()) return;
+        const PropertyList before = it->second;
+        _state->user.erase(it);
+        _state->writeAfterChange();
+        notify = effectiveValue(_state->user, _state->registered, key) != before;
+    }
+    if (notify) _state->observers.post(key);
+}
+
+bool UserDefaults::synchronize(Error* error)
+{
+    std::lock_guard lock(_state->mutex);
+    _state->ensureLoaded();
+    return _state->write(error);
+}
+
+ObservationToken UserDefaults::observe(const std::string& key, std::function<void(const std::string& key)> handler)
+{
+    return _state->observers.addObserver(key, nullptr, [handler = std::move(handler)](const Notification& n) {
+        handler(n.name);
+    });
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
+
+#include <functional>
+#include <string>
+
+// The user's settings: registered defaults lie beneath the user's own values. The user's values
+// persist as an XML property list "defaults.plist" in the config folder (Folders::configFolder()),
+// read on first use and written whole after every change. A file that cannot be read is moved
+// aside to "defaults.plist.corrupt" and the settings start empty.
+class UserDefaults {
+public:
+    static UserDefaults& standard();
+
+    // Forgets every value and registration and reloads from the current config folder (tests).
+    void resetForTesting();
+
+    void registerDefaults(const PropertyList::Dictionary& defaults);
+
+    // The user's value, else the registered default, else a None value.
+    PropertyList objectForKey(const std::string& key) const;
+    bool hasUserValue(const std::string& key) const;
+
+    bool boolForKey(const std::string& key) const;
+    int64_t integerForKey(const std::string& key) const;
+    double doubleForKey(const std::string& key) const;
+    std::string stringForKey(const std::string& key) const;
+
+    // Setting a value equal to the current user value changes nothing and tells nobody; setting a
+    // None value removes the user value.
+    void setObject(const std::string& key, const PropertyList& value);
+    void setBool(const std::string& key, bool value) { setObject(key, PropertyList(value)); }
+    void setInteger(const std::string& key, int64_t value) { setObject(key, PropertyList(value)); }
+    void setDouble(const std::string& key, double value) { setObject(key, PropertyList(value)); }
+    void setString(const std::string& key, const std::string& value) { setObject(key, PropertyList(value)); }
+    void removeObject(const std::string& key);
+
+    // Writes the user's values now (they are also written after every change).
+    bool synchronize(Error* error = nullptr);
+
+    // Called with the key after a change of the effective value of that key.
+    [[nodiscard]] ObservationToken observe(const std::string& key, std::function<void(const std::string& key)> handler);
+
+private:
+    UserDefaults();
+    struct State;
+    std::unique_ptr<State> _state;
+};

@@ -1,0 +1,3 @@
+#include "store/MindMapProvider.h"
+
+MindMapProvider::~MindMapProvider() = default;

@@ -1,0 +1,198 @@
+#include "Editor/FeedbackCenter.h"
+
+#include "platform/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingDelegate : public FeedbackProgressDelegate {
+public:
+    void startProgress(double progress, const std::string& title) override
+    {
+        calls.push_back("start " + title + " " + std::to_string(int(progress)));
+    }
+    void progress(double progress, const std::string& title) override
+    {
+        calls.push_back("progress " + title + " " + std::to_string(int(progress)));
+    }
+    void endProgress() override { calls.push_back("end"); }
+    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double duration) override
+    {
+        notifications.push_back(item);
+        durations.push_back(duration);
+    }
+
+    std::vector<std::string> calls;
+    std::vector<std::shared_ptr<FeedbackItem>> notifications;
+    std::vector<double> durations;
+};
+
+class FeedbackCenterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        _token = NotificationCenter::defaultCenter().addObserver(
+            "com.orrinworks.Tarnwick.FeedbackCenter.Changed", &center, [this](const Notification&) { ++changes; });
+    }
+
+    FeedbackCenter center;
+    int changes = 0;
+
+private:
+    ObservationToken _token;
+};
+
+} // namespace
+
+TEST_F(FeedbackCenterTest, SingletonIsOneObject)
+{
+    EXPECT_EQ(&FeedbackCenter::feedbackCenter(), &FeedbackCenter::feedbackCenter());
+}
+
+TEST_F(FeedbackCenterTest, NewItemGoesToTheFront)
+{
+    center.addItemWithTitle("first", "one", FeedbackStateInformation);
+    auto item = center.addItemWithTitle("second", "two", FeedbackStateError, "globe-16", "GUID-2");
+    ASSERT_EQ(2u, center.count());
+    EXPECT_EQ(item, center.items()[0]);
+    EXPECT_EQ("second", item->title());
+    EXPECT_EQ("two", item->message());
+    EXPECT_EQ(2u, item->state());
+    EXPECT_EQ("globe-16", item->image());
+    EXPECT_EQ("GUID-2", item->guid());
+    EXPECT_EQ("first", center.items()[1]->title());
+}
+
+TEST_F(FeedbackCenterTest, LogKeepsTheFiftyNewest)
+{
+    for (int i = 1; i <= 51; ++i) center.addItemWithTitle("item " + std::to_string(i), "", 0);
+    ASSERT_EQ(50u, center.count());
+    EXPECT_EQ("item 51", center.items().front()->title());
+    EXPECT_EQ("item 2", center.items().back()->title());
+    EXPECT_EQ(51, changes);
+}
+
+TEST_F(FeedbackCenterTest, EveryLogChangeIsAnnouncedWithTheCentre)
+{
+    center.addItemWithTitle("a", "", 0);
+    EXPECT_EQ(1, changes);
+    center.deleteAtIndex(0);
+    EXPECT_EQ(2, changes);
+    center.addItemWithTitle("b", "", 0);
+    center.clearFeedbackItems();
+    EXPECT_EQ(4, changes);
+    EXPECT_EQ(0u, center.count());
+}
+
+TEST_F(FeedbackCenterTest, DeletingOutsideTheLogDoesNothing)
+{
+    center.addItemWithTitle("a", "", 0);
+    changes = 0;
+    center.deleteAtIndex(-1);
+    center.deleteAtIndex(1);
+    center.deleteAtIndex(INT64_MAX);
+    EXPECT_EQ(1u, center.count());
+    EXPECT_EQ(0, changes);
+}
+
+TEST_F(FeedbackCenterTest, ClearingAnEmptyLogIsNotAnnounced)
+{
+    center.clearFeedbackItems();
+    EXPECT_EQ(0, changes);
+}
+
+TEST_F(FeedbackCenterTest, EditorNotificationsAreNotLogged)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    auto item = center.showEditorNotification("Paste failed", "No topic selected", FeedbackStateError);
+    EXPECT_EQ(0u, center.count());
+    EXPECT_EQ(0, changes);
+    ASSERT_EQ(1u, delegate.notifications.size());
+    EXPECT_EQ(item, delegate.notifications[0]);
+    EXPECT_EQ("Paste failed", item->title());
+    EXPECT_EQ("No topic selected", item->message());
+    EXPECT_EQ(2u, item->state());
+    EXPECT_EQ("", item->image());
+    EXPECT_EQ("", item->guid());
+}
+
+TEST_F(FeedbackCenterTest, EditorNotificationsLastSixSecondsUnlessTold)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    center.showEditorNotification("t", "m", 0);
+    center.showEditorNotification("t", "m", 1, 2.5);
+    center.showEditorNotification(std::make_shared<FeedbackItem>("t", "m", 0));
+    center.showEditorMessage("m", 1);
+    ASSERT_EQ(4u, delegate.durations.size());
+    EXPECT_EQ(6.0, delegate.durations[0]);
+    EXPECT_EQ(2.5, delegate.durations[1]);
+    EXPECT_EQ(6.0, delegate.durations[2]);
+    EXPECT_EQ(6.0, delegate.durations[3]);
+    EXPECT_EQ("", delegate.notifications[3]->title());
+    EXPECT_EQ("m", delegate.notifications[3]->message());
+}
+
+TEST_F(FeedbackCenterTest, EditorNotificationWithoutDelegateStillAnswersTheItem)
+{
+    auto item = center.showEditorNotification("t", "m", 2);
+    ASSERT_TRUE(item);
+    EXPECT_EQ("t", item->title());
+    EXPECT_EQ(0u, center.count());
+}
+
+TEST_F(FeedbackCenterTest, OnlyTheFirstProgressOpensTheDisplay)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    auto first = center.startProgress(10, "listing");
+    auto second = center.startProgress(20, "uploading");
+    EXPECT_EQ(std::vector<std::string>{"start listing 10"}, delegate.calls);
+    EXPECT_EQ(2u, center.progressStack().size());
+}
+
+TEST_F(FeedbackCenterTest, EndingTheFirstProgressHandsTheDisplayToTheSecond)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    auto first = center.startProgress(10, "listing");
+    auto second = center.startProgress(20, "uploading");
+    center.endProgress(first);
+    center.endProgress(second);
+    EXPECT_EQ((std::vector<std::string>{"start listing 10", "progress uploading 20", "end"}), delegate.calls);
+    EXPECT_TRUE(center.progressStack().empty());
+}
+
+TEST_F(FeedbackCenterTest, OnlyTheNewestProgressUpdatesTheDisplay)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    auto first = center.startProgress(0, "a");
+    auto second = center.startProgress(0, "b");
+    center.changeProgressItem(first, "a2", 50);
+    center.changeProgressItem(second, "b2", 70);
+    EXPECT_EQ((std::vector<std::string>{"start a 0", "progress b2 70"}), delegate.calls);
+    EXPECT_EQ("a2", first->title());
+    EXPECT_EQ(50.0, first->progress());
+}
+
+TEST_F(FeedbackCenterTest, EndingAnUnknownProgressOnlyRefreshes)
+{
+    RecordingDelegate delegate;
+    center.setDelegate(&delegate);
+    auto running = center.startProgress(30, "a");
+    center.endProgress(std::make_shared<ProgressItem>("stray", 1));
+    EXPECT_EQ((std::vector<std::string>{"start a 30", "progress a 30"}), delegate.calls);
+    EXPECT_EQ(1u, center.progressStack().size());
+}
+
+TEST_F(FeedbackCenterTest, CloudImages)
+{
+    EXPECT_EQ("dropbox_white_16", FeedbackCenter::dropboxImage());
+    EXPECT_EQ("google_drive", FeedbackCenter::gdriveImage());
+}

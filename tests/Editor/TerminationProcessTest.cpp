@@ -1,0 +1,107 @@
+#include "Editor/TerminationProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class Upload : public TerminationProcess {
+public:
+    explicit Upload(bool completeAtOnce) : TerminationProcess("Uploading", "cloud_16"), _completeAtOnce(completeAtOnce)
+    {
+    }
+    void run() override
+    {
+        if (_completeAtOnce) setCompleted();
+    }
+
+private:
+    bool _completeAtOnce;
+};
+
+class Sequence : public TerminationProcessDelegate {
+public:
+    void terminationProcessCompleted(TerminationProcess* process) override
+    {
+        completed.push_back(process);
+        if (releaseOnCompletion) owned.reset();
+    }
+    void terminationProcessActionChanged(TerminationProcess* process) override { actionChanges.push_back(process); }
+
+    std::vector<TerminationProcess*> completed;
+    std::vector<TerminationProcess*> actionChanges;
+    std::unique_ptr<TerminationProcess> owned;
+    bool releaseOnCompletion = false;
+};
+
+} // namespace
+
+TEST(TerminationProcess, StartsWithTitleAndIconNotCompleted)
+{
+    Upload process(false);
+    EXPECT_EQ("Uploading", process.title());
+    EXPECT_EQ("cloud_16", process.iconImage());
+    EXPECT_EQ("", process.action());
+    EXPECT_FALSE(process.completed());
+    EXPECT_EQ(nullptr, process.delegate());
+}
+
+TEST(TerminationProcess, CompletesOnce)
+{
+    Sequence sequence;
+    Upload process(false);
+    process.setDelegate(&sequence);
+    process.run();
+    EXPECT_FALSE(process.completed());
+    process.setCompleted();
+    process.setCompleted();
+    EXPECT_TRUE(process.completed());
+    EXPECT_EQ(std::vector<TerminationProcess*>{&process}, sequence.completed);
+}
+
+TEST(TerminationProcess, MayCompleteInsideRun)
+{
+    Sequence sequence;
+    Upload process(true);
+    process.setDelegate(&sequence);
+    process.run();
+    EXPECT_TRUE(process.completed());
+    EXPECT_EQ(1u, sequence.completed.size());
+}
+
+TEST(TerminationProcess, CompletingWithoutDelegateIsRemembered)
+{
+    Upload process(false);
+    process.setCompleted();
+    EXPECT_TRUE(process.completed());
+    Sequence sequence;
+    process.setDelegate(&sequence);
+    process.setCompleted();
+    EXPECT_TRUE(sequence.completed.empty());
+}
+
+TEST(TerminationProcess, DelegateMayReleaseTheProcessWhenTold)
+{
+    Sequence sequence;
+    sequence.owned = std::make_unique<Upload>(true);
+    sequence.releaseOnCompletion = true;
+    TerminationProcess* process = sequence.owned.get();
+    process->setDelegate(&sequence);
+    process->run();
+    EXPECT_EQ(nullptr, sequence.owned);
+    EXPECT_EQ(1u, sequence.completed.size());
+}
+
+TEST(TerminationProcess, OnlyANewActionIsAnnounced)
+{
+    Sequence sequence;
+    Upload process(false);
+    process.setDelegate(&sequence);
+    process.setAction("Uploading Plans");
+    process.setAction("Uploading Plans");
+    process.setAction("Uploading Notes");
+    EXPECT_EQ("Uploading Notes", process.action());
+    EXPECT_EQ(2u, sequence.actionChanges.size());
+}

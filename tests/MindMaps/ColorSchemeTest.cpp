@@ -1,0 +1,842 @@
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/CustomColorScheme.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/PalletizedColorScheme.h"
+#include "platform/Localizer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kTolerance = 1e-9;
+
+using Rgb = std::array<int, 3>;
+
+void expectColor(const std::optional<Color>& color, double r, double g, double b, double a = 1.0)
+{
+    ASSERT_TRUE(color.has_value());
+    EXPECT_NEAR(color->red(), r, kTolerance);
+    EXPECT_NEAR(color->green(), g, kTolerance);
+    EXPECT_NEAR(color->blue(), b, kTolerance);
+    EXPECT_NEAR(color->alpha(), a, kTolerance);
+}
+
+void expectRgb(const std::optional<Color>& color, const Rgb& rgb, double a = 1.0)
+{
+    expectColor(color, rgb[0] / 255.0, rgb[1] / 255.0, rgb[2] / 255.0, a);
+}
+
+void expectTable(const std::vector<Color>& colors, const std::vector<Rgb>& table)
+{
+    ASSERT_EQ(colors.size(), table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        expectRgb(colors[i], table[i]);
+    }
+}
+
+std::vector<Color> reducedStrokesOf(const std::vector<Rgb>& fills)
+{
+    std::vector<Color> strokes;
+    for (const Rgb& rgb : fills)
+        strokes.push_back(MMColorScheme::getReducedLuminanceStrokeColor(Color::rgb255(rgb[0], rgb[1], rgb[2])));
+    return strokes;
+}
+
+// A small tree standing in for the map's topics: the effective colours are the customised ones
+// where set, else the scheme's, as a topic has them.
+struct FakeNode {
+    FakeNode* parent = nullptr;
+    std::vector<std::unique_ptr<FakeNode>> children;
+    int64_t paletteInfo = 0;
+    std::optional<Color> customFill;
+    std::optional<Color> schemeFill = Color(1, 0.5, 0);
+    std::optional<Color> schemeStroke = Color(0, 1, 1);
+    std::optional<Color> schemeText = Color(0, 0, 0);
+
+    FakeNode* addChild()
+    {
+        children.push_back(std::make_unique<FakeNode>());
+        children.back()->parent = this;
+        return children.back().get();
+    }
+
+    int64_t level() const { return parent ? parent->level() + 1 : 0; }
+    std::optional<Color> fillColor() const { return customFill ? customFill : schemeFill; }
+};
+
+void applyToNode(MMColorScheme& scheme, FakeNode& node)
+{
+    ColorSchemeNodeState state;
+    state.nodeLevel = node.level();
+    state.paletteInfo = node.paletteInfo;
+    if (node.parent) {
+        for (const auto& sibling : node.parent->children)
+            state.siblingPaletteInfos.push_back(sibling->paletteInfo);
+        state.parentFillColor = node.parent->fillColor();
+        state.parentStrokeColor = node.parent->schemeStroke;
+        state.parentTextColor = node.parent->schemeText;
+    }
+    state.colorSchemeFillColor = node.schemeFill;
+    state.colorSchemeStrokeColor = node.schemeStroke;
+    state.colorSchemeTextColor = node.schemeText;
+    scheme.applyDefaultNodeColors(state);
+    node.paletteInfo = state.paletteInfo;
+    node.schemeFill = state.colorSchemeFillColor;
+    node.schemeStroke = state.colorSchemeStrokeColor;
+    node.schemeText = state.colorSchemeTextColor;
+}
+
+// As a sheet applies itself: once per map, then every topic, parents first.
+void applyToTree(MMColorScheme& scheme, FakeNode& root)
+{
+    scheme.beforeApplyingToDiagram();
+    std::function<void(FakeNode&)> walk = [&](FakeNode& node) {
+        applyToNode(scheme, node);
+        for (auto& child : node.children)
+            walk(*child);
+    };
+    walk(root);
+}
+
+const std::vector<Rgb> kBrightFills = {
+    {193, 204, 255}, {255, 192, 180}, {255, 213, 149}, {255, 255, 192},
+    {172, 255, 151}, {185, 241, 255}, {227, 185, 255},
+};
+const std::vector<Rgb> kBrightStrokes = {
+    {0, 51, 255}, {255, 0, 0}, {255, 153, 0}, {234, 234, 0}, {51, 255, 0}, {0, 204, 255}, {153, 0, 255},
+};
+
+} // namespace
+
+// Registration
+
+TEST(ColorSchemeRegistration, TenSchemesInRegistrationOrder)
+{
+    const auto schemes = MMColorScheme::createRegisteredSchemes();
+    const std::vector<std::string> keys = {
+        "bright-palette", "soft-palette", "pastel-palette", "gold-palette", "gray-scale",
+        "black-and-white", "chart-colors", "colors-on-black", "spring-levels", "aqua-levels",
+    };
+    const std::vector<std::string> descriptions = {
+        "style_bright_colors", "style_soft_colors", "style_pastel_colors", "style_golden_colors",
+        "style_gray_scale", "style_black_and_white", "style_chart", "style_colors_on_black",
+        "style_spring_levels", "style_aqua_levels",
+    };
+    ASSERT_EQ(schemes.size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(keys[i]);
+        ASSERT_TRUE(schemes[i]);
+        EXPECT_EQ(schemes[i]->colorSchemeKeyName(), keys[i]);
+        EXPECT_EQ(schemes[i]->description(), localized(descriptions[i]));
+    }
+    EXPECT_NE(dynamic_cast<BrightPaletteColorScheme*>(schemes[0].get()), nullptr);
+    EXPECT_NE(dynamic_cast<SoftPaletteColorScheme*>(schemes[1].get()), nullptr);
+    EXPECT_NE(dynamic_cast<PastelPaletteColorScheme*>(schemes[2].get()), nullptr);
+    EXPECT_NE(dynamic_cast<GoldPaletteColorScheme*>(schemes[3].get()), nullptr);
+    EXPECT_NE(dynamic_cast<GrayScaleColorScheme*>(schemes[4].get()), nullptr);
+    EXPECT_EQ(dynamic_cast<TransparentGrayScaleColorScheme*>(schemes[4].get()), nullptr);
+    EXPECT_NE(dynamic_cast<BlackAndWhiteColorScheme*>(schemes[5].get()), nullptr);
+    EXPECT_NE(dynamic_cast<ChartColorScheme*>(schemes[6].get()), nullptr);
+    EXPECT_NE(dynamic_cast<ColorsOnBlackColorScheme*>(schemes[7].get()), nullptr);
+    EXPECT_NE(dynamic_cast<SpringLevelsColorScheme*>(schemes[8].get()), nullptr);
+    EXPECT_NE(dynamic_cast<AquaLevelsColorScheme*>(schemes[9].get()), nullptr);
+}
+
+TEST(ColorSchemeRegistration, EachCallMakesNewSchemes)
+{
+    const auto first = MMColorScheme::createRegisteredSchemes();
+    const auto second = MMColorScheme::createRegisteredSchemes();
+    for (size_t i = 0; i < first.size(); ++i)
+        EXPECT_NE(first[i].get(), second[i].get());
+}
+
+TEST(ColorSchemeRegistration, PaletteAndLevelFlags)
+{
+    const auto schemes = MMColorScheme::createRegisteredSchemes();
+    const std::vector<bool> palettized = {true, true, true, true, false, false, false, true, true, true};
+    const std::vector<bool> levelBased = {false, false, false, false, true, false, false, false, true, true};
+    const std::vector<size_t> counts = {7, 7, 9, 8, 3, 1, 1, 7, 5, 5};
+    for (size_t i = 0; i < schemes.size(); ++i) {
+        SCOPED_TRACE(schemes[i]->colorSchemeKeyName());
+        EXPECT_EQ(schemes[i]->isPalettized(), palettized[i]);
+        EXPECT_EQ(schemes[i]->isLevelBased(), levelBased[i]);
+        EXPECT_EQ(schemes[i]->paletteCount(), counts[i]);
+    }
+}
+
+// Base scheme
+
+TEST(MMColorSchemeBase, DefaultsOfANewScheme)
+{
+    MMColorScheme scheme("key", "description");
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "key");
+    EXPECT_EQ(scheme.description(), "description");
+    expectColor(scheme.shadowColor(), 0.3, 0.3, 0.3, 0.3);
+    expectColor(scheme.backgroundColor(), 1, 1, 1);
+    expectColor(scheme.fontColor(), 0, 0, 0);
+    expectColor(scheme.marginColor(), 0.5, 0.5, 0.5);
+    EXPECT_FALSE(scheme.isLevelBased());
+    EXPECT_FALSE(scheme.isPalettized());
+    EXPECT_EQ(scheme.paletteCount(), 1u);
+    for (int64_t index : {-1, 0, 1, 100}) {
+        expectColor(scheme.fillColorAtIndex(index), 1, 1, 1);
+        expectColor(scheme.strokeColorAtIndex(index), 0, 0, 0);
+    }
+}
+
+TEST(MMColorSchemeBase, ApplyingLeavesTheTopicAlone)
+{
+    MMColorScheme scheme("key", "description");
+    ColorSchemeNodeState state;
+    state.paletteInfo = 4;
+    state.colorSchemeFillColor = Color(0.1, 0.2, 0.3);
+    scheme.applyDefaultNodeColors(state);
+    EXPECT_EQ(state.paletteInfo, 4);
+    expectColor(state.colorSchemeFillColor, 0.1, 0.2, 0.3);
+    EXPECT_FALSE(state.colorSchemeStrokeColor.has_value());
+    EXPECT_FALSE(state.colorSchemeTextColor.has_value());
+}
+
+TEST(MMColorSchemeBase, AccessorsStoreWhatTheyAreGiven)
+{
+    MMColorScheme scheme("key", "");
+    scheme.setDescription("Mine");
+    scheme.setBackgroundColor(Color(0.1, 0.1, 0.1));
+    scheme.setMarginColor(Color(0.2, 0.2, 0.2));
+    scheme.setFontColor(Color(0.3, 0.3, 0.3));
+    scheme.setShadowColor(std::nullopt);
+    scheme.setIsLevelBased(true);
+    EXPECT_EQ(scheme.description(), "Mine");
+    expectColor(scheme.backgroundColor(), 0.1, 0.1, 0.1);
+    expectColor(scheme.marginColor(), 0.2, 0.2, 0.2);
+    expectColor(scheme.fontColor(), 0.3, 0.3, 0.3);
+    EXPECT_FALSE(scheme.shadowColor().has_value());
+    EXPECT_TRUE(scheme.isLevelBased());
+    scheme.setBackgroundColor(Color::normalizedClearColor());
+    EXPECT_TRUE(scheme.backgroundColor().isNormalizedClearColor());
+}
+
+// Palette tables
+
+TEST(ColorSchemePaletteTables, Bright)
+{
+    BrightPaletteColorScheme scheme;
+    expectTable(scheme.fillColors(), kBrightFills);
+    expectTable(scheme.strokeColors(), kBrightStrokes);
+    expectColor(scheme.backgroundColor(), 1, 1, 1);
+    expectColor(scheme.shadowColor(), 0.3, 0.3, 0.3, 0.3);
+}
+
+TEST(ColorSchemePaletteTables, SoftWithItsOffGridGreen)
+{
+    SoftPaletteColorScheme scheme;
+    expectTable(scheme.fillColors(), {
+        {223, 228, 255}, {255, 223, 223}, {255, 238, 213}, {255, 255, 213},
+        {230, 255, 223}, {223, 249, 255}, {244, 230, 255},
+    });
+    const auto& strokes = scheme.strokeColors();
+    ASSERT_EQ(strokes.size(), 7u);
+    const std::vector<Rgb> onGrid = {{85, 111, 255}, {245, 89, 85}, {255, 187, 85}, {254, 228, 86}, {102, 255, 64}};
+    for (size_t i = 0; i < onGrid.size(); ++i)
+        expectRgb(strokes[i], onGrid[i]);
+    expectColor(strokes[5], 102 / 255.0, 0.792, 1.0);
+    expectRgb(strokes[6], {187, 85, 255});
+}
+
+TEST(ColorSchemePaletteTables, PastelDerivesItsStrokes)
+{
+    PastelPaletteColorScheme scheme;
+    const std::vector<Rgb> fills = {
+        {221, 200, 181}, {243, 177, 191}, {235, 188, 74}, {223, 208, 79}, {158, 198, 174},
+        {130, 176, 199}, {146, 129, 173}, {212, 136, 185}, {197, 188, 212},
+    };
+    expectTable(scheme.fillColors(), fills);
+    EXPECT_EQ(scheme.strokeColors(), reducedStrokesOf(fills));
+    expectRgb(scheme.backgroundColor(), {255, 248, 220});
+}
+
+TEST(ColorSchemePaletteTables, GoldDerivesItsStrokesAndHasAWarmShadow)
+{
+    GoldPaletteColorScheme scheme;
+    const std::vector<Rgb> fills = {
+        {253, 246, 182}, {243, 231, 134}, {247, 221, 97}, {241, 207, 52},
+        {225, 180, 85}, {206, 167, 52}, {199, 154, 45}, {181, 145, 40},
+    };
+    expectTable(scheme.fillColors(), fills);
+    EXPECT_EQ(scheme.strokeColors(), reducedStrokesOf(fills));
+    expectRgb(scheme.backgroundColor(), {253, 246, 182});
+    expectRgb(scheme.shadowColor(), {75, 59, 25}, 0.3);
+}
+
+TEST(ColorSchemePaletteTables, DerivedStrokesAreDarkerThanTheirFills)
+{
+    PastelPaletteColorScheme scheme;
+    for (size_t i = 0; i < scheme.paletteCount(); ++i) {
+        EXPECT_NEAR(HSLTransformer::colorToLuminance(scheme.strokeColors()[i]),
+                    HSLTransformer::colorToLuminance(scheme.fillColors()[i]) / 2.0, 1e-9);
+    }
+}
+
+TEST(ColorSchemePaletteTables, ColorsOnBlack)
+{
+    ColorsOnBlackColorScheme scheme;
+    expectTable(scheme.strokeColors(), {
+        {153, 0, 255}, {255, 0, 0}, {255, 153, 0}, {234, 234, 0}, {51, 255, 0}, {0, 204, 255}, {0, 51, 255},
+    });
+    ASSERT_EQ(scheme.fillColors().size(), 7u);
+    for (const Color& fill : scheme.fillColors())
+        EXPECT_EQ(fill, normalizedBlackColor());
+    EXPECT_EQ(scheme.backgroundColor(), normalizedBlackColor());
+    EXPECT_EQ(scheme.fontColor(), normalizedWhiteColor());
+    EXPECT_FALSE(scheme.shadowColor().has_value());
+}
+
+TEST(ColorSchemePaletteTables, MaterialStrokesIsNotRegisteredAndHasClearFills)
+{
+    MaterialStrokesColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "material-strokes");
+    EXPECT_EQ(scheme.description(), "Natural + Colors");
+    expectTable(scheme.strokeColors(), {
+        {63, 81, 181}, {213, 0, 0}, {251, 140, 0}, {253, 214, 0}, {174, 234, 0}, {118, 255, 3},
+        {0, 200, 83}, {0, 176, 255}, {41, 98, 255}, {149, 117, 205}, {171, 71, 188},
+    });
+    ASSERT_EQ(scheme.paletteCount(), 11u);
+    for (const Color& fill : scheme.fillColors())
+        EXPECT_TRUE(fill.isNormalizedClearColor());
+    EXPECT_FALSE(scheme.isLevelBased());
+
+    for (const auto& registered : MMColorScheme::createRegisteredSchemes())
+        EXPECT_NE(registered->colorSchemeKeyName(), "material-strokes");
+}
+
+TEST(ColorSchemePaletteTables, SpringLevels)
+{
+    SpringLevelsColorScheme scheme;
+    EXPECT_TRUE(scheme.isLevelBased());
+    expectTable(scheme.fillColors(), {{140, 208, 255}, {197, 238, 154}, {236, 234, 153}, {255, 250, 215}, {255, 243, 214}});
+    expectTable(scheme.strokeColors(), {{84, 165, 182}, {98, 168, 28}, {164, 161, 30}, {234, 206, 0}, {255, 214, 121}});
+}
+
+TEST(ColorSchemePaletteTables, AquaLevels)
+{
+    AquaLevelsColorScheme scheme;
+    EXPECT_TRUE(scheme.isLevelBased());
+    expectTable(scheme.fillColors(), {{2, 145, 194}, {91, 180, 227}, {199, 230, 248}, {221, 238, 247}, {237, 247, 252}});
+    expectTable(scheme.strokeColors(), {{27, 80, 114}, {23, 98, 138}, {25, 134, 199}, {44, 140, 191}, {36, 154, 210}});
+}
+
+TEST(ColorSchemePaletteTables, IndexesAnswerTheirEntriesAndDefaultsOutside)
+{
+    BrightPaletteColorScheme scheme;
+    expectRgb(scheme.fillColorAtIndex(0), kBrightFills[0]);
+    expectRgb(scheme.strokeColorAtIndex(6), kBrightStrokes[6]);
+    // Outside the palette: the plain white fill and black stroke rather than a read past the end.
+    EXPECT_EQ(scheme.fillColorAtIndex(7), normalizedWhiteColor());
+    EXPECT_EQ(scheme.strokeColorAtIndex(7), normalizedBlackColor());
+    EXPECT_EQ(scheme.fillColorAtIndex(-1), normalizedWhiteColor());
+    EXPECT_EQ(scheme.strokeColorAtIndex(INT64_MIN), normalizedBlackColor());
+    EXPECT_EQ(scheme.fillColorAtIndex(INT64_MAX), normalizedWhiteColor());
+}
+
+TEST(ColorSchemePaletteTables, SchemesMadeWithKeyAndDescriptionKeepTheirPalette)
+{
+    BrightPaletteColorScheme scheme("k", "d");
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "k");
+    EXPECT_EQ(scheme.description(), "d");
+    expectTable(scheme.fillColors(), kBrightFills);
+}
+
+// Single-colour schemes
+
+TEST(ColorSchemeGrayScale, SettingsAndStrokesByLevel)
+{
+    GrayScaleColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "gray-scale");
+    EXPECT_TRUE(scheme.isLevelBased());
+    EXPECT_FALSE(scheme.isPalettized());
+    EXPECT_EQ(scheme.fillColor(), normalizedWhiteColor());
+    expectColor(scheme.level0Color(), 0.25, 0.25, 0.25);
+    expectColor(scheme.level1Color(), 0.45, 0.45, 0.45);
+    expectColor(scheme.levelnColor(), 0.7, 0.7, 0.7);
+    expectColor(scheme.shadowColor(), 0.6, 0.6, 0.6, 0.3);
+    EXPECT_EQ(scheme.strokeColorAtIndex(0), scheme.level0Color());
+    EXPECT_EQ(scheme.strokeColorAtIndex(1), scheme.level1Color());
+    EXPECT_EQ(scheme.strokeColorAtIndex(2), scheme.levelnColor());
+    EXPECT_EQ(scheme.strokeColorAtIndex(-3), scheme.levelnColor());
+    for (int64_t index : {0, 1, 2, 40})
+        EXPECT_EQ(scheme.fillColorAtIndex(index), normalizedWhiteColor());
+}
+
+TEST(ColorSchemeGrayScale, ColoursTopicsByLevel)
+{
+    GrayScaleColorScheme scheme;
+    for (int64_t level : {0, 1, 2, 7}) {
+        ColorSchemeNodeState state;
+        state.nodeLevel = level;
+        state.paletteInfo = 3;
+        scheme.applyDefaultNodeColors(state);
+        EXPECT_EQ(state.colorSchemeFillColor, normalizedWhiteColor());
+        EXPECT_EQ(state.colorSchemeStrokeColor, scheme.strokeColorAtIndex(level));
+        EXPECT_EQ(state.colorSchemeTextColor, normalizedBlackColor());
+        EXPECT_EQ(state.paletteInfo, 3);
+    }
+}
+
+TEST(ColorSchemeGrayScale, TransparentVariantHasTheClearFill)
+{
+    TransparentGrayScaleColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "gray-scale");
+    EXPECT_EQ(scheme.description(), GrayScaleColorScheme().description());
+    EXPECT_TRUE(scheme.fillColor().isNormalizedClearColor());
+    EXPECT_TRUE(scheme.isLevelBased());
+    expectColor(scheme.level1Color(), 0.45, 0.45, 0.45);
+
+    ColorSchemeNodeState state;
+    state.nodeLevel = 1;
+    scheme.applyDefaultNodeColors(state);
+    EXPECT_TRUE(isNormalizedClearColor(state.colorSchemeFillColor));
+}
+
+TEST(ColorSchemeBlackAndWhite, WhiteTopicsBlackLinesFontText)
+{
+    BlackAndWhiteColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "black-and-white");
+    scheme.setFontColor(Color(0.2, 0.2, 0.2));
+    ColorSchemeNodeState state;
+    state.nodeLevel = 3;
+    scheme.applyDefaultNodeColors(state);
+    EXPECT_EQ(state.colorSchemeFillColor, normalizedWhiteColor());
+    EXPECT_EQ(state.colorSchemeStrokeColor, normalizedBlackColor());
+    expectColor(state.colorSchemeTextColor, 0.2, 0.2, 0.2);
+    EXPECT_EQ(scheme.paletteCount(), 1u);
+}
+
+TEST(ColorSchemeChart, MaterialColoursForEveryTopicAndIndex)
+{
+    ChartColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "chart-colors");
+    expectRgb(scheme.fillColor(), {232, 234, 246});
+    expectRgb(scheme.strokeColor(), {63, 81, 181});
+    expectRgb(scheme.fontColor(), {55, 71, 79});
+    EXPECT_FALSE(scheme.isLevelBased());
+    EXPECT_EQ(scheme.paletteCount(), 1u);
+    for (int64_t index : {0, 1, 9}) {
+        EXPECT_EQ(scheme.fillColorAtIndex(index), materialIndigo50());
+        EXPECT_EQ(scheme.strokeColorAtIndex(index), materialIndigo500());
+    }
+    for (int64_t level : {0, 1, 4}) {
+        ColorSchemeNodeState state;
+        state.nodeLevel = level;
+        scheme.applyDefaultNodeColors(state);
+        EXPECT_EQ(state.colorSchemeFillColor, materialIndigo50());
+        EXPECT_EQ(state.colorSchemeStrokeColor, materialIndigo500());
+        EXPECT_EQ(state.colorSchemeTextColor, materialBlueGrey800());
+        EXPECT_EQ(state.paletteInfo, 0);
+    }
+}
+
+// Round robin and first unused entry
+
+TEST(ColorSchemeRoundRobin, HandsOutOneToCountMinusOneAndSkipsEntryZero)
+{
+    BrightPaletteColorScheme scheme;
+    scheme.beforeApplyingToDiagram();
+    std::vector<int64_t> answers;
+    for (int i = 0; i < 14; ++i)
+        answers.push_back(scheme.getNextPaletteColor());
+    EXPECT_EQ(answers, (std::vector<int64_t> {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 1, 2}));
+}
+
+TEST(ColorSchemeRoundRobin, RestartsBeforeEachApplication)
+{
+    BrightPaletteColorScheme scheme;
+    scheme.getNextPaletteColor();
+    scheme.getNextPaletteColor();
+    scheme.getNextPaletteColor();
+    scheme.beforeApplyingToDiagram();
+    EXPECT_EQ(scheme.getNextPaletteColor(), 1);
+}
+
+TEST(ColorSchemeRoundRobin, EmptyPaletteAnswersZeroInsteadOfDividingByZero)
+{
+    CustomColorScheme scheme;
+    EXPECT_EQ(scheme.getNextPaletteColor(), 0);
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({1, 2}), 0);
+}
+
+TEST(ColorSchemeFirstUnused, BranchesHoldingOneAndThreeLeaveTwo)
+{
+    BrightPaletteColorScheme scheme;
+    scheme.beforeApplyingToDiagram();
+    // Topics hold entries one-based: entries 1 and 3 are paletteInfo 2 and 4.
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({2, 4}), 2);
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({}), 1);
+    // Entry 0 belongs to the central theme and is never handed out for a branch.
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({1}), 1);
+}
+
+TEST(ColorSchemeFirstUnused, IgnoresEntriesOutsideThePalette)
+{
+    BrightPaletteColorScheme scheme;
+    scheme.beforeApplyingToDiagram();
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({0, -5, 8, 1000, INT64_MIN, INT64_MAX}), 1);
+}
+
+TEST(ColorSchemeFirstUnused, FallsBackToTheRoundRobinWhenAllAreUsed)
+{
+    BrightPaletteColorScheme scheme;
+    scheme.beforeApplyingToDiagram();
+    const std::vector<int64_t> allUsed = {2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor(allUsed), 1);
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor(allUsed), 2);
+}
+
+TEST(ColorSchemeFirstUnused, SingleEntryPaletteUsesTheRoundRobin)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    scheme.beforeApplyingToDiagram();
+    EXPECT_EQ(scheme.getFirstUnusedPaletteColor({}), 1);
+}
+
+// Palette colouring of topics
+
+TEST(ColorSchemePaletteColouring, CentralThemeAndNineBranches)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    for (int i = 0; i < 9; ++i)
+        root.addChild();
+    applyToTree(scheme, root);
+
+    EXPECT_EQ(root.paletteInfo, 1);
+    expectRgb(root.schemeFill, kBrightFills[0]);
+    expectRgb(root.schemeStroke, kBrightStrokes[0]);
+    EXPECT_EQ(root.schemeText, normalizedBlackColor());
+
+    const std::vector<int64_t> expectedInfo = {2, 3, 4, 5, 6, 7, 2, 3, 4};
+    for (size_t i = 0; i < 9; ++i) {
+        SCOPED_TRACE("branch " + std::to_string(i));
+        const FakeNode& branch = *root.children[i];
+        EXPECT_EQ(branch.paletteInfo, expectedInfo[i]);
+        const size_t entry = static_cast<size_t>(expectedInfo[i] - 1);
+        expectRgb(branch.schemeFill, kBrightFills[entry]);
+        expectRgb(branch.schemeStroke, kBrightStrokes[entry]);
+    }
+}
+
+TEST(ColorSchemePaletteColouring, NewBranchTakesTheFirstUnusedEntry)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    root.addChild()->paletteInfo = 2; // entry 1
+    root.addChild()->paletteInfo = 4; // entry 3
+    applyToTree(scheme, root);
+    FakeNode* added = root.addChild();
+    applyToNode(scheme, *added);
+    EXPECT_EQ(added->paletteInfo, 3);
+    expectRgb(added->schemeFill, kBrightFills[2]);
+}
+
+TEST(ColorSchemePaletteColouring, DeeperTopicsInheritTheirParentsEffectiveColours)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    FakeNode* branch = root.addChild();
+    branch->customFill = Color(1, 0, 0);
+    FakeNode* sub = branch->addChild();
+    FakeNode* subSub = sub->addChild();
+    applyToTree(scheme, root);
+
+    EXPECT_EQ(sub->paletteInfo, 0);
+    expectColor(sub->schemeFill, 1, 0, 0);
+    expectRgb(sub->schemeStroke, kBrightStrokes[1]);
+    EXPECT_EQ(sub->schemeText, normalizedBlackColor());
+    expectColor(subSub->schemeFill, 1, 0, 0);
+    EXPECT_EQ(subSub->paletteInfo, 0);
+}
+
+TEST(ColorSchemePaletteColouring, DeeperTopicWithItsOwnEntryUsesIt)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    FakeNode* sub = root.addChild()->addChild();
+    sub->paletteInfo = 6;
+    applyToTree(scheme, root);
+    EXPECT_EQ(sub->paletteInfo, 6);
+    expectRgb(sub->schemeFill, kBrightFills[5]);
+    expectRgb(sub->schemeStroke, kBrightStrokes[5]);
+}
+
+TEST(ColorSchemePaletteColouring, NegativeEntriesCountAsNoneAndAreOverwritten)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    root.paletteInfo = -3;
+    FakeNode* branch = root.addChild();
+    branch->paletteInfo = -1;
+    FakeNode* sub = branch->addChild();
+    sub->paletteInfo = -9;
+    applyToTree(scheme, root);
+    EXPECT_EQ(root.paletteInfo, 1);
+    EXPECT_EQ(branch->paletteInfo, 2);
+    EXPECT_EQ(sub->paletteInfo, 0);
+    EXPECT_EQ(sub->schemeFill, branch->schemeFill);
+}
+
+TEST(ColorSchemePaletteColouring, StoredEntriesBeyondThePaletteClampToTheLastEntry)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    root.paletteInfo = 50;
+    FakeNode* branch = root.addChild();
+    branch->paletteInfo = INT64_MAX;
+    applyToTree(scheme, root);
+    EXPECT_EQ(root.paletteInfo, 50);
+    EXPECT_EQ(branch->paletteInfo, INT64_MAX);
+    expectRgb(root.schemeFill, kBrightFills[6]);
+    expectRgb(branch->schemeStroke, kBrightStrokes[6]);
+}
+
+TEST(ColorSchemePaletteColouring, ReapplyingKeepsBranchColours)
+{
+    BrightPaletteColorScheme scheme;
+    FakeNode root;
+    for (int i = 0; i < 4; ++i)
+        root.addChild();
+    root.children[1]->paletteInfo = 6;
+    applyToTree(scheme, root);
+    std::vector<int64_t> first;
+    for (const auto& branch : root.children)
+        first.push_back(branch->paletteInfo);
+    EXPECT_EQ(first, (std::vector<int64_t> {2, 6, 3, 4}));
+    applyToTree(scheme, root);
+    for (size_t i = 0; i < root.children.size(); ++i)
+        EXPECT_EQ(root.children[i]->paletteInfo, first[i]);
+}
+
+TEST(ColorSchemePaletteColouring, LevelBasedColoursByLevelAndKeepsEntries)
+{
+    BrightPaletteColorScheme bright;
+    SpringLevelsColorScheme spring;
+    FakeNode root;
+    FakeNode* branchA = root.addChild();
+    FakeNode* branchB = root.addChild();
+    FakeNode* deep = branchB->addChild()->addChild()->addChild()->addChild()->addChild();
+    applyToTree(bright, root);
+    const auto fillA = branchA->schemeFill;
+    const auto fillB = branchB->schemeFill;
+    EXPECT_EQ(branchA->paletteInfo, 2);
+    EXPECT_EQ(branchB->paletteInfo, 3);
+
+    applyToTree(spring, root);
+    EXPECT_EQ(branchA->paletteInfo, 2);
+    EXPECT_EQ(branchB->paletteInfo, 3);
+    EXPECT_EQ(root.paletteInfo, 1);
+    expectRgb(root.schemeFill, {140, 208, 255});
+    expectRgb(branchA->schemeFill, {197, 238, 154});
+    expectRgb(branchB->schemeStroke, {98, 168, 28});
+    // Level 6 is past the five levels: the last one.
+    ASSERT_EQ(deep->level(), 6);
+    expectRgb(deep->schemeFill, {255, 243, 214});
+    expectRgb(deep->schemeStroke, {255, 214, 121});
+
+    applyToTree(bright, root);
+    EXPECT_EQ(branchA->schemeFill, fillA);
+    EXPECT_EQ(branchB->schemeFill, fillB);
+}
+
+TEST(ColorSchemePaletteColouring, LevelBasedLeavesEvenNegativeEntriesAlone)
+{
+    AquaLevelsColorScheme scheme;
+    ColorSchemeNodeState state;
+    state.nodeLevel = 1;
+    state.paletteInfo = -4;
+    scheme.applyDefaultNodeColors(state);
+    EXPECT_EQ(state.paletteInfo, -4);
+    expectRgb(state.colorSchemeFillColor, {91, 180, 227});
+}
+
+TEST(ColorSchemePaletteColouring, TextTakesTheFontColour)
+{
+    ColorsOnBlackColorScheme scheme;
+    FakeNode root;
+    FakeNode* branch = root.addChild();
+    applyToTree(scheme, root);
+    EXPECT_EQ(root.schemeText, normalizedWhiteColor());
+    EXPECT_EQ(branch->schemeText, normalizedWhiteColor());
+    EXPECT_EQ(branch->schemeFill, normalizedBlackColor());
+    expectRgb(branch->schemeStroke, {255, 0, 0});
+}
+
+TEST(ColorSchemePaletteColouring, ClearFillsStayTheSharedClearColour)
+{
+    MaterialStrokesColorScheme scheme;
+    FakeNode root;
+    FakeNode* sub = root.addChild()->addChild();
+    applyToTree(scheme, root);
+    EXPECT_TRUE(isNormalizedClearColor(root.schemeFill));
+    EXPECT_TRUE(isNormalizedClearColor(sub->schemeFill));
+}
+
+TEST(ColorSchemePaletteColouring, EmptyPaletteOnlySetsTheText)
+{
+    CustomColorScheme scheme;
+    scheme.setFontColor(Color(0.1, 0.2, 0.3));
+    FakeNode root;
+    FakeNode* branch = root.addChild();
+    applyToTree(scheme, root);
+    expectColor(branch->schemeText, 0.1, 0.2, 0.3);
+    expectColor(branch->schemeFill, 1, 0.5, 0);
+    expectColor(branch->schemeStroke, 0, 1, 1);
+    EXPECT_EQ(branch->paletteInfo, 0);
+    EXPECT_EQ(root.paletteInfo, 0);
+}
+
+// Custom palettes
+
+TEST(CustomColorSchemeTest, StartsEmptyWithoutKeyOrDescription)
+{
+    CustomColorScheme scheme;
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "");
+    EXPECT_EQ(scheme.description(), "");
+    EXPECT_EQ(scheme.paletteCount(), 0u);
+    EXPECT_TRUE(scheme.isPalettized());
+    EXPECT_FALSE(scheme.isValid());
+}
+
+TEST(CustomColorSchemeTest, ValidNeedsTwoPairs)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    EXPECT_FALSE(scheme.isValid());
+    scheme.addFillColor(Color(0, 1, 0), Color(0, 0.5, 0));
+    EXPECT_TRUE(scheme.isValid());
+    EXPECT_EQ(scheme.paletteCount(), 2u);
+    expectColor(scheme.fillColorAtIndex(1), 0, 1, 0);
+    expectColor(scheme.strokeColorAtIndex(1), 0, 0.5, 0);
+    scheme.clear();
+    EXPECT_EQ(scheme.paletteCount(), 0u);
+    EXPECT_FALSE(scheme.isValid());
+}
+
+TEST(CustomColorSchemeTest, ValidateRepairsAnEmptyPalette)
+{
+    CustomColorScheme scheme;
+    scheme.validate();
+    ASSERT_EQ(scheme.paletteCount(), 2u);
+    EXPECT_TRUE(scheme.isValid());
+    for (int64_t i : {0, 1}) {
+        EXPECT_EQ(scheme.fillColorAtIndex(i), normalizedWhiteColor());
+        EXPECT_EQ(scheme.strokeColorAtIndex(i), normalizedBlackColor());
+    }
+}
+
+TEST(CustomColorSchemeTest, ValidateDoublesASinglePair)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(0.9, 0.8, 0.7), Color(0.3, 0.2, 0.1));
+    scheme.validate();
+    ASSERT_EQ(scheme.paletteCount(), 2u);
+    EXPECT_TRUE(scheme.isValid());
+    EXPECT_EQ(scheme.fillColors()[0], scheme.fillColors()[1]);
+    EXPECT_EQ(scheme.strokeColors()[0], scheme.strokeColors()[1]);
+    expectColor(scheme.fillColorAtIndex(1), 0.9, 0.8, 0.7);
+}
+
+TEST(CustomColorSchemeTest, ValidateLeavesAValidPaletteAlone)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    scheme.addFillColor(Color(0, 1, 0), Color(0, 0.5, 0));
+    scheme.addFillColor(Color(0, 0, 1), Color(0, 0, 0.5));
+    scheme.validate();
+    EXPECT_EQ(scheme.paletteCount(), 3u);
+}
+
+TEST(CustomColorSchemeTest, AssignTakesPaletteAndColoursButNotKeyOrMargin)
+{
+    GoldPaletteColorScheme gold;
+    CustomColorScheme scheme("mine", "My colours");
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    scheme.setMarginColor(Color(0.1, 0.1, 0.1));
+    scheme.assign(gold);
+    EXPECT_EQ(scheme.fillColors(), gold.fillColors());
+    EXPECT_EQ(scheme.strokeColors(), gold.strokeColors());
+    EXPECT_EQ(scheme.shadowColor(), gold.shadowColor());
+    EXPECT_EQ(scheme.backgroundColor(), gold.backgroundColor());
+    EXPECT_EQ(scheme.fontColor(), gold.fontColor());
+    EXPECT_FALSE(scheme.isLevelBased());
+    EXPECT_EQ(scheme.colorSchemeKeyName(), "mine");
+    EXPECT_EQ(scheme.description(), "My colours");
+    expectColor(scheme.marginColor(), 0.1, 0.1, 0.1);
+}
+
+TEST(CustomColorSchemeTest, AssignFromALevelSchemeWithoutPaletteArrays)
+{
+    GrayScaleColorScheme gray;
+    CustomColorScheme scheme;
+    scheme.assign(gray);
+    ASSERT_EQ(scheme.paletteCount(), 3u);
+    EXPECT_TRUE(scheme.isLevelBased());
+    for (int64_t i : {0, 1, 2}) {
+        EXPECT_EQ(scheme.fillColorAtIndex(i), gray.fillColor());
+        EXPECT_EQ(scheme.strokeColorAtIndex(i), gray.strokeColorAtIndex(i));
+    }
+    expectColor(scheme.shadowColor(), 0.6, 0.6, 0.6, 0.3);
+
+    ColorsOnBlackColorScheme onBlack;
+    scheme.assign(onBlack);
+    EXPECT_FALSE(scheme.isLevelBased());
+    EXPECT_FALSE(scheme.shadowColor().has_value());
+    EXPECT_EQ(scheme.paletteCount(), 7u);
+}
+
+TEST(CustomColorSchemeTest, AssignKeepsTheClearColourTag)
+{
+    MaterialStrokesColorScheme material;
+    CustomColorScheme scheme;
+    scheme.assign(material);
+    ASSERT_EQ(scheme.paletteCount(), 11u);
+    EXPECT_TRUE(scheme.fillColorAtIndex(0).isNormalizedClearColor());
+}
+
+TEST(CustomColorSchemeTest, AssignToItselfKeepsThePalette)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    scheme.addFillColor(Color(0, 1, 0), Color(0, 0.5, 0));
+    scheme.assign(scheme);
+    EXPECT_EQ(scheme.paletteCount(), 2u);
+    EXPECT_TRUE(scheme.isValid());
+}
+
+TEST(CustomColorSchemeTest, ColoursBranchesFromItsPalette)
+{
+    CustomColorScheme scheme;
+    scheme.addFillColor(Color(1, 1, 1), Color(0, 0, 0));
+    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
+    scheme.addFillColor(Color(0, 1, 0), Color(0, 0.5, 0));
+    FakeNode root;
+    FakeNode* a = root.addChild();
+    FakeNode* b = root.addChild();
+    FakeNode* c = root.addChild();
+    applyToTree(scheme, root);
+    expectColor(a->schemeFill, 1, 0, 0);
+    expectColor(b->schemeFill, 0, 1, 0);
+    // Both entries past the theme's are taken: the round robin starts again at 1.
+    EXPECT_EQ(c->paletteInfo, 2);
+
+    scheme.setIsLevelBased(true);
+    applyToTree(scheme, root);
+    expectColor(c->schemeFill, 1, 0, 0);
+    expectColor(root.schemeFill, 1, 1, 1);
+}

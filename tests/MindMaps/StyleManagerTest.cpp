@@ -1,0 +1,580 @@
+#include "MindMaps/StyleManager.h"
+
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/CustomColorScheme.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/PalletizedColorScheme.h"
+#include "MindMaps/RelationStyle.h"
+#include "MindMaps/StyleSheet.h"
+#include "MindMaps/TextStyle.h"
+#include "Utils/UserDefaultsFont.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "platform/ScopedEnvironment.h"
+#include "platform/UserDefaults.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const std::array<const char*, 5> userFontKeys = {
+    "CentralThemeNormalizedUserFontKeyName", "MainBranchNormalizedUserFontKeyName",
+    "SubBranchNormalizedUserFontKeyName", "TextNormalizedUserFontKeyName", "OutlineNormalizedUserFontKeyName",
+};
+
+// Every notification of the given names, in order, with its object.
+struct NotificationRecorder {
+    std::vector<std::pair<std::string, const void*>> seen;
+    std::vector<ObservationToken> tokens;
+
+    void observe(const std::string& name)
+    {
+        tokens.push_back(NotificationCenter::defaultCenter().addObserver(
+            name, nullptr, [this](const Notification& note) { seen.emplace_back(note.name, note.object); }));
+    }
+};
+
+// Own user defaults, default user fonts and a fresh style manager for every test.
+class StyleManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        UserDefaults::standard().resetForTesting();
+        StyleSheet::restoreDefaultFonts();
+        for (const char* key : userFontKeys)
+            UserDefaults::standard().removeObject(key);
+        StyleManager::releaseStyleManagerInstance();
+    }
+
+    void TearDown() override
+    {
+        StyleManager::releaseStyleManagerInstance();
+        StyleSheet::restoreDefaultFonts();
+        UserDefaults::standard().resetForTesting();
+    }
+
+    static StyleManager& manager() { return StyleManager::styleManager(); }
+
+    TempDir _config;
+    ScopedEnvironment _configHome{"XDG_CONFIG_HOME", _config.path()};
+};
+
+// A string table in which every description key reads back as "<key>!", so that a test can see
+// which key a description came from.
+class MarkedStringTable {
+public:
+    explicit MarkedStringTable(const std::vector<std::string>& keys)
+    {
+        std::filesystem::create_directories(_resources.file("strings"));
+        std::string table = "# marked descriptions\n";
+        for (const std::string& key : keys)
+            table += key + "=" + key + "!\n";
+        writeTestFile(_resources.file("strings/en.strings"), table);
+        reloadStringTable();
+    }
+    ~MarkedStringTable() { reloadStringTable(); }
+
+private:
+    TempDir _resources;
+    ScopedEnvironment _resourcesFolder{"TARNWICK_RESOURCES", _resources.path()};
+};
+
+std::shared_ptr<StyleSheet> newSheet(const std::string& key)
+{
+    struct KeyedSheet : StyleSheet {
+        explicit KeyedSheet(const std::string& key) { setStyleKeyName(key); }
+    };
+    return std::make_shared<KeyedSheet>(key);
+}
+
+// ----- Colour schemes -----
+
+TEST_F(StyleManagerTest, RegistersTheTenSchemesInOrder)
+{
+    const std::vector<std::string> keys = {"bright-palette", "soft-palette", "pastel-palette", "gold-palette",
+                                           "gray-scale", "black-and-white", "chart-colors", "colors-on-black",
+                                           "spring-levels", "aqua-levels"};
+    const auto& schemes = manager().colorSchemes();
+    ASSERT_EQ(schemes.size(), keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(schemes[i]->colorSchemeKeyName(), keys[i]) << i;
+    EXPECT_TRUE(dynamic_cast<BrightPaletteColorScheme*>(schemes[0].get()));
+    EXPECT_TRUE(dynamic_cast<AquaLevelsColorScheme*>(schemes[9].get()));
+}
+
+TEST_F(StyleManagerTest, SchemeLookUpIsExactAndFallsBackToTheFirstScheme)
+{
+    const auto& schemes = manager().colorSchemes();
+    EXPECT_EQ(manager().getColorSchemeOnKey("gold-palette"), schemes[3]);
+    EXPECT_EQ(manager().getColorSchemeOnKey("aqua-levels"), schemes[9]);
+    EXPECT_EQ(manager().getColorSchemeOnKey("Gold-Palette"), schemes[0]);
+    EXPECT_EQ(manager().getColorSchemeOnKey("GOLD-PALETTE"), schemes[0]);
+    EXPECT_EQ(manager().getColorSchemeOnKey(" gold-palette"), schemes[0]);
+    EXPECT_EQ(manager().getColorSchemeOnKey(""), schemes[0]);
+    EXPECT_EQ(manager().getColorSchemeOnKey("material-strokes"), schemes[0]);
+    EXPECT_EQ(manager().getColorSchemeOnKey(std::string(100000, 'x')), schemes[0]);
+}
+
+// ----- The built-in sheets -----
+
+struct BuiltInSheet {
+    const char* key;
+    std::function<bool(const StyleSheet&)> isOfClass;
+    const char* schemeKey;
+    bool ownScheme; // a scheme object of the sheet's own instead of the registered one
+    int32_t borderStyle;
+    int32_t lineStyle;
+    int32_t crossLinkLineStyle;
+    int32_t crossLinkTargetArrow;
+    int32_t pathStyle; // of both relation styles
+    int32_t parentTargetArrow;
+    int32_t connectionStyle;
+    double parentLineWidth;
+    bool parentLineWidthCustomized;
+    double crossLinkLineWidth;
+    const char* descriptionKey;
+    Color background;
+    Color textColor;
+};
+
+template <typename T>
+std::function<bool(const StyleSheet&)> ofClass()
+{
+    return [](const StyleSheet& sheet) { return typeid(sheet) == typeid(T); };
+}
+
+std::vector<BuiltInSheet> builtInSheets()
+{
+    const Color white = normalizedWhiteColor();
+    const Color black = normalizedBlackColor();
+    return {
+        {"system.bright-palette", ofClass<BrightPaletteStyle>(), "bright-palette", false, 1, 0, 4, 1, 0, 0, 0, 3.0,
+         false, 3.0, "style_bright_colors", white, black},
+        {"system.soft-palette", ofClass<SoftPaletteStyle>(), "soft-palette", false, 1, 0, 4, 1, 0, 0, 0, 3.0, false,
+         3.0, "style_soft_colors", white, black},
+        {"system.soft-palette-left-right", ofClass<SoftColorsLeftRightStyle>(), "soft-palette", false, 1, 0, 4, 1, 0,
+         0, 2, 3.0, false, 3.0, "style_soft_colors_left_right", white, black},
+        {"system.natural-material-colors", ofClass<NaturalMaterialColorsStyle>(), "material-strokes", true, 7, 9, 4,
+         1, 0, 0, 1, 2.0, true, 3.0, "style_natural_colors", white, black},
+        {"system.spring-levels", ofClass<SpringLevelBasedStyle>(), "spring-levels", false, 2, 0, 4, 1, 0, 0, 0, 3.0,
+         false, 3.0, "style_spring_levels", white, black},
+        {"system.aqua-levels", ofClass<AquaLevelBasedStyle>(), "aqua-levels", false, 1, 0, 4, 1, 0, 0, 0, 3.0, false,
+         3.0, "style_aqua_levels", white, black},
+        {"system.colors-on-black-palette", ofClass<ColorsOnBlackPaletteStyle>(), "colors-on-black", false, 1, 0, 4, 1,
+         0, 0, 0, 3.0, false, 3.0, "style_colors_on_black", black, white},
+        {"system.basic-chart", ofClass<ChartBaseStyle>(), "chart-colors", false, 0, 3, 6, 1, 1, 1, 0, 1.7, false, 2.0,
+         "style_chart", white, materialBlueGrey800()},
+        {"system.compact-gray-scale", ofClass<CompactGrayScaleStyle>(), "gray-scale", true, 7, 3, 6, 1, 0, 0, 0, 1.7,
+         false, 2.0, "style_compact_gray_scale", white, black},
+        {"system.natural-gray-scale", ofClass<NaturalGrayScaleStyle>(), "gray-scale", true, 7, 3, 6, 1, 0, 0, 1, 1.7,
+         false, 2.0, "style_natural_gray_scale", white, black},
+        {"system.pastel-palette", ofClass<PastelPaletteStyle>(), "pastel-palette", false, 2, 2, 5, 3, 0, 0, 0, 4.5,
+         false, 4.5, "style_pastel_colors", Color::rgb255(255, 248, 220), black},
+        {"system.gold-palette", ofClass<GoldPaletteStyle>(), "gold-palette", false, 1, 0, 4, 1, 0, 0, 0, 3.0, false,
+         3.0, "style_golden_colors", Color::rgb255(253, 246, 182), black},
+        {"system.gray-scale", ofClass<GrayScaleStyle>(), "gray-scale", false, 2, 0, 4, 1, 0, 0, 0, 3.0, false, 3.0,
+         "style_gray_scale", white, black},
+        {"system.black-and-white", ofClass<BlackAndWhiteStyle>(), "black-and-white", false, 2, 0, 4, 1, 0, 0, 0, 3.0,
+         false, 3.0, "style_black_and_white", white, black},
+    };
+}
+
+std::vector<std::string> descriptionKeys()
+{
+    std::vector<std::string> keys;
+    for (const BuiltInSheet& expected : builtInSheets())
+        keys.emplace_back(expected.descriptionKey);
+    return keys;
+}
+
+TEST_F(StyleManagerTest, RegistersTheFourteenSheetsInTableOrder)
+{
+    const std::vector<BuiltInSheet> table = builtInSheets();
+    ASSERT_EQ(manager().getCount(), 14u);
+    ASSERT_EQ(manager().styleSheets().size(), 14u);
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(table[i].key);
+        const std::shared_ptr<StyleSheet> sheet = manager().getStyleAtIndex(i);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet, manager().styleSheets()[i]);
+        EXPECT_EQ(sheet->styleKeyName(), table[i].key);
+        EXPECT_TRUE(table[i].isOfClass(*sheet));
+        EXPECT_FALSE(sheet->isCustomStyle());
+        EXPECT_FALSE(sheet->parentStyle());
+    }
+    EXPECT_EQ(manager().getStyleAtIndex(14), nullptr);
+    EXPECT_EQ(manager().getStyleAtIndex(static_cast<size_t>(-1)), nullptr);
+}
+
+TEST_F(StyleManagerTest, EveryBuiltInSheetHasItsSchemeAndSettings)
+{
+    const std::vector<BuiltInSheet> table = builtInSheets();
+    for (size_t i = 0; i < table.size(); ++i) {
+        const BuiltInSheet& expected = table[i];
+        SCOPED_TRACE(expected.key);
+        const std::shared_ptr<StyleSheet> sheet = manager().getStyleAtIndex(i);
+        ASSERT_TRUE(sheet && sheet->colorScheme());
+
+        EXPECT_EQ(sheet->colorScheme()->colorSchemeKeyName(), expected.schemeKey);
+        if (expected.ownScheme) {
+            for (const auto& registered : manager().colorSchemes())
+                EXPECT_NE(sheet->colorScheme(), registered);
+        } else {
+            EXPECT_EQ(sheet->colorScheme(), manager().getColorSchemeOnKey(expected.schemeKey));
+        }
+
+        EXPECT_EQ(sheet->nodeStyle()->borderStyle(), expected.borderStyle);
+        EXPECT_EQ(sheet->lineStyle(), expected.lineStyle);
+        EXPECT_EQ(sheet->parentRelationStyle()->lineStyle(), expected.lineStyle);
+        EXPECT_EQ(sheet->parentRelationStyle()->relationPathStyle(), expected.pathStyle);
+        EXPECT_EQ(sheet->parentRelationStyle()->sourceArrowStyle(), 0);
+        EXPECT_EQ(sheet->parentRelationStyle()->targetArrowStyle(), expected.parentTargetArrow);
+        EXPECT_DOUBLE_EQ(sheet->parentRelationStyle()->lineWidth(), expected.parentLineWidth);
+        EXPECT_EQ(sheet->parentRelationStyle()->customizedProps(),
+                  expected.parentLineWidthCustomized ? RelationStyle::LineWidthMask : 0u);
+        EXPECT_EQ(sheet->crossLinkStyle()->lineStyle(), expected.crossLinkLineStyle);
+        EXPECT_EQ(sheet->crossLinkStyle()->relationPathStyle(), expected.pathStyle);
+        EXPECT_EQ(sheet->crossLinkStyle()->sourceArrowStyle(), 0);
+        EXPECT_EQ(sheet->crossLinkStyle()->targetArrowStyle(), expected.crossLinkTargetArrow);
+        EXPECT_DOUBLE_EQ(sheet->crossLinkStyle()->lineWidth(), expected.crossLinkLineWidth);
+        EXPECT_EQ(sheet->connectionStyle(), expected.connectionStyle);
+        EXPECT_EQ(sheet->backgroundColor(), expected.background);
+        EXPECT_EQ(sheet->textStyle()->textColor(), expected.textColor);
+
+        // The settings are the sheet's own values: nothing but the natural sheet's width is marked.
+        EXPECT_EQ(sheet->customizedProps(), 0u);
+        EXPECT_EQ(sheet->nodeStyle()->customizedProps(), 0u);
+        EXPECT_EQ(sheet->textStyle()->customizedProps(), 0u);
+        EXPECT_EQ(sheet->crossLinkStyle()->customizedProps(), 0u);
+    }
+}
+
+TEST_F(StyleManagerTest, SheetsWithSchemesOfTheirOwnGetTheRightKind)
+{
+    const auto natural = manager().getStyleOnKey("system.natural-material-colors", false);
+    const auto compact = manager().getStyleOnKey("system.compact-gray-scale", false);
+    const auto naturalGray = manager().getStyleOnKey("system.natural-gray-scale", false);
+    ASSERT_TRUE(natural && compact && naturalGray);
+    EXPECT_TRUE(dynamic_cast<MaterialStrokesColorScheme*>(natural->colorScheme().get()));
+    EXPECT_TRUE(dynamic_cast<TransparentGrayScaleColorScheme*>(compact->colorScheme().get()));
+    EXPECT_TRUE(dynamic_cast<TransparentGrayScaleColorScheme*>(naturalGray->colorScheme().get()));
+    // Two sheets, two schemes: a palette counter of one never moves the other's.
+    EXPECT_NE(compact->colorScheme(), naturalGray->colorScheme());
+    EXPECT_TRUE(isNormalizedClearColor(compact->colorScheme()->fillColorAtIndex(0)));
+    EXPECT_TRUE(isNormalizedClearColor(natural->colorScheme()->fillColorAtIndex(3)));
+}
+
+TEST_F(StyleManagerTest, DescriptionsComeFromTheStringTableKeys)
+{
+    MarkedStringTable strings(descriptionKeys());
+    StyleManager::releaseStyleManagerInstance();
+    const std::vector<BuiltInSheet> table = builtInSheets();
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(table[i].key);
+        EXPECT_EQ(manager().getStyleAtIndex(i)->description(), std::string(table[i].descriptionKey) + "!");
+    }
+}
+
+TEST_F(StyleManagerTest, MissingDescriptionTextsGiveEmptyDescriptions)
+{
+    MarkedStringTable strings({});
+    StyleManager::releaseStyleManagerInstance();
+    for (const auto& sheet : manager().styleSheets())
+        EXPECT_EQ(sheet->description(), "") << sheet->styleKeyName();
+}
+
+// What applying a sheet copies into a map's base style.
+TEST_F(StyleManagerTest, AssigningTheChartSheetGivesOrthogonalArrowedRelations)
+{
+    MindMapStyle base;
+    base.assign(manager().getStyleOnKey("system.basic-chart", false).get());
+    EXPECT_EQ(base.parentRelationStyle()->lineStyle(), 3);
+    EXPECT_EQ(base.parentRelationStyle()->relationPathStyle(), 1);
+    EXPECT_EQ(base.parentRelationStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(base.crossLinkStyle()->lineStyle(), 6);
+    EXPECT_EQ(base.crossLinkStyle()->relationPathStyle(), 1);
+    EXPECT_EQ(base.crossLinkStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(base.nodeStyle()->borderStyle(), 0);
+}
+
+TEST_F(StyleManagerTest, AssigningTheNaturalSheetKeepsItsWiderTaperedLine)
+{
+    MindMapStyle base;
+    base.assign(manager().getStyleOnKey("system.natural-material-colors", false).get());
+    EXPECT_EQ(base.parentRelationStyle()->lineStyle(), 9);
+    EXPECT_DOUBLE_EQ(base.parentRelationStyle()->lineWidth(), 2.0);
+    EXPECT_TRUE(base.parentRelationStyle()->isPropCustomized(RelationStyle::LineWidthMask));
+    EXPECT_EQ(base.crossLinkStyle()->lineStyle(), 4);
+    EXPECT_EQ(base.crossLinkStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(base.nodeStyle()->borderStyle(), 7);
+    EXPECT_EQ(base.connectionStyle(), 1);
+
+    // A map style below the base inherits the same.
+    MindMapStyle mapStyle(std::make_shared<MindMapStyle>());
+    mapStyle.parentStyle()->assign(manager().getStyleOnKey("system.natural-material-colors", false).get());
+    EXPECT_DOUBLE_EQ(mapStyle.parentRelationStyle()->lineWidth(), 2.0);
+    EXPECT_EQ(mapStyle.connectionStyle(), 1);
+}
+
+TEST_F(StyleManagerTest, AssigningASheetCarriesItsSchemeBackground)
+{
+    MindMapStyle base;
+    base.assign(manager().getStyleOnKey("system.colors-on-black-palette", false).get());
+    EXPECT_EQ(base.backgroundColor(), normalizedBlackColor());
+    EXPECT_EQ(base.textStyle()->textColor(), normalizedWhiteColor());
+    base.assign(manager().getStyleOnKey("system.gold-palette", false).get());
+    EXPECT_EQ(base.backgroundColor(), Color::rgb255(253, 246, 182));
+    EXPECT_EQ(base.textStyle()->textColor(), normalizedBlackColor());
+}
+
+// ----- Look-ups -----
+
+TEST_F(StyleManagerTest, SheetLookUpIgnoresCase)
+{
+    EXPECT_EQ(manager().indexOfStyleKey("system.gold-palette"), 11);
+    EXPECT_EQ(manager().indexOfStyleKey("SYSTEM.GOLD-PALETTE"), 11);
+    EXPECT_EQ(manager().indexOfStyleKey("System.Black-And-White"), 13);
+    const auto gold = manager().getStyleOnKey("SYSTEM.GOLD-PALETTE", false);
+    ASSERT_TRUE(gold);
+    EXPECT_EQ(gold->styleKeyName(), "system.gold-palette");
+    EXPECT_EQ(manager().getStyleOnKey("SYSTEM.GOLD-PALETTE", true), gold);
+}
+
+TEST_F(StyleManagerTest, UnknownOrEmptyKeysAnswerTheFallbackOrNothing)
+{
+    const auto bright = manager().getStyleAtIndex(0);
+    for (const std::string& key : {std::string(), std::string("gold-palette"), std::string("system.gold"),
+                                   std::string("system.gold-palette "), std::string(70000, 'k'),
+                                   std::string("system.gold-palette\0x", 21)}) {
+        SCOPED_TRACE(key.substr(0, 40));
+        EXPECT_EQ(manager().indexOfStyleKey(key), StyleManager::NotFound);
+        EXPECT_EQ(manager().getStyleOnKey(key, false), nullptr);
+        EXPECT_EQ(manager().getStyleOnKey(key, true), bright);
+    }
+    EXPECT_EQ(bright->styleKeyName(), "system.bright-palette");
+    EXPECT_EQ(StyleManager::NotFound, -1);
+}
+
+TEST_F(StyleManagerTest, SheetLookUpFoldsNonAsciiCase)
+{
+    const auto sheet = newSheet("Ärger Über Öl");
+    manager().registerStyle(sheet);
+    EXPECT_EQ(manager().getStyleOnKey("ärger über öl", false), sheet);
+    EXPECT_EQ(manager().getStyleOnKey("ÄRGER ÜBER ÖL", false), sheet);
+    EXPECT_EQ(manager().getStyleOnKey("Arger Uber Ol", false), nullptr);
+}
+
+TEST_F(StyleManagerTest, ABuiltInKeyWinsOverACustomSheetThatDiffersInCase)
+{
+    manager().registerStyle(newSheet("SYSTEM.GRAY-SCALE"));
+    EXPECT_EQ(manager().indexOfStyleKey("system.gray-scale"), 12);
+}
+
+// ----- The default sheet -----
+
+TEST_F(StyleManagerTest, DefaultSheetIsTheBrightPaletteUntilSetOtherwise)
+{
+    const auto first = manager().defaultStyle();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->styleKeyName(), "system.bright-palette");
+    EXPECT_EQ(manager().defaultStyle(), first);
+
+    const auto gold = manager().getStyleOnKey("system.gold-palette", false);
+    manager().setDefaultStyle(gold);
+    EXPECT_EQ(manager().defaultStyle(), gold);
+
+    manager().setDefaultStyle(nullptr);
+    EXPECT_EQ(manager().defaultStyle(), first);
+}
+
+TEST_F(StyleManagerTest, AnUnregisteredSheetCannotBecomeTheDefault)
+{
+    const auto gold = manager().getStyleOnKey("system.gold-palette", false);
+    manager().setDefaultStyle(gold);
+    manager().setDefaultStyle(newSheet("stray"));
+    EXPECT_EQ(manager().defaultStyle(), gold);
+    manager().setDefaultStyle(std::make_shared<GoldPaletteStyle>());
+    EXPECT_EQ(manager().defaultStyle(), gold);
+}
+
+TEST_F(StyleManagerTest, RemovingTheDefaultSheetChoosesTheFallbackAgain)
+{
+    const auto custom = newSheet("Mine");
+    manager().registerStyle(custom);
+    manager().setDefaultStyle(custom);
+    manager().unregisterStyle(custom.get());
+    EXPECT_EQ(manager().defaultStyle()->styleKeyName(), "system.bright-palette");
+}
+
+// ----- Registration and notifications -----
+
+TEST_F(StyleManagerTest, CustomSheetsFollowTheBuiltInOnesAndAnnounceThemselves)
+{
+    manager();
+    NotificationRecorder recorder;
+    recorder.observe("styleSheetAddedNotification");
+    const auto first = newSheet("Alpha");
+    const auto second = newSheet("Beta");
+    manager().registerStyle(first);
+    manager().registerStyle(second);
+
+    ASSERT_EQ(manager().getCount(), 16u);
+    EXPECT_EQ(manager().getStyleAtIndex(13)->styleKeyName(), "system.black-and-white");
+    EXPECT_EQ(manager().getStyleAtIndex(14), first);
+    EXPECT_EQ(manager().getStyleAtIndex(15), second);
+    EXPECT_EQ(manager().indexOfStyleKey("beta"), 15);
+    ASSERT_EQ(recorder.seen.size(), 2u);
+    EXPECT_EQ(recorder.seen[0].second, static_cast<const void*>(first.get()));
+    EXPECT_EQ(recorder.seen[1].second, static_cast<const void*>(second.get()));
+}
+
+TEST_F(StyleManagerTest, RegisteringNothingOrTheSameSheetTwiceChangesNothing)
+{
+    manager();
+    NotificationRecorder recorder;
+    recorder.observe("styleSheetAddedNotification");
+    const auto sheet = newSheet("Once");
+    manager().registerStyle(sheet);
+    manager().registerStyle(sheet);
+    manager().registerStyle(nullptr);
+    manager().registerStyle(manager().getStyleAtIndex(3));
+    EXPECT_EQ(manager().getCount(), 15u);
+    EXPECT_EQ(recorder.seen.size(), 1u);
+}
+
+TEST_F(StyleManagerTest, CreatingTheManagerAnnouncesNoSheets)
+{
+    NotificationRecorder recorder;
+    recorder.observe("styleSheetAddedNotification");
+    recorder.observe("styleSheetChangedNotification");
+    recorder.observe("TarnwickStyleFontsChangeNotification");
+    manager();
+    EXPECT_TRUE(recorder.seen.empty());
+}
+
+TEST_F(StyleManagerTest, UnregisteringKeepsTheSheetAliveForItsObservers)
+{
+    auto sheet = newSheet("Leaving");
+    std::weak_ptr<StyleSheet> watch = sheet;
+    manager().registerStyle(sheet);
+    const StyleSheet* address = sheet.get();
+    sheet.reset();
+
+    std::string keySeen;
+    int64_t indexSeen = 0;
+    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
+        "styleSheetRemovedNotification", address, [&](const Notification& note) {
+            const auto* removed = static_cast<const StyleSheet*>(note.object);
+            keySeen = removed->styleKeyName();
+            indexSeen = manager().indexOfStyleKey("Leaving");
+        });
+    manager().unregisterStyle(address);
+
+    EXPECT_EQ(keySeen, "Leaving");
+    EXPECT_EQ(indexSeen, StyleManager::NotFound);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(manager().getCount(), 14u);
+}
+
+TEST_F(StyleManagerTest, UnregisteringAnUnknownSheetIsIgnored)
+{
+    manager();
+    NotificationRecorder recorder;
+    recorder.observe("styleSheetRemovedNotification");
+    const auto stray = newSheet("stray");
+    manager().unregisterStyle(stray.get());
+    manager().unregisterStyle(nullptr);
+    EXPECT_EQ(manager().getCount(), 14u);
+    EXPECT_TRUE(recorder.seen.empty());
+}
+
+TEST_F(StyleManagerTest, ASheetHeldElsewhereOutlivesItsUnregistration)
+{
+    const auto sheet = newSheet("Held");
+    manager().registerStyle(sheet);
+    manager().unregisterStyle(sheet.get());
+    EXPECT_EQ(sheet->styleKeyName(), "Held");
+    EXPECT_EQ(sheet.use_count(), 1);
+}
+
+TEST_F(StyleManagerTest, ChangeAddAndRemoveNotificationsCarryTheSheet)
+{
+    const auto sheet = manager().getStyleAtIndex(5);
+    NotificationRecorder recorder;
+    recorder.observe("styleSheetChangedNotification");
+    recorder.observe("styleSheetAddedNotification");
+    recorder.observe("styleSheetRemovedNotification");
+    manager().styleChanged(sheet.get());
+    manager().styleAdded(sheet.get());
+    manager().styleRemoved(sheet.get());
+    const void* object = static_cast<const void*>(sheet.get());
+    const std::vector<std::pair<std::string, const void*>> expected = {
+        {"styleSheetChangedNotification", object},
+        {"styleSheetAddedNotification", object},
+        {"styleSheetRemovedNotification", object},
+    };
+    EXPECT_EQ(recorder.seen, expected);
+    // Nothing was registered or removed by the announcements alone.
+    EXPECT_EQ(manager().getCount(), 14u);
+}
+
+TEST_F(StyleManagerTest, AnObserverCanRegisterAnotherSheetWhileBeingTold)
+{
+    const auto second = newSheet("Second");
+    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
+        "styleSheetAddedNotification", nullptr, [&](const Notification&) { manager().registerStyle(second); });
+    manager().registerStyle(newSheet("First"));
+    EXPECT_EQ(manager().getCount(), 16u);
+    EXPECT_EQ(manager().getStyleAtIndex(15), second);
+}
+
+// ----- Lifetime -----
+
+TEST_F(StyleManagerTest, IsOneInstanceUntilReleased)
+{
+    StyleManager* first = &manager();
+    EXPECT_EQ(&StyleManager::styleManager(), first);
+    const std::weak_ptr<StyleSheet> sheet = manager().getStyleAtIndex(0);
+    const std::shared_ptr<MMColorScheme> kept = manager().colorSchemes()[1];
+    StyleManager::releaseStyleManagerInstance();
+    EXPECT_TRUE(sheet.expired());
+    EXPECT_NE(manager().colorSchemes()[1], kept);
+    EXPECT_EQ(manager().getCount(), 14u);
+    StyleManager::releaseStyleManagerInstance();
+    StyleManager::releaseStyleManagerInstance();
+}
+
+TEST_F(StyleManagerTest, ASheetHeldByAMapOutlivesTheManager)
+{
+    const auto gold = manager().getStyleOnKey("system.gold-palette", false);
+    StyleManager::releaseStyleManagerInstance();
+    EXPECT_EQ(gold->styleKeyName(), "system.gold-palette");
+    EXPECT_EQ(gold->colorScheme()->colorSchemeKeyName(), "gold-palette");
+}
+
+TEST_F(StyleManagerTest, CreationLoadsTheStoredUserFontsQuietly)
+{
+    setFont(UserDefaults::standard(), Font("DejaVu Serif", 18, true), "MainBranchNormalizedUserFontKeyName");
+    NotificationRecorder recorder;
+    recorder.observe("TarnwickStyleFontsChangeNotification");
+    manager();
+    EXPECT_EQ(StyleSheet::mainBranchFont(), Font("DejaVu Serif", 18, true));
+    EXPECT_EQ(StyleSheet::centralThemeFont(), StyleSheet::defaultCentralThemeFont());
+    EXPECT_TRUE(recorder.seen.empty());
+    // Loading writes nothing back.
+    EXPECT_FALSE(UserDefaults::standard().hasUserValue("CentralThemeNormalizedUserFontKeyName"));
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
+#include "Utils/RandomData.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(std::string_view text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+TEST(CryptoDigest, KnownDigestsOfAbc)
+{
+    const Bytes abc = bytesOf("abc");
+    EXPECT_EQ(stringByHexEncoding(MD5(abc)), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(stringByHexEncoding(SHA1(abc)), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+    EXPECT_EQ(stringByHexEncoding(SHA256(abc)), "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+    EXPECT_EQ(stringByHexEncoding(SHA512(abc)),
+              "DDAF35A193617ABACC417349AE20413112E6FA4E89A97EA20A9EEEE64B55D39A"
+              "2192992A274FC1A836BA3C23A3FEEBBD454D4423643CE80E2A9AC94FA54CA49F");
+}
+
+TEST(CryptoDigest, KnownDigestsOfNothing)
+{
+    EXPECT_EQ(stringByHexEncoding(MD5(Bytes{})), "D41D8CD98F00B204E9800998ECF8427E");
+    EXPECT_EQ(stringByHexEncoding(SHA1(Bytes{})), "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709");
+}
+
+TEST(CryptoDigest, DigestLengths)
+{
+    const Bytes data = randomDataWithLength(1000);
+    EXPECT_EQ(MD5(data).size(), 16u);
+    EXPECT_EQ(SHA1(data).size(), 20u);
+    EXPECT_EQ(SHA256(data).size(), 32u);
+    EXPECT_EQ(SHA512(data).size(), 64u);
+}
+
+TEST(CryptoDigest, TextDigestsAreOverTheUtf8Bytes)
+{
+    EXPECT_EQ(SHA1(std::string_view("abc")), SHA1(bytesOf("abc")));
+    EXPECT_EQ(SHA256(std::string_view("\xC3\xA9t\xC3\xA9")), SHA256(Bytes{0xC3, 0xA9, 't', 0xC3, 0xA9}));
+    EXPECT_EQ(SHA512(std::string("a\0b", 3)), SHA512(Bytes{'a', 0, 'b'}));
+    EXPECT_EQ(SHA1(std::string_view("")), SHA1(Bytes{}));
+}
+
+TEST(CryptoDigest, TextThatIsNotUtf8HasNoDigest)
+{
+    EXPECT_EQ(SHA1(std::string_view("\xC3")), std::nullopt);
+    EXPECT_EQ(SHA256(std::string_view("ab\xFF")), std::nullopt);
+    EXPECT_EQ(SHA512(std::string_view("\xED\xA0\x80")), std::nullopt); // a lone surrogate
+    EXPECT_EQ(SHA1(std::string_view("\xC0\xAF")), std::nullopt);       // an overlong "/"
+}
+
+TEST(FileMD5HexString, DigestOfAFile)
+{
+    TempDir dir;
+    writeTestFile(dir.file("abc"), "abc");
+    writeTestFile(dir.file("empty"), "");
+    EXPECT_EQ(FileMD5HexString(dir.file("abc")), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(FileMD5HexString(dir.file("empty")), "D41D8CD98F00B204E9800998ECF8427E");
+}
+
+TEST(FileMD5HexString, LargeFileReadInPiecesGivesTheWholeDigest)
+{
+    TempDir dir;
+    const Bytes data = randomDataWithLength(3 * 64 * 1024 + 17);
+    writeTestFile(dir.file("big"), std::string(data.begin(), data.end()));
+    EXPECT_EQ(FileMD5HexString(dir.file("big")), stringByHexEncoding(MD5(data)));
+}
+
+TEST(FileMD5HexString, UnreadableItemsHaveNoDigest)
+{
+    TempDir dir;
+    EXPECT_EQ(FileMD5HexString(dir.file("missing")), std::nullopt);
+    EXPECT_EQ(FileMD5HexString(dir.path()), std::nullopt);
+    EXPECT_EQ(FileMD5HexString(""), std::nullopt);
+    if (geteuid() != 0) {
+        writeTestFile(dir.file("locked"), "secret");
+        chmod(dir.file("locked").c_str(), 0);
+        EXPECT_EQ(FileMD5HexString(dir.file("locked")), std::nullopt);
+    }
+}
+
+} // namespace

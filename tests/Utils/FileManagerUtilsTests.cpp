@@ -1,0 +1,87 @@
+#include "Utils/FileManagerUtils.h"
+#include "Utils/UtilsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(UserDocumentsDirectory, LibraryIsTheXdgDataFolderCreatedWhenMissing)
+{
+    TempDir dir;
+    const std::string data = dir.file("deep/data");
+    ScopedEnv env("XDG_DATA_HOME", data.c_str());
+    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), data);
+    EXPECT_TRUE(fs::is_directory(data));
+}
+
+TEST(UserDocumentsDirectory, LibraryFallsBackToLocalShareInHome)
+{
+    TempDir home;
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    ScopedEnv dataEnv("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
+    EXPECT_TRUE(fs::is_directory(home.file(".local/share")));
+}
+
+TEST(UserDocumentsDirectory, RelativeXdgDataFolderIsIgnored)
+{
+    TempDir home;
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    ScopedEnv dataEnv("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
+}
+
+TEST(UserDocumentsDirectory, DocumentsFallsBackToDocumentsInHome)
+{
+    TempDir home;
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    const auto documents = getUserDocumentsDirectory(SearchPathDirectory::Documents);
+    ASSERT_TRUE(documents);
+    EXPECT_TRUE(fs::is_directory(*documents));
+    EXPECT_EQ(*documents, home.file("Documents"));
+}
+
+TEST(UserDocumentsDirectory, FolderThatCannotBeMadeGivesNothing)
+{
+    TempDir dir;
+    writeTestFile(dir.file("file"), "x");
+    const std::string underAFile = dir.file("file/data");
+    ScopedEnv env("XDG_DATA_HOME", underAFile.c_str());
+    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), std::nullopt);
+}
+
+TEST(DateOfItem, ModificationTimeToTheNanosecond)
+{
+    TempDir dir;
+    writeTestFile(dir.file("f"), "x");
+    const timespec times[2] = {{1577934245, 500000000}, {1577934245, 500000000}}; // 2020-01-02 03:04:05.5 UTC
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.file("f").c_str(), times, 0), 0);
+    const auto date = getDateOfItemAtPath(dir.file("f"));
+    ASSERT_TRUE(date);
+    const auto expected = std::chrono::system_clock::time_point(std::chrono::seconds(1577934245)) + std::chrono::milliseconds(500);
+    EXPECT_EQ(*date, expected);
+}
+
+TEST(DateOfItem, NewFileIsDatedNow)
+{
+    TempDir dir;
+    writeTestFile(dir.file("f"), "x");
+    const auto date = getDateOfItemAtPath(dir.file("f"));
+    ASSERT_TRUE(date);
+    EXPECT_LT(std::chrono::abs(*date - std::chrono::system_clock::now()), std::chrono::minutes(1));
+    EXPECT_TRUE(getDateOfItemAtPath(dir.path()));
+}
+
+TEST(DateOfItem, MissingItemHasNoDate)
+{
+    TempDir dir;
+    EXPECT_EQ(getDateOfItemAtPath(dir.file("missing")), std::nullopt);
+    EXPECT_EQ(getDateOfItemAtPath(""), std::nullopt);
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include "Utils/Base64Url.h"
+#include "Utils/GuidCreation.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <regex>
+#include <set>
+#include <thread>
+
+namespace {
+
+TEST(GuidCreation, GuidStringIs24UpperCaseHexDigits)
+{
+    for (int i = 0; i < 200; ++i) {
+        const std::string guid = createGUIDString();
+        ASSERT_EQ(guid.size(), 24u);
+        ASSERT_EQ(guid.find_first_not_of("0123456789ABCDEF"), std::string::npos) << guid;
+    }
+}
+
+TEST(GuidCreation, Base64GuidIs22AlphabetCharactersOf16Bytes)
+{
+    for (int i = 0; i < 200; ++i) {
+        const std::string guid = createBase64GUIDString();
+        ASSERT_EQ(guid.size(), 22u);
+        ASSERT_EQ(guid.find_first_not_of(Base64UrlAlphabet), std::string::npos) << guid;
+        const auto bytes = dataByBase64UrlSafeDecoding(guid);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(bytes->size(), 16u);
+    }
+}
+
+TEST(GuidCreation, GuidsDoNotRepeat)
+{
+    std::set<std::string> hex;
+    std::set<std::string> base64;
+    for (int i = 0; i < 5000; ++i) {
+        hex.insert(createGUIDString());
+        base64.insert(createBase64GUIDString());
+    }
+    EXPECT_EQ(hex.size(), 5000u);
+    EXPECT_EQ(base64.size(), 5000u);
+}
+
+std::string todayStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y%m%d", &local);
+    return text;
+}
+
+TEST(DefaultFileName, LengthZeroIsTheDateAndTimeStamp)
+{
+    const std::string before = todayStamp();
+    const std::string name = defaultFileNameGuidLength(0);
+    const std::string after = todayStamp();
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(name, m, std::regex("(\\d{8})_(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)"))) << name;
+    EXPECT_TRUE(m[1] == before || m[1] == after) << name;
+    EXPECT_LT(std::stoi(m[2]), 24);
+    EXPECT_LT(std::stoi(m[3]), 60);
+    EXPECT_LE(std::stoi(m[4]), 60);
+    EXPECT_LT(std::stoi(m[5]), 100);
+}
+
+TEST(DefaultFileName, LengthTakesThatManyGuidCharacters)
+{
+    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(5), std::regex("\\d{8}_\\d{8}_[0-9A-F]{5}")));
+    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(24), std::regex("\\d{8}_\\d{8}_[0-9A-F]{24}")));
+    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(100), std::regex("\\d{8}_\\d{8}_[0-9A-F]{24}")));
+}
+
+TEST(DefaultFileName, DefaultUsesEightGuidCharacters)
+{
+    EXPECT_TRUE(std::regex_match(defaultFileNameGuid(), std::regex("\\d{8}_\\d{8}_[0-9A-F]{8}")));
+}
+
+TEST(DefaultFileName, LaterStampsSortAfterEarlierOnes)
+{
+    const std::string first = defaultFileNameGuidLength(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const std::string second = defaultFileNameGuidLength(0);
+    EXPECT_LT(first, second);
+}
+
+} // namespace

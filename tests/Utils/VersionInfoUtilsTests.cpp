@@ -1,0 +1,81 @@
+#include "Utils/VersionInfoUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <regex>
+#include <sys/utsname.h>
+
+namespace {
+
+TEST(VersionInfo, BundleValues)
+{
+    const std::string shortVersion = bundleInfoValue("CFBundleShortVersionString");
+    const std::string bundleVersion = bundleInfoValue("CFBundleVersion");
+    EXPECT_TRUE(std::regex_match(shortVersion, std::regex("\\d+\\.\\d+"))) << shortVersion;
+    EXPECT_TRUE(std::regex_match(bundleVersion, std::regex("\\d+\\.\\d+\\.\\d+"))) << bundleVersion;
+    EXPECT_EQ(bundleVersion.rfind(shortVersion + ".", 0), 0u);
+    EXPECT_EQ(bundleInfoValue("CFBundleIdentifier"), "");
+}
+
+TEST(VersionInfo, ReadableVersionIsShortVersionAndBuild)
+{
+    const std::string bundleVersion = bundleInfoValue("CFBundleVersion");
+    const std::string build = bundleVersion.substr(bundleVersion.rfind('.') + 1);
+    EXPECT_EQ(VersionInfoUtils::readibleVersionBuildNumber(), bundleInfoValue("CFBundleShortVersionString") + " build " + build);
+}
+
+TEST(VersionInfo, ExtractVersionParts)
+{
+    int64_t major = -1, minor = -1, release = -1;
+    VersionInfoUtils::extractVersionParts("CFBundleVersion", &major, &minor, &release);
+    EXPECT_EQ(std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(release), bundleInfoValue("CFBundleVersion"));
+
+    VersionInfoUtils::extractVersionParts("CFBundleShortVersionString", nullptr, &minor, &release);
+    EXPECT_EQ(release, 0);
+
+    VersionInfoUtils::extractVersionParts("NoSuchKey", &major, &minor, &release);
+    EXPECT_EQ(major, 0);
+    EXPECT_EQ(minor, 0);
+    EXPECT_EQ(release, 0);
+}
+
+TEST(VersionInfo, VersionComponentIsTheLeadingInteger)
+{
+    const std::vector<std::string> parts{"10", "2b", "x3", "", "-4", " 7", "+5", "99999999999999999999", "-99999999999999999999"};
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 0), 10);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 1), 2);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 2), 0);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 3), 0);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 4), -4);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 5), 7);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 6), 5);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 7), INT64_MAX);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 8), INT64_MIN);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 9), 0);
+    EXPECT_EQ(VersionInfoUtils::getVersionComponent({}, 0), 0);
+}
+
+TEST(SystemVersion, ComparesPartByPartWithTheRunningKernel)
+{
+    utsname info{};
+    ASSERT_EQ(uname(&info), 0);
+    unsigned major = 0, minor = 0, patch = 0;
+    std::sscanf(info.release, "%u.%u.%u", &major, &minor, &patch);
+
+    EXPECT_TRUE(isAtLeastSystemVersionMajor(0, 0, 0));
+    EXPECT_TRUE(isAtLeastSystemVersionMajor(major, minor, patch));
+    EXPECT_FALSE(isAtLeastSystemVersionMajor(major, minor, patch + 1));
+    EXPECT_FALSE(isAtLeastSystemVersionMajor(major, minor + 1, 0));
+    EXPECT_FALSE(isAtLeastSystemVersionMajor(major + 1, 0, 0));
+    EXPECT_FALSE(isAtLeastSystemVersionMajor(UINT_MAX, 0, 0));
+    if (minor > 0) {
+        EXPECT_TRUE(isAtLeastSystemVersionMajor(major, minor - 1, UINT_MAX));
+    }
+    if (major > 0) {
+        EXPECT_TRUE(isAtLeastSystemVersionMajor(major - 1, UINT_MAX, UINT_MAX));
+    }
+}
+
+} // namespace

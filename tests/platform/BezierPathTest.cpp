@@ -1,0 +1,255 @@
+#include "platform/BezierPath.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using Type = BezierPath::ElementType;
+
+std::vector<Type> types(const BezierPath& path)
+{
+    std::vector<Type> result;
+    for (const auto& e : path.elements()) result.push_back(e.type);
+    return result;
+}
+
+Point endPoint(const BezierPath::Element& e)
+{
+    return e.type == Type::CurveTo ? e.points[2] : e.points[0];
+}
+
+Point cubicAt(Point p0, const BezierPath::Element& e, double t)
+{
+    double u = 1 - t;
+    auto f = [&](double a, double b, double c, double d) { return u * u * u * a + 3 * u * u * t * b + 3 * u * t * t * c + t * t * t * d; };
+    return {f(p0.x, e.points[0].x, e.points[1].x, e.points[2].x), f(p0.y, e.points[0].y, e.points[1].y, e.points[2].y)};
+}
+
+// Checks that every curve of the path stays on the circle within the approximation's error.
+void expectOnCircle(const BezierPath& path, Point center, double radius)
+{
+    Point previous;
+    for (const auto& e : path.elements()) {
+        if (e.type == Type::CurveTo) {
+            for (double t = 0; t <= 1.0; t += 0.125) {
+                Point p = cubicAt(previous, e, t);
+                EXPECT_NEAR(std::hypot(p.x - center.x, p.y - center.y), radius, radius * 0.0003);
+            }
+        }
+        if (e.type != Type::ClosePath) previous = endPoint(e);
+    }
+}
+
+void expectPoint(Point actual, Point expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-9);
+    EXPECT_NEAR(actual.y, expected.y, 1e-9);
+}
+
+} // namespace
+
+TEST(BezierPath, BuildsElementsAndTracksTheCurrentPoint)
+{
+    BezierPath path;
+    EXPECT_TRUE(path.isEmpty());
+    EXPECT_FALSE(path.hasCurrentPoint());
+    path.moveTo({1, 2});
+    path.lineTo({3, 4});
+    path.curveTo({9, 9}, {5, 6}, {7, 8});
+    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo}));
+    EXPECT_EQ(path.elements()[2].points[0], (Point{5, 6}));
+    EXPECT_EQ(path.elements()[2].points[1], (Point{7, 8}));
+    EXPECT_EQ(path.elements()[2].points[2], (Point{9, 9}));
+    EXPECT_EQ(path.currentPoint(), (Point{9, 9}));
+    path.closePath();
+    EXPECT_EQ(path.currentPoint(), (Point{1, 2}));
+    EXPECT_TRUE(path.hasCurrentPoint());
+}
+
+TEST(BezierPath, SegmentsWithoutACurrentPointBeginASubpath)
+{
+    BezierPath line;
+    line.lineTo({3, 4});
+    EXPECT_EQ(types(line), (std::vector<Type>{Type::MoveTo}));
+    EXPECT_EQ(line.currentPoint(), (Point{3, 4}));
+
+    BezierPath curve;
+    curve.curveTo({9, 9}, {1, 1}, {5, 5});
+    EXPECT_EQ(types(curve), (std::vector<Type>{Type::MoveTo, Type::CurveTo}));
+    EXPECT_EQ(curve.elements()[0].points[0], (Point{1, 1}));
+
+    BezierPath closed;
+    closed.closePath();
+    EXPECT_TRUE(closed.isEmpty());
+}
+
+TEST(BezierPath, ASegmentAfterACloseBeginsAtTheClosedSubpathsStart)
+{
+    BezierPath path;
+    path.moveTo({0, 0});
+    path.lineTo({10, 0});
+    path.closePath();
+    path.closePath(); // a second close adds nothing
+    path.lineTo({0, 10});
+    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::ClosePath, Type::MoveTo, Type::LineTo}));
+    EXPECT_EQ(path.elements()[3].points[0], (Point{0, 0}));
+}
+
+TEST(BezierPath, Rectangle)
+{
+    BezierPath path;
+    path.appendRect(Rect(1, 2, 10, 20));
+    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo, Type::LineTo, Type::ClosePath}));
+    EXPECT_EQ(path.elements()[0].points[0], (Point{1, 2}));
+    EXPECT_EQ(path.elements()[1].points[0], (Point{11, 2}));
+    EXPECT_EQ(path.elements()[2].points[0], (Point{11, 22}));
+    EXPECT_EQ(path.elements()[3].points[0], (Point{1, 22}));
+    EXPECT_EQ(path.controlPointBounds(), Rect(1, 2, 10, 20));
+}
+
+TEST(BezierPath, OvalFollowsTheEllipseInsideItsRectangle)
+{
+    BezierPath path;
+    path.appendOval(Rect(0, 0, 40, 40));
+    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath}));
+    expectOnCircle(path, {20, 20}, 20);
+    EXPECT_EQ(path.controlPointBounds(), Rect(0, 0, 40, 40));
+
+    BezierPath wide;
+    wide.appendOval(Rect(10, 10, 100, 20));
+    EXPECT_EQ(wide.controlPointBounds(), Rect(10, 10, 100, 20));
+}
+
+TEST(BezierPath, QuarterArcIsOneCurveCounterClockwise)
+{
+    BezierPath path;
+    path.appendArc({0, 0}, 10, 0, 90);
+    ASSERT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::CurveTo}));
+    expectPoint(path.elements()[0].points[0], {10, 0});
+    expectPoint(path.elements()[1].points[2], {0, 10});
+    expectPoint(path.elements()[1].points[0], {10, 10 * 0.5522847498});
+    expectOnCircle(path, {0, 0}, 10);
+}
+
+TEST(BezierPath, ArcsAreSplitIntoSegmentsOfAtMostNinetyDegrees)
+{
+    auto curves = [](double start, double end, bool clockwise) {
+        BezierPath path;
+        path.appendArc({5, 5}, 3, start, end, clockwise);
+        size_t n = 0;
+        for (const auto& e : path.elements()) n += e.type == Type::CurveTo;
+        return n;
+    };
+    EXPECT_EQ(curves(0, 90, false), 1u);
+    EXPECT_EQ(curves(0, 91, false), 2u);
+    EXPECT_EQ(curves(0, 180, false), 2u);
+    EXPECT_EQ(curves(0, 360, false), 4u);
+    EXPECT_EQ(curves(0, 720, false), 4u); // at most one turn
+    EXPECT_EQ(curves(0, -90, false), 3u); // counter-clockwise the long way round
+    EXPECT_EQ(curves(0, -90, true), 1u);
+    EXPECT_EQ(curves(90, 0, true), 1u);
+    EXPECT_EQ(curves(30, 30, false), 0u);
+    EXPECT_EQ(curves(360, 0, false), 0u); // the same angle
+}
+
+TEST(BezierPath, ClockwiseArcRunsTheOtherWay)
+{
+    BezierPath path;
+    path.appendArc({0, 0}, 10, 0, 90, true); // three quarters, through 270 degrees
+    ASSERT_EQ(path.elements().size(), 4u);
+    expectPoint(endPoint(path.elements()[1]), {0, -10});
+    expectPoint(endPoint(path.elements()[2]), {-10, 0});
+    expectPoint(endPoint(path.elements()[3]), {0, 10});
+    expectOnCircle(path, {0, 0}, 10);
+}
+
+TEST(BezierPath, ArcJoinsTheCurrentPointWithALine)
+{
+    BezierPath path;
+    path.moveTo({0, 0});
+    path.appendArc({50, 50}, 10, 180, 270);
+    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo}));
+    expectPoint(path.elements()[1].points[0], {40, 50});
+    expectPoint(path.currentPoint(), {50, 40});
+}
+
+TEST(BezierPath, ArcWithNoNumbersIsIgnored)
+{
+    BezierPath path;
+    double nan = std::numeric_limits<double>::quiet_NaN();
+    path.appendArc({0, 0}, nan, 0, 90);
+    path.appendArc({0, 0}, 10, 0, std::numeric_limits<double>::infinity());
+    path.appendArc({nan, 0}, 10, 0, 90);
+    EXPECT_TRUE(path.isEmpty());
+}
+
+TEST(BezierPath, ControlPointBoundsIncludeControlPoints)
+{
+    BezierPath path;
+    EXPECT_EQ(path.controlPointBounds(), Rect());
+    path.moveTo({0, 0});
+    EXPECT_EQ(path.controlPointBounds(), Rect(0, 0, 0, 0));
+    path.curveTo({10, 0}, {0, -20}, {10, 30});
+    EXPECT_EQ(path.controlPointBounds(), Rect(0, -20, 10, 50));
+}
+
+TEST(BezierPath, ReplaysIntoCairo)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 100);
+    cairo_t* cr = cairo_create(surface);
+    BezierPath path;
+    path.moveTo({10, 10});
+    path.lineTo({50, 10});
+    path.curveTo({50, 50}, {60, 20}, {60, 40});
+    path.closePath();
+    path.setLineJoinStyle(LineJoinStyle::Round);
+    path.setLineWidth(3.5);
+    path.addToCairo(cr);
+
+    EXPECT_EQ(cairo_get_line_join(cr), CAIRO_LINE_JOIN_ROUND);
+    EXPECT_EQ(cairo_get_line_width(cr), 3.5);
+    cairo_path_t* copy = cairo_copy_path(cr);
+    ASSERT_EQ(copy->status, CAIRO_STATUS_SUCCESS);
+    std::vector<cairo_path_data_type_t> kinds;
+    for (int i = 0; i < copy->num_data; i += copy->data[i].header.length) kinds.push_back(copy->data[i].header.type);
+    // cairo adds a move to the start after a close.
+    EXPECT_EQ(kinds, (std::vector<cairo_path_data_type_t>{CAIRO_PATH_MOVE_TO, CAIRO_PATH_LINE_TO, CAIRO_PATH_CURVE_TO,
+                                                          CAIRO_PATH_CLOSE_PATH, CAIRO_PATH_MOVE_TO}));
+    EXPECT_EQ(copy->data[5].point.x, 60);
+    EXPECT_EQ(copy->data[5].point.y, 20);
+    EXPECT_EQ(copy->data[7].point.x, 50);
+    EXPECT_EQ(copy->data[7].point.y, 50);
+    cairo_path_destroy(copy);
+
+    double x0, y0, x1, y1;
+    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
+    EXPECT_EQ(x0, 10);
+    EXPECT_EQ(y0, 10);
+    EXPECT_LE(x1, 60);
+    EXPECT_EQ(y1, 50);
+
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}
+
+TEST(BezierPath, AppendsToTheExistingCairoPath)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 10, 10);
+    cairo_t* cr = cairo_create(surface);
+    cairo_rectangle(cr, 0, 0, 1, 1);
+    BezierPath path;
+    path.appendRect(Rect(2, 2, 3, 3));
+    path.addToCairo(cr);
+    cairo_path_t* copy = cairo_copy_path(cr);
+    int moves = 0;
+    for (int i = 0; i < copy->num_data; i += copy->data[i].header.length) moves += copy->data[i].header.type == CAIRO_PATH_MOVE_TO;
+    EXPECT_GE(moves, 2);
+    cairo_path_destroy(copy);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}

@@ -1,0 +1,188 @@
+#include "platform/FileUtils.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t entriesIn(const std::string& folder)
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++count;
+    return count;
+}
+
+// Makes writes beyond a few bytes fail (EFBIG) for its lifetime: a failure in the middle of
+// writing that no permission can cause for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &_old);
+        _oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = _old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &_old);
+        std::signal(SIGXFSZ, _oldHandler);
+    }
+
+private:
+    rlimit _old{};
+    void (*_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(FileUtilsTest, WritesAndReadsBackTextAndBytes)
+{
+    TempDir temp;
+    const std::string path = temp.file("map.twkx");
+    ASSERT_TRUE(writeFileAtomically(path, std::string("first\0version", 13)));
+    EXPECT_EQ(readFileText(path), std::string("first\0version", 13));
+
+    const std::vector<uint8_t> bytes{0, 1, 2, 255};
+    ASSERT_TRUE(writeFileAtomically(path, bytes));
+    EXPECT_EQ(readFileData(path), bytes);
+    EXPECT_EQ(entriesIn(temp.path()), 1u) << "no temporary file may stay behind";
+}
+
+TEST(FileUtilsTest, WritesEmptyFiles)
+{
+    TempDir temp;
+    const std::string path = temp.file("empty");
+    ASSERT_TRUE(writeFileAtomically(path, std::string_view()));
+    auto data = readFileData(path);
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(data->empty());
+}
+
+TEST(FileUtilsTest, AMissingFolderFailsWithTheFileAndTheReason)
+{
+    TempDir temp;
+    const std::string path = temp.file("missing/defaults.plist");
+    Error error;
+    EXPECT_FALSE(writeFileAtomically(path, "data", &error));
+    EXPECT_EQ(error.domain, PosixErrorDomain);
+    EXPECT_EQ(error.code, ENOENT);
+    EXPECT_NE(error.localizedDescription.find("defaults.plist"), std::string::npos) << error.localizedDescription;
+    EXPECT_NE(error.failureReason.find(temp.file("missing")), std::string::npos) << error.failureReason;
+    EXPECT_NE(error.failureReason.find(std::strerror(ENOENT)), std::string::npos) << error.failureReason;
+    EXPECT_FALSE(fs::exists(temp.file("missing")));
+}
+
+TEST(FileUtilsTest, AFolderThatIsAFileFails)
+{
+    TempDir temp;
+    writeTestFile(temp.file("plain"), "not a folder");
+    Error error;
+    EXPECT_FALSE(writeFileAtomically(temp.file("plain/target"), "data", &error));
+    EXPECT_EQ(error.code, ENOTDIR);
+    EXPECT_EQ(readTestFile(temp.file("plain")), "not a folder");
+}
+
+TEST(FileUtilsTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
+{
+    TempDir temp;
+    const std::string path = temp.file("defaults.plist");
+    writeTestFile(path, "old content");
+    Error error;
+    {
+        FileSizeLimit limit(4);
+        EXPECT_FALSE(writeFileAtomically(path, std::string(10000, 'x'), &error));
+    }
+    EXPECT_EQ(error.code, EFBIG);
+    EXPECT_NE(error.failureReason.find(path), std::string::npos) << error.failureReason;
+    EXPECT_EQ(readTestFile(path), "old content");
+    EXPECT_EQ(entriesIn(temp.path()), 1u);
+}
+
+TEST(FileUtilsTest, AFolderInTheWayOfTheTargetIsNotReplaced)
+{
+    TempDir temp;
+    fs::create_directories(temp.file("target/inside"));
+    Error error;
+    EXPECT_FALSE(writeFileAtomically(temp.file("target"), "data", &error));
+    EXPECT_FALSE(error.failureReason.empty());
+    EXPECT_TRUE(fs::is_directory(temp.file("target/inside")));
+    EXPECT_EQ(entriesIn(temp.path()), 1u);
+}
+
+TEST(FileUtilsTest, ReplacingKeepsThePermissions)
+{
+    TempDir temp;
+    const std::string path = temp.file("private");
+    writeTestFile(path, "old");
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(writeFileAtomically(path, "new"));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(FileUtilsTest, NewFilesAreNotPrivateToTheTemporaryName)
+{
+    TempDir temp;
+    const std::string path = temp.file("new");
+    ASSERT_TRUE(writeFileAtomically(path, "x"));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0044, 0u) << "mkstemp's 0600 must not leak into the result";
+}
+
+TEST(FileUtilsTest, ASymbolicLinkIsFollowed)
+{
+    TempDir temp;
+    writeTestFile(temp.file("real"), "old");
+    fs::create_symlink(temp.file("real"), temp.file("link"));
+    ASSERT_TRUE(writeFileAtomically(temp.file("link"), "new"));
+    EXPECT_TRUE(fs::is_symlink(temp.file("link")));
+    EXPECT_EQ(readTestFile(temp.file("real")), "new");
+}
+
+TEST(FileUtilsTest, ReadingAMissingFileReportsIt)
+{
+    TempDir temp;
+    Error error;
+    EXPECT_FALSE(readFileData(temp.file("absent"), &error));
+    EXPECT_EQ(error.domain, PosixErrorDomain);
+    EXPECT_EQ(error.code, ENOENT);
+    EXPECT_NE(error.failureReason.find(temp.file("absent")), std::string::npos);
+    EXPECT_FALSE(readFileText(temp.file("absent")));
+}
+
+TEST(FileUtilsTest, FoldersDevicesAndPipesAreRefusedUnread)
+{
+    TempDir temp;
+    Error error;
+    EXPECT_FALSE(readFileData(temp.path(), &error));
+    EXPECT_EQ(error.code, EISDIR);
+    EXPECT_FALSE(readFileData("/dev/zero", &error)) << "an endless device must not be read";
+    EXPECT_NE(error.failureReason.find("not a regular file"), std::string::npos);
+
+    const std::string fifo = temp.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(readFileData(fifo, &error)) << "a pipe without a writer must not block the read";
+}
+
+TEST(FileUtilsTest, ReadsLargeFilesWhole)
+{
+    TempDir temp;
+    std::string big(3 * 65536 + 17, 'a');
+    big[100000] = 'b';
+    writeTestFile(temp.file("big"), big);
+    EXPECT_EQ(readFileText(temp.file("big")), big);
+}

@@ -1,0 +1,235 @@
+#include "platform/Font.h"
+
+#include <gtest/gtest.h>
+#include <pango/pango.h>
+
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+using Description = std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)>;
+
+Description pangoDescription(const Font& font)
+{
+    return Description(font.newPangoDescription(), pango_font_description_free);
+}
+
+} // namespace
+
+TEST(Font, DefaultsAndTraitBits)
+{
+    Font font;
+    EXPECT_EQ(font.familyName(), "Helvetica");
+    EXPECT_EQ(font.pointSize(), 12);
+    EXPECT_EQ(font.weight(), 5);
+    EXPECT_EQ(font.traits(), 0u);
+    EXPECT_EQ(Font("A", 10, false, true).traits(), 1u);
+    EXPECT_EQ(Font("A", 10, true, false).traits(), 2u);
+    EXPECT_EQ(Font("A", 10, true, true).traits(), 3u);
+}
+
+TEST(Font, BoldAndWeightAgree)
+{
+    EXPECT_EQ(Font("A", 10, true).weight(), 9);
+    EXPECT_EQ(Font("A", 10, true, false, 11).weight(), 11);
+    EXPECT_EQ(Font("A", 10, false, false, 3).weight(), 3);
+    EXPECT_EQ(Font("A", 10, false, false, 99).weight(), 15);
+    EXPECT_EQ(Font("A", 10, false, false, -4).weight(), 0);
+}
+
+TEST(Font, ConvertingTraits)
+{
+    Font regular("DejaVu Sans", 14);
+    Font bold = regular.withTrait(BoldFontMask);
+    EXPECT_TRUE(bold.isBold());
+    EXPECT_FALSE(bold.isItalic());
+    EXPECT_EQ(bold, Font("DejaVu Sans", 14, true));
+    EXPECT_EQ(bold.withoutTrait(BoldFontMask), regular);
+
+    Font both = regular.withTrait(BoldFontMask | ItalicFontMask);
+    EXPECT_EQ(both, Font("DejaVu Sans", 14, true, true));
+    EXPECT_EQ(both.withoutTrait(ItalicFontMask), bold);
+    EXPECT_EQ(both.withoutTrait(BoldFontMask | ItalicFontMask), regular);
+
+    // Adding a trait the font has, or removing one it lacks, changes nothing.
+    EXPECT_EQ(bold.withTrait(BoldFontMask), bold);
+    EXPECT_EQ(regular.withoutTrait(ItalicFontMask), regular);
+
+    // A heavy face stays heavy when made bold; losing bold brings it back to regular.
+    Font black("A", 10, true, false, 12);
+    EXPECT_EQ(black.withTrait(BoldFontMask).weight(), 12);
+    EXPECT_EQ(black.withoutTrait(BoldFontMask).weight(), 5);
+    EXPECT_EQ(Font("A", 10, false, false, 3).withTrait(BoldFontMask).weight(), 9);
+    EXPECT_EQ(Font("A", 10, false, false, 3).withoutTrait(BoldFontMask).weight(), 3);
+}
+
+TEST(Font, WithSize)
+{
+    Font font = Font("A", 10, true, true).withSize(12.5);
+    EXPECT_EQ(font, Font("A", 12.5, true, true));
+}
+
+TEST(FontDescription, Format)
+{
+    EXPECT_EQ(Font("DejaVu Sans", 12).description(), "DejaVu Sans 12");
+    EXPECT_EQ(Font("DejaVu Sans", 12.5, true).description(), "DejaVu Sans Bold 12.5");
+    EXPECT_EQ(Font("Helvetica Neue", 9, true, true).description(), "Helvetica Neue Bold Italic 9");
+    EXPECT_EQ(Font("Times", 10, false, true).description(), "Times Italic 10");
+    EXPECT_EQ(Font("Light Face", 10, false, false, 3).description(), "Light Face weight=3 10");
+    EXPECT_EQ(Font("Arial, Bold", 10).description(), "Arial, Bold, 10");
+}
+
+TEST(FontDescription, ReadsBackExactly)
+{
+    const Font fonts[] = {
+        Font("DejaVu Sans", 12),
+        Font("DejaVu Sans Mono", 12.5, true, true),
+        Font("Helvetica", 0.1),
+        Font("Helvetica", 1.0 / 3),
+        Font("Helvetica", 1e-5),
+        Font("Helvetica", 72000.25),
+        Font("Lucida Grande", 13, false, true),
+        Font("Heavy", 11, true, false, 12),
+        Font("Thin", 11, false, true, 0),
+        Font("Foo Bold", 10),
+        Font("Foo Italic", 10, false, true),
+        Font("Foo 12", 10),
+        Font("Foo weight=3", 10),
+        Font("Arial, Bold", 10, true),
+        Font("Trailing,", 10),
+        Font(",", 10),
+        Font("Spaces  Inside ", 10),
+        Font(" Leading", 10),
+        Font("Bold", 10, true),
+        Font("", 10),
+        Font("Ünïcödé 字体 😀", 11),
+        Font("Tab\tand\nnewline", 11),
+    };
+    for (const Font& font : fonts) {
+        bool ok = false;
+        std::string text = font.description();
+        EXPECT_EQ(Font::fromDescription(text, &ok), font) << text;
+        EXPECT_TRUE(ok) << text;
+    }
+}
+
+TEST(FontDescription, RandomFamiliesReadBackExactly)
+{
+    const char* pieces[] = {"A", "b", " ", ",", "Bold", "Italic", "weight=4", "12", "1.5", "\t", "\xC3\xA4"};
+    std::mt19937 random(11);
+    for (int i = 0; i < 3000; ++i) {
+        std::string family;
+        for (int n = int(random() % 7); n > 0; --n) family += pieces[random() % std::size(pieces)];
+        Font font(family, 1 + random() % 400 / 8.0, random() % 2, random() % 2, int(random() % 16));
+        bool ok = false;
+        ASSERT_EQ(Font::fromDescription(font.description(), &ok), font) << font.description();
+        ASSERT_TRUE(ok);
+    }
+}
+
+TEST(FontDescription, StyleWordsInAnyOrder)
+{
+    bool ok = false;
+    EXPECT_EQ(Font::fromDescription("Times Italic Bold 10", &ok), Font("Times", 10, true, true));
+    EXPECT_TRUE(ok);
+}
+
+TEST(FontDescription, BadTextAnswersTheDefaultFontAndNotOk)
+{
+    const std::string bad[] = {
+        "",
+        "12",
+        "Helvetica",
+        "Helvetica ",
+        "Helvetica 0",
+        "Helvetica -12",
+        "Helvetica +12",
+        "Helvetica 12pt",
+        "Helvetica 12,5",
+        "Helvetica nan",
+        "Helvetica inf",
+        "Helvetica 1e999",
+        "Helvetica 0x10",
+        "Helvetica 12 ",
+        std::string("Helvetica 1\0" "2", 12),
+        std::string(1'000'000, 'x'),
+    };
+    for (const std::string& text : bad) {
+        bool ok = true;
+        EXPECT_EQ(Font::fromDescription(text, &ok), Font()) << text.substr(0, 40);
+        EXPECT_FALSE(ok) << text.substr(0, 40);
+    }
+    Font::fromDescription("Helvetica"); // no ok pointer: no crash
+}
+
+TEST(FontDescription, UnknownStyleWordsBelongToTheFamily)
+{
+    bool ok = false;
+    EXPECT_EQ(Font::fromDescription("Foo bold 10", &ok), Font("Foo bold", 10));
+    EXPECT_EQ(Font::fromDescription("Foo weight=16 10", &ok), Font("Foo weight=16", 10));
+    EXPECT_EQ(Font::fromDescription("Foo weight=-1 10", &ok), Font("Foo weight=-1", 10));
+    EXPECT_EQ(Font::fromDescription("Foo weight= 10", &ok), Font("Foo weight=", 10));
+    EXPECT_TRUE(ok);
+}
+
+TEST(FontDescription, HugeFamilyReadsBack)
+{
+    Font font(std::string(100000, 'F') + " Bold", 10, true);
+    bool ok = false;
+    EXPECT_EQ(Font::fromDescription(font.description(), &ok), font);
+    EXPECT_TRUE(ok);
+}
+
+TEST(FontFamilies, InstalledAndFallback)
+{
+    EXPECT_EQ(Font::fallbackFamily(), "DejaVu Sans");
+    EXPECT_TRUE(Font::familyExists("DejaVu Sans"));
+    EXPECT_TRUE(Font::familyExists("dejavu sans"));
+    EXPECT_FALSE(Font::familyExists("No Such Family Qwzx"));
+    EXPECT_FALSE(Font::familyExists(""));
+}
+
+TEST(FontPango, RegularFont)
+{
+    Description d = pangoDescription(Font("DejaVu Sans", 12));
+    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Sans");
+    EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_NORMAL);
+    EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_NORMAL);
+    EXPECT_EQ(pango_font_description_get_size(d.get()), 12 * PANGO_SCALE);
+    EXPECT_FALSE(pango_font_description_get_size_is_absolute(d.get()));
+}
+
+TEST(FontPango, BoldItalicAndFractionalSize)
+{
+    Description d = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
+    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Serif");
+    EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_BOLD);
+    EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_ITALIC);
+    EXPECT_EQ(pango_font_description_get_size(d.get()), int(12.5 * PANGO_SCALE));
+}
+
+TEST(FontPango, OtherWeights)
+{
+    EXPECT_LT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, false, false, 3)).get()), PANGO_WEIGHT_NORMAL);
+    EXPECT_GT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, true, false, 12)).get()), PANGO_WEIGHT_BOLD);
+}
+
+TEST(FontPango, MissingFamilyMapsToTheFallback)
+{
+    Description d = pangoDescription(Font("No Such Family Qwzx", 10));
+    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Sans");
+    Description empty = pangoDescription(Font("", 10));
+    EXPECT_STREQ(pango_font_description_get_family(empty.get()), "DejaVu Sans");
+}
+
+TEST(FontPango, UnusableSizesStayWithinPangosRange)
+{
+    EXPECT_EQ(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", 1e300)).get()), 100000 * PANGO_SCALE);
+    EXPECT_GT(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", 0)).get()), 0);
+    EXPECT_GT(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", -5)).get()), 0);
+    double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", nan)).get()), 12 * PANGO_SCALE);
+}

@@ -1,0 +1,143 @@
+#include "platform/Localizer.h"
+
+#include "platform/Folders.h"
+#include "platform/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class LocalizerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(_resources.path() + "/strings");
+        writeTable("# a comment line\n"
+                   "ok_button_title=OK\n"
+                   "  # an indented comment=not a value\n"
+                   "\n"
+                   "a line without an equals sign\n"
+                   "equation=a=b+c\n"
+                   "  spaced_key  =value\n"
+                   "two_lines=first\\nsecond\n"
+                   "windows=crlf value\r\n"
+                   "store_archive_import_result=%ld maps, %ld styles, %ld images, %ld skipped\n"
+                   "export_failed_error=The export failed.\n"
+                   "=no key\n");
+        reloadStringTable();
+    }
+    void TearDown() override { reloadStringTable(); }
+
+    void writeTable(const std::string& text) { writeTestFile(_resources.path() + "/strings/en.strings", text); }
+
+    TempDir _resources;
+    ScopedEnvironment _environment{"TARNWICK_RESOURCES", _resources.path()};
+};
+
+} // namespace
+
+TEST_F(LocalizerTest, LooksUpKeys)
+{
+    EXPECT_EQ(localized("ok_button_title"), "OK");
+    EXPECT_EQ(localized("export_failed_error"), "The export failed.");
+}
+
+TEST_F(LocalizerTest, MissingKeysGiveTheEmptyText)
+{
+    EXPECT_EQ(localized("no_such_key"), "");
+    EXPECT_EQ(localized(""), "");
+}
+
+TEST_F(LocalizerTest, ValuesMayContainEqualsSigns)
+{
+    EXPECT_EQ(localized("equation"), "a=b+c");
+}
+
+TEST_F(LocalizerTest, CommentsAndLinesWithoutEqualsAreIgnored)
+{
+    EXPECT_EQ(localized("# an indented comment"), "");
+    EXPECT_EQ(localized("a line without an equals sign"), "");
+}
+
+TEST_F(LocalizerTest, KeysAreTrimmedAndLineEndsRemoved)
+{
+    EXPECT_EQ(localized("spaced_key"), "value");
+    EXPECT_EQ(localized("windows"), "crlf value");
+}
+
+TEST_F(LocalizerTest, BackslashNIsANewLine)
+{
+    EXPECT_EQ(localized("two_lines"), "first\nsecond");
+}
+
+TEST_F(LocalizerTest, TheTableIsReadAgainOnlyAfterReload)
+{
+    EXPECT_EQ(localized("ok_button_title"), "OK");
+    writeTable("ok_button_title=Fine\n");
+    EXPECT_EQ(localized("ok_button_title"), "OK");
+    reloadStringTable();
+    EXPECT_EQ(localized("ok_button_title"), "Fine");
+}
+
+TEST_F(LocalizerTest, AMissingTableGivesEmptyTexts)
+{
+    ScopedEnvironment elsewhere("TARNWICK_RESOURCES", _resources.path() + "/nowhere");
+    reloadStringTable();
+    EXPECT_EQ(localized("ok_button_title"), "");
+}
+
+TEST_F(LocalizerTest, LocalizedFormatFillsTheTranslatedFormat)
+{
+    EXPECT_EQ(localizedFormat("store_archive_import_result", {"3", "1", "0", "2"}),
+              "3 maps, 1 styles, 0 images, 2 skipped");
+}
+
+TEST(LocalizerFormatTest, FillsEachPlaceholderKindInOrder)
+{
+    EXPECT_EQ(formatText("%@ / %s / %ld / %d", {"a", "b", "c", "d"}), "a / b / c / d");
+    EXPECT_EQ(formatText("%@\n\n%@", {"message", "topic"}), "message\n\ntopic");
+}
+
+TEST(LocalizerFormatTest, DoublePercentIsOnePercent)
+{
+    EXPECT_EQ(formatText("100%% of %d", {"5"}), "100% of 5");
+    EXPECT_EQ(formatText("%%d", {"x"}), "%d");
+}
+
+TEST(LocalizerFormatTest, ArgumentsAreNeverReadAsFormats)
+{
+    EXPECT_EQ(formatText("%@ and %@", {"%@%s%n%x", "b"}), "%@%s%n%x and b");
+}
+
+TEST(LocalizerFormatTest, MissingArgumentsAreEmptyAndExtraOnesIgnored)
+{
+    EXPECT_EQ(formatText("%@-%@-%@", {"a"}), "a--");
+    EXPECT_EQ(formatText("only %@", {"a", "b", "c"}), "only a");
+}
+
+TEST(LocalizerFormatTest, OtherPercentSequencesStayAsTheyAre)
+{
+    EXPECT_EQ(formatText("%x %n %5d 50% %", {"a"}), "%x %n %5d 50% %");
+}
+
+TEST(LocalizerResourcesTest, TheShippedTableHasEveryKeyInUse)
+{
+    const char* sourceDir = std::getenv("TARNWICK_TEST_SOURCE_DIR");
+    ScopedEnvironment resources("TARNWICK_RESOURCES",
+                                sourceDir ? std::optional<std::string>(std::string(sourceDir) + "/resources")
+                                          : std::nullopt);
+    reloadStringTable();
+    ASSERT_TRUE(std::filesystem::exists(Folders::resourcePath("strings/en.strings")));
+    for (const char* key : {"ok_button_title", "cancel_button_title", "error_caption", "db_unspecified_error",
+                            "export_failed_error", "share_handler_unsupported_format_error",
+                            "open_from_finder_error_title", "open_from_finder_error_message",
+                            "error_paste_image_only_in_topics", "error_paste_no_topic_selected"}) {
+        EXPECT_FALSE(localized(key).empty()) << key;
+    }
+    reloadStringTable();
+}

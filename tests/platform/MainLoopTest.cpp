@@ -1,0 +1,161 @@
+#include "platform/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Lets whatever is due run, without waiting for anything.
+void drain()
+{
+    while (MainLoop::iterate(false)) {
+    }
+}
+
+} // namespace
+
+TEST(TimerTest, ASingleShotFiresOnceAfterItsInterval)
+{
+    drain();
+    int fired = 0;
+    const auto start = Clock::now();
+    auto timer = Timer::scheduledTimer(0.05, false, [&] { ++fired; });
+    EXPECT_TRUE(timer->isValid());
+    EXPECT_EQ(timer->timeInterval(), 0.05);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return fired > 0; }, 5));
+    EXPECT_GE(secondsSince(start), 0.045);
+    EXPECT_FALSE(timer->isValid());
+    MainLoop::runFor(0.1);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(TimerTest, ARepeatingTimerFiresUntilInvalidated)
+{
+    int fired = 0;
+    auto timer = Timer::scheduledTimer(0.01, true, [&] { ++fired; });
+    ASSERT_TRUE(MainLoop::runUntil([&] { return fired >= 3; }, 5));
+    EXPECT_TRUE(timer->isValid());
+    timer->invalidate();
+    EXPECT_FALSE(timer->isValid());
+    const int count = fired;
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(fired, count);
+}
+
+TEST(TimerTest, AnInvalidatedOrDestroyedTimerNeverFires)
+{
+    int fired = 0;
+    auto invalidated = Timer::scheduledTimer(0.01, false, [&] { ++fired; });
+    invalidated->invalidate();
+    Timer::scheduledTimer(0.01, true, [&] { ++fired; }).reset();
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(fired, 0);
+}
+
+TEST(TimerTest, ACallbackMayInvalidateItsOwnTimer)
+{
+    int fired = 0;
+    std::unique_ptr<Timer> timer;
+    timer = Timer::scheduledTimer(0.005, true, [&] {
+        if (++fired == 2) timer->invalidate();
+    });
+    MainLoop::runFor(0.1);
+    EXPECT_EQ(fired, 2);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST(TimerTest, ACallbackMayDestroyItsOwnTimer)
+{
+    int fired = 0;
+    std::unique_ptr<Timer> timer;
+    timer = Timer::scheduledTimer(0.005, true, [&] {
+        ++fired;
+        timer.reset();
+    });
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(timer, nullptr);
+}
+
+TEST(TimerTest, ReleasesWhatItsFunctionHoldsOnceDone)
+{
+    auto held = std::make_shared<int>(1);
+    auto timer = Timer::scheduledTimer(0, false, [held] {});
+    EXPECT_EQ(held.use_count(), 2);
+    MainLoop::runUntil([&] { return !timer->isValid(); }, 5);
+    EXPECT_EQ(held.use_count(), 1);
+
+    auto repeating = Timer::scheduledTimer(10, true, [held] {});
+    repeating->invalidate();
+    EXPECT_EQ(held.use_count(), 1);
+}
+
+TEST(MainLoopTest, DelayedPerformsRunOnceInTheirOrder)
+{
+    std::vector<int> order;
+    DelayedPerform later = performAfterDelay(0.03, [&] { order.push_back(2); });
+    DelayedPerform sooner = performAfterDelay(0.01, [&] { order.push_back(1); });
+    DelayedPerform now = performAfterDelay(0, [&] { order.push_back(0); });
+    EXPECT_TRUE(later.isPending());
+    ASSERT_TRUE(MainLoop::runUntil([&] { return order.size() == 3; }, 5));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(later.isPending());
+}
+
+TEST(MainLoopTest, CancelledOrDroppedPerformsDoNotRun)
+{
+    int ran = 0;
+    DelayedPerform cancelled = performAfterDelay(0.01, [&] { ++ran; });
+    cancelled.cancel();
+    EXPECT_FALSE(cancelled.isPending());
+    {
+        DelayedPerform dropped = performAfterDelay(0.01, [&] { ++ran; });
+    }
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(ran, 0);
+}
+
+TEST(MainLoopTest, ReassigningAPerformCancelsThePreviousOne)
+{
+    std::vector<int> ran;
+    DelayedPerform tick;
+    tick = performAfterDelay(0.01, [&] { ran.push_back(1); });
+    tick = performAfterDelay(0.01, [&] { ran.push_back(2); });
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(ran, (std::vector<int>{2}));
+}
+
+TEST(MainLoopTest, RunUntilGivesUpAtItsTimeout)
+{
+    const auto start = Clock::now();
+    EXPECT_FALSE(MainLoop::runUntil([] { return false; }, 0.05));
+    const double elapsed = secondsSince(start);
+    EXPECT_GE(elapsed, 0.045);
+    EXPECT_LT(elapsed, 2.0);
+}
+
+TEST(MainLoopTest, RunForReturnsAfterAboutTheTime)
+{
+    const auto start = Clock::now();
+    MainLoop::runFor(0.03);
+    const double elapsed = secondsSince(start);
+    EXPECT_GE(elapsed, 0.025);
+    EXPECT_LT(elapsed, 2.0);
+}
+
+TEST(MainLoopTest, ANonBlockingIterationReturnsAtOnceWhenIdle)
+{
+    drain();
+    const auto start = Clock::now();
+    EXPECT_FALSE(MainLoop::iterate(false));
+    EXPECT_LT(secondsSince(start), 0.5);
+}

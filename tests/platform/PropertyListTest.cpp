@@ -1,0 +1,396 @@
+#include "platform/PropertyList.h"
+
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+using Data = PropertyList::Data;
+
+Data bytesOf(const std::string& text)
+{
+    return Data(text.begin(), text.end());
+}
+
+std::string textOf(const Data& data)
+{
+    return std::string(data.begin(), data.end());
+}
+
+PropertyList sampleDocument()
+{
+    Data bytes;
+    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<uint8_t>(i));
+    PropertyList::Dictionary topic{
+        {"text", "Central <theme> & \"quotes\" \u00e9\u4e2d"},
+        {"collapsed", true},
+        {"hidden", false},
+        {"children", PropertyList::Array{PropertyList::Dictionary{{"text", "child"}}, PropertyList::Array{}}},
+        {"empty", PropertyList::Dictionary{}},
+    };
+    return PropertyList::Dictionary{
+        {"version", 3},
+        {"negative", int64_t(-5)},
+        {"largest", std::numeric_limits<int64_t>::max()},
+        {"smallest", std::numeric_limits<int64_t>::min()},
+        {"scale", 1.25},
+        {"tiny", -1.0e-300},
+        {"empty string", ""},
+        {"image", bytes},
+        {"no bytes", Data{}},
+        {"created", PropertyList::Date{86400.0 * 365}},
+        {"topic", topic},
+    };
+}
+
+// A binary property list assembled by hand from encoded objects, with 4-byte offsets and references.
+Data binaryList(const std::vector<Data>& objects, uint64_t top = 0)
+{
+    Data out = bytesOf("bplist00");
+    std::vector<uint64_t> offsets;
+    for (const Data& object : objects) {
+        offsets.push_back(out.size());
+        out.insert(out.end(), object.begin(), object.end());
+    }
+    const uint64_t table = out.size();
+    auto put = [&out](uint64_t value, int size) {
+        for (int i = size - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    };
+    for (uint64_t offset : offsets) put(offset, 4);
+    put(0, 6);
+    out.push_back(4);
+    out.push_back(4);
+    put(objects.size(), 8);
+    put(top, 8);
+    put(table, 8);
+    return out;
+}
+
+Data arrayObject(const std::vector<uint32_t>& refs)
+{
+    Data out;
+    if (refs.size() < 15) {
+        out.push_back(static_cast<uint8_t>(0xA0 | refs.size()));
+    } else {
+        out = {0xAF, 0x12};
+        for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(refs.size() >> (8 * i)));
+    }
+    for (uint32_t ref : refs) {
+        for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(ref >> (8 * i)));
+    }
+    return out;
+}
+
+void expectUnreadable(const Data& data, const std::string& reasonPart = {})
+{
+    Error error;
+    auto result = PropertyList::fromData(data, &error);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(error.domain, PlatformErrorDomain);
+    EXPECT_FALSE(error.localizedDescription.empty());
+    EXPECT_FALSE(error.failureReason.empty());
+    if (!reasonPart.empty()) {
+        EXPECT_NE(error.failureReason.find(reasonPart), std::string::npos) << error.failureReason;
+    }
+}
+
+std::string nestedXml(int depth)
+{
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i) xml += "<array>";
+    for (int i = 0; i < depth; ++i) xml += "</array>";
+    return xml + "</plist>";
+}
+
+} // namespace
+
+TEST(PropertyListTest, TypedAccessConvertsNumbersLikeUserDefaults)
+{
+    EXPECT_TRUE(PropertyList(2).boolValue());
+    EXPECT_FALSE(PropertyList(0).boolValue(true));
+    EXPECT_TRUE(PropertyList(0.5).boolValue());
+    EXPECT_EQ(PropertyList(true).integerValue(), 1);
+    EXPECT_EQ(PropertyList(2.9).integerValue(), 2);
+    EXPECT_EQ(PropertyList(-2.9).integerValue(), -2);
+    EXPECT_EQ(PropertyList(0.8).realValue(), 0.8);
+    EXPECT_EQ(PropertyList(7).realValue(), 7.0);
+    EXPECT_EQ(PropertyList(false).realValue(3), 0.0);
+}
+
+TEST(PropertyListTest, RealToIntegerSaturatesInsteadOfOverflowing)
+{
+    EXPECT_EQ(PropertyList(1e300).integerValue(), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(PropertyList(-1e300).integerValue(), std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(PropertyList(std::numeric_limits<double>::infinity()).integerValue(), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(PropertyList(std::nan("")).integerValue(5), 0);
+}
+
+TEST(PropertyListTest, OtherTypesAnswerTheFallback)
+{
+    EXPECT_EQ(PropertyList("5").integerValue(9), 9) << "strings are not parsed";
+    EXPECT_EQ(PropertyList("1").boolValue(false), false);
+    EXPECT_EQ(PropertyList(5).stringValue("none"), "none");
+    EXPECT_EQ(PropertyList().realValue(1.5), 1.5);
+    EXPECT_EQ(PropertyList(5).dataValue(), nullptr);
+    EXPECT_EQ(PropertyList(5).arrayValue(), nullptr);
+    EXPECT_EQ(PropertyList(5).dictionaryValue(), nullptr);
+    EXPECT_FALSE(PropertyList(5).dateValue());
+    EXPECT_TRUE(PropertyList().isNone());
+    EXPECT_EQ(PropertyList("text").type(), PropertyList::Type::String);
+}
+
+TEST(PropertyListTest, SubscriptAnswersNoneForMissingKeysAndNonDictionaries)
+{
+    const PropertyList dictionary = PropertyList::Dictionary{{"a", 1}};
+    EXPECT_EQ(dictionary["a"].integerValue(), 1);
+    EXPECT_TRUE(dictionary["b"].isNone());
+    EXPECT_TRUE(PropertyList(3)["a"].isNone());
+    EXPECT_TRUE(dictionary["a"]["deeper"].isNone());
+}
+
+TEST(PropertyListTest, XmlRoundTripKeepsEverything)
+{
+    const PropertyList document = sampleDocument();
+    const Data xml = document.toData(PropertyList::Format::Xml);
+    EXPECT_EQ(textOf(xml).rfind("<?xml", 0), 0u);
+    Error error;
+    auto back = PropertyList::fromData(xml, &error);
+    ASSERT_TRUE(back) << error.failureReason;
+    EXPECT_EQ(*back, document);
+}
+
+TEST(PropertyListTest, BinaryRoundTripKeepsEverything)
+{
+    const PropertyList document = sampleDocument();
+    const Data binary = document.toData(PropertyList::Format::Binary);
+    ASSERT_GE(binary.size(), 8u);
+    EXPECT_EQ(textOf(Data(binary.begin(), binary.begin() + 8)), "bplist00");
+    Error error;
+    auto back = PropertyList::fromData(binary, &error);
+    ASSERT_TRUE(back) << error.failureReason;
+    EXPECT_EQ(*back, document);
+}
+
+TEST(PropertyListTest, XmlIsWrittenInTheStandardVocabulary)
+{
+    const PropertyList list = PropertyList::Dictionary{
+        {"flag", true}, {"count", -5}, {"scale", 0.5}, {"name", "a<b"}, {"bytes", Data{'h', 'i'}}};
+    const std::string xml = textOf(list.toData());
+    EXPECT_NE(xml.find("<key>flag</key>"), std::string::npos);
+    EXPECT_NE(xml.find("<true/>"), std::string::npos);
+    EXPECT_NE(xml.find("<integer>-5</integer>"), std::string::npos);
+    EXPECT_NE(xml.find("<real>0.5</real>"), std::string::npos);
+    EXPECT_NE(xml.find("<string>a&lt;b</string>"), std::string::npos);
+    EXPECT_NE(xml.find("aGk="), std::string::npos);
+}
+
+TEST(PropertyListTest, ReadsHandWrittenXml)
+{
+    const std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<!-- a comment -->
+<dict>
+    <key>autoSaveMindMaps</key><true/>
+    <key>editorChildMoveDelay</key><real>0.8</real>
+    <key>newMindMapLayoutMode</key><integer>0</integer>
+    <key>when</key><date>2001-01-02T00:00:00Z</date>
+    <key>name</key><string>caf&#233; &amp; co</string>
+</dict>
+</plist>)";
+    Error error;
+    auto list = PropertyList::fromData(bytesOf(xml), &error);
+    ASSERT_TRUE(list) << error.failureReason;
+    EXPECT_TRUE((*list)["autoSaveMindMaps"].boolValue());
+    EXPECT_EQ((*list)["editorChildMoveDelay"].realValue(), 0.8);
+    EXPECT_EQ((*list)["newMindMapLayoutMode"].type(), PropertyList::Type::Integer);
+    EXPECT_EQ((*list)["when"].dateValue()->secondsSinceReferenceDate, 86400.0);
+    EXPECT_EQ((*list)["name"].stringValue(), "caf\u00e9 & co");
+}
+
+TEST(PropertyListTest, DatesCountSecondsSince2001)
+{
+    const std::string xml = "<plist><array><date>2001-01-01T00:00:00Z</date><date>1970-01-01T00:00:00Z</date>"
+                            "</array></plist>";
+    auto list = PropertyList::fromData(bytesOf(xml));
+    ASSERT_TRUE(list);
+    const auto& dates = *list->arrayValue();
+    EXPECT_EQ(dates[0].dateValue()->secondsSinceReferenceDate, 0.0);
+    EXPECT_EQ(dates[1].dateValue()->secondsSinceReferenceDate, -978307200.0);
+}
+
+TEST(PropertyListTest, BinaryKeepsDatesExactlyFarFromTheReferenceDate)
+{
+    for (double seconds : {-0.5, -1.25, 0.75, -3.0e9, 6.3e9, 123456789.123456}) {
+        const PropertyList date = PropertyList::Date{seconds};
+        auto back = PropertyList::fromData(date.toData(PropertyList::Format::Binary));
+        ASSERT_TRUE(back) << seconds;
+        ASSERT_TRUE(back->dateValue()) << seconds;
+        EXPECT_EQ(back->dateValue()->secondsSinceReferenceDate, seconds);
+    }
+}
+
+TEST(PropertyListTest, XmlKeepsWholeSecondsOfDatesBeyond2038)
+{
+    const double in2200 = 6.3e9;
+    const PropertyList date = PropertyList::Date{in2200};
+    auto back = PropertyList::fromData(date.toData(PropertyList::Format::Xml));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->dateValue()->secondsSinceReferenceDate, in2200);
+    EXPECT_NE(textOf(date.toData()).find("<date>2200-"), std::string::npos);
+}
+
+TEST(PropertyListTest, UnwritableDatesAreKeptInRange)
+{
+    const PropertyList list = PropertyList::Array{PropertyList::Date{std::nan("")}, PropertyList::Date{1e300}};
+    for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
+        auto back = PropertyList::fromData(list.toData(format));
+        ASSERT_TRUE(back);
+        EXPECT_EQ((*back->arrayValue())[0].dateValue()->secondsSinceReferenceDate, 0.0);
+        EXPECT_LT((*back->arrayValue())[1].dateValue()->secondsSinceReferenceDate, 3e11);
+    }
+}
+
+TEST(PropertyListTest, NoneValuesAreLeftOut)
+{
+    const PropertyList list = PropertyList::Dictionary{{"kept", 1}, {"gone", PropertyList()}};
+    auto back = PropertyList::fromData(list.toData(PropertyList::Format::Binary));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, PropertyList(PropertyList::Dictionary{{"kept", 1}}));
+    EXPECT_TRUE(PropertyList().toData().empty());
+}
+
+TEST(PropertyListTest, KeyedArchiveReferencesReadAsTheirXmlForm)
+{
+    plist_t root = plist_new_array();
+    plist_array_append_item(root, plist_new_uid(7));
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    plist_free(root);
+    const Data binary(bytes, bytes + length);
+    plist_to_bin_free(bytes);
+
+    auto list = PropertyList::fromData(binary);
+    ASSERT_TRUE(list);
+    const PropertyList expected = PropertyList::Array{PropertyList::Dictionary{{"CF$UID", 7}}};
+    EXPECT_EQ(*list, expected);
+    auto viaXml = PropertyList::fromData(list->toData());
+    ASSERT_TRUE(viaXml);
+    EXPECT_EQ(*viaXml, expected);
+}
+
+TEST(PropertyListTest, EmptyAndGarbageInputAreRefusedWithACause)
+{
+    expectUnreadable({}, "empty");
+    expectUnreadable(bytesOf("hello, world"));
+    expectUnreadable(bytesOf("<?xml version=\"1.0\"?><plist><dict><key>a</key>"));
+    expectUnreadable(bytesOf("<plist><integer>1</plist>"));
+    expectUnreadable(bytesOf("bplist00"), "truncated");
+    expectUnreadable(Data(4096, 0));
+    expectUnreadable(Data(4096, 0xFF));
+}
+
+TEST(PropertyListTest, EveryTruncationOfAValidListIsRefusedOrReadWithoutCrashing)
+{
+    const PropertyList document = sampleDocument();
+    for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
+        const Data full = document.toData(format);
+        for (size_t length = 0; length < full.size(); ++length) {
+            Error error;
+            auto result = PropertyList::fromData(Data(full.begin(), full.begin() + length), &error);
+            if (!result) {
+                EXPECT_FALSE(error.failureReason.empty());
+            }
+        }
+    }
+}
+
+TEST(PropertyListTest, DamagedBinaryListsNeverCrash)
+{
+    const Data original = sampleDocument().toData(PropertyList::Format::Binary);
+    std::mt19937 random(20010101);
+    for (int round = 0; round < 3000; ++round) {
+        Data damaged = original;
+        const int flips = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i) {
+            damaged[8 + random() % (damaged.size() - 8)] = static_cast<uint8_t>(random());
+        }
+        Error error;
+        auto result = PropertyList::fromData(damaged, &error);
+        if (!result) {
+            EXPECT_FALSE(error.failureReason.empty());
+        }
+    }
+}
+
+TEST(PropertyListTest, DamagedXmlNeverCrashes)
+{
+    const Data original = sampleDocument().toData(PropertyList::Format::Xml);
+    std::mt19937 random(7);
+    const char noise[] = "<>/&;![]-\"=x";
+    for (int round = 0; round < 2000; ++round) {
+        Data damaged = original;
+        for (int i = 0; i < 3; ++i) damaged[random() % damaged.size()] = noise[random() % (sizeof noise - 1)];
+        PropertyList::fromData(damaged);
+    }
+}
+
+TEST(PropertyListTest, DeepXmlNestingIsRefused)
+{
+    expectUnreadable(bytesOf(nestedXml(100000)), "deep");
+    EXPECT_TRUE(PropertyList::fromData(bytesOf(nestedXml(500))));
+}
+
+TEST(PropertyListTest, DeepBinaryNestingIsRefused)
+{
+    const int depth = 100000;
+    std::vector<Data> objects;
+    for (int i = 0; i < depth; ++i) objects.push_back(arrayObject({static_cast<uint32_t>(i + 1)}));
+    objects.push_back(arrayObject({}));
+    expectUnreadable(binaryList(objects), "deep");
+}
+
+TEST(PropertyListTest, BinaryCyclesAreRefused)
+{
+    expectUnreadable(binaryList({arrayObject({0})}), "loop");
+    expectUnreadable(binaryList({arrayObject({1}), arrayObject({0})}), "loop");
+}
+
+TEST(PropertyListTest, SharedObjectsThatExpandToBillionsAreRefused)
+{
+    // Each level holds the next one twice: 60 levels describe 2^60 values in a few hundred bytes.
+    std::vector<Data> objects;
+    for (uint32_t i = 0; i < 60; ++i) objects.push_back(arrayObject({i + 1, i + 1}));
+    objects.push_back(arrayObject({}));
+    expectUnreadable(binaryList(objects), "too many");
+}
+
+TEST(PropertyListTest, SharedObjectsWithinReasonAreRead)
+{
+    std::vector<Data> objects;
+    objects.push_back(arrayObject({1, 1, 1}));
+    objects.push_back(Data{0x10, 0x2A}); // the integer 42
+    auto list = PropertyList::fromData(binaryList(objects));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(*list, PropertyList(PropertyList::Array{42, 42, 42}));
+}
+
+TEST(PropertyListTest, BinaryReferencesAndCountsOutOfRangeAreRefused)
+{
+    expectUnreadable(binaryList({arrayObject({5})}));
+    // An array that claims four billion members.
+    expectUnreadable(binaryList({Data{0xAF, 0x12, 0xFF, 0xFF, 0xFF, 0xFF}}));
+    // A top object beyond the table.
+    expectUnreadable(binaryList({arrayObject({})}, 3));
+    // An offset table that points past the end.
+    Data list = binaryList({arrayObject({})});
+    list[list.size() - 1] = 0xF0;
+    expectUnreadable(list);
+}

@@ -1,0 +1,202 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/Folders.h"
+#include "platform/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override { defaults().resetForTesting(); }
+    void TearDown() override { defaults().resetForTesting(); }
+
+    static UserDefaults& defaults() { return UserDefaults::standard(); }
+    std::string settingsFile() const { return _home.path() + "/tarnwick/defaults.plist"; }
+
+    TempDir _home;
+    ScopedEnvironment _config{"XDG_CONFIG_HOME", _home.path()};
+};
+
+PropertyList readSettingsFile(const std::string& path)
+{
+    const std::string text = readTestFile(path);
+    auto list = PropertyList::fromData(PropertyList::Data(text.begin(), text.end()));
+    return list ? *list : PropertyList();
+}
+
+} // namespace
+
+TEST_F(UserDefaultsTest, UserValuesLieAboveRegisteredDefaults)
+{
+    defaults().registerDefaults({{"autoSaveMindMaps", true}, {"editorChildMoveDelay", 0.8}});
+    EXPECT_TRUE(defaults().boolForKey("autoSaveMindMaps"));
+    EXPECT_EQ(defaults().doubleForKey("editorChildMoveDelay"), 0.8);
+    EXPECT_FALSE(defaults().hasUserValue("autoSaveMindMaps"));
+
+    defaults().setBool("autoSaveMindMaps", false);
+    EXPECT_FALSE(defaults().boolForKey("autoSaveMindMaps"));
+    EXPECT_TRUE(defaults().hasUserValue("autoSaveMindMaps"));
+
+    defaults().removeObject("autoSaveMindMaps");
+    EXPECT_TRUE(defaults().boolForKey("autoSaveMindMaps"));
+    EXPECT_FALSE(defaults().hasUserValue("autoSaveMindMaps"));
+}
+
+TEST_F(UserDefaultsTest, MissingKeysGiveEmptyValues)
+{
+    EXPECT_TRUE(defaults().objectForKey("Editor.Snap.GridSize").isNone());
+    EXPECT_FALSE(defaults().boolForKey("Editor.Snap.GridSize"));
+    EXPECT_EQ(defaults().integerForKey("Editor.Snap.GridSize"), 0);
+    EXPECT_EQ(defaults().doubleForKey("Editor.Snap.GridSize"), 0.0);
+    EXPECT_EQ(defaults().stringForKey("Editor.Snap.GridSize"), "");
+}
+
+TEST_F(UserDefaultsTest, TypedGettersConvertNumbers)
+{
+    defaults().setInteger("newMindMapLayoutMode", 3);
+    EXPECT_EQ(defaults().doubleForKey("newMindMapLayoutMode"), 3.0);
+    EXPECT_TRUE(defaults().boolForKey("newMindMapLayoutMode"));
+    defaults().setDouble("editorGlobalScaleFactor", 1.75);
+    EXPECT_EQ(defaults().integerForKey("editorGlobalScaleFactor"), 1);
+    defaults().setString("import.default-directory", "/home/someone/maps");
+    EXPECT_EQ(defaults().stringForKey("import.default-directory"), "/home/someone/maps");
+    EXPECT_EQ(defaults().integerForKey("import.default-directory"), 0);
+}
+
+TEST_F(UserDefaultsTest, ValuesPersistInTheConfigFolderAsAnXmlPropertyList)
+{
+    ASSERT_FALSE(std::filesystem::exists(settingsFile()));
+    defaults().setString("docctrl.reopen.mindmap.id", "0123456789ABCDEF01234567");
+    defaults().setInteger("storeImportMode", 2);
+    EXPECT_EQ(Folders::configFolder() + "/defaults.plist", settingsFile());
+
+    const std::string text = readTestFile(settingsFile());
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u) << text;
+    const PropertyList stored = readSettingsFile(settingsFile());
+    EXPECT_EQ(stored["docctrl.reopen.mindmap.id"].stringValue(), "0123456789ABCDEF01234567");
+    EXPECT_EQ(stored["storeImportMode"].integerValue(), 2);
+
+    defaults().resetForTesting();
+    EXPECT_EQ(defaults().stringForKey("docctrl.reopen.mindmap.id"), "0123456789ABCDEF01234567");
+    EXPECT_EQ(defaults().integerForKey("storeImportMode"), 2);
+}
+
+TEST_F(UserDefaultsTest, RegisteredDefaultsAreNeitherPersistedNorKeptOverAReset)
+{
+    defaults().registerDefaults({{"cleanupLocalImages", true}});
+    defaults().setBool("suppressShadows", true);
+    const PropertyList stored = readSettingsFile(settingsFile());
+    EXPECT_TRUE(stored["cleanupLocalImages"].isNone());
+    defaults().resetForTesting();
+    EXPECT_TRUE(defaults().objectForKey("cleanupLocalImages").isNone());
+    EXPECT_TRUE(defaults().boolForKey("suppressShadows"));
+}
+
+TEST_F(UserDefaultsTest, RemovingAValuePersistsTheRemoval)
+{
+    defaults().setBool("topicHasHideTool", true);
+    defaults().removeObject("topicHasHideTool");
+    EXPECT_TRUE(readSettingsFile(settingsFile())["topicHasHideTool"].isNone());
+    defaults().resetForTesting();
+    EXPECT_FALSE(defaults().hasUserValue("topicHasHideTool"));
+}
+
+TEST_F(UserDefaultsTest, SettingANoneValueRemovesTheUserValue)
+{
+    defaults().setInteger("newMindMapLayoutDirection", 4);
+    defaults().setObject("newMindMapLayoutDirection", PropertyList());
+    EXPECT_FALSE(defaults().hasUserValue("newMindMapLayoutDirection"));
+}
+
+TEST_F(UserDefaultsTest, TheFileIsReadLazilyOnFirstUse)
+{
+    std::filesystem::create_directories(_home.path() + "/tarnwick");
+    const PropertyList stored = PropertyList::Dictionary{{"markDownSyntaxEnabled", false}};
+    const auto data = stored.toData(PropertyList::Format::Binary);
+    writeTestFile(settingsFile(), std::string(data.begin(), data.end()));
+    defaults().registerDefaults({{"markDownSyntaxEnabled", true}});
+    EXPECT_FALSE(defaults().boolForKey("markDownSyntaxEnabled"));
+}
+
+TEST_F(UserDefaultsTest, ObserversHearOfChangesOfTheEffectiveValueAfterTheChange)
+{
+    defaults().registerDefaults({{"autoCheckUpdates", false}});
+    std::vector<std::string> keys;
+    std::vector<bool> valuesSeen;
+    auto token = defaults().observe("autoCheckUpdates", [&](const std::string& key) {
+        keys.push_back(key);
+        valuesSeen.push_back(defaults().boolForKey(key));
+    });
+    auto other = defaults().observe("suppressShadows", [&](const std::string& key) { keys.push_back(key); });
+
+    defaults().setBool("autoCheckUpdates", false); // a user value equal to the default
+    EXPECT_TRUE(keys.empty());
+    defaults().setBool("autoCheckUpdates", true);
+    defaults().setBool("autoCheckUpdates", true); // unchanged
+    defaults().removeObject("autoCheckUpdates");
+    EXPECT_EQ(keys, (std::vector<std::string>{"autoCheckUpdates", "autoCheckUpdates"}));
+    EXPECT_EQ(valuesSeen, (std::vector<bool>{true, false}));
+
+    defaults().registerDefaults({{"autoCheckUpdates", true}});
+    EXPECT_EQ(keys.size(), 3u);
+    defaults().registerDefaults({{"autoCheckUpdates", true}});
+    EXPECT_EQ(keys.size(), 3u);
+
+    token.reset();
+    defaults().setBool("autoCheckUpdates", false);
+    EXPECT_EQ(keys.size(), 3u);
+}
+
+TEST_F(UserDefaultsTest, AnUnchangedValueIsNotWrittenAgain)
+{
+    defaults().setInteger("storeImportMode", 1);
+    std::filesystem::remove(settingsFile());
+    defaults().setInteger("storeImportMode", 1);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+    EXPECT_TRUE(defaults().synchronize());
+    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
+}
+
+TEST_F(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheSettingsStartEmpty)
+{
+    std::filesystem::create_directories(_home.path() + "/tarnwick");
+    const std::string garbage = "<?xml version=\"1.0\"?><plist><dict><key>autoSave";
+    writeTestFile(settingsFile(), garbage);
+
+    EXPECT_TRUE(defaults().objectForKey("autoSaveMindMaps").isNone());
+    EXPECT_EQ(readTestFile(settingsFile() + ".corrupt"), garbage);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+
+    defaults().setBool("autoSaveMindMaps", false);
+    EXPECT_EQ(readTestFile(settingsFile() + ".corrupt"), garbage);
+    defaults().resetForTesting();
+    EXPECT_TRUE(defaults().hasUserValue("autoSaveMindMaps"));
+}
+
+TEST_F(UserDefaultsTest, AFileWhoseRootIsNotADictionaryIsKeptAside)
+{
+    std::filesystem::create_directories(_home.path() + "/tarnwick");
+    const auto data = PropertyList(PropertyList::Array{1, 2}).toData();
+    writeTestFile(settingsFile(), std::string(data.begin(), data.end()));
+    EXPECT_FALSE(defaults().hasUserValue("anything"));
+    EXPECT_TRUE(std::filesystem::exists(settingsFile() + ".corrupt"));
+}
+
+TEST_F(UserDefaultsTest, AnUnwritableConfigFolderIsReportedAndValuesStayInMemory)
+{
+    writeTestFile(_home.path() + "/blocked", "a file where the config folder would go");
+    ScopedEnvironment config("XDG_CONFIG_HOME", _home.path() + "/blocked");
+    defaults().resetForTesting();
+    defaults().setInteger("storeImportMode", 1);
+    EXPECT_EQ(defaults().integerForKey("storeImportMode"), 1);
+    Error error;
+    EXPECT_FALSE(defaults().synchronize(&error));
+    EXPECT_NE(error.failureReason.find("blocked"), std::string::npos) << error.failureReason;
+}

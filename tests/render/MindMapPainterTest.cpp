@@ -1,0 +1,86 @@
+#include "render/MindMapPainter.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cstring>
+
+namespace {
+
+struct PngReader {
+    const std::vector<uint8_t>* data;
+    size_t offset = 0;
+};
+
+cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length)
+{
+    auto* reader = static_cast<PngReader*>(closure);
+    if (reader->offset + length > reader->data->size()) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(out, reader->data->data() + reader->offset, length);
+    reader->offset += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+
+uint32_t bigEndian32(const std::vector<uint8_t>& data, size_t offset)
+{
+    return uint32_t(data[offset]) << 24 | uint32_t(data[offset + 1]) << 16 | uint32_t(data[offset + 2]) << 8 |
+           uint32_t(data[offset + 3]);
+}
+
+struct Rgb {
+    int r, g, b;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+Rgb pixelAt(cairo_surface_t* surface, int x, int y)
+{
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * x, 4);
+    return {int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)};
+}
+
+} // namespace
+
+TEST(MindMapPainter, DefaultThumbnailSize)
+{
+    EXPECT_EQ(Size({108, 72}), MindMapPainter::DefaultThumbnailSize);
+}
+
+TEST(MindMapPainter, EmptyThumbnailIsA108By72Png)
+{
+    const std::vector<uint8_t>& png = MindMapPainter::emptyMindMapThumbnail();
+    ASSERT_GE(png.size(), 24u);
+    const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    EXPECT_EQ(0, std::memcmp(png.data(), signature, 8));
+    EXPECT_EQ(0, std::memcmp(png.data() + 12, "IHDR", 4));
+    EXPECT_EQ(108u, bigEndian32(png, 16));
+    EXPECT_EQ(72u, bigEndian32(png, 20));
+}
+
+TEST(MindMapPainter, EmptyThumbnailIsMadeOnce)
+{
+    const std::vector<uint8_t>& first = MindMapPainter::emptyMindMapThumbnail();
+    const std::vector<uint8_t>& second = MindMapPainter::emptyMindMapThumbnail();
+    EXPECT_EQ(&first, &second);
+}
+
+TEST(MindMapPainter, EmptyThumbnailIsWhiteWithABlueFrame)
+{
+    PngReader reader{&MindMapPainter::emptyMindMapThumbnail()};
+    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readPng, &reader);
+    ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(surface));
+    EXPECT_EQ(108, cairo_image_surface_get_width(surface));
+    EXPECT_EQ(72, cairo_image_surface_get_height(surface));
+
+    const Rgb blue{0, 122, 255};
+    const Rgb white{255, 255, 255};
+    // The one-point frame lies half a point inside the edge, so it covers the outermost pixels
+    // exactly and nothing else.
+    for (auto [x, y] : {std::pair{0, 0}, {107, 0}, {0, 71}, {107, 71}, {54, 0}, {54, 71}, {0, 36}, {107, 36}})
+        EXPECT_EQ(blue, pixelAt(surface, x, y)) << x << "," << y;
+    for (auto [x, y] : {std::pair{1, 1}, {106, 70}, {54, 36}, {1, 36}, {54, 1}})
+        EXPECT_EQ(white, pixelAt(surface, x, y)) << x << "," << y;
+    cairo_surface_destroy(surface);
+}

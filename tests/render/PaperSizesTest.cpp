@@ -1,0 +1,66 @@
+#include "render/PaperSizes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Expected {
+    int64_t format;
+    const char* name;
+    double width;
+    double height;
+};
+
+// Millimetres x 72 / 25.4 (inches x 72), each side rounded up.
+const Expected Formats[] = {
+    {0, "A1", 1684, 2384},        {1, "A2", 1191, 1684},      {2, "A3", 842, 1191},
+    {3, "A4", 596, 842},          {4, "A5", 420, 596},        {5, "B4", 709, 1001},
+    {6, "B5", 499, 709},          {7, "US Letter", 612, 792}, {8, "US Legal", 612, 1008},
+    {9, "US Tabloid", 792, 1224}, {10, "JIS-B4", 729, 1032},  {11, "JIS-B5", 516, 729},
+};
+
+} // namespace
+
+TEST(PaperSizes, EveryFormatInPoints)
+{
+    for (const Expected& e : Formats) {
+        EXPECT_EQ(Size({e.width, e.height}), PaperSizeForFormat(e.format)) << e.name;
+        EXPECT_EQ(e.name, PaperFormatName(e.format));
+    }
+}
+
+TEST(PaperSizes, SidesAreRoundedUpNotToNearest)
+{
+    // 210 mm is 595.28 points.
+    EXPECT_EQ(596.0, PaperSizeForFormat(3).width);
+    // 364 mm is 1031.81 points, 353 mm 1000.63.
+    EXPECT_EQ(1032.0, PaperSizeForFormat(10).height);
+    EXPECT_EQ(1001.0, PaperSizeForFormat(5).height);
+}
+
+TEST(PaperSizes, WholeInchSizesStayExact)
+{
+    EXPECT_EQ(Size({612, 792}), PaperSizeForFormat(7));
+    EXPECT_EQ(Size({792, 1224}), PaperSizeForFormat(9));
+}
+
+TEST(PaperSizes, UnknownIndexesMeanA1)
+{
+    for (int64_t format : {int64_t(-1), int64_t(12), int64_t(100), INT64_MIN, INT64_MAX}) {
+        EXPECT_EQ(Size({1684, 2384}), PaperSizeForFormat(format)) << format;
+        EXPECT_EQ("A1", PaperFormatName(format)) << format;
+    }
+}
+
+TEST(PaperSizes, ElevenFormatsFollowA1)
+{
+    EXPECT_EQ(11, PaperFormatCount());
+}
+
+TEST(PaperSizes, SizesArePortrait)
+{
+    for (int64_t format = 0; format <= PaperFormatCount(); ++format) {
+        Size size = PaperSizeForFormat(format);
+        EXPECT_LT(size.width, size.height) << format;
+    }
+}

@@ -1,0 +1,18 @@
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+
+// Every test process gets its own data and config folders, so that no test touches the user's.
+int main(int argc, char** argv)
+{
+    TempDir home;
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
+    setenv("XDG_CACHE_HOME", home.file("cache").c_str(), 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
