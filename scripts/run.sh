@@ -2,10 +2,5 @@
 # Builds the application and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-bash scripts/install-deps.sh
-
-build=${TARNWICK_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
-exec "$build/bin/tarnwick" "$@"
+bash scripts/build.sh
+exec "${TARNWICK_BUILD_DIR:-build}/bin/tarnwick" "$@"

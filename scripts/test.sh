@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. Installs what the machine is missing first.
+# Builds everything and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-bash scripts/install-deps.sh
-
-build=${TARNWICK_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
+bash scripts/build.sh
 
 # GTK tests need a display; start a private one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
@@ -17,4 +12,4 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:97
 fi
 
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+ctest --test-dir "${TARNWICK_BUILD_DIR:-build}" --output-on-failure -j"$(nproc)"

@@ -1,7 +1,7 @@
 #include "Utils/CryptoDigest.h"
 
 #include "Utils/HexEncoding.h"
-#include "Utils/Utf8.h"
+#include "platform/Utf8.h"
 
 #include <openssl/evp.h>
 

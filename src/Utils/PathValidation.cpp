@@ -1,6 +1,6 @@
 #include "Utils/PathValidation.h"
 
-#include "Utils/Utf8.h"
+#include "platform/Utf8.h"
 
 #include <glib.h>
 

@@ -1,5 +1,7 @@
 #include "platform/AttributedString.h"
 
+#include "platform/Utf8.h"
+
 #include <pango/pango.h>
 
 #include <algorithm>
@@ -10,28 +12,11 @@ namespace {
 // The length of the well-formed UTF-8 sequence at i, or 0 when the byte at i begins none.
 size_t sequenceLength(const std::string& s, size_t i, char32_t* codePoint = nullptr)
 {
-    auto byte = [&](size_t k) -> unsigned { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0x100; };
-    auto continuation = [&](size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
-        unsigned b = byte(k);
-        return b >= low && b <= high;
-    };
-    unsigned b0 = byte(i);
-    size_t length = 0;
-    if (b0 < 0x80) length = 1;
-    else if (b0 >= 0xC2 && b0 <= 0xDF) length = continuation(i + 1) ? 2 : 0;
-    else if (b0 == 0xE0) length = continuation(i + 1, 0xA0) && continuation(i + 2) ? 3 : 0;
-    else if (b0 == 0xED) length = continuation(i + 1, 0x80, 0x9F) && continuation(i + 2) ? 3 : 0;
-    else if (b0 >= 0xE1 && b0 <= 0xEF) length = continuation(i + 1) && continuation(i + 2) ? 3 : 0;
-    else if (b0 == 0xF0) length = continuation(i + 1, 0x90) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
-    else if (b0 >= 0xF1 && b0 <= 0xF3) length = continuation(i + 1) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
-    else if (b0 == 0xF4) length = continuation(i + 1, 0x80, 0x8F) && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
-    if (codePoint && length > 0) {
-        static const unsigned leadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-        char32_t c = b0 & leadMask[length];
-        for (size_t k = 1; k < length; ++k) c = (c << 6) | (byte(i + k) & 0x3F);
-        *codePoint = c;
-    }
-    return length;
+    size_t next = i;
+    char32_t c = Utf8::decodeNext(s, next);
+    if (c == Utf8::Invalid) return 0;
+    if (codePoint) *codePoint = c;
+    return next - i;
 }
 
 // Calls f(byteOffset, byteLength, utf16Units) for each character, an invalid byte being one
@@ -45,25 +30,6 @@ void forEachCharacter(const std::string& s, F f)
         if (length == 0) length = 1;
         if (!f(i, length, units)) return;
         i += length;
-    }
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
     }
 }
 
@@ -177,7 +143,7 @@ std::string toUtf8(const std::u16string& utf16)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        appendUtf8(out, c);
+        Utf8::append(out, c);
     }
     return out;
 }
@@ -187,7 +153,7 @@ std::string makeValidUtf8(const std::string& utf8)
     std::string out;
     out.reserve(utf8.size());
     forEachCharacter(utf8, [&](size_t offset, size_t length, size_t) {
-        if (length == 1 && static_cast<unsigned char>(utf8[offset]) >= 0x80) appendUtf8(out, 0xFFFD);
+        if (length == 1 && static_cast<unsigned char>(utf8[offset]) >= 0x80) Utf8::append(out, 0xFFFD);
         else out.append(utf8, offset, length);
         return true;
     });

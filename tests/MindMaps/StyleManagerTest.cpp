@@ -12,7 +12,7 @@
 #include "Utils/UserDefaultsFont.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
-#include "platform/ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 #include "platform/UserDefaults.h"
 #include "support/TempDir.h"
 

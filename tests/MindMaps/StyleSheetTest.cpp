@@ -12,7 +12,7 @@
 #include "MindMaps/TextStyle.h"
 #include "Utils/UserDefaultsFont.h"
 #include "platform/NotificationCenter.h"
-#include "platform/ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 #include "platform/UserDefaults.h"
 #include "support/TempDir.h"
 

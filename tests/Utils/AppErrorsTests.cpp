@@ -1,5 +1,5 @@
 #include "Utils/AppErrors.h"
-#include "Utils/UtilsTestSupport.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

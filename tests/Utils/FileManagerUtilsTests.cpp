@@ -1,5 +1,5 @@
 #include "Utils/FileManagerUtils.h"
-#include "Utils/UtilsTestSupport.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ TEST(UserDocumentsDirectory, LibraryIsTheXdgDataFolderCreatedWhenMissing)
 {
     TempDir dir;
     const std::string data = dir.file("deep/data");
-    ScopedEnv env("XDG_DATA_HOME", data.c_str());
+    ScopedEnvironment env("XDG_DATA_HOME", data);
     EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), data);
     EXPECT_TRUE(fs::is_directory(data));
 }
@@ -22,8 +22,8 @@ TEST(UserDocumentsDirectory, LibraryIsTheXdgDataFolderCreatedWhenMissing)
 TEST(UserDocumentsDirectory, LibraryFallsBackToLocalShareInHome)
 {
     TempDir home;
-    ScopedEnv homeEnv("HOME", home.path().c_str());
-    ScopedEnv dataEnv("XDG_DATA_HOME", nullptr);
+    ScopedEnvironment homeEnv("HOME", home.path());
+    ScopedEnvironment dataEnv("XDG_DATA_HOME", std::nullopt);
     EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
     EXPECT_TRUE(fs::is_directory(home.file(".local/share")));
 }
@@ -31,15 +31,15 @@ TEST(UserDocumentsDirectory, LibraryFallsBackToLocalShareInHome)
 TEST(UserDocumentsDirectory, RelativeXdgDataFolderIsIgnored)
 {
     TempDir home;
-    ScopedEnv homeEnv("HOME", home.path().c_str());
-    ScopedEnv dataEnv("XDG_DATA_HOME", "relative/data");
+    ScopedEnvironment homeEnv("HOME", home.path());
+    ScopedEnvironment dataEnv("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
 }
 
 TEST(UserDocumentsDirectory, DocumentsFallsBackToDocumentsInHome)
 {
     TempDir home;
-    ScopedEnv homeEnv("HOME", home.path().c_str());
+    ScopedEnvironment homeEnv("HOME", home.path());
     const auto documents = getUserDocumentsDirectory(SearchPathDirectory::Documents);
     ASSERT_TRUE(documents);
     EXPECT_TRUE(fs::is_directory(*documents));
@@ -51,7 +51,7 @@ TEST(UserDocumentsDirectory, FolderThatCannotBeMadeGivesNothing)
     TempDir dir;
     writeTestFile(dir.file("file"), "x");
     const std::string underAFile = dir.file("file/data");
-    ScopedEnv env("XDG_DATA_HOME", underAFile.c_str());
+    ScopedEnvironment env("XDG_DATA_HOME", underAFile);
     EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), std::nullopt);
 }
 

@@ -1,5 +1,5 @@
 #include "Utils/PathValidation.h"
-#include "Utils/Utf8.h"
+#include "platform/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "Utils/StandardButtons.h"
-#include "Utils/UtilsTestSupport.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

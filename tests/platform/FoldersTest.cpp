@@ -1,6 +1,6 @@
 #include "platform/Folders.h"
 
-#include "platform/ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

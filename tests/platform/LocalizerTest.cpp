@@ -1,7 +1,7 @@
 #include "platform/Localizer.h"
 
 #include "platform/Folders.h"
-#include "platform/ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

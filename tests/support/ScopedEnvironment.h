@@ -8,19 +8,19 @@
 #include <optional>
 #include <string>
 
-// Sets or clears an environment variable for one scope and puts the old value back afterwards.
-class ScopedEnv {
+// Sets (or, with nullopt, removes) an environment variable and restores it when destroyed.
+class ScopedEnvironment {
 public:
-    ScopedEnv(const char* name, const char* value) : _name(name)
+    ScopedEnvironment(const char* name, const std::optional<std::string>& value) : _name(name)
     {
         if (const char* old = std::getenv(name)) _old = old;
         if (value) {
-            setenv(name, value, 1);
+            setenv(name, value->c_str(), 1);
         } else {
             unsetenv(name);
         }
     }
-    ~ScopedEnv()
+    ~ScopedEnvironment()
     {
         if (_old) {
             setenv(_name.c_str(), _old->c_str(), 1);
@@ -28,8 +28,8 @@ public:
             unsetenv(_name.c_str());
         }
     }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
     std::string _name;
@@ -43,16 +43,16 @@ public:
     {
         std::filesystem::create_directories(_resources.file("strings"));
         writeTestFile(_resources.file("strings/en.strings"), contents);
-        _env.emplace("TARNWICK_RESOURCES", _resources.path().c_str());
+        _environment.emplace("TARNWICK_RESOURCES", _resources.path());
         reloadStringTable();
     }
     ~ScopedStringTable()
     {
-        _env.reset();
+        _environment.reset();
         reloadStringTable();
     }
 
 private:
     TempDir _resources;
-    std::optional<ScopedEnv> _env;
+    std::optional<ScopedEnvironment> _environment;
 };

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Strict UTF-8 reading shared by the text helpers: overlong forms, surrogates and values past
+// Strict UTF-8 reading shared by every text helper: overlong forms, surrogates and values past
 // U+10FFFF are not characters.
 namespace Utf8 {
 

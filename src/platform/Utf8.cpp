@@ -1,4 +1,4 @@
-#include "Utils/Utf8.h"
+#include "platform/Utf8.h"
 
 namespace Utf8 {
 
