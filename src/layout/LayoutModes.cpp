@@ -2,31 +2,6 @@
 
 #include "platform/Localizer.h"
 
-#include <array>
-
-namespace {
-
-// String-table keys indexed by code.
-constexpr std::array<const char*, 5> LayoutModeNameKeys = {
-    "layout_free_form_layout", "layout_horizontal_layout", "layout_vertical_layout",
-    "layout_list_layout",      "layout_top_down_layout",
-};
-
-constexpr std::array<const char*, 8> LayoutDirectionNameKeys = {
-    "layout_direction_automatic", "layout_direction_left",   "layout_direction_right",
-    "layout_direction_top",       "layout_direction_top_rtl", "layout_direction_bottom",
-    "layout_direction_bottom_rtl", "layout_direction_manual",
-};
-
-template <size_t N>
-std::string displayName(const std::array<const char*, N>& keys, int32_t code)
-{
-    if (code < 0 || static_cast<size_t>(code) >= N) return {};
-    return localized(keys[static_cast<size_t>(code)]);
-}
-
-} // namespace
-
 int32_t DefaultLayoutDirectionForMode(int32_t mode)
 {
     return mode == LayoutModeTopDown ? LayoutDirectionBottom : LayoutDirectionAutomatic;
@@ -34,12 +9,44 @@ int32_t DefaultLayoutDirectionForMode(int32_t mode)
 
 std::string LayoutModeDisplayName(int32_t mode)
 {
-    return displayName(LayoutModeNameKeys, mode);
+    switch (mode) {
+    case LayoutModeFreeForm:
+        return localized("layout_free_form_layout");
+    case LayoutModeStrictHorizontal:
+        return localized("layout_horizontal_layout");
+    case LayoutModeStrictVertical:
+        return localized("layout_vertical_layout");
+    case LayoutModeList:
+        return localized("layout_list_layout");
+    case LayoutModeTopDown:
+        return localized("layout_top_down_layout");
+    default:
+        return {};
+    }
 }
 
 std::string LayoutDirectionDisplayName(int32_t direction)
 {
-    return displayName(LayoutDirectionNameKeys, direction);
+    switch (direction) {
+    case LayoutDirectionAutomatic:
+        return localized("layout_direction_automatic");
+    case LayoutDirectionLeft:
+        return localized("layout_direction_left");
+    case LayoutDirectionRight:
+        return localized("layout_direction_right");
+    case LayoutDirectionTop:
+        return localized("layout_direction_top");
+    case LayoutDirectionTopRightToLeft:
+        return localized("layout_direction_top_rtl");
+    case LayoutDirectionBottom:
+        return localized("layout_direction_bottom");
+    case LayoutDirectionBottomRightToLeft:
+        return localized("layout_direction_bottom_rtl");
+    case LayoutDirectionManual:
+        return localized("layout_direction_manual");
+    default:
+        return {};
+    }
 }
 
 bool IsRightToLeftDirection(int32_t direction)

@@ -31,7 +31,7 @@ constexpr int MaxFlattenDepth = 12;
 
 constexpr int MaxSubdivisionHitDepth = 5;
 
-// The points used in the cubic formulas below, by index.
+// The control polygon of one cubic curve.
 struct Cubic {
     Point c0, c1, c2, c3;
 };
@@ -587,10 +587,15 @@ bool RelationPath::hitTest(Point pt) const
 bool RelationPath::cubicHitTest(Point pt) const
 {
     if (inToleranceSquare(pt, p0) || inToleranceSquare(pt, p3)) return true;
-    if (!inGrownSpan(pt, p0, p3)) {
-        return PointInRect(pt, bezierControlBounds({p0, p1, p2, p3})) && customBezierHitTest(pt);
-    }
-    // Bisect the curve, following the half whose span holds the point.
+    if (inGrownSpan(pt, p0, p3) && bisectionHitTest(pt)) return true;
+    // The bisection only follows halves whose end points' span holds the point, so it misses
+    // the parts of a curve that bulge out of such a span (an S-bend, control points beyond the
+    // end points). Subdivision finds those.
+    return PointInRect(pt, bezierControlBounds({p0, p1, p2, p3})) && customBezierHitTest(pt);
+}
+
+bool RelationPath::bisectionHitTest(Point pt) const
+{
     Point a = p0;
     Point b = p3;
     double ta = 0;

@@ -56,6 +56,8 @@ public:
     // Whether the last applyToPath built a closed tapered outline to be filled.
     bool pathShouldBeFilled() const { return _fillPath; }
 
+    // The kind (0 to 3), the segment count of an orthogonal route (1 to 4) and the middle corner
+    // of a four-segment route.
     int32_t bezierStyle() const { return _bezierStyle; }
     int64_t orthoSegments() const { return _orthoSegments; }
     Point p12() const { return _p12; }
@@ -104,16 +106,19 @@ public:
     void moveCustomPoint(Point c);
 
     // Appends the line's outline to the path (tapered lines as a closed outline to fill) and
-    // records whether it is to be filled. Curves are broken into straight lines when the
-    // flatness is above 1.0 and the chord longer than 100.
+    // records whether it is to be filled. The flatness is the one the painter chose for the path;
+    // above 1.0, curves with a chord longer than 100 are broken into straight lines.
     void applyToPath(BezierPath& path, double flatness = DefaultFlatness);
     // A line from the current point towards corner p, coming from anchor, then a quarter round
     // of at most 4.5 turning towards next.
     static void addOrthoSegment(BezierPath& path, Point anchor, Point p, Point next);
 
-    // Whether a point lies within 4 of the line (the lead-in included, the lead-out not).
+    // Whether a point lies within about 4 of the line (the lead-in included, the lead-out not).
     bool hitTest(Point pt) const;
+    // The test of a kind-0 curve: the squares round its ends, then a bisection along the curve,
+    // then subdivision for the parts that bulge away from the end points.
     bool cubicHitTest(Point pt) const;
+    // The test of a custom curve, by subdivision into short chords.
     bool customBezierHitTest(Point pt) const;
 
     // Where the line leaves the source or enters the target rectangle, and its direction there.
@@ -126,6 +131,8 @@ private:
     void appendCurve(BezierPath& path, double flatness);
     void appendStraightLine(BezierPath& path);
     void appendOrthogonal(BezierPath& path) const;
+    // Follows the curve by halving its parameter interval towards the point.
+    bool bisectionHitTest(Point pt) const;
     // The offset across the line at its wide end, as long as the taper's half-width; false when
     // the tangent there has no length.
     bool taperOffset(Point& offset) const;

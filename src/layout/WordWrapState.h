@@ -1,17 +1,27 @@
 #pragma once
 
+#include "layout/TextParagraph.h"
+#include "layout/TextSizeProvider.h"
 #include "layout/WordWrappableElement.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The word-wrap state of one element while the user drags its wrap handle (or for one default
 // wrap). The element owns the state; the state keeps a plain pointer back to it.
-class WordWrapState {
+//
+// The paragraphs are taken from the element's text once, when the state is made, and every wrap
+// width is applied to those words: repeated widths during one drag never pile up line breaks.
+class WordWrapState : public TextSizeProvider {
 public:
     explicit WordWrapState(WordWrappableElement* element);
+    WordWrapState(const WordWrapState&) = delete; // the paragraphs measure through this object
+    WordWrapState& operator=(const WordWrapState&) = delete;
 
     // A negative width ends wrapping (-1). Otherwise the width is raised to the element's minimum
-    // text width; a width equal to the current one changes nothing.
+    // text width; a width equal to the current one changes nothing. A new width rewrites the
+    // element's text when the wrapped text differs from it.
     void setWrapWidth(int64_t width);
 
     int64_t wrapWidth() const { return _wrapWidth; }
@@ -19,12 +29,16 @@ public:
     int64_t maxWrapWith() const { return _maxWrapWidth; }
     int64_t minWrapWith() const { return _minWrapWidth; }
 
-    Size calcTextSize(const std::string& text);
+    // The size of the string in the element's font.
+    Size calcTextSize(const std::string& text) override;
 
 private:
+    std::string wrappedText() const;
+
     WordWrappableElement* _element;
     int64_t _minTextWidth = 0;
     int64_t _wrapWidth = -1;
+    std::vector<TextParagraph> _paragraphs;
     int64_t _maxWrapWidth = 0;
     int64_t _minWrapWidth = 0;
 };

@@ -1,0 +1,1235 @@
+#include "layout/RelationPath.h"
+
+#include "layout/GeometryHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using Type = BezierPath::ElementType;
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double Inf = std::numeric_limits<double>::infinity();
+
+// The factors that pull a taper's control points in, as the single-precision 0.66 and 0.33.
+constexpr double Near = 0.6600000262260437;
+constexpr double Far = 0.33000001311302185;
+
+// Two 40 × 20 topics centred at (0, 0) and (200, 100).
+const Rect SourceRect(-20, -10, 40, 20);
+const Rect TargetRect(180, 90, 40, 20);
+
+RelationPath straightPath(Point a, Point b)
+{
+    RelationPath path;
+    path.setStraightLine(a, b);
+    return path;
+}
+
+RelationPath bezierPath(Point a, Point b, Point c, Point d)
+{
+    RelationPath path;
+    path.setBezierP0(a, b, c, d);
+    return path;
+}
+
+// An arch from (0, 0) to (100, 0) that rises to y = 37.5 in its middle.
+RelationPath archPath()
+{
+    return bezierPath({0, 0}, {0, 50}, {100, 50}, {100, 0});
+}
+
+RelationPath customOrthogonalPath(Point offset)
+{
+    RelationPath path;
+    path.setCustomOffset(offset);
+    path.setCustomOrthogonalEndPoints(SourceRect, TargetRect);
+    return path;
+}
+
+std::vector<BezierPath::Element> elementsOf(RelationPath& relationPath, double flatness = RelationPath::DefaultFlatness)
+{
+    BezierPath path;
+    relationPath.applyToPath(path, flatness);
+    return path.elements();
+}
+
+std::vector<Type> typesOf(const std::vector<BezierPath::Element>& elements)
+{
+    std::vector<Type> types;
+    for (const auto& element : elements) types.push_back(element.type);
+    return types;
+}
+
+// The last point an element reaches.
+Point endOf(const BezierPath::Element& element)
+{
+    return element.type == Type::CurveTo ? element.points[2] : element.points[0];
+}
+
+bool isFinite(Point p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+} // namespace
+
+// --- Fields, queries and setters ------------------------------------------------------------
+
+TEST(RelationPathState, FreshPathIsNullAndZero)
+{
+    RelationPath path;
+    EXPECT_TRUE(path.isNull());
+    EXPECT_EQ(0, path.bezierStyle());
+    EXPECT_EQ(0, path.orthoSegments());
+    EXPECT_FALSE(path.isStraightLine());
+    EXPECT_FALSE(path.isOrthogonal());
+    EXPECT_FALSE(path.pathShouldBeFilled());
+    EXPECT_FALSE(path.autoStraighten);
+    EXPECT_FALSE(path.hasLeadIn);
+    EXPECT_FALSE(path.hasLeadOut);
+    EXPECT_EQ(0, path.taperWidth);
+    EXPECT_EQ(0.0, path.leadOutWidth);
+    EXPECT_EQ(Point(), path.customOffset());
+    EXPECT_EQ(Point(), path.p12());
+    EXPECT_EQ(Rect(), path.bounds());
+    EXPECT_EQ(Point(), path.getLocationPoint());
+}
+
+TEST(RelationPathState, PathBetweenOriginsIsNullWhateverItsKind)
+{
+    RelationPath path = straightPath({0, 0}, {0, 0});
+    EXPECT_TRUE(path.isNull());
+    path.setBezierP0({0, 0}, {10, 10}, {20, 20}, {0, 0});
+    EXPECT_TRUE(path.isNull());
+    path.setOrthogonalPoints({0, 0}, {5, 0}, {5, 5}, {0, 0});
+    EXPECT_TRUE(path.isNull());
+    path.setCustomBezierEndPointsP0({-0.0, 0}, {0, -0.0});
+    EXPECT_TRUE(path.isNull());
+}
+
+TEST(RelationPathState, OneEndAwayFromTheOriginIsNotNull)
+{
+    EXPECT_FALSE(straightPath({0, 0}, {1, 0}).isNull());
+    EXPECT_FALSE(straightPath({0, 1e-300}, {0, 0}).isNull());
+}
+
+TEST(RelationPathState, SettersSetTheKind)
+{
+    RelationPath path;
+    path.setStraightLine({1, 2}, {3, 4});
+    EXPECT_TRUE(path.isStraightLine());
+    EXPECT_EQ(2, path.bezierStyle());
+    path.setOrthogonalPoints({1, 2}, {2, 2}, {2, 4}, {3, 4});
+    EXPECT_TRUE(path.isOrthogonal());
+    EXPECT_FALSE(path.isStraightLine());
+    EXPECT_EQ(3, path.orthoSegments());
+    path.setCustomBezierEndPointsP0({1, 2}, {3, 4});
+    EXPECT_EQ(3, path.bezierStyle());
+    EXPECT_FALSE(path.isOrthogonal());
+    path.setBezierP0({1, 2}, {5, 6}, {7, 8}, {3, 4});
+    EXPECT_EQ(0, path.bezierStyle());
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    EXPECT_EQ(1, path.bezierStyle());
+    path.setCustomOrthogonalEndPoints(SourceRect, TargetRect);
+    EXPECT_EQ(1, path.bezierStyle());
+}
+
+TEST(RelationPathState, StraightLineDoublesItsEndsAsControlPoints)
+{
+    RelationPath path = straightPath({1, 2}, {30, 40});
+    EXPECT_EQ(Point({1, 2}), path.p0);
+    EXPECT_EQ(Point({1, 2}), path.p1);
+    EXPECT_EQ(Point({30, 40}), path.p2);
+    EXPECT_EQ(Point({30, 40}), path.p3);
+    EXPECT_EQ(Point({1, 2}), path.p0Point());
+    EXPECT_EQ(Point({30, 40}), path.endPoint());
+}
+
+TEST(RelationPathState, BoundsSpanTheEndPointsOnly)
+{
+    RelationPath path = archPath();
+    path.hasLeadIn = true;
+    path.leadInPoint = {-50, -50};
+    EXPECT_EQ(Rect(0, 0, 100, 0), path.bounds());
+    EXPECT_EQ(Rect(-30, 5, 40, 15), straightPath({10, 20}, {-30, 5}).bounds());
+}
+
+TEST(RelationPathState, SettingTheOffsetRecomputesNothing)
+{
+    RelationPath path;
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    Point p1 = path.p1;
+    path.setCustomOffset({0, 20});
+    EXPECT_EQ(Point({0, 20}), path.customOffset());
+    EXPECT_EQ(p1, path.p1);
+    path.updateCustomQuadPath();
+    EXPECT_NE(p1, path.p1);
+}
+
+// --- Curve evaluation -----------------------------------------------------------------------
+
+TEST(RelationPathCurve, StraightPathIsLinear)
+{
+    RelationPath path = straightPath({0, 0}, {10, 0});
+    EXPECT_EQ(Point({5, 0}), path.value(0.5));
+    EXPECT_EQ(Point({0, 0}), path.value(0));
+    EXPECT_EQ(Point({10, 0}), path.value(1));
+    for (double t : {0.0, 0.05, 0.5, 0.95, 1.0}) EXPECT_EQ(Point({10, 0}), path.derivative(t)) << t;
+}
+
+TEST(RelationPathCurve, CubicValueAndDerivative)
+{
+    RelationPath path = archPath();
+    EXPECT_EQ(Point({0, 0}), path.value(0));
+    EXPECT_EQ(Point({50, 37.5}), path.value(0.5));
+    EXPECT_EQ(Point({100, 0}), path.value(1));
+    EXPECT_EQ(Point({0, 150}), path.derivative(0));
+    EXPECT_EQ(Point({150, 0}), path.derivative(0.5));
+    EXPECT_EQ(Point({0, -150}), path.derivative(1));
+    EXPECT_EQ(Point({50, 37.5}), path.getLocationPoint());
+}
+
+TEST(RelationPathCurve, CustomCurvePassesThroughItsHandle)
+{
+    RelationPath path;
+    path.setCustomOffset({0, 20});
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    EXPECT_EQ(Point({33.33333333333333, 26.666666666666664}), path.p1);
+    EXPECT_EQ(Point({66.66666666666666, 26.666666666666664}), path.p2);
+    EXPECT_DOUBLE_EQ(50, path.value(0.5).x);
+    EXPECT_DOUBLE_EQ(20, path.value(0.5).y);
+    EXPECT_DOUBLE_EQ(20, path.getLocationPoint().y);
+}
+
+TEST(RelationPathCurve, NewEndPointsKeepTheCustomShape)
+{
+    RelationPath path;
+    path.setCustomOffset({-10, 30});
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    path.setCustomBezierEndPointsP0({200, 100}, {300, 300});
+    EXPECT_EQ(Point({-10, 30}), path.customOffset());
+    EXPECT_DOUBLE_EQ(240, path.value(0.5).x);
+    EXPECT_DOUBLE_EQ(230, path.value(0.5).y);
+}
+
+TEST(RelationPathCurve, CustomCurveWithoutOffsetIsStraight)
+{
+    RelationPath path;
+    path.setCustomBezierEndPointsP0({0, 0}, {90, 0});
+    EXPECT_DOUBLE_EQ(30, path.p1.x);
+    EXPECT_DOUBLE_EQ(60, path.p2.x);
+    EXPECT_EQ(0.0, path.p1.y);
+    EXPECT_EQ(0.0, path.p2.y);
+}
+
+// --- The custom handle ----------------------------------------------------------------------
+
+TEST(RelationPathHandle, MovingTheHandleSetsTheOffsetFromTheMidpoint)
+{
+    RelationPath path;
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    Point p1 = path.p1;
+    path.moveCustomPoint({60, -30});
+    EXPECT_EQ(Point({10, -30}), path.customOffset());
+    // The caller routes the relation again; until then the curve stays.
+    EXPECT_EQ(p1, path.p1);
+    path.setCustomBezierEndPointsP0(path.p0, path.p3);
+    EXPECT_DOUBLE_EQ(60, path.value(0.5).x);
+    EXPECT_DOUBLE_EQ(-30, path.value(0.5).y);
+}
+
+TEST(RelationPathHandle, HandleOfAnOrthogonalRouteIsItsMiddleCorner)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    path.moveCustomPoint({400, 300});
+    path.setCustomOrthogonalEndPoints(SourceRect, TargetRect);
+    EXPECT_EQ(4, path.orthoSegments());
+    EXPECT_EQ(Point({400, 300}), path.p12());
+    EXPECT_EQ(Point({400, 300}), path.getLocationPoint());
+}
+
+TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
+{
+    RelationPath path;
+    path.setCustomOffset({5, 6});
+    path.setCustomOffset({NaN, 0});
+    EXPECT_EQ(Point({5, 6}), path.customOffset());
+    path.setCustomOffset({0, Inf});
+    EXPECT_EQ(Point({5, 6}), path.customOffset());
+    path.moveCustomPoint({NaN, NaN});
+    EXPECT_EQ(Point({5, 6}), path.customOffset());
+}
+
+TEST(RelationPathHandle, BrokenEndPointsDoNotSpoilTheHandle)
+{
+    RelationPath path;
+    path.setCustomOffset({5, 6});
+    path.setCustomBezierEndPointsP0({NaN, 0}, {100, 0});
+    path.moveCustomPoint({50, 50});
+    EXPECT_EQ(Point({5, 6}), path.customOffset());
+    // Once layout gives the path sound end points again, the kept handle shapes it.
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    EXPECT_TRUE(isFinite(path.p1));
+    EXPECT_DOUBLE_EQ(55, path.value(0.5).x);
+    EXPECT_DOUBLE_EQ(6, path.value(0.5).y);
+}
+
+TEST(RelationPathHandle, UnionReachesTheCustomCurvesHandle)
+{
+    RelationPath path;
+    path.setCustomOffset({0, 50});
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    // A 40 × 40 square round (50, 50).
+    EXPECT_EQ(Rect(0, 0, 100, 70), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
+    EXPECT_EQ(Rect(30, 30, 40, 40), path.unionCustomRelationPath(Rect()));
+}
+
+TEST(RelationPathHandle, UnionReachesTheOrthogonalHandle)
+{
+    RelationPath path;
+    path.setCustomOffset({0, 50});
+    path.setOrthogonalEndPoints(Rect(-10, -10, 20, 20), Rect(90, -10, 20, 20));
+    // A 2 × 2 square round (50, 50), with or without custom routing.
+    EXPECT_EQ(Rect(0, 0, 100, 51), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
+    EXPECT_EQ(Rect(49, 49, 2, 2), path.unionCustomRelationPath(Rect()));
+}
+
+TEST(RelationPathHandle, OtherKindsLeaveTheUnionAlone)
+{
+    RelationPath path;
+    path.setCustomOffset({0, 500});
+    path.setBezierP0({0, 0}, {1, 1}, {2, 2}, {100, 0});
+    EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
+    path.setStraightLine({0, 0}, {100, 0});
+    EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
+}
+
+// --- Orthogonal routing without a handle ------------------------------------------------------
+
+TEST(RelationPathOrthogonal, MiddleSegmentHalfwayAcrossTheWiderGap)
+{
+    // gx = 200 − 56 = 144, gy = 100 − 36 = 64: vertical middle at x = 20 + 72 + 8.
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    EXPECT_EQ(Point({0, 0}), path.p0);
+    EXPECT_EQ(Point({200, 100}), path.p3);
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({100, 0}), path.p1);
+    EXPECT_EQ(Point({100, 100}), path.p2);
+    EXPECT_EQ(Point({100, 50}), path.getLocationPoint());
+}
+
+TEST(RelationPathOrthogonal, TargetToTheLeft)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(-220, 90, 40, 20));
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({-100, 0}), path.p1);
+    EXPECT_EQ(Point({-100, 100}), path.p2);
+}
+
+TEST(RelationPathOrthogonal, HorizontalMiddleWhenTheVerticalGapIsWider)
+{
+    // gx = 50 − 56 < 0, gy = 200 − 36 = 164: horizontal middle at y = 10 + 82 + 8.
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(30, 190, 40, 20));
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({0, 100}), path.p1);
+    EXPECT_EQ(Point({50, 100}), path.p2);
+
+    path.setOrthogonalEndPoints(SourceRect, Rect(30, -210, 40, 20));
+    EXPECT_EQ(Point({0, -100}), path.p1);
+    EXPECT_EQ(Point({50, -100}), path.p2);
+}
+
+TEST(RelationPathOrthogonal, CentresAtMostOneApartGiveOneSegment)
+{
+    RelationPath path;
+    for (double offset : {0.0, 0.5, 1.0, -1.0}) {
+        path.setOrthogonalEndPoints(SourceRect, Rect(-20 + offset, 290, 40, 20));
+        EXPECT_EQ(1, path.orthoSegments()) << offset;
+        path.setOrthogonalEndPoints(SourceRect, Rect(280, -10 + offset, 40, 20));
+        EXPECT_EQ(1, path.orthoSegments()) << offset;
+    }
+    path.setOrthogonalEndPoints(SourceRect, Rect(-20 + 1.0000001, 290, 40, 20));
+    EXPECT_NE(1, path.orthoSegments());
+}
+
+TEST(RelationPathOrthogonal, SingleSegmentIsLocatedAtItsMiddle)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10.5, 40, 20));
+    EXPECT_EQ(1, path.orthoSegments());
+    EXPECT_EQ(Point({150, -0.25}), path.getLocationPoint());
+}
+
+TEST(RelationPathOrthogonal, OverlappingRectsTurnOnceVerticalFirst)
+{
+    // gx = 30 − 56 < 0, gy = 25 − 36 < 0; the target lies below the source's margin.
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({0, 25}), path.p1);
+    EXPECT_EQ(Point({0, 25}), path.getLocationPoint());
+}
+
+TEST(RelationPathOrthogonal, OverlappingRectsTurnOnceHorizontalFirst)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(20, 2, 40, 20));
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({40, 0}), path.p1);
+}
+
+TEST(RelationPathOrthogonal, RectsTooCloseForATurnGiveOneSegment)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(5, 0, 10, 10));
+    EXPECT_EQ(1, path.orthoSegments());
+    EXPECT_EQ(Point({5, 2.5}), path.getLocationPoint());
+}
+
+TEST(RelationPathOrthogonal, GivenCornersMakeThreeSegments)
+{
+    RelationPath path;
+    path.setOrthogonalPoints({0, 0}, {0, 30}, {80, 30}, {80, 60});
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({40, 30}), path.getLocationPoint());
+}
+
+// --- Orthogonal routing through the handle ----------------------------------------------------
+// The grown rects reach from (−28, −18) to (228, 118); the end points' midpoint is (100, 50).
+
+TEST(RelationPathCustomOrthogonal, HandleBesideTheRectsGivesAVerticalMiddle)
+{
+    RelationPath path = customOrthogonalPath({200, 0});
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({300, 0}), path.p1);
+    EXPECT_EQ(Point({300, 100}), path.p2);
+    EXPECT_EQ(Point({300, 50}), path.getLocationPoint());
+}
+
+TEST(RelationPathCustomOrthogonal, HandleBelowTheRectsGivesAHorizontalMiddle)
+{
+    RelationPath path = customOrthogonalPath({0, 100});
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({0, 150}), path.p1);
+    EXPECT_EQ(Point({200, 150}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, HandleInsideOnTheDiagonalGivesAVerticalMiddle)
+{
+    RelationPath path = customOrthogonalPath({0, 0});
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({100, 0}), path.p1);
+    EXPECT_EQ(Point({100, 100}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, HandleInsideBetweenTheDiagonalsGivesAHorizontalMiddle)
+{
+    RelationPath path = customOrthogonalPath({-40, 0});
+    EXPECT_EQ(3, path.orthoSegments());
+    EXPECT_EQ(Point({0, 50}), path.p1);
+    EXPECT_EQ(Point({200, 50}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, VerticalMiddleThroughARectTurnsOnce)
+{
+    // Handle at (30, 10), over the source: down from the source, then across.
+    RelationPath path = customOrthogonalPath({-70, -40});
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({0, 100}), path.p1);
+
+    // Handle at (170, 90), beside the target: across first, then down.
+    path = customOrthogonalPath({70, 40});
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({200, 0}), path.p1);
+}
+
+TEST(RelationPathCustomOrthogonal, HorizontalMiddleThroughARectTurnsOnce)
+{
+    // Handle at (10, 20), level with the source.
+    RelationPath path = customOrthogonalPath({-90, -30});
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({200, 0}), path.p1);
+
+    // Handle at (10, 80), level with the target.
+    path = customOrthogonalPath({-90, 30});
+    EXPECT_EQ(2, path.orthoSegments());
+    EXPECT_EQ(Point({0, 100}), path.p1);
+}
+
+TEST(RelationPathCustomOrthogonal, HandleBeyondACornerMakesFourSegments)
+{
+    // Handle at (300, 250): further below (132) than right (72) of the rects, so the route leaves
+    // the source downward.
+    RelationPath path = customOrthogonalPath({200, 200});
+    EXPECT_EQ(4, path.orthoSegments());
+    EXPECT_EQ(Point({300, 250}), path.p12());
+    EXPECT_EQ(Point({0, 250}), path.p1);
+    EXPECT_EQ(Point({300, 100}), path.p2);
+
+    // Handle at (400, 200): further right (172) than below (82): the route leaves sideways.
+    path = customOrthogonalPath({300, 150});
+    EXPECT_EQ(4, path.orthoSegments());
+    EXPECT_EQ(Point({400, 0}), path.p1);
+    EXPECT_EQ(Point({200, 200}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, CornerRoutesInEveryQuadrantOfTheHandle)
+{
+    // Opposite corner (quadrant difference 2).
+    RelationPath path = customOrthogonalPath({-200, -200});
+    EXPECT_EQ(4, path.orthoSegments());
+    EXPECT_EQ(Point({-100, 0}), path.p1);
+    EXPECT_EQ(Point({200, -150}), path.p2);
+
+    // Lower left (difference 1).
+    path = customOrthogonalPath({-200, 200});
+    EXPECT_EQ(Point({-100, 0}), path.p1);
+    EXPECT_EQ(Point({200, 250}), path.p2);
+
+    // Upper right (difference 3).
+    path = customOrthogonalPath({200, -200});
+    EXPECT_EQ(Point({0, -150}), path.p1);
+    EXPECT_EQ(Point({300, 100}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, CornerRouteWithTheTargetToTheLowerLeft)
+{
+    // The end points' vector is in quadrant 1; the handle at (−300, 250) lies further below than
+    // left of the rects, so the route leaves the source downward as in the mirrored case.
+    RelationPath path;
+    path.setCustomOffset({-200, 200});
+    path.setCustomOrthogonalEndPoints(SourceRect, Rect(-220, 90, 40, 20));
+    EXPECT_EQ(4, path.orthoSegments());
+    EXPECT_EQ(Point({0, 250}), path.p1);
+    EXPECT_EQ(Point({-300, 100}), path.p2);
+}
+
+TEST(RelationPathCustomOrthogonal, EveryRouteIsAxisParallel)
+{
+    for (double x = -400; x <= 400; x += 25) {
+        for (double y = -300; y <= 300; y += 25) {
+            RelationPath path = customOrthogonalPath({x, y});
+            std::vector<Point> corners{path.p0, path.p1};
+            if (path.orthoSegments() >= 3) {
+                if (path.orthoSegments() == 4) corners.push_back(path.p12());
+                corners.push_back(path.p2);
+            }
+            corners.push_back(path.p3);
+            if (path.orthoSegments() == 1) corners = {path.p0, path.p3};
+            for (size_t i = 1; i < corners.size(); ++i) {
+                bool axisParallel = corners[i].x == corners[i - 1].x || corners[i].y == corners[i - 1].y;
+                EXPECT_TRUE(axisParallel) << x << ", " << y << " segment " << i;
+            }
+        }
+    }
+}
+
+// --- Rounded corners ------------------------------------------------------------------------
+
+TEST(RelationPathCorners, ShortSegmentsGetASmallerRadius)
+{
+    // Both segments are 6 long: the radius is 3, not 4.5.
+    BezierPath path;
+    path.moveTo({0, 0});
+    RelationPath::addOrthoSegment(path, {0, 0}, {6, 0}, {6, 6});
+    ASSERT_EQ(3u, path.elements().size());
+    EXPECT_EQ(Type::LineTo, path.elements()[1].type);
+    EXPECT_EQ(Point({3, 0}), path.elements()[1].points[0]);
+    const auto& curve = path.elements()[2];
+    EXPECT_EQ(Type::CurveTo, curve.type);
+    EXPECT_EQ(Point({6, 3}), curve.points[2]);
+    // The quadratic through the corner, raised to a cubic.
+    EXPECT_EQ(Point({5, 0}), curve.points[0]);
+    EXPECT_EQ(Point({6, 1}), curve.points[1]);
+}
+
+TEST(RelationPathCorners, LongSegmentsGetTheFullRadius)
+{
+    BezierPath path;
+    path.moveTo({0, 0});
+    RelationPath::addOrthoSegment(path, {0, 0}, {100, 0}, {100, -50});
+    EXPECT_EQ(Point({95.5, 0}), path.elements()[1].points[0]);
+    EXPECT_EQ(Point({100, -4.5}), path.elements()[2].points[2]);
+
+    BezierPath vertical;
+    vertical.moveTo({0, 0});
+    RelationPath::addOrthoSegment(vertical, {0, 0}, {0, 50}, {-20, 50});
+    EXPECT_EQ(Point({0, 45.5}), vertical.elements()[1].points[0]);
+    EXPECT_EQ(Point({-4.5, 50}), vertical.elements()[2].points[2]);
+}
+
+TEST(RelationPathCorners, StraightOnThroughACornerHasNoRadius)
+{
+    BezierPath path;
+    path.moveTo({0, 0});
+    RelationPath::addOrthoSegment(path, {0, 0}, {10, 0}, {20, 0});
+    EXPECT_EQ(Point({10, 0}), path.elements()[1].points[0]);
+    EXPECT_EQ(Point({10, 0}), path.elements()[2].points[2]);
+}
+
+// --- Building the outline -------------------------------------------------------------------
+
+TEST(RelationPathOutline, StraightLine)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
+    EXPECT_EQ(Point({0, 0}), elements[0].points[0]);
+    EXPECT_EQ(Point({100, 0}), elements[1].points[0]);
+    EXPECT_FALSE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, LeadInIsDrawnIntoTheStart)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    path.hasLeadIn = true;
+    path.leadInPoint = {-30, 0};
+    path.hasLeadOut = true;
+    path.leadOutPoint = {130, 0};
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo}), typesOf(elements));
+    EXPECT_EQ(Point({-30, 0}), elements[0].points[0]);
+    EXPECT_EQ(Point({0, 0}), elements[1].points[0]);
+    // The lead-out is the painter's.
+    EXPECT_EQ(Point({100, 0}), elements[2].points[0]);
+}
+
+TEST(RelationPathOutline, CurveKeepsItsControlPoints)
+{
+    RelationPath path = archPath();
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elements));
+    EXPECT_EQ(Point({0, 50}), elements[1].points[0]);
+    EXPECT_EQ(Point({100, 50}), elements[1].points[1]);
+    EXPECT_EQ(Point({100, 0}), elements[1].points[2]);
+}
+
+TEST(RelationPathOutline, TaperWideAtTheStartOfAStraightLine)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    path.taperWidth = 5;
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::LineTo, Type::LineTo, Type::ClosePath, Type::MoveTo}),
+              typesOf(elements));
+    EXPECT_EQ(Point({0, 5}), elements[1].points[0]);
+    EXPECT_EQ(Point({100, 0}), elements[2].points[0]);
+    EXPECT_EQ(Point({0, -5}), elements[3].points[0]);
+    EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
+    EXPECT_TRUE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, TaperWideAtTheEndOfAStraightLine)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    path.taperWidth = -5;
+    auto elements = elementsOf(path);
+    ASSERT_EQ(6u, elements.size());
+    EXPECT_EQ(Point({100, -5}), elements[1].points[0]);
+    EXPECT_EQ(Point({0, 0}), elements[2].points[0]);
+    EXPECT_EQ(Point({100, 5}), elements[3].points[0]);
+    EXPECT_EQ(Type::ClosePath, elements[4].type);
+    EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
+    EXPECT_TRUE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
+{
+    // Tangent at the start (0, 150): the offset across it is (−10, 0).
+    RelationPath path = archPath();
+    path.taperWidth = 10;
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath, Type::MoveTo}),
+              typesOf(elements));
+    EXPECT_EQ(Point({-10, 0}), elements[1].points[0]);
+    EXPECT_EQ(Point({0 + -10 * Near, 50}), elements[2].points[0]);
+    EXPECT_EQ(Point({100 + -10 * Far, 50}), elements[2].points[1]);
+    EXPECT_EQ(Point({100, 0}), elements[2].points[2]);
+    EXPECT_EQ(Point({100 - -10 * Far, 50}), elements[3].points[0]);
+    EXPECT_EQ(Point({0 - -10 * Near, 50}), elements[3].points[1]);
+    EXPECT_EQ(Point({10, 0}), elements[3].points[2]);
+    EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
+    EXPECT_NE(-6.6, elements[2].points[0].x);
+    EXPECT_TRUE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, CurveTaperedAtItsEnd)
+{
+    // Tangent at the end (0, −150), reversed by the negative width: the offset is (−10, 0).
+    RelationPath path = archPath();
+    path.taperWidth = -10;
+    auto elements = elementsOf(path);
+    ASSERT_EQ(6u, elements.size());
+    EXPECT_EQ(Point({90, 0}), elements[1].points[0]);
+    EXPECT_EQ(Point({100 + -10 * Near, 50}), elements[2].points[0]);
+    EXPECT_EQ(Point({0 + -10 * Far, 50}), elements[2].points[1]);
+    EXPECT_EQ(Point({0, 0}), elements[2].points[2]);
+    EXPECT_EQ(Point({0 - -10 * Far, 50}), elements[3].points[0]);
+    EXPECT_EQ(Point({100 - -10 * Near, 50}), elements[3].points[1]);
+    EXPECT_EQ(Point({110, 0}), elements[3].points[2]);
+    EXPECT_TRUE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, TangentOfNoLengthLeavesTheLineUntapered)
+{
+    RelationPath curve = bezierPath({0, 0}, {0, 0}, {100, 50}, {100, 0});
+    curve.taperWidth = 8;
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(curve)));
+    EXPECT_FALSE(curve.pathShouldBeFilled());
+
+    RelationPath dot = straightPath({7, 7}, {7, 7});
+    dot.taperWidth = -8;
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(dot)));
+    EXPECT_FALSE(dot.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, NearlyAlignedCurveIsStraightened)
+{
+    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
+    path.autoStraighten = true;
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
+    EXPECT_EQ(Point({100, 2}), elements[1].points[0]);
+
+    RelationPath vertical = bezierPath({0, 0}, {0, 50}, {-2, 50}, {-2, 100});
+    vertical.autoStraighten = true;
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(vertical)));
+}
+
+TEST(RelationPathOutline, StraightenedCurveIsTaperedLikeAStraightLine)
+{
+    // The taper follows the cubic's own tangent at the start, 3 × (p1 − p0) = (150, 0).
+    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
+    path.autoStraighten = true;
+    path.taperWidth = 4;
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::LineTo, Type::LineTo, Type::ClosePath, Type::MoveTo}),
+              typesOf(elements));
+    EXPECT_EQ(Point({0, 4}), elements[1].points[0]);
+    EXPECT_EQ(Point({100, 2}), elements[2].points[0]);
+    EXPECT_EQ(Point({0, -4}), elements[3].points[0]);
+    EXPECT_TRUE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, CurvesFurtherOffAlignmentStayCurves)
+{
+    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2.0001}, {100, 2.0001});
+    path.autoStraighten = true;
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(path)));
+
+    RelationPath notAsked = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(notAsked)));
+
+    // Custom curves are never straightened.
+    RelationPath custom;
+    custom.autoStraighten = true;
+    custom.setCustomBezierEndPointsP0({0, 0}, {100, 1});
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(custom)));
+}
+
+TEST(RelationPathOutline, LaterUntaperedOutlineClearsTheFillFlag)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    path.taperWidth = 5;
+    elementsOf(path);
+    ASSERT_TRUE(path.pathShouldBeFilled());
+    path.taperWidth = 0;
+    elementsOf(path);
+    EXPECT_FALSE(path.pathShouldBeFilled());
+
+    path.taperWidth = 5;
+    elementsOf(path);
+    ASSERT_TRUE(path.pathShouldBeFilled());
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    elementsOf(path);
+    EXPECT_FALSE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, OrthogonalRouteWithRoundedCorners)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    path.taperWidth = 6; // never tapered
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo, Type::CurveTo, Type::LineTo}),
+              typesOf(elements));
+    EXPECT_EQ(Point({95.5, 0}), elements[1].points[0]);
+    EXPECT_EQ(Point({100, 4.5}), elements[2].points[2]);
+    EXPECT_EQ(Point({100, 95.5}), elements[3].points[0]);
+    EXPECT_EQ(Point({104.5, 100}), elements[4].points[2]);
+    EXPECT_EQ(Point({200, 100}), elements[5].points[0]);
+    EXPECT_FALSE(path.pathShouldBeFilled());
+}
+
+TEST(RelationPathOutline, OrthogonalRoutesOfEverySegmentCount)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10, 40, 20));
+    ASSERT_EQ(1, path.orthoSegments());
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(path)));
+
+    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
+    ASSERT_EQ(2, path.orthoSegments());
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo}), typesOf(elementsOf(path)));
+
+    path = customOrthogonalPath({200, 200});
+    ASSERT_EQ(4, path.orthoSegments());
+    auto elements = elementsOf(path);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo, Type::CurveTo, Type::LineTo,
+                                 Type::CurveTo, Type::LineTo}),
+              typesOf(elements));
+    EXPECT_EQ(Point({200, 100}), elements.back().points[0]);
+}
+
+TEST(RelationPathOutline, CoarseFlatnessBreaksLongCurvesIntoLines)
+{
+    RelationPath path = bezierPath({0, 0}, {0, 300}, {400, 300}, {400, 0});
+    path.taperWidth = 10; // no taper on a flattened curve
+    auto elements = elementsOf(path, 2.0);
+    ASSERT_GT(elements.size(), 4u);
+    EXPECT_EQ(Type::MoveTo, elements[0].type);
+    for (size_t i = 1; i < elements.size(); ++i) EXPECT_EQ(Type::LineTo, elements[i].type) << i;
+    EXPECT_EQ(Point({400, 0}), elements.back().points[0]);
+    EXPECT_FALSE(path.pathShouldBeFilled());
+
+    // Every vertex lies on the curve, and no chord strays far from it.
+    for (size_t i = 1; i < elements.size(); ++i) {
+        Point vertex = elements[i].points[0];
+        Point previous = elements[i - 1].points[0];
+        Point chordMiddle = PointMidpoint(previous, vertex);
+        double nearestVertex = 1e9;
+        double nearestMiddle = 1e9;
+        for (int k = 0; k <= 4096; ++k) {
+            Point onCurve = path.value(k / 4096.0);
+            nearestVertex = std::min(nearestVertex, PointDistanceSquared(onCurve, vertex));
+            nearestMiddle = std::min(nearestMiddle, PointDistanceSquared(onCurve, chordMiddle));
+        }
+        EXPECT_LT(nearestVertex, 1e-12) << i;
+        EXPECT_LT(nearestMiddle, 1.5 * 1.5) << i;
+    }
+}
+
+TEST(RelationPathOutline, CurvesStayCurvesUnlessFlatnessAndLengthBothAsk)
+{
+    // A chord of exactly 100 is not longer than 100.
+    RelationPath shortPath = bezierPath({0, 0}, {0, 60}, {100, 60}, {100, 0});
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(shortPath, 2.0)));
+
+    RelationPath longPath = bezierPath({0, 0}, {0, 60}, {200, 60}, {200, 0});
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath, 1.0)));
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath)));
+    EXPECT_NE((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath, 1.01)));
+}
+
+TEST(RelationPathOutline, StraightCurveFlattensToOneLine)
+{
+    RelationPath path = bezierPath({0, 0}, {100, 0}, {200, 0}, {300, 0});
+    auto elements = elementsOf(path, 2.0);
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
+}
+
+TEST(RelationPathOutline, FlatteningAbsurdCurvesStaysBounded)
+{
+    // Control points 1e30 off the chord would need about 2^50 lines to come within one unit.
+    RelationPath path = bezierPath({0, 0}, {0, 1e30}, {1e3, 1e30}, {1e3, 0});
+    auto elements = elementsOf(path, 2.0);
+    EXPECT_LE(elements.size(), 4097u);
+    EXPECT_EQ(Point({1e3, 0}), endOf(elements.back()));
+}
+
+TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
+{
+    for (double bad : {NaN, Inf, -Inf}) {
+        RelationPath curve = bezierPath({0, 0}, {bad, 5}, {100, 50}, {200, 0});
+        curve.taperWidth = 3;
+        EXPECT_FALSE(elementsOf(curve).empty());
+        EXPECT_FALSE(elementsOf(curve, 2.0).empty());
+
+        RelationPath straight = straightPath({0, bad}, {200, 0});
+        straight.taperWidth = -3;
+        EXPECT_FALSE(elementsOf(straight).empty());
+
+        RelationPath ortho;
+        ortho.setOrthogonalEndPoints(Rect(bad, 0, 10, 10), TargetRect);
+        EXPECT_GE(ortho.orthoSegments(), 1);
+        EXPECT_LE(ortho.orthoSegments(), 4);
+        EXPECT_FALSE(elementsOf(ortho).empty());
+
+        ortho.setCustomOffset({40, 40});
+        ortho.setCustomOrthogonalEndPoints(TargetRect, Rect(0, bad, 10, 10));
+        EXPECT_GE(ortho.orthoSegments(), 1);
+        EXPECT_LE(ortho.orthoSegments(), 4);
+        EXPECT_FALSE(elementsOf(ortho).empty());
+    }
+}
+
+TEST(RelationPathOutline, ABrokenRouteDoesNotLinger)
+{
+    RelationPath path = straightPath({NaN, NaN}, {1, 1});
+    path.taperWidth = 4;
+    elementsOf(path);
+    path.setStraightLine({0, 0}, {100, 0});
+    auto elements = elementsOf(path);
+    for (const auto& element : elements) {
+        if (element.type != Type::ClosePath) {
+            EXPECT_TRUE(isFinite(element.points[0]));
+        }
+    }
+    EXPECT_EQ(Point({0, 4}), elements[1].points[0]);
+    EXPECT_TRUE(path.hitTest({50, 0}));
+}
+
+// --- Hit testing ----------------------------------------------------------------------------
+
+TEST(RelationPathHitTest, StraightPathWithinFourPoints)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    EXPECT_TRUE(path.hitTest({50, 0}));
+    EXPECT_TRUE(path.hitTest({50, 3.9}));
+    EXPECT_TRUE(path.hitTest({50, -3.9}));
+    EXPECT_FALSE(path.hitTest({50, 4.1}));
+    EXPECT_FALSE(path.hitTest({50, -4.1}));
+    EXPECT_TRUE(path.hitTest({0, 0}));
+    EXPECT_TRUE(path.hitTest({100, 0}));
+}
+
+TEST(RelationPathHitTest, TheSpanAroundASegmentIsHalfOpen)
+{
+    // The span's lower edges belong to it, its upper ones do not.
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    EXPECT_TRUE(path.hitTest({50, -4}));
+    EXPECT_FALSE(path.hitTest({50, 4}));
+}
+
+TEST(RelationPathHitTest, StraightPathEndsAtItsEndPoints)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    EXPECT_FALSE(path.hitTest({101, 0}));
+    EXPECT_FALSE(path.hitTest({-1, 0}));
+}
+
+TEST(RelationPathHitTest, CurvedPathReachesAroundItsEndPoints)
+{
+    RelationPath path = bezierPath({0, 0}, {33, 0}, {66, 0}, {100, 0});
+    EXPECT_TRUE(path.hitTest({101, 0}));
+    EXPECT_TRUE(path.hitTest({-1, 0}));
+    EXPECT_TRUE(path.hitTest({104, 4}));
+    EXPECT_FALSE(path.hitTest({104.1, 0}));
+}
+
+TEST(RelationPathHitTest, PointsOnACurveHit)
+{
+    RelationPath arch = archPath();
+    RelationPath sCurve = bezierPath({0, 0}, {300, 0}, {-200, 200}, {100, 200});
+    for (const RelationPath* path : {&arch, &sCurve}) {
+        for (int k = 0; k <= 100; ++k) {
+            Point onCurve = path->value(k / 100.0);
+            EXPECT_TRUE(path->hitTest(onCurve)) << k;
+            EXPECT_TRUE(path->hitTest({onCurve.x + 2.5, onCurve.y})) << k;
+        }
+    }
+}
+
+TEST(RelationPathHitTest, BulgesOfACurveWithinItsEndPointsSpanHit)
+{
+    // The S-bend leaves the span of its halves' end points near its start: following the halves
+    // alone would not find these points.
+    RelationPath path = bezierPath({0, 0}, {300, 0}, {-200, 200}, {100, 200});
+    EXPECT_TRUE(path.hitTest(path.value(0.1)));
+    EXPECT_TRUE(path.hitTest({67.6, 5.6}));
+    EXPECT_TRUE(path.hitTest({100, 31.25}));
+    EXPECT_FALSE(path.hitTest({100, 100}));
+}
+
+TEST(RelationPathHitTest, HitsFollowTheDistanceFromTheCurve)
+{
+    // Close to the line always hits; further than the diagonal of the ±4 squares never does.
+    std::vector<RelationPath> paths{archPath(), bezierPath({0, 0}, {300, 0}, {-200, 200}, {100, 200}),
+                                    bezierPath({0, 0}, {150, 0}, {150, 120}, {300, 120}),
+                                    bezierPath({0, 0}, {-80, 0}, {380, 60}, {300, 60})};
+    for (const RelationPath& path : paths) {
+        std::vector<Point> samples;
+        for (int k = 0; k <= 4000; ++k) samples.push_back(path.value(k / 4000.0));
+        for (double x = -100; x <= 400; x += 3.7) {
+            for (double y = -60; y <= 260; y += 3.3) {
+                double nearest = 1e18;
+                for (Point sample : samples) nearest = std::min(nearest, PointDistanceSquared(sample, {x, y}));
+                nearest = std::sqrt(nearest);
+                if (nearest <= 2.5) {
+                    EXPECT_TRUE(path.hitTest({x, y})) << x << ", " << y;
+                } else if (nearest > 5.7) {
+                    EXPECT_FALSE(path.hitTest({x, y})) << x << ", " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(RelationPathHitTest, PointsOffACurveMiss)
+{
+    RelationPath path = archPath();
+    EXPECT_TRUE(path.hitTest({50, 37.5}));
+    EXPECT_TRUE(path.hitTest({50, 40}));
+    EXPECT_TRUE(path.hitTest({50, 34}));
+    EXPECT_FALSE(path.hitTest({50, 42}));
+    EXPECT_FALSE(path.hitTest({50, 30}));
+    EXPECT_FALSE(path.hitTest({50, 0}));
+    EXPECT_FALSE(path.hitTest({50, 20}));
+    EXPECT_FALSE(path.hitTest({-20, 20}));
+    EXPECT_FALSE(path.hitTest({300, 300}));
+}
+
+TEST(RelationPathHitTest, CustomCurveHitsThroughItsHandle)
+{
+    RelationPath path;
+    path.setCustomOffset({0, 20});
+    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
+    EXPECT_TRUE(path.hitTest({50, 20}));
+    EXPECT_TRUE(path.hitTest({50, 23.9}));
+    EXPECT_FALSE(path.hitTest({50, 24.5}));
+    EXPECT_FALSE(path.hitTest({50, 10}));
+    EXPECT_TRUE(path.hitTest({0, 0}));
+    EXPECT_TRUE(path.hitTest({101, 0}));
+    for (int k = 0; k <= 50; ++k) EXPECT_TRUE(path.hitTest(path.value(k / 50.0))) << k;
+}
+
+TEST(RelationPathHitTest, OrthogonalRouteHitsAlongItsSegments)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    EXPECT_TRUE(path.hitTest({50, 0}));
+    EXPECT_TRUE(path.hitTest({100, 50}));
+    EXPECT_TRUE(path.hitTest({103, 50}));
+    EXPECT_TRUE(path.hitTest({150, 100}));
+    EXPECT_FALSE(path.hitTest({50, 25}));
+    EXPECT_FALSE(path.hitTest({150, 50}));
+    EXPECT_FALSE(path.hitTest({205, 100}));
+}
+
+TEST(RelationPathHitTest, OrthogonalRoutesOfOtherSegmentCounts)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
+    ASSERT_EQ(2, path.orthoSegments());
+    EXPECT_TRUE(path.hitTest({0, 12}));
+    EXPECT_TRUE(path.hitTest({15, 25}));
+    EXPECT_FALSE(path.hitTest({15, 12}));
+
+    path = customOrthogonalPath({200, 200});
+    ASSERT_EQ(4, path.orthoSegments());
+    EXPECT_TRUE(path.hitTest({0, 100}));
+    EXPECT_TRUE(path.hitTest({150, 250}));
+    EXPECT_TRUE(path.hitTest({300, 250}));
+    EXPECT_TRUE(path.hitTest({300, 180}));
+    EXPECT_TRUE(path.hitTest({250, 100}));
+    EXPECT_FALSE(path.hitTest({100, 50}));
+}
+
+TEST(RelationPathHitTest, LeadInHitsButLeadOutDoesNot)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    path.hasLeadIn = true;
+    path.leadInPoint = {0, -50};
+    path.hasLeadOut = true;
+    path.leadOutPoint = {150, 0};
+    EXPECT_TRUE(path.hitTest({2, -25}));
+    EXPECT_FALSE(path.hitTest({125, 0}));
+    path.hasLeadIn = false;
+    EXPECT_FALSE(path.hitTest({2, -25}));
+}
+
+TEST(RelationPathHitTest, LinesOfNoLength)
+{
+    // A straight line of no length has nothing to hit; a curve still has its end squares.
+    RelationPath straight = straightPath({5, 5}, {5, 5});
+    EXPECT_FALSE(straight.hitTest({5, 5}));
+    RelationPath curve = bezierPath({5, 5}, {5, 5}, {5, 5}, {5, 5});
+    EXPECT_TRUE(curve.hitTest({5, 5}));
+    EXPECT_TRUE(curve.hitTest({9, 1}));
+    EXPECT_FALSE(curve.hitTest({9.5, 5}));
+    RelationPath custom;
+    custom.setCustomBezierEndPointsP0({5, 5}, {5, 5});
+    EXPECT_TRUE(custom.hitTest({5, 5}));
+    RelationPath ortho;
+    ortho.setOrthogonalEndPoints(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10));
+    EXPECT_EQ(1, ortho.orthoSegments());
+    EXPECT_FALSE(ortho.hitTest({5, 5}));
+}
+
+TEST(RelationPathHitTest, BrokenCoordinatesNeverHit)
+{
+    for (double bad : {NaN, Inf}) {
+        RelationPath curve = bezierPath({0, 0}, {0, 50}, {100, 50}, {bad, 0});
+        RelationPath custom;
+        custom.setCustomBezierEndPointsP0({0, 0}, {bad, bad});
+        RelationPath straight = straightPath({bad, 0}, {100, 0});
+        RelationPath ortho;
+        ortho.setOrthogonalEndPoints(SourceRect, Rect(bad, bad, 10, 10));
+        for (const RelationPath* path : {&curve, &custom, &straight, &ortho}) {
+            EXPECT_FALSE(path->hitTest({50, 20}));
+            EXPECT_FALSE(path->hitTest({NaN, 0}));
+        }
+    }
+    RelationPath sound = archPath();
+    EXPECT_FALSE(sound.hitTest({NaN, 37.5}));
+    EXPECT_FALSE(sound.hitTest({50, NaN}));
+}
+
+TEST(RelationPathHitTest, HugeCoordinatesEndTheSearch)
+{
+    // Neighbouring parameters lie thousands of units apart on this curve: the bisection runs out
+    // of parameters before its points come within reach of each other, and must stop there.
+    RelationPath path = bezierPath({0, 0}, {3e19, 0}, {7e19, 1e20}, {1e20, 1e20});
+    for (double t : {0.3, 1.0 / 3.0, 0.7}) {
+        Point onCurve = path.value(t);
+        for (double offset : {5.0, 1000.0, 5000.0}) path.hitTest({onCurve.x + offset, onCurve.y + offset});
+    }
+    path.hitTest({5e19, 1});
+    SUCCEED();
+}
+
+// --- Arrow heads ----------------------------------------------------------------------------
+
+TEST(RelationPathArrows, TargetArrowWhereTheLineEntersTheRect)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    ArrowPosition arrow = path.calcTargetArrowPosition(Rect(90, -10, 20, 20));
+    EXPECT_EQ(Point({89.84375, 0}), arrow.position);
+    EXPECT_EQ(Point({100, 0}), arrow.direction);
+}
+
+TEST(RelationPathArrows, SourceArrowWhereTheLineLeavesTheRect)
+{
+    RelationPath path = straightPath({0, 0}, {100, 0});
+    ArrowPosition arrow = path.calcSourceArrowPosition(Rect(-10, -10, 20, 20));
+    EXPECT_EQ(Point({10.15625, 0}), arrow.position);
+    EXPECT_EQ(Point({-100, 0}), arrow.direction);
+}
+
+TEST(RelationPathArrows, SearchStopsAfterThirteenHalvings)
+{
+    // The line enters the rect only at its very end; 13 halvings leave the tip 2^-13 short.
+    RelationPath path = straightPath({0, 0}, {100000, 0});
+    ArrowPosition arrow = path.calcTargetArrowPosition(Rect(100000, -5, 10, 10));
+    EXPECT_EQ(Point({99987.79296875, 0}), arrow.position);
+
+    ArrowPosition source = path.calcSourceArrowPosition(Rect(-10, -5, 10, 10));
+    EXPECT_EQ(Point({100000.0 / 8192, 0}), source.position);
+}
+
+TEST(RelationPathArrows, CurveArrowFollowsTheTangentAtTheTip)
+{
+    RelationPath path = archPath();
+    Rect target(90, -10, 20, 20);
+    ArrowPosition arrow = path.calcTargetArrowPosition(target);
+    // The tip lies just outside: within the distance at which the search stops.
+    EXPECT_FALSE(PointInRect(arrow.position, target));
+    EXPECT_TRUE(PointInRect(arrow.position, InsetRect(target, -1.5, -1.5)));
+    // The curve comes down into the rect from above, heading right and down.
+    EXPECT_LT(arrow.position.y, 11.5);
+    EXPECT_GT(arrow.direction.x, 0);
+    EXPECT_LT(arrow.direction.y, 0);
+    double t = 0;
+    for (int k = 0; k <= 8192; ++k) {
+        if (path.value(k / 8192.0) == arrow.position) t = k / 8192.0;
+    }
+    ASSERT_GT(t, 0);
+    EXPECT_EQ(path.derivative(t), arrow.direction);
+}
+
+TEST(RelationPathArrows, EndAlreadyInsideTheRect)
+{
+    RelationPath path = archPath();
+    ArrowPosition target = path.calcTargetArrowPosition(Rect(-5, -5, 10, 10));
+    EXPECT_EQ(Point({0, 0}), target.position);
+    EXPECT_EQ(Point({0, 150}), target.direction);
+
+    ArrowPosition source = path.calcSourceArrowPosition(Rect(95, -5, 10, 10));
+    EXPECT_EQ(Point({100, 0}), source.position);
+    EXPECT_EQ(Point({0, 150}), source.direction);
+}
+
+TEST(RelationPathArrows, LeadsPlaceTheArrowsAtTheEnds)
+{
+    RelationPath path = archPath();
+    path.hasLeadOut = true;
+    path.hasLeadIn = true;
+    ArrowPosition target = path.calcTargetArrowPosition(Rect(90, -10, 20, 20));
+    EXPECT_EQ(Point({100, 0}), target.position);
+    EXPECT_EQ(path.derivative(0.95), target.direction);
+    ArrowPosition source = path.calcSourceArrowPosition(Rect(-10, -10, 20, 20));
+    EXPECT_EQ(Point({0, 0}), source.position);
+    Point d = path.derivative(0.05);
+    EXPECT_EQ(Point({-d.x, -d.y}), source.direction);
+}
+
+TEST(RelationPathArrows, OrthogonalArrowsOnTheEndSegments)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    ArrowPosition target = path.calcTargetArrowPosition(TargetRect);
+    EXPECT_EQ(Point({179.6875, 100}), target.position);
+    EXPECT_EQ(Point({100, 0}), target.direction);
+    ArrowPosition source = path.calcSourceArrowPosition(SourceRect);
+    EXPECT_EQ(Point({20.3125, 0}), source.position);
+    EXPECT_EQ(Point({-100, 0}), source.direction);
+}
+
+TEST(RelationPathArrows, OrthogonalArrowsIgnoreLeads)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, TargetRect);
+    path.hasLeadIn = true;
+    path.hasLeadOut = true;
+    EXPECT_EQ(Point({179.6875, 100}), path.calcTargetArrowPosition(TargetRect).position);
+    EXPECT_EQ(Point({20.3125, 0}), path.calcSourceArrowPosition(SourceRect).position);
+}
+
+TEST(RelationPathArrows, OrthogonalSegmentStartingInsideTheRect)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
+    ASSERT_EQ(2, path.orthoSegments());
+    // The last segment runs from the corner (0, 25), which lies inside this rect.
+    ArrowPosition target = path.calcOrthoTargetArrowPosition(Rect(-5, 20, 60, 20));
+    EXPECT_EQ(Point({0, 25}), target.position);
+    EXPECT_EQ(Point({30, 0}), target.direction);
+    // The first segment ends at the same corner.
+    ArrowPosition source = path.calcOrthoSourceArrowPosition(Rect(-5, 20, 60, 20));
+    EXPECT_EQ(Point({0, 25}), source.position);
+    EXPECT_EQ(Point({0, -25}), source.direction);
+}
+
+TEST(RelationPathArrows, SingleSegmentOrthogonalArrows)
+{
+    RelationPath path;
+    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10, 40, 20));
+    ASSERT_EQ(1, path.orthoSegments());
+    // The only segment starts inside the source.
+    ArrowPosition target = path.calcTargetArrowPosition(SourceRect);
+    EXPECT_EQ(Point({0, 0}), target.position);
+    EXPECT_EQ(Point({300, 0}), target.direction);
+    ArrowPosition source = path.calcSourceArrowPosition(Rect(280, -10, 40, 20));
+    EXPECT_EQ(Point({300, 0}), source.position);
+    EXPECT_EQ(Point({-300, 0}), source.direction);
+}
+
+TEST(RelationPathArrows, BrokenRectsEndTheSearch)
+{
+    RelationPath path = archPath();
+    for (Rect bad : {Rect(NaN, NaN, 10, 10), Rect(0, 0, Inf, Inf), Rect(), Rect(0, 0, -10, -10)}) {
+        path.calcTargetArrowPosition(bad);
+        path.calcSourceArrowPosition(bad);
+    }
+    // A rect the line never enters leaves the tip close to the far end.
+    ArrowPosition arrow = path.calcTargetArrowPosition(Rect(500, 500, 10, 10));
+    EXPECT_LT(PointDistance(arrow.position, {100, 0}), 2.0);
+}

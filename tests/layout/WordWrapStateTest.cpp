@@ -1,0 +1,307 @@
+#include "layout/WordWrapState.h"
+
+#include "layout/TextSizeCalculator.h"
+#include "platform/FakeTextMeasurer.h"
+#include "platform/Utf8.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A topic stand-in that measures its text in its font and records every wrapped text it is given.
+class TestElement : public WordWrappableElement {
+public:
+    TestElement(std::string text, Font font, Size minSize = {})
+        : _text(std::move(text)), _font(std::move(font)), _minSize(minSize)
+    {
+    }
+
+    const std::string& text() const override { return _text; }
+    Size textSize() override { return calcTextSize(_text); }
+    Size minTextSize() override { return _minSize; }
+    Size calcTextSize(const std::string& text) override
+    {
+        return TextSizeCalculator::instance().sizeForText(text, _font);
+    }
+    void applyWrappedText(const std::string& text) override
+    {
+        applied.push_back(text);
+        _text = text;
+    }
+
+    std::vector<std::string> applied;
+
+private:
+    std::string _text;
+    Font _font;
+    Size _minSize;
+};
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> wordsOf(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream stream(text);
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+// With the fake measurer at 10 points every UTF-16 unit is 6 wide.
+class WordWrapStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { TextMeasurer::setShared(&_measurer); }
+    void TearDown() override { TextMeasurer::setShared(nullptr); }
+
+    const Font _font{"Sans", 10};
+    FakeTextMeasurer _measurer;
+};
+
+} // namespace
+
+TEST_F(WordWrapStateTest, StartsFromTheElementsSizesAndParagraphs)
+{
+    TestElement element("aa bbbb\n\nc dd eeeeee", _font, {4.5, 12});
+    WordWrapState state(&element);
+    EXPECT_EQ(11 * 6, state.wrapWidth()); // the text's wider line
+    // The widest paragraph on one line; the larger of the paragraphs' narrowest words ("aa" and
+    // "c"), both above the minimum text width of 5.
+    EXPECT_EQ(11 * 6, state.maxWrapWith());
+    EXPECT_EQ(2 * 6, state.minWrapWith());
+    EXPECT_TRUE(element.applied.empty());
+}
+
+TEST_F(WordWrapStateTest, MinimumTextWidthBoundsTheRange)
+{
+    TestElement element("a b", _font, {40.4, 12});
+    WordWrapState state(&element);
+    EXPECT_EQ(40, state.minWrapWith());
+    EXPECT_EQ(40, state.maxWrapWith()); // "a b" is only 18 wide
+}
+
+TEST_F(WordWrapStateTest, TextSizeWidthIsTruncated)
+{
+    class Fractional : public TestElement {
+    public:
+        using TestElement::TestElement;
+        Size textSize() override { return {99.9, 12}; }
+    };
+    Fractional element("word", _font);
+    EXPECT_EQ(99, WordWrapState(&element).wrapWidth());
+}
+
+TEST_F(WordWrapStateTest, WrapsTheElementsText)
+{
+    TestElement element("one two three four", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(48); // "one two" is 42, "one two three" 78
+    ASSERT_EQ(1u, element.applied.size());
+    EXPECT_EQ("one two\nthree\nfour", element.text());
+    EXPECT_EQ(48, state.wrapWidth());
+}
+
+TEST_F(WordWrapStateTest, ParagraphsAndEmptyLinesSurviveRewrapping)
+{
+    TestElement element("a\n\nb", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(1);
+    state.setWrapWidth(500);
+    EXPECT_TRUE(element.applied.empty()); // always "a", empty line, "b" again
+    EXPECT_EQ("a\n\nb", element.text());
+}
+
+TEST_F(WordWrapStateTest, ListItemsKeepTheirMarkerWithTheFirstWord)
+{
+    TestElement element("Shopping:\n- apples and pears\n- milk", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(1);
+    EXPECT_EQ("Shopping:\n- apples\nand\npears\n- milk", element.text());
+}
+
+TEST_F(WordWrapStateTest, WidthBelowTheMinimumTextWidthUsesTheMinimum)
+{
+    TestElement element("aa bb cc dd", _font, {30, 12}); // "aa bb" is 30
+    WordWrapState state(&element);
+    state.setWrapWidth(5);
+    EXPECT_EQ(30, state.wrapWidth());
+    EXPECT_EQ("aa bb\ncc dd", element.text());
+    ASSERT_EQ(1u, element.applied.size());
+
+    state.setWrapWidth(0); // the same effective width
+    state.setWrapWidth(30);
+    EXPECT_EQ(1u, element.applied.size());
+}
+
+TEST_F(WordWrapStateTest, CurrentWidthChangesNothing)
+{
+    TestElement element("aa bb cc", _font);
+    WordWrapState state(&element);
+    element.applyWrappedText("changed elsewhere");
+    element.applied.clear();
+    state.setWrapWidth(state.wrapWidth());
+    EXPECT_TRUE(element.applied.empty());
+    EXPECT_EQ("changed elsewhere", element.text());
+}
+
+TEST_F(WordWrapStateTest, UnchangedTextIsNotHandedBack)
+{
+    TestElement element("aa bb", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(1000);
+    EXPECT_EQ(1000, state.wrapWidth());
+    EXPECT_TRUE(element.applied.empty());
+}
+
+TEST_F(WordWrapStateTest, NegativeWidthEndsWrappingWithoutTouchingTheText)
+{
+    TestElement element("aa bb cc", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(-5);
+    EXPECT_EQ(-1, state.wrapWidth());
+    EXPECT_TRUE(element.applied.empty());
+    // After that any width counts as new.
+    state.setWrapWidth(12);
+    EXPECT_EQ("aa\nbb\ncc", element.text());
+}
+
+TEST_F(WordWrapStateTest, RewrapsFromTheWordsItStartedWith)
+{
+    TestElement element("one two three four five", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(1);
+    EXPECT_EQ("one\ntwo\nthree\nfour\nfive", element.text());
+    state.setWrapWidth(60);
+    EXPECT_EQ("one two\nthree four\nfive", element.text());
+    state.setWrapWidth(1000);
+    EXPECT_EQ("one two three four five", element.text());
+    EXPECT_EQ(3u, element.applied.size());
+}
+
+TEST_F(WordWrapStateTest, WhiteSpaceOnlyTextBecomesEmpty)
+{
+    TestElement element(" \n\t\n  ", _font);
+    WordWrapState state(&element);
+    EXPECT_EQ(0, state.maxWrapWith());
+    state.setWrapWidth(50);
+    ASSERT_EQ(1u, element.applied.size());
+    EXPECT_EQ("", element.text());
+}
+
+TEST_F(WordWrapStateTest, ExtraWhiteSpaceIsNormalisedWhenWrapping)
+{
+    TestElement element("  aa \t bb   ", _font);
+    WordWrapState state(&element);
+    state.setWrapWidth(500);
+    EXPECT_EQ("aa bb", element.text());
+}
+
+TEST_F(WordWrapStateTest, MeasuresThroughTheElement)
+{
+    TestElement element("x", Font("Sans", 20));
+    WordWrapState state(&element);
+    EXPECT_EQ((Size{36, 24}), state.calcTextSize("abc"));
+}
+
+TEST_F(WordWrapStateTest, WithoutElementNothingHappens)
+{
+    WordWrapState state(nullptr);
+    state.setWrapWidth(10);
+    EXPECT_EQ(10, state.wrapWidth());
+    EXPECT_EQ(Size(), state.calcTextSize("abc"));
+}
+
+TEST_F(WordWrapStateTest, UnicodeWordsAreMovedWhole)
+{
+    const std::string thumbs = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"; // 4 UTF-16 units: 24 wide
+    const std::string accented = "re\xCC\x81sume\xCC\x81";        // 8 units: 48 wide
+    TestElement element(thumbs + " " + accented + " " + thumbs + thumbs, _font);
+    WordWrapState state(&element);
+    EXPECT_EQ(24, state.minWrapWith());
+    state.setWrapWidth(30);
+    EXPECT_EQ(thumbs + "\n" + accented + "\n" + thumbs + thumbs, element.text());
+    EXPECT_TRUE(Utf8::isValid(element.text()));
+}
+
+TEST_F(WordWrapStateTest, ManyWordsAtEveryWidthKeepTheirOrderAndFit)
+{
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += std::string(1 + (i * 7) % 9, char('a' + i % 26)) + " ";
+    const std::vector<std::string> words = wordsOf(text);
+    for (int64_t width = 54; width <= 400; width += 17) {
+        TestElement element(text, _font);
+        WordWrapState state(&element);
+        state.setWrapWidth(width);
+        EXPECT_EQ(words, wordsOf(element.text())) << width;
+        const std::vector<std::string> lines = linesOf(element.text());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_LE(element.calcTextSize(lines[i]).width, double(width)) << width << ": " << lines[i];
+            // Each line takes every word that fits: the next line's first word would not.
+            if (i + 1 < lines.size()) {
+                const std::string longer = lines[i] + " " + wordsOf(lines[i + 1]).front();
+                EXPECT_GT(element.calcTextSize(longer).width, double(width)) << width << ": " << longer;
+            }
+        }
+    }
+}
+
+// With real fonts only relations hold: sizes differ with the font version.
+class WordWrapStatePangoTest : public ::testing::Test {
+protected:
+    void SetUp() override { TextMeasurer::setShared(nullptr); }
+};
+
+TEST_F(WordWrapStatePangoTest, NarrowerWidthGivesMoreLines)
+{
+    const std::string text = "The quick brown fox jumps over the lazy dog while the cat watches from the "
+                             "windowsill and wonders why anyone would jump over a dog at all";
+    const Font font("DejaVu Sans", 12);
+    size_t previousLines = 0;
+    for (int64_t width : {1000, 400, 200, 100, 40}) {
+        TestElement element(text, font);
+        WordWrapState state(&element);
+        state.setWrapWidth(width);
+        const std::vector<std::string> lines = linesOf(element.text());
+        EXPECT_GE(lines.size(), previousLines) << width;
+        EXPECT_EQ(wordsOf(text), wordsOf(element.text())) << width;
+        for (const std::string& line : lines) {
+            if (line.find(' ') != std::string::npos) {
+                EXPECT_LE(element.calcTextSize(line).width, double(width)) << line;
+            }
+        }
+        previousLines = lines.size();
+    }
+    TestElement wide(text, font), narrow(text, font);
+    WordWrapState(&wide).setWrapWidth(300);
+    WordWrapState(&narrow).setWrapWidth(120);
+    EXPECT_GT(linesOf(narrow.text()).size(), linesOf(wide.text()).size());
+}
+
+TEST_F(WordWrapStatePangoTest, RangeSpansNarrowestWordToWholeLine)
+{
+    TestElement element("a considerably longer word list", Font("DejaVu Sans", 14));
+    WordWrapState state(&element);
+    EXPECT_GT(state.maxWrapWith(), state.minWrapWith());
+    EXPECT_NEAR(element.calcTextSize("a considerably longer word list").width, double(state.maxWrapWith()), 0.5);
+    EXPECT_NEAR(element.calcTextSize("a").width, double(state.minWrapWith()), 0.5);
+}
+
+TEST_F(WordWrapStatePangoTest, EmojiAndCombiningMarksStayWhole)
+{
+    const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+    const std::string accented = "cafe\xCC\x81";
+    TestElement element(family + " " + accented + " " + family, Font("DejaVu Sans", 12));
+    WordWrapState state(&element);
+    state.setWrapWidth(1);
+    EXPECT_EQ(family + "\n" + accented + "\n" + family, element.text());
+}
