@@ -12,6 +12,12 @@ packages=(
   locales-all
   # model and storage
   libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libglib2.0-dev
+  # images
+  libgdk-pixbuf-2.0-dev librsvg2-dev
+  # the stock icon pictures are rendered from its emoji at build time
+  fonts-noto-color-emoji
+  # tests: making and listing hostile archives
+  zip unzip python3
   # measuring and painting text
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   # display for GTK tests

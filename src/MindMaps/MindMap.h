@@ -1,40 +1,617 @@
 #pragma once
 
-class CustomImageStore;
-class MindMapDocumentOwner;
-class MindMapElement;
-class MindMapNodeEditor;
+#include "MindMaps/DocumentInformation.h"
+#include "MindMaps/ElementStyleListener.h"
+#include "MindMaps/MindMapFormats.h"
+#include "MindMaps/MindMapSearchData.h"
+#include "MindMaps/UndoState.h"
+#include "platform/Error.h"
+#include "platform/Geometry.h"
+#include "platform/NotificationCenter.h"
 
-// The in-memory document of one mind map.
-class MindMap {
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+class CompositeElement;
+class ContainedElement;
+class CrossLink;
+class CustomImageStore;
+class ElementStyle;
+class HierarchyListener;
+class MindMapDocumentOwner;
+class MindMapEditorScrollState;
+class MindMapElement;
+class MindMapImage;
+class MindMapModelessEditor;
+class MindMapNode;
+class MindMapNodeEditor;
+class MindMapRelation;
+class MindMapStyle;
+class MindMapText;
+class ParentRelation;
+class RearrangeMarker;
+class SearchMatchListener;
+class StyleSheet;
+class UndoManager;
+
+// The change bits a map collects while an update is open and sends to its editing view when the
+// outermost update ends.
+enum MindMapChange : int64_t {
+    MindMapChangeElement = 1,          // an element needs redrawing
+    MindMapChangeSelection = 2,        // the selection changed
+    MindMapChangeElementTools = 4,     // the element tools must be rebuilt
+    MindMapChangeTitle = 8,            // the title changed
+    MindMapChangeScrollSelection = 16, // the primary selected element should be scrolled into view
+    MindMapChangeScrollState = 32,     // a scroll state was set for the editor
+    MindMapChangeSearchMatches = 64,   // the search matches must be recomputed
+    MindMapChangeHierarchy = 128,      // the tree of topics changed
+};
+
+// What the map is doing with its content: 0 idle, 1 reading a document or snapshot, 3 pasting.
+enum MindMapLoadingState : uint64_t {
+    MindMapIdle = 0,
+    MindMapLoading = 1,
+    MindMapPasting = 3,
+};
+
+// Auto numbering of topics: 0 disabled, 1 the number inside the topic, 2 below it.
+enum MindMapAutoNumberStyle : int32_t {
+    AutoNumberDisabled = 0,
+    AutoNumberInside = 1,
+    AutoNumberBelow = 2,
+};
+
+// The codes the node editor's mindMapLoaded() receives.
+enum MindMapLoadedCode : int {
+    MindMapLoadedCleared = 0,
+    MindMapLoadedNew = 1,
+    MindMapLoadedDocument = 2,
+};
+
+// The in-memory document of one mind map. It owns every element (nodes and cross links; through
+// them parent relations, free texts and images), the selection, the search criteria and matches,
+// the map styles and the style sheet, the document information and its undo manager.
+//
+// Changes are reported through change bits collected between beginUpdate() and the outermost
+// endUpdate(), which sends them to the node editor in one fixed order; outside an update each
+// report goes out at once. Without a node editor collected bits are dropped.
+//
+// Elements are handed out as plain pointers. The map drops its own references (selection, search
+// matches, drop target, main central theme) when it lets elements go, including when the whole
+// content is replaced by a load; callers must not keep element pointers across a load.
+//
+// Main thread only.
+class MindMap : public ElementStyleListener, public NodeStyleListener {
 public:
-    // imageStore may be null.
-    explicit MindMap(CustomImageStore* imageStore = nullptr);
-    ~MindMap();
+    // The most undo steps kept, whichever undo manager the map uses.
+    static constexpr size_t UndoLevels = 30;
+    // The centre of a map without nodes.
+    static constexpr Point EmptyMapCenter{400, 400};
+    // Posted with the map as object when its title changes.
+    static constexpr const char* TitleChangedNotification = "com.Orrinworks.MindMapTitleChanged";
+
+    // The new map is empty, not enabled and idle, with its own undo manager. Without an image
+    // store it takes the shared local image store.
+    explicit MindMap(std::shared_ptr<CustomImageStore> imageStore = nullptr);
+    // A map that belongs to a document: it uses the document's undo manager instead.
+    MindMap(MindMapDocumentOwner* document, std::shared_ptr<CustomImageStore> imageStore);
+    ~MindMap() override;
     MindMap(const MindMap&) = delete;
     MindMap& operator=(const MindMap&) = delete;
 
-    CustomImageStore* imageStore() const { return _imageStore; }
+    // ---- Binding ----
 
-    // The owning document, when the map belongs to one; not owned.
-    void setDocumentOwner(MindMapDocumentOwner* owner) { _document = owner; }
+    CustomImageStore* imageStore() const { return _imageStore.get(); }
+    void setImageStore(std::shared_ptr<CustomImageStore> imageStore);
+
+    // The owning document (not owned); its undo manager replaces the map's own one.
+    MindMapDocumentOwner* document() const { return _document; }
+    void setDocumentOwner(MindMapDocumentOwner* document);
+
+    UndoManager* undoManager() const { return _undoManager; }
+    // Installs the manager (not owned unless it is the map's own) and limits it to UndoLevels.
+    void setUndoManager(UndoManager* undoManager);
+
     // The owning document reports unsaved changes; false without one.
     bool modified() const;
     // Tells the owning document that a change was made.
     void markModified();
 
-    // The editing view; not owned. Reports are dropped while there is none.
+    // ---- Listeners (not owned) ----
+
     MindMapNodeEditor* nodeEditor() const { return _nodeEditor; }
     void setNodeEditor(MindMapNodeEditor* editor) { _nodeEditor = editor; }
+    SearchMatchListener* searchListener() const { return _searchListener; }
+    void setSearchListener(SearchMatchListener* listener) { _searchListener = listener; }
+    MindMapModelessEditor* modelessEditor() const { return _modelessEditor; }
+    void setModelessEditor(MindMapModelessEditor* editor) { _modelessEditor = editor; }
+    HierarchyListener* hierarchyListener() const { return _hierarchyListener; }
+    void setHierarchyListener(HierarchyListener* listener) { _hierarchyListener = listener; }
+
+    // ---- Content ----
+
+    // Every node, in creation and load order.
+    const std::vector<MindMapNode*>& nodes() const { return _nodes; }
+    // The parentless nodes, in the order of nodes().
+    const std::vector<MindMapNode*>& centralThemes() const { return _centralThemes; }
+    const std::vector<CrossLink*>& crossLinks() const { return _crossLinks; }
+    bool isEmpty() const { return _nodes.empty(); }
+    // The element belongs to this map's content right now (a node or cross link of the map, a
+    // parent relation of such a node, or a text or image held by one of them).
+    bool containsElement(const MindMapElement* element) const;
+
+    DocumentInformation& documentInformation() { return _documentInformation; }
+    const DocumentInformation& documentInformation() const { return _documentInformation; }
+
+    bool enabled() const { return _enabled; }
+    void setEnabled(bool enabled) { _enabled = enabled; }
+    bool readOnly() const { return _readOnly; }
+    void setReadOnly(bool readOnly) { _readOnly = readOnly; }
+    uint64_t loadingState() const { return _loadingState; }
+    bool isLoading() const { return _loadingState != MindMapIdle; }
+
+    // ---- Central themes and title ----
+
+    // The chosen main central theme, else the first central theme (which is then kept).
+    MindMapNode* mainCentralTheme();
+    // Refuses nullptr, a node with a parent, a node of another map and the current main theme.
+    void setMainCentralTheme(MindMapNode* node);
+    // The main central theme's text, trimmed and without markdown markup.
+    std::string centralThemeTitle();
+    // Empty for a disabled map; else the custom title, the central theme title, or a localised
+    // placeholder for a map with an unnamed theme or without nodes.
+    std::string title();
+    std::string singleLineTitle();
+    const std::string& customTitle() const { return _customTitle; }
+    bool hasCustomTitle() const { return !_customTitle.empty(); }
+    // Line breaks become spaces and the title is trimmed; a title equal to the central theme
+    // title (outside loading) or empty means none.
+    void setCustomTitle(const std::string& title);
+    void titleChanged();
+
+    // ---- Update batching ----
+
+    void beginUpdate();
+    // An end without a begin is a programming error (asserted), harmless in release builds.
+    void endUpdate();
+    bool isUpdating() const { return _updateCount > 0; }
+    // Records change bits for the open update; outside an update they are dropped.
+    void addChangeBits(int64_t bits);
+
+    // Keeps one update open for its lifetime.
+    class UpdateGuard {
+    public:
+        explicit UpdateGuard(MindMap& mindMap) : _mindMap(mindMap) { _mindMap.beginUpdate(); }
+        ~UpdateGuard() { _mindMap.endUpdate(); }
+        UpdateGuard(const UpdateGuard&) = delete;
+        UpdateGuard& operator=(const UpdateGuard&) = delete;
+
+    private:
+        MindMap& _mindMap;
+    };
+
+    // ---- Reports to the editor and the listeners ----
+
+    void beforeChangingSelection(MindMapElement* outgoing);
+    void selectedElementChanged();
+    void elementInvalidated(MindMapElement* element);
+    void updateElementTools(MindMapElement* element);
+    void elementBoundsChanged(MindMapElement* element);
+    void hierarchyChanged();
+    void scrollSelectedElementVisible();
+    void startEditingNewNode(MindMapNode* node, UndoState undoState);
+    void modelessAttributeChanged(MindMapElement* element, unsigned attribute);
+    void commitModelessEditor();
+    // Ends the editor's modes; returns the selected node when the map is enabled and the node is
+    // still the primary selected element afterwards.
+    MindMapNode* cancelEditorModes();
+    // Made on demand; the node editor fills it in first.
+    MindMapEditorScrollState* getEditorScrollState();
+    void setEditorScrollState(const MindMapEditorScrollState& state);
 
     bool needsLayout() const { return _needsLayout; }
     void setNeedsLayout(bool needsLayout) { _needsLayout = needsLayout; }
+    // Roll-up progress is recomputed at the next validation.
+    void setProgressDirty() { _progressDirty = true; }
+    // Revalidates every element and lays out when needed, inside one update.
+    void validateElementStates();
+    void updateRollUpProgress();
 
-    void elementBoundsChanged(MindMapElement* element);
+    // ---- Layout operations of the map ----
+
+    bool autoLayoutBusy() const { return _autoLayoutBusy; }
+    void lockAutoLayout() { ++_autoLayoutLock; }
+    void unlockAutoLayout();
+    void performAutoLayout();
+    void performAutoLayoutForNode(MindMapNode* node);
+    void updatePathTapers();
+    void updateRelationPaths();
+    void compressLayoutModes();
+
+    // ---- Styles ----
+
+    // The root map style filled by the style sheet, and the map's own customisation above it.
+    MindMapStyle* defaultStyle() const { return _defaultStyle.get(); }
+    MindMapStyle* style() const { return _style.get(); }
+    StyleSheet* styleSheet() const { return _styleSheet.get(); }
+    // Opens an undo step (outside loading), then assignStyleSheet().
+    void setStyleSheet(std::shared_ptr<StyleSheet> styleSheet);
+    // Takes the sheet and applies it, without an undo step.
+    void assignStyleSheet(std::shared_ptr<StyleSheet> styleSheet);
+    // The style manager's sheet of the key, or its default sheet for an unknown key.
+    void applyStyleSheetWithKey(const std::string& key);
+    void invalidateTextStyles();
+    void styleChanged(ElementStyle* style) override;
+    void nodeStyleChanged(MindMapStyle* style) override;
+
+    // The copied style of the copy-style and paste-style commands.
+    ElementStyle* styleBuffer() const { return _styleBuffer.get(); }
+    void setStyleBuffer(std::unique_ptr<ElementStyle> style);
+
+    // ---- Selection ----
+
+    // The whole selection; the first element is the primary one.
+    const std::vector<MindMapElement*>& selection() const { return _selection; }
+    // The selection when every selected element's type has a bit in the mask, else an empty list.
+    const std::vector<MindMapElement*>& selectionWithMask(uint32_t typeMask) const;
+    MindMapElement* selectedElement() const;
+    // Selects the element alone; nullptr clears the selection. An element of another map is
+    // refused.
+    void setSelectedElement(MindMapElement* element);
+    void setSelectedNode(MindMapNode* node);
+    void toggleSelection(MindMapElement* element, bool focus);
+    void focusSelectedElement(MindMapElement* element);
+    void forceSingleSelection();
+    void excludeHiddenElementsFromSelection();
+    // Forgets the selection without touching the elements (the map is being cleared).
+    void dropSelection();
+    bool hasMultipleSelection() const { return _selection.size() > 1; }
+    int32_t selectedElementType() const;
+    MindMapNode* selectedNode() const;
+    MindMapRelation* selectedRelation() const;
+    CrossLink* selectedCrossLink() const;
+    MindMapImage* selectedImage() const;
+    MindMapText* selectedTextElement() const;
+    ContainedElement* selectedContainedElement() const;
+    // The selected nodes none of whose ancestors is selected: siblings in their order under the
+    // parent, families of siblings in the order their first member was selected. Empty unless only
+    // nodes are selected.
+    std::vector<MindMapNode*> getSelectedRootNodes() const;
+    void selectContainedElements(CompositeElement* composite, int32_t elementType);
+    void selectAll(int32_t elementType);
+    void selectSearchMatches();
+    std::string selectedElementGuid() const;
+    MindMapElement* selectElementWithGuid(const std::string& guid);
+    MindMapNode* dropTarget() const { return _dropTarget; }
+    void setDropTarget(MindMapNode* node);
+
+    // ---- Queries ----
+
+    void collectHierarchicallyOrderedNodes(std::vector<MindMapNode*>& nodes) const;
+    bool containsImages() const;
+    void collectReferencedImages(std::set<std::string>& images) const;
+    void collectReferencedIcons(std::set<std::string>& icons) const;
+    void forceNodeVisible(MindMapNode* node);
+    void forceElementVisible(MindMapElement* element);
+    // Never gives an element a GUID.
+    MindMapElement* elementWithGuid(const std::string& guid) const;
+    // The node with that load-time id (set by the readers), else nullptr.
+    MindMapNode* findNodeOnId(int64_t nodeId);
+    // Told by a node whose load-time id changed.
+    void nodeIdChanged() { _idIndexValid = false; }
+    MindMapElement* hitTestNodes(Point point, const CompositeElement* excludedComposite, bool includeContainedElements);
+    MindMapNode* hitTestNodes(Point point, const CompositeElement* excludedComposite);
+    MindMapElement* hitTestRelations(Point point);
+    MindMapNode* hitTestMarkerTools(Point point);
+    Rect getVisualArea(bool includeHidden) const;
+    Point center() const;
+    RearrangeMarker* rearrangeMarker() const { return _rearrangeMarker.get(); }
+
+    // ---- Structure editing ----
+    //
+    // Adding and removing nodes, central themes, cross links, parent relations, texts and images,
+    // and the ends of the editor's drags. Every operation keeps these rules: a cross link joins
+    // two different nodes that are not parent and child, and no two links join the same pair (in
+    // either direction); a node without a parent is a central theme; nothing the map refers to
+    // (selection, search matches, main central theme, drop target, rearrange marker) outlives
+    // its element. Elements that are nullptr or not in this map are ignored.
+
+    // A new node under the parent (or a parentless one) at the location; the central-theme list
+    // is left alone. nullptr for a parent of another map.
+    MindMapNode* addMindMapNodeAsChild(MindMapNode* parent, Point location);
+    // A new central theme with the text at the map's centre, appended to the central themes.
+    MindMapNode* internalAddCentralTheme(const std::string& text);
+    // Rebuilds the central themes from the parentless nodes in node order.
+    void rethinkCentralThemes();
+    // Removes the node with its whole subtree and every cross link that touches them. When the
+    // node or its parent relation is the primary selected element, the parent (nothing for a
+    // central theme) becomes the selection; removing the main central theme makes the next
+    // central theme the main one.
+    void removeMindMapNode(MindMapNode* node);
+    // Removes every child (with its subtree) and shows the node.
+    void removeChildNodes(MindMapNode* node);
+
+    // Some cross link joins the two nodes, in either direction.
+    bool containsCrossLinkBetween(const MindMapNode* a, const MindMapNode* b) const;
+    // Both nodes are in the map and different, neither is the other's parent, no link joins them.
+    bool canCreateCrossLinkFromSource(const MindMapNode* source, const MindMapNode* target) const;
+    // No checks and no undo step.
+    CrossLink* internalAddCrossLinkFromSource(MindMapNode* source, MindMapNode* target);
+    // The checked form, for users and readers: nullptr, with no undo step, when the rules refuse
+    // the pair. Outside loading it is one undo step.
+    CrossLink* addCrossLinkFromSource(MindMapNode* source, MindMapNode* target);
+    // A primary selected link hands the selection to its source node.
+    void removeCrossLink(CrossLink* crossLink);
+    // Moves the link's ends as one undo step; nothing when the rules refuse the new pair.
+    void reconnectCrossLink(CrossLink* crossLink, MindMapNode* newSource, MindMapNode* newTarget);
+    void removeCrossLinksBetween(MindMapNode* a, MindMapNode* b);
+    // Removes links without both ends, links of a node to itself or between parent and child,
+    // and every later duplicate of a pair (the first in the list stays).
+    void checkCrossLinksIntegrity();
+
+    // The relation's node loses its parent and becomes a central theme; the relation's style and
+    // texts go. A primary selected relation hands the selection to the node.
+    void removeParentRelation(ParentRelation* relation);
+    // A primary selected text or image hands the selection to its container.
+    void removeContainedElement(ContainedElement* element);
+
+    // The node that the dragged topics (the roots of the drag) would be attached to if dropped
+    // now: the expanded node under the dragged node that every root accepts as its new parent
+    // and that is no root's parent yet; else nullptr.
+    MindMapNode* canDragChangeNodeParent(MindMapNode* draggedNode, const std::vector<MindMapNode*>& rootNodes);
+    // Ends a topic drag begun with prepareDelayedUndoableOperation(): attaches the roots to the
+    // new parent, or, without one, tells the user when automatic layout kept topics in place;
+    // then registers the drag's snapshot as one undo step.
+    void nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNode*>& rootNodes, bool childMoving,
+                       const UndoState& undoState);
+    // The node other than its container under a dragged text or image held by a node; else nullptr.
+    MindMapNode* canDragChangeContainmentParent(ContainedElement* element);
+    // Ends a drag of texts and images: moves them to the new container (when given), then
+    // registers the drag's snapshot. Elements other than texts and images are ignored.
+    void containedElementDragEnded(CompositeElement* newContainer, const std::vector<MindMapElement*>& draggedElements,
+                                   const UndoState& undoState);
+    // The snapshot of an image resize, and its end.
+    UndoState imageTransformBegan();
+    void imageTransformEnded(MindMapImage* image, const UndoState& undoState);
+
+    // ---- Loading ----
+
+    void internalClearDiagram();
+    void beginLoading();
+    // For readers: a parentless node made in loading mode.
+    MindMapNode* addNodeLoadingAtLocation(Point location);
+    void nodesLoadedFromIndex(size_t index);
+    void resetIdsForExistingNodes();
+    void loadingCompleted();
+    void doMindMapLoaded(int code);
+    // An empty guid gets a new one.
+    void newMindMap(const std::string& guid, bool addDefaultTheme, const std::optional<std::string>& themeText);
+    void clearAndDisableDiagram();
+    void changeIdentity(const std::string& guid);
+    void assertIdentity(const std::string& guid);
+
+    // Reads the data through the reader of the format code. On failure the map is left empty and
+    // disabled; an unknown or unregistered code fails without an error.
+    bool readFromData(const MindMapData& data, const std::string& guid, int32_t fileFormat, Error* error = nullptr);
+    // The same road, filling the map through an importer.
+    bool importWithImporter(const std::function<bool()>& importMindMap, const std::string& guid);
+    static int32_t detectMindMapFormat(const MindMapData& data);
+
+    // ---- Writing and exporting ----
+
+    // Empty for an unknown code or when the export fails.
+    MindMapData exportDataOfFormat(int32_t format, double imageScaleFactor, bool selectionOnly);
+    MindMapData exportDataOfFormat(int32_t format);
+    // For saving and sharing: codes 2 (native), 4 (OPML) and 5 (FreeMind); any other code fails
+    // with the unsupported-format error.
+    MindMapData dataOfType(int32_t typeCode, Error* error = nullptr);
+    Size imageExportSize() const;
+    static std::string exportFileName(const std::string& title);
+    std::string exportFileName();
+
+    // ---- Auto numbering ----
+
+    int32_t autoNumberStyle() const { return _autoNumberStyle; }
+    void setAutoNumberStyle(int32_t style);
+    void invalidateAutoNumberPaths();
+
+    // ---- Search ----
+
+    const MindMapSearchData& searchData() const { return _searchData; }
+    bool searching() const { return !_searchData.isEmpty(); }
+    // nullptr clears the criteria.
+    void setSearchData(const MindMapSearchData* searchData);
+    void invalidateSearchMatches();
+    void updateSearchMatches();
+    // The current matches in search order.
+    const std::vector<MindMapElement*>& searchMatches() const { return _searchMatches; }
+
+    // ---- Snapshot undo ----
+    //
+    // Every undo step holds the whole map as it was before the change, written in the native
+    // format; undoing reads it back into this map. Element pointers do not survive that: the
+    // selection comes back by GUID, and callers must look elements up again after an undo or
+    // redo. Action names are localised texts.
+
+    // Writes the whole map into a snapshot, and reads one back into a map that is loading.
+    using UndoStateCapture = std::function<std::string(MindMap& mindMap)>;
+    using UndoStateLoader = std::function<bool(MindMap& mindMap, const std::string& undoState)>;
+    // Installed by the native format; until then no undo step can be taken and none is registered.
+    static void setUndoStateFormat(UndoStateCapture capture, UndoStateLoader load);
+    static bool hasUndoStateFormat();
+
+    // A snapshot of the map as it is now; empty without an installed format.
+    UndoState captureUndoState();
+    // Registers the map as it is now as one undo step; outside undo and redo the step gets the
+    // name and the owning document is marked changed. Returns the registered snapshot, empty
+    // when none was registered.
+    UndoState pushStateToUndoManager(const std::string& actionName);
+    // Undoes (or redoes) one step: the current state becomes the opposite step, then the map is
+    // reloaded from the snapshot. A snapshot that cannot be read leaves the map as it was.
+    void applyUndoState(const UndoState& undoState);
+
+    // Opens one undo step for a change that needs no particular selection.
+    void prepareUndoableOperation(const std::string& actionName);
+    // Each opens one undo step for a change of the primary selected element of its kind and
+    // returns that element; nullptr, with no step, when there is none or leaving the editor's
+    // modes took it away.
+    MindMapNode* prepareUndoableNodeOperation(const std::string& actionName);
+    CrossLink* prepareUndoableCrossLinkOperation(const std::string& actionName);
+    MindMapRelation* prepareUndoableRelationOperation(const std::string& actionName);
+    MindMapImage* prepareUndoableImageOperation(const std::string& actionName);
+    MindMapText* prepareUndoableTextOperation(const std::string& actionName);
+    ContainedElement* prepareUndoableContainedElementOperation(const std::string& actionName);
+    // The primary element, or the container of a primary text or image.
+    CompositeElement* prepareUndoableCompositeElementOperation(const std::string& actionName);
+
+    // Interactive edits over many events: the snapshot is taken at the start and returned as the
+    // caller's token; pushing the token at the end registers it as one step, cancelling reloads
+    // the map from it. A token is recognised by identity; one that an ordinary undo step (or a
+    // later delayed step) superseded registers nothing and reverts nothing.
+    UndoState prepareDelayedUndoableOperation(const std::string& actionName);
+    void pushDelayedUndoableOperation(const UndoState& undoState);
+    void cancelDelayedUndoableOperation(const UndoState& undoState);
+    void clearDelayedUndoState();
+    const std::string& delayedUndoOperation() const { return _delayedUndoOperation; }
+    void setDelayedUndoOperation(const std::string& name) { _delayedUndoOperation = name; }
+
+    // One undo step, then the operation on every selected node in selection order, inside one
+    // update; nothing when the selection is empty or holds anything but nodes.
+    void performMultipleSelectionNodeOperation(const std::function<void(MindMapNode*)>& operation,
+                                               const std::string& opName);
 
 private:
-    CustomImageStore* _imageStore = nullptr;
+    void bindDocument(MindMapDocumentOwner* document);
+    void initializeStyles();
+    void observeNotifications();
+    void styleSheetChangedNotify(const Notification& notification);
+    void styleSheetRemovedNotify(const Notification& notification);
+    void styleSheetFontsChangedNotify();
+    void markdownSupportChanged();
+    void customImagesChangedNotify(const Notification& notification);
+    void dropUnusedImages();
+
+    // Selection internals.
+    void clearSelectionFlags();
+    void removeFromSelection(MindMapElement* element);
+    // Takes the element and whatever it holds out of the selection and the search matches and
+    // clears the references the map keeps to it. Reports a selection change only when the
+    // primary element goes.
+    void forgetElement(MindMapElement* element);
+
+    // Search internals.
+    void searchNode(MindMapNode* node, const std::string& lowerSearchText);
+    void searchContainedElements(CompositeElement* composite, const std::string& lowerSearchText);
+    bool nodePassesSearch(MindMapNode* node, const std::string& lowerSearchText);
+    void clearSearchMatchFlags();
+
+    bool readWith(const std::function<bool(Error*)>& read, const std::string& guid, Error* error);
+    void destroyAllNodes();
+
+    // Snapshot undo internals.
+    // Reads the snapshot into the emptied map, inside one loading bracket; when it cannot be
+    // read, the fallback snapshot (the state before) is read instead. Registers nothing.
+    void reloadFromUndoState(const std::string& undoState, const std::string* fallback);
+    void registerUndoState(const UndoState& undoState);
+    void markDocumentChangedForUndo();
+
+    std::shared_ptr<CustomImageStore> _imageStore;
+    ObservationToken _imageStoreObservation;
+    std::vector<MindMapNode*> _nodes;
+    // Ownership and membership of the nodes and cross links, by element.
+    std::unordered_map<const MindMapElement*, std::unique_ptr<MindMapNode>> _ownedNodes;
+    std::vector<MindMapNode*> _centralThemes;
+    std::vector<CrossLink*> _crossLinks;
+    std::unordered_map<const MindMapElement*, std::unique_ptr<CrossLink>> _ownedCrossLinks;
+    std::shared_ptr<StyleSheet> _styleSheet;
+    MindMapNode* _mainCentralTheme = nullptr;
+    std::vector<MindMapElement*> _selection;
+    const std::vector<MindMapElement*> _emptySelection;
+    std::string _customTitle;
+    MindMapNode* _dropTarget = nullptr;
+    int32_t _autoNumberStyle = AutoNumberDisabled;
+    std::shared_ptr<MindMapStyle> _defaultStyle;
+    std::shared_ptr<MindMapStyle> _style;
+    std::unique_ptr<ElementStyle> _styleBuffer;
     MindMapNodeEditor* _nodeEditor = nullptr;
+    SearchMatchListener* _searchListener = nullptr;
+    MindMapModelessEditor* _modelessEditor = nullptr;
+    HierarchyListener* _hierarchyListener = nullptr;
+    UndoState _delayedUndoState;
+    std::string _delayedUndoOperation;
+    uint64_t _loadingState = MindMapIdle;
+    int64_t _updateCount = 0;
+    int64_t _lockedChanges = 0;
+    bool _autoLayoutBusy = false;
+    int64_t _autoLayoutLock = 0;
     bool _needsLayout = false;
+    bool _cancelling = false;
+    bool _committing = false;
+    bool _enabled = false;
+    bool _readOnly = false;
+    DocumentInformation _documentInformation;
+    std::unique_ptr<MindMapEditorScrollState> _editorScrollState;
+    MindMapSearchData _searchData;
+    std::vector<MindMapElement*> _searchMatches;
+    std::unique_ptr<RearrangeMarker> _rearrangeMarker;
+    std::unique_ptr<UndoManager> _ownUndoManager;
+    UndoManager* _undoManager = nullptr;
     MindMapDocumentOwner* _document = nullptr;
+    bool _progressDirty = false;
+
+    // Load-time ids to nodes, built as lookups need it: readers set all ids first and then look
+    // them up, so one build serves a whole document. Covers the first _idIndexCoverage nodes of
+    // _nodes; any id change or node removal makes it stale.
+    std::unordered_map<int64_t, MindMapNode*> _idIndex;
+    size_t _idIndexCoverage = 0;
+    bool _idIndexValid = true;
+
+    std::vector<ObservationToken> _observations;
+
+    // ---- Structure editing internals ----
+
+    using ElementSet = std::unordered_set<const MindMapElement*>;
+    // The clean-up for nodes leaving the map together (whole subtrees): every cross link that
+    // touches them goes; they, their relations, texts and images leave the selection (a primary
+    // one clears it) and the search matches; the map's other references to them are cleared.
+    // The nodes stay in _nodes for the caller to destroy.
+    void nodeDeleted(const std::vector<MindMapNode*>& nodes, const ElementSet& leaving);
+    // Removes whole subtrees, listed parents before children, from the map and destroys them.
+    void removeNodes(const std::vector<MindMapNode*>& nodes);
+    // Removes the links in one pass; a primary selected link hands the selection to its source
+    // when the source stays (is in the map and not among the leaving nodes).
+    void discardCrossLinks(const std::vector<CrossLink*>& links, const ElementSet& leavingNodes);
+    // Takes the elements out of the selection and the search matches. When the primary selected
+    // element is among them, successor becomes the selection alone (none for nullptr); others
+    // leave silently.
+    void releaseElements(const ElementSet& going, MindMapElement* successor);
+    // Adds a composite element's texts and images to the set.
+    static void collectContainedElements(const CompositeElement* composite, ElementSet& elements);
+    void syncCrossLinkIndex() const;
+    void invalidateCrossLinkIndex() const { _crossLinkIndexValid = false; }
+
+    // The pair of nodes a cross link joins, in a fixed order, so that both directions are one key.
+    using NodePair = std::pair<const MindMapNode*, const MindMapNode*>;
+    struct NodePairHash {
+        size_t operator()(const NodePair& pair) const noexcept
+        {
+            const size_t first = std::hash<const void*>()(pair.first);
+            return first ^ (std::hash<const void*>()(pair.second) + 0x9e3779b97f4a7c15ULL + (first << 6) + (first >> 2));
+        }
+    };
+    // Where in _crossLinks a link joins each pair, so that readers can add links one by one
+    // without comparing each with every other. Built as lookups need it; covers the first
+    // _crossLinkIndexCoverage links. Entries are verified before they are believed, and removals
+    // make the whole index stale.
+    mutable std::unordered_map<NodePair, size_t, NodePairHash> _crossLinkIndex;
+    mutable size_t _crossLinkIndexCoverage = 0;
+    mutable bool _crossLinkIndexValid = true;
 };

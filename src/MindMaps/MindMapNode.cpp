@@ -1,22 +1,1953 @@
 #include "MindMaps/MindMapNode.h"
 
-MindMapNode::MindMapNode(MindMap* mindMap) : CompositeElement(mindMap)
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/CustomIcon.h"
+#include "MindMaps/DiagramLink.h"
+#include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/NodeHullStyle.h"
+#include "MindMaps/NodeIcon.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/ParentRelation.h"
+#include "MindMaps/StockIcon.h"
+#include "MindMaps/StyleHelpers.h"
+#include "MindMaps/StyleSheet.h"
+#include "Utils/StringUtils.h"
+#include "platform/TextMeasurer.h"
+#include "platform/Utf8.h"
+#include "editor-view/TopicHideTool.h"
+#include "layout/LayoutModes.h"
+#include "layout/MinTextSizeCalculator.h"
+#include "layout/TextSizeCalculator.h"
+#include "layout/WordWrapState.h"
+
+#include <langinfo.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <ctime>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+double finiteOrZero(double value)
 {
+    return std::isfinite(value) ? value : 0.0;
 }
 
-MindMapNode::~MindMapNode() = default;
+Point sanitizedPoint(Point point)
+{
+    return {finiteOrZero(point.x), finiteOrZero(point.y)};
+}
+
+// The platform's named colours that a node shows until a colour scheme gives it its own.
+const Color OrangeColor(1.0, 0.5, 0.0);
+const Color CyanColor(0.0, 1.0, 1.0);
+
+// Bumped whenever a node changes its parent, a hull appears or goes, or a layout mode changes:
+// the levels, hull depths and layout owners that nodes keep are current only while it stays the
+// same. Main thread only, as the whole model.
+uint64_t treeGeneration = 1;
+
+// The central themes' positions in the list of the map asked last (see themeIndex()).
+struct ThemePositions {
+    static ThemePositions& shared()
+    {
+        static ThemePositions positions;
+        return positions;
+    }
+    const MindMap* map = nullptr;
+    std::unordered_map<const MindMapNode*, size_t> positions;
+};
+
+// 1/sqrt(3) in single precision: the slope of the diamond border.
+constexpr double DiamondSlope = 0.5773502588272095;
+// The cloud border's outline around its text box.
+constexpr double CloudWidthFactor = 183.0 / 137.0;
+constexpr double CloudHeightFactor = 52.0 / 35.0;
+
+// The width a wrap state starts from when there is none: the text width, rounded in single
+// precision.
+int64_t roundedFloat(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    const float rounded = std::round(static_cast<float>(value));
+    return static_cast<int64_t>(std::clamp(rounded, -1e15f, 1e15f));
+}
+
+bool hasPathExtension(const std::string& path, std::string_view extension)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return false;
+    return std::string_view(path).substr(dot + 1) == extension;
+}
+
+// The form in which dates are shown: the C library's preferred date representation of the
+// process's LC_TIME locale (nl_langinfo D_FMT, as "%x" prints it), with the year always in four
+// digits so that no date is ambiguous. It follows the locale's order and separators ("03/14/2024"
+// in en_US, "14.03.2024" in de_DE) and shows no time. Made on first use and rebuilt only when
+// the process's LC_TIME locale changes.
+class DateTextFormatter {
+public:
+    static DateTextFormatter& shared()
+    {
+        static DateTextFormatter formatter;
+        return formatter;
+    }
+
+    std::string format(const MindMapNode::Date& date)
+    {
+        refreshPattern();
+        const auto seconds = std::chrono::floor<std::chrono::seconds>(date).time_since_epoch().count();
+        const std::time_t time = static_cast<std::time_t>(seconds);
+        std::tm local{};
+        // A date the C library's calendar cannot place shows no text rather than nonsense.
+        if (!localtime_r(&time, &local))
+            return std::string();
+        char buffer[256];
+        const size_t length = std::strftime(buffer, sizeof buffer, _pattern.c_str(), &local);
+        return std::string(buffer, length);
+    }
+
+private:
+    void refreshPattern()
+    {
+        const char* current = std::setlocale(LC_TIME, nullptr);
+        const std::string locale = current ? current : "";
+        if (!_pattern.empty() && locale == _locale)
+            return;
+        _locale = locale;
+        const char* dateFormat = nl_langinfo(D_FMT);
+        std::string pattern = dateFormat ? dateFormat : "";
+        if (pattern.empty())
+            pattern = "%Y-%m-%d";
+        for (size_t at = pattern.find("%y"); at != std::string::npos; at = pattern.find("%y", at + 2))
+            pattern[at + 1] = 'Y';
+        _pattern = pattern;
+    }
+
+    std::string _locale;
+    std::string _pattern;
+};
+
+// Control characters that a topic's text must not hold: the C0 and C1 controls and the format
+// characters. Kept: LF, and the format characters that written text needs to come out right
+// (the joiners of scripts and emoji sequences, the direction marks and embeddings, and the tag
+// characters of flag emoji).
+bool isReplacedControlCharacter(char32_t c)
+{
+    if (c == U'\n')
+        return false;
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return true;
+    if (c == 0x200C || c == 0x200D || c == 0x200E || c == 0x200F)
+        return false;
+    if ((c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
+        return false;
+    if (c >= 0xE0020 && c <= 0xE007F)
+        return false;
+    return c == 0x00AD || (c >= 0x0600 && c <= 0x0605) || c == 0x061C || c == 0x06DD || c == 0x070F ||
+           (c >= 0x0890 && c <= 0x0891) || c == 0x08E2 || c == 0x180E || c == 0x200B ||
+           (c >= 0x2060 && c <= 0x2064) || (c >= 0x206A && c <= 0x206F) || c == 0xFEFF ||
+           (c >= 0xFFF9 && c <= 0xFFFB) || c == 0x110BD || c == 0x110CD || (c >= 0x13430 && c <= 0x1343F) ||
+           (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) || c == 0xE0001;
+}
+
+// White space and newlines, as trimmed from both ends of a note.
+bool isWhitespaceOrNewline(char32_t c)
+{
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+} // namespace
+
+std::string MindMapNode::trimWhitespaceAndNewlines(std::string_view text)
+{
+    size_t begin = std::string_view::npos;
+    size_t end = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t start = pos;
+        char32_t c = Utf8::decodeNext(text, pos);
+        if (c != Utf8::Invalid && isWhitespaceOrNewline(c))
+            continue;
+        if (begin == std::string_view::npos)
+            begin = start;
+        end = pos;
+    }
+    if (begin == std::string_view::npos)
+        return std::string();
+    return std::string(text.substr(begin, end - begin));
+}
+
+MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
+    : CompositeElement(mindMap),
+      _location(sanitizedPoint(location)),
+      _colorSchemeFillColor(OrangeColor),
+      _colorSchemeStrokeColor(CyanColor),
+      _colorSchemeTextColor(Color::black()),
+      _isLoading(isLoading)
+{
+    _parentRelation = std::make_unique<ParentRelation>(this);
+    std::shared_ptr<NodeStyle> mapNodeStyle;
+    if (mindMap && mindMap->style())
+        mapNodeStyle = mindMap->style()->nodeStyle();
+    _style = std::make_unique<NodeStyle>(std::move(mapNodeStyle));
+    _style->setListener(this);
+    setParent(parent);
+    _updateState = InitialUpdateState;
+}
+
+MindMapNode::~MindMapNode()
+{
+    // Nothing is reported from here on: the map may itself be going away.
+    _tearingDown = true;
+    _style->setListener(nullptr);
+    // The icons and the link point back at the node: they go while it is still whole.
+    _wrapState.reset();
+    _diagramLink.reset();
+    _embeddedImage.reset();
+    _icon.reset();
+    treeChanged();
+    while (!_children.empty()) {
+        _children.back()->_parent = nullptr;
+        _children.pop_back();
+    }
+    if (MindMapNode* parent = _parent) {
+        parent->detachChildAt(_indexInParent);
+        if (parent->_children.empty()) {
+            parent->_collapsed = false;
+            parent->_outlineCollapsed = false;
+        }
+    }
+}
 
 int32_t MindMapNode::elementType() const
 {
     return ElementTypeNode;
 }
 
+MindMap* MindMapNode::reportingMap() const
+{
+    return _tearingDown ? nullptr : mindMap();
+}
+
+void MindMapNode::treeChanged()
+{
+    ++treeGeneration;
+}
+
+void MindMapNode::refreshTreeCache() const
+{
+    if (_treeCacheGeneration == treeGeneration)
+        return;
+    // Climbs to the nearest ancestor whose values are current and fills the path below it, so
+    // that asking every node of a branch in turn costs one climb in all.
+    std::vector<const MindMapNode*> path;
+    const MindMapNode* known = this;
+    while (known && known->_treeCacheGeneration != treeGeneration) {
+        path.push_back(known);
+        known = known->_parent;
+    }
+    int64_t level = known ? known->_cachedLevel : -1;
+    int64_t hullDepth = known ? known->_cachedHullDepth : 0;
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        const MindMapNode* node = *it;
+        const MindMapNode* parent = node->_parent;
+        ++level;
+        if (node->showHull())
+            ++hullDepth;
+        node->_cachedLevel = level;
+        node->_cachedHullDepth = hullDepth;
+        node->_cachedModeAbove = nullptr;
+        if (parent)
+            node->_cachedModeAbove = parent->_cachedModeAbove ? parent->_cachedModeAbove
+                                     : parent->_layoutMode != 0 ? parent
+                                                                : nullptr;
+        node->_cachedNearestMode = node->_layoutMode != 0 ? node : parent ? parent->_cachedNearestMode : nullptr;
+        node->_treeCacheGeneration = treeGeneration;
+    }
+}
+
+void MindMapNode::loaded()
+{
+    if (!_isLoading)
+        return;
+    _isLoading = false;
+    if (_hidden && !_parent) {
+        _hidden = false;
+        setVisible(true);
+    }
+    _updateState |= InitialUpdateState;
+}
+
+// ---- Tree ----
+
+bool MindMapNode::acceptsParent(const MindMapNode* parent) const
+{
+    if (!parent)
+        return true;
+    if (parent == this || parent->mindMap() != mindMap())
+        return false;
+    if (_children.empty())
+        return true;
+    // The parent must not lie in this node's branch. Walking up from the parent and down through
+    // the branch in turns stops after the shorter of the two walks, so that linking stays cheap
+    // for long chains read from a document as well as for wide branches.
+    const MindMapNode* ancestor = parent->_parent;
+    std::vector<std::pair<const MindMapNode*, size_t>> pending{{this, 0}};
+    while (true) {
+        if (!ancestor)
+            return true;
+        if (ancestor == this)
+            return false;
+        ancestor = ancestor->_parent;
+
+        if (pending.empty())
+            return true;
+        auto& [node, next] = pending.back();
+        if (next < node->_children.size()) {
+            const MindMapNode* child = node->_children[next++];
+            if (child == parent)
+                return false;
+            pending.emplace_back(child, 0);
+        } else {
+            pending.pop_back();
+        }
+    }
+}
+
+void MindMapNode::setParent(MindMapNode* parent)
+{
+    if (parent == _parent || !acceptsParent(parent))
+        return;
+    if (!_isLoading) {
+        if (parent) {
+            int64_t level = nodeLevel();
+            if (level == 1) {
+                _paletteInfo = 0;
+            } else if (level == 0) {
+                _paletteInfo = 0;
+                for (MindMapNode* child : _children) child->_paletteInfo = 0;
+            }
+        } else {
+            setIsHidden(false);
+        }
+    }
+    linkToParent(parent);
+    if (!_isLoading) {
+        // The node takes the visibility of its new place: a root is shown, a child under a
+        // collapsed or invisible parent is not.
+        if (_parent)
+            setVisible(_parent->_visible && !_parent->_collapsed && !_hidden);
+        else
+            setVisible(!_hidden);
+        reevaluateSubtreeStyle();
+    }
+}
+
+void MindMapNode::linkToParent(MindMapNode* parent)
+{
+    if (parent == _parent || !acceptsParent(parent))
+        return;
+    if (_parent)
+        _parent->removeChildNode(this);
+    if (parent)
+        parent->insertChildNode(this);
+    else
+        includeNodeUpdateState(UpdateAutoNumber);
+}
+
+void MindMapNode::insertChildNode(MindMapNode* node)
+{
+    if (!node || node->_parent == this || !node->acceptsParent(this))
+        return;
+    // A node is in one parent's list only.
+    if (node->_parent)
+        node->_parent->removeChildNode(node);
+    node->_parent = this;
+    node->_indexInParent = _children.size();
+    _children.push_back(node);
+    treeChanged();
+    childrenChanged(node->_indexInParent, node->_indexInParent);
+}
+
+void MindMapNode::removeChildNode(MindMapNode* node)
+{
+    if (!node || node->_parent != this)
+        return;
+    const size_t index = node->_indexInParent;
+    detachChildAt(index);
+    if (_children.empty()) {
+        _collapsed = false;
+        _outlineCollapsed = false;
+    }
+    childrenChanged(index, _children.size());
+}
+
+void MindMapNode::detachChildAt(size_t index)
+{
+    if (index >= _children.size())
+        return;
+    MindMapNode* child = _children[index];
+    child->_parent = nullptr;
+    child->_indexInParent = 0;
+    _children.erase(_children.begin() + static_cast<std::ptrdiff_t>(index));
+    treeChanged();
+    renumberChildrenFrom(index);
+}
+
+void MindMapNode::renumberChildrenFrom(size_t index)
+{
+    for (size_t i = index; i < _children.size(); ++i) _children[i]->_indexInParent = i;
+}
+
+void MindMapNode::moveChildFromIndex(int64_t fromIndex, int64_t toIndex)
+{
+    const auto count = static_cast<int64_t>(_children.size());
+    if (fromIndex == toIndex || fromIndex < 0 || fromIndex >= count || toIndex < 0 || toIndex >= count)
+        return;
+    auto first = _children.begin();
+    if (fromIndex < toIndex)
+        std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
+    else
+        std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+    const auto low = static_cast<size_t>(std::min(fromIndex, toIndex));
+    const auto high = static_cast<size_t>(std::max(fromIndex, toIndex));
+    for (size_t i = low; i <= high; ++i) _children[i]->_indexInParent = i;
+    childrenChanged(low, high);
+}
+
+void MindMapNode::hierarchyChanged()
+{
+    MindMap* map = reportingMap();
+    if (!map || _isLoading)
+        return;
+    invalidateAutoNumberPath();
+    map->hierarchyChanged();
+}
+
+void MindMapNode::childrenChanged(size_t first, size_t last)
+{
+    MindMap* map = reportingMap();
+    if (!map || _isLoading)
+        return;
+    // Only the children whose position changed, and their branches, get new numbers; the rest of
+    // the branch keeps its labels. Invalidating the whole branch on every change would make
+    // building or clearing a wide branch quadratic.
+    for (size_t i = first; i <= last && i < _children.size(); ++i) _children[i]->invalidateAutoNumberPath();
+    map->hierarchyChanged();
+}
+
+MindMapNode* MindMapNode::childAtIndex(size_t index) const
+{
+    return index < _children.size() ? _children[index] : nullptr;
+}
+
+size_t MindMapNode::indexOfChild(const MindMapNode* node) const
+{
+    if (!node || node->_parent != this)
+        return NotFound;
+    return node->_indexInParent;
+}
+
+MindMapNode* MindMapNode::getRootNode()
+{
+    MindMapNode* node = this;
+    while (node->_parent) node = node->_parent;
+    return node;
+}
+
+int64_t MindMapNode::nodeLevel() const
+{
+    refreshTreeCache();
+    return _cachedLevel;
+}
+
+size_t MindMapNode::themeIndex() const
+{
+    MindMap* map = mindMap();
+    if (!map)
+        return NotFound;
+    const std::vector<MindMapNode*>& themes = map->centralThemes();
+    if (_themeIndexHint < themes.size() && themes[_themeIndexHint] == this)
+        return _themeIndexHint;
+    // The positions of all central themes are kept for the map asked last, so that numbering a
+    // map with many central themes does not search the list once per theme. A kept position is
+    // trusted only when the list still holds the node there; anything else rebuilds the table.
+    ThemePositions& kept = ThemePositions::shared();
+    if (kept.map == map) {
+        auto found = kept.positions.find(this);
+        if (found != kept.positions.end() && found->second < themes.size() && themes[found->second] == this)
+            return _themeIndexHint = found->second;
+    }
+    kept.map = map;
+    kept.positions.clear();
+    kept.positions.reserve(themes.size());
+    for (size_t i = 0; i < themes.size(); ++i) kept.positions.emplace(themes[i], i);
+    auto found = kept.positions.find(this);
+    if (found == kept.positions.end())
+        return NotFound;
+    return _themeIndexHint = found->second;
+}
+
+size_t MindMapNode::indexInParent() const
+{
+    if (_parent)
+        return _indexInParent;
+    const size_t index = themeIndex();
+    return index == NotFound ? 0 : index;
+}
+
+bool MindMapNode::isLastChild() const
+{
+    return _parent && _parent->_children.back() == this;
+}
+
+MindMapNode* MindMapNode::nextSibling() const
+{
+    if (_parent) {
+        size_t next = _indexInParent + 1;
+        return next < _parent->_children.size() ? _parent->_children[next] : nullptr;
+    }
+    const size_t index = themeIndex();
+    if (index == NotFound)
+        return nullptr;
+    const std::vector<MindMapNode*>& themes = mindMap()->centralThemes();
+    return index + 1 < themes.size() ? themes[index + 1] : nullptr;
+}
+
+MindMapNode* MindMapNode::nextNode() const
+{
+    if (!_children.empty())
+        return _children.front();
+    for (const MindMapNode* node = this; node; node = node->_parent) {
+        if (MindMapNode* sibling = node->nextSibling())
+            return sibling;
+    }
+    return nullptr;
+}
+
+bool MindMapNode::isValidParentNode(const MindMapNode* node) const
+{
+    for (const MindMapNode* ancestor = node; ancestor; ancestor = ancestor->_parent) {
+        if (ancestor == this)
+            return false;
+    }
+    return true;
+}
+
+void MindMapNode::collectNodeAndChildrenInArray(std::vector<MindMapNode*>& nodes)
+{
+    std::vector<MindMapNode*> pending{this};
+    while (!pending.empty()) {
+        MindMapNode* node = pending.back();
+        pending.pop_back();
+        nodes.push_back(node);
+        pending.insert(pending.end(), node->_children.rbegin(), node->_children.rend());
+    }
+}
+
+void MindMapNode::setLocation(Point location)
+{
+    location = sanitizedPoint(location);
+    if (location == _location)
+        return;
+    _location = location;
+    MindMap* map = reportingMap();
+    if (!map || !map->autoLayoutBusy())
+        includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::translateMindMapNodes(const std::vector<MindMapNode*>& nodes, double dx, double dy)
+{
+    for (MindMapNode* node : nodes) {
+        if (!node)
+            continue;
+        Point location = node->location();
+        node->setLocation({location.x + dx, location.y + dy});
+    }
+}
+
+// ---- Visibility, collapse and hide ----
+
+void MindMapNode::storeVisible(bool visible)
+{
+    if (visible == _visible)
+        return;
+    _visible = visible;
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::setVisible(bool visible)
+{
+    storeVisible(visible);
+    updateChildrenVisibility();
+}
+
+void MindMapNode::updateChildrenVisibility()
+{
+    // Walks the branch with a work list rather than by recursion: a document may nest topics
+    // deeper than the stack allows.
+    std::vector<MindMapNode*> pending{this};
+    while (!pending.empty()) {
+        MindMapNode* node = pending.back();
+        pending.pop_back();
+        const bool showsChildren = node->_visible && !node->_collapsed;
+        for (MindMapNode* child : node->_children) {
+            child->storeVisible(showsChildren && !child->_hidden);
+            pending.push_back(child);
+        }
+    }
+}
+
+bool MindMapNode::storeCollapsed(bool collapsed)
+{
+    if (!_isLoading && collapsed && _children.empty())
+        collapsed = false;
+    if (collapsed == _collapsed)
+        return false;
+    _collapsed = collapsed;
+    if (!_isLoading) {
+        if (MindMap* map = reportingMap())
+            map->updateElementTools(this);
+        includeNodeUpdateState(UpdateOuterSize);
+    }
+    return true;
+}
+
+void MindMapNode::setCollapsed(bool collapsed)
+{
+    if (storeCollapsed(collapsed) && !_isLoading)
+        updateChildrenVisibility();
+}
+
+void MindMapNode::setIsHidden(bool hidden)
+{
+    if (hidden == _hidden)
+        return;
+    _hidden = hidden;
+    if (_isLoading)
+        return;
+    if (!_parent)
+        setVisible(!hidden);
+    else
+        setVisible(_parent->_visible && !hidden && !_parent->_collapsed);
+}
+
+void MindMapNode::setSubtreeCollapsed(bool collapsed)
+{
+    // The flags of the whole branch first, then one visibility pass: collapsing node by node
+    // would walk every branch once per ancestor.
+    std::vector<MindMapNode*> nodes;
+    collectNodeAndChildrenInArray(nodes);
+    bool changed = false;
+    for (MindMapNode* node : nodes) changed = node->storeCollapsed(collapsed) || changed;
+    if (changed)
+        updateChildrenVisibility();
+}
+
+void MindMapNode::fullExpand()
+{
+    setSubtreeCollapsed(false);
+}
+
+void MindMapNode::fullCollapse()
+{
+    setSubtreeCollapsed(true);
+}
+
+// ---- Text and note ----
+
+std::string MindMapNode::validateNodeText(std::string_view text)
+{
+    if (text.empty())
+        return std::string();
+    const std::string normalized = NormalizeNewlines(text);
+    std::string result;
+    result.reserve(normalized.size());
+    size_t pos = 0;
+    while (pos < normalized.size()) {
+        char32_t c = Utf8::decodeNext(normalized, pos);
+        if (c == Utf8::Invalid)
+            c = 0xFFFD;
+        else if (isReplacedControlCharacter(c))
+            c = U' ';
+        Utf8::append(result, c);
+    }
+    return result;
+}
+
+void MindMapNode::setText(std::string_view text)
+{
+    std::string validated = validateNodeText(text);
+    if (validated == _text)
+        return;
+    _text = std::move(validated);
+    if (_isLoading)
+        return;
+    includeNodeUpdateState(UpdateText);
+    MindMap* map = reportingMap();
+    if (!map)
+        return;
+    map->invalidateSearchMatches();
+    map->hierarchyChanged();
+    // Only a central theme can be the main one; asking the map about other nodes is wasted.
+    if (!_parent && map->mainCentralTheme() == this)
+        map->titleChanged();
+}
+
+void MindMapNode::applyWrappedText(const std::string& text)
+{
+    setText(text);
+}
+
+void MindMapNode::setNote(std::string_view note)
+{
+    std::string validated = validateNodeText(trimWhitespaceAndNewlines(note));
+    if (validated == _note)
+        return;
+    const bool hadNote = hasNote();
+    _note = std::move(validated);
+    if (_isLoading)
+        return;
+    MindMap* map = reportingMap();
+    if (hadNote != hasNote()) {
+        includeNodeUpdateState(UpdateAppearance);
+        if (map)
+            map->hierarchyChanged();
+    }
+    if (!map)
+        return;
+    map->invalidateSearchMatches();
+    if (isSelected())
+        map->modelessAttributeChanged(this, 0);
+}
+
+std::string MindMapNode::stringForToolTip(void*, Point, void*)
+{
+    return _note;
+}
+
+void MindMapNode::setEditingState(int32_t editingState)
+{
+    if (editingState == _editingState)
+        return;
+    _editingState = editingState;
+    includeNodeUpdateState(UpdateText);
+}
+
+// ---- Relations and style ----
+
+void MindMapNode::styleChanged(ElementStyle*)
+{
+    if (_isLoading)
+        return;
+    includeNodeUpdateState(UpdateFont);
+    reevaluateSubtreeStyle();
+}
+
+void MindMapNode::reevaluateSubtreeStyle()
+{
+    MindMap* map = reportingMap();
+    StyleSheet* styleSheet = map ? map->styleSheet() : nullptr;
+    if (!styleSheet)
+        return;
+    std::vector<MindMapNode*> pending{this};
+    while (!pending.empty()) {
+        MindMapNode* node = pending.back();
+        pending.pop_back();
+        // A node still being read gets its style when its map validates after loading.
+        if (node->_isLoading)
+            continue;
+        styleSheet->applyDefaultNodeStyle(node);
+        pending.insert(pending.end(), node->_children.rbegin(), node->_children.rend());
+    }
+}
+
+void MindMapNode::mapNodeStyleChanged()
+{
+    includeNodeUpdateState(UpdateText | UpdateOuterSize);
+}
+
+void MindMapNode::setColorPaletteIndex(int64_t index)
+{
+    _paletteInfo = index + 1;
+    _style->clearColorCustomization();
+    reevaluateSubtreeStyle();
+}
+
+void MindMapNode::resetPaletteColor()
+{
+    _paletteInfo = 0;
+    reevaluateSubtreeStyle();
+}
+
+void MindMapNode::setColor(const std::optional<Color>& color)
+{
+    if (!color)
+        return;
+    setCustomFillColor(color, MMColorScheme::getReducedLuminanceStrokeColor(*color), std::nullopt);
+}
+
+void MindMapNode::setCustomFillColor(const std::optional<Color>& fillColor, const std::optional<Color>& strokeColor,
+                                     const std::optional<Color>& textColor)
+{
+    ElementStyle::UpdateGuard batch(*_style);
+    if (fillColor) {
+        _style->setPropCustomized(TextStyle::FillColorMask, true);
+        _style->setFillColor(fillColor);
+    }
+    if (strokeColor) {
+        _style->setPropCustomized(NodeStyle::StrokeColorMask, true);
+        _style->setStrokeColor(strokeColor);
+    }
+    if (textColor) {
+        _style->setPropCustomized(TextStyle::TextColorMask, true);
+        _style->setTextColor(textColor);
+    }
+}
+
+void MindMapNode::clearStyleCustomization()
+{
+    MindMap* map = reportingMap();
+    StyleSheet* styleSheet = map ? map->styleSheet() : nullptr;
+    // Parents before children, so that a child can take over the colours its parent has just
+    // received. Each style is reset without telling the node: the listener would restyle the
+    // whole branch below every node once more, which for a long chain of topics is quadratic;
+    // the walk restyles each node once instead.
+    std::vector<std::pair<MindMapNode*, int64_t>> pending{{this, nodeLevel()}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        if (level >= 2)
+            node->_paletteInfo = 0;
+        node->_style->setListener(nullptr);
+        node->_style->reset();
+        node->_style->setListener(node);
+        node->includeNodeUpdateState(UpdateFont);
+        if (styleSheet)
+            styleSheet->applyDefaultNodeStyle(node);
+        for (auto child = node->_children.rbegin(); child != node->_children.rend(); ++child)
+            pending.emplace_back(*child, level + 1);
+    }
+}
+
+void MindMapNode::applyPreset(const ElementStyle* style)
+{
+    const auto* preset = dynamic_cast<const NodeStyle*>(style);
+    if (!preset)
+        return;
+    ElementStyle::UpdateGuard batch(*_style);
+    _style->merge(preset);
+    // A preset that gives a border width but no border style would otherwise stay invisible on a
+    // topic without border.
+    if (preset->isPropCustomized(NodeStyle::BorderWidthMask) && preset->borderWidth() > 0 &&
+        !preset->isPropCustomized(NodeStyle::BorderStyleMask) && _style->borderStyle() == NodeStyle::NoBorder) {
+        _style->setPropCustomized(NodeStyle::BorderStyleMask, true);
+        _style->setBorderStyle(0);
+    }
+}
+
+void MindMapNode::assignToStyle(NodeStyle* target) const
+{
+    if (!target)
+        return;
+    ElementStyle::UpdateGuard batch(*target);
+    target->assign(_style.get());
+    target->setBorderWidth(borderWidth());
+    target->setFillColor(fillColor());
+    target->setStrokeColor(strokeColor());
+    target->setTextColor(textColor());
+    if (!_style->isPropCustomized(TextStyle::FontMask) && _font) {
+        target->setFontStyle(SwapBoldItalicBits(_font->traits()));
+        target->setFontSize(_font->pointSize());
+    }
+}
+
+double MindMapNode::borderWidth() const
+{
+    return _style->isPropDefined(NodeStyle::BorderWidthMask) ? _style->borderWidth() : 2.0;
+}
+
+double MindMapNode::borderInset() const
+{
+    return _style->borderStyle() == NodeStyle::NoBorder ? 0.0 : 5.0 - borderWidth() / 2;
+}
+
+void MindMapNode::setColorSchemeFillColor(const Color& color)
+{
+    if (color == _colorSchemeFillColor)
+        return;
+    _colorSchemeFillColor = color;
+    includeNodeUpdateState(UpdateAppearance);
+}
+
+void MindMapNode::setColorSchemeStrokeColor(const Color& color)
+{
+    if (color == _colorSchemeStrokeColor)
+        return;
+    _colorSchemeStrokeColor = color;
+    includeNodeUpdateState(UpdateAppearance);
+}
+
+void MindMapNode::setColorSchemeTextColor(const Color& color)
+{
+    if (color == _colorSchemeTextColor)
+        return;
+    _colorSchemeTextColor = color;
+    includeNodeUpdateState(UpdateText);
+}
+
+Color MindMapNode::fillColor() const
+{
+    return _style->fillColor().value_or(_colorSchemeFillColor);
+}
+
+Color MindMapNode::strokeColor() const
+{
+    return _style->strokeColor().value_or(_colorSchemeStrokeColor);
+}
+
+Color MindMapNode::textColor() const
+{
+    return _style->textColor().value_or(_colorSchemeTextColor);
+}
+
+void MindMapNode::setFont(const std::optional<Font>& font)
+{
+    if (font == _font)
+        return;
+    _font = font;
+    if (_font)
+        setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*_font));
+}
+
+uint64_t MindMapNode::fontEffects() const
+{
+    return _style->isPropCustomized(TextStyle::FontMask) ? _style->fontStyle() : 0;
+}
+
+void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
+{
+    if (font == _styleSheetFont)
+        return;
+    _styleSheetFont = font;
+    if (font)
+        includeNodeUpdateState(UpdateFont);
+}
+
+void MindMapNode::setLayoutMode(int32_t layoutMode)
+{
+    if (layoutMode == _layoutMode)
+        return;
+    _layoutMode = layoutMode;
+    // The branch below is laid out by another mode now.
+    treeChanged();
+    if (_isLoading)
+        return;
+    _layoutDirection = DefaultLayoutDirectionForMode(layoutMode);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::setLayoutDirection(int32_t layoutDirection)
+{
+    if (layoutDirection == _layoutDirection)
+        return;
+    _layoutDirection = layoutDirection;
+    if (!_isLoading)
+        includeNodeUpdateState(UpdateOuterSize);
+}
+
+MindMapNode* MindMapNode::autoLayoutParent()
+{
+    refreshTreeCache();
+    return _cachedModeAbove ? const_cast<MindMapNode*>(_cachedModeAbove) : this;
+}
+
+int32_t MindMapNode::effectiveLayoutMode() const
+{
+    // Kept with the level: painters and layouters ask every topic, and climbing to the root for
+    // each would cost the square of a long chain's length.
+    refreshTreeCache();
+    return _cachedModeAbove ? _cachedModeAbove->_layoutMode : 0;
+}
+
+// ---- Update state ----
+
+void MindMapNode::includeNodeUpdateState(uint64_t bits)
+{
+    if (_isLoading || (_updateState & bits) == bits)
+        return;
+    if (_updateState != 0) {
+        _updateState |= bits;
+        return;
+    }
+    _updateState = bits;
+    if (_validatingState)
+        return;
+    if (MindMap* map = reportingMap())
+        map->elementInvalidated(this);
+}
+
+void MindMapNode::validateNodeState()
+{
+    if (_isLoading || _updateState == 0 || _validatingState)
+        return;
+    _validatingState = true;
+    // Each step may record further bits (applying the style sheet changes the font, a new font
+    // the text): the state is read afresh before every step.
+    MindMap* map = reportingMap();
+    if (_updateState & UpdateDefaultStyle) {
+        if (StyleSheet* styleSheet = map ? map->styleSheet() : nullptr)
+            styleSheet->applyDefaultNodeStyle(this);
+    }
+    if (_updateState & UpdateFont) {
+        if (_styleSheetFont)
+            setFont(_style->derivedFont(*_styleSheetFont));
+        _updateState |= UpdateText;
+    }
+    if (_updateState & UpdateText) {
+        if (!_text.empty()) {
+            _displayText = MarkdownSpanParser::markdownToAttributedString(_text, _font.value_or(Font()),
+                                                                          static_cast<unsigned>(fontEffects()));
+            const TextRange whole{0, _displayText.length()};
+            _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style->alignment()));
+            _displayText.setColor(whole, textColor());
+            const Size measured = calcAttributedStringSize(_displayText);
+            _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
+        } else {
+            _displayText = AttributedString();
+            _textSize = _minSize;
+        }
+        _updateState |= UpdateOuterSize;
+    }
+    // A picture or a date alone: no room is kept for the empty text, unless it is being typed.
+    if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing())
+        _textSize = Size();
+    if (_updateState & UpdateAutoNumber)
+        doValidateAutoNumberPath();
+
+    Size content = calculateTextContentSize();
+    if (_embeddedImage) {
+        if (!(isTextCollapsed() && !hasDate()))
+            content.height += 4;
+        const Size imageSize = _embeddedImage->size();
+        content.height += imageSize.height;
+        content.width = std::max(content.width, imageSize.width);
+    }
+    const int32_t styleBorder = _style->borderStyle();
+    if (_borderStyle != styleBorder) {
+        _borderStyle = styleBorder;
+        _updateState |= UpdateOuterSize;
+    }
+    if (_updateState & UpdateDateText)
+        doValidateDateText();
+    if (hasDate()) {
+        content.height += _dateTextSize.height;
+        if (!isTextCollapsed())
+            content.height += 4;
+        content.width = std::max(content.width, _dateTextSize.width);
+    }
+    if (_updateState & UpdateOuterSize) {
+        validateOuterSize(content.width, content.height);
+        if (map)
+            map->elementBoundsChanged(this);
+    }
+    _validatingState = false;
+    _updateState = 0;
+}
+
+void MindMapNode::validateOuterSize(double width, double height)
+{
+    Size size{width + 16, height + 16};
+    if (!(hasEmbeddedImage() && _text.empty()))
+        size.height += 0.41 * _minSize.height;
+    switch (_borderStyle) {
+    case 0: // rounded rectangle
+    case 2: // drop rounded rectangle
+        size.width += 3;
+        break;
+    case 1: // half round
+        size.width += 2 * _halfRoundArcRadius / 3;
+        break;
+    case 3: // ellipse
+        size.width = size.width * 1.3 + 4;
+        size.height = height * 1.41 + 16;
+        break;
+    case 4: // rectangle
+        break;
+    case 5: // diamond
+        size.width = (width + 4) + (height + 4) / DiamondSlope;
+        size.height = size.width * DiamondSlope;
+        break;
+    case 6: // cloud
+        size.width = (width + 12) * CloudWidthFactor;
+        size.height = (height + 12) * CloudHeightFactor;
+        break;
+    case NodeStyle::NoBorder:
+        size.width = width + 8;
+        size.height = height + 4;
+        break;
+    default:
+        break;
+    }
+    _size = size;
+}
+
+// ---- Auto numbering and date text ----
+
+void MindMapNode::invalidateAutoNumberPath()
+{
+    if (_isLoading)
+        return;
+    std::vector<MindMapNode*> nodes;
+    collectNodeAndChildrenInArray(nodes);
+    for (MindMapNode* node : nodes) node->includeNodeUpdateState(UpdateAutoNumber);
+}
+
+std::string MindMapNode::calcAutoNumberPath() const
+{
+    MindMap* map = mindMap();
+    const bool severalThemes = map && map->centralThemes().size() > 1;
+    if (!severalThemes && !_parent)
+        return std::string();
+    std::vector<size_t> numbers;
+    for (const MindMapNode* node = this; node; node = node->_parent) {
+        if (!node->_parent && !severalThemes)
+            break;
+        numbers.push_back(node->indexInParent() + 1);
+    }
+    std::string label;
+    for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
+        if (!label.empty())
+            label += '.';
+        label += std::to_string(*number);
+    }
+    return label;
+}
+
+const std::string& MindMapNode::autoNumberPath() const
+{
+    if (_autoNumberPathPending) {
+        _autoNumberPath = calcAutoNumberPath();
+        _autoNumberPathPending = false;
+    }
+    return _autoNumberPath;
+}
+
+const std::string& MindMapNode::validatedAutoNumberPath()
+{
+    if ((_updateState & UpdateAutoNumber) && !_validatingState)
+        doValidateAutoNumberPath();
+    return autoNumberPath();
+}
+
+void MindMapNode::doValidateAutoNumberPath()
+{
+    if (!(_updateState & UpdateAutoNumber))
+        return;
+    if (hasAutoNumberPath()) {
+        MindMap* map = mindMap();
+        if (map && map->autoNumberStyle() != AutoNumberDisabled) {
+            _autoNumberPath = calcAutoNumberPath();
+            _autoNumberPathPending = false;
+            _autoNumberTextSize = TextSizeCalculator::instance().sizeForText(_autoNumberPath, StyleSheet::autoNumberFont());
+        } else {
+            // Nothing shows the label, and the box does not depend on it: it is made when asked
+            // for. A label holds one number per level, so making every label of a deep branch
+            // would cost the square of its depth for nothing.
+            _autoNumberPathPending = true;
+            _autoNumberTextSize = Size();
+        }
+        _autoNumberIconSize.width = std::max(AutoNumberBoxHeight, _autoNumberTextSize.width + 2);
+    } else {
+        _autoNumberTextSize = Size();
+        _autoNumberIconSize.width = 0;
+    }
+    _updateState &= ~static_cast<uint64_t>(UpdateAutoNumber);
+    _updateState |= UpdateOuterSize;
+}
+
+const std::string& MindMapNode::validatedDateText()
+{
+    if ((_updateState & UpdateDateText) && !_validatingState)
+        doValidateDateText();
+    return _dateText;
+}
+
+void MindMapNode::doValidateDateText()
+{
+    if (!(_updateState & UpdateDateText))
+        return;
+    if (_date) {
+        _dateText = formatDateText(*_date);
+        const Size label = TextSizeCalculator::instance().sizeForText(_dateText, StyleSheet::autoNumberFont());
+        _dateTextSize = {label.width + label.height + 4, label.height};
+    } else {
+        _dateText.clear();
+        _dateTextSize = Size();
+    }
+    _updateState &= ~static_cast<uint64_t>(UpdateDateText);
+    _updateState |= UpdateOuterSize;
+}
+
+std::string MindMapNode::formatDateText(const Date& date)
+{
+    return DateTextFormatter::shared().format(date);
+}
+
+// ---- Sizes and text measuring ----
+
+Rect MindMapNode::bounds() const
+{
+    return {_location.x - _size.width / 2, _location.y - _size.height / 2, _size.width, _size.height};
+}
+
+void MindMapNode::setMinSize(Size minSize)
+{
+    if (minSize == _minSize)
+        return;
+    _minSize = minSize;
+    _halfRoundArcRadius = (minSize.height * 1.41 + 16) / 2;
+    includeNodeUpdateState(UpdateText);
+}
+
+Size MindMapNode::calcAttributedStringSize(const AttributedString& text)
+{
+    return TextMeasurer::shared().sizeForAttributedString(text);
+}
+
+bool MindMapNode::autoNumberBoxCounts() const
+{
+    MindMap* map = mindMap();
+    return _autoNumberIconSize.width > 0 && map && map->autoNumberStyle() == AutoNumberInside;
+}
+
+Size MindMapNode::linkIconSize() const
+{
+    if (!_diagramLink)
+        return Size();
+    NodeIcon* linkIcon = _diagramLink->icon();
+    return linkIcon ? linkIcon->size() : Size();
+}
+
+bool MindMapNode::hasTextAdornments() const
+{
+    return _icon || hasVoiceMemo() || showCheckbox() || _diagramLink || autoNumberBoxCounts();
+}
+
+bool MindMapNode::isTextCollapsed() const
+{
+    return hasEmbeddedImage() && _text.empty() && !hasTextAdornments();
+}
+
+bool MindMapNode::showsOnlyDate() const
+{
+    return !hasEmbeddedImage() && _text.empty() && !hasTextAdornments();
+}
+
+Size MindMapNode::calculateTextContentSize() const
+{
+    Size size = _textSize;
+    if (autoNumberBoxCounts()) {
+        size.width += _autoNumberIconSize.width + AdornmentGap;
+        size.height = std::max(size.height, _autoNumberIconSize.height);
+    }
+    if (showCheckbox()) {
+        size.width += AdornmentBoxSide + AdornmentGap;
+        size.height = std::max(size.height, AdornmentBoxSide);
+    }
+    if (_icon) {
+        const Size iconSize = _icon->size();
+        size.width += iconSize.width + AdornmentGap;
+        size.height = std::max(size.height, iconSize.height);
+    }
+    if (_diagramLink) {
+        const Size iconSize = linkIconSize();
+        size.width += iconSize.width + AdornmentGap;
+        size.height = std::max(size.height, iconSize.height);
+    }
+    if (hasVoiceMemo()) {
+        size.width += AdornmentBoxSide + AdornmentGap;
+        size.height = std::max(size.height, AdornmentBoxSide);
+    }
+    return size;
+}
+
+// ---- Word wrap ----
+
+void MindMapNode::wordWrappingStarted()
+{
+    _wrapState = std::make_unique<WordWrapState>(this);
+}
+
+void MindMapNode::wordWrappingEnded()
+{
+    _wrapState.reset();
+}
+
+void MindMapNode::setWrapWidth(int64_t width)
+{
+    if (_wrapState)
+        _wrapState->setWrapWidth(width);
+}
+
+int64_t MindMapNode::maxWrapWidth() const
+{
+    return _wrapState ? _wrapState->maxWrapWith() : roundedFloat(_textSize.width);
+}
+
+int64_t MindMapNode::minWrapWidth() const
+{
+    return _wrapState ? _wrapState->minWrapWith() : roundedFloat(_textSize.width);
+}
+
+void MindMapNode::applyDefaultWrap(bool force)
+{
+    validateNodeState();
+    applyDefaultWrap(*this, force);
+}
+
+void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
+{
+    const std::string& text = element.text();
+    const Size textSize = element.textSize();
+    if (textSize.height <= 0 || text.empty())
+        return;
+    double ratio = 0;
+    const bool hasSpace = text.find(' ') != std::string::npos;
+    const bool hasNewline = text.find('\n') != std::string::npos;
+    if (hasSpace) {
+        ratio = textSize.width / textSize.height;
+        if (!force && (ratio <= 10 || hasNewline))
+            return;
+    } else if (!force || !hasNewline) {
+        return;
+    }
+    WordWrapState wrapState(&element);
+    if (force)
+        ratio = static_cast<double>(wrapState.maxWrapWith()) / std::max(6.0, element.minTextSize().height);
+    // Wider texts get relatively narrower: 0.6 of the width up to a ratio of 29, 0.4 up to 59...
+    const int64_t n = roundedFloat(ratio);
+    const double factor = 1.2 / static_cast<double>(n / 30 + 2);
+    const double base = force ? static_cast<double>(wrapState.maxWrapWith()) : textSize.width;
+    wrapState.setWrapWidth(roundedFloat(factor * base));
+}
+
+Size MindMapNode::calcTextSize(const std::string& text)
+{
+    return _font ? TextSizeCalculator::instance().sizeForText(text, *_font) : Size();
+}
+
+// ---- Fields of the documents ----
+
+void MindMapNode::setId(int64_t nodeId)
+{
+    if (nodeId == _id)
+        return;
+    _id = nodeId;
+    if (MindMap* map = reportingMap())
+        map->nodeIdChanged();
+}
+
+// ---- Tasks and attachments ----
+
+void MindMapNode::taskChanged(uint64_t bits)
+{
+    if (_isLoading)
+        return;
+    if (MindMap* map = reportingMap()) {
+        map->invalidateSearchMatches();
+        // Roll-up parents follow at the map's next validation, inside an update or not.
+        map->setProgressDirty();
+    }
+    includeNodeUpdateState(bits);
+}
+
+void MindMapNode::setCheckboxMode(int32_t checkboxMode)
+{
+    if (checkboxMode == _checkboxMode)
+        return;
+    const bool showedCheckbox = showCheckbox();
+    _checkboxMode = checkboxMode;
+    if (checkboxMode == 1 && _progress < 100)
+        _progress = 0;
+    else if (checkboxMode == 0)
+        _progress = 0;
+    taskChanged(showedCheckbox != showCheckbox() ? UpdateOuterSize : UpdateAppearance);
+}
+
+void MindMapNode::setProgress(int64_t progress)
+{
+    progress = std::clamp<int64_t>(progress, 0, 100);
+    if (progress == _progress)
+        return;
+    _progress = progress;
+    taskChanged(UpdateAppearance);
+}
+
+void MindMapNode::updateRollUpProgress()
+{
+    if (_checkboxMode != 3)
+        return;
+    int64_t sum = 0;
+    int64_t count = 0;
+    for (const MindMapNode* child : _children) {
+        if (!child->showCheckbox())
+            continue;
+        sum += child->_progress;
+        ++count;
+    }
+    setProgress(count > 0 ? sum / count : 0);
+}
+
+void MindMapNode::setDate(const std::optional<Date>& date)
+{
+    if (date == _date)
+        return;
+    _date = date;
+    if (_isLoading)
+        return;
+    includeNodeUpdateState(UpdateDateText);
+    if (MindMap* map = reportingMap()) {
+        map->invalidateSearchMatches();
+        map->hierarchyChanged();
+    }
+}
+
+void MindMapNode::setVoiceMemo(const std::string& voiceMemo)
+{
+    if (voiceMemo == _voiceMemo)
+        return;
+    _voiceMemo = voiceMemo;
+    if (!_isLoading)
+        includeNodeUpdateState(UpdateOuterSize);
+}
+
+// ---- Hull ----
+
+void MindMapNode::setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle)
+{
+    if (!hullStyle && !_hullStyle)
+        return;
+    _hullStyle = std::move(hullStyle);
+    // Hull depths below this node change with it.
+    treeChanged();
+    if (!_isLoading)
+        includeNodeUpdateState(UpdateOuterSize);
+}
+
+NodeHullStyle* MindMapNode::assureHullStyle()
+{
+    if (!_hullStyle)
+        setHullStyle(std::make_unique<NodeHullStyle>());
+    return _hullStyle.get();
+}
+
+bool MindMapNode::showHull() const
+{
+    return _hullStyle && _parent;
+}
+
+int64_t MindMapNode::hullLevel() const
+{
+    if (!showHull())
+        return 0;
+    refreshTreeCache();
+    return _cachedHullDepth;
+}
+
+// ---- Icon, embedded image and link ----
+
+const std::string& MindMapNode::iconName() const
+{
+    static const std::string none;
+    return _icon ? _icon->imageName() : none;
+}
+
+void MindMapNode::setIconName(const std::string& iconName)
+{
+    if (iconName == this->iconName())
+        return;
+    _icon.reset();
+    if (!iconName.empty()) {
+        if (CustomIcon::isCustomIconImageName(iconName))
+            _icon = std::make_unique<CustomIcon>(this, iconName);
+        else
+            _icon = std::make_unique<StockIcon>(iconName);
+    }
+    includeNodeUpdateState(UpdateOuterSize);
+    if (_isLoading)
+        return;
+    if (MindMap* map = reportingMap())
+        map->invalidateSearchMatches();
+}
+
+void MindMapNode::collectReferencedIcons(std::set<std::string>& icons) const
+{
+    if (_icon)
+        icons.insert(_icon->imageName());
+}
+
+void MindMapNode::nodeIconChanged(NodeIcon*)
+{
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+std::string MindMapNode::embeddedImageName() const
+{
+    return _embeddedImage ? _embeddedImage->imageHash() : std::string();
+}
+
+void MindMapNode::setEmbeddedImageName(const std::string& imageHash)
+{
+    if (imageHash == embeddedImageName())
+        return;
+    _embeddedImage.reset();
+    if (!imageHash.empty())
+        // The picture's first size reports the change through nodeIconChanged().
+        _embeddedImage = std::make_unique<EmbeddedImage>(this, imageHash);
+    else
+        includeNodeUpdateState(UpdateText | UpdateOuterSize);
+}
+
+DiagramLink* MindMapNode::replaceDiagramLink()
+{
+    _diagramLink = std::make_unique<DiagramLink>(this);
+    return _diagramLink.get();
+}
+
+void MindMapNode::linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked)
+{
+    _diagramLink.reset();
+    if (!mapGuid.empty())
+        replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::linkToURL(const std::string& url)
+{
+    _diagramLink.reset();
+    if (!url.empty())
+        replaceDiagramLink()->linkToURL(url);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element)
+{
+    _diagramLink.reset();
+    if (!path.empty() || !nativeLink.empty())
+        replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::linkToCloudDocument(const std::string& path, const std::string& nativeLink)
+{
+    if (!path.empty() && hasPathExtension(path, "twkx")) {
+        linkToCloudMap(path, nativeLink, std::string());
+        return;
+    }
+    _diagramLink.reset();
+    if (!path.empty())
+        replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
+{
+    _diagramLink.reset();
+    if (!contact.empty())
+        replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::linkToEmailContact(const std::string& contact, const std::string& imageHash)
+{
+    _diagramLink.reset();
+    if (!contact.empty())
+        replaceDiagramLink()->linkToEmailContact(contact, imageHash);
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::clearHyperlink()
+{
+    if (!_diagramLink)
+        return;
+    _diagramLink.reset();
+    includeNodeUpdateState(UpdateOuterSize);
+}
+
+void MindMapNode::refreshDiagramLink()
+{
+    if (_diagramLink)
+        _diagramLink->updateStatus();
+}
+
+bool MindMapNode::isHotLinked() const
+{
+    return _diagramLink && _diagramLink->isHotLink();
+}
+
+void MindMapNode::setIsHotLinked(bool hotLinked)
+{
+    if (_diagramLink)
+        _diagramLink->setIsHotLink(hotLinked);
+}
+
+namespace {
+
+CustomIcon* asCustomIcon(NodeIcon* icon)
+{
+    return dynamic_cast<CustomIcon*>(icon);
+}
+
+} // namespace
+
+bool MindMapNode::containsImages() const
+{
+    return asCustomIcon(_icon.get()) || hasCustomImages() || _embeddedImage ||
+           (_diagramLink && asCustomIcon(_diagramLink->icon()));
+}
+
+void MindMapNode::collectReferencedImages(std::set<std::string>& images) const
+{
+    for (const ContainedElement* element : containedElements()) element->collectReferencedImages(images);
+    if (CustomIcon* customIcon = asCustomIcon(_icon.get()))
+        images.insert(customIcon->imageHash());
+    if (_embeddedImage)
+        images.insert(_embeddedImage->imageHash());
+    if (_diagramLink) {
+        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon()))
+            images.insert(contactPicture->imageHash());
+    }
+}
+
+// ---- Geometry ----
+
+Rect MindMapNode::textBounds() const
+{
+    const Size text = _textSize;
+    double x = _location.x - text.width / 2;
+    if (showCheckbox())
+        x += (AdornmentBoxSide + AdornmentGap) / 2;
+    if (autoNumberBoxCounts())
+        x += (_autoNumberIconSize.width + AdornmentGap) / 2;
+    if (_icon)
+        x += (_icon->size().width + AdornmentGap) / 2;
+    if (_diagramLink)
+        x -= (linkIconSize().width + AdornmentGap) / 2;
+    if (hasVoiceMemo())
+        x -= (AdornmentBoxSide + AdornmentGap) / 2;
+    double y = _location.y - text.height / 2;
+    if (_embeddedImage) {
+        y += _embeddedImage->size().height / 2;
+        if (!isTextCollapsed())
+            y += 2;
+    }
+    if (hasDate())
+        y -= (_dateTextSize.height + 4) / 2;
+    return {x, y, text.width, text.height};
+}
+
+Point MindMapNode::autoNumberIconOrigin() const
+{
+    const Rect text = textBounds();
+    return {text.minX() - (_autoNumberIconSize.width + AdornmentGap), text.midY() - _autoNumberIconSize.height / 2};
+}
+
+Point MindMapNode::checkboxOrigin() const
+{
+    const Rect text = textBounds();
+    double x = text.minX() - (AdornmentBoxSide + AdornmentGap);
+    if (autoNumberBoxCounts())
+        x -= _autoNumberIconSize.width + AdornmentGap;
+    return {x, text.midY() - AdornmentBoxSide / 2};
+}
+
+Point MindMapNode::iconOrigin() const
+{
+    const Rect text = textBounds();
+    double x = text.minX();
+    if (autoNumberBoxCounts())
+        x -= _autoNumberIconSize.width + AdornmentGap;
+    if (showCheckbox())
+        x -= AdornmentBoxSide + AdornmentGap;
+    if (!_icon)
+        return {x, text.minY()};
+    const Size iconSize = _icon->size();
+    return {x - (iconSize.width + AdornmentGap), text.midY() - iconSize.height / 2};
+}
+
+Point MindMapNode::diagramLinkOrigin() const
+{
+    const Rect text = textBounds();
+    return {text.maxX() + AdornmentGap, text.midY() - linkIconSize().height / 2};
+}
+
+Point MindMapNode::voiceMemoOrigin() const
+{
+    const Rect text = textBounds();
+    double x = text.maxX() + AdornmentGap;
+    if (_diagramLink)
+        x += linkIconSize().width + AdornmentGap;
+    return {x, text.midY() - AdornmentBoxSide / 2};
+}
+
+double MindMapNode::contentHeightForPlacing() const
+{
+    return isTextCollapsed() ? 0.0 : calculateTextContentSize().height;
+}
+
+Point MindMapNode::embeddedImageOrigin() const
+{
+    if (!_embeddedImage)
+        return textOrigin();
+    const Size image = _embeddedImage->size();
+    Point origin{_location.x - image.width / 2, _location.y - image.height / 2};
+    const double h = contentHeightForPlacing();
+    if (h > 0 || hasDate())
+        origin.y -= (h + 4) / 2;
+    if (hasDate()) {
+        origin.y -= _dateTextSize.height / 2;
+        if (h > 0)
+            origin.y -= 2;
+    }
+    return origin;
+}
+
+Rect MindMapNode::embeddedImageBounds() const
+{
+    return {embeddedImageOrigin(), _embeddedImage ? _embeddedImage->size() : Size()};
+}
+
+Point MindMapNode::dateTextOrigin() const
+{
+    Point origin{_location.x - _dateTextSize.width / 2, _location.y - _dateTextSize.height / 2};
+    const double h = calculateTextContentSize().height;
+    if (h > 0)
+        origin.y += (h + 4) / 2;
+    if (_embeddedImage)
+        origin.y += (_embeddedImage->size().height + 4) / 2;
+    return origin;
+}
+
+Rect MindMapNode::dateTextBounds() const
+{
+    return {dateTextOrigin(), _dateTextSize};
+}
+
+int32_t MindMapNode::getHitTestInfo(Point point) const
+{
+    if (!PointInRect(point, bounds()))
+        return HitOutside;
+    const Size box{AdornmentBoxSide, AdornmentBoxSide};
+    if (showCheckbox() && PointInRect(point, Rect(checkboxOrigin(), box)))
+        return HitCheckbox;
+    if (_icon && PointInRect(point, Rect(iconOrigin(), _icon->size())))
+        return HitIcon;
+    if (_diagramLink) {
+        if (NodeIcon* linkIcon = _diagramLink->icon()) {
+            const Rect iconRect = InsetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(),
+                                            linkIcon->vMargin());
+            if (PointInRect(point, iconRect))
+                return HitLinkIcon;
+        }
+    }
+    if (hasVoiceMemo() && PointInRect(point, Rect(voiceMemoOrigin(), box)))
+        return HitVoiceMemo;
+    if (_embeddedImage && PointInRect(point, embeddedImageBounds()))
+        return HitEmbeddedImage;
+    if (!hasDate())
+        return HitBody;
+    const Rect date = dateTextBounds();
+    if (!PointInRect(point, date))
+        return HitBody;
+    if (PointInRect(point, Rect(date.origin, Size{date.height(), date.height()})))
+        return HitDateIcon;
+    return HitDateText;
+}
+
+// ---- Hit testing ----
+
+bool MindMapNode::hasAutoNumberPath() const
+{
+    if (_parent)
+        return true;
+    MindMap* map = mindMap();
+    return map && map->centralThemes().size() > 1;
+}
+
+bool MindMapNode::hitTest(Point point) const
+{
+    if (!_visible)
+        return false;
+    if (PointInRect(point, bounds()))
+        return true;
+    // The number drawn below the node belongs to it.
+    MindMap* map = mindMap();
+    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && PointInRect(point, _belowAutoNumberIcon);
+}
+
+MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,
+                                            bool /*includeContainedElements*/)
+{
+    // Depth first with a work list (documents may nest deeper than the stack allows): a node's
+    // children are asked from the last to the first before the node itself.
+    struct Step {
+        MindMapNode* node;
+        bool childrenAsked;
+    };
+    std::vector<Step> pending{{this, false}};
+    while (!pending.empty()) {
+        Step step = pending.back();
+        pending.pop_back();
+        MindMapNode* node = step.node;
+        if (!step.childrenAsked) {
+            if (!node->_visible)
+                continue;
+            pending.push_back({node, true});
+            for (MindMapNode* child : node->_children) pending.push_back({child, false});
+            continue;
+        }
+        if (node == excludedComposite)
+            continue;
+        if (ContainedElement* element = node->hitTestContainedElements(point))
+            return element;
+        if (node->hitTest(point))
+            return node;
+    }
+    return nullptr;
+}
+
+MindMapNode* MindMapNode::performMarkerHitTest(Point point)
+{
+    std::vector<MindMapNode*> pending{this};
+    while (!pending.empty()) {
+        MindMapNode* node = pending.back();
+        pending.pop_back();
+        if (!node->_visible) {
+            if (!node->_parentRelation->isSelected() && PointInRect(point, node->getUnhideMarkerBounds()))
+                return node;
+        } else if (node->_collapsed) {
+            if (!node->isSelected() && PointInRect(point, node->getCollapseMarkerBounds()))
+                return node;
+        } else {
+            pending.insert(pending.end(), node->_children.begin(), node->_children.end());
+        }
+    }
+    return nullptr;
+}
+
+int32_t MindMapNode::collapseMarkerDirection() const
+{
+    int32_t direction = 1;
+    switch (effectiveLayoutMode()) {
+    case LayoutModeStrictVertical:
+        direction = 1;
+        break;
+    case LayoutModeList:
+        direction = isListLayoutLeftToRight(this) ? 1 : -1;
+        break;
+    case LayoutModeTopDown:
+        direction = isTopdownLayoutLeftToRight(this) ? 1 : -1;
+        break;
+    default:
+        direction = _parent && _parent->_location.x > _location.x ? -1 : 1;
+        break;
+    }
+    return topicHasHideTool() ? -direction : direction;
+}
+
+Rect MindMapNode::getCollapseMarkerBounds() const
+{
+    const double centerX = _location.x - collapseMarkerDirection() * (_size.width + MarkerSide) / 2;
+    return {centerX - MarkerSide / 2, _location.y - MarkerSide / 2, MarkerSide, MarkerSide};
+}
+
+Rect MindMapNode::getUnhideMarkerBounds() const
+{
+    const Point end = _parentRelation->relationPath().p3;
+    return {end.x - MarkerSide / 2, end.y - MarkerSide / 2, MarkerSide, MarkerSide};
+}
+
+Rect MindMapNode::boundsIncludingContainedElements() const
+{
+    return unionContainedElementBounds(bounds());
+}
+
+Rect MindMapNode::boundsOfMindMapNodes(const std::vector<MindMapNode*>& nodes, bool includeHidden,
+                                       bool includeRelations)
+{
+    Rect result;
+    for (const MindMapNode* node : nodes) {
+        if (!node || (!node->_visible && !includeHidden))
+            continue;
+        result = UnionRect(result, node->boundsIncludingContainedElements());
+        if (includeRelations) {
+            const ParentRelation* relation = node->_parentRelation.get();
+            result = relation->unionContainedElementBounds(result);
+            result = relation->unionCustomRelationPath(result);
+        }
+    }
+    return result;
+}
+
+bool MindMapNode::isListLayoutLeftToRight(const MindMapNode* node)
+{
+    if (!node)
+        return true;
+    node->refreshTreeCache();
+    const MindMapNode* owner = node->_cachedNearestMode;
+    if (!owner)
+        return true;
+    if (owner->_layoutDirection == LayoutDirectionLeft)
+        return false;
+    if (owner->_layoutDirection == LayoutDirectionRight || !owner->_parent)
+        return true;
+    return !(owner->_location.x < owner->_parent->_location.x);
+}
+
+bool MindMapNode::isTopdownLayoutLeftToRight(const MindMapNode* node)
+{
+    if (!node)
+        return true;
+    node->refreshTreeCache();
+    const MindMapNode* owner = node->_cachedNearestMode;
+    if (!owner)
+        return true;
+    return owner->_layoutDirection != LayoutDirectionTopRightToLeft &&
+           owner->_layoutDirection != LayoutDirectionBottomRightToLeft;
+}
+
 void MindMapNode::assignDefaultLocation(ContainedElement* element)
 {
-    CompositeElement::assignDefaultLocation(element);
+    if (!element)
+        return;
+    // Just above the topic, with a gap of 2.
+    const double height = element->bounds().height();
+    element->setRelLocation({0, -((height + _size.height) / 2 + 2)});
 }
 
 void MindMapNode::customImagesChanged(const std::string& imageHash, int operation)
 {
     CompositeElement::customImagesChanged(imageHash, operation);
+    if (CustomIcon* customIcon = asCustomIcon(_icon.get()))
+        customIcon->customImagesChanged(imageHash, operation);
+    if (_diagramLink) {
+        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon()))
+            contactPicture->customImagesChanged(imageHash, operation);
+    }
+    if (_embeddedImage)
+        _embeddedImage->customImagesChanged(imageHash, operation);
 }

@@ -1,26 +1,538 @@
 #pragma once
 
 #include "MindMaps/CompositeElement.h"
-#include "platform/Geometry.h"
+#include "MindMaps/ElementStyleListener.h"
+#include "layout/WordWrappableElement.h"
+#include "platform/AttributedString.h"
+#include "platform/Color.h"
+#include "platform/Font.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
-class MindMap;
+class DiagramLink;
+class EmbeddedImage;
+class NodeHullStyle;
+class NodeIcon;
+class NodeStyle;
+class ParentRelation;
+class WordWrapState;
 
 // A topic of a map: a central theme when it has no parent, otherwise a branch topic.
-class MindMapNode : public CompositeElement {
+//
+// Ownership: the map owns every node (its node list holds them). A node's children and parent are
+// plain pointers into that list; a node owns its parent relation and its style. Destroying a node
+// detaches it from its parent and its children from it, and reports nothing to the map.
+//
+// While a node is loading (made by a reader), its setters only store values: no update bits, no
+// reports to the map and no restyling; loaded() ends that state.
+class MindMapNode : public CompositeElement, public ElementStyleListener, public WordWrappableElement {
 public:
-    explicit MindMapNode(MindMap* mindMap);
+    // Pending update bits: what became stale and is recomputed at the next validation.
+    enum UpdateBits : uint64_t {
+        UpdateDefaultStyle = 1,
+        UpdateFont = 2,
+        UpdateText = 4,
+        UpdateOuterSize = 16,
+        UpdateAppearance = 32,
+        UpdateAutoNumber = 64,
+        UpdateDateText = 128,
+    };
+    static constexpr uint64_t InitialUpdateState = 0xC3;
+
+    using Date = std::chrono::system_clock::time_point;
+
+    static constexpr double DefaultWidth = 100;
+    static constexpr double DefaultHeight = 20;
+    static constexpr double DefaultHalfRoundArcRadius = 10;
+    static constexpr double AutoNumberBoxHeight = 16;
+
+    // The node joins the parent's children (at the end) when a parent is given. A coordinate of the
+    // location that is not a finite number becomes 0.
+    explicit MindMapNode(MindMap* mindMap, MindMapNode* parent = nullptr, Point location = {},
+                         bool isLoading = false);
     ~MindMapNode() override;
 
     int32_t elementType() const override;
+
+    // Ends loading: called by the readers once the node is complete. A hidden node without parent
+    // is shown again. Marks everything for validation without telling the map, which validates
+    // all elements after loading.
+    void loaded();
+    bool isLoading() const { return _isLoading; }
+
+    // ---- Tree ----
+
+    MindMapNode* parent() const { return _parent; }
+    // Moves the node under another parent (or makes it a central theme with nullptr), resetting
+    // palette entries by the node's former level and restyling the branch. A parent that is the
+    // node itself, one of its descendants or a node of another map is refused.
+    void setParent(MindMapNode* parent);
+    // The bare tree move, without palette resets or restyling.
+    void linkToParent(MindMapNode* parent);
+    // Appends the node to the children (taking it from its former parent).
+    void insertChildNode(MindMapNode* node);
+    // Detaches a child; a node left without children is no longer collapsed.
+    void removeChildNode(MindMapNode* node);
+    // Out-of-range indexes are ignored.
+    void moveChildFromIndex(int64_t fromIndex, int64_t toIndex);
+    // Renumbers the whole branch and tells the map that the tree changed.
+    void hierarchyChanged();
+
+    const std::vector<MindMapNode*>& children() const { return _children; }
+    size_t childCount() const { return _children.size(); }
+    // nullptr for an index that is not below childCount().
+    MindMapNode* childAtIndex(size_t index) const;
+    // NotFound when the node is not a child.
+    size_t indexOfChild(const MindMapNode* node) const;
+    MindMapNode* getRootNode();
+    int64_t nodeLevel() const;
+    // Among the parent's children, or among the map's central themes for a central theme; 0 when
+    // the node is in neither.
+    size_t indexInParent() const;
+    bool isLastChild() const;
+    MindMapNode* nextSibling() const;
+    // Depth first, pre-order, across the central themes of the map.
+    MindMapNode* nextNode() const;
+    // True for nullptr and for any node that is neither this node nor one of its descendants.
+    bool isValidParentNode(const MindMapNode* node) const;
+    // Appends this node and then its subtree, depth first, pre-order.
+    void collectNodeAndChildrenInArray(std::vector<MindMapNode*>& nodes);
+
     Point location() const override { return _location; }
-    void setLocation(Point location) override { _location = location; }
+    void setLocation(Point location) override;
+    static void translateMindMapNodes(const std::vector<MindMapNode*>& nodes, double dx, double dy);
+
+    // ---- Visibility, collapse and hide ----
+
+    bool isVisible() const override { return _visible; }
+    void setVisible(bool visible);
+    void updateChildrenVisibility();
+    bool collapsed() const { return _collapsed; }
+    void setCollapsed(bool collapsed);
+    bool isHidden() const { return _hidden; }
+    void setIsHidden(bool hidden);
+    void fullExpand();
+    void fullCollapse();
+    bool outlineCollapsed() const { return _outlineCollapsed; }
+    void setOutlineCollapsed(bool collapsed) { _outlineCollapsed = collapsed; }
+
+    // ---- Text and note ----
+
+    // Line ends become LF; every other control character becomes a space; bytes that are not
+    // UTF-8 become U+FFFD.
+    static std::string validateNodeText(std::string_view text);
+    // White space and newlines (Unicode's) taken off both ends, as notes and free texts are.
+    static std::string trimWhitespaceAndNewlines(std::string_view text);
+
+    const std::string& text() const override { return _text; }
+    void setText(std::string_view text);
+    void applyWrappedText(const std::string& text) override;
+    const std::string& note() const { return _note; }
+    // Trimmed of white space and newlines at both ends, then validated as a text.
+    void setNote(std::string_view note);
+    bool hasNote() const { return !_note.empty(); }
+    std::string stringForToolTip(void* view, Point point, void* userData) override;
+
+    bool isDropTarget() const { return _dropTarget; }
+    void setIsDropTarget(bool dropTarget) { _dropTarget = dropTarget; }
+    // 0 not edited; 1 queued for in-place editing (not counted as editing); 2 edited; 3 edited
+    // right after creation.
+    int32_t editingState() const { return _editingState; }
+    void setEditingState(int32_t editingState);
+    bool isEditing() const override { return _editingState > 1; }
+
+    // ---- Relations and style ----
+
+    ParentRelation* parentRelation() const { return _parentRelation.get(); }
+    NodeStyle* style() const { return _style.get(); }
+    void styleChanged(ElementStyle* style) override;
+    // Gives the node and then its descendants (parents first) the style sheet's default style.
+    void reevaluateSubtreeStyle();
+    // The map's node style changed.
+    void mapNodeStyleChanged();
+
+    int64_t paletteInfo() const { return _paletteInfo; }
+    void setPaletteInfo(int64_t paletteInfo) { _paletteInfo = paletteInfo; }
+    // Takes the palette entry of the zero-based index and hands the colours back to the scheme.
+    void setColorPaletteIndex(int64_t index);
+    void resetPaletteColor();
+
+    // The fill colour with a darker stroke of the same hue; nothing for an empty colour.
+    void setColor(const std::optional<Color>& color) override;
+    // In one style update; an empty colour leaves that colour as it is.
+    void setCustomFillColor(const std::optional<Color>& fillColor, const std::optional<Color>& strokeColor,
+                            const std::optional<Color>& textColor);
+    // Back to the style sheet's style, for the node and its whole branch.
+    void clearStyleCustomization() override;
+    // Merges a topic preset into the node's style; other styles are ignored.
+    void applyPreset(const ElementStyle* style) override;
+    // Fills a style of the style panels with the node's style and its effective values.
+    void assignToStyle(NodeStyle* target) const;
+    double borderWidth() const;
+    double borderInset() const;
+
+    // The scheme colours that the style sheet puts into the node.
+    const Color& colorSchemeFillColor() const { return _colorSchemeFillColor; }
+    void setColorSchemeFillColor(const Color& color);
+    const Color& colorSchemeStrokeColor() const { return _colorSchemeStrokeColor; }
+    void setColorSchemeStrokeColor(const Color& color);
+    const Color& colorSchemeTextColor() const { return _colorSchemeTextColor; }
+    void setColorSchemeTextColor(const Color& color);
+    // The style's own colour when it gives one, else the scheme colour.
+    Color fillColor() const;
+    Color strokeColor() const;
+    Color textColor() const;
+    const std::optional<Color>& hullColor() const { return _hullColor; }
+    void setHullColor(const std::optional<Color>& color) { _hullColor = color; }
+
+    const std::optional<Font>& font() const { return _font; }
+    // A font also sets the minimum text size of that font.
+    void setFont(const std::optional<Font>& font);
+    const std::optional<Font>& styleSheetFont() const { return _styleSheetFont; }
+    void setStyleSheetFont(const std::optional<Font>& font);
+    // The font style bits of a customised font (bold, italic, strike-through, underline), else 0.
+    uint64_t fontEffects() const;
+
+    // Layout mode 0 free, 1 strict horizontal, 2 strict vertical, 3 tree list, 4 top-down. A node's
+    // own mode governs its descendants; the outermost ancestor with a mode lays out the branch.
+    int32_t layoutMode() const { return _layoutMode; }
+    void setLayoutMode(int32_t layoutMode);
+    int32_t layoutDirection() const { return _layoutDirection; }
+    void setLayoutDirection(int32_t layoutDirection);
+    // 0 for a central theme, else the mode of the outermost ancestor that has one.
+    int32_t effectiveLayoutMode() const;
+    bool isAutoLayout() const { return effectiveLayoutMode() != 0; }
+    // The outermost ancestor with a layout mode; the node itself when there is none.
+    MindMapNode* autoLayoutParent();
+
+    // ---- Update state ----
+
+    uint64_t updateState() const { return _updateState; }
+    // Records stale state; the first bit recorded while the node is valid reports the node to
+    // the map as invalid. Ignored while loading.
+    void includeNodeUpdateState(uint64_t bits);
+    // Recomputes what the pending bits mark as stale, in a fixed order (style, font, text,
+    // auto number, border, date, outer size), and reports a new outer size to the map.
+    void validateNodeState();
+
+    // ---- Auto numbering and date text ----
+
+    // Marks the labels of the node and its whole branch for recomputation.
+    void invalidateAutoNumberPath();
+    // "2.3": the positions from the main branch down, with the central theme's position in front
+    // when the map has several central themes; empty for a node without label.
+    std::string calcAutoNumberPath() const;
+    const std::string& validatedAutoNumberPath();
+    void doValidateAutoNumberPath();
+    const std::string& validatedDateText();
+    void doValidateDateText();
+    // The date in the locale's date form (LC_TIME of the process), local time zone, no time.
+    static std::string formatDateText(const Date& date);
+
+    // ---- Sizes and text measuring ----
+
+    Size size() const { return _size; }
+    Rect bounds() const override;
+    Size textSize() override { return _textSize; }
+    Size minTextSize() override { return _minSize; }
+    // Also sets the radius of the half-round border's arcs.
+    void setMinSize(Size minSize);
+    Size calcTextSize(const std::string& text) override;
+    // The used size of the attributed text laid out on unbounded lines, through the shared
+    // measurer (one layout reused for every call).
+    static Size calcAttributedStringSize(const AttributedString& text);
+    double halfRoundArcRadius() const { return _halfRoundArcRadius; }
+    // The border style as of the last validation.
+    int32_t borderStyle() const { return _borderStyle; }
+    // The label as of the last validation (made on request while numbering is off).
+    const std::string& autoNumberPath() const;
+    Size autoNumberIconSize() const { return _autoNumberIconSize; }
+    Size autoNumberTextSize() const { return _autoNumberTextSize; }
+    const AttributedString& displayText() const { return _displayText; }
+
+    // An icon, voice memo, checkbox, link, or an auto-number box drawn inside the topic.
+    bool hasTextAdornments() const;
+    // Only the embedded picture is shown: no text and no adornments.
+    bool isTextCollapsed() const;
+    // No picture, no text, no adornments: at most the date is shown.
+    bool showsOnlyDate() const;
+    // The size of the text line: the text with the adornments beside it.
+    Size calculateTextContentSize() const;
+
+    // ---- Word wrap ----
+
+    void wordWrappingStarted();
+    void wordWrappingEnded();
+    bool isWordWrapping() const { return _wrapState != nullptr; }
+    void setWrapWidth(int64_t width);
+    int64_t maxWrapWidth() const;
+    int64_t minWrapWidth() const;
+    // Breaks a long one-line text into lines; with force also a text with line breaks.
+    void applyDefaultWrap(bool force = false);
+    // The default wrap rule of topics and free texts, on an element whose sizes are current.
+    static void applyDefaultWrap(WordWrappableElement& element, bool force);
+
+    // ---- Tasks and attachments held by the node ----
+
+    // 0 none, 1 checkbox, 2 progress, 3 roll-up progress. A plain checkbox keeps only a checked
+    // state (progress 100); no checkbox means no progress.
+    int32_t checkboxMode() const { return _checkboxMode; }
+    void setCheckboxMode(int32_t checkboxMode);
+    bool showCheckbox() const { return _checkboxMode != 0; }
+    void setShowCheckbox(bool show) { setCheckboxMode(show ? 1 : 0); }
+    // 0 to 100; other values are clamped.
+    int64_t progress() const { return _progress; }
+    void setProgress(int64_t progress);
+    int32_t checkedState() const { return _progress > 99 ? 1 : 0; }
+    void setCheckedState(int32_t checkedState) { setProgress(checkedState == 1 ? 100 : 0); }
+    // A roll-up node takes the mean progress of its children that show a checkbox.
+    void updateRollUpProgress();
+
+    const std::optional<Date>& date() const { return _date; }
+    void setDate(const std::optional<Date>& date);
+    bool hasDate() const { return _date.has_value(); }
+    const std::string& dateText() const { return _dateText; }
+    // The date text's box: a square date icon as high as the text, a gap of 4, the text.
+    Size dateTextSize() const { return _dateTextSize; }
+    const std::string& voiceMemo() const { return _voiceMemo; }
+    void setVoiceMemo(const std::string& voiceMemo);
+    bool hasVoiceMemo() const { return !_voiceMemo.empty(); }
+
+    // ---- Hull ----
+
+    NodeHullStyle* hullStyle() const { return _hullStyle.get(); }
+    void setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle);
+    // The hull style, made when missing.
+    NodeHullStyle* assureHullStyle();
+    // Central themes keep a hull style but never show a hull.
+    bool showHull() const;
+    // 0 without a shown hull, else the nesting depth of the hull (1 for the outermost).
+    int64_t hullLevel() const;
+
+    // ---- Icon, embedded image and link ----
+
+    NodeIcon* icon() const { return _icon.get(); }
+    // The icon by its image name; the empty name for none. "#" followed by an image hash names
+    // a picture of the map's images, any other name a stock icon.
+    const std::string& iconName() const;
+    void setIconName(const std::string& iconName);
+    void collectReferencedIcons(std::set<std::string>& icons) const;
+    // An icon or link icon of the node may have changed its size.
+    void nodeIconChanged(NodeIcon* icon);
+
+    EmbeddedImage* embeddedImage() const { return _embeddedImage.get(); }
+    bool hasEmbeddedImage() const { return _embeddedImage != nullptr; }
+    // The picture's image hash; the empty string for none.
+    std::string embeddedImageName() const;
+    void setEmbeddedImageName(const std::string& imageHash);
+
+    DiagramLink* diagramLink() const { return _diagramLink.get(); }
+    // Each of these replaces the link; a target that names nothing only removes it.
+    void linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked);
+    void linkToURL(const std::string& url);
+    void linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element);
+    // A path with the extension "twkx" is linked as a cloud map.
+    void linkToCloudDocument(const std::string& path, const std::string& nativeLink);
+    void linkToPhoneContact(const std::string& contact, const std::string& imageHash);
+    void linkToEmailContact(const std::string& contact, const std::string& imageHash);
+    void clearHyperlink();
+    // Re-checks the node's link (a linked local map may have changed).
+    void refreshDiagramLink();
+    bool isHotLinked() const;
+    void setIsHotLinked(bool hotLinked);
+
+    // The node shows pictures of the map's image store.
+    bool containsImages() const;
+    void collectReferencedImages(std::set<std::string>& images) const override;
+
+    // ---- Geometry ----
+
+    // Hit-test codes of getHitTestInfo().
+    enum HitTestCode : int32_t {
+        HitOutside = 0,
+        HitIcon = 1,
+        HitLinkIcon = 2,
+        HitVoiceMemo = 3,
+        HitCheckbox = 4,
+        HitEmbeddedImage = 5,
+        HitDateIcon = 6,
+        HitDateText = 7,
+        HitBody = 8,
+    };
+    // The checkbox and the voice memo box are 16 x 16; with its gap of 2 each takes 18 points of
+    // the text line. Every adornment is separated from its neighbour by the gap.
+    static constexpr double AdornmentBoxSide = 16;
+    static constexpr double AdornmentGap = 2;
+    // Collapse and unhide markers are squares of this side.
+    static constexpr double MarkerSide = 16;
+
+    // The display text's rectangle; the text line is centred on the location, the embedded image
+    // above it and the date box below it.
+    Rect textBounds() const;
+    Point textOrigin() const { return textBounds().origin; }
+    Point autoNumberIconOrigin() const;
+    Point checkboxOrigin() const;
+    Point iconOrigin() const;
+    Point diagramLinkOrigin() const;
+    Point voiceMemoOrigin() const;
+    Point embeddedImageOrigin() const;
+    Rect embeddedImageBounds() const;
+    Point dateTextOrigin() const;
+    Rect dateTextBounds() const;
+    // The part of the node under the point, as a HitTestCode.
+    int32_t getHitTestInfo(Point point) const;
+
+    // ---- Hit testing ----
+
+    // A label exists: the node has a parent, or the map has several central themes.
+    bool hasAutoNumberPath() const;
+    bool hitTest(Point point) const override;
+    // The topmost element of the branch under the point: children first (the last child first),
+    // then this node's texts and images, then this node. The excluded composite itself is
+    // skipped, its branch is not.
+    MindMapElement* performHitTest(Point point, const CompositeElement* excludedComposite, bool includeContainedElements);
+    // The node whose collapse or unhide marker lies under the point.
+    MindMapNode* performMarkerHitTest(Point point);
+    // +1 or -1: the side on which the collapse marker sits is the opposite of the sign.
+    int32_t collapseMarkerDirection() const;
+    Rect getCollapseMarkerBounds() const;
+    Rect getUnhideMarkerBounds() const;
+    Rect boundsIncludingContainedElements() const;
+    // The union of the nodes' bounds with their texts and images; invisible nodes only when hidden
+    // ones are included; with relations, also the parent relations' texts and custom paths.
+    static Rect boundsOfMindMapNodes(const std::vector<MindMapNode*>& nodes, bool includeHidden, bool includeRelations);
+    // Whether a tree-list branch grows to the right (true for nullptr).
+    static bool isListLayoutLeftToRight(const MindMapNode* node);
+    // Whether a top-down branch orders its children left to right (true for nullptr).
+    static bool isTopdownLayoutLeftToRight(const MindMapNode* node);
+
+    // ---- Fields the document readers, writers, painter and layouters keep ----
+
+    int64_t id() const { return _id; }
+    // Tells the map, which keeps an index of the ids.
+    void setId(int64_t nodeId);
+    int64_t parentId() const { return _parentId; }
+    void setParentId(int64_t parentId) { _parentId = parentId; }
+    int64_t originalLevel() const { return _originalLevel; }
+    void setOriginalLevel(int64_t level) { _originalLevel = level; }
+    bool noteSearchMatch() const { return _noteSearchMatch; }
+    void setNoteSearchMatch(bool match) { _noteSearchMatch = match; }
+    Rect belowAutoNumberIcon() const { return _belowAutoNumberIcon; }
+    void setBelowAutoNumberIcon(Rect rect) { _belowAutoNumberIcon = rect; }
+    Size measuredSize() const { return _measuredSize; }
+    void setMeasuredSize(Size size) { _measuredSize = size; }
+    Point connectionPoint() const { return _connectionPoint; }
+    void setConnectionPoint(Point point) { _connectionPoint = point; }
 
     void assignDefaultLocation(ContainedElement* element) override;
     void customImagesChanged(const std::string& imageHash, int operation) override;
 
 private:
+    // The map to report to: none once destruction has begun.
+    MindMap* reportingMap() const;
+    // Whether the node may hang below the parent (nullptr included): not itself, not one of its
+    // descendants, not a node of another map.
+    bool acceptsParent(const MindMapNode* parent) const;
+    // Takes the child out of the list and renumbers the later children.
+    void detachChildAt(size_t index);
+    void renumberChildrenFrom(size_t index);
+    // The children from first to last (inclusive) changed their place: renumbers their branches
+    // and tells the map that the tree changed.
+    void childrenChanged(size_t first, size_t last);
+    // Stores the flag and records the change, without touching the children.
+    void storeVisible(bool visible);
+    // Applies the collapse request without updating the children's visibility; true when the
+    // flag changed.
+    bool storeCollapsed(bool collapsed);
+    void setSubtreeCollapsed(bool collapsed);
+    // A task property changed: search matches and the given update bits.
+    void taskChanged(uint64_t bits);
+    // The auto-number box counts in the text line: a box exists and the map draws it inside.
+    bool autoNumberBoxCounts() const;
+    // Size of the link's icon; zero without link.
+    Size linkIconSize() const;
+    // Height of the text line for the placing of picture and date; 0 when the text is collapsed.
+    double contentHeightForPlacing() const;
+    // Makes the node's link, dropping the old one.
+    DiagramLink* replaceDiagramLink();
+    void validateOuterSize(double width, double height);
+    // The node's position among the map's central themes; NotFound when it is not one of them.
+    size_t themeIndex() const;
+    // The level, hull depth and layout owners kept from the last computation, valid while the
+    // tree, its hulls and its layout modes have not changed since.
+    void refreshTreeCache() const;
+    static void treeChanged();
+
+    MindMapNode* _parent = nullptr;
+    std::vector<MindMapNode*> _children;
+    size_t _indexInParent = 0; // valid while _parent is set
+    std::unique_ptr<ParentRelation> _parentRelation;
+    std::unique_ptr<NodeStyle> _style;
     Point _location;
+    Size _size{DefaultWidth, DefaultHeight};
+    Size _textSize{DefaultWidth, DefaultHeight};
+    Size _minSize;
+    double _halfRoundArcRadius = DefaultHalfRoundArcRadius;
+    int32_t _layoutMode = 0;
+    int32_t _layoutDirection = 0;
+    std::optional<Font> _font;
+    std::optional<Font> _styleSheetFont;
+    mutable std::string _autoNumberPath;
+    mutable bool _autoNumberPathPending = false;
+    Size _autoNumberIconSize{0, AutoNumberBoxHeight};
+    Size _autoNumberTextSize;
+    Color _colorSchemeFillColor;
+    Color _colorSchemeStrokeColor;
+    Color _colorSchemeTextColor;
+    std::optional<Color> _hullColor;
+    int32_t _borderStyle = 1;
+    bool _dropTarget = false;
+    int32_t _editingState = 0;
+    uint64_t _updateState = 0;
+    bool _validatingState = false;
+    bool _isLoading = false;
+    bool _visible = true;
+    bool _collapsed = false;
+    bool _hidden = false;
+    std::string _note;
+    bool _outlineCollapsed = false;
+    int64_t _parentId = -1;
+    int64_t _id = -1;
+    int64_t _paletteInfo = 0;
+    Rect _belowAutoNumberIcon;
+    Size _measuredSize;
+    Point _connectionPoint;
+    bool _noteSearchMatch = false;
+    int64_t _originalLevel = 0;
+    std::string _text;
+    AttributedString _displayText;
+    int32_t _checkboxMode = 0;
+    int64_t _progress = 0;
+    std::optional<Date> _date;
+    std::string _dateText;
+    Size _dateTextSize;
+    std::string _voiceMemo;
+    std::unique_ptr<NodeHullStyle> _hullStyle;
+    std::unique_ptr<NodeIcon> _icon;
+    std::unique_ptr<EmbeddedImage> _embeddedImage;
+    std::unique_ptr<DiagramLink> _diagramLink;
+    std::unique_ptr<WordWrapState> _wrapState;
+    bool _tearingDown = false;
+    // Where the node stood in the map's central themes when last asked: the search starts there.
+    mutable size_t _themeIndexHint = 0;
+    // Kept level and hull depth (the number of hull-showing nodes from the root down to this one).
+    mutable uint64_t _treeCacheGeneration = 0;
+    mutable int64_t _cachedLevel = 0;
+    mutable int64_t _cachedHullDepth = 0;
+    // The outermost ancestor with a layout mode, and the nearest of the node and its ancestors
+    // with one; nullptr for none.
+    mutable const MindMapNode* _cachedModeAbove = nullptr;
+    mutable const MindMapNode* _cachedNearestMode = nullptr;
 };

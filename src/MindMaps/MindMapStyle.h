@@ -39,7 +39,9 @@ public:
 
     // Effective values; the colours are never nil.
     int32_t connectionStyle() const;
-    Color backgroundColor() const;
+    // A style sheet answers its colour scheme's background instead, so that every reader (a
+    // child style, assign()) sees the scheme as it is now.
+    virtual Color backgroundColor() const;
     Color checkboxColor() const;
 
     // Raw setters: store the own value, leave the mask alone.

@@ -1,10 +1,48 @@
 #include "MindMaps/MindMapText.h"
 
-MindMapText::MindMapText(CompositeElement* container) : ContainedElement(container)
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/StyleHelpers.h"
+#include "MindMaps/StyleSheet.h"
+#include "MindMaps/TextStyle.h"
+#include "layout/MinTextSizeCalculator.h"
+#include "layout/TextParagraph.h"
+#include "layout/TextSizeCalculator.h"
+#include "layout/WordWrapState.h"
+
+#include <algorithm>
+
+namespace {
+
+std::shared_ptr<TextStyle> mapTextStyle(const MindMap* map)
 {
+    if (!map || !map->style()) return nullptr;
+    return map->style()->textStyle();
 }
 
-MindMapText::~MindMapText() = default;
+Rect centredRect(Point centre, Size size)
+{
+    return Rect(centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height);
+}
+
+} // namespace
+
+MindMapText::MindMapText(CompositeElement* container)
+    : ContainedElement(container), _style(std::make_unique<TextStyle>(mapTextStyle(mindMap())))
+{
+    _style->setListener(this);
+    // The bits of a new text are pending already, so taking the font reports nothing.
+    setFont(StyleSheet::textFont());
+}
+
+MindMapText::~MindMapText()
+{
+    _wrapState.reset();
+    _style->setListener(nullptr);
+}
 
 int32_t MindMapText::elementType() const
 {
@@ -13,10 +51,180 @@ int32_t MindMapText::elementType() const
 
 Rect MindMapText::bounds() const
 {
-    Point center = location();
-    return Rect(center.x - _size.width / 2, center.y - _size.height / 2, _size.width, _size.height);
+    return centredRect(location(), _size);
+}
+
+Rect MindMapText::textBounds() const
+{
+    return centredRect(location(), _textSize);
+}
+
+// ---- Text and state ----
+
+void MindMapText::setText(std::string_view text)
+{
+    std::string validated = MindMapNode::validateNodeText(MindMapNode::trimWhitespaceAndNewlines(text));
+    if (validated == _text) return;
+    _text = std::move(validated);
+    includeTextUpdateState(UpdateText);
+    if (MindMap* map = mindMap()) map->invalidateSearchMatches();
+}
+
+void MindMapText::includeTextUpdateState(uint32_t bits)
+{
+    if ((_updateState & bits) == bits) return;
+    const bool wasValid = _updateState == 0;
+    _updateState |= bits;
+    if (wasValid && !_validatingState) {
+        if (MindMap* map = mindMap()) map->elementInvalidated(this);
+    }
+}
+
+void MindMapText::validateState()
+{
+    if (_updateState == 0 || _validatingState) return;
+    _validatingState = true;
+
+    if (_updateState & UpdateFont) setFont(_style->derivedFont(StyleSheet::textFont()));
+
+    if (_text.empty()) {
+        _displayText = AttributedString();
+        _textSize = _minSize;
+    } else {
+        const Font font = _font.value_or(StyleSheet::textFont());
+        _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font, fontEffects());
+        _displayText.setAlignment(TextRange{0, _displayText.length()},
+                                  TextAlignmentForStyleAlignment(_style->alignment()));
+        const Size measured = MindMapNode::calcAttributedStringSize(_displayText);
+        _textSize = Size{std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
+    }
+
+    _size = Size{std::max(MinimumSide, _textSize.width + Margin + _minSize.height / 4),
+                 std::max(MinimumSide, _textSize.height + Margin)};
+    if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
+
+    _validatingState = false;
+    _updateState = 0;
+}
+
+void MindMapText::setFont(const std::optional<Font>& font)
+{
+    if (font == _font) return;
+    _font = font;
+    includeTextUpdateState(UpdateFont);
+    if (_font) setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*_font));
+}
+
+unsigned MindMapText::fontEffects() const
+{
+    return _style->isPropCustomized(TextStyle::FontMask) ? static_cast<unsigned>(_style->fontStyle()) : 0;
+}
+
+void MindMapText::setMinSize(Size size)
+{
+    if (size == _minSize) return;
+    _minSize = size;
+    includeTextUpdateState(UpdateText);
+}
+
+Size MindMapText::calcTextSize(const std::string& text)
+{
+    return _font ? TextSizeCalculator::instance().sizeForText(text, *_font) : Size();
+}
+
+// ---- Style ----
+
+void MindMapText::setColor(const std::optional<Color>& color)
+{
+    if (!color) return;
+    ElementStyle::UpdateGuard batch(*_style);
+    _style->setPropCustomized(TextStyle::FillColorMask, true);
+    _style->setFillColor(color);
+}
+
+void MindMapText::clearStyleCustomization()
+{
+    _style->reset();
+}
+
+Color MindMapText::resolvedTextColor() const
+{
+    if (std::optional<Color> color = _style->textColor()) return *color;
+    const MindMap* map = mindMap();
+    const StyleSheet* sheet = map ? map->styleSheet() : nullptr;
+    if (sheet && sheet->colorScheme()) return sheet->colorScheme()->fontColor();
+    return Color::black();
+}
+
+void MindMapText::styleChanged(ElementStyle*)
+{
+    includeTextUpdateState(UpdateFont);
 }
 
 void MindMapText::textStyleChanged()
 {
+    includeTextUpdateState(UpdateFont);
+}
+
+void MindMapText::assignToStyle(TextStyle* style) const
+{
+    if (!style) return;
+    ElementStyle::UpdateGuard batch(*style);
+    style->assign(_style.get());
+    style->setTextColor(resolvedTextColor());
+    if (!_style->isPropCustomized(TextStyle::FontMask) && _font) {
+        style->setFontStyle(SwapBoldItalicBits(_font->traits()));
+        style->setFontSize(_font->pointSize());
+    }
+}
+
+void MindMapText::applyPreset(const ElementStyle* style)
+{
+    const auto* textStyle = dynamic_cast<const TextStyle*>(style);
+    if (!textStyle) return;
+    // A topic preset is a text style too, but its border properties mean nothing on a free text
+    // and would only be written with the document.
+    constexpr uint64_t textProps = TextStyle::TextColorMask | TextStyle::FillColorMask | TextStyle::AlignmentMask |
+                                   TextStyle::FontMask | TextStyle::CallOutMask;
+    ElementStyle::UpdateGuard batch(*_style);
+    _style->merge(textStyle);
+    _style->setCustomizedProps(_style->customizedProps() & textProps);
+}
+
+// ---- Word wrap ----
+
+void MindMapText::applyWrappedText(const std::string& text)
+{
+    setText(text);
+}
+
+void MindMapText::wordWrappingStarted()
+{
+    _wrapState = std::make_unique<WordWrapState>(this);
+}
+
+void MindMapText::wordWrappingEnded()
+{
+    _wrapState.reset();
+}
+
+void MindMapText::setWrapWidth(int64_t width)
+{
+    if (_wrapState) _wrapState->setWrapWidth(width);
+}
+
+int64_t MindMapText::maxWrapWidth() const
+{
+    return _wrapState ? _wrapState->maxWrapWith() : RoundedTextWidth(_textSize.width);
+}
+
+int64_t MindMapText::minWrapWidth() const
+{
+    return _wrapState ? _wrapState->minWrapWith() : RoundedTextWidth(_textSize.width);
+}
+
+void MindMapText::applyDefaultWrap(bool force)
+{
+    validateState();
+    MindMapNode::applyDefaultWrap(*this, force);
 }

@@ -18,6 +18,11 @@ void postSheetNotification(const char* name, const StyleSheet* style)
     NotificationCenter::defaultCenter().post(name, static_cast<const void*>(style));
 }
 
+auto isSheet(const StyleSheet* style)
+{
+    return [style](const std::shared_ptr<StyleSheet>& registered) { return registered.get() == style; };
+}
+
 } // namespace
 
 StyleManager& StyleManager::styleManager()
@@ -126,9 +131,10 @@ void StyleManager::registerStyle(std::shared_ptr<StyleSheet> style)
 
 void StyleManager::unregisterStyle(const StyleSheet* style)
 {
-    auto it = std::find_if(_styles.begin(), _styles.end(),
-                           [style](const std::shared_ptr<StyleSheet>& registered) { return registered.get() == style; });
-    if (!style || it == _styles.end())
+    if (!style)
+        return;
+    const auto it = std::find_if(_styles.begin(), _styles.end(), isSheet(style));
+    if (it == _styles.end())
         return;
     // Held here until the observers have seen it go.
     const std::shared_ptr<StyleSheet> removed = *it;
@@ -156,6 +162,5 @@ void StyleManager::styleRemoved(const StyleSheet* style)
 
 bool StyleManager::isRegistered(const StyleSheet* style) const
 {
-    return std::any_of(_styles.begin(), _styles.end(),
-                       [style](const std::shared_ptr<StyleSheet>& registered) { return registered.get() == style; });
+    return std::any_of(_styles.begin(), _styles.end(), isSheet(style));
 }

@@ -13,6 +13,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -40,6 +41,15 @@ UserFonts& userFonts()
     static UserFonts state;
     return state;
 }
+
+// Marks the user fonts as being loaded for its lifetime: changes then neither notify nor write.
+class LoadingGuard {
+public:
+    LoadingGuard() { userFonts().loading = true; }
+    ~LoadingGuard() { userFonts().loading = false; }
+    LoadingGuard(const LoadingGuard&) = delete;
+    LoadingGuard& operator=(const LoadingGuard&) = delete;
+};
 
 Font defaultFontOfSlot(size_t slot)
 {
@@ -77,69 +87,51 @@ std::optional<Font> usableStoredFont(const std::string& key)
     return font;
 }
 
-// ---------------------------------------------------------------------------------------------
-// TODO(map model): the seams to the topic tree and the map. The topic and map classes do not
-// carry the operations below yet; each seam does nothing (or answers "none") until they do, and
-// then becomes a direct call:
-//   node level          MindMapNode::nodeLevel()
-//   tree                MindMapNode::parent(), MindMapNode::children()
-//   palette entry       MindMapNode::paletteInfo(), MindMapNode::setPaletteInfo(int64_t)
-//   effective colours   MindMapNode::fillColor(), strokeColor(), textColor()
-//   scheme colours      MindMapNode::colorSchemeFillColor() / setColorSchemeFillColor(), and the
-//                       same for stroke and text
-//   level font          MindMapNode::setStyleSheetFont(const Font&)
-//   map                 MindMap::beginUpdate(), endUpdate(), defaultStyle(), centralThemes()
-// ---------------------------------------------------------------------------------------------
-
-int64_t nodeLevelOf(const MindMapNode* /*node*/)
-{
-    return 0;
-}
-
-std::vector<MindMapNode*> childrenOf(MindMapNode* /*node*/)
-{
-    return {};
-}
-
 // What the scheme reads of the topic: its level and palette entry, its current scheme colours,
-// for a main branch the palette entries of its siblings, and below the central theme the
-// parent's effective colours.
-ColorSchemeNodeState schemeStateOfNode(const MindMapNode* node)
+// for a main branch the palette entries of its siblings, and below the central theme the parent's
+// effective colours (its customised ones included, so that a recoloured branch stays one colour).
+ColorSchemeNodeState schemeStateOfNode(const MindMapNode& node, int64_t nodeLevel, const MMColorScheme& scheme)
 {
     ColorSchemeNodeState state;
-    state.nodeLevel = nodeLevelOf(node);
+    state.nodeLevel = nodeLevel;
+    state.paletteInfo = node.paletteInfo();
+    state.colorSchemeFillColor = node.colorSchemeFillColor();
+    state.colorSchemeStrokeColor = node.colorSchemeStrokeColor();
+    state.colorSchemeTextColor = node.colorSchemeTextColor();
+    if (const MindMapNode* parent = node.parent()) {
+        // Only a main branch without an entry looks at its siblings' entries. A central theme may
+        // have thousands of main branches: once every entry of the palette is seen in use, the
+        // rest cannot change the answer, so the walk stops there.
+        if (state.nodeLevel == 1 && state.paletteInfo <= 0) {
+            const int64_t entries = static_cast<int64_t>(scheme.paletteCount());
+            std::vector<bool> seen(static_cast<size_t>(std::max<int64_t>(entries, 0)) + 1, false);
+            int64_t unseen = entries;
+            for (const MindMapNode* sibling : parent->children()) {
+                const int64_t info = sibling->paletteInfo();
+                if (info <= 0 || info > entries || seen[static_cast<size_t>(info)]) continue;
+                seen[static_cast<size_t>(info)] = true;
+                state.siblingPaletteInfos.push_back(info);
+                if (--unseen == 0) break;
+            }
+        }
+        state.parentFillColor = parent->fillColor();
+        state.parentStrokeColor = parent->strokeColor();
+        state.parentTextColor = parent->textColor();
+    }
     return state;
 }
 
 // Stores back the palette entry and the three scheme colours the scheme chose.
-void storeSchemeStateInNode(MindMapNode* /*node*/, const ColorSchemeNodeState& /*state*/)
+void storeSchemeStateInNode(MindMapNode& node, const ColorSchemeNodeState& state)
 {
+    node.setPaletteInfo(state.paletteInfo);
+    if (state.colorSchemeFillColor)
+        node.setColorSchemeFillColor(*state.colorSchemeFillColor);
+    if (state.colorSchemeStrokeColor)
+        node.setColorSchemeStrokeColor(*state.colorSchemeStrokeColor);
+    if (state.colorSchemeTextColor)
+        node.setColorSchemeTextColor(*state.colorSchemeTextColor);
 }
-
-void setStyleSheetFontOfNode(MindMapNode* /*node*/, const Font& /*font*/)
-{
-}
-
-void beginMapUpdate(MindMap& /*mindMap*/)
-{
-}
-
-void endMapUpdate(MindMap& /*mindMap*/)
-{
-}
-
-// The map's base style, the parent of its own style.
-MindMapStyle* mapBaseStyle(MindMap& /*mindMap*/)
-{
-    return nullptr;
-}
-
-std::vector<MindMapNode*> centralThemesOf(MindMap& /*mindMap*/)
-{
-    return {};
-}
-
-// ---------------------------------------------------------------------------------------------
 
 } // namespace
 
@@ -191,46 +183,60 @@ Color StyleSheet::backgroundColor() const
 
 void StyleSheet::applyDefaultNodeFont(MindMapNode* node)
 {
-    if (!node)
-        return;
-    setStyleSheetFontOfNode(node, defaultFontForNode(node));
+    if (node)
+        node->setStyleSheetFont(defaultFontForLevel(node->nodeLevel()));
 }
 
 void StyleSheet::applyDefaultNodeStyle(MindMapNode* node)
 {
-    if (!node)
-        return;
+    if (node)
+        applyDefaultNodeStyleAtLevel(*node, node->nodeLevel());
+}
+
+void StyleSheet::applyDefaultNodeStyleAtLevel(MindMapNode& node, int64_t nodeLevel)
+{
     if (_colorScheme) {
-        ColorSchemeNodeState state = schemeStateOfNode(node);
+        ColorSchemeNodeState state = schemeStateOfNode(node, nodeLevel, *_colorScheme);
         _colorScheme->applyDefaultNodeColors(state);
         storeSchemeStateInNode(node, state);
     }
-    applyDefaultNodeFont(node);
+    node.setStyleSheetFont(defaultFontForLevel(nodeLevel));
 }
 
 void StyleSheet::applyStyleToDiagram(MindMap& mindMap)
 {
-    beginMapUpdate(mindMap);
-    // The map style copies the background it reads from the sheet's own field; the scheme may have
-    // changed since the sheet took it over.
+    MindMap::UpdateGuard update(mindMap);
+    // A change of the base's topic style makes the map restyle its topics right away, inside the
+    // assignment; that pass must not start from a round robin that another map (the schemes are
+    // shared) left part way round.
     if (_colorScheme)
-        MindMapStyle::setBackgroundColor(_colorScheme->backgroundColor());
-    if (MindMapStyle* base = mapBaseStyle(mindMap))
+        _colorScheme->beforeApplyingToDiagram();
+    if (MindMapStyle* base = mindMap.defaultStyle())
         base->assign(this);
     if (_colorScheme)
         _colorScheme->beforeApplyingToDiagram();
-    for (MindMapNode* centralTheme : centralThemesOf(mindMap))
+    // A copy: restyling must not be disturbed by a listener that changes the map.
+    const std::vector<MindMapNode*> centralThemes = mindMap.centralThemes();
+    for (MindMapNode* centralTheme : centralThemes)
         applyStyleToSubTree(centralTheme);
-    endMapUpdate(mindMap);
 }
 
 void StyleSheet::applyStyleToSubTree(MindMapNode* node)
 {
     if (!node)
         return;
-    applyDefaultNodeStyle(node);
-    for (MindMapNode* child : childrenOf(node))
-        applyStyleToSubTree(child);
+    // Walked with a list of its own rather than by recursion, so that a branch read from a
+    // document, however deep, cannot exhaust the stack; each level is counted once on the way
+    // down instead of by climbing to the root from every topic.
+    std::vector<std::pair<MindMapNode*, int64_t>> pending{{node, node->nodeLevel()}};
+    while (!pending.empty()) {
+        const auto [current, level] = pending.back();
+        pending.pop_back();
+        applyDefaultNodeStyleAtLevel(*current, level);
+        const std::vector<MindMapNode*>& children = current->children();
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            pending.emplace_back(*child, level + 1);
+    }
 }
 
 std::string StyleSheet::description() const
@@ -248,10 +254,6 @@ void StyleSheet::setColorScheme(std::shared_ptr<MMColorScheme> colorScheme)
     if (_colorScheme == colorScheme)
         return;
     _colorScheme = std::move(colorScheme);
-    // Kept in the map style's own field as well, so that assigning the sheet into a map style
-    // carries the scheme's background.
-    if (_colorScheme)
-        MindMapStyle::setBackgroundColor(_colorScheme->backgroundColor());
 }
 
 // User fonts
@@ -314,7 +316,7 @@ Font StyleSheet::autoNumberFont()
 
 Font StyleSheet::defaultFontForNode(const MindMapNode* node)
 {
-    return defaultFontForLevel(nodeLevelOf(node));
+    return defaultFontForLevel(node ? node->nodeLevel() : 0);
 }
 
 Font StyleSheet::defaultFontForLevel(int64_t nodeLevel)
@@ -357,10 +359,9 @@ void StyleSheet::loadStyleSheetUserDefaults()
     std::array<std::optional<Font>, SlotCount> stored;
     for (size_t slot = 0; slot < SlotCount; ++slot)
         stored[slot] = usableStoredFont(userFontKeys[slot]);
-    userFonts().loading = true;
+    LoadingGuard loading;
     changeStyleSheetFonts(stored[CentralThemeSlot], stored[MainBranchSlot], stored[SubBranchSlot], stored[TextSlot],
                           stored[OutlineSlot]);
-    userFonts().loading = false;
 }
 
 void StyleSheet::saveStyleSheetUserDefaults()

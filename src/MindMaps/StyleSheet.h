@@ -55,7 +55,7 @@ public:
     void setBorderStyle(int32_t borderStyle);
     void setTextColor(const std::optional<Color>& color);
     // The colour scheme's background; the map style's own one for a sheet without scheme.
-    Color backgroundColor() const;
+    Color backgroundColor() const override;
 
     // Gives the topic the style sheet font of its level.
     void applyDefaultNodeFont(MindMapNode* node);
@@ -107,6 +107,8 @@ protected:
     void setStyleKeyName(const std::string& key) { _key = key; }
 
 private:
+    void applyDefaultNodeStyleAtLevel(MindMapNode& node, int64_t nodeLevel);
+
     std::string _description;
     std::shared_ptr<MMColorScheme> _colorScheme;
     std::string _key;

@@ -31,7 +31,7 @@ std::string ProtocolUtils::buildProviderLink(const std::string& path, const Mind
 std::string ProtocolUtils::providerProtocol(const MindMapProvider* provider)
 {
     if (!provider) return {};
-    switch (provider->providerType()) {
+    switch (provider->type()) {
     case MindMapProviderLocal: return "local";
     case MindMapProviderDropbox: return "dropbox";
     case MindMapProviderGoogleDrive: return "googledrive";
@@ -57,9 +57,9 @@ bool ProtocolUtils::convertLink(const std::string& link, std::string* toProtocol
 MindMapProvider* ProtocolUtils::providerForProtocol(const std::string& protocol)
 {
     if (protocol.empty()) return nullptr;
-    for (MindMapProvider* provider : MindMapProviders::instance().providers()) {
-        const std::string own = providerProtocol(provider);
-        if (!own.empty() && caseInsensitiveEqual(own, protocol)) return provider;
+    for (const auto& provider : MindMapProviders::instance().providers()) {
+        const std::string own = providerProtocol(provider.get());
+        if (!own.empty() && caseInsensitiveEqual(own, protocol)) return provider.get();
     }
     return nullptr;
 }

@@ -15,12 +15,15 @@
 
 namespace {
 
+// Counts the redraws the map asks for (every report of a change outside an update) and records the
+// elements whose tools it rebuilds (only the primary selected element).
 class FakeNodeEditor : public MindMapNodeEditor {
 public:
+    int changes = 0;
     std::vector<MindMapElement*> toolUpdates;
 
     void mindMapLoaded(int) override {}
-    void mindMapChanged() override {}
+    void mindMapChanged() override { ++changes; }
     void selectedElementChanged() override {}
     void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
     void scrollElementVisible(MindMapElement*) override {}
@@ -105,6 +108,19 @@ protected:
         map.setDocumentOwner(&owner);
     }
 
+    // A topic of the map, which owns it (as it owns every node).
+    MindMapNode* topic() { return map.internalAddCentralTheme(""); }
+
+    // Forgets what making the test's elements reported, so that a test sees only its own step.
+    void forgetReports()
+    {
+        editor.changes = 0;
+        editor.toolUpdates.clear();
+        owner.changes.clear();
+        map.setNeedsLayout(false);
+    }
+
+    // A box whose destruction flag is given must leave its container before the test ends.
     TestBox* addBox(CompositeElement& container, Size size, bool* destroyed = nullptr)
     {
         return static_cast<TestBox*>(
@@ -131,10 +147,10 @@ TEST_F(MapElementsTest, TypeBitsOfTheElementKinds)
     EXPECT_EQ(ElementTypeImage, 8);
     EXPECT_EQ(ElementTypeText, 16);
 
-    MindMapNode node(&map);
-    EXPECT_EQ(node.elementType(), 1);
-    EXPECT_EQ(node.addText()->elementType(), 16);
-    EXPECT_EQ(node.addCustomImage("ab", "cd")->elementType(), 8);
+    MindMapNode* node = topic();
+    EXPECT_EQ(node->elementType(), 1);
+    EXPECT_EQ(node->addText()->elementType(), 16);
+    EXPECT_EQ(node->addCustomImage("ab", "cd")->elementType(), 8);
     EXPECT_EQ(MindMapElement(&map).elementType(), 0);
 }
 
@@ -164,6 +180,7 @@ TEST_F(MapElementsTest, BaseBehaviour)
     element.setColor(Color(1, 0, 0));
     element.clearStyleCustomization();
     element.applyPreset(nullptr);
+    EXPECT_EQ(editor.changes, 0);
     EXPECT_TRUE(editor.toolUpdates.empty());
     EXPECT_TRUE(owner.changes.empty());
 }
@@ -188,74 +205,77 @@ TEST_F(MapElementsTest, SelectionAndFocusFlags)
 
 TEST_F(MapElementsTest, FirstGuidRequestMakesOneGuidAndMarksTheMapModified)
 {
-    MindMapNode node(&map);
-    EXPECT_FALSE(node.hasGuid());
-    EXPECT_TRUE(owner.changes.empty());
+    MindMapNode* node = topic();
+    forgetReports();
+    EXPECT_FALSE(node->hasGuid());
 
-    std::string guid = node.guid();
+    std::string guid = node->guid();
     ASSERT_EQ(guid.size(), 22u);
     for (char c : guid) EXPECT_TRUE(isBase64UrlCharacter(c)) << c;
-    EXPECT_TRUE(node.hasGuid());
+    EXPECT_TRUE(node->hasGuid());
     ASSERT_EQ(owner.changes.size(), 1u);
     EXPECT_EQ(owner.changes[0], MindMapDocumentOwner::ChangeKind::Done);
 
-    EXPECT_EQ(node.guid(), guid);
+    EXPECT_EQ(node->guid(), guid);
     EXPECT_EQ(owner.changes.size(), 1u);
 }
 
 TEST_F(MapElementsTest, GuidsDiffer)
 {
-    MindMapNode a(&map), b(&map);
-    EXPECT_NE(a.guid(), b.guid());
+    MindMapNode* a = topic();
+    MindMapNode* b = topic();
+    EXPECT_NE(a->guid(), b->guid());
 }
 
 TEST_F(MapElementsTest, SetGuidStoresWithoutMarkingModified)
 {
-    MindMapNode node(&map);
-    node.setGuid("abcdefghijklmnopqrstuv");
-    EXPECT_TRUE(node.hasGuid());
-    EXPECT_EQ(node.guid(), "abcdefghijklmnopqrstuv");
+    MindMapNode* node = topic();
+    forgetReports();
+    node->setGuid("abcdefghijklmnopqrstuv");
+    EXPECT_TRUE(node->hasGuid());
+    EXPECT_EQ(node->guid(), "abcdefghijklmnopqrstuv");
     EXPECT_TRUE(owner.changes.empty());
 }
 
 TEST_F(MapElementsTest, EmptyGuidLeavesTheElementWithoutGuid)
 {
-    MindMapNode node(&map);
-    node.setGuid("");
-    EXPECT_FALSE(node.hasGuid());
-    node.setGuid("x");
-    node.setGuid("");
-    EXPECT_FALSE(node.hasGuid());
+    MindMapNode* node = topic();
+    node->setGuid("");
+    EXPECT_FALSE(node->hasGuid());
+    node->setGuid("x");
+    node->setGuid("");
+    EXPECT_FALSE(node->hasGuid());
 }
 
 TEST_F(MapElementsTest, GuidWithoutMapIsMadeWithoutReport)
 {
-    MindMapNode node(nullptr);
+    MindMapNode node(nullptr); // a node of no map, as a reader may hold before it adds it
     EXPECT_EQ(node.guid().size(), 22u);
     EXPECT_TRUE(owner.changes.empty());
 }
 
 TEST_F(MapElementsTest, FindingByGuidCreatesNoGuid)
 {
-    MindMapNode node(&map);
-    MindMapText* plain = node.addText();
-    MindMapText* named = node.addText();
+    MindMapNode* node = topic();
+    MindMapText* plain = node->addText();
+    MindMapText* named = node->addText();
+    forgetReports();
     named->setGuid("known");
-    EXPECT_EQ(node.findContainedElementWithGuid("known"), named);
-    EXPECT_EQ(node.findContainedElementWithGuid("unknown"), nullptr);
-    EXPECT_EQ(node.findContainedElementWithGuid(""), nullptr);
+    EXPECT_EQ(node->findContainedElementWithGuid("known"), named);
+    EXPECT_EQ(node->findContainedElementWithGuid("unknown"), nullptr);
+    EXPECT_EQ(node->findContainedElementWithGuid(""), nullptr);
     EXPECT_FALSE(plain->hasGuid());
     EXPECT_TRUE(owner.changes.empty());
 }
 
 TEST_F(MapElementsTest, FindingByGuidAnswersTheFirstMatch)
 {
-    MindMapNode node(&map);
-    MindMapText* first = node.addText();
-    MindMapText* second = node.addText();
+    MindMapNode* node = topic();
+    MindMapText* first = node->addText();
+    MindMapText* second = node->addText();
     first->setGuid("same");
     second->setGuid("same");
-    EXPECT_EQ(node.findContainedElementWithGuid("same"), first);
+    EXPECT_EQ(node->findContainedElementWithGuid("same"), first);
 }
 
 // --- The map's part ---
@@ -279,141 +299,208 @@ TEST_F(MapElementsTest, ModifiedFollowsTheOwner)
     EXPECT_EQ(lone.imageStore(), nullptr);
 }
 
-TEST_F(MapElementsTest, BoundsChangeNeedsLayoutAndUpdatesTools)
+TEST_F(MapElementsTest, BoundsChangeNeedsLayoutAndRedraws)
 {
-    MindMapNode node(&map);
-    EXPECT_FALSE(map.needsLayout());
-    map.elementBoundsChanged(&node);
+    MindMapNode* node = topic();
+    forgetReports();
+    map.elementBoundsChanged(node);
     EXPECT_TRUE(map.needsLayout());
-    ASSERT_EQ(editor.toolUpdates.size(), 1u);
-    EXPECT_EQ(editor.toolUpdates[0], &node);
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_TRUE(editor.toolUpdates.empty()) << "tools belong to the selected element only";
+}
 
-    map.setNeedsLayout(false);
+TEST_F(MapElementsTest, BoundsChangeOfTheSelectedElementRebuildsItsTools)
+{
+    MindMapNode* node = topic();
+    MindMapNode* other = topic();
+    map.setSelectedElement(node);
+    forgetReports();
+    map.elementBoundsChanged(node);
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{node});
+
+    map.elementBoundsChanged(other);
+    map.elementBoundsChanged(nullptr);
+    EXPECT_EQ(editor.changes, 3);
+    EXPECT_EQ(editor.toolUpdates.size(), 1u);
+}
+
+TEST_F(MapElementsTest, BoundsChangesInsideAnUpdateAreReportedOnceAtItsEnd)
+{
+    MindMapNode* node = topic();
+    map.setSelectedElement(node);
+    forgetReports();
+    {
+        MindMap::UpdateGuard update(map);
+        map.elementBoundsChanged(node);
+        map.elementBoundsChanged(nullptr);
+        EXPECT_TRUE(map.needsLayout());
+        EXPECT_EQ(editor.changes, 0);
+        EXPECT_TRUE(editor.toolUpdates.empty());
+    }
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{nullptr});
+}
+
+TEST_F(MapElementsTest, BoundsChangeWithoutEditorStillNeedsLayout)
+{
+    MindMapNode* node = topic();
+    map.setSelectedElement(node);
+    forgetReports();
     map.setNodeEditor(nullptr);
     EXPECT_EQ(map.nodeEditor(), nullptr);
-    map.elementBoundsChanged(&node);
+    map.elementBoundsChanged(node);
     EXPECT_TRUE(map.needsLayout());
-    EXPECT_EQ(editor.toolUpdates.size(), 1u);
+    EXPECT_EQ(editor.changes, 0);
+    EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 // --- Composites ---
 
 TEST_F(MapElementsTest, AddTextAppendsAndReports)
 {
-    MindMapNode node(&map);
-    EXPECT_FALSE(node.hasContainedElements());
-    MindMapText* text = node.addText();
+    MindMapNode* node = topic();
+    map.setSelectedElement(node);
+    forgetReports();
+    EXPECT_FALSE(node->hasContainedElements());
+    MindMapText* text = node->addText();
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->container(), &node);
+    EXPECT_EQ(text->container(), node);
     EXPECT_EQ(text->mindMap(), &map);
-    EXPECT_TRUE(node.hasContainedElements());
-    EXPECT_FALSE(node.hasCustomImages());
-    EXPECT_EQ(node.indexOfContainedElement(text), 0u);
-    EXPECT_EQ(node.containedElements(), std::vector<ContainedElement*>{text});
+    EXPECT_TRUE(node->hasContainedElements());
+    EXPECT_FALSE(node->hasCustomImages());
+    EXPECT_EQ(node->indexOfContainedElement(text), 0u);
+    EXPECT_EQ(node->containedElements(), std::vector<ContainedElement*>{text});
+    EXPECT_TRUE(map.containsElement(text));
     EXPECT_TRUE(map.needsLayout());
-    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{text});
+    EXPECT_EQ(editor.changes, 1);
+    // The report names the new text, not its selected container.
+    EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 TEST_F(MapElementsTest, AddCustomImageKeepsHashesInLowerCase)
 {
-    MindMapNode node(&map);
-    MindMapImage* image = node.addCustomImage("ABCDEF0123", "");
+    MindMapNode* node = topic();
+    map.setSelectedElement(node);
+    forgetReports();
+    MindMapImage* image = node->addCustomImage("ABCDEF0123", "");
     EXPECT_EQ(image->imageHash(), "abcdef0123");
     EXPECT_EQ(image->thumbnailHash(), "");
-    EXPECT_EQ(node.addCustomImage("aa", "BB")->thumbnailHash(), "bb");
-    EXPECT_TRUE(node.hasCustomImages());
-    EXPECT_EQ(node.containedElementCount(), 2u);
-    EXPECT_EQ(editor.toolUpdates.size(), 2u);
-    EXPECT_EQ(editor.toolUpdates[0], image);
+    EXPECT_TRUE(map.needsLayout());
+    const int changesAfterFirst = editor.changes;
+    EXPECT_GE(changesAfterFirst, 1);
+
+    EXPECT_EQ(node->addCustomImage("aa", "BB")->thumbnailHash(), "bb");
+    EXPECT_TRUE(node->hasCustomImages());
+    EXPECT_EQ(node->containedElementCount(), 2u);
+    EXPECT_GT(editor.changes, changesAfterFirst);
+    // The reports name the new images, not their selected container.
+    EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 TEST_F(MapElementsTest, AsNodeTellsNodesFromOtherComposites)
 {
-    MindMapNode node(&map);
+    MindMapNode* node = topic();
     TestComposite relation(&map);
-    EXPECT_EQ(node.asNode(), &node);
+    EXPECT_EQ(node->asNode(), node);
     EXPECT_EQ(relation.asNode(), nullptr);
 }
 
 TEST_F(MapElementsTest, IndexOfElementNotHeldIsNotFound)
 {
-    MindMapNode node(&map), other(&map);
-    MindMapText* text = other.addText();
-    EXPECT_EQ(node.indexOfContainedElement(text), CompositeElement::NotFound);
-    EXPECT_EQ(node.indexOfContainedElement(nullptr), CompositeElement::NotFound);
+    MindMapNode* node = topic();
+    MindMapNode* other = topic();
+    MindMapText* text = other->addText();
+    EXPECT_EQ(node->indexOfContainedElement(text), CompositeElement::NotFound);
+    EXPECT_EQ(node->indexOfContainedElement(nullptr), CompositeElement::NotFound);
 }
 
 TEST_F(MapElementsTest, OrderingAtTheEndsChangesNothingAndReportsNothing)
 {
-    MindMapNode node(&map);
-    MindMapText* first = node.addText();
-    MindMapText* last = node.addText();
-    editor.toolUpdates.clear();
+    MindMapNode* node = topic();
+    MindMapText* first = node->addText();
+    MindMapText* last = node->addText();
+    map.setSelectedElement(first);
+    forgetReports();
 
-    node.orderContainedElementBackward(first);
-    node.orderContainedElementForward(last);
+    node->orderContainedElementBackward(first);
+    node->orderContainedElementForward(last);
     first->orderBackward();
     last->orderForward();
-    EXPECT_EQ(node.containedElements(), (std::vector<ContainedElement*>{first, last}));
+    EXPECT_EQ(node->containedElements(), (std::vector<ContainedElement*>{first, last}));
+    EXPECT_EQ(editor.changes, 0);
     EXPECT_TRUE(editor.toolUpdates.empty());
+    EXPECT_FALSE(map.needsLayout());
 }
 
 TEST_F(MapElementsTest, OrderingMovesOnePlaceAndReportsTheElement)
 {
-    MindMapNode node(&map);
-    MindMapText* a = node.addText();
-    MindMapText* b = node.addText();
-    MindMapText* c = node.addText();
-    editor.toolUpdates.clear();
+    MindMapNode* node = topic();
+    MindMapText* a = node->addText();
+    MindMapText* b = node->addText();
+    MindMapText* c = node->addText();
 
-    node.orderContainedElementForward(a);
-    EXPECT_EQ(node.containedElements(), (std::vector<ContainedElement*>{b, a, c}));
+    map.setSelectedElement(a);
+    forgetReports();
+    node->orderContainedElementForward(a);
+    EXPECT_EQ(node->containedElements(), (std::vector<ContainedElement*>{b, a, c}));
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_TRUE(map.needsLayout());
+
+    map.setSelectedElement(c);
     c->orderBackward();
-    EXPECT_EQ(node.containedElements(), (std::vector<ContainedElement*>{b, c, a}));
+    EXPECT_EQ(node->containedElements(), (std::vector<ContainedElement*>{b, c, a}));
     EXPECT_EQ(a->indexInContainer(), 2u);
+    EXPECT_EQ(editor.changes, 2);
     EXPECT_EQ(editor.toolUpdates, (std::vector<MindMapElement*>{a, c}));
 }
 
 TEST_F(MapElementsTest, OrderingAnElementOfAnotherContainerDoesNothing)
 {
-    MindMapNode node(&map), other(&map);
-    node.addText();
-    node.addText();
-    MindMapText* foreign = other.addText();
-    editor.toolUpdates.clear();
-    node.orderContainedElementForward(foreign);
-    node.orderContainedElementBackward(foreign);
-    node.orderContainedElementForward(nullptr);
+    MindMapNode* node = topic();
+    MindMapNode* other = topic();
+    node->addText();
+    node->addText();
+    MindMapText* foreign = other->addText();
+    map.setSelectedElement(foreign);
+    forgetReports();
+    node->orderContainedElementForward(foreign);
+    node->orderContainedElementBackward(foreign);
+    node->orderContainedElementForward(nullptr);
+    EXPECT_EQ(editor.changes, 0);
     EXPECT_TRUE(editor.toolUpdates.empty());
+    EXPECT_EQ(other->containedElements(), std::vector<ContainedElement*>{foreign});
 }
 
 TEST_F(MapElementsTest, MovingToItsOwnContainerChangesNothing)
 {
-    MindMapNode node(&map);
-    MindMapText* text = node.addText();
+    MindMapNode* node = topic();
+    MindMapText* text = node->addText();
     text->setRelLocation(Point{10, 20});
-    editor.toolUpdates.clear();
+    map.setSelectedElement(text);
+    forgetReports();
 
-    node.moveContainedElement(text, &node);
-    text->linkToContainer(&node);
-    node.moveContainedElement(text, nullptr);
-    EXPECT_EQ(text->container(), &node);
+    node->moveContainedElement(text, node);
+    text->linkToContainer(node);
+    node->moveContainedElement(text, nullptr);
+    EXPECT_EQ(text->container(), node);
     EXPECT_EQ(text->relLocation(), (Point{10, 20}));
-    EXPECT_EQ(node.containedElementCount(), 1u);
+    EXPECT_EQ(node->containedElementCount(), 1u);
+    EXPECT_EQ(editor.changes, 0);
     EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 TEST_F(MapElementsTest, MovingHandsTheElementOver)
 {
-    MindMapNode source(&map);
+    bool destroyed = false; // outlives the target, which destroys the box
+    MindMapNode* source = topic();
     TestComposite target(&map);
-    bool destroyed = false;
-    TestBox* box = addBox(source, Size{4, 4}, &destroyed);
+    TestBox* box = addBox(*source, Size{4, 4}, &destroyed);
     box->setRelLocation(Point{10, 20});
-    editor.toolUpdates.clear();
+    forgetReports();
 
-    source.moveContainedElement(box, &target);
-    EXPECT_FALSE(source.hasContainedElements());
+    source->moveContainedElement(box, &target);
+    EXPECT_FALSE(source->hasContainedElements());
     EXPECT_EQ(target.containedElements(), std::vector<ContainedElement*>{box});
     EXPECT_EQ(box->container(), &target);
     EXPECT_EQ(box->relLocation(), (Point{0, 0}));
@@ -421,83 +508,121 @@ TEST_F(MapElementsTest, MovingHandsTheElementOver)
     EXPECT_EQ(box->validations, 1);
     EXPECT_FALSE(destroyed);
     // The new default location and the target's report.
-    EXPECT_EQ(editor.toolUpdates, (std::vector<MindMapElement*>{box, box}));
+    EXPECT_EQ(editor.changes, 2);
+    EXPECT_TRUE(map.needsLayout());
+}
+
+TEST_F(MapElementsTest, MovingReportsTheMovedElement)
+{
+    MindMapNode* source = topic();
+    MindMapNode* target = topic();
+    MindMapText* text = source->addText();
+    text->setRelLocation(Point{10, 20});
+    map.setSelectedElement(text);
+    forgetReports();
+
+    source->moveContainedElement(text, target);
+    EXPECT_EQ(text->container(), target);
+    EXPECT_NE(text->relLocation(), (Point{10, 20})) << "placed anew in the target";
+    EXPECT_TRUE(map.containsElement(text));
+    EXPECT_TRUE(map.needsLayout());
+    // The new default location and the target's report (and whatever the text's revalidation
+    // reports), every one about the text.
+    ASSERT_GE(editor.toolUpdates.size(), 2u);
+    EXPECT_EQ(editor.changes, static_cast<int>(editor.toolUpdates.size()));
+    for (MindMapElement* element : editor.toolUpdates) EXPECT_EQ(element, text);
 }
 
 TEST_F(MapElementsTest, LinkToContainerMovesThroughTheCurrentContainer)
 {
-    MindMapNode source(&map), target(&map);
-    MindMapText* text = source.addText();
-    text->linkToContainer(&target);
-    EXPECT_EQ(text->container(), &target);
-    EXPECT_EQ(target.indexOfContainedElement(text), 0u);
-    EXPECT_EQ(source.indexOfContainedElement(text), CompositeElement::NotFound);
+    MindMapNode* source = topic();
+    MindMapNode* target = topic();
+    MindMapText* text = source->addText();
+    text->linkToContainer(target);
+    EXPECT_EQ(text->container(), target);
+    EXPECT_EQ(target->indexOfContainedElement(text), 0u);
+    EXPECT_EQ(source->indexOfContainedElement(text), CompositeElement::NotFound);
 }
 
 TEST_F(MapElementsTest, MovingIntoAnotherMapIsRefused)
 {
     MindMap otherMap;
-    MindMapNode source(&map), foreign(&otherMap);
-    MindMapText* text = source.addText();
-    source.moveContainedElement(text, &foreign);
-    EXPECT_EQ(text->container(), &source);
-    EXPECT_FALSE(foreign.hasContainedElements());
+    MindMapNode* source = topic();
+    MindMapNode* foreign = otherMap.internalAddCentralTheme("");
+    MindMapText* text = source->addText();
+    forgetReports();
+    source->moveContainedElement(text, foreign);
+    EXPECT_EQ(text->container(), source);
+    EXPECT_FALSE(foreign->hasContainedElements());
+    EXPECT_EQ(editor.changes, 0);
 }
 
 TEST_F(MapElementsTest, MovingAnElementNotHeldDoesNothing)
 {
-    MindMapNode a(&map), b(&map), c(&map);
-    MindMapText* text = a.addText();
-    b.moveContainedElement(text, &c);
-    EXPECT_EQ(text->container(), &a);
-    EXPECT_FALSE(c.hasContainedElements());
+    MindMapNode* a = topic();
+    MindMapNode* b = topic();
+    MindMapNode* c = topic();
+    MindMapText* text = a->addText();
+    forgetReports();
+    b->moveContainedElement(text, c);
+    EXPECT_EQ(text->container(), a);
+    EXPECT_FALSE(c->hasContainedElements());
+    EXPECT_EQ(editor.changes, 0);
 }
 
 TEST_F(MapElementsTest, RemoveContainedElementGivesItBack)
 {
-    MindMapNode node(&map);
-    MindMapText* text = node.addText();
-    editor.toolUpdates.clear();
+    MindMapNode* node = topic();
+    MindMapText* text = node->addText();
+    map.setSelectedElement(node);
+    forgetReports();
 
-    std::unique_ptr<ContainedElement> removed = node.removeContainedElement(text);
+    std::unique_ptr<ContainedElement> removed = node->removeContainedElement(text);
     ASSERT_EQ(removed.get(), text);
     EXPECT_EQ(text->container(), nullptr);
-    EXPECT_FALSE(node.hasContainedElements());
-    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{nullptr});
+    EXPECT_FALSE(node->hasContainedElements());
+    EXPECT_FALSE(map.containsElement(text));
+    EXPECT_TRUE(map.needsLayout());
+    EXPECT_EQ(editor.changes, 1);
+    // The report names no element, so not the selected container either.
+    EXPECT_TRUE(editor.toolUpdates.empty());
     EXPECT_EQ(text->indexInContainer(), CompositeElement::NotFound);
     EXPECT_FALSE(text->isVisible());
 
-    EXPECT_EQ(node.removeContainedElement(text), nullptr);
-    EXPECT_EQ(editor.toolUpdates.size(), 1u);
+    EXPECT_EQ(node->removeContainedElement(text), nullptr);
+    EXPECT_EQ(editor.changes, 1);
 }
 
 TEST_F(MapElementsTest, RemovedElementCanBeAppendedAgain)
 {
-    MindMapNode node(&map), other(&map);
-    MindMapText* text = node.addText();
+    MindMapNode* node = topic();
+    MindMapNode* other = topic();
+    MindMapText* text = node->addText();
     std::unique_ptr<ContainedElement> removed = text->remove();
-    other.appendContainedElement(std::move(removed));
-    EXPECT_EQ(text->container(), &other);
-    EXPECT_EQ(other.indexOfContainedElement(text), 0u);
+    other->appendContainedElement(std::move(removed));
+    EXPECT_EQ(text->container(), other);
+    EXPECT_EQ(other->indexOfContainedElement(text), 0u);
+    EXPECT_TRUE(map.containsElement(text));
 }
 
 TEST_F(MapElementsTest, RemoveDestroysAnElementTheCallerDrops)
 {
-    MindMapNode node(&map);
+    MindMapNode* node = topic();
     bool destroyed = false;
-    TestBox* box = addBox(node, Size{1, 1}, &destroyed);
-    editor.toolUpdates.clear();
+    TestBox* box = addBox(*node, Size{1, 1}, &destroyed);
+    forgetReports();
 
     box->remove();
     EXPECT_TRUE(destroyed);
-    EXPECT_FALSE(node.hasContainedElements());
-    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{nullptr});
+    EXPECT_FALSE(node->hasContainedElements());
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 TEST_F(MapElementsTest, RemoveOfAnElementWithoutContainerDoesNothing)
 {
-    MindMapNode node(&map);
-    TestBox loose(&node, Size{1, 1}); // made for the node but never added to it
+    MindMapNode* node = topic();
+    TestBox loose(node, Size{1, 1}); // made for the node but never added to it
     EXPECT_EQ(loose.remove(), nullptr);
     EXPECT_EQ(loose.container(), nullptr);
     EXPECT_EQ(loose.remove(), nullptr);
@@ -505,25 +630,26 @@ TEST_F(MapElementsTest, RemoveOfAnElementWithoutContainerDoesNothing)
 
 TEST_F(MapElementsTest, RemoveAllDestroysEveryElementFromTheLast)
 {
-    MindMapNode node(&map);
+    MindMapNode* node = topic();
     bool firstGone = false, secondGone = false;
-    addBox(node, Size{1, 1}, &firstGone);
-    addBox(node, Size{1, 1}, &secondGone);
-    editor.toolUpdates.clear();
+    addBox(*node, Size{1, 1}, &firstGone);
+    addBox(*node, Size{1, 1}, &secondGone);
+    forgetReports();
 
-    node.removeAllContainedElements();
+    node->removeAllContainedElements();
     EXPECT_TRUE(firstGone);
     EXPECT_TRUE(secondGone);
-    EXPECT_FALSE(node.hasContainedElements());
-    EXPECT_EQ(editor.toolUpdates, (std::vector<MindMapElement*>{nullptr, nullptr}));
+    EXPECT_FALSE(node->hasContainedElements());
+    EXPECT_EQ(editor.changes, 2);
+    EXPECT_TRUE(editor.toolUpdates.empty());
 }
 
 TEST_F(MapElementsTest, ContainerDestroysItsElements)
 {
     bool destroyed = false;
     {
-        MindMapNode node(&map);
-        addBox(node, Size{1, 1}, &destroyed);
+        TestComposite container(&map);
+        addBox(container, Size{1, 1}, &destroyed);
     }
     EXPECT_TRUE(destroyed);
 }
@@ -551,6 +677,9 @@ TEST_F(MapElementsTest, HitTestOfAContainedElementIsItsBounds)
     EXPECT_TRUE(box->hitTest(Point{4.9, 4.9}));
     EXPECT_FALSE(box->hitTest(Point{5, 0})); // maximum edges do not
     EXPECT_FALSE(box->hitTest(Point{0, 5}));
+
+    TestBox* empty = addBox(node, Size{0, 0});
+    EXPECT_FALSE(empty->hitTest(Point{0, 0})) << "no size, nothing to hit";
 }
 
 TEST_F(MapElementsTest, UnionOfContainedElementBounds)
@@ -581,15 +710,15 @@ TEST_F(MapElementsTest, ValidateAsksEveryElement)
 
 TEST_F(MapElementsTest, StyleAndImageReportsReachMixedElementsSafely)
 {
-    MindMapNode node(&map);
-    node.addText();
-    node.addCustomImage("aa", "bb");
-    addBox(node, Size{1, 1});
-    node.textStyleChanged();
-    node.customImagesChanged("aa", 0);
-    node.customImagesChanged("bb", 1);
-    node.customImagesChanged("", 0);
-    EXPECT_EQ(node.containedElementCount(), 3u);
+    MindMapNode* node = topic();
+    node->addText();
+    node->addCustomImage("aa", "bb");
+    addBox(*node, Size{1, 1});
+    node->textStyleChanged();
+    node->customImagesChanged("aa", 0);
+    node->customImagesChanged("bb", 1);
+    node->customImagesChanged("", 0);
+    EXPECT_EQ(node->containedElementCount(), 3u);
 }
 
 // --- Contained elements ---
@@ -618,14 +747,30 @@ TEST_F(MapElementsTest, SetRelLocationReportsOnlyChanges)
 {
     TestComposite node(&map);
     TestBox* box = addBox(node, Size{2, 2});
+    forgetReports();
     box->setRelLocation(Point{0, 0});
-    EXPECT_TRUE(editor.toolUpdates.empty());
+    EXPECT_EQ(editor.changes, 0);
     EXPECT_FALSE(map.needsLayout());
 
     box->setRelLocation(Point{1, 0});
-    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{box});
+    EXPECT_EQ(editor.changes, 1);
     EXPECT_TRUE(map.needsLayout());
     box->setAbsLocation(Point{1, 0});
+    EXPECT_EQ(editor.changes, 1);
+}
+
+TEST_F(MapElementsTest, SetRelLocationReportsTheElement)
+{
+    MindMapNode* node = topic();
+    MindMapText* text = node->addText();
+    map.setSelectedElement(text);
+    forgetReports();
+
+    text->setRelLocation(Point{1, 0});
+    EXPECT_EQ(editor.changes, 1);
+    EXPECT_EQ(editor.toolUpdates, std::vector<MindMapElement*>{text});
+    text->setAbsLocation(node->location() + Point{1, 0});
+    EXPECT_EQ(editor.changes, 1);
     EXPECT_EQ(editor.toolUpdates.size(), 1u);
 }
 
@@ -649,25 +794,28 @@ TEST_F(MapElementsTest, AssignDefaultLocationValidatesThenAsksTheContainer)
     EXPECT_EQ(box->relLocation(), (Point{0, 0}));
 }
 
-TEST_F(MapElementsTest, NodeDefaultPlacementIsTheOrigin)
+TEST_F(MapElementsTest, NodePlacesElementsJustAboveItself)
 {
-    MindMapNode node(&map);
-    node.setLocation(Point{40, 30});
-    EXPECT_EQ(node.location(), (Point{40, 30}));
-    MindMapText* text = node.addText();
-    text->setRelLocation(Point{3, 3});
-    text->assignDefaultLocation();
-    EXPECT_EQ(text->relLocation(), (Point{0, 0}));
-    EXPECT_EQ(text->absLocation(), (Point{40, 30}));
+    MindMapNode* node = topic();
+    node->setLocation(Point{40, 30});
+    EXPECT_EQ(node->location(), (Point{40, 30}));
+    TestBox* box = addBox(*node, Size{10, 6});
+    box->setRelLocation(Point{3, 3});
+    box->assignDefaultLocation();
+    EXPECT_EQ(box->validations, 1);
+    EXPECT_EQ(box->relLocation().x, 0);
+    EXPECT_DOUBLE_EQ(box->bounds().midX(), 40);
+    EXPECT_DOUBLE_EQ(box->bounds().maxY(), node->bounds().minY() - 2);
 }
 
 TEST_F(MapElementsTest, ElementMadeForAContainerIsNotAddedByItself)
 {
-    MindMapNode node(&map);
-    MindMapText text(&node);
-    EXPECT_EQ(text.container(), &node);
+    MindMapNode* node = topic();
+    MindMapText text(node);
+    EXPECT_EQ(text.container(), node);
     EXPECT_EQ(text.mindMap(), &map);
-    EXPECT_FALSE(node.hasContainedElements());
+    EXPECT_FALSE(node->hasContainedElements());
+    EXPECT_FALSE(map.containsElement(&text));
     EXPECT_EQ(text.indexInContainer(), CompositeElement::NotFound);
 }
 
@@ -686,14 +834,15 @@ TEST_F(MapElementsTest, ElementWithoutContainerStandsAtItsRelativeLocation)
 
 TEST_F(MapElementsTest, TextAndImageBoundsAreCentredOnTheirLocation)
 {
-    MindMapNode node(&map);
-    node.setLocation(Point{10, 20});
-    MindMapText* text = node.addText();
-    MindMapImage* image = node.addCustomImage("aa", "");
+    MindMapNode* node = topic();
+    node->setLocation(Point{10, 20});
+    MindMapText* text = node->addText();
+    MindMapImage* image = node->addCustomImage("aa", "");
     text->setRelLocation(Point{1, 1});
-    EXPECT_EQ(text->bounds(), Rect(11, 21, 0, 0));
-    EXPECT_EQ(image->bounds(), Rect(10, 20, 0, 0));
-    EXPECT_FALSE(text->hitTest(Point{11, 21})); // no size, nothing to hit
+    image->setRelLocation(Point{-2, 5});
+    EXPECT_EQ(text->location(), (Point{11, 21}));
+    EXPECT_EQ(text->bounds().center(), (Point{11, 21}));
+    EXPECT_EQ(image->bounds().center(), (Point{8, 25}));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/PalletizedColorScheme.h"
 #include "MindMaps/RelationStyle.h"
@@ -133,7 +134,10 @@ TEST_F(StyleSheetTest, DescriptionCanBeReplaced)
     StyleSheet sheet("k", "gold-palette");
     sheet.setDescription("Golden hour");
     EXPECT_EQ(sheet.description(), "Golden hour");
-    EXPECT_EQ(sheet.colorScheme()->description(), StyleManager::styleManager().getColorSchemeOnKey("gold-palette")->description());
+    // The scheme, which other sheets share, keeps its own.
+    const auto gold = StyleManager::styleManager().getColorSchemeOnKey("gold-palette");
+    EXPECT_EQ(sheet.colorScheme(), gold);
+    EXPECT_NE(gold->description(), "Golden hour");
 }
 
 // ----- Lines, borders, colours -----
@@ -200,16 +204,59 @@ TEST_F(StyleSheetTest, AMapStyleTakesTheSchemesBackgroundFromTheSheet)
     auto custom = std::make_shared<CustomColorScheme>();
     custom->setBackgroundColor(Color(0.1, 0.2, 0.3));
     sheet.setColorScheme(custom);
+    // Read as a plain map style, as assign() and child styles read it.
+    const MindMapStyle& asMapStyle = sheet;
+    EXPECT_EQ(asMapStyle.backgroundColor(), Color(0.1, 0.2, 0.3));
     MindMapStyle base;
     base.assign(&sheet);
     EXPECT_EQ(base.backgroundColor(), Color(0.1, 0.2, 0.3));
 
-    // A scheme edited after it was set reaches the map when the sheet is applied again.
-    custom->setBackgroundColor(Color(0.9, 0.8, 0.7));
+    // The sheet's own field was left alone: the background lives in the scheme only.
+    EXPECT_EQ(sheet.MindMapStyle::backgroundColor(), normalizedWhiteColor());
+}
+
+TEST_F(StyleSheetTest, ASchemeEditedInPlaceReachesTheMapAtTheNextAssign)
+{
+    auto sheet = std::make_shared<StyleSheet>();
+    auto custom = std::make_shared<CustomColorScheme>();
+    custom->setBackgroundColor(Color(0.1, 0.2, 0.3));
+    sheet->setColorScheme(custom);
     MindMap map;
-    sheet.applyStyleToDiagram(map);
+    map.assignStyleSheet(sheet);
+    EXPECT_EQ(map.style()->backgroundColor(), Color(0.1, 0.2, 0.3));
+
+    // Neither the sheet nor its scheme object changes; only the scheme's colour does.
+    custom->setBackgroundColor(Color(0.9, 0.8, 0.7));
+    EXPECT_EQ(map.style()->backgroundColor(), Color(0.1, 0.2, 0.3)) << "the map holds a copy";
+    // A style below the sheet itself inherits the edit at once.
+    MindMapStyle below(sheet);
+    EXPECT_EQ(below.backgroundColor(), Color(0.9, 0.8, 0.7));
+    map.defaultStyle()->assign(sheet.get());
+    EXPECT_EQ(map.style()->backgroundColor(), Color(0.9, 0.8, 0.7));
+
+    // Re-applying the sheet carries a later edit as well.
+    custom->setBackgroundColor(Color(0.4, 0.5, 0.6));
+    sheet->applyStyleToDiagram(map);
+    EXPECT_EQ(map.style()->backgroundColor(), Color(0.4, 0.5, 0.6));
+}
+
+TEST_F(StyleSheetTest, ASheetWithoutSchemeGivesItsOwnBackground)
+{
+    StyleSheet sheet;
+    sheet.setBackgroundColor(Color(0.2, 0.2, 0.2));
+    MindMapStyle base;
     base.assign(&sheet);
-    EXPECT_EQ(base.backgroundColor(), Color(0.9, 0.8, 0.7));
+    EXPECT_EQ(base.backgroundColor(), Color(0.2, 0.2, 0.2));
+
+    // Taking a scheme replaces it; dropping the scheme brings it back.
+    auto custom = std::make_shared<CustomColorScheme>();
+    custom->setBackgroundColor(Color(0.7, 0.7, 0.7));
+    sheet.setColorScheme(custom);
+    base.assign(&sheet);
+    EXPECT_EQ(base.backgroundColor(), Color(0.7, 0.7, 0.7));
+    sheet.setColorScheme(nullptr);
+    base.assign(&sheet);
+    EXPECT_EQ(base.backgroundColor(), Color(0.2, 0.2, 0.2));
 }
 
 // ----- Applying -----
@@ -246,6 +293,226 @@ TEST_F(StyleSheetTest, NoTopicMeansNoEffect)
     sheet.applyStyleToSubTree(nullptr);
     // The palette was not consulted.
     EXPECT_EQ(scheme->getNextPaletteColor(), 2);
+}
+
+// ----- Applying to maps -----
+
+std::shared_ptr<StyleSheet> sheetOf(const std::string& key)
+{
+    return StyleManager::styleManager().getStyleOnKey(key, false);
+}
+
+// A map with one central theme and the given number of main branches.
+struct SmallMap {
+    MindMap map;
+    MindMapNode* theme = nullptr;
+    std::vector<MindMapNode*> branches;
+
+    explicit SmallMap(size_t branchCount)
+    {
+        theme = map.internalAddCentralTheme("Theme");
+        for (size_t i = 0; i < branchCount; ++i)
+            branches.push_back(addChild(theme));
+    }
+
+    MindMapNode* addChild(MindMapNode* parent)
+    {
+        return map.addMindMapNodeAsChild(parent, Point{parent->location().x + 100, parent->location().y});
+    }
+};
+
+const PalletizedColorScheme& brightScheme()
+{
+    return dynamic_cast<const PalletizedColorScheme&>(*sheetOf("system.bright-palette")->colorScheme());
+}
+
+TEST_F(StyleSheetTest, ANewMapWearsTheDefaultSheet)
+{
+    MindMap map;
+    EXPECT_EQ(map.styleSheet(), StyleManager::styleManager().defaultStyle().get());
+    EXPECT_EQ(map.defaultStyle()->nodeStyle()->borderStyle(), 1);
+    EXPECT_EQ(map.style()->backgroundColor(), normalizedWhiteColor());
+}
+
+TEST_F(StyleSheetTest, TheChartSheetGivesAMapOrthogonalArrowedLines)
+{
+    MindMap map;
+    map.assignStyleSheet(sheetOf("system.basic-chart"));
+    const MindMapStyle& style = *map.style();
+    EXPECT_EQ(style.parentRelationStyle()->lineStyle(), 3);
+    EXPECT_EQ(style.parentRelationStyle()->relationPathStyle(), 1);
+    EXPECT_EQ(style.parentRelationStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(style.crossLinkStyle()->lineStyle(), 6);
+    EXPECT_EQ(style.crossLinkStyle()->relationPathStyle(), 1);
+    EXPECT_EQ(style.crossLinkStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(style.nodeStyle()->borderStyle(), 0);
+    // The map's own customisation stays empty: the sheet went into the base style.
+    EXPECT_EQ(style.customizedProps(), 0u);
+    EXPECT_EQ(style.parentRelationStyle()->customizedProps(), 0u);
+}
+
+TEST_F(StyleSheetTest, TheNaturalSheetGivesAMapWideTaperedLinesWithoutBorders)
+{
+    MindMap map;
+    map.assignStyleSheet(sheetOf("system.natural-material-colors"));
+    const MindMapStyle& style = *map.style();
+    EXPECT_EQ(style.parentRelationStyle()->lineStyle(), 9);
+    EXPECT_DOUBLE_EQ(style.parentRelationStyle()->lineWidth(), 2.0);
+    EXPECT_EQ(style.crossLinkStyle()->lineStyle(), 4);
+    EXPECT_EQ(style.crossLinkStyle()->targetArrowStyle(), 1);
+    EXPECT_EQ(style.nodeStyle()->borderStyle(), 7);
+    EXPECT_EQ(style.connectionStyle(), 1);
+}
+
+TEST_F(StyleSheetTest, AMapTakesTheSchemesBackgroundAndTextColour)
+{
+    MindMap map;
+    map.assignStyleSheet(sheetOf("system.colors-on-black-palette"));
+    EXPECT_EQ(map.style()->backgroundColor(), normalizedBlackColor());
+    EXPECT_EQ(map.style()->textStyle()->textColor(), normalizedWhiteColor());
+    map.assignStyleSheet(sheetOf("system.pastel-palette"));
+    EXPECT_EQ(map.style()->backgroundColor(), Color::rgb255(255, 248, 220));
+}
+
+TEST_F(StyleSheetTest, EveryTopicGetsTheFontOfItsLevel)
+{
+    SmallMap tree(1);
+    MindMapNode* level2 = tree.addChild(tree.branches[0]);
+    MindMapNode* level3 = tree.addChild(level2);
+    tree.map.styleSheet()->applyStyleToDiagram(tree.map);
+    EXPECT_EQ(tree.theme->styleSheetFont(), StyleSheet::centralThemeFont());
+    EXPECT_EQ(tree.branches[0]->styleSheetFont(), StyleSheet::mainBranchFont());
+    EXPECT_EQ(level2->styleSheetFont(), StyleSheet::subBranchFont());
+    EXPECT_EQ(level3->styleSheetFont(), StyleSheet::subBranchFont());
+    EXPECT_EQ(StyleSheet::defaultFontForNode(level3), StyleSheet::subBranchFont());
+    EXPECT_EQ(StyleSheet::defaultFontForNode(tree.theme), StyleSheet::centralThemeFont());
+}
+
+TEST_F(StyleSheetTest, ChangedUserFontsReachTheTopicsOfOpenMaps)
+{
+    SmallMap tree(1);
+    const Font main("DejaVu Serif", 19, true);
+    StyleSheet::changeStyleSheetFonts(std::nullopt, main, std::nullopt, std::nullopt, std::nullopt);
+    EXPECT_EQ(tree.branches[0]->styleSheetFont(), main);
+}
+
+TEST_F(StyleSheetTest, NineBranchesGoRoundThePaletteOnceTheFirstSixAreUsed)
+{
+    SmallMap tree(9);
+    for (MindMapNode* branch : tree.branches)
+        branch->setPaletteInfo(0);
+    tree.map.styleSheet()->applyStyleToDiagram(tree.map);
+
+    EXPECT_EQ(tree.theme->paletteInfo(), 1);
+    EXPECT_EQ(tree.theme->colorSchemeFillColor(), brightScheme().fillColors()[0]);
+    const std::vector<int64_t> expected = {2, 3, 4, 5, 6, 7, 2, 3, 4};
+    for (size_t i = 0; i < tree.branches.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(tree.branches[i]->paletteInfo(), expected[i]);
+        EXPECT_EQ(tree.branches[i]->colorSchemeFillColor(), brightScheme().fillColors()[expected[i] - 1]);
+        EXPECT_EQ(tree.branches[i]->colorSchemeStrokeColor(), brightScheme().strokeColors()[expected[i] - 1]);
+    }
+}
+
+TEST_F(StyleSheetTest, PaletteChoicesDoNotDependOnWhatOtherMapsDidBefore)
+{
+    SmallMap tree(9);
+    tree.map.assignStyleSheet(sheetOf("system.gray-scale"));
+    for (MindMapNode* branch : tree.branches)
+        branch->setPaletteInfo(0);
+    // Another map's branches have moved the shared scheme's round robin on.
+    auto& shared = const_cast<PalletizedColorScheme&>(brightScheme());
+    shared.getNextPaletteColor();
+    shared.getNextPaletteColor();
+
+    tree.map.assignStyleSheet(sheetOf("system.bright-palette"));
+    const std::vector<int64_t> expected = {2, 3, 4, 5, 6, 7, 2, 3, 4};
+    for (size_t i = 0; i < tree.branches.size(); ++i)
+        EXPECT_EQ(tree.branches[i]->paletteInfo(), expected[i]) << i;
+}
+
+TEST_F(StyleSheetTest, ANewBranchTakesTheFirstUnusedEntry)
+{
+    SmallMap tree(2);
+    tree.branches[0]->setPaletteInfo(2);
+    tree.branches[1]->setPaletteInfo(4);
+    MindMapNode* added = tree.addChild(tree.theme);
+    EXPECT_EQ(added->paletteInfo(), 3);
+    EXPECT_EQ(added->colorSchemeFillColor(), brightScheme().fillColors()[2]);
+}
+
+TEST_F(StyleSheetTest, ADeeperTopicTakesItsBranchsCustomisedColour)
+{
+    SmallMap tree(1);
+    MindMapNode* branch = tree.branches[0];
+    MindMapNode* child = tree.addChild(branch);
+    const Color red(1, 0, 0);
+    branch->style()->setFillColor(red);
+    branch->style()->setPropCustomized(TextStyle::FillColorMask, true);
+    tree.map.styleSheet()->applyDefaultNodeStyle(child);
+    EXPECT_EQ(child->paletteInfo(), 0);
+    EXPECT_EQ(child->colorSchemeFillColor(), red);
+    EXPECT_EQ(child->colorSchemeStrokeColor(), branch->strokeColor());
+}
+
+TEST_F(StyleSheetTest, ALevelBasedSheetKeepsTheBranchEntriesForTheWayBack)
+{
+    SmallMap tree(3);
+    MindMapNode* child = tree.addChild(tree.branches[1]);
+    std::vector<int64_t> entries;
+    std::vector<Color> fills;
+    for (MindMapNode* branch : tree.branches) {
+        entries.push_back(branch->paletteInfo());
+        fills.push_back(branch->colorSchemeFillColor());
+    }
+
+    tree.map.assignStyleSheet(sheetOf("system.spring-levels"));
+    const auto& spring = dynamic_cast<const PalletizedColorScheme&>(*sheetOf("system.spring-levels")->colorScheme());
+    EXPECT_EQ(tree.theme->colorSchemeFillColor(), spring.fillColors()[0]);
+    EXPECT_EQ(child->colorSchemeFillColor(), spring.fillColors()[2]);
+    for (size_t i = 0; i < tree.branches.size(); ++i) {
+        EXPECT_EQ(tree.branches[i]->colorSchemeFillColor(), spring.fillColors()[1]);
+        EXPECT_EQ(tree.branches[i]->paletteInfo(), entries[i]);
+    }
+
+    tree.map.assignStyleSheet(sheetOf("system.bright-palette"));
+    for (size_t i = 0; i < tree.branches.size(); ++i)
+        EXPECT_EQ(tree.branches[i]->colorSchemeFillColor(), fills[i]) << i;
+    EXPECT_EQ(child->colorSchemeFillColor(), fills[1]);
+}
+
+TEST_F(StyleSheetTest, ASheetWithoutSchemeOnlySetsFonts)
+{
+    SmallMap tree(1);
+    const Color before = tree.branches[0]->colorSchemeFillColor();
+    const int64_t entry = tree.branches[0]->paletteInfo();
+    StyleSheet bare;
+    bare.applyStyleToSubTree(tree.theme);
+    EXPECT_EQ(tree.branches[0]->colorSchemeFillColor(), before);
+    EXPECT_EQ(tree.branches[0]->paletteInfo(), entry);
+    EXPECT_EQ(tree.branches[0]->styleSheetFont(), StyleSheet::mainBranchFont());
+}
+
+TEST_F(StyleSheetTest, AVeryDeepBranchIsStyledWithoutExhaustingTheStack)
+{
+    // Built from the bottom up, outside any map, so that making it stays cheap.
+    constexpr size_t depth = 100000;
+    std::vector<std::unique_ptr<MindMapNode>> chain;
+    chain.reserve(depth);
+    for (size_t i = 0; i < depth; ++i)
+        chain.push_back(std::make_unique<MindMapNode>(nullptr));
+    for (size_t i = depth - 1; i > 0; --i)
+        chain[i]->linkToParent(chain[i - 1].get());
+    ASSERT_EQ(chain[3]->nodeLevel(), 3);
+
+    StyleSheet sheet("deep", "bright-palette");
+    sheet.applyStyleToSubTree(chain[0].get());
+    EXPECT_EQ(chain[0]->styleSheetFont(), StyleSheet::centralThemeFont());
+    EXPECT_EQ(chain[1]->styleSheetFont(), StyleSheet::mainBranchFont());
+    EXPECT_EQ(chain.back()->styleSheetFont(), StyleSheet::subBranchFont());
+    // Every deeper topic wears its main branch's colour.
+    EXPECT_EQ(chain.back()->colorSchemeFillColor(), chain[1]->colorSchemeFillColor());
+    EXPECT_EQ(chain.back()->paletteInfo(), 0);
 }
 
 // ----- Fonts -----

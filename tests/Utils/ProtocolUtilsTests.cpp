@@ -11,11 +11,7 @@ namespace {
 
 class FakeProvider : public MindMapProvider {
 public:
-    explicit FakeProvider(int type) : _type(type) {}
-    int providerType() const override { return _type; }
-
-private:
-    int _type;
+    explicit FakeProvider(int type) : MindMapProvider(type) {}
 };
 
 // Registers providers for one test and takes them out of the registry again.
@@ -23,8 +19,8 @@ class RegisteredProviders {
 public:
     FakeProvider* add(int type)
     {
-        _providers.push_back(std::make_unique<FakeProvider>(type));
-        MindMapProviders::instance().registerProvider(_providers.back().get());
+        _providers.push_back(std::make_shared<FakeProvider>(type));
+        MindMapProviders::instance().registerProvider(_providers.back());
         return _providers.back().get();
     }
     ~RegisteredProviders()
@@ -33,7 +29,7 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<FakeProvider>> _providers;
+    std::vector<std::shared_ptr<FakeProvider>> _providers;
 };
 
 TEST(ProtocolLinks, LocalLinkWithAndWithoutLeadingSlash)
@@ -167,20 +163,22 @@ TEST(ProviderForProtocol, UnregisteredProvidersAreNotFound)
 
 TEST(MindMapProvidersRegistry, KeepsRegistrationOrderOnceEach)
 {
-    FakeProvider a(0), b(1), c(2);
+    auto a = std::make_shared<FakeProvider>(0);
+    auto b = std::make_shared<FakeProvider>(1);
+    auto c = std::make_shared<FakeProvider>(2);
     auto& registry = MindMapProviders::instance();
     ASSERT_TRUE(registry.providers().empty());
-    registry.registerProvider(&b);
-    registry.registerProvider(&a);
-    registry.registerProvider(&b);
+    registry.registerProvider(b);
+    registry.registerProvider(a);
+    registry.registerProvider(b);
     registry.registerProvider(nullptr);
-    registry.registerProvider(&c);
-    EXPECT_EQ(registry.providers(), (std::vector<MindMapProvider*>{&b, &a, &c}));
-    registry.unregisterProvider(&a);
-    EXPECT_EQ(registry.providers(), (std::vector<MindMapProvider*>{&b, &c}));
-    registry.unregisterProvider(&a);
-    registry.unregisterProvider(&b);
-    registry.unregisterProvider(&c);
+    registry.registerProvider(c);
+    EXPECT_EQ(registry.providers(), (std::vector<std::shared_ptr<MindMapProvider>>{b, a, c}));
+    registry.unregisterProvider(a.get());
+    EXPECT_EQ(registry.providers(), (std::vector<std::shared_ptr<MindMapProvider>>{b, c}));
+    registry.unregisterProvider(a.get());
+    registry.unregisterProvider(b.get());
+    registry.unregisterProvider(c.get());
     EXPECT_TRUE(registry.providers().empty());
 }
 

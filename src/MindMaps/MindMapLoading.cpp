@@ -1,0 +1,294 @@
+#include "MindMaps/MindMap.h"
+
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/ParentRelation.h"
+#include "MindMaps/StyleSheet.h"
+#include "Utils/AppErrors.h"
+#include "Utils/GuidCreation.h"
+#include "Utils/PathValidation.h"
+#include "editor-view/MindMapEditorScrollState.h"
+#include "editor-view/RearrangeMarker.h"
+#include "platform/Localizer.h"
+#include "platform/UndoManager.h"
+#include "render/MindMapRenderingView.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr int64_t AllChangeBits = MindMapChangeElement | MindMapChangeSelection | MindMapChangeElementTools |
+                                  MindMapChangeTitle | MindMapChangeScrollSelection | MindMapChangeScrollState |
+                                  MindMapChangeSearchMatches | MindMapChangeHierarchy;
+
+} // namespace
+
+// ---- Loading ----
+
+void MindMap::internalClearDiagram()
+{
+    cancelEditorModes();
+    dropSelection();
+    _mainCentralTheme = nullptr;
+    _customTitle.clear();
+    if (_dropTarget) {
+        _dropTarget->setIsDropTarget(false);
+        _dropTarget = nullptr;
+    }
+    _rearrangeMarker->clear();
+    for (CrossLink* link : _crossLinks) {
+        link->setTargetNode(nullptr);
+        link->setSourceNode(nullptr);
+    }
+    _crossLinks.clear();
+    _ownedCrossLinks.clear();
+    _centralThemes.clear();
+    _searchMatches.clear();
+    _lockedChanges |= MindMapChangeSearchMatches | MindMapChangeHierarchy;
+    _progressDirty = true;
+    destroyAllNodes();
+    _documentInformation.reset();
+    _style->reset();
+    _needsLayout = true;
+}
+
+void MindMap::beginLoading()
+{
+    beginUpdate();
+    _editorScrollState.reset();
+    internalClearDiagram();
+    if (_undoManager) _undoManager->disableUndoRegistration();
+    _loadingState = MindMapLoading;
+}
+
+MindMapNode* MindMap::addNodeLoadingAtLocation(Point location)
+{
+    auto owned = std::make_unique<MindMapNode>(this, nullptr, location, true);
+    MindMapNode* node = owned.get();
+    _ownedNodes.emplace(node, std::move(owned));
+    _nodes.push_back(node);
+    _needsLayout = true;
+    return node;
+}
+
+void MindMap::nodesLoadedFromIndex(size_t index)
+{
+    for (MindMapNode* theme : _centralThemes) theme->updateChildrenVisibility();
+    for (size_t i = index; i < _nodes.size(); ++i) _nodes[i]->loaded();
+}
+
+void MindMap::resetIdsForExistingNodes()
+{
+    for (MindMapNode* node : _nodes) {
+        node->setId(-100);
+        node->setParentId(-100);
+    }
+    _idIndex.clear();
+    _idIndexCoverage = 0;
+}
+
+void MindMap::loadingCompleted()
+{
+    rethinkCentralThemes();
+    checkCrossLinksIntegrity();
+    if (_styleSheet) _styleSheet->applyStyleToDiagram(*this);
+    if (_selection.empty()) {
+        if (MindMapNode* theme = mainCentralTheme()) setSelectedElement(theme);
+    }
+    for (MindMapNode* theme : _centralThemes) theme->updateChildrenVisibility();
+    _needsLayout = true;
+    compressLayoutModes();
+    validateElementStates();
+    _loadingState = MindMapIdle;
+    _lockedChanges = AllChangeBits;
+    if (_undoManager) _undoManager->enableUndoRegistration();
+    endUpdate();
+    doMindMapLoaded(MindMapLoadedDocument);
+}
+
+void MindMap::doMindMapLoaded(int code)
+{
+    dropUnusedImages();
+    if (_nodeEditor) _nodeEditor->mindMapLoaded(code);
+}
+
+void MindMap::newMindMap(const std::string& guid, bool addDefaultTheme, const std::optional<std::string>& themeText)
+{
+    {
+        UpdateGuard update(*this);
+        if (_undoManager) _undoManager->removeAllActions();
+        const std::string identity = guid.empty() ? createGUIDString() : guid;
+        changeIdentity(identity);
+        internalClearDiagram();
+        _documentInformation.setLoadedGuid(identity);
+        if (addDefaultTheme) {
+            MindMapNode* theme =
+                internalAddCentralTheme(themeText ? *themeText : localized("mindmap_default_central_theme_text"));
+            setSelectedElement(theme);
+            scrollSelectedElementVisible();
+        }
+    }
+    _enabled = true;
+    doMindMapLoaded(MindMapLoadedNew);
+}
+
+void MindMap::clearAndDisableDiagram()
+{
+    {
+        UpdateGuard update(*this);
+        if (_undoManager) _undoManager->removeAllActions();
+        changeIdentity(std::string());
+        internalClearDiagram();
+        _enabled = false;
+        _lockedChanges |= MindMapChangeSelection | MindMapChangeTitle;
+    }
+    doMindMapLoaded(MindMapLoadedCleared);
+}
+
+void MindMap::changeIdentity(const std::string& guid)
+{
+    _documentInformation.setGuid(guid);
+}
+
+void MindMap::assertIdentity(const std::string& guid)
+{
+    if (!guid.empty() && guid != _documentInformation.guid()) _documentInformation.setGuid(guid);
+}
+
+// ---- Reading ----
+
+bool MindMap::readWith(const std::function<bool(Error*)>& read, const std::string& guid, Error* error)
+{
+    if (_undoManager) _undoManager->removeAllActions();
+    changeIdentity(guid);
+    beginLoading();
+    const bool success = read(error);
+    if (guid.empty()) changeIdentity(_documentInformation.loadedGuid());
+    loadingCompleted();
+    if (success) {
+        _enabled = true;
+        return true;
+    }
+    clearAndDisableDiagram();
+    return false;
+}
+
+bool MindMap::readFromData(const MindMapData& data, const std::string& guid, int32_t fileFormat, Error* error)
+{
+    return readWith(
+        [&](Error* readError) {
+            const MindMapReader* registered = MindMapFormats::reader(fileFormat);
+            if (!registered) return false;
+            // A copy: a reader may change the table while it runs.
+            MindMapReader reader = *registered;
+            return reader(*this, data, readError);
+        },
+        guid, error);
+}
+
+bool MindMap::importWithImporter(const std::function<bool()>& importMindMap, const std::string& guid)
+{
+    return readWith([&](Error*) { return importMindMap && importMindMap(); }, guid, nullptr);
+}
+
+int32_t MindMap::detectMindMapFormat(const MindMapData& data)
+{
+    return MindMapFormats::detectFormat(data);
+}
+
+// ---- Writing and exporting ----
+
+MindMapData MindMap::exportDataOfFormat(int32_t format, double imageScaleFactor, bool selectionOnly)
+{
+    switch (static_cast<MindMapExportFormat>(format)) {
+    case MindMapExportFormat::Pdf:
+        return MindMapRenderingView::pdfDataWithMindMap(*this, selectionOnly);
+    case MindMapExportFormat::Png:
+        return MindMapRenderingView::bitmapDataWithMindMap(*this, BitmapFileTypePNG, imageScaleFactor, selectionOnly);
+    case MindMapExportFormat::Tiff:
+        return MindMapRenderingView::tiffDataWithMindMap(*this, imageScaleFactor, selectionOnly);
+    case MindMapExportFormat::Eps:
+        return MindMapRenderingView::epsDataWithMindMap(*this, selectionOnly);
+    default:
+        break;
+    }
+    const MindMapWriter* registered = MindMapFormats::writer(format);
+    if (!registered) return {};
+    MindMapWriter writer = *registered;
+    MindMapExportOptions options;
+    // The outlines can be limited to the selection; the native document, OPML and FreeMind are
+    // always the whole map.
+    options.selectionOnly = selectionOnly && (format == static_cast<int32_t>(MindMapExportFormat::HtmlOutline) ||
+                                              format == static_cast<int32_t>(MindMapExportFormat::PlainText));
+    return writer(*this, options, nullptr);
+}
+
+MindMapData MindMap::exportDataOfFormat(int32_t format)
+{
+    return exportDataOfFormat(format, 1.0, false);
+}
+
+MindMapData MindMap::dataOfType(int32_t typeCode, Error* error)
+{
+    MindMapExportFormat format;
+    switch (static_cast<MindMapReadFormat>(typeCode)) {
+    case MindMapReadFormat::Native:
+        format = MindMapExportFormat::Native;
+        break;
+    case MindMapReadFormat::Opml:
+        format = MindMapExportFormat::Opml;
+        break;
+    case MindMapReadFormat::FreeMind:
+        format = MindMapExportFormat::FreeMind;
+        break;
+    default:
+        setError(error, MakeAppError(AppErrors::MindMapUnsupportedFormat));
+        return {};
+    }
+    const MindMapWriter* registered = MindMapFormats::writer(static_cast<int32_t>(format));
+    if (!registered) {
+        setError(error, MakeAppError(AppErrors::MindMapUnsupportedFormat));
+        return {};
+    }
+    MindMapWriter writer = *registered;
+    return writer(*this, MindMapExportOptions(), error);
+}
+
+Size MindMap::imageExportSize() const
+{
+    const Rect area = getVisualArea(false);
+    return Size{area.width() + 60, area.height() + 60};
+}
+
+std::string MindMap::exportFileName(const std::string& title)
+{
+    std::string name = stringWithSaneFileNameLength(stringByRemovingInvalidFileNameCharsAllowSpaces(title, true));
+    return name.empty() ? localized("mindmap_mindmap") : name;
+}
+
+std::string MindMap::exportFileName()
+{
+    return exportFileName(title());
+}
+
+// ---- Auto numbering ----
+
+void MindMap::setAutoNumberStyle(int32_t style)
+{
+    // Only the three styles a document can name are taken.
+    if (style < AutoNumberDisabled || style > AutoNumberBelow || style == _autoNumberStyle) return;
+    _autoNumberStyle = style;
+    if (isLoading()) return;
+    invalidateAutoNumberPaths();
+    markModified();
+}
+
+void MindMap::invalidateAutoNumberPaths()
+{
+    UpdateGuard update(*this);
+    for (MindMapNode* theme : _centralThemes) theme->invalidateAutoNumberPath();
+    _lockedChanges |= MindMapChangeElement | MindMapChangeHierarchy;
+}

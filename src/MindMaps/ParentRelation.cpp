@@ -1,0 +1,31 @@
+#include "MindMaps/ParentRelation.h"
+
+#include "MindMaps/MindMapNode.h"
+
+ParentRelation::ParentRelation(MindMapNode* node)
+    : MindMapRelation(node ? node->mindMap() : nullptr, ElementTypeParentRelation), _node(node)
+{
+}
+
+ParentRelation::~ParentRelation() = default;
+
+int32_t ParentRelation::elementType() const
+{
+    return ElementTypeParentRelation;
+}
+
+MindMapNode* ParentRelation::sourceNode() const
+{
+    return _node ? _node->parent() : nullptr;
+}
+
+bool ParentRelation::isVisible() const
+{
+    MindMapNode* parent = sourceNode();
+    return parent && parent->isVisible() && !parent->collapsed() && _node;
+}
+
+bool ParentRelation::allowsCustomPath() const
+{
+    return _node && !_node->isAutoLayout();
+}

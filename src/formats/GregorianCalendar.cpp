@@ -1,0 +1,29 @@
+#include "formats/GregorianCalendar.h"
+
+#include <ctime>
+
+DateComponents GregorianCalendar::components(Date date) const
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(date);
+    std::tm local{};
+    if (!localtime_r(&seconds, &local)) return {};
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::optional<GregorianCalendar::Date> GregorianCalendar::dateFromComponents(const DateComponents& components) const
+{
+    std::tm local{};
+    local.tm_year = components.year - 1900;
+    local.tm_mon = components.month - 1;
+    local.tm_mday = components.day;
+    local.tm_hour = components.hour;
+    local.tm_min = components.minute;
+    local.tm_sec = components.second;
+    local.tm_isdst = -1;
+    // mktime answers -1 both on failure and for the last second of 1969; only a failure leaves
+    // the weekday untouched.
+    local.tm_wday = -1;
+    const std::time_t seconds = std::mktime(&local);
+    if (local.tm_wday < 0) return std::nullopt;
+    return std::chrono::system_clock::from_time_t(seconds);
+}

@@ -1,0 +1,73 @@
+#include "formats/TwkxArchiveReader.h"
+
+#include "formats/TwkxArchiveWriter.h"
+#include "formats/UnzipArchive.h"
+#include "platform/FileUtils.h"
+#include "store/CustomImageStore.h"
+#include "Utils/StringUtils.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+bool itemExists(const std::string& path)
+{
+    std::error_code error;
+    // A dangling symbolic link counts too: the image is never written through it.
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+} // namespace
+
+TwkxArchiveReader::TwkxArchiveReader(const std::string& fileName, bool isTemp)
+    : _fileName(fileName), _archive(std::make_unique<UnzipArchive>()), _usesTempFile(isTemp)
+{
+    if (_archive->UnzipOpenFile(_fileName)) _archive->readContainedFiles(_files);
+}
+
+TwkxArchiveReader::TwkxArchiveReader(std::vector<uint8_t> data) : _archive(std::make_unique<UnzipArchive>())
+{
+    if (_archive->UnzipOpenData(std::move(data))) _archive->readContainedFiles(_files);
+}
+
+TwkxArchiveReader::~TwkxArchiveReader()
+{
+    _archive->UnzipCloseFile();
+    if (_usesTempFile) {
+        std::error_code ignored;
+        std::filesystem::remove(_fileName, ignored);
+    }
+}
+
+std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractMindMapDocument()
+{
+    return extractFile(TwkxDocumentEntryName);
+}
+
+std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractFile(const std::string& name)
+{
+    return _archive->extractFileData(name);
+}
+
+void TwkxArchiveReader::importCustomImages(CustomImageStore& imageStore)
+{
+    for (const std::string& name : _files) {
+        const size_t slash = name.rfind('/');
+        if (slash == std::string::npos) continue;
+        if (!caseInsensitiveEqual(std::string_view(name).substr(0, slash), TwkxImagesFolderName)) continue;
+        const std::string fileName = name.substr(slash + 1);
+        const size_t dot = fileName.rfind('.');
+        if (dot == std::string::npos || !caseInsensitiveEqual(std::string_view(fileName).substr(dot + 1), "png")) {
+            continue;
+        }
+        const std::string hash = fileName.substr(0, dot);
+        // The store answers a path only for a real hash, so no entry name reaches its folder's
+        // outside.
+        const std::string path = imageStore.customImageFilePath(hash);
+        if (path.empty() || itemExists(path)) continue;
+        const auto data = extractFile(name);
+        if (!data || !writeFileAtomically(path, *data)) continue;
+        imageStore.imageExternallyImported(hash);
+    }
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "MindMaps/MindMapFormats.h"
+#include "platform/Error.h"
+#include "platform/Geometry.h"
+
+#include "formats/SelectionParcel.h"
+
+#include <pugixml.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+
+class CompositeElement;
+class MindMap;
+class MindMapImage;
+class MindMapNode;
+class MindMapRelation;
+class MindMapText;
+
+// Reads the native document into a map that is loading (the caller brackets the read with the
+// map's beginLoading and loadingCompleted, as MindMap::readFromData does).
+//
+// Reading is tolerant inside "mindmap": missing elements and attributes take their defaults,
+// unknown ones are ignored, relations to unknown topics are dropped, and topics whose parent is
+// unknown, themselves or one of their own descendants become central themes (of topics sharing
+// an id, the first keeps it). Nothing from the document expands entities or fetches anything.
+//
+// One reader is made for one operation on one map. Main thread only.
+class TwkxMindMapReader {
+public:
+
+    // The XML parser's failures.
+    static constexpr const char* XmlErrorDomain = "TarnwickXmlErrorDomain";
+
+    explicit TwkxMindMapReader(MindMap& mindMap);
+    TwkxMindMapReader(const TwkxMindMapReader&) = delete;
+    TwkxMindMapReader& operator=(const TwkxMindMapReader&) = delete;
+
+    // Fills the map from the document. Empty data, a foreign root element or a missing "mindmap"
+    // fail without an error object; XML that does not parse fails with the parser's error. In
+    // those cases the map is not touched.
+    static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
+    // An undo snapshot: the same reading.
+    static bool loadMindMap(MindMap& mindMap, const std::string& undoState, Error* error = nullptr);
+    // Parses with the options every native document is read with: entity references other than
+    // the five predefined ones and character references stay text, and a document type
+    // declaration (internal subset included) is skipped unread.
+    static bool parseDocument(pugi::xml_document& document, const void* data, size_t size, Error* error = nullptr);
+
+    MindMap& mindMap() const { return _mindMap; }
+
+    bool readMindMapFromData(const void* data, size_t size, Error* error = nullptr);
+
+    // ---- Steps, for the clipboard ----
+
+    // Generator, its version, document version and the scale factor of positions.
+    void readDocumentProperties(pugi::xml_node root);
+    void readMetaData(pugi::xml_node mindMapElement);
+    // The "topics" of the parent: creates the topics and links each to its parent. The map's
+    // existing nodes are first given an id no document uses.
+    void readNodes(pugi::xml_node parent);
+    // The map's node count when readNodes began: the topics it read follow from there on.
+    size_t nodeCountBefore() const { return _nodeCountBefore; }
+    // The "relations" of the parent, between topics of this document.
+    void readCrossLinks(pugi::xml_node parent);
+    // The images and free texts of a "children" element into the container.
+    void readContainedElements(pugi::xml_node children, CompositeElement& container);
+    // nullptr for an image without a usable name.
+    MindMapImage* readImage(pugi::xml_node element, CompositeElement& container);
+    MindMapText* readText(pugi::xml_node element, CompositeElement& container);
+    void readSelectionState(pugi::xml_node meta);
+    // Selects the element the document's selection state names, when there is one.
+    void restoreSelection();
+
+    // While pasting, GUIDs are not read (pasted elements get new ones), "original-level" is, and
+    // the images the pasted topics show are collected.
+    bool isPasting() const { return _isPasting; }
+    void setIsPasting(bool pasting) { _isPasting = pasting; }
+    const std::set<std::string>& referencedImages() const { return _referencedImages; }
+
+    int64_t mainCentralThemeId() const { return _mainCentralThemeId; }
+    int64_t documentVersion() const { return _documentVersion; }
+    int32_t generator() const { return _generator; }
+    const std::string& generatorVersion() const { return _generatorVersion; }
+    double documentScaleFactor() const { return _documentScaleFactor; }
+
+    // An image hash names a file of an image store: it must not reach outside its folder.
+    static bool isUsableImageHash(const std::string& hash);
+
+private:
+    void readNode(pugi::xml_node topic);
+    void readParentRelation(pugi::xml_node element, MindMapNode& node);
+    void readLink(pugi::xml_node link, MindMapNode& node);
+    void readCustomPath(pugi::xml_node element, MindMapRelation& relation);
+    // A position read from the document, scaled, within the range the model handles.
+    Point scaledPoint(double x, double y) const;
+
+    MindMap& _mindMap;
+    pugi::xml_document _document;
+    std::set<std::string> _referencedImages;
+    SelectionParcel _selectionState;
+    int64_t _mainCentralThemeId = -1;
+    int64_t _documentVersion = -1;
+    int32_t _generator = 0;
+    std::string _generatorVersion;
+    double _documentScaleFactor = 1.0;
+    bool _isPasting = false;
+    size_t _nodeCountBefore = 0;
+};
+
+// Registers the native document's reader (format code 2) and writer (export code 0) with the
+// map's format table, and makes it the format of the maps' undo snapshots.
+void registerNativeFormat();

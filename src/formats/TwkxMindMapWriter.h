@@ -1,0 +1,100 @@
+#pragma once
+
+#include "MindMaps/MindMapFormats.h"
+#include "platform/Error.h"
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CompositeElement;
+class MindMap;
+class MindMapImage;
+class MindMapNode;
+class MindMapText;
+
+// Writes a map as the native document: UTF-8 XML with a byte-order mark, pretty-printed, with the
+// root "tarnwick-mindmaps" ("doc-version" 3, "generator" "TarnwickOSXN") holding "mindmap" with
+// "meta", "topics", "relations" and, for a custom style sheet, "stylesheet".
+//
+// Every node reference in the document is the node's index in the writer's node list: the map's
+// nodes in hierarchical order (depth first from each central theme), or the list the clipboard
+// gives. A node not in the list has index -1.
+//
+// One writer is made for one operation on one map. Main thread only.
+class TwkxMindMapWriter {
+public:
+    static constexpr const char* RootElementName = "tarnwick-mindmaps";
+    static constexpr int64_t DocumentVersion = 3;
+    // The generator code written into every document ("TarnwickOSXN").
+    static constexpr int32_t Generator = 2;
+
+    explicit TwkxMindMapWriter(MindMap& mindMap);
+    TwkxMindMapWriter(const TwkxMindMapWriter&) = delete;
+    TwkxMindMapWriter& operator=(const TwkxMindMapWriter&) = delete;
+
+    // The whole document of the map. The error is never set; empty data means the XML library
+    // failed.
+    static MindMapData writeMindMap(MindMap& mindMap, Error* error = nullptr);
+    // The same document as a string, for the snapshot undo.
+    static std::string captureUndoState(MindMap& mindMap);
+    // A new document whose root carries "doc-version", "generator" and "gen-version", behind an
+    // XML declaration (UTF-8) and a document type named after the root; answers the root.
+    static pugi::xml_node createTwkxDocument(pugi::xml_document& document);
+    // The document as text: pretty-printed (one element per line, indented) or on one line. No
+    // byte-order mark.
+    static std::string serialize(const pugi::xml_document& document, bool pretty);
+
+    MindMap& mindMap() const { return _mindMap; }
+
+    // The whole document, as the class operation writes it.
+    MindMapData writeMindMap(Error* error = nullptr);
+    // The same bytes as a string.
+    std::string writeDocumentText();
+
+    // ---- Steps, for the clipboard and the template ----
+
+    // Numbers the map's nodes in hierarchical order.
+    void buildNodeIndexMap();
+    // Numbers the given nodes in their order (the clipboard numbers the copied nodes itself).
+    void setNodes(std::vector<MindMapNode*> nodes);
+    const std::vector<MindMapNode*>& nodes() const { return _nodes; }
+    // -1 for nullptr and for a node not in the list.
+    int64_t indexOfNode(const MindMapNode* node) const;
+
+    // While copying, topics carry "original-level".
+    bool copying() const { return _copying; }
+    void setCopying(bool copying) { _copying = copying; }
+
+    // Each appends its element(s) to the parent.
+    void writeMetaData(pugi::xml_node mindMapElement);
+    // "topics": one "topic" per listed node, in list order.
+    void writeNodes(pugi::xml_node parent);
+    // "relations": one "relation" per cross link of the map whose two ends are listed.
+    void writeCrossLinks(pugi::xml_node parent);
+    // "stylesheet", for a custom style sheet only.
+    void writeCustomStyleSheet(pugi::xml_node mindMapElement);
+    void writeNode(MindMapNode& node, pugi::xml_node topics);
+    void writeImage(MindMapImage& image, pugi::xml_node parent);
+    void writeText(MindMapText& text, pugi::xml_node parent);
+    // "children": the images and free texts of the composite, when it holds any.
+    void writeContainedElements(CompositeElement& composite, pugi::xml_node parent);
+
+private:
+    // The topic of a node whose own and parent's indexes are known.
+    void writeNode(MindMapNode& node, pugi::xml_node topics, int64_t index, int64_t parentIndex);
+    // Appends the serialised document to the text.
+    static void serializeInto(const pugi::xml_document& document, bool pretty, std::string& text);
+    // "selection": the map's selected element, with node ids from this writer's numbering.
+    void writeSelectionState(pugi::xml_node meta);
+    void writeParentRelation(MindMapNode& node, pugi::xml_node topic);
+    void writeLink(MindMapNode& node, pugi::xml_node topic);
+
+    MindMap& _mindMap;
+    std::vector<MindMapNode*> _nodes;
+    bool _copying = false;
+    std::unordered_map<const MindMapNode*, int64_t> _nodeIndexMap;
+};

@@ -1,0 +1,218 @@
+#include "platform/Image.h"
+
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+bool sizeAllowed(int64_t width, int64_t height)
+{
+    return width >= 1 && height >= 1 && width <= Image::MaxSide && height <= Image::MaxSide
+        && width * height <= Image::MaxPixelCount;
+}
+
+// What a decoding learns from the loader's signals.
+struct Decoding {
+    bool refused = false;
+    // Which rows of the picture the loader has filled: loaders accept a truncated picture
+    // silently and leave the missing rows blank.
+    std::vector<bool> rowsFilled;
+};
+
+// Called by the loader as soon as the picture's size is known and before its pixels are
+// allocated; a size of 0 x 0 tells the loader to stop.
+void sizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer data)
+{
+    auto* decoding = static_cast<Decoding*>(data);
+    if (!sizeAllowed(width, height)) {
+        decoding->refused = true;
+        gdk_pixbuf_loader_set_size(loader, 0, 0);
+        return;
+    }
+    decoding->rowsFilled.assign(size_t(height), false);
+}
+
+void areaUpdated(GdkPixbufLoader*, int, int y, int, int height, gpointer data)
+{
+    auto& rows = static_cast<Decoding*>(data)->rowsFilled;
+    const int64_t from = std::max<int64_t>(y, 0);
+    const int64_t to = std::min<int64_t>(int64_t(y) + height, int64_t(rows.size()));
+    for (int64_t row = from; row < to; ++row) rows[size_t(row)] = true;
+}
+
+// The resolution a picture states for one axis, in dots per inch; 0 when it states none.
+double statedResolution(GdkPixbuf* pixbuf, const char* option)
+{
+    const char* text = gdk_pixbuf_get_option(pixbuf, option);
+    if (!text) return 0;
+    int dpi = 0;
+    const char* end = text + std::strlen(text);
+    const auto [next, ec] = std::from_chars(text, end, dpi);
+    if (ec != std::errc() || next != end || dpi < 1 || dpi > 100000) return 0;
+    return dpi;
+}
+
+cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(closure);
+    out->insert(out->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+bool isPlainFileName(const std::string& name)
+{
+    return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos
+        && name.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+Image::Image(int pixelWidth, int pixelHeight)
+{
+    if (!sizeAllowed(pixelWidth, pixelHeight)) return;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    _surface = surface;
+    _pixelWidth = pixelWidth;
+    _pixelHeight = pixelHeight;
+    _size = {double(pixelWidth), double(pixelHeight)};
+}
+
+Image::~Image()
+{
+    if (_surface) cairo_surface_destroy(_surface);
+}
+
+Image::Image(Image&& other) noexcept
+    : _surface(std::exchange(other._surface, nullptr)),
+      _pixelWidth(std::exchange(other._pixelWidth, 0)),
+      _pixelHeight(std::exchange(other._pixelHeight, 0)),
+      _size(std::exchange(other._size, Size()))
+{
+}
+
+Image& Image::operator=(Image&& other) noexcept
+{
+    if (this != &other) {
+        if (_surface) cairo_surface_destroy(_surface);
+        _surface = std::exchange(other._surface, nullptr);
+        _pixelWidth = std::exchange(other._pixelWidth, 0);
+        _pixelHeight = std::exchange(other._pixelHeight, 0);
+        _size = std::exchange(other._size, Size());
+    }
+    return *this;
+}
+
+Image Image::fromData(const uint8_t* bytes, size_t length)
+{
+    if (!bytes || length == 0) return {};
+
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    Decoding decoding;
+    g_signal_connect(loader, "size-prepared", G_CALLBACK(sizePrepared), &decoding);
+    g_signal_connect(loader, "area-updated", G_CALLBACK(areaUpdated), &decoding);
+    // Both steps must run: a loader has to be closed before it goes, even after a failed write.
+    const bool written = gdk_pixbuf_loader_write(loader, bytes, length, nullptr);
+    const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
+
+    Image image;
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+    const bool complete = std::all_of(decoding.rowsFilled.begin(), decoding.rowsFilled.end(), [](bool filled) { return filled; });
+    const bool usable = written && closed && !decoding.refused && complete && pixbuf
+        && size_t(gdk_pixbuf_get_height(pixbuf)) == decoding.rowsFilled.size()
+        && gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8
+        && (gdk_pixbuf_get_n_channels(pixbuf) == 3 || gdk_pixbuf_get_n_channels(pixbuf) == 4);
+    if (usable) image = Image(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+
+    if (!image.isNull()) {
+        const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+        const bool hasAlpha = channels == 4;
+        const int sourceStride = gdk_pixbuf_get_rowstride(pixbuf);
+        const guchar* source = gdk_pixbuf_read_pixels(pixbuf);
+        cairo_surface_flush(image._surface);
+        unsigned char* target = cairo_image_surface_get_data(image._surface);
+        const int targetStride = cairo_image_surface_get_stride(image._surface);
+        for (int y = 0; y < image._pixelHeight; ++y) {
+            const guchar* in = source + size_t(y) * sourceStride;
+            auto* out = reinterpret_cast<uint32_t*>(target + size_t(y) * targetStride);
+            for (int x = 0; x < image._pixelWidth; ++x, in += channels) {
+                const uint32_t alpha = hasAlpha ? in[3] : 255;
+                // cairo keeps colours premultiplied by their alpha.
+                const auto premultiplied = [alpha](uint32_t c) { return (c * alpha + 127) / 255; };
+                out[x] = (alpha << 24) | (premultiplied(in[0]) << 16) | (premultiplied(in[1]) << 8)
+                    | premultiplied(in[2]);
+            }
+        }
+        cairo_surface_mark_dirty(image._surface);
+
+        const double xDpi = statedResolution(pixbuf, "x-dpi");
+        const double yDpi = statedResolution(pixbuf, "y-dpi");
+        if (xDpi > 0 && yDpi > 0) image._size = {image._pixelWidth * 72.0 / xDpi, image._pixelHeight * 72.0 / yDpi};
+    }
+    g_object_unref(loader);
+    return image;
+}
+
+Image Image::fromFile(const std::string& path)
+{
+    const std::optional<std::vector<uint8_t>> data = readFileData(path);
+    if (!data) return {};
+    return fromData(*data);
+}
+
+Image Image::fromResource(const std::string& name)
+{
+    if (!isPlainFileName(name)) return {};
+    return fromFile(Folders::resourcePath("images/" + name + ".png"));
+}
+
+Image Image::scaledTo(int pixelWidth, int pixelHeight) const
+{
+    if (isNull()) return {};
+    Image scaled(pixelWidth, pixelHeight);
+    if (scaled.isNull()) return {};
+    cairo_t* cr = cairo_create(scaled._surface);
+    cairo_scale(cr, double(pixelWidth) / _pixelWidth, double(pixelHeight) / _pixelHeight);
+    cairo_set_source_surface(cr, _surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    // Without it the filter would blend the border pixels with the transparency outside.
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_paint(cr);
+    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    if (!drawn) return {};
+    cairo_surface_flush(scaled._surface);
+    return scaled;
+}
+
+std::optional<std::vector<uint8_t>> Image::pngData() const
+{
+    if (isNull()) return std::nullopt;
+    std::vector<uint8_t> data;
+    if (cairo_surface_write_to_png_stream(_surface, appendToVector, &data) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+    return data;
+}
+
+bool Image::writePng(const std::string& path, Error* error) const
+{
+    const std::optional<std::vector<uint8_t>> data = pngData();
+    if (!data) {
+        Error failure;
+        failure.domain = PlatformErrorDomain;
+        failure.code = 1;
+        failure.failureReason = "The picture could not be encoded as PNG.";
+        return setError(error, failure);
+    }
+    return writeFileAtomically(path, *data, error);
+}

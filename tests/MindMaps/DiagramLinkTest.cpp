@@ -1,0 +1,630 @@
+#include "MindMaps/CustomIcon.h"
+#include "MindMaps/DiagramLink.h"
+#include "MindMaps/LinkIcon.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "platform/Image.h"
+#include "store/CustomImageStore.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+Image colouredImage(int width, int height)
+{
+    Image image(width, height);
+    if (image.isNull())
+        throw std::runtime_error("no such picture");
+    cairo_t* cr = cairo_create(image.surface());
+    cairo_set_source_rgb(cr, 0.8, 0.4, 0.1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image.surface());
+    return image;
+}
+
+// The local store as the links see it: map GUIDs and titles.
+class FakeLocalStore {
+public:
+    FakeLocalStore()
+    {
+        DiagramLink::setLocalMapLookup([this](const std::string& guid) -> std::optional<std::string> {
+            ++lookups;
+            const auto found = titles.find(guid);
+            if (found == titles.end())
+                return std::nullopt;
+            return found->second;
+        });
+    }
+    ~FakeLocalStore() { DiagramLink::setLocalMapLookup(nullptr); }
+    FakeLocalStore(const FakeLocalStore&) = delete;
+    FakeLocalStore& operator=(const FakeLocalStore&) = delete;
+
+    std::map<std::string, std::string> titles;
+    int lookups = 0;
+};
+
+class DiagramLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(resources.file("images"));
+        // Each state's picture has a width of its own, so that sizes tell the icons apart too.
+        addPicture("link_invalid_32", 20);
+        addPicture("link_32", 24);
+        addPicture("globe_32", 28);
+        addPicture("cloud_link_32", 32);
+        addPicture("cloud_32", 36);
+        addPicture("ic8_96_id_card", 96);
+        addPicture("missing_32", 32);
+        theme = map.internalAddCentralTheme("Theme");
+        node = map.addMindMapNodeAsChild(theme, {100, 0});
+    }
+
+    void addPicture(const std::string& name, int width)
+    {
+        if (!colouredImage(width, width).writePng(resources.file("images/" + name + ".png")))
+            throw std::runtime_error("cannot write " + name);
+    }
+
+    std::string storeImage(int width, int height)
+    {
+        const auto png = colouredImage(width, height).pngData();
+        const std::string hash = png ? imageStore->storeImagePngData(*png) : std::string();
+        if (hash.empty())
+            throw std::runtime_error("the store refused the picture");
+        return hash;
+    }
+
+    static std::string iconName(DiagramLink& link)
+    {
+        NodeIcon* icon = link.icon();
+        return icon ? icon->imageName() : std::string("<none>");
+    }
+
+    void settle() { node->validateNodeState(); }
+    bool nodeHeardOfIconChange() const { return (node->updateState() & MindMapNode::UpdateOuterSize) != 0; }
+
+    TempDir resources;
+    ScopedEnvironment resourcesEnvironment{"TARNWICK_RESOURCES", resources.path()};
+    FakeLocalStore localStore;
+    TempDir storeFolder;
+    std::shared_ptr<CustomImageStore> imageStore = std::make_shared<CustomImageStore>(storeFolder.file("Images"));
+    MindMap map{imageStore};
+    MindMapNode* theme = nullptr;
+    MindMapNode* node = nullptr;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Kinds, fields and icons
+
+TEST_F(DiagramLinkTest, KindCodesAndIconNamesAreTheAgreedOnes)
+{
+    EXPECT_EQ(DiagramLink::LinkTypeLocalMap, 0);
+    EXPECT_EQ(DiagramLink::LinkTypeURL, 1);
+    EXPECT_EQ(DiagramLink::LinkTypeCloudMap, 2);
+    EXPECT_EQ(DiagramLink::LinkTypeCloudDocument, 3);
+    EXPECT_EQ(DiagramLink::LinkTypePhoneContact, 4);
+    EXPECT_EQ(DiagramLink::LinkTypeEmailContact, 5);
+    EXPECT_STREQ(DiagramLink::InvalidLinkIconName, "link_invalid_32");
+    EXPECT_STREQ(DiagramLink::LocalMapIconName, "link_32");
+    EXPECT_STREQ(DiagramLink::URLIconName, "globe_32");
+    EXPECT_STREQ(DiagramLink::CloudMapIconName, "cloud_link_32");
+    EXPECT_STREQ(DiagramLink::CloudDocumentIconName, "cloud_32");
+    EXPECT_STREQ(DiagramLink::ContactIconName, "ic8_96_id_card");
+}
+
+TEST_F(DiagramLinkTest, NewLinkIsAnEmptyInvalidLocalMapLink)
+{
+    DiagramLink link(node);
+    EXPECT_EQ(link.node(), node);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeLocalMap);
+    EXPECT_EQ(link.linkID(), "");
+    EXPECT_EQ(link.title(), "");
+    EXPECT_EQ(link.nativeLink(), "");
+    EXPECT_FALSE(link.isValid());
+    EXPECT_FALSE(link.isHotLink());
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+}
+
+TEST_F(DiagramLinkTest, EachValidKindShowsItsIcon)
+{
+    localStore.titles["MAP1"] = "Other map";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", false);
+    EXPECT_EQ(iconName(link), "link_32");
+    EXPECT_EQ(link.icon()->size(), (Size{12, 12}));
+    link.linkToURL("https://example.com");
+    EXPECT_EQ(iconName(link), "globe_32");
+    link.linkToCloudMap("/maps/a.twkx", "", "");
+    EXPECT_EQ(iconName(link), "cloud_link_32");
+    link.linkToCloudDocument("/docs/a.pdf", "");
+    EXPECT_EQ(iconName(link), "cloud_32");
+    link.linkToPhoneContact("contact-1", "");
+    EXPECT_EQ(iconName(link), "ic8_96_id_card");
+    EXPECT_EQ(link.icon()->size(), (Size{48, 48}));
+    link.linkToEmailContact("contact-2", "");
+    EXPECT_EQ(iconName(link), "ic8_96_id_card");
+    EXPECT_NE(dynamic_cast<LinkIcon*>(link.icon()), nullptr);
+}
+
+TEST_F(DiagramLinkTest, InvalidLinksOfEveryKindShowTheInvalidIcon)
+{
+    DiagramLink link(node);
+    link.linkToURL("");
+    EXPECT_FALSE(link.isValid());
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+    link.linkToCloudMap("", "", "");
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+    link.linkToCloudDocument("", "");
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+    link.linkToPhoneContact("", "abc");
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+    link.linkToEmailContact("", "");
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+    link.linkToLocalMap("UNKNOWN", "", false);
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+}
+
+TEST_F(DiagramLinkTest, EachLinkingClearsTheFieldsItsKindDoesNotUse)
+{
+    DiagramLink link(node);
+    link.linkToCloudMap("maps/a.twkx", "native-1", "element-1");
+    EXPECT_EQ(link.nativeLink(), "native-1");
+    EXPECT_EQ(link.element(), "element-1");
+
+    link.linkToURL("https://example.com");
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeURL);
+    EXPECT_EQ(link.linkID(), "https://example.com");
+    EXPECT_EQ(link.nativeLink(), "");
+    EXPECT_EQ(link.element(), "");
+
+    link.linkToPhoneContact("contact-1", "hash-1");
+    EXPECT_EQ(link.imageHash(), "hash-1");
+    link.linkToCloudDocument("doc", "native-2");
+    EXPECT_EQ(link.imageHash(), "");
+    EXPECT_EQ(link.element(), "");
+    EXPECT_EQ(link.nativeLink(), "native-2");
+
+    link.linkToLocalMap("MAP1", "element-2", true);
+    EXPECT_EQ(link.nativeLink(), "");
+    EXPECT_EQ(link.element(), "element-2");
+    EXPECT_TRUE(link.isHotLink());
+    link.linkToEmailContact("contact-2", "hash-2");
+    EXPECT_FALSE(link.isHotLink());
+    EXPECT_EQ(link.element(), "");
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeEmailContact);
+}
+
+TEST_F(DiagramLinkTest, PathBasedLinkIsTheLinkID)
+{
+    DiagramLink link;
+    link.setPathBasedLink("/a/b");
+    EXPECT_EQ(link.linkID(), "/a/b");
+    link.setLinkID("/c");
+    EXPECT_EQ(link.pathBasedLink(), "/c");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cloud links
+
+TEST_F(DiagramLinkTest, CloudPathsAreStoredWithSlashesAndALeadingSlash)
+{
+    EXPECT_EQ(DiagramLink::normalizeCloudLink("maps\\sub\\a.twkx"), "/maps/sub/a.twkx");
+    EXPECT_EQ(DiagramLink::normalizeCloudLink("\\a"), "/a");
+    EXPECT_EQ(DiagramLink::normalizeCloudLink("/already/fine"), "/already/fine");
+    EXPECT_EQ(DiagramLink::normalizeCloudLink("x"), "/x");
+    EXPECT_EQ(DiagramLink::normalizeCloudLink(""), "");
+
+    DiagramLink link(node);
+    link.linkToCloudMap("maps\\a.twkx", "", "");
+    EXPECT_EQ(link.linkID(), "/maps/a.twkx");
+    link.linkToCloudDocument("docs\\b.pdf", "");
+    EXPECT_EQ(link.linkID(), "/docs/b.pdf");
+}
+
+TEST_F(DiagramLinkTest, CloudLinkWithOnlyANativeLinkIsValid)
+{
+    DiagramLink link(node);
+    link.linkToCloudMap("", "id:123", "");
+    EXPECT_TRUE(link.isValid());
+    EXPECT_EQ(iconName(link), "cloud_link_32");
+    link.linkToCloudDocument("", "id:456");
+    EXPECT_TRUE(link.isValid());
+    EXPECT_EQ(link.linkID(), "");
+}
+
+TEST_F(DiagramLinkTest, CloudDocumentPathEndingInTwkxBecomesACloudMapThroughTheNode)
+{
+    node->linkToCloudDocument("maps\\plan.twkx", "native");
+    ASSERT_NE(node->diagramLink(), nullptr);
+    EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeCloudMap);
+    EXPECT_EQ(node->diagramLink()->linkID(), "/maps/plan.twkx");
+    EXPECT_EQ(node->diagramLink()->element(), "");
+
+    node->linkToCloudDocument("docs/plan.pdf", "native");
+    ASSERT_NE(node->diagramLink(), nullptr);
+    EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeCloudDocument);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Contacts
+
+TEST_F(DiagramLinkTest, ContactWithPictureShowsItWithThreePointsLeftAndRight)
+{
+    const std::string hash = storeImage(96, 48);
+    DiagramLink link(node);
+    link.linkToPhoneContact("contact-1", hash);
+    auto* icon = dynamic_cast<CustomIcon*>(link.icon());
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->imageHash(), hash);
+    EXPECT_EQ(icon->hMargin(), 3);
+    EXPECT_EQ(icon->vMargin(), 0);
+    EXPECT_EQ(icon->image(), imageStore->customImageWithHash(hash));
+    EXPECT_EQ(icon->size(), (Size{66, 30}));
+
+    link.linkToEmailContact("contact-2", hash);
+    ASSERT_NE(dynamic_cast<CustomIcon*>(link.icon()), nullptr);
+}
+
+TEST_F(DiagramLinkTest, ContactOfALinkWithoutNodeLoadsNoPicture)
+{
+    DiagramLink link;
+    link.linkToPhoneContact("contact-1", storeImage(96, 48));
+    ASSERT_NE(dynamic_cast<CustomIcon*>(link.icon()), nullptr);
+    EXPECT_EQ(link.icon()->image(), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Local maps, titles and hot links
+
+TEST_F(DiagramLinkTest, UnknownLocalMapIsInvalidAndItsTitleFallsBackToTheGuid)
+{
+    DiagramLink link(node);
+    link.linkToLocalMap("NO-SUCH-MAP", "", false);
+    EXPECT_FALSE(link.isValid());
+    EXPECT_EQ(link.title(), "NO-SUCH-MAP");
+}
+
+TEST_F(DiagramLinkTest, KnownLocalMapGivesItsTitle)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "element", false);
+    EXPECT_TRUE(link.isValid());
+    EXPECT_EQ(link.title(), "Holidays");
+    EXPECT_EQ(link.element(), "element");
+}
+
+TEST_F(DiagramLinkTest, MapThatLeftTheStoreKeepsItsLastTitle)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", false);
+    localStore.titles.clear();
+    link.updateStatus();
+    EXPECT_FALSE(link.isValid());
+    EXPECT_EQ(link.title(), "Holidays");
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+}
+
+TEST_F(DiagramLinkTest, WithoutAStoreNoLocalMapIsKnown)
+{
+    DiagramLink::setLocalMapLookup(nullptr);
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", false);
+    EXPECT_FALSE(link.isValid());
+}
+
+TEST_F(DiagramLinkTest, EmptyGuidIsNotAskedFor)
+{
+    DiagramLink link(node);
+    link.linkToLocalMap("", "", false);
+    EXPECT_EQ(localStore.lookups, 0);
+    EXPECT_FALSE(link.isValid());
+}
+
+TEST_F(DiagramLinkTest, HotLinkRenamesTheTopicWhenTheMapTitleChanges)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", true);
+    EXPECT_EQ(node->text(), "Holidays");
+
+    localStore.titles["MAP1"] = "Holidays 2025";
+    link.updateStatus();
+    EXPECT_EQ(link.title(), "Holidays 2025");
+    EXPECT_EQ(node->text(), "Holidays 2025");
+}
+
+TEST_F(DiagramLinkTest, LinkThatIsNotHotLeavesTheTextAlone)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", false);
+    localStore.titles["MAP1"] = "Renamed";
+    link.updateStatus();
+    EXPECT_EQ(link.title(), "Renamed");
+    EXPECT_EQ(node->text(), "");
+}
+
+TEST_F(DiagramLinkTest, HotLinkOnTheMainThemeRenamesItWithoutLooping)
+{
+    // Renaming the main theme renames the map, which re-checks every link, this one included.
+    localStore.titles["MAP1"] = "Holidays";
+    theme->linkToLocalMap("MAP1", "", true);
+    EXPECT_EQ(theme->text(), "Holidays");
+    localStore.titles["MAP1"] = "Trips";
+    theme->refreshDiagramLink();
+    EXPECT_EQ(theme->text(), "Trips");
+    ASSERT_NE(theme->diagramLink(), nullptr);
+    EXPECT_EQ(theme->diagramLink()->title(), "Trips");
+}
+
+TEST_F(DiagramLinkTest, SetHotLinkChecksTheStatusButSetIsHotLinkOnlyStores)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "", false);
+    localStore.titles["MAP1"] = "Renamed";
+
+    link.setIsHotLink(true);
+    EXPECT_TRUE(link.isHotLink());
+    EXPECT_EQ(link.title(), "Holidays");
+
+    link.setIsHotLink(false);
+    link.setHotLink(true);
+    EXPECT_TRUE(link.isHotLink());
+    EXPECT_EQ(link.title(), "Renamed");
+    EXPECT_EQ(node->text(), "Renamed");
+
+    const int lookups = localStore.lookups;
+    link.setHotLink(true);
+    EXPECT_EQ(localStore.lookups, lookups);
+}
+
+TEST_F(DiagramLinkTest, StatusChangesTellTheNodeAndUnchangedStatusDoesNot)
+{
+    DiagramLink link(node);
+    link.linkToURL("https://example.com");
+    settle();
+    link.updateStatus();
+    EXPECT_FALSE(nodeHeardOfIconChange());
+
+    link.setLinkID("");
+    link.updateStatus();
+    EXPECT_FALSE(link.isValid());
+    EXPECT_TRUE(nodeHeardOfIconChange());
+}
+
+TEST_F(DiagramLinkTest, LinkWithoutNodeReportsToNobody)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link;
+    link.linkToLocalMap("MAP1", "", true);
+    EXPECT_TRUE(link.isValid());
+    EXPECT_EQ(link.title(), "Holidays");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clearing and assigning
+
+TEST_F(DiagramLinkTest, ClearLinkLeavesAnEmptyInvalidLocalMapLink)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "element", true);
+    link.clearLink();
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeLocalMap);
+    EXPECT_EQ(link.linkID(), "");
+    EXPECT_EQ(link.element(), "");
+    EXPECT_EQ(link.title(), "");
+    EXPECT_FALSE(link.isHotLink());
+    EXPECT_FALSE(link.isValid());
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+}
+
+TEST_F(DiagramLinkTest, AssigningACloudDocumentCopiesPathAndNativeLinkAndIsNeverHot)
+{
+    DiagramLink source;
+    source.linkToCloudDocument("/docs/a.pdf", "native-1");
+    source.setIsHotLink(true);
+    DiagramLink link(node);
+    link.linkToLocalMap("MAP1", "element", true);
+    link.assign(&source);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeCloudDocument);
+    EXPECT_EQ(link.linkID(), "/docs/a.pdf");
+    EXPECT_EQ(link.nativeLink(), "native-1");
+    EXPECT_EQ(link.element(), "");
+    EXPECT_FALSE(link.isHotLink());
+    EXPECT_TRUE(link.isValid());
+    EXPECT_EQ(link.node(), node);
+}
+
+TEST_F(DiagramLinkTest, AssigningALocalMapTakesItsHotFlagAndElement)
+{
+    localStore.titles["MAP1"] = "Holidays";
+    DiagramLink source;
+    source.linkToLocalMap("MAP1", "element", true);
+    DiagramLink link(node);
+    link.assign(&source);
+    EXPECT_EQ(link.linkID(), "MAP1");
+    EXPECT_EQ(link.element(), "element");
+    EXPECT_TRUE(link.isHotLink());
+    EXPECT_EQ(node->text(), "Holidays");
+}
+
+TEST_F(DiagramLinkTest, AssigningEveryOtherKindCopiesItsFields)
+{
+    DiagramLink source;
+    DiagramLink link(node);
+
+    source.linkToURL("https://example.com/x");
+    link.assign(&source);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeURL);
+    EXPECT_EQ(link.linkID(), "https://example.com/x");
+
+    source.linkToCloudMap("/m.twkx", "native", "element");
+    link.assign(&source);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeCloudMap);
+    EXPECT_EQ(link.nativeLink(), "native");
+    EXPECT_EQ(link.element(), "element");
+
+    source.linkToPhoneContact("contact", "hash");
+    link.assign(&source);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypePhoneContact);
+    EXPECT_EQ(link.imageHash(), "hash");
+
+    source.linkToEmailContact("mail-contact", "");
+    link.assign(&source);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeEmailContact);
+    EXPECT_EQ(link.linkID(), "mail-contact");
+    EXPECT_EQ(link.imageHash(), "");
+}
+
+TEST_F(DiagramLinkTest, AssigningNothingClearsAndAssigningItselfKeepsTheLink)
+{
+    DiagramLink link(node);
+    link.linkToCloudMap("/m.twkx", "native", "element");
+    link.assign(&link);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeCloudMap);
+    EXPECT_EQ(link.linkID(), "/m.twkx");
+    EXPECT_EQ(link.nativeLink(), "native");
+    EXPECT_EQ(link.element(), "element");
+
+    link.assign(nullptr);
+    EXPECT_EQ(link.linkType(), DiagramLink::LinkTypeLocalMap);
+    EXPECT_EQ(link.linkID(), "");
+    EXPECT_FALSE(link.isValid());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Icons
+
+TEST_F(DiagramLinkTest, IconIsMadeOnFirstRequestAndCanBeReplaced)
+{
+    DiagramLink link;
+    NodeIcon* first = link.icon();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(link.icon(), first);
+    link.setIcon(std::make_unique<LinkIcon>("globe_32"));
+    EXPECT_EQ(iconName(link), "globe_32");
+    link.setIcon(nullptr);
+    EXPECT_EQ(iconName(link), "link_invalid_32");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Resolving link text
+
+class ResolveURLStringTest : public ::testing::Test {
+protected:
+    std::string makeFile(const std::string& name)
+    {
+        const std::string path = folder.file(name);
+        writeTestFile(path, "x");
+        return path;
+    }
+    TempDir folder;
+};
+
+TEST_F(ResolveURLStringTest, DiagramLinkExistingPathBecomesAFileURL)
+{
+    const std::string path = makeFile("notes.txt");
+    EXPECT_EQ(DiagramLink::resolveURLString(path), "file://" + path);
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkPathIsEscapedOnceInTheFileURL)
+{
+    const std::string path = makeFile("a b%20c ä#?.txt");
+    EXPECT_EQ(DiagramLink::resolveURLString(path), "file://" + folder.path() + "/a%20b%2520c%20%C3%A4%23%3F.txt");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkMissingPathResolvesToNothing)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString(folder.file("absent.txt")), "");
+    EXPECT_EQ(DiagramLink::resolveURLString(""), "");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkFileURLsResolveByTheirDecodedPath)
+{
+    const std::string path = makeFile("my file.txt");
+    const std::string url = "file://" + folder.path() + "/my%20file.txt";
+    EXPECT_EQ(DiagramLink::resolveURLString(url), url);
+    EXPECT_EQ(DiagramLink::resolveURLString("file://localhost" + folder.path() + "/my%20file.txt"), url);
+    EXPECT_EQ(DiagramLink::resolveURLString("FILE://" + folder.path() + "/my%20file.txt"), url);
+    // Typed with a plain space, the URL is escaped first.
+    EXPECT_EQ(DiagramLink::resolveURLString("file://" + path), url);
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkFileURLsOfMissingOrForeignFilesResolveToNothing)
+{
+    const std::string path = makeFile("here.txt");
+    EXPECT_EQ(DiagramLink::resolveURLString("file://" + folder.path() + "/absent.txt"), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("file://otherhost" + path), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("file:"), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("file:relative.txt"), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("file://" + path + "%00.png"), "");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkMailAndPhoneLinksAreReturnedAsURLs)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("mailto:someone@example.com"), "mailto:someone@example.com");
+    EXPECT_EQ(DiagramLink::resolveURLString("mailto:someone@example.com?subject=Hello there"),
+              "mailto:someone@example.com?subject=Hello%20there");
+    EXPECT_EQ(DiagramLink::resolveURLString("tel:+1 555 0100"), "tel:+1%20555%200100");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkWebAddressesAreEscapedWhereNeeded)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/a b"), "https://example.com/a%20b");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/straße"), "https://example.com/stra%C3%9Fe");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/?q=a&b=c"), "https://example.com/?q=a&b=c");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkExistingEscapesAreNotEscapedAgain)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/100%25"), "https://example.com/100%25");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/a%20b#x%20y"), "https://example.com/a%20b#x%20y");
+    // A "%" that starts no escape is one.
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/100%"), "https://example.com/100%25");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/%zz"), "https://example.com/%25zz");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkFragmentKeepsEverythingAfterTheFirstHashSign)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/page#my section"),
+              "https://example.com/page#my%20section");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/page#a#b [c]"),
+              "https://example.com/page#a%23b%20%5Bc%5D");
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/page#"), "https://example.com/page#");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkMalformedAuthoritiesResolveToNothing)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("http://[::1/x"), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("http://host:port/x"), "");
+    EXPECT_EQ(DiagramLink::resolveURLString("http://[::1]:8080/x"), "http://[::1]:8080/x");
+}
+
+TEST_F(ResolveURLStringTest, DiagramLinkHostileTextIsEscapedAndNeverTakenForAPath)
+{
+    EXPECT_EQ(DiagramLink::resolveURLString("https://example.com/\x01\n\"<>"), "https://example.com/%01%0A%22%3C%3E");
+    EXPECT_EQ(DiagramLink::resolveURLString(std::string("https://example.com/a\0b", 23)), "https://example.com/a%00b");
+    EXPECT_EQ(DiagramLink::resolveURLString(std::string("/tmp\0/x", 7)), "");
+    const std::string huge = "https://example.com/" + std::string(1'000'000, ' ');
+    const std::string resolved = DiagramLink::resolveURLString(huge);
+    EXPECT_EQ(resolved.size(), 20 + 3'000'000u);
+}

@@ -1,0 +1,622 @@
+#include "MindMapTestSupport.h"
+
+#include "MindMaps/DocumentInformation.h"
+#include "MindMaps/MindMapFormats.h"
+#include "platform/Localizer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace maptest;
+
+namespace {
+
+MindMapData dataOf(const std::string& text)
+{
+    return MindMapData(text.begin(), text.end());
+}
+
+// A small line format standing in for a document format, read the way the document readers
+// fill a map:
+//   guid <text>                       the document's own GUID
+//   node <id> <parent id> <x> <text>  a topic
+//   link <source id> <target id>      a cross link
+//   main <id>                         the main central theme
+//   fail                              the document is unreadable
+bool readLineDocument(MindMap& map, const MindMapData& data, Error* error)
+{
+    std::istringstream in(std::string(data.begin(), data.end()));
+    std::vector<std::pair<int64_t, int64_t>> links;
+    int64_t mainId = -1;
+    map.resetIdsForExistingNodes();
+    const size_t firstNew = map.nodes().size();
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "guid") {
+            std::string guid;
+            fields >> guid;
+            map.documentInformation().setLoadedGuid(guid);
+        } else if (kind == "node") {
+            int64_t id = 0, parentId = 0;
+            double x = 0;
+            std::string text;
+            if (!(fields >> id >> parentId >> x)) return setError(error, MakeAppError(7, "bad node line"));
+            std::getline(fields >> std::ws, text);
+            MindMapNode* node = map.addNodeLoadingAtLocation(Point{x, 0});
+            node->setId(id);
+            node->setParentId(parentId);
+            node->setText(text);
+        } else if (kind == "link") {
+            int64_t source = 0, target = 0;
+            fields >> source >> target;
+            links.emplace_back(source, target);
+        } else if (kind == "main") {
+            fields >> mainId;
+        } else if (kind == "fail") {
+            return setError(error, MakeAppError(42, "unreadable"));
+        } else if (!kind.empty()) {
+            return setError(error, MakeAppError(7, "unknown line"));
+        }
+    }
+    for (size_t i = firstNew; i < map.nodes().size(); ++i) {
+        MindMapNode* node = map.nodes()[i];
+        if (MindMapNode* parent = map.findNodeOnId(node->parentId())) node->setParent(parent);
+    }
+    map.nodesLoadedFromIndex(firstNew);
+    map.rethinkCentralThemes();
+    for (auto [source, target] : links) {
+        MindMapNode* from = map.findNodeOnId(source);
+        MindMapNode* to = map.findNodeOnId(target);
+        if (from || to) map.internalAddCrossLinkFromSource(from, to);
+    }
+    if (MindMapNode* main = map.findNodeOnId(mainId)) map.setMainCentralTheme(main);
+    return true;
+}
+
+class MindMapLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        map.setNodeEditor(&editor);
+        map.setModelessEditor(&notes);
+        MindMapFormats::registerReader(MindMapReadFormat::Native, [this](MindMap& target, const MindMapData& data,
+                                                                         Error* error) {
+            ++reads;
+            loadingStateSeen = target.loadingState();
+            undoRegistrationSeen = target.undoManager()->isUndoRegistrationEnabled();
+            return readLineDocument(target, data, error);
+        });
+    }
+
+    void TearDown() override
+    {
+        MindMapFormats::registerReader(MindMapReadFormat::Native, nullptr);
+        for (int code = 0; code <= 8; ++code) MindMapFormats::registerWriter(static_cast<MindMapExportFormat>(code), nullptr);
+        MindMapFormats::registerDetection(nullptr);
+    }
+
+    bool read(const std::string& text, const std::string& guid = "MAPGUID", Error* error = nullptr)
+    {
+        return map.readFromData(dataOf(text), guid, static_cast<int32_t>(MindMapReadFormat::Native), error);
+    }
+
+    std::vector<std::string> texts(const std::vector<MindMapNode*>& nodes)
+    {
+        std::vector<std::string> result;
+        for (MindMapNode* node : nodes) result.push_back(node->text());
+        return result;
+    }
+
+    CallLog log;
+    RecordingNodeEditor editor{log};
+    RecordingModelessEditor notes{log, "notes"};
+    MindMap map;
+    int reads = 0;
+    uint64_t loadingStateSeen = 99;
+    bool undoRegistrationSeen = true;
+};
+
+const char* const TwoThemes = "guid DOCGUID\n"
+                              "node 1 -1 0 Alpha\n"
+                              "node 2 1 100 Alpha child\n"
+                              "node 3 -1 500 Beta\n"
+                              "node 4 3 600 Beta child\n";
+
+// ---------------------------------------------------------------------------------------------
+// Document information and the format table
+
+TEST(DocumentInformationTest, StartsWithoutAnything)
+{
+    DocumentInformation info;
+    EXPECT_EQ(info.loadedVersion(), -1);
+    EXPECT_EQ(info.loadedGuid(), "");
+    EXPECT_EQ(info.guid(), "");
+    EXPECT_FALSE(info.isNewMap());
+    EXPECT_FALSE(info.hasDefaultThemeText());
+}
+
+TEST(DocumentInformationTest, ResetForgetsTheDocumentButKeepsTheIdentity)
+{
+    DocumentInformation info;
+    info.setGuid("KEPT");
+    info.setLoadedGuid("LOADED");
+    info.setLoadedVersion(3);
+    info.setIsNewMap(true);
+    info.setDefaultTheme("Theme");
+    EXPECT_TRUE(info.hasDefaultThemeText());
+    info.reset();
+    EXPECT_EQ(info.guid(), "KEPT");
+    EXPECT_EQ(info.loadedGuid(), "");
+    EXPECT_EQ(info.loadedVersion(), -1);
+    EXPECT_FALSE(info.isNewMap());
+    EXPECT_EQ(info.defaultTheme(), "");
+}
+
+TEST(MindMapFormatsTest, CodesAreDistinctPerDirection)
+{
+    EXPECT_EQ(static_cast<int32_t>(MindMapReadFormat::PropertyList), 1);
+    EXPECT_EQ(static_cast<int32_t>(MindMapReadFormat::Native), 2);
+    EXPECT_EQ(static_cast<int32_t>(MindMapReadFormat::Opml), 4);
+    EXPECT_EQ(static_cast<int32_t>(MindMapReadFormat::FreeMind), 5);
+    EXPECT_EQ(static_cast<int32_t>(MindMapReadFormat::PlainText), 6);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Native), 0);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Pdf), 1);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Png), 2);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Tiff), 3);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Eps), 4);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::HtmlOutline), 5);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::PlainText), 6);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::Opml), 7);
+    EXPECT_EQ(static_cast<int32_t>(MindMapExportFormat::FreeMind), 8);
+
+    for (int32_t code : {1, 2, 4, 5, 6}) EXPECT_TRUE(isMindMapReadFormat(code)) << code;
+    for (int32_t code : {-1, 0, 3, 7, 8, 1 << 30}) EXPECT_FALSE(isMindMapReadFormat(code)) << code;
+    for (int32_t code = 0; code <= 8; ++code) EXPECT_TRUE(isMindMapExportFormat(code)) << code;
+    for (int32_t code : {-1, 9, 1 << 30}) EXPECT_FALSE(isMindMapExportFormat(code)) << code;
+}
+
+TEST(MindMapFormatsTest, TheTableStartsEmptyAndForgetsRemovedEntries)
+{
+    for (int32_t code = -2; code <= 10; ++code) {
+        EXPECT_EQ(MindMapFormats::reader(code), nullptr) << code;
+        EXPECT_EQ(MindMapFormats::writer(code), nullptr) << code;
+    }
+    EXPECT_EQ(MindMapFormats::detectFormat(dataOf("anything")), 0);
+
+    MindMapFormats::registerReader(MindMapReadFormat::Opml, [](MindMap&, const MindMapData&, Error*) { return true; });
+    EXPECT_NE(MindMapFormats::reader(4), nullptr);
+    EXPECT_EQ(MindMapFormats::reader(2), nullptr);
+    MindMapFormats::registerReader(MindMapReadFormat::Opml, nullptr);
+    EXPECT_EQ(MindMapFormats::reader(4), nullptr);
+
+    MindMapFormats::registerWriter(MindMapExportFormat::Opml, [](MindMap&, const MindMapExportOptions&, Error*) {
+        return dataOf("opml");
+    });
+    EXPECT_NE(MindMapFormats::writer(7), nullptr);
+    MindMapFormats::registerWriter(MindMapExportFormat::Opml, nullptr);
+    EXPECT_EQ(MindMapFormats::writer(7), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+TEST_F(MindMapLoadingTest, ReadingFillsAndEnablesTheMap)
+{
+    ASSERT_TRUE(read(TwoThemes));
+    EXPECT_EQ(loadingStateSeen, 1u);
+    EXPECT_FALSE(undoRegistrationSeen);
+    EXPECT_TRUE(map.undoManager()->isUndoRegistrationEnabled());
+    EXPECT_TRUE(map.enabled());
+    EXPECT_EQ(map.loadingState(), 0u);
+    EXPECT_EQ(texts(map.nodes()), (std::vector<std::string>{"Alpha", "Alpha child", "Beta", "Beta child"}));
+    EXPECT_EQ(texts(map.centralThemes()), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(map.title(), "Alpha");
+    for (MindMapNode* node : map.nodes()) {
+        EXPECT_FALSE(node->isLoading());
+        EXPECT_EQ(node->updateState(), 0u);
+    }
+    // Nothing was selected: the main central theme is.
+    EXPECT_EQ(map.selection(), elements({map.centralThemes().front()}));
+    EXPECT_EQ(map.documentInformation().guid(), "MAPGUID");
+    EXPECT_EQ(map.documentInformation().loadedGuid(), "DOCGUID");
+    EXPECT_EQ(editor.loadedCodes, std::vector<int>{2});
+    EXPECT_EQ(log.back(), "editor.mindMapLoaded:2");
+}
+
+TEST_F(MindMapLoadingTest, EveryChangeIsReportedOnceAfterLoading)
+{
+    ASSERT_TRUE(read(TwoThemes));
+    for (const char* call : {"editor.selectedElementChanged", "editor.updateElementTools:none",
+                             "editor.mindMapLoaded:2"})
+        EXPECT_EQ(std::count(log.begin(), log.end(), call), 1) << call;
+    // Everything the loading bracket collected went out before the editor heard of the load.
+    auto loaded = std::find(log.begin(), log.end(), "editor.mindMapLoaded:2");
+    EXPECT_NE(std::find(log.begin(), loaded, "editor.selectedElementChanged"), loaded);
+    EXPECT_FALSE(map.isUpdating());
+}
+
+TEST_F(MindMapLoadingTest, EmptyGuidTakesTheDocumentsOwn)
+{
+    ASSERT_TRUE(read(TwoThemes, ""));
+    EXPECT_EQ(map.documentInformation().guid(), "DOCGUID");
+}
+
+TEST_F(MindMapLoadingTest, MainCentralThemeComesFromTheDocument)
+{
+    ASSERT_TRUE(read(std::string(TwoThemes) + "main 3\n"));
+    EXPECT_EQ(map.title(), "Beta");
+    EXPECT_EQ(map.selectedElement(), map.mainCentralTheme());
+    EXPECT_FALSE(map.undoManager()->canUndo());
+}
+
+TEST_F(MindMapLoadingTest, ReadingRemovesEveryUndoAction)
+{
+    map.undoManager()->registerUndo([] {});
+    ASSERT_TRUE(map.undoManager()->canUndo());
+    ASSERT_TRUE(read(TwoThemes));
+    EXPECT_FALSE(map.undoManager()->canUndo());
+}
+
+TEST_F(MindMapLoadingTest, UnknownReadCodesFailLeavingTheMapEmptyAndDisabled)
+{
+    for (int32_t code : {0, 1, 3, 4, 5, 6, 7, -1, 1 << 30}) {
+        ASSERT_TRUE(read(TwoThemes));
+        editor.loadedCodes.clear();
+        map.undoManager()->registerUndo([] {});
+        Error error = MakeAppError(1234, "untouched");
+        EXPECT_FALSE(map.readFromData(dataOf(TwoThemes), "MAPGUID", code, &error)) << code;
+        EXPECT_TRUE(map.isEmpty()) << code;
+        EXPECT_FALSE(map.enabled()) << code;
+        EXPECT_EQ(map.title(), "") << code;
+        EXPECT_EQ(map.documentInformation().guid(), "") << code;
+        EXPECT_FALSE(map.undoManager()->canUndo()) << code;
+        EXPECT_EQ(error.code, 1234) << code; // no error object for an unknown code
+        EXPECT_EQ(editor.loadedCodes, (std::vector<int>{2, 0})) << code;
+        EXPECT_TRUE(map.selection().empty()) << code;
+    }
+}
+
+TEST_F(MindMapLoadingTest, ReadersErrorIsPassedBack)
+{
+    Error error;
+    EXPECT_FALSE(read("node 1 -1 0 Half read\nfail\n", "MAPGUID", &error));
+    EXPECT_EQ(error.code, 42);
+    EXPECT_EQ(error.domain, "TarnwickErrorDomain");
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+    EXPECT_EQ(map.loadingState(), 0u);
+    EXPECT_TRUE(map.undoManager()->isUndoRegistrationEnabled());
+    EXPECT_EQ(editor.loadedCodes, (std::vector<int>{2, 0}));
+}
+
+TEST_F(MindMapLoadingTest, MalformedAndEmptyDocuments)
+{
+    Error error;
+    EXPECT_FALSE(read("node one -1 0 text\n", "G", &error));
+    EXPECT_EQ(error.code, 7);
+    EXPECT_TRUE(map.isEmpty());
+
+    // Truncated in the middle of a line: the reader refuses it and nothing is left behind.
+    EXPECT_FALSE(read("node 1 -1 0 Alpha\nnode 2", "G", &error));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+
+    // An empty document is a map without topics.
+    EXPECT_TRUE(read(""));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_TRUE(map.enabled());
+    EXPECT_EQ(map.title(), localized("mindmap_empty_map"));
+}
+
+TEST_F(MindMapLoadingTest, ParentIdsThatPointNowhereOrInCirclesMakeThemes)
+{
+    // 5 names a missing parent; 6 and 7 name each other; 8 names itself.
+    ASSERT_TRUE(read("node 5 99 0 Orphan\nnode 6 7 0 Left\nnode 7 6 0 Right\nnode 8 8 0 Self\n"));
+    EXPECT_EQ(map.nodes().size(), 4u);
+    // Every node is either a central theme or below one: no topic is lost in a circle.
+    std::vector<MindMapNode*> ordered;
+    map.collectHierarchicallyOrderedNodes(ordered);
+    EXPECT_EQ(ordered.size(), 4u);
+    for (MindMapNode* node : map.nodes()) EXPECT_NE(node->parent(), node);
+}
+
+TEST_F(MindMapLoadingTest, HugeDeepDocumentLoadsAndSearches)
+{
+    // A chain nested far deeper than any call stack would take.
+    std::string document = "node 0 -1 0 Root\n";
+    const int depth = 20000;
+    for (int i = 1; i <= depth; ++i)
+        document += "node " + std::to_string(i) + " " + std::to_string(i - 1) + " 0 Level " + std::to_string(i) + "\n";
+    ASSERT_TRUE(read(document));
+    EXPECT_EQ(map.nodes().size(), static_cast<size_t>(depth + 1));
+    EXPECT_EQ(map.centralThemes().size(), 1u);
+    std::vector<MindMapNode*> ordered;
+    map.collectHierarchicallyOrderedNodes(ordered);
+    EXPECT_EQ(ordered.size(), static_cast<size_t>(depth + 1));
+
+    MindMapSearchData criteria("level 1999");
+    criteria.setScope(SearchScopeText);
+    map.setSearchData(&criteria);
+    // "Level 1999" and "Level 19990" to "Level 19999".
+    EXPECT_EQ(map.searchMatches().size(), 11u);
+}
+
+TEST_F(MindMapLoadingTest, CrossLinkIntegrityIsCheckedAfterLoading)
+{
+    ASSERT_TRUE(read(std::string(TwoThemes) +
+                     "link 1 3\n"   // kept: the first between Alpha and Beta
+                     "link 3 1\n"   // the same two topics the other way round
+                     "link 1 1\n"   // a topic to itself
+                     "link 1 2\n"   // a parent to its child
+                     "link 4 3\n"   // a child to its parent
+                     "link 2 99\n"  // a missing end
+                     "link 2 4\n"   // kept
+                     "link 4 2\n"));
+    ASSERT_EQ(map.crossLinks().size(), 2u);
+    EXPECT_EQ(map.crossLinks()[0]->sourceNode()->text(), "Alpha");
+    EXPECT_EQ(map.crossLinks()[0]->targetNode()->text(), "Beta");
+    EXPECT_EQ(map.crossLinks()[1]->sourceNode()->text(), "Alpha child");
+    EXPECT_EQ(map.crossLinks()[1]->targetNode()->text(), "Beta child");
+}
+
+TEST_F(MindMapLoadingTest, CrossLinkRulesForNewLinks)
+{
+    ASSERT_TRUE(read(std::string(TwoThemes) + "node 5 2 200 Alpha grandchild\nlink 1 3\n"));
+    MindMapNode* alpha = map.findNodeOnId(1);
+    MindMapNode* child = map.findNodeOnId(2);
+    MindMapNode* grandchild = map.findNodeOnId(5);
+    MindMapNode* beta = map.findNodeOnId(3);
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(alpha, child));
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(child, alpha));
+    EXPECT_TRUE(map.canCreateCrossLinkFromSource(alpha, grandchild));
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(alpha, alpha));
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(beta, alpha)); // already joined
+    EXPECT_TRUE(map.containsCrossLinkBetween(beta, alpha));
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(nullptr, alpha));
+    MindMap other;
+    other.newMindMap("", true, "Elsewhere");
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(alpha, other.mainCentralTheme()));
+}
+
+TEST_F(MindMapLoadingTest, PastedNodesAreFinishedFromTheirIndex)
+{
+    ASSERT_TRUE(read(TwoThemes));
+    MindMapNode* existing = map.nodes().front();
+    existing->setId(1);
+    map.resetIdsForExistingNodes();
+    EXPECT_EQ(existing->id(), -100);
+    EXPECT_EQ(map.findNodeOnId(1), nullptr);
+
+    const size_t before = map.nodes().size();
+    MindMapNode* pasted = map.addNodeLoadingAtLocation(Point{});
+    ASSERT_TRUE(pasted->isLoading());
+    map.nodesLoadedFromIndex(before);
+    EXPECT_FALSE(pasted->isLoading());
+    map.nodesLoadedFromIndex(map.nodes().size() + 5); // beyond the end: nothing
+}
+
+TEST_F(MindMapLoadingTest, LoadingNodesNeedLayout)
+{
+    map.setNeedsLayout(false);
+    map.beginLoading();
+    map.setNeedsLayout(false);
+    map.addNodeLoadingAtLocation(Point{1, 2});
+    EXPECT_TRUE(map.needsLayout());
+    EXPECT_EQ(map.nodes().back()->location(), (Point{1, 2}));
+    map.loadingCompleted();
+}
+
+TEST_F(MindMapLoadingTest, LoadingDropsTheScrollStateAndTheContent)
+{
+    ASSERT_TRUE(read(TwoThemes));
+    map.setCustomTitle("Custom");
+    map.setAutoNumberStyle(AutoNumberBelow);
+    MindMapEditorScrollState* before = map.getEditorScrollState();
+    ASSERT_NE(before, nullptr);
+    map.beginLoading();
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_EQ(map.customTitle(), "");
+    EXPECT_EQ(map.mainCentralTheme(), nullptr);
+    EXPECT_EQ(map.documentInformation().loadedGuid(), "");
+    EXPECT_EQ(map.documentInformation().guid(), "MAPGUID"); // the identity stays
+    EXPECT_EQ(map.autoNumberStyle(), 2);                    // so does the numbering
+    EXPECT_EQ(map.loadingState(), 1u);
+    map.loadingCompleted();
+}
+
+// ---------------------------------------------------------------------------------------------
+// New, cleared and imported maps
+
+TEST_F(MindMapLoadingTest, NewMapGetsAFreshGuidAndItsTheme)
+{
+    map.undoManager()->registerUndo([] {});
+    map.newMindMap("", true, std::nullopt);
+    const std::string guid = map.documentInformation().guid();
+    ASSERT_EQ(guid.size(), 24u);
+    EXPECT_TRUE(std::all_of(guid.begin(), guid.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }));
+    EXPECT_EQ(map.documentInformation().loadedGuid(), guid);
+    ASSERT_EQ(map.centralThemes().size(), 1u);
+    EXPECT_EQ(map.centralThemes()[0]->text(), localized("mindmap_default_central_theme_text"));
+    EXPECT_EQ(map.selection(), elements({map.centralThemes()[0]}));
+    EXPECT_TRUE(map.enabled());
+    EXPECT_FALSE(map.undoManager()->canUndo());
+    EXPECT_EQ(editor.loadedCodes, std::vector<int>{1});
+    EXPECT_EQ(editor.scrolledElements, elements({map.centralThemes()[0]}));
+
+    map.newMindMap("", false, std::nullopt);
+    EXPECT_NE(map.documentInformation().guid(), guid);
+}
+
+TEST_F(MindMapLoadingTest, NewMapTakesItsGuidAndThemeTextAsGiven)
+{
+    map.newMindMap("0123456789ABCDEF01234567", true, std::string());
+    EXPECT_EQ(map.documentInformation().guid(), "0123456789ABCDEF01234567");
+    ASSERT_EQ(map.nodes().size(), 1u);
+    EXPECT_EQ(map.nodes()[0]->text(), ""); // an empty text is taken as it is
+    EXPECT_EQ(map.title(), localized("mindmap_unnamed_map"));
+
+    map.newMindMap("G", true, std::string("Plans"));
+    EXPECT_EQ(map.title(), "Plans");
+    map.newMindMap("G", false, std::string("Ignored"));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_EQ(map.centralThemes().size(), 0u);
+}
+
+TEST_F(MindMapLoadingTest, ClearingDisablesTheMap)
+{
+    ASSERT_TRUE(read(TwoThemes));
+    editor.loadedCodes.clear();
+    log.clear();
+    map.clearAndDisableDiagram();
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+    EXPECT_EQ(map.title(), "");
+    EXPECT_EQ(map.documentInformation().guid(), "");
+    EXPECT_EQ(editor.loadedCodes, std::vector<int>{0});
+    EXPECT_NE(std::find(log.begin(), log.end(), "notes.dropSelection"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "editor.selectedElementChanged"), log.end());
+}
+
+TEST_F(MindMapLoadingTest, IdentityIsAssertedOnlyWithANewGuid)
+{
+    map.changeIdentity("FIRST");
+    map.assertIdentity("");
+    EXPECT_EQ(map.documentInformation().guid(), "FIRST");
+    map.assertIdentity("SECOND");
+    EXPECT_EQ(map.documentInformation().guid(), "SECOND");
+    map.changeIdentity("");
+    EXPECT_EQ(map.documentInformation().guid(), "");
+}
+
+TEST_F(MindMapLoadingTest, ImportingFillsTheMapTheSameWay)
+{
+    EXPECT_TRUE(map.importWithImporter(
+        [this] {
+            MindMapNode* node = map.addNodeLoadingAtLocation(Point{});
+            node->setText("Imported");
+            map.documentInformation().setLoadedGuid("IMPORTED");
+            map.nodesLoadedFromIndex(0);
+            return true;
+        },
+        ""));
+    EXPECT_TRUE(map.enabled());
+    EXPECT_EQ(map.title(), "Imported");
+    EXPECT_EQ(map.documentInformation().guid(), "IMPORTED");
+
+    EXPECT_FALSE(map.importWithImporter([] { return false; }, "G"));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+    EXPECT_FALSE(map.importWithImporter(nullptr, "G"));
+}
+
+TEST_F(MindMapLoadingTest, FormatDetectionGoesThroughTheTable)
+{
+    EXPECT_EQ(MindMap::detectMindMapFormat(dataOf("<?xml")), 0);
+    MindMapFormats::registerDetection([](const MindMapData& data) { return data.empty() ? 0 : 2; });
+    EXPECT_EQ(MindMap::detectMindMapFormat(dataOf("<?xml")), 2);
+    EXPECT_EQ(MindMap::detectMindMapFormat(MindMapData()), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing and exporting
+
+TEST_F(MindMapLoadingTest, ExportsReachTheWriterOfTheirCode)
+{
+    std::vector<std::pair<MindMapExportFormat, MindMapExportOptions>> calls;
+    for (MindMapExportFormat format : {MindMapExportFormat::Native, MindMapExportFormat::HtmlOutline,
+                                       MindMapExportFormat::PlainText, MindMapExportFormat::Opml,
+                                       MindMapExportFormat::FreeMind}) {
+        MindMapFormats::registerWriter(format, [&calls, format](MindMap&, const MindMapExportOptions& options, Error* error) {
+            EXPECT_EQ(error, nullptr);
+            calls.emplace_back(format, options);
+            return dataOf("data");
+        });
+    }
+    for (int32_t code : {0, 5, 6, 7, 8}) EXPECT_EQ(map.exportDataOfFormat(code, 3.0, true), dataOf("data")) << code;
+    ASSERT_EQ(calls.size(), 5u);
+    // Only the outlines can be limited to the selection; no writer scales.
+    EXPECT_FALSE(calls[0].second.selectionOnly);
+    EXPECT_TRUE(calls[1].second.selectionOnly);
+    EXPECT_TRUE(calls[2].second.selectionOnly);
+    EXPECT_FALSE(calls[3].second.selectionOnly);
+    EXPECT_FALSE(calls[4].second.selectionOnly);
+    for (const auto& call : calls) EXPECT_EQ(call.second.imageScaleFactor, 1.0);
+
+    calls.clear();
+    EXPECT_EQ(map.exportDataOfFormat(5), dataOf("data"));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_FALSE(calls[0].second.selectionOnly);
+}
+
+TEST_F(MindMapLoadingTest, UnknownOrUnwrittenExportsGiveNoData)
+{
+    for (int32_t code : {-1, 9, 100, 0, 5, 6, 7, 8}) EXPECT_TRUE(map.exportDataOfFormat(code).empty()) << code;
+    // The rendered exports come from the painter, which answers no data for now or on failure.
+    for (int32_t code : {1, 2, 3, 4}) (void)map.exportDataOfFormat(code, 2.0, false);
+}
+
+TEST_F(MindMapLoadingTest, DataOfTypeTakesNativeOpmlAndFreeMind)
+{
+    std::vector<MindMapExportFormat> written;
+    for (MindMapExportFormat format : {MindMapExportFormat::Native, MindMapExportFormat::Opml, MindMapExportFormat::FreeMind}) {
+        MindMapFormats::registerWriter(format, [&written, format](MindMap&, const MindMapExportOptions& options, Error*) {
+            EXPECT_FALSE(options.selectionOnly);
+            written.push_back(format);
+            return dataOf("saved");
+        });
+    }
+    Error error;
+    EXPECT_EQ(map.dataOfType(2, &error), dataOf("saved"));
+    EXPECT_EQ(map.dataOfType(4, &error), dataOf("saved"));
+    EXPECT_EQ(map.dataOfType(5, &error), dataOf("saved"));
+    EXPECT_EQ(written, (std::vector<MindMapExportFormat>{MindMapExportFormat::Native, MindMapExportFormat::Opml,
+                                                          MindMapExportFormat::FreeMind}));
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST_F(MindMapLoadingTest, NativeWritersErrorIsPassedBack)
+{
+    MindMapFormats::registerWriter(MindMapExportFormat::Native, [](MindMap&, const MindMapExportOptions&, Error* error) {
+        setError(error, MakeAppError(9, "disk full"));
+        return MindMapData();
+    });
+    Error error;
+    EXPECT_TRUE(map.dataOfType(2, &error).empty());
+    EXPECT_EQ(error.code, 9);
+}
+
+TEST_F(MindMapLoadingTest, OtherTypeCodesFailInWords)
+{
+    for (int32_t code : {0, 1, 3, 6, 7, 8, -1, 1 << 30}) {
+        Error error;
+        EXPECT_TRUE(map.dataOfType(code, &error).empty()) << code;
+        EXPECT_EQ(error.domain, "TarnwickErrorDomain") << code;
+        EXPECT_EQ(error.code, 1) << code;
+        EXPECT_EQ(error.localizedDescription, localized("export_failed_error")) << code;
+        EXPECT_EQ(error.failureReason, localized("share_handler_unsupported_format_error")) << code;
+    }
+    EXPECT_TRUE(map.dataOfType(3).empty()); // without an error object
+    // A known type nobody can write yet fails the same way rather than pretending to succeed.
+    Error error;
+    EXPECT_TRUE(map.dataOfType(4, &error).empty());
+    EXPECT_EQ(error.code, 1);
+}
+
+TEST_F(MindMapLoadingTest, ExportFileNames)
+{
+    EXPECT_EQ(MindMap::exportFileName("Plans: 2024/25?"), "Plans 202425");
+    EXPECT_EQ(MindMap::exportFileName("<>:\"/\\|?*"), localized("mindmap_mindmap"));
+    EXPECT_EQ(MindMap::exportFileName(""), localized("mindmap_mindmap"));
+    EXPECT_EQ(MindMap::exportFileName(std::string(300, 'x')).size(), 70u);
+
+    map.newMindMap("", true, std::string("Road map"));
+    EXPECT_EQ(map.exportFileName(), "Road map");
+    map.clearAndDisableDiagram();
+    EXPECT_EQ(map.exportFileName(), localized("mindmap_mindmap"));
+}
+
+} // namespace

@@ -1,0 +1,298 @@
+#include "MindMapNodeTestSupport.h"
+
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/DiagramLink.h"
+#include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/NodeIcon.h"
+#include "editor-view/TopicHideTool.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace {
+
+using nodetest::NodeTest;
+using nodetest::ScopedTimeLocale;
+
+// A contained element with a box of a given size around its location.
+class Box : public ContainedElement {
+public:
+    Box(CompositeElement* container, Size size) : ContainedElement(container), _size(size) {}
+
+    Rect bounds() const override
+    {
+        Point at = location();
+        return {at.x - _size.width / 2, at.y - _size.height / 2, _size.width, _size.height};
+    }
+
+private:
+    Size _size;
+};
+
+MindMapNode::Date someDay()
+{
+    using namespace std::chrono;
+    return sys_days{year{2024} / March / 14} + hours{12};
+}
+
+class MindMapNodeGeometryTest : public NodeTest {
+protected:
+    void SetUp() override
+    {
+        NodeTest::SetUp();
+        iconHash = storeImage(32, 32);      // a custom icon of 20 x 20
+        contactHash = storeImage(16, 32);   // a contact picture of 10 x 20, plus 3 either side
+        pictureHash = storeImage(120, 60);  // an embedded picture of 120 x 60
+        ASSERT_FALSE(iconHash.empty());
+        ASSERT_FALSE(contactHash.empty());
+        ASSERT_FALSE(pictureHash.empty());
+    }
+
+    // A topic at (200, 100) with every adornment of the text line: icon, checkbox, auto-number
+    // box, text, link icon and voice memo.
+    MindMapNode* adornedTopic()
+    {
+        map.setAutoNumberStyle(AutoNumberInside);
+        MindMapNode* node = child(theme("Root"), {200, 100});
+        node->setText("Hello");
+        node->setIconName("#" + iconHash);
+        node->setShowCheckbox(true);
+        node->linkToPhoneContact("+1 555 0100", contactHash);
+        node->setVoiceMemo("memo");
+        settle(node);
+        return node;
+    }
+
+    std::string iconHash;
+    std::string contactHash;
+    std::string pictureHash;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The text line
+
+TEST_F(MindMapNodeGeometryTest, PlainTextIsCentredOnTheLocation)
+{
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setText("Hello");
+    settle(node);
+    EXPECT_EQ(node->textBounds(), Rect(200 - 15, 100 - 6, 30, 12));
+    EXPECT_EQ(node->textOrigin(), (Point{185, 94}));
+    EXPECT_EQ(node->bounds(), Rect(200 - node->size().width / 2, 100 - node->size().height / 2,
+                                   node->size().width, node->size().height));
+    // Without an icon its origin is where it would start, at the text's top.
+    EXPECT_EQ(node->iconOrigin(), (Point{185, 94}));
+    EXPECT_EQ(node->embeddedImageOrigin(), node->textOrigin());
+    EXPECT_EQ(node->embeddedImageBounds().size, Size());
+}
+
+TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
+{
+    MindMapNode* node = adornedTopic();
+    const Rect text = node->textBounds();
+    const Size icon = node->icon()->size();
+    const Size link = node->diagramLink()->icon()->size();
+    const Size box = node->autoNumberIconSize();
+    ASSERT_EQ(icon, (Size{20, 20}));
+    ASSERT_EQ(link, (Size{16, 20}));
+    ASSERT_DOUBLE_EQ(box.width, 16);
+
+    // From left to right: icon, checkbox, auto-number box, text, link icon, voice memo.
+    EXPECT_DOUBLE_EQ(node->iconOrigin().x + icon.width + 2, node->checkboxOrigin().x);
+    EXPECT_DOUBLE_EQ(node->checkboxOrigin().x + 18, node->autoNumberIconOrigin().x);
+    EXPECT_DOUBLE_EQ(node->autoNumberIconOrigin().x + box.width + 2, text.minX());
+    EXPECT_DOUBLE_EQ(node->diagramLinkOrigin().x, text.maxX() + 2);
+    EXPECT_DOUBLE_EQ(node->voiceMemoOrigin().x, node->diagramLinkOrigin().x + link.width + 2);
+
+    // The whole line is centred on the location.
+    const double lineWidth = node->calculateTextContentSize().width;
+    EXPECT_DOUBLE_EQ(lineWidth, 30 + 22 + 18 + 18 + 18 + 18);
+    EXPECT_DOUBLE_EQ(node->iconOrigin().x, 200 - lineWidth / 2);
+    // The voice memo box is 16 wide; its gap of 2 stands before it.
+    EXPECT_DOUBLE_EQ(node->voiceMemoOrigin().x + 16, 200 + lineWidth / 2);
+
+    // Every part is centred on the text's middle line.
+    const double middle = text.midY();
+    EXPECT_DOUBLE_EQ(node->iconOrigin().y, middle - 10);
+    EXPECT_DOUBLE_EQ(node->checkboxOrigin().y, middle - 8);
+    EXPECT_DOUBLE_EQ(node->autoNumberIconOrigin().y, middle - 8);
+    EXPECT_DOUBLE_EQ(node->diagramLinkOrigin().y, middle - 10);
+    EXPECT_DOUBLE_EQ(node->voiceMemoOrigin().y, middle - 8);
+    EXPECT_DOUBLE_EQ(middle, 100);
+}
+
+TEST_F(MindMapNodeGeometryTest, AutoNumberBoxTakesRoomOnlyWhenDrawnInside)
+{
+    MindMapNode* node = adornedTopic();
+    const double withBox = node->checkboxOrigin().x;
+    map.setAutoNumberStyle(AutoNumberBelow);
+    node->validateNodeState();
+    const Rect text = node->textBounds();
+    EXPECT_DOUBLE_EQ(node->checkboxOrigin().x + 18, text.minX());
+    EXPECT_DOUBLE_EQ(node->checkboxOrigin().x, withBox + 9);
+}
+
+TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setText("Hello");
+    node->setEmbeddedImageName(pictureHash);
+    node->setDate(someDay());
+    settle(node);
+    const Rect picture = node->embeddedImageBounds();
+    const Rect text = node->textBounds();
+    const Rect date = node->dateTextBounds();
+    ASSERT_EQ(picture.size, (Size{120, 60}));
+    EXPECT_DOUBLE_EQ(picture.maxY() + 4, text.minY());
+    EXPECT_DOUBLE_EQ(text.maxY() + 4, date.minY());
+    const double contentHeight = 60 + 4 + 12 + 4 + node->dateTextSize().height;
+    EXPECT_DOUBLE_EQ(picture.minY(), 100 - contentHeight / 2);
+    EXPECT_DOUBLE_EQ(date.maxY(), 100 + contentHeight / 2);
+    // Each row is centred horizontally.
+    EXPECT_DOUBLE_EQ(picture.midX(), 200);
+    EXPECT_DOUBLE_EQ(text.midX(), 200);
+    EXPECT_DOUBLE_EQ(date.midX(), 200);
+}
+
+TEST_F(MindMapNodeGeometryTest, PictureAloneIsCentredOnTheLocation)
+{
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setEmbeddedImageName(pictureHash);
+    settle(node);
+    EXPECT_EQ(node->embeddedImageBounds(), Rect(140, 70, 120, 60));
+}
+
+TEST_F(MindMapNodeGeometryTest, PictureAndDateWithoutTextKeepOneGap)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setEmbeddedImageName(pictureHash);
+    node->setDate(someDay());
+    settle(node);
+    const Rect picture = node->embeddedImageBounds();
+    const Rect date = node->dateTextBounds();
+    EXPECT_DOUBLE_EQ(picture.maxY() + 4, date.minY());
+    EXPECT_DOUBLE_EQ((picture.minY() + date.maxY()) / 2, 100);
+}
+
+TEST_F(MindMapNodeGeometryTest, DateAloneIsCentredOnTheLocation)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setDate(someDay());
+    settle(node);
+    EXPECT_EQ(node->dateTextBounds().center(), (Point{200, 100}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hit codes
+
+TEST_F(MindMapNodeGeometryTest, HitCodesOfTheTextLine)
+{
+    MindMapNode* node = adornedTopic();
+    const Point inside{1, 1};
+    EXPECT_EQ(node->getHitTestInfo(node->checkboxOrigin() + inside), MindMapNode::HitCheckbox);
+    EXPECT_EQ(node->getHitTestInfo(node->iconOrigin() + inside), MindMapNode::HitIcon);
+    // The link icon's margins are not part of it.
+    const Point link = node->diagramLinkOrigin();
+    EXPECT_EQ(node->getHitTestInfo(link + Point{1, 5}), MindMapNode::HitBody);
+    EXPECT_EQ(node->getHitTestInfo(link + Point{4, 5}), MindMapNode::HitLinkIcon);
+    EXPECT_EQ(node->getHitTestInfo(node->voiceMemoOrigin() + inside), MindMapNode::HitVoiceMemo);
+    EXPECT_EQ(node->getHitTestInfo(node->textBounds().center()), MindMapNode::HitBody);
+    EXPECT_EQ(node->getHitTestInfo(node->autoNumberIconOrigin() + inside), MindMapNode::HitBody);
+    const Rect bounds = node->bounds();
+    EXPECT_EQ(node->getHitTestInfo({bounds.maxX() + 1, bounds.midY()}), MindMapNode::HitOutside);
+    EXPECT_EQ(node->getHitTestInfo({bounds.minX(), bounds.minY()}), MindMapNode::HitBody);
+}
+
+TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setText("Hello");
+    node->setEmbeddedImageName(pictureHash);
+    node->setDate(someDay());
+    settle(node);
+    EXPECT_EQ(node->getHitTestInfo(node->embeddedImageBounds().center()), MindMapNode::HitEmbeddedImage);
+    const Rect date = node->dateTextBounds();
+    const double side = date.height();
+    // The square date icon at the left of the date box, then the text.
+    EXPECT_EQ(node->getHitTestInfo({date.minX() + 1, date.midY()}), MindMapNode::HitDateIcon);
+    EXPECT_EQ(node->getHitTestInfo({date.minX() + side - 0.5, date.midY()}), MindMapNode::HitDateIcon);
+    EXPECT_EQ(node->getHitTestInfo({date.minX() + side + 0.5, date.midY()}), MindMapNode::HitDateText);
+    EXPECT_EQ(node->getHitTestInfo({date.maxX() - 1, date.midY()}), MindMapNode::HitDateText);
+    // Below the date box, still inside the topic.
+    ASSERT_LT(date.maxY() + 1, node->bounds().maxY());
+    EXPECT_EQ(node->getHitTestInfo({date.midX(), date.maxY() + 1}), MindMapNode::HitBody);
+    EXPECT_EQ(node->getHitTestInfo({date.maxX() + 2, date.midY()}), MindMapNode::HitBody);
+}
+
+TEST_F(MindMapNodeGeometryTest, HitCodeOfAnInvisibleOrFarPointIsOutside)
+{
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    settle(node);
+    EXPECT_EQ(node->getHitTestInfo({1e9, 1e9}), MindMapNode::HitOutside);
+    EXPECT_EQ(node->getHitTestInfo({std::nan(""), 100}), MindMapNode::HitOutside);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Markers, hit tests and placement
+
+TEST_F(MindMapNodeGeometryTest, CollapseMarkerSideFollowsTheLayout)
+{
+    MindMapNode* root = theme("Root");
+    root->setLocation({0, 0});
+    MindMapNode* main = child(root, {-200, 0});
+    MindMapNode* leaf = child(main, {-300, 0});
+    child(leaf, {-400, 0});
+    settle(leaf);
+    // Free layout: a child left of its parent has its marker on its right.
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
+    main->setLayoutMode(2);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    main->setLayoutMode(3);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1); // the list grows to the left
+    main->setLayoutDirection(2);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    main->setLayoutMode(4);
+    main->setLayoutDirection(6);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
+    setTopicHasHideTool(true);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    setTopicHasHideTool(false);
+
+    const Rect marker = leaf->getCollapseMarkerBounds();
+    EXPECT_EQ(marker.size, (Size{16, 16}));
+    EXPECT_DOUBLE_EQ(marker.midX(), -300 + (leaf->size().width + 16) / 2);
+    EXPECT_DOUBLE_EQ(marker.midY(), 0);
+}
+
+TEST_F(MindMapNodeGeometryTest, NumberBelowTheTopicCountsAsTheTopic)
+{
+    MindMapNode* node = child(theme("Root"), {0, 0});
+    settle(node);
+    node->setBelowAutoNumberIcon(Rect(-10, 40, 20, 16));
+    EXPECT_FALSE(node->hitTest({0, 45}));
+    map.setAutoNumberStyle(AutoNumberBelow);
+    EXPECT_TRUE(node->hitTest({0, 45}));
+    map.setAutoNumberStyle(AutoNumberInside);
+    EXPECT_FALSE(node->hitTest({0, 45}));
+}
+
+TEST_F(MindMapNodeGeometryTest, TextsAndImagesAreFirstPlacedJustAboveTheTopic)
+{
+    MindMapNode* node = child(theme("Root"), {50, 60});
+    settle(node);
+    ContainedElement* box = node->appendContainedElement(std::make_unique<Box>(node, Size{40, 10}));
+    box->assignDefaultLocation();
+    EXPECT_DOUBLE_EQ(box->relLocation().x, 0);
+    EXPECT_DOUBLE_EQ(box->relLocation().y, -((10 + node->size().height) / 2 + 2));
+    EXPECT_DOUBLE_EQ(box->bounds().maxY(), node->bounds().minY() - 2);
+    node->assignDefaultLocation(nullptr);
+}
+
+} // namespace

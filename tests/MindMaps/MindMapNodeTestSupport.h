@@ -1,0 +1,137 @@
+#pragma once
+
+// A map of topics measured by the fake measurer, with an image store of its own, for the tests of
+// a topic's validation, styling and geometry.
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/FakeTextMeasurer.h"
+#include "platform/Image.h"
+#include "platform/NotificationCenter.h"
+#include "store/CustomImageStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace nodetest {
+
+class CountingNodeEditor : public MindMapNodeEditor {
+public:
+    int changes = 0;
+    std::vector<MindMapElement*> toolUpdates;
+
+    void mindMapLoaded(int) override {}
+    void mindMapChanged() override { ++changes; }
+    void selectedElementChanged() override {}
+    void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
+    void scrollElementVisible(MindMapElement*) override {}
+    void cancelEditorModes() override {}
+    void getEditorScrollState(MindMapEditorScrollState&) override {}
+    void setEditorScrollState(const MindMapEditorScrollState&) override {}
+    bool isReadOnly() override { return false; }
+    bool isFocused() override { return true; }
+    void startEditingNewNode(MindMapNode*, UndoState) override {}
+    void startEditingExistingNode(MindMapNode*) override {}
+    void startEditingText(MindMapText*, UndoState, bool) override {}
+};
+
+// Puts a locale in force for LC_TIME and gives it back when destroyed.
+class ScopedTimeLocale {
+public:
+    explicit ScopedTimeLocale(const char* locale)
+    {
+        const char* current = std::setlocale(LC_TIME, nullptr);
+        _old = current ? current : "C";
+        _applied = std::setlocale(LC_TIME, locale) != nullptr;
+    }
+    ~ScopedTimeLocale() { std::setlocale(LC_TIME, _old.c_str()); }
+    ScopedTimeLocale(const ScopedTimeLocale&) = delete;
+    ScopedTimeLocale& operator=(const ScopedTimeLocale&) = delete;
+
+    bool applied() const { return _applied; }
+
+private:
+    std::string _old;
+    bool _applied = false;
+};
+
+// With the fake measurer a character of a font of size s is 0.6 s wide and a line 1.2 s high.
+// The style sheets give topics of every level the test font (size 10): 6 x 12 per character, and
+// a minimum size ("Wyg") of 18 x 12.
+class NodeTest : public ::testing::Test {
+protected:
+    static constexpr double CharWidth = 6;
+    static constexpr double LineHeight = 12;
+    static constexpr double MinWidth = 18;
+    static constexpr double MinHeight = 12;
+    // Auto-number and date labels: Arial 12, so 7.2 per character and 14.4 per line.
+    static constexpr double LabelCharWidth = 7.2;
+    static constexpr double LabelHeight = 14.4;
+
+    void SetUp() override
+    {
+        TextMeasurer::setShared(&measurer);
+        _userFonts = {StyleSheet::centralThemeFont(), StyleSheet::mainBranchFont(), StyleSheet::subBranchFont()};
+        StyleSheet::changeStyleSheetFonts(testFont(), testFont(), testFont(), std::nullopt, std::nullopt);
+        postFontsChanged();
+        map.setNodeEditor(&editor);
+    }
+
+    void TearDown() override
+    {
+        map.setNodeEditor(nullptr);
+        StyleSheet::changeStyleSheetFonts(_userFonts[0], _userFonts[1], _userFonts[2], std::nullopt, std::nullopt);
+        TextMeasurer::setShared(nullptr);
+        // Sizes kept for the user fonts must not outlive the measurer they came from.
+        postFontsChanged();
+    }
+
+    static void postFontsChanged() { NotificationCenter::defaultCenter().post(StyleSheet::FontsChangeNotification); }
+
+    static Font testFont(double size = 10) { return Font("Sans", size); }
+
+    MindMapNode* theme(const std::string& text = {}) { return map.internalAddCentralTheme(text); }
+    MindMapNode* child(MindMapNode* parent, Point location = {}) { return map.addMindMapNodeAsChild(parent, location); }
+
+    // Given a border (a plain rectangle unless said) and validated; with another font size the
+    // style sheet's font is then replaced and the node validated again. (A later change of the
+    // node's style gives it the style sheet's font again.)
+    static void settle(MindMapNode* node, double fontSize = 10, int32_t borderStyle = 4)
+    {
+        node->style()->changeBorderStyle(borderStyle);
+        node->validateNodeState();
+        if (fontSize != 10) {
+            node->setStyleSheetFont(testFont(fontSize));
+            node->validateNodeState();
+        }
+    }
+
+    // A picture of that many pixels in the map's image store; its hash.
+    std::string storeImage(int pixelWidth, int pixelHeight)
+    {
+        Image image(pixelWidth, pixelHeight);
+        auto png = image.pngData();
+        if (!png)
+            return std::string();
+        return imageStore->storeImagePngData(*png);
+    }
+
+    FakeTextMeasurer measurer;
+    TempDir imagesFolder;
+    std::shared_ptr<CustomImageStore> imageStore = std::make_shared<CustomImageStore>(imagesFolder.path());
+    MindMap map{imageStore};
+    CountingNodeEditor editor;
+
+private:
+    std::vector<Font> _userFonts;
+};
+
+} // namespace nodetest

@@ -1,0 +1,656 @@
+#include "MindMapNodeTestSupport.h"
+
+#include "MindMaps/StyleHelpers.h"
+#include "layout/MinTextSizeCalculator.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using nodetest::NodeTest;
+using nodetest::ScopedTimeLocale;
+
+class MindMapNodeValidationTest : public NodeTest {};
+
+// Thursday 14 March 2024 at noon UTC: the same calendar day in every time zone from -11 to +11.
+MindMapNode::Date piDay()
+{
+    using namespace std::chrono;
+    return sys_days{year{2024} / March / 14} + hours{12};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Update bits
+
+TEST_F(MindMapNodeValidationTest, NewNodeStartsWithStyleFontAutoNumberAndDateBits)
+{
+    MindMapNode topic(&map);
+    MindMapNode* node = &topic;
+    EXPECT_EQ(MindMapNode::InitialUpdateState, 0xC3u);
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateDefaultStyle | MindMapNode::UpdateFont |
+                                       MindMapNode::UpdateAutoNumber | MindMapNode::UpdateDateText);
+    node->setText("Theme");
+    node->validateNodeState();
+    EXPECT_EQ(node->updateState(), 0u);
+    // The style sheet's font of the level, measured through the platform measurer.
+    ASSERT_TRUE(node->font().has_value());
+    EXPECT_EQ(*node->font(), StyleSheet::defaultFontForLevel(0));
+    EXPECT_EQ(node->minTextSize(), MinTextSizeCalculator::instance().minTextSizeForFont(*node->font()));
+    const double size = node->font()->pointSize();
+    EXPECT_DOUBLE_EQ(node->textSize().width, 5 * 0.6 * size);
+    EXPECT_DOUBLE_EQ(node->textSize().height, 1.2 * size);
+}
+
+TEST_F(MindMapNodeValidationTest, ChangesDuringValidationAreTakenUpWithoutReportingTheNodeAgain)
+{
+    MindMapNode* node = theme("Theme");
+    node->validateNodeState();
+    const int changes = editor.changes;
+    // A new style-sheet font records bit 2 only; validating it sets bit 4 (the text) and bit 16
+    // (the size) on the way, reports the new bounds once and leaves the node valid.
+    node->setStyleSheetFont(testFont(20));
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateFont);
+    EXPECT_EQ(editor.changes, changes + 1);
+    map.setNeedsLayout(false);
+    node->validateNodeState();
+    EXPECT_EQ(node->updateState(), 0u);
+    EXPECT_EQ(node->textSize(), (Size{5 * 12, 24}));
+    EXPECT_TRUE(map.needsLayout());
+    // Only the bounds report: no second invalidation.
+    EXPECT_EQ(editor.changes, changes + 2);
+}
+
+TEST_F(MindMapNodeValidationTest, AppearanceOnlyComputesNothing)
+{
+    MindMapNode* node = theme("Theme");
+    settle(node);
+    const Size size = node->size();
+    map.setNeedsLayout(false);
+    node->setColorSchemeFillColor(Color(0.2, 0.4, 0.6));
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateAppearance);
+    node->validateNodeState();
+    EXPECT_EQ(node->updateState(), 0u);
+    EXPECT_EQ(node->size(), size);
+    EXPECT_FALSE(map.needsLayout());
+}
+
+TEST_F(MindMapNodeValidationTest, ValidationIsSkippedWhileLoadingAndWhenValid)
+{
+    MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
+    node->setText("Read");
+    EXPECT_EQ(node->updateState(), MindMapNode::InitialUpdateState);
+    node->validateNodeState();
+    EXPECT_EQ(node->updateState(), MindMapNode::InitialUpdateState);
+    EXPECT_FALSE(node->font().has_value());
+
+    node->loaded();
+    EXPECT_EQ(node->updateState(), MindMapNode::InitialUpdateState);
+    // The loaded bits do not name the text, but a new font always re-measures it.
+    node->validateNodeState();
+    EXPECT_TRUE(node->font().has_value());
+    EXPECT_DOUBLE_EQ(node->textSize().width, 4 * 0.6 * node->font()->pointSize());
+}
+
+TEST_F(MindMapNodeValidationTest, MinimumSizeSetsTheArcRadiusAndTheText)
+{
+    MindMapNode* node = theme("Theme");
+    settle(node);
+    EXPECT_EQ(node->minTextSize(), (Size{MinWidth, MinHeight}));
+    EXPECT_DOUBLE_EQ(node->halfRoundArcRadius(), (MinHeight * 1.41 + 16) / 2);
+    node->setMinSize({MinWidth, MinHeight});
+    EXPECT_EQ(node->updateState(), 0u);
+    node->setMinSize({10, 40});
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateText);
+    EXPECT_DOUBLE_EQ(node->halfRoundArcRadius(), (40 * 1.41 + 16) / 2);
+    node->validateNodeState();
+    // The text is at least as large as the minimum size in each dimension.
+    EXPECT_EQ(node->textSize(), (Size{5 * CharWidth, 40}));
+}
+
+TEST_F(MindMapNodeValidationTest, SameFontChangesNothing)
+{
+    MindMapNode* node = theme("Theme");
+    settle(node);
+    node->setFont(testFont());
+    EXPECT_EQ(node->updateState(), 0u);
+    node->setFont(std::nullopt);
+    EXPECT_FALSE(node->font().has_value());
+    // No font, no new minimum size.
+    EXPECT_EQ(node->updateState(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display text
+
+TEST_F(MindMapNodeValidationTest, DisplayTextCarriesMarkupAlignmentAndTextColour)
+{
+    MindMapNode* node = theme("*Bold* plain");
+    settle(node);
+    EXPECT_EQ(node->displayText().string(), "Bold plain");
+    EXPECT_EQ(node->textSize(), (Size{10 * CharWidth, LineHeight}));
+    const TextAttributes first = node->displayText().attributesAt(0);
+    const TextAttributes last = node->displayText().attributesAt(node->displayText().length() - 1);
+    ASSERT_TRUE(first.font.has_value());
+    ASSERT_TRUE(last.font.has_value());
+    EXPECT_EQ(*last.font, *node->font());
+    for (const TextAttributes& attributes : {first, last}) {
+        EXPECT_EQ(attributes.color, node->textColor());
+        EXPECT_EQ(attributes.alignment, TextAlignmentForStyleAlignment(node->style()->alignment()));
+    }
+
+    node->style()->changeAlignment(2);
+    node->validateNodeState();
+    EXPECT_EQ(node->displayText().attributesAt(0).alignment, TextAlignment::Right);
+    node->setColorSchemeTextColor(Color(0.1, 0.2, 0.3));
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateText);
+    node->validateNodeState();
+    EXPECT_EQ(node->displayText().attributesAt(0).color, node->textColor());
+}
+
+TEST_F(MindMapNodeValidationTest, CustomisedFontEffectsReachTheWholeText)
+{
+    MindMapNode* node = theme("Under");
+    settle(node);
+    EXPECT_EQ(node->fontEffects(), 0u);
+    {
+        ElementStyle::UpdateGuard batch(*node->style());
+        node->style()->setPropCustomized(TextStyle::FontMask, true);
+        node->style()->setFontStyle(8);
+    }
+    EXPECT_EQ(node->fontEffects(), 8u);
+    node->validateNodeState();
+    EXPECT_EQ(node->displayText().attributesAt(0).underline, 1);
+}
+
+TEST_F(MindMapNodeValidationTest, LineEndsAndControlsInTheTextAreMeasuredAsValidated)
+{
+    MindMapNode* node = theme("one\r\ntwo\rthree\x01\tfour");
+    settle(node);
+    EXPECT_EQ(node->displayText().string(), "one\ntwo\nthree  four");
+    EXPECT_EQ(node->textSize(), (Size{11 * CharWidth, 3 * LineHeight}));
+}
+
+TEST_F(MindMapNodeValidationTest, EmptyTextTakesTheMinimumSize)
+{
+    // The documented case: no text, no adornments, half-round border.
+    MindMapNode* node = theme();
+    settle(node, 10, 1);
+    EXPECT_EQ(node->textSize(), (Size{MinWidth, MinHeight}));
+    EXPECT_TRUE(node->displayText().string().empty());
+    const double r = (1.41 * MinHeight + 16) / 2;
+    EXPECT_DOUBLE_EQ(node->size().width, MinWidth + 16 + 2 * r / 3);
+    EXPECT_DOUBLE_EQ(node->size().height, MinHeight + 16 + 0.41 * MinHeight);
+}
+
+TEST_F(MindMapNodeValidationTest, HugeTextIsMeasuredOnce)
+{
+    MindMapNode* node = theme(std::string(200000, 'x'));
+    settle(node);
+    EXPECT_DOUBLE_EQ(node->textSize().width, 200000 * CharWidth);
+    EXPECT_EQ(node->updateState(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Outer size
+
+struct BorderCase {
+    int32_t borderStyle;
+    double width;
+    double height;
+};
+
+TEST_F(MindMapNodeValidationTest, OuterSizeFollowsTheBorderStyle)
+{
+    // Two lines of five characters: W = 30, H = 24; the minimum height adds 0.41 x 12.
+    const double W = 5 * CharWidth;
+    const double H = 2 * LineHeight;
+    const double base = H + 16 + 0.41 * MinHeight;
+    const double r = (1.41 * MinHeight + 16) / 2;
+    const double t = 0.5773502588272095;
+    const double diamondWidth = (W + 4) + (H + 4) / t;
+    const std::vector<BorderCase> cases = {
+        {0, W + 16 + 3, base},
+        {1, W + 16 + 2 * r / 3, base},
+        {2, W + 16 + 3, base},
+        {3, (W + 16) * 1.3 + 4, H * 1.41 + 16},
+        {4, W + 16, base},
+        {5, diamondWidth, diamondWidth * t},
+        {6, (W + 12) * 1.3357664233576643, (H + 12) * 1.4857142857142858},
+        {7, W + 8, H + 4},
+    };
+    MindMapNode* node = theme("Hello\nWorld");
+    settle(node);
+    for (const BorderCase& border : cases) {
+        SCOPED_TRACE(border.borderStyle);
+        node->style()->changeBorderStyle(border.borderStyle);
+        node->validateNodeState();
+        EXPECT_EQ(node->borderStyle(), border.borderStyle);
+        EXPECT_DOUBLE_EQ(node->size().width, border.width);
+        EXPECT_DOUBLE_EQ(node->size().height, border.height);
+    }
+    // A code no border knows keeps the plain size.
+    {
+        ElementStyle::UpdateGuard batch(*node->style());
+        node->style()->setBorderStyle(42);
+    }
+    node->validateNodeState();
+    EXPECT_DOUBLE_EQ(node->size().width, W + 16);
+    EXPECT_DOUBLE_EQ(node->size().height, base);
+}
+
+TEST_F(MindMapNodeValidationTest, BorderChangeTakesEffectAtTheNextValidation)
+{
+    MindMapNode* node = theme("Hello");
+    settle(node, 10, 0);
+    const Size before = node->size();
+    node->style()->changeBorderStyle(7);
+    EXPECT_EQ(node->borderStyle(), 0);
+    EXPECT_EQ(node->size(), before);
+    node->validateNodeState();
+    EXPECT_EQ(node->borderStyle(), 7);
+    EXPECT_EQ(node->size(), (Size{5 * CharWidth + 8, LineHeight + 4}));
+}
+
+TEST_F(MindMapNodeValidationTest, CheckboxAndVoiceMemoTakeEighteenPointsAndSixteenInHeight)
+{
+    MindMapNode* node = theme("Hello");
+    settle(node);
+    node->setShowCheckbox(true);
+    node->validateNodeState();
+    EXPECT_EQ(node->calculateTextContentSize(), (Size{30 + 18, 16}));
+    node->setVoiceMemo("memo-1");
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
+    node->validateNodeState();
+    EXPECT_EQ(node->calculateTextContentSize(), (Size{30 + 18 + 18, 16}));
+    EXPECT_DOUBLE_EQ(node->size().width, 30 + 36 + 16);
+    EXPECT_DOUBLE_EQ(node->size().height, 16 + 16 + 0.41 * MinHeight);
+    EXPECT_TRUE(node->hasTextAdornments());
+}
+
+TEST_F(MindMapNodeValidationTest, IconsAndLinkIconsWidenTheTextLineByTheirWidthAndTwo)
+{
+    const std::string hash = storeImage(32, 64);
+    ASSERT_FALSE(hash.empty());
+    MindMapNode* node = theme("Hello");
+    settle(node);
+    node->setIconName("#" + hash);
+    node->validateNodeState();
+    // A custom icon is drawn at 0.625 of its pixels.
+    EXPECT_EQ(node->calculateTextContentSize(), (Size{30 + 20 + 2, 40}));
+    // A contact picture is a custom icon with 3 points either side.
+    node->linkToPhoneContact("contact-7", hash);
+    node->validateNodeState();
+    EXPECT_EQ(node->calculateTextContentSize(), (Size{30 + 22 + 26 + 2, 40}));
+}
+
+TEST_F(MindMapNodeValidationTest, EmbeddedImageOnlyHasNoTextSizeAndNoMinimumHeight)
+{
+    const std::string hash = storeImage(96, 48);
+    ASSERT_FALSE(hash.empty());
+    MindMapNode* node = theme();
+    settle(node);
+    node->setEmbeddedImageName(hash);
+    EXPECT_TRUE(node->hasEmbeddedImage());
+    EXPECT_EQ(node->embeddedImageName(), hash);
+    node->validateNodeState();
+    EXPECT_TRUE(node->isTextCollapsed());
+    EXPECT_EQ(node->textSize(), Size());
+    EXPECT_EQ(node->size(), (Size{96 + 16, 48 + 16}));
+
+    // While the empty text is typed, it keeps its room.
+    node->setEditingState(2);
+    node->validateNodeState();
+    EXPECT_EQ(node->textSize(), (Size{MinWidth, MinHeight}));
+    node->setEditingState(0);
+
+    node->setText("Hello");
+    node->validateNodeState();
+    EXPECT_FALSE(node->isTextCollapsed());
+    EXPECT_EQ(node->textSize(), (Size{30, 12}));
+    EXPECT_DOUBLE_EQ(node->size().width, 96 + 16);
+    EXPECT_DOUBLE_EQ(node->size().height, 12 + 4 + 48 + 16 + 0.41 * MinHeight);
+
+    // Removing the picture re-measures the text.
+    node->setEmbeddedImageName("");
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateText | MindMapNode::UpdateOuterSize);
+    node->validateNodeState();
+    EXPECT_DOUBLE_EQ(node->size().width, 30 + 16);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Date text
+
+TEST_F(MindMapNodeValidationTest, DateTextIsTheLocalesDateWithAFullYear)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    ASSERT_TRUE(locale.applied());
+    EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
+    {
+        ScopedTimeLocale german("de_DE.UTF-8");
+        ASSERT_TRUE(german.applied());
+        EXPECT_EQ(MindMapNode::formatDateText(piDay()), "14.03.2024");
+    }
+    {
+        // The C locale's own form has a two-digit year; shown dates never do.
+        ScopedTimeLocale plain("C.UTF-8");
+        ASSERT_TRUE(plain.applied());
+        EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
+    }
+    EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
+}
+
+TEST_F(MindMapNodeValidationTest, ExtremeDatesStillShowTheirYear)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    const std::string latest = MindMapNode::formatDateText(MindMapNode::Date::max());
+    const std::string earliest = MindMapNode::formatDateText(MindMapNode::Date::min());
+    ASSERT_GE(latest.size(), 4u);
+    ASSERT_GE(earliest.size(), 4u);
+    EXPECT_EQ(latest.substr(latest.size() - 4), "2262");
+    EXPECT_EQ(earliest.substr(earliest.size() - 4), "1677");
+}
+
+TEST_F(MindMapNodeValidationTest, DateBoxHoldsASquareIconAGapAndTheText)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = theme("Hello");
+    settle(node);
+    node->setDate(piDay());
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateDateText);
+    EXPECT_EQ(node->validatedDateText(), "03/14/2024");
+    const double w = 10 * LabelCharWidth;
+    const double h = LabelHeight;
+    EXPECT_DOUBLE_EQ(node->dateTextSize().width, w + h + 4);
+    EXPECT_DOUBLE_EQ(node->dateTextSize().height, h);
+    // Asking for the text did the date's work; the size is left for the validation.
+    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
+    node->validateNodeState();
+    EXPECT_DOUBLE_EQ(node->size().width, w + h + 4 + 16);
+    EXPECT_DOUBLE_EQ(node->size().height, 12 + 4 + h + 16 + 0.41 * MinHeight);
+
+    node->setDate(std::nullopt);
+    node->validateNodeState();
+    EXPECT_EQ(node->dateText(), "");
+    EXPECT_EQ(node->dateTextSize(), Size());
+    EXPECT_DOUBLE_EQ(node->size().width, 30 + 16);
+}
+
+TEST_F(MindMapNodeValidationTest, DateAloneDropsTheTextButKeepsItsGap)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = theme();
+    settle(node);
+    node->setDate(piDay());
+    node->validateNodeState();
+    EXPECT_TRUE(node->showsOnlyDate());
+    EXPECT_EQ(node->textSize(), Size());
+    EXPECT_DOUBLE_EQ(node->size().height, LabelHeight + 4 + 16 + 0.41 * MinHeight);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Auto numbering
+
+class MindMapNodeAutoNumberTest : public NodeTest {
+protected:
+    // The third child of the second main branch.
+    MindMapNode* buildBranch(MindMapNode* root)
+    {
+        child(root);
+        MindMapNode* second = child(root);
+        child(second);
+        child(second);
+        return child(second);
+    }
+};
+
+TEST_F(MindMapNodeAutoNumberTest, LabelsCountFromTheMainBranchWithOneCentralTheme)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* topic = buildBranch(root);
+    EXPECT_EQ(topic->calcAutoNumberPath(), "2.3");
+    EXPECT_EQ(topic->validatedAutoNumberPath(), "2.3");
+    EXPECT_EQ(root->calcAutoNumberPath(), "");
+    EXPECT_EQ(root->parent(), nullptr);
+}
+
+TEST_F(MindMapNodeAutoNumberTest, SeveralCentralThemesNumberTheThemesToo)
+{
+    MindMapNode* first = theme("First");
+    MindMapNode* topic = buildBranch(first);
+    MindMapNode* second = theme("Second");
+    EXPECT_EQ(topic->calcAutoNumberPath(), "1.2.3");
+    EXPECT_EQ(first->calcAutoNumberPath(), "1");
+    EXPECT_EQ(second->calcAutoNumberPath(), "2");
+    EXPECT_EQ(child(second)->calcAutoNumberPath(), "2.1");
+}
+
+TEST_F(MindMapNodeAutoNumberTest, BoxIsAtLeastSixteenWideAndTwoWiderThanTheLabel)
+{
+    map.setAutoNumberStyle(AutoNumberInside);
+    MindMapNode* root = theme("Root");
+    MindMapNode* topic = buildBranch(root);
+    topic->validateNodeState();
+    EXPECT_EQ(topic->autoNumberPath(), "2.3");
+    EXPECT_DOUBLE_EQ(topic->autoNumberTextSize().width, 3 * LabelCharWidth);
+    EXPECT_DOUBLE_EQ(topic->autoNumberIconSize().width, 3 * LabelCharWidth + 2);
+    EXPECT_DOUBLE_EQ(topic->autoNumberIconSize().height, 16);
+
+    MindMapNode* first = root->childAtIndex(0);
+    first->validateNodeState();
+    EXPECT_EQ(first->autoNumberPath(), "1");
+    EXPECT_DOUBLE_EQ(first->autoNumberIconSize().width, 16);
+
+    // A central theme alone has no label and no box.
+    root->validateNodeState();
+    EXPECT_EQ(root->autoNumberPath(), "");
+    EXPECT_DOUBLE_EQ(root->autoNumberIconSize().width, 0);
+}
+
+TEST_F(MindMapNodeAutoNumberTest, WithoutNumberingTheLabelIsNotMeasured)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* topic = buildBranch(root);
+    topic->validateNodeState();
+    EXPECT_EQ(topic->autoNumberPath(), "2.3");
+    EXPECT_EQ(topic->autoNumberTextSize(), Size());
+    EXPECT_DOUBLE_EQ(topic->autoNumberIconSize().width, 16);
+}
+
+TEST_F(MindMapNodeAutoNumberTest, BoxWidensTheTopicOnlyWhenDrawnInside)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* topic = buildBranch(root);
+    topic->setText("Hello");
+    settle(topic);
+    EXPECT_DOUBLE_EQ(topic->calculateTextContentSize().width, 30);
+    EXPECT_FALSE(topic->hasTextAdornments());
+
+    map.setAutoNumberStyle(AutoNumberBelow);
+    topic->validateNodeState();
+    EXPECT_DOUBLE_EQ(topic->calculateTextContentSize().width, 30);
+
+    map.setAutoNumberStyle(AutoNumberInside);
+    topic->validateNodeState();
+    EXPECT_TRUE(topic->hasTextAdornments());
+    EXPECT_DOUBLE_EQ(topic->calculateTextContentSize().width, 30 + 3 * LabelCharWidth + 2 + 2);
+    EXPECT_DOUBLE_EQ(topic->size().width, 30 + 3 * LabelCharWidth + 4 + 16);
+}
+
+TEST_F(MindMapNodeAutoNumberTest, MovingAChildRenumbersItsSiblingsAndTheirBranches)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* topic = buildBranch(root);
+    MindMapNode* grandchild = child(topic);
+    EXPECT_EQ(grandchild->validatedAutoNumberPath(), "2.3.1");
+    MindMapNode* second = topic->parent();
+    second->moveChildFromIndex(2, 0);
+    EXPECT_NE(grandchild->updateState() & MindMapNode::UpdateAutoNumber, 0u);
+    EXPECT_EQ(topic->validatedAutoNumberPath(), "2.1");
+    EXPECT_EQ(grandchild->validatedAutoNumberPath(), "2.1.1");
+    EXPECT_EQ(second->childAtIndex(1)->validatedAutoNumberPath(), "2.2");
+}
+
+TEST_F(MindMapNodeAutoNumberTest, ManyCentralThemesAreNumberedInLinearTime)
+{
+    // Numbering each theme by searching the theme list would take billions of steps here.
+    const size_t count = 100000;
+    map.beginLoading();
+    for (size_t i = 0; i < count; ++i) map.addNodeLoadingAtLocation({0, 0});
+    map.nodesLoadedFromIndex(0);
+    map.loadingCompleted();
+    const std::vector<MindMapNode*>& themes = map.centralThemes();
+    ASSERT_EQ(themes.size(), count);
+    for (MindMapNode* node : themes) node->invalidateAutoNumberPath();
+    EXPECT_EQ(themes.back()->validatedAutoNumberPath(), std::to_string(count));
+    size_t labelled = 0;
+    for (MindMapNode* node : themes) labelled += node->validatedAutoNumberPath().empty() ? 0 : 1;
+    EXPECT_EQ(labelled, count);
+    EXPECT_EQ(themes[41]->validatedAutoNumberPath(), "42");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Word wrap
+
+TEST_F(MindMapNodeValidationTest, WrapWidthsWithoutAWrapStateAreTheRoundedTextWidth)
+{
+    // 7.5 points: 4.5 per character, "Hello" 22.5 wide.
+    MindMapNode* node = theme("Hello");
+    settle(node, 7.5);
+    EXPECT_DOUBLE_EQ(node->textSize().width, 22.5);
+    EXPECT_FALSE(node->isWordWrapping());
+    EXPECT_EQ(node->maxWrapWidth(), 23);
+    EXPECT_EQ(node->minWrapWidth(), 23);
+    node->setWrapWidth(5); // no wrap state: nothing happens
+    EXPECT_EQ(node->text(), "Hello");
+}
+
+TEST_F(MindMapNodeValidationTest, InteractiveWrapRewritesTheText)
+{
+    MindMapNode* node = theme("alpha beta gamma");
+    settle(node);
+    node->wordWrappingStarted();
+    ASSERT_TRUE(node->isWordWrapping());
+    EXPECT_EQ(node->maxWrapWidth(), 16 * 6);
+    // The narrowest word.
+    EXPECT_EQ(node->minWrapWidth(), 4 * 6);
+    node->setWrapWidth(11 * 6);
+    EXPECT_EQ(node->text(), "alpha beta\ngamma");
+    node->setWrapWidth(1000);
+    EXPECT_EQ(node->text(), "alpha beta gamma");
+    node->wordWrappingEnded();
+    EXPECT_FALSE(node->isWordWrapping());
+}
+
+TEST_F(MindMapNodeValidationTest, DefaultWrapBreaksOnlyLongOneLineTexts)
+{
+    // 22 characters of 6 x 12: a ratio of exactly 11.
+    MindMapNode* node = theme("aaaa bbbb cccc dddd ee");
+    settle(node);
+    ASSERT_DOUBLE_EQ(node->textSize().width / node->textSize().height, 11);
+    node->applyDefaultWrap();
+    // Factor 1.2 / (11 / 30 + 2) = 0.6: a wrap width of 79 points, 13 characters.
+    EXPECT_EQ(node->text(), "aaaa bbbb\ncccc dddd ee");
+
+    // A ratio of 10 is not enough.
+    MindMapNode* shorter = theme("aaaa bbbb cccc ddd e");
+    settle(shorter);
+    ASSERT_DOUBLE_EQ(shorter->textSize().width / shorter->textSize().height, 10);
+    shorter->applyDefaultWrap();
+    EXPECT_EQ(shorter->text(), "aaaa bbbb cccc ddd e");
+
+    // A text that has line breaks already is left alone.
+    MindMapNode* broken = theme("aaaa bbbb cccc dddd eeee ffff gggg hhhh\nx");
+    settle(broken);
+    broken->applyDefaultWrap();
+    EXPECT_EQ(broken->text(), "aaaa bbbb cccc dddd eeee ffff gggg hhhh\nx");
+
+    // No space and no line break: nothing to wrap at.
+    MindMapNode* word = theme(std::string(40, 'w'));
+    settle(word);
+    word->applyDefaultWrap(true);
+    EXPECT_EQ(word->text(), std::string(40, 'w'));
+
+    // An empty text is never wrapped.
+    MindMapNode* empty = theme();
+    settle(empty);
+    empty->applyDefaultWrap(true);
+    EXPECT_EQ(empty->text(), "");
+}
+
+TEST_F(MindMapNodeValidationTest, ForcedDefaultWrapMeasuresTheRejoinedParagraph)
+{
+    MindMapNode* node = theme("aaaa bbbb cccc dddd\nee");
+    settle(node);
+    node->applyDefaultWrap(true);
+    // A single line break is a soft one: the words make one paragraph of 22 characters (132),
+    // ratio 132 / 12 = 11, factor 0.6, wrap width 79. The text's own widest line (114) would
+    // have given 68 and three lines.
+    EXPECT_EQ(node->text(), "aaaa bbbb\ncccc dddd ee");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cost
+
+TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)
+{
+    // Each topic asks for its level; climbing to the root for every one would be quadratic.
+    const size_t depth = 100000;
+    std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
+    for (size_t i = 1; i < depth; ++i) {
+        MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
+        node->linkToParent(chain.back());
+        chain.push_back(node);
+    }
+    for (MindMapNode* node : chain) node->loaded();
+    for (MindMapNode* node : chain) node->validateNodeState();
+    EXPECT_EQ(chain.back()->updateState(), 0u);
+    EXPECT_EQ(chain.back()->nodeLevel(), static_cast<int64_t>(depth - 1));
+    EXPECT_EQ(*chain.back()->font(), StyleSheet::defaultFontForLevel(2));
+
+    for (MindMapNode* node : chain) node->assureHullStyle();
+    int64_t deepest = 0;
+    for (MindMapNode* node : chain) deepest = std::max(deepest, node->hullLevel());
+    EXPECT_EQ(deepest, static_cast<int64_t>(depth - 1));
+
+    // Painters and layouters ask every topic for the mode that lays it out.
+    chain[1]->setLayoutMode(3);
+    chain[1]->setLayoutDirection(1);
+    int64_t modes = 0;
+    size_t leftToRight = 0;
+    for (MindMapNode* node : chain) {
+        modes += node->effectiveLayoutMode();
+        leftToRight += MindMapNode::isListLayoutLeftToRight(node) ? 1 : 0;
+    }
+    EXPECT_EQ(modes, static_cast<int64_t>(3 * (depth - 2)));
+    EXPECT_EQ(leftToRight, 1u); // only the root, above the list
+    EXPECT_EQ(chain.back()->autoLayoutParent(), chain[1]);
+}
+
+TEST_F(MindMapNodeValidationTest, SwitchingMarkupRestylesALongChainInLinearTime)
+{
+    const size_t depth = 100000;
+    std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
+    for (size_t i = 1; i < depth; ++i) {
+        MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
+        node->linkToParent(chain.back());
+        chain.push_back(node);
+    }
+    for (MindMapNode* node : chain) node->loaded();
+    map.rethinkCentralThemes();
+    for (MindMapNode* node : chain) node->validateNodeState();
+
+    NotificationCenter::defaultCenter().post("MarkdownSyntaxSupportChangedNotification");
+    size_t marked = 0;
+    for (MindMapNode* node : chain) marked += (node->updateState() & MindMapNode::UpdateFont) ? 1 : 0;
+    EXPECT_EQ(marked, depth);
+    chain.back()->validateNodeState();
+    EXPECT_EQ(chain.back()->updateState(), 0u);
+}
+
+} // namespace

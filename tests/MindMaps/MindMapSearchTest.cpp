@@ -1,0 +1,284 @@
+#include "MindMapTestSupport.h"
+
+#include "MindMaps/MindMapText.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace maptest;
+
+namespace {
+
+using Clock = std::chrono::system_clock;
+
+class MindMapSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        map.setNodeEditor(&editor);
+        map.setSearchListener(&listener);
+        map.setHierarchyListener(&outline);
+        map.newMindMap("", false, std::nullopt);
+        log.clear();
+    }
+
+    MindMapSearchData textSearch(const std::string& text, uint32_t scope = SearchScopeText)
+    {
+        MindMapSearchData criteria(text);
+        criteria.setScope(scope);
+        return criteria;
+    }
+
+    void search(const MindMapSearchData& criteria) { map.setSearchData(&criteria); }
+
+    CallLog log;
+    RecordingNodeEditor editor{log};
+    RecordingSearchListener listener{log};
+    RecordingModelessEditor outline{log, "outline"};
+    MindMap map;
+};
+
+TEST_F(MindMapSearchTest, NoCriteriaMeansNoSearch)
+{
+    EXPECT_FALSE(map.searching());
+    addTopic(map, nullptr, Point{}, "anything");
+    log.clear();
+
+    MindMapSearchData none;
+    search(none); // equal to the current empty criteria
+    map.setSearchData(nullptr);
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(map.searchMatches().empty());
+}
+
+TEST_F(MindMapSearchTest, ScopeZeroFindsNothingEvenWithAText)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "anything");
+    search(textSearch("any", 0));
+    EXPECT_FALSE(map.searching());
+    EXPECT_TRUE(map.searchMatches().empty());
+    EXPECT_FALSE(theme->searchMatch());
+}
+
+TEST_F(MindMapSearchTest, TextIsFoundWithoutRegardToCase)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Ärger im ÄPFELgarten");
+    MindMapNode* other = addTopic(map, theme, Point{100, 0}, "Birnen");
+    search(textSearch("äpfel"));
+    EXPECT_TRUE(map.searching());
+    EXPECT_EQ(map.searchMatches(), elements({theme}));
+    EXPECT_TRUE(theme->searchMatch());
+    EXPECT_FALSE(other->searchMatch());
+}
+
+TEST_F(MindMapSearchTest, NoteMatchesFindTheTopic)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Budget");
+    theme->setNote("Ask about the travel expenses");
+    MindMapNode* plain = addTopic(map, theme, Point{100, 0}, "Travel");
+    search(textSearch("TRAVEL"));
+    EXPECT_EQ(map.searchMatches(), elements({theme, plain}));
+    EXPECT_TRUE(theme->noteSearchMatch());
+    EXPECT_FALSE(plain->noteSearchMatch());
+}
+
+TEST_F(MindMapSearchTest, MatchesComeDepthFirstFromEachTheme)
+{
+    MindMapNode* a = addTopic(map, nullptr, Point{}, "x a");
+    MindMapNode* b = addTopic(map, nullptr, Point{0, 300}, "x b");
+    MindMapNode* a1 = addTopic(map, a, Point{100, 0}, "x a1");
+    MindMapNode* b1 = addTopic(map, b, Point{100, 300}, "x b1");
+    MindMapNode* a1a = addTopic(map, a1, Point{200, 0}, "x a1a");
+    MindMapNode* a2 = addTopic(map, a, Point{100, 100}, "x a2");
+    search(textSearch("x"));
+    EXPECT_EQ(map.searchMatches(), elements({a, a1, a1a, a2, b, b1}));
+}
+
+TEST_F(MindMapSearchTest, FreeTextsComeAfterTheirNodeAndCrossLinkTextsLast)
+{
+    MindMapNode* a = addTopic(map, nullptr, Point{}, "hit a");
+    MindMapNode* a1 = addTopic(map, a, Point{100, 0}, "hit a1");
+    MindMapNode* b = addTopic(map, nullptr, Point{0, 300}, "miss");
+    CrossLink* link = map.internalAddCrossLinkFromSource(a1, b);
+    MindMapText* linkText = link->addText();
+    linkText->setText("hit on the link");
+    MindMapText* aText = a->addText();
+    aText->setText("hit on a");
+    MindMapText* a1RelationText = a1->parentRelation()->addText();
+    a1RelationText->setText("hit on the line to a1");
+    MindMapText* a1Text = a1->addText();
+    a1Text->setText("hit on a1");
+    MindMapText* quiet = b->addText();
+    quiet->setText("nothing here");
+
+    search(textSearch("hit"));
+    EXPECT_EQ(map.searchMatches(), elements({a, aText, a1, a1Text, a1RelationText, linkText}));
+    EXPECT_TRUE(aText->searchMatch());
+    EXPECT_FALSE(quiet->searchMatch());
+}
+
+TEST_F(MindMapSearchTest, FreeTextsAreSearchedOnlyForTextAlone)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "words");
+    MindMapText* text = theme->addText();
+    text->setText("words");
+    search(textSearch("words", SearchScopeText | SearchScopeIcon));
+    EXPECT_FALSE(text->searchMatch());
+    for (MindMapElement* match : map.searchMatches()) EXPECT_NE(match, text);
+
+    search(textSearch("words", SearchScopeText));
+    EXPECT_TRUE(text->searchMatch());
+}
+
+TEST_F(MindMapSearchTest, IconScopeComparesNamesWithoutCase)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    MindMapNode* starred = addTopic(map, theme, Point{100, 0}, "Starred");
+    starred->setIconName("Star");
+    addTopic(map, theme, Point{100, 100}, "Plain");
+    MindMapSearchData criteria;
+    criteria.setIcon("star");
+    criteria.setScope(SearchScopeIcon);
+    search(criteria);
+    EXPECT_EQ(map.searchMatches(), elements({starred}));
+
+    // With the text too, both must hold.
+    MindMapSearchData both("plain");
+    both.setIcon("star");
+    both.setScope(SearchScopeText | SearchScopeIcon);
+    search(both);
+    EXPECT_TRUE(map.searchMatches().empty());
+}
+
+TEST_F(MindMapSearchTest, CheckboxScopeNeedsACheckboxInThatState)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    MindMapNode* done = addTopic(map, theme, Point{100, 0}, "Done");
+    MindMapNode* open = addTopic(map, theme, Point{100, 50}, "Open");
+    addTopic(map, theme, Point{100, 100}, "No box");
+    done->setCheckboxMode(1);
+    done->setCheckedState(1);
+    open->setCheckboxMode(1);
+
+    MindMapSearchData checked;
+    checked.setCheckedState(1);
+    checked.setScope(SearchScopeCheckedState);
+    search(checked);
+    EXPECT_EQ(map.searchMatches(), elements({done}));
+
+    MindMapSearchData unchecked;
+    unchecked.setCheckedState(0);
+    unchecked.setScope(SearchScopeCheckedState);
+    search(unchecked);
+    EXPECT_EQ(map.searchMatches(), elements({open}));
+}
+
+TEST_F(MindMapSearchTest, DateScopeComparesInclusively)
+{
+    const Clock::time_point day = Clock::now() - std::chrono::hours(48);
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    MindMapNode* onTheDay = addTopic(map, theme, Point{100, 0}, "On the day");
+    MindMapNode* before = addTopic(map, theme, Point{100, 50}, "Before");
+    MindMapNode* after = addTopic(map, theme, Point{100, 100}, "After");
+    addTopic(map, theme, Point{100, 150}, "Undated");
+    onTheDay->setDate(day);
+    before->setDate(day - std::chrono::hours(24));
+    after->setDate(day + std::chrono::hours(24));
+
+    MindMapSearchData earlier;
+    earlier.setDate(day);
+    earlier.setEarlierDate(true);
+    earlier.setScope(SearchScopeDate);
+    search(earlier);
+    EXPECT_EQ(map.searchMatches(), elements({onTheDay, before}));
+
+    MindMapSearchData later;
+    later.setDate(day);
+    later.setEarlierDate(false);
+    later.setScope(SearchScopeDate);
+    search(later);
+    EXPECT_EQ(map.searchMatches(), elements({onTheDay, after}));
+}
+
+TEST_F(MindMapSearchTest, RecomputingReportsToEditorListenerAndOutline)
+{
+    addTopic(map, nullptr, Point{}, "Theme");
+    log.clear();
+    search(textSearch("theme"));
+    EXPECT_EQ(log, (CallLog{"editor.mindMapChanged", "search.searchMatchesChanged", "outline.hierarchyChanged"}));
+
+    // The same criteria again: nothing to do.
+    log.clear();
+    search(textSearch("THEME"));
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(MindMapSearchTest, ClearingTheCriteriaClearsTheMatchFlags)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    theme->setNote("theme notes");
+    search(textSearch("theme"));
+    ASSERT_TRUE(theme->searchMatch());
+    ASSERT_TRUE(theme->noteSearchMatch());
+    listener.calls = 0;
+
+    map.setSearchData(nullptr);
+    EXPECT_FALSE(map.searching());
+    EXPECT_TRUE(map.searchMatches().empty());
+    EXPECT_FALSE(theme->searchMatch());
+    EXPECT_FALSE(theme->noteSearchMatch());
+    EXPECT_EQ(listener.calls, 1);
+
+    // Nothing is left for selecting the matches either.
+    map.selectSearchMatches();
+    EXPECT_TRUE(map.selection().empty());
+}
+
+TEST_F(MindMapSearchTest, ChangedTextIsSearchedAgain)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    MindMapNode* child = addTopic(map, theme, Point{100, 0}, "Child");
+    search(textSearch("needle"));
+    EXPECT_TRUE(map.searchMatches().empty());
+    child->setText("haystack with a needle");
+    EXPECT_EQ(map.searchMatches(), elements({child}));
+    child->setText("haystack");
+    EXPECT_TRUE(map.searchMatches().empty());
+    EXPECT_FALSE(child->searchMatch());
+}
+
+TEST_F(MindMapSearchTest, InvalidatingInsideAnUpdateSearchesOnceAtTheEnd)
+{
+    addTopic(map, nullptr, Point{}, "Theme");
+    search(textSearch("theme"));
+    listener.calls = 0;
+    {
+        MindMap::UpdateGuard update(map);
+        map.invalidateSearchMatches();
+        map.invalidateSearchMatches();
+        EXPECT_EQ(listener.calls, 0);
+    }
+    EXPECT_EQ(listener.calls, 1);
+}
+
+TEST_F(MindMapSearchTest, SelectingTheMatchesTakesTheirTopics)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
+    MindMapNode* first = addTopic(map, theme, Point{100, 0}, "Match one");
+    addTopic(map, theme, Point{100, 50}, "Other");
+    MindMapNode* second = addTopic(map, theme, Point{100, 100}, "Match two");
+    search(textSearch("match"));
+    map.selectSearchMatches();
+    EXPECT_EQ(map.selection(), elements({first, second}));
+}
+
+TEST_F(MindMapSearchTest, EmptySearchTextFindsNothing)
+{
+    addTopic(map, nullptr, Point{}, "Theme");
+    search(textSearch(""));
+    EXPECT_TRUE(map.searching());
+    EXPECT_TRUE(map.searchMatches().empty());
+}
+
+} // namespace

@@ -1,0 +1,504 @@
+#include "MindMaps/CustomIcon.h"
+#include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LinkIcon.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/NodeHullStyle.h"
+#include "MindMaps/NodeIcon.h"
+#include "MindMaps/StockIcon.h"
+#include "platform/Image.h"
+#include "store/CustomImageStore.h"
+#include "store/StockIcons.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// A picture of one colour; the colour makes pictures of equal size differ in their data.
+Image colouredImage(int width, int height, double shade = 0.5)
+{
+    Image image(width, height);
+    if (image.isNull())
+        throw std::runtime_error("no such picture");
+    cairo_t* cr = cairo_create(image.surface());
+    cairo_set_source_rgb(cr, shade, 0.3, 0.6);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image.surface());
+    return image;
+}
+
+std::shared_ptr<const Image> sharedImage(int width, int height)
+{
+    return std::make_shared<const Image>(colouredImage(width, height));
+}
+
+// A picture of that many pixels shown at another size in points, as a high-density picture is.
+std::shared_ptr<const Image> imageWithPoints(int pixelWidth, int pixelHeight, Size points)
+{
+    Image image = colouredImage(pixelWidth, pixelHeight);
+    image.setSize(points);
+    return std::make_shared<const Image>(std::move(image));
+}
+
+// Application pictures of the test's own in a temporary resources folder.
+class ApplicationImages {
+public:
+    ApplicationImages() : _environment("TARNWICK_RESOURCES", _resources.path())
+    {
+        std::filesystem::create_directories(_resources.file("images"));
+    }
+    void add(const std::string& name, int width, int height)
+    {
+        if (!colouredImage(width, height).writePng(_resources.file("images/" + name + ".png")))
+            throw std::runtime_error("cannot write " + name);
+    }
+
+private:
+    TempDir _resources;
+    ScopedEnvironment _environment;
+};
+
+// A stock icon name nobody else registers.
+std::string registerStockIcon(const std::string& name, std::shared_ptr<const Image> image)
+{
+    const std::string iconName = "node-icon-test." + name;
+    StockIcons::instance().defineRuntimeIcon(iconName, std::move(image));
+    return iconName;
+}
+
+class NodeIconTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        images.add(NodeIcon::MissingImageName, 32, 32);
+        node = map.internalAddCentralTheme("Topic");
+    }
+
+    // Marks the node valid again, so that the next change shows in its update state.
+    void settle() { node->validateNodeState(); }
+    bool nodeHeardOfIconChange() const { return (node->updateState() & MindMapNode::UpdateOuterSize) != 0; }
+
+    // The hash of a new picture in the map's image store, as a custom icon names it.
+    std::string storeImage(int width, int height, double shade = 0.5)
+    {
+        const auto png = colouredImage(width, height, shade).pngData();
+        const std::string hash = png ? store->storeImagePngData(*png) : std::string();
+        if (hash.empty())
+            throw std::runtime_error("the store refused the picture");
+        return hash;
+    }
+
+    ApplicationImages images;
+    TempDir storeFolder;
+    std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(storeFolder.file("Images"));
+    MindMap map{store};
+    MindMapNode* node = nullptr;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Stock icons
+
+TEST_F(NodeIconTest, StockIconThirtyTwoPointsWideIsDrawnTwentySquare)
+{
+    const auto picture = sharedImage(32, 32);
+    StockIcon icon(registerStockIcon("32", picture));
+    EXPECT_EQ(icon.image(), picture);
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+    EXPECT_EQ(icon.hMargin(), 0);
+    EXPECT_EQ(icon.vMargin(), 0);
+}
+
+TEST_F(NodeIconTest, StockIconSixtyFourPointsWideIsDrawnThirtyTwoSquare)
+{
+    StockIcon icon(registerStockIcon("64", sharedImage(64, 64)));
+    EXPECT_EQ(icon.size(), (Size{32, 32}));
+}
+
+TEST_F(NodeIconTest, StockIconSizeFollowsTheWidthOnlyAndChangesRuleAbove32)
+{
+    StockIcon flat(registerStockIcon("32x8", sharedImage(32, 8)));
+    EXPECT_EQ(flat.size(), (Size{20, 20}));
+    StockIcon justAbove(registerStockIcon("33", sharedImage(33, 33)));
+    EXPECT_EQ(justAbove.size(), (Size{16.5, 16.5}));
+}
+
+TEST_F(NodeIconTest, StockIconMeasuresPointsNotPixels)
+{
+    // 64 pixels shown at 32 points: the small-icon rule applies.
+    StockIcon dense(registerStockIcon("dense", imageWithPoints(64, 64, {32, 32})));
+    EXPECT_EQ(dense.size(), (Size{20, 20}));
+}
+
+TEST_F(NodeIconTest, UnknownStockNameShowsTheMissingPictureAtItsOwnRule)
+{
+    StockIcon icon("node-icon-test.no-such-icon");
+    ASSERT_NE(icon.image(), nullptr);
+    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+}
+
+TEST_F(NodeIconTest, LargeMissingPictureUsesTheHalfRule)
+{
+    ApplicationImages largeMissing;
+    largeMissing.add("missing_32", 48, 48);
+    StockIcon icon("node-icon-test.no-such-icon");
+    EXPECT_EQ(icon.size(), (Size{24, 24}));
+}
+
+TEST_F(NodeIconTest, StockIconWithoutNameKeepsItsStartingSizeAndNoPicture)
+{
+    StockIcon icon("");
+    EXPECT_EQ(icon.image(), nullptr);
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+}
+
+TEST_F(NodeIconTest, SettingTheSameNameLoadsNothingAndANewNameReloads)
+{
+    const std::string name = registerStockIcon("reload", sharedImage(32, 32));
+    StockIcon icon(name);
+    const auto first = icon.image();
+    StockIcons::instance().defineRuntimeIcon(name, sharedImage(64, 64));
+    icon.setImageName(name);
+    EXPECT_EQ(icon.image(), first);
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+
+    icon.setImageName(registerStockIcon("other", sharedImage(40, 40)));
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+    EXPECT_NE(icon.image(), first);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Link icons and application pictures
+
+TEST_F(NodeIconTest, LinkIconIsHalfTheWidthOfItsApplicationPicture)
+{
+    images.add("node_icon_test_link", 40, 20);
+    LinkIcon icon("node_icon_test_link");
+    ASSERT_NE(icon.image(), nullptr);
+    EXPECT_EQ(icon.imageName(), "node_icon_test_link");
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+}
+
+TEST_F(NodeIconTest, LinkIconWithoutPictureHasNoSize)
+{
+    LinkIcon icon("node_icon_test_absent");
+    EXPECT_EQ(icon.image(), nullptr);
+    EXPECT_EQ(icon.size(), (Size{0, 0}));
+}
+
+TEST_F(NodeIconTest, ApplicationPicturesAreReadOnceAndShared)
+{
+    images.add("node_icon_test_shared", 16, 16);
+    const auto first = NodeIcon::applicationImageNamed("node_icon_test_shared");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->pixelSize(), (Size{16, 16}));
+    EXPECT_EQ(NodeIcon::applicationImageNamed("node_icon_test_shared"), first);
+}
+
+TEST_F(NodeIconTest, ApplicationPictureNamesNeverLeaveTheResourcesFolder)
+{
+    images.add("node_icon_test_inside", 16, 16);
+    EXPECT_EQ(NodeIcon::applicationImageNamed(""), nullptr);
+    EXPECT_EQ(NodeIcon::applicationImageNamed("../images/node_icon_test_inside"), nullptr);
+    EXPECT_EQ(NodeIcon::applicationImageNamed("images/node_icon_test_inside"), nullptr);
+    EXPECT_EQ(NodeIcon::applicationImageNamed("node_icon_test_absent"), nullptr);
+}
+
+TEST_F(NodeIconTest, ACorruptApplicationPictureIsNone)
+{
+    TempDir resources;
+    ScopedEnvironment environment("TARNWICK_RESOURCES", resources.path());
+    std::filesystem::create_directories(resources.file("images"));
+    writeTestFile(resources.file("images/node_icon_test_bad.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    EXPECT_EQ(NodeIcon::applicationImageNamed("node_icon_test_bad"), nullptr);
+    LinkIcon icon("node_icon_test_bad");
+    EXPECT_EQ(icon.size(), (Size{0, 0}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Custom icons
+
+TEST_F(NodeIconTest, CustomIconNamesNeedAHashSignAndAtLeastTwoCharacters)
+{
+    EXPECT_TRUE(CustomIcon::isCustomIconImageName("#a"));
+    EXPECT_TRUE(CustomIcon::isCustomIconImageName("#0123456789abcdef0123456789abcdef01234567"));
+    EXPECT_FALSE(CustomIcon::isCustomIconImageName("#"));
+    EXPECT_FALSE(CustomIcon::isCustomIconImageName(""));
+    EXPECT_FALSE(CustomIcon::isCustomIconImageName("a#"));
+    EXPECT_FALSE(CustomIcon::isCustomIconImageName("ok"));
+}
+
+TEST_F(NodeIconTest, CustomIconHashIsTheNameWithoutItsFirstCharacter)
+{
+    EXPECT_EQ(CustomIcon(nullptr, "#abc").imageHash(), "abc");
+    EXPECT_EQ(CustomIcon(nullptr, "#").imageHash(), "#");
+    EXPECT_EQ(CustomIcon(nullptr, "").imageHash(), "");
+}
+
+TEST_F(NodeIconTest, CustomIconOf96By48PixelsIsDrawn60By30)
+{
+    const std::string hash = storeImage(96, 48);
+    CustomIcon icon(node, "#" + hash);
+    ASSERT_NE(icon.image(), nullptr);
+    EXPECT_EQ(icon.image(), store->customImageWithHash(hash));
+    EXPECT_EQ(icon.size(), (Size{60, 30}));
+    EXPECT_EQ(icon.node(), node);
+}
+
+TEST_F(NodeIconTest, CustomIconOf400By100PixelsIsLimitedTo96By24)
+{
+    CustomIcon icon(node, "#" + storeImage(400, 100));
+    EXPECT_EQ(icon.size(), (Size{96, 24}));
+}
+
+TEST_F(NodeIconTest, CustomIconMeasuresPixelsNotPoints)
+{
+    CustomIcon icon(node, "");
+    icon.setImage(imageWithPoints(96, 48, {48, 24}));
+    icon.updateSize();
+    EXPECT_EQ(icon.size(), (Size{60, 30}));
+}
+
+TEST_F(NodeIconTest, CustomIconMarginsAreAddedOnBothSides)
+{
+    CustomIcon icon(node, "#" + storeImage(96, 48), Size{3, 2});
+    EXPECT_EQ(icon.hMargin(), 3);
+    EXPECT_EQ(icon.vMargin(), 2);
+    EXPECT_EQ(icon.size(), (Size{66, 34}));
+}
+
+TEST_F(NodeIconTest, ThinPicturesAreNeverThinnerThanOnePoint)
+{
+    CustomIcon icon(node, "");
+    icon.setImage(sharedImage(1, 10));
+    icon.updateSize();
+    EXPECT_EQ(icon.size(), (Size{1, 10}));
+
+    icon.setImage(sharedImage(2, 40));
+    icon.updateSize();
+    EXPECT_EQ(icon.size(), (Size{1.25, 25}));
+}
+
+TEST_F(NodeIconTest, CustomIconUnknownToTheStoreShowsTheMissingPicture)
+{
+    CustomIcon icon(node, "#0123456789abcdef0123456789abcdef01234567");
+    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+}
+
+TEST_F(NodeIconTest, HostileHashesReachNoFile)
+{
+    // Outside the store's folder lies a picture the icon must not show.
+    ASSERT_TRUE(colouredImage(96, 48).writePng(storeFolder.file("outside.png")));
+    CustomIcon icon(node, "#../outside");
+    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
+}
+
+TEST_F(NodeIconTest, CustomIconWithoutNodeNeverLoadsAPicture)
+{
+    const std::string hash = storeImage(96, 48);
+    CustomIcon icon(nullptr, "#" + hash);
+    EXPECT_EQ(icon.image(), nullptr);
+    EXPECT_EQ(icon.size(), (Size{0, 0}));
+    icon.customImagesChanged(hash, CustomImageStore::ImageAdded);
+    EXPECT_EQ(icon.image(), nullptr);
+}
+
+TEST_F(NodeIconTest, CustomIconOfAMapWhoseStoreHasNoFolderShowsTheMissingPicture)
+{
+    MindMap storeless(std::shared_ptr<CustomImageStore>(std::make_shared<CustomImageStore>()));
+    MindMapNode* topic = storeless.internalAddCentralTheme("Topic");
+    CustomIcon icon(topic, "#" + storeImage(96, 48));
+    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
+}
+
+TEST_F(NodeIconTest, FirstSizeOfACustomIconTellsTheNode)
+{
+    const std::string hash = storeImage(96, 48);
+    settle();
+    ASSERT_FALSE(nodeHeardOfIconChange());
+    CustomIcon icon(node, "#" + hash);
+    EXPECT_TRUE(nodeHeardOfIconChange());
+}
+
+TEST_F(NodeIconTest, ASizeThatDoesNotChangeDoesNotTellTheNode)
+{
+    CustomIcon icon(node, "#" + storeImage(96, 48));
+    settle();
+    icon.updateSize();
+    icon.updateImage();
+    EXPECT_FALSE(nodeHeardOfIconChange());
+}
+
+TEST_F(NodeIconTest, DeletedImageShowsTheMissingPictureAndTellsTheNode)
+{
+    const std::string hash = storeImage(96, 48);
+    CustomIcon icon(node, "#" + hash);
+    settle();
+    icon.customImagesChanged(hash, CustomImageStore::ImageDeleted);
+    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
+    EXPECT_EQ(icon.size(), (Size{20, 20}));
+    EXPECT_TRUE(nodeHeardOfIconChange());
+}
+
+TEST_F(NodeIconTest, ImageAddedAgainIsLoadedAgain)
+{
+    const std::string hash = storeImage(96, 48);
+    CustomIcon icon(node, "#" + hash);
+    icon.customImagesChanged(hash, CustomImageStore::ImageDeleted);
+    icon.customImagesChanged(hash, CustomImageStore::ImageAdded);
+    EXPECT_EQ(icon.image(), store->customImageWithHash(hash));
+    EXPECT_EQ(icon.size(), (Size{60, 30}));
+}
+
+TEST_F(NodeIconTest, ChangesOfOtherImagesAndUnknownOperationsAreIgnored)
+{
+    const std::string hash = storeImage(96, 48);
+    const std::string other = storeImage(96, 48, 0.9);
+    CustomIcon icon(node, "#" + hash);
+    const auto picture = icon.image();
+    icon.customImagesChanged(other, CustomImageStore::ImageDeleted);
+    icon.customImagesChanged("#" + hash, CustomImageStore::ImageDeleted);
+    icon.customImagesChanged(hash, 2);
+    icon.customImagesChanged(hash, -1);
+    EXPECT_EQ(icon.image(), picture);
+    EXPECT_EQ(icon.size(), (Size{60, 30}));
+}
+
+TEST_F(NodeIconTest, CustomIconWithoutAnyPictureHasNoSize)
+{
+    ApplicationImages noMissingPicture;
+    CustomIcon icon(node, "#0123456789abcdef0123456789abcdef01234567");
+    EXPECT_EQ(icon.image(), nullptr);
+    EXPECT_EQ(icon.size(), (Size{0, 0}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Embedded images
+
+TEST_F(NodeIconTest, EmbeddedImageIsNamedByItsBareHashAndStartsAtScale1875)
+{
+    const std::string hash = storeImage(200, 100);
+    EmbeddedImage image(node, hash);
+    EXPECT_EQ(image.imageHash(), hash);
+    EXPECT_EQ(image.scale(), 1.875);
+    EXPECT_EQ(image.getScale(), 1.875);
+    EXPECT_EQ(image.getMaxBoxSize(), 1000);
+    // At the initial scale each pixel is one point.
+    EXPECT_EQ(image.size(), (Size{200, 100}));
+}
+
+TEST_F(NodeIconTest, EmbeddedImageIsLimitedTo1000PointsAtEveryLargeScale)
+{
+    EmbeddedImage image(node, "");
+    image.setImage(sharedImage(2000, 500));
+    image.updateSize();
+    EXPECT_EQ(image.size(), (Size{1000, 250}));
+    image.setScale(5.0);
+    EXPECT_EQ(image.size(), (Size{1000, 250}));
+    image.setScale(0.5);
+    EXPECT_NEAR(image.size().width, 533.333, 0.001);
+    EXPECT_NEAR(image.size().height, 133.333, 0.001);
+}
+
+TEST_F(NodeIconTest, ScaleIsClampedToHalfAndFive)
+{
+    EmbeddedImage image(node, "");
+    image.setScale(7);
+    EXPECT_EQ(image.scale(), 5.0);
+    image.setScale(0.1);
+    EXPECT_EQ(image.scale(), 0.5);
+    image.setScale(-std::numeric_limits<double>::infinity());
+    EXPECT_EQ(image.scale(), 0.5);
+    image.setScale(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(image.scale(), 0.5);
+    image.setScale(2.5);
+    EXPECT_EQ(image.scale(), 2.5);
+}
+
+TEST_F(NodeIconTest, ChangingTheScaleResizesAndTellsTheNodeOnlyOnChange)
+{
+    EmbeddedImage image(node, storeImage(200, 100));
+    settle();
+    image.setScale(1.875);
+    EXPECT_FALSE(nodeHeardOfIconChange());
+    image.setScale(3.75);
+    EXPECT_EQ(image.size(), (Size{400, 200}));
+    EXPECT_TRUE(nodeHeardOfIconChange());
+
+    settle();
+    image.setScale(9);
+    image.setScale(5);
+    EXPECT_TRUE(nodeHeardOfIconChange());
+    settle();
+    image.setScale(12);
+    EXPECT_FALSE(nodeHeardOfIconChange());
+}
+
+TEST_F(NodeIconTest, EmbeddedImageFollowsStoreChangesOfItsBareHash)
+{
+    const std::string hash = storeImage(200, 100);
+    EmbeddedImage image(node, hash);
+    image.customImagesChanged("#" + hash, CustomImageStore::ImageDeleted);
+    EXPECT_EQ(image.size(), (Size{200, 100}));
+    image.customImagesChanged(hash, CustomImageStore::ImageDeleted);
+    EXPECT_EQ(image.image(), NodeIcon::applicationImageNamed("missing_32"));
+    EXPECT_EQ(image.size(), (Size{32, 32}));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hull style
+
+TEST_F(NodeIconTest, HullStyleStartsWithoutOwnColour)
+{
+    NodeHullStyle hull;
+    EXPECT_FALSE(hull.fillColor().has_value());
+    EXPECT_FALSE(hull.customColor());
+    hull.setFillColor(Color(0.1, 0.2, 0.3));
+    hull.setCustomColor(true);
+    EXPECT_EQ(hull.fillColor(), Color(0.1, 0.2, 0.3));
+    EXPECT_TRUE(hull.customColor());
+    hull.setFillColor(std::nullopt);
+    EXPECT_FALSE(hull.fillColor().has_value());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The node's icons
+
+TEST_F(NodeIconTest, NodeIconNameOfOnlyAHashSignMakesAStockIcon)
+{
+    node->setIconName("#");
+    ASSERT_NE(node->icon(), nullptr);
+    EXPECT_NE(dynamic_cast<StockIcon*>(node->icon()), nullptr);
+    EXPECT_EQ(node->iconName(), "#");
+
+    const std::string hash = storeImage(96, 48);
+    node->setIconName("#" + hash);
+    auto* custom = dynamic_cast<CustomIcon*>(node->icon());
+    ASSERT_NE(custom, nullptr);
+    EXPECT_EQ(custom->imageHash(), hash);
+    EXPECT_EQ(custom->size(), (Size{60, 30}));
+}
+
+TEST_F(NodeIconTest, NodeCustomIconFollowsTheStore)
+{
+    const std::string hash = storeImage(96, 48);
+    node->setIconName("#" + hash);
+    ASSERT_NE(node->icon(), nullptr);
+    store->deleteCustomImage(hash);
+    EXPECT_EQ(node->icon()->size(), (Size{20, 20}));
+    EXPECT_EQ(node->icon()->image(), NodeIcon::applicationImageNamed("missing_32"));
+}

@@ -1,0 +1,109 @@
+#include "Utils/URLUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(URLUtilsTests, SplitsSchemeHostAndPath)
+{
+    const auto url = parseURLString("HTTPS://user:pw@Example.com:8080/a/b?q=1#frag");
+    ASSERT_TRUE(url.has_value());
+    EXPECT_EQ(url->scheme, "https");
+    EXPECT_EQ(url->host, "Example.com");
+    EXPECT_EQ(url->path, "/a/b");
+}
+
+TEST(URLUtilsTests, URLsWithoutAuthorityOrWithAnEmptyOneHaveNoHost)
+{
+    const auto mail = parseURLString("mailto:someone@example.com");
+    ASSERT_TRUE(mail.has_value());
+    EXPECT_EQ(mail->scheme, "mailto");
+    EXPECT_EQ(mail->host, "");
+    EXPECT_EQ(mail->path, "someone@example.com");
+
+    const auto file = parseURLString("file:///tmp/a%20b");
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->scheme, "file");
+    EXPECT_EQ(file->host, "");
+    EXPECT_EQ(file->path, "/tmp/a%20b");
+}
+
+TEST(URLUtilsTests, PathsAndRelativeReferencesHaveNoScheme)
+{
+    for (const char* text : {"/tmp/x:y", "notes.txt", "1abc:x", "./a:b", "", "//server/share"}) {
+        const auto url = parseURLString(text);
+        ASSERT_TRUE(url.has_value()) << text;
+        EXPECT_EQ(url->scheme, "") << text;
+    }
+    EXPECT_EQ(parseURLString("//server/share")->host, "server");
+    EXPECT_EQ(parseURLString("/tmp/x:y")->path, "/tmp/x:y");
+}
+
+TEST(URLUtilsTests, IPv6HostsLoseTheirBrackets)
+{
+    const auto url = parseURLString("http://[::1]:80/x");
+    ASSERT_TRUE(url.has_value());
+    EXPECT_EQ(url->host, "::1");
+    EXPECT_EQ(url->path, "/x");
+}
+
+TEST(URLUtilsTests, MalformedTextDoesNotParse)
+{
+    EXPECT_FALSE(parseURLString("http://example.com/a b").has_value());
+    EXPECT_FALSE(parseURLString("http://example.com/%").has_value());
+    EXPECT_FALSE(parseURLString("http://example.com/%4").has_value());
+    EXPECT_FALSE(parseURLString("http://example.com/%g0").has_value());
+    EXPECT_FALSE(parseURLString("http://[::1/x").has_value());
+    EXPECT_FALSE(parseURLString("http://[::1]x/").has_value());
+    EXPECT_FALSE(parseURLString("http://host:80a/").has_value());
+    EXPECT_FALSE(parseURLString("http://ho[st/").has_value());
+    EXPECT_FALSE(parseURLString(std::string("http://a/\0", 10)).has_value());
+    EXPECT_FALSE(parseURLString("http://a/\xc3\xa4").has_value());
+}
+
+TEST(URLUtilsTests, EscapingKeepsURLCharactersAndExistingEscapes)
+{
+    EXPECT_EQ(percentEscapeURLString("a-z_0.9~:/?#[]@!$&'()*+,;="), "a-z_0.9~:/?#[]@!$&'()*+,;=");
+    EXPECT_EQ(percentEscapeURLString("a b\"<>\\^`{|}"), "a%20b%22%3C%3E%5C%5E%60%7B%7C%7D");
+    EXPECT_EQ(percentEscapeURLString("%41%4a%"), "%41%4a%25");
+    EXPECT_EQ(percentEscapeURLString("ä"), "%C3%A4");
+    EXPECT_EQ(percentEscapeURLString(std::string("\0\x7f\xff", 3)), "%00%7F%FF");
+}
+
+TEST(URLUtilsTests, EscapingTwiceChangesNothing)
+{
+    for (const char* text : {"a b%c", "100%", "ü/ß?x=1#y z", "%%%", "%2"}) {
+        const std::string once = percentEscapeURLString(text);
+        EXPECT_EQ(percentEscapeURLString(once), once) << text;
+        EXPECT_TRUE(parseURLString(once).has_value()) << text;
+    }
+}
+
+TEST(URLUtilsTests, FragmentsEscapeHashSignsAndBrackets)
+{
+    EXPECT_EQ(percentEncodeURLFragment("a#b[c] d/e?f:g@h"), "a%23b%5Bc%5D%20d/e?f:g@h");
+    EXPECT_EQ(percentEncodeURLFragment("x%20y"), "x%20y");
+}
+
+TEST(URLUtilsTests, DecodingReplacesEscapesAndRefusesBrokenOnes)
+{
+    EXPECT_EQ(percentDecode("a%20b%2Fc%c3%a4"), "a b/c\xc3\xa4");
+    EXPECT_EQ(percentDecode("plain"), "plain");
+    EXPECT_EQ(percentDecode(""), "");
+    EXPECT_EQ(percentDecode("%00"), std::string(1, '\0'));
+    EXPECT_FALSE(percentDecode("%").has_value());
+    EXPECT_FALSE(percentDecode("a%2").has_value());
+    EXPECT_FALSE(percentDecode("%zz").has_value());
+}
+
+TEST(URLUtilsTests, FileURLsDecodeToExactlyTheirPath)
+{
+    const std::string path = "/tmp/a b%25?#[x];ä";
+    const std::string url = fileURLWithPath(path);
+    EXPECT_EQ(url, "file:///tmp/a%20b%2525%3F%23%5Bx%5D;%C3%A4");
+    const auto parts = parseURLString(url);
+    ASSERT_TRUE(parts.has_value());
+    EXPECT_EQ(parts->scheme, "file");
+    EXPECT_EQ(parts->host, "");
+    EXPECT_EQ(percentDecode(parts->path), path);
+}

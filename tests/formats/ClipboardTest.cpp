@@ -1,0 +1,610 @@
+#include "formats/MindMapClipboard.h"
+
+#include "TwkxTestSupport.h"
+#include "MindMaps/MindMapTestSupport.h"
+#include "support/TempDir.h"
+
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapImage.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/ParentRelation.h"
+#include "formats/TwkxNames.h"
+#include "platform/Localizer.h"
+#include "platform/Pasteboard.h"
+#include "store/CustomImageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace twkxtest;
+
+namespace {
+
+constexpr const char* NativeType = "Tarnwick MindMap type";
+
+// A picture of its own colour, so that every call gives another hash.
+std::string storeImage(CustomImageStore& store, int side)
+{
+    Image image(side, side);
+    return store.importImage(image, 1000);
+}
+
+class ClipboardTest : public ::testing::Test {
+protected:
+    ClipboardTest()
+        : sourceStore(std::make_shared<CustomImageStore>(dir.file("source"))),
+          clipboardStore(std::make_shared<CustomImageStore>(dir.file("clipboard"))),
+          targetStore(std::make_shared<CustomImageStore>(dir.file("target"))), source(sourceStore), target(targetStore)
+    {
+        registerNativeFormat();
+        for (const char* folder : {"source", "clipboard", "target"}) std::filesystem::create_directories(dir.file(folder));
+        // Source: theme T with the child C (children C1 and C2) and the child D; a second theme Z.
+        source.newMindMap("", false, std::nullopt);
+        t = source.internalAddCentralTheme("T");
+        t->setLocation(Point{0, 0});
+        c = source.addMindMapNodeAsChild(t, Point{150, -40});
+        c->setText("C");
+        c1 = source.addMindMapNodeAsChild(c, Point{300, -60});
+        c1->setText("C1");
+        c2 = source.addMindMapNodeAsChild(c, Point{300, -20});
+        c2->setText("C2");
+        d = source.addMindMapNodeAsChild(t, Point{150, 60});
+        d->setText("D");
+        z = source.internalAddCentralTheme("Z");
+        z->setLocation(Point{0, 400});
+        target.newMindMap("", false, std::nullopt);
+    }
+
+    void copy(MindMap& map) { MindMapClipboard::copySelectionToClipboard(map, pasteboard, clipboardStore.get()); }
+    bool paste(MindMap& map, bool asCentralTheme = false, Error* error = nullptr)
+    {
+        return MindMapClipboard::pasteFromClipboard(map, asCentralTheme, pasteboard, clipboardStore.get(), error);
+    }
+    std::string clipboardText() const
+    {
+        const auto data = pasteboard.dataForType(NativeType);
+        return data ? std::string(data->begin(), data->end()) : std::string();
+    }
+    void putOnClipboard(const std::string& document)
+    {
+        pasteboard.declareTypes({NativeType, Pasteboard::StringType});
+        pasteboard.setData(std::vector<uint8_t>(document.begin(), document.end()), NativeType);
+    }
+    MindMapNode* nodeWithText(MindMap& map, const std::string& text, size_t from = 0)
+    {
+        for (size_t i = from; i < map.nodes().size(); ++i) {
+            if (map.nodes()[i]->text() == text) return map.nodes()[i];
+        }
+        return nullptr;
+    }
+    std::vector<std::string> childTexts(const MindMapNode* node)
+    {
+        std::vector<std::string> texts;
+        for (const MindMapNode* child : node->children()) texts.push_back(child->text());
+        return texts;
+    }
+    bool storeHas(CustomImageStore& store, const std::string& hash)
+    {
+        const std::string path = store.customImageFilePath(hash);
+        return !path.empty() && std::filesystem::exists(path);
+    }
+
+    TempDir dir;
+    std::shared_ptr<CustomImageStore> sourceStore;
+    std::shared_ptr<CustomImageStore> clipboardStore;
+    std::shared_ptr<CustomImageStore> targetStore;
+    MemoryPasteboard pasteboard;
+    MindMap source;
+    MindMap target;
+    MindMapNode* t = nullptr;
+    MindMapNode* c = nullptr;
+    MindMapNode* c1 = nullptr;
+    MindMapNode* c2 = nullptr;
+    MindMapNode* d = nullptr;
+    MindMapNode* z = nullptr;
+};
+
+} // namespace
+
+// ---- Copy ----
+
+TEST_F(ClipboardTest, CopyDeclaresTheNativeTypeThenPlainText)
+{
+    source.setSelectedElement(c);
+    copy(source);
+    EXPECT_EQ(pasteboard.types(), (std::vector<std::string>{"Tarnwick MindMap type", Pasteboard::StringType}));
+    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "C");
+}
+
+TEST_F(ClipboardTest, TheClipboardDocumentHasNoByteOrderMarkAndNoIndentation)
+{
+    c->setText("two\nlines");
+    source.setSelectedElement(c);
+    copy(source);
+    const std::string text = clipboardText();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u) << "no byte-order mark in front";
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_EQ(text.find("> "), std::string::npos);
+    EXPECT_EQ(text.find("\t"), std::string::npos);
+}
+
+TEST_F(ClipboardTest, TheClipboardDocumentHoldsTheCopiedBranchUnderASelection)
+{
+    source.setSelectedElement(c);
+    copy(source);
+    pugi::xml_document document;
+    const std::string text = clipboardText();
+    ASSERT_TRUE(document.load_string(text.c_str()));
+    pugi::xml_node root = document.document_element();
+    EXPECT_STREQ(root.name(), "tarnwick-mindmaps");
+    EXPECT_STREQ(root.attribute("doc-version").value(), "3");
+    EXPECT_STREQ(root.attribute("generator").value(), "TarnwickOSXN");
+    EXPECT_FALSE(root.child("mindmap"));
+    pugi::xml_node selection = root.child("selection");
+    ASSERT_TRUE(selection);
+    EXPECT_STREQ(selection.attribute("type").value(), "node");
+    ASSERT_TRUE(selection.child("relations"));
+
+    std::vector<std::string> texts;
+    for (pugi::xml_node topic : selection.child("topics").children("topic")) {
+        texts.push_back(topic.attribute("text").value());
+        EXPECT_TRUE(topic.attribute("original-level")) << "every copied topic carries its level";
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"C", "C1", "C2"}));
+    pugi::xml_node first = selection.child("topics").child("topic");
+    EXPECT_STREQ(first.attribute("id").value(), "0");
+    EXPECT_STREQ(first.attribute("parent").value(), "-1") << "the copied root's parent was not copied";
+    EXPECT_STREQ(first.attribute("original-level").value(), "1");
+}
+
+TEST_F(ClipboardTest, PlainTextIsEmptyForOtherElements)
+{
+    CrossLink* link = source.internalAddCrossLinkFromSource(c1, z);
+    source.setSelectedElement(link);
+    copy(source);
+    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "");
+    pugi::xml_document document;
+    const std::string text = clipboardText();
+    ASSERT_TRUE(document.load_string(text.c_str()));
+    pugi::xml_node selection = document.document_element().child("selection");
+    EXPECT_STREQ(selection.attribute("type").value(), "crosslink");
+    EXPECT_FALSE(selection.first_child()) << "nothing more for a cross link";
+}
+
+// ---- Paste topics ----
+
+TEST_F(ClipboardTest, ATopicWithTwoChildrenPastedOntoATopicAddsThreeTopics)
+{
+    for (MindMapNode* node : {c, c1, c2}) node->guid();
+    source.setSelectedElement(c);
+    copy(source);
+
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    Error error;
+    ASSERT_TRUE(paste(target, false, &error)) << error.failureReason;
+    ASSERT_EQ(target.nodes().size(), 4u);
+    ASSERT_EQ(x->childCount(), 1u);
+    MindMapNode* pasted = x->children()[0];
+    EXPECT_EQ(pasted->text(), "C");
+    EXPECT_EQ(childTexts(pasted), (std::vector<std::string>{"C1", "C2"}));
+    // Placed under X as a whole: the branch keeps its shape.
+    const Point offset = pasted->children()[0]->location() - pasted->location();
+    EXPECT_NEAR(offset.x, 150, 1e-9);
+    EXPECT_NEAR(offset.y, -20, 1e-9);
+    EXPECT_EQ(target.selection(), std::vector<MindMapElement*>{pasted});
+    for (const char* text : {"C", "C1", "C2"}) {
+        MindMapNode* copyOfNode = nodeWithText(target, text);
+        ASSERT_NE(copyOfNode, nullptr);
+        EXPECT_NE(copyOfNode->guid(), nodeWithText(source, text)->guid()) << "copies get fresh GUIDs";
+    }
+    EXPECT_EQ(target.centralThemes(), std::vector<MindMapNode*>{x});
+}
+
+TEST_F(ClipboardTest, PastingIntoTheSameMapMakesCopiesBesideTheOriginals)
+{
+    const std::string guid = c->guid();
+    source.setSelectedElement(c);
+    copy(source);
+    source.setSelectedElement(d);
+    ASSERT_TRUE(paste(source));
+    EXPECT_EQ(source.nodes().size(), 9u);
+    MindMapNode* copyOfC = nodeWithText(source, "C", 6);
+    ASSERT_NE(copyOfC, nullptr);
+    EXPECT_EQ(copyOfC->parent(), d);
+    EXPECT_NE(copyOfC->guid(), guid);
+    EXPECT_EQ(source.elementWithGuid(guid), c);
+}
+
+TEST_F(ClipboardTest, PastingIntoAnEmptyMapMakesCentralThemesWhereTheyWere)
+{
+    source.setSelectedElement(c);
+    source.toggleSelection(z, false);
+    copy(source);
+    ASSERT_TRUE(target.isEmpty());
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(target.centralThemes().size(), 2u);
+    EXPECT_EQ(target.centralThemes()[0]->text(), "C");
+    EXPECT_EQ(target.centralThemes()[0]->location(), (Point{150, -40}));
+    EXPECT_EQ(target.centralThemes()[1]->text(), "Z");
+    EXPECT_EQ(target.centralThemes()[1]->location(), (Point{0, 400}));
+    EXPECT_EQ(target.selection().size(), 2u);
+    EXPECT_EQ(target.selectedElement(), target.centralThemes()[0]);
+}
+
+TEST_F(ClipboardTest, PastedCentralThemesGoRightOfTheMapAndCentredOnIt)
+{
+    source.setSelectedElement(c);
+    copy(source);
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    x->setLocation(Point{-200, 100});
+    MindMapNode* hidden = target.addMindMapNodeAsChild(x, Point{500, 300});
+    hidden->setIsHidden(true);
+    target.validateElementStates();
+    const Rect before = target.getVisualArea(true);
+
+    target.setSelectedElement(x);
+    ASSERT_TRUE(paste(target, true));
+    MindMapNode* pasted = nodeWithText(target, "C");
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(pasted->parent(), nullptr);
+    std::vector<MindMapNode*> branch;
+    pasted->collectNodeAndChildrenInArray(branch);
+    // Measured as the map will show it: the branch was placed by its real size.
+    target.validateElementStates();
+    const Rect after = MindMapNode::boundsOfMindMapNodes(branch, true, true);
+    EXPECT_NEAR(after.minX(), before.maxX() + 50, 1e-9);
+    EXPECT_NEAR(after.midY(), before.midY(), 1e-9);
+}
+
+TEST_F(ClipboardTest, PastingTopicsWithNoTopicSelectedFails)
+{
+    source.setSelectedElement(c);
+    copy(source);
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    CrossLink* link = target.internalAddCrossLinkFromSource(x, target.addMindMapNodeAsChild(nullptr, Point{}));
+    target.rethinkCentralThemes();
+    target.setSelectedElement(link);
+    const std::string before = TwkxMindMapWriter::captureUndoState(target);
+    Error error;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.domain, "TarnwickErrorDomain");
+    EXPECT_EQ(error.code, 1);
+    EXPECT_EQ(error.localizedDescription, localized("error_caption"));
+    EXPECT_EQ(error.failureReason, localized("error_paste_no_topic_selected"));
+    EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
+}
+
+TEST_F(ClipboardTest, CrossLinksTravelOnlyWithBothEnds)
+{
+    source.internalAddCrossLinkFromSource(c, d);
+    source.internalAddCrossLinkFromSource(d, z);
+    source.setSelectedElement(c);
+    source.toggleSelection(d, false);
+    copy(source);
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(target.crossLinks().size(), 1u);
+    EXPECT_EQ(target.crossLinks()[0]->sourceNode()->text(), "C");
+    EXPECT_EQ(target.crossLinks()[0]->targetNode()->text(), "D");
+}
+
+TEST_F(ClipboardTest, CopiedLevelsDecideTheRestyling)
+{
+    // Copied as a central theme, a main branch and a deeper topic: each keeps its level.
+    source.setSelectedElement(z);
+    copy(source);
+    EXPECT_NE(clipboardText().find("original-level=\"0\""), std::string::npos);
+    source.setSelectedElement(c1);
+    copy(source);
+    EXPECT_NE(clipboardText().find("original-level=\"2\""), std::string::npos);
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    ASSERT_TRUE(paste(target));
+    EXPECT_EQ(nodeWithText(target, "C1")->originalLevel(), 2);
+}
+
+TEST_F(ClipboardTest, PastedBranchesAreFullyExpanded)
+{
+    c->setCollapsed(true);
+    source.setSelectedElement(c);
+    copy(source);
+    ASSERT_NE(clipboardText().find("collapsed=\"true\""), std::string::npos);
+    ASSERT_TRUE(paste(target));
+    EXPECT_FALSE(nodeWithText(target, "C")->collapsed());
+    EXPECT_TRUE(nodeWithText(target, "C1")->isVisible());
+}
+
+TEST_F(ClipboardTest, PastingTheMainCentralThemeAnnouncesTheTitle)
+{
+    maptest::CallLog log;
+    maptest::RecordingNodeEditor editor(log);
+    target.setNodeEditor(&editor);
+    maptest::TitleObserver titles(target, log);
+    source.setSelectedElement(c);
+    copy(source);
+    ASSERT_TRUE(paste(target));
+    EXPECT_EQ(target.mainCentralTheme()->text(), "C");
+    EXPECT_GE(titles.count, 1);
+    target.setNodeEditor(nullptr);
+}
+
+TEST_F(ClipboardTest, PastingNoTopicsSucceedsAndChangesNothing)
+{
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    const std::string before = TwkxMindMapWriter::captureUndoState(target);
+    putOnClipboard("<tarnwick-mindmaps doc-version=\"3\"><selection type=\"node\"><topics/><relations/></selection>"
+                   "</tarnwick-mindmaps>");
+    Error error;
+    EXPECT_TRUE(paste(target, false, &error));
+    EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
+}
+
+TEST_F(ClipboardTest, PositionsOfTheOlderGeneratorAreScaled)
+{
+    putOnClipboard("<tarnwick-mindmaps generator=\"TarnwickOSX\"><selection type=\"node\"><topics>"
+                   "<topic id=\"0\" parent=\"-1\" x=\"30.00\" y=\"-15.00\" text=\"old\"/></topics></selection>"
+                   "</tarnwick-mindmaps>");
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(target.nodes().size(), 1u);
+    EXPECT_NEAR(target.nodes()[0]->location().x, 40, 1e-9);
+    EXPECT_NEAR(target.nodes()[0]->location().y, -20, 1e-9);
+}
+
+// ---- Texts ----
+
+TEST_F(ClipboardTest, TextsArePastedIntoTheSelectedComposite)
+{
+    MindMapText* first = c->addText();
+    first->setText("first");
+    MindMapText* second = c->addText();
+    second->setText("second");
+    first->guid();
+    source.setSelectedElement(first);
+    source.toggleSelection(second, false);
+    copy(source);
+    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "first");
+
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    MindMapNode* y = target.addMindMapNodeAsChild(x, Point{100, 0});
+    target.setSelectedElement(y->parentRelation());
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(y->parentRelation()->containedElementCount(), 2u);
+    auto* pastedFirst = dynamic_cast<MindMapText*>(y->parentRelation()->containedElements()[0]);
+    ASSERT_NE(pastedFirst, nullptr);
+    EXPECT_EQ(pastedFirst->text(), "first");
+    EXPECT_NE(pastedFirst->guid(), first->guid());
+    EXPECT_EQ(target.selectedElement(), pastedFirst);
+    EXPECT_EQ(target.selection().size(), 2u);
+
+    // A selected text stands for its container.
+    target.setSelectedElement(pastedFirst);
+    ASSERT_TRUE(paste(target));
+    EXPECT_EQ(y->parentRelation()->containedElementCount(), 4u);
+}
+
+TEST_F(ClipboardTest, TextsNeedACompositeToGoInto)
+{
+    MindMapText* text = c->addText();
+    source.setSelectedElement(text);
+    copy(source);
+    Error error;
+    error.code = 99;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.code, 99) << "no error object";
+}
+
+// ---- Images ----
+
+TEST_F(ClipboardTest, ImagesTravelThroughTheClipboardStore)
+{
+    const std::string stale = storeImage(*clipboardStore, 30);
+    const std::string hash = storeImage(*sourceStore, 32);
+    ASSERT_FALSE(hash.empty());
+    MindMapImage* image = c->addCustomImage(hash, "");
+    source.setSelectedElement(image);
+    copy(source);
+    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "");
+    EXPECT_TRUE(storeHas(*clipboardStore, hash));
+    EXPECT_FALSE(storeHas(*clipboardStore, stale)) << "the clipboard store is emptied first";
+
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(x->containedElementCount(), 1u);
+    auto* pasted = dynamic_cast<MindMapImage*>(x->containedElements()[0]);
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_EQ(target.selectedElement(), pasted);
+    EXPECT_TRUE(storeHas(*targetStore, hash));
+}
+
+TEST_F(ClipboardTest, TopicsBringTheirImagesAlong)
+{
+    const std::string hash = storeImage(*sourceStore, 40);
+    c1->addCustomImage(hash, "");
+    source.setSelectedElement(c);
+    copy(source);
+    EXPECT_TRUE(storeHas(*clipboardStore, hash));
+    ASSERT_TRUE(paste(target));
+    EXPECT_TRUE(storeHas(*targetStore, hash));
+}
+
+TEST_F(ClipboardTest, ImagesNeedASelectedTopic)
+{
+    MindMapImage* image = c->addCustomImage(storeImage(*sourceStore, 32), "");
+    source.setSelectedElement(image);
+    copy(source);
+    Error error;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.code, 1);
+    EXPECT_EQ(error.failureReason, localized("error_paste_image_only_in_topics"));
+}
+
+TEST_F(ClipboardTest, ImagesWithoutAUsableNamePasteNothing)
+{
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    putOnClipboard("<tarnwick-mindmaps><selection type=\"image\"><image/><image name=\"../../etc/passwd\"/>"
+                   "</selection></tarnwick-mindmaps>");
+    Error error;
+    error.code = 99;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.code, 99);
+    EXPECT_FALSE(x->hasContainedElements());
+}
+
+// ---- Bad clipboard content ----
+
+namespace {
+
+struct BadClipboard {
+    const char* name;
+    std::optional<std::string> data; // none: the native type is not there at all
+    int64_t code;                    // 0: fails without an error object
+};
+
+} // namespace
+
+TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
+{
+    source.setSelectedElement(c);
+    copy(source);
+    const std::string good = clipboardText();
+    const std::vector<BadClipboard> cases = {
+        {"no native data", std::nullopt, 1},
+        {"empty", std::string(), 2},
+        {"garbage", std::string("\x01\xff\xfe garbage <<>>", 15), 2},
+        {"truncated", good.substr(0, good.size() / 2), 2},
+        {"only a declaration", "<?xml version=\"1.0\"?>", 2},
+        {"foreign root", "<opml version=\"2.0\"><body/></opml>", 2},
+        {"root in other letter case", "<Tarnwick-MindMaps><selection type=\"node\"/></Tarnwick-MindMaps>", 2},
+        {"no selection", "<tarnwick-mindmaps doc-version=\"3\"><mindmap/></tarnwick-mindmaps>", 0},
+        {"cross link", "<tarnwick-mindmaps><selection type=\"crosslink\"/></tarnwick-mindmaps>", 0},
+        {"parent relation", "<tarnwick-mindmaps><selection type=\"parent-relation\"/></tarnwick-mindmaps>", 0},
+        {"unknown type", "<tarnwick-mindmaps><selection type=\"sound\"><topics/></selection></tarnwick-mindmaps>", 0},
+        {"no type", "<tarnwick-mindmaps><selection><topics><topic id=\"0\"/></topics></selection></tarnwick-mindmaps>", 0},
+    };
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    const std::string before = TwkxMindMapWriter::captureUndoState(target);
+    for (const BadClipboard& bad : cases) {
+        SCOPED_TRACE(bad.name);
+        if (bad.data) {
+            putOnClipboard(*bad.data);
+        } else {
+            pasteboard.declareTypes({Pasteboard::StringType});
+            pasteboard.setString("plain", Pasteboard::StringType);
+        }
+        Error error;
+        error.code = 99;
+        EXPECT_FALSE(paste(target, false, &error));
+        if (bad.code == 0) {
+            EXPECT_EQ(error.code, 99) << "no error object";
+        } else {
+            EXPECT_EQ(error.domain, "TarnwickErrorDomain");
+            EXPECT_EQ(error.code, bad.code);
+            EXPECT_EQ(error.localizedDescription, localized("error_caption"));
+            EXPECT_EQ(error.failureReason, localized("db_unspecified_error"));
+        }
+        EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
+    }
+}
+
+TEST_F(ClipboardTest, ANativeTypeWithoutDataIsNoNativeData)
+{
+    pasteboard.declareTypes({NativeType});
+    Error error;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.code, 1);
+}
+
+TEST_F(ClipboardTest, HugeClipboardContentIsRefusedUnread)
+{
+    std::string huge = "<tarnwick-mindmaps><selection type=\"node\"><topics>";
+    huge.resize(MindMapClipboard::MaximumDocumentSize + 1, ' ');
+    putOnClipboard(huge);
+    Error error;
+    EXPECT_FALSE(paste(target, false, &error));
+    EXPECT_EQ(error.code, 2);
+    EXPECT_TRUE(target.isEmpty());
+}
+
+TEST_F(ClipboardTest, EntitiesAreNeverExpanded)
+{
+    std::string document = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">";
+    for (int i = 1; i < 10; ++i) {
+        document += "<!ENTITY lol" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) document += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        document += "\">";
+    }
+    document += "]><tarnwick-mindmaps><selection type=\"node\"><topics><topic id=\"0\" text=\"&lol9;\"/></topics>"
+                "</selection></tarnwick-mindmaps>";
+    putOnClipboard(document);
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(target.nodes().size(), 1u);
+    EXPECT_LT(target.nodes()[0]->text().size(), 100u);
+}
+
+TEST_F(ClipboardTest, UnsoundCrossLinksAreDropped)
+{
+    putOnClipboard("<tarnwick-mindmaps><selection type=\"node\"><topics>"
+                   "<topic id=\"0\" parent=\"-1\" text=\"a\"/><topic id=\"1\" parent=\"0\" text=\"b\"/>"
+                   "<topic id=\"2\" parent=\"-1\" text=\"c\" x=\"0\" y=\"300\"/></topics><relations>"
+                   "<relation source=\"0\" target=\"1\"/><relation source=\"2\" target=\"2\"/>"
+                   "<relation source=\"0\" target=\"2\"/><relation source=\"2\" target=\"0\"/>"
+                   "<relation source=\"7\" target=\"0\"/></relations></selection></tarnwick-mindmaps>");
+    ASSERT_TRUE(paste(target));
+    ASSERT_EQ(target.crossLinks().size(), 1u);
+    EXPECT_TRUE(target.crossLinks()[0]->connects(nodeWithText(target, "a"), nodeWithText(target, "c")));
+}
+
+TEST_F(ClipboardTest, ParentCyclesInTheDocumentEndAsCentralThemes)
+{
+    putOnClipboard("<tarnwick-mindmaps><selection type=\"node\"><topics>"
+                   "<topic id=\"0\" parent=\"1\" text=\"a\"/><topic id=\"1\" parent=\"0\" text=\"b\"/>"
+                   "<topic id=\"2\" parent=\"2\" text=\"c\"/></topics></selection></tarnwick-mindmaps>");
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    ASSERT_TRUE(paste(target));
+    EXPECT_EQ(target.nodes().size(), 4u);
+    for (MindMapNode* node : target.nodes()) {
+        // Every pasted topic ends up under X, and no walk up the tree runs in a circle.
+        EXPECT_EQ(node->getRootNode(), x);
+    }
+}
+
+TEST_F(ClipboardTest, AVeryDeepBranchPastes)
+{
+    constexpr int Depth = 20000;
+    std::string document = "<tarnwick-mindmaps><selection type=\"node\"><topics>";
+    for (int i = 0; i < Depth; ++i) {
+        document += "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(i - 1) + "\" text=\"n" +
+                    std::to_string(i) + "\" original-level=\"" + std::to_string(i + 3) + "\"/>";
+    }
+    document += "</topics></selection></tarnwick-mindmaps>";
+    putOnClipboard(document);
+    MindMapNode* x = target.internalAddCentralTheme("X");
+    target.setSelectedElement(x);
+    ASSERT_TRUE(paste(target));
+    EXPECT_EQ(target.nodes().size(), static_cast<size_t>(Depth + 1));
+    EXPECT_EQ(target.nodes().back()->nodeLevel(), Depth);
+}
+
+// ---- The general pasteboard ----
+
+TEST_F(ClipboardTest, TheGeneralPasteboardCarriesCopiesBetweenMaps)
+{
+    auto general = std::make_shared<MemoryPasteboard>();
+    Pasteboard::setGeneralPasteboard(general);
+    CustomImageStore::initClipboardImageStore(dir.file("general-clipboard"));
+    source.setSelectedElement(c);
+    MindMapClipboard::copySelectionToClipboard(source);
+    EXPECT_EQ(general->types().front(), NativeType);
+    ASSERT_TRUE(MindMapClipboard::pasteFromClipboard(target, false));
+    EXPECT_EQ(target.nodes().size(), 3u);
+    Pasteboard::setGeneralPasteboard(nullptr);
+}

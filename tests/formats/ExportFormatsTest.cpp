@@ -1,0 +1,85 @@
+#include "formats/ExportFormats.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ExportFormatTable, ExtensionsByCode)
+{
+    const char* expected[] = {"twkx", "pdf", "png", "tiff", "eps", "html", "txt", "opml", "mm"};
+    for (int32_t code = 0; code < 9; ++code) {
+        EXPECT_EQ(ExportFormatExtension(code), expected[code]) << code;
+        EXPECT_EQ(ExportFormatFromExtension(expected[code]), code) << code;
+    }
+    EXPECT_EQ(ExportFormatExtension(9), "");
+    EXPECT_EQ(ExportFormatExtension(-1), "");
+    EXPECT_EQ(ExportFormatExtension(1000), "");
+}
+
+TEST(ExportFormatTable, ExtensionLookupIgnoresCaseAndFailsForUnknownOrEmpty)
+{
+    EXPECT_EQ(ExportFormatFromExtension("PDF"), 1);
+    EXPECT_EQ(ExportFormatFromExtension("TwKx"), 0);
+    EXPECT_EQ(ExportFormatFromExtension("MM"), 8);
+    EXPECT_FALSE(ExportFormatFromExtension(""));
+    EXPECT_FALSE(ExportFormatFromExtension("doc"));
+    EXPECT_FALSE(ExportFormatFromExtension(".pdf"));
+    EXPECT_FALSE(ExportFormatFromExtension("tif"));
+    EXPECT_FALSE(ExportFormatFromExtension("htm"));
+}
+
+TEST(ImportFormatTable, ImportCodesByExtension)
+{
+    EXPECT_EQ(ImportFormatFromExtension("mm"), 5);
+    EXPECT_EQ(ImportFormatFromExtension("opml"), 4);
+    EXPECT_EQ(ImportFormatFromExtension("pdf"), 7);
+    EXPECT_EQ(ImportFormatFromExtension("PDF"), 7);
+    EXPECT_EQ(ImportFormatFromExtension("txt"), 6);
+    EXPECT_EQ(ImportFormatFromExtension("Txt"), 6);
+    EXPECT_EQ(ImportFormatFromExtension("html"), 0);
+    EXPECT_EQ(ImportFormatFromExtension("twkx"), 0);
+    EXPECT_EQ(ImportFormatFromExtension(""), 0);
+    EXPECT_EQ(ImportFormatPdfBookmarks, 7);
+}
+
+TEST(ExportFormatSets, BitPerCode)
+{
+    ExportFormatSet set = 0;
+    set = AddExportFormatToSet(set, 1);
+    set = AddExportFormatToSet(set, 8);
+    EXPECT_EQ(set, (1u << 1) | (1u << 8));
+    EXPECT_TRUE(IsExportFormatInSet(set, 1));
+    EXPECT_TRUE(IsExportFormatInSet(set, 8));
+    EXPECT_FALSE(IsExportFormatInSet(set, 0));
+    EXPECT_EQ(AddExportFormatToSet(set, 1), set);
+    EXPECT_EQ(AddExportFormatToSet(0, 0), 1u);
+}
+
+TEST(ExportFormatSets, CodesOutsideTheSetChangeNothing)
+{
+    EXPECT_EQ(AddExportFormatToSet(5, -1), 5u);
+    EXPECT_EQ(AddExportFormatToSet(5, 32), 5u);
+    EXPECT_EQ(AddExportFormatToSet(5, 1000), 5u);
+    EXPECT_FALSE(IsExportFormatInSet(0xFFFFFFFFu, -1));
+    EXPECT_FALSE(IsExportFormatInSet(0xFFFFFFFFu, 32));
+}
+
+TEST(ExportFormatKinds, BitmapFormatsArePngAndTiff)
+{
+    for (int32_t code = -1; code < 10; ++code) EXPECT_EQ(IsBitmapExportFormat(code), code == 2 || code == 3) << code;
+}
+
+TEST(ExportFormatKinds, SelectionExportsArePdfThroughPlainText)
+{
+    for (int32_t code = -1; code < 10; ++code) {
+        EXPECT_EQ(ExportFormatSupportsSelection(code), code >= 1 && code <= 6) << code;
+    }
+}
+
+TEST(ExportImageMargin, GrowsByThirtyPointsOnEverySide)
+{
+    EXPECT_EQ(ExportImageMarginRect(Rect{0, 0, 100, 50}), (Rect{-30, -30, 160, 110}));
+    EXPECT_EQ(ExportImageMarginRect(Rect{10.5, -20, 0, 0}), (Rect{-19.5, -50, 60, 60}));
+}
+
+} // namespace

@@ -1,0 +1,51 @@
+#include "ArchiveTestSupport.h"
+
+#include "formats/GregorianCalendar.h"
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+class GregorianCalendarTest : public ::testing::Test {
+protected:
+    ArchiveTest::ScopedTimeZone _zone{"UTC"};
+    GregorianCalendar calendar;
+};
+
+TEST_F(GregorianCalendarTest, SplitsAndJoinsDatesInTheLocalZone)
+{
+    const auto date = std::chrono::system_clock::from_time_t(1623053350); // 2021-06-07 08:09:10 UTC
+    EXPECT_EQ(calendar.components(date), (DateComponents{2021, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(calendar.dateFromComponents({2021, 6, 7, 8, 9, 10}), date);
+}
+
+TEST_F(GregorianCalendarTest, FieldsOutOfRangeCarryOver)
+{
+    EXPECT_EQ(calendar.dateFromComponents({2020, 13, 1, 0, 0, 0}), calendar.dateFromComponents({2021, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(calendar.dateFromComponents({2021, 3, 0, 0, 0, 0}), calendar.dateFromComponents({2021, 2, 28, 0, 0, 0}));
+    EXPECT_EQ(calendar.dateFromComponents({2024, 2, 29, 0, 0, 0}), calendar.dateFromComponents({2024, 3, 0, 0, 0, 0}));
+}
+
+TEST_F(GregorianCalendarTest, LastSecondOf1969IsADate)
+{
+    const auto date = calendar.dateFromComponents({1969, 12, 31, 23, 59, 59});
+    ASSERT_TRUE(date);
+    EXPECT_EQ(std::chrono::system_clock::to_time_t(*date), -1);
+}
+
+// Five hours east of Greenwich, without daylight saving time.
+class ZonedCalendarTest : public ::testing::Test {
+protected:
+    ArchiveTest::ScopedTimeZone _zone{"XYZ-5"};
+    GregorianCalendar calendar;
+};
+
+TEST_F(ZonedCalendarTest, LocalFieldsFollowTheZone)
+{
+    const auto date = std::chrono::system_clock::from_time_t(1623053350); // 08:09:10 UTC
+    EXPECT_EQ(calendar.components(date), (DateComponents{2021, 6, 7, 13, 9, 10}));
+    EXPECT_EQ(calendar.dateFromComponents({2021, 6, 7, 13, 9, 10}), date);
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+#include "formats/MindMapFormatDetector.h"
+#include "formats/XmlFirstElement.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(std::string_view text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+int32_t detect(std::string_view text)
+{
+    MindMapFormatDetector detector;
+    return detector.detectMindMapFormat(bytesOf(text));
+}
+
+Bytes utf16(std::string_view ascii, bool littleEndian, bool withMark)
+{
+    Bytes out;
+    auto put = [&](uint16_t unit) {
+        if (littleEndian) {
+            out.push_back(static_cast<uint8_t>(unit));
+            out.push_back(static_cast<uint8_t>(unit >> 8));
+        } else {
+            out.push_back(static_cast<uint8_t>(unit >> 8));
+            out.push_back(static_cast<uint8_t>(unit));
+        }
+    };
+    if (withMark) put(0xFEFF);
+    for (char c : ascii) put(static_cast<uint8_t>(c));
+    return out;
+}
+
+TEST(MindMapFormatDetector, CodesOfTheFormats)
+{
+    EXPECT_EQ(DocumentFormatNone, 0);
+    EXPECT_EQ(DocumentFormatPropertyList, 1);
+    EXPECT_EQ(DocumentFormatNativeXml, 2);
+    EXPECT_EQ(DocumentFormatZipContainer, 3);
+    EXPECT_EQ(DocumentFormatOpml, 4);
+    EXPECT_EQ(DocumentFormatFreeMind, 5);
+}
+
+TEST(MindMapFormatDetector, RecognisesEachFormatByItsRootElement)
+{
+    EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tarnwick-mindmaps doc-version=\"3\">"
+                     "<mindmap/></tarnwick-mindmaps>"),
+              2);
+    EXPECT_EQ(detect("<?xml version=\"1.0\"?><!DOCTYPE plist SYSTEM \"plist.dtd\"><plist version=\"1.0\"><dict/></plist>"), 1);
+    EXPECT_EQ(detect("<opml version=\"2.0\"><head/><body/></opml>"), 4);
+    EXPECT_EQ(detect("<map version=\"1.0.1\"><node TEXT=\"x\"/></map>"), 5);
+}
+
+TEST(MindMapFormatDetector, OpmlAndMapInAnyCaseButNativeAndPlistExactly)
+{
+    EXPECT_EQ(detect("<OPML/>"), 4);
+    EXPECT_EQ(detect("<Opml/>"), 4);
+    EXPECT_EQ(detect("<MAP/>"), 5);
+    EXPECT_EQ(detect("<mAp/>"), 5);
+    EXPECT_EQ(detect("<Tarnwick-Mindmaps/>"), 0);
+    EXPECT_EQ(detect("<PLIST/>"), 0);
+    EXPECT_EQ(detect("<x:opml xmlns:x=\"urn:x\"/>"), 0);
+    EXPECT_EQ(detect("<mapping/>"), 0);
+    EXPECT_EQ(detect("<html><body/></html>"), 0);
+}
+
+TEST(MindMapFormatDetector, ZipSignatureDecidesWithoutParsing)
+{
+    Bytes zip{'P', 'K', 3, 4};
+    zip.insert(zip.end(), 100, 0xFF);
+    MindMapFormatDetector detector;
+    EXPECT_EQ(detector.detectMindMapFormat(zip), 3);
+    EXPECT_EQ(detector.format(), 3);
+    EXPECT_EQ(detect("PK\x03"), 0);
+    EXPECT_EQ(detect("PK--UEsDBA"), 0);
+}
+
+TEST(MindMapFormatDetector, NothingRecognisableGivesZero)
+{
+    EXPECT_EQ(detect(""), 0);
+    EXPECT_EQ(detect("   "), 0);
+    EXPECT_EQ(detect("plain text"), 0);
+    EXPECT_EQ(detect("text before <opml/>"), 0);
+    EXPECT_EQ(detect("{\"opml\": true}"), 0);
+    EXPECT_EQ(detect("<"), 0);
+    EXPECT_EQ(detect("<>"), 0);
+    EXPECT_EQ(detect("< opml/>"), 0);
+    EXPECT_EQ(detect("<1opml/>"), 0);
+}
+
+TEST(MindMapFormatDetector, FirstStartTagMustBeComplete)
+{
+    EXPECT_EQ(detect("<opml"), 0);
+    EXPECT_EQ(detect("<opml version=\"2.0\""), 0);
+    EXPECT_EQ(detect("<opml version=\"2.0>"), 0);
+    EXPECT_EQ(detect("<opml version=2.0>"), 0);
+    EXPECT_EQ(detect("<opml version=\"2<0\">"), 0);
+    EXPECT_EQ(detect("<opml a=\"1\"b=\"2\">"), 0);
+    EXPECT_EQ(detect("<opml version='2.0' >"), 4);
+    EXPECT_EQ(detect("<opml\n\tversion = \"2.0\"\n/>"), 4);
+}
+
+TEST(MindMapFormatDetector, DecidesAtTheFirstElementWithoutReadingTheRest)
+{
+    // Everything after the first start tag is broken; a detector reading the whole document
+    // would reject it.
+    EXPECT_EQ(detect("<opml><<<</broken"), 4);
+    std::string huge = "<map>";
+    huge.append(64u << 20, '<');
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(detect(huge), 5);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST(MindMapFormatDetector, PrologueOfCommentsInstructionsAndDocumentTypeIsPassedOver)
+{
+    EXPECT_EQ(detect("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- a <map> in a comment -->\n"
+                     "<?xml-stylesheet href=\"s.xsl\"?>\n<opml/>"),
+              4);
+    EXPECT_EQ(detect("<!DOCTYPE map [\n  <!ENTITY e \"<opml> ] >\">\n  <!-- ]> -->\n  <?pi ]>?>\n]>\n<map/>"), 5);
+    EXPECT_EQ(detect("<!DOCTYPE opml PUBLIC \"-//x//y\" 'z.dtd'><opml/>"), 4);
+}
+
+TEST(MindMapFormatDetector, BrokenPrologueGivesZero)
+{
+    EXPECT_EQ(detect("<!-- never closed <opml/>"), 0);
+    EXPECT_EQ(detect("<?xml version=\"1.0\"<opml/>"), 0);
+    EXPECT_EQ(detect("<?xmlversion?><opml/>"), 0);
+    EXPECT_EQ(detect("<opml-not-yet <?xml version=\"1.0\"?>"), 0);
+    EXPECT_EQ(detect("\n<?xml version=\"1.0\"?><opml/>"), 0) << "the declaration belongs at the very start";
+    EXPECT_EQ(detect("<!DOCTYPE a><!DOCTYPE b><opml/>"), 0);
+    EXPECT_EQ(detect("<!DOCTYPE opml [ <!ENTITY e \"unterminated ]><opml/>"), 0);
+    EXPECT_EQ(detect("<!DOCTYPEopml><opml/>"), 0);
+    EXPECT_EQ(detect("<!ELEMENT opml ANY><opml/>"), 0);
+}
+
+TEST(MindMapFormatDetector, EntitiesAreNeverExpanded)
+{
+    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n <!ENTITY lol \"lol\">\n";
+    for (int i = 1; i < 10; ++i) {
+        bomb += " <!ENTITY lol" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) bomb += "&lol" + (i > 1 ? std::to_string(i - 1) : std::string()) + ";";
+        bomb += "\">\n";
+    }
+    bomb += "]>\n<opml>&lol9;</opml>";
+    EXPECT_EQ(detect(bomb), 4);
+    EXPECT_EQ(detect("<!DOCTYPE map SYSTEM \"file:///dev/zero\"><map/>"), 5);
+}
+
+TEST(MindMapFormatDetector, Utf16DocumentsWithAndWithoutByteOrderMark)
+{
+    MindMapFormatDetector detector;
+    EXPECT_EQ(detector.detectMindMapFormat(utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><opml/>", true, true)), 4);
+    EXPECT_EQ(detector.detectMindMapFormat(utf16("<map/>", false, true)), 5);
+    EXPECT_EQ(detector.detectMindMapFormat(utf16("<tarnwick-mindmaps/>", true, false)), 2);
+    EXPECT_EQ(detector.detectMindMapFormat(utf16("<plist>", false, false)), 1);
+    Bytes odd = utf16("<map/>", true, true);
+    odd.resize(odd.size() - 1);
+    EXPECT_EQ(detector.detectMindMapFormat(odd), 0);
+}
+
+TEST(MindMapFormatDetector, EachDetectionStartsAfresh)
+{
+    MindMapFormatDetector detector;
+    EXPECT_EQ(detector.format(), 0);
+    EXPECT_EQ(detector.detectMindMapFormat(bytesOf("<opml/>")), 4);
+    EXPECT_EQ(detector.detectMindMapFormat(bytesOf("garbage")), 0);
+    EXPECT_EQ(detector.format(), 0);
+    EXPECT_EQ(detector.detectMindMapFormat(Bytes{}), 0);
+}
+
+TEST(MindMapFormatDetector, StartElementCallbackDecides)
+{
+    MindMapFormatDetector detector;
+    detector.didStartElement("tarnwick-mindmaps");
+    EXPECT_EQ(detector.format(), 2);
+    detector.didStartElement("plist");
+    EXPECT_EQ(detector.format(), 1);
+    detector.didStartElement("OPML");
+    EXPECT_EQ(detector.format(), 4);
+    detector.didStartElement("Map");
+    EXPECT_EQ(detector.format(), 5);
+    detector.didStartElement("other");
+    EXPECT_EQ(detector.format(), 5) << "another element leaves the decision as it was";
+}
+
+TEST(XmlFirstElement, NameIsReturnedAsWritten)
+{
+    EXPECT_EQ(firstXmlElementName(bytesOf("<x:Root a='1'>")), "x:Root");
+    EXPECT_EQ(firstXmlElementName(bytesOf("<a.b-c_d/>")), "a.b-c_d");
+    EXPECT_EQ(firstXmlElementName(bytesOf("<\xC3\xA9l\xC3\xA9ment/>")), "\xC3\xA9l\xC3\xA9ment");
+    EXPECT_FALSE(firstXmlElementName(bytesOf("")));
+}
+
+} // namespace

@@ -1,0 +1,456 @@
+#include "formats/SelectionParcel.h"
+
+#include "TwkxTestSupport.h"
+
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapDocumentOwner.h"
+#include "MindMaps/MindMapImage.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/ParentRelation.h"
+#include "platform/UndoManager.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <sstream>
+
+using namespace twkxtest;
+
+namespace {
+
+class EditedDocument : public MindMapDocumentOwner {
+public:
+    UndoManager manager;
+    UndoManager* undoManager() override { return &manager; }
+    bool isDocumentEdited() const override { return true; }
+    void updateChangeCount(ChangeKind) override {}
+};
+
+// Two central themes: "A" with the children "A1" and "A2", and "B"; a cross link from A1 to B
+// holding a text and an image; a text on A2's parent relation; an image and a text on A.
+class SelectionParcelTest : public ::testing::Test {
+protected:
+    SelectionParcelTest()
+    {
+        map.newMindMap("", false, std::nullopt);
+        a = map.internalAddCentralTheme("A");
+        a1 = map.addMindMapNodeAsChild(a, Point{150, -40});
+        a1->setText("A1");
+        a2 = map.addMindMapNodeAsChild(a, Point{150, 40});
+        a2->setText("A2");
+        b = map.internalAddCentralTheme("B");
+        b->setLocation(Point{400, 300});
+        link = map.internalAddCrossLinkFromSource(a1, b);
+        linkText = link->addText();
+        linkImage = link->addCustomImage(".tarnwick-icon", "");
+        relationText = a2->parentRelation()->addText();
+        nodeImage = a->addCustomImage(".tarnwick-icon", "");
+        nodeText = a->addText();
+    }
+
+    size_t indexOf(const MindMapNode* node) const
+    {
+        return static_cast<size_t>(std::find(map.nodes().begin(), map.nodes().end(), node) - map.nodes().begin());
+    }
+    SelectionParcel capture(MindMapElement* element)
+    {
+        map.setSelectedElement(element);
+        SelectionParcel parcel;
+        MindMapSelectionParcelWriter(parcel, &map).capture();
+        return parcel;
+    }
+    MindMapElement* restore(SelectionParcel parcel)
+    {
+        return MindMapSelectionParcelReader(parcel, &map).restoreSelection();
+    }
+
+    MindMap map;
+    MindMapNode* a = nullptr;
+    MindMapNode* a1 = nullptr;
+    MindMapNode* a2 = nullptr;
+    MindMapNode* b = nullptr;
+    CrossLink* link = nullptr;
+    MindMapText* linkText = nullptr;
+    MindMapImage* linkImage = nullptr;
+    MindMapText* relationText = nullptr;
+    MindMapImage* nodeImage = nullptr;
+    MindMapText* nodeText = nullptr;
+};
+
+} // namespace
+
+TEST(SelectionParcelRecordTest, StartsEmpty)
+{
+    const SelectionParcel parcel;
+    EXPECT_EQ(parcel.elementType, 0);
+    EXPECT_EQ(parcel.containerType, 0);
+    EXPECT_FALSE(parcel.childSelection);
+    EXPECT_EQ(parcel.nodeId, -1);
+    EXPECT_EQ(parcel.childIndex, -1);
+    EXPECT_EQ(parcel.sourceId, -1);
+    EXPECT_EQ(parcel.infoText, "");
+    EXPECT_EQ(parcel.elementGuid, "");
+}
+
+// ---- Capture ----
+
+TEST_F(SelectionParcelTest, CaptureWithoutSelectionOrMapLeavesTheParcelAlone)
+{
+    SelectionParcel parcel;
+    parcel.nodeId = 7;
+    map.setSelectedElement(nullptr);
+    MindMapSelectionParcelWriter(parcel, &map).capture();
+    EXPECT_EQ(parcel.nodeId, 7);
+    map.setSelectedElement(a);
+    MindMapSelectionParcelWriter(parcel, nullptr).capture();
+    EXPECT_EQ(parcel.nodeId, 7);
+}
+
+TEST_F(SelectionParcelTest, CapturesANode)
+{
+    const SelectionParcel parcel = capture(a2);
+    EXPECT_EQ(parcel.elementType, ElementTypeNode);
+    EXPECT_FALSE(parcel.childSelection);
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a2)));
+    EXPECT_EQ(parcel.infoText, "A2");
+    EXPECT_EQ(parcel.sourceId, -1);
+    EXPECT_EQ(parcel.childIndex, -1);
+}
+
+TEST_F(SelectionParcelTest, CapturesACrossLinkByItsEnds)
+{
+    const SelectionParcel parcel = capture(link);
+    EXPECT_EQ(parcel.elementType, ElementTypeCrossLink);
+    EXPECT_EQ(parcel.sourceId, static_cast<int64_t>(indexOf(a1)));
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(b)));
+    EXPECT_EQ(parcel.infoText, "B");
+}
+
+TEST_F(SelectionParcelTest, CapturesAParentRelationByItsChild)
+{
+    const SelectionParcel parcel = capture(a1->parentRelation());
+    EXPECT_EQ(parcel.elementType, ElementTypeParentRelation);
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a1)));
+}
+
+TEST_F(SelectionParcelTest, CapturesAnImageInsideACrossLink)
+{
+    const SelectionParcel parcel = capture(linkImage);
+    EXPECT_EQ(parcel.elementType, ElementTypeImage);
+    EXPECT_TRUE(parcel.childSelection);
+    EXPECT_EQ(parcel.containerType, ElementTypeCrossLink);
+    EXPECT_EQ(parcel.childIndex, 1);
+    EXPECT_EQ(parcel.sourceId, static_cast<int64_t>(indexOf(a1)));
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(b)));
+}
+
+TEST_F(SelectionParcelTest, CapturesTextsOfRelationsAndNodes)
+{
+    SelectionParcel parcel = capture(relationText);
+    EXPECT_EQ(parcel.elementType, ElementTypeText);
+    EXPECT_EQ(parcel.containerType, ElementTypeParentRelation);
+    EXPECT_EQ(parcel.childIndex, 0);
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a2)));
+    EXPECT_EQ(parcel.sourceId, -1);
+
+    parcel = capture(nodeText);
+    EXPECT_EQ(parcel.containerType, ElementTypeNode);
+    EXPECT_EQ(parcel.childIndex, 1);
+    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a)));
+    EXPECT_EQ(parcel.infoText, "A");
+}
+
+TEST_F(SelectionParcelTest, ACaptureKeepsNothingOfAnEarlierOne)
+{
+    SelectionParcel parcel;
+    map.setSelectedElement(linkImage);
+    MindMapSelectionParcelWriter writer(parcel, &map);
+    writer.capture();
+    map.setSelectedElement(b);
+    writer.capture();
+    EXPECT_EQ(parcel.elementType, ElementTypeNode);
+    EXPECT_EQ(parcel.sourceId, -1);
+    EXPECT_EQ(parcel.childIndex, -1);
+    EXPECT_EQ(parcel.containerType, 0);
+    EXPECT_FALSE(parcel.childSelection);
+}
+
+TEST_F(SelectionParcelTest, AnUnmodifiedMapGetsNoGuidFromACapture)
+{
+    ASSERT_FALSE(map.modified());
+    ASSERT_FALSE(a2->hasGuid());
+    const SelectionParcel parcel = capture(a2);
+    EXPECT_EQ(parcel.elementGuid, "");
+    EXPECT_FALSE(a2->hasGuid());
+}
+
+TEST_F(SelectionParcelTest, AnExistingGuidIsAlwaysRecorded)
+{
+    a2->setGuid("existingGuid");
+    EXPECT_EQ(capture(a2).elementGuid, "existingGuid");
+}
+
+TEST_F(SelectionParcelTest, AModifiedMapGivesTheElementAGuid)
+{
+    EditedDocument document;
+    map.setDocumentOwner(&document);
+    ASSERT_TRUE(map.modified());
+    const SelectionParcel parcel = capture(linkText);
+    EXPECT_TRUE(linkText->hasGuid());
+    EXPECT_EQ(parcel.elementGuid, linkText->guid());
+    EXPECT_EQ(parcel.elementGuid.size(), 22u);
+    map.setDocumentOwner(nullptr);
+}
+
+TEST_F(SelectionParcelTest, TheBaseWriterNumbersNoNode)
+{
+    map.setSelectedElement(a2);
+    SelectionParcel parcel;
+    SelectionParcelWriter(parcel, &map).capture();
+    EXPECT_EQ(parcel.elementType, ElementTypeNode);
+    EXPECT_EQ(parcel.nodeId, -1);
+    EXPECT_EQ(parcel.infoText, "A2");
+}
+
+// ---- Restore ----
+
+TEST_F(SelectionParcelTest, EveryCapturedElementIsFoundAgainWithoutItsGuid)
+{
+    for (MindMapElement* element : std::vector<MindMapElement*>{a, a2, b, link, a1->parentRelation(), linkText, linkImage,
+                                                                 relationText, nodeImage, nodeText}) {
+        SelectionParcel parcel = capture(element);
+        parcel.elementGuid.clear();
+        EXPECT_EQ(restore(parcel), element) << "element type " << element->elementType();
+    }
+}
+
+TEST_F(SelectionParcelTest, TheGuidWinsOverTheRecordedPlace)
+{
+    SelectionParcel parcel = capture(a2);
+    relationText->setGuid("textGuid");
+    parcel.elementGuid = "textGuid";
+    EXPECT_EQ(restore(parcel), relationText);
+    parcel.elementGuid = "unknownGuid";
+    EXPECT_EQ(restore(parcel), a2) << "an unknown GUID falls back to the place";
+}
+
+TEST_F(SelectionParcelTest, UnknownNodesRestoreNothing)
+{
+    SelectionParcel parcel = capture(a2);
+    parcel.nodeId = -1;
+    EXPECT_EQ(restore(parcel), nullptr);
+    parcel.nodeId = static_cast<int64_t>(map.nodes().size());
+    EXPECT_EQ(restore(parcel), nullptr);
+    parcel.nodeId = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(restore(parcel), nullptr);
+    EXPECT_EQ(MindMapSelectionParcelReader(parcel, nullptr).restoreSelection(), nullptr);
+    parcel.nodeId = 0;
+    EXPECT_EQ(SelectionParcelReader(parcel, &map).restoreSelection(), nullptr) << "the base reader knows no node";
+}
+
+TEST_F(SelectionParcelTest, AChildIndexBeyondTheContainerRestoresTheNode)
+{
+    SelectionParcel parcel = capture(nodeText);
+    parcel.elementGuid.clear();
+    parcel.childIndex = 2;
+    EXPECT_EQ(restore(parcel), a);
+    parcel.childIndex = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(restore(parcel), a);
+    parcel.childIndex = -5;
+    EXPECT_EQ(restore(parcel), a);
+}
+
+TEST_F(SelectionParcelTest, AMissingCrossLinkFallsBackToTheNode)
+{
+    SelectionParcel parcel = capture(linkImage);
+    parcel.elementGuid.clear();
+    parcel.sourceId = static_cast<int64_t>(indexOf(a2)); // no link joins A2 and B
+    EXPECT_EQ(restore(parcel), b);
+    parcel.elementType = ElementTypeCrossLink;
+    EXPECT_EQ(restore(parcel), b);
+    parcel.sourceId = -1;
+    EXPECT_EQ(restore(parcel), b);
+}
+
+TEST_F(SelectionParcelTest, CrossLinksAreFoundInEitherDirection)
+{
+    SelectionParcel parcel;
+    parcel.sourceId = static_cast<int64_t>(indexOf(b));
+    MindMapSelectionParcelReader reader(parcel, &map);
+    EXPECT_EQ(reader.locateSelectionCrossLink(a1), link);
+    EXPECT_EQ(reader.locateSelectionCrossLink(a2), nullptr);
+    parcel.sourceId = 99;
+    EXPECT_EQ(reader.locateSelectionCrossLink(a1), nullptr);
+}
+
+TEST_F(SelectionParcelTest, OtherTypesRestoreTheNode)
+{
+    SelectionParcel parcel;
+    parcel.elementType = 64;
+    parcel.nodeId = static_cast<int64_t>(indexOf(a1));
+    EXPECT_EQ(restore(parcel), a1);
+}
+
+// ---- The native pair ----
+
+TEST_F(SelectionParcelTest, TheNativeWriterNumbersNodesInHierarchicalOrder)
+{
+    // B was made after A's children, but a theme made later is still numbered after them.
+    MindMapNode* late = map.addMindMapNodeAsChild(a, Point{150, 120});
+    TwkxMindMapWriter writer(map);
+    writer.buildNodeIndexMap();
+    map.setSelectedElement(late);
+    SelectionParcel parcel;
+    TwkxSelectionParcelWriter(parcel, writer).capture();
+    EXPECT_EQ(parcel.nodeId, 3) << "A, A1, A2, then the late child";
+    EXPECT_EQ(parcel.nodeId, writer.indexOfNode(late));
+}
+
+TEST_F(SelectionParcelTest, TheNativeReaderFindsNodesByTheirLoadTimeId)
+{
+    a2->setId(17);
+    SelectionParcel parcel;
+    parcel.elementType = ElementTypeNode;
+    parcel.nodeId = 17;
+    EXPECT_EQ(TwkxSelectionParcelReader(parcel, map).restoreSelection(), a2);
+    parcel.nodeId = 18;
+    EXPECT_EQ(TwkxSelectionParcelReader(parcel, map).restoreSelection(), nullptr);
+}
+
+TEST_F(SelectionParcelTest, AnImageInACrossLinkIsFoundAfterAReloadWithoutGuids)
+{
+    map.setSelectedElement(linkImage);
+    const std::string document = writeDocument(map);
+    ASSERT_FALSE(linkImage->hasGuid());
+    const size_t firstGuid = document.find("guid=\"");
+    ASSERT_NE(firstGuid, std::string::npos) << "the map's own GUID";
+    ASSERT_EQ(document.find("guid=\"", firstGuid + 1), std::string::npos) << "no element was given a GUID";
+
+    MindMap reloaded;
+    ASSERT_TRUE(loadDocument(reloaded, document));
+    auto* image = dynamic_cast<MindMapImage*>(reloaded.selectedElement());
+    ASSERT_NE(image, nullptr);
+    auto* container = dynamic_cast<CrossLink*>(image->container());
+    ASSERT_NE(container, nullptr);
+    EXPECT_EQ(container->sourceNode()->text(), "A1");
+    EXPECT_EQ(container->targetNode()->text(), "B");
+    EXPECT_EQ(image->indexInContainer(), 1u);
+}
+
+// ---- The "selection" element ----
+
+namespace {
+
+pugi::xml_node parsed(pugi::xml_document& document, const std::string& text)
+{
+    EXPECT_TRUE(document.load_string(text.c_str()));
+    return document.document_element();
+}
+
+std::string written(const SelectionParcel& parcel)
+{
+    pugi::xml_document document;
+    pugi::xml_node meta = document.append_child("meta");
+    writeSelectionState(parcel, meta);
+    std::ostringstream out;
+    meta.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+} // namespace
+
+TEST(SelectionParcelElementTest, NothingSelectedWritesNoElement)
+{
+    EXPECT_EQ(written(SelectionParcel()), "<meta/>");
+}
+
+TEST(SelectionParcelElementTest, ANodeWritesItsTypeGuidAndId)
+{
+    SelectionParcel parcel;
+    parcel.elementType = ElementTypeNode;
+    parcel.elementGuid = "g";
+    parcel.nodeId = 4;
+    parcel.childIndex = 2; // without a child selection it is not written
+    EXPECT_EQ(written(parcel), "<meta><selection guid=\"g\" type=\"node\" id=\"4\"/></meta>");
+}
+
+TEST(SelectionParcelElementTest, AContainedElementWritesItsContainerAndIndexTwice)
+{
+    SelectionParcel parcel;
+    parcel.elementType = ElementTypeImage;
+    parcel.childSelection = true;
+    parcel.containerType = ElementTypeCrossLink;
+    parcel.childIndex = 2;
+    parcel.sourceId = 0;
+    parcel.nodeId = 3;
+    EXPECT_EQ(written(parcel), "<meta><selection type=\"image\" container-type=\"crosslink\" child-index=\"2\" "
+                               "image=\"2\" source=\"0\" id=\"3\"/></meta>");
+}
+
+TEST(SelectionParcelElementTest, UnknownTypeBitsAreWrittenAsNode)
+{
+    SelectionParcel parcel;
+    parcel.elementType = 64;
+    EXPECT_EQ(written(parcel), "<meta><selection type=\"node\"/></meta>");
+}
+
+TEST(SelectionParcelElementTest, TheChildIndexComesFromEitherAttribute)
+{
+    pugi::xml_document document;
+    EXPECT_EQ(readSelectionState(parsed(document, "<selection type=\"image\" child-index=\"2\" image=\"2\"/>")).childIndex, 2);
+    EXPECT_EQ(readSelectionState(parsed(document, "<selection type=\"image\" image=\"2\"/>")).childIndex, 2);
+    EXPECT_EQ(readSelectionState(parsed(document, "<selection child-index=\"3\" image=\"2\"/>")).childIndex, 3);
+    EXPECT_EQ(readSelectionState(parsed(document, "<selection/>")).childIndex, -1);
+}
+
+TEST(SelectionParcelElementTest, ReadsEveryAttribute)
+{
+    pugi::xml_document document;
+    const SelectionParcel parcel = readSelectionState(parsed(
+        document, "<selection guid=\"abc\" type=\"TEXT\" container-type=\"parent-relation\" child-index=\"1\" "
+                  "source=\"5\" id=\"6\"/>"));
+    EXPECT_EQ(parcel.elementGuid, "abc");
+    EXPECT_EQ(parcel.elementType, ElementTypeText);
+    EXPECT_EQ(parcel.containerType, ElementTypeParentRelation);
+    EXPECT_EQ(parcel.childIndex, 1);
+    EXPECT_EQ(parcel.sourceId, 5);
+    EXPECT_EQ(parcel.nodeId, 6);
+}
+
+TEST(SelectionParcelElementTest, MalformedAttributesTakeTheirDefaults)
+{
+    pugi::xml_document document;
+    const SelectionParcel parcel = readSelectionState(parsed(
+        document, "<selection guid=\"\" type=\"bogus\" container-type=\"\" child-index=\"x\" source=\"--1\" id=\" \"/>"));
+    EXPECT_EQ(parcel.elementGuid, "");
+    EXPECT_EQ(parcel.elementType, 0);
+    EXPECT_EQ(parcel.containerType, 0);
+    EXPECT_EQ(parcel.childIndex, -1);
+    EXPECT_EQ(parcel.sourceId, -1);
+    EXPECT_EQ(parcel.nodeId, -1);
+    const SelectionParcel empty = readSelectionState(pugi::xml_node());
+    EXPECT_EQ(empty.elementType, 0);
+    EXPECT_EQ(empty.nodeId, -1);
+}
+
+TEST(SelectionParcelElementTest, WrittenElementsReadBackTheSame)
+{
+    SelectionParcel parcel;
+    parcel.elementType = ElementTypeText;
+    parcel.childSelection = true;
+    parcel.containerType = ElementTypeParentRelation;
+    parcel.childIndex = 7;
+    parcel.nodeId = 12;
+    parcel.elementGuid = "a-guid_0123456789abcde";
+    pugi::xml_document document;
+    pugi::xml_node meta = document.append_child("meta");
+    writeSelectionState(parcel, meta);
+    const SelectionParcel read = readSelectionState(meta.child("selection"));
+    EXPECT_EQ(read.elementType, parcel.elementType);
+    EXPECT_EQ(read.containerType, parcel.containerType);
+    EXPECT_EQ(read.childIndex, parcel.childIndex);
+    EXPECT_EQ(read.sourceId, parcel.sourceId);
+    EXPECT_EQ(read.nodeId, parcel.nodeId);
+    EXPECT_EQ(read.elementGuid, parcel.elementGuid);
+}

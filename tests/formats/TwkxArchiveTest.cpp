@@ -1,0 +1,372 @@
+#include "ArchiveTestSupport.h"
+
+#include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxArchiveWriter.h"
+#include "formats/ZipArchive.h"
+#include "formats/ZipDetection.h"
+#include "platform/NotificationCenter.h"
+#include "store/CustomImageStore.h"
+#include "support/TempDir.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+using namespace ArchiveTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tarnwick-mindmaps doc-version=\"3\"/>";
+
+std::string hashOf(const Bytes& data)
+{
+    std::string hex = stringByHexEncoding(SHA1(data));
+    std::transform(hex.begin(), hex.end(), hex.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return hex;
+}
+
+// An image store over a folder of its own, recording the images it announces as added.
+class StoreFixture {
+public:
+    StoreFixture() : folder(dir.file("images")), store((fs::create_directories(folder), folder))
+    {
+        token = NotificationCenter::defaultCenter().addObserver(
+            CustomImageStore::CustomImagesChangedNotification, &store, [this](const Notification& n) {
+                if (n.value<int>(CustomImageStore::OperationKey, -1) == CustomImageStore::ImageAdded) {
+                    added.push_back(n.value<std::string>(CustomImageStore::ImageHashKey));
+                }
+            });
+    }
+
+    // Puts an image file straight into the folder and answers its hash.
+    std::string put(const Bytes& data)
+    {
+        const std::string hash = hashOf(data);
+        writeBytes(folder + "/" + hash + ".png", data);
+        return hash;
+    }
+
+    std::vector<std::string> fileNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir;
+    std::string folder;
+    CustomImageStore store;
+    std::vector<std::string> added;
+    ObservationToken token;
+};
+
+Bytes fakePng(char seed)
+{
+    Bytes data = bytesOf("\x89PNG\r\n\x1a\n");
+    data.insert(data.end(), 64, static_cast<uint8_t>(seed));
+    return data;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// --- Writer -------------------------------------------------------------------------------------
+
+TEST(TwkxArchiveWriter, WritesTheDocumentAndTheImagesUnderTheirNames)
+{
+    StoreFixture source;
+    const std::string one = source.put(fakePng('1'));
+    const std::string two = source.put(fakePng('2'));
+
+    TempDir out;
+    {
+        TwkxArchiveWriter writer(out.file("map.twkx"));
+        EXPECT_TRUE(writer.archiveOK());
+        EXPECT_EQ(writer.fileName(), out.file("map.twkx"));
+        writer.addMindMapDocumentData(bytesOf(Document));
+        writer.addCustomImages({one, two}, source.store);
+        EXPECT_TRUE(writer.archiveOK());
+    }
+    EXPECT_TRUE(isZipFile(out.file("map.twkx")));
+
+    TwkxArchiveReader reader(out.file("map.twkx"));
+    EXPECT_EQ(sorted(reader.files()),
+              sorted({"document/mindmap.xml", "images/" + one + ".png", "images/" + two + ".png"}));
+    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
+    EXPECT_EQ(reader.extractFile("images/" + two + ".png"), fakePng('2'));
+}
+
+TEST(TwkxArchiveWriter, OutputListsAndTestsCleanlyWithUnzip)
+{
+    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
+    StoreFixture source;
+    const std::string one = source.put(fakePng('1'));
+    TempDir out;
+    {
+        TwkxArchiveWriter writer(out.file("map.twkx"));
+        writer.addMindMapDocumentData(bytesOf(Document));
+        writer.addCustomImages({one}, source.store);
+    }
+    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(out.file("map.twkx")));
+    EXPECT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(listing.output.find("document/mindmap.xml"), std::string::npos);
+    EXPECT_NE(listing.output.find("images/" + one + ".png"), std::string::npos);
+    const auto test = runCommand(std::string(UnzipTool) + " -t " + shellQuoted(out.file("map.twkx")));
+    EXPECT_EQ(test.status, 0) << test.output;
+}
+
+TEST(TwkxArchiveWriter, DocumentFromAFileKeepsItsName)
+{
+    TempDir dir;
+    writeTestFile(dir.file("saved.xml"), Document);
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocument(dir.file("saved.xml"));
+    const auto data = writer->getArchiveData();
+    ASSERT_TRUE(data);
+    TwkxArchiveReader reader(*data);
+    EXPECT_EQ(reader.files(), std::vector<std::string>{"document/mindmap.xml"});
+    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
+}
+
+TEST(TwkxArchiveWriter, MissingDocumentFileFailsTheArchive)
+{
+    TempDir dir;
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocument(dir.file("missing.xml"));
+    EXPECT_FALSE(writer->archiveOK());
+    EXPECT_FALSE(writer->getArchiveData());
+}
+
+TEST(TwkxArchiveWriter, MissingImageDoesNotFailTheArchive)
+{
+    StoreFixture source;
+    const std::string present = source.put(fakePng('p'));
+    const std::string missing = hashOf(fakePng('m'));
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocumentData(bytesOf(Document));
+    writer->addCustomImages({present, missing, ".icon:star", "../../etc/passwd", "NOTHEX"}, source.store);
+    EXPECT_TRUE(writer->archiveOK());
+    const auto data = writer->getArchiveData();
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(hasPKZIPSignature(*data));
+    TwkxArchiveReader reader(*data);
+    EXPECT_EQ(sorted(reader.files()), sorted({"document/mindmap.xml", "images/" + present + ".png"}));
+}
+
+TEST(TwkxArchiveWriter, TemporaryFileIsInTheTemporaryFolderAndGoesAwayWithTheWriter)
+{
+    std::string path;
+    {
+        auto writer = TwkxArchiveWriter::initWithTempFile();
+        path = writer->fileName();
+        EXPECT_EQ(fs::path(path).parent_path(), fs::temp_directory_path());
+        EXPECT_TRUE(fs::exists(path));
+        writer->addMindMapDocumentData(bytesOf(Document));
+        EXPECT_TRUE(writer->getArchiveData());
+        EXPECT_TRUE(fs::exists(path));
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_NE(TwkxArchiveWriter::initWithTempFile()->fileName(), TwkxArchiveWriter::initWithTempFile()->fileName());
+}
+
+TEST(TwkxArchiveWriter, WriterThatCannotCreateItsFileAnswersNothing)
+{
+    TempDir dir;
+    TwkxArchiveWriter writer(dir.file("no/such/folder/map.twkx"));
+    EXPECT_FALSE(writer.archiveOK());
+    writer.addMindMapDocumentData(bytesOf(Document));
+    EXPECT_FALSE(writer.getArchiveData());
+}
+
+TEST(TwkxArchiveWriter, ArchiveDataIsTakenOnce)
+{
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocumentData(bytesOf(Document));
+    EXPECT_TRUE(writer->getArchiveData());
+    EXPECT_FALSE(writer->getArchiveData()) << "the zip is closed by the first call";
+    EXPECT_FALSE(writer->archiveOK());
+}
+
+// --- Reader -------------------------------------------------------------------------------------
+
+TEST(TwkxArchiveReader, FindsTheDocumentOfAnotherToolIgnoringCase)
+{
+    if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
+    TempDir dir;
+    ASSERT_TRUE(writePythonZip(dir.file("other.zip"), {{"Document/MindMap.xml", bytesOf(Document), false}}));
+    TwkxArchiveReader reader(dir.file("other.zip"));
+    EXPECT_EQ(reader.files(), std::vector<std::string>{"Document/MindMap.xml"});
+    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
+}
+
+TEST(TwkxArchiveReader, ReadsFromBytesAndFromTheirEncodedText)
+{
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocumentData(bytesOf(Document));
+    const auto data = writer->getArchiveData();
+    ASSERT_TRUE(data);
+    const auto decoded = decodeEncodedArchive(encodeAsArchive(*data));
+    ASSERT_TRUE(decoded);
+    TwkxArchiveReader reader(*decoded);
+    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
+}
+
+TEST(TwkxArchiveReader, TemporaryFileGoesAwayWithTheReader)
+{
+    TempDir dir;
+    {
+        TwkxArchiveWriter writer(dir.file("temp.twkx"));
+        writer.addMindMapDocumentData(bytesOf(Document));
+    }
+    {
+        TwkxArchiveReader reader(dir.file("temp.twkx"), true);
+        EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
+    }
+    EXPECT_FALSE(fs::exists(dir.file("temp.twkx")));
+    {
+        TwkxArchiveWriter writer(dir.file("kept.twkx"));
+        writer.addMindMapDocumentData(bytesOf(Document));
+    }
+    { TwkxArchiveReader reader(dir.file("kept.twkx")); }
+    EXPECT_TRUE(fs::exists(dir.file("kept.twkx")));
+}
+
+TEST(TwkxArchiveReader, UnreadableInputListsNothingAndYieldsNothing)
+{
+    StoreFixture target;
+    TempDir dir;
+    writeTestFile(dir.file("garbage.twkx"), "PK\x03\x04 this is not really a zip at all");
+    writeTestFile(dir.file("short.twkx"), "PK");
+    for (const std::string& path : {dir.file("garbage.twkx"), dir.file("short.twkx"), dir.file("missing.twkx")}) {
+        TwkxArchiveReader reader(path);
+        EXPECT_TRUE(reader.files().empty()) << path;
+        EXPECT_FALSE(reader.extractMindMapDocument()) << path;
+        reader.importCustomImages(target.store);
+    }
+    TwkxArchiveReader empty(Bytes{});
+    EXPECT_TRUE(empty.files().empty());
+    EXPECT_FALSE(empty.extractMindMapDocument());
+    EXPECT_TRUE(target.fileNames().empty());
+    EXPECT_TRUE(target.added.empty());
+}
+
+TEST(TwkxArchiveReader, ImportKeepsExistingImagesAndAnnouncesOnlyNewOnes)
+{
+    StoreFixture source;
+    const std::string kept = source.put(fakePng('k'));
+    const std::string fresh = source.put(fakePng('f'));
+    auto writer = TwkxArchiveWriter::initWithTempFile();
+    writer->addMindMapDocumentData(bytesOf(Document));
+    writer->addCustomImages({kept, fresh}, source.store);
+    const auto data = writer->getArchiveData();
+    ASSERT_TRUE(data);
+
+    StoreFixture target;
+    writeTestFile(target.folder + "/" + kept + ".png", "the store's own version");
+    TwkxArchiveReader reader(*data);
+    reader.importCustomImages(target.store);
+
+    EXPECT_EQ(readTestFile(target.folder + "/" + kept + ".png"), "the store's own version");
+    EXPECT_EQ(readBytes(target.folder + "/" + fresh + ".png"), fakePng('f'));
+    EXPECT_EQ(target.added, std::vector<std::string>{fresh});
+    EXPECT_EQ(target.fileNames(), sorted({kept + ".png", fresh + ".png"}));
+
+    target.added.clear();
+    reader.importCustomImages(target.store);
+    EXPECT_TRUE(target.added.empty()) << "a second import finds everything present";
+}
+
+TEST(TwkxArchiveReader, ContainerWithoutDocumentStillImportsItsImages)
+{
+    const Bytes image = fakePng('i');
+    const std::string hash = hashOf(image);
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, "IMAGES/" + hash + ".PNG"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    StoreFixture target;
+    TwkxArchiveReader reader(zip.zipData());
+    EXPECT_FALSE(reader.extractMindMapDocument());
+    reader.importCustomImages(target.store);
+    EXPECT_EQ(readBytes(target.folder + "/" + hash + ".png"), image);
+    EXPECT_EQ(target.added, std::vector<std::string>{hash});
+}
+
+TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideTheStore)
+{
+    const Bytes image = fakePng('h');
+    const std::string hash = hashOf(image);
+    const std::string good = hashOf(fakePng('g'));
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    for (const std::string& name : {std::string("../x.png"), std::string("images/../../x.png"),
+                                    "images/../../" + hash + ".png", "images/../" + hash + ".png",
+                                    std::string("images/NOTHEX.png"), std::string("images/.png"),
+                                    "images/" + hash + ".txt", "images/" + hash, "images/sub/" + hash + ".png",
+                                    "other/" + hash + ".png", hash + ".png", "/images/" + hash + ".png",
+                                    "images/" + std::string(300, 'a') + ".png", "images/" + hash + "0.png"}) {
+        ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, name)) << name;
+    }
+    ASSERT_TRUE(zip.addDataToZip(fakePng('g'), std::nullopt, "images\\" + good + ".png"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    StoreFixture target;
+    TwkxArchiveReader reader(zip.zipData());
+    reader.importCustomImages(target.store);
+
+    EXPECT_EQ(target.fileNames(), std::vector<std::string>{good + ".png"}) << "only the backslash entry is an image";
+    EXPECT_EQ(target.added, std::vector<std::string>{good});
+    std::vector<std::string> everything;
+    for (const auto& entry : fs::recursive_directory_iterator(target.dir.path())) {
+        everything.push_back(fs::relative(entry.path(), target.dir.path()).string());
+    }
+    EXPECT_EQ(sorted(everything), sorted({"images", "images/" + good + ".png"}));
+}
+
+TEST(TwkxArchiveReader, DamagedImageEntryIsPassedOver)
+{
+    if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
+    const Bytes image = fakePng('d');
+    const std::string hash = hashOf(image);
+    TempDir dir;
+    ASSERT_TRUE(writePythonZip(dir.file("damaged.zip"), {{"images/" + hash + ".png", image, true}}));
+    Bytes zip = readBytes(dir.file("damaged.zip"));
+    const auto layout = singleEntryLayout(zip);
+    ASSERT_TRUE(layout);
+    zip[layout->data + 10] ^= 0x01;
+
+    StoreFixture target;
+    TwkxArchiveReader reader(zip);
+    reader.importCustomImages(target.store);
+    EXPECT_TRUE(target.fileNames().empty());
+    EXPECT_TRUE(target.added.empty());
+}
+
+TEST(TwkxArchiveReader, DanglingLinkInTheStoreIsNotWrittenThrough)
+{
+    const Bytes image = fakePng('l');
+    const std::string hash = hashOf(image);
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, "images/" + hash + ".png"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    StoreFixture target;
+    fs::create_symlink(target.dir.file("elsewhere.png"), target.folder + "/" + hash + ".png");
+    TwkxArchiveReader reader(zip.zipData());
+    reader.importCustomImages(target.store);
+    EXPECT_FALSE(fs::exists(target.dir.file("elsewhere.png")));
+    EXPECT_TRUE(target.added.empty());
+}
+
+} // namespace

@@ -1,0 +1,728 @@
+#include "ArchiveTestSupport.h"
+
+#include "formats/UnzipArchive.h"
+#include "formats/ZipArchive.h"
+#include "formats/ZipDetection.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace ArchiveTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::system_clock;
+
+// unzip writes dates in the order of the locale: year first or month first.
+bool listsDate(const std::string& listing, const std::string& year, const std::string& month, const std::string& day,
+               const std::string& time)
+{
+    return listing.find(year + "-" + month + "-" + day + " " + time) != std::string::npos ||
+           listing.find(month + "-" + day + "-" + year + " " + time) != std::string::npos;
+}
+
+// Entry dates are local times; the tests pin the zone so that the expected fields are known.
+class ZipArchiveTest : public ::testing::Test {
+protected:
+
+    Clock::time_point utcDate(int year, int month, int day, int hour, int minute, int second)
+    {
+        std::tm t{};
+        t.tm_year = year - 1900;
+        t.tm_mon = month - 1;
+        t.tm_mday = day;
+        t.tm_hour = hour;
+        t.tm_min = minute;
+        t.tm_sec = second;
+        return Clock::from_time_t(timegm(&t));
+    }
+
+    std::string writeZip(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& password = {})
+    {
+        const std::string path = _dir.file("archive-" + std::to_string(++_count) + ".zip");
+        ZipArchive zip;
+        EXPECT_TRUE(zip.CreateZipFile2(path, password));
+        for (const auto& [name, text] : entries) {
+            EXPECT_TRUE(zip.addDataToZip(bytesOf(text), utcDate(2021, 6, 7, 8, 9, 10), name)) << name;
+        }
+        EXPECT_TRUE(zip.CloseZipFile2());
+        return path;
+    }
+
+    std::vector<std::string> folderContents(const std::string& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            names.push_back(fs::relative(entry.path(), folder).string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir _dir;
+    int _count = 0;
+    ScopedTimeZone _zone{"UTC"};
+};
+
+// --- Writing ------------------------------------------------------------------------------------
+
+TEST_F(ZipArchiveTest, WrittenArchiveListsCleanlyAndTestsWithoutErrorsInUnzip)
+{
+    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
+    const std::string path = writeZip({{"document/mindmap.xml", "<tarnwick-mindmaps/>"}, {"images/a.png", "PNG"}});
+
+    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(path));
+    ASSERT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(listing.output.find("document/mindmap.xml"), std::string::npos);
+    EXPECT_NE(listing.output.find("images/a.png"), std::string::npos);
+    EXPECT_TRUE(listsDate(listing.output, "2021", "06", "07", "08:09")) << listing.output;
+    EXPECT_NE(listing.output.find("2 files"), std::string::npos);
+
+    const auto test = runCommand(std::string(UnzipTool) + " -t " + shellQuoted(path));
+    EXPECT_EQ(test.status, 0) << test.output;
+    EXPECT_NE(test.output.find("No errors detected"), std::string::npos) << test.output;
+
+    const auto content = runCommand(std::string(UnzipTool) + " -p " + shellQuoted(path) + " document/mindmap.xml");
+    EXPECT_EQ(content.output, "<tarnwick-mindmaps/>");
+}
+
+TEST_F(ZipArchiveTest, EntryWrittenWithPasswordOpensWithUnzipAndThatPasswordOnly)
+{
+    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
+    const std::string path = writeZip({{"secret.txt", "the plans"}}, "s3cret");
+
+    const auto right = runCommand(std::string(UnzipTool) + " -P s3cret -p " + shellQuoted(path) + " secret.txt");
+    EXPECT_EQ(right.status, 0) << right.output;
+    EXPECT_EQ(right.output, "the plans");
+
+    const auto wrong = runCommand(std::string(UnzipTool) + " -P wrong -p " + shellQuoted(path) + " secret.txt");
+    EXPECT_NE(wrong.output, "the plans");
+
+    // The data really is encrypted: the plain text appears nowhere in the file.
+    const std::string raw = textOf(readBytes(path));
+    EXPECT_EQ(raw.find("the plans"), std::string::npos);
+}
+
+TEST_F(ZipArchiveTest, PasswordIsForgottenWhenTheArchiveIsClosed)
+{
+    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("first.zip"), "pw"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("second.zip")));
+    ASSERT_TRUE(zip.addDataToZip(bytesOf("plain"), std::nullopt, "plain.txt"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    const auto content = runCommand(std::string(UnzipTool) + " -p " + shellQuoted(_dir.file("second.zip")) + " plain.txt");
+    EXPECT_EQ(content.output, "plain");
+}
+
+TEST_F(ZipArchiveTest, PasswordWithCharactersBeyondAsciiIsRefusedRatherThanDropped)
+{
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("a.zip"), "gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_FALSE(zip.addDataToZip(bytesOf("data"), std::nullopt, "a.txt"));
+    EXPECT_TRUE(zip.CloseZipFile2());
+}
+
+TEST_F(ZipArchiveTest, NothingCanBeAddedOrClosedWhileNoArchiveIsOpen)
+{
+    ZipArchive zip;
+    EXPECT_FALSE(zip.isOpen());
+    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, "x"));
+    EXPECT_FALSE(zip.CloseZipFile2());
+    EXPECT_TRUE(zip.zipData().empty());
+}
+
+TEST_F(ZipArchiveTest, RefusesEmptyAndOverlongEntryNames)
+{
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, ""));
+    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, std::string(70000, 'a')));
+    EXPECT_TRUE(zip.addDataToZip(bytesOf("x"), std::nullopt, std::string(300, 'a')));
+    EXPECT_TRUE(zip.CloseZipFile2());
+}
+
+TEST_F(ZipArchiveTest, CreatingInAMissingFolderFails)
+{
+    ZipArchive zip;
+    EXPECT_FALSE(zip.CreateZipFile2(_dir.file("missing/folder/a.zip")));
+    EXPECT_FALSE(zip.isOpen());
+}
+
+TEST_F(ZipArchiveTest, AddFileTakesTheFilesBytesAndFailsForAMissingFile)
+{
+    writeTestFile(_dir.file("source.txt"), "from a file");
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    EXPECT_TRUE(zip.addFileToZip(_dir.file("source.txt"), "copy.txt"));
+    EXPECT_FALSE(zip.addFileToZip(_dir.file("absent.txt"), "absent.txt"));
+    EXPECT_FALSE(zip.addFileToZip(_dir.path(), "folder"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip.zipData()));
+    EXPECT_EQ(unzip.extractFileData("copy.txt"), bytesOf("from a file"));
+    std::vector<std::string> files;
+    ASSERT_TRUE(unzip.readContainedFiles(files));
+    EXPECT_EQ(files, std::vector<std::string>{"copy.txt"});
+}
+
+TEST_F(ZipArchiveTest, ArchiveInMemoryIsAZipAndEqualsWhatUnzipReads)
+{
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    Bytes large(300000);
+    for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<uint8_t>(i * 7919 % 251);
+    ASSERT_TRUE(zip.addDataToZip(large, std::nullopt, "large.bin"));
+    ASSERT_TRUE(zip.addDataToZip(Bytes{}, std::nullopt, "empty.bin"));
+    EXPECT_TRUE(zip.zipData().empty()) << "incomplete until closed";
+    ASSERT_TRUE(zip.CloseZipFile2());
+    const Bytes data = zip.zipData();
+    EXPECT_TRUE(hasPKZIPSignature(data));
+
+    if (toolAvailable(UnzipTool)) {
+        writeBytes(_dir.file("memory.zip"), data);
+        const auto test = runCommand(std::string(UnzipTool) + " -t " + shellQuoted(_dir.file("memory.zip")));
+        EXPECT_EQ(test.status, 0) << test.output;
+    }
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(data));
+    EXPECT_EQ(unzip.extractFileData("large.bin"), large);
+    EXPECT_EQ(unzip.extractFileData("empty.bin"), Bytes{});
+}
+
+TEST_F(ZipArchiveTest, DatesBefore1980AreHeldAt1980)
+{
+    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("old.zip")));
+    ASSERT_TRUE(zip.addDataToZip(bytesOf("x"), utcDate(1970, 5, 5, 5, 5, 5), "old.txt"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(_dir.file("old.zip")));
+    EXPECT_TRUE(listsDate(listing.output, "1980", "01", "01", "00:00")) << listing.output;
+}
+
+TEST_F(ZipArchiveTest, ReleasingTheWriterCompletesTheFile)
+{
+    {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateZipFile2(_dir.file("released.zip")));
+        ASSERT_TRUE(zip.addDataToZip(bytesOf("kept"), std::nullopt, "kept.txt"));
+    }
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("released.zip")));
+    EXPECT_EQ(unzip.extractFileData("kept.txt"), bytesOf("kept"));
+}
+
+// --- Reading ------------------------------------------------------------------------------------
+
+TEST_F(ZipArchiveTest, ReadContainedFilesListsEveryEntryInOrderWithForwardSlashes)
+{
+    const std::string path = writeZip({{"b.txt", "b"}, {"folder\\inner.txt", "i"}, {"dir/", ""}, {"a.txt", "a"}});
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    std::vector<std::string> files{"kept"};
+    ASSERT_TRUE(unzip.readContainedFiles(files));
+    EXPECT_EQ(files, (std::vector<std::string>{"kept", "b.txt", "folder/inner.txt", "dir/", "a.txt"}));
+}
+
+TEST_F(ZipArchiveTest, EntryNamesThatAreNotUtf8AreLeftOutOfTheList)
+{
+    const std::string path = writeZip({{"good.txt", "g"}, {std::string("bad\xFF.txt"), "b"}});
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    std::vector<std::string> files;
+    ASSERT_TRUE(unzip.readContainedFiles(files));
+    EXPECT_EQ(files, std::vector<std::string>{"good.txt"});
+}
+
+TEST_F(ZipArchiveTest, ExtractFindsEntriesIgnoringCaseAndSeparatorStyle)
+{
+    const std::string path = writeZip({{"Document/MindMap.xml", "doc"}, {"images\\one.png", "one"}});
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    EXPECT_EQ(unzip.extractFileData("document/mindmap.xml"), bytesOf("doc"));
+    EXPECT_EQ(unzip.extractFileData("DOCUMENT/MINDMAP.XML"), bytesOf("doc"));
+    EXPECT_EQ(unzip.extractFileData("images/one.png"), bytesOf("one"));
+    EXPECT_FALSE(unzip.extractFileData("document/other.xml"));
+    EXPECT_FALSE(unzip.extractFileData(""));
+}
+
+TEST_F(ZipArchiveTest, ExtractReadsOnlyWhatIsOpen)
+{
+    UnzipArchive unzip;
+    EXPECT_FALSE(unzip.extractFileData("a"));
+    std::vector<std::string> files;
+    EXPECT_FALSE(unzip.readContainedFiles(files));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.path(), UnzipReplaceAlways, true));
+    EXPECT_TRUE(unzip.UnzipCloseFile()) << "closing nothing succeeds";
+}
+
+TEST_F(ZipArchiveTest, ArchiveWrittenByPythonReads)
+{
+    if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
+    const std::string path = _dir.file("python.zip");
+    ASSERT_TRUE(writePythonZip(path, {{"Document/MindMap.xml", bytesOf("<tarnwick-mindmaps/>"), false},
+                                      {"stored.bin", bytesOf("stored bytes"), true}}));
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    EXPECT_EQ(unzip.extractFileData("document/mindmap.xml"), bytesOf("<tarnwick-mindmaps/>"));
+    EXPECT_EQ(unzip.extractFileData("stored.bin"), bytesOf("stored bytes"));
+}
+
+TEST_F(ZipArchiveTest, ArchiveWrittenByTheZipToolReads)
+{
+    if (!toolAvailable(ZipTool)) GTEST_SKIP() << "zip is not installed";
+    fs::create_directories(_dir.file("tree/Document"));
+    writeTestFile(_dir.file("tree/Document/MindMap.xml"), "<tarnwick-mindmaps/>");
+    const auto made = runCommand("cd " + shellQuoted(_dir.file("tree")) + " && " + ZipTool + " -qr ../tool.zip Document");
+    ASSERT_EQ(made.status, 0) << made.output;
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("tool.zip")));
+    EXPECT_EQ(unzip.extractFileData("document/mindmap.xml"), bytesOf("<tarnwick-mindmaps/>"));
+}
+
+// --- Hostile archives ---------------------------------------------------------------------------
+
+class HostileZipTest : public ZipArchiveTest {
+protected:
+    // A zip with one stored entry written by Python, so that its data lies bare in the file.
+    Bytes storedZip(const std::string& name, const std::string& text)
+    {
+        const std::string path = _dir.file("stored-" + std::to_string(++_count) + ".zip");
+        EXPECT_TRUE(writePythonZip(path, {{name, bytesOf(text), true}}));
+        return readBytes(path);
+    }
+
+    void SetUp() override
+    {
+        ZipArchiveTest::SetUp();
+        if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
+    }
+};
+
+TEST_F(HostileZipTest, DataThatFailsItsCrcIsNotReturned)
+{
+    Bytes zip = storedZip("a.txt", "hello world");
+    const auto layout = singleEntryLayout(zip);
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(zip[layout->data], 'h');
+    zip[layout->data] = 'j';
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip));
+    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+}
+
+TEST_F(HostileZipTest, DataShorterThanItsDeclaredSizeIsNotReturned)
+{
+    Bytes zip = storedZip("a.txt", "hello world");
+    setDeclaredSize(zip, 1000000);
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip));
+    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+}
+
+TEST_F(HostileZipTest, DataLongerThanItsDeclaredSizeIsNotReturned)
+{
+    Bytes zip = storedZip("a.txt", "hello world");
+    setDeclaredSize(zip, 5);
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip));
+    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+}
+
+TEST_F(HostileZipTest, HugeDeclaredSizeAllocatesNothingAndFails)
+{
+    // Four gigabytes claimed for eleven bytes: sizing the buffer by the claim would fail or
+    // exhaust memory long before the data could be checked.
+    Bytes zip = storedZip("a.txt", "hello world");
+    setDeclaredSize(zip, 0xFFFFFFF0u);
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip));
+    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+}
+
+TEST_F(HostileZipTest, CorruptDeflateStreamFails)
+{
+    const std::string path = writeZip({{"a.txt", std::string(5000, 'x') + "tail"}});
+    Bytes zip = readBytes(path);
+    const auto layout = singleEntryLayout(zip);
+    ASSERT_TRUE(layout);
+    for (size_t i = layout->data + 2; i < layout->data + 12; ++i) zip[i] ^= 0x5A;
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip));
+    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+}
+
+TEST_F(ZipArchiveTest, EntriesAboveTheExtractionLimitAreRefused)
+{
+    EXPECT_EQ(UnzipArchive::DefaultExtractionLimit, uint64_t(512) * 1024 * 1024);
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    // Four megabytes of zeros pack into a few kilobytes.
+    ASSERT_TRUE(zip.addDataToZip(Bytes(4 << 20, 0), std::nullopt, "bomb.bin"));
+    ASSERT_TRUE(zip.addDataToZip(Bytes(1000, 1), std::nullopt, "exact.bin"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    EXPECT_LT(zip.zipData().size(), 64u * 1024);
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenData(zip.zipData()));
+    unzip.setExtractionLimit(1000);
+    EXPECT_FALSE(unzip.extractFileData("bomb.bin"));
+    EXPECT_EQ(unzip.extractFileData("exact.bin"), Bytes(1000, 1));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_FALSE(fs::exists(_dir.file("out/bomb.bin")));
+}
+
+TEST_F(ZipArchiveTest, TruncatedAndGarbageArchivesDoNotOpen)
+{
+    const Bytes whole = readBytes(writeZip({{"a.txt", std::string(2000, 'a')}, {"b.txt", "b"}}));
+    // These cuts lose the directory at the end, which is where entries are found.
+    for (size_t length : {size_t(0), size_t(3), size_t(4), size_t(30), whole.size() / 2, whole.size() - 22}) {
+        UnzipArchive unzip;
+        EXPECT_FALSE(unzip.UnzipOpenData(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)))) << length;
+        EXPECT_FALSE(unzip.extractFileData("a.txt"));
+    }
+    // Losing only the end of the comment length leaves the directory readable; what is read is
+    // still checked.
+    for (size_t cut = 1; cut < 22; ++cut) {
+        UnzipArchive unzip;
+        if (!unzip.UnzipOpenData(Bytes(whole.begin(), whole.end() - static_cast<long>(cut)))) continue;
+        const auto data = unzip.extractFileData("a.txt");
+        if (data) {
+            EXPECT_EQ(*data, bytesOf(std::string(2000, 'a'))) << cut;
+        }
+    }
+
+    Bytes garbage(10000);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>((i * 131) ^ (i >> 3));
+    garbage[0] = 'P';
+    garbage[1] = 'K';
+    garbage[2] = 3;
+    garbage[3] = 4;
+    UnzipArchive unzip;
+    EXPECT_FALSE(unzip.UnzipOpenData(garbage));
+    EXPECT_FALSE(unzip.UnzipOpenFile(_dir.file("missing.zip")));
+    EXPECT_FALSE(unzip.UnzipOpenFile(_dir.path()));
+    // minizip opens no archive without entries: there is nothing to read in one anyway.
+    Bytes emptyArchive{'P', 'K', 5, 6};
+    emptyArchive.resize(22, 0);
+    EXPECT_FALSE(unzip.UnzipOpenData(emptyArchive));
+    writeTestFile(_dir.file("tiny.zip"), "PK\x03");
+    EXPECT_FALSE(unzip.UnzipOpenFile(_dir.file("tiny.zip")));
+}
+
+TEST_F(ZipArchiveTest, DirectoryOfLyingEntryCountIsReadOnlyAsFarAsItGoes)
+{
+    Bytes zip = readBytes(writeZip({{"a.txt", "a"}}));
+    // The end record's two entry counts sit 8 and 10 bytes into it.
+    const size_t end = zip.size() - 22;
+    ASSERT_EQ(readUInt32(zip, end), 0x06054b50u);
+    zip[end + 8] = zip[end + 10] = 0xFF;
+    zip[end + 9] = zip[end + 11] = 0x7F;
+    UnzipArchive unzip;
+    if (unzip.UnzipOpenData(zip)) {
+        std::vector<std::string> files;
+        EXPECT_FALSE(unzip.readContainedFiles(files));
+        EXPECT_LE(files.size(), 1u);
+    }
+}
+
+// --- Extracting to a folder ---------------------------------------------------------------------
+
+TEST_F(ZipArchiveTest, UnzipFileToWritesEveryEntryWithItsDateAndCountsFiles)
+{
+    const std::string path = writeZip({{"top.txt", "top"}, {"nested/", ""}, {"nested/deeper/file.txt", "deep"},
+                                       {"win\\style.txt", "win"}});
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    ASSERT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, true));
+    EXPECT_EQ(unzip.unzippedFiles(), 3);
+    EXPECT_EQ(readTestFile(_dir.file("out/top.txt")), "top");
+    EXPECT_EQ(readTestFile(_dir.file("out/nested/deeper/file.txt")), "deep");
+    EXPECT_EQ(readTestFile(_dir.file("out/win/style.txt")), "win");
+    EXPECT_EQ(folderContents(_dir.file("out")),
+              (std::vector<std::string>{"nested", "nested/deeper", "nested/deeper/file.txt", "top.txt", "win",
+                                        "win/style.txt"}))
+        << "no temporary file may be left behind";
+
+    struct stat info{};
+    ASSERT_EQ(stat(_dir.file("out/top.txt").c_str(), &info), 0);
+    EXPECT_EQ(Clock::from_time_t(info.st_mtime), utcDate(2021, 6, 7, 8, 9, 10));
+}
+
+TEST_F(ZipArchiveTest, WithoutCreatingDirectoriesOnlyFilesWhoseFolderExistsCanBeWritten)
+{
+    const std::string flat = writeZip({{"dir/", ""}, {"flat.txt", "flat"}});
+    fs::create_directories(_dir.file("out"));
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(flat));
+    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, false));
+    EXPECT_FALSE(fs::exists(_dir.file("out/dir")));
+    EXPECT_EQ(readTestFile(_dir.file("out/flat.txt")), "flat");
+
+    const std::string nested = writeZip({{"missing/file.txt", "x"}});
+    ASSERT_TRUE(unzip.UnzipOpenFile(nested));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, false));
+    EXPECT_FALSE(fs::exists(_dir.file("out/missing")));
+}
+
+TEST_F(ZipArchiveTest, OverwriteModesKeepReplaceOlderAndReplaceAlways)
+{
+    const std::string path = writeZip({{"file.txt", "from archive"}}); // dated 2021-06-07
+    auto prepare = [&](const std::string& folder, Clock::time_point date) {
+        fs::create_directories(folder);
+        writeTestFile(folder + "/file.txt", "existing");
+        fs::last_write_time(folder + "/file.txt", fs::file_time_type::clock::now() -
+                                                      std::chrono::duration_cast<fs::file_time_type::duration>(
+                                                          Clock::now() - date));
+    };
+    struct Case {
+        int32_t mode;
+        Clock::time_point existingDate;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {UnzipKeepExisting, utcDate(2000, 1, 1, 0, 0, 0), "existing"},
+        {UnzipReplaceOlder, utcDate(2000, 1, 1, 0, 0, 0), "from archive"},
+        {UnzipReplaceOlder, utcDate(2023, 1, 1, 0, 0, 0), "existing"},
+        {UnzipReplaceAlways, utcDate(2023, 1, 1, 0, 0, 0), "from archive"},
+        {7, utcDate(2000, 1, 1, 0, 0, 0), "existing"},
+        {-1, utcDate(2000, 1, 1, 0, 0, 0), "existing"},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string folder = _dir.file("mode-" + std::to_string(index++));
+        prepare(folder, c.existingDate);
+        UnzipArchive unzip;
+        ASSERT_TRUE(unzip.UnzipOpenFile(path));
+        EXPECT_TRUE(unzip.UnzipFileTo(folder, c.mode, true));
+        EXPECT_EQ(readTestFile(folder + "/file.txt"), c.expected) << "mode " << c.mode;
+        EXPECT_EQ(unzip.unzippedFiles(), std::string(c.expected) == "existing" ? 0 : 1);
+    }
+}
+
+TEST_F(ZipArchiveTest, EntriesWithoutADateNeverReplaceOlderFiles)
+{
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("undated.zip")));
+    ASSERT_TRUE(zip.addDataToZip(bytesOf("undated"), std::nullopt, "file.txt"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    fs::create_directories(_dir.file("out"));
+    writeTestFile(_dir.file("out/file.txt"), "existing");
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("undated.zip")));
+    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceOlder, true));
+    EXPECT_EQ(readTestFile(_dir.file("out/file.txt")), "existing");
+}
+
+TEST_F(ZipArchiveTest, EntryNamesThatLeaveTheFolderAreRefusedAndNothingIsWrittenOutside)
+{
+    const std::vector<std::string> hostile = {
+        "../x.png", "images/../../x.png", "/tmp/absolute.txt", "C:/drive.txt", "c:drive.txt", "..\\back.txt",
+        "images\\..\\..\\x.png", "a/./b.txt", "a//b.txt", "..",
+    };
+    for (const std::string& name : hostile) {
+        TempDir root;
+        const std::string target = root.file("a/b/target");
+        fs::create_directories(target);
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateZipFile2(root.file("hostile.zip")));
+        ASSERT_TRUE(zip.addDataToZip(bytesOf("payload"), std::nullopt, name));
+        ASSERT_TRUE(zip.CloseZipFile2());
+
+        UnzipArchive unzip;
+        ASSERT_TRUE(unzip.UnzipOpenFile(root.file("hostile.zip")));
+        EXPECT_FALSE(unzip.UnzipFileTo(target, UnzipReplaceAlways, true)) << name;
+        EXPECT_EQ(unzip.unzippedFiles(), 0) << name;
+        EXPECT_EQ(folderContents(root.path()), (std::vector<std::string>{"a", "a/b", "a/b/target", "hostile.zip"}))
+            << name;
+    }
+    EXPECT_FALSE(fs::exists("/tmp/absolute.txt"));
+}
+
+TEST_F(ZipArchiveTest, SafeEntryPathRules)
+{
+    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("a.txt"));
+    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("images/abc.png"));
+    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("dir/"));
+    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("..name/x"));
+    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("name../x"));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath(""));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("/"));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("a/../b"));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("a\\b"));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("Z:x"));
+    EXPECT_FALSE(UnzipArchive::isSafeEntryPath(std::string("a\0b", 3)));
+}
+
+TEST_F(ZipArchiveTest, OverlongNamesFailWithoutCrashOrLeftovers)
+{
+    const std::string longName = std::string(300, 'n') + ".txt";
+    const std::string path = writeZip({{longName, "x"}});
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path));
+    std::vector<std::string> files;
+    ASSERT_TRUE(unzip.readContainedFiles(files));
+    EXPECT_EQ(files, std::vector<std::string>{longName});
+    EXPECT_EQ(unzip.extractFileData(longName), bytesOf("x"));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_TRUE(folderContents(_dir.file("out")).empty());
+}
+
+TEST_F(HostileZipTest, FailedEntryLeavesTheExistingFileAndNoTemporaryFile)
+{
+    Bytes zip = storedZip("file.txt", "replacement");
+    const auto layout = singleEntryLayout(zip);
+    ASSERT_TRUE(layout);
+    zip[layout->data + 3] ^= 0xFF;
+    writeBytes(_dir.file("bad.zip"), zip);
+    fs::create_directories(_dir.file("out"));
+    writeTestFile(_dir.file("out/file.txt"), "original");
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("bad.zip")));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("out/file.txt")), "original");
+    EXPECT_EQ(folderContents(_dir.file("out")), std::vector<std::string>{"file.txt"});
+    EXPECT_EQ(unzip.unzippedFiles(), 0);
+}
+
+TEST_F(ZipArchiveTest, PasswordProtectedArchiveExtractsWithItsPasswordOnly)
+{
+    const std::string path = writeZip({{"secret.txt", "the plans"}}, "s3cret");
+
+    UnzipArchive withPassword;
+    ASSERT_TRUE(withPassword.UnzipOpenFile(path, "s3cret"));
+    EXPECT_TRUE(withPassword.UnzipFileTo(_dir.file("right"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("right/secret.txt")), "the plans");
+
+    UnzipArchive wrongPassword;
+    ASSERT_TRUE(wrongPassword.UnzipOpenFile(path, "guess"));
+    EXPECT_FALSE(wrongPassword.UnzipFileTo(_dir.file("wrong"), UnzipReplaceAlways, true));
+    EXPECT_FALSE(fs::exists(_dir.file("wrong/secret.txt")));
+
+    // Single entries are read without a password; encrypted data is then no valid data.
+    UnzipArchive plain;
+    ASSERT_TRUE(plain.UnzipOpenFile(path));
+    EXPECT_FALSE(plain.extractFileData("secret.txt"));
+}
+
+TEST_F(ZipArchiveTest, ArchiveOfZipToolWithPasswordExtracts)
+{
+    if (!toolAvailable(ZipTool)) GTEST_SKIP() << "zip is not installed";
+    writeTestFile(_dir.file("note.txt"), "tool secret");
+    const auto made = runCommand("cd " + shellQuoted(_dir.path()) + " && " + ZipTool + " -q -P pw tool.zip note.txt");
+    ASSERT_EQ(made.status, 0) << made.output;
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("tool.zip"), "pw"));
+    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("out/note.txt")), "tool secret");
+}
+
+TEST_F(ZipArchiveTest, EncryptedEntriesOfEverySizeRoundTripAndDecryptElsewhere)
+{
+    Bytes mixed(200000);
+    for (size_t i = 0; i < mixed.size(); ++i) {
+        // Half noise, half pattern: both stored-like and well-compressed stretches.
+        mixed[i] = i < 100000 ? static_cast<uint8_t>((i * 2654435761u) >> 13) : static_cast<uint8_t>(i % 7);
+    }
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("sizes.zip"), "pw"));
+    ASSERT_TRUE(zip.addDataToZip(Bytes{}, std::nullopt, "empty.bin"));
+    ASSERT_TRUE(zip.addDataToZip(Bytes{42}, std::nullopt, "one.bin"));
+    ASSERT_TRUE(zip.addDataToZip(mixed, std::nullopt, "mixed.bin"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("sizes.zip"), "pw"));
+    ASSERT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readBytes(_dir.file("out/empty.bin")), Bytes{});
+    EXPECT_EQ(readBytes(_dir.file("out/one.bin")), Bytes{42});
+    EXPECT_EQ(readBytes(_dir.file("out/mixed.bin")), mixed);
+
+    if (toolAvailable(PythonTool)) {
+        const auto check = runCommand(std::string(PythonTool) + " -c " +
+                                      shellQuoted("import sys, zipfile, hashlib\n"
+                                                  "z = zipfile.ZipFile(sys.argv[1])\n"
+                                                  "print(len(z.read('mixed.bin', pwd=b'pw')), z.read('one.bin', pwd=b'pw')[0])") +
+                                      " " + shellQuoted(_dir.file("sizes.zip")));
+        EXPECT_EQ(check.output, "200000 42\n");
+    }
+    if (toolAvailable(UnzipTool)) {
+        const auto test = runCommand(std::string(UnzipTool) + " -t -P pw " + shellQuoted(_dir.file("sizes.zip")));
+        EXPECT_EQ(test.status, 0) << test.output;
+    }
+}
+
+TEST_F(ZipArchiveTest, EncryptedEntriesOfTheZipToolStoredOrStreamedExtract)
+{
+    if (!toolAvailable(ZipTool)) GTEST_SKIP() << "zip is not installed";
+    writeTestFile(_dir.file("plain.txt"), "kept as it is");
+    // Stored data, and data from a pipe: its header comes before its CRC is known, so the check
+    // byte is taken from the time.
+    auto made = runCommand("cd " + shellQuoted(_dir.path()) + " && " + ZipTool + " -q -0 -P pw stored.zip plain.txt");
+    ASSERT_EQ(made.status, 0) << made.output;
+    made = runCommand("cd " + shellQuoted(_dir.path()) + " && printf streamed | " + ZipTool + " -q -P pw streamed.zip -");
+    ASSERT_EQ(made.status, 0) << made.output;
+
+    UnzipArchive stored;
+    ASSERT_TRUE(stored.UnzipOpenFile(_dir.file("stored.zip"), "pw"));
+    EXPECT_TRUE(stored.UnzipFileTo(_dir.file("stored"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("stored/plain.txt")), "kept as it is");
+
+    UnzipArchive streamed;
+    ASSERT_TRUE(streamed.UnzipOpenFile(_dir.file("streamed.zip"), "pw"));
+    EXPECT_TRUE(streamed.UnzipFileTo(_dir.file("streamed"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("streamed/-")), "streamed");
+
+    UnzipArchive wrong;
+    ASSERT_TRUE(wrong.UnzipOpenFile(_dir.file("streamed.zip"), "not it"));
+    EXPECT_FALSE(wrong.UnzipFileTo(_dir.file("wrong"), UnzipReplaceAlways, true));
+    EXPECT_FALSE(fs::exists(_dir.file("wrong/-")));
+}
+
+TEST_F(ZipArchiveTest, OpeningAgainWithAPasswordKeepsThatPassword)
+{
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("first.zip")));
+    ASSERT_TRUE(zip.addDataToZip(bytesOf("first"), std::nullopt, "first.txt"));
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("second.zip"), "pw"));
+    ASSERT_TRUE(zip.addDataToZip(bytesOf("hidden marker"), std::nullopt, "x.txt"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    EXPECT_EQ(textOf(readBytes(_dir.file("second.zip"))).find("hidden marker"), std::string::npos);
+
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("first.zip")));
+    ASSERT_TRUE(unzip.UnzipOpenData(readBytes(_dir.file("second.zip")), "pw"));
+    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("out/x.txt")), "hidden marker");
+    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("second.zip"), "pw"));
+    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("again"), UnzipReplaceAlways, true));
+    EXPECT_EQ(readTestFile(_dir.file("again/x.txt")), "hidden marker");
+}
+
+TEST_F(ZipArchiveTest, EncryptedEntryWithDamagedDataFails)
+{
+    const std::string path = writeZip({{"secret.txt", std::string(3000, 's') + "end"}}, "pw");
+    Bytes zip = readBytes(path);
+    const auto layout = singleEntryLayout(zip);
+    ASSERT_TRUE(layout);
+    zip[layout->data + 20] ^= 0x10;
+    writeBytes(path, zip);
+    UnzipArchive unzip;
+    ASSERT_TRUE(unzip.UnzipOpenFile(path, "pw"));
+    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
+    EXPECT_FALSE(fs::exists(_dir.file("out/secret.txt")));
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+#include "ArchiveTestSupport.h"
+
+#include "formats/ZipArchive.h"
+#include "formats/ZipDetection.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace ArchiveTest;
+
+namespace {
+
+Bytes smallZip()
+{
+    ZipArchive zip;
+    zip.CreateZipData();
+    zip.addDataToZip(bytesOf("content"), std::nullopt, "a.txt");
+    zip.CloseZipFile2();
+    return zip.zipData();
+}
+
+TEST(ZipSignature, FourBytesPKThreeFourMakeAZip)
+{
+    EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4}));
+    EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4, 0, 0}));
+    EXPECT_TRUE(hasPKZIPSignature(smallZip()));
+}
+
+TEST(ZipSignature, ThreeBytesOrAnyOtherStartAreNoZip)
+{
+    EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 3}));
+    EXPECT_FALSE(hasPKZIPSignature(Bytes{}));
+    EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 5, 6}));  // an empty archive's end record
+    EXPECT_FALSE(hasPKZIPSignature(Bytes{'p', 'k', 3, 4}));
+    EXPECT_FALSE(hasPKZIPSignature(bytesOf("PK--abcd")));
+    EXPECT_FALSE(hasPKZIPSignature(bytesOf("<tarnwick-mindmaps/>")));
+}
+
+TEST(ZipSignature, FilesAreTestedByTheirFirstFourBytes)
+{
+    TempDir dir;
+    writeBytes(dir.file("zip"), smallZip());
+    writeBytes(dir.file("four"), Bytes{'P', 'K', 3, 4});
+    writeBytes(dir.file("three"), Bytes{'P', 'K', 3});
+    writeBytes(dir.file("empty"), Bytes{});
+    writeTestFile(dir.file("xml"), "<tarnwick-mindmaps/>");
+    EXPECT_TRUE(isZipFile(dir.file("zip")));
+    EXPECT_TRUE(isZipFile(dir.file("four")));
+    EXPECT_FALSE(isZipFile(dir.file("three")));
+    EXPECT_FALSE(isZipFile(dir.file("empty")));
+    EXPECT_FALSE(isZipFile(dir.file("xml")));
+    EXPECT_FALSE(isZipFile(dir.file("missing")));
+    EXPECT_FALSE(isZipFile(dir.path()));
+    EXPECT_FALSE(isZipFile(""));
+}
+
+TEST(ZipSignature, AFifoIsAnsweredWithoutWaitingForAWriter)
+{
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(isZipFile(dir.file("fifo")));
+}
+
+TEST(EncodedArchive, PrefixIsPKDashDash)
+{
+    EXPECT_TRUE(isEncodedArchive(bytesOf("PK--")));
+    EXPECT_TRUE(isEncodedArchive(bytesOf("PK--AAAA")));
+    EXPECT_FALSE(isEncodedArchive(bytesOf("PK-")));
+    EXPECT_FALSE(isEncodedArchive(bytesOf("PK-_AAAA")));
+    EXPECT_FALSE(isEncodedArchive(Bytes{'P', 'K', 3, 4}));
+    EXPECT_FALSE(isEncodedArchive(Bytes{}));
+}
+
+TEST(EncodedArchive, EncodingIsThePrefixAndUnpaddedBase64Url)
+{
+    EXPECT_EQ(textOf(encodeAsArchive(Bytes{0xFB, 0xFF})), "PK---_8");
+    EXPECT_EQ(textOf(encodeAsArchive(bytesOf("foob"))), "PK--Zm9vYg");
+    EXPECT_EQ(textOf(encodeAsArchive(Bytes{})), "PK--");
+}
+
+TEST(EncodedArchive, ZipBytesSurviveTheRoundTrip)
+{
+    const Bytes zip = smallZip();
+    const Bytes text = encodeAsArchive(zip);
+    EXPECT_TRUE(isEncodedArchive(text));
+    EXPECT_FALSE(hasPKZIPSignature(text));
+    const auto decoded = decodeEncodedArchive(text);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, zip);
+    EXPECT_TRUE(hasPKZIPSignature(*decoded));
+}
+
+TEST(EncodedArchive, PrefixAloneDecodesToEmptyData)
+{
+    const auto decoded = decodeEncodedArchive(bytesOf("PK--"));
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->empty());
+    const auto blank = decodeEncodedArchive(bytesOf("PK--\r\n \t"));
+    ASSERT_TRUE(blank);
+    EXPECT_TRUE(blank->empty());
+}
+
+TEST(EncodedArchive, TextSurroundedByLineBreaksDecodes)
+{
+    const Bytes zip = smallZip();
+    const std::string text = textOf(encodeAsArchive(zip));
+    const std::string wrapped = "PK--\r\n\n  " + text.substr(4) + "\n\r\n\t ";
+    const auto decoded = decodeEncodedArchive(bytesOf(wrapped));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, zip);
+}
+
+TEST(EncodedArchive, DataThatIsNotEncodedComesBackUnchanged)
+{
+    const Bytes zip = smallZip();
+    EXPECT_EQ(decodeEncodedArchive(zip), zip);
+    EXPECT_EQ(decodeEncodedArchive(bytesOf("PK")), bytesOf("PK"));
+    EXPECT_EQ(decodeEncodedArchive(Bytes{}), Bytes{});
+}
+
+TEST(EncodedArchive, MalformedTextDecodesToNothing)
+{
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v!")));
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v\nYg")));  // breaks inside the text
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--A")));         // no encoding is one character long
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm+v")));      // the other base64 alphabet
+    Bytes binary = bytesOf("PK--");
+    binary.push_back(0);
+    binary.push_back(0xFF);
+    EXPECT_FALSE(decodeEncodedArchive(binary));
+}
+
+} // namespace

@@ -1,0 +1,631 @@
+#include "store/CustomImageStore.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "ImageTestSupport.h"
+#include "Utils/CryptoDigest.h"
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "store/NamedDiagramIcons.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Posted {
+    std::string hash;
+    int operation = -1;
+    const void* object = nullptr;
+};
+
+// Catches the editor notifications that the feedback centre passes on.
+class RecordingFeedbackDelegate : public FeedbackProgressDelegate {
+public:
+    void startProgress(double, const std::string&) override {}
+    void progress(double, const std::string&) override {}
+    void endProgress() override {}
+    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override { items.push_back(item); }
+
+    std::vector<std::shared_ptr<FeedbackItem>> items;
+};
+
+std::string lowerHexSha1(const std::vector<uint8_t>& data)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (uint8_t byte : SHA1(data)) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+std::string upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return text;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path)
+{
+    return readFileData(path).value_or(std::vector<uint8_t>());
+}
+
+class CustomImageStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(_folder);
+        _observation = NotificationCenter::defaultCenter().addObserver(
+            CustomImageStore::CustomImagesChangedNotification, nullptr, [this](const Notification& n) {
+                _posted.push_back({n.value<std::string>(CustomImageStore::ImageHashKey, "?"),
+                                   n.value<int>(CustomImageStore::OperationKey, -1), n.object});
+            });
+        FeedbackCenter::feedbackCenter().setDelegate(&_feedback);
+    }
+    void TearDown() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
+
+    // The shared local store, bound to this test's folder, with nothing of earlier tests cached.
+    std::shared_ptr<CustomImageStore> localStore()
+    {
+        auto store = CustomImageStore::initLocalImageStore(_folder);
+        store->dropUnusedImages();
+        return store;
+    }
+
+    std::vector<std::string> pngFilesOnDisk(const std::string& folder) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().extension() == ".png") names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir _dir;
+    std::string _folder = _dir.file("Images");
+    CustomImageStore _store{_folder};
+    std::vector<Posted> _posted;
+    ObservationToken _observation;
+    RecordingFeedbackDelegate _feedback;
+};
+
+} // namespace
+
+// ---- names and constants ----
+
+TEST_F(CustomImageStoreTest, NamesAndKeysAreTheAgreedOnes)
+{
+    EXPECT_STREQ(CustomImageStore::CustomImagesChangedNotification, "CustomImagesChangedNotification");
+    EXPECT_STREQ(CustomImageStore::ImageHashKey, "imageHash");
+    EXPECT_STREQ(CustomImageStore::OperationKey, "operation");
+    EXPECT_EQ(CustomImageStore::ImageAdded, 0);
+    EXPECT_EQ(CustomImageStore::ImageDeleted, 1);
+    EXPECT_EQ(CustomImageStore::defaultImagesDirectory("Images"), Folders::userDataFolder() + "/Mind Maps/Images");
+}
+
+TEST_F(CustomImageStoreTest, FilePathsAreTheLowerCaseHashWithTheirExtensions)
+{
+    const std::string hash = "0123456789abcdef0123456789abcdef01234567";
+    EXPECT_EQ(_store.customImageFilePath(hash), _folder + "/" + hash + ".png");
+    EXPECT_EQ(_store.thumbnailFilePath(hash), _folder + "/" + hash + ".tn-png");
+    EXPECT_EQ(_store.customImageFilePath(upper(hash)), _folder + "/" + hash + ".png");
+    EXPECT_EQ(_store.imagesDirectory(), _folder);
+}
+
+TEST_F(CustomImageStoreTest, ClipArtHashesStartWithADot)
+{
+    EXPECT_TRUE(CustomImageStore::isClipArtImageHash(".icon:ok"));
+    EXPECT_TRUE(CustomImageStore::isClipArtImageHash(".anything"));
+    EXPECT_FALSE(CustomImageStore::isClipArtImageHash("abc"));
+    EXPECT_FALSE(CustomImageStore::isClipArtImageHash(""));
+}
+
+// ---- storing ----
+
+TEST_F(CustomImageStoreTest, StoringTheSameDataTwiceGivesOneHashAndOneNotification)
+{
+    const auto png = pngBytes(40, 30);
+    const std::string first = _store.storeImagePngData(png);
+    const std::string second = _store.storeImagePngData(png);
+    EXPECT_EQ(first, lowerHexSha1(png));
+    EXPECT_EQ(second, first);
+    ASSERT_EQ(_posted.size(), 1u);
+    EXPECT_EQ(_posted[0].hash, first);
+    EXPECT_EQ(_posted[0].operation, CustomImageStore::ImageAdded);
+    EXPECT_EQ(_posted[0].object, &_store);
+    EXPECT_EQ(fileBytes(_folder + "/" + first + ".png"), png);
+}
+
+TEST_F(CustomImageStoreTest, StoredHashesAreFortyLowerCaseHexDigits)
+{
+    const std::string hash = _store.storeImagePngData(pngBytes(30, 30, 1, 1, 0));
+    ASSERT_EQ(hash.size(), 40u);
+    EXPECT_TRUE(std::all_of(hash.begin(), hash.end(), [](char c) { return std::isxdigit((unsigned char)c) && !std::isupper((unsigned char)c); }));
+}
+
+TEST_F(CustomImageStoreTest, OnlyDecodablePngDataIsStored)
+{
+    const std::string text = "not a picture";
+    EXPECT_EQ(_store.storeImagePngData({}), "");
+    EXPECT_EQ(_store.storeImagePngData(std::vector<uint8_t>(text.begin(), text.end())), "");
+    auto png = pngBytes(50, 50);
+    EXPECT_EQ(_store.storeImagePngData(std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2)), "");
+    EXPECT_EQ(_store.storeImagePngData(encodedImage(30, 30, "jpeg")), "");
+    EXPECT_EQ(_store.storeImagePngData(pngHeaderOnly(0, 0)), "");
+    EXPECT_TRUE(_posted.empty());
+    EXPECT_TRUE(pngFilesOnDisk(_folder).empty());
+}
+
+TEST_F(CustomImageStoreTest, OtherImageTypesAreConvertedToPngFirst)
+{
+    const std::string hash = _store.storeImageData(encodedImage(40, 20, "jpeg"));
+    ASSERT_FALSE(hash.empty());
+    const auto stored = fileBytes(_store.customImageFilePath(hash));
+    ASSERT_GT(stored.size(), 8u);
+    EXPECT_EQ(stored[1], 'P');
+    EXPECT_EQ(hash, lowerHexSha1(stored));
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(hash)), (std::pair{40, 20}));
+    EXPECT_EQ(_store.storeImageData({1, 2, 3}), "");
+    EXPECT_EQ(_store.storeImageData({}), "");
+}
+
+TEST_F(CustomImageStoreTest, AMissingFolderIsMadeWhenAnImageIsStored)
+{
+    CustomImageStore store(_dir.file("later/Images"));
+    const std::string hash = store.storeImagePngData(pngBytes(24, 24));
+    ASSERT_FALSE(hash.empty());
+    EXPECT_TRUE(fs::exists(store.customImageFilePath(hash)));
+}
+
+TEST_F(CustomImageStoreTest, AStoreWithoutFolderStoresAndFindsNothing)
+{
+    CustomImageStore store;
+    EXPECT_EQ(store.storeImagePngData(pngBytes(30, 30)), "");
+    EXPECT_EQ(store.customImageFilePath("0123456789abcdef0123456789abcdef01234567"), "");
+    EXPECT_TRUE(store.imageFiles().empty());
+    EXPECT_TRUE(_posted.empty());
+}
+
+// ---- importing ----
+
+TEST_F(CustomImageStoreTest, ImagesBelowTheMinimumSizeAreRefusedAndTheUserIsTold)
+{
+    EXPECT_EQ(_store.importImage(solidImage(23, 500), 320), "");
+    ASSERT_EQ(_feedback.items.size(), 1u);
+    EXPECT_EQ(_feedback.items[0]->title(), localized("image_picker_image_to_small_condensed"));
+    EXPECT_NE(_feedback.items[0]->message().find("24"), std::string::npos);
+    EXPECT_EQ(_feedback.items[0]->state(), 2u);
+    EXPECT_FALSE(localized("image_picker_image_to_small_condensed").empty());
+
+    EXPECT_EQ(_store.importImage(solidImage(500, 23), 320), "");
+    EXPECT_TRUE(_posted.empty());
+
+    EXPECT_NE(_store.importImage(solidImage(24, 24), 320), "");
+    EXPECT_EQ(_feedback.items.size(), 2u);
+}
+
+TEST_F(CustomImageStoreTest, CheckMinimumImageSizeNeedsBothSides)
+{
+    EXPECT_TRUE(CustomImageStore::checkMinimumImageSize({24, 24}));
+    EXPECT_FALSE(CustomImageStore::checkMinimumImageSize({23, 500}));
+    EXPECT_FALSE(CustomImageStore::checkMinimumImageSize({0, 0}));
+    EXPECT_EQ(_feedback.items.size(), 2u);
+}
+
+TEST_F(CustomImageStoreTest, LargeImagesAreScaledDownToTheLimit)
+{
+    const std::string wide = _store.importImage(solidImage(1000, 500), 320);
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(wide)), (std::pair{320, 160}));
+    const std::string tall = _store.importImage(solidImage(300, 900, 1, 0, 0), 240);
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(tall)), (std::pair{80, 240}));
+}
+
+TEST_F(CustomImageStoreTest, ImagesWithinTheLimitAreOnlyConvertedToPng)
+{
+    const Image image = solidImage(300, 200);
+    const std::string hash = _store.importImage(image, 320);
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(hash)), (std::pair{300, 200}));
+    EXPECT_EQ(hash, lowerHexSha1(*image.pngData()));
+}
+
+TEST_F(CustomImageStoreTest, ThinImagesNeverScaleToNothing)
+{
+    const std::string hash = _store.importImage(solidImage(20000, 24), 320);
+    ASSERT_FALSE(hash.empty());
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(hash)), (std::pair{320, 1}));
+}
+
+TEST_F(CustomImageStoreTest, ALimitBelowOnePixelStoresNothing)
+{
+    EXPECT_EQ(_store.importImage(solidImage(100, 100), 0), "");
+    EXPECT_EQ(_store.importImage(solidImage(100, 100), -320), "");
+    EXPECT_EQ(_store.importImage(Image(), 320), "");
+    EXPECT_TRUE(_posted.empty());
+}
+
+TEST_F(CustomImageStoreTest, ImportingFromFilesAndUrls)
+{
+    ASSERT_TRUE(solidImage(64, 48).writePng(_dir.file("a picture.png")));
+    writeTestFile(_dir.file("broken.png"), "broken");
+    const std::string fromFile = _store.importImageFromFile(_dir.file("a picture.png"), 320);
+    EXPECT_FALSE(fromFile.empty());
+    EXPECT_EQ(_store.importImageFromFile(_dir.file("missing.png"), 320), "");
+    EXPECT_EQ(_store.importImageFromFile(_dir.file("broken.png"), 320), "");
+    EXPECT_EQ(_store.importImageFromFile("", 320), "");
+
+    const std::string url = "file://" + _dir.path() + "/a%20picture.png";
+    EXPECT_EQ(_store.importImageFromURL(url, 320), fromFile);
+    EXPECT_EQ(_store.importImageFromURL("http://example.com/a.png", 320), "");
+    EXPECT_EQ(_store.importImageFromURL("not a url", 320), "");
+
+    ASSERT_TRUE(solidImage(30, 30, 0, 1, 0).writePng(_dir.file("b.png")));
+    const auto hashes = _store.importImageUrls(
+        {url, "file://" + _dir.path() + "/broken.png", "file://" + _dir.path() + "/b.png"}, 320);
+    ASSERT_EQ(hashes.size(), 2u);
+    EXPECT_EQ(hashes[0], fromFile);
+    EXPECT_EQ(hashes[1], lowerHexSha1(fileBytes(_dir.file("b.png"))));
+}
+
+TEST_F(CustomImageStoreTest, AnExternalHashReplacesTheImageStoredUnderIt)
+{
+    const std::string hash = "00112233445566778899aabbccddeeff00112233";
+    EXPECT_EQ(_store.importImageWithExternalHash(solidImage(10, 10), hash), hash);
+    ASSERT_NE(_store.customImageWithHash(hash), nullptr);
+    EXPECT_EQ(_store.importImageWithExternalHash(solidImage(20, 12), hash), hash);
+    EXPECT_EQ(pictureFileSize(_store.customImageFilePath(hash)), (std::pair{20, 12}));
+    EXPECT_EQ(_store.customImageWithHash(hash)->pixelWidth(), 20);
+    ASSERT_EQ(_posted.size(), 2u);
+    EXPECT_EQ(_posted[1].operation, CustomImageStore::ImageAdded);
+    EXPECT_EQ(_store.importImageWithExternalHash(Image(), hash), "");
+    EXPECT_EQ(_posted.size(), 2u);
+}
+
+// ---- loading ----
+
+TEST_F(CustomImageStoreTest, LoadedImagesAreCachedUnderTheHashAsGiven)
+{
+    const std::string hash = _store.storeImagePngData(pngBytes(40, 40));
+    const auto lower = _store.customImageWithHash(hash);
+    ASSERT_NE(lower, nullptr);
+    EXPECT_EQ(_store.customImageWithHash(hash), lower);
+    const auto upperCase = _store.customImageWithHash(upper(hash));
+    ASSERT_NE(upperCase, nullptr);
+    EXPECT_NE(upperCase, lower);
+    EXPECT_EQ(_store.customImageWithHash(upper(hash)), upperCase);
+    EXPECT_EQ(upperCase->pixelSize(), (Size{40, 40}));
+}
+
+TEST_F(CustomImageStoreTest, UnknownAndEmptyHashesYieldNothing)
+{
+    EXPECT_EQ(_store.customImageWithHash(""), nullptr);
+    EXPECT_EQ(_store.customImageWithHash("0123456789abcdef0123456789abcdef01234567"), nullptr);
+    EXPECT_EQ(_store.customImageWithHash(".unknown"), nullptr);
+    EXPECT_EQ(_store.customImageWithHash(".icon:never-registered"), nullptr);
+}
+
+TEST_F(CustomImageStoreTest, AFileThatDoesNotDecodeYieldsNothing)
+{
+    const std::string hash = "ffffffffffffffffffffffffffffffffffffffff";
+    writeTestFile(_store.customImageFilePath(hash), "garbage");
+    EXPECT_EQ(_store.customImageWithHash(hash), nullptr);
+    writeTestFile(_store.customImageFilePath(hash), std::string(reinterpret_cast<const char*>(pngHeaderOnly(0, 5).data()), 33));
+    EXPECT_EQ(_store.customImageWithHash(hash), nullptr);
+}
+
+TEST_F(CustomImageStoreTest, ClipArtHashesYieldBuiltInPictures)
+{
+    NamedDiagramIcons::namedDiagramIcons();
+    const auto icon = _store.customImageWithHash(".icon:ok");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon, StockIcons::instance().iconNamed("ok"));
+    EXPECT_NE(_store.customImageWithHash(".icon:white.7"), nullptr);
+
+    EXPECT_NE(_store.customImageWithHash(".audio-recording"), nullptr);
+    EXPECT_NE(_store.customImageWithHash(".AUDIO-RECORDING"), nullptr);
+    EXPECT_NE(_store.customImageWithHash(".Tarnwick-Icon"), nullptr);
+    EXPECT_EQ(_store.customImageWithHash(".icon:../../strings/en"), nullptr);
+}
+
+TEST_F(CustomImageStoreTest, LargeImagesComeReducedToThreeHundredTwentyPixels)
+{
+    const std::string hash = _store.storeImagePngData(pngBytes(640, 480));
+    const auto image = _store.customImageWithHash(hash);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixelSize(), (Size{320, 240}));
+    // Only the local store keeps thumbnail files.
+    EXPECT_FALSE(fs::exists(_store.thumbnailFilePath(hash)));
+
+    const std::string tall = _store.storeImagePngData(pngBytes(100, 1000));
+    EXPECT_EQ(_store.customImageWithHash(tall)->pixelSize(), (Size{32, 320}));
+}
+
+TEST_F(CustomImageStoreTest, TheLocalStoreKeepsAThumbnailAndReadsItLater)
+{
+    auto store = localStore();
+    EXPECT_TRUE(store->isLocalStore());
+    EXPECT_FALSE(_store.isLocalStore());
+    const std::string hash = store->storeImagePngData(pngBytes(640, 480, 0.7, 0.1, 0.1));
+    ASSERT_EQ(store->customImageWithHash(hash)->pixelSize(), (Size{320, 240}));
+    EXPECT_EQ(pictureFileSize(store->thumbnailFilePath(hash)), (std::pair{320, 240}));
+    EXPECT_EQ(store->imageFiles(), std::vector<std::string>{hash + ".png"});
+
+    // A different picture in the thumbnail file shows that later loads read it.
+    store->dropUnusedImages();
+    ASSERT_TRUE(solidImage(100, 50).writePng(store->thumbnailFilePath(hash)));
+    EXPECT_EQ(store->customImageWithHash(hash)->pixelSize(), (Size{100, 50}));
+}
+
+TEST_F(CustomImageStoreTest, AnUnreadableThumbnailIsMadeAgain)
+{
+    auto store = localStore();
+    const std::string hash = store->storeImagePngData(pngBytes(800, 400, 0.3, 0.1, 0.9));
+    writeTestFile(store->thumbnailFilePath(hash), "damaged");
+    const auto image = store->customImageWithHash(hash);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixelSize(), (Size{320, 160}));
+    EXPECT_EQ(pictureFileSize(store->thumbnailFilePath(hash)), (std::pair{320, 160}));
+}
+
+TEST_F(CustomImageStoreTest, DroppingKeepsOnlyTheImagesSomeoneHolds)
+{
+    const std::string a = _store.storeImagePngData(pngBytes(30, 30, 1, 0, 0));
+    const std::string b = _store.storeImagePngData(pngBytes(30, 30, 0, 1, 0));
+    const auto held = _store.customImageWithHash(a);
+    std::weak_ptr<const Image> released = _store.customImageWithHash(b);
+    EXPECT_FALSE(released.expired());
+    _store.dropUnusedImages();
+    EXPECT_TRUE(released.expired());
+    EXPECT_EQ(_store.customImageWithHash(a), held);
+}
+
+// ---- deleting ----
+
+TEST_F(CustomImageStoreTest, DeletingRemovesTheFilesAndTheCacheEntryAndTellsListeners)
+{
+    auto store = localStore();
+    const std::string hash = store->storeImagePngData(pngBytes(700, 350, 0.5, 0.5, 0.1));
+    ASSERT_NE(store->customImageWithHash(upper(hash)), nullptr);
+    ASSERT_TRUE(fs::exists(store->thumbnailFilePath(hash)));
+    _posted.clear();
+
+    store->deleteCustomImage(upper(hash));
+    EXPECT_FALSE(fs::exists(store->customImageFilePath(hash)));
+    EXPECT_FALSE(fs::exists(store->thumbnailFilePath(hash)));
+    EXPECT_EQ(store->customImageWithHash(upper(hash)), nullptr);
+    ASSERT_EQ(_posted.size(), 1u);
+    EXPECT_EQ(_posted[0].hash, upper(hash));
+    EXPECT_EQ(_posted[0].operation, CustomImageStore::ImageDeleted);
+    EXPECT_EQ(_posted[0].object, store.get());
+
+    _posted.clear();
+    store->deleteCustomImage("");
+    EXPECT_TRUE(_posted.empty());
+}
+
+TEST_F(CustomImageStoreTest, DeletingAllImagesTellsOncePerImage)
+{
+    _store.storeImagePngData(pngBytes(30, 30, 1, 0, 0));
+    _store.storeImagePngData(pngBytes(30, 30, 0, 1, 0));
+    _store.storeImagePngData(pngBytes(30, 30, 0, 0, 1));
+    writeTestFile(_folder + "/notes.txt", "kept");
+    _posted.clear();
+    _store.deleteAllImages();
+    EXPECT_EQ(_posted.size(), 3u);
+    EXPECT_TRUE(std::all_of(_posted.begin(), _posted.end(), [](const Posted& p) { return p.operation == 1; }));
+    EXPECT_TRUE(_store.imageFiles().empty());
+    EXPECT_TRUE(fs::exists(_folder + "/notes.txt"));
+}
+
+TEST_F(CustomImageStoreTest, UnusedLocalImagesAreDeletedSilently)
+{
+    auto store = localStore();
+    const std::string used = store->storeImagePngData(pngBytes(30, 30, 0.1, 0.2, 0.3));
+    const std::string usedInCapitals = store->storeImagePngData(pngBytes(30, 30, 0.3, 0.2, 0.1));
+    const std::string unused = store->storeImagePngData(pngBytes(500, 400, 0.9, 0.9, 0.9));
+    ASSERT_NE(store->customImageWithHash(unused), nullptr);
+    ASSERT_TRUE(fs::exists(store->thumbnailFilePath(unused)));
+    _posted.clear();
+
+    EXPECT_EQ(store->deleteUnusedImages({used, upper(usedInCapitals), "something else"}), 1);
+    EXPECT_TRUE(_posted.empty());
+    EXPECT_TRUE(fs::exists(store->customImageFilePath(used)));
+    EXPECT_TRUE(fs::exists(store->customImageFilePath(usedInCapitals)));
+    EXPECT_FALSE(fs::exists(store->customImageFilePath(unused)));
+    EXPECT_FALSE(fs::exists(store->thumbnailFilePath(unused)));
+    EXPECT_EQ(store->customImageWithHash(unused), nullptr);
+}
+
+TEST_F(CustomImageStoreTest, OnlyTheLocalStoreDeletesUnusedImages)
+{
+    _store.storeImagePngData(pngBytes(30, 30));
+    EXPECT_EQ(_store.deleteUnusedImages({}), 0);
+    EXPECT_EQ(_store.imageFiles().size(), 1u);
+}
+
+// ---- listing ----
+
+TEST_F(CustomImageStoreTest, ImageFilesListsOnlyPngEntries)
+{
+    auto store = localStore();
+    const std::string hash = store->storeImagePngData(pngBytes(400, 30));
+    store->customImageWithHash(hash);
+    writeTestFile(_folder + "/readme.txt", "x");
+    writeTestFile(_folder + "/upper.PNG", "x");
+    ASSERT_TRUE(fs::exists(store->thumbnailFilePath(hash)));
+    EXPECT_EQ(store->imageFiles(), std::vector<std::string>{hash + ".png"});
+    EXPECT_TRUE(CustomImageStore(_dir.file("missing")).imageFiles().empty());
+}
+
+// ---- copying ----
+
+TEST_F(CustomImageStoreTest, CopyingBringsTheFileOverOnce)
+{
+    CustomImageStore target(_dir.file("Clipboard"));
+    const std::string hash = _store.storeImagePngData(pngBytes(30, 30));
+    _posted.clear();
+    target.copyImage(upper(hash), &_store);
+    EXPECT_EQ(fileBytes(target.customImageFilePath(hash)), fileBytes(_store.customImageFilePath(hash)));
+    ASSERT_EQ(_posted.size(), 1u);
+    EXPECT_EQ(_posted[0].object, &target);
+    EXPECT_EQ(_posted[0].operation, CustomImageStore::ImageAdded);
+
+    target.copyImage(hash, &_store);
+    target.copyImage(hash, nullptr);
+    target.copyImage(hash, &target);
+    EXPECT_EQ(_posted.size(), 1u);
+}
+
+TEST_F(CustomImageStoreTest, CopyingAnImageTheSourceLacksAnnouncesNothing)
+{
+    CustomImageStore target(_dir.file("Clipboard"));
+    target.copyImage("0123456789abcdef0123456789abcdef01234567", &_store);
+    EXPECT_TRUE(_posted.empty());
+    EXPECT_TRUE(target.imageFiles().empty());
+}
+
+TEST_F(CustomImageStoreTest, CopyingSeveralImages)
+{
+    CustomImageStore target(_dir.file("Clipboard"));
+    const std::string a = _store.storeImagePngData(pngBytes(30, 30, 1, 0, 0));
+    const std::string b = _store.storeImagePngData(pngBytes(30, 30, 0, 1, 0));
+    target.copyImages(std::vector<std::string>{a, b}, &_store);
+    EXPECT_EQ(target.imageFiles().size(), 2u);
+    target.deleteAllImages();
+    target.copyImages(std::set<std::string>{a}, &_store);
+    EXPECT_EQ(target.imageFiles(), std::vector<std::string>{a + ".png"});
+}
+
+TEST_F(CustomImageStoreTest, AnImagePlacedByOthersIsAnnounced)
+{
+    const std::string hash = "abcdefabcdefabcdefabcdefabcdefabcdefabcd";
+    _store.imageExternallyImported(hash);
+    ASSERT_EQ(_posted.size(), 1u);
+    EXPECT_EQ(_posted[0].hash, hash);
+    EXPECT_EQ(_posted[0].operation, CustomImageStore::ImageAdded);
+}
+
+// ---- hashes from documents, the clipboard and archives ----
+
+TEST_F(CustomImageStoreTest, HashesThatAreNotFortyHexDigitsNameNoFile)
+{
+    const std::string valid = "0123456789abcdef0123456789abcdef01234567";
+    const std::vector<std::string> hostile = {
+        "../x",
+        "/etc/passwd",
+        valid.substr(0, 39),
+        valid + "8",
+        "../../../../../../../../../../etc/passwd", // forty characters
+        "0123456789abcdef0123456789abcdef0123456g",
+        "0123456789abcdef0123456789abcdef012345/7",
+        "0123456789abcdef0123456789abcdef0123456\n",
+        std::string("0123456789abcdef0123456789abcdef0123456\0", 40),
+        "0123456789abcdef0123456789abcdef012345\xC3\xA9",
+        ".icon:ok/../../x",
+        "",
+    };
+    for (const std::string& hash : hostile) {
+        EXPECT_EQ(_store.customImageFilePath(hash), "") << hash;
+        EXPECT_EQ(_store.thumbnailFilePath(hash), "") << hash;
+    }
+    EXPECT_EQ(_store.customImageFilePath(upper(valid)), _folder + "/" + valid + ".png");
+}
+
+TEST_F(CustomImageStoreTest, HostileHashesNeverReachTheFileSystem)
+{
+    // A file beside the store's folder that a traversing name would reach.
+    ASSERT_TRUE(solidImage(30, 30).writePng(_dir.file("x.png")));
+    writeTestFile(_dir.file("victim.png"), "precious");
+    CustomImageStore source(_dir.path());
+    const std::vector<std::string> hostile = {"../x", "../victim", "/etc/passwd", "../../x", "..", "."};
+    for (const std::string& hash : hostile) {
+        EXPECT_EQ(_store.customImageWithHash(hash), nullptr) << hash;
+        _store.deleteCustomImage(hash);
+        _store.copyImage(hash, &source);
+        _store.imageExternallyImported(hash);
+        EXPECT_EQ(_store.importImageWithExternalHash(solidImage(30, 30), hash), "") << hash;
+    }
+    EXPECT_TRUE(fs::exists(_dir.file("x.png")));
+    EXPECT_EQ(readTestFile(_dir.file("victim.png")), "precious");
+    EXPECT_TRUE(_store.imageFiles().empty());
+    EXPECT_TRUE(_posted.empty());
+}
+
+TEST_F(CustomImageStoreTest, ArbitraryBytesNeverCrashTheImport)
+{
+    std::mt19937 random(20240611);
+    const auto png = pngBytes(32, 32);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> data = png;
+        const int flips = 1 + int(random() % 8);
+        for (int i = 0; i < flips; ++i) data[random() % data.size()] = uint8_t(random());
+        data.resize(random() % (data.size() + 1));
+        const std::string hash = _store.storeImageData(data);
+        if (!hash.empty()) {
+            EXPECT_NE(_store.customImageWithHash(hash), nullptr);
+        }
+    }
+}
+
+// ---- the shared stores ----
+
+TEST_F(CustomImageStoreTest, SharedStoresKeepTheirIdentityWhenBoundAgain)
+{
+    auto local = CustomImageStore::initLocalImageStore(_folder);
+    EXPECT_EQ(CustomImageStore::localImageStore(), local);
+    EXPECT_EQ(CustomImageStore::initLocalImageStore(_dir.file("Other")), local);
+    EXPECT_EQ(local->imagesDirectory(), _dir.file("Other"));
+
+    auto clipboard = CustomImageStore::initClipboardImageStore(_dir.file("Clipboard"));
+    EXPECT_EQ(CustomImageStore::clipboardImageStore(), clipboard);
+    EXPECT_NE(clipboard, local);
+    EXPECT_FALSE(clipboard->isLocalStore());
+}
+
+TEST_F(CustomImageStoreTest, AnEmptyCustomIconFolderGetsTheSixHats)
+{
+    const std::string folder = _dir.file("Custom Icons");
+    auto icons = CustomImageStore::initCustomIconStore(folder);
+    EXPECT_EQ(CustomImageStore::customIconStore(), icons);
+    EXPECT_EQ(icons->imageFiles().size(), 6u);
+    EXPECT_EQ(_posted.size(), 6u);
+    for (const Posted& posted : _posted) {
+        EXPECT_EQ(pictureFileSize(icons->customImageFilePath(posted.hash)), (std::pair{48, 48}));
+    }
+    // The hats, in their order.
+    const auto blackHat = Image::fromResource("ic8_48_black_hat").pngData();
+    ASSERT_TRUE(blackHat);
+    EXPECT_EQ(_posted[0].hash, lowerHexSha1(*blackHat));
+    EXPECT_EQ(icons->deleteUnusedImages({}), 0);
+}
+
+TEST_F(CustomImageStoreTest, AFolderWithOneImageGetsNoHats)
+{
+    CustomImageStore store(_folder);
+    store.storeImagePngData(pngBytes(30, 30));
+    store.checkDefaultCustomIcons();
+    EXPECT_EQ(store.imageFiles().size(), 1u);
+}
+
+TEST_F(CustomImageStoreTest, DeletedHatsComeBackAtTheNextStart)
+{
+    CustomImageStore store(_folder);
+    store.checkDefaultCustomIcons();
+    ASSERT_EQ(store.imageFiles().size(), 6u);
+    store.deleteAllImages();
+    store.checkDefaultCustomIcons();
+    EXPECT_EQ(store.imageFiles().size(), 6u);
+    store.insertDefaultCustomIcon("no_such_resource");
+    store.insertDefaultCustomIcon("../strings/en");
+    EXPECT_EQ(store.imageFiles().size(), 6u);
+}

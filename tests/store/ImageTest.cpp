@@ -1,0 +1,217 @@
+#include "platform/Image.h"
+
+#include "ImageTestSupport.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace {
+
+uint32_t pixelAt(const Image& image, int x, int y)
+{
+    cairo_surface_flush(image.surface());
+    const unsigned char* data = cairo_image_surface_get_data(image.surface());
+    return reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(image.surface()))[x];
+}
+
+} // namespace
+
+// ---- making and converting ----
+
+TEST(ImageTest, ANewImageIsTransparentAtOnePointAPixel)
+{
+    const Image image(30, 20);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelWidth(), 30);
+    EXPECT_EQ(image.pixelHeight(), 20);
+    EXPECT_EQ(image.size(), (Size{30, 20}));
+    EXPECT_EQ(cairo_image_surface_get_format(image.surface()), CAIRO_FORMAT_ARGB32);
+    EXPECT_EQ(pixelAt(image, 5, 5), 0u);
+}
+
+TEST(ImageTest, ImpossibleSizesGiveNullImages)
+{
+    EXPECT_TRUE(Image(0, 10).isNull());
+    EXPECT_TRUE(Image(10, 0).isNull());
+    EXPECT_TRUE(Image(-5, 10).isNull());
+    EXPECT_TRUE(Image(Image::MaxSide + 1, 1).isNull());
+    EXPECT_TRUE(Image(20000, 20000).isNull()); // beyond the pixel budget
+    EXPECT_TRUE(Image().isNull());
+    EXPECT_EQ(Image().surface(), nullptr);
+}
+
+TEST(ImageTest, MovingHandsTheSurfaceOver)
+{
+    Image first = solidImage(4, 4);
+    cairo_surface_t* surface = first.surface();
+    Image second = std::move(first);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(second.surface(), surface);
+    second = Image(2, 2);
+    EXPECT_EQ(second.pixelWidth(), 2);
+}
+
+TEST(ImageTest, PngDataReadsBackWithTheSamePixels)
+{
+    const Image image = solidImage(7, 3, 1, 0, 0);
+    const auto png = image.pngData();
+    ASSERT_TRUE(png);
+    const Image read = Image::fromData(*png);
+    ASSERT_FALSE(read.isNull());
+    EXPECT_EQ(read.pixelWidth(), 7);
+    EXPECT_EQ(read.pixelHeight(), 3);
+    EXPECT_EQ(pixelAt(read, 2, 1), 0xFFFF0000u);
+    EXPECT_FALSE(Image().pngData());
+}
+
+TEST(ImageTest, TranslucentPixelsArePremultiplied)
+{
+    const auto png = encodedImage(2, 2, "png");
+    Image opaque = Image::fromData(png);
+    ASSERT_FALSE(opaque.isNull());
+    EXPECT_EQ(pixelAt(opaque, 0, 0), 0xFF3366CCu);
+
+    Image half(1, 1);
+    cairo_t* cr = cairo_create(half.surface());
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.5);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    const Image read = Image::fromData(*half.pngData());
+    const uint32_t pixel = pixelAt(read, 0, 0);
+    EXPECT_NEAR(double(pixel >> 24), 128, 1);
+    EXPECT_NEAR(double((pixel >> 16) & 0xFF), 128, 1);
+}
+
+TEST(ImageTest, OtherCommonTypesDecode)
+{
+    for (const char* type : {"jpeg", "bmp", "tiff"}) {
+        const Image image = Image::fromData(encodedImage(40, 30, type));
+        ASSERT_FALSE(image.isNull()) << type;
+        EXPECT_EQ(image.pixelWidth(), 40) << type;
+        EXPECT_EQ(image.pixelHeight(), 30) << type;
+    }
+}
+
+TEST(ImageTest, VectorPicturesDecodeAtTheirStatedSize)
+{
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='50' height='40'>"
+                            "<rect width='50' height='40' fill='red'/></svg>";
+    const Image image = Image::fromData(std::vector<uint8_t>(svg.begin(), svg.end()));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelSize(), (Size{50, 40}));
+
+    const std::string huge = "<svg xmlns='http://www.w3.org/2000/svg' width='900000' height='900000'/>";
+    EXPECT_TRUE(Image::fromData(std::vector<uint8_t>(huge.begin(), huge.end())).isNull());
+}
+
+TEST(ImageTest, AStatedResolutionSetsThePointSize)
+{
+    const Image image = Image::fromData(encodedImage(100, 60, "png", {{"x-dpi", "144"}, {"y-dpi", "144"}}));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixelSize(), (Size{100, 60}));
+    EXPECT_EQ(image.size(), (Size{50, 30}));
+}
+
+TEST(ImageTest, ScalingDrawsTheWholePictureAtTheNewSize)
+{
+    const Image image = solidImage(100, 50, 0, 0, 1);
+    const Image scaled = image.scaledTo(10, 5);
+    ASSERT_FALSE(scaled.isNull());
+    EXPECT_EQ(scaled.pixelSize(), (Size{10, 5}));
+    EXPECT_EQ(scaled.size(), (Size{10, 5}));
+    EXPECT_EQ(pixelAt(scaled, 9, 4), 0xFF0000FFu);
+    EXPECT_TRUE(image.scaledTo(0, 5).isNull());
+    EXPECT_TRUE(Image().scaledTo(5, 5).isNull());
+}
+
+TEST(ImageTest, WritePngReplacesTheFile)
+{
+    TempDir dir;
+    writeTestFile(dir.file("a.png"), "old");
+    ASSERT_TRUE(solidImage(12, 8).writePng(dir.file("a.png")));
+    EXPECT_EQ(pictureFileSize(dir.file("a.png")), (std::pair{12, 8}));
+
+    Error error;
+    EXPECT_FALSE(Image().writePng(dir.file("b.png"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b.png")));
+    EXPECT_FALSE(solidImage(2, 2).writePng(dir.file("missing/c.png")));
+}
+
+// ---- bad input ----
+
+TEST(ImageTest, DataThatIsNoPictureGivesNothing)
+{
+    EXPECT_TRUE(Image::fromData(nullptr, 0).isNull());
+    EXPECT_TRUE(Image::fromData(std::vector<uint8_t>()).isNull());
+    const std::string text = "this is not a picture at all";
+    EXPECT_TRUE(Image::fromData(std::vector<uint8_t>(text.begin(), text.end())).isNull());
+    EXPECT_TRUE(Image::fromData(std::vector<uint8_t>(5000, 0xFF)).isNull());
+}
+
+TEST(ImageTest, TruncatedPicturesGiveNothing)
+{
+    for (const char* type : {"png", "jpeg", "bmp"}) {
+        std::vector<uint8_t> data = type == std::string("png") ? pngBytes(64, 64) : encodedImage(64, 64, type);
+        for (size_t keep : {size_t(8), size_t(30), data.size() / 2, data.size() * 3 / 4}) {
+            std::vector<uint8_t> cut(data.begin(), data.begin() + keep);
+            EXPECT_TRUE(Image::fromData(cut).isNull()) << type << " cut to " << keep;
+        }
+    }
+}
+
+TEST(ImageTest, CorruptedPixelDataGivesNothing)
+{
+    std::vector<uint8_t> png = pngBytes(64, 64, 0.1, 0.9, 0.3);
+    // Flip bytes in the compressed pixel data; the checksums no longer match.
+    for (size_t i = png.size() / 2; i < png.size() / 2 + 16; ++i) png[i] ^= 0x5A;
+    EXPECT_TRUE(Image::fromData(png).isNull());
+}
+
+TEST(ImageTest, PicturesWithoutPixelsGiveNothing)
+{
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(0, 0)).isNull());
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(0, 100)).isNull());
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(100, 0)).isNull());
+}
+
+TEST(ImageTest, HugeStatedSizesAreRefusedBeforeAnythingIsAllocated)
+{
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(100000, 100000)).isNull());
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(30000, 30000)).isNull());
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(1, 0x7FFFFFFF)).isNull());
+    EXPECT_TRUE(Image::fromData(pngHeaderOnly(0xFFFFFFFF, 0xFFFFFFFF)).isNull());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(ImageTest, OnlyRegularFilesAreRead)
+{
+    TempDir dir;
+    EXPECT_TRUE(Image::fromFile(dir.path()).isNull());
+    EXPECT_TRUE(Image::fromFile(dir.file("missing.png")).isNull());
+    EXPECT_TRUE(Image::fromFile("").isNull());
+    EXPECT_TRUE(Image::fromFile("/dev/zero").isNull());
+}
+
+TEST(ImageTest, ResourceNamesStayInsideTheImagesFolder)
+{
+    TempDir resources;
+    std::filesystem::create_directories(resources.file("images"));
+    ASSERT_TRUE(solidImage(5, 5).writePng(resources.file("images/dot.png")));
+    ASSERT_TRUE(solidImage(5, 5).writePng(resources.file("outside.png")));
+    ASSERT_TRUE(solidImage(5, 5).writePng(resources.file("images/.hidden.png")));
+    ScopedEnvironment environment("TARNWICK_RESOURCES", resources.path());
+
+    EXPECT_FALSE(Image::fromResource("dot").isNull());
+    EXPECT_TRUE(Image::fromResource("../outside").isNull());
+    EXPECT_TRUE(Image::fromResource("/etc/passwd").isNull());
+    EXPECT_TRUE(Image::fromResource(".hidden").isNull());
+    EXPECT_TRUE(Image::fromResource("").isNull());
+    EXPECT_TRUE(Image::fromResource(std::string("dot\0x", 5)).isNull());
+    EXPECT_TRUE(Image::fromResource("missing").isNull());
+}

@@ -1,0 +1,524 @@
+#include "store/MindMapProvider.h"
+#include "store/MindMapSearchCache.h"
+#include "store/MindMapSearchInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Bytes = std::vector<uint8_t>;
+
+Bytes bytesOf(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+// Serves map data by id and counts how often it was asked.
+class ScanDataProvider : public MindMapProvider {
+public:
+    explicit ScanDataProvider(bool caseSensitive = false)
+        : MindMapProvider(MindMapProviderLocal), _caseSensitive(caseSensitive)
+    {
+    }
+
+    bool hasCaseSensitiveIds() const override { return _caseSensitive; }
+    std::optional<Bytes> getMindMapXmlScanData(const std::string& id) override
+    {
+        ++requests[id];
+        auto it = data.find(id);
+        if (it == data.end()) return std::nullopt;
+        return it->second;
+    }
+
+    std::map<std::string, Bytes> data;
+    std::map<std::string, int> requests;
+
+private:
+    bool _caseSensitive;
+};
+
+// Installs a scanner for one test: the data is lines of text, one text each; data beginning
+// with "BAD" does not read.
+class ScopedScanner {
+public:
+    ScopedScanner()
+    {
+        MindMapSearchInfo::setFullTextScanner([this](const Bytes& data) -> std::optional<Texts> {
+            ++scans;
+            const std::string text(data.begin(), data.end());
+            if (text.rfind("BAD", 0) == 0) return std::nullopt;
+            Texts texts;
+            size_t start = 0;
+            while (start <= text.size()) {
+                size_t end = text.find('\n', start);
+                if (end == std::string::npos) end = text.size();
+                if (end > start) texts.push_back(text.substr(start, end - start));
+                start = end + 1;
+            }
+            return texts;
+        });
+    }
+    ~ScopedScanner() { MindMapSearchInfo::setFullTextScanner(nullptr); }
+    ScopedScanner(const ScopedScanner&) = delete;
+    ScopedScanner& operator=(const ScopedScanner&) = delete;
+
+    int scans = 0;
+};
+
+const MindMapSearchInfo::Date SomeDate = MindMapSearchInfo::Date(std::chrono::seconds(1700000000));
+
+// ---- matching by title ----
+
+class MindMapSearchInfoTest : public ::testing::Test {
+protected:
+    ScanDataProvider provider;
+    ScopedScanner scanner;
+
+    std::shared_ptr<MindMapSearchInfo> entry(const std::string& id, const std::string& title, const std::string& text = {})
+    {
+        auto info = std::make_shared<MindMapSearchInfo>(id, &provider);
+        info->setTitle(title);
+        info->setTimestamp(SomeDate);
+        if (!text.empty()) provider.data[id] = bytesOf(text);
+        return info;
+    }
+};
+
+TEST_F(MindMapSearchInfoTest, ANewEntryKnowsItsIdAndProviderAndNothingElse)
+{
+    MindMapSearchInfo info("ABC", &provider);
+    EXPECT_EQ(info.mindMapId(), "ABC");
+    EXPECT_EQ(info.provider(), &provider);
+    EXPECT_EQ(info.title(), "");
+    EXPECT_FALSE(info.fullText().has_value());
+    EXPECT_FALSE(info.timestamp().has_value());
+    EXPECT_FALSE(info.info().has_value());
+    EXPECT_FALSE(info.nativeMatch());
+}
+
+TEST_F(MindMapSearchInfoTest, KeepsAnyInfoObject)
+{
+    MindMapSearchInfo info("ABC", &provider);
+    info.setInfo(std::string("item"));
+    ASSERT_NE(std::any_cast<std::string>(&info.info()), nullptr);
+    EXPECT_EQ(std::any_cast<std::string>(info.info()), "item");
+}
+
+TEST_F(MindMapSearchInfoTest, PlainLowerCaseTextFindsCapitalsWithAccents)
+{
+    auto info = entry("A", "CAFÉ CRÈME BRÛLÉE");
+    EXPECT_TRUE(info->isSearchMatch("cafe", false));
+    EXPECT_TRUE(info->isSearchMatch("creme brulee", false));
+    EXPECT_TRUE(info->isSearchMatch("fé cr", false));
+    EXPECT_FALSE(info->isSearchMatch("cafes", false));
+}
+
+TEST_F(MindMapSearchInfoTest, DecomposedAccentsMatchToo)
+{
+    auto info = entry("A", "Ecole\u0301 E\u0301te\u0301");
+    EXPECT_TRUE(info->isSearchMatch("ecolé", false));
+    EXPECT_TRUE(info->isSearchMatch("ete", false));
+    EXPECT_TRUE(entry("B", "Übersicht")->isSearchMatch("U\u0308BER", false));
+}
+
+TEST_F(MindMapSearchInfoTest, AccentsInTheSearchTextAreIgnoredAsWell)
+{
+    EXPECT_TRUE(entry("A", "resume")->isSearchMatch("RÉSUMÉ", false));
+}
+
+TEST_F(MindMapSearchInfoTest, CaseFoldingGoesBeyondAscii)
+{
+    EXPECT_TRUE(entry("A", "ΣΟΦΊΑ")->isSearchMatch("σοφια", false));
+    EXPECT_TRUE(entry("B", "Straße")->isSearchMatch("STRASSE", false));
+}
+
+TEST_F(MindMapSearchInfoTest, AnEmptySearchTextMatchesNothing)
+{
+    auto info = entry("A", "Plans", "Topic");
+    EXPECT_FALSE(info->isSearchMatch("", false));
+    EXPECT_FALSE(info->isSearchMatch("", true));
+    // Only a combining mark: nothing is left to look for.
+    EXPECT_FALSE(info->isSearchMatch("\u0301", true));
+}
+
+TEST_F(MindMapSearchInfoTest, ANativeMatchAlwaysMatches)
+{
+    auto info = entry("A", "Plans");
+    info->setNativeMatch(true);
+    EXPECT_TRUE(info->isSearchMatch("unrelated", false));
+    EXPECT_TRUE(info->isSearchMatch("", false));
+    EXPECT_TRUE(provider.requests.empty());
+}
+
+TEST_F(MindMapSearchInfoTest, HostileTextsDoNotUpsetMatching)
+{
+    auto info = entry("A", std::string("Pl\xff\xfe" "ans\0Tail", 12));
+    EXPECT_TRUE(info->isSearchMatch("pl", false));
+    EXPECT_TRUE(info->isSearchMatch("tail", false)); // the text after a NUL is still searched
+    EXPECT_FALSE(info->isSearchMatch("plans", false));
+    // A search text that is not UTF-8 is looked for in its repaired form.
+    EXPECT_FALSE(entry("C", "Plans")->isSearchMatch("\xc3", false));
+    EXPECT_FALSE(entry("D", "Plans")->isSearchMatch("pl\xc3", false));
+    EXPECT_TRUE(entry("E", "Caf\xc3")->isSearchMatch("CAF", false));
+    std::string huge(1 << 20, 'a');
+    huge += "needle";
+    EXPECT_TRUE(entry("B", huge)->isSearchMatch("NEEDLE", false));
+}
+
+// ---- full text ----
+
+TEST_F(MindMapSearchInfoTest, WithFullTextOffATopicOnlyMatchReadsNothing)
+{
+    auto info = entry("A", "Plans", "Budget\nHolidays");
+    EXPECT_FALSE(info->isSearchMatch("holidays", false));
+    EXPECT_TRUE(provider.requests.empty());
+    EXPECT_EQ(scanner.scans, 0);
+    EXPECT_FALSE(info->fullText().has_value());
+}
+
+TEST_F(MindMapSearchInfoTest, FullTextIsReadOnTheFirstFullTextSearchAndKept)
+{
+    auto info = entry("A", "Plans", "Budget\nHolidays in Zürich");
+    EXPECT_TRUE(info->isSearchMatch("zurich", true));
+    ASSERT_TRUE(info->fullText().has_value());
+    EXPECT_EQ(*info->fullText(), (Texts{"Budget", "Holidays in Zürich"}));
+    EXPECT_TRUE(info->isSearchMatch("budget", true));
+    EXPECT_FALSE(info->isSearchMatch("taxes", true));
+    EXPECT_EQ(provider.requests["A"], 1);
+    EXPECT_EQ(scanner.scans, 1);
+}
+
+TEST_F(MindMapSearchInfoTest, ATitleMatchNeedsNoFullText)
+{
+    auto info = entry("A", "Plans", "Budget");
+    EXPECT_TRUE(info->isSearchMatch("plan", true));
+    EXPECT_FALSE(info->fullText().has_value());
+    EXPECT_TRUE(provider.requests.empty());
+}
+
+TEST_F(MindMapSearchInfoTest, ClearFullTextReadsTheMapAgainNextTime)
+{
+    auto info = entry("A", "Plans", "Budget");
+    EXPECT_TRUE(info->isSearchMatch("budget", true));
+    info->clearFullText();
+    EXPECT_FALSE(info->fullText().has_value());
+    provider.data["A"] = bytesOf("Taxes");
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    EXPECT_TRUE(info->isSearchMatch("taxes", true));
+    EXPECT_EQ(provider.requests["A"], 2);
+}
+
+TEST_F(MindMapSearchInfoTest, AnEntryWithoutTimeStampNeverLoadsItsFullText)
+{
+    auto info = std::make_shared<MindMapSearchInfo>("A", &provider);
+    info->setTitle("Plans");
+    provider.data["A"] = bytesOf("Budget");
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    EXPECT_FALSE(info->fullText().has_value());
+    EXPECT_TRUE(provider.requests.empty());
+    EXPECT_EQ(scanner.scans, 0);
+    // Still found by title.
+    EXPECT_TRUE(info->isSearchMatch("plans", true));
+}
+
+TEST_F(MindMapSearchInfoTest, UnreadableDataLeavesAnEmptyFullTextThatIsNotReadAgain)
+{
+    auto info = entry("A", "Plans", "BAD data");
+    EXPECT_FALSE(info->isSearchMatch("data", true));
+    ASSERT_TRUE(info->fullText().has_value());
+    EXPECT_TRUE(info->fullText()->empty());
+    EXPECT_FALSE(info->isSearchMatch("data", true));
+    EXPECT_EQ(provider.requests["A"], 1);
+    EXPECT_TRUE(info->isSearchMatch("plans", true));
+}
+
+TEST_F(MindMapSearchInfoTest, MissingDataLeavesAnEmptyFullText)
+{
+    auto info = entry("A", "Plans"); // the provider has no data for it
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    ASSERT_TRUE(info->fullText().has_value());
+    EXPECT_TRUE(info->fullText()->empty());
+    EXPECT_EQ(scanner.scans, 0);
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    EXPECT_EQ(provider.requests["A"], 1);
+}
+
+TEST_F(MindMapSearchInfoTest, TheScannerGetsTheProvidersDataForTheEntrysId)
+{
+    Bytes seen;
+    MindMapSearchInfo::setFullTextScanner([&](const Bytes& data) -> std::optional<Texts> {
+        seen = data;
+        return Texts{"x"};
+    });
+    auto info = entry("Map-7", "Plans", "<map>payload</map>");
+    info->isSearchMatch("nothing", true);
+    EXPECT_EQ(seen, bytesOf("<map>payload</map>"));
+    EXPECT_EQ(provider.requests.count("Map-7"), 1u);
+}
+
+TEST_F(MindMapSearchInfoTest, WithoutAScannerMapsHaveNoFullText)
+{
+    MindMapSearchInfo::setFullTextScanner(nullptr);
+    auto info = entry("A", "Plans", "Budget");
+    EXPECT_FALSE(info->isSearchMatch("budget", true));
+    ASSERT_TRUE(info->fullText().has_value());
+    EXPECT_TRUE(info->fullText()->empty());
+    EXPECT_TRUE(provider.requests.empty());
+    EXPECT_TRUE(info->isSearchMatch("plans", true));
+}
+
+TEST_F(MindMapSearchInfoTest, WithoutAProviderMapsHaveNoFullText)
+{
+    MindMapSearchInfo info("A", nullptr);
+    info.setTimestamp(SomeDate);
+    EXPECT_FALSE(info.isSearchMatch("budget", true));
+    ASSERT_TRUE(info.fullText().has_value());
+    EXPECT_EQ(scanner.scans, 0);
+}
+
+TEST_F(MindMapSearchInfoTest, FullTextMatchingIgnoresCaseAndAccents)
+{
+    auto info = entry("A", "Plans", "Überweisung an Ḿ. DUPONT");
+    EXPECT_TRUE(info->isSearchMatch("uberweisung", true));
+    EXPECT_TRUE(info->isSearchMatch("m. dupont", true));
+    EXPECT_EQ(info->fullText()->at(0), "Überweisung an Ḿ. DUPONT"); // kept as read
+}
+
+TEST_F(MindMapSearchInfoTest, ManyAndHugeTextsAreSearched)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "topic " + std::to_string(i) + "\n";
+    text += std::string(1 << 20, 'x') + "end";
+    auto info = entry("A", "Plans", text);
+    EXPECT_TRUE(info->isSearchMatch("topic 4999", true));
+    EXPECT_TRUE(info->isSearchMatch("xend", true));
+    EXPECT_FALSE(info->isSearchMatch("topic 5000", true));
+    EXPECT_EQ(info->fullText()->size(), 5001u);
+}
+
+// ---- the cache ----
+
+class MindMapSearchCacheTest : public ::testing::Test {
+protected:
+    ScanDataProvider provider;
+    ScopedScanner scanner;
+};
+
+TEST_F(MindMapSearchCacheTest, ANewCacheIsEmptyAndTakesTheProvidersIdCaseRule)
+{
+    MindMapSearchCache cache(&provider);
+    EXPECT_EQ(cache.provider(), &provider);
+    EXPECT_FALSE(cache.caseSensitiveIds());
+    EXPECT_TRUE(cache.items().empty());
+    ScanDataProvider sensitive(true);
+    EXPECT_TRUE(MindMapSearchCache(&sensitive).caseSensitiveIds());
+    EXPECT_FALSE(MindMapSearchCache(nullptr).caseSensitiveIds());
+}
+
+TEST_F(MindMapSearchCacheTest, CaseInsensitiveIdsFindTheEntryWhateverTheCase)
+{
+    MindMapSearchCache cache(&provider);
+    auto info = cache.addSearchInfo("abc");
+    EXPECT_EQ(cache.get("ABC"), info);
+    EXPECT_EQ(cache.get("abc"), info);
+    EXPECT_EQ(cache.get("Abc"), info);
+    EXPECT_EQ(cache.get("abd"), nullptr);
+    EXPECT_EQ(info->mindMapId(), "abc");
+    EXPECT_EQ(info->provider(), &provider);
+}
+
+TEST_F(MindMapSearchCacheTest, CaseSensitiveIdsAreTakenAsTheyAre)
+{
+    ScanDataProvider sensitive(true);
+    MindMapSearchCache cache(&sensitive);
+    auto info = cache.addSearchInfo("abc");
+    EXPECT_EQ(cache.get("ABC"), nullptr);
+    EXPECT_EQ(cache.get("abc"), info);
+    EXPECT_EQ(cache.normalizeKey("Ä/B"), "Ä/B");
+    auto upper = cache.addSearchInfo("ABC");
+    EXPECT_EQ(cache.items().size(), 2u);
+    EXPECT_EQ(cache.get("ABC"), upper);
+}
+
+TEST_F(MindMapSearchCacheTest, NormalizedKeysAreLowerCaseAndDecomposed)
+{
+    MindMapSearchCache cache(&provider);
+    EXPECT_EQ(cache.normalizeKey("/Maps/ÄRGER.twkx"), "/maps/a\u0308rger.twkx");
+    EXPECT_EQ(cache.normalizeKey("/maps/a\u0308rger.twkx"), "/maps/a\u0308rger.twkx");
+    EXPECT_EQ(cache.normalizeKey("ABCDEF0123"), "abcdef0123");
+    EXPECT_EQ(cache.normalizeKey(""), "");
+}
+
+TEST_F(MindMapSearchCacheTest, PrecomposedAndDecomposedIdsAreOneEntry)
+{
+    MindMapSearchCache cache(&provider);
+    auto info = cache.addSearchInfo("/Café.twkx");
+    EXPECT_EQ(cache.get("/cafe\u0301.twkx"), info);
+}
+
+TEST_F(MindMapSearchCacheTest, IdsThatDifferOnlyByAccentsStayApart)
+{
+    MindMapSearchCache cache(&provider);
+    auto accented = cache.addSearchInfo("/résumé.twkx");
+    auto plain = cache.addSearchInfo("/resume.twkx");
+    EXPECT_EQ(cache.items().size(), 2u);
+    EXPECT_EQ(cache.get("/RÉSUMÉ.twkx"), accented);
+    EXPECT_EQ(cache.get("/resume.twkx"), plain);
+}
+
+TEST_F(MindMapSearchCacheTest, HostileIdsStayDistinct)
+{
+    MindMapSearchCache cache(&provider);
+    auto a = cache.addSearchInfo(std::string("a\0b", 3));
+    auto b = cache.addSearchInfo(std::string("a\0c", 3));
+    auto c = cache.addSearchInfo("x\xff" "1");
+    auto d = cache.addSearchInfo("x\xfe" "1");
+    EXPECT_EQ(cache.items().size(), 4u);
+    EXPECT_EQ(cache.get(std::string("A\0B", 3)), a);
+    EXPECT_EQ(cache.get(std::string("a\0c", 3)), b);
+    EXPECT_EQ(cache.get("X\xff" "1"), c);
+    EXPECT_EQ(cache.get("x\xfe" "1"), d);
+    EXPECT_EQ(cache.get(std::string(100000, 'Q')), nullptr);
+}
+
+TEST_F(MindMapSearchCacheTest, AddSearchInfoReplacesTheEntryOfTheSameKey)
+{
+    MindMapSearchCache cache(&provider);
+    auto first = cache.addSearchInfo("abc");
+    first->setTitle("First");
+    auto second = cache.addSearchInfo("ABC");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(cache.items().size(), 1u);
+    EXPECT_EQ(cache.get("abc"), second);
+    EXPECT_EQ(second->title(), "");
+}
+
+TEST_F(MindMapSearchCacheTest, MergeSearchInfoFilesAnExistingEntryUnderItsNormalizedId)
+{
+    MindMapSearchCache old(&provider);
+    auto info = old.addSearchInfo("XYZ");
+    info->setTitle("Kept");
+    MindMapSearchCache fresh(&provider);
+    fresh.mergeSearchInfo(info);
+    fresh.mergeSearchInfo(nullptr);
+    EXPECT_EQ(fresh.items().size(), 1u);
+    EXPECT_EQ(fresh.items().begin()->first, "xyz");
+    EXPECT_EQ(fresh.get("xyz"), info);
+    EXPECT_EQ(fresh.get("xyz")->title(), "Kept");
+}
+
+TEST_F(MindMapSearchCacheTest, ReplaceItemsWithACacheOfAnotherProviderChangesNothing)
+{
+    ScanDataProvider other;
+    MindMapSearchCache cache(&provider);
+    auto mine = cache.addSearchInfo("a");
+    MindMapSearchCache foreign(&other);
+    foreign.addSearchInfo("b");
+    cache.replaceItems(&foreign);
+    ASSERT_EQ(cache.items().size(), 1u);
+    EXPECT_EQ(cache.get("a"), mine);
+    EXPECT_EQ(cache.get("b"), nullptr);
+}
+
+TEST_F(MindMapSearchCacheTest, ReplaceItemsTakesOverTheEntriesOfTheSameProvider)
+{
+    MindMapSearchCache cache(&provider);
+    cache.addSearchInfo("a");
+    MindMapSearchCache fresh(&provider);
+    auto b = fresh.addSearchInfo("b");
+    cache.replaceItems(&fresh);
+    ASSERT_EQ(cache.items().size(), 1u);
+    EXPECT_EQ(cache.get("a"), nullptr);
+    EXPECT_EQ(cache.get("b"), b);
+    // The two caches do not share later additions.
+    fresh.addSearchInfo("c");
+    EXPECT_EQ(cache.get("c"), nullptr);
+}
+
+TEST_F(MindMapSearchCacheTest, ReplaceItemsWithItselfOrNothingChangesNothing)
+{
+    MindMapSearchCache cache(&provider);
+    auto a = cache.addSearchInfo("a");
+    cache.replaceItems(&cache);
+    cache.replaceItems(nullptr);
+    ASSERT_EQ(cache.items().size(), 1u);
+    EXPECT_EQ(cache.get("a"), a);
+}
+
+TEST_F(MindMapSearchCacheTest, GetSearchMatchesInKeyOrder)
+{
+    MindMapSearchCache cache(&provider);
+    cache.addSearchInfo("c")->setTitle("Plan C");
+    cache.addSearchInfo("a")->setTitle("PLÄN A");
+    cache.addSearchInfo("b")->setTitle("Other");
+    const auto matches = cache.getSearchMatches("plan", false);
+    ASSERT_EQ(matches.size(), 2u);
+    EXPECT_EQ(matches[0]->mindMapId(), "a");
+    EXPECT_EQ(matches[1]->mindMapId(), "c");
+}
+
+TEST_F(MindMapSearchCacheTest, AnEmptySearchTextGivesNoMatchesEvenForNativeMatches)
+{
+    MindMapSearchCache cache(&provider);
+    cache.addSearchInfo("a")->setNativeMatch(true);
+    EXPECT_TRUE(cache.getSearchMatches("", true).empty());
+    EXPECT_EQ(cache.getSearchMatches("x", false).size(), 1u);
+}
+
+TEST_F(MindMapSearchCacheTest, FullTextSearchReadsOnlyMapsWithTimeStampsAndOnlyOnce)
+{
+    MindMapSearchCache cache(&provider);
+    auto dated = cache.addSearchInfo("dated");
+    dated->setTitle("One");
+    dated->setTimestamp(SomeDate);
+    auto undated = cache.addSearchInfo("undated");
+    undated->setTitle("Two");
+    provider.data["dated"] = bytesOf("Secret topic");
+    provider.data["undated"] = bytesOf("Secret topic");
+
+    EXPECT_TRUE(cache.getSearchMatches("secret", false).empty());
+    EXPECT_TRUE(provider.requests.empty());
+
+    auto matches = cache.getSearchMatches("secret", true);
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_EQ(matches[0], dated);
+    cache.getSearchMatches("topic", true);
+    EXPECT_EQ(provider.requests["dated"], 1);
+    EXPECT_EQ(provider.requests.count("undated"), 0u);
+}
+
+TEST_F(MindMapSearchCacheTest, ResetNativeMatchesClearsEveryEntry)
+{
+    MindMapSearchCache cache(&provider);
+    cache.addSearchInfo("a")->setNativeMatch(true);
+    cache.addSearchInfo("b")->setNativeMatch(true);
+    cache.addSearchInfo("c");
+    cache.resetNativeMatches();
+    for (const auto& [key, info] : cache.items()) EXPECT_FALSE(info->nativeMatch()) << key;
+    EXPECT_TRUE(cache.getSearchMatches("zzz", false).empty());
+}
+
+TEST_F(MindMapSearchCacheTest, ARebuildKeepsTheLoadedFullTextOfAMergedEntry)
+{
+    MindMapSearchCache cache(&provider);
+    auto info = cache.addSearchInfo("m");
+    info->setTitle("Plans");
+    info->setTimestamp(SomeDate);
+    provider.data["m"] = bytesOf("Budget");
+    ASSERT_EQ(cache.getSearchMatches("budget", true).size(), 1u);
+
+    MindMapSearchCache fresh(&provider);
+    fresh.mergeSearchInfo(cache.get("m"));
+    cache.replaceItems(&fresh);
+    ASSERT_EQ(cache.getSearchMatches("budget", true).size(), 1u);
+    EXPECT_EQ(provider.requests["m"], 1);
+}
+
+} // namespace

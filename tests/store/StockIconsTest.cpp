@@ -1,0 +1,177 @@
+#include "store/FlatStockIcons.h"
+#include "store/NamedDiagramIcons.h"
+#include "store/StockIcons.h"
+
+#include "ImageTestSupport.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+// Both sets are made before any test looks at the registry, as the store does at start.
+class StockIconsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        NamedDiagramIcons::namedDiagramIcons();
+        FlatStockIcons::flatStockIcons();
+    }
+    static StockIcons& icons() { return StockIcons::instance(); }
+};
+
+} // namespace
+
+// ---- the named set ----
+
+TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
+{
+    const auto names = NamedDiagramIcons::namedDiagramIcons().iconNames();
+    ASSERT_EQ(names.size(), 110u);
+    EXPECT_EQ(names.front(), "ok");
+    EXPECT_EQ(names[1], "cancel");
+    EXPECT_EQ(names[99], "cloud");
+    for (int digit = 0; digit <= 9; ++digit) EXPECT_EQ(names[100 + digit], "white." + std::to_string(digit));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 110u);
+}
+
+TEST_F(StockIconsTest, RenamedResourcesAreUsed)
+{
+    const std::pair<const char*, const char*> renamed[] = {
+        {"ok", "tick_32"}, {"cancel", "cross_32"}, {"todo", "cog_32"}, {"create", "lightning_32"},
+        {"favorite", "star_32"}, {"greenflag", "flag_green_32"}, {"yellowflag", "flag_yellow_32"},
+        {"redflag", "flag_red_32"}, {"user_group", "group_32"}, {"thumbs_up", "thumb_up_32"},
+        {"thumbs_down", "thumb_down_32"}, {"tablet", "ipad_32"},
+    };
+    for (const auto& [icon, resource] : renamed) {
+        const auto picture = icons().iconNamed(icon);
+        ASSERT_NE(picture, nullptr) << icon;
+        // The same resource, loaded once.
+        StockIcons& registry = icons();
+        registry.defineIcon(std::string("probe-") + icon, resource);
+        EXPECT_EQ(registry.iconNamed(std::string("probe-") + icon), picture) << icon;
+    }
+}
+
+TEST_F(StockIconsTest, EveryNamedIconHasA32PixelPicture)
+{
+    for (const std::string& name : NamedDiagramIcons::namedDiagramIcons().iconNames()) {
+        const auto picture = icons().iconNamed(name);
+        ASSERT_NE(picture, nullptr) << name;
+        EXPECT_EQ(picture->pixelSize(), (Size{32, 32})) << name;
+    }
+}
+
+TEST_F(StockIconsTest, NumberIconsExistForTheTenDigitsOnly)
+{
+    const auto seven = icons().iconNamed("white.7");
+    ASSERT_NE(seven, nullptr);
+    EXPECT_EQ(seven->pixelSize(), (Size{32, 32}));
+    EXPECT_NE(seven, icons().iconNamed("white.8"));
+    EXPECT_EQ(icons().iconNamed("white.10"), nullptr);
+    EXPECT_EQ(icons().iconNamed("white.-1"), nullptr);
+    EXPECT_EQ(icons().iconNamed("white#7"), nullptr);
+}
+
+// ---- the flat set ----
+
+TEST_F(StockIconsTest, TheFlatSetHas183FortyEightPixelNames)
+{
+    const auto names = FlatStockIcons::flatStockIcons().iconNames();
+    ASSERT_EQ(names.size(), 183u);
+    EXPECT_EQ(names.front(), "ic8_48_ok");
+    EXPECT_EQ(names.back(), "ic8_48_construction");
+    EXPECT_TRUE(std::all_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind("ic8_48_", 0) == 0; }));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 183u);
+}
+
+TEST_F(StockIconsTest, EveryFlatIconHasItsPictureInBothSizes)
+{
+    for (const std::string& name : FlatStockIcons::flatStockIcons().iconNames()) {
+        const auto small = icons().iconNamed(name);
+        const auto large = icons().iconNamed(FlatStockIcons::iconNameForBaseName(name, 1));
+        ASSERT_NE(small, nullptr) << name;
+        ASSERT_NE(large, nullptr) << name;
+        EXPECT_EQ(small->pixelSize(), (Size{48, 48})) << name;
+        EXPECT_EQ(large->pixelSize(), (Size{96, 96})) << name;
+    }
+}
+
+TEST_F(StockIconsTest, SizeCodeOneAsksForTheLargePicture)
+{
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 1), "ic8_96_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 0), "ic8_48_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 2), "ic8_48_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", -1), "ic8_48_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ok", 1), "ok");
+}
+
+TEST_F(StockIconsTest, TheApplicationPicturesExist)
+{
+    for (const char* name : {"audio_recording_icon", "icon_transparent", "ic8_48_black_hat", "ic8_48_blue_hat",
+                             "ic8_48_green_hat", "ic8_48_red_hat", "ic8_48_white_hat", "ic8_48_yellow_hat"}) {
+        EXPECT_FALSE(Image::fromResource(name).isNull()) << name;
+    }
+}
+
+// ---- the registry ----
+
+TEST_F(StockIconsTest, UnknownNamesYieldNothing)
+{
+    EXPECT_EQ(icons().iconNamed(""), nullptr);
+    EXPECT_EQ(icons().iconNamed("never-registered"), nullptr);
+    EXPECT_EQ(icons().iconNamed("OK"), nullptr);
+    EXPECT_EQ(icons().iconNamed("../strings/en"), nullptr);
+    EXPECT_EQ(icons().iconNamed("tick_32"), nullptr); // a resource name is no icon name
+}
+
+TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
+{
+    TempDir resources;
+    ScopedEnvironment environment("TARNWICK_RESOURCES", resources.path());
+    icons().defineIcon("test-late", "test_late_resource");
+    EXPECT_EQ(icons().iconNamed("test-late"), nullptr);
+
+    std::filesystem::create_directories(resources.file("images"));
+    ASSERT_TRUE(solidImage(16, 16).writePng(resources.file("images/test_late_resource.png")));
+    const auto picture = icons().iconNamed("test-late");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->pixelSize(), (Size{16, 16}));
+}
+
+TEST_F(StockIconsTest, DefiningAgainReplacesTheResource)
+{
+    icons().defineIcon("test-replaced", "tick_32");
+    const auto tick = icons().iconNamed("test-replaced");
+    icons().defineIcon("test-replaced", "cross_32");
+    const auto cross = icons().iconNamed("test-replaced");
+    ASSERT_NE(tick, nullptr);
+    ASSERT_NE(cross, nullptr);
+    EXPECT_NE(tick, cross);
+    EXPECT_EQ(cross, icons().iconNamed("cancel"));
+}
+
+TEST_F(StockIconsTest, RuntimeIconsAreFoundByName)
+{
+    auto picture = std::make_shared<const Image>(solidImage(8, 8));
+    icons().defineRuntimeIcon("test-runtime", picture);
+    EXPECT_EQ(icons().iconNamed("test-runtime"), picture);
+}
+
+TEST_F(StockIconsTest, DroppingKeepsOnlyThePicturesSomeoneHolds)
+{
+    const auto held = icons().iconNamed("ic8_48_owl");
+    std::weak_ptr<const Image> released = icons().iconNamed("ic8_96_owl");
+    ASSERT_FALSE(released.expired());
+    icons().dropUnusedIcons();
+    EXPECT_TRUE(released.expired());
+    EXPECT_EQ(icons().iconNamed("ic8_48_owl"), held);
+    EXPECT_NE(icons().iconNamed("ic8_96_owl"), nullptr);
+    // Run-time pictures are not part of the cache.
+    EXPECT_NE(icons().iconNamed("white.3"), nullptr);
+}
