@@ -31,7 +31,6 @@ class MindMapText;
 // One reader is made for one operation on one map. Main thread only.
 class TwkxMindMapReader {
 public:
-
     // The XML parser's failures.
     static constexpr const char* XmlErrorDomain = "TarnwickXmlErrorDomain";
 

@@ -17,10 +17,10 @@
 #include "MindMaps/TextStyle.h"
 #include "Utils/VersionInfoUtils.h"
 #include "editor-view/MindMapEditorScrollState.h"
-#include "formats/StyleElementIO.h"
-#include "formats/TwkxNames.h"
 #include "formats/NodeDateFormatter.h"
 #include "formats/SelectionParcel.h"
+#include "formats/StyleElementIO.h"
+#include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "layout/LayoutModes.h"
 
@@ -137,7 +137,10 @@ void TwkxMindMapWriter::writeMetaData(pugi::xml_node mindMapElement)
 {
     pugi::xml_node meta = mindMapElement.append_child("meta");
 
-    addStringAttribute(meta.append_child("guid"), "guid", _mindMap.documentInformation().loadedGuid());
+    // The GUID under which the map is kept; a map kept nowhere yet keeps the one it was read with.
+    const DocumentInformation& information = _mindMap.documentInformation();
+    addStringAttribute(meta.append_child("guid"), "guid",
+                       information.guid().empty() ? information.loadedGuid() : information.guid());
 
     pugi::xml_node title = meta.append_child("title");
     addStringAttribute(title, "text", EscapeXmlText(_mindMap.title()));
