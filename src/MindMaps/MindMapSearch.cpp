@@ -8,22 +8,7 @@
 #include "MindMaps/SearchMatchListener.h"
 #include "Utils/StringUtils.h"
 
-#include <glib.h>
-
 namespace {
-
-// Unicode lower case, as the search criteria keep their text; bytes that are not UTF-8 are made
-// valid first, since the case mapping needs whole characters.
-std::string lowercased(const std::string& text)
-{
-    if (text.empty()) return text;
-    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    gchar* lower = g_utf8_strdown(valid, -1);
-    std::string result(lower);
-    g_free(lower);
-    g_free(valid);
-    return result;
-}
 
 // Case-insensitive; an empty search text is found nowhere.
 bool containsSearchText(const std::string& text, const std::string& lowerSearchText)

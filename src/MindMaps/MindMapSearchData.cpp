@@ -1,23 +1,6 @@
 #include "MindMaps/MindMapSearchData.h"
 
-#include <glib.h>
-
-namespace {
-
-// Unicode lower case; text that is not UTF-8 is first made valid, since the case mapping needs
-// whole characters.
-std::string lowercased(const std::string& text)
-{
-    if (text.empty()) return text;
-    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    gchar* lower = g_utf8_strdown(valid, -1);
-    std::string result(lower);
-    g_free(lower);
-    g_free(valid);
-    return result;
-}
-
-} // namespace
+#include "Utils/StringUtils.h"
 
 MindMapSearchData::MindMapSearchData(const std::string& searchText)
     : _searchText(lowercased(searchText)), _date(std::chrono::system_clock::now())

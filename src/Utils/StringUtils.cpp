@@ -18,15 +18,6 @@ struct GFreeDeleter {
 };
 using GText = std::unique_ptr<gchar, GFreeDeleter>;
 
-bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (g_ascii_tolower(a[i]) != g_ascii_tolower(b[i])) return false;
-    }
-    return true;
-}
-
 // Case-folded and decomposed, so that "É" and "e\u0301" compare equal as well.
 std::string foldedForComparison(std::string_view piece)
 {
@@ -76,4 +67,21 @@ std::string canonicalForFileSystem(std::string_view text)
     GText normal(g_utf8_normalize(text.data(), static_cast<gssize>(text.size()), G_NORMALIZE_NFD));
     if (!normal) return std::string(text);
     return normal.get();
+}
+
+bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (g_ascii_tolower(a[i]) != g_ascii_tolower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string lowercased(std::string_view text)
+{
+    if (text.empty()) return {};
+    GText valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
+    GText lower(g_utf8_strdown(valid.get(), -1));
+    return std::string(lower.get());
 }

@@ -13,3 +13,10 @@ bool caseInsensitiveEqual(std::string_view text, std::string_view other);
 // The text in canonical decomposed form (NFD), the form names are compared in with names read
 // from the file system. Text that is not UTF-8 is returned unchanged.
 std::string canonicalForFileSystem(std::string_view text);
+
+// True when the texts are equal ignoring the case of ASCII letters only (names in documents).
+bool asciiCaseInsensitiveEqual(std::string_view text, std::string_view other);
+
+// Unicode lower case; bytes that are not UTF-8 are made valid first, since the case mapping
+// needs whole characters.
+std::string lowercased(std::string_view text);

@@ -1,5 +1,7 @@
 #include "formats/TwkxNames.h"
 
+#include "Utils/StringUtils.h"
+
 #include <array>
 #include <cstddef>
 
@@ -36,18 +38,6 @@ struct ElementTypeEntry {
 constexpr std::array<ElementTypeEntry, 5> ElementTypeNames = {
     {{1, "node"}, {2, "crosslink"}, {4, "parent-relation"}, {8, "image"}, {16, "text"}}};
 
-bool equalsIgnoringCase(std::string_view text, std::string_view other)
-{
-    if (text.size() != other.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char a = text[i];
-        char b = other[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
 
 template <size_t N>
 std::string_view nameAt(const std::array<std::string_view, N>& names, int64_t code)
@@ -62,7 +52,7 @@ std::optional<int32_t> indexOfName(const std::array<std::string_view, N>& names,
 {
     if (name.empty()) return std::nullopt;
     for (size_t i = 0; i < N; ++i) {
-        if (!names[i].empty() && equalsIgnoringCase(names[i], name)) return static_cast<int32_t>(i);
+        if (!names[i].empty() && asciiCaseInsensitiveEqual(names[i], name)) return static_cast<int32_t>(i);
     }
     return std::nullopt;
 }
@@ -197,7 +187,7 @@ int32_t ElementTypeFromName(std::string_view name)
 {
     if (name.empty()) return 0;
     for (const ElementTypeEntry& entry : ElementTypeNames) {
-        if (equalsIgnoringCase(entry.name, name)) return entry.type;
+        if (asciiCaseInsensitiveEqual(entry.name, name)) return entry.type;
     }
     return 0;
 }

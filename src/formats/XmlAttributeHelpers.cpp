@@ -1,6 +1,7 @@
 #include "formats/XmlAttributeHelpers.h"
 
 #include "MindMaps/MindMapNode.h"
+#include "Utils/StringUtils.h"
 #include "platform/NumberText.h"
 #include "platform/Utf8.h"
 
@@ -22,18 +23,6 @@ const char* attributeText(pugi::xml_node element, const char* name)
     return attribute ? attribute.value() : nullptr;
 }
 
-bool equalsIgnoringCase(std::string_view text, std::string_view other)
-{
-    if (text.size() != other.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char a = text[i];
-        char b = other[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
 
 bool isXmlCharacter(char32_t c)
 {
@@ -97,8 +86,8 @@ bool attributeAsBool(pugi::xml_node element, const char* name, bool defaultValue
 {
     const char* text = attributeText(element, name);
     if (!text) return defaultValue;
-    if (equalsIgnoringCase(text, "true")) return true;
-    if (equalsIgnoringCase(text, "false")) return false;
+    if (asciiCaseInsensitiveEqual(text, "true")) return true;
+    if (asciiCaseInsensitiveEqual(text, "false")) return false;
     return defaultValue;
 }
 
