@@ -262,6 +262,8 @@ void MindMap::endUpdate()
 {
     assert(_updateCount > 0 && "endUpdate without beginUpdate");
     if (_updateCount <= 0) return;
+    // Still inside the update, so that the removal of a link joins the changes reported below.
+    if (_updateCount == 1) checkCrossLinksAfterHierarchyChange();
     if (--_updateCount > 0) return;
 
     if (_nodeEditor && _lockedChanges != 0) {
@@ -336,6 +338,7 @@ void MindMap::elementBoundsChanged(MindMapElement* element)
 void MindMap::hierarchyChanged()
 {
     _progressDirty = true;
+    _crossLinksNeedCheck = true;
     if (!_hierarchyListener) return;
     if (_updateCount > 0)
         _lockedChanges |= MindMapChangeHierarchy;
@@ -406,9 +409,18 @@ void MindMap::setEditorScrollState(const MindMapEditorScrollState& state)
 
 // ---- Validation ----
 
+void MindMap::checkCrossLinksAfterHierarchyChange()
+{
+    // A topic moved under the other end of one of its cross links must not stay joined to it.
+    if (!_crossLinksNeedCheck || isLoading()) return;
+    checkCrossLinksIntegrity();
+    _crossLinksNeedCheck = false;
+}
+
 void MindMap::validateElementStates()
 {
     UpdateGuard update(*this);
+    checkCrossLinksAfterHierarchyChange();
     if (_progressDirty) updateRollUpProgress();
     for (size_t i = 0; i < _nodes.size(); ++i) {
         MindMapNode* node = _nodes[i];

@@ -356,6 +356,8 @@ public:
     // Removes links without both ends, links of a node to itself or between parent and child,
     // and every later duplicate of a pair (the first in the list stays).
     void checkCrossLinksIntegrity();
+    // Runs checkCrossLinksIntegrity() once after hierarchy changes, not while loading.
+    void checkCrossLinksAfterHierarchyChange();
 
     // The relation's node loses its parent and becomes a central theme; the relation's style and
     // texts go. A primary selected relation hands the selection to the node.
@@ -566,6 +568,8 @@ private:
     UndoManager* _undoManager = nullptr;
     MindMapDocumentOwner* _document = nullptr;
     bool _progressDirty = false;
+    // Set by hierarchyChanged(): the cross links are checked when the outermost update ends.
+    bool _crossLinksNeedCheck = false;
 
     // Load-time ids to nodes, built as lookups need it: readers set all ids first and then look
     // them up, so one build serves a whole document. Covers the first _idIndexCoverage nodes of

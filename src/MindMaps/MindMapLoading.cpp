@@ -94,6 +94,7 @@ void MindMap::loadingCompleted()
 {
     rethinkCentralThemes();
     checkCrossLinksIntegrity();
+    _crossLinksNeedCheck = false;
     if (_styleSheet) _styleSheet->applyStyleToDiagram(*this);
     if (_selection.empty()) {
         if (MindMapNode* theme = mainCentralTheme()) setSelectedElement(theme);

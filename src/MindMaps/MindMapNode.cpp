@@ -673,6 +673,12 @@ std::string MindMapNode::validateNodeText(std::string_view text)
 {
     if (text.empty())
         return std::string();
+    // Printable ASCII and line feeds need no change; most texts are such, and a large map
+    // sets them all when it is read.
+    const bool plain = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return c == '\n' || (c >= 0x20 && c <= 0x7E); });
+    if (plain)
+        return std::string(text);
     const std::string normalized = NormalizeNewlines(text);
     std::string result;
     result.reserve(normalized.size());
@@ -1800,10 +1806,12 @@ bool MindMapNode::hitTest(Point point) const
 }
 
 MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,
-                                            bool /*includeContainedElements*/)
+                                            bool includeContainedElements)
 {
     // Depth first with a work list (documents may nest deeper than the stack allows): a node's
-    // children are asked from the last to the first before the node itself.
+    // children are asked from the last to the first before the node itself. Without contained
+    // elements a text or image lying over a topic must not hide it: a caller that wants topics
+    // only would otherwise find nothing there.
     struct Step {
         MindMapNode* node;
         bool childrenAsked;
@@ -1822,8 +1830,10 @@ MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement*
         }
         if (node == excludedComposite)
             continue;
-        if (ContainedElement* element = node->hitTestContainedElements(point))
-            return element;
+        if (includeContainedElements) {
+            if (ContainedElement* element = node->hitTestContainedElements(point))
+                return element;
+        }
         if (node->hitTest(point))
             return node;
     }

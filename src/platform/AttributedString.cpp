@@ -110,6 +110,8 @@ size_t utf16PositionForUtf8Offset(const std::string& utf8, size_t offset)
 std::u16string toUtf16(const std::string& utf8)
 {
     std::u16string out;
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::u16string(utf8.begin(), utf8.end());
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
         char32_t c = 0;
@@ -165,8 +167,18 @@ AttributedString::AttributedString(std::string text) : AttributedString(std::mov
 }
 
 AttributedString::AttributedString(std::string text, const TextAttributes& attributes)
-    : _text(makeValidUtf8(text)), _length(utf16Length(_text))
 {
+    // ASCII is valid as it is and one unit a character: most texts are, and every topic of a
+    // map that is read makes one.
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        _text = std::move(text);
+        _length = _text.size();
+    } else {
+        _text = makeValidUtf8(text);
+        _length = utf16Length(_text);
+    }
     if (_length > 0) _segments.push_back({0, attributes});
 }
 

@@ -5,11 +5,16 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
 
 constexpr double Resolution = 72.0;
+
+// Enough for every text of a very large map; past it the cache starts afresh rather than grow
+// without bound.
+constexpr size_t MaxCachedSizes = 100000;
 
 void setWrapWidth(PangoLayout* layout, double wrapWidth)
 {
@@ -106,8 +111,21 @@ Size PangoTextMeasurer::sizeForText(const std::string& text, const Font& font, d
     return layoutSize(_layout);
 }
 
+size_t PangoTextMeasurer::MeasuredTextHash::hash(const AttributedString& text, double wrapWidth)
+{
+    // The text alone tells nearly all keys apart; equal texts with other attributes are compared.
+    return std::hash<std::string>()(text.string()) ^ (std::hash<double>()(wrapWidth) * 31);
+}
+
 Size PangoTextMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
+    // Every width that does not wrap is one key (a NaN would never find its entry again).
+    if (!std::isfinite(wrapWidth) || wrapWidth <= 0) wrapWidth = 0;
+    const auto found = _attributedSizes.find(MeasuredTextView{&text, wrapWidth});
+    if (found != _attributedSizes.end()) return found->second;
     setUpLayout(_layout, text, wrapWidth);
-    return layoutSize(_layout);
+    const Size size = layoutSize(_layout);
+    if (_attributedSizes.size() >= MaxCachedSizes) _attributedSizes.clear();
+    _attributedSizes.emplace(MeasuredText{text, wrapWidth}, size);
+    return size;
 }

@@ -2,6 +2,9 @@
 
 #include "platform/TextMeasurer.h"
 
+#include <cstddef>
+#include <unordered_map>
+
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontMap PangoFontMap;
 typedef struct _PangoLayout PangoLayout;
@@ -32,6 +35,36 @@ public:
     static Size layoutSize(PangoLayout* layout);
 
 private:
+    // A reloaded map (an undo step, a reopened document) measures the same texts again: laying
+    // a text out costs far more than finding its earlier size.
+    struct MeasuredText {
+        AttributedString text;
+        double wrapWidth = 0;
+    };
+    struct MeasuredTextView {
+        const AttributedString* text;
+        double wrapWidth;
+    };
+    struct MeasuredTextHash {
+        using is_transparent = void;
+        size_t operator()(const MeasuredText& key) const { return hash(key.text, key.wrapWidth); }
+        size_t operator()(const MeasuredTextView& key) const { return hash(*key.text, key.wrapWidth); }
+        static size_t hash(const AttributedString& text, double wrapWidth);
+    };
+    struct MeasuredTextEqual {
+        using is_transparent = void;
+        bool operator()(const MeasuredText& a, const MeasuredText& b) const
+        {
+            return a.wrapWidth == b.wrapWidth && a.text == b.text;
+        }
+        bool operator()(const MeasuredTextView& a, const MeasuredText& b) const
+        {
+            return a.wrapWidth == b.wrapWidth && *a.text == b.text;
+        }
+        bool operator()(const MeasuredText& a, const MeasuredTextView& b) const { return (*this)(b, a); }
+    };
+    std::unordered_map<MeasuredText, Size, MeasuredTextHash, MeasuredTextEqual> _attributedSizes;
+
     PangoFontMap* _fontMap = nullptr;
     PangoContext* _context = nullptr;
     PangoLayout* _layout = nullptr;

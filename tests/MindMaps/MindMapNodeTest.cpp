@@ -1273,16 +1273,24 @@ TEST_F(MindMapNodeTest, HitTestAsksChildrenFirstAndSkipsTheExcludedNodeOnly)
     EXPECT_EQ(root->performHitTest({0, 0}, nullptr, false), nullptr);
 }
 
-TEST_F(MindMapNodeTest, ElementOnATopicAnswersWhateverTheFlag)
+TEST_F(MindMapNodeTest, ElementOnATopicAnswersOnlyWhenContainedElementsAreAsked)
 {
     MindMapNode* node = loose(nullptr, {0, 0});
     ContainedElement* box = node->appendContainedElement(std::make_unique<Box>(node, Size{10, 10}));
     box->setRelLocation({0, 0});
     EXPECT_EQ(node->performHitTest({0, 0}, nullptr, true), box);
-    EXPECT_EQ(node->performHitTest({0, 0}, nullptr, false), box);
+    // Asked for topics only, the element lying over the topic does not hide it.
+    EXPECT_EQ(node->performHitTest({0, 0}, nullptr, false), node);
     EXPECT_EQ(node->performHitTest({30, 0}, nullptr, false), node);
+    EXPECT_EQ(node->performHitTest({30, 0}, nullptr, true), node);
     // The excluded topic's own elements are skipped with it.
     EXPECT_EQ(node->performHitTest({0, 0}, node, false), nullptr);
+    EXPECT_EQ(node->performHitTest({0, 0}, node, true), nullptr);
+    // An element outside the topic answers only when asked for.
+    box->setRelLocation({0, -40});
+    EXPECT_EQ(node->performHitTest({0, -40}, nullptr, true), box);
+    EXPECT_EQ(node->performHitTest({0, -40}, nullptr, false), nullptr);
+    box->setRelLocation({0, 0});
     EXPECT_EQ(node->boundsIncludingContainedElements(), node->bounds());
     box->setRelLocation({0, -40});
     EXPECT_EQ(node->boundsIncludingContainedElements(), Rect(-50, -45, 100, 55));

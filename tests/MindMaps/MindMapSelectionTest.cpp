@@ -572,6 +572,25 @@ TEST_F(MindMapSelectionTest, LaterCentralThemeWinsWhereSubtreesOverlap)
     EXPECT_EQ(map.hitTestNodes(Point{1000, 1000}, nullptr), nullptr);
 }
 
+TEST_F(MindMapSelectionTest, FreeTextLyingOverATopicDoesNotHideItFromTopicHitTests)
+{
+    // A text of B (a later central theme, so asked first) moved onto A1.
+    MindMapText* text = b->addText();
+    text->setText("over A1");
+    text->setMinSize(Size{40, 20});
+    map.validateElementStates();
+    text->setAbsLocation(a1->location());
+    ASSERT_TRUE(text->hitTest(a1->location()));
+
+    EXPECT_EQ(map.hitTestNodes(a1->location(), nullptr), a1);
+    EXPECT_EQ(map.hitTestNodes(a1->location(), nullptr, false), a1);
+    EXPECT_EQ(map.hitTestNodes(a1->location(), nullptr, true), text);
+    // Skipping the topic that carries the text skips the text too.
+    EXPECT_EQ(map.hitTestNodes(a1->location(), b, true), a1);
+    // The drop-target question the structure editing asks: the topic under the text.
+    EXPECT_EQ(map.canDragChangeContainmentParent(text), a1);
+}
+
 TEST_F(MindMapSelectionTest, CollapsedBranchesCannotBeHit)
 {
     a1->setCollapsed(true);

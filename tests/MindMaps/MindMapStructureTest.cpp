@@ -722,6 +722,43 @@ TEST_F(MindMapStructureTest, LinksMadeParentAndChildByABareTreeMoveAreRemovedByT
     EXPECT_TRUE(map.crossLinks().empty());
 }
 
+TEST_F(MindMapStructureTest, ReParentingInsideAnUpdateDropsTheLinkWhenTheUpdateEnds)
+{
+    CrossLink* link = map.internalAddCrossLinkFromSource(b1, a2);
+    CrossLink* unrelated = map.internalAddCrossLinkFromSource(a1a, b);
+    {
+        MindMap::UpdateGuard outer(map);
+        {
+            MindMap::UpdateGuard inner(map);
+            b1->setParent(a2);
+        }
+        // Only the outermost update checks.
+        EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{link, unrelated}));
+    }
+    EXPECT_EQ(b1->parent(), a2);
+    EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{unrelated}));
+}
+
+TEST_F(MindMapStructureTest, ReParentingUnderTheLinkSourceDropsTheLinkToo)
+{
+    CrossLink* link = map.internalAddCrossLinkFromSource(a2, b1);
+    (void)link;
+    {
+        MindMap::UpdateGuard update(map);
+        b1->setParent(a2);
+    }
+    EXPECT_TRUE(map.crossLinks().empty());
+    EXPECT_FALSE(map.canCreateCrossLinkFromSource(a2, b1));
+}
+
+TEST_F(MindMapStructureTest, ValidationDropsALinkMadeParentAndChildOutsideAnUpdate)
+{
+    map.internalAddCrossLinkFromSource(b1, a2);
+    b1->setParent(a2);
+    map.validateElementStates();
+    EXPECT_TRUE(map.crossLinks().empty());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Parent relations, texts and images
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -244,6 +245,38 @@ TEST_F(PangoTextMeasurerTest, AttributedTextWraps)
     Size wrapped = m.sizeForAttributedString(text, unwrapped.width / 2);
     EXPECT_LE(wrapped.width, unwrapped.width / 2);
     EXPECT_GT(wrapped.height, unwrapped.height);
+}
+
+TEST_F(PangoTextMeasurerTest, MeasuringAgainAnswersAsAFreshMeasurerDoes)
+{
+    // Sizes found before are given again: each answer must still be the one for its own text,
+    // attributes and wrap width.
+    AttributedString text("The quick brown fox jumps over the lazy dog", fontAttributes(Ten));
+    const Size unwrapped = m.sizeForAttributedString(text);
+    const Size wrapped = m.sizeForAttributedString(text, unwrapped.width / 2);
+    AttributedString bold = text;
+    bold.setFont({0, 9}, Ten.withTrait(BoldFontMask));
+    const Size boldSize = m.sizeForAttributedString(bold);
+    AttributedString other("The quick brown fox jumps over the lazy cat", fontAttributes(Ten));
+    const Size otherSize = m.sizeForAttributedString(other);
+
+    PangoTextMeasurer fresh;
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(m.sizeForAttributedString(text), fresh.sizeForAttributedString(text));
+        EXPECT_EQ(m.sizeForAttributedString(text, unwrapped.width / 2), fresh.sizeForAttributedString(text, unwrapped.width / 2));
+        EXPECT_EQ(m.sizeForAttributedString(bold), fresh.sizeForAttributedString(bold));
+        EXPECT_EQ(m.sizeForAttributedString(other), fresh.sizeForAttributedString(other));
+    }
+    EXPECT_EQ(m.sizeForAttributedString(text), unwrapped);
+    EXPECT_EQ(m.sizeForAttributedString(text, unwrapped.width / 2), wrapped);
+    EXPECT_NE(wrapped, unwrapped);
+    EXPECT_EQ(m.sizeForAttributedString(bold), boldSize);
+    EXPECT_GT(boldSize.width, unwrapped.width);
+    EXPECT_EQ(m.sizeForAttributedString(other), otherSize);
+    // An unusable wrap width measures unwrapped, however often it comes.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(m.sizeForAttributedString(text, nan), unwrapped);
+    EXPECT_EQ(m.sizeForAttributedString(text, nan), unwrapped);
 }
 
 TEST_F(PangoTextMeasurerTest, SmallerSuperscriptIsNarrower)
