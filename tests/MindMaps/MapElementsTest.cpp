@@ -1,10 +1,11 @@
+#include "MindMapTestSupport.h"
+
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapDocumentOwner.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapText.h"
 
 #include <gtest/gtest.h>
@@ -13,39 +14,10 @@
 #include <set>
 #include <vector>
 
+using maptest::CountingNodeEditor;
+using maptest::FakeDocumentOwner;
+
 namespace {
-
-// Counts the redraws the map asks for (every report of a change outside an update) and records the
-// elements whose tools it rebuilds (only the primary selected element).
-class FakeNodeEditor : public MindMapNodeEditor {
-public:
-    int changes = 0;
-    std::vector<MindMapElement*> toolUpdates;
-
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override { ++changes; }
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
-    void scrollElementVisible(MindMapElement*) override {}
-    void cancelEditorModes() override {}
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return false; }
-    void startEditingNewNode(MindMapNode*, UndoState) override {}
-    void startEditingExistingNode(MindMapNode*) override {}
-    void startEditingText(MindMapText*, UndoState, bool) override {}
-};
-
-class FakeDocumentOwner : public MindMapDocumentOwner {
-public:
-    std::vector<ChangeKind> changes;
-    bool edited = false;
-
-    UndoManager* undoManager() override { return nullptr; }
-    bool isDocumentEdited() const override { return edited; }
-    void updateChangeCount(ChangeKind kind) override { changes.push_back(kind); }
-};
 
 // A composite with a location and a visibility of its own, counting default placements.
 class TestComposite : public CompositeElement {
@@ -104,6 +76,7 @@ class MapElementsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        editor.focused = false;
         map.setNodeEditor(&editor);
         map.setDocumentOwner(&owner);
     }
@@ -132,7 +105,7 @@ protected:
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
     }
 
-    FakeNodeEditor editor;
+    CountingNodeEditor editor;
     FakeDocumentOwner owner;
     MindMap map;
 };

@@ -16,21 +16,7 @@ namespace {
 
 using nodetest::NodeTest;
 using nodetest::ScopedTimeLocale;
-
-// A contained element with a box of a given size around its location.
-class Box : public ContainedElement {
-public:
-    Box(CompositeElement* container, Size size) : ContainedElement(container), _size(size) {}
-
-    Rect bounds() const override
-    {
-        Point at = location();
-        return {at.x - _size.width / 2, at.y - _size.height / 2, _size.width, _size.height};
-    }
-
-private:
-    Size _size;
-};
+using maptest::Box;
 
 MindMapNode::Date someDay()
 {
@@ -62,6 +48,18 @@ protected:
         node->setShowCheckbox(true);
         node->linkToPhoneContact("+1 555 0100", contactHash);
         node->setVoiceMemo("memo");
+        settle(node);
+        return node;
+    }
+
+    // A topic at (200, 100) with a picture above its text and a date below; the date's text
+    // depends on the time locale in force.
+    MindMapNode* pictureTextAndDateTopic()
+    {
+        MindMapNode* node = child(theme("Root"), {200, 100});
+        node->setText("Hello");
+        node->setEmbeddedImageName(pictureHash);
+        node->setDate(someDay());
         settle(node);
         return node;
     }
@@ -138,11 +136,7 @@ TEST_F(MindMapNodeGeometryTest, AutoNumberBoxTakesRoomOnlyWhenDrawnInside)
 TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
 {
     ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setText("Hello");
-    node->setEmbeddedImageName(pictureHash);
-    node->setDate(someDay());
-    settle(node);
+    MindMapNode* node = pictureTextAndDateTopic();
     const Rect picture = node->embeddedImageBounds();
     const Rect text = node->textBounds();
     const Rect date = node->dateTextBounds();
@@ -212,11 +206,7 @@ TEST_F(MindMapNodeGeometryTest, HitCodesOfTheTextLine)
 TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
 {
     ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setText("Hello");
-    node->setEmbeddedImageName(pictureHash);
-    node->setDate(someDay());
-    settle(node);
+    MindMapNode* node = pictureTextAndDateTopic();
     EXPECT_EQ(node->getHitTestInfo(node->embeddedImageBounds().center()), MindMapNode::HitEmbeddedImage);
     const Rect date = node->dateTextBounds();
     const double side = date.height();

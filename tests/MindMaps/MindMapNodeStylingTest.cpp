@@ -136,12 +136,7 @@ TEST_F(MindMapNodeStylingTest, ClearingALongChainRestylesEachTopicOnce)
 {
     // Letting every reset restyle the branch below it would cost the square of the depth.
     const size_t depth = 100000;
-    std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
-    for (size_t i = 1; i < depth; ++i) {
-        MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
-        node->linkToParent(chain.back());
-        chain.push_back(node);
-    }
+    std::vector<MindMapNode*> chain = loadingChain(depth);
     // Customised as a reader does it: a loading topic's style change restyles nothing.
     for (MindMapNode* node : chain) node->setColor(Color(0.2, 0.7, 0.2));
     for (MindMapNode* node : chain) node->loaded();

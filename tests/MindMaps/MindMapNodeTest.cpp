@@ -1,9 +1,10 @@
+#include "MindMapTestSupport.h"
+
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/HierarchyListener.h"
 #include "MindMaps/MindMapDocumentOwner.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
@@ -22,65 +23,13 @@
 #include <string>
 #include <vector>
 
+using maptest::Box;
+using maptest::CallLog;
+using maptest::CountingNodeEditor;
+using maptest::FakeDocumentOwner;
+using maptest::RecordingModelessEditor;
+
 namespace {
-
-class CountingNodeEditor : public MindMapNodeEditor {
-public:
-    int changes = 0;
-    std::vector<MindMapElement*> toolUpdates;
-
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override { ++changes; }
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
-    void scrollElementVisible(MindMapElement*) override {}
-    void cancelEditorModes() override {}
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return true; }
-    void startEditingNewNode(MindMapNode*, UndoState) override {}
-    void startEditingExistingNode(MindMapNode*) override {}
-    void startEditingText(MindMapText*, UndoState, bool) override {}
-};
-
-class CountingHierarchyListener : public HierarchyListener {
-public:
-    int hierarchyChanges = 0;
-    std::vector<std::pair<MindMapElement*, unsigned>> attributeChanges;
-
-    void hierarchyChanged() override { ++hierarchyChanges; }
-    void beforeChangingSelection(MindMapElement*) override {}
-    void afterChangingSelection(MindMapElement*) override {}
-    void dropSelection() override {}
-    void attributeChanged(MindMapElement* element, unsigned attribute) override
-    {
-        attributeChanges.emplace_back(element, attribute);
-    }
-};
-
-class CountingDocument : public MindMapDocumentOwner {
-public:
-    int changes = 0;
-    UndoManager* undoManager() override { return nullptr; }
-    bool isDocumentEdited() const override { return changes > 0; }
-    void updateChangeCount(ChangeKind) override { ++changes; }
-};
-
-// A contained element with a box of a given size around its location.
-class Box : public ContainedElement {
-public:
-    Box(CompositeElement* container, Size size) : ContainedElement(container), _size(size) {}
-
-    Rect bounds() const override
-    {
-        Point at = location();
-        return {at.x - _size.width / 2, at.y - _size.height / 2, _size.width, _size.height};
-    }
-
-private:
-    Size _size;
-};
 
 class MindMapNodeTest : public ::testing::Test {
 protected:
@@ -113,7 +62,8 @@ protected:
 
     MindMap map;
     CountingNodeEditor editor;
-    CountingHierarchyListener listener;
+    CallLog log;
+    RecordingModelessEditor listener{log, "listener"};
     std::vector<std::unique_ptr<MindMapNode>> owned;
 };
 
@@ -288,22 +238,23 @@ TEST_F(MindMapNodeTest, CollapsedLeafReadFromADocumentStaysCollapsed)
 
 TEST_F(MindMapNodeTest, GuidIsMadeOnFirstRequestAndMarksTheMapModified)
 {
-    CountingDocument document;
+    FakeDocumentOwner document;
+    document.editedOnceChanged = true;
     map.setDocumentOwner(&document);
     MindMapNode* node = theme();
-    const int before = document.changes;
+    const size_t before = document.changes.size();
     EXPECT_FALSE(node->hasGuid());
     // Looking a GUID up never makes one.
     EXPECT_EQ(map.elementWithGuid("AAAAAAAAAAAAAAAAAAAAAA"), nullptr);
     EXPECT_FALSE(node->hasGuid());
-    EXPECT_EQ(document.changes, before);
+    EXPECT_EQ(document.changes.size(), before);
 
     const std::string guid = node->guid();
     EXPECT_EQ(guid.size(), 22u);
     EXPECT_TRUE(node->hasGuid());
-    EXPECT_EQ(document.changes, before + 1);
+    EXPECT_EQ(document.changes.size(), before + 1);
     EXPECT_EQ(node->guid(), guid);
-    EXPECT_EQ(document.changes, before + 1);
+    EXPECT_EQ(document.changes.size(), before + 1);
     map.setDocumentOwner(nullptr);
 }
 
@@ -1020,18 +971,18 @@ TEST_F(MindMapNodeTest, NoteOfTheSelectedNodeUpdatesTheNotePanel)
     MindMapNode* node = child(root);
     MindMapNode* other = child(root);
     map.setSelectedElement(node);
-    listener.attributeChanges.clear();
+    listener.attributes.clear();
 
     other->setNote("not selected");
-    EXPECT_TRUE(listener.attributeChanges.empty());
+    EXPECT_TRUE(listener.attributes.empty());
     node->setNote("selected");
-    ASSERT_EQ(listener.attributeChanges.size(), 1u);
-    EXPECT_EQ(listener.attributeChanges[0].first, node);
-    EXPECT_EQ(listener.attributeChanges[0].second, 0u);
+    ASSERT_EQ(listener.attributes.size(), 1u);
+    EXPECT_EQ(listener.attributes[0].first, node);
+    EXPECT_EQ(listener.attributes[0].second, 0u);
 
     // The note already held: nothing.
     node->setNote("  selected\n");
-    EXPECT_EQ(listener.attributeChanges.size(), 1u);
+    EXPECT_EQ(listener.attributes.size(), 1u);
 }
 
 TEST_F(MindMapNodeTest, EditingStateCountsAsEditingFromTwo)

@@ -3,9 +3,10 @@
 // A map of topics measured by the fake measurer, with an image store of its own, for the tests of
 // a topic's validation, styling and geometry.
 
+#include "MindMapTestSupport.h"
+
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/FakeTextMeasurer.h"
@@ -23,25 +24,7 @@
 
 namespace nodetest {
 
-class CountingNodeEditor : public MindMapNodeEditor {
-public:
-    int changes = 0;
-    std::vector<MindMapElement*> toolUpdates;
-
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override { ++changes; }
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
-    void scrollElementVisible(MindMapElement*) override {}
-    void cancelEditorModes() override {}
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return true; }
-    void startEditingNewNode(MindMapNode*, UndoState) override {}
-    void startEditingExistingNode(MindMapNode*) override {}
-    void startEditingText(MindMapText*, UndoState, bool) override {}
-};
+using maptest::CountingNodeEditor;
 
 // Puts a locale in force for LC_TIME and gives it back when destroyed.
 class ScopedTimeLocale {
@@ -112,6 +95,18 @@ protected:
             node->setStyleSheetFont(testFont(fontSize));
             node->validateNodeState();
         }
+    }
+
+    // That many topics read from a document, each the child of the one before; not yet loaded.
+    std::vector<MindMapNode*> loadingChain(size_t depth)
+    {
+        std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
+        for (size_t i = 1; i < depth; ++i) {
+            MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
+            node->linkToParent(chain.back());
+            chain.push_back(node);
+        }
+        return chain;
     }
 
     // A picture of that many pixels in the map's image store; its hash.

@@ -601,12 +601,7 @@ TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)
 {
     // Each topic asks for its level; climbing to the root for every one would be quadratic.
     const size_t depth = 100000;
-    std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
-    for (size_t i = 1; i < depth; ++i) {
-        MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
-        node->linkToParent(chain.back());
-        chain.push_back(node);
-    }
+    std::vector<MindMapNode*> chain = loadingChain(depth);
     for (MindMapNode* node : chain) node->loaded();
     for (MindMapNode* node : chain) node->validateNodeState();
     EXPECT_EQ(chain.back()->updateState(), 0u);
@@ -635,12 +630,7 @@ TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)
 TEST_F(MindMapNodeValidationTest, SwitchingMarkupRestylesALongChainInLinearTime)
 {
     const size_t depth = 100000;
-    std::vector<MindMapNode*> chain{map.addNodeLoadingAtLocation({0, 0})};
-    for (size_t i = 1; i < depth; ++i) {
-        MindMapNode* node = map.addNodeLoadingAtLocation({0, 0});
-        node->linkToParent(chain.back());
-        chain.push_back(node);
-    }
+    std::vector<MindMapNode*> chain = loadingChain(depth);
     for (MindMapNode* node : chain) node->loaded();
     map.rethinkCentralThemes();
     for (MindMapNode* node : chain) node->validateNodeState();

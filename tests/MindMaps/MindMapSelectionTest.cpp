@@ -11,11 +11,8 @@ using namespace maptest;
 
 namespace {
 
-// A map with two central themes:
-//   A (0,0): A1 (200,0) with A1a (400,0) and A1b (400,60); A2 (200,100)
-//   B (0,400): B1 (200,400)
-// and a cross link from A2 to B1.
-class MindMapSelectionTest : public ::testing::Test {
+// The two-theme map of TwoThemeTopics and a cross link from A2 to B1.
+class MindMapSelectionTest : public ::testing::Test, protected TwoThemeTopics {
 protected:
     void SetUp() override
     {
@@ -23,13 +20,7 @@ protected:
         map.setModelessEditor(&notes);
         map.setHierarchyListener(&outline);
         map.newMindMap("", false, std::nullopt);
-        a = addTopic(map, nullptr, Point{0, 0}, "A");
-        a1 = addTopic(map, a, Point{200, 0}, "A1");
-        a1a = addTopic(map, a1, Point{400, 0}, "A1a");
-        a1b = addTopic(map, a1, Point{400, 60}, "A1b");
-        a2 = addTopic(map, a, Point{200, 100}, "A2");
-        b = addTopic(map, nullptr, Point{0, 400}, "B");
-        b1 = addTopic(map, b, Point{200, 400}, "B1");
+        addTo(map);
         link = map.internalAddCrossLinkFromSource(a2, b1);
         map.setSelectedElement(nullptr);
         log.clear();
@@ -40,13 +31,6 @@ protected:
     RecordingModelessEditor notes{log, "notes"};
     RecordingModelessEditor outline{log, "outline"};
     MindMap map;
-    MindMapNode* a = nullptr;
-    MindMapNode* a1 = nullptr;
-    MindMapNode* a1a = nullptr;
-    MindMapNode* a1b = nullptr;
-    MindMapNode* a2 = nullptr;
-    MindMapNode* b = nullptr;
-    MindMapNode* b1 = nullptr;
     CrossLink* link = nullptr;
 };
 

@@ -2,6 +2,7 @@
 
 // Recording listeners and small builders shared by the map tests.
 
+#include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/HierarchyListener.h"
 #include "MindMaps/MindMap.h"
@@ -97,6 +98,29 @@ private:
     CallLog& _log;
 };
 
+// The editing view when only the redraws count: counts every report of a change outside an update
+// and records the elements whose tools it rebuilds (only the primary selected element).
+class CountingNodeEditor : public MindMapNodeEditor {
+public:
+    int changes = 0;
+    std::vector<MindMapElement*> toolUpdates;
+    bool focused = true;
+
+    void mindMapLoaded(int) override {}
+    void mindMapChanged() override { ++changes; }
+    void selectedElementChanged() override {}
+    void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
+    void scrollElementVisible(MindMapElement*) override {}
+    void cancelEditorModes() override {}
+    void getEditorScrollState(MindMapEditorScrollState&) override {}
+    void setEditorScrollState(const MindMapEditorScrollState&) override {}
+    bool isReadOnly() override { return false; }
+    bool isFocused() override { return focused; }
+    void startEditingNewNode(MindMapNode*, UndoState) override {}
+    void startEditingExistingNode(MindMapNode*) override {}
+    void startEditingText(MindMapText*, UndoState, bool) override {}
+};
+
 // The note panel or the outliner, by the prefix it logs under.
 class RecordingModelessEditor : public HierarchyListener {
 public:
@@ -106,6 +130,7 @@ public:
     std::vector<MindMapElement*> outgoing;
     std::vector<MindMapElement*> incoming;
     std::vector<std::pair<MindMapElement*, unsigned>> attributes;
+    int hierarchyChanges = 0;
 
     void beforeChangingSelection(MindMapElement* element) override
     {
@@ -124,7 +149,11 @@ public:
         attributes.emplace_back(element, attribute);
         _log.push_back(_prefix + ".attributeChanged");
     }
-    void hierarchyChanged() override { _log.push_back(_prefix + ".hierarchyChanged"); }
+    void hierarchyChanged() override
+    {
+        ++hierarchyChanges;
+        _log.push_back(_prefix + ".hierarchyChanged");
+    }
 
 private:
     CallLog& _log;
@@ -150,9 +179,11 @@ public:
     UndoManager manager;
     std::vector<ChangeKind> changes;
     bool edited = false;
+    // Like a real document, counts as edited from its first reported change on.
+    bool editedOnceChanged = false;
 
     UndoManager* undoManager() override { return &manager; }
-    bool isDocumentEdited() const override { return edited; }
+    bool isDocumentEdited() const override { return edited || (editedOnceChanged && !changes.empty()); }
     void updateChangeCount(ChangeKind kind) override { changes.push_back(kind); }
 };
 
@@ -180,6 +211,21 @@ private:
     ObservationToken _token;
 };
 
+// A contained element with a box of a given size around its location.
+class Box : public ContainedElement {
+public:
+    Box(CompositeElement* container, Size size) : ContainedElement(container), _size(size) {}
+
+    Rect bounds() const override
+    {
+        Point at = location();
+        return {at.x - _size.width / 2, at.y - _size.height / 2, _size.width, _size.height};
+    }
+
+private:
+    Size _size;
+};
+
 // A node of the map at a point, under a parent or as a central theme.
 inline MindMapNode* addTopic(MindMap& map, MindMapNode* parent, Point location, const std::string& text = {})
 {
@@ -188,6 +234,30 @@ inline MindMapNode* addTopic(MindMap& map, MindMapNode* parent, Point location, 
     if (!text.empty()) node->setText(text);
     return node;
 }
+
+// Two central themes, built by addTo:
+//   A (0,0): A1 (200,0) with A1a (400,0) and A1b (400,60); A2 (200,100)
+//   B (0,400): B1 (200,400)
+struct TwoThemeTopics {
+    MindMapNode* a = nullptr;
+    MindMapNode* a1 = nullptr;
+    MindMapNode* a1a = nullptr;
+    MindMapNode* a1b = nullptr;
+    MindMapNode* a2 = nullptr;
+    MindMapNode* b = nullptr;
+    MindMapNode* b1 = nullptr;
+
+    void addTo(MindMap& map)
+    {
+        a = addTopic(map, nullptr, Point{0, 0}, "A");
+        a1 = addTopic(map, a, Point{200, 0}, "A1");
+        a1a = addTopic(map, a1, Point{400, 0}, "A1a");
+        a1b = addTopic(map, a1, Point{400, 60}, "A1b");
+        a2 = addTopic(map, a, Point{200, 100}, "A2");
+        b = addTopic(map, nullptr, Point{0, 400}, "B");
+        b1 = addTopic(map, b, Point{200, 400}, "B1");
+    }
+};
 
 inline std::vector<MindMapElement*> elements(std::initializer_list<MindMapElement*> list)
 {

@@ -1,8 +1,9 @@
+#include "MindMapTestSupport.h"
+
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
@@ -15,41 +16,10 @@
 #include <memory>
 #include <vector>
 
+using maptest::Box;
+using maptest::CountingNodeEditor;
+
 namespace {
-
-class ToolsEditor : public MindMapNodeEditor {
-public:
-    int changes = 0;
-
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override { ++changes; }
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement*) override {}
-    void scrollElementVisible(MindMapElement*) override {}
-    void cancelEditorModes() override {}
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return true; }
-    void startEditingNewNode(MindMapNode*, UndoState) override {}
-    void startEditingExistingNode(MindMapNode*) override {}
-    void startEditingText(MindMapText*, UndoState, bool) override {}
-};
-
-// A contained element with a box of a given size around its location.
-class Box : public ContainedElement {
-public:
-    Box(CompositeElement* container, Size size) : ContainedElement(container), _size(size) {}
-
-    Rect bounds() const override
-    {
-        Point at = location();
-        return {at.x - _size.width / 2, at.y - _size.height / 2, _size.width, _size.height};
-    }
-
-private:
-    Size _size;
-};
 
 class RelationsTest : public ::testing::Test {
 protected:
@@ -493,7 +463,7 @@ TEST_F(RelationsTest, SetColorCustomisesTheColourOnce)
     MindMapNode* a = node(nullptr, {});
     MindMapNode* b = node(nullptr, {});
     auto crossLink = link(a, b);
-    ToolsEditor editor;
+    CountingNodeEditor editor;
     map.setNodeEditor(&editor);
 
     crossLink->setColor(std::nullopt);
