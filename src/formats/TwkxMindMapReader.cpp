@@ -380,7 +380,14 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
     else
         node->setGuid(items.attribute(TopicGuid).value());
 
-    if (pugi::xml_attribute text = items.attribute(TopicText)) node->setText(UnescapeXmlText(text.value()));
+    if (pugi::xml_attribute text = items.attribute(TopicText)) {
+        // Most texts hold no escapes: those go in straight from the parsed document.
+        const std::string_view raw = text.value();
+        if (raw.find('\\') == std::string_view::npos)
+            node->setText(raw);
+        else
+            node->setText(UnescapeXmlText(raw));
+    }
     node->setLocation(scaledPoint(doubleValue(items.attribute(TopicX), 0), doubleValue(items.attribute(TopicY), 0)));
 
     const int32_t layoutMode = LayoutModeFromName(items.attribute(TopicLayout).value());

@@ -143,7 +143,7 @@ void TwkxMindMapWriter::writeMetaData(pugi::xml_node mindMapElement)
                        information.guid().empty() ? information.loadedGuid() : information.guid());
 
     pugi::xml_node title = meta.append_child("title");
-    addStringAttribute(title, "text", EscapeXmlText(_mindMap.title()));
+    addEscapedStringAttribute(title, "text", _mindMap.title());
     if (_mindMap.hasCustomTitle()) addBoolAttribute(title, "customized", true);
 
     if (_mindMap.containsImages()) addBoolAttribute(meta.append_child("images"), "containsImages", true);
@@ -263,7 +263,7 @@ void TwkxMindMapWriter::writeNode(MindMapNode& node, pugi::xml_node topics, int6
         }
     }
 
-    addStringAttribute(topic, "text", EscapeXmlText(node.text()));
+    addEscapedStringAttribute(topic, "text", node.text());
     if (node.hasNote()) setElementText(topic.append_child("note"), node.note());
 }
 

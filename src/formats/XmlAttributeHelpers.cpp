@@ -6,6 +6,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -55,6 +56,31 @@ bool isUnescapedXmlText(std::string_view text)
         if (byte >= 0x80 || byte == '\\' || (byte < 0x20 && byte != 0x09)) return false;
     }
     return true;
+}
+
+// Writes value with two decimals as std::to_chars in fixed form would, returning the end. Whole
+// numbers and quarters (most positions in a map) are exact in binary, so their digits need no
+// general rounding; every other value goes through to_chars.
+char* formatTwoDecimals(char* begin, char* end, double value)
+{
+    if (std::isfinite(value)) {
+        const double quarters = std::fabs(value) * 4.0;
+        if (quarters < 4503599627370496.0 && quarters == std::floor(quarters)) {
+            const auto count = static_cast<uint64_t>(quarters);
+            char* out = begin;
+            if (std::signbit(value)) *out++ = '-';
+            out = std::to_chars(out, end, count / 4).ptr;
+            static constexpr char Fractions[4][4] = {".00", ".25", ".50", ".75"};
+            const char* fraction = Fractions[count % 4];
+            *out++ = fraction[0];
+            *out++ = fraction[1];
+            *out++ = fraction[2];
+            return out;
+        }
+    } else {
+        value = 0;
+    }
+    return std::to_chars(begin, end, value, std::chars_format::fixed, 2).ptr;
 }
 
 int colorComponent255(double component)
@@ -130,8 +156,9 @@ std::optional<std::string> getFirstTextValue(pugi::xml_node element)
 
 void addIntAttribute(pugi::xml_node element, const char* name, int64_t value)
 {
-    const std::string text = formatInteger(value);
-    element.append_attribute(name).set_value(text.data(), text.size());
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    element.append_attribute(name).set_value(buffer, static_cast<size_t>(result.ptr - buffer));
 }
 
 void addBoolAttribute(pugi::xml_node element, const char* name, bool value)
@@ -141,8 +168,16 @@ void addBoolAttribute(pugi::xml_node element, const char* name, bool value)
 
 void addFloatAttribute(pugi::xml_node element, const char* name, double value)
 {
-    const std::string text = formatFixed(value, 2);
-    element.append_attribute(name).set_value(text.data(), text.size());
+    char buffer[400]; // the largest double has 309 integer digits
+    const char* end = formatTwoDecimals(buffer, buffer + sizeof buffer, value);
+    element.append_attribute(name).set_value(buffer, static_cast<size_t>(end - buffer));
+}
+
+std::string formatFloatAttributeText(double value)
+{
+    char buffer[400];
+    const char* end = formatTwoDecimals(buffer, buffer + sizeof buffer, value);
+    return std::string(static_cast<const char*>(buffer), end);
 }
 
 void addStringAttribute(pugi::xml_node element, const char* name, std::string_view value)
@@ -154,6 +189,16 @@ void addStringAttribute(pugi::xml_node element, const char* name, std::string_vi
     }
     const std::string safe = xmlSafeText(value);
     if (!safe.empty()) element.append_attribute(name).set_value(safe.data(), safe.size());
+}
+
+void addEscapedStringAttribute(pugi::xml_node element, const char* name, std::string_view value)
+{
+    // Most texts need no escaping and are plain XML text as they are: no copy for those.
+    if (isUnescapedXmlText(value)) {
+        if (!value.empty()) element.append_attribute(name).set_value(value.data(), value.size());
+        return;
+    }
+    addStringAttribute(element, name, EscapeXmlText(value));
 }
 
 void addDateAttribute(pugi::xml_node element, const char* name, const std::optional<XmlDate>& value)

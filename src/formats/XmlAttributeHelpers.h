@@ -52,6 +52,10 @@ void addBoolAttribute(pugi::xml_node element, const char* name, bool value);
 void addFloatAttribute(pugi::xml_node element, const char* name, double value);
 // Nothing for an empty string. Characters XML cannot carry are dropped (see xmlSafeText).
 void addStringAttribute(pugi::xml_node element, const char* name, std::string_view value);
+// addStringAttribute of EscapeXmlText(value).
+void addEscapedStringAttribute(pugi::xml_node element, const char* name, std::string_view value);
+// The text addFloatAttribute writes: the value with two decimals, non-finite values as 0.00.
+std::string formatFloatAttributeText(double value);
 // Seconds since the reference date, "%f"; nothing for no date.
 void addDateAttribute(pugi::xml_node element, const char* name, const std::optional<XmlDate>& value);
 // Sets the element's text (an existing text child is replaced); characters XML cannot carry are
