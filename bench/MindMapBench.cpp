@@ -1,61 +1,23 @@
+#include "BenchMaps.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapSearchData.h"
 
 #include <benchmark/benchmark.h>
 
-#include <deque>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr size_t TopicCount = 10000;
-constexpr size_t ThemeCount = 10;
+using BenchMaps::TopicCount;
 
-std::string randomText(std::mt19937& random)
-{
-    static const std::string words[] = {"plan", "budget", "review", "idea", "task", "goal", "risk", "team",
-                                        "launch", "draft", "notes", "open", "market", "design", "test"};
-    std::uniform_int_distribution<size_t> length(5, 40);
-    std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
-    const size_t wanted = length(random);
-    std::string text;
-    while (text.size() < wanted) {
-        if (!text.empty()) text += ' ';
-        text += words[pick(random)];
-    }
-    text.resize(wanted);
-    return text;
-}
-
-// Ten central themes, every topic with four to eight children, filled breadth first up to the
-// topic count; texts of 5 to 40 characters; every topic with a GUID and a load-time id.
+// The shared topics; every topic with a GUID and a load-time id.
 void buildMap(MindMap& map)
 {
     std::mt19937 random(20240601);
-    std::uniform_int_distribution<int> branching(4, 8);
-    map.newMindMap("", false, std::nullopt);
-    MindMap::UpdateGuard update(map);
-    std::deque<MindMapNode*> open;
-    for (size_t i = 0; i < ThemeCount; ++i) {
-        MindMapNode* theme = map.internalAddCentralTheme(randomText(random));
-        theme->setLocation(Point{0, static_cast<double>(i) * 2000});
-        open.push_back(theme);
-    }
-    size_t count = ThemeCount;
-    while (count < TopicCount && !open.empty()) {
-        MindMapNode* parent = open.front();
-        open.pop_front();
-        const int children = branching(random);
-        for (int c = 0; c < children && count < TopicCount; ++c, ++count) {
-            const Point at{parent->location().x + 150, parent->location().y + c * 30};
-            MindMapNode* child = map.addMindMapNodeAsChild(parent, at);
-            child->setText(randomText(random));
-            open.push_back(child);
-        }
-    }
+    BenchMaps::buildTopics(map, random);
     int64_t id = 0;
     for (MindMapNode* node : map.nodes()) {
         node->setGuid("guid-" + std::to_string(id));
