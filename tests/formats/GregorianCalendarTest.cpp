@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 
 namespace {
 
@@ -32,6 +34,16 @@ TEST_F(GregorianCalendarTest, LastSecondOf1969IsADate)
     const auto date = calendar.dateFromComponents({1969, 12, 31, 23, 59, 59});
     ASSERT_TRUE(date);
     EXPECT_EQ(std::chrono::system_clock::to_time_t(*date), -1);
+}
+
+TEST_F(GregorianCalendarTest, DatesTheClockCannotHoldAreRefused)
+{
+    EXPECT_FALSE(calendar.dateFromComponents({1600, 1, 1, 0, 0, 0}));
+    EXPECT_FALSE(calendar.dateFromComponents({3000, 1, 1, 0, 0, 0}));
+    EXPECT_FALSE(calendar.dateFromComponents({std::numeric_limits<int>::min(), 1, 1, 0, 0, 0}));
+    EXPECT_FALSE(calendar.dateFromComponents({2261, 1, 1000000, 0, 0, 0}));
+    EXPECT_TRUE(calendar.dateFromComponents({1980, 1, 1, 0, 0, 0}));
+    EXPECT_TRUE(calendar.dateFromComponents({2107, 12, 31, 23, 59, 59}));
 }
 
 // Five hours east of Greenwich, without daylight saving time.
