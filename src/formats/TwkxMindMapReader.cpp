@@ -18,6 +18,7 @@
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
 #include "editor-view/MindMapEditorScrollState.h"
+#include "formats/MindMapFormatDetector.h"
 #include "formats/NodeDateFormatter.h"
 #include "formats/SelectionParcel.h"
 #include "formats/StyleElementIO.h"
@@ -607,4 +608,7 @@ void registerNativeFormat()
                                    [](MindMap& mindMap, const MindMapExportOptions&, Error* error) {
                                        return TwkxMindMapWriter::writeMindMap(mindMap, error);
                                    });
+    MindMapFormats::registerDetection([](const MindMapData& data) {
+        return MindMapFormatDetector().detectMindMapFormat(data);
+    });
 }

@@ -3,6 +3,7 @@
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
@@ -73,6 +74,18 @@ std::string roundTripText(const std::string& text)
 }
 
 // ---- The written form ----
+
+TEST(TwkxFormats, RegisteringMakesTheMapTableDetectFormats)
+{
+    registerNativeFormat();
+    MindMap map;
+    map.newMindMap("", true, std::string("Theme"));
+    const std::string document = writeDocument(map);
+    EXPECT_EQ(MindMapFormats::detectFormat(MindMapData(document.begin(), document.end())), 2);
+    const std::string opml = "<?xml version=\"1.0\"?><opml version=\"2.0\"><body/></opml>";
+    EXPECT_EQ(MindMapFormats::detectFormat(MindMapData(opml.begin(), opml.end())), 4);
+    EXPECT_EQ(MindMapFormats::detectFormat(MindMapData{'x', 'y'}), 0);
+}
 
 TEST(TwkxWriter, DocumentStartsWithByteOrderMarkAndRoot)
 {
