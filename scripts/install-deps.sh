@@ -12,8 +12,8 @@ packages=(
   locales-all
   # model and storage
   libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libglib2.0-dev
-  # images
-  libgdk-pixbuf-2.0-dev librsvg2-dev
+  # images (librsvg2-common lets GdkPixbuf read SVG pictures)
+  libgdk-pixbuf-2.0-dev librsvg2-common
   # the stock icon pictures are rendered from its emoji at build time
   fonts-noto-color-emoji
   # tests: making and listing hostile archives
