@@ -116,18 +116,17 @@ void DiagramLink::linkToCloudDocument(const std::string& path, const std::string
 
 void DiagramLink::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
 {
-    _linkType = LinkTypePhoneContact;
-    _isHotLink = false;
-    _linkID = contact;
-    _imageHash = imageHash;
-    _nativeLink.clear();
-    _element.clear();
-    updateStatus();
+    linkToContact(LinkTypePhoneContact, contact, imageHash);
 }
 
 void DiagramLink::linkToEmailContact(const std::string& contact, const std::string& imageHash)
 {
-    _linkType = LinkTypeEmailContact;
+    linkToContact(LinkTypeEmailContact, contact, imageHash);
+}
+
+void DiagramLink::linkToContact(int32_t linkType, const std::string& contact, const std::string& imageHash)
+{
+    _linkType = linkType;
     _isHotLink = false;
     _linkID = contact;
     _imageHash = imageHash;

@@ -118,6 +118,7 @@ public:
     static std::string resolveURLString(const std::string& text);
 
 private:
+    void linkToContact(int32_t linkType, const std::string& contact, const std::string& imageHash);
     // The link's own status: true when validity or title changed.
     bool updateValidity();
 
