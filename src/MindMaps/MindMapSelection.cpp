@@ -409,14 +409,29 @@ void MindMap::collectHierarchicallyOrderedNodes(std::vector<MindMapNode*>& nodes
     }
 }
 
+// Images can also sit on parent relations and cross links; leaving them out would let the image
+// clean-up delete pictures that are still shown.
 bool MindMap::containsImages() const
 {
-    return std::any_of(_nodes.begin(), _nodes.end(), [](const MindMapNode* node) { return node->containsImages(); });
+    auto relationHasImages = [](const CompositeElement* relation) { return relation && relation->hasCustomImages(); };
+    return std::any_of(_nodes.begin(), _nodes.end(),
+                       [&](const MindMapNode* node) {
+                           return node->containsImages() || relationHasImages(node->parentRelation());
+                       }) ||
+           std::any_of(_crossLinks.begin(), _crossLinks.end(), relationHasImages);
 }
 
 void MindMap::collectReferencedImages(std::set<std::string>& images) const
 {
-    for (const MindMapNode* node : _nodes) node->collectReferencedImages(images);
+    auto collectFromRelation = [&](const CompositeElement* relation) {
+        if (!relation) return;
+        for (const ContainedElement* element : relation->containedElements()) element->collectReferencedImages(images);
+    };
+    for (const MindMapNode* node : _nodes) {
+        node->collectReferencedImages(images);
+        collectFromRelation(node->parentRelation());
+    }
+    for (const CrossLink* link : _crossLinks) collectFromRelation(link);
 }
 
 void MindMap::collectReferencedIcons(std::set<std::string>& icons) const
