@@ -1,0 +1,52 @@
+#include "MindMaps/CustomColorScheme.h"
+#include "MindMaps/CustomStyleSheet.h"
+
+#include <pugixml.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class StringWriter : public pugi::xml_writer {
+public:
+    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+    std::string text;
+};
+
+std::string written(const CustomStyleSheet& sheet)
+{
+    pugi::xml_document document;
+    sheet.saveToXmlElement(document.append_child(CustomStyleSheet::RootElementName));
+    StringWriter writer;
+    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return writer.text;
+}
+
+} // namespace
+
+// Reads arbitrary bytes as a custom style file. Whatever reads must write a file that reads back
+// into a sheet that writes the very same file.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CustomStyleSheet::parseTimestamp(std::string(reinterpret_cast<const char*>(data), size));
+
+    pugi::xml_document document;
+    if (!document.load_buffer(data, size, pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_auto)) return 0;
+    pugi::xml_node root = document.document_element();
+    if (std::string(root.name()) != CustomStyleSheet::RootElementName) return 0;
+
+    CustomStyleSheet sheet;
+    sheet.loadFromXmlElement(root);
+    const std::string first = written(sheet);
+
+    pugi::xml_document again;
+    if (!again.load_string(first.c_str())) std::abort();
+    CustomStyleSheet copy;
+    copy.loadFromXmlElement(again.document_element());
+    if (written(copy) != first) std::abort();
+    if (copy.customColors().paletteCount() != sheet.customColors().paletteCount()) std::abort();
+    return 0;
+}

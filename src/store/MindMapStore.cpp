@@ -1,0 +1,644 @@
+#include "store/MindMapStore.h"
+
+#include "Editor/ModalAlert.h"
+#include "MindMaps/CustomStyleSheet.h"
+#include "MindMaps/MindMap.h"
+#include "Utils/GuidCreation.h"
+#include "Utils/PathValidation.h"
+#include "Utils/StringUtils.h"
+#include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxDataExtractor.h"
+#include "formats/ZipDetection.h"
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "store/CustomImageStore.h"
+#include "store/FlatStockIcons.h"
+#include "store/LocalProvider.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapSearchInfo.h"
+#include "store/MindMapStoreFolder.h"
+#include "store/MindMapStoreLock.h"
+#include "store/NamedDiagramIcons.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+MindMapStore* s_instance = nullptr;
+std::unique_ptr<MindMapStore> s_owner;
+
+std::string extensionOf(const fs::path& path)
+{
+    std::string extension = path.extension().string();
+    return extension.empty() ? extension : extension.substr(1);
+}
+
+} // namespace
+
+// ---- The singleton ----
+
+MindMapStore* MindMapStore::mindMapStoreInstance()
+{
+    if (!s_instance) {
+        s_owner.reset(new MindMapStore());
+        s_owner->init();
+    }
+    return s_instance;
+}
+
+MindMapStore* MindMapStore::existingInstance()
+{
+    return s_instance;
+}
+
+void MindMapStore::releaseMindMapStoreInstance()
+{
+    if (!s_owner) return;
+    s_owner->saveIndexToFile();
+    s_owner.reset();
+}
+
+MindMapInfoItem* MindMapStore::safeGetMindMapByGuid(const std::string& guid)
+{
+    return s_instance ? s_instance->mindMapByGuid(guid) : nullptr;
+}
+
+bool MindMapStore::isValidMindMapGuid(const std::string& guid)
+{
+    // GUIDs from outside (imports, other devices) become file names in the documents folder.
+    if (guid.empty() || guid.front() == '.') return false;
+    if (guid.find('\0') != std::string::npos) return false;
+    if (stringByRemovingInvalidFileNameCharsAllowSpaces(guid, false) != guid) return false;
+    return stringWithSaneFileNameLength(guid) == guid;
+}
+
+std::string MindMapStore::createFolderGuid()
+{
+    return "/" + createGUIDString();
+}
+
+MindMapStore::MindMapStore() = default;
+
+MindMapStore::~MindMapStore()
+{
+    // Taking the tree apart is no change anybody needs to hear about.
+    ++_lockCount;
+    if (_localProvider) {
+        MindMapProviders::instance().unregisterProvider(_localProvider.get());
+        _localProvider.reset();
+    }
+    _mindMaps.clear();
+    _rootFolder.reset();
+    if (s_instance == this) s_instance = nullptr;
+}
+
+void MindMapStore::init()
+{
+    // Nothing that identifies maps or folders comes from this generator.
+    std::srand(unsigned(std::time(nullptr)));
+    s_instance = this;
+    initDocumentsDirectory();
+    std::string root = tarnWickStoreRootPath();
+    if (!root.empty() && fs::is_directory(root)) _storeLock = MindMapStoreLock::acquire(root);
+    // Another process owns the store: its scratch files are in use.
+    if (_storeLock) cleanupScratchDirectory();
+
+    _mindMaps.clear();
+    _rootFolder = MindMapStoreFolder::create(nullptr, localized("mindmap_default_folder_name"), RootFolderGuid);
+    _rootFolder->setFolderKind(MindMapStoreFolder::RootFolder);
+
+    // Every style sheet and stock icon a document may name is registered before one is read.
+    if (!_documentsDirectory.empty()) CustomStyleSheet::loadCustomStylesFromDirectory(_documentsDirectory);
+    NamedDiagramIcons::namedDiagramIcons();
+    FlatStockIcons::flatStockIcons();
+
+    _starting = true;
+    beginUpdate();
+    convertTwkFiles();
+    validateIndex();
+    loadFolderIndexFile();
+    mindMapStoreChanged();
+    endUpdate();
+    _starting = false;
+
+    initProvider();
+}
+
+void MindMapStore::initDocumentsDirectory()
+{
+    std::string root = tarnWickStoreRootPath();
+    if (root.empty()) return;
+    if (!fs::is_directory(root) && !Folders::createFolder(root)) return;
+
+    std::error_code ec;
+    std::string documents = root + "/" + canonicalForFileSystem(DocumentsFolderName);
+    _mindMapStoreDirectoryCreated = !fs::exists(documents, ec);
+    fs::create_directory(documents, ec);
+    if (fs::is_directory(documents, ec)) {
+        _documentsDirectory = documents;
+        auto imageFolder = [&](const char* name) {
+            std::string path = documents + "/" + canonicalForFileSystem(name);
+            fs::create_directory(path, ec);
+            return path;
+        };
+        CustomImageStore::initLocalImageStore(imageFolder("Images"));
+        CustomImageStore::initCustomIconStore(imageFolder("Custom Icons"));
+        CustomImageStore::initClipboardImageStore(imageFolder("Clipboard"));
+    }
+    std::string scratch = root + "/" + canonicalForFileSystem(ScratchFolderName);
+    fs::create_directory(scratch, ec);
+    if (fs::is_directory(scratch, ec)) _scratchDirectory = scratch;
+    _cachesDirectory = tarnWickStoreSubDirPath(CachesFolderName);
+}
+
+void MindMapStore::cleanupScratchDirectory()
+{
+    if (_scratchDirectory.empty()) return;
+    std::error_code ec;
+    for (fs::directory_iterator it(_scratchDirectory, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() == fs::file_type::regular) fs::remove(it->path(), typeError);
+    }
+}
+
+void MindMapStore::initProvider()
+{
+    // Searching the store's maps by their texts reads them with the extractor.
+    MindMapSearchInfo::setFullTextScanner([](const std::vector<uint8_t>& data) -> std::optional<std::vector<std::string>> {
+        TwkxDataExtractor extractor;
+        if (!extractor.readFromData(data, TwkxDataExtractor::CollectFullText)) return std::nullopt;
+        return extractor.fullText();
+    });
+    _localProvider = std::make_shared<LocalProvider>();
+    MindMapProviders::instance().registerProvider(_localProvider);
+}
+
+// ---- Directories ----
+
+std::string MindMapStore::tarnWickStoreRootPath()
+{
+    return Folders::userDataFolder();
+}
+
+std::string MindMapStore::tarnWickStoreSubDirPath(const std::string& subDir)
+{
+    std::string root = tarnWickStoreRootPath();
+    if (root.empty()) return {};
+    std::string path = root + "/" + canonicalForFileSystem(subDir);
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) {
+        fs::create_directory(path, ec);
+        if (!fs::is_directory(path, ec)) return {};
+    }
+    return path;
+}
+
+std::string MindMapStore::appSupportDirectory()
+{
+    return tarnWickStoreSubDirPath(AppSupportFolderName);
+}
+
+bool MindMapStore::ownsStoreLock()
+{
+    if (s_instance) return s_instance->_storeLock != nullptr;
+    std::string root = tarnWickStoreRootPath();
+    std::error_code ec;
+    if (root.empty() || !fs::is_directory(root, ec)) return true;
+    return MindMapStoreLock::acquire(root) != nullptr;
+}
+
+std::string MindMapStore::twkdocBackupDirectory()
+{
+    if (_twkdocBackupDirectory.empty() && !_documentsDirectory.empty()) {
+        std::string path = _documentsDirectory + "/" + OlderDocumentBackupFolderName;
+        std::error_code ec;
+        fs::create_directory(path, ec);
+        if (fs::is_directory(path, ec)) _twkdocBackupDirectory = path;
+    }
+    return _twkdocBackupDirectory;
+}
+
+std::string MindMapStore::uniqueFileInScratchDirectory(const std::string& fileName) const
+{
+    if (_scratchDirectory.empty()) return {};
+    // Only a name: nothing may land outside the scratch folder.
+    std::string name = fs::path(canonicalForFileSystem(fileName)).filename().string();
+    if (name.empty() || name == "." || name == "..") return {};
+    std::error_code ec;
+    std::string path = _scratchDirectory + "/" + name;
+    if (!fs::exists(fs::symlink_status(path, ec))) return path;
+    fs::path asPath(name);
+    std::string stem = asPath.stem().string();
+    std::string extension = asPath.extension().string();
+    for (uint64_t n = 1;; ++n) {
+        path = _scratchDirectory + "/" + stem + "(" + std::to_string(n) + ")" + extension;
+        if (!fs::exists(fs::symlink_status(path, ec))) return path;
+    }
+}
+
+// ---- Older documents ----
+
+void MindMapStore::convertTwkFiles()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    if (defaults.boolForKey(DidConvertTwkDefaultsKey)) return;
+    if (_documentsDirectory.empty()) return;
+    std::error_code ec;
+    std::vector<fs::path> olderFiles;
+    fs::directory_iterator it(_documentsDirectory, ec);
+    if (ec) return;
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        if (extensionOf(it->path()) == OlderDocumentExtension) olderFiles.push_back(it->path());
+    }
+    for (const fs::path& olderFile : olderFiles) {
+        std::string name = olderFile.stem().string();
+        fs::path converted = olderFile.parent_path() / (name + "." + MindMapExtension);
+        std::error_code existsError;
+        if (!fs::exists(converted, existsError)) {
+            if (std::optional<MindMapData> data = readFileData(olderFile.string())) {
+                MindMap mindMap(CustomImageStore::localImageStore());
+                if (mindMap.readFromData(*data, name, int32_t(MindMapReadFormat::PropertyList))) {
+                    MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native));
+                    if (!native.empty()) writeFileAtomically(converted.string(), native);
+                }
+            }
+        }
+        std::string backup = twkdocBackupDirectory();
+        if (!backup.empty()) {
+            std::error_code moveError;
+            fs::rename(olderFile, fs::path(backup) / olderFile.filename(), moveError);
+        }
+    }
+    defaults.setBool(DidConvertTwkDefaultsKey, true);
+}
+
+// ---- Maps ----
+
+MindMapInfoItem* MindMapStore::getFirstMindMap() const
+{
+    return _mindMaps.empty() ? nullptr : _mindMaps.front().get();
+}
+
+MindMapInfoItem* MindMapStore::mindMapByGuid(const std::string& guid) const
+{
+    if (guid.empty()) return nullptr;
+    for (const auto& map : _mindMaps) {
+        if (asciiCaseInsensitiveEqual(map->guid(), guid)) return map.get();
+    }
+    return nullptr;
+}
+
+MindMapInfoItem* MindMapStore::addMindMapItem(const std::string& mindMapFile, MindMapStoreFolder* folder, bool atFront)
+{
+    std::shared_ptr<MindMapInfoItem> item = MindMapInfoItem::create(assureValidParentFolder(folder), mindMapFile);
+    if (atFront) {
+        _mindMaps.insert(_mindMaps.begin(), item);
+    } else {
+        _mindMaps.push_back(item);
+    }
+    return item.get();
+}
+
+MindMapInfoItem* MindMapStore::createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder)
+{
+    if (_documentsDirectory.empty()) return nullptr;
+    std::string fileName;
+    std::error_code ec;
+    do {
+        fileName = canonicalForFileSystem(createGUIDString() + "." + MindMapExtension);
+    } while (fs::exists(fs::symlink_status(_documentsDirectory + "/" + fileName, ec)));
+    return addMindMapItem(fileName, folder, true);
+}
+
+MindMapInfoItem* MindMapStore::addMindMapInFolder(MindMapStoreFolder* folder)
+{
+    UpdateBracket bracket(this);
+    MindMapInfoItem* item = createMindMapInfoItemAndAssignGuid(folder);
+    if (!item) return nullptr;
+    item->parent()->moveChild(item, 0);
+    if (!item->saveDefaultData()) {
+        deleteMindMap(item);
+        return nullptr;
+    }
+    item->setTitle(NewMindMapTitle);
+    return item;
+}
+
+MindMapInfoItem* MindMapStore::duplicateMindMap(MindMapInfoItem* mindMap, Error* error)
+{
+    if (!mindMap) return nullptr;
+    std::optional<MindMapData> data = mindMap->getMindMapData(error);
+    if (!data) return nullptr;
+    UpdateBracket bracket(this);
+    MindMapInfoItem* copy = createMindMapInfoItemAndAssignGuid(mindMap->parent());
+    if (!copy) return nullptr;
+    if (copy->parent() == mindMap->parent()) copy->parent()->moveChild(copy, mindMap->indexInParent() + 1);
+    MindMap map(CustomImageStore::localImageStore());
+    Error failure;
+    bool ok = map.readFromData(*data, copy->guid(), int32_t(MindMapReadFormat::Native), &failure);
+    if (ok) {
+        map.setCustomTitle(localizedFormat("document_name_copy_fmt", {mindMap->title()}));
+        ok = copy->commitMindMap(&map, &failure);
+    }
+    if (!ok) {
+        deleteMindMap(copy);
+        if (!failure.isEmpty()) PresentError(failure);
+        setError(error, failure);
+        return nullptr;
+    }
+    return copy;
+}
+
+std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid)
+{
+    int32_t format = MindMap::detectMindMapFormat(data);
+    switch (format) {
+    case int32_t(MindMapReadFormat::Native): {
+        // Only a document that reads is let into the store.
+        TwkxDataExtractor extractor;
+        if (!extractor.readFromData(data, 0)) return std::nullopt;
+        return data;
+    }
+    case int32_t(MindMapReadFormat::PropertyList):
+    case int32_t(MindMapReadFormat::Opml):
+    case int32_t(MindMapReadFormat::FreeMind):
+    case int32_t(MindMapReadFormat::PlainText): {
+        MindMap mindMap(CustomImageStore::localImageStore());
+        if (!mindMap.readFromData(data, guid, format)) return std::nullopt;
+        MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native));
+        if (native.empty()) return std::nullopt;
+        return native;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+void MindMapStore::importCustomImages(const MindMapData& archiveData)
+{
+    auto imageStore = CustomImageStore::localImageStore();
+    if (!imageStore) return;
+    TwkxArchiveReader archive{MindMapData(archiveData)};
+    archive.importCustomImages(*imageStore);
+}
+
+namespace {
+
+// The document inside a native container, or the data itself; nothing for a container without one.
+std::optional<MindMapData> unpackedDocument(const MindMapData& data)
+{
+    if (!hasPKZIPSignature(data)) return data;
+    TwkxArchiveReader archive{MindMapData(data)};
+    return archive.extractMindMapDocument();
+}
+
+} // namespace
+
+MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error)
+{
+    if (data.empty()) return nullptr;
+    // Made before the bracket: its arrival is a change of its own.
+    MindMapInfoItem* item = createMindMapInfoItemAndAssignGuid(_rootFolder.get());
+    if (!item) return nullptr;
+    UpdateBracket bracket(this);
+    std::optional<MindMapData> document = unpackedDocument(data);
+    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, item->guid()) : std::nullopt;
+    if (!native || !item->commitTwkxXmlData(*native, error)) {
+        deleteMindMap(item);
+        return nullptr;
+    }
+    if (hasPKZIPSignature(data)) importCustomImages(data);
+    return item;
+}
+
+MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std::string& guid, Error* error)
+{
+    // A GUID that could not safely name a file is not used at all.
+    if (guid.empty() || !isValidMindMapGuid(guid)) return importMindMap(data, error);
+    if (data.empty() || _documentsDirectory.empty()) return nullptr;
+    std::optional<MindMapData> document = unpackedDocument(data);
+    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, guid) : std::nullopt;
+    if (!native) return nullptr;
+
+    UpdateBracket bracket(this);
+    MindMapInfoItem* item = mindMapByGuid(guid);
+    const bool isNew = item == nullptr;
+    if (isNew) item = addMindMapItem(guid + "." + MindMapExtension, _rootFolder.get(), true);
+    if (!item->commitTwkxXmlData(*native, error)) {
+        // A map that was there keeps its file, which the failed write left as it was.
+        if (isNew) deleteMindMap(item);
+        return nullptr;
+    }
+    if (hasPKZIPSignature(data)) importCustomImages(data);
+    return item;
+}
+
+MindMapInfoItem* MindMapStore::addMindMapWithExternalTwkxData(const MindMapData& data, const std::string& guid,
+                                                              MindMapStoreFolder* folder, Error* error)
+{
+    if (guid.empty() || !isValidMindMapGuid(guid) || _documentsDirectory.empty() || mindMapByGuid(guid)) return nullptr;
+    UpdateBracket bracket(this);
+    MindMapInfoItem* item = addMindMapItem(guid + "." + MindMapExtension, folder, false);
+    if (!item->commitExternalData(data, error)) {
+        deleteMindMap(item);
+        return nullptr;
+    }
+    return item;
+}
+
+void MindMapStore::deleteMindMap(MindMapInfoItem* mindMap)
+{
+    if (!mindMap) return;
+    auto it = std::find_if(_mindMaps.begin(), _mindMaps.end(),
+                           [mindMap](const std::shared_ptr<MindMapInfoItem>& item) { return item.get() == mindMap; });
+    if (it == _mindMaps.end()) return;
+    std::shared_ptr<MindMapInfoItem> keepAlive = *it;
+    UpdateBracket bracket(this);
+    NotificationCenter::defaultCenter().post(MindMapDeletedNotification, this, {{GuidKey, mindMap->guid()}});
+    mindMap->deleteAssociatedFiles();
+    mindMap->setParent(nullptr);
+    _mindMaps.erase(std::find(_mindMaps.begin(), _mindMaps.end(), keepAlive));
+    mindMapStoreChanged();
+}
+
+void MindMapStore::mindMapExternalCommitted(MindMapInfoItem* mindMap)
+{
+    if (!mindMap) return;
+    NotificationCenter::defaultCenter().post(MindMapExternalCommittedNotification, this, {{GuidKey, mindMap->guid()}});
+}
+
+std::optional<std::set<std::string>> MindMapStore::collectReferencedImages()
+{
+    std::set<std::string> images;
+    for (const auto& map : _mindMaps) {
+        if (!map->collectReferencedImages(images)) return std::nullopt;
+    }
+    return images;
+}
+
+int64_t MindMapStore::cleanupUnusedLocalImages()
+{
+    // One map that cannot be read would make all its images look unused.
+    std::optional<std::set<std::string>> used = collectReferencedImages();
+    auto imageStore = CustomImageStore::localImageStore();
+    if (!used || !imageStore) return 0;
+    return imageStore->deleteUnusedImages(*used);
+}
+
+// ---- Folders ----
+
+MindMapStoreFolder* MindMapStore::recycleBin() const
+{
+    return folderByGuid(RecyclerFolderGuid);
+}
+
+MindMapStoreFolder* MindMapStore::assureRecycleBin()
+{
+    if (MindMapStoreFolder* bin = recycleBin()) return bin;
+    UpdateBracket bracket(this);
+    MindMapStoreFolder* bin = addFolder(_rootFolder.get(), localized("trash_folder_name"), RecyclerFolderGuid, true);
+    bin->setFolderKind(MindMapStoreFolder::RecycleBinFolder);
+    return bin;
+}
+
+bool MindMapStore::isRecyclerFolder(const MindMapStoreFolder* folder) const
+{
+    for (const MindMapStoreFolder* f = folder; f; f = f->parent()) {
+        if (f->folderKind() == MindMapStoreFolder::RecycleBinFolder) return true;
+        if (f != _rootFolder.get() && asciiCaseInsensitiveEqual(f->guid(), RecyclerFolderGuid)) return true;
+    }
+    return false;
+}
+
+MindMapStoreFolder* MindMapStore::folderByGuid(const std::string& guid) const
+{
+    if (guid.empty() || !_rootFolder) return nullptr;
+    return _rootFolder->folderByGuid(guid);
+}
+
+MindMapStoreFolder* MindMapStore::addNewFolder(MindMapStoreFolder* parent, const std::string& title)
+{
+    return addFolder(parent, title, createFolderGuid(), true);
+}
+
+MindMapStoreFolder* MindMapStore::addFolder(MindMapStoreFolder* parent, const std::string& title,
+                                            const std::string& guid, bool insertAfterLastFolder)
+{
+    UpdateBracket bracket(this);
+    parent = assureValidParentFolder(parent);
+    if (!parent) return nullptr;
+    int64_t lastFolder = parent->indexOfLastFolder();
+    std::shared_ptr<MindMapStoreFolder> folder =
+        MindMapStoreFolder::create(parent, title, guid.empty() ? createFolderGuid() : guid);
+    // Folders stay ahead of the maps.
+    if (insertAfterLastFolder) parent->moveChild(folder.get(), lastFolder + 1);
+    return folder.get();
+}
+
+void MindMapStore::moveFolderToRecycleBin(MindMapStoreFolder* folder)
+{
+    if (!folder || folder == _rootFolder.get() || folder == recycleBin()) return;
+    UpdateBracket bracket(this);
+    std::shared_ptr<MindMapStoreItem> keepAlive = folder->shared_from_this();
+    std::vector<MindMapStoreFolder*> inside;
+    folder->getContainedFolders(inside);
+    for (MindMapStoreFolder* sub : inside) {
+        if (sub->folderKind() != MindMapStoreFolder::OrdinaryFolder) moveSystemFolderToRoot(sub);
+    }
+    MindMapStoreFolder* bin = assureRecycleBin();
+    folder->moveToParent(bin, int64_t(bin->childCount()));
+}
+
+void MindMapStore::deleteFolder(MindMapStoreFolder* folder)
+{
+    if (!folder || folder == _rootFolder.get()) return;
+    UpdateBracket bracket(this);
+    std::shared_ptr<MindMapStoreItem> keepAlive = folder->shared_from_this();
+    std::vector<MindMapInfoItem*> maps;
+    folder->getContainedMaps(maps);
+    for (MindMapInfoItem* map : maps) deleteMindMap(map);
+
+    std::vector<MindMapStoreFolder*> inside;
+    folder->getContainedFolders(inside);
+    std::vector<std::shared_ptr<MindMapStoreItem>> held;
+    for (MindMapStoreFolder* sub : inside) held.push_back(sub->shared_from_this());
+    for (MindMapStoreFolder* sub : inside) {
+        if (sub->folderKind() != MindMapStoreFolder::OrdinaryFolder) moveSystemFolderToRoot(sub);
+    }
+    for (MindMapStoreFolder* sub : inside) {
+        if (sub->folderKind() == MindMapStoreFolder::OrdinaryFolder) sub->setParent(nullptr);
+    }
+    if (folder->folderKind() == MindMapStoreFolder::OrdinaryFolder) folder->setParent(nullptr);
+}
+
+void MindMapStore::fixupSystemFolders()
+{
+    MindMapStoreFolder* bin = recycleBin();
+    if (bin && bin != _rootFolder.get()) bin->setFolderKind(MindMapStoreFolder::RecycleBinFolder);
+}
+
+void MindMapStore::moveSystemFolderToRoot(MindMapStoreFolder* folder)
+{
+    if (!folder || folder == _rootFolder.get() || folder->parent() == _rootFolder.get()) return;
+    folder->moveToParent(_rootFolder.get(), 0);
+}
+
+MindMapStoreFolder* MindMapStore::assureValidParentFolder(MindMapStoreFolder* folder) const
+{
+    return folder ? folder : _rootFolder.get();
+}
+
+// ---- Change signalling ----
+
+void MindMapStore::beginUpdate()
+{
+    if (_lockCount++ == 0) {
+        _lockedChanges = false;
+        _lockedTreeChanges = false;
+    }
+}
+
+void MindMapStore::endUpdate()
+{
+    if (_lockCount <= 0) return;
+    if (--_lockCount > 0) return;
+    if (_lockedTreeChanges) {
+        _lockedTreeChanges = false;
+        // While starting, the index just read must survive, even when it could not be understood.
+        if (!_starting) saveFolderIndexFile();
+    }
+    if (_lockedChanges) {
+        _lockedChanges = false;
+        mindMapStoreChanged();
+    }
+}
+
+void MindMapStore::mindMapStoreChanged()
+{
+    if (_lockCount == 0) {
+        NotificationCenter::defaultCenter().post(MindMapStoreChangedNotification, this);
+    } else {
+        _lockedChanges = true;
+    }
+}
+
+void MindMapStore::folderTreeChanged()
+{
+    if (_lockCount == 0) {
+        if (!_starting) saveFolderIndexFile();
+        mindMapStoreChanged();
+    } else {
+        _lockedTreeChanges = true;
+        _lockedChanges = true;
+    }
+}

@@ -1,0 +1,230 @@
+#pragma once
+
+#include "MindMaps/MindMapFormats.h"
+#include "platform/Error.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+class LocalProvider;
+class MindMapInfoItem;
+class MindMapStoreFolder;
+class MindMapStoreImportResult;
+class MindMapStoreItem;
+class MindMapStoreLock;
+
+// The local store of maps: "$XDG_DATA_HOME/Tarnwick" with the documents folder "Mind Maps" (one
+// "<GUID>.twkx" per map, custom style files, image folders, folder index and index cache),
+// "Scratch", "Caches", "AppSupport" and "providers/storages". It keeps the flat list of maps and
+// the folder tree with its recycle bin, makes, duplicates, imports and deletes maps, and
+// announces every change once per outermost update bracket.
+//
+// One process-wide instance, made on first use. Only one process owns the store at a time (a lock
+// on a file in the store root); a second one works with the maps but leaves "Scratch" and the
+// cloud caches of the first alone.
+//
+// Main thread only, except collectReferencedImages() and cleanupUnusedLocalImages().
+class MindMapStore {
+public:
+    // Object: the store.
+    static constexpr const char* MindMapStoreChangedNotification = "com.Orrinworks.MindMapStoreChanged";
+    // Object: the store. User info: GuidKey (std::string).
+    static constexpr const char* MindMapDeletedNotification = "com.Orrinworks.MindMapDeleted";
+    static constexpr const char* MindMapExternalCommittedNotification = "tarnwick.store.MindMapExternalCommitted";
+    static constexpr const char* GuidKey = "guid";
+
+    static constexpr const char* RootFolderGuid = "/.root";
+    static constexpr const char* RecyclerFolderGuid = "/.recycler";
+    static constexpr const char* MindMapExtension = "twkx";
+    static constexpr const char* OlderDocumentExtension = "twk-doc";
+    static constexpr const char* StoreFolderName = "Tarnwick";
+    static constexpr const char* DocumentsFolderName = "Mind Maps";
+    static constexpr const char* ScratchFolderName = "Scratch";
+    static constexpr const char* CachesFolderName = "Caches";
+    static constexpr const char* AppSupportFolderName = "AppSupport";
+    static constexpr const char* ProvidersFolderName = "providers";
+    static constexpr const char* StoragesFolderName = "storages";
+    static constexpr const char* OlderDocumentBackupFolderName = "twkdoc";
+    static constexpr const char* ThumbnailSuffix = "-tn.png";
+    static constexpr const char* NewMindMapTitle = "New Mind Map";
+    static constexpr const char* DidConvertTwkDefaultsKey = "mindmap-index-did-convert-twk";
+    // The native format version, also the number in the index cache's name.
+    static constexpr int64_t IndexCacheVersion = 3;
+
+    // The singleton, made on first use.
+    static MindMapStore* mindMapStoreInstance();
+    // The singleton when it exists; never makes it.
+    static MindMapStore* existingInstance();
+    // Saves the folder index and the index cache, then lets the singleton go; nothing when none.
+    static void releaseMindMapStoreInstance();
+    static MindMapInfoItem* safeGetMindMapByGuid(const std::string& guid);
+    // A GUID that may name a file: non-empty, at most 70 characters, no character invalid in file
+    // names (space included), no control character, not starting with ".".
+    static bool isValidMindMapGuid(const std::string& guid);
+    // "/" and a new GUID string.
+    static std::string createFolderGuid();
+
+    // ---- Directories ----
+
+    // "$XDG_DATA_HOME/Tarnwick"; empty when the data folder is unknown.
+    static std::string tarnWickStoreRootPath();
+    // The root plus the sub-folder, created (without intermediates) when missing; empty when it
+    // cannot be made.
+    static std::string tarnWickStoreSubDirPath(const std::string& subDir);
+    static std::string appSupportDirectory();
+    // True when this process owns the store (and so may clear "Scratch" and the cloud caches):
+    // the singleton holds the store's lock, or, before it exists, nobody else holds it.
+    static bool ownsStoreLock();
+
+    ~MindMapStore();
+    MindMapStore(const MindMapStore&) = delete;
+    MindMapStore& operator=(const MindMapStore&) = delete;
+
+    // Empty when the store root or "Mind Maps" could not be made: then nothing touches the disk.
+    const std::string& documentsDirectory() const { return _documentsDirectory; }
+    const std::string& scratchDirectory() const { return _scratchDirectory; }
+    const std::string& cachesDirectory() const { return _cachesDirectory; }
+    // The folder for converted older documents, made on first need; empty when it cannot be.
+    std::string twkdocBackupDirectory();
+    // A free path in "Scratch" for the name: the name, else "<name>(1).<ext>", "<name>(2).<ext>"...
+    // Empty without a scratch folder.
+    std::string uniqueFileInScratchDirectory(const std::string& fileName) const;
+    // True when "Mind Maps" did not exist before this start.
+    bool mindMapStoreDirectoryCreated() const { return _mindMapStoreDirectoryCreated; }
+
+    // ---- Maps ----
+
+    size_t count() const { return _mindMaps.size(); }
+    const std::vector<std::shared_ptr<MindMapInfoItem>>& mindMaps() const { return _mindMaps; }
+    MindMapInfoItem* getFirstMindMap() const;
+    // The first map with that GUID, ignoring case; nullptr for an empty text.
+    MindMapInfoItem* mindMapByGuid(const std::string& guid) const;
+    // Makes the item for a map file that is already in the documents folder: appended to the
+    // folder (the root for nullptr), and put at the front or the end of the map list. The disk is
+    // not touched; the caller fills title, SHA-1 and image flag (or synchronises).
+    MindMapInfoItem* addMindMapItem(const std::string& mindMapFile, MindMapStoreFolder* folder, bool atFront);
+    // A new empty map titled "New Mind Map" at the top of the folder (the root for nullptr).
+    MindMapInfoItem* addMindMapInFolder(MindMapStoreFolder* folder);
+    MindMapInfoItem* duplicateMindMap(MindMapInfoItem* mindMap, Error* error = nullptr);
+    // Native XML, a native container, the older format, OPML, FreeMind or plain text, as a new
+    // map in the root; nullptr (and no map left behind) when the data reads as none of them.
+    MindMapInfoItem* importMindMap(const MindMapData& data, Error* error = nullptr);
+    // The same under a GUID from outside, replacing the map of that GUID; a GUID that cannot name
+    // a file gets a fresh one instead.
+    MindMapInfoItem* importMindMap(const MindMapData& data, const std::string& guid, Error* error = nullptr);
+    MindMapInfoItem* addMindMapWithExternalTwkxData(const MindMapData& data, const std::string& guid,
+                                                    MindMapStoreFolder* folder, Error* error = nullptr);
+    // Final: posts MindMapDeletedNotification, then removes the files and the item.
+    void deleteMindMap(MindMapInfoItem* mindMap);
+    // Posts MindMapExternalCommittedNotification for the map.
+    void mindMapExternalCommitted(MindMapInfoItem* mindMap);
+    // Deletes the local images no map refers to; nothing at all when any map cannot be scanned.
+    // Answers how many images went.
+    int64_t cleanupUnusedLocalImages();
+    // The image hashes all maps refer to; nothing when any map that has images cannot be read.
+    std::optional<std::set<std::string>> collectReferencedImages();
+
+    // ---- Folders ----
+
+    MindMapStoreFolder* rootFolder() const { return _rootFolder.get(); }
+    MindMapStoreFolder* recycleBin() const;
+    MindMapStoreFolder* assureRecycleBin();
+    // True for the recycle bin and every folder inside it.
+    bool isRecyclerFolder(const MindMapStoreFolder* folder) const;
+    // nullptr for an empty id; searches the whole tree, ignoring case.
+    MindMapStoreFolder* folderByGuid(const std::string& guid) const;
+    MindMapStoreFolder* addNewFolder(MindMapStoreFolder* parent, const std::string& title);
+    // An empty guid gets a new one, a nullptr parent is the root; with insertAfterLastFolder the
+    // folder goes just after the parent's last folder, else at its end.
+    MindMapStoreFolder* addFolder(MindMapStoreFolder* parent, const std::string& title, const std::string& guid,
+                                  bool insertAfterLastFolder);
+    void moveFolderToRecycleBin(MindMapStoreFolder* folder);
+    // Deletes every map inside; system folders inside go to the root; the folder itself goes
+    // unless it is a system folder (so that deleting the recycle bin empties it).
+    void deleteFolder(MindMapStoreFolder* folder);
+    // The folder with id "/.recycler" becomes the recycle bin.
+    void fixupSystemFolders();
+    void moveSystemFolderToRoot(MindMapStoreFolder* folder);
+    // The folder, or the root for nullptr.
+    MindMapStoreFolder* assureValidParentFolder(MindMapStoreFolder* folder) const;
+
+    // ---- Change signalling ----
+
+    void beginUpdate();
+    // The outermost end posts MindMapStoreChangedNotification when anything changed inside, and
+    // writes the folder index when the tree changed.
+    void endUpdate();
+    // Posts at once outside a bracket, else marks the bracket changed.
+    void mindMapStoreChanged();
+    // As mindMapStoreChanged(), and the folder index is written when the bracket closes.
+    void folderTreeChanged();
+
+    // Opens a bracket for its lifetime.
+    class UpdateBracket {
+    public:
+        explicit UpdateBracket(MindMapStore* store) : _store(store) { if (_store) _store->beginUpdate(); }
+        ~UpdateBracket() { if (_store) _store->endUpdate(); }
+        UpdateBracket(const UpdateBracket&) = delete;
+        UpdateBracket& operator=(const UpdateBracket&) = delete;
+
+    private:
+        MindMapStore* _store;
+    };
+
+    // ---- Folder index, index cache and store archive (MindMapStoreIndex.cpp, MindMapStoreArchive.cpp) ----
+
+    // "folder-index.xml" in the documents folder; empty without one.
+    std::string folderIndexFileName() const;
+    // The folder index document; with the custom styles for the device link.
+    std::optional<std::vector<uint8_t>> getFolderIndexData(bool withCustomStyles) const;
+    // Writes the folder index atomically; false without documents folder or when the write fails.
+    bool saveFolderIndexFile(Error* error = nullptr);
+    // Arranges the maps of the list into the tree of "folder-index.xml"; maps it does not name end
+    // up in the root.
+    void loadFolderIndexFile();
+    // "mind_map_index_v3.plist" in the documents folder; empty without one.
+    std::string indexCacheFilePath() const;
+    bool saveIndexCache(Error* error = nullptr);
+    // Builds the map list from the documents folder, taking title, SHA-1 and image flag from the
+    // index cache where its SHA-1 matches the file, and scanning the other files.
+    void validateIndex();
+    // Folder index, then index cache.
+    void saveIndexToFile();
+    bool exportToArchive(const std::string& archivePath, Error* error = nullptr);
+    // nullptr when the archive cannot be opened or extracting it failed.
+    std::unique_ptr<MindMapStoreImportResult> importFromArchive(const std::string& archivePath, Error* error = nullptr);
+    // A map file that an archive import has just put into the documents folder.
+    void mindmapFileImported(const std::string& fileName, MindMapStoreFolder* importFolder);
+
+private:
+    MindMapStore();
+    void init();
+    void initDocumentsDirectory();
+    void cleanupScratchDirectory();
+    void convertTwkFiles();
+    void initProvider();
+    MindMapInfoItem* createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder);
+    // Native data of any readable format, under the GUID; nothing when it reads as none.
+    std::optional<MindMapData> assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid);
+    // Copies a native container's images into the local image store.
+    void importCustomImages(const MindMapData& archiveData);
+
+    std::vector<std::shared_ptr<MindMapInfoItem>> _mindMaps;
+    std::string _documentsDirectory;
+    std::string _twkdocBackupDirectory;
+    std::string _scratchDirectory;
+    std::string _cachesDirectory;
+    bool _mindMapStoreDirectoryCreated = false;
+    std::shared_ptr<MindMapStoreFolder> _rootFolder;
+    int64_t _lockCount = 0;
+    bool _lockedChanges = false;
+    bool _lockedTreeChanges = false;
+    // Set while starting: the folder index just read is not written back.
+    bool _starting = false;
+    std::unique_ptr<MindMapStoreLock> _storeLock;
+    std::shared_ptr<LocalProvider> _localProvider;
+};

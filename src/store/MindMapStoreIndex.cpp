@@ -1,0 +1,220 @@
+// The store's folder index ("folder-index.xml") and index cache ("mind_map_index_v3.plist"):
+// what keeps the tree and the maps' titles between runs without reading every map at start.
+
+#include "store/MindMapStore.h"
+
+#include "formats/XmlAttributeHelpers.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/FileUtils.h"
+#include "platform/PropertyList.h"
+#include "store/FolderIndexFormat.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapStoreFolder.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
+#include "Utils/StringUtils.h"
+
+#include <pugixml.hpp>
+
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+#include <unordered_map>
+
+namespace {
+
+constexpr const char* IndexCacheTitleKey = "title";
+constexpr const char* IndexCacheSha1Key = "sha1";
+constexpr const char* IndexCacheHasImagesKey = "hasImages";
+
+void setNonEmptyAttribute(pugi::xml_node element, const char* name, const std::string& value)
+{
+    if (!value.empty()) element.append_attribute(name).set_value(value.c_str());
+}
+
+void saveFolder(const MindMapStoreFolder* folder, pugi::xml_node element)
+{
+    setNonEmptyAttribute(element, FolderIndexFormat::NameAttribute, EscapeXmlText(folder->title()));
+    setNonEmptyAttribute(element, FolderIndexFormat::IdAttribute, folder->guid());
+    for (const auto& child : folder->children()) {
+        if (child->isFolder()) {
+            saveFolder(static_cast<const MindMapStoreFolder*>(child.get()),
+                       element.append_child(FolderIndexFormat::FolderElement));
+        } else {
+            pugi::xml_node diagram = element.append_child(FolderIndexFormat::DiagramElement);
+            setNonEmptyAttribute(diagram, FolderIndexFormat::NameAttribute, EscapeXmlText(child->title()));
+            setNonEmptyAttribute(diagram, FolderIndexFormat::IdAttribute, child->guid());
+        }
+    }
+}
+
+void insertCustomStyles(pugi::xml_node root)
+{
+    pugi::xml_node styles = root.append_child(FolderIndexFormat::CustomStylesElement);
+    for (const auto& sheet : StyleManager::styleManager().styleSheets()) {
+        if (!sheet || !sheet->isCustomStyle()) continue;
+        pugi::xml_node style = styles.append_child(FolderIndexFormat::StyleElement);
+        setNonEmptyAttribute(style, FolderIndexFormat::NameAttribute, EscapeXmlText(sheet->description()));
+        const std::string id = std::string(FolderIndexFormat::StyleIdPrefix) + sheet->styleKeyName();
+        style.append_attribute(FolderIndexFormat::IdAttribute).set_value(id.c_str());
+    }
+}
+
+// Appends every child of from to to, in order.
+void moveAllChildren(MindMapStoreFolder* from, MindMapStoreFolder* to)
+{
+    const std::vector<std::shared_ptr<MindMapStoreItem>> children = from->children();
+    for (const auto& child : children) child->setParent(to);
+}
+
+std::string documentsFile(const std::string& documentsDirectory, const std::string& name)
+{
+    if (documentsDirectory.empty()) return {};
+    return (std::filesystem::path(documentsDirectory) / name).string();
+}
+
+} // namespace
+
+std::string MindMapStore::folderIndexFileName() const
+{
+    return documentsFile(_documentsDirectory, FolderIndexFormat::FileName);
+}
+
+std::optional<std::vector<uint8_t>> MindMapStore::getFolderIndexData(bool withCustomStyles) const
+{
+    if (!_rootFolder) return std::nullopt;
+    pugi::xml_document document;
+    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("UTF-8");
+    pugi::xml_node root = document.append_child(FolderIndexFormat::RootElement);
+    saveFolder(_rootFolder.get(), root.append_child(FolderIndexFormat::FolderElement));
+    if (withCustomStyles) insertCustomStyles(root);
+
+    std::ostringstream stream;
+    document.save(stream, "  ", pugi::format_default, pugi::encoding_utf8);
+    const std::string text = stream.str();
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+bool MindMapStore::saveFolderIndexFile(Error* error)
+{
+    const std::string path = folderIndexFileName();
+    if (path.empty()) return false;
+    const auto data = getFolderIndexData(false);
+    if (!data) return false;
+    return writeFileAtomically(path, *data, error);
+}
+
+void MindMapStore::loadFolderIndexFile()
+{
+    const std::string path = folderIndexFileName();
+    if (path.empty() || !_rootFolder) return;
+    const auto data = readFileData(path);
+    if (!data) return;
+    pugi::xml_document document;
+    const pugi::xml_node rootElement = FolderIndexFormat::parseRootFolder(*data, document);
+    if (!rootElement) return;
+
+    UpdateBracket bracket(this);
+    const std::shared_ptr<MindMapStoreFolder> unplaced = MindMapStoreFolder::create(nullptr, std::string(), std::string());
+    moveAllChildren(_rootFolder.get(), unplaced.get());
+
+    // Looking every id up in the list would cost a pass over all maps per map.
+    std::unordered_map<std::string, MindMapInfoItem*> mapsByGuid;
+    for (const auto& map : _mindMaps) mapsByGuid.emplace(lowercased(map->guid()), map.get());
+    FolderIndexFormat::walkFolders(
+        rootElement, _rootFolder.get(),
+        [this](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
+            // A second folder with an id already in the tree (the root's among them) gets a fresh
+            // one: an id names one folder.
+            return addFolder(parent, name, folderByGuid(id) ? std::string() : id, false);
+        },
+        [&mapsByGuid](MindMapStoreFolder* folder, const std::string& id) {
+            const auto found = mapsByGuid.find(lowercased(id));
+            if (found == mapsByGuid.end()) return;
+            // A map named twice ends at the end of the folder named last.
+            MindMapInfoItem* map = found->second;
+            if (map->parent() == folder)
+                folder->moveChild(map, static_cast<int64_t>(folder->childCount()));
+            else
+                map->setParent(folder);
+        });
+
+    // Maps the index does not name (new since it was written) keep their order, after the rest.
+    moveAllChildren(unplaced.get(), _rootFolder.get());
+    fixupSystemFolders();
+}
+
+std::string MindMapStore::indexCacheFilePath() const
+{
+    return documentsFile(_documentsDirectory, "mind_map_index_v" + std::to_string(IndexCacheVersion) + ".plist");
+}
+
+bool MindMapStore::saveIndexCache(Error* error)
+{
+    const std::string path = indexCacheFilePath();
+    if (path.empty()) return false;
+    PropertyList::Dictionary entries;
+    for (const auto& map : _mindMaps) {
+        PropertyList::Dictionary entry;
+        entry[IndexCacheTitleKey] = map->title();
+        entry[IndexCacheSha1Key] = map->sha1();
+        entry[IndexCacheHasImagesKey] = map->containsImages();
+        entries[map->mindMapFile()] = PropertyList(std::move(entry));
+    }
+    return writeFileAtomically(path, PropertyList(std::move(entries)).toData(PropertyList::Format::Binary), error);
+}
+
+void MindMapStore::validateIndex()
+{
+    if (_documentsDirectory.empty()) return;
+
+    PropertyList cache;
+    if (const auto data = readFileData(indexCacheFilePath())) {
+        if (auto read = PropertyList::fromData(*data)) cache = std::move(*read);
+    }
+    const PropertyList::Dictionary* cached = cache.dictionaryValue();
+
+    std::error_code error;
+    std::filesystem::directory_iterator entries(_documentsDirectory, error);
+    if (error) return;
+    for (const std::filesystem::directory_iterator end; entries != end; entries.increment(error)) {
+        if (error) break;
+        const std::filesystem::path entryPath = entries->path();
+        if (entryPath.extension() != std::string(".") + MindMapExtension) continue;
+        const std::string fileName = entryPath.filename().string();
+        const std::string guid = entryPath.stem().string();
+        // Hidden files and a bare ".twkx" name no map: a map's file is named by its GUID.
+        if (guid.empty() || guid.front() == '.') continue;
+        const auto bytes = readFileData(entryPath.string());
+        if (!bytes) continue;
+
+        MindMapInfoItem* item = addMindMapItem(fileName, nullptr, false);
+        if (!item) continue;
+        const PropertyList* entry = nullptr;
+        if (cached) {
+            // Looked up under the name the item keeps, which is the name the cache is saved under.
+            const auto found = cached->find(item->mindMapFile());
+            if (found != cached->end()) entry = &found->second;
+        }
+        const std::string sha1 = entry ? (*entry)[IndexCacheSha1Key].stringValue() : std::string();
+        const PropertyList& title = entry ? (*entry)[IndexCacheTitleKey] : PropertyList();
+        if (!sha1.empty() && title.type() == PropertyList::Type::String &&
+            sha1 == stringByHexEncoding(SHA1(*bytes))) {
+            item->setSha1(sha1);
+            item->setTitle(title.stringValue());
+            item->setContainsImages((*entry)[IndexCacheHasImagesKey].boolValue());
+        } else {
+            item->synchronizeWithFileData(*bytes);
+        }
+    }
+}
+
+void MindMapStore::saveIndexToFile()
+{
+    if (_documentsDirectory.empty()) return;
+    saveFolderIndexFile();
+    saveIndexCache();
+}

@@ -1,0 +1,227 @@
+#include "store/StoreArchiveImporter.h"
+
+#include "MindMaps/CustomStyleSheet.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "platform/Utf8.h"
+#include "store/CustomImageStore.h"
+#include "store/FolderIndexFormat.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapStore.h"
+#include "store/MindMapStoreFolder.h"
+#include "Utils/FileManagerUtils.h"
+#include "Utils/PathValidation.h"
+#include "Utils/StringUtils.h"
+
+#include <unzip.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+constexpr int64_t StoreImportErrorCode = 41;
+// The longest name most file systems take.
+constexpr size_t MaxFileNameBytes = 255;
+
+// A style's name becomes its file name and its key: it may hold spaces, but nothing that could
+// hide the file, reach another folder or confuse the file system.
+bool isSafeStyleName(const std::string& name)
+{
+    if (name.empty() || name.front() == '.' || containsInvalidFilenameChars(name)) return false;
+    for (const char c : name) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
+std::filesystem::file_type fileTypeAt(const std::string& path)
+{
+    std::error_code error;
+    // Not followed: a symbolic link is never written through.
+    return std::filesystem::symlink_status(path, error).type();
+}
+
+} // namespace
+
+int64_t StoreArchiveImporter::importModeFromDefaults()
+{
+    const int64_t mode = UserDefaults::standard().integerForKey(ImportModeDefaultsKey);
+    return mode >= KeepExisting && mode <= ReplaceAlways ? mode : KeepExisting;
+}
+
+StoreArchiveImporter::StoreArchiveImporter(MindMapStore* store)
+    : _overwriteMode(importModeFromDefaults()), _store(store)
+{
+}
+
+StoreArchiveImporter::~StoreArchiveImporter()
+{
+    removeImportFolder();
+}
+
+void StoreArchiveImporter::setOverwriteMode(int64_t mode)
+{
+    _overwriteMode = mode >= KeepExisting && mode <= ReplaceAlways ? mode : KeepExisting;
+}
+
+std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(const std::string& archivePath, Error* error)
+{
+    _error = false;
+    _skippedFiles = _mindMaps = _customStyles = _customImages = 0;
+    _unzippedFiles = 0;
+    if (!_store || _store->documentsDirectory().empty()) return nullptr;
+
+    // Not an archive at all is a failure to report, not an archive with nothing in it.
+    if (!UnzipOpenFile(archivePath)) {
+        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                                     localizedFormat("store_archive_open_error", {archivePath})));
+        return nullptr;
+    }
+    removeImportFolder();
+    _importFolder = MindMapStoreFolder::create(nullptr, ImportFolderTitle, std::string());
+
+    if (!extractFiles()) _error = true;
+    mergeFolderIndex();
+    if (!UnzipCloseFile()) _error = true;
+    removeImportFolder();
+
+    if (_error) {
+        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                                     localizedFormat("store_archive_extract_error", {archivePath})));
+        return nullptr;
+    }
+    return std::make_unique<MindMapStoreImportResult>(_mindMaps, _customStyles, _customImages, _skippedFiles);
+}
+
+StoreArchiveImporter::EntryKind StoreArchiveImporter::classifyEntry(const std::string& name, std::string& target,
+                                                                   std::string& extension) const
+{
+    if (!Utf8::isValid(name) || name.find('\0') != std::string::npos) return EntryKind::Skip;
+    const size_t slash = name.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    // Only the last component counts: no entry name chooses where its file goes.
+    const std::string fileName = canonicalForFileSystem(slash == std::string::npos ? name : name.substr(slash + 1));
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || dot == 0 || fileName.size() > MaxFileNameBytes) return EntryKind::Skip;
+    const std::string baseName = fileName.substr(0, dot);
+    extension = fileName.substr(dot + 1);
+    const std::string& documents = _store->documentsDirectory();
+
+    if (folder == ImagesFolderName && extension == ImageExtension) {
+        const auto imageStore = CustomImageStore::localImageStore();
+        // The image store answers a path only for a name that is an image hash.
+        target = imageStore ? imageStore->customImageFilePath(baseName) : std::string();
+        return target.empty() ? EntryKind::Skip : EntryKind::CustomImage;
+    }
+    if (extension == MindMapStore::MindMapExtension) {
+        if (!MindMapStore::isValidMindMapGuid(baseName)) return EntryKind::Skip;
+        // A map the store knows under another letter case is that map, in its own file.
+        const MindMapInfoItem* existing = _store->mindMapByGuid(baseName);
+        target = existing ? existing->mindMapFilePath() : (std::filesystem::path(documents) / fileName).string();
+        return EntryKind::MindMap;
+    }
+    if (extension == CustomStyleExtension) {
+        if (!isSafeStyleName(baseName)) return EntryKind::Skip;
+        target = (std::filesystem::path(documents) / fileName).string();
+        return EntryKind::CustomStyle;
+    }
+    return EntryKind::Skip;
+}
+
+bool StoreArchiveImporter::shouldExtractFile(const std::string& target, const std::string& extension,
+                                             const std::optional<Date>& zippedFileDate, bool isCustomImage)
+{
+    if (!isCustomImage && extension != MindMapStore::MindMapExtension && extension != CustomStyleExtension) {
+        return false;
+    }
+    const std::filesystem::file_type type = fileTypeAt(target);
+    if (type == std::filesystem::file_type::not_found) return true;
+    // Images are named by their content: one that exists is the same image. And whatever is not a
+    // plain file (a folder, a link) is not the archive's to replace.
+    if (isCustomImage || type != std::filesystem::file_type::regular) {
+        ++_skippedFiles;
+        return false;
+    }
+    bool replace = false;
+    if (_overwriteMode == ReplaceAlways) {
+        replace = true;
+    } else if (_overwriteMode == ReplaceOlder) {
+        const auto existingDate = getDateOfItemAtPath(target);
+        replace = existingDate && zippedFileDate && *zippedFileDate > *existingDate;
+    }
+    if (!replace) ++_skippedFiles;
+    return replace;
+}
+
+bool StoreArchiveImporter::extractFiles()
+{
+    if (!_unzFile || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    for (;;) {
+        EntryInfo info;
+        if (!currentEntryInfo(info)) return false;
+        std::string target;
+        std::string extension;
+        const EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
+        if (kind != EntryKind::Skip && shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
+            // Written beside the target and renamed only once complete and matching its CRC.
+            if (!writeCurrentEntryToFile(info, target, false)) return false;
+            ++_unzippedFiles;
+            switch (kind) {
+            case EntryKind::CustomImage: ++_customImages; break;
+            case EntryKind::MindMap:
+                _store->mindmapFileImported(std::filesystem::path(target).filename().string(), _importFolder.get());
+                ++_mindMaps;
+                break;
+            case EntryKind::CustomStyle:
+                if (CustomStyleSheet::customStyleImported(target)) ++_customStyles;
+                break;
+            case EntryKind::Skip: break;
+            }
+        }
+        const int step = unzGoToNextFile(_unzFile);
+        if (step == UNZ_END_OF_LIST_OF_FILE) return true;
+        if (step != UNZ_OK) return false;
+    }
+}
+
+std::optional<std::vector<uint8_t>> StoreArchiveImporter::getFolderIndexData()
+{
+    return extractFileData(FolderIndexFormat::FileName);
+}
+
+void StoreArchiveImporter::mergeFolderIndex()
+{
+    if (!_store || !_importFolder) return;
+    const auto data = getFolderIndexData();
+    if (!data) return;
+    pugi::xml_document document;
+    const pugi::xml_node rootElement = FolderIndexFormat::parseRootFolder(*data, document);
+    if (!rootElement) return;
+
+    FolderIndexFormat::walkFolders(
+        rootElement, _store->rootFolder(),
+        [this](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
+            MindMapStoreFolder* folder = id.empty() ? nullptr : _store->folderByGuid(id);
+            if (!folder) folder = parent->subFolderNamed(name);
+            if (!folder) folder = _store->addFolder(parent, name, id, false);
+            return folder;
+        },
+        [this](MindMapStoreFolder* folder, const std::string& id) {
+            // Only maps new in this import move; maps that were there keep their place.
+            MindMapInfoItem* map = _store->mindMapByGuid(id);
+            if (map && map->parent() == _importFolder.get()) map->setParent(folder);
+        });
+    _store->fixupSystemFolders();
+}
+
+void StoreArchiveImporter::removeImportFolder()
+{
+    if (!_importFolder) return;
+    if (_store && _store->rootFolder()) {
+        const std::vector<std::shared_ptr<MindMapStoreItem>> waiting = _importFolder->children();
+        for (const auto& item : waiting) item->setParent(_store->rootFolder());
+    }
+    _importFolder.reset();
+}

@@ -1,0 +1,163 @@
+#include "MindMaps/CustomColorScheme.h"
+#include "MindMaps/CustomStyleSheet.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StylePreviewCache.h"
+#include "formats/TwkxMindMapReader.h"
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the stand-in painter saw of each map it drew.
+struct Drawing {
+    const MindMap* map = nullptr;
+    std::string sheetKey;
+    bool hasCentralTheme = false;
+    int32_t firstThemeLayoutMode = -1;
+    Size size;
+    bool highResolution = false;
+};
+
+class StylePreviewCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerNativeFormat();
+        StyleManager::releaseStyleManagerInstance();
+    }
+    void TearDown() override
+    {
+        StyleManager::releaseStyleManagerInstance();
+        CustomStyleSheet::loadCustomStylesFromDirectory("");
+    }
+
+    void useStandInPainter(StylePreviewCache& cache)
+    {
+        cache.setThumbnailRenderer([this](MindMap& map, Size size, bool highResolution) {
+            Drawing drawing{&map, map.styleSheet() ? map.styleSheet()->styleKeyName() : "", !map.centralThemes().empty(),
+                            map.centralThemes().empty() ? -1 : map.centralThemes().front()->layoutMode(), size,
+                            highResolution};
+            drawings.push_back(drawing);
+            return std::vector<uint8_t>{'p', 'n', 'g', static_cast<uint8_t>(drawings.size())};
+        });
+    }
+    std::shared_ptr<StyleSheet> sheet(const char* key) { return StyleManager::styleManager().getStyleOnKey(key, false); }
+
+    std::vector<Drawing> drawings;
+};
+
+TEST_F(StylePreviewCacheTest, ShippedSampleHasAThemeWithMainAndSubBranches)
+{
+    const auto data = readFileData(Folders::resourcePath(StylePreviewCache::SampleResource));
+    ASSERT_TRUE(data) << Folders::resourcePath(StylePreviewCache::SampleResource);
+    MindMap map;
+    ASSERT_TRUE(map.readFromData(*data, "", 2));
+    ASSERT_EQ(map.centralThemes().size(), 1u);
+    const MindMapNode* theme = map.centralThemes().front();
+    EXPECT_GE(theme->children().size(), 2u);
+    size_t subBranches = 0;
+    for (const MindMapNode* branch : theme->children()) subBranches += branch->children().size();
+    EXPECT_GE(subBranches, 2u);
+}
+
+TEST_F(StylePreviewCacheTest, EachKeyIsDrawnOnceAtPreviewSizeInHighResolution)
+{
+    StylePreviewCache cache;
+    useStandInPainter(cache);
+    const std::vector<uint8_t> first = cache.stylePreviewImage(sheet("system.bright-palette"));
+    EXPECT_EQ(cache.stylePreviewImage(sheet("system.bright-palette")), first);
+    ASSERT_EQ(drawings.size(), 1u);
+    EXPECT_EQ(drawings[0].size.width, 192);
+    EXPECT_EQ(drawings[0].size.height, 108);
+    EXPECT_TRUE(drawings[0].highResolution);
+    EXPECT_EQ(drawings[0].sheetKey, "system.bright-palette");
+    EXPECT_TRUE(cache.stylePreviewImage(nullptr).empty());
+}
+
+TEST_F(StylePreviewCacheTest, OrthogonalSheetsAreDrawnOnTheAngledSample)
+{
+    StylePreviewCache cache;
+    useStandInPainter(cache);
+    cache.stylePreviewImage(sheet("system.basic-chart"));
+    cache.stylePreviewImage(sheet("system.bright-palette"));
+    cache.stylePreviewImage(sheet("system.gold-palette"));
+    ASSERT_EQ(drawings.size(), 3u);
+    EXPECT_EQ(drawings[0].sheetKey, "system.basic-chart");
+    EXPECT_EQ(drawings[0].firstThemeLayoutMode, 1);
+    EXPECT_EQ(drawings[1].firstThemeLayoutMode, 0);
+    EXPECT_NE(drawings[0].map, drawings[1].map);
+    EXPECT_EQ(drawings[1].map, drawings[2].map);
+    // Between drawings the samples hold the default sheet again.
+    EXPECT_EQ(drawings[0].map->styleSheet(), StyleManager::styleManager().defaultStyle().get());
+}
+
+TEST_F(StylePreviewCacheTest, ChangedSheetIsDrawnAnew)
+{
+    TempDir folder;
+    CustomStyleSheet::loadCustomStylesFromDirectory(folder.path());
+    auto custom = std::make_shared<CustomStyleSheet>();
+    custom->customColors().addFillColor(Color(1, 0, 0), Color(0, 0, 0));
+    custom->customColors().addFillColor(Color(0, 0, 1), Color(0, 0, 0));
+    ASSERT_TRUE(custom->registerWithFileName(folder.file("Mine.twkstyle")));
+
+    StylePreviewCache cache;
+    useStandInPainter(cache);
+    // The style menu's part: every sheet notification reaches the cache.
+    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
+        StyleManager::StyleSheetChangedNotification, nullptr, [&cache](const Notification& note) {
+            cache.styleSheetChanged(static_cast<const StyleSheet*>(note.object));
+        });
+    const auto before = cache.stylePreviewImage(custom);
+    cache.stylePreviewImage(sheet("system.gold-palette"));
+    ASSERT_TRUE(custom->saveToFile());
+    const auto after = cache.stylePreviewImage(custom);
+    cache.stylePreviewImage(sheet("system.gold-palette"));
+    EXPECT_NE(before, after);
+    EXPECT_EQ(drawings.size(), 3u) << "the gold sheet stays cached";
+}
+
+TEST_F(StylePreviewCacheTest, WithoutAUsableSampleEverySheetIsDrawnOnThePlainOne)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::string> contents;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt},
+        {"garbage", std::string("\x89PNG not a map")},
+        {"no topics", std::string("<tarnwick-mindmaps doc-version=\"3\"><mindmap><meta/></mindmap></tarnwick-mindmaps>")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir resources;
+        std::filesystem::create_directories(resources.file("maps"));
+        if (c.contents) writeTestFile(resources.file(StylePreviewCache::SampleResource), *c.contents);
+        drawings.clear();
+        {
+            ScopedEnvironment environment("TARNWICK_RESOURCES", resources.path());
+            StylePreviewCache cache;
+            useStandInPainter(cache);
+            EXPECT_FALSE(cache.stylePreviewImage(sheet("system.basic-chart")).empty());
+            EXPECT_FALSE(cache.stylePreviewImage(sheet("system.bright-palette")).empty());
+        }
+        reloadStringTable();
+        ASSERT_EQ(drawings.size(), 2u);
+        EXPECT_EQ(drawings[0].map, drawings[1].map);
+        EXPECT_FALSE(drawings[0].hasCentralTheme);
+    }
+}
+
+} // namespace

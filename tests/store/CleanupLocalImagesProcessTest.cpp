@@ -1,0 +1,139 @@
+#include "ImageTestSupport.h"
+#include "MindMapStoreTestSupport.h"
+
+#include "platform/Localizer.h"
+#include "platform/MainLoop.h"
+#include "store/CleanupLocalImagesProcess.h"
+#include "store/CustomImageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+
+std::string image(const std::string& hash)
+{
+    return "<image name=\"" + hash + "\" x=\"0\" y=\"0\"/>";
+}
+
+class RecordingQuit : public TerminationProcessDelegate {
+public:
+    void terminationProcessCompleted(TerminationProcess*) override
+    {
+        ++completions;
+        thread = std::this_thread::get_id();
+    }
+    void terminationProcessActionChanged(TerminationProcess*) override {}
+
+    int completions = 0;
+    std::thread::id thread;
+};
+
+class CleanupLocalImagesProcessTest : public StoreTest {
+protected:
+    std::string topicImage, relationImage, linkImage, unused;
+
+    // Map A uses one image on a topic and one in its parent relation, map B one on a cross link;
+    // a fourth image is used by nothing.
+    void buildStore()
+    {
+        start();
+        auto images = CustomImageStore::localImageStore();
+        topicImage = images->storeImagePngData(pngBytes(30, 30, 0.1));
+        relationImage = images->storeImagePngData(pngBytes(30, 30, 0.3));
+        linkImage = images->storeImagePngData(pngBytes(30, 30, 0.5));
+        unused = images->storeImagePngData(pngBytes(30, 30, 0.7));
+        MindMapStore::releaseMindMapStoreInstance();
+
+        placeFile(GuidA + ".twkx",
+                  nativeDocument(GuidA, "A",
+                                 "<topic id=\"0\" parent=\"-1\" text=\"Root\"/><topic id=\"1\" parent=\"0\" text=\"Child\"><children>" +
+                                     image(topicImage) + "</children><parent-relation><children>" +
+                                     image(relationImage) + "</children></parent-relation></topic>",
+                                 3, true));
+        placeFile(GuidB + ".twkx",
+                  nativeDocument(GuidB, "B", "<topic id=\"0\" parent=\"-1\" text=\"One\"/><topic id=\"1\" parent=\"-1\" text=\"Two\"/>", 3, true));
+        // The cross link lives in the relations of map B.
+        std::string b = fileText(mapPath(GuidB));
+        b.replace(b.find("<relations></relations>"), 23,
+                  "<relations><relation source=\"0\" target=\"1\"><children>" + image(linkImage) +
+                      "</children></relation></relations>");
+        writeTestFile(mapPath(GuidB), b);
+        start();
+    }
+
+    bool exists(const std::string& hash) const
+    {
+        return fs::exists(CustomImageStore::localImageStore()->customImageFilePath(hash));
+    }
+};
+
+TEST_F(CleanupLocalImagesProcessTest, DeletesOnlyImagesNoMapUses)
+{
+    buildStore();
+    RecordingQuit quit;
+    CleanupLocalImagesProcess process(CleanupLocalImagesProcess::Execution::Inline);
+    process.setDelegate(&quit);
+    EXPECT_EQ(process.title(), localized("cleanup_image_progress"));
+    EXPECT_EQ(process.iconImage(), "recycle_bin_full_16");
+    process.run();
+    EXPECT_TRUE(process.completed());
+    EXPECT_EQ(quit.completions, 1);
+    EXPECT_TRUE(exists(topicImage));
+    EXPECT_TRUE(exists(relationImage)) << "images in relations are in use too";
+    EXPECT_TRUE(exists(linkImage)) << "images on cross links are in use too";
+    EXPECT_FALSE(exists(unused));
+    EXPECT_EQ(process.deletedImages(), 1);
+}
+
+TEST_F(CleanupLocalImagesProcessTest, AMapThatCannotBeScannedStopsTheWholeCleanup)
+{
+    buildStore();
+    // The list still says map B has images, but its file no longer reads.
+    writeTestFile(mapPath(GuidB), "<tarnwick-mindmaps");
+    CleanupLocalImagesProcess process(CleanupLocalImagesProcess::Execution::Inline);
+    process.run();
+    EXPECT_TRUE(process.completed()) << "the quit is not held up";
+    EXPECT_EQ(process.deletedImages(), 0);
+    for (const std::string& hash : {topicImage, relationImage, linkImage, unused}) EXPECT_TRUE(exists(hash)) << hash;
+}
+
+TEST_F(CleanupLocalImagesProcessTest, TheScanRunsAsideAndCompletesOnTheMainLoop)
+{
+    buildStore();
+    RecordingQuit quit;
+    CleanupLocalImagesProcess process;
+    process.setDelegate(&quit);
+    process.run();
+    EXPECT_FALSE(process.completed()) << "completion waits for the main loop";
+    ASSERT_TRUE(MainLoop::runUntil([&] { return process.completed(); }, 10.0));
+    EXPECT_EQ(quit.completions, 1);
+    EXPECT_EQ(quit.thread, std::this_thread::get_id());
+    EXPECT_FALSE(exists(unused));
+    EXPECT_TRUE(exists(topicImage));
+}
+
+TEST_F(CleanupLocalImagesProcessTest, AProcessReleasedWhenItCompletesIsNotTouchedAgain)
+{
+    buildStore();
+    class Releasing : public TerminationProcessDelegate {
+    public:
+        std::unique_ptr<CleanupLocalImagesProcess> process;
+        void terminationProcessCompleted(TerminationProcess*) override { process.reset(); }
+        void terminationProcessActionChanged(TerminationProcess*) override {}
+    } quit;
+    quit.process = std::make_unique<CleanupLocalImagesProcess>();
+    quit.process->setDelegate(&quit);
+    quit.process->run();
+    EXPECT_TRUE(MainLoop::runUntil([&] { return !quit.process; }, 10.0));
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+#include "MindMapStoreTestSupport.h"
+#include "ProviderTestSupport.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "platform/Localizer.h"
+#include "store/LocalMindMapStorage.h"
+#include "store/LocalProvider.h"
+#include "store/MindMapSearchCache.h"
+#include "store/MindMapSearchInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+
+// Records what the provider asks of the editor.
+class EditorRecorder : public NullEditorInterface {
+public:
+    EditorRecorder() { SetEditorInterfaceInstance(this); }
+    ~EditorRecorder() override { SetEditorInterfaceInstance(nullptr); }
+
+    MindMapStorage* currentStorage() override { return current; }
+    void openStorage(MindMapProvider* provider, const std::string& storageId, const std::any&) override
+    {
+        opened.emplace_back(provider, storageId);
+    }
+    void setCustomMindMapTitle(const std::string& title) override { titles.push_back(title); }
+
+    MindMapStorage* current = nullptr;
+    std::vector<std::pair<MindMapProvider*, std::string>> opened;
+    std::vector<std::string> titles;
+};
+
+class LocalProviderTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha\nline", "<topic text=\"needle in topic\"/>"));
+        store = start();
+        provider = dynamic_cast<LocalProvider*>(MindMapProviders::instance().getProviderById("Local"));
+        ASSERT_NE(provider, nullptr);
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
+    }
+
+    // Opened with the test's delegate, which outlives the store (and so every storage).
+    std::shared_ptr<LocalMindMapStorage> open(const std::string& guid)
+    {
+        auto storage = std::dynamic_pointer_cast<LocalMindMapStorage>(provider->createStorage(guid));
+        if (storage) {
+            storage->setDelegate(&delegate);
+            storage->open();
+        }
+        return storage;
+    }
+
+    EventLog log;
+    RecordingDelegate delegate{&log};
+    MindMapStore* store = nullptr;
+    LocalProvider* provider = nullptr;
+};
+
+TEST_F(LocalProviderTest, AnswersForTheStoresMaps)
+{
+    EXPECT_EQ(provider->type(), 0);
+    EXPECT_EQ(provider->title(), localized("provider_local_title"));
+    EXPECT_FALSE(provider->title().empty());
+    EXPECT_FALSE(provider->isAsynchrone());
+    EXPECT_TRUE(provider->isValidMapId(GuidA));
+    EXPECT_TRUE(provider->isValidMapId("aaaaaaaaaaaaaaaaaaaaaaaa"));
+    EXPECT_FALSE(provider->isValidMapId(GuidB));
+
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "A");
+    store->mindMapByGuid(GuidA)->setParent(folder);
+    std::optional<MindMapListInfo> info = provider->getMindMapListInfo(GuidA);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->title(), "Alpha line");
+    EXPECT_EQ(info->folderInfo(), "/A");
+    EXPECT_FALSE(provider->getMindMapListInfo(GuidB));
+    EXPECT_EQ(provider->getSourceFileURL(GuidA).rfind("file://", 0), 0u);
+    EXPECT_EQ(provider->getSourceFileURL(GuidB), "");
+    EXPECT_EQ(provider->getMindMapXmlScanData(GuidA), bytesOf(readTestFile(mapPath(GuidA))));
+    EXPECT_FALSE(provider->getMindMapXmlScanData(GuidB));
+}
+
+TEST_F(LocalProviderTest, StoragesFollowTheirMapIntoAndOutOfTheBin)
+{
+    EXPECT_EQ(provider->createStorage(GuidB), nullptr);
+    auto storage = open(GuidA);
+    ASSERT_TRUE(storage);
+    EXPECT_EQ(storage->guid(), GuidA);
+    EXPECT_EQ(storage->title(), "Alpha line");
+    EXPECT_FALSE(storage->inRecycler());
+    EXPECT_TRUE(storage->imageStore());
+
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "Project");
+    store->mindMapByGuid(GuidA)->setParent(folder);
+    store->moveFolderToRecycleBin(folder);
+    EXPECT_TRUE(storage->inRecycler());
+    folder->setParent(store->rootFolder());
+    EXPECT_FALSE(storage->inRecycler());
+    EXPECT_EQ(log, (EventLog{"recycler " + GuidA, "recycler " + GuidA}));
+
+    // A storage made for a map in the bin knows it at once.
+    store->mindMapByGuid(GuidA)->setParent(store->recycleBin());
+    EXPECT_TRUE(provider->createStorage(GuidA)->inRecycler());
+}
+
+TEST_F(LocalProviderTest, DeletingAnOpenMapDisposesItsStorage)
+{
+    auto storage = open(GuidA);
+    delegate.held = storage;
+    std::weak_ptr<LocalMindMapStorage> watch = storage;
+    storage.reset();
+    store->deleteMindMap(store->mindMapByGuid(GuidA));
+    EXPECT_EQ(log, (EventLog{"drop " + GuidA}));
+    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(provider->storages().empty());
+}
+
+TEST_F(LocalProviderTest, AMapRewrittenFromOutsideTellsItsStorage)
+{
+    auto storage = open("aaaaaaaaaaaaaaaaaaaaaaaa");
+    ASSERT_TRUE(storage);
+    ASSERT_NE(store->importMindMap(bytesOf(nativeDocument(GuidA, "New text")), GuidA), nullptr);
+    EXPECT_EQ(log, (EventLog{"external aaaaaaaaaaaaaaaaaaaaaaaa"}));
+}
+
+TEST_F(LocalProviderTest, StoragesOfMissingMapsAnswerNothing)
+{
+    auto storage = open(GuidA);
+    store->mindMapByGuid(GuidA)->setParent(nullptr);
+    // Taken out of the store behind the provider's back.
+    std::shared_ptr<MindMapInfoItem> gone;
+    auto& maps = const_cast<std::vector<std::shared_ptr<MindMapInfoItem>>&>(store->mindMaps());
+    gone = maps.front();
+    maps.clear();
+    EXPECT_EQ(storage->title(), "");
+    EXPECT_EQ(storage->mindMapFileUrl(), "");
+    EXPECT_FALSE(storage->getMindMapExportData());
+    Error error;
+    EXPECT_FALSE(storage->commitMindMap(nullptr, &error));
+    EXPECT_TRUE(error.isEmpty());
+    storage->updateRecyclerStatus();
+    EXPECT_FALSE(storage->inRecycler());
+    maps.push_back(gone);
+}
+
+TEST_F(LocalProviderTest, NewMapsGoBesideTheReferenceUnlessItIsInTheBin)
+{
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "A");
+    store->mindMapByGuid(GuidA)->setParent(folder);
+    auto storage = open(GuidA);
+
+    std::string beside = provider->createNewMindMapWithReference(storage.get(), "ignored");
+    ASSERT_FALSE(beside.empty());
+    EXPECT_EQ(store->mindMapByGuid(beside)->parent(), folder);
+    EXPECT_EQ(store->mindMapByGuid(beside)->title(), "New Mind Map");
+
+    store->moveFolderToRecycleBin(folder);
+    std::string inRoot = provider->createNewMindMapWithReference(storage.get(), "");
+    EXPECT_EQ(store->mindMapByGuid(inRoot)->parent(), store->rootFolder());
+    std::string noReference = provider->createNewMindMapWithReference(nullptr, "");
+    EXPECT_EQ(store->mindMapByGuid(noReference)->parent(), store->rootFolder());
+}
+
+TEST_F(LocalProviderTest, DuplicateOpensTheCopy)
+{
+    EditorRecorder editor;
+    auto storage = open(GuidA);
+    provider->duplicateMindMap(storage.get());
+    ASSERT_EQ(editor.opened.size(), 1u);
+    EXPECT_EQ(editor.opened[0].first, provider);
+    EXPECT_NE(editor.opened[0].second, GuidA);
+    EXPECT_NE(store->mindMapByGuid(editor.opened[0].second), nullptr);
+    provider->duplicateMindMap(nullptr);
+    EXPECT_EQ(editor.opened.size(), 1u);
+}
+
+TEST_F(LocalProviderTest, CustomTitleOfTheOpenMapGoesThroughTheEditor)
+{
+    EditorRecorder editor;
+    auto storage = open(GuidA);
+    editor.current = storage.get();
+    const std::string before = readTestFile(mapPath(GuidA));
+    store->mindMapByGuid(GuidA)->setCustomTitle("Through editor");
+    EXPECT_EQ(editor.titles, std::vector<std::string>{"Through editor"});
+    EXPECT_EQ(readTestFile(mapPath(GuidA)), before);
+}
+
+TEST_F(LocalProviderTest, SearchCacheKeepsTheTextOfUnchangedMapsOnly)
+{
+    placeFile(GuidB + ".twkx", nativeDocument(GuidB, "Beta", "<topic text=\"needle too\"/>"));
+    ASSERT_NE(store->importMindMap(bytesOf(readTestFile(mapPath(GuidB))), GuidB), nullptr);
+    std::shared_ptr<MindMapSearchCache> cache = provider->buildSearchCache();
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(cache.get(), provider->searchCache().get());
+    EXPECT_EQ(cache->items().size(), 2u);
+    EXPECT_EQ(cache->getSearchMatches("alpha", false).size(), 1u);
+    EXPECT_EQ(cache->getSearchMatches("NEEDLE", true).size(), 2u);
+    ASSERT_TRUE(cache->get(GuidA)->fullText());
+    ASSERT_TRUE(cache->get(GuidB)->fullText());
+
+    // B's file changes on disk (another time stamp); A stays as it was.
+    writeTestFile(mapPath(GuidB), nativeDocument(GuidB, "Beta", "<topic text=\"other\"/>"));
+    fs::last_write_time(mapPath(GuidB), fs::last_write_time(mapPath(GuidB)) + std::chrono::hours(1));
+    store->mindMapByGuid(GuidB)->forgetLastModified();
+    std::shared_ptr<MindMapSearchCache> again = provider->buildSearchCache();
+    EXPECT_EQ(again.get(), cache.get());
+    EXPECT_TRUE(again->get(GuidA)->fullText());
+    EXPECT_FALSE(again->get(GuidB)->fullText());
+    EXPECT_EQ(again->getSearchMatches("needle", true).size(), 1u);
+    auto info = std::any_cast<std::weak_ptr<MindMapInfoItem>>(again->get(GuidA)->info());
+    EXPECT_EQ(info.lock().get(), store->mindMapByGuid(GuidA));
+}
+
+TEST_F(LocalProviderTest, CopyToTheStoreLandsInTheFolderAndIsReported)
+{
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "Inbox");
+    std::string guid = provider->performCopyToCloud(folder->guid(), "t", bytesOf(nativeDocument(GuidB, "Copied")));
+    ASSERT_FALSE(guid.empty());
+    EXPECT_EQ(store->mindMapByGuid(guid)->parent(), folder);
+    FeedbackCenter& feedback = FeedbackCenter::feedbackCenter();
+    ASSERT_EQ(feedback.count(), 1u);
+    EXPECT_EQ(feedback.items()[0]->title(), localizedFormat("copy_to_cloud_feedback", {provider->title() + "/Inbox"}));
+    EXPECT_EQ(feedback.items()[0]->message(), "Copied");
+    EXPECT_EQ(feedback.items()[0]->guid(), guid);
+    EXPECT_EQ(feedback.items()[0]->state(), 0u);
+
+    // Into the root: the path is empty and the title ends in "/".
+    std::string toRoot = provider->performCopyToCloud(MindMapStore::RootFolderGuid, "", bytesOf(nativeDocument(GuidB, "R")));
+    EXPECT_EQ(store->mindMapByGuid(toRoot)->parent(), store->rootFolder());
+    EXPECT_EQ(feedback.items()[0]->title(), localizedFormat("copy_to_cloud_feedback", {provider->title() + "/"}));
+
+    const size_t before = store->count();
+    EXPECT_EQ(provider->performCopyToCloud(folder->guid(), "", {}), "");
+    EXPECT_EQ(provider->performCopyToCloud(folder->guid(), "", bytesOf("no map")), "");
+    EXPECT_EQ(store->count(), before);
+    EXPECT_EQ(feedback.count(), 2u);
+}
+
+} // namespace

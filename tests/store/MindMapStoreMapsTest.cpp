@@ -1,0 +1,384 @@
+#include "ImageTestSupport.h"
+#include "MindMapStoreTestSupport.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxArchiveWriter.h"
+#include "formats/ZipDetection.h"
+#include "platform/Localizer.h"
+#include "store/CustomImageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using MindMapStoreMaps = StoreTest;
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+const std::string Hash = "0123456789abcdef0123456789abcdef01234567";
+
+// The map files of a folder.
+std::vector<std::string> filesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".twkx") names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string imageTopic(const std::string& hash)
+{
+    return "<topic text=\"Picture\"><embedded-image name=\"" + hash + "\"/></topic>";
+}
+
+TEST_F(MindMapStoreMaps, ANewMapIsTitledAndCarriesTheNewMapMarker)
+{
+    MindMapStore* store = start();
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "A");
+    MindMapInfoItem* first = store->addMindMapInFolder(folder);
+    NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
+    MindMapInfoItem* map = store->addMindMapInFolder(folder);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(changes.count(), 1u);
+    EXPECT_EQ(map->title(), "New Mind Map");
+    EXPECT_EQ(folder->indexOfChild(map), 0);
+    EXPECT_EQ(folder->indexOfChild(first), 1);
+    EXPECT_EQ(store->getFirstMindMap(), map);
+    EXPECT_EQ(map->guid().size(), 24u);
+    EXPECT_EQ(map->mindMapFile(), map->guid() + ".twkx");
+
+    const std::string text = fileText(map->mindMapFilePath());
+    EXPECT_NE(text.find("new-map"), std::string::npos);
+    EXPECT_NE(text.find("add-theme=\"true\""), std::string::npos);
+    EXPECT_NE(text.find(map->guid()), std::string::npos);
+    const std::string sha1 = map->sha1();
+    map->updateSha1(bytesOf(text));
+    EXPECT_EQ(map->sha1(), sha1);
+}
+
+TEST_F(MindMapStoreMaps, IdentifiersDoNotFollowTheCRandomGenerator)
+{
+    MindMapStore* store = start();
+    std::srand(7);
+    std::string first = store->addMindMapInFolder(nullptr)->guid();
+    std::srand(7);
+    std::string second = store->addMindMapInFolder(nullptr)->guid();
+    EXPECT_NE(first, second);
+}
+
+TEST_F(MindMapStoreMaps, DuplicateSitsAfterTheSourceWithACopyTitle)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Plan", "<topic text=\"Root\"/>"));
+    MindMapStore* store = start();
+    MindMapInfoItem* source = store->mindMapByGuid(GuidA);
+    MindMapInfoItem* other = store->addMindMapInFolder(nullptr);
+    ASSERT_EQ(store->rootFolder()->indexOfChild(source), 1);
+
+    MindMapInfoItem* copy = store->duplicateMindMap(source);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->guid(), GuidA);
+    EXPECT_EQ(copy->title(), localizedFormat("document_name_copy_fmt", {"Plan"}));
+    EXPECT_EQ(store->rootFolder()->indexOfChild(copy), 2);
+    EXPECT_EQ(store->rootFolder()->indexOfChild(other), 0);
+    const std::string text = fileText(copy->mindMapFilePath());
+    EXPECT_NE(text.find(copy->guid()), std::string::npos);
+    EXPECT_NE(text.find("Root"), std::string::npos);
+    EXPECT_EQ(store->duplicateMindMap(nullptr), nullptr);
+
+    // A source that cannot be read leaves nothing behind.
+    fs::remove(source->mindMapFilePath());
+    size_t before = store->count();
+    EXPECT_EQ(store->duplicateMindMap(source), nullptr);
+    EXPECT_EQ(store->count(), before);
+}
+
+TEST_F(MindMapStoreMaps, ImportGivesTheDocumentTheNewMapsGuid)
+{
+    MindMapStore* store = start();
+    NotificationRecorder external(MindMapStore::MindMapExternalCommittedNotification);
+    MindMapInfoItem* map = store->importMindMap(bytesOf(nativeDocument(GuidB, "Imported", "<topic text=\"T\"/>")));
+    ASSERT_NE(map, nullptr);
+    EXPECT_NE(map->guid(), GuidB);
+    EXPECT_EQ(map->title(), "Imported");
+    EXPECT_EQ(map->parent(), store->rootFolder());
+    EXPECT_EQ(external.count(), 1u);
+    EXPECT_EQ(external.received[0].value<std::string>("guid"), map->guid());
+    const std::string text = fileText(map->mindMapFilePath());
+    EXPECT_NE(text.find(map->guid()), std::string::npos);
+    EXPECT_EQ(text.find(GuidB), std::string::npos);
+}
+
+TEST_F(MindMapStoreMaps, ImportOfUnknownOrBrokenDataLeavesNoMapBehind)
+{
+    MindMapStore* store = start();
+    const std::string full = nativeDocument(GuidA, "T", "<topic text=\"A\"/>");
+    const std::vector<Bytes> inputs = {
+        {},
+        bytesOf("just some words"),
+        bytesOf("<html><body/></html>"),
+        bytesOf(full.substr(0, full.size() / 2)),
+        bytesOf("<tarnwick-mindmaps doc-version=\"3\"></tarnwick-mindmaps>"),
+        bytesOf(std::string("PK\x03\x04", 4) + std::string(200, '\xff')),
+        Bytes(4 * 1024 * 1024, 0x41),
+    };
+    for (const Bytes& data : inputs) {
+        EXPECT_EQ(store->importMindMap(data), nullptr);
+        EXPECT_EQ(store->importMindMap(data, GuidA), nullptr);
+    }
+    EXPECT_EQ(store->count(), 0u);
+    EXPECT_EQ(filesIn(documents()), std::vector<std::string>{});
+}
+
+TEST_F(MindMapStoreMaps, ImportOfAContainerBringsItsImages)
+{
+    MindMapStore* store = start();
+    TempDir work;
+    fs::create_directories(work.file("images"));
+    writeTestFile(work.file("images/" + Hash + ".png"), textOf(pngBytes(30, 30)));
+    CustomImageStore images(work.file("images"));
+    TwkxArchiveWriter writer(work.file("map.twkx"));
+    writer.addMindMapDocumentData(bytesOf(nativeDocument(GuidA, "Zip", imageTopic(Hash), 3, true)));
+    writer.addCustomImages({Hash}, images);
+    std::optional<Bytes> archive = writer.getArchiveData();
+    ASSERT_TRUE(archive);
+
+    MindMapInfoItem* map = store->importMindMap(*archive);
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(map->containsImages());
+    EXPECT_TRUE(fs::exists(documents() + "/Images/" + Hash + ".png"));
+    EXPECT_FALSE(hasPKZIPSignature(bytesOf(fileText(map->mindMapFilePath()))));
+}
+
+TEST_F(MindMapStoreMaps, OutsideGuidsThatCannotNameAFileAreReplaced)
+{
+    MindMapStore* store = start();
+    struct Case {
+        std::string guid;
+        bool valid;
+    };
+    const Case cases[] = {
+        {GuidA, true},
+        {"my-map_01", true},
+        {std::string(70, 'A'), true},
+        {std::string(71, 'A'), false},
+        {"", false},
+        {"../../x", false},
+        {"..", false},
+        {".hidden", false},
+        {"a/b", false},
+        {"a\\b", false},
+        {"a b", false},
+        {"tab\there", false},
+        {"bell\x07", false},
+        {std::string("nul\0x", 5), false},
+        {"what?", false},
+        {"C:map", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MindMapStore::isValidMindMapGuid(c.guid), c.valid) << c.guid;
+
+    const std::string outside = dataHome() + "/x.twkx";
+    MindMapInfoItem* map = store->importMindMap(bytesOf(nativeDocument("X", "Hostile")), "../../x");
+    ASSERT_NE(map, nullptr);
+    EXPECT_NE(map->guid(), "../../x");
+    EXPECT_EQ(map->guid().size(), 24u);
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_EQ(fs::path(map->mindMapFilePath()).parent_path(), fs::path(documents()));
+    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument("X", "Hostile")), "../../x", nullptr),
+              nullptr);
+}
+
+TEST_F(MindMapStoreMaps, ImportUnderAGuidReplacesThatMap)
+{
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->importMindMap(bytesOf(nativeDocument(GuidA, "First")), GuidA);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->guid(), GuidA);
+    EXPECT_EQ(store->getFirstMindMap(), map);
+    EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "Second")), GuidA), map);
+    EXPECT_EQ(map->title(), "Second");
+    EXPECT_EQ(store->count(), 1u);
+
+    // A map that cannot be written keeps what it had and stays in the store.
+    fs::remove(map->mindMapFilePath());
+    fs::create_directories(map->mindMapFilePath() + "/blocker");
+    EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "Third")), GuidA), nullptr);
+    EXPECT_EQ(store->mindMapByGuid(GuidA), map);
+    EXPECT_TRUE(fs::exists(map->mindMapFilePath() + "/blocker"));
+}
+
+TEST_F(MindMapStoreMaps, ExternalDataIsAppendedInItsFolder)
+{
+    MindMapStore* store = start();
+    MindMapStoreFolder* folder = store->addNewFolder(nullptr, "Phone");
+    store->addMindMapInFolder(nullptr);
+    MindMapInfoItem* map = store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidA, "From phone")), GuidA, folder);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->parent(), folder);
+    EXPECT_EQ(store->mindMaps().back().get(), map);
+    EXPECT_EQ(map->title(), "From phone");
+    // Only once per GUID, never with an empty one, and a container without document is refused.
+    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidA, "Again")), GuidA, nullptr), nullptr);
+    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidB, "X")), "", nullptr), nullptr);
+    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(std::string("PK\x03\x04", 4) + "junk"), GuidB, nullptr),
+              nullptr);
+    EXPECT_EQ(store->mindMapByGuid(GuidB), nullptr);
+    EXPECT_FALSE(fs::exists(mapPath(GuidB)));
+}
+
+TEST_F(MindMapStoreMaps, DeletionIsAnnouncedBeforeTheFileGoes)
+{
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->addMindMapInFolder(nullptr);
+    const std::string guid = map->guid();
+    const std::string path = map->mindMapFilePath();
+    writeTestFile(map->associatedFilePath("twk-doc"), "older");
+    writeTestFile(map->thumbnailFilePath(), "thumb");
+    bool fileThereWhenAnnounced = false;
+    NotificationRecorder deleted(MindMapStore::MindMapDeletedNotification,
+                                 [&](const Notification&) { fileThereWhenAnnounced = fs::exists(path); });
+    NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
+    store->deleteMindMap(map);
+    ASSERT_EQ(deleted.count(), 1u);
+    EXPECT_EQ(deleted.received[0].value<std::string>("guid"), guid);
+    EXPECT_EQ(deleted.received[0].object, store);
+    EXPECT_TRUE(fileThereWhenAnnounced);
+    EXPECT_EQ(changes.count(), 1u);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(documents() + "/" + guid + ".twk-doc"));
+    EXPECT_FALSE(fs::exists(root() + "/Caches/" + guid + "-tn.png"));
+    EXPECT_EQ(store->count(), 0u);
+    EXPECT_EQ(store->rootFolder()->childCount(), 0u);
+}
+
+TEST_F(MindMapStoreMaps, CommitWritesTheWholeFileOrNothing)
+{
+    MindMapStore* store = start();
+    MindMapInfoItem* item = store->addMindMapInFolder(nullptr);
+    MindMap map(CustomImageStore::localImageStore());
+    ASSERT_TRUE(map.readFromData(bytesOf(fileText(item->mindMapFilePath())), item->guid(), 2));
+    map.setCustomTitle("Committed");
+    writeTestFile(item->thumbnailFilePath(), "stale");
+    NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
+
+    ASSERT_TRUE(item->commitMindMap(&map));
+    EXPECT_EQ(item->title(), "Committed");
+    EXPECT_GE(changes.count(), 1u);
+    EXPECT_FALSE(fs::exists(item->thumbnailFilePath()));
+    const std::string written = fileText(item->mindMapFilePath());
+    EXPECT_NE(written.find("Committed"), std::string::npos);
+    const std::string sha1 = item->sha1();
+    item->updateSha1(bytesOf(written));
+    EXPECT_EQ(item->sha1(), sha1);
+    EXPECT_EQ(filesIn(documents()), std::vector<std::string>{item->mindMapFile()});
+
+    // A write that fails leaves everything as it was and says why.
+    fs::remove(item->mindMapFilePath());
+    fs::create_directories(item->mindMapFilePath() + "/blocker");
+    map.setCustomTitle("Lost");
+    Error error;
+    EXPECT_FALSE(item->commitMindMap(&map, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(item->title(), "Committed");
+    EXPECT_EQ(item->sha1(), sha1);
+}
+
+TEST_F(MindMapStoreMaps, SynchronisingUnreadableBytesKeepsTheFileAndTheItem)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Good"));
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->mindMapByGuid(GuidA);
+    const std::string garbage = "<tarnwick-mindmaps><mindmap><topics><topic";
+    writeTestFile(map->mindMapFilePath(), garbage);
+    EXPECT_TRUE(map->synchronize());
+    EXPECT_EQ(readTestFile(map->mindMapFilePath()), garbage);
+    EXPECT_EQ(store->mindMapByGuid(GuidA), map);
+    EXPECT_FALSE(map->synchronizeWithFileData({}));
+
+    // An older version of this map's own document is brought up to date.
+    writeTestFile(map->mindMapFilePath(), nativeDocument(GuidA, "Older", "<topic text=\"Kept\"/>", 2));
+    EXPECT_TRUE(map->synchronize());
+    const std::string text = readTestFile(map->mindMapFilePath());
+    EXPECT_NE(text.find("doc-version=\"3\""), std::string::npos);
+    EXPECT_NE(text.find("Kept"), std::string::npos);
+}
+
+TEST_F(MindMapStoreMaps, ScratchNamesCountUpAndStayInScratch)
+{
+    MindMapStore* store = start();
+    const std::string scratch = store->scratchDirectory();
+    EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), scratch + "/a.txt");
+    writeTestFile(scratch + "/a.txt", "");
+    EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), scratch + "/a(1).txt");
+    writeTestFile(scratch + "/a(1).txt", "");
+    EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), scratch + "/a(2).txt");
+    EXPECT_EQ(store->uniqueFileInScratchDirectory("../escape.txt"), scratch + "/escape.txt");
+    EXPECT_EQ(store->uniqueFileInScratchDirectory(".."), "");
+}
+
+TEST_F(MindMapStoreMaps, ExportDataCarriesTheImagesTheMapUses)
+{
+    MindMapStore* store = start();
+    auto images = CustomImageStore::localImageStore();
+    ASSERT_TRUE(images);
+    const std::string hash = images->storeImagePngData(pngBytes(30, 30));
+    ASSERT_FALSE(hash.empty());
+    MindMapInfoItem* plain = store->importMindMap(bytesOf(nativeDocument(GuidA, "Plain")), GuidA);
+    MindMapInfoItem* pictured = store->importMindMap(bytesOf(nativeDocument(GuidB, "Pictured", imageTopic(hash), 3, true)), GuidB);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(pictured, nullptr);
+
+    EXPECT_EQ(plain->getMindMapExportData(), bytesOf(fileText(plain->mindMapFilePath())));
+    std::optional<Bytes> exported = pictured->getMindMapExportData();
+    ASSERT_TRUE(exported);
+    ASSERT_TRUE(hasPKZIPSignature(*exported));
+    TwkxArchiveReader reader(*exported);
+    EXPECT_TRUE(reader.extractMindMapDocument());
+    EXPECT_TRUE(reader.extractFile("images/" + hash + ".png"));
+    EXPECT_TRUE(fs::is_empty(store->scratchDirectory()));
+}
+
+TEST_F(MindMapStoreMaps, ImageCleanupSparesEverythingWhenAMapCannotBeRead)
+{
+    MindMapStore* store = start();
+    auto images = CustomImageStore::localImageStore();
+    const std::string used = images->storeImagePngData(pngBytes(30, 30, 1, 0, 0));
+    const std::string unused = images->storeImagePngData(pngBytes(30, 30, 0, 1, 0));
+    const std::string ofBroken = images->storeImagePngData(pngBytes(30, 30, 0, 0, 1));
+    const std::string onRelation = images->storeImagePngData(pngBytes(30, 30, 1, 1, 0));
+    store->importMindMap(bytesOf(nativeDocument(GuidA, "A", imageTopic(used), 3, true)), GuidA);
+    // Written before relation images counted: the document says it has none.
+    const std::string relationTopic = "<topic text=\"R\"><parent-relation><children><image name=\"" + onRelation +
+                                      "\"/></children></parent-relation></topic>";
+    placeFile("CCCCCCCCCCCCCCCCCCCCCCCC.twkx", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "C", relationTopic));
+    ASSERT_TRUE(store->addMindMapItem("CCCCCCCCCCCCCCCCCCCCCCCC.twkx", nullptr, false)->synchronize());
+    MindMapInfoItem* broken = store->importMindMap(bytesOf(nativeDocument(GuidB, "B", imageTopic(ofBroken), 3, true)), GuidB);
+    ASSERT_NE(broken, nullptr);
+
+    writeTestFile(broken->mindMapFilePath(), "<unreadable");
+    EXPECT_FALSE(store->collectReferencedImages());
+    EXPECT_EQ(store->cleanupUnusedLocalImages(), 0);
+    EXPECT_EQ(images->imageFiles().size(), 4u);
+
+    writeTestFile(broken->mindMapFilePath(), nativeDocument(GuidB, "B", imageTopic(ofBroken), 3, true));
+    std::optional<std::set<std::string>> referenced = store->collectReferencedImages();
+    ASSERT_TRUE(referenced);
+    EXPECT_EQ(*referenced, (std::set<std::string>{used, ofBroken, onRelation}));
+    EXPECT_EQ(store->cleanupUnusedLocalImages(), 1);
+    EXPECT_TRUE(images->customImageFilePath(unused).empty() || !fs::exists(images->customImageFilePath(unused)));
+    EXPECT_TRUE(fs::exists(images->customImageFilePath(used)));
+    EXPECT_TRUE(fs::exists(images->customImageFilePath(onRelation)));
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+#include "ImageTestSupport.h"
+#include "MindMapStoreTestSupport.h"
+
+#include "MindMaps/CustomStyleSheet.h"
+#include "formats/TwkxArchiveWriter.h"
+#include "store/CustomImageStore.h"
+#include "store/LocalProvider.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStoreLock.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+using MindMapStoreStartup = StoreTest;
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+
+TEST_F(MindMapStoreStartup, MakesTheStoreFoldersUnderTheDataFolder)
+{
+    MindMapStore* store = start();
+    EXPECT_EQ(MindMapStore::tarnWickStoreRootPath(), root());
+    EXPECT_EQ(store->documentsDirectory(), documents());
+    EXPECT_EQ(store->scratchDirectory(), root() + "/Scratch");
+    EXPECT_EQ(store->cachesDirectory(), root() + "/Caches");
+    EXPECT_EQ(MindMapStore::appSupportDirectory(), root() + "/AppSupport");
+    for (const char* folder : {"Mind Maps/Images", "Mind Maps/Custom Icons", "Mind Maps/Clipboard", "Scratch", "Caches"}) {
+        EXPECT_TRUE(fs::is_directory(root() + "/" + folder)) << folder;
+    }
+    EXPECT_TRUE(store->mindMapStoreDirectoryCreated());
+    EXPECT_FALSE(restart()->mindMapStoreDirectoryCreated());
+}
+
+TEST_F(MindMapStoreStartup, LoadsCustomStylesFromTheDocumentsFolder)
+{
+    start();
+    EXPECT_EQ(CustomStyleSheet::customStylesDirectory(), documents());
+}
+
+TEST_F(MindMapStoreStartup, PostsExactlyOneStoreChange)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "A"));
+    placeFile(GuidB + ".twkx", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "B"));
+    NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
+    start();
+    EXPECT_EQ(changes.count(), 1u);
+}
+
+TEST_F(MindMapStoreStartup, EmptiesScratchFilesButKeepsFolders)
+{
+    fs::create_directories(root() + "/Scratch/keep");
+    writeTestFile(root() + "/Scratch/old.tmp", "x");
+    writeTestFile(root() + "/Scratch/keep/inner.tmp", "x");
+    start();
+    EXPECT_FALSE(fs::exists(root() + "/Scratch/old.tmp"));
+    EXPECT_TRUE(fs::exists(root() + "/Scratch/keep/inner.tmp"));
+}
+
+TEST_F(MindMapStoreStartup, ASecondOwnerLeavesTheFirstOwnersScratchAlone)
+{
+    fs::create_directories(root() + "/Scratch");
+    writeTestFile(root() + "/Scratch/in-use.tmp", "x");
+    // Stands for another process that owns the store.
+    std::unique_ptr<MindMapStoreLock> other = MindMapStoreLock::acquire(root());
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(MindMapStore::ownsStoreLock());
+    start();
+    EXPECT_FALSE(MindMapStore::ownsStoreLock());
+    EXPECT_TRUE(fs::exists(root() + "/Scratch/in-use.tmp"));
+
+    other.reset();
+    MindMapStore::releaseMindMapStoreInstance();
+    EXPECT_TRUE(MindMapStore::ownsStoreLock());
+    start();
+    EXPECT_TRUE(MindMapStore::ownsStoreLock());
+    EXPECT_FALSE(fs::exists(root() + "/Scratch/in-use.tmp"));
+    // While this store owns the folder, nobody else gets it.
+    EXPECT_EQ(MindMapStoreLock::acquire(root()), nullptr);
+}
+
+TEST_F(MindMapStoreStartup, AnUnusableRootTouchesNothing)
+{
+    // The data folder is a file: nothing can be made below it.
+    writeTestFile(dataHome(), "not a folder");
+    MindMapStore* store = start();
+    EXPECT_EQ(store->documentsDirectory(), "");
+    EXPECT_EQ(store->scratchDirectory(), "");
+    EXPECT_EQ(store->addMindMapInFolder(nullptr), nullptr);
+    EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "A"))), nullptr);
+    EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "A")), GuidA), nullptr);
+    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidA, "A")), GuidA, nullptr), nullptr);
+    EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), "");
+    EXPECT_EQ(store->count(), 0u);
+    EXPECT_FALSE(store->saveFolderIndexFile());
+    EXPECT_EQ(readTestFile(dataHome()), "not a folder");
+}
+
+TEST_F(MindMapStoreStartup, ScansTheMapsOfTheDocumentsFolder)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
+    placeFile("notes.txt", "not a map");
+    MindMapStore* store = start();
+    ASSERT_EQ(store->count(), 1u);
+    MindMapInfoItem* map = store->mindMapByGuid(GuidA);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->title(), "Alpha");
+    EXPECT_EQ(map->parent(), store->rootFolder());
+    EXPECT_EQ(map->mindMapFile(), GuidA + ".twkx");
+    EXPECT_EQ(map->sha1().size(), 40u);
+}
+
+TEST_F(MindMapStoreStartup, AWarmStartTakesWhatTheIndexCacheKnowsInsteadOfReadingTheMap)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
+    // Only the cache can know this title: the file says "Alpha".
+    start()->mindMapByGuid(GuidA)->setTitle("Cached");
+    EXPECT_EQ(restart()->mindMapByGuid(GuidA)->title(), "Cached");
+    // A changed file is read again.
+    writeTestFile(mapPath(GuidA), nativeDocument(GuidA, "Changed"));
+    EXPECT_EQ(restart()->mindMapByGuid(GuidA)->title(), "Changed");
+}
+
+TEST_F(MindMapStoreStartup, AFileWhoseGuidDiffersFromItsNameIsRewrittenWithTheNamesGuid)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidB, "Alpha", "<topic text=\"Idea\"/>"));
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->mindMapByGuid(GuidA);
+    ASSERT_NE(map, nullptr);
+    std::string text = fileText(mapPath(GuidA));
+    EXPECT_NE(text.find(GuidA), std::string::npos);
+    EXPECT_EQ(text.find(GuidB), std::string::npos);
+    EXPECT_NE(text.find("Idea"), std::string::npos);
+    EXPECT_EQ(store->mindMapByGuid(GuidB), nullptr);
+}
+
+TEST_F(MindMapStoreStartup, FilesThatCannotBeRewrittenSafelySurviveUntouched)
+{
+    struct Case {
+        std::string guid;
+        std::string contents;
+    };
+    const std::string full = nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "T", "<topic text=\"A\"/>");
+    const std::vector<Case> cases = {
+        {"111111111111111111111111", full.substr(0, full.size() / 2)},                           // truncated
+        {"222222222222222222222222", "\xEF\xBB\xBFgarbage <<<"},                                   // not XML
+        {"333333333333333333333333", nativeDocument("DDDDDDDDDDDDDDDDDDDDDDDD", "Future", "", 4)}, // later version
+        {"444444444444444444444444", std::string("PK\x03\x04", 4) + "broken zip"},                 // bad container
+        {"555555555555555555555555", ""},                                                          // empty
+    };
+    for (const Case& c : cases) placeFile(c.guid + ".twkx", c.contents);
+    MindMapStore* store = start();
+    for (const Case& c : cases) {
+        EXPECT_EQ(readTestFile(mapPath(c.guid)), c.contents) << c.guid;
+    }
+    // Files that read still show up; the store keeps an item for every file it could read.
+    EXPECT_NE(store->mindMapByGuid("333333333333333333333333"), nullptr);
+    EXPECT_EQ(store->mindMapByGuid("333333333333333333333333")->title(), "Future");
+}
+
+TEST_F(MindMapStoreStartup, AZippedMapKeepsItsImagesWhenItIsStoredBare)
+{
+    const std::string hash = "0123456789abcdef0123456789abcdef01234567";
+    TempDir work;
+    {
+        TwkxArchiveWriter writer(work.file("map.zip"));
+        writer.addMindMapDocumentData(bytesOf(nativeDocument(GuidA, "Zipped", "<topic text=\"A\"><embedded-image name=\"" +
+                                                                              hash + "\"/></topic>", 3, true)));
+        fs::create_directories(work.file("images"));
+        const Bytes png = pngBytes(30, 30);
+        writeTestFile(work.file("images/" + hash + ".png"), textOf(png));
+        CustomImageStore images(work.file("images"));
+        writer.addCustomImages({hash}, images);
+        ASSERT_TRUE(writer.getArchiveData());
+    }
+    placeFile(GuidA + ".twkx", readTestFile(work.file("map.zip")));
+    MindMapStore* store = start();
+    ASSERT_NE(store->mindMapByGuid(GuidA), nullptr);
+    EXPECT_TRUE(fs::exists(documents() + "/Images/" + hash + ".png"));
+    std::string text = fileText(mapPath(GuidA));
+    EXPECT_NE(text.rfind("PK", 0), 0u);
+    EXPECT_NE(text.find(hash), std::string::npos);
+}
+
+TEST_F(MindMapStoreStartup, FileNamesDifferingInCaseAreFoundThroughTheList)
+{
+    const std::string lower = "abcdefabcdefabcdefabcdef";
+    placeFile(lower + ".twkx", nativeDocument(lower, "Lower"));
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->mindMapByGuid("ABCDEFABCDEFABCDEFABCDEF");
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->guid(), lower);
+    EXPECT_EQ(MindMapStore::safeGetMindMapByGuid("AbCdEfAbCdEfAbCdEfAbCdEf"), map);
+    EXPECT_EQ(store->mindMapByGuid(""), nullptr);
+}
+
+TEST_F(MindMapStoreStartup, OlderDocumentsAreMovedAsideOnceAndThenLeftAlone)
+{
+    placeFile("Old.twk-doc", "<plist/>");
+    start();
+    EXPECT_FALSE(fs::exists(documents() + "/Old.twk-doc"));
+    EXPECT_TRUE(fs::exists(documents() + "/twkdoc/Old.twk-doc"));
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(MindMapStore::DidConvertTwkDefaultsKey));
+
+    placeFile("Later.twk-doc", "<plist/>");
+    restart();
+    EXPECT_TRUE(fs::exists(documents() + "/Later.twk-doc"));
+}
+
+TEST_F(MindMapStoreStartup, RegistersTheLocalProviderAndLetsItGoAtRelease)
+{
+    start();
+    MindMapProvider* local = MindMapProviders::instance().getProviderById("Local");
+    ASSERT_NE(local, nullptr);
+    EXPECT_NE(dynamic_cast<LocalProvider*>(local), nullptr);
+    EXPECT_EQ(MindMapProviders::instance().getProviderById("local"), nullptr);
+    MindMapStore::releaseMindMapStoreInstance();
+    EXPECT_EQ(MindMapStore::existingInstance(), nullptr);
+    EXPECT_EQ(MindMapProviders::localProvider(), nullptr);
+    // A second release does nothing.
+    MindMapStore::releaseMindMapStoreInstance();
+}
+
+} // namespace

@@ -1,0 +1,308 @@
+#include "ImageTestSupport.h"
+#include "MindMapStoreTestSupport.h"
+
+#include "formats/UnzipArchive.h"
+#include "formats/ZipArchive.h"
+#include "platform/FileUtils.h"
+#include "store/CustomImageStore.h"
+#include "store/StoreArchiveImporter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+const std::string GuidX = "0000000000000000000000XX";
+
+using Clock = std::chrono::system_clock;
+
+struct Entry {
+    std::string name;
+    std::string data;
+    std::optional<Clock::time_point> date = Clock::now();
+};
+
+std::vector<std::string> entryNames(const std::string& archivePath)
+{
+    UnzipArchive archive;
+    std::vector<std::string> names;
+    if (archive.UnzipOpenFile(archivePath)) archive.readContainedFiles(names);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Overwrites the CRC of the first entry in its local header and in the central directory, so
+// that the data no longer matches it.
+void breakFirstCrc(std::vector<uint8_t>& zip)
+{
+    const auto patch = [&zip](const std::string& signature, size_t crcOffset) {
+        const auto at = std::search(zip.begin(), zip.end(), signature.begin(), signature.end());
+        ASSERT_NE(at, zip.end());
+        for (size_t i = 0; i < 4; ++i) *(at + crcOffset + i) ^= 0x5A;
+    };
+    patch(std::string("PK\x03\x04", 4), 14);
+    patch(std::string("PK\x01\x02", 4), 16);
+}
+
+class StoreArchiveTest : public StoreTest {
+protected:
+    TempDir outside;
+
+    std::string archivePath(const std::string& name = "store.twkstore") const { return outside.file(name); }
+
+    void writeArchive(const std::string& path, const std::vector<Entry>& entries)
+    {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateZipFile2(path));
+        for (const Entry& entry : entries) {
+            ASSERT_TRUE(zip.addDataToZip(bytesOf(entry.data), entry.date, entry.name)) << entry.name;
+        }
+        ASSERT_TRUE(zip.CloseZipFile2());
+    }
+
+    std::unique_ptr<MindMapStoreImportResult> import(const std::vector<Entry>& entries, Error* error = nullptr)
+    {
+        writeArchive(archivePath("in.twkstore"), entries);
+        return start()->importFromArchive(archivePath("in.twkstore"), error);
+    }
+
+    static std::string mapEntry(const std::string& guid) { return guid + ".twkx"; }
+
+    static void setModified(const std::string& path, Clock::time_point date)
+    {
+        fs::last_write_time(path, fs::file_time_type::clock::now() + (date - Clock::now()));
+    }
+};
+
+// ---- export ----
+
+TEST_F(StoreArchiveTest, ExportCarriesMapsStylesImagesAndTheFolderIndex)
+{
+    placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Alpha"));
+    placeFile(mapEntry(GuidB), nativeDocument(GuidB, "Beta"));
+    placeFile("My Style.twkstyle", "<mindmap-colorscheme/>");
+    placeFile("notes.txt", "not exported");
+    MindMapStore* store = start();
+    const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(30, 30));
+    ASSERT_FALSE(hash.empty());
+    store->mindMapByGuid(GuidB)->setParent(store->addFolder(nullptr, "Work", "/W", true));
+
+    Error error;
+    ASSERT_TRUE(store->exportToArchive(archivePath(), &error)) << error.failureReason;
+    EXPECT_EQ(entryNames(archivePath()),
+              (std::vector<std::string>{mapEntry(GuidA), mapEntry(GuidB), "My Style.twkstyle", "folder-index.xml",
+                                        "images/" + hash + ".png"}));
+    EXPECT_EQ(folderEntries(outside.path()), (std::vector<std::string>{"store.twkstore"})) << "no temporary file";
+
+    UnzipArchive archive;
+    ASSERT_TRUE(archive.UnzipOpenFile(archivePath()));
+    const auto index = archive.extractFileData("folder-index.xml");
+    ASSERT_TRUE(index);
+    EXPECT_NE(textOf(*index).find("<folder name=\"Work\" id=\"/W\">"), std::string::npos);
+    EXPECT_EQ(textOf(*archive.extractFileData(mapEntry(GuidA))), fileText(mapPath(GuidA)));
+    EXPECT_TRUE(fs::exists(documents() + "/folder-index.xml")) << "the index is saved as well";
+}
+
+TEST_F(StoreArchiveTest, AFailedExportLeavesNothingBehindAndAnswersNo)
+{
+    placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Alpha"));
+    MindMapStore* store = start();
+
+    Error error;
+    EXPECT_FALSE(store->exportToArchive(outside.file("missing/store.twkstore"), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    // Something that cannot be replaced stands at the path: it stays as it was.
+    fs::create_directories(archivePath() + "/keep");
+    error = {};
+    EXPECT_FALSE(store->exportToArchive(archivePath(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(fs::is_directory(archivePath() + "/keep"));
+    EXPECT_EQ(folderEntries(outside.path()), (std::vector<std::string>{"store.twkstore"}));
+}
+
+// ---- import modes ----
+
+TEST_F(StoreArchiveTest, OverwriteModesDecideOverExistingMaps)
+{
+    const auto entryDate = Clock::now() - 240h;
+    const struct {
+        int64_t mode;
+        bool existingIsNewer;
+        bool replaced;
+    } cases[] = {
+        {0, false, false}, {1, false, true}, {1, true, false}, {2, true, true},
+        // Values outside the three modes keep existing files.
+        {-1, false, false}, {5, false, false},
+    };
+    for (const auto& c : cases) {
+        const std::string label = "mode " + std::to_string(c.mode) + (c.existingIsNewer ? " newer" : " older");
+        MindMapStore::releaseMindMapStoreInstance();
+        fs::remove_all(root());
+        placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Existing"));
+        setModified(mapPath(GuidA), c.existingIsNewer ? Clock::now() : entryDate - 240h);
+        UserDefaults::standard().setInteger("storeImportMode", c.mode);
+
+        const auto result = import({{mapEntry(GuidA), nativeDocument(GuidA, "Archived"), entryDate}});
+        ASSERT_TRUE(result) << label;
+        EXPECT_EQ(result->mindMapsImported(), c.replaced ? 1u : 0u) << label;
+        EXPECT_EQ(result->skippedFiles(), c.replaced ? 0u : 1u) << label;
+        EXPECT_EQ(MindMapStore::existingInstance()->mindMapByGuid(GuidA)->title(), c.replaced ? "Archived" : "Existing")
+            << label;
+    }
+}
+
+TEST_F(StoreArchiveTest, ExistingImagesAreKeptEvenWhenReplacingEverything)
+{
+    start();
+    auto images = CustomImageStore::localImageStore();
+    const std::string hash = images->storeImagePngData(pngBytes(30, 30));
+    const std::string before = fileText(images->customImageFilePath(hash));
+    const std::string newHash(40, 'a');
+    UserDefaults::standard().setInteger("storeImportMode", 2);
+
+    const auto result = import({{"images/" + hash + ".png", "replacement"}, {"images/" + newHash + ".png", "new"}});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->customImagesImported(), 1u);
+    EXPECT_EQ(result->skippedFiles(), 1u);
+    EXPECT_EQ(fileText(images->customImageFilePath(hash)), before);
+    EXPECT_EQ(fileText(images->customImageFilePath(newHash)), "new");
+}
+
+TEST_F(StoreArchiveTest, ForeignEntriesAreNeitherWrittenNorCounted)
+{
+    const auto result = import({{"notes.txt", "text"}, {"folder/", ""}, {mapEntry(GuidX), nativeDocument(GuidX, "X")}});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->mindMapsImported(), 1u);
+    EXPECT_EQ(result->skippedFiles(), 0u);
+    EXPECT_FALSE(fs::exists(documents() + "/notes.txt"));
+    EXPECT_FALSE(fs::exists(documents() + "/folder"));
+}
+
+// ---- placing imported maps ----
+
+TEST_F(StoreArchiveTest, ImportedMapsFollowTheArchivedIndexIntoExistingFolders)
+{
+    placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Existing"));
+    MindMapStore* store = start();
+    MindMapStoreFolder* projects = store->addFolder(nullptr, "Projects", "/P1", true);
+    MindMapStoreFolder* archive = store->addFolder(nullptr, "Archive", "/ARCH", true);
+    UserDefaults::standard().setInteger("storeImportMode", 2);
+    const std::string index = "<diagram-index><folder id=\"/.root\">"
+                              "<folder name=\"Projects\" id=\"/OTHER\"><diagram id=\"" + GuidX + "\"/>"
+                              "<diagram id=\"" + GuidA + "\"/></folder>"
+                              "<folder name=\"Renamed\" id=\"/arch\"><diagram id=\"" + GuidB + "\"/></folder>"
+                              "</folder></diagram-index>";
+    const std::string GuidY = "0000000000000000000000YY";
+    NotificationRecorder committed(MindMapStore::MindMapExternalCommittedNotification);
+
+    const auto result = import({{mapEntry(GuidX), nativeDocument(GuidX, "X")},
+                                {mapEntry(GuidA), nativeDocument(GuidA, "Replaced")},
+                                {mapEntry(GuidB), nativeDocument(GuidB, "B")},
+                                {mapEntry(GuidY), nativeDocument(GuidY, "Y")},
+                                {"folder-index.xml", index}});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->mindMapsImported(), 4u);
+    EXPECT_EQ(store->mindMapByGuid(GuidX)->parent(), projects) << "same title, unknown id: merged";
+    EXPECT_EQ(store->mindMapByGuid(GuidB)->parent(), archive) << "known id wins over the title";
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->parent(), store->rootFolder()) << "existing maps keep their place";
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Replaced");
+    EXPECT_EQ(store->mindMapByGuid(GuidY)->parent(), store->rootFolder()) << "unplaced maps land in the root";
+    EXPECT_EQ(store->rootFolder()->children().back()->guid(), GuidY);
+    std::vector<MindMapStoreFolder*> folders;
+    store->rootFolder()->getContainedFolders(folders);
+    EXPECT_EQ(folders.size(), 2u) << "no folder was added";
+    ASSERT_EQ(committed.count(), 1u);
+    EXPECT_EQ(std::any_cast<std::string>(committed.received[0].userInfo.at(MindMapStore::GuidKey)), GuidA);
+}
+
+// ---- hostile archives ----
+
+TEST_F(StoreArchiveTest, EntryNamesNeverChooseWhereFilesGo)
+{
+    const std::vector<Entry> entries = {
+        {"../../EVIL.twkx", nativeDocument("EVIL", "Evil")},
+        {"/abs/ABSOLUTE.twkx", nativeDocument("ABSOLUTE", "Absolute")},
+        {"sub\\..\\..\\BACKSLASH.twkx", nativeDocument("BACKSLASH", "Backslash")},
+        {".twkx", nativeDocument(GuidA, "No name")},
+        {"bad guid.twkx", nativeDocument(GuidA, "Space")},
+        {std::string(80, 'A') + ".twkx", nativeDocument(GuidA, "Too long")},
+        {"images/not-a-hash.png", "x"},
+        {"images/../" + std::string(40, 'b') + ".png", "x"},
+        {".hidden.twkstyle", "x"},
+        {"con\x01trol.twkstyle", "x"},
+        {std::string(300, 's') + ".twkstyle", "x"},
+    };
+    const auto result = import(entries);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->mindMapsImported(), 3u);
+    EXPECT_EQ(result->customImagesImported(), 0u);
+    EXPECT_EQ(result->customStylesImported(), 0u);
+    EXPECT_EQ(folderEntries(documents()),
+              (std::vector<std::string>{"ABSOLUTE.twkx", "BACKSLASH.twkx", "Clipboard", "Custom Icons", "EVIL.twkx",
+                                        "Images", "folder-index.xml"}));
+    EXPECT_FALSE(fs::exists(dataHome() + "/EVIL.twkx"));
+    EXPECT_FALSE(fs::exists(root() + "/EVIL.twkx"));
+    EXPECT_TRUE(fs::is_empty(documents() + "/Images"));
+}
+
+TEST_F(StoreArchiveTest, AnEntryThatFailsItsCrcReplacesNothing)
+{
+    placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Existing"));
+    const std::string before = fileText(mapPath(GuidA));
+    MindMapStore* store = start();
+    UserDefaults::standard().setInteger("storeImportMode", 2);
+
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    ASSERT_TRUE(zip.addDataToZip(bytesOf(nativeDocument(GuidA, "Corrupt")), Clock::now(), mapEntry(GuidA)));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    std::vector<uint8_t> data = zip.zipData();
+    breakFirstCrc(data);
+    writeTestFile(archivePath(), textOf(data));
+
+    Error error;
+    EXPECT_EQ(store->importFromArchive(archivePath(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileText(mapPath(GuidA)), before);
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Existing");
+    for (const std::string& name : folderEntries(documents())) EXPECT_EQ(name.find(".tw-unzip"), std::string::npos);
+}
+
+TEST_F(StoreArchiveTest, ArchivesThatCannotBeOpenedAreErrors)
+{
+    MindMapStore* store = start();
+    writeTestFile(archivePath("garbage.twkstore"), "PK\x03\x04 but nothing of a zip");
+    std::string truncated;
+    {
+        writeArchive(archivePath("whole.twkstore"), {{mapEntry(GuidA), nativeDocument(GuidA, "A")}});
+        truncated = fileText(archivePath("whole.twkstore"));
+        truncated.resize(truncated.size() / 2);
+        writeTestFile(archivePath("truncated.twkstore"), truncated);
+    }
+    for (const char* name : {"missing.twkstore", "garbage.twkstore", "truncated.twkstore"}) {
+        Error error;
+        EXPECT_EQ(store->importFromArchive(archivePath(name), &error), nullptr) << name;
+        EXPECT_FALSE(error.isEmpty()) << name;
+    }
+    EXPECT_EQ(store->count(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,310 @@
+#include "MindMapStoreTestSupport.h"
+
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/FileUtils.h"
+#include "platform/PropertyList.h"
+#include "store/FolderIndexFormat.h"
+#include "store/StoreArchiveImporter.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+const std::string GuidC = "CCCCCCCCCCCCCCCCCCCCCCCC";
+
+std::string indexWith(const std::string& rootContent)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<diagram-index><folder name=\"x\" id=\"/.root\">" + rootContent +
+           "</folder></diagram-index>\n";
+}
+
+std::string diagram(const std::string& guid)
+{
+    return "<diagram id=\"" + guid + "\"/>";
+}
+
+std::vector<std::string> childIds(const MindMapStoreFolder* folder)
+{
+    std::vector<std::string> ids;
+    for (const auto& child : folder->children()) ids.push_back(child->guid());
+    return ids;
+}
+
+size_t depthOf(const MindMapStoreFolder* folder)
+{
+    size_t depth = 0;
+    for (const auto& child : folder->children()) {
+        if (child->isFolder()) depth = std::max(depth, 1 + depthOf(static_cast<const MindMapStoreFolder*>(child.get())));
+    }
+    return depth;
+}
+
+class StoreIndexTest : public StoreTest {
+protected:
+    void placeMaps(std::initializer_list<std::string> guids)
+    {
+        for (const std::string& guid : guids) placeFile(guid + ".twkx", nativeDocument(guid, "Map " + guid.substr(0, 1)));
+    }
+
+    std::string folderIndexPath() const { return documents() + "/folder-index.xml"; }
+    std::string indexCachePath() const { return documents() + "/mind_map_index_v3.plist"; }
+};
+
+// ---- folder index ----
+
+TEST_F(StoreIndexTest, MapsGoWhereTheIndexSaysAndUnnamedOnesEndLastInTheRoot)
+{
+    placeMaps({GuidA, GuidB, GuidC});
+    placeFile("folder-index.xml", indexWith("<folder name=\"A\" id=\"/F1\">" + diagram(GuidA) + "</folder>" +
+                                            diagram(GuidC)));
+    MindMapStore* store = start();
+    MindMapStoreFolder* root = store->rootFolder();
+    ASSERT_EQ(root->childCount(), 3u);
+    EXPECT_EQ(root->childAtIndex(0)->guid(), "/F1");
+    EXPECT_EQ(root->childAtIndex(0)->title(), "A");
+    EXPECT_EQ(childIds(store->folderByGuid("/F1")), (std::vector<std::string>{GuidA}));
+    EXPECT_EQ(root->childAtIndex(1)->guid(), GuidC);
+    EXPECT_EQ(root->childAtIndex(2)->guid(), GuidB) << "left out of the index: last in the root";
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->folderPath(), "/A");
+}
+
+TEST_F(StoreIndexTest, TheRecyclerIdMakesTheRecycleBin)
+{
+    placeMaps({GuidA});
+    placeFile("folder-index.xml", indexWith("<folder name=\"Bin\" id=\"/.recycler\">" + diagram(GuidA) + "</folder>"));
+    MindMapStore* store = start();
+    ASSERT_NE(store->recycleBin(), nullptr);
+    EXPECT_EQ(store->recycleBin()->folderKind(), MindMapStoreFolder::RecycleBinFolder);
+    EXPECT_TRUE(store->isRecyclerFolder(store->mindMapByGuid(GuidA)->parent()));
+}
+
+TEST_F(StoreIndexTest, AMapNamedTwiceEndsInTheFolderNamedLastAndUnknownIdsAreIgnored)
+{
+    placeMaps({GuidA, GuidB});
+    placeFile("folder-index.xml", indexWith("<folder name=\"One\" id=\"/F1\">" + diagram(GuidA) + diagram(GuidB) +
+                                            "</folder><folder name=\"Two\" id=\"/F2\">" + diagram("UNKNOWN") +
+                                            "<diagram/>" + diagram(GuidA.substr(0, 12) + "aaaaaaaaaaaa") +
+                                            "</folder>"));
+    MindMapStore* store = start();
+    EXPECT_EQ(childIds(store->folderByGuid("/F1")), (std::vector<std::string>{GuidB}));
+    EXPECT_EQ(childIds(store->folderByGuid("/F2")), (std::vector<std::string>{GuidA})) << "ids ignore case";
+    EXPECT_EQ(store->count(), 2u);
+}
+
+TEST_F(StoreIndexTest, UnusableIndexesLeaveEveryMapInTheRoot)
+{
+    const std::string cases[] = {
+        "",
+        "not xml at all",
+        "<diagram-index><folder id=\"/F\"><diagram id=\"" + GuidA + "\"/>", // truncated
+        "<other-root><folder><folder name=\"A\" id=\"/F\">" + diagram(GuidA) + "</folder></folder></other-root>",
+        "<diagram-index/>",
+        "<diagram-index><diagram id=\"" + GuidA + "\"/></diagram-index>",
+        std::string("\xEF\xBB\xBF\x00\x01\x02\xFF", 7),
+    };
+    for (const std::string& index : cases) {
+        // Quitting writes the index, so the file goes in between two runs.
+        MindMapStore::releaseMindMapStoreInstance();
+        placeMaps({GuidA, GuidB});
+        placeFile("folder-index.xml", index);
+        MindMapStore* store = start();
+        EXPECT_EQ(store->rootFolder()->childCount(), 2u) << index;
+        EXPECT_EQ(store->count(), 2u) << index;
+        for (const auto& child : store->rootFolder()->children()) EXPECT_FALSE(child->isFolder()) << index;
+        EXPECT_EQ(fileText(folderIndexPath()), index) << "not rewritten at start";
+    }
+}
+
+TEST_F(StoreIndexTest, AnIndexTooLargeToBeAStoresIsNotRead)
+{
+    placeMaps({GuidA});
+    std::string huge = indexWith("<folder name=\"A\" id=\"/F1\">" + diagram(GuidA) + "</folder>");
+    huge.insert(huge.size() - 1, FolderIndexFormat::MaxFileSize, ' ');
+    placeFile("folder-index.xml", huge);
+    MindMapStore* store = start();
+    EXPECT_EQ(store->folderByGuid("/F1"), nullptr);
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->parent(), store->rootFolder());
+}
+
+TEST_F(StoreIndexTest, HostileTreesNeitherCrashNorLoseMaps)
+{
+    placeMaps({GuidA, GuidB, GuidC});
+    // Duplicate ids, the root's id inside the root, and a nesting far deeper than any store.
+    std::string deep;
+    for (int i = 0; i < 5000; ++i) deep += "<folder name=\"D\" id=\"/D" + std::to_string(i) + "\">";
+    deep += diagram(GuidC);
+    for (int i = 0; i < 5000; ++i) deep += "</folder>";
+    placeFile("folder-index.xml",
+              indexWith("<folder name=\"X\" id=\"/DUP\">" + diagram(GuidA) + "</folder>" +
+                        "<folder name=\"Y\" id=\"/dup\">" + diagram(GuidB) + "</folder>" +
+                        "<folder name=\"Root again\" id=\"/.root\"/>" + deep));
+    MindMapStore* store = start();
+    EXPECT_EQ(store->count(), 3u);
+    std::vector<MindMapInfoItem*> maps;
+    store->rootFolder()->getContainedMaps(maps);
+    EXPECT_EQ(maps.size(), 3u) << "every map is still in the tree";
+
+    std::vector<MindMapStoreFolder*> folders;
+    store->rootFolder()->getContainedFolders(folders);
+    std::set<std::string> ids;
+    for (const MindMapStoreFolder* folder : folders) {
+        std::string id = folder->guid();
+        for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_TRUE(ids.insert(id).second) << "id twice: " << folder->guid();
+    }
+    EXPECT_EQ(store->folderByGuid("/.root"), store->rootFolder());
+    EXPECT_EQ(store->mindMapByGuid(GuidB)->parent()->title(), "Y");
+    EXPECT_LE(depthOf(store->rootFolder()), FolderIndexFormat::MaxFolderDepth);
+
+    // The tree that was made writes and reads back the same.
+    ASSERT_TRUE(store->saveFolderIndexFile());
+    const std::string written = fileText(folderIndexPath());
+    store = restart();
+    EXPECT_EQ(fileText(folderIndexPath()), written);
+    EXPECT_EQ(store->mindMapByGuid(GuidC)->folderLevel(), static_cast<int64_t>(FolderIndexFormat::MaxFolderDepth));
+}
+
+TEST_F(StoreIndexTest, TheWrittenIndexKeepsOrderNamesAndLineBreaks)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
+    placeFile(GuidB + ".twkx", nativeDocument(GuidB, ""));
+    MindMapStore* store = start();
+    MindMapStoreFolder* folder = store->addFolder(nullptr, "Two\nlines \\ here", "/F1", true);
+    store->mindMapByGuid(GuidA)->setParent(folder);
+    store->mindMapByGuid(GuidB)->setTitle("");
+    ASSERT_TRUE(store->saveFolderIndexFile());
+
+    const std::string text = fileText(folderIndexPath());
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << text;
+    EXPECT_NE(text.find("<folder name=\"Two\\Nlines \\\\ here\" id=\"/F1\">"), std::string::npos) << text;
+    EXPECT_NE(text.find("<diagram name=\"Alpha\" id=\"" + GuidA + "\""), std::string::npos) << text;
+    EXPECT_NE(text.find("<diagram id=\"" + GuidB + "\""), std::string::npos) << "an empty title has no name";
+    EXPECT_EQ(text.find("custom-styles"), std::string::npos);
+
+    store = restart();
+    EXPECT_EQ(store->folderByGuid("/F1")->title(), "Two\nlines \\ here");
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->parent()->guid(), "/F1");
+}
+
+TEST_F(StoreIndexTest, TheDeviceLinkVariantListsOnlyCustomStyleSheets)
+{
+    class CustomSheet : public StyleSheet {
+    public:
+        CustomSheet() : StyleSheet("My Sheet", "") {}
+        bool isCustomStyle() const override { return true; }
+        std::string description() const override { return "Mine"; }
+    };
+    auto sheet = std::make_shared<CustomSheet>();
+    StyleManager::styleManager().registerStyle(sheet);
+    MindMapStore* store = start();
+    const auto data = store->getFolderIndexData(true);
+    StyleManager::styleManager().unregisterStyle(sheet.get());
+    ASSERT_TRUE(data);
+    const std::string text = textOf(*data);
+    EXPECT_NE(text.find("<custom-styles>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<style name=\"Mine\" id=\".twkstyle.My Sheet\""), std::string::npos) << text;
+    EXPECT_EQ(text.find("system.bright-palette"), std::string::npos) << "built-in sheets are not listed";
+}
+
+// ---- index cache ----
+
+TEST_F(StoreIndexTest, TheIndexCacheKeepsTitleSha1AndImageFlagPerFile)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha", "", 3, true));
+    MindMapStore* store = start();
+    ASSERT_TRUE(store->saveIndexCache());
+    EXPECT_EQ(store->indexCacheFilePath(), indexCachePath());
+
+    const auto cache = PropertyList::fromData(*readFileData(indexCachePath()));
+    ASSERT_TRUE(cache);
+    const PropertyList& entry = (*cache)[GuidA + ".twkx"];
+    EXPECT_EQ(entry["title"].stringValue(), "Alpha");
+    EXPECT_EQ(entry["sha1"].stringValue(), stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA)))));
+    EXPECT_TRUE(entry["hasImages"].boolValue());
+}
+
+TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
+    placeFile(GuidB + ".twkx", nativeDocument(GuidB, "File B"));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    PropertyList::Dictionary entries;
+    entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Cached A"}, {"sha1", sha1A}, {"hasImages", true}};
+    entries[GuidB + ".twkx"] = PropertyList::Dictionary{{"title", "Cached B"}, {"sha1", std::string(40, '0')}};
+    writeTestFile(indexCachePath(), textOf(PropertyList(entries).toData()));
+
+    MindMapStore* store = start();
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Cached A") << "taken from the cache, not read";
+    EXPECT_TRUE(store->mindMapByGuid(GuidA)->containsImages());
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->sha1(), sha1A);
+    EXPECT_EQ(store->mindMapByGuid(GuidB)->title(), "File B") << "a SHA-1 mismatch forces a rescan";
+}
+
+TEST_F(StoreIndexTest, BrokenCachesOnlyCostAScan)
+{
+    placeMaps({GuidA});
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string cases[] = {
+        "garbage",
+        textOf(PropertyList(PropertyList::Array{"x"}).toData()),
+        textOf(PropertyList(PropertyList::Dictionary{{GuidA + ".twkx", "not a dictionary"}}).toData()),
+        // A title of the wrong type, and an entry without title.
+        textOf(PropertyList(PropertyList::Dictionary{
+                                {GuidA + ".twkx", PropertyList::Dictionary{{"title", int64_t(5)}, {"sha1", sha1A}}}})
+                   .toData()),
+        textOf(PropertyList(PropertyList::Dictionary{{GuidA + ".twkx", PropertyList::Dictionary{{"sha1", sha1A}}}})
+                   .toData()),
+    };
+    for (const std::string& cache : cases) {
+        MindMapStore::releaseMindMapStoreInstance();
+        writeTestFile(indexCachePath(), cache);
+        MindMapStore* store = start();
+        ASSERT_EQ(store->count(), 1u);
+        EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Map A") << cache;
+    }
+}
+
+TEST_F(StoreIndexTest, OnlyReadableMapFilesNamedByAGuidJoinTheList)
+{
+    placeMaps({GuidA});
+    placeFile(".twkx", nativeDocument(GuidB, "No name"));
+    placeFile(".hidden.twkx", nativeDocument(GuidB, "Hidden"));
+    placeFile("notes.txt", "text");
+    placeFile(GuidC + ".TWKX.bak", "x");
+    fs::create_directories(documents() + "/Folder.twkx");
+    MindMapStore* store = start();
+    EXPECT_EQ(store->count(), 1u);
+    EXPECT_NE(store->mindMapByGuid(GuidA), nullptr);
+}
+
+TEST_F(StoreIndexTest, WithoutDocumentsFolderNothingTouchesTheDisk)
+{
+    // The data folder is a file: no store root can be made.
+    fs::create_directories(fs::path(dataHome()).parent_path());
+    writeTestFile(dataHome(), "in the way");
+    MindMapStore* store = start();
+    EXPECT_EQ(store->folderIndexFileName(), "");
+    EXPECT_EQ(store->indexCacheFilePath(), "");
+    EXPECT_FALSE(store->saveFolderIndexFile());
+    EXPECT_FALSE(store->saveIndexCache());
+    store->saveIndexToFile();
+    store->validateIndex();
+    EXPECT_EQ(store->count(), 0u);
+    EXPECT_FALSE(store->exportToArchive(dataHome() + ".twkstore"));
+    EXPECT_FALSE(fs::exists(dataHome() + ".twkstore"));
+    EXPECT_EQ(store->importFromArchive(dataHome()), nullptr);
+    EXPECT_EQ(readTestFile(dataHome()), "in the way");
+}
+
+} // namespace
