@@ -7,10 +7,6 @@ TEST(CalloutStyleImage, NamesOfTheThreeStyles)
     EXPECT_EQ("callout_none_16", CalloutStyleImage(0));
     EXPECT_EQ("callout_tapered_16", CalloutStyleImage(1));
     EXPECT_EQ("callout_line_16", CalloutStyleImage(2));
-}
-
-TEST(CalloutStyleImage, UnknownStyleHasNoImage)
-{
     EXPECT_EQ("", CalloutStyleImage(3));
     EXPECT_EQ("", CalloutStyleImage(UINT64_MAX));
 }

@@ -36,24 +36,11 @@ ModalAlert importQuestion()
 
 } // namespace
 
-TEST_F(ModalAlertTest, FirstButtonAnswersThousand)
-{
-    EXPECT_EQ(1000, ModalAlert::AlertFirstButtonReturn);
-}
-
 TEST_F(ModalAlertTest, WithoutPresenterTheFirstButtonIsChosen)
 {
+    EXPECT_EQ(1000, ModalAlert::AlertFirstButtonReturn);
     EXPECT_EQ(nullptr, ModalAlertPresenterInstance());
     EXPECT_EQ(1000, importQuestion().runModal());
-}
-
-TEST_F(ModalAlertTest, ButtonsKeepTheirOrder)
-{
-    ModalAlert alert = importQuestion();
-    ASSERT_EQ(3u, alert.buttons().size());
-    EXPECT_EQ("Overwrite", alert.buttons()[0].title);
-    EXPECT_EQ("Cancel", alert.buttons()[2].title);
-    EXPECT_EQ("\033", alert.buttons()[2].keyEquivalent);
 }
 
 TEST_F(ModalAlertTest, InstalledPresenterAnswers)

@@ -29,21 +29,6 @@ std::array<double, 3> hslOf(const Color& color)
 
 } // namespace
 
-TEST(ColorUtilsNormalized, HaveTheirComponentsAndFullAlpha)
-{
-    expectColor(normalizedWhiteColor(), 1, 1, 1);
-    expectColor(normalizedBlackColor(), 0, 0, 0);
-    expectColor(normalizedGrayColor(), 0.5, 0.5, 0.5);
-    expectColor(normalizedDarkGrayColor(), 1.0 / 3.0, 1.0 / 3.0, 1.0 / 3.0);
-}
-
-TEST(ColorUtilsNormalized, OrdinaryColorsAreNeverTheClearColor)
-{
-    EXPECT_FALSE(normalizedWhiteColor().isNormalizedClearColor());
-    EXPECT_FALSE(normalizedBlackColor().isNormalizedClearColor());
-    EXPECT_FALSE(isNormalizedClearColor(std::optional<Color>()));
-}
-
 TEST(ColorUtilsNormalized, ClearColorIsKnownByItsTagNotItsValue)
 {
     const Color clear = Color::normalizedClearColor();
@@ -94,18 +79,6 @@ TEST(ColorUtilsMaterialColors, AnswerThePublishedPaletteValues)
     }
 }
 
-TEST(ColorUtilsHsl, PrimaryAndSecondaryHues)
-{
-    auto hsl = hslOf(Color(1, 0, 0));
-    EXPECT_NEAR(hsl[0], 0.0, kTolerance);
-    EXPECT_NEAR(hsl[1], 1.0, kTolerance);
-    EXPECT_NEAR(hsl[2], 0.5, kTolerance);
-
-    EXPECT_NEAR(hslOf(Color(0, 1, 0))[0], 1.0 / 3.0, kTolerance);
-    EXPECT_NEAR(hslOf(Color(0, 0, 1))[0], 2.0 / 3.0, kTolerance);
-    EXPECT_NEAR(hslOf(Color(1, 0.5, 0))[0], 1.0 / 12.0, kTolerance);
-}
-
 TEST(ColorUtilsHsl, NegativeHueWrapsIntoRange)
 {
     // Red is the maximum with blue above green: the raw hue is below 0.
@@ -130,37 +103,6 @@ TEST(ColorUtilsHsl, SaturationUsesTheDarkAndLightFormulas)
     EXPECT_NEAR(hsl[2], 0.8, kTolerance);
 }
 
-TEST(ColorUtilsHsl, GreysHaveNoHueAndNoSaturation)
-{
-    const auto hsl = hslOf(Color(0.3, 0.3, 0.3, 0.2));
-    EXPECT_EQ(hsl[0], 0.0);
-    EXPECT_EQ(hsl[1], 0.0);
-    EXPECT_NEAR(hsl[2], 0.3, kTolerance);
-    EXPECT_NEAR(HSLTransformer::colorToLuminance(Color(0.3, 0.3, 0.3)), 0.3, kTolerance);
-    EXPECT_NEAR(HSLTransformer::colorToLuminance(Color(1, 0.5, 0)), 0.5, kTolerance);
-}
-
-TEST(ColorUtilsHsl, ZeroSaturationGivesGreyOfTheLightness)
-{
-    std::array<double, 3> hsl = {0.7, 0.0, 0.42};
-    const Color grey = HSLTransformer::hslToColor(hsl);
-    expectColor(grey, 0.42, 0.42, 0.42);
-    EXPECT_EQ(hsl, (std::array<double, 3> {0.42, 0.42, 0.42}));
-}
-
-TEST(ColorUtilsHsl, HslToColorOverwritesTheArrayWithRgb)
-{
-    std::array<double, 3> hsl = {2.0 / 3.0, 1.0, 0.25};
-    const Color color = HSLTransformer::hslToColor(hsl);
-    expectColor(color, 0, 0, 0.5);
-    EXPECT_NEAR(hsl[0], 0.0, kTolerance);
-    EXPECT_NEAR(hsl[1], 0.0, kTolerance);
-    EXPECT_NEAR(hsl[2], 0.5, kTolerance);
-
-    hsl = {1.0 / 12.0, 1.0, 0.5};
-    expectColor(HSLTransformer::hslToColor(hsl), 1, 0.5, 0);
-}
-
 TEST(ColorUtilsHsl, RoundTripsAcrossTheColourSpace)
 {
     for (int r = 0; r <= 255; r += 51) {
@@ -178,18 +120,6 @@ TEST(ColorUtilsHsl, RoundTripsAcrossTheColourSpace)
     }
 }
 
-TEST(ColorUtilsHsl, AlwaysAnswersAnOpaqueColour)
-{
-    auto hsl = hslOf(Color(0.2, 0.6, 0.9, 0.25));
-    EXPECT_EQ(HSLTransformer::hslToColor(hsl).alpha(), 1.0);
-}
-
-TEST(ColorUtilsReducedLuminanceStroke, WhiteGivesMiddleGrey)
-{
-    const Color stroke = MMColorScheme::getReducedLuminanceStrokeColor(Color::rgb255(255, 255, 255));
-    expectColor(stroke, 0.5, 0.5, 0.5);
-}
-
 TEST(ColorUtilsReducedLuminanceStroke, KeepsHueAndSaturationAndHalvesLightness)
 {
     const Color fill = Color::rgb255(193, 204, 255);
@@ -200,12 +130,4 @@ TEST(ColorUtilsReducedLuminanceStroke, KeepsHueAndSaturationAndHalvesLightness)
     EXPECT_NEAR(strokeHsl[1], fillHsl[1], 1e-9);
     EXPECT_NEAR(strokeHsl[2], fillHsl[2] / 2.0, 1e-9);
     EXPECT_EQ(stroke.alpha(), 1.0);
-}
-
-TEST(ColorUtilsReducedLuminanceStroke, IsOpaqueEvenForTranslucentOrClearFills)
-{
-    expectColor(MMColorScheme::getReducedLuminanceStrokeColor(Color(1, 1, 1, 0.3)), 0.5, 0.5, 0.5);
-    const Color stroke = MMColorScheme::getReducedLuminanceStrokeColor(Color::normalizedClearColor());
-    expectColor(stroke, 0, 0, 0);
-    EXPECT_FALSE(stroke.isNormalizedClearColor());
 }

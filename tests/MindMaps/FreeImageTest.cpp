@@ -50,7 +50,6 @@ protected:
         return image;
     }
 
-    int editorReports() const { return static_cast<int>(std::count(log.begin(), log.end(), "editor.mindMapChanged")); }
 
     TempDir folder;
     std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(folder.path());
@@ -63,8 +62,6 @@ protected:
 const std::string UnknownHash = "0123456789abcdef0123456789abcdef01234567";
 
 } // namespace
-
-// ---- Creation and device size ----
 
 TEST_F(FreeImageTest, ImageWithoutPictureIsAPlaceholderSquare)
 {
@@ -102,14 +99,6 @@ TEST_F(FreeImageTest, SmallPictureIsRaisedToASmallerSideOf24)
     EXPECT_DOUBLE_EQ(wide->scale(), 1.5);
 }
 
-TEST_F(FreeImageTest, RaisedScaleIsNotLimitedToTen)
-{
-    MindMapImage* image = addImage(storePicture(1, 2));
-    EXPECT_DOUBLE_EQ(image->deviceSize().width, 24);
-    EXPECT_DOUBLE_EQ(image->deviceSize().height, 48);
-    EXPECT_DOUBLE_EQ(image->scale(), 45);
-}
-
 TEST_F(FreeImageTest, ScaleIsKeptBetweenATenthAndTen)
 {
     MindMapImage* image = addImage(UnknownHash);
@@ -139,33 +128,6 @@ TEST_F(FreeImageTest, ScaleThatIsNoNumberIsIgnored)
     EXPECT_TRUE(std::isfinite(image->deviceSize().width));
 }
 
-TEST_F(FreeImageTest, ScaleBelowTheMinimumSideIsRaisedAgain)
-{
-    MindMapImage* image = addImage(storePicture(10, 10));
-    image->setScale(1);
-    EXPECT_DOUBLE_EQ(image->scale(), 4.5);
-    EXPECT_DOUBLE_EQ(image->deviceSize().width, 24);
-}
-
-TEST_F(FreeImageTest, NewScaleAndAngleAreReportedSameOnesAreNot)
-{
-    MindMapImage* image = addImage(storePicture(150, 75));
-    image->setScale(2);
-    EXPECT_TRUE(map.needsLayout());
-    EXPECT_GT(editorReports(), 0);
-
-    log.clear();
-    map.setNeedsLayout(false);
-    image->setScale(2);
-    image->setAngle(0);
-    EXPECT_TRUE(log.empty());
-    EXPECT_FALSE(map.needsLayout());
-
-    image->setAngle(1.25);
-    EXPECT_EQ(image->angle(), 1.25);
-    EXPECT_TRUE(map.needsLayout());
-}
-
 TEST_F(FreeImageTest, AngleThatIsNoNumberIsIgnored)
 {
     MindMapImage* image = addImage(UnknownHash);
@@ -174,20 +136,6 @@ TEST_F(FreeImageTest, AngleThatIsNoNumberIsIgnored)
     image->setAngle(-std::numeric_limits<double>::infinity());
     EXPECT_EQ(image->angle(), 0.5);
 }
-
-TEST_F(FreeImageTest, BoundsAreTheDeviceSizeCentredOnTheAbsoluteLocation)
-{
-    MindMapImage* image = addImage(storePicture(10, 10));
-    image->setRelLocation(Point{10, -5});
-    EXPECT_EQ(image->bounds(), Rect(98, 83, 24, 24));
-    EXPECT_TRUE(image->hitTest(Point{110, 95}));
-    EXPECT_FALSE(image->hitTest(Point{97, 95}));
-
-    topic->setLocation(Point{0, 0});
-    EXPECT_EQ(image->bounds(), Rect(-2, -17, 24, 24));
-}
-
-// ---- Hashes and link ----
 
 TEST_F(FreeImageTest, HashesAreKeptInLowerCase)
 {
@@ -206,86 +154,6 @@ TEST_F(FreeImageTest, HashesAreKeptInLowerCase)
     EXPECT_FALSE(image->isEqualThumbnailHash("ABCDEF"));
 }
 
-TEST_F(FreeImageTest, EqualStringsTakesEmptyForAbsent)
-{
-    EXPECT_TRUE(MindMapImage::equalStrings("", ""));
-    EXPECT_TRUE(MindMapImage::equalStrings("a", "a"));
-    EXPECT_FALSE(MindMapImage::equalStrings("a", "A"));
-    EXPECT_FALSE(MindMapImage::equalStrings("", "a"));
-}
-
-TEST_F(FreeImageTest, SameHashesKeepTheLinkNewHashesDropIt)
-{
-    const std::string hash = storePicture(30, 30);
-    MindMapImage* image = addImage(hash);
-    image->setImageLink("https://example.org/a");
-
-    image->setImageHash(hash, "");
-    EXPECT_EQ(image->imageLink(), "https://example.org/a");
-
-    const std::string other = storePicture(40, 40);
-    image->setImageHash(other, "");
-    EXPECT_EQ(image->imageLink(), "");
-    EXPECT_EQ(image->imageHash(), other);
-    EXPECT_EQ(image->getImageSize(), Size(40, 40));
-}
-
-TEST_F(FreeImageTest, CurrentHashInUpperCaseCountsAsAChange)
-{
-    const std::string hash = storePicture(30, 30);
-    MindMapImage* image = addImage(hash);
-    image->setImageLink("somewhere");
-    std::string upper = hash;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-
-    image->setImageHash(upper, "");
-    EXPECT_EQ(image->imageLink(), "");
-    EXPECT_EQ(image->imageHash(), hash);
-    EXPECT_NE(image->image(), nullptr);
-}
-
-TEST_F(FreeImageTest, ImageLinkUsesSlashesAndEmptyMeansNone)
-{
-    MindMapImage* image = addImage(UnknownHash);
-    image->setImageLink("C:\\maps\\picture.png");
-    EXPECT_EQ(image->imageLink(), "C:/maps/picture.png");
-    EXPECT_TRUE(image->isEqualLink("C:/maps/picture.png"));
-    EXPECT_FALSE(image->isEqualLink("C:\\maps\\picture.png"));
-
-    image->setImageLink("");
-    EXPECT_EQ(image->imageLink(), "");
-    EXPECT_TRUE(image->isEqualLink(""));
-}
-
-TEST_F(FreeImageTest, ReferencedImagesAreTheNonEmptyHashes)
-{
-    MindMapImage* both = addImage("aaaa", "bbbb");
-    MindMapImage* single = addImage("cccc");
-    std::set<std::string> images;
-    both->collectReferencedImages(images);
-    single->collectReferencedImages(images);
-    EXPECT_EQ(images, (std::set<std::string>{"aaaa", "bbbb", "cccc"}));
-
-    MindMapImage* none = addImage("");
-    std::set<std::string> empty;
-    none->collectReferencedImages(empty);
-    EXPECT_TRUE(empty.empty());
-}
-
-// ---- Pictures from the store ----
-
-TEST_F(FreeImageTest, ThumbnailIsPreferredOverTheFullImage)
-{
-    const std::string full = storePicture(150, 75);
-    const std::string thumbnail = storePicture(30, 30);
-    MindMapImage* image = addImage(full, thumbnail);
-    EXPECT_EQ(image->getImageSize(), Size(30, 30));
-
-    // A thumbnail hash the store does not know falls back to the full image.
-    MindMapImage* fallback = addImage(full, UnknownHash);
-    EXPECT_EQ(fallback->getImageSize(), Size(150, 75));
-}
-
 TEST_F(FreeImageTest, DeletedPictureLeavesThePlaceholderAndReturnsWhenAddedAgain)
 {
     const std::string hash = storePicture(150, 75);
@@ -298,37 +166,6 @@ TEST_F(FreeImageTest, DeletedPictureLeavesThePlaceholderAndReturnsWhenAddedAgain
     EXPECT_EQ(storePicture(150, 75), hash);
     ASSERT_NE(image->image(), nullptr);
     EXPECT_DOUBLE_EQ(image->deviceSize().width, 80);
-}
-
-TEST_F(FreeImageTest, DeletedThumbnailReloadsFromTheFullImage)
-{
-    const std::string full = storePicture(150, 75);
-    const std::string thumbnail = storePicture(30, 30);
-    MindMapImage* image = addImage(full, thumbnail);
-    store->deleteCustomImage(thumbnail);
-    ASSERT_NE(image->image(), nullptr);
-    EXPECT_EQ(image->getImageSize(), Size(150, 75));
-    EXPECT_EQ(image->thumbnailHash(), thumbnail);
-}
-
-TEST_F(FreeImageTest, ReportsOfOtherOrEmptyHashesChangeNothing)
-{
-    const std::string hash = storePicture(150, 75);
-    MindMapImage* image = addImage(hash);
-    const auto picture = image->image();
-
-    image->customImagesChanged("", CustomImageStore::ImageDeleted);
-    image->customImagesChanged(UnknownHash, CustomImageStore::ImageDeleted);
-    image->customImagesChanged(UnknownHash, CustomImageStore::ImageAdded);
-    // A different case is a different hash.
-    std::string upper = hash;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    image->customImagesChanged(upper, CustomImageStore::ImageDeleted);
-    // Operations other than adding and deleting mean nothing for the full image.
-    image->customImagesChanged(hash, 7);
-
-    EXPECT_EQ(image->image(), picture);
-    EXPECT_TRUE(log.empty());
 }
 
 TEST_F(FreeImageTest, PictureOfAnotherStoreIsNotTaken)
@@ -344,8 +181,6 @@ TEST_F(FreeImageTest, PictureOfAnotherStoreIsNotTaken)
     otherStore->storeImagePngData(*Image(150, 75).pngData());
     EXPECT_EQ(image->image(), nullptr);
 }
-
-// ---- Bad input ----
 
 TEST_F(FreeImageTest, HostileHashesFindNothing)
 {
@@ -364,38 +199,6 @@ TEST_F(FreeImageTest, PictureWithoutPixelsCountsAsNone)
     EXPECT_EQ(image->image(), nullptr);
     EXPECT_EQ(image->deviceSize(), Size(32, 32));
     EXPECT_EQ(image->scale(), 1.0);
-    EXPECT_EQ(image->stringForToolTip(nullptr, Point(), nullptr), "Image");
-}
-
-TEST_F(FreeImageTest, ImageOutsideAnyMapHasNoPicture)
-{
-    MindMapImage image(nullptr, "ABC", "");
-    EXPECT_EQ(image.imageHash(), "abc");
-    EXPECT_EQ(image.mindMap(), nullptr);
-    EXPECT_EQ(image.deviceSize(), Size(32, 32));
-    image.setScale(3);
-    image.setAngle(1);
-    image.updateImage();
-    EXPECT_EQ(image.scale(), 3);
-    EXPECT_EQ(image.image(), nullptr);
-}
-
-TEST_F(FreeImageTest, RemovedImageMayStillBeChanged)
-{
-    MindMapImage* image = addImage(storePicture(150, 75));
-    std::unique_ptr<ContainedElement> removed = image->remove();
-    ASSERT_EQ(removed.get(), image);
-    image->setScale(2);
-    image->setAngle(2);
-    EXPECT_DOUBLE_EQ(image->deviceSize().width, 160);
-}
-
-// ---- Tool tip ----
-
-TEST_F(FreeImageTest, ToolTipWithoutPictureNamesTheImage)
-{
-    MindMapImage* image = addImage(UnknownHash);
-    EXPECT_EQ(image->stringForToolTip(nullptr, Point(), nullptr), localized("editor_menu_share_image_condensed"));
     EXPECT_EQ(image->stringForToolTip(nullptr, Point(), nullptr), "Image");
 }
 

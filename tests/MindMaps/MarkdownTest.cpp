@@ -83,8 +83,6 @@ private:
     ObservationToken _token;
 };
 
-// --- Recognising spans ---
-
 TEST_F(MarkdownTest, StarsBetweenLettersMakeBold)
 {
     AttributedString result = convert("x*y*z");
@@ -95,25 +93,15 @@ TEST_F(MarkdownTest, StarsBetweenLettersMakeBold)
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("x*y*z"), "xyz");
 }
 
-TEST_F(MarkdownTest, StarBetweenBlanksStaysText)
+TEST_F(MarkdownTest, StarBetweenBlanksAndUnclosedOrMismatchedMarkersStayText)
 {
     AttributedString result = convert("2 * 3");
     EXPECT_EQ(result.string(), "2 * 3");
     EXPECT_EQ(result.runs(), std::vector<AttributedString::Run>{run(0, 5, fontOnly(baseFont))});
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("2 * 3"), "2 * 3");
-}
-
-TEST_F(MarkdownTest, ClosingMarkerWithNothingPendingStaysText)
-{
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("a* b"), "a* b");
-    EXPECT_EQ(convert("a* b").runs(), std::vector<AttributedString::Run>{run(0, 4, fontOnly(baseFont))});
-}
-
-TEST_F(MarkdownTest, OpenerNeverClosedStaysText)
-{
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("*a"), "*a");
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("x *a b"), "x *a b");
-    EXPECT_EQ(convert("*a").string(), "*a");
+    // Openers never closed and mismatched markers stay text too.
+    for (const char* text : {"2 * 3", "*a", "x *a b", "~~a~", "*a_", "^^a,,"}) {
+        EXPECT_EQ(MarkdownSpanParser::markdownFilteredString(text), text);
+    }
 }
 
 TEST_F(MarkdownTest, UnderscoresAroundStarsGiveBoldItalic)
@@ -153,21 +141,11 @@ TEST_F(MarkdownTest, SubscriptAndSuperscriptLevels)
     EXPECT_EQ(square.string(), "x2");
     EXPECT_EQ(square.attributesAt(0).superscript, 0);
     EXPECT_EQ(square.attributesAt(1).superscript, 1);
-}
 
-TEST_F(MarkdownTest, SingleCaretAndCommaAreText)
-{
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("a^b^c"), "a^b^c");
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("1,2,3"), "1,2,3");
-}
-
-TEST_F(MarkdownTest, NestedScriptSpansAddUp)
-{
-    AttributedString result = convert("a^^b,,c,,^^");
-    EXPECT_EQ(result.string(), "abc");
-    EXPECT_EQ(result.attributesAt(0).superscript, 0);
-    EXPECT_EQ(result.attributesAt(1).superscript, 1);
-    EXPECT_EQ(result.attributesAt(2).superscript, 0);
+    AttributedString nested = convert("a^^b,,c,,^^"); // nested levels add up
+    EXPECT_EQ(nested.string(), "abc");
+    EXPECT_EQ(nested.attributesAt(1).superscript, 1);
+    EXPECT_EQ(nested.attributesAt(2).superscript, 0);
 }
 
 TEST_F(MarkdownTest, OneTildeUnderlinesTwoStrikeThrough)
@@ -187,21 +165,6 @@ TEST_F(MarkdownTest, OneTildeUnderlinesTwoStrikeThrough)
     EXPECT_EQ(struck.attributesAt(4).strikethrough, 0);
 }
 
-TEST_F(MarkdownTest, MismatchedMarkersStayText)
-{
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("~~a~"), "~~a~");
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("*a_"), "*a_");
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("^^a,,"), "^^a,,");
-}
-
-TEST_F(MarkdownTest, SurplusMarkerAfterASpanStaysText)
-{
-    AttributedString result = convert("*a*b*");
-    EXPECT_EQ(result.string(), "ab*");
-    EXPECT_EQ(result.runs(), (std::vector<AttributedString::Run>{run(0, 1, fontOnly(boldFont)),
-                                                                 run(1, 2, fontOnly(baseFont))}));
-}
-
 TEST_F(MarkdownTest, ReopeningForgetsTheEarlierOpener)
 {
     // The first star opens, the second opens again, the third closes: the first stays text.
@@ -218,84 +181,6 @@ TEST_F(MarkdownTest, InterleavedSpansOfDifferentTypesBothApply)
     EXPECT_EQ(result.runs(), (std::vector<AttributedString::Run>{
                                  run(0, 2, fontOnly(boldFont)), run(2, 1, fontOnly(boldItalicFont)),
                                  run(3, 2, fontOnly(italicFont))}));
-}
-
-TEST_F(MarkdownTest, MarkersAtLineStartsAndEnds)
-{
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("*a*\n_b_"), "a\nb");
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("a\t*\tb"), "a\t*\tb");
-}
-
-TEST_F(MarkdownTest, SpanPositionsOfTheParser)
-{
-    MarkdownSpanParser parser("x*y*z ~~w~~", baseFont, 0);
-    parser.parseText();
-    parser.buildFilteredText();
-    ASSERT_EQ(parser.spanNodes().size(), 2u);
-    const MarkdownSpanNode& bold = *parser.spanNodes()[0];
-    EXPECT_EQ(bold.startPos(), 1);
-    EXPECT_EQ(bold.endPos(), 3);
-    EXPECT_EQ(bold.resultStartPos(), 1);
-    EXPECT_EQ(bold.resultEndPos(), 2);
-    EXPECT_TRUE(bold.isFontSpanType());
-    const MarkdownSpanNode& struck = *parser.spanNodes()[1];
-    EXPECT_EQ(struck.spanType(), unsigned(MarkdownSpanStrikethrough));
-    EXPECT_EQ(struck.startPos(), 6);
-    EXPECT_EQ(struck.endPos(), 9);
-    EXPECT_EQ(struck.resultStartPos(), 4);
-    EXPECT_EQ(struck.resultEndPos(), 5);
-    EXPECT_TRUE(struck.isFontEffectSpanType());
-    EXPECT_EQ(parser.filteredText(), "xyz w");
-
-    std::vector<int64_t> positions;
-    for (const auto& token : parser.tokens()) positions.push_back(token.position());
-    EXPECT_EQ(positions, (std::vector<int64_t>{1, 3, 6, 9}));
-    EXPECT_TRUE(parser.tokens()[0].isStartToken());
-    EXPECT_FALSE(parser.tokens()[1].isStartToken());
-
-    unsigned traits = 0, effects = 0;
-    parser.scanUsedTraits(traits);
-    parser.scanUsedEffects(effects);
-    EXPECT_EQ(traits, unsigned(BoldFontMask));
-    EXPECT_EQ(effects, unsigned(MarkdownStrikethroughEffect));
-}
-
-TEST_F(MarkdownTest, SpanNodeKinds)
-{
-    EXPECT_TRUE(MarkdownSpanNode(1).isFontSpanType());
-    EXPECT_TRUE(MarkdownSpanNode(2).isFontSpanType());
-    EXPECT_TRUE(MarkdownSpanNode(3).isFontEffectSpanType());
-    EXPECT_TRUE(MarkdownSpanNode(4).isFontEffectSpanType());
-    EXPECT_TRUE(MarkdownSpanNode(5).isScriptSpanType());
-    EXPECT_TRUE(MarkdownSpanNode(6).isScriptSpanType());
-    EXPECT_FALSE(MarkdownSpanNode(5).isFontSpanType());
-    MarkdownSpanNode node(1);
-    node.setResultStartPos(3);
-    node.setResultEndPos(3);
-    EXPECT_TRUE(node.isEmptyResultSpan());
-    node.setResultEndPos(4);
-    EXPECT_FALSE(node.isEmptyResultSpan());
-    MarkdownSpanToken end = MarkdownSpanToken::markdownSpanToken(&node, false);
-    EXPECT_EQ(end.resultPosition(), 4);
-    EXPECT_EQ(end.spanNode(), &node);
-}
-
-// --- Fonts and effects ---
-
-TEST_F(MarkdownTest, BoldBaseFontIsPlainOutsideBoldSpans)
-{
-    AttributedString result = convert("a *b* c", 0, boldFont);
-    EXPECT_EQ(result.string(), "a b c");
-    EXPECT_EQ(result.runs(), (std::vector<AttributedString::Run>{
-                                 run(0, 2, fontOnly(baseFont)), run(2, 1, fontOnly(boldFont)),
-                                 run(3, 2, fontOnly(baseFont))}));
-}
-
-TEST_F(MarkdownTest, ItalicSpanKeepsABoldBaseFontBold)
-{
-    AttributedString result = convert("a _b_", 0, boldFont);
-    EXPECT_EQ(result.attributesAt(0).font, boldFont);
-    EXPECT_EQ(result.attributesAt(2).font, boldItalicFont);
 }
 
 TEST_F(MarkdownTest, UnderlineEffectWithAnUnderlineSpanOnlyUnderlinesTheSpan)
@@ -334,14 +219,6 @@ TEST_F(MarkdownTest, StrikethroughEffect)
     EXPECT_EQ(spanned.attributesAt(0).underline, 1);
 }
 
-TEST_F(MarkdownTest, OtherEffectBitsChangeNothing)
-{
-    EXPECT_EQ(convert("a *b*", 1 | 2).runs(), convert("a *b*").runs());
-    EXPECT_EQ(convert("ab", 3).runs(), convert("ab").runs());
-}
-
-// --- Positions in UTF-16 units ---
-
 TEST_F(MarkdownTest, EmojiBeforeAMarker)
 {
     const std::string grin = "\xF0\x9F\x98\x80"; // U+1F600, two UTF-16 units
@@ -359,23 +236,11 @@ TEST_F(MarkdownTest, EmojiBeforeAMarker)
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString(grin + "*b*"), grin + "b");
 }
 
-TEST_F(MarkdownTest, EmojiInsideASpan)
-{
-    const std::string grin = "\xF0\x9F\x98\x80";
-    AttributedString result = convert("\xC3\xBC *" + grin + "x* " + grin);
-    EXPECT_EQ(result.string(), "\xC3\xBC " + grin + "x " + grin);
-    EXPECT_EQ(result.runs(), (std::vector<AttributedString::Run>{run(0, 2, fontOnly(baseFont)),
-                                                                 run(2, 3, fontOnly(boldFont)),
-                                                                 run(5, 3, fontOnly(baseFont))}));
-}
-
 TEST_F(MarkdownTest, UnicodeSpacesCountAsBlanks)
 {
     // A no-break space and an ideographic space around a star leave it as text.
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("a\xC2\xA0*\xE3\x80\x80 b"), "a\xC2\xA0*\xE3\x80\x80 b");
 }
-
-// --- Bad input ---
 
 TEST_F(MarkdownTest, EmptyTextGivesEmptyResultWithoutAttributes)
 {
@@ -384,14 +249,6 @@ TEST_F(MarkdownTest, EmptyTextGivesEmptyResultWithoutAttributes)
     EXPECT_EQ(result.length(), 0u);
     EXPECT_FALSE(result.hasAttributes());
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString(""), "");
-}
-
-TEST_F(MarkdownTest, OnlyMarkersGiveAnEmptyText)
-{
-    AttributedString result = convert("**", MarkdownUnderlineEffect);
-    EXPECT_EQ(result.string(), "");
-    EXPECT_FALSE(result.hasAttributes());
-    EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("**"), "");
 }
 
 TEST_F(MarkdownTest, InvalidUtf8DoesNotCrash)
@@ -427,15 +284,6 @@ TEST_F(MarkdownTest, LongHostileTexts)
     expectRunsInsideText(convert(mixed, MarkdownUnderlineEffect | MarkdownStrikethroughEffect));
 }
 
-// --- The setting ---
-
-TEST_F(MarkdownSettingsTest, SettingStartsOnAndIsRegisteredAsDefault)
-{
-    EXPECT_TRUE(MarkdownSettingsNexus::markDownSyntaxEnabled());
-    EXPECT_EQ(UserDefaults::standard().objectForKey("markDownSyntaxEnabled"), PropertyList(true));
-    EXPECT_FALSE(UserDefaults::standard().hasUserValue("markDownSyntaxEnabled"));
-}
-
 TEST_F(MarkdownSettingsTest, SettingOffShowsRawText)
 {
     MarkdownSettingsNexus::instance().setMarkDownSyntaxEnabled(false);
@@ -447,26 +295,10 @@ TEST_F(MarkdownSettingsTest, SettingOffShowsRawText)
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("x*y*z"), "x*y*z");
 }
 
-TEST_F(MarkdownSettingsTest, NotificationOnlyOnARealChange)
+TEST_F(MarkdownSettingsTest, UserDefaultChangesTheSettingAndOnlyRealChangesAreAnnounced)
 {
-    MarkdownSettingsNexus& nexus = MarkdownSettingsNexus::instance();
-    nexus.setMarkDownSyntaxEnabled(true);
+    MarkdownSettingsNexus::instance().setMarkDownSyntaxEnabled(true);
     EXPECT_EQ(notifications, 0);
-
-    nexus.setMarkDownSyntaxEnabled(false);
-    EXPECT_FALSE(MarkdownSettingsNexus::markDownSyntaxEnabled());
-    EXPECT_EQ(notifications, 1);
-    nexus.setMarkDownSyntaxEnabled(false);
-    EXPECT_EQ(notifications, 1);
-
-    nexus.setMarkDownSyntaxEnabled(true);
-    EXPECT_TRUE(MarkdownSettingsNexus::markDownSyntaxEnabled());
-    EXPECT_EQ(notifications, 2);
-    EXPECT_EQ(notificationsWithObject, 0);
-}
-
-TEST_F(MarkdownSettingsTest, UserDefaultChangesTheSetting)
-{
     UserDefaults::standard().setBool("markDownSyntaxEnabled", false);
     EXPECT_FALSE(MarkdownSettingsNexus::markDownSyntaxEnabled());
     EXPECT_EQ(notifications, 1);
@@ -478,6 +310,7 @@ TEST_F(MarkdownSettingsTest, UserDefaultChangesTheSetting)
     UserDefaults::standard().removeObject("markDownSyntaxEnabled");
     EXPECT_TRUE(MarkdownSettingsNexus::markDownSyntaxEnabled());
     EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(notificationsWithObject, 0);
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("*a*"), "a");
 }
 
@@ -500,15 +333,6 @@ TEST_F(MarkdownSettingsTest, NewHolderTakesTheStoredValue)
     UserDefaults::standard().setBool("markDownSyntaxEnabled", false);
     EXPECT_FALSE(MarkdownSettingsNexus::markDownSyntaxEnabled());
     EXPECT_EQ(notifications, 3);
-}
-
-TEST_F(MarkdownSettingsTest, InitMarkdownSupportMakesTheSharedHolderOnce)
-{
-    MarkdownSpanParser::initMarkdownSupport();
-    MarkdownSettingsNexus* first = &MarkdownSettingsNexus::instance();
-    MarkdownSpanParser::initMarkdownSupport();
-    EXPECT_EQ(&MarkdownSettingsNexus::instance(), first);
-    EXPECT_EQ(notifications, 0);
 }
 
 } // namespace

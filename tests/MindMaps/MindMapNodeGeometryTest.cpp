@@ -69,9 +69,6 @@ protected:
     std::string pictureHash;
 };
 
-// ---------------------------------------------------------------------------------------------
-// The text line
-
 TEST_F(MindMapNodeGeometryTest, PlainTextIsCentredOnTheLocation)
 {
     MindMapNode* node = child(theme("Root"), {200, 100});
@@ -122,17 +119,6 @@ TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
     EXPECT_DOUBLE_EQ(middle, 100);
 }
 
-TEST_F(MindMapNodeGeometryTest, AutoNumberBoxTakesRoomOnlyWhenDrawnInside)
-{
-    MindMapNode* node = adornedTopic();
-    const double withBox = node->checkboxOrigin().x;
-    map.setAutoNumberStyle(AutoNumberBelow);
-    node->validateNodeState();
-    const Rect text = node->textBounds();
-    EXPECT_DOUBLE_EQ(node->checkboxOrigin().x + 18, text.minX());
-    EXPECT_DOUBLE_EQ(node->checkboxOrigin().x, withBox + 9);
-}
-
 TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
 {
     ScopedTimeLocale locale("en_US.UTF-8");
@@ -151,39 +137,6 @@ TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
     EXPECT_DOUBLE_EQ(text.midX(), 200);
     EXPECT_DOUBLE_EQ(date.midX(), 200);
 }
-
-TEST_F(MindMapNodeGeometryTest, PictureAloneIsCentredOnTheLocation)
-{
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setEmbeddedImageName(pictureHash);
-    settle(node);
-    EXPECT_EQ(node->embeddedImageBounds(), Rect(140, 70, 120, 60));
-}
-
-TEST_F(MindMapNodeGeometryTest, PictureAndDateWithoutTextKeepOneGap)
-{
-    ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setEmbeddedImageName(pictureHash);
-    node->setDate(someDay());
-    settle(node);
-    const Rect picture = node->embeddedImageBounds();
-    const Rect date = node->dateTextBounds();
-    EXPECT_DOUBLE_EQ(picture.maxY() + 4, date.minY());
-    EXPECT_DOUBLE_EQ((picture.minY() + date.maxY()) / 2, 100);
-}
-
-TEST_F(MindMapNodeGeometryTest, DateAloneIsCentredOnTheLocation)
-{
-    ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setDate(someDay());
-    settle(node);
-    EXPECT_EQ(node->dateTextBounds().center(), (Point{200, 100}));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Hit codes
 
 TEST_F(MindMapNodeGeometryTest, HitCodesOfTheTextLine)
 {
@@ -219,70 +172,6 @@ TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
     ASSERT_LT(date.maxY() + 1, node->bounds().maxY());
     EXPECT_EQ(node->getHitTestInfo({date.midX(), date.maxY() + 1}), MindMapNode::HitBody);
     EXPECT_EQ(node->getHitTestInfo({date.maxX() + 2, date.midY()}), MindMapNode::HitBody);
-}
-
-TEST_F(MindMapNodeGeometryTest, HitCodeOfAnInvisibleOrFarPointIsOutside)
-{
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    settle(node);
-    EXPECT_EQ(node->getHitTestInfo({1e9, 1e9}), MindMapNode::HitOutside);
-    EXPECT_EQ(node->getHitTestInfo({std::nan(""), 100}), MindMapNode::HitOutside);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Markers, hit tests and placement
-
-TEST_F(MindMapNodeGeometryTest, CollapseMarkerSideFollowsTheLayout)
-{
-    MindMapNode* root = theme("Root");
-    root->setLocation({0, 0});
-    MindMapNode* main = child(root, {-200, 0});
-    MindMapNode* leaf = child(main, {-300, 0});
-    child(leaf, {-400, 0});
-    settle(leaf);
-    // Free layout: a child left of its parent has its marker on its right.
-    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
-    main->setLayoutMode(2);
-    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
-    main->setLayoutMode(3);
-    EXPECT_EQ(leaf->collapseMarkerDirection(), -1); // the list grows to the left
-    main->setLayoutDirection(2);
-    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
-    main->setLayoutMode(4);
-    main->setLayoutDirection(6);
-    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
-    setTopicHasHideTool(true);
-    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
-    setTopicHasHideTool(false);
-
-    const Rect marker = leaf->getCollapseMarkerBounds();
-    EXPECT_EQ(marker.size, (Size{16, 16}));
-    EXPECT_DOUBLE_EQ(marker.midX(), -300 + (leaf->size().width + 16) / 2);
-    EXPECT_DOUBLE_EQ(marker.midY(), 0);
-}
-
-TEST_F(MindMapNodeGeometryTest, NumberBelowTheTopicCountsAsTheTopic)
-{
-    MindMapNode* node = child(theme("Root"), {0, 0});
-    settle(node);
-    node->setBelowAutoNumberIcon(Rect(-10, 40, 20, 16));
-    EXPECT_FALSE(node->hitTest({0, 45}));
-    map.setAutoNumberStyle(AutoNumberBelow);
-    EXPECT_TRUE(node->hitTest({0, 45}));
-    map.setAutoNumberStyle(AutoNumberInside);
-    EXPECT_FALSE(node->hitTest({0, 45}));
-}
-
-TEST_F(MindMapNodeGeometryTest, TextsAndImagesAreFirstPlacedJustAboveTheTopic)
-{
-    MindMapNode* node = child(theme("Root"), {50, 60});
-    settle(node);
-    ContainedElement* box = node->appendContainedElement(std::make_unique<Box>(node, Size{40, 10}));
-    box->assignDefaultLocation();
-    EXPECT_DOUBLE_EQ(box->relLocation().x, 0);
-    EXPECT_DOUBLE_EQ(box->relLocation().y, -((10 + node->size().height) / 2 + 2));
-    EXPECT_DOUBLE_EQ(box->bounds().maxY(), node->bounds().minY() - 2);
-    node->assignDefaultLocation(nullptr);
 }
 
 } // namespace

@@ -28,9 +28,6 @@ protected:
     void useSchemelessSheet() { map.assignStyleSheet(std::make_shared<StyleSheet>()); }
 };
 
-// ---------------------------------------------------------------------------------------------
-// Colours
-
 TEST_F(MindMapNodeStylingTest, SetColorCustomisesTheFillAndADarkerStrokeInOneStep)
 {
     MindMapNode* node = theme("Theme");
@@ -48,59 +45,6 @@ TEST_F(MindMapNodeStylingTest, SetColorCustomisesTheFillAndADarkerStrokeInOneSte
     node->setColor(std::nullopt);
     EXPECT_EQ(node->updateState(), 0u);
     EXPECT_EQ(node->fillColor(), red);
-}
-
-TEST_F(MindMapNodeStylingTest, CustomColoursLeaveEmptyOnesAlone)
-{
-    MindMapNode* node = theme("Theme");
-    settle(node);
-    const Color fill = node->fillColor();
-    const Color blue(0.1, 0.1, 0.9);
-    node->setCustomFillColor(std::nullopt, std::nullopt, blue);
-    EXPECT_EQ(node->textColor(), blue);
-    EXPECT_EQ(node->fillColor(), fill);
-    EXPECT_FALSE(node->style()->isPropCustomized(TextStyle::FillColorMask));
-    // The display text carries the colour.
-    node->validateNodeState();
-    EXPECT_EQ(node->displayText().attributesAt(0).color, blue);
-}
-
-TEST_F(MindMapNodeStylingTest, SchemeColoursAreUsedWhereTheStyleGivesNone)
-{
-    MindMapNode node(nullptr);
-    EXPECT_EQ(node.fillColor(), node.colorSchemeFillColor());
-    node.setColorSchemeFillColor(Color::normalizedClearColor());
-    EXPECT_TRUE(node.fillColor().isNormalizedClearColor());
-    node.setColorSchemeStrokeColor(Color(0, 0.5, 0));
-    EXPECT_EQ(node.strokeColor(), Color(0, 0.5, 0));
-}
-
-TEST_F(MindMapNodeStylingTest, PaletteIndexIsOneBasedAndHandsTheColoursBack)
-{
-    useSchemelessSheet();
-    MindMapNode* root = theme("Root");
-    MindMapNode* branch = child(child(root));
-    branch->setColor(Color(0.3, 0.3, 0.3));
-    ASSERT_TRUE(branch->style()->isPropCustomized(TextStyle::FillColorMask));
-    branch->setColorPaletteIndex(4);
-    EXPECT_EQ(branch->paletteInfo(), 5);
-    EXPECT_FALSE(branch->style()->isPropCustomized(TextStyle::FillColorMask));
-    EXPECT_FALSE(branch->style()->isPropCustomized(NodeStyle::StrokeColorMask));
-    branch->resetPaletteColor();
-    EXPECT_EQ(branch->paletteInfo(), 0);
-}
-
-TEST_F(MindMapNodeStylingTest, BorderWidthAndInset)
-{
-    MindMapNode loose(nullptr);
-    // Nothing in the style chain gives a width.
-    EXPECT_DOUBLE_EQ(loose.borderWidth(), 2.0);
-    EXPECT_DOUBLE_EQ(loose.borderInset(), 4.0);
-    loose.style()->changeBorderWidth(4);
-    EXPECT_DOUBLE_EQ(loose.borderWidth(), 4.0);
-    EXPECT_DOUBLE_EQ(loose.borderInset(), 3.0);
-    loose.style()->changeBorderStyle(7);
-    EXPECT_DOUBLE_EQ(loose.borderInset(), 0.0);
 }
 
 TEST_F(MindMapNodeStylingTest, ClearingTheCustomisationResetsTheWholeBranch)
@@ -146,20 +90,6 @@ TEST_F(MindMapNodeStylingTest, ClearingALongChainRestylesEachTopicOnce)
     EXPECT_EQ(chain.back()->styleSheetFont(), StyleSheet::defaultFontForLevel(2));
 }
 
-TEST_F(MindMapNodeStylingTest, PresetWithAWidthGivesABorderToATopicWithout)
-{
-    MindMapNode* node = theme("Theme");
-    node->style()->changeBorderStyle(7);
-    NodeStyle preset;
-    preset.changeBorderWidth(3);
-    preset.changeAlignment(1);
-    node->applyPreset(&preset);
-    EXPECT_TRUE(node->style()->isPropCustomized(NodeStyle::BorderStyleMask));
-    EXPECT_EQ(node->style()->borderStyle(), 0);
-    EXPECT_DOUBLE_EQ(node->style()->borderWidth(), 3);
-    EXPECT_EQ(node->style()->alignment(), 1);
-}
-
 TEST_F(MindMapNodeStylingTest, PresetKeepsABorderItDoesNotName)
 {
     MindMapNode* node = theme("Theme");
@@ -182,93 +112,13 @@ TEST_F(MindMapNodeStylingTest, PresetKeepsABorderItDoesNotName)
     thin.changeBorderWidth(0);
     node->applyPreset(&thin);
     EXPECT_EQ(node->style()->borderStyle(), 7);
-}
 
-TEST_F(MindMapNodeStylingTest, PresetOfAnotherKindIsIgnored)
-{
-    MindMapNode* node = theme("Theme");
-    settle(node);
+    settle(node); // a preset of another kind is ignored
     TextStyle textPreset;
     textPreset.changeAlignment(2);
     node->applyPreset(&textPreset);
     node->applyPreset(nullptr);
     EXPECT_EQ(node->updateState(), 0u);
-    EXPECT_FALSE(node->style()->isPropCustomized(TextStyle::AlignmentMask));
-}
-
-TEST_F(MindMapNodeStylingTest, AssignToStyleTakesTheEffectiveValuesAndTheFont)
-{
-    MindMapNode* node = theme("Theme");
-    settle(node);
-    node->setStyleSheetFont(Font("Sans", 18, true, true));
-    node->validateNodeState();
-    node->style()->changeBorderStyle(3);
-    NodeStyle target;
-    node->assignToStyle(&target);
-    EXPECT_EQ(target.borderStyle(), 3);
-    EXPECT_DOUBLE_EQ(target.borderWidth(), node->borderWidth());
-    EXPECT_EQ(target.fillColor(), node->fillColor());
-    EXPECT_EQ(target.strokeColor(), node->strokeColor());
-    EXPECT_EQ(target.textColor(), node->textColor());
-    // Bold and italic as font style bits (bold 1, italic 2).
-    ASSERT_TRUE(node->font().has_value());
-    EXPECT_EQ(target.fontStyle(), SwapBoldItalicBits(node->font()->traits()));
-    EXPECT_DOUBLE_EQ(target.fontSize(), node->font()->pointSize());
-
-    // A customised font is the style's own.
-    node->style()->changeFontSize(30, 0, 14);
-    NodeStyle customised;
-    node->assignToStyle(&customised);
-    EXPECT_DOUBLE_EQ(customised.fontSize(), 30);
-    node->assignToStyle(nullptr);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Checkbox, progress and roll-up
-
-TEST_F(MindMapNodeStylingTest, ProgressIsClampedAndOnlyAChangeIsRecorded)
-{
-    MindMapNode* node = theme("Task");
-    node->setCheckboxMode(2);
-    settle(node);
-    node->setProgress(250);
-    EXPECT_EQ(node->progress(), 100);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateAppearance);
-    node->validateNodeState();
-    node->setProgress(100);
-    EXPECT_EQ(node->updateState(), 0u);
-    node->setProgress(-5);
-    EXPECT_EQ(node->progress(), 0);
-    EXPECT_EQ(node->checkedState(), 0);
-    node->setCheckedState(1);
-    EXPECT_EQ(node->progress(), 100);
-    node->setCheckedState(7);
-    EXPECT_EQ(node->progress(), 0);
-}
-
-TEST_F(MindMapNodeStylingTest, CheckboxModesKeepWhatTheyCanShow)
-{
-    MindMapNode* node = theme("Task");
-    settle(node);
-    node->setCheckboxMode(2);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->validateNodeState();
-    node->setProgress(100);
-    node->validateNodeState();
-    node->setCheckboxMode(1);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateAppearance);
-    EXPECT_EQ(node->progress(), 100);
-    node->setCheckboxMode(2);
-    node->setProgress(60);
-    node->setCheckboxMode(1);
-    EXPECT_EQ(node->progress(), 0);
-    node->setCheckboxMode(3);
-    node->setProgress(40);
-    node->validateNodeState();
-    node->setCheckboxMode(0);
-    EXPECT_EQ(node->progress(), 0);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    EXPECT_FALSE(node->showCheckbox());
 }
 
 TEST_F(MindMapNodeStylingTest, RollUpTakesTheIntegerMeanOfTheChildrenWithACheckbox)
@@ -301,47 +151,6 @@ TEST_F(MindMapNodeStylingTest, RollUpTakesTheIntegerMeanOfTheChildrenWithACheckb
     plain->setProgress(20);
     plain->updateRollUpProgress();
     EXPECT_EQ(plain->progress(), 20);
-}
-
-TEST_F(MindMapNodeStylingTest, CheckingAChildRollsUpAtTheMapsNextValidation)
-{
-    MindMapNode* parent = theme("Project");
-    parent->setCheckboxMode(3);
-    MindMapNode* first = child(parent);
-    MindMapNode* second = child(parent);
-    first->setShowCheckbox(true);
-    second->setShowCheckbox(true);
-    map.validateElementStates();
-    EXPECT_EQ(parent->progress(), 0);
-    // Outside any update of the map.
-    first->setCheckedState(1);
-    map.validateElementStates();
-    EXPECT_EQ(parent->progress(), 50);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Date, voice memo, hull
-
-TEST_F(MindMapNodeStylingTest, DateAndVoiceMemoRecordOnlyChanges)
-{
-    MindMapNode* node = theme("Event");
-    settle(node);
-    const MindMapNode::Date when = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 40));
-    node->setDate(when);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateDateText);
-    node->validateNodeState();
-    node->setDate(when);
-    EXPECT_EQ(node->updateState(), 0u);
-    node->setVoiceMemo("memo");
-    EXPECT_TRUE(node->hasVoiceMemo());
-    node->validateNodeState();
-    node->setVoiceMemo("memo");
-    EXPECT_EQ(node->updateState(), 0u);
-
-    MindMapNode* read = map.addNodeLoadingAtLocation({0, 0});
-    read->setDate(when);
-    read->setVoiceMemo("memo");
-    EXPECT_EQ(read->updateState(), MindMapNode::InitialUpdateState);
 }
 
 TEST_F(MindMapNodeStylingTest, HullsNestAndCentralThemesNeverShowOne)
@@ -377,28 +186,6 @@ TEST_F(MindMapNodeStylingTest, HullsNestAndCentralThemesNeverShowOne)
     EXPECT_EQ(inner->hullLevel(), 0);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Layout mode and direction
-
-TEST_F(MindMapNodeStylingTest, TopDownModeGrowsDownwardExceptWhileLoading)
-{
-    MindMapNode* node = theme("Chart");
-    settle(node);
-    node->setLayoutDirection(2);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->validateNodeState();
-    node->setLayoutMode(4);
-    EXPECT_EQ(node->layoutDirection(), 5);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->setLayoutMode(3);
-    EXPECT_EQ(node->layoutDirection(), 0);
-
-    MindMapNode* read = map.addNodeLoadingAtLocation({0, 0});
-    read->setLayoutDirection(6);
-    read->setLayoutMode(4);
-    EXPECT_EQ(read->layoutDirection(), 6);
-}
-
 TEST_F(MindMapNodeStylingTest, TheOutermostModeLaysOutTheBranch)
 {
     MindMapNode* root = theme("Root");
@@ -418,42 +205,6 @@ TEST_F(MindMapNodeStylingTest, TheOutermostModeLaysOutTheBranch)
     EXPECT_EQ(leaf->effectiveLayoutMode(), 1);
     EXPECT_TRUE(leaf->isAutoLayout());
     EXPECT_FALSE(inner->isAutoLayout());
-}
-
-// ---------------------------------------------------------------------------------------------
-// Icon and embedded image
-
-TEST_F(MindMapNodeStylingTest, IconNameChoosesTheKindOfIcon)
-{
-    MindMapNode* node = theme("Theme");
-    settle(node);
-    node->setIconName("star");
-    EXPECT_NE(dynamic_cast<StockIcon*>(node->icon()), nullptr);
-    EXPECT_EQ(node->iconName(), "star");
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->validateNodeState();
-    node->setIconName("star");
-    EXPECT_EQ(node->updateState(), 0u);
-
-    // A custom icon name needs at least two characters.
-    node->setIconName("#");
-    EXPECT_NE(dynamic_cast<StockIcon*>(node->icon()), nullptr);
-    node->setIconName("#ab12");
-    auto* custom = dynamic_cast<CustomIcon*>(node->icon());
-    ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(custom->imageHash(), "ab12");
-    EXPECT_EQ(custom->node(), node);
-
-    std::set<std::string> icons;
-    node->collectReferencedIcons(icons);
-    EXPECT_EQ(icons, (std::set<std::string>{"#ab12"}));
-
-    node->setIconName("");
-    EXPECT_EQ(node->icon(), nullptr);
-    EXPECT_EQ(node->iconName(), "");
-    icons.clear();
-    node->collectReferencedIcons(icons);
-    EXPECT_TRUE(icons.empty());
 }
 
 TEST_F(MindMapNodeStylingTest, EveryPictureOfTheImageStoreIsFound)
@@ -506,45 +257,6 @@ TEST_F(MindMapNodeStylingTest, DeletedStoreImagesResizeTheIconsThatShowThem)
     EXPECT_NE(node->updateState() & MindMapNode::UpdateOuterSize, 0u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Links
-
-TEST_F(MindMapNodeStylingTest, EachLinkReplacesTheOldOneAndEmptyTargetsOnlyRemove)
-{
-    MindMapNode* node = theme("Theme");
-    settle(node);
-    node->linkToURL("https://example.org/a b");
-    ASSERT_NE(node->diagramLink(), nullptr);
-    EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeURL);
-    EXPECT_EQ(node->diagramLink()->node(), node);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->validateNodeState();
-
-    node->linkToURL("");
-    EXPECT_EQ(node->diagramLink(), nullptr);
-    EXPECT_EQ(node->updateState(), MindMapNode::UpdateOuterSize);
-    node->validateNodeState();
-    node->clearHyperlink();
-    EXPECT_EQ(node->updateState(), 0u);
-
-    node->linkToCloudMap("", "", "");
-    EXPECT_EQ(node->diagramLink(), nullptr);
-    node->linkToCloudMap("", "native-id", "");
-    ASSERT_NE(node->diagramLink(), nullptr);
-    EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeCloudMap);
-    node->linkToPhoneContact("", "abc");
-    EXPECT_EQ(node->diagramLink(), nullptr);
-    node->linkToEmailContact("a@b.c", "");
-    ASSERT_NE(node->diagramLink(), nullptr);
-    EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeEmailContact);
-    node->linkToLocalMap("", "", true);
-    EXPECT_EQ(node->diagramLink(), nullptr);
-    node->clearHyperlink();
-    node->refreshDiagramLink();
-    node->setIsHotLinked(true);
-    EXPECT_FALSE(node->isHotLinked());
-}
-
 TEST_F(MindMapNodeStylingTest, CloudDocumentsWithTheMapExtensionAreLinkedAsMaps)
 {
     MindMapNode* node = theme("Theme");
@@ -561,29 +273,6 @@ TEST_F(MindMapNodeStylingTest, CloudDocumentsWithTheMapExtensionAreLinkedAsMaps)
     EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeCloudDocument);
     node->linkToCloudDocument("", "n5");
     EXPECT_EQ(node->diagramLink(), nullptr);
-}
-
-TEST_F(MindMapNodeStylingTest, HotLocalLinkFollowsTheLinkedMapsTitle)
-{
-    std::string title = "Budget";
-    DiagramLink::setLocalMapLookup([&title](const std::string& guid) -> std::optional<std::string> {
-        if (guid == "MAP-1")
-            return title;
-        return std::nullopt;
-    });
-    MindMapNode* node = child(theme("Root"));
-    node->linkToLocalMap("MAP-1", "", true);
-    EXPECT_TRUE(node->isHotLinked());
-    EXPECT_EQ(node->text(), "Budget");
-    title = "Budget 2025";
-    node->refreshDiagramLink();
-    EXPECT_EQ(node->text(), "Budget 2025");
-    node->setIsHotLinked(false);
-    EXPECT_FALSE(node->isHotLinked());
-    title = "Other";
-    node->refreshDiagramLink();
-    EXPECT_EQ(node->text(), "Budget 2025");
-    DiagramLink::setLocalMapLookup(nullptr);
 }
 
 } // namespace

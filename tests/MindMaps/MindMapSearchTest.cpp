@@ -39,50 +39,6 @@ protected:
     MindMap map;
 };
 
-TEST_F(MindMapSearchTest, NoCriteriaMeansNoSearch)
-{
-    EXPECT_FALSE(map.searching());
-    addTopic(map, nullptr, Point{}, "anything");
-    log.clear();
-
-    MindMapSearchData none;
-    search(none); // equal to the current empty criteria
-    map.setSearchData(nullptr);
-    EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(map.searchMatches().empty());
-}
-
-TEST_F(MindMapSearchTest, ScopeZeroFindsNothingEvenWithAText)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "anything");
-    search(textSearch("any", 0));
-    EXPECT_FALSE(map.searching());
-    EXPECT_TRUE(map.searchMatches().empty());
-    EXPECT_FALSE(theme->searchMatch());
-}
-
-TEST_F(MindMapSearchTest, TextIsFoundWithoutRegardToCase)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Ärger im ÄPFELgarten");
-    MindMapNode* other = addTopic(map, theme, Point{100, 0}, "Birnen");
-    search(textSearch("äpfel"));
-    EXPECT_TRUE(map.searching());
-    EXPECT_EQ(map.searchMatches(), elements({theme}));
-    EXPECT_TRUE(theme->searchMatch());
-    EXPECT_FALSE(other->searchMatch());
-}
-
-TEST_F(MindMapSearchTest, NoteMatchesFindTheTopic)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Budget");
-    theme->setNote("Ask about the travel expenses");
-    MindMapNode* plain = addTopic(map, theme, Point{100, 0}, "Travel");
-    search(textSearch("TRAVEL"));
-    EXPECT_EQ(map.searchMatches(), elements({theme, plain}));
-    EXPECT_TRUE(theme->noteSearchMatch());
-    EXPECT_FALSE(plain->noteSearchMatch());
-}
-
 TEST_F(MindMapSearchTest, MatchesComeDepthFirstFromEachTheme)
 {
     MindMapNode* a = addTopic(map, nullptr, Point{}, "x a");
@@ -116,19 +72,6 @@ TEST_F(MindMapSearchTest, FreeTextsComeAfterTheirNodeAndCrossLinkTextsLast)
     EXPECT_EQ(map.searchMatches(), elements({a, aText, a1, a1Text, a1RelationText, linkText}));
     EXPECT_TRUE(aText->searchMatch());
     EXPECT_FALSE(quiet->searchMatch());
-}
-
-TEST_F(MindMapSearchTest, FreeTextsAreSearchedOnlyForTextAlone)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "words");
-    MindMapText* text = theme->addText();
-    text->setText("words");
-    search(textSearch("words", SearchScopeText | SearchScopeIcon));
-    EXPECT_FALSE(text->searchMatch());
-    for (MindMapElement* match : map.searchMatches()) EXPECT_NE(match, text);
-
-    search(textSearch("words", SearchScopeText));
-    EXPECT_TRUE(text->searchMatch());
 }
 
 TEST_F(MindMapSearchTest, IconScopeComparesNamesWithoutCase)
@@ -201,19 +144,6 @@ TEST_F(MindMapSearchTest, DateScopeComparesInclusively)
     EXPECT_EQ(map.searchMatches(), elements({onTheDay, after}));
 }
 
-TEST_F(MindMapSearchTest, RecomputingReportsToEditorListenerAndOutline)
-{
-    addTopic(map, nullptr, Point{}, "Theme");
-    log.clear();
-    search(textSearch("theme"));
-    EXPECT_EQ(log, (CallLog{"editor.mindMapChanged", "search.searchMatchesChanged", "outline.hierarchyChanged"}));
-
-    // The same criteria again: nothing to do.
-    log.clear();
-    search(textSearch("THEME"));
-    EXPECT_TRUE(log.empty());
-}
-
 TEST_F(MindMapSearchTest, ClearingTheCriteriaClearsTheMatchFlags)
 {
     MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
@@ -233,52 +163,6 @@ TEST_F(MindMapSearchTest, ClearingTheCriteriaClearsTheMatchFlags)
     // Nothing is left for selecting the matches either.
     map.selectSearchMatches();
     EXPECT_TRUE(map.selection().empty());
-}
-
-TEST_F(MindMapSearchTest, ChangedTextIsSearchedAgain)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
-    MindMapNode* child = addTopic(map, theme, Point{100, 0}, "Child");
-    search(textSearch("needle"));
-    EXPECT_TRUE(map.searchMatches().empty());
-    child->setText("haystack with a needle");
-    EXPECT_EQ(map.searchMatches(), elements({child}));
-    child->setText("haystack");
-    EXPECT_TRUE(map.searchMatches().empty());
-    EXPECT_FALSE(child->searchMatch());
-}
-
-TEST_F(MindMapSearchTest, InvalidatingInsideAnUpdateSearchesOnceAtTheEnd)
-{
-    addTopic(map, nullptr, Point{}, "Theme");
-    search(textSearch("theme"));
-    listener.calls = 0;
-    {
-        MindMap::UpdateGuard update(map);
-        map.invalidateSearchMatches();
-        map.invalidateSearchMatches();
-        EXPECT_EQ(listener.calls, 0);
-    }
-    EXPECT_EQ(listener.calls, 1);
-}
-
-TEST_F(MindMapSearchTest, SelectingTheMatchesTakesTheirTopics)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
-    MindMapNode* first = addTopic(map, theme, Point{100, 0}, "Match one");
-    addTopic(map, theme, Point{100, 50}, "Other");
-    MindMapNode* second = addTopic(map, theme, Point{100, 100}, "Match two");
-    search(textSearch("match"));
-    map.selectSearchMatches();
-    EXPECT_EQ(map.selection(), elements({first, second}));
-}
-
-TEST_F(MindMapSearchTest, EmptySearchTextFindsNothing)
-{
-    addTopic(map, nullptr, Point{}, "Theme");
-    search(textSearch(""));
-    EXPECT_TRUE(map.searching());
-    EXPECT_TRUE(map.searchMatches().empty());
 }
 
 } // namespace

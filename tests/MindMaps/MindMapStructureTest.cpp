@@ -20,11 +20,6 @@ size_t countOf(const CallLog& log, const std::string& entry)
     return static_cast<size_t>(std::count(log.begin(), log.end(), entry));
 }
 
-bool contains(const std::vector<MindMapNode*>& nodes, const MindMapNode* node)
-{
-    return std::find(nodes.begin(), nodes.end(), node) != nodes.end();
-}
-
 // Every snapshot is the same small text; nothing here undoes, so nothing is read back.
 std::string captureNothing(MindMap&)
 {
@@ -98,51 +93,6 @@ protected:
     MindMap map;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Adding nodes and central themes
-
-TEST_F(MindMapStructureTest, NewChildTakesTheCheckboxOfItsParentAndIsShown)
-{
-    a1->setShowCheckbox(true);
-    a1->setCollapsed(true);
-    map.setNeedsLayout(false);
-    log.clear();
-    MindMapNode* child = map.addMindMapNodeAsChild(a1, Point{500, 0});
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->parent(), a1);
-    EXPECT_EQ(a1->children().back(), child);
-    EXPECT_TRUE(child->showCheckbox());
-    // The collapsed parent is opened to show it.
-    EXPECT_FALSE(a1->collapsed());
-    EXPECT_TRUE(child->isVisible());
-    EXPECT_TRUE(map.needsLayout());
-    EXPECT_EQ(map.nodes().back(), child);
-    EXPECT_FALSE(contains(map.centralThemes(), child)) << "the central themes are not touched";
-    EXPECT_FALSE(map.addMindMapNodeAsChild(a2, Point{})->showCheckbox());
-}
-
-TEST_F(MindMapStructureTest, NodesUnderAParentOfAnotherMapAreRefused)
-{
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    const size_t count = map.nodes().size();
-    EXPECT_EQ(map.addMindMapNodeAsChild(other.mainCentralTheme(), Point{}), nullptr);
-    EXPECT_EQ(map.nodes().size(), count);
-    EXPECT_TRUE(other.mainCentralTheme()->children().empty());
-}
-
-TEST_F(MindMapStructureTest, NewCentralThemeIsAppendedAtTheCentre)
-{
-    const Point centre = map.center();
-    MindMapNode* theme = map.internalAddCentralTheme("Third");
-    EXPECT_EQ(theme->text(), "Third");
-    EXPECT_EQ(theme->parent(), nullptr);
-    EXPECT_EQ(theme->location(), centre);
-    EXPECT_EQ(map.centralThemes().back(), theme);
-    EXPECT_EQ(map.centralThemes().size(), 3u);
-    EXPECT_FALSE(manager().canUndo());
-}
-
 TEST_F(MindMapStructureTest, RethinkingFollowsNodeOrderAndKeepsTheMainThemeAParentlessOne)
 {
     map.setMainCentralTheme(b);
@@ -155,9 +105,6 @@ TEST_F(MindMapStructureTest, RethinkingFollowsNodeOrderAndKeepsTheMainThemeAPare
     EXPECT_EQ(map.mainCentralTheme(), a);
     EXPECT_EQ(titles.count, 1);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Removing nodes
 
 TEST_F(MindMapStructureTest, RemovingANodeTakesItsWholeBranchAndItsLinks)
 {
@@ -185,18 +132,6 @@ TEST_F(MindMapStructureTest, RemovingANodeTakesItsWholeBranchAndItsLinks)
     EXPECT_FALSE(manager().canUndo()) << "removal takes no undo step of its own";
 }
 
-TEST_F(MindMapStructureTest, RemovingTheSelectedParentRelationSelectsTheParent)
-{
-    map.setSelectedElement(a1->parentRelation());
-    map.removeMindMapNode(a1);
-    EXPECT_EQ(map.selection(), elements({a}));
-
-    // A central theme has no parent to take over.
-    map.setSelectedElement(b);
-    map.removeMindMapNode(b);
-    EXPECT_TRUE(map.selection().empty());
-}
-
 TEST_F(MindMapStructureTest, RemovingTheMainCentralThemeMakesTheNextOneMain)
 {
     ASSERT_EQ(map.mainCentralTheme(), a);
@@ -215,12 +150,20 @@ TEST_F(MindMapStructureTest, RemovingTheMainCentralThemeMakesTheNextOneMain)
     EXPECT_EQ(map.title(), localized("mindmap_empty_map"));
 }
 
-TEST_F(MindMapStructureTest, RemovingAnotherThemeKeepsTheMainOneAndTheTitle)
+TEST_F(MindMapStructureTest, RemovedNodesCannotBeFoundByIdAndForeignParentsAreRefused)
 {
-    TitleObserver titles(map, log);
-    map.removeMindMapNode(b);
-    EXPECT_EQ(map.mainCentralTheme(), a);
-    EXPECT_EQ(titles.count, 0);
+    a1->setId(7);
+    a1a->setId(8);
+    ASSERT_EQ(map.findNodeOnId(8), a1a);
+    map.removeMindMapNode(a1);
+    EXPECT_EQ(map.findNodeOnId(8), nullptr);
+    EXPECT_EQ(map.findNodeOnId(7), nullptr);
+
+    MindMap other;
+    other.newMindMap("", true, std::string("Other"));
+    EXPECT_EQ(map.addMindMapNodeAsChild(other.mainCentralTheme(), Point{}), nullptr);
+    EXPECT_EQ(map.internalAddCrossLinkFromSource(a2, other.mainCentralTheme()), nullptr);
+    EXPECT_TRUE(other.mainCentralTheme()->children().empty());
 }
 
 TEST_F(MindMapStructureTest, SelectionInsideARemovedBranchIsDropped)
@@ -303,32 +246,6 @@ TEST_F(MindMapStructureTest, DropTargetAndRearrangeMarkerForgetRemovedNodes)
     map.removeMindMapNode(a2);
     EXPECT_EQ(map.dropTarget(), b1);
     EXPECT_EQ(map.rearrangeMarker()->refNode(), b);
-}
-
-TEST_F(MindMapStructureTest, RemovedNodesCannotBeFoundById)
-{
-    a1->setId(7);
-    a1a->setId(8);
-    ASSERT_EQ(map.findNodeOnId(8), a1a);
-    map.removeMindMapNode(a1);
-    EXPECT_EQ(map.findNodeOnId(8), nullptr);
-    EXPECT_EQ(map.findNodeOnId(7), nullptr);
-}
-
-TEST_F(MindMapStructureTest, RemovingNothingOrAForeignNodeDoesNothing)
-{
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    map.setSelectedElement(a1);
-    log.clear();
-    map.removeMindMapNode(nullptr);
-    map.removeMindMapNode(other.mainCentralTheme());
-    map.removeChildNodes(nullptr);
-    map.removeChildNodes(other.mainCentralTheme());
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(map.nodes().size(), 7u);
-    EXPECT_EQ(other.nodes().size(), 1u);
-    EXPECT_EQ(map.selection(), elements({a1}));
 }
 
 TEST_F(MindMapStructureTest, RemovingChildrenKeepsTheNodeAndShowsIt)
@@ -430,9 +347,6 @@ TEST(MindMapStructureLargeTest, DraggingManyTopicsOfADeepBranchIsLinear)
     EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Cross links
-
 TEST_F(MindMapStructureTest, CrossLinkRules)
 {
     MindMap other;
@@ -479,39 +393,6 @@ TEST_F(MindMapStructureTest, AddingALinkIsOneNamedStepWhenATopicIsSelected)
     manager().removeAllActions();
     map.setSelectedElement(nullptr);
     ASSERT_NE(map.addCrossLinkFromSource(a2, b1), nullptr);
-    EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(MindMapStructureTest, RefusedLinksGiveNothingAndTakeNoStep)
-{
-    map.internalAddCrossLinkFromSource(a2, b1);
-    map.setSelectedElement(a1);
-    log.clear();
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    EXPECT_EQ(map.addCrossLinkFromSource(a1, a1), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(a1, a1a), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(a1b, a1), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(b1, a2), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(nullptr, a2), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(a1, other.mainCentralTheme()), nullptr);
-    EXPECT_EQ(map.crossLinks().size(), 1u);
-    EXPECT_FALSE(manager().canUndo());
-    EXPECT_TRUE(log.empty()) << "not even the editor's modes are left";
-}
-
-TEST_F(MindMapStructureTest, ReadersAddLinksWithoutStepsAndDropRefusedPairs)
-{
-    map.setSelectedElement(a1);
-    map.beginLoading();
-    MindMapNode* x = map.addNodeLoadingAtLocation(Point{});
-    MindMapNode* y = map.addNodeLoadingAtLocation(Point{200, 0});
-    EXPECT_NE(map.addCrossLinkFromSource(x, y), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(y, x), nullptr);
-    EXPECT_EQ(map.addCrossLinkFromSource(x, x), nullptr);
-    map.nodesLoadedFromIndex(0);
-    map.loadingCompleted();
-    EXPECT_EQ(map.crossLinks().size(), 1u);
     EXPECT_FALSE(manager().canUndo());
 }
 
@@ -618,31 +499,6 @@ TEST_F(MindMapStructureTest, RemovingLinksBetweenTwoNodesTakesBothDirections)
     EXPECT_EQ(map.crossLinks().size(), 1u);
 }
 
-TEST_F(MindMapStructureTest, SelectedLinkTextLeavesWithItsLinkAndItsMatches)
-{
-    CrossLink* link = map.internalAddCrossLinkFromSource(a1a, b1);
-    MindMapText* text = link->addText();
-    text->setText("Findme");
-    MindMapSearchData criteria("findme");
-    criteria.setScope(SearchScopeText);
-    map.setSearchData(&criteria);
-    ASSERT_EQ(map.searchMatches(), elements({text}));
-    map.setSelectedElement(text);
-    map.removeCrossLink(link);
-    EXPECT_TRUE(map.selection().empty());
-    EXPECT_EQ(notes.outgoing.back(), text);
-    EXPECT_TRUE(map.searchMatches().empty());
-
-    // A secondary link leaves a selection of relations quietly.
-    CrossLink* second = map.internalAddCrossLinkFromSource(a2, b1);
-    map.setSelectedElement(a1->parentRelation());
-    map.toggleSelection(second, false);
-    log.clear();
-    map.removeCrossLink(second);
-    EXPECT_EQ(map.selection(), elements({a1->parentRelation()}));
-    EXPECT_EQ(countOf(log, "editor.selectedElementChanged"), 0u);
-}
-
 TEST_F(MindMapStructureTest, IntegrityKeepsTheFirstOfDuplicatesAndDropsBrokenLinks)
 {
     CrossLink* first = map.internalAddCrossLinkFromSource(a1a, b1);
@@ -668,17 +524,6 @@ TEST_F(MindMapStructureTest, IntegrityKeepsTheFirstOfDuplicatesAndDropsBrokenLin
     EXPECT_TRUE(log.empty());
 }
 
-TEST_F(MindMapStructureTest, ForeignOrMissingEndsNeverMakeALink)
-{
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    EXPECT_EQ(map.internalAddCrossLinkFromSource(a1, other.mainCentralTheme()), nullptr);
-    EXPECT_TRUE(map.crossLinks().empty());
-}
-
-// ---------------------------------------------------------------------------------------------
-// A cross link never joins parent and child, however a topic gets its new parent
-
 TEST_F(MindMapStructureTest, ReParentedLinkPartnersLoseTheirLink)
 {
     CrossLink* toNewParent = map.internalAddCrossLinkFromSource(b1, a2);
@@ -695,15 +540,6 @@ TEST_F(MindMapStructureTest, ReParentedLinkPartnersLoseTheirLink)
     (void)fromNewParent;
     EXPECT_EQ(map.selection(), elements({b1}));
     EXPECT_FALSE(map.canCreateCrossLinkFromSource(a2, b1));
-}
-
-TEST_F(MindMapStructureTest, LinksMadeParentAndChildByABareTreeMoveAreRemovedByTheIntegrityCheck)
-{
-    CrossLink* link = map.internalAddCrossLinkFromSource(b1, a2);
-    b1->setParent(a2);
-    ASSERT_EQ(map.crossLinks(), (std::vector<CrossLink*>{link}));
-    map.checkCrossLinksIntegrity();
-    EXPECT_TRUE(map.crossLinks().empty());
 }
 
 TEST_F(MindMapStructureTest, ReParentingInsideAnUpdateDropsTheLinkWhenTheUpdateEnds)
@@ -723,28 +559,27 @@ TEST_F(MindMapStructureTest, ReParentingInsideAnUpdateDropsTheLinkWhenTheUpdateE
     EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{unrelated}));
 }
 
-TEST_F(MindMapStructureTest, ReParentingUnderTheLinkSourceDropsTheLinkToo)
+TEST_F(MindMapStructureTest, BareTreeMovesLeaveTheLinkToTheIntegrityCheckAndValidation)
 {
-    CrossLink* link = map.internalAddCrossLinkFromSource(a2, b1);
-    (void)link;
+    map.internalAddCrossLinkFromSource(a2, b1); // under the link source
     {
         MindMap::UpdateGuard update(map);
         b1->setParent(a2);
     }
     EXPECT_TRUE(map.crossLinks().empty());
     EXPECT_FALSE(map.canCreateCrossLinkFromSource(a2, b1));
-}
 
-TEST_F(MindMapStructureTest, ValidationDropsALinkMadeParentAndChildOutsideAnUpdate)
-{
-    map.internalAddCrossLinkFromSource(b1, a2);
-    b1->setParent(a2);
+    map.internalAddCrossLinkFromSource(a1a, b);
+    a1a->setParent(b);
+    ASSERT_EQ(map.crossLinks().size(), 1u);
+    map.checkCrossLinksIntegrity();
+    EXPECT_TRUE(map.crossLinks().empty());
+
+    map.internalAddCrossLinkFromSource(a1b, b1);
+    a1b->setParent(b1);
     map.validateElementStates();
     EXPECT_TRUE(map.crossLinks().empty());
 }
-
-// ---------------------------------------------------------------------------------------------
-// Parent relations, texts and images
 
 TEST_F(MindMapStructureTest, RemovingAParentRelationMakesTheTopicACentralTheme)
 {
@@ -765,38 +600,6 @@ TEST_F(MindMapStructureTest, RemovingAParentRelationMakesTheTopicACentralTheme)
     EXPECT_EQ(editor.scrolledElements.back(), a1);
     EXPECT_EQ(titles.count, 1);
     EXPECT_EQ(map.mainCentralTheme(), a);
-}
-
-TEST_F(MindMapStructureTest, SecondaryRelationOnlyLeavesTheSelection)
-{
-    map.setSelectedElement(b1->parentRelation());
-    map.toggleSelection(a1->parentRelation(), false);
-    map.removeParentRelation(a1->parentRelation());
-    EXPECT_EQ(map.selection(), elements({b1->parentRelation()}));
-    EXPECT_FALSE(a1->parentRelation()->isSelected());
-}
-
-TEST_F(MindMapStructureTest, SelectedTextOfARemovedRelationHandsTheSelectionToItsTopic)
-{
-    MindMapText* text = a1->parentRelation()->addText();
-    map.setSelectedElement(text);
-    map.removeParentRelation(a1->parentRelation());
-    EXPECT_EQ(map.selection(), elements({a1}));
-    EXPECT_EQ(notes.outgoing.back(), text);
-}
-
-TEST_F(MindMapStructureTest, RemovingTheRelationOfACentralThemeOrNothingDoesNothing)
-{
-    log.clear();
-    map.removeParentRelation(a->parentRelation());
-    map.removeParentRelation(nullptr);
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    MindMapNode* otherChild = other.addMindMapNodeAsChild(other.mainCentralTheme(), Point{200, 0});
-    map.removeParentRelation(otherChild->parentRelation());
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(otherChild->parent(), other.mainCentralTheme());
-    EXPECT_EQ(map.centralThemes().size(), 2u);
 }
 
 TEST(MindMapStructureImageTest, RemovingATextOrImageSelectsItsContainerAndDropsUnusedImages)
@@ -826,23 +629,6 @@ TEST(MindMapStructureImageTest, RemovingATextOrImageSelectsItsContainerAndDropsU
     map.removeContainedElement(nullptr);
     EXPECT_EQ(store->drops, drops + 3);
 }
-
-TEST_F(MindMapStructureTest, RemovingATextOfARelationSelectsTheRelation)
-{
-    MindMapText* text = a1->parentRelation()->addText();
-    text->setText("Note");
-    MindMapSearchData criteria("note");
-    criteria.setScope(SearchScopeText);
-    map.setSearchData(&criteria);
-    ASSERT_EQ(map.searchMatches(), elements({text}));
-    map.setSelectedElement(text);
-    map.removeContainedElement(text);
-    EXPECT_EQ(map.selection(), elements({a1->parentRelation()}));
-    EXPECT_TRUE(map.searchMatches().empty());
-}
-
-// ---------------------------------------------------------------------------------------------
-// Dragging topics
 
 TEST_F(MindMapStructureTest, DropTargetIsTheExpandedTopicUnderTheDraggedOne)
 {
@@ -903,17 +689,6 @@ TEST_F(MindMapStructureTest, DroppingACentralThemeOntoATopicMakesItAChild)
     EXPECT_EQ(manager().undoActionName(), localized("undoable_op_change_parent"));
 }
 
-TEST_F(MindMapStructureTest, DroppingTheMainCentralThemeMakesTheNextOneMain)
-{
-    map.setMainCentralTheme(b);
-    TitleObserver titles(map, log);
-    UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.nodeDragEnded(a2, {b}, true, drag);
-    EXPECT_EQ(map.mainCentralTheme(), a);
-    EXPECT_EQ(map.title(), "A");
-    EXPECT_EQ(titles.count, 1);
-}
-
 TEST_F(MindMapStructureTest, RootsThatCannotTakeTheParentStayButTheStepIsPushed)
 {
     UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
@@ -938,23 +713,6 @@ TEST_F(MindMapStructureTest, RootsThatCannotTakeTheParentStayButTheStepIsPushed)
     EXPECT_TRUE(other.mainCentralTheme()->children().empty());
 }
 
-TEST_F(MindMapStructureTest, ASupersededDragSnapshotRegistersNothing)
-{
-    UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.clearDelayedUndoState();
-    map.nodeDragEnded(a2, {b1}, false, drag);
-    EXPECT_EQ(b1->parent(), a2);
-    EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(MindMapStructureTest, MovingWithoutNewParentKeepsTheDragsNameAndQuietlyFreeTopics)
-{
-    UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.nodeDragEnded(nullptr, {a1a, b1}, false, drag);
-    EXPECT_TRUE(feedback.shown.empty());
-    EXPECT_EQ(manager().undoActionName(), localized("undoable_op_move_element"));
-}
-
 TEST_F(MindMapStructureTest, RestrictedMoveNamesTheStrictBranchShortened)
 {
     // A long name with a line break, in a branch laid out by A1 (strict horizontal).
@@ -972,6 +730,11 @@ TEST_F(MindMapStructureTest, RestrictedMoveNamesTheStrictBranchShortened)
     EXPECT_EQ(shown.state, 0u);
     EXPECT_DOUBLE_EQ(shown.duration, 3.0);
     EXPECT_EQ(manager().undoActionName(), localized("undoable_op_move_element"));
+
+    a1->setLayoutMode(0); // free topics move quietly
+    drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
+    map.nodeDragEnded(nullptr, {a1a, b1}, false, drag);
+    EXPECT_EQ(feedback.shown.size(), 1u);
 }
 
 TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
@@ -992,73 +755,6 @@ TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
     ASSERT_EQ(feedback.shown.size(), 2u);
     EXPECT_EQ(feedback.shown[1].message,
               localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty + "\u2026");
-}
-
-TEST_F(MindMapStructureTest, RestrictedMoveOfSeveralBranchesShowsOnlyTheMessage)
-{
-    a1->setLayoutMode(1);
-    b->setLayoutMode(2);
-    // The outermost laid-out ancestor counts: A's mode governs A1's branch too.
-    map.nodeDragEnded(nullptr, {a1a, b1}, false, nullptr);
-    ASSERT_EQ(feedback.shown.size(), 1u);
-    EXPECT_EQ(feedback.shown[0].message, localized("editor_auto_layout_restricted_move_message"));
-
-    // Two roots of one branch name it once.
-    feedback.shown.clear();
-    a->setLayoutMode(3);
-    a->setText("Outer");
-    map.validateElementStates();
-    map.nodeDragEnded(nullptr, {a1a, a2}, false, nullptr);
-    ASSERT_EQ(feedback.shown.size(), 1u);
-    EXPECT_EQ(feedback.shown[0].message, localized("editor_auto_layout_restricted_move_message") + "\n\nOuter");
-}
-
-// ---------------------------------------------------------------------------------------------
-// Dragging texts and images
-
-TEST_F(MindMapStructureTest, TextDraggedOverAnotherTopicFindsIt)
-{
-    MindMapText* text = a1->addText();
-    text->setAbsLocation(Point{205, 102}); // over A2
-    EXPECT_EQ(map.canDragChangeContainmentParent(text), a2);
-    text->setAbsLocation(Point{202, 2}); // over its own topic
-    EXPECT_EQ(map.canDragChangeContainmentParent(text), nullptr);
-    // Texts of relations do not move between topics.
-    MindMapText* lineText = a1->parentRelation()->addText();
-    lineText->setAbsLocation(Point{205, 102});
-    EXPECT_EQ(map.canDragChangeContainmentParent(lineText), nullptr);
-    EXPECT_EQ(map.canDragChangeContainmentParent(nullptr), nullptr);
-}
-
-TEST_F(MindMapStructureTest, DroppedTextsAndImagesMoveAsOneStep)
-{
-    MindMapText* text = a1->addText();
-    MindMapImage* image = a1->addCustomImage("hash", "thumb");
-    UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.containedElementDragEnded(b1, {text, image, a2, nullptr}, drag);
-    EXPECT_EQ(text->container(), b1);
-    EXPECT_EQ(image->container(), b1);
-    EXPECT_FALSE(a1->hasContainedElements());
-    EXPECT_EQ(a2->parent(), a) << "topics in the list are ignored";
-    EXPECT_EQ(manager().undoActionName(), localized("undoable_op_relink_element"));
-
-    // Without a new container they stay and the step keeps the drag's name.
-    manager().removeAllActions();
-    drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.containedElementDragEnded(nullptr, {text}, drag);
-    EXPECT_EQ(text->container(), b1);
-    EXPECT_EQ(manager().undoActionName(), localized("undoable_op_move_element"));
-}
-
-TEST_F(MindMapStructureTest, ImageTransformIsOneStep)
-{
-    MindMapImage* image = a1->addCustomImage("hash", "thumb");
-    UndoState transform = map.imageTransformBegan();
-    ASSERT_NE(transform, nullptr);
-    EXPECT_EQ(map.delayedUndoOperation(), localized("undoable_op_transform_image"));
-    EXPECT_FALSE(manager().canUndo());
-    map.imageTransformEnded(image, transform);
-    EXPECT_EQ(manager().undoActionName(), localized("undoable_op_transform_image"));
 }
 
 } // namespace

@@ -104,35 +104,6 @@ protected:
 
 } // namespace
 
-// ---- The manager ----
-
-TEST_F(SnapshotUndoTest, ManagersAreLimitedToThirtyLevels)
-{
-    EXPECT_EQ(manager().levelsOfUndo(), 30u);
-    UndoManager other;
-    map.setUndoManager(&other);
-    EXPECT_EQ(other.levelsOfUndo(), 30u);
-    other.setLevelsOfUndo(5);
-    map.setUndoManager(&other);
-    EXPECT_EQ(other.levelsOfUndo(), 5u) << "installing the same manager again changes nothing";
-    map.setUndoManager(nullptr);
-}
-
-TEST_F(SnapshotUndoTest, WithoutTheNativeFormatNoStepIsRegistered)
-{
-    MindMap::setUndoStateFormat(nullptr, nullptr);
-    EXPECT_FALSE(MindMap::hasUndoStateFormat());
-    theme("a");
-    log.clear();
-    map.prepareUndoableOperation("step");
-    EXPECT_FALSE(manager().canUndo());
-    EXPECT_EQ(map.captureUndoState(), nullptr);
-    EXPECT_NE(std::find(log.begin(), log.end(), "editor.cancelEditorModes"), log.end())
-        << "the editor's modes are left all the same";
-}
-
-// ---- Ordinary steps ----
-
 TEST_F(SnapshotUndoTest, UndoRestoresTheMapAndRedoTheChange)
 {
     MindMapNode* node = theme("before");
@@ -186,41 +157,12 @@ TEST_F(SnapshotUndoTest, UndoThenRedoRestoresTheSelectionByGuid)
     EXPECT_EQ(map.selectedNode()->text(), "b2");
 }
 
-TEST_F(SnapshotUndoTest, StepsTakenWhileLoadingRegisterNothing)
-{
-    theme("a");
-    map.beginLoading();
-    map.pushStateToUndoManager("step");
-    map.loadingCompleted();
-    EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(SnapshotUndoTest, PushReturnsTheRegisteredSnapshot)
-{
-    theme("a");
-    const UndoState state = map.pushStateToUndoManager("step");
-    ASSERT_NE(state, nullptr);
-    EXPECT_EQ(*state, captureThemes(map));
-}
-
 TEST_F(SnapshotUndoTest, AnUnreadableSnapshotLeavesTheMapAsItWas)
 {
     theme("kept");
     map.applyUndoState(std::make_shared<const std::string>(UnreadableSnapshot));
     EXPECT_EQ(texts(), std::vector<std::string>{"kept"});
 }
-
-TEST_F(SnapshotUndoTest, UndoReportsALoadedMap)
-{
-    MindMapNode* node = theme("a");
-    map.prepareUndoableOperation("step");
-    node->setText("b");
-    editor.loadedCodes.clear();
-    manager().undo();
-    EXPECT_EQ(editor.loadedCodes, std::vector<int>{MindMapLoadedDocument});
-}
-
-// ---- The owning document ----
 
 TEST(SnapshotUndoDocumentTest, StepsMarkTheDocumentAndUndoAndRedoAreCounted)
 {
@@ -252,19 +194,6 @@ TEST(SnapshotUndoDocumentTest, StepsMarkTheDocumentAndUndoAndRedoAreCounted)
     MindMap::setUndoStateFormat(nullptr, nullptr);
 }
 
-TEST_F(SnapshotUndoTest, AManagerTheMapLeavesKeepsNoStepOfIt)
-{
-    theme("a");
-    UndoManager other;
-    map.setUndoManager(&other);
-    map.prepareUndoableOperation("step");
-    EXPECT_TRUE(other.canUndo());
-    map.setUndoManager(nullptr);
-    EXPECT_FALSE(other.canUndo());
-}
-
-// ---- Delayed steps ----
-
 TEST_F(SnapshotUndoTest, ADelayedStepRegistersTheStartUnderItsLatestName)
 {
     MindMapNode* node = theme("a", Point{10, 10});
@@ -284,38 +213,6 @@ TEST_F(SnapshotUndoTest, ADelayedStepRegistersTheStartUnderItsLatestName)
     manager().undo();
     ASSERT_EQ(map.nodes().size(), 1u);
     EXPECT_EQ(map.nodes()[0]->location(), (Point{10, 10}));
-}
-
-TEST_F(SnapshotUndoTest, ATokenSupersededByAnOrdinaryStepRegistersNothing)
-{
-    theme("a");
-    const UndoState token = map.prepareDelayedUndoableOperation("drag");
-    map.prepareUndoableOperation("other");
-    map.pushDelayedUndoableOperation(token);
-    EXPECT_EQ(undoSteps(), 1u);
-    EXPECT_EQ(manager().undoActionName(), "other");
-}
-
-TEST_F(SnapshotUndoTest, ATokenSupersededByALaterDelayedStepRegistersNothing)
-{
-    theme("a");
-    const UndoState first = map.prepareDelayedUndoableOperation("first");
-    const UndoState second = map.prepareDelayedUndoableOperation("second");
-    map.pushDelayedUndoableOperation(first);
-    EXPECT_FALSE(manager().canUndo());
-    map.pushDelayedUndoableOperation(second);
-    EXPECT_FALSE(manager().canUndo()) << "the stale push dropped the pending step";
-}
-
-TEST_F(SnapshotUndoTest, TokensAreComparedByIdentityNotContent)
-{
-    theme("a");
-    const UndoState token = map.prepareDelayedUndoableOperation("drag");
-    const UndoState equalCopy = std::make_shared<const std::string>(*token);
-    map.pushDelayedUndoableOperation(equalCopy);
-    EXPECT_FALSE(manager().canUndo());
-    map.pushDelayedUndoableOperation(nullptr);
-    EXPECT_FALSE(manager().canUndo());
 }
 
 TEST_F(SnapshotUndoTest, CancellingRevertsAndAddsNoStep)
@@ -338,117 +235,6 @@ TEST_F(SnapshotUndoTest, CancellingRevertsAndAddsNoStep)
     EXPECT_FALSE(manager().canUndo()) << "a cancelled token is no longer pending";
 }
 
-TEST_F(SnapshotUndoTest, CancellingAStaleTokenRevertsNothing)
-{
-    MindMapNode* node = theme("a");
-    const UndoState stale = map.prepareDelayedUndoableOperation("first");
-    const UndoState current = map.prepareDelayedUndoableOperation("second");
-    node->setText("changed");
-    map.cancelDelayedUndoableOperation(stale);
-    EXPECT_EQ(texts(), std::vector<std::string>{"changed"});
-    EXPECT_EQ(map.delayedUndoOperation(), "") << "the pending step is dropped all the same";
-    map.pushDelayedUndoableOperation(current);
-    EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(SnapshotUndoTest, ADelayedStepGivesTheSelectionAGuid)
-{
-    MindMapNode* node = theme("a");
-    map.setSelectedElement(node);
-    map.prepareDelayedUndoableOperation("drag");
-    EXPECT_TRUE(node->hasGuid());
-}
-
-// ---- Steps on the selected element ----
-
-TEST_F(SnapshotUndoTest, NodeOperationsNeedASelectedNodeInAnEnabledMap)
-{
-    MindMapNode* node = theme("a");
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), nullptr);
-    EXPECT_FALSE(manager().canUndo());
-
-    map.setSelectedElement(node);
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), node);
-    EXPECT_EQ(undoSteps(), 1u);
-
-    map.setEnabled(false);
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), nullptr);
-    EXPECT_EQ(undoSteps(), 1u);
-}
-
-TEST_F(SnapshotUndoTest, NodeOperationsGiveUpWhenLeavingTheModesChangesTheSelection)
-{
-    MindMapNode* a = theme("a");
-    MindMapNode* b = theme("b");
-    map.setSelectedElement(a);
-    editor.onCancelEditorModes = [&] { map.setSelectedElement(b); };
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), nullptr);
-    EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(SnapshotUndoTest, NodeOperationsShowTheNodeAfterTheSnapshot)
-{
-    MindMapNode* parent = theme("parent");
-    MindMapNode* child = map.addMindMapNodeAsChild(parent, Point{100, 0});
-    parent->setCollapsed(true);
-    ASSERT_FALSE(child->isVisible());
-    map.setSelectedElement(child);
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), child);
-    EXPECT_TRUE(child->isVisible());
-    EXPECT_FALSE(parent->collapsed());
-}
-
-TEST_F(SnapshotUndoTest, EachOperationTakesOnlyItsKindOfElement)
-{
-    MindMapNode* a = theme("a");
-    MindMapNode* b = theme("b", Point{300, 0});
-    CrossLink* link = map.internalAddCrossLinkFromSource(a, b);
-    MindMapText* text = a->addText();
-    MindMapImage* image = b->addCustomImage(".tarnwick-icon", "");
-
-    map.setSelectedElement(link);
-    EXPECT_EQ(map.prepareUndoableCrossLinkOperation("step"), link);
-    EXPECT_EQ(map.prepareUndoableRelationOperation("step"), link);
-    EXPECT_EQ(map.prepareUndoableCompositeElementOperation("step"), link);
-    EXPECT_EQ(map.prepareUndoableImageOperation("step"), nullptr);
-    EXPECT_EQ(map.prepareUndoableTextOperation("step"), nullptr);
-    EXPECT_EQ(map.prepareUndoableContainedElementOperation("step"), nullptr);
-
-    map.setSelectedElement(a->parentRelation());
-    EXPECT_EQ(map.prepareUndoableCrossLinkOperation("step"), nullptr);
-    EXPECT_EQ(map.prepareUndoableRelationOperation("step"), a->parentRelation());
-
-    map.setSelectedElement(text);
-    EXPECT_EQ(map.prepareUndoableTextOperation("step"), text);
-    EXPECT_EQ(map.prepareUndoableContainedElementOperation("step"), text);
-    EXPECT_EQ(map.prepareUndoableCompositeElementOperation("step"), a) << "a text gives its container";
-    EXPECT_EQ(map.prepareUndoableNodeOperation("step"), nullptr);
-
-    map.setSelectedElement(image);
-    EXPECT_EQ(map.prepareUndoableImageOperation("step"), image);
-    EXPECT_EQ(map.prepareUndoableCompositeElementOperation("step"), b);
-
-    map.setSelectedElement(nullptr);
-    EXPECT_EQ(map.prepareUndoableCompositeElementOperation("step"), nullptr);
-}
-
-TEST_F(SnapshotUndoTest, ElementOperationsRegisterNothingWithoutTheirElement)
-{
-    MindMapNode* a = theme("a");
-    MindMapNode* b = theme("b", Point{300, 0});
-    CrossLink* link = map.internalAddCrossLinkFromSource(a, b);
-    map.setSelectedElement(a);
-    EXPECT_EQ(map.prepareUndoableCrossLinkOperation("step"), nullptr);
-    EXPECT_EQ(map.prepareUndoableImageOperation("step"), nullptr);
-    EXPECT_FALSE(manager().canUndo());
-
-    // The editor takes the link away while its modes are left.
-    map.setSelectedElement(link);
-    editor.onCancelEditorModes = [&] { map.setSelectedElement(a); };
-    EXPECT_EQ(map.prepareUndoableCrossLinkOperation("step"), nullptr);
-    EXPECT_FALSE(manager().canUndo());
-}
-
 TEST_F(SnapshotUndoTest, EveryOrdinaryStepDropsThePendingDelayedOne)
 {
     MindMapNode* node = theme("a");
@@ -467,8 +253,6 @@ TEST_F(SnapshotUndoTest, EveryOrdinaryStepDropsThePendingDelayedOne)
     }
 }
 
-// ---- Several nodes ----
-
 TEST_F(SnapshotUndoTest, MultipleSelectionOperationsRunOncePerNodeInOneStep)
 {
     MindMapNode* a = theme("a");
@@ -486,28 +270,6 @@ TEST_F(SnapshotUndoTest, MultipleSelectionOperationsRunOncePerNodeInOneStep)
     EXPECT_EQ(manager().undoActionName(), "undoable_op_change_style");
     manager().undo();
     EXPECT_EQ(texts(), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST_F(SnapshotUndoTest, MultipleSelectionOperationsNeedNodesOnly)
-{
-    MindMapNode* a = theme("a");
-    MindMapNode* b = theme("b", Point{300, 0});
-    CrossLink* link = map.internalAddCrossLinkFromSource(a, b);
-    MindMapText* text = a->addText();
-    int calls = 0;
-    auto operation = [&](MindMapNode*) { ++calls; };
-
-    map.setSelectedElement(nullptr);
-    map.performMultipleSelectionNodeOperation(operation, "s");
-    map.setSelectedElement(link);
-    map.performMultipleSelectionNodeOperation(operation, "s");
-    map.setSelectedElement(text);
-    map.performMultipleSelectionNodeOperation(operation, "s");
-    map.setSelectedElement(a);
-    map.toggleSelection(link, false);
-    map.performMultipleSelectionNodeOperation(operation, "s");
-    EXPECT_EQ(calls, 0);
-    EXPECT_FALSE(manager().canUndo());
 }
 
 TEST_F(SnapshotUndoTest, MultipleSelectionOperationsSkipNodesAnEarlierCallRemoved)

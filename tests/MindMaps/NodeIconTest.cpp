@@ -108,9 +108,6 @@ protected:
 
 } // namespace
 
-// ---------------------------------------------------------------------------------------------
-// Stock icons
-
 TEST_F(NodeIconTest, StockIconThirtyTwoPointsWideIsDrawnTwentySquare)
 {
     const auto picture = sharedImage(32, 32);
@@ -119,20 +116,6 @@ TEST_F(NodeIconTest, StockIconThirtyTwoPointsWideIsDrawnTwentySquare)
     EXPECT_EQ(icon.size(), (Size{20, 20}));
     EXPECT_EQ(icon.hMargin(), 0);
     EXPECT_EQ(icon.vMargin(), 0);
-}
-
-TEST_F(NodeIconTest, StockIconSixtyFourPointsWideIsDrawnThirtyTwoSquare)
-{
-    StockIcon icon(registerStockIcon("64", sharedImage(64, 64)));
-    EXPECT_EQ(icon.size(), (Size{32, 32}));
-}
-
-TEST_F(NodeIconTest, StockIconSizeFollowsTheWidthOnlyAndChangesRuleAbove32)
-{
-    StockIcon flat(registerStockIcon("32x8", sharedImage(32, 8)));
-    EXPECT_EQ(flat.size(), (Size{20, 20}));
-    StockIcon justAbove(registerStockIcon("33", sharedImage(33, 33)));
-    EXPECT_EQ(justAbove.size(), (Size{16.5, 16.5}));
 }
 
 TEST_F(NodeIconTest, StockIconMeasuresPointsNotPixels)
@@ -150,39 +133,6 @@ TEST_F(NodeIconTest, UnknownStockNameShowsTheMissingPictureAtItsOwnRule)
     EXPECT_EQ(icon.size(), (Size{20, 20}));
 }
 
-TEST_F(NodeIconTest, LargeMissingPictureUsesTheHalfRule)
-{
-    ApplicationImages largeMissing;
-    largeMissing.add("missing_32", 48, 48);
-    StockIcon icon("node-icon-test.no-such-icon");
-    EXPECT_EQ(icon.size(), (Size{24, 24}));
-}
-
-TEST_F(NodeIconTest, StockIconWithoutNameKeepsItsStartingSizeAndNoPicture)
-{
-    StockIcon icon("");
-    EXPECT_EQ(icon.image(), nullptr);
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-}
-
-TEST_F(NodeIconTest, SettingTheSameNameLoadsNothingAndANewNameReloads)
-{
-    const std::string name = registerStockIcon("reload", sharedImage(32, 32));
-    StockIcon icon(name);
-    const auto first = icon.image();
-    StockIcons::instance().defineRuntimeIcon(name, sharedImage(64, 64));
-    icon.setImageName(name);
-    EXPECT_EQ(icon.image(), first);
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-
-    icon.setImageName(registerStockIcon("other", sharedImage(40, 40)));
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-    EXPECT_NE(icon.image(), first);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Link icons and application pictures
-
 TEST_F(NodeIconTest, LinkIconIsHalfTheWidthOfItsApplicationPicture)
 {
     images.add("node_icon_test_link", 40, 20);
@@ -190,22 +140,6 @@ TEST_F(NodeIconTest, LinkIconIsHalfTheWidthOfItsApplicationPicture)
     ASSERT_NE(icon.image(), nullptr);
     EXPECT_EQ(icon.imageName(), "node_icon_test_link");
     EXPECT_EQ(icon.size(), (Size{20, 20}));
-}
-
-TEST_F(NodeIconTest, LinkIconWithoutPictureHasNoSize)
-{
-    LinkIcon icon("node_icon_test_absent");
-    EXPECT_EQ(icon.image(), nullptr);
-    EXPECT_EQ(icon.size(), (Size{0, 0}));
-}
-
-TEST_F(NodeIconTest, ApplicationPicturesAreReadOnceAndShared)
-{
-    images.add("node_icon_test_shared", 16, 16);
-    const auto first = NodeIcon::applicationImageNamed("node_icon_test_shared");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->pixelSize(), (Size{16, 16}));
-    EXPECT_EQ(NodeIcon::applicationImageNamed("node_icon_test_shared"), first);
 }
 
 TEST_F(NodeIconTest, ApplicationPictureNamesNeverLeaveTheResourcesFolder)
@@ -228,9 +162,6 @@ TEST_F(NodeIconTest, ACorruptApplicationPictureIsNone)
     EXPECT_EQ(icon.size(), (Size{0, 0}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Custom icons
-
 TEST_F(NodeIconTest, CustomIconNamesNeedAHashSignAndAtLeastTwoCharacters)
 {
     EXPECT_TRUE(CustomIcon::isCustomIconImageName("#a"));
@@ -239,13 +170,6 @@ TEST_F(NodeIconTest, CustomIconNamesNeedAHashSignAndAtLeastTwoCharacters)
     EXPECT_FALSE(CustomIcon::isCustomIconImageName(""));
     EXPECT_FALSE(CustomIcon::isCustomIconImageName("a#"));
     EXPECT_FALSE(CustomIcon::isCustomIconImageName("ok"));
-}
-
-TEST_F(NodeIconTest, CustomIconHashIsTheNameWithoutItsFirstCharacter)
-{
-    EXPECT_EQ(CustomIcon(nullptr, "#abc").imageHash(), "abc");
-    EXPECT_EQ(CustomIcon(nullptr, "#").imageHash(), "#");
-    EXPECT_EQ(CustomIcon(nullptr, "").imageHash(), "");
 }
 
 TEST_F(NodeIconTest, CustomIconOf96By48PixelsIsDrawn60By30)
@@ -307,42 +231,6 @@ TEST_F(NodeIconTest, HostileHashesReachNoFile)
     EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
 }
 
-TEST_F(NodeIconTest, CustomIconWithoutNodeNeverLoadsAPicture)
-{
-    const std::string hash = storeImage(96, 48);
-    CustomIcon icon(nullptr, "#" + hash);
-    EXPECT_EQ(icon.image(), nullptr);
-    EXPECT_EQ(icon.size(), (Size{0, 0}));
-    icon.customImagesChanged(hash, CustomImageStore::ImageAdded);
-    EXPECT_EQ(icon.image(), nullptr);
-}
-
-TEST_F(NodeIconTest, CustomIconOfAMapWhoseStoreHasNoFolderShowsTheMissingPicture)
-{
-    MindMap storeless(std::shared_ptr<CustomImageStore>(std::make_shared<CustomImageStore>()));
-    MindMapNode* topic = storeless.internalAddCentralTheme("Topic");
-    CustomIcon icon(topic, "#" + storeImage(96, 48));
-    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
-}
-
-TEST_F(NodeIconTest, FirstSizeOfACustomIconTellsTheNode)
-{
-    const std::string hash = storeImage(96, 48);
-    settle();
-    ASSERT_FALSE(nodeHeardOfIconChange());
-    CustomIcon icon(node, "#" + hash);
-    EXPECT_TRUE(nodeHeardOfIconChange());
-}
-
-TEST_F(NodeIconTest, ASizeThatDoesNotChangeDoesNotTellTheNode)
-{
-    CustomIcon icon(node, "#" + storeImage(96, 48));
-    settle();
-    icon.updateSize();
-    icon.updateImage();
-    EXPECT_FALSE(nodeHeardOfIconChange());
-}
-
 TEST_F(NodeIconTest, DeletedImageShowsTheMissingPictureAndTellsTheNode)
 {
     const std::string hash = storeImage(96, 48);
@@ -353,41 +241,6 @@ TEST_F(NodeIconTest, DeletedImageShowsTheMissingPictureAndTellsTheNode)
     EXPECT_EQ(icon.size(), (Size{20, 20}));
     EXPECT_TRUE(nodeHeardOfIconChange());
 }
-
-TEST_F(NodeIconTest, ImageAddedAgainIsLoadedAgain)
-{
-    const std::string hash = storeImage(96, 48);
-    CustomIcon icon(node, "#" + hash);
-    icon.customImagesChanged(hash, CustomImageStore::ImageDeleted);
-    icon.customImagesChanged(hash, CustomImageStore::ImageAdded);
-    EXPECT_EQ(icon.image(), store->customImageWithHash(hash));
-    EXPECT_EQ(icon.size(), (Size{60, 30}));
-}
-
-TEST_F(NodeIconTest, ChangesOfOtherImagesAndUnknownOperationsAreIgnored)
-{
-    const std::string hash = storeImage(96, 48);
-    const std::string other = storeImage(96, 48, 0.9);
-    CustomIcon icon(node, "#" + hash);
-    const auto picture = icon.image();
-    icon.customImagesChanged(other, CustomImageStore::ImageDeleted);
-    icon.customImagesChanged("#" + hash, CustomImageStore::ImageDeleted);
-    icon.customImagesChanged(hash, 2);
-    icon.customImagesChanged(hash, -1);
-    EXPECT_EQ(icon.image(), picture);
-    EXPECT_EQ(icon.size(), (Size{60, 30}));
-}
-
-TEST_F(NodeIconTest, CustomIconWithoutAnyPictureHasNoSize)
-{
-    ApplicationImages noMissingPicture;
-    CustomIcon icon(node, "#0123456789abcdef0123456789abcdef01234567");
-    EXPECT_EQ(icon.image(), nullptr);
-    EXPECT_EQ(icon.size(), (Size{0, 0}));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Embedded images
 
 TEST_F(NodeIconTest, EmbeddedImageIsNamedByItsBareHashAndStartsAtScale1875)
 {
@@ -427,78 +280,4 @@ TEST_F(NodeIconTest, ScaleIsClampedToHalfAndFive)
     EXPECT_EQ(image.scale(), 0.5);
     image.setScale(2.5);
     EXPECT_EQ(image.scale(), 2.5);
-}
-
-TEST_F(NodeIconTest, ChangingTheScaleResizesAndTellsTheNodeOnlyOnChange)
-{
-    EmbeddedImage image(node, storeImage(200, 100));
-    settle();
-    image.setScale(1.875);
-    EXPECT_FALSE(nodeHeardOfIconChange());
-    image.setScale(3.75);
-    EXPECT_EQ(image.size(), (Size{400, 200}));
-    EXPECT_TRUE(nodeHeardOfIconChange());
-
-    settle();
-    image.setScale(9);
-    image.setScale(5);
-    EXPECT_TRUE(nodeHeardOfIconChange());
-    settle();
-    image.setScale(12);
-    EXPECT_FALSE(nodeHeardOfIconChange());
-}
-
-TEST_F(NodeIconTest, EmbeddedImageFollowsStoreChangesOfItsBareHash)
-{
-    const std::string hash = storeImage(200, 100);
-    EmbeddedImage image(node, hash);
-    image.customImagesChanged("#" + hash, CustomImageStore::ImageDeleted);
-    EXPECT_EQ(image.size(), (Size{200, 100}));
-    image.customImagesChanged(hash, CustomImageStore::ImageDeleted);
-    EXPECT_EQ(image.image(), NodeIcon::applicationImageNamed("missing_32"));
-    EXPECT_EQ(image.size(), (Size{32, 32}));
-}
-
-// ---------------------------------------------------------------------------------------------
-// Hull style
-
-TEST_F(NodeIconTest, HullStyleStartsWithoutOwnColour)
-{
-    NodeHullStyle hull;
-    EXPECT_FALSE(hull.fillColor().has_value());
-    EXPECT_FALSE(hull.customColor());
-    hull.setFillColor(Color(0.1, 0.2, 0.3));
-    hull.setCustomColor(true);
-    EXPECT_EQ(hull.fillColor(), Color(0.1, 0.2, 0.3));
-    EXPECT_TRUE(hull.customColor());
-    hull.setFillColor(std::nullopt);
-    EXPECT_FALSE(hull.fillColor().has_value());
-}
-
-// ---------------------------------------------------------------------------------------------
-// The node's icons
-
-TEST_F(NodeIconTest, NodeIconNameOfOnlyAHashSignMakesAStockIcon)
-{
-    node->setIconName("#");
-    ASSERT_NE(node->icon(), nullptr);
-    EXPECT_NE(dynamic_cast<StockIcon*>(node->icon()), nullptr);
-    EXPECT_EQ(node->iconName(), "#");
-
-    const std::string hash = storeImage(96, 48);
-    node->setIconName("#" + hash);
-    auto* custom = dynamic_cast<CustomIcon*>(node->icon());
-    ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(custom->imageHash(), hash);
-    EXPECT_EQ(custom->size(), (Size{60, 30}));
-}
-
-TEST_F(NodeIconTest, NodeCustomIconFollowsTheStore)
-{
-    const std::string hash = storeImage(96, 48);
-    node->setIconName("#" + hash);
-    ASSERT_NE(node->icon(), nullptr);
-    store->deleteCustomImage(hash);
-    EXPECT_EQ(node->icon()->size(), (Size{20, 20}));
-    EXPECT_EQ(node->icon()->image(), NodeIcon::applicationImageNamed("missing_32"));
 }

@@ -22,16 +22,6 @@ std::shared_ptr<NodeStyle> rootWithBorder(int32_t borderStyle)
 
 } // namespace
 
-TEST(NodeStyleCascade, ANewStyleHasTheDropRoundedBorderAndNoWidth)
-{
-    NodeStyle style;
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_EQ(style.borderStyle(), 2);
-    EXPECT_DOUBLE_EQ(style.borderWidth(), 0.0);
-    EXPECT_FALSE(style.strokeColor().has_value());
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
-}
-
 TEST(NodeStyleCascade, BorderAndTextFallBackToTheParentNodeStyle)
 {
     auto parent = rootWithBorder(5);
@@ -55,23 +45,6 @@ TEST(NodeStyleCascade, BorderAndTextFallBackToTheParentNodeStyle)
     EXPECT_DOUBLE_EQ(child.borderWidth(), 4.0);
     EXPECT_EQ(child.strokeColor(), Blue);
     EXPECT_EQ(child.fillColor(), Blue);
-}
-
-TEST(NodeStyleCascade, IsPropDefinedLooksUpTheChain)
-{
-    auto root = std::make_shared<NodeStyle>();
-    NodeStyle child(root);
-    EXPECT_FALSE(child.isPropDefined(NodeStyle::BorderWidthMask));
-    root->setPropCustomized(NodeStyle::BorderWidthMask, true);
-    EXPECT_TRUE(child.isPropDefined(NodeStyle::BorderWidthMask));
-}
-
-TEST(NodeStyleColors, ClearColorCustomizationClearsTheStrokeColour)
-{
-    NodeStyle style;
-    style.setCustomizedProps(1 | 2 | 4 | 32 | 64);
-    style.clearColorCustomization();
-    EXPECT_EQ(style.customizedProps(), 4u | 64u);
 }
 
 TEST(NodeStyleChangeBorder, TheParentsStyleOnACustomisedStyleOnlyClearsTheBit)
@@ -109,26 +82,6 @@ TEST(NodeStyleChangeBorder, AWidthOnATopicWithoutBorderGivesItTheRoundedBorder)
     EXPECT_DOUBLE_EQ(child.borderWidth(), 2.0);
 }
 
-TEST(NodeStyleChangeBorder, AWidthKeepsAnyOtherBorder)
-{
-    auto parent = rootWithBorder(3);
-    NodeStyle child(parent);
-    child.changeBorderWidth(2.0);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderWidthMask);
-    EXPECT_EQ(child.borderStyle(), 3);
-}
-
-TEST(NodeStyleChangeBorder, AWidthOfZeroKeepsTheTopicWithoutBorder)
-{
-    auto parent = rootWithBorder(NodeStyle::NoBorder);
-    parent->setBorderWidth(3.0);
-    NodeStyle child(parent);
-    child.changeBorderWidth(0.0);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderWidthMask);
-    EXPECT_EQ(child.borderStyle(), NodeStyle::NoBorder);
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 0.0);
-}
-
 TEST(NodeStyleChangeBorder, TheWidthBitIsNeverClearedByAChange)
 {
     auto parent = std::make_shared<NodeStyle>();
@@ -148,71 +101,6 @@ TEST(NodeStyleChangeBorder, TheWidthBitIsNeverClearedByAChange)
 
     child.changeBorderWidth(std::nan(""));
     EXPECT_DOUBLE_EQ(child.borderWidth(), 1.5);
-}
-
-TEST(NodeStyleEquals, RequiresTheTextPartAndTheBorder)
-{
-    NodeStyle a;
-    NodeStyle b;
-    EXPECT_TRUE(a.equals(&b));
-    EXPECT_FALSE(a.equals(nullptr));
-
-    const uint64_t all = 1 | 2 | 4 | 8 | 16 | 32 | 64 | 128;
-    a.setCustomizedProps(all);
-    b.setCustomizedProps(all);
-    EXPECT_TRUE(a.equals(&b));
-
-    b.setTextColor(Red);
-    EXPECT_FALSE(a.equals(&b)) << "the text part differs";
-    b.setTextColor(std::nullopt);
-    b.setStrokeColor(Red);
-    EXPECT_FALSE(a.equals(&b));
-    b.setStrokeColor(std::nullopt);
-    b.setBorderStyle(6);
-    EXPECT_FALSE(a.equals(&b));
-    b.setBorderStyle(2);
-    b.setBorderWidth(0.5);
-    EXPECT_FALSE(a.equals(&b));
-    b.setBorderWidth(0.0);
-    EXPECT_TRUE(a.equals(&b));
-
-    a.setCustomizedProps(NodeStyle::FillColorMask);
-    b.setCustomizedProps(NodeStyle::FillColorMask);
-    b.setBorderStyle(6);
-    b.setStrokeColor(Red);
-    EXPECT_TRUE(a.equals(&b)) << "uncustomised border values do not count";
-}
-
-TEST(NodeStyleAssign, DropsTheCallOutBitAndTakesTheEffectiveBorder)
-{
-    auto otherParent = rootWithBorder(6);
-    otherParent->setBorderWidth(2.5);
-    otherParent->setStrokeColor(Green);
-    otherParent->setTextColor(Blue);
-    NodeStyle other(otherParent);
-    other.setCustomizedProps(NodeStyle::CallOutMask | NodeStyle::AlignmentMask | NodeStyle::BorderWidthMask);
-    other.setCallOut(2);
-    other.setAlignment(1);
-    other.setBorderWidth(1.0);
-
-    NodeStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-    style.assign(&other);
-
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), NodeStyle::AlignmentMask | NodeStyle::BorderWidthMask);
-    EXPECT_EQ(style.alignment(), 1);
-    EXPECT_EQ(style.callOut(), 2u) << "a root answers the own value it was given";
-    EXPECT_EQ(style.textColor(), Blue);
-    EXPECT_EQ(style.strokeColor(), Green);
-    EXPECT_EQ(style.borderStyle(), 6);
-    EXPECT_DOUBLE_EQ(style.borderWidth(), 1.0);
-
-    style.assign(nullptr);
-    style.merge(nullptr);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.borderStyle(), 6);
 }
 
 TEST(NodeStyleMerge, DropsTheCallOutBitAndAddsOnlyTheOthersBorderProperties)
@@ -240,38 +128,4 @@ TEST(NodeStyleMerge, DropsTheCallOutBitAndAddsOnlyTheOthersBorderProperties)
     EXPECT_DOUBLE_EQ(style.fontScale(), 1.5);
     EXPECT_EQ(style.borderStyle(), 2);
     EXPECT_DOUBLE_EQ(style.borderWidth(), 2.0);
-}
-
-TEST(NodeStyleMerge, EveryBorderPropertyTravels)
-{
-    NodeStyle other;
-    other.setCustomizedProps(NodeStyle::StrokeColorMask | NodeStyle::BorderStyleMask | NodeStyle::BorderWidthMask);
-    other.setStrokeColor(Blue);
-    other.setBorderStyle(1);
-    other.setBorderWidth(3.5);
-    NodeStyle style;
-    style.merge(&other);
-    EXPECT_TRUE(style.equals(&other));
-}
-
-TEST(NodeStyleReset, ResetsTextAndBorderInOneReport)
-{
-    NodeStyle style;
-    style.setCustomizedProps(0xFF);
-    style.setAlignment(2);
-    style.setFontScale(2.0);
-    style.setBorderStyle(6);
-    style.setBorderWidth(3.0);
-    style.setStrokeColor(Red);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.reset();
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_EQ(style.alignment(), 0);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
-    EXPECT_EQ(style.borderStyle(), 2);
-    EXPECT_DOUBLE_EQ(style.borderWidth(), 0.0);
-    EXPECT_FALSE(style.strokeColor().has_value());
 }

@@ -56,65 +56,6 @@ TEST(RelationStyleTables, CrossLinkLineStyleFromParentRelationLineStyle)
     }
 }
 
-TEST(RelationStyleTables, CrossLinkDerivationExamples)
-{
-    RelationStyle thin;
-    thin.deriveCrossLinkLineStyle(3, true);
-    EXPECT_EQ(thin.lineStyle(), 6);
-    EXPECT_EQ(thin.targetArrowStyle(), 1);
-
-    RelationStyle dashedDouble;
-    dashedDouble.deriveCrossLinkLineStyle(5, true);
-    EXPECT_EQ(dashedDouble.lineStyle(), 5);
-    EXPECT_EQ(dashedDouble.targetArrowStyle(), 3);
-
-    RelationStyle wideCable;
-    wideCable.setLineStyle(9);
-    wideCable.deriveCrossLinkLineStyle(4, false);
-    EXPECT_EQ(wideCable.lineStyle(), 4);
-}
-
-TEST(RelationStyleTables, DerivingOnAStyleWithListenerReportsTheChange)
-{
-    RelationStyle crossLink;
-    RecordingStyleListener listener;
-    crossLink.setListener(&listener);
-    crossLink.deriveCrossLinkLineStyle(0, false);
-    EXPECT_EQ(listener.count(), 1u);
-    crossLink.deriveCrossLinkLineStyle(0, false);
-    EXPECT_EQ(listener.count(), 1u);
-}
-
-TEST(RelationStyleCascade, ANewStyleHoldsZeroesAndNil)
-{
-    RelationStyle style;
-    EXPECT_EQ(style.lineStyle(), 0);
-    EXPECT_EQ(style.relationPathStyle(), 0);
-    EXPECT_EQ(style.sourceArrowStyle(), 0);
-    EXPECT_EQ(style.targetArrowStyle(), 0);
-    EXPECT_FALSE(style.color().has_value());
-    EXPECT_DOUBLE_EQ(style.lineWidth(), 3.0); // the default of cable
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_EQ(style.parentStyle(), nullptr);
-    EXPECT_FALSE(style.hasArrows());
-}
-
-TEST(RelationStyleCascade, ARootAnswersItsOwnValuesWithoutItsBits)
-{
-    RelationStyle root;
-    root.setLineStyle(3);
-    root.setRelationPathStyle(2);
-    root.setSourceArrowStyle(4);
-    root.setTargetArrowStyle(8);
-    root.setColor(Red);
-    EXPECT_EQ(root.customizedProps(), 0u);
-    EXPECT_EQ(root.lineStyle(), 3);
-    EXPECT_EQ(root.relationPathStyle(), 2);
-    EXPECT_EQ(root.sourceArrowStyle(), 4);
-    EXPECT_EQ(root.targetArrowStyle(), 8);
-    EXPECT_EQ(root.color(), Red);
-}
-
 TEST(RelationStyleCascade, AChildAnswersTheParentsValueUnlessItCarriesItsOwn)
 {
     auto parent = std::make_shared<RelationStyle>();
@@ -149,27 +90,6 @@ TEST(RelationStyleCascade, AChildAnswersTheParentsValueUnlessItCarriesItsOwn)
     EXPECT_FALSE(child.color().has_value());
 }
 
-TEST(RelationStyleCascade, TheCascadeReachesPastUncustomisedParents)
-{
-    auto grand = rootWith(2);
-    auto parent = std::make_shared<RelationStyle>(grand);
-    RelationStyle child(parent);
-    EXPECT_EQ(child.lineStyle(), 2);
-    parent->setLineStyle(6);
-    parent->setPropCustomized(RelationStyle::LineStyleMask, true);
-    EXPECT_EQ(child.lineStyle(), 6);
-}
-
-TEST(RelationStyleLineWidth, ARootWithoutBit32AnswersTheDefaultOfItsLineStyle)
-{
-    RelationStyle root;
-    root.setLineStyle(2);
-    root.setLineWidth(9.0);
-    EXPECT_DOUBLE_EQ(root.lineWidth(), 4.5);
-    root.setPropCustomized(RelationStyle::LineWidthMask, true);
-    EXPECT_DOUBLE_EQ(root.lineWidth(), 9.0);
-}
-
 TEST(RelationStyleLineWidth, TheNearestCustomisedAncestorAnswers)
 {
     auto grand = rootWith(0);
@@ -188,18 +108,6 @@ TEST(RelationStyleLineWidth, TheNearestCustomisedAncestorAnswers)
     EXPECT_DOUBLE_EQ(child.lineWidth(), 1.0);
 }
 
-TEST(RelationStyleLineWidth, WithoutACustomisedWidthTheWidthFollowsThisStylesOwnLine)
-{
-    auto root = rootWith(3);
-    root->setLineWidth(8.0);
-    RelationStyle child(root);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 1.7);
-    child.setLineStyle(2);
-    child.setPropCustomized(RelationStyle::LineStyleMask, true);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 4.5);
-    EXPECT_DOUBLE_EQ(root->lineWidth(), 1.7);
-}
-
 TEST(RelationStyleLineWidth, AWidthThatIsNotANumberIsIgnored)
 {
     RelationStyle style;
@@ -215,63 +123,6 @@ TEST(RelationStyleLineWidth, AWidthThatIsNotANumberIsIgnored)
     style.changeLineWidth(std::nan(""));
     EXPECT_DOUBLE_EQ(style.lineWidth(), 2.0);
     EXPECT_EQ(listener.count(), 2u);
-}
-
-TEST(RelationStyleCascade, IsPropDefinedLooksUpTheChain)
-{
-    auto root = std::make_shared<RelationStyle>();
-    auto parent = std::make_shared<RelationStyle>(root);
-    RelationStyle child(parent);
-    EXPECT_FALSE(child.isPropDefined(RelationStyle::ColorMask));
-    root->setPropCustomized(RelationStyle::ColorMask, true);
-    EXPECT_TRUE(child.isPropDefined(RelationStyle::ColorMask));
-    EXPECT_FALSE(child.isPropCustomized(RelationStyle::ColorMask));
-    EXPECT_FALSE(child.isPropDefined(RelationStyle::LineStyleMask));
-    child.setPropCustomized(RelationStyle::LineStyleMask, true);
-    EXPECT_TRUE(child.isPropDefined(RelationStyle::LineStyleMask));
-}
-
-TEST(RelationStyleCascade, HasArrowsLooksAtTheEffectiveArrows)
-{
-    auto parent = std::make_shared<RelationStyle>();
-    RelationStyle child(parent);
-    EXPECT_FALSE(child.hasArrows());
-    parent->setSourceArrowStyle(5);
-    EXPECT_TRUE(child.hasArrows());
-    parent->setSourceArrowStyle(0);
-    parent->setTargetArrowStyle(1);
-    EXPECT_TRUE(child.hasArrows());
-    child.setPropCustomized(RelationStyle::TargetArrowMask, true); // own target arrow 0
-    EXPECT_FALSE(child.hasArrows());
-}
-
-TEST(RelationStyleSetters, SettersReportOnlyADifferentValue)
-{
-    RelationStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.setLineStyle(0);
-    style.setLineWidth(0.0);
-    style.setRelationPathStyle(0);
-    style.setSourceArrowStyle(0);
-    style.setTargetArrowStyle(0);
-    style.setColor(std::nullopt);
-    EXPECT_EQ(listener.count(), 0u);
-
-    style.setColor(Color(0.5, 0.5, 0.5));
-    EXPECT_EQ(listener.count(), 1u);
-    style.setColor(Color(0.5, 0.5, 0.5)); // an equal colour is no change
-    EXPECT_EQ(listener.count(), 1u);
-    style.setColor(Color::normalizedClearColor());
-    EXPECT_EQ(listener.count(), 2u);
-    style.setColor(Color(0, 0, 0, 0)); // a colour that is merely transparent is another colour
-    EXPECT_EQ(listener.count(), 3u);
-    EXPECT_FALSE(isNormalizedClearColor(style.color()));
-    style.setLineWidth(1.5);
-    style.setLineWidth(1.5);
-    EXPECT_EQ(listener.count(), 4u);
-    EXPECT_EQ(style.customizedProps(), 0u) << "raw setters leave the mask alone";
 }
 
 // Each user change with its bit, its parent's value and another value.
@@ -383,123 +234,6 @@ TEST(RelationStyleChangeWidth, TheParentsEffectiveWidthClearsTheBit)
     EXPECT_DOUBLE_EQ(child.lineWidth(), 4.5);
 }
 
-TEST(RelationStyleEquals, MasksMustMatch)
-{
-    RelationStyle a;
-    RelationStyle b;
-    EXPECT_TRUE(a.equals(&b));
-    EXPECT_TRUE(a.equals(&a));
-    EXPECT_FALSE(a.equals(nullptr));
-    b.setPropCustomized(RelationStyle::PathStyleMask, true);
-    EXPECT_FALSE(a.equals(&b));
-    EXPECT_FALSE(b.equals(&a));
-}
-
-TEST(RelationStyleEquals, OnlyTheCustomisedOwnValuesCount)
-{
-    RelationStyle a;
-    RelationStyle b;
-    a.setLineStyle(3);
-    a.setColor(Red);
-    a.setLineWidth(2.0);
-    EXPECT_TRUE(a.equals(&b)) << "values without their bits do not count";
-
-    const uint64_t all = 1 | 2 | 4 | 8 | 16 | 32;
-    a.setCustomizedProps(all);
-    b.setCustomizedProps(all);
-    b.setLineStyle(3);
-    b.setColor(Red);
-    b.setLineWidth(2.0);
-    EXPECT_TRUE(a.equals(&b));
-
-    b.setRelationPathStyle(1);
-    EXPECT_FALSE(a.equals(&b));
-    b.setRelationPathStyle(0);
-    b.setSourceArrowStyle(1);
-    EXPECT_FALSE(a.equals(&b));
-    b.setSourceArrowStyle(0);
-    b.setTargetArrowStyle(1);
-    EXPECT_FALSE(a.equals(&b));
-    b.setTargetArrowStyle(0);
-    b.setColor(Color(1, 0, 0, 0.5));
-    EXPECT_FALSE(a.equals(&b));
-    b.setColor(Red);
-    b.setLineWidth(2.01);
-    EXPECT_FALSE(a.equals(&b));
-    b.setLineWidth(2.0);
-    b.setLineStyle(4);
-    EXPECT_FALSE(a.equals(&b));
-    b.setLineStyle(3);
-    EXPECT_TRUE(a.equals(&b));
-}
-
-TEST(RelationStyleEquals, OwnValuesAreComparedNotInheritedOnes)
-{
-    auto parentA = rootWith(1);
-    auto parentB = rootWith(2);
-    RelationStyle a(parentA);
-    RelationStyle b(parentB);
-    EXPECT_TRUE(a.equals(&b)) << "neither carries its line";
-}
-
-TEST(RelationStyleAssign, TakesTheMaskAndTheEffectiveValues)
-{
-    auto otherParent = rootWith(2);
-    otherParent->setRelationPathStyle(1);
-    otherParent->setSourceArrowStyle(6);
-    otherParent->setColor(Blue);
-    RelationStyle other(otherParent);
-    other.setTargetArrowStyle(3);
-    other.setPropCustomized(RelationStyle::TargetArrowMask, true);
-
-    auto ownParent = rootWith(7);
-    RelationStyle style(ownParent);
-    style.setCustomizedProps(RelationStyle::LineStyleMask | RelationStyle::LineWidthMask);
-    style.setLineStyle(9);
-    style.setLineWidth(8.0);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.assign(&other);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), RelationStyle::TargetArrowMask);
-    EXPECT_EQ(style.targetArrowStyle(), 3);
-    // The other's inherited values became own values, under this style's own parent's cascade.
-    style.setCustomizedProps(1 | 2 | 4 | 8 | 16 | 32);
-    EXPECT_EQ(style.lineStyle(), 2);
-    EXPECT_DOUBLE_EQ(style.lineWidth(), 4.5);
-    EXPECT_EQ(style.relationPathStyle(), 1);
-    EXPECT_EQ(style.sourceArrowStyle(), 6);
-    EXPECT_EQ(style.color(), Blue);
-}
-
-TEST(RelationStyleAssign, AStyleEqualsWhatItWasAssigned)
-{
-    RelationStyle other;
-    other.setCustomizedProps(1 | 16 | 32);
-    other.setLineStyle(5);
-    other.setColor(Red);
-    other.setLineWidth(2.25);
-    RelationStyle style;
-    style.assign(&other);
-    EXPECT_TRUE(style.equals(&other));
-    EXPECT_TRUE(other.equals(&style));
-}
-
-TEST(RelationStyleAssign, NothingChangesWithoutAStyle)
-{
-    RelationStyle style;
-    style.setCustomizedProps(16);
-    style.setColor(Red);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-    style.assign(nullptr);
-    style.merge(nullptr);
-    EXPECT_EQ(listener.count(), 0u);
-    EXPECT_EQ(style.customizedProps(), 16u);
-    EXPECT_EQ(style.color(), Red);
-}
-
 TEST(RelationStyleMerge, AddsOnlyTheOthersCustomisedProperties)
 {
     auto otherParent = rootWith(3);
@@ -524,45 +258,4 @@ TEST(RelationStyleMerge, AddsOnlyTheOthersCustomisedProperties)
     EXPECT_EQ(style.sourceArrowStyle(), 1);
     EXPECT_EQ(style.targetArrowStyle(), 2);
     EXPECT_EQ(style.color(), Red);
-}
-
-TEST(RelationStyleMerge, EveryCustomisedPropertyTravels)
-{
-    RelationStyle other;
-    other.setCustomizedProps(1 | 2 | 4 | 8 | 16 | 32);
-    other.setLineStyle(2);
-    other.setRelationPathStyle(2);
-    other.setSourceArrowStyle(3);
-    other.setTargetArrowStyle(4);
-    other.setColor(Red);
-    other.setLineWidth(6.5);
-    RelationStyle style;
-    style.merge(&other);
-    EXPECT_TRUE(style.equals(&other));
-}
-
-TEST(RelationStyleReset, ClearsEverythingWithoutReport)
-{
-    RelationStyle style;
-    style.setCustomizedProps(63);
-    style.setLineStyle(3);
-    style.setRelationPathStyle(1);
-    style.setSourceArrowStyle(2);
-    style.setTargetArrowStyle(3);
-    style.setColor(Red);
-    style.setLineWidth(4.0);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.reset();
-    EXPECT_EQ(listener.count(), 0u);
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_TRUE(style.equals(std::make_shared<RelationStyle>().get()));
-    style.setCustomizedProps(63);
-    EXPECT_EQ(style.lineStyle(), 0);
-    EXPECT_EQ(style.relationPathStyle(), 0);
-    EXPECT_EQ(style.sourceArrowStyle(), 0);
-    EXPECT_EQ(style.targetArrowStyle(), 0);
-    EXPECT_FALSE(style.color().has_value());
-    EXPECT_DOUBLE_EQ(style.lineWidth(), 0.0);
 }

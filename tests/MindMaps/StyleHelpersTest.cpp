@@ -50,20 +50,3 @@ TEST(StyleHelpersFont, AnInstalledFamilyGetsTheStyleTraitsAtRegularWeight)
     EXPECT_TRUE(both->isBold());
     EXPECT_TRUE(both->isItalic());
 }
-
-TEST(StyleHelpersFont, AMissingFamilyGivesTheFamilyNameAtTheSize)
-{
-    const std::string family = "Tarnwick No Such Family 7f3a";
-    ASSERT_FALSE(Font::familyExists(family));
-    auto font = FontWithStyleTraits(Font(family, 10.0, true, false), 3, 15.0);
-    ASSERT_TRUE(font.has_value());
-    EXPECT_EQ(font->familyName(), family);
-    EXPECT_DOUBLE_EQ(font->pointSize(), 15.0);
-    EXPECT_FALSE(font->isBold());
-    EXPECT_FALSE(font->isItalic());
-}
-
-TEST(StyleHelpersFont, ABaseWithoutFamilyGivesNothing)
-{
-    EXPECT_FALSE(FontWithStyleTraits(Font("", 10.0), 1, 12.0).has_value());
-}

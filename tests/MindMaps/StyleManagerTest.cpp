@@ -99,21 +99,6 @@ std::shared_ptr<StyleSheet> newSheet(const std::string& key)
     return std::make_shared<KeyedSheet>(key);
 }
 
-// ----- Colour schemes -----
-
-TEST_F(StyleManagerTest, RegistersTheTenSchemesInOrder)
-{
-    const std::vector<std::string> keys = {"bright-palette", "soft-palette", "pastel-palette", "gold-palette",
-                                           "gray-scale", "black-and-white", "chart-colors", "colors-on-black",
-                                           "spring-levels", "aqua-levels"};
-    const auto& schemes = manager().colorSchemes();
-    ASSERT_EQ(schemes.size(), keys.size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        EXPECT_EQ(schemes[i]->colorSchemeKeyName(), keys[i]) << i;
-    EXPECT_TRUE(dynamic_cast<BrightPaletteColorScheme*>(schemes[0].get()));
-    EXPECT_TRUE(dynamic_cast<AquaLevelsColorScheme*>(schemes[9].get()));
-}
-
 TEST_F(StyleManagerTest, SchemeLookUpIsExactAndFallsBackToTheFirstScheme)
 {
     const auto& schemes = manager().colorSchemes();
@@ -126,8 +111,6 @@ TEST_F(StyleManagerTest, SchemeLookUpIsExactAndFallsBackToTheFirstScheme)
     EXPECT_EQ(manager().getColorSchemeOnKey("material-strokes"), schemes[0]);
     EXPECT_EQ(manager().getColorSchemeOnKey(std::string(100000, 'x')), schemes[0]);
 }
-
-// ----- The built-in sheets -----
 
 struct BuiltInSheet {
     const char* key;
@@ -261,21 +244,6 @@ TEST_F(StyleManagerTest, EveryBuiltInSheetHasItsSchemeAndSettings)
     }
 }
 
-TEST_F(StyleManagerTest, SheetsWithSchemesOfTheirOwnGetTheRightKind)
-{
-    const auto natural = manager().getStyleOnKey("system.natural-material-colors", false);
-    const auto compact = manager().getStyleOnKey("system.compact-gray-scale", false);
-    const auto naturalGray = manager().getStyleOnKey("system.natural-gray-scale", false);
-    ASSERT_TRUE(natural && compact && naturalGray);
-    EXPECT_TRUE(dynamic_cast<MaterialStrokesColorScheme*>(natural->colorScheme().get()));
-    EXPECT_TRUE(dynamic_cast<TransparentGrayScaleColorScheme*>(compact->colorScheme().get()));
-    EXPECT_TRUE(dynamic_cast<TransparentGrayScaleColorScheme*>(naturalGray->colorScheme().get()));
-    // Two sheets, two schemes: a palette counter of one never moves the other's.
-    EXPECT_NE(compact->colorScheme(), naturalGray->colorScheme());
-    EXPECT_TRUE(isNormalizedClearColor(compact->colorScheme()->fillColorAtIndex(0)));
-    EXPECT_TRUE(isNormalizedClearColor(natural->colorScheme()->fillColorAtIndex(3)));
-}
-
 TEST_F(StyleManagerTest, DescriptionsComeFromTheStringTableKeys)
 {
     MarkedStringTable strings(descriptionKeys());
@@ -285,71 +253,6 @@ TEST_F(StyleManagerTest, DescriptionsComeFromTheStringTableKeys)
         SCOPED_TRACE(table[i].key);
         EXPECT_EQ(manager().getStyleAtIndex(i)->description(), std::string(table[i].descriptionKey) + "!");
     }
-}
-
-TEST_F(StyleManagerTest, MissingDescriptionTextsGiveEmptyDescriptions)
-{
-    MarkedStringTable strings({});
-    StyleManager::releaseStyleManagerInstance();
-    for (const auto& sheet : manager().styleSheets())
-        EXPECT_EQ(sheet->description(), "") << sheet->styleKeyName();
-}
-
-// What applying a sheet copies into a map's base style.
-TEST_F(StyleManagerTest, AssigningTheChartSheetGivesOrthogonalArrowedRelations)
-{
-    MindMapStyle base;
-    base.assign(manager().getStyleOnKey("system.basic-chart", false).get());
-    EXPECT_EQ(base.parentRelationStyle()->lineStyle(), 3);
-    EXPECT_EQ(base.parentRelationStyle()->relationPathStyle(), 1);
-    EXPECT_EQ(base.parentRelationStyle()->targetArrowStyle(), 1);
-    EXPECT_EQ(base.crossLinkStyle()->lineStyle(), 6);
-    EXPECT_EQ(base.crossLinkStyle()->relationPathStyle(), 1);
-    EXPECT_EQ(base.crossLinkStyle()->targetArrowStyle(), 1);
-    EXPECT_EQ(base.nodeStyle()->borderStyle(), 0);
-}
-
-TEST_F(StyleManagerTest, AssigningTheNaturalSheetKeepsItsWiderTaperedLine)
-{
-    MindMapStyle base;
-    base.assign(manager().getStyleOnKey("system.natural-material-colors", false).get());
-    EXPECT_EQ(base.parentRelationStyle()->lineStyle(), 9);
-    EXPECT_DOUBLE_EQ(base.parentRelationStyle()->lineWidth(), 2.0);
-    EXPECT_TRUE(base.parentRelationStyle()->isPropCustomized(RelationStyle::LineWidthMask));
-    EXPECT_EQ(base.crossLinkStyle()->lineStyle(), 4);
-    EXPECT_EQ(base.crossLinkStyle()->targetArrowStyle(), 1);
-    EXPECT_EQ(base.nodeStyle()->borderStyle(), 7);
-    EXPECT_EQ(base.connectionStyle(), 1);
-
-    // A map style below the base inherits the same.
-    MindMapStyle mapStyle(std::make_shared<MindMapStyle>());
-    mapStyle.parentStyle()->assign(manager().getStyleOnKey("system.natural-material-colors", false).get());
-    EXPECT_DOUBLE_EQ(mapStyle.parentRelationStyle()->lineWidth(), 2.0);
-    EXPECT_EQ(mapStyle.connectionStyle(), 1);
-}
-
-TEST_F(StyleManagerTest, AssigningASheetCarriesItsSchemeBackground)
-{
-    MindMapStyle base;
-    base.assign(manager().getStyleOnKey("system.colors-on-black-palette", false).get());
-    EXPECT_EQ(base.backgroundColor(), normalizedBlackColor());
-    EXPECT_EQ(base.textStyle()->textColor(), normalizedWhiteColor());
-    base.assign(manager().getStyleOnKey("system.gold-palette", false).get());
-    EXPECT_EQ(base.backgroundColor(), Color::rgb255(253, 246, 182));
-    EXPECT_EQ(base.textStyle()->textColor(), normalizedBlackColor());
-}
-
-// ----- Look-ups -----
-
-TEST_F(StyleManagerTest, SheetLookUpIgnoresCase)
-{
-    EXPECT_EQ(manager().indexOfStyleKey("system.gold-palette"), 11);
-    EXPECT_EQ(manager().indexOfStyleKey("SYSTEM.GOLD-PALETTE"), 11);
-    EXPECT_EQ(manager().indexOfStyleKey("System.Black-And-White"), 13);
-    const auto gold = manager().getStyleOnKey("SYSTEM.GOLD-PALETTE", false);
-    ASSERT_TRUE(gold);
-    EXPECT_EQ(gold->styleKeyName(), "system.gold-palette");
-    EXPECT_EQ(manager().getStyleOnKey("SYSTEM.GOLD-PALETTE", true), gold);
 }
 
 TEST_F(StyleManagerTest, UnknownOrEmptyKeysAnswerTheFallbackOrNothing)
@@ -374,15 +277,9 @@ TEST_F(StyleManagerTest, SheetLookUpFoldsNonAsciiCase)
     EXPECT_EQ(manager().getStyleOnKey("ärger über öl", false), sheet);
     EXPECT_EQ(manager().getStyleOnKey("ÄRGER ÜBER ÖL", false), sheet);
     EXPECT_EQ(manager().getStyleOnKey("Arger Uber Ol", false), nullptr);
-}
-
-TEST_F(StyleManagerTest, ABuiltInKeyWinsOverACustomSheetThatDiffersInCase)
-{
     manager().registerStyle(newSheet("SYSTEM.GRAY-SCALE"));
-    EXPECT_EQ(manager().indexOfStyleKey("system.gray-scale"), 12);
+    EXPECT_EQ(manager().indexOfStyleKey("system.gray-scale"), 12) << "a built-in key wins over a custom sheet";
 }
-
-// ----- The default sheet -----
 
 TEST_F(StyleManagerTest, DefaultSheetIsTheBrightPaletteUntilSetOtherwise)
 {
@@ -395,30 +292,19 @@ TEST_F(StyleManagerTest, DefaultSheetIsTheBrightPaletteUntilSetOtherwise)
     manager().setDefaultStyle(gold);
     EXPECT_EQ(manager().defaultStyle(), gold);
 
-    manager().setDefaultStyle(nullptr);
-    EXPECT_EQ(manager().defaultStyle(), first);
-}
-
-TEST_F(StyleManagerTest, AnUnregisteredSheetCannotBecomeTheDefault)
-{
-    const auto gold = manager().getStyleOnKey("system.gold-palette", false);
-    manager().setDefaultStyle(gold);
-    manager().setDefaultStyle(newSheet("stray"));
-    EXPECT_EQ(manager().defaultStyle(), gold);
+    manager().setDefaultStyle(newSheet("stray")); // an unregistered sheet cannot become the default
     manager().setDefaultStyle(std::make_shared<GoldPaletteStyle>());
     EXPECT_EQ(manager().defaultStyle(), gold);
-}
 
-TEST_F(StyleManagerTest, RemovingTheDefaultSheetChoosesTheFallbackAgain)
-{
-    const auto custom = newSheet("Mine");
+    manager().setDefaultStyle(nullptr);
+    EXPECT_EQ(manager().defaultStyle(), first);
+
+    const auto custom = newSheet("Mine"); // removing the default chooses the fallback again
     manager().registerStyle(custom);
     manager().setDefaultStyle(custom);
     manager().unregisterStyle(custom.get());
-    EXPECT_EQ(manager().defaultStyle()->styleKeyName(), "system.bright-palette");
+    EXPECT_EQ(manager().defaultStyle(), first);
 }
-
-// ----- Registration and notifications -----
 
 TEST_F(StyleManagerTest, CustomSheetsFollowTheBuiltInOnesAndAnnounceThemselves)
 {
@@ -438,30 +324,6 @@ TEST_F(StyleManagerTest, CustomSheetsFollowTheBuiltInOnesAndAnnounceThemselves)
     ASSERT_EQ(recorder.seen.size(), 2u);
     EXPECT_EQ(recorder.seen[0].second, static_cast<const void*>(first.get()));
     EXPECT_EQ(recorder.seen[1].second, static_cast<const void*>(second.get()));
-}
-
-TEST_F(StyleManagerTest, RegisteringNothingOrTheSameSheetTwiceChangesNothing)
-{
-    manager();
-    NotificationRecorder recorder;
-    recorder.observe("styleSheetAddedNotification");
-    const auto sheet = newSheet("Once");
-    manager().registerStyle(sheet);
-    manager().registerStyle(sheet);
-    manager().registerStyle(nullptr);
-    manager().registerStyle(manager().getStyleAtIndex(3));
-    EXPECT_EQ(manager().getCount(), 15u);
-    EXPECT_EQ(recorder.seen.size(), 1u);
-}
-
-TEST_F(StyleManagerTest, CreatingTheManagerAnnouncesNoSheets)
-{
-    NotificationRecorder recorder;
-    recorder.observe("styleSheetAddedNotification");
-    recorder.observe("styleSheetChangedNotification");
-    recorder.observe("TarnwickStyleFontsChangeNotification");
-    manager();
-    EXPECT_TRUE(recorder.seen.empty());
 }
 
 TEST_F(StyleManagerTest, UnregisteringKeepsTheSheetAliveForItsObservers)
@@ -486,95 +348,6 @@ TEST_F(StyleManagerTest, UnregisteringKeepsTheSheetAliveForItsObservers)
     EXPECT_EQ(indexSeen, StyleManager::NotFound);
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(manager().getCount(), 14u);
-}
-
-TEST_F(StyleManagerTest, UnregisteringAnUnknownSheetIsIgnored)
-{
-    manager();
-    NotificationRecorder recorder;
-    recorder.observe("styleSheetRemovedNotification");
-    const auto stray = newSheet("stray");
-    manager().unregisterStyle(stray.get());
-    manager().unregisterStyle(nullptr);
-    EXPECT_EQ(manager().getCount(), 14u);
-    EXPECT_TRUE(recorder.seen.empty());
-}
-
-TEST_F(StyleManagerTest, ASheetHeldElsewhereOutlivesItsUnregistration)
-{
-    const auto sheet = newSheet("Held");
-    manager().registerStyle(sheet);
-    manager().unregisterStyle(sheet.get());
-    EXPECT_EQ(sheet->styleKeyName(), "Held");
-    EXPECT_EQ(sheet.use_count(), 1);
-}
-
-TEST_F(StyleManagerTest, ChangeAddAndRemoveNotificationsCarryTheSheet)
-{
-    const auto sheet = manager().getStyleAtIndex(5);
-    NotificationRecorder recorder;
-    recorder.observe("styleSheetChangedNotification");
-    recorder.observe("styleSheetAddedNotification");
-    recorder.observe("styleSheetRemovedNotification");
-    manager().styleChanged(sheet.get());
-    manager().styleAdded(sheet.get());
-    manager().styleRemoved(sheet.get());
-    const void* object = static_cast<const void*>(sheet.get());
-    const std::vector<std::pair<std::string, const void*>> expected = {
-        {"styleSheetChangedNotification", object},
-        {"styleSheetAddedNotification", object},
-        {"styleSheetRemovedNotification", object},
-    };
-    EXPECT_EQ(recorder.seen, expected);
-    // Nothing was registered or removed by the announcements alone.
-    EXPECT_EQ(manager().getCount(), 14u);
-}
-
-TEST_F(StyleManagerTest, AnObserverCanRegisterAnotherSheetWhileBeingTold)
-{
-    const auto second = newSheet("Second");
-    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
-        "styleSheetAddedNotification", nullptr, [&](const Notification&) { manager().registerStyle(second); });
-    manager().registerStyle(newSheet("First"));
-    EXPECT_EQ(manager().getCount(), 16u);
-    EXPECT_EQ(manager().getStyleAtIndex(15), second);
-}
-
-// ----- Lifetime -----
-
-TEST_F(StyleManagerTest, IsOneInstanceUntilReleased)
-{
-    StyleManager* first = &manager();
-    EXPECT_EQ(&StyleManager::styleManager(), first);
-    const std::weak_ptr<StyleSheet> sheet = manager().getStyleAtIndex(0);
-    const std::shared_ptr<MMColorScheme> kept = manager().colorSchemes()[1];
-    StyleManager::releaseStyleManagerInstance();
-    EXPECT_TRUE(sheet.expired());
-    EXPECT_NE(manager().colorSchemes()[1], kept);
-    EXPECT_EQ(manager().getCount(), 14u);
-    StyleManager::releaseStyleManagerInstance();
-    StyleManager::releaseStyleManagerInstance();
-}
-
-TEST_F(StyleManagerTest, ASheetHeldByAMapOutlivesTheManager)
-{
-    const auto gold = manager().getStyleOnKey("system.gold-palette", false);
-    StyleManager::releaseStyleManagerInstance();
-    EXPECT_EQ(gold->styleKeyName(), "system.gold-palette");
-    EXPECT_EQ(gold->colorScheme()->colorSchemeKeyName(), "gold-palette");
-}
-
-TEST_F(StyleManagerTest, CreationLoadsTheStoredUserFontsQuietly)
-{
-    setFont(UserDefaults::standard(), Font("DejaVu Serif", 18, true), "MainBranchNormalizedUserFontKeyName");
-    NotificationRecorder recorder;
-    recorder.observe("TarnwickStyleFontsChangeNotification");
-    manager();
-    EXPECT_EQ(StyleSheet::mainBranchFont(), Font("DejaVu Serif", 18, true));
-    EXPECT_EQ(StyleSheet::centralThemeFont(), StyleSheet::defaultCentralThemeFont());
-    EXPECT_TRUE(recorder.seen.empty());
-    // Loading writes nothing back.
-    EXPECT_FALSE(UserDefaults::standard().hasUserValue("CentralThemeNormalizedUserFontKeyName"));
 }
 
 } // namespace

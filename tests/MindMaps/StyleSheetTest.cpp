@@ -61,15 +61,6 @@ std::array<Font, 5> defaultFonts()
             StyleSheet::defaultSubBranchFont(), StyleSheet::defaultTextFont(), StyleSheet::defaultOutlineFont()};
 }
 
-bool anyUserFontStored()
-{
-    for (const char* key : userFontKeys) {
-        if (defaults().hasUserValue(key))
-            return true;
-    }
-    return false;
-}
-
 // Own user defaults, default user fonts and a fresh style manager for every test.
 class StyleSheetTest : public ::testing::Test {
 protected:
@@ -93,126 +84,13 @@ protected:
     ScopedEnvironment _configHome{"XDG_CONFIG_HOME", _config.path()};
 };
 
-// ----- Making sheets -----
-
-TEST_F(StyleSheetTest, ADefaultSheetIsABareRootStyle)
-{
-    StyleSheet sheet;
-    EXPECT_EQ(sheet.styleKeyName(), "");
-    EXPECT_EQ(sheet.description(), "");
-    EXPECT_EQ(sheet.colorScheme(), nullptr);
-    EXPECT_FALSE(sheet.isCustomStyle());
-    EXPECT_FALSE(sheet.parentStyle());
-    EXPECT_EQ(sheet.backgroundColor(), normalizedWhiteColor());
-    EXPECT_EQ(sheet.lineStyle(), 0);
-    EXPECT_EQ(sheet.customizedProps(), 0u);
-    EXPECT_EQ(sheet.textStyle()->customizedProps(), 0u);
-}
-
-TEST_F(StyleSheetTest, AKeyedSheetTakesTheRegisteredSchemeAndItsTexts)
-{
-    StyleSheet sheet("my.chart", "chart-colors");
-    const auto chart = StyleManager::styleManager().getColorSchemeOnKey("chart-colors");
-    EXPECT_EQ(sheet.styleKeyName(), "my.chart");
-    EXPECT_EQ(sheet.colorScheme(), chart);
-    EXPECT_EQ(sheet.description(), chart->description());
-    EXPECT_EQ(sheet.textStyle()->textColor(), materialBlueGrey800());
-    // The scheme's font colour is the sheet's own value, not a customisation.
-    EXPECT_FALSE(sheet.textStyle()->isPropCustomized(TextStyle::TextColorMask));
-}
-
 TEST_F(StyleSheetTest, AnUnknownColourKeyGivesTheFirstScheme)
 {
     StyleSheet sheet("k", "Chart-Colors");
     EXPECT_EQ(sheet.colorScheme()->colorSchemeKeyName(), "bright-palette");
     StyleSheet empty("k", "");
     EXPECT_EQ(empty.colorScheme()->colorSchemeKeyName(), "bright-palette");
-}
-
-TEST_F(StyleSheetTest, DescriptionCanBeReplaced)
-{
-    StyleSheet sheet("k", "gold-palette");
-    sheet.setDescription("Golden hour");
-    EXPECT_EQ(sheet.description(), "Golden hour");
-    // The scheme, which other sheets share, keeps its own.
-    const auto gold = StyleManager::styleManager().getColorSchemeOnKey("gold-palette");
-    EXPECT_EQ(sheet.colorScheme(), gold);
-    EXPECT_NE(gold->description(), "Golden hour");
-}
-
-// ----- Lines, borders, colours -----
-
-TEST_F(StyleSheetTest, LineStyleGivesTheCrossLinksTheirMatchingLineAndArrow)
-{
-    const int32_t crossLinkLines[] = {4, 4, 5, 6, 4, 5, 6, 4, 4, 4};
-    StyleSheet sheet;
-    for (int32_t line = 0; line <= 9; ++line) {
-        SCOPED_TRACE(line);
-        sheet.crossLinkStyle()->setTargetArrowStyle(8);
-        sheet.setLineStyle(line);
-        EXPECT_EQ(sheet.lineStyle(), line);
-        EXPECT_EQ(sheet.parentRelationStyle()->lineStyle(), line);
-        EXPECT_EQ(sheet.crossLinkStyle()->lineStyle(), crossLinkLines[line]);
-        EXPECT_EQ(sheet.crossLinkStyle()->targetArrowStyle(), crossLinkLines[line] == 5 ? 3 : 1);
-        EXPECT_EQ(sheet.parentRelationStyle()->customizedProps(), 0u);
-        EXPECT_EQ(sheet.crossLinkStyle()->customizedProps(), 0u);
-    }
-}
-
-TEST_F(StyleSheetTest, ALineStyleChangeIsReportedOnce)
-{
-    StyleSheet sheet;
-    RecordingStyleListener listener;
-    sheet.setListener(&listener);
-    sheet.setLineStyle(3);
-    EXPECT_EQ(listener.count(), 1u);
-    listener.clear();
-    sheet.setLineStyle(3);
-    EXPECT_EQ(listener.count(), 0u);
-    sheet.setListener(nullptr);
-}
-
-TEST_F(StyleSheetTest, BorderAndTextColourAreRawSettings)
-{
-    StyleSheet sheet;
-    sheet.setBorderStyle(6);
-    sheet.setTextColor(Color(0.2, 0.4, 0.6));
-    EXPECT_EQ(sheet.nodeStyle()->borderStyle(), 6);
-    EXPECT_EQ(sheet.textStyle()->textColor(), Color(0.2, 0.4, 0.6));
-    EXPECT_EQ(sheet.nodeStyle()->customizedProps(), 0u);
-    EXPECT_EQ(sheet.textStyle()->customizedProps(), 0u);
-    sheet.setTextColor(std::nullopt);
-    EXPECT_EQ(sheet.textStyle()->textColor(), std::nullopt);
-}
-
-TEST_F(StyleSheetTest, BackgroundIsTheSchemes)
-{
-    StyleSheet sheet("k", "colors-on-black");
-    EXPECT_EQ(sheet.backgroundColor(), normalizedBlackColor());
-    auto custom = std::make_shared<CustomColorScheme>();
-    custom->setBackgroundColor(Color(0.1, 0.2, 0.3));
-    sheet.setColorScheme(custom);
-    EXPECT_EQ(sheet.colorScheme(), custom);
-    EXPECT_EQ(sheet.backgroundColor(), Color(0.1, 0.2, 0.3));
-    custom->setBackgroundColor(Color(0.9, 0.8, 0.7));
-    EXPECT_EQ(sheet.backgroundColor(), Color(0.9, 0.8, 0.7));
-}
-
-TEST_F(StyleSheetTest, AMapStyleTakesTheSchemesBackgroundFromTheSheet)
-{
-    StyleSheet sheet;
-    auto custom = std::make_shared<CustomColorScheme>();
-    custom->setBackgroundColor(Color(0.1, 0.2, 0.3));
-    sheet.setColorScheme(custom);
-    // Read as a plain map style, as assign() and child styles read it.
-    const MindMapStyle& asMapStyle = sheet;
-    EXPECT_EQ(asMapStyle.backgroundColor(), Color(0.1, 0.2, 0.3));
-    MindMapStyle base;
-    base.assign(&sheet);
-    EXPECT_EQ(base.backgroundColor(), Color(0.1, 0.2, 0.3));
-
-    // The sheet's own field was left alone: the background lives in the scheme only.
-    EXPECT_EQ(sheet.MindMapStyle::backgroundColor(), normalizedWhiteColor());
+    EXPECT_EQ(StyleSheet().colorScheme(), nullptr);
 }
 
 TEST_F(StyleSheetTest, ASchemeEditedInPlaceReachesTheMapAtTheNextAssign)
@@ -239,63 +117,6 @@ TEST_F(StyleSheetTest, ASchemeEditedInPlaceReachesTheMapAtTheNextAssign)
     sheet->applyStyleToDiagram(map);
     EXPECT_EQ(map.style()->backgroundColor(), Color(0.4, 0.5, 0.6));
 }
-
-TEST_F(StyleSheetTest, ASheetWithoutSchemeGivesItsOwnBackground)
-{
-    StyleSheet sheet;
-    sheet.setBackgroundColor(Color(0.2, 0.2, 0.2));
-    MindMapStyle base;
-    base.assign(&sheet);
-    EXPECT_EQ(base.backgroundColor(), Color(0.2, 0.2, 0.2));
-
-    // Taking a scheme replaces it; dropping the scheme brings it back.
-    auto custom = std::make_shared<CustomColorScheme>();
-    custom->setBackgroundColor(Color(0.7, 0.7, 0.7));
-    sheet.setColorScheme(custom);
-    base.assign(&sheet);
-    EXPECT_EQ(base.backgroundColor(), Color(0.7, 0.7, 0.7));
-    sheet.setColorScheme(nullptr);
-    base.assign(&sheet);
-    EXPECT_EQ(base.backgroundColor(), Color(0.2, 0.2, 0.2));
-}
-
-// ----- Applying -----
-
-TEST_F(StyleSheetTest, ApplyingToAMapRestartsThePaletteRoundRobin)
-{
-    auto scheme = std::make_shared<BrightPaletteColorScheme>();
-    StyleSheet sheet;
-    sheet.setColorScheme(scheme);
-    EXPECT_EQ(scheme->getNextPaletteColor(), 1);
-    EXPECT_EQ(scheme->getNextPaletteColor(), 2);
-    EXPECT_EQ(scheme->getNextPaletteColor(), 3);
-    MindMap map;
-    sheet.applyStyleToDiagram(map);
-    EXPECT_EQ(scheme->getNextPaletteColor(), 1);
-}
-
-TEST_F(StyleSheetTest, ApplyingASheetWithoutSchemeIsHarmless)
-{
-    StyleSheet sheet;
-    MindMap map;
-    sheet.applyStyleToDiagram(map);
-    EXPECT_EQ(sheet.colorScheme(), nullptr);
-}
-
-TEST_F(StyleSheetTest, NoTopicMeansNoEffect)
-{
-    auto scheme = std::make_shared<BrightPaletteColorScheme>();
-    StyleSheet sheet;
-    sheet.setColorScheme(scheme);
-    EXPECT_EQ(scheme->getNextPaletteColor(), 1);
-    sheet.applyDefaultNodeFont(nullptr);
-    sheet.applyDefaultNodeStyle(nullptr);
-    sheet.applyStyleToSubTree(nullptr);
-    // The palette was not consulted.
-    EXPECT_EQ(scheme->getNextPaletteColor(), 2);
-}
-
-// ----- Applying to maps -----
 
 std::shared_ptr<StyleSheet> sheetOf(const std::string& key)
 {
@@ -326,14 +147,6 @@ const PalletizedColorScheme& brightScheme()
     return dynamic_cast<const PalletizedColorScheme&>(*sheetOf("system.bright-palette")->colorScheme());
 }
 
-TEST_F(StyleSheetTest, ANewMapWearsTheDefaultSheet)
-{
-    MindMap map;
-    EXPECT_EQ(map.styleSheet(), StyleManager::styleManager().defaultStyle().get());
-    EXPECT_EQ(map.defaultStyle()->nodeStyle()->borderStyle(), 1);
-    EXPECT_EQ(map.style()->backgroundColor(), normalizedWhiteColor());
-}
-
 TEST_F(StyleSheetTest, TheChartSheetGivesAMapOrthogonalArrowedLines)
 {
     MindMap map;
@@ -349,19 +162,6 @@ TEST_F(StyleSheetTest, TheChartSheetGivesAMapOrthogonalArrowedLines)
     // The map's own customisation stays empty: the sheet went into the base style.
     EXPECT_EQ(style.customizedProps(), 0u);
     EXPECT_EQ(style.parentRelationStyle()->customizedProps(), 0u);
-}
-
-TEST_F(StyleSheetTest, TheNaturalSheetGivesAMapWideTaperedLinesWithoutBorders)
-{
-    MindMap map;
-    map.assignStyleSheet(sheetOf("system.natural-material-colors"));
-    const MindMapStyle& style = *map.style();
-    EXPECT_EQ(style.parentRelationStyle()->lineStyle(), 9);
-    EXPECT_DOUBLE_EQ(style.parentRelationStyle()->lineWidth(), 2.0);
-    EXPECT_EQ(style.crossLinkStyle()->lineStyle(), 4);
-    EXPECT_EQ(style.crossLinkStyle()->targetArrowStyle(), 1);
-    EXPECT_EQ(style.nodeStyle()->borderStyle(), 7);
-    EXPECT_EQ(style.connectionStyle(), 1);
 }
 
 TEST_F(StyleSheetTest, AMapTakesTheSchemesBackgroundAndTextColour)
@@ -386,12 +186,8 @@ TEST_F(StyleSheetTest, EveryTopicGetsTheFontOfItsLevel)
     EXPECT_EQ(level3->styleSheetFont(), StyleSheet::subBranchFont());
     EXPECT_EQ(StyleSheet::defaultFontForNode(level3), StyleSheet::subBranchFont());
     EXPECT_EQ(StyleSheet::defaultFontForNode(tree.theme), StyleSheet::centralThemeFont());
-}
 
-TEST_F(StyleSheetTest, ChangedUserFontsReachTheTopicsOfOpenMaps)
-{
-    SmallMap tree(1);
-    const Font main("DejaVu Serif", 19, true);
+    const Font main("DejaVu Serif", 19, true); // changed user fonts reach the topics of open maps
     StyleSheet::changeStyleSheetFonts(std::nullopt, main, std::nullopt, std::nullopt, std::nullopt);
     EXPECT_EQ(tree.branches[0]->styleSheetFont(), main);
 }
@@ -431,30 +227,6 @@ TEST_F(StyleSheetTest, PaletteChoicesDoNotDependOnWhatOtherMapsDidBefore)
         EXPECT_EQ(tree.branches[i]->paletteInfo(), expected[i]) << i;
 }
 
-TEST_F(StyleSheetTest, ANewBranchTakesTheFirstUnusedEntry)
-{
-    SmallMap tree(2);
-    tree.branches[0]->setPaletteInfo(2);
-    tree.branches[1]->setPaletteInfo(4);
-    MindMapNode* added = tree.addChild(tree.theme);
-    EXPECT_EQ(added->paletteInfo(), 3);
-    EXPECT_EQ(added->colorSchemeFillColor(), brightScheme().fillColors()[2]);
-}
-
-TEST_F(StyleSheetTest, ADeeperTopicTakesItsBranchsCustomisedColour)
-{
-    SmallMap tree(1);
-    MindMapNode* branch = tree.branches[0];
-    MindMapNode* child = tree.addChild(branch);
-    const Color red(1, 0, 0);
-    branch->style()->setFillColor(red);
-    branch->style()->setPropCustomized(TextStyle::FillColorMask, true);
-    tree.map.styleSheet()->applyDefaultNodeStyle(child);
-    EXPECT_EQ(child->paletteInfo(), 0);
-    EXPECT_EQ(child->colorSchemeFillColor(), red);
-    EXPECT_EQ(child->colorSchemeStrokeColor(), branch->strokeColor());
-}
-
 TEST_F(StyleSheetTest, ALevelBasedSheetKeepsTheBranchEntriesForTheWayBack)
 {
     SmallMap tree(3);
@@ -481,18 +253,6 @@ TEST_F(StyleSheetTest, ALevelBasedSheetKeepsTheBranchEntriesForTheWayBack)
     EXPECT_EQ(child->colorSchemeFillColor(), fills[1]);
 }
 
-TEST_F(StyleSheetTest, ASheetWithoutSchemeOnlySetsFonts)
-{
-    SmallMap tree(1);
-    const Color before = tree.branches[0]->colorSchemeFillColor();
-    const int64_t entry = tree.branches[0]->paletteInfo();
-    StyleSheet bare;
-    bare.applyStyleToSubTree(tree.theme);
-    EXPECT_EQ(tree.branches[0]->colorSchemeFillColor(), before);
-    EXPECT_EQ(tree.branches[0]->paletteInfo(), entry);
-    EXPECT_EQ(tree.branches[0]->styleSheetFont(), StyleSheet::mainBranchFont());
-}
-
 TEST_F(StyleSheetTest, AVeryDeepBranchIsStyledWithoutExhaustingTheStack)
 {
     // Built from the bottom up, outside any map, so that making it stays cheap.
@@ -514,8 +274,6 @@ TEST_F(StyleSheetTest, AVeryDeepBranchIsStyledWithoutExhaustingTheStack)
     EXPECT_EQ(chain.back()->colorSchemeFillColor(), chain[1]->colorSchemeFillColor());
     EXPECT_EQ(chain.back()->paletteInfo(), 0);
 }
-
-// ----- Fonts -----
 
 TEST_F(StyleSheetTest, DefaultFontsAreArialAtTheirLevelSizes)
 {
@@ -540,38 +298,9 @@ TEST_F(StyleSheetTest, DefaultFontsAreArialAtTheirLevelSizes)
     }
 }
 
-TEST_F(StyleSheetTest, CurrentFontsStartAtTheDefaults)
-{
-    EXPECT_EQ(currentFonts(), defaultFonts());
-}
-
-TEST_F(StyleSheetTest, TheLevelDecidesTheTopicFont)
-{
-    const Font central("DejaVu Serif", 30, true);
-    const Font main("DejaVu Serif", 22);
-    const Font sub("DejaVu Sans Mono", 11);
-    StyleSheet::changeStyleSheetFonts(central, main, sub, std::nullopt, std::nullopt);
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(0), central);
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(1), main);
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(2), sub);
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(3), sub);
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(40), sub);
-}
-
-TEST_F(StyleSheetTest, NoFontsOrTheSameFontsChangeNothing)
-{
-    FontNotifications notes;
-    StyleSheet::changeStyleSheetFonts(std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
-    const std::array<Font, 5> fonts = defaultFonts();
-    StyleSheet::changeStyleSheetFonts(fonts[0], fonts[1], fonts[2], fonts[3], fonts[4]);
-    StyleSheet::restoreDefaultFonts();
-    EXPECT_EQ(notes.count, 0);
-    EXPECT_FALSE(anyUserFontStored());
-    EXPECT_EQ(currentFonts(), defaultFonts());
-}
-
 TEST_F(StyleSheetTest, AChangedFontIsAnnouncedAndAllFiveAreSaved)
 {
+    EXPECT_EQ(currentFonts(), defaultFonts());
     FontNotifications notes;
     Font seenByObserver;
     ObservationToken token = NotificationCenter::defaultCenter().addObserver(
@@ -594,52 +323,12 @@ TEST_F(StyleSheetTest, AChangedFontIsAnnouncedAndAllFiveAreSaved)
         EXPECT_EQ(fontForKey(defaults(), userFontKeys[i]), fonts[i]);
         EXPECT_EQ(defaults().stringForKey(userFontKeys[i]), fonts[i].description());
     }
-}
 
-TEST_F(StyleSheetTest, SeveralChangedFontsMakeOneAnnouncement)
-{
-    FontNotifications notes;
     StyleSheet::changeStyleSheetFonts(Font("Helvetica", 24, true), Font("Helvetica", 18), std::nullopt,
-                                      StyleSheet::defaultTextFont(), Font("Helvetica", 10));
-    EXPECT_EQ(notes.count, 1);
-    EXPECT_EQ(StyleSheet::centralThemeFont(), Font("Helvetica", 24, true));
-    EXPECT_EQ(StyleSheet::mainBranchFont(), Font("Helvetica", 18));
-    EXPECT_EQ(StyleSheet::subBranchFont(), StyleSheet::defaultSubBranchFont());
-    EXPECT_EQ(StyleSheet::outlineFont(), Font("Helvetica", 10));
+                                      Font("Arial", 14, false, false, 3), std::nullopt);
+    EXPECT_EQ(notes.count, 2) << "several changed fonts, one announcement";
+    EXPECT_EQ(StyleSheet::textFont().weight(), 3) << "a font differing only in weight is a change";
 }
-
-TEST_F(StyleSheetTest, AFontDifferingOnlyInWeightIsAChange)
-{
-    FontNotifications notes;
-    StyleSheet::changeStyleSheetFonts(std::nullopt, std::nullopt, std::nullopt, Font("Arial", 14, false, false, 3),
-                                      std::nullopt);
-    EXPECT_EQ(notes.count, 1);
-    EXPECT_EQ(StyleSheet::textFont().weight(), 3);
-}
-
-TEST_F(StyleSheetTest, RestoringTheDefaultsAnnouncesOnlyARealChange)
-{
-    StyleSheet::changeStyleSheetFonts(std::nullopt, Font("DejaVu Serif", 17), std::nullopt, std::nullopt,
-                                      std::nullopt);
-    FontNotifications notes;
-    StyleSheet::restoreDefaultFonts();
-    EXPECT_EQ(notes.count, 1);
-    EXPECT_EQ(currentFonts(), defaultFonts());
-    EXPECT_EQ(fontForKey(defaults(), MainKey), StyleSheet::defaultMainBranchFont());
-    StyleSheet::restoreDefaultFonts();
-    EXPECT_EQ(notes.count, 1);
-}
-
-TEST_F(StyleSheetTest, TheAutoNumberFontIsNotAUserFont)
-{
-    const Font before = StyleSheet::autoNumberFont();
-    StyleSheet::changeStyleSheetFonts(Font("DejaVu Serif", 40), Font("DejaVu Serif", 40), Font("DejaVu Serif", 40),
-                                      Font("DejaVu Serif", 40), Font("DejaVu Serif", 40));
-    EXPECT_EQ(StyleSheet::autoNumberFont(), before);
-    EXPECT_EQ(before, Font("Arial", 12));
-}
-
-// ----- Loading the user fonts -----
 
 TEST_F(StyleSheetTest, LoadingTakesTheStoredFontsQuietly)
 {
@@ -655,27 +344,6 @@ TEST_F(StyleSheetTest, LoadingTakesTheStoredFontsQuietly)
     EXPECT_FALSE(defaults().hasUserValue(MainKey));
     EXPECT_FALSE(defaults().hasUserValue(SubKey));
     EXPECT_FALSE(defaults().hasUserValue(TextKey));
-}
-
-TEST_F(StyleSheetTest, AfterLoadingChangesAreAnnouncedAgain)
-{
-    setFont(defaults(), Font("DejaVu Serif", 26), SubKey);
-    StyleSheet::loadStyleSheetUserDefaults();
-    FontNotifications notes;
-    StyleSheet::changeStyleSheetFonts(std::nullopt, std::nullopt, Font("DejaVu Serif", 27), std::nullopt,
-                                      std::nullopt);
-    EXPECT_EQ(notes.count, 1);
-}
-
-TEST_F(StyleSheetTest, LoadingWithNothingStoredKeepsTheCurrentFonts)
-{
-    StyleSheet::changeStyleSheetFonts(std::nullopt, Font("DejaVu Serif", 17), std::nullopt, std::nullopt,
-                                      std::nullopt);
-    for (const char* key : userFontKeys)
-        defaults().removeObject(key);
-    StyleSheet::loadStyleSheetUserDefaults();
-    EXPECT_EQ(StyleSheet::mainBranchFont(), Font("DejaVu Serif", 17));
-    EXPECT_FALSE(anyUserFontStored());
 }
 
 TEST_F(StyleSheetTest, UnusableStoredFontsAreIgnored)
@@ -696,6 +364,11 @@ TEST_F(StyleSheetTest, UnusableStoredFontsAreIgnored)
         std::string(1 << 20, 'A'),
         "\xff\xfe\x80 garbage",
     };
+    setFont(defaults(), Font("DejaVu Sans", 1), TextKey); // sizes at the limits are taken
+    setFont(defaults(), Font("No Such Family 7f3a", 1000), OutlineKey); // a missing family is kept
+    StyleSheet::loadStyleSheetUserDefaults();
+    EXPECT_EQ(StyleSheet::textFont().pointSize(), 1);
+    EXPECT_EQ(StyleSheet::outlineFont(), Font("No Such Family 7f3a", 1000));
     for (const std::string& text : bad) {
         SCOPED_TRACE(text.substr(0, 30));
         defaults().setString(MainKey, text);
@@ -714,23 +387,6 @@ TEST_F(StyleSheetTest, StoredValuesOfAnotherKindAreIgnored)
     defaults().setObject(TextKey, PropertyList(PropertyList::Array{PropertyList(std::string("Arial 14"))}));
     StyleSheet::loadStyleSheetUserDefaults();
     EXPECT_EQ(currentFonts(), defaultFonts());
-}
-
-TEST_F(StyleSheetTest, StoredSizesAtTheLimitsAreTaken)
-{
-    setFont(defaults(), Font("DejaVu Sans", 1), TextKey);
-    setFont(defaults(), Font("DejaVu Sans", 1000), OutlineKey);
-    StyleSheet::loadStyleSheetUserDefaults();
-    EXPECT_EQ(StyleSheet::textFont().pointSize(), 1);
-    EXPECT_EQ(StyleSheet::outlineFont().pointSize(), 1000);
-}
-
-TEST_F(StyleSheetTest, AMissingFamilyIsKeptByName)
-{
-    setFont(defaults(), Font("No Such Family 7f3a", 15, true), SubKey);
-    StyleSheet::loadStyleSheetUserDefaults();
-    EXPECT_EQ(StyleSheet::subBranchFont().familyName(), "No Such Family 7f3a");
-    EXPECT_EQ(StyleSheet::defaultFontForLevel(5).familyName(), "No Such Family 7f3a");
 }
 
 TEST_F(StyleSheetTest, SavedFontsSurviveARestart)

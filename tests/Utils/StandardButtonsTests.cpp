@@ -28,13 +28,4 @@ TEST(StandardButtons, OkIsPressedByReturnCancelByEscape)
     EXPECT_EQ(cancel.keyEquivalent(), "\x1b");
 }
 
-TEST(StandardButtons, MissingTitlesAreEmpty)
-{
-    ScopedStringTable strings("# no button titles\n");
-    FakeAlert alert;
-    EXPECT_EQ(addOKButton(alert).title(), "");
-    EXPECT_EQ(addCancelButton(alert).title(), "");
-    EXPECT_EQ(alert.buttons[1].keyEquivalent(), "\x1b");
-}
-
 } // namespace

@@ -19,18 +19,7 @@ TEST_F(UserDefaultsFontTest, FontComesBackAsStored)
     setFont(defaults(), boldItalic, "fancyFont");
     EXPECT_EQ(fontForKey(defaults(), "plainFont"), plain);
     EXPECT_EQ(fontForKey(defaults(), "fancyFont"), boldItalic);
-}
-
-TEST_F(UserDefaultsFontTest, StoredAsTheFontsDescription)
-{
-    const Font font("DejaVu Sans", 13, true);
-    setFont(defaults(), font, "font");
-    EXPECT_EQ(defaults().stringForKey("font"), font.description());
-}
-
-TEST_F(UserDefaultsFontTest, MissingKeyHasNoFont)
-{
-    EXPECT_EQ(fontForKey(defaults(), "noSuchFont"), std::nullopt);
+    EXPECT_EQ(defaults().stringForKey("plainFont"), plain.description());
 }
 
 TEST_F(UserDefaultsFontTest, OtherValuesAreNoFont)
@@ -39,17 +28,11 @@ TEST_F(UserDefaultsFontTest, OtherValuesAreNoFont)
     defaults().setString("empty", "");
     defaults().setString("garbage", "not a font");
     defaults().setObject("data", PropertyList(PropertyList::Data{1, 2, 3}));
+    EXPECT_EQ(fontForKey(defaults(), "noSuchFont"), std::nullopt);
     EXPECT_EQ(fontForKey(defaults(), "number"), std::nullopt);
     EXPECT_EQ(fontForKey(defaults(), "empty"), std::nullopt);
     EXPECT_EQ(fontForKey(defaults(), "garbage"), std::nullopt);
     EXPECT_EQ(fontForKey(defaults(), "data"), std::nullopt);
-}
-
-TEST_F(UserDefaultsFontTest, ReplacingTheFontReplacesTheValue)
-{
-    setFont(defaults(), Font("DejaVu Sans", 10), "font");
-    setFont(defaults(), Font("DejaVu Sans", 20), "font");
-    EXPECT_EQ(fontForKey(defaults(), "font")->pointSize(), 20);
 }
 
 } // namespace

@@ -17,13 +17,8 @@ TEST(VersionInfo, BundleValues)
     EXPECT_TRUE(std::regex_match(bundleVersion, std::regex("\\d+\\.\\d+\\.\\d+"))) << bundleVersion;
     EXPECT_EQ(bundleVersion.rfind(shortVersion + ".", 0), 0u);
     EXPECT_EQ(bundleInfoValue("CFBundleIdentifier"), "");
-}
-
-TEST(VersionInfo, ReadableVersionIsShortVersionAndBuild)
-{
-    const std::string bundleVersion = bundleInfoValue("CFBundleVersion");
     const std::string build = bundleVersion.substr(bundleVersion.rfind('.') + 1);
-    EXPECT_EQ(VersionInfoUtils::readibleVersionBuildNumber(), bundleInfoValue("CFBundleShortVersionString") + " build " + build);
+    EXPECT_EQ(VersionInfoUtils::readibleVersionBuildNumber(), shortVersion + " build " + build);
 }
 
 TEST(VersionInfo, ExtractVersionParts)
@@ -41,19 +36,13 @@ TEST(VersionInfo, ExtractVersionParts)
     EXPECT_EQ(release, 0);
 }
 
-TEST(VersionInfo, VersionComponentIsTheLeadingInteger)
+TEST(VersionInfo, VersionComponentIsTheLeadingIntegerSaturated)
 {
     const std::vector<std::string> parts{"10", "2b", "x3", "", "-4", " 7", "+5", "99999999999999999999", "-99999999999999999999"};
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 0), 10);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 1), 2);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 2), 0);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 3), 0);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 4), -4);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 5), 7);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 6), 5);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 7), INT64_MAX);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 8), INT64_MIN);
-    EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, 9), 0);
+    const int64_t expected[] = {10, 2, 0, 0, -4, 7, 5, INT64_MAX, INT64_MIN, 0};
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(VersionInfoUtils::getVersionComponent(parts, i), expected[i]) << i;
+    }
     EXPECT_EQ(VersionInfoUtils::getVersionComponent({}, 0), 0);
 }
 

@@ -49,85 +49,48 @@ TextParagraph measured(const std::string& text, TextSizeProvider& provider, bool
 
 } // namespace
 
-// Line classification
-
-TEST(ParagraphParserLines, EmptyLinesHoldOnlyWhiteSpaceAndLineBreaks)
+// 0 empty, 1 text, 2 bullet item, 3 numbered item: a marker must stand alone or before white space.
+TEST(ParagraphParserLines, LineTypes)
 {
-    EXPECT_TRUE(ParagraphParser::isEmptyLine(""));
-    EXPECT_TRUE(ParagraphParser::isEmptyLine("   "));
-    EXPECT_TRUE(ParagraphParser::isEmptyLine("\t \r"));
-    EXPECT_TRUE(ParagraphParser::isEmptyLine("\xE3\x80\x80"));     // ideographic space
-    EXPECT_TRUE(ParagraphParser::isEmptyLine(" \xE2\x80\xA8 "));   // line separator
-    EXPECT_FALSE(ParagraphParser::isEmptyLine("a"));
-    EXPECT_FALSE(ParagraphParser::isEmptyLine("  x  "));
-    EXPECT_FALSE(ParagraphParser::isEmptyLine("\xE2\x80\x8B"));    // zero-width space is no white space
-}
-
-TEST(ParagraphParserLines, BulletMarkerMustStandAloneOrBeforeWhiteSpace)
-{
-    for (const char* line : {"-", "*", "+", "- item", "*\titem", "+ ", "-\xE3\x80\x80item"})
-        EXPECT_TRUE(ParagraphParser::isUnorderedListStart(line)) << line;
-    for (const char* line : {"", "-a", "--", "**bold**", " - item", "x- item", "\xE2\x80\x93 item"})
-        EXPECT_FALSE(ParagraphParser::isUnorderedListStart(line)) << line;
-}
-
-TEST(ParagraphParserLines, NumberedItemIsDigitsAndAPointAloneOrBeforeWhiteSpace)
-{
-    for (const char* line : {"1.", "7.", "12. text", "3.\tx", "2024. a year"})
-        EXPECT_TRUE(ParagraphParser::isOrderedListStart(line)) << line;
-    for (const char* line : {"", "12", "1", ".", ". x", "1.x", "1.5", "1 . x", "a1. b", " 1. b", "1,"})
-        EXPECT_FALSE(ParagraphParser::isOrderedListStart(line)) << line;
-}
-
-TEST(ParagraphParserLines, LineTypesInTheirOrderOfPrecedence)
-{
+    const std::pair<const char*, int> cases[] = {
+        {"", 0}, {"   ", 0}, {"\t \r", 0}, {"\xE3\x80\x80", 0}, {" \xE2\x80\xA8 ", 0},
+        {"a", 1}, {"  x  ", 1}, {"\xE2\x80\x8B", 1}, // a zero-width space is no white space
+        {"-", 2}, {"*", 2}, {"+", 2}, {"- item", 2}, {"*\titem", 2}, {"+ ", 2}, {"-\xE3\x80\x80item", 2},
+        {"-a", 1}, {"--", 1}, {"**bold**", 1}, {" - item", 1}, {"x- item", 1}, {"\xE2\x80\x93 item", 1},
+        {"1.", 3}, {"7.", 3}, {"12. text", 3}, {"3.\tx", 3}, {"2024. a year", 3},
+        {"12", 1}, {"1", 1}, {".", 1}, {". x", 1}, {"1.x", 1}, {"1.5", 1}, {"1 . x", 1}, {"a1. b", 1}, {" 1. b", 1}, {"1,", 1},
+    };
     ParagraphParser parser;
-    EXPECT_EQ(0, parser.getLineType(""));
-    EXPECT_EQ(0, parser.getLineType("  \t"));
-    EXPECT_EQ(1, parser.getLineType("plain text"));
-    EXPECT_EQ(1, parser.getLineType("-a"));
-    EXPECT_EQ(2, parser.getLineType("- item"));
-    EXPECT_EQ(2, parser.getLineType("-"));
-    EXPECT_EQ(3, parser.getLineType("1. item"));
-    EXPECT_EQ(1, parser.getLineType("12"));
-}
-
-// Splitting
-
-TEST(ParagraphParserSplit, EmptyLineSeparatesParagraphsAndMarksTheNextOne)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("a\n\nb");
-    ASSERT_EQ(2u, paragraphs.size());
-    EXPECT_EQ(Words{"a"}, paragraphs[0].words());
-    EXPECT_FALSE(paragraphs[0].lfPrefix());
-    EXPECT_EQ(Words{"b"}, paragraphs[1].words());
-    EXPECT_TRUE(paragraphs[1].lfPrefix());
-    EXPECT_EQ("\nb", paragraphs[1].convertWrapWidthToBreaks(100));
-}
-
-TEST(ParagraphParserSplit, BulletGoesOnOverFollowingTextLines)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("- item\nmore text");
-    ASSERT_EQ(1u, paragraphs.size());
-    EXPECT_EQ((Words{"-", "item", "more", "text"}), paragraphs[0].words());
-    EXPECT_TRUE(paragraphs[0].fixedFirstWord());
-    EXPECT_FALSE(paragraphs[0].lfPrefix());
-}
-
-TEST(ParagraphParserSplit, EachItemStartsAParagraphOfItsOwn)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("intro\n- a\nb\n* c\n1. d\n2.\ne");
-    ASSERT_EQ(5u, paragraphs.size());
-    EXPECT_EQ(Words{"intro"}, paragraphs[0].words());
-    EXPECT_FALSE(paragraphs[0].fixedFirstWord());
-    EXPECT_EQ((Words{"-", "a", "b"}), paragraphs[1].words());
-    EXPECT_EQ((Words{"*", "c"}), paragraphs[2].words());
-    EXPECT_EQ((Words{"1.", "d"}), paragraphs[3].words());
-    EXPECT_EQ((Words{"2.", "e"}), paragraphs[4].words());
-    for (size_t i = 1; i < paragraphs.size(); ++i) {
-        EXPECT_TRUE(paragraphs[i].fixedFirstWord()) << i;
-        EXPECT_FALSE(paragraphs[i].lfPrefix()) << i;
+    for (const auto& [line, type] : cases) {
+        EXPECT_EQ(type, parser.getLineType(line)) << line;
+        EXPECT_EQ(type == 0, ParagraphParser::isEmptyLine(line)) << line;
+        EXPECT_EQ(type == 2, ParagraphParser::isUnorderedListStart(line)) << line;
+        EXPECT_EQ(type == 3, ParagraphParser::isOrderedListStart(line)) << line;
     }
+}
+
+TEST(ParagraphParserSplit, EmptyLinesSeparateParagraphsAndMarkTheNextOne)
+{
+    struct Case { const char* text; size_t count; bool lfPrefix, fixedFirstWord; };
+    const Case cases[] = {
+        {"a\n\nb", 2, true, false},
+        {"a\r\n\r\nb\r\n", 2, true, false},
+        {"a\n\n \n\t\nb\n\n\n", 2, true, false}, // several empty lines give one prefix
+        {"a\n\n\n", 1, false, false},               // trailing ones vanish
+        {"\n\nfirst", 1, true, false},
+        {"a\n\n- b", 2, true, true},
+        {"- item\nmore text", 1, false, true},       // a bullet goes on over following text lines
+    };
+    for (const Case& c : cases) {
+        std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs(c.text);
+        ASSERT_EQ(c.count, paragraphs.size()) << c.text;
+        EXPECT_EQ(c.lfPrefix, paragraphs.back().lfPrefix()) << c.text;
+        EXPECT_EQ(c.fixedFirstWord, paragraphs.back().fixedFirstWord()) << c.text;
+    }
+    EXPECT_EQ("\nb", ParagraphParser::splitParagraphs("a\n\nb")[1].convertWrapWidthToBreaks(100));
+    EXPECT_EQ((Words{"-", "item", "more", "text"}), ParagraphParser::splitParagraphs("- item\nmore text")[0].words());
+    EXPECT_TRUE(ParagraphParser::splitParagraphs("").empty());
+    EXPECT_TRUE(ParagraphParser::splitParagraphs("  \n\t\n \r\n").empty());
 }
 
 TEST(ParagraphParserSplit, DashBeforeALetterIsText)
@@ -142,50 +105,6 @@ TEST(ParagraphParserSplit, DashBeforeALetterIsText)
     EXPECT_EQ((Words{"-", "second"}), paragraphs[1].words());
     EXPECT_TRUE(paragraphs[1].fixedFirstWord());
 }
-
-TEST(ParagraphParserSplit, SeveralEmptyLinesGiveOnePrefixAndTrailingOnesVanish)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("a\n\n \n\t\nb\n\n\n");
-    ASSERT_EQ(2u, paragraphs.size());
-    EXPECT_TRUE(paragraphs[1].lfPrefix());
-    EXPECT_FALSE(paragraphs[1].fixedFirstWord());
-
-    paragraphs = ParagraphParser::splitParagraphs("a\n\n\n");
-    ASSERT_EQ(1u, paragraphs.size());
-    EXPECT_FALSE(paragraphs[0].lfPrefix());
-}
-
-TEST(ParagraphParserSplit, ItemAfterAnEmptyLineHasBothFlags)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("a\n\n- b");
-    ASSERT_EQ(2u, paragraphs.size());
-    EXPECT_TRUE(paragraphs[1].lfPrefix());
-    EXPECT_TRUE(paragraphs[1].fixedFirstWord());
-}
-
-TEST(ParagraphParserSplit, LeadingEmptyLineMarksTheFirstParagraph)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("\n\nfirst");
-    ASSERT_EQ(1u, paragraphs.size());
-    EXPECT_TRUE(paragraphs[0].lfPrefix());
-}
-
-TEST(ParagraphParserSplit, WhiteSpaceOnlyTextHasNoParagraphs)
-{
-    EXPECT_TRUE(ParagraphParser::splitParagraphs("").empty());
-    EXPECT_TRUE(ParagraphParser::splitParagraphs("  \n\t\n \r\n").empty());
-}
-
-TEST(ParagraphParserSplit, CarriageReturnLineEndsLeaveEmptyLinesEmpty)
-{
-    std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs("a\r\n\r\nb\r\n");
-    ASSERT_EQ(2u, paragraphs.size());
-    EXPECT_EQ(Words{"a"}, paragraphs[0].words());
-    EXPECT_EQ(Words{"b"}, paragraphs[1].words());
-    EXPECT_TRUE(paragraphs[1].lfPrefix());
-}
-
-// Words
 
 TEST(TextParagraphWords, TrimmedAndSplitAtEveryWhiteSpaceAndLineBreak)
 {
@@ -204,33 +123,11 @@ TEST(TextParagraphWords, CharactersAreNeverCutApart)
     const std::string flag = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA";
     TextParagraph paragraph(thumbs + " " + family + "\t" + accented + "\n" + flag);
     EXPECT_EQ((Words{thumbs, family, accented, flag}), paragraph.words());
+    EXPECT_EQ((Words{"a\xFF", "b\xC3"}), TextParagraph("a\xFF b\xC3").words()) << "stray bytes stay in their word";
+    EXPECT_EQ("a b c d", TextParagraph("a  b\t\tc d").buildLineFromWords(0, 3));
 }
 
-TEST(TextParagraphWords, BytesThatAreNoCharactersStayInTheirWord)
-{
-    TextParagraph paragraph("a\xFF b\xC3");
-    EXPECT_EQ((Words{"a\xFF", "b\xC3"}), paragraph.words());
-}
-
-TEST(TextParagraphWords, LineFromWordsJoinsWithSingleSpaces)
-{
-    TextParagraph paragraph("a  b\t\tc d");
-    EXPECT_EQ("b c", paragraph.buildLineFromWords(1, 2));
-    EXPECT_EQ("a", paragraph.buildLineFromWords(0, 0));
-    EXPECT_EQ("a b c d", paragraph.buildLineFromWords(0, 3));
-}
-
-// Wrap range
-
-TEST(TextParagraphRange, WholeLineAndNarrowestWord)
-{
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured("aa bbbb c ddd", provider);
-    EXPECT_EQ(13 * 6, paragraph.maxWrapWidth());
-    EXPECT_EQ(6, paragraph.minWrapWidth());
-}
-
-TEST(TextParagraphRange, RoundsHalvesAwayFromZero)
+TEST(TextParagraphRange, RoundsHalvesAwayFromZeroAndStaysBounded)
 {
     CharacterCountProvider provider(2.5);
     TextParagraph paragraph = measured("ab c", provider);
@@ -239,10 +136,6 @@ TEST(TextParagraphRange, RoundsHalvesAwayFromZero)
     EXPECT_EQ(3, RoundedTextWidth(2.5));
     EXPECT_EQ(2, RoundedTextWidth(2.4999));
     EXPECT_EQ(-3, RoundedTextWidth(-2.5));
-}
-
-TEST(TextParagraphRange, UnmeasurableWidthsStayBounded)
-{
     EXPECT_EQ(0, RoundedTextWidth(std::nan("")));
     EXPECT_GT(RoundedTextWidth(1e300), 0);
     EXPECT_LT(RoundedTextWidth(-1e300), 0);
@@ -252,13 +145,11 @@ TEST(TextParagraphRange, UnmeasurableWidthsStayBounded)
 TEST(TextParagraphRange, ParagraphWithoutWordsIsNotMeasured)
 {
     CharacterCountProvider provider;
-    TextParagraph paragraph = measured("   ", provider);
+    TextParagraph paragraph = measured("   ", provider, true, true);
     EXPECT_EQ(0, provider.calls);
     EXPECT_EQ(0, paragraph.maxWrapWidth());
-    EXPECT_EQ(0, paragraph.minWrapWidth());
+    EXPECT_EQ("", paragraph.convertWrapWidthToBreaks(10));
 }
-
-// Converting a wrap width
 
 TEST(TextParagraphWrap, LinesFillUpToTheWidthInclusive)
 {
@@ -280,13 +171,9 @@ TEST(TextParagraphWrap, OneVeryLongWordAtAnyWidth)
         EXPECT_EQ(word, paragraph.convertWrapWidthToBreaks(width)) << width;
     paragraph.setLfPrefix(true);
     EXPECT_EQ("\n" + word, paragraph.convertWrapWidthToBreaks(5));
-}
 
-TEST(TextParagraphWrap, LongWordAmongShortOnesTakesALineOfItsOwn)
-{
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured("a bb cccccccccc d", provider);
-    EXPECT_EQ("a bb\ncccccccccc\nd", paragraph.convertWrapWidthToBreaks(30));
+    TextParagraph prefixed = measured("aaa bbb", provider, false, true);
+    EXPECT_EQ("\naaa\nbbb", prefixed.convertWrapWidthToBreaks(20));
 }
 
 TEST(TextParagraphWrap, ListMarkerNeverStandsAlone)
@@ -310,27 +197,6 @@ TEST(TextParagraphWrap, NumberedMarkerKeepsItsWordToo)
     CharacterCountProvider provider;
     paragraphs[0].setTextSizeProvider(&provider);
     EXPECT_EQ("12. twelve\napples", paragraphs[0].convertWrapWidthToBreaks(1));
-}
-
-TEST(TextParagraphWrap, PrefixStartsWithAnEmptyLine)
-{
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured("aaa bbb", provider, false, true);
-    EXPECT_EQ("\naaa\nbbb", paragraph.convertWrapWidthToBreaks(20));
-    EXPECT_EQ("\naaa bbb", paragraph.convertWrapWidthToBreaks(100));
-}
-
-TEST(TextParagraphWrap, NoWordsGiveNoText)
-{
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured("", provider, true, true);
-    EXPECT_EQ("", paragraph.convertWrapWidthToBreaks(10));
-}
-
-TEST(TextParagraphWrap, WithoutSizeProviderEverythingFitsOnOneLine)
-{
-    TextParagraph paragraph("a b c");
-    EXPECT_EQ("a b c", paragraph.convertWrapWidthToBreaks(0));
 }
 
 TEST(TextParagraphWrap, BreaksOnlyBetweenWholeCharacters)

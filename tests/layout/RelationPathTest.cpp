@@ -78,31 +78,12 @@ bool isFinite(Point p)
 
 } // namespace
 
-// --- Fields, queries and setters ------------------------------------------------------------
-
-TEST(RelationPathState, FreshPathIsNullAndZero)
+TEST(RelationPathState, PathBetweenOriginsIsNullWhateverItsKind)
 {
     RelationPath path;
     EXPECT_TRUE(path.isNull());
-    EXPECT_EQ(0, path.bezierStyle());
-    EXPECT_EQ(0, path.orthoSegments());
-    EXPECT_FALSE(path.isStraightLine());
-    EXPECT_FALSE(path.isOrthogonal());
-    EXPECT_FALSE(path.pathShouldBeFilled());
-    EXPECT_FALSE(path.autoStraighten);
-    EXPECT_FALSE(path.hasLeadIn);
-    EXPECT_FALSE(path.hasLeadOut);
-    EXPECT_EQ(0, path.taperWidth);
-    EXPECT_EQ(0.0, path.leadOutWidth);
-    EXPECT_EQ(Point(), path.customOffset());
-    EXPECT_EQ(Point(), path.p12());
     EXPECT_EQ(Rect(), path.bounds());
-    EXPECT_EQ(Point(), path.getLocationPoint());
-}
-
-TEST(RelationPathState, PathBetweenOriginsIsNullWhateverItsKind)
-{
-    RelationPath path = straightPath({0, 0}, {0, 0});
+    path.setStraightLine({0, 0}, {0, 0});
     EXPECT_TRUE(path.isNull());
     path.setBezierP0({0, 0}, {10, 10}, {20, 20}, {0, 0});
     EXPECT_TRUE(path.isNull());
@@ -110,88 +91,7 @@ TEST(RelationPathState, PathBetweenOriginsIsNullWhateverItsKind)
     EXPECT_TRUE(path.isNull());
     path.setCustomBezierEndPointsP0({-0.0, 0}, {0, -0.0});
     EXPECT_TRUE(path.isNull());
-}
-
-TEST(RelationPathState, OneEndAwayFromTheOriginIsNotNull)
-{
-    EXPECT_FALSE(straightPath({0, 0}, {1, 0}).isNull());
     EXPECT_FALSE(straightPath({0, 1e-300}, {0, 0}).isNull());
-}
-
-TEST(RelationPathState, SettersSetTheKind)
-{
-    RelationPath path;
-    path.setStraightLine({1, 2}, {3, 4});
-    EXPECT_TRUE(path.isStraightLine());
-    EXPECT_EQ(2, path.bezierStyle());
-    path.setOrthogonalPoints({1, 2}, {2, 2}, {2, 4}, {3, 4});
-    EXPECT_TRUE(path.isOrthogonal());
-    EXPECT_FALSE(path.isStraightLine());
-    EXPECT_EQ(3, path.orthoSegments());
-    path.setCustomBezierEndPointsP0({1, 2}, {3, 4});
-    EXPECT_EQ(3, path.bezierStyle());
-    EXPECT_FALSE(path.isOrthogonal());
-    path.setBezierP0({1, 2}, {5, 6}, {7, 8}, {3, 4});
-    EXPECT_EQ(0, path.bezierStyle());
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    EXPECT_EQ(1, path.bezierStyle());
-    path.setCustomOrthogonalEndPoints(SourceRect, TargetRect);
-    EXPECT_EQ(1, path.bezierStyle());
-}
-
-TEST(RelationPathState, StraightLineDoublesItsEndsAsControlPoints)
-{
-    RelationPath path = straightPath({1, 2}, {30, 40});
-    EXPECT_EQ(Point({1, 2}), path.p0);
-    EXPECT_EQ(Point({1, 2}), path.p1);
-    EXPECT_EQ(Point({30, 40}), path.p2);
-    EXPECT_EQ(Point({30, 40}), path.p3);
-    EXPECT_EQ(Point({1, 2}), path.p0Point());
-    EXPECT_EQ(Point({30, 40}), path.endPoint());
-}
-
-TEST(RelationPathState, BoundsSpanTheEndPointsOnly)
-{
-    RelationPath path = archPath();
-    path.hasLeadIn = true;
-    path.leadInPoint = {-50, -50};
-    EXPECT_EQ(Rect(0, 0, 100, 0), path.bounds());
-    EXPECT_EQ(Rect(-30, 5, 40, 15), straightPath({10, 20}, {-30, 5}).bounds());
-}
-
-TEST(RelationPathState, SettingTheOffsetRecomputesNothing)
-{
-    RelationPath path;
-    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    Point p1 = path.p1;
-    path.setCustomOffset({0, 20});
-    EXPECT_EQ(Point({0, 20}), path.customOffset());
-    EXPECT_EQ(p1, path.p1);
-    path.updateCustomQuadPath();
-    EXPECT_NE(p1, path.p1);
-}
-
-// --- Curve evaluation -----------------------------------------------------------------------
-
-TEST(RelationPathCurve, StraightPathIsLinear)
-{
-    RelationPath path = straightPath({0, 0}, {10, 0});
-    EXPECT_EQ(Point({5, 0}), path.value(0.5));
-    EXPECT_EQ(Point({0, 0}), path.value(0));
-    EXPECT_EQ(Point({10, 0}), path.value(1));
-    for (double t : {0.0, 0.05, 0.5, 0.95, 1.0}) EXPECT_EQ(Point({10, 0}), path.derivative(t)) << t;
-}
-
-TEST(RelationPathCurve, CubicValueAndDerivative)
-{
-    RelationPath path = archPath();
-    EXPECT_EQ(Point({0, 0}), path.value(0));
-    EXPECT_EQ(Point({50, 37.5}), path.value(0.5));
-    EXPECT_EQ(Point({100, 0}), path.value(1));
-    EXPECT_EQ(Point({0, 150}), path.derivative(0));
-    EXPECT_EQ(Point({150, 0}), path.derivative(0.5));
-    EXPECT_EQ(Point({0, -150}), path.derivative(1));
-    EXPECT_EQ(Point({50, 37.5}), path.getLocationPoint());
 }
 
 TEST(RelationPathCurve, CustomCurvePassesThroughItsHandle)
@@ -204,30 +104,11 @@ TEST(RelationPathCurve, CustomCurvePassesThroughItsHandle)
     EXPECT_DOUBLE_EQ(50, path.value(0.5).x);
     EXPECT_DOUBLE_EQ(20, path.value(0.5).y);
     EXPECT_DOUBLE_EQ(20, path.getLocationPoint().y);
-}
 
-TEST(RelationPathCurve, NewEndPointsKeepTheCustomShape)
-{
-    RelationPath path;
-    path.setCustomOffset({-10, 30});
-    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    path.setCustomBezierEndPointsP0({200, 100}, {300, 300});
-    EXPECT_EQ(Point({-10, 30}), path.customOffset());
-    EXPECT_DOUBLE_EQ(240, path.value(0.5).x);
-    EXPECT_DOUBLE_EQ(230, path.value(0.5).y);
+    RelationPath straight;
+    straight.setCustomBezierEndPointsP0({0, 0}, {90, 0});
+    EXPECT_EQ(Point({30, 0}), straight.p1) << "no offset, no bend";
 }
-
-TEST(RelationPathCurve, CustomCurveWithoutOffsetIsStraight)
-{
-    RelationPath path;
-    path.setCustomBezierEndPointsP0({0, 0}, {90, 0});
-    EXPECT_DOUBLE_EQ(30, path.p1.x);
-    EXPECT_DOUBLE_EQ(60, path.p2.x);
-    EXPECT_EQ(0.0, path.p1.y);
-    EXPECT_EQ(0.0, path.p2.y);
-}
-
-// --- The custom handle ----------------------------------------------------------------------
 
 TEST(RelationPathHandle, MovingTheHandleSetsTheOffsetFromTheMidpoint)
 {
@@ -243,36 +124,17 @@ TEST(RelationPathHandle, MovingTheHandleSetsTheOffsetFromTheMidpoint)
     EXPECT_DOUBLE_EQ(-30, path.value(0.5).y);
 }
 
-TEST(RelationPathHandle, HandleOfAnOrthogonalRouteIsItsMiddleCorner)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    path.moveCustomPoint({400, 300});
-    path.setCustomOrthogonalEndPoints(SourceRect, TargetRect);
-    EXPECT_EQ(4, path.orthoSegments());
-    EXPECT_EQ(Point({400, 300}), path.p12());
-    EXPECT_EQ(Point({400, 300}), path.getLocationPoint());
-}
-
 TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
 {
     RelationPath path;
     path.setCustomOffset({5, 6});
     path.setCustomOffset({NaN, 0});
-    EXPECT_EQ(Point({5, 6}), path.customOffset());
     path.setCustomOffset({0, Inf});
-    EXPECT_EQ(Point({5, 6}), path.customOffset());
     path.moveCustomPoint({NaN, NaN});
     EXPECT_EQ(Point({5, 6}), path.customOffset());
-}
-
-TEST(RelationPathHandle, BrokenEndPointsDoNotSpoilTheHandle)
-{
-    RelationPath path;
-    path.setCustomOffset({5, 6});
     path.setCustomBezierEndPointsP0({NaN, 0}, {100, 0});
     path.moveCustomPoint({50, 50});
-    EXPECT_EQ(Point({5, 6}), path.customOffset());
+    EXPECT_EQ(Point({5, 6}), path.customOffset()) << "broken end points must not spoil the handle";
     // Once layout gives the path sound end points again, the kept handle shapes it.
     path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
     EXPECT_TRUE(isFinite(path.p1));
@@ -280,7 +142,7 @@ TEST(RelationPathHandle, BrokenEndPointsDoNotSpoilTheHandle)
     EXPECT_DOUBLE_EQ(6, path.value(0.5).y);
 }
 
-TEST(RelationPathHandle, UnionReachesTheCustomCurvesHandle)
+TEST(RelationPathHandle, UnionReachesTheHandleOfCustomAndOrthogonalRoutesOnly)
 {
     RelationPath path;
     path.setCustomOffset({0, 50});
@@ -288,64 +150,50 @@ TEST(RelationPathHandle, UnionReachesTheCustomCurvesHandle)
     // A 40 × 40 square round (50, 50).
     EXPECT_EQ(Rect(0, 0, 100, 70), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
     EXPECT_EQ(Rect(30, 30, 40, 40), path.unionCustomRelationPath(Rect()));
-}
 
-TEST(RelationPathHandle, UnionReachesTheOrthogonalHandle)
-{
-    RelationPath path;
-    path.setCustomOffset({0, 50});
     path.setOrthogonalEndPoints(Rect(-10, -10, 20, 20), Rect(90, -10, 20, 20));
-    // A 2 × 2 square round (50, 50), with or without custom routing.
+    // A 2 × 2 square round (50, 50).
     EXPECT_EQ(Rect(0, 0, 100, 51), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
-    EXPECT_EQ(Rect(49, 49, 2, 2), path.unionCustomRelationPath(Rect()));
-}
 
-TEST(RelationPathHandle, OtherKindsLeaveTheUnionAlone)
-{
-    RelationPath path;
-    path.setCustomOffset({0, 500});
     path.setBezierP0({0, 0}, {1, 1}, {2, 2}, {100, 0});
     EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
     path.setStraightLine({0, 0}, {100, 0});
     EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
 }
 
-// --- Orthogonal routing without a handle ------------------------------------------------------
-
-TEST(RelationPathOrthogonal, MiddleSegmentHalfwayAcrossTheWiderGap)
+// The middle segment runs halfway across the wider gap between the rects grown by 8; where both
+// gaps are negative the route turns once, and centres at most one apart need no turn.
+TEST(RelationPathOrthogonal, RoutesBetweenRects)
 {
-    // gx = 200 − 56 = 144, gy = 100 − 36 = 64: vertical middle at x = 20 + 72 + 8.
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    EXPECT_EQ(Point({0, 0}), path.p0);
-    EXPECT_EQ(Point({200, 100}), path.p3);
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({100, 0}), path.p1);
-    EXPECT_EQ(Point({100, 100}), path.p2);
-    EXPECT_EQ(Point({100, 50}), path.getLocationPoint());
-}
-
-TEST(RelationPathOrthogonal, TargetToTheLeft)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(-220, 90, 40, 20));
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({-100, 0}), path.p1);
-    EXPECT_EQ(Point({-100, 100}), path.p2);
-}
-
-TEST(RelationPathOrthogonal, HorizontalMiddleWhenTheVerticalGapIsWider)
-{
-    // gx = 50 − 56 < 0, gy = 200 − 36 = 164: horizontal middle at y = 10 + 82 + 8.
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(30, 190, 40, 20));
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({0, 100}), path.p1);
-    EXPECT_EQ(Point({50, 100}), path.p2);
-
-    path.setOrthogonalEndPoints(SourceRect, Rect(30, -210, 40, 20));
-    EXPECT_EQ(Point({0, -100}), path.p1);
-    EXPECT_EQ(Point({50, -100}), path.p2);
+    struct Case { Rect target; int segments; Point p1, p2, location; };
+    const Case cases[] = {
+        // gx = 200 − 56 = 144, gy = 100 − 36 = 64: vertical middle at x = 20 + 72 + 8.
+        {TargetRect, 3, {100, 0}, {100, 100}, {100, 50}},
+        {Rect(-220, 90, 40, 20), 3, {-100, 0}, {-100, 100}, {-100, 50}},
+        // gx = 50 − 56 < 0, gy = 200 − 36 = 164: horizontal middle at y = 10 + 82 + 8.
+        {Rect(30, 190, 40, 20), 3, {0, 100}, {50, 100}, {25, 100}},
+        {Rect(30, -210, 40, 20), 3, {0, -100}, {50, -100}, {25, -100}},
+        // Overlapping grown rects: one turn, vertical first when the target lies below.
+        {Rect(10, 15, 40, 20), 2, {0, 25}, {0, 25}, {0, 25}},
+        {Rect(20, 2, 40, 20), 2, {40, 0}, {40, 0}, {40, 0}},
+        // Too close for a turn, or centres level.
+        {Rect(5, 0, 10, 10), 1, {}, {}, {5, 2.5}},
+        {Rect(280, -10.5, 40, 20), 1, {}, {}, {150, -0.25}},
+    };
+    for (const Case& c : cases) {
+        RelationPath path;
+        path.setOrthogonalEndPoints(SourceRect, c.target);
+        SCOPED_TRACE(testing::Message() << c.target.minX() << "," << c.target.minY());
+        EXPECT_EQ(Point({0, 0}), path.p0);
+        EXPECT_EQ(c.segments, path.orthoSegments());
+        if (c.segments > 1) {
+            EXPECT_EQ(c.p1, path.p1);
+        }
+        if (c.segments > 2) {
+            EXPECT_EQ(c.p2, path.p2);
+        }
+        EXPECT_EQ(c.location, path.getLocationPoint());
+    }
 }
 
 TEST(RelationPathOrthogonal, CentresAtMostOneApartGiveOneSegment)
@@ -359,236 +207,75 @@ TEST(RelationPathOrthogonal, CentresAtMostOneApartGiveOneSegment)
     }
     path.setOrthogonalEndPoints(SourceRect, Rect(-20 + 1.0000001, 290, 40, 20));
     EXPECT_NE(1, path.orthoSegments());
-}
 
-TEST(RelationPathOrthogonal, SingleSegmentIsLocatedAtItsMiddle)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10.5, 40, 20));
-    EXPECT_EQ(1, path.orthoSegments());
-    EXPECT_EQ(Point({150, -0.25}), path.getLocationPoint());
-}
-
-TEST(RelationPathOrthogonal, OverlappingRectsTurnOnceVerticalFirst)
-{
-    // gx = 30 − 56 < 0, gy = 25 − 36 < 0; the target lies below the source's margin.
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({0, 25}), path.p1);
-    EXPECT_EQ(Point({0, 25}), path.getLocationPoint());
-}
-
-TEST(RelationPathOrthogonal, OverlappingRectsTurnOnceHorizontalFirst)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(20, 2, 40, 20));
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({40, 0}), path.p1);
-}
-
-TEST(RelationPathOrthogonal, RectsTooCloseForATurnGiveOneSegment)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(5, 0, 10, 10));
-    EXPECT_EQ(1, path.orthoSegments());
-    EXPECT_EQ(Point({5, 2.5}), path.getLocationPoint());
-}
-
-TEST(RelationPathOrthogonal, GivenCornersMakeThreeSegments)
-{
-    RelationPath path;
     path.setOrthogonalPoints({0, 0}, {0, 30}, {80, 30}, {80, 60});
     EXPECT_EQ(3, path.orthoSegments());
     EXPECT_EQ(Point({40, 30}), path.getLocationPoint());
 }
 
-// --- Orthogonal routing through the handle ----------------------------------------------------
 // The grown rects reach from (−28, −18) to (228, 118); the end points' midpoint is (100, 50).
 
-TEST(RelationPathCustomOrthogonal, HandleBesideTheRectsGivesAVerticalMiddle)
+TEST(RelationPathCustomOrthogonal, RoutesThroughTheHandle)
 {
-    RelationPath path = customOrthogonalPath({200, 0});
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({300, 0}), path.p1);
-    EXPECT_EQ(Point({300, 100}), path.p2);
-    EXPECT_EQ(Point({300, 50}), path.getLocationPoint());
-}
-
-TEST(RelationPathCustomOrthogonal, HandleBelowTheRectsGivesAHorizontalMiddle)
-{
-    RelationPath path = customOrthogonalPath({0, 100});
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({0, 150}), path.p1);
-    EXPECT_EQ(Point({200, 150}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, HandleInsideOnTheDiagonalGivesAVerticalMiddle)
-{
-    RelationPath path = customOrthogonalPath({0, 0});
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({100, 0}), path.p1);
-    EXPECT_EQ(Point({100, 100}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, HandleInsideBetweenTheDiagonalsGivesAHorizontalMiddle)
-{
-    RelationPath path = customOrthogonalPath({-40, 0});
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({0, 50}), path.p1);
-    EXPECT_EQ(Point({200, 50}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, VerticalMiddleThroughARectTurnsOnce)
-{
-    // Handle at (30, 10), over the source: down from the source, then across.
-    RelationPath path = customOrthogonalPath({-70, -40});
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({0, 100}), path.p1);
-
-    // Handle at (170, 90), beside the target: across first, then down.
-    path = customOrthogonalPath({70, 40});
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({200, 0}), path.p1);
-}
-
-TEST(RelationPathCustomOrthogonal, HorizontalMiddleThroughARectTurnsOnce)
-{
-    // Handle at (10, 20), level with the source.
-    RelationPath path = customOrthogonalPath({-90, -30});
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({200, 0}), path.p1);
-
-    // Handle at (10, 80), level with the target.
-    path = customOrthogonalPath({-90, 30});
-    EXPECT_EQ(2, path.orthoSegments());
-    EXPECT_EQ(Point({0, 100}), path.p1);
-}
-
-TEST(RelationPathCustomOrthogonal, HandleBeyondACornerMakesFourSegments)
-{
-    // Handle at (300, 250): further below (132) than right (72) of the rects, so the route leaves
-    // the source downward.
-    RelationPath path = customOrthogonalPath({200, 200});
-    EXPECT_EQ(4, path.orthoSegments());
-    EXPECT_EQ(Point({300, 250}), path.p12());
-    EXPECT_EQ(Point({0, 250}), path.p1);
-    EXPECT_EQ(Point({300, 100}), path.p2);
-
-    // Handle at (400, 200): further right (172) than below (82): the route leaves sideways.
-    path = customOrthogonalPath({300, 150});
-    EXPECT_EQ(4, path.orthoSegments());
-    EXPECT_EQ(Point({400, 0}), path.p1);
-    EXPECT_EQ(Point({200, 200}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, CornerRoutesInEveryQuadrantOfTheHandle)
-{
-    // Opposite corner (quadrant difference 2).
-    RelationPath path = customOrthogonalPath({-200, -200});
-    EXPECT_EQ(4, path.orthoSegments());
-    EXPECT_EQ(Point({-100, 0}), path.p1);
-    EXPECT_EQ(Point({200, -150}), path.p2);
-
-    // Lower left (difference 1).
-    path = customOrthogonalPath({-200, 200});
-    EXPECT_EQ(Point({-100, 0}), path.p1);
-    EXPECT_EQ(Point({200, 250}), path.p2);
-
-    // Upper right (difference 3).
-    path = customOrthogonalPath({200, -200});
-    EXPECT_EQ(Point({0, -150}), path.p1);
-    EXPECT_EQ(Point({300, 100}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, CornerRouteWithTheTargetToTheLowerLeft)
-{
-    // The end points' vector is in quadrant 1; the handle at (−300, 250) lies further below than
-    // left of the rects, so the route leaves the source downward as in the mirrored case.
-    RelationPath path;
-    path.setCustomOffset({-200, 200});
-    path.setCustomOrthogonalEndPoints(SourceRect, Rect(-220, 90, 40, 20));
-    EXPECT_EQ(4, path.orthoSegments());
-    EXPECT_EQ(Point({0, 250}), path.p1);
-    EXPECT_EQ(Point({-300, 100}), path.p2);
-}
-
-TEST(RelationPathCustomOrthogonal, EveryRouteIsAxisParallel)
-{
-    for (double x = -400; x <= 400; x += 25) {
-        for (double y = -300; y <= 300; y += 25) {
-            RelationPath path = customOrthogonalPath({x, y});
-            std::vector<Point> corners{path.p0, path.p1};
-            if (path.orthoSegments() >= 3) {
-                if (path.orthoSegments() == 4) corners.push_back(path.p12());
-                corners.push_back(path.p2);
-            }
-            corners.push_back(path.p3);
-            if (path.orthoSegments() == 1) corners = {path.p0, path.p3};
-            for (size_t i = 1; i < corners.size(); ++i) {
-                bool axisParallel = corners[i].x == corners[i - 1].x || corners[i].y == corners[i - 1].y;
-                EXPECT_TRUE(axisParallel) << x << ", " << y << " segment " << i;
-            }
+    struct Case { Point offset; int segments; Point p1, p2; };
+    const Case cases[] = {
+        {{200, 0}, 3, {300, 0}, {300, 100}},      // beside the rects: vertical middle
+        {{0, 100}, 3, {0, 150}, {200, 150}},      // below the rects: horizontal middle
+        {{0, 0}, 3, {100, 0}, {100, 100}},        // inside, on the diagonal
+        {{-40, 0}, 3, {0, 50}, {200, 50}},        // inside, between the diagonals
+        {{-70, -40}, 2, {0, 100}, {0, 100}},      // (30, 10), over the source: down, then across
+        {{70, 40}, 2, {200, 0}, {200, 0}},        // (170, 90), beside the target: across, then down
+        {{-90, -30}, 2, {200, 0}, {200, 0}},      // (10, 20), level with the source
+        {{-90, 30}, 2, {0, 100}, {0, 100}},       // (10, 80), level with the target
+        // Beyond a corner: four segments, leaving along the larger distance.
+        {{200, 200}, 4, {0, 250}, {300, 100}},    // (300, 250): further below (132) than right (72)
+        {{300, 150}, 4, {400, 0}, {200, 200}},    // (400, 200): further right (172) than below (82)
+        {{-200, -200}, 4, {-100, 0}, {200, -150}}, // opposite corner (quadrant difference 2)
+        {{-200, 200}, 4, {-100, 0}, {200, 250}},  // difference 1
+        {{200, -200}, 4, {0, -150}, {300, 100}},  // difference 3
+    };
+    for (const Case& c : cases) {
+        RelationPath path = customOrthogonalPath(c.offset);
+        SCOPED_TRACE(testing::Message() << c.offset.x << "," << c.offset.y);
+        EXPECT_EQ(c.segments, path.orthoSegments());
+        EXPECT_EQ(c.p1, path.p1);
+        if (c.segments > 2) {
+            EXPECT_EQ(c.p2, path.p2);
         }
     }
+    RelationPath path = customOrthogonalPath({200, 0});
+    EXPECT_EQ(Point({300, 50}), path.getLocationPoint());
+    path = customOrthogonalPath({200, 200});
+    EXPECT_EQ(Point({300, 250}), path.p12());
 }
 
-// --- Rounded corners ------------------------------------------------------------------------
-
-TEST(RelationPathCorners, ShortSegmentsGetASmallerRadius)
+TEST(RelationPathCorners, RadiusIsFourAndAHalfOrHalfTheShorterSegment)
 {
-    // Both segments are 6 long: the radius is 3, not 4.5.
+    struct Case { Point a, corner, b; Point lineEnd, curveEnd; };
+    const Case cases[] = {
+        {{0, 0}, {6, 0}, {6, 6}, {3, 0}, {6, 3}}, // both segments 6 long: radius 3, not 4.5
+        {{0, 0}, {100, 0}, {100, -50}, {95.5, 0}, {100, -4.5}},
+        {{0, 0}, {0, 50}, {-20, 50}, {0, 45.5}, {-4.5, 50}},
+        {{0, 0}, {10, 0}, {20, 0}, {10, 0}, {10, 0}}, // straight on: no radius
+    };
+    for (const Case& c : cases) {
+        BezierPath path;
+        path.moveTo(c.a);
+        RelationPath::addOrthoSegment(path, c.a, c.corner, c.b);
+        ASSERT_EQ(3u, path.elements().size());
+        EXPECT_EQ(c.lineEnd, path.elements()[1].points[0]);
+        EXPECT_EQ(Type::CurveTo, path.elements()[2].type);
+        EXPECT_EQ(c.curveEnd, path.elements()[2].points[2]);
+    }
+    // The quadratic through the corner, raised to a cubic.
     BezierPath path;
     path.moveTo({0, 0});
     RelationPath::addOrthoSegment(path, {0, 0}, {6, 0}, {6, 6});
-    ASSERT_EQ(3u, path.elements().size());
-    EXPECT_EQ(Type::LineTo, path.elements()[1].type);
-    EXPECT_EQ(Point({3, 0}), path.elements()[1].points[0]);
-    const auto& curve = path.elements()[2];
-    EXPECT_EQ(Type::CurveTo, curve.type);
-    EXPECT_EQ(Point({6, 3}), curve.points[2]);
-    // The quadratic through the corner, raised to a cubic.
-    EXPECT_EQ(Point({5, 0}), curve.points[0]);
-    EXPECT_EQ(Point({6, 1}), curve.points[1]);
+    EXPECT_EQ(Point({5, 0}), path.elements()[2].points[0]);
+    EXPECT_EQ(Point({6, 1}), path.elements()[2].points[1]);
 }
 
-TEST(RelationPathCorners, LongSegmentsGetTheFullRadius)
-{
-    BezierPath path;
-    path.moveTo({0, 0});
-    RelationPath::addOrthoSegment(path, {0, 0}, {100, 0}, {100, -50});
-    EXPECT_EQ(Point({95.5, 0}), path.elements()[1].points[0]);
-    EXPECT_EQ(Point({100, -4.5}), path.elements()[2].points[2]);
-
-    BezierPath vertical;
-    vertical.moveTo({0, 0});
-    RelationPath::addOrthoSegment(vertical, {0, 0}, {0, 50}, {-20, 50});
-    EXPECT_EQ(Point({0, 45.5}), vertical.elements()[1].points[0]);
-    EXPECT_EQ(Point({-4.5, 50}), vertical.elements()[2].points[2]);
-}
-
-TEST(RelationPathCorners, StraightOnThroughACornerHasNoRadius)
-{
-    BezierPath path;
-    path.moveTo({0, 0});
-    RelationPath::addOrthoSegment(path, {0, 0}, {10, 0}, {20, 0});
-    EXPECT_EQ(Point({10, 0}), path.elements()[1].points[0]);
-    EXPECT_EQ(Point({10, 0}), path.elements()[2].points[2]);
-}
-
-// --- Building the outline -------------------------------------------------------------------
-
-TEST(RelationPathOutline, StraightLine)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    auto elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
-    EXPECT_EQ(Point({0, 0}), elements[0].points[0]);
-    EXPECT_EQ(Point({100, 0}), elements[1].points[0]);
-    EXPECT_FALSE(path.pathShouldBeFilled());
-}
-
-TEST(RelationPathOutline, LeadInIsDrawnIntoTheStart)
+TEST(RelationPathOutline, LeadInIsDrawnIntoTheStartAndCurvesKeepTheirControlPoints)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     path.hasLeadIn = true;
@@ -601,19 +288,16 @@ TEST(RelationPathOutline, LeadInIsDrawnIntoTheStart)
     EXPECT_EQ(Point({0, 0}), elements[1].points[0]);
     // The lead-out is the painter's.
     EXPECT_EQ(Point({100, 0}), elements[2].points[0]);
-}
+    EXPECT_FALSE(path.pathShouldBeFilled());
 
-TEST(RelationPathOutline, CurveKeepsItsControlPoints)
-{
-    RelationPath path = archPath();
-    auto elements = elementsOf(path);
+    RelationPath arch = archPath();
+    elements = elementsOf(arch);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elements));
     EXPECT_EQ(Point({0, 50}), elements[1].points[0]);
     EXPECT_EQ(Point({100, 50}), elements[1].points[1]);
-    EXPECT_EQ(Point({100, 0}), elements[1].points[2]);
 }
 
-TEST(RelationPathOutline, TaperWideAtTheStartOfAStraightLine)
+TEST(RelationPathOutline, TaperedStraightLine)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     path.taperWidth = 5;
@@ -625,20 +309,14 @@ TEST(RelationPathOutline, TaperWideAtTheStartOfAStraightLine)
     EXPECT_EQ(Point({0, -5}), elements[3].points[0]);
     EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
     EXPECT_TRUE(path.pathShouldBeFilled());
-}
 
-TEST(RelationPathOutline, TaperWideAtTheEndOfAStraightLine)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    path.taperWidth = -5;
-    auto elements = elementsOf(path);
+    path.taperWidth = -5; // wide at the end
+    elements = elementsOf(path);
     ASSERT_EQ(6u, elements.size());
     EXPECT_EQ(Point({100, -5}), elements[1].points[0]);
     EXPECT_EQ(Point({0, 0}), elements[2].points[0]);
     EXPECT_EQ(Point({100, 5}), elements[3].points[0]);
-    EXPECT_EQ(Type::ClosePath, elements[4].type);
     EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
-    EXPECT_TRUE(path.pathShouldBeFilled());
 }
 
 TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
@@ -658,23 +336,6 @@ TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
     EXPECT_EQ(Point({10, 0}), elements[3].points[2]);
     EXPECT_EQ(Point({100, 0}), elements[5].points[0]);
     EXPECT_NE(-6.6, elements[2].points[0].x);
-    EXPECT_TRUE(path.pathShouldBeFilled());
-}
-
-TEST(RelationPathOutline, CurveTaperedAtItsEnd)
-{
-    // Tangent at the end (0, −150), reversed by the negative width: the offset is (−10, 0).
-    RelationPath path = archPath();
-    path.taperWidth = -10;
-    auto elements = elementsOf(path);
-    ASSERT_EQ(6u, elements.size());
-    EXPECT_EQ(Point({90, 0}), elements[1].points[0]);
-    EXPECT_EQ(Point({100 + -10 * Near, 50}), elements[2].points[0]);
-    EXPECT_EQ(Point({0 + -10 * Far, 50}), elements[2].points[1]);
-    EXPECT_EQ(Point({0, 0}), elements[2].points[2]);
-    EXPECT_EQ(Point({0 - -10 * Far, 50}), elements[3].points[0]);
-    EXPECT_EQ(Point({100 - -10 * Near, 50}), elements[3].points[1]);
-    EXPECT_EQ(Point({110, 0}), elements[3].points[2]);
     EXPECT_TRUE(path.pathShouldBeFilled());
 }
 
@@ -702,71 +363,17 @@ TEST(RelationPathOutline, NearlyAlignedCurveIsStraightened)
     RelationPath vertical = bezierPath({0, 0}, {0, 50}, {-2, 50}, {-2, 100});
     vertical.autoStraighten = true;
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(vertical)));
-}
 
-TEST(RelationPathOutline, StraightenedCurveIsTaperedLikeAStraightLine)
-{
     // The taper follows the cubic's own tangent at the start, 3 × (p1 − p0) = (150, 0).
-    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
-    path.autoStraighten = true;
     path.taperWidth = 4;
-    auto elements = elementsOf(path);
+    elements = elementsOf(path);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::LineTo, Type::LineTo, Type::ClosePath, Type::MoveTo}),
               typesOf(elements));
     EXPECT_EQ(Point({0, 4}), elements[1].points[0]);
-    EXPECT_EQ(Point({100, 2}), elements[2].points[0]);
     EXPECT_EQ(Point({0, -4}), elements[3].points[0]);
-    EXPECT_TRUE(path.pathShouldBeFilled());
-}
 
-TEST(RelationPathOutline, CurvesFurtherOffAlignmentStayCurves)
-{
-    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2.0001}, {100, 2.0001});
-    path.autoStraighten = true;
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(path)));
-
-    RelationPath notAsked = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(notAsked)));
-
-    // Custom curves are never straightened.
-    RelationPath custom;
-    custom.autoStraighten = true;
-    custom.setCustomBezierEndPointsP0({0, 0}, {100, 1});
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(custom)));
-}
-
-TEST(RelationPathOutline, LaterUntaperedOutlineClearsTheFillFlag)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    path.taperWidth = 5;
-    elementsOf(path);
-    ASSERT_TRUE(path.pathShouldBeFilled());
-    path.taperWidth = 0;
-    elementsOf(path);
-    EXPECT_FALSE(path.pathShouldBeFilled());
-
-    path.taperWidth = 5;
-    elementsOf(path);
-    ASSERT_TRUE(path.pathShouldBeFilled());
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    elementsOf(path);
-    EXPECT_FALSE(path.pathShouldBeFilled());
-}
-
-TEST(RelationPathOutline, OrthogonalRouteWithRoundedCorners)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    path.taperWidth = 6; // never tapered
-    auto elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo, Type::CurveTo, Type::LineTo}),
-              typesOf(elements));
-    EXPECT_EQ(Point({95.5, 0}), elements[1].points[0]);
-    EXPECT_EQ(Point({100, 4.5}), elements[2].points[2]);
-    EXPECT_EQ(Point({100, 95.5}), elements[3].points[0]);
-    EXPECT_EQ(Point({104.5, 100}), elements[4].points[2]);
-    EXPECT_EQ(Point({200, 100}), elements[5].points[0]);
-    EXPECT_FALSE(path.pathShouldBeFilled());
+    RelationPath flat = bezierPath({0, 0}, {100, 0}, {200, 0}, {300, 0});
+    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(flat, 2.0))) << "flattened to one line";
 }
 
 TEST(RelationPathOutline, OrthogonalRoutesOfEverySegmentCount)
@@ -829,13 +436,6 @@ TEST(RelationPathOutline, CurvesStayCurvesUnlessFlatnessAndLengthBothAsk)
     EXPECT_NE((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath, 1.01)));
 }
 
-TEST(RelationPathOutline, StraightCurveFlattensToOneLine)
-{
-    RelationPath path = bezierPath({0, 0}, {100, 0}, {200, 0}, {300, 0});
-    auto elements = elementsOf(path, 2.0);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
-}
-
 TEST(RelationPathOutline, FlatteningAbsurdCurvesStaysBounded)
 {
     // Control points 1e30 off the chord would need about 2^50 lines to come within one unit.
@@ -887,54 +487,16 @@ TEST(RelationPathOutline, ABrokenRouteDoesNotLinger)
     EXPECT_TRUE(path.hitTest({50, 0}));
 }
 
-// --- Hit testing ----------------------------------------------------------------------------
-
+// Hits lie within the ±4 square round the line; the span's lower edges belong to it, its upper
+// ones do not, and a straight line ends at its end points.
 TEST(RelationPathHitTest, StraightPathWithinFourPoints)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
-    EXPECT_TRUE(path.hitTest({50, 0}));
-    EXPECT_TRUE(path.hitTest({50, 3.9}));
-    EXPECT_TRUE(path.hitTest({50, -3.9}));
-    EXPECT_FALSE(path.hitTest({50, 4.1}));
-    EXPECT_FALSE(path.hitTest({50, -4.1}));
-    EXPECT_TRUE(path.hitTest({0, 0}));
-    EXPECT_TRUE(path.hitTest({100, 0}));
-}
-
-TEST(RelationPathHitTest, TheSpanAroundASegmentIsHalfOpen)
-{
-    // The span's lower edges belong to it, its upper ones do not.
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    EXPECT_TRUE(path.hitTest({50, -4}));
-    EXPECT_FALSE(path.hitTest({50, 4}));
-}
-
-TEST(RelationPathHitTest, StraightPathEndsAtItsEndPoints)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    EXPECT_FALSE(path.hitTest({101, 0}));
-    EXPECT_FALSE(path.hitTest({-1, 0}));
-}
-
-TEST(RelationPathHitTest, CurvedPathReachesAroundItsEndPoints)
-{
-    RelationPath path = bezierPath({0, 0}, {33, 0}, {66, 0}, {100, 0});
-    EXPECT_TRUE(path.hitTest({101, 0}));
-    EXPECT_TRUE(path.hitTest({-1, 0}));
-    EXPECT_TRUE(path.hitTest({104, 4}));
-    EXPECT_FALSE(path.hitTest({104.1, 0}));
-}
-
-TEST(RelationPathHitTest, PointsOnACurveHit)
-{
-    RelationPath arch = archPath();
-    RelationPath sCurve = bezierPath({0, 0}, {300, 0}, {-200, 200}, {100, 200});
-    for (const RelationPath* path : {&arch, &sCurve}) {
-        for (int k = 0; k <= 100; ++k) {
-            Point onCurve = path->value(k / 100.0);
-            EXPECT_TRUE(path->hitTest(onCurve)) << k;
-            EXPECT_TRUE(path->hitTest({onCurve.x + 2.5, onCurve.y})) << k;
-        }
+    for (Point p : {Point{50, 0}, Point{50, 3.9}, Point{50, -3.9}, Point{50, -4}, Point{0, 0}, Point{100, 0}}) {
+        EXPECT_TRUE(path.hitTest(p)) << p.x << "," << p.y;
+    }
+    for (Point p : {Point{50, 4.1}, Point{50, -4.1}, Point{50, 4}, Point{101, 0}, Point{-1, 0}}) {
+        EXPECT_FALSE(path.hitTest(p)) << p.x << "," << p.y;
     }
 }
 
@@ -971,66 +533,6 @@ TEST(RelationPathHitTest, HitsFollowTheDistanceFromTheCurve)
             }
         }
     }
-}
-
-TEST(RelationPathHitTest, PointsOffACurveMiss)
-{
-    RelationPath path = archPath();
-    EXPECT_TRUE(path.hitTest({50, 37.5}));
-    EXPECT_TRUE(path.hitTest({50, 40}));
-    EXPECT_TRUE(path.hitTest({50, 34}));
-    EXPECT_FALSE(path.hitTest({50, 42}));
-    EXPECT_FALSE(path.hitTest({50, 30}));
-    EXPECT_FALSE(path.hitTest({50, 0}));
-    EXPECT_FALSE(path.hitTest({50, 20}));
-    EXPECT_FALSE(path.hitTest({-20, 20}));
-    EXPECT_FALSE(path.hitTest({300, 300}));
-}
-
-TEST(RelationPathHitTest, CustomCurveHitsThroughItsHandle)
-{
-    RelationPath path;
-    path.setCustomOffset({0, 20});
-    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    EXPECT_TRUE(path.hitTest({50, 20}));
-    EXPECT_TRUE(path.hitTest({50, 23.9}));
-    EXPECT_FALSE(path.hitTest({50, 24.5}));
-    EXPECT_FALSE(path.hitTest({50, 10}));
-    EXPECT_TRUE(path.hitTest({0, 0}));
-    EXPECT_TRUE(path.hitTest({101, 0}));
-    for (int k = 0; k <= 50; ++k) EXPECT_TRUE(path.hitTest(path.value(k / 50.0))) << k;
-}
-
-TEST(RelationPathHitTest, OrthogonalRouteHitsAlongItsSegments)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    EXPECT_TRUE(path.hitTest({50, 0}));
-    EXPECT_TRUE(path.hitTest({100, 50}));
-    EXPECT_TRUE(path.hitTest({103, 50}));
-    EXPECT_TRUE(path.hitTest({150, 100}));
-    EXPECT_FALSE(path.hitTest({50, 25}));
-    EXPECT_FALSE(path.hitTest({150, 50}));
-    EXPECT_FALSE(path.hitTest({205, 100}));
-}
-
-TEST(RelationPathHitTest, OrthogonalRoutesOfOtherSegmentCounts)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
-    ASSERT_EQ(2, path.orthoSegments());
-    EXPECT_TRUE(path.hitTest({0, 12}));
-    EXPECT_TRUE(path.hitTest({15, 25}));
-    EXPECT_FALSE(path.hitTest({15, 12}));
-
-    path = customOrthogonalPath({200, 200});
-    ASSERT_EQ(4, path.orthoSegments());
-    EXPECT_TRUE(path.hitTest({0, 100}));
-    EXPECT_TRUE(path.hitTest({150, 250}));
-    EXPECT_TRUE(path.hitTest({300, 250}));
-    EXPECT_TRUE(path.hitTest({300, 180}));
-    EXPECT_TRUE(path.hitTest({250, 100}));
-    EXPECT_FALSE(path.hitTest({100, 50}));
 }
 
 TEST(RelationPathHitTest, LeadInHitsButLeadOutDoesNot)
@@ -1096,20 +598,13 @@ TEST(RelationPathHitTest, HugeCoordinatesEndTheSearch)
     SUCCEED();
 }
 
-// --- Arrow heads ----------------------------------------------------------------------------
-
-TEST(RelationPathArrows, TargetArrowWhereTheLineEntersTheRect)
+TEST(RelationPathArrows, ArrowsWhereTheLineEntersAndLeavesTheRects)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     ArrowPosition arrow = path.calcTargetArrowPosition(Rect(90, -10, 20, 20));
     EXPECT_EQ(Point({89.84375, 0}), arrow.position);
     EXPECT_EQ(Point({100, 0}), arrow.direction);
-}
-
-TEST(RelationPathArrows, SourceArrowWhereTheLineLeavesTheRect)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    ArrowPosition arrow = path.calcSourceArrowPosition(Rect(-10, -10, 20, 20));
+    arrow = path.calcSourceArrowPosition(Rect(-10, -10, 20, 20));
     EXPECT_EQ(Point({10.15625, 0}), arrow.position);
     EXPECT_EQ(Point({-100, 0}), arrow.direction);
 }
@@ -1145,32 +640,6 @@ TEST(RelationPathArrows, CurveArrowFollowsTheTangentAtTheTip)
     EXPECT_EQ(path.derivative(t), arrow.direction);
 }
 
-TEST(RelationPathArrows, EndAlreadyInsideTheRect)
-{
-    RelationPath path = archPath();
-    ArrowPosition target = path.calcTargetArrowPosition(Rect(-5, -5, 10, 10));
-    EXPECT_EQ(Point({0, 0}), target.position);
-    EXPECT_EQ(Point({0, 150}), target.direction);
-
-    ArrowPosition source = path.calcSourceArrowPosition(Rect(95, -5, 10, 10));
-    EXPECT_EQ(Point({100, 0}), source.position);
-    EXPECT_EQ(Point({0, 150}), source.direction);
-}
-
-TEST(RelationPathArrows, LeadsPlaceTheArrowsAtTheEnds)
-{
-    RelationPath path = archPath();
-    path.hasLeadOut = true;
-    path.hasLeadIn = true;
-    ArrowPosition target = path.calcTargetArrowPosition(Rect(90, -10, 20, 20));
-    EXPECT_EQ(Point({100, 0}), target.position);
-    EXPECT_EQ(path.derivative(0.95), target.direction);
-    ArrowPosition source = path.calcSourceArrowPosition(Rect(-10, -10, 20, 20));
-    EXPECT_EQ(Point({0, 0}), source.position);
-    Point d = path.derivative(0.05);
-    EXPECT_EQ(Point({-d.x, -d.y}), source.direction);
-}
-
 TEST(RelationPathArrows, OrthogonalArrowsOnTheEndSegments)
 {
     RelationPath path;
@@ -1181,45 +650,11 @@ TEST(RelationPathArrows, OrthogonalArrowsOnTheEndSegments)
     ArrowPosition source = path.calcSourceArrowPosition(SourceRect);
     EXPECT_EQ(Point({20.3125, 0}), source.position);
     EXPECT_EQ(Point({-100, 0}), source.direction);
-}
 
-TEST(RelationPathArrows, OrthogonalArrowsIgnoreLeads)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, TargetRect);
-    path.hasLeadIn = true;
+    path.hasLeadIn = true; // leads change nothing here
     path.hasLeadOut = true;
     EXPECT_EQ(Point({179.6875, 100}), path.calcTargetArrowPosition(TargetRect).position);
     EXPECT_EQ(Point({20.3125, 0}), path.calcSourceArrowPosition(SourceRect).position);
-}
-
-TEST(RelationPathArrows, OrthogonalSegmentStartingInsideTheRect)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
-    ASSERT_EQ(2, path.orthoSegments());
-    // The last segment runs from the corner (0, 25), which lies inside this rect.
-    ArrowPosition target = path.calcOrthoTargetArrowPosition(Rect(-5, 20, 60, 20));
-    EXPECT_EQ(Point({0, 25}), target.position);
-    EXPECT_EQ(Point({30, 0}), target.direction);
-    // The first segment ends at the same corner.
-    ArrowPosition source = path.calcOrthoSourceArrowPosition(Rect(-5, 20, 60, 20));
-    EXPECT_EQ(Point({0, 25}), source.position);
-    EXPECT_EQ(Point({0, -25}), source.direction);
-}
-
-TEST(RelationPathArrows, SingleSegmentOrthogonalArrows)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10, 40, 20));
-    ASSERT_EQ(1, path.orthoSegments());
-    // The only segment starts inside the source.
-    ArrowPosition target = path.calcTargetArrowPosition(SourceRect);
-    EXPECT_EQ(Point({0, 0}), target.position);
-    EXPECT_EQ(Point({300, 0}), target.direction);
-    ArrowPosition source = path.calcSourceArrowPosition(Rect(280, -10, 40, 20));
-    EXPECT_EQ(Point({300, 0}), source.position);
-    EXPECT_EQ(Point({-300, 0}), source.direction);
 }
 
 TEST(RelationPathArrows, BrokenRectsEndTheSearch)

@@ -51,34 +51,15 @@ protected:
 
 } // namespace
 
-TEST_F(TextSizeCalculatorTest, InstanceIsShared)
-{
-    EXPECT_EQ(&TextSizeCalculator::instance(), &TextSizeCalculator::instance());
-    EXPECT_EQ(&MinTextSizeCalculator::instance(), &MinTextSizeCalculator::instance());
-}
-
-TEST_F(TextSizeCalculatorTest, EmptyTextHasNoWidth)
-{
-    Size size = TextSizeCalculator::instance().sizeForText("", Font("Sans", 10));
-    EXPECT_EQ(0.0, size.width);
-    EXPECT_DOUBLE_EQ(12.0, size.height);
-}
-
-TEST_F(TextSizeCalculatorTest, LineBreakMakesTwoLinesAsWideAsTheWiderOne)
+TEST_F(TextSizeCalculatorTest, LinesAreNeverWrappedAndEmptyTextIsOneLineHigh)
 {
     Font font("Sans", 10);
     Size one = TextSizeCalculator::instance().sizeForText("abcd", font);
     Size two = TextSizeCalculator::instance().sizeForText("ab\nabcd", font);
     EXPECT_DOUBLE_EQ(one.width, two.width);
     EXPECT_DOUBLE_EQ(2 * one.height, two.height);
-}
-
-TEST_F(TextSizeCalculatorTest, LongLinesAreNotWrapped)
-{
-    std::string longLine(5000, 'x');
-    Size size = TextSizeCalculator::instance().sizeForText(longLine, Font("Sans", 10));
-    EXPECT_DOUBLE_EQ(5000 * 6.0, size.width);
-    EXPECT_DOUBLE_EQ(12.0, size.height);
+    EXPECT_EQ((Size{0, 12}), TextSizeCalculator::instance().sizeForText("", font));
+    EXPECT_EQ((Size{5000 * 6.0, 12}), TextSizeCalculator::instance().sizeForText(std::string(5000, 'x'), font));
 }
 
 TEST_F(TextSizeCalculatorTest, MinimumSizeIsThatOfTheSample)
@@ -88,24 +69,6 @@ TEST_F(TextSizeCalculatorTest, MinimumSizeIsThatOfTheSample)
     Size sample = TextSizeCalculator::instance().sizeForText("Wyg", font);
     EXPECT_EQ(sample, MinTextSizeCalculator::instance().minTextSizeForFont(font));
     EXPECT_EQ(sample, MinTextSizeCalculator::instance().calcTextSizeForFont(font));
-}
-
-TEST_F(TextSizeCalculatorTest, MinimumSizeFollowsTheFont)
-{
-    Size small = MinTextSizeCalculator::instance().minTextSizeForFont(Font("Sans", 10));
-    Size large = MinTextSizeCalculator::instance().minTextSizeForFont(Font("Sans", 30));
-    EXPECT_DOUBLE_EQ(3 * small.width, large.width);
-    EXPECT_DOUBLE_EQ(3 * small.height, large.height);
-}
-
-TEST_F(TextSizeCalculatorTest, OtherFontsAreMeasuredAtEveryCall)
-{
-    MinTextSizeCalculator& calculator = MinTextSizeCalculator::instance();
-    const Font font("Some Other Family", 17);
-    _measurer.measured.clear();
-    calculator.minTextSizeForFont(font);
-    calculator.minTextSizeForFont(font);
-    EXPECT_EQ((std::vector<std::string>{"Wyg", "Wyg"}), _measurer.measured);
 }
 
 TEST_F(TextSizeCalculatorTest, UserFontsAnswerWithoutMeasuring)
@@ -173,46 +136,19 @@ protected:
     const Font _font{"DejaVu Sans", 12};
 };
 
-TEST_F(PangoTextSizeCalculatorTest, EmptyTextIsOneLineHighAndNoWidth)
-{
-    Size empty = TextSizeCalculator::instance().sizeForText("", _font);
-    Size line = TextSizeCalculator::instance().sizeForText("Line", _font);
-    EXPECT_EQ(0.0, empty.width);
-    EXPECT_GT(empty.height, 0.0);
-    EXPECT_NEAR(line.height, empty.height, 0.01);
-}
-
-TEST_F(PangoTextSizeCalculatorTest, TwoLinesAreTwiceAsHighAndAsWideAsTheWiderLine)
+TEST_F(PangoTextSizeCalculatorTest, SizesGrowWithTextLinesAndFontButNeverWrap)
 {
     TextSizeCalculator& calculator = TextSizeCalculator::instance();
-    Size narrow = calculator.sizeForText("ab", _font);
+    Size empty = calculator.sizeForText("", _font);
     Size wide = calculator.sizeForText("abcdefgh", _font);
     Size both = calculator.sizeForText("ab\nabcdefgh", _font);
-    EXPECT_GT(wide.width, narrow.width);
+    EXPECT_EQ(0.0, empty.width);
+    EXPECT_NEAR(wide.height, empty.height, 0.01);
     EXPECT_NEAR(wide.width, both.width, 0.01);
     EXPECT_NEAR(2 * wide.height, both.height, 0.5);
-}
-
-TEST_F(PangoTextSizeCalculatorTest, LongerTextAndLargerFontsTakeMoreRoom)
-{
-    TextSizeCalculator& calculator = TextSizeCalculator::instance();
     EXPECT_LT(calculator.sizeForText("word", _font).width, calculator.sizeForText("words", _font).width);
     EXPECT_LT(calculator.sizeForText("word", _font).width, calculator.sizeForText("word", _font.withSize(24)).width);
-    // Unbounded lines: a long text stays one line.
     std::string longText;
     for (int i = 0; i < 400; ++i) longText += "word ";
     EXPECT_NEAR(calculator.sizeForText("word", _font).height, calculator.sizeForText(longText, _font).height, 0.01);
-}
-
-TEST_F(PangoTextSizeCalculatorTest, MinimumSizeIsTheSamplesAndGrowsWithTheFont)
-{
-    MinTextSizeCalculator& calculator = MinTextSizeCalculator::instance();
-    Size small = calculator.minTextSizeForFont(_font);
-    Size large = calculator.minTextSizeForFont(_font.withSize(36));
-    EXPECT_EQ(TextSizeCalculator::instance().sizeForText("Wyg", _font), small);
-    EXPECT_GT(large.width, 2 * small.width);
-    EXPECT_GT(large.height, 2 * small.height);
-    // Kept user-font sizes are real measurements too.
-    const Font central = StyleSheet::centralThemeFont();
-    EXPECT_EQ(calculator.calcTextSizeForFont(central), calculator.minTextSizeForFont(central));
 }

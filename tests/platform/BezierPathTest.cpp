@@ -53,30 +53,11 @@ void expectPoint(Point actual, Point expected)
 
 } // namespace
 
-TEST(BezierPath, BuildsElementsAndTracksTheCurrentPoint)
-{
-    BezierPath path;
-    EXPECT_TRUE(path.isEmpty());
-    EXPECT_FALSE(path.hasCurrentPoint());
-    path.moveTo({1, 2});
-    path.lineTo({3, 4});
-    path.curveTo({9, 9}, {5, 6}, {7, 8});
-    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo}));
-    EXPECT_EQ(path.elements()[2].points[0], (Point{5, 6}));
-    EXPECT_EQ(path.elements()[2].points[1], (Point{7, 8}));
-    EXPECT_EQ(path.elements()[2].points[2], (Point{9, 9}));
-    EXPECT_EQ(path.currentPoint(), (Point{9, 9}));
-    path.closePath();
-    EXPECT_EQ(path.currentPoint(), (Point{1, 2}));
-    EXPECT_TRUE(path.hasCurrentPoint());
-}
-
 TEST(BezierPath, SegmentsWithoutACurrentPointBeginASubpath)
 {
     BezierPath line;
     line.lineTo({3, 4});
     EXPECT_EQ(types(line), (std::vector<Type>{Type::MoveTo}));
-    EXPECT_EQ(line.currentPoint(), (Point{3, 4}));
 
     BezierPath curve;
     curve.curveTo({9, 9}, {1, 1}, {5, 5});
@@ -86,10 +67,7 @@ TEST(BezierPath, SegmentsWithoutACurrentPointBeginASubpath)
     BezierPath closed;
     closed.closePath();
     EXPECT_TRUE(closed.isEmpty());
-}
 
-TEST(BezierPath, ASegmentAfterACloseBeginsAtTheClosedSubpathsStart)
-{
     BezierPath path;
     path.moveTo({0, 0});
     path.lineTo({10, 0});
@@ -100,29 +78,25 @@ TEST(BezierPath, ASegmentAfterACloseBeginsAtTheClosedSubpathsStart)
     EXPECT_EQ(path.elements()[3].points[0], (Point{0, 0}));
 }
 
-TEST(BezierPath, Rectangle)
+TEST(BezierPath, RectangleOvalAndControlPointBounds)
 {
-    BezierPath path;
-    path.appendRect(Rect(1, 2, 10, 20));
-    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo, Type::LineTo, Type::ClosePath}));
-    EXPECT_EQ(path.elements()[0].points[0], (Point{1, 2}));
-    EXPECT_EQ(path.elements()[1].points[0], (Point{11, 2}));
-    EXPECT_EQ(path.elements()[2].points[0], (Point{11, 22}));
-    EXPECT_EQ(path.elements()[3].points[0], (Point{1, 22}));
-    EXPECT_EQ(path.controlPointBounds(), Rect(1, 2, 10, 20));
-}
+    BezierPath rect;
+    EXPECT_EQ(rect.controlPointBounds(), Rect());
+    rect.appendRect(Rect(1, 2, 10, 20));
+    EXPECT_EQ(types(rect), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo, Type::LineTo, Type::ClosePath}));
+    EXPECT_EQ(rect.elements()[2].points[0], (Point{11, 22}));
+    EXPECT_EQ(rect.controlPointBounds(), Rect(1, 2, 10, 20));
 
-TEST(BezierPath, OvalFollowsTheEllipseInsideItsRectangle)
-{
-    BezierPath path;
-    path.appendOval(Rect(0, 0, 40, 40));
-    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath}));
-    expectOnCircle(path, {20, 20}, 20);
-    EXPECT_EQ(path.controlPointBounds(), Rect(0, 0, 40, 40));
+    BezierPath oval;
+    oval.appendOval(Rect(0, 0, 40, 40));
+    EXPECT_EQ(types(oval), (std::vector<Type>{Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath}));
+    expectOnCircle(oval, {20, 20}, 20);
+    EXPECT_EQ(oval.controlPointBounds(), Rect(0, 0, 40, 40));
 
-    BezierPath wide;
-    wide.appendOval(Rect(10, 10, 100, 20));
-    EXPECT_EQ(wide.controlPointBounds(), Rect(10, 10, 100, 20));
+    BezierPath curve;
+    curve.moveTo({0, 0});
+    curve.curveTo({10, 0}, {0, -20}, {10, 30});
+    EXPECT_EQ(curve.controlPointBounds(), Rect(0, -20, 10, 50));
 }
 
 TEST(BezierPath, QuarterArcIsOneCurveCounterClockwise)
@@ -138,44 +112,20 @@ TEST(BezierPath, QuarterArcIsOneCurveCounterClockwise)
 
 TEST(BezierPath, ArcsAreSplitIntoSegmentsOfAtMostNinetyDegrees)
 {
-    auto curves = [](double start, double end, bool clockwise) {
+    struct Case { double start, end; bool clockwise; size_t curves; };
+    const Case cases[] = {
+        {0, 90, false, 1}, {0, 91, false, 2}, {0, 180, false, 2}, {0, 360, false, 4},
+        {0, 720, false, 4},  // at most one turn
+        {0, -90, false, 3},  // counter-clockwise the long way round
+        {0, -90, true, 1}, {90, 0, true, 1}, {30, 30, false, 0}, {360, 0, false, 0},
+    };
+    for (const Case& c : cases) {
         BezierPath path;
-        path.appendArc({5, 5}, 3, start, end, clockwise);
+        path.appendArc({5, 5}, 3, c.start, c.end, c.clockwise);
         size_t n = 0;
         for (const auto& e : path.elements()) n += e.type == Type::CurveTo;
-        return n;
-    };
-    EXPECT_EQ(curves(0, 90, false), 1u);
-    EXPECT_EQ(curves(0, 91, false), 2u);
-    EXPECT_EQ(curves(0, 180, false), 2u);
-    EXPECT_EQ(curves(0, 360, false), 4u);
-    EXPECT_EQ(curves(0, 720, false), 4u); // at most one turn
-    EXPECT_EQ(curves(0, -90, false), 3u); // counter-clockwise the long way round
-    EXPECT_EQ(curves(0, -90, true), 1u);
-    EXPECT_EQ(curves(90, 0, true), 1u);
-    EXPECT_EQ(curves(30, 30, false), 0u);
-    EXPECT_EQ(curves(360, 0, false), 0u); // the same angle
-}
-
-TEST(BezierPath, ClockwiseArcRunsTheOtherWay)
-{
-    BezierPath path;
-    path.appendArc({0, 0}, 10, 0, 90, true); // three quarters, through 270 degrees
-    ASSERT_EQ(path.elements().size(), 4u);
-    expectPoint(endPoint(path.elements()[1]), {0, -10});
-    expectPoint(endPoint(path.elements()[2]), {-10, 0});
-    expectPoint(endPoint(path.elements()[3]), {0, 10});
-    expectOnCircle(path, {0, 0}, 10);
-}
-
-TEST(BezierPath, ArcJoinsTheCurrentPointWithALine)
-{
-    BezierPath path;
-    path.moveTo({0, 0});
-    path.appendArc({50, 50}, 10, 180, 270);
-    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo}));
-    expectPoint(path.elements()[1].points[0], {40, 50});
-    expectPoint(path.currentPoint(), {50, 40});
+        EXPECT_EQ(n, c.curves) << c.start << " to " << c.end << (c.clockwise ? " clockwise" : "");
+    }
 }
 
 TEST(BezierPath, ArcWithNoNumbersIsIgnored)
@@ -186,16 +136,6 @@ TEST(BezierPath, ArcWithNoNumbersIsIgnored)
     path.appendArc({0, 0}, 10, 0, std::numeric_limits<double>::infinity());
     path.appendArc({nan, 0}, 10, 0, 90);
     EXPECT_TRUE(path.isEmpty());
-}
-
-TEST(BezierPath, ControlPointBoundsIncludeControlPoints)
-{
-    BezierPath path;
-    EXPECT_EQ(path.controlPointBounds(), Rect());
-    path.moveTo({0, 0});
-    EXPECT_EQ(path.controlPointBounds(), Rect(0, 0, 0, 0));
-    path.curveTo({10, 0}, {0, -20}, {10, 30});
-    EXPECT_EQ(path.controlPointBounds(), Rect(0, -20, 10, 50));
 }
 
 TEST(BezierPath, ReplaysIntoCairo)
@@ -225,13 +165,6 @@ TEST(BezierPath, ReplaysIntoCairo)
     EXPECT_EQ(copy->data[7].point.x, 50);
     EXPECT_EQ(copy->data[7].point.y, 50);
     cairo_path_destroy(copy);
-
-    double x0, y0, x1, y1;
-    cairo_path_extents(cr, &x0, &y0, &x1, &y1);
-    EXPECT_EQ(x0, 10);
-    EXPECT_EQ(y0, 10);
-    EXPECT_LE(x1, 60);
-    EXPECT_EQ(y1, 50);
 
     cairo_destroy(cr);
     cairo_surface_destroy(surface);

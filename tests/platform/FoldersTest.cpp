@@ -17,58 +17,39 @@ TEST(FoldersTest, ConfigAndDataFoldersFollowTheXdgVariables)
     EXPECT_EQ(Folders::userDataFolder(), "/somewhere/data/Tarnwick");
 }
 
-TEST(FoldersTest, WithoutXdgVariablesTheFoldersLieUnderHome)
+TEST(FoldersTest, MissingRelativeOrEmptyXdgVariablesFallBackToHome)
 {
     ScopedEnvironment home("HOME", "/home/someone");
-    ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
-    ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(Folders::configFolder(), "/home/someone/.config/tarnwick");
-    EXPECT_EQ(Folders::userDataFolder(), "/home/someone/.local/share/Tarnwick");
+    using Value = std::optional<std::string>;
+    const std::pair<Value, Value> unusable[] = {{std::nullopt, std::nullopt}, {"relative/config", ""}};
+    for (const auto& [configValue, dataValue] : unusable) {
+        ScopedEnvironment config("XDG_CONFIG_HOME", configValue);
+        ScopedEnvironment data("XDG_DATA_HOME", dataValue);
+        EXPECT_EQ(Folders::configFolder(), "/home/someone/.config/tarnwick");
+        EXPECT_EQ(Folders::userDataFolder(), "/home/someone/.local/share/Tarnwick");
+    }
 }
 
-TEST(FoldersTest, RelativeOrEmptyXdgVariablesAreIgnored)
+TEST(FoldersTest, ResourcesComeFromTheVariableOrBesideTheExecutables)
 {
-    ScopedEnvironment home("HOME", "/home/someone");
-    ScopedEnvironment config("XDG_CONFIG_HOME", "relative/config");
-    ScopedEnvironment data("XDG_DATA_HOME", "");
-    EXPECT_EQ(Folders::configFolder(), "/home/someone/.config/tarnwick");
-    EXPECT_EQ(Folders::userDataFolder(), "/home/someone/.local/share/Tarnwick");
-}
-
-TEST(FoldersTest, TheExecutableFolderHoldsThisTest)
-{
-    const std::string folder = Folders::executableFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(fs::exists(fs::path(folder) / "tw_tests_platform"));
-}
-
-TEST(FoldersTest, ResourcesComeFromTheVariableWhenSet)
-{
-    ScopedEnvironment resources("TARNWICK_RESOURCES", "/opt/tarnwick-resources");
-    EXPECT_EQ(Folders::resourcesFolder(), "/opt/tarnwick-resources");
-    EXPECT_EQ(Folders::resourcePath("strings/en.strings"), "/opt/tarnwick-resources/strings/en.strings");
-}
-
-TEST(FoldersTest, ResourcesAreFoundBesideTheExecutables)
-{
+    EXPECT_TRUE(fs::exists(fs::path(Folders::executableFolder()) / "tw_tests_platform"));
+    {
+        ScopedEnvironment resources("TARNWICK_RESOURCES", "/opt/tarnwick-resources");
+        EXPECT_EQ(Folders::resourcePath("strings/en.strings"), "/opt/tarnwick-resources/strings/en.strings");
+    }
     ScopedEnvironment resources("TARNWICK_RESOURCES", std::nullopt);
-    const fs::path folder = Folders::resourcesFolder();
-    EXPECT_EQ(folder, (fs::path(Folders::executableFolder()).parent_path() / "resources"));
+    EXPECT_EQ(fs::path(Folders::resourcesFolder()), fs::path(Folders::executableFolder()).parent_path() / "resources");
     EXPECT_TRUE(fs::exists(Folders::resourcePath("strings/en.strings")));
 }
 
-TEST(FoldersTest, CreateFolderMakesParentsAndAcceptsExistingFolders)
+TEST(FoldersTest, CreateFolderMakesParentsAndFailsWhereAFileIsInTheWay)
 {
     TempDir temp;
     const std::string nested = temp.file("a/b/c");
     EXPECT_TRUE(Folders::createFolder(nested));
     EXPECT_TRUE(fs::is_directory(nested));
     EXPECT_TRUE(Folders::createFolder(nested));
-}
 
-TEST(FoldersTest, CreateFolderFailsWhereAFileIsInTheWay)
-{
-    TempDir temp;
     writeTestFile(temp.file("file"), "x");
     EXPECT_FALSE(Folders::createFolder(temp.file("file")));
     EXPECT_FALSE(Folders::createFolder(temp.file("file/below")));

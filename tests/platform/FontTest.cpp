@@ -19,44 +19,16 @@ Description pangoDescription(const Font& font)
 
 } // namespace
 
-TEST(Font, DefaultsAndTraitBits)
-{
-    Font font;
-    EXPECT_EQ(font.familyName(), "Helvetica");
-    EXPECT_EQ(font.pointSize(), 12);
-    EXPECT_EQ(font.weight(), 5);
-    EXPECT_EQ(font.traits(), 0u);
-    EXPECT_EQ(Font("A", 10, false, true).traits(), 1u);
-    EXPECT_EQ(Font("A", 10, true, false).traits(), 2u);
-    EXPECT_EQ(Font("A", 10, true, true).traits(), 3u);
-}
-
-TEST(Font, BoldAndWeightAgree)
-{
-    EXPECT_EQ(Font("A", 10, true).weight(), 9);
-    EXPECT_EQ(Font("A", 10, true, false, 11).weight(), 11);
-    EXPECT_EQ(Font("A", 10, false, false, 3).weight(), 3);
-    EXPECT_EQ(Font("A", 10, false, false, 99).weight(), 15);
-    EXPECT_EQ(Font("A", 10, false, false, -4).weight(), 0);
-}
-
 TEST(Font, ConvertingTraits)
 {
     Font regular("DejaVu Sans", 14);
     Font bold = regular.withTrait(BoldFontMask);
-    EXPECT_TRUE(bold.isBold());
-    EXPECT_FALSE(bold.isItalic());
     EXPECT_EQ(bold, Font("DejaVu Sans", 14, true));
     EXPECT_EQ(bold.withoutTrait(BoldFontMask), regular);
 
     Font both = regular.withTrait(BoldFontMask | ItalicFontMask);
-    EXPECT_EQ(both, Font("DejaVu Sans", 14, true, true));
     EXPECT_EQ(both.withoutTrait(ItalicFontMask), bold);
     EXPECT_EQ(both.withoutTrait(BoldFontMask | ItalicFontMask), regular);
-
-    // Adding a trait the font has, or removing one it lacks, changes nothing.
-    EXPECT_EQ(bold.withTrait(BoldFontMask), bold);
-    EXPECT_EQ(regular.withoutTrait(ItalicFontMask), regular);
 
     // A heavy face stays heavy when made bold; losing bold brings it back to regular.
     Font black("A", 10, true, false, 12);
@@ -64,12 +36,6 @@ TEST(Font, ConvertingTraits)
     EXPECT_EQ(black.withoutTrait(BoldFontMask).weight(), 5);
     EXPECT_EQ(Font("A", 10, false, false, 3).withTrait(BoldFontMask).weight(), 9);
     EXPECT_EQ(Font("A", 10, false, false, 3).withoutTrait(BoldFontMask).weight(), 3);
-}
-
-TEST(Font, WithSize)
-{
-    Font font = Font("A", 10, true, true).withSize(12.5);
-    EXPECT_EQ(font, Font("A", 12.5, true, true));
 }
 
 TEST(FontDescription, Format)
@@ -107,12 +73,13 @@ TEST(FontDescription, ReadsBackExactly)
         Font("", 10),
         Font("Ünïcödé 字体 😀", 11),
         Font("Tab\tand\nnewline", 11),
+        Font(std::string(100000, 'F') + " Bold", 10, true),
     };
     for (const Font& font : fonts) {
         bool ok = false;
         std::string text = font.description();
-        EXPECT_EQ(Font::fromDescription(text, &ok), font) << text;
-        EXPECT_TRUE(ok) << text;
+        EXPECT_EQ(Font::fromDescription(text, &ok), font) << text.substr(0, 40);
+        EXPECT_TRUE(ok) << text.substr(0, 40);
     }
 }
 
@@ -128,13 +95,6 @@ TEST(FontDescription, RandomFamiliesReadBackExactly)
         ASSERT_EQ(Font::fromDescription(font.description(), &ok), font) << font.description();
         ASSERT_TRUE(ok);
     }
-}
-
-TEST(FontDescription, StyleWordsInAnyOrder)
-{
-    bool ok = false;
-    EXPECT_EQ(Font::fromDescription("Times Italic Bold 10", &ok), Font("Times", 10, true, true));
-    EXPECT_TRUE(ok);
 }
 
 TEST(FontDescription, BadTextAnswersTheDefaultFontAndNotOk)
@@ -165,54 +125,35 @@ TEST(FontDescription, BadTextAnswersTheDefaultFontAndNotOk)
     Font::fromDescription("Helvetica"); // no ok pointer: no crash
 }
 
-TEST(FontDescription, UnknownStyleWordsBelongToTheFamily)
+TEST(FontDescription, StyleWordsInAnyOrderAndUnknownOnesBelongToTheFamily)
 {
-    bool ok = false;
-    EXPECT_EQ(Font::fromDescription("Foo bold 10", &ok), Font("Foo bold", 10));
-    EXPECT_EQ(Font::fromDescription("Foo weight=16 10", &ok), Font("Foo weight=16", 10));
-    EXPECT_EQ(Font::fromDescription("Foo weight=-1 10", &ok), Font("Foo weight=-1", 10));
-    EXPECT_EQ(Font::fromDescription("Foo weight= 10", &ok), Font("Foo weight=", 10));
-    EXPECT_TRUE(ok);
+    const std::pair<const char*, Font> cases[] = {
+        {"Times Italic Bold 10", Font("Times", 10, true, true)},
+        {"Foo bold 10", Font("Foo bold", 10)},
+        {"Foo weight=16 10", Font("Foo weight=16", 10)},
+        {"Foo weight=-1 10", Font("Foo weight=-1", 10)},
+        {"Foo weight= 10", Font("Foo weight=", 10)},
+    };
+    for (const auto& [text, font] : cases) {
+        bool ok = false;
+        EXPECT_EQ(Font::fromDescription(text, &ok), font) << text;
+        EXPECT_TRUE(ok) << text;
+    }
 }
 
-TEST(FontDescription, HugeFamilyReadsBack)
+TEST(FontPango, FamilyWeightStyleAndFractionalSize)
 {
-    Font font(std::string(100000, 'F') + " Bold", 10, true);
-    bool ok = false;
-    EXPECT_EQ(Font::fromDescription(font.description(), &ok), font);
-    EXPECT_TRUE(ok);
-}
+    Description regular = pangoDescription(Font("DejaVu Sans", 12));
+    EXPECT_STREQ(pango_font_description_get_family(regular.get()), "DejaVu Sans");
+    EXPECT_EQ(pango_font_description_get_weight(regular.get()), PANGO_WEIGHT_NORMAL);
+    EXPECT_EQ(pango_font_description_get_style(regular.get()), PANGO_STYLE_NORMAL);
+    EXPECT_FALSE(pango_font_description_get_size_is_absolute(regular.get()));
 
-TEST(FontFamilies, InstalledAndFallback)
-{
-    EXPECT_EQ(Font::fallbackFamily(), "DejaVu Sans");
-    EXPECT_TRUE(Font::familyExists("DejaVu Sans"));
-    EXPECT_TRUE(Font::familyExists("dejavu sans"));
-    EXPECT_FALSE(Font::familyExists("No Such Family Qwzx"));
-    EXPECT_FALSE(Font::familyExists(""));
-}
-
-TEST(FontPango, RegularFont)
-{
-    Description d = pangoDescription(Font("DejaVu Sans", 12));
-    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Sans");
-    EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_NORMAL);
-    EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_NORMAL);
-    EXPECT_EQ(pango_font_description_get_size(d.get()), 12 * PANGO_SCALE);
-    EXPECT_FALSE(pango_font_description_get_size_is_absolute(d.get()));
-}
-
-TEST(FontPango, BoldItalicAndFractionalSize)
-{
     Description d = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
-    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Serif");
     EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_BOLD);
     EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_ITALIC);
     EXPECT_EQ(pango_font_description_get_size(d.get()), int(12.5 * PANGO_SCALE));
-}
 
-TEST(FontPango, OtherWeights)
-{
     EXPECT_LT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, false, false, 3)).get()), PANGO_WEIGHT_NORMAL);
     EXPECT_GT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, true, false, 12)).get()), PANGO_WEIGHT_BOLD);
 }

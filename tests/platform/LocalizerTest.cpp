@@ -41,38 +41,20 @@ protected:
 
 } // namespace
 
-TEST_F(LocalizerTest, LooksUpKeys)
+TEST_F(LocalizerTest, ReadsKeyValueLinesAndSkipsTheRest)
 {
-    EXPECT_EQ(localized("ok_button_title"), "OK");
-    EXPECT_EQ(localized("export_failed_error"), "The export failed.");
-}
-
-TEST_F(LocalizerTest, MissingKeysGiveTheEmptyText)
-{
-    EXPECT_EQ(localized("no_such_key"), "");
-    EXPECT_EQ(localized(""), "");
-}
-
-TEST_F(LocalizerTest, ValuesMayContainEqualsSigns)
-{
-    EXPECT_EQ(localized("equation"), "a=b+c");
-}
-
-TEST_F(LocalizerTest, CommentsAndLinesWithoutEqualsAreIgnored)
-{
-    EXPECT_EQ(localized("# an indented comment"), "");
-    EXPECT_EQ(localized("a line without an equals sign"), "");
-}
-
-TEST_F(LocalizerTest, KeysAreTrimmedAndLineEndsRemoved)
-{
-    EXPECT_EQ(localized("spaced_key"), "value");
-    EXPECT_EQ(localized("windows"), "crlf value");
-}
-
-TEST_F(LocalizerTest, BackslashNIsANewLine)
-{
-    EXPECT_EQ(localized("two_lines"), "first\nsecond");
+    const std::pair<const char*, const char*> cases[] = {
+        {"ok_button_title", "OK"},
+        {"equation", "a=b+c"},
+        {"spaced_key", "value"},
+        {"windows", "crlf value"},
+        {"two_lines", "first\nsecond"},
+        {"no_such_key", ""},
+        {"", ""},
+        {"# an indented comment", ""},
+        {"a line without an equals sign", ""},
+    };
+    for (const auto& [key, value] : cases) EXPECT_EQ(localized(key), value) << key;
 }
 
 TEST_F(LocalizerTest, TheTableIsReadAgainOnlyAfterReload)
@@ -82,13 +64,10 @@ TEST_F(LocalizerTest, TheTableIsReadAgainOnlyAfterReload)
     EXPECT_EQ(localized("ok_button_title"), "OK");
     reloadStringTable();
     EXPECT_EQ(localized("ok_button_title"), "Fine");
-}
 
-TEST_F(LocalizerTest, AMissingTableGivesEmptyTexts)
-{
     ScopedEnvironment elsewhere("TARNWICK_RESOURCES", _resources.path() + "/nowhere");
     reloadStringTable();
-    EXPECT_EQ(localized("ok_button_title"), "");
+    EXPECT_EQ(localized("ok_button_title"), "") << "a missing table gives empty texts";
 }
 
 TEST_F(LocalizerTest, LocalizedFormatFillsTheTranslatedFormat)
@@ -97,32 +76,19 @@ TEST_F(LocalizerTest, LocalizedFormatFillsTheTranslatedFormat)
               "3 maps, 1 styles, 0 images, 2 skipped");
 }
 
-TEST(LocalizerFormatTest, FillsEachPlaceholderKindInOrder)
+TEST(LocalizerFormatTest, PlaceholdersPercentsAndArgumentCounts)
 {
     EXPECT_EQ(formatText("%@ / %s / %ld / %d", {"a", "b", "c", "d"}), "a / b / c / d");
-    EXPECT_EQ(formatText("%@\n\n%@", {"message", "topic"}), "message\n\ntopic");
-}
-
-TEST(LocalizerFormatTest, DoublePercentIsOnePercent)
-{
     EXPECT_EQ(formatText("100%% of %d", {"5"}), "100% of 5");
     EXPECT_EQ(formatText("%%d", {"x"}), "%d");
+    EXPECT_EQ(formatText("%@-%@-%@", {"a"}), "a--");
+    EXPECT_EQ(formatText("only %@", {"a", "b", "c"}), "only a");
+    EXPECT_EQ(formatText("%x %n %5d 50% %", {"a"}), "%x %n %5d 50% %");
 }
 
 TEST(LocalizerFormatTest, ArgumentsAreNeverReadAsFormats)
 {
     EXPECT_EQ(formatText("%@ and %@", {"%@%s%n%x", "b"}), "%@%s%n%x and b");
-}
-
-TEST(LocalizerFormatTest, MissingArgumentsAreEmptyAndExtraOnesIgnored)
-{
-    EXPECT_EQ(formatText("%@-%@-%@", {"a"}), "a--");
-    EXPECT_EQ(formatText("only %@", {"a", "b", "c"}), "only a");
-}
-
-TEST(LocalizerFormatTest, OtherPercentSequencesStayAsTheyAre)
-{
-    EXPECT_EQ(formatText("%x %n %5d 50% %", {"a"}), "%x %n %5d 50% %");
 }
 
 TEST(LocalizerResourcesTest, TheShippedTableHasEveryKeyInUse)

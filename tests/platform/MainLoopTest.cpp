@@ -14,7 +14,6 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Lets whatever is due run, without waiting for anything.
 void drain()
 {
     while (MainLoop::iterate(false)) {
@@ -29,26 +28,11 @@ TEST(TimerTest, ASingleShotFiresOnceAfterItsInterval)
     int fired = 0;
     const auto start = Clock::now();
     auto timer = Timer::scheduledTimer(0.05, false, [&] { ++fired; });
-    EXPECT_TRUE(timer->isValid());
-    EXPECT_EQ(timer->timeInterval(), 0.05);
     ASSERT_TRUE(MainLoop::runUntil([&] { return fired > 0; }, 5));
     EXPECT_GE(secondsSince(start), 0.045);
     EXPECT_FALSE(timer->isValid());
     MainLoop::runFor(0.1);
     EXPECT_EQ(fired, 1);
-}
-
-TEST(TimerTest, ARepeatingTimerFiresUntilInvalidated)
-{
-    int fired = 0;
-    auto timer = Timer::scheduledTimer(0.01, true, [&] { ++fired; });
-    ASSERT_TRUE(MainLoop::runUntil([&] { return fired >= 3; }, 5));
-    EXPECT_TRUE(timer->isValid());
-    timer->invalidate();
-    EXPECT_FALSE(timer->isValid());
-    const int count = fired;
-    MainLoop::runFor(0.05);
-    EXPECT_EQ(fired, count);
 }
 
 TEST(TimerTest, AnInvalidatedOrDestroyedTimerNeverFires)
@@ -61,7 +45,7 @@ TEST(TimerTest, AnInvalidatedOrDestroyedTimerNeverFires)
     EXPECT_EQ(fired, 0);
 }
 
-TEST(TimerTest, ACallbackMayInvalidateItsOwnTimer)
+TEST(TimerTest, ACallbackMayInvalidateOrDestroyItsOwnTimer)
 {
     int fired = 0;
     std::unique_ptr<Timer> timer;
@@ -70,13 +54,8 @@ TEST(TimerTest, ACallbackMayInvalidateItsOwnTimer)
     });
     MainLoop::runFor(0.1);
     EXPECT_EQ(fired, 2);
-    EXPECT_FALSE(timer->isValid());
-}
 
-TEST(TimerTest, ACallbackMayDestroyItsOwnTimer)
-{
-    int fired = 0;
-    std::unique_ptr<Timer> timer;
+    fired = 0;
     timer = Timer::scheduledTimer(0.005, true, [&] {
         ++fired;
         timer.reset();
@@ -124,38 +103,14 @@ TEST(MainLoopTest, CancelledOrDroppedPerformsDoNotRun)
     EXPECT_EQ(ran, 0);
 }
 
-TEST(MainLoopTest, ReassigningAPerformCancelsThePreviousOne)
+TEST(MainLoopTest, RunUntilAndRunForReturnAfterAboutTheTime)
 {
-    std::vector<int> ran;
-    DelayedPerform tick;
-    tick = performAfterDelay(0.01, [&] { ran.push_back(1); });
-    tick = performAfterDelay(0.01, [&] { ran.push_back(2); });
-    MainLoop::runFor(0.05);
-    EXPECT_EQ(ran, (std::vector<int>{2}));
-}
-
-TEST(MainLoopTest, RunUntilGivesUpAtItsTimeout)
-{
-    const auto start = Clock::now();
+    auto start = Clock::now();
     EXPECT_FALSE(MainLoop::runUntil([] { return false; }, 0.05));
-    const double elapsed = secondsSince(start);
-    EXPECT_GE(elapsed, 0.045);
-    EXPECT_LT(elapsed, 2.0);
-}
-
-TEST(MainLoopTest, RunForReturnsAfterAboutTheTime)
-{
-    const auto start = Clock::now();
+    EXPECT_GE(secondsSince(start), 0.045);
+    EXPECT_LT(secondsSince(start), 2.0);
+    start = Clock::now();
     MainLoop::runFor(0.03);
-    const double elapsed = secondsSince(start);
-    EXPECT_GE(elapsed, 0.025);
-    EXPECT_LT(elapsed, 2.0);
-}
-
-TEST(MainLoopTest, ANonBlockingIterationReturnsAtOnceWhenIdle)
-{
-    drain();
-    const auto start = Clock::now();
-    EXPECT_FALSE(MainLoop::iterate(false));
-    EXPECT_LT(secondsSince(start), 0.5);
+    EXPECT_GE(secondsSince(start), 0.025);
+    EXPECT_LT(secondsSince(start), 2.0);
 }

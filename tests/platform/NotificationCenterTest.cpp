@@ -23,21 +23,6 @@ TEST(NotificationCenterTest, DeliversSynchronouslyInRegistrationOrder)
     EXPECT_EQ(calls, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(NotificationCenterTest, OnlyTheNamedNotificationArrives)
-{
-    NotificationCenter center;
-    int calls = 0;
-    auto token = center.addObserver("com.Orrinworks.MindMapStoreChanged", nullptr, [&](const Notification& n) {
-        EXPECT_EQ(n.name, "com.Orrinworks.MindMapStoreChanged");
-        ++calls;
-    });
-    center.post("com.Orrinworks.MindMapStoreChange");
-    center.post("styleSheetChangedNotification");
-    EXPECT_EQ(calls, 0);
-    center.post("com.Orrinworks.MindMapStoreChanged");
-    EXPECT_EQ(calls, 1);
-}
-
 TEST(NotificationCenterTest, ObjectFilterPassesOnlyThatSender)
 {
     NotificationCenter center;
@@ -55,58 +40,32 @@ TEST(NotificationCenterTest, ObjectFilterPassesOnlyThatSender)
     EXPECT_EQ(fromAny, 3);
 }
 
-TEST(NotificationCenterTest, UserInfoValuesAreTyped)
+TEST(NotificationCenterTest, DestroyedResetOrOverwrittenTokensEndTheObservation)
 {
     NotificationCenter center;
-    std::optional<Notification> received;
-    auto token = center.addObserver(kName, nullptr, [&](const Notification& n) { received = n; });
-    center.post(kName, nullptr, {{"count", 3}, {"title", std::string("Map")}});
-    ASSERT_TRUE(received);
-    EXPECT_EQ(received->value<int>("count"), 3);
-    EXPECT_EQ(received->value<std::string>("title"), "Map");
-    EXPECT_EQ(received->value<std::string>("count", "fallback"), "fallback");
-    EXPECT_EQ(received->value<int>("missing", -1), -1);
-}
-
-TEST(NotificationCenterTest, DestroyedOrResetTokensEndTheObservation)
-{
-    NotificationCenter center;
-    int calls = 0;
+    int calls = 0, second = 0;
     {
         auto token = center.addObserver(kName, nullptr, [&](const Notification&) { ++calls; });
-        EXPECT_TRUE(token.isActive());
-        EXPECT_EQ(center.observerCount(kName), 1u);
         center.post(kName);
     }
     EXPECT_EQ(center.observerCount(kName), 0u);
     center.post(kName);
     EXPECT_EQ(calls, 1);
 
-    auto token = center.addObserver(kName, nullptr, [&](const Notification&) { ++calls; });
-    token.reset();
+    ObservationToken token = center.addObserver(kName, nullptr, [&](const Notification&) { ++calls; });
+    ObservationToken moved(std::move(token));
     EXPECT_FALSE(token.isActive());
-    token.reset();
     center.post(kName);
-    EXPECT_EQ(calls, 1);
-}
-
-TEST(NotificationCenterTest, MovedTokensKeepOneObservation)
-{
-    NotificationCenter center;
-    int first = 0, second = 0;
-    ObservationToken held = center.addObserver(kName, nullptr, [&](const Notification&) { ++first; });
-    ObservationToken moved(std::move(held));
-    EXPECT_FALSE(held.isActive());
-    EXPECT_TRUE(moved.isActive());
-    center.post(kName);
-    EXPECT_EQ(first, 1);
-
-    // Assigning over a token ends the observation it held.
+    EXPECT_EQ(calls, 2);
     moved = center.addObserver(kName, nullptr, [&](const Notification&) { ++second; });
     center.post(kName);
-    EXPECT_EQ(first, 1);
+    EXPECT_EQ(calls, 2);
     EXPECT_EQ(second, 1);
-    EXPECT_EQ(center.observerCount(kName), 1u);
+    moved.reset();
+    moved.reset();
+    center.post(kName);
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(center.observerCount(kName), 0u);
 }
 
 TEST(NotificationCenterTest, ObserverMayEndItsOwnObservationWhileNotified)
@@ -151,19 +110,6 @@ TEST(NotificationCenterTest, ObservationAddedDuringDeliveryWaitsForTheNextNotifi
     EXPECT_EQ(added, 1);
 }
 
-TEST(NotificationCenterTest, HandlersMayPostFurtherNotifications)
-{
-    NotificationCenter center;
-    std::vector<std::string> order;
-    auto first = center.addObserver("outer", nullptr, [&](const Notification&) {
-        order.push_back("outer");
-        center.post("inner");
-    });
-    auto second = center.addObserver("inner", nullptr, [&](const Notification&) { order.push_back("inner"); });
-    center.post("outer");
-    EXPECT_EQ(order, (std::vector<std::string>{"outer", "inner"}));
-}
-
 TEST(NotificationCenterTest, TokensMayOutliveTheirCentre)
 {
     ObservationToken token;
@@ -174,14 +120,4 @@ TEST(NotificationCenterTest, TokensMayOutliveTheirCentre)
     EXPECT_TRUE(token.isActive());
     token.reset();
     EXPECT_FALSE(token.isActive());
-}
-
-TEST(NotificationCenterTest, DefaultCenterIsOneProcessWideInstance)
-{
-    EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
-    int calls = 0;
-    auto token = NotificationCenter::defaultCenter().addObserver("tarnwick.test.notification", nullptr,
-                                                                 [&](const Notification&) { ++calls; });
-    NotificationCenter::defaultCenter().post("tarnwick.test.notification");
-    EXPECT_EQ(calls, 1);
 }

@@ -11,7 +11,7 @@ struct Expected {
     double height;
 };
 
-// Millimetres x 72 / 25.4 (inches x 72), each side rounded up.
+// Millimetres x 72 / 25.4 (inches x 72), each side rounded up: 210 mm is 595.28 points.
 const Expected Formats[] = {
     {0, "A1", 1684, 2384},        {1, "A2", 1191, 1684},      {2, "A3", 842, 1191},
     {3, "A4", 596, 842},          {4, "A5", 420, 596},        {5, "B4", 709, 1001},
@@ -27,21 +27,7 @@ TEST(PaperSizes, EveryFormatInPoints)
         EXPECT_EQ(Size({e.width, e.height}), PaperSizeForFormat(e.format)) << e.name;
         EXPECT_EQ(e.name, PaperFormatName(e.format));
     }
-}
-
-TEST(PaperSizes, SidesAreRoundedUpNotToNearest)
-{
-    // 210 mm is 595.28 points.
-    EXPECT_EQ(596.0, PaperSizeForFormat(3).width);
-    // 364 mm is 1031.81 points, 353 mm 1000.63.
-    EXPECT_EQ(1032.0, PaperSizeForFormat(10).height);
-    EXPECT_EQ(1001.0, PaperSizeForFormat(5).height);
-}
-
-TEST(PaperSizes, WholeInchSizesStayExact)
-{
-    EXPECT_EQ(Size({612, 792}), PaperSizeForFormat(7));
-    EXPECT_EQ(Size({792, 1224}), PaperSizeForFormat(9));
+    EXPECT_EQ(11, PaperFormatCount());
 }
 
 TEST(PaperSizes, UnknownIndexesMeanA1)
@@ -49,18 +35,5 @@ TEST(PaperSizes, UnknownIndexesMeanA1)
     for (int64_t format : {int64_t(-1), int64_t(12), int64_t(100), INT64_MIN, INT64_MAX}) {
         EXPECT_EQ(Size({1684, 2384}), PaperSizeForFormat(format)) << format;
         EXPECT_EQ("A1", PaperFormatName(format)) << format;
-    }
-}
-
-TEST(PaperSizes, ElevenFormatsFollowA1)
-{
-    EXPECT_EQ(11, PaperFormatCount());
-}
-
-TEST(PaperSizes, SizesArePortrait)
-{
-    for (int64_t format = 0; format <= PaperFormatCount(); ++format) {
-        Size size = PaperSizeForFormat(format);
-        EXPECT_LT(size.width, size.height) << format;
     }
 }

@@ -31,30 +31,19 @@ TEST_F(CustomImageSettingsTest, DefaultsAre320NoAnd160)
     EXPECT_EQ(settings.thumbnailSize(), 160);
 }
 
-TEST_F(CustomImageSettingsTest, TheThumbnailSizeStaysBetween24And320)
+TEST_F(CustomImageSettingsTest, ClampsThumbnailTo24To320AndTheLimitTo160ToUnrestricted)
 {
     CustomImageSettings settings;
-    settings.setThumbnailSize(10);
-    EXPECT_EQ(settings.thumbnailSize(), 24);
-    settings.setThumbnailSize(1000);
-    EXPECT_EQ(settings.thumbnailSize(), 320);
-    settings.setThumbnailSize(-5);
-    EXPECT_EQ(settings.thumbnailSize(), 24);
-    settings.setThumbnailSize(200);
-    EXPECT_EQ(settings.thumbnailSize(), 200);
-}
-
-TEST_F(CustomImageSettingsTest, TheSizeLimitStaysBetween160AndUnrestricted)
-{
-    CustomImageSettings settings;
-    settings.setImageSizeLimit(100);
-    EXPECT_EQ(settings.imageSizeLimit(), 160);
-    settings.setImageSizeLimit(INT64_MAX);
-    EXPECT_EQ(settings.imageSizeLimit(), 0xFFFFFF);
-    settings.setImageSizeLimit(INT64_MIN);
-    EXPECT_EQ(settings.imageSizeLimit(), 160);
-    settings.setImageSizeLimit(1024);
-    EXPECT_EQ(settings.imageSizeLimit(), 1024);
+    const std::pair<int64_t, int64_t> thumbnails[] = {{10, 24}, {1000, 320}, {-5, 24}, {200, 200}};
+    for (auto [set, got] : thumbnails) {
+        settings.setThumbnailSize(set);
+        EXPECT_EQ(settings.thumbnailSize(), got) << set;
+    }
+    const std::pair<int64_t, int64_t> limits[] = {{100, 160}, {INT64_MAX, 0xFFFFFF}, {INT64_MIN, 160}, {1024, 1024}};
+    for (auto [set, got] : limits) {
+        settings.setImageSizeLimit(set);
+        EXPECT_EQ(settings.imageSizeLimit(), got) << set;
+    }
 }
 
 TEST_F(CustomImageSettingsTest, StoredNumbersAreAppliedThroughTheClamps)
@@ -67,20 +56,16 @@ TEST_F(CustomImageSettingsTest, StoredNumbersAreAppliedThroughTheClamps)
     EXPECT_EQ(settings.imageSizeLimit(), 160);
     EXPECT_EQ(settings.thumbnailSize(), 99);
     EXPECT_TRUE(settings.addInNativeDensity());
-}
 
-TEST_F(CustomImageSettingsTest, StoredValuesOfOtherTypesAreIgnored)
-{
-    defaults().setString("Images.ImageSizeLimit", "640");
+    defaults().setString("Images.ImageSizeLimit", "640"); // other types are ignored
     defaults().setObject("Images.ThumbnailSize", PropertyList(PropertyList::Array{PropertyList(200)}));
     defaults().setString("Images.AddInNativeDensity", "YES");
-    CustomImageSettings settings;
-    settings.loadSettings();
-    EXPECT_EQ(settings.imageSizeLimit(), 320);
-    EXPECT_EQ(settings.thumbnailSize(), 160);
-    EXPECT_FALSE(settings.addInNativeDensity());
+    CustomImageSettings other;
+    other.loadSettings();
+    EXPECT_EQ(other.imageSizeLimit(), 320);
+    EXPECT_EQ(other.thumbnailSize(), 160);
+    EXPECT_FALSE(other.addInNativeDensity());
 }
-
 TEST_F(CustomImageSettingsTest, SettingAllThreeSavesThem)
 {
     CustomImageSettings settings;
@@ -99,7 +84,3 @@ TEST_F(CustomImageSettingsTest, SettingAllThreeSavesThem)
     EXPECT_EQ(reread.thumbnailSize(), 24);
 }
 
-TEST_F(CustomImageSettingsTest, TheSharedSettingsAreOneObject)
-{
-    EXPECT_EQ(&CustomImageSettings::customImageSettings(), &CustomImageSettings::customImageSettings());
-}

