@@ -9,6 +9,7 @@ filter=${2:-}
 CC=clang CXX=clang++ cmake -S . -B fuzz-build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNWICK_FUZZ=ON -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=OFF >/dev/null
 cmake --build fuzz-build -j"$(nproc)"
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 for target in fuzz-build/bin/fuzz_*; do
   [[ -z "$filter" || "$target" == *"$filter"* ]] || continue
   corpus="fuzz-build/corpus/$(basename "$target")"

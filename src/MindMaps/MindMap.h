@@ -9,6 +9,7 @@
 #include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +42,13 @@ class RearrangeMarker;
 class SearchMatchListener;
 class StyleSheet;
 class UndoManager;
+// Style, decoration and validation commands.
+class Color;
+class RelationStyle;
+class StylePreset;
+class TextStyle;
+enum class MindMapAction : int;
+enum FontTraitMask : unsigned;
 
 // The change bits a map collects while an update is open and sends to its editing view when the
 // outermost update ends.
@@ -489,6 +497,225 @@ public:
     // update; nothing when the selection is empty or holds anything but nodes.
     void performMultipleSelectionNodeOperation(const std::function<void(MindMapNode*)>& operation,
                                                const std::string& opName);
+
+    // ---- Creation, delete and clipboard commands ----
+    //
+    // User commands on the selection. Each leaves the editor's modes and makes its change one undo
+    // step named by its key, inside one update; without what it needs (a selected topic, an
+    // element of the right kind, an expanded parent) it does nothing and takes no step. The
+    // editing commands refuse silently on a read-only map; copying does not.
+    //
+    // The commands that start in-place editing of a new topic (the central theme, child, sibling,
+    // parent and palette-branch commands) hand their undo step to the node editor, which registers
+    // it when the editing ends; without a node editor they select the new topic and the step stays
+    // pending.
+
+    // A central theme at the next free place, or at the point.
+    void addCentralTheme();
+    void addCentralThemeAtLocation(Point location);
+    // A child of the selected topic, below its other children in free layout, or at the point.
+    // Nothing under a collapsed topic.
+    void addChildNode();
+    void addChildNodeAtLocation(Point location);
+    // A sibling right after the selected topic (not of a central theme), or at the point.
+    void addSiblingNode();
+    void addSiblingNodeAtLocation(Point location);
+    // A sibling right before the selected topic.
+    void insertSiblingNode();
+    // A new parent between the selected topic (or the target of a selected parent relation) and
+    // its parent, halfway between them, with the topic's palette entry and place.
+    void insertNode();
+    // A child that takes the palette entry of the zero-based index; a negative index does nothing.
+    void addBranchWithPaletteIndex(int64_t paletteIndex);
+    // A topic holding the dropped text: a child of the topic under the point (else of the selected
+    // topic), or a central theme at the point. Selected, not edited. Blank text does nothing.
+    void textDropped(const std::string& text, Point location);
+    // A borderless, transparent topic showing the picture: a child of the selected topic, else a
+    // central theme. nullptr, with no step, for an empty hash or a read-only map.
+    MindMapNode* addImageAsTopicWithHash(const std::string& imageHash);
+    // Lets the node editor choose the picture; it ends in addImageAsTopicWithHash().
+    void addImageAsTopic();
+    // A free text on the selected topic or relation (or the container of a selected text or
+    // image), edited at once when there is a node editor.
+    void addText();
+    // In-place editing of the selected topic's or text's text; needs a node editor.
+    void editText();
+
+    // Every central theme, whole, and nothing else is selected.
+    bool selectionContainsAllNodes();
+    // Deletes the selected branches, or the selected relations, texts and images. Deleting every
+    // topic asks first (CommandPrompts); anything but OK changes nothing.
+    void delete_();
+    // Deletes the selected topic; its children move up to its parent (or become central themes).
+    void deleteAlt();
+    void cut();
+    void copy();
+    // Native map data first, then a picture (handed to the node editor), then plain text.
+    void paste();
+    void pasteAsCentralTheme();
+    void pasteTextAsList();
+    // The whole map as PNG, or as an outline in plain text, onto the general pasteboard.
+    void copyAsImage();
+    void copyAsOutline();
+    // Puts the selected topics, images or texts onto the general pasteboard; false for anything
+    // else (relations are never copied).
+    bool internalCopy();
+    void internalPaste(bool asCentralTheme);
+    // A failed paste, as an editor notification.
+    void presentErrorAlt(const Error& error);
+    // For the paste: 3 while pasted content is read, back to 0 after.
+    void setLoadingState(uint64_t loadingState) { _loadingState = loadingState; }
+
+    // ---- Fold and arrange commands ----
+    //
+    // Folding and hiding change what is shown, not the content: they also work on a read-only
+    // map. Rotating, flipping and reordering refuse on one.
+
+    // Each on every selected topic (only topics selected), one step for all.
+    void expand();
+    void collapse();
+    void expandChildren();
+    void collapseChildren();
+    void fullExpand();
+    void fullCollapse();
+    void toggleCollapsed();
+    // On the selected topics and parent relations (standing for their topics).
+    void hideSelected();
+    void hideChildren();
+    void fullHide();
+    void showSelected();
+    void showChildren();
+    void fullShow();
+    // The editing view's hidden-topic markers and tools.
+    void hideTopic(MindMapNode* topic);
+    void showTopic(MindMapNode* topic);
+
+    // Turns (radians; positive is clockwise on screen) or mirrors the free-layout places of the
+    // selected branches around their roots. A non-finite angle does nothing.
+    void rotateBranchBy(double angle);
+    void flipBranch(bool horizontal);
+    void makeMainCentralTheme();
+    // One place later or earlier among the siblings, wrapping around at the ends.
+    void orderSelectedNodeInDirection(bool forward);
+    // One level up: to the grandparent, or a central theme of its own.
+    void orderUpSelectedNode();
+    // A text or image one place later or earlier among its container's elements.
+    void orderSelectedContainedElementInDirection(bool forward);
+    void orderSelectedElementInDirection(bool forward);
+    void orderElementForward();
+    void orderElementBackward();
+    void orderContainedElementForward();
+    void orderContainedElementBackward();
+
+    // ---- Style commands ----
+    //
+    // Each leaves the editor's modes and acts on the selection when every selected element is of
+    // the kinds the command names, as one undo step named by its key inside one update. Anything
+    // else (no selection, other kinds, a code outside its range, a number that is not finite)
+    // changes nothing and takes no step.
+
+    // The colour panel's colour for every selected element, unless the primary one is an image.
+    // Leaves the editor's modes alone. Refused on a read-only map.
+    void changeColor(const Color& color);
+    // Topics, relations and texts follow the style sheet again. Refused on a read-only map.
+    void clearStyleCustomization();
+    // Topics take the palette entry of the zero-based index.
+    void applyPaletteIndex(int64_t index);
+    void applyDefaultWordWrap();
+    // Topics and texts; a size equal to the element's default hands the font back to its parent.
+    void changeFontSize(double size);
+    // Turns the trait (bold or italic) on for every topic and text selected when the primary one
+    // lacks it, else off for all.
+    void toggleFontStyleAspect(FontTraitMask trait);
+    // Topics and texts. Aspect 1 text colour, 2 fill colour, 32 stroke colour (a text only marks
+    // the stroke as customised).
+    void changeElementColor(const Color& color, uint64_t aspect);
+    // Alignment 0 centre, 1 left, 2 right, on topics and texts.
+    void changeTextAlignment(int32_t alignment);
+    // Topics: border style 0..7, border width.
+    void changeBorderStyle(int32_t borderStyle);
+    void changeBorderWidth(double borderWidth);
+    // Cross links and parent relations: line style 0..9, width, path 0..2, arrows 0..8.
+    void changeLineStyle(int32_t lineStyle);
+    void changeLineWidth(double lineWidth);
+    void changePathStyle(int32_t pathStyle);
+    void changeSourceArrowStyle(int32_t arrowStyle);
+    void changeTargetArrowStyle(int32_t arrowStyle);
+    void clearPathCustomization();
+    // Merges the preset's style into each selected topic, relation and text; nothing for nullptr.
+    void applyStylePresetToSelection(const StylePreset* preset);
+    // Keeps a copy of the primary element's style (topic, relation or text) in the style buffer;
+    // no undo step.
+    void copyStyle();
+    // Gives the buffered style to each selected topic, relation and text. A style of another kind
+    // stops the command at that element with an editor notification.
+    void pasteStyle();
+    // A topic's or text's style, with the font style bits and size of its reference font in the
+    // outputs; nullptr (outputs untouched) for other elements.
+    TextStyle* getElementTextStyleDefaults(MindMapElement* element, uint64_t& defaultStyle, double& defaultSize) const;
+    // The property dialogs and panels of the selected element.
+    void editProperties();
+    void editNodeProperties(MindMapNode* node);
+    void editTextProperties(MindMapText* text);
+    // The relation style dialog; a changed style is one undo step. Refused on a read-only map.
+    void editRelation(MindMapRelation* relation);
+    void editMindMapStyle();
+
+    // ---- Link, icon, task and image commands ----
+
+    // Posted with the map as object when the user asks for the icon or the date picker.
+    static constexpr const char* InvokeIconPickerNotification = "MindMap.InvokeIconPicker";
+    static constexpr const char* InvokeDatePickerNotification = "MindMap.InvokeDatePicker";
+
+    // Per selected topic, one undo step for all; nothing unless only topics are selected.
+    void clearHyperlink();
+    // The stock or custom icon by key; "" removes it. Refused on a read-only map.
+    void selectIcon(const std::string& iconKey);
+    // None -> checkbox; checkbox flips; progress steps by 10 and wraps after 100; roll-up stays.
+    void toggleCheckedState();
+    // nullopt removes the date.
+    void applyDate(const std::optional<std::chrono::system_clock::time_point>& date);
+    // Central themes are skipped.
+    void toggleShowHull();
+    // The embedded picture by image hash; "" removes it. Refused on a read-only map.
+    void selectEmbeddedImage(const std::string& imageHash);
+    void clearEmbeddedImage();
+
+    // The selected topic's link, by kind: 0 local map, 1 URL, 2 cloud map, 3 cloud document,
+    // 4 phone contact, 5 e-mail contact; another kind sets none. An empty link removes it.
+    void addDiagramLink(const std::string& link, const std::string& nativeLink, int32_t linkType);
+    // Selects the topic alone and links it to the URL.
+    void linkNode(MindMapNode* node, const std::string& url);
+    // Kind 4 phone or 5 e-mail contact; another kind takes the step and sets nothing.
+    void addContactLink(const std::string& contact, const std::string& imageHash, int32_t linkType);
+    // Checkbox mode 0 none, 1 checkbox, 2 progress, 3 roll-up; the progress is kept for 1 and 2.
+    void applyCheckedState(int32_t checkboxMode, int64_t progress);
+    void showIconPickerPanel();
+    void showDatePickerPanel();
+
+    // Requests to the node editor; adding and editing images is refused on a read-only map.
+    void invokeEmbeddedImagePicker();
+    void addCustomImage();
+    void editImage();
+    // A new image on the selected topic, selected alone. A scale above 0.01 is taken; otherwise
+    // the image settings decide (2.5 for native density). nullptr, with no step, without a topic
+    // or hash.
+    MindMapImage* addCustomImageWithHash(const std::string& imageHash, const std::string& thumbnailHash,
+                                         const std::string& imageLink, double scale = 0.0);
+    // New hashes and link for the image when it is the selected one; its scale returns to 1.
+    // Nothing, and no step, when that would change nothing.
+    void changeImage(MindMapImage* image, const std::string& imageHash, const std::string& thumbnailHash,
+                     const std::string& imageLink);
+    // Asks for the selected image's link; a changed link is one undo step. Refused on a
+    // read-only map.
+    void editImageLink();
+
+    // ---- Command validation ----
+
+    // Whether the action may run on the map and its selection now. handled is set to false only
+    // for an action the map does not decide (the answer is then true and means nothing). Reads
+    // only.
+    bool validateUserInterfaceItem(MindMapAction action, bool& handled) const;
 
 private:
     void bindDocument(MindMapDocumentOwner* document);

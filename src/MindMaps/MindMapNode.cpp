@@ -161,34 +161,7 @@ bool isReplacedControlCharacter(char32_t c)
            (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) || c == 0xE0001;
 }
 
-// White space and newlines, as trimmed from both ends of a note.
-bool isWhitespaceOrNewline(char32_t c)
-{
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-           c == 0x3000;
-}
-
 } // namespace
-
-std::string MindMapNode::trimWhitespaceAndNewlines(std::string_view text)
-{
-    size_t begin = std::string_view::npos;
-    size_t end = 0;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t start = pos;
-        char32_t c = Utf8::decodeNext(text, pos);
-        if (c != Utf8::Invalid && isWhitespaceOrNewline(c))
-            continue;
-        if (begin == std::string_view::npos)
-            begin = start;
-        end = pos;
-    }
-    if (begin == std::string_view::npos)
-        return std::string();
-    return std::string(text.substr(begin, end - begin));
-}
 
 MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
     : CompositeElement(mindMap),
@@ -252,8 +225,10 @@ void MindMapNode::refreshTreeCache() const
     if (_treeCacheGeneration == treeGeneration)
         return;
     // Climbs to the nearest ancestor whose values are current and fills the path below it, so
-    // that asking every node of a branch in turn costs one climb in all.
-    std::vector<const MindMapNode*> path;
+    // that asking every node of a branch in turn costs one climb in all. The path's list is kept
+    // from call to call: while a map is read this runs once for nearly every node.
+    thread_local std::vector<const MindMapNode*> path;
+    path.clear();
     const MindMapNode* known = this;
     while (known && known->_treeCacheGeneration != treeGeneration) {
         path.push_back(known);
@@ -720,7 +695,7 @@ void MindMapNode::applyWrappedText(const std::string& text)
 
 void MindMapNode::setNote(std::string_view note)
 {
-    std::string validated = validateNodeText(trimWhitespaceAndNewlines(note));
+    std::string validated = validateNodeText(trimmedWhitespaceAndNewlines(note));
     if (validated == _note)
         return;
     const bool hadNote = hasNote();

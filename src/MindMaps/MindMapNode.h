@@ -2,6 +2,7 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
+#include "Utils/StringUtils.h"
 #include "layout/WordWrappableElement.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
@@ -128,8 +129,8 @@ public:
     // Line ends become LF; every other control character becomes a space; bytes that are not
     // UTF-8 become U+FFFD.
     static std::string validateNodeText(std::string_view text);
-    // White space and newlines (Unicode's) taken off both ends, as notes and free texts are.
-    static std::string trimWhitespaceAndNewlines(std::string_view text);
+    // Kept for callers not yet moved to the free function of Utils/StringUtils.h.
+    static std::string trimWhitespaceAndNewlines(std::string_view text) { return ::trimWhitespaceAndNewlines(text); }
 
     const std::string& text() const override { return _text; }
     void setText(std::string_view text);

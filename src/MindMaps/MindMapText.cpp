@@ -8,6 +8,7 @@
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
+#include "Utils/StringUtils.h"
 #include "layout/MinTextSizeCalculator.h"
 #include "layout/TextParagraph.h"
 #include "layout/TextSizeCalculator.h"
@@ -63,7 +64,7 @@ Rect MindMapText::textBounds() const
 
 void MindMapText::setText(std::string_view text)
 {
-    std::string validated = MindMapNode::validateNodeText(MindMapNode::trimWhitespaceAndNewlines(text));
+    std::string validated = MindMapNode::validateNodeText(trimmedWhitespaceAndNewlines(text));
     if (validated == _text) return;
     _text = std::move(validated);
     includeTextUpdateState(UpdateText);

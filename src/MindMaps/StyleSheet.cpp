@@ -102,8 +102,9 @@ ColorSchemeNodeState schemeStateOfNode(const MindMapNode& node, int64_t nodeLeve
         // Only a main branch without an entry looks at its siblings' entries. A central theme may
         // have thousands of main branches: once every entry of the palette is seen in use, the
         // rest cannot change the answer, so the walk stops there.
-        if (state.nodeLevel == 1 && state.paletteInfo <= 0) {
-            const int64_t entries = static_cast<int64_t>(scheme.paletteCount());
+        // A scheme without a palette has no entry to look for.
+        const int64_t entries = static_cast<int64_t>(scheme.paletteCount());
+        if (state.nodeLevel == 1 && state.paletteInfo <= 0 && entries > 0) {
             std::vector<bool> seen(static_cast<size_t>(std::max<int64_t>(entries, 0)) + 1, false);
             int64_t unseen = entries;
             for (const MindMapNode* sibling : parent->children()) {

@@ -13,6 +13,18 @@ bool isNewline(char32_t c)
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
+bool isWhitespaceOrNewline(char32_t c)
+{
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+bool isAsciiWhitespaceOrNewline(unsigned char byte)
+{
+    return (byte >= 0x09 && byte <= 0x0D) || byte == 0x20;
+}
+
 struct GFreeDeleter {
     void operator()(gchar* p) const { g_free(p); }
 };
@@ -84,4 +96,35 @@ std::string lowercased(std::string_view text)
     GText valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
     GText lower(g_utf8_strdown(valid.get(), -1));
     return std::string(lower.get());
+}
+
+std::string trimWhitespaceAndNewlines(std::string_view text)
+{
+    return std::string(trimmedWhitespaceAndNewlines(text));
+}
+
+std::string_view trimmedWhitespaceAndNewlines(std::string_view text)
+{
+    size_t begin = 0;
+    while (begin < text.size()) {
+        size_t next = begin;
+        const char32_t c = Utf8::decodeNext(text, next);
+        if (c == Utf8::Invalid || !isWhitespaceOrNewline(c)) break;
+        begin = next;
+    }
+    if (begin == text.size()) return {};
+    // An ASCII byte is always a character of its own, whatever precedes it, so the end can be
+    // trimmed backwards over those; only a text ending in other characters is decoded from the
+    // front to find where its last character starts.
+    size_t end = text.size();
+    while (end > begin && isAsciiWhitespaceOrNewline(static_cast<unsigned char>(text[end - 1]))) --end;
+    if (static_cast<unsigned char>(text[end - 1]) >= 0x80) {
+        end = begin;
+        size_t pos = begin;
+        while (pos < text.size()) {
+            const char32_t c = Utf8::decodeNext(text, pos);
+            if (c == Utf8::Invalid || !isWhitespaceOrNewline(c)) end = pos;
+        }
+    }
+    return text.substr(begin, end - begin);
 }

@@ -20,3 +20,10 @@ bool asciiCaseInsensitiveEqual(std::string_view text, std::string_view other);
 // Unicode lower case; bytes that are not UTF-8 are made valid first, since the case mapping
 // needs whole characters.
 std::string lowercased(std::string_view text);
+
+// White space and newlines (Unicode's: tab to carriage return, space, U+0085, U+00A0, U+1680,
+// U+2000-U+200A, U+2028, U+2029, U+202F, U+205F, U+3000) taken off both ends. Bytes that are not
+// UTF-8 count as text.
+std::string trimWhitespaceAndNewlines(std::string_view text);
+// The same part of the text, without a copy.
+std::string_view trimmedWhitespaceAndNewlines(std::string_view text);

@@ -1,6 +1,7 @@
 #include "formats/TwkxMindMapReader.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DocumentInformation.h"
 #include "MindMaps/EmbeddedImage.h"
 #include "MindMaps/MindMap.h"
@@ -29,6 +30,7 @@
 #include "platform/NumberText.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -154,16 +156,41 @@ constexpr std::string_view TopicChildNames[TopicChildCount] = {
     "style",      "fillcolor", "strokecolor", "hull",     "embedded-image", "parent-relation",
     "link",       "voice-memo", "children",   "images",   "note"};
 
-// The index of the name in the table; N when it is none of them. Comparing lengths first leaves
-// almost every entry after one test.
+// The names of a table sorted by length: most names of a topic differ in length, so that one
+// comparison of characters finds a name or tells it is none of them.
 template <size_t N>
-size_t indexOfName(const std::string_view (&names)[N], std::string_view name)
-{
-    for (size_t i = 0; i < N; ++i) {
-        if (names[i].size() == name.size() && names[i] == name) return i;
+class NameTable {
+public:
+    constexpr explicit NameTable(const std::string_view (&names)[N]) : _names(names)
+    {
+        for (size_t i = 0; i < N; ++i) {
+            std::array<uint8_t, BucketSize>& bucket = _byLength[names[i].size()];
+            size_t free = 0;
+            while (bucket[free] != 0) ++free;
+            bucket[free] = static_cast<uint8_t>(i + 1);
+        }
     }
-    return N;
-}
+
+    // The index of the name in the table; N when it is none of them.
+    size_t indexOf(std::string_view name) const
+    {
+        if (name.size() > MaxLength) return N;
+        for (uint8_t entry : _byLength[name.size()]) {
+            if (entry == 0) break;
+            if (_names[entry - 1] == name) return entry - 1;
+        }
+        return N;
+    }
+
+private:
+    static constexpr size_t MaxLength = 20;
+    static constexpr size_t BucketSize = 4;
+    const std::string_view (&_names)[N];
+    std::array<std::array<uint8_t, BucketSize>, MaxLength + 1> _byLength{};
+};
+
+constexpr NameTable TopicAttributeTable(TopicAttributeNames);
+constexpr NameTable TopicChildTable(TopicChildNames);
 
 // The attributes and child elements of one "topic", found in one pass over each.
 class TopicItems {
@@ -181,12 +208,12 @@ TopicItems::TopicItems(pugi::xml_node topic)
 {
     // The first of equally named items counts, as a look-up by name would find it.
     for (pugi::xml_attribute attribute = topic.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-        const size_t index = indexOfName(TopicAttributeNames, attribute.name());
+        const size_t index = TopicAttributeTable.indexOf(attribute.name());
         if (index < TopicAttributeCount && !_attributes[index]) _attributes[index] = attribute;
     }
     for (pugi::xml_node child = topic.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
-        const size_t index = indexOfName(TopicChildNames, child.name());
+        const size_t index = TopicChildTable.indexOf(child.name());
         if (index < TopicChildCount && !_children[index]) _children[index] = child;
     }
 }
@@ -238,7 +265,7 @@ bool TwkxMindMapReader::readMindMapFromData(const void* data, size_t size, Error
     _mindMap.rethinkCentralThemes();
     readCrossLinks(mindMapElement);
     if (_mainCentralThemeId >= 0) {
-        MindMapNode* theme = _mindMap.findNodeOnId(_mainCentralThemeId);
+        MindMapNode* theme = nodeOnId(_mainCentralThemeId);
         if (theme && !theme->parent()) _mindMap.setMainCentralTheme(theme);
     }
     restoreSelection();
@@ -279,9 +306,11 @@ void TwkxMindMapReader::readMetaData(pugi::xml_node mindMapElement)
     }
 
     if (pugi::xml_node style = firstElementForName(meta, "style")) {
-        // An inline custom style sheet ("stylesheet") needs the custom style sheets, which this
-        // build does not have yet: the sheet of the key serves, as for an unregistered sheet.
-        _mindMap.setStyleSheet(StyleManager::styleManager().getStyleOnKey(stringAttribute(style, "key"), true));
+        // A custom sheet carried by the document registers or refreshes that sheet; without one,
+        // or when registration gives none, the sheet of the key serves.
+        std::shared_ptr<StyleSheet> sheet = readInlineStyleSheet(mindMapElement);
+        if (!sheet) sheet = StyleManager::styleManager().getStyleOnKey(stringAttribute(style, "key"), true);
+        _mindMap.setStyleSheet(sheet);
         if (MindMapStyle* mapStyle = _mindMap.style()) {
             ElementStyle::UpdateGuard batch(*mapStyle);
             mapStyle->reset();
@@ -329,6 +358,7 @@ void TwkxMindMapReader::restoreSelection()
 void TwkxMindMapReader::readNodes(pugi::xml_node parent)
 {
     _mindMap.resetIdsForExistingNodes();
+    _idTableMade = false;
     const size_t firstNew = _mindMap.nodes().size();
     _nodeCountBefore = firstNew;
     pugi::xml_node topics = firstElementForName(parent, "topics");
@@ -337,35 +367,36 @@ void TwkxMindMapReader::readNodes(pugi::xml_node parent)
     const std::vector<MindMapNode*>& nodes = _mindMap.nodes();
     if (nodes.size() == firstNew) return;
 
-    // Of topics sharing an id, the first keeps it. Documents number their topics 0, 1, 2, ...:
-    // those ids index a plain table, any others a hash table.
+    // Of topics sharing an id, the first keeps it.
     const size_t added = nodes.size() - firstNew;
-    std::vector<MindMapNode*> denseIds(added, nullptr);
-    std::unordered_map<int64_t, MindMapNode*> sparseIds;
+    _nodesByDenseId.assign(added, nullptr);
+    _nodesBySparseId.clear();
+    _idTableMade = true;
     for (size_t i = firstNew; i < nodes.size(); ++i) {
         const int64_t id = nodes[i]->id();
         if (id < 0) continue;
         if (static_cast<uint64_t>(id) < added) {
-            if (!denseIds[static_cast<size_t>(id)]) denseIds[static_cast<size_t>(id)] = nodes[i];
+            if (!_nodesByDenseId[static_cast<size_t>(id)]) _nodesByDenseId[static_cast<size_t>(id)] = nodes[i];
         } else {
-            sparseIds.emplace(id, nodes[i]);
+            _nodesBySparseId.emplace(id, nodes[i]);
         }
     }
     for (size_t i = firstNew; i < nodes.size(); ++i) {
         MindMapNode* node = nodes[i];
-        const int64_t parentId = node->parentId();
-        MindMapNode* parent = nullptr;
-        if (parentId >= 0 && static_cast<uint64_t>(parentId) < added) {
-            parent = denseIds[static_cast<size_t>(parentId)];
-        } else if (parentId >= 0) {
-            auto found = sparseIds.find(parentId);
-            if (found != sparseIds.end()) parent = found->second;
-        }
         // The node refuses itself and its own descendants as parent: a topic naming one of them
         // stays a central theme, so that no walk up the tree can run in a circle.
-        if (parent) node->linkToParent(parent);
+        if (MindMapNode* parent = nodeOnId(node->parentId())) node->linkToParent(parent);
         if (_isPasting) node->collectReferencedImages(_referencedImages);
     }
+}
+
+MindMapNode* TwkxMindMapReader::nodeOnId(int64_t id)
+{
+    if (!_idTableMade) return _mindMap.findNodeOnId(id);
+    if (id < 0) return nullptr;
+    if (static_cast<uint64_t>(id) < _nodesByDenseId.size()) return _nodesByDenseId[static_cast<size_t>(id)];
+    auto found = _nodesBySparseId.find(id);
+    return found != _nodesBySparseId.end() ? found->second : nullptr;
 }
 
 void TwkxMindMapReader::readNode(pugi::xml_node topic)
@@ -567,8 +598,8 @@ void TwkxMindMapReader::readCrossLinks(pugi::xml_node parent)
         const int64_t targetId = attributeAsLong(element, "target", -1);
         // Negative ids never name a topic of this document: the map's older nodes carry one.
         if (sourceId < 0 || targetId < 0) continue;
-        MindMapNode* source = _mindMap.findNodeOnId(sourceId);
-        MindMapNode* target = _mindMap.findNodeOnId(targetId);
+        MindMapNode* source = nodeOnId(sourceId);
+        MindMapNode* target = nodeOnId(targetId);
         if (!source || !target) continue;
         // A link of a topic to itself, between parent and child or doubling another is refused.
         CrossLink* link = _mindMap.addCrossLinkFromSource(source, target);

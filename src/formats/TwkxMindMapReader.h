@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 class CompositeElement;
 class MindMap;
@@ -96,6 +98,10 @@ private:
     void readCustomPath(pugi::xml_node element, MindMapRelation& relation);
     // A position read from the document, scaled, within the range the model handles.
     Point scaledPoint(double x, double y) const;
+    // The topic of this document with that id (of topics sharing one, the first), as the map's
+    // findNodeOnId answers it but from the table readNodes made, so that the map need not index
+    // every node for the few look-ups of relations and the main theme.
+    MindMapNode* nodeOnId(int64_t id);
 
     MindMap& _mindMap;
     pugi::xml_document _document;
@@ -108,6 +114,11 @@ private:
     double _documentScaleFactor = 1.0;
     bool _isPasting = false;
     size_t _nodeCountBefore = 0;
+    // The topics read, by id: documents number them 0, 1, 2, ..., so those ids index a plain
+    // table and any others a hash table.
+    bool _idTableMade = false;
+    std::vector<MindMapNode*> _nodesByDenseId;
+    std::unordered_map<int64_t, MindMapNode*> _nodesBySparseId;
 };
 
 // Registers the native document's reader (format code 2) and writer (export code 0) with the

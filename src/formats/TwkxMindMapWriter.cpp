@@ -1,6 +1,7 @@
 #include "formats/TwkxMindMapWriter.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/DocumentInformation.h"
 #include "MindMaps/EmbeddedImage.h"
@@ -22,7 +23,11 @@
 #include "formats/StyleElementIO.h"
 #include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
+#include "formats/XmlTextWriter.h"
 #include "layout/LayoutModes.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -35,6 +40,399 @@ public:
 private:
     std::string& _out;
 };
+
+// The elements of the document go either into a pugixml tree (the clipboard and the template
+// build their documents from the writer's steps) or straight into text (whole documents and undo
+// snapshots). This side of the two takes the same calls as XmlTextWriter.
+class TreeOutput {
+public:
+    explicit TreeOutput(pugi::xml_node parent) { _open.push_back(parent); }
+
+    void openElement(const char* name) { _open.push_back(_open.back().append_child(name)); }
+    void closeElement() { _open.pop_back(); }
+    void addIntAttribute(const char* name, int64_t value) { ::addIntAttribute(_open.back(), name, value); }
+    void addBoolAttribute(const char* name, bool value) { ::addBoolAttribute(_open.back(), name, value); }
+    void addFloatAttribute(const char* name, double value) { ::addFloatAttribute(_open.back(), name, value); }
+    void addStringAttribute(const char* name, std::string_view value)
+    {
+        ::addStringAttribute(_open.back(), name, value);
+    }
+    void addEscapedStringAttribute(const char* name, std::string_view value)
+    {
+        ::addEscapedStringAttribute(_open.back(), name, value);
+    }
+    void setElementText(std::string_view text) { ::setElementText(_open.back(), text); }
+    void addColorElement(const char* name, const std::optional<Color>& color) { setColorNamed(_open.back(), color, name); }
+    template <typename Fill>
+    void appendTree(Fill&& fill)
+    {
+        fill(_open.back());
+    }
+
+private:
+    std::vector<pugi::xml_node> _open;
+};
+
+// The document's elements, written in one order for both outputs: an element's attributes come
+// before its children, as text must have them.
+template <typename Output>
+class ElementEmitter {
+public:
+    ElementEmitter(TwkxMindMapWriter& writer, Output& out) : _writer(writer), _out(out) {}
+
+    void metaData();
+    void nodes();
+    void node(MindMapNode& node, int64_t index, int64_t parentIndex);
+    void crossLinks();
+    void customStyleSheet();
+    void image(MindMapImage& image);
+    void text(MindMapText& text);
+    void containedElements(CompositeElement& composite);
+
+private:
+    void parentRelation(MindMapNode& node);
+    void link(const DiagramLink& link);
+    void customPath(MindMapRelation& relation);
+    void selectionState();
+    template <typename Style, typename Write>
+    void style(const Style* style, Write write);
+
+    TwkxMindMapWriter& _writer;
+    Output& _out;
+};
+
+template <typename Output>
+void writeRootAttributes(Output& out)
+{
+    out.addIntAttribute("doc-version", TwkxMindMapWriter::DocumentVersion);
+    out.addStringAttribute("generator", GeneratorName(TwkxMindMapWriter::Generator));
+    out.addStringAttribute("gen-version", bundleInfoValue("CFBundleShortVersionString"));
+}
+
+// ---- Meta ----
+
+template <typename Output>
+void ElementEmitter<Output>::metaData()
+{
+    MindMap& mindMap = _writer.mindMap();
+    _out.openElement("meta");
+
+    // The GUID under which the map is kept; a map kept nowhere yet keeps the one it was read with.
+    const DocumentInformation& information = mindMap.documentInformation();
+    _out.openElement("guid");
+    _out.addStringAttribute("guid", information.guid().empty() ? information.loadedGuid() : information.guid());
+    _out.closeElement();
+
+    _out.openElement("title");
+    _out.addEscapedStringAttribute("text", mindMap.title());
+    if (mindMap.hasCustomTitle()) _out.addBoolAttribute("customized", true);
+    _out.closeElement();
+
+    if (mindMap.containsImages()) {
+        _out.openElement("images");
+        _out.addBoolAttribute("containsImages", true);
+        _out.closeElement();
+    }
+
+    _out.openElement("style");
+    if (StyleSheet* sheet = mindMap.styleSheet()) _out.addStringAttribute("key", sheet->styleKeyName());
+    if (MindMapStyle* mapStyle = mindMap.style())
+        _out.appendTree([mapStyle](pugi::xml_node element) { writeMindMapStyle(*mapStyle, element); });
+    _out.closeElement();
+
+    _out.openElement("auto-numbering");
+    _out.addStringAttribute("style", AutoNumberingStyleName(mindMap.autoNumberStyle()));
+    _out.closeElement();
+
+    _out.openElement("scrollstate");
+    if (MindMapEditorScrollState* state = mindMap.getEditorScrollState()) {
+        _out.addIntAttribute("zoom", state->zoomPercentage());
+        if (state->offsetValid()) {
+            _out.addFloatAttribute("x", state->offset().x);
+            _out.addFloatAttribute("y", state->offset().y);
+        }
+    }
+    _out.closeElement();
+
+    selectionState();
+
+    if (MindMapNode* mainTheme = mindMap.mainCentralTheme()) {
+        _out.openElement("main-centraltheme");
+        _out.addIntAttribute("id", _writer.indexOfNode(mainTheme));
+        _out.closeElement();
+    }
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::selectionState()
+{
+    SelectionParcel parcel;
+    TwkxSelectionParcelWriter parcelWriter(parcel, _writer);
+    parcelWriter.capture();
+    if (parcel.elementType == 0) return;
+    _out.appendTree([&parcel](pugi::xml_node meta) { writeSelectionState(parcel, meta); });
+}
+
+// ---- Topics ----
+
+template <typename Output>
+void ElementEmitter<Output>::nodes()
+{
+    _out.openElement("topics");
+    // In hierarchical order a node's parent lies on the path from the root to the node written
+    // just before it: a stack of that path answers most parent look-ups without hashing.
+    const std::vector<MindMapNode*>& listed = _writer.nodes();
+    std::vector<std::pair<const MindMapNode*, int64_t>> path;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        MindMapNode* current = listed[i];
+        const MindMapNode* parentNode = current->parent();
+        while (!path.empty() && path.back().first != parentNode) path.pop_back();
+        const int64_t parentIndex =
+            !parentNode ? -1 : !path.empty() ? path.back().second : _writer.indexOfNode(parentNode);
+        node(*current, static_cast<int64_t>(i), parentIndex);
+        path.emplace_back(current, static_cast<int64_t>(i));
+    }
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t parentIndex)
+{
+    _out.openElement("topic");
+    _out.addIntAttribute("id", index);
+    _out.addIntAttribute("parent", parentIndex);
+    if (_writer.copying()) _out.addIntAttribute("original-level", node.nodeLevel());
+    if (node.hasGuid()) _out.addStringAttribute("guid", node.guid());
+    _out.addFloatAttribute("x", node.location().x);
+    _out.addFloatAttribute("y", node.location().y);
+
+    const int32_t layoutMode = node.layoutMode();
+    if (layoutMode != 0) {
+        _out.addStringAttribute("layout", LayoutModeName(layoutMode));
+        if (node.layoutDirection() != DefaultLayoutDirectionForMode(layoutMode))
+            _out.addStringAttribute("layout-direction", LayoutDirectionName(node.layoutDirection()));
+    }
+
+    NodeStyle* nodeStyle = node.style();
+    const bool customColors = nodeStyle && (nodeStyle->isPropCustomized(TextStyle::FillColorMask) ||
+                                            nodeStyle->isPropCustomized(NodeStyle::StrokeColorMask));
+    if (customColors || node.paletteInfo() != 0) {
+        _out.addIntAttribute("palette", node.paletteInfo());
+        _out.addIntAttribute("colorinfo", customColors ? -1 : node.paletteInfo());
+    }
+    _out.addStringAttribute("icon", node.iconName());
+    if (node.collapsed()) _out.addBoolAttribute("collapsed", true);
+    if (node.outlineCollapsed()) _out.addBoolAttribute("outline-collapsed", true);
+    if (node.isHidden()) _out.addBoolAttribute("hidden", true);
+    if (node.showCheckbox()) {
+        _out.addStringAttribute("checkbox-mode", CheckboxModeName(node.checkboxMode()));
+        if (node.checkboxMode() != 3) _out.addIntAttribute("progress", node.progress());
+        _out.addBoolAttribute("checkbox", true);
+        if (node.checkedState() == 1) _out.addBoolAttribute("checked", true);
+    }
+    if (node.hasDate()) _out.addStringAttribute("date", NodeDateFormatter::stringFromDate(*node.date()));
+    _out.addEscapedStringAttribute("text", node.text());
+
+    style(nodeStyle, [](const NodeStyle& s, pugi::xml_node topic) { writeNodeStyle(s, topic, "style"); });
+    if (customColors) {
+        _out.addColorElement("fillcolor", node.fillColor());
+        _out.addColorElement("strokecolor", node.strokeColor());
+    }
+
+    if (node.showHull()) {
+        _out.openElement("hull");
+        _out.addBoolAttribute("visible", true);
+        NodeHullStyle* hullStyle = node.hullStyle();
+        if (hullStyle && hullStyle->customColor()) _out.addColorElement("fillcolor", hullStyle->fillColor());
+        _out.closeElement();
+    }
+
+    if (EmbeddedImage* embedded = node.embeddedImage()) {
+        _out.openElement("embedded-image");
+        _out.addStringAttribute("name", node.embeddedImageName());
+        _out.addFloatAttribute("scale", embedded->scale());
+        _out.closeElement();
+    }
+
+    if (node.parent()) parentRelation(node);
+    if (const DiagramLink* diagramLink = node.diagramLink()) link(*diagramLink);
+    if (node.hasVoiceMemo()) {
+        _out.openElement("voice-memo");
+        _out.addStringAttribute("link", node.voiceMemo());
+        _out.closeElement();
+    }
+
+    containedElements(node);
+    if (node.hasCustomImages()) {
+        // The older form, for readers that know only it.
+        _out.openElement("images");
+        for (ContainedElement* element : node.containedElements()) {
+            if (auto* contained = dynamic_cast<MindMapImage*>(element)) image(*contained);
+        }
+        _out.closeElement();
+    }
+
+    if (node.hasNote()) {
+        _out.openElement("note");
+        _out.setElementText(node.note());
+        _out.closeElement();
+    }
+    _out.closeElement();
+}
+
+// The style writers are shared with the style files and build their elements in a tree; a style
+// that stores nothing writes nothing and needs no tree.
+template <typename Output>
+template <typename Style, typename Write>
+void ElementEmitter<Output>::style(const Style* style, Write write)
+{
+    if (!style || !style->isStored()) return;
+    _out.appendTree([style, &write](pugi::xml_node parent) { write(*style, parent); });
+}
+
+template <typename Output>
+void ElementEmitter<Output>::parentRelation(MindMapNode& node)
+{
+    ParentRelation* relation = node.parentRelation();
+    if (!relation) return;
+    const bool styled = relation->style() && relation->style()->isStored();
+    if (!relation->hasContainedElements() && !styled && !relation->hasGuid() && !relation->hasCustomPath()) return;
+    _out.openElement("parent-relation");
+    if (relation->hasGuid()) _out.addStringAttribute("guid", relation->guid());
+    style(relation->style(), [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+    customPath(*relation);
+    containedElements(*relation);
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::customPath(MindMapRelation& relation)
+{
+    if (!relation.hasCustomPath()) return;
+    _out.openElement("path");
+    _out.openElement("custom-point");
+    _out.addFloatAttribute("x", relation.relationPath().customOffset().x);
+    _out.addFloatAttribute("y", relation.relationPath().customOffset().y);
+    _out.closeElement();
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::link(const DiagramLink& link)
+{
+    _out.openElement("link");
+    switch (link.linkType()) {
+    case DiagramLink::LinkTypeLocalMap:
+        _out.addStringAttribute("diagramref", link.linkID());
+        _out.addStringAttribute("element", link.element());
+        _out.addBoolAttribute("ishotlink", link.isHotLink());
+        break;
+    case DiagramLink::LinkTypeURL:
+        _out.addStringAttribute("urllink", link.linkID());
+        break;
+    case DiagramLink::LinkTypeCloudMap:
+        _out.addStringAttribute("cloudmapref", link.linkID());
+        _out.addStringAttribute("native", link.nativeLink());
+        _out.addStringAttribute("element", link.element());
+        break;
+    case DiagramLink::LinkTypeCloudDocument:
+        _out.addStringAttribute("clouddocref", link.linkID());
+        _out.addStringAttribute("native", link.nativeLink());
+        break;
+    case DiagramLink::LinkTypePhoneContact:
+        _out.addStringAttribute("phone-contact", link.linkID());
+        _out.addStringAttribute("thumbnail", link.imageHash());
+        break;
+    case DiagramLink::LinkTypeEmailContact:
+        _out.addStringAttribute("email-contact", link.linkID());
+        _out.addStringAttribute("thumbnail", link.imageHash());
+        break;
+    default:
+        break;
+    }
+    _out.closeElement();
+}
+
+// ---- Contained elements ----
+
+template <typename Output>
+void ElementEmitter<Output>::containedElements(CompositeElement& composite)
+{
+    if (!composite.hasContainedElements()) return;
+    _out.openElement("children");
+    for (ContainedElement* element : composite.containedElements()) {
+        if (auto* contained = dynamic_cast<MindMapImage*>(element))
+            image(*contained);
+        else if (auto* freeText = dynamic_cast<MindMapText*>(element))
+            text(*freeText);
+    }
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::image(MindMapImage& image)
+{
+    _out.openElement("image");
+    if (image.hasGuid()) _out.addStringAttribute("guid", image.guid());
+    _out.addStringAttribute("name", image.imageHash());
+    _out.addStringAttribute("thumbnail", image.thumbnailHash());
+    _out.addFloatAttribute("x", image.relLocation().x);
+    _out.addFloatAttribute("y", image.relLocation().y);
+    _out.addFloatAttribute("scale", image.scale());
+    _out.addFloatAttribute("angle", image.angle());
+    if (!image.imageLink().empty()) {
+        _out.openElement("link");
+        _out.addStringAttribute("urllink", image.imageLink());
+        _out.closeElement();
+    }
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::text(MindMapText& text)
+{
+    _out.openElement("text");
+    if (text.hasGuid()) _out.addStringAttribute("guid", text.guid());
+    _out.addFloatAttribute("x", text.relLocation().x);
+    _out.addFloatAttribute("y", text.relLocation().y);
+    _out.openElement("note");
+    _out.setElementText(text.text());
+    _out.closeElement();
+    style(text.style(), [](const TextStyle& s, pugi::xml_node element) { writeTextStyle(s, element, "style"); });
+    _out.closeElement();
+}
+
+// ---- Relations and style sheet ----
+
+template <typename Output>
+void ElementEmitter<Output>::crossLinks()
+{
+    _out.openElement("relations");
+    for (CrossLink* crossLink : _writer.mindMap().crossLinks()) {
+        const int64_t source = _writer.indexOfNode(crossLink->sourceNode());
+        const int64_t target = _writer.indexOfNode(crossLink->targetNode());
+        if (source < 0 || target < 0) continue;
+        _out.openElement("relation");
+        if (crossLink->hasGuid()) _out.addStringAttribute("guid", crossLink->guid());
+        _out.addIntAttribute("source", source);
+        _out.addIntAttribute("target", target);
+        style(crossLink->style(), [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+        customPath(*crossLink);
+        containedElements(*crossLink);
+        _out.closeElement();
+    }
+    _out.closeElement();
+}
+
+template <typename Output>
+void ElementEmitter<Output>::customStyleSheet()
+{
+    // Only a custom sheet travels with the document, in its own element form.
+    const StyleSheet* sheet = _writer.mindMap().styleSheet();
+    if (!sheet || !sheet->isCustomStyle()) return;
+    _out.appendTree([sheet](pugi::xml_node mindMapElement) { writeInlineStyleSheet(sheet, mindMapElement); });
+}
 
 } // namespace
 
@@ -62,24 +460,18 @@ pugi::xml_node TwkxMindMapWriter::createTwkxDocument(pugi::xml_document& documen
     declaration.append_attribute("encoding").set_value("UTF-8");
     document.append_child(pugi::node_doctype).set_value(RootElementName);
     pugi::xml_node root = document.append_child(RootElementName);
-    addIntAttribute(root, "doc-version", DocumentVersion);
-    addStringAttribute(root, "generator", GeneratorName(Generator));
-    addStringAttribute(root, "gen-version", bundleInfoValue("CFBundleShortVersionString"));
+    TreeOutput out(root);
+    writeRootAttributes(out);
     return root;
 }
 
 std::string TwkxMindMapWriter::serialize(const pugi::xml_document& document, bool pretty)
 {
     std::string text;
-    serializeInto(document, pretty, text);
-    return text;
-}
-
-void TwkxMindMapWriter::serializeInto(const pugi::xml_document& document, bool pretty, std::string& text)
-{
     StringWriter writer(text);
     const unsigned flags = pretty ? pugi::format_indent : pugi::format_raw;
     document.save(writer, "  ", flags, pugi::encoding_utf8);
+    return text;
 }
 
 MindMapData TwkxMindMapWriter::writeMindMap(Error*)
@@ -90,20 +482,25 @@ MindMapData TwkxMindMapWriter::writeMindMap(Error*)
 
 std::string TwkxMindMapWriter::writeDocumentText()
 {
-    pugi::xml_document document;
-    pugi::xml_node root = createTwkxDocument(document);
-    pugi::xml_node mindMapElement = root.append_child("mindmap");
     buildNodeIndexMap();
-    writeMetaData(mindMapElement);
-    writeNodes(mindMapElement);
-    writeCrossLinks(mindMapElement);
-    writeCustomStyleSheet(mindMapElement);
     // Written straight behind the byte-order mark, into room for a typical topic's share, so
     // that a large map is neither copied nor moved while it grows.
     std::string text;
     text.reserve(4096 + _nodes.size() * 192);
     text += "\xEF\xBB\xBF";
-    serializeInto(document, true, text);
+    XmlTextWriter out(text);
+    ElementEmitter<XmlTextWriter> emitter(*this, out);
+    out.writeDeclaration(RootElementName);
+    out.openElement(RootElementName);
+    writeRootAttributes(out);
+    out.openElement("mindmap");
+    emitter.metaData();
+    emitter.nodes();
+    emitter.crossLinks();
+    emitter.customStyleSheet();
+    out.closeElement();
+    out.closeElement();
+    out.finish();
     return text;
 }
 
@@ -121,274 +518,66 @@ void TwkxMindMapWriter::setNodes(std::vector<MindMapNode*> nodes)
     _nodes = std::move(nodes);
     _nodeIndexMap.clear();
     _nodeIndexMap.reserve(_nodes.size());
-    for (size_t i = 0; i < _nodes.size(); ++i) _nodeIndexMap.emplace(_nodes[i], static_cast<int64_t>(i));
+    for (size_t i = 0; i < _nodes.size(); ++i) _nodeIndexMap.emplace_back(_nodes[i], static_cast<int64_t>(i));
+    // A node listed twice keeps its first index.
+    std::stable_sort(_nodeIndexMap.begin(), _nodeIndexMap.end(),
+                     [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });
 }
 
 int64_t TwkxMindMapWriter::indexOfNode(const MindMapNode* node) const
 {
     if (!node) return -1;
-    auto found = _nodeIndexMap.find(node);
-    return found == _nodeIndexMap.end() ? -1 : found->second;
+    auto found = std::lower_bound(_nodeIndexMap.begin(), _nodeIndexMap.end(), node,
+                                  [](const auto& entry, const MindMapNode* wanted) { return std::less<>()(entry.first, wanted); });
+    return found != _nodeIndexMap.end() && found->first == node ? found->second : -1;
 }
 
-// ---- Meta ----
+// ---- Steps into a tree ----
 
 void TwkxMindMapWriter::writeMetaData(pugi::xml_node mindMapElement)
 {
-    pugi::xml_node meta = mindMapElement.append_child("meta");
-
-    // The GUID under which the map is kept; a map kept nowhere yet keeps the one it was read with.
-    const DocumentInformation& information = _mindMap.documentInformation();
-    addStringAttribute(meta.append_child("guid"), "guid",
-                       information.guid().empty() ? information.loadedGuid() : information.guid());
-
-    pugi::xml_node title = meta.append_child("title");
-    addEscapedStringAttribute(title, "text", _mindMap.title());
-    if (_mindMap.hasCustomTitle()) addBoolAttribute(title, "customized", true);
-
-    if (_mindMap.containsImages()) addBoolAttribute(meta.append_child("images"), "containsImages", true);
-
-    pugi::xml_node style = meta.append_child("style");
-    if (StyleSheet* sheet = _mindMap.styleSheet()) addStringAttribute(style, "key", sheet->styleKeyName());
-    if (MindMapStyle* mapStyle = _mindMap.style()) writeMindMapStyle(*mapStyle, style);
-
-    addStringAttribute(meta.append_child("auto-numbering"), "style", AutoNumberingStyleName(_mindMap.autoNumberStyle()));
-
-    pugi::xml_node scrollState = meta.append_child("scrollstate");
-    if (MindMapEditorScrollState* state = _mindMap.getEditorScrollState()) {
-        addIntAttribute(scrollState, "zoom", state->zoomPercentage());
-        if (state->offsetValid()) {
-            addFloatAttribute(scrollState, "x", state->offset().x);
-            addFloatAttribute(scrollState, "y", state->offset().y);
-        }
-    }
-
-    writeSelectionState(meta);
-
-    if (MindMapNode* mainTheme = _mindMap.mainCentralTheme())
-        addIntAttribute(meta.append_child("main-centraltheme"), "id", indexOfNode(mainTheme));
+    TreeOutput out(mindMapElement);
+    ElementEmitter<TreeOutput>(*this, out).metaData();
 }
-
-// ---- Topics ----
 
 void TwkxMindMapWriter::writeNodes(pugi::xml_node parent)
 {
-    pugi::xml_node topics = parent.append_child("topics");
-    // In hierarchical order a node's parent lies on the path from the root to the node written
-    // just before it: a stack of that path answers most parent look-ups without hashing.
-    std::vector<std::pair<const MindMapNode*, int64_t>> path;
-    for (size_t i = 0; i < _nodes.size(); ++i) {
-        MindMapNode* node = _nodes[i];
-        const MindMapNode* parentNode = node->parent();
-        while (!path.empty() && path.back().first != parentNode) path.pop_back();
-        const int64_t parentIndex = !parentNode ? -1 : !path.empty() ? path.back().second : indexOfNode(parentNode);
-        writeNode(*node, topics, static_cast<int64_t>(i), parentIndex);
-        path.emplace_back(node, static_cast<int64_t>(i));
-    }
+    TreeOutput out(parent);
+    ElementEmitter<TreeOutput>(*this, out).nodes();
 }
 
 void TwkxMindMapWriter::writeNode(MindMapNode& node, pugi::xml_node topics)
 {
-    writeNode(node, topics, indexOfNode(&node), indexOfNode(node.parent()));
+    TreeOutput out(topics);
+    ElementEmitter<TreeOutput>(*this, out).node(node, indexOfNode(&node), indexOfNode(node.parent()));
 }
 
-void TwkxMindMapWriter::writeNode(MindMapNode& node, pugi::xml_node topics, int64_t index, int64_t parentIndex)
+void TwkxMindMapWriter::writeCrossLinks(pugi::xml_node parent)
 {
-    pugi::xml_node topic = topics.append_child("topic");
-    addIntAttribute(topic, "id", index);
-    addIntAttribute(topic, "parent", parentIndex);
-    if (_copying) addIntAttribute(topic, "original-level", node.nodeLevel());
-    if (node.hasGuid()) addStringAttribute(topic, "guid", node.guid());
-    addFloatAttribute(topic, "x", node.location().x);
-    addFloatAttribute(topic, "y", node.location().y);
-
-    const int32_t layoutMode = node.layoutMode();
-    if (layoutMode != 0) {
-        addStringAttribute(topic, "layout", LayoutModeName(layoutMode));
-        if (node.layoutDirection() != DefaultLayoutDirectionForMode(layoutMode))
-            addStringAttribute(topic, "layout-direction", LayoutDirectionName(node.layoutDirection()));
-    }
-
-    NodeStyle* style = node.style();
-    if (style) writeNodeStyle(*style, topic, "style");
-    const bool customColors =
-        style && (style->isPropCustomized(TextStyle::FillColorMask) || style->isPropCustomized(NodeStyle::StrokeColorMask));
-    if (customColors || node.paletteInfo() != 0) {
-        addIntAttribute(topic, "palette", node.paletteInfo());
-        addIntAttribute(topic, "colorinfo", customColors ? -1 : node.paletteInfo());
-        if (customColors) {
-            setColorNamed(topic, node.fillColor(), "fillcolor");
-            setColorNamed(topic, node.strokeColor(), "strokecolor");
-        }
-    }
-
-    if (node.showHull()) {
-        pugi::xml_node hull = topic.append_child("hull");
-        addBoolAttribute(hull, "visible", true);
-        NodeHullStyle* hullStyle = node.hullStyle();
-        if (hullStyle && hullStyle->customColor()) setColorNamed(hull, hullStyle->fillColor(), "fillcolor");
-    }
-
-    addStringAttribute(topic, "icon", node.iconName());
-
-    if (EmbeddedImage* embedded = node.embeddedImage()) {
-        pugi::xml_node element = topic.append_child("embedded-image");
-        addStringAttribute(element, "name", node.embeddedImageName());
-        addFloatAttribute(element, "scale", embedded->scale());
-    }
-
-    if (node.collapsed()) addBoolAttribute(topic, "collapsed", true);
-    if (node.outlineCollapsed()) addBoolAttribute(topic, "outline-collapsed", true);
-    if (node.isHidden()) addBoolAttribute(topic, "hidden", true);
-
-    if (node.showCheckbox()) {
-        addStringAttribute(topic, "checkbox-mode", CheckboxModeName(node.checkboxMode()));
-        if (node.checkboxMode() != 3) addIntAttribute(topic, "progress", node.progress());
-        addBoolAttribute(topic, "checkbox", true);
-        if (node.checkedState() == 1) addBoolAttribute(topic, "checked", true);
-    }
-
-    if (node.hasDate()) addStringAttribute(topic, "date", NodeDateFormatter::stringFromDate(*node.date()));
-
-    if (node.parent()) writeParentRelation(node, topic);
-    if (node.diagramLink()) writeLink(node, topic);
-    if (node.hasVoiceMemo()) addStringAttribute(topic.append_child("voice-memo"), "link", node.voiceMemo());
-
-    writeContainedElements(node, topic);
-    if (node.hasCustomImages()) {
-        // The older form, for readers that know only it.
-        pugi::xml_node images = topic.append_child("images");
-        for (ContainedElement* element : node.containedElements()) {
-            if (auto* image = dynamic_cast<MindMapImage*>(element)) writeImage(*image, images);
-        }
-    }
-
-    addEscapedStringAttribute(topic, "text", node.text());
-    if (node.hasNote()) setElementText(topic.append_child("note"), node.note());
+    TreeOutput out(parent);
+    ElementEmitter<TreeOutput>(*this, out).crossLinks();
 }
 
-void TwkxMindMapWriter::writeParentRelation(MindMapNode& node, pugi::xml_node topic)
+void TwkxMindMapWriter::writeCustomStyleSheet(pugi::xml_node mindMapElement)
 {
-    ParentRelation* relation = node.parentRelation();
-    if (!relation) return;
-    const bool styled = relation->style() && relation->style()->isStored();
-    if (!relation->hasContainedElements() && !styled && !relation->hasGuid() && !relation->hasCustomPath()) return;
-    pugi::xml_node element = topic.append_child("parent-relation");
-    if (relation->hasGuid()) addStringAttribute(element, "guid", relation->guid());
-    if (relation->style()) writeRelationStyle(*relation->style(), element, "style");
-    if (relation->hasCustomPath()) {
-        pugi::xml_node point = element.append_child("path").append_child("custom-point");
-        addFloatAttribute(point, "x", relation->relationPath().customOffset().x);
-        addFloatAttribute(point, "y", relation->relationPath().customOffset().y);
-    }
-    writeContainedElements(*relation, element);
-}
-
-void TwkxMindMapWriter::writeLink(MindMapNode& node, pugi::xml_node topic)
-{
-    const DiagramLink* link = node.diagramLink();
-    pugi::xml_node element = topic.append_child("link");
-    switch (link->linkType()) {
-    case DiagramLink::LinkTypeLocalMap:
-        addStringAttribute(element, "diagramref", link->linkID());
-        addStringAttribute(element, "element", link->element());
-        addBoolAttribute(element, "ishotlink", link->isHotLink());
-        break;
-    case DiagramLink::LinkTypeURL:
-        addStringAttribute(element, "urllink", link->linkID());
-        break;
-    case DiagramLink::LinkTypeCloudMap:
-        addStringAttribute(element, "cloudmapref", link->linkID());
-        addStringAttribute(element, "native", link->nativeLink());
-        addStringAttribute(element, "element", link->element());
-        break;
-    case DiagramLink::LinkTypeCloudDocument:
-        addStringAttribute(element, "clouddocref", link->linkID());
-        addStringAttribute(element, "native", link->nativeLink());
-        break;
-    case DiagramLink::LinkTypePhoneContact:
-        addStringAttribute(element, "phone-contact", link->linkID());
-        addStringAttribute(element, "thumbnail", link->imageHash());
-        break;
-    case DiagramLink::LinkTypeEmailContact:
-        addStringAttribute(element, "email-contact", link->linkID());
-        addStringAttribute(element, "thumbnail", link->imageHash());
-        break;
-    default:
-        break;
-    }
-}
-
-// ---- Contained elements ----
-
-void TwkxMindMapWriter::writeContainedElements(CompositeElement& composite, pugi::xml_node parent)
-{
-    if (!composite.hasContainedElements()) return;
-    pugi::xml_node children = parent.append_child("children");
-    for (ContainedElement* element : composite.containedElements()) {
-        if (auto* image = dynamic_cast<MindMapImage*>(element))
-            writeImage(*image, children);
-        else if (auto* text = dynamic_cast<MindMapText*>(element))
-            writeText(*text, children);
-    }
+    TreeOutput out(mindMapElement);
+    ElementEmitter<TreeOutput>(*this, out).customStyleSheet();
 }
 
 void TwkxMindMapWriter::writeImage(MindMapImage& image, pugi::xml_node parent)
 {
-    pugi::xml_node element = parent.append_child("image");
-    if (image.hasGuid()) addStringAttribute(element, "guid", image.guid());
-    addStringAttribute(element, "name", image.imageHash());
-    addStringAttribute(element, "thumbnail", image.thumbnailHash());
-    addFloatAttribute(element, "x", image.relLocation().x);
-    addFloatAttribute(element, "y", image.relLocation().y);
-    addFloatAttribute(element, "scale", image.scale());
-    addFloatAttribute(element, "angle", image.angle());
-    if (!image.imageLink().empty()) addStringAttribute(element.append_child("link"), "urllink", image.imageLink());
+    TreeOutput out(parent);
+    ElementEmitter<TreeOutput>(*this, out).image(image);
 }
 
 void TwkxMindMapWriter::writeText(MindMapText& text, pugi::xml_node parent)
 {
-    pugi::xml_node element = parent.append_child("text");
-    if (text.hasGuid()) addStringAttribute(element, "guid", text.guid());
-    addFloatAttribute(element, "x", text.relLocation().x);
-    addFloatAttribute(element, "y", text.relLocation().y);
-    setElementText(element.append_child("note"), text.text());
-    if (text.style()) writeTextStyle(*text.style(), element, "style");
+    TreeOutput out(parent);
+    ElementEmitter<TreeOutput>(*this, out).text(text);
 }
 
-// ---- Relations and style sheet ----
-
-void TwkxMindMapWriter::writeCrossLinks(pugi::xml_node parent)
+void TwkxMindMapWriter::writeContainedElements(CompositeElement& composite, pugi::xml_node parent)
 {
-    pugi::xml_node relations = parent.append_child("relations");
-    for (CrossLink* link : _mindMap.crossLinks()) {
-        const int64_t source = indexOfNode(link->sourceNode());
-        const int64_t target = indexOfNode(link->targetNode());
-        if (source < 0 || target < 0) continue;
-        pugi::xml_node element = relations.append_child("relation");
-        if (link->hasGuid()) addStringAttribute(element, "guid", link->guid());
-        addIntAttribute(element, "source", source);
-        addIntAttribute(element, "target", target);
-        if (link->style()) writeRelationStyle(*link->style(), element, "style");
-        if (link->hasCustomPath()) {
-            pugi::xml_node point = element.append_child("path").append_child("custom-point");
-            addFloatAttribute(point, "x", link->relationPath().customOffset().x);
-            addFloatAttribute(point, "y", link->relationPath().customOffset().y);
-        }
-        writeContainedElements(*link, element);
-    }
-}
-
-void TwkxMindMapWriter::writeSelectionState(pugi::xml_node meta)
-{
-    SelectionParcel parcel;
-    TwkxSelectionParcelWriter parcelWriter(parcel, *this);
-    parcelWriter.capture();
-    ::writeSelectionState(parcel, meta);
-}
-
-void TwkxMindMapWriter::writeCustomStyleSheet(pugi::xml_node)
-{
-    // Custom style sheets write their own element form; until they exist in this build no map
-    // can hold one, so there is nothing to write.
+    TreeOutput out(parent);
+    ElementEmitter<TreeOutput>(*this, out).containedElements(composite);
 }

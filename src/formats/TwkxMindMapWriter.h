@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class CompositeElement;
@@ -23,6 +23,10 @@ class MindMapText;
 // Every node reference in the document is the node's index in the writer's node list: the map's
 // nodes in hierarchical order (depth first from each central theme), or the list the clipboard
 // gives. A node not in the list has index -1.
+//
+// Whole documents are written as text directly; the steps below build the same elements into a
+// pugixml tree for the documents others assemble (clipboard, template). Both come from one set of
+// element writers, so that they cannot drift apart.
 //
 // One writer is made for one operation on one map. Main thread only.
 class TwkxMindMapWriter {
@@ -84,17 +88,10 @@ public:
     void writeContainedElements(CompositeElement& composite, pugi::xml_node parent);
 
 private:
-    // The topic of a node whose own and parent's indexes are known.
-    void writeNode(MindMapNode& node, pugi::xml_node topics, int64_t index, int64_t parentIndex);
-    // Appends the serialised document to the text.
-    static void serializeInto(const pugi::xml_document& document, bool pretty, std::string& text);
-    // "selection": the map's selected element, with node ids from this writer's numbering.
-    void writeSelectionState(pugi::xml_node meta);
-    void writeParentRelation(MindMapNode& node, pugi::xml_node topic);
-    void writeLink(MindMapNode& node, pugi::xml_node topic);
-
     MindMap& _mindMap;
     std::vector<MindMapNode*> _nodes;
     bool _copying = false;
-    std::unordered_map<const MindMapNode*, int64_t> _nodeIndexMap;
+    // The listed nodes with their indexes, ordered by address: sorting once costs less than
+    // hashing every node of a large map.
+    std::vector<std::pair<const MindMapNode*, int64_t>> _nodeIndexMap;
 };

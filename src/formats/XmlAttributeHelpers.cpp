@@ -1,6 +1,5 @@
 #include "formats/XmlAttributeHelpers.h"
 
-#include "MindMaps/MindMapNode.h"
 #include "Utils/StringUtils.h"
 #include "platform/NumberText.h"
 #include "platform/Utf8.h"
@@ -83,12 +82,6 @@ char* formatTwoDecimals(char* begin, char* end, double value)
     return std::to_chars(begin, end, value, std::chars_format::fixed, 2).ptr;
 }
 
-int colorComponent255(double component)
-{
-    if (!std::isfinite(component)) return 0;
-    return static_cast<int>(std::lround(std::clamp(component, 0.0, 1.0) * 255.0));
-}
-
 } // namespace
 
 pugi::xml_node firstElementForName(pugi::xml_node element, const char* name)
@@ -149,7 +142,7 @@ std::optional<std::string> getFirstTextValue(pugi::xml_node element)
     if (!element) return std::nullopt;
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            return MindMapNode::trimWhitespaceAndNewlines(child.value());
+            return trimWhitespaceAndNewlines(child.value());
     }
     return std::nullopt;
 }
@@ -168,37 +161,35 @@ void addBoolAttribute(pugi::xml_node element, const char* name, bool value)
 
 void addFloatAttribute(pugi::xml_node element, const char* name, double value)
 {
-    char buffer[400]; // the largest double has 309 integer digits
-    const char* end = formatTwoDecimals(buffer, buffer + sizeof buffer, value);
+    char buffer[FloatAttributeTextCapacity];
+    const char* end = formatFloatAttributeChars(value, buffer);
     element.append_attribute(name).set_value(buffer, static_cast<size_t>(end - buffer));
 }
 
 std::string formatFloatAttributeText(double value)
 {
-    char buffer[400];
-    const char* end = formatTwoDecimals(buffer, buffer + sizeof buffer, value);
+    char buffer[FloatAttributeTextCapacity];
+    const char* end = formatFloatAttributeChars(value, buffer);
     return std::string(static_cast<const char*>(buffer), end);
+}
+
+char* formatFloatAttributeChars(double value, char* buffer)
+{
+    return formatTwoDecimals(buffer, buffer + FloatAttributeTextCapacity, value);
 }
 
 void addStringAttribute(pugi::xml_node element, const char* name, std::string_view value)
 {
     if (value.empty()) return;
-    if (isPlainXmlText(value)) {
-        element.append_attribute(name).set_value(value.data(), value.size());
-        return;
-    }
-    const std::string safe = xmlSafeText(value);
+    std::string storage;
+    const std::string_view safe = xmlSafeTextView(value, storage);
     if (!safe.empty()) element.append_attribute(name).set_value(safe.data(), safe.size());
 }
 
 void addEscapedStringAttribute(pugi::xml_node element, const char* name, std::string_view value)
 {
-    // Most texts need no escaping and are plain XML text as they are: no copy for those.
-    if (isUnescapedXmlText(value)) {
-        if (!value.empty()) element.append_attribute(name).set_value(value.data(), value.size());
-        return;
-    }
-    addStringAttribute(element, name, EscapeXmlText(value));
+    std::string storage;
+    addStringAttribute(element, name, escapedXmlTextView(value, storage));
 }
 
 void addDateAttribute(pugi::xml_node element, const char* name, const std::optional<XmlDate>& value)
@@ -210,11 +201,8 @@ void addDateAttribute(pugi::xml_node element, const char* name, const std::optio
 
 void setElementText(pugi::xml_node element, std::string_view text)
 {
-    if (isPlainXmlText(text)) {
-        element.text().set(text.data(), text.size());
-        return;
-    }
-    const std::string safe = xmlSafeText(text);
+    std::string storage;
+    const std::string_view safe = xmlSafeTextView(text, storage);
     element.text().set(safe.data(), safe.size());
 }
 
@@ -248,9 +236,15 @@ void setColor(pugi::xml_node element, const std::optional<Color>& color)
         addBoolAttribute(element, "none", true);
         return;
     }
-    addIntAttribute(element, "r", colorComponent255(color->red()));
-    addIntAttribute(element, "g", colorComponent255(color->green()));
-    addIntAttribute(element, "b", colorComponent255(color->blue()));
+    addIntAttribute(element, "r", colorComponentByte(color->red()));
+    addIntAttribute(element, "g", colorComponentByte(color->green()));
+    addIntAttribute(element, "b", colorComponentByte(color->blue()));
+}
+
+int colorComponentByte(double component)
+{
+    if (!std::isfinite(component)) return 0;
+    return static_cast<int>(std::lround(std::clamp(component, 0.0, 1.0) * 255.0));
 }
 
 void setColorNamed(pugi::xml_node element, const std::optional<Color>& color, const char* name)
@@ -282,8 +276,16 @@ std::string prefixUTF8BOM(std::string_view data)
 
 std::string EscapeXmlText(std::string_view text)
 {
-    if (isUnescapedXmlText(text)) return std::string(text);
-    std::string result;
+    std::string storage;
+    const std::string_view escaped = escapedXmlTextView(text, storage);
+    return escaped.data() == storage.data() ? std::move(storage) : std::string(escaped);
+}
+
+std::string_view escapedXmlTextView(std::string_view text, std::string& storage)
+{
+    if (isUnescapedXmlText(text)) return text;
+    std::string& result = storage;
+    result.clear();
     result.reserve(text.size() + 8);
     size_t pos = 0;
     while (pos < text.size()) {
@@ -337,8 +339,16 @@ std::string UnescapeXmlText(std::string_view text)
 
 std::string xmlSafeText(std::string_view text)
 {
-    if (isPlainXmlText(text)) return std::string(text);
-    std::string result;
+    std::string storage;
+    const std::string_view safe = xmlSafeTextView(text, storage);
+    return safe.data() == storage.data() ? std::move(storage) : std::string(safe);
+}
+
+std::string_view xmlSafeTextView(std::string_view text, std::string& storage)
+{
+    if (isPlainXmlText(text)) return text;
+    std::string& result = storage;
+    result.clear();
     result.reserve(text.size());
     size_t pos = 0;
     while (pos < text.size()) {

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,6 +57,10 @@ void addStringAttribute(pugi::xml_node element, const char* name, std::string_vi
 void addEscapedStringAttribute(pugi::xml_node element, const char* name, std::string_view value);
 // The text addFloatAttribute writes: the value with two decimals, non-finite values as 0.00.
 std::string formatFloatAttributeText(double value);
+// The same text into the buffer, which holds at least FloatAttributeTextCapacity characters;
+// answers the end of the text (no terminating zero).
+inline constexpr size_t FloatAttributeTextCapacity = 400; // the largest double has 309 digits
+char* formatFloatAttributeChars(double value, char* buffer);
 // Seconds since the reference date, "%f"; nothing for no date.
 void addDateAttribute(pugi::xml_node element, const char* name, const std::optional<XmlDate>& value);
 // Sets the element's text (an existing text child is replaced); characters XML cannot carry are
@@ -73,6 +78,8 @@ std::optional<Color> getNamedColor(pugi::xml_node element, const char* name);
 void setColor(pugi::xml_node element, const std::optional<Color>& color);
 // Appends a child element of that name and writes the colour into it.
 void setColorNamed(pugi::xml_node element, const std::optional<Color>& color, const char* name);
+// A colour component (0..1) as the integer setColor writes (0..255); not-a-number gives 0.
+int colorComponentByte(double component);
 
 // EF BB BF followed by the data; empty data stays empty.
 MindMapData prefixUTF8BOM(const MindMapData& data);
@@ -90,3 +97,8 @@ std::string UnescapeXmlText(std::string_view text);
 // carriage return stay. Bytes that are not UTF-8 become U+FFFD, so that the document stays
 // readable by any XML reader.
 std::string xmlSafeText(std::string_view text);
+
+// xmlSafeText and EscapeXmlText without a copy for the usual text that needs no change: the answer
+// is the text itself, or the storage holding the changed text.
+std::string_view xmlSafeTextView(std::string_view text, std::string& storage);
+std::string_view escapedXmlTextView(std::string_view text, std::string& storage);

@@ -68,6 +68,34 @@ bool decimalOverflows(std::string_view number)
     return power + exponent > 0;
 }
 
+// Numbers as documents write them ("%.2f": up to fifteen digits, at most two after the point,
+// nothing that could continue the number behind them) are read without the general conversion:
+// the digits as one integer divided by 1, 10 or 100. Both are exact in a double and the division
+// is correctly rounded, so the result is the double nearest the decimal, as from_chars gives it.
+// Answers false for anything else, which then takes the general way.
+bool parseShortDecimal(std::string_view text, double& value)
+{
+    constexpr size_t MaxDigits = 15; // below 2^53
+    constexpr double Divisors[] = {1.0, 10.0, 100.0};
+    size_t i = 0;
+    uint64_t digits = 0;
+    while (i < text.size() && isDigit(text[i])) digits = digits * 10 + uint64_t(text[i++] - '0');
+    size_t integerDigits = i;
+    if (integerDigits == 0) return false;
+    size_t fractionDigits = 0;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && isDigit(text[i]) && fractionDigits < 3) {
+            digits = digits * 10 + uint64_t(text[i++] - '0');
+            ++fractionDigits;
+        }
+    }
+    if (fractionDigits > 2 || integerDigits + fractionDigits > MaxDigits) return false;
+    if (i < text.size() && (isDigit(text[i]) || text[i] == '.' || text[i] == 'e' || text[i] == 'E')) return false;
+    value = double(digits) / Divisors[fractionDigits];
+    return true;
+}
+
 } // namespace
 
 std::string formatInteger(int64_t value)
@@ -106,6 +134,7 @@ double parseDouble(std::string_view text, double fallback)
     bool startsNumber = !text.empty() && (isDigit(text[0]) || (text[0] == '.' && text.size() > 1 && isDigit(text[1])));
     if (!startsNumber) return fallback;
     double value = 0;
+    if (parseShortDecimal(text, value)) return negative ? -value : value;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         std::string_view number(text.data(), size_t(result.ptr - text.data()));

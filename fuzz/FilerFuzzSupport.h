@@ -1,0 +1,82 @@
+#pragma once
+
+// What the import fuzz targets share: a map for each input, read the way a foreign file opens.
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "formats/MindMapConverter.h"
+#include "formats/XmlAttributeHelpers.h"
+#include "Utils/StringUtils.h"
+#include "platform/FakeTextMeasurer.h"
+#include "store/CustomImageStore.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Opening a map measures its texts; the fonts would make the fuzzer slow and need a font cache.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace filerfuzz {
+
+inline std::unique_ptr<MindMap> read(const MindMapData& data, MindMapReadFormat format)
+{
+    static const bool ready = [] {
+        static FakeTextMeasurer measurer;
+        TextMeasurer::setShared(&measurer);
+        registerForeignFormats();
+        return true;
+    }();
+    (void)ready;
+    // A store without a folder: nothing an input names can reach the file system.
+    static const auto store = std::make_shared<CustomImageStore>();
+    auto map = std::make_unique<MindMap>(store);
+    if (!map->readFromData(data, "", static_cast<int32_t>(format))) return nullptr;
+    return map;
+}
+
+// The words of a text as a document can hold it: opening a map wraps long topics, which puts
+// line breaks where blanks were and may fold runs of blanks; characters XML cannot carry (a read
+// U+FFFF) are not written.
+inline std::string words(const std::string& text)
+{
+    std::string result;
+    bool blank = false;
+    for (char c : xmlSafeText(text)) {
+        if (c == ' ' || c == '\n') {
+            blank = true;
+            continue;
+        }
+        if (blank && !result.empty()) result += ' ';
+        blank = false;
+        result += c;
+    }
+    return result;
+}
+
+// The topics' texts (and, when asked, notes), depth first, with their depth.
+inline std::string tree(const MindMap& map, bool withNotes)
+{
+    std::string text;
+    std::vector<std::pair<const MindMapNode*, size_t>> pending;
+    const auto& themes = map.centralThemes();
+    for (auto it = themes.rbegin(); it != themes.rend(); ++it) pending.emplace_back(*it, 0);
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        text += std::to_string(depth) + ':' + words(node->text());
+        // A note keeps a blank at its end when it ended in a control character (the model trims
+        // before it turns controls into blanks); written out and read again it is trimmed.
+        if (withNotes) text += '|' + xmlSafeText(trimWhitespaceAndNewlines(node->note()));
+        text += '\n';
+        const auto& children = node->children();
+        for (auto it = children.rbegin(); it != children.rend(); ++it) pending.emplace_back(*it, depth + 1);
+    }
+    return text;
+}
+
+} // namespace filerfuzz

@@ -1,0 +1,365 @@
+#include "MindMaps/MindMap.h"
+
+#include "MindMaps/CompositeElement.h"
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/ParentRelation.h"
+#include "MindMaps/StyleSheet.h"
+#include "layout/GeometryHelpers.h"
+#include "layout/NodeLayouter.h"
+#include "platform/Color.h"
+#include "platform/Localizer.h"
+
+#include <limits>
+
+namespace {
+
+// The gap between a new topic and the topic it is placed below.
+constexpr double NewTopicGap = 12;
+
+double bottomEdge(const MindMapNode* node)
+{
+    const Rect bounds = node->bounds();
+    return bounds.origin.y + bounds.size.height;
+}
+
+// A new child in free layout goes below the sibling that reaches lowest, at that sibling's x,
+// unless its parent is a central theme or it has no siblings: then the layouter finds it a place.
+void placeNewChild(MindMapNode* parent, MindMapNode* child)
+{
+    if (child->isAutoLayout()) return;
+    const MindMapNode* lowest = nullptr;
+    for (const MindMapNode* sibling : parent->children()) {
+        if (sibling == child) continue;
+        if (!lowest || bottomEdge(sibling) > bottomEdge(lowest)) lowest = sibling;
+    }
+    if (!parent->parent() || !lowest) {
+        NodeLayouter::assignDefaultNodeLocation(child);
+        return;
+    }
+    const double y = bottomEdge(lowest) + child->bounds().size.height / 2 + NewTopicGap;
+    child->setLocation(Point{lowest->location().x, y});
+    NodeLayouter::avoidOverlap(child);
+}
+
+// A new sibling in free layout goes right below the topic, unless that is a main branch, whose
+// siblings spread around the central theme.
+void placeNewSibling(const MindMapNode* node, MindMapNode* sibling)
+{
+    if (sibling->isAutoLayout()) return;
+    if (node->nodeLevel() < 2) {
+        NodeLayouter::assignDefaultNodeLocation(sibling);
+        return;
+    }
+    const double heights = node->bounds().size.height + sibling->bounds().size.height;
+    const double y = node->location().y + heights / 2 + NewTopicGap;
+    sibling->setLocation(Point{node->location().x, y});
+    NodeLayouter::avoidOverlap(sibling);
+}
+
+void placeByLayouter(MindMapNode* node)
+{
+    if (!node->isAutoLayout()) NodeLayouter::assignDefaultNodeLocation(node);
+}
+
+// Whether the text holds anything but white space once cleaned as a topic text.
+bool hasVisibleText(const std::string& text)
+{
+    return !MindMapNode::trimWhitespaceAndNewlines(MindMapNode::validateNodeText(text)).empty();
+}
+
+} // namespace
+
+// ---- Central themes ----
+
+void MindMap::addCentralTheme()
+{
+    if (_readOnly) return;
+    addCentralThemeAtLocation(NodeLayouter::newCentralThemeLocation(*this));
+}
+
+void MindMap::addCentralThemeAtLocation(Point location)
+{
+    if (_readOnly) return;
+    cancelEditorModes();
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_central_theme"));
+    MindMapNode* theme = nullptr;
+    {
+        UpdateGuard update(*this);
+        theme = internalAddCentralTheme(std::string());
+        theme->setLocation(location);
+        setSelectedElement(theme);
+    }
+    // After the update, so that the editor starts on the map as it now is.
+    startEditingNewNode(theme, undoState);
+}
+
+// ---- Children and siblings ----
+
+void MindMap::addChildNode()
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    if (!node) return;
+    forceSingleSelection();
+    if (node->collapsed()) return;
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* child = nullptr;
+    {
+        UpdateGuard update(*this);
+        child = addMindMapNodeAsChild(node, node->location());
+        placeNewChild(node, child);
+        setSelectedElement(child);
+    }
+    startEditingNewNode(child, undoState);
+}
+
+void MindMap::addChildNodeAtLocation(Point location)
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    if (!node) return;
+    forceSingleSelection();
+    if (node->collapsed()) return;
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* child = nullptr;
+    {
+        UpdateGuard update(*this);
+        child = addMindMapNodeAsChild(node, location);
+        setSelectedElement(child);
+    }
+    startEditingNewNode(child, undoState);
+}
+
+void MindMap::addSiblingNode()
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    forceSingleSelection();
+    if (!node || !node->parent() || node->parent()->collapsed()) return;
+    MindMapNode* parent = node->parent();
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* sibling = nullptr;
+    {
+        UpdateGuard update(*this);
+        sibling = addMindMapNodeAsChild(parent, node->location());
+        const size_t index = node->indexInParent() + 1;
+        if (sibling->indexInParent() != index) {
+            parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
+        }
+        placeNewSibling(node, sibling);
+        setSelectedElement(sibling);
+    }
+    startEditingNewNode(sibling, undoState);
+}
+
+void MindMap::addSiblingNodeAtLocation(Point location)
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    forceSingleSelection();
+    if (!node || !node->parent()) return;
+    MindMapNode* parent = node->parent();
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* sibling = nullptr;
+    {
+        UpdateGuard update(*this);
+        sibling = addMindMapNodeAsChild(parent, location);
+        const size_t index = node->indexInParent() + 1;
+        if (sibling->indexInParent() != index) {
+            parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
+        }
+        setSelectedElement(sibling);
+    }
+    startEditingNewNode(sibling, undoState);
+}
+
+void MindMap::insertSiblingNode()
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    forceSingleSelection();
+    if (!node || !node->parent() || node->parent()->collapsed()) return;
+    MindMapNode* parent = node->parent();
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* sibling = nullptr;
+    {
+        UpdateGuard update(*this);
+        const size_t index = node->indexInParent();
+        sibling = addMindMapNodeAsChild(parent, node->location());
+        parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
+        placeByLayouter(sibling);
+        setSelectedElement(sibling);
+    }
+    startEditingNewNode(sibling, undoState);
+}
+
+void MindMap::insertNode()
+{
+    if (_readOnly) return;
+    MindMapNode* node = cancelEditorModes();
+    forceSingleSelection();
+    if (!node) {
+        if (auto* relation = dynamic_cast<ParentRelation*>(selectedElement())) node = relation->targetNode();
+    }
+    if (!node || !node->parent()) return;
+    MindMapNode* parent = node->parent();
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* inserted = nullptr;
+    {
+        UpdateGuard update(*this);
+        inserted = addMindMapNodeAsChild(parent, PointMidpoint(node->location(), parent->location()));
+        inserted->setPaletteInfo(node->paletteInfo());
+        if (_styleSheet) _styleSheet->applyDefaultNodeStyle(inserted);
+        const size_t index = node->indexInParent();
+        node->setParent(inserted);
+        parent->moveChildFromIndex(static_cast<int64_t>(inserted->indexInParent()), static_cast<int64_t>(index));
+        setSelectedElement(inserted);
+    }
+    startEditingNewNode(inserted, undoState);
+}
+
+void MindMap::addBranchWithPaletteIndex(int64_t paletteIndex)
+{
+    if (_readOnly) return;
+    // The palette entry is stored one above the index: the largest index has no entry.
+    if (paletteIndex < 0 || paletteIndex == std::numeric_limits<int64_t>::max()) return;
+    MindMapNode* node = cancelEditorModes();
+    if (!node) return;
+    forceSingleSelection();
+    if (node->collapsed()) return;
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
+    MindMapNode* branch = nullptr;
+    {
+        UpdateGuard update(*this);
+        branch = addMindMapNodeAsChild(node, node->location());
+        branch->setColorPaletteIndex(paletteIndex);
+        placeByLayouter(branch);
+        setSelectedElement(branch);
+    }
+    startEditingNewNode(branch, undoState);
+}
+
+// ---- Dropped text and pictures ----
+
+void MindMap::textDropped(const std::string& text, Point location)
+{
+    if (_readOnly || !hasVisibleText(text)) return;
+    cancelEditorModes();
+    pushStateToUndoManager(localized("undoable_op_add_topic"));
+    UpdateGuard update(*this);
+    MindMapNode* target = hitTestNodes(location, nullptr);
+    const bool droppedOnTopic = target != nullptr;
+    if (target) {
+        setSelectedElement(target);
+    } else {
+        forceSingleSelection();
+        target = selectedNode();
+        if (!target) {
+            if (auto* contained = dynamic_cast<ContainedElement*>(selectedElement())) {
+                target = dynamic_cast<MindMapNode*>(contained->container());
+            }
+        }
+    }
+    MindMapNode* topic = nullptr;
+    if (target) {
+        topic = addMindMapNodeAsChild(target, location);
+        topic->setText(text);
+        topic->applyDefaultWrap();
+        if (droppedOnTopic && !topic->isAutoLayout()) NodeLayouter::assignDefaultNodeLocation(topic);
+    } else {
+        topic = internalAddCentralTheme(text);
+        topic->setEditingState(0);
+        topic->setLocation(location);
+        topic->applyDefaultWrap();
+    }
+    setSelectedElement(topic);
+    addChangeBits(MindMapChangeScrollSelection);
+}
+
+MindMapNode* MindMap::addImageAsTopicWithHash(const std::string& imageHash)
+{
+    if (_readOnly || imageHash.empty()) return nullptr;
+    MindMapNode* node = cancelEditorModes();
+    forceSingleSelection();
+    UpdateGuard update(*this);
+    // The step comes before the selection is cleared, so that undoing brings the selection back.
+    pushStateToUndoManager(localized("topic_menu_image_as_topic"));
+    MindMapNode* topic = nullptr;
+    if (node) {
+        topic = addMindMapNodeAsChild(node, node->location());
+    } else {
+        if (!_selection.empty()) setSelectedElement(nullptr);
+        topic = internalAddCentralTheme(std::string());
+    }
+    topic->setEditingState(0);
+    topic->setEmbeddedImageName(imageHash);
+    {
+        NodeStyle* style = topic->style();
+        ElementStyle::UpdateGuard batch(*style);
+        style->setCustomizedProps(TextStyle::FillColorMask | NodeStyle::BorderStyleMask);
+        style->setBorderStyle(NodeStyle::NoBorder);
+        style->setFillColor(Color::normalizedClearColor());
+    }
+    forceNodeVisible(topic);
+    topic->validateNodeState();
+    if (!topic->isAutoLayout()) {
+        if (node)
+            NodeLayouter::assignDefaultNodeLocation(topic);
+        else
+            topic->setLocation(NodeLayouter::newCentralThemeLocation(*this));
+    }
+    setSelectedElement(topic);
+    scrollSelectedElementVisible();
+    return topic;
+}
+
+void MindMap::addImageAsTopic()
+{
+    if (_readOnly) return;
+    if (_nodeEditor) _nodeEditor->addImageAsTopic();
+}
+
+// ---- Free texts ----
+
+void MindMap::addText()
+{
+    if (_readOnly) return;
+    forceSingleSelection();
+    MindMapElement* primary = selectedElement();
+    cancelEditorModes();
+    // Compared by address only: leaving the modes may have destroyed the element.
+    if (!primary || primary != selectedElement()) return;
+    MindMapElement* element = primary;
+    if (auto* contained = dynamic_cast<ContainedElement*>(element)) element = contained->container();
+    auto* composite = dynamic_cast<CompositeElement*>(element);
+    if (!composite) return;
+    const UndoState undoState = prepareDelayedUndoableOperation(localized("topic_menu_add_label"));
+    MindMapText* text = nullptr;
+    {
+        UpdateGuard update(*this);
+        text = composite->addText();
+        text->assignDefaultLocation();
+    }
+    if (_nodeEditor)
+        _nodeEditor->startEditingText(text, undoState, true);
+    else
+        pushDelayedUndoableOperation(undoState);
+}
+
+void MindMap::editText()
+{
+    if (_readOnly) return;
+    MindMapElement* primary = selectedElement();
+    cancelEditorModes();
+    forceSingleSelection();
+    if (!primary || primary != selectedElement() || !primary->isVisible() || !_nodeEditor) return;
+    if (auto* text = dynamic_cast<MindMapText*>(primary)) {
+        _nodeEditor->startEditingText(text, nullptr, false);
+    } else if (auto* node = dynamic_cast<MindMapNode*>(primary)) {
+        _nodeEditor->startEditingExistingNode(node);
+    }
+}

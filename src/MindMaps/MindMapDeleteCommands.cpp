@@ -1,0 +1,254 @@
+#include "MindMaps/MindMap.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "Editor/ModalAlert.h"
+#include "MindMaps/CommandPrompts.h"
+#include "MindMaps/CompositeElement.h"
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/ParentRelation.h"
+#include "formats/MindMapClipboard.h"
+#include "formats/MindMapConverter.h"
+#include "layout/NodeLayouter.h"
+#include "platform/ImagePasteboard.h"
+#include "platform/Localizer.h"
+#include "platform/Pasteboard.h"
+#include "render/MindMapRenderingView.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+// Keeps the map in a loading state for its lifetime, so that an early return cannot leave the
+// map refusing notifications and undo steps.
+class LoadingStateScope {
+public:
+    LoadingStateScope(MindMap& mindMap, uint64_t state) : _mindMap(mindMap) { _mindMap.setLoadingState(state); }
+    ~LoadingStateScope() { _mindMap.setLoadingState(MindMapIdle); }
+    LoadingStateScope(const LoadingStateScope&) = delete;
+    LoadingStateScope& operator=(const LoadingStateScope&) = delete;
+
+private:
+    MindMap& _mindMap;
+};
+
+bool confirmDeletingEveryTopic()
+{
+    ModalAlert alert;
+    alert.setMessageText(localized("editor_menu_delete"));
+    alert.setInformativeText(localized("editor_delete_all_topics_warning"));
+    alert.setAlertStyle(AlertStyle::Informational);
+    addOKAndCancelButtons(alert);
+    return CommandPromptsInstance().runAlert(alert) == ModalAlert::AlertFirstButtonReturn;
+}
+
+} // namespace
+
+// ---- Delete ----
+
+bool MindMap::selectionContainsAllNodes()
+{
+    const std::vector<MindMapNode*> roots = getSelectedRootNodes();
+    if (roots.empty()) return false;
+    const std::unordered_set<const MindMapNode*> selectedRoots(roots.begin(), roots.end());
+    for (const MindMapNode* theme : _centralThemes) {
+        if (!selectedRoots.count(theme)) return false;
+    }
+    // Every central theme is selected; any other root would have to lie outside every theme.
+    return std::all_of(roots.begin(), roots.end(), [](const MindMapNode* root) { return !root->parent(); });
+}
+
+void MindMap::delete_()
+{
+    if (_readOnly) return;
+    std::vector<MindMapElement*> elements;
+    if (dynamic_cast<MindMapNode*>(selectedElement())) {
+        for (MindMapNode* root : getSelectedRootNodes()) elements.push_back(root);
+    } else {
+        elements = selectionWithMask(ElementTypeCrossLink | ElementTypeParentRelation | ElementTypeImage |
+                                     ElementTypeText);
+    }
+    if (elements.empty()) return;
+    if (selectionContainsAllNodes() && !confirmDeletingEveryTopic()) return;
+
+    {
+        UpdateGuard update(*this);
+        clearSearchMatchFlags();
+        _searchMatches.clear();
+        addChangeBits(MindMapChangeSearchMatches);
+        prepareUndoableOperation(localized("editor_menu_delete"));
+
+        // A relation goes with its texts: they must not be removed again afterwards.
+        std::unordered_set<const MindMapElement*> pending(elements.begin(), elements.end());
+        for (MindMapElement* element : elements) {
+            if (!pending.erase(element)) continue;
+            if (auto* composite = dynamic_cast<CompositeElement*>(element)) {
+                for (ContainedElement* contained : composite->containedElements()) pending.erase(contained);
+            }
+            switch (element->elementType()) {
+            case ElementTypeNode:
+                removeMindMapNode(static_cast<MindMapNode*>(element));
+                break;
+            case ElementTypeCrossLink:
+                removeCrossLink(static_cast<CrossLink*>(element));
+                break;
+            case ElementTypeParentRelation:
+                removeParentRelation(static_cast<ParentRelation*>(element));
+                break;
+            case ElementTypeImage:
+            case ElementTypeText:
+                removeContainedElement(static_cast<ContainedElement*>(element));
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    dropUnusedImages();
+}
+
+void MindMap::deleteAlt()
+{
+    if (_readOnly) return;
+    forceSingleSelection();
+    MindMapNode* node = prepareUndoableNodeOperation(localized("editor_menu_delete"));
+    if (!node) return;
+    UpdateGuard update(*this);
+    clearSearchMatchFlags();
+    _searchMatches.clear();
+    addChangeBits(MindMapChangeSearchMatches);
+    node->setCollapsed(false);
+    MindMapNode* parent = node->parent();
+    while (MindMapNode* child = node->childAtIndex(0)) {
+        // A cross link never joins a parent and its child: a link from the child to its new
+        // parent goes before the move makes them parent and child.
+        if (parent) removeCrossLinksBetween(child, parent);
+        child->setParent(parent);
+    }
+    removeMindMapNode(node);
+    if (!parent) rethinkCentralThemes();
+    if (MindMapNode* selected = selectedNode()) forceNodeVisible(selected);
+}
+
+// ---- Copy and paste ----
+
+bool MindMap::internalCopy()
+{
+    MindMapElement* primary = selectedElement();
+    cancelEditorModes();
+    if (!primary || primary != selectedElement()) return false;
+    const int32_t type = primary->elementType();
+    if (type != ElementTypeNode && type != ElementTypeImage && type != ElementTypeText) return false;
+    MindMapClipboard::copySelectionToClipboard(*this);
+    return true;
+}
+
+void MindMap::copy()
+{
+    internalCopy();
+}
+
+void MindMap::cut()
+{
+    if (_readOnly) return;
+    if (internalCopy()) delete_();
+}
+
+void MindMap::paste()
+{
+    if (_readOnly) return;
+    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    const std::vector<std::string> types = pasteboard.types();
+    const bool offersNativeData =
+        std::find(types.begin(), types.end(), MindMapClipboard::PasteboardType) != types.end();
+    if (!offersNativeData && ImagePasteboard::canInitWithPasteboard(pasteboard)) {
+        if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&pasteboard, selectedNode());
+        return;
+    }
+    internalPaste(false);
+}
+
+void MindMap::pasteAsCentralTheme()
+{
+    internalPaste(true);
+}
+
+void MindMap::internalPaste(bool asCentralTheme)
+{
+    if (_readOnly) return;
+    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    const std::optional<std::string> type =
+        pasteboard.availableTypeFromArray({MindMapClipboard::PasteboardType, Pasteboard::StringType});
+    if (!type) return;
+
+    if (*type == MindMapClipboard::PasteboardType) {
+        cancelEditorModes();
+        const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_paste"));
+        Error error;
+        bool pasted = false;
+        {
+            UpdateGuard update(*this);
+            LoadingStateScope pasting(*this, MindMapPasting);
+            addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
+            pasted = MindMapClipboard::pasteFromClipboard(*this, asCentralTheme, &error);
+            if (pasted) pushDelayedUndoableOperation(undoState);
+        }
+        if (!pasted && !error.isEmpty()) presentErrorAlt(error);
+        return;
+    }
+
+    // A topic made of pasted text; there is none to make as a central theme.
+    if (asCentralTheme) return;
+    const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
+    const std::string text = MindMapNode::validateNodeText(pasted);
+    if (MindMapNode::trimWhitespaceAndNewlines(text).empty()) return;
+    MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
+    if (!node) return;
+    UpdateGuard update(*this);
+    MindMapNode* child = addMindMapNodeAsChild(node, node->location());
+    child->setText(text);
+    if (!child->isAutoLayout()) NodeLayouter::layoutSubTree(child, true);
+    setSelectedElement(child);
+    addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
+}
+
+void MindMap::presentErrorAlt(const Error& error)
+{
+    FeedbackCenter::feedbackCenter().showEditorNotification(error.localizedDescription, error.failureReason,
+                                                            FeedbackStateError);
+}
+
+void MindMap::pasteTextAsList()
+{
+    if (_readOnly) return;
+    cancelEditorModes();
+    MindMapConverter::pasteTextAsList(*this);
+}
+
+void MindMap::copyAsImage()
+{
+    cancelEditorModes();
+    const std::vector<uint8_t> data = MindMapRenderingView::bitmapDataWithMindMap(*this, BitmapFileTypePNG, 1.0, false);
+    if (data.empty()) return;
+    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    pasteboard.declareTypes({ImagePasteboard::PNGType});
+    pasteboard.setData(data, ImagePasteboard::PNGType);
+}
+
+void MindMap::copyAsOutline()
+{
+    cancelEditorModes();
+    MindMapData data = MindMapConverter::exportToText(*this, false);
+    // Text on a pasteboard carries no byte-order mark: the receiving program would paste it.
+    static constexpr uint8_t Bom[] = {0xEF, 0xBB, 0xBF};
+    if (data.size() >= std::size(Bom) && std::equal(std::begin(Bom), std::end(Bom), data.begin())) {
+        data.erase(data.begin(), data.begin() + std::size(Bom));
+    }
+    if (data.empty()) return;
+    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    pasteboard.declareTypes({Pasteboard::StringType});
+    pasteboard.setData(data, Pasteboard::StringType);
+}

@@ -1,0 +1,88 @@
+#include "formats/CustomMindMapImporter.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "formats/TwkxMindMapReader.h"
+#include "layout/StrictNodeLayouter.h"
+#include "platform/NumberText.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int32_t StrictHorizontalLayout = 1;
+
+} // namespace
+
+CustomMindMapImporter::CustomMindMapImporter(MindMap& mindMap) : MindMapFilerBase(mindMap)
+{
+}
+
+bool CustomMindMapImporter::handleRootElement(pugi::xml_node)
+{
+    return false;
+}
+
+MindMapNode* CustomMindMapImporter::handleNodeElement(pugi::xml_node, MindMapNode*)
+{
+    return nullptr;
+}
+
+unsigned CustomMindMapImporter::xmlParseOptions() const
+{
+    return pugi::parse_default;
+}
+
+MindMapNode* CustomMindMapImporter::addTopic(MindMapNode* parentNode)
+{
+    MindMapNode* node = addNodeLoadingAtLocation(_center);
+    if (parentNode) node->linkToParent(parentNode);
+    return node;
+}
+
+void CustomMindMapImporter::readNodeElements(pugi::xml_node container, MindMapNode* parentNode)
+{
+    const char* name = nodeElementName();
+    std::vector<std::pair<pugi::xml_node, MindMapNode*>> pending;
+    // Children go on the list last first, so that they come off it in document order.
+    auto addChildren = [&](pugi::xml_node element, MindMapNode* parent) {
+        for (pugi::xml_node child = element.last_child(); child; child = child.previous_sibling()) {
+            if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0) pending.emplace_back(child, parent);
+        }
+    };
+    addChildren(container, parentNode);
+    while (!pending.empty()) {
+        auto [element, parent] = pending.back();
+        pending.pop_back();
+        if (MindMapNode* node = handleNodeElement(element, parent)) addChildren(element, node);
+    }
+}
+
+bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error* error)
+{
+    MindMap& map = mindMap();
+    if (data.empty() || !map.isEmpty()) return false;
+    const pugi::xml_parse_result parsed = _document.load_buffer(data.data(), data.size(), xmlParseOptions(), pugi::encoding_auto);
+    if (!parsed) {
+        Error parseError;
+        parseError.domain = TwkxMindMapReader::XmlErrorDomain;
+        parseError.code = static_cast<int64_t>(parsed.status);
+        parseError.localizedDescription = parsed.description();
+        parseError.failureReason = "offset " + formatInteger(static_cast<int64_t>(parsed.offset));
+        return setError(error, std::move(parseError));
+    }
+    if (!handleRootElement(_document.document_element())) return false;
+    // The document is no longer needed; a large one should not stay while the map is laid out.
+    _document.reset();
+
+    map.rethinkCentralThemes();
+    nodesLoadedFromIndex(0);
+    map.validateElementStates();
+    for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
+    StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
+    for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
+    map.validateElementStates();
+    return true;
+}

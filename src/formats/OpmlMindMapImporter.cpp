@@ -1,0 +1,21 @@
+#include "formats/OpmlMindMapImporter.h"
+
+#include "MindMaps/MindMapNode.h"
+
+bool OpmlMindMapImporter::handleRootElement(pugi::xml_node root)
+{
+    if (!root) return false;
+    pugi::xml_node body = root.child("body");
+    if (!body) return false;
+    readNodeElements(body, nullptr);
+    return true;
+}
+
+MindMapNode* OpmlMindMapImporter::handleNodeElement(pugi::xml_node element, MindMapNode* parentNode)
+{
+    MindMapNode* node = addTopic(parentNode);
+    pugi::xml_attribute text = element.attribute("text");
+    node->setText(text ? text.value() : UnnamedText);
+    node->setNote(element.attribute("_note").value());
+    return node;
+}

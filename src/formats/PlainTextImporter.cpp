@@ -1,0 +1,180 @@
+#include "formats/PlainTextImporter.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/StyleSheet.h"
+#include "Utils/StringUtils.h"
+#include "formats/TextDecoding.h"
+#include "layout/NodeLayouter.h"
+#include "layout/StrictNodeLayouter.h"
+#include "platform/Localizer.h"
+#include "platform/Pasteboard.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr size_t NoLine = static_cast<size_t>(-1);
+constexpr int32_t StrictHorizontalLayout = 1;
+
+} // namespace
+
+PlainTextImporter::PlainTextImporter(MindMap& mindMap) : MindMapFilerBase(mindMap)
+{
+}
+
+size_t PlainTextImporter::leadTabCount(std::string_view line)
+{
+    const size_t first = line.find_first_not_of('\t');
+    return first == std::string_view::npos ? line.size() : first;
+}
+
+void PlainTextImporter::setLines(std::string text)
+{
+    _text = std::move(text);
+    _lines.clear();
+    const std::string_view all(_text);
+    size_t start = 0;
+    while (start <= all.size()) {
+        const size_t end = all.find('\n', start);
+        if (end == std::string_view::npos) {
+            _lines.push_back(all.substr(start));
+            break;
+        }
+        _lines.push_back(all.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+void PlainTextImporter::convertTextLines(MindMapNode* parent)
+{
+    const size_t count = _lines.size();
+    std::vector<size_t> tabs(count);
+    std::vector<std::string_view> trimmed(count);
+    for (size_t i = 0; i < count; ++i) {
+        tabs[i] = leadTabCount(_lines[i]);
+        trimmed[i] = trimmedWhitespaceAndNewlines(_lines[i]);
+    }
+    // For each line, the "]" line that would close a note block opened there: the first line
+    // after it that is "]" while every line in between has the same tab count. Known up front,
+    // a "[" that never closes costs nothing to find out, however many of them there are.
+    std::vector<size_t> closingLine(count, NoLine);
+    for (size_t i = count; i-- > 1;) {
+        if (tabs[i] != tabs[i - 1]) continue;
+        closingLine[i - 1] = trimmed[i] == "]" ? i : closingLine[i];
+    }
+
+    const Point location = parent ? parent->location() : Point{};
+    const bool showCheckbox = parent && parent->showCheckbox();
+    size_t previousTabs = 0;
+    MindMapNode* previous = nullptr;
+    // The newest topic and its ancestors among the new ones, by depth below the parent: the
+    // topic a line hangs under is always the deepest of them above the line's tab count.
+    std::vector<MindMapNode*> path;
+    for (size_t i = 0; i < count; ++i) {
+        if (_lines[i].empty()) continue;
+        const size_t lineTabs = tabs[i];
+        const std::string_view text = trimmed[i];
+        if (lineTabs == previousTabs && previous && text.starts_with('[') && closingLine[i] != NoLine) {
+            std::string note;
+            for (size_t j = i + 1; j < closingLine[i]; ++j) {
+                if (j > i + 1) note += '\n';
+                note += trimmed[j];
+            }
+            previous->setNote(note);
+            i = closingLine[i];
+            continue;
+        }
+        MindMapNode* node = addNodeLoadingAtLocation(location);
+        node->setText(text);
+        if (showCheckbox) node->setShowCheckbox(true);
+        MindMapNode* nodeParent = parent;
+        size_t depth = 0;
+        if (lineTabs > 0 && !path.empty()) {
+            depth = std::min(lineTabs - 1, path.size() - 1);
+            nodeParent = path[depth];
+            ++depth;
+        }
+        node->linkToParent(nodeParent);
+        path.resize(depth);
+        path.push_back(node);
+        previousTabs = lineTabs;
+        previous = node;
+    }
+}
+
+void PlainTextImporter::detectPlainTextFile()
+{
+    MindMap& map = mindMap();
+    const std::vector<MindMapNode*> topics = map.nodes();
+    if (topics.size() < 2) return;
+    if (std::any_of(topics.begin(), topics.end(), [](const MindMapNode* node) { return node->parent() != nullptr; }))
+        return;
+    MindMapNode* theme = addNodeLoadingAtLocation(Point{0, 0});
+    theme->setText(localized("import_text_central_theme_title"));
+    for (MindMapNode* topic : topics) topic->linkToParent(theme);
+}
+
+bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* /*error*/)
+{
+    MindMap& map = mindMap();
+    if (data.empty() || !map.isEmpty()) return false;
+    std::optional<std::string> text = decodeImportedText(data.data(), data.size());
+    if (!text) return false;
+    setLines(NormalizeNewlines(*text));
+    text.reset();
+    convertTextLines(nullptr);
+    detectPlainTextFile();
+
+    map.rethinkCentralThemes();
+    nodesLoadedFromIndex(0);
+    if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
+    map.validateElementStates();
+    for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
+    map.validateElementStates();
+    StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
+    for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
+    map.validateElementStates();
+    return true;
+}
+
+void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
+{
+    MindMap& map = mindMap();
+    if (map.readOnly()) return;
+    const std::optional<std::string> pasted = pasteboard.stringForType(Pasteboard::StringType);
+    if (!pasted) return;
+    std::string text = NormalizeNewlines(*pasted);
+    if (text.empty()) return;
+    map.forceSingleSelection();
+    if (!map.selectedNode()) return;
+    setLines(std::move(text));
+
+    // Leaving the editor's modes can take the selected topic away; then nothing is pasted.
+    MindMapNode* parent = map.prepareUndoableNodeOperation(localized("action_paste_text_as_list"));
+    if (!parent) return;
+    MindMap::UpdateGuard update(map);
+    const bool arrange = parent->childCount() == 0 && !parent->isAutoLayout() && parent->layoutMode() == 0;
+    const size_t firstNew = map.nodes().size();
+    convertTextLines(parent);
+    const std::vector<MindMapNode*> added(map.nodes().begin() + static_cast<std::ptrdiff_t>(firstNew), map.nodes().end());
+    if (!added.empty()) {
+        map.setSelectedElement(added.front());
+        for (size_t i = 1; i < added.size(); ++i) map.toggleSelection(added[i], false);
+    }
+
+    nodesLoadedFromIndex(firstNew);
+    parent->hierarchyChanged();
+    if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
+    map.validateElementStates();
+    for (MindMapNode* node : added) node->applyDefaultWrap();
+    map.validateElementStates();
+    if (arrange) {
+        StrictNodeLayouter::layoutBranch(parent, StrictHorizontalLayout);
+    } else {
+        for (MindMapNode* node : added) {
+            if (!node->isAutoLayout()) NodeLayouter::assignDefaultNodeLocation(node);
+        }
+    }
+}

@@ -1,0 +1,18 @@
+// The modal questions of the map commands when no dialogs are installed.
+
+#include "MindMaps/ScriptedCommandPrompts.h"
+
+#include "MindMaps/RelationStyle.h"
+
+#include <gtest/gtest.h>
+
+TEST(CommandPromptsTest, WithoutDialogsEveryQuestionIsAnsweredTheSafeWay)
+{
+    ModalAlert alert;
+    addOKAndCancelButtons(alert);
+    RelationStyle working;
+    RelationStyle edited;
+    EXPECT_NE(CommandPromptsInstance().runAlert(alert), ModalAlert::AlertFirstButtonReturn);
+    EXPECT_FALSE(CommandPromptsInstance().runRelationStyleDialog("m", "i", working, edited));
+    EXPECT_FALSE(CommandPromptsInstance().runImageLinkPrompt("m", "i", "placeholder", "link").has_value());
+}

@@ -1,0 +1,262 @@
+// Which actions the map enables for its selection.
+
+#include "MindMaps/StyleCommandTestSupport.h"
+
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMapCommandValidation.h"
+#include "MindMaps/StyleSheet.h"
+#include "formats/MindMapClipboard.h"
+#include "platform/ImagePasteboard.h"
+#include "platform/Pasteboard.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace maptest;
+
+namespace {
+
+using A = MindMapAction;
+
+class CommandValidationTest : public CommandMapTest {
+protected:
+    CommandValidationTest() { Pasteboard::setGeneralPasteboard(nullptr); }
+    ~CommandValidationTest() override { Pasteboard::setGeneralPasteboard(nullptr); }
+
+    bool enabled(MindMapAction action)
+    {
+        bool handled = false;
+        const bool answer = map.validateUserInterfaceItem(action, handled);
+        EXPECT_TRUE(handled) << "action " << static_cast<int>(action);
+        return answer;
+    }
+    void offer(const std::vector<std::string>& types)
+    {
+        Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+        pasteboard.declareTypes(types);
+        for (const std::string& type : types) pasteboard.setData({'x'}, type);
+    }
+};
+
+} // namespace
+
+TEST_F(CommandValidationTest, UnfocusedOrDisabledMapsEnableOnlyTheWholeMapActions)
+{
+    editor.focused = false;
+    select({node("A")});
+    for (MindMapAction action : {A::copy, A::addChildNode, A::delete_, A::other, A::changeColor}) {
+        EXPECT_FALSE(enabled(action)) << static_cast<int>(action);
+    }
+    EXPECT_TRUE(enabled(A::copyAsImage));
+    EXPECT_TRUE(enabled(A::copyAsOutline));
+    EXPECT_TRUE(enabled(A::editMindMapStyle));
+    map.setReadOnly(true);
+    EXPECT_FALSE(enabled(A::editMindMapStyle));
+
+    map.setNodeEditor(nullptr);
+    map.setReadOnly(false);
+    EXPECT_FALSE(enabled(A::copy)) << "no editing view";
+    EXPECT_TRUE(enabled(A::copyAsImage));
+
+    map.setEnabled(false);
+    EXPECT_FALSE(enabled(A::copyAsImage));
+    EXPECT_FALSE(enabled(A::other));
+}
+
+TEST_F(CommandValidationTest, ActionsOutsideTheTableAreNotHandled)
+{
+    select({node("A")});
+    for (MindMapAction action : {A::other, A::changeColor, A::changeFontSize, A::selectIcon, A::applyDate}) {
+        bool handled = true;
+        EXPECT_TRUE(map.validateUserInterfaceItem(action, handled));
+        EXPECT_FALSE(handled);
+    }
+}
+
+TEST_F(CommandValidationTest, ReadOnlyMapsKeepCopyFoldAndHide)
+{
+    map.setReadOnly(true);
+    offer({MindMapClipboard::PasteboardType, Pasteboard::StringType});
+    select({node("A")});
+    map.copyStyle();
+    for (MindMapAction action : {A::copy, A::copyStyle, A::hideSelected, A::showChildren, A::fullHide,
+                                 A::toggleCollapsed, A::collapse, A::fullExpand, A::editProperties}) {
+        EXPECT_TRUE(enabled(action)) << static_cast<int>(action);
+    }
+    for (MindMapAction action : {A::cut, A::delete_, A::paste, A::pasteStyle, A::addChildNode, A::addCentralTheme,
+                                 A::clearStyleCustomization, A::toggleShowHull, A::editText, A::addText}) {
+        EXPECT_FALSE(enabled(action)) << static_cast<int>(action);
+    }
+}
+
+TEST_F(CommandValidationTest, PasteDependsOnThePasteboardAndTheTarget)
+{
+    node("A")->setCollapsed(true);
+    select({node("A")});
+    offer({Pasteboard::StringType});
+    EXPECT_FALSE(enabled(A::paste)) << "text cannot go under a collapsed topic";
+    EXPECT_FALSE(enabled(A::pasteAsCentralTheme));
+    EXPECT_TRUE(enabled(A::pasteTextAsList));
+    offer({ImagePasteboard::PNGType});
+    EXPECT_TRUE(enabled(A::paste)) << "an image can go onto the topic";
+    EXPECT_FALSE(enabled(A::pasteTextAsList));
+
+    select({link()});
+    EXPECT_FALSE(enabled(A::paste));
+    offer({MindMapClipboard::PasteboardType});
+    EXPECT_TRUE(enabled(A::paste)) << "native data onto a relation";
+    EXPECT_TRUE(enabled(A::pasteAsCentralTheme));
+    select({});
+    EXPECT_FALSE(enabled(A::paste)) << "nothing selected in a map with topics";
+}
+
+TEST_F(CommandValidationTest, MainCentralTheme)
+{
+    MindMapNode* second = addTopic(map, nullptr, Point{0, 600}, "Second");
+    select({node("Root")});
+    EXPECT_FALSE(enabled(A::makeMainCentralTheme));
+    select({second});
+    EXPECT_TRUE(enabled(A::makeMainCentralTheme));
+    select({node("A")});
+    EXPECT_FALSE(enabled(A::makeMainCentralTheme));
+}
+
+TEST_F(CommandValidationTest, FoldingNeedsChildrenUnlessSeveralAreSelected)
+{
+    select({node("B")});
+    EXPECT_FALSE(enabled(A::collapse));
+    EXPECT_FALSE(enabled(A::toggleCollapsed));
+    select({node("B"), node("C")});
+    EXPECT_TRUE(enabled(A::collapse));
+    select({node("A")});
+    EXPECT_TRUE(enabled(A::collapse));
+    EXPECT_FALSE(enabled(A::expand));
+    node("A")->setCollapsed(true);
+    EXPECT_FALSE(enabled(A::collapse));
+    EXPECT_TRUE(enabled(A::expand));
+    EXPECT_FALSE(enabled(A::addChildNode)) << "no child under a collapsed topic";
+}
+
+// One row per rule: the selection, the action and the answer.
+TEST_F(CommandValidationTest, SelectionRules)
+{
+    struct Row {
+        const char* name;
+        std::function<void()> prepare;
+        MindMapAction action;
+        bool expected;
+    };
+    const std::vector<Row> rows = {
+        {"properties of a relation", [&] { select({link()}); }, A::editProperties, true},
+        {"properties without selection", [&] { select({}); }, A::editProperties, false},
+        {"copy an image", [&] { select({image()}); }, A::copy, true},
+        {"copy a relation", [&] { select({link()}); }, A::copy, false},
+        {"cut a text", [&] { select({label()}); }, A::cut, true},
+        {"clear customisation of an image", [&] { select({image()}); }, A::clearStyleCustomization, false},
+        {"clear customisation of a relation", [&] { select({link()}); }, A::clearStyleCustomization, true},
+        {"link on a topic", [&] { select({node("A")}); }, A::addDiagramLink, true},
+        {"link on a text", [&] { select({label()}); }, A::addDiagramLink, false},
+        {"border on a relation", [&] { select({link()}); }, A::changeBorderWidth, false},
+        {"image as topic on empty selection", [&] { select({}); }, A::addImageAsTopic, true},
+        {"image as topic on a relation", [&] { select({link()}); }, A::addImageAsTopic, false},
+        {"clear missing embedded image", [&] { select({node("A")}); }, A::clearEmbeddedImage, false},
+        {"clear embedded image",
+         [&] {
+             node("A")->setEmbeddedImageName(ImageHash);
+             select({node("A")});
+         },
+         A::clearEmbeddedImage, true},
+        {"hull on the central theme", [&] { select({node("Root")}); }, A::toggleShowHull, false},
+        {"hull on several with the theme", [&] { select({node("Root"), node("A")}); }, A::toggleShowHull, true},
+        {"alignment of a text", [&] { select({label()}); }, A::changeTextAlignment, true},
+        {"alignment of an image", [&] { select({image()}); }, A::changeTextAlignment, false},
+        {"line style of a parent relation", [&] { select({node("B")->parentRelation()}); }, A::changeLineStyle, true},
+        {"line style of a topic", [&] { select({node("B")}); }, A::changeLineStyle, false},
+        {"sibling of the theme", [&] { select({node("Root")}); }, A::addSiblingNode, false},
+        {"sibling of a branch", [&] { select({node("A")}); }, A::insertSiblingNode, true},
+        {"insert above a relation", [&] { select({node("B")->parentRelation()}); }, A::insertNode, true},
+        {"insert above several", [&] { select({node("A"), node("B")}); }, A::insertNode, false},
+        {"copy style of an image", [&] { select({image()}); }, A::copyStyle, false},
+        {"paste style without buffer", [&] { select({node("A")}); }, A::pasteStyle, false},
+        {"hide a parent relation", [&] { select({node("B")->parentRelation()}); }, A::hideSelected, true},
+        {"hide a cross link", [&] { select({link()}); }, A::hideSelected, false},
+        {"rotate a free topic", [&] { select({node("A")}); }, A::rotate90CW, true},
+        {"rotate a strict-layout topic",
+         [&] {
+             node("A")->setLayoutMode(1);
+             select({node("A")});
+         },
+         A::flipBranchVertical, false},
+        {"rotate below a strict layout", [&] { select({node("A1")}); }, A::rotate180, false},
+        {"layout mode below a strict layout", [&] { select({node("A1")}); }, A::changeLayoutMode, false},
+        {"layout mode of the strict topic", [&] { select({node("A")}); }, A::changeLayoutMode, true},
+        {"clear missing link", [&] { select({node("B")}); }, A::clearHyperlink, false},
+        {"clear link of several", [&] { select({node("B"), node("C")}); }, A::clearHyperlink, true},
+        {"edit text of a topic", [&] { select({node("B")}); }, A::editText, true},
+        {"edit text of a text", [&] { select({label()}); }, A::editText, true},
+        {"edit text of a relation", [&] { select({link()}); }, A::editText, false},
+        {"edit an image", [&] { select({image()}); }, A::editImageLink, true},
+        {"edit a topic as image", [&] { select({node("B")}); }, A::editImage, false},
+        {"single text backward", [&] { select({label()}); }, A::orderContainedElementBackward, false},
+        {"single text forward", [&] { select({label()}); }, A::orderContainedElementForward, false},
+        {"second text backward",
+         [&] {
+             node("B")->addText()->setText("Second");
+             select({node("B")->containedElements().back()});
+         },
+         A::orderContainedElementBackward, true},
+        {"first text forward", [&] { select({label()}); }, A::orderContainedElementForward, true},
+        {"order a relation", [&] { select({link()}); }, A::orderElementForward, false},
+        {"order up the theme", [&] { select({node("Root")}); }, A::orderUpSelectedNode, false},
+        {"text on a relation", [&] { select({link()}); }, A::addText, true},
+        {"text on a hidden relation",
+         [&] {
+             node("C")->setIsHidden(true);
+             select({node("C")->parentRelation()});
+         },
+         A::addText, false},
+        {"text without selection", [&] { select({}); }, A::addText, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.prepare();
+        EXPECT_EQ(enabled(row.action), row.expected);
+    }
+}
+
+TEST_F(CommandValidationTest, PaletteActionsNeedAPaletteThatIsNotLevelBased)
+{
+    struct Case {
+        const char* sheet;
+        bool expected;
+    };
+    for (const Case& c : {Case{"system.bright-palette", true}, Case{"system.spring-levels", false},
+                          Case{"system.gray-scale", false}}) {
+        SCOPED_TRACE(c.sheet);
+        map.applyStyleSheetWithKey(c.sheet);
+        select({node("B")});
+        EXPECT_EQ(enabled(A::applyPaletteIndex), c.expected);
+        EXPECT_EQ(enabled(A::addBranchWithPaletteIndex), c.expected);
+        node("A")->setCollapsed(true);
+        select({node("A")});
+        EXPECT_FALSE(enabled(A::addBranchWithPaletteIndex));
+        EXPECT_EQ(enabled(A::applyPaletteIndex), c.expected);
+        node("A")->setCollapsed(false);
+    }
+}
+
+TEST_F(CommandValidationTest, AskingChangesNothing)
+{
+    select({node("A"), node("B")});
+    const std::string before = document();
+    for (int action = 0; action <= static_cast<int>(A::other); ++action) {
+        bool handled = false;
+        map.validateUserInterfaceItem(static_cast<MindMapAction>(action), handled);
+    }
+    EXPECT_EQ(document(), before);
+    EXPECT_EQ(map.selection().size(), 2u);
+    EXPECT_FALSE(manager().canUndo());
+}

@@ -1,0 +1,313 @@
+// The map's commands for links, icons, checkboxes, dates, hulls and images.
+
+#include "MindMaps/StyleCommandTestSupport.h"
+
+#include "MindMaps/DiagramLink.h"
+#include "MindMaps/NodeHullStyle.h"
+#include "platform/NotificationCenter.h"
+#include "store/CustomImageSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace maptest;
+
+namespace {
+
+constexpr const char* Url = "https://example.org/plan";
+const std::chrono::system_clock::time_point SomeDay{std::chrono::hours(24 * 9000)};
+
+class DecorationCommandsTest : public CommandMapTest {
+protected:
+    std::vector<int64_t> progressWalk(int64_t start, int steps)
+    {
+        node("B")->setCheckboxMode(2);
+        node("B")->setProgress(start);
+        select({node("B")});
+        std::vector<int64_t> walk;
+        for (int i = 0; i < steps; ++i) {
+            map.toggleCheckedState();
+            walk.push_back(node("B")->progress());
+        }
+        return walk;
+    }
+};
+
+// Restores the image settings a test changed.
+class ScopedNativeDensity {
+public:
+    explicit ScopedNativeDensity(bool native)
+        : _saved(CustomImageSettings::customImageSettings())
+    {
+        CustomImageSettings::customImageSettings().setImageSizeLimit(_saved.imageSizeLimit(), native,
+                                                                      _saved.thumbnailSize());
+    }
+    ~ScopedNativeDensity()
+    {
+        CustomImageSettings::customImageSettings().setImageSizeLimit(
+            _saved.imageSizeLimit(), _saved.addInNativeDensity(), _saved.thumbnailSize());
+    }
+
+private:
+    CustomImageSettings _saved;
+};
+
+} // namespace
+
+TEST_F(DecorationCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        std::function<void()> command;
+        const char* undoKey;
+    };
+    const std::vector<Case> cases = {
+        {"clearHyperlink",
+         [&] {
+             node("A")->linkToURL(Url);
+             select({node("A"), node("B")});
+         },
+         [&] { map.clearHyperlink(); }, "hyperlink_remove_link"},
+        {"selectIcon", [&] { select({node("A"), node("B")}); }, [&] { map.selectIcon(std::string("#") + ImageHash); },
+         "undoable_op_change_icon"},
+        {"toggleCheckedState", [&] { select({node("B")}); }, [&] { map.toggleCheckedState(); },
+         "undoable_op_change_topic_checkboxes"},
+        {"applyDate", [&] { select({node("B")}); }, [&] { map.applyDate(SomeDay); }, "topic_menu_topic_set_date"},
+        {"toggleShowHull", [&] { select({node("A")}); }, [&] { map.toggleShowHull(); }, "topic_menu_hull_options"},
+        {"selectEmbeddedImage", [&] { select({node("B")}); }, [&] { map.selectEmbeddedImage(OtherImageHash); },
+         "undoable_op_change_image"},
+        {"clearEmbeddedImage",
+         [&] {
+             node("B")->setEmbeddedImageName(OtherImageHash);
+             select({node("B")});
+         },
+         [&] { map.clearEmbeddedImage(); }, "undoable_op_change_image"},
+        {"addDiagramLink", [&] { select({node("A")}); }, [&] { map.addDiagramLink(Url, "", 1); },
+         "action_add_hyperlink"},
+        {"linkNode", [&] { select({node("A")}); }, [&] { map.linkNode(node("B"), Url); }, "hyperlink_link_doc"},
+        {"addContactLink", [&] { select({node("A")}); }, [&] { map.addContactLink("contact-7", "", 5); },
+         "action_add_hyperlink"},
+        {"applyCheckedState", [&] { select({node("A"), node("C")}); }, [&] { map.applyCheckedState(2, 40); },
+         "undoable_op_change_topic_checkboxes"},
+        {"addCustomImageWithHash", [&] { select({node("A")}); },
+         [&] { map.addCustomImageWithHash(OtherImageHash, "", "https://example.org/picture"); },
+         "undoable_op_add_image"},
+        {"changeImage", [&] { select({image()}); }, [&] { map.changeImage(image(), OtherImageHash, "", ""); },
+         "undoable_op_change_image"},
+        {"changeImage, scale only",
+         [&] {
+             image()->setScale(0.5);
+             select({image()});
+         },
+         [&] { map.changeImage(image(), ImageHash, "", ""); }, "undoable_op_change_image"},
+        {"editImageLink",
+         [&] {
+             prompts.imageLinkAnswer = "  https://example.org/x \n";
+             select({image()});
+         },
+         [&] { map.editImageLink(); }, "undoable_op_change_image"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare();
+        giveEveryElementAGuid();
+        expectOneStep(c.command, c.undoKey);
+    }
+}
+
+TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        std::function<void()> command;
+    };
+    const std::vector<Case> cases = {
+        {"link without a topic", [&] { select({}); }, [&] { map.addDiagramLink(Url, "", 1); }},
+        {"link with a text selected", [&] { select({label()}); }, [&] { map.addDiagramLink(Url, "", 1); }},
+        {"hull with a relation selected", [&] { select({link()}); }, [&] { map.toggleShowHull(); }},
+        {"icon on a read-only map",
+         [&] {
+             select({node("A")});
+             map.setReadOnly(true);
+         },
+         [&] { map.selectIcon(std::string("#") + ImageHash); }},
+        {"embedded image on a read-only map",
+         [&] {
+             select({node("A")});
+             map.setReadOnly(true);
+         },
+         [&] { map.selectEmbeddedImage(ImageHash); }},
+        {"checkbox mode 7", [&] { select({node("A")}); }, [&] { map.applyCheckedState(7, 10); }},
+        {"image without a hash", [&] { select({node("A")}); }, [&] { map.addCustomImageWithHash("", "", ""); }},
+        {"image without a topic", [&] { select({link()}); }, [&] { map.addCustomImageWithHash(OtherImageHash, "", ""); }},
+        {"change of an image that is not selected",
+         [&] {
+             node("A")->addCustomImage(OtherImageHash, "");
+             giveEveryElementAGuid();
+             select({node("A")->containedElements().front()});
+         },
+         [&] { map.changeImage(image(), OtherImageHash, "", ""); }},
+        {"change to what the image already is", [&] { select({image()}); },
+         [&] { map.changeImage(image(), ImageHash, "", ""); }},
+        {"image link prompt cancelled", [&] { select({image()}); }, [&] { map.editImageLink(); }},
+        {"image link unchanged",
+         [&] {
+             image()->setImageLink("https://example.org/x");
+             prompts.imageLinkAnswer = " https://example.org/x\t";
+             select({image()});
+         },
+         [&] { map.editImageLink(); }},
+        {"image link on a read-only map",
+         [&] {
+             prompts.imageLinkAnswer = "https://example.org/y";
+             select({image()});
+             map.setReadOnly(true);
+         },
+         [&] { map.editImageLink(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        map.setReadOnly(false);
+        prompts.imageLinkAnswer.reset();
+        c.prepare();
+        expectNoChange(c.command);
+    }
+}
+
+// ---- Results ----
+
+TEST_F(DecorationCommandsTest, LinksOfEveryKind)
+{
+    select({node("A"), node("B")});
+    map.addDiagramLink(Url, "", 1);
+    ASSERT_NE(node("A")->diagramLink(), nullptr);
+    EXPECT_EQ(node("A")->diagramLink()->linkType(), 1);
+    EXPECT_EQ(map.selection().size(), 1u) << "the selection is reduced";
+    EXPECT_EQ(node("B")->diagramLink(), nullptr);
+
+    map.addContactLink("contact-7", "", 4);
+    EXPECT_EQ(node("A")->diagramLink()->linkType(), 4);
+    map.addDiagramLink("", "", 1);
+    EXPECT_EQ(node("A")->diagramLink(), nullptr) << "an empty link removes it";
+
+    map.linkNode(node("C"), Url);
+    EXPECT_EQ(map.selection(), elements({node("C")}));
+    ASSERT_NE(node("C")->diagramLink(), nullptr);
+}
+
+TEST_F(DecorationCommandsTest, ContactLinkOfAnotherKindTakesItsStepAndSetsNothing)
+{
+    select({node("A")});
+    const std::string before = document();
+    map.addContactLink("contact-7", "", 1);
+    EXPECT_TRUE(manager().canUndo());
+    EXPECT_EQ(node("A")->diagramLink(), nullptr);
+    EXPECT_EQ(document(), before);
+}
+
+TEST_F(DecorationCommandsTest, ProgressWalksInTensAndWraps)
+{
+    EXPECT_EQ(progressWalk(0, 11), (std::vector<int64_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 0}));
+    EXPECT_EQ(progressWalk(95, 2), (std::vector<int64_t>{100, 0}));
+}
+
+TEST_F(DecorationCommandsTest, CheckboxTogglesThroughItsModes)
+{
+    select({node("A"), node("B")});
+    map.toggleCheckedState();
+    EXPECT_EQ(node("A")->checkboxMode(), 1);
+    EXPECT_EQ(node("A")->checkedState(), 0);
+    map.toggleCheckedState();
+    EXPECT_EQ(node("A")->checkedState(), 1);
+    node("B")->setCheckboxMode(3);
+    map.toggleCheckedState();
+    EXPECT_EQ(node("B")->checkboxMode(), 3) << "roll-up progress follows the children";
+
+    map.applyCheckedState(3, 70);
+    EXPECT_EQ(node("A")->checkboxMode(), 3);
+    map.applyCheckedState(2, 70);
+    EXPECT_EQ(node("A")->progress(), 70);
+}
+
+TEST_F(DecorationCommandsTest, IconsAndPicturesAreRemovedByTheEmptyKey)
+{
+    node("A")->setIconName(std::string("#") + ImageHash);
+    node("B")->setIconName(std::string("#") + ImageHash);
+    giveEveryElementAGuid();
+    select({node("A"), node("B")});
+    expectOneStep([&] { map.selectIcon(""); }, "undoable_op_change_icon");
+    EXPECT_EQ(node("A")->icon(), nullptr);
+    EXPECT_EQ(node("B")->icon(), nullptr);
+}
+
+TEST_F(DecorationCommandsTest, HullsSkipCentralThemes)
+{
+    select({node("Root"), node("A"), node("B")});
+    map.toggleShowHull();
+    EXPECT_EQ(node("Root")->hullStyle(), nullptr);
+    EXPECT_NE(node("A")->hullStyle(), nullptr);
+    EXPECT_NE(node("B")->hullStyle(), nullptr);
+    map.toggleShowHull();
+    EXPECT_EQ(node("A")->hullStyle(), nullptr);
+}
+
+TEST_F(DecorationCommandsTest, NewImagesTakeTheGivenOrTheNativeScale)
+{
+    select({node("A")});
+    {
+        ScopedNativeDensity native(true);
+        MindMapImage* added = map.addCustomImageWithHash(OtherImageHash, "", "");
+        ASSERT_NE(added, nullptr);
+        EXPECT_EQ(added->scale(), 2.5);
+        EXPECT_EQ(map.selectedElement(), added);
+        select({node("A")});
+        EXPECT_EQ(map.addCustomImageWithHash(OtherImageHash, "", "", 0.5)->scale(), 0.5);
+    }
+    ScopedNativeDensity standard(false);
+    select({node("A")});
+    EXPECT_EQ(map.addCustomImageWithHash(OtherImageHash, "", "")->scale(), 1.0);
+}
+
+TEST_F(DecorationCommandsTest, ScaleOnlyImageChangeMarksTheDocumentEdited)
+{
+    FakeDocumentOwner owner;
+    map.setDocumentOwner(&owner);
+    image()->setScale(0.5);
+    select({image()});
+    map.changeImage(image(), ImageHash, "", "");
+    EXPECT_EQ(image()->scale(), 1.0);
+    EXPECT_TRUE(owner.manager.canUndo());
+    EXPECT_FALSE(owner.changes.empty()) << "the document knows of the change";
+    map.setDocumentOwner(nullptr);
+}
+
+TEST_F(DecorationCommandsTest, ImageLinkPromptShowsTheLinkAndStoresItTrimmed)
+{
+    image()->setImageLink("https://example.org/old");
+    prompts.imageLinkAnswer = "\n https://example.org/new \t";
+    select({image()});
+    map.editImageLink();
+    EXPECT_EQ(prompts.shownLink, "https://example.org/old");
+    EXPECT_EQ(image()->imageLink(), "https://example.org/new");
+
+    prompts.imageLinkAnswer = "   ";
+    map.editImageLink();
+    EXPECT_EQ(image()->imageLink(), "") << "only white space clears the link";
+}
+
+TEST_F(DecorationCommandsTest, PickersAreAskedForByNotification)
+{
+    std::vector<std::string> posted;
+    auto record = [&](const Notification& notification) { posted.push_back(notification.name); };
+    ObservationToken icon = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeIconPicker", &map, record);
+    ObservationToken date = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeDatePicker", &map, record);
+    map.showIconPickerPanel();
+    map.showDatePickerPanel();
+    EXPECT_EQ(posted, (std::vector<std::string>{"MindMap.InvokeIconPicker", "MindMap.InvokeDatePicker"}));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// A stand-in for the application's dialogs: answers alerts from a script, remembers them, and
+// answers the other questions as the headless prompts do.
+
+#include "Editor/ModalAlert.h"
+#include "MindMaps/CommandPrompts.h"
+
+#include <deque>
+#include <vector>
+
+namespace maptest {
+
+class ScriptedCommandPrompts : public CommandPrompts {
+public:
+    std::deque<int> alertAnswers; // in order; once empty, alerts are dismissed
+    std::vector<ModalAlert> alerts;
+
+    int runAlert(const ModalAlert& alert) override
+    {
+        alerts.push_back(alert);
+        if (alertAnswers.empty()) return Dismissed;
+        const int answer = alertAnswers.front();
+        alertAnswers.pop_front();
+        return answer;
+    }
+    bool runRelationStyleDialog(const std::string&, const std::string&, const RelationStyle&, RelationStyle&) override
+    {
+        return false;
+    }
+    std::optional<std::string> runImageLinkPrompt(const std::string&, const std::string&, const std::string&,
+                                                  const std::string&) override
+    {
+        return std::nullopt;
+    }
+};
+
+// Installs the prompts for its lifetime.
+class ScopedCommandPrompts {
+public:
+    explicit ScopedCommandPrompts(CommandPrompts& prompts) { SetCommandPrompts(&prompts); }
+    ~ScopedCommandPrompts() { SetCommandPrompts(nullptr); }
+    ScopedCommandPrompts(const ScopedCommandPrompts&) = delete;
+    ScopedCommandPrompts& operator=(const ScopedCommandPrompts&) = delete;
+};
+
+} // namespace maptest

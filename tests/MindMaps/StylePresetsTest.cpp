@@ -1,0 +1,376 @@
+// The three preset collections, their files and their preview pictures.
+
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/RelationStyle.h"
+#include "MindMaps/StylePresets.h"
+#include "MindMaps/TextStyle.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const RelationStyle* relationStyleAt(const StylePresets& presets, size_t index)
+{
+    return static_cast<const RelationStyle*>(presets.presetAtIndex(index)->style());
+}
+
+// Five relation presets told apart by their line width 1..5, saved.
+void fillFive(RelationStylePresets& presets)
+{
+    for (int width = 5; width >= 1; --width) {
+        RelationStyle style;
+        style.changeLineWidth(width);
+        presets.addPreset(&style);
+    }
+    while (presets.count() > 5) presets.deletePresetAtIndex(5);
+}
+
+std::vector<double> widths(const RelationStylePresets& presets)
+{
+    std::vector<double> result;
+    for (size_t i = 0; i < presets.count(); ++i) result.push_back(relationStyleAt(presets, i)->lineWidth());
+    return result;
+}
+
+// The picture's pixel as non-premultiplied red, green, blue, alpha 0..255.
+struct Pixel {
+    int r, g, b, a;
+};
+
+Pixel pixelAt(const Image& image, int x, int y)
+{
+    cairo_surface_t* surface = image.surface();
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const uint32_t value = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+    const int a = static_cast<int>(value >> 24);
+    auto channel = [&](int shift) {
+        const int premultiplied = static_cast<int>((value >> shift) & 0xFF);
+        return a == 0 ? 0 : (premultiplied * 255 + a / 2) / a;
+    };
+    return {channel(16), channel(8), channel(0), a};
+}
+
+class StylePresetsTest : public ::testing::Test {
+protected:
+    TempDir folder;
+};
+
+} // namespace
+
+// ---- Defaults ----
+
+TEST_F(StylePresetsTest, MissingFilesGiveTheBuiltInDefaultsWithoutWritingThem)
+{
+    TextStylePresets text(folder.path());
+    NodeStylePresets nodes(folder.path());
+    RelationStylePresets relations(folder.path());
+    EXPECT_EQ(text.count(), 16u);
+    EXPECT_EQ(nodes.count(), 12u);
+    EXPECT_EQ(relations.count(), 1u);
+    EXPECT_EQ(text.fileName(), folder.file("text-style-presets.xml"));
+    EXPECT_EQ(nodes.fileName(), folder.file("node-style-presets.xml"));
+    EXPECT_EQ(relations.fileName(), folder.file("relation-style-presets.xml"));
+    EXPECT_TRUE(fs::is_empty(folder.path())) << "defaults are written with the next change only";
+}
+
+TEST_F(StylePresetsTest, DefaultValues)
+{
+    TextStylePresets text(folder.path());
+    auto textStyle = [&](size_t i) { return static_cast<const TextStyle*>(text.presetAtIndex(i)->style()); };
+    EXPECT_EQ(textStyle(0)->customizedProps(), TextStyle::FontMask);
+    EXPECT_DOUBLE_EQ(textStyle(0)->fontSize(), 8);
+    EXPECT_EQ(textStyle(1)->fontStyle(), 1u);
+    EXPECT_DOUBLE_EQ(textStyle(3)->fontSize(), 20);
+    EXPECT_EQ(textStyle(4)->textColor(), normalizedGrayColor());
+    EXPECT_EQ(textStyle(5)->fillColor(), Color::rgb255(252, 252, 173));
+    EXPECT_EQ(textStyle(10)->fillColor(), Color::rgb255(255, 223, 37));
+    EXPECT_EQ(textStyle(12)->callOut(), 2u);
+    EXPECT_EQ(textStyle(13)->customizedProps(), TextStyle::TextColorMask | TextStyle::FillColorMask);
+    EXPECT_EQ(textStyle(15)->fillColor(), Color::rgb255(0, 160, 0));
+
+    NodeStylePresets nodes(folder.path());
+    auto nodeStyle = [&](size_t i) { return static_cast<const NodeStyle*>(nodes.presetAtIndex(i)->style()); };
+    EXPECT_EQ(nodeStyle(0)->customizedProps(), 160u);
+    EXPECT_EQ(nodeStyle(0)->strokeColor(), Color::rgb255(0, 160, 0));
+    EXPECT_EQ(nodeStyle(2)->borderWidth(), 7.0);
+    EXPECT_EQ(nodeStyle(3)->customizedProps(), 227u);
+    EXPECT_EQ(nodeStyle(3)->textColor(), Color::rgb255(254, 250, 0));
+    EXPECT_EQ(nodeStyle(3)->borderStyle(), 0);
+    EXPECT_EQ(nodeStyle(4)->customizedProps(), 35u);
+    EXPECT_EQ(nodeStyle(4)->fillColor(), Color::rgb255(255, 124, 66));
+    EXPECT_EQ(nodeStyle(4)->textColor(), normalizedBlackColor());
+    EXPECT_EQ(nodeStyle(8)->strokeColor(), Color::rgb255(6, 230, 183));
+    EXPECT_EQ(nodeStyle(11)->strokeColor(), Color::rgb255(206, 3, 255));
+
+    RelationStylePresets relations(folder.path());
+    EXPECT_EQ(relationStyleAt(relations, 0)->customizedProps(), RelationStyle::ColorMask);
+    EXPECT_EQ(relationStyleAt(relations, 0)->color(), Color::rgb255(255, 0, 0));
+}
+
+// ---- Editing the collection ----
+
+TEST_F(StylePresetsTest, AddedPresetsComeFirstAndAreSaved)
+{
+    NodeStylePresets nodes(folder.path());
+    NodeStyle style;
+    style.changeBorderStyle(3);
+    EXPECT_EQ(nodes.addPreset(&style), 0);
+    EXPECT_EQ(nodes.count(), 13u);
+    EXPECT_EQ(static_cast<const NodeStyle*>(nodes.presetAtIndex(0)->style())->borderStyle(), 3);
+
+    const std::string file = readTestFile(nodes.fileName());
+    EXPECT_EQ(file.rfind("<?xml", 0), 0u) << "no byte-order mark";
+    EXPECT_NE(file.find("<style-presets>"), std::string::npos);
+    EXPECT_NE(file.find("\n  <preset>"), std::string::npos) << "pretty-printed";
+
+    NodeStylePresets reloaded(folder.path());
+    ASSERT_EQ(reloaded.count(), 13u);
+    EXPECT_TRUE(static_cast<const NodeStyle*>(reloaded.presetAtIndex(0)->style())
+                    ->equals(static_cast<const NodeStyle*>(nodes.presetAtIndex(0)->style())));
+    EXPECT_TRUE(static_cast<const NodeStyle*>(reloaded.presetAtIndex(12)->style())
+                    ->equals(static_cast<const NodeStyle*>(nodes.presetAtIndex(12)->style())));
+}
+
+TEST_F(StylePresetsTest, StylesOfAnotherKindAddEmptyPresets)
+{
+    RelationStylePresets relations(folder.path());
+    NodeStyle nodeStyle;
+    nodeStyle.changeBorderStyle(3);
+    relations.addPreset(&nodeStyle);
+    EXPECT_EQ(relations.count(), 2u);
+    EXPECT_EQ(relations.presetAtIndex(0)->style()->customizedProps(), 0u);
+
+    // A topic's style holds a text style, and a text preset takes that part.
+    TextStylePresets text(folder.path());
+    nodeStyle.changeAlignment(2);
+    text.addPreset(&nodeStyle);
+    EXPECT_EQ(static_cast<const TextStyle*>(text.presetAtIndex(0)->style())->alignment(), 2);
+}
+
+TEST_F(StylePresetsTest, MovingUsesDropPositions)
+{
+    struct Case {
+        size_t from, to;
+        std::vector<double> expected;
+    };
+    const std::vector<Case> cases = {
+        {0, 3, {2, 3, 1, 4, 5}},  // index 0 to drop position 3 of five lands at 2
+        {3, 0, {4, 1, 2, 3, 5}},  // to the front
+        {1, 99, {1, 3, 4, 5, 2}}, // beyond the end counts as the end
+        {4, 5, {1, 2, 3, 4, 5}},  // just after itself: no change
+        {2, 2, {1, 2, 3, 4, 5}},  // onto itself
+        {9, 0, {1, 2, 3, 4, 5}},  // from outside the collection: ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
+        RelationStylePresets presets(folder.path());
+        fillFive(presets);
+        presets.movePresetFromIndex(c.from, c.to);
+        EXPECT_EQ(widths(presets), c.expected);
+        EXPECT_EQ(widths(RelationStylePresets(folder.path())), c.expected) << "as saved";
+        fs::remove(presets.fileName());
+    }
+}
+
+TEST_F(StylePresetsTest, OnlyRealChangesSave)
+{
+    RelationStylePresets presets(folder.path());
+    presets.movePresetFromIndex(0, 0);
+    presets.movePresetFromIndex(5, 0);
+    presets.deletePresetAtIndex(1);
+    EXPECT_FALSE(fs::exists(presets.fileName())) << "nothing moved or deleted: nothing saved";
+    presets.movePresetFromIndex(0, 1);
+    EXPECT_TRUE(fs::exists(presets.fileName())) << "a drop just after itself saves";
+}
+
+TEST_F(StylePresetsTest, DeletingTheLastPresetLeavesAnEmptyFileThatReadsAsDefaults)
+{
+    RelationStylePresets presets(folder.path());
+    presets.deletePresetAtIndex(0);
+    EXPECT_EQ(presets.count(), 0u);
+    EXPECT_EQ(presets.presetAtIndex(0), nullptr);
+    EXPECT_EQ(RelationStylePresets(folder.path()).count(), 1u);
+}
+
+TEST_F(StylePresetsTest, EmptyStylesAreWrittenAsEmptyPresets)
+{
+    RelationStylePresets presets(folder.path());
+    RelationStyle empty;
+    presets.addPreset(&empty);
+    EXPECT_NE(presets.presetsFileText().find("<preset />"), std::string::npos);
+    RelationStylePresets reloaded(folder.path());
+    ASSERT_EQ(reloaded.count(), 2u);
+    EXPECT_EQ(reloaded.presetAtIndex(0)->style()->customizedProps(), 0u);
+}
+
+TEST_F(StylePresetsTest, UIDsAre24HexDigitsKeptPerPreset)
+{
+    NodeStylePresets nodes(folder.path());
+    std::set<std::string> seen;
+    for (size_t i = 0; i < nodes.count(); ++i) {
+        const std::string uid = nodes.presetAtIndex(i)->UID();
+        ASSERT_EQ(uid.size(), 24u);
+        for (char c : uid) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c)) << uid;
+        EXPECT_EQ(nodes.presetAtIndex(i)->UID(), uid);
+        seen.insert(uid);
+    }
+    EXPECT_EQ(seen.size(), nodes.count());
+    EXPECT_EQ(nodes.presetsFileText().find(*seen.begin()), std::string::npos) << "not stored";
+}
+
+// ---- Files from elsewhere ----
+
+TEST_F(StylePresetsTest, BadFilesGiveTheDefaults)
+{
+    const std::string name = folder.file("relation-style-presets.xml");
+    struct Case {
+        const char* name;
+        std::string content;
+        size_t expectedCount;
+    };
+    const std::vector<Case> cases = {
+        {"empty", "", 1},
+        {"not XML", "no presets here", 1},
+        {"truncated", "<?xml version=\"1.0\"?><style-presets><preset><style line-style=\"penDashed", 1},
+        {"other root", "<mindmap-colorscheme><preset/><preset/></mindmap-colorscheme>", 1},
+        {"no presets", "<style-presets><item/></style-presets>", 1},
+        {"binary", std::string("\x00\xff\xfe<\x01", 5), 1},
+        {"huge", "<style-presets>" + std::string(StylePresets::MaximumFileSize, ' ') + "<preset/></style-presets>", 1},
+        {"hostile values",
+         "<style-presets><preset><style line-width=\"1e308\" line-style=\"../../x\" path-style=\"-7\"/></preset>"
+         "<preset><style><style/></style></preset></style-presets>",
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeTestFile(name, c.content);
+        RelationStylePresets presets(folder.path());
+        ASSERT_EQ(presets.count(), c.expectedCount);
+        if (c.expectedCount == 1) {
+            EXPECT_EQ(relationStyleAt(presets, 0)->color(), Color::rgb255(255, 0, 0));
+        } else {
+            EXPECT_LE(relationStyleAt(presets, 0)->lineWidth(), 1000.0);
+            EXPECT_FALSE(relationStyleAt(presets, 0)->isPropCustomized(RelationStyle::LineStyleMask));
+        }
+    }
+}
+
+TEST_F(StylePresetsTest, AFolderInPlaceOfTheFileIsNeitherReadNorReplaced)
+{
+    const std::string name = folder.file("text-style-presets.xml");
+    fs::create_directory(name);
+    writeTestFile(name + "/keep", "kept");
+    TextStylePresets presets(folder.path());
+    EXPECT_EQ(presets.count(), 16u);
+    Error error;
+    EXPECT_FALSE(presets.saveToFile(&error));
+    EXPECT_NE(error.failureReason, "");
+    EXPECT_EQ(readTestFile(name + "/keep"), "kept");
+    size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
+}
+
+TEST_F(StylePresetsTest, SharedCollectionsLiveInTheMindMapsFolder)
+{
+    EXPECT_EQ(TextStylePresets::textStylePresets().fileName(),
+              StylePresets::presetsDirectory() + "/text-style-presets.xml");
+    EXPECT_NE(StylePresets::presetsDirectory().find("/Tarnwick/Mind Maps"), std::string::npos);
+    EXPECT_EQ(&NodeStylePresets::nodeStylePresets(), &NodeStylePresets::nodeStylePresets());
+    EXPECT_EQ(RelationStylePresets::relationStylePresets().count(), 1u);
+}
+
+// ---- Previews ----
+
+TEST_F(StylePresetsTest, PreviewsAreFortyPixelsSquare)
+{
+    TextStylePresets text(folder.path());
+    NodeStylePresets nodes(folder.path());
+    RelationStylePresets relations(folder.path());
+    for (StylePresets* presets : std::vector<StylePresets*>{&text, &nodes, &relations}) {
+        for (const auto& preset : presets->presets()) {
+            EXPECT_TRUE(preset->image().isNull());
+            preset->updateImage(nullptr);
+            ASSERT_FALSE(preset->image().isNull());
+            EXPECT_EQ(preset->image().pixelWidth(), 40);
+            EXPECT_EQ(preset->image().pixelHeight(), 40);
+        }
+    }
+}
+
+TEST_F(StylePresetsTest, TextPreviewIsFilledWithThePresetsOrTheReferenceFill)
+{
+    TextStylePresets text(folder.path());
+    StylePreset* yellow = text.presetAtIndex(5);
+    yellow->updateImage(nullptr);
+    const Pixel corner = pixelAt(yellow->image(), 1, 1);
+    EXPECT_EQ(corner.r, 252);
+    EXPECT_EQ(corner.g, 252);
+    EXPECT_EQ(corner.b, 173);
+
+    TextStyle reference;
+    reference.setFillColor(Color::rgb255(0, 0, 255));
+    StylePreset* small = text.presetAtIndex(0);
+    small->updateImage(&reference);
+    EXPECT_EQ(pixelAt(small->image(), 1, 1).b, 255) << "the fill is not the preset's: the reference gives it";
+    reference.setFillColor(Color::normalizedClearColor());
+    small->updateImage(&reference);
+    const Pixel white = pixelAt(small->image(), 1, 1);
+    EXPECT_EQ(white.r + white.g + white.b, 3 * 255) << "a clear fill shows white";
+}
+
+TEST_F(StylePresetsTest, NodePreviewStrokesTheBorder)
+{
+    NodeStylePresets nodes(folder.path());
+    StylePreset* green = nodes.presetAtIndex(0); // border width 7 in green, no border style of its own
+    NodeStyle noBorder;
+    noBorder.setBorderStyle(NodeStyle::NoBorder);
+    green->updateImage(&noBorder);
+    const Pixel border = pixelAt(green->image(), 20, 4);
+    EXPECT_EQ(border.a, 255);
+    EXPECT_EQ(border.g, 160) << "a width without a style still draws the rounded border";
+    EXPECT_EQ(pixelAt(green->image(), 0, 0).a, 0) << "outside the rounded corner";
+}
+
+TEST_F(StylePresetsTest, RelationPreviewIsDashedExceptForSolidLines)
+{
+    RelationStylePresets relations(folder.path());
+    StylePreset* preset = relations.presetAtIndex(0);
+    RelationStyle straight;
+    straight.setRelationPathStyle(2);
+    straight.setLineWidth(3);
+    auto gapsAlongTheLine = [&](int lineStyle) {
+        straight.setLineStyle(lineStyle);
+        preset->updateImage(&straight);
+        int gaps = 0;
+        for (int x = 12; x < 28; ++x) {
+            if (pixelAt(preset->image(), x, 20).a < 64) ++gaps;
+        }
+        return gaps;
+    };
+    EXPECT_GT(gapsAlongTheLine(0), 2) << "cable is dashed";
+    EXPECT_GT(gapsAlongTheLine(6), 2);
+    EXPECT_EQ(gapsAlongTheLine(1), 0) << "solid thick";
+    EXPECT_EQ(gapsAlongTheLine(3), 0) << "solid thin";
+    const Pixel line = pixelAt(preset->image(), 20, 20);
+    EXPECT_EQ(line.r, 255) << "the preset's own colour";
+    EXPECT_EQ(line.g, 0);
+}

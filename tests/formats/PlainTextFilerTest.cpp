@@ -1,0 +1,296 @@
+#include "FilerTestSupport.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "formats/MindMapConverter.h"
+#include "formats/PlainTextImporter.h"
+#include "formats/TwkxMindMapReader.h"
+#include "platform/Localizer.h"
+#include "platform/Pasteboard.h"
+#include "platform/UndoManager.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ostream>
+#include <string>
+
+using namespace filertest;
+
+namespace {
+
+std::string importedTree(std::string_view text)
+{
+    MindMap map;
+    EXPECT_TRUE(readAs(map, text, MindMapReadFormat::PlainText)) << text;
+    return treeOf(map);
+}
+
+// ---- Reading the outline ----
+
+struct ImportCase {
+    const char* name;
+    std::string_view text;
+    std::string tree; // "#" stands for the central theme a flat list is gathered under
+
+    friend void PrintTo(const ImportCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class PlainTextImport : public ::testing::TestWithParam<ImportCase> {};
+
+TEST_P(PlainTextImport, GivesTheTree)
+{
+    std::string expected = GetParam().tree;
+    if (expected.starts_with('#')) expected.replace(0, 1, localized("import_text_central_theme_title"));
+    EXPECT_EQ(importedTree(GetParam().text), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outlines, PlainTextImport,
+    ::testing::Values(
+        ImportCase{"DeeperByTwoTabsIsOneLevel", "A\n\t\tB\n\tC", "A\n  B\n  C\n"},
+        ImportCase{"TwoTopLinesGetACentralTheme", "A\nB", "#\n  A\n  B\n"},
+        ImportCase{"OneLineIsTheCentralTheme", "A", "A\n"},
+        ImportCase{"BlanksAreNotIndentation", "  A", "A\n"},
+        ImportCase{"BlankIndentedLinesStayTopLevel", "A\n    B", "#\n  A\n  B\n"},
+        ImportCase{"EmptyLinesAreSkipped", "A\n\n\n\tB\n\n\tC\n", "A\n  B\n  C\n"},
+        ImportCase{"ShallowerLineFindsItsLevel", "A\n\tB\n\t\tC\n\t\t\tD\n\tE\n\t\tF", "A\n  B\n    C\n      D\n  E\n    F\n"},
+        ImportCase{"NoteBlockWithEmptyLine", "A\n\tB\n\t[\n\tfirst\n\t\n\tsecond\n\t]\n\tC",
+                   "A\n  B | first//second\n  C\n"},
+        ImportCase{"TextAfterTheOpeningBracketIsDropped", "A\n[ dropped\n  kept  \n]", "A | kept\n"},
+        ImportCase{"UnclosedBracketIsATopic", "A\n\t[", "A\n  [\n"},
+        ImportCase{"BracketClosedAtAnotherDepthIsATopic", "A\n\tB\n\t[\n\t\tx\n\t]", "A\n  B\n  [\n    x\n  ]\n"},
+        ImportCase{"BracketBelowAnotherTabCountIsATopic", "A\n\t[\n\tn\n\t]", "A\n  [\n  n\n  ]\n"},
+        ImportCase{"LaterNoteReplacesEarlierOne", "A\n[\none\n]\n[\ntwo\n]", "A | two\n"},
+        ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"},
+        ImportCase{"LinesAreTrimmed", "A \t\n\t B ", "A\n  B\n"},
+        ImportCase{"LineOfBlanksIsAnEmptyTopic", "A\n\t   ", "A\n  \n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlainTextImportResult, OnlyLineBreaksGiveNoTopicsAndSucceed)
+{
+    MindMap map;
+    EXPECT_TRUE(readAs(map, "\n\r\n\n", MindMapReadFormat::PlainText));
+    EXPECT_TRUE(map.isEmpty());
+}
+
+// ---- Text encodings ----
+
+struct EncodingCase {
+    const char* name;
+    std::string_view data;
+    std::string tree;
+
+    friend void PrintTo(const EncodingCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class PlainTextEncoding : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(PlainTextEncoding, IsReadAndTheMarkNeverReachesATopic)
+{
+    EXPECT_EQ(importedTree(GetParam().data), GetParam().tree);
+}
+
+using namespace std::string_view_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, PlainTextEncoding,
+    ::testing::Values(
+        EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF\xC3\x84rger\n\tB", "\xC3\x84rger\n  B\n"},
+        EncodingCase{"Utf8WithoutMark", "\xE2\x82\xAC 5", "\xE2\x82\xAC 5\n"},
+        EncodingCase{"Utf16LittleEndian", "\xFF\xFE" "A\0\n\0\t\0\xAC\x20"sv, "A\n  \xE2\x82\xAC\n"},
+        EncodingCase{"Utf16BigEndian", "\xFE\xFF\0A\0\n\0\t\x20\xAC"sv, "A\n  \xE2\x82\xAC\n"},
+        EncodingCase{"Utf16SurrogatePair", "\xFF\xFE\x3D\xD8\x00\xDE"sv, "\xF0\x9F\x98\x80\n"},
+        EncodingCase{"Windows1252", "Caf\xE9\n\t\x80 \x93quoted\x94", "Caf\xC3\xA9\n  \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class PlainTextUndetectable : public ::testing::TestWithParam<std::string_view> {};
+
+TEST_P(PlainTextUndetectable, FailsAndLeavesTheMapEmpty)
+{
+    MindMap map;
+    Error error;
+    EXPECT_FALSE(readAs(map, GetParam(), MindMapReadFormat::PlainText, &error));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+    EXPECT_TRUE(error.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadText, PlainTextUndetectable,
+    ::testing::Values(""sv,                                  // nothing at all
+                      "A\x81\x8D\x8F"sv,                     // neither UTF-8 nor Windows-1252
+                      "A\0B"sv,                              // binary
+                      "A\0\n\0B\0"sv,                        // UTF-16 without a mark
+                      "\xEF\xBB\xBF" "A\xE9"sv,              // a UTF-8 mark before other bytes
+                      "\xFF\xFE" "A\0B"sv,                   // UTF-16 cut inside a unit
+                      "\xFF\xFE\x00\xD8" "A\0"sv,            // a lone surrogate
+                      "\xFF\xFE\0\0A\0\0\0"sv));             // UTF-32 read as UTF-16 holds NULs
+
+TEST(PlainTextImportBadInput, MapWithTopicsIsRefused)
+{
+    MindMap map;
+    buildMap(map, "Existing");
+    PlainTextImporter importer(map);
+    EXPECT_FALSE(importer.importMindMapFromData(bytes("A\nB")));
+    EXPECT_EQ(treeOf(map), "Existing\n");
+}
+
+// Each "[" that never closes used to be scanned to the end of its run: thousands of them made the
+// import quadratic. A note of a million lines must not be either.
+TEST(PlainTextImportBadInput, HugeInputIsReadInLinearTime)
+{
+    ScopedFakeMeasurer measurer;
+    std::string text = "A\n\tS\n";
+    for (int i = 0; i < 40000; ++i) text += "\t\t[\n";
+    text += "B\n[\n";
+    for (int i = 0; i < 1000000; ++i) text += "a note line of some length\n";
+    text += "]\n";
+    ASSERT_GT(text.size(), 20u * 1024 * 1024);
+    const auto start = std::chrono::steady_clock::now();
+    MindMap map;
+    ASSERT_TRUE(readAs(map, text, MindMapReadFormat::PlainText));
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(map.nodes().size(), 40003u);
+    ASSERT_EQ(map.centralThemes().size(), 2u);
+    EXPECT_EQ(map.centralThemes().front()->children().front()->childCount(), 40000u);
+    const MindMapNode* b = map.centralThemes().back();
+    EXPECT_EQ(b->text(), "B");
+    EXPECT_EQ(b->note().size(), 1000000u * 27 - 1);
+    EXPECT_LT(seconds, 20.0);
+}
+
+TEST(PlainTextImportBadInput, DeepIndentationIsRead)
+{
+    ScopedFakeMeasurer measurer;
+    std::string text;
+    for (size_t level = 0; level < 3000; ++level) text += std::string(level, '\t') + "x\n";
+    MindMap map;
+    ASSERT_TRUE(readAs(map, text, MindMapReadFormat::PlainText));
+    EXPECT_EQ(deepestLevel(map), 2999);
+    EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, false)), text);
+}
+
+// ---- Writing the outline ----
+
+TEST(PlainTextExport, WritesLevelsTextsAndNoteBlocks)
+{
+    MindMap map;
+    buildMap(map, "A | one//three\n  B\n    C | x\n  two/lines\n");
+    EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, false)),
+              "A\n[\none\n\nthree\n]\n\tB\n\t\tC\n\t\t[\n\t\tx\n\t\t]\n\ttwo lines\n");
+}
+
+TEST(PlainTextExport, SelectedSubtreeKeepsItsDepth)
+{
+    MindMap map;
+    const auto nodes = buildMap(map, "A\n  B\n    C\n      D\n  E\n");
+    map.setSelectedElement(nodes[2]);
+    EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, true)), "\t\tC\n\t\t\tD\n");
+}
+
+TEST(PlainTextExport, EmptyMapGivesEmptyDataWithoutMark)
+{
+    MindMap map;
+    map.newMindMap("", false, std::nullopt);
+    EXPECT_TRUE(MindMapConverter::exportToText(map, false).empty());
+}
+
+TEST(PlainTextRoundTrip, KeepsTreeTextsAndNotes)
+{
+    MindMap map;
+    const std::string tree = "Plan \xE2\x82\xAC\n  Budget | line one/line two/ /line four\n    Q1\n    Q2\n  Team\n    Ann | only\n";
+    buildMap(map, tree);
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
+    // An empty note line survives as the indent alone; a line of blanks comes back empty.
+    EXPECT_EQ(treeOf(again), "Plan \xE2\x82\xAC\n  Budget | line one/line two//line four\n    Q1\n    Q2\n  Team\n    Ann | only\n");
+}
+
+// The outline cannot carry white space at the ends of note lines, nor a note line "]": the
+// reader trims every line and ends the block at the first "]". The format stays as it is.
+TEST(PlainTextRoundTrip, NoteLinesThatTheFormatCannotCarry)
+{
+    MindMap map;
+    const auto nodes = buildMap(map, "X\n  Y\n");
+    nodes[0]->setNote("a\n]\nb");
+    nodes[1]->setNote("first\n\tsecond");
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
+    EXPECT_EQ(treeOf(again), "X | a\nb\n]\n  Y | first/second\n");
+}
+
+// ---- Pasting text as a list ----
+
+class PasteTextAsList : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerNativeFormat();
+        nodes = buildMap(map, "T\n  Free\n  Busy\n    Child\n");
+        map.setEnabled(true);
+    }
+    void paste(const std::string& text)
+    {
+        pasteboard.declareTypes({Pasteboard::StringType});
+        pasteboard.setString(text, Pasteboard::StringType);
+        MindMapConverter::pasteTextAsList(map, pasteboard);
+    }
+
+    MindMap map;
+    MemoryPasteboard pasteboard;
+    std::vector<MindMapNode*> nodes;
+};
+
+TEST_F(PasteTextAsList, AddsChildrenSelectsThemAndArrangesAFreeTopic)
+{
+    // Of several selected topics the primary one takes the paste.
+    map.setSelectedElement(nodes[1]);
+    map.toggleSelection(nodes[2], false);
+    paste("one\ntwo\n\tthree");
+    EXPECT_EQ(treeOf(map), "T\n  Free\n    one\n    two\n      three\n  Busy\n    Child\n");
+    ASSERT_EQ(map.selection().size(), 3u);
+    EXPECT_EQ(static_cast<MindMapNode*>(map.selection()[0])->text(), "one");
+    EXPECT_EQ(static_cast<MindMapNode*>(map.selection()[2])->text(), "three");
+    EXPECT_EQ(nodes[1]->layoutMode(), 0);
+    ASSERT_NE(map.undoManager(), nullptr);
+    EXPECT_TRUE(map.undoManager()->canUndo());
+    EXPECT_EQ(map.undoManager()->undoActionName(), localized("action_paste_text_as_list"));
+}
+
+TEST_F(PasteTextAsList, NewTopicsTakeTheParentsCheckboxAndGoAfterItsChildren)
+{
+    nodes[2]->setShowCheckbox(true);
+    map.setSelectedElement(nodes[2]);
+    paste("x\r\ny");
+    EXPECT_EQ(treeOf(map), "T\n  Free\n  Busy\n    Child\n    x\n    y\n");
+    EXPECT_TRUE(nodes[2]->children()[1]->showCheckbox());
+    EXPECT_TRUE(nodes[2]->children()[2]->showCheckbox());
+    EXPECT_FALSE(nodes[2]->children()[1]->isLoading());
+}
+
+TEST_F(PasteTextAsList, UndoTakesThePasteBack)
+{
+    map.setSelectedElement(nodes[1]);
+    paste("one\ntwo");
+    map.undoManager()->undo();
+    EXPECT_EQ(treeOf(map), "T\n  Free\n  Busy\n    Child\n");
+}
+
+TEST_F(PasteTextAsList, DoesNothingWithoutTextOrSingleTopic)
+{
+    const std::string before = treeOf(map);
+    map.setSelectedElement(nodes[1]);
+    paste("");
+    pasteboard.declareTypes({"image/png"});
+    MindMapConverter::pasteTextAsList(map, pasteboard);
+    map.setSelectedElement(nullptr);
+    paste("a\nb");
+    map.setSelectedElement(nodes[1]);
+    map.setReadOnly(true);
+    paste("a\nb");
+    EXPECT_EQ(treeOf(map), before);
+    EXPECT_FALSE(map.undoManager()->canUndo());
+}
+
+} // namespace

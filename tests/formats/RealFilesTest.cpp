@@ -1,0 +1,295 @@
+// Files written by other programs: OPML feed lists and outlines fetched from the Debian packages
+// that ship them (tests/formats/data/fetch-real-files.sh; skipped when they cannot be fetched),
+// and FreeMind maps in the forms the format's versions have taken, with the rich content, icons,
+// clouds, edges, fonts, arrow links, attributes and hooks that the importer must skip cleanly.
+
+#include "FilerTestSupport.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "formats/MindMapConverter.h"
+#include "platform/Localizer.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace filertest;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The tree an OPML reader should find, worked out from the document itself: the "outline"
+// elements under "body", nested, with "text" (or "unnamed") and "_note".
+std::string expectedOpmlTree(const std::string& document)
+{
+    pugi::xml_document parsed;
+    if (!parsed.load_string(document.c_str())) return "not XML";
+    std::string tree;
+    std::vector<std::pair<pugi::xml_node, size_t>> pending;
+    auto addOutlines = [&](pugi::xml_node parent, size_t level) {
+        std::vector<pugi::xml_node> outlines;
+        for (pugi::xml_node outline : parent.children("outline")) outlines.push_back(outline);
+        for (auto it = outlines.rbegin(); it != outlines.rend(); ++it) pending.emplace_back(*it, level);
+    };
+    addOutlines(parsed.document_element().child("body"), 0);
+    while (!pending.empty()) {
+        auto [outline, level] = pending.back();
+        pending.pop_back();
+        tree += std::string(level * 2, ' ') + (outline.attribute("text") ? outline.attribute("text").value() : "unnamed");
+        if (*outline.attribute("_note").value()) tree += std::string(" | ") + outline.attribute("_note").value();
+        tree += '\n';
+        addOutlines(outline, level + 1);
+    }
+    return tree;
+}
+
+class RealOpmlFiles : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const char* sourceFolder = std::getenv("TARNWICK_TEST_SOURCE_DIR");
+        const fs::path source = sourceFolder ? fs::path(sourceFolder) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+        // Kept in the build tree beside the test programs, fetched once for every later run.
+        const fs::path folder = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "test-data" / "real-files";
+        const std::string command = "bash '" + (source / "tests/formats/data/fetch-real-files.sh").string() + "' '" +
+                                    folder.string() + "' >/dev/null 2>&1";
+        files.clear();
+        if (std::system(command.c_str()) != 0) return;
+        for (const auto& entry : fs::directory_iterator(folder / "opml")) files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+    }
+    void SetUp() override
+    {
+        if (files.empty()) GTEST_SKIP() << "the OPML files of other programs could not be fetched";
+    }
+
+    static inline std::vector<fs::path> files;
+    ScopedFakeMeasurer measurer;
+};
+
+TEST_F(RealOpmlFiles, EveryFileImportsWithItsTree)
+{
+    size_t topics = 0;
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string document = fileText(file);
+        MindMap map;
+        Error error;
+        ASSERT_TRUE(readAs(map, document, MindMapReadFormat::Opml, &error)) << error.localizedDescription;
+        // Long topics are wrapped when imported; the wrap breaks lines where blanks were.
+        EXPECT_EQ(treeOf(map, ' '), expectedOpmlTree(document));
+        topics += map.nodes().size();
+    }
+    EXPECT_GE(files.size(), 20u);
+    EXPECT_GT(topics, 500u);
+}
+
+TEST_F(RealOpmlFiles, FeedFoldersAndFeedsBecomeBranches)
+{
+    const auto english = std::find_if(files.begin(), files.end(), [](const fs::path& file) {
+        return file.filename() == "liferea-data-feedlist_en.opml";
+    });
+    if (english == files.end()) GTEST_SKIP() << "no English feed list";
+    MindMap map;
+    ASSERT_TRUE(readAs(map, fileText(*english), MindMapReadFormat::Opml));
+    ASSERT_GE(map.centralThemes().size(), 2u);
+    const MindMapNode* examples = map.centralThemes().front();
+    EXPECT_EQ(examples->text(), "Example Feeds");
+    ASSERT_GE(examples->childCount(), 2u);
+    EXPECT_EQ(examples->childAtIndex(0)->text(), "News");
+    EXPECT_EQ(examples->childAtIndex(0)->childAtIndex(0)->text(), "Ars Technica");
+    EXPECT_EQ(examples->childAtIndex(0)->childAtIndex(0)->childCount(), 0u);
+    EXPECT_EQ(map.centralThemes()[1]->text(), "Unread");
+}
+
+TEST_F(RealOpmlFiles, ExportedAndReadAgainKeepTheirTree)
+{
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        MindMap map;
+        ASSERT_TRUE(readAs(map, fileText(file), MindMapReadFormat::Opml));
+        const std::string tree = treeOf(map);
+        for (auto [format, data] : {std::pair{MindMapReadFormat::Opml, MindMapConverter::exportToOpml(map)},
+                                    std::pair{MindMapReadFormat::FreeMind, MindMapConverter::exportToFreemind(map)}}) {
+            MindMap again;
+            ASSERT_TRUE(readAs(again, textOf(data), format));
+            EXPECT_EQ(treeOf(again), tree) << static_cast<int>(format);
+        }
+        // The outline writes a wrapped topic on one line; reading it wraps it the same way again.
+        // A flat list of several topics comes back gathered under a new central theme.
+        std::string expected = tree;
+        const auto& themes = map.centralThemes();
+        if (themes.size() > 1 && std::all_of(themes.begin(), themes.end(), [](const MindMapNode* theme) { return theme->childCount() == 0; })) {
+            expected = localized("import_text_central_theme_title") + "\n";
+            std::istringstream lines(tree);
+            for (std::string line; std::getline(lines, line);) expected += "  " + line + "\n";
+        }
+        MindMap fromText;
+        ASSERT_TRUE(readAs(fromText, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
+        EXPECT_EQ(treeOf(fromText), expected);
+    }
+}
+
+// ---- FreeMind maps of several versions ----
+
+struct FreemindDocument {
+    const char* version;
+    const char* document;
+    const char* tree;
+
+    friend void PrintTo(const FreemindDocument& value, std::ostream* out) { *out << value.version; }
+};
+
+class RealFreemindDocuments : public ::testing::TestWithParam<FreemindDocument> {
+protected:
+    ScopedFakeMeasurer measurer;
+};
+
+TEST_P(RealFreemindDocuments, ImportWithTreeTextsAndNotes)
+{
+    MindMap map;
+    Error error;
+    ASSERT_TRUE(readAs(map, GetParam().document, MindMapReadFormat::FreeMind, &error)) << error.localizedDescription;
+    EXPECT_EQ(treeOf(map), GetParam().tree);
+    EXPECT_TRUE(map.crossLinks().empty());
+
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToFreemind(map)), MindMapReadFormat::FreeMind));
+    EXPECT_EQ(treeOf(again), GetParam().tree);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, RealFreemindDocuments,
+    ::testing::Values(
+        // The oldest form: formatting as HTML text inside "TEXT", notes in a plug-in hook.
+        FreemindDocument{"0_7_1", R"(<map version="0.7.1">
+<node ID="Freemind_Link_1917368935" TEXT="Project">
+<font NAME="SansSerif" SIZE="20"/>
+<hook NAME="accessories/plugins/AutomaticLayout.properties"/>
+<node COLOR="#0033ff" FOLDED="true" ID="Freemind_Link_22" POSITION="right" TEXT="Tasks">
+<edge STYLE="sharp_bezier" WIDTH="8"/>
+<font NAME="SansSerif" SIZE="18"/>
+<node ID="Freemind_Link_23" TEXT="&lt;html&gt;&lt;b&gt;urgent">
+<icon BUILTIN="messagebox_warning"/>
+<hook NAME="accessories/plugins/NodeNote.properties">
+<text>a note of the old kind</text>
+</hook>
+</node>
+<node ID="Freemind_Link_24" LINK="http://example.org" TEXT="Links"/>
+</node>
+<node ID="Freemind_Link_25" POSITION="left" TEXT="Ideas">
+<cloud COLOR="#f0f0f0"/>
+<arrowlink DESTINATION="Freemind_Link_22" ENDARROW="Default" ENDINCLINATION="40;0;" ID="Freemind_Arrow_Link_1" STARTARROW="None" STARTINCLINATION="40;0;"/>
+</node>
+</node>
+</map>
+)",
+                         "Project\n  Tasks\n    <html><b>urgent\n    Links\n  Ideas\n"},
+        // Rich content for texts and notes, pretty-printed HTML with lists.
+        FreemindDocument{"0_8_0", R"(<map version="0.8.0">
+<!-- To view this file, download free mind mapping software from its site -->
+<node ID="Freemind_Link_1" TEXT="Trip">
+<richcontent TYPE="NODE"><html>
+  <head>
+
+  </head>
+  <body>
+    <p>
+      Summer <i>trip</i>
+    </p>
+    <p>
+      2007
+    </p>
+  </body>
+</html>
+</richcontent>
+<node ID="Freemind_Link_2" POSITION="right" TEXT="Packing">
+<richcontent TYPE="NOTE"><html>
+  <head>
+
+  </head>
+  <body>
+    <p>
+      Passport,
+      tickets
+    </p>
+    <ul>
+      <li>sunscreen</li>
+      <li>a&#160;hat</li>
+    </ul>
+  </body>
+</html>
+</richcontent>
+<icon BUILTIN="list"/>
+<node ID="Freemind_Link_3" STYLE="bubble" TEXT="Clothes"/>
+</node>
+<node FOLDED="true" ID="Freemind_Link_4" POSITION="left" TEXT="Route">
+<edge COLOR="#808080" STYLE="bezier" WIDTH="thin"/>
+<node ID="Freemind_Link_5" TEXT="Day 1"/>
+</node>
+</node>
+</map>
+)",
+                         "Summer trip/2007\n  Packing | Passport, tickets/sunscreen/a\xC2\xA0hat\n    Clothes\n  Route\n    Day 1\n"},
+        // Attributes and their registry, arrow links with their targets, clouds, several icons.
+        FreemindDocument{"0_9_0", R"(<map version="0.9.0">
+<attribute_registry SHOW_ATTRIBUTES="selected">
+<attribute_name NAME="cost"><attribute_value VALUE="12"/></attribute_name>
+</attribute_registry>
+<node ID="ID_1" TEXT="Budget">
+<attribute_layout NAME_WIDTH="40" VALUE_WIDTH="40"/>
+<attribute NAME="cost" VALUE="12"/>
+<node BACKGROUND_COLOR="#ffff00" ID="ID_2" POSITION="right" TEXT="Rent">
+<arrowlink DESTINATION="ID_3" ENDARROW="Default" ENDINCLINATION="53;0;" ID="Arrow_ID_1" STARTARROW="None" STARTINCLINATION="53;0;"/>
+<cloud/>
+<icon BUILTIN="full-1"/>
+<icon BUILTIN="yes"/>
+<font BOLD="true" NAME="SansSerif" SIZE="12"/>
+<richcontent TYPE="NOTE"><html><head></head><body><p>Due on the <b>first</b></p><p>of  every month</p></body></html></richcontent>
+</node>
+<node ID="ID_3" POSITION="left" TEXT="Food&#xa;and drink">
+<linktarget COLOR="#b0b0b0" DESTINATION="ID_3" ENDARROW="Default" ENDINCLINATION="53;0;" ID="Arrow_ID_1" SOURCE="ID_2" STARTARROW="None" STARTINCLINATION="53;0;"/>
+<hook NAME="accessories/plugins/CreationModificationPlugin.properties"/>
+</node>
+</node>
+</map>
+)",
+                         "Budget\n  Rent | Due on the first/of  every month\n  Food/and drink\n"},
+        // Details beside notes, folded branches, links inside the map, a text only in rich content.
+        FreemindDocument{"1_0_1", R"(<map version="1.0.1">
+<!-- To view this file, download free mind mapping software from its site -->
+<node ID="ID_10" TEXT="Release">
+<node FOLDED="true" ID="ID_11" POSITION="right" TEXT="Checks">
+<richcontent TYPE="DETAILS"><html><head/><body><p>hidden details</p></body></html></richcontent>
+<richcontent TYPE="NOTE"><html><head/><body><p>before <u>Friday</u></p></body></html></richcontent>
+<node ID="ID_12" TEXT="Build"/>
+<node ID="ID_13" LINK="#ID_12" TEXT="Test"/>
+</node>
+<node ID="ID_14" POSITION="left">
+<richcontent TYPE="NODE"><html><head></head><body><p>Notes &amp; <u>links</u></p><p><br/></p></body></html></richcontent>
+</node>
+</node>
+</map>
+)",
+                         "Release\n  Checks | before Friday\n    Build\n    Test\n  Notes & links\n"}),
+    [](const auto& info) { return std::string(info.param.version); });
+
+} // namespace

@@ -1,0 +1,325 @@
+#include "FilerTestSupport.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapStyle.h"
+#include "formats/FreemindMindMapImporter.h"
+#include "formats/MindMapConverter.h"
+#include "formats/OpmlMindMapImporter.h"
+#include "formats/TwkxMindMapReader.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <chrono>
+#include <ostream>
+#include <string>
+
+using namespace filertest;
+
+namespace {
+
+pugi::xml_document parsed(const std::string& text)
+{
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_string(text.c_str())) << text;
+    return document;
+}
+
+std::string importedTree(std::string_view document, MindMapReadFormat format)
+{
+    MindMap map;
+    Error error;
+    EXPECT_TRUE(readAs(map, document, format, &error)) << error.localizedDescription << "\n" << document;
+    return treeOf(map);
+}
+
+// Every special character of XML, a line break, a tab and text beyond ASCII, an empty topic.
+constexpr const char* SampleTree = "<&> \"q\" 's'\n"
+                                   "  Two/lines | note one/note two\n"
+                                   "    \xE2\x82\xAC uro | \xC3\xA4\n"
+                                   "  \n"
+                                   "  Last | x  y\n"
+                                   "Second theme\n";
+
+// ---- Exports ----
+
+TEST(OpmlExport, StartsWithTheDeclarationAndNestsOutlines)
+{
+    MindMap map;
+    buildMap(map, SampleTree);
+    const std::string text = withoutBom(MindMapConverter::exportToOpml(map));
+    EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << text;
+    pugi::xml_document document = parsed(text);
+    pugi::xml_node opml = document.child("opml");
+    EXPECT_STREQ(opml.attribute("version").value(), "1.0");
+    EXPECT_EQ(opml.child("head").child("title").text().as_string(), map.title());
+    pugi::xml_node theme = opml.child("body").child("outline");
+    EXPECT_STREQ(theme.attribute("text").value(), "<&> \"q\" 's'");
+    EXPECT_FALSE(theme.attribute("_note"));
+    pugi::xml_node two = theme.child("outline");
+    EXPECT_STREQ(two.attribute("text").value(), "Two\nlines");
+    EXPECT_STREQ(two.attribute("_note").value(), "note one\nnote two");
+    pugi::xml_node empty = two.next_sibling("outline");
+    ASSERT_TRUE(empty.attribute("text"));
+    EXPECT_STREQ(empty.attribute("text").value(), "");
+    EXPECT_STREQ(theme.next_sibling("outline").attribute("text").value(), "Second theme");
+}
+
+TEST(FreemindExport, StartsWithTheMapElementAndWritesNotesAsParagraphs)
+{
+    MindMap map;
+    buildMap(map, SampleTree);
+    const std::string text = withoutBom(MindMapConverter::exportToFreemind(map));
+    EXPECT_TRUE(text.starts_with("<map version=\"0.9.0\">")) << text;
+    pugi::xml_document document = parsed(text);
+    pugi::xml_node theme = document.child("map").child("node");
+    EXPECT_STREQ(theme.attribute("TEXT").value(), "<&> \"q\" 's'");
+    EXPECT_FALSE(theme.child("richcontent"));
+    pugi::xml_node two = theme.child("node");
+    pugi::xml_node note = two.first_child();
+    ASSERT_STREQ(note.name(), "richcontent");
+    EXPECT_STREQ(note.attribute("TYPE").value(), "NOTE");
+    pugi::xml_node html = note.child("html");
+    EXPECT_TRUE(html.child("head"));
+    EXPECT_FALSE(html.child("head").first_child());
+    pugi::xml_node paragraph = html.child("body").child("p");
+    EXPECT_STREQ(paragraph.text().as_string(), "note one");
+    EXPECT_STREQ(paragraph.next_sibling("p").text().as_string(), "note two");
+    EXPECT_STREQ(note.next_sibling().name(), "node");
+}
+
+TEST(XmlExport, EmptyMapGivesARootWithoutTopics)
+{
+    MindMap map;
+    map.newMindMap("", false, std::nullopt);
+    EXPECT_FALSE(parsed(withoutBom(MindMapConverter::exportToOpml(map))).child("opml").child("body").first_child());
+    EXPECT_FALSE(parsed(withoutBom(MindMapConverter::exportToFreemind(map))).child("map").first_child());
+}
+
+// ---- Imports ----
+
+struct ImportCase {
+    const char* name;
+    MindMapReadFormat format;
+    std::string_view document;
+    std::string tree;
+
+    friend void PrintTo(const ImportCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class XmlImport : public ::testing::TestWithParam<ImportCase> {};
+
+TEST_P(XmlImport, GivesTheTree)
+{
+    EXPECT_EQ(importedTree(GetParam().document, GetParam().format), GetParam().tree);
+}
+
+constexpr MindMapReadFormat Opml = MindMapReadFormat::Opml;
+constexpr MindMapReadFormat FreeMind = MindMapReadFormat::FreeMind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, XmlImport,
+    ::testing::Values(
+        ImportCase{"OpmlBodyWithoutOutlines", Opml, "<opml version=\"2.0\"><head/><body/></opml>", ""},
+        ImportCase{"OpmlOutlineWithoutText", Opml, "<opml><body><outline _note=\"n\"/></body></opml>", "unnamed | n\n"},
+        ImportCase{"OpmlNestingAndOrder", Opml,
+                   "<opml><body><outline text=\"A\"><outline text=\"B\"><outline text=\"C\"/></outline>"
+                   "<outline text=\"D\"/></outline><outline text=\"E\"/></body></opml>",
+                   "A\n  B\n    C\n  D\nE\n"},
+        ImportCase{"OpmlTwoLineNote", Opml, "<opml><body><outline text=\"A\" _note=\"one&#10;two\"/></body></opml>", "A | one/two\n"},
+        ImportCase{"OpmlRootNameIsNotChecked", Opml, "<outlines><body><outline text=\"A\"/></body></outlines>", "A\n"},
+        ImportCase{"OpmlOtherElementsAreSkipped", Opml,
+                   "<opml><body><outline text=\"A\" type=\"rss\" xmlUrl=\"x\"><!-- c --><foo><outline text=\"no\"/></foo>"
+                   "<outline text=\"B\"/></outline></body></opml>",
+                   "A\n  B\n"},
+        ImportCase{"FreemindTextAndChildren", FreeMind,
+                   "<map version=\"1.0.1\"><node TEXT=\"A\"><node TEXT=\"B\"/><node/></node></map>", "A\n  B\n  unnamed\n"},
+        ImportCase{"FreemindRichTextReplacesText", FreeMind,
+                   "<map><node TEXT=\"old\"><richcontent TYPE=\"NODE\"><html><head/><body><p>first</p>"
+                   "<p>second <b>bold</b></p></body></html></richcontent></node></map>",
+                   "first/second bold\n"},
+        // Inline formatting used to split a sentence into as many lines as it had text pieces.
+        ImportCase{"FreemindInlineFormattingStaysInItsLine", FreeMind,
+                   "<map><node><richcontent TYPE=\"NOTE\"><html><body><p>Call <b>Bob</b>, <font color=\"red\">n</font>ow <i>or</i> <b>never</b>"
+                   "<br/>then <i>Ann</i></p><ul><li>one</li><li>two</li></ul>tail</body></html></richcontent></node></map>",
+                   "unnamed | Call Bob, now or never/then Ann/one/two/tail\n"},
+        ImportCase{"FreemindParagraphOverSeveralSourceLines", FreeMind,
+                   "<map><node TEXT=\"A\"><richcontent TYPE=\"NOTE\"><html><body><p>\n  one\n    two  \n</p>\n"
+                   "<p>   </p></body></html></richcontent></node></map>",
+                   "A | one two\n"},
+        ImportCase{"FreemindOtherRichContentIsSkipped", FreeMind,
+                   "<map><node TEXT=\"A\"><richcontent TYPE=\"DETAILS\"><html><body><p>d</p></body></html></richcontent>"
+                   "<richcontent><html><body><p>e</p></body></html></richcontent>"
+                   "<richcontent TYPE=\"NOTE\"><body><p>no html</p></body></richcontent></node></map>",
+                   "A\n"},
+        ImportCase{"FreemindEntitiesInText", FreeMind, "<map><node TEXT=\"a&#xa;b &amp; c\"/></map>", "a/b & c\n"},
+        // Nothing a document declares is expanded or fetched.
+        ImportCase{"DeclaredEntitiesStayText", Opml,
+                   "<!DOCTYPE opml [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;\"><!ENTITY f SYSTEM \"file:///etc/hostname\">]>"
+                   "<opml><body><outline text=\"&b;&f;\"/></body></opml>",
+                   "&b;&f;\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The caller's loading applies the style sheet once; the importers themselves do not, unlike
+// the plain text import.
+TEST(XmlImportResult, StyleSheetIsNotAppliedAgain)
+{
+    static const Color Marker = Color::rgb255(1, 2, 3);
+    auto importAndSeeStyle = [](auto importer, std::string_view data) {
+        MindMap map;
+        map.beginLoading();
+        map.defaultStyle()->setBackgroundColor(Marker);
+        EXPECT_TRUE(importer(map, bytes(data)));
+        return map.defaultStyle()->backgroundColor() == Marker;
+    };
+    EXPECT_TRUE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromOpml(map, data); },
+                                "<opml><body><outline text=\"A\"/></body></opml>"));
+    EXPECT_TRUE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromFreemind(map, data); },
+                                "<map><node TEXT=\"A\"/></map>"));
+    EXPECT_FALSE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromText(map, data); }, "A"));
+}
+
+// ---- Round trips ----
+
+TEST(XmlRoundTrip, OpmlKeepsTreeTextsAndNotes)
+{
+    MindMap map;
+    buildMap(map, SampleTree);
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToOpml(map)), Opml));
+    EXPECT_EQ(treeOf(again), treeOf(map));
+}
+
+TEST(XmlRoundTrip, FreemindKeepsTreeTextsAndNotes)
+{
+    MindMap map;
+    buildMap(map, SampleTree);
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToFreemind(map)), FreeMind));
+    EXPECT_EQ(treeOf(again), treeOf(map));
+}
+
+// A paragraph of nothing is no line to a FreeMind reader: empty note lines do not come back.
+TEST(XmlRoundTrip, FreemindDropsEmptyNoteLines)
+{
+    MindMap map;
+    buildMap(map, "A | one//three\n");
+    MindMap again;
+    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToFreemind(map)), FreeMind));
+    EXPECT_EQ(treeOf(again), "A | one/three\n");
+}
+
+// ---- Bad input ----
+
+struct BadCase {
+    const char* name;
+    MindMapReadFormat format;
+    std::string_view document;
+    bool parserError;
+
+    friend void PrintTo(const BadCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class XmlBadInput : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(XmlBadInput, FailsAndLeavesTheMapEmpty)
+{
+    MindMap map;
+    Error error;
+    EXPECT_FALSE(readAs(map, GetParam().document, GetParam().format, &error));
+    EXPECT_TRUE(map.isEmpty());
+    EXPECT_FALSE(map.enabled());
+    if (GetParam().parserError) {
+        EXPECT_EQ(error.domain, TwkxMindMapReader::XmlErrorDomain);
+        EXPECT_FALSE(error.localizedDescription.empty());
+    } else {
+        EXPECT_TRUE(error.isEmpty()) << error.localizedDescription;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, XmlBadInput,
+    ::testing::Values(BadCase{"Empty", Opml, "", false},
+                      BadCase{"OpmlWithoutBody", Opml, "<opml version=\"1.0\"><head><title>t</title></head></opml>", false},
+                      BadCase{"OpmlBodyOnlyDeeper", Opml, "<opml><head><body><outline text=\"A\"/></body></head></opml>", false},
+                      BadCase{"FreemindWrongRoot", FreeMind, "<opml><body><outline text=\"A\"/></body></opml>", false},
+                      BadCase{"FreemindRootInOtherCase", FreeMind, "<MAP><node TEXT=\"A\"/></MAP>", false},
+                      BadCase{"OpmlTruncated", Opml, "<opml><body><outline text=\"A\">", true},
+                      BadCase{"FreemindTruncated", FreeMind, "<map><node TEXT=\"A", true},
+                      BadCase{"OpmlMismatchedTags", Opml, "<opml><body></opml></body>", true},
+                      BadCase{"FreemindNotXml", FreeMind, "not xml at all", true},
+                      BadCase{"OpmlCommentOnly", Opml, "<!-- nothing -->", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(XmlBadInputMap, MapWithTopicsIsRefused)
+{
+    MindMap map;
+    buildMap(map, "Existing");
+    OpmlMindMapImporter opml(map);
+    EXPECT_FALSE(opml.importMindMapFromData(bytes("<opml><body><outline text=\"A\"/></body></opml>")));
+    FreemindMindMapImporter freemind(map);
+    EXPECT_FALSE(freemind.importMindMapFromData(bytes("<map><node TEXT=\"A\"/></map>")));
+    EXPECT_EQ(treeOf(map), "Existing\n");
+}
+
+// Nesting deeper than any stack would allow for a walk by recursion, through import, export and
+// reading the export again.
+TEST(XmlBadInputMap, VeryDeepNestingIsReadAndWritten)
+{
+    ScopedFakeMeasurer measurer;
+    constexpr int Depth = 100000;
+    // Indenting each line by its depth would make the exports quadratic in the depth: they are
+    // kept linear (under 50 bytes a topic here).
+    std::string opml = "<opml><body>";
+    for (int i = 0; i < Depth; ++i) opml += "<outline text=\"x\">";
+    for (int i = 0; i < Depth; ++i) opml += "</outline>";
+    opml += "</body></opml>";
+    MindMap map;
+    ASSERT_TRUE(readAs(map, opml, Opml));
+    EXPECT_EQ(deepestLevel(map), Depth - 1);
+
+    const MindMapData freemind = MindMapConverter::exportToFreemind(map);
+    EXPECT_LT(freemind.size(), 50u * Depth);
+    MindMap fromFreemind;
+    ASSERT_TRUE(readAs(fromFreemind, textOf(freemind), FreeMind));
+    EXPECT_EQ(deepestLevel(fromFreemind), Depth - 1);
+    MindMap fromOpml;
+    ASSERT_TRUE(readAs(fromOpml, textOf(MindMapConverter::exportToOpml(map)), Opml));
+    EXPECT_EQ(deepestLevel(fromOpml), Depth - 1);
+    EXPECT_LT(MindMapConverter::exportToHtmlOutline(map, false).size(), 50u * Depth);
+}
+
+TEST(XmlBadInputMap, DeeplyNestedRichContentIsRead)
+{
+    constexpr int Depth = 200000;
+    std::string document = "<map><node><richcontent TYPE=\"NOTE\"><html><body>";
+    for (int i = 0; i < Depth; ++i) document += "<div>";
+    document += "deep";
+    for (int i = 0; i < Depth; ++i) document += "</div>";
+    document += "</body></html></richcontent></node></map>";
+    EXPECT_EQ(importedTree(document, FreeMind), "unnamed | deep\n");
+}
+
+TEST(XmlBadInputMap, HugeNotesAreReadInLinearTime)
+{
+    std::string line(1000, 'n');
+    std::string opml = "<opml><body><outline text=\"A\" _note=\"";
+    std::string freemind = "<map><node TEXT=\"A\"><richcontent TYPE=\"NOTE\"><html><body>";
+    for (int i = 0; i < 20000; ++i) {
+        opml += line + "&#10;";
+        freemind += "<p>" + line + "</p>\n";
+    }
+    opml += "\"/></body></opml>";
+    freemind += "</body></html></richcontent></node></map>";
+    const auto start = std::chrono::steady_clock::now();
+    MindMap fromOpml;
+    ASSERT_TRUE(readAs(fromOpml, opml, Opml));
+    MindMap fromFreemind;
+    ASSERT_TRUE(readAs(fromFreemind, freemind, FreeMind));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    EXPECT_EQ(fromOpml.nodes().front()->note().size(), 20000u * 1001 - 1);
+    EXPECT_EQ(fromFreemind.nodes().front()->note(), fromOpml.nodes().front()->note());
+}
+
+} // namespace
