@@ -1,7 +1,25 @@
+#include "formats/MindMapConverter.h"
+#include "formats/TwkxMindMapReader.h"
+#include "render/CloudShape.h"
+#include "store/MindMapStore.h"
+
 #include <cstdio>
 
 int main()
 {
-    std::puts("Tarnwick: the libraries are built; the application window is not there yet.");
+    // Every format a document, the clipboard or an import may be in is known before the store
+    // reads its first map.
+    registerNativeFormat();
+    registerForeignFormats();
+    LoadCloudShapePoints();
+
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store) {
+        std::fprintf(stderr, "Tarnwick: the map store could not be opened.\n");
+        return 1;
+    }
+    std::printf("Tarnwick: %zu maps in %s; the application window is not there yet.\n", store->mindMaps().size(),
+                MindMapStore::tarnWickStoreRootPath().c_str());
+    MindMapStore::releaseMindMapStoreInstance();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "Editor/ModalAlert.h"
 #include "MindMaps/CustomStyleSheet.h"
+#include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
@@ -98,6 +99,8 @@ MindMapStore::~MindMapStore()
         _localProvider.reset();
     }
     _mindMaps.clear();
+    _mindMapsByGuidValid = false;
+    DiagramLink::setLocalMapLookup(nullptr);
     _rootFolder.reset();
     if (s_instance == this) s_instance = nullptr;
 }
@@ -114,6 +117,7 @@ void MindMapStore::init()
     if (_storeLock) cleanupScratchDirectory();
 
     _mindMaps.clear();
+    _mindMapsByGuidValid = false;
     _rootFolder = MindMapStoreFolder::create(nullptr, localized("mindmap_default_folder_name"), RootFolderGuid);
     _rootFolder->setFolderKind(MindMapStoreFolder::RootFolder);
 
@@ -178,6 +182,13 @@ void MindMapStore::initProvider()
         TwkxDataExtractor extractor;
         if (!extractor.readFromData(data, TwkxDataExtractor::CollectFullText)) return std::nullopt;
         return extractor.fullText();
+    });
+    // Links to local maps are valid when this store has the map; they show its title.
+    DiagramLink::setLocalMapLookup([](const std::string& mapGuid) -> std::optional<std::string> {
+        MindMapStore* store = existingInstance();
+        MindMapInfoItem* map = store ? store->mindMapByGuid(mapGuid) : nullptr;
+        if (!map) return std::nullopt;
+        return map->title();
     });
     _localProvider = std::make_shared<LocalProvider>();
     MindMapProviders::instance().registerProvider(_localProvider);
@@ -284,6 +295,18 @@ void MindMapStore::convertTwkFiles()
 
 // ---- Maps ----
 
+namespace {
+
+// GUIDs match ignoring ASCII case only, like the file names they come from.
+std::string asciiLowercased(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
 MindMapInfoItem* MindMapStore::getFirstMindMap() const
 {
     return _mindMaps.empty() ? nullptr : _mindMaps.front().get();
@@ -292,10 +315,14 @@ MindMapInfoItem* MindMapStore::getFirstMindMap() const
 MindMapInfoItem* MindMapStore::mindMapByGuid(const std::string& guid) const
 {
     if (guid.empty()) return nullptr;
-    for (const auto& map : _mindMaps) {
-        if (asciiCaseInsensitiveEqual(map->guid(), guid)) return map.get();
+    if (!_mindMapsByGuidValid) {
+        _mindMapsByGuid.clear();
+        // The first of two maps whose GUIDs differ only in case wins, as a walk of the list would.
+        for (const auto& map : _mindMaps) _mindMapsByGuid.emplace(asciiLowercased(map->guid()), map.get());
+        _mindMapsByGuidValid = true;
     }
-    return nullptr;
+    auto found = _mindMapsByGuid.find(asciiLowercased(guid));
+    return found == _mindMapsByGuid.end() ? nullptr : found->second;
 }
 
 MindMapInfoItem* MindMapStore::addMindMapItem(const std::string& mindMapFile, MindMapStoreFolder* folder, bool atFront)
@@ -303,8 +330,10 @@ MindMapInfoItem* MindMapStore::addMindMapItem(const std::string& mindMapFile, Mi
     std::shared_ptr<MindMapInfoItem> item = MindMapInfoItem::create(assureValidParentFolder(folder), mindMapFile);
     if (atFront) {
         _mindMaps.insert(_mindMaps.begin(), item);
+        _mindMapsByGuidValid = false;
     } else {
         _mindMaps.push_back(item);
+        _mindMapsByGuidValid = false;
     }
     return item.get();
 }
@@ -468,6 +497,7 @@ void MindMapStore::deleteMindMap(MindMapInfoItem* mindMap)
     mindMap->deleteAssociatedFiles();
     mindMap->setParent(nullptr);
     _mindMaps.erase(std::find(_mindMaps.begin(), _mindMaps.end(), keepAlive));
+    _mindMapsByGuidValid = false;
     mindMapStoreChanged();
 }
 

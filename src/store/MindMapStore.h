@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class LocalProvider;
@@ -214,6 +215,10 @@ private:
     void importCustomImages(const MindMapData& archiveData);
 
     std::vector<std::shared_ptr<MindMapInfoItem>> _mindMaps;
+    // Lower-cased GUID to map, rebuilt on demand after the list changed: links to local maps ask
+    // for every link at each status update.
+    mutable std::unordered_map<std::string, MindMapInfoItem*> _mindMapsByGuid;
+    mutable bool _mindMapsByGuidValid = false;
     std::string _documentsDirectory;
     std::string _twkdocBackupDirectory;
     std::string _scratchDirectory;

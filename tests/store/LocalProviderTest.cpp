@@ -136,12 +136,7 @@ TEST_F(LocalProviderTest, AMapRewrittenFromOutsideTellsItsStorage)
 TEST_F(LocalProviderTest, StoragesOfMissingMapsAnswerNothing)
 {
     auto storage = open(GuidA);
-    store->mindMapByGuid(GuidA)->setParent(nullptr);
-    // Taken out of the store behind the provider's back.
-    std::shared_ptr<MindMapInfoItem> gone;
-    auto& maps = const_cast<std::vector<std::shared_ptr<MindMapInfoItem>>&>(store->mindMaps());
-    gone = maps.front();
-    maps.clear();
+    store->deleteMindMap(store->mindMapByGuid(GuidA));
     EXPECT_EQ(storage->title(), "");
     EXPECT_EQ(storage->mindMapFileUrl(), "");
     EXPECT_FALSE(storage->getMindMapExportData());
@@ -150,7 +145,6 @@ TEST_F(LocalProviderTest, StoragesOfMissingMapsAnswerNothing)
     EXPECT_TRUE(error.isEmpty());
     storage->updateRecyclerStatus();
     EXPECT_FALSE(storage->inRecycler());
-    maps.push_back(gone);
 }
 
 TEST_F(LocalProviderTest, NewMapsGoBesideTheReferenceUnlessItIsInTheBin)

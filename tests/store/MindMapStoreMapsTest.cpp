@@ -1,6 +1,7 @@
 #include "ImageTestSupport.h"
 #include "MindMapStoreTestSupport.h"
 
+#include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "formats/TwkxArchiveReader.h"
@@ -379,6 +380,32 @@ TEST_F(MindMapStoreMaps, ImageCleanupSparesEverythingWhenAMapCannotBeRead)
     EXPECT_TRUE(images->customImageFilePath(unused).empty() || !fs::exists(images->customImageFilePath(unused)));
     EXPECT_TRUE(fs::exists(images->customImageFilePath(used)));
     EXPECT_TRUE(fs::exists(images->customImageFilePath(onRelation)));
+}
+
+} // namespace
+
+namespace {
+
+// Links to local maps ask the running store, ignoring the GUID's letter case; a deleted map's link
+// turns invalid.
+TEST_F(MindMapStoreMaps, LocalMapLinksAreValidWhileTheStoreHasTheMap)
+{
+    MindMapStore* store = start();
+    MindMapInfoItem* map = store->addMindMapInFolder(nullptr);
+    ASSERT_NE(map, nullptr);
+    const std::string guid = map->guid();
+    std::string otherCase = guid;
+    for (char& c : otherCase) c = static_cast<char>(std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c));
+    EXPECT_EQ(store->mindMapByGuid(otherCase), map);
+
+    DiagramLink link;
+    link.linkToLocalMap(otherCase, "", false);
+    EXPECT_TRUE(link.isValid());
+
+    store->deleteMindMap(map);
+    EXPECT_EQ(store->mindMapByGuid(guid), nullptr);
+    link.linkToLocalMap(guid, "", false);
+    EXPECT_FALSE(link.isValid());
 }
 
 } // namespace

@@ -217,13 +217,13 @@ TEST_F(MindMapStoreTree, DeletingAFolderRescuesTheSystemFoldersInside)
     MindMapStoreFolder* b = store->addNewFolder(a, "B");
     MindMapStoreFolder* bin = store->assureRecycleBin();
     bin->setParent(b);
-    MindMapInfoItem* inBin = store->addMindMapInFolder(bin);
+    const std::string inBin = store->addMindMapInFolder(bin)->guid();
 
     store->deleteFolder(a);
     EXPECT_EQ(store->rootFolder()->indexOfChild(a), -1);
     EXPECT_EQ(bin->parent(), store->rootFolder());
     // The maps of the bin lay inside the deleted folder too.
-    EXPECT_EQ(store->mindMapByGuid(inBin->guid()), nullptr);
+    EXPECT_EQ(store->mindMapByGuid(inBin), nullptr);
     EXPECT_EQ(store->rootFolder()->childCount(), 1u);
 }
 
