@@ -26,11 +26,6 @@ void selectHundredTopics(MindMap& map)
     for (size_t i = 1; i < SelectedTopics; ++i) map.toggleSelection(nodes[i * stride], false);
 }
 
-Color colorOfRound(size_t round)
-{
-    return Color::rgb255(static_cast<int>(round % 200), 90, 160);
-}
-
 class StyleCommandMap {
 public:
     StyleCommandMap() : map(std::make_shared<CustomImageStore>())
@@ -41,14 +36,31 @@ public:
         map.undoManager()->removeAllActions();
         selectHundredTopics(map);
     }
+
+    // A colour unlike the last one, so that every round changes every selected topic.
+    Color nextColor()
+    {
+        ++_round;
+        return Color::rgb255(static_cast<int>(_round % 200), 90, 160);
+    }
+
+    // Selects the topics again and recolours them: one step on the undo stack.
+    void recolourSelection()
+    {
+        selectHundredTopics(map);
+        map.changeColor(nextColor());
+    }
+
     MindMap map;
+
+private:
+    size_t _round = 0;
 };
 
 void BM_StyleCommandChangeColorOnHundredTopics(benchmark::State& state)
 {
     StyleCommandMap bench;
-    size_t round = 0;
-    for (auto _ : state) bench.map.changeColor(colorOfRound(++round));
+    for (auto _ : state) bench.map.changeColor(bench.nextColor());
     state.counters["topics"] = static_cast<double>(bench.map.nodes().size());
     state.counters["selected"] = static_cast<double>(bench.map.selection().size());
 }
@@ -57,11 +69,9 @@ BENCHMARK(BM_StyleCommandChangeColorOnHundredTopics)->Unit(benchmark::kMilliseco
 void BM_StyleCommandUndoColorChange(benchmark::State& state)
 {
     StyleCommandMap bench;
-    size_t round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        selectHundredTopics(bench.map);
-        bench.map.changeColor(colorOfRound(++round));
+        bench.recolourSelection();
         state.ResumeTiming();
         bench.map.undoManager()->undo();
     }
@@ -71,11 +81,9 @@ BENCHMARK(BM_StyleCommandUndoColorChange)->Unit(benchmark::kMillisecond);
 void BM_StyleCommandRedoColorChange(benchmark::State& state)
 {
     StyleCommandMap bench;
-    size_t round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        selectHundredTopics(bench.map);
-        bench.map.changeColor(colorOfRound(++round));
+        bench.recolourSelection();
         bench.map.undoManager()->undo();
         state.ResumeTiming();
         bench.map.undoManager()->redo();

@@ -6,6 +6,7 @@
 #include "platform/Localizer.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,23 @@ std::vector<MindMapNode*> descendantsOf(MindMapNode* root)
     return nodes;
 }
 
+// The common road of rotating and flipping: every topic below each selected root that has
+// children moves about that root, inside one step and one update.
+template <typename Move>
+void moveBranchesAboutRoots(MindMap& map, const char* undoKey, Move move)
+{
+    map.cancelEditorModes();
+    const std::vector<MindMapNode*> roots = map.getSelectedRootNodes();
+    if (roots.empty()) return;
+    map.prepareUndoableOperation(localized(undoKey));
+    MindMap::UpdateGuard update(map);
+    for (MindMapNode* root : roots) {
+        if (root->childCount() == 0) continue;
+        const Point center = root->location();
+        for (MindMapNode* node : descendantsOf(root)) move(node, center);
+    }
+}
+
 } // namespace
 
 // ---- Rotate and flip ----
@@ -25,43 +43,25 @@ std::vector<MindMapNode*> descendantsOf(MindMapNode* root)
 void MindMap::rotateBranchBy(double angle)
 {
     if (_readOnly || !std::isfinite(angle)) return;
-    cancelEditorModes();
-    const std::vector<MindMapNode*> roots = getSelectedRootNodes();
-    if (roots.empty()) return;
-    prepareUndoableOperation(localized("undoable_op_rotate"));
-    UpdateGuard update(*this);
-    for (MindMapNode* root : roots) {
-        if (root->childCount() == 0) continue;
-        const Point center = root->location();
-        for (MindMapNode* node : descendantsOf(root)) {
-            const Point location = node->location();
-            const double distance = PointDistance(center, location);
-            // A topic at the centre has no direction to turn.
-            if (distance <= 0) continue;
-            node->setLocation(PointAtAngle(center, LineAngle(center, location) + angle, distance));
-        }
-    }
+    moveBranchesAboutRoots(*this, "undoable_op_rotate", [angle](MindMapNode* node, Point center) {
+        const Point location = node->location();
+        const double distance = PointDistance(center, location);
+        // A topic at the centre has no direction to turn.
+        if (distance <= 0) return;
+        node->setLocation(PointAtAngle(center, LineAngle(center, location) + angle, distance));
+    });
 }
 
 void MindMap::flipBranch(bool horizontal)
 {
     if (_readOnly) return;
-    cancelEditorModes();
-    const std::vector<MindMapNode*> roots = getSelectedRootNodes();
-    if (roots.empty()) return;
-    prepareUndoableOperation(localized("undoable_op_flip"));
-    UpdateGuard update(*this);
-    for (MindMapNode* root : roots) {
-        if (root->childCount() == 0) continue;
-        const Point center = root->location();
-        for (MindMapNode* node : descendantsOf(root)) {
-            const Point location = node->location();
-            if (horizontal)
-                node->setLocation(Point{2 * center.x - location.x, location.y});
-            else
-                node->setLocation(Point{location.x, 2 * center.y - location.y});
-        }
-    }
+    moveBranchesAboutRoots(*this, "undoable_op_flip", [horizontal](MindMapNode* node, Point center) {
+        const Point location = node->location();
+        if (horizontal)
+            node->setLocation(Point{2 * center.x - location.x, location.y});
+        else
+            node->setLocation(Point{location.x, 2 * center.y - location.y});
+    });
 }
 
 // ---- Central theme ----

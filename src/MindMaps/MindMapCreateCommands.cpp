@@ -71,6 +71,46 @@ bool hasVisibleText(const std::string& text)
     return !MindMapNode::trimWhitespaceAndNewlines(MindMapNode::validateNodeText(text)).empty();
 }
 
+// Moves a topic among its siblings to the index.
+void moveToIndex(MindMapNode* topic, size_t index)
+{
+    topic->parent()->moveChildFromIndex(static_cast<int64_t>(topic->indexInParent()), static_cast<int64_t>(index));
+}
+
+// The selected topic a new child goes to, after leaving the editor's modes: none when no topic is
+// selected or it is collapsed.
+MindMapNode* topicForNewChild(MindMap& map)
+{
+    MindMapNode* node = map.cancelEditorModes();
+    if (!node) return nullptr;
+    map.forceSingleSelection();
+    return node->collapsed() ? nullptr : node;
+}
+
+// A new topic right after the topic among its siblings.
+MindMapNode* addSiblingAfter(MindMap& map, MindMapNode* node, Point location)
+{
+    MindMapNode* sibling = map.addMindMapNodeAsChild(node->parent(), location);
+    moveToIndex(sibling, node->indexInParent() + 1);
+    return sibling;
+}
+
+// The common road of the commands that add a topic and edit it at once: one delayed step, the
+// topic made inside one update and selected, then the editor started on it.
+template <typename Make>
+void addTopicAndEdit(MindMap& map, const char* undoKey, Make make)
+{
+    const UndoState undoState = map.prepareDelayedUndoableOperation(localized(undoKey));
+    MindMapNode* topic = nullptr;
+    {
+        MindMap::UpdateGuard update(map);
+        topic = make();
+        map.setSelectedElement(topic);
+    }
+    // After the update, so that the editor starts on the map as it now is.
+    map.startEditingNewNode(topic, undoState);
+}
+
 } // namespace
 
 // ---- Central themes ----
@@ -85,16 +125,11 @@ void MindMap::addCentralThemeAtLocation(Point location)
 {
     if (_readOnly) return;
     cancelEditorModes();
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_central_theme"));
-    MindMapNode* theme = nullptr;
-    {
-        UpdateGuard update(*this);
-        theme = internalAddCentralTheme(std::string());
+    addTopicAndEdit(*this, "undoable_op_add_central_theme", [this, location] {
+        MindMapNode* theme = internalAddCentralTheme(std::string());
         theme->setLocation(location);
-        setSelectedElement(theme);
-    }
-    // After the update, so that the editor starts on the map as it now is.
-    startEditingNewNode(theme, undoState);
+        return theme;
+    });
 }
 
 // ---- Children and siblings ----
@@ -102,36 +137,22 @@ void MindMap::addCentralThemeAtLocation(Point location)
 void MindMap::addChildNode()
 {
     if (_readOnly) return;
-    MindMapNode* node = cancelEditorModes();
+    MindMapNode* node = topicForNewChild(*this);
     if (!node) return;
-    forceSingleSelection();
-    if (node->collapsed()) return;
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* child = nullptr;
-    {
-        UpdateGuard update(*this);
-        child = addMindMapNodeAsChild(node, node->location());
+    addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
+        MindMapNode* child = addMindMapNodeAsChild(node, node->location());
         placeNewChild(node, child);
-        setSelectedElement(child);
-    }
-    startEditingNewNode(child, undoState);
+        return child;
+    });
 }
 
 void MindMap::addChildNodeAtLocation(Point location)
 {
     if (_readOnly) return;
-    MindMapNode* node = cancelEditorModes();
+    MindMapNode* node = topicForNewChild(*this);
     if (!node) return;
-    forceSingleSelection();
-    if (node->collapsed()) return;
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* child = nullptr;
-    {
-        UpdateGuard update(*this);
-        child = addMindMapNodeAsChild(node, location);
-        setSelectedElement(child);
-    }
-    startEditingNewNode(child, undoState);
+    addTopicAndEdit(*this, "undoable_op_add_topic",
+                    [this, node, location] { return addMindMapNodeAsChild(node, location); });
 }
 
 void MindMap::addSiblingNode()
@@ -140,20 +161,11 @@ void MindMap::addSiblingNode()
     MindMapNode* node = cancelEditorModes();
     forceSingleSelection();
     if (!node || !node->parent() || node->parent()->collapsed()) return;
-    MindMapNode* parent = node->parent();
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* sibling = nullptr;
-    {
-        UpdateGuard update(*this);
-        sibling = addMindMapNodeAsChild(parent, node->location());
-        const size_t index = node->indexInParent() + 1;
-        if (sibling->indexInParent() != index) {
-            parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
-        }
+    addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
+        MindMapNode* sibling = addSiblingAfter(*this, node, node->location());
         placeNewSibling(node, sibling);
-        setSelectedElement(sibling);
-    }
-    startEditingNewNode(sibling, undoState);
+        return sibling;
+    });
 }
 
 void MindMap::addSiblingNodeAtLocation(Point location)
@@ -162,19 +174,8 @@ void MindMap::addSiblingNodeAtLocation(Point location)
     MindMapNode* node = cancelEditorModes();
     forceSingleSelection();
     if (!node || !node->parent()) return;
-    MindMapNode* parent = node->parent();
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* sibling = nullptr;
-    {
-        UpdateGuard update(*this);
-        sibling = addMindMapNodeAsChild(parent, location);
-        const size_t index = node->indexInParent() + 1;
-        if (sibling->indexInParent() != index) {
-            parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
-        }
-        setSelectedElement(sibling);
-    }
-    startEditingNewNode(sibling, undoState);
+    addTopicAndEdit(*this, "undoable_op_add_topic",
+                    [this, node, location] { return addSiblingAfter(*this, node, location); });
 }
 
 void MindMap::insertSiblingNode()
@@ -183,18 +184,13 @@ void MindMap::insertSiblingNode()
     MindMapNode* node = cancelEditorModes();
     forceSingleSelection();
     if (!node || !node->parent() || node->parent()->collapsed()) return;
-    MindMapNode* parent = node->parent();
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* sibling = nullptr;
-    {
-        UpdateGuard update(*this);
+    addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
         const size_t index = node->indexInParent();
-        sibling = addMindMapNodeAsChild(parent, node->location());
-        parent->moveChildFromIndex(static_cast<int64_t>(sibling->indexInParent()), static_cast<int64_t>(index));
+        MindMapNode* sibling = addMindMapNodeAsChild(node->parent(), node->location());
+        moveToIndex(sibling, index);
         placeByLayouter(sibling);
-        setSelectedElement(sibling);
-    }
-    startEditingNewNode(sibling, undoState);
+        return sibling;
+    });
 }
 
 void MindMap::insertNode()
@@ -206,20 +202,16 @@ void MindMap::insertNode()
         if (auto* relation = dynamic_cast<ParentRelation*>(selectedElement())) node = relation->targetNode();
     }
     if (!node || !node->parent()) return;
-    MindMapNode* parent = node->parent();
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* inserted = nullptr;
-    {
-        UpdateGuard update(*this);
-        inserted = addMindMapNodeAsChild(parent, PointMidpoint(node->location(), parent->location()));
+    addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
+        MindMapNode* parent = node->parent();
+        MindMapNode* inserted = addMindMapNodeAsChild(parent, PointMidpoint(node->location(), parent->location()));
         inserted->setPaletteInfo(node->paletteInfo());
         if (_styleSheet) _styleSheet->applyDefaultNodeStyle(inserted);
         const size_t index = node->indexInParent();
         node->setParent(inserted);
-        parent->moveChildFromIndex(static_cast<int64_t>(inserted->indexInParent()), static_cast<int64_t>(index));
-        setSelectedElement(inserted);
-    }
-    startEditingNewNode(inserted, undoState);
+        moveToIndex(inserted, index);
+        return inserted;
+    });
 }
 
 void MindMap::addBranchWithPaletteIndex(int64_t paletteIndex)
@@ -227,20 +219,14 @@ void MindMap::addBranchWithPaletteIndex(int64_t paletteIndex)
     if (_readOnly) return;
     // The palette entry is stored one above the index: the largest index has no entry.
     if (paletteIndex < 0 || paletteIndex == std::numeric_limits<int64_t>::max()) return;
-    MindMapNode* node = cancelEditorModes();
+    MindMapNode* node = topicForNewChild(*this);
     if (!node) return;
-    forceSingleSelection();
-    if (node->collapsed()) return;
-    const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_add_topic"));
-    MindMapNode* branch = nullptr;
-    {
-        UpdateGuard update(*this);
-        branch = addMindMapNodeAsChild(node, node->location());
+    addTopicAndEdit(*this, "undoable_op_add_topic", [this, node, paletteIndex] {
+        MindMapNode* branch = addMindMapNodeAsChild(node, node->location());
         branch->setColorPaletteIndex(paletteIndex);
         placeByLayouter(branch);
-        setSelectedElement(branch);
-    }
-    startEditingNewNode(branch, undoState);
+        return branch;
+    });
 }
 
 // ---- Dropped text and pictures ----

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
 Error fileError(int code, const std::string& description, const std::string& reason)
@@ -91,14 +93,9 @@ std::string resolvedTarget(const std::string& path)
 bool writeBytesAtomically(const std::string& requestedPath, const uint8_t* bytes, size_t size, Error* error)
 {
     const std::string path = resolvedTarget(requestedPath);
-    const std::string description = "The file " + quoted(nameOf(path)) + " could not be saved.";
-    const std::string folder = folderOf(path);
-    std::string temporary = folder + "/." + nameOf(path) + ".XXXXXX";
-
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return setError(error, fileError(errno, description, "Cannot create a temporary file in " + folder));
-    }
+    std::string temporary;
+    const int fd = createTemporaryFileBeside(path, temporary, error);
+    if (fd < 0) return false;
 
     // The new file keeps the permissions of the one it replaces; a new one gets the usual ones.
     mode_t mode = 0666 & ~currentUmask();
@@ -121,26 +118,49 @@ bool writeBytesAtomically(const std::string& requestedPath, const uint8_t* bytes
         failure = errno;
         step = "Cannot write " + path;
     }
-    if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        failure = errno;
-        step = "Cannot replace " + path;
-    }
     if (failure != 0) {
         ::unlink(temporary.c_str());
-        return setError(error, fileError(failure, description, step));
+        return setError(error, fileSaveError(failure, path, step));
     }
+    return moveTemporaryFileOver(temporary, path, error);
+}
 
+} // namespace
+
+Error fileSaveError(int code, const std::string& target, const std::string& step)
+{
+    return fileError(code, "The file " + quoted(nameOf(target)) + " could not be saved.", step);
+}
+
+int createTemporaryFileBeside(const std::string& target, std::string& temporaryPath, Error* error)
+{
+    const std::string folder = folderOf(target);
+    std::string pattern = folder + "/." + nameOf(target) + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, fileSaveError(errno, target, "Cannot create a temporary file in " + folder));
+        return -1;
+    }
+    temporaryPath = std::move(pattern);
+    return fd;
+}
+
+bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error)
+{
+    if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(temporaryPath.c_str());
+        return setError(error, fileSaveError(failure, target, "Cannot replace " + target));
+    }
     // Makes the rename itself durable. The new content is in place already, so a folder that
     // cannot be synced (some file systems refuse) does not turn the write into a failure.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);
     }
     return true;
 }
-
-} // namespace
 
 bool writeFileAtomically(const std::string& path, std::string_view data, Error* error)
 {

@@ -15,6 +15,18 @@
 bool writeFileAtomically(const std::string& path, std::string_view data, Error* error = nullptr);
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, Error* error = nullptr);
 
+// The two ends of writeFileAtomically, for a caller that builds the new content piece by piece
+// (a zip container, an archive) before it replaces the old file.
+// createTemporaryFileBeside makes a new, uniquely named file in the folder of target, readable by
+// its owner only, and answers its open descriptor (its path in temporaryPath), or -1.
+int createTemporaryFileBeside(const std::string& target, std::string& temporaryPath, Error* error = nullptr);
+// Renames the finished temporary file over target and makes the rename durable. On failure the
+// temporary file is removed and target is untouched.
+bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error = nullptr);
+// The error of a file that could not be saved: it names the file, the step that failed and the
+// system's reason for the code.
+Error fileSaveError(int code, const std::string& target, const std::string& step);
+
 // The whole content of a regular file. Folders, devices, pipes and sockets are refused without
 // being read.
 std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error* error = nullptr);

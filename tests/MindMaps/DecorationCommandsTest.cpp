@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,13 +59,7 @@ private:
 
 TEST_F(DecorationCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
 {
-    struct Case {
-        const char* name;
-        std::function<void()> prepare;
-        std::function<void()> command;
-        const char* undoKey;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<StepCase> cases = {
         {"clearHyperlink",
          [&] {
              node("A")->linkToURL(Url);
@@ -112,22 +105,12 @@ TEST_F(DecorationCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
          },
          [&] { map.editImageLink(); }, "undoable_op_change_image"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.prepare();
-        giveEveryElementAGuid();
-        expectOneStep(c.command, c.undoKey);
-    }
+    expectOneStepEach(cases);
 }
 
 TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
 {
-    struct Case {
-        const char* name;
-        std::function<void()> prepare;
-        std::function<void()> command;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<RefusalCase> cases = {
         {"link without a topic", [&] { select({}); }, [&] { map.addDiagramLink(Url, "", 1); }},
         {"link with a text selected", [&] { select({label()}); }, [&] { map.addDiagramLink(Url, "", 1); }},
         {"hull with a relation selected", [&] { select({link()}); }, [&] { map.toggleShowHull(); }},
@@ -171,13 +154,7 @@ TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
          },
          [&] { map.editImageLink(); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        map.setReadOnly(false);
-        prompts.imageLinkAnswer.reset();
-        c.prepare();
-        expectNoChange(c.command);
-    }
+    expectNoChangeEach(cases);
 }
 
 // ---- Results ----

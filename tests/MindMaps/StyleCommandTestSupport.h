@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace maptest {
 
@@ -53,6 +54,21 @@ public:
 
 inline constexpr const char* ImageHash = "0123456789abcdef0123456789abcdef01234567";
 inline constexpr const char* OtherImageHash = "89abcdef0123456789abcdef0123456789abcdef";
+
+// Rows of the command tables: how the map is set up, the command, and for a command that takes
+// a step the key that names it.
+struct StepCase {
+    const char* name;
+    std::function<void()> prepare;
+    std::function<void()> command;
+    const char* undoKey;
+};
+
+struct RefusalCase {
+    const char* name;
+    std::function<void()> prepare;
+    std::function<void()> command;
+};
 
 // Root (0,0) with A (200,0), B (200,100) and C (200,200); A has A1 (400,0). A cross link joins A
 // and C, B carries the free text "Label", C an image. Every element has its GUID, so that taking
@@ -149,6 +165,29 @@ protected:
         command();
         EXPECT_FALSE(manager().canUndo()) << "a step was taken";
         EXPECT_EQ(document(), before) << "the map changed";
+    }
+
+    void expectOneStepEach(const std::vector<StepCase>& cases)
+    {
+        for (const StepCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            c.prepare();
+            giveEveryElementAGuid();
+            expectOneStep(c.command, c.undoKey);
+        }
+    }
+
+    // Each row starts writable and with no scripted answers.
+    void expectNoChangeEach(const std::vector<RefusalCase>& cases)
+    {
+        for (const RefusalCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            map.setReadOnly(false);
+            prompts.relationDialog = nullptr;
+            prompts.imageLinkAnswer.reset();
+            c.prepare();
+            expectNoChange(c.command);
+        }
     }
 
     CountingNodeEditor editor;

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -58,13 +57,7 @@ protected:
 // Every command of the table: one step named by its key, undone byte for byte and redone.
 TEST_F(StyleCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
 {
-    struct Case {
-        const char* name;
-        std::function<void()> prepare;
-        std::function<void()> command;
-        const char* undoKey;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<StepCase> cases = {
         {"changeColor on a topic", [&] { select({node("B")}); }, [&] { map.changeColor(Red); },
          "undoable_op_apply_custom_color"},
         {"changeColor on relations", [&] { select({link(), node("A")->parentRelation()}); },
@@ -121,12 +114,7 @@ TEST_F(StyleCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
          },
          [&] { map.editRelation(link()); }, "relation_style_dialog_default_title"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.prepare();
-        giveEveryElementAGuid();
-        expectOneStep(c.command, c.undoKey);
-    }
+    expectOneStepEach(cases);
 }
 
 TEST_F(StyleCommandsTest, PresetsApplyAsOneStep)
@@ -144,12 +132,7 @@ TEST_F(StyleCommandsTest, PresetsApplyAsOneStep)
 TEST_F(StyleCommandsTest, RefusedCommandsChangeNothing)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    struct Case {
-        const char* name;
-        std::function<void()> prepare;
-        std::function<void()> command;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<RefusalCase> cases = {
         {"nothing selected", [&] { select({}); }, [&] { map.changeFontSize(20); }},
         {"line style on a topic", [&] { select({node("B")}); }, [&] { map.changeLineStyle(3); }},
         {"border on a relation", [&] { select({link()}); }, [&] { map.changeBorderStyle(3); }},
@@ -200,13 +183,7 @@ TEST_F(StyleCommandsTest, RefusedCommandsChangeNothing)
          },
          [&] { map.editRelation(link()); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        map.setReadOnly(false);
-        prompts.relationDialog = nullptr;
-        c.prepare();
-        expectNoChange(c.command);
-    }
+    expectNoChangeEach(cases);
     EXPECT_EQ(prompts.relationDialogs, 0) << "the read-only map never asks";
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -119,6 +120,38 @@ TEST(FileUtilsTest, ReplacingKeepsThePermissionsAndNewFilesAreNotPrivate)
     ASSERT_TRUE(writeFileAtomically(temp.file("new"), "x"));
     ASSERT_EQ(::stat(temp.file("new").c_str(), &st), 0);
     EXPECT_NE(st.st_mode & 0044, 0u) << "mkstemp's 0600 must not leak into the result";
+}
+
+TEST(FileUtilsTest, AFileBuiltPieceByPieceReplacesItsTargetOnlyWhenMoved)
+{
+    TempDir temp;
+    const std::string target = temp.file("archive.zip");
+    writeTestFile(target, "old");
+    std::string temporary;
+    const int fd = createTemporaryFileBeside(target, temporary);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fs::path(temporary).parent_path(), fs::path(temp.path()));
+    struct stat st;
+    ASSERT_EQ(::fstat(fd, &st), 0);
+    EXPECT_EQ(st.st_mode & 077, 0u) << "nobody else may read a half-built file";
+    ASSERT_EQ(::write(fd, "new", 3), 3);
+    ::close(fd);
+    EXPECT_EQ(readTestFile(target), "old");
+    ASSERT_TRUE(moveTemporaryFileOver(temporary, target));
+    EXPECT_EQ(readTestFile(target), "new");
+    EXPECT_EQ(entriesIn(temp.path()), 1u);
+
+    // A folder in the way: the move fails, names the file, and leaves no temporary behind.
+    fs::create_directories(temp.file("folder/inside"));
+    const int other = createTemporaryFileBeside(temp.file("folder"), temporary);
+    ASSERT_GE(other, 0);
+    ::close(other);
+    Error error;
+    EXPECT_FALSE(moveTemporaryFileOver(temporary, temp.file("folder"), &error));
+    EXPECT_EQ(error.domain, PosixErrorDomain);
+    EXPECT_NE(error.localizedDescription.find("folder"), std::string::npos) << error.localizedDescription;
+    EXPECT_FALSE(fs::exists(temporary));
+    EXPECT_TRUE(fs::is_directory(temp.file("folder/inside")));
 }
 
 TEST(FileUtilsTest, ASymbolicLinkIsFollowed)
