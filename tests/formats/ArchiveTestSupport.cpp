@@ -81,6 +81,11 @@ uint16_t readUInt16(const Bytes& bytes, size_t offset)
     return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
+void patchUInt32(Bytes& bytes, size_t offset, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+}
+
 } // namespace
 
 bool writePythonZip(const std::string& path, const std::vector<PythonEntry>& entries)
@@ -116,11 +121,6 @@ std::optional<SingleEntryLayout> singleEntryLayout(const Bytes& zip)
         }
     }
     return std::nullopt;
-}
-
-void patchUInt32(Bytes& bytes, size_t offset, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i) bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint32_t readUInt32(const Bytes& bytes, size_t offset)

@@ -51,7 +51,6 @@ struct SingleEntryLayout {
 };
 std::optional<SingleEntryLayout> singleEntryLayout(const Bytes& zip);
 
-void patchUInt32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t readUInt32(const Bytes& bytes, size_t offset);
 
 // Sets the uncompressed size in both headers of a single-entry zip, so that the headers agree

@@ -119,60 +119,32 @@ TEST_F(ClipboardTest, CopyDeclaresTheNativeTypeThenPlainText)
     EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "C");
 }
 
-TEST_F(ClipboardTest, TheClipboardDocumentHasNoByteOrderMarkAndNoIndentation)
+TEST_F(ClipboardTest, TheClipboardDocumentHoldsTheCopiedBranchUnderASelection)
 {
     c->setText("two\nlines");
     source.setSelectedElement(c);
     copy(source);
-    const std::string text = clipboardText();
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.rfind("<?xml", 0), 0u) << "no byte-order mark in front";
-    EXPECT_EQ(text.find('\n'), std::string::npos);
-    EXPECT_EQ(text.find("> "), std::string::npos);
-    EXPECT_EQ(text.find("\t"), std::string::npos);
-}
-
-TEST_F(ClipboardTest, TheClipboardDocumentHoldsTheCopiedBranchUnderASelection)
-{
-    source.setSelectedElement(c);
-    copy(source);
     pugi::xml_document document;
     const std::string text = clipboardText();
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u) << "no byte-order mark in front";
+    EXPECT_EQ(text.find('\n'), std::string::npos) << "no indentation";
     ASSERT_TRUE(document.load_string(text.c_str()));
     pugi::xml_node root = document.document_element();
     EXPECT_STREQ(root.name(), "tarnwick-mindmaps");
     EXPECT_STREQ(root.attribute("doc-version").value(), "3");
     EXPECT_STREQ(root.attribute("generator").value(), "TarnwickOSXN");
-    EXPECT_FALSE(root.child("mindmap"));
     pugi::xml_node selection = root.child("selection");
     ASSERT_TRUE(selection);
     EXPECT_STREQ(selection.attribute("type").value(), "node");
-    ASSERT_TRUE(selection.child("relations"));
 
     std::vector<std::string> texts;
     for (pugi::xml_node topic : selection.child("topics").children("topic")) {
         texts.push_back(topic.attribute("text").value());
         EXPECT_TRUE(topic.attribute("original-level")) << "every copied topic carries its level";
     }
-    EXPECT_EQ(texts, (std::vector<std::string>{"C", "C1", "C2"}));
-    pugi::xml_node first = selection.child("topics").child("topic");
-    EXPECT_STREQ(first.attribute("id").value(), "0");
-    EXPECT_STREQ(first.attribute("parent").value(), "-1") << "the copied root's parent was not copied";
-    EXPECT_STREQ(first.attribute("original-level").value(), "1");
-}
-
-TEST_F(ClipboardTest, PlainTextIsEmptyForOtherElements)
-{
-    CrossLink* link = source.internalAddCrossLinkFromSource(c1, z);
-    source.setSelectedElement(link);
-    copy(source);
-    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "");
-    pugi::xml_document document;
-    const std::string text = clipboardText();
-    ASSERT_TRUE(document.load_string(text.c_str()));
-    pugi::xml_node selection = document.document_element().child("selection");
-    EXPECT_STREQ(selection.attribute("type").value(), "crosslink");
-    EXPECT_FALSE(selection.first_child()) << "nothing more for a cross link";
+    EXPECT_EQ(texts, (std::vector<std::string>{"two\\Nlines", "C1", "C2"})) << "line breaks escaped";
+    EXPECT_STREQ(selection.child("topics").child("topic").attribute("parent").value(), "-1")
+        << "the copied root's parent was not copied";
 }
 
 // ---- Paste topics ----
@@ -192,32 +164,12 @@ TEST_F(ClipboardTest, ATopicWithTwoChildrenPastedOntoATopicAddsThreeTopics)
     MindMapNode* pasted = x->children()[0];
     EXPECT_EQ(pasted->text(), "C");
     EXPECT_EQ(childTexts(pasted), (std::vector<std::string>{"C1", "C2"}));
-    // Placed under X as a whole: the branch keeps its shape.
-    const Point offset = pasted->children()[0]->location() - pasted->location();
-    EXPECT_NEAR(offset.x, 150, 1e-9);
-    EXPECT_NEAR(offset.y, -20, 1e-9);
     EXPECT_EQ(target.selection(), std::vector<MindMapElement*>{pasted});
     for (const char* text : {"C", "C1", "C2"}) {
         MindMapNode* copyOfNode = nodeWithText(target, text);
         ASSERT_NE(copyOfNode, nullptr);
         EXPECT_NE(copyOfNode->guid(), nodeWithText(source, text)->guid()) << "copies get fresh GUIDs";
     }
-    EXPECT_EQ(target.centralThemes(), std::vector<MindMapNode*>{x});
-}
-
-TEST_F(ClipboardTest, PastingIntoTheSameMapMakesCopiesBesideTheOriginals)
-{
-    const std::string guid = c->guid();
-    source.setSelectedElement(c);
-    copy(source);
-    source.setSelectedElement(d);
-    ASSERT_TRUE(paste(source));
-    EXPECT_EQ(source.nodes().size(), 9u);
-    MindMapNode* copyOfC = nodeWithText(source, "C", 6);
-    ASSERT_NE(copyOfC, nullptr);
-    EXPECT_EQ(copyOfC->parent(), d);
-    EXPECT_NE(copyOfC->guid(), guid);
-    EXPECT_EQ(source.elementWithGuid(guid), c);
 }
 
 TEST_F(ClipboardTest, PastingIntoAnEmptyMapMakesCentralThemesWhereTheyWere)
@@ -279,71 +231,6 @@ TEST_F(ClipboardTest, PastingTopicsWithNoTopicSelectedFails)
     EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
 }
 
-TEST_F(ClipboardTest, CrossLinksTravelOnlyWithBothEnds)
-{
-    source.internalAddCrossLinkFromSource(c, d);
-    source.internalAddCrossLinkFromSource(d, z);
-    source.setSelectedElement(c);
-    source.toggleSelection(d, false);
-    copy(source);
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(target.crossLinks().size(), 1u);
-    EXPECT_EQ(target.crossLinks()[0]->sourceNode()->text(), "C");
-    EXPECT_EQ(target.crossLinks()[0]->targetNode()->text(), "D");
-}
-
-TEST_F(ClipboardTest, CopiedLevelsDecideTheRestyling)
-{
-    // Copied as a central theme, a main branch and a deeper topic: each keeps its level.
-    source.setSelectedElement(z);
-    copy(source);
-    EXPECT_NE(clipboardText().find("original-level=\"0\""), std::string::npos);
-    source.setSelectedElement(c1);
-    copy(source);
-    EXPECT_NE(clipboardText().find("original-level=\"2\""), std::string::npos);
-    MindMapNode* x = target.internalAddCentralTheme("X");
-    target.setSelectedElement(x);
-    ASSERT_TRUE(paste(target));
-    EXPECT_EQ(nodeWithText(target, "C1")->originalLevel(), 2);
-}
-
-TEST_F(ClipboardTest, PastedBranchesAreFullyExpanded)
-{
-    c->setCollapsed(true);
-    source.setSelectedElement(c);
-    copy(source);
-    ASSERT_NE(clipboardText().find("collapsed=\"true\""), std::string::npos);
-    ASSERT_TRUE(paste(target));
-    EXPECT_FALSE(nodeWithText(target, "C")->collapsed());
-    EXPECT_TRUE(nodeWithText(target, "C1")->isVisible());
-}
-
-TEST_F(ClipboardTest, PastingTheMainCentralThemeAnnouncesTheTitle)
-{
-    maptest::CallLog log;
-    maptest::RecordingNodeEditor editor(log);
-    target.setNodeEditor(&editor);
-    maptest::TitleObserver titles(target, log);
-    source.setSelectedElement(c);
-    copy(source);
-    ASSERT_TRUE(paste(target));
-    EXPECT_EQ(target.mainCentralTheme()->text(), "C");
-    EXPECT_GE(titles.count, 1);
-    target.setNodeEditor(nullptr);
-}
-
-TEST_F(ClipboardTest, PastingNoTopicsSucceedsAndChangesNothing)
-{
-    MindMapNode* x = target.internalAddCentralTheme("X");
-    target.setSelectedElement(x);
-    const std::string before = TwkxMindMapWriter::captureUndoState(target);
-    putOnClipboard("<tarnwick-mindmaps doc-version=\"3\"><selection type=\"node\"><topics/><relations/></selection>"
-                   "</tarnwick-mindmaps>");
-    Error error;
-    EXPECT_TRUE(paste(target, false, &error));
-    EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
-}
-
 TEST_F(ClipboardTest, PositionsOfTheOlderGeneratorAreScaled)
 {
     putOnClipboard("<tarnwick-mindmaps generator=\"TarnwickOSX\"><selection type=\"node\"><topics>"
@@ -379,23 +266,6 @@ TEST_F(ClipboardTest, TextsArePastedIntoTheSelectedComposite)
     EXPECT_EQ(pastedFirst->text(), "first");
     EXPECT_NE(pastedFirst->guid(), first->guid());
     EXPECT_EQ(target.selectedElement(), pastedFirst);
-    EXPECT_EQ(target.selection().size(), 2u);
-
-    // A selected text stands for its container.
-    target.setSelectedElement(pastedFirst);
-    ASSERT_TRUE(paste(target));
-    EXPECT_EQ(y->parentRelation()->containedElementCount(), 4u);
-}
-
-TEST_F(ClipboardTest, TextsNeedACompositeToGoInto)
-{
-    MindMapText* text = c->addText();
-    source.setSelectedElement(text);
-    copy(source);
-    Error error;
-    error.code = 99;
-    EXPECT_FALSE(paste(target, false, &error));
-    EXPECT_EQ(error.code, 99) << "no error object";
 }
 
 // ---- Images ----
@@ -419,17 +289,6 @@ TEST_F(ClipboardTest, ImagesTravelThroughTheClipboardStore)
     auto* pasted = dynamic_cast<MindMapImage*>(x->containedElements()[0]);
     ASSERT_NE(pasted, nullptr);
     EXPECT_EQ(target.selectedElement(), pasted);
-    EXPECT_TRUE(storeHas(*targetStore, hash));
-}
-
-TEST_F(ClipboardTest, TopicsBringTheirImagesAlong)
-{
-    const std::string hash = storeImage(*sourceStore, 40);
-    c1->addCustomImage(hash, "");
-    source.setSelectedElement(c);
-    copy(source);
-    EXPECT_TRUE(storeHas(*clipboardStore, hash));
-    ASSERT_TRUE(paste(target));
     EXPECT_TRUE(storeHas(*targetStore, hash));
 }
 
@@ -479,12 +338,10 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
         {"empty", std::string(), 2},
         {"garbage", std::string("\x01\xff\xfe garbage <<>>", 15), 2},
         {"truncated", good.substr(0, good.size() / 2), 2},
-        {"only a declaration", "<?xml version=\"1.0\"?>", 2},
         {"foreign root", "<opml version=\"2.0\"><body/></opml>", 2},
         {"root in other letter case", "<Tarnwick-MindMaps><selection type=\"node\"/></Tarnwick-MindMaps>", 2},
         {"no selection", "<tarnwick-mindmaps doc-version=\"3\"><mindmap/></tarnwick-mindmaps>", 0},
         {"cross link", "<tarnwick-mindmaps><selection type=\"crosslink\"/></tarnwick-mindmaps>", 0},
-        {"parent relation", "<tarnwick-mindmaps><selection type=\"parent-relation\"/></tarnwick-mindmaps>", 0},
         {"unknown type", "<tarnwick-mindmaps><selection type=\"sound\"><topics/></selection></tarnwick-mindmaps>", 0},
         {"no type", "<tarnwick-mindmaps><selection><topics><topic id=\"0\"/></topics></selection></tarnwick-mindmaps>", 0},
     };
@@ -512,14 +369,6 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
         }
         EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
     }
-}
-
-TEST_F(ClipboardTest, ANativeTypeWithoutDataIsNoNativeData)
-{
-    pasteboard.declareTypes({NativeType});
-    Error error;
-    EXPECT_FALSE(paste(target, false, &error));
-    EXPECT_EQ(error.code, 1);
 }
 
 TEST_F(ClipboardTest, HugeClipboardContentIsRefusedUnread)
@@ -592,19 +441,4 @@ TEST_F(ClipboardTest, AVeryDeepBranchPastes)
     ASSERT_TRUE(paste(target));
     EXPECT_EQ(target.nodes().size(), static_cast<size_t>(Depth + 1));
     EXPECT_EQ(target.nodes().back()->nodeLevel(), Depth);
-}
-
-// ---- The general pasteboard ----
-
-TEST_F(ClipboardTest, TheGeneralPasteboardCarriesCopiesBetweenMaps)
-{
-    auto general = std::make_shared<MemoryPasteboard>();
-    Pasteboard::setGeneralPasteboard(general);
-    CustomImageStore::initClipboardImageStore(dir.file("general-clipboard"));
-    source.setSelectedElement(c);
-    MindMapClipboard::copySelectionToClipboard(source);
-    EXPECT_EQ(general->types().front(), NativeType);
-    ASSERT_TRUE(MindMapClipboard::pasteFromClipboard(target, false));
-    EXPECT_EQ(target.nodes().size(), 3u);
-    Pasteboard::setGeneralPasteboard(nullptr);
 }

@@ -8,7 +8,6 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "formats/MindMapConverter.h"
-#include "platform/Localizer.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -102,24 +101,6 @@ TEST_F(RealOpmlFiles, EveryFileImportsWithItsTree)
     EXPECT_GT(topics, 500u);
 }
 
-TEST_F(RealOpmlFiles, FeedFoldersAndFeedsBecomeBranches)
-{
-    const auto english = std::find_if(files.begin(), files.end(), [](const fs::path& file) {
-        return file.filename() == "liferea-data-feedlist_en.opml";
-    });
-    if (english == files.end()) GTEST_SKIP() << "no English feed list";
-    MindMap map;
-    ASSERT_TRUE(readAs(map, fileText(*english), MindMapReadFormat::Opml));
-    ASSERT_GE(map.centralThemes().size(), 2u);
-    const MindMapNode* examples = map.centralThemes().front();
-    EXPECT_EQ(examples->text(), "Example Feeds");
-    ASSERT_GE(examples->childCount(), 2u);
-    EXPECT_EQ(examples->childAtIndex(0)->text(), "News");
-    EXPECT_EQ(examples->childAtIndex(0)->childAtIndex(0)->text(), "Ars Technica");
-    EXPECT_EQ(examples->childAtIndex(0)->childAtIndex(0)->childCount(), 0u);
-    EXPECT_EQ(map.centralThemes()[1]->text(), "Unread");
-}
-
 TEST_F(RealOpmlFiles, ExportedAndReadAgainKeepTheirTree)
 {
     for (const fs::path& file : files) {
@@ -133,18 +114,6 @@ TEST_F(RealOpmlFiles, ExportedAndReadAgainKeepTheirTree)
             ASSERT_TRUE(readAs(again, textOf(data), format));
             EXPECT_EQ(treeOf(again), tree) << static_cast<int>(format);
         }
-        // The outline writes a wrapped topic on one line; reading it wraps it the same way again.
-        // A flat list of several topics comes back gathered under a new central theme.
-        std::string expected = tree;
-        const auto& themes = map.centralThemes();
-        if (themes.size() > 1 && std::all_of(themes.begin(), themes.end(), [](const MindMapNode* theme) { return theme->childCount() == 0; })) {
-            expected = localized("import_text_central_theme_title") + "\n";
-            std::istringstream lines(tree);
-            for (std::string line; std::getline(lines, line);) expected += "  " + line + "\n";
-        }
-        MindMap fromText;
-        ASSERT_TRUE(readAs(fromText, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
-        EXPECT_EQ(treeOf(fromText), expected);
     }
 }
 

@@ -80,59 +80,7 @@ protected:
 
 } // namespace
 
-TEST(SelectionParcelRecordTest, StartsEmpty)
-{
-    const SelectionParcel parcel;
-    EXPECT_EQ(parcel.elementType, 0);
-    EXPECT_EQ(parcel.containerType, 0);
-    EXPECT_FALSE(parcel.childSelection);
-    EXPECT_EQ(parcel.nodeId, -1);
-    EXPECT_EQ(parcel.childIndex, -1);
-    EXPECT_EQ(parcel.sourceId, -1);
-    EXPECT_EQ(parcel.infoText, "");
-    EXPECT_EQ(parcel.elementGuid, "");
-}
-
 // ---- Capture ----
-
-TEST_F(SelectionParcelTest, CaptureWithoutSelectionOrMapLeavesTheParcelAlone)
-{
-    SelectionParcel parcel;
-    parcel.nodeId = 7;
-    map.setSelectedElement(nullptr);
-    MindMapSelectionParcelWriter(parcel, &map).capture();
-    EXPECT_EQ(parcel.nodeId, 7);
-    map.setSelectedElement(a);
-    MindMapSelectionParcelWriter(parcel, nullptr).capture();
-    EXPECT_EQ(parcel.nodeId, 7);
-}
-
-TEST_F(SelectionParcelTest, CapturesANode)
-{
-    const SelectionParcel parcel = capture(a2);
-    EXPECT_EQ(parcel.elementType, ElementTypeNode);
-    EXPECT_FALSE(parcel.childSelection);
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a2)));
-    EXPECT_EQ(parcel.infoText, "A2");
-    EXPECT_EQ(parcel.sourceId, -1);
-    EXPECT_EQ(parcel.childIndex, -1);
-}
-
-TEST_F(SelectionParcelTest, CapturesACrossLinkByItsEnds)
-{
-    const SelectionParcel parcel = capture(link);
-    EXPECT_EQ(parcel.elementType, ElementTypeCrossLink);
-    EXPECT_EQ(parcel.sourceId, static_cast<int64_t>(indexOf(a1)));
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(b)));
-    EXPECT_EQ(parcel.infoText, "B");
-}
-
-TEST_F(SelectionParcelTest, CapturesAParentRelationByItsChild)
-{
-    const SelectionParcel parcel = capture(a1->parentRelation());
-    EXPECT_EQ(parcel.elementType, ElementTypeParentRelation);
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a1)));
-}
 
 TEST_F(SelectionParcelTest, CapturesAnImageInsideACrossLink)
 {
@@ -143,22 +91,6 @@ TEST_F(SelectionParcelTest, CapturesAnImageInsideACrossLink)
     EXPECT_EQ(parcel.childIndex, 1);
     EXPECT_EQ(parcel.sourceId, static_cast<int64_t>(indexOf(a1)));
     EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(b)));
-}
-
-TEST_F(SelectionParcelTest, CapturesTextsOfRelationsAndNodes)
-{
-    SelectionParcel parcel = capture(relationText);
-    EXPECT_EQ(parcel.elementType, ElementTypeText);
-    EXPECT_EQ(parcel.containerType, ElementTypeParentRelation);
-    EXPECT_EQ(parcel.childIndex, 0);
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a2)));
-    EXPECT_EQ(parcel.sourceId, -1);
-
-    parcel = capture(nodeText);
-    EXPECT_EQ(parcel.containerType, ElementTypeNode);
-    EXPECT_EQ(parcel.childIndex, 1);
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(a)));
-    EXPECT_EQ(parcel.infoText, "A");
 }
 
 TEST_F(SelectionParcelTest, ACaptureKeepsNothingOfAnEarlierOne)
@@ -185,12 +117,6 @@ TEST_F(SelectionParcelTest, AnUnmodifiedMapGetsNoGuidFromACapture)
     EXPECT_FALSE(a2->hasGuid());
 }
 
-TEST_F(SelectionParcelTest, AnExistingGuidIsAlwaysRecorded)
-{
-    a2->setGuid("existingGuid");
-    EXPECT_EQ(capture(a2).elementGuid, "existingGuid");
-}
-
 TEST_F(SelectionParcelTest, AModifiedMapGivesTheElementAGuid)
 {
     EditedDocument document;
@@ -201,16 +127,6 @@ TEST_F(SelectionParcelTest, AModifiedMapGivesTheElementAGuid)
     EXPECT_EQ(parcel.elementGuid, linkText->guid());
     EXPECT_EQ(parcel.elementGuid.size(), 22u);
     map.setDocumentOwner(nullptr);
-}
-
-TEST_F(SelectionParcelTest, TheBaseWriterNumbersNoNode)
-{
-    map.setSelectedElement(a2);
-    SelectionParcel parcel;
-    SelectionParcelWriter(parcel, &map).capture();
-    EXPECT_EQ(parcel.elementType, ElementTypeNode);
-    EXPECT_EQ(parcel.nodeId, -1);
-    EXPECT_EQ(parcel.infoText, "A2");
 }
 
 // ---- Restore ----
@@ -238,12 +154,10 @@ TEST_F(SelectionParcelTest, TheGuidWinsOverTheRecordedPlace)
 TEST_F(SelectionParcelTest, UnknownNodesRestoreNothing)
 {
     SelectionParcel parcel = capture(a2);
-    parcel.nodeId = -1;
-    EXPECT_EQ(restore(parcel), nullptr);
-    parcel.nodeId = static_cast<int64_t>(map.nodes().size());
-    EXPECT_EQ(restore(parcel), nullptr);
-    parcel.nodeId = std::numeric_limits<int64_t>::max();
-    EXPECT_EQ(restore(parcel), nullptr);
+    for (int64_t id : {int64_t(-1), static_cast<int64_t>(map.nodes().size()), std::numeric_limits<int64_t>::max()}) {
+        parcel.nodeId = id;
+        EXPECT_EQ(restore(parcel), nullptr) << id;
+    }
     EXPECT_EQ(MindMapSelectionParcelReader(parcel, nullptr).restoreSelection(), nullptr);
     parcel.nodeId = 0;
     EXPECT_EQ(SelectionParcelReader(parcel, &map).restoreSelection(), nullptr) << "the base reader knows no node";
@@ -253,12 +167,10 @@ TEST_F(SelectionParcelTest, AChildIndexBeyondTheContainerRestoresTheNode)
 {
     SelectionParcel parcel = capture(nodeText);
     parcel.elementGuid.clear();
-    parcel.childIndex = 2;
-    EXPECT_EQ(restore(parcel), a);
-    parcel.childIndex = std::numeric_limits<int64_t>::max();
-    EXPECT_EQ(restore(parcel), a);
-    parcel.childIndex = -5;
-    EXPECT_EQ(restore(parcel), a);
+    for (int64_t index : {int64_t(2), std::numeric_limits<int64_t>::max(), int64_t(-5)}) {
+        parcel.childIndex = index;
+        EXPECT_EQ(restore(parcel), a) << index;
+    }
 }
 
 TEST_F(SelectionParcelTest, AMissingCrossLinkFallsBackToTheNode)
@@ -271,25 +183,6 @@ TEST_F(SelectionParcelTest, AMissingCrossLinkFallsBackToTheNode)
     EXPECT_EQ(restore(parcel), b);
     parcel.sourceId = -1;
     EXPECT_EQ(restore(parcel), b);
-}
-
-TEST_F(SelectionParcelTest, CrossLinksAreFoundInEitherDirection)
-{
-    SelectionParcel parcel;
-    parcel.sourceId = static_cast<int64_t>(indexOf(b));
-    MindMapSelectionParcelReader reader(parcel, &map);
-    EXPECT_EQ(reader.locateSelectionCrossLink(a1), link);
-    EXPECT_EQ(reader.locateSelectionCrossLink(a2), nullptr);
-    parcel.sourceId = 99;
-    EXPECT_EQ(reader.locateSelectionCrossLink(a1), nullptr);
-}
-
-TEST_F(SelectionParcelTest, OtherTypesRestoreTheNode)
-{
-    SelectionParcel parcel;
-    parcel.elementType = 64;
-    parcel.nodeId = static_cast<int64_t>(indexOf(a1));
-    EXPECT_EQ(restore(parcel), a1);
 }
 
 // ---- The native pair ----
@@ -305,17 +198,6 @@ TEST_F(SelectionParcelTest, TheNativeWriterNumbersNodesInHierarchicalOrder)
     TwkxSelectionParcelWriter(parcel, writer).capture();
     EXPECT_EQ(parcel.nodeId, 3) << "A, A1, A2, then the late child";
     EXPECT_EQ(parcel.nodeId, writer.indexOfNode(late));
-}
-
-TEST_F(SelectionParcelTest, TheNativeReaderFindsNodesByTheirLoadTimeId)
-{
-    a2->setId(17);
-    SelectionParcel parcel;
-    parcel.elementType = ElementTypeNode;
-    parcel.nodeId = 17;
-    EXPECT_EQ(TwkxSelectionParcelReader(parcel, map).restoreSelection(), a2);
-    parcel.nodeId = 18;
-    EXPECT_EQ(TwkxSelectionParcelReader(parcel, map).restoreSelection(), nullptr);
 }
 
 TEST_F(SelectionParcelTest, AnImageInACrossLinkIsFoundAfterAReloadWithoutGuids)
@@ -360,11 +242,6 @@ std::string written(const SelectionParcel& parcel)
 
 } // namespace
 
-TEST(SelectionParcelElementTest, NothingSelectedWritesNoElement)
-{
-    EXPECT_EQ(written(SelectionParcel()), "<meta/>");
-}
-
 TEST(SelectionParcelElementTest, ANodeWritesItsTypeGuidAndId)
 {
     SelectionParcel parcel;
@@ -388,13 +265,6 @@ TEST(SelectionParcelElementTest, AContainedElementWritesItsContainerAndIndexTwic
                                "image=\"2\" source=\"0\" id=\"3\"/></meta>");
 }
 
-TEST(SelectionParcelElementTest, UnknownTypeBitsAreWrittenAsNode)
-{
-    SelectionParcel parcel;
-    parcel.elementType = 64;
-    EXPECT_EQ(written(parcel), "<meta><selection type=\"node\"/></meta>");
-}
-
 TEST(SelectionParcelElementTest, TheChildIndexComesFromEitherAttribute)
 {
     pugi::xml_document document;
@@ -402,20 +272,6 @@ TEST(SelectionParcelElementTest, TheChildIndexComesFromEitherAttribute)
     EXPECT_EQ(readSelectionState(parsed(document, "<selection type=\"image\" image=\"2\"/>")).childIndex, 2);
     EXPECT_EQ(readSelectionState(parsed(document, "<selection child-index=\"3\" image=\"2\"/>")).childIndex, 3);
     EXPECT_EQ(readSelectionState(parsed(document, "<selection/>")).childIndex, -1);
-}
-
-TEST(SelectionParcelElementTest, ReadsEveryAttribute)
-{
-    pugi::xml_document document;
-    const SelectionParcel parcel = readSelectionState(parsed(
-        document, "<selection guid=\"abc\" type=\"TEXT\" container-type=\"parent-relation\" child-index=\"1\" "
-                  "source=\"5\" id=\"6\"/>"));
-    EXPECT_EQ(parcel.elementGuid, "abc");
-    EXPECT_EQ(parcel.elementType, ElementTypeText);
-    EXPECT_EQ(parcel.containerType, ElementTypeParentRelation);
-    EXPECT_EQ(parcel.childIndex, 1);
-    EXPECT_EQ(parcel.sourceId, 5);
-    EXPECT_EQ(parcel.nodeId, 6);
 }
 
 TEST(SelectionParcelElementTest, MalformedAttributesTakeTheirDefaults)
@@ -444,13 +300,9 @@ TEST(SelectionParcelElementTest, WrittenElementsReadBackTheSame)
     parcel.nodeId = 12;
     parcel.elementGuid = "a-guid_0123456789abcde";
     pugi::xml_document document;
-    pugi::xml_node meta = document.append_child("meta");
-    writeSelectionState(parcel, meta);
-    const SelectionParcel read = readSelectionState(meta.child("selection"));
-    EXPECT_EQ(read.elementType, parcel.elementType);
-    EXPECT_EQ(read.containerType, parcel.containerType);
-    EXPECT_EQ(read.childIndex, parcel.childIndex);
-    EXPECT_EQ(read.sourceId, parcel.sourceId);
-    EXPECT_EQ(read.nodeId, parcel.nodeId);
+    SelectionParcel read = readSelectionState(parsed(document, written(parcel)).child("selection"));
+    EXPECT_EQ(read.containerType, ElementTypeParentRelation);
+    read.childSelection = true; // not stored: the container type stands for it
+    EXPECT_EQ(written(read), written(parcel));
     EXPECT_EQ(read.elementGuid, parcel.elementGuid);
 }

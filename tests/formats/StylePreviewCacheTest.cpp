@@ -6,7 +6,6 @@
 #include "MindMaps/StylePreviewCache.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/FileUtils.h"
-#include "platform/Folders.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
 #include "support/ScopedEnvironment.h"
@@ -58,20 +57,6 @@ protected:
 
     std::vector<Drawing> drawings;
 };
-
-TEST_F(StylePreviewCacheTest, ShippedSampleHasAThemeWithMainAndSubBranches)
-{
-    const auto data = readFileData(Folders::resourcePath(StylePreviewCache::SampleResource));
-    ASSERT_TRUE(data) << Folders::resourcePath(StylePreviewCache::SampleResource);
-    MindMap map;
-    ASSERT_TRUE(map.readFromData(*data, "", 2));
-    ASSERT_EQ(map.centralThemes().size(), 1u);
-    const MindMapNode* theme = map.centralThemes().front();
-    EXPECT_GE(theme->children().size(), 2u);
-    size_t subBranches = 0;
-    for (const MindMapNode* branch : theme->children()) subBranches += branch->children().size();
-    EXPECT_GE(subBranches, 2u);
-}
 
 TEST_F(StylePreviewCacheTest, EachKeyIsDrawnOnceAtPreviewSizeInHighResolution)
 {

@@ -19,14 +19,6 @@ namespace {
 
 using Clock = std::chrono::system_clock;
 
-// unzip writes dates in the order of the locale: year first or month first.
-bool listsDate(const std::string& listing, const std::string& year, const std::string& month, const std::string& day,
-               const std::string& time)
-{
-    return listing.find(year + "-" + month + "-" + day + " " + time) != std::string::npos ||
-           listing.find(month + "-" + day + "-" + year + " " + time) != std::string::npos;
-}
-
 // Entry dates are local times; the tests pin the zone so that the expected fields are known.
 class ZipArchiveTest : public ::testing::Test {
 protected:
@@ -72,106 +64,12 @@ protected:
 
 // --- Writing ------------------------------------------------------------------------------------
 
-TEST_F(ZipArchiveTest, WrittenArchiveListsCleanlyAndTestsWithoutErrorsInUnzip)
-{
-    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
-    const std::string path = writeZip({{"document/mindmap.xml", "<tarnwick-mindmaps/>"}, {"images/a.png", "PNG"}});
-
-    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(path));
-    ASSERT_EQ(listing.status, 0) << listing.output;
-    EXPECT_NE(listing.output.find("document/mindmap.xml"), std::string::npos);
-    EXPECT_NE(listing.output.find("images/a.png"), std::string::npos);
-    EXPECT_TRUE(listsDate(listing.output, "2021", "06", "07", "08:09")) << listing.output;
-    EXPECT_NE(listing.output.find("2 files"), std::string::npos);
-
-    const auto test = runCommand(std::string(UnzipTool) + " -t " + shellQuoted(path));
-    EXPECT_EQ(test.status, 0) << test.output;
-    EXPECT_NE(test.output.find("No errors detected"), std::string::npos) << test.output;
-
-    const auto content = runCommand(std::string(UnzipTool) + " -p " + shellQuoted(path) + " document/mindmap.xml");
-    EXPECT_EQ(content.output, "<tarnwick-mindmaps/>");
-}
-
-TEST_F(ZipArchiveTest, EntryWrittenWithPasswordOpensWithUnzipAndThatPasswordOnly)
-{
-    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
-    const std::string path = writeZip({{"secret.txt", "the plans"}}, "s3cret");
-
-    const auto right = runCommand(std::string(UnzipTool) + " -P s3cret -p " + shellQuoted(path) + " secret.txt");
-    EXPECT_EQ(right.status, 0) << right.output;
-    EXPECT_EQ(right.output, "the plans");
-
-    const auto wrong = runCommand(std::string(UnzipTool) + " -P wrong -p " + shellQuoted(path) + " secret.txt");
-    EXPECT_NE(wrong.output, "the plans");
-
-    // The data really is encrypted: the plain text appears nowhere in the file.
-    const std::string raw = textOf(readBytes(path));
-    EXPECT_EQ(raw.find("the plans"), std::string::npos);
-}
-
-TEST_F(ZipArchiveTest, PasswordIsForgottenWhenTheArchiveIsClosed)
-{
-    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("first.zip"), "pw"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("second.zip")));
-    ASSERT_TRUE(zip.addDataToZip(bytesOf("plain"), std::nullopt, "plain.txt"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    const auto content = runCommand(std::string(UnzipTool) + " -p " + shellQuoted(_dir.file("second.zip")) + " plain.txt");
-    EXPECT_EQ(content.output, "plain");
-}
-
 TEST_F(ZipArchiveTest, PasswordWithCharactersBeyondAsciiIsRefusedRatherThanDropped)
 {
     ZipArchive zip;
     ASSERT_TRUE(zip.CreateZipFile2(_dir.file("a.zip"), "gr\xC3\xBC\xC3\x9F" "e"));
     EXPECT_FALSE(zip.addDataToZip(bytesOf("data"), std::nullopt, "a.txt"));
     EXPECT_TRUE(zip.CloseZipFile2());
-}
-
-TEST_F(ZipArchiveTest, NothingCanBeAddedOrClosedWhileNoArchiveIsOpen)
-{
-    ZipArchive zip;
-    EXPECT_FALSE(zip.isOpen());
-    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, "x"));
-    EXPECT_FALSE(zip.CloseZipFile2());
-    EXPECT_TRUE(zip.zipData().empty());
-}
-
-TEST_F(ZipArchiveTest, RefusesEmptyAndOverlongEntryNames)
-{
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipData());
-    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, ""));
-    EXPECT_FALSE(zip.addDataToZip(bytesOf("x"), std::nullopt, std::string(70000, 'a')));
-    EXPECT_TRUE(zip.addDataToZip(bytesOf("x"), std::nullopt, std::string(300, 'a')));
-    EXPECT_TRUE(zip.CloseZipFile2());
-}
-
-TEST_F(ZipArchiveTest, CreatingInAMissingFolderFails)
-{
-    ZipArchive zip;
-    EXPECT_FALSE(zip.CreateZipFile2(_dir.file("missing/folder/a.zip")));
-    EXPECT_FALSE(zip.isOpen());
-}
-
-TEST_F(ZipArchiveTest, AddFileTakesTheFilesBytesAndFailsForAMissingFile)
-{
-    writeTestFile(_dir.file("source.txt"), "from a file");
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipData());
-    EXPECT_TRUE(zip.addFileToZip(_dir.file("source.txt"), "copy.txt"));
-    EXPECT_FALSE(zip.addFileToZip(_dir.file("absent.txt"), "absent.txt"));
-    EXPECT_FALSE(zip.addFileToZip(_dir.path(), "folder"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenData(zip.zipData()));
-    EXPECT_EQ(unzip.extractFileData("copy.txt"), bytesOf("from a file"));
-    std::vector<std::string> files;
-    ASSERT_TRUE(unzip.readContainedFiles(files));
-    EXPECT_EQ(files, std::vector<std::string>{"copy.txt"});
 }
 
 TEST_F(ZipArchiveTest, ArchiveInMemoryIsAZipAndEqualsWhatUnzipReads)
@@ -199,49 +97,18 @@ TEST_F(ZipArchiveTest, ArchiveInMemoryIsAZipAndEqualsWhatUnzipReads)
     EXPECT_EQ(unzip.extractFileData("empty.bin"), Bytes{});
 }
 
-TEST_F(ZipArchiveTest, DatesBefore1980AreHeldAt1980)
-{
-    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("old.zip")));
-    ASSERT_TRUE(zip.addDataToZip(bytesOf("x"), utcDate(1970, 5, 5, 5, 5, 5), "old.txt"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(_dir.file("old.zip")));
-    EXPECT_TRUE(listsDate(listing.output, "1980", "01", "01", "00:00")) << listing.output;
-}
-
-TEST_F(ZipArchiveTest, ReleasingTheWriterCompletesTheFile)
-{
-    {
-        ZipArchive zip;
-        ASSERT_TRUE(zip.CreateZipFile2(_dir.file("released.zip")));
-        ASSERT_TRUE(zip.addDataToZip(bytesOf("kept"), std::nullopt, "kept.txt"));
-    }
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("released.zip")));
-    EXPECT_EQ(unzip.extractFileData("kept.txt"), bytesOf("kept"));
-}
-
 // --- Reading ------------------------------------------------------------------------------------
 
-TEST_F(ZipArchiveTest, ReadContainedFilesListsEveryEntryInOrderWithForwardSlashes)
+TEST_F(ZipArchiveTest, ReadContainedFilesListsEveryUtf8EntryInOrderWithForwardSlashes)
 {
-    const std::string path = writeZip({{"b.txt", "b"}, {"folder\\inner.txt", "i"}, {"dir/", ""}, {"a.txt", "a"}});
+    // Names that are not UTF-8 are left out.
+    const std::string path =
+        writeZip({{"b.txt", "b"}, {"folder\\inner.txt", "i"}, {"dir/", ""}, {"bad\xFF.txt", "x"}, {"a.txt", "a"}});
     UnzipArchive unzip;
     ASSERT_TRUE(unzip.UnzipOpenFile(path));
     std::vector<std::string> files{"kept"};
     ASSERT_TRUE(unzip.readContainedFiles(files));
     EXPECT_EQ(files, (std::vector<std::string>{"kept", "b.txt", "folder/inner.txt", "dir/", "a.txt"}));
-}
-
-TEST_F(ZipArchiveTest, EntryNamesThatAreNotUtf8AreLeftOutOfTheList)
-{
-    const std::string path = writeZip({{"good.txt", "g"}, {std::string("bad\xFF.txt"), "b"}});
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(path));
-    std::vector<std::string> files;
-    ASSERT_TRUE(unzip.readContainedFiles(files));
-    EXPECT_EQ(files, std::vector<std::string>{"good.txt"});
 }
 
 TEST_F(ZipArchiveTest, ExtractFindsEntriesIgnoringCaseAndSeparatorStyle)
@@ -256,16 +123,6 @@ TEST_F(ZipArchiveTest, ExtractFindsEntriesIgnoringCaseAndSeparatorStyle)
     EXPECT_FALSE(unzip.extractFileData(""));
 }
 
-TEST_F(ZipArchiveTest, ExtractReadsOnlyWhatIsOpen)
-{
-    UnzipArchive unzip;
-    EXPECT_FALSE(unzip.extractFileData("a"));
-    std::vector<std::string> files;
-    EXPECT_FALSE(unzip.readContainedFiles(files));
-    EXPECT_FALSE(unzip.UnzipFileTo(_dir.path(), UnzipReplaceAlways, true));
-    EXPECT_TRUE(unzip.UnzipCloseFile()) << "closing nothing succeeds";
-}
-
 TEST_F(ZipArchiveTest, ArchiveWrittenByPythonReads)
 {
     if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
@@ -276,18 +133,6 @@ TEST_F(ZipArchiveTest, ArchiveWrittenByPythonReads)
     ASSERT_TRUE(unzip.UnzipOpenFile(path));
     EXPECT_EQ(unzip.extractFileData("document/mindmap.xml"), bytesOf("<tarnwick-mindmaps/>"));
     EXPECT_EQ(unzip.extractFileData("stored.bin"), bytesOf("stored bytes"));
-}
-
-TEST_F(ZipArchiveTest, ArchiveWrittenByTheZipToolReads)
-{
-    if (!toolAvailable(ZipTool)) GTEST_SKIP() << "zip is not installed";
-    fs::create_directories(_dir.file("tree/Document"));
-    writeTestFile(_dir.file("tree/Document/MindMap.xml"), "<tarnwick-mindmaps/>");
-    const auto made = runCommand("cd " + shellQuoted(_dir.file("tree")) + " && " + ZipTool + " -qr ../tool.zip Document");
-    ASSERT_EQ(made.status, 0) << made.output;
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("tool.zip")));
-    EXPECT_EQ(unzip.extractFileData("document/mindmap.xml"), bytesOf("<tarnwick-mindmaps/>"));
 }
 
 // --- Hostile archives ---------------------------------------------------------------------------
@@ -322,33 +167,16 @@ TEST_F(HostileZipTest, DataThatFailsItsCrcIsNotReturned)
     EXPECT_FALSE(unzip.extractFileData("a.txt"));
 }
 
-TEST_F(HostileZipTest, DataShorterThanItsDeclaredSizeIsNotReturned)
+TEST_F(HostileZipTest, DeclaredSizeThatLiesIsNotTrustedOrAllocated)
 {
-    Bytes zip = storedZip("a.txt", "hello world");
-    setDeclaredSize(zip, 1000000);
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenData(zip));
-    EXPECT_FALSE(unzip.extractFileData("a.txt"));
-}
-
-TEST_F(HostileZipTest, DataLongerThanItsDeclaredSizeIsNotReturned)
-{
-    Bytes zip = storedZip("a.txt", "hello world");
-    setDeclaredSize(zip, 5);
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenData(zip));
-    EXPECT_FALSE(unzip.extractFileData("a.txt"));
-}
-
-TEST_F(HostileZipTest, HugeDeclaredSizeAllocatesNothingAndFails)
-{
-    // Four gigabytes claimed for eleven bytes: sizing the buffer by the claim would fail or
-    // exhaust memory long before the data could be checked.
-    Bytes zip = storedZip("a.txt", "hello world");
-    setDeclaredSize(zip, 0xFFFFFFF0u);
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenData(zip));
-    EXPECT_FALSE(unzip.extractFileData("a.txt"));
+    // Four gigabytes claimed for eleven bytes: sizing the buffer by the claim would exhaust memory.
+    for (uint32_t size : {5u, 1000000u, 0xFFFFFFF0u}) {
+        Bytes zip = storedZip("a.txt", "hello world");
+        setDeclaredSize(zip, size);
+        UnzipArchive unzip;
+        ASSERT_TRUE(unzip.UnzipOpenData(zip));
+        EXPECT_FALSE(unzip.extractFileData("a.txt")) << size;
+    }
 }
 
 TEST_F(HostileZipTest, CorruptDeflateStreamFails)
@@ -391,16 +219,6 @@ TEST_F(ZipArchiveTest, TruncatedAndGarbageArchivesDoNotOpen)
         UnzipArchive unzip;
         EXPECT_FALSE(unzip.UnzipOpenData(Bytes(whole.begin(), whole.begin() + static_cast<long>(length)))) << length;
         EXPECT_FALSE(unzip.extractFileData("a.txt"));
-    }
-    // Losing only the end of the comment length leaves the directory readable; what is read is
-    // still checked.
-    for (size_t cut = 1; cut < 22; ++cut) {
-        UnzipArchive unzip;
-        if (!unzip.UnzipOpenData(Bytes(whole.begin(), whole.end() - static_cast<long>(cut)))) continue;
-        const auto data = unzip.extractFileData("a.txt");
-        if (data) {
-            EXPECT_EQ(*data, bytesOf(std::string(2000, 'a'))) << cut;
-        }
     }
 
     Bytes garbage(10000);
@@ -460,22 +278,6 @@ TEST_F(ZipArchiveTest, UnzipFileToWritesEveryEntryWithItsDateAndCountsFiles)
     EXPECT_EQ(Clock::from_time_t(info.st_mtime), utcDate(2021, 6, 7, 8, 9, 10));
 }
 
-TEST_F(ZipArchiveTest, WithoutCreatingDirectoriesOnlyFilesWhoseFolderExistsCanBeWritten)
-{
-    const std::string flat = writeZip({{"dir/", ""}, {"flat.txt", "flat"}});
-    fs::create_directories(_dir.file("out"));
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(flat));
-    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, false));
-    EXPECT_FALSE(fs::exists(_dir.file("out/dir")));
-    EXPECT_EQ(readTestFile(_dir.file("out/flat.txt")), "flat");
-
-    const std::string nested = writeZip({{"missing/file.txt", "x"}});
-    ASSERT_TRUE(unzip.UnzipOpenFile(nested));
-    EXPECT_FALSE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, false));
-    EXPECT_FALSE(fs::exists(_dir.file("out/missing")));
-}
-
 TEST_F(ZipArchiveTest, OverwriteModesKeepReplaceOlderAndReplaceAlways)
 {
     const std::string path = writeZip({{"file.txt", "from archive"}}); // dated 2021-06-07
@@ -497,7 +299,6 @@ TEST_F(ZipArchiveTest, OverwriteModesKeepReplaceOlderAndReplaceAlways)
         {UnzipReplaceOlder, utcDate(2023, 1, 1, 0, 0, 0), "existing"},
         {UnzipReplaceAlways, utcDate(2023, 1, 1, 0, 0, 0), "from archive"},
         {7, utcDate(2000, 1, 1, 0, 0, 0), "existing"},
-        {-1, utcDate(2000, 1, 1, 0, 0, 0), "existing"},
     };
     int index = 0;
     for (const Case& c : cases) {
@@ -509,20 +310,6 @@ TEST_F(ZipArchiveTest, OverwriteModesKeepReplaceOlderAndReplaceAlways)
         EXPECT_EQ(readTestFile(folder + "/file.txt"), c.expected) << "mode " << c.mode;
         EXPECT_EQ(unzip.unzippedFiles(), std::string(c.expected) == "existing" ? 0 : 1);
     }
-}
-
-TEST_F(ZipArchiveTest, EntriesWithoutADateNeverReplaceOlderFiles)
-{
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("undated.zip")));
-    ASSERT_TRUE(zip.addDataToZip(bytesOf("undated"), std::nullopt, "file.txt"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    fs::create_directories(_dir.file("out"));
-    writeTestFile(_dir.file("out/file.txt"), "existing");
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("undated.zip")));
-    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceOlder, true));
-    EXPECT_EQ(readTestFile(_dir.file("out/file.txt")), "existing");
 }
 
 TEST_F(ZipArchiveTest, EntryNamesThatLeaveTheFolderAreRefusedAndNothingIsWrittenOutside)
@@ -548,21 +335,6 @@ TEST_F(ZipArchiveTest, EntryNamesThatLeaveTheFolderAreRefusedAndNothingIsWritten
             << name;
     }
     EXPECT_FALSE(fs::exists("/tmp/absolute.txt"));
-}
-
-TEST_F(ZipArchiveTest, SafeEntryPathRules)
-{
-    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("a.txt"));
-    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("images/abc.png"));
-    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("dir/"));
-    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("..name/x"));
-    EXPECT_TRUE(UnzipArchive::isSafeEntryPath("name../x"));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath(""));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("/"));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("a/../b"));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("a\\b"));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath("Z:x"));
-    EXPECT_FALSE(UnzipArchive::isSafeEntryPath(std::string("a\0b", 3)));
 }
 
 TEST_F(ZipArchiveTest, OverlongNamesFailWithoutCrashOrLeftovers)
@@ -597,38 +369,6 @@ TEST_F(HostileZipTest, FailedEntryLeavesTheExistingFileAndNoTemporaryFile)
     EXPECT_EQ(unzip.unzippedFiles(), 0);
 }
 
-TEST_F(ZipArchiveTest, PasswordProtectedArchiveExtractsWithItsPasswordOnly)
-{
-    const std::string path = writeZip({{"secret.txt", "the plans"}}, "s3cret");
-
-    UnzipArchive withPassword;
-    ASSERT_TRUE(withPassword.UnzipOpenFile(path, "s3cret"));
-    EXPECT_TRUE(withPassword.UnzipFileTo(_dir.file("right"), UnzipReplaceAlways, true));
-    EXPECT_EQ(readTestFile(_dir.file("right/secret.txt")), "the plans");
-
-    UnzipArchive wrongPassword;
-    ASSERT_TRUE(wrongPassword.UnzipOpenFile(path, "guess"));
-    EXPECT_FALSE(wrongPassword.UnzipFileTo(_dir.file("wrong"), UnzipReplaceAlways, true));
-    EXPECT_FALSE(fs::exists(_dir.file("wrong/secret.txt")));
-
-    // Single entries are read without a password; encrypted data is then no valid data.
-    UnzipArchive plain;
-    ASSERT_TRUE(plain.UnzipOpenFile(path));
-    EXPECT_FALSE(plain.extractFileData("secret.txt"));
-}
-
-TEST_F(ZipArchiveTest, ArchiveOfZipToolWithPasswordExtracts)
-{
-    if (!toolAvailable(ZipTool)) GTEST_SKIP() << "zip is not installed";
-    writeTestFile(_dir.file("note.txt"), "tool secret");
-    const auto made = runCommand("cd " + shellQuoted(_dir.path()) + " && " + ZipTool + " -q -P pw tool.zip note.txt");
-    ASSERT_EQ(made.status, 0) << made.output;
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("tool.zip"), "pw"));
-    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
-    EXPECT_EQ(readTestFile(_dir.file("out/note.txt")), "tool secret");
-}
-
 TEST_F(ZipArchiveTest, EncryptedEntriesOfEverySizeRoundTripAndDecryptElsewhere)
 {
     Bytes mixed(200000);
@@ -649,15 +389,14 @@ TEST_F(ZipArchiveTest, EncryptedEntriesOfEverySizeRoundTripAndDecryptElsewhere)
     EXPECT_EQ(readBytes(_dir.file("out/empty.bin")), Bytes{});
     EXPECT_EQ(readBytes(_dir.file("out/one.bin")), Bytes{42});
     EXPECT_EQ(readBytes(_dir.file("out/mixed.bin")), mixed);
+    EXPECT_EQ(textOf(readBytes(_dir.file("sizes.zip"))).find(textOf(Bytes(mixed.begin() + 100000, mixed.begin() + 100100))),
+              std::string::npos) << "the data really is encrypted";
 
-    if (toolAvailable(PythonTool)) {
-        const auto check = runCommand(std::string(PythonTool) + " -c " +
-                                      shellQuoted("import sys, zipfile, hashlib\n"
-                                                  "z = zipfile.ZipFile(sys.argv[1])\n"
-                                                  "print(len(z.read('mixed.bin', pwd=b'pw')), z.read('one.bin', pwd=b'pw')[0])") +
-                                      " " + shellQuoted(_dir.file("sizes.zip")));
-        EXPECT_EQ(check.output, "200000 42\n");
-    }
+    UnzipArchive wrong;
+    ASSERT_TRUE(wrong.UnzipOpenFile(_dir.file("sizes.zip"), "guess"));
+    EXPECT_FALSE(wrong.UnzipFileTo(_dir.file("wrong"), UnzipReplaceAlways, true));
+    EXPECT_FALSE(fs::exists(_dir.file("wrong/mixed.bin")));
+
     if (toolAvailable(UnzipTool)) {
         const auto test = runCommand(std::string(UnzipTool) + " -t -P pw " + shellQuoted(_dir.file("sizes.zip")));
         EXPECT_EQ(test.status, 0) << test.output;
@@ -684,31 +423,6 @@ TEST_F(ZipArchiveTest, EncryptedEntriesOfTheZipToolStoredOrStreamedExtract)
     ASSERT_TRUE(streamed.UnzipOpenFile(_dir.file("streamed.zip"), "pw"));
     EXPECT_TRUE(streamed.UnzipFileTo(_dir.file("streamed"), UnzipReplaceAlways, true));
     EXPECT_EQ(readTestFile(_dir.file("streamed/-")), "streamed");
-
-    UnzipArchive wrong;
-    ASSERT_TRUE(wrong.UnzipOpenFile(_dir.file("streamed.zip"), "not it"));
-    EXPECT_FALSE(wrong.UnzipFileTo(_dir.file("wrong"), UnzipReplaceAlways, true));
-    EXPECT_FALSE(fs::exists(_dir.file("wrong/-")));
-}
-
-TEST_F(ZipArchiveTest, OpeningAgainWithAPasswordKeepsThatPassword)
-{
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("first.zip")));
-    ASSERT_TRUE(zip.addDataToZip(bytesOf("first"), std::nullopt, "first.txt"));
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("second.zip"), "pw"));
-    ASSERT_TRUE(zip.addDataToZip(bytesOf("hidden marker"), std::nullopt, "x.txt"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    EXPECT_EQ(textOf(readBytes(_dir.file("second.zip"))).find("hidden marker"), std::string::npos);
-
-    UnzipArchive unzip;
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("first.zip")));
-    ASSERT_TRUE(unzip.UnzipOpenData(readBytes(_dir.file("second.zip")), "pw"));
-    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipReplaceAlways, true));
-    EXPECT_EQ(readTestFile(_dir.file("out/x.txt")), "hidden marker");
-    ASSERT_TRUE(unzip.UnzipOpenFile(_dir.file("second.zip"), "pw"));
-    EXPECT_TRUE(unzip.UnzipFileTo(_dir.file("again"), UnzipReplaceAlways, true));
-    EXPECT_EQ(readTestFile(_dir.file("again/x.txt")), "hidden marker");
 }
 
 TEST_F(ZipArchiveTest, EncryptedEntryWithDamagedDataFails)

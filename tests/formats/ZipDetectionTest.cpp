@@ -22,21 +22,15 @@ Bytes smallZip()
     return zip.zipData();
 }
 
-TEST(ZipSignature, FourBytesPKThreeFourMakeAZip)
+TEST(ZipSignature, OnlyTheFourBytesPKThreeFourMakeAZip)
 {
     EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4}));
     EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4, 0, 0}));
     EXPECT_TRUE(hasPKZIPSignature(smallZip()));
-}
-
-TEST(ZipSignature, ThreeBytesOrAnyOtherStartAreNoZip)
-{
     EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 3}));
-    EXPECT_FALSE(hasPKZIPSignature(Bytes{}));
-    EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 5, 6}));  // an empty archive's end record
+    EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 5, 6})); // an empty archive's end record
     EXPECT_FALSE(hasPKZIPSignature(Bytes{'p', 'k', 3, 4}));
     EXPECT_FALSE(hasPKZIPSignature(bytesOf("PK--abcd")));
-    EXPECT_FALSE(hasPKZIPSignature(bytesOf("<tarnwick-mindmaps/>")));
 }
 
 TEST(ZipSignature, FilesAreTestedByTheirFirstFourBytes)
@@ -91,34 +85,11 @@ TEST(EncodedArchive, ZipBytesSurviveTheRoundTrip)
     ASSERT_TRUE(decoded);
     EXPECT_EQ(*decoded, zip);
     EXPECT_TRUE(hasPKZIPSignature(*decoded));
-}
-
-TEST(EncodedArchive, PrefixAloneDecodesToEmptyData)
-{
-    const auto decoded = decodeEncodedArchive(bytesOf("PK--"));
-    ASSERT_TRUE(decoded);
-    EXPECT_TRUE(decoded->empty());
-    const auto blank = decodeEncodedArchive(bytesOf("PK--\r\n \t"));
-    ASSERT_TRUE(blank);
-    EXPECT_TRUE(blank->empty());
-}
-
-TEST(EncodedArchive, TextSurroundedByLineBreaksDecodes)
-{
-    const Bytes zip = smallZip();
-    const std::string text = textOf(encodeAsArchive(zip));
-    const std::string wrapped = "PK--\r\n\n  " + text.substr(4) + "\n\r\n\t ";
-    const auto decoded = decodeEncodedArchive(bytesOf(wrapped));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(*decoded, zip);
-}
-
-TEST(EncodedArchive, DataThatIsNotEncodedComesBackUnchanged)
-{
-    const Bytes zip = smallZip();
+    // Line breaks and blanks around the text are allowed; data that is not encoded stays as it is.
+    EXPECT_EQ(decodeEncodedArchive(bytesOf("PK--\r\n\n  " + textOf(text).substr(4) + "\n\r\n\t ")), zip);
+    EXPECT_EQ(decodeEncodedArchive(bytesOf("PK--\r\n \t")), Bytes{});
     EXPECT_EQ(decodeEncodedArchive(zip), zip);
     EXPECT_EQ(decodeEncodedArchive(bytesOf("PK")), bytesOf("PK"));
-    EXPECT_EQ(decodeEncodedArchive(Bytes{}), Bytes{});
 }
 
 TEST(EncodedArchive, MalformedTextDecodesToNothing)
