@@ -26,14 +26,4 @@ TEST(AppErrors, CodesAndKeys)
     expectKind(AppErrors::DocumentUnsupportedExportFormat, 2, "export_failed_error", "share_handler_unsupported_format_error");
 }
 
-TEST(AppErrors, ErrorCarriesTheLocalizedTexts)
-{
-    ScopedStringTable strings("error_caption=Something went wrong\ndb_unspecified_error=The data cannot be read.\n");
-    const Error error = MakeAppError(AppErrors::PropertyListMapUnreadable);
-    EXPECT_EQ(error.domain, "TarnwickErrorDomain");
-    EXPECT_EQ(error.code, 10);
-    EXPECT_EQ(error.localizedDescription, "Something went wrong");
-    EXPECT_EQ(error.failureReason, "The data cannot be read.");
-}
-
 } // namespace

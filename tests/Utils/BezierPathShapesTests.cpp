@@ -42,15 +42,6 @@ TEST(QuadCurve, ControlPointsAreTwoThirdsTowardTheQuadraticControlFromTheCurrent
     expectPoint(path.elements().back().points[1], {6, 0}, "control 2 from the current point");
 }
 
-TEST(QuadCurve, WithoutCurrentPointStartsAtTheEndPoint)
-{
-    BezierPath path;
-    quadCurveTo(path, {5, 5}, {10, 0});
-    ASSERT_FALSE(path.elements().empty());
-    EXPECT_EQ(path.elements().front().type, Type::MoveTo);
-    expectPoint(path.currentPoint(), {5, 5}, "current point");
-}
-
 TEST(Diamond, ThroughTheMidpointsOfTheSides)
 {
     BezierPath path;

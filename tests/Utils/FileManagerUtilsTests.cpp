@@ -10,15 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(UserDocumentsDirectory, LibraryIsTheXdgDataFolderCreatedWhenMissing)
-{
-    TempDir dir;
-    const std::string data = dir.file("deep/data");
-    ScopedEnvironment env("XDG_DATA_HOME", data);
-    EXPECT_EQ(getUserDocumentsDirectory(SearchPathDirectory::Library), data);
-    EXPECT_TRUE(fs::is_directory(data));
-}
-
 TEST(UserDocumentsDirectory, WithoutAUsableXdgFolderTheFoldersLieInHome)
 {
     TempDir home;

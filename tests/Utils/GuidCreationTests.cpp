@@ -55,12 +55,4 @@ TEST(DefaultFileName, LengthZeroIsTheDateAndTimeStamp)
     EXPECT_LT(std::stoi(m[5]), 100);
 }
 
-TEST(DefaultFileName, LengthTakesThatManyGuidCharacters)
-{
-    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(5), std::regex("\\d{8}_\\d{8}_[0-9A-F]{5}")));
-    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(24), std::regex("\\d{8}_\\d{8}_[0-9A-F]{24}")));
-    EXPECT_TRUE(std::regex_match(defaultFileNameGuidLength(100), std::regex("\\d{8}_\\d{8}_[0-9A-F]{24}")));
-    EXPECT_TRUE(std::regex_match(defaultFileNameGuid(), std::regex("\\d{8}_\\d{8}_[0-9A-F]{8}")));
-}
-
 } // namespace

@@ -30,13 +30,4 @@ TEST(ImageMemoryLimit, HugeAndNegativeSizesDoNotFit)
     EXPECT_FALSE(ImageSizeWithinMemoryLimit(std::numeric_limits<int64_t>::min(), 1));
 }
 
-TEST(RepresentationSize, WidestRepresentationWithItsOwnHeight)
-{
-    EXPECT_EQ(getRepresentationSize({100, 50}, {}), (Size{100, 50}));
-    EXPECT_EQ(getRepresentationSize({100, 50}, {{100, 80}, {50, 25}}), (Size{100, 50}));
-    EXPECT_EQ(getRepresentationSize({100, 50}, {{200, 100}, {150, 75}}), (Size{200, 100}));
-    EXPECT_EQ(getRepresentationSize({100, 50}, {{150, 75}, {300, 10}}), (Size{300, 10}));
-    EXPECT_EQ(getRepresentationSize({0, 0}, {{16, 16}, {32, 32}, {32, 40}}), (Size{32, 32}));
-}
-
 } // namespace

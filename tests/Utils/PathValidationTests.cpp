@@ -18,16 +18,6 @@ TEST(PathValidation, InvalidCharacterSets)
     EXPECT_FALSE(containsInvalidFilenameChars(""));
 }
 
-TEST(RemovingInvalidChars, FileNameAndPathModes)
-{
-    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(" p  q?r ", true), "p qr");
-    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(" p  q?r ", false), "pqr");
-    EXPECT_EQ(stringByRemovingInvalidPathCharsAllowSpaces("x/y", true), "x/y");
-    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("x/y", true), "xy");
-    EXPECT_EQ(stringByRemovingInvalidChars("a<b>c:d\"e/f\\g|h?i*j", false, true), "abcdefghij");
-    EXPECT_EQ(stringByRemovingInvalidChars("a<b>c:d\"e/f\\g|h?i*j", true, true), "abcde/f\\ghij");
-}
-
 // Each case keeps spaces (collapsed) in file-name mode.
 TEST(RemovingInvalidChars, WhatStaysAndWhatGoes)
 {
@@ -111,14 +101,6 @@ TEST(HostilePaths, CleanedPathsStayUnderTheirRoot)
     }
 }
 
-TEST(NormalizingPathSeparators, BackslashesBecomeSlashesAndRunsCollapse)
-{
-    EXPECT_EQ(stringByNormalizingPathSeparators("a\\b//c\\\\d/"), "a/b/c/d/");
-    EXPECT_EQ(stringByNormalizingPathSeparators("\\\\server\\share"), "/server/share");
-    EXPECT_EQ(stringByNormalizingPathSeparators("///"), "/");
-    EXPECT_EQ(stringByNormalizingPathSeparators(""), "");
-}
-
 TEST(SaneFileNameLength, SeventyCharactersNotBytes)
 {
     EXPECT_EQ(SaneFileNameLength, 70u);
@@ -134,13 +116,6 @@ TEST(SaneFileNameLength, SeventyCharactersNotBytes)
     const std::string emoji = "\xF0\x9F\x98\x80";
     EXPECT_EQ(stringWithSaneFileNameLength(std::string(69, 'a') + emoji + "b"), std::string(69, 'a') + emoji);
     EXPECT_EQ(stringWithSaneFileNameLength(std::string(70, 'a') + emoji), std::string(70, 'a'));
-}
-
-TEST(IncludeTrailingPathSeparator, AppendsASlashOnlyWhereMissing)
-{
-    EXPECT_EQ(includeTrailingPathSeparator(""), "");
-    EXPECT_EQ(includeTrailingPathSeparator("a/"), "a/");
-    EXPECT_EQ(includeTrailingPathSeparator("/maps/x"), "/maps/x/");
 }
 
 } // namespace

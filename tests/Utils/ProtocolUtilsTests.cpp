@@ -93,25 +93,4 @@ TEST(ProviderForProtocol, FirstRegisteredProviderOfTheProtocolIgnoringCase)
     }
 }
 
-TEST(MindMapProvidersRegistry, KeepsRegistrationOrderOnceEach)
-{
-    auto a = std::make_shared<FakeProvider>(0);
-    auto b = std::make_shared<FakeProvider>(1);
-    auto c = std::make_shared<FakeProvider>(2);
-    auto& registry = MindMapProviders::instance();
-    ASSERT_TRUE(registry.providers().empty());
-    registry.registerProvider(b);
-    registry.registerProvider(a);
-    registry.registerProvider(b);
-    registry.registerProvider(nullptr);
-    registry.registerProvider(c);
-    EXPECT_EQ(registry.providers(), (std::vector<std::shared_ptr<MindMapProvider>>{b, a, c}));
-    registry.unregisterProvider(a.get());
-    EXPECT_EQ(registry.providers(), (std::vector<std::shared_ptr<MindMapProvider>>{b, c}));
-    registry.unregisterProvider(a.get());
-    registry.unregisterProvider(b.get());
-    registry.unregisterProvider(c.get());
-    EXPECT_TRUE(registry.providers().empty());
-}
-
 } // namespace

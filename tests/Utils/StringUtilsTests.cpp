@@ -38,12 +38,4 @@ TEST(CaseInsensitiveEqual, IgnoresCaseAndNormalForm)
     EXPECT_FALSE(caseInsensitiveEqual(std::string("a\0", 2), "a"));
 }
 
-TEST(CanonicalForFileSystem, ComposedCharactersAreDecomposed)
-{
-    EXPECT_EQ(canonicalForFileSystem("caf\xC3\xA9"), "cafe\xCC\x81");
-    EXPECT_EQ(canonicalForFileSystem("\xE2\x84\xAB"), "A\xCC\x8A"); // ANGSTROM SIGN
-    EXPECT_EQ(canonicalForFileSystem("cafe\xCC\x81"), "cafe\xCC\x81");
-    EXPECT_EQ(canonicalForFileSystem("a\xFF" "b"), "a\xFF" "b");
-}
-
 } // namespace

@@ -4,15 +4,6 @@
 
 #include <string>
 
-TEST(URLUtilsTests, SplitsSchemeHostAndPath)
-{
-    const auto url = parseURLString("HTTPS://user:pw@Example.com:8080/a/b?q=1#frag");
-    ASSERT_TRUE(url.has_value());
-    EXPECT_EQ(url->scheme, "https");
-    EXPECT_EQ(url->host, "Example.com");
-    EXPECT_EQ(url->path, "/a/b");
-}
-
 TEST(URLUtilsTests, URLsWithoutAuthorityOrWithAnEmptyOneHaveNoHost)
 {
     const auto mail = parseURLString("mailto:someone@example.com");
@@ -60,15 +51,6 @@ TEST(URLUtilsTests, EscapingKeepsURLCharactersAndExistingEscapes)
     EXPECT_EQ(percentEscapeURLString(std::string("\0\x7f\xff", 3)), "%00%7F%FF");
     EXPECT_EQ(percentEncodeURLFragment("a#b[c] d/e?f:g@h"), "a%23b%5Bc%5D%20d/e?f:g@h");
     EXPECT_EQ(percentEncodeURLFragment("x%20y"), "x%20y");
-}
-
-TEST(URLUtilsTests, EscapingTwiceChangesNothing)
-{
-    for (const char* text : {"a b%c", "100%", "ü/ß?x=1#y z", "%%%", "%2"}) {
-        const std::string once = percentEscapeURLString(text);
-        EXPECT_EQ(percentEscapeURLString(once), once) << text;
-        EXPECT_TRUE(parseURLString(once).has_value()) << text;
-    }
 }
 
 TEST(URLUtilsTests, DecodingReplacesEscapesAndRefusesBrokenOnes)

@@ -9,18 +9,6 @@
 
 namespace {
 
-TEST(VersionInfo, BundleValues)
-{
-    const std::string shortVersion = bundleInfoValue("CFBundleShortVersionString");
-    const std::string bundleVersion = bundleInfoValue("CFBundleVersion");
-    EXPECT_TRUE(std::regex_match(shortVersion, std::regex("\\d+\\.\\d+"))) << shortVersion;
-    EXPECT_TRUE(std::regex_match(bundleVersion, std::regex("\\d+\\.\\d+\\.\\d+"))) << bundleVersion;
-    EXPECT_EQ(bundleVersion.rfind(shortVersion + ".", 0), 0u);
-    EXPECT_EQ(bundleInfoValue("CFBundleIdentifier"), "");
-    const std::string build = bundleVersion.substr(bundleVersion.rfind('.') + 1);
-    EXPECT_EQ(VersionInfoUtils::readibleVersionBuildNumber(), shortVersion + " build " + build);
-}
-
 TEST(VersionInfo, ExtractVersionParts)
 {
     int64_t major = -1, minor = -1, release = -1;

@@ -15,15 +15,6 @@ constexpr double Pi = std::numbers::pi;
 
 } // namespace
 
-TEST(GeometryHelpers, RectFromPointsTakesTheSmallerCorner)
-{
-    EXPECT_EQ(Rect(1, 2, 9, 18), RectFromPoints({10, 2}, {1, 20}));
-    EXPECT_EQ(Rect(-5, -7, 5, 7), RectFromPoints({0, 0}, {-5, -7}));
-    EXPECT_EQ(Rect(3, 4, 0, 0), RectFromPoints({3, 4}, {3, 4}));
-    EXPECT_EQ(Rect(0, 5, 100, 0), RectFromPoints({100, 5}, {0, 5}));
-    EXPECT_EQ(Rect(0, 0, 30, 20), RectWithSize(30, 20));
-}
-
 TEST(GeometryHelpers, DistancesAndLengthsAreTakenInSinglePrecision)
 {
     EXPECT_EQ(5.0, PointDistance({3, 4}, {0, 0}));
@@ -69,17 +60,6 @@ TEST(GeometryHelpers, PointAtAngleUsesSinglePrecisionSineAndCosine)
     EXPECT_NEAR(50.0, PointDistance(center, p), 1e-4);
     EXPECT_LT(p.x, center.x);
     EXPECT_GT(p.y, center.y);
-}
-
-TEST(GeometryHelpers, QuadrantsAndSignsCountZeroAsNonNegative)
-{
-    const std::pair<Point, int> quadrants[] = {
-        {{0, 0}, 0}, {{5, 5}, 0}, {{-0.0, -0.0}, 0}, {{-1, 0}, 1}, {{-5, 5}, 1}, {{-5, -5}, 2}, {{0, -1}, 3}, {{5, -5}, 3},
-    };
-    for (const auto& [v, q] : quadrants) EXPECT_EQ(q, VectorQuadrant(v)) << v.x << "," << v.y;
-    EXPECT_EQ(1.0, SignOf(0));
-    EXPECT_EQ(1.0, SignOf(-0.0));
-    EXPECT_EQ(-1.0, SignOf(-1e-300));
 }
 
 // A NaN component is neither negative nor anything else: no quadrant or sign is made up, and the

@@ -32,16 +32,6 @@ TEST(LayoutModes, DefaultDirectionIsBottomForTopDownOnly)
     }
 }
 
-// Only the top-down chart's reversed orders (4, 6) read right to left, and only 3 and 4 grow
-// upward: "right" (2) and the default bottom (5) do neither.
-TEST(LayoutModes, RightToLeftAndTopDirections)
-{
-    for (int32_t direction : {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, INT32_MIN, INT32_MAX}) {
-        EXPECT_EQ(direction == 4 || direction == 6, IsRightToLeftDirection(direction)) << direction;
-        EXPECT_EQ(direction == 3 || direction == 4, IsTopDirection(direction)) << direction;
-    }
-}
-
 // Every key gets its own text in the table, so that a mixed-up key shows.
 TEST(LayoutModeNames, NamedByTheirKeysAndUnknownCodesAreEmpty)
 {
@@ -69,12 +59,4 @@ TEST(LayoutModeNames, NamedByTheirKeysAndUnknownCodesAreEmpty)
         EXPECT_EQ("", LayoutModeDisplayName(code)) << code;
         EXPECT_EQ("", LayoutDirectionDisplayName(code)) << code;
     }
-}
-
-TEST(LayoutModeNames, KeysMissingFromTheTableGiveTheEmptyName)
-{
-    ScopedStringTable strings("layout_list_layout=List\n");
-    EXPECT_EQ("List", LayoutModeDisplayName(3));
-    EXPECT_EQ("", LayoutModeDisplayName(0));
-    EXPECT_EQ("", LayoutDirectionDisplayName(0));
 }

@@ -106,14 +106,6 @@ TEST(ParagraphParserSplit, DashBeforeALetterIsText)
     EXPECT_TRUE(paragraphs[1].fixedFirstWord());
 }
 
-TEST(TextParagraphWords, TrimmedAndSplitAtEveryWhiteSpaceAndLineBreak)
-{
-    TextParagraph paragraph("  one\ttwo   three\nfour\xE2\x80\xA8" "five\xC2\xA0six\r\n ");
-    EXPECT_EQ((Words{"one", "two", "three", "four", "five", "six"}), paragraph.words());
-    EXPECT_FALSE(paragraph.isEmpty());
-    EXPECT_TRUE(TextParagraph(" \t\n ").isEmpty());
-}
-
 TEST(TextParagraphWords, CharactersAreNeverCutApart)
 {
     // An emoji with skin tone, a family joined by zero-width joiners, combining accents, a flag.
@@ -140,15 +132,6 @@ TEST(TextParagraphRange, RoundsHalvesAwayFromZeroAndStaysBounded)
     EXPECT_GT(RoundedTextWidth(1e300), 0);
     EXPECT_LT(RoundedTextWidth(-1e300), 0);
     EXPECT_GT(RoundedTextWidth(INFINITY), 0);
-}
-
-TEST(TextParagraphRange, ParagraphWithoutWordsIsNotMeasured)
-{
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured("   ", provider, true, true);
-    EXPECT_EQ(0, provider.calls);
-    EXPECT_EQ(0, paragraph.maxWrapWidth());
-    EXPECT_EQ("", paragraph.convertWrapWidthToBreaks(10));
 }
 
 TEST(TextParagraphWrap, LinesFillUpToTheWidthInclusive)
@@ -187,25 +170,4 @@ TEST(TextParagraphWrap, ListMarkerNeverStandsAlone)
 
     TextParagraph plain = measured("- item more text", provider, false);
     EXPECT_EQ("-\nitem\nmore\ntext", plain.convertWrapWidthToBreaks(20));
-}
-
-TEST(TextParagraphWrap, NumberedMarkerKeepsItsWordToo)
-{
-    ParagraphParser parser;
-    std::vector<TextParagraph> paragraphs = parser.doSplitParagraphs("12. twelve apples");
-    ASSERT_EQ(1u, paragraphs.size());
-    CharacterCountProvider provider;
-    paragraphs[0].setTextSizeProvider(&provider);
-    EXPECT_EQ("12. twelve\napples", paragraphs[0].convertWrapWidthToBreaks(1));
-}
-
-TEST(TextParagraphWrap, BreaksOnlyBetweenWholeCharacters)
-{
-    const std::string thumbs = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD";
-    const std::string accented = "e\xCC\x81" "e\xCC\x81" "e\xCC\x81";
-    CharacterCountProvider provider;
-    TextParagraph paragraph = measured(thumbs + thumbs + thumbs + " " + accented + " x", provider);
-    std::string wrapped = paragraph.convertWrapWidthToBreaks(1);
-    EXPECT_EQ(thumbs + thumbs + thumbs + "\n" + accented + "\nx", wrapped);
-    EXPECT_TRUE(Utf8::isValid(wrapped));
 }

@@ -110,20 +110,6 @@ TEST(RelationPathCurve, CustomCurvePassesThroughItsHandle)
     EXPECT_EQ(Point({30, 0}), straight.p1) << "no offset, no bend";
 }
 
-TEST(RelationPathHandle, MovingTheHandleSetsTheOffsetFromTheMidpoint)
-{
-    RelationPath path;
-    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    Point p1 = path.p1;
-    path.moveCustomPoint({60, -30});
-    EXPECT_EQ(Point({10, -30}), path.customOffset());
-    // The caller routes the relation again; until then the curve stays.
-    EXPECT_EQ(p1, path.p1);
-    path.setCustomBezierEndPointsP0(path.p0, path.p3);
-    EXPECT_DOUBLE_EQ(60, path.value(0.5).x);
-    EXPECT_DOUBLE_EQ(-30, path.value(0.5).y);
-}
-
 TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
 {
     RelationPath path;
@@ -140,25 +126,6 @@ TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
     EXPECT_TRUE(isFinite(path.p1));
     EXPECT_DOUBLE_EQ(55, path.value(0.5).x);
     EXPECT_DOUBLE_EQ(6, path.value(0.5).y);
-}
-
-TEST(RelationPathHandle, UnionReachesTheHandleOfCustomAndOrthogonalRoutesOnly)
-{
-    RelationPath path;
-    path.setCustomOffset({0, 50});
-    path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    // A 40 × 40 square round (50, 50).
-    EXPECT_EQ(Rect(0, 0, 100, 70), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
-    EXPECT_EQ(Rect(30, 30, 40, 40), path.unionCustomRelationPath(Rect()));
-
-    path.setOrthogonalEndPoints(Rect(-10, -10, 20, 20), Rect(90, -10, 20, 20));
-    // A 2 × 2 square round (50, 50).
-    EXPECT_EQ(Rect(0, 0, 100, 51), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
-
-    path.setBezierP0({0, 0}, {1, 1}, {2, 2}, {100, 0});
-    EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
-    path.setStraightLine({0, 0}, {100, 0});
-    EXPECT_EQ(Rect(0, 0, 100, 10), path.unionCustomRelationPath(Rect(0, 0, 100, 10)));
 }
 
 // The middle segment runs halfway across the wider gap between the rects grown by 8; where both
@@ -194,23 +161,6 @@ TEST(RelationPathOrthogonal, RoutesBetweenRects)
         }
         EXPECT_EQ(c.location, path.getLocationPoint());
     }
-}
-
-TEST(RelationPathOrthogonal, CentresAtMostOneApartGiveOneSegment)
-{
-    RelationPath path;
-    for (double offset : {0.0, 0.5, 1.0, -1.0}) {
-        path.setOrthogonalEndPoints(SourceRect, Rect(-20 + offset, 290, 40, 20));
-        EXPECT_EQ(1, path.orthoSegments()) << offset;
-        path.setOrthogonalEndPoints(SourceRect, Rect(280, -10 + offset, 40, 20));
-        EXPECT_EQ(1, path.orthoSegments()) << offset;
-    }
-    path.setOrthogonalEndPoints(SourceRect, Rect(-20 + 1.0000001, 290, 40, 20));
-    EXPECT_NE(1, path.orthoSegments());
-
-    path.setOrthogonalPoints({0, 0}, {0, 30}, {80, 30}, {80, 60});
-    EXPECT_EQ(3, path.orthoSegments());
-    EXPECT_EQ(Point({40, 30}), path.getLocationPoint());
 }
 
 // The grown rects reach from (−28, −18) to (228, 118); the end points' midpoint is (100, 50).
@@ -352,90 +302,6 @@ TEST(RelationPathOutline, TangentOfNoLengthLeavesTheLineUntapered)
     EXPECT_FALSE(dot.pathShouldBeFilled());
 }
 
-TEST(RelationPathOutline, NearlyAlignedCurveIsStraightened)
-{
-    RelationPath path = bezierPath({0, 0}, {50, 0}, {50, 2}, {100, 2});
-    path.autoStraighten = true;
-    auto elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elements));
-    EXPECT_EQ(Point({100, 2}), elements[1].points[0]);
-
-    RelationPath vertical = bezierPath({0, 0}, {0, 50}, {-2, 50}, {-2, 100});
-    vertical.autoStraighten = true;
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(vertical)));
-
-    // The taper follows the cubic's own tangent at the start, 3 × (p1 − p0) = (150, 0).
-    path.taperWidth = 4;
-    elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::LineTo, Type::LineTo, Type::ClosePath, Type::MoveTo}),
-              typesOf(elements));
-    EXPECT_EQ(Point({0, 4}), elements[1].points[0]);
-    EXPECT_EQ(Point({0, -4}), elements[3].points[0]);
-
-    RelationPath flat = bezierPath({0, 0}, {100, 0}, {200, 0}, {300, 0});
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(flat, 2.0))) << "flattened to one line";
-}
-
-TEST(RelationPathOutline, OrthogonalRoutesOfEverySegmentCount)
-{
-    RelationPath path;
-    path.setOrthogonalEndPoints(SourceRect, Rect(280, -10, 40, 20));
-    ASSERT_EQ(1, path.orthoSegments());
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(path)));
-
-    path.setOrthogonalEndPoints(SourceRect, Rect(10, 15, 40, 20));
-    ASSERT_EQ(2, path.orthoSegments());
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo}), typesOf(elementsOf(path)));
-
-    path = customOrthogonalPath({200, 200});
-    ASSERT_EQ(4, path.orthoSegments());
-    auto elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::CurveTo, Type::LineTo, Type::CurveTo, Type::LineTo,
-                                 Type::CurveTo, Type::LineTo}),
-              typesOf(elements));
-    EXPECT_EQ(Point({200, 100}), elements.back().points[0]);
-}
-
-TEST(RelationPathOutline, CoarseFlatnessBreaksLongCurvesIntoLines)
-{
-    RelationPath path = bezierPath({0, 0}, {0, 300}, {400, 300}, {400, 0});
-    path.taperWidth = 10; // no taper on a flattened curve
-    auto elements = elementsOf(path, 2.0);
-    ASSERT_GT(elements.size(), 4u);
-    EXPECT_EQ(Type::MoveTo, elements[0].type);
-    for (size_t i = 1; i < elements.size(); ++i) EXPECT_EQ(Type::LineTo, elements[i].type) << i;
-    EXPECT_EQ(Point({400, 0}), elements.back().points[0]);
-    EXPECT_FALSE(path.pathShouldBeFilled());
-
-    // Every vertex lies on the curve, and no chord strays far from it.
-    for (size_t i = 1; i < elements.size(); ++i) {
-        Point vertex = elements[i].points[0];
-        Point previous = elements[i - 1].points[0];
-        Point chordMiddle = PointMidpoint(previous, vertex);
-        double nearestVertex = 1e9;
-        double nearestMiddle = 1e9;
-        for (int k = 0; k <= 4096; ++k) {
-            Point onCurve = path.value(k / 4096.0);
-            nearestVertex = std::min(nearestVertex, PointDistanceSquared(onCurve, vertex));
-            nearestMiddle = std::min(nearestMiddle, PointDistanceSquared(onCurve, chordMiddle));
-        }
-        EXPECT_LT(nearestVertex, 1e-12) << i;
-        EXPECT_LT(nearestMiddle, 1.5 * 1.5) << i;
-    }
-}
-
-TEST(RelationPathOutline, CurvesStayCurvesUnlessFlatnessAndLengthBothAsk)
-{
-    // A chord of exactly 100 is not longer than 100.
-    RelationPath shortPath = bezierPath({0, 0}, {0, 60}, {100, 60}, {100, 0});
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(shortPath, 2.0)));
-
-    RelationPath longPath = bezierPath({0, 0}, {0, 60}, {200, 60}, {200, 0});
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath, 1.0)));
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath)));
-    EXPECT_NE((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(longPath, 1.01)));
-}
-
 TEST(RelationPathOutline, FlatteningAbsurdCurvesStaysBounded)
 {
     // Control points 1e30 off the chord would need about 2^50 lines to come within one unit.
@@ -498,17 +364,6 @@ TEST(RelationPathHitTest, StraightPathWithinFourPoints)
     for (Point p : {Point{50, 4.1}, Point{50, -4.1}, Point{50, 4}, Point{101, 0}, Point{-1, 0}}) {
         EXPECT_FALSE(path.hitTest(p)) << p.x << "," << p.y;
     }
-}
-
-TEST(RelationPathHitTest, BulgesOfACurveWithinItsEndPointsSpanHit)
-{
-    // The S-bend leaves the span of its halves' end points near its start: following the halves
-    // alone would not find these points.
-    RelationPath path = bezierPath({0, 0}, {300, 0}, {-200, 200}, {100, 200});
-    EXPECT_TRUE(path.hitTest(path.value(0.1)));
-    EXPECT_TRUE(path.hitTest({67.6, 5.6}));
-    EXPECT_TRUE(path.hitTest({100, 31.25}));
-    EXPECT_FALSE(path.hitTest({100, 100}));
 }
 
 TEST(RelationPathHitTest, HitsFollowTheDistanceFromTheCurve)

@@ -51,17 +51,6 @@ protected:
 
 } // namespace
 
-TEST_F(TextSizeCalculatorTest, LinesAreNeverWrappedAndEmptyTextIsOneLineHigh)
-{
-    Font font("Sans", 10);
-    Size one = TextSizeCalculator::instance().sizeForText("abcd", font);
-    Size two = TextSizeCalculator::instance().sizeForText("ab\nabcd", font);
-    EXPECT_DOUBLE_EQ(one.width, two.width);
-    EXPECT_DOUBLE_EQ(2 * one.height, two.height);
-    EXPECT_EQ((Size{0, 12}), TextSizeCalculator::instance().sizeForText("", font));
-    EXPECT_EQ((Size{5000 * 6.0, 12}), TextSizeCalculator::instance().sizeForText(std::string(5000, 'x'), font));
-}
-
 TEST_F(TextSizeCalculatorTest, MinimumSizeIsThatOfTheSample)
 {
     Font font("Sans", 20);
@@ -69,19 +58,6 @@ TEST_F(TextSizeCalculatorTest, MinimumSizeIsThatOfTheSample)
     Size sample = TextSizeCalculator::instance().sizeForText("Wyg", font);
     EXPECT_EQ(sample, MinTextSizeCalculator::instance().minTextSizeForFont(font));
     EXPECT_EQ(sample, MinTextSizeCalculator::instance().calcTextSizeForFont(font));
-}
-
-TEST_F(TextSizeCalculatorTest, UserFontsAnswerWithoutMeasuring)
-{
-    MinTextSizeCalculator& calculator = MinTextSizeCalculator::instance();
-    postFontsChanged();
-    _measurer.measured.clear();
-    for (const Font& font : {StyleSheet::centralThemeFont(), StyleSheet::mainBranchFont(), StyleSheet::subBranchFont(),
-                             StyleSheet::textFont()}) {
-        FakeTextMeasurer plain;
-        EXPECT_EQ(plain.sizeForText("Wyg", font), calculator.minTextSizeForFont(font)) << font.description();
-    }
-    EXPECT_TRUE(_measurer.measured.empty());
 }
 
 TEST_F(TextSizeCalculatorTest, FontsChangeNotificationRemeasuresTheUserFonts)

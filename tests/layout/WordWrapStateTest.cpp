@@ -70,18 +70,6 @@ protected:
 
 } // namespace
 
-TEST_F(WordWrapStateTest, StartsFromTheElementsSizesAndParagraphs)
-{
-    TestElement element("aa bbbb\n\nc dd eeeeee", _font, {4.5, 12});
-    WordWrapState state(&element);
-    EXPECT_EQ(11 * 6, state.wrapWidth()); // the text's wider line
-    // The widest paragraph on one line; the larger of the paragraphs' narrowest words ("aa" and
-    // "c"), both above the minimum text width of 5.
-    EXPECT_EQ(11 * 6, state.maxWrapWith());
-    EXPECT_EQ(2 * 6, state.minWrapWith());
-    EXPECT_TRUE(element.applied.empty());
-}
-
 TEST_F(WordWrapStateTest, MinimumTextWidthBoundsTheRangeAndWidthsAreTruncated)
 {
     TestElement element("a b", _font, {40.4, 12});
@@ -96,28 +84,6 @@ TEST_F(WordWrapStateTest, MinimumTextWidthBoundsTheRangeAndWidthsAreTruncated)
     };
     Fractional fractional("word", _font);
     EXPECT_EQ(99, WordWrapState(&fractional).wrapWidth());
-}
-
-TEST_F(WordWrapStateTest, ListItemsKeepTheirMarkerWithTheFirstWord)
-{
-    TestElement element("Shopping:\n- apples and pears\n- milk", _font);
-    WordWrapState state(&element);
-    state.setWrapWidth(1);
-    EXPECT_EQ("Shopping:\n- apples\nand\npears\n- milk", element.text());
-}
-
-TEST_F(WordWrapStateTest, WidthBelowTheMinimumTextWidthUsesTheMinimum)
-{
-    TestElement element("aa bb cc dd", _font, {30, 12}); // "aa bb" is 30
-    WordWrapState state(&element);
-    state.setWrapWidth(5);
-    EXPECT_EQ(30, state.wrapWidth());
-    EXPECT_EQ("aa bb\ncc dd", element.text());
-    ASSERT_EQ(1u, element.applied.size());
-
-    state.setWrapWidth(0); // the same effective width
-    state.setWrapWidth(30);
-    EXPECT_EQ(1u, element.applied.size());
 }
 
 TEST_F(WordWrapStateTest, CurrentWidthOrUnchangedTextHandsNothingBack)
@@ -158,18 +124,6 @@ TEST_F(WordWrapStateTest, RewrapsFromTheWordsItStartedWith)
     state.setWrapWidth(1000);
     EXPECT_EQ("one two three four five", element.text());
     EXPECT_EQ(3u, element.applied.size());
-}
-
-TEST_F(WordWrapStateTest, UnicodeWordsAreMovedWhole)
-{
-    const std::string thumbs = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"; // 4 UTF-16 units: 24 wide
-    const std::string accented = "re\xCC\x81sume\xCC\x81";        // 8 units: 48 wide
-    TestElement element(thumbs + " " + accented + " " + thumbs + thumbs, _font);
-    WordWrapState state(&element);
-    EXPECT_EQ(24, state.minWrapWith());
-    state.setWrapWidth(30);
-    EXPECT_EQ(thumbs + "\n" + accented + "\n" + thumbs + thumbs, element.text());
-    EXPECT_TRUE(Utf8::isValid(element.text()));
 }
 
 TEST_F(WordWrapStateTest, ManyWordsAtEveryWidthKeepTheirOrderAndFit)

@@ -183,15 +183,6 @@ TEST(AttributedString, AgreesWithAPerUnitModelAfterManyChanges)
     EXPECT_EQ(covered, attributed);
 }
 
-TEST(AttributedString, LongTextStaysCheap)
-{
-    AttributedString text(std::string(2'000'000, 'a'));
-    for (size_t i = 0; i < 100; ++i) text.setUnderline({i * 20'000, 10'000}, 1);
-    EXPECT_EQ(text.runs().size(), 100u);
-    EXPECT_EQ(text.attributesAt(1'999'999).underline, 0);
-    EXPECT_EQ(text.attributesAt(1'985'000).underline, 1);
-}
-
 TEST(AttributedStringPango, RangesBecomeByteOffsets)
 {
     AttributedString text("\xC3\xA4" + Emoji + "xy"); // ä 0, emoji 1-2, x 3, y 4; bytes 0-1, 2-5, 6, 7
@@ -255,13 +246,4 @@ TEST(AttributedStringPango, ColourAndAlpha)
     EXPECT_EQ(intValue(alphas[0]), 32768);
     // Pango reads an alpha of 0 as "not set": a transparent colour gets the smallest alpha instead.
     EXPECT_EQ(intValue(alphas[1]), 1);
-}
-
-TEST(AttributedStringPango, PlainTextAndAlignmentGiveAnEmptyList)
-{
-    EXPECT_TRUE(PangoAttributes(AttributedString("plain")).items().empty());
-    AttributedString text("abc");
-    text.setAlignment({0, 3}, TextAlignment::Right);
-    EXPECT_EQ(text.runs().size(), 1u);
-    EXPECT_TRUE(PangoAttributes(text).items().empty());
 }

@@ -45,12 +45,6 @@ void expectOnCircle(const BezierPath& path, Point center, double radius)
     }
 }
 
-void expectPoint(Point actual, Point expected)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-9);
-    EXPECT_NEAR(actual.y, expected.y, 1e-9);
-}
-
 } // namespace
 
 TEST(BezierPath, SegmentsWithoutACurrentPointBeginASubpath)
@@ -97,17 +91,6 @@ TEST(BezierPath, RectangleOvalAndControlPointBounds)
     curve.moveTo({0, 0});
     curve.curveTo({10, 0}, {0, -20}, {10, 30});
     EXPECT_EQ(curve.controlPointBounds(), Rect(0, -20, 10, 50));
-}
-
-TEST(BezierPath, QuarterArcIsOneCurveCounterClockwise)
-{
-    BezierPath path;
-    path.appendArc({0, 0}, 10, 0, 90);
-    ASSERT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::CurveTo}));
-    expectPoint(path.elements()[0].points[0], {10, 0});
-    expectPoint(path.elements()[1].points[2], {0, 10});
-    expectPoint(path.elements()[1].points[0], {10, 10 * 0.5522847498});
-    expectOnCircle(path, {0, 0}, 10);
 }
 
 TEST(BezierPath, ArcsAreSplitIntoSegmentsOfAtMostNinetyDegrees)
@@ -166,23 +149,6 @@ TEST(BezierPath, ReplaysIntoCairo)
     EXPECT_EQ(copy->data[7].point.y, 50);
     cairo_path_destroy(copy);
 
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-}
-
-TEST(BezierPath, AppendsToTheExistingCairoPath)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 10, 10);
-    cairo_t* cr = cairo_create(surface);
-    cairo_rectangle(cr, 0, 0, 1, 1);
-    BezierPath path;
-    path.appendRect(Rect(2, 2, 3, 3));
-    path.addToCairo(cr);
-    cairo_path_t* copy = cairo_copy_path(cr);
-    int moves = 0;
-    for (int i = 0; i < copy->num_data; i += copy->data[i].header.length) moves += copy->data[i].header.type == CAIRO_PATH_MOVE_TO;
-    EXPECT_GE(moves, 2);
-    cairo_path_destroy(copy);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
 }

@@ -2,16 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ErrorTest, AppErrorCarriesDomainCodeAndTexts)
-{
-    const Error error = MakeAppError(10, "An error occurred", "The operation could not be completed.");
-    EXPECT_EQ(error.domain, "TarnwickErrorDomain");
-    EXPECT_EQ(error.code, 10);
-    EXPECT_EQ(error.localizedDescription, "An error occurred");
-    EXPECT_EQ(error.failureReason, "The operation could not be completed.");
-    EXPECT_EQ(MakeAppError(INT64_MAX).code, INT64_MAX);
-}
-
 TEST(ErrorTest, AReasonWithoutADescriptionIsDropped)
 {
     const Error error = MakeAppError(2, "", "a reason that must not appear alone");

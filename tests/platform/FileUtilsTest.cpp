@@ -65,20 +65,6 @@ TEST(FileUtilsTest, WritesAndReadsBackTextBytesAndEmptyFiles)
     EXPECT_TRUE(data->empty());
 }
 
-TEST(FileUtilsTest, AMissingFolderFailsWithTheFileAndTheReason)
-{
-    TempDir temp;
-    const std::string path = temp.file("missing/defaults.plist");
-    Error error;
-    EXPECT_FALSE(writeFileAtomically(path, "data", &error));
-    EXPECT_EQ(error.domain, PosixErrorDomain);
-    EXPECT_EQ(error.code, ENOENT);
-    EXPECT_NE(error.localizedDescription.find("defaults.plist"), std::string::npos) << error.localizedDescription;
-    EXPECT_NE(error.failureReason.find(temp.file("missing")), std::string::npos) << error.failureReason;
-    EXPECT_NE(error.failureReason.find(std::strerror(ENOENT)), std::string::npos) << error.failureReason;
-    EXPECT_FALSE(fs::exists(temp.file("missing")));
-}
-
 TEST(FileUtilsTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
 {
     TempDir temp;
@@ -152,16 +138,6 @@ TEST(FileUtilsTest, AFileBuiltPieceByPieceReplacesItsTargetOnlyWhenMoved)
     EXPECT_NE(error.localizedDescription.find("folder"), std::string::npos) << error.localizedDescription;
     EXPECT_FALSE(fs::exists(temporary));
     EXPECT_TRUE(fs::is_directory(temp.file("folder/inside")));
-}
-
-TEST(FileUtilsTest, ASymbolicLinkIsFollowed)
-{
-    TempDir temp;
-    writeTestFile(temp.file("real"), "old");
-    fs::create_symlink(temp.file("real"), temp.file("link"));
-    ASSERT_TRUE(writeFileAtomically(temp.file("link"), "new"));
-    EXPECT_TRUE(fs::is_symlink(temp.file("link")));
-    EXPECT_EQ(readTestFile(temp.file("real")), "new");
 }
 
 TEST(FileUtilsTest, MissingFilesFoldersDevicesAndPipesAreRefusedUnread)

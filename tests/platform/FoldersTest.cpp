@@ -9,14 +9,6 @@
 
 namespace fs = std::filesystem;
 
-TEST(FoldersTest, ConfigAndDataFoldersFollowTheXdgVariables)
-{
-    ScopedEnvironment config("XDG_CONFIG_HOME", "/somewhere/config");
-    ScopedEnvironment data("XDG_DATA_HOME", "/somewhere/data");
-    EXPECT_EQ(Folders::configFolder(), "/somewhere/config/tarnwick");
-    EXPECT_EQ(Folders::userDataFolder(), "/somewhere/data/Tarnwick");
-}
-
 TEST(FoldersTest, MissingRelativeOrEmptyXdgVariablesFallBackToHome)
 {
     ScopedEnvironment home("HOME", "/home/someone");

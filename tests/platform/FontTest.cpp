@@ -19,25 +19,6 @@ Description pangoDescription(const Font& font)
 
 } // namespace
 
-TEST(Font, ConvertingTraits)
-{
-    Font regular("DejaVu Sans", 14);
-    Font bold = regular.withTrait(BoldFontMask);
-    EXPECT_EQ(bold, Font("DejaVu Sans", 14, true));
-    EXPECT_EQ(bold.withoutTrait(BoldFontMask), regular);
-
-    Font both = regular.withTrait(BoldFontMask | ItalicFontMask);
-    EXPECT_EQ(both.withoutTrait(ItalicFontMask), bold);
-    EXPECT_EQ(both.withoutTrait(BoldFontMask | ItalicFontMask), regular);
-
-    // A heavy face stays heavy when made bold; losing bold brings it back to regular.
-    Font black("A", 10, true, false, 12);
-    EXPECT_EQ(black.withTrait(BoldFontMask).weight(), 12);
-    EXPECT_EQ(black.withoutTrait(BoldFontMask).weight(), 5);
-    EXPECT_EQ(Font("A", 10, false, false, 3).withTrait(BoldFontMask).weight(), 9);
-    EXPECT_EQ(Font("A", 10, false, false, 3).withoutTrait(BoldFontMask).weight(), 3);
-}
-
 TEST(FontDescription, Format)
 {
     EXPECT_EQ(Font("DejaVu Sans", 12).description(), "DejaVu Sans 12");
@@ -156,14 +137,6 @@ TEST(FontPango, FamilyWeightStyleAndFractionalSize)
 
     EXPECT_LT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, false, false, 3)).get()), PANGO_WEIGHT_NORMAL);
     EXPECT_GT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, true, false, 12)).get()), PANGO_WEIGHT_BOLD);
-}
-
-TEST(FontPango, MissingFamilyMapsToTheFallback)
-{
-    Description d = pangoDescription(Font("No Such Family Qwzx", 10));
-    EXPECT_STREQ(pango_font_description_get_family(d.get()), "DejaVu Sans");
-    Description empty = pangoDescription(Font("", 10));
-    EXPECT_STREQ(pango_font_description_get_family(empty.get()), "DejaVu Sans");
 }
 
 TEST(FontPango, UnusableSizesStayWithinPangosRange)

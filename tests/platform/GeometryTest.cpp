@@ -4,20 +4,6 @@
 
 #include <limits>
 
-TEST(GeometryRect, EdgesCentreAndEmptiness)
-{
-    Rect r(10, 20, 30, 40);
-    EXPECT_EQ(r.maxX(), 40);
-    EXPECT_EQ(r.maxY(), 60);
-    EXPECT_EQ(r.center(), (Point{25, 40}));
-    EXPECT_TRUE(Rect().isEmpty());
-    EXPECT_TRUE(Rect(5, 5, 0, 10).isEmpty());
-    EXPECT_TRUE(Rect(5, 5, -1, 10).isEmpty());
-    EXPECT_TRUE(Rect(0, 0, std::numeric_limits<double>::quiet_NaN(), 1).isEmpty());
-    EXPECT_FALSE(Rect(-5, -5, 1, 1).isEmpty());
-    EXPECT_FALSE(Rect(1, 0, 0, 0).isZero());
-}
-
 TEST(GeometryRect, UnionIgnoresEmptyRectangles)
 {
     Rect a(0, 0, 10, 10), b(20, 5, 10, 10);
@@ -36,18 +22,6 @@ TEST(GeometryRect, IntersectionOfOverlappingTouchingAndApart)
     EXPECT_TRUE(IntersectsRect(a, Rect(9, 9, 5, 5)));
     EXPECT_FALSE(IntersectsRect(a, Rect(10, 0, 5, 5)));
     EXPECT_FALSE(IntersectsRect(a, Rect(5, 5, 0, 0)));
-}
-
-TEST(GeometryRect, InsetOffsetAndIntegral)
-{
-    Rect r(10, 10, 20, 30);
-    EXPECT_EQ(InsetRect(r, 2, 3), Rect(12, 13, 16, 24));
-    EXPECT_EQ(InsetRect(r, -2, -3), Rect(8, 7, 24, 36));
-    EXPECT_TRUE(InsetRect(r, 11, 0).isEmpty());
-    EXPECT_EQ(OffsetRect(r, -5, 5), Rect(5, 15, 20, 30));
-    EXPECT_EQ(IntegralRect(Rect(0.5, 1.2, 2.0, 3.9)), Rect(0, 1, 3, 5));
-    EXPECT_EQ(IntegralRect(Rect(-0.5, -1.5, 1.0, 1.0)), Rect(-1, -2, 2, 2));
-    EXPECT_EQ(IntegralRect(Rect(3.3, 4.4, 0, 6)), Rect());
 }
 
 TEST(GeometryRect, PointInRectIsHalfOpenAndContainsNeedsArea)

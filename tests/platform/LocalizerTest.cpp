@@ -57,25 +57,6 @@ TEST_F(LocalizerTest, ReadsKeyValueLinesAndSkipsTheRest)
     for (const auto& [key, value] : cases) EXPECT_EQ(localized(key), value) << key;
 }
 
-TEST_F(LocalizerTest, TheTableIsReadAgainOnlyAfterReload)
-{
-    EXPECT_EQ(localized("ok_button_title"), "OK");
-    writeTable("ok_button_title=Fine\n");
-    EXPECT_EQ(localized("ok_button_title"), "OK");
-    reloadStringTable();
-    EXPECT_EQ(localized("ok_button_title"), "Fine");
-
-    ScopedEnvironment elsewhere("TARNWICK_RESOURCES", _resources.path() + "/nowhere");
-    reloadStringTable();
-    EXPECT_EQ(localized("ok_button_title"), "") << "a missing table gives empty texts";
-}
-
-TEST_F(LocalizerTest, LocalizedFormatFillsTheTranslatedFormat)
-{
-    EXPECT_EQ(localizedFormat("store_archive_import_result", {"3", "1", "0", "2"}),
-              "3 maps, 1 styles, 0 images, 2 skipped");
-}
-
 TEST(LocalizerFormatTest, PlaceholdersPercentsAndArgumentCounts)
 {
     EXPECT_EQ(formatText("%@ / %s / %ld / %d", {"a", "b", "c", "d"}), "a / b / c / d");

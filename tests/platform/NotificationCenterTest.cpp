@@ -12,17 +12,6 @@ const char* const kName = "AfterChangingMindMapNotification";
 
 } // namespace
 
-TEST(NotificationCenterTest, DeliversSynchronouslyInRegistrationOrder)
-{
-    NotificationCenter center;
-    std::vector<int> calls;
-    auto a = center.addObserver(kName, nullptr, [&](const Notification&) { calls.push_back(1); });
-    auto b = center.addObserver(kName, nullptr, [&](const Notification&) { calls.push_back(2); });
-    auto c = center.addObserver(kName, nullptr, [&](const Notification&) { calls.push_back(3); });
-    center.post(kName);
-    EXPECT_EQ(calls, (std::vector<int>{1, 2, 3}));
-}
-
 TEST(NotificationCenterTest, ObjectFilterPassesOnlyThatSender)
 {
     NotificationCenter center;

@@ -42,18 +42,6 @@ private:
 
 } // namespace
 
-TEST(NumberTextFormat, FixedLikePrintfInTheCLocale)
-{
-    EXPECT_EQ(formatFixed(2.0 / 3), "0.67");
-    EXPECT_EQ(formatFixed(-4.5), "-4.50");
-    EXPECT_EQ(formatFixed(2.675), "2.67"); // 2.675 is 2.67499999... in binary
-    EXPECT_EQ(formatFixed(0.125), "0.12"); // exactly half: to even, as printf
-    EXPECT_EQ(formatFixed(-0.001), "-0.00");
-    EXPECT_EQ(formatFixed(1e20), "100000000000000000000.00");
-    EXPECT_EQ(formatFixed(3.14159, 0), "3");
-    EXPECT_EQ(formatFixed(3.14159, 4), "3.1416");
-}
-
 TEST(NumberTextFormat, AgreesWithPrintfOnManyValues)
 {
     std::mt19937_64 random(42);
@@ -85,16 +73,6 @@ TEST(NumberTextLocale, WritersAndReadersIgnoreADecimalCommaLocale)
     EXPECT_DOUBLE_EQ(parseDouble("0,33"), 0.0);
     EXPECT_DOUBLE_EQ(parseDouble("12.5e1"), 125.0);
     EXPECT_EQ(parseInteger("1.234"), 1);
-}
-
-TEST(NumberTextParse, IntegersLenientlyWithAFallback)
-{
-    const std::pair<const char*, int64_t> cases[] = {
-        {"42", 42}, {"  \t\n-17xyz", -17}, {"+8", 8}, {"12.9", 12}, {"007", 7}, {"-0", 0},
-        {"abc", -1}, {"", -1}, {"   ", -1}, {"-", -1}, {"- 5", -1}, {"x12", -1},
-    };
-    for (const auto& [text, value] : cases) EXPECT_EQ(parseInteger(text, -1), value) << text;
-    EXPECT_EQ(parseInteger("abc"), 0);
 }
 
 TEST(NumberTextParse, IntegersSaturate)
@@ -145,20 +123,6 @@ TEST(NumberTextParse, WrittenTextReadsBack)
     }
     for (int64_t v : {int64_t(0), int64_t(-1), int64_t(123456789012345), std::numeric_limits<int64_t>::min()}) {
         EXPECT_EQ(parseInteger(formatInteger(v)), v);
-    }
-}
-
-TEST(NumberTextParse, StrictIntegers)
-{
-    const std::pair<const char*, int64_t> cases[] = {
-        {"123", 123}, {"-45", -45}, {"+6", 6},
-        {"-9223372036854775808", std::numeric_limits<int64_t>::min()},
-        {"9223372036854775807", std::numeric_limits<int64_t>::max()},
-    };
-    for (const auto& [text, expected] : cases) {
-        int64_t value = 99;
-        EXPECT_TRUE(parseIntegerStrict(text, value)) << text;
-        EXPECT_EQ(value, expected) << text;
     }
 }
 

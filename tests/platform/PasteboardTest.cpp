@@ -26,16 +26,3 @@ TEST(PasteboardTest, DataGoesOnlyUnderTheLatestDeclaredTypes)
     EXPECT_FALSE(pasteboard.dataForType("a").has_value());
     EXPECT_EQ(pasteboard.changeCount(), 2);
 }
-
-TEST(PasteboardTest, TheGeneralPasteboardCanBeReplacedAndRestored)
-{
-    auto installed = std::make_shared<MemoryPasteboard>();
-    Pasteboard::setGeneralPasteboard(installed);
-    EXPECT_EQ(&Pasteboard::generalPasteboard(), installed.get());
-    Pasteboard::generalPasteboard().declareTypes({"a"});
-    EXPECT_EQ(installed->changeCount(), 1);
-
-    Pasteboard::setGeneralPasteboard(nullptr);
-    EXPECT_NE(&Pasteboard::generalPasteboard(), installed.get());
-    EXPECT_TRUE(Pasteboard::generalPasteboard().types().empty()) << "a fresh in-memory pasteboard";
-}

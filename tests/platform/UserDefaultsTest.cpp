@@ -67,19 +67,6 @@ TEST_F(UserDefaultsTest, ValuesPersistInTheConfigFolderAsAnXmlPropertyList)
     EXPECT_EQ(defaults().integerForKey("storeImportMode"), 2);
 }
 
-TEST_F(UserDefaultsTest, RemovingAValuePersistsTheRemoval)
-{
-    defaults().setBool("topicHasHideTool", true);
-    defaults().removeObject("topicHasHideTool");
-    EXPECT_TRUE(readSettingsFile(settingsFile())["topicHasHideTool"].isNone());
-    defaults().resetForTesting();
-    EXPECT_FALSE(defaults().hasUserValue("topicHasHideTool"));
-
-    defaults().setInteger("newMindMapLayoutDirection", 4);
-    defaults().setObject("newMindMapLayoutDirection", PropertyList());
-    EXPECT_FALSE(defaults().hasUserValue("newMindMapLayoutDirection")) << "a none value removes";
-}
-
 TEST_F(UserDefaultsTest, ObserversHearOfChangesOfTheEffectiveValueAfterTheChange)
 {
     defaults().registerDefaults({{"autoCheckUpdates", false}});
@@ -107,16 +94,6 @@ TEST_F(UserDefaultsTest, ObserversHearOfChangesOfTheEffectiveValueAfterTheChange
     token.reset();
     defaults().setBool("autoCheckUpdates", false);
     EXPECT_EQ(keys.size(), 3u);
-}
-
-TEST_F(UserDefaultsTest, AnUnchangedValueIsNotWrittenAgain)
-{
-    defaults().setInteger("storeImportMode", 1);
-    std::filesystem::remove(settingsFile());
-    defaults().setInteger("storeImportMode", 1);
-    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
-    EXPECT_TRUE(defaults().synchronize());
-    EXPECT_TRUE(std::filesystem::exists(settingsFile()));
 }
 
 TEST_F(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheSettingsStartEmpty)

@@ -94,18 +94,6 @@ TEST_F(CleanupLocalImagesProcessTest, DeletesOnlyImagesNoMapUses)
     EXPECT_EQ(process.deletedImages(), 1);
 }
 
-TEST_F(CleanupLocalImagesProcessTest, AMapThatCannotBeScannedStopsTheWholeCleanup)
-{
-    buildStore();
-    // The list still says map B has images, but its file no longer reads.
-    writeTestFile(mapPath(GuidB), "<tarnwick-mindmaps");
-    CleanupLocalImagesProcess process(CleanupLocalImagesProcess::Execution::Inline);
-    process.run();
-    EXPECT_TRUE(process.completed()) << "the quit is not held up";
-    EXPECT_EQ(process.deletedImages(), 0);
-    for (const std::string& hash : {topicImage, relationImage, linkImage, unused}) EXPECT_TRUE(exists(hash)) << hash;
-}
-
 TEST_F(CleanupLocalImagesProcessTest, TheScanRunsAsideAndCompletesOnTheMainLoop)
 {
     buildStore();

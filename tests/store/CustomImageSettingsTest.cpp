@@ -22,15 +22,6 @@ TEST_F(CustomImageSettingsTest, KeysAreTheAgreedOnes)
     EXPECT_STREQ(CustomImageSettings::AddInNativeDensityKey, "Images.AddInNativeDensity");
 }
 
-TEST_F(CustomImageSettingsTest, DefaultsAre320NoAnd160)
-{
-    CustomImageSettings settings;
-    settings.loadSettings();
-    EXPECT_EQ(settings.imageSizeLimit(), 320);
-    EXPECT_FALSE(settings.addInNativeDensity());
-    EXPECT_EQ(settings.thumbnailSize(), 160);
-}
-
 TEST_F(CustomImageSettingsTest, ClampsThumbnailTo24To320AndTheLimitTo160ToUnrestricted)
 {
     CustomImageSettings settings;
@@ -57,7 +48,8 @@ TEST_F(CustomImageSettingsTest, StoredNumbersAreAppliedThroughTheClamps)
     EXPECT_EQ(settings.thumbnailSize(), 99);
     EXPECT_TRUE(settings.addInNativeDensity());
 
-    defaults().setString("Images.ImageSizeLimit", "640"); // other types are ignored
+    // Other types are ignored: the defaults 320, 160 and no apply.
+    defaults().setString("Images.ImageSizeLimit", "640");
     defaults().setObject("Images.ThumbnailSize", PropertyList(PropertyList::Array{PropertyList(200)}));
     defaults().setString("Images.AddInNativeDensity", "YES");
     CustomImageSettings other;
@@ -65,22 +57,5 @@ TEST_F(CustomImageSettingsTest, StoredNumbersAreAppliedThroughTheClamps)
     EXPECT_EQ(other.imageSizeLimit(), 320);
     EXPECT_EQ(other.thumbnailSize(), 160);
     EXPECT_FALSE(other.addInNativeDensity());
-}
-TEST_F(CustomImageSettingsTest, SettingAllThreeSavesThem)
-{
-    CustomImageSettings settings;
-    settings.setImageSizeLimit(2000, true, 5);
-    EXPECT_EQ(settings.imageSizeLimit(), 2000);
-    EXPECT_TRUE(settings.addInNativeDensity());
-    EXPECT_EQ(settings.thumbnailSize(), 24);
-    EXPECT_EQ(defaults().integerForKey("Images.ImageSizeLimit"), 2000);
-    EXPECT_TRUE(defaults().boolForKey("Images.AddInNativeDensity"));
-    EXPECT_EQ(defaults().integerForKey("Images.ThumbnailSize"), 24);
-
-    CustomImageSettings reread;
-    reread.loadSettings();
-    EXPECT_EQ(reread.imageSizeLimit(), 2000);
-    EXPECT_TRUE(reread.addInNativeDensity());
-    EXPECT_EQ(reread.thumbnailSize(), 24);
 }
 

@@ -20,30 +20,6 @@ uint32_t pixelAt(const Image& image, int x, int y)
 
 } // namespace
 
-TEST(ImageTest, ImpossibleSizesGiveNullImages)
-{
-    EXPECT_TRUE(Image(0, 10).isNull());
-    EXPECT_TRUE(Image(10, 0).isNull());
-    EXPECT_TRUE(Image(-5, 10).isNull());
-    EXPECT_TRUE(Image(Image::MaxSide + 1, 1).isNull());
-    EXPECT_TRUE(Image(20000, 20000).isNull()); // beyond the pixel budget
-    EXPECT_TRUE(Image().isNull());
-    EXPECT_EQ(Image().surface(), nullptr);
-}
-
-TEST(ImageTest, PngDataReadsBackWithTheSamePixels)
-{
-    const Image image = solidImage(7, 3, 1, 0, 0);
-    const auto png = image.pngData();
-    ASSERT_TRUE(png);
-    const Image read = Image::fromData(*png);
-    ASSERT_FALSE(read.isNull());
-    EXPECT_EQ(read.pixelWidth(), 7);
-    EXPECT_EQ(read.pixelHeight(), 3);
-    EXPECT_EQ(pixelAt(read, 2, 1), 0xFFFF0000u);
-    EXPECT_FALSE(Image().pngData());
-}
-
 TEST(ImageTest, TranslucentPixelsArePremultiplied)
 {
     const auto png = encodedImage(2, 2, "png");
@@ -60,16 +36,6 @@ TEST(ImageTest, TranslucentPixelsArePremultiplied)
     const uint32_t pixel = pixelAt(read, 0, 0);
     EXPECT_NEAR(double(pixel >> 24), 128, 1);
     EXPECT_NEAR(double((pixel >> 16) & 0xFF), 128, 1);
-}
-
-TEST(ImageTest, OtherCommonTypesDecode)
-{
-    for (const char* type : {"jpeg", "bmp", "tiff"}) {
-        const Image image = Image::fromData(encodedImage(40, 30, type));
-        ASSERT_FALSE(image.isNull()) << type;
-        EXPECT_EQ(image.pixelWidth(), 40) << type;
-        EXPECT_EQ(image.pixelHeight(), 30) << type;
-    }
 }
 
 TEST(ImageTest, PicturesDecodeAtTheirStatedSizeAndResolution)

@@ -1,12 +1,7 @@
-#include "ImageTestSupport.h"
 #include "MindMapStoreTestSupport.h"
 
-#include "MindMaps/CustomStyleSheet.h"
-#include "formats/TwkxArchiveWriter.h"
-#include "store/CustomImageStore.h"
-#include "store/LocalProvider.h"
-#include "store/MindMapProviders.h"
 #include "store/MindMapStoreLock.h"
+#include "store/StoreArchiveImporter.h"
 
 #include <gtest/gtest.h>
 
@@ -35,21 +30,6 @@ TEST_F(MindMapStoreStartup, MakesTheStoreFoldersUnderTheDataFolder)
     }
     EXPECT_TRUE(store->mindMapStoreDirectoryCreated());
     EXPECT_FALSE(restart()->mindMapStoreDirectoryCreated());
-}
-
-TEST_F(MindMapStoreStartup, LoadsCustomStylesFromTheDocumentsFolder)
-{
-    start();
-    EXPECT_EQ(CustomStyleSheet::customStylesDirectory(), documents());
-}
-
-TEST_F(MindMapStoreStartup, PostsExactlyOneStoreChange)
-{
-    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "A"));
-    placeFile(GuidB + ".twkx", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "B"));
-    NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
-    start();
-    EXPECT_EQ(changes.count(), 1u);
 }
 
 TEST_F(MindMapStoreStartup, EmptiesScratchFilesButKeepsFolders)
@@ -90,40 +70,15 @@ TEST_F(MindMapStoreStartup, AnUnusableRootTouchesNothing)
     writeTestFile(dataHome(), "not a folder");
     MindMapStore* store = start();
     EXPECT_EQ(store->documentsDirectory(), "");
-    EXPECT_EQ(store->scratchDirectory(), "");
     EXPECT_EQ(store->addMindMapInFolder(nullptr), nullptr);
-    EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "A"))), nullptr);
     EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "A")), GuidA), nullptr);
     EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidA, "A")), GuidA, nullptr), nullptr);
     EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), "");
-    EXPECT_EQ(store->count(), 0u);
     EXPECT_FALSE(store->saveFolderIndexFile());
+    EXPECT_FALSE(store->saveIndexCache());
+    EXPECT_FALSE(store->exportToArchive(dataHome() + ".twkstore"));
+    EXPECT_EQ(store->importFromArchive(dataHome()), nullptr);
     EXPECT_EQ(readTestFile(dataHome()), "not a folder");
-}
-
-TEST_F(MindMapStoreStartup, ScansTheMapsOfTheDocumentsFolder)
-{
-    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
-    placeFile("notes.txt", "not a map");
-    MindMapStore* store = start();
-    ASSERT_EQ(store->count(), 1u);
-    MindMapInfoItem* map = store->mindMapByGuid(GuidA);
-    ASSERT_NE(map, nullptr);
-    EXPECT_EQ(map->title(), "Alpha");
-    EXPECT_EQ(map->parent(), store->rootFolder());
-    EXPECT_EQ(map->mindMapFile(), GuidA + ".twkx");
-    EXPECT_EQ(map->sha1().size(), 40u);
-}
-
-TEST_F(MindMapStoreStartup, AWarmStartTakesWhatTheIndexCacheKnowsInsteadOfReadingTheMap)
-{
-    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
-    // Only the cache can know this title: the file says "Alpha".
-    start()->mindMapByGuid(GuidA)->setTitle("Cached");
-    EXPECT_EQ(restart()->mindMapByGuid(GuidA)->title(), "Cached");
-    // A changed file is read again.
-    writeTestFile(mapPath(GuidA), nativeDocument(GuidA, "Changed"));
-    EXPECT_EQ(restart()->mindMapByGuid(GuidA)->title(), "Changed");
 }
 
 TEST_F(MindMapStoreStartup, AFileWhoseGuidDiffersFromItsNameIsRewrittenWithTheNamesGuid)
@@ -163,42 +118,6 @@ TEST_F(MindMapStoreStartup, FilesThatCannotBeRewrittenSafelySurviveUntouched)
     EXPECT_EQ(store->mindMapByGuid("333333333333333333333333")->title(), "Future");
 }
 
-TEST_F(MindMapStoreStartup, AZippedMapKeepsItsImagesWhenItIsStoredBare)
-{
-    const std::string hash = "0123456789abcdef0123456789abcdef01234567";
-    TempDir work;
-    {
-        TwkxArchiveWriter writer(work.file("map.zip"));
-        writer.addMindMapDocumentData(bytesOf(nativeDocument(GuidA, "Zipped", "<topic text=\"A\"><embedded-image name=\"" +
-                                                                              hash + "\"/></topic>", 3, true)));
-        fs::create_directories(work.file("images"));
-        const Bytes png = pngBytes(30, 30);
-        writeTestFile(work.file("images/" + hash + ".png"), textOf(png));
-        CustomImageStore images(work.file("images"));
-        writer.addCustomImages({hash}, images);
-        ASSERT_TRUE(writer.getArchiveData());
-    }
-    placeFile(GuidA + ".twkx", readTestFile(work.file("map.zip")));
-    MindMapStore* store = start();
-    ASSERT_NE(store->mindMapByGuid(GuidA), nullptr);
-    EXPECT_TRUE(fs::exists(documents() + "/Images/" + hash + ".png"));
-    std::string text = fileText(mapPath(GuidA));
-    EXPECT_NE(text.rfind("PK", 0), 0u);
-    EXPECT_NE(text.find(hash), std::string::npos);
-}
-
-TEST_F(MindMapStoreStartup, FileNamesDifferingInCaseAreFoundThroughTheList)
-{
-    const std::string lower = "abcdefabcdefabcdefabcdef";
-    placeFile(lower + ".twkx", nativeDocument(lower, "Lower"));
-    MindMapStore* store = start();
-    MindMapInfoItem* map = store->mindMapByGuid("ABCDEFABCDEFABCDEFABCDEF");
-    ASSERT_NE(map, nullptr);
-    EXPECT_EQ(map->guid(), lower);
-    EXPECT_EQ(MindMapStore::safeGetMindMapByGuid("AbCdEfAbCdEfAbCdEfAbCdEf"), map);
-    EXPECT_EQ(store->mindMapByGuid(""), nullptr);
-}
-
 TEST_F(MindMapStoreStartup, OlderDocumentsAreMovedAsideOnceAndThenLeftAlone)
 {
     placeFile("Old.twk-doc", "<plist/>");
@@ -210,20 +129,6 @@ TEST_F(MindMapStoreStartup, OlderDocumentsAreMovedAsideOnceAndThenLeftAlone)
     placeFile("Later.twk-doc", "<plist/>");
     restart();
     EXPECT_TRUE(fs::exists(documents() + "/Later.twk-doc"));
-}
-
-TEST_F(MindMapStoreStartup, RegistersTheLocalProviderAndLetsItGoAtRelease)
-{
-    start();
-    MindMapProvider* local = MindMapProviders::instance().getProviderById("Local");
-    ASSERT_NE(local, nullptr);
-    EXPECT_NE(dynamic_cast<LocalProvider*>(local), nullptr);
-    EXPECT_EQ(MindMapProviders::instance().getProviderById("local"), nullptr);
-    MindMapStore::releaseMindMapStoreInstance();
-    EXPECT_EQ(MindMapStore::existingInstance(), nullptr);
-    EXPECT_EQ(MindMapProviders::localProvider(), nullptr);
-    // A second release does nothing.
-    MindMapStore::releaseMindMapStoreInstance();
 }
 
 } // namespace

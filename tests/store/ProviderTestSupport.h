@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Editor/EditorInterface.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
@@ -90,26 +89,6 @@ private:
     void record(const std::string& what, MindMapStorage* storage) { _log->push_back(what + " " + storage->id()); }
 
     EventLog* _log;
-};
-
-// Installs itself as the editor interface for its lifetime and records renames.
-class RecordingEditorInterface : public NullEditorInterface {
-public:
-    struct Rename {
-        MindMapProvider* provider;
-        std::string oldId;
-        std::string newId;
-    };
-
-    RecordingEditorInterface() { SetEditorInterfaceInstance(this); }
-    ~RecordingEditorInterface() override { SetEditorInterfaceInstance(nullptr); }
-
-    void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId) override
-    {
-        renames.push_back({provider, oldId, newId});
-    }
-
-    std::vector<Rename> renames;
 };
 
 // Registers providers for one test and takes them out of the registry again.

@@ -38,29 +38,7 @@ TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 110u);
     EXPECT_NE(icons().iconNamed("white.7"), icons().iconNamed("white.8"));
     for (const char* missing : {"white.10", "white.-1", "white#7"}) EXPECT_EQ(icons().iconNamed(missing), nullptr) << missing;
-}
-
-TEST_F(StockIconsTest, RenamedResourcesAreUsed)
-{
-    const std::pair<const char*, const char*> renamed[] = {
-        {"ok", "tick_32"}, {"cancel", "cross_32"}, {"todo", "cog_32"}, {"create", "lightning_32"},
-        {"favorite", "star_32"}, {"greenflag", "flag_green_32"}, {"yellowflag", "flag_yellow_32"},
-        {"redflag", "flag_red_32"}, {"user_group", "group_32"}, {"thumbs_up", "thumb_up_32"},
-        {"thumbs_down", "thumb_down_32"}, {"tablet", "ipad_32"},
-    };
-    for (const auto& [icon, resource] : renamed) {
-        const auto picture = icons().iconNamed(icon);
-        ASSERT_NE(picture, nullptr) << icon;
-        // The same resource, loaded once.
-        StockIcons& registry = icons();
-        registry.defineIcon(std::string("probe-") + icon, resource);
-        EXPECT_EQ(registry.iconNamed(std::string("probe-") + icon), picture) << icon;
-    }
-}
-
-TEST_F(StockIconsTest, EveryNamedIconHasA32PixelPicture)
-{
-    for (const std::string& name : NamedDiagramIcons::namedDiagramIcons().iconNames()) {
+    for (const std::string& name : names) {
         const auto picture = icons().iconNamed(name);
         ASSERT_NE(picture, nullptr) << name;
         EXPECT_EQ(picture->pixelSize(), (Size{32, 32})) << name;
@@ -92,23 +70,6 @@ TEST_F(StockIconsTest, EveryFlatIconHasItsPictureInBothSizes)
     }
 }
 
-TEST_F(StockIconsTest, TheApplicationPicturesExist)
-{
-    for (const char* name : {"audio_recording_icon", "icon_transparent", "ic8_48_black_hat", "ic8_48_blue_hat",
-                             "ic8_48_green_hat", "ic8_48_red_hat", "ic8_48_white_hat", "ic8_48_yellow_hat"}) {
-        EXPECT_FALSE(Image::fromResource(name).isNull()) << name;
-    }
-}
-
-TEST_F(StockIconsTest, UnknownNamesYieldNothing)
-{
-    EXPECT_EQ(icons().iconNamed(""), nullptr);
-    EXPECT_EQ(icons().iconNamed("never-registered"), nullptr);
-    EXPECT_EQ(icons().iconNamed("OK"), nullptr);
-    EXPECT_EQ(icons().iconNamed("../strings/en"), nullptr);
-    EXPECT_EQ(icons().iconNamed("tick_32"), nullptr); // a resource name is no icon name
-}
-
 TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
 {
     TempDir resources;
@@ -124,21 +85,4 @@ TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
 
     icons().defineIcon("test-late", "cross_32"); // defining again replaces the resource
     EXPECT_EQ(icons().iconNamed("test-late"), icons().iconNamed("cancel"));
-}
-
-TEST_F(StockIconsTest, DroppingKeepsOnlyThePicturesSomeoneHolds)
-{
-    const auto held = icons().iconNamed("ic8_48_owl");
-    std::weak_ptr<const Image> released = icons().iconNamed("ic8_96_owl");
-    ASSERT_FALSE(released.expired());
-    icons().dropUnusedIcons();
-    EXPECT_TRUE(released.expired());
-    EXPECT_EQ(icons().iconNamed("ic8_48_owl"), held);
-    EXPECT_NE(icons().iconNamed("ic8_96_owl"), nullptr);
-    // Run-time pictures are not part of the cache.
-    EXPECT_NE(icons().iconNamed("white.3"), nullptr);
-    auto picture = std::make_shared<const Image>(solidImage(8, 8));
-    icons().defineRuntimeIcon("test-runtime", picture);
-    icons().dropUnusedIcons();
-    EXPECT_EQ(icons().iconNamed("test-runtime"), picture);
 }

@@ -1,11 +1,8 @@
 #include "MindMapStoreTestSupport.h"
 
-#include "MindMaps/StyleManager.h"
-#include "MindMaps/StyleSheet.h"
 #include "platform/FileUtils.h"
 #include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
-#include "store/StoreArchiveImporter.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/HexEncoding.h"
 
@@ -77,29 +74,6 @@ TEST_F(StoreIndexTest, MapsGoWhereTheIndexSaysAndUnnamedOnesEndLastInTheRoot)
     EXPECT_EQ(root->childAtIndex(1)->guid(), GuidC);
     EXPECT_EQ(root->childAtIndex(2)->guid(), GuidB) << "left out of the index: last in the root";
     EXPECT_EQ(store->mindMapByGuid(GuidA)->folderPath(), "/A");
-}
-
-TEST_F(StoreIndexTest, TheRecyclerIdMakesTheRecycleBin)
-{
-    placeMaps({GuidA});
-    placeFile("folder-index.xml", indexWith("<folder name=\"Bin\" id=\"/.recycler\">" + diagram(GuidA) + "</folder>"));
-    MindMapStore* store = start();
-    ASSERT_NE(store->recycleBin(), nullptr);
-    EXPECT_EQ(store->recycleBin()->folderKind(), MindMapStoreFolder::RecycleBinFolder);
-    EXPECT_TRUE(store->isRecyclerFolder(store->mindMapByGuid(GuidA)->parent()));
-}
-
-TEST_F(StoreIndexTest, AMapNamedTwiceEndsInTheFolderNamedLastAndUnknownIdsAreIgnored)
-{
-    placeMaps({GuidA, GuidB});
-    placeFile("folder-index.xml", indexWith("<folder name=\"One\" id=\"/F1\">" + diagram(GuidA) + diagram(GuidB) +
-                                            "</folder><folder name=\"Two\" id=\"/F2\">" + diagram("UNKNOWN") +
-                                            "<diagram/>" + diagram(GuidA.substr(0, 12) + "aaaaaaaaaaaa") +
-                                            "</folder>"));
-    MindMapStore* store = start();
-    EXPECT_EQ(childIds(store->folderByGuid("/F1")), (std::vector<std::string>{GuidB}));
-    EXPECT_EQ(childIds(store->folderByGuid("/F2")), (std::vector<std::string>{GuidA})) << "ids ignore case";
-    EXPECT_EQ(store->count(), 2u);
 }
 
 TEST_F(StoreIndexTest, UnusableIndexesLeaveEveryMapInTheRoot)
@@ -197,42 +171,7 @@ TEST_F(StoreIndexTest, TheWrittenIndexKeepsOrderNamesAndLineBreaks)
     EXPECT_EQ(store->mindMapByGuid(GuidA)->parent()->guid(), "/F1");
 }
 
-TEST_F(StoreIndexTest, TheDeviceLinkVariantListsOnlyCustomStyleSheets)
-{
-    class CustomSheet : public StyleSheet {
-    public:
-        CustomSheet() : StyleSheet("My Sheet", "") {}
-        bool isCustomStyle() const override { return true; }
-        std::string description() const override { return "Mine"; }
-    };
-    auto sheet = std::make_shared<CustomSheet>();
-    StyleManager::styleManager().registerStyle(sheet);
-    MindMapStore* store = start();
-    const auto data = store->getFolderIndexData(true);
-    StyleManager::styleManager().unregisterStyle(sheet.get());
-    ASSERT_TRUE(data);
-    const std::string text = textOf(*data);
-    EXPECT_NE(text.find("<custom-styles>"), std::string::npos) << text;
-    EXPECT_NE(text.find("<style name=\"Mine\" id=\".twkstyle.My Sheet\""), std::string::npos) << text;
-    EXPECT_EQ(text.find("system.bright-palette"), std::string::npos) << "built-in sheets are not listed";
-}
-
 // ---- index cache ----
-
-TEST_F(StoreIndexTest, TheIndexCacheKeepsTitleSha1AndImageFlagPerFile)
-{
-    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha", "", 3, true));
-    MindMapStore* store = start();
-    ASSERT_TRUE(store->saveIndexCache());
-    EXPECT_EQ(store->indexCacheFilePath(), indexCachePath());
-
-    const auto cache = PropertyList::fromData(*readFileData(indexCachePath()));
-    ASSERT_TRUE(cache);
-    const PropertyList& entry = (*cache)[GuidA + ".twkx"];
-    EXPECT_EQ(entry["title"].stringValue(), "Alpha");
-    EXPECT_EQ(entry["sha1"].stringValue(), stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA)))));
-    EXPECT_TRUE(entry["hasImages"].boolValue());
-}
 
 TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
 {
@@ -286,25 +225,6 @@ TEST_F(StoreIndexTest, OnlyReadableMapFilesNamedByAGuidJoinTheList)
     MindMapStore* store = start();
     EXPECT_EQ(store->count(), 1u);
     EXPECT_NE(store->mindMapByGuid(GuidA), nullptr);
-}
-
-TEST_F(StoreIndexTest, WithoutDocumentsFolderNothingTouchesTheDisk)
-{
-    // The data folder is a file: no store root can be made.
-    fs::create_directories(fs::path(dataHome()).parent_path());
-    writeTestFile(dataHome(), "in the way");
-    MindMapStore* store = start();
-    EXPECT_EQ(store->folderIndexFileName(), "");
-    EXPECT_EQ(store->indexCacheFilePath(), "");
-    EXPECT_FALSE(store->saveFolderIndexFile());
-    EXPECT_FALSE(store->saveIndexCache());
-    store->saveIndexToFile();
-    store->validateIndex();
-    EXPECT_EQ(store->count(), 0u);
-    EXPECT_FALSE(store->exportToArchive(dataHome() + ".twkstore"));
-    EXPECT_FALSE(fs::exists(dataHome() + ".twkstore"));
-    EXPECT_EQ(store->importFromArchive(dataHome()), nullptr);
-    EXPECT_EQ(readTestFile(dataHome()), "in the way");
 }
 
 } // namespace
