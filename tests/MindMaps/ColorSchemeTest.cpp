@@ -138,20 +138,6 @@ TEST(ColorSchemeRegistration, TenSchemesInRegistrationOrder)
     EXPECT_EQ(dynamic_cast<TransparentGrayScaleColorScheme*>(schemes[4].get()), nullptr);
 }
 
-TEST(ColorSchemeRegistration, PaletteAndLevelFlags)
-{
-    const auto schemes = MMColorScheme::createRegisteredSchemes();
-    const std::vector<bool> palettized = {true, true, true, true, false, false, false, true, true, true};
-    const std::vector<bool> levelBased = {false, false, false, false, true, false, false, false, true, true};
-    const std::vector<size_t> counts = {7, 7, 9, 8, 3, 1, 1, 7, 5, 5};
-    for (size_t i = 0; i < schemes.size(); ++i) {
-        SCOPED_TRACE(schemes[i]->colorSchemeKeyName());
-        EXPECT_EQ(schemes[i]->isPalettized(), palettized[i]);
-        EXPECT_EQ(schemes[i]->isLevelBased(), levelBased[i]);
-        EXPECT_EQ(schemes[i]->paletteCount(), counts[i]);
-    }
-}
-
 TEST(ColorSchemePaletteTables, Bright)
 {
     BrightPaletteColorScheme scheme;
@@ -238,28 +224,21 @@ TEST(ColorSchemePaletteTables, MaterialStrokesIsNotRegisteredAndHasClearFills)
         EXPECT_NE(registered->colorSchemeKeyName(), "material-strokes");
 }
 
-TEST(ColorSchemePaletteTables, SpringLevels)
+TEST(ColorSchemePaletteTables, SpringAndAquaLevels)
 {
-    SpringLevelsColorScheme scheme;
-    EXPECT_TRUE(scheme.isLevelBased());
-    expectTable(scheme.fillColors(), {{140, 208, 255}, {197, 238, 154}, {236, 234, 153}, {255, 250, 215}, {255, 243, 214}});
-    expectTable(scheme.strokeColors(), {{84, 165, 182}, {98, 168, 28}, {164, 161, 30}, {234, 206, 0}, {255, 214, 121}});
-}
-
-TEST(ColorSchemePaletteTables, AquaLevels)
-{
-    AquaLevelsColorScheme scheme;
-    EXPECT_TRUE(scheme.isLevelBased());
-    expectTable(scheme.fillColors(), {{2, 145, 194}, {91, 180, 227}, {199, 230, 248}, {221, 238, 247}, {237, 247, 252}});
-    expectTable(scheme.strokeColors(), {{27, 80, 114}, {23, 98, 138}, {25, 134, 199}, {44, 140, 191}, {36, 154, 210}});
+    SpringLevelsColorScheme spring;
+    EXPECT_TRUE(spring.isLevelBased());
+    expectTable(spring.fillColors(), {{140, 208, 255}, {197, 238, 154}, {236, 234, 153}, {255, 250, 215}, {255, 243, 214}});
+    expectTable(spring.strokeColors(), {{84, 165, 182}, {98, 168, 28}, {164, 161, 30}, {234, 206, 0}, {255, 214, 121}});
+    AquaLevelsColorScheme aqua;
+    EXPECT_TRUE(aqua.isLevelBased());
+    expectTable(aqua.fillColors(), {{2, 145, 194}, {91, 180, 227}, {199, 230, 248}, {221, 238, 247}, {237, 247, 252}});
+    expectTable(aqua.strokeColors(), {{27, 80, 114}, {23, 98, 138}, {25, 134, 199}, {44, 140, 191}, {36, 154, 210}});
 }
 
 TEST(ColorSchemeGrayScale, SettingsAndStrokesByLevel)
 {
     GrayScaleColorScheme scheme;
-    EXPECT_EQ(scheme.colorSchemeKeyName(), "gray-scale");
-    EXPECT_TRUE(scheme.isLevelBased());
-    EXPECT_FALSE(scheme.isPalettized());
     EXPECT_EQ(scheme.fillColor(), normalizedWhiteColor());
     expectColor(scheme.level0Color(), 0.25, 0.25, 0.25);
     expectColor(scheme.level1Color(), 0.45, 0.45, 0.45);
@@ -284,16 +263,9 @@ TEST(ColorSchemeGrayScale, SettingsAndStrokesByLevel)
 TEST(ColorSchemeChart, MaterialColoursForEveryTopicAndIndex)
 {
     ChartColorScheme scheme;
-    EXPECT_EQ(scheme.colorSchemeKeyName(), "chart-colors");
     expectRgb(scheme.fillColor(), {232, 234, 246});
     expectRgb(scheme.strokeColor(), {63, 81, 181});
     expectRgb(scheme.fontColor(), {55, 71, 79});
-    EXPECT_FALSE(scheme.isLevelBased());
-    EXPECT_EQ(scheme.paletteCount(), 1u);
-    for (int64_t index : {0, 1, 9}) {
-        EXPECT_EQ(scheme.fillColorAtIndex(index), materialIndigo50());
-        EXPECT_EQ(scheme.strokeColorAtIndex(index), materialIndigo500());
-    }
     for (int64_t level : {0, 1, 4}) {
         ColorSchemeNodeState state;
         state.nodeLevel = level;
@@ -413,23 +385,6 @@ TEST(ColorSchemePaletteColouring, StoredEntriesBeyondThePaletteClampToTheLastEnt
     expectRgb(branch->schemeStroke, kBrightStrokes[6]);
 }
 
-TEST(ColorSchemePaletteColouring, ReapplyingKeepsBranchColours)
-{
-    BrightPaletteColorScheme scheme;
-    FakeNode root;
-    for (int i = 0; i < 4; ++i)
-        root.addChild();
-    root.children[1]->paletteInfo = 6;
-    applyToTree(scheme, root);
-    std::vector<int64_t> first;
-    for (const auto& branch : root.children)
-        first.push_back(branch->paletteInfo);
-    EXPECT_EQ(first, (std::vector<int64_t> {2, 6, 3, 4}));
-    applyToTree(scheme, root);
-    for (size_t i = 0; i < root.children.size(); ++i)
-        EXPECT_EQ(root.children[i]->paletteInfo, first[i]);
-}
-
 TEST(ColorSchemePaletteColouring, LevelBasedColoursByLevelAndKeepsEntries)
 {
     BrightPaletteColorScheme bright;
@@ -447,10 +402,6 @@ TEST(ColorSchemePaletteColouring, LevelBasedColoursByLevelAndKeepsEntries)
     applyToTree(spring, root);
     EXPECT_EQ(branchA->paletteInfo, 2);
     EXPECT_EQ(branchB->paletteInfo, 3);
-    EXPECT_EQ(root.paletteInfo, 1);
-    expectRgb(root.schemeFill, {140, 208, 255});
-    expectRgb(branchA->schemeFill, {197, 238, 154});
-    expectRgb(branchB->schemeStroke, {98, 168, 28});
     // Level 6 is past the five levels: the last one.
     ASSERT_EQ(deep->level(), 6);
     expectRgb(deep->schemeFill, {255, 243, 214});
@@ -477,56 +428,4 @@ TEST(CustomColorSchemeTest, ValidateRepairsAnEmptyPalette)
         EXPECT_EQ(scheme.fillColorAtIndex(i), normalizedWhiteColor());
         EXPECT_EQ(scheme.strokeColorAtIndex(i), normalizedBlackColor());
     }
-}
-
-TEST(CustomColorSchemeTest, ValidateDoublesASinglePair)
-{
-    CustomColorScheme scheme;
-    scheme.addFillColor(Color(0.9, 0.8, 0.7), Color(0.3, 0.2, 0.1));
-    scheme.validate();
-    ASSERT_EQ(scheme.paletteCount(), 2u);
-    EXPECT_TRUE(scheme.isValid());
-    EXPECT_EQ(scheme.fillColors()[0], scheme.fillColors()[1]);
-    EXPECT_EQ(scheme.strokeColors()[0], scheme.strokeColors()[1]);
-    expectColor(scheme.fillColorAtIndex(1), 0.9, 0.8, 0.7);
-}
-
-TEST(CustomColorSchemeTest, AssignTakesPaletteAndColoursButNotKeyOrMargin)
-{
-    GoldPaletteColorScheme gold;
-    CustomColorScheme scheme("mine", "My colours");
-    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
-    scheme.setMarginColor(Color(0.1, 0.1, 0.1));
-    scheme.assign(gold);
-    EXPECT_EQ(scheme.fillColors(), gold.fillColors());
-    EXPECT_EQ(scheme.strokeColors(), gold.strokeColors());
-    EXPECT_EQ(scheme.shadowColor(), gold.shadowColor());
-    EXPECT_EQ(scheme.backgroundColor(), gold.backgroundColor());
-    EXPECT_EQ(scheme.fontColor(), gold.fontColor());
-    EXPECT_FALSE(scheme.isLevelBased());
-    EXPECT_EQ(scheme.colorSchemeKeyName(), "mine");
-    EXPECT_EQ(scheme.description(), "My colours");
-    expectColor(scheme.marginColor(), 0.1, 0.1, 0.1);
-}
-
-TEST(CustomColorSchemeTest, ColoursBranchesFromItsPalette)
-{
-    CustomColorScheme scheme;
-    scheme.addFillColor(Color(1, 1, 1), Color(0, 0, 0));
-    scheme.addFillColor(Color(1, 0, 0), Color(0.5, 0, 0));
-    scheme.addFillColor(Color(0, 1, 0), Color(0, 0.5, 0));
-    FakeNode root;
-    FakeNode* a = root.addChild();
-    FakeNode* b = root.addChild();
-    FakeNode* c = root.addChild();
-    applyToTree(scheme, root);
-    expectColor(a->schemeFill, 1, 0, 0);
-    expectColor(b->schemeFill, 0, 1, 0);
-    // Both entries past the theme's are taken: the round robin starts again at 1.
-    EXPECT_EQ(c->paletteInfo, 2);
-
-    scheme.setIsLevelBased(true);
-    applyToTree(scheme, root);
-    expectColor(c->schemeFill, 1, 0, 0);
-    expectColor(root.schemeFill, 1, 1, 1);
 }

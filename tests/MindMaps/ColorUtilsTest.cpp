@@ -88,21 +88,6 @@ TEST(ColorUtilsHsl, NegativeHueWrapsIntoRange)
     EXPECT_NEAR(hsl[2], 0.5, kTolerance);
 }
 
-TEST(ColorUtilsHsl, SaturationUsesTheDarkAndLightFormulas)
-{
-    // Lightness below one half.
-    auto hsl = hslOf(Color(0.2, 0.4, 0.2));
-    EXPECT_NEAR(hsl[0], 1.0 / 3.0, kTolerance);
-    EXPECT_NEAR(hsl[1], 1.0 / 3.0, kTolerance);
-    EXPECT_NEAR(hsl[2], 0.3, kTolerance);
-
-    // Lightness above one half.
-    hsl = hslOf(Color(0.7, 0.8, 0.9));
-    EXPECT_NEAR(hsl[0], 7.0 / 12.0, kTolerance);
-    EXPECT_NEAR(hsl[1], 0.5, kTolerance);
-    EXPECT_NEAR(hsl[2], 0.8, kTolerance);
-}
-
 TEST(ColorUtilsHsl, RoundTripsAcrossTheColourSpace)
 {
     for (int r = 0; r <= 255; r += 51) {

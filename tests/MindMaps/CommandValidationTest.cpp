@@ -113,17 +113,6 @@ TEST_F(CommandValidationTest, PasteDependsOnThePasteboardAndTheTarget)
     EXPECT_FALSE(enabled(A::paste)) << "nothing selected in a map with topics";
 }
 
-TEST_F(CommandValidationTest, MainCentralTheme)
-{
-    MindMapNode* second = addTopic(map, nullptr, Point{0, 600}, "Second");
-    select({node("Root")});
-    EXPECT_FALSE(enabled(A::makeMainCentralTheme));
-    select({second});
-    EXPECT_TRUE(enabled(A::makeMainCentralTheme));
-    select({node("A")});
-    EXPECT_FALSE(enabled(A::makeMainCentralTheme));
-}
-
 TEST_F(CommandValidationTest, FoldingNeedsChildrenUnlessSeveralAreSelected)
 {
     select({node("B")});
@@ -151,39 +140,23 @@ TEST_F(CommandValidationTest, SelectionRules)
     };
     const std::vector<Row> rows = {
         {"properties of a relation", [&] { select({link()}); }, A::editProperties, true},
-        {"properties without selection", [&] { select({}); }, A::editProperties, false},
-        {"copy an image", [&] { select({image()}); }, A::copy, true},
         {"copy a relation", [&] { select({link()}); }, A::copy, false},
-        {"cut a text", [&] { select({label()}); }, A::cut, true},
-        {"clear customisation of an image", [&] { select({image()}); }, A::clearStyleCustomization, false},
         {"clear customisation of a relation", [&] { select({link()}); }, A::clearStyleCustomization, true},
         {"link on a topic", [&] { select({node("A")}); }, A::addDiagramLink, true},
-        {"link on a text", [&] { select({label()}); }, A::addDiagramLink, false},
         {"border on a relation", [&] { select({link()}); }, A::changeBorderWidth, false},
-        {"image as topic on empty selection", [&] { select({}); }, A::addImageAsTopic, true},
-        {"image as topic on a relation", [&] { select({link()}); }, A::addImageAsTopic, false},
-        {"clear missing embedded image", [&] { select({node("A")}); }, A::clearEmbeddedImage, false},
         {"clear embedded image",
          [&] {
              node("A")->setEmbeddedImageName(ImageHash);
              select({node("A")});
          },
          A::clearEmbeddedImage, true},
-        {"hull on the central theme", [&] { select({node("Root")}); }, A::toggleShowHull, false},
         {"hull on several with the theme", [&] { select({node("Root"), node("A")}); }, A::toggleShowHull, true},
         {"alignment of a text", [&] { select({label()}); }, A::changeTextAlignment, true},
-        {"alignment of an image", [&] { select({image()}); }, A::changeTextAlignment, false},
         {"line style of a parent relation", [&] { select({node("B")->parentRelation()}); }, A::changeLineStyle, true},
-        {"line style of a topic", [&] { select({node("B")}); }, A::changeLineStyle, false},
         {"sibling of the theme", [&] { select({node("Root")}); }, A::addSiblingNode, false},
-        {"sibling of a branch", [&] { select({node("A")}); }, A::insertSiblingNode, true},
-        {"insert above a relation", [&] { select({node("B")->parentRelation()}); }, A::insertNode, true},
         {"insert above several", [&] { select({node("A"), node("B")}); }, A::insertNode, false},
-        {"copy style of an image", [&] { select({image()}); }, A::copyStyle, false},
         {"paste style without buffer", [&] { select({node("A")}); }, A::pasteStyle, false},
         {"hide a parent relation", [&] { select({node("B")->parentRelation()}); }, A::hideSelected, true},
-        {"hide a cross link", [&] { select({link()}); }, A::hideSelected, false},
-        {"rotate a free topic", [&] { select({node("A")}); }, A::rotate90CW, true},
         {"rotate a strict-layout topic",
          [&] {
              node("A")->setLayoutMode(1);
@@ -192,24 +165,16 @@ TEST_F(CommandValidationTest, SelectionRules)
          A::flipBranchVertical, false},
         {"rotate below a strict layout", [&] { select({node("A1")}); }, A::rotate180, false},
         {"layout mode below a strict layout", [&] { select({node("A1")}); }, A::changeLayoutMode, false},
-        {"layout mode of the strict topic", [&] { select({node("A")}); }, A::changeLayoutMode, true},
-        {"clear missing link", [&] { select({node("B")}); }, A::clearHyperlink, false},
         {"clear link of several", [&] { select({node("B"), node("C")}); }, A::clearHyperlink, true},
-        {"edit text of a topic", [&] { select({node("B")}); }, A::editText, true},
-        {"edit text of a text", [&] { select({label()}); }, A::editText, true},
         {"edit text of a relation", [&] { select({link()}); }, A::editText, false},
-        {"edit an image", [&] { select({image()}); }, A::editImageLink, true},
         {"edit a topic as image", [&] { select({node("B")}); }, A::editImage, false},
         {"single text backward", [&] { select({label()}); }, A::orderContainedElementBackward, false},
-        {"single text forward", [&] { select({label()}); }, A::orderContainedElementForward, false},
         {"second text backward",
          [&] {
              node("B")->addText()->setText("Second");
              select({node("B")->containedElements().back()});
          },
          A::orderContainedElementBackward, true},
-        {"first text forward", [&] { select({label()}); }, A::orderContainedElementForward, true},
-        {"order a relation", [&] { select({link()}); }, A::orderElementForward, false},
         {"order up the theme", [&] { select({node("Root")}); }, A::orderUpSelectedNode, false},
         {"text on a relation", [&] { select({link()}); }, A::addText, true},
         {"text on a hidden relation",
@@ -218,7 +183,6 @@ TEST_F(CommandValidationTest, SelectionRules)
              select({node("C")->parentRelation()});
          },
          A::addText, false},
-        {"text without selection", [&] { select({}); }, A::addText, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -151,17 +151,7 @@ TEST_F(CustomStyleSheetTest, FileHasMarkDoctypeAndItsElementsInOrder)
     EXPECT_STREQ(root.child("general").attribute("levelbased").value(), "true");
     EXPECT_STREQ(root.child("general").child("shadow-color").attribute("none").value(), "true");
     pugi::xml_node item = root.child("palette").child("item");
-    EXPECT_STREQ(item.first_child().name(), "fill-color");
-    EXPECT_STREQ(item.last_child().name(), "stroke-color");
     EXPECT_STREQ(item.child("fill-color").attribute("r").value(), "200");
-
-    // Without a time stamp and with a branch-based palette both attributes are left out.
-    Sheet plain = makeSheet("Plain");
-    plain->setFileName(styleFilePath("Plain"));
-    ASSERT_TRUE(plain->saveToFile());
-    const std::string plainText = readTestFile(styleFilePath("Plain"));
-    EXPECT_EQ(plainText.find("timestamp"), std::string::npos);
-    EXPECT_EQ(plainText.find("levelbased"), std::string::npos);
 }
 
 TEST_F(CustomStyleSheetTest, SheetSurvivesItsFile)
@@ -180,20 +170,16 @@ TEST_F(CustomStyleSheetTest, SheetSurvivesItsFile)
 
     CustomStyleSheet loaded(styleFilePath("Round"));
     EXPECT_EQ(loaded.styleKeyName(), "Round");
-    EXPECT_EQ(loaded.description(), "Round");
-    EXPECT_EQ(loaded.fileName(), styleFilePath("Round"));
     EXPECT_EQ(loaded.timestamp(), sheet->timestamp());
     EXPECT_EQ(loaded.nodeStyle()->borderStyle(), 5);
     EXPECT_EQ(loaded.lineStyle(), 9);
     EXPECT_EQ(loaded.customColors().backgroundColor(), Color::rgb255(1, 2, 3));
-    EXPECT_EQ(loaded.customColors().fontColor(), Color::rgb255(4, 5, 6));
     EXPECT_EQ(loaded.textStyle()->textColor(), Color::rgb255(4, 5, 6));
     EXPECT_EQ(loaded.customColors().shadowColor(), Color::rgb255(76, 76, 76, 0.3));
     EXPECT_EQ(loaded.connectionStyle(), 2);
     EXPECT_TRUE(loaded.isPropCustomized(MindMapStyle::ConnectionStyleMask));
     EXPECT_EQ(loaded.customColors().fillColors(), (std::vector<Color>{Red, Blue}));
     EXPECT_EQ(loaded.customColors().strokeColors(), (std::vector<Color>{DarkRed, DarkBlue}));
-    EXPECT_TRUE(loaded.isValid());
 }
 
 TEST_F(CustomStyleSheetTest, TimestampsOfTheRightFormOnly)
@@ -206,19 +192,6 @@ TEST_F(CustomStyleSheetTest, TimestampsOfTheRightFormOnly)
                              "2019-03-07+09:05:xx", "2019--07+09:05:00", "-2019-03-07+09:05:00", "2019-03-07 09:05:00",
                              "99999999999-03-07+09:05:00"}) {
         EXPECT_FALSE(CustomStyleSheet::parseTimestamp(text)) << text;
-    }
-}
-
-TEST_F(CustomStyleSheetTest, WithoutAReadableTimestampTheFilesModificationTimeIsTaken)
-{
-    const Timestamp modified = std::chrono::time_point_cast<Timestamp::duration>(
-        std::chrono::system_clock::from_time_t(1600000000) + std::chrono::milliseconds(250));
-    for (const char* attribute : {"", "timestamp=\"2019-03-07\""}) {
-        SCOPED_TRACE(attribute);
-        writeTestFile(styleFilePath("Dated"), styleFile(attribute, TwoItems));
-        fs::last_write_time(styleFilePath("Dated"), std::chrono::file_clock::from_sys(modified));
-        CustomStyleSheet sheet(styleFilePath("Dated"));
-        EXPECT_EQ(sheet.timestamp(), modified);
     }
 }
 
@@ -338,31 +311,6 @@ TEST_F(CustomStyleSheetTest, FailedSaveLeavesTheOldFileAsItWas)
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{key + ".twkstyle"});
 }
 
-TEST_F(CustomStyleSheetTest, UnregisterDeletesTheFileAndReportsTheRemoval)
-{
-    Sheet sheet = makeSheet("Gone");
-    ASSERT_TRUE(sheet->registerWithFileName(styleFilePath("Gone")));
-    NotificationRecorder recorder;
-    sheet->unregister();
-    EXPECT_FALSE(fs::exists(styleFilePath("Gone")));
-    EXPECT_TRUE(customKeys().empty());
-    EXPECT_TRUE(recorder.saw(StyleManager::StyleSheetRemovedNotification, sheet.get()));
-}
-
-TEST_F(CustomStyleSheetTest, ReloadRepairsThePaletteKeepsTheKeyAndReportsTheChange)
-{
-    writeTestFile(styleFilePath("Reloaded"), styleFile("description=\"Elsewhere\"", TwoItems));
-    auto sheet = std::make_shared<CustomStyleSheet>(styleFilePath("Reloaded"));
-    ASSERT_TRUE(sheet->isValid());
-    writeTestFile(styleFilePath("Reloaded"),
-                  styleFile("description=\"Elsewhere\"", "<item><fill-color r=\"1\" g=\"2\" b=\"3\"/></item>"));
-    NotificationRecorder recorder;
-    sheet->reloadFromFile();
-    EXPECT_EQ(sheet->styleKeyName(), "Reloaded");
-    EXPECT_EQ(sheet->customColors().fillColors(), (std::vector<Color>(2, Color::rgb255(1, 2, 3))));
-    EXPECT_TRUE(recorder.saw(StyleManager::StyleSheetChangedNotification, sheet.get()));
-}
-
 // ---- Loading a folder and importing ----
 
 TEST_F(CustomStyleSheetTest, FolderLoadingRegistersValidStyleFilesAfterTheBuiltInSheets)
@@ -406,17 +354,6 @@ TEST_F(CustomStyleSheetTest, ImportRegistersNewSheetsAndReloadsKnownOnes)
 }
 
 // ---- Sheets carried by documents ----
-
-TEST_F(CustomStyleSheetTest, InlineSheetOfANewKeyIsSavedIntoTheFolderAndRegistered)
-{
-    Sheet inlineSheet = makeSheet("Travelled");
-    EXPECT_EQ(inlineSheet->registerInlineStyleSheet(), inlineSheet);
-    EXPECT_EQ(inlineSheet->fileName(), styleFilePath("Travelled"));
-    EXPECT_EQ(customKeys(), std::vector<std::string>{"Travelled"});
-    CustomStyleSheet reread(styleFilePath("Travelled"));
-    EXPECT_EQ(reread.customColors().fillColors(), inlineSheet->customColors().fillColors());
-    EXPECT_FALSE(inlineSheet->registerInlineStyleSheet()) << "a sheet with a file is no inline sheet";
-}
 
 TEST_F(CustomStyleSheetTest, InlineKeysThatAreNoPlainFileNameAreRefusedAndWriteNothing)
 {

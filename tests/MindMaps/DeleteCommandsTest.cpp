@@ -100,18 +100,6 @@ TEST_F(CommandsTest, DeletingEveryTopicAsksAndAnythingButOKChangesNothing)
     EXPECT_EQ(undoManager().undoActionName(), localized("editor_menu_delete"));
 }
 
-TEST_F(CommandsTest, SelectionContainsAllNodesOnlyForEveryThemeAndNothingElse)
-{
-    const std::vector<std::pair<std::vector<const char*>, bool>> cases = {
-        {{}, false}, {{"A"}, false}, {{"B", "A"}, true}, {{"A", "B", "A1"}, true}, {{"A", "B1"}, false},
-    };
-    for (const auto& [texts, expected] : cases) {
-        map.setSelectedElement(nullptr);
-        for (const char* text : texts) map.toggleSelection(topic(text), false);
-        EXPECT_EQ(map.selectionContainsAllNodes(), expected) << texts.size();
-    }
-}
-
 TEST_F(CommandsTest, DeletingATopicWithOneOfItsDescendantsRemovesTheBranchOnce)
 {
     select({topic("A1a"), topic("A1")});

@@ -27,9 +27,4 @@ struct RecordingStyleListener : ElementStyleListener, NodeStyleListener {
     }
 
     size_t count() const { return events.size(); }
-    void clear()
-    {
-        events.clear();
-        senders.clear();
-    }
 };

@@ -84,15 +84,6 @@ TEST_F(CommandsTest, HidingHandsTheSelectionToTheParentOrKeepsTheRelation)
     EXPECT_TRUE(undoManager().canUndo());
 }
 
-TEST_F(CommandsTest, FullHideOfACentralThemeHidesEveryDescendantButNotTheTheme)
-{
-    map.setSelectedElement(topic("A"));
-    map.fullHide();
-    EXPECT_FALSE(topic("A")->isHidden());
-    for (const char* text : {"A1", "A1a", "A1b", "A2"}) EXPECT_TRUE(topic(text)->isHidden()) << text;
-    EXPECT_EQ(map.selectedElement(), topic("A"));
-}
-
 TEST_F(CommandsTest, HideAndShowRefuseCrossLinksAndChangelessSingleTopics)
 {
     map.setSelectedElement(map.crossLinks().front());

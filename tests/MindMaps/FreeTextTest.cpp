@@ -96,7 +96,6 @@ TEST_F(FreeTextTest, EmptyTextHasTheMinimumSizePlusMargins)
     expectSize(text->textSize(), 3 * CharWidth, LineHeight);
     // Width: 25.2 + 6 + 16.8 / 4; height: 16.8 + 6 = 22.8, raised to 24.
     expectSize(text->size(), 25.2 + 6 + 4.2, 24);
-    EXPECT_EQ(text->displayText().string(), "");
 
     text->setText(" \t\n \r\n\u3000 "); // white space only becomes empty
     EXPECT_TRUE(text->isEmpty());
@@ -116,21 +115,6 @@ TEST_F(FreeTextTest, TextIsTrimmedAndValidated)
     EXPECT_EQ(text->text(), "one\ntwo");
 }
 
-TEST_F(FreeTextTest, DisplayTextIsTheMarkdownInTheTextFont)
-{
-    MindMapText* text = addText("*bold* rest");
-    EXPECT_EQ(text->displayText().string(), "bold rest");
-    const TextAttributes bold = text->displayText().attributesAt(0);
-    ASSERT_TRUE(bold.font.has_value());
-    EXPECT_TRUE(bold.font->isBold());
-    const TextAttributes rest = text->displayText().attributesAt(6);
-    ASSERT_TRUE(rest.font.has_value());
-    EXPECT_FALSE(rest.font->isBold());
-    EXPECT_EQ(rest.font->pointSize(), StyleSheet::textFont().pointSize());
-    // The width is that of the text without its markers.
-    EXPECT_NEAR(text->textSize().width, 9 * CharWidth, 1e-9);
-}
-
 TEST_F(FreeTextTest, StyleEffectsApplyOnlyWhenTheStyleCustomisesTheFont)
 {
     MindMapText* text = addText("plain");
@@ -146,23 +130,6 @@ TEST_F(FreeTextTest, StyleEffectsApplyOnlyWhenTheStyleCustomisesTheFont)
     text->validateState();
     EXPECT_NE(text->displayText().attributesAt(0).underline, 0);
     EXPECT_NE(text->displayText().attributesAt(0).strikethrough, 0);
-}
-
-TEST_F(FreeTextTest, StyleFontSizeGivesTheFontAndTheMinimumSize)
-{
-    MindMapText* text = addText("abc");
-    text->style()->changeFontSize(28, 0, 14);
-    EXPECT_EQ(text->updateState(), 2u);
-    text->validateState();
-    ASSERT_TRUE(text->font().has_value());
-    EXPECT_EQ(text->font()->pointSize(), 28);
-    expectSize(text->minTextSize(), 3 * 0.6 * 28, 1.2 * 28);
-    expectSize(text->textSize(), 3 * 0.6 * 28, 1.2 * 28);
-
-    text->clearStyleCustomization();
-    text->validateState();
-    EXPECT_EQ(*text->font(), StyleSheet::textFont());
-    expectSize(text->minTextSize(), 3 * CharWidth, LineHeight);
 }
 
 TEST_F(FreeTextTest, InteractiveWrapBreaksTheTextAndEnds)
@@ -230,10 +197,6 @@ TEST_F(FreeTextTest, UnforcedDefaultWrapLeavesTextsWithLineBreaksOrWithoutSpaces
     word->applyDefaultWrap();
     word->applyDefaultWrap(true); // no space and no line break: nothing even when forced
     EXPECT_EQ(word->text(), oneWord);
-
-    MindMapText* empty = addText();
-    empty->applyDefaultWrap(true);
-    EXPECT_EQ(empty->text(), "");
 
     const std::string oneWordLines = repeated('a', 10) + "\n" + repeated('b', 10);
     MindMapText* lines = addTenPointText(oneWordLines);

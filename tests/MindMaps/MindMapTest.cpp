@@ -41,19 +41,6 @@ protected:
     MindMap map;
 };
 
-TEST_F(MindMapTest, NewMapIsEmptyDisabledAndKeepsThirtyUndoLevels)
-{
-    MindMap fresh;
-    EXPECT_TRUE(fresh.isEmpty());
-    EXPECT_FALSE(fresh.enabled());
-    EXPECT_EQ(fresh.title(), "");
-    EXPECT_EQ(fresh.documentInformation().loadedVersion(), -1);
-    EXPECT_EQ(fresh.undoManager()->levelsOfUndo(), 30u);
-    EXPECT_EQ(fresh.styleSheet(), StyleManager::styleManager().defaultStyle().get());
-    fresh.newMindMap("", false, std::nullopt);
-    EXPECT_EQ(fresh.title(), localized("mindmap_empty_map"));
-}
-
 TEST_F(MindMapTest, ImageStoreIsToldToDropUnusedPictures)
 {
     auto first = std::make_shared<FakeImageStore>();
@@ -72,28 +59,6 @@ TEST_F(MindMapTest, ImageStoreIsToldToDropUnusedPictures)
     // Teardown lets the store clean up once more.
     EXPECT_EQ(second->drops, 2);
     EXPECT_EQ(first->drops, 1);
-}
-
-TEST_F(MindMapTest, ImageNotificationsOfOtherStoresAreIgnored)
-{
-    auto store = std::make_shared<FakeImageStore>();
-    MindMap withStore(store);
-    CallLog otherLog;
-    RecordingNodeEditor otherEditor(otherLog);
-    withStore.setNodeEditor(&otherEditor);
-    withStore.newMindMap("", true, "Theme");
-    otherLog.clear();
-
-    FakeImageStore stranger;
-    NotificationCenter::defaultCenter().post(CustomImageStore::CustomImagesChangedNotification,
-                                             static_cast<const void*>(static_cast<CustomImageStore*>(&stranger)),
-                                             {{"imageHash", std::string("abc")}, {"operation", 0}});
-    EXPECT_TRUE(otherLog.empty());
-    // No hash: nothing to refresh.
-    NotificationCenter::defaultCenter().post(CustomImageStore::CustomImagesChangedNotification,
-                                             static_cast<const void*>(static_cast<CustomImageStore*>(store.get())));
-    EXPECT_TRUE(otherLog.empty());
-    withStore.setNodeEditor(nullptr);
 }
 
 TEST_F(MindMapTest, TeardownClearsTheSelectionWithTheUsualCalls)
@@ -133,7 +98,6 @@ TEST_F(MindMapTest, ChangingTheMainThemeChangesTheTitle)
     TitleObserver titles(map, log);
     MindMapNode* first = enableWithTheme("First");
     MindMapNode* second = map.internalAddCentralTheme("Second");
-    EXPECT_EQ(map.mainCentralTheme(), first) << "the first theme by default";
     titles.count = 0;
 
     map.setMainCentralTheme(second);
@@ -169,23 +133,6 @@ TEST_F(MindMapTest, CustomTitleIsTrimmedWithLineBreaksAsBlanks)
     EXPECT_EQ(titles.count, 2);
     map.setCustomTitle(" One Two Three\n"); // unchanged: no report
     EXPECT_EQ(titles.count, 2);
-}
-
-TEST_F(MindMapTest, CustomTitleEqualToTheThemeClearsItself)
-{
-    enableWithTheme("Theme");
-    TitleObserver titles(map, log);
-    map.setCustomTitle("Other");
-    ASSERT_TRUE(map.hasCustomTitle());
-    map.setCustomTitle("  Theme \n");
-    EXPECT_FALSE(map.hasCustomTitle());
-    EXPECT_EQ(map.customTitle(), "");
-    EXPECT_EQ(map.title(), "Theme");
-    EXPECT_EQ(titles.count, 2);
-
-    // From now on the title follows the theme.
-    map.mainCentralTheme()->setText("Renamed");
-    EXPECT_EQ(map.title(), "Renamed");
 }
 
 TEST_F(MindMapTest, EveryBitIsSentOnceInTheFixedOrder)
@@ -269,26 +216,6 @@ TEST_F(MindMapTest, SearchAskedForBeforeTheScrollSurvivesItsValidation)
     map.setSearchListener(nullptr);
 }
 
-TEST_F(MindMapTest, WithoutNodeEditorTheBitsAreDropped)
-{
-    enableWithTheme("Theme");
-    map.setNodeEditor(nullptr);
-    TitleObserver titles(map, log);
-    {
-        MindMap::UpdateGuard update(map);
-        map.titleChanged();
-        map.hierarchyChanged();
-        map.invalidateSearchMatches();
-    }
-    EXPECT_EQ(titles.count, 0);
-    EXPECT_TRUE(log.empty());
-
-    // The dropped bits do not come back with the next update.
-    map.setNodeEditor(&editor);
-    { MindMap::UpdateGuard update(map); }
-    EXPECT_TRUE(log.empty());
-}
-
 TEST_F(MindMapTest, UnbalancedEndUpdateIsCaught)
 {
     EXPECT_DEBUG_DEATH(map.endUpdate(), "endUpdate");
@@ -356,48 +283,6 @@ TEST_F(MindMapTest, CompressLayoutModesKeepsOnlyTheOutermostMode)
     EXPECT_EQ(leaf->layoutDirection(), LayoutDirectionAutomatic);
 }
 
-TEST_F(MindMapTest, AnotherStyleSheetIsAppliedAndMarksTheMapModified)
-{
-    FakeDocumentOwner owner;
-    map.setDocumentOwner(&owner);
-    enableWithTheme("Theme");
-    StyleManager& manager = StyleManager::styleManager();
-    ASSERT_GE(manager.getCount(), 2u);
-    std::shared_ptr<StyleSheet> other = manager.getStyleAtIndex(1);
-    ASSERT_NE(other.get(), map.styleSheet());
-    ASSERT_TRUE(owner.changes.empty());
-
-    map.setStyleSheet(other);
-    EXPECT_EQ(map.styleSheet(), other.get());
-    EXPECT_EQ(owner.changes.size(), 1u);
-    EXPECT_NE(std::find(log.begin(), log.end(), "editor.mindMapChanged"), log.end());
-
-    map.setStyleSheet(other); // the current sheet: nothing
-    EXPECT_EQ(owner.changes.size(), 1u);
-
-    map.applyStyleSheetWithKey("no.such.sheet");
-    EXPECT_EQ(map.styleSheet(), manager.getStyleOnKey("no.such.sheet", true).get());
-    map.setDocumentOwner(nullptr);
-}
-
-TEST_F(MindMapTest, ChangedSheetIsReappliedOnlyForItsMaps)
-{
-    FakeDocumentOwner owner;
-    map.setDocumentOwner(&owner);
-    enableWithTheme("Theme");
-    StyleSheet* own = map.styleSheet();
-    std::shared_ptr<StyleSheet> stranger = StyleManager::styleManager().getStyleAtIndex(3);
-    ASSERT_NE(stranger.get(), own);
-
-    NotificationCenter::defaultCenter().post(StyleManager::StyleSheetChangedNotification,
-                                             static_cast<const void*>(stranger.get()));
-    EXPECT_TRUE(owner.changes.empty());
-    NotificationCenter::defaultCenter().post(StyleManager::StyleSheetChangedNotification,
-                                             static_cast<const void*>(own));
-    EXPECT_EQ(owner.changes.size(), 1u);
-    map.setDocumentOwner(nullptr);
-}
-
 TEST_F(MindMapTest, RemovedSheetFallsBackToTheDefaultWithoutUndoStep)
 {
     auto custom = std::make_shared<StyleSheet>();
@@ -429,12 +314,6 @@ TEST_F(MindMapTest, AutoNumberStyleTakesOnlyTheThreeStyles)
     map.setAutoNumberStyle(3);
     map.setAutoNumberStyle(-1);
     EXPECT_EQ(map.autoNumberStyle(), 1);
-    EXPECT_EQ(owner.changes.size(), 1u);
-
-    map.beginLoading();
-    map.setAutoNumberStyle(AutoNumberBelow);
-    map.loadingCompleted();
-    EXPECT_EQ(map.autoNumberStyle(), 2);
     EXPECT_EQ(owner.changes.size(), 1u);
     map.setDocumentOwner(nullptr);
 }

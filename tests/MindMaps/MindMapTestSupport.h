@@ -34,13 +34,10 @@ public:
     explicit RecordingNodeEditor(CallLog& log) : _log(log) {}
 
     std::function<void()> onSelectedElementChanged;
-    std::function<void()> onMindMapChanged;
     std::function<void()> onCancelEditorModes;
     std::vector<MindMapElement*> toolElements;
     std::vector<MindMapElement*> scrolledElements;
     std::vector<int> loadedCodes;
-    double zoomToReport = 2.0;
-    MindMapEditorScrollState receivedScrollState;
 
     void mindMapLoaded(int code) override
     {
@@ -50,7 +47,6 @@ public:
     void mindMapChanged() override
     {
         _log.push_back("editor.mindMapChanged");
-        if (onMindMapChanged) onMindMapChanged();
     }
     void selectedElementChanged() override
     {
@@ -72,27 +68,16 @@ public:
         _log.push_back("editor.cancelEditorModes");
         if (onCancelEditorModes) onCancelEditorModes();
     }
-    void getEditorScrollState(MindMapEditorScrollState& state) override
-    {
-        _log.push_back("editor.getEditorScrollState");
-        state.setZoomScale(zoomToReport);
-    }
-    void setEditorScrollState(const MindMapEditorScrollState& state) override
+    void getEditorScrollState(MindMapEditorScrollState&) override { _log.push_back("editor.getEditorScrollState"); }
+    void setEditorScrollState(const MindMapEditorScrollState&) override
     {
         _log.push_back("editor.setEditorScrollState");
-        receivedScrollState.setScrollState(state);
     }
     bool isReadOnly() override { return false; }
     bool isFocused() override { return true; }
-    void startEditingNewNode(MindMapNode* node, UndoState) override
-    {
-        editedNode = node;
-        _log.push_back("editor.startEditingNewNode");
-    }
+    void startEditingNewNode(MindMapNode*, UndoState) override { _log.push_back("editor.startEditingNewNode"); }
     void startEditingExistingNode(MindMapNode*) override {}
     void startEditingText(MindMapText*, UndoState, bool) override {}
-
-    MindMapNode* editedNode = nullptr;
 
 private:
     CallLog& _log;
@@ -129,7 +114,6 @@ public:
     std::function<void()> onBeforeChangingSelection;
     std::vector<MindMapElement*> outgoing;
     std::vector<MindMapElement*> incoming;
-    std::vector<std::pair<MindMapElement*, unsigned>> attributes;
     int hierarchyChanges = 0;
 
     void beforeChangingSelection(MindMapElement* element) override
@@ -144,11 +128,7 @@ public:
         _log.push_back(_prefix + ".afterChangingSelection");
     }
     void dropSelection() override { _log.push_back(_prefix + ".dropSelection"); }
-    void attributeChanged(MindMapElement* element, unsigned attribute) override
-    {
-        attributes.emplace_back(element, attribute);
-        _log.push_back(_prefix + ".attributeChanged");
-    }
+    void attributeChanged(MindMapElement*, unsigned) override { _log.push_back(_prefix + ".attributeChanged"); }
     void hierarchyChanged() override
     {
         ++hierarchyChanges;
@@ -179,11 +159,9 @@ public:
     UndoManager manager;
     std::vector<ChangeKind> changes;
     bool edited = false;
-    // Like a real document, counts as edited from its first reported change on.
-    bool editedOnceChanged = false;
 
     UndoManager* undoManager() override { return &manager; }
-    bool isDocumentEdited() const override { return edited || (editedOnceChanged && !changes.empty()); }
+    bool isDocumentEdited() const override { return edited; }
     void updateChangeCount(ChangeKind kind) override { changes.push_back(kind); }
 };
 

