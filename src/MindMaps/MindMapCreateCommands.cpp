@@ -1,5 +1,7 @@
 #include "MindMaps/MindMap.h"
 
+#include "Utils/StringUtils.h"
+
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMapNode.h"
@@ -68,7 +70,7 @@ void placeByLayouter(MindMapNode* node)
 // Whether the text holds anything but white space once cleaned as a topic text.
 bool hasVisibleText(const std::string& text)
 {
-    return !MindMapNode::trimWhitespaceAndNewlines(MindMapNode::validateNodeText(text)).empty();
+    return !trimWhitespaceAndNewlines(MindMapNode::validateNodeText(text)).empty();
 }
 
 // Moves a topic among its siblings to the index.

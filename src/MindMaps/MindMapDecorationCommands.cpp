@@ -2,6 +2,8 @@
 
 #include "MindMaps/MindMap.h"
 
+#include "Utils/StringUtils.h"
+
 #include "MindMaps/CommandPrompts.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
@@ -259,7 +261,7 @@ void MindMap::editImageLink()
     const std::optional<std::string> answer = CommandPromptsInstance().runImageLinkPrompt(
         localized("image_edit_link"), localized("image_hyperlink"), localized("image_hyperlink"), oldLink);
     if (!answer) return;
-    const std::string link = MindMapNode::trimWhitespaceAndNewlines(*answer);
+    const std::string link = trimWhitespaceAndNewlines(*answer);
     if (link == oldLink) return;
     // The prompt ran modally: only the image still selected is changed.
     if (prepareUndoableImageOperation(localized("undoable_op_change_image")) != image) return;

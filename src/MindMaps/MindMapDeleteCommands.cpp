@@ -1,5 +1,7 @@
 #include "MindMaps/MindMap.h"
 
+#include "Utils/StringUtils.h"
+
 #include "Editor/FeedbackCenter.h"
 #include "Editor/ModalAlert.h"
 #include "MindMaps/CommandPrompts.h"
@@ -204,7 +206,7 @@ void MindMap::internalPaste(bool asCentralTheme)
     if (asCentralTheme) return;
     const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
     const std::string text = MindMapNode::validateNodeText(pasted);
-    if (MindMapNode::trimWhitespaceAndNewlines(text).empty()) return;
+    if (trimWhitespaceAndNewlines(text).empty()) return;
     MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
     if (!node) return;
     UpdateGuard update(*this);

@@ -2,7 +2,6 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
-#include "Utils/StringUtils.h"
 #include "layout/WordWrappableElement.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
@@ -129,8 +128,6 @@ public:
     // Line ends become LF; every other control character becomes a space; bytes that are not
     // UTF-8 become U+FFFD.
     static std::string validateNodeText(std::string_view text);
-    // Kept for callers not yet moved to the free function of Utils/StringUtils.h.
-    static std::string trimWhitespaceAndNewlines(std::string_view text) { return ::trimWhitespaceAndNewlines(text); }
 
     const std::string& text() const override { return _text; }
     void setText(std::string_view text);
