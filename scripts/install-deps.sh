@@ -11,7 +11,7 @@ packages=(
   # a decimal-comma locale (de_DE.UTF-8) for the locale-independence tests
   locales-all
   # model and storage
-  libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libglib2.0-dev
+  libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libjemalloc-dev libglib2.0-dev
   # images (librsvg2-common lets GdkPixbuf read SVG pictures)
   libgdk-pixbuf-2.0-dev librsvg2-common
   # the stock icon pictures are rendered from its emoji at build time
