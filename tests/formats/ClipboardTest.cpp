@@ -111,19 +111,13 @@ protected:
 
 // ---- Copy ----
 
-TEST_F(ClipboardTest, CopyDeclaresTheNativeTypeThenPlainText)
-{
-    source.setSelectedElement(c);
-    copy(source);
-    EXPECT_EQ(pasteboard.types(), (std::vector<std::string>{"Tarnwick MindMap type", Pasteboard::StringType}));
-    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "C");
-}
-
 TEST_F(ClipboardTest, TheClipboardDocumentHoldsTheCopiedBranchUnderASelection)
 {
     c->setText("two\nlines");
     source.setSelectedElement(c);
     copy(source);
+    EXPECT_EQ(pasteboard.types(), (std::vector<std::string>{"Tarnwick MindMap type", Pasteboard::StringType}));
+    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "two\nlines");
     pugi::xml_document document;
     const std::string text = clipboardText();
     EXPECT_EQ(text.rfind("<?xml", 0), 0u) << "no byte-order mark in front";
@@ -172,22 +166,6 @@ TEST_F(ClipboardTest, ATopicWithTwoChildrenPastedOntoATopicAddsThreeTopics)
     }
 }
 
-TEST_F(ClipboardTest, PastingIntoAnEmptyMapMakesCentralThemesWhereTheyWere)
-{
-    source.setSelectedElement(c);
-    source.toggleSelection(z, false);
-    copy(source);
-    ASSERT_TRUE(target.isEmpty());
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(target.centralThemes().size(), 2u);
-    EXPECT_EQ(target.centralThemes()[0]->text(), "C");
-    EXPECT_EQ(target.centralThemes()[0]->location(), (Point{150, -40}));
-    EXPECT_EQ(target.centralThemes()[1]->text(), "Z");
-    EXPECT_EQ(target.centralThemes()[1]->location(), (Point{0, 400}));
-    EXPECT_EQ(target.selection().size(), 2u);
-    EXPECT_EQ(target.selectedElement(), target.centralThemes()[0]);
-}
-
 TEST_F(ClipboardTest, PastedCentralThemesGoRightOfTheMapAndCentredOnIt)
 {
     source.setSelectedElement(c);
@@ -231,42 +209,7 @@ TEST_F(ClipboardTest, PastingTopicsWithNoTopicSelectedFails)
     EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
 }
 
-TEST_F(ClipboardTest, PositionsOfTheOlderGeneratorAreScaled)
-{
-    putOnClipboard("<tarnwick-mindmaps generator=\"TarnwickOSX\"><selection type=\"node\"><topics>"
-                   "<topic id=\"0\" parent=\"-1\" x=\"30.00\" y=\"-15.00\" text=\"old\"/></topics></selection>"
-                   "</tarnwick-mindmaps>");
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(target.nodes().size(), 1u);
-    EXPECT_NEAR(target.nodes()[0]->location().x, 40, 1e-9);
-    EXPECT_NEAR(target.nodes()[0]->location().y, -20, 1e-9);
-}
-
 // ---- Texts ----
-
-TEST_F(ClipboardTest, TextsArePastedIntoTheSelectedComposite)
-{
-    MindMapText* first = c->addText();
-    first->setText("first");
-    MindMapText* second = c->addText();
-    second->setText("second");
-    first->guid();
-    source.setSelectedElement(first);
-    source.toggleSelection(second, false);
-    copy(source);
-    EXPECT_EQ(pasteboard.stringForType(Pasteboard::StringType), "first");
-
-    MindMapNode* x = target.internalAddCentralTheme("X");
-    MindMapNode* y = target.addMindMapNodeAsChild(x, Point{100, 0});
-    target.setSelectedElement(y->parentRelation());
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(y->parentRelation()->containedElementCount(), 2u);
-    auto* pastedFirst = dynamic_cast<MindMapText*>(y->parentRelation()->containedElements()[0]);
-    ASSERT_NE(pastedFirst, nullptr);
-    EXPECT_EQ(pastedFirst->text(), "first");
-    EXPECT_NE(pastedFirst->guid(), first->guid());
-    EXPECT_EQ(target.selectedElement(), pastedFirst);
-}
 
 // ---- Images ----
 
@@ -290,17 +233,6 @@ TEST_F(ClipboardTest, ImagesTravelThroughTheClipboardStore)
     ASSERT_NE(pasted, nullptr);
     EXPECT_EQ(target.selectedElement(), pasted);
     EXPECT_TRUE(storeHas(*targetStore, hash));
-}
-
-TEST_F(ClipboardTest, ImagesNeedASelectedTopic)
-{
-    MindMapImage* image = c->addCustomImage(storeImage(*sourceStore, 32), "");
-    source.setSelectedElement(image);
-    copy(source);
-    Error error;
-    EXPECT_FALSE(paste(target, false, &error));
-    EXPECT_EQ(error.code, 1);
-    EXPECT_EQ(error.failureReason, localized("error_paste_image_only_in_topics"));
 }
 
 TEST_F(ClipboardTest, ImagesWithoutAUsableNamePasteNothing)
@@ -335,15 +267,11 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
     const std::string good = clipboardText();
     const std::vector<BadClipboard> cases = {
         {"no native data", std::nullopt, 1},
-        {"empty", std::string(), 2},
         {"garbage", std::string("\x01\xff\xfe garbage <<>>", 15), 2},
         {"truncated", good.substr(0, good.size() / 2), 2},
         {"foreign root", "<opml version=\"2.0\"><body/></opml>", 2},
-        {"root in other letter case", "<Tarnwick-MindMaps><selection type=\"node\"/></Tarnwick-MindMaps>", 2},
         {"no selection", "<tarnwick-mindmaps doc-version=\"3\"><mindmap/></tarnwick-mindmaps>", 0},
-        {"cross link", "<tarnwick-mindmaps><selection type=\"crosslink\"/></tarnwick-mindmaps>", 0},
         {"unknown type", "<tarnwick-mindmaps><selection type=\"sound\"><topics/></selection></tarnwick-mindmaps>", 0},
-        {"no type", "<tarnwick-mindmaps><selection><topics><topic id=\"0\"/></topics></selection></tarnwick-mindmaps>", 0},
     };
     MindMapNode* x = target.internalAddCentralTheme("X");
     target.setSelectedElement(x);
@@ -380,35 +308,6 @@ TEST_F(ClipboardTest, HugeClipboardContentIsRefusedUnread)
     EXPECT_FALSE(paste(target, false, &error));
     EXPECT_EQ(error.code, 2);
     EXPECT_TRUE(target.isEmpty());
-}
-
-TEST_F(ClipboardTest, EntitiesAreNeverExpanded)
-{
-    std::string document = "<?xml version=\"1.0\"?><!DOCTYPE lolz [<!ENTITY lol \"lol\">";
-    for (int i = 1; i < 10; ++i) {
-        document += "<!ENTITY lol" + std::to_string(i) + " \"";
-        for (int j = 0; j < 10; ++j) document += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
-        document += "\">";
-    }
-    document += "]><tarnwick-mindmaps><selection type=\"node\"><topics><topic id=\"0\" text=\"&lol9;\"/></topics>"
-                "</selection></tarnwick-mindmaps>";
-    putOnClipboard(document);
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(target.nodes().size(), 1u);
-    EXPECT_LT(target.nodes()[0]->text().size(), 100u);
-}
-
-TEST_F(ClipboardTest, UnsoundCrossLinksAreDropped)
-{
-    putOnClipboard("<tarnwick-mindmaps><selection type=\"node\"><topics>"
-                   "<topic id=\"0\" parent=\"-1\" text=\"a\"/><topic id=\"1\" parent=\"0\" text=\"b\"/>"
-                   "<topic id=\"2\" parent=\"-1\" text=\"c\" x=\"0\" y=\"300\"/></topics><relations>"
-                   "<relation source=\"0\" target=\"1\"/><relation source=\"2\" target=\"2\"/>"
-                   "<relation source=\"0\" target=\"2\"/><relation source=\"2\" target=\"0\"/>"
-                   "<relation source=\"7\" target=\"0\"/></relations></selection></tarnwick-mindmaps>");
-    ASSERT_TRUE(paste(target));
-    ASSERT_EQ(target.crossLinks().size(), 1u);
-    EXPECT_TRUE(target.crossLinks()[0]->connects(nodeWithText(target, "a"), nodeWithText(target, "c")));
 }
 
 TEST_F(ClipboardTest, ParentCyclesInTheDocumentEndAsCentralThemes)

@@ -58,15 +58,6 @@ TEST_F(HtmlOutline, ListsTopicsWithUrlLinksAndNotes)
     EXPECT_EQ(contentOf(web.next_sibling("li")), "Local map");
 }
 
-TEST_F(HtmlOutline, SelectionOnlyStartsAtTheSelectedSubtrees)
-{
-    const auto nodes = buildMap(map, "Theme\n  A\n    A1\n  B\n");
-    map.setSelectedElement(nodes[1]);
-    pugi::xml_node list = exported(true).child("body").child("ol");
-    EXPECT_EQ(contentOf(list.child("li")), "A<ol>");
-    EXPECT_FALSE(list.child("li").next_sibling());
-}
-
 // "<ol/>" or "<title/>" would open an element that HTML readers never see closed.
 TEST_F(HtmlOutline, EmptyElementsKeepTheirEndTags)
 {

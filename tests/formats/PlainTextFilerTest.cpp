@@ -50,16 +50,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ImportCase{"DeeperByTwoTabsIsOneLevel", "A\n\t\tB\n\tC", "A\n  B\n  C\n"},
         ImportCase{"TwoTopLinesGetACentralTheme", "A\nB", "#\n  A\n  B\n"},
-        ImportCase{"BlankIndentedLinesStayTopLevel", "A\n    B", "#\n  A\n  B\n"},
         ImportCase{"ShallowerLineFindsItsLevel", "A\n\tB\n\t\tC\n\t\t\tD\n\tE\n\t\tF", "A\n  B\n    C\n      D\n  E\n    F\n"},
         ImportCase{"NoteBlockWithEmptyLine", "A\n\tB\n\t[\n\tfirst\n\t\n\tsecond\n\t]\n\tC",
                    "A\n  B | first//second\n  C\n"},
-        ImportCase{"TextAfterTheOpeningBracketIsDropped", "A\n[ dropped\n  kept  \n]", "A | kept\n"},
         ImportCase{"UnclosedBracketIsATopic", "A\n\t[", "A\n  [\n"},
-        ImportCase{"BracketClosedAtAnotherDepthIsATopic", "A\n\tB\n\t[\n\t\tx\n\t]", "A\n  B\n  [\n    x\n  ]\n"},
-        ImportCase{"LaterNoteReplacesEarlierOne", "A\n[\none\n]\n[\ntwo\n]", "A | two\n"},
-        ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"},
-        ImportCase{"LineOfBlanksIsAnEmptyTopic", "A\n\t   ", "A\n  \n"}),
+        ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Text encodings ----
@@ -87,7 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF\xC3\x84rger\n\tB", "\xC3\x84rger\n  B\n"},
         EncodingCase{"Utf16LittleEndian", "\xFF\xFE" "A\0\n\0\t\0\xAC\x20"sv, "A\n  \xE2\x82\xAC\n"},
         EncodingCase{"Utf16BigEndian", "\xFE\xFF\0A\0\n\0\t\x20\xAC"sv, "A\n  \xE2\x82\xAC\n"},
-        EncodingCase{"Utf16SurrogatePair", "\xFF\xFE\x3D\xD8\x00\xDE"sv, "\xF0\x9F\x98\x80\n"},
         EncodingCase{"Windows1252", "Caf\xE9\n\t\x80 \x93quoted\x94", "Caf\xC3\xA9\n  \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -108,11 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(""sv,                                  // nothing at all
                       "A\x81\x8D\x8F"sv,                     // neither UTF-8 nor Windows-1252
                       "A\0B"sv,                              // binary
-                      "A\0\n\0B\0"sv,                        // UTF-16 without a mark
-                      "\xEF\xBB\xBF" "A\xE9"sv,              // a UTF-8 mark before other bytes
                       "\xFF\xFE" "A\0B"sv,                   // UTF-16 cut inside a unit
-                      "\xFF\xFE\x00\xD8" "A\0"sv,            // a lone surrogate
-                      "\xFF\xFE\0\0A\0\0\0"sv));             // UTF-32 read as UTF-16 holds NULs
+                      "\xFF\xFE\x00\xD8" "A\0"sv));           // a lone surrogate
 
 TEST(PlainTextImportBadInput, MapWithTopicsIsRefused)
 {
@@ -147,17 +138,6 @@ TEST(PlainTextImportBadInput, HugeInputIsReadInLinearTime)
     EXPECT_LT(seconds, 20.0);
 }
 
-TEST(PlainTextImportBadInput, DeepIndentationIsRead)
-{
-    ScopedFakeMeasurer measurer;
-    std::string text;
-    for (size_t level = 0; level < 3000; ++level) text += std::string(level, '\t') + "x\n";
-    MindMap map;
-    ASSERT_TRUE(readAs(map, text, MindMapReadFormat::PlainText));
-    EXPECT_EQ(deepestLevel(map), 2999);
-    EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, false)), text);
-}
-
 // ---- Writing the outline ----
 
 TEST(PlainTextExport, WritesLevelsTextsAndNoteBlocks)
@@ -166,14 +146,6 @@ TEST(PlainTextExport, WritesLevelsTextsAndNoteBlocks)
     buildMap(map, "A | one//three\n  B\n    C | x\n  two/lines\n");
     EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, false)),
               "A\n[\none\n\nthree\n]\n\tB\n\t\tC\n\t\t[\n\t\tx\n\t\t]\n\ttwo lines\n");
-}
-
-TEST(PlainTextExport, SelectedSubtreeKeepsItsDepth)
-{
-    MindMap map;
-    const auto nodes = buildMap(map, "A\n  B\n    C\n      D\n  E\n");
-    map.setSelectedElement(nodes[2]);
-    EXPECT_EQ(withoutBom(MindMapConverter::exportToText(map, true)), "\t\tC\n\t\t\tD\n");
 }
 
 TEST(PlainTextRoundTrip, KeepsTreeTextsAndNotes)
@@ -185,19 +157,6 @@ TEST(PlainTextRoundTrip, KeepsTreeTextsAndNotes)
     ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
     // An empty note line survives as the indent alone; a line of blanks comes back empty.
     EXPECT_EQ(treeOf(again), "Plan \xE2\x82\xAC\n  Budget | line one/line two//line four\n    Q1\n    Q2\n  Team\n    Ann | only\n");
-}
-
-// The outline cannot carry white space at the ends of note lines, nor a note line "]": the
-// reader trims every line and ends the block at the first "]". The format stays as it is.
-TEST(PlainTextRoundTrip, NoteLinesThatTheFormatCannotCarry)
-{
-    MindMap map;
-    const auto nodes = buildMap(map, "X\n  Y\n");
-    nodes[0]->setNote("a\n]\nb");
-    nodes[1]->setNote("first\n\tsecond");
-    MindMap again;
-    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
-    EXPECT_EQ(treeOf(again), "X | a\nb\n]\n  Y | first/second\n");
 }
 
 // ---- Pasting text as a list ----
@@ -236,17 +195,6 @@ TEST_F(PasteTextAsList, AddsChildrenSelectsThemAndArrangesAFreeTopic)
     ASSERT_NE(map.undoManager(), nullptr);
     EXPECT_TRUE(map.undoManager()->canUndo());
     EXPECT_EQ(map.undoManager()->undoActionName(), localized("action_paste_text_as_list"));
-}
-
-TEST_F(PasteTextAsList, NewTopicsTakeTheParentsCheckboxAndGoAfterItsChildren)
-{
-    nodes[2]->setShowCheckbox(true);
-    map.setSelectedElement(nodes[2]);
-    paste("x\r\ny");
-    EXPECT_EQ(treeOf(map), "T\n  Free\n  Busy\n    Child\n    x\n    y\n");
-    EXPECT_TRUE(nodes[2]->children()[1]->showCheckbox());
-    EXPECT_TRUE(nodes[2]->children()[2]->showCheckbox());
-    EXPECT_FALSE(nodes[2]->children()[1]->isLoading());
 }
 
 TEST_F(PasteTextAsList, DoesNothingWithoutTextOrSingleTopic)

@@ -49,10 +49,6 @@ protected:
         nodeText = a->addText();
     }
 
-    size_t indexOf(const MindMapNode* node) const
-    {
-        return static_cast<size_t>(std::find(map.nodes().begin(), map.nodes().end(), node) - map.nodes().begin());
-    }
     SelectionParcel capture(MindMapElement* element)
     {
         map.setSelectedElement(element);
@@ -82,41 +78,6 @@ protected:
 
 // ---- Capture ----
 
-TEST_F(SelectionParcelTest, CapturesAnImageInsideACrossLink)
-{
-    const SelectionParcel parcel = capture(linkImage);
-    EXPECT_EQ(parcel.elementType, ElementTypeImage);
-    EXPECT_TRUE(parcel.childSelection);
-    EXPECT_EQ(parcel.containerType, ElementTypeCrossLink);
-    EXPECT_EQ(parcel.childIndex, 1);
-    EXPECT_EQ(parcel.sourceId, static_cast<int64_t>(indexOf(a1)));
-    EXPECT_EQ(parcel.nodeId, static_cast<int64_t>(indexOf(b)));
-}
-
-TEST_F(SelectionParcelTest, ACaptureKeepsNothingOfAnEarlierOne)
-{
-    SelectionParcel parcel;
-    map.setSelectedElement(linkImage);
-    MindMapSelectionParcelWriter writer(parcel, &map);
-    writer.capture();
-    map.setSelectedElement(b);
-    writer.capture();
-    EXPECT_EQ(parcel.elementType, ElementTypeNode);
-    EXPECT_EQ(parcel.sourceId, -1);
-    EXPECT_EQ(parcel.childIndex, -1);
-    EXPECT_EQ(parcel.containerType, 0);
-    EXPECT_FALSE(parcel.childSelection);
-}
-
-TEST_F(SelectionParcelTest, AnUnmodifiedMapGetsNoGuidFromACapture)
-{
-    ASSERT_FALSE(map.modified());
-    ASSERT_FALSE(a2->hasGuid());
-    const SelectionParcel parcel = capture(a2);
-    EXPECT_EQ(parcel.elementGuid, "");
-    EXPECT_FALSE(a2->hasGuid());
-}
-
 TEST_F(SelectionParcelTest, AModifiedMapGivesTheElementAGuid)
 {
     EditedDocument document;
@@ -141,16 +102,6 @@ TEST_F(SelectionParcelTest, EveryCapturedElementIsFoundAgainWithoutItsGuid)
     }
 }
 
-TEST_F(SelectionParcelTest, TheGuidWinsOverTheRecordedPlace)
-{
-    SelectionParcel parcel = capture(a2);
-    relationText->setGuid("textGuid");
-    parcel.elementGuid = "textGuid";
-    EXPECT_EQ(restore(parcel), relationText);
-    parcel.elementGuid = "unknownGuid";
-    EXPECT_EQ(restore(parcel), a2) << "an unknown GUID falls back to the place";
-}
-
 TEST_F(SelectionParcelTest, UnknownNodesRestoreNothing)
 {
     SelectionParcel parcel = capture(a2);
@@ -173,32 +124,7 @@ TEST_F(SelectionParcelTest, AChildIndexBeyondTheContainerRestoresTheNode)
     }
 }
 
-TEST_F(SelectionParcelTest, AMissingCrossLinkFallsBackToTheNode)
-{
-    SelectionParcel parcel = capture(linkImage);
-    parcel.elementGuid.clear();
-    parcel.sourceId = static_cast<int64_t>(indexOf(a2)); // no link joins A2 and B
-    EXPECT_EQ(restore(parcel), b);
-    parcel.elementType = ElementTypeCrossLink;
-    EXPECT_EQ(restore(parcel), b);
-    parcel.sourceId = -1;
-    EXPECT_EQ(restore(parcel), b);
-}
-
 // ---- The native pair ----
-
-TEST_F(SelectionParcelTest, TheNativeWriterNumbersNodesInHierarchicalOrder)
-{
-    // B was made after A's children, but a theme made later is still numbered after them.
-    MindMapNode* late = map.addMindMapNodeAsChild(a, Point{150, 120});
-    TwkxMindMapWriter writer(map);
-    writer.buildNodeIndexMap();
-    map.setSelectedElement(late);
-    SelectionParcel parcel;
-    TwkxSelectionParcelWriter(parcel, writer).capture();
-    EXPECT_EQ(parcel.nodeId, 3) << "A, A1, A2, then the late child";
-    EXPECT_EQ(parcel.nodeId, writer.indexOfNode(late));
-}
 
 TEST_F(SelectionParcelTest, AnImageInACrossLinkIsFoundAfterAReloadWithoutGuids)
 {
@@ -242,16 +168,6 @@ std::string written(const SelectionParcel& parcel)
 
 } // namespace
 
-TEST(SelectionParcelElementTest, ANodeWritesItsTypeGuidAndId)
-{
-    SelectionParcel parcel;
-    parcel.elementType = ElementTypeNode;
-    parcel.elementGuid = "g";
-    parcel.nodeId = 4;
-    parcel.childIndex = 2; // without a child selection it is not written
-    EXPECT_EQ(written(parcel), "<meta><selection guid=\"g\" type=\"node\" id=\"4\"/></meta>");
-}
-
 TEST(SelectionParcelElementTest, AContainedElementWritesItsContainerAndIndexTwice)
 {
     SelectionParcel parcel;
@@ -263,15 +179,6 @@ TEST(SelectionParcelElementTest, AContainedElementWritesItsContainerAndIndexTwic
     parcel.nodeId = 3;
     EXPECT_EQ(written(parcel), "<meta><selection type=\"image\" container-type=\"crosslink\" child-index=\"2\" "
                                "image=\"2\" source=\"0\" id=\"3\"/></meta>");
-}
-
-TEST(SelectionParcelElementTest, TheChildIndexComesFromEitherAttribute)
-{
-    pugi::xml_document document;
-    EXPECT_EQ(readSelectionState(parsed(document, "<selection type=\"image\" child-index=\"2\" image=\"2\"/>")).childIndex, 2);
-    EXPECT_EQ(readSelectionState(parsed(document, "<selection type=\"image\" image=\"2\"/>")).childIndex, 2);
-    EXPECT_EQ(readSelectionState(parsed(document, "<selection child-index=\"3\" image=\"2\"/>")).childIndex, 3);
-    EXPECT_EQ(readSelectionState(parsed(document, "<selection/>")).childIndex, -1);
 }
 
 TEST(SelectionParcelElementTest, MalformedAttributesTakeTheirDefaults)

@@ -49,16 +49,6 @@ protected:
 
 } // namespace
 
-TEST_F(NativeSnapshotUndoTest, TheNativeFormatProvidesTheSnapshots)
-{
-    EXPECT_TRUE(MindMap::hasUndoStateFormat());
-    const UndoState state = map.captureUndoState();
-    ASSERT_NE(state, nullptr);
-    EXPECT_EQ(*state, TwkxMindMapWriter::captureUndoState(map));
-    EXPECT_EQ(state->rfind("\xEF\xBB\xBF", 0), 0u) << "the whole document, byte-order mark included";
-    EXPECT_NE(state->find("<tarnwick-mindmaps"), std::string::npos);
-}
-
 TEST_F(NativeSnapshotUndoTest, UndoBringsBackTheWholeMap)
 {
     map.setSelectedElement(nodeWithText("List"));
@@ -164,39 +154,6 @@ TEST_F(NativeSnapshotUndoTest, CancellingADragPutsEveryNodeBack)
     EXPECT_EQ(*map.captureUndoState(), before);
 }
 
-TEST_F(NativeSnapshotUndoTest, ASupersededDragAddsNoStep)
-{
-    const UndoState token = map.prepareDelayedUndoableOperation("undoable_op_move_element");
-    MindMapNode::translateMindMapNodes(map.nodes(), 10, 10);
-    map.prepareUndoableOperation("undoable_op_change_title");
-    map.pushDelayedUndoableOperation(token);
-    ASSERT_TRUE(manager().canUndo());
-    EXPECT_EQ(manager().undoActionName(), "undoable_op_change_title");
-    manager().undo();
-    EXPECT_FALSE(manager().canUndo()) << "only the ordinary step was registered";
-}
-
-TEST_F(NativeSnapshotUndoTest, AFinishedDragIsOneStepBackToItsStart)
-{
-    const std::string before = *map.captureUndoState();
-    const UndoState token = map.prepareDelayedUndoableOperation("undoable_op_move_element");
-    for (int i = 0; i < 5; ++i) MindMapNode::translateMindMapNodes(map.nodes(), 4, 2);
-    map.pushDelayedUndoableOperation(token);
-    manager().undo();
-    EXPECT_FALSE(manager().canUndo());
-    EXPECT_EQ(*map.captureUndoState(), before);
-}
-
-TEST_F(NativeSnapshotUndoTest, UndoLeavesTheIdentityOfTheMap)
-{
-    const std::string guid = map.documentInformation().guid();
-    map.prepareUndoableOperation("step");
-    map.internalAddCentralTheme("extra");
-    manager().undo();
-    EXPECT_EQ(map.documentInformation().guid(), guid);
-    EXPECT_TRUE(map.enabled());
-}
-
 // ---- The empty-map template ----
 
 namespace {
@@ -236,11 +193,6 @@ TEST(UndoSnapshotDataTest, TheTemplateReadsAsANewMapWithItsTheme)
     EXPECT_EQ(map.documentInformation().loadedGuid(), "0123456789ABCDEF01234567");
     EXPECT_TRUE(map.documentInformation().isNewMap());
     EXPECT_EQ(map.documentInformation().defaultTheme(), "Ideas");
-
-    MindMap withoutTheme;
-    ASSERT_TRUE(loadDocument(withoutTheme, templateText("ABCDEF0123456789ABCDEF01", std::nullopt)));
-    EXPECT_TRUE(withoutTheme.documentInformation().isNewMap());
-    EXPECT_FALSE(withoutTheme.documentInformation().hasDefaultThemeText());
 }
 
 TEST(UndoSnapshotDataTest, AMissingTemplateIsAnErrorNotAnEmptyMap)

@@ -1,6 +1,5 @@
 #include "formats/StyleElementIO.h"
 
-#include "MindMaps/ElementStyleListener.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/RelationStyle.h"
@@ -12,11 +11,6 @@
 #include <string>
 
 namespace {
-
-struct CountingListener : ElementStyleListener {
-    int reports = 0;
-    void styleChanged(ElementStyle*) override { ++reports; }
-};
 
 std::string outerXml(pugi::xml_node node)
 {
@@ -74,61 +68,7 @@ TEST(StyleElementWriting, RelationStyleAttributesInOrder)
               R"(source-arrow="openArrow" target-arrow="none"><color r="1" g="2" b="3"/></style></root>)");
 }
 
-TEST(StyleElementWriting, MapStyleContent)
-{
-    MindMapStyle style;
-    style.setConnectionStyle(2);
-    style.setCheckboxColor(Color::rgb255(0, 128, 255));
-    style.setCustomizedProps(MindMapStyle::ConnectionStyleMask | MindMapStyle::CheckboxColorMask);
-    style.parentRelationStyle()->setLineStyle(3);
-    style.parentRelationStyle()->setPropCustomized(RelationStyle::LineStyleMask, true);
-    style.textStyle()->setAlignment(2);
-    style.textStyle()->setPropCustomized(TextStyle::AlignmentMask, true);
-    Document d;
-    writeMindMapStyle(style, d.root);
-    EXPECT_EQ(outerXml(d.root),
-              R"(<root><mindmap connection-style="left-right" natural-paths="false">)"
-              R"(<checkbox-color r="0" g="128" b="255"/></mindmap>)"
-              R"(<relations><hierarchical-relations line-style="penSolidThin"/></relations>)"
-              R"(<texts align="right"/></root>)");
-}
-
 // ---- Reading ----
-
-TEST(StyleElementReading, ReadersClearEveryBitEvenWithoutTheElement)
-{
-    NodeStyle node;
-    node.setCustomizedProps(0xFF);
-    TextStyle text;
-    text.setCustomizedProps(0x1F);
-    RelationStyle relation;
-    relation.setCustomizedProps(0x3F);
-    Document d;
-    EXPECT_FALSE(readNodeStyle(node, d.root, "style"));
-    EXPECT_FALSE(readTextStyle(text, d.root, "style"));
-    readRelationStyle(relation, d.root, "style");
-    EXPECT_EQ(node.customizedProps(), 0u);
-    EXPECT_EQ(text.customizedProps(), 0u);
-    EXPECT_EQ(relation.customizedProps(), 0u);
-    EXPECT_FALSE(readNodeStyle(node, pugi::xml_node(), "style"));
-}
-
-TEST(StyleElementReading, EachReaderReportsOnce)
-{
-    Document d(R"(<root><style align="left" callout="line" borderstyle="sbsNone" borderwidth="2">)"
-               R"(<fillcolor r="1" g="1" b="1"/><strokecolor none="true"/><font bold="true"/></style></root>)");
-    NodeStyle style;
-    CountingListener listener;
-    style.setListener(&listener);
-    EXPECT_TRUE(readNodeStyle(style, d.root, "style"));
-    EXPECT_EQ(listener.reports, 1);
-    EXPECT_EQ(style.customizedProps(), TextStyle::AlignmentMask | TextStyle::CallOutMask | NodeStyle::BorderStyleMask |
-                                           NodeStyle::BorderWidthMask | TextStyle::FillColorMask |
-                                           NodeStyle::StrokeColorMask | TextStyle::FontMask);
-    EXPECT_EQ(style.borderStyle(), 7);
-    EXPECT_TRUE(style.strokeColor()->isNormalizedClearColor());
-    style.setListener(nullptr);
-}
 
 TEST(StyleElementReading, UnknownNamesAndColoursLeavePropertiesUnset)
 {
@@ -158,27 +98,6 @@ TEST(StyleElementReading, BorderWidthDefaultsToOneAndHostileValuesAreBounded)
     EXPECT_GE(e.fontScale(), 0.0);
 }
 
-TEST(StyleElementReading, ConnectionStyleAndTheOlderNaturalPaths)
-{
-    MindMapStyle named;
-    Document a(R"(<mindmap connection-style="Baseline" natural-paths="false"/>)");
-    readMapStyleAttributes(a.root, named);
-    EXPECT_TRUE(named.isPropCustomized(MindMapStyle::ConnectionStyleMask));
-    EXPECT_EQ(named.connectionStyle(), 1);
-
-    MindMapStyle older;
-    Document b(R"(<mindmap natural-paths="TRUE"/>)");
-    readMapStyleAttributes(b.root, older);
-    EXPECT_TRUE(older.isPropCustomized(MindMapStyle::ConnectionStyleMask));
-    EXPECT_EQ(older.connectionStyle(), 1);
-
-    // An unknown name sets nothing, and the older attribute is then not looked at.
-    MindMapStyle unknown;
-    Document c(R"(<mindmap connection-style="wavy" natural-paths="true"/>)");
-    readMapStyleAttributes(c.root, unknown);
-    EXPECT_FALSE(unknown.isPropCustomized(MindMapStyle::ConnectionStyleMask));
-}
-
 TEST(StyleElementReading, MapStyleReadingKeepsTheMapBitsAndDropsFonts)
 {
     Document d(R"(<style><mindmap><backgroundcolor r="0" g="0" b="0"/></mindmap>)"
@@ -194,41 +113,6 @@ TEST(StyleElementReading, MapStyleReadingKeepsTheMapBitsAndDropsFonts)
     // No "relations": the relation styles carry nothing of their own.
     EXPECT_EQ(style.crossLinkStyle()->customizedProps(), 0u);
     EXPECT_EQ(style.parentRelationStyle()->customizedProps(), 0u);
-}
-
-// ---- Both ways ----
-
-TEST(StyleElementRoundTrip, EveryPropertyComesBack)
-{
-    NodeStyle node;
-    node.setFillColor(Color::rgb255(10, 20, 30));
-    node.setTextColor(Color::normalizedClearColor());
-    node.setAlignment(2);
-    node.setCallOut(2);
-    node.setFontStyle(15);
-    node.setFontScale(0.75);
-    node.setStrokeColor(Color::rgb255(255, 0, 0));
-    node.setBorderStyle(5);
-    node.setBorderWidth(4.5);
-    node.setCustomizedProps(0xFF);
-    RelationStyle relation;
-    relation.setLineStyle(6);
-    relation.setLineWidth(3);
-    relation.setRelationPathStyle(1);
-    relation.setSourceArrowStyle(7);
-    relation.setTargetArrowStyle(2);
-    relation.setColor(Color::rgb255(0, 0, 0));
-    relation.setCustomizedProps(0x3F);
-
-    Document d;
-    writeNodeStyle(node, d.root, "node");
-    writeRelationStyle(relation, d.root, "relation");
-    NodeStyle nodeRead;
-    RelationStyle relationRead;
-    EXPECT_TRUE(readNodeStyle(nodeRead, d.root, "node"));
-    readRelationStyle(relationRead, d.root, "relation");
-    EXPECT_TRUE(nodeRead.equals(&node));
-    EXPECT_TRUE(relationRead.equals(&relation));
 }
 
 } // namespace

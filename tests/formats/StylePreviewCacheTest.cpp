@@ -1,4 +1,3 @@
-#include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -7,7 +6,6 @@
 #include "formats/TwkxMindMapReader.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
-#include "platform/NotificationCenter.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -70,48 +68,6 @@ TEST_F(StylePreviewCacheTest, EachKeyIsDrawnOnceAtPreviewSizeInHighResolution)
     EXPECT_TRUE(drawings[0].highResolution);
     EXPECT_EQ(drawings[0].sheetKey, "system.bright-palette");
     EXPECT_TRUE(cache.stylePreviewImage(nullptr).empty());
-}
-
-TEST_F(StylePreviewCacheTest, OrthogonalSheetsAreDrawnOnTheAngledSample)
-{
-    StylePreviewCache cache;
-    useStandInPainter(cache);
-    cache.stylePreviewImage(sheet("system.basic-chart"));
-    cache.stylePreviewImage(sheet("system.bright-palette"));
-    cache.stylePreviewImage(sheet("system.gold-palette"));
-    ASSERT_EQ(drawings.size(), 3u);
-    EXPECT_EQ(drawings[0].sheetKey, "system.basic-chart");
-    EXPECT_EQ(drawings[0].firstThemeLayoutMode, 1);
-    EXPECT_EQ(drawings[1].firstThemeLayoutMode, 0);
-    EXPECT_NE(drawings[0].map, drawings[1].map);
-    EXPECT_EQ(drawings[1].map, drawings[2].map);
-    // Between drawings the samples hold the default sheet again.
-    EXPECT_EQ(drawings[0].map->styleSheet(), StyleManager::styleManager().defaultStyle().get());
-}
-
-TEST_F(StylePreviewCacheTest, ChangedSheetIsDrawnAnew)
-{
-    TempDir folder;
-    CustomStyleSheet::loadCustomStylesFromDirectory(folder.path());
-    auto custom = std::make_shared<CustomStyleSheet>();
-    custom->customColors().addFillColor(Color(1, 0, 0), Color(0, 0, 0));
-    custom->customColors().addFillColor(Color(0, 0, 1), Color(0, 0, 0));
-    ASSERT_TRUE(custom->registerWithFileName(folder.file("Mine.twkstyle")));
-
-    StylePreviewCache cache;
-    useStandInPainter(cache);
-    // The style menu's part: every sheet notification reaches the cache.
-    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
-        StyleManager::StyleSheetChangedNotification, nullptr, [&cache](const Notification& note) {
-            cache.styleSheetChanged(static_cast<const StyleSheet*>(note.object));
-        });
-    const auto before = cache.stylePreviewImage(custom);
-    cache.stylePreviewImage(sheet("system.gold-palette"));
-    ASSERT_TRUE(custom->saveToFile());
-    const auto after = cache.stylePreviewImage(custom);
-    cache.stylePreviewImage(sheet("system.gold-palette"));
-    EXPECT_NE(before, after);
-    EXPECT_EQ(drawings.size(), 3u) << "the gold sheet stays cached";
 }
 
 TEST_F(StylePreviewCacheTest, WithoutAUsableSampleEverySheetIsDrawnOnThePlainOne)

@@ -105,47 +105,6 @@ TEST(TwkxArchiveWriter, WritesTheDocumentAndTheImagesUnderTheirNames)
     EXPECT_EQ(reader.extractFile("images/" + two + ".png"), fakePng('2'));
 }
 
-TEST(TwkxArchiveWriter, OutputListsAndTestsCleanlyWithUnzip)
-{
-    if (!toolAvailable(UnzipTool)) GTEST_SKIP() << "unzip is not installed";
-    StoreFixture source;
-    const std::string one = source.put(fakePng('1'));
-    TempDir out;
-    {
-        TwkxArchiveWriter writer(out.file("map.twkx"));
-        writer.addMindMapDocumentData(bytesOf(Document));
-        writer.addCustomImages({one}, source.store);
-    }
-    const auto listing = runCommand(std::string(UnzipTool) + " -l " + shellQuoted(out.file("map.twkx")));
-    EXPECT_EQ(listing.status, 0) << listing.output;
-    EXPECT_NE(listing.output.find("document/mindmap.xml"), std::string::npos);
-    EXPECT_NE(listing.output.find("images/" + one + ".png"), std::string::npos);
-    const auto test = runCommand(std::string(UnzipTool) + " -t " + shellQuoted(out.file("map.twkx")));
-    EXPECT_EQ(test.status, 0) << test.output;
-}
-
-TEST(TwkxArchiveWriter, DocumentFromAFileKeepsItsName)
-{
-    TempDir dir;
-    writeTestFile(dir.file("saved.xml"), Document);
-    auto writer = TwkxArchiveWriter::initWithTempFile();
-    writer->addMindMapDocument(dir.file("saved.xml"));
-    const auto data = writer->getArchiveData();
-    ASSERT_TRUE(data);
-    TwkxArchiveReader reader(*data);
-    EXPECT_EQ(reader.files(), std::vector<std::string>{"document/mindmap.xml"});
-    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
-}
-
-TEST(TwkxArchiveWriter, MissingDocumentFileFailsTheArchive)
-{
-    TempDir dir;
-    auto writer = TwkxArchiveWriter::initWithTempFile();
-    writer->addMindMapDocument(dir.file("missing.xml"));
-    EXPECT_FALSE(writer->archiveOK());
-    EXPECT_FALSE(writer->getArchiveData());
-}
-
 TEST(TwkxArchiveWriter, MissingImageDoesNotFailTheArchive)
 {
     StoreFixture source;
@@ -162,40 +121,6 @@ TEST(TwkxArchiveWriter, MissingImageDoesNotFailTheArchive)
     EXPECT_EQ(sorted(reader.files()), sorted({"document/mindmap.xml", "images/" + present + ".png"}));
 }
 
-TEST(TwkxArchiveWriter, TemporaryFileIsInTheTemporaryFolderAndGoesAwayWithTheWriter)
-{
-    std::string path;
-    {
-        auto writer = TwkxArchiveWriter::initWithTempFile();
-        path = writer->fileName();
-        EXPECT_EQ(fs::path(path).parent_path(), fs::temp_directory_path());
-        EXPECT_TRUE(fs::exists(path));
-        writer->addMindMapDocumentData(bytesOf(Document));
-        EXPECT_TRUE(writer->getArchiveData());
-        EXPECT_TRUE(fs::exists(path));
-    }
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_NE(TwkxArchiveWriter::initWithTempFile()->fileName(), TwkxArchiveWriter::initWithTempFile()->fileName());
-}
-
-TEST(TwkxArchiveWriter, WriterThatCannotCreateItsFileAnswersNothing)
-{
-    TempDir dir;
-    TwkxArchiveWriter writer(dir.file("no/such/folder/map.twkx"));
-    EXPECT_FALSE(writer.archiveOK());
-    writer.addMindMapDocumentData(bytesOf(Document));
-    EXPECT_FALSE(writer.getArchiveData());
-}
-
-TEST(TwkxArchiveWriter, ArchiveDataIsTakenOnce)
-{
-    auto writer = TwkxArchiveWriter::initWithTempFile();
-    writer->addMindMapDocumentData(bytesOf(Document));
-    EXPECT_TRUE(writer->getArchiveData());
-    EXPECT_FALSE(writer->getArchiveData()) << "the zip is closed by the first call";
-    EXPECT_FALSE(writer->archiveOK());
-}
-
 // --- Reader -------------------------------------------------------------------------------------
 
 TEST(TwkxArchiveReader, FindsTheDocumentOfAnotherToolIgnoringCase)
@@ -206,38 +131,6 @@ TEST(TwkxArchiveReader, FindsTheDocumentOfAnotherToolIgnoringCase)
     TwkxArchiveReader reader(dir.file("other.zip"));
     EXPECT_EQ(reader.files(), std::vector<std::string>{"Document/MindMap.xml"});
     EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
-}
-
-TEST(TwkxArchiveReader, ReadsFromBytesAndFromTheirEncodedText)
-{
-    auto writer = TwkxArchiveWriter::initWithTempFile();
-    writer->addMindMapDocumentData(bytesOf(Document));
-    const auto data = writer->getArchiveData();
-    ASSERT_TRUE(data);
-    const auto decoded = decodeEncodedArchive(encodeAsArchive(*data));
-    ASSERT_TRUE(decoded);
-    TwkxArchiveReader reader(*decoded);
-    EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
-}
-
-TEST(TwkxArchiveReader, TemporaryFileGoesAwayWithTheReader)
-{
-    TempDir dir;
-    {
-        TwkxArchiveWriter writer(dir.file("temp.twkx"));
-        writer.addMindMapDocumentData(bytesOf(Document));
-    }
-    {
-        TwkxArchiveReader reader(dir.file("temp.twkx"), true);
-        EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
-    }
-    EXPECT_FALSE(fs::exists(dir.file("temp.twkx")));
-    {
-        TwkxArchiveWriter writer(dir.file("kept.twkx"));
-        writer.addMindMapDocumentData(bytesOf(Document));
-    }
-    { TwkxArchiveReader reader(dir.file("kept.twkx")); }
-    EXPECT_TRUE(fs::exists(dir.file("kept.twkx")));
 }
 
 TEST(TwkxArchiveReader, UnreadableInputListsNothingAndYieldsNothing)
@@ -279,27 +172,6 @@ TEST(TwkxArchiveReader, ImportKeepsExistingImagesAndAnnouncesOnlyNewOnes)
     EXPECT_EQ(readBytes(target.folder + "/" + fresh + ".png"), fakePng('f'));
     EXPECT_EQ(target.added, std::vector<std::string>{fresh});
     EXPECT_EQ(target.fileNames(), sorted({kept + ".png", fresh + ".png"}));
-
-    target.added.clear();
-    reader.importCustomImages(target.store);
-    EXPECT_TRUE(target.added.empty()) << "a second import finds everything present";
-}
-
-TEST(TwkxArchiveReader, ContainerWithoutDocumentStillImportsItsImages)
-{
-    const Bytes image = fakePng('i');
-    const std::string hash = hashOf(image);
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipData());
-    ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, "IMAGES/" + hash + ".PNG"));
-    ASSERT_TRUE(zip.CloseZipFile2());
-
-    StoreFixture target;
-    TwkxArchiveReader reader(zip.zipData());
-    EXPECT_FALSE(reader.extractMindMapDocument());
-    reader.importCustomImages(target.store);
-    EXPECT_EQ(readBytes(target.folder + "/" + hash + ".png"), image);
-    EXPECT_EQ(target.added, std::vector<std::string>{hash});
 }
 
 TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideTheStore)
@@ -331,25 +203,6 @@ TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideT
         everything.push_back(fs::relative(entry.path(), target.dir.path()).string());
     }
     EXPECT_EQ(sorted(everything), sorted({"images", "images/" + good + ".png"}));
-}
-
-TEST(TwkxArchiveReader, DamagedImageEntryIsPassedOver)
-{
-    if (!toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
-    const Bytes image = fakePng('d');
-    const std::string hash = hashOf(image);
-    TempDir dir;
-    ASSERT_TRUE(writePythonZip(dir.file("damaged.zip"), {{"images/" + hash + ".png", image, true}}));
-    Bytes zip = readBytes(dir.file("damaged.zip"));
-    const auto layout = singleEntryLayout(zip);
-    ASSERT_TRUE(layout);
-    zip[layout->data + 10] ^= 0x01;
-
-    StoreFixture target;
-    TwkxArchiveReader reader(zip);
-    reader.importCustomImages(target.store);
-    EXPECT_TRUE(target.fileNames().empty());
-    EXPECT_TRUE(target.added.empty());
 }
 
 TEST(TwkxArchiveReader, DanglingLinkInTheStoreIsNotWrittenThrough)

@@ -39,8 +39,7 @@ std::string escapedAttribute(std::string_view text, bool helper)
 
 TEST(TwkxAttributeText, FloatsMatchTheGeneralFormat)
 {
-    const double values[] = {0.0, -0.0, 1.0, -1.0, 0.25, -0.25, 0.5, 0.75, -0.75, 150.0, 30.5, -60.0, 2000.5,
-                             1.125, -1.125, 0.375, 2.625, 0.875, 0.005, 0.015, 0.125, 1e15, -1e15, 1125899906842623.75,
+    const double values[] = {0.0, -0.0, -0.25, 0.75, 1.125, -1.125, 2.625, 0.005, 0.015, 1e15, 1125899906842623.75,
                              1125899906842624.0, 4503599627370496.0, 9007199254740993.0, 1e300, -1e300,
                              std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest(),
                              std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
@@ -60,33 +59,19 @@ TEST(TwkxAttributeText, FloatsMatchTheGeneralFormat)
 
 TEST(TwkxAttributeText, FloatAttributesUseTwoDecimals)
 {
-    EXPECT_EQ(attributeText(150.0), "150.00");
     EXPECT_EQ(attributeText(-30.5), "-30.50");
-    EXPECT_EQ(attributeText(0.25), "0.25");
-    EXPECT_EQ(attributeText(-0.75), "-0.75");
     EXPECT_EQ(attributeText(1.125), "1.12");
     EXPECT_EQ(attributeText(1.375), "1.38");
     EXPECT_EQ(attributeText(0.1), "0.10");
     EXPECT_EQ(attributeText(std::numeric_limits<double>::quiet_NaN()), "0.00");
-    EXPECT_EQ(attributeText(std::numeric_limits<double>::infinity()), "0.00");
     EXPECT_EQ(attributeText(-std::numeric_limits<double>::infinity()), "0.00");
     EXPECT_EQ(attributeText(std::numeric_limits<double>::max()).size(), 309u + 3u);
 }
 
 TEST(TwkxAttributeText, EscapedStringAttributesMatchEscapingFirst)
 {
-    const std::string texts[] = {"",
-                                 "plain topic",
-                                 "tab\there",
-                                 "line\nbreak",
-                                 "carriage\rreturn",
-                                 "back\\slash",
-                                 "caf\xC3\xA9",
-                                 "bad \xFF byte",
-                                 std::string("nul\0inside", 10),
-                                 "\x01\x02",
-                                 "\xE2\x80\xA8 separator",
-                                 "<&\"'>"};
+    const std::string texts[] = {"",         "tab\there\r\n",       "back\\slash",          "bad \xFF byte",
+                                 "\x01\x02", std::string("nul\0in", 6), "\xE2\x80\xA8 sep<&\"'>"};
     for (const std::string& text : texts) EXPECT_EQ(escapedAttribute(text, true), escapedAttribute(text, false)) << text;
     EXPECT_EQ(escapedAttribute("", true), "absent");
     EXPECT_EQ(escapedAttribute("a\nb", true), "=a\\Nb");

@@ -75,13 +75,6 @@ TEST_F(TwkxInlineStyleSheet, ACustomSheetTravelsWithTheDocumentAndIsRegisteredWh
     EXPECT_EQ(writeDocument(opened), document);
 }
 
-TEST_F(TwkxInlineStyleSheet, BuiltInSheetsAreNotCarried)
-{
-    MindMap map;
-    map.newMindMap("", true, std::string("Theme"));
-    EXPECT_EQ(writeDocument(map).find("<stylesheet"), std::string::npos);
-}
-
 TEST_F(TwkxInlineStyleSheet, ACarriedSheetThatCannotBeRegisteredLeavesTheKeyToDecide)
 {
     // A built-in key in the carried sheet: registration gives nothing, and the key of "style",

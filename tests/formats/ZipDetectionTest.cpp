@@ -25,30 +25,10 @@ Bytes smallZip()
 TEST(ZipSignature, OnlyTheFourBytesPKThreeFourMakeAZip)
 {
     EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4}));
-    EXPECT_TRUE(hasPKZIPSignature(Bytes{'P', 'K', 3, 4, 0, 0}));
     EXPECT_TRUE(hasPKZIPSignature(smallZip()));
     EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 3}));
     EXPECT_FALSE(hasPKZIPSignature(Bytes{'P', 'K', 5, 6})); // an empty archive's end record
-    EXPECT_FALSE(hasPKZIPSignature(Bytes{'p', 'k', 3, 4}));
     EXPECT_FALSE(hasPKZIPSignature(bytesOf("PK--abcd")));
-}
-
-TEST(ZipSignature, FilesAreTestedByTheirFirstFourBytes)
-{
-    TempDir dir;
-    writeBytes(dir.file("zip"), smallZip());
-    writeBytes(dir.file("four"), Bytes{'P', 'K', 3, 4});
-    writeBytes(dir.file("three"), Bytes{'P', 'K', 3});
-    writeBytes(dir.file("empty"), Bytes{});
-    writeTestFile(dir.file("xml"), "<tarnwick-mindmaps/>");
-    EXPECT_TRUE(isZipFile(dir.file("zip")));
-    EXPECT_TRUE(isZipFile(dir.file("four")));
-    EXPECT_FALSE(isZipFile(dir.file("three")));
-    EXPECT_FALSE(isZipFile(dir.file("empty")));
-    EXPECT_FALSE(isZipFile(dir.file("xml")));
-    EXPECT_FALSE(isZipFile(dir.file("missing")));
-    EXPECT_FALSE(isZipFile(dir.path()));
-    EXPECT_FALSE(isZipFile(""));
 }
 
 TEST(ZipSignature, AFifoIsAnsweredWithoutWaitingForAWriter)
@@ -56,16 +36,6 @@ TEST(ZipSignature, AFifoIsAnsweredWithoutWaitingForAWriter)
     TempDir dir;
     ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
     EXPECT_FALSE(isZipFile(dir.file("fifo")));
-}
-
-TEST(EncodedArchive, PrefixIsPKDashDash)
-{
-    EXPECT_TRUE(isEncodedArchive(bytesOf("PK--")));
-    EXPECT_TRUE(isEncodedArchive(bytesOf("PK--AAAA")));
-    EXPECT_FALSE(isEncodedArchive(bytesOf("PK-")));
-    EXPECT_FALSE(isEncodedArchive(bytesOf("PK-_AAAA")));
-    EXPECT_FALSE(isEncodedArchive(Bytes{'P', 'K', 3, 4}));
-    EXPECT_FALSE(isEncodedArchive(Bytes{}));
 }
 
 TEST(EncodedArchive, EncodingIsThePrefixAndUnpaddedBase64Url)
@@ -89,12 +59,10 @@ TEST(EncodedArchive, ZipBytesSurviveTheRoundTrip)
     EXPECT_EQ(decodeEncodedArchive(bytesOf("PK--\r\n\n  " + textOf(text).substr(4) + "\n\r\n\t ")), zip);
     EXPECT_EQ(decodeEncodedArchive(bytesOf("PK--\r\n \t")), Bytes{});
     EXPECT_EQ(decodeEncodedArchive(zip), zip);
-    EXPECT_EQ(decodeEncodedArchive(bytesOf("PK")), bytesOf("PK"));
 }
 
 TEST(EncodedArchive, MalformedTextDecodesToNothing)
 {
-    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v!")));
     EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v\nYg")));  // breaks inside the text
     EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--A")));         // no encoding is one character long
     EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm+v")));      // the other base64 alphabet
