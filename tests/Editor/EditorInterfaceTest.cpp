@@ -24,10 +24,9 @@ TEST_F(EditorInterfaceTest, NullInterfaceAnswersHarmlessly)
     // Work running at quit that commits the editor must not be held up.
     EXPECT_TRUE(editor->commitEditor());
     editor->openStorage(nullptr, "GUID", {});
-    editor->asyncOpenMindMap("local", "GUID", {});
     editor->mindMapRenamed(nullptr, "old", "new");
-    editor->removeProviderEntries(nullptr);
     EXPECT_EQ(nullptr, editor->currentStorage());
+
 }
 
 TEST_F(EditorInterfaceTest, WillTerminateIsPostedOncePerRun)

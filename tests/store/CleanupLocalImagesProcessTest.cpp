@@ -76,37 +76,25 @@ protected:
     }
 };
 
-TEST_F(CleanupLocalImagesProcessTest, DeletesOnlyImagesNoMapUses)
-{
-    buildStore();
-    RecordingQuit quit;
-    CleanupLocalImagesProcess process(CleanupLocalImagesProcess::Execution::Inline);
-    process.setDelegate(&quit);
-    EXPECT_EQ(process.title(), localized("cleanup_image_progress"));
-    EXPECT_EQ(process.iconImage(), "recycle_bin_full_16");
-    process.run();
-    EXPECT_TRUE(process.completed());
-    EXPECT_EQ(quit.completions, 1);
-    EXPECT_TRUE(exists(topicImage));
-    EXPECT_TRUE(exists(relationImage)) << "images in relations are in use too";
-    EXPECT_TRUE(exists(linkImage)) << "images on cross links are in use too";
-    EXPECT_FALSE(exists(unused));
-    EXPECT_EQ(process.deletedImages(), 1);
-}
-
-TEST_F(CleanupLocalImagesProcessTest, TheScanRunsAsideAndCompletesOnTheMainLoop)
+TEST_F(CleanupLocalImagesProcessTest, DeletesOnlyUnusedImagesAsideAndCompletesOnTheMainLoop)
 {
     buildStore();
     RecordingQuit quit;
     CleanupLocalImagesProcess process;
     process.setDelegate(&quit);
+    EXPECT_EQ(process.title(), localized("cleanup_image_progress"));
+    EXPECT_EQ(process.iconImage(), "recycle_bin_full_16");
     process.run();
     EXPECT_FALSE(process.completed()) << "completion waits for the main loop";
     ASSERT_TRUE(MainLoop::runUntil([&] { return process.completed(); }, 10.0));
     EXPECT_EQ(quit.completions, 1);
     EXPECT_EQ(quit.thread, std::this_thread::get_id());
     EXPECT_FALSE(exists(unused));
+    EXPECT_EQ(process.deletedImages(), 1);
     EXPECT_TRUE(exists(topicImage));
+    EXPECT_TRUE(exists(relationImage)) << "images in relations are in use too";
+    EXPECT_TRUE(exists(linkImage)) << "images on cross links are in use too";
+
 }
 
 TEST_F(CleanupLocalImagesProcessTest, AProcessReleasedWhenItCompletesIsNotTouchedAgain)

@@ -32,16 +32,6 @@ TEST_F(MindMapStoreStartup, MakesTheStoreFoldersUnderTheDataFolder)
     EXPECT_FALSE(restart()->mindMapStoreDirectoryCreated());
 }
 
-TEST_F(MindMapStoreStartup, EmptiesScratchFilesButKeepsFolders)
-{
-    fs::create_directories(root() + "/Scratch/keep");
-    writeTestFile(root() + "/Scratch/old.tmp", "x");
-    writeTestFile(root() + "/Scratch/keep/inner.tmp", "x");
-    start();
-    EXPECT_FALSE(fs::exists(root() + "/Scratch/old.tmp"));
-    EXPECT_TRUE(fs::exists(root() + "/Scratch/keep/inner.tmp"));
-}
-
 TEST_F(MindMapStoreStartup, ASecondOwnerLeavesTheFirstOwnersScratchAlone)
 {
     fs::create_directories(root() + "/Scratch");
@@ -72,10 +62,7 @@ TEST_F(MindMapStoreStartup, AnUnusableRootTouchesNothing)
     EXPECT_EQ(store->documentsDirectory(), "");
     EXPECT_EQ(store->addMindMapInFolder(nullptr), nullptr);
     EXPECT_EQ(store->importMindMap(bytesOf(nativeDocument(GuidA, "A")), GuidA), nullptr);
-    EXPECT_EQ(store->addMindMapWithExternalTwkxData(bytesOf(nativeDocument(GuidA, "A")), GuidA, nullptr), nullptr);
-    EXPECT_EQ(store->uniqueFileInScratchDirectory("a.txt"), "");
     EXPECT_FALSE(store->saveFolderIndexFile());
-    EXPECT_FALSE(store->saveIndexCache());
     EXPECT_FALSE(store->exportToArchive(dataHome() + ".twkstore"));
     EXPECT_EQ(store->importFromArchive(dataHome()), nullptr);
     EXPECT_EQ(readTestFile(dataHome()), "not a folder");
@@ -85,9 +72,9 @@ TEST_F(MindMapStoreStartup, AFileWhoseGuidDiffersFromItsNameIsRewrittenWithTheNa
 {
     placeFile(GuidA + ".twkx", nativeDocument(GuidB, "Alpha", "<topic text=\"Idea\"/>"));
     MindMapStore* store = start();
-    MindMapInfoItem* map = store->mindMapByGuid(GuidA);
-    ASSERT_NE(map, nullptr);
+    ASSERT_NE(store->mindMapByGuid(GuidA), nullptr);
     std::string text = fileText(mapPath(GuidA));
+
     EXPECT_NE(text.find(GuidA), std::string::npos);
     EXPECT_EQ(text.find(GuidB), std::string::npos);
     EXPECT_NE(text.find("Idea"), std::string::npos);
