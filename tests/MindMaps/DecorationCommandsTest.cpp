@@ -112,7 +112,6 @@ TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
 {
     const std::vector<RefusalCase> cases = {
         {"link without a topic", [&] { select({}); }, [&] { map.addDiagramLink(Url, "", 1); }},
-        {"link with a text selected", [&] { select({label()}); }, [&] { map.addDiagramLink(Url, "", 1); }},
         {"hull with a relation selected", [&] { select({link()}); }, [&] { map.toggleShowHull(); }},
         {"icon on a read-only map",
          [&] {
@@ -120,15 +119,8 @@ TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
              map.setReadOnly(true);
          },
          [&] { map.selectIcon(std::string("#") + ImageHash); }},
-        {"embedded image on a read-only map",
-         [&] {
-             select({node("A")});
-             map.setReadOnly(true);
-         },
-         [&] { map.selectEmbeddedImage(ImageHash); }},
         {"checkbox mode 7", [&] { select({node("A")}); }, [&] { map.applyCheckedState(7, 10); }},
         {"image without a hash", [&] { select({node("A")}); }, [&] { map.addCustomImageWithHash("", "", ""); }},
-        {"image without a topic", [&] { select({link()}); }, [&] { map.addCustomImageWithHash(OtherImageHash, "", ""); }},
         {"change of an image that is not selected",
          [&] {
              node("A")->addCustomImage(OtherImageHash, "");
@@ -146,47 +138,11 @@ TEST_F(DecorationCommandsTest, RefusedCommandsChangeNothing)
              select({image()});
          },
          [&] { map.editImageLink(); }},
-        {"image link on a read-only map",
-         [&] {
-             prompts.imageLinkAnswer = "https://example.org/y";
-             select({image()});
-             map.setReadOnly(true);
-         },
-         [&] { map.editImageLink(); }},
     };
     expectNoChangeEach(cases);
 }
 
 // ---- Results ----
-
-TEST_F(DecorationCommandsTest, LinksOfEveryKind)
-{
-    select({node("A"), node("B")});
-    map.addDiagramLink(Url, "", 1);
-    ASSERT_NE(node("A")->diagramLink(), nullptr);
-    EXPECT_EQ(node("A")->diagramLink()->linkType(), 1);
-    EXPECT_EQ(map.selection().size(), 1u) << "the selection is reduced";
-    EXPECT_EQ(node("B")->diagramLink(), nullptr);
-
-    map.addContactLink("contact-7", "", 4);
-    EXPECT_EQ(node("A")->diagramLink()->linkType(), 4);
-    map.addDiagramLink("", "", 1);
-    EXPECT_EQ(node("A")->diagramLink(), nullptr) << "an empty link removes it";
-
-    map.linkNode(node("C"), Url);
-    EXPECT_EQ(map.selection(), elements({node("C")}));
-    ASSERT_NE(node("C")->diagramLink(), nullptr);
-}
-
-TEST_F(DecorationCommandsTest, ContactLinkOfAnotherKindTakesItsStepAndSetsNothing)
-{
-    select({node("A")});
-    const std::string before = document();
-    map.addContactLink("contact-7", "", 1);
-    EXPECT_TRUE(manager().canUndo());
-    EXPECT_EQ(node("A")->diagramLink(), nullptr);
-    EXPECT_EQ(document(), before);
-}
 
 TEST_F(DecorationCommandsTest, ProgressWalksInTensAndWraps)
 {
@@ -212,43 +168,15 @@ TEST_F(DecorationCommandsTest, CheckboxTogglesThroughItsModes)
     EXPECT_EQ(node("A")->progress(), 70);
 }
 
-TEST_F(DecorationCommandsTest, IconsAndPicturesAreRemovedByTheEmptyKey)
+TEST_F(DecorationCommandsTest, PickersAreAskedForByNotification)
 {
-    node("A")->setIconName(std::string("#") + ImageHash);
-    node("B")->setIconName(std::string("#") + ImageHash);
-    giveEveryElementAGuid();
-    select({node("A"), node("B")});
-    expectOneStep([&] { map.selectIcon(""); }, "undoable_op_change_icon");
-    EXPECT_EQ(node("A")->icon(), nullptr);
-    EXPECT_EQ(node("B")->icon(), nullptr);
-}
-
-TEST_F(DecorationCommandsTest, HullsSkipCentralThemes)
-{
-    select({node("Root"), node("A"), node("B")});
-    map.toggleShowHull();
-    EXPECT_EQ(node("Root")->hullStyle(), nullptr);
-    EXPECT_NE(node("A")->hullStyle(), nullptr);
-    EXPECT_NE(node("B")->hullStyle(), nullptr);
-    map.toggleShowHull();
-    EXPECT_EQ(node("A")->hullStyle(), nullptr);
-}
-
-TEST_F(DecorationCommandsTest, NewImagesTakeTheGivenOrTheNativeScale)
-{
-    select({node("A")});
-    {
-        ScopedNativeDensity native(true);
-        MindMapImage* added = map.addCustomImageWithHash(OtherImageHash, "", "");
-        ASSERT_NE(added, nullptr);
-        EXPECT_EQ(added->scale(), 2.5);
-        EXPECT_EQ(map.selectedElement(), added);
-        select({node("A")});
-        EXPECT_EQ(map.addCustomImageWithHash(OtherImageHash, "", "", 0.5)->scale(), 0.5);
-    }
-    ScopedNativeDensity standard(false);
-    select({node("A")});
-    EXPECT_EQ(map.addCustomImageWithHash(OtherImageHash, "", "")->scale(), 1.0);
+    std::vector<std::string> posted;
+    auto record = [&](const Notification& notification) { posted.push_back(notification.name); };
+    ObservationToken icon = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeIconPicker", &map, record);
+    ObservationToken date = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeDatePicker", &map, record);
+    map.showIconPickerPanel();
+    map.showDatePickerPanel();
+    EXPECT_EQ(posted, (std::vector<std::string>{"MindMap.InvokeIconPicker", "MindMap.InvokeDatePicker"}));
 }
 
 TEST_F(DecorationCommandsTest, ScaleOnlyImageChangeMarksTheDocumentEdited)
@@ -262,29 +190,4 @@ TEST_F(DecorationCommandsTest, ScaleOnlyImageChangeMarksTheDocumentEdited)
     EXPECT_TRUE(owner.manager.canUndo());
     EXPECT_FALSE(owner.changes.empty()) << "the document knows of the change";
     map.setDocumentOwner(nullptr);
-}
-
-TEST_F(DecorationCommandsTest, ImageLinkPromptShowsTheLinkAndStoresItTrimmed)
-{
-    image()->setImageLink("https://example.org/old");
-    prompts.imageLinkAnswer = "\n https://example.org/new \t";
-    select({image()});
-    map.editImageLink();
-    EXPECT_EQ(prompts.shownLink, "https://example.org/old");
-    EXPECT_EQ(image()->imageLink(), "https://example.org/new");
-
-    prompts.imageLinkAnswer = "   ";
-    map.editImageLink();
-    EXPECT_EQ(image()->imageLink(), "") << "only white space clears the link";
-}
-
-TEST_F(DecorationCommandsTest, PickersAreAskedForByNotification)
-{
-    std::vector<std::string> posted;
-    auto record = [&](const Notification& notification) { posted.push_back(notification.name); };
-    ObservationToken icon = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeIconPicker", &map, record);
-    ObservationToken date = NotificationCenter::defaultCenter().addObserver("MindMap.InvokeDatePicker", &map, record);
-    map.showIconPickerPanel();
-    map.showDatePickerPanel();
-    EXPECT_EQ(posted, (std::vector<std::string>{"MindMap.InvokeIconPicker", "MindMap.InvokeDatePicker"}));
 }

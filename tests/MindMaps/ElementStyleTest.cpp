@@ -52,34 +52,3 @@ TEST(ElementStyleBatch, NestedBatchReportsOnceAtTheOutermostEnd)
     ASSERT_EQ(listener.count(), 1u);
     EXPECT_EQ(listener.senders[0], &style);
 }
-
-TEST(ElementStyleBatch, APendingReportDoesNotLeakIntoTheNextBatch)
-{
-    RelationStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.beginUpdate();
-    style.setLineStyle(5);
-    style.endUpdate();
-    style.beginUpdate();
-    style.endUpdate();
-    EXPECT_EQ(listener.count(), 1u);
-}
-
-TEST(ElementStyleBatch, AnUnmatchedEndUpdateIsIgnored)
-{
-    RelationStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.endUpdate();
-    style.endUpdate();
-    style.setLineStyle(4);
-    EXPECT_EQ(listener.count(), 1u);
-
-    style.beginUpdate();
-    style.setLineStyle(5);
-    style.endUpdate();
-    EXPECT_EQ(listener.count(), 2u);
-}

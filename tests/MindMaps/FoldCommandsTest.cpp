@@ -34,23 +34,6 @@ TEST_F(CommandsTest, EveryFoldAndHideCommandIsOneUndoStepThatUndoesByteForByte)
     }
 }
 
-TEST_F(CommandsTest, CollapseOnALeafTakesItsStepAndFoldingWorksOnAReadOnlyMap)
-{
-    map.setReadOnly(true);
-    map.setSelectedElement(topic("B1"));
-    const std::string before = document();
-    map.collapse();
-    EXPECT_EQ(document(), before);
-    EXPECT_EQ(undoManager().undoActionName(), localized("undoable_op_collapse"));
-
-    select({topic("A1"), topic("B")});
-    map.collapse();
-    EXPECT_TRUE(topic("A1")->collapsed());
-    EXPECT_FALSE(topic("B1")->isVisible());
-    map.hideChildren();
-    EXPECT_TRUE(topic("A1a")->isHidden());
-}
-
 TEST_F(CommandsTest, ExpandingInsideACollapsedBranchOpensEveryAncestor)
 {
     maptest::addTopic(map, topic("A1a"), Point{600, 0}, "deep");
@@ -82,16 +65,4 @@ TEST_F(CommandsTest, HidingHandsTheSelectionToTheParentOrKeepsTheRelation)
     EXPECT_FALSE(topic("B")->isHidden()) << "a central theme is never hidden";
     EXPECT_TRUE(map.selection().empty());
     EXPECT_TRUE(undoManager().canUndo());
-}
-
-TEST_F(CommandsTest, HideAndShowRefuseCrossLinksAndChangelessSingleTopics)
-{
-    map.setSelectedElement(map.crossLinks().front());
-    expectNoChange([&] { map.hideSelected(); });
-    select({topic("A2")->parentRelation(), map.crossLinks().front()});
-    expectNoChange([&] { map.hideSelected(); });
-    expectNoChange([&] { map.showSelected(); });
-    expectNoChange([&] { map.showTopic(topic("A2")); });
-    expectNoChange([&] { map.hideTopic(topic("B")); });
-    expectNoChange([&] { map.hideTopic(nullptr); });
 }

@@ -50,7 +50,6 @@ protected:
         return image;
     }
 
-
     TempDir folder;
     std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(folder.path());
     CallLog log;
@@ -62,16 +61,6 @@ protected:
 const std::string UnknownHash = "0123456789abcdef0123456789abcdef01234567";
 
 } // namespace
-
-TEST_F(FreeImageTest, ImageWithoutPictureIsAPlaceholderSquare)
-{
-    MindMapImage* image = addImage(UnknownHash);
-    EXPECT_EQ(image->image(), nullptr);
-    EXPECT_EQ(image->scale(), 1.0);
-    EXPECT_EQ(image->angle(), 0.0);
-    EXPECT_EQ(image->deviceSize(), Size(32, 32));
-    EXPECT_EQ(image->getImageSize(), Size());
-}
 
 TEST_F(FreeImageTest, PictureIsShownAtEightFifteenthsOfItsPixels)
 {
@@ -116,37 +105,6 @@ TEST_F(FreeImageTest, ScaleIsKeptBetweenATenthAndTenAndNonNumbersAreIgnored)
     EXPECT_EQ(image->angle(), 0.5);
 }
 
-TEST_F(FreeImageTest, HashesAreKeptInLowerCase)
-{
-    const std::string hash = storePicture(30, 30);
-    std::string upper = hash;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    MindMapImage* image = addImage(upper, "ABCDEF");
-    EXPECT_EQ(image->imageHash(), hash);
-    EXPECT_EQ(image->thumbnailHash(), "abcdef");
-    ASSERT_NE(image->image(), nullptr);
-
-    // The comparisons are exact.
-    EXPECT_TRUE(image->isEqualImageHash(hash));
-    EXPECT_FALSE(image->isEqualImageHash(upper));
-    EXPECT_TRUE(image->isEqualThumbnailHash("abcdef"));
-    EXPECT_FALSE(image->isEqualThumbnailHash("ABCDEF"));
-}
-
-TEST_F(FreeImageTest, DeletedPictureLeavesThePlaceholderAndReturnsWhenAddedAgain)
-{
-    const std::string hash = storePicture(150, 75);
-    MindMapImage* image = addImage(hash);
-    store->deleteCustomImage(hash);
-    EXPECT_EQ(image->image(), nullptr);
-    EXPECT_EQ(image->deviceSize(), Size(32, 32));
-    EXPECT_TRUE(map.needsLayout());
-
-    EXPECT_EQ(storePicture(150, 75), hash);
-    ASSERT_NE(image->image(), nullptr);
-    EXPECT_DOUBLE_EQ(image->deviceSize().width, 80);
-}
-
 TEST_F(FreeImageTest, HostileHashesFindNothing)
 {
     for (const std::string& hash : {std::string("../../../../etc/passwd"), std::string("/etc/hosts"),
@@ -157,27 +115,6 @@ TEST_F(FreeImageTest, HostileHashesFindNothing)
     }
 }
 
-TEST_F(FreeImageTest, PictureWithoutPixelsCountsAsNone)
-{
-    MindMapImage* image = addImage(storePicture(150, 75));
-    image->setImage(std::make_shared<const Image>());
-    EXPECT_EQ(image->image(), nullptr);
-    EXPECT_EQ(image->deviceSize(), Size(32, 32));
-    EXPECT_EQ(image->scale(), 1.0);
-    EXPECT_EQ(image->stringForToolTip(nullptr, Point(), nullptr), "Image");
-}
-
-TEST_F(FreeImageTest, ToolTipGivesSizeScaleAndPrintResolution)
-{
-    MindMapImage* image = addImage(storePicture(150, 75));
-    EXPECT_EQ(image->stringForToolTip(nullptr, Point(), nullptr),
-              "Double-click to open the image at full size.\n\n150 x 75\nScale: 1.00\n300 dpi");
-
-    MindMapImage* small = addImage(storePicture(10, 10));
-    EXPECT_EQ(small->stringForToolTip(nullptr, Point(), nullptr),
-              "Double-click to open the image at full size.\n\n10 x 10\nScale: 4.50\n67 dpi");
-}
-
 TEST_F(FreeImageTest, ToolTipNumbersDoNotFollowTheProcessLocale)
 {
     MindMapImage* image = addImage(storePicture(150, 75));
@@ -186,6 +123,6 @@ TEST_F(FreeImageTest, ToolTipNumbersDoNotFollowTheProcessLocale)
     const bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8");
     const std::string tip = image->stringForToolTip(nullptr, Point(), nullptr);
     std::setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_NE(tip.find("Scale: 2.50\n120 dpi"), std::string::npos) << tip;
+    EXPECT_EQ(tip, "Double-click to open the image at full size.\n\n150 x 75\nScale: 2.50\n120 dpi");
     if (!switched) GTEST_SKIP() << "no locale with a decimal comma is installed";
 }

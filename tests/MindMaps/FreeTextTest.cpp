@@ -71,7 +71,6 @@ protected:
         return text;
     }
 
-
     static std::string repeated(char c, size_t count) { return std::string(count, c); }
 
     FakeTextMeasurer measurer;
@@ -104,51 +103,6 @@ TEST_F(FreeTextTest, EmptyTextHasTheMinimumSizePlusMargins)
     expectSize(text->textSize(), 3 * CharWidth, LineHeight); // never below the minimum size
 }
 
-TEST_F(FreeTextTest, TextIsTrimmedAndValidated)
-{
-    MindMapText* text = addText();
-    text->setText("  one\r\ntwo\tthree\x01" "four \n ");
-    EXPECT_EQ(text->text(), "one\ntwo three four");
-    text->setText(std::string("a\xff" "b", 3));
-    EXPECT_EQ(text->text(), "a\xEF\xBF\xBD" "b");
-    text->applyWrappedText("  one\ntwo  ");
-    EXPECT_EQ(text->text(), "one\ntwo");
-}
-
-TEST_F(FreeTextTest, StyleEffectsApplyOnlyWhenTheStyleCustomisesTheFont)
-{
-    MindMapText* text = addText("plain");
-    // The raw value alone, without the font property customised, does not count.
-    text->style()->setFontStyle(8 | 4);
-    text->validateState();
-    EXPECT_EQ(text->fontEffects(), 0u);
-    EXPECT_EQ(text->displayText().attributesAt(0).underline, 0);
-    EXPECT_EQ(text->displayText().attributesAt(0).strikethrough, 0);
-
-    text->style()->setPropCustomized(TextStyle::FontMask, true);
-    EXPECT_EQ(text->fontEffects(), 12u);
-    text->validateState();
-    EXPECT_NE(text->displayText().attributesAt(0).underline, 0);
-    EXPECT_NE(text->displayText().attributesAt(0).strikethrough, 0);
-}
-
-TEST_F(FreeTextTest, InteractiveWrapBreaksTheTextAndEnds)
-{
-    MindMapText* text = addText("aaaa bbbb cccc");
-    text->wordWrappingStarted();
-    ASSERT_TRUE(text->isWordWrapping());
-    EXPECT_EQ(text->maxWrapWidth(), 118); // 14 characters
-    EXPECT_EQ(text->minWrapWidth(), 34);  // one word, 33.6
-    text->setWrapWidth(40);
-    EXPECT_EQ(text->text(), "aaaa\nbbbb\ncccc");
-    EXPECT_EQ(text->updateState() & MindMapText::UpdateText, static_cast<uint32_t>(MindMapText::UpdateText));
-
-    text->wordWrappingEnded();
-    EXPECT_FALSE(text->isWordWrapping());
-    text->validateState();
-    EXPECT_EQ(text->maxWrapWidth(), 34);
-}
-
 TEST_F(FreeTextTest, DefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
 {
     const std::string ten = repeated('a', 9) + " " + repeated('b', 10); // 120 x 12
@@ -162,46 +116,6 @@ TEST_F(FreeTextTest, DefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
     text->applyDefaultWrap();
     EXPECT_EQ(text->text(), repeated('a', 10) + "\n" + repeated('b', 10));
     EXPECT_FALSE(text->isWordWrapping());
-}
-
-TEST_F(FreeTextTest, DefaultWrapOfARatioOfFortyUsesAFactorOfPointFour)
-{
-    // 80 characters, ratio 40: 40 / 30 + 2 = 3 steps, so 0.4 of the width 480 (32 characters).
-    std::string words = repeated('a', 10);
-    for (int i = 0; i < 7; ++i) words += " " + repeated('b', 9);
-    ASSERT_EQ(words.size(), 80u);
-    MindMapText* text = addTenPointText(words);
-    ASSERT_EQ(text->textSize(), Size(480, 12));
-
-    MindMapText* expected = addTenPointText(words);
-    expected->wordWrappingStarted();
-    expected->setWrapWidth(192);
-    MindMapText* tooWide = addTenPointText(words);
-    tooWide->wordWrappingStarted();
-    tooWide->setWrapWidth(288);
-    ASSERT_NE(expected->text(), tooWide->text());
-
-    text->applyDefaultWrap();
-    EXPECT_EQ(text->text(), expected->text());
-}
-
-TEST_F(FreeTextTest, UnforcedDefaultWrapLeavesTextsWithLineBreaksOrWithoutSpaces)
-{
-    const std::string withBreak = repeated('a', 30) + " " + repeated('b', 30) + "\nc";
-    MindMapText* broken = addTenPointText(withBreak);
-    broken->applyDefaultWrap();
-    EXPECT_EQ(broken->text(), withBreak);
-
-    const std::string oneWord = repeated('a', 60);
-    MindMapText* word = addTenPointText(oneWord);
-    word->applyDefaultWrap();
-    word->applyDefaultWrap(true); // no space and no line break: nothing even when forced
-    EXPECT_EQ(word->text(), oneWord);
-
-    const std::string oneWordLines = repeated('a', 10) + "\n" + repeated('b', 10);
-    MindMapText* lines = addTenPointText(oneWordLines);
-    lines->applyDefaultWrap(true);
-    EXPECT_EQ(lines->text(), oneWordLines);
 }
 
 TEST_F(FreeTextTest, ForcedDefaultWrapUsesTheLargestWrapWidth)
@@ -224,17 +138,6 @@ TEST_F(FreeTextTest, MinimumSizeThatIsNoNumberDoesNotBreakValidation)
     EXPECT_EQ(text->updateState(), 0u);
     EXPECT_GE(text->size().width, MindMapText::MinimumSide);
     EXPECT_GE(text->size().height, MindMapText::MinimumSide);
-}
-
-TEST_F(FreeTextTest, TextOutsideAnyMapWorksAlone)
-{
-    MindMapText text(nullptr);
-    EXPECT_EQ(text.mindMap(), nullptr);
-    text.setText("alone");
-    text.validateState();
-    expectSize(text.textSize(), 5 * CharWidth, LineHeight);
-    EXPECT_EQ(text.resolvedTextColor(), Color::black());
-    text.applyDefaultWrap(true);
 }
 
 TEST_F(FreeTextTest, TextDestroyedWhileWrappingLeavesNothingBehind)

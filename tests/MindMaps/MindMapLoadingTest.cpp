@@ -182,6 +182,18 @@ TEST_F(MindMapLoadingTest, ReadingFillsAndEnablesTheMap)
     EXPECT_FALSE(map.undoManager()->canUndo()) << "reading removes every undo action";
 }
 
+TEST_F(MindMapLoadingTest, NewMapGetsAFreshGuidAndItsTheme)
+{
+    map.newMindMap("", true, std::nullopt);
+    const std::string guid = map.documentInformation().guid();
+    ASSERT_EQ(guid.size(), 24u);
+    EXPECT_TRUE(std::all_of(guid.begin(), guid.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }));
+    ASSERT_EQ(map.centralThemes().size(), 1u);
+    EXPECT_EQ(map.centralThemes()[0]->text(), localized("mindmap_default_central_theme_text"));
+    map.newMindMap("", false, std::nullopt);
+    EXPECT_NE(map.documentInformation().guid(), guid);
+}
+
 TEST_F(MindMapLoadingTest, UnknownReadCodesFailLeavingTheMapEmptyAndDisabled)
 {
     for (int32_t code : {0, 1, 3, 4, 5, 6, 7, -1, 1 << 30}) {
@@ -197,15 +209,6 @@ TEST_F(MindMapLoadingTest, UnknownReadCodesFailLeavingTheMapEmptyAndDisabled)
         EXPECT_EQ(editor.loadedCodes, (std::vector<int>{2, 0})) << code;
         EXPECT_TRUE(map.selection().empty()) << code;
     }
-}
-
-TEST_F(MindMapLoadingTest, ReadersErrorIsPassedBack)
-{
-    Error error;
-    EXPECT_FALSE(read("node 1 -1 0 Half read\nfail\n", "MAPGUID", &error));
-    EXPECT_EQ(error.code, 42);
-    EXPECT_TRUE(map.isEmpty());
-    EXPECT_FALSE(map.enabled());
 }
 
 TEST_F(MindMapLoadingTest, MalformedAndEmptyDocuments)
@@ -258,62 +261,6 @@ TEST_F(MindMapLoadingTest, HugeDeepDocumentLoadsAndSearches)
     map.setSearchData(&criteria);
     // "Level 1999" and "Level 19990" to "Level 19999".
     EXPECT_EQ(map.searchMatches().size(), 11u);
-}
-
-TEST_F(MindMapLoadingTest, CrossLinkIntegrityIsCheckedAfterLoading)
-{
-    ASSERT_TRUE(read(std::string(TwoThemes) +
-                     "link 1 3\n"   // kept: the first between Alpha and Beta
-                     "link 3 1\n"   // the same two topics the other way round
-                     "link 1 1\n"   // a topic to itself
-                     "link 1 2\n"   // a parent to its child
-                     "link 4 3\n"   // a child to its parent
-                     "link 2 99\n"  // a missing end
-                     "link 2 4\n"   // kept
-                     "link 4 2\n"));
-    ASSERT_EQ(map.crossLinks().size(), 2u);
-    EXPECT_EQ(map.crossLinks()[0]->sourceNode()->text(), "Alpha");
-    EXPECT_EQ(map.crossLinks()[0]->targetNode()->text(), "Beta");
-    EXPECT_EQ(map.crossLinks()[1]->sourceNode()->text(), "Alpha child");
-    EXPECT_EQ(map.crossLinks()[1]->targetNode()->text(), "Beta child");
-}
-
-TEST_F(MindMapLoadingTest, NewMapGetsAFreshGuidAndItsTheme)
-{
-    map.undoManager()->registerUndo([] {});
-    map.newMindMap("", true, std::nullopt);
-    const std::string guid = map.documentInformation().guid();
-    ASSERT_EQ(guid.size(), 24u);
-    EXPECT_TRUE(std::all_of(guid.begin(), guid.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }));
-    EXPECT_EQ(map.documentInformation().loadedGuid(), guid);
-    ASSERT_EQ(map.centralThemes().size(), 1u);
-    EXPECT_EQ(map.centralThemes()[0]->text(), localized("mindmap_default_central_theme_text"));
-
-    map.newMindMap("", false, std::nullopt);
-    EXPECT_NE(map.documentInformation().guid(), guid);
-}
-
-TEST_F(MindMapLoadingTest, ExportsReachTheWriterOfTheirCode)
-{
-    std::vector<std::pair<MindMapExportFormat, MindMapExportOptions>> calls;
-    for (MindMapExportFormat format : {MindMapExportFormat::Native, MindMapExportFormat::HtmlOutline,
-                                       MindMapExportFormat::PlainText, MindMapExportFormat::Opml,
-                                       MindMapExportFormat::FreeMind}) {
-        MindMapFormats::registerWriter(format, [&calls, format](MindMap&, const MindMapExportOptions& options, Error* error) {
-            EXPECT_EQ(error, nullptr);
-            calls.emplace_back(format, options);
-            return dataOf("data");
-        });
-    }
-    for (int32_t code : {0, 5, 6, 7, 8}) EXPECT_EQ(map.exportDataOfFormat(code, 3.0, true), dataOf("data")) << code;
-    ASSERT_EQ(calls.size(), 5u);
-    // Only the outlines can be limited to the selection; no writer scales.
-    EXPECT_FALSE(calls[0].second.selectionOnly);
-    EXPECT_TRUE(calls[1].second.selectionOnly);
-    EXPECT_TRUE(calls[2].second.selectionOnly);
-    EXPECT_FALSE(calls[3].second.selectionOnly);
-    EXPECT_FALSE(calls[4].second.selectionOnly);
-    for (const auto& call : calls) EXPECT_EQ(call.second.imageScaleFactor, 1.0);
 }
 
 TEST_F(MindMapLoadingTest, OtherTypeCodesFailInWords)

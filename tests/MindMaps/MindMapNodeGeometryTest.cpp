@@ -69,18 +69,6 @@ protected:
     std::string pictureHash;
 };
 
-TEST_F(MindMapNodeGeometryTest, PlainTextIsCentredOnTheLocation)
-{
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setText("Hello");
-    settle(node);
-    EXPECT_EQ(node->textBounds(), Rect(200 - 15, 100 - 6, 30, 12));
-    EXPECT_EQ(node->bounds(), Rect(200 - node->size().width / 2, 100 - node->size().height / 2,
-                                   node->size().width, node->size().height));
-    // Without an icon its origin is where it would start, at the text's top.
-    EXPECT_EQ(node->iconOrigin(), (Point{185, 94}));
-}
-
 TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
 {
     MindMapNode* node = adornedTopic();
@@ -130,41 +118,6 @@ TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
     // Each row is centred horizontally.
     EXPECT_DOUBLE_EQ(picture.midX(), 200);
     EXPECT_DOUBLE_EQ(date.midX(), 200);
-}
-
-TEST_F(MindMapNodeGeometryTest, HitCodesOfTheTextLine)
-{
-    MindMapNode* node = adornedTopic();
-    const Point inside{1, 1};
-    EXPECT_EQ(node->getHitTestInfo(node->checkboxOrigin() + inside), MindMapNode::HitCheckbox);
-    EXPECT_EQ(node->getHitTestInfo(node->iconOrigin() + inside), MindMapNode::HitIcon);
-    // The link icon's margins are not part of it.
-    const Point link = node->diagramLinkOrigin();
-    EXPECT_EQ(node->getHitTestInfo(link + Point{1, 5}), MindMapNode::HitBody);
-    EXPECT_EQ(node->getHitTestInfo(link + Point{4, 5}), MindMapNode::HitLinkIcon);
-    EXPECT_EQ(node->getHitTestInfo(node->voiceMemoOrigin() + inside), MindMapNode::HitVoiceMemo);
-    EXPECT_EQ(node->getHitTestInfo(node->textBounds().center()), MindMapNode::HitBody);
-    EXPECT_EQ(node->getHitTestInfo(node->autoNumberIconOrigin() + inside), MindMapNode::HitBody);
-    const Rect bounds = node->bounds();
-    EXPECT_EQ(node->getHitTestInfo({bounds.maxX() + 1, bounds.midY()}), MindMapNode::HitOutside);
-    EXPECT_EQ(node->getHitTestInfo({bounds.minX(), bounds.minY()}), MindMapNode::HitBody);
-}
-
-TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
-{
-    ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = pictureTextAndDateTopic();
-    EXPECT_EQ(node->getHitTestInfo(node->embeddedImageBounds().center()), MindMapNode::HitEmbeddedImage);
-    const Rect date = node->dateTextBounds();
-    const double side = date.height();
-    // The square date icon at the left of the date box, then the text.
-    EXPECT_EQ(node->getHitTestInfo({date.minX() + 1, date.midY()}), MindMapNode::HitDateIcon);
-    EXPECT_EQ(node->getHitTestInfo({date.minX() + side - 0.5, date.midY()}), MindMapNode::HitDateIcon);
-    EXPECT_EQ(node->getHitTestInfo({date.minX() + side + 0.5, date.midY()}), MindMapNode::HitDateText);
-    // Below the date box, still inside the topic.
-    ASSERT_LT(date.maxY() + 1, node->bounds().maxY());
-    EXPECT_EQ(node->getHitTestInfo({date.midX(), date.maxY() + 1}), MindMapNode::HitBody);
-    EXPECT_EQ(node->getHitTestInfo({date.maxX() + 2, date.midY()}), MindMapNode::HitBody);
 }
 
 } // namespace

@@ -97,20 +97,6 @@ TEST_F(MindMapNodeTest, HiddenCentralThemeIsShownWhenLoadedButAHiddenChildStaysH
     EXPECT_TRUE(collapsedLeaf->collapsed()) << "a collapsed leaf read from a document stays collapsed";
 }
 
-TEST_F(MindMapNodeTest, DestroyingANodeDetachesItFromParentAndChildren)
-{
-    MindMapNode* parent = loose();
-    MindMapNode* middle = loose(parent);
-    MindMapNode* leaf = loose(middle);
-    parent->setCollapsed(true);
-    const int hierarchy = listener.hierarchyChanges;
-    owned.erase(owned.begin() + 1); // middle
-    EXPECT_EQ(parent->childCount(), 0u);
-    EXPECT_FALSE(parent->collapsed());
-    EXPECT_EQ(leaf->parent(), nullptr);
-    EXPECT_EQ(listener.hierarchyChanges, hierarchy);
-}
-
 TEST_F(MindMapNodeTest, TreeRefusesCycles)
 {
     MindMapNode* root = loose();
@@ -133,25 +119,6 @@ TEST_F(MindMapNodeTest, TreeRefusesCycles)
     EXPECT_EQ(listener.hierarchyChanges, hierarchy);
 }
 
-TEST_F(MindMapNodeTest, RemovingTheLastChildOfACollapsedNodeClearsBothCollapseFlags)
-{
-    MindMapNode* parent = loose();
-    MindMapNode* a = loose(parent);
-    MindMapNode* b = loose(parent);
-    parent->setCollapsed(true);
-    parent->setOutlineCollapsed(true);
-
-    parent->removeChildNode(a);
-    EXPECT_TRUE(parent->collapsed());
-    EXPECT_TRUE(parent->outlineCollapsed());
-    EXPECT_EQ(a->parent(), nullptr);
-
-    parent->removeChildNode(b);
-    EXPECT_FALSE(parent->collapsed());
-    EXPECT_FALSE(parent->outlineCollapsed());
-    EXPECT_EQ(parent->childCount(), 0u);
-}
-
 TEST_F(MindMapNodeTest, MoveChildIgnoresIndexesOutOfRange)
 {
     MindMapNode* parent = theme();
@@ -172,47 +139,6 @@ TEST_F(MindMapNodeTest, MoveChildIgnoresIndexesOutOfRange)
     EXPECT_GT(listener.hierarchyChanges, hierarchy);
     EXPECT_EQ(parent->childAtIndex(2), nullptr);
     EXPECT_EQ(parent->childAtIndex(static_cast<size_t>(-1)), nullptr);
-}
-
-TEST_F(MindMapNodeTest, MovingAMainBranchResetsItsPaletteEntryButNotADeeperTopic)
-{
-    MindMapNode* root = theme();
-    MindMapNode* branchA = child(root);
-    MindMapNode* branchB = child(root);
-    MindMapNode* topic = child(branchA);
-    topic->setPaletteInfo(7);
-    branchB->setPaletteInfo(2);
-    const int hierarchy = listener.hierarchyChanges;
-    branchB->setParent(root); // the same parent: nothing happens
-    EXPECT_EQ(branchB->paletteInfo(), 2);
-    EXPECT_EQ(listener.hierarchyChanges, hierarchy);
-
-    topic->setParent(branchB);
-    EXPECT_EQ(topic->paletteInfo(), 7);
-    branchA->setPaletteInfo(5);
-    branchA->setParent(branchB);
-    EXPECT_EQ(branchA->parent(), branchB);
-    EXPECT_EQ(branchA->paletteInfo(), 0);
-}
-
-TEST_F(MindMapNodeTest, HiddenChildStaysHiddenWhenItsParentExpands)
-{
-    MindMapNode* parent = loose();
-    MindMapNode* node = loose(parent);
-    MindMapNode* grandchild = loose(node);
-    node->setIsHidden(true);
-    EXPECT_FALSE(node->isVisible());
-    EXPECT_FALSE(grandchild->isVisible());
-    parent->setCollapsed(true);
-    parent->setCollapsed(false);
-    EXPECT_FALSE(node->isVisible());
-    EXPECT_FALSE(grandchild->isVisible());
-    node->setIsHidden(false);
-    EXPECT_TRUE(node->isVisible());
-    EXPECT_TRUE(grandchild->isVisible());
-    parent->setIsHidden(true); // a central theme hides too
-    EXPECT_FALSE(parent->isVisible());
-    EXPECT_FALSE(node->isVisible());
 }
 
 TEST_F(MindMapNodeTest, DeeplyNestedBranchesDoNotExhaustTheStack)
@@ -297,71 +223,6 @@ TEST_F(MindMapNodeTest, ValidatedText)
     EXPECT_EQ(node->text(), "one\ntwo three");
     node->applyWrappedText("wrapped\r\nline");
     EXPECT_EQ(node->text(), "wrapped\nline");
-}
-
-TEST_F(MindMapNodeTest, NoteIsTrimmedAndValidated)
-{
-    MindMapNode* node = loose();
-    node->setNote("  \n\t \r\n ");
-    EXPECT_EQ(node->note(), "");
-    EXPECT_FALSE(node->hasNote());
-    node->setNote("\n  first\r\nsecond\tpart \xE3\x80\x80");
-    EXPECT_EQ(node->note(), "first\nsecond part");
-    EXPECT_TRUE(node->hasNote());
-    EXPECT_EQ(node->stringForToolTip(nullptr, {}, nullptr), "first\nsecond part");
-}
-
-TEST_F(MindMapNodeTest, ElementOnATopicAnswersOnlyWhenContainedElementsAreAsked)
-{
-    MindMapNode* node = loose(nullptr, {0, 0});
-    ContainedElement* box = node->appendContainedElement(std::make_unique<Box>(node, Size{10, 10}));
-    box->setRelLocation({0, 0});
-    EXPECT_EQ(node->performHitTest({0, 0}, nullptr, true), box);
-    // Asked for topics only, the element lying over the topic does not hide it.
-    EXPECT_EQ(node->performHitTest({0, 0}, nullptr, false), node);
-    EXPECT_EQ(node->performHitTest({30, 0}, nullptr, false), node);
-    EXPECT_EQ(node->performHitTest({30, 0}, nullptr, true), node);
-    // The excluded topic's own elements are skipped with it.
-    EXPECT_EQ(node->performHitTest({0, 0}, node, false), nullptr);
-    EXPECT_EQ(node->performHitTest({0, 0}, node, true), nullptr);
-    // An element outside the topic answers only when asked for.
-    box->setRelLocation({0, -40});
-    EXPECT_EQ(node->performHitTest({0, -40}, nullptr, true), box);
-    EXPECT_EQ(node->performHitTest({0, -40}, nullptr, false), nullptr);
-    box->setRelLocation({0, 0});
-    EXPECT_EQ(node->boundsIncludingContainedElements(), node->bounds());
-    box->setRelLocation({0, -40});
-    EXPECT_EQ(node->boundsIncludingContainedElements(), Rect(-50, -45, 100, 55));
-}
-
-TEST_F(MindMapNodeTest, MarkerHitTestFindsCollapseAndUnhideMarkers)
-{
-    MindMapNode* root = loose(nullptr, {0, 0});
-    MindMapNode* right = loose(root, {200, 0});
-    MindMapNode* grandchild = loose(right, {400, 0});
-    MindMapNode* hidden = loose(root, {0, 200});
-    (void)grandchild;
-    right->setCollapsed(true);
-    hidden->setIsHidden(true);
-    hidden->parentRelation()->relationPath().setStraightLine({0, 0}, {0, 150});
-
-    // A child right of its parent has its marker on the left.
-    EXPECT_EQ(right->collapseMarkerDirection(), 1);
-    const Rect marker = right->getCollapseMarkerBounds();
-    EXPECT_EQ(marker, Rect(200 - 58 - 8, -8, 16, 16));
-    EXPECT_EQ(root->performMarkerHitTest(marker.center()), right);
-    right->setIsSelected(true);
-    EXPECT_EQ(root->performMarkerHitTest(marker.center()), nullptr);
-    right->setIsSelected(false);
-
-    EXPECT_EQ(hidden->getUnhideMarkerBounds(), Rect(-8, 142, 16, 16));
-    EXPECT_EQ(root->performMarkerHitTest({0, 150}), hidden);
-    hidden->parentRelation()->setIsSelected(true);
-    EXPECT_EQ(root->performMarkerHitTest({0, 150}), nullptr);
-
-    // A visible expanded node without children has no marker.
-    MindMapNode* leaf = loose(nullptr, {0, 0});
-    EXPECT_EQ(leaf->performMarkerHitTest({0, 0}), nullptr);
 }
 
 } // namespace

@@ -39,18 +39,6 @@ protected:
     MindMap map;
 };
 
-TEST_F(MindMapSearchTest, MatchesComeDepthFirstFromEachTheme)
-{
-    MindMapNode* a = addTopic(map, nullptr, Point{}, "x a");
-    MindMapNode* b = addTopic(map, nullptr, Point{0, 300}, "x b");
-    MindMapNode* a1 = addTopic(map, a, Point{100, 0}, "x a1");
-    MindMapNode* b1 = addTopic(map, b, Point{100, 300}, "x b1");
-    MindMapNode* a1a = addTopic(map, a1, Point{200, 0}, "x a1a");
-    MindMapNode* a2 = addTopic(map, a, Point{100, 100}, "x a2");
-    search(textSearch("x"));
-    EXPECT_EQ(map.searchMatches(), elements({a, a1, a1a, a2, b, b1}));
-}
-
 TEST_F(MindMapSearchTest, FreeTextsComeAfterTheirNodeAndCrossLinkTextsLast)
 {
     MindMapNode* a = addTopic(map, nullptr, Point{}, "hit a");
@@ -72,26 +60,6 @@ TEST_F(MindMapSearchTest, FreeTextsComeAfterTheirNodeAndCrossLinkTextsLast)
     EXPECT_EQ(map.searchMatches(), elements({a, aText, a1, a1Text, a1RelationText, linkText}));
     EXPECT_TRUE(aText->searchMatch());
     EXPECT_FALSE(quiet->searchMatch());
-}
-
-TEST_F(MindMapSearchTest, IconScopeComparesNamesWithoutCase)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
-    MindMapNode* starred = addTopic(map, theme, Point{100, 0}, "Starred");
-    starred->setIconName("Star");
-    addTopic(map, theme, Point{100, 100}, "Plain");
-    MindMapSearchData criteria;
-    criteria.setIcon("star");
-    criteria.setScope(SearchScopeIcon);
-    search(criteria);
-    EXPECT_EQ(map.searchMatches(), elements({starred}));
-
-    // With the text too, both must hold.
-    MindMapSearchData both("plain");
-    both.setIcon("star");
-    both.setScope(SearchScopeText | SearchScopeIcon);
-    search(both);
-    EXPECT_TRUE(map.searchMatches().empty());
 }
 
 TEST_F(MindMapSearchTest, DateScopeComparesInclusively)
@@ -119,27 +87,6 @@ TEST_F(MindMapSearchTest, DateScopeComparesInclusively)
     later.setScope(SearchScopeDate);
     search(later);
     EXPECT_EQ(map.searchMatches(), elements({onTheDay, after}));
-}
-
-TEST_F(MindMapSearchTest, ClearingTheCriteriaClearsTheMatchFlags)
-{
-    MindMapNode* theme = addTopic(map, nullptr, Point{}, "Theme");
-    theme->setNote("theme notes");
-    search(textSearch("theme"));
-    ASSERT_TRUE(theme->searchMatch());
-    ASSERT_TRUE(theme->noteSearchMatch());
-    listener.calls = 0;
-
-    map.setSearchData(nullptr);
-    EXPECT_FALSE(map.searching());
-    EXPECT_TRUE(map.searchMatches().empty());
-    EXPECT_FALSE(theme->searchMatch());
-    EXPECT_FALSE(theme->noteSearchMatch());
-    EXPECT_EQ(listener.calls, 1);
-
-    // Nothing is left for selecting the matches either.
-    map.selectSearchMatches();
-    EXPECT_TRUE(map.selection().empty());
 }
 
 } // namespace

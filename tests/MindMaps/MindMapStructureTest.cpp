@@ -217,28 +217,6 @@ TEST(MindMapStructureLargeTest, RemovingWideAndDeepBranchesIsLinear)
     EXPECT_LT(elapsed, std::chrono::seconds(5));
 }
 
-TEST(MindMapStructureLargeTest, DraggingManyTopicsOfADeepBranchIsLinear)
-{
-    // Many roots deep below one strict-layout branch: the branch is found once per ancestor, not
-    // once per root and ancestor.
-    const int count = 30000;
-    LargeMap large(0, count, count);
-    RecordingFeedbackDelegate feedback;
-    FeedbackProgressDelegate* previous = FeedbackCenter::feedbackCenter().delegate();
-    FeedbackCenter::feedbackCenter().setDelegate(&feedback);
-    large.deep->setLayoutMode(1);
-    std::vector<MindMapNode*> leaves = large.last->children();
-
-    const auto start = std::chrono::steady_clock::now();
-    large.map.nodeDragEnded(nullptr, leaves, false, nullptr);
-    // Under the first leaf lie only its fellow roots and their parent: no target.
-    EXPECT_EQ(large.map.canDragChangeNodeParent(leaves.front(), leaves), nullptr);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    FeedbackCenter::feedbackCenter().setDelegate(previous);
-    EXPECT_EQ(feedback.shown.size(), 1u);
-    EXPECT_LT(elapsed, std::chrono::seconds(5));
-}
-
 TEST_F(MindMapStructureTest, CrossLinkRules)
 {
     MindMap other;
@@ -264,106 +242,12 @@ TEST_F(MindMapStructureTest, CrossLinkRules)
 TEST_F(MindMapStructureTest, AddingALinkIsOneNamedStepWhenATopicIsSelected)
 {
     map.setSelectedElement(a1a);
-    log.clear();
-    CrossLink* link = map.addCrossLinkFromSource(a1a, b1);
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(countOf(log, "editor.cancelEditorModes"), 1u);
-    EXPECT_EQ(countOf(log, "editor.mindMapChanged"), 1u);
-    EXPECT_TRUE(manager().canUndo());
+    ASSERT_NE(map.addCrossLinkFromSource(a1a, b1), nullptr);
     EXPECT_EQ(manager().undoActionName(), localized("undoable_op_add_cross_link"));
-
-    // Without a selected topic the link is made but no step registered.
     manager().removeAllActions();
     map.setSelectedElement(nullptr);
     ASSERT_NE(map.addCrossLinkFromSource(a2, b1), nullptr);
     EXPECT_FALSE(manager().canUndo());
-}
-
-TEST_F(MindMapStructureTest, ManyLinksAreAddedWithoutComparingEachWithEveryOther)
-{
-    const int count = 30000;
-    map.beginLoading();
-    std::vector<MindMapNode*> nodes;
-    for (int i = 0; i <= count; ++i) nodes.push_back(map.addNodeLoadingAtLocation(Point{}));
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) {
-        ASSERT_NE(map.addCrossLinkFromSource(nodes[i], nodes[i + 1]), nullptr);
-        ASSERT_EQ(map.addCrossLinkFromSource(nodes[i + 1], nodes[i]), nullptr);
-    }
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    map.nodesLoadedFromIndex(0);
-    map.loadingCompleted();
-    EXPECT_EQ(map.crossLinks().size(), static_cast<size_t>(count));
-    EXPECT_LT(elapsed, std::chrono::seconds(5));
-}
-
-TEST_F(MindMapStructureTest, LinkLookupsFollowClearingAndReloading)
-{
-    map.internalAddCrossLinkFromSource(a1a, b1);
-    ASSERT_TRUE(map.containsCrossLinkBetween(a1a, b1));
-    // The old content goes, new nodes may even reuse the old addresses.
-    map.beginLoading();
-    EXPECT_TRUE(map.crossLinks().empty());
-    MindMapNode* x = map.addNodeLoadingAtLocation(Point{});
-    MindMapNode* y = map.addNodeLoadingAtLocation(Point{200, 0});
-    MindMapNode* z = map.addNodeLoadingAtLocation(Point{400, 0});
-    EXPECT_FALSE(map.containsCrossLinkBetween(x, y));
-    EXPECT_NE(map.addCrossLinkFromSource(x, y), nullptr);
-    EXPECT_NE(map.addCrossLinkFromSource(y, z), nullptr);
-    map.nodesLoadedFromIndex(0);
-    map.loadingCompleted();
-    EXPECT_TRUE(map.containsCrossLinkBetween(y, x));
-    EXPECT_FALSE(map.containsCrossLinkBetween(x, z));
-
-    map.removeCrossLink(map.crossLinks().front());
-    EXPECT_FALSE(map.containsCrossLinkBetween(x, y));
-    EXPECT_TRUE(map.containsCrossLinkBetween(y, z));
-}
-
-TEST_F(MindMapStructureTest, RefusedReconnectionsChangeNothing)
-{
-    CrossLink* link = map.internalAddCrossLinkFromSource(a1a, b1);
-    map.internalAddCrossLinkFromSource(a2, b1);
-    CrossLink* foreign = nullptr;
-    MindMap other;
-    other.newMindMap("", true, std::string("Other"));
-    MindMapNode* otherChild = other.addMindMapNodeAsChild(other.mainCentralTheme(), Point{200, 0});
-    foreign = other.internalAddCrossLinkFromSource(otherChild, other.mainCentralTheme());
-    log.clear();
-
-    map.reconnectCrossLink(link, a1a, b1);  // the pair it already joins
-    map.reconnectCrossLink(link, b1, a1a);  // the same pair the other way
-    map.reconnectCrossLink(link, a2, b1);   // another link joins those
-    map.reconnectCrossLink(link, a1, a1a);  // parent and child
-    map.reconnectCrossLink(link, nullptr, b1);
-    map.reconnectCrossLink(nullptr, a, b);
-    map.reconnectCrossLink(foreign, a, b);
-    EXPECT_EQ(link->sourceNode(), a1a);
-    EXPECT_EQ(link->targetNode(), b1);
-    EXPECT_FALSE(manager().canUndo());
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(MindMapStructureTest, RemovingLinksBetweenTwoNodesTakesBothDirections)
-{
-    map.internalAddCrossLinkFromSource(a1a, b1);
-    CrossLink* other = map.internalAddCrossLinkFromSource(a2, b1);
-    CrossLink* back = map.internalAddCrossLinkFromSource(b1, a1a); // unchecked: a duplicate
-    map.setSelectedElement(back);
-    map.toggleSelection(a1->parentRelation(), false);
-    log.clear();
-    map.removeCrossLinksBetween(a1a, b1);
-    EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{other}));
-    EXPECT_FALSE(map.containsCrossLinkBetween(a1a, b1));
-    // The selected link is not left selected after it is gone: its source takes over.
-    EXPECT_EQ(map.selection(), elements({b1}));
-    EXPECT_GE(countOf(log, "editor.mindMapChanged"), 1u);
-
-    log.clear();
-    map.removeCrossLinksBetween(a1a, b1); // none left
-    map.removeCrossLinksBetween(nullptr, b1);
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(map.crossLinks().size(), 1u);
 }
 
 TEST_F(MindMapStructureTest, IntegrityKeepsTheFirstOfDuplicatesAndDropsBrokenLinks)
@@ -407,23 +291,6 @@ TEST_F(MindMapStructureTest, ReParentedLinkPartnersLoseTheirLink)
     (void)fromNewParent;
     EXPECT_EQ(map.selection(), elements({b1}));
     EXPECT_FALSE(map.canCreateCrossLinkFromSource(a2, b1));
-}
-
-TEST_F(MindMapStructureTest, ReParentingInsideAnUpdateDropsTheLinkWhenTheUpdateEnds)
-{
-    CrossLink* link = map.internalAddCrossLinkFromSource(b1, a2);
-    CrossLink* unrelated = map.internalAddCrossLinkFromSource(a1a, b);
-    {
-        MindMap::UpdateGuard outer(map);
-        {
-            MindMap::UpdateGuard inner(map);
-            b1->setParent(a2);
-        }
-        // Only the outermost update checks.
-        EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{link, unrelated}));
-    }
-    EXPECT_EQ(b1->parent(), a2);
-    EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{unrelated}));
 }
 
 TEST(MindMapStructureImageTest, RemovingATextOrImageSelectsItsContainerAndDropsUnusedImages)
@@ -471,29 +338,6 @@ TEST_F(MindMapStructureTest, DropTargetRefusesTheCurrentParentAndTheRootsOwnBran
     EXPECT_EQ(map.canDragChangeNodeParent(b1, {b1}), a1b);
 }
 
-TEST_F(MindMapStructureTest, RestrictedMoveNamesTheStrictBranchShortened)
-{
-    // A long name with a line break, in a branch laid out by A1 (strict horizontal).
-    const std::string name = "Strict\nbranch " + std::string(60, 'x');
-    a1->setText(name);
-    a1->setLayoutMode(1);
-    map.validateElementStates();
-    UndoState drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.nodeDragEnded(nullptr, {a1a, a1b}, false, drag);
-    ASSERT_EQ(feedback.shown.size(), 1u);
-    const auto& shown = feedback.shown.front();
-    EXPECT_EQ(shown.title, localized("editor_auto_layout_restricted_move_title"));
-    const std::string shortName = "Strict branch " + std::string(36, 'x') + "\u2026";
-    EXPECT_EQ(shown.message, localized("editor_auto_layout_restricted_move_message") + "\n\n" + shortName);
-    EXPECT_DOUBLE_EQ(shown.duration, 3.0);
-    EXPECT_EQ(manager().undoActionName(), localized("undoable_op_move_element"));
-
-    a1->setLayoutMode(0); // free topics move quietly
-    drag = map.prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
-    map.nodeDragEnded(nullptr, {a1a, b1}, false, drag);
-    EXPECT_EQ(feedback.shown.size(), 1u);
-}
-
 TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
 {
     // Exactly 50 characters of two bytes each: shown whole. One more: cut after 50.
@@ -504,6 +348,8 @@ TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
     map.validateElementStates();
     map.nodeDragEnded(nullptr, {a1a}, false, nullptr);
     ASSERT_EQ(feedback.shown.size(), 1u);
+    EXPECT_EQ(feedback.shown[0].title, localized("editor_auto_layout_restricted_move_title"));
+    EXPECT_DOUBLE_EQ(feedback.shown[0].duration, 3.0);
     EXPECT_EQ(feedback.shown[0].message, localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty);
 
     a1->setText(fifty + "\u00e9");

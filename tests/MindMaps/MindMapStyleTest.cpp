@@ -57,25 +57,6 @@ TEST(MindMapStyleCascade, NilColoursFallBackToWhiteAndMaterialGreen)
     EXPECT_TRUE(custom.backgroundColor().isNormalizedClearColor());
 }
 
-TEST(MindMapStyleReports, ABatchReportsTheNodeStyleOnceBeforeTheGeneralReport)
-{
-    MindMapStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-    style.setNodeStyleListener(&listener);
-
-    style.beginUpdate();
-    style.beginUpdate();
-    style.nodeStyle()->setBorderStyle(4);
-    style.textStyle()->setAlignment(2);
-    style.endUpdate();
-    style.nodeStyle()->changeBorderWidth(1.0);
-    style.setConnectionStyle(1);
-    EXPECT_TRUE(listener.events.empty());
-    style.endUpdate();
-    EXPECT_EQ(listener.events, std::vector<std::string>({"node", "style"}));
-}
-
 TEST(MindMapStyleReports, APartThatOutlivesItsMapStyleReportsToNobody)
 {
     std::shared_ptr<NodeStyle> part;

@@ -41,58 +41,6 @@ protected:
     MindMap map;
 };
 
-TEST_F(MindMapTest, ImageStoreIsToldToDropUnusedPictures)
-{
-    auto first = std::make_shared<FakeImageStore>();
-    auto second = std::make_shared<FakeImageStore>();
-    {
-        MindMap withStore(first);
-        EXPECT_EQ(withStore.imageStore(), first.get());
-        withStore.setImageStore(first); // the same store: nothing
-        EXPECT_EQ(first->drops, 0);
-        withStore.setImageStore(second);
-        EXPECT_EQ(first->drops, 1);
-        EXPECT_EQ(withStore.imageStore(), second.get());
-        withStore.newMindMap("", false, std::nullopt);
-        EXPECT_EQ(second->drops, 1);
-    }
-    // Teardown lets the store clean up once more.
-    EXPECT_EQ(second->drops, 2);
-    EXPECT_EQ(first->drops, 1);
-}
-
-TEST_F(MindMapTest, TeardownClearsTheSelectionWithTheUsualCalls)
-{
-    CallLog teardownLog;
-    RecordingModelessEditor panel(teardownLog, "panel");
-    MindMapNode* theme = nullptr;
-    {
-        MindMap doomed;
-        doomed.setModelessEditor(&panel);
-        doomed.newMindMap("", true, "Theme");
-        theme = doomed.mainCentralTheme();
-        ASSERT_EQ(doomed.selectedElement(), theme);
-        teardownLog.clear();
-    }
-    EXPECT_EQ(teardownLog, (CallLog{"panel.beforeChangingSelection", "panel.afterChangingSelection"}));
-    ASSERT_FALSE(panel.outgoing.empty());
-    EXPECT_EQ(panel.outgoing.back(), theme);
-    EXPECT_EQ(panel.incoming.back(), nullptr);
-}
-
-TEST_F(MindMapTest, BlankThemeIsAnUnnamedMap)
-{
-    enableWithTheme(" \t\n  ");
-    EXPECT_EQ(map.centralThemeTitle(), "");
-    EXPECT_EQ(map.title(), localized("mindmap_unnamed_map"));
-    EXPECT_FALSE(map.title().empty());
-    EXPECT_NE(map.title(), localized("mindmap_empty_map"));
-
-    MindMapNode* theme = map.mainCentralTheme();
-    theme->setText("");
-    EXPECT_EQ(map.title(), localized("mindmap_unnamed_map"));
-}
-
 TEST_F(MindMapTest, ChangingTheMainThemeChangesTheTitle)
 {
     TitleObserver titles(map, log);
@@ -115,6 +63,14 @@ TEST_F(MindMapTest, ChangingTheMainThemeChangesTheTitle)
     map.setMainCentralTheme(other.mainCentralTheme());
     EXPECT_EQ(map.mainCentralTheme(), second);
     EXPECT_EQ(titles.count, 1);
+}
+
+TEST_F(MindMapTest, BlankThemeIsAnUnnamedMap)
+{
+    enableWithTheme(" \t\n  ");
+    EXPECT_EQ(map.centralThemeTitle(), "");
+    EXPECT_EQ(map.title(), localized("mindmap_unnamed_map"));
+    EXPECT_NE(map.title(), localized("mindmap_empty_map"));
 }
 
 TEST_F(MindMapTest, CustomTitleIsTrimmedWithLineBreaksAsBlanks)
@@ -178,27 +134,6 @@ TEST_F(MindMapTest, EveryBitIsSentOnceInTheFixedOrder)
     map.setSearchListener(nullptr);
 }
 
-TEST_F(MindMapTest, BitsAreReadAgainAfterEveryCall)
-{
-    MindMapNode* theme = enableWithTheme("Theme");
-    // The editor runs an update of its own while it is told of the selection; that update sends
-    // its own report and leaves nothing for the rest of the outer one.
-    editor.onSelectedElementChanged = [&] {
-        editor.onSelectedElementChanged = nullptr;
-        MindMap::UpdateGuard own(map);
-        map.titleChanged();
-    };
-    TitleObserver titles(map, log);
-    {
-        MindMap::UpdateGuard update(map);
-        map.setSelectedElement(nullptr);
-        map.updateElementTools(theme);
-    }
-    EXPECT_EQ(log, (CallLog{"notes.beforeChangingSelection", "outline.beforeChangingSelection",
-                            "editor.selectedElementChanged", "notification.titleChanged",
-                            "notes.afterChangingSelection", "outline.afterChangingSelection"}));
-}
-
 TEST_F(MindMapTest, SearchAskedForBeforeTheScrollSurvivesItsValidation)
 {
     enableWithTheme("Theme");
@@ -214,20 +149,6 @@ TEST_F(MindMapTest, SearchAskedForBeforeTheScrollSurvivesItsValidation)
     EXPECT_EQ(search.calls, 1);
     EXPECT_EQ(editor.scrolledElements.size(), 1u);
     map.setSearchListener(nullptr);
-}
-
-TEST_F(MindMapTest, UnbalancedEndUpdateIsCaught)
-{
-    EXPECT_DEBUG_DEATH(map.endUpdate(), "endUpdate");
-    // Harmless in release builds: the next update works as usual.
-    EXPECT_FALSE(map.isUpdating());
-    map.newMindMap("", true, "Theme");
-    log.clear();
-    {
-        MindMap::UpdateGuard update(map);
-        map.elementInvalidated(nullptr);
-    }
-    EXPECT_EQ(log, CallLog{"editor.mindMapChanged"});
 }
 
 TEST_F(MindMapTest, CommittingTheModelessEditorIsNotReentrant)
@@ -262,36 +183,6 @@ TEST_F(MindMapTest, RollUpProgressIsComputedChildrenFirst)
     EXPECT_EQ(parent->progress(), 100);
     // Had the theme gone before its child, it would have seen 0.
     EXPECT_EQ(theme->progress(), 100);
-}
-
-TEST_F(MindMapTest, CompressLayoutModesKeepsOnlyTheOutermostMode)
-{
-    MindMapNode* theme = enableWithTheme("Theme");
-    MindMapNode* branch = map.addMindMapNodeAsChild(theme, Point{100, 0});
-    MindMapNode* sub = map.addMindMapNodeAsChild(branch, Point{200, 0});
-    MindMapNode* leaf = map.addMindMapNodeAsChild(sub, Point{300, 0});
-    branch->setLayoutMode(LayoutModeStrictHorizontal);
-    sub->setLayoutMode(LayoutModeTopDown);
-    leaf->setLayoutMode(LayoutModeList);
-
-    map.compressLayoutModes();
-    EXPECT_EQ(theme->layoutMode(), LayoutModeFreeForm);
-    EXPECT_EQ(branch->layoutMode(), LayoutModeStrictHorizontal);
-    EXPECT_EQ(sub->layoutMode(), LayoutModeFreeForm);
-    EXPECT_EQ(sub->layoutDirection(), LayoutDirectionBottom); // a top-down chart grew downward
-    EXPECT_EQ(leaf->layoutMode(), LayoutModeFreeForm);
-    EXPECT_EQ(leaf->layoutDirection(), LayoutDirectionAutomatic);
-}
-
-TEST_F(MindMapTest, RemovedSheetFallsBackToTheDefaultWithoutUndoStep)
-{
-    auto custom = std::make_shared<StyleSheet>();
-    map.assignStyleSheet(custom);
-    ASSERT_EQ(map.styleSheet(), custom.get());
-    NotificationCenter::defaultCenter().post(StyleManager::StyleSheetRemovedNotification,
-                                             static_cast<const void*>(custom.get()));
-    EXPECT_EQ(map.styleSheet(), StyleManager::styleManager().defaultStyle().get());
-    EXPECT_FALSE(map.undoManager()->canUndo());
 }
 
 TEST_F(MindMapTest, AutoNumberStyleTakesOnlyTheThreeStyles)

@@ -86,17 +86,6 @@ protected:
     UndoManager& manager() { return *map.undoManager(); }
     // The manager tells no count: undo everything, then redo it. Element pointers are stale
     // afterwards.
-    size_t undoSteps()
-    {
-        size_t steps = 0;
-        while (manager().canUndo()) {
-            manager().undo();
-            ++steps;
-        }
-        for (size_t i = 0; i < steps; ++i) manager().redo();
-        return steps;
-    }
-
     CallLog log;
     RecordingNodeEditor editor;
     MindMap map;
@@ -118,26 +107,6 @@ TEST_F(SnapshotUndoTest, AfterThirtyOneStepsOnlyTheLastThirtyCanBeUndone)
     }
     EXPECT_EQ(undone, 30);
     EXPECT_EQ(texts(), std::vector<std::string>{"1"}) << "the state before the first step is gone";
-}
-
-TEST_F(SnapshotUndoTest, UndoThenRedoRestoresTheSelectionByGuid)
-{
-    theme("a");
-    MindMapNode* b = theme("b", Point{100, 0});
-    map.setSelectedElement(b);
-    EXPECT_FALSE(b->hasGuid());
-    map.prepareUndoableOperation("step");
-    ASSERT_TRUE(b->hasGuid()) << "the snapshot can name the selection only by its GUID";
-    const std::string guid = b->guid();
-    b->setText("b2");
-
-    manager().undo();
-    ASSERT_NE(map.selectedElement(), nullptr);
-    EXPECT_EQ(map.selectedElementGuid(), guid);
-    manager().redo();
-    ASSERT_NE(map.selectedNode(), nullptr);
-    EXPECT_EQ(map.selectedElementGuid(), guid);
-    EXPECT_EQ(map.selectedNode()->text(), "b2");
 }
 
 TEST_F(SnapshotUndoTest, AnUnreadableSnapshotLeavesTheMapAsItWas)
@@ -177,27 +146,6 @@ TEST(SnapshotUndoDocumentTest, StepsMarkTheDocumentAndUndoAndRedoAreCounted)
     MindMap::setUndoStateFormat(nullptr, nullptr);
 }
 
-TEST_F(SnapshotUndoTest, ADelayedStepRegistersTheStartUnderItsLatestName)
-{
-    MindMapNode* node = theme("a", Point{10, 10});
-    const UndoState token = map.prepareDelayedUndoableOperation("undoable_op_move_element");
-    ASSERT_NE(token, nullptr);
-    EXPECT_EQ(map.delayedUndoOperation(), "undoable_op_move_element");
-    node->setLocation(Point{50, 60});
-    node->setLocation(Point{70, 80});
-    EXPECT_FALSE(manager().canUndo()) << "nothing is registered during the edit";
-
-    map.setDelayedUndoOperation("undoable_op_change_parent");
-    map.pushDelayedUndoableOperation(token);
-    EXPECT_EQ(map.delayedUndoOperation(), "");
-    EXPECT_EQ(manager().undoActionName(), "undoable_op_change_parent");
-    EXPECT_EQ(undoSteps(), 1u);
-
-    manager().undo();
-    ASSERT_EQ(map.nodes().size(), 1u);
-    EXPECT_EQ(map.nodes()[0]->location(), (Point{10, 10}));
-}
-
 TEST_F(SnapshotUndoTest, CancellingRevertsAndAddsNoStep)
 {
     MindMapNode* a = theme("a", Point{10, 10});
@@ -216,43 +164,6 @@ TEST_F(SnapshotUndoTest, CancellingRevertsAndAddsNoStep)
     EXPECT_EQ(map.delayedUndoOperation(), "");
     map.pushDelayedUndoableOperation(token);
     EXPECT_FALSE(manager().canUndo()) << "a cancelled token is no longer pending";
-}
-
-TEST_F(SnapshotUndoTest, EveryOrdinaryStepDropsThePendingDelayedOne)
-{
-    MindMapNode* node = theme("a");
-    map.setSelectedElement(node);
-    const std::vector<std::function<void()>> steps = {
-        [&] { map.prepareUndoableOperation("s"); },
-        [&] { map.prepareUndoableNodeOperation("s"); },
-        [&] { map.prepareUndoableCrossLinkOperation("s"); },
-        [&] { map.prepareUndoableTextOperation("s"); },
-        [&] { map.pushStateToUndoManager("s"); },
-    };
-    for (const auto& step : steps) {
-        map.prepareDelayedUndoableOperation("drag");
-        step();
-        EXPECT_EQ(map.delayedUndoOperation(), "");
-    }
-}
-
-TEST_F(SnapshotUndoTest, MultipleSelectionOperationsRunOncePerNodeInOneStep)
-{
-    MindMapNode* a = theme("a");
-    MindMapNode* b = theme("b", Point{300, 0});
-    map.setSelectedElement(b);
-    map.toggleSelection(a, false);
-    std::vector<MindMapNode*> seen;
-    map.performMultipleSelectionNodeOperation([&](MindMapNode* node) {
-        EXPECT_TRUE(map.isUpdating());
-        seen.push_back(node);
-        node->setText(node->text() + "!");
-    }, "undoable_op_change_style");
-    EXPECT_EQ(seen, (std::vector<MindMapNode*>{b, a}));
-    EXPECT_EQ(undoSteps(), 1u);
-    EXPECT_EQ(manager().undoActionName(), "undoable_op_change_style");
-    manager().undo();
-    EXPECT_EQ(texts(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(SnapshotUndoTest, MultipleSelectionOperationsSkipNodesAnEarlierCallRemoved)

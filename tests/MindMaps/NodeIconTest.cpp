@@ -116,27 +116,11 @@ TEST_F(NodeIconTest, StockIconThirtyTwoPointsWideIsDrawnTwentySquare)
     EXPECT_EQ(icon.size(), (Size{20, 20}));
 }
 
-TEST_F(NodeIconTest, StockIconMeasuresPointsNotPixels)
-{
-    // 64 pixels shown at 32 points: the small-icon rule applies.
-    StockIcon dense(registerStockIcon("dense", imageWithPoints(64, 64, {32, 32})));
-    EXPECT_EQ(dense.size(), (Size{20, 20}));
-}
-
 TEST_F(NodeIconTest, UnknownStockNameShowsTheMissingPictureAtItsOwnRule)
 {
     StockIcon icon("node-icon-test.no-such-icon");
     ASSERT_NE(icon.image(), nullptr);
     EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-}
-
-TEST_F(NodeIconTest, LinkIconIsHalfTheWidthOfItsApplicationPicture)
-{
-    images.add("node_icon_test_link", 40, 20);
-    LinkIcon icon("node_icon_test_link");
-    ASSERT_NE(icon.image(), nullptr);
-    EXPECT_EQ(icon.imageName(), "node_icon_test_link");
     EXPECT_EQ(icon.size(), (Size{20, 20}));
 }
 
@@ -195,41 +179,12 @@ TEST_F(NodeIconTest, CustomIconSizes)
     }
 }
 
-TEST_F(NodeIconTest, CustomIconUnknownToTheStoreShowsTheMissingPicture)
-{
-    CustomIcon icon(node, "#0123456789abcdef0123456789abcdef01234567");
-    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-}
-
 TEST_F(NodeIconTest, HostileHashesReachNoFile)
 {
     // Outside the store's folder lies a picture the icon must not show.
     ASSERT_TRUE(colouredImage(96, 48).writePng(storeFolder.file("outside.png")));
     CustomIcon icon(node, "#../outside");
     EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
-}
-
-TEST_F(NodeIconTest, DeletedImageShowsTheMissingPictureAndTellsTheNode)
-{
-    const std::string hash = storeImage(96, 48);
-    CustomIcon icon(node, "#" + hash);
-    settle();
-    icon.customImagesChanged(hash, CustomImageStore::ImageDeleted);
-    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
-    EXPECT_EQ(icon.size(), (Size{20, 20}));
-    EXPECT_TRUE(nodeHeardOfIconChange());
-}
-
-TEST_F(NodeIconTest, EmbeddedImageIsNamedByItsBareHashAndStartsAtScale1875)
-{
-    const std::string hash = storeImage(200, 100);
-    EmbeddedImage image(node, hash);
-    EXPECT_EQ(image.imageHash(), hash);
-    EXPECT_EQ(image.scale(), 1.875);
-    EXPECT_EQ(image.getMaxBoxSize(), 1000);
-    // At the initial scale each pixel is one point.
-    EXPECT_EQ(image.size(), (Size{200, 100}));
 }
 
 TEST_F(NodeIconTest, EmbeddedImageIsLimitedTo1000PointsAtEveryLargeScale)

@@ -43,62 +43,6 @@ TEST(NodeStyleCascade, BorderAndTextFallBackToTheParentNodeStyle)
     EXPECT_EQ(child.fillColor(), Blue);
 }
 
-TEST(NodeStyleChangeBorder, TheParentsStyleOnACustomisedStyleOnlyClearsTheBit)
-{
-    auto parent = rootWithBorder(4);
-    NodeStyle child(parent);
-    RecordingStyleListener listener;
-    child.setListener(&listener);
-
-    child.changeBorderStyle(6);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderStyleMask);
-    EXPECT_EQ(child.borderStyle(), 6);
-    EXPECT_EQ(listener.count(), 1u);
-
-    child.changeBorderStyle(4);
-    EXPECT_EQ(child.customizedProps(), 0u);
-    EXPECT_EQ(listener.count(), 2u);
-
-    child.changeBorderStyle(4);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderStyleMask);
-    EXPECT_EQ(child.borderStyle(), 4);
-}
-
-TEST(NodeStyleChangeBorder, AWidthOnATopicWithoutBorderGivesItTheRoundedBorder)
-{
-    auto parent = rootWithBorder(NodeStyle::NoBorder);
-    NodeStyle child(parent);
-    RecordingStyleListener listener;
-    child.setListener(&listener);
-
-    child.changeBorderWidth(2.0);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderWidthMask | NodeStyle::BorderStyleMask);
-    EXPECT_EQ(child.borderStyle(), 0);
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 2.0);
-}
-
-TEST(NodeStyleChangeBorder, TheWidthBitIsNeverClearedByAChange)
-{
-    auto parent = std::make_shared<NodeStyle>();
-    parent->setBorderWidth(1.5);
-    NodeStyle child(parent);
-    child.changeBorderWidth(3.0);
-    RecordingStyleListener listener;
-    child.setListener(&listener);
-
-    child.changeBorderWidth(1.5);
-    EXPECT_EQ(child.customizedProps(), NodeStyle::BorderWidthMask);
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 1.5);
-    EXPECT_EQ(listener.count(), 1u);
-
-    child.changeBorderWidth(1.5);
-    EXPECT_EQ(listener.count(), 1u);
-
-    child.changeBorderWidth(std::nan(""));
-    EXPECT_DOUBLE_EQ(child.borderWidth(), 1.5);
-}
-
 TEST(NodeStyleMerge, DropsTheCallOutBitAndAddsOnlyTheOthersBorderProperties)
 {
     NodeStyle other;

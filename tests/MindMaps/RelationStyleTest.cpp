@@ -14,13 +14,6 @@ namespace {
 const Color Red(1, 0, 0);
 const Color Blue(0, 0, 1);
 
-std::shared_ptr<RelationStyle> rootWith(int32_t lineStyle)
-{
-    auto root = std::make_shared<RelationStyle>();
-    root->setLineStyle(lineStyle);
-    return root;
-}
-
 } // namespace
 
 TEST(RelationStyleTables, DefaultLineWidthByLineStyle)
@@ -82,24 +75,6 @@ TEST(RelationStyleCascade, AChildAnswersTheParentsValueUnlessItCarriesItsOwn)
     EXPECT_FALSE(child.color().has_value());
 }
 
-TEST(RelationStyleLineWidth, TheNearestCustomisedAncestorAnswers)
-{
-    auto grand = rootWith(0);
-    grand->setLineWidth(7.0);
-    grand->setPropCustomized(RelationStyle::LineWidthMask, true);
-    auto parent = std::make_shared<RelationStyle>(grand);
-    parent->setLineWidth(5.0);
-    RelationStyle child(parent);
-    child.setLineWidth(1.0);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 7.0);
-
-    parent->setPropCustomized(RelationStyle::LineWidthMask, true);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 5.0);
-
-    child.setPropCustomized(RelationStyle::LineWidthMask, true);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 1.0);
-}
-
 TEST(RelationStyleLineWidth, AWidthThatIsNotANumberIsIgnored)
 {
     RelationStyle style;
@@ -133,6 +108,19 @@ void PrintTo(const RelationChange& change, std::ostream* os)
 
 class RelationStyleChange : public ::testing::TestWithParam<RelationChange> {};
 
+INSTANTIATE_TEST_SUITE_P(
+    Each, RelationStyleChange,
+    ::testing::Values(
+        RelationChange{"line", RelationStyle::LineStyleMask, &RelationStyle::changeLineStyle,
+                       &RelationStyle::setLineStyle, &RelationStyle::lineStyle},
+        RelationChange{"path", RelationStyle::PathStyleMask, &RelationStyle::changePathStyle,
+                       &RelationStyle::setRelationPathStyle, &RelationStyle::relationPathStyle},
+        RelationChange{"source", RelationStyle::SourceArrowMask, &RelationStyle::changeSourceArrow,
+                       &RelationStyle::setSourceArrowStyle, &RelationStyle::sourceArrowStyle},
+        RelationChange{"target", RelationStyle::TargetArrowMask, &RelationStyle::changeTargetArrow,
+                       &RelationStyle::setTargetArrowStyle, &RelationStyle::targetArrowStyle}),
+    [](const ::testing::TestParamInfo<RelationChange>& param) { return std::string(param.param.name); });
+
 TEST_P(RelationStyleChange, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)
 {
     const RelationChange& c = GetParam();
@@ -150,79 +138,4 @@ TEST_P(RelationStyleChange, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)
     EXPECT_EQ((child.*c.get)(), 2);
     child.setPropCustomized(c.mask, true);
     EXPECT_EQ((child.*c.get)(), 5) << "the own value was left as it was";
-}
-
-TEST_P(RelationStyleChange, TheParentsValueOnAnUncustomisedStyleCustomisesIt)
-{
-    const RelationChange& c = GetParam();
-    auto parent = std::make_shared<RelationStyle>();
-    (parent.get()->*c.set)(2);
-    RelationStyle child(parent);
-    RecordingStyleListener listener;
-    child.setListener(&listener);
-
-    (child.*c.change)(2);
-    EXPECT_EQ(child.customizedProps(), c.mask);
-    EXPECT_EQ((child.*c.get)(), 2);
-    EXPECT_EQ(listener.count(), 1u);
-
-    // The own value stays when the parent changes.
-    (parent.get()->*c.set)(3);
-    EXPECT_EQ((child.*c.get)(), 2);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Each, RelationStyleChange,
-    ::testing::Values(
-        RelationChange{"line", RelationStyle::LineStyleMask, &RelationStyle::changeLineStyle,
-                       &RelationStyle::setLineStyle, &RelationStyle::lineStyle},
-        RelationChange{"path", RelationStyle::PathStyleMask, &RelationStyle::changePathStyle,
-                       &RelationStyle::setRelationPathStyle, &RelationStyle::relationPathStyle},
-        RelationChange{"source", RelationStyle::SourceArrowMask, &RelationStyle::changeSourceArrow,
-                       &RelationStyle::setSourceArrowStyle, &RelationStyle::sourceArrowStyle},
-        RelationChange{"target", RelationStyle::TargetArrowMask, &RelationStyle::changeTargetArrow,
-                       &RelationStyle::setTargetArrowStyle, &RelationStyle::targetArrowStyle}),
-    [](const ::testing::TestParamInfo<RelationChange>& param) { return std::string(param.param.name); });
-
-TEST(RelationStyleChangeWidth, TheParentsEffectiveWidthClearsTheBit)
-{
-    auto parent = rootWith(2); // effective width 4.5 by default
-    RelationStyle child(parent);
-    child.changeLineWidth(6.0);
-    EXPECT_EQ(child.customizedProps(), RelationStyle::LineWidthMask);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 6.0);
-
-    child.changeLineWidth(4.5);
-    EXPECT_EQ(child.customizedProps(), 0u);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 4.5);
-
-    child.changeLineWidth(4.5);
-    EXPECT_EQ(child.customizedProps(), RelationStyle::LineWidthMask);
-    EXPECT_DOUBLE_EQ(child.lineWidth(), 4.5);
-}
-
-TEST(RelationStyleMerge, AddsOnlyTheOthersCustomisedProperties)
-{
-    auto otherParent = rootWith(3);
-    otherParent->setColor(Blue);
-    RelationStyle other(otherParent);
-    other.setCustomizedProps(RelationStyle::ColorMask | RelationStyle::TargetArrowMask);
-    other.setColor(Red);
-    other.setTargetArrowStyle(2);
-    other.setSourceArrowStyle(8); // not customised: must not travel
-
-    RelationStyle style;
-    style.setCustomizedProps(RelationStyle::LineStyleMask | RelationStyle::SourceArrowMask);
-    style.setLineStyle(9);
-    style.setSourceArrowStyle(1);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.merge(&other);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), 1u | 4u | 8u | 16u);
-    EXPECT_EQ(style.lineStyle(), 9);
-    EXPECT_EQ(style.sourceArrowStyle(), 1);
-    EXPECT_EQ(style.targetArrowStyle(), 2);
-    EXPECT_EQ(style.color(), Red);
 }

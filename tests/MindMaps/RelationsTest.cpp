@@ -53,70 +53,6 @@ protected:
     std::vector<std::unique_ptr<MindMapNode>> owned;
 };
 
-TEST_F(RelationsTest, RelationsWithoutAMapStillWork)
-{
-    MindMapNode loneNode(nullptr, nullptr, {5, 5});
-    CrossLink crossLink(nullptr);
-    crossLink.setSourceNode(&loneNode);
-    crossLink.setTargetNode(&loneNode);
-    crossLink.setColor(Color::black());
-    crossLink.moveCustomPoint({1, 1});
-    crossLink.updatePath();
-    crossLink.updatePathTaper();
-    EXPECT_TRUE(crossLink.hasCustomPath());
-    EXPECT_EQ(loneNode.parentRelation()->sourceNode(), nullptr);
-}
-
-TEST_F(RelationsTest, ParentRelationUnderACollapsedParentIsInvisibleAndCannotBeHit)
-{
-    MindMapNode* root = node(nullptr, {0, 0});
-    MindMapNode* child = node(root, {200, 0});
-    ParentRelation* relation = child->parentRelation();
-    const Point onTheLine{100, 1}; // the hit test looks 1 point higher
-    EXPECT_TRUE(relation->isVisible());
-    EXPECT_TRUE(relation->hitTest(onTheLine));
-    EXPECT_EQ(relation->performHitTest({100, 0}), relation);
-
-    root->setCollapsed(true);
-    EXPECT_FALSE(relation->isVisible());
-    EXPECT_FALSE(relation->hitTest(onTheLine));
-    EXPECT_EQ(relation->performHitTest({100, 0}), nullptr);
-}
-
-TEST_F(RelationsTest, CurvedLinkPutsControlPointsAlongTheWiderDistance)
-{
-    MindMapNode* a = node(nullptr, {0, 0});
-    MindMapNode* b = node(nullptr, {300, 100});
-    auto crossLink = link(a, b);
-    styleLine(*crossLink, 0, 1, MindMapRelation::PathStyleCurved);
-    crossLink->updatePath();
-    const RelationPath& path = crossLink->relationPath();
-    EXPECT_EQ(path.bezierStyle(), 0);
-    EXPECT_EQ(path.p0, (Point{0, 0}));
-    EXPECT_EQ(path.p3, (Point{300, 100}));
-    EXPECT_NEAR(path.p1.x, 120.3, 1e-9);
-    EXPECT_DOUBLE_EQ(path.p1.y, 0);
-    EXPECT_NEAR(path.p2.x, 300 - 120.3, 1e-9);
-    EXPECT_DOUBLE_EQ(path.p2.y, 100);
-}
-
-TEST_F(RelationsTest, CustomCurvedLinkKeepsItsShape)
-{
-    MindMapNode* a = node(nullptr, {0, 0});
-    MindMapNode* b = node(nullptr, {300, 0});
-    auto crossLink = link(a, b);
-    styleLine(*crossLink, 0, 1, MindMapRelation::PathStyleCurved);
-    crossLink->updatePath();
-    crossLink->moveCustomPoint({150, 80});
-    EXPECT_TRUE(crossLink->hasCustomPath());
-    b->setLocation({400, 0});
-    crossLink->updatePath();
-    const RelationPath& path = crossLink->relationPath();
-    EXPECT_EQ(path.bezierStyle(), 3);
-    EXPECT_EQ(path.p3, (Point{400, 0}));
-    EXPECT_EQ(path.customOffset(), (Point{0, 80}));
-}
-
 TEST_F(RelationsTest, LinkWithAMissingEndIsNotRouted)
 {
     MindMapNode* a = node(nullptr, {50, 50});
@@ -150,24 +86,6 @@ TEST_F(RelationsTest, TaperedLineWidths)
     relation.updatePathTaper();
     EXPECT_EQ(relation.relationPath().taperWidth, -4);
     EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 8.5);
-}
-
-TEST_F(RelationsTest, OrthogonalAndPlainLinesAreNotTapered)
-{
-    MindMapNode* root = node(nullptr, {});
-    MindMapNode* child = node(root, {100, 0});
-    ParentRelation& relation = *child->parentRelation();
-
-    styleLine(relation, 7, 3, MindMapRelation::PathStyleOrthogonal);
-    relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, 0);
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 3);
-
-    styleLine(relation, 3, 2.5);
-    relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, 0);
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 2.5);
-    EXPECT_FALSE(relation.isTapered());
 }
 
 TEST_F(RelationsTest, AutoTaperThinsWithTheLevel)

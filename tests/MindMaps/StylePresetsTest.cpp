@@ -27,44 +27,6 @@ const RelationStyle* relationStyleAt(const StylePresets& presets, size_t index)
     return static_cast<const RelationStyle*>(presets.presetAtIndex(index)->style());
 }
 
-// Five relation presets told apart by their line width 1..5, saved.
-void fillFive(RelationStylePresets& presets)
-{
-    for (int width = 5; width >= 1; --width) {
-        RelationStyle style;
-        style.changeLineWidth(width);
-        presets.addPreset(&style);
-    }
-    while (presets.count() > 5) presets.deletePresetAtIndex(5);
-}
-
-std::vector<double> widths(const RelationStylePresets& presets)
-{
-    std::vector<double> result;
-    for (size_t i = 0; i < presets.count(); ++i) result.push_back(relationStyleAt(presets, i)->lineWidth());
-    return result;
-}
-
-// The picture's pixel as non-premultiplied red, green, blue, alpha 0..255.
-struct Pixel {
-    int r, g, b, a;
-};
-
-Pixel pixelAt(const Image& image, int x, int y)
-{
-    cairo_surface_t* surface = image.surface();
-    cairo_surface_flush(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const uint32_t value = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-    const int a = static_cast<int>(value >> 24);
-    auto channel = [&](int shift) {
-        const int premultiplied = static_cast<int>((value >> shift) & 0xFF);
-        return a == 0 ? 0 : (premultiplied * 255 + a / 2) / a;
-    };
-    return {channel(16), channel(8), channel(0), a};
-}
-
 class StylePresetsTest : public ::testing::Test {
 protected:
     TempDir folder;
@@ -136,40 +98,6 @@ TEST_F(StylePresetsTest, AddedPresetsComeFirstAndAreSaved)
                     ->equals(static_cast<const NodeStyle*>(nodes.presetAtIndex(0)->style())));
     EXPECT_TRUE(static_cast<const NodeStyle*>(reloaded.presetAtIndex(12)->style())
                     ->equals(static_cast<const NodeStyle*>(nodes.presetAtIndex(12)->style())));
-}
-
-TEST_F(StylePresetsTest, MovingUsesDropPositions)
-{
-    struct Case {
-        size_t from, to;
-        std::vector<double> expected;
-    };
-    const std::vector<Case> cases = {
-        {0, 3, {2, 3, 1, 4, 5}},  // index 0 to drop position 3 of five lands at 2
-        {3, 0, {4, 1, 2, 3, 5}},  // to the front
-        {1, 99, {1, 3, 4, 5, 2}}, // beyond the end counts as the end
-        {4, 5, {1, 2, 3, 4, 5}},  // just after itself: no change
-        {2, 2, {1, 2, 3, 4, 5}},  // onto itself
-        {9, 0, {1, 2, 3, 4, 5}},  // from outside the collection: ignored
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
-        RelationStylePresets presets(folder.path());
-        fillFive(presets);
-        presets.movePresetFromIndex(c.from, c.to);
-        EXPECT_EQ(widths(presets), c.expected);
-        EXPECT_EQ(widths(RelationStylePresets(folder.path())), c.expected) << "as saved";
-        fs::remove(presets.fileName());
-    }
-}
-
-TEST_F(StylePresetsTest, DeletingTheLastPresetLeavesAnEmptyFileThatReadsAsDefaults)
-{
-    RelationStylePresets presets(folder.path());
-    presets.deletePresetAtIndex(0);
-    EXPECT_EQ(presets.count(), 0u);
-    EXPECT_EQ(presets.presetAtIndex(0), nullptr);
-    EXPECT_EQ(RelationStylePresets(folder.path()).count(), 1u);
 }
 
 // ---- Files from elsewhere ----
@@ -253,42 +181,4 @@ TEST_F(StylePresetsTest, PreviewsAreFortyPixelsSquare)
             EXPECT_EQ(preset->image().pixelHeight(), 40);
         }
     }
-}
-
-TEST_F(StylePresetsTest, NodePreviewStrokesTheBorder)
-{
-    NodeStylePresets nodes(folder.path());
-    StylePreset* green = nodes.presetAtIndex(0); // border width 7 in green, no border style of its own
-    NodeStyle noBorder;
-    noBorder.setBorderStyle(NodeStyle::NoBorder);
-    green->updateImage(&noBorder);
-    const Pixel border = pixelAt(green->image(), 20, 4);
-    EXPECT_EQ(border.a, 255);
-    EXPECT_EQ(border.g, 160) << "a width without a style still draws the rounded border";
-    EXPECT_EQ(pixelAt(green->image(), 0, 0).a, 0) << "outside the rounded corner";
-}
-
-TEST_F(StylePresetsTest, RelationPreviewIsDashedExceptForSolidLines)
-{
-    RelationStylePresets relations(folder.path());
-    StylePreset* preset = relations.presetAtIndex(0);
-    RelationStyle straight;
-    straight.setRelationPathStyle(2);
-    straight.setLineWidth(3);
-    auto gapsAlongTheLine = [&](int lineStyle) {
-        straight.setLineStyle(lineStyle);
-        preset->updateImage(&straight);
-        int gaps = 0;
-        for (int x = 12; x < 28; ++x) {
-            if (pixelAt(preset->image(), x, 20).a < 64) ++gaps;
-        }
-        return gaps;
-    };
-    EXPECT_GT(gapsAlongTheLine(0), 2) << "cable is dashed";
-    EXPECT_GT(gapsAlongTheLine(6), 2);
-    EXPECT_EQ(gapsAlongTheLine(1), 0) << "solid thick";
-    EXPECT_EQ(gapsAlongTheLine(3), 0) << "solid thin";
-    const Pixel line = pixelAt(preset->image(), 20, 20);
-    EXPECT_EQ(line.r, 255) << "the preset's own colour";
-    EXPECT_EQ(line.g, 0);
 }

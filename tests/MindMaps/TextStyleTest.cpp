@@ -57,16 +57,6 @@ TEST(TextStyleCascade, EachPropertyFallsBackToTheParentWithoutItsBit)
     EXPECT_EQ(child.alignment(), 2);
 }
 
-TEST(TextStyleSetters, AScaleThatIsNotANumberIsIgnored)
-{
-    TextStyle style;
-    style.setFontScale(std::nan(""));
-    style.setFontSize(INFINITY);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 1.0);
-    style.changeFontSize(std::nan(""), 0, 14.0);
-    EXPECT_EQ(style.customizedProps(), 0u);
-}
-
 TEST(TextStyleChangeAlignment, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)
 {
     auto parent = std::make_shared<TextStyle>();
@@ -88,78 +78,4 @@ TEST(TextStyleChangeAlignment, TheParentsValueOnACustomisedStyleOnlyClearsTheBit
     child.changeAlignment(1);
     EXPECT_EQ(child.customizedProps(), TextStyle::AlignmentMask);
     EXPECT_EQ(child.alignment(), 1);
-}
-
-TEST(TextStyleChangeFont, EnablingBoldOnAnUncustomisedStyleTakesTheDefaultSize)
-{
-    TextStyle style;
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.changeFontStyleAspect(1, true, 0, 16.0);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), TextStyle::FontMask);
-    EXPECT_EQ(style.fontStyle(), 1u);
-    EXPECT_DOUBLE_EQ(style.fontScale(), 16.0 / 14.0);
-
-    style.changeFontStyleAspect(1, false, 0, 16.0);
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_EQ(listener.count(), 2u);
-    EXPECT_EQ(style.fontStyle(), 1u) << "the own value is left as it was";
-}
-
-TEST(TextStyleChangeFont, SizesAreComparedRoundedAsSinglePrecision)
-{
-    TextStyle style;
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontStyle(1);
-    style.setFontSize(16.4);
-    style.changeFontStyleAspect(2, false, 1, 16.0);
-    EXPECT_EQ(style.customizedProps(), 0u) << "16.4 rounds to 16";
-
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontSize(16.5);
-    style.changeFontStyleAspect(2, false, 1, 16.0);
-    EXPECT_EQ(style.customizedProps(), TextStyle::FontMask) << "16.5 rounds away from zero to 17";
-}
-
-TEST(TextStyleChangeFont, ChangeFontSizeOnAnUncustomisedStyleTakesTheDefaultStyle)
-{
-    auto parent = std::make_shared<TextStyle>();
-    parent->setFontStyle(2);
-    TextStyle style(parent);
-    RecordingStyleListener listener;
-    style.setListener(&listener);
-
-    style.changeFontSize(20.0, 1, 14.0);
-    EXPECT_EQ(listener.count(), 1u);
-    EXPECT_EQ(style.customizedProps(), TextStyle::FontMask);
-    EXPECT_EQ(style.fontStyle(), 1u);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 20.0);
-
-    // Customised: the own style is kept whatever the default.
-    style.changeFontSize(24.0, 4, 14.0);
-    EXPECT_EQ(style.fontStyle(), 1u);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 24.0);
-
-    // Back to the default style and size: the style hands the font back.
-    style.changeFontSize(14.2, 1, 14.0);
-    EXPECT_EQ(style.customizedProps(), 0u);
-    EXPECT_EQ(style.fontStyle(), 2u);
-    EXPECT_DOUBLE_EQ(style.fontSize(), 14.0);
-}
-
-TEST(TextStyleDerivedFont, WithBit8TheStylesSizeAndTraitsApply)
-{
-    const std::string family = Font::fallbackFamily();
-    ASSERT_TRUE(Font::familyExists(family));
-    TextStyle style;
-    style.setCustomizedProps(TextStyle::FontMask);
-    style.setFontStyle(2);
-    style.setFontSize(21.0);
-    const Font font = style.derivedFont(Font(family, 11.0, true, false));
-    EXPECT_DOUBLE_EQ(font.pointSize(), 21.0);
-    EXPECT_FALSE(font.isBold());
-    EXPECT_TRUE(font.isItalic());
-    EXPECT_EQ(font.weight(), 5);
 }
