@@ -28,7 +28,6 @@ struct CommandResult {
 CommandResult runCommand(const std::string& command);
 
 // The outside tools the tests compare with: Info-ZIP's zip and unzip, and Python's zipfile.
-inline constexpr const char* ZipTool = "/usr/bin/zip";
 inline constexpr const char* UnzipTool = "/usr/bin/unzip";
 inline constexpr const char* PythonTool = "/usr/bin/python3";
 bool toolAvailable(const char* path);

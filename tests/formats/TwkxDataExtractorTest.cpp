@@ -87,25 +87,6 @@ TEST(TwkxDataExtractor, UntitledMapsAreNamedByWhetherTheyHoldText)
     }
 }
 
-// ---- Full text ----
-
-// ---- Referenced images ----
-
-TEST(TwkxDataExtractor, ImagesGathersEveryHashTheMapRefersTo)
-{
-    const std::string topics =
-        "<topic icon=\"#1111\" text=\"x\"><embedded-image name=\"2222\"/><link thumbnail=\"#3333\"/>"
-        "<children><image name=\"4444\" thumbnail=\"5555\"/><image name=\"\"/></children>"
-        "<images><image name=\"ignored-when-children-exist\"/></images></topic>"
-        "<topic icon=\"stock-star\"><link thumbnail=\"7777\"/><images><image name=\"6666\"/></images></topic>"
-        "<topic icon=\"#\"><parent-relation><children><image name=\"on-relation\"/></children></parent-relation></topic>";
-    const std::string relations = "<relation><children><image name=\"on-cross-link\"/></children></relation>";
-    const auto result = scan(documentWith(topics, relations), TwkxDataExtractor::CollectImages);
-    ASSERT_TRUE(result->ok);
-    EXPECT_EQ(result->extractor.images(), (Hashes{"1111", "2222", "3333", "4444", "5555", "6666", "7777", "on-relation", "on-cross-link"}));
-    EXPECT_TRUE(result->extractor.fullText().empty());
-}
-
 // The image clean-up deletes what no map refers to: the scan must find every picture the map
 // itself counts as used, contact pictures (stored as bare hashes) and images on relations included.
 TEST(TwkxDataExtractor, AgreesWithTheMapOnAWrittenDocument)
