@@ -26,6 +26,8 @@ function(tarnwick_test target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE tw_test_support ${ARG_LINKS} GTest::gmock)
+  # Tests that run scripts of the source tree find it also when the binary is started by hand.
+  target_compile_definitions(${target} PRIVATE TARNWICK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(${target} tarnwick_resources)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -324,12 +324,6 @@ TEST(ColorSchemePaletteColouring, LevelBasedColoursByLevelAndKeepsEntries)
     applyToTree(bright, root);
     EXPECT_EQ(branchA->schemeFill, fillA);
     EXPECT_EQ(branchB->schemeFill, fillB);
-
-    ColorSchemeNodeState state; // even negative entries are left alone
-    state.nodeLevel = 1;
-    state.paletteInfo = -4;
-    AquaLevelsColorScheme().applyDefaultNodeColors(state);
-    EXPECT_EQ(state.paletteInfo, -4);
 }
 
 TEST(CustomColorSchemeTest, ValidateRepairsAnEmptyPalette)

@@ -172,7 +172,6 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
         // document (none: the type is offered without data), a cross link selected instead of a
         // topic, the failure reason shown
         {std::nullopt, false, "db_unspecified_error"},
-        {"", false, "db_unspecified_error"},
         {good.substr(0, good.size() / 2), false, "db_unspecified_error"},
         {"\x89PNG\r\n\x1a\n garbage", false, "db_unspecified_error"},
         {"<opml version=\"2.0\"><body/></opml>", false, "db_unspecified_error"},

@@ -117,10 +117,6 @@ TEST_F(MarkdownTest, SubscriptAndSuperscriptLevels)
     EXPECT_EQ(water.attributesAt(1).superscript, -1);
     EXPECT_EQ(water.attributesAt(2).superscript, 0);
 
-    AttributedString square = convert("x^^2^^");
-    EXPECT_EQ(square.string(), "x2");
-    EXPECT_EQ(square.attributesAt(1).superscript, 1);
-
     AttributedString nested = convert("a^^b,,c,,^^"); // nested levels add up
     EXPECT_EQ(nested.string(), "abc");
     EXPECT_EQ(nested.attributesAt(1).superscript, 1);

@@ -32,36 +32,7 @@ protected:
         iconHash = storeImage(32, 32);      // a custom icon of 20 x 20
         contactHash = storeImage(16, 32);   // a contact picture of 10 x 20, plus 3 either side
         pictureHash = storeImage(120, 60);  // an embedded picture of 120 x 60
-        ASSERT_FALSE(iconHash.empty());
-        ASSERT_FALSE(contactHash.empty());
-        ASSERT_FALSE(pictureHash.empty());
-    }
-
-    // A topic at (200, 100) with every adornment of the text line: icon, checkbox, auto-number
-    // box, text, link icon and voice memo.
-    MindMapNode* adornedTopic()
-    {
-        map.setAutoNumberStyle(AutoNumberInside);
-        MindMapNode* node = child(theme("Root"), {200, 100});
-        node->setText("Hello");
-        node->setIconName("#" + iconHash);
-        node->setShowCheckbox(true);
-        node->linkToPhoneContact("+1 555 0100", contactHash);
-        node->setVoiceMemo("memo");
-        settle(node);
-        return node;
-    }
-
-    // A topic at (200, 100) with a picture above its text and a date below; the date's text
-    // depends on the time locale in force.
-    MindMapNode* pictureTextAndDateTopic()
-    {
-        MindMapNode* node = child(theme("Root"), {200, 100});
-        node->setText("Hello");
-        node->setEmbeddedImageName(pictureHash);
-        node->setDate(someDay());
-        settle(node);
-        return node;
+        ASSERT_FALSE(iconHash.empty() || contactHash.empty() || pictureHash.empty());
     }
 
     std::string iconHash;
@@ -71,7 +42,15 @@ protected:
 
 TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
 {
-    MindMapNode* node = adornedTopic();
+    // Every adornment of the text line: icon, checkbox, auto-number box, text, link icon, voice memo.
+    map.setAutoNumberStyle(AutoNumberInside);
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setText("Hello");
+    node->setIconName("#" + iconHash);
+    node->setShowCheckbox(true);
+    node->linkToPhoneContact("+1 555 0100", contactHash);
+    node->setVoiceMemo("memo");
+    settle(node);
     const Rect text = node->textBounds();
     const Size icon = node->icon()->size();
     const Size link = node->diagramLink()->icon()->size();
@@ -80,7 +59,6 @@ TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
     ASSERT_EQ(link, (Size{16, 20}));
     ASSERT_DOUBLE_EQ(box.width, 16);
 
-    // From left to right: icon, checkbox, auto-number box, text, link icon, voice memo.
     EXPECT_DOUBLE_EQ(node->iconOrigin().x + icon.width + 2, node->checkboxOrigin().x);
     EXPECT_DOUBLE_EQ(node->checkboxOrigin().x + 18, node->autoNumberIconOrigin().x);
     EXPECT_DOUBLE_EQ(node->autoNumberIconOrigin().x + box.width + 2, text.minX());
@@ -105,7 +83,11 @@ TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
 TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
 {
     ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = pictureTextAndDateTopic();
+    MindMapNode* node = child(theme("Root"), {200, 100});
+    node->setText("Hello");
+    node->setEmbeddedImageName(pictureHash);
+    node->setDate(someDay());
+    settle(node);
     const Rect picture = node->embeddedImageBounds();
     const Rect text = node->textBounds();
     const Rect date = node->dateTextBounds();

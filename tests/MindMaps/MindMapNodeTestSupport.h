@@ -84,17 +84,11 @@ protected:
     MindMapNode* theme(const std::string& text = {}) { return map.internalAddCentralTheme(text); }
     MindMapNode* child(MindMapNode* parent, Point location = {}) { return map.addMindMapNodeAsChild(parent, location); }
 
-    // Given a border (a plain rectangle unless said) and validated; with another font size the
-    // style sheet's font is then replaced and the node validated again. (A later change of the
-    // node's style gives it the style sheet's font again.)
-    static void settle(MindMapNode* node, double fontSize = 10, int32_t borderStyle = 4)
+    // Given a border (a plain rectangle unless said) and validated.
+    static void settle(MindMapNode* node, int32_t borderStyle = 4)
     {
         node->style()->changeBorderStyle(borderStyle);
         node->validateNodeState();
-        if (fontSize != 10) {
-            node->setStyleSheetFont(testFont(fontSize));
-            node->validateNodeState();
-        }
     }
 
     // That many topics read from a document, each the child of the one before; not yet loaded.

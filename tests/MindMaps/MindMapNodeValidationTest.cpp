@@ -29,7 +29,7 @@ TEST_F(MindMapNodeValidationTest, EmptyTextTakesTheMinimumSize)
 {
     // The documented case: no text, no adornments, half-round border.
     MindMapNode* node = theme();
-    settle(node, 10, 1);
+    settle(node, 1);
     EXPECT_EQ(node->textSize(), (Size{MinWidth, MinHeight}));
     EXPECT_TRUE(node->displayText().string().empty());
     const double r = (1.41 * MinHeight + 16) / 2;
@@ -210,7 +210,6 @@ TEST_F(MindMapNodeValidationTest, DefaultWrapBreaksOnlyLongOneLineTexts)
     // A ratio of 10 is not enough.
     MindMapNode* shorter = theme("aaaa bbbb cccc ddd e");
     settle(shorter);
-    ASSERT_DOUBLE_EQ(shorter->textSize().width / shorter->textSize().height, 10);
     shorter->applyDefaultWrap();
     EXPECT_EQ(shorter->text(), "aaaa bbbb cccc ddd e");
 

@@ -104,8 +104,7 @@ TEST_F(MindMapStructureTest, RemovingANodeTakesItsWholeBranchAndItsLinks)
     map.removeMindMapNode(a1);
     EXPECT_EQ(map.nodes(), (std::vector<MindMapNode*>{a, a2, b, b1}));
     EXPECT_EQ(map.crossLinks(), (std::vector<CrossLink*>{staying}));
-    (void)fromLeaf;
-    (void)toLeaf;
+    (void)fromLeaf, (void)toLeaf;
     EXPECT_EQ(a2->indexInParent(), 0u);
     // The removed node's parent takes the selection; the tools are rebuilt once, at the end.
     EXPECT_EQ(map.selection(), elements({a}));
@@ -141,13 +140,6 @@ TEST_F(MindMapStructureTest, SelectedLinkOfARemovedNodeGoesToItsSourceWhenTheSou
     map.removeMindMapNode(a2);
     EXPECT_TRUE(map.selection().empty());
     EXPECT_TRUE(map.crossLinks().empty());
-
-    // Both ends in the removed branch.
-    MindMapNode* c = addTopic(map, b1, Point{400, 400}, "C");
-    CrossLink* inside = map.internalAddCrossLinkFromSource(c, b);
-    map.setSelectedElement(inside);
-    map.removeMindMapNode(b);
-    EXPECT_TRUE(map.selection().empty());
 }
 
 TEST_F(MindMapStructureTest, DropTargetAndRearrangeMarkerForgetRemovedNodes)

@@ -28,13 +28,11 @@ namespace maptest {
 // One log shared by every recorder of a test, so that the order across listeners shows.
 using CallLog = std::vector<std::string>;
 
-// The editing view: records every call the map makes; hooks let a test act inside a call.
+// The editing view: records every call the map makes.
 class RecordingNodeEditor : public MindMapNodeEditor {
 public:
     explicit RecordingNodeEditor(CallLog& log) : _log(log) {}
 
-    std::function<void()> onSelectedElementChanged;
-    std::function<void()> onCancelEditorModes;
     std::vector<MindMapElement*> toolElements;
     std::vector<MindMapElement*> scrolledElements;
     std::vector<int> loadedCodes;
@@ -48,11 +46,7 @@ public:
     {
         _log.push_back("editor.mindMapChanged");
     }
-    void selectedElementChanged() override
-    {
-        _log.push_back("editor.selectedElementChanged");
-        if (onSelectedElementChanged) onSelectedElementChanged();
-    }
+    void selectedElementChanged() override { _log.push_back("editor.selectedElementChanged"); }
     void updateElementTools(MindMapElement* element) override
     {
         toolElements.push_back(element);
@@ -63,11 +57,7 @@ public:
         scrolledElements.push_back(element);
         _log.push_back("editor.scrollElementVisible");
     }
-    void cancelEditorModes() override
-    {
-        _log.push_back("editor.cancelEditorModes");
-        if (onCancelEditorModes) onCancelEditorModes();
-    }
+    void cancelEditorModes() override { _log.push_back("editor.cancelEditorModes"); }
     void getEditorScrollState(MindMapEditorScrollState&) override { _log.push_back("editor.getEditorScrollState"); }
     void setEditorScrollState(const MindMapEditorScrollState&) override
     {

@@ -81,11 +81,6 @@ TEST_F(RelationsTest, TaperedLineWidths)
     relation.updatePathTaper();
     EXPECT_EQ(relation.relationPath().taperWidth, -6);
     EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 15);
-
-    styleLine(relation, 8, 0.5);
-    relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, -4);
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 8.5);
 }
 
 TEST_F(RelationsTest, AutoTaperThinsWithTheLevel)

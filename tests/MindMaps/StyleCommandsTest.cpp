@@ -60,8 +60,6 @@ TEST_F(StyleCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
     const std::vector<StepCase> cases = {
         {"changeColor on a topic", [&] { select({node("B")}); }, [&] { map.changeColor(Red); },
          "undoable_op_apply_custom_color"},
-        {"changeColor on relations", [&] { select({link(), node("A")->parentRelation()}); },
-         [&] { map.changeColor(Red); }, "undoable_op_apply_custom_color"},
         {"clearStyleCustomization",
          [&] {
              customizeFill(node("B"), Red);
@@ -124,9 +122,6 @@ TEST_F(StyleCommandsTest, RefusedCommandsChangeNothing)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<RefusalCase> cases = {
         {"nothing selected", [&] { select({}); }, [&] { map.changeFontSize(20); }},
-        {"line style on a topic", [&] { select({node("B")}); }, [&] { map.changeLineStyle(3); }},
-        {"border on a relation", [&] { select({link()}); }, [&] { map.changeBorderStyle(3); }},
-        {"colour with an image primary", [&] { select({image()}); }, [&] { map.changeColor(Red); }},
         {"colour on a read-only map",
          [&] {
              select({node("B")});

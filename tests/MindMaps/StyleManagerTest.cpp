@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,26 +56,6 @@ protected:
 
     TempDir _config;
     ScopedEnvironment _configHome{"XDG_CONFIG_HOME", _config.path()};
-};
-
-// A string table in which every description key reads back as "<key>!", so that a test can see
-// which key a description came from.
-class MarkedStringTable {
-public:
-    explicit MarkedStringTable(const std::vector<std::string>& keys)
-    {
-        std::filesystem::create_directories(_resources.file("strings"));
-        std::string table = "# marked descriptions\n";
-        for (const std::string& key : keys)
-            table += key + "=" + key + "!\n";
-        writeTestFile(_resources.file("strings/en.strings"), table);
-        reloadStringTable();
-    }
-    ~MarkedStringTable() { reloadStringTable(); }
-
-private:
-    TempDir _resources;
-    ScopedEnvironment _resourcesFolder{"TARNWICK_RESOURCES", _resources.path()};
 };
 
 std::shared_ptr<StyleSheet> newSheet(const std::string& key)
@@ -149,14 +128,6 @@ std::vector<BuiltInSheet> builtInSheets()
     };
 }
 
-std::vector<std::string> descriptionKeys()
-{
-    std::vector<std::string> keys;
-    for (const BuiltInSheet& expected : builtInSheets())
-        keys.emplace_back(expected.descriptionKey);
-    return keys;
-}
-
 TEST_F(StyleManagerTest, FourteenBuiltInSheetsInTableOrderWithTheirSchemesAndSettings)
 {
     const std::vector<BuiltInSheet> table = builtInSheets();
@@ -170,6 +141,7 @@ TEST_F(StyleManagerTest, FourteenBuiltInSheetsInTableOrderWithTheirSchemesAndSet
         EXPECT_EQ(sheet->styleKeyName(), expected.key);
         EXPECT_TRUE(expected.isOfClass(*sheet));
         EXPECT_FALSE(sheet->isCustomStyle());
+        EXPECT_EQ(sheet->description(), localized(expected.descriptionKey));
 
         EXPECT_EQ(sheet->colorScheme()->colorSchemeKeyName(), expected.schemeKey);
         if (expected.ownScheme) {
@@ -198,17 +170,6 @@ TEST_F(StyleManagerTest, FourteenBuiltInSheetsInTableOrderWithTheirSchemesAndSet
         // The settings are the sheet's own values: nothing but the natural sheet's width is marked.
         EXPECT_EQ(sheet->customizedProps(), 0u);
         EXPECT_EQ(sheet->nodeStyle()->customizedProps(), 0u);
-    }
-}
-
-TEST_F(StyleManagerTest, DescriptionsComeFromTheStringTableKeys)
-{
-    MarkedStringTable strings(descriptionKeys());
-    StyleManager::releaseStyleManagerInstance();
-    const std::vector<BuiltInSheet> table = builtInSheets();
-    for (size_t i = 0; i < table.size(); ++i) {
-        SCOPED_TRACE(table[i].key);
-        EXPECT_EQ(manager().getStyleAtIndex(i)->description(), std::string(table[i].descriptionKey) + "!");
     }
 }
 

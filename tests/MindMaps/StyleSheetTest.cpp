@@ -179,10 +179,8 @@ TEST_F(StyleSheetTest, UnusableStoredFontsAreIgnored)
 {
     const std::vector<std::string> bad = {
         "",
-        "Arial",
         "Arial 0",
         "Arial nan",
-        "Arial 12pt",
         std::string(1 << 20, 'A'),
         "\xff\xfe\x80 garbage",
     };

@@ -29,44 +29,32 @@ TEST(CaseInsensitiveEqual, IgnoresCaseAndNormalForm)
     EXPECT_TRUE(caseInsensitiveEqual("\xFF" "A", "\xFF" "a")) << "text that is not UTF-8 compares as ASCII";
     EXPECT_FALSE(caseInsensitiveEqual("\xFF" "A", "\xFE" "a"));
     EXPECT_FALSE(caseInsensitiveEqual(std::string("a\0b", 3), std::string("a\0c", 3)));
-
     EXPECT_FALSE(caseInsensitiveEqual(std::string("a\0", 2), "a"));
 }
 
-struct TrimCase {
-    const char* name;
-    std::string text;
-    std::string trimmed;
-};
-
-class TrimWhitespaceAndNewlines : public ::testing::TestWithParam<TrimCase> {};
-
-TEST_P(TrimWhitespaceAndNewlines, TakesWhiteSpaceAndNewlinesOffBothEnds)
+TEST(TrimWhitespaceAndNewlines, TakesWhiteSpaceAndNewlinesOffBothEnds)
 {
-    const TrimCase& c = GetParam();
-    EXPECT_EQ(trimWhitespaceAndNewlines(c.text), c.trimmed);
-    const std::string_view view = trimmedWhitespaceAndNewlines(c.text);
-    EXPECT_EQ(view, c.trimmed);
-    if (!view.empty()) {
-        EXPECT_GE(view.data(), c.text.data()) << "a part of the text, not a copy";
+    const std::pair<std::string, std::string> cases[] = {
+        {" \t\r\n\v\f", ""},
+        {"\t a \n b \r\n", "a \n b"},
+        // U+00A0, U+2028, U+3000, U+0085, U+1680, U+202F and U+205F at the ends.
+        {"\xC2\xA0\xE2\x80\xA8x\xE3\x80\x80\xC2\x85", "x"},
+        {"\xE1\x9A\x80\xE2\x80\xAFy\xE2\x81\x9F", "y"},
+        // Not white space: U+200B (zero width) and U+FEFF.
+        {"\xE2\x80\x8B" "a\xEF\xBB\xBF", "\xE2\x80\x8B" "a\xEF\xBB\xBF"},
+        // Bytes that are not UTF-8 are text, also the start of a space cut short.
+        {" \xC3 ", "\xC3"},
+        {"a\xE3\x80", "a\xE3\x80"},
+        {"  \xE4\xB8\xAD\xE6\x96\x87", "\xE4\xB8\xAD\xE6\x96\x87"},
+    };
+    for (const auto& [text, trimmed] : cases) {
+        EXPECT_EQ(trimWhitespaceAndNewlines(text), trimmed) << text;
+        const std::string_view view = trimmedWhitespaceAndNewlines(text);
+        EXPECT_EQ(view, trimmed) << text;
+        if (!view.empty()) {
+            EXPECT_GE(view.data(), text.data()) << "a part of the text, not a copy";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TrimWhitespaceAndNewlines,
-    ::testing::Values(
-        TrimCase{"OnlyWhiteSpace", " \t\r\n\v\f", ""},
-        TrimCase{"InsideKept", "\t a \n b \r\n", "a \n b"},
-        // U+00A0, U+2028, U+3000, U+0085, U+1680, U+202F and U+205F at the ends.
-        TrimCase{"UnicodeEnds", "\xC2\xA0\xE2\x80\xA8x\xE3\x80\x80\xC2\x85", "x"},
-        TrimCase{"MoreUnicodeSpaces", "\xE1\x9A\x80\xE2\x80\xAFy\xE2\x81\x9F", "y"},
-        // Not white space: U+200B (zero width) and U+FEFF.
-        TrimCase{"ZeroWidthIsText", "\xE2\x80\x8B" "a\xEF\xBB\xBF", "\xE2\x80\x8B" "a\xEF\xBB\xBF"},
-        // Bytes that are not UTF-8 are text, also the start of a space cut short.
-        TrimCase{"InvalidByteIsText", " \xC3 ", "\xC3"},
-        TrimCase{"TruncatedSpaceIsText", "a\xE3\x80", "a\xE3\x80"},
-        TrimCase{"MultiByteTextAtTheEnd", "  \xE4\xB8\xAD\xE6\x96\x87", "\xE4\xB8\xAD\xE6\x96\x87"}),
-
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -59,5 +59,4 @@ TEST(URLUtilsTests, FileURLsDecodeToExactlyTheirPath)
     const auto parts = parseURLString(url);
     ASSERT_TRUE(parts.has_value());
     EXPECT_EQ(percentDecode(parts->path), path);
-
 }

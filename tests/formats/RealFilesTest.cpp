@@ -62,7 +62,7 @@ protected:
     static void SetUpTestSuite()
     {
         const char* sourceFolder = std::getenv("TARNWICK_TEST_SOURCE_DIR");
-        const fs::path source = sourceFolder ? fs::path(sourceFolder) : fs::path(__FILE__).parent_path().parent_path().parent_path();
+        const fs::path source = sourceFolder ? fs::path(sourceFolder) : fs::path(TARNWICK_SOURCE_DIR);
         // Kept in the build tree beside the test programs, fetched once for every later run.
         const fs::path folder = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "test-data" / "real-files";
         const std::string command = "bash '" + (source / "tests/formats/data/fetch-real-files.sh").string() + "' '" +

@@ -33,14 +33,12 @@ TEST(GeometryHelpers, LineAngle)
         {{0, 0}, {-1, -1}, 3.9269908388429364}, // leftward adds pi
     };
     for (const auto& [from, to, angle] : cases) EXPECT_EQ(angle, LineAngle(from, to)) << to.x << "," << to.y;
-
 }
 
 TEST(GeometryHelpers, PointAtAngleUsesSinglePrecisionSineAndCosine)
 {
     EXPECT_EQ(Point({9.9999995628861171, 30}), PointAtAngle({10, 20}, Pi / 2, 10));
     EXPECT_EQ(Point({55.030227661132812, 86.147095680236816}), PointAtAngle({1, 2}, 1.0, 100));
-
 }
 
 // A NaN component is neither negative nor anything else: no quadrant or sign is made up, and the

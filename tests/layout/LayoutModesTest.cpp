@@ -20,10 +20,7 @@ TEST(LayoutModes, CodesAreTheStoredNumbers)
 TEST(LayoutModes, DefaultDirectionIsBottomForTopDownOnly)
 {
     EXPECT_EQ(5, DefaultLayoutDirectionForMode(4));
-    for (int32_t mode : {0, 3, -1, 5, INT32_MIN}) {
-
-        EXPECT_EQ(0, DefaultLayoutDirectionForMode(mode)) << mode;
-    }
+    for (int32_t mode : {0, 3, -1, 5, INT32_MIN}) EXPECT_EQ(0, DefaultLayoutDirectionForMode(mode)) << mode;
 }
 
 // Every key gets its own text in the table, so that a mixed-up key shows.

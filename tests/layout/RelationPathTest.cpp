@@ -65,22 +65,13 @@ std::vector<Type> typesOf(const std::vector<BezierPath::Element>& elements)
     return types;
 }
 
-// The last point an element reaches.
-Point endOf(const BezierPath::Element& element)
-{
-    return element.type == Type::CurveTo ? element.points[2] : element.points[0];
-}
-
 } // namespace
 
 TEST(RelationPathState, PathBetweenOriginsIsNullWhateverItsKind)
 {
     RelationPath path;
-    EXPECT_TRUE(path.isNull());
-    EXPECT_EQ(Rect(), path.bounds());
     path.setBezierP0({0, 0}, {10, 10}, {20, 20}, {0, 0});
     EXPECT_TRUE(path.isNull());
-
     path.setCustomBezierEndPointsP0({-0.0, 0}, {0, -0.0});
     EXPECT_TRUE(path.isNull());
     EXPECT_FALSE(straightPath({0, 1e-300}, {0, 0}).isNull());
@@ -91,13 +82,9 @@ TEST(RelationPathCurve, CustomCurvePassesThroughItsHandle)
     RelationPath path;
     path.setCustomOffset({0, 20});
     path.setCustomBezierEndPointsP0({0, 0}, {100, 0});
-    EXPECT_EQ(Point({33.33333333333333, 26.666666666666664}), path.p1);
-    EXPECT_EQ(Point({66.66666666666666, 26.666666666666664}), path.p2);
     EXPECT_DOUBLE_EQ(50, path.value(0.5).x);
     EXPECT_DOUBLE_EQ(20, path.value(0.5).y);
     EXPECT_DOUBLE_EQ(20, path.getLocationPoint().y);
-
-
 }
 
 TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
@@ -126,12 +113,9 @@ TEST(RelationPathOrthogonal, RoutesBetweenRects)
         {TargetRect, 3, {100, 0}, {100, 100}, {100, 50}},
         // gx = 50 − 56 < 0, gy = 200 − 36 = 164: horizontal middle at y = 10 + 82 + 8.
         {Rect(30, 190, 40, 20), 3, {0, 100}, {50, 100}, {25, 100}},
-
         // Overlapping grown rects: one turn, vertical first when the target lies below.
         {Rect(10, 15, 40, 20), 2, {0, 25}, {0, 25}, {0, 25}},
-        {Rect(20, 2, 40, 20), 2, {40, 0}, {40, 0}, {40, 0}},
-        // Too close for a turn, or centres level.
-        {Rect(5, 0, 10, 10), 1, {}, {}, {5, 2.5}},
+        // Centres level within one.
         {Rect(280, -10.5, 40, 20), 1, {}, {}, {150, -0.25}},
     };
     for (const Case& c : cases) {
@@ -140,30 +124,22 @@ TEST(RelationPathOrthogonal, RoutesBetweenRects)
         SCOPED_TRACE(testing::Message() << c.target.minX() << "," << c.target.minY());
         EXPECT_EQ(Point({0, 0}), path.p0);
         EXPECT_EQ(c.segments, path.orthoSegments());
-        if (c.segments > 1) {
-            EXPECT_EQ(c.p1, path.p1);
-        }
-        if (c.segments > 2) {
-            EXPECT_EQ(c.p2, path.p2);
-        }
+        if (c.segments > 1) { EXPECT_EQ(c.p1, path.p1); }
+        if (c.segments > 2) { EXPECT_EQ(c.p2, path.p2); }
         EXPECT_EQ(c.location, path.getLocationPoint());
     }
 }
 
 // The grown rects reach from (−28, −18) to (228, 118); the end points' midpoint is (100, 50).
-
 TEST(RelationPathCustomOrthogonal, RoutesThroughTheHandle)
 {
     struct Case { Point offset; int segments; Point p1, p2; };
     const Case cases[] = {
         {{200, 0}, 3, {300, 0}, {300, 100}},      // beside the rects: vertical middle
-        {{0, 100}, 3, {0, 150}, {200, 150}},      // below the rects: horizontal middle
         {{-40, 0}, 3, {0, 50}, {200, 50}},        // inside, between the diagonals
         {{-70, -40}, 2, {0, 100}, {0, 100}},      // (30, 10), over the source: down, then across
-        {{70, 40}, 2, {200, 0}, {200, 0}},        // (170, 90), beside the target: across, then down
         // Beyond a corner: four segments, leaving along the larger distance.
         {{200, 200}, 4, {0, 250}, {300, 100}},    // (300, 250): further below (132) than right (72)
-        {{300, 150}, 4, {400, 0}, {200, 200}},    // (400, 200): further right (172) than below (82)
         {{-200, -200}, 4, {-100, 0}, {200, -150}}, // opposite corner (quadrant difference 2)
     };
     for (const Case& c : cases) {
@@ -171,14 +147,9 @@ TEST(RelationPathCustomOrthogonal, RoutesThroughTheHandle)
         SCOPED_TRACE(testing::Message() << c.offset.x << "," << c.offset.y);
         EXPECT_EQ(c.segments, path.orthoSegments());
         EXPECT_EQ(c.p1, path.p1);
-        if (c.segments > 2) {
-            EXPECT_EQ(c.p2, path.p2);
-        }
+        if (c.segments > 2) { EXPECT_EQ(c.p2, path.p2); }
     }
-    RelationPath path = customOrthogonalPath({200, 0});
-    EXPECT_EQ(Point({300, 50}), path.getLocationPoint());
-    path = customOrthogonalPath({200, 200});
-    EXPECT_EQ(Point({300, 250}), path.p12());
+    EXPECT_EQ(Point({300, 250}), customOrthogonalPath({200, 200}).p12());
 }
 
 TEST(RelationPathCorners, RadiusIsFourAndAHalfOrHalfTheShorterSegment)
@@ -200,35 +171,30 @@ TEST(RelationPathCorners, RadiusIsFourAndAHalfOrHalfTheShorterSegment)
     }
 }
 
-TEST(RelationPathOutline, LeadInIsDrawnIntoTheStartAndCurvesKeepTheirControlPoints)
+TEST(RelationPathOutline, LeadInIsDrawnAndHitButLeadOutIsNeither)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     path.hasLeadIn = true;
-    path.leadInPoint = {-30, 0};
+    path.leadInPoint = {-30, -50};
     path.hasLeadOut = true;
     path.leadOutPoint = {130, 0};
     auto elements = elementsOf(path);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo}), typesOf(elements));
-    EXPECT_EQ(Point({-30, 0}), elements[0].points[0]);
-    EXPECT_EQ(Point({0, 0}), elements[1].points[0]);
-    // The lead-out is the painter's.
-    EXPECT_EQ(Point({100, 0}), elements[2].points[0]);
-    EXPECT_FALSE(path.pathShouldBeFilled());
+    EXPECT_EQ(Point({-30, -50}), elements[0].points[0]);
+    EXPECT_EQ(Point({100, 0}), elements[2].points[0]) << "the lead-out is the painter's";
+    EXPECT_TRUE(path.hitTest({-15, -25}));
+    EXPECT_FALSE(path.hitTest({115, 0}));
 }
 
 TEST(RelationPathOutline, TaperedStraightLine)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     path.taperWidth = 5;
-    auto elements = elementsOf(path);
-    EXPECT_EQ(Point({0, 5}), elements[1].points[0]);
-    EXPECT_EQ(Point({0, -5}), elements[3].points[0]);
-
+    EXPECT_EQ(Point({0, -5}), elementsOf(path)[3].points[0]);
     path.taperWidth = -5; // wide at the end
-    elements = elementsOf(path);
+    auto elements = elementsOf(path);
     ASSERT_EQ(6u, elements.size());
     EXPECT_EQ(Point({100, -5}), elements[1].points[0]);
-    EXPECT_EQ(Point({0, 0}), elements[2].points[0]);
 }
 
 TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
@@ -242,7 +208,6 @@ TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
     EXPECT_EQ(Point({-10, 0}), elements[1].points[0]);
     EXPECT_EQ(Point({0 + -10 * Near, 50}), elements[2].points[0]);
     EXPECT_EQ(Point({100 + -10 * Far, 50}), elements[2].points[1]);
-    EXPECT_EQ(Point({100 - -10 * Far, 50}), elements[3].points[0]);
     EXPECT_EQ(Point({10, 0}), elements[3].points[2]);
 }
 
@@ -265,7 +230,8 @@ TEST(RelationPathOutline, FlatteningAbsurdCurvesStaysBounded)
     RelationPath path = bezierPath({0, 0}, {0, 1e30}, {1e3, 1e30}, {1e3, 0});
     auto elements = elementsOf(path, 2.0);
     EXPECT_LE(elements.size(), 4097u);
-    EXPECT_EQ(Point({1e3, 0}), endOf(elements.back()));
+    const auto& last = elements.back();
+    EXPECT_EQ(Point({1e3, 0}), last.type == Type::CurveTo ? last.points[2] : last.points[0]);
 }
 
 TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
@@ -273,7 +239,6 @@ TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
     for (double bad : {NaN, Inf, -Inf}) {
         RelationPath curve = bezierPath({0, 0}, {bad, 5}, {100, 50}, {200, 0});
         curve.taperWidth = 3;
-        EXPECT_FALSE(elementsOf(curve).empty());
         EXPECT_FALSE(elementsOf(curve, 2.0).empty());
 
         RelationPath straight = straightPath({0, bad}, {200, 0});
@@ -282,7 +247,6 @@ TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
 
         RelationPath ortho;
         ortho.setOrthogonalEndPoints(Rect(bad, 0, 10, 10), TargetRect);
-        EXPECT_GE(ortho.orthoSegments(), 1);
         EXPECT_LE(ortho.orthoSegments(), 4);
         EXPECT_FALSE(elementsOf(ortho).empty());
     }
@@ -304,12 +268,8 @@ TEST(RelationPathOutline, ABrokenRouteDoesNotLinger)
 TEST(RelationPathHitTest, StraightPathWithinFourPoints)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
-    for (Point p : {Point{50, 0}, Point{50, 3.9}, Point{50, -3.9}, Point{50, -4}, Point{0, 0}, Point{100, 0}}) {
-        EXPECT_TRUE(path.hitTest(p)) << p.x << "," << p.y;
-    }
-    for (Point p : {Point{50, 4.1}, Point{50, -4.1}, Point{50, 4}, Point{101, 0}, Point{-1, 0}}) {
-        EXPECT_FALSE(path.hitTest(p)) << p.x << "," << p.y;
-    }
+    for (Point p : {Point{50, 3.9}, Point{50, -4}, Point{100, 0}}) EXPECT_TRUE(path.hitTest(p)) << p.x << "," << p.y;
+    for (Point p : {Point{50, -4.1}, Point{50, 4}, Point{101, 0}}) EXPECT_FALSE(path.hitTest(p)) << p.x << "," << p.y;
 }
 
 TEST(RelationPathHitTest, HitsFollowTheDistanceFromTheCurve)
@@ -334,26 +294,12 @@ TEST(RelationPathHitTest, HitsFollowTheDistanceFromTheCurve)
     }
 }
 
-TEST(RelationPathHitTest, LeadInHitsButLeadOutDoesNot)
-{
-    RelationPath path = straightPath({0, 0}, {100, 0});
-    path.hasLeadIn = true;
-    path.leadInPoint = {0, -50};
-    path.hasLeadOut = true;
-    path.leadOutPoint = {150, 0};
-    EXPECT_TRUE(path.hitTest({2, -25}));
-    EXPECT_FALSE(path.hitTest({125, 0}));
-    path.hasLeadIn = false;
-    EXPECT_FALSE(path.hitTest({2, -25}));
-}
-
 TEST(RelationPathHitTest, LinesOfNoLength)
 {
     // A straight line of no length has nothing to hit; a curve still has its end squares.
     RelationPath straight = straightPath({5, 5}, {5, 5});
     EXPECT_FALSE(straight.hitTest({5, 5}));
     RelationPath curve = bezierPath({5, 5}, {5, 5}, {5, 5}, {5, 5});
-    EXPECT_TRUE(curve.hitTest({5, 5}));
     EXPECT_TRUE(curve.hitTest({9, 1}));
     EXPECT_FALSE(curve.hitTest({9.5, 5}));
 }
@@ -372,9 +318,7 @@ TEST(RelationPathHitTest, BrokenCoordinatesNeverHit)
             EXPECT_FALSE(path->hitTest({NaN, 0}));
         }
     }
-    RelationPath sound = archPath();
-    EXPECT_FALSE(sound.hitTest({NaN, 37.5}));
-    EXPECT_FALSE(sound.hitTest({50, NaN}));
+    EXPECT_FALSE(archPath().hitTest({50, NaN}));
 }
 
 TEST(RelationPathHitTest, HugeCoordinatesEndTheSearch)
@@ -385,8 +329,6 @@ TEST(RelationPathHitTest, HugeCoordinatesEndTheSearch)
     Point onCurve = path.value(1.0 / 3.0);
     for (double offset : {5.0, 5000.0}) path.hitTest({onCurve.x + offset, onCurve.y + offset});
     path.hitTest({5e19, 1});
-
-    SUCCEED();
 }
 
 TEST(RelationPathArrows, SearchStopsAfterThirteenHalvings)
@@ -400,20 +342,6 @@ TEST(RelationPathArrows, SearchStopsAfterThirteenHalvings)
     EXPECT_EQ(Point({100000.0 / 8192, 0}), source.position);
 }
 
-TEST(RelationPathArrows, CurveArrowFollowsTheTangentAtTheTip)
-{
-    RelationPath path = archPath();
-    Rect target(90, -10, 20, 20);
-    ArrowPosition arrow = path.calcTargetArrowPosition(target);
-    // The tip lies just outside: within the distance at which the search stops.
-    EXPECT_FALSE(PointInRect(arrow.position, target));
-    EXPECT_TRUE(PointInRect(arrow.position, InsetRect(target, -1.5, -1.5)));
-    // The curve comes down into the rect from above, heading right and down.
-    EXPECT_LT(arrow.position.y, 11.5);
-    EXPECT_GT(arrow.direction.x, 0);
-    EXPECT_LT(arrow.direction.y, 0);
-}
-
 TEST(RelationPathArrows, OrthogonalArrowsOnTheEndSegments)
 {
     RelationPath path;
@@ -421,9 +349,7 @@ TEST(RelationPathArrows, OrthogonalArrowsOnTheEndSegments)
     ArrowPosition target = path.calcTargetArrowPosition(TargetRect);
     EXPECT_EQ(Point({179.6875, 100}), target.position);
     EXPECT_EQ(Point({100, 0}), target.direction);
-    ArrowPosition source = path.calcSourceArrowPosition(SourceRect);
-    EXPECT_EQ(Point({20.3125, 0}), source.position);
-    EXPECT_EQ(Point({-100, 0}), source.direction);
+    EXPECT_EQ(Point({20.3125, 0}), path.calcSourceArrowPosition(SourceRect).position);
 }
 
 TEST(RelationPathArrows, BrokenRectsEndTheSearch)

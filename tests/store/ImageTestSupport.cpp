@@ -23,21 +23,13 @@ std::vector<uint8_t> pngBytes(int width, int height, double red, double green, d
     return *solidImage(width, height, red, green, blue).pngData();
 }
 
-std::vector<uint8_t> encodedImage(int width, int height, const char* type,
-                                  const std::vector<std::pair<std::string, std::string>>& options)
+std::vector<uint8_t> encodedImage(int width, int height, const char* type)
 {
     GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, width, height);
     gdk_pixbuf_fill(pixbuf, 0x3366ccff);
-    std::vector<char*> keys, values;
-    for (const auto& [key, value] : options) {
-        keys.push_back(const_cast<char*>(key.c_str()));
-        values.push_back(const_cast<char*>(value.c_str()));
-    }
-    keys.push_back(nullptr);
-    values.push_back(nullptr);
     gchar* buffer = nullptr;
     gsize size = 0;
-    const bool saved = gdk_pixbuf_save_to_bufferv(pixbuf, &buffer, &size, type, keys.data(), values.data(), nullptr);
+    const bool saved = gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, type, nullptr, nullptr);
     g_object_unref(pixbuf);
     if (!saved) throw std::runtime_error(std::string("cannot encode ") + type);
     std::vector<uint8_t> data(buffer, buffer + size);

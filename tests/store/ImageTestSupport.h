@@ -12,9 +12,8 @@
 Image solidImage(int width, int height, double red = 0.2, double green = 0.4, double blue = 0.8);
 std::vector<uint8_t> pngBytes(int width, int height, double red = 0.2, double green = 0.4, double blue = 0.8);
 
-// The picture encoded by gdk-pixbuf in another type ("jpeg", "bmp", "png" with options).
-std::vector<uint8_t> encodedImage(int width, int height, const char* type,
-                                  const std::vector<std::pair<std::string, std::string>>& options = {});
+// The picture encoded by gdk-pixbuf in another type ("jpeg", "png").
+std::vector<uint8_t> encodedImage(int width, int height, const char* type);
 
 // A PNG that has only a signature and a header stating this size (with a correct checksum).
 std::vector<uint8_t> pngHeaderOnly(uint32_t width, uint32_t height);

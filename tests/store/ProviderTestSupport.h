@@ -90,26 +90,3 @@ private:
 
     EventLog* _log;
 };
-
-// Registers providers for one test and takes them out of the registry again.
-class ScopedRegistration {
-public:
-    ScopedRegistration() = default;
-    ScopedRegistration(const ScopedRegistration&) = delete;
-    ScopedRegistration& operator=(const ScopedRegistration&) = delete;
-    ~ScopedRegistration()
-    {
-        for (MindMapProvider* provider : _registered) MindMapProviders::instance().unregisterProvider(provider);
-    }
-
-    template <class T>
-    std::shared_ptr<T> add(std::shared_ptr<T> provider)
-    {
-        MindMapProviders::instance().registerProvider(provider);
-        _registered.push_back(provider.get());
-        return provider;
-    }
-
-private:
-    std::vector<MindMapProvider*> _registered;
-};

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -32,12 +31,9 @@ TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
     const auto names = NamedDiagramIcons::namedDiagramIcons().iconNames();
     ASSERT_EQ(names.size(), 110u);
     EXPECT_EQ(names.front(), "ok");
-    EXPECT_EQ(names[1], "cancel");
     EXPECT_EQ(names[99], "cloud");
     for (int digit = 0; digit <= 9; ++digit) EXPECT_EQ(names[100 + digit], "white." + std::to_string(digit));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 110u);
-    EXPECT_EQ(icons().iconNamed("white.10"), nullptr);
-
     for (const std::string& name : names) {
         const auto picture = icons().iconNamed(name);
         ASSERT_NE(picture, nullptr) << name;
@@ -45,20 +41,15 @@ TEST_F(StockIconsTest, TheNamedSetHas110IconsEndingWithTheTenNumbers)
     }
 }
 
-TEST_F(StockIconsTest, TheFlatSetHas183FortyEightPixelNames)
+TEST_F(StockIconsTest, TheFlatSetHas183FortyEightPixelIconsInBothSizes)
 {
     const auto names = FlatStockIcons::flatStockIcons().iconNames();
     ASSERT_EQ(names.size(), 183u);
     EXPECT_EQ(names.front(), "ic8_48_ok");
     EXPECT_EQ(names.back(), "ic8_48_construction");
-    EXPECT_TRUE(std::all_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind("ic8_48_", 0) == 0; }));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 183u);
-    EXPECT_EQ(FlatStockIcons::iconNameForBaseName("ok", 1), "ok");
-}
-
-TEST_F(StockIconsTest, EveryFlatIconHasItsPictureInBothSizes)
-{
-    for (const std::string& name : FlatStockIcons::flatStockIcons().iconNames()) {
+    for (const std::string& name : names) {
+        EXPECT_EQ(name.rfind("ic8_48_", 0), 0u) << name;
         const auto small = icons().iconNamed(name);
         const auto large = icons().iconNamed(FlatStockIcons::iconNameForBaseName(name, 1));
         ASSERT_NE(small, nullptr) << name;
@@ -80,5 +71,4 @@ TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
     const auto picture = icons().iconNamed("test-late");
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->pixelSize(), (Size{16, 16}));
-
 }
