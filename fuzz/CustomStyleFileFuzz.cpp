@@ -1,5 +1,6 @@
 #include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/CustomStyleSheet.h"
+#include "formats/XmlAttributeHelpers.h"
 
 #include <pugixml.hpp>
 
@@ -10,19 +11,14 @@
 
 namespace {
 
-class StringWriter : public pugi::xml_writer {
-public:
-    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
-    std::string text;
-};
-
 std::string written(const CustomStyleSheet& sheet)
 {
     pugi::xml_document document;
     sheet.saveToXmlElement(document.append_child(CustomStyleSheet::RootElementName));
-    StringWriter writer;
+    std::string text;
+    XmlStringWriter writer(text);
     document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-    return writer.text;
+    return text;
 }
 
 } // namespace

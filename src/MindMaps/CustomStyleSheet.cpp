@@ -33,15 +33,6 @@ constexpr double ShadowAlpha = 0.3;
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
 static_assert((ParseOptions & pugi::parse_doctype) == 0);
 
-class StringWriter : public pugi::xml_writer {
-public:
-    explicit StringWriter(std::string& out) : _out(out) {}
-    void write(const void* data, size_t size) override { _out.append(static_cast<const char*>(data), size); }
-
-private:
-    std::string& _out;
-};
-
 std::string& rememberedDirectory()
 {
     static std::string directory;
@@ -273,7 +264,7 @@ bool CustomStyleSheet::saveToFile(Error* error)
     saveToXmlElement(document.append_child(RootElementName));
 
     std::string text;
-    StringWriter writer(text);
+    XmlStringWriter writer(text);
     document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
     if (!writeFileAtomically(_fileName, prefixUTF8BOM(text), error)) return false;
     StyleManager::styleManager().styleChanged(this);

@@ -24,6 +24,9 @@ constexpr FontStyleAttribute FontStyleAttributes[] = {
 // out or drawn any more.
 constexpr double MaxFontScale = 100.0;
 constexpr double MaxLineWidth = 1000.0;
+// Widths are written with two decimals: a smaller one would be written as "0.00" and come back as
+// no width at all, so it is not taken in the first place.
+constexpr double MinLineWidth = 0.005;
 
 constexpr uint64_t MapOwnBits = MindMapStyle::ConnectionStyleMask | MindMapStyle::BackgroundColorMask |
                                 MindMapStyle::CheckboxColorMask;
@@ -172,7 +175,7 @@ void readRelationStyle(RelationStyle& style, pugi::xml_node root, const char* st
         style.setPropCustomized(RelationStyle::LineStyleMask, true);
     }
     const double lineWidth = attributeAsFloat(element, "line-width", 0);
-    if (lineWidth > 0) {
+    if (lineWidth >= MinLineWidth) {
         style.setLineWidth(std::min(lineWidth, MaxLineWidth));
         style.setPropCustomized(RelationStyle::LineWidthMask, true);
     }

@@ -31,16 +31,6 @@
 
 namespace {
 
-// Collects the serialised document without going through the process locale.
-class StringWriter : public pugi::xml_writer {
-public:
-    explicit StringWriter(std::string& out) : _out(out) {}
-    void write(const void* data, size_t size) override { _out.append(static_cast<const char*>(data), size); }
-
-private:
-    std::string& _out;
-};
-
 // The elements of the document go either into a pugixml tree (the clipboard and the template
 // build their documents from the writer's steps) or straight into text (whole documents and undo
 // snapshots). This side of the two takes the same calls as XmlTextWriter.
@@ -468,7 +458,7 @@ pugi::xml_node TwkxMindMapWriter::createTwkxDocument(pugi::xml_document& documen
 std::string TwkxMindMapWriter::serialize(const pugi::xml_document& document, bool pretty)
 {
     std::string text;
-    StringWriter writer(text);
+    XmlStringWriter writer(text);
     const unsigned flags = pretty ? pugi::format_indent : pugi::format_raw;
     document.save(writer, "  ", flags, pugi::encoding_utf8);
     return text;

@@ -25,6 +25,16 @@
 
 using XmlDate = std::chrono::system_clock::time_point;
 
+// Collects what pugixml prints into a string, without going through a stream or the locale.
+class XmlStringWriter : public pugi::xml_writer {
+public:
+    explicit XmlStringWriter(std::string& out) : _out(out) {}
+    void write(const void* data, size_t size) override { _out.append(static_cast<const char*>(data), size); }
+
+private:
+    std::string& _out;
+};
+
 // The first child element of that name; a null element for a null parent or when there is none.
 pugi::xml_node firstElementForName(pugi::xml_node element, const char* name);
 

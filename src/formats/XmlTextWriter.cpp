@@ -55,16 +55,6 @@ bool allOfKind(std::string_view text, uint8_t kind)
     return true;
 }
 
-// Collects what pugixml prints.
-class StringSink : public pugi::xml_writer {
-public:
-    explicit StringSink(std::string& out) : _out(out) {}
-    void write(const void* data, size_t size) override { _out.append(static_cast<const char*>(data), size); }
-
-private:
-    std::string& _out;
-};
-
 } // namespace
 
 XmlTextWriter::XmlTextWriter(std::string& text) : _text(text), _used(text.size())
@@ -292,7 +282,7 @@ void XmlTextWriter::appendTreeContent(pugi::xml_node holder)
     if (holder.first_child() && !_hasText) {
         closeStartTag();
         _printed.clear();
-        StringSink sink(_printed);
+        XmlStringWriter sink(_printed);
         for (pugi::xml_node child = holder.first_child(); child; child = child.next_sibling())
             child.print(sink, Indent, pugi::format_indent, pugi::encoding_utf8, static_cast<unsigned>(_open.size()));
         put(_printed);

@@ -77,6 +77,12 @@ TEST(StyleElementReading, UnknownNamesAndColoursLeavePropertiesUnset)
     RelationStyle style;
     readRelationStyle(style, d.root, "style");
     EXPECT_EQ(style.customizedProps(), RelationStyle::SourceArrowMask);
+
+    // A width too thin to survive being written with two decimals reads as none.
+    Document thin(R"(<root><style line-width=".001"/></root>)");
+    RelationStyle thinStyle;
+    readRelationStyle(thinStyle, thin.root, "style");
+    EXPECT_EQ(thinStyle.customizedProps(), 0u);
 }
 
 TEST(StyleElementReading, BorderWidthDefaultsToOneAndHostileValuesAreBounded)
