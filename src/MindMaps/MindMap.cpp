@@ -100,14 +100,7 @@ MindMap::~MindMap()
     _selection.clear();
     _searchMatches.clear();
     _mainCentralTheme = nullptr;
-    _rearrangeMarker->clear();
-    for (CrossLink* link : _crossLinks) {
-        link->setTargetNode(nullptr);
-        link->setSourceNode(nullptr);
-    }
-    _crossLinks.clear();
-    _ownedCrossLinks.clear();
-    _centralThemes.clear();
+    releaseCrossLinksAndThemes();
     destroyAllNodes();
     _delayedUndoState.reset();
     if (_style) {

@@ -395,6 +395,7 @@ public:
     // ---- Loading ----
 
     void internalClearDiagram();
+    void releaseCrossLinksAndThemes();
     void beginLoading();
     // For readers: a parentless node made in loading mode.
     MindMapNode* addNodeLoadingAtLocation(Point location);

@@ -28,6 +28,19 @@ constexpr int64_t AllChangeBits = MindMapChangeElement | MindMapChangeSelection 
 
 // ---- Loading ----
 
+// Cross links let go of their ends before they go, so that no topic is left pointing at them.
+void MindMap::releaseCrossLinksAndThemes()
+{
+    _rearrangeMarker->clear();
+    for (CrossLink* link : _crossLinks) {
+        link->setTargetNode(nullptr);
+        link->setSourceNode(nullptr);
+    }
+    _crossLinks.clear();
+    _ownedCrossLinks.clear();
+    _centralThemes.clear();
+}
+
 void MindMap::internalClearDiagram()
 {
     cancelEditorModes();
@@ -38,14 +51,7 @@ void MindMap::internalClearDiagram()
         _dropTarget->setIsDropTarget(false);
         _dropTarget = nullptr;
     }
-    _rearrangeMarker->clear();
-    for (CrossLink* link : _crossLinks) {
-        link->setTargetNode(nullptr);
-        link->setSourceNode(nullptr);
-    }
-    _crossLinks.clear();
-    _ownedCrossLinks.clear();
-    _centralThemes.clear();
+    releaseCrossLinksAndThemes();
     _searchMatches.clear();
     _lockedChanges |= MindMapChangeSearchMatches | MindMapChangeHierarchy;
     _progressDirty = true;
