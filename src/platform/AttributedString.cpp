@@ -47,18 +47,12 @@ std::vector<size_t> utf8Offsets(const std::string& s)
     return offsets;
 }
 
-// Whether a UTF-16 position falls between the two units of one character.
-bool splitsPair(const std::string& s, size_t position)
-{
-    bool inside = false;
-    size_t units = 0;
-    forEachCharacter(s, [&](size_t, size_t, size_t characterUnits) {
-        inside = units < position && position < units + characterUnits;
-        units += characterUnits;
-        return units < position;
-    });
-    return inside;
-}
+// A superscript level with the font size its rise is a fraction of.
+struct Script {
+    int level = 0;
+    double size = 0;
+    friend bool operator==(const Script&, const Script&) = default;
+};
 
 guint16 colorComponent(double v)
 {
@@ -177,26 +171,34 @@ AttributedString::AttributedString(std::string text, const TextAttributes& attri
         _length = _text.size();
     } else {
         _text = makeValidUtf8(text);
-        _length = utf16Length(_text);
+        forEachCharacter(_text, [&](size_t, size_t, size_t units) {
+            if (units == 2) _pairStarts.push_back(_length);
+            _length += units;
+            return true;
+        });
     }
-    if (_length > 0) _segments.push_back({0, attributes});
+    if (_length > 0) _segments.emplace(0, attributes);
 }
 
-size_t AttributedString::segmentIndex(size_t position) const
+AttributedString::Segments::const_iterator AttributedString::segmentAt(size_t position) const
 {
-    auto after = std::upper_bound(_segments.begin(), _segments.end(), position,
-                                  [](size_t p, const Segment& s) { return p < s.start; });
-    return size_t(after - _segments.begin()) - 1;
+    return std::prev(_segments.upper_bound(position));
 }
 
-// Makes a segment begin at position (within the text) and answers its index.
-size_t AttributedString::splitAt(size_t position)
+// Makes a segment begin at position and answers it; the end for a position at or past the end.
+AttributedString::Segments::iterator AttributedString::splitAt(size_t position)
 {
-    if (position >= _length) return _segments.size();
-    size_t index = segmentIndex(position);
-    if (_segments[index].start == position) return index;
-    _segments.insert(_segments.begin() + index + 1, Segment{position, _segments[index].attributes});
-    return index + 1;
+    if (position >= _length) return _segments.end();
+    auto after = _segments.upper_bound(position);
+    auto segment = std::prev(after);
+    if (segment->first == position) return segment;
+    return _segments.emplace_hint(after, position, segment->second);
+}
+
+// Whether a position falls between the two units of one character.
+bool AttributedString::splitsPair(size_t position) const
+{
+    return position > 0 && std::binary_search(_pairStarts.begin(), _pairStarts.end(), position - 1);
 }
 
 template <class Change>
@@ -205,24 +207,23 @@ void AttributedString::change(TextRange range, Change change)
     size_t start = std::min(range.location, _length);
     size_t end = range.length > _length - start ? _length : start + range.length;
     if (start == end) return;
-    // Widen to whole characters so that the two units of a pair never part. A text with as many
-    // bytes as units has no pairs.
-    if (_text.size() != _length) {
-        if (splitsPair(_text, start)) --start;
-        if (splitsPair(_text, end)) ++end;
-    }
+    // Widen to whole characters so that the two units of a pair never part.
+    if (splitsPair(start)) --start;
+    if (splitsPair(end)) ++end;
 
-    size_t first = splitAt(start);
-    size_t last = splitAt(end);
-    for (size_t i = first; i < last; ++i) change(_segments[i].attributes);
+    const auto first = splitAt(start);
+    const auto last = splitAt(end);
+    for (auto segment = first; segment != last; ++segment) change(segment->second);
 
-    // Join neighbours that have become equal, so that each segment is a maximal run.
-    std::vector<Segment> joined;
-    joined.reserve(_segments.size());
-    for (Segment& segment : _segments) {
-        if (joined.empty() || !(joined.back().attributes == segment.attributes)) joined.push_back(std::move(segment));
+    // Join the neighbours that have become equal, from the one before the range to the one that
+    // ends it, so that each segment stays a maximal run.
+    const auto stop = last == _segments.end() ? last : std::next(last);
+    for (auto segment = first == _segments.begin() ? first : std::prev(first); segment != stop;) {
+        const auto next = std::next(segment);
+        if (next == stop) break;
+        if (next->second == segment->second) _segments.erase(next);
+        else segment = next;
     }
-    _segments = std::move(joined);
 }
 
 void AttributedString::setFont(TextRange range, const Font& font)
@@ -261,59 +262,96 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
         if (effectiveRange) *effectiveRange = {_length, 0};
         return {};
     }
-    size_t index = segmentIndex(position);
+    const auto segment = segmentAt(position);
     if (effectiveRange) {
-        size_t end = index + 1 < _segments.size() ? _segments[index + 1].start : _length;
-        *effectiveRange = {_segments[index].start, end - _segments[index].start};
+        const auto next = std::next(segment);
+        const size_t end = next != _segments.end() ? next->first : _length;
+        *effectiveRange = {segment->first, end - segment->first};
     }
-    return _segments[index].attributes;
+    return segment->second;
 }
 
 std::vector<AttributedString::Run> AttributedString::runs() const
 {
     std::vector<Run> result;
-    for (size_t i = 0; i < _segments.size(); ++i) {
-        if (_segments[i].attributes.isEmpty()) continue;
-        size_t end = i + 1 < _segments.size() ? _segments[i + 1].start : _length;
-        result.push_back({{_segments[i].start, end - _segments[i].start}, _segments[i].attributes});
+    for (auto segment = _segments.begin(); segment != _segments.end(); ++segment) {
+        if (segment->second.isEmpty()) continue;
+        const auto next = std::next(segment);
+        const size_t end = next != _segments.end() ? next->first : _length;
+        result.push_back({{segment->first, end - segment->first}, segment->second});
     }
     return result;
 }
 
 PangoAttrList* AttributedString::newPangoAttrList() const
 {
+    // Each kind of attribute is given over the longest ranges in which it stays the same, not run
+    // by run: a colour over the whole text is one attribute however many fonts it crosses. Pango
+    // walks its list of drawing attributes once for every run it lays out, so a list that grew
+    // with the runs would make long texts of many spans quadratic.
+    struct Pending {
+        size_t start;
+        size_t end;
+        PangoAttribute* attribute;
+    };
+    std::vector<Pending> pending;
+    const std::vector<size_t> offsets = utf8Offsets(_text);
+    // Calls add(first, start, end) for every longest range whose segments share a value of key
+    // (an empty optional: no attribute there).
+    auto eachRange = [&](auto key, auto add) {
+        decltype(key(TextAttributes())) value;
+        size_t start = 0;
+        for (auto segment = _segments.begin();; ++segment) {
+            const bool atEnd = segment == _segments.end();
+            const size_t position = atEnd ? _length : segment->first;
+            auto next = atEnd ? decltype(value)() : key(segment->second);
+            if (!atEnd && next == value) continue;
+            if (value && position > start) add(*value, offsets[start], offsets[position]);
+            if (atEnd) break;
+            value = std::move(next);
+            start = position;
+        }
+    };
+    auto push = [&](PangoAttribute* attribute, size_t start, size_t end) { pending.push_back({start, end, attribute}); };
+
+    eachRange([](const TextAttributes& a) { return a.font; },
+              [&](const Font& font, size_t start, size_t end) {
+                  std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)> description(
+                      font.newPangoDescription(), pango_font_description_free);
+                  push(pango_attr_font_desc_new(description.get()), start, end);
+              });
+    eachRange([](const TextAttributes& a) { return a.underline != 0 ? std::optional<bool>(true) : std::nullopt; },
+              [&](bool, size_t start, size_t end) { push(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), start, end); });
+    eachRange([](const TextAttributes& a) { return a.strikethrough != 0 ? std::optional<bool>(true) : std::nullopt; },
+              [&](bool, size_t start, size_t end) { push(pango_attr_strikethrough_new(TRUE), start, end); });
+    // Each level raises (or lowers) the text by a third of the font size, in a smaller size.
+    eachRange(
+        [](const TextAttributes& a) {
+            if (a.superscript == 0) return std::optional<Script>();
+            const double size = std::clamp(a.font ? a.font->pointSize() : Font().pointSize(), 0.0, 10000.0);
+            return std::optional<Script>(Script{std::clamp(a.superscript, -100, 100), size});
+        },
+        [&](const Script& script, size_t start, size_t end) {
+            push(pango_attr_rise_new(int(script.level * script.size / 3.0 * PANGO_SCALE)), start, end);
+            push(pango_attr_size_new(int(script.size * 2.0 / 3.0 * PANGO_SCALE)), start, end);
+        });
+    eachRange([](const TextAttributes& a) { return a.color; },
+              [&](const Color& color, size_t start, size_t end) {
+                  push(pango_attr_foreground_new(colorComponent(color.red()), colorComponent(color.green()),
+                                                 colorComponent(color.blue())),
+                       start, end);
+                  // Pango takes an alpha of 0 for "not set"; a transparent colour must stay invisible.
+                  if (color.alpha() < 1.0)
+                      push(pango_attr_foreground_alpha_new(std::max<guint16>(1, colorComponent(color.alpha()))), start, end);
+              });
+
+    // In order of their starts, so that each insertion appends.
+    std::stable_sort(pending.begin(), pending.end(), [](const Pending& a, const Pending& b) { return a.start < b.start; });
     PangoAttrList* list = pango_attr_list_new();
-    std::vector<size_t> offsets = utf8Offsets(_text);
-    for (const Run& run : runs()) {
-        guint start = guint(offsets[run.range.location]);
-        guint end = guint(offsets[run.range.end()]);
-        auto add = [&](PangoAttribute* attribute) {
-            attribute->start_index = start;
-            attribute->end_index = end;
-            pango_attr_list_insert(list, attribute);
-        };
-        const TextAttributes& a = run.attributes;
-        if (a.font) {
-            std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)> description(
-                a.font->newPangoDescription(), pango_font_description_free);
-            add(pango_attr_font_desc_new(description.get()));
-        }
-        if (a.underline != 0) add(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (a.strikethrough != 0) add(pango_attr_strikethrough_new(TRUE));
-        if (a.superscript != 0) {
-            // Each level raises (or lowers) the text by a third of the font size, in a smaller size.
-            double size = a.font ? a.font->pointSize() : Font().pointSize();
-            size = std::clamp(size, 0.0, 10000.0);
-            int level = std::clamp(a.superscript, -100, 100);
-            add(pango_attr_rise_new(int(level * size / 3.0 * PANGO_SCALE)));
-            add(pango_attr_size_new(int(size * 2.0 / 3.0 * PANGO_SCALE)));
-        }
-        if (a.color) {
-            add(pango_attr_foreground_new(colorComponent(a.color->red()), colorComponent(a.color->green()),
-                                          colorComponent(a.color->blue())));
-            // Pango takes an alpha of 0 for "not set"; a transparent colour must stay invisible.
-            if (a.color->alpha() < 1.0) add(pango_attr_foreground_alpha_new(std::max<guint16>(1, colorComponent(a.color->alpha()))));
-        }
+    for (const Pending& item : pending) {
+        item.attribute->start_index = guint(item.start);
+        item.attribute->end_index = guint(item.end);
+        pango_attr_list_insert(list, item.attribute);
     }
     return list;
 }

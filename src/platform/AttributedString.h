@@ -4,6 +4,7 @@
 #include "platform/Font.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,20 +82,21 @@ public:
     }
 
 private:
-    // The attributes from start up to the next segment's start (or the end of the text).
-    struct Segment {
-        size_t start;
-        TextAttributes attributes;
-    };
+    // Each segment holds the attributes from its start up to the next segment's start (or the
+    // end of the text). A change touches only the segments of its range and their neighbours, so
+    // that a text of many spans is styled span by span in n log n.
+    using Segments = std::map<size_t, TextAttributes>;
 
-    size_t segmentIndex(size_t position) const;
-    size_t splitAt(size_t position);
+    Segments::const_iterator segmentAt(size_t position) const;
+    Segments::iterator splitAt(size_t position);
+    bool splitsPair(size_t position) const;
     template <class Change>
     void change(TextRange range, Change change);
 
     std::string _text;
     size_t _length = 0;
-    std::vector<Segment> _segments; // in order, the first at 0, neighbours differ; none when empty
+    Segments _segments;               // the first at 0, neighbours differ; none when empty
+    std::vector<size_t> _pairStarts; // in order, the positions of characters of two units
 };
 
 // UTF-8 <-> UTF-16 position conversions. Invalid UTF-8 bytes count as one unit each.

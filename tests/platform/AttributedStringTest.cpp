@@ -173,6 +173,44 @@ TEST(AttributedString, AgreesWithAPerUnitModelAfterManyChanges)
     EXPECT_EQ(covered, attributed);
 }
 
+// The markup applies one range per span, left to right, then whole-text attributes: a long text
+// of alternating emphasis, with characters of two units among them, ends up exact.
+TEST(AttributedString, LongAlternatingRunsStayExact)
+{
+    const size_t pairs = 20000;
+    std::string text;
+    for (size_t i = 0; i < pairs; ++i) text += i % 3 == 0 ? Emoji : "a";
+    AttributedString attributed(text);
+    const Font plain("F", 10);
+    const Font italic("F", 10, false, true);
+    std::vector<size_t> starts; // of each character, in units
+    size_t position = 0;
+    for (size_t i = 0; i < pairs; ++i) {
+        starts.push_back(position);
+        position += i % 3 == 0 ? 2 : 1;
+    }
+    starts.push_back(position);
+    ASSERT_EQ(attributed.length(), position);
+    for (size_t i = 0; i < pairs; ++i) attributed.setFont({starts[i], starts[i + 1] - starts[i]}, i % 2 ? italic : plain);
+    // A range ending inside a pair takes the whole pair.
+    attributed.setUnderline({starts[3], 1}, 1);
+    attributed.setColor({0, attributed.length()}, Color(1, 0, 0));
+
+    const auto runs = attributed.runs();
+    ASSERT_EQ(runs.size(), pairs);
+    for (size_t i = 0; i < pairs; ++i) {
+        ASSERT_EQ(runs[i].range, (TextRange{starts[i], starts[i + 1] - starts[i]})) << i;
+        ASSERT_EQ(runs[i].attributes.font, i % 2 ? italic : plain) << i;
+        ASSERT_EQ(runs[i].attributes.underline, i == 3 ? 1 : 0) << i;
+        ASSERT_EQ(runs[i].attributes.color, Color(1, 0, 0)) << i;
+    }
+    // Text layout walks its drawing attributes once per run: the colour shared by every run is one.
+    const PangoAttributes pango(attributed);
+    EXPECT_EQ(pango.ofType(PANGO_ATTR_FONT_DESC).size(), pairs);
+    EXPECT_EQ(pango.ofType(PANGO_ATTR_FOREGROUND).size(), 1u);
+    EXPECT_EQ(pango.ofType(PANGO_ATTR_UNDERLINE).size(), 1u);
+}
+
 TEST(AttributedStringPango, RangesBecomeByteOffsets)
 {
     AttributedString text("\xC3\xA4" + Emoji + "xy"); // ä 0, emoji 1-2, x 3, y 4; bytes 0-1, 2-5, 6, 7
