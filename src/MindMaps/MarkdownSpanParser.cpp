@@ -1,25 +1,13 @@
 #include "MindMaps/MarkdownSpanParser.h"
 
 #include "MindMaps/MarkdownSettingsNexus.h"
+#include "Utils/StringUtils.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
 namespace {
-
-// White space and line ends, including the Unicode spaces and line separators.
-bool isWhitespaceOrNewline(char16_t c)
-{
-    switch (c) {
-    case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20:
-    case 0x85: case 0xA0: case 0x1680:
-    case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
-        return true;
-    default:
-        return c >= 0x2000 && c <= 0x200A;
-    }
-}
 
 size_t markerLength(unsigned spanType)
 {

@@ -14,7 +14,6 @@
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "Utils/StringUtils.h"
-#include "platform/Utf8.h"
 #include "editor-view/MindMapEditorScrollState.h"
 #include "editor-view/RearrangeMarker.h"
 #include "layout/LayoutModes.h"
@@ -27,37 +26,6 @@
 #include <utility>
 
 namespace {
-
-bool isWhiteSpaceOrNewline(char32_t c)
-{
-    switch (c) {
-    case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20: case 0x85: case 0xA0:
-    case 0x1680: case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
-        return true;
-    default:
-        return c >= 0x2000 && c <= 0x200A;
-    }
-}
-
-// The text without white space and newlines at either end.
-std::string trimmedText(const std::string& text)
-{
-    size_t begin = 0;
-    size_t end = 0;
-    size_t pos = 0;
-    bool seenContent = false;
-    while (pos < text.size()) {
-        const size_t start = pos;
-        const char32_t c = Utf8::decodeNext(text, pos);
-        if (isWhiteSpaceOrNewline(c)) continue;
-        if (!seenContent) {
-            begin = start;
-            seenContent = true;
-        }
-        end = pos;
-    }
-    return seenContent ? text.substr(begin, end - begin) : std::string();
-}
 
 std::string replacingNewlines(const std::string& text)
 {
@@ -206,7 +174,7 @@ std::string MindMap::centralThemeTitle()
 {
     MindMapNode* theme = mainCentralTheme();
     if (!theme) return std::string();
-    return MarkdownSpanParser::markdownFilteredString(trimmedText(theme->text()));
+    return MarkdownSpanParser::markdownFilteredString(trimWhitespaceAndNewlines(theme->text()));
 }
 
 std::string MindMap::title()
@@ -226,7 +194,7 @@ std::string MindMap::singleLineTitle()
 void MindMap::setCustomTitle(const std::string& title)
 {
     // Every kind of line end counts as a line break, so no control character stays in a title.
-    std::string value = trimmedText(replacingNewlines(NormalizeNewlines(title)));
+    std::string value = trimWhitespaceAndNewlines(replacingNewlines(NormalizeNewlines(title)));
     if (!isLoading() && !value.empty() && value == centralThemeTitle()) value.clear();
     if (value == _customTitle) return;
     if (!isLoading()) prepareUndoableOperation(localized("undoable_op_change_title"));

@@ -1,17 +1,12 @@
 #include "Utils/PathValidation.h"
 
+#include "Utils/StringUtils.h"
 #include "platform/Utf8.h"
 
 #include <glib.h>
 
 
 namespace {
-
-bool isWhitespaceOrNewline(char32_t c)
-{
-    if ((c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029) return true;
-    return g_unichar_type(c) == G_UNICODE_SPACE_SEPARATOR;
-}
 
 // Letters and marks, numbers, punctuation and symbols.
 bool isKept(char32_t c)
@@ -43,13 +38,6 @@ bool isKept(char32_t c)
     default:
         return false;
     }
-}
-
-std::string_view trimmedSpaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
 }
 
 bool isOnlyDots(std::string_view text)
@@ -131,11 +119,11 @@ std::string stringByRemovingInvalidChars(std::string_view text, bool isPath, boo
         spaceAdded = false;
     }
 
-    std::string cleaned(trimmedSpaces(out));
+    std::string cleaned(trimmedWhitespaceAndNewlines(out));
     if (isPath) {
         // Trimming can bring a ".." to the front again ("../ .."), so repeat until nothing changes.
         for (;;) {
-            std::string next(trimmedSpaces(withoutDotComponents(cleaned)));
+            std::string next(trimmedWhitespaceAndNewlines(withoutDotComponents(cleaned)));
             if (next == cleaned) return cleaned;
             cleaned = std::move(next);
         }

@@ -21,9 +21,12 @@ bool asciiCaseInsensitiveEqual(std::string_view text, std::string_view other);
 // needs whole characters.
 std::string lowercased(std::string_view text);
 
-// White space and newlines (Unicode's: tab to carriage return, space, U+0085, U+00A0, U+1680,
-// U+2000-U+200A, U+2028, U+2029, U+202F, U+205F, U+3000) taken off both ends. Bytes that are not
-// UTF-8 count as text.
+// Unicode's white space and newlines: tab to carriage return, space, U+0085, U+00A0, U+1680,
+// U+2000-U+200A, U+2028, U+2029, U+202F, U+205F, U+3000. The no-break and ideographic spaces
+// separate words like any blank.
+bool isWhitespaceOrNewline(char32_t c);
+
+// White space and newlines taken off both ends. Bytes that are not UTF-8 count as text.
 std::string trimWhitespaceAndNewlines(std::string_view text);
 // The same part of the text, without a copy.
 std::string_view trimmedWhitespaceAndNewlines(std::string_view text);

@@ -1,5 +1,6 @@
 #include "formats/FreemindMindMapExporter.h"
 
+#include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "formats/XmlAttributeHelpers.h"
 
@@ -10,6 +11,14 @@ pugi::xml_node FreemindMindMapExporter::createRootElement(pugi::xml_document& do
     pugi::xml_node root = document.append_child("map");
     root.append_attribute("version").set_value("0.9.0");
     return root;
+}
+
+pugi::xml_node FreemindMindMapExporter::initializeRootElement(pugi::xml_node root)
+{
+    if (mindMap().centralThemes().size() <= 1) return root;
+    pugi::xml_node mapNode = root.append_child("node");
+    mapNode.append_attribute("TEXT").set_value(xmlSafeText(mindMap().singleLineTitle()).c_str());
+    return mapNode;
 }
 
 pugi::xml_node FreemindMindMapExporter::createNodeElement(MindMapNode* node, pugi::xml_node inElement)

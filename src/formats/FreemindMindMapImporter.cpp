@@ -20,9 +20,24 @@ bool isInlineElement(std::string_view name)
                        [name](std::string_view candidate) { return asciiCaseInsensitiveEqual(name, candidate); });
 }
 
-bool isSpace(char c)
+// The first element child of the given name, in any case (HTML names are case-insensitive).
+pugi::xml_node childElement(pugi::xml_node parent, std::string_view name)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && asciiCaseInsensitiveEqual(child.name(), name)) return child;
+    }
+    return pugi::xml_node();
+}
+
+// Whether the text is an HTML page, as older programs wrote into "TEXT": "<html" as the first
+// thing, followed by the end of the tag or by its attributes.
+bool isHtmlDocument(std::string_view text)
+{
+    text = trimmedWhitespaceAndNewlines(text);
+    constexpr std::string_view Start = "<html";
+    if (text.size() <= Start.size() || !asciiCaseInsensitiveEqual(text.substr(0, Start.size()), Start)) return false;
+    const char next = text[Start.size()];
+    return next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\n' || next == '\r';
 }
 
 } // namespace
@@ -43,7 +58,9 @@ MindMapNode* FreemindMindMapImporter::handleNodeElement(pugi::xml_node element, 
 {
     MindMapNode* node = addTopic(parentNode);
     pugi::xml_attribute text = element.attribute("TEXT");
-    node->setText(text ? text.value() : UnnamedText);
+    if (!text) node->setText(UnnamedText);
+    else if (isHtmlDocument(text.value())) node->setText(extractHtmlText(text.value()));
+    else node->setText(text.value());
     for (pugi::xml_node richContent : element.children("richcontent")) handleRichContent(richContent, node);
     return node;
 }
@@ -61,8 +78,24 @@ std::string FreemindMindMapImporter::extractRichContent(pugi::xml_node richConte
 {
     pugi::xml_node body = richContent.child("html").child("body");
     if (!body) return std::string();
+    return joinedLines(body);
+}
+
+std::string FreemindMindMapImporter::extractHtmlText(std::string_view html) const
+{
+    // Such pages are HTML rather than XML ("<br>" is never closed): what the parser read up to
+    // the first fault is taken, which for them is the whole page.
+    pugi::xml_document page;
+    page.load_buffer(html.data(), html.size(), xmlParseOptions() | pugi::parse_fragment, pugi::encoding_utf8);
+    const pugi::xml_node root = childElement(page, "html");
+    const pugi::xml_node body = childElement(root, "body");
+    return joinedLines(body ? body : root);
+}
+
+std::string FreemindMindMapImporter::joinedLines(pugi::xml_node element)
+{
     std::vector<std::string> lines;
-    collectStrings(body, lines);
+    collectStrings(element, lines);
     std::string text;
     for (const std::string& line : lines) {
         if (!text.empty()) text += '\n';
@@ -109,6 +142,11 @@ void FreemindMindMapImporter::collectStrings(pugi::xml_node element, std::vector
         if (node.type() != pugi::node_pcdata && node.type() != pugi::node_cdata) continue;
         // The text's own source lines, each trimmed, joined by blanks; blanks inside a line stay.
         const std::string value = NormalizeNewlines(node.value());
+        // The trim and the blank kept between texts agree on what white space is, so that a
+        // no-break space next to markup still parts two words.
+        const std::string_view trimmed = trimmedWhitespaceAndNewlines(value);
+        const bool spaceBefore = !value.empty() && (trimmed.empty() || trimmed.data() != value.data());
+        const bool spaceAfter = !value.empty() && (trimmed.empty() || trimmed.data() + trimmed.size() != value.data() + value.size());
         std::string text;
         size_t start = 0;
         while (start <= value.size()) {
@@ -124,11 +162,11 @@ void FreemindMindMapImporter::collectStrings(pugi::xml_node element, std::vector
         // Texts that meet inside a line keep one blank between them where either had white
         // space at the meeting point.
         if (!text.empty()) {
-            if (!line.empty() && (blankPending || isSpace(value.front()))) line += ' ';
+            if (!line.empty() && (blankPending || spaceBefore)) line += ' ';
             line += text;
             blankPending = false;
         }
-        blankPending = blankPending || isSpace(value.back());
+        blankPending = blankPending || spaceAfter;
     }
     endLine();
 }

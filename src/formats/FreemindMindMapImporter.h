@@ -3,11 +3,13 @@
 #include "formats/CustomMindMapImporter.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The FreeMind map format of any version: the "node" elements under "map" become topics, with
-// "TEXT" as their text ("unnamed" when missing). A "richcontent" of type "NODE" replaces that
-// text and one of type "NOTE" gives the note, both read from the HTML they hold as plain lines.
+// "TEXT" as their text ("unnamed" when missing; read as a rich content's HTML when older programs
+// put a whole HTML page there). A "richcontent" of type "NODE" replaces that text and one of
+// type "NOTE" gives the note, both read from the HTML they hold as plain lines.
 // Icons, clouds, edges, fonts, arrow links, attributes, hooks and the like are skipped.
 class FreemindMindMapImporter : public CustomMindMapImporter {
 public:
@@ -32,6 +34,11 @@ protected:
     unsigned xmlParseOptions() const override;
 
     void handleRichContent(pugi::xml_node richContent, MindMapNode* node);
+    // The text of an HTML page held in "TEXT", read as rich content is; the page need not be
+    // well-formed XML.
+    std::string extractHtmlText(std::string_view html) const;
+    // The lines of the element's content joined by line feeds.
+    static std::string joinedLines(pugi::xml_node element);
     // The lines of the element's content in document order, walked without recursion.
     static void collectStrings(pugi::xml_node element, std::vector<std::string>& lines);
 };

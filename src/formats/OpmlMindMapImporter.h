@@ -3,7 +3,8 @@
 #include "formats/CustomMindMapImporter.h"
 
 // OPML of any version: the "outline" elements under "body" become topics, "text" their text
-// ("unnamed" when missing) and "_note" their note. The root element's name is not checked, as
+// (their "title" without one, as some outliners write; "unnamed" without both) and "_note" their
+// note. The root element's name is not checked, as
 // outliners disagree about it.
 class OpmlMindMapImporter : public CustomMindMapImporter {
 public:

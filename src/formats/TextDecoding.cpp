@@ -1,5 +1,6 @@
 #include "formats/TextDecoding.h"
 
+#include "platform/AttributedString.h"
 #include "platform/Utf8.h"
 
 #include <iconv.h>
@@ -67,6 +68,21 @@ std::optional<std::string> acceptedText(std::optional<std::string> text)
     return text;
 }
 
+// Whether the non-ASCII characters of the text are mostly well-formed UTF-8. Windows-1252 text
+// hardly ever forms a UTF-8 sequence by chance (a capital accented letter would have to stand
+// right before a symbol), so even one sequence outweighs a stray byte that came from elsewhere.
+bool isMostlyUtf8(std::string_view text)
+{
+    size_t wellFormed = 0;
+    size_t stray = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        const char32_t c = Utf8::decodeNext(text, pos);
+        if (c == Utf8::Invalid) ++stray;
+        else if (c >= 0x80) ++wellFormed;
+    }
+    return wellFormed > stray;
+}
+
 } // namespace
 
 std::optional<std::string> decodeImportedText(const uint8_t* data, size_t size)
@@ -83,5 +99,6 @@ std::optional<std::string> decodeImportedText(const uint8_t* data, size_t size)
         return acceptedText(convertFrom("UTF-16BE", data + sizeof(Utf16BigEndianMark), size - sizeof(Utf16BigEndianMark)));
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     if (Utf8::isValid(bytes)) return acceptedText(std::string(bytes));
+    if (isMostlyUtf8(bytes)) return acceptedText(makeValidUtf8(std::string(bytes)));
     return acceptedText(convertFrom("WINDOWS-1252", data, size));
 }

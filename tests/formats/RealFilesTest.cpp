@@ -49,7 +49,8 @@ std::string expectedOpmlTree(const std::string& document)
     while (!pending.empty()) {
         auto [outline, level] = pending.back();
         pending.pop_back();
-        tree += std::string(level * 2, ' ') + (outline.attribute("text") ? outline.attribute("text").value() : "unnamed");
+        const pugi::xml_attribute text = outline.attribute("text") ? outline.attribute("text") : outline.attribute("title");
+        tree += std::string(level * 2, ' ') + (text ? text.value() : "unnamed");
         if (*outline.attribute("_note").value()) tree += std::string(" | ") + outline.attribute("_note").value();
         tree += '\n';
         addOutlines(outline, level + 1);
@@ -105,11 +106,26 @@ TEST_F(RealOpmlFiles, ExportedAndReadAgainKeepTheirTree)
         MindMap map;
         ASSERT_TRUE(readAs(map, fileText(file), MindMapReadFormat::Opml));
         const std::string tree = treeOf(map);
-        for (auto [format, data] : {std::pair{MindMapReadFormat::Opml, MindMapConverter::exportToOpml(map)},
-                                    std::pair{MindMapReadFormat::FreeMind, MindMapConverter::exportToFreemind(map)}}) {
-            MindMap again;
-            ASSERT_TRUE(readAs(again, textOf(data), format));
-            EXPECT_EQ(treeOf(again), tree) << static_cast<int>(format);
+        // FreeMind has one root: several central themes come back under one named after the map
+        // (whose long name the import wraps as it likes).
+        const bool severalThemes = map.centralThemes().size() > 1;
+        std::string underOneRoot;
+        for (size_t start = 0; start < tree.size();) {
+            const size_t end = tree.find('\n', start);
+            underOneRoot += "  " + tree.substr(start, end + 1 - start);
+            start = end + 1;
+        }
+        MindMap fromOpml;
+        ASSERT_TRUE(readAs(fromOpml, textOf(MindMapConverter::exportToOpml(map)), MindMapReadFormat::Opml));
+        EXPECT_EQ(treeOf(fromOpml), tree);
+        MindMap fromFreemind;
+        ASSERT_TRUE(readAs(fromFreemind, textOf(MindMapConverter::exportToFreemind(map)), MindMapReadFormat::FreeMind));
+        const std::string readBack = treeOf(fromFreemind);
+        if (severalThemes) {
+            EXPECT_EQ(fromFreemind.centralThemes().size(), 1u);
+            EXPECT_EQ(readBack.substr(readBack.find('\n') + 1), underOneRoot);
+        } else {
+            EXPECT_EQ(readBack, tree);
         }
     }
 }

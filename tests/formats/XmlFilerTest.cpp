@@ -1,3 +1,4 @@
+#include "ArchiveTestSupport.h"
 #include "FilerTestSupport.h"
 
 #include "MindMaps/MindMap.h"
@@ -7,6 +8,8 @@
 #include "formats/MindMapConverter.h"
 #include "formats/OpmlMindMapImporter.h"
 #include "formats/TwkxMindMapReader.h"
+
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -35,12 +38,12 @@ std::string importedTree(std::string_view document, MindMapReadFormat format)
 }
 
 // Every special character of XML, a line break, a tab and text beyond ASCII, an empty topic.
-constexpr const char* SampleTree = "<&> \"q\" 's'\n"
-                                   "  Two/lines | note one/note two\n"
-                                   "    \xE2\x82\xAC uro | \xC3\xA4\n"
-                                   "  \n"
-                                   "  Last | x  y\n"
-                                   "Second theme\n";
+const std::string SampleBranch = "<&> \"q\" 's'\n"
+                                 "  Two/lines | note one/note two\n"
+                                 "    \xE2\x82\xAC uro | \xC3\xA4\n"
+                                 "  \n"
+                                 "  Last | x  y\n";
+const std::string SampleTree = SampleBranch + "Second theme\n";
 
 // ---- Exports ----
 
@@ -69,7 +72,7 @@ TEST(OpmlExport, StartsWithTheDeclarationAndNestsOutlines)
 TEST(FreemindExport, StartsWithTheMapElementAndWritesNotesAsParagraphs)
 {
     MindMap map;
-    buildMap(map, SampleTree);
+    buildMap(map, SampleBranch);
     const std::string text = withoutBom(MindMapConverter::exportToFreemind(map));
     EXPECT_TRUE(text.starts_with("<map version=\"0.9.0\">")) << text;
     pugi::xml_document document = parsed(text);
@@ -87,6 +90,31 @@ TEST(FreemindExport, StartsWithTheMapElementAndWritesNotesAsParagraphs)
     EXPECT_STREQ(paragraph.text().as_string(), "note one");
     EXPECT_STREQ(paragraph.next_sibling("p").text().as_string(), "note two");
     EXPECT_STREQ(note.next_sibling().name(), "node");
+}
+
+// The format has one root node, and other programs fail on files with several.
+TEST(FreemindExport, SeveralCentralThemesHangUnderOneRootNamedAfterTheMap)
+{
+    using ArchiveTest::PythonTool;
+    if (!ArchiveTest::toolAvailable(PythonTool)) GTEST_SKIP() << "python3 is not installed";
+    MindMap map;
+    buildMap(map, "A\n  A1\nB | note\nC\n");
+    map.setCustomTitle("Plans & <ideas>");
+    TempDir dir;
+    ArchiveTest::writeBytes(dir.file("map.mm"), MindMapConverter::exportToFreemind(map));
+    const char* script = "import sys, xml.etree.ElementTree as E\n"
+                         "m = E.parse(sys.argv[1]).getroot()\n"
+                         "roots = m.findall('node')\n"
+                         "print(m.tag, len(roots), roots[0].get('TEXT'), [n.get('TEXT') for n in roots[0].findall('node')],"
+                         " roots[0].find('node/node').get('TEXT'))\n";
+    const auto read = ArchiveTest::runCommand(std::string(PythonTool) + " -c " + ArchiveTest::shellQuoted(script) + " " +
+                                              ArchiveTest::shellQuoted(dir.file("map.mm")));
+    EXPECT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(read.output, "map 1 Plans & <ideas> ['A', 'B', 'C'] A1\n");
+
+    MindMap back;
+    ASSERT_TRUE(readAs(back, textOf(MindMapConverter::exportToFreemind(map)), MindMapReadFormat::FreeMind));
+    EXPECT_EQ(treeOf(back), "Plans & <ideas>\n  A\n    A1\n  B | note\n  C\n");
 }
 
 // ---- Imports ----
@@ -115,12 +143,25 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ImportCase{"OpmlBodyWithoutOutlines", Opml, "<opml version=\"2.0\"><head/><body/></opml>", ""},
         ImportCase{"OpmlOutlineWithoutText", Opml, "<opml><body><outline _note=\"n\"/></body></opml>", "unnamed | n\n"},
+        ImportCase{"OpmlTitleStandsInForAMissingText", Opml,
+                   "<opml><body><outline title=\"T\"><outline text=\"A\" title=\"not shown\"/></outline></body></opml>", "T\n  A\n"},
         ImportCase{"FreemindTextAndChildren", FreeMind,
                    "<map version=\"1.0.1\"><node TEXT=\"A\"><node TEXT=\"B\"/><node/></node></map>", "A\n  B\n  unnamed\n"},
         ImportCase{"FreemindRichTextReplacesText", FreeMind,
                    "<map><node TEXT=\"old\"><richcontent TYPE=\"NODE\"><html><head/><body><p>first</p>"
                    "<p>second <b>bold</b></p></body></html></richcontent></node></map>",
                    "first/second bold\n"},
+        // Older programs put a whole HTML page into the attribute.
+        ImportCase{"FreemindHtmlInTheTextAttribute", FreeMind,
+                   "<map><node TEXT=\"&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Plan &lt;b&gt;now&lt;/b&gt;&lt;/p&gt;"
+                   "&lt;p&gt;then&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;\"><node TEXT=\" &lt;HTML&gt;&lt;p&gt;x&lt;br&gt;y\"/>"
+                   "<node TEXT=\"&lt;html5&gt; rocks\"/></node></map>",
+                   "Plan now/then\n  x/y\n  <html5> rocks\n"},
+        // No-break and ideographic spaces separate words as well as blanks do.
+        ImportCase{"FreemindUnicodeSpacesNextToMarkupKeepWordsApart", FreeMind,
+                   "<map><node><richcontent TYPE=\"NOTE\"><html><body><p><b>bold</b>&#160;word&#12288;<a href=\"x\">link</a>&#160;"
+                   "<i>it</i>&#12288;&#160;end</p></body></html></richcontent></node></map>",
+                   "unnamed | bold word link it end\n"},
         // Inline formatting used to split a sentence into as many lines as it had text pieces.
         ImportCase{"FreemindInlineFormattingStaysInItsLine", FreeMind,
                    "<map><node><richcontent TYPE=\"NOTE\"><html><body><p>Call <b>Bob</b>, <font color=\"red\">n</font>ow <i>or</i> <b>never</b>"
@@ -161,9 +202,11 @@ TEST(XmlRoundTrip, OpmlAndFreemindKeepTreeTextsAndNotes)
     MindMap fromOpml;
     ASSERT_TRUE(readAs(fromOpml, textOf(MindMapConverter::exportToOpml(map)), Opml));
     EXPECT_EQ(treeOf(fromOpml), treeOf(map));
+    MindMap oneTheme;
+    buildMap(oneTheme, SampleBranch);
     MindMap fromFreemind;
-    ASSERT_TRUE(readAs(fromFreemind, textOf(MindMapConverter::exportToFreemind(map)), FreeMind));
-    EXPECT_EQ(treeOf(fromFreemind), treeOf(map));
+    ASSERT_TRUE(readAs(fromFreemind, textOf(MindMapConverter::exportToFreemind(oneTheme)), FreeMind));
+    EXPECT_EQ(treeOf(fromFreemind), SampleBranch);
 }
 
 // ---- Bad input ----
