@@ -14,6 +14,8 @@ packages=(
   libpugixml-dev libplist-dev libssl-dev zlib1g-dev libminizip-dev libjemalloc-dev libglib2.0-dev
   # images (librsvg2-common lets GdkPixbuf read SVG pictures)
   libgdk-pixbuf-2.0-dev librsvg2-common
+  # dates in the user's locale
+  libicu-dev
   # the stock icon pictures are rendered from its emoji at build time
   fonts-noto-color-emoji
   # tests: making and listing hostile archives

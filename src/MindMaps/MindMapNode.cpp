@@ -16,6 +16,7 @@
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
 #include "Utils/StringUtils.h"
+#include "platform/DateFormatter.h"
 #include "platform/TextMeasurer.h"
 #include "platform/Utf8.h"
 #include "editor-view/TopicHideTool.h"
@@ -24,12 +25,8 @@
 #include "layout/TextSizeCalculator.h"
 #include "layout/WordWrapState.h"
 
-#include <langinfo.h>
-
 #include <algorithm>
-#include <clocale>
 #include <cmath>
-#include <ctime>
 #include <unordered_map>
 #include <utility>
 
@@ -89,54 +86,6 @@ bool hasPathExtension(const std::string& path, std::string_view extension)
         return false;
     return std::string_view(path).substr(dot + 1) == extension;
 }
-
-// The form in which dates are shown: the C library's preferred date representation of the
-// process's LC_TIME locale (nl_langinfo D_FMT, as "%x" prints it), with the year always in four
-// digits so that no date is ambiguous. It follows the locale's order and separators ("03/14/2024"
-// in en_US, "14.03.2024" in de_DE) and shows no time. Made on first use and rebuilt only when
-// the process's LC_TIME locale changes.
-class DateTextFormatter {
-public:
-    static DateTextFormatter& shared()
-    {
-        static DateTextFormatter formatter;
-        return formatter;
-    }
-
-    std::string format(const MindMapNode::Date& date)
-    {
-        refreshPattern();
-        const auto seconds = std::chrono::floor<std::chrono::seconds>(date).time_since_epoch().count();
-        const std::time_t time = static_cast<std::time_t>(seconds);
-        std::tm local{};
-        // A date the C library's calendar cannot place shows no text rather than nonsense.
-        if (!localtime_r(&time, &local))
-            return std::string();
-        char buffer[256];
-        const size_t length = std::strftime(buffer, sizeof buffer, _pattern.c_str(), &local);
-        return std::string(buffer, length);
-    }
-
-private:
-    void refreshPattern()
-    {
-        const char* current = std::setlocale(LC_TIME, nullptr);
-        const std::string locale = current ? current : "";
-        if (!_pattern.empty() && locale == _locale)
-            return;
-        _locale = locale;
-        const char* dateFormat = nl_langinfo(D_FMT);
-        std::string pattern = dateFormat ? dateFormat : "";
-        if (pattern.empty())
-            pattern = "%Y-%m-%d";
-        for (size_t at = pattern.find("%y"); at != std::string::npos; at = pattern.find("%y", at + 2))
-            pattern[at + 1] = 'Y';
-        _pattern = pattern;
-    }
-
-    std::string _locale;
-    std::string _pattern;
-};
 
 // Control characters that a topic's text must not hold: the C0 and C1 controls and the format
 // characters. Kept: LF, and the format characters that written text needs to come out right
@@ -1185,7 +1134,7 @@ void MindMapNode::doValidateDateText()
 
 std::string MindMapNode::formatDateText(const Date& date)
 {
-    return DateTextFormatter::shared().format(date);
+    return DateFormatter::shared().mediumDateString(date);
 }
 
 // ---- Sizes and text measuring ----
@@ -1781,12 +1730,12 @@ bool MindMapNode::hitTest(Point point) const
 }
 
 MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,
-                                            bool includeContainedElements)
+                                            bool /*includeContainedElements*/)
 {
     // Depth first with a work list (documents may nest deeper than the stack allows): a node's
-    // children are asked from the last to the first before the node itself. Without contained
-    // elements a text or image lying over a topic must not hide it: a caller that wants topics
-    // only would otherwise find nothing there.
+    // children are asked from the last to the first before the node itself. A text or image lying
+    // over a topic is what the pointer is on whatever the flag, so that a caller asking for topics
+    // only finds none there rather than the topic underneath.
     struct Step {
         MindMapNode* node;
         bool childrenAsked;
@@ -1805,10 +1754,8 @@ MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement*
         }
         if (node == excludedComposite)
             continue;
-        if (includeContainedElements) {
-            if (ContainedElement* element = node->hitTestContainedElements(point))
-                return element;
-        }
+        if (ContainedElement* element = node->hitTestContainedElements(point))
+            return element;
         if (node->hitTest(point))
             return node;
     }

@@ -394,7 +394,8 @@ public:
     bool hitTest(Point point) const override;
     // The topmost element of the branch under the point: children first (the last child first),
     // then this node's texts and images, then this node. The excluded composite itself is
-    // skipped, its branch is not.
+    // skipped, its branch is not. The flag changes nothing here: a caller that wants topics only
+    // drops any other answer.
     MindMapElement* performHitTest(Point point, const CompositeElement* excludedComposite, bool includeContainedElements);
     // The node whose collapse or unhide marker lies under the point.
     MindMapNode* performMarkerHitTest(Point point);

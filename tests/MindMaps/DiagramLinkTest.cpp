@@ -105,22 +105,6 @@ protected:
 
 } // namespace
 
-TEST_F(DiagramLinkTest, KindCodesAndIconNamesAreTheAgreedOnes)
-{
-    EXPECT_EQ(DiagramLink::LinkTypeLocalMap, 0);
-    EXPECT_EQ(DiagramLink::LinkTypeURL, 1);
-    EXPECT_EQ(DiagramLink::LinkTypeCloudMap, 2);
-    EXPECT_EQ(DiagramLink::LinkTypeCloudDocument, 3);
-    EXPECT_EQ(DiagramLink::LinkTypePhoneContact, 4);
-    EXPECT_EQ(DiagramLink::LinkTypeEmailContact, 5);
-    EXPECT_STREQ(DiagramLink::InvalidLinkIconName, "link_invalid_32");
-    EXPECT_STREQ(DiagramLink::LocalMapIconName, "link_32");
-    EXPECT_STREQ(DiagramLink::URLIconName, "globe_32");
-    EXPECT_STREQ(DiagramLink::CloudMapIconName, "cloud_link_32");
-    EXPECT_STREQ(DiagramLink::CloudDocumentIconName, "cloud_32");
-    EXPECT_STREQ(DiagramLink::ContactIconName, "ic8_96_id_card");
-}
-
 TEST_F(DiagramLinkTest, InvalidLinksOfEveryKindShowTheInvalidIcon)
 {
     DiagramLink link(node);

@@ -35,6 +35,32 @@ protected:
         ASSERT_FALSE(iconHash.empty() || contactHash.empty() || pictureHash.empty());
     }
 
+    // A topic at (200, 100) with every adornment of the text line: icon, checkbox, auto-number
+    // box, text, link icon and voice memo.
+    MindMapNode* adornedTopic()
+    {
+        map.setAutoNumberStyle(AutoNumberInside);
+        MindMapNode* node = child(theme("Root"), {200, 100});
+        node->setText("Hello");
+        node->setIconName("#" + iconHash);
+        node->setShowCheckbox(true);
+        node->linkToPhoneContact("+1 555 0100", contactHash);
+        node->setVoiceMemo("memo");
+        settle(node);
+        return node;
+    }
+
+    // A topic at (200, 100) with a picture above its text and a date below.
+    MindMapNode* pictureTextAndDateTopic()
+    {
+        MindMapNode* node = child(theme("Root"), {200, 100});
+        node->setText("Hello");
+        node->setEmbeddedImageName(pictureHash);
+        node->setDate(someDay());
+        settle(node);
+        return node;
+    }
+
     std::string iconHash;
     std::string contactHash;
     std::string pictureHash;
@@ -42,15 +68,7 @@ protected:
 
 TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
 {
-    // Every adornment of the text line: icon, checkbox, auto-number box, text, link icon, voice memo.
-    map.setAutoNumberStyle(AutoNumberInside);
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setText("Hello");
-    node->setIconName("#" + iconHash);
-    node->setShowCheckbox(true);
-    node->linkToPhoneContact("+1 555 0100", contactHash);
-    node->setVoiceMemo("memo");
-    settle(node);
+    MindMapNode* node = adornedTopic();
     const Rect text = node->textBounds();
     const Size icon = node->icon()->size();
     const Size link = node->diagramLink()->icon()->size();
@@ -83,11 +101,7 @@ TEST_F(MindMapNodeGeometryTest, AdornmentsLineUpWithTheirGapsAroundTheText)
 TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
 {
     ScopedTimeLocale locale("en_US.UTF-8");
-    MindMapNode* node = child(theme("Root"), {200, 100});
-    node->setText("Hello");
-    node->setEmbeddedImageName(pictureHash);
-    node->setDate(someDay());
-    settle(node);
+    MindMapNode* node = pictureTextAndDateTopic();
     const Rect picture = node->embeddedImageBounds();
     const Rect text = node->textBounds();
     const Rect date = node->dateTextBounds();
@@ -100,6 +114,76 @@ TEST_F(MindMapNodeGeometryTest, PictureTextAndDateAreStackedWithGapsOfFour)
     // Each row is centred horizontally.
     EXPECT_DOUBLE_EQ(picture.midX(), 200);
     EXPECT_DOUBLE_EQ(date.midX(), 200);
+}
+
+// The link icon's margins are not part of it.
+TEST_F(MindMapNodeGeometryTest, HitCodesOfTheTextLine)
+{
+    MindMapNode* node = adornedTopic();
+    const Point inside{1, 1};
+    const Point link = node->diagramLinkOrigin();
+    const Rect bounds = node->bounds();
+    const std::pair<Point, int32_t> cases[] = {
+        {node->checkboxOrigin() + inside, MindMapNode::HitCheckbox},
+        {node->iconOrigin() + inside, MindMapNode::HitIcon},
+        {link + Point{1, 5}, MindMapNode::HitBody},
+        {link + Point{4, 5}, MindMapNode::HitLinkIcon},
+        {node->voiceMemoOrigin() + inside, MindMapNode::HitVoiceMemo},
+        {node->textBounds().center(), MindMapNode::HitBody},
+        {node->autoNumberIconOrigin() + inside, MindMapNode::HitBody},
+        {{bounds.maxX() + 1, bounds.midY()}, MindMapNode::HitOutside},
+        {{bounds.minX(), bounds.minY()}, MindMapNode::HitBody},
+    };
+    for (const auto& [point, code] : cases) EXPECT_EQ(node->getHitTestInfo(point), code) << point.x << ", " << point.y;
+}
+
+// Left in the date box within the square of its height the icon, further right the text, below
+// it the body.
+TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
+{
+    ScopedTimeLocale locale("en_US.UTF-8");
+    MindMapNode* node = pictureTextAndDateTopic();
+    const Rect date = node->dateTextBounds();
+    const double side = date.height();
+    ASSERT_LT(date.maxY() + 1, node->bounds().maxY());
+    const std::pair<Point, int32_t> cases[] = {
+        {node->embeddedImageBounds().center(), MindMapNode::HitEmbeddedImage},
+        {{date.minX() + 1, date.midY()}, MindMapNode::HitDateIcon},
+        {{date.minX() + side - 0.5, date.midY()}, MindMapNode::HitDateIcon},
+        {{date.minX() + side + 0.5, date.midY()}, MindMapNode::HitDateText},
+        {{date.midX(), date.maxY() + 1}, MindMapNode::HitBody},
+        {{date.maxX() + 2, date.midY()}, MindMapNode::HitBody},
+    };
+    for (const auto& [point, code] : cases) EXPECT_EQ(node->getHitTestInfo(point), code) << point.x << ", " << point.y;
+}
+
+TEST_F(MindMapNodeGeometryTest, CollapseMarkerSideFollowsTheLayout)
+{
+    MindMapNode* root = theme("Root");
+    root->setLocation({0, 0});
+    MindMapNode* main = child(root, {-200, 0});
+    MindMapNode* leaf = child(main, {-300, 0});
+    child(leaf, {-400, 0});
+    settle(leaf);
+    // Free layout: a child left of its parent has its marker on its right.
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
+    main->setLayoutMode(2);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    main->setLayoutMode(3);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1); // the list grows to the left
+    main->setLayoutDirection(2);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    main->setLayoutMode(4);
+    main->setLayoutDirection(6);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), -1);
+    setTopicHasHideTool(true);
+    EXPECT_EQ(leaf->collapseMarkerDirection(), 1);
+    setTopicHasHideTool(false);
+
+    const Rect marker = leaf->getCollapseMarkerBounds();
+    EXPECT_EQ(marker.size, (Size{16, 16}));
+    EXPECT_DOUBLE_EQ(marker.midX(), -300 + (leaf->size().width + 16) / 2);
+    EXPECT_DOUBLE_EQ(marker.midY(), 0);
 }
 
 } // namespace

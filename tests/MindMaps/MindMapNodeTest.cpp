@@ -225,4 +225,100 @@ TEST_F(MindMapNodeTest, ValidatedText)
     EXPECT_EQ(node->text(), "wrapped\nline");
 }
 
+// ---- Hit testing and markers ----
+
+TEST_F(MindMapNodeTest, HitTestAsksChildrenFirstAndSkipsTheExcludedNodeOnly)
+{
+    MindMapNode* root = loose(nullptr, {0, 0});
+    EXPECT_EQ(root->bounds(), Rect(-50, -10, 100, 20));
+    MindMapNode* overlapping = loose(root, {10, 0});
+    MindMapNode* farChild = loose(overlapping, {500, 0});
+    EXPECT_EQ(root->performHitTest({0, 0}, nullptr, false), overlapping);
+    EXPECT_EQ(root->performHitTest({-45, 0}, nullptr, false), root);
+    EXPECT_EQ(root->performHitTest({0, 0}, overlapping, false), root);
+    EXPECT_EQ(root->performHitTest({500, 0}, overlapping, false), farChild);
+    EXPECT_EQ(root->performHitTest({1000, 0}, nullptr, true), nullptr);
+
+    root->setCollapsed(true);
+    EXPECT_EQ(root->performHitTest({0, 0}, nullptr, false), root);
+    root->setIsHidden(true);
+    EXPECT_EQ(root->performHitTest({0, 0}, nullptr, false), nullptr);
+}
+
+// A label lying on a topic is what the pointer is on, whatever the flag: asked for topics only,
+// the map then answers none rather than the topic underneath.
+TEST_F(MindMapNodeTest, ElementOnATopicAnswersWhateverTheFlag)
+{
+    MindMapNode* node = theme();
+    node->setLocation({0, 0});
+    ContainedElement* box = node->appendContainedElement(std::make_unique<Box>(node, Size{10, 10}));
+    box->setRelLocation({0, 0});
+    const Point besideTheBox{node->bounds().minX() + 1, 0};
+    ASSERT_LT(besideTheBox.x, -5);
+    for (bool includeContainedElements : {true, false}) {
+        EXPECT_EQ(node->performHitTest({0, 0}, nullptr, includeContainedElements), box);
+        EXPECT_EQ(node->performHitTest(besideTheBox, nullptr, includeContainedElements), node);
+        // The excluded topic's own elements are skipped with it.
+        EXPECT_EQ(node->performHitTest({0, 0}, node, includeContainedElements), nullptr);
+    }
+    EXPECT_EQ(map.hitTestNodes({0, 0}, nullptr), nullptr);
+    EXPECT_EQ(map.hitTestNodes({0, 0}, nullptr, false), box);
+    EXPECT_EQ(map.hitTestNodes(besideTheBox, nullptr), node);
+    box->setRelLocation({0, -40});
+    EXPECT_EQ(map.hitTestNodes({0, -40}, nullptr, false), box);
+    EXPECT_EQ(node->boundsIncludingContainedElements(), UnionRect(node->bounds(), Rect(-5, -45, 10, 10)));
+}
+
+TEST_F(MindMapNodeTest, MarkerHitTestFindsCollapseAndUnhideMarkers)
+{
+    MindMapNode* root = loose(nullptr, {0, 0});
+    MindMapNode* right = loose(root, {200, 0});
+    loose(right, {400, 0});
+    MindMapNode* hidden = loose(root, {0, 200});
+    right->setCollapsed(true);
+    hidden->setIsHidden(true);
+    hidden->parentRelation()->relationPath().setStraightLine({0, 0}, {0, 150});
+
+    // A child right of its parent has its marker on the left.
+    EXPECT_EQ(right->collapseMarkerDirection(), 1);
+    const Rect marker = right->getCollapseMarkerBounds();
+    EXPECT_EQ(marker, Rect(200 - 58 - 8, -8, 16, 16));
+    EXPECT_EQ(root->performMarkerHitTest(marker.center()), right);
+    right->setIsSelected(true);
+    EXPECT_EQ(root->performMarkerHitTest(marker.center()), nullptr);
+    right->setIsSelected(false);
+
+    EXPECT_EQ(hidden->getUnhideMarkerBounds(), Rect(-8, 142, 16, 16));
+    EXPECT_EQ(root->performMarkerHitTest({0, 150}), hidden);
+    hidden->parentRelation()->setIsSelected(true);
+    EXPECT_EQ(root->performMarkerHitTest({0, 150}), nullptr);
+
+    // A visible expanded node without children has no marker.
+    MindMapNode* leaf = loose(nullptr, {0, 0});
+    EXPECT_EQ(leaf->performMarkerHitTest({0, 0}), nullptr);
+}
+
+TEST_F(MindMapNodeTest, CollapseMarkerOfALeftChildSitsRightOfIt)
+{
+    MindMapNode* root = loose(nullptr, {0, 0});
+    MindMapNode* left = loose(root, {-200, 0});
+    EXPECT_EQ(left->collapseMarkerDirection(), -1);
+    EXPECT_EQ(left->getCollapseMarkerBounds().center(), (Point{-200 + 58, 0}));
+
+    setTopicHasHideTool(true);
+    EXPECT_EQ(left->collapseMarkerDirection(), 1);
+    EXPECT_EQ(left->getCollapseMarkerBounds().center(), (Point{-200 - 58, 0}));
+    setTopicHasHideTool(false);
+}
+
+TEST_F(MindMapNodeTest, BoundsOfNodesSkipInvisibleOnesUnlessAsked)
+{
+    EXPECT_EQ(MindMapNode::boundsOfMindMapNodes({}, true, true), Rect());
+    MindMapNode* a = loose(nullptr, {50, 10});
+    MindMapNode* b = loose(nullptr, {250, 10});
+    b->setIsHidden(true);
+    EXPECT_EQ(MindMapNode::boundsOfMindMapNodes({a, b, nullptr}, false, false), Rect(0, 0, 100, 20));
+    EXPECT_EQ(MindMapNode::boundsOfMindMapNodes({a, b}, true, false), Rect(0, 0, 300, 20));
+}
+
 } // namespace

@@ -108,18 +108,21 @@ TEST_F(MindMapNodeValidationTest, EmbeddedImageOnlyHasNoTextSizeAndNoMinimumHeig
     EXPECT_DOUBLE_EQ(node->size().width, 30 + 16);
 }
 
-TEST_F(MindMapNodeValidationTest, DateTextIsTheLocalesDateWithAFullYear)
+// The medium style of the locale in force, which follows the process's time locale as it changes.
+TEST_F(MindMapNodeValidationTest, DateTextIsTheLocalesMediumDate)
 {
-    ScopedTimeLocale locale("en_US.UTF-8");
-    ASSERT_TRUE(locale.applied());
-    EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
-    {
-        // The C locale's own form has a two-digit year; shown dates never do.
-        ScopedTimeLocale plain("C.UTF-8");
-        ASSERT_TRUE(plain.applied());
-        EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
+    const std::pair<const char*, const char*> cases[] = {
+        {"en_US.UTF-8", "Mar 14, 2024"},
+        {"de_DE.UTF-8", "14.03.2024"},
+        {"en_GB.UTF-8", "14 Mar 2024"},
+        {"C.UTF-8", "Mar 14, 2024"},
+        {"en_US.UTF-8", "Mar 14, 2024"},
+    };
+    for (const auto& [name, text] : cases) {
+        ScopedTimeLocale locale(name);
+        ASSERT_TRUE(locale.applied()) << name;
+        EXPECT_EQ(MindMapNode::formatDateText(piDay()), text) << name;
     }
-    EXPECT_EQ(MindMapNode::formatDateText(piDay()), "03/14/2024");
 }
 
 TEST_F(MindMapNodeValidationTest, DateBoxHoldsASquareIconAGapAndTheText)
@@ -129,8 +132,8 @@ TEST_F(MindMapNodeValidationTest, DateBoxHoldsASquareIconAGapAndTheText)
     settle(node);
     node->setDate(piDay());
     EXPECT_EQ(node->updateState(), MindMapNode::UpdateDateText);
-    EXPECT_EQ(node->validatedDateText(), "03/14/2024");
-    const double w = 10 * LabelCharWidth;
+    EXPECT_EQ(node->validatedDateText(), "Mar 14, 2024");
+    const double w = 12 * LabelCharWidth;
     const double h = LabelHeight;
     EXPECT_DOUBLE_EQ(node->dateTextSize().width, w + h + 4);
     EXPECT_DOUBLE_EQ(node->dateTextSize().height, h);

@@ -80,6 +80,38 @@ TEST_F(MindMapSelectionTest, TypeMasks)
     EXPECT_TRUE(map.selectionWithMask(23).empty());
 }
 
+TEST_F(MindMapSelectionTest, RootNodesLeaveOutSelectedDescendants)
+{
+    map.toggleSelection(a1a, false);
+    map.toggleSelection(a, false);
+    EXPECT_EQ(map.getSelectedRootNodes(), (std::vector<MindMapNode*>{a}));
+    map.setSelectedElement(nullptr);
+    map.toggleSelection(b, false);
+    map.toggleSelection(a1b, false);
+    map.toggleSelection(a, false);
+    map.toggleSelection(a1a, false);
+    EXPECT_EQ(map.getSelectedRootNodes(), (std::vector<MindMapNode*>{a, b})) << "themes in their list order";
+    map.setSelectedElement(link);
+    EXPECT_TRUE(map.getSelectedRootNodes().empty());
+}
+
+TEST_F(MindMapSelectionTest, FamiliesKeepTheirSelectionOrder)
+{
+    // Siblings by index and strangers by selection order contradict each other here (a1b before
+    // b1 before a1a before a1b); the families stay together instead, in the order the first of
+    // each was selected.
+    map.toggleSelection(a1b, false);
+    map.toggleSelection(b1, false);
+    map.toggleSelection(a1a, false);
+    EXPECT_EQ(map.getSelectedRootNodes(), (std::vector<MindMapNode*>{a1a, a1b, b1}));
+
+    map.setSelectedElement(nullptr);
+    map.toggleSelection(b1, false);
+    map.toggleSelection(a1b, false);
+    map.toggleSelection(a1a, false);
+    EXPECT_EQ(map.getSelectedRootNodes(), (std::vector<MindMapNode*>{b1, a1a, a1b}));
+}
+
 TEST_F(MindMapSelectionTest, RemovedCrossLinkLeavesTheSelection)
 {
     // The primary link hands the selection to its source node.

@@ -53,6 +53,23 @@ protected:
     std::vector<std::unique_ptr<MindMapNode>> owned;
 };
 
+TEST_F(RelationsTest, CurvedLinkPutsControlPointsAlongTheWiderDistance)
+{
+    MindMapNode* a = node(nullptr, {0, 0});
+    MindMapNode* b = node(nullptr, {300, 100});
+    auto crossLink = link(a, b);
+    styleLine(*crossLink, 0, 1, MindMapRelation::PathStyleCurved);
+    crossLink->updatePath();
+    const RelationPath& path = crossLink->relationPath();
+    EXPECT_EQ(path.bezierStyle(), 0);
+    EXPECT_EQ(path.p0, (Point{0, 0}));
+    EXPECT_EQ(path.p3, (Point{300, 100}));
+    EXPECT_NEAR(path.p1.x, 120.3, 1e-9);
+    EXPECT_DOUBLE_EQ(path.p1.y, 0);
+    EXPECT_NEAR(path.p2.x, 300 - 120.3, 1e-9);
+    EXPECT_DOUBLE_EQ(path.p2.y, 100);
+}
+
 TEST_F(RelationsTest, LinkWithAMissingEndIsNotRouted)
 {
     MindMapNode* a = node(nullptr, {50, 50});

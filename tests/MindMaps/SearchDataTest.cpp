@@ -6,14 +6,6 @@
 
 namespace {
 
-TEST(SearchDataTest, ScopeBits)
-{
-    EXPECT_EQ(SearchScopeText, 1u);
-    EXPECT_EQ(SearchScopeIcon, 2u);
-    EXPECT_EQ(SearchScopeCheckedState, 4u);
-    EXPECT_EQ(SearchScopeDate, 8u);
-}
-
 TEST(SearchDataTest, InvalidUtf8TextBecomesValidText)
 {
     MindMapSearchData data;

@@ -32,6 +32,24 @@ protected:
     TempDir folder;
 };
 
+// Line widths 1 to 5 in this order.
+void fillFive(RelationStylePresets& presets)
+{
+    for (int width = 5; width >= 1; --width) {
+        RelationStyle style;
+        style.changeLineWidth(width);
+        presets.addPreset(&style);
+    }
+    while (presets.count() > 5) presets.deletePresetAtIndex(5);
+}
+
+std::vector<double> widths(const RelationStylePresets& presets)
+{
+    std::vector<double> result;
+    for (size_t i = 0; i < presets.count(); ++i) result.push_back(relationStyleAt(presets, i)->lineWidth());
+    return result;
+}
+
 } // namespace
 
 // ---- Defaults ----
@@ -101,6 +119,31 @@ TEST_F(StylePresetsTest, AddedPresetsComeFirstAndAreSaved)
 }
 
 // ---- Files from elsewhere ----
+
+TEST_F(StylePresetsTest, MovingUsesDropPositions)
+{
+    struct Case {
+        size_t from, to;
+        std::vector<double> expected;
+    };
+    const std::vector<Case> cases = {
+        {0, 3, {2, 3, 1, 4, 5}},  // index 0 to drop position 3 of five lands at 2
+        {3, 0, {4, 1, 2, 3, 5}},  // to the front
+        {1, 99, {1, 3, 4, 5, 2}}, // beyond the end counts as the end
+        {4, 5, {1, 2, 3, 4, 5}},  // just after itself: no change
+        {2, 2, {1, 2, 3, 4, 5}},  // onto itself
+        {9, 0, {1, 2, 3, 4, 5}},  // from outside the collection: ignored
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
+        RelationStylePresets presets(folder.path());
+        fillFive(presets);
+        presets.movePresetFromIndex(c.from, c.to);
+        EXPECT_EQ(widths(presets), c.expected);
+        EXPECT_EQ(widths(RelationStylePresets(folder.path())), c.expected) << "as saved";
+        fs::remove(presets.fileName());
+    }
+}
 
 TEST_F(StylePresetsTest, BadFilesGiveTheDefaults)
 {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+// Dates as the user reads them: the medium style of the process's time locale (LC_TIME), with
+// the month as a word where the locale writes it so ("Mar 14, 2024" in American English,
+// "14.03.2024" in German), no time, in the local time zone. The shared formatter is made on first
+// use and made anew when the locale or the TZ variable changes.
+class DateFormatter {
+public:
+    using Date = std::chrono::system_clock::time_point;
+
+    static DateFormatter& shared();
+
+    DateFormatter();
+    ~DateFormatter();
+    DateFormatter(const DateFormatter&) = delete;
+    DateFormatter& operator=(const DateFormatter&) = delete;
+
+    // Empty when the locale's calendar cannot place the date.
+    std::string mediumDateString(const Date& date);
+
+private:
+    void refresh();
+
+    struct Format; // the library's formatter, kept out of this header
+
+    std::string _locale;
+    std::string _zone;
+    std::unique_ptr<Format> _format;
+};
