@@ -79,12 +79,6 @@ protected:
 
 TEST_F(MapElementsTest, TypeBitsOfTheElementKinds)
 {
-    EXPECT_EQ(ElementTypeNode, 1);
-    EXPECT_EQ(ElementTypeCrossLink, 2);
-    EXPECT_EQ(ElementTypeParentRelation, 4);
-    EXPECT_EQ(ElementTypeImage, 8);
-    EXPECT_EQ(ElementTypeText, 16);
-
     MindMapNode* node = topic();
     EXPECT_EQ(node->elementType(), 1);
     EXPECT_EQ(node->addText()->elementType(), 16);

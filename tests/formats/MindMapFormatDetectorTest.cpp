@@ -38,16 +38,6 @@ Bytes utf16(std::string_view ascii, bool littleEndian, bool withMark)
     return out;
 }
 
-TEST(MindMapFormatDetector, CodesOfTheFormats)
-{
-    EXPECT_EQ(DocumentFormatNone, 0);
-    EXPECT_EQ(DocumentFormatPropertyList, 1);
-    EXPECT_EQ(DocumentFormatNativeXml, 2);
-    EXPECT_EQ(DocumentFormatZipContainer, 3);
-    EXPECT_EQ(DocumentFormatOpml, 4);
-    EXPECT_EQ(DocumentFormatFreeMind, 5);
-}
-
 struct DetectionCase {
     std::string_view text;
     int32_t format;
