@@ -231,7 +231,8 @@ public:
     void doValidateAutoNumberPath();
     const std::string& validatedDateText();
     void doValidateDateText();
-    // The date in the locale's date form (LC_TIME of the process), local time zone, no time.
+    // The date in the medium style of the locale (LC_TIME of the process), local time zone, no
+    // time: "Mar 14, 2024" in American English.
     static std::string formatDateText(const Date& date);
 
     // ---- Sizes and text measuring ----

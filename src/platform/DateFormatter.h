@@ -19,7 +19,7 @@ public:
     DateFormatter(const DateFormatter&) = delete;
     DateFormatter& operator=(const DateFormatter&) = delete;
 
-    // Empty when the locale's calendar cannot place the date.
+    // Empty when the library has no formatter for the locale.
     std::string mediumDateString(const Date& date);
 
 private:
