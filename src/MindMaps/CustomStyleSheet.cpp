@@ -65,15 +65,6 @@ std::optional<CustomStyleSheet::Timestamp> modificationTime(const std::string& p
     return std::chrono::time_point_cast<CustomStyleSheet::Timestamp::duration>(std::chrono::file_clock::to_sys(time));
 }
 
-// A key names a file in the custom styles folder: it must be a plain file name there, which can
-// neither reach another folder nor name the folder itself.
-bool isPlainFileNameKey(const std::string& key)
-{
-    if (key.empty() || key == "." || key == "..") return false;
-    if (key.find_first_of("/\\") != std::string::npos || containsInvalidFilenameChars(key)) return false;
-    return std::none_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-}
-
 std::optional<int> parseField(std::string_view text)
 {
     if (text.empty() || text.size() > 9) return std::nullopt;
@@ -101,6 +92,15 @@ std::shared_ptr<CustomStyleSheet> asCustomSheet(const std::shared_ptr<StyleSheet
 }
 
 } // namespace
+
+bool CustomStyleSheet::isSafeStyleKey(const std::string& key)
+{
+    // A key names a file in the custom styles folder: a plain, visible file name there, which
+    // can neither reach another folder, name the folder itself, nor hide.
+    if (key.empty() || key.front() == '.') return false;
+    if (key.find_first_of("/\\") != std::string::npos || containsInvalidFilenameChars(key)) return false;
+    return std::none_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
 
 CustomStyleSheet::CustomStyleSheet() : _customColors(std::make_shared<CustomColorScheme>())
 {
@@ -308,11 +308,11 @@ std::shared_ptr<StyleSheet> CustomStyleSheet::registerInlineStyleSheet()
     const std::shared_ptr<StyleSheet> registered = manager.getStyleOnKey(key, false);
     if (!registered) {
         // The key comes from a document anyone may have written.
-        if (!isPlainFileNameKey(key)) return nullptr;
+        if (!isSafeStyleKey(key)) return nullptr;
         // Checked again after normalisation: the name must stay one plain component, so that the
         // file lands in the folder itself.
         const std::string name = canonicalForFileSystem(key + "." + FileExtension);
-        if (!isPlainFileNameKey(name)) return nullptr;
+        if (!isSafeStyleKey(name)) return nullptr;
         const fs::path path = fs::path(directory) / name;
         if (itemExists(path.string())) return nullptr;
         if (!saveAs(path.string(), nullptr)) return nullptr;

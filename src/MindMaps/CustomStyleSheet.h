@@ -91,6 +91,8 @@ public:
     // from it, or the registered custom sheet of its key reloaded; nullptr for a built-in key and
     // for a file that gives no valid sheet.
     static std::shared_ptr<StyleSheet> customStyleImported(const std::string& path);
+    // Whether a key or name from outside may name a style file: one visible plain file name.
+    static bool isSafeStyleKey(const std::string& key);
     // Remembers the folder as the custom styles folder and registers a sheet from each valid file
     // with the exact extension "twkstyle", in name order. A key already registered is passed over.
     static void loadCustomStylesFromDirectory(const std::string& directory);

@@ -10,38 +10,37 @@ namespace {
 
 constexpr const char* TemplateResource = "templates/empty-mindmap.xml";
 
-// A resource of the installation is missing or damaged: no user document is at fault.
-Error templateError(const std::string& reason)
+// The installed template, for an installation that lacks it or carries a damaged copy: new maps
+// must never depend on a file beside the program.
+constexpr const char* BuiltInTemplate = R"(<mindmap>
+  <meta>
+    <guid guid=""/>
+    <new-map add-theme="true"/>
+  </meta>
+  <topics/>
+  <relations/>
+</mindmap>)";
+
+pugi::xml_node templateMindMap(pugi::xml_document& templateDocument)
 {
-    Error error;
-    error.domain = PlatformErrorDomain;
-    error.code = 1;
-    error.localizedDescription = "The empty map template could not be read.";
-    error.failureReason = reason;
-    return error;
+    const std::string path = Folders::resourcePath(TemplateResource);
+    if (templateDocument.load_file(path.c_str())) {
+        pugi::xml_node mindMap = templateDocument.child("mindmap");
+        if (mindMap.child("meta")) return mindMap;
+    }
+    templateDocument.load_string(BuiltInTemplate);
+    return templateDocument.child("mindmap");
 }
 
 } // namespace
 
-MindMapData getEmptyMindMapData(const std::string& guid, const std::optional<std::string>& defaultTheme, Error* error)
+MindMapData getEmptyMindMapData(const std::string& guid, const std::optional<std::string>& defaultTheme, Error*)
 {
-    const std::string path = Folders::resourcePath(TemplateResource);
     pugi::xml_document templateDocument;
-    const pugi::xml_parse_result parsed = templateDocument.load_file(path.c_str());
-    if (!parsed) {
-        setError(error, templateError(path + ": " + parsed.description()));
-        return {};
-    }
-    pugi::xml_node templateMap = templateDocument.child("mindmap");
-    pugi::xml_node meta = templateMap.child("meta");
-    if (!meta) {
-        setError(error, templateError(path + ": no \"mindmap\" with \"meta\""));
-        return {};
-    }
-
     pugi::xml_document document;
-    pugi::xml_node mindMap = TwkxMindMapWriter::createTwkxDocument(document).append_copy(templateMap);
-    meta = mindMap.child("meta");
+    pugi::xml_node mindMap =
+        TwkxMindMapWriter::createTwkxDocument(document).append_copy(templateMindMap(templateDocument));
+    pugi::xml_node meta = mindMap.child("meta");
     pugi::xml_node guidElement = meta.child("guid") ? meta.child("guid") : meta.prepend_child("guid");
     guidElement.remove_attribute("guid");
     guidElement.append_attribute("guid").set_value(xmlSafeText(guid).c_str());

@@ -4,6 +4,8 @@
 #include "formats/UnzipArchive.h"
 #include "platform/FileUtils.h"
 #include "store/CustomImageStore.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
 
 #include <filesystem>
@@ -50,8 +52,9 @@ std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractFile(const std::st
     return _archive->extractFileData(name);
 }
 
-void TwkxArchiveReader::importCustomImages(CustomImageStore& imageStore)
+std::vector<std::string> TwkxArchiveReader::importCustomImages(CustomImageStore& imageStore)
 {
+    std::vector<std::string> skipped;
     for (const std::string& name : _files) {
         const size_t slash = name.rfind('/');
         if (slash == std::string::npos) continue;
@@ -65,9 +68,18 @@ void TwkxArchiveReader::importCustomImages(CustomImageStore& imageStore)
         // The store answers a path only for a real hash, so no entry name reaches its folder's
         // outside.
         const std::string path = imageStore.customImageFilePath(hash);
-        if (path.empty() || itemExists(path)) continue;
+        if (path.empty()) {
+            skipped.push_back(name);
+            continue;
+        }
+        if (itemExists(path)) continue;
         const auto data = extractFile(name);
-        if (!data || !writeFileAtomically(path, *data)) continue;
-        imageStore.imageExternallyImported(hash);
+        // An image is named by its content: under another picture's name it would stand in for
+        // that picture for good. The store keeps only what decodes.
+        if (!data || !caseInsensitiveEqual(stringByHexEncoding(SHA1(*data)), hash) ||
+            imageStore.storeImagePngData(*data).empty()) {
+            skipped.push_back(name);
+        }
     }
+    return skipped;
 }

@@ -29,10 +29,11 @@ public:
     std::optional<std::vector<uint8_t>> extractFile(const std::string& name);
 
     // Copies every "images/<hash>.png" entry that the store does not have yet into the store's
-    // folder and announces it there. Existing images are never replaced; entries that name no
-    // image of the store (names that are not hashes, other folders) or cannot be read are passed
-    // over.
-    void importCustomImages(CustomImageStore& imageStore);
+    // folder and announces it there. Existing images are never replaced. An image is kept only
+    // when it reads, decodes and the SHA-1 of its bytes is its name; the names of the image
+    // entries skipped for that, or because their name is no hash, are answered. Entries of other
+    // folders are passed over.
+    std::vector<std::string> importCustomImages(CustomImageStore& imageStore);
 
 private:
     std::vector<std::string> _files;

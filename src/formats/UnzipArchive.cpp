@@ -291,16 +291,22 @@ std::optional<std::vector<uint8_t>> UnzipArchive::readCurrentEntry(const EntryIn
     return data;
 }
 
-bool UnzipArchive::writeCurrentEntryToFile(const EntryInfo& info, const std::string& path, bool withPassword)
+bool UnzipArchive::writeCurrentEntryToFile(const EntryInfo& info, const std::string& path, bool withPassword,
+                                           bool* damaged)
 {
+    if (damaged) *damaged = false;
     const std::filesystem::path target(path);
     std::string temporary = (target.parent_path() / ".tw-unzip-XXXXXX").string();
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fchmod(fd, 0644) == 0;
-    ok = pumpCurrentEntry(info, withPassword,
-                          [fd](const uint8_t* bytes, size_t count) { return writeAll(fd, bytes, count); }) &&
-         ok;
+    bool writeFailed = false;
+    const bool pumped = pumpCurrentEntry(info, withPassword, [fd, &writeFailed](const uint8_t* bytes, size_t count) {
+        writeFailed = !writeAll(fd, bytes, count);
+        return !writeFailed;
+    });
+    if (!pumped && !writeFailed && damaged) *damaged = true;
+    ok = pumped && ok;
     if (ok && info.date) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(info.date->time_since_epoch());
         timespec times[2];
@@ -345,9 +351,31 @@ bool UnzipArchive::readContainedFiles(std::vector<std::string>& files)
     }
 }
 
+bool UnzipArchive::fitsIntoFolder(const std::string& folder)
+{
+    if (!_unzFile) return false;
+    uint64_t total = 0;
+    for (int step = unzGoToFirstFile(_unzFile); step != UNZ_END_OF_LIST_OF_FILE; step = unzGoToNextFile(_unzFile)) {
+        if (step != UNZ_OK) return false;
+        EntryInfo info;
+        if (!currentEntryInfo(info)) return false;
+        if (info.isDirectory) continue;
+        if (info.declaredSize > _totalExtractionLimit - total) return false;
+        total += info.declaredSize;
+    }
+    // The folder may be made by the extraction: its nearest existing ancestor has the space.
+    std::error_code error;
+    std::filesystem::path existing = std::filesystem::absolute(folder, error);
+    while (!error && !std::filesystem::exists(existing, error) && existing.has_relative_path()) {
+        existing = existing.parent_path();
+    }
+    const std::filesystem::space_info space = std::filesystem::space(existing, error);
+    return !error && total <= space.available;
+}
+
 bool UnzipArchive::UnzipFileTo(const std::string& folder, int32_t overwriteMode, bool createDirectories)
 {
-    if (!_unzFile || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    if (!_unzFile || !fitsIntoFolder(folder) || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
     std::string base = folder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
 

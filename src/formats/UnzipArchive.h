@@ -29,6 +29,8 @@ public:
     // The most a single entry may unpack to, so that a small archive cannot claim all memory or
     // disk space.
     static constexpr uint64_t DefaultExtractionLimit = uint64_t(512) << 20;
+    // The most all entries of one archive may unpack to together.
+    static constexpr uint64_t DefaultTotalExtractionLimit = uint64_t(2) << 30;
 
     UnzipArchive();
     ~UnzipArchive() override;
@@ -58,7 +60,7 @@ public:
     // names, drive prefixes, ".." components) are refused, and refusing one is a failure. Each
     // file is written beside its target under a temporary name and renamed when complete, so a
     // failed entry never leaves half a file and an existing file is replaced whole. The walk stops
-    // at the first failure.
+    // at the first failure. An archive that does not fit (fitsIntoFolder) writes nothing.
     bool UnzipFileTo(const std::string& folder, int32_t overwriteMode, bool createDirectories);
 
     // Files written by UnzipFileTo (and by walks of subclasses).
@@ -66,6 +68,13 @@ public:
 
     uint64_t extractionLimit() const { return _extractionLimit; }
     void setExtractionLimit(uint64_t limit) { _extractionLimit = limit; }
+    uint64_t totalExtractionLimit() const { return _totalExtractionLimit; }
+    void setTotalExtractionLimit(uint64_t limit) { _totalExtractionLimit = limit; }
+
+    // Whether every entry of the archive, at the size it declares, fits under the total
+    // extraction limit and into the free space of the folder's file system. Entries never unpack
+    // to more than they declare, so the check before a walk bounds what the walk writes.
+    bool fitsIntoFolder(const std::string& folder);
 
     // True for a relative name without empty, "." or ".." components, with "/" as separator,
     // without a drive prefix and without NUL characters: a name that stays below any folder it
@@ -94,8 +103,10 @@ protected:
     std::optional<std::vector<uint8_t>> readCurrentEntry(const EntryInfo& info, bool withPassword);
 
     // Writes the current entry to the path through a temporary file in the same folder, dated
-    // with the entry's date. False, with nothing left behind, on any failure.
-    bool writeCurrentEntryToFile(const EntryInfo& info, const std::string& path, bool withPassword);
+    // with the entry's date. False, with nothing left behind, on any failure; *damaged tells
+    // whether the failure lay in the entry itself (its data, CRC or size) rather than in writing.
+    bool writeCurrentEntryToFile(const EntryInfo& info, const std::string& path, bool withPassword,
+                                 bool* damaged = nullptr);
 
     void* _unzFile = nullptr;
     int64_t _unzippedFiles = 0;
@@ -109,4 +120,5 @@ private:
 
     std::unique_ptr<ZipMemoryBuffer> _memory;
     uint64_t _extractionLimit = DefaultExtractionLimit;
+    uint64_t _totalExtractionLimit = DefaultTotalExtractionLimit;
 };

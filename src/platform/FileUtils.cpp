@@ -220,3 +220,15 @@ std::optional<std::string> readFileText(const std::string& path, Error* error)
     if (!data) return std::nullopt;
     return std::string(data->begin(), data->end());
 }
+
+std::string moveUnreadableFileAside(const std::string& path)
+{
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        std::string aside = path + ".corrupt";
+        if (attempt > 1) aside += "-" + std::to_string(attempt);
+        struct stat existing {};
+        if (::lstat(aside.c_str(), &existing) == 0) continue;
+        return ::rename(path.c_str(), aside.c_str()) == 0 ? aside : std::string();
+    }
+    return {};
+}

@@ -31,3 +31,8 @@ Error fileSaveError(int code, const std::string& target, const std::string& step
 // being read.
 std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error* error = nullptr);
 std::optional<std::string> readFileText(const std::string& path, Error* error = nullptr);
+
+// Moves a file that could not be understood out of the way of the next write, to "<path>.corrupt"
+// (or "<path>.corrupt-2" and on when that name is taken), so that what it still holds can be
+// recovered by hand. The new path, or empty when the file could not be moved.
+std::string moveUnreadableFileAside(const std::string& path);

@@ -1,5 +1,8 @@
 #include "platform/PropertyList.h"
 
+#include "platform/AttributedString.h"
+#include "platform/Utf8.h"
+
 #include <plist/plist.h>
 
 #include <algorithm>
@@ -258,6 +261,13 @@ plist_t newDateNode(double seconds)
     return node ? node : plist_new_date(0, 0);
 }
 
+// Binary lists carry bytes as they were written, valid UTF-8 or not; repaired here, every text
+// read can be written again.
+std::string validText(std::string text)
+{
+    return Utf8::isValid(text) ? text : makeValidUtf8(text);
+}
+
 // Converts a parsed tree; false when it nests deeper than kMaxDepth or holds a value we do not know.
 bool fromNode(plist_t node, size_t depth, PropertyList& out, std::string& reason)
 {
@@ -288,7 +298,7 @@ bool fromNode(plist_t node, size_t depth, PropertyList& out, std::string& reason
     case PLIST_KEY: {
         uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        out = PropertyList(text ? std::string(text, length) : std::string());
+        out = PropertyList(validText(text ? std::string(text, length) : std::string()));
         return true;
     }
     case PLIST_DATA: {
@@ -336,7 +346,7 @@ bool fromNode(plist_t node, size_t depth, PropertyList& out, std::string& reason
             }
             PropertyList item;
             ok = fromNode(value, depth + 1, item, reason);
-            if (ok) dictionary.insert_or_assign(key ? key : "", std::move(item));
+            if (ok) dictionary.insert_or_assign(validText(key ? key : ""), std::move(item));
             std::free(key);
             if (!ok) break;
         }

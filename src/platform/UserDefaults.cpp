@@ -51,8 +51,8 @@ struct UserDefaults::State {
         }
         // Starting over with an empty file would overwrite the old one at the first change; it is
         // kept aside instead, so that the settings it still holds can be recovered by hand.
-        const std::string aside = path + ".corrupt";
-        if (std::rename(path.c_str(), aside.c_str()) == 0) {
+        const std::string aside = moveUnreadableFileAside(path);
+        if (!aside.empty()) {
             std::fprintf(stderr, "Tarnwick: the settings file was unreadable (%s); it was moved to %s\n",
                          list ? "not a dictionary" : error.failureReason.c_str(), aside.c_str());
         } else {

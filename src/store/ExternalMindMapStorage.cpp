@@ -120,7 +120,7 @@ void ExternalMindMapStorage::collectReferencedImages(const MindMap& mindMap, std
 
 bool ExternalMindMapStorage::commitMindMap(MindMap* mindMap, Error* error)
 {
-    if (!mindMap) return false;
+    if (!isCommittableMindMap(mindMap, error)) return false;
     mindMap->assertIdentity(mindMap->documentInformation().loadedGuid());
 
     Error dataError;

@@ -127,7 +127,7 @@ bool MindMapInfoItem::writeMindMapFile(const MindMapData& data, Error* error)
 
 bool MindMapInfoItem::commitMindMap(MindMap* mindMap, Error* error)
 {
-    if (!mindMap) return false;
+    if (!isCommittableMindMap(mindMap, error)) return false;
     mindMap->assertIdentity(guid());
     MindMapData data = mindMap->dataOfType(NativeFormat, error);
     if (data.empty()) return false;
@@ -151,13 +151,16 @@ bool MindMapInfoItem::commitTwkxXmlData(const MindMapData& data, Error* error)
     return true;
 }
 
-bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error)
+bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
 {
     if (!hasPKZIPSignature(data)) return commitTwkxXmlData(data, error);
     TwkxArchiveReader archive{MindMapData(data)};
     std::optional<MindMapData> document = archive.extractMindMapDocument();
     if (!document) return false;
-    if (auto images = CustomImageStore::localImageStore()) archive.importCustomImages(*images);
+    if (auto images = CustomImageStore::localImageStore()) {
+        std::vector<std::string> notKept = archive.importCustomImages(*images);
+        if (skipped) skipped->insert(skipped->end(), notKept.begin(), notKept.end());
+    }
     return commitTwkxXmlData(*document, error);
 }
 

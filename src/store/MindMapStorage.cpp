@@ -1,8 +1,23 @@
 #include "store/MindMapStorage.h"
 
 #include "Editor/EditorInterface.h"
+#include "MindMaps/MindMap.h"
+#include "platform/Localizer.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorageDelegate.h"
+
+namespace {
+
+constexpr int64_t UnloadedMapCommitErrorCode = 31;
+
+} // namespace
+
+bool isCommittableMindMap(const MindMap* mindMap, Error* error)
+{
+    if (mindMap && mindMap->enabled()) return true;
+    return setError(error, MakeAppError(UnloadedMapCommitErrorCode, localized("map_commit_error"),
+                                        localized("map_not_loaded_commit_reason")));
+}
 
 MindMapStorage::MindMapStorage(CreationKey, MindMapProvider* provider, std::string id)
     : _provider(provider), _id(std::move(id))

@@ -14,6 +14,11 @@ class MindMap;
 class MindMapProvider;
 class MindMapStorageDelegate;
 
+// True for a map that may be written over its file; false, with the reason, for nullptr and for a
+// map whose reading failed (it is empty, and writing it would replace the user's map with
+// nothing).
+bool isCommittableMindMap(const MindMap* mindMap, Error* error);
+
 // One map of a provider, as the editor has it open: it knows its provider and its id there, loads
 // and commits the map, and tells its owner (the delegate) when the map moved into or out of the
 // recycle bin, changed on disk, or must be let go.

@@ -26,6 +26,7 @@
 #include "store/NamedDiagramIcons.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -114,7 +115,10 @@ void MindMapStore::init()
     std::string root = tarnWickStoreRootPath();
     if (!root.empty() && fs::is_directory(root)) _storeLock = MindMapStoreLock::acquire(root);
     // Another process owns the store: its scratch files are in use.
-    if (_storeLock) cleanupScratchDirectory();
+    if (_storeLock) {
+        cleanupScratchDirectory();
+        removeLeftoverTemporaryFiles();
+    }
 
     _mindMaps.clear();
     _mindMapsByGuidValid = false;
@@ -172,6 +176,50 @@ void MindMapStore::cleanupScratchDirectory()
     for (fs::directory_iterator it(_scratchDirectory, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (it->symlink_status(typeError).type() == fs::file_type::regular) fs::remove(it->path(), typeError);
+    }
+}
+
+namespace {
+
+// The names the atomic writer (".<name>.XXXXXX") and the unzipper (".tw-unzip-XXXXXX") give
+// their temporary files, for the kinds of file the store writes; a user's own hidden files do not
+// look like that.
+bool isLeftoverTemporaryName(const std::string& name)
+{
+    constexpr size_t SuffixLength = 6;
+    if (name.size() < SuffixLength + 2 || name.front() != '.') return false;
+    const std::string suffix = name.substr(name.size() - SuffixLength);
+    if (!std::all_of(suffix.begin(), suffix.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+        return false;
+    }
+    const std::string stem = name.substr(1, name.size() - SuffixLength - 1);
+    if (stem == "tw-unzip-") return true;
+    if (stem.size() < 2 || stem.back() != '.') return false;
+    const std::string extension = extensionOf(fs::path(stem.substr(0, stem.size() - 1)));
+    for (const char* ours : {MindMapStore::MindMapExtension, "twkstyle", "png", "plist", "xml"}) {
+        if (extension == ours) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void MindMapStore::removeLeftoverTemporaryFiles()
+{
+    std::vector<std::string> folders{_documentsDirectory, _cachesDirectory};
+    if (!_documentsDirectory.empty()) {
+        for (const char* images : {"Images", "Custom Icons", "Clipboard"}) {
+            folders.push_back(_documentsDirectory + "/" + canonicalForFileSystem(images));
+        }
+    }
+    for (const std::string& folder : folders) {
+        if (folder.empty()) continue;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->symlink_status(typeError).type() != fs::file_type::regular) continue;
+            if (isLeftoverTemporaryName(it->path().filename().string())) fs::remove(it->path(), typeError);
+        }
     }
 }
 
@@ -263,7 +311,8 @@ void MindMapStore::convertTwkFiles()
 {
     UserDefaults& defaults = UserDefaults::standard();
     if (defaults.boolForKey(DidConvertTwkDefaultsKey)) return;
-    if (_documentsDirectory.empty()) return;
+    // Without a reader every older map would be moved out of the list for good; they wait for one.
+    if (_documentsDirectory.empty() || !MindMapFormats::reader(int32_t(MindMapReadFormat::PropertyList))) return;
     std::error_code ec;
     std::vector<fs::path> olderFiles;
     fs::directory_iterator it(_documentsDirectory, ec);
@@ -388,75 +437,121 @@ MindMapInfoItem* MindMapStore::duplicateMindMap(MindMapInfoItem* mindMap, Error*
     return copy;
 }
 
-std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid)
+namespace {
+
+constexpr int64_t ImportErrorCode = 42;
+
+bool importFailed(Error* error, const std::string& reasonKey)
+{
+    return setError(error, MakeAppError(ImportErrorCode, localized("map_import_error"), localized(reasonKey)));
+}
+
+} // namespace
+
+std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid,
+                                                                   Error* error, int32_t undetectedFormat)
 {
     int32_t format = MindMap::detectMindMapFormat(data);
+    if (format == 0) format = undetectedFormat;
     switch (format) {
     case int32_t(MindMapReadFormat::Native): {
         // Only a document that reads is let into the store.
         TwkxDataExtractor extractor;
-        if (!extractor.readFromData(data, 0)) return std::nullopt;
-        return data;
+        if (extractor.readFromData(data, 0)) return data;
+        // Read again, only to learn what is wrong and where.
+        Error failure;
+        MindMap(CustomImageStore::localImageStore()).readFromData(data, guid, format, &failure);
+        if (!failure.isEmpty()) setError(error, failure);
+        else importFailed(error, "map_import_unreadable_reason");
+        return std::nullopt;
     }
     case int32_t(MindMapReadFormat::PropertyList):
     case int32_t(MindMapReadFormat::Opml):
     case int32_t(MindMapReadFormat::FreeMind):
     case int32_t(MindMapReadFormat::PlainText): {
         MindMap mindMap(CustomImageStore::localImageStore());
-        if (!mindMap.readFromData(data, guid, format)) return std::nullopt;
-        MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native));
+        Error failure;
+        if (!mindMap.readFromData(data, guid, format, &failure)) {
+            if (!failure.isEmpty()) setError(error, failure);
+            else importFailed(error, "map_import_unreadable_reason");
+            return std::nullopt;
+        }
+        MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
         if (native.empty()) return std::nullopt;
         return native;
     }
     default:
+        importFailed(error, "map_import_unknown_format_reason");
         return std::nullopt;
     }
 }
 
-void MindMapStore::importCustomImages(const MindMapData& archiveData)
+void MindMapStore::importCustomImages(const MindMapData& archiveData, std::vector<std::string>* skipped)
 {
     auto imageStore = CustomImageStore::localImageStore();
     if (!imageStore) return;
     TwkxArchiveReader archive{MindMapData(archiveData)};
-    archive.importCustomImages(*imageStore);
+    std::vector<std::string> notKept = archive.importCustomImages(*imageStore);
+    if (skipped) skipped->insert(skipped->end(), notKept.begin(), notKept.end());
 }
 
 namespace {
 
 // The document inside a native container, or the data itself; nothing for a container without one.
-std::optional<MindMapData> unpackedDocument(const MindMapData& data)
+std::optional<MindMapData> unpackedDocument(const MindMapData& data, Error* error)
 {
     if (!hasPKZIPSignature(data)) return data;
     TwkxArchiveReader archive{MindMapData(data)};
-    return archive.extractMindMapDocument();
+    std::optional<MindMapData> document = archive.extractMindMapDocument();
+    if (!document) importFailed(error, "map_import_no_document_reason");
+    return document;
 }
 
 } // namespace
 
-MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error)
+MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
 {
-    if (data.empty()) return nullptr;
+    return importMindMapData(data, 0, error, skipped);
+}
+
+MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error* error, std::vector<std::string>* skipped)
+{
+    std::optional<MindMapData> data = readFileData(path, error);
+    if (!data) return nullptr;
+    const bool namedAsText = asciiCaseInsensitiveEqual(extensionOf(fs::path(path)), "txt");
+    return importMindMapData(*data, namedAsText ? int32_t(MindMapReadFormat::PlainText) : 0, error, skipped);
+}
+
+MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,
+                                                 std::vector<std::string>* skipped)
+{
+    if (data.empty()) {
+        importFailed(error, "map_import_unknown_format_reason");
+        return nullptr;
+    }
     // Made before the bracket: its arrival is a change of its own.
     MindMapInfoItem* item = createMindMapInfoItemAndAssignGuid(_rootFolder.get());
     if (!item) return nullptr;
     UpdateBracket bracket(this);
-    std::optional<MindMapData> document = unpackedDocument(data);
-    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, item->guid()) : std::nullopt;
+    std::optional<MindMapData> document = unpackedDocument(data, error);
+    std::optional<MindMapData> native =
+        document ? assureTarnwickXDataFormat(*document, item->guid(), error, undetectedFormat) : std::nullopt;
     if (!native || !item->commitTwkxXmlData(*native, error)) {
         deleteMindMap(item);
         return nullptr;
     }
-    if (hasPKZIPSignature(data)) importCustomImages(data);
+    if (hasPKZIPSignature(data)) importCustomImages(data, skipped);
     return item;
 }
 
-MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std::string& guid, Error* error)
+MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std::string& guid, Error* error,
+                                             std::vector<std::string>* skipped)
 {
     // A GUID that could not safely name a file is not used at all.
-    if (guid.empty() || !isValidMindMapGuid(guid)) return importMindMap(data, error);
+    if (guid.empty() || !isValidMindMapGuid(guid)) return importMindMap(data, error, skipped);
     if (data.empty() || _documentsDirectory.empty()) return nullptr;
-    std::optional<MindMapData> document = unpackedDocument(data);
-    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, guid) : std::nullopt;
+    std::optional<MindMapData> document = unpackedDocument(data, error);
+    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, guid, error) : std::nullopt;
     if (!native) return nullptr;
 
     UpdateBracket bracket(this);
@@ -468,17 +563,18 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std:
         if (isNew) deleteMindMap(item);
         return nullptr;
     }
-    if (hasPKZIPSignature(data)) importCustomImages(data);
+    if (hasPKZIPSignature(data)) importCustomImages(data, skipped);
     return item;
 }
 
 MindMapInfoItem* MindMapStore::addMindMapWithExternalTwkxData(const MindMapData& data, const std::string& guid,
-                                                              MindMapStoreFolder* folder, Error* error)
+                                                              MindMapStoreFolder* folder, Error* error,
+                                                              std::vector<std::string>* skipped)
 {
     if (guid.empty() || !isValidMindMapGuid(guid) || _documentsDirectory.empty() || mindMapByGuid(guid)) return nullptr;
     UpdateBracket bracket(this);
     MindMapInfoItem* item = addMindMapItem(guid + "." + MindMapExtension, folder, false);
-    if (!item->commitExternalData(data, error)) {
+    if (!item->commitExternalData(data, error, skipped)) {
         deleteMindMap(item);
         return nullptr;
     }

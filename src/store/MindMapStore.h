@@ -111,14 +111,22 @@ public:
     // A new empty map titled "New Mind Map" at the top of the folder (the root for nullptr).
     MindMapInfoItem* addMindMapInFolder(MindMapStoreFolder* folder);
     MindMapInfoItem* duplicateMindMap(MindMapInfoItem* mindMap, Error* error = nullptr);
-    // Native XML, a native container, the older format, OPML, FreeMind or plain text, as a new
-    // map in the root; nullptr (and no map left behind) when the data reads as none of them.
-    MindMapInfoItem* importMindMap(const MindMapData& data, Error* error = nullptr);
+    // Native XML, a native container, the older format, OPML or FreeMind, as a new map in the
+    // root; nullptr (and no map left behind), with the reader's error, when the data reads as
+    // none of them. The image entries of a container that were not kept are listed in *skipped.
+    MindMapInfoItem* importMindMap(const MindMapData& data, Error* error = nullptr,
+                                   std::vector<std::string>* skipped = nullptr);
     // The same under a GUID from outside, replacing the map of that GUID; a GUID that cannot name
     // a file gets a fresh one instead.
-    MindMapInfoItem* importMindMap(const MindMapData& data, const std::string& guid, Error* error = nullptr);
+    MindMapInfoItem* importMindMap(const MindMapData& data, const std::string& guid, Error* error = nullptr,
+                                   std::vector<std::string>* skipped = nullptr);
+    // A file's content as importMindMap() takes it; a file named ".txt" that is no other format
+    // reads as plain text.
+    MindMapInfoItem* importMindMapFile(const std::string& path, Error* error = nullptr,
+                                       std::vector<std::string>* skipped = nullptr);
     MindMapInfoItem* addMindMapWithExternalTwkxData(const MindMapData& data, const std::string& guid,
-                                                    MindMapStoreFolder* folder, Error* error = nullptr);
+                                                    MindMapStoreFolder* folder, Error* error = nullptr,
+                                                    std::vector<std::string>* skipped = nullptr);
     // Final: posts MindMapDeletedNotification, then removes the files and the item.
     void deleteMindMap(MindMapInfoItem* mindMap);
     // Posts MindMapExternalCommittedNotification for the map.
@@ -206,13 +214,21 @@ private:
     void init();
     void initDocumentsDirectory();
     void cleanupScratchDirectory();
+    // Temporary files of writes that a crash interrupted, in the folders the store writes to.
+    void removeLeftoverTemporaryFiles();
     void convertTwkFiles();
     void initProvider();
     MindMapInfoItem* createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder);
-    // Native data of any readable format, under the GUID; nothing when it reads as none.
-    std::optional<MindMapData> assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid);
-    // Copies a native container's images into the local image store.
-    void importCustomImages(const MindMapData& archiveData);
+    // Native data of any readable format, under the GUID; nothing, with the reader's error, when
+    // it reads as none. Data no format claims is read in the format given as undetectedFormat
+    // (0: none).
+    std::optional<MindMapData> assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid,
+                                                         Error* error = nullptr, int32_t undetectedFormat = 0);
+    MindMapInfoItem* importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,
+                                       std::vector<std::string>* skipped);
+    // Copies a native container's images into the local image store; the entries not kept are
+    // appended to *skipped.
+    void importCustomImages(const MindMapData& archiveData, std::vector<std::string>* skipped);
 
     std::vector<std::shared_ptr<MindMapInfoItem>> _mindMaps;
     // Lower-cased GUID to map, rebuilt on demand after the list changed: links to local maps ask

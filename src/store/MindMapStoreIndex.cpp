@@ -17,6 +17,8 @@
 
 #include <pugixml.hpp>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -111,11 +113,19 @@ void MindMapStore::loadFolderIndexFile()
 {
     const std::string path = folderIndexFileName();
     if (path.empty() || !_rootFolder) return;
-    const auto data = readFileData(path);
-    if (!data) return;
+    Error readError;
+    const auto data = readFileData(path, &readError);
+    if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR)) return;
     pugi::xml_document document;
-    const pugi::xml_node rootElement = FolderIndexFormat::parseRootFolder(*data, document);
-    if (!rootElement) return;
+    const pugi::xml_node rootElement = data ? FolderIndexFormat::parseRootFolder(*data, document) : pugi::xml_node();
+    if (!rootElement) {
+        // Quitting writes the tree as it stands, all in the root: the user's folders are kept
+        // aside first.
+        const std::string aside = moveUnreadableFileAside(path);
+        std::fprintf(stderr, "Tarnwick: the folder index %s could not be read; %s\n", path.c_str(),
+                     aside.empty() ? "it could not be moved aside" : ("it was moved to " + aside).c_str());
+        return;
+    }
 
     UpdateBracket bracket(this);
     const std::shared_ptr<MindMapStoreFolder> unplaced = MindMapStoreFolder::create(nullptr, std::string(), std::string());

@@ -24,18 +24,6 @@ constexpr int64_t StoreImportErrorCode = 41;
 // The longest name most file systems take.
 constexpr size_t MaxFileNameBytes = 255;
 
-// A style's name becomes its file name and its key: it may hold spaces, but nothing that could
-// hide the file, reach another folder or confuse the file system.
-bool isSafeStyleName(const std::string& name)
-{
-    if (name.empty() || name.front() == '.' || containsInvalidFilenameChars(name)) return false;
-    for (const char c : name) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return false;
-    }
-    return true;
-}
-
 std::filesystem::file_type fileTypeAt(const std::string& path)
 {
     std::error_code error;
@@ -69,6 +57,7 @@ void StoreArchiveImporter::setOverwriteMode(int64_t mode)
 std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(const std::string& archivePath, Error* error)
 {
     _error = false;
+    _unreadableEntries.clear();
     _skippedFiles = _mindMaps = _customStyles = _customImages = 0;
     _unzippedFiles = 0;
     if (!_store || _store->documentsDirectory().empty()) return nullptr;
@@ -77,6 +66,13 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
     if (!UnzipOpenFile(archivePath)) {
         setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
                                      localizedFormat("store_archive_open_error", {archivePath})));
+        return nullptr;
+    }
+    // A small archive may claim to unpack to any size: it is measured before anything is written.
+    if (!fitsIntoFolder(_store->documentsDirectory())) {
+        UnzipCloseFile();
+        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                                     localizedFormat("store_archive_too_large_error", {archivePath})));
         return nullptr;
     }
     removeImportFolder();
@@ -92,7 +88,8 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
                                      localizedFormat("store_archive_extract_error", {archivePath})));
         return nullptr;
     }
-    return std::make_unique<MindMapStoreImportResult>(_mindMaps, _customStyles, _customImages, _skippedFiles);
+    return std::make_unique<MindMapStoreImportResult>(_mindMaps, _customStyles, _customImages, _skippedFiles,
+                                                      _unreadableEntries);
 }
 
 StoreArchiveImporter::EntryKind StoreArchiveImporter::classifyEntry(const std::string& name, std::string& target,
@@ -123,7 +120,7 @@ StoreArchiveImporter::EntryKind StoreArchiveImporter::classifyEntry(const std::s
         return EntryKind::MindMap;
     }
     if (extension == CustomStyleExtension) {
-        if (!isSafeStyleName(baseName)) return EntryKind::Skip;
+        if (!CustomStyleSheet::isSafeStyleKey(baseName)) return EntryKind::Skip;
         target = (std::filesystem::path(documents) / fileName).string();
         return EntryKind::CustomStyle;
     }
@@ -163,11 +160,18 @@ bool StoreArchiveImporter::extractFiles()
         if (!currentEntryInfo(info)) return false;
         std::string target;
         std::string extension;
-        const EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
+        EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
         if (kind != EntryKind::Skip && shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
             // Written beside the target and renamed only once complete and matching its CRC.
-            if (!writeCurrentEntryToFile(info, target, false)) return false;
-            ++_unzippedFiles;
+            bool damaged = false;
+            if (!writeCurrentEntryToFile(info, target, false, &damaged)) {
+                // A damaged entry costs only itself; a file that cannot be written stops the walk.
+                if (!damaged) return false;
+                _unreadableEntries.push_back(info.name);
+                kind = EntryKind::Skip;
+            } else {
+                ++_unzippedFiles;
+            }
             switch (kind) {
             case EntryKind::CustomImage: ++_customImages; break;
             case EntryKind::MindMap:
@@ -195,10 +199,20 @@ void StoreArchiveImporter::mergeFolderIndex()
 {
     if (!_store || !_importFolder) return;
     const auto data = getFolderIndexData();
-    if (!data) return;
     pugi::xml_document document;
-    const pugi::xml_node rootElement = FolderIndexFormat::parseRootFolder(*data, document);
-    if (!rootElement) return;
+    const pugi::xml_node rootElement = data ? FolderIndexFormat::parseRootFolder(*data, document) : pugi::xml_node();
+    if (!rootElement) {
+        // Without it the maps wait in the root: an archive that has one but cannot give it says so.
+        std::vector<std::string> names;
+        readContainedFiles(names);
+        for (const std::string& name : names) {
+            if (caseInsensitiveEqual(name, FolderIndexFormat::FileName)) {
+                _unreadableEntries.push_back(name);
+                break;
+            }
+        }
+        return;
+    }
 
     FolderIndexFormat::walkFolders(
         rootElement, _store->rootFolder(),

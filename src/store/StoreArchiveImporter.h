@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class MindMapStore;
 class MindMapStoreFolder;
@@ -15,9 +17,10 @@ class MindMapStoreFolder;
 // What a store archive import brought in.
 class MindMapStoreImportResult {
 public:
-    MindMapStoreImportResult(uint64_t mindMaps, uint64_t styles, uint64_t images, uint64_t skipped)
+    MindMapStoreImportResult(uint64_t mindMaps, uint64_t styles, uint64_t images, uint64_t skipped,
+                             std::vector<std::string> unreadableEntries = {})
         : _mindMapsImported(mindMaps), _customStylesImported(styles), _customImagesImported(images),
-          _skippedFiles(skipped)
+          _skippedFiles(skipped), _unreadableEntries(std::move(unreadableEntries))
     {
     }
 
@@ -26,12 +29,16 @@ public:
     uint64_t customImagesImported() const { return _customImagesImported; }
     // Entries not written because a file of that name existed.
     uint64_t skippedFiles() const { return _skippedFiles; }
+    // Entries left out because they could not be read: damaged data, or a folder index that does
+    // not parse (its maps then wait in the root). The user is told.
+    const std::vector<std::string>& unreadableEntries() const { return _unreadableEntries; }
 
 private:
     uint64_t _mindMapsImported;
     uint64_t _customStylesImported;
     uint64_t _customImagesImported;
     uint64_t _skippedFiles;
+    std::vector<std::string> _unreadableEntries;
 };
 
 // Merges a store archive (".twkstore": maps and custom style files at the top, images under
@@ -42,7 +49,9 @@ private:
 //
 // Archives come from outside: only an entry's last name component is used, maps must be named by
 // a GUID that can name a file, and every entry is written beside its target and checked against
-// its CRC before it replaces anything.
+// its CRC before it replaces anything. An entry that fails its check is left out and reported, and
+// an archive that would unpack to more than the total extraction limit or the free space is
+// refused before anything is written.
 class StoreArchiveImporter : public UnzipArchive {
 public:
     static constexpr const char* ImportModeDefaultsKey = "storeImportMode";
@@ -63,8 +72,8 @@ public:
     explicit StoreArchiveImporter(MindMapStore* store);
     ~StoreArchiveImporter() override;
 
-    // nullptr, with the cause, when the archive cannot be opened or an entry could not be
-    // extracted (entries written before that stay).
+    // nullptr, with the cause, when the archive cannot be opened, does not fit, or an entry could
+    // not be written (entries written before that stay).
     std::unique_ptr<MindMapStoreImportResult> importStore(const std::string& archivePath, Error* error = nullptr);
 
     int64_t overwriteMode() const { return _overwriteMode; }
@@ -85,6 +94,7 @@ private:
     EntryKind classifyEntry(const std::string& name, std::string& target, std::string& extension) const;
 
     bool _error = false;
+    std::vector<std::string> _unreadableEntries;
     uint64_t _skippedFiles = 0;
     uint64_t _mindMaps = 0;
     uint64_t _customStyles = 0;

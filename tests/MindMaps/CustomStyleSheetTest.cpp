@@ -325,7 +325,7 @@ TEST_F(CustomStyleSheetTest, InlineKeysThatAreNoPlainFileNameAreRefusedAndWriteN
 {
     const fs::path parent = fs::path(folder()).parent_path();
     const auto before = std::distance(fs::directory_iterator(parent), fs::directory_iterator());
-    for (const char* key : {"", "..", "../escaped", "a/b", "/absolute", "..\\up", "x:y", "star*"}) {
+    for (const char* key : {"", "..", "../escaped", "a/b", "/absolute", "..\\up", "x:y", "star*", ".hidden"}) {
         SCOPED_TRACE(key);
         EXPECT_FALSE(makeSheet(key)->registerInlineStyleSheet());
     }

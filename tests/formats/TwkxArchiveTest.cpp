@@ -4,9 +4,11 @@
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/ZipArchive.h"
 #include "formats/ZipDetection.h"
+#include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "store/CustomImageStore.h"
 #include "support/TempDir.h"
+#include "support/ZipDamage.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/HexEncoding.h"
 
@@ -66,11 +68,10 @@ public:
     ObservationToken token;
 };
 
-Bytes fakePng(char seed)
+// A picture that decodes, different for each seed.
+Bytes pngImage(char seed)
 {
-    Bytes data = bytesOf("\x89PNG\r\n\x1a\n");
-    data.insert(data.end(), 64, static_cast<uint8_t>(seed));
-    return data;
+    return *Image(static_cast<unsigned char>(seed), 1).pngData();
 }
 
 std::vector<std::string> sorted(std::vector<std::string> names)
@@ -84,8 +85,8 @@ std::vector<std::string> sorted(std::vector<std::string> names)
 TEST(TwkxArchiveWriter, WritesTheDocumentAndTheImagesUnderTheirNames)
 {
     StoreFixture source;
-    const std::string one = source.put(fakePng('1'));
-    const std::string two = source.put(fakePng('2'));
+    const std::string one = source.put(pngImage('1'));
+    const std::string two = source.put(pngImage('2'));
 
     TempDir out;
     {
@@ -102,14 +103,14 @@ TEST(TwkxArchiveWriter, WritesTheDocumentAndTheImagesUnderTheirNames)
     EXPECT_EQ(sorted(reader.files()),
               sorted({"document/mindmap.xml", "images/" + one + ".png", "images/" + two + ".png"}));
     EXPECT_EQ(reader.extractMindMapDocument(), bytesOf(Document));
-    EXPECT_EQ(reader.extractFile("images/" + two + ".png"), fakePng('2'));
+    EXPECT_EQ(reader.extractFile("images/" + two + ".png"), pngImage('2'));
 }
 
 TEST(TwkxArchiveWriter, MissingImageDoesNotFailTheArchive)
 {
     StoreFixture source;
-    const std::string present = source.put(fakePng('p'));
-    const std::string missing = hashOf(fakePng('m'));
+    const std::string present = source.put(pngImage('p'));
+    const std::string missing = hashOf(pngImage('m'));
     auto writer = TwkxArchiveWriter::initWithTempFile();
     writer->addMindMapDocumentData(bytesOf(Document));
     writer->addCustomImages({present, missing, ".icon:star", "../../etc/passwd", "NOTHEX"}, source.store);
@@ -151,8 +152,8 @@ TEST(TwkxArchiveReader, UnreadableInputListsNothingAndYieldsNothing)
 TEST(TwkxArchiveReader, ImportKeepsExistingImagesAndAnnouncesOnlyNewOnes)
 {
     StoreFixture source;
-    const std::string kept = source.put(fakePng('k'));
-    const std::string fresh = source.put(fakePng('f'));
+    const std::string kept = source.put(pngImage('k'));
+    const std::string fresh = source.put(pngImage('f'));
     auto writer = TwkxArchiveWriter::initWithTempFile();
     writer->addMindMapDocumentData(bytesOf(Document));
     writer->addCustomImages({kept, fresh}, source.store);
@@ -165,16 +166,16 @@ TEST(TwkxArchiveReader, ImportKeepsExistingImagesAndAnnouncesOnlyNewOnes)
     reader.importCustomImages(target.store);
 
     EXPECT_EQ(readTestFile(target.folder + "/" + kept + ".png"), "the store's own version");
-    EXPECT_EQ(readBytes(target.folder + "/" + fresh + ".png"), fakePng('f'));
+    EXPECT_EQ(readBytes(target.folder + "/" + fresh + ".png"), pngImage('f'));
     EXPECT_EQ(target.added, std::vector<std::string>{fresh});
     EXPECT_EQ(target.fileNames(), sorted({kept + ".png", fresh + ".png"}));
 }
 
 TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideTheStore)
 {
-    const Bytes image = fakePng('h');
+    const Bytes image = pngImage('h');
     const std::string hash = hashOf(image);
-    const std::string good = hashOf(fakePng('g'));
+    const std::string good = hashOf(pngImage('g'));
     ZipArchive zip;
     ASSERT_TRUE(zip.CreateZipData());
     for (const std::string& name : {"images/../../" + hash + ".png", std::string("images/NOTHEX.png"),
@@ -182,12 +183,12 @@ TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideT
                                     "/images/" + hash + ".png", "images/" + std::string(300, 'a') + ".png"}) {
         ASSERT_TRUE(zip.addDataToZip(image, std::nullopt, name)) << name;
     }
-    ASSERT_TRUE(zip.addDataToZip(fakePng('g'), std::nullopt, "images\\" + good + ".png"));
+    ASSERT_TRUE(zip.addDataToZip(pngImage('g'), std::nullopt, "images\\" + good + ".png"));
     ASSERT_TRUE(zip.CloseZipFile2());
 
     StoreFixture target;
     TwkxArchiveReader reader(zip.zipData());
-    reader.importCustomImages(target.store);
+    EXPECT_EQ(reader.importCustomImages(target.store).size(), 2u) << "the two image entries not named by a hash";
 
     EXPECT_EQ(target.fileNames(), std::vector<std::string>{good + ".png"}) << "only the backslash entry is an image";
     EXPECT_EQ(target.added, std::vector<std::string>{good});
@@ -198,9 +199,36 @@ TEST(TwkxArchiveReader, HostileImageEntriesAreSkippedAndNothingIsWrittenOutsideT
     EXPECT_EQ(sorted(everything), sorted({"images", "images/" + good + ".png"}));
 }
 
+// Images are named by their content: a picture stored under another's name would own that name
+// for good.
+TEST(TwkxArchiveReader, OnlyImagesWhoseBytesMatchTheirNameAndDecodeAreKeptTheRestAreReported)
+{
+    const std::string good = hashOf(pngImage('g'));
+    const Bytes undecodable = bytesOf("\x89PNG\r\n\x1a\n not really a picture");
+    struct Case { std::string name; Bytes data; };
+    const std::vector<Case> cases = {
+        {"images/" + hashOf(pngImage('c')) + ".png", pngImage('c')}, // its CRC is broken below
+        {"images/" + hashOf(pngImage('x')) + ".png", pngImage('w')}, // another picture's name
+        {"images/" + hashOf(undecodable) + ".png", undecodable},
+        {"images/" + good + ".png", pngImage('g')},
+    };
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    for (const Case& c : cases) ASSERT_TRUE(zip.addDataToZip(c.data, std::nullopt, c.name));
+    ASSERT_TRUE(zip.CloseZipFile2());
+    Bytes data = zip.zipData();
+    ASSERT_TRUE(breakFirstCrc(data));
+
+    StoreFixture target;
+    TwkxArchiveReader reader(data);
+    EXPECT_EQ(reader.importCustomImages(target.store), (std::vector<std::string>{cases[0].name, cases[1].name, cases[2].name}));
+    EXPECT_EQ(target.fileNames(), std::vector<std::string>{good + ".png"});
+    EXPECT_EQ(target.added, std::vector<std::string>{good});
+}
+
 TEST(TwkxArchiveReader, DanglingLinkInTheStoreIsNotWrittenThrough)
 {
-    const Bytes image = fakePng('l');
+    const Bytes image = pngImage('l');
     const std::string hash = hashOf(image);
     ZipArchive zip;
     ASSERT_TRUE(zip.CreateZipData());

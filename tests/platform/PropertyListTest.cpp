@@ -307,3 +307,20 @@ TEST(PropertyListTest, BinaryReferencesAndCountsOutOfRangeAreRefused)
     list[list.size() - 1] = 0xF0;
     expectUnreadable(list);
 }
+
+// Whatever reads must write again: a stray byte in a string would otherwise make the whole list
+// unwritable.
+TEST(PropertyListTest, InvalidUtf8InBinaryStringsReadsAsReplacementCharacters)
+{
+    // A dictionary {"k\xFF": "a\xFF" "b"} with ASCII-marked strings.
+    Data dictionary{0xD1, 0, 0, 0, 1, 0, 0, 0, 2};
+    auto list = PropertyList::fromData(binaryList({dictionary, Data{0x52, 'k', 0xFF}, Data{0x53, 'a', 0xFF, 'b'}}));
+    ASSERT_TRUE(list);
+    const PropertyList expected(PropertyList::Dictionary{{"k\uFFFD", "a\uFFFDb"}});
+    EXPECT_EQ(*list, expected);
+    for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
+        auto again = PropertyList::fromData(list->toData(format));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(*again, expected);
+    }
+}

@@ -95,12 +95,13 @@ TEST_F(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheSettingsStartEmpty)
     EXPECT_FALSE(std::filesystem::exists(settingsFile()));
     defaults().setBool("autoSaveMindMaps", false);
 
-    // A root that is no dictionary is just as unusable.
+    // A root that is no dictionary is just as unusable; the file kept aside before stays.
     const auto data = PropertyList(PropertyList::Array{1, 2}).toData();
     writeTestFile(settingsFile(), std::string(data.begin(), data.end()));
     defaults().resetForTesting();
     EXPECT_FALSE(defaults().hasUserValue("autoSaveMindMaps"));
-    EXPECT_EQ(readTestFile(settingsFile() + ".corrupt"), std::string(data.begin(), data.end()));
+    EXPECT_EQ(readTestFile(settingsFile() + ".corrupt-2"), std::string(data.begin(), data.end()));
+    EXPECT_EQ(readTestFile(settingsFile() + ".corrupt"), garbage);
 }
 
 TEST_F(UserDefaultsTest, AnUnwritableConfigFolderIsReportedAndValuesStayInMemory)

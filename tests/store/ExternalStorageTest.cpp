@@ -207,6 +207,22 @@ TEST_F(ExternalMindMapStorageTest, ACommitPacksTheDocumentWithEveryImageItUses)
     EXPECT_EQ(files, expected) << "relation images travel too; clip art never does";
 }
 
+TEST_F(ExternalMindMapStorageTest, AMapThatDidNotLoadIsNeverCommitted)
+{
+    writeTestFile(cloud.file("trip.twkx"), "cloud version");
+    auto storage = storageFor("trip.twkx");
+    ASSERT_TRUE(storage);
+    storage->open();
+    MindMap failed(storage->imageStore());
+    EXPECT_FALSE(failed.readFromData(bytesOf("<tarnwick-mindmaps><mindmap><topics><topic"), "", 2));
+
+    Error error;
+    EXPECT_FALSE(storage->commitMindMap(&failed, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(storage->committed, 0);
+    EXPECT_EQ(readTestFile(cloud.file("trip.twkx")), "cloud version");
+}
+
 TEST_F(ExternalMindMapStorageTest, AFailedContainerIsReportedAndLeavesNoHalfFile)
 {
     fs::create_directories(cloud.file("Maps"));

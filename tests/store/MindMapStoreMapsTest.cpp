@@ -5,6 +5,8 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "platform/Localizer.h"
+#include "formats/MindMapConverter.h"
+#include "formats/ZipArchive.h"
 #include "store/CustomImageStore.h"
 
 #include <gtest/gtest.h>
@@ -93,10 +95,50 @@ TEST_F(MindMapStoreMaps, ImportOfUnknownOrBrokenDataLeavesNoMapBehind)
         Bytes(4 * 1024 * 1024, 0x41),
     };
     for (const Bytes& data : inputs) {
-        EXPECT_EQ(store->importMindMap(data), nullptr);
-        EXPECT_EQ(store->importMindMap(data, GuidA), nullptr);
+        // The user is told why.
+        Error error;
+        EXPECT_EQ(store->importMindMap(data, &error), nullptr);
+        EXPECT_FALSE(error.isEmpty());
+        error = Error();
+        EXPECT_EQ(store->importMindMap(data, GuidA, &error), nullptr);
+        EXPECT_FALSE(error.isEmpty());
     }
     EXPECT_EQ(filesIn(documents()), std::vector<std::string>{});
+
+    // The reader's own error says where the document breaks off.
+    Error error;
+    store->importMindMap(inputs[1], &error);
+    EXPECT_NE(error.failureReason.find("offset"), std::string::npos) << error.failureReason;
+}
+
+TEST_F(MindMapStoreMaps, AFileNamedAsPlainTextImportsAsPlainText)
+{
+    registerForeignFormats();
+    MindMapStore* store = start();
+    writeTestFile(dataHome() + "/notes.txt", "Trip\n\tTickets\n");
+    EXPECT_EQ(store->importMindMap(bytesOf("Trip\n\tTickets\n")), nullptr) << "without a name, text is no map";
+    MindMapInfoItem* map = store->importMindMapFile(dataHome() + "/notes.txt");
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->title(), "Trip");
+    EXPECT_NE(fileText(map->mindMapFilePath()).find("Tickets"), std::string::npos);
+}
+
+TEST_F(MindMapStoreMaps, ContainerImagesThatAreNotWhatTheirNameSaysAreSkippedAndReported)
+{
+    MindMapStore* store = start();
+    const Bytes picture = pngBytes(30, 30, 1, 0, 0);
+    const std::string named = std::string(40, 'b');
+    ZipArchive zip;
+    ASSERT_TRUE(zip.CreateZipData());
+    ASSERT_TRUE(zip.addDataToZip(bytesOf(nativeDocument("X", "Pictures", imageTopic(named), 3, true)), std::nullopt,
+                                 "document/mindmap.xml"));
+    ASSERT_TRUE(zip.addDataToZip(picture, std::nullopt, "images/" + named + ".png"));
+    ASSERT_TRUE(zip.CloseZipFile2());
+
+    std::vector<std::string> skipped;
+    ASSERT_NE(store->importMindMap(zip.zipData(), nullptr, &skipped), nullptr);
+    EXPECT_EQ(skipped, std::vector<std::string>{"images/" + named + ".png"});
+    EXPECT_TRUE(CustomImageStore::localImageStore()->imageFiles().empty());
 }
 
 TEST_F(MindMapStoreMaps, OutsideGuidsThatCannotNameAFileAreReplaced)
@@ -179,6 +221,23 @@ TEST_F(MindMapStoreMaps, CommitWritesTheWholeFileOrNothing)
     EXPECT_FALSE(item->commitMindMap(&map, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(item->sha1(), sha1);
+}
+
+// A map whose reading failed is empty: writing it would replace the user's map with nothing.
+TEST_F(MindMapStoreMaps, AMapThatDidNotLoadIsNeverCommitted)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Kept", "<topic text=\"Only copy\"/>"));
+    MindMapStore* store = start();
+    MindMapInfoItem* item = store->mindMapByGuid(GuidA);
+    const std::string before = readTestFile(item->mindMapFilePath());
+    MindMap failed(CustomImageStore::localImageStore());
+    EXPECT_FALSE(failed.readFromData(bytesOf("<tarnwick-mindmaps><mindmap><topics><topic"), GuidA, 2));
+
+    Error error;
+    EXPECT_FALSE(item->commitMindMap(&failed, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readTestFile(item->mindMapFilePath()), before);
+    EXPECT_EQ(item->title(), "Kept");
 }
 
 TEST_F(MindMapStoreMaps, SynchronisingUnreadableBytesKeepsTheFileAndTheItem)

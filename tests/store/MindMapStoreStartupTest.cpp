@@ -50,6 +50,32 @@ TEST_F(MindMapStoreStartup, ASecondOwnerLeavesTheFirstOwnersScratchAlone)
     EXPECT_EQ(MindMapStoreLock::acquire(root()), nullptr);
 }
 
+// A kill during a save leaves the writer's temporary file behind; nothing else would remove it.
+TEST_F(MindMapStoreStartup, TheOwnerRemovesLeftoverTemporaryFilesOfItsOwnNamingOnly)
+{
+    const std::string hash = std::string(40, 'a');
+    const std::vector<std::string> leftovers = {
+        "Mind Maps/." + GuidA + ".twkx.a1B2c3", "Mind Maps/.tw-unzip-Xy12Ab", "Mind Maps/.folder-index.xml.QWERTY",
+        "Mind Maps/Images/." + hash + ".png.zzzzz9", "Mind Maps/Images/.tw-unzip-000000", "Caches/." + GuidA + "-tn.png.abcdef",
+    };
+    const std::vector<std::string> kept = {
+        "Mind Maps/.hidden", "Mind Maps/" + GuidA + ".twkx.a1B2c3", "Mind Maps/.notes.txt.a1B2c3",
+        "Mind Maps/." + GuidA + ".twkx.a1B2", "Mind Maps/.tw-unzip-", "Mind Maps/Images/.tw-unzip-a.b.c.",
+    };
+    for (const char* folder : {"Mind Maps/Images", "Caches"}) fs::create_directories(root() + "/" + folder);
+    for (const std::string& name : leftovers) writeTestFile(root() + "/" + name, "x");
+    for (const std::string& name : kept) writeTestFile(root() + "/" + name, "x");
+    // Another process owns the store: its writes may still be under way.
+    std::unique_ptr<MindMapStoreLock> other = MindMapStoreLock::acquire(root());
+    start();
+    for (const std::string& name : leftovers) EXPECT_TRUE(fs::exists(root() + "/" + name)) << name;
+
+    other.reset();
+    restart();
+    for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(root() + "/" + name)) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(root() + "/" + name)) << name;
+}
+
 TEST_F(MindMapStoreStartup, AnUnusableRootTouchesNothing)
 {
     // The data folder is a file: nothing can be made below it.
@@ -91,16 +117,31 @@ TEST_F(MindMapStoreStartup, FilesThatCannotBeRewrittenSafelySurviveUntouched)
     EXPECT_EQ(store->mindMapByGuid("333333333333333333333333")->title(), "Future");
 }
 
-TEST_F(MindMapStoreStartup, OlderDocumentsAreMovedAsideOnceAndThenLeftAlone)
+// Moved aside without a reader, an older document would leave the store's list for good.
+TEST_F(MindMapStoreStartup, OlderDocumentsStayWhereTheyAreWhileNothingReadsThem)
 {
     placeFile("Old.twk-doc", "<plist/>");
     start();
-    EXPECT_FALSE(fs::exists(documents() + "/Old.twk-doc"));
-    EXPECT_TRUE(fs::exists(documents() + "/twkdoc/Old.twk-doc"));
+    restart();
+    EXPECT_TRUE(fs::exists(documents() + "/Old.twk-doc"));
+    EXPECT_FALSE(fs::exists(documents() + "/twkdoc"));
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(MindMapStore::DidConvertTwkDefaultsKey));
+}
+
+TEST_F(MindMapStoreStartup, OlderDocumentsAreConvertedAndMovedAsideOnceAndThenLeftAlone)
+{
+    // Stands for the older format's reader: the test's older file holds a native document.
+    MindMapFormats::registerReader(MindMapReadFormat::PropertyList, *MindMapFormats::reader(2));
+    placeFile("CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "Old"));
+    MindMapStore* store = start();
+    EXPECT_FALSE(fs::exists(documents() + "/CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc"));
+    EXPECT_TRUE(fs::exists(documents() + "/twkdoc/CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc"));
+    ASSERT_NE(store->mindMapByGuid("CCCCCCCCCCCCCCCCCCCCCCCC"), nullptr);
     EXPECT_TRUE(UserDefaults::standard().boolForKey(MindMapStore::DidConvertTwkDefaultsKey));
 
     placeFile("Later.twk-doc", "<plist/>");
     restart();
+    MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
     EXPECT_TRUE(fs::exists(documents() + "/Later.twk-doc"));
 }
 

@@ -6,6 +6,7 @@
 #include "platform/FileUtils.h"
 #include "store/CustomImageStore.h"
 #include "store/StoreArchiveImporter.h"
+#include "support/ZipDamage.h"
 
 #include <gtest/gtest.h>
 
@@ -42,19 +43,6 @@ std::vector<std::string> folderEntries(const std::string& folder)
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Overwrites the CRC of the first entry in its local header and in the central directory, so
-// that the data no longer matches it.
-void breakFirstCrc(std::vector<uint8_t>& zip)
-{
-    const auto patch = [&zip](const std::string& signature, size_t crcOffset) {
-        const auto at = std::search(zip.begin(), zip.end(), signature.begin(), signature.end());
-        ASSERT_NE(at, zip.end());
-        for (size_t i = 0; i < 4; ++i) *(at + crcOffset + i) ^= 0x5A;
-    };
-    patch(std::string("PK\x03\x04", 4), 14);
-    patch(std::string("PK\x01\x02", 4), 16);
 }
 
 class StoreArchiveTest : public StoreTest {
@@ -198,26 +186,62 @@ TEST_F(StoreArchiveTest, EntryNamesNeverChooseWhereFilesGo)
     EXPECT_TRUE(fs::is_empty(documents() + "/Images"));
 }
 
-TEST_F(StoreArchiveTest, AnEntryThatFailsItsCrcReplacesNothing)
+// A damaged entry costs only itself, and the user hears of it.
+TEST_F(StoreArchiveTest, EntriesThatFailTheirCrcReplaceNothingAndAreReported)
 {
     placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Existing"));
     const std::string before = fileText(mapPath(GuidA));
     MindMapStore* store = start();
     UserDefaults::standard().setInteger("storeImportMode", 2);
 
-    ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipData());
-    ASSERT_TRUE(zip.addDataToZip(bytesOf(nativeDocument(GuidA, "Corrupt")), Clock::now(), mapEntry(GuidA)));
-    ASSERT_TRUE(zip.CloseZipFile2());
-    std::vector<uint8_t> data = zip.zipData();
-    breakFirstCrc(data);
-    writeTestFile(archivePath(), textOf(data));
+    const std::string image = "images/" + std::string(40, 'c') + ".png";
+    for (const std::string& damaged : {mapEntry(GuidA), image}) {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateZipData());
+        ASSERT_TRUE(zip.addDataToZip(damaged == image ? pngBytes(8, 8) : bytesOf(nativeDocument(GuidA, "Corrupt")),
+                                     Clock::now(), damaged));
+        ASSERT_TRUE(zip.addDataToZip(bytesOf(nativeDocument(GuidB, "Fine")), Clock::now(), mapEntry(GuidB)));
+        ASSERT_TRUE(zip.CloseZipFile2());
+        std::vector<uint8_t> data = zip.zipData();
+        ASSERT_TRUE(breakFirstCrc(data));
+        writeTestFile(archivePath(), textOf(data));
+
+        Error error;
+        const auto result = store->importFromArchive(archivePath(), &error);
+        ASSERT_NE(result, nullptr) << error.failureReason;
+        EXPECT_EQ(result->unreadableEntries(), std::vector<std::string>{damaged});
+        EXPECT_EQ(fileText(mapPath(GuidA)), before);
+        EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Existing");
+        ASSERT_NE(store->mindMapByGuid(GuidB), nullptr);
+        EXPECT_TRUE(fs::is_empty(documents() + "/Images"));
+        for (const std::string& name : folderEntries(documents())) EXPECT_EQ(name.find(".tw-unzip"), std::string::npos);
+    }
+}
+
+TEST_F(StoreArchiveTest, ATruncatedFolderIndexLeavesTheMapsInTheRootAndIsReported)
+{
+    const std::string index = "<?xml version=\"1.0\"?><diagram-index><folder id=\"/.root\"><folder name=\"A\" id=\"/F\">";
+    const auto result = import({{mapEntry(GuidA), nativeDocument(GuidA, "A")}, {"folder-index.xml", index}});
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->mindMapsImported(), 1u);
+    EXPECT_EQ(result->unreadableEntries(), std::vector<std::string>{"folder-index.xml"});
+    EXPECT_EQ(MindMapStore::existingInstance()->mindMapByGuid(GuidA)->parent(),
+              MindMapStore::existingInstance()->rootFolder());
+}
+
+TEST_F(StoreArchiveTest, AnArchiveThatWouldUnpackPastTheLimitIsRefusedBeforeAnythingIsWritten)
+{
+    MindMapStore* store = start();
+    const std::string document = nativeDocument(GuidA, "A", "<topic text=\"" + std::string(4000, 'x') + "\"/>");
+    writeArchive(archivePath(), {{mapEntry(GuidA), document}, {mapEntry(GuidB), nativeDocument(GuidB, "B")}});
+    StoreArchiveImporter importer(store);
+    importer.setTotalExtractionLimit(document.size() + 10);
 
     Error error;
-    EXPECT_EQ(store->importFromArchive(archivePath(), &error), nullptr);
-    EXPECT_EQ(fileText(mapPath(GuidA)), before);
-    EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Existing");
-    for (const std::string& name : folderEntries(documents())) EXPECT_EQ(name.find(".tw-unzip"), std::string::npos);
+    EXPECT_EQ(importer.importStore(archivePath(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(store->count(), 0u);
+    EXPECT_EQ(folderEntries(documents()), (std::vector<std::string>{"Clipboard", "Custom Icons", "Images"}));
 }
 
 TEST_F(StoreArchiveTest, ArchivesThatCannotBeOpenedAreErrors)

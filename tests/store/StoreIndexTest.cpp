@@ -65,14 +65,15 @@ TEST_F(StoreIndexTest, UnusableIndexesLeaveEveryMapInTheRoot)
         "<other-root><folder><folder name=\"A\" id=\"/F\">" + diagram(GuidA) + "</folder></folder></other-root>",
     };
     for (const std::string& index : cases) {
-        // Quitting writes the index, so the file goes in between two runs.
-        MindMapStore::releaseMindMapStoreInstance();
         placeMaps({GuidA, GuidB});
         placeFile("folder-index.xml", index);
         MindMapStore* store = start();
         EXPECT_EQ(store->rootFolder()->childCount(), 2u) << index;
         for (const auto& child : store->rootFolder()->children()) EXPECT_FALSE(child->isFolder()) << index;
-        EXPECT_EQ(fileText(folderIndexPath()), index) << "not rewritten at start";
+        // Quitting writes a new index: the unreadable one is kept aside for the user's folders.
+        MindMapStore::releaseMindMapStoreInstance();
+        EXPECT_EQ(fileText(folderIndexPath() + ".corrupt"), index);
+        fs::remove(folderIndexPath() + ".corrupt");
     }
 }
 
