@@ -4,8 +4,6 @@
 #include "formats/UnzipArchive.h"
 #include "platform/FileUtils.h"
 #include "store/CustomImageStore.h"
-#include "Utils/CryptoDigest.h"
-#include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
 
 #include <filesystem>
@@ -74,12 +72,9 @@ std::vector<std::string> TwkxArchiveReader::importCustomImages(CustomImageStore&
         }
         if (itemExists(path)) continue;
         const auto data = extractFile(name);
-        // An image is named by its content: under another picture's name it would stand in for
-        // that picture for good. The store keeps only what decodes.
-        if (!data || !caseInsensitiveEqual(stringByHexEncoding(SHA1(*data)), hash) ||
-            imageStore.storeImagePngData(*data).empty()) {
-            skipped.push_back(name);
-        }
+        // Under another picture's name it would stand in for that picture for good; the store
+        // also keeps only what decodes.
+        if (!data || imageStore.storeImagePngDataNamed(*data, hash).empty()) skipped.push_back(name);
     }
     return skipped;
 }

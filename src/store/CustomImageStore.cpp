@@ -276,6 +276,12 @@ std::string CustomImageStore::storeImagePngData(const std::vector<uint8_t>& pngD
     return hash;
 }
 
+std::string CustomImageStore::storeImagePngDataNamed(const std::vector<uint8_t>& pngData, const std::string& hash)
+{
+    if (fileNameHash(hash).empty() || sha1Hex(pngData) != fileNameHash(hash)) return {};
+    return storeImagePngData(pngData);
+}
+
 std::string CustomImageStore::storeImageData(const std::vector<uint8_t>& data)
 {
     const Image image = Image::fromData(data);

@@ -86,6 +86,9 @@ public:
     // Each returns the image's hash, or the empty text when nothing was stored.
     // PNG data, stored under its own hash unless that file exists already.
     std::string storeImagePngData(const std::vector<uint8_t>& pngData);
+    // PNG data that came under a name from outside (an archive entry): stored only when the name
+    // is the SHA-1 of the data, so that no picture ever stands in for another's hash.
+    std::string storeImagePngDataNamed(const std::vector<uint8_t>& pngData, const std::string& hash);
     // Data of any type the loaders decode, converted to PNG first.
     std::string storeImageData(const std::vector<uint8_t>& data);
     // Stores the image under a hash that the caller chose, replacing an existing file.

@@ -162,9 +162,21 @@ bool StoreArchiveImporter::extractFiles()
         std::string extension;
         EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
         if (kind != EntryKind::Skip && shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
-            // Written beside the target and renamed only once complete and matching its CRC.
             bool damaged = false;
-            if (!writeCurrentEntryToFile(info, target, false, &damaged)) {
+            bool written = false;
+            if (kind == EntryKind::CustomImage) {
+                // Kept only when its bytes are the picture its name says (images are named by
+                // their content) and it decodes; an image is no reason to stop the import.
+                const auto data = readCurrentEntry(info, false);
+                const auto imageStore = CustomImageStore::localImageStore();
+                const std::string hash = std::filesystem::path(target).stem().string();
+                written = data && imageStore && !imageStore->storeImagePngDataNamed(*data, hash).empty();
+                damaged = !written;
+            } else {
+                // Written beside the target and renamed only once complete and matching its CRC.
+                written = writeCurrentEntryToFile(info, target, false, &damaged);
+            }
+            if (!written) {
                 // A damaged entry costs only itself; a file that cannot be written stops the walk.
                 if (!damaged) return false;
                 _unreadableEntries.push_back(info.name);

@@ -29,8 +29,9 @@ public:
     uint64_t customImagesImported() const { return _customImagesImported; }
     // Entries not written because a file of that name existed.
     uint64_t skippedFiles() const { return _skippedFiles; }
-    // Entries left out because they could not be read: damaged data, or a folder index that does
-    // not parse (its maps then wait in the root). The user is told.
+    // Entries left out because they could not be read: damaged data, images that are not the
+    // picture their name says, or a folder index that does not parse (its maps then wait in the
+    // root). The user is told.
     const std::vector<std::string>& unreadableEntries() const { return _unreadableEntries; }
 
 private:

@@ -187,7 +187,7 @@ TEST_F(StoreArchiveTest, EntryNamesNeverChooseWhereFilesGo)
 }
 
 // A damaged entry costs only itself, and the user hears of it.
-TEST_F(StoreArchiveTest, EntriesThatFailTheirCrcReplaceNothingAndAreReported)
+TEST_F(StoreArchiveTest, DamagedEntriesAndMisnamedImagesReplaceNothingAndAreReported)
 {
     placeFile(mapEntry(GuidA), nativeDocument(GuidA, "Existing"));
     const std::string before = fileText(mapPath(GuidA));
@@ -216,6 +216,13 @@ TEST_F(StoreArchiveTest, EntriesThatFailTheirCrcReplaceNothingAndAreReported)
         EXPECT_TRUE(fs::is_empty(documents() + "/Images"));
         for (const std::string& name : folderEntries(documents())) EXPECT_EQ(name.find(".tw-unzip"), std::string::npos);
     }
+
+    // Whole, but not the picture its name says: it would stand in for that picture for good.
+    writeArchive(archivePath(), {{image, textOf(pngBytes(8, 8))}});
+    const auto result = store->importFromArchive(archivePath());
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->unreadableEntries(), std::vector<std::string>{image});
+    EXPECT_TRUE(fs::is_empty(documents() + "/Images"));
 }
 
 TEST_F(StoreArchiveTest, ATruncatedFolderIndexLeavesTheMapsInTheRootAndIsReported)
