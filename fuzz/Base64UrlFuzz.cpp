@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "Utils/Base64Url.h"
 
 #include <cstddef>

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "formats/XmlAttributeHelpers.h"

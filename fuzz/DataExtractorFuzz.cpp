@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "formats/TwkxDataExtractor.h"
 
 #include <cstddef>

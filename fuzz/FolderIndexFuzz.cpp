@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "formats/TwkxMindMapReader.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStore.h"
@@ -25,12 +27,8 @@ void writeFile(const fs::path& path, const std::string& contents)
 // A store root of its own in a temporary folder, with three maps the index may name.
 fs::path prepareStore()
 {
-    char pattern[] = "/tmp/folder-index-fuzz-XXXXXX";
-    const fs::path home = mkdtemp(pattern);
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     registerNativeFormat();
-    const fs::path documents = home / "Tarnwick" / "Mind Maps";
+    const fs::path documents = fuzzhome::folder() / "data" / "Tarnwick" / "Mind Maps";
     fs::create_directories(documents);
     for (const char* guid : Guids) {
         writeFile(documents / (std::string(guid) + ".twkx"),
@@ -55,5 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (maps.size() != store->count() || store->count() != 3) std::abort();
     if (!store->getFolderIndexData(true)) std::abort();
     MindMapStore::releaseMindMapStoreInstance();
+    // An index that does not read is kept aside at every start.
+    for (const auto& entry : fs::directory_iterator(documents)) {
+        if (entry.path().filename().string().starts_with("folder-index.xml.corrupt")) fs::remove(entry.path());
+    }
     return 0;
 }

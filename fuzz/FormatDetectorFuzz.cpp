@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "formats/ExportFormats.h"
 #include "formats/MindMapFormatDetector.h"
 #include "formats/XmlFirstElement.h"

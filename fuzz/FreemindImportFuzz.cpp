@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "FilerFuzzSupport.h"
 
 #include <cstddef>

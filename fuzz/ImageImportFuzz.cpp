@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 // Arbitrary bytes imported as an image: decoding, conversion to PNG, storing and loading back must
 // not crash, and whatever is stored must be a picture that loads again under its hash.
 #include "platform/Image.h"

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 // Markdown span markup over arbitrary bytes: the conversion and the filter must not crash, and every
 // attribute run of the display text must lie inside the text.
 #include "MindMaps/MarkdownSpanParser.h"

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "formats/TwkxMindMapReader.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStore.h"
@@ -18,11 +20,9 @@ namespace {
 
 fs::path prepareHome()
 {
-    char pattern[] = "/tmp/store-archive-fuzz-XXXXXX";
-    const fs::path home = mkdtemp(pattern);
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     registerNativeFormat();
+    const fs::path home = fuzzhome::folder() / "data";
+    fs::create_directories(home);
     return home;
 }
 
@@ -31,7 +31,7 @@ bool onlyTheStoreIn(const fs::path& home)
 {
     for (const auto& entry : fs::directory_iterator(home)) {
         const std::string name = entry.path().filename();
-        if (name != "Tarnwick" && name != "config" && name != "archive.twkstore") return false;
+        if (name != "Tarnwick" && name != "archive.twkstore") return false;
     }
     return true;
 }

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "MindMaps/MindMap.h"
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "formats/TwkxArchiveReader.h"
 #include "formats/UnzipArchive.h"
 #include "formats/ZipDetection.h"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for a while (default 60 s):
 #   scripts/fuzz.sh [seconds] [target-name-filter]
+# Each target starts from the seeds kept in fuzz/corpus/<Name>/ (fuzz_<Name> is the target) and
+# adds what it finds to fuzz-build/corpus/<Name>/, which later runs start from too.
+# TARNWICK_BUILD_JOBS limits the build's parallel jobs on a shared machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -8,12 +11,16 @@ seconds=${1:-60}
 filter=${2:-}
 CC=clang CXX=clang++ cmake -S . -B fuzz-build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARNWICK_FUZZ=ON -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=OFF >/dev/null
-cmake --build fuzz-build -j"$(nproc)"
+cmake --build fuzz-build -j"${TARNWICK_BUILD_JOBS:-$(nproc)}"
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 for target in fuzz-build/bin/fuzz_*; do
   [[ -z "$filter" || "$target" == *"$filter"* ]] || continue
-  corpus="fuzz-build/corpus/$(basename "$target")"
+  name=$(basename "$target")
+  name=${name#fuzz_}
+  corpus="fuzz-build/corpus/$name"
   mkdir -p "$corpus"
-  echo "== $(basename "$target") for ${seconds}s"
-  "$target" -max_total_time="$seconds" -max_len=65536 "$corpus"
+  seeds=()
+  [[ -d "fuzz/corpus/$name" ]] && seeds=("fuzz/corpus/$name")
+  echo "== fuzz_$name for ${seconds}s"
+  "$target" -max_total_time="$seconds" -max_len=65536 "$corpus" "${seeds[@]}"
 done

@@ -261,11 +261,15 @@ plist_t newDateNode(double seconds)
     return node ? node : plist_new_date(0, 0);
 }
 
-// Binary lists carry bytes as they were written, valid UTF-8 or not; repaired here, every text
-// read can be written again.
+// Binary lists carry bytes as they were written, valid UTF-8 or not, and UTF-16 texts may hold
+// U+0000, which no written list can carry; repaired here, every text read can be written again.
 std::string validText(std::string text)
 {
-    return Utf8::isValid(text) ? text : makeValidUtf8(text);
+    if (!Utf8::isValid(text)) text = makeValidUtf8(text);
+    for (size_t nul = text.find('\0'); nul != std::string::npos; nul = text.find('\0', nul)) {
+        text.replace(nul, 1, "\uFFFD");
+    }
+    return text;
 }
 
 // Converts a parsed tree; false when it nests deeper than kMaxDepth or holds a value we do not know.

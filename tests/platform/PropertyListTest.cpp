@@ -310,7 +310,7 @@ TEST(PropertyListTest, BinaryReferencesAndCountsOutOfRangeAreRefused)
 
 // Whatever reads must write again: a stray byte in a string would otherwise make the whole list
 // unwritable.
-TEST(PropertyListTest, InvalidUtf8InBinaryStringsReadsAsReplacementCharacters)
+TEST(PropertyListTest, InvalidUtf8AndNulInBinaryStringsReadAsReplacementCharacters)
 {
     // A dictionary {"k\xFF": "a\xFF" "b"} with ASCII-marked strings.
     Data dictionary{0xD1, 0, 0, 0, 1, 0, 0, 0, 2};
@@ -323,4 +323,6 @@ TEST(PropertyListTest, InvalidUtf8InBinaryStringsReadsAsReplacementCharacters)
         ASSERT_TRUE(again);
         EXPECT_EQ(*again, expected);
     }
+    // A UTF-16 string may hold U+0000, which no written list carries.
+    EXPECT_EQ(PropertyList::fromData(binaryList({Data{0x62, 0, 'a', 0, 0}})), PropertyList("a\uFFFD"));
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+// Every fuzz target includes this first: before anything runs, the process gets a home, data,
+// config and cache folder of its own in a temporary folder, so that nothing an input makes (a
+// style file a document carries, a store, settings) reaches the user's folders. The folder is
+// removed when the run ends.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace fuzzhome {
+
+inline std::filesystem::path& folder()
+{
+    static std::filesystem::path path;
+    return path;
+}
+
+inline void removeFolder()
+{
+    std::error_code ignored;
+    if (!folder().empty()) std::filesystem::remove_all(folder(), ignored);
+}
+
+inline bool prepare()
+{
+    char pattern[] = "/tmp/tarnwick-fuzz-XXXXXX";
+    if (!mkdtemp(pattern)) std::abort();
+    folder() = pattern;
+    const std::string home = folder().string();
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
+    std::atexit(removeFolder);
+    return true;
+}
+
+inline const bool prepared = prepare();
+
+} // namespace fuzzhome

@@ -1,0 +1,1 @@
+<map version="0.9.0"><node TEXT="Root"><richcontent TYPE="NOTE"><html><head/><body><p>a <b>b</b></p><p>c</p></body></html></richcontent><node TEXT="Child" POSITION="right"><icon BUILTIN="yes"/><cloud/><arrowlink DESTINATION="ID_2"/><attribute NAME="k" VALUE="v"/></node><node><richcontent TYPE="NODE"><html><body><p>rich</p></body></html></richcontent></node></node></map>
