@@ -446,6 +446,16 @@ bool importFailed(Error* error, const std::string& reasonKey)
     return setError(error, MakeAppError(ImportErrorCode, localized("map_import_error"), localized(reasonKey)));
 }
 
+// The reader's error says what is wrong and where; a reader that has none still gets the user an
+// answer.
+bool readForImport(MindMap& mindMap, const MindMapData& data, const std::string& guid, int32_t format, Error* error)
+{
+    Error failure;
+    if (mindMap.readFromData(data, guid, format, &failure)) return true;
+    if (failure.isEmpty()) return importFailed(error, "map_import_unreadable_reason");
+    return setError(error, failure);
+}
+
 } // namespace
 
 std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid,
@@ -459,10 +469,8 @@ std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMap
         TwkxDataExtractor extractor;
         if (extractor.readFromData(data, 0)) return data;
         // Read again, only to learn what is wrong and where.
-        Error failure;
-        MindMap(CustomImageStore::localImageStore()).readFromData(data, guid, format, &failure);
-        if (!failure.isEmpty()) setError(error, failure);
-        else importFailed(error, "map_import_unreadable_reason");
+        MindMap mindMap(CustomImageStore::localImageStore());
+        readForImport(mindMap, data, guid, format, error);
         return std::nullopt;
     }
     case int32_t(MindMapReadFormat::PropertyList):
@@ -470,12 +478,7 @@ std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMap
     case int32_t(MindMapReadFormat::FreeMind):
     case int32_t(MindMapReadFormat::PlainText): {
         MindMap mindMap(CustomImageStore::localImageStore());
-        Error failure;
-        if (!mindMap.readFromData(data, guid, format, &failure)) {
-            if (!failure.isEmpty()) setError(error, failure);
-            else importFailed(error, "map_import_unreadable_reason");
-            return std::nullopt;
-        }
+        if (!readForImport(mindMap, data, guid, format, error)) return std::nullopt;
         MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
         if (native.empty()) return std::nullopt;
         return native;
