@@ -58,13 +58,14 @@ inline std::string words(const std::string& text)
     return result;
 }
 
-// The topics' texts (and, when asked, notes), depth first, with their depth.
-inline std::string tree(const MindMap& map, bool withNotes)
+// The topics' texts (and, when asked, notes), depth first, with their depth (counted from
+// firstDepth for the central themes).
+inline std::string tree(const MindMap& map, bool withNotes, size_t firstDepth = 0)
 {
     std::string text;
     std::vector<std::pair<const MindMapNode*, size_t>> pending;
     const auto& themes = map.centralThemes();
-    for (auto it = themes.rbegin(); it != themes.rend(); ++it) pending.emplace_back(*it, 0);
+    for (auto it = themes.rbegin(); it != themes.rend(); ++it) pending.emplace_back(*it, firstDepth);
     while (!pending.empty()) {
         auto [node, depth] = pending.back();
         pending.pop_back();
