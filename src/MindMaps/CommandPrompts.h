@@ -5,11 +5,13 @@
 
 class ModalAlert;
 class RelationStyle;
+struct Error;
 
-// The modal questions that map commands ask the user: a confirmation alert, the relation style
-// dialog and the image link prompt. The application installs the dialogs that show them; until it
-// does (and in tests, unless a test installs its own), every question is answered the safe way:
-// dismissed, cancelled, nothing entered. The map never shows a window itself. Main thread only.
+// Every modal question and alert the libraries below the shell put to the user: confirmations,
+// errors, the relation style dialog and the image link prompt. The application shell installs the
+// one presenter that shows them; until it does (and in tests, unless a test installs its own),
+// every question is answered the safe way (dismissed, cancelled, nothing entered) and errors are
+// not shown. No library below the shell shows a window itself. Main thread only.
 class CommandPrompts {
 public:
     // The answer of an alert that was closed without pressing any of its buttons.
@@ -20,6 +22,9 @@ public:
     // Shows the alert and waits: ModalAlert::AlertFirstButtonReturn for its first button, one more
     // for each following one, Dismissed when none was pressed.
     virtual int runAlert(const ModalAlert& alert) = 0;
+
+    // Shows a failed operation to the user; nothing to answer.
+    virtual void presentError(const Error&) {}
 
     // The relation style dialog (OK and Cancel; the connection-style controls hidden), loaded with
     // `working`. On OK it writes the chosen style into `edited` and answers true; Cancel answers
@@ -39,6 +44,3 @@ public:
 void SetCommandPrompts(CommandPrompts* prompts);
 // The installed prompts, else the headless ones.
 CommandPrompts& CommandPromptsInstance();
-
-// Adds the standard OK and Cancel buttons, in that order.
-void addOKAndCancelButtons(ModalAlert& alert);

@@ -3,7 +3,6 @@
 #include "Utils/StringUtils.h"
 
 #include "Editor/FeedbackCenter.h"
-#include "Editor/ModalAlert.h"
 #include "MindMaps/CommandPrompts.h"
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
@@ -11,6 +10,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/ParentRelation.h"
+#include "Utils/StandardButtons.h"
 #include "formats/MindMapClipboard.h"
 #include "formats/MindMapConverter.h"
 #include "layout/NodeLayouter.h"

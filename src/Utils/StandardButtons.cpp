@@ -2,16 +2,18 @@
 
 #include "platform/Localizer.h"
 
-AlertButton& addOKButton(Alert& alert)
+ModalAlert::Button& addOKButton(ModalAlert& alert)
 {
-    AlertButton& button = alert.addButtonWithTitle(localized("ok_button_title"));
-    button.setKeyEquivalent("\r");
-    return button;
+    return alert.addButtonWithTitle(localized("ok_button_title"), "\r");
 }
 
-AlertButton& addCancelButton(Alert& alert)
+ModalAlert::Button& addCancelButton(ModalAlert& alert)
 {
-    AlertButton& button = alert.addButtonWithTitle(localized("cancel_button_title"));
-    button.setKeyEquivalent("\x1b");
-    return button;
+    return alert.addButtonWithTitle(localized("cancel_button_title"), "\x1b");
+}
+
+void addOKAndCancelButtons(ModalAlert& alert)
+{
+    addOKButton(alert);
+    addCancelButton(alert);
 }

@@ -1,6 +1,6 @@
 #include "store/MindMapStore.h"
 
-#include "Editor/ModalAlert.h"
+#include "MindMaps/CommandPrompts.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
@@ -430,7 +430,7 @@ MindMapInfoItem* MindMapStore::duplicateMindMap(MindMapInfoItem* mindMap, Error*
     }
     if (!ok) {
         deleteMindMap(copy);
-        if (!failure.isEmpty()) PresentError(failure);
+        if (!failure.isEmpty()) CommandPromptsInstance().presentError(failure);
         setError(error, failure);
         return nullptr;
     }

@@ -1,8 +1,9 @@
-// The modal questions of the map commands when no dialogs are installed.
+// The modal questions when no dialogs are installed.
 
 #include "MindMaps/ScriptedCommandPrompts.h"
 
 #include "MindMaps/RelationStyle.h"
+#include "Utils/StandardButtons.h"
 
 #include <gtest/gtest.h>
 

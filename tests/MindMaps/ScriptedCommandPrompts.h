@@ -1,10 +1,11 @@
 #pragma once
 
-// A stand-in for the application's dialogs: answers alerts from a script, remembers them, and
-// answers the other questions as the headless prompts do.
+// A stand-in for the application's dialogs: answers alerts from a script, remembers them and the
+// errors shown, and answers the other questions as the headless prompts do.
 
-#include "Editor/ModalAlert.h"
 #include "MindMaps/CommandPrompts.h"
+#include "Utils/ModalAlert.h"
+#include "platform/Error.h"
 
 #include <deque>
 #include <vector>
@@ -15,6 +16,7 @@ class ScriptedCommandPrompts : public CommandPrompts {
 public:
     std::deque<int> alertAnswers; // in order; once empty, alerts are dismissed
     std::vector<ModalAlert> alerts;
+    std::vector<Error> errors;
 
     int runAlert(const ModalAlert& alert) override
     {
@@ -24,6 +26,7 @@ public:
         alertAnswers.pop_front();
         return answer;
     }
+    void presentError(const Error& error) override { errors.push_back(error); }
     bool runRelationStyleDialog(const std::string&, const std::string&, const RelationStyle&, RelationStyle&) override
     {
         return false;
