@@ -15,10 +15,34 @@ FeedbackItem::FeedbackItem(std::string title, std::string message, unsigned stat
 {
 }
 
+namespace {
+
+class FeedbackCenterSink : public FeedbackSink {
+public:
+    void addItemWithTitle(const std::string& title, const std::string& message, unsigned state,
+                          const std::string& image, const std::string& guid) override
+    {
+        FeedbackCenter::feedbackCenter().addItemWithTitle(title, message, state, image, guid);
+    }
+    void showEditorNotification(const std::string& title, const std::string& message, unsigned state,
+                                double duration) override
+    {
+        FeedbackCenter::feedbackCenter().showEditorNotification(title, message, state, duration);
+    }
+};
+
+} // namespace
+
 FeedbackCenter& FeedbackCenter::feedbackCenter()
 {
     static FeedbackCenter center;
     return center;
+}
+
+void FeedbackCenter::installAsFeedbackSink()
+{
+    static FeedbackCenterSink sink;
+    SetFeedbackSink(&sink);
 }
 
 std::shared_ptr<FeedbackItem> FeedbackCenter::addItemWithTitle(const std::string& title, const std::string& message,

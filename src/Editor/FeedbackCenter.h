@@ -1,17 +1,12 @@
 #pragma once
 
+#include "Utils/FeedbackSink.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-// Levels of a feedback item; other values are allowed and shown with a neutral image.
-enum FeedbackState : unsigned {
-    FeedbackStateInformation = 0,
-    FeedbackStateWarning = 1,
-    FeedbackStateError = 2,
-};
 
 // One message for the user: in the log, or shown briefly as an editor notification.
 class FeedbackItem {
@@ -72,13 +67,15 @@ public:
 class FeedbackCenter {
 public:
     static constexpr size_t MaxItems = 50;
-    static constexpr double DefaultNotificationDuration = 6.0;
+    static constexpr double DefaultNotificationDuration = FeedbackSink::DefaultNotificationDuration;
 
     FeedbackCenter() = default;
     FeedbackCenter(const FeedbackCenter&) = delete;
     FeedbackCenter& operator=(const FeedbackCenter&) = delete;
 
     static FeedbackCenter& feedbackCenter();
+    // Makes the shared centre the sink of the messages of the libraries below the shell.
+    static void installAsFeedbackSink();
 
     // Images of the cloud services' items.
     static std::string dropboxImage() { return "dropbox_white_16"; }

@@ -1,3 +1,4 @@
+#include "Editor/FeedbackCenter.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "render/CloudShape.h"
@@ -9,6 +10,7 @@ int main()
 {
     // Every format a document, the clipboard or an import may be in is known before the store
     // reads its first map.
+    FeedbackCenter::installAsFeedbackSink();
     registerNativeFormat();
     registerForeignFormats();
     LoadCloudShapePoints();

@@ -2,7 +2,6 @@
 
 #include "Utils/StringUtils.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/CommandPrompts.h"
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
@@ -10,6 +9,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/ParentRelation.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/StandardButtons.h"
 #include "formats/MindMapClipboard.h"
 #include "formats/MindMapConverter.h"
@@ -219,8 +219,7 @@ void MindMap::internalPaste(bool asCentralTheme)
 
 void MindMap::presentErrorAlt(const Error& error)
 {
-    FeedbackCenter::feedbackCenter().showEditorNotification(error.localizedDescription, error.failureReason,
-                                                            FeedbackStateError);
+    FeedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason, FeedbackStateError);
 }
 
 void MindMap::pasteTextAsList()

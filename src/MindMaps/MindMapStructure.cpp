@@ -1,11 +1,11 @@
 #include "MindMaps/MindMap.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
+#include "Utils/FeedbackSink.h"
 #include "editor-view/RearrangeMarker.h"
 #include "layout/NodeLayouter.h"
 #include "platform/Localizer.h"
@@ -482,7 +482,7 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
                 message = formatText("%@\n\n%@", {message, shortenedSingleLine(branch->displayText().string(),
                                                                               RestrictedMoveNameLength)});
             }
-            FeedbackCenter::feedbackCenter().showEditorNotification(
+            FeedbackSinkInstance().showEditorNotification(
                 localized("editor_auto_layout_restricted_move_title"), message, FeedbackStateInformation,
                 RestrictedMoveNoticeDuration);
         }

@@ -2,7 +2,6 @@
 
 #include "MindMaps/MindMap.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/CommandPrompts.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
@@ -14,6 +13,7 @@
 #include "MindMaps/StylePresets.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
+#include "Utils/FeedbackSink.h"
 #include "panels/MapStyleController.h"
 #include "panels/NodePropertiesPanelController.h"
 #include "panels/NotePanelController.h"
@@ -351,9 +351,9 @@ void MindMap::pasteStyle()
             continue;
         }
         if (!pasted) {
-            FeedbackCenter::feedbackCenter().showEditorNotification(localized("unable_to_paste_style_error_title"),
-                                                                    localized("unable_to_paste_style_error_message"),
-                                                                    FeedbackStateError);
+            FeedbackSinkInstance().showEditorNotification(localized("unable_to_paste_style_error_title"),
+                                                          localized("unable_to_paste_style_error_message"),
+                                                          FeedbackStateError);
             return;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Editor/TerminationProcess.h"
+#include "Utils/TerminationProcess.h"
 #include "platform/MainLoop.h"
 
 #include <atomic>

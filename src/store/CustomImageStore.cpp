@@ -1,7 +1,7 @@
 #include "store/CustomImageStore.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "Utils/CryptoDigest.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
 #include "platform/FileUtils.h"
@@ -159,7 +159,7 @@ bool CustomImageStore::isClipArtImageHash(const std::string& hash)
 bool CustomImageStore::checkMinimumImageSize(Size pixelSize)
 {
     if (pixelSize.width >= MinimumImageSide && pixelSize.height >= MinimumImageSide) return true;
-    FeedbackCenter::feedbackCenter().showEditorNotification(
+    FeedbackSinkInstance().showEditorNotification(
         localized("image_picker_image_to_small_condensed"),
         localizedFormat("image_picker_image_minimum_dimensions", {std::to_string(MinimumImageSide)}),
         FeedbackStateError);

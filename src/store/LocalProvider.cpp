@@ -1,9 +1,9 @@
 #include "store/LocalProvider.h"
 
-#include "Editor/EditorInterface.h"
-#include "Editor/FeedbackCenter.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/StringUtils.h"
 #include "platform/Localizer.h"
+#include "store/EditorInterface.h"
 #include "store/LocalMindMapStorage.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapSearchCache.h"
@@ -164,13 +164,13 @@ std::string LocalProvider::performCopyToCloud(const std::string& folderId, const
             std::string where = title();
             if (path.empty() || path.front() != '/') where += "/";
             where += path;
-            FeedbackCenter::feedbackCenter().addItemWithTitle(localizedFormat("copy_to_cloud_feedback", {where}),
-                                                              item->singleLineTitle(), FeedbackStateInformation,
-                                                              "tw-icon-16x16", item->guid());
+            FeedbackSinkInstance().addItemWithTitle(localizedFormat("copy_to_cloud_feedback", {where}),
+                                                    item->singleLineTitle(), FeedbackStateInformation,
+                                                    "tw-icon-16x16", item->guid());
             return item->guid();
         }
     }
-    FeedbackCenter::feedbackCenter().showEditorNotification(
+    FeedbackSinkInstance().showEditorNotification(
         localizedFormat("copy_to_cloud_feedback_error", {title()}), std::string(), FeedbackStateError);
     return {};
 }

@@ -1,6 +1,5 @@
 #include "store/MindMapInfoItem.h"
 
-#include "Editor/EditorInterface.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/FileManagerUtils.h"
@@ -15,6 +14,7 @@
 #include "platform/FileUtils.h"
 #include "render/MindMapPainter.h"
 #include "store/CustomImageStore.h"
+#include "store/EditorInterface.h"
 #include "store/MindMapStorage.h"
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"

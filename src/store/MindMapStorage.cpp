@@ -1,8 +1,8 @@
 #include "store/MindMapStorage.h"
 
-#include "Editor/EditorInterface.h"
 #include "MindMaps/MindMap.h"
 #include "platform/Localizer.h"
+#include "store/EditorInterface.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorageDelegate.h"
 

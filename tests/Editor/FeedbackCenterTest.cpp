@@ -125,3 +125,25 @@ TEST_F(FeedbackCenterTest, OnlyTheNewestProgressUpdatesTheDisplay)
     EXPECT_EQ("a2", first->title());
     EXPECT_EQ(50.0, first->progress());
 }
+
+TEST(FeedbackCenterSinkTest, MessagesOfTheLibrariesBelowReachTheSharedCentre)
+{
+    FeedbackCenter& shared = FeedbackCenter::feedbackCenter();
+    RecordingDelegate window;
+    shared.setDelegate(&window);
+    shared.clearFeedbackItems();
+    FeedbackCenter::installAsFeedbackSink();
+
+    FeedbackSinkInstance().addItemWithTitle("Copied", "Alpha", FeedbackStateInformation, "tw-icon-16x16", "GUID");
+    FeedbackSinkInstance().showEditorNotification("Moved", "restricted", FeedbackStateWarning, 3.0);
+
+    SetFeedbackSink(nullptr);
+    shared.setDelegate(nullptr);
+    ASSERT_EQ(shared.count(), 1u);
+    EXPECT_EQ(shared.items()[0]->guid(), "GUID");
+    EXPECT_EQ(shared.items()[0]->image(), "tw-icon-16x16");
+    ASSERT_EQ(window.notifications.size(), 1u);
+    EXPECT_EQ(window.notifications[0]->title(), "Moved");
+    EXPECT_EQ(window.durations[0], 3.0);
+    shared.clearFeedbackItems();
+}

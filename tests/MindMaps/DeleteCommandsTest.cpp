@@ -3,8 +3,8 @@
 #include "MindMaps/CommandsTestSupport.h"
 #include "MindMaps/ScriptedCommandPrompts.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/ParentRelation.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "formats/MindMapClipboard.h"
 #include "platform/ImagePasteboard.h"
 
@@ -13,18 +13,6 @@ using namespace cmdtest;
 namespace {
 
 constexpr const char* NativeType = MindMapClipboard::PasteboardType;
-
-// The editor window's side of the feedback centre: the notifications it would show.
-class NotificationRecorder : public FeedbackProgressDelegate {
-public:
-    NotificationRecorder() { FeedbackCenter::feedbackCenter().setDelegate(this); }
-    ~NotificationRecorder() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
-    std::vector<FeedbackItem> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override { shown.push_back(*item); }
-};
 
 Pasteboard& pasteboard()
 {
@@ -178,7 +166,7 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
         {good, true, "error_paste_no_topic_selected"},
     };
     for (const auto& [document, onLink, reason] : cases) {
-        NotificationRecorder notifications;
+        RecordingFeedbackSink feedback;
         if (document)
             put({{NativeType, *document}});
         else
@@ -186,10 +174,10 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
         map.setSelectedElement(onLink ? static_cast<MindMapElement*>(map.crossLinks().front()) : topic("B1"));
         expectNoChange([&] { map.paste(); });
         EXPECT_EQ(map.loadingState(), MindMapIdle);
-        ASSERT_EQ(notifications.shown.size(), 1u);
-        EXPECT_EQ(notifications.shown[0].state(), FeedbackStateError);
-        EXPECT_EQ(notifications.shown[0].title(), localized("error_caption"));
-        EXPECT_EQ(notifications.shown[0].message(), localized(reason));
+        ASSERT_EQ(feedback.notifications.size(), 1u);
+        EXPECT_EQ(feedback.notifications[0].state, FeedbackStateError);
+        EXPECT_EQ(feedback.notifications[0].title, localized("error_caption"));
+        EXPECT_EQ(feedback.notifications[0].message, localized(reason));
     }
 }
 

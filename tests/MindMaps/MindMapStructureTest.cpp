@@ -1,9 +1,9 @@
 #include "MindMapTestSupport.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/RelationStyle.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "platform/Localizer.h"
 
 #include <gtest/gtest.h>
@@ -31,34 +31,12 @@ bool loadNothing(MindMap&, const std::string&)
     return false;
 }
 
-// The editor window's side of the feedback centre: records the notifications shown.
-class RecordingFeedbackDelegate : public FeedbackProgressDelegate {
-public:
-    struct Shown {
-        std::string title;
-        std::string message;
-        unsigned state;
-        double duration;
-    };
-    std::vector<Shown> shown;
-
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double duration) override
-    {
-        shown.push_back(Shown{item->title(), item->message(), item->state(), duration});
-    }
-};
-
 // The two-theme map of TwoThemeTopics; topics are 100 x 20 around their locations.
 class MindMapStructureTest : public ::testing::Test, protected TwoThemeTopics {
 protected:
     void SetUp() override
     {
         MindMap::setUndoStateFormat(captureNothing, loadNothing);
-        previousDelegate = FeedbackCenter::feedbackCenter().delegate();
-        FeedbackCenter::feedbackCenter().setDelegate(&feedback);
         map.setNodeEditor(&editor);
         map.setModelessEditor(&notes);
         map.setHierarchyListener(&outline);
@@ -77,7 +55,6 @@ protected:
         map.setModelessEditor(nullptr);
         map.setHierarchyListener(nullptr);
         map.setSearchListener(nullptr);
-        FeedbackCenter::feedbackCenter().setDelegate(previousDelegate);
         MindMap::setUndoStateFormat(nullptr, nullptr);
     }
 
@@ -88,8 +65,7 @@ protected:
     RecordingModelessEditor notes{log, "notes"};
     RecordingModelessEditor outline{log, "outline"};
     RecordingSearchListener search{log};
-    RecordingFeedbackDelegate feedback;
-    FeedbackProgressDelegate* previousDelegate = nullptr;
+    RecordingFeedbackSink feedback;
     MindMap map;
 };
 
@@ -339,16 +315,16 @@ TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
     a1->setLayoutMode(1);
     map.validateElementStates();
     map.nodeDragEnded(nullptr, {a1a}, false, nullptr);
-    ASSERT_EQ(feedback.shown.size(), 1u);
-    EXPECT_EQ(feedback.shown[0].title, localized("editor_auto_layout_restricted_move_title"));
-    EXPECT_DOUBLE_EQ(feedback.shown[0].duration, 3.0);
-    EXPECT_EQ(feedback.shown[0].message, localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty);
+    ASSERT_EQ(feedback.notifications.size(), 1u);
+    EXPECT_EQ(feedback.notifications[0].title, localized("editor_auto_layout_restricted_move_title"));
+    EXPECT_DOUBLE_EQ(feedback.notifications[0].duration, 3.0);
+    EXPECT_EQ(feedback.notifications[0].message, localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty);
 
     a1->setText(fifty + "\u00e9");
     map.validateElementStates();
     map.nodeDragEnded(nullptr, {a1a}, false, nullptr);
-    ASSERT_EQ(feedback.shown.size(), 2u);
-    EXPECT_EQ(feedback.shown[1].message,
+    ASSERT_EQ(feedback.notifications.size(), 2u);
+    EXPECT_EQ(feedback.notifications[1].message,
               localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty + "\u2026");
 }
 

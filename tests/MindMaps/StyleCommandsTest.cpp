@@ -2,12 +2,12 @@
 
 #include "MindMaps/StyleCommandTestSupport.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/StylePresets.h"
 #include "MindMaps/TextStyle.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "platform/Font.h"
 #include "support/TempDir.h"
 
@@ -25,23 +25,8 @@ namespace {
 
 const Color Red = Color::rgb255(255, 0, 0);
 
-class RecordingFeedback : public FeedbackProgressDelegate {
-public:
-    std::vector<std::shared_ptr<FeedbackItem>> notifications;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        notifications.push_back(item);
-    }
-};
-
 class StyleCommandsTest : public CommandMapTest {
 protected:
-    StyleCommandsTest() { FeedbackCenter::feedbackCenter().setDelegate(&feedback); }
-    ~StyleCommandsTest() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
-
     void customizeFill(MindMapNode* topic, const Color& color)
     {
         ElementStyle::UpdateGuard batch(*topic->style());
@@ -49,7 +34,7 @@ protected:
         topic->style()->setFillColor(color);
     }
 
-    RecordingFeedback feedback;
+    RecordingFeedbackSink feedback;
 };
 
 } // namespace
@@ -208,9 +193,9 @@ TEST_F(StyleCommandsTest, TextStyleDoesNotPasteOntoTopics)
     map.pasteStyle();
     EXPECT_EQ(document(), before) << "no topic changed";
     ASSERT_EQ(feedback.notifications.size(), 1u);
-    EXPECT_EQ(feedback.notifications[0]->title(), localized("unable_to_paste_style_error_title"));
-    EXPECT_EQ(feedback.notifications[0]->message(), localized("unable_to_paste_style_error_message"));
-    EXPECT_EQ(feedback.notifications[0]->state(), 2u);
+    EXPECT_EQ(feedback.notifications[0].title, localized("unable_to_paste_style_error_title"));
+    EXPECT_EQ(feedback.notifications[0].message, localized("unable_to_paste_style_error_message"));
+    EXPECT_EQ(feedback.notifications[0].state, 2u);
 }
 
 // ---- Dialogs ----

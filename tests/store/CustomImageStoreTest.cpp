@@ -1,8 +1,8 @@
 #include "store/CustomImageStore.h"
 
-#include "Editor/FeedbackCenter.h"
 #include "ImageTestSupport.h"
 #include "Utils/CryptoDigest.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
@@ -21,17 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Posted { std::string hash; int operation = -1; };
-
-// Catches the editor notifications that the feedback centre passes on.
-class RecordingFeedbackDelegate : public FeedbackProgressDelegate {
-public:
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override { items.push_back(item); }
-
-    std::vector<std::shared_ptr<FeedbackItem>> items;
-};
 
 std::string lowerHexSha1(const std::vector<uint8_t>& data)
 {
@@ -60,16 +49,14 @@ protected:
                 _posted.push_back({n.value<std::string>(CustomImageStore::ImageHashKey, "?"),
                                    n.value<int>(CustomImageStore::OperationKey, -1)});
             });
-        FeedbackCenter::feedbackCenter().setDelegate(&_feedback);
     }
-    void TearDown() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 
     TempDir _dir;
     std::string _folder = _dir.file("Images");
     CustomImageStore _store{_folder};
     std::vector<Posted> _posted;
     ObservationToken _observation;
-    RecordingFeedbackDelegate _feedback;
+    RecordingFeedbackSink _feedback;
 };
 
 } // namespace
@@ -109,9 +96,9 @@ TEST_F(CustomImageStoreTest, OnlyDecodablePngDataIsStored)
 TEST_F(CustomImageStoreTest, ImagesBelowTheMinimumSizeAreRefusedAndTheUserIsTold)
 {
     EXPECT_EQ(_store.importImage(solidImage(23, 500), 320), "");
-    ASSERT_EQ(_feedback.items.size(), 1u);
-    EXPECT_EQ(_feedback.items[0]->title(), localized("image_picker_image_to_small_condensed"));
-    EXPECT_NE(_feedback.items[0]->message().find("24"), std::string::npos);
+    ASSERT_EQ(_feedback.notifications.size(), 1u);
+    EXPECT_EQ(_feedback.notifications[0].title, localized("image_picker_image_to_small_condensed"));
+    EXPECT_NE(_feedback.notifications[0].message.find("24"), std::string::npos);
     EXPECT_TRUE(_posted.empty());
     EXPECT_NE(_store.importImage(solidImage(24, 24), 320), "");
 }

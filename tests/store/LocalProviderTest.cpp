@@ -1,7 +1,7 @@
 #include "MindMapStoreTestSupport.h"
 #include "ProviderTestSupport.h"
 
-#include "Editor/FeedbackCenter.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "platform/Localizer.h"
 #include "store/LocalMindMapStorage.h"
 #include "store/LocalProvider.h"
@@ -29,7 +29,6 @@ protected:
         store = start();
         provider = dynamic_cast<LocalProvider*>(MindMapProviders::instance().getProviderById("Local"));
         ASSERT_NE(provider, nullptr);
-        FeedbackCenter::feedbackCenter().clearFeedbackItems();
     }
 
     // Opened with the test's delegate, which outlives the store (and so every storage).
@@ -47,6 +46,7 @@ protected:
     RecordingDelegate delegate{&log};
     MindMapStore* store = nullptr;
     LocalProvider* provider = nullptr;
+    RecordingFeedbackSink feedback;
 };
 
 TEST_F(LocalProviderTest, StoragesFollowTheirMapIntoAndOutOfTheBin)
@@ -103,10 +103,9 @@ TEST_F(LocalProviderTest, CopyToTheStoreLandsInTheFolderAndIsReported)
     std::string guid = provider->performCopyToCloud(folder->guid(), "t", bytesOf(nativeDocument(GuidB, "Copied")));
     ASSERT_FALSE(guid.empty());
     EXPECT_EQ(store->mindMapByGuid(guid)->parent(), folder);
-    FeedbackCenter& feedback = FeedbackCenter::feedbackCenter();
-    ASSERT_EQ(feedback.count(), 1u);
-    EXPECT_EQ(feedback.items()[0]->title(), localizedFormat("copy_to_cloud_feedback", {provider->title() + "/Inbox"}));
-    EXPECT_EQ(feedback.items()[0]->message(), "Copied");
+    ASSERT_EQ(feedback.logged.size(), 1u);
+    EXPECT_EQ(feedback.logged[0].title, localizedFormat("copy_to_cloud_feedback", {provider->title() + "/Inbox"}));
+    EXPECT_EQ(feedback.logged[0].message, "Copied");
 
     EXPECT_EQ(provider->performCopyToCloud(folder->guid(), "", bytesOf("no map")), "");
     EXPECT_EQ(store->count(), 2u);

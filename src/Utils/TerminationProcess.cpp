@@ -1,4 +1,4 @@
-#include "Editor/TerminationProcess.h"
+#include "Utils/TerminationProcess.h"
 
 TerminationProcess::TerminationProcess(std::string title, std::string iconImage)
     : _title(std::move(title)), _iconImage(std::move(iconImage))

@@ -1,4 +1,4 @@
-#include "Editor/EditorInterface.h"
+#include "store/EditorInterface.h"
 
 #include "platform/NotificationCenter.h"
 

@@ -1,4 +1,4 @@
-#include "Editor/TerminationProcess.h"
+#include "Utils/TerminationProcess.h"
 
 #include <gtest/gtest.h>
 
