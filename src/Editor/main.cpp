@@ -3,14 +3,17 @@
 #include "formats/TwkxMindMapReader.h"
 #include "render/CloudShape.h"
 #include "store/MindMapStore.h"
+#include "store/StoreImageServices.h"
 
 #include <cstdio>
 
 int main()
 {
+    // The libraries below the shell reach its services and the store's through these.
+    FeedbackCenter::installAsFeedbackSink();
+    StoreImageServices::install();
     // Every format a document, the clipboard or an import may be in is known before the store
     // reads its first map.
-    FeedbackCenter::installAsFeedbackSink();
     registerNativeFormat();
     registerForeignFormats();
     LoadCloudShapePoints();

@@ -1,9 +1,9 @@
 #include "MindMaps/CustomIcon.h"
 
+#include "MindMaps/ImageStore.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/ImageUtils.h"
-#include "store/CustomImageStore.h"
 
 #include <algorithm>
 #include <utility>
@@ -51,7 +51,7 @@ void CustomIcon::updateImage()
         return;
     std::shared_ptr<const Image> image;
     if (MindMap* map = _node->mindMap()) {
-        if (CustomImageStore* store = map->imageStore())
+        if (ImageStore* store = map->imageStore())
             image = store->customImageWithHash(imageHash());
     }
     if (!image)
@@ -87,10 +87,10 @@ void CustomIcon::customImagesChanged(const std::string& imageHash, int operation
     if (imageHash != this->imageHash())
         return;
     switch (operation) {
-    case CustomImageStore::ImageAdded:
+    case ImageStore::ImageAdded:
         updateImage();
         break;
-    case CustomImageStore::ImageDeleted:
+    case ImageStore::ImageDeleted:
         setImage(missingStockIconImage());
         updateSize();
         break;

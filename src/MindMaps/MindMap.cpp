@@ -2,6 +2,8 @@
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/HierarchyListener.h"
+#include "MindMaps/ImageStore.h"
+#include "MindMaps/MapImageServices.h"
 #include "MindMaps/MarkdownSettingsNexus.h"
 #include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MindMapDocumentOwner.h"
@@ -20,7 +22,6 @@
 #include "layout/StrictNodeLayouter.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
-#include "store/CustomImageStore.h"
 
 #include <cassert>
 #include <utility>
@@ -40,16 +41,16 @@ std::string replacingNewlines(const std::string& text)
 
 // ---- Creation and binding ----
 
-MindMap::MindMap(std::shared_ptr<CustomImageStore> imageStore)
+MindMap::MindMap(std::shared_ptr<ImageStore> imageStore)
     : _rearrangeMarker(std::make_unique<RearrangeMarker>(this)), _ownUndoManager(std::make_unique<UndoManager>())
 {
-    setImageStore(imageStore ? std::move(imageStore) : CustomImageStore::localImageStore());
+    setImageStore(imageStore ? std::move(imageStore) : MapImageServicesInstance().localImageStore());
     initializeStyles();
     setUndoManager(_ownUndoManager.get());
     observeNotifications();
 }
 
-MindMap::MindMap(MindMapDocumentOwner* document, std::shared_ptr<CustomImageStore> imageStore)
+MindMap::MindMap(MindMapDocumentOwner* document, std::shared_ptr<ImageStore> imageStore)
     : MindMap(std::move(imageStore))
 {
     bindDocument(document);
@@ -82,7 +83,7 @@ MindMap::~MindMap()
     dropUnusedImages();
 }
 
-void MindMap::setImageStore(std::shared_ptr<CustomImageStore> imageStore)
+void MindMap::setImageStore(std::shared_ptr<ImageStore> imageStore)
 {
     if (imageStore == _imageStore) return;
     _imageStoreObservation.reset();
@@ -91,7 +92,7 @@ void MindMap::setImageStore(std::shared_ptr<CustomImageStore> imageStore)
     if (!_imageStore) return;
     // Only this store's pictures concern the map.
     _imageStoreObservation = NotificationCenter::defaultCenter().addObserver(
-        CustomImageStore::CustomImagesChangedNotification, static_cast<const void*>(_imageStore.get()),
+        ImageStore::CustomImagesChangedNotification, static_cast<const void*>(_imageStore.get()),
         [this](const Notification& notification) { customImagesChangedNotify(notification); });
 }
 
@@ -578,9 +579,9 @@ void MindMap::markdownSupportChanged()
 
 void MindMap::customImagesChangedNotify(const Notification& notification)
 {
-    const std::string hash = notification.value<std::string>(CustomImageStore::ImageHashKey);
+    const std::string hash = notification.value<std::string>(ImageStore::ImageHashKey);
     if (hash.empty()) return;
-    const int operation = notification.value<int>(CustomImageStore::OperationKey);
+    const int operation = notification.value<int>(ImageStore::OperationKey);
     UpdateGuard update(*this);
     for (size_t i = 0; i < _nodes.size(); ++i) {
         _nodes[i]->customImagesChanged(hash, operation);

@@ -24,7 +24,7 @@
 class CompositeElement;
 class ContainedElement;
 class CrossLink;
-class CustomImageStore;
+class ImageStore;
 class ElementStyle;
 class HierarchyListener;
 class MindMapDocumentOwner;
@@ -108,17 +108,17 @@ public:
 
     // The new map is empty, not enabled and idle, with its own undo manager. Without an image
     // store it takes the shared local image store.
-    explicit MindMap(std::shared_ptr<CustomImageStore> imageStore = nullptr);
+    explicit MindMap(std::shared_ptr<ImageStore> imageStore = nullptr);
     // A map that belongs to a document: it uses the document's undo manager instead.
-    MindMap(MindMapDocumentOwner* document, std::shared_ptr<CustomImageStore> imageStore);
+    MindMap(MindMapDocumentOwner* document, std::shared_ptr<ImageStore> imageStore);
     ~MindMap() override;
     MindMap(const MindMap&) = delete;
     MindMap& operator=(const MindMap&) = delete;
 
     // ---- Binding ----
 
-    CustomImageStore* imageStore() const { return _imageStore.get(); }
-    void setImageStore(std::shared_ptr<CustomImageStore> imageStore);
+    ImageStore* imageStore() const { return _imageStore.get(); }
+    void setImageStore(std::shared_ptr<ImageStore> imageStore);
 
     // The owning document (not owned); its undo manager replaces the map's own one.
     MindMapDocumentOwner* document() const { return _document; }
@@ -753,7 +753,7 @@ private:
     void registerUndoState(const UndoState& undoState);
     void markDocumentChangedForUndo();
 
-    std::shared_ptr<CustomImageStore> _imageStore;
+    std::shared_ptr<ImageStore> _imageStore;
     ObservationToken _imageStoreObservation;
     std::vector<MindMapNode*> _nodes;
     // Ownership and membership of the nodes and cross links, by element.

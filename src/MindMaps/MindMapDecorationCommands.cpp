@@ -5,13 +5,13 @@
 #include "Utils/StringUtils.h"
 
 #include "MindMaps/CommandPrompts.h"
+#include "MindMaps/MapImageServices.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/NodeHullStyle.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
-#include "store/CustomImageSettings.h"
 
 #include <string>
 
@@ -221,7 +221,7 @@ MindMapImage* MindMap::addCustomImageWithHash(const std::string& imageHash, cons
     if (!image) return nullptr;
     if (scale > SmallestGivenScale) {
         image->setScale(scale);
-    } else if (CustomImageSettings::customImageSettings().addInNativeDensity()) {
+    } else if (MapImageServicesInstance().addInNativeDensity()) {
         image->setScale(NativeDensityScale);
     }
     image->setImageLink(imageLink);

@@ -1,12 +1,12 @@
 #include "MindMaps/MindMapImage.h"
 
 #include "MindMaps/CompositeElement.h"
+#include "MindMaps/ImageStore.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/ImageUtils.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/NumberText.h"
-#include "store/CustomImageStore.h"
 
 #include <glib.h>
 
@@ -104,7 +104,7 @@ void MindMapImage::setImage(std::shared_ptr<const Image> image)
 
 void MindMapImage::updateImage()
 {
-    CustomImageStore* store = mindMap() ? mindMap()->imageStore() : nullptr;
+    ImageStore* store = mindMap() ? mindMap()->imageStore() : nullptr;
     std::shared_ptr<const Image> picture;
     if (store && !_thumbnailHash.empty()) picture = store->customImageWithHash(_thumbnailHash);
     if (store && (!picture || picture->isNull()) && !_imageHash.empty())
@@ -181,9 +181,9 @@ void MindMapImage::customImagesChanged(const std::string& imageHash, int operati
 {
     if (imageHash.empty()) return;
     if (imageHash == _imageHash) {
-        if (operation == CustomImageStore::ImageAdded)
+        if (operation == ImageStore::ImageAdded)
             updateImage();
-        else if (operation == CustomImageStore::ImageDeleted)
+        else if (operation == ImageStore::ImageDeleted)
             setImage(nullptr);
     }
     if (imageHash == _thumbnailHash) updateImage();

@@ -1,6 +1,6 @@
 #include "MindMaps/StockIcon.h"
 
-#include "store/StockIcons.h"
+#include "MindMaps/MapImageServices.h"
 
 StockIcon::StockIcon(const std::string& imageName) : NodeIcon(DefaultSide)
 {
@@ -9,7 +9,7 @@ StockIcon::StockIcon(const std::string& imageName) : NodeIcon(DefaultSide)
 
 void StockIcon::updateImage()
 {
-    std::shared_ptr<const Image> image = StockIcons::instance().iconNamed(imageName());
+    std::shared_ptr<const Image> image = MapImageServicesInstance().stockIconNamed(imageName());
     if (!image)
         image = missingStockIconImage();
     const double width = image ? image->size().width : 0;

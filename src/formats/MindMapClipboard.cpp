@@ -2,6 +2,8 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
+#include "MindMaps/ImageStore.h"
+#include "MindMaps/MapImageServices.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
@@ -15,7 +17,6 @@
 #include "formats/XmlAttributeHelpers.h"
 #include "layout/NodeLayouter.h"
 #include "platform/Pasteboard.h"
-#include "store/CustomImageStore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +30,7 @@ constexpr double PastedThemeGap = 50;
 
 } // namespace
 
-MindMapClipboard::MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, CustomImageStore* clipboardImages)
+MindMapClipboard::MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, ImageStore* clipboardImages)
     : _mindMap(mindMap), _reader(reader), _clipboardImages(clipboardImages)
 {
 }
@@ -38,10 +39,11 @@ MindMapClipboard::MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, 
 
 void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap)
 {
-    copySelectionToClipboard(mindMap, Pasteboard::generalPasteboard(), CustomImageStore::clipboardImageStore().get());
+    copySelectionToClipboard(mindMap, Pasteboard::generalPasteboard(),
+                             MapImageServicesInstance().clipboardImageStore().get());
 }
 
-void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pasteboard, CustomImageStore* clipboardImages)
+void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pasteboard, ImageStore* clipboardImages)
 {
     TwkxMindMapWriter writer(mindMap);
     writer.setCopying(true);
@@ -93,11 +95,11 @@ void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pa
 bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Error* error)
 {
     return pasteFromClipboard(mindMap, asCentralTheme, Pasteboard::generalPasteboard(),
-                              CustomImageStore::clipboardImageStore().get(), error);
+                              MapImageServicesInstance().clipboardImageStore().get(), error);
 }
 
 bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Pasteboard& pasteboard,
-                                          CustomImageStore* clipboardImages, Error* error)
+                                          ImageStore* clipboardImages, Error* error)
 {
     TwkxMindMapReader reader(mindMap);
     MindMapClipboard clipboard(mindMap, reader, clipboardImages);
@@ -256,7 +258,7 @@ bool MindMapClipboard::internalPasteTexts(pugi::xml_node selection)
 
 void MindMapClipboard::mergeReferencedImagesFromClipboard()
 {
-    CustomImageStore* store = _mindMap.imageStore();
+    ImageStore* store = _mindMap.imageStore();
     if (!store || !_clipboardImages || store == _clipboardImages || _referencedImages.empty()) return;
     store->copyImages(_referencedImages, _clipboardImages);
 }

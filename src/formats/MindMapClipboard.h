@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-class CustomImageStore;
+class ImageStore;
 class MindMap;
 class Pasteboard;
 class TwkxMindMapReader;
@@ -34,7 +34,7 @@ public:
 
     // Copies to the general pasteboard and the shared clipboard image store.
     static void copySelectionToClipboard(MindMap& mindMap);
-    static void copySelectionToClipboard(MindMap& mindMap, Pasteboard& pasteboard, CustomImageStore* clipboardImages);
+    static void copySelectionToClipboard(MindMap& mindMap, Pasteboard& pasteboard, ImageStore* clipboardImages);
 
     // Pastes the clipboard document into the map: topics under the selected node (or as central
     // themes), images into the selected node, texts into the selected composite. On failure
@@ -43,10 +43,10 @@ public:
     // A document without a "selection", or of a kind that cannot be pasted, fails without one.
     static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Error* error = nullptr);
     static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Pasteboard& pasteboard,
-                                   CustomImageStore* clipboardImages, Error* error = nullptr);
+                                   ImageStore* clipboardImages, Error* error = nullptr);
 
 private:
-    MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, CustomImageStore* clipboardImages);
+    MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, ImageStore* clipboardImages);
 
     bool internalPasteFromClipboard(Pasteboard& pasteboard, bool asCentralTheme, Error* error);
     bool internalPasteNodes(pugi::xml_node selection, bool asCentralTheme, Error* error);
@@ -56,6 +56,6 @@ private:
 
     MindMap& _mindMap;
     TwkxMindMapReader& _reader;
-    CustomImageStore* _clipboardImages;
+    ImageStore* _clipboardImages;
     std::set<std::string> _referencedImages;
 };

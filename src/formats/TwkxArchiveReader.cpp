@@ -3,7 +3,7 @@
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/UnzipArchive.h"
 #include "platform/FileUtils.h"
-#include "store/CustomImageStore.h"
+#include "MindMaps/ImageStore.h"
 #include "Utils/StringUtils.h"
 
 #include <filesystem>
@@ -50,7 +50,7 @@ std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractFile(const std::st
     return _archive->extractFileData(name);
 }
 
-std::vector<std::string> TwkxArchiveReader::importCustomImages(CustomImageStore& imageStore)
+std::vector<std::string> TwkxArchiveReader::importCustomImages(ImageStore& imageStore)
 {
     std::vector<std::string> skipped;
     for (const std::string& name : _files) {

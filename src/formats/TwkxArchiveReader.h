@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class CustomImageStore;
+class ImageStore;
 class UnzipArchive;
 
 // Reads the native container of one map: its document and its custom images. An archive that
@@ -33,7 +33,7 @@ public:
     // when it reads, decodes and the SHA-1 of its bytes is its name; the names of the image
     // entries skipped for that, or because their name is no hash, are answered. Entries of other
     // folders are passed over.
-    std::vector<std::string> importCustomImages(CustomImageStore& imageStore);
+    std::vector<std::string> importCustomImages(ImageStore& imageStore);
 
 private:
     std::vector<std::string> _files;

@@ -2,7 +2,7 @@
 
 #include "formats/ZipArchive.h"
 #include "platform/FileUtils.h"
-#include "store/CustomImageStore.h"
+#include "MindMaps/ImageStore.h"
 #include "Utils/GuidCreation.h"
 
 #include <chrono>
@@ -42,7 +42,7 @@ void TwkxArchiveWriter::addMindMapDocumentData(std::span<const uint8_t> data)
     if (!_archive->addDataToZip(data, std::chrono::system_clock::now(), TwkxDocumentEntryName)) _archiveOK = false;
 }
 
-void TwkxArchiveWriter::addCustomImages(const std::set<std::string>& hashes, const CustomImageStore& imageStore)
+void TwkxArchiveWriter::addCustomImages(const std::set<std::string>& hashes, const ImageStore& imageStore)
 {
     for (const std::string& hash : hashes) {
         const std::string path = imageStore.customImageFilePath(hash);

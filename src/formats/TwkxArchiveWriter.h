@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class CustomImageStore;
+class ImageStore;
 class ZipArchive;
 
 // The entries of the native zip container of one map.
@@ -36,7 +36,7 @@ public:
     // The document's bytes, dated now.
     void addMindMapDocumentData(std::span<const uint8_t> data);
     // The store's file of each hash; images that are missing are left out without failing.
-    void addCustomImages(const std::set<std::string>& hashes, const CustomImageStore& imageStore);
+    void addCustomImages(const std::set<std::string>& hashes, const ImageStore& imageStore);
 
     // Completes the zip and answers its bytes; empty (and no longer OK) when any required step
     // failed.

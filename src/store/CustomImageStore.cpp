@@ -392,7 +392,7 @@ void CustomImageStore::dropUnusedImages()
     std::erase_if(_customImageCache, [](const auto& entry) { return entry.second.use_count() == 1; });
 }
 
-void CustomImageStore::copyImage(const std::string& hash, CustomImageStore* source)
+void CustomImageStore::copyImage(const std::string& hash, ImageStore* source)
 {
     if (!source || source == this) return;
     const std::string path = customImageFilePath(hash);
@@ -404,12 +404,12 @@ void CustomImageStore::copyImage(const std::string& hash, CustomImageStore* sour
     dispatchImageNotification(hash, ImageAdded);
 }
 
-void CustomImageStore::copyImages(const std::vector<std::string>& hashes, CustomImageStore* source)
+void CustomImageStore::copyImages(const std::vector<std::string>& hashes, ImageStore* source)
 {
     for (const std::string& hash : hashes) copyImage(hash, source);
 }
 
-void CustomImageStore::copyImages(const std::set<std::string>& hashes, CustomImageStore* source)
+void CustomImageStore::copyImages(const std::set<std::string>& hashes, ImageStore* source)
 {
     for (const std::string& hash : hashes) copyImage(hash, source);
 }

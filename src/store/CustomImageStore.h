@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MindMaps/ImageStore.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 
@@ -18,17 +19,8 @@
 // else that is not a clip-art hash is absent. Hashes come from documents, the clipboard and
 // archives, so no other text may ever reach the file system: this keeps every file the store
 // touches inside its folder.
-class CustomImageStore {
+class CustomImageStore : public ImageStore {
 public:
-    // Object: the store. User info: ImageHashKey (std::string), OperationKey (int).
-    static constexpr const char* CustomImagesChangedNotification = "CustomImagesChangedNotification";
-    static constexpr const char* ImageHashKey = "imageHash";
-    static constexpr const char* OperationKey = "operation";
-    enum Operation : int {
-        ImageAdded = 0,
-        ImageDeleted = 1,
-    };
-
     static constexpr const char* ImageExtension = "png";
     static constexpr const char* ThumbnailExtension = "tn-png";
     // Images are refused when a side is shorter.
@@ -47,7 +39,7 @@ public:
     // No folder: every look-up yields nothing until one is set.
     CustomImageStore();
     explicit CustomImageStore(const std::string& imagesDirectory);
-    virtual ~CustomImageStore();
+    ~CustomImageStore() override;
     CustomImageStore(const CustomImageStore&) = delete;
     CustomImageStore& operator=(const CustomImageStore&) = delete;
 
@@ -74,21 +66,21 @@ public:
     bool isLocalStore() const;
 
     // The files of a hash; empty for a hash that names no file, or while there is no folder.
-    std::string customImageFilePath(const std::string& hash) const;
+    std::string customImageFilePath(const std::string& hash) const override;
     std::string thumbnailFilePath(const std::string& hash) const;
     // The names of the folder's entries with the extension "png", in directory order.
     std::vector<std::string> imageFiles() const;
 
     // The image of a hash, cached under the hash as given; null when there is none. Images larger
     // than 320 pixels come reduced to that size.
-    std::shared_ptr<const Image> customImageWithHash(const std::string& hash);
+    std::shared_ptr<const Image> customImageWithHash(const std::string& hash) override;
 
     // Each returns the image's hash, or the empty text when nothing was stored.
     // PNG data, stored under its own hash unless that file exists already.
     std::string storeImagePngData(const std::vector<uint8_t>& pngData);
     // PNG data that came under a name from outside (an archive entry): stored only when the name
     // is the SHA-1 of the data, so that no picture ever stands in for another's hash.
-    std::string storeImagePngDataNamed(const std::vector<uint8_t>& pngData, const std::string& hash);
+    std::string storeImagePngDataNamed(const std::vector<uint8_t>& pngData, const std::string& hash) override;
     // Data of any type the loaders decode, converted to PNG first.
     std::string storeImageData(const std::vector<uint8_t>& data);
     // Stores the image under a hash that the caller chose, replacing an existing file.
@@ -103,17 +95,17 @@ public:
     std::vector<std::string> importImageUrls(const std::vector<std::string>& urls, int64_t sizeLimit);
 
     void deleteCustomImage(const std::string& hash);
-    void deleteAllImages();
+    void deleteAllImages() override;
     // Deletes, silently, every image of the local store that is not in use; answers how many.
     // Other stores delete nothing.
     int64_t deleteUnusedImages(const std::set<std::string>& usedHashes);
     // Forgets the cached images that nobody but the cache holds.
-    virtual void dropUnusedImages();
+    void dropUnusedImages() override;
 
     // Copies the image file from the source store unless this store has it already.
-    void copyImage(const std::string& hash, CustomImageStore* source);
-    void copyImages(const std::vector<std::string>& hashes, CustomImageStore* source);
-    void copyImages(const std::set<std::string>& hashes, CustomImageStore* source);
+    void copyImage(const std::string& hash, ImageStore* source);
+    void copyImages(const std::vector<std::string>& hashes, ImageStore* source);
+    void copyImages(const std::set<std::string>& hashes, ImageStore* source) override;
 
     // Announces an image file that someone else placed into the folder.
     void imageExternallyImported(const std::string& hash);

@@ -140,7 +140,7 @@ bool ExternalMindMapStorage::commitMindMap(MindMap* mindMap, Error* error)
     {
         TwkxArchiveWriter writer(container.path());
         writer.addMindMapDocumentData(data);
-        const CustomImageStore* imageStore = mindMap->imageStore() ? mindMap->imageStore() : _imageStore.get();
+        const ImageStore* imageStore = mindMap->imageStore() ? mindMap->imageStore() : _imageStore.get();
         if (imageStore) writer.addCustomImages(images, *imageStore);
         packed = writer.getArchiveData().has_value();
     }

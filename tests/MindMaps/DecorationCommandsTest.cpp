@@ -5,7 +5,6 @@
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/NodeHullStyle.h"
 #include "platform/NotificationCenter.h"
-#include "store/CustomImageSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -34,25 +33,6 @@ protected:
         }
         return walk;
     }
-};
-
-// Restores the image settings a test changed.
-class ScopedNativeDensity {
-public:
-    explicit ScopedNativeDensity(bool native)
-        : _saved(CustomImageSettings::customImageSettings())
-    {
-        CustomImageSettings::customImageSettings().setImageSizeLimit(_saved.imageSizeLimit(), native,
-                                                                      _saved.thumbnailSize());
-    }
-    ~ScopedNativeDensity()
-    {
-        CustomImageSettings::customImageSettings().setImageSizeLimit(
-            _saved.imageSizeLimit(), _saved.addInNativeDensity(), _saved.thumbnailSize());
-    }
-
-private:
-    CustomImageSettings _saved;
 };
 
 } // namespace

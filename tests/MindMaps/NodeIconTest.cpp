@@ -1,4 +1,5 @@
 #include "MindMaps/CustomIcon.h"
+#include "MindMaps/FakeMapImageServices.h"
 #include "MindMaps/EmbeddedImage.h"
 #include "MindMaps/LinkIcon.h"
 #include "MindMaps/MindMap.h"
@@ -8,7 +9,6 @@
 #include "MindMaps/StockIcon.h"
 #include "platform/Image.h"
 #include "store/CustomImageStore.h"
-#include "store/StockIcons.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -69,14 +69,6 @@ private:
     ScopedEnvironment _environment;
 };
 
-// A stock icon name nobody else registers.
-std::string registerStockIcon(const std::string& name, std::shared_ptr<const Image> image)
-{
-    const std::string iconName = "node-icon-test." + name;
-    StockIcons::instance().defineRuntimeIcon(iconName, std::move(image));
-    return iconName;
-}
-
 class NodeIconTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -99,7 +91,16 @@ protected:
         return hash;
     }
 
+    // A stock icon name nobody else registers.
+    std::string registerStockIcon(const std::string& name, std::shared_ptr<const Image> image)
+    {
+        const std::string iconName = "node-icon-test." + name;
+        services.stockIcons[iconName] = std::move(image);
+        return iconName;
+    }
+
     ApplicationImages images;
+    maptest::FakeMapImageServices services;
     TempDir storeFolder;
     std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(storeFolder.file("Images"));
     MindMap map{store};
