@@ -4,6 +4,7 @@
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/ScriptedCommandPrompts.h"
 #include "platform/Localizer.h"
 #include "formats/MindMapConverter.h"
 #include "formats/ZipArchive.h"
@@ -78,7 +79,15 @@ TEST_F(MindMapStoreMaps, DuplicateSitsAfterTheSourceWithACopyTitle)
     EXPECT_EQ(copy->title(), localizedFormat("document_name_copy_fmt", {"Plan"}));
     EXPECT_EQ(store->rootFolder()->indexOfChild(copy), 2);
     EXPECT_EQ(store->rootFolder()->indexOfChild(other), 0);
-    // A source that cannot be read leaves nothing behind.
+    // A source that cannot be read leaves nothing behind; one that reads but does not load tells
+    // the user why.
+    maptest::ScriptedCommandPrompts prompts;
+    maptest::ScopedCommandPrompts installed(prompts);
+    writeTestFile(source->mindMapFilePath(), "<twkx broken");
+    Error error;
+    EXPECT_EQ(store->duplicateMindMap(source, &error), nullptr);
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0].localizedDescription, error.localizedDescription);
     fs::remove(source->mindMapFilePath());
     EXPECT_EQ(store->duplicateMindMap(source), nullptr);
     EXPECT_EQ(store->count(), 3u);
