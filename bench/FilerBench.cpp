@@ -1,8 +1,8 @@
 #include "BenchMaps.h"
 #include "MindMaps/MindMap.h"
 #include "formats/MindMapConverter.h"
-#include "platform/FakeTextMeasurer.h"
 #include "store/CustomImageStore.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "layout/RelationPath.h"
+#include "MindMaps/RelationPath.h"
 
 #include <benchmark/benchmark.h>
 

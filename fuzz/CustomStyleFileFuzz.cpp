@@ -2,6 +2,7 @@
 
 #include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/CustomStyleSheet.h"
+#include "formats/TwkxMindMapReader.h"
 #include "formats/XmlAttributeHelpers.h"
 
 #include <pugixml.hpp>
@@ -29,6 +30,9 @@ std::string written(const CustomStyleSheet& sheet)
 // into a sheet that writes the very same file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // The sheets read and write through the native format's style elements.
+    static const bool registered = (registerNativeFormat(), true);
+    (void)registered;
     CustomStyleSheet::parseTimestamp(std::string(reinterpret_cast<const char*>(data), size));
 
     pugi::xml_document document;

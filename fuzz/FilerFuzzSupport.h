@@ -4,11 +4,11 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/StringUtils.h"
 #include "formats/MindMapConverter.h"
 #include "formats/XmlAttributeHelpers.h"
-#include "Utils/StringUtils.h"
-#include "platform/FakeTextMeasurer.h"
 #include "store/CustomImageStore.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <memory>
 #include <string>

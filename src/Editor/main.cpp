@@ -1,7 +1,9 @@
 #include "Editor/FeedbackCenter.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
-#include "render/CloudShape.h"
+#include "layout/LayoutInstallation.h"
+#include "panels/PanelsInstallation.h"
+#include "render/RenderInstallation.h"
 #include "store/MindMapStore.h"
 #include "store/StoreImageServices.h"
 
@@ -16,7 +18,10 @@ int main()
     // reads its first map.
     registerNativeFormat();
     registerForeignFormats();
-    LoadCloudShapePoints();
+    // The model lays out, draws and opens its panels through the libraries above it.
+    installLayout();
+    installRendering();
+    installPanels();
 
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) {

@@ -3,13 +3,11 @@
 #include "MindMaps/ColorUtils.h"
 #include "MindMaps/CustomColorScheme.h"
 #include "MindMaps/NodeStyle.h"
+#include "MindMaps/StyleFileFormat.h"
 #include "MindMaps/StyleManager.h"
+#include "Utils/GregorianCalendar.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
-#include "formats/GregorianCalendar.h"
-#include "formats/StyleElementIO.h"
-#include "formats/TwkxNames.h"
-#include "formats/XmlAttributeHelpers.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
@@ -26,8 +24,6 @@ namespace {
 
 // A style file is a few kilobytes; anything far larger is not one, and is not read into memory.
 constexpr uintmax_t MaxStyleFileSize = uintmax_t(16) << 20;
-// The alpha a shadow colour from a file is used with.
-constexpr double ShadowAlpha = 0.3;
 
 // The parse keeps the document type declaration unread: nothing is expanded or fetched.
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
@@ -170,31 +166,7 @@ void CustomStyleSheet::setFileName(const std::string& path)
 
 void CustomStyleSheet::loadFromXmlElement(pugi::xml_node root)
 {
-    UpdateGuard batch(*this);
-    CustomColorScheme& colors = customColors();
-    if (pugi::xml_node general = root.child("general")) {
-        setStyleKeyName(general.attribute("description").value());
-        _timestamp = parseTimestamp(general.attribute("timestamp").value());
-        colors.setIsLevelBased(attributeAsBool(general, "levelbased", false));
-        if (const auto border = BorderStyleFromName(general.attribute("borderstyle").value())) setBorderStyle(*border);
-        if (const auto pen = PenStyleFromName(general.attribute("penstyle").value())) setLineStyle(*pen);
-        if (const auto background = getNamedColor(general, "bkgnd-color")) colors.setBackgroundColor(*background);
-        if (const auto font = getNamedColor(general, "font-color")) colors.setFontColor(*font);
-        if (const auto shadow = getNamedColor(general, "shadow-color")) {
-            if (shadow->isNormalizedClearColor())
-                colors.setShadowColor(std::nullopt);
-            else
-                colors.setShadowColor(shadow->withAlpha(ShadowAlpha));
-        }
-    }
-    setTextColor(colors.fontColor());
-    if (pugi::xml_node style = root.child("style")) readMindMapStyle(*this, style);
-    for (pugi::xml_node item : root.child("palette").children("item")) {
-        const std::optional<Color> fill = getNamedColor(item, "fill-color");
-        if (!fill) continue;
-        const std::optional<Color> stroke = getNamedColor(item, "stroke-color");
-        colors.addFillColor(*fill, stroke ? *stroke : MMColorScheme::getReducedLuminanceStrokeColor(*fill));
-    }
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyleSheet(*this, root);
 }
 
 bool CustomStyleSheet::loadFile(const std::string& path, bool keyFromFileName)
@@ -231,26 +203,7 @@ void CustomStyleSheet::reloadFromFile()
 
 void CustomStyleSheet::saveToXmlElement(pugi::xml_node root) const
 {
-    const CustomColorScheme& colors = customColors();
-    pugi::xml_node general = root.append_child("general");
-    addStringAttribute(general, "description", styleKeyName());
-    if (_timestamp) addStringAttribute(general, "timestamp", formatTimestamp(*_timestamp));
-    if (colors.isLevelBased()) addBoolAttribute(general, "levelbased", true);
-    addStringAttribute(general, "borderstyle", BorderStyleName(nodeStyle()->borderStyle()));
-    addStringAttribute(general, "penstyle", PenStyleName(lineStyle()));
-    setColorNamed(general, colors.backgroundColor(), "bkgnd-color");
-    setColorNamed(general, colors.fontColor(), "font-color");
-    setColorNamed(general, colors.shadowColor(), "shadow-color");
-
-    writeMindMapStyle(*this, root.append_child("style"));
-
-    pugi::xml_node palette = root.append_child("palette");
-    const auto count = static_cast<int64_t>(colors.paletteCount());
-    for (int64_t i = 0; i < count; ++i) {
-        pugi::xml_node item = palette.append_child("item");
-        setColorNamed(item, colors.fillColorAtIndex(i), "fill-color");
-        setColorNamed(item, colors.strokeColorAtIndex(i), "stroke-color");
-    }
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyleSheet(*this, root);
 }
 
 bool CustomStyleSheet::saveToFile(Error* error)
@@ -263,10 +216,9 @@ bool CustomStyleSheet::saveToFile(Error* error)
     document.append_child(pugi::node_doctype).set_value(RootElementName);
     saveToXmlElement(document.append_child(RootElementName));
 
-    std::string text;
-    XmlStringWriter writer(text);
-    document.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
-    if (!writeFileAtomically(_fileName, prefixUTF8BOM(text), error)) return false;
+    StyleFileFormat* format = StyleFileFormat::installed();
+    if (!format) return false;
+    if (!writeFileAtomically(_fileName, format->documentText(document, true), error)) return false;
     StyleManager::styleManager().styleChanged(this);
     return true;
 }
@@ -405,24 +357,4 @@ std::optional<CustomStyleSheet::Timestamp> CustomStyleSheet::parseTimestamp(cons
         fields[i] = *field;
     }
     return calendar().dateFromComponents({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]});
-}
-
-// ---- The sheet inside a map document ----
-
-bool writeInlineStyleSheet(const StyleSheet* styleSheet, pugi::xml_node mindMapElement)
-{
-    if (!styleSheet || !styleSheet->isCustomStyle() || !mindMapElement) return false;
-    const auto* custom = dynamic_cast<const CustomStyleSheet*>(styleSheet);
-    if (!custom) return false;
-    custom->saveToXmlElement(mindMapElement.append_child("stylesheet"));
-    return true;
-}
-
-std::shared_ptr<StyleSheet> readInlineStyleSheet(pugi::xml_node mindMapElement)
-{
-    pugi::xml_node element = mindMapElement.child("stylesheet");
-    if (!element) return nullptr;
-    auto sheet = std::make_shared<CustomStyleSheet>();
-    sheet->loadFromXmlElement(element);
-    return sheet->registerInlineStyleSheet();
 }

@@ -115,11 +115,3 @@ private:
     // Also the sheet's colour scheme; held here so that it stays a custom scheme.
     std::shared_ptr<CustomColorScheme> _customColors;
 };
-
-// The sheet a map document carries: a "stylesheet" child of the document's "mindmap" element.
-
-// Appends "stylesheet" to the element when the sheet is a custom sheet; true when it did.
-bool writeInlineStyleSheet(const StyleSheet* styleSheet, pugi::xml_node mindMapElement);
-// The sheet of the element's "stylesheet" child, through registerInlineStyleSheet; nullptr when
-// there is none or registration yields none (the caller then looks the key up).
-std::shared_ptr<StyleSheet> readInlineStyleSheet(pugi::xml_node mindMapElement);

@@ -3,23 +3,23 @@
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/HierarchyListener.h"
 #include "MindMaps/ImageStore.h"
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MapImageServices.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MarkdownSettingsNexus.h"
 #include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MindMapDocumentOwner.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapModelessEditor.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/ParentRelation.h"
+#include "MindMaps/RearrangeMarker.h"
 #include "MindMaps/SearchMatchListener.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "Utils/StringUtils.h"
-#include "editor-view/MindMapEditorScrollState.h"
-#include "editor-view/RearrangeMarker.h"
-#include "layout/LayoutModes.h"
-#include "layout/StrictNodeLayouter.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
 
@@ -433,7 +433,7 @@ void MindMap::performAutoLayoutForNode(MindMapNode* node)
         pending.pop_back();
         if (!current || !current->isVisible() || current->childCount() == 0) continue;
         if (current->layoutMode() != LayoutModeFreeForm) {
-            StrictNodeLayouter::layoutBranch(current, current->layoutMode());
+            MapLayouter::shared().layoutBranch(current, current->layoutMode());
             continue;
         }
         const auto& children = current->children();

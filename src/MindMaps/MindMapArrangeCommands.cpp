@@ -2,7 +2,7 @@
 
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMapNode.h"
-#include "layout/GeometryHelpers.h"
+#include "Utils/GeometryHelpers.h"
 #include "platform/Localizer.h"
 
 #include <cmath>

@@ -3,12 +3,12 @@
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapRelation.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/StyleSheet.h"
-#include "formats/MindMapClipboard.h"
 #include "platform/ImagePasteboard.h"
 #include "platform/Pasteboard.h"
 
@@ -30,7 +30,7 @@ struct SelectionFacts {
 
 bool offersNativeData(const Pasteboard& pasteboard)
 {
-    return pasteboard.availableTypeFromArray({MindMapClipboard::PasteboardType}).has_value();
+    return pasteboard.availableTypeFromArray({MindMapPasteboardType}).has_value();
 }
 
 bool offersText(const Pasteboard& pasteboard)

@@ -4,14 +4,14 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
-#include "layout/GeometryHelpers.h"
-#include "layout/NodeLayouter.h"
+#include "Utils/GeometryHelpers.h"
 #include "platform/Color.h"
 #include "platform/Localizer.h"
 
@@ -39,12 +39,12 @@ void placeNewChild(MindMapNode* parent, MindMapNode* child)
         if (!lowest || bottomEdge(sibling) > bottomEdge(lowest)) lowest = sibling;
     }
     if (!parent->parent() || !lowest) {
-        NodeLayouter::assignDefaultNodeLocation(child);
+        MapLayouter::shared().assignDefaultNodeLocation(child);
         return;
     }
     const double y = bottomEdge(lowest) + child->bounds().size.height / 2 + NewTopicGap;
     child->setLocation(Point{lowest->location().x, y});
-    NodeLayouter::avoidOverlap(child);
+    MapLayouter::shared().avoidOverlap(child);
 }
 
 // A new sibling in free layout goes right below the topic, unless that is a main branch, whose
@@ -53,18 +53,18 @@ void placeNewSibling(const MindMapNode* node, MindMapNode* sibling)
 {
     if (sibling->isAutoLayout()) return;
     if (node->nodeLevel() < 2) {
-        NodeLayouter::assignDefaultNodeLocation(sibling);
+        MapLayouter::shared().assignDefaultNodeLocation(sibling);
         return;
     }
     const double heights = node->bounds().size.height + sibling->bounds().size.height;
     const double y = node->location().y + heights / 2 + NewTopicGap;
     sibling->setLocation(Point{node->location().x, y});
-    NodeLayouter::avoidOverlap(sibling);
+    MapLayouter::shared().avoidOverlap(sibling);
 }
 
 void placeByLayouter(MindMapNode* node)
 {
-    if (!node->isAutoLayout()) NodeLayouter::assignDefaultNodeLocation(node);
+    if (!node->isAutoLayout()) MapLayouter::shared().assignDefaultNodeLocation(node);
 }
 
 // Whether the text holds anything but white space once cleaned as a topic text.
@@ -120,7 +120,7 @@ void addTopicAndEdit(MindMap& map, const char* undoKey, Make make)
 void MindMap::addCentralTheme()
 {
     if (_readOnly) return;
-    addCentralThemeAtLocation(NodeLayouter::newCentralThemeLocation(*this));
+    addCentralThemeAtLocation(MapLayouter::shared().newCentralThemeLocation(*this));
 }
 
 void MindMap::addCentralThemeAtLocation(Point location)
@@ -257,7 +257,7 @@ void MindMap::textDropped(const std::string& text, Point location)
         topic = addMindMapNodeAsChild(target, location);
         topic->setText(text);
         topic->applyDefaultWrap();
-        if (droppedOnTopic && !topic->isAutoLayout()) NodeLayouter::assignDefaultNodeLocation(topic);
+        if (droppedOnTopic && !topic->isAutoLayout()) MapLayouter::shared().assignDefaultNodeLocation(topic);
     } else {
         topic = internalAddCentralTheme(text);
         topic->setEditingState(0);
@@ -296,9 +296,9 @@ MindMapNode* MindMap::addImageAsTopicWithHash(const std::string& imageHash)
     topic->validateNodeState();
     if (!topic->isAutoLayout()) {
         if (node)
-            NodeLayouter::assignDefaultNodeLocation(topic);
+            MapLayouter::shared().assignDefaultNodeLocation(topic);
         else
-            topic->setLocation(NodeLayouter::newCentralThemeLocation(*this));
+            topic->setLocation(MapLayouter::shared().newCentralThemeLocation(*this));
     }
     setSelectedElement(topic);
     scrollSelectedElementVisible();

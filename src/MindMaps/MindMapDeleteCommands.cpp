@@ -6,18 +6,15 @@
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/ParentRelation.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/StandardButtons.h"
-#include "formats/MindMapClipboard.h"
-#include "formats/MindMapConverter.h"
-#include "layout/NodeLayouter.h"
 #include "platform/ImagePasteboard.h"
 #include "platform/Localizer.h"
 #include "platform/Pasteboard.h"
-#include "render/MindMapRenderingView.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -144,7 +141,9 @@ bool MindMap::internalCopy()
     if (!primary || primary != selectedElement()) return false;
     const int32_t type = primary->elementType();
     if (type != ElementTypeNode && type != ElementTypeImage && type != ElementTypeText) return false;
-    MindMapClipboard::copySelectionToClipboard(*this);
+    const MindMapSelectionCopier& copySelection = MindMapFormats::selectionCopier();
+    if (!copySelection) return false;
+    copySelection(*this);
     return true;
 }
 
@@ -165,7 +164,7 @@ void MindMap::paste()
     Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     const std::vector<std::string> types = pasteboard.types();
     const bool offersNativeData =
-        std::find(types.begin(), types.end(), MindMapClipboard::PasteboardType) != types.end();
+        std::find(types.begin(), types.end(), MindMapPasteboardType) != types.end();
     if (!offersNativeData && ImagePasteboard::canInitWithPasteboard(pasteboard)) {
         if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&pasteboard, selectedNode());
         return;
@@ -183,10 +182,10 @@ void MindMap::internalPaste(bool asCentralTheme)
     if (_readOnly) return;
     Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     const std::optional<std::string> type =
-        pasteboard.availableTypeFromArray({MindMapClipboard::PasteboardType, Pasteboard::StringType});
+        pasteboard.availableTypeFromArray({MindMapPasteboardType, Pasteboard::StringType});
     if (!type) return;
 
-    if (*type == MindMapClipboard::PasteboardType) {
+    if (*type == MindMapPasteboardType) {
         cancelEditorModes();
         const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_paste"));
         Error error;
@@ -195,7 +194,8 @@ void MindMap::internalPaste(bool asCentralTheme)
             UpdateGuard update(*this);
             LoadingStateScope pasting(*this, MindMapPasting);
             addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
-            pasted = MindMapClipboard::pasteFromClipboard(*this, asCentralTheme, &error);
+            const MindMapClipboardPaster& pasteClipboard = MindMapFormats::clipboardPaster();
+            pasted = pasteClipboard && pasteClipboard(*this, asCentralTheme, &error);
             if (pasted) pushDelayedUndoableOperation(undoState);
         }
         if (!pasted && !error.isEmpty()) presentErrorAlt(error);
@@ -212,7 +212,7 @@ void MindMap::internalPaste(bool asCentralTheme)
     UpdateGuard update(*this);
     MindMapNode* child = addMindMapNodeAsChild(node, node->location());
     child->setText(text);
-    if (!child->isAutoLayout()) NodeLayouter::layoutSubTree(child, true);
+    if (!child->isAutoLayout()) MapLayouter::shared().layoutSubTree(child, true);
     setSelectedElement(child);
     addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
 }
@@ -226,13 +226,13 @@ void MindMap::pasteTextAsList()
 {
     if (_readOnly) return;
     cancelEditorModes();
-    MindMapConverter::pasteTextAsList(*this);
+    if (const MindMapTextListPaster& pasteList = MindMapFormats::textListPaster()) pasteList(*this);
 }
 
 void MindMap::copyAsImage()
 {
     cancelEditorModes();
-    const std::vector<uint8_t> data = MindMapRenderingView::bitmapDataWithMindMap(*this, BitmapFileTypePNG, 1.0, false);
+    const MindMapData data = exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::Png), 1.0, false);
     if (data.empty()) return;
     Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     pasteboard.declareTypes({ImagePasteboard::PNGType});
@@ -242,7 +242,7 @@ void MindMap::copyAsImage()
 void MindMap::copyAsOutline()
 {
     cancelEditorModes();
-    MindMapData data = MindMapConverter::exportToText(*this, false);
+    MindMapData data = exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::PlainText));
     // Text on a pasteboard carries no byte-order mark: the receiving program would paste it.
     static constexpr uint8_t Bom[] = {0xEF, 0xBB, 0xBF};
     if (data.size() >= std::size(Bom) && std::equal(std::begin(Bom), std::end(Bom), data.begin())) {

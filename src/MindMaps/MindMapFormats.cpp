@@ -9,6 +9,9 @@ struct FormatTable {
     std::map<int32_t, MindMapReader> readers;
     std::map<int32_t, MindMapWriter> writers;
     MindMapFormatDetection detection;
+    MindMapSelectionCopier copier;
+    MindMapClipboardPaster paster;
+    MindMapTextListPaster textListPaster;
 };
 
 FormatTable& formatTable()
@@ -63,6 +66,17 @@ void registerDetection(MindMapFormatDetection detection)
     formatTable().detection = std::move(detection);
 }
 
+void registerClipboard(MindMapSelectionCopier copier, MindMapClipboardPaster paster)
+{
+    formatTable().copier = std::move(copier);
+    formatTable().paster = std::move(paster);
+}
+
+void registerTextListPaster(MindMapTextListPaster paster)
+{
+    formatTable().textListPaster = std::move(paster);
+}
+
 const MindMapReader* reader(int32_t code)
 {
     if (!isMindMapReadFormat(code)) return nullptr;
@@ -83,6 +97,21 @@ int32_t detectFormat(const MindMapData& data)
 {
     const auto& detection = formatTable().detection;
     return detection ? detection(data) : 0;
+}
+
+const MindMapSelectionCopier& selectionCopier()
+{
+    return formatTable().copier;
+}
+
+const MindMapClipboardPaster& clipboardPaster()
+{
+    return formatTable().paster;
+}
+
+const MindMapTextListPaster& textListPaster()
+{
+    return formatTable().textListPaster;
 }
 
 } // namespace MindMapFormats

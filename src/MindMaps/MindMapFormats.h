@@ -49,20 +49,37 @@ using MindMapWriter = std::function<MindMapData(MindMap& mindMap, const MindMapE
 // The detected format code of some data; 0 when none.
 using MindMapFormatDetection = std::function<int32_t(const MindMapData& data)>;
 
+// The pasteboard type under which a map's clipboard document travels.
+inline constexpr const char* MindMapPasteboardType = "Tarnwick MindMap type";
+
+// Copies the selected topics, images or texts to the general pasteboard as a clipboard document.
+using MindMapSelectionCopier = std::function<void(MindMap& mindMap)>;
+// Pastes the clipboard document of the general pasteboard into the map; false on failure, with
+// the reason in *error when there is one to tell.
+using MindMapClipboardPaster = std::function<bool(MindMap& mindMap, bool asCentralTheme, Error* error)>;
+// Adds the text of the general pasteboard as a list of topics.
+using MindMapTextListPaster = std::function<void(MindMap& mindMap)>;
+
 // The process-wide table through which a map reaches the readers and writers of the document
-// formats. The format implementations register themselves; a code nobody registered reads and
-// writes nothing. Main thread only.
+// formats and of the clipboard document. The format implementations register themselves; a code
+// nobody registered reads and writes nothing. Main thread only.
 namespace MindMapFormats {
 
 // An empty function removes the entry.
 void registerReader(MindMapReadFormat format, MindMapReader reader);
 void registerWriter(MindMapExportFormat format, MindMapWriter writer);
 void registerDetection(MindMapFormatDetection detection);
+void registerClipboard(MindMapSelectionCopier copier, MindMapClipboardPaster paster);
+void registerTextListPaster(MindMapTextListPaster paster);
 
 // nullptr for a code that is not a read (export) format or that has nothing registered.
 const MindMapReader* reader(int32_t code);
 const MindMapWriter* writer(int32_t code);
 // 0 while no detection is registered.
 int32_t detectFormat(const MindMapData& data);
+// Empty functions while nothing is registered.
+const MindMapSelectionCopier& selectionCopier();
+const MindMapClipboardPaster& clipboardPaster();
+const MindMapTextListPaster& textListPaster();
 
 } // namespace MindMapFormats

@@ -1,19 +1,18 @@
 #include "MindMaps/MindMap.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/ParentRelation.h"
+#include "MindMaps/RearrangeMarker.h"
 #include "MindMaps/StyleSheet.h"
 #include "Utils/AppErrors.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
-#include "editor-view/MindMapEditorScrollState.h"
-#include "editor-view/RearrangeMarker.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
-#include "render/MindMapRenderingView.h"
 
 #include <algorithm>
 #include <utility>
@@ -210,26 +209,16 @@ int32_t MindMap::detectMindMapFormat(const MindMapData& data)
 
 MindMapData MindMap::exportDataOfFormat(int32_t format, double imageScaleFactor, bool selectionOnly)
 {
-    switch (static_cast<MindMapExportFormat>(format)) {
-    case MindMapExportFormat::Pdf:
-        return MindMapRenderingView::pdfDataWithMindMap(*this, selectionOnly);
-    case MindMapExportFormat::Png:
-        return MindMapRenderingView::bitmapDataWithMindMap(*this, BitmapFileTypePNG, imageScaleFactor, selectionOnly);
-    case MindMapExportFormat::Tiff:
-        return MindMapRenderingView::tiffDataWithMindMap(*this, imageScaleFactor, selectionOnly);
-    case MindMapExportFormat::Eps:
-        return MindMapRenderingView::epsDataWithMindMap(*this, selectionOnly);
-    default:
-        break;
-    }
     const MindMapWriter* registered = MindMapFormats::writer(format);
     if (!registered) return {};
     MindMapWriter writer = *registered;
     MindMapExportOptions options;
-    // The outlines can be limited to the selection; the native document, OPML and FreeMind are
-    // always the whole map.
-    options.selectionOnly = selectionOnly && (format == static_cast<int32_t>(MindMapExportFormat::HtmlOutline) ||
-                                              format == static_cast<int32_t>(MindMapExportFormat::PlainText));
+    options.imageScaleFactor = imageScaleFactor;
+    // The pictures and outlines can be limited to the selection; the native document, OPML and
+    // FreeMind are always the whole map.
+    options.selectionOnly = selectionOnly && format != static_cast<int32_t>(MindMapExportFormat::Native) &&
+                            format != static_cast<int32_t>(MindMapExportFormat::Opml) &&
+                            format != static_cast<int32_t>(MindMapExportFormat::FreeMind);
     return writer(*this, options, nullptr);
 }
 

@@ -4,8 +4,11 @@
 #include "MindMaps/CustomIcon.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeHullStyle.h"
@@ -15,15 +18,13 @@
 #include "MindMaps/StockIcon.h"
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TextSizeCalculator.h"
+#include "MindMaps/TopicHideTool.h"
+#include "MindMaps/WordWrapping.h"
 #include "Utils/StringUtils.h"
 #include "platform/DateFormatter.h"
 #include "platform/TextMeasurer.h"
 #include "platform/Utf8.h"
-#include "editor-view/TopicHideTool.h"
-#include "layout/LayoutModes.h"
-#include "layout/MinTextSizeCalculator.h"
-#include "layout/TextSizeCalculator.h"
-#include "layout/WordWrapState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1219,7 +1220,7 @@ Size MindMapNode::calculateTextContentSize() const
 
 void MindMapNode::wordWrappingStarted()
 {
-    _wrapState = std::make_unique<WordWrapState>(this);
+    _wrapState = MapLayouter::shared().wordWrapping(this);
 }
 
 void MindMapNode::wordWrappingEnded()
@@ -1265,14 +1266,16 @@ void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
     } else if (!force || !hasNewline) {
         return;
     }
-    WordWrapState wrapState(&element);
+    const std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element);
+    if (!wrapState)
+        return;
     if (force)
-        ratio = static_cast<double>(wrapState.maxWrapWith()) / std::max(6.0, element.minTextSize().height);
+        ratio = static_cast<double>(wrapState->maxWrapWith()) / std::max(6.0, element.minTextSize().height);
     // Wider texts get relatively narrower: 0.6 of the width up to a ratio of 29, 0.4 up to 59...
     const int64_t n = roundedFloat(ratio);
     const double factor = 1.2 / static_cast<double>(n / 30 + 2);
-    const double base = force ? static_cast<double>(wrapState.maxWrapWith()) : textSize.width;
-    wrapState.setWrapWidth(roundedFloat(factor * base));
+    const double base = force ? static_cast<double>(wrapState->maxWrapWith()) : textSize.width;
+    wrapState->setWrapWidth(roundedFloat(factor * base));
 }
 
 Size MindMapNode::calcTextSize(const std::string& text)

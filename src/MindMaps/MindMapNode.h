@@ -2,7 +2,7 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
-#include "layout/WordWrappableElement.h"
+#include "MindMaps/WordWrappableElement.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
@@ -22,7 +22,7 @@ class NodeHullStyle;
 class NodeIcon;
 class NodeStyle;
 class ParentRelation;
-class WordWrapState;
+class WordWrapping;
 
 // A topic of a map: a central theme when it has no parent, otherwise a branch topic.
 //
@@ -523,7 +523,7 @@ private:
     std::unique_ptr<NodeIcon> _icon;
     std::unique_ptr<EmbeddedImage> _embeddedImage;
     std::unique_ptr<DiagramLink> _diagramLink;
-    std::unique_ptr<WordWrapState> _wrapState;
+    std::unique_ptr<WordWrapping> _wrapState;
     bool _tearingDown = false;
     // Where the node stood in the map's central themes when last asked: the search starts there.
     mutable size_t _themeIndexHint = 0;

@@ -2,7 +2,7 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
-#include "layout/RelationPath.h"
+#include "MindMaps/RelationPath.h"
 
 #include <cstdint>
 #include <memory>

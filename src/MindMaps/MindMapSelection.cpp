@@ -7,7 +7,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
-#include "editor-view/RearrangeMarker.h"
+#include "MindMaps/RearrangeMarker.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -1,13 +1,13 @@
 #include "MindMaps/MindMap.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
+#include "MindMaps/RearrangeMarker.h"
 #include "Utils/FeedbackSink.h"
-#include "editor-view/RearrangeMarker.h"
-#include "layout/NodeLayouter.h"
 #include "platform/Localizer.h"
 #include "platform/Utf8.h"
 
@@ -513,9 +513,9 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
                 root->fullExpand();
                 if (!underAutoLayout) {
                     if (childMoving)
-                        NodeLayouter::positionBranch(root);
+                        MapLayouter::shared().positionBranch(root);
                     else
-                        NodeLayouter::layoutSubTree(root, true);
+                        MapLayouter::shared().layoutSubTree(root, true);
                 }
             }
             if (themesLeft) {

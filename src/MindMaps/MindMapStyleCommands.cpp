@@ -8,16 +8,13 @@
 #include "MindMaps/MindMapRelation.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
+#include "MindMaps/PropertyPanels.h"
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StylePresets.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
 #include "Utils/FeedbackSink.h"
-#include "panels/MapStyleController.h"
-#include "panels/NodePropertiesPanelController.h"
-#include "panels/NotePanelController.h"
-#include "panels/TextPanelController.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Localizer.h"
@@ -392,21 +389,21 @@ void MindMap::editNodeProperties(MindMapNode* node)
     forceNodeVisible(node);
     commitModelessEditor();
     if (_readOnly) {
-        NotePanelController::editNodeProperties(node);
+        PropertyPanels::shared().editNoteProperties(node);
     } else {
-        NodePropertiesPanelController::editNodeProperties(node);
+        PropertyPanels::shared().editNodeProperties(node);
     }
 }
 
 void MindMap::editTextProperties(MindMapText* text)
 {
     if (_readOnly || !text || !containsElement(text)) return;
-    TextPanelController::editTextProperties(text);
+    PropertyPanels::shared().editTextProperties(text);
 }
 
 void MindMap::editMindMapStyle()
 {
-    MapStyleController::editMindMapStyle(this);
+    PropertyPanels::shared().editMindMapStyle(this);
 }
 
 void MindMap::editRelation(MindMapRelation* relation)

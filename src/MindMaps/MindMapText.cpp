@@ -1,18 +1,18 @@
 #include "MindMaps/MindMapText.h"
 
 #include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TextSizeCalculator.h"
 #include "MindMaps/TextStyle.h"
+#include "MindMaps/WordWrapping.h"
 #include "Utils/StringUtils.h"
-#include "layout/MinTextSizeCalculator.h"
-#include "layout/TextParagraph.h"
-#include "layout/TextSizeCalculator.h"
-#include "layout/WordWrapState.h"
 
 #include <algorithm>
 
@@ -201,7 +201,7 @@ void MindMapText::applyWrappedText(const std::string& text)
 
 void MindMapText::wordWrappingStarted()
 {
-    _wrapState = std::make_unique<WordWrapState>(this);
+    _wrapState = MapLayouter::shared().wordWrapping(this);
 }
 
 void MindMapText::wordWrappingEnded()

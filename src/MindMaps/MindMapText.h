@@ -2,7 +2,7 @@
 
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/ElementStyleListener.h"
-#include "layout/WordWrappableElement.h"
+#include "MindMaps/WordWrappableElement.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
@@ -14,7 +14,7 @@
 #include <string_view>
 
 class TextStyle;
-class WordWrapState;
+class WordWrapping;
 
 // A free text (a label) placed on a node or a relation.
 //
@@ -121,5 +121,5 @@ private:
     int32_t _editingState = 0;
     std::string _text;
     AttributedString _displayText;
-    std::unique_ptr<WordWrapState> _wrapState;
+    std::unique_ptr<WordWrapping> _wrapState;
 };

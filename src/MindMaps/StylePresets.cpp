@@ -4,11 +4,11 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/RelationStyle.h"
+#include "MindMaps/StyleFileFormat.h"
+#include "MindMaps/StylePresetPainter.h"
 #include "MindMaps/TextStyle.h"
 #include "Utils/HexEncoding.h"
 #include "Utils/RandomData.h"
-#include "formats/StyleElementIO.h"
-#include "formats/TwkxMindMapWriter.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
@@ -31,6 +31,24 @@ StylePreset::StylePreset(std::unique_ptr<ElementStyle> style) : _style(std::move
 StylePreset::~StylePreset() = default;
 
 void StylePreset::updateImage(const ElementStyle*) {}
+
+void TextStylePreset::updateImage(const ElementStyle* referenceStyle)
+{
+    if (StylePresetPainter* painter = StylePresetPainter::installed())
+        setImage(painter->textPresetImage(*textStyle(), dynamic_cast<const TextStyle*>(referenceStyle)));
+}
+
+void NodeStylePreset::updateImage(const ElementStyle* referenceStyle)
+{
+    if (StylePresetPainter* painter = StylePresetPainter::installed())
+        setImage(painter->nodePresetImage(*nodeStyle(), dynamic_cast<const NodeStyle*>(referenceStyle)));
+}
+
+void RelationStylePreset::updateImage(const ElementStyle* referenceStyle)
+{
+    if (StylePresetPainter* painter = StylePresetPainter::installed())
+        setImage(painter->relationPresetImage(*relationStyle(), dynamic_cast<const RelationStyle*>(referenceStyle)));
+}
 
 const std::string& StylePreset::UID()
 {
@@ -60,12 +78,12 @@ void TextStylePreset::assignStyle(const ElementStyle* style)
 
 void TextStylePreset::writeToElement(pugi::xml_node element) const
 {
-    writeTextStyle(*textStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*textStyle(), element, StyleElementName);
 }
 
 void TextStylePreset::readFromElement(pugi::xml_node element)
 {
-    readTextStyle(*textStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*textStyle(), element, StyleElementName);
 }
 
 NodeStylePreset::NodeStylePreset() : StylePreset(std::make_unique<NodeStyle>()) {}
@@ -83,12 +101,12 @@ void NodeStylePreset::assignStyle(const ElementStyle* style)
 
 void NodeStylePreset::writeToElement(pugi::xml_node element) const
 {
-    writeNodeStyle(*nodeStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*nodeStyle(), element, StyleElementName);
 }
 
 void NodeStylePreset::readFromElement(pugi::xml_node element)
 {
-    readNodeStyle(*nodeStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*nodeStyle(), element, StyleElementName);
 }
 
 RelationStylePreset::RelationStylePreset() : StylePreset(std::make_unique<RelationStyle>()) {}
@@ -106,12 +124,12 @@ void RelationStylePreset::assignStyle(const ElementStyle* style)
 
 void RelationStylePreset::writeToElement(pugi::xml_node element) const
 {
-    writeRelationStyle(*relationStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*relationStyle(), element, StyleElementName);
 }
 
 void RelationStylePreset::readFromElement(pugi::xml_node element)
 {
-    readRelationStyle(*relationStyle(), element, StyleElementName);
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*relationStyle(), element, StyleElementName);
 }
 
 // ---- Collections ----
@@ -212,6 +230,8 @@ void StylePresets::loadFromFile()
 
 std::string StylePresets::presetsFileText() const
 {
+    StyleFileFormat* format = StyleFileFormat::installed();
+    if (!format) return {};
     pugi::xml_document document;
     pugi::xml_node declaration = document.append_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
@@ -220,7 +240,7 @@ std::string StylePresets::presetsFileText() const
     for (const std::unique_ptr<StylePreset>& preset : _presets) {
         preset->writeToElement(root.append_child(PresetElementName));
     }
-    return TwkxMindMapWriter::serialize(document, true);
+    return format->documentText(document, false);
 }
 
 bool StylePresets::saveToFile(Error* error) const

@@ -1,15 +1,14 @@
 #include "MindMaps/StylePreviewCache.h"
 
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
-#include "formats/TwkxMindMapReader.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
-#include "render/MindMapPainter.h"
 
 #include <utility>
 
@@ -18,7 +17,12 @@ namespace {
 constexpr int32_t NativeFormat = static_cast<int32_t>(MindMapReadFormat::Native);
 // Relations drawn with right angles look best between strictly laid out topics.
 constexpr int32_t OrthogonalPathStyle = 1;
-constexpr int32_t StrictHorizontalLayout = 1;
+
+StylePreviewCache::ThumbnailRenderer& installedRenderer()
+{
+    static StylePreviewCache::ThumbnailRenderer renderer;
+    return renderer;
+}
 
 } // namespace
 
@@ -31,18 +35,15 @@ StylePreviewCache& StylePreviewCache::instance()
 StylePreviewCache::StylePreviewCache()
     : _mindMap(std::make_unique<MindMap>()),
       _angledMindMap(std::make_unique<MindMap>()),
-      _renderer([](MindMap& mindMap, Size size, bool highResolution) {
-          return MindMapPainter::createThumbnailImage(mindMap, size, highResolution);
-      })
+      _renderer(installedRenderer())
 {
-    if (!MindMapFormats::reader(NativeFormat)) registerNativeFormat();
     const std::optional<std::vector<uint8_t>> sample = readFileData(Folders::resourcePath(SampleResource));
     if (!sample) return;
     _mindMap->readFromData(*sample, "", NativeFormat);
     // Only a sample with a central theme can be laid out at an angle; without one every sheet
     // is drawn on the plain sample.
     if (_angledMindMap->readFromData(*sample, "", NativeFormat) && !_angledMindMap->centralThemes().empty()) {
-        _angledMindMap->centralThemes().front()->setLayoutMode(StrictHorizontalLayout);
+        _angledMindMap->centralThemes().front()->setLayoutMode(LayoutModeStrictHorizontal);
         _angledMindMap->validateElementStates();
         _hasAngledSample = true;
     }
@@ -72,6 +73,11 @@ std::vector<uint8_t> StylePreviewCache::stylePreviewImage(const std::shared_ptr<
 void StylePreviewCache::styleSheetChanged(const StyleSheet* styleSheet)
 {
     if (styleSheet) _cache.erase(styleSheet->styleKeyName());
+}
+
+void StylePreviewCache::installThumbnailRenderer(ThumbnailRenderer renderer)
+{
+    installedRenderer() = std::move(renderer);
 }
 
 void StylePreviewCache::setThumbnailRenderer(ThumbnailRenderer renderer)

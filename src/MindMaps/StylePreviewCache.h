@@ -28,7 +28,7 @@ public:
     // The shared cache, made on first use.
     static StylePreviewCache& instance();
 
-    // Reads both samples. Without a readable sample holding a central theme, every sheet is drawn
+    // Reads both samples through the registered native format. Without a readable sample holding a central theme, every sheet is drawn
     // on the plain sample, however empty.
     StylePreviewCache();
     ~StylePreviewCache();
@@ -41,7 +41,10 @@ public:
     // sheet notification.
     void styleSheetChanged(const StyleSheet* styleSheet);
 
-    // The painter's thumbnails unless replaced (tests draw with a stand-in).
+    // The renderer of caches made from now on: the painting library installs its thumbnails at
+    // start-up. Without one nothing is drawn and every preview is empty.
+    static void installThumbnailRenderer(ThumbnailRenderer renderer);
+    // This cache's renderer from now on (tests draw with a stand-in).
     void setThumbnailRenderer(ThumbnailRenderer renderer);
 
 private:

@@ -1,7 +1,5 @@
 #include "Utils/BezierPathShapes.h"
 
-#include "render/CloudShape.h"
-
 void quadCurveTo(BezierPath& path, Point p, Point controlPoint)
 {
     if (!path.hasCurrentPoint()) path.moveTo(p);
@@ -38,9 +36,4 @@ void addDiamond(BezierPath& path, const Rect& rect)
     path.lineTo({x + w, y + h / 2});
     path.lineTo({x + w / 2, y + h});
     path.closePath();
-}
-
-void addCloud(BezierPath& path, const Rect& rect)
-{
-    AppendCloudShape(path, rect);
 }

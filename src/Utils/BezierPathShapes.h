@@ -12,6 +12,3 @@ void addDropRoundRect(BezierPath& path, const Rect& rect, double radius);
 
 // The diamond through the midpoints of the rectangle's sides.
 void addDiamond(BezierPath& path, const Rect& rect);
-
-// The cloud outline scaled into the rectangle.
-void addCloud(BezierPath& path, const Rect& rect);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/GregorianCalendar.h"
+#include "Utils/GregorianCalendar.h"
 
 #include <string>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MindMaps/MindMapFormats.h"
 #include "platform/Error.h"
 
 #include <pugixml.hpp>
@@ -27,7 +28,7 @@ class TwkxMindMapReader;
 class MindMapClipboard {
 public:
     // The pasteboard type of the clipboard document.
-    static constexpr const char* PasteboardType = "Tarnwick MindMap type";
+    static constexpr const char* PasteboardType = MindMapPasteboardType;
     // Clipboard documents above this size are refused unread: nothing the editor copies comes
     // near it, and parsing more could exhaust memory.
     static constexpr size_t MaximumDocumentSize = 64u * 1024u * 1024u;

@@ -84,6 +84,7 @@ void registerForeignFormats()
     MindMapFormats::registerReader(MindMapReadFormat::PlainText, [](MindMap& mindMap, const MindMapData& data, Error* error) {
         return MindMapConverter::importFromText(mindMap, data, error);
     });
+    MindMapFormats::registerTextListPaster([](MindMap& mindMap) { MindMapConverter::pasteTextAsList(mindMap); });
     MindMapFormats::registerWriter(MindMapExportFormat::HtmlOutline, [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
         return MindMapConverter::exportToHtmlOutline(mindMap, options.selectionOnly);
     });

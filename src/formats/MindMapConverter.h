@@ -38,5 +38,6 @@ public:
 };
 
 // Registers the foreign formats with the map's format table: readers for OPML (4), FreeMind (5)
-// and plain text (6), writers for the HTML outline (5), plain text (6), OPML (7) and FreeMind (8).
+// and plain text (6), writers for the HTML outline (5), plain text (6), OPML (7) and FreeMind (8),
+// and pasting text as a list of topics.
 void registerForeignFormats();

@@ -4,7 +4,9 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DocumentInformation.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
@@ -18,15 +20,15 @@
 #include "MindMaps/TextStyle.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
-#include "editor-view/MindMapEditorScrollState.h"
+#include "formats/MindMapClipboard.h"
 #include "formats/MindMapFormatDetector.h"
+#include "formats/NativeStyleFileFormat.h"
 #include "formats/NodeDateFormatter.h"
 #include "formats/SelectionParcel.h"
 #include "formats/StyleElementIO.h"
 #include "formats/TwkxMindMapWriter.h"
 #include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
-#include "layout/LayoutModes.h"
 #include "platform/NumberText.h"
 
 #include <algorithm>
@@ -629,6 +631,8 @@ bool TwkxMindMapReader::isUsableImageHash(const std::string& hash)
 
 void registerNativeFormat()
 {
+    static NativeStyleFileFormat styleFiles;
+    StyleFileFormat::install(&styleFiles);
     MindMap::setUndoStateFormat(&TwkxMindMapWriter::captureUndoState, [](MindMap& mindMap, const std::string& undoState) {
         return TwkxMindMapReader::loadMindMap(mindMap, undoState);
     });
@@ -639,6 +643,11 @@ void registerNativeFormat()
                                    [](MindMap& mindMap, const MindMapExportOptions&, Error* error) {
                                        return TwkxMindMapWriter::writeMindMap(mindMap, error);
                                    });
+    MindMapFormats::registerClipboard(
+        [](MindMap& mindMap) { MindMapClipboard::copySelectionToClipboard(mindMap); },
+        [](MindMap& mindMap, bool asCentralTheme, Error* error) {
+            return MindMapClipboard::pasteFromClipboard(mindMap, asCentralTheme, error);
+        });
     MindMapFormats::registerDetection([](const MindMapData& data) {
         return MindMapFormatDetector().detectMindMapFormat(data);
     });

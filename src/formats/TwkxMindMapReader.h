@@ -122,6 +122,6 @@ private:
 };
 
 // Registers the native document's reader (format code 2) and writer (export code 0) with the
-// map's format table together with the format detector, and makes it the format of the maps'
-// undo snapshots.
+// map's format table together with the format detector and the clipboard document, and makes it
+// the format of the maps' undo snapshots and of the style sheet and style preset files.
 void registerNativeFormat();

@@ -5,7 +5,9 @@
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/DocumentInformation.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
@@ -17,14 +19,13 @@
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
 #include "Utils/VersionInfoUtils.h"
-#include "editor-view/MindMapEditorScrollState.h"
+#include "formats/NativeStyleFileFormat.h"
 #include "formats/NodeDateFormatter.h"
 #include "formats/SelectionParcel.h"
 #include "formats/StyleElementIO.h"
 #include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "formats/XmlTextWriter.h"
-#include "layout/LayoutModes.h"
 
 #include <algorithm>
 #include <functional>

@@ -7,14 +7,6 @@
 #include <cmath>
 #include <limits>
 
-int64_t RoundedTextWidth(double width)
-{
-    // Far beyond any text, yet small enough that sums of such widths cannot overflow.
-    constexpr double Limit = 1e15;
-    if (std::isnan(width)) return 0;
-    return std::llround(std::clamp(width, -Limit, Limit));
-}
-
 TextParagraph::TextParagraph(const std::string& text)
 {
     // Splitting at every white-space character also trims both ends: the pieces there are empty.

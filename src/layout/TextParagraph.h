@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MindMaps/TextSizeCalculator.h"
 #include "layout/TextSizeProvider.h"
 
 #include <cstddef>
@@ -55,8 +56,3 @@ private:
     int64_t _minWrapWidth = 0;
     TextSizeProvider* _textSizeProvider = nullptr;
 };
-
-// A measured width rounded to whole points, halves away from zero. A width that is no number, or
-// too large for the result, cannot come from real text; it is kept within bounds so that it never
-// turns into an arbitrary value.
-int64_t RoundedTextWidth(double width);

@@ -8,9 +8,8 @@
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
-#include "layout/WordWrapState.h"
-#include "platform/FakeTextMeasurer.h"
 #include "platform/TextMeasurer.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
 
@@ -101,33 +100,6 @@ TEST_F(FreeTextTest, EmptyTextHasTheMinimumSizePlusMargins)
     text->setText("i");
     text->validateState();
     expectSize(text->textSize(), 3 * CharWidth, LineHeight); // never below the minimum size
-}
-
-TEST_F(FreeTextTest, DefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
-{
-    const std::string ten = repeated('a', 9) + " " + repeated('b', 10); // 120 x 12
-    MindMapText* unwrapped = addTenPointText(ten);
-    unwrapped->applyDefaultWrap();
-    EXPECT_EQ(unwrapped->text(), ten);
-
-    // 21 characters, ratio 10.5, which rounds to 11: 1.2 / 2 of the width 126 is 76.
-    MindMapText* text = addTenPointText(repeated('a', 10) + " " + repeated('b', 10));
-    ASSERT_EQ(text->textSize(), Size(126, 12));
-    text->applyDefaultWrap();
-    EXPECT_EQ(text->text(), repeated('a', 10) + "\n" + repeated('b', 10));
-    EXPECT_FALSE(text->isWordWrapping());
-}
-
-TEST_F(FreeTextTest, ForcedDefaultWrapUsesTheLargestWrapWidth)
-{
-    // 15 characters, ratio 7.5: left alone unforced. Forced: the largest useful width 90 over the
-    // minimum height 12 is 7.5, which rounds to 8: 0.6 x 90 gives 54, nine characters.
-    const std::string words = repeated('a', 7) + " " + repeated('b', 7);
-    MindMapText* text = addTenPointText(words);
-    text->applyDefaultWrap();
-    EXPECT_EQ(text->text(), words);
-    text->applyDefaultWrap(true);
-    EXPECT_EQ(text->text(), repeated('a', 7) + "\n" + repeated('b', 7));
 }
 
 TEST_F(FreeTextTest, MinimumSizeThatIsNoNumberDoesNotBreakValidation)

@@ -4,7 +4,7 @@
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
 #include "MindMaps/NodeIcon.h"
-#include "editor-view/TopicHideTool.h"
+#include "MindMaps/TopicHideTool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "MindMapTestSupport.h"
 
 #include "MindMaps/ContainedElement.h"
-#include "MindMaps/MindMap.h"
 #include "MindMaps/HierarchyListener.h"
+#include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapDocumentOwner.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
@@ -10,7 +10,7 @@
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/TextStyle.h"
-#include "editor-view/TopicHideTool.h"
+#include "MindMaps/TopicHideTool.h"
 #include "platform/NotificationCenter.h"
 
 #include <gtest/gtest.h>

@@ -9,10 +9,10 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/StyleSheet.h"
-#include "platform/FakeTextMeasurer.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "store/CustomImageStore.h"
+#include "support/FakeTextMeasurer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

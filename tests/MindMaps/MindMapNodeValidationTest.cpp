@@ -1,7 +1,7 @@
 #include "MindMapNodeTestSupport.h"
 
+#include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/StyleHelpers.h"
-#include "layout/MinTextSizeCalculator.h"
 
 #include <gtest/gtest.h>
 
@@ -198,46 +198,6 @@ TEST_F(MindMapNodeAutoNumberTest, ManyCentralThemesAreNumberedInLinearTime)
     for (MindMapNode* node : themes) labelled += node->validatedAutoNumberPath().empty() ? 0 : 1;
     EXPECT_EQ(labelled, count);
     EXPECT_EQ(themes[41]->validatedAutoNumberPath(), "42");
-}
-
-TEST_F(MindMapNodeValidationTest, DefaultWrapBreaksOnlyLongOneLineTexts)
-{
-    // 22 characters of 6 x 12: a ratio of exactly 11.
-    MindMapNode* node = theme("aaaa bbbb cccc dddd ee");
-    settle(node);
-    ASSERT_DOUBLE_EQ(node->textSize().width / node->textSize().height, 11);
-    node->applyDefaultWrap();
-    // Factor 1.2 / (11 / 30 + 2) = 0.6: a wrap width of 79 points, 13 characters.
-    EXPECT_EQ(node->text(), "aaaa bbbb\ncccc dddd ee");
-
-    // A ratio of 10 is not enough.
-    MindMapNode* shorter = theme("aaaa bbbb cccc ddd e");
-    settle(shorter);
-    shorter->applyDefaultWrap();
-    EXPECT_EQ(shorter->text(), "aaaa bbbb cccc ddd e");
-
-    // A text that has line breaks already is left alone.
-    MindMapNode* broken = theme("aaaa bbbb cccc dddd eeee ffff gggg hhhh\nx");
-    settle(broken);
-    broken->applyDefaultWrap();
-    EXPECT_EQ(broken->text(), "aaaa bbbb cccc dddd eeee ffff gggg hhhh\nx");
-
-    // An empty text is never wrapped.
-    MindMapNode* empty = theme();
-    settle(empty);
-    empty->applyDefaultWrap(true);
-    EXPECT_EQ(empty->text(), "");
-}
-
-TEST_F(MindMapNodeValidationTest, ForcedDefaultWrapMeasuresTheRejoinedParagraph)
-{
-    MindMapNode* node = theme("aaaa bbbb cccc dddd\nee");
-    settle(node);
-    node->applyDefaultWrap(true);
-    // A single line break is a soft one: the words make one paragraph of 22 characters (132),
-    // ratio 132 / 12 = 11, factor 0.6, wrap width 79. The text's own widest line (114) would
-    // have given 68 and three lines.
-    EXPECT_EQ(node->text(), "aaaa bbbb\ncccc dddd ee");
 }
 
 TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)

@@ -1,12 +1,12 @@
 #include "MindMapTestSupport.h"
 
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MarkdownSettingsNexus.h"
 #include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
-#include "layout/LayoutModes.h"
 #include "platform/Localizer.h"
 
 #include <gtest/gtest.h>

@@ -56,20 +56,6 @@ uint32_t readUInt32(const Bytes& bytes, size_t offset);
 // and only the data can tell the lie.
 void setDeclaredSize(Bytes& zip, uint32_t size);
 
-// Zip entries record local times: tests pin the zone for their scope.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const std::string& zone) : _environment(std::in_place, "TZ", zone) { tzset(); }
-    ~ScopedTimeZone()
-    {
-        _environment.reset();
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    std::optional<ScopedEnvironment> _environment;
-};
+using ::ScopedTimeZone;
 
 } // namespace ArchiveTest

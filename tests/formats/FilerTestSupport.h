@@ -6,7 +6,7 @@
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "formats/MindMapConverter.h"
-#include "platform/FakeTextMeasurer.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <string>
 #include <string_view>

@@ -2,13 +2,13 @@
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/DiagramLink.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
-#include "editor-view/MindMapEditorScrollState.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LayoutModes.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
@@ -12,10 +14,8 @@
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
-#include "editor-view/MindMapEditorScrollState.h"
 #include "formats/NodeDateFormatter.h"
 #include "formats/XmlAttributeHelpers.h"
-#include "layout/LayoutModes.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,8 @@
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/LayoutModes.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
@@ -13,9 +15,7 @@
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
-#include "editor-view/MindMapEditorScrollState.h"
 #include "formats/NodeDateFormatter.h"
-#include "layout/LayoutModes.h"
 
 namespace twkxtest {
 

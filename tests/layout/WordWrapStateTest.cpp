@@ -1,7 +1,7 @@
 #include "layout/WordWrapState.h"
 
-#include "layout/TextSizeCalculator.h"
-#include "platform/FakeTextMeasurer.h"
+#include "MindMaps/TextSizeCalculator.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
 

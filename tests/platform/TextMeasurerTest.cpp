@@ -1,6 +1,6 @@
-#include "platform/FakeTextMeasurer.h"
 #include "platform/PangoTextMeasurer.h"
 #include "platform/TextMeasurer.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
 

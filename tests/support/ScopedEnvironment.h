@@ -4,6 +4,7 @@
 #include "support/TempDir.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -34,6 +35,22 @@ public:
 private:
     std::string _name;
     std::optional<std::string> _old;
+};
+
+// Dates are split in the local zone: tests pin the zone for their scope.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const std::string& zone) : _environment(std::in_place, "TZ", zone) { tzset(); }
+    ~ScopedTimeZone()
+    {
+        _environment.reset();
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<ScopedEnvironment> _environment;
 };
 
 // A string table of the test's own in a temporary resources folder, in force for one scope.

@@ -1,0 +1,27 @@
+#pragma once
+
+class MindMap;
+class MindMapNode;
+class MindMapText;
+
+// The modal panels the property commands open. The panels library installs its panels at
+// start-up; until then no panel opens and nothing changes. Each answers whether it applied
+// anything.
+class PropertyPanels {
+public:
+    virtual ~PropertyPanels() = default;
+
+    // The map style dialog.
+    virtual bool editMindMapStyle(MindMap* mindMap);
+    // The topic properties dialog, applied as one undoable step.
+    virtual bool editNodeProperties(MindMapNode* node);
+    // The note panel of a topic of a read-only map (no undo step).
+    virtual bool editNoteProperties(MindMapNode* node);
+    // The free-text properties dialog, applied as one undoable step.
+    virtual bool editTextProperties(MindMapText* text);
+
+    // The installed panels, or the ones that show nothing.
+    static PropertyPanels& shared();
+    // Not owned; they must outlive their use. nullptr puts the ones that show nothing back.
+    static void install(PropertyPanels* panels);
+};

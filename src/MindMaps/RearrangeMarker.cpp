@@ -1,0 +1,7 @@
+#include "MindMaps/RearrangeMarker.h"
+
+void RearrangeMarker::clear()
+{
+    _refNode = nullptr;
+    _visible = false;
+}

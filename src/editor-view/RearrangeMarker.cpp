@@ -1,7 +1,0 @@
-#include "editor-view/RearrangeMarker.h"
-
-void RearrangeMarker::clear()
-{
-    _refNode = nullptr;
-    _visible = false;
-}
