@@ -58,9 +58,15 @@ const std::string& StylePreset::UID()
 
 void StylePreset::assignStyle(const ElementStyle*) {}
 
-void StylePreset::writeToElement(pugi::xml_node) const {}
+void StylePreset::writeToElement(pugi::xml_node element) const
+{
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*_style, element, StyleElementName);
+}
 
-void StylePreset::readFromElement(pugi::xml_node) {}
+void StylePreset::readFromElement(pugi::xml_node element)
+{
+    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*_style, element, StyleElementName);
+}
 
 TextStylePreset::TextStylePreset() : StylePreset(std::make_unique<TextStyle>()) {}
 
@@ -76,16 +82,6 @@ void TextStylePreset::assignStyle(const ElementStyle* style)
     if (textStyle) this->textStyle()->assign(textStyle);
 }
 
-void TextStylePreset::writeToElement(pugi::xml_node element) const
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*textStyle(), element, StyleElementName);
-}
-
-void TextStylePreset::readFromElement(pugi::xml_node element)
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*textStyle(), element, StyleElementName);
-}
-
 NodeStylePreset::NodeStylePreset() : StylePreset(std::make_unique<NodeStyle>()) {}
 
 NodeStyle* NodeStylePreset::nodeStyle() const
@@ -99,16 +95,6 @@ void NodeStylePreset::assignStyle(const ElementStyle* style)
     if (nodeStyle) this->nodeStyle()->assign(nodeStyle);
 }
 
-void NodeStylePreset::writeToElement(pugi::xml_node element) const
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*nodeStyle(), element, StyleElementName);
-}
-
-void NodeStylePreset::readFromElement(pugi::xml_node element)
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*nodeStyle(), element, StyleElementName);
-}
-
 RelationStylePreset::RelationStylePreset() : StylePreset(std::make_unique<RelationStyle>()) {}
 
 RelationStyle* RelationStylePreset::relationStyle() const
@@ -120,16 +106,6 @@ void RelationStylePreset::assignStyle(const ElementStyle* style)
 {
     const auto* relationStyle = dynamic_cast<const RelationStyle*>(style);
     if (relationStyle) this->relationStyle()->assign(relationStyle);
-}
-
-void RelationStylePreset::writeToElement(pugi::xml_node element) const
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->writeStyle(*relationStyle(), element, StyleElementName);
-}
-
-void RelationStylePreset::readFromElement(pugi::xml_node element)
-{
-    if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*relationStyle(), element, StyleElementName);
 }
 
 // ---- Collections ----

@@ -38,9 +38,9 @@ public:
     // Copies a style of the preset's own class into the preset's style.
     virtual void assignStyle(const ElementStyle* style);
     // The style as a "style" child of the element (left out when the style stores nothing), and
-    // back.
-    virtual void writeToElement(pugi::xml_node element) const;
-    virtual void readFromElement(pugi::xml_node element);
+    // back, through the installed style file format.
+    void writeToElement(pugi::xml_node element) const;
+    void readFromElement(pugi::xml_node element);
 
     const ElementStyle* style() const { return _style.get(); }
     ElementStyle* style() { return _style.get(); }
@@ -63,8 +63,6 @@ public:
     TextStyle* textStyle() const;
     void updateImage(const ElementStyle* referenceStyle) override;
     void assignStyle(const ElementStyle* style) override;
-    void writeToElement(pugi::xml_node element) const override;
-    void readFromElement(pugi::xml_node element) override;
 };
 
 class NodeStylePreset : public StylePreset {
@@ -73,8 +71,6 @@ public:
     NodeStyle* nodeStyle() const;
     void updateImage(const ElementStyle* referenceStyle) override;
     void assignStyle(const ElementStyle* style) override;
-    void writeToElement(pugi::xml_node element) const override;
-    void readFromElement(pugi::xml_node element) override;
 };
 
 class RelationStylePreset : public StylePreset {
@@ -83,8 +79,6 @@ public:
     RelationStyle* relationStyle() const;
     void updateImage(const ElementStyle* referenceStyle) override;
     void assignStyle(const ElementStyle* style) override;
-    void writeToElement(pugi::xml_node element) const override;
-    void readFromElement(pugi::xml_node element) override;
 };
 
 // One ordered collection of presets of one kind, kept in its own file: an XML document in UTF-8

@@ -28,8 +28,8 @@ public:
     // The shared cache, made on first use.
     static StylePreviewCache& instance();
 
-    // Reads both samples through the registered native format. Without a readable sample holding a central theme, every sheet is drawn
-    // on the plain sample, however empty.
+    // Reads both samples through the registered native format. Without a readable sample holding
+    // a central theme, every sheet is drawn on the plain sample, however empty.
     StylePreviewCache();
     ~StylePreviewCache();
     StylePreviewCache(const StylePreviewCache&) = delete;

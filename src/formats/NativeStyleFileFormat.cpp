@@ -53,7 +53,8 @@ void NativeStyleFileFormat::writeStyleSheet(const CustomStyleSheet& sheet, pugi:
     const CustomColorScheme& colors = sheet.customColors();
     pugi::xml_node general = root.append_child("general");
     addStringAttribute(general, "description", sheet.styleKeyName());
-    if (sheet.timestamp()) addStringAttribute(general, "timestamp", CustomStyleSheet::formatTimestamp(*sheet.timestamp()));
+    if (const std::optional<CustomStyleSheet::Timestamp>& timestamp = sheet.timestamp())
+        addStringAttribute(general, "timestamp", CustomStyleSheet::formatTimestamp(*timestamp));
     if (colors.isLevelBased()) addBoolAttribute(general, "levelbased", true);
     addStringAttribute(general, "borderstyle", BorderStyleName(sheet.nodeStyle()->borderStyle()));
     addStringAttribute(general, "penstyle", PenStyleName(sheet.lineStyle()));
