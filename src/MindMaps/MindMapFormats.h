@@ -61,8 +61,9 @@ using MindMapClipboardPaster = std::function<bool(MindMap& mindMap, bool asCentr
 using MindMapTextListPaster = std::function<void(MindMap& mindMap)>;
 
 // The process-wide table through which a map reaches the readers and writers of the document
-// formats and of the clipboard document. The format implementations register themselves; a code
-// nobody registered reads and writes nothing. Main thread only.
+// formats and of the clipboard document. The formats library registers its readers and writers,
+// the painting library its picture exports; a code nobody registered reads and writes nothing.
+// Main thread only.
 namespace MindMapFormats {
 
 // An empty function removes the entry.
