@@ -5,9 +5,9 @@
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
-#include "platform/FakeTextMeasurer.h"
 #include "platform/Pasteboard.h"
 #include "store/CustomImageStore.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <cstddef>
 #include <cstdint>

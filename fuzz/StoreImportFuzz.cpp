@@ -5,12 +5,12 @@
 #include "Utils/StringUtils.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
-#include "platform/FakeTextMeasurer.h"
 #include "platform/FileUtils.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <cstddef>
 #include <cstdint>

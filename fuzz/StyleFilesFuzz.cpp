@@ -3,7 +3,8 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StylePresets.h"
-#include "platform/FakeTextMeasurer.h"
+#include "formats/TwkxMindMapReader.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const fs::path folder = [] {
         static FakeTextMeasurer measurer;
         TextMeasurer::setShared(&measurer);
+        // The files are written and read through the native format's style elements.
+        registerNativeFormat();
         const fs::path path = StylePresets::presetsDirectory();
         fs::create_directories(path);
         CustomStyleSheet::loadCustomStylesFromDirectory(path.string());
