@@ -7,6 +7,8 @@
 #include "Utils/StringUtils.h"
 #include "formats/MindMapConverter.h"
 #include "formats/XmlAttributeHelpers.h"
+#include "layout/ParagraphParser.h"
+#include "platform/Utf8.h"
 #include "store/CustomImageStore.h"
 #include "support/FakeTextMeasurer.h"
 
@@ -39,21 +41,24 @@ inline std::unique_ptr<MindMap> read(const MindMapData& data, MindMapReadFormat 
     return map;
 }
 
-// The words of a text as a document can hold it: opening a map wraps long topics, which puts
-// line breaks where blanks were and may fold runs of blanks; characters XML cannot carry (a read
-// U+FFFF) are not written.
+// The words of a text as a document can hold it: opening a map wraps long topics, which splits
+// them at every blank the wrap knows (the no-break space too) and joins the words with line
+// breaks or single spaces; characters XML cannot carry (a read U+FFFF) are not written.
 inline std::string words(const std::string& text)
 {
+    const std::string safe = xmlSafeText(text);
     std::string result;
     bool blank = false;
-    for (char c : xmlSafeText(text)) {
-        if (c == ' ' || c == '\n') {
+    for (size_t pos = 0; pos < safe.size();) {
+        const size_t start = pos;
+        const char32_t c = Utf8::decodeNext(safe, pos);
+        if (c != Utf8::Invalid && ParagraphParser::isWhiteSpaceOrLineBreak(c)) {
             blank = true;
             continue;
         }
         if (blank && !result.empty()) result += ' ';
         blank = false;
-        result += c;
+        result.append(safe, start, pos - start);
     }
     return result;
 }
