@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "formats/FreemindMindMapImporter.h"
 #include "formats/XmlAttributeHelpers.h"
 
 #include <string_view>
@@ -21,26 +22,37 @@ pugi::xml_node FreemindMindMapExporter::initializeRootElement(pugi::xml_node roo
     return mapNode;
 }
 
+namespace {
+
+// Rich content as the format holds it: an HTML page with one paragraph per line of the text.
+void appendRichContent(pugi::xml_node element, const char* type, std::string_view text)
+{
+    pugi::xml_node richContent = element.append_child("richcontent");
+    richContent.append_attribute("TYPE").set_value(type);
+    pugi::xml_node html = richContent.append_child("html");
+    html.append_child("head");
+    pugi::xml_node body = html.append_child("body");
+    size_t start = 0;
+    while (true) {
+        const size_t end = text.find('\n', start);
+        const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        setElementText(body.append_child("p"), line);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+}
+
+} // namespace
+
 pugi::xml_node FreemindMindMapExporter::createNodeElement(MindMapNode* node, pugi::xml_node inElement)
 {
     pugi::xml_node element = inElement.append_child("node");
-    element.append_attribute("TEXT").set_value(xmlSafeText(node->text()).c_str());
-    if (node->hasNote()) {
-        pugi::xml_node richContent = element.append_child("richcontent");
-        richContent.append_attribute("TYPE").set_value("NOTE");
-        pugi::xml_node html = richContent.append_child("html");
-        html.append_child("head");
-        pugi::xml_node body = html.append_child("body");
-        const std::string_view note = node->note();
-        size_t start = 0;
-        while (true) {
-            const size_t end = note.find('\n', start);
-            const std::string_view line = note.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-            setElementText(body.append_child("p"), line);
-            if (end == std::string_view::npos) break;
-            start = end + 1;
-        }
-    }
+    const std::string text = xmlSafeText(node->text());
+    // A text that begins like an HTML page would be read back as one; as rich content it stays
+    // the text it is.
+    if (FreemindMindMapImporter::isHtmlDocument(text)) appendRichContent(element, "NODE", text);
+    else element.append_attribute("TEXT").set_value(text.c_str());
+    if (node->hasNote()) appendRichContent(element, "NOTE", node->note());
     return element;
 }
 

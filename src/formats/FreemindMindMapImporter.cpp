@@ -29,9 +29,9 @@ pugi::xml_node childElement(pugi::xml_node parent, std::string_view name)
     return pugi::xml_node();
 }
 
-// Whether the text is an HTML page, as older programs wrote into "TEXT": "<html" as the first
-// thing, followed by the end of the tag or by its attributes.
-bool isHtmlDocument(std::string_view text)
+} // namespace
+
+bool FreemindMindMapImporter::isHtmlDocument(std::string_view text)
 {
     text = trimmedWhitespaceAndNewlines(text);
     constexpr std::string_view Start = "<html";
@@ -39,8 +39,6 @@ bool isHtmlDocument(std::string_view text)
     const char next = text[Start.size()];
     return next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\n' || next == '\r';
 }
-
-} // namespace
 
 bool FreemindMindMapImporter::handleRootElement(pugi::xml_node root)
 {

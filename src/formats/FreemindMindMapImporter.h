@@ -24,6 +24,9 @@ public:
     // lines are left out. Inline formatting ("b", "i", "font", "a" ...) stays inside its line:
     // "Call <b>Bob</b> now" is one line, not three. Empty without "html" > "body".
     static std::string extractRichContent(pugi::xml_node richContent);
+    // Whether a "TEXT" holds an HTML page, as older programs wrote it: "<html" first, followed by
+    // the end of the tag or by its attributes.
+    static bool isHtmlDocument(std::string_view text);
 
 protected:
     // false without a root element or when it is not "map".

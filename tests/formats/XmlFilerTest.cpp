@@ -117,6 +117,16 @@ TEST(FreemindExport, SeveralCentralThemesHangUnderOneRootNamedAfterTheMap)
     EXPECT_EQ(treeOf(back), "Plans & <ideas>\n  A\n    A1\n  B | note\n  C\n");
 }
 
+// A topic that merely begins like an HTML page must not come back as the page's visible text.
+TEST(FreemindExport, TextsThatLookLikeAnHtmlPageComeBackAsWritten)
+{
+    MindMap map;
+    buildMap(map, "<html lang> is a tag\n  <HTML>x</HTML>\n");
+    MindMap back;
+    ASSERT_TRUE(readAs(back, textOf(MindMapConverter::exportToFreemind(map)), MindMapReadFormat::FreeMind));
+    EXPECT_EQ(treeOf(back), "<html lang> is a tag\n  <HTML>x</HTML>\n");
+}
+
 // ---- Imports ----
 
 struct ImportCase {
