@@ -1,5 +1,6 @@
 #include "platform/Image.h"
 
+#include "platform/CairoGuard.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
@@ -77,24 +78,16 @@ bool isPlainFileName(const std::string& name)
 Image::Image(int pixelWidth, int pixelHeight)
 {
     if (!sizeAllowed(pixelWidth, pixelHeight)) return;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return;
-    }
-    _surface = surface;
+    CairoSurface created(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight));
+    if (cairo_surface_status(created.get()) != CAIRO_STATUS_SUCCESS) return;
+    _surface = std::move(created);
     _pixelWidth = pixelWidth;
     _pixelHeight = pixelHeight;
     _size = {double(pixelWidth), double(pixelHeight)};
 }
 
-Image::~Image()
-{
-    if (_surface) cairo_surface_destroy(_surface);
-}
-
 Image::Image(Image&& other) noexcept
-    : _surface(std::exchange(other._surface, nullptr)),
+    : _surface(std::move(other._surface)),
       _pixelWidth(std::exchange(other._pixelWidth, 0)),
       _pixelHeight(std::exchange(other._pixelHeight, 0)),
       _size(std::exchange(other._size, Size()))
@@ -104,8 +97,7 @@ Image::Image(Image&& other) noexcept
 Image& Image::operator=(Image&& other) noexcept
 {
     if (this != &other) {
-        if (_surface) cairo_surface_destroy(_surface);
-        _surface = std::exchange(other._surface, nullptr);
+        _surface = std::move(other._surface);
         _pixelWidth = std::exchange(other._pixelWidth, 0);
         _pixelHeight = std::exchange(other._pixelHeight, 0);
         _size = std::exchange(other._size, Size());
@@ -139,9 +131,9 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
         const bool hasAlpha = channels == 4;
         const int sourceStride = gdk_pixbuf_get_rowstride(pixbuf);
         const guchar* source = gdk_pixbuf_read_pixels(pixbuf);
-        cairo_surface_flush(image._surface);
-        unsigned char* target = cairo_image_surface_get_data(image._surface);
-        const int targetStride = cairo_image_surface_get_stride(image._surface);
+        cairo_surface_flush(image.surface());
+        unsigned char* target = cairo_image_surface_get_data(image.surface());
+        const int targetStride = cairo_image_surface_get_stride(image.surface());
         for (int y = 0; y < image._pixelHeight; ++y) {
             const guchar* in = source + size_t(y) * sourceStride;
             auto* out = reinterpret_cast<uint32_t*>(target + size_t(y) * targetStride);
@@ -153,7 +145,7 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
                     | premultiplied(in[2]);
             }
         }
-        cairo_surface_mark_dirty(image._surface);
+        cairo_surface_mark_dirty(image.surface());
 
         const double xDpi = statedResolution(pixbuf, "x-dpi");
         const double yDpi = statedResolution(pixbuf, "y-dpi");
@@ -181,18 +173,19 @@ Image Image::scaledTo(int pixelWidth, int pixelHeight) const
     if (isNull()) return {};
     Image scaled(pixelWidth, pixelHeight);
     if (scaled.isNull()) return {};
-    cairo_t* cr = cairo_create(scaled._surface);
-    cairo_scale(cr, double(pixelWidth) / _pixelWidth, double(pixelHeight) / _pixelHeight);
-    cairo_set_source_surface(cr, _surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    // Without it the filter would blend the border pixels with the transparency outside.
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-    cairo_paint(cr);
-    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-    cairo_destroy(cr);
-    if (!drawn) return {};
-    cairo_surface_flush(scaled._surface);
+    {
+        const CairoContext context(cairo_create(scaled.surface()));
+        cairo_t* cr = context.get();
+        cairo_scale(cr, double(pixelWidth) / _pixelWidth, double(pixelHeight) / _pixelHeight);
+        cairo_set_source_surface(cr, surface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        // Without it the filter would blend the border pixels with the transparency outside.
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_paint(cr);
+        if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) return {};
+    }
+    cairo_surface_flush(scaled.surface());
     return scaled;
 }
 
@@ -200,7 +193,7 @@ std::optional<std::vector<uint8_t>> Image::pngData() const
 {
     if (isNull()) return std::nullopt;
     std::vector<uint8_t> data;
-    if (cairo_surface_write_to_png_stream(_surface, appendToVector, &data) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+    if (cairo_surface_write_to_png_stream(surface(), appendToVector, &data) != CAIRO_STATUS_SUCCESS) return std::nullopt;
     return data;
 }
 

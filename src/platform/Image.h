@@ -1,9 +1,8 @@
 #pragma once
 
+#include "platform/CairoGuard.h"
 #include "platform/Error.h"
 #include "platform/Geometry.h"
-
-#include <cairo.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +25,6 @@ public:
     // A transparent picture of that many pixels, shown at one point a pixel; null when a side is
     // below 1 or the picture is larger than the limits above.
     Image(int pixelWidth, int pixelHeight);
-    ~Image();
     Image(Image&& other) noexcept;
     Image& operator=(Image&& other) noexcept;
     Image(const Image&) = delete;
@@ -51,7 +49,7 @@ public:
     Size size() const { return _size; }
     void setSize(Size size) { _size = size; }
     // Owned by the image; valid while it lives. Null for a null image.
-    cairo_surface_t* surface() const { return _surface; }
+    cairo_surface_t* surface() const { return _surface.get(); }
 
     // The whole picture drawn into a new one of that pixel size (composite "source over", opacity
     // 1), shown at one point a pixel. Null when this one is null or the size is not a valid one.
@@ -63,7 +61,7 @@ public:
     bool writePng(const std::string& path, Error* error = nullptr) const;
 
 private:
-    cairo_surface_t* _surface = nullptr;
+    CairoSurface _surface;
     int _pixelWidth = 0;
     int _pixelHeight = 0;
     Size _size;

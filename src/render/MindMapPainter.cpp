@@ -1,6 +1,7 @@
 #include "render/MindMapPainter.h"
 
-#include <cairo.h>
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
 
 namespace {
 
@@ -11,20 +12,6 @@ constexpr double ThumbnailFrameWidth = 1.0;
 constexpr double ThumbnailFrameRed = 0.0;
 constexpr double ThumbnailFrameGreen = 122.0 / 255.0;
 constexpr double ThumbnailFrameBlue = 1.0;
-
-cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length)
-{
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-std::vector<uint8_t> pngData(cairo_surface_t* surface)
-{
-    std::vector<uint8_t> data;
-    if (cairo_surface_write_to_png_stream(surface, appendToVector, &data) != CAIRO_STATUS_SUCCESS) data.clear();
-    return data;
-}
 
 void strokeThumbnailFrame(cairo_t* cr, Size size)
 {
@@ -37,19 +24,19 @@ void strokeThumbnailFrame(cairo_t* cr, Size size)
 
 std::vector<uint8_t> makeEmptyThumbnail()
 {
-    Size size = MindMapPainter::DefaultThumbnailSize;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(size.width),
-                                                          static_cast<int>(size.height));
-    cairo_t* cr = cairo_create(surface);
-    cairo_rectangle(cr, 0, 0, size.width, size.height);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_fill(cr);
-    strokeThumbnailFrame(cr, size);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    std::vector<uint8_t> data = pngData(surface);
-    cairo_surface_destroy(surface);
-    return data;
+    const Size size = MindMapPainter::DefaultThumbnailSize;
+    Image image(static_cast<int>(size.width), static_cast<int>(size.height));
+    if (image.isNull()) return {};
+    {
+        const CairoContext context(cairo_create(image.surface()));
+        cairo_t* cr = context.get();
+        cairo_rectangle(cr, 0, 0, size.width, size.height);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_fill(cr);
+        strokeThumbnailFrame(cr, size);
+    }
+    cairo_surface_flush(image.surface());
+    return image.pngData().value_or(std::vector<uint8_t>());
 }
 
 } // namespace

@@ -1,26 +1,12 @@
 #include "render/MindMapPainter.h"
 
-#include <gtest/gtest.h>
+#include "platform/Image.h"
 
-#include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 
 namespace {
-
-struct PngReader {
-    const std::vector<uint8_t>* data;
-    size_t offset = 0;
-};
-
-cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length)
-{
-    auto* reader = static_cast<PngReader*>(closure);
-    if (reader->offset + length > reader->data->size()) return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(out, reader->data->data() + reader->offset, length);
-    reader->offset += length;
-    return CAIRO_STATUS_SUCCESS;
-}
 
 struct Rgb {
     int r, g, b;
@@ -39,9 +25,9 @@ Rgb pixelAt(cairo_surface_t* surface, int x, int y)
 
 TEST(MindMapPainter, EmptyThumbnailIsWhiteWithABlueFrame)
 {
-    PngReader reader{&MindMapPainter::emptyMindMapThumbnail()};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readPng, &reader);
-    ASSERT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(surface));
+    const Image image = Image::fromData(MindMapPainter::emptyMindMapThumbnail());
+    ASSERT_FALSE(image.isNull());
+    cairo_surface_t* surface = image.surface();
     EXPECT_EQ(Size({108, 72}), MindMapPainter::DefaultThumbnailSize);
     EXPECT_EQ(108, cairo_image_surface_get_width(surface));
     EXPECT_EQ(72, cairo_image_surface_get_height(surface));
@@ -54,5 +40,4 @@ TEST(MindMapPainter, EmptyThumbnailIsWhiteWithABlueFrame)
         EXPECT_EQ(blue, pixelAt(surface, x, y)) << x << "," << y;
     for (auto [x, y] : {std::pair{1, 1}, {106, 70}, {54, 36}, {1, 36}, {54, 1}})
         EXPECT_EQ(white, pixelAt(surface, x, y)) << x << "," << y;
-    cairo_surface_destroy(surface);
 }

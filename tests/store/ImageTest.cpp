@@ -27,10 +27,11 @@ TEST(ImageTest, TranslucentPixelsArePremultiplied)
     EXPECT_EQ(pixelAt(opaque, 0, 0), 0xFF3366CCu);
 
     Image half(1, 1);
-    cairo_t* cr = cairo_create(half.surface());
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.5);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    {
+        const CairoContext cr(cairo_create(half.surface()));
+        cairo_set_source_rgba(cr.get(), 1, 1, 1, 0.5);
+        cairo_paint(cr.get());
+    }
     const uint32_t pixel = pixelAt(Image::fromData(*half.pngData()), 0, 0);
     EXPECT_NEAR(double(pixel >> 24), 128, 1);
     EXPECT_NEAR(double((pixel >> 16) & 0xFF), 128, 1);

@@ -2,7 +2,7 @@
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
-#include <cairo.h>
+#include "platform/CairoGuard.h"
 
 #include <stdexcept>
 
@@ -10,10 +10,9 @@ Image solidImage(int width, int height, double red, double green, double blue)
 {
     Image image(width, height);
     if (image.isNull()) throw std::runtime_error("no such image");
-    cairo_t* cr = cairo_create(image.surface());
-    cairo_set_source_rgb(cr, red, green, blue);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    const CairoContext cr(cairo_create(image.surface()));
+    cairo_set_source_rgb(cr.get(), red, green, blue);
+    cairo_paint(cr.get());
     cairo_surface_flush(image.surface());
     return image;
 }

@@ -6,7 +6,8 @@
 // (comma-separated) and the picture: "emoji <text> [hue=<degrees>] [grey] [rotate=<degrees>]
 // [badge=<text>]" draws emoji of the Noto Color Emoji font; the other kinds are drawn here.
 
-#include <cairo.h>
+#include "platform/CairoGuard.h"
+
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -128,25 +129,24 @@ PangoLayout* emojiLayout(cairo_t* cr, const std::string& text)
 }
 
 // The emoji drawn at the reference size, cropped to its ink.
-cairo_surface_t* emojiSurface(const std::string& text)
+CairoSurface emojiSurface(const std::string& text)
 {
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* measure = cairo_create(scratch);
-    PangoLayout* layout = emojiLayout(measure, text);
     PangoRectangle ink;
-    pango_layout_get_pixel_extents(layout, &ink, nullptr);
-    g_object_unref(layout);
-    cairo_destroy(measure);
-    cairo_surface_destroy(scratch);
+    {
+        const CairoSurface scratch(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+        const CairoContext measure(cairo_create(scratch.get()));
+        PangoLayout* layout = emojiLayout(measure.get(), text);
+        pango_layout_get_pixel_extents(layout, &ink, nullptr);
+        g_object_unref(layout);
+    }
     if (ink.width <= 0 || ink.height <= 0) throw std::runtime_error("nothing to draw for " + text);
 
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, ink.width, ink.height);
-    cairo_t* cr = cairo_create(surface);
-    layout = emojiLayout(cr, text);
-    cairo_move_to(cr, -ink.x, -ink.y);
-    pango_cairo_show_layout(cr, layout);
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, ink.width, ink.height));
+    const CairoContext cr(cairo_create(surface.get()));
+    PangoLayout* layout = emojiLayout(cr.get(), text);
+    cairo_move_to(cr.get(), -ink.x, -ink.y);
+    pango_cairo_show_layout(cr.get(), layout);
     g_object_unref(layout);
-    cairo_destroy(cr);
     return surface;
 }
 
@@ -172,16 +172,16 @@ void drawFitted(cairo_t* cr, cairo_surface_t* picture, double x, double y, doubl
 void drawEmoji(cairo_t* cr, int size, const std::vector<std::string>& args)
 {
     if (args.empty()) throw std::runtime_error("emoji without text");
-    cairo_surface_t* picture = emojiSurface(args[0]);
+    const CairoSurface picture = emojiSurface(args[0]);
     double rotation = 0;
     std::string badge;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& option = args[i];
         if (option.rfind("hue=", 0) == 0) {
             const double degrees = std::stod(option.substr(4));
-            transformPixels(picture, [degrees](Color c) { return rotateHue(c, degrees); });
+            transformPixels(picture.get(), [degrees](Color c) { return rotateHue(c, degrees); });
         } else if (option == "grey") {
-            transformPixels(picture, [](Color c) {
+            transformPixels(picture.get(), [](Color c) {
                 const double grey = 0.35 + 0.5 * luminance(c);
                 return Color{grey, grey, grey};
             });
@@ -194,13 +194,11 @@ void drawEmoji(cairo_t* cr, int size, const std::vector<std::string>& args)
         }
     }
     const double margin = size * Margin;
-    drawFitted(cr, picture, margin, margin, size - 2 * margin, rotation);
-    cairo_surface_destroy(picture);
+    drawFitted(cr, picture.get(), margin, margin, size - 2 * margin, rotation);
     if (!badge.empty()) {
-        cairo_surface_t* small = emojiSurface(badge);
+        const CairoSurface small = emojiSurface(badge);
         const double side = size * 0.55;
-        drawFitted(cr, small, size - side - margin / 2, size - side - margin / 2, side, 0);
-        cairo_surface_destroy(small);
+        drawFitted(cr, small.get(), size - side - margin / 2, size - side - margin / 2, side, 0);
     }
 }
 
@@ -618,22 +616,24 @@ std::string resourceName(const std::string& pattern, int size)
 
 void render(const Entry& entry, int size, const std::string& path)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
-    cairo_t* cr = cairo_create(surface);
-    if (entry.kind == "emoji") {
-        drawEmoji(cr, size, entry.args);
-    } else {
-        const auto drawing = drawings().find(entry.kind);
-        if (drawing == drawings().end()) throw std::runtime_error("unknown picture kind " + entry.kind);
-        const double margin = size * Margin;
-        cairo_translate(cr, margin, margin);
-        cairo_scale(cr, size - 2 * margin, size - 2 * margin);
-        drawing->second(cr, entry.args);
+    const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size));
+    {
+        const CairoContext context(cairo_create(surface.get()));
+        cairo_t* cr = context.get();
+        if (entry.kind == "emoji") {
+            drawEmoji(cr, size, entry.args);
+        } else {
+            const auto drawing = drawings().find(entry.kind);
+            if (drawing == drawings().end()) throw std::runtime_error("unknown picture kind " + entry.kind);
+            const double margin = size * Margin;
+            cairo_translate(cr, margin, margin);
+            cairo_scale(cr, size - 2 * margin, size - 2 * margin);
+            drawing->second(cr, entry.args);
+        }
     }
-    cairo_destroy(cr);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write " + path);
+    if (cairo_surface_write_to_png(surface.get(), path.c_str()) != CAIRO_STATUS_SUCCESS) {
+        throw std::runtime_error("cannot write " + path);
+    }
 }
 
 // Without the emoji font the pictures would silently come out as empty boxes.
