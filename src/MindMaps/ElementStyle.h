@@ -1,8 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 
 class ElementStyleListener;
+
+// One row of a style class's property table: the bit that marks the property customised, the
+// style's own value, its effective value and its raw setter. The tables drive equals, assign and
+// merge, so that a property is compared, copied and merged once it has its row.
+template <typename Style, typename Value, typename Effective, typename Argument>
+struct StyleProperty {
+    uint64_t mask;
+    Value Style::*own;
+    Effective (Style::*effective)() const;
+    void (Style::*store)(Argument);
+};
+
+template <typename Style, typename Value, typename Effective, typename Argument>
+StyleProperty(uint64_t, Value Style::*, Effective (Style::*)() const, void (Style::*)(Argument))
+    -> StyleProperty<Style, Value, Effective, Argument>;
 
 // The base of every cascading style object: a mask of the properties the style carries itself, one
 // listener, and the batching of change reports.
@@ -50,6 +66,57 @@ protected:
     // The diagnostic line for an operation given no style.
     static void logMissingArgument(const char* operation);
 
+    // Stores an own value; a change is reported only when the value is a new one.
+    template <typename Value>
+    void storeOwnValue(Value& own, const Value& value)
+    {
+        if (own == value)
+            return;
+        own = value;
+        changed();
+    }
+
+    // The bodies of equals, assign and merge for a table of properties (a tuple of StyleProperty
+    // rows). Two styles are equal when they customise the same properties with the same own
+    // values. Assign takes the other style's mask and all its effective values; merge adds its
+    // mask and takes the values it customises. Both answer false, having logged, for no style.
+    template <typename Style, typename Properties>
+    bool equalProps(const Style* other, const Properties& properties) const
+    {
+        if (!other || customizedProps() != other->customizedProps())
+            return false;
+        const auto& self = static_cast<const Style&>(*this);
+        return std::apply([&](const auto&... property) {
+            return ((!isPropCustomized(property.mask) || self.*property.own == other->*property.own) && ...);
+        }, properties);
+    }
+
+    template <typename Style, typename Properties>
+    bool assignProps(const Style* other, const Properties& properties)
+    {
+        if (!other) {
+            logMissingArgument("assign");
+            return false;
+        }
+        UpdateGuard batch(*this);
+        setCustomizedProps(other->customizedProps());
+        storeEffectiveValues(*other, ~uint64_t(0), properties);
+        return true;
+    }
+
+    template <typename Style, typename Properties>
+    bool mergeProps(const Style* other, const Properties& properties)
+    {
+        if (!other) {
+            logMissingArgument("merge");
+            return false;
+        }
+        UpdateGuard batch(*this);
+        setCustomizedProps(customizedProps() | other->customizedProps());
+        storeEffectiveValues(*other, other->customizedProps(), properties);
+        return true;
+    }
+
     // The user-change rule shared by the style properties: choosing the parent's value on a
     // customised property hands the property back to the parent (the own value is left as it was);
     // any other choice customises the property with the value, in one batch.
@@ -66,6 +133,17 @@ protected:
     }
 
 private:
+    template <typename Style, typename Properties>
+    void storeEffectiveValues(const Style& other, uint64_t mask, const Properties& properties)
+    {
+        auto& self = static_cast<Style&>(*this);
+        const auto store = [&](const auto& property) {
+            if ((property.mask & mask) != 0)
+                (self.*property.store)((other.*property.effective)());
+        };
+        std::apply([&](const auto&... property) { (store(property), ...); }, properties);
+    }
+
     bool _changed = false;
     ElementStyleListener* _listener = nullptr;
     int64_t _updateCount = 0;

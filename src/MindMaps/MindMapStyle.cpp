@@ -59,15 +59,7 @@ void MindMapStyle::setUpdating(bool updating)
 
 bool MindMapStyle::equals(const MindMapStyle* other) const
 {
-    if (!other || customizedProps() != other->customizedProps())
-        return false;
-    if (isPropCustomized(ConnectionStyleMask) && _connectionStyle != other->_connectionStyle)
-        return false;
-    if (isPropCustomized(BackgroundColorMask) && _backgroundColor != other->_backgroundColor)
-        return false;
-    if (isPropCustomized(CheckboxColorMask) && _checkboxColor != other->_checkboxColor)
-        return false;
-    return _nodeStyle->equals(other->_nodeStyle.get())
+    return equalProps(other, properties()) && _nodeStyle->equals(other->_nodeStyle.get())
         && _parentRelationStyle->equals(other->_parentRelationStyle.get())
         && _crossLinkStyle->equals(other->_crossLinkStyle.get())
         && _textStyle->equals(other->_textStyle.get());
@@ -75,15 +67,9 @@ bool MindMapStyle::equals(const MindMapStyle* other) const
 
 void MindMapStyle::assign(const MindMapStyle* other)
 {
-    if (!other) {
-        logMissingArgument("assign");
-        return;
-    }
     UpdateGuard batch(*this);
-    setCustomizedProps(other->customizedProps());
-    setConnectionStyle(other->connectionStyle());
-    setBackgroundColor(other->backgroundColor());
-    setCheckboxColor(other->checkboxColor());
+    if (!assignProps(other, properties()))
+        return;
     _nodeStyle->assign(other->_nodeStyle.get());
     _textStyle->assign(other->_textStyle.get());
     _crossLinkStyle->assign(other->_crossLinkStyle.get());
@@ -121,30 +107,6 @@ Color MindMapStyle::checkboxColor() const
     if (_parentStyle && !isPropCustomized(CheckboxColorMask))
         return _parentStyle->checkboxColor();
     return _checkboxColor.value_or(materialGreen600());
-}
-
-void MindMapStyle::setConnectionStyle(int32_t connectionStyle)
-{
-    if (_connectionStyle == connectionStyle)
-        return;
-    _connectionStyle = connectionStyle;
-    changed();
-}
-
-void MindMapStyle::setBackgroundColor(const std::optional<Color>& color)
-{
-    if (_backgroundColor == color)
-        return;
-    _backgroundColor = color;
-    changed();
-}
-
-void MindMapStyle::setCheckboxColor(const std::optional<Color>& color)
-{
-    if (_checkboxColor == color)
-        return;
-    _checkboxColor = color;
-    changed();
 }
 
 void MindMapStyle::styleChanged(ElementStyle* style)

@@ -45,9 +45,9 @@ public:
     Color checkboxColor() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setConnectionStyle(int32_t connectionStyle);
-    void setBackgroundColor(const std::optional<Color>& color);
-    void setCheckboxColor(const std::optional<Color>& color);
+    void setConnectionStyle(int32_t connectionStyle) { storeOwnValue(_connectionStyle, connectionStyle); }
+    void setBackgroundColor(const std::optional<Color>& color) { storeOwnValue(_backgroundColor, color); }
+    void setCheckboxColor(const std::optional<Color>& color) { storeOwnValue(_checkboxColor, color); }
 
     void styleChanged(ElementStyle* style) override;
     void nodeStyleChanged();
@@ -61,6 +61,17 @@ public:
     const std::shared_ptr<RelationStyle>& parentRelationStyle() const { return _parentRelationStyle; }
 
 private:
+    // What equals and assign go through besides the parts.
+    static auto properties()
+    {
+        using S = MindMapStyle;
+        return std::tuple{
+            StyleProperty{ConnectionStyleMask, &S::_connectionStyle, &S::connectionStyle, &S::setConnectionStyle},
+            StyleProperty{BackgroundColorMask, &S::_backgroundColor, &S::backgroundColor, &S::setBackgroundColor},
+            StyleProperty{CheckboxColorMask, &S::_checkboxColor, &S::checkboxColor, &S::setCheckboxColor},
+        };
+    }
+
     std::shared_ptr<MindMapStyle> _parentStyle;
     // The parts are shared: the styles of the map's elements keep them as their parents.
     std::shared_ptr<NodeStyle> _nodeStyle;

@@ -12,48 +12,21 @@ NodeStyle::NodeStyle(std::shared_ptr<NodeStyle> parentStyle)
 
 bool NodeStyle::equals(const NodeStyle* other) const
 {
-    if (!TextStyle::equals(other))
-        return false;
-    if (isPropCustomized(StrokeColorMask) && _strokeColor != other->_strokeColor)
-        return false;
-    if (isPropCustomized(AlignmentMask) && alignment() != other->alignment())
-        return false;
-    if (isPropCustomized(BorderStyleMask) && _borderStyle != other->_borderStyle)
-        return false;
-    if (isPropCustomized(BorderWidthMask) && _borderWidth != other->_borderWidth)
-        return false;
-    return true;
+    return equalProps(other, properties());
 }
 
 void NodeStyle::assign(const NodeStyle* other)
 {
-    if (!other) {
-        logMissingArgument("assign");
-        return;
-    }
     UpdateGuard batch(*this);
-    TextStyle::assign(other);
-    setPropCustomized(CallOutMask, false);
-    setStrokeColor(other->strokeColor());
-    setBorderStyle(other->borderStyle());
-    setBorderWidth(other->borderWidth());
+    if (assignProps(other, properties()))
+        setPropCustomized(CallOutMask, false);
 }
 
 void NodeStyle::merge(const NodeStyle* other)
 {
-    if (!other) {
-        logMissingArgument("merge");
-        return;
-    }
     UpdateGuard batch(*this);
-    TextStyle::merge(other);
-    setPropCustomized(CallOutMask, false);
-    if (other->isPropCustomized(StrokeColorMask))
-        setStrokeColor(other->strokeColor());
-    if (other->isPropCustomized(BorderStyleMask))
-        setBorderStyle(other->borderStyle());
-    if (other->isPropCustomized(BorderWidthMask))
-        setBorderWidth(other->borderWidth());
+    if (mergeProps(other, properties()))
+        setPropCustomized(CallOutMask, false);
 }
 
 void NodeStyle::reset()
@@ -83,29 +56,11 @@ double NodeStyle::borderWidth() const
                                                                   : _borderWidth;
 }
 
-void NodeStyle::setStrokeColor(const std::optional<Color>& color)
-{
-    if (_strokeColor == color)
-        return;
-    _strokeColor = color;
-    changed();
-}
-
-void NodeStyle::setBorderStyle(int32_t borderStyle)
-{
-    if (_borderStyle == borderStyle)
-        return;
-    _borderStyle = borderStyle;
-    changed();
-}
-
 void NodeStyle::setBorderWidth(double borderWidth)
 {
     // A width that is not a number would never compare equal again and would reach the painter.
-    if (!std::isfinite(borderWidth) || _borderWidth == borderWidth)
-        return;
-    _borderWidth = borderWidth;
-    changed();
+    if (std::isfinite(borderWidth))
+        storeOwnValue(_borderWidth, borderWidth);
 }
 
 void NodeStyle::changeBorderStyle(int32_t borderStyle)

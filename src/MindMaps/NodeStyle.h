@@ -32,8 +32,8 @@ public:
     double borderWidth() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setStrokeColor(const std::optional<Color>& color);
-    void setBorderStyle(int32_t borderStyle);
+    void setStrokeColor(const std::optional<Color>& color) { storeOwnValue(_strokeColor, color); }
+    void setBorderStyle(int32_t borderStyle) { storeOwnValue(_borderStyle, borderStyle); }
     void setBorderWidth(double borderWidth);
 
     // User changes.
@@ -41,6 +41,17 @@ public:
     void changeBorderWidth(double borderWidth);
 
 private:
+    // The text style's properties and the border's.
+    static auto properties()
+    {
+        using S = NodeStyle;
+        return std::tuple_cat(TextStyle::properties(), std::tuple{
+            StyleProperty{StrokeColorMask, &S::_strokeColor, &S::strokeColor, &S::setStrokeColor},
+            StyleProperty{BorderStyleMask, &S::_borderStyle, &S::borderStyle, &S::setBorderStyle},
+            StyleProperty{BorderWidthMask, &S::_borderWidth, &S::borderWidth, &S::setBorderWidth},
+        });
+    }
+
     std::shared_ptr<NodeStyle> _parentNodeStyle; // the same style as the text style's parent
     std::optional<Color> _strokeColor;
     int32_t _borderStyle = 2;

@@ -25,59 +25,17 @@ bool RelationStyle::isPropDefined(uint64_t mask) const
 
 bool RelationStyle::equals(const RelationStyle* other) const
 {
-    if (!other || customizedProps() != other->customizedProps())
-        return false;
-    if (isPropCustomized(LineStyleMask) && _lineStyle != other->_lineStyle)
-        return false;
-    if (isPropCustomized(PathStyleMask) && _relationPathStyle != other->_relationPathStyle)
-        return false;
-    if (isPropCustomized(SourceArrowMask) && _sourceArrowStyle != other->_sourceArrowStyle)
-        return false;
-    if (isPropCustomized(TargetArrowMask) && _targetArrowStyle != other->_targetArrowStyle)
-        return false;
-    if (isPropCustomized(ColorMask) && _color != other->_color)
-        return false;
-    if (isPropCustomized(LineWidthMask) && _lineWidth != other->_lineWidth)
-        return false;
-    return true;
+    return equalProps(other, properties());
 }
 
 void RelationStyle::assign(const RelationStyle* other)
 {
-    if (!other) {
-        logMissingArgument("assign");
-        return;
-    }
-    UpdateGuard batch(*this);
-    setCustomizedProps(other->customizedProps());
-    setLineStyle(other->lineStyle());
-    setLineWidth(other->lineWidth());
-    setRelationPathStyle(other->relationPathStyle());
-    setSourceArrowStyle(other->sourceArrowStyle());
-    setTargetArrowStyle(other->targetArrowStyle());
-    setColor(other->color());
+    assignProps(other, properties());
 }
 
 void RelationStyle::merge(const RelationStyle* other)
 {
-    if (!other) {
-        logMissingArgument("merge");
-        return;
-    }
-    UpdateGuard batch(*this);
-    setCustomizedProps(customizedProps() | other->customizedProps());
-    if (other->isPropCustomized(ColorMask))
-        setColor(other->color());
-    if (other->isPropCustomized(LineStyleMask))
-        setLineStyle(other->lineStyle());
-    if (other->isPropCustomized(PathStyleMask))
-        setRelationPathStyle(other->relationPathStyle());
-    if (other->isPropCustomized(LineWidthMask))
-        setLineWidth(other->lineWidth());
-    if (other->isPropCustomized(SourceArrowMask))
-        setSourceArrowStyle(other->sourceArrowStyle());
-    if (other->isPropCustomized(TargetArrowMask))
-        setTargetArrowStyle(other->targetArrowStyle());
+    mergeProps(other, properties());
 }
 
 void RelationStyle::reset()
@@ -130,53 +88,11 @@ std::optional<Color> RelationStyle::color() const
     return _parentStyle && !isPropCustomized(ColorMask) ? _parentStyle->color() : _color;
 }
 
-void RelationStyle::setLineStyle(int32_t lineStyle)
-{
-    if (_lineStyle == lineStyle)
-        return;
-    _lineStyle = lineStyle;
-    changed();
-}
-
 void RelationStyle::setLineWidth(double lineWidth)
 {
     // A width that is not a number would never compare equal again and would reach the painter.
-    if (!std::isfinite(lineWidth) || _lineWidth == lineWidth)
-        return;
-    _lineWidth = lineWidth;
-    changed();
-}
-
-void RelationStyle::setRelationPathStyle(int32_t pathStyle)
-{
-    if (_relationPathStyle == pathStyle)
-        return;
-    _relationPathStyle = pathStyle;
-    changed();
-}
-
-void RelationStyle::setSourceArrowStyle(int32_t arrowStyle)
-{
-    if (_sourceArrowStyle == arrowStyle)
-        return;
-    _sourceArrowStyle = arrowStyle;
-    changed();
-}
-
-void RelationStyle::setTargetArrowStyle(int32_t arrowStyle)
-{
-    if (_targetArrowStyle == arrowStyle)
-        return;
-    _targetArrowStyle = arrowStyle;
-    changed();
-}
-
-void RelationStyle::setColor(const std::optional<Color>& color)
-{
-    if (_color == color)
-        return;
-    _color = color;
-    changed();
+    if (std::isfinite(lineWidth))
+        storeOwnValue(_lineWidth, lineWidth);
 }
 
 void RelationStyle::deriveCrossLinkLineStyle(int32_t parentRelationLineStyle, bool hasDefaultArrow)

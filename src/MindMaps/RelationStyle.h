@@ -44,12 +44,12 @@ public:
     std::optional<Color> color() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setLineStyle(int32_t lineStyle);
+    void setLineStyle(int32_t lineStyle) { storeOwnValue(_lineStyle, lineStyle); }
     void setLineWidth(double lineWidth);
-    void setRelationPathStyle(int32_t pathStyle);
-    void setSourceArrowStyle(int32_t arrowStyle);
-    void setTargetArrowStyle(int32_t arrowStyle);
-    void setColor(const std::optional<Color>& color);
+    void setRelationPathStyle(int32_t pathStyle) { storeOwnValue(_relationPathStyle, pathStyle); }
+    void setSourceArrowStyle(int32_t arrowStyle) { storeOwnValue(_sourceArrowStyle, arrowStyle); }
+    void setTargetArrowStyle(int32_t arrowStyle) { storeOwnValue(_targetArrowStyle, arrowStyle); }
+    void setColor(const std::optional<Color>& color) { storeOwnValue(_color, color); }
 
     // Gives a cross-link style the line that goes with a parent-relation line style, optionally
     // with its default arrow. The mask is not touched.
@@ -65,6 +65,20 @@ public:
     void changeTargetArrow(int32_t arrowStyle);
 
 private:
+    // What equals, assign and merge go through.
+    static auto properties()
+    {
+        using S = RelationStyle;
+        return std::tuple{
+            StyleProperty{LineStyleMask, &S::_lineStyle, &S::lineStyle, &S::setLineStyle},
+            StyleProperty{LineWidthMask, &S::_lineWidth, &S::lineWidth, &S::setLineWidth},
+            StyleProperty{PathStyleMask, &S::_relationPathStyle, &S::relationPathStyle, &S::setRelationPathStyle},
+            StyleProperty{SourceArrowMask, &S::_sourceArrowStyle, &S::sourceArrowStyle, &S::setSourceArrowStyle},
+            StyleProperty{TargetArrowMask, &S::_targetArrowStyle, &S::targetArrowStyle, &S::setTargetArrowStyle},
+            StyleProperty{ColorMask, &S::_color, &S::color, &S::setColor},
+        };
+    }
+
     std::shared_ptr<RelationStyle> _parentStyle;
     int32_t _lineStyle = 0;
     int32_t _relationPathStyle = 0;

@@ -30,58 +30,17 @@ bool TextStyle::isPropDefined(uint64_t mask) const
 
 bool TextStyle::equals(const TextStyle* other) const
 {
-    if (!other || customizedProps() != other->customizedProps())
-        return false;
-    if (isPropCustomized(TextColorMask) && _textColor != other->_textColor)
-        return false;
-    if (isPropCustomized(FillColorMask) && _fillColor != other->_fillColor)
-        return false;
-    if (isPropCustomized(AlignmentMask) && _alignment != other->_alignment)
-        return false;
-    if (isPropCustomized(FontMask)
-        && (_fontStyle != other->_fontStyle || _fontScale != other->_fontScale))
-        return false;
-    if (isPropCustomized(CallOutMask) && _callOut != other->_callOut)
-        return false;
-    return true;
+    return equalProps(other, properties());
 }
 
 void TextStyle::assign(const TextStyle* other)
 {
-    if (!other) {
-        logMissingArgument("assign");
-        return;
-    }
-    UpdateGuard batch(*this);
-    setCustomizedProps(other->customizedProps());
-    setFillColor(other->fillColor());
-    setTextColor(other->textColor());
-    setAlignment(other->alignment());
-    setCallOut(other->callOut());
-    setFontScale(other->fontScale());
-    setFontStyle(other->fontStyle());
+    assignProps(other, properties());
 }
 
 void TextStyle::merge(const TextStyle* other)
 {
-    if (!other) {
-        logMissingArgument("merge");
-        return;
-    }
-    UpdateGuard batch(*this);
-    setCustomizedProps(customizedProps() | other->customizedProps());
-    if (other->isPropCustomized(FillColorMask))
-        setFillColor(other->fillColor());
-    if (other->isPropCustomized(TextColorMask))
-        setTextColor(other->textColor());
-    if (other->isPropCustomized(AlignmentMask))
-        setAlignment(other->alignment());
-    if (other->isPropCustomized(CallOutMask))
-        setCallOut(other->callOut());
-    if (other->isPropCustomized(FontMask)) {
-        setFontScale(other->fontScale());
-        setFontStyle(other->fontStyle());
-    }
+    mergeProps(other, properties());
 }
 
 void TextStyle::reset()
@@ -131,53 +90,11 @@ double TextStyle::fontSize() const
     return fontScale() * BaseFontSize;
 }
 
-void TextStyle::setFillColor(const std::optional<Color>& color)
-{
-    if (_fillColor == color)
-        return;
-    _fillColor = color;
-    changed();
-}
-
-void TextStyle::setTextColor(const std::optional<Color>& color)
-{
-    if (_textColor == color)
-        return;
-    _textColor = color;
-    changed();
-}
-
-void TextStyle::setAlignment(int32_t alignment)
-{
-    if (_alignment == alignment)
-        return;
-    _alignment = alignment;
-    changed();
-}
-
-void TextStyle::setCallOut(uint64_t callOut)
-{
-    if (_callOut == callOut)
-        return;
-    _callOut = callOut;
-    changed();
-}
-
-void TextStyle::setFontStyle(uint64_t fontStyle)
-{
-    if (_fontStyle == fontStyle)
-        return;
-    _fontStyle = fontStyle;
-    changed();
-}
-
 void TextStyle::setFontScale(double fontScale)
 {
     // A scale that is not a number would give every derived font a size that is not one either.
-    if (!std::isfinite(fontScale) || _fontScale == fontScale)
-        return;
-    _fontScale = fontScale;
-    changed();
+    if (std::isfinite(fontScale))
+        storeOwnValue(_fontScale, fontScale);
 }
 
 void TextStyle::setFontSize(double fontSize)

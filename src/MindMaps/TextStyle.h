@@ -41,11 +41,11 @@ public:
     double fontSize() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setFillColor(const std::optional<Color>& color);
-    void setTextColor(const std::optional<Color>& color);
-    void setAlignment(int32_t alignment);
-    void setCallOut(uint64_t callOut);
-    void setFontStyle(uint64_t fontStyle);
+    void setFillColor(const std::optional<Color>& color) { storeOwnValue(_fillColor, color); }
+    void setTextColor(const std::optional<Color>& color) { storeOwnValue(_textColor, color); }
+    void setAlignment(int32_t alignment) { storeOwnValue(_alignment, alignment); }
+    void setCallOut(uint64_t callOut) { storeOwnValue(_callOut, callOut); }
+    void setFontStyle(uint64_t fontStyle) { storeOwnValue(_fontStyle, fontStyle); }
     void setFontScale(double fontScale);
     void setFontSize(double fontSize);
 
@@ -58,6 +58,21 @@ public:
     void changeAlignment(int32_t alignment);
     void changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle, double defaultSize);
     void changeFontSize(double fontSize, uint64_t defaultStyle, double defaultSize);
+
+protected:
+    // What equals, assign and merge go through; the font is one property of two values.
+    static auto properties()
+    {
+        using S = TextStyle;
+        return std::tuple{
+            StyleProperty{FillColorMask, &S::_fillColor, &S::fillColor, &S::setFillColor},
+            StyleProperty{TextColorMask, &S::_textColor, &S::textColor, &S::setTextColor},
+            StyleProperty{AlignmentMask, &S::_alignment, &S::alignment, &S::setAlignment},
+            StyleProperty{CallOutMask, &S::_callOut, &S::callOut, &S::setCallOut},
+            StyleProperty{FontMask, &S::_fontScale, &S::fontScale, &S::setFontScale},
+            StyleProperty{FontMask, &S::_fontStyle, &S::fontStyle, &S::setFontStyle},
+        };
+    }
 
 private:
     std::shared_ptr<TextStyle> _parentStyle;
