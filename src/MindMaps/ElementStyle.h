@@ -79,7 +79,8 @@ protected:
     // The bodies of equals, assign and merge for a table of properties (a tuple of StyleProperty
     // rows). Two styles are equal when they customise the same properties with the same own
     // values. Assign takes the other style's mask and all its effective values; merge adds its
-    // mask and takes the values it customises. Both answer false, having logged, for no style.
+    // mask and takes the values it customises. Given no style, assign and merge log it and answer
+    // false.
     template <typename Style, typename Properties>
     bool equalProps(const Style* other, const Properties& properties) const
     {

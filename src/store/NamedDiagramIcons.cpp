@@ -1,5 +1,7 @@
 #include "store/NamedDiagramIcons.h"
 
+#include "platform/CairoGuard.h"
+
 #include <pango/pangocairo.h>
 
 #include <numbers>
@@ -65,13 +67,9 @@ void addRoundedRectangle(cairo_t* cr, double x, double y, double width, double h
     cairo_close_path(cr);
 }
 
-// A number icon: the digit in a white rounded square with a black border.
-Image numberImage(int digit)
+// The digit in a white rounded square with a black border.
+void drawNumber(cairo_t* cr, int digit)
 {
-    Image image(NumberIconSide, NumberIconSide);
-    if (image.isNull()) return image;
-    cairo_t* cr = cairo_create(image.surface());
-
     addRoundedRectangle(cr, 3, 3, NumberIconSide - 6, NumberIconSide - 6, 5);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_fill_preserve(cr);
@@ -91,8 +89,16 @@ Image numberImage(int digit)
     cairo_move_to(cr, 0, 3);
     pango_cairo_show_layout(cr, layout);
     g_object_unref(layout);
+}
 
-    cairo_destroy(cr);
+Image numberImage(int digit)
+{
+    Image image(NumberIconSide, NumberIconSide);
+    if (image.isNull()) return image;
+    {
+        const CairoContext context(cairo_create(image.surface()));
+        drawNumber(context.get(), digit);
+    }
     cairo_surface_flush(image.surface());
     return image;
 }
