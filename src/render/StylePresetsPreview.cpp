@@ -7,12 +7,12 @@
 #include "MindMaps/TextStyle.h"
 #include "Utils/BezierPathShapes.h"
 #include "platform/BezierPath.h"
+#include "platform/CairoGuard.h"
 #include "platform/Font.h"
 #include "platform/TextMeasurer.h"
 #include "render/CalloutStyleImage.h"
 #include "render/CloudShape.h"
 
-#include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include <optional>
@@ -43,33 +43,23 @@ void setSourceColor(cairo_t* cr, const Color& color)
     cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha());
 }
 
-// A cairo context on a new transparent picture, released with the guard.
+// A cairo context on a new transparent picture.
 class PreviewCanvas {
 public:
-    PreviewCanvas() : _image(StylePreset::PreviewSide, StylePreset::PreviewSide)
-    {
-        _cr = cairo_create(_image.surface());
-    }
-    ~PreviewCanvas()
-    {
-        if (_cr) cairo_destroy(_cr);
-    }
-    PreviewCanvas(const PreviewCanvas&) = delete;
-    PreviewCanvas& operator=(const PreviewCanvas&) = delete;
+    PreviewCanvas() : _image(StylePreset::PreviewSide, StylePreset::PreviewSide), _cr(cairo_create(_image.surface())) {}
 
-    cairo_t* cr() const { return _cr; }
+    cairo_t* cr() const { return _cr.get(); }
     // Ends the drawing and hands the picture over.
     Image finish()
     {
-        cairo_destroy(_cr);
-        _cr = nullptr;
+        _cr.reset();
         cairo_surface_flush(_image.surface());
         return std::move(_image);
     }
 
 private:
     Image _image;
-    cairo_t* _cr = nullptr;
+    CairoContext _cr;
 };
 
 void drawSampleLetter(cairo_t* cr, uint64_t fontStyle, double fontSize, const std::optional<Color>& textColor)
