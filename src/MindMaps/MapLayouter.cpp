@@ -32,6 +32,8 @@ std::unique_ptr<WordWrapping> MapLayouter::wordWrapping(WordWrappableElement*)
     return nullptr;
 }
 
+void MapLayouter::updateParentRelationPaths(MindMap&) {}
+
 MapLayouter& MapLayouter::shared()
 {
     static MapLayouter stationary;

@@ -31,6 +31,8 @@ public:
     virtual void layoutBranch(MindMapNode* node, int32_t layoutMode);
     // The wrap state of an element whose wrap handle the user drags; nullptr without one.
     virtual std::unique_ptr<WordWrapping> wordWrapping(WordWrappableElement* element);
+    // Routes the lines from freely placed topics to their children by the map's connection style.
+    virtual void updateParentRelationPaths(MindMap& mindMap);
 
     // The installed layouter, or the one that leaves everything where it is.
     static MapLayouter& shared();

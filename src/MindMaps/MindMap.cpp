@@ -449,7 +449,7 @@ void MindMap::updatePathTapers()
 
 void MindMap::updateRelationPaths()
 {
-    // The parent-relation paths are the layouters' work; the cross links route themselves.
+    MapLayouter::shared().updateParentRelationPaths(*this);
     for (size_t i = 0; i < _crossLinks.size(); ++i) _crossLinks[i]->updatePath();
 }
 

@@ -243,6 +243,26 @@ public:
     void updatePathTapers();
     void updateRelationPaths();
     void compressLayoutModes();
+    // Opens the layout-mode dialog for the primary selected topic unless a strict branch holds it;
+    // the dialog answers through layoutModeSelected().
+    void changeLayoutMode();
+    // Gives every selected root topic the mode and then the direction, as one undo step.
+    void layoutModeSelected(int32_t layoutMode, int32_t layoutDirection);
+
+    // ---- Rearranging inside strict branches ----
+
+    // Shows the rearrange marker where the strict branch under the drag would take the dragged
+    // topics; hides it when no branch does.
+    void hitTestRearrangeMarker(MindMapNode* draggedNode, const std::vector<MindMapNode*>& rootNodes);
+    bool hitTestRearrangeMarkerForNode(MindMapNode* node, MindMapNode* draggedNode,
+                                       const std::vector<MindMapNode*>& rootNodes);
+    // Drops the dragged roots where the visible marker points, then registers the drag's
+    // snapshot as one undo step.
+    void rearrangeNodeDragEnded(const std::vector<MindMapNode*>& rootNodes, const UndoState& undoState,
+                                Point dragStart);
+    // Moves the topic under the parent (nullptr: makes it a central theme) at the index, as one
+    // undo step; false when the parent may not take it.
+    bool reconnectNode(MindMapNode* node, MindMapNode* parent, int64_t index);
 
     // ---- Styles ----
 

@@ -30,6 +30,11 @@ bool PropertyPanels::editTextProperties(MindMapText*)
     return false;
 }
 
+bool PropertyPanels::selectLayoutMode(MindMap*, int32_t, int32_t)
+{
+    return false;
+}
+
 PropertyPanels& PropertyPanels::shared()
 {
     static PropertyPanels none;

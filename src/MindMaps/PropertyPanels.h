@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 class MindMap;
 class MindMapNode;
 class MindMapText;
@@ -19,6 +21,9 @@ public:
     virtual bool editNoteProperties(MindMapNode* node);
     // The free-text properties dialog, applied as one undoable step.
     virtual bool editTextProperties(MindMapText* text);
+    // The layout-mode dialog, opened with a topic's mode and direction; the choice comes back
+    // through the map's layoutModeSelected().
+    virtual bool selectLayoutMode(MindMap* mindMap, int32_t layoutMode, int32_t layoutDirection);
 
     // The installed panels, or the ones that show nothing.
     static PropertyPanels& shared();

@@ -44,6 +44,9 @@ namespace {
 // Positions beyond this are taken as the limit: far larger than any map, and small enough that
 // sizes and distances computed from them stay finite.
 constexpr double MaxCoordinate = 1.0e9;
+// A topic position beyond this is no position a map could have been given by hand or by layout;
+// it is refused and read as the origin, so that placing topics around it stays a bounded search.
+constexpr double MaxTopicCoordinate = 1.0e7;
 // Zoom percentages outside this range are brought into it.
 constexpr int64_t MinZoomPercentage = 1;
 constexpr int64_t MaxZoomPercentage = 10000;
@@ -96,6 +99,12 @@ int64_t integerValue(pugi::xml_attribute attribute, int64_t defaultValue)
 double doubleValue(pugi::xml_attribute attribute, double defaultValue)
 {
     return attribute ? parseDouble(attribute.value(), defaultValue) : defaultValue;
+}
+
+double topicCoordinate(pugi::xml_attribute attribute)
+{
+    const double value = doubleValue(attribute, 0);
+    return std::abs(value) <= MaxTopicCoordinate ? value : 0;
 }
 
 bool boolValue(pugi::xml_attribute attribute, bool defaultValue)
@@ -422,7 +431,7 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
         else
             node->setText(UnescapeXmlText(raw));
     }
-    node->setLocation(scaledPoint(doubleValue(items.attribute(TopicX), 0), doubleValue(items.attribute(TopicY), 0)));
+    node->setLocation(scaledPoint(topicCoordinate(items.attribute(TopicX)), topicCoordinate(items.attribute(TopicY))));
 
     const int32_t layoutMode = LayoutModeFromName(items.attribute(TopicLayout).value());
     node->setLayoutMode(layoutMode);

@@ -2,6 +2,7 @@
 
 #include "MindMaps/MapLayouter.h"
 #include "layout/NodeLayouter.h"
+#include "layout/ParentRelationRouter.h"
 #include "layout/StrictNodeLayouter.h"
 #include "layout/WordWrapState.h"
 
@@ -22,6 +23,7 @@ public:
     {
         return std::make_unique<WordWrapState>(element);
     }
+    void updateParentRelationPaths(MindMap& mindMap) override { ParentRelationRouter::updateParentRelations(mindMap); }
 };
 
 } // namespace
