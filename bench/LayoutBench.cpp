@@ -82,6 +82,28 @@ void BM_RouteBalancedMap(benchmark::State& state)
 }
 BENCHMARK(BM_RouteBalancedMap)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
+// For comparison: the branch weights summed again at every level, once per routed line, as the
+// side of a branch was first found (quadratic on a deep chain).
+double recursiveWeight(const MindMapNode* node, double anchor)
+{
+    double weight = node->location().x - anchor;
+    for (const MindMapNode* child : node->children()) weight += recursiveWeight(child, anchor);
+    return weight;
+}
+
+void BM_RecursiveWeightsDeepChain(benchmark::State& state)
+{
+    MeasuredMap measured;
+    buildChain(measured.map, 5000);
+    for (auto _ : state) {
+        double sum = 0;
+        for (const MindMapNode* node : measured.map.nodes())
+            if (node->parent()) sum += recursiveWeight(node, node->parent()->location().x);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_RecursiveWeightsDeepChain)->Unit(benchmark::kMillisecond);
+
 // Placing a whole free branch topic by topic; range 1 scans every obstacle for every candidate,
 // range 0 looks them up in the grid (the positions are the same).
 void BM_FreePlacement(benchmark::State& state)

@@ -209,6 +209,25 @@ TEST_F(NodeLayouterTest, PlacingTwiceFromTheSameStartGivesTheSameBits)
     for (size_t i = 0; i < nodes.size(); ++i) nodes[i]->setLocation(start[i]);
     NodeLayouter::layoutSubTree(root, false);
     EXPECT_EQ(locations(nodes), first);
+
+    // An equal point is no change: nothing to measure again and no layout to redo.
+    map.validateElementStates();
+    ASSERT_FALSE(map.needsLayout());
+    for (MindMapNode* node : nodes) node->setLocation(node->location());
+    for (MindMapNode* node : nodes) EXPECT_EQ(node->updateState(), 0u);
+    EXPECT_FALSE(map.needsLayout());
+}
+
+TEST_F(NodeLayouterTest, DeepBranchesArePlacedWithoutRecursion)
+{
+    std::vector<MindMapNode*> chain = loadingChain(100000);
+    for (MindMapNode* node : chain) {
+        node->loaded();
+        node->validateNodeState();
+    }
+    map.rethinkCentralThemes();
+    NodeLayouter::layoutSubTree(chain.front(), false);
+    EXPECT_NE(chain.back()->location(), Point());
 }
 
 } // namespace

@@ -196,6 +196,16 @@ TEST_F(ParentRelationRouterTest, DeepChainsRouteWithoutRecursion)
         ParentRelationRouter::updateParentRelations(map);
         const MindMapNode* end = chain.back();
         EXPECT_EQ(path(chain.back()).p3.y, connectionStyle == 1 ? end->bounds().maxY() : end->location().y);
+        // Routed again, every line comes out bit for bit the same.
+        std::vector<RelationPath> first;
+        for (MindMapNode* node : chain) first.push_back(path(node));
+        ParentRelationRouter::updateParentRelations(map);
+        for (size_t i = 0; i < chain.size(); ++i) {
+            const RelationPath& again = path(chain[i]);
+            ASSERT_TRUE(again.p0 == first[i].p0 && again.p1 == first[i].p1 && again.p2 == first[i].p2 &&
+                        again.p3 == first[i].p3 && again.leadOutPoint == first[i].leadOutPoint)
+                << i;
+        }
     }
 }
 
