@@ -464,8 +464,9 @@ void MindMap::compressLayoutModes()
         pending.pop_back();
         const int32_t mode = node->layoutMode();
         if (mode != LayoutModeFreeForm && underAutoLayout) {
+            // The direction of free form, not of the mode it had: a top-down topic would keep 5.
             node->setLayoutMode(LayoutModeFreeForm);
-            node->setLayoutDirection(DefaultLayoutDirectionForMode(mode));
+            node->setLayoutDirection(DefaultLayoutDirectionForMode(LayoutModeFreeForm));
         }
         const bool childrenUnderAutoLayout = underAutoLayout || mode != LayoutModeFreeForm;
         const auto& children = node->children();

@@ -33,12 +33,15 @@ protected:
 TEST_F(LayoutCommandsTest, LayoutModeIsOneStepThatKeepsTheChosenDirectionAndClearsNestedModes)
 {
     topic("A1")->setLayoutMode(2);
+    topic("A2")->setLayoutMode(4);
     map.setSelectedElement(topic("A"));
     expectOneUndoStep("undoable_op_layout", [&] { map.layoutModeSelected(4, 3); });
     EXPECT_EQ(topic("A")->layoutMode(), 4);
     EXPECT_EQ(topic("A")->layoutDirection(), 3);
-    EXPECT_EQ(topic("A1")->layoutMode(), 0);
-    EXPECT_EQ(topic("A1")->layoutDirection(), 0);
+    for (const char* nested : {"A1", "A2"}) {
+        EXPECT_EQ(topic(nested)->layoutMode(), 0) << nested;
+        EXPECT_EQ(topic(nested)->layoutDirection(), 0) << nested;
+    }
 }
 
 TEST_F(LayoutCommandsTest, ReconnectMovesToTheIndexAsSeenBeforeTheMove)
