@@ -841,6 +841,9 @@ private:
     // Removes the links in one pass; a primary selected link hands the selection to its source
     // when the source stays (is in the map and not among the leaving nodes).
     void discardCrossLinks(const std::vector<CrossLink*>& links, const ElementSet& leavingNodes);
+    // A central theme that became a child leaves the theme list; the main theme's place falls
+    // back to the first theme, and the map is renumbered.
+    void centralThemeBecameChild(MindMapNode* node, bool wasMainTheme);
     // Takes the elements out of the selection and the search matches. When the primary selected
     // element is among them, successor becomes the selection alone (none for nullptr); others
     // leave silently.

@@ -23,6 +23,16 @@ enum RearrangeInfo : int32_t {
 
 } // namespace
 
+void MindMap::centralThemeBecameChild(MindMapNode* node, bool wasMainTheme)
+{
+    std::erase(_centralThemes, node);
+    if (wasMainTheme) {
+        _mainCentralTheme = nullptr;
+        titleChanged();
+    }
+    invalidateAutoNumberPaths();
+}
+
 void MindMap::changeLayoutMode()
 {
     cancelEditorModes();
@@ -126,14 +136,7 @@ void MindMap::rearrangeNodeDragEnded(const std::vector<MindMapNode*>& rootNodes,
                 if (target > current) --target;
                 parent->moveChildFromIndex(current, target);
             }
-            if (!oldParent) {
-                std::erase(_centralThemes, dragged);
-                if (wasMainTheme) {
-                    _mainCentralTheme = nullptr;
-                    titleChanged();
-                }
-                invalidateAutoNumberPaths();
-            }
+            if (!oldParent) centralThemeBecameChild(dragged, wasMainTheme);
             removeCrossLinksBetween(dragged, parent);
             dragged->fullExpand();
         }
@@ -155,14 +158,7 @@ bool MindMap::reconnectNode(MindMapNode* node, MindMapNode* parent, int64_t inde
     forceNodeVisible(node);
     if (parent) {
         removeCrossLinksBetween(node, parent);
-        if (!oldParent) {
-            std::erase(_centralThemes, node);
-            if (wasMainTheme) {
-                _mainCentralTheme = nullptr;
-                titleChanged();
-            }
-            invalidateAutoNumberPaths();
-        }
+        if (!oldParent) centralThemeBecameChild(node, wasMainTheme);
     } else if (oldParent) {
         _centralThemes.push_back(node);
         invalidateAutoNumberPaths();
