@@ -71,7 +71,9 @@ public:
         for (uint32_t index : _everywhere)
             if (visit(index)) return true;
         int64_t x0, y0, x1, y1;
-        if (!cellRange(area, x0, y0, x1, y1)) {
+        // An area over more cells than there are obstacles is cheaper to answer by visiting them all.
+        if (!cellRange(area, x0, y0, x1, y1) ||
+            static_cast<double>(x1 - x0 + 1) * static_cast<double>(y1 - y0 + 1) > static_cast<double>(_entries.size())) {
             for (uint32_t index = 0; index < _entries.size(); ++index)
                 if (visit(index)) return true;
             return false;
@@ -260,7 +262,9 @@ bool NodeLayouter::isAcceptedCenter(Point point, const MindMapNode* node) const
 {
     const Rect candidate = rectCenteredAt(point, node->size());
     auto rejects = [&](const MindMapNode* obstacle) { return rejectsCenter(obstacle, candidate, node); };
-    if (!_grid) return std::none_of(_nodes.begin(), _nodes.end(), rejects);
+    // A candidate without area measures its gap from the obstacle's own ellipse, wherever the
+    // obstacle lies: only the full scan sees that.
+    if (!_grid || candidate.isEmpty()) return std::none_of(_nodes.begin(), _nodes.end(), rejects);
     // A little beyond the gap, so that single-precision roots near the edge cannot hide an
     // obstacle the plain scan would see.
     const double slack = 1 + 1e-6 * (std::abs(point.x) + std::abs(point.y) + candidate.width() + candidate.height());
