@@ -27,13 +27,15 @@ protected:
         for (const char* text : {"C3", "C4", "C5"}) map.addMindMapNodeAsChild(topic("A"), Point{200, 300})->setText(text);
         undoManager().removeAllActions();
     }
-    void dropOnMarker(MindMapNode* parent, int64_t index, int32_t info, const std::vector<MindMapNode*>& dragged)
+    void dropOnMarker(MindMapNode* parent, int64_t index, int32_t info, const std::vector<MindMapNode*>& dragged,
+                      bool horizontal = false, Point dragStart = {})
     {
         map.rearrangeMarker()->setRefNode(parent);
         map.rearrangeMarker()->setIndex(index);
         map.rearrangeMarker()->setInfo(info);
+        map.rearrangeMarker()->setHorizontal(horizontal);
         map.rearrangeNodeDragEnded(dragged, map.prepareDelayedUndoableOperation(localized("undoable_op_move_element")),
-                                   Point());
+                                   dragStart);
     }
 };
 
@@ -78,20 +80,31 @@ TEST_F(LayoutCommandsTest, ReconnectRemovesLinksToTheNewParentAndMakesThemesInRa
 TEST_F(LayoutCommandsTest, DropOnTheMarkerPlacesByItsInfo)
 {
     fiveChildren();
+    const std::vector<std::string> first{"B1", "A1", "A2", "C3", "C4", "C5"};
+    const std::vector<std::string> last{"A1", "A2", "C3", "C4", "C5", "B1"};
+    // A lies at (0, 0); B1 stays where setting the parent put it (last) unless the drag start says.
     struct Case {
         int32_t info;
         int64_t index;
+        bool horizontal;
+        Point dragStart;
         std::vector<std::string> order;
     } cases[] = {
-        {0, 1, {"A1", "B1", "A2", "C3", "C4", "C5"}},
-        {1, 4, {"B1", "A1", "A2", "C3", "C4", "C5"}},
-        {3, 0, {"A1", "A2", "C3", "C4", "C5", "B1"}},
+        {0, 1, false, {}, {"A1", "B1", "A2", "C3", "C4", "C5"}},
+        {1, 4, false, {}, first}, {4, 4, false, {}, first}, {2, 0, false, {}, last}, {3, 0, false, {}, last},
+        {6, 0, true, {-10, 0}, first}, {6, 0, true, {10, 0}, last}, {6, 0, false, {0, 10}, first},
+        {6, 0, false, {0, -10}, last},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(map.reconnectNode(topic("B1"), topic("B"), 0));
-        dropOnMarker(topic("A"), c.index, c.info, {topic("B1")});
-        EXPECT_EQ(childTexts("A"), c.order) << c.info;
+        dropOnMarker(topic("A"), c.index, c.info, {topic("B1")}, c.horizontal, c.dragStart);
+        EXPECT_EQ(childTexts("A"), c.order) << c.info << " " << c.dragStart.x << "," << c.dragStart.y;
     }
+    // A2 already hangs under A, at 1: info 5 takes it last only from a start right of A.
+    dropOnMarker(topic("A"), 0, 5, {topic("A2")}, true, {-10, 0});
+    EXPECT_EQ(childTexts("A")[1], "A2");
+    dropOnMarker(topic("A"), 0, 5, {topic("A2")}, true, {10, 0});
+    EXPECT_EQ(childTexts("A").back(), "A2");
     EXPECT_EQ(undoManager().undoActionName(), localized("undoable_op_change_parent"));
     for (int64_t index : {int64_t{6}, int64_t{-1}}) {
         undoManager().removeAllActions();
