@@ -1,7 +1,7 @@
 // Free placement: angle lists, where new topics and central themes land, and that the obstacle
 // grid places exactly as scanning every obstacle.
 
-#include "MindMaps/MindMapNodeTestSupport.h"
+#include "LayoutTestSupport.h"
 
 #include "Utils/GeometryHelpers.h"
 #include "layout/NodeLayouter.h"
@@ -15,17 +15,8 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr double Trig = 1e-4;
 
-class NodeLayouterTest : public nodetest::NodeTest {
+class NodeLayouterTest : public LayoutTest {
 protected:
-    // About 80 by 24; a theme without a parent.
-    MindMapNode* topic(MindMapNode* parent, Point location = {})
-    {
-        MindMapNode* node = parent ? child(parent, location) : theme("centre");
-        node->setLocation(location);
-        node->setText("abcdefghij");
-        settle(node);
-        return node;
-    }
     // Breadth first, three children each, every topic at the root.
     std::vector<MindMapNode*> branch(size_t count)
     {
