@@ -1,23 +1,19 @@
 #pragma once
 
-#include "layout/StrictNodeLayouter.h"
-
-#include <cstddef>
-#include <vector>
+#include "layout/StrictAxisLayouter.h"
 
 // Layout mode 1: each topic's children stand in a column beside it, centred on it; a root can
-// have a column on each side, balanced by height. Also lays out whole imported maps.
-class StrictHorizontalNodeLayouter : public StrictNodeLayouter {
+// have a column on each side, balanced by height. Also lays out whole imported maps. On a
+// baseline-connected map the lines run along the topics' bottom edges.
+class StrictHorizontalNodeLayouter : public StrictAxisLayouter {
 public:
     static constexpr double Gap = 50;
     static constexpr Size HiddenExtent{32, 22};
     static constexpr double Spacing = 6;
 
-    using StrictNodeLayouter::StrictNodeLayouter;
+    explicit StrictHorizontalNodeLayouter(MindMap& mindMap);
 
     int32_t getLayoutMode() const override;
-    void doLayoutBranch(MindMapNode* node) override;
-    void layoutCentralTheme(MindMapNode* node, double atX, double atY, bool positionTheme) override;
 
     // The summed measured heights of the first count children; 0 for a count below 1.
     static double calcBranchHeight(const MindMapNode* node, int64_t count);
@@ -26,25 +22,12 @@ public:
     // Places all children of a topic in one column centred on atY.
     void layoutChildren(MindMapNode* node, double marginX, double atY, bool leftToRight);
 
-    // How many of the extents, taken in order, go to the first side so that both sides are as even
-    // as can be: a tie gives the first side the extra one.
-    static size_t balancedSplit(const std::vector<double>& extents);
-
 protected:
-    void measureTopic(MindMapNode* node) override;
+    double extraOwnExtent(const MindMapNode* node) const override;
+    Point branchConnection(const MindMapNode* node, Point centred) const override;
+    void rewritePlacedRelation(MindMapNode* node, Point end, double sign) override;
 
 private:
-    struct Placement {
-        MindMapNode* node;
-        double marginX;
-        double atY;
-        double sign;
-    };
-    // Places one topic and queues its children.
-    void placeTopic(const Placement& placement, std::vector<Placement>& pending);
-    static void queueChildren(MindMapNode* node, double marginX, double atY, double sign,
-                              std::vector<Placement>& pending);
-    void placeAll(std::vector<Placement>& pending);
     // Where the lines of a baseline-connected map run along a topic's bottom edge.
     double baselineY(const MindMapNode* node) const;
 };

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "layout/StrictNodeLayouter.h"
-
-#include <vector>
+#include "layout/StrictAxisLayouter.h"
 
 // Layout mode 2: each topic's children stand in a row above or below it, centred on it; a root
 // can have a row above and a row below, balanced by width. The horizontal layout with the axes
 // exchanged, without a baseline variant.
-class StrictVerticalNodeLayouter : public StrictNodeLayouter {
+class StrictVerticalNodeLayouter : public StrictAxisLayouter {
 public:
     static constexpr double Gap = 60;
     static constexpr Size HiddenExtent{44, 16};
@@ -15,11 +13,9 @@ public:
     static constexpr double SiblingsSpacing = 4;
     static constexpr double HullSpacing = 6;
 
-    using StrictNodeLayouter::StrictNodeLayouter;
+    explicit StrictVerticalNodeLayouter(MindMap& mindMap);
 
     int32_t getLayoutMode() const override;
-    void doLayoutBranch(MindMapNode* node) override;
-    void layoutCentralTheme(MindMapNode* node, double atX, double atY, bool positionTheme) override;
 
     // The summed measured widths of the first count children; 0 for a count below 1.
     static double calcBranchWidth(const MindMapNode* node, int64_t count);
@@ -27,19 +23,4 @@ public:
     void layoutNode(MindMapNode* node, double atX, double marginY, bool topToBottom);
     // Places all children of a topic in one row centred on atX.
     void layoutChildren(MindMapNode* node, double atX, double marginY, bool topToBottom);
-
-protected:
-    void measureTopic(MindMapNode* node) override;
-
-private:
-    struct Placement {
-        MindMapNode* node;
-        double atX;
-        double marginY;
-        double sign;
-    };
-    void placeTopic(const Placement& placement, std::vector<Placement>& pending);
-    static void queueChildren(MindMapNode* node, double atX, double marginY, double sign,
-                              std::vector<Placement>& pending);
-    void placeAll(std::vector<Placement>& pending);
 };
