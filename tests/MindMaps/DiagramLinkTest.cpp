@@ -4,7 +4,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "platform/Image.h"
-#include "store/CustomImageStore.h"
+#include "support/MemoryImageStore.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -96,8 +96,7 @@ protected:
     TempDir resources;
     ScopedEnvironment resourcesEnvironment{"TARNWICK_RESOURCES", resources.path()};
     FakeLocalStore localStore;
-    TempDir storeFolder;
-    std::shared_ptr<CustomImageStore> imageStore = std::make_shared<CustomImageStore>(storeFolder.file("Images"));
+    std::shared_ptr<MemoryImageStore> imageStore = std::make_shared<MemoryImageStore>();
     MindMap map{imageStore};
     MindMapNode* theme = nullptr;
     MindMapNode* node = nullptr;

@@ -20,7 +20,7 @@ using namespace maptest;
 
 namespace {
 
-// A map whose image store is a folder of its own, with one topic to hold images.
+// A map whose image store keeps its pictures in memory, with one topic to hold images.
 class FreeImageTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -50,8 +50,7 @@ protected:
         return image;
     }
 
-    TempDir folder;
-    std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(folder.path());
+    std::shared_ptr<MemoryImageStore> store = std::make_shared<MemoryImageStore>();
     CallLog log;
     RecordingNodeEditor editor{log};
     MindMap map{store};

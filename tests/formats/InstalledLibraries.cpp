@@ -1,10 +1,9 @@
-// Maps in these tests are laid out, wrapped and drawn by the libraries the application installs,
-// and read and written in every format.
+// Maps in these tests are laid out and wrapped by the library the application installs, and read
+// and written in every format. Nothing here draws: drawing is tested where it lives.
 
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
-#include "render/RenderInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@ public:
         registerNativeFormat();
         registerForeignFormats();
         installLayout();
-        installRendering();
     }
 };
 

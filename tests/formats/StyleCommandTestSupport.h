@@ -75,7 +75,7 @@ struct RefusalCase {
 // a step writes nothing new into the document.
 class CommandMapTest : public ::testing::Test {
 protected:
-    CommandMapTest() : map(std::make_shared<FakeImageStore>())
+    CommandMapTest() : map(std::make_shared<MemoryImageStore>())
     {
         registerNativeFormat();
         map.newMindMap("", false, std::nullopt);

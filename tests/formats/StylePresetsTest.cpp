@@ -1,4 +1,4 @@
-// The three preset collections, their files and their preview pictures.
+// The three preset collections and their files.
 
 #include "MindMaps/ColorUtils.h"
 #include "MindMaps/NodeStyle.h"
@@ -203,22 +203,4 @@ TEST_F(StylePresetsTest, SharedCollectionsLiveInTheMindMapsFolder)
     EXPECT_NE(StylePresets::presetsDirectory().find("/Tarnwick/Mind Maps"), std::string::npos);
     EXPECT_EQ(&NodeStylePresets::nodeStylePresets(), &NodeStylePresets::nodeStylePresets());
     EXPECT_EQ(RelationStylePresets::relationStylePresets().count(), 1u);
-}
-
-// ---- Previews ----
-
-TEST_F(StylePresetsTest, PreviewsAreFortyPixelsSquare)
-{
-    TextStylePresets text(folder.path());
-    NodeStylePresets nodes(folder.path());
-    RelationStylePresets relations(folder.path());
-    for (StylePresets* presets : std::vector<StylePresets*>{&text, &nodes, &relations}) {
-        for (const auto& preset : presets->presets()) {
-            EXPECT_TRUE(preset->image().isNull());
-            preset->updateImage(nullptr);
-            ASSERT_FALSE(preset->image().isNull());
-            EXPECT_EQ(preset->image().pixelWidth(), 40);
-            EXPECT_EQ(preset->image().pixelHeight(), 40);
-        }
-    }
 }
