@@ -60,7 +60,15 @@ MindMap::~MindMap()
 {
     // A document's manager may outlive the map; its steps call the map back.
     if (_undoManager) _undoManager->removeAllActionsWithTarget(this);
+    // The listeners may already be gone, and a map being destroyed has nothing to tell them: the
+    // tear-down below reaches none of them, and the update it never ends holds back every
+    // notification.
     _nodeEditor = nullptr;
+    _searchListener = nullptr;
+    _modelessEditor = nullptr;
+    _hierarchyListener = nullptr;
+    _document = nullptr;
+    ++_updateCount;
     _styleBuffer.reset();
     _observations.clear();
     _imageStoreObservation.reset();

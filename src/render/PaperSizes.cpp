@@ -60,5 +60,5 @@ std::string PaperFormatName(int64_t format)
 
 int64_t PaperFormatCount()
 {
-    return static_cast<int64_t>(Formats.size()) - 1;
+    return static_cast<int64_t>(Formats.size());
 }

@@ -14,5 +14,5 @@ Size PaperSizeForFormat(int64_t format);
 
 std::string PaperFormatName(int64_t format);
 
-// The number of formats after A1; the format lists offer indices 0 to this.
+// The number of formats, A1 included: the format lists offer indices 0 to PaperFormatCount() - 1.
 int64_t PaperFormatCount();

@@ -65,7 +65,7 @@ TEST_F(FreeImageTest, PictureIsShownAtEightFifteenthsOfItsPixels)
 {
     MindMapImage* image = addImage(storePicture(150, 75));
     ASSERT_NE(image->image(), nullptr);
-    EXPECT_EQ(image->getImageSize(), Size(150, 75));
+    EXPECT_EQ(image->getImageSize(), Size({150, 75}));
     EXPECT_DOUBLE_EQ(image->deviceSize().width, 80);
     EXPECT_DOUBLE_EQ(image->deviceSize().height, 40);
 }
@@ -110,7 +110,7 @@ TEST_F(FreeImageTest, HostileHashesFindNothing)
                                     std::string(100000, 'a'), std::string("\xff\xfe", 2), std::string(".icon:")}) {
         MindMapImage* image = addImage(hash, hash);
         EXPECT_EQ(image->image(), nullptr) << hash.substr(0, 40);
-        EXPECT_EQ(image->deviceSize(), Size(32, 32));
+        EXPECT_EQ(image->deviceSize(), Size({32, 32}));
     }
 }
 

@@ -105,7 +105,7 @@ TEST_F(FreeTextTest, EmptyTextHasTheMinimumSizePlusMargins)
 TEST_F(FreeTextTest, MinimumSizeThatIsNoNumberDoesNotBreakValidation)
 {
     MindMapText* text = addText("abc");
-    text->setMinSize(Size(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()));
+    text->setMinSize(Size{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()});
     text->validateState();
     EXPECT_EQ(text->updateState(), 0u);
     EXPECT_GE(text->size().width, MindMapText::MinimumSide);

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace maptest;
 
 namespace {
@@ -163,6 +165,35 @@ TEST_F(MindMapTest, CommittingTheModelessEditorIsNotReentrant)
     EXPECT_EQ(commits, 1);
     EXPECT_EQ(notes.outgoing.back(), theme);
     EXPECT_EQ(outline.outgoing.back(), theme);
+}
+
+TEST(MindMapTeardownTest, DestroyingAMapNotifiesNobody)
+{
+    CallLog log;
+    RecordingNodeEditor editor(log);
+    RecordingModelessEditor notes(log, "notes");
+    RecordingModelessEditor outline(log, "outline");
+    RecordingSearchListener search(log);
+    FakeDocumentOwner owner;
+    auto map = std::make_unique<MindMap>();
+    TitleObserver titles(*map, log);
+    map->setNodeEditor(&editor);
+    map->setModelessEditor(&notes);
+    map->setHierarchyListener(&outline);
+    map->setSearchListener(&search);
+    map->setDocumentOwner(&owner);
+    TwoThemeTopics topics;
+    topics.addTo(*map);
+    map->addCrossLinkFromSource(topics.a1a, topics.b1);
+    map->setSelectedElement(topics.a1);
+    map->toggleSelection(topics.a2, false);
+    map->setDropTarget(topics.b);
+    log.clear();
+    owner.changes.clear();
+
+    map.reset();
+    EXPECT_EQ(log, CallLog{});
+    EXPECT_TRUE(owner.changes.empty());
 }
 
 TEST_F(MindMapTest, RollUpProgressIsComputedChildrenFirst)

@@ -27,7 +27,9 @@ TEST(PaperSizes, EveryFormatInPoints)
         EXPECT_EQ(Size({e.width, e.height}), PaperSizeForFormat(e.format)) << e.name;
         EXPECT_EQ(e.name, PaperFormatName(e.format));
     }
-    EXPECT_EQ(11, PaperFormatCount());
+    // Twelve, A1 included: a list filled up to the count ends with the last format, not with A1.
+    EXPECT_EQ(12, PaperFormatCount());
+    EXPECT_EQ("JIS-B5", PaperFormatName(PaperFormatCount() - 1));
 }
 
 TEST(PaperSizes, UnknownIndexesMeanA1)
