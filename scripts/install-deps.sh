@@ -4,8 +4,9 @@
 set -euo pipefail
 
 packages=(
-  # toolchain
-  cmake g++ ninja-build ccache pkg-config clang libclang-rt-14-dev
+  # toolchain; clang builds the tests a second time with the sanitizers, and llvm's symbolizer
+  # puts file and line into their reports
+  cmake g++ ninja-build ccache pkg-config clang libclang-rt-14-dev llvm
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # a decimal-comma locale (de_DE.UTF-8) for the locale-independence tests

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <functional>
 
@@ -148,10 +147,8 @@ TEST(TwkxBadInput, EntityDeclarationsExpandNothing)
               "<topic id=\"0\" parent=\"-1\" text=\"&lol9;\"><note>&outside;</note></topic>"
               "</topics></mindmap></tarnwick-mindmaps>";
 
-    const auto start = std::chrono::steady_clock::now();
     MindMap map;
     ASSERT_TRUE(loadDocument(map, laughs));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     ASSERT_EQ(map.nodes().size(), 1u);
     EXPECT_EQ(map.nodes()[0]->text(), "&lol9;");
     EXPECT_EQ(map.nodes()[0]->note(), "&outside;");
