@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Keeps the folders of src/ in one direction: a folder includes only folders of its own rank or
 below, folders of one rank include each other without a cycle, and only a gtk/ folder includes GTK.
+A program's main.cpp stands above every folder.
 
     scripts/check-includes.py [source-root]     (default: the src/ beside this script)
 
@@ -96,7 +97,8 @@ def main():
         if folder not in RANKS:
             unranked.add(folder)
             continue
-        if target == folder or target not in RANKS:
+        # An application's main() is the program, above every library: it installs their services.
+        if target == folder or target not in RANKS or os.path.basename(path) == "main.cpp":
             continue
         if RANKS[target] > RANKS[folder]:
             problems.append(f"{where}: {folder} (rank {RANKS[folder]}) includes {included} "

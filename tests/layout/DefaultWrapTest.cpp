@@ -97,7 +97,7 @@ TEST_F(DefaultWrapTest, FreeTextDefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
 
     // 21 characters, ratio 10.5, which rounds to 11: 1.2 / 2 of the width 126 is 76.
     MindMapText* text = addTenPointText(repeated('a', 10) + " " + repeated('b', 10));
-    ASSERT_EQ(text->textSize(), Size(126, 12));
+    ASSERT_EQ(text->textSize(), Size({126, 12}));
     text->applyDefaultWrap();
     EXPECT_EQ(text->text(), repeated('a', 10) + "\n" + repeated('b', 10));
     EXPECT_FALSE(text->isWordWrapping());

@@ -16,6 +16,7 @@ put render/Shape.cpp '#include "formats/Names.h"\n'
 put formats/Names.cpp '#  include "layout/Path.h"\n'
 put store/Provider.cpp '#include "layout/Path.h"\n#include "render/Shape.h"\n'
 put editor-view/gtk/View.cpp '#include <gtkmm.h>\n#include "store/Provider.h"\n'
+put store/main.cpp '#include "editor-view/gtk/View.h"\n'
 put newfolder/Thing.cpp '#include "platform/Image.h"\n'
 
 expected='src/MindMaps/Map.cpp:2: GTK is included outside a gtk/ folder
