@@ -392,6 +392,7 @@ void MindMap::validateElementStates()
     UpdateGuard update(*this);
     checkCrossLinksAfterHierarchyChange();
     if (_progressDirty) updateRollUpProgress();
+    MindMapNode::measureTextsAhead(_nodes);
     for (size_t i = 0; i < _nodes.size(); ++i) {
         MindMapNode* node = _nodes[i];
         node->validateNodeState();

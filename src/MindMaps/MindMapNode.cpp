@@ -918,7 +918,14 @@ int32_t MindMapNode::effectiveLayoutMode() const
 
 void MindMapNode::includeNodeUpdateState(uint64_t bits)
 {
-    if (_isLoading || (_updateState & bits) == bits)
+    if (_isLoading)
+        return;
+    // A display text built ahead of a batch measurement no longer stands for the node.
+    if (bits & (UpdateDefaultStyle | UpdateFont | UpdateText)) {
+        _textPrepared = false;
+        _preparedTextSize.reset();
+    }
+    if ((_updateState & bits) == bits)
         return;
     if (_updateState != 0) {
         _updateState |= bits;
@@ -931,38 +938,79 @@ void MindMapNode::includeNodeUpdateState(uint64_t bits)
         map->elementInvalidated(this);
 }
 
-void MindMapNode::validateNodeState()
+void MindMapNode::prepareTextForMeasuring()
 {
-    if (_isLoading || _updateState == 0 || _validatingState)
-        return;
-    _validatingState = true;
     // Each step may record further bits (applying the style sheet changes the font, a new font
-    // the text): the state is read afresh before every step.
+    // the text): the state is read afresh before every step. A step that ran clears its bit, so
+    // that validating after a batch measurement does not run it twice.
     MindMap* map = reportingMap();
     if (_updateState & UpdateDefaultStyle) {
+        _updateState &= ~static_cast<uint64_t>(UpdateDefaultStyle);
         if (StyleSheet* styleSheet = map ? map->styleSheet() : nullptr)
             styleSheet->applyDefaultNodeStyle(this);
     }
     if (_updateState & UpdateFont) {
+        _updateState &= ~static_cast<uint64_t>(UpdateFont);
         if (_styleSheetFont)
             setFont(_style->derivedFont(*_styleSheetFont));
         _updateState |= UpdateText;
+        _preparedTextSize.reset();
+        _textPrepared = false;
     }
-    if (_updateState & UpdateText) {
+    if ((_updateState & UpdateText) && !_textPrepared) {
         if (!_text.empty()) {
             _displayText = MarkdownSpanParser::markdownToAttributedString(_text, _font.value_or(Font()),
                                                                           static_cast<unsigned>(fontEffects()));
             const TextRange whole{0, _displayText.length()};
             _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style->alignment()));
             _displayText.setColor(whole, textColor());
-            const Size measured = calcAttributedStringSize(_displayText);
-            _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
         } else {
             _displayText = AttributedString();
+        }
+    }
+    _textPrepared = true;
+}
+
+void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes)
+{
+    std::vector<MindMapNode*> waiting;
+    std::vector<const AttributedString*> texts;
+    for (MindMapNode* node : nodes) {
+        if (node->_isLoading || node->_updateState == 0 || node->_validatingState)
+            continue;
+        node->_validatingState = true;
+        node->prepareTextForMeasuring();
+        node->_validatingState = false;
+        if ((node->_updateState & UpdateText) && !node->_text.empty()) {
+            waiting.push_back(node);
+            texts.push_back(&node->_displayText);
+        }
+    }
+    if (waiting.empty())
+        return;
+    const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
+    for (size_t i = 0; i < waiting.size(); ++i)
+        waiting[i]->_preparedTextSize = sizes[i];
+}
+
+void MindMapNode::validateNodeState()
+{
+    if (_isLoading || (_updateState == 0 && !_textPrepared) || _validatingState)
+        return;
+    _validatingState = true;
+    MindMap* map = reportingMap();
+    prepareTextForMeasuring();
+    if (_updateState & UpdateText) {
+        if (!_text.empty()) {
+            const Size measured = _preparedTextSize ? *_preparedTextSize : calcAttributedStringSize(_displayText);
+            _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
+        } else {
             _textSize = _minSize;
         }
         _updateState |= UpdateOuterSize;
     }
+    _textPrepared = false;
+    _preparedTextSize.reset();
     // A picture or a date alone: no room is kept for the empty text, unless it is being typed.
     if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing())
         _textSize = Size();

@@ -219,6 +219,10 @@ public:
     // Recomputes what the pending bits mark as stale, in a fixed order (style, font, text,
     // auto number, border, date, outer size), and reports a new outer size to the map.
     void validateNodeState();
+    // Runs the steps of validation before measuring (style, font, display text) for every node
+    // that awaits them and measures all display texts in one batch; validateNodeState then takes
+    // the sizes. The steps run in the order validateNodeState would run them for the nodes.
+    static void measureTextsAhead(const std::vector<MindMapNode*>& nodes);
 
     // ---- Auto numbering and date text ----
 
@@ -435,6 +439,8 @@ public:
     void customImagesChanged(const std::string& imageHash, int operation) override;
 
 private:
+    // The steps of validation before measuring: the style sheet's style, the font, the display text.
+    void prepareTextForMeasuring();
     // The map to report to: none once destruction has begun.
     MindMap* reportingMap() const;
     // Whether the node may hang below the parent (nullptr included): not itself, not one of its
@@ -497,6 +503,9 @@ private:
     int32_t _editingState = 0;
     uint64_t _updateState = 0;
     bool _validatingState = false;
+    // The steps before measuring have run ahead of validation, and the size a batch measured.
+    bool _textPrepared = false;
+    std::optional<Size> _preparedTextSize;
     bool _isLoading = false;
     bool _visible = true;
     bool _collapsed = false;

@@ -1,9 +1,12 @@
 #include "platform/PangoTextMeasurer.h"
 
+#include "platform/TextMeasuringPool.h"
+
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -25,6 +28,12 @@ void setWrapWidth(PangoLayout* layout, double wrapWidth)
     } else {
         pango_layout_set_width(layout, -1);
     }
+}
+
+// Every width that does not wrap is one key (a NaN would never find its entry again).
+double usableWrapWidth(double wrapWidth)
+{
+    return std::isfinite(wrapWidth) && wrapWidth > 0 ? wrapWidth : 0;
 }
 
 void setFont(PangoLayout* layout, const Font& font)
@@ -49,20 +58,32 @@ PangoAlignment pangoAlignment(TextAlignment alignment)
 
 } // namespace
 
-PangoTextMeasurer::PangoTextMeasurer()
+PangoLayoutMeasurer::PangoLayoutMeasurer()
 {
     _fontMap = pango_cairo_font_map_new();
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(_fontMap), Resolution);
     _context = pango_font_map_create_context(_fontMap);
-    prepareContext(_context);
+    PangoTextMeasurer::prepareContext(_context);
     _layout = pango_layout_new(_context);
 }
 
-PangoTextMeasurer::~PangoTextMeasurer()
+PangoLayoutMeasurer::~PangoLayoutMeasurer()
 {
     g_object_unref(_layout);
     g_object_unref(_context);
     g_object_unref(_fontMap);
+}
+
+Size PangoLayoutMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
+{
+    PangoTextMeasurer::setUpLayout(_layout, text, font, wrapWidth);
+    return PangoTextMeasurer::layoutSize(_layout);
+}
+
+Size PangoLayoutMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
+{
+    PangoTextMeasurer::setUpLayout(_layout, text, wrapWidth);
+    return PangoTextMeasurer::layoutSize(_layout);
 }
 
 void PangoTextMeasurer::prepareContext(PangoContext* context)
@@ -105,27 +126,114 @@ Size PangoTextMeasurer::layoutSize(PangoLayout* layout)
     return {double(logical.width) / PANGO_SCALE, double(logical.height) / PANGO_SCALE};
 }
 
-Size PangoTextMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
+PangoLayoutMeasurer& PangoTextMeasurer::layoutMeasurer()
 {
-    setUpLayout(_layout, text, font, wrapWidth);
-    return layoutSize(_layout);
+    if (!_measurer) _measurer = std::make_unique<PangoLayoutMeasurer>();
+    return *_measurer;
 }
 
-size_t PangoTextMeasurer::MeasuredTextHash::hash(const AttributedString& text, double wrapWidth)
+size_t PangoTextMeasurer::KeyHash::operator()(const AttributedKey& key) const
 {
     // The text alone tells nearly all keys apart; equal texts with other attributes are compared.
-    return std::hash<std::string>()(text.string()) ^ (std::hash<double>()(wrapWidth) * 31);
+    return std::hash<std::string>()(key.text) ^ (std::hash<double>()(key.wrapWidth) * 31);
+}
+
+size_t PangoTextMeasurer::KeyHash::operator()(const PlainKey& key) const
+{
+    return std::hash<std::string>()(key.text) ^ (std::hash<double>()(key.font.pointSize()) * 31) ^
+           (std::hash<double>()(key.wrapWidth) * 131);
+}
+
+PangoTextMeasurer::AttributedKey PangoTextMeasurer::keyFor(const AttributedString& text, double wrapWidth)
+{
+    AttributedKey key{text.string(), text.runs(), usableWrapWidth(wrapWidth)};
+    // runs() leaves attribute-less stretches out: a colour in every run is over the whole text only
+    // when the runs cover it.
+    size_t covered = 0;
+    for (const AttributedString::Run& run : key.runs) covered += run.range.length;
+    const bool wholeTextColour =
+        covered == text.length() && !key.runs.empty() && key.runs.front().attributes.color &&
+        std::all_of(key.runs.begin(), key.runs.end(), [&](const AttributedString::Run& run) {
+            return run.attributes.color == key.runs.front().attributes.color;
+        });
+    if (!wholeTextColour) return key;
+    std::vector<AttributedString::Run> runs;
+    for (AttributedString::Run run : key.runs) {
+        run.attributes.color.reset();
+        if (!runs.empty() && runs.back().attributes == run.attributes && runs.back().range.end() == run.range.location)
+            runs.back().range.length += run.range.length;
+        else if (!run.attributes.isEmpty())
+            runs.push_back(run);
+    }
+    key.runs = std::move(runs);
+    return key;
+}
+
+void PangoTextMeasurer::makeRoomFor(size_t count)
+{
+    // Past the limit the remembered sizes start afresh rather than grow without bound.
+    if (_attributedSizes.size() + _plainSizes.size() + count > MaxCachedSizes) forgetSizes();
+}
+
+void PangoTextMeasurer::forgetSizes()
+{
+    _attributedSizes.clear();
+    _plainSizes.clear();
+}
+
+Size PangoTextMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
+{
+    PlainKey key{text, font, usableWrapWidth(wrapWidth)};
+    const auto found = _plainSizes.find(key);
+    if (found != _plainSizes.end()) return found->second;
+    const Size size = layoutMeasurer().sizeForText(text, font, wrapWidth);
+    makeRoomFor(1);
+    _plainSizes.emplace(std::move(key), size);
+    return size;
 }
 
 Size PangoTextMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
-    // Every width that does not wrap is one key (a NaN would never find its entry again).
-    if (!std::isfinite(wrapWidth) || wrapWidth <= 0) wrapWidth = 0;
-    const auto found = _attributedSizes.find(MeasuredTextView{&text, wrapWidth});
+    AttributedKey key = keyFor(text, wrapWidth);
+    const auto found = _attributedSizes.find(key);
     if (found != _attributedSizes.end()) return found->second;
-    setUpLayout(_layout, text, wrapWidth);
-    const Size size = layoutSize(_layout);
-    if (_attributedSizes.size() >= MaxCachedSizes) _attributedSizes.clear();
-    _attributedSizes.emplace(MeasuredText{text, wrapWidth}, size);
+    const Size size = layoutMeasurer().sizeForAttributedString(text, wrapWidth);
+    makeRoomFor(1);
+    _attributedSizes.emplace(std::move(key), size);
     return size;
+}
+
+std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                               double wrapWidth)
+{
+    std::vector<Size> sizes(texts.size());
+    // Each text not seen before is laid out once, however often the batch holds it.
+    std::vector<AttributedKey> keys;
+    keys.reserve(texts.size());
+    std::unordered_map<AttributedKey, size_t, KeyHash> unseen; // key -> index into measured
+    std::vector<size_t> firstOfUnseen;                         // the text that stands for each
+    std::vector<size_t> unseenIndex(texts.size(), SIZE_MAX);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        keys.push_back(keyFor(*texts[i], wrapWidth));
+        const auto found = _attributedSizes.find(keys.back());
+        if (found != _attributedSizes.end()) {
+            sizes[i] = found->second;
+            continue;
+        }
+        const auto [entry, added] = unseen.try_emplace(keys.back(), firstOfUnseen.size());
+        if (added) firstOfUnseen.push_back(i);
+        unseenIndex[i] = entry->second;
+    }
+    std::vector<Size> measured(firstOfUnseen.size());
+    TextMeasuringPool::shared().forEach(
+        firstOfUnseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
+            measured[k] = measurer.sizeForAttributedString(*texts[firstOfUnseen[k]], wrapWidth);
+        });
+    makeRoomFor(firstOfUnseen.size());
+    for (size_t k = 0; k < firstOfUnseen.size(); ++k)
+        _attributedSizes.emplace(std::move(keys[firstOfUnseen[k]]), measured[k]);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (unseenIndex[i] != SIZE_MAX) sizes[i] = measured[unseenIndex[i]];
+    }
+    return sizes;
 }

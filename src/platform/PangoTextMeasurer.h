@@ -3,25 +3,54 @@
 #include "platform/TextMeasurer.h"
 
 #include <cstddef>
+#include <memory>
 #include <unordered_map>
+#include <vector>
 
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontMap PangoFontMap;
 typedef struct _PangoLayout PangoLayout;
 
+// A font map, context and layout of one thread, set up as the measurer measures: it lays a text
+// out and answers its size, remembering nothing. Only the thread that made it may use it.
+class PangoLayoutMeasurer {
+public:
+    PangoLayoutMeasurer();
+    ~PangoLayoutMeasurer();
+    PangoLayoutMeasurer(const PangoLayoutMeasurer&) = delete;
+    PangoLayoutMeasurer& operator=(const PangoLayoutMeasurer&) = delete;
+
+    Size sizeForText(const std::string& text, const Font& font, double wrapWidth);
+    Size sizeForAttributedString(const AttributedString& text, double wrapWidth);
+
+private:
+    PangoFontMap* _fontMap = nullptr;
+    PangoContext* _context = nullptr;
+    PangoLayout* _layout = nullptr;
+};
+
 // Measures with Pango at 72 dots per inch, so that one point is one unit, with unhinted font
 // metrics and unrounded glyph positions, so that a size does not depend on where the text is
 // drawn later. Painters set their contexts and layouts up with the same functions to draw text
 // exactly as it was measured.
+//
+// Sizes are remembered by text, font or attributes, and wrap width: a reloaded map (an undo step,
+// a reopened document), a word-wrap drag and a change of text colour measure the same texts
+// again, and laying a text out costs far more than finding its earlier size. A batch of texts not
+// seen before is laid out on several threads.
 class PangoTextMeasurer : public TextMeasurer {
 public:
-    PangoTextMeasurer();
-    ~PangoTextMeasurer() override;
+    PangoTextMeasurer() = default;
     PangoTextMeasurer(const PangoTextMeasurer&) = delete;
     PangoTextMeasurer& operator=(const PangoTextMeasurer&) = delete;
 
     Size sizeForText(const std::string& text, const Font& font, double wrapWidth = 0) override;
     Size sizeForAttributedString(const AttributedString& text, double wrapWidth = 0) override;
+    std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                double wrapWidth = 0) override;
+
+    // Forgets every remembered size.
+    void forgetSizes();
 
     // The resolution and font options of the measurer's context.
     static void prepareContext(PangoContext* context);
@@ -35,37 +64,32 @@ public:
     static Size layoutSize(PangoLayout* layout);
 
 private:
-    // A reloaded map (an undo step, a reopened document) measures the same texts again: laying
-    // a text out costs far more than finding its earlier size.
-    struct MeasuredText {
-        AttributedString text;
+    // What decides an attributed text's size. A colour over the whole text changes no glyph, so
+    // it is left out: recolouring a map finds every size again. A colour over part of a text
+    // starts runs of its own, which Pango shapes apart, and stays.
+    struct AttributedKey {
+        std::string text;
+        std::vector<AttributedString::Run> runs;
         double wrapWidth = 0;
+        friend bool operator==(const AttributedKey&, const AttributedKey&) = default;
     };
-    struct MeasuredTextView {
-        const AttributedString* text;
-        double wrapWidth;
+    struct PlainKey {
+        std::string text;
+        Font font;
+        double wrapWidth = 0;
+        friend bool operator==(const PlainKey&, const PlainKey&) = default;
     };
-    struct MeasuredTextHash {
-        using is_transparent = void;
-        size_t operator()(const MeasuredText& key) const { return hash(key.text, key.wrapWidth); }
-        size_t operator()(const MeasuredTextView& key) const { return hash(*key.text, key.wrapWidth); }
-        static size_t hash(const AttributedString& text, double wrapWidth);
+    struct KeyHash {
+        size_t operator()(const AttributedKey& key) const;
+        size_t operator()(const PlainKey& key) const;
     };
-    struct MeasuredTextEqual {
-        using is_transparent = void;
-        bool operator()(const MeasuredText& a, const MeasuredText& b) const
-        {
-            return a.wrapWidth == b.wrapWidth && a.text == b.text;
-        }
-        bool operator()(const MeasuredTextView& a, const MeasuredText& b) const
-        {
-            return a.wrapWidth == b.wrapWidth && *a.text == b.text;
-        }
-        bool operator()(const MeasuredText& a, const MeasuredTextView& b) const { return (*this)(b, a); }
-    };
-    std::unordered_map<MeasuredText, Size, MeasuredTextHash, MeasuredTextEqual> _attributedSizes;
+    static AttributedKey keyFor(const AttributedString& text, double wrapWidth);
+    void makeRoomFor(size_t count);
 
-    PangoFontMap* _fontMap = nullptr;
-    PangoContext* _context = nullptr;
-    PangoLayout* _layout = nullptr;
+    PangoLayoutMeasurer& layoutMeasurer();
+
+    std::unordered_map<AttributedKey, Size, KeyHash> _attributedSizes;
+    std::unordered_map<PlainKey, Size, KeyHash> _plainSizes;
+    // Made on first use, on the thread that uses the measurer.
+    std::unique_ptr<PangoLayoutMeasurer> _measurer;
 };

@@ -19,3 +19,12 @@ void TextMeasurer::setShared(TextMeasurer* measurer)
 {
     replacement = measurer;
 }
+
+std::vector<Size> TextMeasurer::sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                          double wrapWidth)
+{
+    std::vector<Size> sizes;
+    sizes.reserve(texts.size());
+    for (const AttributedString* text : texts) sizes.push_back(sizeForAttributedString(*text, wrapWidth));
+    return sizes;
+}

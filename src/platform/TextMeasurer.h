@@ -5,6 +5,7 @@
 #include "platform/Geometry.h"
 
 #include <string>
+#include <vector>
 
 // Measures laid-out text. A size is the used rectangle of the text: the width of its widest line
 // and the height of all its lines. An empty text is 0 wide and one line of its font high. A wrap
@@ -18,6 +19,12 @@ public:
 
     // Text without a font attribute is measured in the default Font().
     virtual Size sizeForAttributedString(const AttributedString& text, double wrapWidth = 0) = 0;
+
+    // The sizes of many texts, in their order, each as sizeForAttributedString gives it. Loading
+    // a map measures all its topics at once: a measurer may lay them out side by side. Main thread
+    // only, as every call.
+    virtual std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                        double wrapWidth = 0);
 
     // The process-wide measurer: the real one unless a test put another in its place.
     static TextMeasurer& shared();

@@ -1,11 +1,13 @@
 #include "platform/PangoTextMeasurer.h"
 #include "platform/TextMeasurer.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/MixedTopicTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,4 +129,70 @@ TEST_F(PangoTextMeasurerTest, HostileTextIsMeasuredWithoutHarm)
     Size size = m.sizeForText(many, Ten, 200);
     EXPECT_LE(size.width, 200);
     EXPECT_GT(size.height, 100);
+}
+
+namespace {
+
+// Mixed texts with attribute runs as markdown gives them: bold, italic, a second size, raised
+// and lowered words, underlines, partly coloured words, and a colour over the whole text.
+std::vector<AttributedString> mixedAttributedTexts(size_t count)
+{
+    const std::vector<std::string> raw = MixedTopicTexts::texts(count, 11);
+    std::vector<AttributedString> texts;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const Font font = MixedTopicTexts::font(i);
+        AttributedString text(raw[i], fontAttributes(font));
+        const size_t length = text.length();
+        const TextRange part{length / 3, length / 3};
+        switch (i % 6) {
+        case 0: text.setFont(part, font.withTrait(BoldFontMask)); break;
+        case 1: text.setFont(part, font.withTrait(ItalicFontMask).withSize(font.pointSize() * 1.5)); break;
+        case 2: text.setSuperscript(part, i % 4 == 2 ? 1 : -1); break;
+        case 3: text.setUnderline(part, 1); text.setStrikethrough({0, length / 2}, 1); break;
+        case 4: text.setColor(part, Color::rgb255(200, 10, 10)); break;
+        default: break;
+        }
+        text.setAlignment({0, length}, static_cast<TextAlignment>(i % 3));
+        if (i % 5 != 0) text.setColor({0, length}, Color::rgb255(int(i % 256), 0, 0));
+        texts.push_back(std::move(text));
+    }
+    // Repeats, within the batch and of texts measured before it.
+    for (size_t i = 0; i < count / 10; ++i) texts.push_back(texts[i * 7 % count]);
+    return texts;
+}
+
+} // namespace
+
+// Sizes measured in one batch on several threads, remembered, or found again for a recoloured
+// text are those of laying every text out alone, to the last bit.
+TEST(PangoTextMeasurerBatch, EverySizeIsThatOfTheTextLaidOutAlone)
+{
+    const std::vector<AttributedString> texts = mixedAttributedTexts(1000);
+    PangoLayoutMeasurer alone;
+    std::vector<Size> expected;
+    for (const AttributedString& text : texts) expected.push_back(alone.sizeForAttributedString(text, 0));
+
+    PangoTextMeasurer measurer;
+    // Some texts known before the batch.
+    for (size_t i = 0; i < texts.size(); i += 13) EXPECT_EQ(measurer.sizeForAttributedString(texts[i]), expected[i]);
+    std::vector<const AttributedString*> batch;
+    for (const AttributedString& text : texts) batch.push_back(&text);
+    const std::vector<Size> sizes = measurer.sizesForAttributedStrings(batch);
+    ASSERT_EQ(sizes.size(), texts.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (sizes[i] != expected[i] && ++differing < 5)
+            ADD_FAILURE() << texts[i].string() << ": " << sizes[i].width << " x " << sizes[i].height << " alone "
+                          << expected[i].width << " x " << expected[i].height;
+    }
+    EXPECT_EQ(differing, 0u);
+
+    // A text in another colour over the whole text is found again; a colour over a part is not
+    // the same text.
+    for (size_t i = 0; i < 60; ++i) {
+        AttributedString recoloured = texts[i];
+        recoloured.setColor({0, recoloured.length()}, Color::rgb255(1, 2, 3));
+        EXPECT_EQ(measurer.sizeForAttributedString(recoloured), alone.sizeForAttributedString(recoloured, 0));
+    }
+    EXPECT_TRUE(measurer.sizesForAttributedStrings({}).empty());
 }

@@ -1,0 +1,130 @@
+#include "BenchMaps.h"
+#include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MindMap.h"
+#include "formats/MindMapConverter.h"
+#include "platform/PangoTextMeasurer.h"
+#include "store/CustomImageStore.h"
+#include "support/MixedTopicTexts.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The display texts of 10,000 topics as topics build them: with argument 0 of mixed scripts,
+// fonts and markdown, with argument 1 those of the map every benchmark uses (short Latin texts in
+// the default font).
+const std::vector<AttributedString>& topicTexts(int64_t kind)
+{
+    static const std::vector<AttributedString> texts[2] = {
+        [] {
+            std::vector<AttributedString> result;
+            const std::vector<std::string> raw = MixedTopicTexts::texts(BenchMaps::TopicCount, 7);
+            for (size_t i = 0; i < raw.size(); ++i) {
+                AttributedString text =
+                    MarkdownSpanParser::markdownToAttributedString(raw[i], MixedTopicTexts::font(i), 0);
+                text.setAlignment({0, text.length()}, static_cast<TextAlignment>(i % 3));
+                text.setColor({0, text.length()}, Color::black());
+                result.push_back(std::move(text));
+            }
+            return result;
+        }(),
+        [] {
+            std::vector<AttributedString> result;
+            std::mt19937 random(20240601);
+            for (size_t i = 0; i < BenchMaps::TopicCount; ++i) {
+                AttributedString text = MarkdownSpanParser::markdownToAttributedString(
+                    BenchMaps::randomText(random), Font(), 0);
+                text.setColor({0, text.length()}, Color::black());
+                result.push_back(std::move(text));
+            }
+            return result;
+        }(),
+    };
+    return texts[kind];
+}
+
+// One layout after another on one context, as the measurer lays out a text it has not seen.
+void BM_MeasureTopicTextsOneByOne(benchmark::State& state)
+{
+    const std::vector<AttributedString>& texts = topicTexts(state.range(0));
+    PangoLayoutMeasurer measurer;
+    // Fonts are loaded once per process.
+    for (const AttributedString& text : texts) measurer.sizeForAttributedString(text, 0);
+    for (auto _ : state) {
+        for (const AttributedString& text : texts) benchmark::DoNotOptimize(measurer.sizeForAttributedString(text, 0));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * texts.size()));
+}
+BENCHMARK(BM_MeasureTopicTextsOneByOne)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The texts as one batch, none of them seen before, as loading a map measures them.
+void BM_MeasureTopicTextsInBatch(benchmark::State& state)
+{
+    const std::vector<AttributedString>& texts = topicTexts(state.range(0));
+    std::vector<const AttributedString*> batch;
+    for (const AttributedString& text : texts) batch.push_back(&text);
+    PangoTextMeasurer measurer;
+    // The threads start and load their fonts once per process.
+    measurer.sizesForAttributedStrings(batch);
+    for (auto _ : state) {
+        state.PauseTiming();
+        measurer.forgetSizes();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(measurer.sizesForAttributedStrings(batch));
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * texts.size()));
+}
+BENCHMARK(BM_MeasureTopicTextsInBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+std::shared_ptr<CustomImageStore> importStore()
+{
+    static auto store = std::make_shared<CustomImageStore>();
+    return store;
+}
+
+// Opening the 10,000-topic map exported as FreeMind or OPML, with a measurer that has seen none of
+// its texts, as in a process that has just started.
+void importBenchmark(benchmark::State& state, MindMapData (*exporter)(MindMap&), MindMapReadFormat format)
+{
+    registerForeignFormats();
+    MindMap source(importStore());
+    BenchMaps::buildRichMap(source);
+    const MindMapData data = exporter(source);
+    size_t topics = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto measurer = std::make_unique<PangoTextMeasurer>();
+        // The fonts themselves are loaded once per process, not per map.
+        measurer->sizeForText("Wyg", Font());
+        TextMeasurer::setShared(measurer.get());
+        auto map = std::make_unique<MindMap>(importStore());
+        state.ResumeTiming();
+        const bool read = map->readFromData(data, "", static_cast<int32_t>(format));
+        benchmark::DoNotOptimize(read);
+        topics = map->nodes().size();
+        state.PauseTiming();
+        map.reset();
+        TextMeasurer::setShared(nullptr);
+        measurer.reset();
+        state.ResumeTiming();
+    }
+    state.counters["topics"] = static_cast<double>(topics);
+}
+
+void BM_ImportFreemindMeasuringAnew(benchmark::State& state)
+{
+    importBenchmark(state, &MindMapConverter::exportToFreemind, MindMapReadFormat::FreeMind);
+}
+BENCHMARK(BM_ImportFreemindMeasuringAnew)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ImportOpmlMeasuringAnew(benchmark::State& state)
+{
+    importBenchmark(state, &MindMapConverter::exportToOpml, MindMapReadFormat::Opml);
+}
+BENCHMARK(BM_ImportOpmlMeasuringAnew)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
