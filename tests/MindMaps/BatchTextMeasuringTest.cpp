@@ -1,0 +1,114 @@
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/PangoTextMeasurer.h"
+#include "support/MixedTopicTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Lays every text out alone, one after another, remembering nothing.
+class OneByOneMeasurer : public TextMeasurer {
+public:
+    Size sizeForText(const std::string& text, const Font& font, double wrapWidth) override
+    {
+        return _layout.sizeForText(text, font, wrapWidth);
+    }
+    Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
+    {
+        return _layout.sizeForAttributedString(text, wrapWidth);
+    }
+
+private:
+    PangoLayoutMeasurer _layout;
+};
+
+// Topics of mixed scripts and markdown, a style sheet font of another family per level, every
+// third topic with a font size and style of its own, every tenth with a free text.
+void buildMixedMap(MindMap& map, size_t count)
+{
+    const std::vector<std::string> texts = MixedTopicTexts::texts(count, 3);
+    map.newMindMap("", false, std::nullopt);
+    MindMap::UpdateGuard update(map);
+    std::vector<MindMapNode*> parents;
+    for (size_t i = 0; i < count; ++i) {
+        MindMapNode* node = parents.size() < 3
+                                ? map.internalAddCentralTheme(texts[i])
+                                : map.addMindMapNodeAsChild(parents[(i * 7) % parents.size()], Point{0, 0});
+        node->setText(texts[i]);
+        if (i % 3 == 1) {
+            NodeStyle* style = node->style();
+            ElementStyle::UpdateGuard batch(*style);
+            style->setPropCustomized(TextStyle::FontMask, true);
+            style->setFontStyle(i % 4);
+            style->setFontSize(MixedTopicTexts::font(i).pointSize());
+        }
+        if (i % 10 == 0) node->addText()->setText(texts[count - 1 - i]);
+        parents.push_back(node);
+    }
+}
+
+struct MeasuredTopic {
+    Size text;
+    Size outer;
+    friend bool operator==(const MeasuredTopic&, const MeasuredTopic&) = default;
+};
+
+std::vector<MeasuredTopic> measuredTopics(TextMeasurer& measurer, size_t count)
+{
+    TextMeasurer::setShared(&measurer);
+    MindMap map;
+    buildMixedMap(map, count);
+    map.validateElementStates();
+    std::vector<MeasuredTopic> topics;
+    for (MindMapNode* node : map.nodes()) topics.push_back({node->textSize(), node->size()});
+    TextMeasurer::setShared(nullptr);
+    return topics;
+}
+
+} // namespace
+
+// The batch measured on several threads gives every topic the sizes that measuring its text
+// alone, topic after topic, gives.
+TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
+{
+    StyleSheet::changeStyleSheetFonts(Font("DejaVu Serif", 20, true), Font("DejaVu Sans Mono", 16),
+                                      Font("Helvetica", 13.5, false, true), std::nullopt, std::nullopt);
+    constexpr size_t Count = 1500;
+    OneByOneMeasurer oneByOne;
+    const std::vector<MeasuredTopic> expected = measuredTopics(oneByOne, Count);
+    PangoTextMeasurer batching;
+    const std::vector<MeasuredTopic> measured = measuredTopics(batching, Count);
+    StyleSheet::restoreDefaultFonts();
+
+    ASSERT_EQ(measured.size(), Count);
+    ASSERT_EQ(expected.size(), Count);
+    size_t differing = 0;
+    for (size_t i = 0; i < Count; ++i) {
+        if (!(measured[i] == expected[i]) && ++differing < 5)
+            ADD_FAILURE() << "topic " << i << ": " << measured[i].text.width << " x " << measured[i].text.height
+                          << " one by one " << expected[i].text.width << " x " << expected[i].text.height;
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+// A topic whose text changes after the batch built its display text is measured afresh.
+TEST(BatchTextMeasuring, AChangeAfterTheBatchIsMeasuredAgain)
+{
+    MindMap map;
+    map.newMindMap("", false, std::nullopt);
+    MindMapNode* theme = map.internalAddCentralTheme("short");
+    map.validateElementStates();
+    const Size shortSize = theme->textSize();
+    theme->setText("a much longer text than before");
+    MindMapNode::measureTextsAhead(map.nodes());
+    theme->setText("short");
+    map.validateElementStates();
+    EXPECT_EQ(theme->textSize(), shortSize);
+}
