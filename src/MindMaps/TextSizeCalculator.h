@@ -8,7 +8,8 @@
 
 // How much room a string takes in a font; topics and free texts size themselves with it, and
 // word wrap measures its lines through them. It measures with the process-wide text measurer,
-// whose one layout is reused for every call.
+// which reuses one layout for every call and remembers the sizes it found: a wrap drag measures
+// the same lines again and again.
 class TextSizeCalculator {
 public:
     static TextSizeCalculator& instance();
