@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -206,34 +205,25 @@ Size PangoTextMeasurer::sizeForAttributedString(const AttributedString& text, do
 std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
                                                                double wrapWidth)
 {
-    std::vector<Size> sizes(texts.size());
-    // Each text not seen before is laid out once, however often the batch holds it.
-    std::vector<AttributedKey> keys;
-    keys.reserve(texts.size());
-    std::unordered_map<AttributedKey, size_t, KeyHash> unseen; // key -> index into measured
-    std::vector<size_t> firstOfUnseen;                         // the text that stands for each
-    std::vector<size_t> unseenIndex(texts.size(), SIZE_MAX);
+    makeRoomFor(texts.size());
+    // Each text not seen before gets its entry now and is laid out once, however often the batch
+    // holds it; the entry is filled once the batch is measured.
+    std::vector<const Size*> found(texts.size());
+    std::vector<size_t> unseen;                 // the text that stands for each new entry
+    std::vector<Size*> unseenEntries;
     for (size_t i = 0; i < texts.size(); ++i) {
-        keys.push_back(keyFor(*texts[i], wrapWidth));
-        const auto found = _attributedSizes.find(keys.back());
-        if (found != _attributedSizes.end()) {
-            sizes[i] = found->second;
-            continue;
+        const auto [entry, added] = _attributedSizes.try_emplace(keyFor(*texts[i], wrapWidth));
+        if (added) {
+            unseen.push_back(i);
+            unseenEntries.push_back(&entry->second);
         }
-        const auto [entry, added] = unseen.try_emplace(keys.back(), firstOfUnseen.size());
-        if (added) firstOfUnseen.push_back(i);
-        unseenIndex[i] = entry->second;
+        found[i] = &entry->second;
     }
-    std::vector<Size> measured(firstOfUnseen.size());
-    TextMeasuringPool::shared().forEach(
-        firstOfUnseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
-            measured[k] = measurer.sizeForAttributedString(*texts[firstOfUnseen[k]], wrapWidth);
-        });
-    makeRoomFor(firstOfUnseen.size());
-    for (size_t k = 0; k < firstOfUnseen.size(); ++k)
-        _attributedSizes.emplace(std::move(keys[firstOfUnseen[k]]), measured[k]);
-    for (size_t i = 0; i < texts.size(); ++i) {
-        if (unseenIndex[i] != SIZE_MAX) sizes[i] = measured[unseenIndex[i]];
-    }
+    TextMeasuringPool::shared().forEach(unseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
+        *unseenEntries[k] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
+    });
+    std::vector<Size> sizes;
+    sizes.reserve(texts.size());
+    for (const Size* size : found) sizes.push_back(*size);
     return sizes;
 }
