@@ -1,33 +1,12 @@
 #pragma once
 
+#include "platform/PangoLayoutMeasurer.h"
 #include "platform/TextMeasurer.h"
 
 #include <cstddef>
 #include <memory>
 #include <unordered_map>
 #include <vector>
-
-typedef struct _PangoContext PangoContext;
-typedef struct _PangoFontMap PangoFontMap;
-typedef struct _PangoLayout PangoLayout;
-
-// A font map, context and layout of one thread, set up as the measurer measures: it lays a text
-// out and answers its size, remembering nothing. Only the thread that made it may use it.
-class PangoLayoutMeasurer {
-public:
-    PangoLayoutMeasurer();
-    ~PangoLayoutMeasurer();
-    PangoLayoutMeasurer(const PangoLayoutMeasurer&) = delete;
-    PangoLayoutMeasurer& operator=(const PangoLayoutMeasurer&) = delete;
-
-    Size sizeForText(const std::string& text, const Font& font, double wrapWidth);
-    Size sizeForAttributedString(const AttributedString& text, double wrapWidth);
-
-private:
-    PangoFontMap* _fontMap = nullptr;
-    PangoContext* _context = nullptr;
-    PangoLayout* _layout = nullptr;
-};
 
 // Measures with Pango at 72 dots per inch, so that one point is one unit, with unhinted font
 // metrics and unrounded glyph positions, so that a size does not depend on where the text is
@@ -51,6 +30,9 @@ public:
 
     // Forgets every remembered size.
     void forgetSizes();
+
+    // Dots per inch: one point is one unit.
+    static constexpr double Resolution = 72.0;
 
     // The resolution and font options of the measurer's context.
     static void prepareContext(PangoContext* context);
