@@ -5,6 +5,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -21,10 +22,35 @@ std::recursive_mutex glyphCacheMutex;
 void (*originalGlyphExtents)(PangoFont*, PangoGlyph, PangoRectangle*, PangoRectangle*) = nullptr;
 PangoFontMetrics* (*originalMetrics)(PangoFont*, PangoLanguage*) = nullptr;
 
+// Every glyph of every text asks for its extents: were each call to take turns, the threads
+// would mostly wait for each other. A font belongs to the font map of one thread, so the extents
+// it has once given are kept on the font itself, where only that thread looks.
+struct GlyphExtents {
+    PangoRectangle ink;
+    PangoRectangle logical;
+};
+using GlyphExtentsTable = std::unordered_map<PangoGlyph, GlyphExtents>;
+
 void guardedGlyphExtents(PangoFont* font, PangoGlyph glyph, PangoRectangle* ink, PangoRectangle* logical)
 {
-    std::lock_guard lock(glyphCacheMutex);
-    originalGlyphExtents(font, glyph, ink, logical);
+    static const GQuark tableKey = g_quark_from_static_string("tarnwick-glyph-extents");
+    auto* table = static_cast<GlyphExtentsTable*>(g_object_get_qdata(G_OBJECT(font), tableKey));
+    if (!table) {
+        table = new GlyphExtentsTable;
+        g_object_set_qdata_full(G_OBJECT(font), tableKey, table,
+                                [](gpointer data) { delete static_cast<GlyphExtentsTable*>(data); });
+    }
+    auto found = table->find(glyph);
+    if (found == table->end()) {
+        GlyphExtents extents{};
+        {
+            std::lock_guard lock(glyphCacheMutex);
+            originalGlyphExtents(font, glyph, &extents.ink, &extents.logical);
+        }
+        found = table->emplace(glyph, extents).first;
+    }
+    if (ink) *ink = found->second.ink;
+    if (logical) *logical = found->second.logical;
 }
 
 PangoFontMetrics* guardedMetrics(PangoFont* font, PangoLanguage* language)
