@@ -24,7 +24,8 @@ public:
 
     // Calls measure(measurer, i) once for every i below count, on the workers and on the calling
     // thread (with callerMeasurer), and returns when all calls have returned. measure must touch
-    // nothing but what belongs to index i and the measurer it is given.
+    // nothing but what belongs to index i and the measurer it is given. One caller at a time: the
+    // measurers call it from the main thread.
     void forEach(size_t count, PangoLayoutMeasurer& callerMeasurer,
                  const std::function<void(PangoLayoutMeasurer&, size_t)>& measure);
 
