@@ -9,6 +9,7 @@
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MinTextSizeCalculator.h"
+#include "MindMaps/MindMapText.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeHullStyle.h"
@@ -974,23 +975,36 @@ void MindMapNode::prepareTextForMeasuring()
 void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes)
 {
     std::vector<MindMapNode*> waiting;
+    std::vector<MindMapText*> waitingFreeTexts;
     std::vector<const AttributedString*> texts;
     for (MindMapNode* node : nodes) {
-        if (node->_isLoading || node->_updateState == 0 || node->_validatingState)
+        if (!node->_isLoading && node->_updateState != 0 && !node->_validatingState) {
+            node->_validatingState = true;
+            node->prepareTextForMeasuring();
+            node->_validatingState = false;
+            if ((node->_updateState & UpdateText) && !node->_text.empty()) {
+                waiting.push_back(node);
+                texts.push_back(&node->_displayText);
+            }
+        }
+        if (!node->hasContainedElements())
             continue;
-        node->_validatingState = true;
-        node->prepareTextForMeasuring();
-        node->_validatingState = false;
-        if ((node->_updateState & UpdateText) && !node->_text.empty()) {
-            waiting.push_back(node);
-            texts.push_back(&node->_displayText);
+        for (ContainedElement* element : node->containedElements()) {
+            auto* freeText = dynamic_cast<MindMapText*>(element);
+            const AttributedString* text = freeText ? freeText->prepareTextForMeasuring() : nullptr;
+            if (text)
+                waitingFreeTexts.push_back(freeText);
         }
     }
-    if (waiting.empty())
+    for (MindMapText* freeText : waitingFreeTexts)
+        texts.push_back(&freeText->displayText());
+    if (texts.empty())
         return;
     const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
     for (size_t i = 0; i < waiting.size(); ++i)
         waiting[i]->_preparedTextSize = sizes[i];
+    for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
+        waitingFreeTexts[i]->setPreparedTextSize(sizes[waiting.size() + i]);
 }
 
 void MindMapNode::validateNodeState()

@@ -220,8 +220,8 @@ public:
     // auto number, border, date, outer size), and reports a new outer size to the map.
     void validateNodeState();
     // Runs the steps of validation before measuring (style, font, display text) for every node
-    // that awaits them and measures all display texts in one batch; validateNodeState then takes
-    // the sizes. The steps run in the order validateNodeState would run them for the nodes.
+    // and free text of the nodes that awaits them and measures all display texts in one batch;
+    // validation then takes the sizes. The steps run in the order validation would run them.
     static void measureTextsAhead(const std::vector<MindMapNode*>& nodes);
 
     // ---- Auto numbering and date text ----

@@ -73,6 +73,9 @@ void MindMapText::setText(std::string_view text)
 
 void MindMapText::includeTextUpdateState(uint32_t bits)
 {
+    // A display text built ahead of a batch measurement no longer stands for the text.
+    _textPrepared = false;
+    _preparedTextSize.reset();
     if ((_updateState & bits) == bits) return;
     const bool wasValid = _updateState == 0;
     _updateState |= bits;
@@ -81,24 +84,45 @@ void MindMapText::includeTextUpdateState(uint32_t bits)
     }
 }
 
+const AttributedString* MindMapText::prepareTextForMeasuring()
+{
+    if (_updateState == 0 || _validatingState) return nullptr;
+    if (!_textPrepared) {
+        _validatingState = true;
+        if (_updateState & UpdateFont) setFont(_style->derivedFont(StyleSheet::textFont()));
+        if (_text.empty()) {
+            _displayText = AttributedString();
+        } else {
+            const Font font = _font.value_or(StyleSheet::textFont());
+            _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font, fontEffects());
+            _displayText.setAlignment(TextRange{0, _displayText.length()},
+                                      TextAlignmentForStyleAlignment(_style->alignment()));
+        }
+        _validatingState = false;
+        _textPrepared = true;
+    }
+    return _text.empty() || _preparedTextSize ? nullptr : &_displayText;
+}
+
+void MindMapText::setPreparedTextSize(Size size)
+{
+    if (_textPrepared) _preparedTextSize = size;
+}
+
 void MindMapText::validateState()
 {
     if (_updateState == 0 || _validatingState) return;
+    prepareTextForMeasuring();
     _validatingState = true;
 
-    if (_updateState & UpdateFont) setFont(_style->derivedFont(StyleSheet::textFont()));
-
     if (_text.empty()) {
-        _displayText = AttributedString();
         _textSize = _minSize;
     } else {
-        const Font font = _font.value_or(StyleSheet::textFont());
-        _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font, fontEffects());
-        _displayText.setAlignment(TextRange{0, _displayText.length()},
-                                  TextAlignmentForStyleAlignment(_style->alignment()));
-        const Size measured = MindMapNode::calcAttributedStringSize(_displayText);
+        const Size measured = _preparedTextSize ? *_preparedTextSize : MindMapNode::calcAttributedStringSize(_displayText);
         _textSize = Size{std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
     }
+    _textPrepared = false;
+    _preparedTextSize.reset();
 
     _size = Size{std::max(MinimumSide, _textSize.width + Margin + _minSize.height / 4),
                  std::max(MinimumSide, _textSize.height + Margin)};

@@ -61,6 +61,11 @@ public:
     void includeTextUpdateState(uint32_t bits);
     // Rebuilds the font, display text and sizes when bits are pending.
     void validateState() override;
+    // The steps of validation before measuring (font, display text): the display text when it
+    // awaits measuring, else nullptr. A size measured for it in a batch is handed back with
+    // setPreparedTextSize and taken by the next validation, unless the text changes first.
+    const AttributedString* prepareTextForMeasuring();
+    void setPreparedTextSize(Size size);
 
     const std::optional<Font>& font() const { return _font; }
     void setFont(const std::optional<Font>& font);
@@ -114,6 +119,8 @@ private:
     std::unique_ptr<TextStyle> _style;
     uint32_t _updateState = InitialUpdateState;
     bool _validatingState = false;
+    bool _textPrepared = false;
+    std::optional<Size> _preparedTextSize;
     std::optional<Font> _font;
     Size _minSize;
     Size _size;

@@ -57,6 +57,7 @@ void buildMixedMap(MindMap& map, size_t count)
 struct MeasuredTopic {
     Size text;
     Size outer;
+    Size freeText;
     friend bool operator==(const MeasuredTopic&, const MeasuredTopic&) = default;
 };
 
@@ -67,15 +68,21 @@ std::vector<MeasuredTopic> measuredTopics(TextMeasurer& measurer, size_t count)
     buildMixedMap(map, count);
     map.validateElementStates();
     std::vector<MeasuredTopic> topics;
-    for (MindMapNode* node : map.nodes()) topics.push_back({node->textSize(), node->size()});
+    for (MindMapNode* node : map.nodes()) {
+        MeasuredTopic topic{node->textSize(), node->size(), Size()};
+        for (ContainedElement* element : node->containedElements()) {
+            if (auto* freeText = dynamic_cast<MindMapText*>(element)) topic.freeText = freeText->size();
+        }
+        topics.push_back(topic);
+    }
     TextMeasurer::setShared(nullptr);
     return topics;
 }
 
 } // namespace
 
-// The batch measured on several threads gives every topic the sizes that measuring its text
-// alone, topic after topic, gives.
+// The batch measured on several threads gives every topic and free text the sizes that measuring
+// its text alone, one after another, gives.
 TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
 {
     StyleSheet::changeStyleSheetFonts(Font("DejaVu Serif", 20, true), Font("DejaVu Sans Mono", 16),
@@ -104,11 +111,17 @@ TEST(BatchTextMeasuring, AChangeAfterTheBatchIsMeasuredAgain)
     MindMap map;
     map.newMindMap("", false, std::nullopt);
     MindMapNode* theme = map.internalAddCentralTheme("short");
+    MindMapText* freeText = theme->addText();
+    freeText->setText("short");
     map.validateElementStates();
     const Size shortSize = theme->textSize();
+    const Size shortFreeSize = freeText->size();
     theme->setText("a much longer text than before");
+    freeText->setText("a much longer text than before");
     MindMapNode::measureTextsAhead(map.nodes());
     theme->setText("short");
+    freeText->setText("short");
     map.validateElementStates();
     EXPECT_EQ(theme->textSize(), shortSize);
+    EXPECT_EQ(freeText->size(), shortFreeSize);
 }
