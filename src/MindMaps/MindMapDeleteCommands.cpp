@@ -1,38 +1,18 @@
 #include "MindMaps/MindMap.h"
 
-#include "Utils/StringUtils.h"
-
 #include "MindMaps/CommandPrompts.h"
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
-#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/ParentRelation.h"
-#include "Utils/FeedbackSink.h"
 #include "Utils/StandardButtons.h"
-#include "platform/ImagePasteboard.h"
 #include "platform/Localizer.h"
-#include "platform/Pasteboard.h"
 
 #include <algorithm>
 #include <unordered_set>
 
 namespace {
-
-// Keeps the map in a loading state for its lifetime, so that an early return cannot leave the
-// map refusing notifications and undo steps.
-class LoadingStateScope {
-public:
-    LoadingStateScope(MindMap& mindMap, uint64_t state) : _mindMap(mindMap) { _mindMap.setLoadingState(state); }
-    ~LoadingStateScope() { _mindMap.setLoadingState(MindMapIdle); }
-    LoadingStateScope(const LoadingStateScope&) = delete;
-    LoadingStateScope& operator=(const LoadingStateScope&) = delete;
-
-private:
-    MindMap& _mindMap;
-};
 
 bool confirmDeletingEveryTopic()
 {
@@ -130,126 +110,4 @@ void MindMap::deleteAlt()
     removeMindMapNode(node);
     if (!parent) rethinkCentralThemes();
     if (MindMapNode* selected = selectedNode()) forceNodeVisible(selected);
-}
-
-// ---- Copy and paste ----
-
-bool MindMap::internalCopy()
-{
-    MindMapElement* primary = selectedElement();
-    cancelEditorModes();
-    if (!primary || primary != selectedElement()) return false;
-    const int32_t type = primary->elementType();
-    if (type != ElementTypeNode && type != ElementTypeImage && type != ElementTypeText) return false;
-    const MindMapSelectionCopier& copySelection = MindMapFormats::selectionCopier();
-    if (!copySelection) return false;
-    copySelection(*this);
-    return true;
-}
-
-void MindMap::copy()
-{
-    internalCopy();
-}
-
-void MindMap::cut()
-{
-    if (_readOnly) return;
-    if (internalCopy()) delete_();
-}
-
-void MindMap::paste()
-{
-    if (_readOnly) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
-    const std::vector<std::string> types = pasteboard.types();
-    const bool offersNativeData =
-        std::find(types.begin(), types.end(), MindMapPasteboardType) != types.end();
-    if (!offersNativeData && ImagePasteboard::canInitWithPasteboard(pasteboard)) {
-        if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&pasteboard, selectedNode());
-        return;
-    }
-    internalPaste(false);
-}
-
-void MindMap::pasteAsCentralTheme()
-{
-    internalPaste(true);
-}
-
-void MindMap::internalPaste(bool asCentralTheme)
-{
-    if (_readOnly) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
-    const std::optional<std::string> type =
-        pasteboard.availableTypeFromArray({MindMapPasteboardType, Pasteboard::StringType});
-    if (!type) return;
-
-    if (*type == MindMapPasteboardType) {
-        cancelEditorModes();
-        const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_paste"));
-        Error error;
-        bool pasted = false;
-        {
-            UpdateGuard update(*this);
-            LoadingStateScope pasting(*this, MindMapPasting);
-            addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
-            const MindMapClipboardPaster& pasteClipboard = MindMapFormats::clipboardPaster();
-            pasted = pasteClipboard && pasteClipboard(*this, asCentralTheme, &error);
-            if (pasted) pushDelayedUndoableOperation(undoState);
-        }
-        if (!pasted && !error.isEmpty()) presentErrorAlt(error);
-        return;
-    }
-
-    // A topic made of pasted text; there is none to make as a central theme.
-    if (asCentralTheme) return;
-    const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
-    const std::string text = MindMapNode::validateNodeText(pasted);
-    if (trimWhitespaceAndNewlines(text).empty()) return;
-    MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
-    if (!node) return;
-    UpdateGuard update(*this);
-    MindMapNode* child = addMindMapNodeAsChild(node, node->location());
-    child->setText(text);
-    if (!child->isAutoLayout()) MapLayouter::shared().layoutSubTree(child, true);
-    setSelectedElement(child);
-    addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
-}
-
-void MindMap::presentErrorAlt(const Error& error)
-{
-    FeedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason, FeedbackStateError);
-}
-
-void MindMap::pasteTextAsList()
-{
-    if (_readOnly) return;
-    cancelEditorModes();
-    if (const MindMapTextListPaster& pasteList = MindMapFormats::textListPaster()) pasteList(*this);
-}
-
-void MindMap::copyAsImage()
-{
-    cancelEditorModes();
-    const MindMapData data = exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::Png), 1.0, false);
-    if (data.empty()) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
-    pasteboard.declareTypes({ImagePasteboard::PNGType});
-    pasteboard.setData(data, ImagePasteboard::PNGType);
-}
-
-void MindMap::copyAsOutline()
-{
-    cancelEditorModes();
-    MindMapData data = exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::PlainText));
-    // Text on a pasteboard carries no byte-order mark: the receiving program would paste it.
-    static constexpr uint8_t Bom[] = {0xEF, 0xBB, 0xBF};
-    if (data.size() >= std::size(Bom) && std::equal(std::begin(Bom), std::end(Bom), data.begin())) {
-        data.erase(data.begin(), data.begin() + std::size(Bom));
-    }
-    if (data.empty()) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
-    pasteboard.declareTypes({Pasteboard::StringType});
-    pasteboard.setData(data, Pasteboard::StringType);
 }

@@ -23,7 +23,6 @@
 #include "MindMaps/TopicHideTool.h"
 #include "MindMaps/WordWrapping.h"
 #include "Utils/StringUtils.h"
-#include "platform/DateFormatter.h"
 #include "platform/TextMeasurer.h"
 #include "platform/Utf8.h"
 
@@ -78,15 +77,6 @@ int64_t roundedFloat(double value)
         return 0;
     const float rounded = std::round(static_cast<float>(value));
     return static_cast<int64_t>(std::clamp(rounded, -1e15f, 1e15f));
-}
-
-bool hasPathExtension(const std::string& path, std::string_view extension)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return false;
-    return std::string_view(path).substr(dot + 1) == extension;
 }
 
 // Control characters that a topic's text must not hold: the C0 and C1 controls and the format
@@ -1047,10 +1037,10 @@ void MindMapNode::validateNodeState()
     if (_updateState & UpdateDateText)
         doValidateDateText();
     if (hasDate()) {
-        content.height += _dateTextSize.height;
+        content.height += dateTextSize().height;
         if (!isTextCollapsed())
             content.height += 4;
-        content.width = std::max(content.width, _dateTextSize.width);
+        content.width = std::max(content.width, dateTextSize().width);
     }
     if (_updateState & UpdateOuterSize) {
         validateOuterSize(content.width, content.height);
@@ -1098,7 +1088,7 @@ void MindMapNode::validateOuterSize(double width, double height)
     _size = size;
 }
 
-// ---- Auto numbering and date text ----
+// ---- Auto numbering ----
 
 void MindMapNode::invalidateAutoNumberPath()
 {
@@ -1170,34 +1160,6 @@ void MindMapNode::doValidateAutoNumberPath()
     }
     _updateState &= ~static_cast<uint64_t>(UpdateAutoNumber);
     _updateState |= UpdateOuterSize;
-}
-
-const std::string& MindMapNode::validatedDateText()
-{
-    if ((_updateState & UpdateDateText) && !_validatingState)
-        doValidateDateText();
-    return _dateText;
-}
-
-void MindMapNode::doValidateDateText()
-{
-    if (!(_updateState & UpdateDateText))
-        return;
-    if (_date) {
-        _dateText = formatDateText(*_date);
-        const Size label = TextSizeCalculator::instance().sizeForText(_dateText, StyleSheet::autoNumberFont());
-        _dateTextSize = {label.width + label.height + 4, label.height};
-    } else {
-        _dateText.clear();
-        _dateTextSize = Size();
-    }
-    _updateState &= ~static_cast<uint64_t>(UpdateDateText);
-    _updateState |= UpdateOuterSize;
-}
-
-std::string MindMapNode::formatDateText(const Date& date)
-{
-    return DateFormatter::shared().mediumDateString(date);
 }
 
 // ---- Sizes and text measuring ----
@@ -1356,80 +1318,6 @@ void MindMapNode::setId(int64_t nodeId)
         map->nodeIdChanged();
 }
 
-// ---- Tasks and attachments ----
-
-void MindMapNode::taskChanged(uint64_t bits)
-{
-    if (_isLoading)
-        return;
-    if (MindMap* map = reportingMap()) {
-        map->invalidateSearchMatches();
-        // Roll-up parents follow at the map's next validation, inside an update or not.
-        map->setProgressDirty();
-    }
-    includeNodeUpdateState(bits);
-}
-
-void MindMapNode::setCheckboxMode(int32_t checkboxMode)
-{
-    if (checkboxMode == _checkboxMode)
-        return;
-    const bool showedCheckbox = showCheckbox();
-    _checkboxMode = checkboxMode;
-    if (checkboxMode == 1 && _progress < 100)
-        _progress = 0;
-    else if (checkboxMode == 0)
-        _progress = 0;
-    taskChanged(showedCheckbox != showCheckbox() ? UpdateOuterSize : UpdateAppearance);
-}
-
-void MindMapNode::setProgress(int64_t progress)
-{
-    progress = std::clamp<int64_t>(progress, 0, 100);
-    if (progress == _progress)
-        return;
-    _progress = progress;
-    taskChanged(UpdateAppearance);
-}
-
-void MindMapNode::updateRollUpProgress()
-{
-    if (_checkboxMode != 3)
-        return;
-    int64_t sum = 0;
-    int64_t count = 0;
-    for (const MindMapNode* child : _children) {
-        if (!child->showCheckbox())
-            continue;
-        sum += child->_progress;
-        ++count;
-    }
-    setProgress(count > 0 ? sum / count : 0);
-}
-
-void MindMapNode::setDate(const std::optional<Date>& date)
-{
-    if (date == _date)
-        return;
-    _date = date;
-    if (_isLoading)
-        return;
-    includeNodeUpdateState(UpdateDateText);
-    if (MindMap* map = reportingMap()) {
-        map->invalidateSearchMatches();
-        map->hierarchyChanged();
-    }
-}
-
-void MindMapNode::setVoiceMemo(const std::string& voiceMemo)
-{
-    if (voiceMemo == _voiceMemo)
-        return;
-    _voiceMemo = voiceMemo;
-    if (!_isLoading)
-        includeNodeUpdateState(UpdateOuterSize);
-}
-
 // ---- Hull ----
 
 void MindMapNode::setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle)
@@ -1463,7 +1351,7 @@ int64_t MindMapNode::hullLevel() const
     return _cachedHullDepth;
 }
 
-// ---- Icon, embedded image and link ----
+// ---- Icon and embedded image ----
 
 const std::string& MindMapNode::iconName() const
 {
@@ -1517,89 +1405,6 @@ void MindMapNode::setEmbeddedImageName(const std::string& imageHash)
         includeNodeUpdateState(UpdateText | UpdateOuterSize);
 }
 
-DiagramLink* MindMapNode::replaceDiagramLink()
-{
-    _diagramLink = std::make_unique<DiagramLink>(this);
-    return _diagramLink.get();
-}
-
-void MindMapNode::linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked)
-{
-    _diagramLink.reset();
-    if (!mapGuid.empty())
-        replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::linkToURL(const std::string& url)
-{
-    _diagramLink.reset();
-    if (!url.empty())
-        replaceDiagramLink()->linkToURL(url);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element)
-{
-    _diagramLink.reset();
-    if (!path.empty() || !nativeLink.empty())
-        replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::linkToCloudDocument(const std::string& path, const std::string& nativeLink)
-{
-    if (!path.empty() && hasPathExtension(path, "twkx")) {
-        linkToCloudMap(path, nativeLink, std::string());
-        return;
-    }
-    _diagramLink.reset();
-    if (!path.empty())
-        replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
-{
-    _diagramLink.reset();
-    if (!contact.empty())
-        replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::linkToEmailContact(const std::string& contact, const std::string& imageHash)
-{
-    _diagramLink.reset();
-    if (!contact.empty())
-        replaceDiagramLink()->linkToEmailContact(contact, imageHash);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::clearHyperlink()
-{
-    if (!_diagramLink)
-        return;
-    _diagramLink.reset();
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::refreshDiagramLink()
-{
-    if (_diagramLink)
-        _diagramLink->updateStatus();
-}
-
-bool MindMapNode::isHotLinked() const
-{
-    return _diagramLink && _diagramLink->isHotLink();
-}
-
-void MindMapNode::setIsHotLinked(bool hotLinked)
-{
-    if (_diagramLink)
-        _diagramLink->setIsHotLink(hotLinked);
-}
-
 namespace {
 
 CustomIcon* asCustomIcon(NodeIcon* icon)
@@ -1651,7 +1456,7 @@ Rect MindMapNode::textBounds() const
             y += 2;
     }
     if (hasDate())
-        y -= (_dateTextSize.height + 4) / 2;
+        y -= (dateTextSize().height + 4) / 2;
     return {x, y, text.width, text.height};
 }
 
@@ -1714,7 +1519,7 @@ Point MindMapNode::embeddedImageOrigin() const
     if (h > 0 || hasDate())
         origin.y -= (h + 4) / 2;
     if (hasDate()) {
-        origin.y -= _dateTextSize.height / 2;
+        origin.y -= dateTextSize().height / 2;
         if (h > 0)
             origin.y -= 2;
     }
@@ -1728,7 +1533,7 @@ Rect MindMapNode::embeddedImageBounds() const
 
 Point MindMapNode::dateTextOrigin() const
 {
-    Point origin{_location.x - _dateTextSize.width / 2, _location.y - _dateTextSize.height / 2};
+    Point origin{_location.x - dateTextSize().width / 2, _location.y - dateTextSize().height / 2};
     const double h = calculateTextContentSize().height;
     if (h > 0)
         origin.y += (h + 4) / 2;
@@ -1739,7 +1544,7 @@ Point MindMapNode::dateTextOrigin() const
 
 Rect MindMapNode::dateTextBounds() const
 {
-    return {dateTextOrigin(), _dateTextSize};
+    return {dateTextOrigin(), dateTextSize()};
 }
 
 int32_t MindMapNode::getHitTestInfo(Point point) const

@@ -2,6 +2,7 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
+#include "MindMaps/NodeTaskState.h"
 #include "MindMaps/WordWrappableElement.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
@@ -286,24 +287,24 @@ public:
 
     // 0 none, 1 checkbox, 2 progress, 3 roll-up progress. A plain checkbox keeps only a checked
     // state (progress 100); no checkbox means no progress.
-    int32_t checkboxMode() const { return _checkboxMode; }
+    int32_t checkboxMode() const { return _task.checkboxMode(); }
     void setCheckboxMode(int32_t checkboxMode);
-    bool showCheckbox() const { return _checkboxMode != 0; }
+    bool showCheckbox() const { return _task.showCheckbox(); }
     void setShowCheckbox(bool show) { setCheckboxMode(show ? 1 : 0); }
     // 0 to 100; other values are clamped.
-    int64_t progress() const { return _progress; }
+    int64_t progress() const { return _task.progress(); }
     void setProgress(int64_t progress);
-    int32_t checkedState() const { return _progress > 99 ? 1 : 0; }
+    int32_t checkedState() const { return _task.checkedState(); }
     void setCheckedState(int32_t checkedState) { setProgress(checkedState == 1 ? 100 : 0); }
     // A roll-up node takes the mean progress of its children that show a checkbox.
     void updateRollUpProgress();
 
-    const std::optional<Date>& date() const { return _date; }
+    const std::optional<Date>& date() const { return _task.date(); }
     void setDate(const std::optional<Date>& date);
-    bool hasDate() const { return _date.has_value(); }
-    const std::string& dateText() const { return _dateText; }
+    bool hasDate() const { return _task.date().has_value(); }
+    const std::string& dateText() const { return _task.dateText(); }
     // The date text's box: a square date icon as high as the text, a gap of 4, the text.
-    Size dateTextSize() const { return _dateTextSize; }
+    Size dateTextSize() const { return _task.dateTextSize(); }
     const std::string& voiceMemo() const { return _voiceMemo; }
     void setVoiceMemo(const std::string& voiceMemo);
     bool hasVoiceMemo() const { return !_voiceMemo.empty(); }
@@ -522,11 +523,7 @@ private:
     int64_t _originalLevel = 0;
     std::string _text;
     AttributedString _displayText;
-    int32_t _checkboxMode = 0;
-    int64_t _progress = 0;
-    std::optional<Date> _date;
-    std::string _dateText;
-    Size _dateTextSize;
+    NodeTaskState _task;
     std::string _voiceMemo;
     std::unique_ptr<NodeHullStyle> _hullStyle;
     std::unique_ptr<NodeIcon> _icon;
