@@ -47,11 +47,6 @@ Point sanitizedPoint(Point point)
 const Color OrangeColor(1.0, 0.5, 0.0);
 const Color CyanColor(0.0, 1.0, 1.0);
 
-// Bumped whenever a node changes its parent, a hull appears or goes, or a layout mode changes:
-// the levels, hull depths and layout owners that nodes keep are current only while it stays the
-// same. Main thread only, as the whole model.
-uint64_t treeGeneration = 1;
-
 // The central themes' positions in the list of the map asked last (see themeIndex()).
 struct ThemePositions {
     static ThemePositions& shared()
@@ -154,45 +149,6 @@ int32_t MindMapNode::elementType() const
 MindMap* MindMapNode::reportingMap() const
 {
     return _tearingDown ? nullptr : mindMap();
-}
-
-void MindMapNode::treeChanged()
-{
-    ++treeGeneration;
-}
-
-void MindMapNode::refreshTreeCache() const
-{
-    if (_treeCacheGeneration == treeGeneration)
-        return;
-    // Climbs to the nearest ancestor whose values are current and fills the path below it, so
-    // that asking every node of a branch in turn costs one climb in all. The path's list is kept
-    // from call to call: while a map is read this runs once for nearly every node.
-    thread_local std::vector<const MindMapNode*> path;
-    path.clear();
-    const MindMapNode* known = this;
-    while (known && known->_treeCacheGeneration != treeGeneration) {
-        path.push_back(known);
-        known = known->_parent;
-    }
-    int64_t level = known ? known->_cachedLevel : -1;
-    int64_t hullDepth = known ? known->_cachedHullDepth : 0;
-    for (auto it = path.rbegin(); it != path.rend(); ++it) {
-        const MindMapNode* node = *it;
-        const MindMapNode* parent = node->_parent;
-        ++level;
-        if (node->showHull())
-            ++hullDepth;
-        node->_cachedLevel = level;
-        node->_cachedHullDepth = hullDepth;
-        node->_cachedModeAbove = nullptr;
-        if (parent)
-            node->_cachedModeAbove = parent->_cachedModeAbove ? parent->_cachedModeAbove
-                                     : parent->_layoutMode != 0 ? parent
-                                                                : nullptr;
-        node->_cachedNearestMode = node->_layoutMode != 0 ? node : parent ? parent->_cachedNearestMode : nullptr;
-        node->_treeCacheGeneration = treeGeneration;
-    }
 }
 
 void MindMapNode::loaded()
@@ -382,12 +338,6 @@ MindMapNode* MindMapNode::getRootNode()
     MindMapNode* node = this;
     while (node->_parent) node = node->_parent;
     return node;
-}
-
-int64_t MindMapNode::nodeLevel() const
-{
-    refreshTreeCache();
-    return _cachedLevel;
 }
 
 size_t MindMapNode::themeIndex() const
@@ -869,42 +819,6 @@ void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
         includeNodeUpdateState(UpdateFont);
 }
 
-void MindMapNode::setLayoutMode(int32_t layoutMode)
-{
-    if (layoutMode == _layoutMode)
-        return;
-    _layoutMode = layoutMode;
-    // The branch below is laid out by another mode now.
-    treeChanged();
-    if (_isLoading)
-        return;
-    _layoutDirection = DefaultLayoutDirectionForMode(layoutMode);
-    includeNodeUpdateState(UpdateOuterSize);
-}
-
-void MindMapNode::setLayoutDirection(int32_t layoutDirection)
-{
-    if (layoutDirection == _layoutDirection)
-        return;
-    _layoutDirection = layoutDirection;
-    if (!_isLoading)
-        includeNodeUpdateState(UpdateOuterSize);
-}
-
-MindMapNode* MindMapNode::autoLayoutParent()
-{
-    refreshTreeCache();
-    return _cachedModeAbove ? const_cast<MindMapNode*>(_cachedModeAbove) : this;
-}
-
-int32_t MindMapNode::effectiveLayoutMode() const
-{
-    // Kept with the level: painters and layouters ask every topic, and climbing to the root for
-    // each would cost the square of a long chain's length.
-    refreshTreeCache();
-    return _cachedModeAbove ? _cachedModeAbove->_layoutMode : 0;
-}
-
 // ---- Update state ----
 
 void MindMapNode::includeNodeUpdateState(uint64_t bits)
@@ -1348,7 +1262,7 @@ int64_t MindMapNode::hullLevel() const
     if (!showHull())
         return 0;
     refreshTreeCache();
-    return _cachedHullDepth;
+    return _layout.hullDepth;
 }
 
 // ---- Icon and embedded image ----
@@ -1596,7 +1510,7 @@ bool MindMapNode::hitTest(Point point) const
         return true;
     // The number drawn below the node belongs to it.
     MindMap* map = mindMap();
-    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && PointInRect(point, _belowAutoNumberIcon);
+    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && PointInRect(point, _layout.belowAutoNumberIcon);
 }
 
 MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,
@@ -1703,33 +1617,6 @@ Rect MindMapNode::boundsOfMindMapNodes(const std::vector<MindMapNode*>& nodes, b
         }
     }
     return result;
-}
-
-bool MindMapNode::isListLayoutLeftToRight(const MindMapNode* node)
-{
-    if (!node)
-        return true;
-    node->refreshTreeCache();
-    const MindMapNode* owner = node->_cachedNearestMode;
-    if (!owner)
-        return true;
-    if (owner->_layoutDirection == LayoutDirectionLeft)
-        return false;
-    if (owner->_layoutDirection == LayoutDirectionRight || !owner->_parent)
-        return true;
-    return !(owner->_location.x < owner->_parent->_location.x);
-}
-
-bool MindMapNode::isTopdownLayoutLeftToRight(const MindMapNode* node)
-{
-    if (!node)
-        return true;
-    node->refreshTreeCache();
-    const MindMapNode* owner = node->_cachedNearestMode;
-    if (!owner)
-        return true;
-    return owner->_layoutDirection != LayoutDirectionTopRightToLeft &&
-           owner->_layoutDirection != LayoutDirectionBottomRightToLeft;
 }
 
 void MindMapNode::assignDefaultLocation(ContainedElement* element)

@@ -2,6 +2,7 @@
 
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
+#include "MindMaps/NodeLayoutState.h"
 #include "MindMaps/NodeTaskState.h"
 #include "MindMaps/WordWrappableElement.h"
 #include "platform/AttributedString.h"
@@ -201,9 +202,9 @@ public:
 
     // Layout mode 0 free, 1 strict horizontal, 2 strict vertical, 3 tree list, 4 top-down. A node's
     // own mode governs its descendants; the outermost ancestor with a mode lays out the branch.
-    int32_t layoutMode() const { return _layoutMode; }
+    int32_t layoutMode() const { return _layout.mode; }
     void setLayoutMode(int32_t layoutMode);
-    int32_t layoutDirection() const { return _layoutDirection; }
+    int32_t layoutDirection() const { return _layout.direction; }
     void setLayoutDirection(int32_t layoutDirection);
     // 0 for a central theme, else the mode of the outermost ancestor that has one.
     int32_t effectiveLayoutMode() const;
@@ -429,12 +430,12 @@ public:
     void setOriginalLevel(int64_t level) { _originalLevel = level; }
     bool noteSearchMatch() const { return _noteSearchMatch; }
     void setNoteSearchMatch(bool match) { _noteSearchMatch = match; }
-    Rect belowAutoNumberIcon() const { return _belowAutoNumberIcon; }
-    void setBelowAutoNumberIcon(Rect rect) { _belowAutoNumberIcon = rect; }
-    Size measuredSize() const { return _measuredSize; }
-    void setMeasuredSize(Size size) { _measuredSize = size; }
-    Point connectionPoint() const { return _connectionPoint; }
-    void setConnectionPoint(Point point) { _connectionPoint = point; }
+    Rect belowAutoNumberIcon() const { return _layout.belowAutoNumberIcon; }
+    void setBelowAutoNumberIcon(Rect rect) { _layout.belowAutoNumberIcon = rect; }
+    Size measuredSize() const { return _layout.measuredSize; }
+    void setMeasuredSize(Size size) { _layout.measuredSize = size; }
+    Point connectionPoint() const { return _layout.connectionPoint; }
+    void setConnectionPoint(Point point) { _layout.connectionPoint = point; }
 
     void assignDefaultLocation(ContainedElement* element) override;
     void customImagesChanged(const std::string& imageHash, int operation) override;
@@ -487,8 +488,6 @@ private:
     Size _textSize{DefaultWidth, DefaultHeight};
     Size _minSize;
     double _halfRoundArcRadius = DefaultHalfRoundArcRadius;
-    int32_t _layoutMode = 0;
-    int32_t _layoutDirection = 0;
     std::optional<Font> _font;
     std::optional<Font> _styleSheetFont;
     mutable std::string _autoNumberPath;
@@ -516,9 +515,6 @@ private:
     int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
-    Rect _belowAutoNumberIcon;
-    Size _measuredSize;
-    Point _connectionPoint;
     bool _noteSearchMatch = false;
     int64_t _originalLevel = 0;
     std::string _text;
@@ -533,12 +529,5 @@ private:
     bool _tearingDown = false;
     // Where the node stood in the map's central themes when last asked: the search starts there.
     mutable size_t _themeIndexHint = 0;
-    // Kept level and hull depth (the number of hull-showing nodes from the root down to this one).
-    mutable uint64_t _treeCacheGeneration = 0;
-    mutable int64_t _cachedLevel = 0;
-    mutable int64_t _cachedHullDepth = 0;
-    // The outermost ancestor with a layout mode, and the nearest of the node and its ancestors
-    // with one; nullptr for none.
-    mutable const MindMapNode* _cachedModeAbove = nullptr;
-    mutable const MindMapNode* _cachedNearestMode = nullptr;
+    NodeLayoutState _layout;
 };
