@@ -70,7 +70,7 @@ void BM_RelationPathBounds(benchmark::State& state)
     auto paths = makePaths(static_cast<size_t>(state.range(0)));
     for (auto _ : state) {
         Rect bounds;
-        for (const RelationPath& path : paths) bounds = path.unionCustomRelationPath(UnionRect(bounds, path.bounds()));
+        for (const RelationPath& path : paths) bounds = path.unionCustomRelationPath(unionRect(bounds, path.bounds()));
         benchmark::DoNotOptimize(bounds);
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * state.range(0));

@@ -42,7 +42,7 @@ FeedbackCenter& FeedbackCenter::feedbackCenter()
 void FeedbackCenter::installAsFeedbackSink()
 {
     static FeedbackCenterSink sink;
-    SetFeedbackSink(&sink);
+    setFeedbackSink(&sink);
 }
 
 std::shared_ptr<FeedbackItem> FeedbackCenter::addItemWithTitle(const std::string& title, const std::string& message,

@@ -21,12 +21,12 @@ CommandPrompts* gPrompts = nullptr;
 
 } // namespace
 
-void SetCommandPrompts(CommandPrompts* prompts)
+void setCommandPrompts(CommandPrompts* prompts)
 {
     gPrompts = prompts;
 }
 
-CommandPrompts& CommandPromptsInstance()
+CommandPrompts& commandPromptsInstance()
 {
     static HeadlessCommandPrompts headless;
     return gPrompts ? *gPrompts : headless;

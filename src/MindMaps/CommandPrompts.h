@@ -41,6 +41,6 @@ public:
 };
 
 // Installs the prompts (not owned); nullptr brings back the headless answers.
-void SetCommandPrompts(CommandPrompts* prompts);
+void setCommandPrompts(CommandPrompts* prompts);
 // The installed prompts, else the headless ones.
-CommandPrompts& CommandPromptsInstance();
+CommandPrompts& commandPromptsInstance();

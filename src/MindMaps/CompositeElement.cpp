@@ -134,7 +134,7 @@ ContainedElement* CompositeElement::hitTestContainedElements(Point point) const
 
 Rect CompositeElement::unionContainedElementBounds(Rect rect) const
 {
-    for (const auto& element : _containedElements) rect = UnionRect(rect, element->bounds());
+    for (const auto& element : _containedElements) rect = unionRect(rect, element->bounds());
     return rect;
 }
 

@@ -46,7 +46,7 @@ bool ContainedElement::isVisible() const
 
 bool ContainedElement::hitTest(Point point) const
 {
-    return PointInRect(point, bounds());
+    return pointInRect(point, bounds());
 }
 
 void ContainedElement::assignDefaultLocation()

@@ -16,12 +16,12 @@ MapImageServices* gServices = nullptr;
 
 } // namespace
 
-void SetMapImageServices(MapImageServices* services)
+void setMapImageServices(MapImageServices* services)
 {
     gServices = services;
 }
 
-MapImageServices& MapImageServicesInstance()
+MapImageServices& mapImageServicesInstance()
 {
     static NoMapImageServices none;
     return gServices ? *gServices : none;

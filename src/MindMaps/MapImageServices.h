@@ -26,6 +26,6 @@ public:
 };
 
 // Installs the services (not owned); nullptr brings back the empty ones.
-void SetMapImageServices(MapImageServices* services);
+void setMapImageServices(MapImageServices* services);
 // The installed services, else the empty ones.
-MapImageServices& MapImageServicesInstance();
+MapImageServices& mapImageServicesInstance();

@@ -44,7 +44,7 @@ std::string replacingNewlines(const std::string& text)
 MindMap::MindMap(std::shared_ptr<ImageStore> imageStore)
     : _rearrangeMarker(std::make_unique<RearrangeMarker>(this)), _ownUndoManager(std::make_unique<UndoManager>())
 {
-    setImageStore(imageStore ? std::move(imageStore) : MapImageServicesInstance().localImageStore());
+    setImageStore(imageStore ? std::move(imageStore) : mapImageServicesInstance().localImageStore());
     initializeStyles();
     setUndoManager(_ownUndoManager.get());
     observeNotifications();

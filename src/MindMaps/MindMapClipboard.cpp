@@ -116,7 +116,7 @@ void MindMap::internalPaste(bool asCentralTheme)
 
 void MindMap::presentErrorAlt(const Error& error)
 {
-    FeedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason, FeedbackStateError);
+    feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason, FeedbackStateError);
 }
 
 void MindMap::pasteTextAsList()

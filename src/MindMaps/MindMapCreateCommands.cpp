@@ -206,7 +206,7 @@ void MindMap::insertNode()
     if (!node || !node->parent()) return;
     addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
         MindMapNode* parent = node->parent();
-        MindMapNode* inserted = addMindMapNodeAsChild(parent, PointMidpoint(node->location(), parent->location()));
+        MindMapNode* inserted = addMindMapNodeAsChild(parent, pointMidpoint(node->location(), parent->location()));
         inserted->setPaletteInfo(node->paletteInfo());
         if (_styleSheet) _styleSheet->applyDefaultNodeStyle(inserted);
         const size_t index = node->indexInParent();

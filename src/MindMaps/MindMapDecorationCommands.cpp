@@ -221,7 +221,7 @@ MindMapImage* MindMap::addCustomImageWithHash(const std::string& imageHash, cons
     if (!image) return nullptr;
     if (scale > SmallestGivenScale) {
         image->setScale(scale);
-    } else if (MapImageServicesInstance().addInNativeDensity()) {
+    } else if (mapImageServicesInstance().addInNativeDensity()) {
         image->setScale(NativeDensityScale);
     }
     image->setImageLink(imageLink);
@@ -258,7 +258,7 @@ void MindMap::editImageLink()
     MindMapImage* image = selectedImage();
     if (!image) return;
     const std::string oldLink = image->imageLink();
-    const std::optional<std::string> answer = CommandPromptsInstance().runImageLinkPrompt(
+    const std::optional<std::string> answer = commandPromptsInstance().runImageLinkPrompt(
         localized("image_edit_link"), localized("image_hyperlink"), localized("image_hyperlink"), oldLink);
     if (!answer) return;
     const std::string link = trimWhitespaceAndNewlines(*answer);

@@ -21,7 +21,7 @@ bool confirmDeletingEveryTopic()
     alert.setInformativeText(localized("editor_delete_all_topics_warning"));
     alert.setAlertStyle(AlertStyle::Informational);
     addOKAndCancelButtons(alert);
-    return CommandPromptsInstance().runAlert(alert) == ModalAlert::AlertFirstButtonReturn;
+    return commandPromptsInstance().runAlert(alert) == ModalAlert::AlertFirstButtonReturn;
 }
 
 } // namespace

@@ -128,31 +128,31 @@ Rect MindMapNode::dateTextBounds() const
 
 int32_t MindMapNode::getHitTestInfo(Point point) const
 {
-    if (!PointInRect(point, bounds()))
+    if (!pointInRect(point, bounds()))
         return HitOutside;
     const Size box{AdornmentBoxSide, AdornmentBoxSide};
-    if (showCheckbox() && PointInRect(point, Rect(checkboxOrigin(), box)))
+    if (showCheckbox() && pointInRect(point, Rect(checkboxOrigin(), box)))
         return HitCheckbox;
-    if (_icon && PointInRect(point, Rect(iconOrigin(), _icon->size())))
+    if (_icon && pointInRect(point, Rect(iconOrigin(), _icon->size())))
         return HitIcon;
     if (_diagramLink) {
         if (NodeIcon* linkIcon = _diagramLink->icon()) {
-            const Rect iconRect = InsetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(),
+            const Rect iconRect = insetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(),
                                             linkIcon->vMargin());
-            if (PointInRect(point, iconRect))
+            if (pointInRect(point, iconRect))
                 return HitLinkIcon;
         }
     }
-    if (hasVoiceMemo() && PointInRect(point, Rect(voiceMemoOrigin(), box)))
+    if (hasVoiceMemo() && pointInRect(point, Rect(voiceMemoOrigin(), box)))
         return HitVoiceMemo;
-    if (_embeddedImage && PointInRect(point, embeddedImageBounds()))
+    if (_embeddedImage && pointInRect(point, embeddedImageBounds()))
         return HitEmbeddedImage;
     if (!hasDate())
         return HitBody;
     const Rect date = dateTextBounds();
-    if (!PointInRect(point, date))
+    if (!pointInRect(point, date))
         return HitBody;
-    if (PointInRect(point, Rect(date.origin, Size{date.height(), date.height()})))
+    if (pointInRect(point, Rect(date.origin, Size{date.height(), date.height()})))
         return HitDateIcon;
     return HitDateText;
 }
@@ -163,11 +163,11 @@ bool MindMapNode::hitTest(Point point) const
 {
     if (!_visible)
         return false;
-    if (PointInRect(point, bounds()))
+    if (pointInRect(point, bounds()))
         return true;
     // The number drawn below the node belongs to it.
     MindMap* map = mindMap();
-    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && PointInRect(point, _layout.belowAutoNumberIcon);
+    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && pointInRect(point, _layout.belowAutoNumberIcon);
 }
 
 MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,
@@ -210,10 +210,10 @@ MindMapNode* MindMapNode::performMarkerHitTest(Point point)
         MindMapNode* node = pending.back();
         pending.pop_back();
         if (!node->_visible) {
-            if (!node->_parentRelation->isSelected() && PointInRect(point, node->getUnhideMarkerBounds()))
+            if (!node->_parentRelation->isSelected() && pointInRect(point, node->getUnhideMarkerBounds()))
                 return node;
         } else if (node->_collapsed) {
-            if (!node->isSelected() && PointInRect(point, node->getCollapseMarkerBounds()))
+            if (!node->isSelected() && pointInRect(point, node->getCollapseMarkerBounds()))
                 return node;
         } else {
             pending.insert(pending.end(), node->_children.begin(), node->_children.end());
@@ -266,7 +266,7 @@ Rect MindMapNode::boundsOfMindMapNodes(const std::vector<MindMapNode*>& nodes, b
     for (const MindMapNode* node : nodes) {
         if (!node || (!node->_visible && !includeHidden))
             continue;
-        result = UnionRect(result, node->boundsIncludingContainedElements());
+        result = unionRect(result, node->boundsIncludingContainedElements());
         if (includeRelations) {
             const ParentRelation* relation = node->_parentRelation.get();
             result = relation->unionContainedElementBounds(result);

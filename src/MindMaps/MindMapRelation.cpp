@@ -138,7 +138,7 @@ Rect MindMapRelation::bounds() const
     MindMapNode* target = targetNode();
     if (source && target) {
         makeStraightWhenNull();
-        return InsetRect(_relationPath.bounds(), -1, -1);
+        return insetRect(_relationPath.bounds(), -1, -1);
     }
     if (target)
         return target->bounds();

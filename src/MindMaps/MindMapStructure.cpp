@@ -482,7 +482,7 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
                 message = formatText("%@\n\n%@", {message, shortenedSingleLine(branch->displayText().string(),
                                                                               RestrictedMoveNameLength)});
             }
-            FeedbackSinkInstance().showEditorNotification(
+            feedbackSinkInstance().showEditorNotification(
                 localized("editor_auto_layout_restricted_move_title"), message, FeedbackStateInformation,
                 RestrictedMoveNoticeDuration);
         }

@@ -348,7 +348,7 @@ void MindMap::pasteStyle()
             continue;
         }
         if (!pasted) {
-            FeedbackSinkInstance().showEditorNotification(localized("unable_to_paste_style_error_title"),
+            feedbackSinkInstance().showEditorNotification(localized("unable_to_paste_style_error_title"),
                                                           localized("unable_to_paste_style_error_message"),
                                                           FeedbackStateError);
             return;
@@ -415,7 +415,7 @@ void MindMap::editRelation(MindMapRelation* relation)
         if (MindMapNode* target = relation->targetNode()) working.setColor(target->colorSchemeStrokeColor());
     }
     RelationStyle edited;
-    if (!CommandPromptsInstance().runRelationStyleDialog(localized("relation_style_dialog_default_title"),
+    if (!commandPromptsInstance().runRelationStyleDialog(localized("relation_style_dialog_default_title"),
                                                          localized("relation_style_dialog_message"), working, edited)) {
         return;
     }

@@ -240,12 +240,12 @@ void MindMapText::setWrapWidth(int64_t width)
 
 int64_t MindMapText::maxWrapWidth() const
 {
-    return _wrapState ? _wrapState->maxWrapWith() : RoundedTextWidth(_textSize.width);
+    return _wrapState ? _wrapState->maxWrapWith() : roundedTextWidth(_textSize.width);
 }
 
 int64_t MindMapText::minWrapWidth() const
 {
-    return _wrapState ? _wrapState->minWrapWith() : RoundedTextWidth(_textSize.width);
+    return _wrapState ? _wrapState->minWrapWith() : roundedTextWidth(_textSize.width);
 }
 
 void MindMapText::applyDefaultWrap(bool force)

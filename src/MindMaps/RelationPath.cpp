@@ -65,7 +65,7 @@ bool inToleranceSquare(Point pt, Point center)
 // The rectangle spanned by two points, grown by the tolerance; half-open like every rectangle.
 bool inGrownSpan(Point pt, Point a, Point b)
 {
-    return PointInRect(pt, InsetRect(RectFromPoints(a, b), -HitTolerance, -HitTolerance));
+    return pointInRect(pt, insetRect(RectFromPoints(a, b), -HitTolerance, -HitTolerance));
 }
 
 double dot(Point a, Point b)
@@ -81,8 +81,8 @@ double cross(Point a, Point b)
 bool segmentHitTest(Point pt, Point a, Point b)
 {
     if (!inGrownSpan(pt, a, b) || a == b) return false;
-    Point ab = PointSubtract(b, a);
-    double t = dot(PointSubtract(pt, a), ab) / dot(ab, ab);
+    Point ab = pointSubtract(b, a);
+    double t = dot(pointSubtract(pt, a), ab) / dot(ab, ab);
     if (t < 0 || t > 1) return false;
     Point projection{a.x + t * ab.x, a.y + t * ab.y};
     return PointDistanceSquared(pt, projection) <= HitToleranceSquared;
@@ -94,8 +94,8 @@ double segmentDistanceSquared(Point a, Point m, Point pt)
 {
     constexpr double Far = 1e6;
     if (a == m) return Far;
-    Point am = PointSubtract(m, a);
-    double t = dot(PointSubtract(pt, a), am) / dot(am, am);
+    Point am = pointSubtract(m, a);
+    double t = dot(pointSubtract(pt, a), am) / dot(am, am);
     if (!(t >= 0 && t <= 1)) return Far;
     Point projection{a.x + t * am.x, a.y + t * am.y};
     return PointDistanceSquared(pt, projection);
@@ -108,13 +108,13 @@ Rect bezierControlBounds(const Cubic& c)
     double minY = std::min({c.c0.y, c.c1.y, c.c2.y, c.c3.y});
     double maxX = std::max({c.c0.x, c.c1.x, c.c2.x, c.c3.x});
     double maxY = std::max({c.c0.y, c.c1.y, c.c2.y, c.c3.y});
-    return InsetRect(Rect(minX, minY, maxX - minX, maxY - minY), -HitTolerance, -HitTolerance);
+    return insetRect(Rect(minX, minY, maxX - minX, maxY - minY), -HitTolerance, -HitTolerance);
 }
 
 bool bezierSubdivisionHitTest(Point pt, const Cubic& c, int depth)
 {
     if (inToleranceSquare(pt, c.c0) || inToleranceSquare(pt, c.c3)) return true;
-    if (!PointInRect(pt, bezierControlBounds(c))) return false;
+    if (!pointInRect(pt, bezierControlBounds(c))) return false;
     if (depth >= MaxSubdivisionHitDepth || PointDistanceSquared(c.c0, c.c3) < HitToleranceSquared) {
         return segmentHitTest(pt, c.c0, c.c3);
     }
@@ -126,14 +126,14 @@ bool bezierSubdivisionHitTest(Point pt, const Cubic& c, int depth)
 // Appends the curve as straight lines, each within about one unit of the curve.
 void flattenCubicToPath(BezierPath& path, const Cubic& c, int depth)
 {
-    Point d = PointSubtract(c.c3, c.c0);
+    Point d = pointSubtract(c.c3, c.c0);
     double lengthSquared = dot(d, d);
     if (lengthSquared < 0.001) {
         path.lineTo(c.c3);
         return;
     }
-    Point first = PointSubtract(c.c1, c.c0);
-    Point last = PointSubtract(c.c3, c.c2);
+    Point first = pointSubtract(c.c1, c.c0);
+    Point last = pointSubtract(c.c3, c.c2);
     double crossFirst = cross(first, d);
     double crossLast = cross(last, d);
     double dotFirst = dot(first, d);
@@ -161,7 +161,7 @@ std::pair<Point, double> searchRectEdge(const Rect& rect, Point a, double ta, Po
         if (PointDistanceSquared(a, b) <= 2) break;
         double t = (ta + tb) / 2;
         Point m = pointAt(t);
-        if (PointInRect(m, rect)) {
+        if (pointInRect(m, rect)) {
             b = m;
             tb = t;
         } else {
@@ -214,7 +214,7 @@ Point RelationPath::value(double t) const
 
 Point RelationPath::derivative(double t) const
 {
-    if (_bezierStyle == 2) return PointSubtract(p3, p0);
+    if (_bezierStyle == 2) return pointSubtract(p3, p0);
     double mt = 1 - t;
     double a = 3 * mt * mt;
     double b = 6 * t * mt;
@@ -232,9 +232,9 @@ Point RelationPath::getLocationPoint() const
     case 2:
         return p1;
     case 1:
-        return PointMidpoint(p0, p3);
+        return pointMidpoint(p0, p3);
     default:
-        return PointMidpoint(p1, p2);
+        return pointMidpoint(p1, p2);
     }
 }
 
@@ -244,8 +244,8 @@ Rect RelationPath::unionCustomRelationPath(const Rect& rect) const
     if (_bezierStyle == 3) side = 40;
     else if (_bezierStyle == 1) side = 2;
     else return rect;
-    Point handle = PointAdd(PointMidpoint(p0, p3), _customOffset);
-    return UnionRect(rect, Rect(handle.x - side / 2, handle.y - side / 2, side, side));
+    Point handle = pointAdd(pointMidpoint(p0, p3), _customOffset);
+    return unionRect(rect, Rect(handle.x - side / 2, handle.y - side / 2, side, side));
 }
 
 void RelationPath::setBezierP0(Point start, Point control1, Point control2, Point end)
@@ -276,11 +276,11 @@ void RelationPath::updateCustomQuadPath()
 {
     // The quadratic's control point lies twice as far out as the handle, so that the curve itself
     // passes through the handle.
-    Point q = PointAdd(PointMidpoint(p0, p3), PointScale(_customOffset, 2));
+    Point q = pointAdd(pointMidpoint(p0, p3), pointScale(_customOffset, 2));
     constexpr double Third = 0.3333333333333333;
     constexpr double TwoThirds = 0.6666666666666666;
-    p1 = PointAdd(PointScale(p0, Third), PointScale(q, TwoThirds));
-    p2 = PointAdd(PointScale(p3, Third), PointScale(q, TwoThirds));
+    p1 = pointAdd(pointScale(p0, Third), pointScale(q, TwoThirds));
+    p2 = pointAdd(pointScale(p3, Third), pointScale(q, TwoThirds));
 }
 
 void RelationPath::setOrthogonalPoints(Point start, Point corner1, Point corner2, Point end)
@@ -296,22 +296,22 @@ void RelationPath::setOrthogonalPoints(Point start, Point corner1, Point corner2
 void RelationPath::setOrthogonalEndPoints(const Rect& r0, const Rect& r3)
 {
     _bezierStyle = 1;
-    p0 = RectCenter(r0);
-    p3 = RectCenter(r3);
+    p0 = rectCenter(r0);
+    p3 = rectCenter(r3);
     updateOrthogonalPath(r0, r3);
 }
 
 void RelationPath::setCustomOrthogonalEndPoints(const Rect& r0, const Rect& r3)
 {
     _bezierStyle = 1;
-    p0 = RectCenter(r0);
-    p3 = RectCenter(r3);
+    p0 = rectCenter(r0);
+    p3 = rectCenter(r3);
     updateCustomOrthogonalPath(r0, r3);
 }
 
 void RelationPath::updateOrthogonalPath(const Rect& r0, const Rect& r3)
 {
-    Point d = PointSubtract(p3, p0);
+    Point d = pointSubtract(p3, p0);
     if (std::abs(d.x) <= 1.0 || std::abs(d.y) <= 1.0) {
         _orthoSegments = 1;
         return;
@@ -348,9 +348,9 @@ void RelationPath::updateOrthogonalPath(const Rect& r0, const Rect& r3)
 void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
 {
     _orthoSegments = 3;
-    Rect g0 = InsetRect(r0, -OrthoMargin, -OrthoMargin);
-    Rect g3 = InsetRect(r3, -OrthoMargin, -OrthoMargin);
-    Point c = PointAdd(PointMidpoint(p0, p3), _customOffset);
+    Rect g0 = insetRect(r0, -OrthoMargin, -OrthoMargin);
+    Rect g3 = insetRect(r3, -OrthoMargin, -OrthoMargin);
+    Point c = pointAdd(pointMidpoint(p0, p3), _customOffset);
     double minX = std::min(g0.minX(), g3.minX());
     double maxX = std::max(g0.maxX(), g3.maxX());
     double minY = std::min(g0.minY(), g3.minY());
@@ -407,8 +407,8 @@ void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
     // Beyond a corner of the rectangles: four segments with the handle as their middle corner.
     _orthoSegments = 4;
     _p12 = c;
-    int q0 = VectorQuadrant(PointSubtract(p3, p0));
-    int q1 = VectorQuadrant(PointSubtract(c, PointMidpoint(p0, p3)));
+    int q0 = vectorQuadrant(pointSubtract(p3, p0));
+    int q1 = vectorQuadrant(pointSubtract(c, pointMidpoint(p0, p3)));
     int diff = ((q1 - q0) % 4 + 4) % 4;
     bool q0Odd = q0 % 2 == 1;
     bool flag;
@@ -428,7 +428,7 @@ void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
 
 void RelationPath::moveCustomPoint(Point c)
 {
-    setCustomOffset(PointSubtract(c, PointMidpoint(p0, p3)));
+    setCustomOffset(pointSubtract(c, pointMidpoint(p0, p3)));
 }
 
 void RelationPath::applyToPath(BezierPath& path, double flatness)
@@ -465,7 +465,7 @@ void RelationPath::applyToPath(BezierPath& path, double flatness)
 bool RelationPath::taperOffset(Point& offset) const
 {
     Point d = derivative(taperWidth > 0 ? 0 : 1);
-    double length = VectorLength(d);
+    double length = vectorLength(d);
     if (length == 0) return false;
     double width = static_cast<double>(taperWidth);
     Point n{d.x * width / length, d.y * width / length};
@@ -484,16 +484,16 @@ void RelationPath::appendCurve(BezierPath& path, double flatness)
         path.curveTo(p3, p1, p2);
         return;
     }
-    Point near = PointScale(e, TaperNearFactor);
-    Point far = PointScale(e, TaperFarFactor);
+    Point near = pointScale(e, TaperNearFactor);
+    Point far = pointScale(e, TaperFarFactor);
     if (taperWidth > 0) {
-        path.moveTo(PointAdd(p0, e));
-        path.curveTo(p3, PointAdd(p1, near), PointAdd(p2, far));
-        path.curveTo(PointSubtract(p0, e), PointSubtract(p2, far), PointSubtract(p1, near));
+        path.moveTo(pointAdd(p0, e));
+        path.curveTo(p3, pointAdd(p1, near), pointAdd(p2, far));
+        path.curveTo(pointSubtract(p0, e), pointSubtract(p2, far), pointSubtract(p1, near));
     } else {
-        path.moveTo(PointAdd(p3, e));
-        path.curveTo(p0, PointAdd(p2, near), PointAdd(p1, far));
-        path.curveTo(PointSubtract(p3, e), PointSubtract(p1, far), PointSubtract(p2, near));
+        path.moveTo(pointAdd(p3, e));
+        path.curveTo(p0, pointAdd(p2, near), pointAdd(p1, far));
+        path.curveTo(pointSubtract(p3, e), pointSubtract(p1, far), pointSubtract(p2, near));
     }
     path.closePath();
     path.moveTo(p3);
@@ -508,13 +508,13 @@ void RelationPath::appendStraightLine(BezierPath& path)
         return;
     }
     if (taperWidth > 0) {
-        path.moveTo(PointAdd(p0, e));
+        path.moveTo(pointAdd(p0, e));
         path.lineTo(p3);
-        path.lineTo(PointSubtract(p0, e));
+        path.lineTo(pointSubtract(p0, e));
     } else {
-        path.moveTo(PointAdd(p3, e));
+        path.moveTo(pointAdd(p3, e));
         path.lineTo(p0);
-        path.lineTo(PointSubtract(p3, e));
+        path.lineTo(pointSubtract(p3, e));
     }
     path.closePath();
     path.moveTo(p3);
@@ -591,7 +591,7 @@ bool RelationPath::cubicHitTest(Point pt) const
     // The bisection only follows halves whose end points' span holds the point, so it misses
     // the parts of a curve that bulge out of such a span (an S-bend, control points beyond the
     // end points). Subdivision finds those.
-    return PointInRect(pt, bezierControlBounds({p0, p1, p2, p3})) && customBezierHitTest(pt);
+    return pointInRect(pt, bezierControlBounds({p0, p1, p2, p3})) && customBezierHitTest(pt);
 }
 
 bool RelationPath::bisectionHitTest(Point pt) const
@@ -633,7 +633,7 @@ ArrowPosition RelationPath::calcTargetArrowPosition(const Rect& rect) const
 {
     if (isOrthogonal()) return calcOrthoTargetArrowPosition(rect);
     if (hasLeadOut) return {p3, derivative(0.95)};
-    if (PointInRect(p0, rect)) return {p0, derivative(0)};
+    if (pointInRect(p0, rect)) return {p0, derivative(0)};
     auto [tip, t] = searchRectEdge(rect, p0, 0, p3, 1, [this](double t) { return value(t); });
     return {tip, derivative(t)};
 }
@@ -642,7 +642,7 @@ ArrowPosition RelationPath::calcSourceArrowPosition(const Rect& rect) const
 {
     if (isOrthogonal()) return calcOrthoSourceArrowPosition(rect);
     if (hasLeadIn) return {p0, negated(derivative(0.05))};
-    if (PointInRect(p3, rect)) return {p3, negated(derivative(1))};
+    if (pointInRect(p3, rect)) return {p3, negated(derivative(1))};
     auto [tip, t] = searchRectEdge(rect, p3, 1, p0, 0, [this](double t) { return value(t); });
     return {tip, negated(derivative(t))};
 }
@@ -650,8 +650,8 @@ ArrowPosition RelationPath::calcSourceArrowPosition(const Rect& rect) const
 ArrowPosition RelationPath::calcOrthoTargetArrowPosition(const Rect& rect) const
 {
     Point s = _orthoSegments == 1 ? p0 : _orthoSegments == 2 ? p1 : p2;
-    Point direction = PointSubtract(p3, s);
-    if (PointInRect(s, rect)) return {s, direction};
+    Point direction = pointSubtract(p3, s);
+    if (pointInRect(s, rect)) return {s, direction};
     auto pointAt = [s, direction](double t) { return Point{s.x + t * direction.x, s.y + t * direction.y}; };
     return {searchRectEdge(rect, s, 0, p3, 1, pointAt).first, direction};
 }
@@ -659,8 +659,8 @@ ArrowPosition RelationPath::calcOrthoTargetArrowPosition(const Rect& rect) const
 ArrowPosition RelationPath::calcOrthoSourceArrowPosition(const Rect& rect) const
 {
     Point e = _orthoSegments == 1 ? p3 : p1;
-    Point direction = PointSubtract(p0, e);
-    if (PointInRect(e, rect)) return {e, direction};
+    Point direction = pointSubtract(p0, e);
+    if (pointInRect(e, rect)) return {e, direction};
     Point start = p0;
     auto pointAt = [start, e](double t) { return Point{start.x + t * (e.x - start.x), start.y + t * (e.y - start.y)}; };
     return {searchRectEdge(rect, e, 1, p0, 0, pointAt).first, direction};

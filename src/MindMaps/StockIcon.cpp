@@ -9,7 +9,7 @@ StockIcon::StockIcon(const std::string& imageName) : NodeIcon(DefaultSide)
 
 void StockIcon::updateImage()
 {
-    std::shared_ptr<const Image> image = MapImageServicesInstance().stockIconNamed(imageName());
+    std::shared_ptr<const Image> image = mapImageServicesInstance().stockIconNamed(imageName());
     if (!image)
         image = missingStockIconImage();
     const double width = image ? image->size().width : 0;

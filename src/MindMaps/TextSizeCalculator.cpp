@@ -16,7 +16,7 @@ Size TextSizeCalculator::sizeForText(const std::string& text, const Font& font)
     return TextMeasurer::shared().sizeForText(text, font);
 }
 
-int64_t RoundedTextWidth(double width)
+int64_t roundedTextWidth(double width)
 {
     // Far beyond any text, yet small enough that sums of such widths cannot overflow.
     constexpr double Limit = 1e15;

@@ -26,4 +26,4 @@ private:
 // A measured width rounded to whole points, halves away from zero. A width that is no number, or
 // too large for the result, cannot come from real text; it is kept within bounds so that it never
 // turns into an arbitrary value.
-int64_t RoundedTextWidth(double width);
+int64_t roundedTextWidth(double width);

@@ -15,12 +15,12 @@ FeedbackSink* gSink = nullptr;
 
 } // namespace
 
-void SetFeedbackSink(FeedbackSink* sink)
+void setFeedbackSink(FeedbackSink* sink)
 {
     gSink = sink;
 }
 
-FeedbackSink& FeedbackSinkInstance()
+FeedbackSink& feedbackSinkInstance()
 {
     static DroppingFeedbackSink dropping;
     return gSink ? *gSink : dropping;

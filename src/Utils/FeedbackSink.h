@@ -28,6 +28,6 @@ public:
 };
 
 // Installs the sink (not owned); nullptr brings back the one that drops everything.
-void SetFeedbackSink(FeedbackSink* sink);
+void setFeedbackSink(FeedbackSink* sink);
 // The installed sink, else the dropping one.
-FeedbackSink& FeedbackSinkInstance();
+FeedbackSink& feedbackSinkInstance();

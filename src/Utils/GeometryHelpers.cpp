@@ -23,12 +23,12 @@ double PointDistance(Point a, Point b)
     return singlePrecisionRoot(PointDistanceSquared(a, b));
 }
 
-double VectorLength(Point v)
+double vectorLength(Point v)
 {
     return singlePrecisionRoot(v.x * v.x + v.y * v.y);
 }
 
-int VectorQuadrant(Point v)
+int vectorQuadrant(Point v)
 {
     if (v.x < 0) return v.y < 0 ? 2 : 1;
     return v.y < 0 ? 3 : 0;

@@ -8,7 +8,7 @@
 // Small geometry on points, vectors and rectangles shared by layout, painting and the editor's
 // tools. None of it has state or can fail.
 //
-// PointDistance, VectorLength, LineAngle and PointAtAngle compute in single precision on purpose:
+// PointDistance, vectorLength, LineAngle and PointAtAngle compute in single precision on purpose:
 // their results are the single-precision values widened to double, so that layouts and hit tests
 // come out the same as in documents that were laid out before.
 
@@ -34,29 +34,29 @@ inline double PointDistanceSquared(Point a, Point b)
 }
 
 // Like PointDistance: x² + y² in double, the square root in single precision.
-double VectorLength(Point v);
+double vectorLength(Point v);
 
-inline Point PointSubtract(Point a, Point b)
+inline Point pointSubtract(Point a, Point b)
 {
     return {a.x - b.x, a.y - b.y};
 }
 
-inline Point PointAdd(Point a, Point b)
+inline Point pointAdd(Point a, Point b)
 {
     return {a.x + b.x, a.y + b.y};
 }
 
-inline Point PointMidpoint(Point a, Point b)
+inline Point pointMidpoint(Point a, Point b)
 {
     return {(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
 }
 
-inline Point PointScale(Point p, double factor)
+inline Point pointScale(Point p, double factor)
 {
     return {p.x * factor, p.y * factor};
 }
 
-inline Point RectCenter(const Rect& r)
+inline Point rectCenter(const Rect& r)
 {
     return {r.origin.x + r.size.width * 0.5, r.origin.y + r.size.height * 0.5};
 }
@@ -64,7 +64,7 @@ inline Point RectCenter(const Rect& r)
 // The quadrants are numbered in turn from the one where both components are non-negative:
 // 0 (x ≥ 0, y ≥ 0), 1 (x < 0, y ≥ 0), 2 (x < 0, y < 0), 3 (x ≥ 0, y < 0). Only differences of two
 // quadrant numbers modulo 4 mean anything to callers.
-int VectorQuadrant(Point v);
+int vectorQuadrant(Point v);
 
 // -1.0 for negative values, +1.0 for everything else, zero and negative zero included.
 inline double SignOf(double v)

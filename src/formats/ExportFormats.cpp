@@ -66,5 +66,5 @@ bool ExportFormatSupportsSelection(int32_t code)
 
 Rect ExportImageMarginRect(const Rect& rect)
 {
-    return InsetRect(rect, -ExportImageMargin, -ExportImageMargin);
+    return insetRect(rect, -ExportImageMargin, -ExportImageMargin);
 }

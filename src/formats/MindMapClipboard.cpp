@@ -40,7 +40,7 @@ MindMapClipboard::MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, 
 void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap)
 {
     copySelectionToClipboard(mindMap, Pasteboard::generalPasteboard(),
-                             MapImageServicesInstance().clipboardImageStore().get());
+                             mapImageServicesInstance().clipboardImageStore().get());
 }
 
 void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pasteboard, ImageStore* clipboardImages)
@@ -95,7 +95,7 @@ void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pa
 bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Error* error)
 {
     return pasteFromClipboard(mindMap, asCentralTheme, Pasteboard::generalPasteboard(),
-                              MapImageServicesInstance().clipboardImageStore().get(), error);
+                              mapImageServicesInstance().clipboardImageStore().get(), error);
 }
 
 bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Pasteboard& pasteboard,

@@ -330,7 +330,7 @@ void TwkxMindMapReader::readMetaData(pugi::xml_node mindMapElement)
     }
 
     pugi::xml_node autoNumbering = firstElementForName(meta, "auto-numbering");
-    _mindMap.setAutoNumberStyle(AutoNumberingStyleFromName(stringAttribute(autoNumbering, "style")));
+    _mindMap.setAutoNumberStyle(autoNumberingStyleFromName(stringAttribute(autoNumbering, "style")));
 
     auto scrollState = MindMapEditorScrollState::scrollState();
     scrollState->setCenterSelection(true);

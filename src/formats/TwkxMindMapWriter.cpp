@@ -132,7 +132,7 @@ void ElementEmitter<Output>::metaData()
     _out.closeElement();
 
     _out.openElement("auto-numbering");
-    _out.addStringAttribute("style", AutoNumberingStyleName(mindMap.autoNumberStyle()));
+    _out.addStringAttribute("style", autoNumberingStyleName(mindMap.autoNumberStyle()));
     _out.closeElement();
 
     _out.openElement("scrollstate");
@@ -200,9 +200,9 @@ void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t pare
 
     const int32_t layoutMode = node.layoutMode();
     if (layoutMode != 0) {
-        _out.addStringAttribute("layout", LayoutModeName(layoutMode));
+        _out.addStringAttribute("layout", layoutModeName(layoutMode));
         if (node.layoutDirection() != DefaultLayoutDirectionForMode(layoutMode))
-            _out.addStringAttribute("layout-direction", LayoutDirectionName(node.layoutDirection()));
+            _out.addStringAttribute("layout-direction", layoutDirectionName(node.layoutDirection()));
     }
 
     NodeStyle* nodeStyle = node.style();
@@ -217,7 +217,7 @@ void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t pare
     if (node.outlineCollapsed()) _out.addBoolAttribute("outline-collapsed", true);
     if (node.isHidden()) _out.addBoolAttribute("hidden", true);
     if (node.showCheckbox()) {
-        _out.addStringAttribute("checkbox-mode", CheckboxModeName(node.checkboxMode()));
+        _out.addStringAttribute("checkbox-mode", checkboxModeName(node.checkboxMode()));
         if (node.checkboxMode() != 3) _out.addIntAttribute("progress", node.progress());
         _out.addBoolAttribute("checkbox", true);
         if (node.checkedState() == 1) _out.addBoolAttribute("checked", true);

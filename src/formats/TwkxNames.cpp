@@ -80,20 +80,20 @@ std::optional<int32_t> ConnectionStyleFromName(std::string_view name)
     return indexOfName(ConnectionStyleNames, name);
 }
 
-std::string_view LayoutModeName(int32_t mode) { return nameAt(LayoutModeNames, mode); }
+std::string_view layoutModeName(int32_t mode) { return nameAt(LayoutModeNames, mode); }
 int32_t LayoutModeFromName(std::string_view name) { return indexOfName(LayoutModeNames, name).value_or(0); }
 
-std::string_view LayoutDirectionName(int32_t direction) { return nameAt(LayoutDirectionNames, direction, "auto"); }
+std::string_view layoutDirectionName(int32_t direction) { return nameAt(LayoutDirectionNames, direction, "auto"); }
 int32_t LayoutDirectionFromName(std::string_view name, int32_t defaultDirection)
 {
     return indexOfName(LayoutDirectionNames, name).value_or(defaultDirection);
 }
 
-std::string_view CheckboxModeName(int32_t mode) { return nameAt(CheckboxModeNames, mode); }
+std::string_view checkboxModeName(int32_t mode) { return nameAt(CheckboxModeNames, mode); }
 int32_t CheckboxModeFromName(std::string_view name) { return indexOfName(CheckboxModeNames, name).value_or(0); }
 
-std::string_view AutoNumberingStyleName(int32_t style) { return nameAt(AutoNumberingStyleNames, style, "disabled"); }
-int32_t AutoNumberingStyleFromName(std::string_view name)
+std::string_view autoNumberingStyleName(int32_t style) { return nameAt(AutoNumberingStyleNames, style, "disabled"); }
+int32_t autoNumberingStyleFromName(std::string_view name)
 {
     for (size_t i = 0; i < std::size(AutoNumberingStyleNames); ++i) {
         if (AutoNumberingStyleNames[i] == name) return static_cast<int32_t>(i);

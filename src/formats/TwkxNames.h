@@ -39,24 +39,24 @@ std::optional<int32_t> ConnectionStyleFromName(std::string_view name);
 
 // Layout modes 0..4: "free", "strict-horizontal", "strict-vertical", "list", "top-down". An
 // unknown name reads as 0.
-std::string_view LayoutModeName(int32_t mode);
+std::string_view layoutModeName(int32_t mode);
 int32_t LayoutModeFromName(std::string_view name);
 
 // Layout directions 1..7: "left", "right", "top", "top-rtl", "bottom", "bottom-rtl", "manual";
 // every other code is written "auto" (0). An unknown or empty name reads as the given default
 // (the default direction of the node's layout mode).
-std::string_view LayoutDirectionName(int32_t direction);
+std::string_view layoutDirectionName(int32_t direction);
 int32_t LayoutDirectionFromName(std::string_view name, int32_t defaultDirection);
 
 // Checkbox modes 1..3: "checkbox", "progress", "roll-up-progress"; 0 (none) has no name. An
 // unknown name reads as 0.
-std::string_view CheckboxModeName(int32_t mode);
+std::string_view checkboxModeName(int32_t mode);
 int32_t CheckboxModeFromName(std::string_view name);
 
 // Auto-numbering styles: 1 "inside", 2 "below", anything else "disabled". Reading compares
 // exactly; an unknown name reads as 0.
-std::string_view AutoNumberingStyleName(int32_t style);
-int32_t AutoNumberingStyleFromName(std::string_view name);
+std::string_view autoNumberingStyleName(int32_t style);
+int32_t autoNumberingStyleFromName(std::string_view name);
 
 // Element type bits: 1 "node", 2 "crosslink", 4 "parent-relation", 8 "image", 16 "text"; 0 is
 // the empty name and any other value is written "node". An unknown name reads as 0.

@@ -252,7 +252,7 @@ bool NodeLayouter::rejectsCenter(const MindMapNode* obstacle, const Rect& candid
 {
     if (obstacle == node || obstacle == node->parent()) return false;
     const Rect bounds = obstacle->bounds();
-    if (IntersectsRect(candidate, bounds)) return true;
+    if (intersectsRect(candidate, bounds)) return true;
     const Point onObstacle = EllipseRayPoint(candidate.center(), bounds);
     const Point onCandidate = EllipseRayPoint(bounds.center(), candidate);
     return PointDistance(onObstacle, onCandidate) < MinimumGap;
@@ -269,7 +269,7 @@ bool NodeLayouter::isAcceptedCenter(Point point, const MindMapNode* node) const
     // obstacle the plain scan would see.
     const double slack = 1 + 1e-6 * (std::abs(point.x) + std::abs(point.y) + candidate.width() + candidate.height());
     const double reach = MinimumGap + slack;
-    return !_grid->anyNear(InsetRect(candidate, -reach, -reach), rejects);
+    return !_grid->anyNear(insetRect(candidate, -reach, -reach), rejects);
 }
 
 bool NodeLayouter::findNodeLocation(MindMapNode* node, const AngleList& angleList, double rotation, double startDist,
@@ -376,9 +376,9 @@ void NodeLayouter::doPositionBranch(MindMapNode* node)
 
 bool NodeLayouter::nodeOverlaps(const MindMapNode* node) const
 {
-    const Rect grown = InsetRect(node->bounds(), -OverlapMarginX, -OverlapMarginY);
+    const Rect grown = insetRect(node->bounds(), -OverlapMarginX, -OverlapMarginY);
     return std::any_of(_nodes.begin(), _nodes.end(),
-                       [&](const MindMapNode* other) { return IntersectsRect(grown, other->bounds()); });
+                       [&](const MindMapNode* other) { return intersectsRect(grown, other->bounds()); });
 }
 
 bool NodeLayouter::moveAway(MindMapNode* node)
@@ -415,7 +415,7 @@ double NodeLayouter::getMinimumEllipseDistanceSqr(Point point) const
     bool any = false;
     for (const MindMapNode* node : _mindMap.nodes()) {
         const Rect bounds = node->bounds();
-        if (PointInRect(point, bounds)) return 0;
+        if (pointInRect(point, bounds)) return 0;
         const double distance = PointDistanceSquared(point, EllipseRayPoint(point, bounds));
         minimum = any ? std::min(minimum, distance) : distance;
         any = true;
@@ -427,7 +427,7 @@ Point NodeLayouter::getNewCentralThemeLocation()
 {
     if (_mindMap.isEmpty()) return _mindMap.center();
     const Rect area =
-        InsetRect(_mindMap.getVisualArea(true), -NewCentralThemeMargin, -NewCentralThemeMargin);
+        insetRect(_mindMap.getVisualArea(true), -NewCentralThemeMargin, -NewCentralThemeMargin);
     const Point corners[] = {{area.minX(), area.minY()}, {area.maxX(), area.minY()}, {area.maxX(), area.maxY()},
                              {area.minX(), area.maxY()}};
     Point best = corners[0];

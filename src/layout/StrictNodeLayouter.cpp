@@ -131,7 +131,7 @@ Rect StrictNodeLayouter::contentFrame(const MindMapNode* node)
     for (const ContainedElement* element : node->containedElements()) {
         const Size extent = element->bounds().size;
         const Point at = element->relLocation();
-        frame = UnionRect(frame, Rect(at.x - extent.width / 2, at.y - extent.height / 2, extent.width, extent.height));
+        frame = unionRect(frame, Rect(at.x - extent.width / 2, at.y - extent.height / 2, extent.width, extent.height));
     }
     return frame;
 }

@@ -28,10 +28,10 @@ TextParagraph::TextParagraph(const std::string& text)
 void TextParagraph::calculateWrapRange()
 {
     if (_words.empty()) return;
-    _maxWrapWidth = RoundedTextWidth(lineWidth(0, _words.size() - 1));
+    _maxWrapWidth = roundedTextWidth(lineWidth(0, _words.size() - 1));
     _minWrapWidth = _maxWrapWidth;
     for (size_t i = 0; i < _words.size(); ++i) {
-        int64_t width = RoundedTextWidth(lineWidth(i, i));
+        int64_t width = roundedTextWidth(lineWidth(i, i));
         if (width <= _minWrapWidth) _minWrapWidth = width;
     }
 }

@@ -8,7 +8,7 @@
 WordWrapState::WordWrapState(WordWrappableElement* element) : _element(element)
 {
     if (!_element) return;
-    _minTextWidth = RoundedTextWidth(_element->minTextSize().width);
+    _minTextWidth = roundedTextWidth(_element->minTextSize().width);
     const double textWidth = _element->textSize().width;
     _wrapWidth = std::isfinite(textWidth) ? static_cast<int64_t>(std::clamp(textWidth, -1e15, 1e15)) : 0;
 

@@ -44,10 +44,10 @@ struct Rect {
 inline Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
 inline Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
 
-inline Rect RectWithOriginSize(Point origin, Size size) { return {origin, size}; }
+inline Rect rectWithOriginSize(Point origin, Size size) { return {origin, size}; }
 
 // The union ignores empty rectangles: the union with an empty one is the other one.
-inline Rect UnionRect(const Rect& a, const Rect& b)
+inline Rect unionRect(const Rect& a, const Rect& b)
 {
     if (a.isEmpty()) return b.isEmpty() ? Rect() : b;
     if (b.isEmpty()) return a;
@@ -59,7 +59,7 @@ inline Rect UnionRect(const Rect& a, const Rect& b)
 }
 
 // Rectangles that do not overlap (touching edges included) intersect in the zero rectangle.
-inline Rect IntersectionRect(const Rect& a, const Rect& b)
+inline Rect intersectionRect(const Rect& a, const Rect& b)
 {
     double x0 = std::max(a.minX(), b.minX());
     double y0 = std::max(a.minY(), b.minY());
@@ -69,30 +69,30 @@ inline Rect IntersectionRect(const Rect& a, const Rect& b)
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-inline bool IntersectsRect(const Rect& a, const Rect& b) { return !IntersectionRect(a, b).isEmpty(); }
+inline bool intersectsRect(const Rect& a, const Rect& b) { return !intersectionRect(a, b).isEmpty(); }
 
 // Positive insets shrink the rectangle on every side, negative ones grow it.
-inline Rect InsetRect(const Rect& r, double dx, double dy)
+inline Rect insetRect(const Rect& r, double dx, double dy)
 {
     return {r.minX() + dx, r.minY() + dy, r.width() - 2 * dx, r.height() - 2 * dy};
 }
 
-inline Rect OffsetRect(const Rect& r, double dx, double dy) { return {r.minX() + dx, r.minY() + dy, r.width(), r.height()}; }
+inline Rect offsetRect(const Rect& r, double dx, double dy) { return {r.minX() + dx, r.minY() + dy, r.width(), r.height()}; }
 
 // Half-open: the minimum edges belong to the rectangle, the maximum edges do not.
-inline bool PointInRect(Point p, const Rect& r)
+inline bool pointInRect(Point p, const Rect& r)
 {
     return p.x >= r.minX() && p.x < r.maxX() && p.y >= r.minY() && p.y < r.maxY();
 }
 
-inline bool ContainsRect(const Rect& outer, const Rect& inner)
+inline bool containsRect(const Rect& outer, const Rect& inner)
 {
     return !inner.isEmpty() && inner.minX() >= outer.minX() && inner.minY() >= outer.minY() &&
            inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY();
 }
 
 // The smallest rectangle with whole-number edges that contains the given one.
-inline Rect IntegralRect(const Rect& r)
+inline Rect integralRect(const Rect& r)
 {
     if (r.isEmpty()) return Rect();
     double x0 = std::floor(r.minX()), y0 = std::floor(r.minY());

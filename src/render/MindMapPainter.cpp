@@ -15,7 +15,7 @@ constexpr double ThumbnailFrameBlue = 1.0;
 
 void strokeThumbnailFrame(cairo_t* cr, Size size)
 {
-    Rect frame = InsetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset);
+    Rect frame = insetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset);
     cairo_rectangle(cr, frame.minX(), frame.minY(), frame.width(), frame.height());
     cairo_set_source_rgba(cr, ThumbnailFrameRed, ThumbnailFrameGreen, ThumbnailFrameBlue, 1.0);
     cairo_set_line_width(cr, ThumbnailFrameWidth);

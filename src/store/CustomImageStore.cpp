@@ -159,7 +159,7 @@ bool CustomImageStore::isClipArtImageHash(const std::string& hash)
 bool CustomImageStore::checkMinimumImageSize(Size pixelSize)
 {
     if (pixelSize.width >= MinimumImageSide && pixelSize.height >= MinimumImageSide) return true;
-    FeedbackSinkInstance().showEditorNotification(
+    feedbackSinkInstance().showEditorNotification(
         localized("image_picker_image_to_small_condensed"),
         localizedFormat("image_picker_image_minimum_dimensions", {std::to_string(MinimumImageSide)}),
         FeedbackStateError);

@@ -164,13 +164,13 @@ std::string LocalProvider::performCopyToCloud(const std::string& folderId, const
             std::string where = title();
             if (path.empty() || path.front() != '/') where += "/";
             where += path;
-            FeedbackSinkInstance().addItemWithTitle(localizedFormat("copy_to_cloud_feedback", {where}),
+            feedbackSinkInstance().addItemWithTitle(localizedFormat("copy_to_cloud_feedback", {where}),
                                                     item->singleLineTitle(), FeedbackStateInformation,
                                                     "tw-icon-16x16", item->guid());
             return item->guid();
         }
     }
-    FeedbackSinkInstance().showEditorNotification(
+    feedbackSinkInstance().showEditorNotification(
         localizedFormat("copy_to_cloud_feedback_error", {title()}), std::string(), FeedbackStateError);
     return {};
 }

@@ -430,7 +430,7 @@ MindMapInfoItem* MindMapStore::duplicateMindMap(MindMapInfoItem* mindMap, Error*
     }
     if (!ok) {
         deleteMindMap(copy);
-        if (!failure.isEmpty()) CommandPromptsInstance().presentError(failure);
+        if (!failure.isEmpty()) commandPromptsInstance().presentError(failure);
         setError(error, failure);
         return nullptr;
     }

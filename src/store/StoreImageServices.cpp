@@ -7,7 +7,7 @@
 void StoreImageServices::install()
 {
     static StoreImageServices services;
-    SetMapImageServices(&services);
+    setMapImageServices(&services);
 }
 
 std::shared_ptr<ImageStore> StoreImageServices::localImageStore()

@@ -134,10 +134,10 @@ TEST(FeedbackCenterSinkTest, MessagesOfTheLibrariesBelowReachTheSharedCentre)
     shared.clearFeedbackItems();
     FeedbackCenter::installAsFeedbackSink();
 
-    FeedbackSinkInstance().addItemWithTitle("Copied", "Alpha", FeedbackStateInformation, "tw-icon-16x16", "GUID");
-    FeedbackSinkInstance().showEditorNotification("Moved", "restricted", FeedbackStateWarning, 3.0);
+    feedbackSinkInstance().addItemWithTitle("Copied", "Alpha", FeedbackStateInformation, "tw-icon-16x16", "GUID");
+    feedbackSinkInstance().showEditorNotification("Moved", "restricted", FeedbackStateWarning, 3.0);
 
-    SetFeedbackSink(nullptr);
+    setFeedbackSink(nullptr);
     shared.setDelegate(nullptr);
     ASSERT_EQ(shared.count(), 1u);
     EXPECT_EQ(shared.items()[0]->guid(), "GUID");

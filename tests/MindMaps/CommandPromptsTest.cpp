@@ -13,7 +13,7 @@ TEST(CommandPromptsTest, WithoutDialogsEveryQuestionIsAnsweredTheSafeWay)
     addOKAndCancelButtons(alert);
     RelationStyle working;
     RelationStyle edited;
-    EXPECT_NE(CommandPromptsInstance().runAlert(alert), ModalAlert::AlertFirstButtonReturn);
-    EXPECT_FALSE(CommandPromptsInstance().runRelationStyleDialog("m", "i", working, edited));
-    EXPECT_FALSE(CommandPromptsInstance().runImageLinkPrompt("m", "i", "placeholder", "link").has_value());
+    EXPECT_NE(commandPromptsInstance().runAlert(alert), ModalAlert::AlertFirstButtonReturn);
+    EXPECT_FALSE(commandPromptsInstance().runRelationStyleDialog("m", "i", working, edited));
+    EXPECT_FALSE(commandPromptsInstance().runImageLinkPrompt("m", "i", "placeholder", "link").has_value());
 }

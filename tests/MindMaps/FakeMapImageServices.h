@@ -13,8 +13,8 @@ namespace maptest {
 
 class FakeMapImageServices : public MapImageServices {
 public:
-    FakeMapImageServices() { SetMapImageServices(this); }
-    ~FakeMapImageServices() override { SetMapImageServices(nullptr); }
+    FakeMapImageServices() { setMapImageServices(this); }
+    ~FakeMapImageServices() override { setMapImageServices(nullptr); }
     FakeMapImageServices(const FakeMapImageServices&) = delete;
     FakeMapImageServices& operator=(const FakeMapImageServices&) = delete;
 

@@ -266,7 +266,7 @@ TEST_F(MindMapNodeTest, ElementOnATopicAnswersWhateverTheFlag)
     EXPECT_EQ(map.hitTestNodes(besideTheBox, nullptr), node);
     box->setRelLocation({0, -40});
     EXPECT_EQ(map.hitTestNodes({0, -40}, nullptr, false), box);
-    EXPECT_EQ(node->boundsIncludingContainedElements(), UnionRect(node->bounds(), Rect(-5, -45, 10, 10)));
+    EXPECT_EQ(node->boundsIncludingContainedElements(), unionRect(node->bounds(), Rect(-5, -45, 10, 10)));
 }
 
 TEST_F(MindMapNodeTest, MarkerHitTestFindsCollapseAndUnhideMarkers)

@@ -41,8 +41,8 @@ public:
 // Installs the prompts for its lifetime.
 class ScopedCommandPrompts {
 public:
-    explicit ScopedCommandPrompts(CommandPrompts& prompts) { SetCommandPrompts(&prompts); }
-    ~ScopedCommandPrompts() { SetCommandPrompts(nullptr); }
+    explicit ScopedCommandPrompts(CommandPrompts& prompts) { setCommandPrompts(&prompts); }
+    ~ScopedCommandPrompts() { setCommandPrompts(nullptr); }
     ScopedCommandPrompts(const ScopedCommandPrompts&) = delete;
     ScopedCommandPrompts& operator=(const ScopedCommandPrompts&) = delete;
 };

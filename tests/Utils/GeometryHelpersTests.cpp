@@ -18,7 +18,7 @@ constexpr double Pi = std::numbers::pi;
 TEST(GeometryHelpers, DistancesAndLengthsAreTakenInSinglePrecision)
 {
     EXPECT_EQ(1.4142135381698608, PointDistance({0, 0}, {1, 1}));
-    EXPECT_EQ(5.4083271026611328, VectorLength({3, 4.5}));
+    EXPECT_EQ(5.4083271026611328, vectorLength({3, 4.5}));
     // The squared distance stays in double precision.
     EXPECT_EQ(0.1 * 0.1 + 0.2 * 0.2, PointDistanceSquared({0.1, 0.2}, {0, 0}));
 }
@@ -45,11 +45,11 @@ TEST(GeometryHelpers, PointAtAngleUsesSinglePrecisionSineAndCosine)
 // single-precision functions pass NaN through instead of failing.
 TEST(GeometryHelpers, NotANumberGivesDefinedAnswers)
 {
-    EXPECT_EQ(0, VectorQuadrant({NaN, NaN}));
-    EXPECT_EQ(1, VectorQuadrant({-1, NaN}));
+    EXPECT_EQ(0, vectorQuadrant({NaN, NaN}));
+    EXPECT_EQ(1, vectorQuadrant({-1, NaN}));
     EXPECT_EQ(1.0, SignOf(NaN));
     EXPECT_TRUE(std::isnan(PointDistance({NaN, 0}, {0, 0})));
-    EXPECT_TRUE(std::isnan(VectorLength({0, NaN})));
+    EXPECT_TRUE(std::isnan(vectorLength({0, NaN})));
     EXPECT_TRUE(std::isnan(LineAngle({0, 0}, {NaN, 1})));
     EXPECT_TRUE(std::isnan(PointAtAngle({0, 0}, NaN, 1).x));
     EXPECT_TRUE(RectFromPoints({NaN, 0}, {1, 1}).isEmpty());

@@ -18,8 +18,8 @@ struct FeedbackRecord {
 
 class RecordingFeedbackSink : public FeedbackSink {
 public:
-    RecordingFeedbackSink() { SetFeedbackSink(this); }
-    ~RecordingFeedbackSink() override { SetFeedbackSink(nullptr); }
+    RecordingFeedbackSink() { setFeedbackSink(this); }
+    ~RecordingFeedbackSink() override { setFeedbackSink(nullptr); }
     RecordingFeedbackSink(const RecordingFeedbackSink&) = delete;
     RecordingFeedbackSink& operator=(const RecordingFeedbackSink&) = delete;
 

@@ -91,12 +91,12 @@ protected:
         giveEveryElementAGuid();
         map.validateElementStates();
         map.setSelectedElement(nullptr);
-        SetCommandPrompts(&prompts);
+        setCommandPrompts(&prompts);
         manager().removeAllActions();
     }
     ~CommandMapTest() override
     {
-        SetCommandPrompts(nullptr);
+        setCommandPrompts(nullptr);
         map.setNodeEditor(nullptr);
         // The format table is the process's: the model's own tests expect it empty.
         MindMap::setUndoStateFormat(nullptr, nullptr);

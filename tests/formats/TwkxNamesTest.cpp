@@ -48,11 +48,11 @@ TEST(TwkxNames, LayoutModesReadUnknownNamesAsFree)
 {
     const std::vector<std::string> names = {"free", "strict-horizontal", "strict-vertical", "list", "top-down"};
     for (size_t code = 0; code < names.size(); ++code) {
-        EXPECT_EQ(LayoutModeName(static_cast<int32_t>(code)), names[code]);
+        EXPECT_EQ(layoutModeName(static_cast<int32_t>(code)), names[code]);
         EXPECT_EQ(LayoutModeFromName(names[code]), static_cast<int32_t>(code));
     }
     EXPECT_EQ(LayoutModeFromName("TOP-DOWN"), 4);
-    EXPECT_EQ(LayoutModeName(5), "");
+    EXPECT_EQ(layoutModeName(5), "");
     EXPECT_EQ(LayoutModeFromName("radial"), 0);
 }
 
@@ -60,12 +60,12 @@ TEST(TwkxNames, LayoutDirectionsOutsideTheNamedRangeAreWrittenAuto)
 {
     const std::vector<std::string> names = {"auto", "left", "right", "top", "top-rtl", "bottom", "bottom-rtl", "manual"};
     for (size_t code = 1; code < names.size(); ++code) {
-        EXPECT_EQ(LayoutDirectionName(static_cast<int32_t>(code)), names[code]);
+        EXPECT_EQ(layoutDirectionName(static_cast<int32_t>(code)), names[code]);
         EXPECT_EQ(LayoutDirectionFromName(names[code], 0), static_cast<int32_t>(code));
     }
-    EXPECT_EQ(LayoutDirectionName(0), "auto");
-    EXPECT_EQ(LayoutDirectionName(8), "auto");
-    EXPECT_EQ(LayoutDirectionName(-3), "auto");
+    EXPECT_EQ(layoutDirectionName(0), "auto");
+    EXPECT_EQ(layoutDirectionName(8), "auto");
+    EXPECT_EQ(layoutDirectionName(-3), "auto");
     EXPECT_EQ(LayoutDirectionFromName("auto", 5), 0);
     // An unknown or empty name takes the default direction of the node's mode.
     EXPECT_EQ(LayoutDirectionFromName("sideways", 5), 5);
@@ -74,24 +74,24 @@ TEST(TwkxNames, LayoutDirectionsOutsideTheNamedRangeAreWrittenAuto)
 
 TEST(TwkxNames, CheckboxModesHaveNoNameForNone)
 {
-    EXPECT_EQ(CheckboxModeName(0), "");
-    EXPECT_EQ(CheckboxModeName(1), "checkbox");
-    EXPECT_EQ(CheckboxModeName(2), "progress");
-    EXPECT_EQ(CheckboxModeName(3), "roll-up-progress");
+    EXPECT_EQ(checkboxModeName(0), "");
+    EXPECT_EQ(checkboxModeName(1), "checkbox");
+    EXPECT_EQ(checkboxModeName(2), "progress");
+    EXPECT_EQ(checkboxModeName(3), "roll-up-progress");
     EXPECT_EQ(CheckboxModeFromName("Roll-Up-Progress"), 3);
     EXPECT_EQ(CheckboxModeFromName("tick"), 0);
 }
 
 TEST(TwkxNames, AutoNumberingComparesExactly)
 {
-    EXPECT_EQ(AutoNumberingStyleName(0), "disabled");
-    EXPECT_EQ(AutoNumberingStyleName(1), "inside");
-    EXPECT_EQ(AutoNumberingStyleName(2), "below");
-    EXPECT_EQ(AutoNumberingStyleName(9), "disabled");
-    EXPECT_EQ(AutoNumberingStyleFromName("below"), 2);
-    EXPECT_EQ(AutoNumberingStyleFromName("Below"), 0);
-    EXPECT_EQ(AutoNumberingStyleFromName("inside"), 1);
-    EXPECT_EQ(AutoNumberingStyleFromName(""), 0);
+    EXPECT_EQ(autoNumberingStyleName(0), "disabled");
+    EXPECT_EQ(autoNumberingStyleName(1), "inside");
+    EXPECT_EQ(autoNumberingStyleName(2), "below");
+    EXPECT_EQ(autoNumberingStyleName(9), "disabled");
+    EXPECT_EQ(autoNumberingStyleFromName("below"), 2);
+    EXPECT_EQ(autoNumberingStyleFromName("Below"), 0);
+    EXPECT_EQ(autoNumberingStyleFromName("inside"), 1);
+    EXPECT_EQ(autoNumberingStyleFromName(""), 0);
 }
 
 TEST(TwkxNames, ElementTypes)

@@ -94,7 +94,7 @@ TEST_F(NodeLayouterTest, SubTreeKeepsItsRootWhenAskedAndOnlyBranchTopicsMoveAway
     topic(main);
     NodeLayouter::layoutSubTree(main, false);
     EXPECT_EQ(main->location(), Point({400, 0}));
-    EXPECT_FALSE(IntersectsRect(main->children()[0]->bounds(), main->bounds()));
+    EXPECT_FALSE(intersectsRect(main->children()[0]->bounds(), main->bounds()));
 
     MindMapNode* other = topic(nullptr, {10, 5});
     NodeLayouter::avoidOverlap(other);

@@ -104,10 +104,10 @@ TEST(TextParagraphRange, RoundsHalvesAwayFromZeroAndStaysBounded)
     TextParagraph paragraph = measured("ab c", provider);
     EXPECT_EQ(10, paragraph.maxWrapWidth());
     EXPECT_EQ(3, paragraph.minWrapWidth()); // 2.5
-    EXPECT_EQ(-3, RoundedTextWidth(-2.5));
-    EXPECT_EQ(0, RoundedTextWidth(std::nan("")));
-    EXPECT_LT(RoundedTextWidth(-1e300), 0);
-    EXPECT_GT(RoundedTextWidth(INFINITY), 0);
+    EXPECT_EQ(-3, roundedTextWidth(-2.5));
+    EXPECT_EQ(0, roundedTextWidth(std::nan("")));
+    EXPECT_LT(roundedTextWidth(-1e300), 0);
+    EXPECT_GT(roundedTextWidth(INFINITY), 0);
 }
 
 TEST(TextParagraphWrap, LinesFillUpToTheWidthInclusive)
