@@ -14,6 +14,7 @@
 Color normalizedWhiteColor();    // 1, 1, 1
 Color normalizedBlackColor();    // 0, 0, 0
 Color normalizedGrayColor();     // 0.5, 0.5, 0.5
+// Waits for its caller in the panels.
 Color normalizedDarkGrayColor(); // 1/3, 1/3, 1/3
 
 // Fixed colours of the published Material Design palette, alpha 1.
@@ -50,5 +51,6 @@ public:
     static Color hslToColor(std::array<double, 3>& hsl);
 
     // The HSL lightness of the colour.
+    // Waits for its caller in the panels.
     static double colorToLuminance(const Color& color);
 };

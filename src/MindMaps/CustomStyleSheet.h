@@ -85,6 +85,7 @@ public:
     std::shared_ptr<StyleSheet> registerInlineStyleSheet();
 
     // Deletes the sheet's file (a regular file only) and unregisters it.
+    // Waits for its caller in the panels.
     void unregister();
 
     // For a style file brought into the custom styles folder: a new sheet loaded and registered

@@ -78,13 +78,16 @@ public:
     // The target: map GUID, URL or path, cloud path or contact identifier.
     const std::string& linkID() const { return _linkID; }
     void setLinkID(const std::string& linkID) { _linkID = linkID; }
+    // Waits for its caller in the editor.
     const std::string& pathBasedLink() const { return _linkID; }
     void setPathBasedLink(const std::string& link) { setLinkID(link); }
     // The storage's own link of a cloud map or document.
     const std::string& nativeLink() const { return _nativeLink; }
+    // Waits for its caller in the editor.
     void setNativeLink(const std::string& nativeLink) { _nativeLink = nativeLink; }
     // The GUID of the target element inside a linked map.
     const std::string& element() const { return _element; }
+    // Waits for its caller in the editor.
     void setElement(const std::string& element) { _element = element; }
     // The image hash of a contact's picture.
     const std::string& imageHash() const { return _imageHash; }
@@ -93,6 +96,7 @@ public:
     // A hot link to a local map makes the topic's text follow the linked map's title.
     bool isHotLink() const { return _isHotLink; }
     // With a status update when the flag changes.
+    // Waits for its caller in the editor.
     void setHotLink(bool hotLink);
     // Stores the flag only.
     void setIsHotLink(bool hotLink) { _isHotLink = hotLink; }

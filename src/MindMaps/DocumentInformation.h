@@ -28,6 +28,7 @@ public:
 
     const std::string& defaultTheme() const { return _defaultTheme; }
     void setDefaultTheme(const std::string& text) { _defaultTheme = text; }
+    // Waits for its caller in the editor.
     bool hasDefaultThemeText() const { return !_defaultTheme.empty(); }
 
     // Forgets what was read; the GUID under which the map is kept stays.

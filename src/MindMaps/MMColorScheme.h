@@ -66,6 +66,7 @@ public:
 
     const Color& backgroundColor() const { return _backgroundColor; }
     void setBackgroundColor(const Color& color) { _backgroundColor = color; }
+    // Waits for its caller in the panels.
     const Color& marginColor() const { return _marginColor; }
     void setMarginColor(const Color& color) { _marginColor = color; }
     const Color& fontColor() const { return _fontColor; }

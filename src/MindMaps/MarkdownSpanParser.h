@@ -88,6 +88,7 @@ public:
     MarkdownSpanParser(std::string text, std::optional<Font> baseFont, unsigned baseEffects);
 
     // Makes the settings holder; called once at start-up.
+    // Waits for its caller in the shell.
     static void initMarkdownSupport();
 
     static AttributedString markdownToAttributedString(const std::string& text, const Font& baseFont,
@@ -106,10 +107,8 @@ public:
     void parseAndConvert();
     std::string parseAndFilter();
 
-    const std::vector<std::unique_ptr<MarkdownSpanNode>>& spanNodes() const { return _spanNodes; }
     const std::vector<MarkdownSpanToken>& tokens() const { return _tokens; }
     std::string filteredText() const;
-    const AttributedString& attributedString() const { return _attributedString; }
 
 private:
     void convertWithoutSpans();

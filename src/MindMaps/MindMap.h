@@ -135,12 +135,16 @@ public:
 
     // ---- Listeners (not owned) ----
 
+    // Waits for its caller in the editor.
     MindMapNodeEditor* nodeEditor() const { return _nodeEditor; }
     void setNodeEditor(MindMapNodeEditor* editor) { _nodeEditor = editor; }
+    // Waits for its caller in the editor.
     SearchMatchListener* searchListener() const { return _searchListener; }
     void setSearchListener(SearchMatchListener* listener) { _searchListener = listener; }
+    // Waits for its caller in the editor.
     MindMapModelessEditor* modelessEditor() const { return _modelessEditor; }
     void setModelessEditor(MindMapModelessEditor* editor) { _modelessEditor = editor; }
+    // Waits for its caller in the editor.
     HierarchyListener* hierarchyListener() const { return _hierarchyListener; }
     void setHierarchyListener(HierarchyListener* listener) { _hierarchyListener = listener; }
 
@@ -236,6 +240,7 @@ public:
     // ---- Layout operations of the map ----
 
     bool autoLayoutBusy() const { return _autoLayoutBusy; }
+    // Waits for its caller in the editor.
     void lockAutoLayout() { ++_autoLayoutLock; }
     void unlockAutoLayout();
     void performAutoLayout();
@@ -281,6 +286,7 @@ public:
     void nodeStyleChanged(MindMapStyle* style) override;
 
     // The copied style of the copy-style and paste-style commands.
+    // Waits for its caller in the editor.
     ElementStyle* styleBuffer() const { return _styleBuffer.get(); }
     void setStyleBuffer(std::unique_ptr<ElementStyle> style);
 
@@ -294,6 +300,7 @@ public:
     // Selects the element alone; nullptr clears the selection. An element of another map is
     // refused.
     void setSelectedElement(MindMapElement* element);
+    // Waits for its caller in the editor.
     void setSelectedNode(MindMapNode* node);
     void toggleSelection(MindMapElement* element, bool focus);
     void focusSelectedElement(MindMapElement* element);
@@ -315,8 +322,10 @@ public:
     std::vector<MindMapNode*> getSelectedRootNodes() const;
     void selectContainedElements(CompositeElement* composite, int32_t elementType);
     void selectAll(int32_t elementType);
+    // Waits for its caller in the editor.
     void selectSearchMatches();
     std::string selectedElementGuid() const;
+    // Waits for its caller in the editor.
     MindMapElement* selectElementWithGuid(const std::string& guid);
     MindMapNode* dropTarget() const { return _dropTarget; }
     void setDropTarget(MindMapNode* node);
@@ -328,6 +337,7 @@ public:
     void collectReferencedImages(std::set<std::string>& images) const;
     void collectReferencedIcons(std::set<std::string>& icons) const;
     void forceNodeVisible(MindMapNode* node);
+    // Waits for its caller in the editor.
     void forceElementVisible(MindMapElement* element);
     // Never gives an element a GUID.
     MindMapElement* elementWithGuid(const std::string& guid) const;
@@ -337,6 +347,7 @@ public:
     void nodeIdChanged() { _idIndexValid = false; }
     MindMapElement* hitTestNodes(Point point, const CompositeElement* excludedComposite, bool includeContainedElements);
     MindMapNode* hitTestNodes(Point point, const CompositeElement* excludedComposite);
+    // Waits for its caller in the editor.
     MindMapElement* hitTestRelations(Point point);
     MindMapNode* hitTestMarkerTools(Point point);
     Rect getVisualArea(bool includeHidden) const;
@@ -379,6 +390,7 @@ public:
     // A primary selected link hands the selection to its source node.
     void removeCrossLink(CrossLink* crossLink);
     // Moves the link's ends as one undo step; nothing when the rules refuse the new pair.
+    // Waits for its caller in the editor.
     void reconnectCrossLink(CrossLink* crossLink, MindMapNode* newSource, MindMapNode* newTarget);
     void removeCrossLinksBetween(MindMapNode* a, MindMapNode* b);
     // Removes links without both ends, links of a node to itself or between parent and child,
@@ -403,12 +415,15 @@ public:
     void nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNode*>& rootNodes, bool childMoving,
                        const UndoState& undoState);
     // The node other than its container under a dragged text or image held by a node; else nullptr.
+    // Waits for its caller in the editor.
     MindMapNode* canDragChangeContainmentParent(ContainedElement* element);
     // Ends a drag of texts and images: moves them to the new container (when given), then
     // registers the drag's snapshot. Elements other than texts and images are ignored.
+    // Waits for its caller in the editor.
     void containedElementDragEnded(CompositeElement* newContainer, const std::vector<MindMapElement*>& draggedElements,
                                    const UndoState& undoState);
     // The snapshot of an image resize, and its end.
+    // Waits for its caller in the editor.
     UndoState imageTransformBegan();
     void imageTransformEnded(MindMapImage* image, const UndoState& undoState);
 
@@ -444,6 +459,7 @@ public:
     // For saving and sharing: codes 2 (native), 4 (OPML) and 5 (FreeMind); any other code fails
     // with the unsupported-format error.
     MindMapData dataOfType(int32_t typeCode, Error* error = nullptr);
+    // Waits for its caller in the editor.
     Size imageExportSize() const;
     static std::string exportFileName(const std::string& title);
     std::string exportFileName();
@@ -495,12 +511,15 @@ public:
     // returns that element; nullptr, with no step, when there is none or leaving the editor's
     // modes took it away.
     MindMapNode* prepareUndoableNodeOperation(const std::string& actionName);
+    // Waits for its caller in the editor.
     CrossLink* prepareUndoableCrossLinkOperation(const std::string& actionName);
     MindMapRelation* prepareUndoableRelationOperation(const std::string& actionName);
     MindMapImage* prepareUndoableImageOperation(const std::string& actionName);
+    // Waits for its caller in the editor.
     MindMapText* prepareUndoableTextOperation(const std::string& actionName);
     ContainedElement* prepareUndoableContainedElementOperation(const std::string& actionName);
     // The primary element, or the container of a primary text or image.
+    // Waits for its caller in the editor.
     CompositeElement* prepareUndoableCompositeElementOperation(const std::string& actionName);
 
     // Interactive edits over many events: the snapshot is taken at the start and returned as the
@@ -752,10 +771,6 @@ private:
     // Selection internals.
     void clearSelectionFlags();
     void removeFromSelection(MindMapElement* element);
-    // Takes the element and whatever it holds out of the selection and the search matches and
-    // clears the references the map keeps to it. Reports a selection change only when the
-    // primary element goes.
-    void forgetElement(MindMapElement* element);
 
     // Search internals.
     void searchNode(MindMapNode* node, const std::string& lowerSearchText);

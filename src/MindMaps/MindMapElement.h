@@ -53,11 +53,13 @@ public:
     virtual void collectReferencedImages(std::set<std::string>& images) const;
     virtual bool isSelected() const;
     virtual void setIsSelected(bool selected);
+    // Waits for its caller in the editor.
     virtual bool isAutoFocused() const;
     virtual void setIsAutoFocused(bool autoFocused);
     virtual MindMap* mindMap() const;
 
     // Scratch offset kept per element while a drag runs.
+    // Waits for its caller in the editor.
     Point dragOffset() const { return _dragOffset; }
     void setDragOffset(Point offset) { _dragOffset = offset; }
 

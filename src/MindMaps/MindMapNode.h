@@ -98,9 +98,11 @@ public:
     // Among the parent's children, or among the map's central themes for a central theme; 0 when
     // the node is in neither.
     size_t indexInParent() const;
+    // Waits for its caller in the editor.
     bool isLastChild() const;
     MindMapNode* nextSibling() const;
     // Depth first, pre-order, across the central themes of the map.
+    // Waits for its caller in the editor.
     MindMapNode* nextNode() const;
     // True for nullptr and for any node that is neither this node nor one of its descendants.
     bool isValidParentNode(const MindMapNode* node) const;
@@ -140,6 +142,7 @@ public:
     bool hasNote() const { return !_note.empty(); }
     std::string stringForToolTip(void* view, Point point, void* userData) override;
 
+    // Waits for its caller in the editor.
     bool isDropTarget() const { return _dropTarget; }
     void setIsDropTarget(bool dropTarget) { _dropTarget = dropTarget; }
     // 0 not edited; 1 queued for in-place editing (not counted as editing); 2 edited; 3 edited
@@ -189,6 +192,7 @@ public:
     Color fillColor() const;
     Color strokeColor() const;
     Color textColor() const;
+    // Waits for its caller in the editor.
     const std::optional<Color>& hullColor() const { return _hullColor; }
     void setHullColor(const std::optional<Color>& color) { _hullColor = color; }
 
@@ -210,6 +214,7 @@ public:
     int32_t effectiveLayoutMode() const;
     bool isAutoLayout() const { return effectiveLayoutMode() != 0; }
     // The outermost ancestor with a layout mode; the node itself when there is none.
+    // Waits for its caller in the editor.
     MindMapNode* autoLayoutParent();
 
     // ---- Update state ----
@@ -253,6 +258,7 @@ public:
     // The used size of the attributed text laid out on unbounded lines, through the shared
     // measurer (one layout reused for every call).
     static Size calcAttributedStringSize(const AttributedString& text);
+    // Waits for its caller in the editor.
     double halfRoundArcRadius() const { return _halfRoundArcRadius; }
     // The border style as of the last validation.
     int32_t borderStyle() const { return _borderStyle; }
@@ -267,6 +273,7 @@ public:
     // Only the embedded picture is shown: no text and no adornments.
     bool isTextCollapsed() const;
     // No picture, no text, no adornments: at most the date is shown.
+    // Waits for its caller in the editor.
     bool showsOnlyDate() const;
     // The size of the text line: the text with the adornments beside it.
     Size calculateTextContentSize() const;
@@ -303,6 +310,7 @@ public:
     const std::optional<Date>& date() const { return _task.date(); }
     void setDate(const std::optional<Date>& date);
     bool hasDate() const { return _task.date().has_value(); }
+    // Waits for its caller in the editor.
     const std::string& dateText() const { return _task.dateText(); }
     // The date text's box: a square date icon as high as the text, a gap of 4, the text.
     Size dateTextSize() const { return _task.dateTextSize(); }
@@ -350,6 +358,7 @@ public:
     void clearHyperlink();
     // Re-checks the node's link (a linked local map may have changed).
     void refreshDiagramLink();
+    // Waits for its caller in the editor.
     bool isHotLinked() const;
     void setIsHotLinked(bool hotLinked);
 
@@ -428,8 +437,10 @@ public:
     void setParentId(int64_t parentId) { _parentId = parentId; }
     int64_t originalLevel() const { return _originalLevel; }
     void setOriginalLevel(int64_t level) { _originalLevel = level; }
+    // Waits for its caller in the editor.
     bool noteSearchMatch() const { return _noteSearchMatch; }
     void setNoteSearchMatch(bool match) { _noteSearchMatch = match; }
+    // Waits for its caller in the editor.
     Rect belowAutoNumberIcon() const { return _layout.belowAutoNumberIcon; }
     void setBelowAutoNumberIcon(Rect rect) { _layout.belowAutoNumberIcon = rect; }
     Size measuredSize() const { return _layout.measuredSize; }

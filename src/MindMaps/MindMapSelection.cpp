@@ -42,35 +42,6 @@ bool MindMap::containsElement(const MindMapElement* element) const
     }
 }
 
-void MindMap::forgetElement(MindMapElement* element)
-{
-    if (!element) return;
-    std::unordered_set<const MindMapElement*> going{element};
-    auto addContained = [&going](CompositeElement* composite) {
-        if (!composite) return;
-        for (ContainedElement* contained : composite->containedElements()) going.insert(contained);
-    };
-    if (auto* composite = dynamic_cast<CompositeElement*>(element)) addContained(composite);
-    if (auto* node = dynamic_cast<MindMapNode*>(element)) {
-        going.insert(node->parentRelation());
-        addContained(node->parentRelation());
-        if (_dropTarget == node) _dropTarget = nullptr;
-        if (_mainCentralTheme == node) _mainCentralTheme = nullptr;
-        if (_rearrangeMarker->refNode() == node) _rearrangeMarker->setRefNode(nullptr);
-    }
-    auto isGoing = [&going](MindMapElement* e) { return going.count(e) != 0; };
-    // When the primary element goes, the editors must let go of it before it is destroyed.
-    MindMapElement* primary = selectedElement();
-    const bool primaryGoes = primary && isGoing(primary);
-    if (primaryGoes) beforeChangingSelection(primary);
-    for (MindMapElement* selected : _selection) {
-        if (isGoing(selected)) selected->setIsSelected(false);
-    }
-    std::erase_if(_selection, isGoing);
-    std::erase_if(_searchMatches, isGoing);
-    if (primaryGoes) selectedElementChanged();
-}
-
 // ---- Selection ----
 
 void MindMap::clearSelectionFlags()

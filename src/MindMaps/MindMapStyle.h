@@ -52,6 +52,7 @@ public:
     void styleChanged(ElementStyle* style) override;
     void nodeStyleChanged();
 
+    // Waits for its caller in the panels.
     NodeStyleListener* nodeStyleListener() const { return _nodeStyleListener; }
     void setNodeStyleListener(NodeStyleListener* listener) { _nodeStyleListener = listener; }
     const std::shared_ptr<MindMapStyle>& parentStyle() const { return _parentStyle; }

@@ -24,16 +24,19 @@ public:
     void setRefNode(MindMapNode* refNode) { _refNode = refNode; }
 
     int64_t index() const { return _index; }
+    // Waits for its caller in the editor.
     void setIndex(int64_t index) { _index = index; }
 
     int32_t info() const { return _info; }
     void setInfo(int32_t info) { _info = info; }
 
     const Rect& bounds() const { return _bounds; }
+    // Waits for its caller in the editor.
     void setBounds(const Rect& bounds) { _bounds = bounds; }
 
     // A lying bar (true) or a standing one.
     bool horizontal() const { return _horizontal; }
+    // Waits for its caller in the editor.
     void setHorizontal(bool horizontal) { _horizontal = horizontal; }
 
     bool visible() const { return _visible; }

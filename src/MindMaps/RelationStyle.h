@@ -54,6 +54,7 @@ public:
     // Gives a cross-link style the line that goes with a parent-relation line style, optionally
     // with its default arrow. The mask is not touched.
     void deriveCrossLinkLineStyle(int32_t parentRelationLineStyle, bool hasDefaultArrow);
+    // Waits for its caller in the editor.
     bool hasArrows() const;
     const std::shared_ptr<RelationStyle>& parentStyle() const { return _parentStyle; }
 

@@ -39,6 +39,7 @@ public:
     std::vector<uint8_t> stylePreviewImage(const std::shared_ptr<StyleSheet>& styleSheet);
     // Forgets the picture of the sheet's key. The style menu passes the sheet of every style
     // sheet notification.
+    // Waits for its caller in the panels.
     void styleSheetChanged(const StyleSheet* styleSheet);
 
     // The renderer of caches made from now on: the painting library installs its thumbnails at

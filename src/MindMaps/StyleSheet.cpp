@@ -315,11 +315,6 @@ Font StyleSheet::autoNumberFont()
     return font;
 }
 
-Font StyleSheet::defaultFontForNode(const MindMapNode* node)
-{
-    return defaultFontForLevel(node ? node->nodeLevel() : 0);
-}
-
 Font StyleSheet::defaultFontForLevel(int64_t nodeLevel)
 {
     if (nodeLevel <= 0)

@@ -58,6 +58,7 @@ public:
     Color backgroundColor() const override;
 
     // Gives the topic the style sheet font of its level.
+    // Waits for its caller in the panels.
     void applyDefaultNodeFont(MindMapNode* node);
     // Colours the topic by the scheme, then gives it its level font.
     void applyDefaultNodeStyle(MindMapNode* node);
@@ -89,7 +90,6 @@ public:
     static Font autoNumberFont();
 
     // The user font of the node's level: central theme, main branch, or sub branch from level 2 on.
-    static Font defaultFontForNode(const MindMapNode* node);
     static Font defaultFontForLevel(int64_t nodeLevel);
 
     // Replaces each user font that is given and differs from the current one. After a change,

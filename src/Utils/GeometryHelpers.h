@@ -20,6 +20,7 @@ inline Rect RectFromPoints(Point a, Point b)
 }
 
 // The rectangle at (0, 0) with that size.
+// Waits for its caller in the editor.
 Rect RectWithSize(double width, double height);
 
 // The squared distance is summed in double, then square-rooted in single precision.

@@ -15,4 +15,5 @@ std::string createBase64GUIDString();
 std::string defaultFileNameGuidLength(size_t length);
 
 // defaultFileNameGuidLength(8).
+// Waits for its caller in the shell.
 std::string defaultFileNameGuid();

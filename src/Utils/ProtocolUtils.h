@@ -12,6 +12,7 @@ public:
     // A link with the provider-neutral protocol "cloud".
     static std::string buildCloudLink(const std::string& path);
 
+    // Waits for its caller in the editor.
     static bool containsProtocol(const std::string& link);
 
     // Splits the link at its first "://"; false when it has none. Either out-argument may be null.

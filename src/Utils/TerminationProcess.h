@@ -33,10 +33,12 @@ public:
 
     // The current step shown to the user; empty until the process names one.
     const std::string& action() const { return _action; }
+    // Waits for its caller in the shell.
     void setAction(const std::string& action);
 
     // The name of the image shown beside the process.
     const std::string& iconImage() const { return _iconImage; }
+    // Waits for its caller in the shell.
     void setIconImage(const std::string& iconImage) { _iconImage = iconImage; }
 
     TerminationProcessDelegate* delegate() const { return _delegate; }

@@ -11,6 +11,7 @@ std::string bundleInfoValue(const std::string& key);
 class VersionInfoUtils {
 public:
     // "1.0 build 7": the short version and the build, the third number of the bundle version.
+    // Waits for its caller in the shell.
     static std::string readibleVersionBuildNumber();
 
     // The first three dot-separated numbers of a bundle value; any out-argument may be null.

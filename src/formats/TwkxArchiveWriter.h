@@ -32,6 +32,7 @@ public:
     bool archiveOK() const { return _archiveOK; }
 
     // The document file, dated with its modification time.
+    // Waits for its caller in the shell.
     void addMindMapDocument(const std::string& path);
     // The document's bytes, dated now.
     void addMindMapDocumentData(std::span<const uint8_t> data);

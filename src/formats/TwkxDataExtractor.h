@@ -49,6 +49,7 @@ public:
     int64_t loadedVersion() const { return _documentVersion; }
     // The generator code ("TarnwickOSX" 1 ...), 0 when unknown, and its version text.
     int32_t generator() const { return _generator; }
+    // Waits for its caller in the shell.
     const std::string& generatorVersion() const { return _generatorVersion; }
     // MindMapDocumentFormat: 2 after a native scan, 1, 4 or 5 for a recognised foreign root, else 0.
     int32_t format() const { return _format; }

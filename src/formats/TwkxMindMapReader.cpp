@@ -371,7 +371,6 @@ void TwkxMindMapReader::readNodes(pugi::xml_node parent)
     _mindMap.resetIdsForExistingNodes();
     _idTableMade = false;
     const size_t firstNew = _mindMap.nodes().size();
-    _nodeCountBefore = firstNew;
     pugi::xml_node topics = firstElementForName(parent, "topics");
     if (!topics) return;
     for (pugi::xml_node topic = topics.child("topic"); topic; topic = topic.next_sibling("topic")) readNode(topic);

@@ -63,8 +63,6 @@ public:
     // The "topics" of the parent: creates the topics and links each to its parent. The map's
     // existing nodes are first given an id no document uses.
     void readNodes(pugi::xml_node parent);
-    // The map's node count when readNodes began: the topics it read follow from there on.
-    size_t nodeCountBefore() const { return _nodeCountBefore; }
     // The "relations" of the parent, between topics of this document.
     void readCrossLinks(pugi::xml_node parent);
     // The images and free texts of a "children" element into the container.
@@ -78,15 +76,14 @@ public:
 
     // While pasting, GUIDs are not read (pasted elements get new ones), "original-level" is, and
     // the images the pasted topics show are collected.
-    bool isPasting() const { return _isPasting; }
     void setIsPasting(bool pasting) { _isPasting = pasting; }
     const std::set<std::string>& referencedImages() const { return _referencedImages; }
 
-    int64_t mainCentralThemeId() const { return _mainCentralThemeId; }
+    // Waits for its caller in the shell.
     int64_t documentVersion() const { return _documentVersion; }
     int32_t generator() const { return _generator; }
+    // Waits for its caller in the shell.
     const std::string& generatorVersion() const { return _generatorVersion; }
-    double documentScaleFactor() const { return _documentScaleFactor; }
 
     // An image hash names a file of an image store: it must not reach outside its folder.
     static bool isUsableImageHash(const std::string& hash);
@@ -113,7 +110,6 @@ private:
     std::string _generatorVersion;
     double _documentScaleFactor = 1.0;
     bool _isPasting = false;
-    size_t _nodeCountBefore = 0;
     // The topics read, by id: documents number them 0, 1, 2, ..., so those ids index a plain
     // table and any others a hash table.
     bool _idTableMade = false;

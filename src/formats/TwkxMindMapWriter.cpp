@@ -537,12 +537,6 @@ void TwkxMindMapWriter::writeNodes(pugi::xml_node parent)
     ElementEmitter<TreeOutput>(*this, out).nodes();
 }
 
-void TwkxMindMapWriter::writeNode(MindMapNode& node, pugi::xml_node topics)
-{
-    TreeOutput out(topics);
-    ElementEmitter<TreeOutput>(*this, out).node(node, indexOfNode(&node), indexOfNode(node.parent()));
-}
-
 void TwkxMindMapWriter::writeCrossLinks(pugi::xml_node parent)
 {
     TreeOutput out(parent);
@@ -567,8 +561,3 @@ void TwkxMindMapWriter::writeText(MindMapText& text, pugi::xml_node parent)
     ElementEmitter<TreeOutput>(*this, out).text(text);
 }
 
-void TwkxMindMapWriter::writeContainedElements(CompositeElement& composite, pugi::xml_node parent)
-{
-    TreeOutput out(parent);
-    ElementEmitter<TreeOutput>(*this, out).containedElements(composite);
-}

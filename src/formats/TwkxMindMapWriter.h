@@ -81,11 +81,8 @@ public:
     void writeCrossLinks(pugi::xml_node parent);
     // "stylesheet", for a custom style sheet only.
     void writeCustomStyleSheet(pugi::xml_node mindMapElement);
-    void writeNode(MindMapNode& node, pugi::xml_node topics);
     void writeImage(MindMapImage& image, pugi::xml_node parent);
     void writeText(MindMapText& text, pugi::xml_node parent);
-    // "children": the images and free texts of the composite, when it holds any.
-    void writeContainedElements(CompositeElement& composite, pugi::xml_node parent);
 
 private:
     MindMap& _mindMap;

@@ -66,9 +66,7 @@ public:
     // Files written by UnzipFileTo (and by walks of subclasses).
     int64_t unzippedFiles() const { return _unzippedFiles; }
 
-    uint64_t extractionLimit() const { return _extractionLimit; }
     void setExtractionLimit(uint64_t limit) { _extractionLimit = limit; }
-    uint64_t totalExtractionLimit() const { return _totalExtractionLimit; }
     void setTotalExtractionLimit(uint64_t limit) { _totalExtractionLimit = limit; }
 
     // Whether every entry of the archive, at the size it declares, fits under the total

@@ -31,6 +31,7 @@ public:
     int64_t maxWrapWidth() const { return _maxWrapWidth; }
     int64_t minWrapWidth() const { return _minWrapWidth; }
 
+    // Waits for its caller in the editor.
     TextSizeProvider* textSizeProvider() const { return _textSizeProvider; }
     void setTextSizeProvider(TextSizeProvider* provider) { _textSizeProvider = provider; }
 

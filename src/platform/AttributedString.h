@@ -71,7 +71,6 @@ public:
     // Maximal runs of equal attributes, in order, covering the whole text; runs without any
     // attribute are left out. An empty text has no runs.
     std::vector<Run> runs() const;
-    bool hasAttributes() const { return !runs().empty(); }
 
     // The Pango attribute list for a layout of string(); the caller unrefs it.
     PangoAttrList* newPangoAttrList() const;

@@ -36,15 +36,12 @@ struct Rect {
 
     // A rectangle without area is empty, whatever its origin.
     bool isEmpty() const { return !(size.width > 0) || !(size.height > 0); }
-    bool isZero() const { return *this == Rect(); }
 
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
 inline Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
 inline Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
-
-inline Rect rectWithOriginSize(Point origin, Size size) { return {origin, size}; }
 
 // The union ignores empty rectangles: the union with an empty one is the other one.
 inline Rect unionRect(const Rect& a, const Rect& b)
@@ -77,8 +74,6 @@ inline Rect insetRect(const Rect& r, double dx, double dy)
     return {r.minX() + dx, r.minY() + dy, r.width() - 2 * dx, r.height() - 2 * dy};
 }
 
-inline Rect offsetRect(const Rect& r, double dx, double dy) { return {r.minX() + dx, r.minY() + dy, r.width(), r.height()}; }
-
 // Half-open: the minimum edges belong to the rectangle, the maximum edges do not.
 inline bool pointInRect(Point p, const Rect& r)
 {
@@ -91,11 +86,3 @@ inline bool containsRect(const Rect& outer, const Rect& inner)
            inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY();
 }
 
-// The smallest rectangle with whole-number edges that contains the given one.
-inline Rect integralRect(const Rect& r)
-{
-    if (r.isEmpty()) return Rect();
-    double x0 = std::floor(r.minX()), y0 = std::floor(r.minY());
-    double x1 = std::ceil(r.maxX()), y1 = std::ceil(r.maxY());
-    return {x0, y0, x1 - x0, y1 - y0};
-}

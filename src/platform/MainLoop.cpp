@@ -61,7 +61,7 @@ std::unique_ptr<Timer> Timer::scheduledTimer(double intervalSeconds, bool repeat
         state->sourceId = g_timeout_add_full(G_PRIORITY_DEFAULT, milliseconds(intervalSeconds, repeats), fire,
                                              new std::shared_ptr<State>(state), release);
     }
-    return std::unique_ptr<Timer>(new Timer(intervalSeconds, std::move(state)));
+    return std::unique_ptr<Timer>(new Timer(std::move(state)));
 }
 
 Timer::~Timer()

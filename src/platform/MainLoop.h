@@ -18,16 +18,14 @@ public:
     void invalidate();
     // False once invalidated, and after a non-repeating timer has fired.
     bool isValid() const;
-    double timeInterval() const { return _interval; }
 
 private:
     struct State;
     // The GLib source callbacks.
     static int fire(void* data);
     static void release(void* data);
-    Timer(double interval, std::shared_ptr<State> state) : _interval(interval), _state(std::move(state)) {}
+    explicit Timer(std::shared_ptr<State> state) : _state(std::move(state)) {}
 
-    double _interval;
     std::shared_ptr<State> _state;
 };
 

@@ -22,6 +22,7 @@ public:
 
     // Kept for callers that set it; there is no event loop grouping, only explicit groups.
     bool groupsByEvent() const { return _groupsByEvent; }
+    // Waits for its caller in the editor.
     void setGroupsByEvent(bool groupsByEvent) { _groupsByEvent = groupsByEvent; }
 
     void beginUndoGrouping();

@@ -15,6 +15,7 @@ public:
     explicit MindMapPaintSelection(MindMap* mindMap);
 
     // The whole map (all central themes as roots) or the selected subtrees (their root nodes).
+    // Waits for its caller in the editor.
     static std::unique_ptr<MindMapPaintSelection> mindMapPaintSelection(MindMap& mindMap, bool selectionOnly);
 
     MindMap* mindMap() const { return _mindMap; }

@@ -11,6 +11,7 @@ typedef struct _cairo cairo_t;
 // topic, then draw.
 class ProgressIconPainter {
 public:
+    // Waits for its caller in the shell.
     void setGrayScale(bool grayScale) { _grayScale = grayScale; }
     bool grayScale() const { return _grayScale; }
 

@@ -21,11 +21,13 @@ public:
     // Switches the editor to that map. info is empty or the selection to restore once it is open.
     virtual void openStorage(MindMapProvider* provider, const std::string& storageId, const std::any& info) = 0;
     // Opens a map by provider id, possibly asynchronously (the cloud providers).
+    // Waits for its caller in the shell.
     virtual void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId,
                                   const std::any& info) = 0;
 
     virtual bool isEditorModified() = 0;
     // Ends in-place editing and the other editor modes so that their edits reach the map.
+    // Waits for its caller in the shell.
     virtual void commitModelessEditors() = 0;
     // Writes the open map to its storage when it is edited; false when that failed.
     virtual bool commitEditor() = 0;
@@ -37,6 +39,7 @@ public:
     // A map's id changed: the navigation history and the window title follow it.
     virtual void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId) = 0;
     // A provider went away: forget all its maps in the navigation history.
+    // Waits for its caller in the shell.
     virtual void removeProviderEntries(MindMapProvider* provider) = 0;
 };
 

@@ -88,11 +88,6 @@ void ExternalProvider::cleanupProvidersDirectory()
     std::filesystem::remove_all(storages, ignored);
 }
 
-bool ExternalProvider::providersDirectoryCleaned()
-{
-    return s_providersDirectoryCleaned;
-}
-
 void ExternalProvider::resetProvidersDirectoryCleanup()
 {
     s_providersDirectoryCleaned = false;

@@ -36,8 +36,7 @@ public:
     static std::string providerCacheRootDirectory();
     // Removes "providers/storages" and marks the once-per-run clean-up as done.
     static void cleanupProvidersDirectory();
-    // Whether this run's clean-up has happened (tests reset it).
-    static bool providersDirectoryCleaned();
+    // Lets the next provider clean up again (tests).
     static void resetProvidersDirectoryCleanup();
 
     // The local copy of a cloud file. An empty id or "/" gives the root. Ids come from the cloud
@@ -55,6 +54,7 @@ public:
     // Disposes every storage whose local file no longer exists, the last first.
     void validateOpenStorages() override;
     // Disposes every storage, the last first.
+    // Waits for its caller in the shell.
     void dropStorages();
     // Every storage whose local file is this path hears that it changed.
     void fileExternallyChanged(const std::string& path);

@@ -38,6 +38,7 @@ public:
     std::string performCopyToCloud(const std::string& folderId, const std::string& title,
                                    const std::vector<uint8_t>& data) override;
 
+    // Waits for its caller in the shell.
     const std::shared_ptr<MindMapSearchCache>& searchCache() const { return _searchCache; }
 
 private:

@@ -68,6 +68,7 @@ public:
     virtual bool isAsynchrone() const;
     // info: nothing, or the selection to restore once the map is open.
     virtual void asyncOpenStorage(const std::string& mindMapId, const std::any& info);
+    // Waits for its caller in the shell.
     virtual void openCloudLink(const std::string& link);
     // The id of the new cloud file; empty when none was made. reference is the storage of the open
     // map, or nullptr.
@@ -77,6 +78,7 @@ public:
     virtual std::string performCopyToCloud(const std::string& folderId, const std::string& title,
                                            const std::vector<uint8_t>& data);
     // Calls onAvailable once the picture behind the link is at hand; here at once with nothing.
+    // Waits for its caller in the shell.
     virtual void getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable);
     virtual void validateOpenStorages();
     // A new storage (not yet open) for the map, or nullptr. Made with MindMapStorage::create().
@@ -85,8 +87,10 @@ public:
     virtual std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title);
     virtual void duplicateMindMap(MindMapStorage* storage);
     virtual std::optional<MindMapListInfo> getMindMapListInfo(const std::string& mindMapId);
+    // Waits for its caller in the shell.
     virtual std::string buildPathBasedLink(const std::string& path);
     virtual bool hasCaseSensitiveIds() const;
+    // Waits for its caller in the shell.
     virtual bool prefersNativeLinks() const;
     // The file URL of the map's source file; empty when there is none.
     virtual std::string getSourceFileURL(const std::string& mindMapId);
@@ -97,12 +101,14 @@ public:
     void removeStorage(MindMapStorage* storage);
 
     // requester is handed on to the service's authorisation (the window asking, for instance).
+    // Waits for its caller in the shell.
     virtual void connectToCloud(const std::any& requester);
     virtual void disconnectFromCloud();
     // The map's native XML, for scanning; nothing when it cannot be had.
     virtual std::optional<std::vector<uint8_t>> getMindMapXmlScanData(const std::string& mindMapId);
     // The provider's search cache, brought up to date; nullptr for a provider that cannot search.
     virtual std::shared_ptr<MindMapSearchCache> buildSearchCache();
+    // Waits for its caller in the shell.
     virtual void dropSearchCache();
 
     int32_t type() const { return _type; }

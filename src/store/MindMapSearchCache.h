@@ -30,9 +30,11 @@ public:
     std::shared_ptr<MindMapSearchInfo> addSearchInfo(const std::string& mindMapId);
     // The entries that match, in key order; none for an empty search text.
     std::vector<std::shared_ptr<MindMapSearchInfo>> getSearchMatches(const std::string& searchText, bool fullTextSearch);
+    // Waits for its caller in the shell.
     void resetNativeMatches();
 
     MindMapProvider* provider() const { return _provider; }
+    // Waits for its caller in the shell.
     bool caseSensitiveIds() const { return _caseSensitiveIds; }
     const Items& items() const { return _items; }
 

@@ -61,6 +61,7 @@ public:
     bool isEqual(const MindMapProvider* provider, const std::string& id) const;
     virtual std::shared_ptr<CustomImageStore> imageStore() const;
     // A cloud file got a new id (after a move, say): the editor and its history follow.
+    // Waits for its caller in the shell.
     void changeId(const std::string& newId);
     void setInRecycler(bool inRecycler);
     virtual void open();

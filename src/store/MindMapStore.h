@@ -101,6 +101,7 @@ public:
 
     size_t count() const { return _mindMaps.size(); }
     const std::vector<std::shared_ptr<MindMapInfoItem>>& mindMaps() const { return _mindMaps; }
+    // Waits for its caller in the shell.
     MindMapInfoItem* getFirstMindMap() const;
     // The first map with that GUID, ignoring case; nullptr for an empty text.
     MindMapInfoItem* mindMapByGuid(const std::string& guid) const;

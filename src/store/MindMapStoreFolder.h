@@ -25,6 +25,7 @@ public:
     ~MindMapStoreFolder() override;
 
     // Replaces the id with a non-empty different text.
+    // Waits for its caller in the shell.
     void forceGuid(const std::string& guid);
     int32_t folderKind() const { return _folderKind; }
     void setFolderKind(int32_t folderKind) { _folderKind = folderKind; }

@@ -22,6 +22,7 @@ public:
     std::shared_ptr<const Image> iconNamed(const std::string& iconName);
 
     // Forgets the cached pictures that nobody but the cache holds.
+    // Waits for its caller in the shell.
     void dropUnusedIcons();
 
 private:

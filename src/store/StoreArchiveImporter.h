@@ -78,6 +78,7 @@ public:
     std::unique_ptr<MindMapStoreImportResult> importStore(const std::string& archivePath, Error* error = nullptr);
 
     int64_t overwriteMode() const { return _overwriteMode; }
+    // Waits for its caller in the shell.
     void setOverwriteMode(int64_t mode);
 
 protected:

@@ -47,3 +47,20 @@ TEST(LayoutModeNames, NamedByTheirKeysAndUnknownCodesAreEmpty)
     for (int32_t code : {-1, 5, INT32_MAX}) EXPECT_EQ("", LayoutModeDisplayName(code)) << code;
     for (int32_t code : {-1, 8, INT32_MAX}) EXPECT_EQ("", LayoutDirectionDisplayName(code)) << code;
 }
+
+// "Right" (2) is a side, not an order of siblings; the default top-down direction (5) grows down.
+TEST(LayoutModes, OnlyTheTopDownDirectionsFlipOrderAndGrowth)
+{
+    struct Case {
+        int32_t direction;
+        bool rightToLeft;
+        bool top;
+    };
+    const Case cases[] = {{0, false, false}, {1, false, false}, {2, false, false}, {3, false, true},
+                          {4, true, true},   {5, false, false}, {6, true, false},  {7, false, false},
+                          {-1, false, false}, {8, false, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.rightToLeft, IsRightToLeftDirection(c.direction)) << c.direction;
+        EXPECT_EQ(c.top, IsTopDirection(c.direction)) << c.direction;
+    }
+}
