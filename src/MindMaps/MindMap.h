@@ -240,7 +240,6 @@ public:
     // ---- Layout operations of the map ----
 
     bool autoLayoutBusy() const { return _autoLayoutBusy; }
-    // Waits for its caller in the editor.
     void lockAutoLayout() { ++_autoLayoutLock; }
     void unlockAutoLayout();
     void performAutoLayout();

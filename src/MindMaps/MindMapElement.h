@@ -59,7 +59,6 @@ public:
     virtual MindMap* mindMap() const;
 
     // Scratch offset kept per element while a drag runs.
-    // Waits for its caller in the editor.
     Point dragOffset() const { return _dragOffset; }
     void setDragOffset(Point offset) { _dragOffset = offset; }
 

@@ -24,7 +24,6 @@ public:
     void setRefNode(MindMapNode* refNode) { _refNode = refNode; }
 
     int64_t index() const { return _index; }
-    // Waits for its caller in the editor.
     void setIndex(int64_t index) { _index = index; }
 
     int32_t info() const { return _info; }
@@ -36,7 +35,6 @@ public:
 
     // A lying bar (true) or a standing one.
     bool horizontal() const { return _horizontal; }
-    // Waits for its caller in the editor.
     void setHorizontal(bool horizontal) { _horizontal = horizontal; }
 
     bool visible() const { return _visible; }

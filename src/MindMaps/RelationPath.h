@@ -51,7 +51,6 @@ public:
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
     bool isNull() const;
-    // Waits for its caller in the editor.
     bool isStraightLine() const { return _bezierStyle == 2; }
     bool isOrthogonal() const { return _bezierStyle == 1; }
     // Whether the last applyToPath built a closed tapered outline to be filled.
@@ -97,7 +96,6 @@ public:
     // curve passes through the handle at t = 0.5.
     void updateCustomQuadPath();
     // Three orthogonal segments through corners computed by the caller.
-    // Waits for its caller in the editor.
     void setOrthogonalPoints(Point start, Point corner1, Point corner2, Point end);
     // An orthogonal route between the centres of two rectangles, without or through the handle.
     void setOrthogonalEndPoints(const Rect& r0, const Rect& r3);
