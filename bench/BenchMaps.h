@@ -22,8 +22,8 @@ inline constexpr size_t CrossLinkCount = 200;
 
 inline std::string randomText(std::mt19937& random, size_t minimum = 5, size_t maximum = 40)
 {
-    static const std::string words[] = {"plan", "budget", "review", "idea", "task", "goal", "risk", "team",
-                                        "launch", "draft", "notes", "open", "market", "design", "test"};
+    static const std::string words[] = {"plan",   "budget", "review", "idea", "task",   "goal",   "risk", "team",
+                                        "launch", "draft",  "notes",  "open", "market", "design", "test"};
     std::uniform_int_distribution<size_t> length(minimum, maximum);
     std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
     const size_t wanted = length(random);

@@ -9,8 +9,9 @@ namespace {
 // About 2,000 characters with spans of every kind, as a long note-like topic text would have.
 std::string markedUpText()
 {
-    const std::string pieces[] = {"plain words and ", "*bold* ", "_italic_ ", "~underlined~ ", "~~struck~~ ",
-                                  "x^^2^^ ", "H,,2,,O ", "_*both*_ ", "2 * 3 ", "caf\xC3\xA9 \xF0\x9F\x98\x80 "};
+    const std::string pieces[] = {
+        "plain words and ", "*bold* ",  "_italic_ ", "~underlined~ ", "~~struck~~ ",
+        "x^^2^^ ",          "H,,2,,O ", "_*both*_ ", "2 * 3 ",        "caf\xC3\xA9 \xF0\x9F\x98\x80 "};
     std::string text;
     for (size_t i = 0; text.size() < 2000; ++i) text += pieces[i % std::size(pieces)];
     return text;

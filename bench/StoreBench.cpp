@@ -61,8 +61,8 @@ private:
             std::snprintf(guid, sizeof guid, "%024zX", m + 1);
             std::string topics;
             for (size_t t = 0; t < TopicsPerMap; ++t) {
-                std::string text = std::string(words[word(random)]) + " " + words[word(random)] + " " +
-                                   std::to_string(t);
+                std::string text =
+                    std::string(words[word(random)]) + " " + words[word(random)] + " " + std::to_string(t);
                 if (t == 7 && m % 10 == 0) text += " Needle";
                 topics += "<topic text=\"" + text + "\" x=\"" + std::to_string(t * 10) + "\" y=\"0\"/>\n";
             }

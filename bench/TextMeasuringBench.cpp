@@ -19,7 +19,9 @@ double processCpuMilliseconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
@@ -45,8 +47,8 @@ const std::vector<AttributedString>& topicTexts(int64_t kind)
             std::vector<AttributedString> result;
             std::mt19937 random(20240601);
             for (size_t i = 0; i < BenchMaps::TopicCount; ++i) {
-                AttributedString text = MarkdownSpanParser::markdownToAttributedString(
-                    BenchMaps::randomText(random), Font(), 0);
+                AttributedString text =
+                    MarkdownSpanParser::markdownToAttributedString(BenchMaps::randomText(random), Font(), 0);
                 text.setColor({0, text.length()}, Color::black());
                 result.push_back(std::move(text));
             }
@@ -126,10 +128,8 @@ void importBenchmark(benchmark::State& state, MindMapData (*exporter)(MindMap&),
     for (auto _ : state) {
         state.PauseTiming();
         std::unique_ptr<PangoTextMeasurer> measurer;
-        if (state.range(0) == 0)
-            measurer = std::make_unique<SequentialPangoMeasurer>();
-        else
-            measurer = std::make_unique<PangoTextMeasurer>();
+        if (state.range(0) == 0) measurer = std::make_unique<SequentialPangoMeasurer>();
+        else measurer = std::make_unique<PangoTextMeasurer>();
         // The fonts themselves are loaded once per process, not per map.
         measurer->sizeForText("Wyg", Font());
         TextMeasurer::setShared(measurer.get());

@@ -91,4 +91,3 @@ void BM_TwkxOpenDocument(benchmark::State& state)
 BENCHMARK(BM_TwkxOpenDocument)->Unit(benchmark::kMillisecond);
 
 } // namespace
-

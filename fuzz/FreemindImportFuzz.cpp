@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto again = filerfuzz::read(MindMapConverter::exportToFreemind(*map), MindMapReadFormat::FreeMind);
     if (!again) std::abort();
     const std::string expected = map->centralThemes().size() > 1
-                                     ? "0:" + filerfuzz::words(map->singleLineTitle()) + "\n" + filerfuzz::tree(*map, false, 1)
-                                     : filerfuzz::tree(*map, false);
+        ? "0:" + filerfuzz::words(map->singleLineTitle()) + "\n" + filerfuzz::tree(*map, false, 1)
+        : filerfuzz::tree(*map, false);
     if (filerfuzz::tree(*again, false) != expected) std::abort();
     return 0;
 }

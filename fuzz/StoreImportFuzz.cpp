@@ -30,7 +30,8 @@ void checkImages(const fs::path& folder)
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (it->path().extension() != ".png") continue;
         const auto bytes = readFileData(it->path().string());
-        if (!bytes || !caseInsensitiveEqual(stringByHexEncoding(SHA1(*bytes)), it->path().stem().string())) std::abort();
+        if (!bytes || !caseInsensitiveEqual(stringByHexEncoding(SHA1(*bytes)), it->path().stem().string()))
+            std::abort();
     }
 }
 

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-FeedbackItem::FeedbackItem(std::string title, std::string message, unsigned state, std::string image,
-                           std::string guid)
+FeedbackItem::FeedbackItem(std::string title, std::string message, unsigned state, std::string image, std::string guid)
     : _state(state),
       _title(std::move(title)),
       _message(std::move(message)),

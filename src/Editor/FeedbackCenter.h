@@ -11,8 +11,7 @@
 // One message for the user: in the log, or shown briefly as an editor notification.
 class FeedbackItem {
 public:
-    FeedbackItem(std::string title, std::string message, unsigned state, std::string image = {},
-                 std::string guid = {});
+    FeedbackItem(std::string title, std::string message, unsigned state, std::string image = {}, std::string guid = {});
 
     unsigned state() const { return _state; }
     const std::string& title() const { return _title; }
@@ -88,9 +87,8 @@ public:
     size_t count() const { return _items.size(); }
 
     // Logs a new item at the front, dropping the oldest beyond the limit, and announces the change.
-    std::shared_ptr<FeedbackItem> addItemWithTitle(const std::string& title, const std::string& message,
-                                                   unsigned state, const std::string& image = {},
-                                                   const std::string& guid = {});
+    std::shared_ptr<FeedbackItem> addItemWithTitle(const std::string& title, const std::string& message, unsigned state,
+                                                   const std::string& image = {}, const std::string& guid = {});
     // An index outside the log does nothing.
     void deleteAtIndex(int64_t index);
     void clearFeedbackItems();
@@ -108,8 +106,7 @@ public:
     void showEditorNotification(const std::shared_ptr<FeedbackItem>& item,
                                 double duration = DefaultNotificationDuration);
     std::shared_ptr<FeedbackItem> showEditorNotification(const std::string& title, const std::string& message,
-                                                         unsigned state,
-                                                         double duration = DefaultNotificationDuration);
+                                                         unsigned state, double duration = DefaultNotificationDuration);
     std::shared_ptr<FeedbackItem> showEditorMessage(const std::string& message, unsigned state,
                                                     double duration = DefaultNotificationDuration);
 

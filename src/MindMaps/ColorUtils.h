@@ -11,9 +11,9 @@
 // Color::normalizedClearColor(); it is recognised by its tag (isNormalizedClearColor() in
 // platform/Color.h), never by its value.
 
-Color normalizedWhiteColor();    // 1, 1, 1
-Color normalizedBlackColor();    // 0, 0, 0
-Color normalizedGrayColor();     // 0.5, 0.5, 0.5
+Color normalizedWhiteColor(); // 1, 1, 1
+Color normalizedBlackColor(); // 0, 0, 0
+Color normalizedGrayColor();  // 0.5, 0.5, 0.5
 // Waits for its caller in the panels.
 Color normalizedDarkGrayColor(); // 1/3, 1/3, 1/3
 

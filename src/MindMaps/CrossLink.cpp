@@ -28,15 +28,13 @@ bool CrossLink::allowsCustomPath() const
 
 bool CrossLink::connects(const MindMapNode* node, const MindMapNode* other) const
 {
-    if (!node || !other)
-        return false;
+    if (!node || !other) return false;
     return (_sourceNode == node && _targetNode == other) || (_sourceNode == other && _targetNode == node);
 }
 
 void CrossLink::updatePath()
 {
-    if (!isValid())
-        return;
+    if (!isValid()) return;
     const Point p0 = _sourceNode->location();
     const Point p3 = _targetNode->location();
     RelationPath& path = relationPath();
@@ -59,10 +57,8 @@ void CrossLink::updatePath()
         }
         break;
     case PathStyleOrthogonal:
-        if (hasCustomPath())
-            path.setCustomOrthogonalEndPoints(_sourceNode->bounds(), _targetNode->bounds());
-        else
-            path.setOrthogonalEndPoints(_sourceNode->bounds(), _targetNode->bounds());
+        if (hasCustomPath()) path.setCustomOrthogonalEndPoints(_sourceNode->bounds(), _targetNode->bounds());
+        else path.setOrthogonalEndPoints(_sourceNode->bounds(), _targetNode->bounds());
         break;
     case PathStyleStraight:
         setHasCustomPath(false);

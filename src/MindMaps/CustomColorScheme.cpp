@@ -33,8 +33,7 @@ void CustomColorScheme::addFillColor(const Color& fillColor, const Color& stroke
 void CustomColorScheme::assign(const MMColorScheme& scheme)
 {
     // Clearing first would leave nothing to copy from.
-    if (&scheme == this)
-        return;
+    if (&scheme == this) return;
     clear();
     const size_t count = scheme.paletteCount();
     for (size_t i = 0; i < count; ++i) {
@@ -53,6 +52,5 @@ void CustomColorScheme::validate()
         clear();
         addFillColor(normalizedWhiteColor(), normalizedBlackColor());
     }
-    if (_fillColors.size() == 1 && _strokeColors.size() == 1)
-        addFillColor(_fillColors.front(), _strokeColors.front());
+    if (_fillColors.size() == 1 && _strokeColors.size() == 1) addFillColor(_fillColors.front(), _strokeColors.front());
 }

@@ -14,8 +14,7 @@ CustomIcon::CustomIcon(MindMapNode* node, const std::string& imageName, Size mar
     loadInitialImage(imageName);
 }
 
-CustomIcon::CustomIcon(MindMapNode* node, Size margins, DeferredLoading)
-    : NodeIcon(0, margins), _node(node)
+CustomIcon::CustomIcon(MindMapNode* node, Size margins, DeferredLoading) : NodeIcon(0, margins), _node(node)
 {
 }
 
@@ -26,10 +25,8 @@ void CustomIcon::initialize()
 void CustomIcon::loadInitialImage(const std::string& imageName)
 {
     initialize();
-    if (!imageName.empty())
-        setImageName(imageName);
-    else
-        updateImage();
+    if (!imageName.empty()) setImageName(imageName);
+    else updateImage();
 }
 
 bool CustomIcon::isCustomIconImageName(std::string_view name)
@@ -40,22 +37,18 @@ bool CustomIcon::isCustomIconImageName(std::string_view name)
 std::string CustomIcon::imageHash() const
 {
     const std::string& name = imageName();
-    if (name.size() > 1)
-        return name.substr(1);
+    if (name.size() > 1) return name.substr(1);
     return name;
 }
 
 void CustomIcon::updateImage()
 {
-    if (!_node)
-        return;
+    if (!_node) return;
     std::shared_ptr<const Image> image;
     if (MindMap* map = _node->mindMap()) {
-        if (ImageStore* store = map->imageStore())
-            image = store->customImageWithHash(imageHash());
+        if (ImageStore* store = map->imageStore()) image = store->customImageWithHash(imageHash());
     }
-    if (!image)
-        image = missingStockIconImage();
+    if (!image) image = missingStockIconImage();
     setImage(std::move(image));
     updateSize();
 }
@@ -78,14 +71,12 @@ void CustomIcon::updateSize()
         newSize = {pixels.width * factor + 2 * hMargin(), pixels.height * factor + 2 * vMargin()};
     }
     setSize(newSize);
-    if (_node && newSize != oldSize)
-        _node->nodeIconChanged(this);
+    if (_node && newSize != oldSize) _node->nodeIconChanged(this);
 }
 
 void CustomIcon::customImagesChanged(const std::string& imageHash, int operation)
 {
-    if (imageHash != this->imageHash())
-        return;
+    if (imageHash != this->imageHash()) return;
     switch (operation) {
     case ImageStore::ImageAdded:
         updateImage();

@@ -95,7 +95,8 @@ bool CustomStyleSheet::isSafeStyleKey(const std::string& key)
     // can neither reach another folder, name the folder itself, nor hide.
     if (key.empty() || key.front() == '.') return false;
     if (key.find_first_of("/\\") != std::string::npos || containsInvalidFilenameChars(key)) return false;
-    return std::none_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return std::none_of(key.begin(), key.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 CustomStyleSheet::CustomStyleSheet() : _customColors(std::make_shared<CustomColorScheme>())

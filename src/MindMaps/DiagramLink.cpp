@@ -21,12 +21,10 @@ DiagramLink::LocalMapLookup& localMapLookup()
 // current folder.
 std::string reachableFileURL(const std::string& path)
 {
-    if (path.empty() || path.find('\0') != std::string::npos)
-        return {};
+    if (path.empty() || path.find('\0') != std::string::npos) return {};
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error || !std::filesystem::exists(absolute, error) || error)
-        return {};
+    if (error || !std::filesystem::exists(absolute, error) || error) return {};
     return fileURLWithPath(absolute.string());
 }
 
@@ -37,9 +35,8 @@ std::string escapedURLString(const std::string& text)
     std::string url;
     if (const size_t hash = text.find('#'); hash != std::string::npos)
         url = percentEscapeURLString(std::string_view(text).substr(0, hash)) + "#" +
-              percentEncodeURLFragment(std::string_view(text).substr(hash + 1));
-    else
-        url = percentEscapeURLString(text);
+            percentEncodeURLFragment(std::string_view(text).substr(hash + 1));
+    else url = percentEscapeURLString(text);
     return parseURLString(url) ? url : std::string();
 }
 
@@ -47,12 +44,10 @@ std::string escapedURLString(const std::string& text)
 bool isLocalHost(std::string_view host)
 {
     static constexpr std::string_view localhost = "localhost";
-    if (host.size() != localhost.size())
-        return false;
+    if (host.size() != localhost.size()) return false;
     for (size_t i = 0; i < host.size(); ++i) {
         const char c = host[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != localhost[i])
-            return false;
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != localhost[i]) return false;
     }
     return true;
 }
@@ -139,11 +134,9 @@ std::string DiagramLink::normalizeCloudLink(std::string_view path)
 {
     std::string normalized(path);
     for (char& c : normalized) {
-        if (c == '\\')
-            c = '/';
+        if (c == '\\') c = '/';
     }
-    if (!normalized.empty() && normalized.front() != '/')
-        normalized.insert(normalized.begin(), '/');
+    if (!normalized.empty() && normalized.front() != '/') normalized.insert(normalized.begin(), '/');
     return normalized;
 }
 
@@ -190,23 +183,20 @@ void DiagramLink::assign(const DiagramLink* other)
 
 void DiagramLink::setHotLink(bool hotLink)
 {
-    if (hotLink == _isHotLink)
-        return;
+    if (hotLink == _isHotLink) return;
     _isHotLink = hotLink;
     updateStatus();
 }
 
 std::string DiagramLink::title() const
 {
-    if (!_isValid && _title.empty())
-        return _linkID;
+    if (!_isValid && _title.empty()) return _linkID;
     return _title;
 }
 
 NodeIcon* DiagramLink::icon()
 {
-    if (!_icon)
-        updateIcon();
+    if (!_icon) updateIcon();
     return _icon.get();
 }
 
@@ -238,8 +228,7 @@ void DiagramLink::updateIcon()
     case LinkTypeEmailContact:
         if (!_imageHash.empty())
             setIcon(std::make_unique<CustomIcon>(_node, "#" + _imageHash, Size{ContactPictureMargin, 0}));
-        else
-            setIcon(std::make_unique<LinkIcon>(ContactIconName));
+        else setIcon(std::make_unique<LinkIcon>(ContactIconName));
         break;
     default:
         setIcon(std::make_unique<LinkIcon>(InvalidLinkIconName));
@@ -263,8 +252,7 @@ bool DiagramLink::updateValidity()
         break;
     case LinkTypeLocalMap: {
         std::optional<std::string> mapTitle;
-        if (const LocalMapLookup& lookup = localMapLookup(); lookup && !_linkID.empty())
-            mapTitle = lookup(_linkID);
+        if (const LocalMapLookup& lookup = localMapLookup(); lookup && !_linkID.empty()) mapTitle = lookup(_linkID);
         valid = mapTitle.has_value();
         if (mapTitle && *mapTitle != _title) {
             _title = *mapTitle;
@@ -285,30 +273,23 @@ void DiagramLink::updateStatus()
     const bool changed = updateValidity();
     const Size oldIconSize = _icon ? _icon->size() : Size();
     updateIcon();
-    if (!changed && _icon->size() == oldIconSize)
-        return;
-    if (!_node)
-        return;
-    if (_isHotLink && _isValid && _linkType == LinkTypeLocalMap)
-        _node->setText(_title);
+    if (!changed && _icon->size() == oldIconSize) return;
+    if (!_node) return;
+    if (_isHotLink && _isValid && _linkType == LinkTypeLocalMap) _node->setText(_title);
     _node->nodeIconChanged(_icon.get());
 }
 
 std::string DiagramLink::resolveURLString(const std::string& text)
 {
     const std::optional<URLComponents> url = parseURLString(percentEscapeURLString(text));
-    if (!url)
-        return {};
+    if (!url) return {};
     // Only text without a scheme is a path: taking "file:", "mailto:" or "tel:" links for
     // paths would make all of them fail.
-    if (url->scheme.empty())
-        return reachableFileURL(text);
+    if (url->scheme.empty()) return reachableFileURL(text);
     if (url->scheme == "file") {
-        if (!url->host.empty() && !isLocalHost(url->host))
-            return {};
+        if (!url->host.empty() && !isLocalHost(url->host)) return {};
         const std::optional<std::string> path = percentDecode(url->path);
-        if (!path || path->empty() || path->front() != '/')
-            return {};
+        if (!path || path->empty() || path->front() != '/') return {};
         return reachableFileURL(*path);
     }
     return escapedURLString(text);

@@ -6,8 +6,7 @@
 
 void ElementStyle::setCustomizedProps(uint64_t mask)
 {
-    if (mask == _customizedProps)
-        return;
+    if (mask == _customizedProps) return;
     _customizedProps = mask;
     changed();
 }
@@ -46,18 +45,15 @@ void ElementStyle::setUpdating(bool updating)
 
 void ElementStyle::beginUpdate()
 {
-    if (++_updateCount == 1)
-        setUpdating(true);
+    if (++_updateCount == 1) setUpdating(true);
 }
 
 void ElementStyle::endUpdate()
 {
     // An unmatched endUpdate must not leave the count below zero: every later change would then
     // count as batched and never be reported.
-    if (_updateCount <= 0)
-        return;
-    if (--_updateCount == 0)
-        setUpdating(false);
+    if (_updateCount <= 0) return;
+    if (--_updateCount == 0) setUpdating(false);
 }
 
 void ElementStyle::changed()
@@ -66,8 +62,7 @@ void ElementStyle::changed()
         _changed = true;
         return;
     }
-    if (_listener)
-        _listener->styleChanged(this);
+    if (_listener) _listener->styleChanged(this);
 }
 
 void ElementStyle::logMissingArgument(const char* operation)

@@ -8,8 +8,7 @@ class ElementStyleListener;
 // One row of a style class's property table: the bit that marks the property customised, the
 // style's own value, its effective value and its raw setter. The tables drive equals, assign and
 // merge, so that a property is compared, copied and merged once it has its row.
-template <typename Style, typename Value, typename Effective, typename Argument>
-struct StyleProperty {
+template <typename Style, typename Value, typename Effective, typename Argument> struct StyleProperty {
     uint64_t mask;
     Value Style::*own;
     Effective (Style::*effective)() const;
@@ -67,11 +66,9 @@ protected:
     static void logMissingArgument(const char* operation);
 
     // Stores an own value; a change is reported only when the value is a new one.
-    template <typename Value>
-    void storeOwnValue(Value& own, const Value& value)
+    template <typename Value> void storeOwnValue(Value& own, const Value& value)
     {
-        if (own == value)
-            return;
+        if (own == value) return;
         own = value;
         changed();
     }
@@ -84,16 +81,16 @@ protected:
     template <typename Style, typename Properties>
     bool equalProps(const Style* other, const Properties& properties) const
     {
-        if (!other || customizedProps() != other->customizedProps())
-            return false;
+        if (!other || customizedProps() != other->customizedProps()) return false;
         const auto& self = static_cast<const Style&>(*this);
-        return std::apply([&](const auto&... property) {
-            return ((!isPropCustomized(property.mask) || self.*property.own == other->*property.own) && ...);
-        }, properties);
+        return std::apply(
+            [&](const auto&... property) {
+                return ((!isPropCustomized(property.mask) || self.*property.own == other->*property.own) && ...);
+            },
+            properties);
     }
 
-    template <typename Style, typename Properties>
-    bool assignProps(const Style* other, const Properties& properties)
+    template <typename Style, typename Properties> bool assignProps(const Style* other, const Properties& properties)
     {
         if (!other) {
             logMissingArgument("assign");
@@ -105,8 +102,7 @@ protected:
         return true;
     }
 
-    template <typename Style, typename Properties>
-    bool mergeProps(const Style* other, const Properties& properties)
+    template <typename Style, typename Properties> bool mergeProps(const Style* other, const Properties& properties)
     {
         if (!other) {
             logMissingArgument("merge");
@@ -121,8 +117,7 @@ protected:
     // The user-change rule shared by the style properties: choosing the parent's value on a
     // customised property hands the property back to the parent (the own value is left as it was);
     // any other choice customises the property with the value, in one batch.
-    template <typename Store>
-    void changeCustomizedProp(uint64_t mask, bool parentAnswersValue, Store store)
+    template <typename Store> void changeCustomizedProp(uint64_t mask, bool parentAnswersValue, Store store)
     {
         if (isPropCustomized(mask) && parentAnswersValue) {
             setPropCustomized(mask, false);
@@ -139,8 +134,7 @@ private:
     {
         auto& self = static_cast<Style&>(*this);
         const auto store = [&](const auto& property) {
-            if ((property.mask & mask) != 0)
-                (self.*property.store)((other.*property.effective)());
+            if ((property.mask & mask) != 0) (self.*property.store)((other.*property.effective)());
         };
         std::apply([&](const auto&... property) { (store(property), ...); }, properties);
     }

@@ -16,11 +16,9 @@ void EmbeddedImage::initialize()
 
 void EmbeddedImage::setScale(double scale)
 {
-    if (std::isnan(scale))
-        return;
+    if (std::isnan(scale)) return;
     const double clamped = std::clamp(scale, MinimumScale, MaximumScale);
-    if (clamped == _scale)
-        return;
+    if (clamped == _scale) return;
     _scale = clamped;
     updateSize();
 }

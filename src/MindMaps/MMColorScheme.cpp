@@ -20,22 +20,17 @@ MMColorScheme::MMColorScheme(std::string key, std::string description)
 std::vector<std::shared_ptr<MMColorScheme>> MMColorScheme::createRegisteredSchemes()
 {
     return {
-        std::make_shared<BrightPaletteColorScheme>(),
-        std::make_shared<SoftPaletteColorScheme>(),
-        std::make_shared<PastelPaletteColorScheme>(),
-        std::make_shared<GoldPaletteColorScheme>(),
-        std::make_shared<GrayScaleColorScheme>(),
-        std::make_shared<BlackAndWhiteColorScheme>(),
-        std::make_shared<ChartColorScheme>(),
-        std::make_shared<ColorsOnBlackColorScheme>(),
-        std::make_shared<SpringLevelsColorScheme>(),
-        std::make_shared<AquaLevelsColorScheme>(),
+        std::make_shared<BrightPaletteColorScheme>(), std::make_shared<SoftPaletteColorScheme>(),
+        std::make_shared<PastelPaletteColorScheme>(), std::make_shared<GoldPaletteColorScheme>(),
+        std::make_shared<GrayScaleColorScheme>(),     std::make_shared<BlackAndWhiteColorScheme>(),
+        std::make_shared<ChartColorScheme>(),         std::make_shared<ColorsOnBlackColorScheme>(),
+        std::make_shared<SpringLevelsColorScheme>(),  std::make_shared<AquaLevelsColorScheme>(),
     };
 }
 
 Color MMColorScheme::getReducedLuminanceStrokeColor(const Color& fillColor)
 {
-    std::array<double, 3> hsl {};
+    std::array<double, 3> hsl{};
     HSLTransformer::colorToHSL(fillColor, hsl);
     hsl[2] /= 2.0;
     return HSLTransformer::hslToColor(hsl);
@@ -126,8 +121,7 @@ Color ChartColorScheme::strokeColorAtIndex(int64_t /*index*/) const
 
 // Gray scale
 
-GrayScaleColorScheme::GrayScaleColorScheme()
-    : GrayScaleColorScheme("gray-scale", localized("style_gray_scale"))
+GrayScaleColorScheme::GrayScaleColorScheme() : GrayScaleColorScheme("gray-scale", localized("style_gray_scale"))
 {
 }
 
@@ -161,10 +155,8 @@ Color GrayScaleColorScheme::fillColorAtIndex(int64_t /*index*/) const
 
 Color GrayScaleColorScheme::strokeColorAtIndex(int64_t index) const
 {
-    if (index == 0)
-        return _level0Color;
-    if (index == 1)
-        return _level1Color;
+    if (index == 0) return _level0Color;
+    if (index == 1) return _level1Color;
     return _levelnColor;
 }
 

@@ -17,22 +17,34 @@ Point MapLayouter::newCentralThemeLocation(MindMap&)
     return Point();
 }
 
-void MapLayouter::assignDefaultNodeLocation(MindMapNode*) {}
+void MapLayouter::assignDefaultNodeLocation(MindMapNode*)
+{
+}
 
-void MapLayouter::avoidOverlap(MindMapNode*) {}
+void MapLayouter::avoidOverlap(MindMapNode*)
+{
+}
 
-void MapLayouter::positionBranch(MindMapNode*) {}
+void MapLayouter::positionBranch(MindMapNode*)
+{
+}
 
-void MapLayouter::layoutSubTree(MindMapNode*, bool) {}
+void MapLayouter::layoutSubTree(MindMapNode*, bool)
+{
+}
 
-void MapLayouter::layoutBranch(MindMapNode*, int32_t) {}
+void MapLayouter::layoutBranch(MindMapNode*, int32_t)
+{
+}
 
 std::unique_ptr<WordWrapping> MapLayouter::wordWrapping(WordWrappableElement*)
 {
     return nullptr;
 }
 
-void MapLayouter::updateParentRelationPaths(MindMap&) {}
+void MapLayouter::updateParentRelationPaths(MindMap&)
+{
+}
 
 MapLayouter& MapLayouter::shared()
 {

@@ -194,8 +194,8 @@ void MarkdownSpanParser::insertAttributes()
     }
     for (const auto& span : _spanNodes) {
         if (!span->isFontEffectSpanType() || span->isEmptyResultSpan()) continue;
-        const TextRange range = rangeBetween(static_cast<size_t>(span->resultStartPos()),
-                                             static_cast<size_t>(span->resultEndPos()));
+        const TextRange range =
+            rangeBetween(static_cast<size_t>(span->resultStartPos()), static_cast<size_t>(span->resultEndPos()));
         if (span->spanType() == MarkdownSpanStrikethrough) _attributedString.setStrikethrough(range, 1);
         else _attributedString.setUnderline(range, 1);
     }

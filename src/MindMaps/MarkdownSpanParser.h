@@ -62,7 +62,9 @@ private:
 // One end of a span. The span belongs to the parser's span list.
 class MarkdownSpanToken {
 public:
-    MarkdownSpanToken(MarkdownSpanNode* spanNode, bool isStartToken) : _isStartToken(isStartToken), _spanNode(spanNode) {}
+    MarkdownSpanToken(MarkdownSpanNode* spanNode, bool isStartToken) : _isStartToken(isStartToken), _spanNode(spanNode)
+    {
+    }
     static MarkdownSpanToken markdownSpanToken(MarkdownSpanNode* spanNode, bool isStartToken)
     {
         return MarkdownSpanToken(spanNode, isStartToken);

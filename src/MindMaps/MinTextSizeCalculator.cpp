@@ -34,8 +34,8 @@ Size MinTextSizeCalculator::calcTextSizeForFont(const Font& font)
 void MinTextSizeCalculator::styleSheetFontsChanged(const Notification&)
 {
     _styleSheetFonts.clear();
-    for (const Font& font : {StyleSheet::centralThemeFont(), StyleSheet::mainBranchFont(),
-                             StyleSheet::subBranchFont(), StyleSheet::textFont()}) {
+    for (const Font& font : {StyleSheet::centralThemeFont(), StyleSheet::mainBranchFont(), StyleSheet::subBranchFont(),
+                             StyleSheet::textFont()}) {
         // Two levels may share a font; the first measurement serves both.
         bool known = false;
         for (const auto& entry : _styleSheetFonts) known = known || entry.first == font;

@@ -310,10 +310,8 @@ void MindMap::hierarchyChanged()
     _progressDirty = true;
     _crossLinksNeedCheck = true;
     if (!_hierarchyListener) return;
-    if (_updateCount > 0)
-        _lockedChanges |= MindMapChangeHierarchy;
-    else
-        _hierarchyListener->hierarchyChanged();
+    if (_updateCount > 0) _lockedChanges |= MindMapChangeHierarchy;
+    else _hierarchyListener->hierarchyChanged();
 }
 
 void MindMap::scrollSelectedElementVisible()
@@ -371,10 +369,8 @@ void MindMap::setEditorScrollState(const MindMapEditorScrollState& state)
 {
     if (!_editorScrollState) _editorScrollState = MindMapEditorScrollState::scrollState();
     _editorScrollState->setScrollState(state);
-    if (_updateCount > 0)
-        _lockedChanges |= MindMapChangeScrollState;
-    else if (_nodeEditor)
-        _nodeEditor->setEditorScrollState(*_editorScrollState);
+    if (_updateCount > 0) _lockedChanges |= MindMapChangeScrollState;
+    else if (_nodeEditor) _nodeEditor->setEditorScrollState(*_editorScrollState);
 }
 
 // ---- Validation ----
@@ -479,7 +475,8 @@ void MindMap::compressLayoutModes()
         }
         const bool childrenUnderAutoLayout = underAutoLayout || mode != LayoutModeFreeForm;
         const auto& children = node->children();
-        for (auto it = children.rbegin(); it != children.rend(); ++it) pending.emplace_back(*it, childrenUnderAutoLayout);
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            pending.emplace_back(*it, childrenUnderAutoLayout);
     }
 }
 

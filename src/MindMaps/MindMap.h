@@ -873,7 +873,8 @@ private:
         size_t operator()(const NodePair& pair) const noexcept
         {
             const size_t first = std::hash<const void*>()(pair.first);
-            return first ^ (std::hash<const void*>()(pair.second) + 0x9e3779b97f4a7c15ULL + (first << 6) + (first >> 2));
+            return first ^
+                (std::hash<const void*>()(pair.second) + 0x9e3779b97f4a7c15ULL + (first << 6) + (first >> 2));
         }
     };
     // Where in _crossLinks a link joins each pair, so that readers can add links one by one

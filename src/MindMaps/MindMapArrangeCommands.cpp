@@ -21,8 +21,7 @@ std::vector<MindMapNode*> descendantsOf(MindMapNode* root)
 
 // The common road of rotating and flipping: every topic below each selected root that has
 // children moves about that root, inside one step and one update.
-template <typename Move>
-void moveBranchesAboutRoots(MindMap& map, const char* undoKey, Move move)
+template <typename Move> void moveBranchesAboutRoots(MindMap& map, const char* undoKey, Move move)
 {
     map.cancelEditorModes();
     const std::vector<MindMapNode*> roots = map.getSelectedRootNodes();
@@ -57,10 +56,8 @@ void MindMap::flipBranch(bool horizontal)
     if (_readOnly) return;
     moveBranchesAboutRoots(*this, "undoable_op_flip", [horizontal](MindMapNode* node, Point center) {
         const Point location = node->location();
-        if (horizontal)
-            node->setLocation(Point{2 * center.x - location.x, location.y});
-        else
-            node->setLocation(Point{location.x, 2 * center.y - location.y});
+        if (horizontal) node->setLocation(Point{2 * center.x - location.x, location.y});
+        else node->setLocation(Point{location.x, 2 * center.y - location.y});
     });
 }
 
@@ -88,10 +85,8 @@ void MindMap::orderSelectedNodeInDirection(bool forward)
     const size_t index = node->indexInParent();
     const size_t count = parent->childCount();
     size_t target = 0;
-    if (forward)
-        target = index + 1 < count ? index + 1 : 0;
-    else
-        target = index == 0 ? count - 1 : index - 1;
+    if (forward) target = index + 1 < count ? index + 1 : 0;
+    else target = index == 0 ? count - 1 : index - 1;
     if (target == index) return;
     parent->moveChildFromIndex(static_cast<int64_t>(index), static_cast<int64_t>(target));
     parent->invalidateAutoNumberPath();
@@ -124,18 +119,14 @@ void MindMap::orderSelectedContainedElementInDirection(bool forward)
     ContainedElement* element = prepareUndoableContainedElementOperation(localized("undoable_op_reorder_element"));
     if (!element) return;
     UpdateGuard update(*this);
-    if (forward)
-        element->orderForward();
-    else
-        element->orderBackward();
+    if (forward) element->orderForward();
+    else element->orderBackward();
 }
 
 void MindMap::orderSelectedElementInDirection(bool forward)
 {
-    if (selectedContainedElement())
-        orderSelectedContainedElementInDirection(forward);
-    else
-        orderSelectedNodeInDirection(forward);
+    if (selectedContainedElement()) orderSelectedContainedElementInDirection(forward);
+    else orderSelectedNodeInDirection(forward);
 }
 
 void MindMap::orderElementForward()

@@ -60,8 +60,7 @@ void MindMap::paste()
     if (_readOnly) return;
     Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     const std::vector<std::string> types = pasteboard.types();
-    const bool offersNativeData =
-        std::find(types.begin(), types.end(), MindMapPasteboardType) != types.end();
+    const bool offersNativeData = std::find(types.begin(), types.end(), MindMapPasteboardType) != types.end();
     if (!offersNativeData && ImagePasteboard::canInitWithPasteboard(pasteboard)) {
         if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&pasteboard, selectedNode());
         return;

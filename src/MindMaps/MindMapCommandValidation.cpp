@@ -122,8 +122,8 @@ bool MindMap::validateUserInterfaceItem(MindMapAction action, bool& handled) con
     case MindMapAction::makeMainCentralTheme: {
         if (!facts.editableTopic() || facts.several || !facts.central) return false;
         // The main central theme as the map would name it, without choosing one here.
-        const MindMapNode* main = _mainCentralTheme ? _mainCentralTheme
-                                                    : (_centralThemes.empty() ? nullptr : _centralThemes.front());
+        const MindMapNode* main =
+            _mainCentralTheme ? _mainCentralTheme : (_centralThemes.empty() ? nullptr : _centralThemes.front());
         return topic != main;
     }
     case MindMapAction::addSiblingNode:

@@ -99,8 +99,7 @@ MindMapNode* addSiblingAfter(MindMap& map, MindMapNode* node, Point location)
 
 // The common road of the commands that add a topic and edit it at once: one delayed step, the
 // topic made inside one update and selected, then the editor started on it.
-template <typename Make>
-void addTopicAndEdit(MindMap& map, const char* undoKey, Make make)
+template <typename Make> void addTopicAndEdit(MindMap& map, const char* undoKey, Make make)
 {
     const UndoState undoState = map.prepareDelayedUndoableOperation(localized(undoKey));
     MindMapNode* topic = nullptr;
@@ -295,10 +294,8 @@ MindMapNode* MindMap::addImageAsTopicWithHash(const std::string& imageHash)
     forceNodeVisible(topic);
     topic->validateNodeState();
     if (!topic->isAutoLayout()) {
-        if (node)
-            MapLayouter::shared().assignDefaultNodeLocation(topic);
-        else
-            topic->setLocation(MapLayouter::shared().newCentralThemeLocation(*this));
+        if (node) MapLayouter::shared().assignDefaultNodeLocation(topic);
+        else topic->setLocation(MapLayouter::shared().newCentralThemeLocation(*this));
     }
     setSelectedElement(topic);
     scrollSelectedElementVisible();
@@ -332,10 +329,8 @@ void MindMap::addText()
         text = composite->addText();
         text->assignDefaultLocation();
     }
-    if (_nodeEditor)
-        _nodeEditor->startEditingText(text, undoState, true);
-    else
-        pushDelayedUndoableOperation(undoState);
+    if (_nodeEditor) _nodeEditor->startEditingText(text, undoState, true);
+    else pushDelayedUndoableOperation(undoState);
 }
 
 void MindMap::editText()

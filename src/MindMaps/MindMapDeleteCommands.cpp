@@ -47,8 +47,8 @@ void MindMap::delete_()
     if (dynamic_cast<MindMapNode*>(selectedElement())) {
         for (MindMapNode* root : getSelectedRootNodes()) elements.push_back(root);
     } else {
-        elements = selectionWithMask(ElementTypeCrossLink | ElementTypeParentRelation | ElementTypeImage |
-                                     ElementTypeText);
+        elements =
+            selectionWithMask(ElementTypeCrossLink | ElementTypeParentRelation | ElementTypeImage | ElementTypeText);
     }
     if (elements.empty()) return;
     if (selectionContainsAllNodes() && !confirmDeletingEveryTopic()) return;

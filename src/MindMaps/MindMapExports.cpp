@@ -16,8 +16,8 @@ MindMapData MindMap::exportDataOfFormat(int32_t format, double imageScaleFactor,
     // The pictures and outlines can be limited to the selection; the native document, OPML and
     // FreeMind are always the whole map.
     options.selectionOnly = selectionOnly && format != static_cast<int32_t>(MindMapExportFormat::Native) &&
-                            format != static_cast<int32_t>(MindMapExportFormat::Opml) &&
-                            format != static_cast<int32_t>(MindMapExportFormat::FreeMind);
+        format != static_cast<int32_t>(MindMapExportFormat::Opml) &&
+        format != static_cast<int32_t>(MindMapExportFormat::FreeMind);
     return writer(*this, options, nullptr);
 }
 

@@ -30,8 +30,7 @@ void setChildrenHidden(MindMapNode* node, bool hidden)
     for (MindMapNode* child : node->children()) child->setIsHidden(hidden);
 }
 
-template <typename Visit>
-void forEachInBranch(MindMapNode* topic, Visit visit)
+template <typename Visit> void forEachInBranch(MindMapNode* topic, Visit visit)
 {
     std::vector<MindMapNode*> branch;
     topic->collectNodeAndChildrenInArray(branch);
@@ -80,8 +79,7 @@ void changeSelectedTopics(MindMap& map, const char* undoKey, Change change, Fini
     finish(elements);
 }
 
-template <typename Change>
-void changeSelectedTopics(MindMap& map, const char* undoKey, Change change)
+template <typename Change> void changeSelectedTopics(MindMap& map, const char* undoKey, Change change)
 {
     changeSelectedTopics(map, undoKey, change, [](const std::vector<MindMapElement*>&) {});
 }
@@ -135,10 +133,8 @@ void MindMap::toggleCollapsed()
     MindMapNode* node = cancelEditorModes();
     forceSingleSelection();
     if (!node) return;
-    if (node->collapsed())
-        expand();
-    else
-        collapse();
+    if (node->collapsed()) expand();
+    else collapse();
 }
 
 // ---- Hide and show the selection ----
@@ -154,10 +150,8 @@ void MindMap::hideSelected()
             // The last element handled decides what stays selected: a hidden topic hands the
             // selection to its parent (none for a central theme), a relation keeps it.
             MindMapElement* last = elements.back();
-            if (auto* topic = dynamic_cast<MindMapNode*>(last))
-                setSelectedElement(topic->parent());
-            else
-                setSelectedElement(last);
+            if (auto* topic = dynamic_cast<MindMapNode*>(last)) setSelectedElement(topic->parent());
+            else setSelectedElement(last);
         });
 }
 

@@ -38,7 +38,7 @@ bool isMindMapReadFormat(int32_t code)
 bool isMindMapExportFormat(int32_t code)
 {
     return code >= static_cast<int32_t>(MindMapExportFormat::Native) &&
-           code <= static_cast<int32_t>(MindMapExportFormat::FreeMind);
+        code <= static_cast<int32_t>(MindMapExportFormat::FreeMind);
 }
 
 namespace MindMapFormats {
@@ -46,19 +46,15 @@ namespace MindMapFormats {
 void registerReader(MindMapReadFormat format, MindMapReader reader)
 {
     auto& readers = formatTable().readers;
-    if (reader)
-        readers[static_cast<int32_t>(format)] = std::move(reader);
-    else
-        readers.erase(static_cast<int32_t>(format));
+    if (reader) readers[static_cast<int32_t>(format)] = std::move(reader);
+    else readers.erase(static_cast<int32_t>(format));
 }
 
 void registerWriter(MindMapExportFormat format, MindMapWriter writer)
 {
     auto& writers = formatTable().writers;
-    if (writer)
-        writers[static_cast<int32_t>(format)] = std::move(writer);
-    else
-        writers.erase(static_cast<int32_t>(format));
+    if (writer) writers[static_cast<int32_t>(format)] = std::move(writer);
+    else writers.erase(static_cast<int32_t>(format));
 }
 
 void registerDetection(MindMapFormatDetection detection)

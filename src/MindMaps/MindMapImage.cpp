@@ -181,10 +181,8 @@ void MindMapImage::customImagesChanged(const std::string& imageHash, int operati
 {
     if (imageHash.empty()) return;
     if (imageHash == _imageHash) {
-        if (operation == ImageStore::ImageAdded)
-            updateImage();
-        else if (operation == ImageStore::ImageDeleted)
-            setImage(nullptr);
+        if (operation == ImageStore::ImageAdded) updateImage();
+        else if (operation == ImageStore::ImageDeleted) setImage(nullptr);
     }
     if (imageHash == _thumbnailHash) updateImage();
 }

@@ -18,8 +18,8 @@
 namespace {
 
 constexpr int64_t AllChangeBits = MindMapChangeElement | MindMapChangeSelection | MindMapChangeElementTools |
-                                  MindMapChangeTitle | MindMapChangeScrollSelection | MindMapChangeScrollState |
-                                  MindMapChangeSearchMatches | MindMapChangeHierarchy;
+    MindMapChangeTitle | MindMapChangeScrollSelection | MindMapChangeScrollState | MindMapChangeSearchMatches |
+    MindMapChangeHierarchy;
 
 } // namespace
 

@@ -8,9 +8,9 @@
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MinTextSizeCalculator.h"
-#include "MindMaps/MindMapText.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapStyle.h"
+#include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeHullStyle.h"
 #include "MindMaps/NodeIcon.h"
 #include "MindMaps/NodeStyle.h"
@@ -66,8 +66,7 @@ constexpr double CloudHeightFactor = 52.0 / 35.0;
 // precision.
 int64_t roundedFloat(double value)
 {
-    if (!std::isfinite(value))
-        return 0;
+    if (!std::isfinite(value)) return 0;
     const float rounded = std::round(static_cast<float>(value));
     return static_cast<int64_t>(std::clamp(rounded, -1e15f, 1e15f));
 }
@@ -78,21 +77,16 @@ int64_t roundedFloat(double value)
 // characters of flag emoji).
 bool isReplacedControlCharacter(char32_t c)
 {
-    if (c == U'\n')
-        return false;
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
-        return true;
-    if (c == 0x200C || c == 0x200D || c == 0x200E || c == 0x200F)
-        return false;
-    if ((c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
-        return false;
-    if (c >= 0xE0020 && c <= 0xE007F)
-        return false;
+    if (c == U'\n') return false;
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return true;
+    if (c == 0x200C || c == 0x200D || c == 0x200E || c == 0x200F) return false;
+    if ((c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) return false;
+    if (c >= 0xE0020 && c <= 0xE007F) return false;
     return c == 0x00AD || (c >= 0x0600 && c <= 0x0605) || c == 0x061C || c == 0x06DD || c == 0x070F ||
-           (c >= 0x0890 && c <= 0x0891) || c == 0x08E2 || c == 0x180E || c == 0x200B ||
-           (c >= 0x2060 && c <= 0x2064) || (c >= 0x206A && c <= 0x206F) || c == 0xFEFF ||
-           (c >= 0xFFF9 && c <= 0xFFFB) || c == 0x110BD || c == 0x110CD || (c >= 0x13430 && c <= 0x1343F) ||
-           (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) || c == 0xE0001;
+        (c >= 0x0890 && c <= 0x0891) || c == 0x08E2 || c == 0x180E || c == 0x200B || (c >= 0x2060 && c <= 0x2064) ||
+        (c >= 0x206A && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) || c == 0x110BD || c == 0x110CD ||
+        (c >= 0x13430 && c <= 0x1343F) || (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) ||
+        c == 0xE0001;
 }
 
 } // namespace
@@ -107,8 +101,7 @@ MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, 
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
     std::shared_ptr<NodeStyle> mapNodeStyle;
-    if (mindMap && mindMap->style())
-        mapNodeStyle = mindMap->style()->nodeStyle();
+    if (mindMap && mindMap->style()) mapNodeStyle = mindMap->style()->nodeStyle();
     _style = std::make_unique<NodeStyle>(std::move(mapNodeStyle));
     _style->setListener(this);
     setParent(parent);
@@ -151,8 +144,7 @@ MindMap* MindMapNode::reportingMap() const
 
 void MindMapNode::loaded()
 {
-    if (!_isLoading)
-        return;
+    if (!_isLoading) return;
     _isLoading = false;
     if (_hidden && !_parent) {
         _hidden = false;
@@ -165,31 +157,24 @@ void MindMapNode::loaded()
 
 bool MindMapNode::acceptsParent(const MindMapNode* parent) const
 {
-    if (!parent)
-        return true;
-    if (parent == this || parent->mindMap() != mindMap())
-        return false;
-    if (_children.empty())
-        return true;
+    if (!parent) return true;
+    if (parent == this || parent->mindMap() != mindMap()) return false;
+    if (_children.empty()) return true;
     // The parent must not lie in this node's branch. Walking up from the parent and down through
     // the branch in turns stops after the shorter of the two walks, so that linking stays cheap
     // for long chains read from a document as well as for wide branches.
     const MindMapNode* ancestor = parent->_parent;
     std::vector<std::pair<const MindMapNode*, size_t>> pending{{this, 0}};
     while (true) {
-        if (!ancestor)
-            return true;
-        if (ancestor == this)
-            return false;
+        if (!ancestor) return true;
+        if (ancestor == this) return false;
         ancestor = ancestor->_parent;
 
-        if (pending.empty())
-            return true;
+        if (pending.empty()) return true;
         auto& [node, next] = pending.back();
         if (next < node->_children.size()) {
             const MindMapNode* child = node->_children[next++];
-            if (child == parent)
-                return false;
+            if (child == parent) return false;
             pending.emplace_back(child, 0);
         } else {
             pending.pop_back();
@@ -199,8 +184,7 @@ bool MindMapNode::acceptsParent(const MindMapNode* parent) const
 
 void MindMapNode::setParent(MindMapNode* parent)
 {
-    if (parent == _parent || !acceptsParent(parent))
-        return;
+    if (parent == _parent || !acceptsParent(parent)) return;
     if (!_isLoading) {
         if (parent) {
             int64_t level = nodeLevel();
@@ -218,33 +202,25 @@ void MindMapNode::setParent(MindMapNode* parent)
     if (!_isLoading) {
         // The node takes the visibility of its new place: a root is shown, a child under a
         // collapsed or invisible parent is not.
-        if (_parent)
-            setVisible(_parent->_visible && !_parent->_collapsed && !_hidden);
-        else
-            setVisible(!_hidden);
+        if (_parent) setVisible(_parent->_visible && !_parent->_collapsed && !_hidden);
+        else setVisible(!_hidden);
         reevaluateSubtreeStyle();
     }
 }
 
 void MindMapNode::linkToParent(MindMapNode* parent)
 {
-    if (parent == _parent || !acceptsParent(parent))
-        return;
-    if (_parent)
-        _parent->removeChildNode(this);
-    if (parent)
-        parent->insertChildNode(this);
-    else
-        includeNodeUpdateState(UpdateAutoNumber);
+    if (parent == _parent || !acceptsParent(parent)) return;
+    if (_parent) _parent->removeChildNode(this);
+    if (parent) parent->insertChildNode(this);
+    else includeNodeUpdateState(UpdateAutoNumber);
 }
 
 void MindMapNode::insertChildNode(MindMapNode* node)
 {
-    if (!node || node->_parent == this || !node->acceptsParent(this))
-        return;
+    if (!node || node->_parent == this || !node->acceptsParent(this)) return;
     // A node is in one parent's list only.
-    if (node->_parent)
-        node->_parent->removeChildNode(node);
+    if (node->_parent) node->_parent->removeChildNode(node);
     node->_parent = this;
     node->_indexInParent = _children.size();
     _children.push_back(node);
@@ -254,8 +230,7 @@ void MindMapNode::insertChildNode(MindMapNode* node)
 
 void MindMapNode::removeChildNode(MindMapNode* node)
 {
-    if (!node || node->_parent != this)
-        return;
+    if (!node || node->_parent != this) return;
     const size_t index = node->_indexInParent;
     detachChildAt(index);
     if (_children.empty()) {
@@ -267,8 +242,7 @@ void MindMapNode::removeChildNode(MindMapNode* node)
 
 void MindMapNode::detachChildAt(size_t index)
 {
-    if (index >= _children.size())
-        return;
+    if (index >= _children.size()) return;
     MindMapNode* child = _children[index];
     child->_parent = nullptr;
     child->_indexInParent = 0;
@@ -285,13 +259,10 @@ void MindMapNode::renumberChildrenFrom(size_t index)
 void MindMapNode::moveChildFromIndex(int64_t fromIndex, int64_t toIndex)
 {
     const auto count = static_cast<int64_t>(_children.size());
-    if (fromIndex == toIndex || fromIndex < 0 || fromIndex >= count || toIndex < 0 || toIndex >= count)
-        return;
+    if (fromIndex == toIndex || fromIndex < 0 || fromIndex >= count || toIndex < 0 || toIndex >= count) return;
     auto first = _children.begin();
-    if (fromIndex < toIndex)
-        std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
-    else
-        std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+    if (fromIndex < toIndex) std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
+    else std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
     const auto low = static_cast<size_t>(std::min(fromIndex, toIndex));
     const auto high = static_cast<size_t>(std::max(fromIndex, toIndex));
     for (size_t i = low; i <= high; ++i) _children[i]->_indexInParent = i;
@@ -301,8 +272,7 @@ void MindMapNode::moveChildFromIndex(int64_t fromIndex, int64_t toIndex)
 void MindMapNode::hierarchyChanged()
 {
     MindMap* map = reportingMap();
-    if (!map || _isLoading)
-        return;
+    if (!map || _isLoading) return;
     invalidateAutoNumberPath();
     map->hierarchyChanged();
 }
@@ -310,8 +280,7 @@ void MindMapNode::hierarchyChanged()
 void MindMapNode::childrenChanged(size_t first, size_t last)
 {
     MindMap* map = reportingMap();
-    if (!map || _isLoading)
-        return;
+    if (!map || _isLoading) return;
     // Only the children whose position changed, and their branches, get new numbers; the rest of
     // the branch keeps its labels. Invalidating the whole branch on every change would make
     // building or clearing a wide branch quadratic.
@@ -326,8 +295,7 @@ MindMapNode* MindMapNode::childAtIndex(size_t index) const
 
 size_t MindMapNode::indexOfChild(const MindMapNode* node) const
 {
-    if (!node || node->_parent != this)
-        return NotFound;
+    if (!node || node->_parent != this) return NotFound;
     return node->_indexInParent;
 }
 
@@ -341,11 +309,9 @@ MindMapNode* MindMapNode::getRootNode()
 size_t MindMapNode::themeIndex() const
 {
     MindMap* map = mindMap();
-    if (!map)
-        return NotFound;
+    if (!map) return NotFound;
     const std::vector<MindMapNode*>& themes = map->centralThemes();
-    if (_themeIndexHint < themes.size() && themes[_themeIndexHint] == this)
-        return _themeIndexHint;
+    if (_themeIndexHint < themes.size() && themes[_themeIndexHint] == this) return _themeIndexHint;
     // The positions of all central themes are kept for the map asked last, so that numbering a
     // map with many central themes does not search the list once per theme. A kept position is
     // trusted only when the list still holds the node there; anything else rebuilds the table.
@@ -360,15 +326,13 @@ size_t MindMapNode::themeIndex() const
     kept.positions.reserve(themes.size());
     for (size_t i = 0; i < themes.size(); ++i) kept.positions.emplace(themes[i], i);
     auto found = kept.positions.find(this);
-    if (found == kept.positions.end())
-        return NotFound;
+    if (found == kept.positions.end()) return NotFound;
     return _themeIndexHint = found->second;
 }
 
 size_t MindMapNode::indexInParent() const
 {
-    if (_parent)
-        return _indexInParent;
+    if (_parent) return _indexInParent;
     const size_t index = themeIndex();
     return index == NotFound ? 0 : index;
 }
@@ -385,19 +349,16 @@ MindMapNode* MindMapNode::nextSibling() const
         return next < _parent->_children.size() ? _parent->_children[next] : nullptr;
     }
     const size_t index = themeIndex();
-    if (index == NotFound)
-        return nullptr;
+    if (index == NotFound) return nullptr;
     const std::vector<MindMapNode*>& themes = mindMap()->centralThemes();
     return index + 1 < themes.size() ? themes[index + 1] : nullptr;
 }
 
 MindMapNode* MindMapNode::nextNode() const
 {
-    if (!_children.empty())
-        return _children.front();
+    if (!_children.empty()) return _children.front();
     for (const MindMapNode* node = this; node; node = node->_parent) {
-        if (MindMapNode* sibling = node->nextSibling())
-            return sibling;
+        if (MindMapNode* sibling = node->nextSibling()) return sibling;
     }
     return nullptr;
 }
@@ -405,8 +366,7 @@ MindMapNode* MindMapNode::nextNode() const
 bool MindMapNode::isValidParentNode(const MindMapNode* node) const
 {
     for (const MindMapNode* ancestor = node; ancestor; ancestor = ancestor->_parent) {
-        if (ancestor == this)
-            return false;
+        if (ancestor == this) return false;
     }
     return true;
 }
@@ -425,19 +385,16 @@ void MindMapNode::collectNodeAndChildrenInArray(std::vector<MindMapNode*>& nodes
 void MindMapNode::setLocation(Point location)
 {
     location = sanitizedPoint(location);
-    if (location == _location)
-        return;
+    if (location == _location) return;
     _location = location;
     MindMap* map = reportingMap();
-    if (!map || !map->autoLayoutBusy())
-        includeNodeUpdateState(UpdateOuterSize);
+    if (!map || !map->autoLayoutBusy()) includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::translateMindMapNodes(const std::vector<MindMapNode*>& nodes, double dx, double dy)
 {
     for (MindMapNode* node : nodes) {
-        if (!node)
-            continue;
+        if (!node) continue;
         Point location = node->location();
         node->setLocation({location.x + dx, location.y + dy});
     }
@@ -447,8 +404,7 @@ void MindMapNode::translateMindMapNodes(const std::vector<MindMapNode*>& nodes, 
 
 void MindMapNode::storeVisible(bool visible)
 {
-    if (visible == _visible)
-        return;
+    if (visible == _visible) return;
     _visible = visible;
     includeNodeUpdateState(UpdateOuterSize);
 }
@@ -477,14 +433,11 @@ void MindMapNode::updateChildrenVisibility()
 
 bool MindMapNode::storeCollapsed(bool collapsed)
 {
-    if (!_isLoading && collapsed && _children.empty())
-        collapsed = false;
-    if (collapsed == _collapsed)
-        return false;
+    if (!_isLoading && collapsed && _children.empty()) collapsed = false;
+    if (collapsed == _collapsed) return false;
     _collapsed = collapsed;
     if (!_isLoading) {
-        if (MindMap* map = reportingMap())
-            map->updateElementTools(this);
+        if (MindMap* map = reportingMap()) map->updateElementTools(this);
         includeNodeUpdateState(UpdateOuterSize);
     }
     return true;
@@ -492,21 +445,16 @@ bool MindMapNode::storeCollapsed(bool collapsed)
 
 void MindMapNode::setCollapsed(bool collapsed)
 {
-    if (storeCollapsed(collapsed) && !_isLoading)
-        updateChildrenVisibility();
+    if (storeCollapsed(collapsed) && !_isLoading) updateChildrenVisibility();
 }
 
 void MindMapNode::setIsHidden(bool hidden)
 {
-    if (hidden == _hidden)
-        return;
+    if (hidden == _hidden) return;
     _hidden = hidden;
-    if (_isLoading)
-        return;
-    if (!_parent)
-        setVisible(!hidden);
-    else
-        setVisible(_parent->_visible && !hidden && !_parent->_collapsed);
+    if (_isLoading) return;
+    if (!_parent) setVisible(!hidden);
+    else setVisible(_parent->_visible && !hidden && !_parent->_collapsed);
 }
 
 void MindMapNode::setSubtreeCollapsed(bool collapsed)
@@ -517,8 +465,7 @@ void MindMapNode::setSubtreeCollapsed(bool collapsed)
     collectNodeAndChildrenInArray(nodes);
     bool changed = false;
     for (MindMapNode* node : nodes) changed = node->storeCollapsed(collapsed) || changed;
-    if (changed)
-        updateChildrenVisibility();
+    if (changed) updateChildrenVisibility();
 }
 
 void MindMapNode::fullExpand()
@@ -535,24 +482,20 @@ void MindMapNode::fullCollapse()
 
 std::string MindMapNode::validateNodeText(std::string_view text)
 {
-    if (text.empty())
-        return std::string();
+    if (text.empty()) return std::string();
     // Printable ASCII and line feeds need no change; most texts are such, and a large map
     // sets them all when it is read.
-    const bool plain = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return c == '\n' || (c >= 0x20 && c <= 0x7E); });
-    if (plain)
-        return std::string(text);
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](char c) { return c == '\n' || (c >= 0x20 && c <= 0x7E); });
+    if (plain) return std::string(text);
     const std::string normalized = NormalizeNewlines(text);
     std::string result;
     result.reserve(normalized.size());
     size_t pos = 0;
     while (pos < normalized.size()) {
         char32_t c = Utf8::decodeNext(normalized, pos);
-        if (c == Utf8::Invalid)
-            c = 0xFFFD;
-        else if (isReplacedControlCharacter(c))
-            c = U' ';
+        if (c == Utf8::Invalid) c = 0xFFFD;
+        else if (isReplacedControlCharacter(c)) c = U' ';
         Utf8::append(result, c);
     }
     return result;
@@ -561,20 +504,16 @@ std::string MindMapNode::validateNodeText(std::string_view text)
 void MindMapNode::setText(std::string_view text)
 {
     std::string validated = validateNodeText(text);
-    if (validated == _text)
-        return;
+    if (validated == _text) return;
     _text = std::move(validated);
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     includeNodeUpdateState(UpdateText);
     MindMap* map = reportingMap();
-    if (!map)
-        return;
+    if (!map) return;
     map->invalidateSearchMatches();
     map->hierarchyChanged();
     // Only a central theme can be the main one; asking the map about other nodes is wasted.
-    if (!_parent && map->mainCentralTheme() == this)
-        map->titleChanged();
+    if (!_parent && map->mainCentralTheme() == this) map->titleChanged();
 }
 
 void MindMapNode::applyWrappedText(const std::string& text)
@@ -585,23 +524,18 @@ void MindMapNode::applyWrappedText(const std::string& text)
 void MindMapNode::setNote(std::string_view note)
 {
     std::string validated = validateNodeText(trimmedWhitespaceAndNewlines(note));
-    if (validated == _note)
-        return;
+    if (validated == _note) return;
     const bool hadNote = hasNote();
     _note = std::move(validated);
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     MindMap* map = reportingMap();
     if (hadNote != hasNote()) {
         includeNodeUpdateState(UpdateAppearance);
-        if (map)
-            map->hierarchyChanged();
+        if (map) map->hierarchyChanged();
     }
-    if (!map)
-        return;
+    if (!map) return;
     map->invalidateSearchMatches();
-    if (isSelected())
-        map->modelessAttributeChanged(this, 0);
+    if (isSelected()) map->modelessAttributeChanged(this, 0);
 }
 
 std::string MindMapNode::stringForToolTip(void*, Point, void*)
@@ -611,8 +545,7 @@ std::string MindMapNode::stringForToolTip(void*, Point, void*)
 
 void MindMapNode::setEditingState(int32_t editingState)
 {
-    if (editingState == _editingState)
-        return;
+    if (editingState == _editingState) return;
     _editingState = editingState;
     includeNodeUpdateState(UpdateText);
 }
@@ -621,8 +554,7 @@ void MindMapNode::setEditingState(int32_t editingState)
 
 void MindMapNode::styleChanged(ElementStyle*)
 {
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     includeNodeUpdateState(UpdateFont);
     reevaluateSubtreeStyle();
 }
@@ -631,15 +563,13 @@ void MindMapNode::reevaluateSubtreeStyle()
 {
     MindMap* map = reportingMap();
     StyleSheet* styleSheet = map ? map->styleSheet() : nullptr;
-    if (!styleSheet)
-        return;
+    if (!styleSheet) return;
     std::vector<MindMapNode*> pending{this};
     while (!pending.empty()) {
         MindMapNode* node = pending.back();
         pending.pop_back();
         // A node still being read gets its style when its map validates after loading.
-        if (node->_isLoading)
-            continue;
+        if (node->_isLoading) continue;
         styleSheet->applyDefaultNodeStyle(node);
         pending.insert(pending.end(), node->_children.rbegin(), node->_children.rend());
     }
@@ -665,8 +595,7 @@ void MindMapNode::resetPaletteColor()
 
 void MindMapNode::setColor(const std::optional<Color>& color)
 {
-    if (!color)
-        return;
+    if (!color) return;
     setCustomFillColor(color, MMColorScheme::getReducedLuminanceStrokeColor(*color), std::nullopt);
 }
 
@@ -700,14 +629,12 @@ void MindMapNode::clearStyleCustomization()
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
-        if (level >= 2)
-            node->_paletteInfo = 0;
+        if (level >= 2) node->_paletteInfo = 0;
         node->_style->setListener(nullptr);
         node->_style->reset();
         node->_style->setListener(node);
         node->includeNodeUpdateState(UpdateFont);
-        if (styleSheet)
-            styleSheet->applyDefaultNodeStyle(node);
+        if (styleSheet) styleSheet->applyDefaultNodeStyle(node);
         for (auto child = node->_children.rbegin(); child != node->_children.rend(); ++child)
             pending.emplace_back(*child, level + 1);
     }
@@ -716,8 +643,7 @@ void MindMapNode::clearStyleCustomization()
 void MindMapNode::applyPreset(const ElementStyle* style)
 {
     const auto* preset = dynamic_cast<const NodeStyle*>(style);
-    if (!preset)
-        return;
+    if (!preset) return;
     ElementStyle::UpdateGuard batch(*_style);
     _style->merge(preset);
     // A preset that gives a border width but no border style would otherwise stay invisible on a
@@ -731,8 +657,7 @@ void MindMapNode::applyPreset(const ElementStyle* style)
 
 void MindMapNode::assignToStyle(NodeStyle* target) const
 {
-    if (!target)
-        return;
+    if (!target) return;
     ElementStyle::UpdateGuard batch(*target);
     target->assign(_style.get());
     target->setBorderWidth(borderWidth());
@@ -757,24 +682,21 @@ double MindMapNode::borderInset() const
 
 void MindMapNode::setColorSchemeFillColor(const Color& color)
 {
-    if (color == _colorSchemeFillColor)
-        return;
+    if (color == _colorSchemeFillColor) return;
     _colorSchemeFillColor = color;
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeStrokeColor(const Color& color)
 {
-    if (color == _colorSchemeStrokeColor)
-        return;
+    if (color == _colorSchemeStrokeColor) return;
     _colorSchemeStrokeColor = color;
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeTextColor(const Color& color)
 {
-    if (color == _colorSchemeTextColor)
-        return;
+    if (color == _colorSchemeTextColor) return;
     _colorSchemeTextColor = color;
     includeNodeUpdateState(UpdateText);
 }
@@ -796,11 +718,9 @@ Color MindMapNode::textColor() const
 
 void MindMapNode::setFont(const std::optional<Font>& font)
 {
-    if (font == _font)
-        return;
+    if (font == _font) return;
     _font = font;
-    if (_font)
-        setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*_font));
+    if (_font) setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*_font));
 }
 
 uint64_t MindMapNode::fontEffects() const
@@ -810,35 +730,29 @@ uint64_t MindMapNode::fontEffects() const
 
 void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
 {
-    if (font == _styleSheetFont)
-        return;
+    if (font == _styleSheetFont) return;
     _styleSheetFont = font;
-    if (font)
-        includeNodeUpdateState(UpdateFont);
+    if (font) includeNodeUpdateState(UpdateFont);
 }
 
 // ---- Update state ----
 
 void MindMapNode::includeNodeUpdateState(uint64_t bits)
 {
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     // A display text built ahead of a batch measurement no longer stands for the node.
     if (bits & (UpdateDefaultStyle | UpdateFont | UpdateText)) {
         _textPrepared = false;
         _preparedTextSize.reset();
     }
-    if ((_updateState & bits) == bits)
-        return;
+    if ((_updateState & bits) == bits) return;
     if (_updateState != 0) {
         _updateState |= bits;
         return;
     }
     _updateState = bits;
-    if (_validatingState)
-        return;
-    if (MindMap* map = reportingMap())
-        map->elementInvalidated(this);
+    if (_validatingState) return;
+    if (MindMap* map = reportingMap()) map->elementInvalidated(this);
 }
 
 void MindMapNode::prepareTextForMeasuring()
@@ -849,13 +763,11 @@ void MindMapNode::prepareTextForMeasuring()
     MindMap* map = reportingMap();
     if (_updateState & UpdateDefaultStyle) {
         _updateState &= ~static_cast<uint64_t>(UpdateDefaultStyle);
-        if (StyleSheet* styleSheet = map ? map->styleSheet() : nullptr)
-            styleSheet->applyDefaultNodeStyle(this);
+        if (StyleSheet* styleSheet = map ? map->styleSheet() : nullptr) styleSheet->applyDefaultNodeStyle(this);
     }
     if (_updateState & UpdateFont) {
         _updateState &= ~static_cast<uint64_t>(UpdateFont);
-        if (_styleSheetFont)
-            setFont(_style->derivedFont(*_styleSheetFont));
+        if (_styleSheetFont) setFont(_style->derivedFont(*_styleSheetFont));
         _updateState |= UpdateText;
         _preparedTextSize.reset();
         _textPrepared = false;
@@ -889,30 +801,24 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes)
                 texts.push_back(&node->_displayText);
             }
         }
-        if (!node->hasContainedElements())
-            continue;
+        if (!node->hasContainedElements()) continue;
         for (ContainedElement* element : node->containedElements()) {
             auto* freeText = dynamic_cast<MindMapText*>(element);
             const AttributedString* text = freeText ? freeText->prepareTextForMeasuring() : nullptr;
-            if (text)
-                waitingFreeTexts.push_back(freeText);
+            if (text) waitingFreeTexts.push_back(freeText);
         }
     }
-    for (MindMapText* freeText : waitingFreeTexts)
-        texts.push_back(&freeText->displayText());
-    if (texts.empty())
-        return;
+    for (MindMapText* freeText : waitingFreeTexts) texts.push_back(&freeText->displayText());
+    if (texts.empty()) return;
     const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
-    for (size_t i = 0; i < waiting.size(); ++i)
-        waiting[i]->_preparedTextSize = sizes[i];
+    for (size_t i = 0; i < waiting.size(); ++i) waiting[i]->_preparedTextSize = sizes[i];
     for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
         waitingFreeTexts[i]->setPreparedTextSize(sizes[waiting.size() + i]);
 }
 
 void MindMapNode::validateNodeState()
 {
-    if (_isLoading || (_updateState == 0 && !_textPrepared) || _validatingState)
-        return;
+    if (_isLoading || (_updateState == 0 && !_textPrepared) || _validatingState) return;
     _validatingState = true;
     MindMap* map = reportingMap();
     prepareTextForMeasuring();
@@ -928,15 +834,12 @@ void MindMapNode::validateNodeState()
     _textPrepared = false;
     _preparedTextSize.reset();
     // A picture or a date alone: no room is kept for the empty text, unless it is being typed.
-    if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing())
-        _textSize = Size();
-    if (_updateState & UpdateAutoNumber)
-        doValidateAutoNumberPath();
+    if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing()) _textSize = Size();
+    if (_updateState & UpdateAutoNumber) doValidateAutoNumberPath();
 
     Size content = calculateTextContentSize();
     if (_embeddedImage) {
-        if (!(isTextCollapsed() && !hasDate()))
-            content.height += 4;
+        if (!(isTextCollapsed() && !hasDate())) content.height += 4;
         const Size imageSize = _embeddedImage->size();
         content.height += imageSize.height;
         content.width = std::max(content.width, imageSize.width);
@@ -946,18 +849,15 @@ void MindMapNode::validateNodeState()
         _borderStyle = styleBorder;
         _updateState |= UpdateOuterSize;
     }
-    if (_updateState & UpdateDateText)
-        doValidateDateText();
+    if (_updateState & UpdateDateText) doValidateDateText();
     if (hasDate()) {
         content.height += dateTextSize().height;
-        if (!isTextCollapsed())
-            content.height += 4;
+        if (!isTextCollapsed()) content.height += 4;
         content.width = std::max(content.width, dateTextSize().width);
     }
     if (_updateState & UpdateOuterSize) {
         validateOuterSize(content.width, content.height);
-        if (map)
-            map->elementBoundsChanged(this);
+        if (map) map->elementBoundsChanged(this);
     }
     _validatingState = false;
     _updateState = 0;
@@ -966,8 +866,7 @@ void MindMapNode::validateNodeState()
 void MindMapNode::validateOuterSize(double width, double height)
 {
     Size size{width + 16, height + 16};
-    if (!(hasEmbeddedImage() && _text.empty()))
-        size.height += 0.41 * _minSize.height;
+    if (!(hasEmbeddedImage() && _text.empty())) size.height += 0.41 * _minSize.height;
     switch (_borderStyle) {
     case 0: // rounded rectangle
     case 2: // drop rounded rectangle
@@ -1009,8 +908,7 @@ Rect MindMapNode::bounds() const
 
 void MindMapNode::setMinSize(Size minSize)
 {
-    if (minSize == _minSize)
-        return;
+    if (minSize == _minSize) return;
     _minSize = minSize;
     _halfRoundArcRadius = (minSize.height * 1.41 + 16) / 2;
     includeNodeUpdateState(UpdateText);
@@ -1029,8 +927,7 @@ bool MindMapNode::autoNumberBoxCounts() const
 
 Size MindMapNode::linkIconSize() const
 {
-    if (!_diagramLink)
-        return Size();
+    if (!_diagramLink) return Size();
     NodeIcon* linkIcon = _diagramLink->icon();
     return linkIcon ? linkIcon->size() : Size();
 }
@@ -1092,8 +989,7 @@ void MindMapNode::wordWrappingEnded()
 
 void MindMapNode::setWrapWidth(int64_t width)
 {
-    if (_wrapState)
-        _wrapState->setWrapWidth(width);
+    if (_wrapState) _wrapState->setWrapWidth(width);
 }
 
 int64_t MindMapNode::maxWrapWidth() const
@@ -1116,23 +1012,19 @@ void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
 {
     const std::string& text = element.text();
     const Size textSize = element.textSize();
-    if (textSize.height <= 0 || text.empty())
-        return;
+    if (textSize.height <= 0 || text.empty()) return;
     double ratio = 0;
     const bool hasSpace = text.find(' ') != std::string::npos;
     const bool hasNewline = text.find('\n') != std::string::npos;
     if (hasSpace) {
         ratio = textSize.width / textSize.height;
-        if (!force && (ratio <= 10 || hasNewline))
-            return;
+        if (!force && (ratio <= 10 || hasNewline)) return;
     } else if (!force || !hasNewline) {
         return;
     }
     const std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element);
-    if (!wrapState)
-        return;
-    if (force)
-        ratio = static_cast<double>(wrapState->maxWrapWith()) / std::max(6.0, element.minTextSize().height);
+    if (!wrapState) return;
+    if (force) ratio = static_cast<double>(wrapState->maxWrapWith()) / std::max(6.0, element.minTextSize().height);
     // Wider texts get relatively narrower: 0.6 of the width up to a ratio of 29, 0.4 up to 59...
     const int64_t n = roundedFloat(ratio);
     const double factor = 1.2 / static_cast<double>(n / 30 + 2);
@@ -1149,30 +1041,25 @@ Size MindMapNode::calcTextSize(const std::string& text)
 
 void MindMapNode::setId(int64_t nodeId)
 {
-    if (nodeId == _id)
-        return;
+    if (nodeId == _id) return;
     _id = nodeId;
-    if (MindMap* map = reportingMap())
-        map->nodeIdChanged();
+    if (MindMap* map = reportingMap()) map->nodeIdChanged();
 }
 
 // ---- Hull ----
 
 void MindMapNode::setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle)
 {
-    if (!hullStyle && !_hullStyle)
-        return;
+    if (!hullStyle && !_hullStyle) return;
     _hullStyle = std::move(hullStyle);
     // Hull depths below this node change with it.
     treeChanged();
-    if (!_isLoading)
-        includeNodeUpdateState(UpdateOuterSize);
+    if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
 }
 
 NodeHullStyle* MindMapNode::assureHullStyle()
 {
-    if (!_hullStyle)
-        setHullStyle(std::make_unique<NodeHullStyle>());
+    if (!_hullStyle) setHullStyle(std::make_unique<NodeHullStyle>());
     return _hullStyle.get();
 }
 
@@ -1183,8 +1070,7 @@ bool MindMapNode::showHull() const
 
 int64_t MindMapNode::hullLevel() const
 {
-    if (!showHull())
-        return 0;
+    if (!showHull()) return 0;
     refreshTreeCache();
     return _layout.hullDepth;
 }
@@ -1199,26 +1085,20 @@ const std::string& MindMapNode::iconName() const
 
 void MindMapNode::setIconName(const std::string& iconName)
 {
-    if (iconName == this->iconName())
-        return;
+    if (iconName == this->iconName()) return;
     _icon.reset();
     if (!iconName.empty()) {
-        if (CustomIcon::isCustomIconImageName(iconName))
-            _icon = std::make_unique<CustomIcon>(this, iconName);
-        else
-            _icon = std::make_unique<StockIcon>(iconName);
+        if (CustomIcon::isCustomIconImageName(iconName)) _icon = std::make_unique<CustomIcon>(this, iconName);
+        else _icon = std::make_unique<StockIcon>(iconName);
     }
     includeNodeUpdateState(UpdateOuterSize);
-    if (_isLoading)
-        return;
-    if (MindMap* map = reportingMap())
-        map->invalidateSearchMatches();
+    if (_isLoading) return;
+    if (MindMap* map = reportingMap()) map->invalidateSearchMatches();
 }
 
 void MindMapNode::collectReferencedIcons(std::set<std::string>& icons) const
 {
-    if (_icon)
-        icons.insert(_icon->imageName());
+    if (_icon) icons.insert(_icon->imageName());
 }
 
 void MindMapNode::nodeIconChanged(NodeIcon*)
@@ -1233,14 +1113,12 @@ std::string MindMapNode::embeddedImageName() const
 
 void MindMapNode::setEmbeddedImageName(const std::string& imageHash)
 {
-    if (imageHash == embeddedImageName())
-        return;
+    if (imageHash == embeddedImageName()) return;
     _embeddedImage.reset();
     if (!imageHash.empty())
         // The picture's first size reports the change through nodeIconChanged().
         _embeddedImage = std::make_unique<EmbeddedImage>(this, imageHash);
-    else
-        includeNodeUpdateState(UpdateText | UpdateOuterSize);
+    else includeNodeUpdateState(UpdateText | UpdateOuterSize);
 }
 
 namespace {
@@ -1255,26 +1133,22 @@ CustomIcon* asCustomIcon(NodeIcon* icon)
 bool MindMapNode::containsImages() const
 {
     return asCustomIcon(_icon.get()) || hasCustomImages() || _embeddedImage ||
-           (_diagramLink && asCustomIcon(_diagramLink->icon()));
+        (_diagramLink && asCustomIcon(_diagramLink->icon()));
 }
 
 void MindMapNode::collectReferencedImages(std::set<std::string>& images) const
 {
     for (const ContainedElement* element : containedElements()) element->collectReferencedImages(images);
-    if (CustomIcon* customIcon = asCustomIcon(_icon.get()))
-        images.insert(customIcon->imageHash());
-    if (_embeddedImage)
-        images.insert(_embeddedImage->imageHash());
+    if (CustomIcon* customIcon = asCustomIcon(_icon.get())) images.insert(customIcon->imageHash());
+    if (_embeddedImage) images.insert(_embeddedImage->imageHash());
     if (_diagramLink) {
-        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon()))
-            images.insert(contactPicture->imageHash());
+        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon())) images.insert(contactPicture->imageHash());
     }
 }
 
 void MindMapNode::assignDefaultLocation(ContainedElement* element)
 {
-    if (!element)
-        return;
+    if (!element) return;
     // Just above the topic, with a gap of 2.
     const double height = element->bounds().height();
     element->setRelLocation({0, -((height + _size.height) / 2 + 2)});
@@ -1283,12 +1157,10 @@ void MindMapNode::assignDefaultLocation(ContainedElement* element)
 void MindMapNode::customImagesChanged(const std::string& imageHash, int operation)
 {
     CompositeElement::customImagesChanged(imageHash, operation);
-    if (CustomIcon* customIcon = asCustomIcon(_icon.get()))
-        customIcon->customImagesChanged(imageHash, operation);
+    if (CustomIcon* customIcon = asCustomIcon(_icon.get())) customIcon->customImagesChanged(imageHash, operation);
     if (_diagramLink) {
         if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon()))
             contactPicture->customImagesChanged(imageHash, operation);
     }
-    if (_embeddedImage)
-        _embeddedImage->customImagesChanged(imageHash, operation);
+    if (_embeddedImage) _embeddedImage->customImagesChanged(imageHash, operation);
 }

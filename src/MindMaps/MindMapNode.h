@@ -57,8 +57,7 @@ public:
 
     // The node joins the parent's children (at the end) when a parent is given. A coordinate of the
     // location that is not a finite number becomes 0.
-    explicit MindMapNode(MindMap* mindMap, MindMapNode* parent = nullptr, Point location = {},
-                         bool isLoading = false);
+    explicit MindMapNode(MindMap* mindMap, MindMapNode* parent = nullptr, Point location = {}, bool isLoading = false);
     ~MindMapNode() override;
 
     int32_t elementType() const override;
@@ -412,7 +411,8 @@ public:
     // then this node's texts and images, then this node. The excluded composite itself is
     // skipped, its branch is not. The flag changes nothing here: a caller that wants topics only
     // drops any other answer.
-    MindMapElement* performHitTest(Point point, const CompositeElement* excludedComposite, bool includeContainedElements);
+    MindMapElement* performHitTest(Point point, const CompositeElement* excludedComposite,
+                                   bool includeContainedElements);
     // The node whose collapse or unhide marker lies under the point.
     MindMapNode* performMarkerHitTest(Point point);
     // +1 or -1: the side on which the collapse marker sits is the opposite of the sign.

@@ -8,16 +8,14 @@
 
 bool MindMapNode::hasAutoNumberPath() const
 {
-    if (_parent)
-        return true;
+    if (_parent) return true;
     MindMap* map = mindMap();
     return map && map->centralThemes().size() > 1;
 }
 
 void MindMapNode::invalidateAutoNumberPath()
 {
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     std::vector<MindMapNode*> nodes;
     collectNodeAndChildrenInArray(nodes);
     for (MindMapNode* node : nodes) node->includeNodeUpdateState(UpdateAutoNumber);
@@ -27,18 +25,15 @@ std::string MindMapNode::calcAutoNumberPath() const
 {
     MindMap* map = mindMap();
     const bool severalThemes = map && map->centralThemes().size() > 1;
-    if (!severalThemes && !_parent)
-        return std::string();
+    if (!severalThemes && !_parent) return std::string();
     std::vector<size_t> numbers;
     for (const MindMapNode* node = this; node; node = node->_parent) {
-        if (!node->_parent && !severalThemes)
-            break;
+        if (!node->_parent && !severalThemes) break;
         numbers.push_back(node->indexInParent() + 1);
     }
     std::string label;
     for (auto number = numbers.rbegin(); number != numbers.rend(); ++number) {
-        if (!label.empty())
-            label += '.';
+        if (!label.empty()) label += '.';
         label += std::to_string(*number);
     }
     return label;
@@ -55,21 +50,20 @@ const std::string& MindMapNode::autoNumberPath() const
 
 const std::string& MindMapNode::validatedAutoNumberPath()
 {
-    if ((_updateState & UpdateAutoNumber) && !_validatingState)
-        doValidateAutoNumberPath();
+    if ((_updateState & UpdateAutoNumber) && !_validatingState) doValidateAutoNumberPath();
     return autoNumberPath();
 }
 
 void MindMapNode::doValidateAutoNumberPath()
 {
-    if (!(_updateState & UpdateAutoNumber))
-        return;
+    if (!(_updateState & UpdateAutoNumber)) return;
     if (hasAutoNumberPath()) {
         MindMap* map = mindMap();
         if (map && map->autoNumberStyle() != AutoNumberDisabled) {
             _autoNumberPath = calcAutoNumberPath();
             _autoNumberPathPending = false;
-            _autoNumberTextSize = TextSizeCalculator::instance().sizeForText(_autoNumberPath, StyleSheet::autoNumberFont());
+            _autoNumberTextSize =
+                TextSizeCalculator::instance().sizeForText(_autoNumberPath, StyleSheet::autoNumberFont());
         } else {
             // Nothing shows the label, and the box does not depend on it: it is made when asked
             // for. A label holds one number per level, so making every label of a deep branch

@@ -18,24 +18,17 @@ Rect MindMapNode::textBounds() const
 {
     const Size text = _textSize;
     double x = _location.x - text.width / 2;
-    if (showCheckbox())
-        x += (AdornmentBoxSide + AdornmentGap) / 2;
-    if (autoNumberBoxCounts())
-        x += (_autoNumberIconSize.width + AdornmentGap) / 2;
-    if (_icon)
-        x += (_icon->size().width + AdornmentGap) / 2;
-    if (_diagramLink)
-        x -= (linkIconSize().width + AdornmentGap) / 2;
-    if (hasVoiceMemo())
-        x -= (AdornmentBoxSide + AdornmentGap) / 2;
+    if (showCheckbox()) x += (AdornmentBoxSide + AdornmentGap) / 2;
+    if (autoNumberBoxCounts()) x += (_autoNumberIconSize.width + AdornmentGap) / 2;
+    if (_icon) x += (_icon->size().width + AdornmentGap) / 2;
+    if (_diagramLink) x -= (linkIconSize().width + AdornmentGap) / 2;
+    if (hasVoiceMemo()) x -= (AdornmentBoxSide + AdornmentGap) / 2;
     double y = _location.y - text.height / 2;
     if (_embeddedImage) {
         y += _embeddedImage->size().height / 2;
-        if (!isTextCollapsed())
-            y += 2;
+        if (!isTextCollapsed()) y += 2;
     }
-    if (hasDate())
-        y -= (dateTextSize().height + 4) / 2;
+    if (hasDate()) y -= (dateTextSize().height + 4) / 2;
     return {x, y, text.width, text.height};
 }
 
@@ -49,8 +42,7 @@ Point MindMapNode::checkboxOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX() - (AdornmentBoxSide + AdornmentGap);
-    if (autoNumberBoxCounts())
-        x -= _autoNumberIconSize.width + AdornmentGap;
+    if (autoNumberBoxCounts()) x -= _autoNumberIconSize.width + AdornmentGap;
     return {x, text.midY() - AdornmentBoxSide / 2};
 }
 
@@ -58,12 +50,9 @@ Point MindMapNode::iconOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX();
-    if (autoNumberBoxCounts())
-        x -= _autoNumberIconSize.width + AdornmentGap;
-    if (showCheckbox())
-        x -= AdornmentBoxSide + AdornmentGap;
-    if (!_icon)
-        return {x, text.minY()};
+    if (autoNumberBoxCounts()) x -= _autoNumberIconSize.width + AdornmentGap;
+    if (showCheckbox()) x -= AdornmentBoxSide + AdornmentGap;
+    if (!_icon) return {x, text.minY()};
     const Size iconSize = _icon->size();
     return {x - (iconSize.width + AdornmentGap), text.midY() - iconSize.height / 2};
 }
@@ -78,8 +67,7 @@ Point MindMapNode::voiceMemoOrigin() const
 {
     const Rect text = textBounds();
     double x = text.maxX() + AdornmentGap;
-    if (_diagramLink)
-        x += linkIconSize().width + AdornmentGap;
+    if (_diagramLink) x += linkIconSize().width + AdornmentGap;
     return {x, text.midY() - AdornmentBoxSide / 2};
 }
 
@@ -90,17 +78,14 @@ double MindMapNode::contentHeightForPlacing() const
 
 Point MindMapNode::embeddedImageOrigin() const
 {
-    if (!_embeddedImage)
-        return textOrigin();
+    if (!_embeddedImage) return textOrigin();
     const Size image = _embeddedImage->size();
     Point origin{_location.x - image.width / 2, _location.y - image.height / 2};
     const double h = contentHeightForPlacing();
-    if (h > 0 || hasDate())
-        origin.y -= (h + 4) / 2;
+    if (h > 0 || hasDate()) origin.y -= (h + 4) / 2;
     if (hasDate()) {
         origin.y -= dateTextSize().height / 2;
-        if (h > 0)
-            origin.y -= 2;
+        if (h > 0) origin.y -= 2;
     }
     return origin;
 }
@@ -114,10 +99,8 @@ Point MindMapNode::dateTextOrigin() const
 {
     Point origin{_location.x - dateTextSize().width / 2, _location.y - dateTextSize().height / 2};
     const double h = calculateTextContentSize().height;
-    if (h > 0)
-        origin.y += (h + 4) / 2;
-    if (_embeddedImage)
-        origin.y += (_embeddedImage->size().height + 4) / 2;
+    if (h > 0) origin.y += (h + 4) / 2;
+    if (_embeddedImage) origin.y += (_embeddedImage->size().height + 4) / 2;
     return origin;
 }
 
@@ -128,32 +111,23 @@ Rect MindMapNode::dateTextBounds() const
 
 int32_t MindMapNode::getHitTestInfo(Point point) const
 {
-    if (!pointInRect(point, bounds()))
-        return HitOutside;
+    if (!pointInRect(point, bounds())) return HitOutside;
     const Size box{AdornmentBoxSide, AdornmentBoxSide};
-    if (showCheckbox() && pointInRect(point, Rect(checkboxOrigin(), box)))
-        return HitCheckbox;
-    if (_icon && pointInRect(point, Rect(iconOrigin(), _icon->size())))
-        return HitIcon;
+    if (showCheckbox() && pointInRect(point, Rect(checkboxOrigin(), box))) return HitCheckbox;
+    if (_icon && pointInRect(point, Rect(iconOrigin(), _icon->size()))) return HitIcon;
     if (_diagramLink) {
         if (NodeIcon* linkIcon = _diagramLink->icon()) {
-            const Rect iconRect = insetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(),
-                                            linkIcon->vMargin());
-            if (pointInRect(point, iconRect))
-                return HitLinkIcon;
+            const Rect iconRect =
+                insetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(), linkIcon->vMargin());
+            if (pointInRect(point, iconRect)) return HitLinkIcon;
         }
     }
-    if (hasVoiceMemo() && pointInRect(point, Rect(voiceMemoOrigin(), box)))
-        return HitVoiceMemo;
-    if (_embeddedImage && pointInRect(point, embeddedImageBounds()))
-        return HitEmbeddedImage;
-    if (!hasDate())
-        return HitBody;
+    if (hasVoiceMemo() && pointInRect(point, Rect(voiceMemoOrigin(), box))) return HitVoiceMemo;
+    if (_embeddedImage && pointInRect(point, embeddedImageBounds())) return HitEmbeddedImage;
+    if (!hasDate()) return HitBody;
     const Rect date = dateTextBounds();
-    if (!pointInRect(point, date))
-        return HitBody;
-    if (pointInRect(point, Rect(date.origin, Size{date.height(), date.height()})))
-        return HitDateIcon;
+    if (!pointInRect(point, date)) return HitBody;
+    if (pointInRect(point, Rect(date.origin, Size{date.height(), date.height()}))) return HitDateIcon;
     return HitDateText;
 }
 
@@ -161,10 +135,8 @@ int32_t MindMapNode::getHitTestInfo(Point point) const
 
 bool MindMapNode::hitTest(Point point) const
 {
-    if (!_visible)
-        return false;
-    if (pointInRect(point, bounds()))
-        return true;
+    if (!_visible) return false;
+    if (pointInRect(point, bounds())) return true;
     // The number drawn below the node belongs to it.
     MindMap* map = mindMap();
     return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && pointInRect(point, _layout.belowAutoNumberIcon);
@@ -187,18 +159,14 @@ MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement*
         pending.pop_back();
         MindMapNode* node = step.node;
         if (!step.childrenAsked) {
-            if (!node->_visible)
-                continue;
+            if (!node->_visible) continue;
             pending.push_back({node, true});
             for (MindMapNode* child : node->_children) pending.push_back({child, false});
             continue;
         }
-        if (node == excludedComposite)
-            continue;
-        if (ContainedElement* element = node->hitTestContainedElements(point))
-            return element;
-        if (node->hitTest(point))
-            return node;
+        if (node == excludedComposite) continue;
+        if (ContainedElement* element = node->hitTestContainedElements(point)) return element;
+        if (node->hitTest(point)) return node;
     }
     return nullptr;
 }
@@ -210,11 +178,9 @@ MindMapNode* MindMapNode::performMarkerHitTest(Point point)
         MindMapNode* node = pending.back();
         pending.pop_back();
         if (!node->_visible) {
-            if (!node->_parentRelation->isSelected() && pointInRect(point, node->getUnhideMarkerBounds()))
-                return node;
+            if (!node->_parentRelation->isSelected() && pointInRect(point, node->getUnhideMarkerBounds())) return node;
         } else if (node->_collapsed) {
-            if (!node->isSelected() && pointInRect(point, node->getCollapseMarkerBounds()))
-                return node;
+            if (!node->isSelected() && pointInRect(point, node->getCollapseMarkerBounds())) return node;
         } else {
             pending.insert(pending.end(), node->_children.begin(), node->_children.end());
         }
@@ -264,8 +230,7 @@ Rect MindMapNode::boundsOfMindMapNodes(const std::vector<MindMapNode*>& nodes, b
 {
     Rect result;
     for (const MindMapNode* node : nodes) {
-        if (!node || (!node->_visible && !includeHidden))
-            continue;
+        if (!node || (!node->_visible && !includeHidden)) continue;
         result = unionRect(result, node->boundsIncludingContainedElements());
         if (includeRelations) {
             const ParentRelation* relation = node->_parentRelation.get();

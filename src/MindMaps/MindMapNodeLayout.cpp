@@ -20,8 +20,7 @@ void MindMapNode::treeChanged()
 
 void MindMapNode::refreshTreeCache() const
 {
-    if (_layout.generation == treeGeneration)
-        return;
+    if (_layout.generation == treeGeneration) return;
     // Climbs to the nearest ancestor whose values are current and fills the path below it, so
     // that asking every node of a branch in turn costs one climb in all. The path's list is kept
     // from call to call: while a map is read this runs once for nearly every node.
@@ -38,14 +37,13 @@ void MindMapNode::refreshTreeCache() const
         const MindMapNode* node = *it;
         const MindMapNode* parent = node->_parent;
         ++level;
-        if (node->showHull())
-            ++hullDepth;
+        if (node->showHull()) ++hullDepth;
         node->_layout.level = level;
         node->_layout.hullDepth = hullDepth;
         node->_layout.modeAbove = nullptr;
         if (parent)
             node->_layout.modeAbove = parent->_layout.modeAbove ? parent->_layout.modeAbove
-                                     : parent->_layout.mode != 0 ? parent
+                : parent->_layout.mode != 0                     ? parent
                                                                 : nullptr;
         node->_layout.nearestMode = node->_layout.mode != 0 ? node : parent ? parent->_layout.nearestMode : nullptr;
         node->_layout.generation = treeGeneration;
@@ -60,24 +58,20 @@ int64_t MindMapNode::nodeLevel() const
 
 void MindMapNode::setLayoutMode(int32_t layoutMode)
 {
-    if (layoutMode == _layout.mode)
-        return;
+    if (layoutMode == _layout.mode) return;
     _layout.mode = layoutMode;
     // The branch below is laid out by another mode now.
     treeChanged();
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     _layout.direction = DefaultLayoutDirectionForMode(layoutMode);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::setLayoutDirection(int32_t layoutDirection)
 {
-    if (layoutDirection == _layout.direction)
-        return;
+    if (layoutDirection == _layout.direction) return;
     _layout.direction = layoutDirection;
-    if (!_isLoading)
-        includeNodeUpdateState(UpdateOuterSize);
+    if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
 }
 
 MindMapNode* MindMapNode::autoLayoutParent()
@@ -96,27 +90,21 @@ int32_t MindMapNode::effectiveLayoutMode() const
 
 bool MindMapNode::isListLayoutLeftToRight(const MindMapNode* node)
 {
-    if (!node)
-        return true;
+    if (!node) return true;
     node->refreshTreeCache();
     const MindMapNode* owner = node->_layout.nearestMode;
-    if (!owner)
-        return true;
-    if (owner->_layout.direction == LayoutDirectionLeft)
-        return false;
-    if (owner->_layout.direction == LayoutDirectionRight || !owner->_parent)
-        return true;
+    if (!owner) return true;
+    if (owner->_layout.direction == LayoutDirectionLeft) return false;
+    if (owner->_layout.direction == LayoutDirectionRight || !owner->_parent) return true;
     return !(owner->_location.x < owner->_parent->_location.x);
 }
 
 bool MindMapNode::isTopdownLayoutLeftToRight(const MindMapNode* node)
 {
-    if (!node)
-        return true;
+    if (!node) return true;
     node->refreshTreeCache();
     const MindMapNode* owner = node->_layout.nearestMode;
-    if (!owner)
-        return true;
+    if (!owner) return true;
     return owner->_layout.direction != LayoutDirectionTopRightToLeft &&
-           owner->_layout.direction != LayoutDirectionBottomRightToLeft;
+        owner->_layout.direction != LayoutDirectionBottomRightToLeft;
 }

@@ -9,8 +9,7 @@ bool hasPathExtension(const std::string& path, std::string_view extension)
 {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return false;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
     return std::string_view(path).substr(dot + 1) == extension;
 }
 
@@ -25,24 +24,21 @@ DiagramLink* MindMapNode::replaceDiagramLink()
 void MindMapNode::linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked)
 {
     _diagramLink.reset();
-    if (!mapGuid.empty())
-        replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
+    if (!mapGuid.empty()) replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToURL(const std::string& url)
 {
     _diagramLink.reset();
-    if (!url.empty())
-        replaceDiagramLink()->linkToURL(url);
+    if (!url.empty()) replaceDiagramLink()->linkToURL(url);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element)
 {
     _diagramLink.reset();
-    if (!path.empty() || !nativeLink.empty())
-        replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
+    if (!path.empty() || !nativeLink.empty()) replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
@@ -53,39 +49,34 @@ void MindMapNode::linkToCloudDocument(const std::string& path, const std::string
         return;
     }
     _diagramLink.reset();
-    if (!path.empty())
-        replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
+    if (!path.empty()) replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
 {
     _diagramLink.reset();
-    if (!contact.empty())
-        replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
+    if (!contact.empty()) replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToEmailContact(const std::string& contact, const std::string& imageHash)
 {
     _diagramLink.reset();
-    if (!contact.empty())
-        replaceDiagramLink()->linkToEmailContact(contact, imageHash);
+    if (!contact.empty()) replaceDiagramLink()->linkToEmailContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::clearHyperlink()
 {
-    if (!_diagramLink)
-        return;
+    if (!_diagramLink) return;
     _diagramLink.reset();
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::refreshDiagramLink()
 {
-    if (_diagramLink)
-        _diagramLink->updateStatus();
+    if (_diagramLink) _diagramLink->updateStatus();
 }
 
 bool MindMapNode::isHotLinked() const
@@ -95,6 +86,5 @@ bool MindMapNode::isHotLinked() const
 
 void MindMapNode::setIsHotLinked(bool hotLinked)
 {
-    if (_diagramLink)
-        _diagramLink->setIsHotLink(hotLinked);
+    if (_diagramLink) _diagramLink->setIsHotLink(hotLinked);
 }

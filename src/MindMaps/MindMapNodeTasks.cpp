@@ -4,8 +4,7 @@
 
 void MindMapNode::taskChanged(uint64_t bits)
 {
-    if (_isLoading)
-        return;
+    if (_isLoading) return;
     if (MindMap* map = reportingMap()) {
         map->invalidateSearchMatches();
         // Roll-up parents follow at the map's next validation, inside an update or not.
@@ -17,26 +16,22 @@ void MindMapNode::taskChanged(uint64_t bits)
 void MindMapNode::setCheckboxMode(int32_t checkboxMode)
 {
     const bool showedCheckbox = showCheckbox();
-    if (!_task.setCheckboxMode(checkboxMode))
-        return;
+    if (!_task.setCheckboxMode(checkboxMode)) return;
     taskChanged(showedCheckbox != showCheckbox() ? UpdateOuterSize : UpdateAppearance);
 }
 
 void MindMapNode::setProgress(int64_t progress)
 {
-    if (_task.setProgress(progress))
-        taskChanged(UpdateAppearance);
+    if (_task.setProgress(progress)) taskChanged(UpdateAppearance);
 }
 
 void MindMapNode::updateRollUpProgress()
 {
-    if (checkboxMode() != 3)
-        return;
+    if (checkboxMode() != 3) return;
     int64_t sum = 0;
     int64_t count = 0;
     for (const MindMapNode* child : _children) {
-        if (!child->showCheckbox())
-            continue;
+        if (!child->showCheckbox()) continue;
         sum += child->progress();
         ++count;
     }
@@ -45,10 +40,8 @@ void MindMapNode::updateRollUpProgress()
 
 void MindMapNode::setDate(const std::optional<Date>& date)
 {
-    if (!_task.setDate(date))
-        return;
-    if (_isLoading)
-        return;
+    if (!_task.setDate(date)) return;
+    if (_isLoading) return;
     includeNodeUpdateState(UpdateDateText);
     if (MindMap* map = reportingMap()) {
         map->invalidateSearchMatches();
@@ -58,15 +51,13 @@ void MindMapNode::setDate(const std::optional<Date>& date)
 
 const std::string& MindMapNode::validatedDateText()
 {
-    if ((_updateState & UpdateDateText) && !_validatingState)
-        doValidateDateText();
+    if ((_updateState & UpdateDateText) && !_validatingState) doValidateDateText();
     return _task.dateText();
 }
 
 void MindMapNode::doValidateDateText()
 {
-    if (!(_updateState & UpdateDateText))
-        return;
+    if (!(_updateState & UpdateDateText)) return;
     _task.refreshDateText();
     _updateState &= ~static_cast<uint64_t>(UpdateDateText);
     _updateState |= UpdateOuterSize;
@@ -79,9 +70,7 @@ std::string MindMapNode::formatDateText(const Date& date)
 
 void MindMapNode::setVoiceMemo(const std::string& voiceMemo)
 {
-    if (voiceMemo == _voiceMemo)
-        return;
+    if (voiceMemo == _voiceMemo) return;
     _voiceMemo = voiceMemo;
-    if (!_isLoading)
-        includeNodeUpdateState(UpdateOuterSize);
+    if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
 }

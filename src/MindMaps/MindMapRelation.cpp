@@ -15,8 +15,7 @@ namespace {
 // Rounds halves away from zero; a width that is no finite number gives 0.
 int64_t roundedWidth(double value)
 {
-    if (!std::isfinite(value))
-        return 0;
+    if (!std::isfinite(value)) return 0;
     // Far beyond any drawable width, and safely inside the integer range.
     constexpr double Limit = 1e15;
     return static_cast<int64_t>(std::round(std::clamp(value, -Limit, Limit)));
@@ -25,8 +24,7 @@ int64_t roundedWidth(double value)
 std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, int32_t kind)
 {
     MindMapStyle* mapStyle = mindMap ? mindMap->style() : nullptr;
-    if (!mapStyle)
-        return nullptr;
+    if (!mapStyle) return nullptr;
     return kind == ElementTypeCrossLink ? mapStyle->crossLinkStyle() : mapStyle->parentRelationStyle();
 }
 
@@ -60,17 +58,14 @@ bool MindMapRelation::isValid() const
 
 void MindMapRelation::setHasCustomPath(bool hasCustomPath)
 {
-    if (hasCustomPath == _hasCustomPath)
-        return;
+    if (hasCustomPath == _hasCustomPath) return;
     _hasCustomPath = hasCustomPath;
-    if (MindMap* map = mindMap())
-        map->elementBoundsChanged(this);
+    if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
 }
 
 void MindMapRelation::styleChanged(ElementStyle*)
 {
-    if (MindMap* map = mindMap())
-        map->elementBoundsChanged(this);
+    if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
 }
 
 void MindMapRelation::clearStyleCustomization()
@@ -80,25 +75,21 @@ void MindMapRelation::clearStyleCustomization()
 
 void MindMapRelation::assignToStyle(RelationStyle* style) const
 {
-    if (!style)
-        return;
+    if (!style) return;
     style->assign(_style.get());
     if (!_style->color()) {
-        if (MindMapNode* target = targetNode())
-            style->setColor(target->colorSchemeStrokeColor());
+        if (MindMapNode* target = targetNode()) style->setColor(target->colorSchemeStrokeColor());
     }
 }
 
 void MindMapRelation::applyPreset(const ElementStyle* style)
 {
-    if (const auto* relationStyle = dynamic_cast<const RelationStyle*>(style))
-        _style->merge(relationStyle);
+    if (const auto* relationStyle = dynamic_cast<const RelationStyle*>(style)) _style->merge(relationStyle);
 }
 
 void MindMapRelation::setColor(const std::optional<Color>& color)
 {
-    if (!color)
-        return;
+    if (!color) return;
     ElementStyle::UpdateGuard batch(*_style);
     _style->setPropCustomized(RelationStyle::ColorMask, true);
     _style->setColor(color);
@@ -114,20 +105,16 @@ void MindMapRelation::makeStraightWhenNull() const
 
 bool MindMapRelation::hitTest(Point point) const
 {
-    if (!isVisible() || !isValid())
-        return false;
+    if (!isVisible() || !isValid()) return false;
     makeStraightWhenNull();
     return _relationPath.hitTest({point.x, point.y - 1});
 }
 
 MindMapElement* MindMapRelation::performHitTest(Point point)
 {
-    if (!isVisible())
-        return nullptr;
-    if (ContainedElement* element = hitTestContainedElements(point))
-        return element;
-    if (!isValid())
-        return nullptr;
+    if (!isVisible()) return nullptr;
+    if (ContainedElement* element = hitTestContainedElements(point)) return element;
+    if (!isValid()) return nullptr;
     makeStraightWhenNull();
     return _relationPath.hitTest(point) ? this : nullptr;
 }
@@ -140,10 +127,8 @@ Rect MindMapRelation::bounds() const
         makeStraightWhenNull();
         return insetRect(_relationPath.bounds(), -1, -1);
     }
-    if (target)
-        return target->bounds();
-    if (source)
-        return source->bounds();
+    if (target) return target->bounds();
+    if (source) return source->bounds();
     return Rect();
 }
 
@@ -155,10 +140,8 @@ Point MindMapRelation::location() const
         makeStraightWhenNull();
         return _relationPath.getLocationPoint();
     }
-    if (target)
-        return target->location();
-    if (source)
-        return source->location();
+    if (target) return target->location();
+    if (source) return source->location();
     return Point();
 }
 
@@ -171,8 +154,7 @@ void MindMapRelation::moveCustomPoint(Point point)
         _style->setRelationPathStyle(PathStyleOrthogonal);
     }
     _relationPath.moveCustomPoint(point);
-    if (MindMap* map = mindMap())
-        map->elementBoundsChanged(this);
+    if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
 }
 
 Rect MindMapRelation::unionCustomRelationPath(Rect rect) const

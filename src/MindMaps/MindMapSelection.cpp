@@ -35,7 +35,7 @@ bool MindMap::containsElement(const MindMapElement* element) const
         if (!contained || !contained->container()) return false;
         const CompositeElement* container = contained->container();
         return container->elementType() != ElementTypeImage && container->elementType() != ElementTypeText &&
-               containsElement(container) && container->indexOfContainedElement(contained) != CompositeElement::NotFound;
+            containsElement(container) && container->indexOfContainedElement(contained) != CompositeElement::NotFound;
     }
     default:
         return false;
@@ -104,14 +104,13 @@ void MindMap::toggleSelection(MindMapElement* element, bool focus)
     }
     const MindMapElement* primary = selectedElement();
     // Only relations of both kinds may be selected together with elements of another type.
-    if (primary && primary->elementType() != element->elementType() && !(primary->isLinkType() && element->isLinkType())) {
+    if (primary && primary->elementType() != element->elementType() &&
+        !(primary->isLinkType() && element->isLinkType())) {
         clearSelectionFlags();
         _selection.clear();
     }
-    if (focus)
-        _selection.insert(_selection.begin(), element);
-    else
-        _selection.push_back(element);
+    if (focus) _selection.insert(_selection.begin(), element);
+    else _selection.push_back(element);
     element->setIsSelected(true);
     selectedElementChanged();
 }
@@ -156,10 +155,8 @@ void MindMap::excludeHiddenElementsFromSelection()
     std::vector<MindMapElement*> kept;
     kept.reserve(_selection.size() - hiddenCount);
     for (size_t i = 0; i < _selection.size(); ++i) {
-        if (hidden[i])
-            _selection[i]->setIsSelected(false);
-        else
-            kept.push_back(_selection[i]);
+        if (hidden[i]) _selection[i]->setIsSelected(false);
+        else kept.push_back(_selection[i]);
     }
     _selection = std::move(kept);
     selectedElementChanged();
@@ -389,7 +386,7 @@ bool MindMap::containsImages() const
                        [&](const MindMapNode* node) {
                            return node->containsImages() || relationHasImages(node->parentRelation());
                        }) ||
-           std::any_of(_crossLinks.begin(), _crossLinks.end(), relationHasImages);
+        std::any_of(_crossLinks.begin(), _crossLinks.end(), relationHasImages);
 }
 
 void MindMap::collectReferencedImages(std::set<std::string>& images) const

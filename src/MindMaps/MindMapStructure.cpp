@@ -347,7 +347,7 @@ void MindMap::checkCrossLinksIntegrity()
         const MindMapNode* source = link->sourceNode();
         const MindMapNode* target = link->targetNode();
         bool unsound = !endInMap(source) || !endInMap(target) || source == target || source->parent() == target ||
-                       target->parent() == source;
+            target->parent() == source;
         if (!unsound) {
             size_t& count = linksPerPair[pairOf(source, target)];
             // An earlier link joins the same two nodes: the first of them stays.
@@ -479,12 +479,13 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
             if (layoutParents.size() == 1) {
                 MindMapNode* branch = layoutParents.front();
                 if (branch->updateState() != 0) branch->validateNodeState();
-                message = formatText("%@\n\n%@", {message, shortenedSingleLine(branch->displayText().string(),
-                                                                              RestrictedMoveNameLength)});
+                message = formatText(
+                    "%@\n\n%@",
+                    {message, shortenedSingleLine(branch->displayText().string(), RestrictedMoveNameLength)});
             }
-            feedbackSinkInstance().showEditorNotification(
-                localized("editor_auto_layout_restricted_move_title"), message, FeedbackStateInformation,
-                RestrictedMoveNoticeDuration);
+            feedbackSinkInstance().showEditorNotification(localized("editor_auto_layout_restricted_move_title"),
+                                                          message, FeedbackStateInformation,
+                                                          RestrictedMoveNoticeDuration);
         }
         pushDelayedUndoableOperation(undoState);
         return;
@@ -512,10 +513,8 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
                 themesLeft = themesLeft || wasTheme;
                 root->fullExpand();
                 if (!underAutoLayout) {
-                    if (childMoving)
-                        MapLayouter::shared().positionBranch(root);
-                    else
-                        MapLayouter::shared().layoutSubTree(root, true);
+                    if (childMoving) MapLayouter::shared().positionBranch(root);
+                    else MapLayouter::shared().layoutSubTree(root, true);
                 }
             }
             if (themesLeft) {
@@ -550,8 +549,8 @@ MindMapNode* MindMap::canDragChangeContainmentParent(ContainedElement* element)
     return hitTestNodes(element->absLocation(), container);
 }
 
-void MindMap::containedElementDragEnded(CompositeElement* newContainer, const std::vector<MindMapElement*>& draggedElements,
-                                        const UndoState& undoState)
+void MindMap::containedElementDragEnded(CompositeElement* newContainer,
+                                        const std::vector<MindMapElement*>& draggedElements, const UndoState& undoState)
 {
     if (newContainer && containsElement(newContainer) && !draggedElements.empty()) {
         UpdateGuard update(*this);

@@ -7,8 +7,7 @@
 
 #include <utility>
 
-MindMapStyle::MindMapStyle(std::shared_ptr<MindMapStyle> parentStyle)
-    : _parentStyle(std::move(parentStyle))
+MindMapStyle::MindMapStyle(std::shared_ptr<MindMapStyle> parentStyle) : _parentStyle(std::move(parentStyle))
 {
     if (_parentStyle) {
         _nodeStyle = std::make_shared<NodeStyle>(_parentStyle->_nodeStyle);
@@ -32,18 +31,15 @@ MindMapStyle::~MindMapStyle()
 {
     // The parts may outlive this style as the parents of element styles; they must not report to
     // it any more.
-    ElementStyle* parts[] = {_nodeStyle.get(), _crossLinkStyle.get(), _parentRelationStyle.get(),
-                             _textStyle.get()};
+    ElementStyle* parts[] = {_nodeStyle.get(), _crossLinkStyle.get(), _parentRelationStyle.get(), _textStyle.get()};
     for (ElementStyle* part : parts) {
-        if (part->listener() == this)
-            part->setListener(nullptr);
+        if (part->listener() == this) part->setListener(nullptr);
     }
 }
 
 bool MindMapStyle::isPropDefined(uint64_t mask) const
 {
-    if (isPropCustomized(mask))
-        return true;
+    if (isPropCustomized(mask)) return true;
     return _parentStyle && _parentStyle->isPropDefined(mask);
 }
 
@@ -59,17 +55,15 @@ void MindMapStyle::setUpdating(bool updating)
 
 bool MindMapStyle::equals(const MindMapStyle* other) const
 {
-    return equalProps(other, properties()) && _nodeStyle->equals(other->_nodeStyle.get())
-        && _parentRelationStyle->equals(other->_parentRelationStyle.get())
-        && _crossLinkStyle->equals(other->_crossLinkStyle.get())
-        && _textStyle->equals(other->_textStyle.get());
+    return equalProps(other, properties()) && _nodeStyle->equals(other->_nodeStyle.get()) &&
+        _parentRelationStyle->equals(other->_parentRelationStyle.get()) &&
+        _crossLinkStyle->equals(other->_crossLinkStyle.get()) && _textStyle->equals(other->_textStyle.get());
 }
 
 void MindMapStyle::assign(const MindMapStyle* other)
 {
     UpdateGuard batch(*this);
-    if (!assignProps(other, properties()))
-        return;
+    if (!assignProps(other, properties())) return;
     _nodeStyle->assign(other->_nodeStyle.get());
     _textStyle->assign(other->_textStyle.get());
     _crossLinkStyle->assign(other->_crossLinkStyle.get());
@@ -91,21 +85,18 @@ void MindMapStyle::reset()
 
 int32_t MindMapStyle::connectionStyle() const
 {
-    return _parentStyle && !isPropCustomized(ConnectionStyleMask) ? _parentStyle->connectionStyle()
-                                                                  : _connectionStyle;
+    return _parentStyle && !isPropCustomized(ConnectionStyleMask) ? _parentStyle->connectionStyle() : _connectionStyle;
 }
 
 Color MindMapStyle::backgroundColor() const
 {
-    if (_parentStyle && !isPropCustomized(BackgroundColorMask))
-        return _parentStyle->backgroundColor();
+    if (_parentStyle && !isPropCustomized(BackgroundColorMask)) return _parentStyle->backgroundColor();
     return _backgroundColor.value_or(normalizedWhiteColor());
 }
 
 Color MindMapStyle::checkboxColor() const
 {
-    if (_parentStyle && !isPropCustomized(CheckboxColorMask))
-        return _parentStyle->checkboxColor();
+    if (_parentStyle && !isPropCustomized(CheckboxColorMask)) return _parentStyle->checkboxColor();
     return _checkboxColor.value_or(materialGreen600());
 }
 
@@ -113,8 +104,7 @@ void MindMapStyle::styleChanged(ElementStyle* style)
 {
     // The node-style report comes first, as it does when a batch closes, so that the map has
     // revalidated its topics by the time it handles the general report.
-    if (style && style == _nodeStyle.get())
-        nodeStyleChanged();
+    if (style && style == _nodeStyle.get()) nodeStyleChanged();
     changed();
 }
 
@@ -125,6 +115,5 @@ void MindMapStyle::nodeStyleChanged()
         return;
     }
     _nodeStyleChanged = false;
-    if (_nodeStyleListener)
-        _nodeStyleListener->nodeStyleChanged(this);
+    if (_nodeStyleListener) _nodeStyleListener->nodeStyleChanged(this);
 }

@@ -50,13 +50,12 @@ bool inRange(int64_t value, int64_t lowest, int64_t highest)
 bool isFiniteColor(const Color& color)
 {
     return std::isfinite(color.red()) && std::isfinite(color.green()) && std::isfinite(color.blue()) &&
-           std::isfinite(color.alpha());
+        std::isfinite(color.alpha());
 }
 
 // The common road of the style commands: leave the editor's modes, take the selection of the
 // kinds, and change every element in selection order inside one step and one update.
-template <typename Change>
-void changeSelection(MindMap& map, uint32_t mask, const char* undoKey, Change change)
+template <typename Change> void changeSelection(MindMap& map, uint32_t mask, const char* undoKey, Change change)
 {
     map.cancelEditorModes();
     // A copy: the selection may change while the elements do.
@@ -130,7 +129,8 @@ void MindMap::applyDefaultWordWrap()
 void MindMap::changeElementColor(const Color& color, uint64_t aspect)
 {
     if (!isFiniteColor(color)) return;
-    if (aspect != TextStyle::TextColorMask && aspect != TextStyle::FillColorMask && aspect != NodeStyle::StrokeColorMask) {
+    if (aspect != TextStyle::TextColorMask && aspect != TextStyle::FillColorMask &&
+        aspect != NodeStyle::StrokeColorMask) {
         return;
     }
     changeSelection(*this, TopicsAndTextsMask, ChangeStyleKey, [&](MindMapElement* element) {
@@ -194,7 +194,8 @@ void MindMap::toggleFontStyleAspect(FontTraitMask trait)
     // The primary element decides for all, so that a mixed selection ends up alike.
     uint64_t primaryDefaultStyle = 0;
     double primaryDefaultSize = TextStyle::BaseFontSize;
-    const TextStyle* primaryStyle = getElementTextStyleDefaults(elements.front(), primaryDefaultStyle, primaryDefaultSize);
+    const TextStyle* primaryStyle =
+        getElementTextStyleDefaults(elements.front(), primaryDefaultStyle, primaryDefaultSize);
     if (!primaryStyle) return;
     const uint64_t current =
         primaryStyle->isPropDefined(TextStyle::FontMask) ? primaryStyle->fontStyle() : primaryDefaultStyle;

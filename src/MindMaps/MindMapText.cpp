@@ -118,7 +118,8 @@ void MindMapText::validateState()
     if (_text.empty()) {
         _textSize = _minSize;
     } else {
-        const Size measured = _preparedTextSize ? *_preparedTextSize : MindMapNode::calcAttributedStringSize(_displayText);
+        const Size measured =
+            _preparedTextSize ? *_preparedTextSize : MindMapNode::calcAttributedStringSize(_displayText);
         _textSize = Size{std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
     }
     _textPrepared = false;
@@ -210,7 +211,7 @@ void MindMapText::applyPreset(const ElementStyle* style)
     // A topic preset is a text style too, but its border properties mean nothing on a free text
     // and would only be written with the document.
     constexpr uint64_t textProps = TextStyle::TextColorMask | TextStyle::FillColorMask | TextStyle::AlignmentMask |
-                                   TextStyle::FontMask | TextStyle::CallOutMask;
+        TextStyle::FontMask | TextStyle::CallOutMask;
     ElementStyle::UpdateGuard batch(*_style);
     _style->merge(textStyle);
     _style->setCustomizedProps(_style->customizedProps() & textProps);

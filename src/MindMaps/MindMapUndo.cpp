@@ -57,7 +57,8 @@ void MindMap::registerUndoState(const UndoState& undoState)
 
 void MindMap::markDocumentChangedForUndo()
 {
-    if (_document && !_document->isDocumentEdited()) _document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+    if (_document && !_document->isDocumentEdited())
+        _document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
 }
 
 UndoState MindMap::pushStateToUndoManager(const std::string& actionName)
@@ -152,28 +153,32 @@ Element* prepareSelectedElementOperation(MindMap& map, Select select, const std:
 
 CrossLink* MindMap::prepareUndoableCrossLinkOperation(const std::string& actionName)
 {
-    return prepareSelectedElementOperation<CrossLink>(*this, [this] { return selectedCrossLink(); }, actionName);
+    return prepareSelectedElementOperation<CrossLink>(
+        *this, [this] { return selectedCrossLink(); }, actionName);
 }
 
 MindMapRelation* MindMap::prepareUndoableRelationOperation(const std::string& actionName)
 {
-    return prepareSelectedElementOperation<MindMapRelation>(*this, [this] { return selectedRelation(); }, actionName);
+    return prepareSelectedElementOperation<MindMapRelation>(
+        *this, [this] { return selectedRelation(); }, actionName);
 }
 
 MindMapImage* MindMap::prepareUndoableImageOperation(const std::string& actionName)
 {
-    return prepareSelectedElementOperation<MindMapImage>(*this, [this] { return selectedImage(); }, actionName);
+    return prepareSelectedElementOperation<MindMapImage>(
+        *this, [this] { return selectedImage(); }, actionName);
 }
 
 MindMapText* MindMap::prepareUndoableTextOperation(const std::string& actionName)
 {
-    return prepareSelectedElementOperation<MindMapText>(*this, [this] { return selectedTextElement(); }, actionName);
+    return prepareSelectedElementOperation<MindMapText>(
+        *this, [this] { return selectedTextElement(); }, actionName);
 }
 
 ContainedElement* MindMap::prepareUndoableContainedElementOperation(const std::string& actionName)
 {
-    return prepareSelectedElementOperation<ContainedElement>(*this, [this] { return selectedContainedElement(); },
-                                                             actionName);
+    return prepareSelectedElementOperation<ContainedElement>(
+        *this, [this] { return selectedContainedElement(); }, actionName);
 }
 
 CompositeElement* MindMap::prepareUndoableCompositeElementOperation(const std::string& actionName)

@@ -5,8 +5,7 @@
 #include <map>
 #include <utility>
 
-NodeIcon::NodeIcon(double side, Size margins)
-    : _size{side, side}, _hMargin(margins.width), _vMargin(margins.height)
+NodeIcon::NodeIcon(double side, Size margins) : _size{side, side}, _hMargin(margins.width), _vMargin(margins.height)
 {
 }
 
@@ -14,8 +13,7 @@ NodeIcon::~NodeIcon() = default;
 
 void NodeIcon::setImageName(const std::string& imageName)
 {
-    if (imageName == _imageName)
-        return;
+    if (imageName == _imageName) return;
     _imageName = imageName;
     updateImage();
 }
@@ -41,14 +39,11 @@ std::shared_ptr<const Image> NodeIcon::applicationImageNamed(const std::string& 
     // slow. The cache is keyed by the file, so a different resources folder reads afresh.
     // Missing resources are not remembered: they are a packaging fault, not a hot path.
     static std::map<std::string, std::shared_ptr<const Image>> cache;
-    if (name.empty())
-        return nullptr;
+    if (name.empty()) return nullptr;
     const std::string path = Folders::resourcePath("images/" + name + ".png");
-    if (auto cached = cache.find(path); cached != cache.end())
-        return cached->second;
+    if (auto cached = cache.find(path); cached != cache.end()) return cached->second;
     Image image = Image::fromResource(name);
-    if (image.isNull())
-        return nullptr;
+    if (image.isNull()) return nullptr;
     auto shared = std::make_shared<const Image>(std::move(image));
     cache.emplace(path, shared);
     return shared;

@@ -4,8 +4,7 @@
 #include <utility>
 
 NodeStyle::NodeStyle(std::shared_ptr<NodeStyle> parentStyle)
-    : TextStyle(parentStyle)
-    , _parentNodeStyle(std::move(parentStyle))
+    : TextStyle(parentStyle), _parentNodeStyle(std::move(parentStyle))
 {
     NodeStyle::reset();
 }
@@ -18,15 +17,13 @@ bool NodeStyle::equals(const NodeStyle* other) const
 void NodeStyle::assign(const NodeStyle* other)
 {
     UpdateGuard batch(*this);
-    if (assignProps(other, properties()))
-        setPropCustomized(CallOutMask, false);
+    if (assignProps(other, properties())) setPropCustomized(CallOutMask, false);
 }
 
 void NodeStyle::merge(const NodeStyle* other)
 {
     UpdateGuard batch(*this);
-    if (mergeProps(other, properties()))
-        setPropCustomized(CallOutMask, false);
+    if (mergeProps(other, properties())) setPropCustomized(CallOutMask, false);
 }
 
 void NodeStyle::reset()
@@ -40,40 +37,34 @@ void NodeStyle::reset()
 
 std::optional<Color> NodeStyle::strokeColor() const
 {
-    return _parentNodeStyle && !isPropCustomized(StrokeColorMask) ? _parentNodeStyle->strokeColor()
-                                                                  : _strokeColor;
+    return _parentNodeStyle && !isPropCustomized(StrokeColorMask) ? _parentNodeStyle->strokeColor() : _strokeColor;
 }
 
 int32_t NodeStyle::borderStyle() const
 {
-    return _parentNodeStyle && !isPropCustomized(BorderStyleMask) ? _parentNodeStyle->borderStyle()
-                                                                  : _borderStyle;
+    return _parentNodeStyle && !isPropCustomized(BorderStyleMask) ? _parentNodeStyle->borderStyle() : _borderStyle;
 }
 
 double NodeStyle::borderWidth() const
 {
-    return _parentNodeStyle && !isPropCustomized(BorderWidthMask) ? _parentNodeStyle->borderWidth()
-                                                                  : _borderWidth;
+    return _parentNodeStyle && !isPropCustomized(BorderWidthMask) ? _parentNodeStyle->borderWidth() : _borderWidth;
 }
 
 void NodeStyle::setBorderWidth(double borderWidth)
 {
     // A width that is not a number would never compare equal again and would reach the painter.
-    if (std::isfinite(borderWidth))
-        storeOwnValue(_borderWidth, borderWidth);
+    if (std::isfinite(borderWidth)) storeOwnValue(_borderWidth, borderWidth);
 }
 
 void NodeStyle::changeBorderStyle(int32_t borderStyle)
 {
-    changeCustomizedProp(BorderStyleMask,
-                         _parentNodeStyle && _parentNodeStyle->borderStyle() == borderStyle,
+    changeCustomizedProp(BorderStyleMask, _parentNodeStyle && _parentNodeStyle->borderStyle() == borderStyle,
                          [&] { setBorderStyle(borderStyle); });
 }
 
 void NodeStyle::changeBorderWidth(double borderWidth)
 {
-    if (!std::isfinite(borderWidth))
-        return;
+    if (!std::isfinite(borderWidth)) return;
     // A width is never handed back to the parent: choosing one always means the user wants a
     // border of that width, so a topic without a border gets the plain rounded one.
     UpdateGuard batch(*this);

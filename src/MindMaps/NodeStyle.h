@@ -45,11 +45,12 @@ private:
     static auto properties()
     {
         using S = NodeStyle;
-        return std::tuple_cat(TextStyle::properties(), std::tuple{
-            StyleProperty{StrokeColorMask, &S::_strokeColor, &S::strokeColor, &S::setStrokeColor},
-            StyleProperty{BorderStyleMask, &S::_borderStyle, &S::borderStyle, &S::setBorderStyle},
-            StyleProperty{BorderWidthMask, &S::_borderWidth, &S::borderWidth, &S::setBorderWidth},
-        });
+        return std::tuple_cat(TextStyle::properties(),
+                              std::tuple{
+                                  StyleProperty{StrokeColorMask, &S::_strokeColor, &S::strokeColor, &S::setStrokeColor},
+                                  StyleProperty{BorderStyleMask, &S::_borderStyle, &S::borderStyle, &S::setBorderStyle},
+                                  StyleProperty{BorderWidthMask, &S::_borderWidth, &S::borderWidth, &S::setBorderWidth},
+                              });
     }
 
     std::shared_ptr<NodeStyle> _parentNodeStyle; // the same style as the text style's parent

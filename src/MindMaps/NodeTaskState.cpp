@@ -8,29 +8,24 @@
 
 bool NodeTaskState::setCheckboxMode(int32_t checkboxMode)
 {
-    if (checkboxMode == _checkboxMode)
-        return false;
+    if (checkboxMode == _checkboxMode) return false;
     _checkboxMode = checkboxMode;
-    if (checkboxMode == 1 && _progress < 100)
-        _progress = 0;
-    else if (checkboxMode == 0)
-        _progress = 0;
+    if (checkboxMode == 1 && _progress < 100) _progress = 0;
+    else if (checkboxMode == 0) _progress = 0;
     return true;
 }
 
 bool NodeTaskState::setProgress(int64_t progress)
 {
     progress = std::clamp<int64_t>(progress, 0, 100);
-    if (progress == _progress)
-        return false;
+    if (progress == _progress) return false;
     _progress = progress;
     return true;
 }
 
 bool NodeTaskState::setDate(const std::optional<Date>& date)
 {
-    if (date == _date)
-        return false;
+    if (date == _date) return false;
     _date = date;
     return true;
 }

@@ -59,7 +59,7 @@ bool isFinite(Point p)
 bool inToleranceSquare(Point pt, Point center)
 {
     return pt.x >= center.x - HitTolerance && pt.x <= center.x + HitTolerance && pt.y >= center.y - HitTolerance &&
-           pt.y <= center.y + HitTolerance;
+        pt.y <= center.y + HitTolerance;
 }
 
 // The rectangle spanned by two points, grown by the tolerance; half-open like every rectangle.
@@ -139,9 +139,8 @@ void flattenCubicToPath(BezierPath& path, const Cubic& c, int depth)
     double dotFirst = dot(first, d);
     double dotLast = dot(last, d);
     bool tooCurved = crossFirst * crossFirst > lengthSquared || crossLast * crossLast > lengthSquared ||
-                     (dotFirst < 0 && dotFirst * dotFirst > lengthSquared) ||
-                     (dotLast < 0 && dotLast * dotLast > lengthSquared) || 2 * dotLast > lengthSquared ||
-                     2 * dotFirst > lengthSquared;
+        (dotFirst < 0 && dotFirst * dotFirst > lengthSquared) || (dotLast < 0 && dotLast * dotLast > lengthSquared) ||
+        2 * dotLast > lengthSquared || 2 * dotFirst > lengthSquared;
     if (!tooCurved || depth >= MaxFlattenDepth) {
         path.lineTo(c.c3);
         return;
@@ -575,7 +574,7 @@ bool RelationPath::hitTest(Point pt) const
             return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, p3);
         case 4:
             return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, _p12) || segmentHitTest(pt, _p12, p2) ||
-                   segmentHitTest(pt, p2, p3);
+                segmentHitTest(pt, p2, p3);
         default:
             return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, p2) || segmentHitTest(pt, p2, p3);
         }

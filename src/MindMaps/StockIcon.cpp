@@ -10,8 +10,7 @@ StockIcon::StockIcon(const std::string& imageName) : NodeIcon(DefaultSide)
 void StockIcon::updateImage()
 {
     std::shared_ptr<const Image> image = mapImageServicesInstance().stockIconNamed(imageName());
-    if (!image)
-        image = missingStockIconImage();
+    if (!image) image = missingStockIconImage();
     const double width = image ? image->size().width : 0;
     const double side = width <= 32 ? width * 0.625 : width * 0.5;
     setSize({side, side});

@@ -20,10 +20,8 @@ uint64_t SwapBoldItalicBits(uint64_t bits)
 std::optional<Font> FontWithStyleTraits(const Font& baseFont, uint64_t fontStyle, double size)
 {
     const std::string& family = baseFont.familyName();
-    if (family.empty())
-        return std::nullopt;
-    if (!Font::familyExists(family))
-        return Font(family, size);
+    if (family.empty()) return std::nullopt;
+    if (!Font::familyExists(family)) return Font(family, size);
     constexpr int regularWeight = 5;
     return Font(family, size, (fontStyle & 1) != 0, (fontStyle & 2) != 0, regularWeight);
 }

@@ -76,11 +76,9 @@ std::shared_ptr<StyleSheet> StyleManager::getStyleAtIndex(size_t index) const
 
 int64_t StyleManager::indexOfStyleKey(const std::string& key) const
 {
-    if (key.empty())
-        return NotFound;
+    if (key.empty()) return NotFound;
     for (size_t i = 0; i < _styles.size(); ++i) {
-        if (caseInsensitiveEqual(_styles[i]->styleKeyName(), key))
-            return static_cast<int64_t>(i);
+        if (caseInsensitiveEqual(_styles[i]->styleKeyName(), key)) return static_cast<int64_t>(i);
     }
     return NotFound;
 }
@@ -88,26 +86,22 @@ int64_t StyleManager::indexOfStyleKey(const std::string& key) const
 std::shared_ptr<StyleSheet> StyleManager::getStyleOnKey(const std::string& key, bool returnDefault) const
 {
     const int64_t index = indexOfStyleKey(key);
-    if (index != NotFound)
-        return _styles[static_cast<size_t>(index)];
-    if (returnDefault && !_styles.empty())
-        return _styles.front();
+    if (index != NotFound) return _styles[static_cast<size_t>(index)];
+    if (returnDefault && !_styles.empty()) return _styles.front();
     return nullptr;
 }
 
 std::shared_ptr<MMColorScheme> StyleManager::getColorSchemeOnKey(const std::string& key) const
 {
     for (const std::shared_ptr<MMColorScheme>& scheme : _colorSchemes) {
-        if (scheme->colorSchemeKeyName() == key)
-            return scheme;
+        if (scheme->colorSchemeKeyName() == key) return scheme;
     }
     return _colorSchemes.empty() ? nullptr : _colorSchemes.front();
 }
 
 std::shared_ptr<StyleSheet> StyleManager::defaultStyle()
 {
-    if (!_defaultStyle)
-        _defaultStyle = getStyleOnKey(FallbackStyleKey, true);
+    if (!_defaultStyle) _defaultStyle = getStyleOnKey(FallbackStyleKey, true);
     return _defaultStyle;
 }
 
@@ -122,8 +116,7 @@ void StyleManager::setDefaultStyle(std::shared_ptr<StyleSheet> style)
 
 void StyleManager::registerStyle(std::shared_ptr<StyleSheet> style)
 {
-    if (!style || isRegistered(style.get()))
-        return;
+    if (!style || isRegistered(style.get())) return;
     const StyleSheet* added = style.get();
     _styles.push_back(std::move(style));
     styleAdded(added);
@@ -131,17 +124,14 @@ void StyleManager::registerStyle(std::shared_ptr<StyleSheet> style)
 
 void StyleManager::unregisterStyle(const StyleSheet* style)
 {
-    if (!style)
-        return;
+    if (!style) return;
     const auto it = std::find_if(_styles.begin(), _styles.end(), isSheet(style));
-    if (it == _styles.end())
-        return;
+    if (it == _styles.end()) return;
     // Held here until the observers have seen it go.
     const std::shared_ptr<StyleSheet> removed = *it;
     _styles.erase(it);
     // A removed sheet must not stay the default, or new maps would get a sheet no look-up knows.
-    if (_defaultStyle == removed)
-        _defaultStyle.reset();
+    if (_defaultStyle == removed) _defaultStyle.reset();
     styleRemoved(removed.get());
 }
 

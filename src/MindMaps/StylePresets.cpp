@@ -26,11 +26,15 @@ constexpr size_t UIDByteCount = 12;
 
 // ---- Presets ----
 
-StylePreset::StylePreset(std::unique_ptr<ElementStyle> style) : _style(std::move(style)) {}
+StylePreset::StylePreset(std::unique_ptr<ElementStyle> style) : _style(std::move(style))
+{
+}
 
 StylePreset::~StylePreset() = default;
 
-void StylePreset::updateImage(const ElementStyle*) {}
+void StylePreset::updateImage(const ElementStyle*)
+{
+}
 
 void TextStylePreset::updateImage(const ElementStyle* referenceStyle)
 {
@@ -56,7 +60,9 @@ const std::string& StylePreset::UID()
     return _UID;
 }
 
-void StylePreset::assignStyle(const ElementStyle*) {}
+void StylePreset::assignStyle(const ElementStyle*)
+{
+}
 
 void StylePreset::writeToElement(pugi::xml_node element) const
 {
@@ -68,7 +74,9 @@ void StylePreset::readFromElement(pugi::xml_node element)
     if (StyleFileFormat* format = StyleFileFormat::installed()) format->readStyle(*_style, element, StyleElementName);
 }
 
-TextStylePreset::TextStylePreset() : StylePreset(std::make_unique<TextStyle>()) {}
+TextStylePreset::TextStylePreset() : StylePreset(std::make_unique<TextStyle>())
+{
+}
 
 TextStyle* TextStylePreset::textStyle() const
 {
@@ -82,7 +90,9 @@ void TextStylePreset::assignStyle(const ElementStyle* style)
     if (textStyle) this->textStyle()->assign(textStyle);
 }
 
-NodeStylePreset::NodeStylePreset() : StylePreset(std::make_unique<NodeStyle>()) {}
+NodeStylePreset::NodeStylePreset() : StylePreset(std::make_unique<NodeStyle>())
+{
+}
 
 NodeStyle* NodeStylePreset::nodeStyle() const
 {
@@ -95,7 +105,9 @@ void NodeStylePreset::assignStyle(const ElementStyle* style)
     if (nodeStyle) this->nodeStyle()->assign(nodeStyle);
 }
 
-RelationStylePreset::RelationStylePreset() : StylePreset(std::make_unique<RelationStyle>()) {}
+RelationStylePreset::RelationStylePreset() : StylePreset(std::make_unique<RelationStyle>())
+{
+}
 
 RelationStyle* RelationStylePreset::relationStyle() const
 {
@@ -122,7 +134,9 @@ std::string StylePresets::getPresetsFileName() const
     return {};
 }
 
-void StylePresets::insertDefaultPresets() {}
+void StylePresets::insertDefaultPresets()
+{
+}
 
 std::unique_ptr<StylePreset> StylePresets::createPresetInstance() const
 {
@@ -187,12 +201,11 @@ void StylePresets::loadFromFile()
     struct stat info {};
     // Only a regular file of a sensible size is read; anything else counts as no file.
     const bool readable = !_fileName.empty() && ::stat(_fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-                          static_cast<uint64_t>(info.st_size) <= MaximumFileSize;
+        static_cast<uint64_t>(info.st_size) <= MaximumFileSize;
     if (readable) {
         if (const std::optional<std::vector<uint8_t>> data = readFileData(_fileName)) {
-            const pugi::xml_parse_result parsed =
-                document.load_buffer(data->data(), data->size(), pugi::parse_default | pugi::parse_ws_pcdata,
-                                     pugi::encoding_utf8);
+            const pugi::xml_parse_result parsed = document.load_buffer(
+                data->data(), data->size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
             pugi::xml_node root = document.document_element();
             if (parsed && std::string_view(root.name()) == RootElementName) {
                 for (pugi::xml_node element : root.children(PresetElementName)) {

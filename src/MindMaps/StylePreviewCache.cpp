@@ -33,9 +33,7 @@ StylePreviewCache& StylePreviewCache::instance()
 }
 
 StylePreviewCache::StylePreviewCache()
-    : _mindMap(std::make_unique<MindMap>()),
-      _angledMindMap(std::make_unique<MindMap>()),
-      _renderer(installedRenderer())
+    : _mindMap(std::make_unique<MindMap>()), _angledMindMap(std::make_unique<MindMap>()), _renderer(installedRenderer())
 {
     const std::optional<std::vector<uint8_t>> sample = readFileData(Folders::resourcePath(SampleResource));
     if (!sample) return;
@@ -58,7 +56,7 @@ std::vector<uint8_t> StylePreviewCache::stylePreviewImage(const std::shared_ptr<
     if (const auto cached = _cache.find(key); cached != _cache.end()) return cached->second;
 
     const bool angled = _hasAngledSample && styleSheet->parentRelationStyle() &&
-                        styleSheet->parentRelationStyle()->relationPathStyle() == OrthogonalPathStyle;
+        styleSheet->parentRelationStyle()->relationPathStyle() == OrthogonalPathStyle;
     MindMap& sample = angled ? *_angledMindMap : *_mindMap;
     // Assigned rather than set: a preview is no edit of the sample, and takes no undo step.
     sample.assignStyleSheet(styleSheet);

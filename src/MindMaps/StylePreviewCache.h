@@ -23,7 +23,8 @@ public:
     static constexpr Size PreviewSize{192, 108};
 
     // Draws the map into PNG data of an image of that size.
-    using ThumbnailRenderer = std::function<std::vector<uint8_t>(MindMap& mindMap, Size thumbnailSize, bool highResolution)>;
+    using ThumbnailRenderer =
+        std::function<std::vector<uint8_t>(MindMap& mindMap, Size thumbnailSize, bool highResolution)>;
 
     // The shared cache, made on first use.
     static StylePreviewCache& instance();

@@ -26,7 +26,7 @@ enum FontSlot : size_t { CentralThemeSlot, MainBranchSlot, SubBranchSlot, TextSl
 
 const std::array<const char*, SlotCount> userFontKeys = {
     StyleSheet::CentralThemeUserFontKey, StyleSheet::MainBranchUserFontKey, StyleSheet::SubBranchUserFontKey,
-    StyleSheet::TextUserFontKey, StyleSheet::OutlineUserFontKey,
+    StyleSheet::TextUserFontKey,         StyleSheet::OutlineUserFontKey,
 };
 
 const char* const defaultFontFamily = "Arial";
@@ -70,8 +70,7 @@ Font defaultFontOfSlot(size_t slot)
 const Font& currentFont(size_t slot)
 {
     std::optional<Font>& font = userFonts().fonts[slot];
-    if (!font)
-        font = defaultFontOfSlot(slot);
+    if (!font) font = defaultFontOfSlot(slot);
     return *font;
 }
 
@@ -79,8 +78,7 @@ const Font& currentFont(size_t slot)
 std::optional<Font> usableStoredFont(const std::string& key)
 {
     std::optional<Font> font = fontForKey(UserDefaults::standard(), key);
-    if (!font)
-        return std::nullopt;
+    if (!font) return std::nullopt;
     const double size = font->pointSize();
     if (!std::isfinite(size) || size < StyleSheet::MinUserFontSize || size > StyleSheet::MaxUserFontSize)
         return std::nullopt;
@@ -126,12 +124,9 @@ ColorSchemeNodeState schemeStateOfNode(const MindMapNode& node, int64_t nodeLeve
 void storeSchemeStateInNode(MindMapNode& node, const ColorSchemeNodeState& state)
 {
     node.setPaletteInfo(state.paletteInfo);
-    if (state.colorSchemeFillColor)
-        node.setColorSchemeFillColor(*state.colorSchemeFillColor);
-    if (state.colorSchemeStrokeColor)
-        node.setColorSchemeStrokeColor(*state.colorSchemeStrokeColor);
-    if (state.colorSchemeTextColor)
-        node.setColorSchemeTextColor(*state.colorSchemeTextColor);
+    if (state.colorSchemeFillColor) node.setColorSchemeFillColor(*state.colorSchemeFillColor);
+    if (state.colorSchemeStrokeColor) node.setColorSchemeStrokeColor(*state.colorSchemeStrokeColor);
+    if (state.colorSchemeTextColor) node.setColorSchemeTextColor(*state.colorSchemeTextColor);
 }
 
 } // namespace
@@ -184,14 +179,12 @@ Color StyleSheet::backgroundColor() const
 
 void StyleSheet::applyDefaultNodeFont(MindMapNode* node)
 {
-    if (node)
-        node->setStyleSheetFont(defaultFontForLevel(node->nodeLevel()));
+    if (node) node->setStyleSheetFont(defaultFontForLevel(node->nodeLevel()));
 }
 
 void StyleSheet::applyDefaultNodeStyle(MindMapNode* node)
 {
-    if (node)
-        applyDefaultNodeStyleAtLevel(*node, node->nodeLevel());
+    if (node) applyDefaultNodeStyleAtLevel(*node, node->nodeLevel());
 }
 
 void StyleSheet::applyDefaultNodeStyleAtLevel(MindMapNode& node, int64_t nodeLevel)
@@ -210,22 +203,17 @@ void StyleSheet::applyStyleToDiagram(MindMap& mindMap)
     // A change of the base's topic style makes the map restyle its topics right away, inside the
     // assignment; that pass must not start from a round robin that another map (the schemes are
     // shared) left part way round.
-    if (_colorScheme)
-        _colorScheme->beforeApplyingToDiagram();
-    if (MindMapStyle* base = mindMap.defaultStyle())
-        base->assign(this);
-    if (_colorScheme)
-        _colorScheme->beforeApplyingToDiagram();
+    if (_colorScheme) _colorScheme->beforeApplyingToDiagram();
+    if (MindMapStyle* base = mindMap.defaultStyle()) base->assign(this);
+    if (_colorScheme) _colorScheme->beforeApplyingToDiagram();
     // A copy: restyling must not be disturbed by a listener that changes the map.
     const std::vector<MindMapNode*> centralThemes = mindMap.centralThemes();
-    for (MindMapNode* centralTheme : centralThemes)
-        applyStyleToSubTree(centralTheme);
+    for (MindMapNode* centralTheme : centralThemes) applyStyleToSubTree(centralTheme);
 }
 
 void StyleSheet::applyStyleToSubTree(MindMapNode* node)
 {
-    if (!node)
-        return;
+    if (!node) return;
     // Walked with a list of its own rather than by recursion, so that a branch read from a
     // document, however deep, cannot exhaust the stack; each level is counted once on the way
     // down instead of by climbing to the root from every topic.
@@ -235,8 +223,7 @@ void StyleSheet::applyStyleToSubTree(MindMapNode* node)
         pending.pop_back();
         applyDefaultNodeStyleAtLevel(*current, level);
         const std::vector<MindMapNode*>& children = current->children();
-        for (auto child = children.rbegin(); child != children.rend(); ++child)
-            pending.emplace_back(*child, level + 1);
+        for (auto child = children.rbegin(); child != children.rend(); ++child) pending.emplace_back(*child, level + 1);
     }
 }
 
@@ -252,8 +239,7 @@ void StyleSheet::setDescription(const std::string& description)
 
 void StyleSheet::setColorScheme(std::shared_ptr<MMColorScheme> colorScheme)
 {
-    if (_colorScheme == colorScheme)
-        return;
+    if (_colorScheme == colorScheme) return;
     _colorScheme = std::move(colorScheme);
 }
 
@@ -317,10 +303,8 @@ Font StyleSheet::autoNumberFont()
 
 Font StyleSheet::defaultFontForLevel(int64_t nodeLevel)
 {
-    if (nodeLevel <= 0)
-        return centralThemeFont();
-    if (nodeLevel == 1)
-        return mainBranchFont();
+    if (nodeLevel <= 0) return centralThemeFont();
+    if (nodeLevel == 1) return mainBranchFont();
     return subBranchFont();
 }
 
@@ -338,8 +322,7 @@ void StyleSheet::changeStyleSheetFonts(const std::optional<Font>& centralTheme, 
             changed = true;
         }
     }
-    if (!changed || userFonts().loading)
-        return;
+    if (!changed || userFonts().loading) return;
     NotificationCenter::defaultCenter().post(FontsChangeNotification, nullptr);
     saveStyleSheetUserDefaults();
 }
@@ -353,8 +336,7 @@ void StyleSheet::restoreDefaultFonts()
 void StyleSheet::loadStyleSheetUserDefaults()
 {
     std::array<std::optional<Font>, SlotCount> stored;
-    for (size_t slot = 0; slot < SlotCount; ++slot)
-        stored[slot] = usableStoredFont(userFontKeys[slot]);
+    for (size_t slot = 0; slot < SlotCount; ++slot) stored[slot] = usableStoredFont(userFontKeys[slot]);
     LoadingGuard loading;
     changeStyleSheetFonts(stored[CentralThemeSlot], stored[MainBranchSlot], stored[SubBranchSlot], stored[TextSlot],
                           stored[OutlineSlot]);
@@ -363,8 +345,7 @@ void StyleSheet::loadStyleSheetUserDefaults()
 void StyleSheet::saveStyleSheetUserDefaults()
 {
     UserDefaults& defaults = UserDefaults::standard();
-    for (size_t slot = 0; slot < SlotCount; ++slot)
-        setFont(defaults, currentFont(slot), userFontKeys[slot]);
+    for (size_t slot = 0; slot < SlotCount; ++slot) setFont(defaults, currentFont(slot), userFontKeys[slot]);
 }
 
 // Built-in sheets
@@ -413,8 +394,7 @@ AquaLevelBasedStyle::AquaLevelBasedStyle() : StyleSheet("system.aqua-levels", "a
     setLineStyle(0);
 }
 
-ColorsOnBlackPaletteStyle::ColorsOnBlackPaletteStyle()
-    : StyleSheet("system.colors-on-black-palette", "colors-on-black")
+ColorsOnBlackPaletteStyle::ColorsOnBlackPaletteStyle() : StyleSheet("system.colors-on-black-palette", "colors-on-black")
 {
     setBorderStyle(1);
     setLineStyle(0);

@@ -15,16 +15,14 @@ bool sameRoundedSize(double a, double b)
 
 } // namespace
 
-TextStyle::TextStyle(std::shared_ptr<TextStyle> parentStyle)
-    : _parentStyle(std::move(parentStyle))
+TextStyle::TextStyle(std::shared_ptr<TextStyle> parentStyle) : _parentStyle(std::move(parentStyle))
 {
     TextStyle::reset();
 }
 
 bool TextStyle::isPropDefined(uint64_t mask) const
 {
-    if (isPropCustomized(mask))
-        return true;
+    if (isPropCustomized(mask)) return true;
     return _parentStyle && _parentStyle->isPropDefined(mask);
 }
 
@@ -93,8 +91,7 @@ double TextStyle::fontSize() const
 void TextStyle::setFontScale(double fontScale)
 {
     // A scale that is not a number would give every derived font a size that is not one either.
-    if (std::isfinite(fontScale))
-        storeOwnValue(_fontScale, fontScale);
+    if (std::isfinite(fontScale)) storeOwnValue(_fontScale, fontScale);
 }
 
 void TextStyle::setFontSize(double fontSize)
@@ -111,8 +108,7 @@ void TextStyle::clearColorCustomization()
 
 Font TextStyle::derivedFont(const Font& base) const
 {
-    if (!isPropCustomized(FontMask))
-        return base;
+    if (!isPropCustomized(FontMask)) return base;
     return FontWithStyleTraits(base, fontStyle(), fontSize()).value_or(base);
 }
 
@@ -122,8 +118,7 @@ void TextStyle::changeAlignment(int32_t alignment)
                          [&] { setAlignment(alignment); });
 }
 
-void TextStyle::changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle,
-                                      double defaultSize)
+void TextStyle::changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle, double defaultSize)
 {
     const bool customized = isPropCustomized(FontMask);
     const uint64_t current = customized ? _fontStyle : defaultStyle;
@@ -133,24 +128,21 @@ void TextStyle::changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t def
         return;
     }
     UpdateGuard batch(*this);
-    if (!customized || _fontScale == 0)
-        setFontSize(defaultSize);
+    if (!customized || _fontScale == 0) setFontSize(defaultSize);
     setPropCustomized(FontMask, true);
     setFontStyle(newStyle);
 }
 
 void TextStyle::changeFontSize(double fontSize, uint64_t defaultStyle, double defaultSize)
 {
-    if (!std::isfinite(fontSize))
-        return;
+    if (!std::isfinite(fontSize)) return;
     const bool customized = isPropCustomized(FontMask);
     if (customized && _fontStyle == defaultStyle && sameRoundedSize(fontSize, defaultSize)) {
         setPropCustomized(FontMask, false);
         return;
     }
     UpdateGuard batch(*this);
-    if (!customized || _fontScale == 0)
-        setFontStyle(defaultStyle);
+    if (!customized || _fontScale == 0) setFontStyle(defaultStyle);
     setPropCustomized(FontMask, true);
     setFontSize(fontSize);
 }

@@ -27,9 +27,11 @@ inline constexpr AppErrorKind PasteUnreadableNativeData{2, "error_caption", "db_
 // Reading a map in the older property-list format.
 inline constexpr AppErrorKind PropertyListMapUnreadable{10, "error_caption", "db_unspecified_error"};
 // A map asked for its data in a format it cannot write.
-inline constexpr AppErrorKind MindMapUnsupportedFormat{1, "export_failed_error", "share_handler_unsupported_format_error"};
+inline constexpr AppErrorKind MindMapUnsupportedFormat{1, "export_failed_error",
+                                                       "share_handler_unsupported_format_error"};
 // The editor document asked to export in a format it cannot write.
-inline constexpr AppErrorKind DocumentUnsupportedExportFormat{2, "export_failed_error", "share_handler_unsupported_format_error"};
+inline constexpr AppErrorKind DocumentUnsupportedExportFormat{2, "export_failed_error",
+                                                              "share_handler_unsupported_format_error"};
 
 } // namespace AppErrors
 

@@ -5,8 +5,7 @@
 
 namespace {
 
-template <class Bytes>
-std::string encode(const Bytes& data)
+template <class Bytes> std::string encode(const Bytes& data)
 {
     const size_t size = data.size();
     std::string out((size * 4 + 2) / 3, '\0');
@@ -84,10 +83,17 @@ std::optional<std::vector<uint8_t>> dataByBase64UrlSafeDecoding(std::string_view
         groups = text.size() / 4;
     } else {
         switch (text.size() % 4) {
-        case 1: return std::nullopt;
-        case 2: missing = 2; break;
-        case 3: missing = 1; break;
-        default: missing = 0; break;
+        case 1:
+            return std::nullopt;
+        case 2:
+            missing = 2;
+            break;
+        case 3:
+            missing = 1;
+            break;
+        default:
+            missing = 0;
+            break;
         }
         groups = (text.size() + missing) / 4;
     }

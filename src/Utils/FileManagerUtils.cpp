@@ -47,8 +47,10 @@ std::optional<std::string> getUserDocumentsDirectory(SearchPathDirectory kind)
 
 std::optional<std::chrono::system_clock::time_point> getDateOfItemAtPath(const std::string& path)
 {
-    struct stat attributes{};
+    struct stat attributes {};
     if (stat(path.c_str(), &attributes) != 0) return std::nullopt;
-    const auto sinceEpoch = std::chrono::seconds(attributes.st_mtim.tv_sec) + std::chrono::nanoseconds(attributes.st_mtim.tv_nsec);
-    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
+    const auto sinceEpoch =
+        std::chrono::seconds(attributes.st_mtim.tv_sec) + std::chrono::nanoseconds(attributes.st_mtim.tv_nsec);
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
 }

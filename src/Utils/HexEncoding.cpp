@@ -2,8 +2,7 @@
 
 namespace {
 
-template <class Bytes>
-std::string encode(const Bytes& data)
+template <class Bytes> std::string encode(const Bytes& data)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;

@@ -5,7 +5,6 @@
 
 #include <glib.h>
 
-
 namespace {
 
 // Letters and marks, numbers, punctuation and symbols.

@@ -16,12 +16,9 @@ bool isDigit(char c)
 
 int hexValue(char c)
 {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (isDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -33,8 +30,17 @@ bool isUnreserved(char c)
 bool isSubDelimiter(char c)
 {
     switch (c) {
-    case '!': case '$': case '&': case '\'': case '(': case ')':
-    case '*': case '+': case ',': case ';': case '=':
+    case '!':
+    case '$':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case ';':
+    case '=':
         return true;
     default:
         return false;
@@ -44,7 +50,13 @@ bool isSubDelimiter(char c)
 bool isGeneralDelimiter(char c)
 {
     switch (c) {
-    case ':': case '/': case '?': case '#': case '[': case ']': case '@':
+    case ':':
+    case '/':
+    case '?':
+    case '#':
+    case '[':
+    case ']':
+    case '@':
         return true;
     default:
         return false;
@@ -68,8 +80,7 @@ bool isPathCharacter(char c)
 
 bool startsEscape(std::string_view text, size_t i)
 {
-    return text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-           hexValue(text[i + 2]) >= 0;
+    return text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0;
 }
 
 void appendEscaped(std::string& out, unsigned char byte)
@@ -80,17 +91,14 @@ void appendEscaped(std::string& out, unsigned char byte)
     out += digits[byte & 0x0F];
 }
 
-template <typename Keep>
-std::string escape(std::string_view text, Keep keep, bool keepEscapes)
+template <typename Keep> std::string escape(std::string_view text, Keep keep, bool keepEscapes)
 {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (keep(c) || (keepEscapes && startsEscape(text, i)))
-            out += c;
-        else
-            appendEscaped(out, static_cast<unsigned char>(c));
+        if (keep(c) || (keepEscapes && startsEscape(text, i))) out += c;
+        else appendEscaped(out, static_cast<unsigned char>(c));
     }
     return out;
 }
@@ -99,8 +107,7 @@ std::string asciiLowercase(std::string_view text)
 {
     std::string out(text);
     for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
 }
@@ -108,29 +115,24 @@ std::string asciiLowercase(std::string_view text)
 // The host of an authority ("user@host:port"); nothing when the port or the brackets are bad.
 std::optional<std::string> hostOfAuthority(std::string_view authority)
 {
-    if (const size_t at = authority.rfind('@'); at != std::string_view::npos)
-        authority.remove_prefix(at + 1);
+    if (const size_t at = authority.rfind('@'); at != std::string_view::npos) authority.remove_prefix(at + 1);
     std::string_view host;
     std::string_view rest;
     if (!authority.empty() && authority.front() == '[') {
         const size_t close = authority.find(']');
-        if (close == std::string_view::npos)
-            return std::nullopt;
+        if (close == std::string_view::npos) return std::nullopt;
         host = authority.substr(1, close - 1);
         rest = authority.substr(close + 1);
-        if (!rest.empty() && rest.front() != ':')
-            return std::nullopt;
+        if (!rest.empty() && rest.front() != ':') return std::nullopt;
     } else {
         const size_t colon = authority.find(':');
         host = authority.substr(0, colon);
         rest = colon == std::string_view::npos ? std::string_view() : authority.substr(colon);
     }
-    if (host.find_first_of("[]") != std::string_view::npos)
-        return std::nullopt;
+    if (host.find_first_of("[]") != std::string_view::npos) return std::nullopt;
     if (!rest.empty()) {
         for (char c : rest.substr(1)) {
-            if (!isDigit(c))
-                return std::nullopt;
+            if (!isDigit(c)) return std::nullopt;
         }
     }
     return std::string(host);
@@ -143,8 +145,7 @@ std::optional<URLComponents> parseURLString(std::string_view text)
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '%') {
-            if (!startsEscape(text, i))
-                return std::nullopt;
+            if (!startsEscape(text, i)) return std::nullopt;
         } else if (!isURLCharacter(c)) {
             return std::nullopt;
         }
@@ -155,8 +156,8 @@ std::optional<URLComponents> parseURLString(std::string_view text)
     // A scheme is a letter, then letters, digits, "+", "-" or ".", then ":" before any "/?#".
     if (!rest.empty() && isAlpha(rest.front())) {
         size_t end = 1;
-        while (end < rest.size() && (isAlpha(rest[end]) || isDigit(rest[end]) || rest[end] == '+' ||
-                                     rest[end] == '-' || rest[end] == '.'))
+        while (end < rest.size() &&
+               (isAlpha(rest[end]) || isDigit(rest[end]) || rest[end] == '+' || rest[end] == '-' || rest[end] == '.'))
             ++end;
         if (end < rest.size() && rest[end] == ':') {
             components.scheme = asciiLowercase(rest.substr(0, end));
@@ -167,8 +168,7 @@ std::optional<URLComponents> parseURLString(std::string_view text)
         rest.remove_prefix(2);
         const size_t end = rest.find_first_of("/?#");
         const std::optional<std::string> host = hostOfAuthority(rest.substr(0, end));
-        if (!host)
-            return std::nullopt;
+        if (!host) return std::nullopt;
         components.host = *host;
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
     }
@@ -195,8 +195,7 @@ std::optional<std::string> percentDecode(std::string_view text)
             out += text[i];
             continue;
         }
-        if (!startsEscape(text, i))
-            return std::nullopt;
+        if (!startsEscape(text, i)) return std::nullopt;
         out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
         i += 2;
     }

@@ -31,7 +31,8 @@ int64_t leadingInteger(const std::string& text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     uint64_t value = 0;
-    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1 : uint64_t(std::numeric_limits<int64_t>::max());
+    const uint64_t limit =
+        negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1 : uint64_t(std::numeric_limits<int64_t>::max());
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         const unsigned digit = static_cast<unsigned>(text[i] - '0');
         if (value > (limit - digit) / 10) {

@@ -57,10 +57,8 @@ MindMapData CustomMindMapExporter::getMindMapAsData()
 
     const char* indentation = xmlIndentation(mindMap().centralThemes());
     std::ostringstream out;
-    if (emitXMLHeader())
-        document.save(out, indentation, pugi::format_indent, pugi::encoding_utf8);
-    else
-        root.print(out, indentation, pugi::format_indent, pugi::encoding_utf8);
+    if (emitXMLHeader()) document.save(out, indentation, pugi::format_indent, pugi::encoding_utf8);
+    else root.print(out, indentation, pugi::format_indent, pugi::encoding_utf8);
     const std::string text = std::move(out).str();
     return MindMapData(text.begin(), text.end());
 }

@@ -49,7 +49,8 @@ void CustomMindMapImporter::readNodeElements(pugi::xml_node container, MindMapNo
     // Children go on the list last first, so that they come off it in document order.
     auto addChildren = [&](pugi::xml_node element, MindMapNode* parent) {
         for (pugi::xml_node child = element.last_child(); child; child = child.previous_sibling()) {
-            if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0) pending.emplace_back(child, parent);
+            if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0)
+                pending.emplace_back(child, parent);
         }
     };
     addChildren(container, parentNode);
@@ -64,7 +65,8 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
 {
     MindMap& map = mindMap();
     if (data.empty() || !map.isEmpty()) return false;
-    const pugi::xml_parse_result parsed = _document.load_buffer(data.data(), data.size(), xmlParseOptions(), pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        _document.load_buffer(data.data(), data.size(), xmlParseOptions(), pugi::encoding_auto);
     if (!parsed) {
         Error parseError;
         parseError.domain = TwkxMindMapReader::XmlErrorDomain;

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 9> ExportExtensions = {"twkx", "pdf", "png", "tiff", "eps",
+constexpr std::array<std::string_view, 9> ExportExtensions = {"twkx", "pdf", "png",  "tiff", "eps",
                                                               "html", "txt", "opml", "mm"};
 
 constexpr double ExportImageMargin = 30.0;

@@ -35,7 +35,8 @@ void appendRichContent(pugi::xml_node element, const char* type, std::string_vie
     size_t start = 0;
     while (true) {
         const size_t end = text.find('\n', start);
-        const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        const std::string_view line =
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         setElementText(body.append_child("p"), line);
         if (end == std::string_view::npos) break;
         start = end + 1;

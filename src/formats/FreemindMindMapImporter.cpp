@@ -14,8 +14,8 @@ namespace {
 bool isInlineElement(std::string_view name)
 {
     static constexpr std::array<std::string_view, 22> Inline = {
-        "a", "abbr", "b", "big", "cite", "code", "em", "font", "i", "kbd", "q", "s",
-        "samp", "small", "span", "strike", "strong", "sub", "sup", "tt", "u", "var"};
+        "a", "abbr", "b",     "big",  "cite",   "code",   "em",  "font", "i",  "kbd", "q",
+        "s", "samp", "small", "span", "strike", "strong", "sub", "sup",  "tt", "u",   "var"};
     return std::any_of(Inline.begin(), Inline.end(),
                        [name](std::string_view candidate) { return asciiCaseInsensitiveEqual(name, candidate); });
 }
@@ -66,10 +66,8 @@ MindMapNode* FreemindMindMapImporter::handleNodeElement(pugi::xml_node element, 
 void FreemindMindMapImporter::handleRichContent(pugi::xml_node richContent, MindMapNode* node)
 {
     const std::string_view type = richContent.attribute("TYPE").value();
-    if (type == "NODE")
-        node->setText(extractRichContent(richContent));
-    else if (type == "NOTE")
-        node->setNote(extractRichContent(richContent));
+    if (type == "NODE") node->setText(extractRichContent(richContent));
+    else if (type == "NOTE") node->setNote(extractRichContent(richContent));
 }
 
 std::string FreemindMindMapImporter::extractRichContent(pugi::xml_node richContent)
@@ -118,7 +116,8 @@ void FreemindMindMapImporter::collectStrings(pugi::xml_node element, std::vector
     };
     std::vector<Visit> pending;
     auto addChildren = [&](pugi::xml_node parent) {
-        for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling()) pending.push_back({child, false});
+        for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling())
+            pending.push_back({child, false});
     };
     addChildren(element);
     while (!pending.empty()) {
@@ -144,12 +143,14 @@ void FreemindMindMapImporter::collectStrings(pugi::xml_node element, std::vector
         // no-break space next to markup still parts two words.
         const std::string_view trimmed = trimmedWhitespaceAndNewlines(value);
         const bool spaceBefore = !value.empty() && (trimmed.empty() || trimmed.data() != value.data());
-        const bool spaceAfter = !value.empty() && (trimmed.empty() || trimmed.data() + trimmed.size() != value.data() + value.size());
+        const bool spaceAfter =
+            !value.empty() && (trimmed.empty() || trimmed.data() + trimmed.size() != value.data() + value.size());
         std::string text;
         size_t start = 0;
         while (start <= value.size()) {
             const size_t end = std::min(value.find('\n', start), value.size());
-            const std::string_view piece = trimmedWhitespaceAndNewlines(std::string_view(value).substr(start, end - start));
+            const std::string_view piece =
+                trimmedWhitespaceAndNewlines(std::string_view(value).substr(start, end - start));
             if (!piece.empty()) {
                 if (!text.empty()) text += ' ';
                 text += piece;

@@ -85,7 +85,8 @@ void HtmlOutlineExporter::insertNode(MindMapNode* node, pugi::xml_node list)
             size_t start = 0;
             while (true) {
                 const size_t end = note.find('\n', start);
-                const std::string line(note.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+                const std::string line(
+                    note.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
                 paragraph.append_child(pugi::node_pcdata).set_value(xmlSafeText(line).c_str());
                 if (end == std::string_view::npos) break;
                 paragraph.append_child("br");

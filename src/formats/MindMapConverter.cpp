@@ -75,26 +75,32 @@ void MindMapConverter::pasteTextAsList(MindMap& mindMap, const Pasteboard& paste
 
 void registerForeignFormats()
 {
-    MindMapFormats::registerReader(MindMapReadFormat::Opml, [](MindMap& mindMap, const MindMapData& data, Error* error) {
-        return MindMapConverter::importFromOpml(mindMap, data, error);
-    });
-    MindMapFormats::registerReader(MindMapReadFormat::FreeMind, [](MindMap& mindMap, const MindMapData& data, Error* error) {
-        return MindMapConverter::importFromFreemind(mindMap, data, error);
-    });
-    MindMapFormats::registerReader(MindMapReadFormat::PlainText, [](MindMap& mindMap, const MindMapData& data, Error* error) {
-        return MindMapConverter::importFromText(mindMap, data, error);
-    });
+    MindMapFormats::registerReader(MindMapReadFormat::Opml,
+                                   [](MindMap& mindMap, const MindMapData& data, Error* error) {
+                                       return MindMapConverter::importFromOpml(mindMap, data, error);
+                                   });
+    MindMapFormats::registerReader(MindMapReadFormat::FreeMind,
+                                   [](MindMap& mindMap, const MindMapData& data, Error* error) {
+                                       return MindMapConverter::importFromFreemind(mindMap, data, error);
+                                   });
+    MindMapFormats::registerReader(MindMapReadFormat::PlainText,
+                                   [](MindMap& mindMap, const MindMapData& data, Error* error) {
+                                       return MindMapConverter::importFromText(mindMap, data, error);
+                                   });
     MindMapFormats::registerTextListPaster([](MindMap& mindMap) { MindMapConverter::pasteTextAsList(mindMap); });
-    MindMapFormats::registerWriter(MindMapExportFormat::HtmlOutline, [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-        return MindMapConverter::exportToHtmlOutline(mindMap, options.selectionOnly);
-    });
-    MindMapFormats::registerWriter(MindMapExportFormat::PlainText, [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-        return MindMapConverter::exportToText(mindMap, options.selectionOnly);
-    });
-    MindMapFormats::registerWriter(MindMapExportFormat::Opml, [](MindMap& mindMap, const MindMapExportOptions&, Error*) {
-        return MindMapConverter::exportToOpml(mindMap);
-    });
-    MindMapFormats::registerWriter(MindMapExportFormat::FreeMind, [](MindMap& mindMap, const MindMapExportOptions&, Error*) {
-        return MindMapConverter::exportToFreemind(mindMap);
-    });
+    MindMapFormats::registerWriter(MindMapExportFormat::HtmlOutline,
+                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
+                                       return MindMapConverter::exportToHtmlOutline(mindMap, options.selectionOnly);
+                                   });
+    MindMapFormats::registerWriter(MindMapExportFormat::PlainText,
+                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
+                                       return MindMapConverter::exportToText(mindMap, options.selectionOnly);
+                                   });
+    MindMapFormats::registerWriter(
+        MindMapExportFormat::Opml,
+        [](MindMap& mindMap, const MindMapExportOptions&, Error*) { return MindMapConverter::exportToOpml(mindMap); });
+    MindMapFormats::registerWriter(MindMapExportFormat::FreeMind,
+                                   [](MindMap& mindMap, const MindMapExportOptions&, Error*) {
+                                       return MindMapConverter::exportToFreemind(mindMap);
+                                   });
 }

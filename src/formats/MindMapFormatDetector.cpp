@@ -1,8 +1,8 @@
 #include "formats/MindMapFormatDetector.h"
 
+#include "Utils/StringUtils.h"
 #include "formats/XmlFirstElement.h"
 #include "formats/ZipDetection.h"
-#include "Utils/StringUtils.h"
 
 int32_t MindMapFormatDetector::detectMindMapFormat(std::span<const uint8_t> data)
 {
@@ -19,12 +19,8 @@ int32_t MindMapFormatDetector::detectMindMapFormat(std::span<const uint8_t> data
 
 void MindMapFormatDetector::didStartElement(std::string_view elementName)
 {
-    if (elementName == "tarnwick-mindmaps")
-        _format = DocumentFormatNativeXml;
-    else if (elementName == "plist")
-        _format = DocumentFormatPropertyList;
-    else if (caseInsensitiveEqual(elementName, "opml"))
-        _format = DocumentFormatOpml;
-    else if (caseInsensitiveEqual(elementName, "map"))
-        _format = DocumentFormatFreeMind;
+    if (elementName == "tarnwick-mindmaps") _format = DocumentFormatNativeXml;
+    else if (elementName == "plist") _format = DocumentFormatPropertyList;
+    else if (caseInsensitiveEqual(elementName, "opml")) _format = DocumentFormatOpml;
+    else if (caseInsensitiveEqual(elementName, "map")) _format = DocumentFormatFreeMind;
 }

@@ -32,10 +32,8 @@ void NativeStyleFileFormat::readStyleSheet(CustomStyleSheet& sheet, pugi::xml_no
         if (const auto background = getNamedColor(general, "bkgnd-color")) colors.setBackgroundColor(*background);
         if (const auto font = getNamedColor(general, "font-color")) colors.setFontColor(*font);
         if (const auto shadow = getNamedColor(general, "shadow-color")) {
-            if (shadow->isNormalizedClearColor())
-                colors.setShadowColor(std::nullopt);
-            else
-                colors.setShadowColor(shadow->withAlpha(ShadowAlpha));
+            if (shadow->isNormalizedClearColor()) colors.setShadowColor(std::nullopt);
+            else colors.setShadowColor(shadow->withAlpha(ShadowAlpha));
         }
     }
     sheet.setTextColor(colors.fontColor());
@@ -76,22 +74,17 @@ void NativeStyleFileFormat::writeStyleSheet(const CustomStyleSheet& sheet, pugi:
 // A topic's style is a text style too: the topic's own elements are asked for first.
 void NativeStyleFileFormat::writeStyle(const ElementStyle& style, pugi::xml_node root, const char* tagName)
 {
-    if (const auto* node = dynamic_cast<const NodeStyle*>(&style))
-        writeNodeStyle(*node, root, tagName);
-    else if (const auto* text = dynamic_cast<const TextStyle*>(&style))
-        writeTextStyle(*text, root, tagName);
+    if (const auto* node = dynamic_cast<const NodeStyle*>(&style)) writeNodeStyle(*node, root, tagName);
+    else if (const auto* text = dynamic_cast<const TextStyle*>(&style)) writeTextStyle(*text, root, tagName);
     else if (const auto* relation = dynamic_cast<const RelationStyle*>(&style))
         writeRelationStyle(*relation, root, tagName);
 }
 
 void NativeStyleFileFormat::readStyle(ElementStyle& style, pugi::xml_node root, const char* tagName)
 {
-    if (auto* node = dynamic_cast<NodeStyle*>(&style))
-        readNodeStyle(*node, root, tagName);
-    else if (auto* text = dynamic_cast<TextStyle*>(&style))
-        readTextStyle(*text, root, tagName);
-    else if (auto* relation = dynamic_cast<RelationStyle*>(&style))
-        readRelationStyle(*relation, root, tagName);
+    if (auto* node = dynamic_cast<NodeStyle*>(&style)) readNodeStyle(*node, root, tagName);
+    else if (auto* text = dynamic_cast<TextStyle*>(&style)) readTextStyle(*text, root, tagName);
+    else if (auto* relation = dynamic_cast<RelationStyle*>(&style)) readRelationStyle(*relation, root, tagName);
 }
 
 std::string NativeStyleFileFormat::documentText(const pugi::xml_document& document, bool byteOrderMark)

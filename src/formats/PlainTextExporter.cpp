@@ -35,7 +35,9 @@ void PlainTextExporter::emitNode(MindMapNode* node, int64_t level)
             size_t start = 0;
             while (true) {
                 const size_t end = note.find('\n', start);
-                emitLine(depth, std::string_view(note).substr(start, end == std::string::npos ? std::string::npos : end - start));
+                emitLine(
+                    depth,
+                    std::string_view(note).substr(start, end == std::string::npos ? std::string::npos : end - start));
                 if (end == std::string::npos) break;
                 start = end + 1;
             }

@@ -158,7 +158,8 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     const bool arrange = parent->childCount() == 0 && !parent->isAutoLayout() && parent->layoutMode() == 0;
     const size_t firstNew = map.nodes().size();
     convertTextLines(parent);
-    const std::vector<MindMapNode*> added(map.nodes().begin() + static_cast<std::ptrdiff_t>(firstNew), map.nodes().end());
+    const std::vector<MindMapNode*> added(map.nodes().begin() + static_cast<std::ptrdiff_t>(firstNew),
+                                          map.nodes().end());
     if (!added.empty()) {
         map.setSelectedElement(added.front());
         for (size_t i = 1; i < added.size(); ++i) map.toggleSelection(added[i], false);

@@ -28,8 +28,8 @@ constexpr double MaxLineWidth = 1000.0;
 // no width at all, so it is not taken in the first place.
 constexpr double MinLineWidth = 0.005;
 
-constexpr uint64_t MapOwnBits = MindMapStyle::ConnectionStyleMask | MindMapStyle::BackgroundColorMask |
-                                MindMapStyle::CheckboxColorMask;
+constexpr uint64_t MapOwnBits =
+    MindMapStyle::ConnectionStyleMask | MindMapStyle::BackgroundColorMask | MindMapStyle::CheckboxColorMask;
 
 // The code of a name attribute, when the attribute is there and names a known value.
 template <typename FromName>
@@ -76,7 +76,8 @@ void writeRelationStyle(const RelationStyle& style, pugi::xml_node root, const c
     pugi::xml_node element = root.append_child(styleTagName);
     if (style.isPropCustomized(RelationStyle::LineStyleMask))
         addStringAttribute(element, "line-style", PenStyleName(style.lineStyle()));
-    if (style.isPropCustomized(RelationStyle::LineWidthMask)) addFloatAttribute(element, "line-width", style.lineWidth());
+    if (style.isPropCustomized(RelationStyle::LineWidthMask))
+        addFloatAttribute(element, "line-width", style.lineWidth());
     if (style.isPropCustomized(RelationStyle::PathStyleMask))
         addStringAttribute(element, "path-style", PathStyleName(style.relationPathStyle()));
     if (style.isPropCustomized(RelationStyle::SourceArrowMask))
@@ -100,7 +101,8 @@ void writeNodeStyle(const NodeStyle& style, pugi::xml_node root, const char* sty
     if (style.isPropCustomized(NodeStyle::StrokeColorMask)) setColorNamed(element, style.strokeColor(), "strokecolor");
     if (style.isPropCustomized(NodeStyle::BorderStyleMask))
         addStringAttribute(element, "borderstyle", BorderStyleName(style.borderStyle()));
-    if (style.isPropCustomized(NodeStyle::BorderWidthMask)) addFloatAttribute(element, "borderwidth", style.borderWidth());
+    if (style.isPropCustomized(NodeStyle::BorderWidthMask))
+        addFloatAttribute(element, "borderwidth", style.borderWidth());
 }
 
 void writeTextStyleAttributes(const TextStyle& style, pugi::xml_node styleRoot)
@@ -161,7 +163,8 @@ void readMapRelationsStyle(pugi::xml_node element, MindMapStyle& style)
 {
     pugi::xml_node relations = firstElementForName(element, "relations");
     if (style.crossLinkStyle()) readRelationStyle(*style.crossLinkStyle(), relations, "cross-links");
-    if (style.parentRelationStyle()) readRelationStyle(*style.parentRelationStyle(), relations, "hierarchical-relations");
+    if (style.parentRelationStyle())
+        readRelationStyle(*style.parentRelationStyle(), relations, "hierarchical-relations");
 }
 
 void readRelationStyle(RelationStyle& style, pugi::xml_node root, const char* styleTagName)

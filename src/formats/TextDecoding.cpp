@@ -15,8 +15,7 @@ constexpr uint8_t Utf8Mark[] = {0xEF, 0xBB, 0xBF};
 constexpr uint8_t Utf16LittleEndianMark[] = {0xFF, 0xFE};
 constexpr uint8_t Utf16BigEndianMark[] = {0xFE, 0xFF};
 
-template <size_t N>
-bool startsWith(const uint8_t* data, size_t size, const uint8_t (&mark)[N])
+template <size_t N> bool startsWith(const uint8_t* data, size_t size, const uint8_t (&mark)[N])
 {
     return size >= N && std::memcmp(data, mark, N) == 0;
 }
@@ -94,9 +93,11 @@ std::optional<std::string> decodeImportedText(const uint8_t* data, size_t size)
         return acceptedText(std::move(text));
     }
     if (startsWith(data, size, Utf16LittleEndianMark))
-        return acceptedText(convertFrom("UTF-16LE", data + sizeof(Utf16LittleEndianMark), size - sizeof(Utf16LittleEndianMark)));
+        return acceptedText(
+            convertFrom("UTF-16LE", data + sizeof(Utf16LittleEndianMark), size - sizeof(Utf16LittleEndianMark)));
     if (startsWith(data, size, Utf16BigEndianMark))
-        return acceptedText(convertFrom("UTF-16BE", data + sizeof(Utf16BigEndianMark), size - sizeof(Utf16BigEndianMark)));
+        return acceptedText(
+            convertFrom("UTF-16BE", data + sizeof(Utf16BigEndianMark), size - sizeof(Utf16BigEndianMark)));
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     if (Utf8::isValid(bytes)) return acceptedText(std::string(bytes));
     if (isMostlyUtf8(bytes)) return acceptedText(makeValidUtf8(std::string(bytes)));

@@ -1,10 +1,10 @@
 #include "formats/TwkxArchiveReader.h"
 
+#include "MindMaps/ImageStore.h"
+#include "Utils/StringUtils.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/UnzipArchive.h"
 #include "platform/FileUtils.h"
-#include "MindMaps/ImageStore.h"
-#include "Utils/StringUtils.h"
 
 #include <filesystem>
 #include <system_error>

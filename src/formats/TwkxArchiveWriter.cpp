@@ -1,9 +1,9 @@
 #include "formats/TwkxArchiveWriter.h"
 
-#include "formats/ZipArchive.h"
-#include "platform/FileUtils.h"
 #include "MindMaps/ImageStore.h"
 #include "Utils/GuidCreation.h"
+#include "formats/ZipArchive.h"
+#include "platform/FileUtils.h"
 
 #include <chrono>
 #include <filesystem>

@@ -60,10 +60,8 @@ void addCustomIconHash(std::string_view iconName, std::set<std::string>& images)
 // taken off. Missing the picture here would let the image clean-up delete a picture in use.
 void addContactPictureHash(std::string_view thumbnail, std::set<std::string>& images)
 {
-    if (CustomIcon::isCustomIconImageName(thumbnail))
-        images.emplace(thumbnail.substr(1));
-    else if (!thumbnail.empty() && thumbnail != "#")
-        images.emplace(thumbnail);
+    if (CustomIcon::isCustomIconImageName(thumbnail)) images.emplace(thumbnail.substr(1));
+    else if (!thumbnail.empty() && thumbnail != "#") images.emplace(thumbnail);
 }
 
 void addContainedImages(pugi::xml_node container, std::set<std::string>& images)
@@ -98,12 +96,9 @@ bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t opt
 
     if (!hasName(root, TwkxMindMapWriter::RootElementName)) {
         if (options & RecognizeForeignFormats) {
-            if (hasName(root, "plist"))
-                _format = DocumentFormatPropertyList;
-            else if (hasName(root, "opml"))
-                _format = DocumentFormatOpml;
-            else if (hasName(root, "map"))
-                _format = DocumentFormatFreeMind;
+            if (hasName(root, "plist")) _format = DocumentFormatPropertyList;
+            else if (hasName(root, "opml")) _format = DocumentFormatOpml;
+            else if (hasName(root, "map")) _format = DocumentFormatFreeMind;
         }
         return _format != DocumentFormatNone;
     }

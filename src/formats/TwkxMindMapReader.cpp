@@ -158,19 +158,18 @@ enum TopicChild : size_t {
 };
 
 constexpr std::string_view TopicAttributeNames[TopicAttributeCount] = {
-    "id",        "parent",        "original-level", "guid",     "text",     "x",         "y",
-    "layout",    "layout-direction", "icon",        "collapsed", "outline-collapsed", "hidden",
-    "checkbox-mode", "progress",  "checkbox",       "checked",  "date",     "palette",   "colorinfo",
-    "diagramref", "ishotlink"};
+    "id",      "parent",        "original-level",   "guid",     "text",      "x",
+    "y",       "layout",        "layout-direction", "icon",     "collapsed", "outline-collapsed",
+    "hidden",  "checkbox-mode", "progress",         "checkbox", "checked",   "date",
+    "palette", "colorinfo",     "diagramref",       "ishotlink"};
 
 constexpr std::string_view TopicChildNames[TopicChildCount] = {
-    "style",      "fillcolor", "strokecolor", "hull",     "embedded-image", "parent-relation",
-    "link",       "voice-memo", "children",   "images",   "note"};
+    "style",      "fillcolor", "strokecolor", "hull", "embedded-image", "parent-relation", "link",
+    "voice-memo", "children",  "images",      "note"};
 
 // The names of a table sorted by length: most names of a topic differ in length, so that one
 // comparison of characters finds a name or tells it is none of them.
-template <size_t N>
-class NameTable {
+template <size_t N> class NameTable {
 public:
     constexpr explicit NameTable(const std::string_view (&names)[N]) : _names(names)
     {
@@ -417,18 +416,14 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
     MindMapNode* node = _mindMap.addNodeLoadingAtLocation(Point{0, 0});
     node->setId(integerValue(items.attribute(TopicId), -1));
     node->setParentId(integerValue(items.attribute(TopicParent), -1));
-    if (_isPasting)
-        node->setOriginalLevel(integerValue(items.attribute(TopicOriginalLevel), -1));
-    else
-        node->setGuid(items.attribute(TopicGuid).value());
+    if (_isPasting) node->setOriginalLevel(integerValue(items.attribute(TopicOriginalLevel), -1));
+    else node->setGuid(items.attribute(TopicGuid).value());
 
     if (pugi::xml_attribute text = items.attribute(TopicText)) {
         // Most texts hold no escapes: those go in straight from the parsed document.
         const std::string_view raw = text.value();
-        if (raw.find('\\') == std::string_view::npos)
-            node->setText(raw);
-        else
-            node->setText(UnescapeXmlText(raw));
+        if (raw.find('\\') == std::string_view::npos) node->setText(raw);
+        else node->setText(UnescapeXmlText(raw));
     }
     node->setLocation(scaledPoint(topicCoordinate(items.attribute(TopicX)), topicCoordinate(items.attribute(TopicY))));
 
@@ -493,8 +488,8 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
         if (!hasStyle) style->setCustomizedProps(0);
         // The older form of custom colours: on the topic itself, flagged by colour info -1.
         if (!hasStyle && paletteInfo == -1) {
-            node->setCustomFillColor(getRGBColor(items.child(TopicFillColor)), getRGBColor(items.child(TopicStrokeColor)),
-                                     std::nullopt);
+            node->setCustomFillColor(getRGBColor(items.child(TopicFillColor)),
+                                     getRGBColor(items.child(TopicStrokeColor)), std::nullopt);
         }
     }
     node->setPaletteInfo(std::max<int64_t>(paletteInfo, 0));
@@ -529,7 +524,8 @@ void TwkxMindMapReader::readLink(pugi::xml_node link, MindMapNode& node)
         return isUsableImageHash(hash) ? hash : std::string();
     };
     if (pugi::xml_attribute reference = link.attribute("diagramref")) {
-        node.linkToLocalMap(reference.value(), stringAttribute(link, "element"), attributeAsBool(link, "ishotlink", false));
+        node.linkToLocalMap(reference.value(), stringAttribute(link, "element"),
+                            attributeAsBool(link, "ishotlink", false));
     } else if (pugi::xml_attribute url = link.attribute("urllink")) {
         node.linkToURL(url.value());
     } else if (pugi::xml_attribute cloudMap = link.attribute("cloudmapref")) {
@@ -558,10 +554,8 @@ void TwkxMindMapReader::readContainedElements(pugi::xml_node children, Composite
 {
     for (pugi::xml_node child = children.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
-        if (equalsIgnoringCase(child.name(), "image"))
-            readImage(child, container);
-        else if (equalsIgnoringCase(child.name(), "text"))
-            readText(child, container);
+        if (equalsIgnoringCase(child.name(), "image")) readImage(child, container);
+        else if (equalsIgnoringCase(child.name(), "text")) readText(child, container);
     }
 }
 
@@ -577,13 +571,12 @@ MindMapImage* TwkxMindMapReader::readImage(pugi::xml_node element, CompositeElem
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double x = attributeAsFloat(element, "x", nan);
     const double y = attributeAsFloat(element, "y", nan);
-    if (!std::isnan(x) && !std::isnan(y))
-        image->setRelLocation(scaledPoint(x, y));
-    else
-        image->setRelLocation(Point{std::isnan(x) ? 0 : clampCoordinate(x), std::isnan(y) ? -50 : clampCoordinate(y)});
+    if (!std::isnan(x) && !std::isnan(y)) image->setRelLocation(scaledPoint(x, y));
+    else image->setRelLocation(Point{std::isnan(x) ? 0 : clampCoordinate(x), std::isnan(y) ? -50 : clampCoordinate(y)});
     image->setScale(attributeAsFloat(element, "scale", 1.0));
     image->setAngle(attributeAsFloat(element, "angle", 0));
-    if (pugi::xml_node link = firstElementForName(element, "link")) image->setImageLink(stringAttribute(link, "urllink"));
+    if (pugi::xml_node link = firstElementForName(element, "link"))
+        image->setImageLink(stringAttribute(link, "urllink"));
     if (_isPasting) image->collectReferencedImages(_referencedImages);
     return image;
 }
@@ -593,7 +586,8 @@ MindMapText* TwkxMindMapReader::readText(pugi::xml_node element, CompositeElemen
     MindMapText* text = container.addText();
     if (!_isPasting) text->setGuid(stringAttribute(element, "guid"));
     text->setRelLocation(scaledPoint(attributeAsFloat(element, "x", 0), attributeAsFloat(element, "y", 0)));
-    if (auto note = getFirstTextValue(firstElementForName(element, "note")); note && !note->empty()) text->setText(*note);
+    if (auto note = getFirstTextValue(firstElementForName(element, "note")); note && !note->empty())
+        text->setText(*note);
     if (text->style()) readTextStyle(*text->style(), element, "style");
     return text;
 }
@@ -641,22 +635,22 @@ void registerNativeFormat()
 {
     static NativeStyleFileFormat styleFiles;
     StyleFileFormat::install(&styleFiles);
-    MindMap::setUndoStateFormat(&TwkxMindMapWriter::captureUndoState, [](MindMap& mindMap, const std::string& undoState) {
-        return TwkxMindMapReader::loadMindMap(mindMap, undoState);
-    });
-    MindMapFormats::registerReader(MindMapReadFormat::Native, [](MindMap& mindMap, const MindMapData& data, Error* error) {
-        return TwkxMindMapReader::readMindMap(mindMap, data, error);
-    });
+    MindMap::setUndoStateFormat(&TwkxMindMapWriter::captureUndoState,
+                                [](MindMap& mindMap, const std::string& undoState) {
+                                    return TwkxMindMapReader::loadMindMap(mindMap, undoState);
+                                });
+    MindMapFormats::registerReader(MindMapReadFormat::Native,
+                                   [](MindMap& mindMap, const MindMapData& data, Error* error) {
+                                       return TwkxMindMapReader::readMindMap(mindMap, data, error);
+                                   });
     MindMapFormats::registerWriter(MindMapExportFormat::Native,
                                    [](MindMap& mindMap, const MindMapExportOptions&, Error* error) {
                                        return TwkxMindMapWriter::writeMindMap(mindMap, error);
                                    });
-    MindMapFormats::registerClipboard(
-        [](MindMap& mindMap) { MindMapClipboard::copySelectionToClipboard(mindMap); },
-        [](MindMap& mindMap, bool asCentralTheme, Error* error) {
-            return MindMapClipboard::pasteFromClipboard(mindMap, asCentralTheme, error);
-        });
-    MindMapFormats::registerDetection([](const MindMapData& data) {
-        return MindMapFormatDetector().detectMindMapFormat(data);
-    });
+    MindMapFormats::registerClipboard([](MindMap& mindMap) { MindMapClipboard::copySelectionToClipboard(mindMap); },
+                                      [](MindMap& mindMap, bool asCentralTheme, Error* error) {
+                                          return MindMapClipboard::pasteFromClipboard(mindMap, asCentralTheme, error);
+                                      });
+    MindMapFormats::registerDetection(
+        [](const MindMapData& data) { return MindMapFormatDetector().detectMindMapFormat(data); });
 }

@@ -53,12 +53,11 @@ public:
         ::addEscapedStringAttribute(_open.back(), name, value);
     }
     void setElementText(std::string_view text) { ::setElementText(_open.back(), text); }
-    void addColorElement(const char* name, const std::optional<Color>& color) { setColorNamed(_open.back(), color, name); }
-    template <typename Fill>
-    void appendTree(Fill&& fill)
+    void addColorElement(const char* name, const std::optional<Color>& color)
     {
-        fill(_open.back());
+        setColorNamed(_open.back(), color, name);
     }
+    template <typename Fill> void appendTree(Fill&& fill) { fill(_open.back()); }
 
 private:
     std::vector<pugi::xml_node> _open;
@@ -66,8 +65,7 @@ private:
 
 // The document's elements, written in one order for both outputs: an element's attributes come
 // before its children, as text must have them.
-template <typename Output>
-class ElementEmitter {
+template <typename Output> class ElementEmitter {
 public:
     ElementEmitter(TwkxMindMapWriter& writer, Output& out) : _writer(writer), _out(out) {}
 
@@ -85,15 +83,13 @@ private:
     void link(const DiagramLink& link);
     void customPath(MindMapRelation& relation);
     void selectionState();
-    template <typename Style, typename Write>
-    void style(const Style* style, Write write);
+    template <typename Style, typename Write> void style(const Style* style, Write write);
 
     TwkxMindMapWriter& _writer;
     Output& _out;
 };
 
-template <typename Output>
-void writeRootAttributes(Output& out)
+template <typename Output> void writeRootAttributes(Output& out)
 {
     out.addIntAttribute("doc-version", TwkxMindMapWriter::DocumentVersion);
     out.addStringAttribute("generator", GeneratorName(TwkxMindMapWriter::Generator));
@@ -102,8 +98,7 @@ void writeRootAttributes(Output& out)
 
 // ---- Meta ----
 
-template <typename Output>
-void ElementEmitter<Output>::metaData()
+template <typename Output> void ElementEmitter<Output>::metaData()
 {
     MindMap& mindMap = _writer.mindMap();
     _out.openElement("meta");
@@ -155,8 +150,7 @@ void ElementEmitter<Output>::metaData()
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::selectionState()
+template <typename Output> void ElementEmitter<Output>::selectionState()
 {
     SelectionParcel parcel;
     TwkxSelectionParcelWriter parcelWriter(parcel, _writer);
@@ -167,8 +161,7 @@ void ElementEmitter<Output>::selectionState()
 
 // ---- Topics ----
 
-template <typename Output>
-void ElementEmitter<Output>::nodes()
+template <typename Output> void ElementEmitter<Output>::nodes()
 {
     _out.openElement("topics");
     // In hierarchical order a node's parent lies on the path from the root to the node written
@@ -179,16 +172,16 @@ void ElementEmitter<Output>::nodes()
         MindMapNode* current = listed[i];
         const MindMapNode* parentNode = current->parent();
         while (!path.empty() && path.back().first != parentNode) path.pop_back();
-        const int64_t parentIndex =
-            !parentNode ? -1 : !path.empty() ? path.back().second : _writer.indexOfNode(parentNode);
+        const int64_t parentIndex = !parentNode ? -1
+            : !path.empty()                     ? path.back().second
+                                                : _writer.indexOfNode(parentNode);
         node(*current, static_cast<int64_t>(i), parentIndex);
         path.emplace_back(current, static_cast<int64_t>(i));
     }
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t parentIndex)
+template <typename Output> void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t parentIndex)
 {
     _out.openElement("topic");
     _out.addIntAttribute("id", index);
@@ -206,8 +199,9 @@ void ElementEmitter<Output>::node(MindMapNode& node, int64_t index, int64_t pare
     }
 
     NodeStyle* nodeStyle = node.style();
-    const bool customColors = nodeStyle && (nodeStyle->isPropCustomized(TextStyle::FillColorMask) ||
-                                            nodeStyle->isPropCustomized(NodeStyle::StrokeColorMask));
+    const bool customColors = nodeStyle &&
+        (nodeStyle->isPropCustomized(TextStyle::FillColorMask) ||
+         nodeStyle->isPropCustomized(NodeStyle::StrokeColorMask));
     if (customColors || node.paletteInfo() != 0) {
         _out.addIntAttribute("palette", node.paletteInfo());
         _out.addIntAttribute("colorinfo", customColors ? -1 : node.paletteInfo());
@@ -282,8 +276,7 @@ void ElementEmitter<Output>::style(const Style* style, Write write)
     _out.appendTree([style, &write](pugi::xml_node parent) { write(*style, parent); });
 }
 
-template <typename Output>
-void ElementEmitter<Output>::parentRelation(MindMapNode& node)
+template <typename Output> void ElementEmitter<Output>::parentRelation(MindMapNode& node)
 {
     ParentRelation* relation = node.parentRelation();
     if (!relation) return;
@@ -291,14 +284,14 @@ void ElementEmitter<Output>::parentRelation(MindMapNode& node)
     if (!relation->hasContainedElements() && !styled && !relation->hasGuid() && !relation->hasCustomPath()) return;
     _out.openElement("parent-relation");
     if (relation->hasGuid()) _out.addStringAttribute("guid", relation->guid());
-    style(relation->style(), [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+    style(relation->style(),
+          [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
     customPath(*relation);
     containedElements(*relation);
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::customPath(MindMapRelation& relation)
+template <typename Output> void ElementEmitter<Output>::customPath(MindMapRelation& relation)
 {
     if (!relation.hasCustomPath()) return;
     _out.openElement("path");
@@ -309,8 +302,7 @@ void ElementEmitter<Output>::customPath(MindMapRelation& relation)
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::link(const DiagramLink& link)
+template <typename Output> void ElementEmitter<Output>::link(const DiagramLink& link)
 {
     _out.openElement("link");
     switch (link.linkType()) {
@@ -347,22 +339,18 @@ void ElementEmitter<Output>::link(const DiagramLink& link)
 
 // ---- Contained elements ----
 
-template <typename Output>
-void ElementEmitter<Output>::containedElements(CompositeElement& composite)
+template <typename Output> void ElementEmitter<Output>::containedElements(CompositeElement& composite)
 {
     if (!composite.hasContainedElements()) return;
     _out.openElement("children");
     for (ContainedElement* element : composite.containedElements()) {
-        if (auto* contained = dynamic_cast<MindMapImage*>(element))
-            image(*contained);
-        else if (auto* freeText = dynamic_cast<MindMapText*>(element))
-            text(*freeText);
+        if (auto* contained = dynamic_cast<MindMapImage*>(element)) image(*contained);
+        else if (auto* freeText = dynamic_cast<MindMapText*>(element)) text(*freeText);
     }
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::image(MindMapImage& image)
+template <typename Output> void ElementEmitter<Output>::image(MindMapImage& image)
 {
     _out.openElement("image");
     if (image.hasGuid()) _out.addStringAttribute("guid", image.guid());
@@ -380,8 +368,7 @@ void ElementEmitter<Output>::image(MindMapImage& image)
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::text(MindMapText& text)
+template <typename Output> void ElementEmitter<Output>::text(MindMapText& text)
 {
     _out.openElement("text");
     if (text.hasGuid()) _out.addStringAttribute("guid", text.guid());
@@ -396,8 +383,7 @@ void ElementEmitter<Output>::text(MindMapText& text)
 
 // ---- Relations and style sheet ----
 
-template <typename Output>
-void ElementEmitter<Output>::crossLinks()
+template <typename Output> void ElementEmitter<Output>::crossLinks()
 {
     _out.openElement("relations");
     for (CrossLink* crossLink : _writer.mindMap().crossLinks()) {
@@ -408,7 +394,8 @@ void ElementEmitter<Output>::crossLinks()
         if (crossLink->hasGuid()) _out.addStringAttribute("guid", crossLink->guid());
         _out.addIntAttribute("source", source);
         _out.addIntAttribute("target", target);
-        style(crossLink->style(), [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+        style(crossLink->style(),
+              [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
         customPath(*crossLink);
         containedElements(*crossLink);
         _out.closeElement();
@@ -416,8 +403,7 @@ void ElementEmitter<Output>::crossLinks()
     _out.closeElement();
 }
 
-template <typename Output>
-void ElementEmitter<Output>::customStyleSheet()
+template <typename Output> void ElementEmitter<Output>::customStyleSheet()
 {
     // Only a custom sheet travels with the document, in its own element form.
     const StyleSheet* sheet = _writer.mindMap().styleSheet();
@@ -518,8 +504,9 @@ void TwkxMindMapWriter::setNodes(std::vector<MindMapNode*> nodes)
 int64_t TwkxMindMapWriter::indexOfNode(const MindMapNode* node) const
 {
     if (!node) return -1;
-    auto found = std::lower_bound(_nodeIndexMap.begin(), _nodeIndexMap.end(), node,
-                                  [](const auto& entry, const MindMapNode* wanted) { return std::less<>()(entry.first, wanted); });
+    auto found = std::lower_bound(
+        _nodeIndexMap.begin(), _nodeIndexMap.end(), node,
+        [](const auto& entry, const MindMapNode* wanted) { return std::less<>()(entry.first, wanted); });
     return found != _nodeIndexMap.end() && found->first == node ? found->second : -1;
 }
 
@@ -560,4 +547,3 @@ void TwkxMindMapWriter::writeText(MindMapText& text, pugi::xml_node parent)
     TreeOutput out(parent);
     ElementEmitter<TreeOutput>(*this, out).text(text);
 }
-

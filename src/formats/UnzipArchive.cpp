@@ -1,19 +1,19 @@
 #include "formats/UnzipArchive.h"
 
+#include "Utils/FileManagerUtils.h"
+#include "Utils/StringUtils.h"
 #include "formats/TraditionalZipCipher.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/Folders.h"
 #include "platform/Utf8.h"
-#include "Utils/FileManagerUtils.h"
-#include "Utils/StringUtils.h"
 
 #include <unzip.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -159,8 +159,8 @@ bool UnzipArchive::currentEntryInfo(EntryInfo& info)
     // entries without one) or fields out of range make no date.
     const tm_unz& t = fileInfo.tmu_date;
     info.date.reset();
-    const bool valid = fileInfo.dosDate != 0 && t.tm_mon < 12 && t.tm_mday >= 1 && t.tm_mday <= 31 &&
-                       t.tm_hour < 24 && t.tm_min < 60 && t.tm_sec < 60;
+    const bool valid = fileInfo.dosDate != 0 && t.tm_mon < 12 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_hour < 24 &&
+        t.tm_min < 60 && t.tm_sec < 60;
     if (valid) {
         info.date = _calendar.dateFromComponents({static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon) + 1,
                                                   static_cast<int>(t.tm_mday), static_cast<int>(t.tm_hour),
@@ -264,10 +264,8 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
             const uInt inputBefore = stream.avail_in;
             const int result = inflate(&stream, Z_NO_FLUSH);
             const size_t produced = ChunkSize - stream.avail_out;
-            if (result == Z_STREAM_END)
-                streamEnded = true;
-            else if (result != Z_OK && result != Z_BUF_ERROR)
-                ok = false;
+            if (result == Z_STREAM_END) streamEnded = true;
+            else if (result != Z_OK && result != Z_BUF_ERROR) ok = false;
             if (ok && produced > 0) ok = deliver(plain, produced);
             if (produced == 0 && stream.avail_in == inputBefore) break;
         } while (ok && !streamEnded && (stream.avail_in > 0 || stream.avail_out == 0));
@@ -276,7 +274,7 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
     if (inflating) inflateEnd(&stream);
     const int closed = unzCloseCurrentFile(_unzFile);
     return ok && closed == UNZ_OK && headerRead == TraditionalZipCipher::HeaderLength && streamEnded &&
-           total == info.declaredSize && crc == info.crc;
+        total == info.declaredSize && crc == info.crc;
 }
 
 std::optional<std::vector<uint8_t>> UnzipArchive::readCurrentEntry(const EntryInfo& info, bool withPassword)

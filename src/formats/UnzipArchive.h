@@ -90,7 +90,7 @@ protected:
         uint32_t crc = 0;
         bool isEncrypted = false;
         bool hasDataDescriptor = false;
-        uint32_t dosDate = 0;      // date in the high, time in the low 16 bits
+        uint32_t dosDate = 0; // date in the high, time in the low 16 bits
     };
 
     // Describes the current entry; false when it cannot be described.

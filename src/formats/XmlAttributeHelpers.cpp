@@ -23,7 +23,6 @@ const char* attributeText(pugi::xml_node element, const char* name)
     return attribute ? attribute.value() : nullptr;
 }
 
-
 bool isXmlCharacter(char32_t c)
 {
     if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
@@ -353,10 +352,8 @@ std::string_view xmlSafeTextView(std::string_view text, std::string& storage)
     size_t pos = 0;
     while (pos < text.size()) {
         const char32_t c = Utf8::decodeNext(text, pos);
-        if (c == Utf8::Invalid)
-            Utf8::append(result, 0xFFFD);
-        else if (isXmlCharacter(c))
-            Utf8::append(result, c);
+        if (c == Utf8::Invalid) Utf8::append(result, 0xFFFD);
+        else if (isXmlCharacter(c)) Utf8::append(result, c);
     }
     return result;
 }

@@ -36,7 +36,8 @@ public:
         const size_t pos = _pos + ahead * _unitSize;
         if (pos + _unitSize > _data.size()) return End;
         if (_unitSize == 1) return _data[pos];
-        return _littleEndian ? char32_t(_data[pos] | (_data[pos + 1] << 8)) : char32_t((_data[pos] << 8) | _data[pos + 1]);
+        return _littleEndian ? char32_t(_data[pos] | (_data[pos + 1] << 8))
+                             : char32_t((_data[pos] << 8) | _data[pos + 1]);
     }
 
     char32_t next()
@@ -120,10 +121,8 @@ std::string readName(CharacterSource& in)
                 c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
             }
         }
-        if (in.isWide())
-            Utf8::append(name, c);
-        else
-            name.push_back(static_cast<char>(c));
+        if (in.isWide()) Utf8::append(name, c);
+        else name.push_back(static_cast<char>(c));
     }
     return name;
 }

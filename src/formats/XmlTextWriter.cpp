@@ -162,7 +162,8 @@ void XmlTextWriter::writeEscaped(std::string_view text, uint8_t kind)
             put("&quot;");
             break;
         default: {
-            const char reference[] = {'&', '#', static_cast<char>('0' + byte / 10), static_cast<char>('0' + byte % 10), ';'};
+            const char reference[] = {'&', '#', static_cast<char>('0' + byte / 10), static_cast<char>('0' + byte % 10),
+                                      ';'};
             put(std::string_view(reference, sizeof reference));
             break;
         }

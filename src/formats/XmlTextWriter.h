@@ -61,8 +61,7 @@ public:
 
     // The attributes and child elements that fill writes into a pugixml element go to the element
     // opened last, as though fill had been given that element.
-    template <typename Fill>
-    void appendTree(Fill&& fill)
+    template <typename Fill> void appendTree(Fill&& fill)
     {
         pugi::xml_node holder = scratchElement();
         fill(holder);

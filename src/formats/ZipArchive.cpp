@@ -1,10 +1,10 @@
 #include "formats/ZipArchive.h"
 
+#include "Utils/FileManagerUtils.h"
 #include "formats/TraditionalZipCipher.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
-#include "Utils/FileManagerUtils.h"
 
 #include <zip.h>
 #include <zlib.h>

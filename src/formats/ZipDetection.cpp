@@ -64,8 +64,7 @@ std::optional<std::vector<uint8_t>> decodeEncodedArchive(std::span<const uint8_t
 
 std::vector<uint8_t> encodeAsArchive(std::span<const uint8_t> data)
 {
-    const std::string text =
-        std::string(EncodedArchivePrefix) +
+    const std::string text = std::string(EncodedArchivePrefix) +
         stringByBase64UrlSafeEncoding(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     return std::vector<uint8_t>(text.begin(), text.end());
 }

@@ -73,7 +73,8 @@ public:
         int64_t x0, y0, x1, y1;
         // An area over more cells than there are obstacles is cheaper to answer by visiting them all.
         if (!cellRange(area, x0, y0, x1, y1) ||
-            static_cast<double>(x1 - x0 + 1) * static_cast<double>(y1 - y0 + 1) > static_cast<double>(_entries.size())) {
+            static_cast<double>(x1 - x0 + 1) * static_cast<double>(y1 - y0 + 1) >
+                static_cast<double>(_entries.size())) {
             for (uint32_t index = 0; index < _entries.size(); ++index)
                 if (visit(index)) return true;
             return false;
@@ -141,7 +142,8 @@ void AngleList::addAnglesStep(double step, double maxAngle)
 void AngleList::addDefaultRootAngles()
 {
     constexpr double pi = std::numbers::pi;
-    for (double a : {-pi / 3, -pi / 7, 0.0, pi / 7, pi / 3, 2 * pi / 3, 6 * pi / 7, pi, 8 * pi / 7, -2 * pi / 3}) add(a);
+    for (double a : {-pi / 3, -pi / 7, 0.0, pi / 7, pi / 3, 2 * pi / 3, 6 * pi / 7, pi, 8 * pi / 7, -2 * pi / 3})
+        add(a);
 }
 
 void AngleList::addRootAngles()
@@ -317,7 +319,8 @@ void NodeLayouter::assignRandomLocation(MindMapNode* node)
     const Rect area = _mindMap.getVisualArea(true);
     const Point location = node->location();
     double nearest = PointDistance(location, {area.minX(), area.minY()});
-    for (Point corner : {Point{area.maxX(), area.minY()}, Point{area.maxX(), area.maxY()}, Point{area.minX(), area.maxY()}})
+    for (Point corner :
+         {Point{area.maxX(), area.minY()}, Point{area.maxX(), area.maxY()}, Point{area.minX(), area.maxY()}})
         nearest = std::min(nearest, PointDistance(location, corner));
     AngleList angles;
     angles.addAnglesStep(90 * Degree, 180 * Degree);
@@ -426,10 +429,9 @@ double NodeLayouter::getMinimumEllipseDistanceSqr(Point point) const
 Point NodeLayouter::getNewCentralThemeLocation()
 {
     if (_mindMap.isEmpty()) return _mindMap.center();
-    const Rect area =
-        insetRect(_mindMap.getVisualArea(true), -NewCentralThemeMargin, -NewCentralThemeMargin);
-    const Point corners[] = {{area.minX(), area.minY()}, {area.maxX(), area.minY()}, {area.maxX(), area.maxY()},
-                             {area.minX(), area.maxY()}};
+    const Rect area = insetRect(_mindMap.getVisualArea(true), -NewCentralThemeMargin, -NewCentralThemeMargin);
+    const Point corners[] = {
+        {area.minX(), area.minY()}, {area.maxX(), area.minY()}, {area.maxX(), area.maxY()}, {area.minX(), area.maxY()}};
     Point best = corners[0];
     double bestDistance = getMinimumEllipseDistanceSqr(best);
     for (size_t i = 1; i < std::size(corners); ++i) {

@@ -21,7 +21,7 @@ char32_t characterAt(std::string_view text, size_t& pos)
 bool ParagraphParser::isWhiteSpace(char32_t c)
 {
     return c == 0x09 || c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
+        c == 0x205F || c == 0x3000;
 }
 
 bool ParagraphParser::isWhiteSpaceOrLineBreak(char32_t c)

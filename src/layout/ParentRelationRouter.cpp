@@ -74,26 +74,22 @@ void routeSideLine(ParentRelation* relation, int32_t pathStyle, Point start, Poi
         double c1 = mid;
         if (minControlOffset > 0) c1 = std::max(c1, start.x + minControlOffset);
         if (minControlOffset < 0) c1 = std::min(c1, start.x + minControlOffset);
-        const double c2 = rightSide ? std::min(mid, end.x - SideControlOffset) : std::max(mid, end.x + SideControlOffset);
+        const double c2 =
+            rightSide ? std::min(mid, end.x - SideControlOffset) : std::max(mid, end.x + SideControlOffset);
         path.setBezierP0(start, {c1, start.y}, {c2, end.y}, end);
         path.autoStraighten = false;
         break;
     }
     case MindMapRelation::PathStyleOrthogonal: {
         if (orthogonalBetweenBounds) {
-            if (relation->hasCustomPath())
-                path.setCustomOrthogonalEndPoints(parentBounds, childBounds);
-            else
-                path.setOrthogonalEndPoints(parentBounds, childBounds);
+            if (relation->hasCustomPath()) path.setCustomOrthogonalEndPoints(parentBounds, childBounds);
+            else path.setOrthogonalEndPoints(parentBounds, childBounds);
             break;
         }
         double bend;
-        if (relation->hasCustomPath())
-            bend = mid + path.customOffset().x;
-        else if (minControlOffset == 0)
-            bend = start.x + (rightSide ? SideControlOffset : -SideControlOffset);
-        else
-            bend = start.x + minControlOffset;
+        if (relation->hasCustomPath()) bend = mid + path.customOffset().x;
+        else if (minControlOffset == 0) bend = start.x + (rightSide ? SideControlOffset : -SideControlOffset);
+        else bend = start.x + minControlOffset;
         path.setOrthogonalPoints(start, {bend, start.y}, {bend, end.y}, end);
         break;
     }
@@ -163,10 +159,8 @@ void ParentRelationRouter::updateParentRelations(MindMap& mindMap)
     if (connectionStyle != ConnectionBaseline && connectionStyle != ConnectionLeftRight) return;
     const TreeWeights weights(mindMap);
     for (MindMapNode* theme : mindMap.centralThemes()) {
-        if (connectionStyle == ConnectionBaseline)
-            updateParentRelationsBaseline(theme, theme->location(), 0, weights);
-        else
-            updateParentRelationsLeftRight(theme, theme->location(), 0, weights);
+        if (connectionStyle == ConnectionBaseline) updateParentRelationsBaseline(theme, theme->location(), 0, weights);
+        else updateParentRelationsLeftRight(theme, theme->location(), 0, weights);
     }
 }
 
@@ -220,10 +214,8 @@ void ParentRelationRouter::updateParentRelations(MindMapNode* node, int32_t bezi
                 }
                 break;
             case MindMapRelation::PathStyleOrthogonal:
-                if (relation->hasCustomPath())
-                    path.setCustomOrthogonalEndPoints(parent->bounds(), child->bounds());
-                else
-                    path.setOrthogonalEndPoints(parent->bounds(), child->bounds());
+                if (relation->hasCustomPath()) path.setCustomOrthogonalEndPoints(parent->bounds(), child->bounds());
+                else path.setOrthogonalEndPoints(parent->bounds(), child->bounds());
                 break;
             case MindMapRelation::PathStyleStraight:
                 relation->setHasCustomPath(false);
@@ -275,18 +267,16 @@ void ParentRelationRouter::updateParentRelationsLeftRight(MindMapNode* node, Poi
                    const double y = child->location().y;
                    const double nearX = right ? r.minX() + inset : r.maxX() - inset;
                    const double leadOutX = child->childCount() == 0 || child->collapsed()
-                                               ? child->location().x
-                                               : (right ? r.maxX() - inset : r.minX() + inset);
+                       ? child->location().x
+                       : (right ? r.maxX() - inset : r.minX() + inset);
                    Point start = s;
                    if (!parent->parent()) {
                        const Rect pb = parent->bounds();
                        const double parentInset = parent->borderInset();
                        const double rightEdge = pb.maxX() - parentInset;
                        const double leftEdge = pb.minX() + parentInset;
-                       if (nearX > rightEdge + SideControlOffset)
-                           start.x = rightEdge;
-                       else if (leftEdge - SideControlOffset > nearX)
-                           start.x = leftEdge;
+                       if (nearX > rightEdge + SideControlOffset) start.x = rightEdge;
+                       else if (leftEdge - SideControlOffset > nearX) start.x = leftEdge;
                    }
                    ParentRelation* relation = child->parentRelation();
                    RelationPath& path = relation->relationPath();

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
-StrictAxisLayouter::StrictAxisLayouter(MindMap& mindMap, const Axis& axis) : StrictNodeLayouter(mindMap), _axis(axis) {}
+StrictAxisLayouter::StrictAxisLayouter(MindMap& mindMap, const Axis& axis) : StrictNodeLayouter(mindMap), _axis(axis)
+{
+}
 
 double StrictAxisLayouter::extraOwnExtent(const MindMapNode*) const
 {

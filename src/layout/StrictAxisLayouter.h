@@ -65,8 +65,8 @@ private:
         double sign;
     };
     // Queues the children of the range, stacked across from `start`.
-    void queueLine(const std::vector<MindMapNode*>& children, size_t first, size_t end, double margin,
-                   double start, double sign, std::vector<Placement>& pending) const;
+    void queueLine(const std::vector<MindMapNode*>& children, size_t first, size_t end, double margin, double start,
+                   double sign, std::vector<Placement>& pending) const;
     void placeAll(std::vector<Placement>& pending);
     void placeTopic(const Placement& placement, std::vector<Placement>& pending);
     size_t firstGroupCount(const MindMapNode* node) const;
@@ -75,7 +75,10 @@ private:
     double across(Point point) const { return _axis.alongX ? point.y : point.x; }
     double along(Size size) const { return _axis.alongX ? size.width : size.height; }
     double across(Size size) const { return _axis.alongX ? size.height : size.width; }
-    Point point(double along, double across) const { return _axis.alongX ? Point{along, across} : Point{across, along}; }
+    Point point(double along, double across) const
+    {
+        return _axis.alongX ? Point{along, across} : Point{across, along};
+    }
     Size size(double along, double across) const { return _axis.alongX ? Size{along, across} : Size{across, along}; }
 
     Axis _axis;

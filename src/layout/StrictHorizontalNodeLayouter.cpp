@@ -6,17 +6,18 @@
 #include "MindMaps/ParentRelation.h"
 
 StrictHorizontalNodeLayouter::StrictHorizontalNodeLayouter(MindMap& mindMap)
-    : StrictAxisLayouter(mindMap, Axis{.alongX = true,
-                                       .gap = Gap,
-                                       .hiddenExtent = HiddenExtent,
-                                       .ownSpacing = Spacing,
-                                       .siblingsSpacing = Spacing,
-                                       .hullSpacing = Spacing,
-                                       .negativeDirection = LayoutDirectionLeft,
-                                       .positiveDirection = LayoutDirectionRight,
-                                       .firstSide = 1,
-                                       .allFirstDirection = LayoutDirectionRight,
-                                       .noneFirstDirection = LayoutDirectionLeft})
+    : StrictAxisLayouter(mindMap,
+                         Axis{.alongX = true,
+                              .gap = Gap,
+                              .hiddenExtent = HiddenExtent,
+                              .ownSpacing = Spacing,
+                              .siblingsSpacing = Spacing,
+                              .hullSpacing = Spacing,
+                              .negativeDirection = LayoutDirectionLeft,
+                              .positiveDirection = LayoutDirectionRight,
+                              .firstSide = 1,
+                              .allFirstDirection = LayoutDirectionRight,
+                              .noneFirstDirection = LayoutDirectionLeft})
 {
 }
 

@@ -35,7 +35,8 @@ Point along(const Point& point, bool alongX, double distance)
 
 StrictNodeLayouter::StrictNodeLayouter(MindMap& mindMap) : _mindMap(&mindMap)
 {
-    if (const MindMapStyle* style = mindMap.style()) _baselineConnected = style->connectionStyle() == BaselineConnectionStyle;
+    if (const MindMapStyle* style = mindMap.style())
+        _baselineConnected = style->connectionStyle() == BaselineConnectionStyle;
 }
 
 StrictNodeLayouter::~StrictNodeLayouter() = default;
@@ -85,16 +86,18 @@ void StrictNodeLayouter::doLayoutMindMap()
     double y = 0;
     for (MindMapNode* theme : themes) {
         layoutCentralTheme(theme, x, y, true);
-        if (sideBySide)
-            x += theme->measuredSize().width + ThemeSpacing;
-        else
-            y += theme->measuredSize().height + ThemeSpacing;
+        if (sideBySide) x += theme->measuredSize().width + ThemeSpacing;
+        else y += theme->measuredSize().height + ThemeSpacing;
     }
 }
 
-void StrictNodeLayouter::doLayoutBranch(MindMapNode*) {}
+void StrictNodeLayouter::doLayoutBranch(MindMapNode*)
+{
+}
 
-void StrictNodeLayouter::layoutCentralTheme(MindMapNode*, double, double, bool) {}
+void StrictNodeLayouter::layoutCentralTheme(MindMapNode*, double, double, bool)
+{
+}
 
 void StrictNodeLayouter::measureNode(MindMapNode* root)
 {
@@ -115,7 +118,9 @@ void StrictNodeLayouter::measureNode(MindMapNode* root)
     }
 }
 
-void StrictNodeLayouter::measureTopic(MindMapNode*) {}
+void StrictNodeLayouter::measureTopic(MindMapNode*)
+{
+}
 
 double StrictNodeLayouter::finite(double value)
 {

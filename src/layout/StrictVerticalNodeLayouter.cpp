@@ -3,17 +3,18 @@
 #include "MindMaps/LayoutModes.h"
 
 StrictVerticalNodeLayouter::StrictVerticalNodeLayouter(MindMap& mindMap)
-    : StrictAxisLayouter(mindMap, Axis{.alongX = false,
-                                       .gap = Gap,
-                                       .hiddenExtent = HiddenExtent,
-                                       .ownSpacing = Spacing,
-                                       .siblingsSpacing = SiblingsSpacing,
-                                       .hullSpacing = HullSpacing,
-                                       .negativeDirection = LayoutDirectionTop,
-                                       .positiveDirection = LayoutDirectionBottom,
-                                       .firstSide = -1,
-                                       .allFirstDirection = LayoutDirectionTop,
-                                       .noneFirstDirection = LayoutDirectionBottom})
+    : StrictAxisLayouter(mindMap,
+                         Axis{.alongX = false,
+                              .gap = Gap,
+                              .hiddenExtent = HiddenExtent,
+                              .ownSpacing = Spacing,
+                              .siblingsSpacing = SiblingsSpacing,
+                              .hullSpacing = HullSpacing,
+                              .negativeDirection = LayoutDirectionTop,
+                              .positiveDirection = LayoutDirectionBottom,
+                              .firstSide = -1,
+                              .allFirstDirection = LayoutDirectionTop,
+                              .noneFirstDirection = LayoutDirectionBottom})
 {
 }
 

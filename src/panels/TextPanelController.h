@@ -4,6 +4,7 @@ class MindMapText;
 
 class TextPanelController {
 public:
-    // Runs the free-text properties dialog modally and applies the result as one undoable step; false when nothing was applied.
+    // Runs the free-text properties dialog modally and applies the result as one undoable step; false when nothing was
+    // applied.
     static bool editTextProperties(MindMapText* text);
 };

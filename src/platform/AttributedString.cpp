@@ -21,8 +21,7 @@ size_t sequenceLength(const std::string& s, size_t i, char32_t* codePoint = null
 
 // Calls f(byteOffset, byteLength, utf16Units) for each character, an invalid byte being one
 // character of one unit.
-template <class F>
-void forEachCharacter(const std::string& s, F f)
+template <class F> void forEachCharacter(const std::string& s, F f)
 {
     for (size_t i = 0; i < s.size();) {
         size_t length = sequenceLength(s, i);
@@ -201,8 +200,7 @@ bool AttributedString::splitsPair(size_t position) const
     return position > 0 && std::binary_search(_pairStarts.begin(), _pairStarts.end(), position - 1);
 }
 
-template <class Change>
-void AttributedString::change(TextRange range, Change change)
+template <class Change> void AttributedString::change(TextRange range, Change change)
 {
     size_t start = std::min(range.location, _length);
     size_t end = range.length > _length - start ? _length : start + range.length;
@@ -312,7 +310,9 @@ PangoAttrList* AttributedString::newPangoAttrList() const
             start = position;
         }
     };
-    auto push = [&](PangoAttribute* attribute, size_t start, size_t end) { pending.push_back({start, end, attribute}); };
+    auto push = [&](PangoAttribute* attribute, size_t start, size_t end) {
+        pending.push_back({start, end, attribute});
+    };
 
     eachRange([](const TextAttributes& a) { return a.font; },
               [&](const Font& font, size_t start, size_t end) {
@@ -320,8 +320,9 @@ PangoAttrList* AttributedString::newPangoAttrList() const
                       font.newPangoDescription(), pango_font_description_free);
                   push(pango_attr_font_desc_new(description.get()), start, end);
               });
-    eachRange([](const TextAttributes& a) { return a.underline != 0 ? std::optional<bool>(true) : std::nullopt; },
-              [&](bool, size_t start, size_t end) { push(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), start, end); });
+    eachRange(
+        [](const TextAttributes& a) { return a.underline != 0 ? std::optional<bool>(true) : std::nullopt; },
+        [&](bool, size_t start, size_t end) { push(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), start, end); });
     eachRange([](const TextAttributes& a) { return a.strikethrough != 0 ? std::optional<bool>(true) : std::nullopt; },
               [&](bool, size_t start, size_t end) { push(pango_attr_strikethrough_new(TRUE), start, end); });
     // Each level raises (or lowers) the text by a third of the font size, in a smaller size.
@@ -342,11 +343,13 @@ PangoAttrList* AttributedString::newPangoAttrList() const
                        start, end);
                   // Pango takes an alpha of 0 for "not set"; a transparent colour must stay invisible.
                   if (color.alpha() < 1.0)
-                      push(pango_attr_foreground_alpha_new(std::max<guint16>(1, colorComponent(color.alpha()))), start, end);
+                      push(pango_attr_foreground_alpha_new(std::max<guint16>(1, colorComponent(color.alpha()))), start,
+                           end);
               });
 
     // In order of their starts, so that each insertion appends.
-    std::stable_sort(pending.begin(), pending.end(), [](const Pending& a, const Pending& b) { return a.start < b.start; });
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const Pending& a, const Pending& b) { return a.start < b.start; });
     PangoAttrList* list = pango_attr_list_new();
     for (const Pending& item : pending) {
         item.attribute->start_index = guint(item.start);

@@ -89,12 +89,11 @@ private:
     Segments::const_iterator segmentAt(size_t position) const;
     Segments::iterator splitAt(size_t position);
     bool splitsPair(size_t position) const;
-    template <class Change>
-    void change(TextRange range, Change change);
+    template <class Change> void change(TextRange range, Change change);
 
     std::string _text;
     size_t _length = 0;
-    Segments _segments;               // the first at 0, neighbours differ; none when empty
+    Segments _segments;              // the first at 0, neighbours differ; none when empty
     std::vector<size_t> _pairStarts; // in order, the positions of characters of two units
 };
 

@@ -151,7 +151,8 @@ void BezierPath::addToCairo(cairo_t* cr) const
             cairo_line_to(cr, e.points[0].x, e.points[0].y);
             break;
         case ElementType::CurveTo:
-            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x, e.points[2].y);
+            cairo_curve_to(cr, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y, e.points[2].x,
+                           e.points[2].y);
             break;
         case ElementType::ClosePath:
             cairo_close_path(cr);

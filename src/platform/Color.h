@@ -40,4 +40,7 @@ private:
     bool _normalizedClear = false;
 };
 
-inline bool isNormalizedClearColor(const std::optional<Color>& c) { return c && c->isNormalizedClearColor(); }
+inline bool isNormalizedClearColor(const std::optional<Color>& c)
+{
+    return c && c->isNormalizedClearColor();
+}

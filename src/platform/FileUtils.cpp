@@ -190,8 +190,7 @@ std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error*
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        setError(error, fileError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, description,
-                                  path + " is not a regular file"));
+        setError(error, fileError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, description, path + " is not a regular file"));
         return std::nullopt;
     }
 

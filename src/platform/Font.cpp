@@ -198,7 +198,8 @@ PangoFontDescription* Font::newPangoDescription() const
 {
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, (familyExists(_family) ? _family : fallbackFamily()).c_str());
-    pango_font_description_set_weight(description, _bold ? std::max(PANGO_WEIGHT_BOLD, pangoWeight(_weight)) : pangoWeight(_weight));
+    pango_font_description_set_weight(description,
+                                      _bold ? std::max(PANGO_WEIGHT_BOLD, pangoWeight(_weight)) : pangoWeight(_weight));
     pango_font_description_set_style(description, _italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     // Pango keeps sizes as integers of 1/1024 point: keep within what that can hold.
     double size = std::isfinite(_size) ? std::clamp(_size, 1.0 / PANGO_SCALE, 100000.0) : Font().pointSize();

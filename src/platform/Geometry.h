@@ -40,8 +40,14 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-inline Point operator+(Point a, Point b) { return {a.x + b.x, a.y + b.y}; }
-inline Point operator-(Point a, Point b) { return {a.x - b.x, a.y - b.y}; }
+inline Point operator+(Point a, Point b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+inline Point operator-(Point a, Point b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
 
 // The union ignores empty rectangles: the union with an empty one is the other one.
 inline Rect unionRect(const Rect& a, const Rect& b)
@@ -66,7 +72,10 @@ inline Rect intersectionRect(const Rect& a, const Rect& b)
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-inline bool intersectsRect(const Rect& a, const Rect& b) { return !intersectionRect(a, b).isEmpty(); }
+inline bool intersectsRect(const Rect& a, const Rect& b)
+{
+    return !intersectionRect(a, b).isEmpty();
+}
 
 // Positive insets shrink the rectangle on every side, negative ones grow it.
 inline Rect insetRect(const Rect& r, double dx, double dy)
@@ -83,6 +92,5 @@ inline bool pointInRect(Point p, const Rect& r)
 inline bool containsRect(const Rect& outer, const Rect& inner)
 {
     return !inner.isEmpty() && inner.minX() >= outer.minX() && inner.minY() >= outer.minY() &&
-           inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY();
+        inner.maxX() <= outer.maxX() && inner.maxY() <= outer.maxY();
 }
-

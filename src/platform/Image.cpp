@@ -15,8 +15,8 @@ namespace {
 
 bool sizeAllowed(int64_t width, int64_t height)
 {
-    return width >= 1 && height >= 1 && width <= Image::MaxSide && height <= Image::MaxSide
-        && width * height <= Image::MaxPixelCount;
+    return width >= 1 && height >= 1 && width <= Image::MaxSide && height <= Image::MaxSide &&
+        width * height <= Image::MaxPixelCount;
 }
 
 // What a decoding learns from the loader's signals.
@@ -69,8 +69,8 @@ cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned
 
 bool isPlainFileName(const std::string& name)
 {
-    return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos
-        && name.find('\0') == std::string::npos;
+    return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos &&
+        name.find('\0') == std::string::npos;
 }
 
 } // namespace
@@ -119,11 +119,12 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
 
     Image image;
     GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
-    const bool complete = std::all_of(decoding.rowsFilled.begin(), decoding.rowsFilled.end(), [](bool filled) { return filled; });
-    const bool usable = written && closed && !decoding.refused && complete && pixbuf
-        && size_t(gdk_pixbuf_get_height(pixbuf)) == decoding.rowsFilled.size()
-        && gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8
-        && (gdk_pixbuf_get_n_channels(pixbuf) == 3 || gdk_pixbuf_get_n_channels(pixbuf) == 4);
+    const bool complete =
+        std::all_of(decoding.rowsFilled.begin(), decoding.rowsFilled.end(), [](bool filled) { return filled; });
+    const bool usable = written && closed && !decoding.refused && complete && pixbuf &&
+        size_t(gdk_pixbuf_get_height(pixbuf)) == decoding.rowsFilled.size() &&
+        gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8 &&
+        (gdk_pixbuf_get_n_channels(pixbuf) == 3 || gdk_pixbuf_get_n_channels(pixbuf) == 4);
     if (usable) image = Image(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
 
     if (!image.isNull()) {
@@ -141,8 +142,8 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
                 const uint32_t alpha = hasAlpha ? in[3] : 255;
                 // cairo keeps colours premultiplied by their alpha.
                 const auto premultiplied = [alpha](uint32_t c) { return (c * alpha + 127) / 255; };
-                out[x] = (alpha << 24) | (premultiplied(in[0]) << 16) | (premultiplied(in[1]) << 8)
-                    | premultiplied(in[2]);
+                out[x] =
+                    (alpha << 24) | (premultiplied(in[0]) << 16) | (premultiplied(in[1]) << 8) | premultiplied(in[2]);
             }
         }
         cairo_surface_mark_dirty(image.surface());
@@ -193,7 +194,8 @@ std::optional<std::vector<uint8_t>> Image::pngData() const
 {
     if (isNull()) return std::nullopt;
     std::vector<uint8_t> data;
-    if (cairo_surface_write_to_png_stream(surface(), appendToVector, &data) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+    if (cairo_surface_write_to_png_stream(surface(), appendToVector, &data) != CAIRO_STATUS_SUCCESS)
+        return std::nullopt;
     return data;
 }
 

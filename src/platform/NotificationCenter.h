@@ -16,8 +16,7 @@ struct Notification {
     UserInfo userInfo;
 
     // The user-info value under key as T, or fallback when it is missing or of another type.
-    template <class T>
-    T value(const std::string& key, T fallback = T()) const
+    template <class T> T value(const std::string& key, T fallback = T()) const
     {
         auto it = userInfo.find(key);
         if (it == userInfo.end()) return fallback;

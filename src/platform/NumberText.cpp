@@ -62,7 +62,8 @@ bool decimalOverflows(std::string_view number)
         ++i;
         bool negative = false;
         if (i < number.size() && (number[i] == '+' || number[i] == '-')) negative = number[i++] == '-';
-        for (; i < number.size() && isDigit(number[i]); ++i) exponent = std::min<int64_t>(exponent * 10 + (number[i] - '0'), 1'000'000'000);
+        for (; i < number.size() && isDigit(number[i]); ++i)
+            exponent = std::min<int64_t>(exponent * 10 + (number[i] - '0'), 1'000'000'000);
         if (negative) exponent = -exponent;
     }
     return power + exponent > 0;

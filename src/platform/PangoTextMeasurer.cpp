@@ -110,7 +110,7 @@ size_t PangoTextMeasurer::KeyHash::operator()(const AttributedKey& key) const
 size_t PangoTextMeasurer::KeyHash::operator()(const PlainKey& key) const
 {
     return std::hash<std::string>()(key.text) ^ (std::hash<double>()(key.font.pointSize()) * 31) ^
-           (std::hash<double>()(key.wrapWidth) * 131);
+        (std::hash<double>()(key.wrapWidth) * 131);
 }
 
 PangoTextMeasurer::AttributedKey PangoTextMeasurer::keyFor(const AttributedString& text, double wrapWidth)
@@ -120,19 +120,17 @@ PangoTextMeasurer::AttributedKey PangoTextMeasurer::keyFor(const AttributedStrin
     // when the runs cover it.
     size_t covered = 0;
     for (const AttributedString::Run& run : key.runs) covered += run.range.length;
-    const bool wholeTextColour =
-        covered == text.length() && !key.runs.empty() && key.runs.front().attributes.color &&
+    const bool wholeTextColour = covered == text.length() && !key.runs.empty() && key.runs.front().attributes.color &&
         std::all_of(key.runs.begin(), key.runs.end(), [&](const AttributedString::Run& run) {
-            return run.attributes.color == key.runs.front().attributes.color;
-        });
+                                     return run.attributes.color == key.runs.front().attributes.color;
+                                 });
     if (!wholeTextColour) return key;
     std::vector<AttributedString::Run> runs;
     for (AttributedString::Run run : key.runs) {
         run.attributes.color.reset();
         if (!runs.empty() && runs.back().attributes == run.attributes && runs.back().range.end() == run.range.location)
             runs.back().range.length += run.range.length;
-        else if (!run.attributes.isEmpty())
-            runs.push_back(run);
+        else if (!run.attributes.isEmpty()) runs.push_back(run);
     }
     key.runs = std::move(runs);
     return key;
@@ -179,7 +177,7 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
     // Each text not seen before gets its entry now and is laid out once, however often the batch
     // holds it; the entry is filled once the batch is measured.
     std::vector<const Size*> found(texts.size());
-    std::vector<size_t> unseen;                 // the text that stands for each new entry
+    std::vector<size_t> unseen; // the text that stands for each new entry
     std::vector<Size*> unseenEntries;
     for (size_t i = 0; i < texts.size(); ++i) {
         const auto [entry, added] = _attributedSizes.try_emplace(keyFor(*texts[i], wrapWidth));

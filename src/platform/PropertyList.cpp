@@ -61,9 +61,9 @@ bool checkBinaryShape(const uint8_t* data, size_t size, std::string& reason)
     const uint64_t topObject = readBigEndian(trailer + 16, 8);
     const uint64_t tableOffset = readBigEndian(trailer + 24, 8);
     const uint64_t tableEnd = size - kTrailerSize;
-    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0
-        || topObject >= objectCount || tableOffset < kBinaryMagicLength || tableOffset > tableEnd
-        || objectCount > (tableEnd - tableOffset) / offsetSize) {
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || objectCount == 0 ||
+        topObject >= objectCount || tableOffset < kBinaryMagicLength || tableOffset > tableEnd ||
+        objectCount > (tableEnd - tableOffset) / offsetSize) {
         reason = "The binary property list has a damaged trailer or offset table.";
         return false;
     }
@@ -495,8 +495,8 @@ std::optional<PropertyList> PropertyList::fromData(const Data& data, Error* erro
         setError(error, readError("The property list is too large."));
         return std::nullopt;
     }
-    const bool binary = data.size() >= kBinaryMagicLength
-        && std::memcmp(data.data(), kBinaryMagic, kBinaryMagicLength) == 0;
+    const bool binary =
+        data.size() >= kBinaryMagicLength && std::memcmp(data.data(), kBinaryMagic, kBinaryMagicLength) == 0;
     std::string reason;
     plist_t root = nullptr;
     if (binary) {

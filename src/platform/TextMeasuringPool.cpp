@@ -126,8 +126,7 @@ void TextMeasuringPool::forEach(size_t count, PangoLayoutMeasurer& callerMeasure
         ++_generation;
     }
     _wake.notify_all();
-    while (measureChunk(callerMeasurer)) {
-    }
+    while (measureChunk(callerMeasurer)) {}
     std::unique_lock lock(_mutex);
     _done.wait(lock, [this] { return _busy == 0; });
     _measure = nullptr;
@@ -163,8 +162,7 @@ void TextMeasuringPool::work()
             seen = _generation;
             ++_busy;
         }
-        while (measureChunk(measurer)) {
-        }
+        while (measureChunk(measurer)) {}
         {
             std::lock_guard lock(_mutex);
             --_busy;

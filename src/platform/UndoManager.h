@@ -76,7 +76,7 @@ private:
     int _disableCount = 0;
     bool _undoing = false;
     bool _redoing = false;
-    Group _openGroup;          // the explicit group, or the group built while undoing or redoing
+    Group _openGroup; // the explicit group, or the group built while undoing or redoing
     bool _buildingReplay = false;
     std::deque<Group> _undoStack; // back is the top
     std::deque<Group> _redoStack;

@@ -194,7 +194,6 @@ bool UserDefaults::synchronize(Error* error)
 
 ObservationToken UserDefaults::observe(const std::string& key, std::function<void(const std::string& key)> handler)
 {
-    return _state->observers.addObserver(key, nullptr, [handler = std::move(handler)](const Notification& n) {
-        handler(n.name);
-    });
+    return _state->observers.addObserver(key, nullptr,
+                                         [handler = std::move(handler)](const Notification& n) { handler(n.name); });
 }

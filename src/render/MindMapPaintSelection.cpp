@@ -5,7 +5,7 @@ MindMapPaintSelection::MindMapPaintSelection(MindMap* mindMap) : _mindMap(mindMa
 }
 
 std::unique_ptr<MindMapPaintSelection> MindMapPaintSelection::mindMapPaintSelection(MindMap& mindMap,
-                                                                                     bool /*selectionOnly*/)
+                                                                                    bool /*selectionOnly*/)
 {
     // Collecting the roots needs the map's structure, which painting does not read yet: the
     // selection stays empty and nothing is painted.

@@ -19,11 +19,10 @@ void installRendering()
                                        return MindMapRenderingView::bitmapDataWithMindMap(
                                            mindMap, BitmapFileTypePNG, options.imageScaleFactor, options.selectionOnly);
                                    });
-    MindMapFormats::registerWriter(MindMapExportFormat::Tiff,
-                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-                                       return MindMapRenderingView::tiffDataWithMindMap(
-                                           mindMap, options.imageScaleFactor, options.selectionOnly);
-                                   });
+    MindMapFormats::registerWriter(
+        MindMapExportFormat::Tiff, [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
+            return MindMapRenderingView::tiffDataWithMindMap(mindMap, options.imageScaleFactor, options.selectionOnly);
+        });
     MindMapFormats::registerWriter(MindMapExportFormat::Eps,
                                    [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
                                        return MindMapRenderingView::epsDataWithMindMap(mindMap, options.selectionOnly);

@@ -32,8 +32,7 @@ const Rect ShapeRect{4, 4, 32, 32};
 const Rect CloudRect{4, 8, 32, 24};
 
 // The preset's own value of a property it customises, else the reference style's.
-template <typename Style>
-const Style& pick(const Style& own, const Style* reference, uint64_t mask)
+template <typename Style> const Style& pick(const Style& own, const Style* reference, uint64_t mask)
 {
     return own.isPropCustomized(mask) || !reference ? own : *reference;
 }

@@ -9,8 +9,8 @@ namespace {
 bool isNumber(const PropertyList& value)
 {
     const PropertyList::Type type = value.type();
-    return type == PropertyList::Type::Integer || type == PropertyList::Type::Real
-        || type == PropertyList::Type::Boolean;
+    return type == PropertyList::Type::Integer || type == PropertyList::Type::Real ||
+        type == PropertyList::Type::Boolean;
 }
 
 } // namespace

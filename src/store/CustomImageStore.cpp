@@ -27,8 +27,8 @@ constexpr size_t Sha1HexLength = 40;
 
 // The six icons a new custom icon folder starts with.
 constexpr const char* DefaultCustomIconResources[] = {
-    "ic8_48_black_hat", "ic8_48_blue_hat", "ic8_48_green_hat",
-    "ic8_48_red_hat", "ic8_48_white_hat", "ic8_48_yellow_hat",
+    "ic8_48_black_hat", "ic8_48_blue_hat",  "ic8_48_green_hat",
+    "ic8_48_red_hat",   "ic8_48_white_hat", "ic8_48_yellow_hat",
 };
 
 std::shared_ptr<CustomImageStore> localStore;
@@ -107,8 +107,7 @@ std::string CustomImageStore::defaultImagesDirectory(const std::string& folderNa
 
 CustomImageStore::CustomImageStore() = default;
 
-CustomImageStore::CustomImageStore(const std::string& imagesDirectory)
-    : _imagesDirectory(imagesDirectory)
+CustomImageStore::CustomImageStore(const std::string& imagesDirectory) : _imagesDirectory(imagesDirectory)
 {
 }
 
@@ -239,8 +238,8 @@ std::shared_ptr<const Image> CustomImageStore::customImageWithHash(const std::st
     const int width = std::max(1, image.pixelWidth());
     const int height = std::max(1, image.pixelHeight());
     if (width > ThumbnailSide || height > ThumbnailSide) {
-        const double scale = std::min(double(std::min(width, ThumbnailSide)) / width,
-                                      double(std::min(height, ThumbnailSide)) / height);
+        const double scale =
+            std::min(double(std::min(width, ThumbnailSide)) / width, double(std::min(height, ThumbnailSide)) / height);
         Image reduced = image.scaledTo(scaledSide(width, scale), scaledSide(height, scale));
         if (!reduced.isNull()) {
             if (isLocalStore()) {

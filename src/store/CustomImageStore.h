@@ -45,12 +45,12 @@ public:
 
     // Make the shared store on first call and bind it to the folder (again); binding keeps the
     // cache. The custom icon store then gets the default icons when it has no image.
-    static std::shared_ptr<CustomImageStore> initLocalImageStore(
-        const std::string& path = defaultImagesDirectory("Images"));
-    static std::shared_ptr<CustomImageStore> initCustomIconStore(
-        const std::string& path = defaultImagesDirectory("Custom Icons"));
-    static std::shared_ptr<CustomImageStore> initClipboardImageStore(
-        const std::string& path = defaultImagesDirectory("Clipboard"));
+    static std::shared_ptr<CustomImageStore>
+    initLocalImageStore(const std::string& path = defaultImagesDirectory("Images"));
+    static std::shared_ptr<CustomImageStore>
+    initCustomIconStore(const std::string& path = defaultImagesDirectory("Custom Icons"));
+    static std::shared_ptr<CustomImageStore>
+    initClipboardImageStore(const std::string& path = defaultImagesDirectory("Clipboard"));
     // The shared stores; null (with a message in the log) before they were made.
     static std::shared_ptr<CustomImageStore> localImageStore();
     static std::shared_ptr<CustomImageStore> customIconStore();

@@ -1,8 +1,5 @@
 #include "store/ExternalMindMapStorage.h"
 
-#include "formats/TwkxArchiveReader.h"
-#include "formats/TwkxArchiveWriter.h"
-#include "formats/ZipDetection.h"
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
@@ -10,12 +7,15 @@
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ParentRelation.h"
+#include "Utils/StringUtils.h"
+#include "Utils/URLUtils.h"
+#include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxArchiveWriter.h"
+#include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 #include "store/SiblingTempFile.h"
-#include "Utils/StringUtils.h"
-#include "Utils/URLUtils.h"
 
 #include <filesystem>
 #include <system_error>
@@ -145,8 +145,9 @@ bool ExternalMindMapStorage::commitMindMap(MindMap* mindMap, Error* error)
         packed = writer.getArchiveData().has_value();
     }
     if (!packed) {
-        return setError(error, MakeAppError(CloudContainerErrorCode, localized("cloud_cache_commit_error"),
-                                            localizedFormat("cloud_cache_container_error", {_fileName})));
+        return setError(error,
+                        MakeAppError(CloudContainerErrorCode, localized("cloud_cache_commit_error"),
+                                     localizedFormat("cloud_cache_container_error", {_fileName})));
     }
     if (!container.commit(error)) return false;
     mindMapCommitted();

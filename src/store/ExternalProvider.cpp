@@ -1,13 +1,13 @@
 #include "store/ExternalProvider.h"
 
+#include "Utils/PathValidation.h"
+#include "Utils/StringUtils.h"
+#include "Utils/URLUtils.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "store/ExternalMindMapStorage.h"
 #include "store/MindMapStore.h"
-#include "Utils/PathValidation.h"
-#include "Utils/StringUtils.h"
-#include "Utils/URLUtils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,8 +30,7 @@ std::string storagesPath()
 {
     const std::string root = MindMapStore::tarnWickStoreRootPath();
     if (root.empty()) return {};
-    return (std::filesystem::path(root) / ExternalProvider::ProvidersFolderName /
-            ExternalProvider::StoragesFolderName)
+    return (std::filesystem::path(root) / ExternalProvider::ProvidersFolderName / ExternalProvider::StoragesFolderName)
         .string();
 }
 

@@ -9,8 +9,8 @@ namespace FolderIndexFormat {
 pugi::xml_node parseRootFolder(const std::vector<uint8_t>& data, pugi::xml_document& document)
 {
     if (data.empty() || data.size() > MaxFileSize) return {};
-    const pugi::xml_parse_result parsed = document.load_buffer(data.data(), data.size(), pugi::parse_default,
-                                                               pugi::encoding_auto);
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(data.data(), data.size(), pugi::parse_default, pugi::encoding_auto);
     if (!parsed) return {};
     const pugi::xml_node root = document.document_element();
     if (std::strcmp(root.name(), RootElement) != 0) return {};

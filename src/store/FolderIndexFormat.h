@@ -45,8 +45,8 @@ pugi::xml_node parseRootFolder(const std::vector<uint8_t>& data, pugi::xml_docum
 
 // Answers the folder that stands for a "folder" element (found or made) below parent, given the
 // element's id and unescaped name; nullptr puts its contents into parent.
-using FolderResolver = std::function<MindMapStoreFolder*(MindMapStoreFolder* parent, const std::string& id,
-                                                         const std::string& name)>;
+using FolderResolver =
+    std::function<MindMapStoreFolder*(MindMapStoreFolder* parent, const std::string& id, const std::string& name)>;
 // Told about each "diagram" element with a non-empty id, and the folder it lies in.
 using DiagramVisitor = std::function<void(MindMapStoreFolder* folder, const std::string& id)>;
 

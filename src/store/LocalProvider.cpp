@@ -26,14 +26,14 @@ LocalProvider::LocalProvider() : MindMapProvider(MindMapProviderLocal)
     NotificationCenter& center = NotificationCenter::defaultCenter();
     _observations.push_back(center.addObserver(MindMapStore::MindMapStoreChangedNotification, store,
                                                [this](const Notification&) { storeChanged(); }));
-    _observations.push_back(center.addObserver(MindMapStore::MindMapDeletedNotification, store,
-                                               [this](const Notification& n) {
-                                                   mindMapDeleted(n.value<std::string>(MindMapStore::GuidKey));
-                                               }));
-    _observations.push_back(center.addObserver(MindMapStore::MindMapExternalCommittedNotification, store,
-                                               [this](const Notification& n) {
-                                                   mindMapExternallyCommitted(n.value<std::string>(MindMapStore::GuidKey));
-                                               }));
+    _observations.push_back(
+        center.addObserver(MindMapStore::MindMapDeletedNotification, store, [this](const Notification& n) {
+            mindMapDeleted(n.value<std::string>(MindMapStore::GuidKey));
+        }));
+    _observations.push_back(
+        center.addObserver(MindMapStore::MindMapExternalCommittedNotification, store, [this](const Notification& n) {
+            mindMapExternallyCommitted(n.value<std::string>(MindMapStore::GuidKey));
+        }));
 }
 
 LocalProvider::~LocalProvider()
@@ -165,13 +165,13 @@ std::string LocalProvider::performCopyToCloud(const std::string& folderId, const
             if (path.empty() || path.front() != '/') where += "/";
             where += path;
             feedbackSinkInstance().addItemWithTitle(localizedFormat("copy_to_cloud_feedback", {where}),
-                                                    item->singleLineTitle(), FeedbackStateInformation,
-                                                    "tw-icon-16x16", item->guid());
+                                                    item->singleLineTitle(), FeedbackStateInformation, "tw-icon-16x16",
+                                                    item->guid());
             return item->guid();
         }
     }
-    feedbackSinkInstance().showEditorNotification(
-        localizedFormat("copy_to_cloud_feedback_error", {title()}), std::string(), FeedbackStateError);
+    feedbackSinkInstance().showEditorNotification(localizedFormat("copy_to_cloud_feedback_error", {title()}),
+                                                  std::string(), FeedbackStateError);
     return {};
 }
 

@@ -70,7 +70,8 @@ std::shared_ptr<MindMapInfoItem> MindMapInfoItem::create(MindMapStoreFolder* par
 
 std::shared_ptr<const Image> MindMapInfoItem::defaultThumbnail()
 {
-    static const std::shared_ptr<const Image> icon = std::make_shared<const Image>(Image::fromResource("tw-icon-16x16"));
+    static const std::shared_ptr<const Image> icon =
+        std::make_shared<const Image>(Image::fromResource("tw-icon-16x16"));
     return icon;
 }
 
@@ -318,8 +319,8 @@ std::optional<MindMapData> MindMapInfoItem::getMindMapExportData()
     if (hashes.empty() || !imageStore) return data;
 
     MindMapStore* store = MindMapStore::existingInstance();
-    std::string archivePath = store ? store->uniqueFileInScratchDirectory(guid() + "." + MindMapStore::MindMapExtension)
-                                    : std::string();
+    std::string archivePath =
+        store ? store->uniqueFileInScratchDirectory(guid() + "." + MindMapStore::MindMapExtension) : std::string();
     if (archivePath.empty()) return std::nullopt;
     TwkxArchiveWriter writer(archivePath, true);
     writer.addMindMapDocumentData(*data);

@@ -55,7 +55,8 @@ public:
     bool commitTwkxXmlData(const MindMapData& data, Error* error = nullptr);
     // A native container (its document and images) or native XML, from outside the editor.
     // The image entries of a container that were not kept are appended to *skipped.
-    bool commitExternalData(const MindMapData& data, Error* error = nullptr, std::vector<std::string>* skipped = nullptr);
+    bool commitExternalData(const MindMapData& data, Error* error = nullptr,
+                            std::vector<std::string>* skipped = nullptr);
     // Brings title, SHA-1 and image flag in line with the bytes (the file's, or ones just written);
     // rewrites the file only when it reads as a native document of this or an older version whose
     // GUID is not this item's, or that came from a container. False for empty data or a container

@@ -23,11 +23,16 @@ MindMapProvider::~MindMapProvider()
 std::string MindMapProvider::id() const
 {
     switch (_type) {
-    case MindMapProviderDropbox: return "Dropbox";
-    case MindMapProviderGoogleDrive: return "GoogleDrive";
-    case MindMapProviderOneDrive: return "OneDrive";
-    case MindMapProviderTemporary: return "Temporary";
-    default: return "Local";
+    case MindMapProviderDropbox:
+        return "Dropbox";
+    case MindMapProviderGoogleDrive:
+        return "GoogleDrive";
+    case MindMapProviderOneDrive:
+        return "OneDrive";
+    case MindMapProviderTemporary:
+        return "Temporary";
+    default:
+        return "Local";
     }
 }
 

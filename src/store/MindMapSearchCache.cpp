@@ -64,7 +64,7 @@ std::shared_ptr<MindMapSearchInfo> MindMapSearchCache::addSearchInfo(const std::
 }
 
 std::vector<std::shared_ptr<MindMapSearchInfo>> MindMapSearchCache::getSearchMatches(const std::string& searchText,
-                                                                                    bool fullTextSearch)
+                                                                                     bool fullTextSearch)
 {
     std::vector<std::shared_ptr<MindMapSearchInfo>> matches;
     if (searchText.empty()) return matches;

@@ -29,7 +29,8 @@ public:
     // A new entry for the id, replacing any entry filed under the same key.
     std::shared_ptr<MindMapSearchInfo> addSearchInfo(const std::string& mindMapId);
     // The entries that match, in key order; none for an empty search text.
-    std::vector<std::shared_ptr<MindMapSearchInfo>> getSearchMatches(const std::string& searchText, bool fullTextSearch);
+    std::vector<std::shared_ptr<MindMapSearchInfo>> getSearchMatches(const std::string& searchText,
+                                                                     bool fullTextSearch);
     // Waits for its caller in the shell.
     void resetNativeMatches();
 

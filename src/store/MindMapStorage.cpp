@@ -15,8 +15,9 @@ constexpr int64_t UnloadedMapCommitErrorCode = 31;
 bool isCommittableMindMap(const MindMap* mindMap, Error* error)
 {
     if (mindMap && mindMap->enabled()) return true;
-    return setError(error, MakeAppError(UnloadedMapCommitErrorCode, localized("map_commit_error"),
-                                        localized("map_not_loaded_commit_reason")));
+    return setError(error,
+                    MakeAppError(UnloadedMapCommitErrorCode, localized("map_commit_error"),
+                                 localized("map_not_loaded_commit_reason")));
 }
 
 MindMapStorage::MindMapStorage(CreationKey, MindMapProvider* provider, std::string id)

@@ -40,8 +40,7 @@ protected:
 public:
     // Makes a storage of type T (constructed with a CreationKey, then the arguments given here,
     // starting with provider and id) and registers it with its provider.
-    template <class T, class... Args>
-    static std::shared_ptr<T> create(Args&&... args)
+    template <class T, class... Args> static std::shared_ptr<T> create(Args&&... args)
     {
         std::shared_ptr<T> storage = std::make_shared<T>(CreationKey{}, std::forward<Args>(args)...);
         registerWithProvider(storage);

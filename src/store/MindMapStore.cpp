@@ -189,7 +189,8 @@ bool isLeftoverTemporaryName(const std::string& name)
     constexpr size_t SuffixLength = 6;
     if (name.size() < SuffixLength + 2 || name.front() != '.') return false;
     const std::string suffix = name.substr(name.size() - SuffixLength);
-    if (!std::all_of(suffix.begin(), suffix.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+    if (!std::all_of(suffix.begin(), suffix.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
         return false;
     }
     const std::string stem = name.substr(1, name.size() - SuffixLength - 1);
@@ -226,11 +227,12 @@ void MindMapStore::removeLeftoverTemporaryFiles()
 void MindMapStore::initProvider()
 {
     // Searching the store's maps by their texts reads them with the extractor.
-    MindMapSearchInfo::setFullTextScanner([](const std::vector<uint8_t>& data) -> std::optional<std::vector<std::string>> {
-        TwkxDataExtractor extractor;
-        if (!extractor.readFromData(data, TwkxDataExtractor::CollectFullText)) return std::nullopt;
-        return extractor.fullText();
-    });
+    MindMapSearchInfo::setFullTextScanner(
+        [](const std::vector<uint8_t>& data) -> std::optional<std::vector<std::string>> {
+            TwkxDataExtractor extractor;
+            if (!extractor.readFromData(data, TwkxDataExtractor::CollectFullText)) return std::nullopt;
+            return extractor.fullText();
+        });
     // Links to local maps are valid when this store has the map; they show its title.
     DiagramLink::setLocalMapLookup([](const std::string& mapGuid) -> std::optional<std::string> {
         MindMapStore* store = existingInstance();
@@ -517,7 +519,8 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* err
     return importMindMapData(data, 0, error, skipped);
 }
 
-MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error* error, std::vector<std::string>* skipped)
+MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error* error,
+                                                 std::vector<std::string>* skipped)
 {
     std::optional<MindMapData> data = readFileData(path, error);
     if (!data) return nullptr;

@@ -176,8 +176,14 @@ public:
     // Opens a bracket for its lifetime.
     class UpdateBracket {
     public:
-        explicit UpdateBracket(MindMapStore* store) : _store(store) { if (_store) _store->beginUpdate(); }
-        ~UpdateBracket() { if (_store) _store->endUpdate(); }
+        explicit UpdateBracket(MindMapStore* store) : _store(store)
+        {
+            if (_store) _store->beginUpdate();
+        }
+        ~UpdateBracket()
+        {
+            if (_store) _store->endUpdate();
+        }
         UpdateBracket(const UpdateBracket&) = delete;
         UpdateBracket& operator=(const UpdateBracket&) = delete;
 

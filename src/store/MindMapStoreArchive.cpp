@@ -25,13 +25,14 @@ bool isExportedDocument(const std::filesystem::directory_entry& entry)
     if (!entry.is_regular_file(error)) return false;
     const std::string extension = entry.path().extension().string();
     return extension == std::string(".") + MindMapStore::MindMapExtension ||
-           extension == std::string(".") + StoreArchiveImporter::CustomStyleExtension;
+        extension == std::string(".") + StoreArchiveImporter::CustomStyleExtension;
 }
 
 bool exportFailed(Error* error, const std::string& reasonKey, const std::string& path)
 {
-    return setError(error, MakeAppError(StoreExportErrorCode, localized("store_archive_export_error"),
-                                        localizedFormat(reasonKey, {path})));
+    return setError(error,
+                    MakeAppError(StoreExportErrorCode, localized("store_archive_export_error"),
+                                 localizedFormat(reasonKey, {path})));
 }
 
 } // namespace
@@ -74,8 +75,8 @@ bool MindMapStore::exportToArchive(const std::string& archivePath, Error* error)
         }
     }
 
-    const bool indexAdded = folderIndex && archive.addDataToZip(*folderIndex, std::chrono::system_clock::now(),
-                                                                FolderIndexFormat::FileName);
+    const bool indexAdded = folderIndex &&
+        archive.addDataToZip(*folderIndex, std::chrono::system_clock::now(), FolderIndexFormat::FileName);
     const bool closed = archive.CloseZipFile2();
     if (!closed || !documentsAdded || !indexAdded) {
         return exportFailed(error, "store_archive_export_write_error", archivePath);

@@ -53,7 +53,8 @@ std::shared_ptr<const Image> MindMapStoreFolder::thumbnail()
 {
     static const std::shared_ptr<const Image> recycleBin =
         std::make_shared<const Image>(Image::fromResource("recycle_bin_full_16"));
-    static const std::shared_ptr<const Image> folder = std::make_shared<const Image>(Image::fromResource("folder-icon"));
+    static const std::shared_ptr<const Image> folder =
+        std::make_shared<const Image>(Image::fromResource("folder-icon"));
     return _folderKind == RecycleBinFolder ? recycleBin : folder;
 }
 

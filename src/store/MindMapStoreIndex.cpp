@@ -3,17 +3,17 @@
 
 #include "store/MindMapStore.h"
 
-#include "formats/XmlAttributeHelpers.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
+#include "Utils/StringUtils.h"
+#include "formats/XmlAttributeHelpers.h"
 #include "platform/FileUtils.h"
 #include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStoreFolder.h"
-#include "Utils/CryptoDigest.h"
-#include "Utils/HexEncoding.h"
-#include "Utils/StringUtils.h"
 
 #include <pugixml.hpp>
 
@@ -115,7 +115,8 @@ void MindMapStore::loadFolderIndexFile()
     if (path.empty() || !_rootFolder) return;
     Error readError;
     const auto data = readFileData(path, &readError);
-    if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR)) return;
+    if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR))
+        return;
     pugi::xml_document document;
     const pugi::xml_node rootElement = data ? FolderIndexFormat::parseRootFolder(*data, document) : pugi::xml_node();
     if (!rootElement) {
@@ -128,7 +129,8 @@ void MindMapStore::loadFolderIndexFile()
     }
 
     UpdateBracket bracket(this);
-    const std::shared_ptr<MindMapStoreFolder> unplaced = MindMapStoreFolder::create(nullptr, std::string(), std::string());
+    const std::shared_ptr<MindMapStoreFolder> unplaced =
+        MindMapStoreFolder::create(nullptr, std::string(), std::string());
     moveAllChildren(_rootFolder.get(), unplaced.get());
 
     // Looking every id up in the list would cost a pass over all maps per map.
@@ -146,10 +148,8 @@ void MindMapStore::loadFolderIndexFile()
             if (found == mapsByGuid.end()) return;
             // A map named twice ends at the end of the folder named last.
             MindMapInfoItem* map = found->second;
-            if (map->parent() == folder)
-                folder->moveChild(map, static_cast<int64_t>(folder->childCount()));
-            else
-                map->setParent(folder);
+            if (map->parent() == folder) folder->moveChild(map, static_cast<int64_t>(folder->childCount()));
+            else map->setParent(folder);
         });
 
     // Maps the index does not name (new since it was written) keep their order, after the rest.
@@ -211,8 +211,7 @@ void MindMapStore::validateIndex()
         }
         const std::string sha1 = entry ? (*entry)[IndexCacheSha1Key].stringValue() : std::string();
         const PropertyList& title = entry ? (*entry)[IndexCacheTitleKey] : PropertyList();
-        if (!sha1.empty() && title.type() == PropertyList::Type::String &&
-            sha1 == stringByHexEncoding(SHA1(*bytes))) {
+        if (!sha1.empty() && title.type() == PropertyList::Type::String && sha1 == stringByHexEncoding(SHA1(*bytes))) {
             item->setSha1(sha1);
             item->setTitle(title.stringValue());
             item->setContainsImages((*entry)[IndexCacheHasImagesKey].boolValue());

@@ -9,11 +9,16 @@ std::string providerProtocol(const MindMapProvider* provider)
 {
     if (!provider) return {};
     switch (provider->type()) {
-    case MindMapProviderLocal: return "local";
-    case MindMapProviderDropbox: return "dropbox";
-    case MindMapProviderGoogleDrive: return "googledrive";
-    case MindMapProviderOneDrive: return "onedrive";
-    default: return {};
+    case MindMapProviderLocal:
+        return "local";
+    case MindMapProviderDropbox:
+        return "dropbox";
+    case MindMapProviderGoogleDrive:
+        return "googledrive";
+    case MindMapProviderOneDrive:
+        return "onedrive";
+    default:
+        return {};
     }
 }
 

@@ -1,6 +1,9 @@
 #include "store/StoreArchiveImporter.h"
 
 #include "MindMaps/CustomStyleSheet.h"
+#include "Utils/FileManagerUtils.h"
+#include "Utils/PathValidation.h"
+#include "Utils/StringUtils.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Utf8.h"
@@ -9,9 +12,6 @@
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"
-#include "Utils/FileManagerUtils.h"
-#include "Utils/PathValidation.h"
-#include "Utils/StringUtils.h"
 
 #include <unzip.h>
 
@@ -54,7 +54,8 @@ void StoreArchiveImporter::setOverwriteMode(int64_t mode)
     _overwriteMode = mode >= KeepExisting && mode <= ReplaceAlways ? mode : KeepExisting;
 }
 
-std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(const std::string& archivePath, Error* error)
+std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(const std::string& archivePath,
+                                                                            Error* error)
 {
     _error = false;
     _unreadableEntries.clear();
@@ -64,15 +65,17 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
 
     // Not an archive at all is a failure to report, not an archive with nothing in it.
     if (!UnzipOpenFile(archivePath)) {
-        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
-                                     localizedFormat("store_archive_open_error", {archivePath})));
+        setError(error,
+                 MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                              localizedFormat("store_archive_open_error", {archivePath})));
         return nullptr;
     }
     // A small archive may claim to unpack to any size: it is measured before anything is written.
     if (!fitsIntoFolder(_store->documentsDirectory())) {
         UnzipCloseFile();
-        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
-                                     localizedFormat("store_archive_too_large_error", {archivePath})));
+        setError(error,
+                 MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                              localizedFormat("store_archive_too_large_error", {archivePath})));
         return nullptr;
     }
     removeImportFolder();
@@ -84,8 +87,9 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
     removeImportFolder();
 
     if (_error) {
-        setError(error, MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
-                                     localizedFormat("store_archive_extract_error", {archivePath})));
+        setError(error,
+                 MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
+                              localizedFormat("store_archive_extract_error", {archivePath})));
         return nullptr;
     }
     return std::make_unique<MindMapStoreImportResult>(_mindMaps, _customStyles, _customImages, _skippedFiles,
@@ -93,7 +97,7 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
 }
 
 StoreArchiveImporter::EntryKind StoreArchiveImporter::classifyEntry(const std::string& name, std::string& target,
-                                                                   std::string& extension) const
+                                                                    std::string& extension) const
 {
     if (!Utf8::isValid(name) || name.find('\0') != std::string::npos) return EntryKind::Skip;
     const size_t slash = name.rfind('/');
@@ -161,7 +165,8 @@ bool StoreArchiveImporter::extractFiles()
         std::string target;
         std::string extension;
         EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
-        if (kind != EntryKind::Skip && shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
+        if (kind != EntryKind::Skip &&
+            shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
             bool damaged = false;
             bool written = false;
             if (kind == EntryKind::CustomImage) {
@@ -185,7 +190,9 @@ bool StoreArchiveImporter::extractFiles()
                 ++_unzippedFiles;
             }
             switch (kind) {
-            case EntryKind::CustomImage: ++_customImages; break;
+            case EntryKind::CustomImage:
+                ++_customImages;
+                break;
             case EntryKind::MindMap:
                 _store->mindmapFileImported(std::filesystem::path(target).filename().string(), _importFolder.get());
                 ++_mindMaps;
@@ -193,7 +200,8 @@ bool StoreArchiveImporter::extractFiles()
             case EntryKind::CustomStyle:
                 if (CustomStyleSheet::customStyleImported(target)) ++_customStyles;
                 break;
-            case EntryKind::Skip: break;
+            case EntryKind::Skip:
+                break;
             }
         }
         const int step = unzGoToNextFile(_unzFile);

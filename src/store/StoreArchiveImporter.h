@@ -19,8 +19,11 @@ class MindMapStoreImportResult {
 public:
     MindMapStoreImportResult(uint64_t mindMaps, uint64_t styles, uint64_t images, uint64_t skipped,
                              std::vector<std::string> unreadableEntries = {})
-        : _mindMapsImported(mindMaps), _customStylesImported(styles), _customImagesImported(images),
-          _skippedFiles(skipped), _unreadableEntries(std::move(unreadableEntries))
+        : _mindMapsImported(mindMaps),
+          _customStylesImported(styles),
+          _customImagesImported(images),
+          _skippedFiles(skipped),
+          _unreadableEntries(std::move(unreadableEntries))
     {
     }
 

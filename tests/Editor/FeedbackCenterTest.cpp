@@ -35,8 +35,8 @@ class FeedbackCenterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        _token = NotificationCenter::defaultCenter().addObserver(
-            "com.orrinworks.Tarnwick.FeedbackCenter.Changed", &center, [this](const Notification&) { ++changes; });
+        _token = NotificationCenter::defaultCenter().addObserver("com.orrinworks.Tarnwick.FeedbackCenter.Changed",
+                                                                 &center, [this](const Notification&) { ++changes; });
     }
 
     FeedbackCenter center;

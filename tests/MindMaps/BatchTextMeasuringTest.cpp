@@ -39,8 +39,8 @@ void buildMixedMap(MindMap& map, size_t count)
     std::vector<MindMapNode*> parents;
     for (size_t i = 0; i < count; ++i) {
         MindMapNode* node = parents.size() < 3
-                                ? map.internalAddCentralTheme(texts[i])
-                                : map.addMindMapNodeAsChild(parents[(i * 7) % parents.size()], Point{0, 0});
+            ? map.internalAddCentralTheme(texts[i])
+            : map.addMindMapNodeAsChild(parents[(i * 7) % parents.size()], Point{0, 0});
         node->setText(texts[i]);
         if (i % 3 == 1) {
             NodeStyle* style = node->style();

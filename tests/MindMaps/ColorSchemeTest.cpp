@@ -78,8 +78,7 @@ void applyToNode(MMColorScheme& scheme, FakeNode& node)
     state.nodeLevel = node.level();
     state.paletteInfo = node.paletteInfo;
     if (node.parent) {
-        for (const auto& sibling : node.parent->children)
-            state.siblingPaletteInfos.push_back(sibling->paletteInfo);
+        for (const auto& sibling : node.parent->children) state.siblingPaletteInfos.push_back(sibling->paletteInfo);
         state.parentFillColor = node.parent->fillColor();
         state.parentStrokeColor = node.parent->schemeStroke;
         state.parentTextColor = node.parent->schemeText;
@@ -100,8 +99,7 @@ void applyToTree(MMColorScheme& scheme, FakeNode& root)
     scheme.beforeApplyingToDiagram();
     std::function<void(FakeNode&)> walk = [&](FakeNode& node) {
         applyToNode(scheme, node);
-        for (auto& child : node.children)
-            walk(*child);
+        for (auto& child : node.children) walk(*child);
     };
     walk(root);
 }
@@ -120,12 +118,12 @@ TEST(ColorSchemeRegistration, TenSchemesInRegistrationOrder)
 {
     const auto schemes = MMColorScheme::createRegisteredSchemes();
     const std::vector<std::string> keys = {
-        "bright-palette", "soft-palette", "pastel-palette", "gold-palette", "gray-scale",
+        "bright-palette",  "soft-palette", "pastel-palette",  "gold-palette",  "gray-scale",
         "black-and-white", "chart-colors", "colors-on-black", "spring-levels", "aqua-levels",
     };
     const std::vector<std::string> descriptions = {
-        "style_bright_colors", "style_soft_colors", "style_pastel_colors", "style_golden_colors",
-        "style_gray_scale", "style_black_and_white", "style_chart", "style_colors_on_black",
+        "style_bright_colors", "style_soft_colors",     "style_pastel_colors", "style_golden_colors",
+        "style_gray_scale",    "style_black_and_white", "style_chart",         "style_colors_on_black",
         "style_spring_levels", "style_aqua_levels",
     };
     ASSERT_EQ(schemes.size(), keys.size());
@@ -157,7 +155,7 @@ TEST(ColorSchemePaletteTables, GoldDerivesItsStrokesAndHasAWarmShadow)
     GoldPaletteColorScheme scheme;
     const std::vector<Rgb> fills = {
         {253, 246, 182}, {243, 231, 134}, {247, 221, 97}, {241, 207, 52},
-        {225, 180, 85}, {206, 167, 52}, {199, 154, 45}, {181, 145, 40},
+        {225, 180, 85},  {206, 167, 52},  {199, 154, 45}, {181, 145, 40},
     };
     expectTable(scheme.fillColors(), fills);
     EXPECT_EQ(scheme.strokeColors(), reducedStrokesOf(fills));
@@ -169,7 +167,8 @@ TEST(ColorSchemePaletteTables, SpringAndAquaLevels)
 {
     SpringLevelsColorScheme spring;
     EXPECT_TRUE(spring.isLevelBased());
-    expectTable(spring.fillColors(), {{140, 208, 255}, {197, 238, 154}, {236, 234, 153}, {255, 250, 215}, {255, 243, 214}});
+    expectTable(spring.fillColors(),
+                {{140, 208, 255}, {197, 238, 154}, {236, 234, 153}, {255, 250, 215}, {255, 243, 214}});
     expectTable(spring.strokeColors(), {{84, 165, 182}, {98, 168, 28}, {164, 161, 30}, {234, 206, 0}, {255, 214, 121}});
     AquaLevelsColorScheme aqua;
     EXPECT_TRUE(aqua.isLevelBased());
@@ -220,9 +219,8 @@ TEST(ColorSchemeRoundRobin, HandsOutOneToCountMinusOneAndSkipsEntryZero)
     BrightPaletteColorScheme scheme;
     scheme.beforeApplyingToDiagram();
     std::vector<int64_t> answers;
-    for (int i = 0; i < 14; ++i)
-        answers.push_back(scheme.getNextPaletteColor());
-    EXPECT_EQ(answers, (std::vector<int64_t> {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 1, 2}));
+    for (int i = 0; i < 14; ++i) answers.push_back(scheme.getNextPaletteColor());
+    EXPECT_EQ(answers, (std::vector<int64_t>{1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 1, 2}));
     scheme.beforeApplyingToDiagram();
     EXPECT_EQ(scheme.getNextPaletteColor(), 1) << "restarts before each application";
 }
@@ -249,8 +247,7 @@ TEST(ColorSchemePaletteColouring, CentralThemeAndNineBranches)
 {
     BrightPaletteColorScheme scheme;
     FakeNode root;
-    for (int i = 0; i < 9; ++i)
-        root.addChild();
+    for (int i = 0; i < 9; ++i) root.addChild();
     applyToTree(scheme, root);
 
     EXPECT_EQ(root.paletteInfo, 1);

@@ -22,7 +22,7 @@ void expectColor(const Color& color, double r, double g, double b, double a = 1.
 
 std::array<double, 3> hslOf(const Color& color)
 {
-    std::array<double, 3> hsl {};
+    std::array<double, 3> hsl{};
     HSLTransformer::colorToHSL(color, hsl);
     return hsl;
 }

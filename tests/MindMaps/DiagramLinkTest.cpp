@@ -1,5 +1,5 @@
-#include "MindMaps/CustomIcon.h"
 #include "MindMaps/DiagramLink.h"
+#include "MindMaps/CustomIcon.h"
 #include "MindMaps/LinkIcon.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -24,8 +24,7 @@ namespace {
 Image colouredImage(int width, int height)
 {
     Image image(width, height);
-    if (image.isNull())
-        throw std::runtime_error("no such picture");
+    if (image.isNull()) throw std::runtime_error("no such picture");
     cairo_t* cr = cairo_create(image.surface());
     cairo_set_source_rgb(cr, 0.8, 0.4, 0.1);
     cairo_paint(cr);
@@ -42,8 +41,7 @@ public:
         DiagramLink::setLocalMapLookup([this](const std::string& guid) -> std::optional<std::string> {
             ++lookups;
             const auto found = titles.find(guid);
-            if (found == titles.end())
-                return std::nullopt;
+            if (found == titles.end()) return std::nullopt;
             return found->second;
         });
     }
@@ -82,8 +80,7 @@ protected:
     {
         const auto png = colouredImage(width, height).pngData();
         const std::string hash = png ? imageStore->storeImagePngData(*png) : std::string();
-        if (hash.empty())
-            throw std::runtime_error("the store refused the picture");
+        if (hash.empty()) throw std::runtime_error("the store refused the picture");
         return hash;
     }
 

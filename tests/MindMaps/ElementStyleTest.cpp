@@ -58,8 +58,7 @@ TEST(ElementStyleBatch, NestedBatchReportsOnceAtTheOutermostEnd)
 namespace {
 
 // One property of a style class set to a value that no fresh style has.
-template <typename Style>
-struct PropertyCase {
+template <typename Style> struct PropertyCase {
     const char* name;
     uint64_t mask;
     void (*setValue)(Style&);
@@ -67,8 +66,7 @@ struct PropertyCase {
 
 // A property left out of equals, assign or merge shows up here: a style that carries only the bit
 // must differ from one that carries the value, and a copy or merge of the value must be equal.
-template <typename Style>
-void expectEveryPropertyComparedAndCopied(const std::vector<PropertyCase<Style>>& cases)
+template <typename Style> void expectEveryPropertyComparedAndCopied(const std::vector<PropertyCase<Style>>& cases)
 {
     for (const PropertyCase<Style>& property : cases) {
         SCOPED_TRACE(property.name);
@@ -92,8 +90,7 @@ void expectEveryPropertyComparedAndCopied(const std::vector<PropertyCase<Style>>
 
 const Color Teal(0, 0.5, 0.5);
 
-template <typename Style>
-std::vector<PropertyCase<Style>> textCases()
+template <typename Style> std::vector<PropertyCase<Style>> textCases()
 {
     return {
         {"text colour", TextStyle::TextColorMask, [](Style& s) { s.setTextColor(Teal); }},

@@ -10,9 +10,14 @@ TEST(LayoutModes, CodesAreTheStoredNumbers)
 {
     const int modes[] = {LayoutModeFreeForm, LayoutModeStrictHorizontal, LayoutModeStrictVertical, LayoutModeList,
                          LayoutModeTopDown};
-    const int directions[] = {LayoutDirectionAutomatic, LayoutDirectionLeft, LayoutDirectionRight,
-                              LayoutDirectionTop, LayoutDirectionTopRightToLeft, LayoutDirectionBottom,
-                              LayoutDirectionBottomRightToLeft, LayoutDirectionManual};
+    const int directions[] = {LayoutDirectionAutomatic,
+                              LayoutDirectionLeft,
+                              LayoutDirectionRight,
+                              LayoutDirectionTop,
+                              LayoutDirectionTopRightToLeft,
+                              LayoutDirectionBottom,
+                              LayoutDirectionBottomRightToLeft,
+                              LayoutDirectionManual};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(i, modes[i]);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(i, directions[i]);
 }
@@ -41,8 +46,8 @@ TEST(LayoutModeNames, NamedByTheirKeysAndUnknownCodesAreEmpty)
                               "layout_direction_manual=Manual\n");
     const char* modes[] = {"Free", "Horizontal", "Vertical", "List", "Top-down"};
     for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(modes[i], LayoutModeDisplayName(i));
-    const char* directions[] = {"Automatic", "Left", "Right", "Top", "Top, right to left",
-                                "Bottom", "Bottom, right to left", "Manual"};
+    const char* directions[] = {
+        "Automatic", "Left", "Right", "Top", "Top, right to left", "Bottom", "Bottom, right to left", "Manual"};
     for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(directions[i], LayoutDirectionDisplayName(i));
     for (int32_t code : {-1, 5, INT32_MAX}) EXPECT_EQ("", LayoutModeDisplayName(code)) << code;
     for (int32_t code : {-1, 8, INT32_MAX}) EXPECT_EQ("", LayoutDirectionDisplayName(code)) << code;
@@ -56,8 +61,8 @@ TEST(LayoutModes, OnlyTheTopDownDirectionsFlipOrderAndGrowth)
         bool rightToLeft;
         bool top;
     };
-    const Case cases[] = {{0, false, false}, {1, false, false}, {2, false, false}, {3, false, true},
-                          {4, true, true},   {5, false, false}, {6, true, false},  {7, false, false},
+    const Case cases[] = {{0, false, false},  {1, false, false}, {2, false, false}, {3, false, true},
+                          {4, true, true},    {5, false, false}, {6, true, false},  {7, false, false},
                           {-1, false, false}, {8, false, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(c.rightToLeft, IsRightToLeftDirection(c.direction)) << c.direction;

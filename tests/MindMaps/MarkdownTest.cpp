@@ -64,11 +64,12 @@ protected:
     void SetUp() override
     {
         MarkdownTest::SetUp();
-        _token = NotificationCenter::defaultCenter().addObserver(
-            "MarkdownSyntaxSupportChangedNotification", nullptr, [this](const Notification& notification) {
-                ++notifications;
-                if (notification.object != nullptr) ++notificationsWithObject;
-            });
+        _token = NotificationCenter::defaultCenter().addObserver("MarkdownSyntaxSupportChangedNotification", nullptr,
+                                                                 [this](const Notification& notification) {
+                                                                     ++notifications;
+                                                                     if (notification.object != nullptr)
+                                                                         ++notificationsWithObject;
+                                                                 });
     }
     void TearDown() override
     {
@@ -87,9 +88,9 @@ TEST_F(MarkdownTest, StarsBetweenLettersMakeBold)
 {
     AttributedString result = convert("x*y*z");
     EXPECT_EQ(result.string(), "xyz");
-    EXPECT_EQ(result.runs(), (std::vector<AttributedString::Run>{
-                                 run(0, 1, fontOnly(baseFont)), run(1, 1, fontOnly(boldFont)),
-                                 run(2, 1, fontOnly(baseFont))}));
+    EXPECT_EQ(result.runs(),
+              (std::vector<AttributedString::Run>{run(0, 1, fontOnly(baseFont)), run(1, 1, fontOnly(boldFont)),
+                                                  run(2, 1, fontOnly(baseFont))}));
     EXPECT_EQ(MarkdownSpanParser::markdownFilteredString("x*y*z"), "xyz");
 }
 
@@ -139,8 +140,15 @@ TEST_F(MarkdownTest, OneTildeUnderlinesTwoStrikeThrough)
 TEST_F(MarkdownTest, InvalidUtf8DoesNotCrash)
 {
     const std::vector<std::string> inputs = {
-        "\xFF*b*\xFE", "*\x80*", "\xC3*a*", "a*\xED\xA0\x80*", "\xF0\x9F\x98", "*\xF0\x9F*x*", std::string("a\0*b*", 5),
-        "~~\xC0\xAF~~", ",,\xF4\x90\x80\x80,,",
+        "\xFF*b*\xFE",
+        "*\x80*",
+        "\xC3*a*",
+        "a*\xED\xA0\x80*",
+        "\xF0\x9F\x98",
+        "*\xF0\x9F*x*",
+        std::string("a\0*b*", 5),
+        "~~\xC0\xAF~~",
+        ",,\xF4\x90\x80\x80,,",
     };
     for (const std::string& input : inputs) {
         AttributedString result = convert(input, MarkdownUnderlineEffect);
@@ -150,7 +158,10 @@ TEST_F(MarkdownTest, InvalidUtf8DoesNotCrash)
     }
     // The markers still work around invalid bytes, which become replacement characters.
     AttributedString result = convert("\xFF*b*\xFE");
-    EXPECT_EQ(result.string(), "\xEF\xBF\xBD" "b" "\xEF\xBF\xBD");
+    EXPECT_EQ(result.string(),
+              "\xEF\xBF\xBD"
+              "b"
+              "\xEF\xBF\xBD");
     EXPECT_EQ(result.attributesAt(1).font, boldFont);
     EXPECT_EQ(result.attributesAt(0).font, baseFont);
     // Text without spans comes back unchanged.

@@ -64,19 +64,20 @@ protected:
     {
         map.setNodeEditor(&editor);
         map.setModelessEditor(&notes);
-        MindMapFormats::registerReader(MindMapReadFormat::Native, [this](MindMap& target, const MindMapData& data,
-                                                                         Error* error) {
-            ++reads;
-            loadingStateSeen = target.loadingState();
-            undoRegistrationSeen = target.undoManager()->isUndoRegistrationEnabled();
-            return readLineDocument(target, data, error);
-        });
+        MindMapFormats::registerReader(MindMapReadFormat::Native,
+                                       [this](MindMap& target, const MindMapData& data, Error* error) {
+                                           ++reads;
+                                           loadingStateSeen = target.loadingState();
+                                           undoRegistrationSeen = target.undoManager()->isUndoRegistrationEnabled();
+                                           return readLineDocument(target, data, error);
+                                       });
     }
 
     void TearDown() override
     {
         MindMapFormats::registerReader(MindMapReadFormat::Native, nullptr);
-        for (int code = 0; code <= 8; ++code) MindMapFormats::registerWriter(static_cast<MindMapExportFormat>(code), nullptr);
+        for (int code = 0; code <= 8; ++code)
+            MindMapFormats::registerWriter(static_cast<MindMapExportFormat>(code), nullptr);
         MindMapFormats::registerDetection(nullptr);
     }
 
@@ -168,7 +169,8 @@ TEST_F(MindMapLoadingTest, NewMapGetsAFreshGuidAndItsTheme)
     map.newMindMap("", true, std::nullopt);
     const std::string guid = map.documentInformation().guid();
     ASSERT_EQ(guid.size(), 24u);
-    EXPECT_TRUE(std::all_of(guid.begin(), guid.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }));
+    EXPECT_TRUE(
+        std::all_of(guid.begin(), guid.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }));
     ASSERT_EQ(map.centralThemes().size(), 1u);
     EXPECT_EQ(map.centralThemes()[0]->text(), localized("mindmap_default_central_theme_text"));
     map.newMindMap("", false, std::nullopt);

@@ -14,9 +14,9 @@
 
 namespace {
 
+using maptest::Box;
 using nodetest::NodeTest;
 using nodetest::ScopedTimeLocale;
-using maptest::Box;
 
 MindMapNode::Date someDay()
 {
@@ -29,9 +29,9 @@ protected:
     void SetUp() override
     {
         NodeTest::SetUp();
-        iconHash = storeImage(32, 32);      // a custom icon of 20 x 20
-        contactHash = storeImage(16, 32);   // a contact picture of 10 x 20, plus 3 either side
-        pictureHash = storeImage(120, 60);  // an embedded picture of 120 x 60
+        iconHash = storeImage(32, 32);     // a custom icon of 20 x 20
+        contactHash = storeImage(16, 32);  // a contact picture of 10 x 20, plus 3 either side
+        pictureHash = storeImage(120, 60); // an embedded picture of 120 x 60
         ASSERT_FALSE(iconHash.empty() || contactHash.empty() || pictureHash.empty());
     }
 

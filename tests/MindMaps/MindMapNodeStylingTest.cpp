@@ -110,7 +110,6 @@ TEST_F(MindMapNodeStylingTest, RollUpTakesTheIntegerMeanOfTheChildrenWithACheckb
     b->setCheckboxMode(0);
     parent->updateRollUpProgress();
     EXPECT_EQ(parent->progress(), 0);
-
 }
 
 } // namespace

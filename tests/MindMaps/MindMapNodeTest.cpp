@@ -197,23 +197,31 @@ TEST_F(MindMapNodeTest, ManyChildrenAreHandledWithoutQuadraticCost)
 TEST_F(MindMapNodeTest, ValidatedText)
 {
     const std::string family = "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"; // woman ZWJ girl
-    const std::string persian = "\xD9\x85\xE2\x80\x8C\xD9\x8A";                  // ZWNJ between letters
-    const std::string marked = "\xE2\x80\x8F" "abc";                                // right-to-left mark
+    const std::string persian = "\xD9\x85\xE2\x80\x8C\xD9\x8A";                // ZWNJ between letters
+    const std::string marked = "\xE2\x80\x8F"
+                               "abc"; // right-to-left mark
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
         {"a\r\nb\tc", "a\nb c"},
         {"a\rb\nc", "a\nb\nc"},
         {std::string("x\0y", 3), "x y"},
-        {"bell\x07" "del\x7F", "bell del "},
+        {"bell\x07"
+         "del\x7F",
+         "bell del "},
         {"c1\xC2\x80", "c1 "},
-        {"z\xE2\x80\x8Bw", "z w"},         // zero-width space
-        {"bom\xEF\xBB\xBF", "bom "},       // U+FEFF
-        {"para\xE2\x80\xA9" "x", "para\nx"}, // U+2029
+        {"z\xE2\x80\x8Bw", "z w"},   // zero-width space
+        {"bom\xEF\xBB\xBF", "bom "}, // U+FEFF
+        {"para\xE2\x80\xA9"
+         "x",
+         "para\nx"}, // U+2029
         {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
         {family, family},
         {persian, persian},
         {marked, marked},
-        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
+        {"a\xFF"
+         "b",
+         "a\xEF\xBF\xBD"
+         "b"},
         {"cut\xE2\x82", "cut\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"\xC0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"}, // overlong NUL
     };

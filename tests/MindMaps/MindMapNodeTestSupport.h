@@ -11,8 +11,8 @@
 #include "MindMaps/StyleSheet.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
-#include "support/MemoryImageStore.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/MemoryImageStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -108,8 +108,7 @@ protected:
     {
         Image image(pixelWidth, pixelHeight);
         auto png = image.pngData();
-        if (!png)
-            return std::string();
+        if (!png) return std::string();
         return imageStore->storeImagePngData(*png);
     }
 

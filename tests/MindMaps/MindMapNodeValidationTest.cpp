@@ -112,11 +112,8 @@ TEST_F(MindMapNodeValidationTest, EmbeddedImageOnlyHasNoTextSizeAndNoMinimumHeig
 TEST_F(MindMapNodeValidationTest, DateTextIsTheLocalesMediumDate)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"en_US.UTF-8", "Mar 14, 2024"},
-        {"de_DE.UTF-8", "14.03.2024"},
-        {"en_GB.UTF-8", "14 Mar 2024"},
-        {"C.UTF-8", "Mar 14, 2024"},
-        {"en_US.UTF-8", "Mar 14, 2024"},
+        {"en_US.UTF-8", "Mar 14, 2024"}, {"de_DE.UTF-8", "14.03.2024"},   {"en_GB.UTF-8", "14 Mar 2024"},
+        {"C.UTF-8", "Mar 14, 2024"},     {"en_US.UTF-8", "Mar 14, 2024"},
     };
     for (const auto& [name, text] : cases) {
         ScopedTimeLocale locale(name);
@@ -142,7 +139,6 @@ TEST_F(MindMapNodeValidationTest, DateBoxHoldsASquareIconAGapAndTheText)
     node->validateNodeState();
     EXPECT_DOUBLE_EQ(node->size().width, w + h + 4 + 16);
     EXPECT_DOUBLE_EQ(node->size().height, 12 + 4 + h + 16 + 0.41 * MinHeight);
-
 }
 
 class MindMapNodeAutoNumberTest : public NodeTest {

@@ -42,8 +42,8 @@ TEST_F(MindMapSelectionTest, ElementsOutsideTheMapAreRefused)
     other.newMindMap("", true, "Elsewhere");
     MindMapNode loose(&map); // made for this map but never added to it
 
-    for (MindMapElement* stranger : {static_cast<MindMapElement*>(other.mainCentralTheme()),
-                                     static_cast<MindMapElement*>(&loose)}) {
+    for (MindMapElement* stranger :
+         {static_cast<MindMapElement*>(other.mainCentralTheme()), static_cast<MindMapElement*>(&loose)}) {
         map.setSelectedElement(stranger);
         map.toggleSelection(stranger, true);
         map.focusSelectedElement(stranger);

@@ -314,7 +314,8 @@ TEST_F(MindMapStructureTest, RestrictedMoveCountsCharactersNotBytes)
     ASSERT_EQ(feedback.notifications.size(), 1u);
     EXPECT_EQ(feedback.notifications[0].title, localized("editor_auto_layout_restricted_move_title"));
     EXPECT_DOUBLE_EQ(feedback.notifications[0].duration, 3.0);
-    EXPECT_EQ(feedback.notifications[0].message, localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty);
+    EXPECT_EQ(feedback.notifications[0].message,
+              localized("editor_auto_layout_restricted_move_message") + "\n\n" + fifty);
 
     a1->setText(fifty + "\u00e9");
     map.validateElementStates();

@@ -104,14 +104,14 @@ TEST_F(MindMapTest, EveryBitIsSentOnceInTheFixedOrder)
 
     map.beginUpdate();
     map.beginUpdate();
-    map.invalidateSearchMatches();                // 64 and 128
-    map.scrollSelectedElementVisible();           // 16
+    map.invalidateSearchMatches();                        // 64 and 128
+    map.scrollSelectedElementVisible();                   // 16
     map.setEditorScrollState(MindMapEditorScrollState()); // 32
-    map.elementInvalidated(theme);                // 1
-    map.updateElementTools(nullptr);              // 1 and 4
-    map.setSelectedElement(nullptr);              // 2
-    map.titleChanged();                           // 8
-    map.hierarchyChanged();                       // 128
+    map.elementInvalidated(theme);                        // 1
+    map.updateElementTools(nullptr);                      // 1 and 4
+    map.setSelectedElement(nullptr);                      // 2
+    map.titleChanged();                                   // 8
+    map.hierarchyChanged();                               // 128
     map.endUpdate();
     map.setNeedsLayout(false);
     // Only the selection listeners' "before" calls go out while the update is open.
@@ -119,20 +119,21 @@ TEST_F(MindMapTest, EveryBitIsSentOnceInTheFixedOrder)
     log.clear();
     map.endUpdate();
 
-    EXPECT_EQ(log, (CallLog{
-                       "outline.hierarchyChanged",          // 128
-                       "notification.titleChanged",         // 8
-                       "editor.selectedElementChanged",     // 2
-                       "notes.afterChangingSelection",
-                       "outline.afterChangingSelection",
-                       "editor.updateElementTools:none",    // 4
-                       "editor.mindMapChanged",             // 1
-                       "editor.setEditorScrollState",       // 32
-                       // 16: nothing is selected any more, so nothing is scrolled
-                       "editor.mindMapChanged",             // 64: the search matches
-                       "search.searchMatchesChanged",
-                       "outline.hierarchyChanged",
-                   }));
+    EXPECT_EQ(log,
+              (CallLog{
+                  "outline.hierarchyChanged",      // 128
+                  "notification.titleChanged",     // 8
+                  "editor.selectedElementChanged", // 2
+                  "notes.afterChangingSelection",
+                  "outline.afterChangingSelection",
+                  "editor.updateElementTools:none", // 4
+                  "editor.mindMapChanged",          // 1
+                  "editor.setEditorScrollState",    // 32
+                  // 16: nothing is selected any more, so nothing is scrolled
+                  "editor.mindMapChanged", // 64: the search matches
+                  "search.searchMatchesChanged",
+                  "outline.hierarchyChanged",
+              }));
     map.setSearchListener(nullptr);
 }
 

@@ -42,10 +42,7 @@ public:
         loadedCodes.push_back(code);
         _log.push_back("editor.mindMapLoaded:" + std::to_string(code));
     }
-    void mindMapChanged() override
-    {
-        _log.push_back("editor.mindMapChanged");
-    }
+    void mindMapChanged() override { _log.push_back("editor.mindMapChanged"); }
     void selectedElementChanged() override { _log.push_back("editor.selectedElementChanged"); }
     void updateElementTools(MindMapElement* element) override
     {
@@ -159,12 +156,11 @@ public:
 class TitleObserver {
 public:
     TitleObserver(MindMap& map, CallLog& log)
-        : _token(NotificationCenter::defaultCenter().addObserver(MindMap::TitleChangedNotification,
-                                                                 static_cast<const void*>(&map),
-                                                                 [this, &log](const Notification&) {
-                                                                     ++count;
-                                                                     log.push_back("notification.titleChanged");
-                                                                 }))
+        : _token(NotificationCenter::defaultCenter().addObserver(
+              MindMap::TitleChangedNotification, static_cast<const void*>(&map), [this, &log](const Notification&) {
+                  ++count;
+                  log.push_back("notification.titleChanged");
+              }))
     {
     }
     int count = 0;

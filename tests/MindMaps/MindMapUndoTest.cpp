@@ -128,7 +128,8 @@ TEST(SnapshotUndoDocumentTest, StepsMarkTheDocumentAndUndoAndRedoAreCounted)
 
         map.setSelectedElement(nullptr);
         map.prepareUndoableOperation("one");
-        EXPECT_EQ(document.changes, std::vector<MindMapDocumentOwner::ChangeKind>{MindMapDocumentOwner::ChangeKind::Done});
+        EXPECT_EQ(document.changes,
+                  std::vector<MindMapDocumentOwner::ChangeKind>{MindMapDocumentOwner::ChangeKind::Done});
         document.edited = true;
         document.changes.clear();
         map.prepareUndoableOperation("two");
@@ -136,8 +137,9 @@ TEST(SnapshotUndoDocumentTest, StepsMarkTheDocumentAndUndoAndRedoAreCounted)
 
         document.manager.undo();
         document.manager.redo();
-        EXPECT_EQ(document.changes, (std::vector<MindMapDocumentOwner::ChangeKind>{
-                                        MindMapDocumentOwner::ChangeKind::Undone, MindMapDocumentOwner::ChangeKind::Redone}));
+        EXPECT_EQ(document.changes,
+                  (std::vector<MindMapDocumentOwner::ChangeKind>{MindMapDocumentOwner::ChangeKind::Undone,
+                                                                 MindMapDocumentOwner::ChangeKind::Redone}));
         EXPECT_TRUE(document.manager.canUndo());
     }
     // The document's manager outlives the map; its steps must not call a map that is gone.
@@ -175,13 +177,15 @@ TEST_F(SnapshotUndoTest, MultipleSelectionOperationsSkipNodesAnEarlierCallRemove
     map.toggleSelection(child, false);
     map.toggleSelection(other, false);
     std::vector<std::string> seen;
-    map.performMultipleSelectionNodeOperation([&](MindMapNode* node) {
-        seen.push_back(node->text());
-        // Stands in for an operation that takes the other selected nodes out of the map.
-        if (node == parent) {
-            map.beginLoading();
-            map.loadingCompleted();
-        }
-    }, "s");
+    map.performMultipleSelectionNodeOperation(
+        [&](MindMapNode* node) {
+            seen.push_back(node->text());
+            // Stands in for an operation that takes the other selected nodes out of the map.
+            if (node == parent) {
+                map.beginLoading();
+                map.loadingCompleted();
+            }
+        },
+        "s");
     EXPECT_EQ(seen, std::vector<std::string>{"parent"});
 }

@@ -1,11 +1,11 @@
+#include "MindMaps/NodeIcon.h"
 #include "MindMaps/CustomIcon.h"
-#include "MindMaps/FakeMapImageServices.h"
 #include "MindMaps/EmbeddedImage.h"
+#include "MindMaps/FakeMapImageServices.h"
 #include "MindMaps/LinkIcon.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/NodeHullStyle.h"
-#include "MindMaps/NodeIcon.h"
 #include "MindMaps/StockIcon.h"
 #include "platform/Image.h"
 #include "support/MemoryImageStore.h"
@@ -28,8 +28,7 @@ namespace {
 Image colouredImage(int width, int height, double shade = 0.5)
 {
     Image image(width, height);
-    if (image.isNull())
-        throw std::runtime_error("no such picture");
+    if (image.isNull()) throw std::runtime_error("no such picture");
     cairo_t* cr = cairo_create(image.surface());
     cairo_set_source_rgb(cr, shade, 0.3, 0.6);
     cairo_paint(cr);
@@ -86,8 +85,7 @@ protected:
     {
         const auto png = colouredImage(width, height, shade).pngData();
         const std::string hash = png ? store->storeImagePngData(*png) : std::string();
-        if (hash.empty())
-            throw std::runtime_error("the store refused the picture");
+        if (hash.empty()) throw std::runtime_error("the store refused the picture");
         return hash;
     }
 

@@ -37,8 +37,8 @@ TEST(NodeStyleCascade, BorderAndTextFallBackToTheParentNodeStyle)
     EXPECT_EQ(child.borderStyle(), 5);
     EXPECT_EQ(child.fillColor(), Green);
 
-    child.setCustomizedProps(NodeStyle::StrokeColorMask | NodeStyle::BorderStyleMask
-                             | NodeStyle::BorderWidthMask | NodeStyle::FillColorMask);
+    child.setCustomizedProps(NodeStyle::StrokeColorMask | NodeStyle::BorderStyleMask | NodeStyle::BorderWidthMask |
+                             NodeStyle::FillColorMask);
     EXPECT_EQ(child.borderStyle(), 3);
     EXPECT_EQ(child.fillColor(), Blue);
 }

@@ -107,7 +107,11 @@ TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
 // gaps are negative the route turns once, and centres at most one apart need no turn.
 TEST(RelationPathOrthogonal, RoutesBetweenRects)
 {
-    struct Case { Rect target; int segments; Point p1, p2, location; };
+    struct Case {
+        Rect target;
+        int segments;
+        Point p1, p2, location;
+    };
     const Case cases[] = {
         // gx = 200 − 56 = 144, gy = 100 − 36 = 64: vertical middle at x = 20 + 72 + 8.
         {TargetRect, 3, {100, 0}, {100, 100}, {100, 50}},
@@ -124,8 +128,12 @@ TEST(RelationPathOrthogonal, RoutesBetweenRects)
         SCOPED_TRACE(testing::Message() << c.target.minX() << "," << c.target.minY());
         EXPECT_EQ(Point({0, 0}), path.p0);
         EXPECT_EQ(c.segments, path.orthoSegments());
-        if (c.segments > 1) { EXPECT_EQ(c.p1, path.p1); }
-        if (c.segments > 2) { EXPECT_EQ(c.p2, path.p2); }
+        if (c.segments > 1) {
+            EXPECT_EQ(c.p1, path.p1);
+        }
+        if (c.segments > 2) {
+            EXPECT_EQ(c.p2, path.p2);
+        }
         EXPECT_EQ(c.location, path.getLocationPoint());
     }
 }
@@ -133,13 +141,17 @@ TEST(RelationPathOrthogonal, RoutesBetweenRects)
 // The grown rects reach from (−28, −18) to (228, 118); the end points' midpoint is (100, 50).
 TEST(RelationPathCustomOrthogonal, RoutesThroughTheHandle)
 {
-    struct Case { Point offset; int segments; Point p1, p2; };
+    struct Case {
+        Point offset;
+        int segments;
+        Point p1, p2;
+    };
     const Case cases[] = {
-        {{200, 0}, 3, {300, 0}, {300, 100}},      // beside the rects: vertical middle
-        {{-40, 0}, 3, {0, 50}, {200, 50}},        // inside, between the diagonals
-        {{-70, -40}, 2, {0, 100}, {0, 100}},      // (30, 10), over the source: down, then across
+        {{200, 0}, 3, {300, 0}, {300, 100}}, // beside the rects: vertical middle
+        {{-40, 0}, 3, {0, 50}, {200, 50}},   // inside, between the diagonals
+        {{-70, -40}, 2, {0, 100}, {0, 100}}, // (30, 10), over the source: down, then across
         // Beyond a corner: four segments, leaving along the larger distance.
-        {{200, 200}, 4, {0, 250}, {300, 100}},    // (300, 250): further below (132) than right (72)
+        {{200, 200}, 4, {0, 250}, {300, 100}},     // (300, 250): further below (132) than right (72)
         {{-200, -200}, 4, {-100, 0}, {200, -150}}, // opposite corner (quadrant difference 2)
     };
     for (const Case& c : cases) {
@@ -147,14 +159,19 @@ TEST(RelationPathCustomOrthogonal, RoutesThroughTheHandle)
         SCOPED_TRACE(testing::Message() << c.offset.x << "," << c.offset.y);
         EXPECT_EQ(c.segments, path.orthoSegments());
         EXPECT_EQ(c.p1, path.p1);
-        if (c.segments > 2) { EXPECT_EQ(c.p2, path.p2); }
+        if (c.segments > 2) {
+            EXPECT_EQ(c.p2, path.p2);
+        }
     }
     EXPECT_EQ(Point({300, 250}), customOrthogonalPath({200, 200}).p12());
 }
 
 TEST(RelationPathCorners, RadiusIsFourAndAHalfOrHalfTheShorterSegment)
 {
-    struct Case { Point a, corner, b; Point lineEnd, curveEnd; };
+    struct Case {
+        Point a, corner, b;
+        Point lineEnd, curveEnd;
+    };
     const Case cases[] = {
         {{0, 0}, {6, 0}, {6, 6}, {3, 0}, {6, 3}}, // both segments 6 long: radius 3, not 4.5
         {{0, 0}, {100, 0}, {100, -50}, {95.5, 0}, {100, -4.5}},
@@ -203,8 +220,9 @@ TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
     RelationPath path = archPath();
     path.taperWidth = 10;
     auto elements = elementsOf(path);
-    EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath, Type::MoveTo}),
-              typesOf(elements));
+    EXPECT_EQ(
+        (std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath, Type::MoveTo}),
+        typesOf(elements));
     EXPECT_EQ(Point({-10, 0}), elements[1].points[0]);
     EXPECT_EQ(Point({0 + -10 * Near, 50}), elements[2].points[0]);
     EXPECT_EQ(Point({100 + -10 * Far, 50}), elements[2].points[1]);

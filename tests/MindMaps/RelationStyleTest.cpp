@@ -110,15 +110,14 @@ class RelationStyleChange : public ::testing::TestWithParam<RelationChange> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Each, RelationStyleChange,
-    ::testing::Values(
-        RelationChange{"line", RelationStyle::LineStyleMask, &RelationStyle::changeLineStyle,
-                       &RelationStyle::setLineStyle, &RelationStyle::lineStyle},
-        RelationChange{"path", RelationStyle::PathStyleMask, &RelationStyle::changePathStyle,
-                       &RelationStyle::setRelationPathStyle, &RelationStyle::relationPathStyle},
-        RelationChange{"source", RelationStyle::SourceArrowMask, &RelationStyle::changeSourceArrow,
-                       &RelationStyle::setSourceArrowStyle, &RelationStyle::sourceArrowStyle},
-        RelationChange{"target", RelationStyle::TargetArrowMask, &RelationStyle::changeTargetArrow,
-                       &RelationStyle::setTargetArrowStyle, &RelationStyle::targetArrowStyle}),
+    ::testing::Values(RelationChange{"line", RelationStyle::LineStyleMask, &RelationStyle::changeLineStyle,
+                                     &RelationStyle::setLineStyle, &RelationStyle::lineStyle},
+                      RelationChange{"path", RelationStyle::PathStyleMask, &RelationStyle::changePathStyle,
+                                     &RelationStyle::setRelationPathStyle, &RelationStyle::relationPathStyle},
+                      RelationChange{"source", RelationStyle::SourceArrowMask, &RelationStyle::changeSourceArrow,
+                                     &RelationStyle::setSourceArrowStyle, &RelationStyle::sourceArrowStyle},
+                      RelationChange{"target", RelationStyle::TargetArrowMask, &RelationStyle::changeTargetArrow,
+                                     &RelationStyle::setTargetArrowStyle, &RelationStyle::targetArrowStyle}),
     [](const ::testing::TestParamInfo<RelationChange>& param) { return std::string(param.param.name); });
 
 TEST_P(RelationStyleChange, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)

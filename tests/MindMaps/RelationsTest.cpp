@@ -42,8 +42,8 @@ protected:
     {
         RelationStyle* style = relation.style();
         ElementStyle::UpdateGuard batch(*style);
-        style->setPropCustomized(RelationStyle::LineStyleMask | RelationStyle::LineWidthMask | RelationStyle::PathStyleMask,
-                                 true);
+        style->setPropCustomized(
+            RelationStyle::LineStyleMask | RelationStyle::LineWidthMask | RelationStyle::PathStyleMask, true);
         style->setLineStyle(lineStyle);
         style->setLineWidth(width);
         style->setRelationPathStyle(pathStyle);

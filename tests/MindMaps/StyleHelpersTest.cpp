@@ -21,8 +21,7 @@ TEST(StyleHelpersBits, SwapBoldItalicBitsExchangesTheTwoLowBitsOnly)
     EXPECT_EQ(SwapBoldItalicBits(~uint64_t(0)), 3u);
     EXPECT_EQ(SwapBoldItalicBits(BoldFontMask), 1u) << "bold trait becomes the bold style bit";
     EXPECT_EQ(SwapBoldItalicBits(ItalicFontMask), 2u);
-    for (uint64_t bits = 0; bits < 4; ++bits)
-        EXPECT_EQ(SwapBoldItalicBits(SwapBoldItalicBits(bits)), bits);
+    for (uint64_t bits = 0; bits < 4; ++bits) EXPECT_EQ(SwapBoldItalicBits(SwapBoldItalicBits(bits)), bits);
 }
 
 TEST(StyleHelpersFont, AnInstalledFamilyGetsTheStyleTraitsAtRegularWeight)
@@ -42,5 +41,4 @@ TEST(StyleHelpersFont, AnInstalledFamilyGetsTheStyleTraitsAtRegularWeight)
     ASSERT_TRUE(bold.has_value());
     EXPECT_TRUE(bold->isBold());
     EXPECT_FALSE(bold->isItalic());
-
 }

@@ -12,8 +12,8 @@
 #include "Utils/UserDefaultsFont.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
-#include "support/ScopedEnvironment.h"
 #include "platform/UserDefaults.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,8 @@ namespace {
 
 const std::array<const char*, 5> userFontKeys = {
     "CentralThemeNormalizedUserFontKeyName", "MainBranchNormalizedUserFontKeyName",
-    "SubBranchNormalizedUserFontKeyName", "TextNormalizedUserFontKeyName", "OutlineNormalizedUserFontKeyName",
+    "SubBranchNormalizedUserFontKeyName",    "TextNormalizedUserFontKeyName",
+    "OutlineNormalizedUserFontKeyName",
 };
 
 // Own user defaults, default user fonts and a fresh style manager for every test.
@@ -40,8 +41,7 @@ protected:
     {
         UserDefaults::standard().resetForTesting();
         StyleSheet::restoreDefaultFonts();
-        for (const char* key : userFontKeys)
-            UserDefaults::standard().removeObject(key);
+        for (const char* key : userFontKeys) UserDefaults::standard().removeObject(key);
         StyleManager::releaseStyleManagerInstance();
     }
 
@@ -86,8 +86,7 @@ struct BuiltInSheet {
     Color textColor;
 };
 
-template <typename T>
-std::function<bool(const StyleSheet&)> ofClass()
+template <typename T> std::function<bool(const StyleSheet&)> ofClass()
 {
     return [](const StyleSheet& sheet) { return typeid(sheet) == typeid(T); };
 }
@@ -101,10 +100,10 @@ std::vector<BuiltInSheet> builtInSheets()
          false, 3.0, "style_bright_colors", white, black},
         {"system.soft-palette", ofClass<SoftPaletteStyle>(), "soft-palette", false, 1, 0, 4, 1, 0, 0, 0, 3.0, false,
          3.0, "style_soft_colors", white, black},
-        {"system.soft-palette-left-right", ofClass<SoftColorsLeftRightStyle>(), "soft-palette", false, 1, 0, 4, 1, 0,
-         0, 2, 3.0, false, 3.0, "style_soft_colors_left_right", white, black},
-        {"system.natural-material-colors", ofClass<NaturalMaterialColorsStyle>(), "material-strokes", true, 7, 9, 4,
-         1, 0, 0, 1, 2.0, true, 3.0, "style_natural_colors", white, black},
+        {"system.soft-palette-left-right", ofClass<SoftColorsLeftRightStyle>(), "soft-palette", false, 1, 0, 4, 1, 0, 0,
+         2, 3.0, false, 3.0, "style_soft_colors_left_right", white, black},
+        {"system.natural-material-colors", ofClass<NaturalMaterialColorsStyle>(), "material-strokes", true, 7, 9, 4, 1,
+         0, 0, 1, 2.0, true, 3.0, "style_natural_colors", white, black},
         {"system.spring-levels", ofClass<SpringLevelBasedStyle>(), "spring-levels", false, 2, 0, 4, 1, 0, 0, 0, 3.0,
          false, 3.0, "style_spring_levels", white, black},
         {"system.aqua-levels", ofClass<AquaLevelBasedStyle>(), "aqua-levels", false, 1, 0, 4, 1, 0, 0, 0, 3.0, false,
@@ -145,8 +144,7 @@ TEST_F(StyleManagerTest, FourteenBuiltInSheetsInTableOrderWithTheirSchemesAndSet
 
         EXPECT_EQ(sheet->colorScheme()->colorSchemeKeyName(), expected.schemeKey);
         if (expected.ownScheme) {
-            for (const auto& registered : manager().colorSchemes())
-                EXPECT_NE(sheet->colorScheme(), registered);
+            for (const auto& registered : manager().colorSchemes()) EXPECT_NE(sheet->colorScheme(), registered);
         } else {
             EXPECT_EQ(sheet->colorScheme(), manager().getColorSchemeOnKey(expected.schemeKey));
         }

@@ -13,8 +13,8 @@
 #include "MindMaps/TextStyle.h"
 #include "Utils/UserDefaultsFont.h"
 #include "platform/NotificationCenter.h"
-#include "support/ScopedEnvironment.h"
 #include "platform/UserDefaults.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -42,11 +42,11 @@ UserDefaults& defaults()
 struct FontNotifications {
     int count = 0;
     std::vector<const void*> objects;
-    ObservationToken token = NotificationCenter::defaultCenter().addObserver(
-        "TarnwickStyleFontsChangeNotification", nullptr, [this](const Notification& note) {
-            ++count;
-            objects.push_back(note.object);
-        });
+    ObservationToken token = NotificationCenter::defaultCenter().addObserver("TarnwickStyleFontsChangeNotification",
+                                                                             nullptr, [this](const Notification& note) {
+                                                                                 ++count;
+                                                                                 objects.push_back(note.object);
+                                                                             });
 };
 
 std::array<Font, 5> currentFonts()
@@ -68,8 +68,7 @@ protected:
     {
         defaults().resetForTesting();
         StyleSheet::restoreDefaultFonts();
-        for (const char* key : userFontKeys)
-            defaults().removeObject(key);
+        for (const char* key : userFontKeys) defaults().removeObject(key);
         StyleManager::releaseStyleManagerInstance();
     }
 
@@ -98,8 +97,7 @@ struct SmallMap {
     explicit SmallMap(size_t branchCount)
     {
         theme = map.internalAddCentralTheme("Theme");
-        for (size_t i = 0; i < branchCount; ++i)
-            branches.push_back(addChild(theme));
+        for (size_t i = 0; i < branchCount; ++i) branches.push_back(addChild(theme));
     }
 
     MindMapNode* addChild(MindMapNode* parent)
@@ -117,8 +115,7 @@ TEST_F(StyleSheetTest, PaletteChoicesDoNotDependOnWhatOtherMapsDidBefore)
 {
     SmallMap tree(9);
     tree.map.assignStyleSheet(sheetOf("system.gray-scale"));
-    for (MindMapNode* branch : tree.branches)
-        branch->setPaletteInfo(0);
+    for (MindMapNode* branch : tree.branches) branch->setPaletteInfo(0);
     // Another map's branches have moved the shared scheme's round robin on.
     auto& shared = const_cast<PalletizedColorScheme&>(brightScheme());
     shared.getNextPaletteColor();
@@ -126,8 +123,7 @@ TEST_F(StyleSheetTest, PaletteChoicesDoNotDependOnWhatOtherMapsDidBefore)
 
     tree.map.assignStyleSheet(sheetOf("system.bright-palette"));
     const std::vector<int64_t> expected = {2, 3, 4, 5, 6, 7, 2, 3, 4};
-    for (size_t i = 0; i < tree.branches.size(); ++i)
-        EXPECT_EQ(tree.branches[i]->paletteInfo(), expected[i]) << i;
+    for (size_t i = 0; i < tree.branches.size(); ++i) EXPECT_EQ(tree.branches[i]->paletteInfo(), expected[i]) << i;
 }
 
 TEST_F(StyleSheetTest, AVeryDeepBranchIsStyledWithoutExhaustingTheStack)
@@ -136,10 +132,8 @@ TEST_F(StyleSheetTest, AVeryDeepBranchIsStyledWithoutExhaustingTheStack)
     constexpr size_t depth = 100000;
     std::vector<std::unique_ptr<MindMapNode>> chain;
     chain.reserve(depth);
-    for (size_t i = 0; i < depth; ++i)
-        chain.push_back(std::make_unique<MindMapNode>(nullptr));
-    for (size_t i = depth - 1; i > 0; --i)
-        chain[i]->linkToParent(chain[i - 1].get());
+    for (size_t i = 0; i < depth; ++i) chain.push_back(std::make_unique<MindMapNode>(nullptr));
+    for (size_t i = depth - 1; i > 0; --i) chain[i]->linkToParent(chain[i - 1].get());
     ASSERT_EQ(chain[3]->nodeLevel(), 3);
 
     StyleSheet sheet("deep", "bright-palette");
@@ -178,13 +172,9 @@ TEST_F(StyleSheetTest, DefaultFontsAreArialAtTheirLevelSizes)
 TEST_F(StyleSheetTest, UnusableStoredFontsAreIgnored)
 {
     const std::vector<std::string> bad = {
-        "",
-        "Arial 0",
-        "Arial nan",
-        std::string(1 << 20, 'A'),
-        "\xff\xfe\x80 garbage",
+        "", "Arial 0", "Arial nan", std::string(1 << 20, 'A'), "\xff\xfe\x80 garbage",
     };
-    setFont(defaults(), Font("DejaVu Sans", 1), TextKey); // sizes at the limits are taken
+    setFont(defaults(), Font("DejaVu Sans", 1), TextKey);               // sizes at the limits are taken
     setFont(defaults(), Font("No Such Family 7f3a", 1000), OutlineKey); // a missing family is kept
     StyleSheet::loadStyleSheetUserDefaults();
     EXPECT_EQ(StyleSheet::textFont().pointSize(), 1);

@@ -1,5 +1,5 @@
-#include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/TextSizeCalculator.h"
+#include "MindMaps/MinTextSizeCalculator.h"
 
 #include "MindMaps/StyleSheet.h"
 #include "platform/NotificationCenter.h"

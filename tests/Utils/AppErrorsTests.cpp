@@ -23,7 +23,8 @@ TEST(AppErrors, CodesAndKeys)
     expectKind(AppErrors::PasteUnreadableNativeData, 2, "error_caption", "db_unspecified_error");
     expectKind(AppErrors::PropertyListMapUnreadable, 10, "error_caption", "db_unspecified_error");
     expectKind(AppErrors::MindMapUnsupportedFormat, 1, "export_failed_error", "share_handler_unsupported_format_error");
-    expectKind(AppErrors::DocumentUnsupportedExportFormat, 2, "export_failed_error", "share_handler_unsupported_format_error");
+    expectKind(AppErrors::DocumentUnsupportedExportFormat, 2, "export_failed_error",
+               "share_handler_unsupported_format_error");
 }
 
 } // namespace

@@ -28,11 +28,11 @@ TEST(Base64UrlEncoding, UrlSafeAlphabetWithoutPadding)
 TEST(Base64UrlDecoding, MalformedTextFails)
 {
     const std::string bad[] = {
-        "", "_w=",   // one padding character
-        "Zm9vY",     // length leaves remainder 1
-        "+w==",      // the standard alphabet's characters
-        "Zg==Zg==",  // padding anywhere but the end
-        "Zm9vYg=",   // padding that does not end a whole group
+        "",         "_w=", // one padding character
+        "Zm9vY",           // length leaves remainder 1
+        "+w==",            // the standard alphabet's characters
+        "Zg==Zg==",        // padding anywhere but the end
+        "Zm9vYg=",         // padding that does not end a whole group
     };
     for (const std::string& text : bad) EXPECT_EQ(dataByBase64UrlSafeDecoding(text), std::nullopt) << text;
 }
@@ -41,7 +41,8 @@ TEST(Base64UrlDecoding, MalformedTextFails)
 // decoding still reported success.
 TEST(Base64UrlDecoding, StrayCharacterFailsInsteadOfCorruptingLaterBytes)
 {
-    for (const std::string& text : {std::string("Zm9v YmFy"), std::string("Zm9v\0mFy", 8), std::string("Zm9v\xC3\xA9mF")})
+    for (const std::string& text :
+         {std::string("Zm9v YmFy"), std::string("Zm9v\0mFy", 8), std::string("Zm9v\xC3\xA9mF")})
         EXPECT_EQ(dataByBase64UrlSafeDecoding(text), std::nullopt) << text;
 }
 

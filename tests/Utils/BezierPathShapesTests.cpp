@@ -37,7 +37,6 @@ TEST(QuadCurve, ControlPointsAreTwoThirdsTowardTheQuadraticControlFromTheCurrent
     expectPoint(curve.points[2], {6, 0}, "end");
 }
 
-
 TEST(DropRoundRect, OnlyTheOriginCornerIsSharp)
 {
     BezierPath path;

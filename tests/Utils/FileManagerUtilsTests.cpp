@@ -36,10 +36,10 @@ TEST(DateOfItem, ModificationTimeToTheNanosecond)
     writeTestFile(dir.file("f"), "x");
     const timespec times[2] = {{1577934245, 500000000}, {1577934245, 500000000}}; // 2020-01-02 03:04:05.5 UTC
     ASSERT_EQ(utimensat(AT_FDCWD, dir.file("f").c_str(), times, 0), 0);
-    const auto expected = std::chrono::system_clock::time_point(std::chrono::seconds(1577934245)) + std::chrono::milliseconds(500);
+    const auto expected =
+        std::chrono::system_clock::time_point(std::chrono::seconds(1577934245)) + std::chrono::milliseconds(500);
     EXPECT_EQ(getDateOfItemAtPath(dir.file("f")), expected);
     EXPECT_EQ(getDateOfItemAtPath(dir.file("missing")), std::nullopt);
-
 }
 
 } // namespace

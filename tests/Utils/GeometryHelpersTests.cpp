@@ -29,7 +29,7 @@ TEST(GeometryHelpers, LineAngle)
         {{1, 5}, {1, 0}, -Pi / 2},
         {{3, 3}, {3, 3}, -Pi / 2}, // a line of no length points up
         {{0, 0}, {-10, 0}, Pi},
-        {{0, 0}, {3, 1}, 0.32175055146217346}, // single precision
+        {{0, 0}, {3, 1}, 0.32175055146217346},  // single precision
         {{0, 0}, {-1, -1}, 3.9269908388429364}, // leftward adds pi
     };
     for (const auto& [from, to, angle] : cases) EXPECT_EQ(angle, LineAngle(from, to)) << to.x << "," << to.y;

@@ -23,7 +23,6 @@ TEST(GuidCreation, GuidsHaveTheirFormAndDoNotRepeat)
         ASSERT_TRUE(bytes && bytes->size() == 16u);
     }
     EXPECT_EQ(hex.size(), 5000u);
-
 }
 
 std::string todayStamp()
@@ -45,7 +44,6 @@ TEST(DefaultFileName, LengthZeroIsTheDateAndTimeStamp)
     ASSERT_TRUE(std::regex_match(name, m, std::regex("(\\d{8})_(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)"))) << name;
     EXPECT_TRUE(m[1] == before || m[1] == after) << name;
     EXPECT_LT(std::stoi(m[2]), 24);
-
 }
 
 } // namespace

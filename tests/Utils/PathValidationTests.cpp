@@ -31,12 +31,19 @@ TEST(RemovingInvalidChars, WhatStaysAndWhatGoes)
         {std::string("a\0b", 3), "ab"},
         {"x\x1b[31my\x7f", "x[31my"},
         {"\xE2\x80\xAEgpj.exe", "gpj.exe"},
-        {"a\xEE\x80\x80" "b\xF0\x9F\x98\x80", "ab"},
-        {"a\xFF" "b\xC3", "ab"},
+        {"a\xEE\x80\x80"
+         "b\xF0\x9F\x98\x80",
+         "ab"},
+        {"a\xFF"
+         "b\xC3",
+         "ab"},
         {"   \t\n", ""},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(stringByRemovingInvalidChars(in, false, true), out) << in;
-    EXPECT_EQ(stringByRemovingInvalidChars("a\xE2\x80\xA8" "b", false, false), "ab");
+    EXPECT_EQ(stringByRemovingInvalidChars("a\xE2\x80\xA8"
+                                           "b",
+                                           false, false),
+              "ab");
     EXPECT_EQ(stringByRemovingInvalidChars("\xC0\xAF..\xC0\xAF", true, true), ""); // overlong "/" is no separator
 }
 
@@ -46,14 +53,15 @@ TEST(HostileFileNames, DotNamesBecomeEmptyAndSeparatorsNeverSurvive)
         EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(name, false), "") << name;
     EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces(". .", true), ". .");
     EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("..\\..\\boot.ini", true), "....boot.ini");
-    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("\xEF\xBC\x8Fwide", true), "\xEF\xBC\x8Fwide"); // a full-width solidus is no separator
+    EXPECT_EQ(stringByRemovingInvalidFileNameCharsAllowSpaces("\xEF\xBC\x8Fwide", true),
+              "\xEF\xBC\x8Fwide"); // a full-width solidus is no separator
 }
 
 TEST(HostilePaths, DotComponentsAreDroppedButLookAlikesStay)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"a/../../b", "a/b"}, {"a/./b", "a/b"}, {"..", ""}, {"../ ..", ""}, {"/..", "/"},
-        {"a/..\\..\\b", "a\\b"}, {".../x", ".../x"}, {"a/..b/c.", "a/..b/c."},
+        {"a/../../b", "a/b"}, {"a/./b", "a/b"},        {"..", ""},         {"../ ..", ""},
+        {"/..", "/"},         {"a/..\\..\\b", "a\\b"}, {".../x", ".../x"}, {"a/..b/c.", "a/..b/c."},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(stringByRemovingInvalidPathCharsAllowSpaces(in, true), out) << in;
 }
@@ -63,7 +71,8 @@ TEST(HostilePaths, CleanedPathsStayUnderTheirRoot)
     const std::filesystem::path root = "/root/folder";
     for (const char* path : {"/../../x", "a/../../../b", "..\\..\\x", "a/\x01../b", "a/ ../b", "a//..//..//b",
                              "..\xC2\xA0/x", "\xE2\x80\xAE../x"}) {
-        const std::string cleaned = stringByNormalizingPathSeparators(stringByRemovingInvalidPathCharsAllowSpaces(path, true));
+        const std::string cleaned =
+            stringByNormalizingPathSeparators(stringByRemovingInvalidPathCharsAllowSpaces(path, true));
         const std::string relative = cleaned.empty() || cleaned.front() != '/' ? cleaned : cleaned.substr(1);
         const auto rel = (root / relative).lexically_normal().lexically_relative(root);
         EXPECT_FALSE(rel.empty()) << path;

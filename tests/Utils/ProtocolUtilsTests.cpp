@@ -16,7 +16,8 @@ TEST(ProtocolLinks, BuildLinks)
 TEST(ProtocolLinks, ConvertLinkSplitsAtTheFirstSeparator)
 {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"cloud://a://b", "cloud", "a://b"}, {"://", "", ""},
+        {"cloud://a://b", "cloud", "a://b"},
+        {"://", "", ""},
     };
     for (const auto& [link, expectedProtocol, expectedDocument] : cases) {
         std::string protocol, document;

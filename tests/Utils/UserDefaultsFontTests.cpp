@@ -27,8 +27,8 @@ TEST_F(UserDefaultsFontTest, OtherValuesAreNoFont)
     defaults().setInteger("number", 12);
     defaults().setString("empty", "");
     defaults().setString("garbage", "not a font");
-    for (const char* key : {"noSuchFont", "number", "empty", "garbage"}) EXPECT_EQ(fontForKey(defaults(), key), std::nullopt) << key;
-
+    for (const char* key : {"noSuchFont", "number", "empty", "garbage"})
+        EXPECT_EQ(fontForKey(defaults(), key), std::nullopt) << key;
 }
 
 } // namespace

@@ -37,10 +37,8 @@ std::string shellQuoted(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
+        if (c == '\'') quoted += "'\\''";
+        else quoted += c;
     }
     return quoted + "'";
 }
@@ -95,8 +93,9 @@ bool writePythonZip(const std::string& path, const std::vector<PythonEntry>& ent
     script << "import sys, zipfile\n"
            << "entries = [\n";
     for (const auto& entry : entries) {
-        script << "  ('" << hexOf(entry.name) << "', '" << hexOf(std::string_view(reinterpret_cast<const char*>(entry.data.data()), entry.data.size()))
-               << "', " << (entry.stored ? "True" : "False") << "),\n";
+        script << "  ('" << hexOf(entry.name) << "', '"
+               << hexOf(std::string_view(reinterpret_cast<const char*>(entry.data.data()), entry.data.size())) << "', "
+               << (entry.stored ? "True" : "False") << "),\n";
     }
     script << "]\n"
            << "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
@@ -105,7 +104,8 @@ bool writePythonZip(const std::string& path, const std::vector<PythonEntry>& ent
            << "    info.compress_type = zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED\n"
            << "    z.writestr(info, bytes.fromhex(data))\n";
     writeTestFile(scratch.file("make.py"), script.str());
-    const auto result = runCommand(std::string(PythonTool) + " " + shellQuoted(scratch.file("make.py")) + " " + shellQuoted(path));
+    const auto result =
+        runCommand(std::string(PythonTool) + " " + shellQuoted(scratch.file("make.py")) + " " + shellQuoted(path));
     return result.status == 0;
 }
 
@@ -126,7 +126,7 @@ std::optional<SingleEntryLayout> singleEntryLayout(const Bytes& zip)
 uint32_t readUInt32(const Bytes& bytes, size_t offset)
 {
     return uint32_t(bytes[offset]) | (uint32_t(bytes[offset + 1]) << 8) | (uint32_t(bytes[offset + 2]) << 16) |
-           (uint32_t(bytes[offset + 3]) << 24);
+        (uint32_t(bytes[offset + 3]) << 24);
 }
 
 void setDeclaredSize(Bytes& zip, uint32_t size)

@@ -2,8 +2,8 @@
 
 #include "support/ScopedEnvironment.h"
 
-#include <ctime>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -37,8 +37,9 @@ TEST_F(CommandsTest, RotatingAQuarterTurnMovesRightToBelowInSinglePrecision)
     map.setSelectedElement(topic("B"));
     map.rotateBranchBy(std::numbers::pi / 2);
     const float quarter = static_cast<float>(std::numbers::pi / 2);
-    EXPECT_EQ(right->location(), (Point{static_cast<double>(std::cos(quarter)) * 100,
-                                        400 + static_cast<double>(std::sin(quarter)) * 100}));
+    EXPECT_EQ(
+        right->location(),
+        (Point{static_cast<double>(std::cos(quarter)) * 100, 400 + static_cast<double>(std::sin(quarter)) * 100}));
     EXPECT_EQ(topic("B")->location(), (Point{0, 400})) << "the root stays";
     for (int i = 0; i < 3; ++i) map.rotateBranchBy(std::numbers::pi / 2);
     EXPECT_NEAR(right->location().x, 100, 1e-3);
@@ -82,9 +83,9 @@ TEST_F(CommandsTest, ArrangingRefusesWrongSelectionsBadAnglesAndReadOnlyMaps)
     }
     map.setReadOnly(true);
     map.setSelectedElement(topic("A1a"));
-    for (const auto& command : std::vector<std::function<void()>>{
-             [&] { map.rotateBranchBy(1); }, [&] { map.flipBranch(true); }, [&] { map.orderElementForward(); },
-             [&] { map.orderUpSelectedNode(); }}) {
+    for (const auto& command :
+         std::vector<std::function<void()>>{[&] { map.rotateBranchBy(1); }, [&] { map.flipBranch(true); },
+                                            [&] { map.orderElementForward(); }, [&] { map.orderUpSelectedNode(); }}) {
         expectNoChange(command);
     }
     map.setSelectedElement(topic("B"));

@@ -1,7 +1,7 @@
 #include "formats/MindMapClipboard.h"
 
-#include "TwkxTestSupport.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "TwkxTestSupport.h"
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
@@ -35,7 +35,9 @@ protected:
     ClipboardTest()
         : sourceStore(std::make_shared<MemoryImageStore>()),
           clipboardStore(std::make_shared<MemoryImageStore>()),
-          targetStore(std::make_shared<MemoryImageStore>()), source(sourceStore), target(targetStore)
+          targetStore(std::make_shared<MemoryImageStore>()),
+          source(sourceStore),
+          target(targetStore)
     {
         registerNativeFormat();
         // Source: theme T with the child C, whose children are C1 and C2.
@@ -314,7 +316,7 @@ TEST_F(ClipboardTest, AVeryDeepBranchPastes)
     std::string document = "<tarnwick-mindmaps><selection type=\"node\"><topics>";
     for (int i = 0; i < Depth; ++i) {
         document += "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(i - 1) + "\" text=\"n" +
-                    std::to_string(i) + "\" original-level=\"" + std::to_string(i + 3) + "\"/>";
+            std::to_string(i) + "\" original-level=\"" + std::to_string(i + 3) + "\"/>";
     }
     document += "</topics></selection></tarnwick-mindmaps>";
     putOnClipboard(document);

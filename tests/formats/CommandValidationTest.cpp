@@ -133,9 +133,17 @@ TEST_F(CommandValidationTest, SelectionRules)
              select({node("A")});
          },
          A::clearEmbeddedImage, true},
-        {"hull on several with the theme", [&] { select({node("Root"), node("A")}); }, A::toggleShowHull, true},
+        {"hull on several with the theme",
+         [&] {
+             select({node("Root"), node("A")});
+         },
+         A::toggleShowHull, true},
         {"sibling of the theme", [&] { select({node("Root")}); }, A::addSiblingNode, false},
-        {"insert above several", [&] { select({node("A"), node("B")}); }, A::insertNode, false},
+        {"insert above several",
+         [&] {
+             select({node("A"), node("B")});
+         },
+         A::insertNode, false},
         {"paste style without buffer", [&] { select({node("A")}); }, A::pasteStyle, false},
         {"rotate a strict-layout topic",
          [&] {
@@ -172,8 +180,8 @@ TEST_F(CommandValidationTest, PaletteActionsNeedAPaletteThatIsNotLevelBased)
         const char* sheet;
         bool expected;
     };
-    for (const Case& c : {Case{"system.bright-palette", true}, Case{"system.spring-levels", false},
-                          Case{"system.gray-scale", false}}) {
+    for (const Case& c :
+         {Case{"system.bright-palette", true}, Case{"system.spring-levels", false}, Case{"system.gray-scale", false}}) {
         SCOPED_TRACE(c.sheet);
         map.applyStyleSheetWithKey(c.sheet);
         select({node("B")});

@@ -45,7 +45,8 @@ inline std::string lineDifference(const std::string& expected, const std::string
     }
 }
 
-// The editing view as the commands see it. In-place editing of a new topic or text ends at once and registers the command's pending step, as when the user presses Return.
+// The editing view as the commands see it. In-place editing of a new topic or text ends at once and registers the
+// command's pending step, as when the user presses Return.
 class CommandTestEditor : public MindMapNodeEditor {
 public:
     MindMap* map = nullptr;

@@ -17,15 +17,27 @@ TEST_F(CommandsTest, EveryCreationCommandIsOneUndoStepThatUndoesByteForByte)
 {
     const std::vector<std::tuple<const char*, const char*, std::function<void()>>> cases = {
         {"A1", "undoable_op_add_central_theme", [&] { map.addCentralTheme(); }},
-        {"B1", "undoable_op_add_central_theme", [&] { map.addCentralThemeAtLocation(Point{900, 900}); }},
+        {"B1", "undoable_op_add_central_theme",
+         [&] {
+             map.addCentralThemeAtLocation(Point{900, 900});
+         }},
         {"A1", "undoable_op_add_topic", [&] { map.addChildNode(); }},
-        {"A1", "undoable_op_add_topic", [&] { map.addChildNodeAtLocation(Point{600, 30}); }},
+        {"A1", "undoable_op_add_topic",
+         [&] {
+             map.addChildNodeAtLocation(Point{600, 30});
+         }},
         {"A1a", "undoable_op_add_topic", [&] { map.addSiblingNode(); }},
-        {"A1a", "undoable_op_add_topic", [&] { map.addSiblingNodeAtLocation(Point{400, 200}); }},
+        {"A1a", "undoable_op_add_topic",
+         [&] {
+             map.addSiblingNodeAtLocation(Point{400, 200});
+         }},
         {"A1b", "undoable_op_add_topic", [&] { map.insertSiblingNode(); }},
         {"A1", "undoable_op_add_topic", [&] { map.insertNode(); }},
         {"A", "undoable_op_add_topic", [&] { map.addBranchWithPaletteIndex(2); }},
-        {"B1", "undoable_op_add_topic", [&] { map.textDropped("dropped", Point{-500, -500}); }},
+        {"B1", "undoable_op_add_topic",
+         [&] {
+             map.textDropped("dropped", Point{-500, -500});
+         }},
         {"A2", "topic_menu_image_as_topic", [&] { map.addImageAsTopicWithHash(ImageHash); }},
         {"B", "topic_menu_add_label", [&] { map.addText(); }},
     };
@@ -88,15 +100,18 @@ TEST_F(CommandsTest, CreationWithoutWhatItNeedsOrOnAReadOnlyMapChangesNothing)
 {
     topic("A1")->setCollapsed(true);
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
-        {"A1", [&] { map.addChildNode(); }},          // collapsed
+        {"A1", [&] { map.addChildNode(); }}, // collapsed
         {"A1", [&] { map.addBranchWithPaletteIndex(0); }},
-        {"B", [&] { map.addSiblingNode(); }},         // central theme
-        {"A1a", [&] { map.addSiblingNode(); }},       // collapsed parent
+        {"B", [&] { map.addSiblingNode(); }},   // central theme
+        {"A1a", [&] { map.addSiblingNode(); }}, // collapsed parent
         {"B", [&] { map.insertNode(); }},
-        {"", [&] { map.addChildNode(); }},            // no selection
+        {"", [&] { map.addChildNode(); }}, // no selection
         {"", [&] { map.addText(); }},
         {"B1", [&] { map.addBranchWithPaletteIndex(-1); }},
-        {"B1", [&] { map.textDropped(" \t\n\x01", Point{-500, -500}); }},
+        {"B1",
+         [&] {
+             map.textDropped(" \t\n\x01", Point{-500, -500});
+         }},
         {"B1", [&] { map.addImageAsTopicWithHash(""); }},
     };
     for (const auto& [selected, command] : cases) {
@@ -107,7 +122,10 @@ TEST_F(CommandsTest, CreationWithoutWhatItNeedsOrOnAReadOnlyMapChangesNothing)
     map.setSelectedElement(topic("B1"));
     for (const auto& command : std::vector<std::function<void()>>{
              [&] { map.addCentralTheme(); }, [&] { map.addChildNode(); }, [&] { map.insertNode(); },
-             [&] { map.textDropped("text", Point{1, 1}); }, [&] { map.addImageAsTopic(); }, [&] { map.editText(); }}) {
+             [&] {
+                 map.textDropped("text", Point{1, 1});
+             },
+             [&] { map.addImageAsTopic(); }, [&] { map.editText(); }}) {
         expectNoChange(command);
     }
     EXPECT_EQ(editor.editedNewNode, nullptr);

@@ -51,14 +51,17 @@ Sheet makeSheet(const std::string& key, const Color& firstFill = Red)
 }
 
 // A style file of the given palette items and "general" attributes, written by hand.
-std::string styleFile(const std::string& generalAttributes, const std::string& items = "", const std::string& general = "")
+std::string styleFile(const std::string& generalAttributes, const std::string& items = "",
+                      const std::string& general = "")
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE mindmap-colorscheme>\n<mindmap-colorscheme>"
-           "<general " + generalAttributes + ">" + general + "</general><palette>" + items + "</palette></mindmap-colorscheme>";
+           "<general " +
+        generalAttributes + ">" + general + "</general><palette>" + items + "</palette></mindmap-colorscheme>";
 }
 
-const std::string TwoItems = "<item><fill-color r=\"255\" g=\"0\" b=\"0\"/><stroke-color r=\"0\" g=\"0\" b=\"0\"/></item>"
-                             "<item><fill-color r=\"0\" g=\"0\" b=\"255\"/><stroke-color r=\"0\" g=\"0\" b=\"0\"/></item>";
+const std::string TwoItems =
+    "<item><fill-color r=\"255\" g=\"0\" b=\"0\"/><stroke-color r=\"0\" g=\"0\" b=\"0\"/></item>"
+    "<item><fill-color r=\"0\" g=\"0\" b=\"255\"/><stroke-color r=\"0\" g=\"0\" b=\"0\"/></item>";
 
 struct NotificationRecorder {
     std::vector<std::pair<std::string, const void*>> seen;
@@ -143,7 +146,8 @@ TEST_F(CustomStyleSheetTest, FileHasMarkDoctypeAndItsElementsInOrder)
     for (pugi::xml_attribute attribute : root.child("general").attributes()) attributes.push_back(attribute.name());
     for (pugi::xml_node child : root.child("general").children()) generalChildren.push_back(child.name());
     EXPECT_EQ(children, (std::vector<std::string>{"general", "style", "palette"}));
-    EXPECT_EQ(attributes, (std::vector<std::string>{"description", "timestamp", "levelbased", "borderstyle", "penstyle"}));
+    EXPECT_EQ(attributes,
+              (std::vector<std::string>{"description", "timestamp", "levelbased", "borderstyle", "penstyle"}));
     EXPECT_EQ(generalChildren, (std::vector<std::string>{"bkgnd-color", "font-color", "shadow-color"}));
     EXPECT_STREQ(root.child("general").attribute("timestamp").value(), "2019-03-07+09:05:00");
     EXPECT_STREQ(root.child("general").attribute("levelbased").value(), "true");
@@ -207,7 +211,8 @@ TEST_F(CustomStyleSheetTest, ReadingGeneralAndPaletteDetails)
     EXPECT_EQ(sheet.nodeStyle()->borderStyle(), 7) << "names compare ignoring case";
     EXPECT_EQ(sheet.lineStyle(), cleared.lineStyle()) << "an unknown pen leaves the line style";
     EXPECT_FALSE(sheet.customColors().shadowColor());
-    EXPECT_EQ(sheet.customColors().fillColors(), (std::vector<Color>{Color::rgb255(255, 255, 255), Color::rgb255(0, 0, 0)}))
+    EXPECT_EQ(sheet.customColors().fillColors(),
+              (std::vector<Color>{Color::rgb255(255, 255, 255), Color::rgb255(0, 0, 0)}))
         << "an item without fill is skipped";
     ASSERT_EQ(sheet.customColors().strokeColors().size(), 2u);
     EXPECT_EQ(sheet.customColors().strokeColors()[0], Color(0.5, 0.5, 0.5)) << "a missing stroke is derived";
@@ -375,7 +380,8 @@ TEST_F(CustomStyleSheetTest, InlineSheetMeetsARegisteredOneByTimestamp)
         inlineSheet->setTimestamp(c.inlined);
         NotificationRecorder recorder;
         const std::shared_ptr<StyleSheet> answer = inlineSheet->registerInlineStyleSheet();
-        EXPECT_EQ(answer, c.answersInline ? std::shared_ptr<StyleSheet>(inlineSheet) : std::shared_ptr<StyleSheet>(registered));
+        EXPECT_EQ(answer,
+                  c.answersInline ? std::shared_ptr<StyleSheet>(inlineSheet) : std::shared_ptr<StyleSheet>(registered));
         EXPECT_EQ(filesInFolder(), std::vector<std::string>{"Mine.twkstyle"}) << "only the registered file";
         EXPECT_EQ(customKeys(), std::vector<std::string>{"Mine"});
         EXPECT_EQ(registered->customColors().fillColors().front(), c.rewritten ? Color::rgb255(0, 128, 0) : Red);

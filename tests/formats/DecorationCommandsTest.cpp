@@ -46,8 +46,11 @@ TEST_F(DecorationCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
              select({node("A"), node("B")});
          },
          [&] { map.clearHyperlink(); }, "hyperlink_remove_link"},
-        {"selectIcon", [&] { select({node("A"), node("B")}); }, [&] { map.selectIcon(std::string("#") + ImageHash); },
-         "undoable_op_change_icon"},
+        {"selectIcon",
+         [&] {
+             select({node("A"), node("B")});
+         },
+         [&] { map.selectIcon(std::string("#") + ImageHash); }, "undoable_op_change_icon"},
         {"toggleCheckedState", [&] { select({node("B")}); }, [&] { map.toggleCheckedState(); },
          "undoable_op_change_topic_checkboxes"},
         {"applyDate", [&] { select({node("B")}); }, [&] { map.applyDate(SomeDay); }, "topic_menu_topic_set_date"},
@@ -65,8 +68,11 @@ TEST_F(DecorationCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
         {"linkNode", [&] { select({node("A")}); }, [&] { map.linkNode(node("B"), Url); }, "hyperlink_link_doc"},
         {"addContactLink", [&] { select({node("A")}); }, [&] { map.addContactLink("contact-7", "", 5); },
          "action_add_hyperlink"},
-        {"applyCheckedState", [&] { select({node("A"), node("C")}); }, [&] { map.applyCheckedState(2, 40); },
-         "undoable_op_change_topic_checkboxes"},
+        {"applyCheckedState",
+         [&] {
+             select({node("A"), node("C")});
+         },
+         [&] { map.applyCheckedState(2, 40); }, "undoable_op_change_topic_checkboxes"},
         {"addCustomImageWithHash", [&] { select({node("A")}); },
          [&] { map.addCustomImageWithHash(OtherImageHash, "", "https://example.org/picture"); },
          "undoable_op_add_image"},

@@ -48,9 +48,17 @@ TEST_F(CommandsTest, EveryDeleteAndPasteCommandIsOneUndoStepThatUndoesByteForByt
              map.setSelectedElement(topic("B"));
          },
          [&] { map.paste(); }},
-        {"undoable_op_paste", [&] { map.setSelectedElement(topic("A1b")); map.copy(); },
+        {"undoable_op_paste",
+         [&] {
+             map.setSelectedElement(topic("A1b"));
+             map.copy();
+         },
          [&] { map.pasteAsCentralTheme(); }},
-        {"undoable_op_paste", [&] { put({{Pasteboard::StringType, "pasted"}}); map.setSelectedElement(topic("A2")); },
+        {"undoable_op_paste",
+         [&] {
+             put({{Pasteboard::StringType, "pasted"}});
+             map.setSelectedElement(topic("A2"));
+         },
          [&] { map.paste(); }},
     };
     for (const auto& [key, prepare, command] : cases) {
@@ -120,9 +128,9 @@ TEST_F(CommandsTest, CutPasteAndDeleteRefuseWhatTheyCannotUse)
 
     map.setReadOnly(true);
     map.setSelectedElement(topic("B1"));
-    for (const auto& command : std::vector<std::function<void()>>{[&] { map.cut(); }, [&] { map.paste(); },
-                                                                  [&] { map.pasteTextAsList(); },
-                                                                  [&] { map.delete_(); }, [&] { map.deleteAlt(); }}) {
+    for (const auto& command :
+         std::vector<std::function<void()>>{[&] { map.cut(); }, [&] { map.paste(); }, [&] { map.pasteTextAsList(); },
+                                            [&] { map.delete_(); }, [&] { map.deleteAlt(); }}) {
         expectNoChange(command);
     }
 }
@@ -167,10 +175,8 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
     };
     for (const auto& [document, onLink, reason] : cases) {
         RecordingFeedbackSink feedback;
-        if (document)
-            put({{NativeType, *document}});
-        else
-            pasteboard().declareTypes({NativeType});
+        if (document) put({{NativeType, *document}});
+        else pasteboard().declareTypes({NativeType});
         map.setSelectedElement(onLink ? static_cast<MindMapElement*>(map.crossLinks().front()) : topic("B1"));
         expectNoChange([&] { map.paste(); });
         EXPECT_EQ(map.loadingState(), MindMapIdle);

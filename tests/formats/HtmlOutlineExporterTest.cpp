@@ -27,10 +27,8 @@ protected:
     {
         std::string content;
         for (pugi::xml_node child : item.children()) {
-            if (child.type() == pugi::node_pcdata)
-                content += child.value();
-            else
-                content += "<" + std::string(child.name()) + ">";
+            if (child.type() == pugi::node_pcdata) content += child.value();
+            else content += "<" + std::string(child.name()) + ">";
         }
         return content;
     }

@@ -24,7 +24,8 @@ protected:
     // A gets the children A1, A2, C3, C4, C5.
     void fiveChildren()
     {
-        for (const char* text : {"C3", "C4", "C5"}) map.addMindMapNodeAsChild(topic("A"), Point{200, 300})->setText(text);
+        for (const char* text : {"C3", "C4", "C5"})
+            map.addMindMapNodeAsChild(topic("A"), Point{200, 300})->setText(text);
         undoManager().removeAllActions();
     }
     void dropOnMarker(MindMapNode* parent, int64_t index, int32_t info, const std::vector<MindMapNode*>& dragged,
@@ -91,8 +92,13 @@ TEST_F(LayoutCommandsTest, DropOnTheMarkerPlacesByItsInfo)
         std::vector<std::string> order;
     } cases[] = {
         {0, 1, false, {}, {"A1", "B1", "A2", "C3", "C4", "C5"}},
-        {1, 4, false, {}, first}, {4, 4, false, {}, first}, {2, 0, false, {}, last}, {3, 0, false, {}, last},
-        {6, 0, true, {-10, 0}, first}, {6, 0, true, {10, 0}, last}, {6, 0, false, {0, 10}, first},
+        {1, 4, false, {}, first},
+        {4, 4, false, {}, first},
+        {2, 0, false, {}, last},
+        {3, 0, false, {}, last},
+        {6, 0, true, {-10, 0}, first},
+        {6, 0, true, {10, 0}, last},
+        {6, 0, false, {0, 10}, first},
         {6, 0, false, {0, -10}, last},
     };
     for (const Case& c : cases) {
@@ -149,9 +155,10 @@ TEST_F(LayoutCommandsTest, LockedLayoutWaitsAndAnEmptyMapStillReportsTools)
 
 TEST(TopicCoordinatesFromFiles, AbsurdOrNonFiniteAreReadAsTheOriginAndBadModesAsDefaults)
 {
-    const std::string topics = R"(<topic id="0" parent="-1" x="1e300" y="nan" layout="bogus"/>)"
-                               R"(<topic id="1" parent="0" x="-1e7" y="inf"/><topic id="2" parent="0" x="10000001")"
-                               R"( y="-2e9"/><topic id="3" parent="-1" layout="strict-horizontal" layout-direction="9"/>)";
+    const std::string topics =
+        R"(<topic id="0" parent="-1" x="1e300" y="nan" layout="bogus"/>)"
+        R"(<topic id="1" parent="0" x="-1e7" y="inf"/><topic id="2" parent="0" x="10000001")"
+        R"( y="-2e9"/><topic id="3" parent="-1" layout="strict-horizontal" layout-direction="9"/>)";
     MindMap map;
     ASSERT_TRUE(twkxtest::loadDocument(map, twkxtest::documentWith(topics)));
     ASSERT_EQ(map.nodes().size(), 4u);

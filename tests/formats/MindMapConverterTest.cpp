@@ -32,7 +32,8 @@ TEST(MindMapConverterRegistration, MapExportsByCodeWithTheMark)
         const std::string text = withoutBom(map.exportDataOfFormat(static_cast<int32_t>(expected.format)));
         EXPECT_TRUE(text.starts_with(expected.start)) << static_cast<int>(expected.format) << ": " << text;
     }
-    EXPECT_EQ(withoutBom(map.exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::PlainText), 1.0, true)), "\tB\n");
+    EXPECT_EQ(withoutBom(map.exportDataOfFormat(static_cast<int32_t>(MindMapExportFormat::PlainText), 1.0, true)),
+              "\tB\n");
     EXPECT_TRUE(withoutBom(map.dataOfType(static_cast<int32_t>(MindMapReadFormat::Opml))).starts_with("<?xml"));
     EXPECT_TRUE(withoutBom(map.dataOfType(static_cast<int32_t>(MindMapReadFormat::FreeMind))).starts_with("<map"));
 }
@@ -40,11 +41,14 @@ TEST(MindMapConverterRegistration, MapExportsByCodeWithTheMark)
 TEST(MindMapConverterRegistration, MapReadsEveryForeignCode)
 {
     const std::string tree = "T\n  A | n\n";
-    for (auto [format, document] : {std::pair<MindMapReadFormat, std::string>{MindMapReadFormat::Opml,
-                                                                              "<opml><body><outline text=\"T\"><outline text=\"A\" _note=\"n\"/></outline></body></opml>"},
-                                    {MindMapReadFormat::FreeMind,
-                                     "<map><node TEXT=\"T\"><node TEXT=\"A\"><richcontent TYPE=\"NOTE\"><html><body><p>n</p></body></html></richcontent></node></node></map>"},
-                                    {MindMapReadFormat::PlainText, "T\n\tA\n\t[\n\tn\n\t]\n"}}) {
+    for (auto [format, document] :
+         {std::pair<MindMapReadFormat, std::string>{
+              MindMapReadFormat::Opml,
+              "<opml><body><outline text=\"T\"><outline text=\"A\" _note=\"n\"/></outline></body></opml>"},
+          {MindMapReadFormat::FreeMind,
+           "<map><node TEXT=\"T\"><node TEXT=\"A\"><richcontent "
+           "TYPE=\"NOTE\"><html><body><p>n</p></body></html></richcontent></node></node></map>"},
+          {MindMapReadFormat::PlainText, "T\n\tA\n\t[\n\tn\n\t]\n"}}) {
         MindMap map;
         ASSERT_TRUE(readAs(map, document, format)) << static_cast<int>(format);
         EXPECT_EQ(treeOf(map), tree);

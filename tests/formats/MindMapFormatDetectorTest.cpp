@@ -46,7 +46,9 @@ TEST(MindMapFormatDetector, DecidesByTheFirstElementAfterAValidPrologue)
 {
     const DetectionCase cases[] = {
         // Each format by its root element; OPML and FreeMind in any letter case, the others exactly.
-        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tarnwick-mindmaps doc-version=\"3\"><mindmap/></tarnwick-mindmaps>", 2},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tarnwick-mindmaps "
+         "doc-version=\"3\"><mindmap/></tarnwick-mindmaps>",
+         2},
         {"<?xml version=\"1.0\"?><!DOCTYPE plist SYSTEM \"plist.dtd\"><plist version=\"1.0\"><dict/></plist>", 1},
         {"<opml version=\"2.0\"><head/><body/></opml>", 4},
         {"<map version=\"1.0.1\"><node TEXT=\"x\"/></map>", 5},
@@ -60,7 +62,9 @@ TEST(MindMapFormatDetector, DecidesByTheFirstElementAfterAValidPrologue)
         {"<opml a=\"1\"b=\"2\">", 0},
         {"<opml\n\tversion = '2.0'\n/>", 4},
         // Comments, instructions and a document type are passed over; a broken prologue is not.
-        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- a <map> in a comment -->\n<?xml-stylesheet href=\"s.xsl\"?>\n<opml/>", 4},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- a <map> in a comment -->\n<?xml-stylesheet "
+         "href=\"s.xsl\"?>\n<opml/>",
+         4},
         {"<!DOCTYPE map [\n  <!ENTITY e \"<opml> ] >\">\n  <!-- ]> -->\n  <?pi ]>?>\n]>\n<map/>", 5},
         {"<!-- never closed <opml/>", 0},
         {"\n<?xml version=\"1.0\"?><opml/>", 0}, // the declaration belongs at the very start

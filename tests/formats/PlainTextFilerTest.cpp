@@ -46,14 +46,14 @@ TEST_P(PlainTextImport, GivesTheTree)
 
 INSTANTIATE_TEST_SUITE_P(
     Outlines, PlainTextImport,
-    ::testing::Values(
-        ImportCase{"DeeperByTwoTabsIsOneLevel", "A\n\t\tB\n\tC", "A\n  B\n  C\n"},
-        ImportCase{"TwoTopLinesGetACentralTheme", "A\nB", "#\n  A\n  B\n"},
-        ImportCase{"ShallowerLineFindsItsLevel", "A\n\tB\n\t\tC\n\t\t\tD\n\tE\n\t\tF", "A\n  B\n    C\n      D\n  E\n    F\n"},
-        ImportCase{"NoteBlockWithEmptyLine", "A\n\tB\n\t[\n\tfirst\n\t\n\tsecond\n\t]\n\tC",
-                   "A\n  B | first//second\n  C\n"},
-        ImportCase{"UnclosedBracketIsATopic", "A\n\t[", "A\n  [\n"},
-        ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"}),
+    ::testing::Values(ImportCase{"DeeperByTwoTabsIsOneLevel", "A\n\t\tB\n\tC", "A\n  B\n  C\n"},
+                      ImportCase{"TwoTopLinesGetACentralTheme", "A\nB", "#\n  A\n  B\n"},
+                      ImportCase{"ShallowerLineFindsItsLevel", "A\n\tB\n\t\tC\n\t\t\tD\n\tE\n\t\tF",
+                                 "A\n  B\n    C\n      D\n  E\n    F\n"},
+                      ImportCase{"NoteBlockWithEmptyLine", "A\n\tB\n\t[\n\tfirst\n\t\n\tsecond\n\t]\n\tC",
+                                 "A\n  B | first//second\n  C\n"},
+                      ImportCase{"UnclosedBracketIsATopic", "A\n\t[", "A\n  [\n"},
+                      ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Text encodings ----
@@ -77,13 +77,17 @@ using namespace std::string_view_literals;
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, PlainTextEncoding,
-    ::testing::Values(
-        EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF\xC3\x84rger\n\tB", "\xC3\x84rger\n  B\n"},
-        EncodingCase{"Utf16LittleEndian", "\xFF\xFE" "A\0\n\0\t\0\xAC\x20"sv, "A\n  \xE2\x82\xAC\n"},
-        EncodingCase{"Utf16BigEndian", "\xFE\xFF\0A\0\n\0\t\x20\xAC"sv, "A\n  \xE2\x82\xAC\n"},
-        EncodingCase{"Windows1252", "Caf\xE9\n\t\x80 \x93quoted\x94", "Caf\xC3\xA9\n  \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D\n"},
-        // One stray byte must not turn every other character into Windows-1252 look-alikes.
-        EncodingCase{"Utf8WithAStrayByte", "\xC3\x84rger \xE2\x82\xAC\n\tB\xE9", "\xC3\x84rger \xE2\x82\xAC\n  B\xEF\xBF\xBD\n"}),
+    ::testing::Values(EncodingCase{"Utf8WithMark", "\xEF\xBB\xBF\xC3\x84rger\n\tB", "\xC3\x84rger\n  B\n"},
+                      EncodingCase{"Utf16LittleEndian",
+                                   "\xFF\xFE"
+                                   "A\0\n\0\t\0\xAC\x20"sv,
+                                   "A\n  \xE2\x82\xAC\n"},
+                      EncodingCase{"Utf16BigEndian", "\xFE\xFF\0A\0\n\0\t\x20\xAC"sv, "A\n  \xE2\x82\xAC\n"},
+                      EncodingCase{"Windows1252", "Caf\xE9\n\t\x80 \x93quoted\x94",
+                                   "Caf\xC3\xA9\n  \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D\n"},
+                      // One stray byte must not turn every other character into Windows-1252 look-alikes.
+                      EncodingCase{"Utf8WithAStrayByte", "\xC3\x84rger \xE2\x82\xAC\n\tB\xE9",
+                                   "\xC3\x84rger \xE2\x82\xAC\n  B\xEF\xBF\xBD\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class PlainTextUndetectable : public ::testing::TestWithParam<std::string_view> {};
@@ -98,13 +102,14 @@ TEST_P(PlainTextUndetectable, FailsAndLeavesTheMapEmpty)
     EXPECT_TRUE(error.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadText, PlainTextUndetectable,
-    ::testing::Values(""sv,                                  // nothing at all
-                      "A\x81\x8D\x8F"sv,                     // neither UTF-8 nor Windows-1252
-                      "A\0B"sv,                              // binary
-                      "\xFF\xFE" "A\0B"sv,                   // UTF-16 cut inside a unit
-                      "\xFF\xFE\x00\xD8" "A\0"sv));           // a lone surrogate
+INSTANTIATE_TEST_SUITE_P(BadText, PlainTextUndetectable,
+                         ::testing::Values(""sv,              // nothing at all
+                                           "A\x81\x8D\x8F"sv, // neither UTF-8 nor Windows-1252
+                                           "A\0B"sv,          // binary
+                                           "\xFF\xFE"
+                                           "A\0B"sv, // UTF-16 cut inside a unit
+                                           "\xFF\xFE\x00\xD8"
+                                           "A\0"sv)); // a lone surrogate
 
 TEST(PlainTextImportBadInput, MapWithTopicsIsRefused)
 {
@@ -148,12 +153,14 @@ TEST(PlainTextExport, WritesLevelsTextsAndNoteBlocks)
 TEST(PlainTextRoundTrip, KeepsTreeTextsAndNotes)
 {
     MindMap map;
-    const std::string tree = "Plan \xE2\x82\xAC\n  Budget | line one/line two/ /line four\n    Q1\n    Q2\n  Team\n    Ann | only\n";
+    const std::string tree =
+        "Plan \xE2\x82\xAC\n  Budget | line one/line two/ /line four\n    Q1\n    Q2\n  Team\n    Ann | only\n";
     buildMap(map, tree);
     MindMap again;
     ASSERT_TRUE(readAs(again, textOf(MindMapConverter::exportToText(map, false)), MindMapReadFormat::PlainText));
     // An empty note line survives as the indent alone; a line of blanks comes back empty.
-    EXPECT_EQ(treeOf(again), "Plan \xE2\x82\xAC\n  Budget | line one/line two//line four\n    Q1\n    Q2\n  Team\n    Ann | only\n");
+    EXPECT_EQ(treeOf(again),
+              "Plan \xE2\x82\xAC\n  Budget | line one/line two//line four\n    Q1\n    Q2\n  Team\n    Ann | only\n");
 }
 
 // ---- Pasting text as a list ----

@@ -49,7 +49,8 @@ std::string expectedOpmlTree(const std::string& document)
     while (!pending.empty()) {
         auto [outline, level] = pending.back();
         pending.pop_back();
-        const pugi::xml_attribute text = outline.attribute("text") ? outline.attribute("text") : outline.attribute("title");
+        const pugi::xml_attribute text =
+            outline.attribute("text") ? outline.attribute("text") : outline.attribute("title");
         tree += std::string(level * 2, ' ') + (text ? text.value() : "unnamed");
         if (*outline.attribute("_note").value()) tree += std::string(" | ") + outline.attribute("_note").value();
         tree += '\n';
@@ -65,9 +66,10 @@ protected:
         const char* sourceFolder = std::getenv("TARNWICK_TEST_SOURCE_DIR");
         const fs::path source = sourceFolder ? fs::path(sourceFolder) : fs::path(TARNWICK_SOURCE_DIR);
         // Kept in the build tree beside the test programs, fetched once for every later run.
-        const fs::path folder = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "test-data" / "real-files";
+        const fs::path folder =
+            fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "test-data" / "real-files";
         const std::string command = "bash '" + (source / "tests/formats/data/fetch-real-files.sh").string() + "' '" +
-                                    folder.string() + "' >/dev/null 2>&1";
+            folder.string() + "' >/dev/null 2>&1";
         files.clear();
         if (std::system(command.c_str()) != 0) return;
         for (const auto& entry : fs::directory_iterator(folder / "opml")) files.push_back(entry.path());

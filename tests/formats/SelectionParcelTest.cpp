@@ -94,8 +94,8 @@ TEST_F(SelectionParcelTest, AModifiedMapGivesTheElementAGuid)
 
 TEST_F(SelectionParcelTest, EveryCapturedElementIsFoundAgainWithoutItsGuid)
 {
-    for (MindMapElement* element : std::vector<MindMapElement*>{a, a2, b, link, a1->parentRelation(), linkText, linkImage,
-                                                                 relationText, nodeImage, nodeText}) {
+    for (MindMapElement* element : std::vector<MindMapElement*>{a, a2, b, link, a1->parentRelation(), linkText,
+                                                                linkImage, relationText, nodeImage, nodeText}) {
         SelectionParcel parcel = capture(element);
         parcel.elementGuid.clear();
         EXPECT_EQ(restore(parcel), element) << "element type " << element->elementType();
@@ -177,15 +177,17 @@ TEST(SelectionParcelElementTest, AContainedElementWritesItsContainerAndIndexTwic
     parcel.childIndex = 2;
     parcel.sourceId = 0;
     parcel.nodeId = 3;
-    EXPECT_EQ(written(parcel), "<meta><selection type=\"image\" container-type=\"crosslink\" child-index=\"2\" "
-                               "image=\"2\" source=\"0\" id=\"3\"/></meta>");
+    EXPECT_EQ(written(parcel),
+              "<meta><selection type=\"image\" container-type=\"crosslink\" child-index=\"2\" "
+              "image=\"2\" source=\"0\" id=\"3\"/></meta>");
 }
 
 TEST(SelectionParcelElementTest, MalformedAttributesTakeTheirDefaults)
 {
     pugi::xml_document document;
-    const SelectionParcel parcel = readSelectionState(parsed(
-        document, "<selection guid=\"\" type=\"bogus\" container-type=\"\" child-index=\"x\" source=\"--1\" id=\" \"/>"));
+    const SelectionParcel parcel = readSelectionState(
+        parsed(document,
+               "<selection guid=\"\" type=\"bogus\" container-type=\"\" child-index=\"x\" source=\"--1\" id=\" \"/>"));
     EXPECT_EQ(parcel.elementGuid, "");
     EXPECT_EQ(parcel.elementType, 0);
     EXPECT_EQ(parcel.containerType, 0);

@@ -1,10 +1,10 @@
 // Snapshot undo with the native document as its snapshots, and the other whole-document data:
 // the empty-map template.
 
-#include "TwkxTestSupport.h"
 #include "MindMaps/MindMapTestSupport.h"
-#include "support/TempDir.h"
+#include "TwkxTestSupport.h"
 #include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"

@@ -51,8 +51,11 @@ TEST_F(StyleCommandsTest, EveryCommandIsOneStepUndoneAndRedoneExactly)
              select({node("B")});
          },
          [&] { map.clearStyleCustomization(); }, "undoable_op_clear_customization"},
-        {"applyPaletteIndex", [&] { select({node("A"), node("B")}); }, [&] { map.applyPaletteIndex(3); },
-         "undoable_op_apply_palette_color"},
+        {"applyPaletteIndex",
+         [&] {
+             select({node("A"), node("B")});
+         },
+         [&] { map.applyPaletteIndex(3); }, "undoable_op_apply_palette_color"},
         {"changeFontSize", [&] { select({node("B")}); }, [&] { map.changeFontSize(30); }, "undoable_op_change_style"},
         {"toggleFontStyleAspect", [&] { select({label()}); }, [&] { map.toggleFontStyleAspect(ItalicFontMask); },
          "undoable_op_change_style"},

@@ -47,8 +47,9 @@ TEST(StyleElementWriting, OnlyCustomisedPropertiesAreWritten)
     Document d;
     writeNodeStyle(style, d.root, "style");
     writeTextStyle(text, d.root, "text");
-    EXPECT_EQ(outerXml(d.root), R"(<root><style borderstyle="sbsEllipse"/>)"
-                                R"(<text><font italic="true" underline="true"/></text></root>)");
+    EXPECT_EQ(outerXml(d.root),
+              R"(<root><style borderstyle="sbsEllipse"/>)"
+              R"(<text><font italic="true" underline="true"/></text></root>)");
 }
 
 TEST(StyleElementWriting, RelationStyleAttributesInOrder)

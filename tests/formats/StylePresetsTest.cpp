@@ -1,9 +1,9 @@
 // The three preset collections and their files.
 
+#include "MindMaps/StylePresets.h"
 #include "MindMaps/ColorUtils.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/RelationStyle.h"
-#include "MindMaps/StylePresets.h"
 #include "MindMaps/TextStyle.h"
 #include "support/TempDir.h"
 

@@ -1,8 +1,8 @@
+#include "MindMaps/StylePreviewCache.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/StyleManager.h"
-#include "MindMaps/StylePreviewCache.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -42,13 +42,16 @@ protected:
     void useStandInPainter(StylePreviewCache& cache)
     {
         cache.setThumbnailRenderer([this](MindMap& map, Size size, bool highResolution) {
-            Drawing drawing{&map, map.styleSheet() ? map.styleSheet()->styleKeyName() : "", !map.centralThemes().empty(),
-                            size, highResolution};
+            Drawing drawing{&map, map.styleSheet() ? map.styleSheet()->styleKeyName() : "",
+                            !map.centralThemes().empty(), size, highResolution};
             drawings.push_back(drawing);
             return std::vector<uint8_t>{'p', 'n', 'g', static_cast<uint8_t>(drawings.size())};
         });
     }
-    std::shared_ptr<StyleSheet> sheet(const char* key) { return StyleManager::styleManager().getStyleOnKey(key, false); }
+    std::shared_ptr<StyleSheet> sheet(const char* key)
+    {
+        return StyleManager::styleManager().getStyleOnKey(key, false);
+    }
 
     std::vector<Drawing> drawings;
 };

@@ -27,10 +27,8 @@ std::string escapedAttribute(std::string_view text, bool helper)
 {
     pugi::xml_document document;
     pugi::xml_node element = document.append_child("e");
-    if (helper)
-        addEscapedStringAttribute(element, "text", text);
-    else
-        addStringAttribute(element, "text", EscapeXmlText(text));
+    if (helper) addEscapedStringAttribute(element, "text", text);
+    else addStringAttribute(element, "text", EscapeXmlText(text));
     pugi::xml_attribute attribute = element.attribute("text");
     return attribute ? std::string("=") + attribute.value() : std::string("absent");
 }
@@ -39,11 +37,31 @@ std::string escapedAttribute(std::string_view text, bool helper)
 
 TEST(TwkxAttributeText, FloatsMatchTheGeneralFormat)
 {
-    const double values[] = {0.0, -0.0, -0.25, 0.75, 1.125, -1.125, 2.625, 0.005, 0.015, 1e15, 1125899906842623.75,
-                             1125899906842624.0, 4503599627370496.0, 9007199254740993.0, 1e300, -1e300,
-                             std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest(),
-                             std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min(),
-                             0.1, 0.29, 1.005, 2.675, 1e-7};
+    const double values[] = {0.0,
+                             -0.0,
+                             -0.25,
+                             0.75,
+                             1.125,
+                             -1.125,
+                             2.625,
+                             0.005,
+                             0.015,
+                             1e15,
+                             1125899906842623.75,
+                             1125899906842624.0,
+                             4503599627370496.0,
+                             9007199254740993.0,
+                             1e300,
+                             -1e300,
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::lowest(),
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::min(),
+                             0.1,
+                             0.29,
+                             1.005,
+                             2.675,
+                             1e-7};
     for (double value : values) expectSameAsGeneralFormat(value);
 
     std::mt19937_64 random(7);
@@ -70,9 +88,10 @@ TEST(TwkxAttributeText, FloatAttributesUseTwoDecimals)
 
 TEST(TwkxAttributeText, EscapedStringAttributesMatchEscapingFirst)
 {
-    const std::string texts[] = {"",         "tab\there\r\n",       "back\\slash",          "bad \xFF byte",
+    const std::string texts[] = {"",         "tab\there\r\n",           "back\\slash",           "bad \xFF byte",
                                  "\x01\x02", std::string("nul\0in", 6), "\xE2\x80\xA8 sep<&\"'>"};
-    for (const std::string& text : texts) EXPECT_EQ(escapedAttribute(text, true), escapedAttribute(text, false)) << text;
+    for (const std::string& text : texts)
+        EXPECT_EQ(escapedAttribute(text, true), escapedAttribute(text, false)) << text;
     EXPECT_EQ(escapedAttribute("", true), "absent");
     EXPECT_EQ(escapedAttribute("a\nb", true), "=a\\Nb");
 }

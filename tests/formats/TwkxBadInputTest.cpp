@@ -89,9 +89,10 @@ TEST(TwkxBadInput, TextThatIsNoXmlFailsWithTheParserError)
 
 TEST(TwkxBadInput, EmptyDataAForeignRootOrAMissingMindMapFailWithoutAnError)
 {
-    for (const char* data : {"", "<other-root><mindmap/></other-root>", "<Tarnwick-Mindmaps><mindmap/></Tarnwick-Mindmaps>",
-                             "<tarnwick-mindmaps doc-version=\"3\"><meta/></tarnwick-mindmaps>",
-                             "<tarnwick-mindmaps><selection type=\"node\"/></tarnwick-mindmaps>"}) {
+    for (const char* data :
+         {"", "<other-root><mindmap/></other-root>", "<Tarnwick-Mindmaps><mindmap/></Tarnwick-Mindmaps>",
+          "<tarnwick-mindmaps doc-version=\"3\"><meta/></tarnwick-mindmaps>",
+          "<tarnwick-mindmaps><selection type=\"node\"/></tarnwick-mindmaps>"}) {
         SCOPED_TRACE(data);
         Error error;
         std::string before, after;
@@ -118,9 +119,11 @@ TEST(TwkxBadInput, NumbersThatAreNoNumbersOrHugeStayFinite)
     for (const char* generator : {"TarnwickOSXN", "TarnwickOSX"}) {
         SCOPED_TRACE(generator);
         MindMap map;
-        ASSERT_TRUE(loadDocument(map, documentWith(topics, relations, R"(<scrollstate zoom="-99999999999999999999" )"
-                                                                      R"(x="1e999" y="-1e999"/>)",
-                                                   generator)));
+        ASSERT_TRUE(loadDocument(map,
+                                 documentWith(topics, relations,
+                                              R"(<scrollstate zoom="-99999999999999999999" )"
+                                              R"(x="1e999" y="-1e999"/>)",
+                                              generator)));
         EXPECT_TRUE(everyPositionIsFinite(map));
         EXPECT_EQ(map.nodes()[0]->progress(), 100);
         MindMapEditorScrollState* state = map.getEditorScrollState();
@@ -157,11 +160,12 @@ TEST(TwkxBadInput, EntityDeclarationsExpandNothing)
 TEST(TwkxBadInput, ImageNamesThatCouldLeaveTheStoreAreIgnored)
 {
     MindMap map;
-    ASSERT_TRUE(loadDocument(map, documentWith(
-        R"(<topic id="0" parent="-1" icon="#../../etc/passwd"><embedded-image name="a/b"/><children>)"
-        R"(<image name="../../outside"/><image name=".."/><image name="."/><image name="a\b"/>)"
-        R"(<image name="good" thumbnail="/etc/thumb"/></children>)"
-        R"(<link phone-contact="x" thumbnail="a/../../b"/></topic>)")));
+    ASSERT_TRUE(loadDocument(
+        map,
+        documentWith(R"(<topic id="0" parent="-1" icon="#../../etc/passwd"><embedded-image name="a/b"/><children>)"
+                     R"(<image name="../../outside"/><image name=".."/><image name="."/><image name="a\b"/>)"
+                     R"(<image name="good" thumbnail="/etc/thumb"/></children>)"
+                     R"(<link phone-contact="x" thumbnail="a/../../b"/></topic>)")));
     MindMapNode* node = map.nodes()[0];
     EXPECT_EQ(node->iconName(), "");
     EXPECT_FALSE(node->hasEmbeddedImage());
@@ -202,9 +206,10 @@ TEST(TwkxBadInput, ATruncatedDocumentNeverCrashes)
 TEST(TwkxParentCycles, TopicsThatNameEachOtherDoNotMakeACircle)
 {
     MindMap map;
-    ASSERT_TRUE(loadDocument(map, documentWith(R"(<topic id="0" parent="1" text="a"/><topic id="1" parent="0" text="b"/>)"
-                                               R"(<topic id="2" parent="4" text="c"/><topic id="3" parent="2" text="d"/>)"
-                                               R"(<topic id="4" parent="3" text="e"/>)")));
+    ASSERT_TRUE(loadDocument(map,
+                             documentWith(R"(<topic id="0" parent="1" text="a"/><topic id="1" parent="0" text="b"/>)"
+                                          R"(<topic id="2" parent="4" text="c"/><topic id="3" parent="2" text="d"/>)"
+                                          R"(<topic id="4" parent="3" text="e"/>)")));
     ASSERT_EQ(map.nodes().size(), 5u);
     EXPECT_EQ(map.centralThemes().size(), 2u);
     EXPECT_LT(walkEverything(map), 100u);
@@ -217,11 +222,12 @@ TEST(TwkxParentCycles, TopicsThatNameEachOtherDoNotMakeACircle)
 TEST(TwkxParentCycles, OfTopicsSharingAnIdTheFirstKeepsIt)
 {
     MindMap map;
-    ASSERT_TRUE(loadDocument(map, documentWith(R"(<topic id="0" parent="-1" text="first"/>)"
-                                               R"(<topic id="0" parent="-1" text="second"/>)"
-                                               R"(<topic id="1" parent="0" text="child"/>)"
-                                               R"(<topic id="2" parent="0" text="dup child of dup"/>)",
-                                               R"(<relation source="2" target="0"/>)")));
+    ASSERT_TRUE(loadDocument(map,
+                             documentWith(R"(<topic id="0" parent="-1" text="first"/>)"
+                                          R"(<topic id="0" parent="-1" text="second"/>)"
+                                          R"(<topic id="1" parent="0" text="child"/>)"
+                                          R"(<topic id="2" parent="0" text="dup child of dup"/>)",
+                                          R"(<relation source="2" target="0"/>)")));
     ASSERT_EQ(map.nodes().size(), 4u);
     EXPECT_EQ(map.nodes()[2]->parent(), map.nodes()[0]);
     EXPECT_EQ(map.nodes()[3]->parent(), map.nodes()[0]);
@@ -252,7 +258,8 @@ TEST(TwkxControlCharacters, AreDroppedSoThatTheDocumentReadsBack)
     MindMap map;
     map.newMindMap("", false, std::nullopt);
     MindMapNode* node = map.internalAddCentralTheme("plain");
-    node->setGuid(std::string("guid\x01with\x02" "controls"));
+    node->setGuid(std::string("guid\x01with\x02"
+                              "controls"));
     node->linkToURL(std::string("https://example.org/\x1Fpath\tx"));
     node->setVoiceMemo(std::string("memo\x0B\x0C\uFFFE\uFFFF.m4a"));
     node->setIconName(std::string("icon\x08"));

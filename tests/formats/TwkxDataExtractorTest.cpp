@@ -125,7 +125,8 @@ TEST(TwkxDataExtractor, ForeignRootsAreRecognisedOnlyWhenAskedAndExactly)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.document);
-        const auto result = scan(std::string(c.document), c.withOption ? uint32_t(TwkxDataExtractor::RecognizeForeignFormats) : 0u);
+        const auto result =
+            scan(std::string(c.document), c.withOption ? uint32_t(TwkxDataExtractor::RecognizeForeignFormats) : 0u);
         EXPECT_EQ(result->ok, c.ok);
         EXPECT_EQ(result->extractor.format(), c.format);
         EXPECT_EQ(result->extractor.loadedVersion(), -1);

@@ -182,9 +182,11 @@ TEST(TwkxGenerators, OnlyTheOldestGeneratorIsScaled)
 TEST(TwkxRelations, ARelationToAnUnknownTopicIsDropped)
 {
     MindMap map;
-    ASSERT_TRUE(loadDocument(map, documentWith(R"(<topic id="0" parent="-1"/><topic id="1" parent="-1"/>)",
-                                               R"(<relation source="0" target="7"/><relation source="0" target="1" guid="g"/>)"
-                                               R"(<relation source="-100" target="1"/><relation target="1"/>)")));
+    ASSERT_TRUE(
+        loadDocument(map,
+                     documentWith(R"(<topic id="0" parent="-1"/><topic id="1" parent="-1"/>)",
+                                  R"(<relation source="0" target="7"/><relation source="0" target="1" guid="g"/>)"
+                                  R"(<relation source="-100" target="1"/><relation target="1"/>)")));
     EXPECT_EQ(map.nodes().size(), 2u);
     ASSERT_EQ(map.crossLinks().size(), 1u);
     EXPECT_EQ(map.crossLinks()[0]->sourceNode(), map.nodes()[0]);
@@ -200,8 +202,8 @@ TEST(TwkxMeta, TheDocumentGuidMustBeAUsableFileName)
         return map.documentInformation().loadedGuid();
     };
     EXPECT_EQ(loadedGuid(R"(<guid guid="0123456789ABCDEF01234567"/>)"), "0123456789ABCDEF01234567");
-    for (const char* meta : {R"(<guid guid="../../outside"/>)", R"(<guid guid=""/>)", "<guid/>", R"(<guid guid="a:b"/>)",
-                             R"(<guid guid=".."/>)", R"(<guid guid="a&#9;b"/>)"}) {
+    for (const char* meta : {R"(<guid guid="../../outside"/>)", R"(<guid guid=""/>)", "<guid/>",
+                             R"(<guid guid="a:b"/>)", R"(<guid guid=".."/>)", R"(<guid guid="a&#9;b"/>)"}) {
         SCOPED_TRACE(meta);
         const std::string fresh = loadedGuid(meta);
         ASSERT_EQ(fresh.size(), 24u);
@@ -215,8 +217,9 @@ TEST(TwkxNodeDate, DayMonthAndFourDigitYear)
     ASSERT_TRUE(date.has_value());
     EXPECT_EQ(NodeDateFormatter::stringFromDate(*date), "01-02-1987");
     // Only the day counts: a time within it is written as the day.
-    EXPECT_EQ(NodeDateFormatter::stringFromDate(*NodeDateFormatter::dateFromString("9-7-2020") + std::chrono::hours(13)),
-              "09-07-2020");
+    EXPECT_EQ(
+        NodeDateFormatter::stringFromDate(*NodeDateFormatter::dateFromString("9-7-2020") + std::chrono::hours(13)),
+        "09-07-2020");
 }
 
 TEST(TwkxNodeDate, AnythingElseIsNoDate)

@@ -79,11 +79,9 @@ TEST_F(TwkxInlineStyleSheet, ACarriedSheetThatCannotBeRegisteredLeavesTheKeyToDe
 {
     // A built-in key in the carried sheet: registration gives nothing, and the key of "style",
     // unknown here, falls back to the default sheet.
-    const std::string document = documentWith(
-        "<topic id=\"0\" parent=\"-1\" x=\"0\" y=\"0\" text=\"T\"/>", "",
-        "<style key=\"Missing\"/>");
-    const std::string withSheet =
-        document.substr(0, document.find("</mindmap>")) +
+    const std::string document =
+        documentWith("<topic id=\"0\" parent=\"-1\" x=\"0\" y=\"0\" text=\"T\"/>", "", "<style key=\"Missing\"/>");
+    const std::string withSheet = document.substr(0, document.find("</mindmap>")) +
         "<stylesheet><general description=\"system.gold-palette\"/></stylesheet></mindmap>\n</tarnwick-mindmaps>\n";
     MindMap map;
     ASSERT_TRUE(loadDocument(map, withSheet));

@@ -40,7 +40,8 @@ TEST(TwkxNames, StyleTables)
                  "sbsCloud", "sbsNone"},
                 BorderStyleName, BorderStyleFromName);
     expectTable({"center", "left", "right"}, TextAlignmentName, TextAlignmentFromName);
-    expectTable({"none", "tapered", "line"}, [](int32_t code) { return CallOutName(code); }, CallOutFromName);
+    expectTable(
+        {"none", "tapered", "line"}, [](int32_t code) { return CallOutName(code); }, CallOutFromName);
     expectTable({"centered", "baseline", "left-right"}, ConnectionStyleName, ConnectionStyleFromName);
 }
 
@@ -58,7 +59,8 @@ TEST(TwkxNames, LayoutModesReadUnknownNamesAsFree)
 
 TEST(TwkxNames, LayoutDirectionsOutsideTheNamedRangeAreWrittenAuto)
 {
-    const std::vector<std::string> names = {"auto", "left", "right", "top", "top-rtl", "bottom", "bottom-rtl", "manual"};
+    const std::vector<std::string> names = {"auto",    "left",   "right",      "top",
+                                            "top-rtl", "bottom", "bottom-rtl", "manual"};
     for (size_t code = 1; code < names.size(); ++code) {
         EXPECT_EQ(layoutDirectionName(static_cast<int32_t>(code)), names[code]);
         EXPECT_EQ(LayoutDirectionFromName(names[code], 0), static_cast<int32_t>(code));
@@ -110,8 +112,8 @@ TEST(TwkxNames, ElementTypes)
 
 TEST(TwkxNames, Generators)
 {
-    const std::vector<std::string> names = {"", "TarnwickOSX", "TarnwickOSXN", "TarnwickTouch", "TarnwickWin32",
-                                            "TarnwickAndroid"};
+    const std::vector<std::string> names = {
+        "", "TarnwickOSX", "TarnwickOSXN", "TarnwickTouch", "TarnwickWin32", "TarnwickAndroid"};
     for (size_t code = 1; code < names.size(); ++code) {
         EXPECT_EQ(GeneratorName(static_cast<int32_t>(code)), names[code]);
         EXPECT_EQ(GeneratorFromName(names[code]), static_cast<int32_t>(code));

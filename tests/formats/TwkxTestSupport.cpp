@@ -25,8 +25,8 @@ std::string documentWith(const std::string& topics, const std::string& relations
     std::string generatorAttribute = generator.empty() ? "" : " generator=\"" + generator + "\"";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE tarnwick-mindmaps>\n"
            "<tarnwick-mindmaps doc-version=\"3\"" +
-           generatorAttribute + ">\n<mindmap>\n<meta>" + metaContent + "</meta>\n<topics>" + topics +
-           "</topics>\n<relations>" + relations + "</relations>\n</mindmap>\n</tarnwick-mindmaps>\n";
+        generatorAttribute + ">\n<mindmap>\n<meta>" + metaContent + "</meta>\n<topics>" + topics +
+        "</topics>\n<relations>" + relations + "</relations>\n</mindmap>\n</tarnwick-mindmaps>\n";
 }
 
 namespace {

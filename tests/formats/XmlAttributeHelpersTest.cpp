@@ -42,7 +42,9 @@ TEST(XmlAttributeEscaping, EscapesLineBreaksAndBackslashesAndDropsWhatXmlCannotC
         {"tab\there \u00e9\U0001F600 <&>\"", "tab\there \u00e9\U0001F600 <&>\""},
         {std::string("a") + '\0' + "\x01\x08\x0E\x1F" + "b\uFFFE\uFFFFc", "abc"},
         // Bytes that are not UTF-8 become replacement characters.
-        {"a\xFF" "b\xC3", "a\uFFFDb\uFFFD"},
+        {"a\xFF"
+         "b\xC3",
+         "a\uFFFDb\uFFFD"},
     };
     for (const auto& [text, escaped] : cases) EXPECT_EQ(EscapeXmlText(text), escaped) << text;
     EXPECT_EQ(xmlSafeText("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");
@@ -84,7 +86,8 @@ TEST(XmlAttributeValues, DatesCountSecondsFromTheReferenceDate)
 
 TEST(XmlAttributeColors, AColourNeedsAllThreeComponents)
 {
-    Element e(R"(<e><partial r="10" g="20"/><odd r="x" g="-5" b="900"/><empty/><both r="1" g="2" b="3" none="true"/></e>)");
+    Element e(
+        R"(<e><partial r="10" g="20"/><odd r="x" g="-5" b="900"/><empty/><both r="1" g="2" b="3" none="true"/></e>)");
     EXPECT_FALSE(getNamedColor(e.node, "partial").has_value());
     EXPECT_FALSE(getNamedColor(e.node, "empty").has_value());
     EXPECT_FALSE(getNamedColor(e.node, "missing").has_value());

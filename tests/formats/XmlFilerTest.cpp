@@ -102,13 +102,14 @@ TEST(FreemindExport, SeveralCentralThemesHangUnderOneRootNamedAfterTheMap)
     map.setCustomTitle("Plans & <ideas>");
     TempDir dir;
     ArchiveTest::writeBytes(dir.file("map.mm"), MindMapConverter::exportToFreemind(map));
-    const char* script = "import sys, xml.etree.ElementTree as E\n"
-                         "m = E.parse(sys.argv[1]).getroot()\n"
-                         "roots = m.findall('node')\n"
-                         "print(m.tag, len(roots), roots[0].get('TEXT'), [n.get('TEXT') for n in roots[0].findall('node')],"
-                         " roots[0].find('node/node').get('TEXT'))\n";
-    const auto read = ArchiveTest::runCommand(std::string(PythonTool) + " -c " + ArchiveTest::shellQuoted(script) + " " +
-                                              ArchiveTest::shellQuoted(dir.file("map.mm")));
+    const char* script =
+        "import sys, xml.etree.ElementTree as E\n"
+        "m = E.parse(sys.argv[1]).getroot()\n"
+        "roots = m.findall('node')\n"
+        "print(m.tag, len(roots), roots[0].get('TEXT'), [n.get('TEXT') for n in roots[0].findall('node')],"
+        " roots[0].find('node/node').get('TEXT'))\n";
+    const auto read = ArchiveTest::runCommand(std::string(PythonTool) + " -c " + ArchiveTest::shellQuoted(script) +
+                                              " " + ArchiveTest::shellQuoted(dir.file("map.mm")));
     EXPECT_EQ(read.status, 0) << read.output;
     EXPECT_EQ(read.output, "map 1 Plans & <ideas> ['A', 'B', 'C'] A1\n");
 
@@ -154,34 +155,41 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{"OpmlBodyWithoutOutlines", Opml, "<opml version=\"2.0\"><head/><body/></opml>", ""},
         ImportCase{"OpmlOutlineWithoutText", Opml, "<opml><body><outline _note=\"n\"/></body></opml>", "unnamed | n\n"},
         ImportCase{"OpmlTitleStandsInForAMissingText", Opml,
-                   "<opml><body><outline title=\"T\"><outline text=\"A\" title=\"not shown\"/></outline></body></opml>", "T\n  A\n"},
+                   "<opml><body><outline title=\"T\"><outline text=\"A\" title=\"not shown\"/></outline></body></opml>",
+                   "T\n  A\n"},
         ImportCase{"FreemindTextAndChildren", FreeMind,
-                   "<map version=\"1.0.1\"><node TEXT=\"A\"><node TEXT=\"B\"/><node/></node></map>", "A\n  B\n  unnamed\n"},
+                   "<map version=\"1.0.1\"><node TEXT=\"A\"><node TEXT=\"B\"/><node/></node></map>",
+                   "A\n  B\n  unnamed\n"},
         ImportCase{"FreemindRichTextReplacesText", FreeMind,
                    "<map><node TEXT=\"old\"><richcontent TYPE=\"NODE\"><html><head/><body><p>first</p>"
                    "<p>second <b>bold</b></p></body></html></richcontent></node></map>",
                    "first/second bold\n"},
         // Older programs put a whole HTML page into the attribute.
-        ImportCase{"FreemindHtmlInTheTextAttribute", FreeMind,
-                   "<map><node TEXT=\"&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Plan &lt;b&gt;now&lt;/b&gt;&lt;/p&gt;"
-                   "&lt;p&gt;then&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;\"><node TEXT=\" &lt;HTML&gt;&lt;p&gt;x&lt;br&gt;y\"/>"
-                   "<node TEXT=\"&lt;html5&gt; rocks\"/></node></map>",
-                   "Plan now/then\n  x/y\n  <html5> rocks\n"},
+        ImportCase{
+            "FreemindHtmlInTheTextAttribute", FreeMind,
+            "<map><node TEXT=\"&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Plan &lt;b&gt;now&lt;/b&gt;&lt;/p&gt;"
+            "&lt;p&gt;then&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;\"><node TEXT=\" &lt;HTML&gt;&lt;p&gt;x&lt;br&gt;y\"/>"
+            "<node TEXT=\"&lt;html5&gt; rocks\"/></node></map>",
+            "Plan now/then\n  x/y\n  <html5> rocks\n"},
         // No-break and ideographic spaces separate words as well as blanks do.
         ImportCase{"FreemindUnicodeSpacesNextToMarkupKeepWordsApart", FreeMind,
-                   "<map><node><richcontent TYPE=\"NOTE\"><html><body><p><b>bold</b>&#160;word&#12288;<a href=\"x\">link</a>&#160;"
+                   "<map><node><richcontent TYPE=\"NOTE\"><html><body><p><b>bold</b>&#160;word&#12288;<a "
+                   "href=\"x\">link</a>&#160;"
                    "<i>it</i>&#12288;&#160;end</p></body></html></richcontent></node></map>",
                    "unnamed | bold word link it end\n"},
         // Inline formatting used to split a sentence into as many lines as it had text pieces.
-        ImportCase{"FreemindInlineFormattingStaysInItsLine", FreeMind,
-                   "<map><node><richcontent TYPE=\"NOTE\"><html><body><p>Call <b>Bob</b>, <font color=\"red\">n</font>ow <i>or</i> <b>never</b>"
-                   "<br/>then <i>Ann</i></p><ul><li>one</li><li>two</li></ul>tail</body></html></richcontent></node></map>",
-                   "unnamed | Call Bob, now or never/then Ann/one/two/tail\n"},
+        ImportCase{
+            "FreemindInlineFormattingStaysInItsLine", FreeMind,
+            "<map><node><richcontent TYPE=\"NOTE\"><html><body><p>Call <b>Bob</b>, <font color=\"red\">n</font>ow "
+            "<i>or</i> <b>never</b>"
+            "<br/>then <i>Ann</i></p><ul><li>one</li><li>two</li></ul>tail</body></html></richcontent></node></map>",
+            "unnamed | Call Bob, now or never/then Ann/one/two/tail\n"},
         // Nothing a document declares is expanded or fetched.
-        ImportCase{"DeclaredEntitiesStayText", Opml,
-                   "<!DOCTYPE opml [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;\"><!ENTITY f SYSTEM \"file:///etc/hostname\">]>"
-                   "<opml><body><outline text=\"&b;&f;\"/></body></opml>",
-                   "&b;&f;\n"}),
+        ImportCase{
+            "DeclaredEntitiesStayText", Opml,
+            "<!DOCTYPE opml [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;\"><!ENTITY f SYSTEM \"file:///etc/hostname\">]>"
+            "<opml><body><outline text=\"&b;&f;\"/></body></opml>",
+            "&b;&f;\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The caller's loading applies the style sheet once; the importers themselves do not, unlike
@@ -196,11 +204,14 @@ TEST(XmlImportResult, StyleSheetIsNotAppliedAgain)
         EXPECT_TRUE(importer(map, bytes(data)));
         return map.defaultStyle()->backgroundColor() == Marker;
     };
-    EXPECT_TRUE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromOpml(map, data); },
-                                "<opml><body><outline text=\"A\"/></body></opml>"));
-    EXPECT_TRUE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromFreemind(map, data); },
-                                "<map><node TEXT=\"A\"/></map>"));
-    EXPECT_FALSE(importAndSeeStyle([](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromText(map, data); }, "A"));
+    EXPECT_TRUE(importAndSeeStyle(
+        [](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromOpml(map, data); },
+        "<opml><body><outline text=\"A\"/></body></opml>"));
+    EXPECT_TRUE(importAndSeeStyle(
+        [](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromFreemind(map, data); },
+        "<map><node TEXT=\"A\"/></map>"));
+    EXPECT_FALSE(importAndSeeStyle(
+        [](MindMap& map, const MindMapData& data) { return MindMapConverter::importFromText(map, data); }, "A"));
 }
 
 // ---- Round trips ----
@@ -247,15 +258,16 @@ TEST_P(XmlBadInput, FailsAndLeavesTheMapEmpty)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Documents, XmlBadInput,
-    ::testing::Values(BadCase{"Empty", Opml, "", false},
-                      BadCase{"OpmlWithoutBody", Opml, "<opml version=\"1.0\"><head><title>t</title></head></opml>", false},
-                      BadCase{"FreemindWrongRoot", FreeMind, "<opml><body><outline text=\"A\"/></body></opml>", false},
-                      BadCase{"OpmlTruncated", Opml, "<opml><body><outline text=\"A\">", true},
-                      BadCase{"FreemindTruncated", FreeMind, "<map><node TEXT=\"A", true},
-                      BadCase{"OpmlCommentOnly", Opml, "<!-- nothing -->", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Documents, XmlBadInput,
+                         ::testing::Values(BadCase{"Empty", Opml, "", false},
+                                           BadCase{"OpmlWithoutBody", Opml,
+                                                   "<opml version=\"1.0\"><head><title>t</title></head></opml>", false},
+                                           BadCase{"FreemindWrongRoot", FreeMind,
+                                                   "<opml><body><outline text=\"A\"/></body></opml>", false},
+                                           BadCase{"OpmlTruncated", Opml, "<opml><body><outline text=\"A\">", true},
+                                           BadCase{"FreemindTruncated", FreeMind, "<map><node TEXT=\"A", true},
+                                           BadCase{"OpmlCommentOnly", Opml, "<!-- nothing -->", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XmlBadInputMap, MapWithTopicsIsRefused)
 {

@@ -22,7 +22,6 @@ using Clock = std::chrono::system_clock;
 // Entry dates are local times; the tests pin the zone so that the expected fields are known.
 class ZipArchiveTest : public ::testing::Test {
 protected:
-
     Clock::time_point utcDate(int year, int month, int day, int hour, int minute, int second)
     {
         std::tm t{};
@@ -35,7 +34,8 @@ protected:
         return Clock::from_time_t(timegm(&t));
     }
 
-    std::string writeZip(const std::vector<std::pair<std::string, std::string>>& entries, const std::string& password = {})
+    std::string writeZip(const std::vector<std::pair<std::string, std::string>>& entries,
+                         const std::string& password = {})
     {
         const std::string path = _dir.file("archive-" + std::to_string(++_count) + ".zip");
         ZipArchive zip;
@@ -67,7 +67,9 @@ protected:
 TEST_F(ZipArchiveTest, PasswordWithCharactersBeyondAsciiIsRefusedRatherThanDropped)
 {
     ZipArchive zip;
-    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("a.zip"), "gr\xC3\xBC\xC3\x9F" "e"));
+    ASSERT_TRUE(zip.CreateZipFile2(_dir.file("a.zip"),
+                                   "gr\xC3\xBC\xC3\x9F"
+                                   "e"));
     EXPECT_FALSE(zip.addDataToZip(bytesOf("data"), std::nullopt, "a.txt"));
     EXPECT_TRUE(zip.CloseZipFile2());
 }
@@ -148,8 +150,8 @@ TEST_F(ZipArchiveTest, TruncatedAndGarbageArchivesDoNotOpen)
 
 TEST_F(ZipArchiveTest, UnzipFileToWritesEveryEntryWithItsDateAndCountsFiles)
 {
-    const std::string path = writeZip({{"top.txt", "top"}, {"nested/", ""}, {"nested/deeper/file.txt", "deep"},
-                                       {"win\\style.txt", "win"}});
+    const std::string path =
+        writeZip({{"top.txt", "top"}, {"nested/", ""}, {"nested/deeper/file.txt", "deep"}, {"win\\style.txt", "win"}});
     UnzipArchive unzip;
     ASSERT_TRUE(unzip.UnzipOpenFile(path));
     ASSERT_TRUE(unzip.UnzipFileTo(_dir.file("out"), UnzipKeepExisting, true));
@@ -162,7 +164,7 @@ TEST_F(ZipArchiveTest, UnzipFileToWritesEveryEntryWithItsDateAndCountsFiles)
                                         "win/style.txt"}))
         << "no temporary file may be left behind";
 
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(stat(_dir.file("out/top.txt").c_str(), &info), 0);
     EXPECT_EQ(Clock::from_time_t(info.st_mtime), utcDate(2021, 6, 7, 8, 9, 10));
 }
@@ -173,9 +175,9 @@ TEST_F(ZipArchiveTest, OverwriteModesKeepReplaceOlderAndReplaceAlways)
     auto prepare = [&](const std::string& folder, Clock::time_point date) {
         fs::create_directories(folder);
         writeTestFile(folder + "/file.txt", "existing");
-        fs::last_write_time(folder + "/file.txt", fs::file_time_type::clock::now() -
-                                                      std::chrono::duration_cast<fs::file_time_type::duration>(
-                                                          Clock::now() - date));
+        fs::last_write_time(folder + "/file.txt",
+                            fs::file_time_type::clock::now() -
+                                std::chrono::duration_cast<fs::file_time_type::duration>(Clock::now() - date));
     };
     struct Case {
         int32_t mode;
@@ -263,8 +265,10 @@ TEST_F(ZipArchiveTest, EncryptedEntriesOfEverySizeRoundTripAndDecryptElsewhere)
     EXPECT_EQ(readBytes(_dir.file("out/empty.bin")), Bytes{});
     EXPECT_EQ(readBytes(_dir.file("out/one.bin")), Bytes{42});
     EXPECT_EQ(readBytes(_dir.file("out/mixed.bin")), mixed);
-    EXPECT_EQ(textOf(readBytes(_dir.file("sizes.zip"))).find(textOf(Bytes(mixed.begin() + 100000, mixed.begin() + 100100))),
-              std::string::npos) << "the data really is encrypted";
+    EXPECT_EQ(
+        textOf(readBytes(_dir.file("sizes.zip"))).find(textOf(Bytes(mixed.begin() + 100000, mixed.begin() + 100100))),
+        std::string::npos)
+        << "the data really is encrypted";
 
     UnzipArchive wrong;
     ASSERT_TRUE(wrong.UnzipOpenFile(_dir.file("sizes.zip"), "guess"));

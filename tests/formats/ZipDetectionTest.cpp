@@ -63,9 +63,9 @@ TEST(EncodedArchive, ZipBytesSurviveTheRoundTrip)
 
 TEST(EncodedArchive, MalformedTextDecodesToNothing)
 {
-    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v\nYg")));  // breaks inside the text
-    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--A")));         // no encoding is one character long
-    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm+v")));      // the other base64 alphabet
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm9v\nYg"))); // breaks inside the text
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--A")));        // no encoding is one character long
+    EXPECT_FALSE(decodeEncodedArchive(bytesOf("PK--Zm+v")));     // the other base64 alphabet
     Bytes binary = bytesOf("PK--");
     binary.push_back(0);
     binary.push_back(0xFF);

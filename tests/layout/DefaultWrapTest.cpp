@@ -75,7 +75,6 @@ TEST_F(DefaultWrapTest, TopicDefaultWrapBreaksOnlyLongOneLineTexts)
     EXPECT_EQ(empty->text(), "");
 }
 
-
 TEST_F(DefaultWrapTest, TopicForcedDefaultWrapMeasuresTheRejoinedParagraph)
 {
     MindMapNode* node = theme("aaaa bbbb cccc dddd\nee");
@@ -86,7 +85,6 @@ TEST_F(DefaultWrapTest, TopicForcedDefaultWrapMeasuresTheRejoinedParagraph)
     // have given 68 and three lines.
     EXPECT_EQ(node->text(), "aaaa bbbb\ncccc dddd ee");
 }
-
 
 TEST_F(DefaultWrapTest, FreeTextDefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
 {
@@ -102,7 +100,6 @@ TEST_F(DefaultWrapTest, FreeTextDefaultWrapBreaksARatioOfTenAndAHalfButNotOfTen)
     EXPECT_EQ(text->text(), repeated('a', 10) + "\n" + repeated('b', 10));
     EXPECT_FALSE(text->isWordWrapping());
 }
-
 
 TEST_F(DefaultWrapTest, FreeTextForcedDefaultWrapUsesTheLargestWrapWidth)
 {

@@ -71,7 +71,8 @@ TEST_F(NodeLayouterTest, CandidatesKeepTheGapFromEllipsesButNotFromTheParent)
     NodeLayouter layouter(map);
     layouter.setNodes(map.nodes());
     // 2 between the rectangles, diagonally: the ellipses come closer than 30. The parent never blocks.
-    const std::pair<Point, bool> cases[] = {{{1000 + width + 2, 20}, false}, {{1000 + width + 40, 0}, true}, {{5, 5}, true}};
+    const std::pair<Point, bool> cases[] = {
+        {{1000 + width + 2, 20}, false}, {{1000 + width + 40, 0}, true}, {{5, 5}, true}};
     for (const auto& [center, accepted] : cases) EXPECT_EQ(layouter.isAcceptedCenter(center, node), accepted);
 }
 

@@ -49,10 +49,22 @@ TextParagraph measured(const std::string& text, TextSizeProvider& provider, bool
 TEST(ParagraphParserLines, LineTypes)
 {
     const std::pair<const char*, int> cases[] = {
-        {"", 0}, {"\t \r", 0}, {"\xE3\x80\x80", 0}, {"\xE2\x80\x8B", 1}, // a zero-width space is no white space
-        {"-", 2}, {"*\titem", 2}, {"+ ", 2}, {"-\xE3\x80\x80item", 2},
-        {"-a", 1}, {" - item", 1}, {"\xE2\x80\x93 item", 1},
-        {"1.", 3}, {"12. text", 3}, {"12", 1}, {"1.x", 1}, {" 1. b", 1},
+        {"", 0},
+        {"\t \r", 0},
+        {"\xE3\x80\x80", 0},
+        {"\xE2\x80\x8B", 1}, // a zero-width space is no white space
+        {"-", 2},
+        {"*\titem", 2},
+        {"+ ", 2},
+        {"-\xE3\x80\x80item", 2},
+        {"-a", 1},
+        {" - item", 1},
+        {"\xE2\x80\x93 item", 1},
+        {"1.", 3},
+        {"12. text", 3},
+        {"12", 1},
+        {"1.x", 1},
+        {" 1. b", 1},
     };
     ParagraphParser parser;
     for (const auto& [line, type] : cases) {
@@ -65,14 +77,18 @@ TEST(ParagraphParserLines, LineTypes)
 
 TEST(ParagraphParserSplit, EmptyLinesSeparateParagraphsAndMarkTheNextOne)
 {
-    struct Case { const char* text; size_t count; bool lfPrefix, fixedFirstWord; };
+    struct Case {
+        const char* text;
+        size_t count;
+        bool lfPrefix, fixedFirstWord;
+    };
     const Case cases[] = {
         {"a\n\nb", 2, true, false},
         {"a\r\n \r\n\t\nb\n\n\n", 2, true, false}, // several empty lines give one prefix
         {"\n\nfirst", 1, true, false},
-        {"first\n-second", 1, false, false},        // a dash before a letter is text
+        {"first\n-second", 1, false, false}, // a dash before a letter is text
         {"first\n-\nsecond", 2, false, true},
-        {"- item\nmore text", 1, false, true},       // a bullet goes on over following text lines
+        {"- item\nmore text", 1, false, true}, // a bullet goes on over following text lines
     };
     for (const Case& c : cases) {
         std::vector<TextParagraph> paragraphs = ParagraphParser::splitParagraphs(c.text);
@@ -90,7 +106,8 @@ TEST(TextParagraphWords, CharactersAreNeverCutApart)
     // An emoji with skin tone, a family joined by zero-width joiners, combining accents, a flag.
     const std::string thumbs = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD";
     const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
-    const std::string accented = "cafe\xCC\x81" "e\xCC\x81";
+    const std::string accented = "cafe\xCC\x81"
+                                 "e\xCC\x81";
     const std::string flag = "\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA";
     TextParagraph paragraph(thumbs + " " + family + "\t" + accented + "\n" + flag);
     EXPECT_EQ((Words{thumbs, family, accented, flag}), paragraph.words());
@@ -124,8 +141,7 @@ TEST(TextParagraphWrap, OneVeryLongWordAtAnyWidth)
     CharacterCountProvider provider;
     const std::string word(300, 'w');
     TextParagraph paragraph = measured("  " + word + " ", provider);
-    for (int64_t width : {0, 1799, 100000})
-        EXPECT_EQ(word, paragraph.convertWrapWidthToBreaks(width)) << width;
+    for (int64_t width : {0, 1799, 100000}) EXPECT_EQ(word, paragraph.convertWrapWidthToBreaks(width)) << width;
     paragraph.setLfPrefix(true);
     EXPECT_EQ("\n" + word, paragraph.convertWrapWidthToBreaks(5));
 

@@ -41,10 +41,10 @@ TEST_F(ParentRelationRouterTest, CentredCurvesBendAtTheFixedDivisorAndChainTheir
         Point child, grandchild; // the grandchild's line is checked when it has one
         Point p1, p2;
     } cases[] = {
-        {{100, 10}, {}, {100 / d, 2.5}, {100 / d, 10}},     // horizontal
-        {{0, 100}, {}, {0, 100 / d}, {0, 100 / d}},          // d.x = 0: vertical
-        {{0, 0}, {0, 100}, {0, 25}, {0, 100}},               // d = 0: horizontal, handed down
-        {{200, 0}, {300, 100}, {250, 25}, {500 / d, 100}},   // offset 200 / 2.001 clamped to 50
+        {{100, 10}, {}, {100 / d, 2.5}, {100 / d, 10}},    // horizontal
+        {{0, 100}, {}, {0, 100 / d}, {0, 100 / d}},        // d.x = 0: vertical
+        {{0, 0}, {0, 100}, {0, 25}, {0, 100}},             // d = 0: horizontal, handed down
+        {{200, 0}, {300, 100}, {250, 25}, {500 / d, 100}}, // offset 200 / 2.001 clamped to 50
     };
     for (const Case& c : cases) {
         MindMapNode* parent = at(nullptr, {0, 0});

@@ -28,14 +28,14 @@ TEST_F(StrictLayoutTest, RootsSplitTheirChildrenBetweenTheSides)
         std::vector<bool> first; // right of (above) the root
     };
     const Case cases[] = {
-        {1, 0, {0, 0}, {true, false}},                     // an equal pair: the first goes right
-        {1, 1, {100, 100}, {false, false}},                // all left
-        {1, 2, {-100, -100}, {true, true}},                // all right
-        {1, 7, {100, -100, 100}, {true, false, false}},    // from the first one left of the theme on
-        {1, 8, {0, 0}, {true, false}},                     // unknown: balanced
-        {2, 3, {100, 100}, {true, true}},                  // all above
-        {2, 5, {-100, -100}, {false, false}},              // all below
-        {2, 4, {0, 0}, {true, false}},                     // not offered for this mode: balanced
+        {1, 0, {0, 0}, {true, false}},                  // an equal pair: the first goes right
+        {1, 1, {100, 100}, {false, false}},             // all left
+        {1, 2, {-100, -100}, {true, true}},             // all right
+        {1, 7, {100, -100, 100}, {true, false, false}}, // from the first one left of the theme on
+        {1, 8, {0, 0}, {true, false}},                  // unknown: balanced
+        {2, 3, {100, 100}, {true, true}},               // all above
+        {2, 5, {-100, -100}, {false, false}},           // all below
+        {2, 4, {0, 0}, {true, false}},                  // not offered for this mode: balanced
         {2, 7, {-100, 100, -100}, {true, false, false}},
     };
     for (const Case& c : cases) {
@@ -74,7 +74,9 @@ TEST_F(StrictLayoutTest, AxisLayoutsMeasureOwnExtentChildrenAndHulls)
         StrictNodeLayouter::layoutBranch(root, mode);
 
         const bool alongX = mode == 1;
-        auto across = [&](MindMapNode* node) { return alongX ? node->measuredSize().height : node->measuredSize().width; };
+        auto across = [&](MindMapNode* node) {
+            return alongX ? node->measuredSize().height : node->measuredSize().width;
+        };
         auto own = [&](MindMapNode* node) { return alongX ? node->size().height + 6 : node->size().width + 12; };
         const double siblings = alongX ? 6 : 4;
         EXPECT_EQ(across(leaf), own(leaf));

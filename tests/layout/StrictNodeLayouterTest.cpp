@@ -21,9 +21,8 @@ TEST_F(StrictLayoutTest, ModesWithoutLayouterAndChildlessTopicsChangeNothing)
 {
     MindMapNode* root = smallBranch(0, 0);
     MindMapNode* leaf = root->childAtIndex(1);
-    const std::pair<MindMapNode*, int32_t> cases[] = {{root, 0},    {root, 5},    {root, -1},   {root, INT32_MAX},
-                                                      {leaf, 1},    {leaf, 2},    {leaf, 3},    {leaf, 4},
-                                                      {nullptr, 1}};
+    const std::pair<MindMapNode*, int32_t> cases[] = {{root, 0}, {root, 5}, {root, -1}, {root, INT32_MAX}, {leaf, 1},
+                                                      {leaf, 2}, {leaf, 3}, {leaf, 4},  {nullptr, 1}};
     for (auto [node, mode] : cases) {
         const auto before = layouttest::record(map);
         StrictNodeLayouter::layoutBranch(node, mode);
@@ -60,8 +59,8 @@ TEST_F(StrictLayoutTest, PathStylesShapeTheLineAndHiddenTopicsEndFurtherIn)
         int32_t mode, direction, pathStyle;
         double control; // along the growth: bezier control distance, or orthogonal bend before the end
     };
-    const Case cases[] = {{1, 2, 0, 30}, {1, 2, 1, 25}, {1, 2, 2, 0}, {1, 1, 0, -30}, {1, 1, 1, -25},
-                          {2, 5, 0, 36}, {2, 5, 1, 30}, {2, 3, 0, -36}, {2, 3, 1, -30}, {2, 3, 2, 0}, {1, 2, 3, 0}};
+    const Case cases[] = {{1, 2, 0, 30}, {1, 2, 1, 25},  {1, 2, 2, 0},   {1, 1, 0, -30}, {1, 1, 1, -25}, {2, 5, 0, 36},
+                          {2, 5, 1, 30}, {2, 3, 0, -36}, {2, 3, 1, -30}, {2, 3, 2, 0},   {1, 2, 3, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mode << "/" << c.direction << "/" << c.pathStyle);
         fresh();
@@ -80,17 +79,18 @@ TEST_F(StrictLayoutTest, PathStylesShapeTheLineAndHiddenTopicsEndFurtherIn)
         EXPECT_FALSE(leaf->parentRelation()->hasCustomPath());
         EXPECT_TRUE(path.hasLeadOut);
         EXPECT_EQ(leaf->connectionPoint(), leaf->location()); // childless: its lines would start at its centre
-        if (c.pathStyle == 3) { // unknown: the geometry stays
+        if (c.pathStyle == 3) {                               // unknown: the geometry stays
             EXPECT_EQ(path.p0, (Point{1, 2}));
             continue;
         }
         const bool alongX = c.mode == 1;
         const double sign = c.direction == 1 || c.direction == 3 ? -1 : 1;
         const Rect bounds = root->bounds();
-        const double edge = alongX ? (sign > 0 ? bounds.maxX() : bounds.minX()) : (sign > 0 ? bounds.maxY() : bounds.minY());
+        const double edge =
+            alongX ? (sign > 0 ? bounds.maxX() : bounds.minX()) : (sign > 0 ? bounds.maxY() : bounds.minY());
         EXPECT_EQ(path.p0, along(Point{}, alongX, edge - sign * root->borderInset()));
         const double near = (alongX ? leaf->bounds().minX() : leaf->bounds().minY()) +
-                            (sign < 0 ? (alongX ? leaf->size().width : leaf->size().height) : 0);
+            (sign < 0 ? (alongX ? leaf->size().width : leaf->size().height) : 0);
         EXPECT_DOUBLE_EQ(alongX ? path.p3.x : path.p3.y, near + sign * leaf->borderInset());
         if (c.pathStyle == 0) {
             EXPECT_EQ(path.p1, along(path.p0, alongX, c.control));
@@ -125,7 +125,8 @@ TEST_F(StrictLayoutTest, TheCentreOfTopicAndContainedElementsLandsOnThePlace)
     EXPECT_DOUBLE_EQ(all.minX(), root->size().width / 2 + 50);
     EXPECT_DOUBLE_EQ(leaf->measuredSize().height, all.height() + 6);
     const MindMapNode* first = root->childAtIndex(0);
-    EXPECT_DOUBLE_EQ(all.midY(), first->location().y + first->measuredSize().height / 2 + leaf->measuredSize().height / 2);
+    EXPECT_DOUBLE_EQ(all.midY(),
+                     first->location().y + first->measuredSize().height / 2 + leaf->measuredSize().height / 2);
 }
 
 TEST_F(StrictLayoutTest, LayingOutTwiceGivesBitIdenticalResults)

@@ -43,8 +43,9 @@ TEST_F(ListLayoutTest, ListIndentsEachLevelWithLeadInsFromThePreviousRow)
     EXPECT_DOUBLE_EQ(hidden->location().x, x + 16);
     EXPECT_DOUBLE_EQ(hidden->location().y, y + first->measuredSize().height + second->measuredSize().height + 8);
 
-    EXPECT_EQ(first->measuredSize(), (Size{std::max(first->size().width, grandchild->size().width + 30),
-                                           first->size().height + 6 + grandchild->size().height + 6}));
+    EXPECT_EQ(first->measuredSize(),
+              (Size{std::max(first->size().width, grandchild->size().width + 30),
+                    first->size().height + 6 + grandchild->size().height + 6}));
     EXPECT_EQ(hidden->measuredSize(), (Size{32, 22}));
 
     // Direction 1 lists leftward: cells 30 and lead-ins 10 inside the root's right edge.

@@ -59,7 +59,7 @@ int intValue(const PangoAttributeCopy& a)
 TEST(AttributedStringUtf16, LengthCountsUnitsAndEachInvalidByteAsOne)
 {
     const std::pair<std::string, size_t> cases[] = {
-        {"abc", 3}, {"\xE2\x82\xAC", 1}, {"a" + Emoji + "b", 4},
+        {"abc", 3},      {"\xE2\x82\xAC", 1}, {"a" + Emoji + "b", 4},
         {"\xC0\xAF", 2}, {"\xED\xA0\x80", 3}, {"\xF0\x9F\x98", 3},
     };
     for (const auto& [text, length] : cases) EXPECT_EQ(utf16Length(text), length) << text;
@@ -85,13 +85,19 @@ TEST(AttributedStringUtf16, ConversionRoundTripsAndReplacesBadInput)
 
     EXPECT_EQ(toUtf16("\xF0\x9F\x98"), (std::u16string{0xFFFD, 0xFFFD, 0xFFFD}));
     EXPECT_EQ(toUtf8(std::u16string{0xDE00, 0xD83D}), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(makeValidUtf8("a\xC0\xAF" "b"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+    EXPECT_EQ(makeValidUtf8("a\xC0\xAF"
+                            "b"),
+              "a\xEF\xBF\xBD\xEF\xBF\xBD"
+              "b");
 }
 
 TEST(AttributedString, InvalidBytesAreReplacedWithoutMovingPositions)
 {
-    AttributedString text("a\xFF" "b");
-    EXPECT_EQ(text.string(), "a\xEF\xBF\xBD" "b");
+    AttributedString text("a\xFF"
+                          "b");
+    EXPECT_EQ(text.string(),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(text.length(), 3u);
     text.setUnderline({2, 1}, 1);
     EXPECT_EQ(text.attributesAt(2).underline, 1);
@@ -191,7 +197,8 @@ TEST(AttributedString, LongAlternatingRunsStayExact)
     }
     starts.push_back(position);
     ASSERT_EQ(attributed.length(), position);
-    for (size_t i = 0; i < pairs; ++i) attributed.setFont({starts[i], starts[i + 1] - starts[i]}, i % 2 ? italic : plain);
+    for (size_t i = 0; i < pairs; ++i)
+        attributed.setFont({starts[i], starts[i + 1] - starts[i]}, i % 2 ? italic : plain);
     // A range ending inside a pair takes the whole pair.
     attributed.setUnderline({starts[3], 1}, 1);
     attributed.setColor({0, attributed.length()}, Color(1, 0, 0));

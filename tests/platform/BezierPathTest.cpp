@@ -26,7 +26,9 @@ Point endPoint(const BezierPath::Element& e)
 Point cubicAt(Point p0, const BezierPath::Element& e, double t)
 {
     double u = 1 - t;
-    auto f = [&](double a, double b, double c, double d) { return u * u * u * a + 3 * u * u * t * b + 3 * u * t * t * c + t * t * t * d; };
+    auto f = [&](double a, double b, double c, double d) {
+        return u * u * u * a + 3 * u * u * t * b + 3 * u * t * t * c + t * t * t * d;
+    };
     return {f(p0.x, e.points[0].x, e.points[1].x, e.points[2].x), f(p0.y, e.points[0].y, e.points[1].y, e.points[2].y)};
 }
 
@@ -58,14 +60,14 @@ TEST(BezierPath, SegmentsWithoutACurrentPointBeginASubpath)
     EXPECT_EQ(types(curve), (std::vector<Type>{Type::MoveTo, Type::CurveTo}));
     EXPECT_EQ(curve.elements()[0].points[0], (Point{1, 1}));
 
-
     BezierPath path;
     path.moveTo({0, 0});
     path.lineTo({10, 0});
     path.closePath();
     path.closePath(); // a second close adds nothing
     path.lineTo({0, 10});
-    EXPECT_EQ(types(path), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::ClosePath, Type::MoveTo, Type::LineTo}));
+    EXPECT_EQ(types(path),
+              (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::ClosePath, Type::MoveTo, Type::LineTo}));
     EXPECT_EQ(path.elements()[3].points[0], (Point{0, 0}));
 }
 
@@ -74,13 +76,16 @@ TEST(BezierPath, RectangleOvalAndControlPointBounds)
     BezierPath rect;
     EXPECT_EQ(rect.controlPointBounds(), Rect());
     rect.appendRect(Rect(1, 2, 10, 20));
-    EXPECT_EQ(types(rect), (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo, Type::LineTo, Type::ClosePath}));
+    EXPECT_EQ(types(rect),
+              (std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo, Type::LineTo, Type::ClosePath}));
     EXPECT_EQ(rect.elements()[2].points[0], (Point{11, 22}));
     EXPECT_EQ(rect.controlPointBounds(), Rect(1, 2, 10, 20));
 
     BezierPath oval;
     oval.appendOval(Rect(0, 0, 40, 40));
-    EXPECT_EQ(types(oval), (std::vector<Type>{Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath}));
+    EXPECT_EQ(
+        types(oval),
+        (std::vector<Type>{Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath}));
     expectOnCircle(oval, {20, 20}, 20);
     EXPECT_EQ(oval.controlPointBounds(), Rect(0, 0, 40, 40));
 
@@ -92,11 +97,15 @@ TEST(BezierPath, RectangleOvalAndControlPointBounds)
 
 TEST(BezierPath, ArcsAreSplitIntoSegmentsOfAtMostNinetyDegrees)
 {
-    struct Case { double start, end; bool clockwise; size_t curves; };
+    struct Case {
+        double start, end;
+        bool clockwise;
+        size_t curves;
+    };
     const Case cases[] = {
-        {0, 90, false, 1}, {0, 91, false, 2}, {0, 720, false, 4},  // at most one turn
-        {0, -90, false, 3},  // counter-clockwise the long way round
-        {0, -90, true, 1}, {30, 30, false, 0},
+        {0, 90, false, 1},  {0, 91, false, 2},  {0, 720, false, 4}, // at most one turn
+        {0, -90, false, 3},                                         // counter-clockwise the long way round
+        {0, -90, true, 1},  {30, 30, false, 0},
     };
     for (const Case& c : cases) {
         BezierPath path;
@@ -137,8 +146,9 @@ TEST(BezierPath, ReplaysIntoCairo)
     std::vector<cairo_path_data_type_t> kinds;
     for (int i = 0; i < copy->num_data; i += copy->data[i].header.length) kinds.push_back(copy->data[i].header.type);
     // cairo adds a move to the start after a close.
-    EXPECT_EQ(kinds, (std::vector<cairo_path_data_type_t>{CAIRO_PATH_MOVE_TO, CAIRO_PATH_LINE_TO, CAIRO_PATH_CURVE_TO,
-                                                          CAIRO_PATH_CLOSE_PATH, CAIRO_PATH_MOVE_TO}));
+    EXPECT_EQ(kinds,
+              (std::vector<cairo_path_data_type_t>{CAIRO_PATH_MOVE_TO, CAIRO_PATH_LINE_TO, CAIRO_PATH_CURVE_TO,
+                                                   CAIRO_PATH_CLOSE_PATH, CAIRO_PATH_MOVE_TO}));
     EXPECT_EQ(copy->data[5].point.x, 60);
     EXPECT_EQ(copy->data[7].point.y, 50);
 

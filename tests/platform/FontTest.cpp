@@ -56,8 +56,19 @@ TEST(FontDescription, ReadsBackExactly)
 TEST(FontDescription, BadTextAnswersTheDefaultFontAndNotOk)
 {
     const std::string bad[] = {
-        "", "Helvetica", "Helvetica 0", "Helvetica -12", "Helvetica 12pt", "Helvetica nan", "Helvetica 1e999",
-        "Helvetica 0x10", "Helvetica 12 ", std::string("Helvetica 1\0" "2", 12), std::string(1'000'000, 'x'),
+        "",
+        "Helvetica",
+        "Helvetica 0",
+        "Helvetica -12",
+        "Helvetica 12pt",
+        "Helvetica nan",
+        "Helvetica 1e999",
+        "Helvetica 0x10",
+        "Helvetica 12 ",
+        std::string("Helvetica 1\0"
+                    "2",
+                    12),
+        std::string(1'000'000, 'x'),
     };
     for (const std::string& text : bad) {
         bool ok = true;
@@ -83,19 +94,21 @@ TEST(FontDescription, StyleWordsInAnyOrderAndUnknownOnesBelongToTheFamily)
 
 TEST(FontPango, FamilyWeightStyleAndFractionalSize)
 {
-    Description d
- = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
+    Description d = pangoDescription(Font("DejaVu Serif", 12.5, true, true));
     EXPECT_EQ(pango_font_description_get_weight(d.get()), PANGO_WEIGHT_BOLD);
     EXPECT_EQ(pango_font_description_get_style(d.get()), PANGO_STYLE_ITALIC);
     EXPECT_EQ(pango_font_description_get_size(d.get()), int(12.5 * PANGO_SCALE));
 
-    EXPECT_LT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, false, false, 3)).get()), PANGO_WEIGHT_NORMAL);
-    EXPECT_GT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, true, false, 12)).get()), PANGO_WEIGHT_BOLD);
+    EXPECT_LT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, false, false, 3)).get()),
+              PANGO_WEIGHT_NORMAL);
+    EXPECT_GT(pango_font_description_get_weight(pangoDescription(Font("DejaVu Sans", 12, true, false, 12)).get()),
+              PANGO_WEIGHT_BOLD);
 }
 
 TEST(FontPango, UnusableSizesStayWithinPangosRange)
 {
-    EXPECT_EQ(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", 1e300)).get()), 100000 * PANGO_SCALE);
+    EXPECT_EQ(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", 1e300)).get()),
+              100000 * PANGO_SCALE);
     EXPECT_GT(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", 0)).get()), 0);
     EXPECT_GT(pango_font_description_get_size(pangoDescription(Font("DejaVu Sans", -5)).get()), 0);
     double nan = std::numeric_limits<double>::quiet_NaN();

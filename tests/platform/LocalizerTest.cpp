@@ -80,10 +80,10 @@ TEST(LocalizerResourcesTest, TheShippedTableHasEveryKeyInUse)
                                           : std::nullopt);
     reloadStringTable();
     ASSERT_TRUE(std::filesystem::exists(Folders::resourcePath("strings/en.strings")));
-    for (const char* key : {"ok_button_title", "cancel_button_title", "error_caption", "db_unspecified_error",
-                            "export_failed_error", "share_handler_unsupported_format_error",
-                            "open_from_finder_error_title", "open_from_finder_error_message",
-                            "error_paste_image_only_in_topics", "error_paste_no_topic_selected"}) {
+    for (const char* key :
+         {"ok_button_title", "cancel_button_title", "error_caption", "db_unspecified_error", "export_failed_error",
+          "share_handler_unsupported_format_error", "open_from_finder_error_title", "open_from_finder_error_message",
+          "error_paste_image_only_in_topics", "error_paste_no_topic_selected"}) {
         EXPECT_FALSE(localized(key).empty()) << key;
     }
     reloadStringTable();

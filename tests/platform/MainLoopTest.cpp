@@ -16,8 +16,7 @@ double secondsSince(Clock::time_point start)
 
 void drain()
 {
-    while (MainLoop::iterate(false)) {
-    }
+    while (MainLoop::iterate(false)) {}
 }
 
 } // namespace

@@ -49,7 +49,6 @@ TEST(NotificationCenterTest, DestroyedResetOrOverwrittenTokensEndTheObservation)
     moved.reset();
     moved.reset();
     EXPECT_EQ(center.observerCount(kName), 0u);
-
 }
 
 TEST(NotificationCenterTest, ObserverMayEndItsOwnObservationWhileNotified)

@@ -84,8 +84,8 @@ TEST(NumberTextParse, IntegersSaturate)
 TEST(NumberTextParse, DoublesLenientlyWithAFallback)
 {
     const std::pair<const char*, double> cases[] = {
-        {" -3.5e2x", -350}, {"-.5", -0.5}, {"7e+", 7.0}, {"12px", 12.0}, {"0x1A", 0.0},
-        {"", 3}, {".", 3}, {"e5", 3}, {"-infinity", 3}, {"NAN(123)", 3}, // no numbers either
+        {" -3.5e2x", -350}, {"-.5", -0.5}, {"7e+", 7.0},     {"12px", 12.0},  {"0x1A", 0.0}, {"", 3},
+        {".", 3},           {"e5", 3},     {"-infinity", 3}, {"NAN(123)", 3}, // no numbers either
     };
     for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(parseDouble(text, 3), value) << text;
     EXPECT_DOUBLE_EQ(parseDouble("abc"), 0.0);
@@ -123,7 +123,10 @@ TEST(NumberTextParse, StrictIntegersRejectGarbageAndLeaveTheValue)
         EXPECT_EQ(value, 77) << text;
     }
     int64_t value = 77;
-    EXPECT_FALSE(parseIntegerStrict(std::string("1\0" "2", 3), value));
+    EXPECT_FALSE(parseIntegerStrict(std::string("1\0"
+                                                "2",
+                                                3),
+                                    value));
     EXPECT_FALSE(parseIntegerStrict(std::string(100000, '1'), value));
     EXPECT_EQ(value, 77);
 }

@@ -182,7 +182,8 @@ TEST(PropertyListTest, DatesCountSecondsSince2001AndKeepTheirPrecision)
     EXPECT_EQ((*list->arrayValue())[1].dateValue()->secondsSinceReferenceDate, -978307200.0);
 
     for (double seconds : {-1.25, 6.3e9, 123456789.123456}) {
-        auto back = PropertyList::fromData(PropertyList(PropertyList::Date{seconds}).toData(PropertyList::Format::Binary));
+        auto back =
+            PropertyList::fromData(PropertyList(PropertyList::Date{seconds}).toData(PropertyList::Format::Binary));
         ASSERT_TRUE(back && back->dateValue()) << seconds;
         EXPECT_EQ(back->dateValue()->secondsSinceReferenceDate, seconds);
     }

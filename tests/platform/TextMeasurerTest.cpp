@@ -1,5 +1,5 @@
-#include "platform/PangoTextMeasurer.h"
 #include "platform/TextMeasurer.h"
+#include "platform/PangoTextMeasurer.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/MixedTopicTexts.h"
 
@@ -26,17 +26,21 @@ const Font Ten("DejaVu Sans", 10);
 // Each UTF-16 unit is 0.6 of the point size wide, each line 1.2 high.
 TEST(FakeTextMeasurer, LinesWrappingAndUnits)
 {
-    struct Case { std::string text; double wrapWidth; double width, height; };
+    struct Case {
+        std::string text;
+        double wrapWidth;
+        double width, height;
+    };
     const Case cases[] = {
         {"", 0, 0, 12},
         {"ab\nabcd\n", 0, 24, 36}, // the text ends in an empty line
         {Emoji, 0, 12, 12},
         {"aaa bbb ccc", 41, 18, 36},
 
-        {"aaa     bbb", 20, 18, 24}, // spaces at a break do not count
-        {"abcdefghij", 25, 24, 36},  // long words break between characters
+        {"aaa     bbb", 20, 18, 24},       // spaces at a break do not count
+        {"abcdefghij", 25, 24, 36},        // long words break between characters
         {"a" + Emoji + Emoji, 13, 12, 36}, // a pair of units is never split
-        {"ab", 1, 6, 24},            // a character wider than the line still takes a line
+        {"ab", 1, 6, 24},                  // a character wider than the line still takes a line
     };
     FakeTextMeasurer m;
     for (const Case& c : cases) {
@@ -105,7 +109,8 @@ TEST_F(PangoTextMeasurerTest, MeasuringAgainAnswersAsAFreshMeasurerDoes)
     PangoTextMeasurer fresh;
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(m.sizeForAttributedString(text), fresh.sizeForAttributedString(text));
-        EXPECT_EQ(m.sizeForAttributedString(text, unwrapped.width / 2), fresh.sizeForAttributedString(text, unwrapped.width / 2));
+        EXPECT_EQ(m.sizeForAttributedString(text, unwrapped.width / 2),
+                  fresh.sizeForAttributedString(text, unwrapped.width / 2));
         EXPECT_EQ(m.sizeForAttributedString(bold), fresh.sizeForAttributedString(bold));
         EXPECT_EQ(m.sizeForAttributedString(other), fresh.sizeForAttributedString(other));
     }
@@ -120,7 +125,11 @@ TEST_F(PangoTextMeasurerTest, MeasuringAgainAnswersAsAFreshMeasurerDoes)
 
 TEST_F(PangoTextMeasurerTest, HostileTextIsMeasuredWithoutHarm)
 {
-    EXPECT_GT(m.sizeForText("a\xFF\xC0" "b", Ten).width, m.sizeForText("ab", Ten).width);
+    EXPECT_GT(m.sizeForText("a\xFF\xC0"
+                            "b",
+                            Ten)
+                  .width,
+              m.sizeForText("ab", Ten).width);
     EXPECT_GT(m.sizeForText(Emoji + Emoji, Ten).width, 0);
     EXPECT_GT(m.sizeForText(std::string("a\0b", 3), Ten).width, 0);
     EXPECT_GT(m.sizeForText("abc", Ten, 1e300).width, 0);
@@ -145,12 +154,24 @@ std::vector<AttributedString> mixedAttributedTexts(size_t count)
         const size_t length = text.length();
         const TextRange part{length / 3, length / 3};
         switch (i % 6) {
-        case 0: text.setFont(part, font.withTrait(BoldFontMask)); break;
-        case 1: text.setFont(part, font.withTrait(ItalicFontMask).withSize(font.pointSize() * 1.5)); break;
-        case 2: text.setSuperscript(part, i % 4 == 2 ? 1 : -1); break;
-        case 3: text.setUnderline(part, 1); text.setStrikethrough({0, length / 2}, 1); break;
-        case 4: text.setColor(part, Color::rgb255(200, 10, 10)); break;
-        default: break;
+        case 0:
+            text.setFont(part, font.withTrait(BoldFontMask));
+            break;
+        case 1:
+            text.setFont(part, font.withTrait(ItalicFontMask).withSize(font.pointSize() * 1.5));
+            break;
+        case 2:
+            text.setSuperscript(part, i % 4 == 2 ? 1 : -1);
+            break;
+        case 3:
+            text.setUnderline(part, 1);
+            text.setStrikethrough({0, length / 2}, 1);
+            break;
+        case 4:
+            text.setColor(part, Color::rgb255(200, 10, 10));
+            break;
+        default:
+            break;
         }
         text.setAlignment({0, length}, static_cast<TextAlignment>(i % 3));
         if (i % 5 != 0) text.setColor({0, length}, Color::rgb255(int(i % 256), 0, 0));

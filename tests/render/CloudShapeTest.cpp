@@ -241,7 +241,8 @@ TEST_F(CloudShapeResourceTest, ResourceWithoutAnyPointGivesTheBuiltInOutline)
 
 TEST_F(CloudShapeResourceTest, UnreadableResourcesGiveTheBuiltInOutline)
 {
-    load(std::string("222,163\n\xFF\xFE" "5,5\n")); // not UTF-8
+    load(std::string("222,163\n\xFF\xFE"
+                     "5,5\n")); // not UTF-8
     expectBuiltIn();
     load(lines(28) + std::string(70 * 1024, '\n')); // far larger than any outline
     expectBuiltIn();

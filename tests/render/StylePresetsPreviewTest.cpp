@@ -1,10 +1,10 @@
 // The preview pictures of the three preset collections, drawn by this library's painter.
 
+#include "render/StylePresetsPreview.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/StylePresets.h"
 #include "MindMaps/TextStyle.h"
-#include "render/StylePresetsPreview.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -25,7 +25,10 @@ std::string image(const std::string& hash)
 
 class RecordingQuit : public TerminationProcessDelegate {
 public:
-    void terminationProcessCompleted(TerminationProcess*) override { ++completions, thread = std::this_thread::get_id(); }
+    void terminationProcessCompleted(TerminationProcess*) override
+    {
+        ++completions, thread = std::this_thread::get_id();
+    }
     void terminationProcessActionChanged(TerminationProcess*) override {}
     int completions = 0;
     std::thread::id thread;
@@ -46,11 +49,12 @@ protected:
         linkImage = images->storeImagePngData(pngBytes(30, 30, 0.5));
         images->storeImagePngData(pngBytes(30, 30, 0.7));
         MindMapStore::releaseMindMapStoreInstance();
-        std::string map = nativeDocument(GuidA, "A",
-                                         "<topic id=\"0\" parent=\"-1\" text=\"Root\"/><topic id=\"1\" parent=\"0\" text=\"Child\"><children>" +
-                                             image(topicImage) + "</children><parent-relation><children>" +
-                                             image(relationImage) + "</children></parent-relation></topic>",
-                                         3, true);
+        std::string map = nativeDocument(
+            GuidA, "A",
+            "<topic id=\"0\" parent=\"-1\" text=\"Root\"/><topic id=\"1\" parent=\"0\" text=\"Child\"><children>" +
+                image(topicImage) + "</children><parent-relation><children>" + image(relationImage) +
+                "</children></parent-relation></topic>",
+            3, true);
         map.replace(map.find("<relations></relations>"), 23,
                     "<relations><relation source=\"0\" target=\"1\"><children>" + image(linkImage) +
                         "</children></relation></relations>");

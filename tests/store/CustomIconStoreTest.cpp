@@ -22,7 +22,8 @@ TEST(CustomIconStore, HostileHashesReachNoFile)
     TempDir resources;
     ScopedEnvironment environment("TARNWICK_RESOURCES", resources.path());
     std::filesystem::create_directories(resources.file("images"));
-    ASSERT_TRUE(solidImage(32, 32).writePng(resources.file("images/" + std::string(NodeIcon::MissingImageName) + ".png")));
+    ASSERT_TRUE(
+        solidImage(32, 32).writePng(resources.file("images/" + std::string(NodeIcon::MissingImageName) + ".png")));
 
     TempDir storeFolder;
     auto store = std::make_shared<CustomImageStore>(storeFolder.file("Images"));

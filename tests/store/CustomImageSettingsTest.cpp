@@ -58,4 +58,3 @@ TEST_F(CustomImageSettingsTest, StoredNumbersAreAppliedThroughTheClamps)
     EXPECT_EQ(other.thumbnailSize(), 160);
     EXPECT_FALSE(other.addInNativeDensity());
 }
-

@@ -20,7 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Posted { std::string hash; int operation = -1; };
+struct Posted {
+    std::string hash;
+    int operation = -1;
+};
 
 std::string lowerHexSha1(const std::vector<uint8_t>& data)
 {
@@ -151,7 +154,9 @@ TEST_F(CustomImageStoreTest, HashesThatAreNotFortyHexDigitsNeverReachTheFileSyst
 {
     const std::string valid = "0123456789abcdef0123456789abcdef01234567";
     const std::vector<std::string> hostile = {
-        "../x", "../victim", valid + "8",
+        "../x",
+        "../victim",
+        valid + "8",
         "../../../../../../../../../../etc/passwd", // forty characters
         std::string("0123456789abcdef0123456789abcdef0123456\0", 40),
     };

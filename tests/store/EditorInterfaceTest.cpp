@@ -26,7 +26,6 @@ TEST_F(EditorInterfaceTest, NullInterfaceAnswersHarmlessly)
     editor->openStorage(nullptr, "GUID", {});
     editor->mindMapRenamed(nullptr, "old", "new");
     EXPECT_EQ(nullptr, editor->currentStorage());
-
 }
 
 TEST_F(EditorInterfaceTest, WillTerminateIsPostedOncePerRun)

@@ -2,14 +2,14 @@
 #include "MindMapStoreTestSupport.h"
 #include "ProviderTestSupport.h"
 
-#include "formats/TwkxArchiveReader.h"
-#include "formats/TwkxArchiveWriter.h"
-#include "formats/TwkxMindMapReader.h"
-#include "formats/ZipArchive.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ParentRelation.h"
+#include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxArchiveWriter.h"
+#include "formats/TwkxMindMapReader.h"
+#include "formats/ZipArchive.h"
 #include "platform/FileUtils.h"
 #include "store/CustomImageStore.h"
 #include "store/ExternalMindMapStorage.h"
@@ -78,7 +78,10 @@ TEST_F(ExternalStorageTest, CacheFilePathsStayBelowTheRoot)
     const std::string root = cloud.path() + "/";
     EXPECT_EQ(provider.rootDirectory(), root);
 
-    const struct { const char* id; std::string path; } cases[] = {
+    const struct {
+        const char* id;
+        std::string path;
+    } cases[] = {
         {"", root},
         {"\\Maps\\Plan.twkx", root + "Maps/Plan.twkx"},
         // Ids from services and documents must never climb out or name the folder itself.
@@ -127,7 +130,10 @@ protected:
     }
 
     // A map with an image on a topic, one in a parent relation and one on a cross link.
-    struct ImageMap { std::unique_ptr<MindMap> map; std::string topicImage, relationImage, linkImage; };
+    struct ImageMap {
+        std::unique_ptr<MindMap> map;
+        std::string topicImage, relationImage, linkImage;
+    };
 
     ImageMap imageMap(const std::shared_ptr<CustomImageStore>& store)
     {

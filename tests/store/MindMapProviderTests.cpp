@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 TEST(MindMapProviderTest, IdsByTypeAndOnlyTypeZeroIsLocal)
@@ -93,7 +92,6 @@ TEST_F(MindMapStorageTest, DisposeDropsTheDelegateThenClosesThenLeavesTheList)
     log.clear();
     storage->dispose();
     EXPECT_TRUE(log.empty());
-
 
     auto a = make(&local, "a"); // a closed one is not closed again, and the others keep their order
     auto b = make(&local, "b");

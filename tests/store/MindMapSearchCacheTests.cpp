@@ -61,7 +61,8 @@ protected:
     ScanDataProvider provider;
     ScopedScanner scanner;
 
-    std::shared_ptr<MindMapSearchInfo> entry(const std::string& id, const std::string& title, const std::string& text = {})
+    std::shared_ptr<MindMapSearchInfo> entry(const std::string& id, const std::string& title,
+                                             const std::string& text = {})
     {
         auto info = std::make_shared<MindMapSearchInfo>(id, &provider);
         info->setTitle(title);
@@ -74,8 +75,11 @@ protected:
 TEST_F(MindMapSearchInfoTest, TitleMatchingIgnoresCaseAndAccents)
 {
     const std::pair<const char*, const char*> matches[] = {
-        {"CAFÉ CRÈME BRÛLÉE", "creme brulee"}, {"Ecole\u0301 E\u0301te\u0301", "ecolé"},
-        {"Übersicht", "U\u0308BER"}, {"ΣΟΦΊΑ", "σοφια"}, {"Straße", "STRASSE"},
+        {"CAFÉ CRÈME BRÛLÉE", "creme brulee"},
+        {"Ecole\u0301 E\u0301te\u0301", "ecolé"},
+        {"Übersicht", "U\u0308BER"},
+        {"ΣΟΦΊΑ", "σοφια"},
+        {"Straße", "STRASSE"},
     };
     for (const auto& [title, search] : matches) EXPECT_TRUE(entry("A", title)->isSearchMatch(search, false)) << search;
     EXPECT_FALSE(entry("A", "CAFÉ CRÈME")->isSearchMatch("cafes", false));
@@ -83,7 +87,10 @@ TEST_F(MindMapSearchInfoTest, TitleMatchingIgnoresCaseAndAccents)
 
 TEST_F(MindMapSearchInfoTest, HostileTextsDoNotUpsetMatching)
 {
-    auto info = entry("A", std::string("Pl\xff\xfe" "ans\0Tail", 12));
+    auto info = entry("A",
+                      std::string("Pl\xff\xfe"
+                                  "ans\0Tail",
+                                  12));
     EXPECT_TRUE(info->isSearchMatch("pl", false));
     EXPECT_TRUE(info->isSearchMatch("tail", false)); // the text after a NUL is still searched
     EXPECT_FALSE(info->isSearchMatch("plans", false));
@@ -144,11 +151,15 @@ TEST_F(MindMapSearchCacheTest, HostileIdsStayDistinct)
     MindMapSearchCache cache(&provider);
     auto a = cache.addSearchInfo(std::string("a\0b", 3));
     cache.addSearchInfo(std::string("a\0c", 3));
-    auto c = cache.addSearchInfo("x\xff" "1");
-    cache.addSearchInfo("x\xfe" "1");
+    auto c = cache.addSearchInfo("x\xff"
+                                 "1");
+    cache.addSearchInfo("x\xfe"
+                        "1");
     EXPECT_EQ(cache.items().size(), 4u);
     EXPECT_EQ(cache.get(std::string("A\0B", 3)), a);
-    EXPECT_EQ(cache.get("X\xff" "1"), c);
+    EXPECT_EQ(cache.get("X\xff"
+                        "1"),
+              c);
 }
 
 TEST_F(MindMapSearchCacheTest, FullTextSearchReadsOnlyMapsWithTimeStampsAndOnlyOnce)

@@ -5,9 +5,9 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ScriptedCommandPrompts.h"
-#include "platform/Localizer.h"
 #include "formats/MindMapConverter.h"
 #include "formats/ZipArchive.h"
+#include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,8 @@ std::vector<std::string> filesIn(const std::string& folder)
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".twkx") names.push_back(entry.path().filename().string());
+        if (entry.is_regular_file() && entry.path().extension() == ".twkx")
+            names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -154,8 +155,8 @@ TEST_F(MindMapStoreMaps, OutsideGuidsThatCannotNameAFileAreReplaced)
 {
     MindMapStore* store = start();
     const std::pair<std::string, bool> cases[] = {
-        {"my-map_01", true}, {std::string(70, 'A'), true}, {std::string(71, 'A'), false},
-        {".hidden", false},  {"a\\b", false},               {std::string("nul\0x", 5), false},
+        {"my-map_01", true}, {std::string(70, 'A'), true},      {std::string(71, 'A'), false}, {".hidden", false},
+        {"a\\b", false},     {std::string("nul\0x", 5), false},
     };
     for (const auto& [guid, valid] : cases) EXPECT_EQ(MindMapStore::isValidMindMapGuid(guid), valid) << guid;
 
@@ -277,10 +278,11 @@ TEST_F(MindMapStoreMaps, ImageCleanupSparesEverythingWhenAMapCannotBeRead)
     store->importMindMap(bytesOf(nativeDocument(GuidA, "A", imageTopic(used), 3, true)), GuidA);
     // Written before relation images counted: the document says it has none.
     const std::string relationTopic = "<topic text=\"R\"><parent-relation><children><image name=\"" + onRelation +
-                                      "\"/></children></parent-relation></topic>";
+        "\"/></children></parent-relation></topic>";
     placeFile("CCCCCCCCCCCCCCCCCCCCCCCC.twkx", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "C", relationTopic));
     ASSERT_TRUE(store->addMindMapItem("CCCCCCCCCCCCCCCCCCCCCCCC.twkx", nullptr, false)->synchronize());
-    MindMapInfoItem* broken = store->importMindMap(bytesOf(nativeDocument(GuidB, "B", imageTopic(ofBroken), 3, true)), GuidB);
+    MindMapInfoItem* broken =
+        store->importMindMap(bytesOf(nativeDocument(GuidB, "B", imageTopic(ofBroken), 3, true)), GuidB);
     ASSERT_NE(broken, nullptr);
     writeTestFile(broken->mindMapFilePath(), "<unreadable");
     EXPECT_FALSE(store->collectReferencedImages());
@@ -304,7 +306,8 @@ TEST_F(MindMapStoreMaps, LocalMapLinksAreValidWhileTheStoreHasTheMap)
     ASSERT_NE(map, nullptr);
     const std::string guid = map->guid();
     std::string otherCase = guid;
-    for (char& c : otherCase) c = static_cast<char>(std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c));
+    for (char& c : otherCase)
+        c = static_cast<char>(std::islower(static_cast<unsigned char>(c)) ? std::toupper(c) : std::tolower(c));
     EXPECT_EQ(store->mindMapByGuid(otherCase), map);
 
     DiagramLink link;

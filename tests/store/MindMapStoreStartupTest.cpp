@@ -24,7 +24,8 @@ TEST_F(MindMapStoreStartup, MakesTheStoreFoldersUnderTheDataFolder)
     EXPECT_EQ(store->documentsDirectory(), documents());
     EXPECT_EQ(store->scratchDirectory(), root() + "/Scratch");
     EXPECT_EQ(MindMapStore::appSupportDirectory(), root() + "/AppSupport");
-    for (const char* folder : {"Mind Maps/Images", "Mind Maps/Custom Icons", "Mind Maps/Clipboard", "Scratch", "Caches"}) {
+    for (const char* folder :
+         {"Mind Maps/Images", "Mind Maps/Custom Icons", "Mind Maps/Clipboard", "Scratch", "Caches"}) {
         EXPECT_TRUE(fs::is_directory(root() + "/" + folder)) << folder;
     }
     EXPECT_TRUE(store->mindMapStoreDirectoryCreated());
@@ -55,12 +56,14 @@ TEST_F(MindMapStoreStartup, TheOwnerRemovesLeftoverTemporaryFilesOfItsOwnNamingO
 {
     const std::string hash = std::string(40, 'a');
     const std::vector<std::string> leftovers = {
-        "Mind Maps/." + GuidA + ".twkx.a1B2c3", "Mind Maps/.tw-unzip-Xy12Ab", "Mind Maps/.folder-index.xml.QWERTY",
-        "Mind Maps/Images/." + hash + ".png.zzzzz9", "Mind Maps/Images/.tw-unzip-000000", "Caches/." + GuidA + "-tn.png.abcdef",
+        "Mind Maps/." + GuidA + ".twkx.a1B2c3", "Mind Maps/.tw-unzip-Xy12Ab",
+        "Mind Maps/.folder-index.xml.QWERTY",   "Mind Maps/Images/." + hash + ".png.zzzzz9",
+        "Mind Maps/Images/.tw-unzip-000000",    "Caches/." + GuidA + "-tn.png.abcdef",
     };
     const std::vector<std::string> kept = {
-        "Mind Maps/.hidden", "Mind Maps/" + GuidA + ".twkx.a1B2c3", "Mind Maps/.notes.txt.a1B2c3",
-        "Mind Maps/." + GuidA + ".twkx.a1B2", "Mind Maps/.tw-unzip-", "Mind Maps/Images/.tw-unzip-a.b.c.",
+        "Mind Maps/.hidden",           "Mind Maps/" + GuidA + ".twkx.a1B2c3",
+        "Mind Maps/.notes.txt.a1B2c3", "Mind Maps/." + GuidA + ".twkx.a1B2",
+        "Mind Maps/.tw-unzip-",        "Mind Maps/Images/.tw-unzip-a.b.c.",
     };
     for (const char* folder : {"Mind Maps/Images", "Caches"}) fs::create_directories(root() + "/" + folder);
     for (const std::string& name : leftovers) writeTestFile(root() + "/" + name, "x");
@@ -101,10 +104,12 @@ TEST_F(MindMapStoreStartup, AFileWhoseGuidDiffersFromItsNameIsRewrittenWithTheNa
 
 TEST_F(MindMapStoreStartup, FilesThatCannotBeRewrittenSafelySurviveUntouched)
 {
-    struct Case { std::string guid, contents; };
+    struct Case {
+        std::string guid, contents;
+    };
     const std::string full = nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "T", "<topic text=\"A\"/>");
     const std::vector<Case> cases = {
-        {"111111111111111111111111", full.substr(0, full.size() / 2)},                           // truncated
+        {"111111111111111111111111", full.substr(0, full.size() / 2)},                             // truncated
         {"222222222222222222222222", "\xEF\xBB\xBFgarbage <<<"},                                   // not XML
         {"333333333333333333333333", nativeDocument("DDDDDDDDDDDDDDDDDDDDDDDD", "Future", "", 4)}, // later version
         {"444444444444444444444444", std::string("PK\x03\x04", 4) + "broken zip"},                 // bad container

@@ -41,15 +41,14 @@ inline std::string nativeDocument(const std::string& guid, const std::string& ti
     if (!title.empty()) meta += "<title text=\"" + title + "\" customized=\"true\"/>";
     if (containsImages) meta += "<images containsImages=\"true\"/>";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tarnwick-mindmaps doc-version=\"" + std::to_string(version) +
-           "\">\n<mindmap>\n<meta>" + meta + "</meta>\n<topics>" + topics +
-           "</topics>\n<relations></relations>\n</mindmap>\n</tarnwick-mindmaps>\n";
+        "\">\n<mindmap>\n<meta>" + meta + "</meta>\n<topics>" + topics +
+        "</topics>\n<relations></relations>\n</mindmap>\n</tarnwick-mindmaps>\n";
 }
 
 // Counts the notifications of one name while it lives, and lets a test look at each as it comes.
 class NotificationRecorder {
 public:
-    explicit NotificationRecorder(const std::string& name,
-                                  std::function<void(const Notification&)> onEach = nullptr)
+    explicit NotificationRecorder(const std::string& name, std::function<void(const Notification&)> onEach = nullptr)
     {
         _token = NotificationCenter::defaultCenter().addObserver(name, nullptr, [this, onEach](const Notification& n) {
             received.push_back(n);

@@ -1,6 +1,5 @@
 #include "MindMapStoreTestSupport.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace storetest;
@@ -28,7 +27,11 @@ protected:
 TEST_F(MindMapStoreTree, MoveChildLandsBeforeTheChildThatWasAtTheTarget)
 {
     MindMapStore* store = start();
-    struct Case { int64_t from, to; std::vector<std::string> expected; size_t notifications; };
+    struct Case {
+        int64_t from, to;
+        std::vector<std::string> expected;
+        size_t notifications;
+    };
     const Case cases[] = {
         {1, 3, {"a", "c", "b", "d", "e"}, 1},  // lands at 2
         {1, 99, {"a", "c", "d", "e", "b"}, 1}, // past the end: last

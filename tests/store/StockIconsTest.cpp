@@ -1,6 +1,6 @@
+#include "store/StockIcons.h"
 #include "store/FlatStockIcons.h"
 #include "store/NamedDiagramIcons.h"
-#include "store/StockIcons.h"
 
 #include "ImageTestSupport.h"
 #include "support/ScopedEnvironment.h"

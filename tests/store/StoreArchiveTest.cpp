@@ -26,7 +26,10 @@ const std::string GuidX = "0000000000000000000000XX";
 
 using Clock = std::chrono::system_clock;
 
-struct Entry { std::string name, data; std::optional<Clock::time_point> date = Clock::now(); };
+struct Entry {
+    std::string name, data;
+    std::optional<Clock::time_point> date = Clock::now();
+};
 
 std::vector<std::string> entryNames(const std::string& archivePath)
 {
@@ -68,7 +71,6 @@ protected:
     }
 
     static std::string mapEntry(const std::string& guid) { return guid + ".twkx"; }
-
 };
 
 // ---- export ----
@@ -109,9 +111,12 @@ TEST_F(StoreArchiveTest, AFailedExportLeavesNothingBehindAndAnswersNo)
 TEST_F(StoreArchiveTest, OverwriteModesDecideOverExistingMaps)
 {
     const auto entryDate = Clock::now() - 240h;
-    const struct { int64_t mode; bool existingIsNewer, replaced; } cases[] = {
-        {0, false, false}, {1, false, true}, {1, true, false}, {2, true, true},
-        {5, false, false}, // outside the three modes: existing files stay
+    const struct {
+        int64_t mode;
+        bool existingIsNewer, replaced;
+    } cases[] = {
+        {0, false, false}, {1, false, true},  {1, true, false},
+        {2, true, true},   {5, false, false}, // outside the three modes: existing files stay
     };
     for (const auto& c : cases) {
         const std::string label = "mode " + std::to_string(c.mode) + (c.existingIsNewer ? " newer" : " older");
@@ -140,10 +145,16 @@ TEST_F(StoreArchiveTest, ImportedMapsFollowTheArchivedIndexIntoExistingFolders)
     MindMapStoreFolder* archive = store->addFolder(nullptr, "Archive", "/ARCH", true);
     UserDefaults::standard().setInteger("storeImportMode", 2);
     const std::string index = "<diagram-index><folder id=\"/.root\">"
-                              "<folder name=\"Projects\" id=\"/OTHER\"><diagram id=\"" + GuidX + "\"/>"
-                              "<diagram id=\"" + GuidA + "\"/></folder>"
-                              "<folder name=\"Renamed\" id=\"/arch\"><diagram id=\"" + GuidB + "\"/></folder>"
-                              "</folder></diagram-index>";
+                              "<folder name=\"Projects\" id=\"/OTHER\"><diagram id=\"" +
+        GuidX +
+        "\"/>"
+        "<diagram id=\"" +
+        GuidA +
+        "\"/></folder>"
+        "<folder name=\"Renamed\" id=\"/arch\"><diagram id=\"" +
+        GuidB +
+        "\"/></folder>"
+        "</folder></diagram-index>";
     const std::string GuidY = "0000000000000000000000YY";
     NotificationRecorder committed(MindMapStore::MindMapExternalCommittedNotification);
 
@@ -227,7 +238,8 @@ TEST_F(StoreArchiveTest, DamagedEntriesAndMisnamedImagesReplaceNothingAndAreRepo
 
 TEST_F(StoreArchiveTest, ATruncatedFolderIndexLeavesTheMapsInTheRootAndIsReported)
 {
-    const std::string index = "<?xml version=\"1.0\"?><diagram-index><folder id=\"/.root\"><folder name=\"A\" id=\"/F\">";
+    const std::string index =
+        "<?xml version=\"1.0\"?><diagram-index><folder id=\"/.root\"><folder name=\"A\" id=\"/F\">";
     const auto result = import({{mapEntry(GuidA), nativeDocument(GuidA, "A")}, {"folder-index.xml", index}});
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->mindMapsImported(), 1u);

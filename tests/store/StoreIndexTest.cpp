@@ -1,10 +1,10 @@
 #include "MindMapStoreTestSupport.h"
 
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
 #include "platform/FileUtils.h"
 #include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
-#include "Utils/CryptoDigest.h"
-#include "Utils/HexEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ const std::string GuidC = "CCCCCCCCCCCCCCCCCCCCCCCC";
 
 std::string indexWith(const std::string& rootContent)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<diagram-index><folder name=\"x\" id=\"/.root\">" + rootContent +
-           "</folder></diagram-index>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<diagram-index><folder name=\"x\" id=\"/.root\">" +
+        rootContent + "</folder></diagram-index>\n";
 }
 
 std::string diagram(const std::string& guid)
@@ -34,7 +34,8 @@ class StoreIndexTest : public StoreTest {
 protected:
     void placeMaps(std::initializer_list<std::string> guids)
     {
-        for (const std::string& guid : guids) placeFile(guid + ".twkx", nativeDocument(guid, "Map " + guid.substr(0, 1)));
+        for (const std::string& guid : guids)
+            placeFile(guid + ".twkx", nativeDocument(guid, "Map " + guid.substr(0, 1)));
     }
 
     std::string folderIndexPath() const { return documents() + "/folder-index.xml"; }
@@ -46,8 +47,8 @@ protected:
 TEST_F(StoreIndexTest, MapsGoWhereTheIndexSaysAndUnnamedOnesEndLastInTheRoot)
 {
     placeMaps({GuidA, GuidB, GuidC});
-    placeFile("folder-index.xml", indexWith("<folder name=\"A\" id=\"/F1\">" + diagram(GuidA) + "</folder>" +
-                                            diagram(GuidC)));
+    placeFile("folder-index.xml",
+              indexWith("<folder name=\"A\" id=\"/F1\">" + diagram(GuidA) + "</folder>" + diagram(GuidC)));
     MindMapStore* store = start();
     MindMapStoreFolder* root = store->rootFolder();
     ASSERT_EQ(root->childCount(), 3u);

@@ -3,6 +3,8 @@
 
 #include "formats/ArchiveTestSupport.h"
 
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/ZipArchive.h"
@@ -12,8 +14,6 @@
 #include "store/CustomImageStore.h"
 #include "support/TempDir.h"
 #include "support/ZipDamage.h"
-#include "Utils/CryptoDigest.h"
-#include "Utils/HexEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,8 @@ const std::string Document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><tarnwic
 std::string hashOf(const Bytes& data)
 {
     std::string hex = stringByHexEncoding(SHA1(data));
-    std::transform(hex.begin(), hex.end(), hex.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(hex.begin(), hex.end(), hex.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return hex;
 }
 
@@ -198,7 +199,10 @@ TEST(TwkxArchiveReader, OnlyImagesWhoseBytesMatchTheirNameAndDecodeAreKeptTheRes
 {
     const std::string good = hashOf(pngImage('g'));
     const Bytes undecodable = bytesOf("\x89PNG\r\n\x1a\n not really a picture");
-    struct Case { std::string name; Bytes data; };
+    struct Case {
+        std::string name;
+        Bytes data;
+    };
     const std::vector<Case> cases = {
         {"images/" + hashOf(pngImage('c')) + ".png", pngImage('c')}, // its CRC is broken below
         {"images/" + hashOf(pngImage('x')) + ".png", pngImage('w')}, // another picture's name
@@ -214,7 +218,8 @@ TEST(TwkxArchiveReader, OnlyImagesWhoseBytesMatchTheirNameAndDecodeAreKeptTheRes
 
     StoreFixture target;
     TwkxArchiveReader reader(data);
-    EXPECT_EQ(reader.importCustomImages(target.store), (std::vector<std::string>{cases[0].name, cases[1].name, cases[2].name}));
+    EXPECT_EQ(reader.importCustomImages(target.store),
+              (std::vector<std::string>{cases[0].name, cases[1].name, cases[2].name}));
     EXPECT_EQ(target.fileNames(), std::vector<std::string>{good + ".png"});
     EXPECT_EQ(target.added, std::vector<std::string>{good});
 }

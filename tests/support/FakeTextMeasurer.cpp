@@ -32,7 +32,8 @@ public:
             size_t end = start;
             while (end < _units.size() && _units[end].c != u'\n') ++end;
             // An empty line is as high as the newline that ends it, or the text's last character.
-            double emptySize = end < _units.size() ? _units[end].size : (_units.empty() ? _emptySize : _units.back().size);
+            double emptySize =
+                end < _units.size() ? _units[end].size : (_units.empty() ? _emptySize : _units.back().size);
             paragraph(start, end, emptySize);
             if (end == _units.size()) break;
             start = end + 1;

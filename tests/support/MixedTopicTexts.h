@@ -16,16 +16,42 @@ namespace MixedTopicTexts {
 inline const std::vector<std::string>& words()
 {
     static const std::vector<std::string> list = {
-        "plan", "budget", "Review", "idea", "task", "Goal", "risk", "team", "launch", "draft", "AVA", "To",
-        "caf\xC3\xA9", "na\xC3\xAFve", "\xC3\x9C" "bersicht", "fi", "ffl", "WAVE", "1.5", "(note)", "\"quoted\"",
+        "plan",
+        "budget",
+        "Review",
+        "idea",
+        "task",
+        "Goal",
+        "risk",
+        "team",
+        "launch",
+        "draft",
+        "AVA",
+        "To",
+        "caf\xC3\xA9",
+        "na\xC3\xAFve",
+        "\xC3\x9C"
+        "bersicht",
+        "fi",
+        "ffl",
+        "WAVE",
+        "1.5",
+        "(note)",
+        "\"quoted\"",
         // Chinese and Japanese
-        "\xE8\xAE\xA1\xE5\x88\x92", "\xE9\xA2\x84\xE7\xAE\x97", "\xE4\xBC\x9A\xE8\xAE\xAE",
+        "\xE8\xAE\xA1\xE5\x88\x92",
+        "\xE9\xA2\x84\xE7\xAE\x97",
+        "\xE4\xBC\x9A\xE8\xAE\xAE",
         "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",
         // Arabic: shaped, joined and right to left
-        "\xD8\xAE\xD8\xB7\xD8\xA9", "\xD9\x85\xD9\x8A\xD8\xB2\xD8\xA7\xD9\x86\xD9\x8A\xD8\xA9",
-        "\xD9\x81\xD8\xB1\xD9\x8A\xD9\x82", "\xD8\xA7\xD9\x84\xD9\x87\xD8\xAF\xD9\x81",
+        "\xD8\xAE\xD8\xB7\xD8\xA9",
+        "\xD9\x85\xD9\x8A\xD8\xB2\xD8\xA7\xD9\x86\xD9\x8A\xD8\xA9",
+        "\xD9\x81\xD8\xB1\xD9\x8A\xD9\x82",
+        "\xD8\xA7\xD9\x84\xD9\x87\xD8\xAF\xD9\x81",
         // emoji, one with a skin tone and one joined family
-        "\xF0\x9F\x98\x80", "\xF0\x9F\x9A\x80", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
+        "\xF0\x9F\x98\x80",
+        "\xF0\x9F\x9A\x80",
+        "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
         "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7",
     };
     return list;

@@ -62,8 +62,7 @@ const Color Black = {0, 0, 0};
 
 // ---- pixels ----
 
-template <class Transform>
-void transformPixels(cairo_surface_t* surface, Transform transform)
+template <class Transform> void transformPixels(cairo_surface_t* surface, Transform transform)
 {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
@@ -78,9 +77,7 @@ void transformPixels(cairo_surface_t* surface, Transform transform)
             Color c = {((row[x] >> 16) & 0xFF) / double(alpha), ((row[x] >> 8) & 0xFF) / double(alpha),
                        (row[x] & 0xFF) / double(alpha)};
             c = transform(c);
-            const auto channel = [alpha](double v) {
-                return uint32_t(std::lround(std::clamp(v, 0.0, 1.0) * alpha));
-            };
+            const auto channel = [alpha](double v) { return uint32_t(std::lround(std::clamp(v, 0.0, 1.0) * alpha)); };
             row[x] = (alpha << 24) | (channel(c.r) << 16) | (channel(c.g) << 8) | channel(c.b);
         }
     }
@@ -104,12 +101,24 @@ Color rotateHue(Color c, double degrees)
     const double second = chroma * (1 - std::fabs(std::fmod(hue, 2) - 1));
     Color out{0, 0, 0};
     switch (int(hue)) {
-    case 0: out = {chroma, second, 0}; break;
-    case 1: out = {second, chroma, 0}; break;
-    case 2: out = {0, chroma, second}; break;
-    case 3: out = {0, second, chroma}; break;
-    case 4: out = {second, 0, chroma}; break;
-    default: out = {chroma, 0, second}; break;
+    case 0:
+        out = {chroma, second, 0};
+        break;
+    case 1:
+        out = {second, chroma, 0};
+        break;
+    case 2:
+        out = {0, chroma, second};
+        break;
+    case 3:
+        out = {0, second, chroma};
+        break;
+    case 4:
+        out = {second, 0, chroma};
+        break;
+    default:
+        out = {chroma, 0, second};
+        break;
     }
     const double m = lightness - chroma / 2;
     return {out.r + m, out.g + m, out.b + m};
@@ -261,7 +270,8 @@ void centredText(cairo_t* cr, const std::string& text, double cx, double cy, dou
     const PangoRectangle trial = inkFor(100);
     const PangoRectangle ink = inkFor(100 * deviceHeight / std::max(trial.height, 1) * PANGO_SCALE);
     pango_font_description_free(font);
-    cairo_move_to(cr, deviceX - (ink.x + ink.width / 2.0) / PANGO_SCALE, deviceY - (ink.y + ink.height / 2.0) / PANGO_SCALE);
+    cairo_move_to(cr, deviceX - (ink.x + ink.width / 2.0) / PANGO_SCALE,
+                  deviceY - (ink.y + ink.height / 2.0) / PANGO_SCALE);
     setColor(cr, color);
     pango_cairo_show_layout(cr, layout);
     g_object_unref(layout);
@@ -598,7 +608,8 @@ std::vector<Entry> readTable(const std::string& path)
         entry.line = line;
         std::string sizes;
         if (!(words >> entry.pattern) || entry.pattern[0] == '#') continue;
-        if (!(words >> sizes >> entry.kind)) throw std::runtime_error(path + ":" + std::to_string(line) + ": incomplete line");
+        if (!(words >> sizes >> entry.kind))
+            throw std::runtime_error(path + ":" + std::to_string(line) + ": incomplete line");
         std::istringstream sizeList(sizes);
         for (std::string size; std::getline(sizeList, size, ',');) entry.sizes.push_back(std::stoi(size));
         for (std::string arg; words >> arg;) entry.args.push_back(arg);
