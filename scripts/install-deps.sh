@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # toolchain; clang builds the tests a second time with the sanitizers, and llvm's symbolizer
   # puts file and line into their reports
-  cmake g++ ninja-build ccache pkg-config clang libclang-rt-14-dev llvm
+  cmake g++ ninja-build ccache pkg-config clang libclang-rt-14-dev llvm clang-format
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # a decimal-comma locale (de_DE.UTF-8) for the locale-independence tests

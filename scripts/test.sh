@@ -4,13 +4,14 @@
 # UndefinedBehaviorSanitizer in ${TARNWICK_SANITIZER_BUILD_DIR:-build-san}. So both compilers see
 # the tests and every memory fault or undefined behaviour fails one.
 #   TARNWICK_SANITIZERS=0       skips the sanitizer build (a quicker run while working)
-#   TARNWICK_CHECK_INCLUDES=1   first checks that src/ includes only down the folder order
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "${TARNWICK_CHECK_INCLUDES:-0}" = 1 ]; then
-  python3 scripts/check-includes.py
-fi
+# Before building: src/ includes only down the folder order, and the code has the shape
+# .clang-format gives it.
+bash scripts/install-deps.sh
+python3 scripts/check-includes.py
+bash scripts/check-format.sh
 
 bash scripts/build.sh
 
