@@ -23,8 +23,12 @@ packages=(
   zip unzip python3
   # measuring and painting text
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
-  # display for GTK tests
-  xvfb xauth
+  # the application's windows, printing and the network monitor
+  libgtkmm-3.0-dev
+  # exports: TIFF and PNG pictures; reading PDF outlines
+  libtiff-dev libpng-dev libpoppler-glib-dev
+  # display for GTK tests, synthesised input and screenshots; ghostscript reads exported EPS back
+  xvfb xauth xdotool imagemagick ghostscript
 )
 
 missing=()

@@ -58,3 +58,8 @@ const std::vector<uint8_t>& MindMapPainter::emptyMindMapThumbnail()
     static const std::vector<uint8_t> thumbnail = makeEmptyThumbnail();
     return thumbnail;
 }
+
+void MindMapPainter::paintMindMap(GraphicsContext&, const MindMapPaintSelection&, uint32_t, const Rect&)
+{
+    // Draws nothing until the passes are built.
+}
