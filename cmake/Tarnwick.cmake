@@ -22,8 +22,10 @@ endfunction()
 # tarnwick_test(<target> [LINKS <targets>...])
 # One test executable per folder under tests/, from every .cpp in it. The target tarnwick_tests
 # builds every test program and what they need, and nothing else.
+#   GTK: the tests need a display (they get the ctest label "xvfb"; the others "headless"), and
+#   GTK's own caches are not leaks of ours.
 function(tarnwick_test target)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "GTK" "" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE tw_test_support ${ARG_LINKS} GTest::gmock)
@@ -55,6 +57,12 @@ function(tarnwick_test target)
   add_dependencies(${target} tarnwick_resources)
   # A test that went quadratic ends the run in minutes instead of never; sanitizer builds on a
   # busy machine list and run tests several times slower than a plain build.
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300)
+  if(ARG_GTK)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0" TIMEOUT 300
+      LABELS xvfb)
+  else()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300 LABELS headless)
+  endif()
 endfunction()

@@ -16,8 +16,8 @@ Rect AffineTransform::apply(const Rect& r) const
 
 AffineTransform AffineTransform::concatenating(const AffineTransform& o) const
 {
-    return {xx * o.xx + xy * o.yx,        yx * o.xx + yy * o.yx,        xx * o.xy + xy * o.yy,
-            yx * o.xy + yy * o.yy,        xx * o.x0 + xy * o.y0 + x0, yx * o.x0 + yy * o.y0 + y0};
+    return {xx * o.xx + xy * o.yx, yx * o.xx + yy * o.yx,      xx * o.xy + xy * o.yy,
+            yx * o.xy + yy * o.yy, xx * o.x0 + xy * o.y0 + x0, yx * o.x0 + yy * o.y0 + y0};
 }
 
 AffineTransform AffineTransform::inverted() const

@@ -88,8 +88,8 @@ public:
     virtual void strokePath(const BezierPath& path, const StrokeStyle& style) = 0;
     // Fills the path with a linear gradient running from start to end (user space); outside that
     // segment the end colours continue.
-    virtual void fillPathWithLinearGradient(const BezierPath& path, const std::vector<GradientStop>& stops,
-                                            Point start, Point end) = 0;
+    virtual void fillPathWithLinearGradient(const BezierPath& path, const std::vector<GradientStop>& stops, Point start,
+                                            Point end) = 0;
     // The picture scaled into the rectangle, with the given opacity.
     virtual void drawImage(const Image& image, const Rect& destination, double alpha = 1.0) = 0;
     // The text laid out as the text measurer lays it out (same font settings, same wrapping), its

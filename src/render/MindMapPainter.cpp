@@ -2,6 +2,8 @@
 
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
+#include "render/LinePaintParams.h"
+#include "render/MindMapPaintSelection.h"
 
 namespace {
 
@@ -59,7 +61,27 @@ const std::vector<uint8_t>& MindMapPainter::emptyMindMapThumbnail()
     return thumbnail;
 }
 
-void MindMapPainter::paintMindMap(GraphicsContext&, const MindMapPaintSelection&, uint32_t, const Rect&)
+void MindMapPainter::paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
+                                  const Rect& clipRect)
 {
-    // Draws nothing until the passes are built.
+    MindMapPainter painter(context, selection, flags, clipRect);
+    painter.paintStructure();
+}
+
+MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t,
+                               const Rect& clipRect)
+    : _context(context),
+      _selection(selection),
+      _mindMap(selection.mindMap()),
+      _clipRect(clipRect),
+      _linePaintParams(std::make_unique<LinePaintParams>(*this))
+{
+    _useClipRect = !(clipRect == Rect());
+}
+
+MindMapPainter::~MindMapPainter() = default;
+
+void MindMapPainter::paintStructure()
+{
+    // The passes come with the painter's set-up.
 }

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "platform/Color.h"
 #include "platform/Geometry.h"
+#include "platform/GraphicsContext.h"
+#include "render/ProgressIconPainter.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
-class GraphicsContext;
 class MindMap;
 class MindMapPaintSelection;
+class MindMapNode;
+class LinePaintParams;
 
 // The flag word of one paint job; bits combine.
 enum PaintFlags : uint32_t {
@@ -22,7 +28,14 @@ enum PaintFlags : uint32_t {
     PaintFlagAutoFocus = 0x100,
 };
 
-// Paints maps: the editor's canvas, exports, prints and thumbnails all come through here.
+// Paints maps: the editor's canvas, exports, prints and thumbnails all come through here. One
+// painter lives for one paint job: made with the job's context, flags and clip rectangle, it
+// paints everything once in a fixed order of passes and is thrown away.
+//
+// Its methods are spread over files by pass: MindMapPainter.cpp (set-up, passes, dimming,
+// thumbnails), MindMapNodePainting.cpp (the node pass and contained elements),
+// MindMapRelationPainting.cpp (relation lines, arrows, anchor and guide lines). Hulls have their
+// own classes (HullPainter.h).
 class MindMapPainter {
 public:
     // The size of the thumbnails of the store and the explorers, in points.
@@ -44,4 +57,112 @@ public:
     // thumbnail-sized rectangle with a thin blue frame. Made once; every call answers the same
     // data.
     static const std::vector<uint8_t>& emptyMindMapThumbnail();
+
+    MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
+                   const Rect& clipRect);
+    ~MindMapPainter();
+    MindMapPainter(const MindMapPainter&) = delete;
+    MindMapPainter& operator=(const MindMapPainter&) = delete;
+
+    void paintStructure();
+
+    // ---- Job state, read by every pass ----
+    GraphicsContext& context() const { return _context; }
+    const MindMapPaintSelection& selection() const { return _selection; }
+    MindMap& mindMap() const { return *_mindMap; }
+
+    bool designing() const { return _designing; }
+    bool isSearching() const { return _searching; }
+    bool isAutoFocusing() const { return _autoFocus; }
+    bool showAnchors() const { return _showAnchors; }
+    bool suppressShadow() const { return _suppressShadow; }
+    bool simplifyLines() const { return _simplifyLines; }
+    bool simplifyFineDashes() const { return _simplifyFineDashes; }
+    bool thumbnailPainting() const { return _thumbnailPainting; }
+    bool highResThumbnail() const { return _highResThumbnail; }
+    bool insertHyperlinkUrls() const { return _insertHyperlinkUrls; }
+
+    bool useClipRect() const { return _useClipRect; }
+    const Rect& clipRect() const { return _clipRect; }
+    // True when nothing is clipped or the rectangle meets the clip.
+    bool meetsClip(const Rect& bounds) const { return !_useClipRect || intersectsRect(bounds, _clipRect); }
+
+    bool useForcedLineStyle() const { return _useForcedLineStyle; }
+    int32_t forcedLineStyle() const { return _forcedLineStyle; }
+    bool outlinePainting() const { return _outlinePainting; }
+    bool highlightPainting() const { return _highlightPainting; }
+    double scaleFactor() const { return _scaleFactor; }
+    // The shadow of the running pass, if any (none while it is suspended).
+    const std::optional<ShadowStyle>& shadow() const { return _shadow; }
+    // Suspends and resumes the running pass's shadow around what must not cast one.
+    void suspendShadow();
+    void resumeShadow();
+
+    const Color& toolStrokeColor() const { return _toolStrokeColor; }
+    const Color& toolTextColor() const { return _toolTextColor; }
+    const std::vector<GradientStop>& toolsGradient() const { return _toolsGradient; }
+    const Color& autoNumberStrokeColor() const { return _autoNumberStrokeColor; }
+    const Color& noteStrokeColor() const { return _noteStrokeColor; }
+    const Color& noteFillColor() const { return _noteFillColor; }
+    const Color& backgroundColor() const { return _backgroundColor; }
+    const Color& lineSelectionColor() const { return _lineSelectionColor; }
+    bool darkBackground() const { return _darkBackground; }
+
+    LinePaintParams& linePaintParams() { return *_linePaintParams; }
+    ProgressIconPainter& progressIconPainter() { return _progressIconPainter; }
+
+    // The dimmed variant of the colour when dimmed is set; nothing stays nothing.
+    std::optional<Color> getDimmedColor(const std::optional<Color>& color, bool dimmed) const;
+    Color getDimmedColor(const Color& color, bool dimmed) const;
+    // Curves are flattened coarser while designing: the canvas repaints often.
+    void applyCurveFlatness();
+
+    // ---- Node pass (MindMapNodePainting.cpp) ----
+    void paintMindMapNode(MindMapNode& node);
+
+    // ---- Relation pass (MindMapRelationPainting.cpp) ----
+    void paintParentRelations(MindMapNode& root);
+
+    // ---- end of the passes ----
+
+private:
+    void paintRelations();
+    void paintNodes();
+
+    GraphicsContext& _context;
+    const MindMapPaintSelection& _selection;
+    MindMap* _mindMap;
+
+    bool _designing = false;
+    bool _searching = false;
+    bool _autoFocus = false;
+    bool _showAnchors = false;
+    bool _suppressShadow = false;
+    bool _simplifyLines = false;
+    bool _simplifyFineDashes = false;
+    bool _thumbnailPainting = false;
+    bool _highResThumbnail = false;
+    bool _insertHyperlinkUrls = false;
+    bool _useClipRect = false;
+    Rect _clipRect;
+    bool _useForcedLineStyle = false;
+    int32_t _forcedLineStyle = 0;
+    bool _outlinePainting = false;
+    bool _highlightPainting = false;
+    double _scaleFactor = 1.0;
+    std::optional<ShadowStyle> _shadow;
+    std::optional<ShadowStyle> _suspendedShadow;
+
+    Color _toolStrokeColor;
+    Color _toolTextColor;
+    std::vector<GradientStop> _toolsGradient;
+    Color _autoNumberStrokeColor;
+    Color _noteStrokeColor;
+    Color _noteFillColor;
+    Color _backgroundColor;
+    Color _lineSelectionColor;
+    bool _darkBackground = false;
+
+    std::unique_ptr<LinePaintParams> _linePaintParams;
+    ProgressIconPainter _progressIconPainter;
 };

@@ -1,0 +1,5 @@
+#include "render/MindMapPainter.h"
+
+void MindMapPainter::paintParentRelations(MindMapNode&)
+{
+}
