@@ -95,10 +95,8 @@ public:
     // The shared options unless others are given (not owned).
     explicit SnapEngine(SnapEngineOptions* options = nullptr);
 
-    SnapEngineOptions& options() const { return *_options; }
-
     // The snapped point of the dragged topic (or of a tool handle when node is nullptr). The
-    // command key inverts the snap setting for as long as it is held.
+    // command key (Ctrl) inverts the snap setting for as long as it is held.
     Point snap(const MindMap& mindMap, const MindMapNode* refNode, Point point, bool commandKeyDown);
     // Aligns the point with the nearest visible topic along the active guide lines; an axis that
     // finds none goes to the grid when the grid is on.
@@ -107,7 +105,6 @@ public:
     void cancelGuideLines() { _guideLines.clear(); }
     size_t getGuideLineCount() const { return _guideLines.size(); }
     const GuideLine& getGuideLineAtIndex(size_t index) const { return _guideLines.at(index); }
-    const std::vector<GuideLine>& guideLines() const { return _guideLines; }
 
 private:
     std::vector<GuideLine> _guideLines;
