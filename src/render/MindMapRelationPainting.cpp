@@ -3,3 +3,16 @@
 void MindMapPainter::paintParentRelations(MindMapNode&)
 {
 }
+
+void MindMapPainter::paintCrossLink(CrossLink&)
+{
+}
+void MindMapPainter::paintAnchorLines()
+{
+}
+void MindMapPainter::paintNodeToolRelations()
+{
+}
+void MindMapPainter::paintSnapGuideLines()
+{
+}
