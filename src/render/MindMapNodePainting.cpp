@@ -4,6 +4,6 @@ void MindMapPainter::paintMindMapNode(MindMapNode&)
 {
 }
 
-void MindMapPainter::paintContainedElements(MindMapRelation&)
+void MindMapPainter::paintContainedElements(CompositeElement&)
 {
 }

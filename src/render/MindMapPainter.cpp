@@ -5,7 +5,6 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
@@ -218,15 +217,7 @@ void MindMapPainter::paintRelations()
 
     // Texts and pictures on lines are drawn over every line, and never cast a shadow.
     suspendShadow();
-    std::vector<MindMapNode*> nodes;
-    for (MindMapNode* root : _selection.roots()) {
-        nodes.clear();
-        root->collectNodeAndChildrenInArray(nodes);
-        for (MindMapNode* node : nodes) {
-            ParentRelation* relation = node->parentRelation();
-            if (relation && node->isVisible() && relation->hasContainedElements()) paintContainedElements(*relation);
-        }
-    }
+    for (MindMapNode* root : _selection.roots()) paintElementsContainedByParentRelations(*root);
     for (CrossLink* link : _selection.crossLinks())
         if (link->hasContainedElements()) paintContainedElements(*link);
     resumeShadow();

@@ -10,11 +10,11 @@
 #include <optional>
 #include <vector>
 
+class CompositeElement;
 class CrossLink;
 class MindMap;
 class MindMapPaintSelection;
 class MindMapNode;
-class MindMapRelation;
 class LinePaintParams;
 
 // The flag word of one paint job; bits combine.
@@ -140,11 +140,12 @@ public:
 
     // ---- Node pass (MindMapNodePainting.cpp) ----
     void paintMindMapNode(MindMapNode& node);
-    void paintContainedElements(MindMapRelation& relation);
+    void paintContainedElements(CompositeElement& container);
 
     // ---- Relation pass (MindMapRelationPainting.cpp) ----
     void paintParentRelations(MindMapNode& root);
     void paintCrossLink(CrossLink& link);
+    void paintElementsContainedByParentRelations(MindMapNode& root);
     void paintAnchorLines();
     void paintNodeToolRelations();
     void paintSnapGuideLines();

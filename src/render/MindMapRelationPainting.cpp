@@ -7,6 +7,9 @@ void MindMapPainter::paintParentRelations(MindMapNode&)
 void MindMapPainter::paintCrossLink(CrossLink&)
 {
 }
+void MindMapPainter::paintElementsContainedByParentRelations(MindMapNode&)
+{
+}
 void MindMapPainter::paintAnchorLines()
 {
 }

@@ -1,8 +1,11 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StylePreviewCache.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/Image.h"
 #include "render/MindMapPainter.h"
+#include "render/RenderInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -106,4 +109,20 @@ TEST(Thumbnails, MapIsScaledToFitAndCentred)
     }
     EXPECT_FALSE(MindMapPainter::thumbnailTransform(Rect(0, 0, 0, 10), size));
     EXPECT_FALSE(MindMapPainter::thumbnailTransform(Rect(0, 0, NAN, 10), size));
+}
+
+// The style menu's pictures come from the painter once rendering is installed.
+TEST(Thumbnails, StylePreviewsArePaintedThumbnails)
+{
+    installRendering();
+    StylePreviewCache cache;
+    const std::shared_ptr<StyleSheet> sheet =
+        StyleManager::styleManager().getStyleOnKey("system.bright-palette", false);
+    ASSERT_TRUE(sheet);
+    const Image preview = Image::fromData(cache.stylePreviewImage(sheet));
+    ASSERT_FALSE(preview.isNull());
+    EXPECT_EQ(192, cairo_image_surface_get_width(preview.surface()));
+    EXPECT_EQ(108, cairo_image_surface_get_height(preview.surface()));
+    EXPECT_EQ(FrameBlue, pixelAt(preview.surface(), 0, 0));
+    StyleManager::releaseStyleManagerInstance();
 }
