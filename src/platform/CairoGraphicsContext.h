@@ -54,6 +54,8 @@ public:
 private:
     bool isDrawable(const BezierPath& path) const;
     bool isDrawable(const Rect& rect) const;
+    // Widens the device-space extents of what the running shadow group holds.
+    void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();
 
     cairo_t* _cr;
@@ -63,5 +65,8 @@ private:
     // Whether a group was pushed for the running shadow (vector surfaces push none).
     bool _shadowGroup = false;
     int _shadowDepth = 0;
+    // What was drawn into the shadow group, in device space: only that is blurred.
+    Rect _shadowExtents;
+    bool _shadowDrawn = false;
     ShadowStyle _shadow;
 };

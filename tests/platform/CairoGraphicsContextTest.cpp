@@ -169,29 +169,34 @@ TEST(CairoGraphicsContext, ReportsCairosStickyErrors)
 
 TEST(CairoGraphicsContext, ShadowFallsBelowAndRightOfWhatCastsIt)
 {
-    BitmapCanvas canvas(60, 60);
-    GraphicsContext& context = canvas.context;
-    context.save();
-    context.beginShadow(ShadowStyle{Size(6, 6), 2, Color(0, 0, 0, 1)});
-    context.fillPath(rectPath(Rect(10, 10, 20, 20)), Color(1, 0, 0));
-    context.restore(); // ends the shadow begun after the save
-    EXPECT_FALSE(context.hasFailed()) << context.failureReason();
-    // The shape itself stays on top, unshadowed.
-    EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(canvas.surface.get(), 20, 20));
-    // Beside the shape where the offset shadow lies: dark and opaque-ish.
-    const Argb below = pixelAt(canvas.surface.get(), 25, 33);
-    EXPECT_GT(below.a, 128);
-    EXPECT_EQ(0, below.r);
-    // Above and left of the shape nothing.
-    EXPECT_EQ(0, pixelAt(canvas.surface.get(), 8, 20).a);
-    EXPECT_EQ(0, pixelAt(canvas.surface.get(), 20, 8).a);
-    // The blur softens the shadow's far edge.
-    const int edge = pixelAt(canvas.surface.get(), 36, 25).a;
-    EXPECT_GT(edge, 0);
-    EXPECT_LT(edge, 255);
-    // Drawing after the shadow ended casts none.
-    context.fillPath(rectPath(Rect(40, 40, 5, 5)), Color(0, 0, 1));
-    EXPECT_EQ(0, pixelAt(canvas.surface.get(), 47, 47).a);
+    // A small blur is worked at full resolution, a wide one at half.
+    for (double blur : {2.0, 8.0}) {
+        BitmapCanvas canvas(60, 60);
+        GraphicsContext& context = canvas.context;
+        context.save();
+        context.beginShadow(ShadowStyle{Size(6, 6), blur, Color(0, 0, 0, 1)});
+        context.fillPath(rectPath(Rect(10, 10, 20, 20)), Color(1, 0, 0));
+        context.restore(); // ends the shadow begun after the save
+        EXPECT_FALSE(context.hasFailed()) << context.failureReason();
+        cairo_surface_t* surface = canvas.surface.get();
+        // The shape itself stays on top, unshadowed.
+        EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(surface, 20, 20)) << blur;
+        EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(surface, 29, 29)) << blur;
+        // Beside the shape where the offset shadow lies: dark and mostly opaque.
+        const Argb below = pixelAt(surface, 25, 33);
+        EXPECT_GT(below.a, 128) << blur;
+        EXPECT_EQ(0, below.r) << blur;
+        // Far above and left of the shape nothing.
+        EXPECT_EQ(0, pixelAt(surface, 2, 20).a) << blur;
+        EXPECT_EQ(0, pixelAt(surface, 20, 2).a) << blur;
+        // The blur softens the shadow's far edge.
+        const int edge = pixelAt(surface, 36, 25).a;
+        EXPECT_GT(edge, 0) << blur;
+        EXPECT_LT(edge, 255) << blur;
+        // Drawing after the shadow ended casts none.
+        context.fillPath(rectPath(Rect(40, 40, 5, 5)), Color(0, 0, 1));
+        EXPECT_EQ(0, pixelAt(surface, 47 + int(blur), 47 + int(blur)).a) << blur;
+    }
 }
 
 // Vector output leaves shadows out, but draws what casts them.
