@@ -2,6 +2,9 @@
 #include "MindMaps/MindMapSearchData.h"
 #include "MindMaps/MindMapTestSupport.h"
 #include "MindMaps/StyleSheet.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 #include "support/RecordingGraphicsContext.h"
@@ -217,4 +220,24 @@ TEST_F(MapPainterTest, FailedContextIsReported)
     EXPECT_TRUE(MindMapPainter::paintMindMap(context, *selection, 0, Rect()));
     context.failWith("out of memory");
     EXPECT_FALSE(MindMapPainter::paintMindMap(context, *selection, 0, Rect()));
+}
+
+// A damaged document may place topics anywhere: painting it never puts cairo into an error state.
+TEST_F(MapPainterTest, HugeCoordinatesNeverFailTheContext)
+{
+    useColors(Color::white(), Color(0, 0, 0, 0.5));
+    addTopic(map, b1, Point(1e20, -1e20), "far");
+    addTopic(map, nullptr, Point(-1e15, 3e18), "farther");
+    map.internalAddCrossLinkFromSource(a1, b);
+    map.validateElementStates();
+    selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    const Image image{200, 100};
+    const CairoContext cr(cairo_create(image.surface()));
+    CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Bitmap);
+    for (uint32_t flags : {0u, uint32_t(PaintFlagDesigning)}) {
+        EXPECT_TRUE(MindMapPainter::paintMindMap(cairoContext, *selection, flags, Rect()));
+        EXPECT_TRUE(MindMapPainter::paintMindMap(cairoContext, *selection, flags, Rect(-1e19, -1e19, 3e19, 3e19)));
+    }
+    EXPECT_FALSE(cairoContext.hasFailed()) << cairoContext.failureReason();
+    EXPECT_FALSE(MindMapPainter::createThumbnailImage(map).empty());
 }
