@@ -311,13 +311,21 @@ void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, 
 
 std::string CairoGraphicsContext::linkAttributes(const std::string& uri, const Rect& rect)
 {
-    // Inside the quotes of a tag attribute only a quote and a backslash are special; both are
-    // escaped with a backslash. A NUL would end the string early and is left out.
+    // cairo copies the URI into the PDF as a literal string without escaping it there: a
+    // parenthesis or backslash would break the document, and bytes outside printable ASCII do not
+    // belong in a URI anyway. Those are percent-encoded. Inside the quotes of a tag attribute only
+    // a quote and a backslash are special to cairo; a quote is escaped with a backslash.
+    static const char hex[] = "0123456789ABCDEF";
     std::string attributes = "uri='";
-    for (char c : uri) {
-        if (c == '\0') continue;
-        if (c == '\'' || c == '\\') attributes += '\\';
-        attributes += c;
+    for (unsigned char c : uri) {
+        if (c <= 0x20 || c >= 0x7f || c == '(' || c == ')' || c == '\\') {
+            attributes += '%';
+            attributes += hex[c >> 4];
+            attributes += hex[c & 15];
+            continue;
+        }
+        if (c == '\'') attributes += '\\';
+        attributes += char(c);
     }
     char numbers[160];
     std::snprintf(numbers, sizeof numbers, "' rect=[%.3f %.3f %.3f %.3f]", rect.minX(), rect.minY(), rect.width(),
@@ -337,6 +345,12 @@ void CairoGraphicsContext::addLink(const std::string& uri, const Rect& rect)
     cairo_save(_cr);
     cairo_identity_matrix(_cr);
     cairo_tag_begin(_cr, CAIRO_TAG_LINK, linkAttributes(uri, device).c_str());
+    // cairo writes a link only onto a page where something was drawn inside its tag: a speck far
+    // below what any output shows, yet above what cairo drops as drawing nothing.
+    cairo_new_path(_cr);
+    cairo_rectangle(_cr, device.midX(), device.midY(), 1.0 / 32, 1.0 / 32);
+    cairo_set_source_rgba(_cr, 0, 0, 0, 1.0 / 128);
+    cairo_fill(_cr);
     cairo_tag_end(_cr, CAIRO_TAG_LINK);
     cairo_restore(_cr);
 }

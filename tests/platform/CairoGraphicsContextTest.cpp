@@ -68,6 +68,12 @@ cairo_status_t writeNothing(void*, const unsigned char*, unsigned int)
     return CAIRO_STATUS_SUCCESS;
 }
 
+cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 const double Inf = std::numeric_limits<double>::infinity();
 
@@ -215,28 +221,51 @@ TEST(CairoGraphicsContext, PdfDrawsShadowedShapesWithoutTheShadow)
     EXPECT_EQ(CAIRO_STATUS_SUCCESS, cairo_status(cr.get()));
 }
 
-TEST(CairoGraphicsContext, LinkAttributesEscapeQuotesAndBackslashes)
+TEST(CairoGraphicsContext, LinkAttributesKeepTheUriInsideItsQuotes)
 {
-    EXPECT_EQ("uri='https://example.org/a\\'b\\\\c' rect=[1.500 2.000 30.000 4.250]",
-              CairoGraphicsContext::linkAttributes("https://example.org/a'b\\c", Rect(1.5, 2, 30, 4.25)));
+    struct Case {
+        std::string uri, attributes;
+    };
+    const Case cases[] = {
+        {"https://example.org/a'b", "uri='https://example.org/a\\'b' rect=[1.500 2.000 30.000 4.250]"},
+        // What cairo would copy unescaped into the PDF string, or what has no place in a URI
+        {"https://example.org/a)b\\c(d", "uri='https://example.org/a%29b%5Cc%28d' rect=[1.500 2.000 30.000 4.250]"},
+        {std::string("a b\0\xC3\xA4", 6), "uri='a%20b%00%C3%A4' rect=[1.500 2.000 30.000 4.250]"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.attributes, CairoGraphicsContext::linkAttributes(c.uri, Rect(1.5, 2, 30, 4.25))) << c.uri;
 }
 
-// No URL, however made, may put the PDF into an error state.
+// No URL, however made, may put the PDF into an error state; the link lands on the page where
+// its rectangle was drawn, whatever the transform.
 TEST(CairoGraphicsContext, PdfLinksOfAnyUrlKeepThePdfWorking)
 {
     const std::string urls[] = {"https://example.org/?q='x'", "https://example.org/\\",
                                 "https://example.org/'",      std::string("a\0b", 3),
-                                "'] rect=[0 0 1 1] uri='",    "https://example.org/\xC3\xA4 \"quoted\""};
+                                "'] rect=[0 0 1 1] uri='",    "https://example.org/\xC3\xA4 \"quoted\")"};
     for (const std::string& url : urls) {
-        const CairoSurface pdf(cairo_pdf_surface_create_for_stream(writeNothing, nullptr, 200, 200));
+        std::string pdfData;
+        const CairoSurface pdf(cairo_pdf_surface_create_for_stream(appendTo, &pdfData, 200, 200));
         const CairoContext cr(cairo_create(pdf.get()));
         CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Pdf);
-        context.scale(0.54, 0.54);
+        context.translate(10, 0);
+        context.scale(0.5, 0.5);
         context.addLink(url, Rect(10, 10, 50, 20));
+        EXPECT_FALSE(context.hasFailed()) << url << ": " << context.failureReason();
         cairo_show_page(cr.get());
         cairo_surface_finish(pdf.get());
-        EXPECT_FALSE(context.hasFailed()) << url << ": " << context.failureReason();
+        EXPECT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(pdf.get())) << url;
+        // Device (15, 5) to (40, 15) on a page 200 high, whose y runs upward.
+        EXPECT_NE(std::string::npos, pdfData.find("/Rect [ 15 185 40 195 ]")) << url;
+        EXPECT_NE(std::string::npos, pdfData.find("/URI (")) << url;
     }
+}
+
+TEST(CairoGraphicsContext, LinksOnlyIntoPdf)
+{
+    BitmapCanvas canvas(20, 20);
+    canvas.context.addLink("https://example.org", Rect(0, 0, 20, 20));
+    EXPECT_EQ(Rect(), inkBounds(canvas.surface.get()));
 }
 
 // Text drawn at any scale stays inside the size measured for it at scale 1: printouts at 0.54,
