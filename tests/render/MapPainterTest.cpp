@@ -5,6 +5,7 @@
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
+#include "platform/UserDefaults.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 #include "support/RecordingGraphicsContext.h"
@@ -183,6 +184,9 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
 
     for (uint32_t flags : {uint32_t(PaintFlagNoShadows), MindMapPainter::ThumbnailFlags})
         EXPECT_TRUE(shadowEntries(flags).empty()) << flags;
+    UserDefaults::standard().setBool("suppressShadows", true);
+    EXPECT_TRUE(shadowEntries(0).empty());
+    UserDefaults::standard().removeObject("suppressShadows");
     useColors(Color::white());
     EXPECT_TRUE(shadowEntries(0).empty());
 
