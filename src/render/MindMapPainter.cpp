@@ -86,6 +86,8 @@ std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap, Size
     CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
 
     const uint32_t flags = ThumbnailFlags | (highResolution ? PaintFlagHighResolution : 0);
+    // The area to fit comes from the topics' sizes, which a freshly read map has yet to measure.
+    mindMap.validateElementStates();
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(mindMap, false);
     const StyleSheet* styleSheet = mindMap.styleSheet();
     fillRect(context, Rect(0, 0, width, height), styleSheet ? styleSheet->backgroundColor() : Color::white());
