@@ -2,15 +2,24 @@
 
 #include "platform/GraphicsContext.h"
 
+#include <string>
+
 typedef struct _cairo cairo_t;
 
 // The drawing interface over a cairo context (not owned; it must outlive this object). Text is
 // laid out with the text measurer's Pango settings, so a text fits the size measured for it at
 // any scale.
+//
+// Values cairo cannot draw (not finite, beyond its fixed-point range, a transform without an
+// inverse) are dropped here, so that a damaged map never puts the context into an error state.
 class CairoGraphicsContext : public GraphicsContext {
 public:
+    // Device coordinates beyond this are outside what cairo's fixed-point numbers hold.
+    static constexpr double MaxDeviceCoordinate = 4'000'000;
+
     // The kind says what the context's surface finally is; a window's context is Screen.
     CairoGraphicsContext(cairo_t* cr, GraphicsSurfaceKind kind);
+    // Ends a shadow still on, so that the cairo context is handed back balanced.
     ~CairoGraphicsContext() override;
     CairoGraphicsContext(const CairoGraphicsContext&) = delete;
     CairoGraphicsContext& operator=(const CairoGraphicsContext&) = delete;
@@ -39,9 +48,25 @@ public:
     bool hasFailed() const override;
     std::string failureReason() const override;
 
+    // The attribute string of a PDF link tag for the URI and the rectangle (device space).
+    static std::string linkAttributes(const std::string& uri, const Rect& rect);
+
 private:
+    bool isDrawable(const BezierPath& path) const;
+    bool isDrawable(const Rect& rect) const;
+    // Widens the device-space extents of what the running shadow group holds.
+    void noteDrawn(const Rect& userBounds, double userOutset = 0);
+    void compositeShadow();
+
     cairo_t* _cr;
     GraphicsSurfaceKind _kind;
+    int _saveDepth = 0;
     bool _shadowOn = false;
+    // Whether a group was pushed for the running shadow (vector surfaces push none).
+    bool _shadowGroup = false;
+    int _shadowDepth = 0;
+    // What was drawn into the shadow group, in device space: only that is blurred.
+    Rect _shadowExtents;
+    bool _shadowDrawn = false;
     ShadowStyle _shadow;
 };

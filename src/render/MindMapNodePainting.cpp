@@ -3,3 +3,7 @@
 void MindMapPainter::paintMindMapNode(MindMapNode&)
 {
 }
+
+void MindMapPainter::paintContainedElements(CompositeElement&)
+{
+}

@@ -1,13 +1,48 @@
 #include "render/MindMapPaintSelection.h"
 
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+
+#include <unordered_set>
+
 MindMapPaintSelection::MindMapPaintSelection(MindMap* mindMap) : _mindMap(mindMap)
 {
 }
 
 std::unique_ptr<MindMapPaintSelection> MindMapPaintSelection::mindMapPaintSelection(MindMap& mindMap,
-                                                                                    bool /*selectionOnly*/)
+                                                                                    bool selectionOnly)
 {
-    // Collecting the roots needs the map's structure, which painting does not read yet: the
-    // selection stays empty and nothing is painted.
-    return std::make_unique<MindMapPaintSelection>(&mindMap);
+    auto selection = std::make_unique<MindMapPaintSelection>(&mindMap);
+    if (selectionOnly) selection->setToSelection();
+    else selection->setToMindMap();
+    return selection;
+}
+
+void MindMapPaintSelection::setToMindMap()
+{
+    if (!_mindMap) return;
+    _roots.insert(_roots.end(), _mindMap->centralThemes().begin(), _mindMap->centralThemes().end());
+    for (CrossLink* link : _mindMap->crossLinks())
+        if (link->isVisible()) _crossLinks.push_back(link);
+    _visualArea = _mindMap->getVisualArea(false);
+}
+
+void MindMapPaintSelection::setToSelection()
+{
+    if (!_mindMap) return;
+    _roots = _mindMap->getSelectedRootNodes();
+    std::vector<MindMapNode*> nodes;
+    nodes.reserve(_mindMap->nodes().size());
+    for (MindMapNode* root : _roots) root->collectNodeAndChildrenInArray(nodes);
+    _visualArea = MindMapNode::boundsOfMindMapNodes(nodes, false, true);
+    // A map with many cross links asks for both ends of each: looked up in a set, not the list.
+    const std::unordered_set<const MindMapNode*> painted(nodes.begin(), nodes.end());
+    for (CrossLink* link : _mindMap->crossLinks()) {
+        if (!link->isVisible() || !painted.contains(link->sourceNode()) || !painted.contains(link->targetNode()))
+            continue;
+        _crossLinks.push_back(link);
+        _visualArea = link->unionContainedElementBounds(_visualArea);
+        _visualArea = link->unionCustomRelationPath(_visualArea);
+    }
 }

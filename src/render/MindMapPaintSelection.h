@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+class CrossLink;
 class MindMap;
 class MindMapNode;
 
@@ -15,17 +16,24 @@ public:
     explicit MindMapPaintSelection(MindMap* mindMap);
 
     // The whole map (all central themes as roots) or the selected subtrees (their root nodes).
-    // Waits for its caller in the editor.
     static std::unique_ptr<MindMapPaintSelection> mindMapPaintSelection(MindMap& mindMap, bool selectionOnly);
+
+    // All central themes and every visible cross link.
+    void setToMindMap();
+    // The selected subtrees and the visible cross links with both ends inside them.
+    void setToSelection();
 
     MindMap* mindMap() const { return _mindMap; }
     // The roots of the painted subtrees, in order.
     const std::vector<MindMapNode*>& roots() const { return _roots; }
+    // The cross links painted with the subtrees, in the map's order.
+    const std::vector<CrossLink*>& crossLinks() const { return _crossLinks; }
     // The bounds of everything painted, in map coordinates.
     const Rect& visualArea() const { return _visualArea; }
 
 private:
     MindMap* _mindMap;
     std::vector<MindMapNode*> _roots;
+    std::vector<CrossLink*> _crossLinks;
     Rect _visualArea;
 };

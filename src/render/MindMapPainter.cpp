@@ -1,9 +1,20 @@
 #include "render/MindMapPainter.h"
 
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
+#include "platform/UserDefaults.h"
 #include "render/LinePaintParams.h"
 #include "render/MindMapPaintSelection.h"
+
+#include <array>
+#include <cmath>
 
 namespace {
 
@@ -11,17 +22,37 @@ namespace {
 // whole pixels.
 constexpr double ThumbnailFrameInset = 0.5;
 constexpr double ThumbnailFrameWidth = 1.0;
-constexpr double ThumbnailFrameRed = 0.0;
-constexpr double ThumbnailFrameGreen = 122.0 / 255.0;
-constexpr double ThumbnailFrameBlue = 1.0;
+const Color ThumbnailFrameColor(0.0, 122.0 / 255.0, 1.0);
 
-void strokeThumbnailFrame(cairo_t* cr, Size size)
+// How far a node's drawing may reach beyond its bounds: selection frames, the drop target's
+// glow, the shadow.
+constexpr double NodePaintOutset = 20;
+
+// Shadows reach three map units down and right, whatever the zoom.
+constexpr double ShadowSize = 3.0;
+
+void strokeThumbnailFrame(GraphicsContext& context, Size size)
 {
-    Rect frame = insetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset);
-    cairo_rectangle(cr, frame.minX(), frame.minY(), frame.width(), frame.height());
-    cairo_set_source_rgba(cr, ThumbnailFrameRed, ThumbnailFrameGreen, ThumbnailFrameBlue, 1.0);
-    cairo_set_line_width(cr, ThumbnailFrameWidth);
-    cairo_stroke(cr);
+    BezierPath frame;
+    frame.appendRect(insetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset));
+    frame.setLineWidth(ThumbnailFrameWidth);
+    context.strokePath(frame, StrokeStyle{ThumbnailFrameColor});
+}
+
+void fillRect(GraphicsContext& context, const Rect& rect, const Color& color)
+{
+    BezierPath path;
+    path.appendRect(rect);
+    context.fillPath(path, color);
+}
+
+// PNG data of what was drawn, or nothing when drawing failed: a picture of a context in error
+// may be blank or half drawn.
+std::vector<uint8_t> pngOfPainting(Image& image, const GraphicsContext& context)
+{
+    if (context.hasFailed()) return {};
+    cairo_surface_flush(image.surface());
+    return image.pngData().value_or(std::vector<uint8_t>());
 }
 
 std::vector<uint8_t> makeEmptyThumbnail()
@@ -29,16 +60,11 @@ std::vector<uint8_t> makeEmptyThumbnail()
     const Size size = MindMapPainter::DefaultThumbnailSize;
     Image image(static_cast<int>(size.width), static_cast<int>(size.height));
     if (image.isNull()) return {};
-    {
-        const CairoContext context(cairo_create(image.surface()));
-        cairo_t* cr = context.get();
-        cairo_rectangle(cr, 0, 0, size.width, size.height);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_fill(cr);
-        strokeThumbnailFrame(cr, size);
-    }
-    cairo_surface_flush(image.surface());
-    return image.pngData().value_or(std::vector<uint8_t>());
+    const CairoContext cr(cairo_create(image.surface()));
+    CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+    fillRect(context, Rect(Point(), size), Color::white());
+    strokeThumbnailFrame(context, size);
+    return pngOfPainting(image, context);
 }
 
 } // namespace
@@ -48,11 +74,47 @@ std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap)
     return createThumbnailImage(mindMap, DefaultThumbnailSize, false);
 }
 
-std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& /*mindMap*/, Size /*thumbnailSize*/,
-                                                          bool /*highResolution*/)
+std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap, Size thumbnailSize, bool highResolution)
 {
-    // Maps are not painted yet: no image, so callers fall back to the placeholder.
-    return {};
+    if (!(thumbnailSize.width >= 1 && thumbnailSize.height >= 1 && thumbnailSize.width <= Image::MaxSide &&
+          thumbnailSize.height <= Image::MaxSide))
+        return {};
+    const double width = std::round(thumbnailSize.width), height = std::round(thumbnailSize.height);
+    Image image{int(width), int(height)};
+    if (image.isNull()) return {};
+    const CairoContext cr(cairo_create(image.surface()));
+    CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+
+    const uint32_t flags = ThumbnailFlags | (highResolution ? PaintFlagHighResolution : 0);
+    // The area to fit comes from the topics' sizes, which a freshly read map has yet to measure.
+    mindMap.validateElementStates();
+    const auto selection = MindMapPaintSelection::mindMapPaintSelection(mindMap, false);
+    const StyleSheet* styleSheet = mindMap.styleSheet();
+    fillRect(context, Rect(0, 0, width, height), styleSheet ? styleSheet->backgroundColor() : Color::white());
+    const Rect area = insetRect(selection->visualArea(), -ThumbnailMargin, -ThumbnailMargin);
+    if (const std::optional<AffineTransform> transform = thumbnailTransform(area, Size(width, height))) {
+        context.save();
+        context.concat(*transform);
+        paintMindMap(context, *selection, flags, Rect());
+        context.restore();
+    }
+    strokeThumbnailFrame(context, Size(width, height));
+    return pngOfPainting(image, context);
+}
+
+std::optional<AffineTransform> MindMapPainter::thumbnailTransform(const Rect& area, Size size)
+{
+    // The scale comes from the area's size rounded in single precision, as the thumbnails stored
+    // with maps have always been drawn; the origin is kept exact.
+    const double areaWidth = std::round(float(area.width())), areaHeight = std::round(float(area.height()));
+    if (!(areaWidth > 0 && areaHeight > 0 && std::isfinite(areaWidth) && std::isfinite(areaHeight) &&
+          std::isfinite(area.minX()) && std::isfinite(area.minY())))
+        return std::nullopt;
+    const double s = std::min(size.width / areaWidth, size.height / areaHeight);
+    double dx = 0, dy = 0;
+    if (size.height / areaHeight <= size.width / areaWidth) dx = (size.width / s - areaWidth) / 2;
+    else dy = (size.height / s - areaHeight) / 2;
+    return AffineTransform{s, 0, 0, s, (dx - area.minX()) * s, (dy - area.minY()) * s};
 }
 
 const std::vector<uint8_t>& MindMapPainter::emptyMindMapThumbnail()
@@ -61,27 +123,184 @@ const std::vector<uint8_t>& MindMapPainter::emptyMindMapThumbnail()
     return thumbnail;
 }
 
-void MindMapPainter::paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
+bool MindMapPainter::paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
                                   const Rect& clipRect)
 {
-    MindMapPainter painter(context, selection, flags, clipRect);
-    painter.paintStructure();
+    if (selection.mindMap()) {
+        MindMapPainter painter(context, selection, flags, clipRect);
+        painter.paintStructure();
+    }
+    return !context.hasFailed();
 }
 
-MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t,
+MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
                                const Rect& clipRect)
-    : _context(context),
-      _selection(selection),
-      _mindMap(selection.mindMap()),
-      _clipRect(clipRect),
-      _linePaintParams(std::make_unique<LinePaintParams>(*this))
+    : _context(context), _selection(selection), _mindMap(selection.mindMap()), _clipRect(clipRect)
 {
+    _toolsGradient = {GradientStop{0.0, Color(180.0 / 255, 180.0 / 255, 180.0 / 255)},
+                      GradientStop{0.5, Color(0.4, 0.4, 0.4)}};
+    _toolStrokeColor = Color(0.35, 0.35, 0.35);
+    _toolTextColor = Color::white();
+    _autoNumberStrokeColor = Color::rgb255(189, 183, 107);
+    _noteStrokeColor = Color::rgb255(166, 134, 11);
+    _noteFillColor = Color::rgb255(240, 240, 64);
+    const StyleSheet* styleSheet = _mindMap ? _mindMap->styleSheet() : nullptr;
+    const Color background = styleSheet ? styleSheet->backgroundColor() : Color::white();
+    _backgroundColor = Color(background.red(), background.green(), background.blue());
+    _darkBackground = HSLTransformer::colorToLuminance(_backgroundColor) <= DarkBackgroundLuminance;
+    _lineSelectionColor = _darkBackground ? Color::rgb255(64, 80, 96) : Color::rgb255(200, 220, 250);
+
+    _thumbnailPainting = flags & PaintFlagThumbnail;
+    _designing = (flags & PaintFlagDesigning) && !_thumbnailPainting;
+    _simplifyLines = (flags & PaintFlagSimplifyLines) || _thumbnailPainting;
+    _suppressShadow =
+        (flags & PaintFlagNoShadows) || _thumbnailPainting || UserDefaults::standard().boolForKey("suppressShadows");
+    _highResThumbnail = (flags & PaintFlagHighResolution) && _thumbnailPainting;
+    _showAnchors = (flags & PaintFlagShowAnchors) && _designing;
+    _simplifyFineDashes = (flags & PaintFlagSimplifyFineDashes) && _designing;
+    _searching = _designing && _mindMap && _mindMap->searching();
+    _autoFocus = (flags & PaintFlagAutoFocus) && _designing && !_searching;
+
     _useClipRect = !(clipRect == Rect());
+    _linePaintParams = std::make_unique<LinePaintParams>(*this);
+    _scaleFactor = context.currentTransform().xx;
+    // The context keeps the job's transform and sets link rectangles in device space itself.
+    _insertHyperlinkUrls = (flags & PaintFlagPdfLinks) && context.isPdf();
 }
 
 MindMapPainter::~MindMapPainter() = default;
 
 void MindMapPainter::paintStructure()
 {
-    // The passes come with the painter's set-up.
+    if (!_mindMap) return;
+    _mindMap->validateElementStates();
+    _context.save();
+    if (_useClipRect) _context.clipToRect(_clipRect);
+    applyCurveFlatness();
+
+    paintHulls();
+
+    std::optional<Color> shadowColor;
+    if (!_suppressShadow && _mindMap->styleSheet() && _mindMap->styleSheet()->colorScheme())
+        shadowColor = _mindMap->styleSheet()->colorScheme()->shadowColor();
+    if (shadowColor) {
+        const AffineTransform t = _context.currentTransform();
+        const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
+        _shadow = ShadowStyle{Size(size, size), size, *shadowColor};
+        _context.beginShadow(*_shadow);
+        paintRelations();
+        // The outline pass lays the nodes' shadows under everything; the nodes themselves are
+        // drawn again over all relations and shadows.
+        _outlinePainting = true;
+        paintNodes();
+        _outlinePainting = false;
+        _context.endShadow();
+        _shadow.reset();
+        paintNodes();
+    } else {
+        paintRelations();
+        paintNodes();
+    }
+    _context.restore();
+}
+
+void MindMapPainter::paintHulls()
+{
+}
+
+void MindMapPainter::paintRelations()
+{
+    _useForcedLineStyle = _thumbnailPainting && !_highResThumbnail;
+    const StyleSheet* styleSheet = _mindMap->styleSheet();
+    _forcedLineStyle = _useForcedLineStyle ? 3 : (styleSheet ? styleSheet->lineStyle() : 0);
+
+    for (MindMapNode* root : _selection.roots()) paintParentRelations(*root);
+    for (CrossLink* link : _selection.crossLinks()) paintCrossLink(*link);
+
+    // Texts and pictures on lines are drawn over every line, and never cast a shadow.
+    suspendShadow();
+    for (MindMapNode* root : _selection.roots()) paintElementsContainedByParentRelations(*root);
+    for (CrossLink* link : _selection.crossLinks())
+        if (link->hasContainedElements()) paintContainedElements(*link);
+    resumeShadow();
+
+    if (_designing) {
+        if (_showAnchors) paintAnchorLines();
+        paintNodeToolRelations();
+        paintSnapGuideLines();
+    }
+}
+
+bool MindMapPainter::nodeMeetsClip(const MindMapNode& node) const
+{
+    return !_useClipRect ||
+        meetsClip(insetRect(node.boundsIncludingContainedElements(), -NodePaintOutset, -NodePaintOutset));
+}
+
+void MindMapPainter::paintNodes()
+{
+    std::vector<MindMapNode*> nodes;
+    for (MindMapNode* root : _selection.roots()) root->collectNodeAndChildrenInArray(nodes);
+
+    MindMapNode* dropTarget = _mindMap->dropTarget();
+    if (!_designing || _outlinePainting || !dropTarget || dropTarget->isEditing() || !dropTarget->isVisible())
+        dropTarget = nullptr;
+
+    for (MindMapNode* node : nodes)
+        if (node != dropTarget && nodeMeetsClip(*node)) paintMindMapNode(*node);
+    // The drop target lies above all other nodes, its glow beneath it.
+    if (dropTarget) {
+        _highlightPainting = true;
+        paintMindMapNode(*dropTarget);
+        _highlightPainting = false;
+        paintMindMapNode(*dropTarget);
+    }
+}
+
+void MindMapPainter::suspendShadow()
+{
+    if (!_shadow) return;
+    _context.endShadow();
+    _suspendedShadow = _shadow;
+    _shadow.reset();
+}
+
+void MindMapPainter::resumeShadow()
+{
+    if (!_suspendedShadow) return;
+    _shadow = _suspendedShadow;
+    _suspendedShadow.reset();
+    _context.beginShadow(*_shadow);
+}
+
+void MindMapPainter::applyCurveFlatness()
+{
+    if (_designing) _context.setFlatness(1.0);
+}
+
+bool MindMapPainter::isDimmed(bool searchMatch, bool autoFocused) const
+{
+    return (_searching && !searchMatch) || (_autoFocus && !autoFocused);
+}
+
+Color MindMapPainter::getDimmedColor(const Color& color, bool dimmed) const
+{
+    if (!dimmed) return color;
+    std::array<double, 3> hsl;
+    HSLTransformer::colorToHSL(color, hsl);
+    if (_darkBackground) {
+        hsl[1] *= 0.6;
+        hsl[2] *= 0.5;
+    } else {
+        hsl[1] *= 0.7;
+        hsl[2] += (1 - hsl[2]) * 0.8;
+    }
+    const Color dimmedColor = HSLTransformer::hslToColor(hsl);
+    return Color(dimmedColor.red(), dimmedColor.green(), dimmedColor.blue(), color.alpha());
+}
+
+std::optional<Color> MindMapPainter::getDimmedColor(const std::optional<Color>& color, bool dimmed) const
+{
+    if (!color) return std::nullopt;
+    return getDimmedColor(*color, dimmed);
 }

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class CompositeElement;
+class CrossLink;
 class MindMap;
 class MindMapPaintSelection;
 class MindMapNode;
@@ -42,15 +44,16 @@ public:
     static constexpr Size DefaultThumbnailSize{108, 72};
 
     // Paints the selection into the context in the painter's fixed order of passes. A zero clip
-    // rectangle (map coordinates) clips nothing; any other skips what lies outside it.
-    static void paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
+    // rectangle (map coordinates) clips nothing; any other skips what lies outside it. False when
+    // the context has failed: its output must not be handed on.
+    static bool paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
                              const Rect& clipRect);
 
     // PNG data of the whole map scaled to fit the default thumbnail size.
     static std::vector<uint8_t> createThumbnailImage(MindMap& mindMap);
 
     // PNG data of an image of that size showing the whole map scaled to fit, on the map style's
-    // background colour. Empty when no image could be made.
+    // background colour, framed. Empty when no image could be made.
     static std::vector<uint8_t> createThumbnailImage(MindMap& mindMap, Size thumbnailSize, bool highResolution);
 
     // PNG data of the placeholder shown for a map that cannot be read or painted: a white
@@ -58,12 +61,28 @@ public:
     // data.
     static const std::vector<uint8_t>& emptyMindMapThumbnail();
 
+    // The transform from map points to a thumbnail of that size showing the area (the visual area
+    // with its margin) scaled to fit and centred across the side with room to spare; nullopt for
+    // an area without width or height.
+    static std::optional<AffineTransform> thumbnailTransform(const Rect& area, Size thumbnailSize);
+
     MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
                    const Rect& clipRect);
     ~MindMapPainter();
     MindMapPainter(const MindMapPainter&) = delete;
     MindMapPainter& operator=(const MindMapPainter&) = delete;
 
+    // The thumbnails' flag word; high-resolution ones add PaintFlagHighResolution.
+    static constexpr uint32_t ThumbnailFlags =
+        PaintFlagThumbnail | PaintFlagNoShadows | PaintFlagSimplifyLines | PaintFlagSimplifyFineDashes;
+    // Room round the map in a thumbnail, in map points.
+    static constexpr double ThumbnailMargin = 30;
+    // A background at most this light counts as dark.
+    static constexpr double DarkBackgroundLuminance = 0.35;
+    // The opacity of a dimmed image.
+    static constexpr double DimmedImageAlpha = 0.35;
+
+    // Paints the job, pass after pass.
     void paintStructure();
 
     // ---- Job state, read by every pass ----
@@ -116,18 +135,30 @@ public:
     Color getDimmedColor(const Color& color, bool dimmed) const;
     // Curves are flattened coarser while designing: the canvas repaints often.
     void applyCurveFlatness();
+    // Whether an element with that search match and auto-focus state is drawn dimmed.
+    bool isDimmed(bool searchMatch, bool autoFocused) const;
 
     // ---- Node pass (MindMapNodePainting.cpp) ----
     void paintMindMapNode(MindMapNode& node);
+    void paintContainedElements(CompositeElement& container);
 
     // ---- Relation pass (MindMapRelationPainting.cpp) ----
     void paintParentRelations(MindMapNode& root);
+    void paintCrossLink(CrossLink& link);
+    void paintElementsContainedByParentRelations(MindMapNode& root);
+    void paintAnchorLines();
+    void paintNodeToolRelations();
+    void paintSnapGuideLines();
 
     // ---- end of the passes ----
 
 private:
+    void paintHulls();
     void paintRelations();
     void paintNodes();
+    // Whether the node, its contained elements and what is drawn round it (frames, shadow) may
+    // meet the clip.
+    bool nodeMeetsClip(const MindMapNode& node) const;
 
     GraphicsContext& _context;
     const MindMapPaintSelection& _selection;

@@ -1,0 +1,137 @@
+#include "BenchMaps.h"
+
+#include "MindMaps/MMColorScheme.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
+#include "render/MindMapPaintSelection.h"
+#include "render/MindMapPainter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The rich 10,000-topic map, laid out once; with shadows its scheme has a shadow colour, with
+// hulls every main branch has one.
+std::unique_ptr<MindMap> richMap(bool shadows, bool hulls)
+{
+    auto map = std::make_unique<MindMap>();
+    BenchMaps::buildRichMap(*map);
+    auto scheme = std::make_shared<MMColorScheme>("bench", "bench");
+    scheme->setBackgroundColor(Color::white());
+    scheme->setShadowColor(shadows ? std::optional<Color>(Color(0, 0, 0, 0.4)) : std::nullopt);
+    map->styleSheet()->setColorScheme(scheme);
+    if (hulls)
+        for (MindMapNode* theme : map->centralThemes())
+            for (MindMapNode* branch : theme->children()) branch->assureHullStyle();
+    map->validateElementStates();
+    return map;
+}
+
+void paintInto(cairo_surface_t* surface, const AffineTransform& transform, MindMap& map, const Rect& clip,
+               benchmark::State& state)
+{
+    const auto selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    for (auto _ : state) {
+        const CairoContext cr(cairo_create(surface));
+        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+        context.concat(transform);
+        if (!MindMapPainter::paintMindMap(context, *selection, 0, clip)) state.SkipWithError("painting failed");
+        cairo_surface_flush(surface);
+    }
+}
+
+// The whole map at scale 1 into one picture, as an image export draws it.
+void BM_PaintWholeMap(benchmark::State& state)
+{
+    const auto map = richMap(state.range(0), state.range(1));
+    const Rect area = insetRect(map->getVisualArea(false), -30, -30);
+    const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                                          int(std::min(area.width(), double(Image::MaxSide))),
+                                                          int(std::min(area.height(), double(Image::MaxSide)))));
+    paintInto(surface.get(), AffineTransform::translation(-area.minX(), -area.minY()), *map, Rect(), state);
+    state.counters["pixels"] =
+        double(cairo_image_surface_get_width(surface.get())) * cairo_image_surface_get_height(surface.get());
+}
+BENCHMARK(BM_PaintWholeMap)
+    ->ArgNames({"shadows", "hulls"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// One canvas repaint: a 1920 x 1080 window onto the middle of the first theme's branches, at
+// zoom 1 (goal: within one frame, 16 ms) and 0.25.
+void BM_PaintCanvasClip(benchmark::State& state)
+{
+    const double zoom = state.range(0) / 100.0;
+    const auto map = richMap(true, true);
+    const Point centre = map->centralThemes().front()->location();
+    const Rect clip(centre.x - 960 / zoom, centre.y - 540 / zoom, 1920 / zoom, 1080 / zoom);
+    const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1920, 1080));
+    paintInto(
+        surface.get(),
+        AffineTransform::scaling(zoom, zoom).concatenating(AffineTransform::translation(-clip.minX(), -clip.minY())),
+        *map, clip, state);
+}
+BENCHMARK(BM_PaintCanvasClip)->ArgName("zoomPercent")->Arg(100)->Arg(25)->Unit(benchmark::kMillisecond);
+
+void BM_ThumbnailOfLargeMap(benchmark::State& state)
+{
+    const auto map = richMap(false, true);
+    for (auto _ : state) benchmark::DoNotOptimize(MindMapPainter::createThumbnailImage(*map));
+}
+BENCHMARK(BM_ThumbnailOfLargeMap)->Unit(benchmark::kMillisecond);
+
+// The store's thumbnail cache filling: 200 small maps of 30 topics, one after the other.
+void BM_ThumbnailsOfSmallMaps(benchmark::State& state)
+{
+    std::vector<std::unique_ptr<MindMap>> maps;
+    std::mt19937 random(7);
+    for (int m = 0; m < 200; ++m) {
+        auto map = std::make_unique<MindMap>();
+        map->newMindMap("", false, std::nullopt);
+        MindMapNode* theme = map->internalAddCentralTheme(BenchMaps::randomText(random));
+        for (int i = 0; i < 29; ++i) {
+            MindMapNode* child = map->addMindMapNodeAsChild(theme, Point{200.0 + i % 3 * 150, i * 30.0 - 400});
+            child->setText(BenchMaps::randomText(random));
+        }
+        map->validateElementStates();
+        maps.push_back(std::move(map));
+    }
+    for (auto _ : state)
+        for (const auto& map : maps) benchmark::DoNotOptimize(MindMapPainter::createThumbnailImage(*map));
+}
+BENCHMARK(BM_ThumbnailsOfSmallMaps)->Unit(benchmark::kMillisecond);
+
+// A selection-only paint selection of all themes of a map with 1,000 cross links.
+void BM_PaintSelectionWithCrossLinks(benchmark::State& state)
+{
+    MindMap map;
+    std::mt19937 random(11);
+    BenchMaps::buildTopics(map, random);
+    const std::vector<MindMapNode*>& nodes = map.nodes();
+    std::uniform_int_distribution<size_t> pick(0, nodes.size() - 1);
+    for (int links = 0; links < 1000;) {
+        MindMapNode* source = nodes[pick(random)];
+        MindMapNode* target = nodes[pick(random)];
+        if (!map.canCreateCrossLinkFromSource(source, target)) continue;
+        map.internalAddCrossLinkFromSource(source, target);
+        ++links;
+    }
+    map.validateElementStates();
+    map.setSelectedElement(map.centralThemes().front());
+    for (MindMapNode* theme : map.centralThemes()) map.toggleSelection(theme, false);
+    for (auto _ : state) {
+        const auto selection = MindMapPaintSelection::mindMapPaintSelection(map, true);
+        benchmark::DoNotOptimize(selection->crossLinks().size());
+    }
+}
+BENCHMARK(BM_PaintSelectionWithCrossLinks)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,320 @@
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
+#include "platform/PangoTextMeasurer.h"
+
+#include <cairo-pdf.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct Argb {
+    int a, r, g, b;
+    friend bool operator==(const Argb&, const Argb&) = default;
+};
+
+Argb pixelAt(cairo_surface_t* surface, int x, int y)
+{
+    cairo_surface_flush(surface);
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * x, 4);
+    return {int(pixel >> 24), int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)};
+}
+
+// The smallest rectangle of pixels with any ink, in device pixels; empty when nothing was drawn.
+Rect inkBounds(cairo_surface_t* surface)
+{
+    cairo_surface_flush(surface);
+    const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (pixelAt(surface, x, y).a != 0) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    if (x1 < 0) return {};
+    return {double(x0), double(y0), double(x1 - x0 + 1), double(y1 - y0 + 1)};
+}
+
+BezierPath rectPath(const Rect& r)
+{
+    BezierPath path;
+    path.appendRect(r);
+    return path;
+}
+
+// A context on a transparent image surface of its own.
+struct BitmapCanvas {
+    explicit BitmapCanvas(int width, int height, GraphicsSurfaceKind kind = GraphicsSurfaceKind::Bitmap)
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+          cr(cairo_create(surface.get())),
+          cairoContext(cr.get(), kind)
+    {
+    }
+    CairoSurface surface;
+    CairoContext cr;
+    CairoGraphicsContext cairoContext;
+    GraphicsContext& context = cairoContext;
+};
+
+cairo_status_t writeNothing(void*, const unsigned char*, unsigned int)
+{
+    return CAIRO_STATUS_SUCCESS;
+}
+
+cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+const double Inf = std::numeric_limits<double>::infinity();
+
+} // namespace
+
+TEST(AffineTransform, ConcatenationAppliesTheOtherFirst)
+{
+    const AffineTransform scale = AffineTransform::scaling(2, 3);
+    const AffineTransform move = AffineTransform::translation(10, 20);
+    // Moving first, then scaling, scales the move too.
+    EXPECT_EQ(Point(22, 63), scale.concatenating(move).apply(Point(1, 1)));
+    EXPECT_EQ(Point(12, 23), move.concatenating(scale).apply(Point(1, 1)));
+
+    const AffineTransform skewed{2, 1, 0.5, 3, 7, -4};
+    for (const AffineTransform& t : {scale.concatenating(move), skewed}) {
+        const Point p(5, -9);
+        const Point back = t.inverted().apply(t.apply(p));
+        EXPECT_NEAR(p.x, back.x, 1e-12);
+        EXPECT_NEAR(p.y, back.y, 1e-12);
+    }
+    // Nothing to invert: the identity rather than infinities.
+    EXPECT_EQ(AffineTransform(), AffineTransform::scaling(0, 2).inverted());
+    EXPECT_EQ(AffineTransform(), (AffineTransform{NaN, 0, 0, 1, 0, 0}).inverted());
+}
+
+// The context's transform follows cairo's own order: what is set later applies to points first.
+TEST(CairoGraphicsContext, TransformsComposeAsCairoDoes)
+{
+    BitmapCanvas canvas(10, 10);
+    canvas.context.translate(10, 20);
+    canvas.context.scale(2, 2);
+    canvas.context.concat(AffineTransform::translation(1, 1));
+    EXPECT_EQ(Point(14, 24), canvas.context.currentTransform().apply(Point(1, 1)));
+}
+
+TEST(CairoGraphicsContext, ValuesCairoCannotTakeLeaveTheContextWorking)
+{
+    BitmapCanvas canvas(20, 20);
+    GraphicsContext& context = canvas.context;
+    context.scale(0, 1);
+    context.scale(NaN, 1);
+    context.translate(Inf, 0);
+    context.concat(AffineTransform{1, 0, 0, 1, NaN, 0});
+    EXPECT_EQ(AffineTransform(), context.currentTransform());
+
+    BezierPath nan;
+    nan.moveTo(Point(NaN, 1));
+    nan.lineTo(Point(5, 5));
+    BezierPath huge = rectPath(Rect(1e20, 0, 1e20, 5));
+    BezierPath wide = rectPath(Rect(2, 2, 5, 5));
+    wide.setLineWidth(Inf);
+    for (const BezierPath& path : {nan, huge, wide}) {
+        context.fillPath(path, Color::black());
+        context.strokePath(path, StrokeStyle{Color::black()});
+        context.fillPathWithLinearGradient(path, {{0, Color::black()}, {1, Color::white()}}, Point(), Point(1, 1));
+    }
+    BezierPath line = rectPath(Rect(2, 2, 5, 5));
+    for (std::vector<double> dash : {std::vector<double>{-1, 2}, {NaN}, {Inf, 1}})
+        context.strokePath(line, StrokeStyle{Color::black(), dash});
+    context.fillPathWithLinearGradient(line, {{NaN, Color::black()}, {7, Color::white()}}, Point(NaN, 0), Point());
+    context.setFlatness(NaN);
+    context.setFlatness(0);
+    context.drawText(AttributedString("x"), Point(NaN, 0), 0);
+    context.drawText(AttributedString("x"), Point(1e30, 0), 0);
+    context.drawText(AttributedString("x"), Point(0, 0), NaN);
+    context.beginShadow(ShadowStyle{Size(NaN, Inf), NaN, Color::black()});
+    context.endShadow();
+    context.save();
+    context.clipToRect(Rect(NaN, 0, 5, 5));
+    context.restore();
+    context.clipToRect(Rect(-1e12, -1e12, 2e12, 2e12)); // wider than cairo's range: clips nothing
+    EXPECT_FALSE(context.hasFailed()) << context.failureReason();
+    EXPECT_EQ(Rect(), inkBounds(canvas.surface.get()));
+    context.fillPath(line, Color::black());
+    EXPECT_EQ(Rect(2, 2, 5, 5), inkBounds(canvas.surface.get()));
+    // Dashes that add up to nothing draw a solid line rather than failing.
+    context.strokePath(line, StrokeStyle{Color::black(), {0, 0}});
+    EXPECT_FALSE(context.hasFailed()) << context.failureReason();
+    EXPECT_EQ(Rect(1, 1, 7, 7), inkBounds(canvas.surface.get()));
+}
+
+// cairo's errors are sticky and silent; the context reports them so that no caller hands on the
+// output of a failed job.
+TEST(CairoGraphicsContext, ReportsCairosStickyErrors)
+{
+    BitmapCanvas canvas(4, 4);
+    EXPECT_FALSE(canvas.context.hasFailed());
+    EXPECT_EQ("", canvas.context.failureReason());
+    cairo_restore(canvas.cr.get()); // a restore without save puts cairo in error for good
+    canvas.context.fillPath(rectPath(Rect(0, 0, 4, 4)), Color::black());
+    EXPECT_TRUE(canvas.context.hasFailed());
+    EXPECT_NE("", canvas.context.failureReason());
+
+    const CairoSurface failed(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, -1, 4));
+    const CairoContext cr(cairo_create(failed.get()));
+    CairoGraphicsContext onFailedSurface(cr.get(), GraphicsSurfaceKind::Bitmap);
+    EXPECT_TRUE(onFailedSurface.hasFailed());
+}
+
+TEST(CairoGraphicsContext, ShadowFallsBelowAndRightOfWhatCastsIt)
+{
+    // A small blur is worked at full resolution, a wide one at half.
+    for (double blur : {2.0, 8.0}) {
+        BitmapCanvas canvas(60, 60);
+        GraphicsContext& context = canvas.context;
+        context.save();
+        context.beginShadow(ShadowStyle{Size(6, 6), blur, Color(0, 0, 0, 1)});
+        context.fillPath(rectPath(Rect(10, 10, 20, 20)), Color(1, 0, 0));
+        context.restore(); // ends the shadow begun after the save
+        EXPECT_FALSE(context.hasFailed()) << context.failureReason();
+        cairo_surface_t* surface = canvas.surface.get();
+        // The shape itself stays on top, unshadowed.
+        EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(surface, 20, 20)) << blur;
+        EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(surface, 29, 29)) << blur;
+        // Beside the shape where the offset shadow lies: dark and mostly opaque.
+        const Argb below = pixelAt(surface, 25, 33);
+        EXPECT_GT(below.a, 128) << blur;
+        EXPECT_EQ(0, below.r) << blur;
+        // Far above and left of the shape nothing.
+        EXPECT_EQ(0, pixelAt(surface, 2, 20).a) << blur;
+        EXPECT_EQ(0, pixelAt(surface, 20, 2).a) << blur;
+        // The blur softens the shadow's far edge.
+        const int edge = pixelAt(surface, 36, 25).a;
+        EXPECT_GT(edge, 0) << blur;
+        EXPECT_LT(edge, 255) << blur;
+        // Drawing after the shadow ended casts none.
+        context.fillPath(rectPath(Rect(40, 40, 5, 5)), Color(0, 0, 1));
+        EXPECT_EQ(0, pixelAt(surface, 47 + int(blur), 47 + int(blur)).a) << blur;
+    }
+}
+
+// Vector output leaves shadows out, but draws what casts them.
+TEST(CairoGraphicsContext, PdfDrawsShadowedShapesWithoutTheShadow)
+{
+    const CairoSurface pdf(cairo_pdf_surface_create_for_stream(writeNothing, nullptr, 100, 100));
+    const CairoContext cr(cairo_create(pdf.get()));
+    {
+        CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Pdf);
+        GraphicsContext& context = cairoContext;
+        context.beginShadow(ShadowStyle{Size(3, 3), 3, Color(0, 0, 0, 0.5)});
+        context.fillPath(rectPath(Rect(10, 10, 20, 20)), Color(1, 0, 0));
+        // Left on at the end of a job: the context ends it, so cairo is handed back balanced.
+    }
+    cairo_show_page(cr.get());
+    EXPECT_EQ(CAIRO_STATUS_SUCCESS, cairo_status(cr.get()));
+}
+
+TEST(CairoGraphicsContext, LinkAttributesKeepTheUriInsideItsQuotes)
+{
+    struct Case {
+        std::string uri, attributes;
+    };
+    const Case cases[] = {
+        {"https://example.org/a'b", "uri='https://example.org/a\\'b' rect=[1.500 2.000 30.000 4.250]"},
+        // What cairo would copy unescaped into the PDF string, or what has no place in a URI
+        {"https://example.org/a)b\\c(d", "uri='https://example.org/a%29b%5Cc%28d' rect=[1.500 2.000 30.000 4.250]"},
+        {std::string("a b\0\xC3\xA4", 6), "uri='a%20b%00%C3%A4' rect=[1.500 2.000 30.000 4.250]"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.attributes, CairoGraphicsContext::linkAttributes(c.uri, Rect(1.5, 2, 30, 4.25))) << c.uri;
+}
+
+// No URL, however made, may put the PDF into an error state; the link lands on the page where
+// its rectangle was drawn, whatever the transform.
+TEST(CairoGraphicsContext, PdfLinksOfAnyUrlKeepThePdfWorking)
+{
+    const std::string urls[] = {"https://example.org/?q='x'", "https://example.org/\\",
+                                "https://example.org/'",      std::string("a\0b", 3),
+                                "'] rect=[0 0 1 1] uri='",    "https://example.org/\xC3\xA4 \"quoted\")"};
+    for (const std::string& url : urls) {
+        std::string pdfData;
+        const CairoSurface pdf(cairo_pdf_surface_create_for_stream(appendTo, &pdfData, 200, 200));
+        const CairoContext cr(cairo_create(pdf.get()));
+        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Pdf);
+        context.translate(10, 0);
+        context.scale(0.5, 0.5);
+        context.addLink(url, Rect(10, 10, 50, 20));
+        EXPECT_FALSE(context.hasFailed()) << url << ": " << context.failureReason();
+        cairo_show_page(cr.get());
+        cairo_surface_finish(pdf.get());
+        EXPECT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(pdf.get())) << url;
+        // Device (15, 5) to (40, 15) on a page 200 high, whose y runs upward.
+        EXPECT_NE(std::string::npos, pdfData.find("/Rect [ 15 185 40 195 ]")) << url;
+        EXPECT_NE(std::string::npos, pdfData.find("/URI (")) << url;
+    }
+}
+
+TEST(CairoGraphicsContext, LinksOnlyIntoPdf)
+{
+    BitmapCanvas canvas(20, 20);
+    canvas.context.addLink("https://example.org", Rect(0, 0, 20, 20));
+    EXPECT_EQ(Rect(), inkBounds(canvas.surface.get()));
+}
+
+// Text drawn at any scale stays inside the size measured for it at scale 1: printouts at 0.54,
+// exports at 2.
+TEST(CairoGraphicsContext, DrawnTextFitsItsMeasuredSizeAtEveryScale)
+{
+    AttributedString text("Wide topic text, Wg");
+    text.setFont({0, 19}, Font("DejaVu Sans", 14));
+    AttributedString wrapped("several words that wrap onto lines");
+    wrapped.setFont({0, 34}, Font("DejaVu Sans", 12, true));
+    PangoTextMeasurer measurer;
+    struct Case {
+        const AttributedString* text;
+        double wrapWidth;
+    };
+    for (const Case& c : {Case{&text, 0}, Case{&wrapped, 80}}) {
+        const Size measured = measurer.sizeForAttributedString(*c.text, c.wrapWidth);
+        for (double scale : {1.0, 0.54, 2.0}) {
+            const Point origin(7, 5);
+            BitmapCanvas canvas(int(std::ceil((measured.width + 20) * scale)),
+                                int(std::ceil((measured.height + 20) * scale)));
+            canvas.context.scale(scale, scale);
+            canvas.context.drawText(*c.text, origin, c.wrapWidth);
+            EXPECT_FALSE(canvas.context.hasFailed());
+            const Rect ink = inkBounds(canvas.surface.get());
+            ASSERT_FALSE(ink.isEmpty()) << scale;
+            // Anti-aliasing may touch the pixel on either side of the measured edge.
+            const Rect allowed = insetRect(
+                Rect(origin.x * scale, origin.y * scale, measured.width * scale, measured.height * scale), -1, -1);
+            EXPECT_TRUE(containsRect(allowed, ink)) << "scale " << scale << " wrap " << c.wrapWidth;
+        }
+    }
+}
+
+TEST(CairoGraphicsContext, ImagesKeepTheirOwnAlphaAndTheGivenOpacity)
+{
+    Image picture(2, 2);
+    {
+        const CairoContext cr(cairo_create(picture.surface()));
+        cairo_set_source_rgba(cr.get(), 0, 0, 1, 0.5);
+        cairo_paint(cr.get());
+    }
+    cairo_surface_flush(picture.surface());
+    BitmapCanvas canvas(20, 10);
+    canvas.context.fillPath(rectPath(Rect(0, 0, 20, 10)), Color(1, 1, 1));
+    canvas.context.drawImage(picture, Rect(0, 0, 10, 10), 1.0);
+    canvas.context.drawImage(picture, Rect(10, 0, 10, 10), 0.5);
+    const Argb half = pixelAt(canvas.surface.get(), 5, 5), quarter = pixelAt(canvas.surface.get(), 15, 5);
+    EXPECT_NEAR(128, half.r, 2);
+    EXPECT_EQ(255, half.b);
+    EXPECT_NEAR(191, quarter.r, 2);
+}

@@ -1,0 +1,247 @@
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMapSearchData.h"
+#include "MindMaps/MindMapTestSupport.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
+#include "platform/UserDefaults.h"
+#include "render/MindMapPaintSelection.h"
+#include "render/MindMapPainter.h"
+#include "support/RecordingGraphicsContext.h"
+
+#include <gtest/gtest.h>
+
+using namespace maptest;
+using Kind = RecordingGraphicsContext::Kind;
+
+namespace {
+
+class MapPainterTest : public ::testing::Test, protected TwoThemeTopics {
+protected:
+    void SetUp() override
+    {
+        map.newMindMap("", false, std::nullopt);
+        addTo(map);
+        map.internalAddCrossLinkFromSource(a2, b1);
+        selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    }
+
+    // Gives the map's style sheet a scheme of its own with these colours.
+    void useColors(const Color& background, std::optional<Color> shadow = std::nullopt)
+    {
+        auto scheme = std::make_shared<MMColorScheme>("test", "test");
+        scheme->setBackgroundColor(background);
+        scheme->setShadowColor(shadow);
+        map.styleSheet()->setColorScheme(scheme);
+    }
+
+    std::vector<Kind> shadowEntries(uint32_t flags)
+    {
+        context.clear();
+        MindMapPainter::paintMindMap(context, *selection, flags, Rect());
+        std::vector<Kind> kinds;
+        for (const auto& entry : context.entries())
+            if (entry.kind == Kind::ShadowBegin || entry.kind == Kind::ShadowEnd) kinds.push_back(entry.kind);
+        return kinds;
+    }
+
+    MindMap map;
+    std::unique_ptr<MindMapPaintSelection> selection;
+    RecordingGraphicsContext context;
+};
+
+void expectColor(const Color& expected, const Color& actual, const std::string& what)
+{
+    EXPECT_NEAR(expected.red(), actual.red(), 1e-9) << what;
+    EXPECT_NEAR(expected.green(), actual.green(), 1e-9) << what;
+    EXPECT_NEAR(expected.blue(), actual.blue(), 1e-9) << what;
+    EXPECT_NEAR(expected.alpha(), actual.alpha(), 1e-9) << what;
+}
+
+} // namespace
+
+TEST_F(MapPainterTest, FlagWordDecidesTheJob)
+{
+    struct Case {
+        uint32_t flags;
+        bool designing, simplifyLines, suppressShadow, highRes, showAnchors, fineDashes, autoFocus;
+    };
+    const Case cases[] = {
+        {0x0, false, false, false, false, false, false, false},
+        {0x1 | 0x8, false, true, true, false, false, false, false}, // thumbnails never design
+        {0x8 | 0x10, false, true, true, true, false, false, false},
+        {0x10, false, false, false, false, false, false, false},                // high resolution is for thumbnails
+        {0x40 | 0x80 | 0x100, false, false, false, false, false, false, false}, // only while designing
+        {0x1 | 0x40 | 0x80 | 0x100, true, false, false, false, true, true, true},
+        {0x2 | 0x4, false, true, true, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        const MindMapPainter painter(context, *selection, c.flags, Rect());
+        EXPECT_EQ(c.designing, painter.designing()) << std::hex << c.flags;
+        EXPECT_EQ(bool(c.flags & 0x8), painter.thumbnailPainting()) << std::hex << c.flags;
+        EXPECT_EQ(c.simplifyLines, painter.simplifyLines()) << std::hex << c.flags;
+        EXPECT_EQ(c.suppressShadow, painter.suppressShadow()) << std::hex << c.flags;
+        EXPECT_EQ(c.highRes, painter.highResThumbnail()) << std::hex << c.flags;
+        EXPECT_EQ(c.showAnchors, painter.showAnchors()) << std::hex << c.flags;
+        EXPECT_EQ(c.fineDashes, painter.simplifyFineDashes()) << std::hex << c.flags;
+        EXPECT_EQ(c.autoFocus, painter.isAutoFocusing()) << std::hex << c.flags;
+    }
+}
+
+TEST_F(MapPainterTest, SearchDimmingBeatsAutoFocus)
+{
+    MindMapSearchData criteria("A1");
+    criteria.setScope(SearchScopeText);
+    map.setSearchData(&criteria);
+    const MindMapPainter designing(context, *selection, 0x1 | 0x100, Rect());
+    EXPECT_TRUE(designing.isSearching());
+    EXPECT_FALSE(designing.isAutoFocusing());
+    EXPECT_TRUE(designing.isDimmed(false, true));
+    EXPECT_FALSE(designing.isDimmed(true, false));
+    // A thumbnail of a map being searched is never dimmed.
+    const MindMapPainter thumbnail(context, *selection, MindMapPainter::ThumbnailFlags | 0x1, Rect());
+    EXPECT_FALSE(thumbnail.isSearching());
+    EXPECT_FALSE(thumbnail.isDimmed(false, false));
+}
+
+TEST_F(MapPainterTest, PdfLinksOnlyIntoPdf)
+{
+    RecordingGraphicsContext pdf(GraphicsSurfaceKind::Pdf);
+    EXPECT_TRUE(MindMapPainter(pdf, *selection, PaintFlagPdfLinks, Rect()).insertHyperlinkUrls());
+    EXPECT_FALSE(MindMapPainter(pdf, *selection, 0, Rect()).insertHyperlinkUrls());
+    RecordingGraphicsContext bitmap(GraphicsSurfaceKind::Bitmap);
+    EXPECT_FALSE(MindMapPainter(bitmap, *selection, PaintFlagPdfLinks, Rect()).insertHyperlinkUrls());
+}
+
+TEST_F(MapPainterTest, DarkBackgroundUpToLuminanceThirtyFivePercent)
+{
+    struct Case {
+        Color background;
+        bool dark;
+        Color lineSelection;
+    };
+    const Case cases[] = {
+        {Color(0.35, 0.35, 0.35), true, Color::rgb255(64, 80, 96)},
+        {Color(0.36, 0.36, 0.36), false, Color::rgb255(200, 220, 250)},
+        {Color(0, 0, 0.7), true, Color::rgb255(64, 80, 96)}, // lightness 0.35 with full saturation
+        {Color::white(), false, Color::rgb255(200, 220, 250)},
+    };
+    for (const Case& c : cases) {
+        useColors(c.background);
+        const MindMapPainter painter(context, *selection, 0, Rect());
+        EXPECT_EQ(c.dark, painter.darkBackground()) << c.background.red() << " " << c.background.blue();
+        expectColor(c.lineSelection, painter.lineSelectionColor(), "line selection");
+        expectColor(c.background, painter.backgroundColor(), "background");
+    }
+}
+
+TEST_F(MapPainterTest, FixedColours)
+{
+    const MindMapPainter painter(context, *selection, 0, Rect());
+    expectColor(Color(0.35, 0.35, 0.35), painter.toolStrokeColor(), "tool stroke");
+    expectColor(Color::white(), painter.toolTextColor(), "tool text");
+    expectColor(Color::rgb255(189, 183, 107), painter.autoNumberStrokeColor(), "auto number");
+    expectColor(Color::rgb255(166, 134, 11), painter.noteStrokeColor(), "note stroke");
+    expectColor(Color::rgb255(240, 240, 64), painter.noteFillColor(), "note fill");
+    ASSERT_EQ(2u, painter.toolsGradient().size());
+    EXPECT_EQ(0.0, painter.toolsGradient()[0].location);
+    expectColor(Color(180.0 / 255, 180.0 / 255, 180.0 / 255), painter.toolsGradient()[0].color, "gradient start");
+    EXPECT_EQ(0.5, painter.toolsGradient()[1].location);
+    expectColor(Color(0.4, 0.4, 0.4), painter.toolsGradient()[1].color, "gradient end");
+}
+
+TEST_F(MapPainterTest, DimmingLightensOnLightAndDarkensOnDarkBackgrounds)
+{
+    struct Case {
+        Color background, color, dimmed;
+    };
+    const Case cases[] = {
+        // red: hue 0, saturation 1, lightness 0.5
+        {Color::white(), Color(1, 0, 0), Color(0.97, 0.83, 0.83)}, // s 0.7, l 0.5 + 0.5 x 0.8
+        {Color::black(), Color(1, 0, 0), Color(0.4, 0.1, 0.1)},    // s 0.6, l 0.25
+        {Color::white(), Color(1, 0, 0, 0.5), Color(0.97, 0.83, 0.83, 0.5)},
+    };
+    for (const Case& c : cases) {
+        useColors(c.background);
+        const MindMapPainter painter(context, *selection, 0, Rect());
+        expectColor(c.dimmed, painter.getDimmedColor(c.color, true), "dimmed");
+        expectColor(c.color, painter.getDimmedColor(c.color, false), "not dimmed");
+        EXPECT_EQ(std::nullopt, painter.getDimmedColor(std::optional<Color>(), true));
+    }
+}
+
+// With a shadow colour the relations and the outline pass cast shadows; the texts and pictures on
+// relations between them cast none.
+TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
+{
+    useColors(Color::white(), Color(0, 0, 0, 0.5));
+    EXPECT_EQ((std::vector<Kind>{Kind::ShadowBegin, Kind::ShadowEnd, Kind::ShadowBegin, Kind::ShadowEnd}),
+              shadowEntries(0));
+    const auto begin = context.entriesOfKind(Kind::ShadowBegin);
+    EXPECT_EQ(Size(3, 3), begin[0]->shadow.offset);
+    EXPECT_EQ(3, begin[0]->shadow.blurRadius);
+
+    for (uint32_t flags : {uint32_t(PaintFlagNoShadows), MindMapPainter::ThumbnailFlags})
+        EXPECT_TRUE(shadowEntries(flags).empty()) << flags;
+    UserDefaults::standard().setBool("suppressShadows", true);
+    EXPECT_TRUE(shadowEntries(0).empty());
+    UserDefaults::standard().removeObject("suppressShadows");
+    useColors(Color::white());
+    EXPECT_TRUE(shadowEntries(0).empty());
+
+    // The shadow keeps three map units at any zoom.
+    useColors(Color::white(), Color(0, 0, 0, 0.5));
+    context.scale(2, 2);
+    shadowEntries(0);
+    EXPECT_EQ(Size(6, 6), context.entriesOfKind(Kind::ShadowBegin)[0]->shadow.offset);
+    EXPECT_EQ(0, context.saveDepth());
+}
+
+TEST_F(MapPainterTest, ZeroClipClipsNothing)
+{
+    MindMapPainter::paintMindMap(context, *selection, 0, Rect());
+    EXPECT_TRUE(context.entriesOfKind(Kind::Clip).empty());
+    context.clear();
+    MindMapPainter::paintMindMap(context, *selection, 0, Rect(10, 20, 300, 200));
+    const auto clips = context.entriesOfKind(Kind::Clip);
+    ASSERT_EQ(1u, clips.size());
+    EXPECT_EQ(Rect(10, 20, 300, 200), clips[0]->rect);
+}
+
+TEST_F(MapPainterTest, DesigningFlattensCurvesCoarser)
+{
+    MindMapPainter painter(context, *selection, PaintFlagDesigning, Rect());
+    painter.applyCurveFlatness();
+    EXPECT_EQ(1.0, context.flatness());
+    RecordingGraphicsContext exporting;
+    MindMapPainter(exporting, *selection, 0, Rect()).applyCurveFlatness();
+    EXPECT_EQ(0.1, exporting.flatness());
+}
+
+TEST_F(MapPainterTest, FailedContextIsReported)
+{
+    EXPECT_TRUE(MindMapPainter::paintMindMap(context, *selection, 0, Rect()));
+    context.failWith("out of memory");
+    EXPECT_FALSE(MindMapPainter::paintMindMap(context, *selection, 0, Rect()));
+}
+
+// A damaged document may place topics anywhere: painting it never puts cairo into an error state.
+TEST_F(MapPainterTest, HugeCoordinatesNeverFailTheContext)
+{
+    useColors(Color::white(), Color(0, 0, 0, 0.5));
+    addTopic(map, b1, Point(1e20, -1e20), "far");
+    addTopic(map, nullptr, Point(-1e15, 3e18), "farther");
+    map.internalAddCrossLinkFromSource(a1, b);
+    map.validateElementStates();
+    selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    const Image image{200, 100};
+    const CairoContext cr(cairo_create(image.surface()));
+    CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Bitmap);
+    for (uint32_t flags : {0u, uint32_t(PaintFlagDesigning)}) {
+        EXPECT_TRUE(MindMapPainter::paintMindMap(cairoContext, *selection, flags, Rect()));
+        EXPECT_TRUE(MindMapPainter::paintMindMap(cairoContext, *selection, flags, Rect(-1e19, -1e19, 3e19, 3e19)));
+    }
+    EXPECT_FALSE(cairoContext.hasFailed()) << cairoContext.failureReason();
+    EXPECT_FALSE(MindMapPainter::createThumbnailImage(map).empty());
+}
