@@ -1,5 +1,7 @@
 #include "Utils/BezierPathShapes.h"
 
+#include <algorithm>
+
 void quadCurveTo(BezierPath& path, Point p, Point controlPoint)
 {
     if (!path.hasCurrentPoint()) path.moveTo(p);
@@ -22,6 +24,25 @@ void addDropRoundRect(BezierPath& path, const Rect& rect, double radius)
     path.appendArc({x + w - r, y + r}, r, -90, 0);
     path.appendArc({x + w - r, y + h - r}, r, 0, 90);
     path.appendArc({x + r, y + h - r}, r, 90, 180);
+    path.closePath();
+}
+
+void addRoundedRect(BezierPath& path, const Rect& rect, double radius)
+{
+    const double x = rect.minX();
+    const double y = rect.minY();
+    const double w = rect.width();
+    const double h = rect.height();
+    const double r = std::clamp(radius, 0.0, std::max(0.0, std::min(w, h) / 2));
+    if (!(r > 0)) {
+        path.appendRect(rect);
+        return;
+    }
+    path.moveTo({x + r, y});
+    path.appendArc({x + w - r, y + r}, r, -90, 0);
+    path.appendArc({x + w - r, y + h - r}, r, 0, 90);
+    path.appendArc({x + r, y + h - r}, r, 90, 180);
+    path.appendArc({x + r, y + r}, r, 180, 270);
     path.closePath();
 }
 

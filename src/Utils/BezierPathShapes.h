@@ -10,5 +10,9 @@ void quadCurveTo(BezierPath& path, Point p, Point controlPoint);
 // the radius.
 void addDropRoundRect(BezierPath& path, const Rect& rect, double radius);
 
+// A rectangle with all four corners rounded with the radius; a radius beyond half the shorter side
+// is taken as half of it, and a negative one as 0.
+void addRoundedRect(BezierPath& path, const Rect& rect, double radius);
+
 // The diamond through the midpoints of the rectangle's sides.
 void addDiamond(BezierPath& path, const Rect& rect);

@@ -13,7 +13,6 @@
 #include "render/LinePaintParams.h"
 #include "render/MindMapPaintSelection.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
@@ -285,18 +284,7 @@ bool MindMapPainter::isDimmed(bool searchMatch, bool autoFocused) const
 
 Color MindMapPainter::getDimmedColor(const Color& color, bool dimmed) const
 {
-    if (!dimmed) return color;
-    std::array<double, 3> hsl;
-    HSLTransformer::colorToHSL(color, hsl);
-    if (_darkBackground) {
-        hsl[1] *= 0.6;
-        hsl[2] *= 0.5;
-    } else {
-        hsl[1] *= 0.7;
-        hsl[2] += (1 - hsl[2]) * 0.8;
-    }
-    const Color dimmedColor = HSLTransformer::hslToColor(hsl);
-    return Color(dimmedColor.red(), dimmedColor.green(), dimmedColor.blue(), color.alpha());
+    return dimmed ? dimmedColor(color, _darkBackground) : color;
 }
 
 std::optional<Color> MindMapPainter::getDimmedColor(const std::optional<Color>& color, bool dimmed) const

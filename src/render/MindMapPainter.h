@@ -140,7 +140,24 @@ public:
 
     // ---- Node pass (MindMapNodePainting.cpp) ----
     void paintMindMapNode(MindMapNode& node);
-    void paintContainedElements(CompositeElement& container);
+    // False when the node was skipped: being edited, outside the clip, or borderless while only
+    // outlines are painted.
+    bool paintNodeBorder(MindMapNode& node);
+    // The free texts and images of a topic or a relation, backmost first.
+    void paintContainedElements(class CompositeElement& container);
+    void paintText(class MindMapText& text);
+    void paintCustomImage(class MindMapImage& image);
+    // Whether a call-out was drawn; the caller then leaves out its own fill and frame.
+    bool paintTextCallOut(MindMapText& text, const std::optional<Color>& fillColor, bool dimmed);
+    void paintCheckBox(MindMapNode& node, bool dimmed);
+    void paintAutoNumberIcon(MindMapNode& node, Point origin, bool boxed, bool dimmed);
+    void paintDateIcon(MindMapNode& node, bool dimmed);
+    void paintNodeIcon(const Image& image, Point origin, Size size, double alpha);
+    void paintCollapseMarker(MindMapNode& node, bool dimmed);
+    // Also drawn by the relation pass, where a hidden branch hangs.
+    void paintUnhideMarker(MindMapNode& node, bool dimmed);
+    void paintLayoutMarker(MindMapNode& node);
+    Color nodeMarkerColor(MindMapNode& node) const;
 
     // ---- Relation pass (MindMapRelationPainting.cpp) ----
     void paintParentRelations(MindMapNode& root);

@@ -92,29 +92,15 @@ void drawCallOut(cairo_t* cr, uint64_t callOut)
     cairo_restore(cr);
 }
 
-void appendRoundedRect(BezierPath& path, const Rect& rect, double radius)
-{
-    const double x = rect.minX();
-    const double y = rect.minY();
-    const double w = rect.width();
-    const double h = rect.height();
-    path.moveTo({x + radius, y});
-    path.appendArc({x + w - radius, y + radius}, radius, -90, 0);
-    path.appendArc({x + w - radius, y + h - radius}, radius, 0, 90);
-    path.appendArc({x + radius, y + h - radius}, radius, 90, 180);
-    path.appendArc({x + radius, y + radius}, radius, 180, 270);
-    path.closePath();
-}
-
 BezierPath borderShape(int32_t borderStyle)
 {
     BezierPath path;
     switch (borderStyle) {
     case 0:
-        appendRoundedRect(path, ShapeRect, 5);
+        addRoundedRect(path, ShapeRect, 5);
         break;
     case 1:
-        appendRoundedRect(path, ShapeRect, 12);
+        addRoundedRect(path, ShapeRect, 12);
         break;
     case 2:
         addDropRoundRect(path, ShapeRect, 5);

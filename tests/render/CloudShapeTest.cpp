@@ -158,11 +158,12 @@ TEST(CloudShape, TextInsetIsTheInnerEdgeOfTheRightBumps)
 
 TEST_F(CloudShapeResourceTest, CentreAndFarCornerNormaliseToZeroAndOne)
 {
-    load("222,163\n588,-45\n");
+    load("222,163\n588,-45\n12.9,5\n");
     std::vector<Point> points = tablePoints();
     ASSERT_EQ(28u, points.size());
     EXPECT_EQ((Point{0, 0}), points[0]);
     EXPECT_EQ((Point{1, 1}), points[1]);
+    EXPECT_EQ(rawNormalised(12, 5), points[2]) << "a fraction is cut off";
 
     BezierPath path;
     AppendCloudShape(path, Rect(10, 20, 200, 100));
