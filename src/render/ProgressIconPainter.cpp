@@ -62,10 +62,11 @@ Color ProgressIconPainter::getDimmedColor(const std::optional<Color>& color) con
 
 void ProgressIconPainter::draw(GraphicsContext& context, const Rect& rect)
 {
-    _size = std::min(rect.width(), rect.height());
     // A square without area, or one no drawing could hold, draws nothing rather than handing
     // nonsense to the graphics layer.
-    if (!(_size > 0) || !std::isfinite(_size) || !std::isfinite(rect.minX()) || !std::isfinite(rect.minY())) return;
+    if (!(rect.width() > 0) || !(rect.height() > 0)) return;
+    _size = std::min(rect.width(), rect.height());
+    if (!std::isfinite(_size) || !std::isfinite(rect.minX()) || !std::isfinite(rect.minY())) return;
     _bounds = Rect(rect.origin, Size{_size, _size});
     _scale = _size / DesignSide;
     switch (_checkboxMode) {
