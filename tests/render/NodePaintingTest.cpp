@@ -261,11 +261,13 @@ TEST_F(NodePaintingTest, CallOutReachesForItsContainerUnlessItLiesInside)
 
 TEST_F(NodePaintingTest, TopicsOutsideTheClipBuildNoTextAndPaintingTwiceDrawsTheSame)
 {
-    MindMapNode* node = topic("abc");
+    MindMapNode* node = child(topic("abc"), {300, 200});
+    node->setText("sub");
     node->setNote("note");
     node->setCheckboxMode(2);
     node->setProgress(40);
     map.setAutoNumberStyle(AutoNumberBelow);
+    settle(node, 0);
     EXPECT_TRUE(paint(*node, 0, Rect(1000, 1000, 50, 50)).empty());
 
     const auto digest = [](const std::vector<Entry>& entries) {
@@ -278,9 +280,13 @@ TEST_F(NodePaintingTest, TopicsOutsideTheClipBuildNoTextAndPaintingTwiceDrawsThe
     };
     const Point location = node->location();
     const std::string first = digest(paint(*node, PaintFlagDesigning, node->bounds()));
-    EXPECT_EQ(1u, context.entriesOfKind(Kind::Text).size());
+    EXPECT_EQ(2u, context.entriesOfKind(Kind::Text).size()) << "the text and the number below";
     EXPECT_EQ(first, digest(paint(*node, PaintFlagDesigning, node->bounds())));
     EXPECT_EQ(location, node->location());
+    // The boxed number hangs one point below the border, 8 in from the left, 6 wider than its label.
+    const Rect bounds = node->bounds();
+    const Size label = node->autoNumberIconSize();
+    EXPECT_EQ(Rect(bounds.minX() + 8, bounds.maxY() - 2, label.width + 6, label.height), node->belowAutoNumberIcon());
 }
 
 TEST_F(NodePaintingTest, ThumbnailsShowNoAdornmentsOrMarkers)
