@@ -81,32 +81,28 @@ std::vector<std::string_view> nonEmptyLines(std::string_view text)
 }
 
 // The whole number at the start of the text after leading white space, with an optional sign;
-// reading stops at the first character that is not part of it, so a fraction is cut off. Values
-// beyond the 32-bit range stay at its ends. A part without any digit is no number.
-std::optional<int> leadingInteger(std::string_view text)
+// reading stops at the first character that is not part of it, so a fraction is cut off and a part
+// without any digit reads as 0. Values beyond the 32-bit range stay at its ends.
+int leadingInteger(std::string_view text)
 {
     size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    const size_t digits = pos;
     long long value = 0;
     for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
         value = std::min<long long>(value * 10 + (text[pos] - '0'), static_cast<long long>(INT_MAX) + 1);
     }
-    if (pos == digits) return std::nullopt;
     if (negative) value = -value;
     return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
+// A line holds a point when it has exactly two parts separated by a comma.
 std::optional<RawPoint> parseLine(std::string_view line)
 {
     const size_t comma = line.find(',');
     if (comma == std::string_view::npos || line.find(',', comma + 1) != std::string_view::npos) return std::nullopt;
-    std::optional<int> x = leadingInteger(line.substr(0, comma));
-    std::optional<int> y = leadingInteger(line.substr(comma + 1));
-    if (!x || !y) return std::nullopt;
-    return RawPoint{*x, *y};
+    return RawPoint{leadingInteger(line.substr(0, comma)), leadingInteger(line.substr(comma + 1))};
 }
 
 std::optional<std::string> readResource(std::string* reason)

@@ -197,12 +197,17 @@ TEST_F(CloudShapeResourceTest, OnlyTheFirstTwentyEightPointsAreRead)
 
 TEST_F(CloudShapeResourceTest, MalformedLinesAreLoggedAndSkipped)
 {
-    std::string log = load("1,2,3\nabc,5\n5,\n  \n5;6\n\x1b[31mred\x07,1\n222,163\n");
-    for (const char* line : {"1,2,3", "abc,5", "5,", "5;6", "?[31mred?,1"}) // control characters are not logged raw
+    std::string log = load("1,2,3\nabc,5\n5,\n  \n5;6\n\x1b[31m,red\x07,1\n222,163\n");
+    for (const char* line : {"1,2,3", "  ", "5;6", "?[31m,red?,1"}) // control characters are not logged raw
         EXPECT_NE(std::string::npos, log.find(std::string("Invalid line: ") + line + "\n")) << line;
     EXPECT_EQ(std::string::npos, log.find('\x1b'));
-    EXPECT_EQ((Point{0, 0}), tablePoints()[0]);
-    EXPECT_DOUBLE_EQ(DefaultX, tablePoints()[1].x);
+    // Two parts make a point, even where a part holds no digit: it reads as 0.
+    EXPECT_EQ(std::string::npos, log.find("abc"));
+    const std::vector<Point> points = tablePoints();
+    EXPECT_EQ(rawNormalised(0, 5), points[0]);
+    EXPECT_EQ(rawNormalised(5, 0), points[1]);
+    EXPECT_EQ((Point{0, 0}), points[2]);
+    EXPECT_DOUBLE_EQ(DefaultX, points[3].x);
 }
 
 TEST_F(CloudShapeResourceTest, HugeNumbersStayFinite)
