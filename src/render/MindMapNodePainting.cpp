@@ -311,6 +311,8 @@ void MindMapPainter::paintCheckBox(MindMapNode& node, bool dimmed)
         painter.setTintColor(node.strokeColor());
         painter.setGrayScale(false);
     }
+    painter.setBackgroundColor(backgroundColor());
+    painter.setDarkBackground(darkBackground());
     painter.setDimmed(dimmed);
     painter.setCheckboxMode(node.checkboxMode());
     painter.setProgress(node.progress());
