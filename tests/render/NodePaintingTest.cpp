@@ -4,10 +4,7 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNodeTestSupport.h"
 #include "MindMaps/MindMapText.h"
-#include "platform/CairoGraphicsContext.h"
-#include "platform/Image.h"
 #include "render/MindMapPaintSelection.h"
-#include "support/PixelProbe.h"
 #include "support/RecordingGraphicsContext.h"
 
 #include <gtest/gtest.h>
@@ -173,20 +170,6 @@ TEST_F(NodePaintingTest, NoteMarkerGrowsWithTheBorderAndWithAMatchingNote)
     }
 }
 
-TEST_F(NodePaintingTest, TopicOutsideTheSearchIsDimmed)
-{
-    MindMapNode* node = topic("abc");
-    MindMapSearchData search("zzz");
-    search.setScope(SearchScopeText);
-    map.setSearchData(&search);
-    paint(*node, PaintFlagDesigning);
-    EXPECT_EQ(dimmedColor(node->strokeColor(), false), strokes()[0]->style.color);
-    EXPECT_EQ(dimmedColor(node->textColor(), false),
-              context.entriesOfKind(Kind::Text).at(0)->attributedText.attributesAt(0).color);
-    paint(*node);
-    EXPECT_EQ(node->strokeColor(), strokes()[0]->style.color) << "only the editor dims";
-}
-
 TEST_F(NodePaintingTest, OnlyUrlsWithASchemeOfTheirOwnBecomePdfLinks)
 {
     TempDir folder;
@@ -304,25 +287,4 @@ TEST_F(NodePaintingTest, ThumbnailsShowNoAdornmentsOrMarkers)
     paint(*node, PaintFlagThumbnail);
     EXPECT_EQ(1u, fills().size());
     EXPECT_EQ(1u, context.entriesOfKind(Kind::Text).size());
-}
-
-TEST_F(NodePaintingTest, FillAndBorderLandOnTheirPixels)
-{
-    MindMapNode* node = topic("", 4);
-    node->setCustomFillColor(Color(1, 0, 0), Color(0, 0, 1), std::nullopt);
-    node->validateNodeState();
-    const Rect bounds = node->bounds();
-    Image image(int(bounds.width()) + 20, int(bounds.height()) + 20);
-    {
-        CairoContext cr(cairo_create(image.surface()));
-        CairoGraphicsContext output(cr.get(), GraphicsSurfaceKind::Bitmap);
-        output.translate(10 - bounds.minX(), 10 - bounds.minY()); // the bounds start at pixel (10, 10)
-        MindMapPaintSelection selection(&map);
-        MindMapPainter(output, selection, 0, Rect()).paintMindMapNode(*node);
-        ASSERT_FALSE(output.hasFailed());
-    }
-    const int middle = 10 + int(bounds.height() / 2);
-    EXPECT_EQ((Rgb{0, 0, 255}), pixelAt(image.surface(), 14, middle)); // the stroke covers 13 to 15
-    EXPECT_EQ((Rgb{255, 0, 0}), pixelAt(image.surface(), 17, middle));
-    EXPECT_EQ((Rgb{0, 0, 0}), pixelAt(image.surface(), 11, middle)) << "outside the border nothing is drawn";
 }

@@ -146,16 +146,6 @@ TEST(ProgressIconPainter, OutlineThatWouldVanishInItsBoxTakesASubstitute)
     }
 }
 
-TEST(ProgressIconPainter, DimmingPalesOnLightAndDarkensOnDarkBackgrounds)
-{
-    const Color light = dimmedColor(Color(1, 0, 0, 0.5), false);
-    const Color dark = dimmedColor(Color(1, 0, 0), true);
-    for (auto [got, want] :
-         {std::pair{light.red(), 0.97}, {light.green(), 0.83}, {dark.red(), 0.4}, {dark.blue(), 0.1}})
-        EXPECT_NEAR(want, got, 1e-12);
-    EXPECT_EQ(0.5, light.alpha());
-}
-
 TEST(ProgressIconPainter, HalfDonePieCoversTheRightHalfOnScreen)
 {
     Image image(32, 32);
