@@ -6,27 +6,13 @@
 #include "platform/Image.h"
 #include "render/MindMapPainter.h"
 #include "render/RenderInstallation.h"
+#include "support/PixelProbe.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 using namespace maptest;
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-Rgb pixelAt(cairo_surface_t* surface, int x, int y)
-{
-    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-    uint32_t pixel;
-    std::memcpy(&pixel, row + 4 * x, 4);
-    return {int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)};
-}
 
 const Rgb FrameBlue{0, 122, 255};
 
