@@ -288,3 +288,24 @@ TEST_F(NodePaintingTest, ThumbnailsShowNoAdornmentsOrMarkers)
     EXPECT_EQ(1u, fills().size());
     EXPECT_EQ(1u, context.entriesOfKind(Kind::Text).size());
 }
+
+TEST_F(NodePaintingTest, DropTargetGlowsBlueBeneathItselfAboveAllOtherTopics)
+{
+    MindMapNode* target = topic("target");
+    MindMapNode* other = topic("other");
+    map.setDropTarget(target);
+    MindMapPainter::paintMindMap(context, *MindMapPaintSelection::mindMapPaintSelection(map, false),
+                                 PaintFlagDesigning | PaintFlagNoShadows, Rect());
+    const auto& entries = context.entries();
+    const auto glow = std::find_if(entries.begin(), entries.end(), [](const Entry& e) {
+        return e.kind == Kind::ShadowBegin && e.shadow.blurRadius == 40;
+    });
+    ASSERT_NE(entries.end(), glow);
+    EXPECT_EQ(Color(0, 122.0 / 255, 1), glow->shadow.color);
+    EXPECT_EQ(Size(0, 0), glow->shadow.offset);
+    EXPECT_EQ(Kind::Fill, glow[1].kind);
+    EXPECT_EQ(insetRect(target->bounds(), 4, 4), glow[2].path.controlPointBounds());
+    EXPECT_EQ(Kind::ShadowEnd, glow[3].kind);
+    EXPECT_EQ("target", entries.back().text) << "the target itself comes last";
+    EXPECT_EQ(2u, context.entriesOfKind(Kind::Text).size()) << other->text();
+}
