@@ -37,6 +37,14 @@ struct StrokeStyle {
     std::vector<double> dash; // on, off, on, ...; empty is a solid line
     double dashPhase = 0;
     LineCap cap = LineCap::Butt;
+
+    // A solid line in the colour, with butt caps.
+    static StrokeStyle solid(const Color& color)
+    {
+        StrokeStyle style;
+        style.color = color;
+        return style;
+    }
 };
 
 struct GradientStop {

@@ -73,13 +73,6 @@ bool isFinite(const Rect& r)
     return std::isfinite(r.minX()) && std::isfinite(r.minY()) && std::isfinite(r.width()) && std::isfinite(r.height());
 }
 
-StrokeStyle strokeIn(const Color& color)
-{
-    StrokeStyle style;
-    style.color = color;
-    return style;
-}
-
 Rect squareAround(Point centre, double halfSide)
 {
     return Rect(centre.x - halfSide, centre.y - halfSide, 2 * halfSide, 2 * halfSide);
@@ -281,7 +274,7 @@ bool MindMapPainter::paintNodeBorder(MindMapNode& node)
             addRoundedRect(marker, squareAround(noteAnchor, half), SmallCornerRadius);
             marker.setLineWidth(1.0);
             context().fillPath(marker, getDimmedColor(noteFillColor(), dimmed));
-            context().strokePath(marker, strokeIn(getDimmedColor(noteStrokeColor(), dimmed)));
+            context().strokePath(marker, StrokeStyle::solid(getDimmedColor(noteStrokeColor(), dimmed)));
         }
         if (mindMap().autoNumberStyle() == AutoNumberBelow && node.hasAutoNumberPath())
             paintAutoNumberIcon(node, Point{bounds.minX() + 8.0, rect.maxY() + width / 2 + 1.0}, true, dimmed);
@@ -330,7 +323,7 @@ void MindMapPainter::paintAutoNumberIcon(MindMapNode& node, Point origin, bool b
         addRoundedRect(path, box, SmallCornerRadius);
         path.setLineWidth(1.0);
         context().fillPath(path, getDimmedColor(backgroundColor(), dimmed));
-        context().strokePath(path, strokeIn(getDimmedColor(autoNumberStrokeColor(), dimmed)));
+        context().strokePath(path, StrokeStyle::solid(getDimmedColor(autoNumberStrokeColor(), dimmed)));
     }
     size.width = std::round(size.width);
     const Size textSize = node.autoNumberTextSize();
@@ -374,7 +367,7 @@ void MindMapPainter::paintCollapseMarker(MindMapNode& node, bool dimmed)
     path.lineTo({r.minX() + r.width() - 0.4 * radius, r.minY() + radius});
     path.lineTo({r.minX() + 0.7 * radius, r.minY() + r.width() - 0.4 * radius});
     path.closePath();
-    context().strokePath(path, strokeIn(getDimmedColor(nodeMarkerColor(node), dimmed)));
+    context().strokePath(path, StrokeStyle::solid(getDimmedColor(nodeMarkerColor(node), dimmed)));
 }
 
 void MindMapPainter::paintUnhideMarker(MindMapNode& node, bool dimmed)
@@ -393,7 +386,7 @@ void MindMapPainter::paintUnhideMarker(MindMapNode& node, bool dimmed)
     path.lineTo({r.minX() + r.width() - 0.4 * half, r.minY() + half});
     path.moveTo({r.minX() + half, r.minY() + 0.4 * half});
     path.lineTo({r.minX() + half, r.minY() + r.width() - 0.4 * half});
-    context().strokePath(path, strokeIn(getDimmedColor(nodeMarkerColor(node), dimmed)));
+    context().strokePath(path, StrokeStyle::solid(getDimmedColor(nodeMarkerColor(node), dimmed)));
     if (suspended) resumeShadow();
 }
 
@@ -410,7 +403,7 @@ void MindMapPainter::paintLayoutMarker(MindMapNode& node)
     path.appendArc({x0 + 8.0, y0 + 5.0}, 2.0, 180, 90, true);
     path.lineTo({x0 + 12.0, y0 + 7.0});
     path.setLineWidth(1.5);
-    context().strokePath(path, strokeIn(Color(0, 0, 0, 0.8)));
+    context().strokePath(path, StrokeStyle::solid(Color(0, 0, 0, 0.8)));
 }
 
 void MindMapPainter::paintContainedElements(CompositeElement& container)
@@ -445,7 +438,7 @@ void MindMapPainter::paintCustomImage(MindMapImage& image)
         box.appendRect(bounds);
         box.setLineWidth(1.0);
         context().fillPath(box, Color::white());
-        context().strokePath(box, strokeIn(toolStrokeColor()));
+        context().strokePath(box, StrokeStyle::solid(toolStrokeColor()));
         const double half = bounds.width() / 4;
         const Rect square = squareAround(Point{bounds.midX(), bounds.midY()}, half);
         BezierPath cross;
@@ -454,7 +447,7 @@ void MindMapPainter::paintCustomImage(MindMapImage& image)
         cross.moveTo({square.maxX(), square.minY()});
         cross.lineTo({square.minX(), square.maxY()});
         cross.setLineWidth(4.0);
-        context().strokePath(cross, strokeIn(Color(1, 0, 0)));
+        context().strokePath(cross, StrokeStyle::solid(Color(1, 0, 0)));
     }
     if (designing() && image.isSelected()) {
         const bool multi = mindMap().hasMultipleSelection();
@@ -462,7 +455,7 @@ void MindMapPainter::paintCustomImage(MindMapImage& image)
         BezierPath frame;
         addRoundedRect(frame, insetRect(bounds, -grow, -grow), 4.0);
         frame.setLineWidth(multi ? 3.0 : 1.0);
-        context().strokePath(frame, strokeIn(toolStrokeColor()));
+        context().strokePath(frame, StrokeStyle::solid(toolStrokeColor()));
     }
 }
 
@@ -483,7 +476,8 @@ void MindMapPainter::paintText(MindMapText& text)
         const bool selected = designing() && text.isSelected();
         if (selected || text.isEmpty()) {
             path.setLineWidth(mindMap().hasMultipleSelection() ? 3.0 : 1.0);
-            context().strokePath(path, strokeIn(getDimmedColor(selected ? darkGrayColor() : lightGrayColor(), dimmed)));
+            context().strokePath(
+                path, StrokeStyle::solid(getDimmedColor(selected ? darkGrayColor() : lightGrayColor(), dimmed)));
         }
     }
 
@@ -605,20 +599,20 @@ bool MindMapPainter::paintTextCallOut(MindMapText& text, const std::optional<Col
         bubble.closePath();
         bubble.setLineWidth(lineWidth);
         if (fill) context().fillPath(bubble, *fill);
-        context().strokePath(bubble, strokeIn(stroke));
+        context().strokePath(bubble, StrokeStyle::solid(stroke));
     } else {
         BezierPath line;
         line.moveTo(base);
         line.lineTo(tip);
         line.setLineWidth(lineWidth);
-        StrokeStyle style = strokeIn(stroke);
+        StrokeStyle style = StrokeStyle::solid(stroke);
         style.cap = LineCap::Round;
         context().strokePath(line, style);
         BezierPath box;
         box.appendRect(b);
         box.setLineWidth(lineWidth);
         if (fill) context().fillPath(box, *fill);
-        if (selected) context().strokePath(box, strokeIn(stroke));
+        if (selected) context().strokePath(box, StrokeStyle::solid(stroke));
     }
     return true;
 }

@@ -31,13 +31,6 @@ double colorDistance(const Color& a, const Color& b)
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
 }
 
-StrokeStyle strokeIn(const Color& color)
-{
-    StrokeStyle style;
-    style.color = color;
-    return style;
-}
-
 } // namespace
 
 Color dimmedColor(const Color& color, bool darkBackground)
@@ -105,7 +98,7 @@ void ProgressIconPainter::drawCheckBox(GraphicsContext& context)
         if (colorDistance(box, outline) < IndistinctColorDistance)
             outline = luminance(box) < LightFillLuminance ? Color::white() : materialGrey700();
     }
-    context.strokePath(path, strokeIn(getDimmedColor(outline)));
+    context.strokePath(path, StrokeStyle::solid(getDimmedColor(outline)));
 
     if (isChecked) {
         const Color tick = _grayScale             ? materialGrey800()
@@ -124,7 +117,7 @@ void ProgressIconPainter::drawCheckboxTick(GraphicsContext& context, const Color
     tick.lineTo({o.x + 9.5 * u, o.y + 17.5 * u});
     tick.lineTo({o.x + 20.5 * u, o.y + 5.5 * u});
     tick.setLineWidth(1.8 * _scale);
-    context.strokePath(tick, strokeIn(color));
+    context.strokePath(tick, StrokeStyle::solid(color));
 }
 
 void ProgressIconPainter::drawProgressBar(GraphicsContext& context)
@@ -160,23 +153,23 @@ void ProgressIconPainter::drawProgressBar(GraphicsContext& context)
         const Color white = getDimmedColor(Color::white());
         if (roundedSquare) {
             context.fillPath(square, white);
-            context.strokePath(square, strokeIn(outline));
+            context.strokePath(square, StrokeStyle::solid(outline));
         }
         // From a tenth on, the wedge in the square reads without the circle round it.
         if (!(roundedSquare && !isChecked && _progress >= 10)) {
             if (!roundedSquare) context.fillPath(circle, white);
-            context.strokePath(circle, strokeIn(outline));
+            context.strokePath(circle, StrokeStyle::solid(outline));
         }
     } else if (roundedSquare) {
         context.fillPath(square, outline);
-        context.strokePath(square, strokeIn(outline));
+        context.strokePath(square, StrokeStyle::solid(outline));
         if (!isChecked) {
             context.fillPath(circle, background);
-            context.strokePath(circle, strokeIn(outline));
+            context.strokePath(circle, StrokeStyle::solid(outline));
         }
     } else {
         context.fillPath(circle, isChecked ? outline : background);
-        context.strokePath(circle, strokeIn(outline));
+        context.strokePath(circle, StrokeStyle::solid(outline));
     }
 
     if (isChecked) {
@@ -194,6 +187,6 @@ void ProgressIconPainter::drawProgressBar(GraphicsContext& context)
         BezierPath ring;
         ring.appendOval(insetRect(_bounds, RingInsetFraction * _size, RingInsetFraction * _size));
         ring.setLineWidth(lineWidth);
-        context.strokePath(ring, strokeIn(isChecked ? tick : background));
+        context.strokePath(ring, StrokeStyle::solid(isChecked ? tick : background));
     }
 }
