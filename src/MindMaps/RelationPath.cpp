@@ -24,10 +24,10 @@ constexpr double TaperFarFactor = static_cast<double>(0.33f);
 
 constexpr int ArrowSearchRounds = 13;
 
-// Enough halvings to flatten a curve whose control points stray millions of units from its chord
-// to within one unit. Deeper subdivision only happens for absurd coordinates, where it would
-// otherwise produce billions of segments.
-constexpr int MaxFlattenDepth = 12;
+// Enough halvings to flatten any curve a map can hold to within one unit. Deeper subdivision only
+// happens for absurd coordinates (a crafted file), where halving until the test is met would never
+// end in practice: at most 2^16 lines come out of one curve.
+constexpr int MaxFlattenDepth = 16;
 
 constexpr int MaxSubdivisionHitDepth = 5;
 

@@ -244,12 +244,28 @@ TEST(RelationPathOutline, TangentOfNoLengthLeavesTheLineUntapered)
 
 TEST(RelationPathOutline, FlatteningAbsurdCurvesStaysBounded)
 {
-    // Control points 1e30 off the chord would need about 2^50 lines to come within one unit.
-    RelationPath path = bezierPath({0, 0}, {0, 1e30}, {1e3, 1e30}, {1e3, 0});
-    auto elements = elementsOf(path, 2.0);
-    EXPECT_LE(elements.size(), 4097u);
-    const auto& last = elements.back();
-    EXPECT_EQ(Point({1e3, 0}), last.type == Type::CurveTo ? last.points[2] : last.points[0]);
+    // Control points 1e20 away would need about 2^33 halvings to come within one unit of the
+    // chord; the halving stops at depth 16, so at most 2^16 lines follow the move.
+    const struct {
+        Point p0, p1, p2, p3;
+        size_t elements; // 0: any number up to the cap
+    } cases[] = {
+        {{0, 0}, {1e20, 0}, {0, 1e20}, {1e20, 1e20}, 65537},
+        {{0, 0}, {-1e20, 1e20}, {1e20, 1e20}, {0, 200}, 65537},
+        {{0, 0}, {0, 1e30}, {1e3, 1e30}, {1e3, 0}, 0},
+        // An ordinary curve moved 1e20 away, where neighbouring numbers lie 16384 apart.
+        {{1e20, 1e20}, {1e20, 1e20 + 5e5}, {1e20 + 1e6, 1e20 + 5e5}, {1e20 + 1e6, 1e20}, 0},
+    };
+    for (const auto& c : cases) {
+        RelationPath path = bezierPath(c.p0, c.p1, c.p2, c.p3);
+        auto elements = elementsOf(path, 2.0);
+        if (c.elements) {
+            EXPECT_EQ(c.elements, elements.size());
+        }
+        EXPECT_LE(elements.size(), 65537u);
+        const auto& last = elements.back();
+        EXPECT_EQ(c.p3, last.type == Type::CurveTo ? last.points[2] : last.points[0]);
+    }
 }
 
 TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
