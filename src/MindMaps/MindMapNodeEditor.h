@@ -1,6 +1,10 @@
 #pragma once
 
 #include "MindMaps/UndoState.h"
+#include "platform/Geometry.h"
+
+#include <utility>
+#include <vector>
 
 class MindMapElement;
 class MindMapNode;
@@ -36,4 +40,7 @@ public:
     virtual void invokeEmbeddedImagePicker() {}
     virtual void addImageAsTopic() {}
     virtual void addImageFromPasteboard(Pasteboard* /*pasteboard*/, MindMapNode* /*node*/) {}
+    // The guide lines (anchor, end point) of the snap that a running drag follows, for the
+    // painter; none outside a drag.
+    virtual std::vector<std::pair<Point, Point>> snapGuideLines() const { return {}; }
 };

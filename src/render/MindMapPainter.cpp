@@ -10,7 +10,9 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/UserDefaults.h"
+#include "render/HullPainter.h"
 #include "render/LinePaintParams.h"
+#include "render/MapHullBuilder.h"
 #include "render/MindMapPaintSelection.h"
 
 #include <cmath>
@@ -205,6 +207,12 @@ void MindMapPainter::paintStructure()
 
 void MindMapPainter::paintHulls()
 {
+    MapHullBuilder builder;
+    const std::vector<MapHull>& hulls = builder.buildHullsForMindMap(*_mindMap);
+    for (auto hull = hulls.rbegin(); hull != hulls.rend(); ++hull) {
+        HullPainter painter(*this);
+        _simplifyLines ? painter.paintHullSimplified(*hull) : painter.paintHull(*hull);
+    }
 }
 
 void MindMapPainter::paintRelations()

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class CompositeElement;
@@ -15,7 +16,9 @@ class CrossLink;
 class MindMap;
 class MindMapPaintSelection;
 class MindMapNode;
+class MindMapRelation;
 class LinePaintParams;
+struct ArrowPosition;
 
 // The flag word of one paint job; bits combine.
 enum PaintFlags : uint32_t {
@@ -160,12 +163,29 @@ public:
     Color nodeMarkerColor(MindMapNode& node) const;
 
     // ---- Relation pass (MindMapRelationPainting.cpp) ----
+    // The lines from the node to its children and on down the branch, the top-down connectors
+    // and the unhide markers of hidden children; nothing below a collapsed node.
     void paintParentRelations(MindMapNode& root);
+    // A cross link with its arrows.
     void paintCrossLink(CrossLink& link);
+    // One relation line: clipped, highlighted when selected, with its lead-out and arrows.
+    void paintRelation(MindMapRelation& relation);
+    // The stem and bar under a top-down node that lead to its children; nothing without children.
+    void paintTopDownConnector(MindMapNode& node);
+    // The texts and images held by the parent relations of the branch, after all lines.
     void paintElementsContainedByParentRelations(MindMapNode& root);
+    // Arrow styles: 1 open, 2 filled, 3 hollow, 4 bar, 5 hollow circle, 6 filled circle,
+    // 7 hollow diamond, 8 filled diamond; any other draws nothing, as does a zero direction.
+    void paintArrow(const ArrowPosition& position, int32_t arrowStyle, const Color& arrowColor, double lineScale);
+    // The dashed lines from selected free texts and images to their containers.
     void paintAnchorLines();
+    // The guide lines from the selected element to the node tools being dragged.
     void paintNodeToolRelations();
+    void paintToolRelation(Point from, Point to);
+    // The guide lines of the running snap, as the editor reports them.
     void paintSnapGuideLines();
+    // Guide lines (anchor, end point) kept as thin on screen at any zoom.
+    void paintGuideLines(const std::vector<std::pair<Point, Point>>& guideLines);
 
     // ---- end of the passes ----
 

@@ -1,0 +1,118 @@
+#include "render/MapHullBuilder.h"
+
+#include "MindMaps/ColorUtils.h"
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/NodeHullStyle.h"
+#include "MindMaps/ParentRelation.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+// Below this background luminance hulls lighten the background instead of darkening it.
+constexpr double DarkBackgroundLuminance = 0.2;
+constexpr double LightLevelFactor = 0.95;
+constexpr double DarkLevelFactor = 0.9;
+
+// Topics in list and top-down layouts hang below their parent relation's start point, which the
+// hull must enclose as well.
+bool hangsFromRelationStart(const MindMapNode& node)
+{
+    const int32_t mode = node.effectiveLayoutMode();
+    return mode == 3 || mode == 4;
+}
+
+} // namespace
+
+Rect MapHull::bounds() const
+{
+    if (_points.empty()) return Rect();
+    int64_t minX = _points[0].x(), maxX = minX, minY = _points[0].y(), maxY = minY;
+    for (const GrahamPoint& p : _points) {
+        minX = std::min(minX, p.x());
+        maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y());
+        maxY = std::max(maxY, p.y());
+    }
+    return {double(minX), double(minY), double(maxX - minX), double(maxY - minY)};
+}
+
+const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMap)
+{
+    _backgroundColor = mindMap.style()->backgroundColor();
+    _backgroundLuminance = HSLTransformer::colorToLuminance(_backgroundColor);
+    _hullStack.clear();
+    _scannerStack.clear();
+    for (MindMapNode* theme : mindMap.centralThemes()) buildHullsForBranch(*theme, std::nullopt);
+    _scannerStack.clear();
+    return _hullStack;
+}
+
+void MapHullBuilder::buildHullsForBranch(MindMapNode& node, std::optional<Color> currentColor)
+{
+    if (!node.isVisible()) return;
+    const bool showHull = node.showHull();
+    if (showHull) {
+        _scannerStack.push_back(std::make_unique<GrahamScan>());
+        currentColor = hullColor(node);
+    }
+    node.setHullColor(currentColor);
+
+    if (GrahamScan* scan = currentGrahamScan()) {
+        scan->addInputRect(node.bounds());
+        for (ContainedElement* element : node.containedElements()) scan->addInputRect(element->bounds());
+    }
+    if (!node.collapsed()) {
+        for (MindMapNode* child : node.children()) {
+            if (GrahamScan* scan = currentGrahamScan()) {
+                const RelationPath& path = child->parentRelation()->relationPath();
+                if (child->isVisible()) {
+                    for (ContainedElement* element : child->parentRelation()->containedElements())
+                        scan->addInputRect(element->bounds());
+                }
+                if (child->isHidden()) scan->addInputPoint(path.endPoint());
+                if (hangsFromRelationStart(*child)) scan->addInputPoint(path.p0);
+            }
+            buildHullsForBranch(*child, currentColor);
+        }
+    }
+
+    if (!showHull) return;
+    MapHull hull;
+    hull.copyPoints(currentGrahamScan()->calcHull());
+    hull.setFillColor(node.hullColor());
+    if (node.hullColor()) hull.setStrokeColor(MMColorScheme::getReducedLuminanceStrokeColor(*node.hullColor()));
+    _scannerStack.pop_back();
+    if (GrahamScan* outer = currentGrahamScan()) {
+        for (const GrahamPoint& p : hull.points()) outer->addInputX(double(p.x()), double(p.y()));
+    }
+    _hullStack.push_back(std::move(hull));
+}
+
+Color MapHullBuilder::hullColor(const MindMapNode& node) const
+{
+    const NodeHullStyle* style = node.hullStyle();
+    if (style && style->customColor() && style->fillColor()) return *style->fillColor();
+    return calcHullColor(node.fillColor(), node.hullLevel());
+}
+
+Color MapHullBuilder::calcHullColor(const Color& color, int64_t level) const
+{
+    const Color base = color.isNormalizedClearColor() ? _backgroundColor : color;
+    std::array<double, 3> hsl{};
+    HSLTransformer::colorToHSL(base, hsl);
+    const double b = _backgroundLuminance;
+    const double levels = double(std::max<int64_t>(level, 1));
+    if (b >= DarkBackgroundLuminance) {
+        hsl[2] = b * std::pow(LightLevelFactor, levels);
+    } else {
+        hsl[2] = b + (1 - std::pow(DarkLevelFactor, levels)) * 0.9 * (1 - b) + 0.1 * (1 - b);
+    }
+    return HSLTransformer::hslToColor(hsl);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Color.h"
+#include "render/GrahamScan.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class MindMap;
+class MindMapNode;
+
+// One hull: the convex outline round a hulled branch, and its colours.
+class MapHull {
+public:
+    static constexpr double DefaultStrokeWidth = 0.5;
+
+    void copyPoints(const std::vector<GrahamPoint>& points) { _points = points; }
+    const std::vector<GrahamPoint>& points() const { return _points; }
+    const std::optional<Color>& fillColor() const { return _fillColor; }
+    void setFillColor(const std::optional<Color>& color) { _fillColor = color; }
+    const std::optional<Color>& strokeColor() const { return _strokeColor; }
+    void setStrokeColor(const std::optional<Color>& color) { _strokeColor = color; }
+    double strokeWidth() const { return _strokeWidth; }
+    // The smallest rectangle holding the outline's points.
+    Rect bounds() const;
+
+private:
+    std::vector<GrahamPoint> _points;
+    std::optional<Color> _fillColor;
+    std::optional<Color> _strokeColor;
+    double _strokeWidth = DefaultStrokeWidth;
+};
+
+// Builds the hulls of a whole map from its current layout and gives every topic the colour of the
+// hull it lies in. Hulls nest: an inner hull's outline goes into the hull round it, which thus
+// keeps a margin from it.
+class MapHullBuilder {
+public:
+    // In post-order: inner hulls before the hulls round them. Painting runs from the end, so the
+    // outer hull lies below the inner ones.
+    const std::vector<MapHull>& buildHullsForMindMap(MindMap& mindMap);
+    void buildHullsForBranch(MindMapNode& node, std::optional<Color> currentColor);
+    // The hull style's own colour, else one derived from the topic's fill and nesting level.
+    Color hullColor(const MindMapNode& node) const;
+    // The colour's hue and saturation at a lightness set by the background: on a light background
+    // each nesting level a little darker than it, on a dark one a little lighter.
+    Color calcHullColor(const Color& color, int64_t level) const;
+
+    const std::vector<MapHull>& hulls() const { return _hullStack; }
+
+private:
+    GrahamScan* currentGrahamScan() { return _scannerStack.empty() ? nullptr : _scannerStack.back().get(); }
+
+    std::vector<MapHull> _hullStack;
+    std::vector<std::unique_ptr<GrahamScan>> _scannerStack;
+    Color _backgroundColor = Color::white();
+    double _backgroundLuminance = 1.0;
+};
