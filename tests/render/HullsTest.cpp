@@ -6,6 +6,9 @@
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeHullStyle.h"
 #include "MindMaps/ParentRelation.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
 #include "render/GrahamScan.h"
 #include "render/HullPainter.h"
 #include "render/MapHullBuilder.h"
@@ -17,6 +20,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -302,6 +306,34 @@ TEST_F(HullPaintingTest, SimplifiedHullIsAFilledPolygon)
     const auto& fill = context.entries()[0];
     EXPECT_EQ(Kind::Fill, fill.kind);
     EXPECT_EQ(4u, fill.path.elements().size());
+}
+
+TEST_F(HullPaintingTest, HullPixels)
+{
+    Image image(100, 100);
+    {
+        const CairoContext cr(cairo_create(image.surface()));
+        cairo_set_source_rgb(cr.get(), 1, 1, 1);
+        cairo_paint(cr.get());
+        CairoGraphicsContext cairo(cr.get(), GraphicsSurfaceKind::Bitmap);
+        MindMapPainter painter(cairo, *selection, 0, Rect());
+        MapHull hull = hullOf(points({{10, 10}, {90, 10}, {90, 90}, {10, 90}}));
+        hull.setFillColor(Color(0, 0.5, 1));
+        HullPainter(painter).paintHull(hull);
+    }
+    cairo_surface_flush(image.surface());
+    auto pixel = [&](int x, int y) {
+        const unsigned char* row =
+            cairo_image_surface_get_data(image.surface()) + y * cairo_image_surface_get_stride(image.surface());
+        uint32_t value;
+        std::memcpy(&value, row + 4 * x, 4);
+        return value & 0xffffff;
+    };
+    EXPECT_EQ(0x0080ffu, pixel(50, 50));
+    EXPECT_EQ(0x0080ffu, pixel(12, 50));
+    // The corners are rounded off: the very corner pixel stays background.
+    EXPECT_EQ(0xffffffu, pixel(10, 10));
+    EXPECT_EQ(0xffffffu, pixel(5, 50));
 }
 
 } // namespace

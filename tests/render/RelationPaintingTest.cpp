@@ -6,6 +6,9 @@
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/TextStyle.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
 #include "render/LinePaintParams.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
@@ -14,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -447,6 +451,45 @@ TEST_F(RelationPaintingTest, GuideLinesKeepTheirScreenWidthWhenZoomedOut)
         EXPECT_DOUBLE_EQ(c.unit, strokes[1]->path.lineWidth());
         EXPECT_EQ((std::vector<double>{5 * c.unit, 1.5 * c.unit}), strokes[1]->style.dash);
     }
+}
+
+struct Rgb {
+    int r, g, b;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+Rgb pixelAt(cairo_surface_t* surface, int x, int y)
+{
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * x, 4);
+    return {int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)};
+}
+
+TEST_F(RelationPaintingTest, DoubleLinePixels)
+{
+    RelationStyle& style = *topic->parentRelation()->style();
+    style.changeLineStyle(2);
+    style.setColor(Color(1, 0, 0));
+    style.setPropCustomized(RelationStyle::ColorMask, true);
+    Image image(240, 60);
+    {
+        const CairoContext cr(cairo_create(image.surface()));
+        cairo_set_source_rgb(cr.get(), 0.5, 0.5, 0.5);
+        cairo_paint(cr.get());
+        CairoGraphicsContext cairo(cr.get(), GraphicsSurfaceKind::Bitmap);
+        // Half a pixel down, so that the white one-point inner line covers one pixel row exactly.
+        cairo.translate(20, 30.5);
+        MindMapPainter(cairo, *selection, 0, Rect()).paintParentRelations(*root);
+        EXPECT_FALSE(cairo.hasFailed());
+    }
+    cairo_surface_flush(image.surface());
+    const Rgb red{255, 0, 0}, white{255, 255, 255}, grey{128, 128, 128};
+    const struct {
+        int y;
+        Rgb colour;
+    } probes[] = {{30, white}, {29, red}, {31, red}, {27, grey}, {33, grey}};
+    for (const auto& probe : probes) EXPECT_EQ(probe.colour, pixelAt(image.surface(), 120, probe.y)) << probe.y;
 }
 
 } // namespace
