@@ -54,36 +54,57 @@ const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMa
     return _hullStack;
 }
 
-void MapHullBuilder::buildHullsForBranch(MindMapNode& node, std::optional<Color> currentColor)
+void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Color> currentColor)
 {
-    if (!node.isVisible()) return;
-    const bool showHull = node.showHull();
-    if (showHull) {
-        _scannerStack.push_back(std::make_unique<GrahamScan>());
-        currentColor = hullColor(node);
-    }
-    node.setHullColor(currentColor);
+    // The branch is walked with a stack of its own, as documents may nest topics deeper than the
+    // call stack reaches. A frame is a topic, the index of its next child and the colour its
+    // children inherit.
+    struct Frame {
+        MindMapNode* node;
+        size_t next;
+        std::optional<Color> color;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](MindMapNode& node, std::optional<Color> color) {
+        if (!node.isVisible()) return;
+        if (node.showHull()) {
+            _scannerStack.push_back(std::make_unique<GrahamScan>());
+            color = hullColor(node);
+        }
+        node.setHullColor(color);
+        if (GrahamScan* scan = currentGrahamScan()) {
+            scan->addInputRect(node.bounds());
+            for (ContainedElement* element : node.containedElements()) scan->addInputRect(element->bounds());
+        }
+        stack.push_back({&node, 0, color});
+    };
 
-    if (GrahamScan* scan = currentGrahamScan()) {
-        scan->addInputRect(node.bounds());
-        for (ContainedElement* element : node.containedElements()) scan->addInputRect(element->bounds());
-    }
-    if (!node.collapsed()) {
-        for (MindMapNode* child : node.children()) {
+    enter(branch, currentColor);
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        MindMapNode& node = *frame.node;
+        if (!node.collapsed() && frame.next < node.childCount()) {
+            MindMapNode& child = *node.childAtIndex(frame.next++);
+            const std::optional<Color> color = frame.color;
             if (GrahamScan* scan = currentGrahamScan()) {
-                const RelationPath& path = child->parentRelation()->relationPath();
-                if (child->isVisible()) {
-                    for (ContainedElement* element : child->parentRelation()->containedElements())
+                const RelationPath& path = child.parentRelation()->relationPath();
+                if (child.isVisible()) {
+                    for (ContainedElement* element : child.parentRelation()->containedElements())
                         scan->addInputRect(element->bounds());
                 }
-                if (child->isHidden()) scan->addInputPoint(path.endPoint());
-                if (hangsFromRelationStart(*child)) scan->addInputPoint(path.p0);
+                if (child.isHidden()) scan->addInputPoint(path.endPoint());
+                if (hangsFromRelationStart(child)) scan->addInputPoint(path.p0);
             }
-            buildHullsForBranch(*child, currentColor);
+            enter(child, color);
+            continue;
         }
+        stack.pop_back();
+        if (node.showHull()) finishHull(node);
     }
+}
 
-    if (!showHull) return;
+void MapHullBuilder::finishHull(MindMapNode& node)
+{
     MapHull hull;
     hull.copyPoints(currentGrahamScan()->calcHull());
     hull.setFillColor(node.hullColor());

@@ -51,6 +51,8 @@ public:
     const std::vector<MapHull>& hulls() const { return _hullStack; }
 
 private:
+    // Closes the topic's scan into a hull and hands its outline to the enclosing scan.
+    void finishHull(MindMapNode& node);
     GrahamScan* currentGrahamScan() { return _scannerStack.empty() ? nullptr : _scannerStack.back().get(); }
 
     std::vector<MapHull> _hullStack;

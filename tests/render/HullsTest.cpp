@@ -230,6 +230,30 @@ TEST_F(HullsTest, CustomHullColourIsTakenAsItIs)
     EXPECT_EQ(Color(0.1, 0.8, 0.3), build()[0].fillColor());
 }
 
+TEST_F(HullsTest, DeepBranchesBuildAndPaintWithoutRecursion)
+{
+    std::vector<MindMapNode*> chain = loadingChain(100000);
+    for (size_t i = 0; i < chain.size(); ++i) {
+        chain[i]->setLocation({double(i % 7) * 40, i * 30.0});
+        if (i > 0)
+            chain[i]->parentRelation()->relationPath().setStraightLine(chain[i - 1]->location(), chain[i]->location());
+    }
+    map.rethinkCentralThemes();
+    chain[1]->assureHullStyle();
+    chain[50000]->assureHullStyle();
+    const auto& hulls = build();
+    ASSERT_EQ(2u, hulls.size());
+    EXPECT_GT(hulls[1].bounds().maxY(), chain.back()->location().y);
+
+    // Only what meets the clip is drawn.
+    RecordingGraphicsContext context;
+    const auto selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    MindMapPainter painter(context, *selection, 0, Rect(0, 30000, 400, 60));
+    painter.paintParentRelations(*chain[0]);
+    painter.paintElementsContainedByParentRelations(*chain[0]);
+    EXPECT_EQ(4u, context.entriesOfKind(Kind::Stroke).size());
+}
+
 class HullPaintingTest : public HullsTest {
 protected:
     MapHull hullOf(std::vector<GrahamPoint> outline)
