@@ -453,6 +453,21 @@ TEST_F(RelationPaintingTest, GuideLinesKeepTheirScreenWidthWhenZoomedOut)
     }
 }
 
+TEST_F(RelationPaintingTest, SnapGuideLinesComeFromTheEditorWhileDesigning)
+{
+    struct SnappingEditor : maptest::CountingNodeEditor {
+        std::vector<std::pair<Point, Point>> snapGuideLines() const override { return {{{10, 0}, {10, 90}}}; }
+    } snapping;
+    map.setNodeEditor(&snapping);
+    painter().paintSnapGuideLines();
+    EXPECT_TRUE(drawn().empty());
+    painter(PaintFlagDesigning).paintSnapGuideLines();
+    auto entries = drawn();
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ((std::vector<Point>{{10, 90}, {10, 0}}), pointsOf(entries[1]->path));
+    map.setNodeEditor(&editor);
+}
+
 struct Rgb {
     int r, g, b;
     friend bool operator==(const Rgb&, const Rgb&) = default;
