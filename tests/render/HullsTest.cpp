@@ -1,6 +1,7 @@
 #include "MindMaps/MindMapNodeTestSupport.h"
 
 #include "MindMaps/ColorUtils.h"
+#include "MindMaps/MindMapSearchData.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeHullStyle.h"
 #include "MindMaps/ParentRelation.h"
@@ -198,6 +199,20 @@ TEST_F(HullsTest, Painting)
     for (size_t i = 0; i < ends.size(); ++i) {
         const auto& e = elements[i];
         EXPECT_NEAR(0, PointDistance(ends[i], e.points[e.type == BezierPath::ElementType::CurveTo ? 2 : 0]), 1e-9);
+    }
+
+    // Dimmed while searching or focusing.
+    MindMapSearchData criteria("root");
+    criteria.setScope(SearchScopeText);
+    map.setSearchData(&criteria);
+    for (uint32_t flags : {uint32_t(PaintFlagDesigning), uint32_t(PaintFlagDesigning | PaintFlagAutoFocus)}) {
+        if (flags & PaintFlagAutoFocus) map.setSearchData(nullptr);
+        RecordingGraphicsContext dimmed;
+        MindMapPainter dimming(dimmed, selection, flags, Rect());
+        HullPainter(dimming).paintHull(hull);
+        ASSERT_EQ(2u, dimmed.entries().size());
+        EXPECT_EQ(dimming.getDimmedColor(Color(0.9, 0.9, 0.9), true), dimmed.entries()[0].color);
+        EXPECT_NE(Color(0.9, 0.9, 0.9), dimmed.entries()[0].color);
     }
 
     // Fewer than 3 points, or outside the clip: nothing.

@@ -1,6 +1,7 @@
 #include "MindMaps/MindMapNodeTestSupport.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapSearchData.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/RelationStyle.h"
 #include "Utils/GeometryHelpers.h"
@@ -264,6 +265,57 @@ TEST_F(RelationPaintingTest, ThumbnailsDrawNoArrows)
         painter(flags).paintCrossLink(*link);
         EXPECT_EQ(entries, context.entries().size());
     }
+}
+
+TEST_F(RelationPaintingTest, WholeJobs)
+{
+    // In a whole job the topic's line is told by its two points.
+    auto lineWidthsAndShadows = [&](uint32_t flags) {
+        context.clear();
+        MindMapPainter::paintMindMap(context, *MindMapPaintSelection::mindMapPaintSelection(map, false), flags, Rect());
+        std::vector<std::pair<double, bool>> strokes;
+        for (const Entry* e : context.entriesOfKind(Kind::Stroke)) {
+            if (pointsOf(e->path) == std::vector<Point>{{0, 0}, {200, 0}})
+                strokes.emplace_back(e->path.lineWidth(), e->shadowed);
+        }
+        return strokes;
+    };
+    style().changeLineStyle(5);
+    using Strokes = std::vector<std::pair<double, bool>>;
+    // Thumbnails draw every line thin and solid, at least 4 wide, unless high resolution.
+    EXPECT_EQ((Strokes{{4.0, false}}), lineWidthsAndShadows(MindMapPainter::ThumbnailFlags));
+    EXPECT_EQ((Strokes{{4.5, false}, {1.5, false}}),
+              lineWidthsAndShadows(MindMapPainter::ThumbnailFlags | PaintFlagHighResolution));
+    // The white inner line casts no shadow.
+    ASSERT_FALSE(lineWidthsAndShadows(0).empty());
+    ASSERT_FALSE(context.entriesOfKind(Kind::ShadowBegin).empty());
+    EXPECT_EQ((Strokes{{4.5, true}, {1.5, false}}), lineWidthsAndShadows(0));
+}
+
+TEST_F(RelationPaintingTest, LinesAreDimmedWhileSearchingOrOutsideTheFocus)
+{
+    style().setColor(Color(0.8, 0.2, 0.1));
+    style().setPropCustomized(RelationStyle::ColorMask, true);
+    MindMapSearchData criteria("root");
+    criteria.setScope(SearchScopeText);
+    const struct {
+        bool searching;
+        uint32_t flags;
+        bool focused;
+        bool dimmed;
+    } cases[] = {
+        {false, PaintFlagDesigning, false, false},
+        {true, PaintFlagDesigning, true, true}, // lines never match a search
+        {false, PaintFlagDesigning | PaintFlagAutoFocus, false, true},
+        {false, PaintFlagDesigning | PaintFlagAutoFocus, true, false},
+    };
+    for (const auto& c : cases) {
+        map.setSearchData(c.searching ? &criteria : nullptr);
+        topic->parentRelation()->setIsAutoFocused(c.focused);
+        const Color expected = painter(c.flags).getDimmedColor(Color(0.8, 0.2, 0.1), c.dimmed);
+        EXPECT_EQ(expected, paintLines(c.flags)[0]->style.color);
+    }
+    map.setSearchData(nullptr);
 }
 
 TEST_F(RelationPaintingTest, GuideLinesKeepTheirWidthOnScreen)
