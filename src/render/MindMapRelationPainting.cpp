@@ -132,10 +132,11 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
 
     double flatness = params.useFlatten() ? FlattenedCurveFlatness : FineCurveFlatness;
     if (_simplifyLines && _designing) flatness = FlattenedCurveFlatness;
+    // The flatness only decides how the path is built. Setting it on the context would need a
+    // save and restore around the stroke, and the shadow lifted for a double line's inner line
+    // must not be nested inside one: its group belongs to the whole pass.
     BezierPath line;
     path.applyToPath(line, flatness);
-    _context.save();
-    _context.setFlatness(flatness);
 
     if (_designing && relation.isSelected()) {
         BezierPath highlight = line;
@@ -157,7 +158,6 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
         if (drawLeadOut) line.lineTo(path.leadOutPoint);
         params.strokePath(line, path.pathShouldBeFilled());
     }
-    _context.restore();
 
     if (_thumbnailPainting) return;
     const double lineScale = params.lineWidth() / ArrowReferenceLineWidth;

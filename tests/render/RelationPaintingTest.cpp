@@ -290,6 +290,14 @@ TEST_F(RelationPaintingTest, WholeJobs)
     ASSERT_FALSE(lineWidthsAndShadows(0).empty());
     ASSERT_FALSE(context.entriesOfKind(Kind::ShadowBegin).empty());
     EXPECT_EQ((Strokes{{4.5, true}, {1.5, false}}), lineWidthsAndShadows(0));
+
+    // Lifting the shadow for the inner line leaves cairo's groups paired.
+    Image image(300, 100);
+    const CairoContext cr(cairo_create(image.surface()));
+    CairoGraphicsContext cairo(cr.get(), GraphicsSurfaceKind::Bitmap);
+    EXPECT_TRUE(
+        MindMapPainter::paintMindMap(cairo, *MindMapPaintSelection::mindMapPaintSelection(map, false), 0, Rect()))
+        << cairo.failureReason();
 }
 
 TEST_F(RelationPaintingTest, LinesAreDimmedWhileSearchingOrOutsideTheFocus)
