@@ -2,7 +2,6 @@
 
 #include "Utils/BezierPathShapes.h"
 #include "Utils/GeometryHelpers.h"
-#include "render/LinePaintParams.h"
 #include "render/MapHullBuilder.h"
 #include "render/MindMapPainter.h"
 
@@ -68,7 +67,7 @@ void HullPainter::paintHull(const MapHull& hull)
     GraphicsContext& context = _painter.context();
     if (hull.fillColor()) context.fillPath(_path, _painter.getDimmedColor(*hull.fillColor(), _searching));
     if (hull.strokeColor())
-        context.strokePath(_path, strokeStyle(_painter.getDimmedColor(*hull.strokeColor(), _searching)));
+        context.strokePath(_path, StrokeStyle::solid(_painter.getDimmedColor(*hull.strokeColor(), _searching)));
     _path = BezierPath();
 }
 
@@ -87,7 +86,7 @@ void HullPainter::paintHullSimplified(const MapHull& hull)
         context.fillPath(_path, _painter.getDimmedColor(*hull.fillColor(), _searching));
     } else if (hull.strokeColor()) {
         _path.setLineWidth(hull.strokeWidth());
-        context.strokePath(_path, strokeStyle(_painter.getDimmedColor(*hull.strokeColor(), _searching)));
+        context.strokePath(_path, StrokeStyle::solid(_painter.getDimmedColor(*hull.strokeColor(), _searching)));
     }
     _path = BezierPath();
 }

@@ -39,14 +39,6 @@ std::vector<double> dashOfStyle(int32_t lineStyle)
 
 } // namespace
 
-StrokeStyle strokeStyle(const Color& color, std::vector<double> dash)
-{
-    StrokeStyle style;
-    style.color = color;
-    style.dash = std::move(dash);
-    return style;
-}
-
 double sanitizedLineWidth(double width, double fallback)
 {
     if (!std::isfinite(width) || width < 0) return fallback;

@@ -2,10 +2,8 @@
 
 #include "platform/BezierPath.h"
 #include "platform/Color.h"
-#include "platform/GraphicsContext.h"
 
 #include <cstdint>
-#include <vector>
 
 class MindMapNode;
 class MindMapPainter;
@@ -47,6 +45,3 @@ private:
 // A width fit for stroking: one that is not a number or negative becomes the fallback, a huge
 // one the widest line.
 double sanitizedLineWidth(double width, double fallback);
-
-// A stroke in the colour, solid or with the dash, butt-capped.
-StrokeStyle strokeStyle(const Color& color, std::vector<double> dash = {});

@@ -58,6 +58,13 @@ constexpr double GuideLineDashOff = 1.5;
 constexpr int32_t TopDownLayoutMode = 4;
 constexpr int32_t BaselineConnectionStyle = 1;
 
+StrokeStyle dashedStroke(const Color& color, std::vector<double> dash)
+{
+    StrokeStyle style = StrokeStyle::solid(color);
+    style.dash = std::move(dash);
+    return style;
+}
+
 bool isFinite(Point p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -75,34 +82,43 @@ Rect squareAround(Point center, double side)
     return {center.x - side / 2, center.y - side / 2, side, side};
 }
 
-} // namespace
-
-void MindMapPainter::paintParentRelations(MindMapNode& root)
+// Calls visit for each child of every expanded topic of the branch, depth first and in order;
+// visit answers whether to go on into the child. The branch is walked with a stack of its own:
+// documents may nest topics deeper than the call stack reaches.
+template <class Visit> void walkExpandedBranch(MindMapNode& root, Visit visit)
 {
-    // The branch is walked with a stack of its own: documents may nest topics deeper than the
-    // call stack reaches. Each frame is a node and the index of its next child.
-    std::vector<std::pair<MindMapNode*, size_t>> stack;
-    auto enter = [&](MindMapNode& node) {
-        if (node.collapsed()) return;
-        if (node.layoutMode() == TopDownLayoutMode) paintTopDownConnector(node);
-        stack.emplace_back(&node, 0);
-    };
-    enter(root);
+    std::vector<std::pair<MindMapNode*, size_t>> stack; // a topic and the index of its next child
+    if (!root.collapsed()) stack.emplace_back(&root, 0);
     while (!stack.empty()) {
         auto& [node, next] = stack.back();
         if (next == node->childCount()) {
             stack.pop_back();
             continue;
         }
-        MindMapNode* child = node->childAtIndex(next++);
-        ParentRelation* relation = child->parentRelation();
-        paintRelation(*relation);
-        if (child->isHidden() && !child->isSelected() && !relation->isSelected() &&
-            meetsClip(child->getUnhideMarkerBounds())) {
-            paintUnhideMarker(*child, _searching || (_autoFocus && !child->isAutoFocused()));
-        }
-        if (child->isVisible()) enter(*child);
+        MindMapNode& child = *node->childAtIndex(next++);
+        if (visit(child) && !child.collapsed()) stack.emplace_back(&child, 0);
     }
+}
+
+} // namespace
+
+void MindMapPainter::paintParentRelations(MindMapNode& root)
+{
+    auto enter = [this](MindMapNode& node) {
+        if (!node.collapsed() && node.layoutMode() == TopDownLayoutMode) paintTopDownConnector(node);
+    };
+    enter(root);
+    walkExpandedBranch(root, [&](MindMapNode& child) {
+        ParentRelation* relation = child.parentRelation();
+        paintRelation(*relation);
+        if (child.isHidden() && !child.isSelected() && !relation->isSelected() &&
+            meetsClip(child.getUnhideMarkerBounds())) {
+            paintUnhideMarker(child, _searching || (_autoFocus && !child.isAutoFocused()));
+        }
+        if (!child.isVisible()) return false;
+        enter(child);
+        return true;
+    });
 }
 
 void MindMapPainter::paintCrossLink(CrossLink& link)
@@ -141,7 +157,7 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
     if (_designing && relation.isSelected()) {
         BezierPath highlight = line;
         highlight.setLineWidth(std::max(MinSelectionHighlightWidth, params.lineWidth() + SelectionHighlightExtra));
-        _context.strokePath(highlight, strokeStyle(_lineSelectionColor));
+        _context.strokePath(highlight, StrokeStyle::solid(_lineSelectionColor));
     }
 
     const bool drawLeadOut = !target->isHidden() && path.hasLeadOut;
@@ -152,7 +168,7 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
             leadOut.moveTo(line.currentPoint());
             leadOut.lineTo(path.leadOutPoint);
             leadOut.setLineWidth(sanitizedLineWidth(path.leadOutWidth, params.lineWidth()));
-            _context.strokePath(leadOut, strokeStyle(params.strokeColor()));
+            _context.strokePath(leadOut, StrokeStyle::solid(params.strokeColor()));
         }
     } else {
         if (drawLeadOut) line.lineTo(path.leadOutPoint);
@@ -221,19 +237,11 @@ void MindMapPainter::paintTopDownConnector(MindMapNode& node)
 
 void MindMapPainter::paintElementsContainedByParentRelations(MindMapNode& root)
 {
-    std::vector<std::pair<MindMapNode*, size_t>> stack;
-    if (!root.collapsed()) stack.emplace_back(&root, 0);
-    while (!stack.empty()) {
-        auto& [node, next] = stack.back();
-        if (next == node->childCount()) {
-            stack.pop_back();
-            continue;
-        }
-        MindMapNode* child = node->childAtIndex(next++);
-        if (!child->isVisible()) continue;
-        if (child->parentRelation()->hasContainedElements()) paintContainedElements(*child->parentRelation());
-        if (!child->collapsed()) stack.emplace_back(child, 0);
-    }
+    walkExpandedBranch(root, [this](MindMapNode& child) {
+        if (!child.isVisible()) return false;
+        if (child.parentRelation()->hasContainedElements()) paintContainedElements(*child.parentRelation());
+        return true;
+    });
 }
 
 void MindMapPainter::paintArrow(const ArrowPosition& position, int32_t arrowStyle, const Color& arrowColor,
@@ -260,7 +268,7 @@ void MindMapPainter::paintArrow(const ArrowPosition& position, int32_t arrowStyl
             _context.fillPath(arrow, arrowColor);
         } else {
             _context.fillPath(arrow, _backgroundColor);
-            _context.strokePath(arrow, strokeStyle(arrowColor));
+            _context.strokePath(arrow, StrokeStyle::solid(arrowColor));
         }
         return;
     }
@@ -274,7 +282,7 @@ void MindMapPainter::paintArrow(const ArrowPosition& position, int32_t arrowStyl
     switch (arrowStyle) {
     case 1:
     case 4:
-        _context.strokePath(arrow, strokeStyle(arrowColor));
+        _context.strokePath(arrow, StrokeStyle::solid(arrowColor));
         break;
     case 2:
     case 8:
@@ -284,7 +292,7 @@ void MindMapPainter::paintArrow(const ArrowPosition& position, int32_t arrowStyl
     default:
         arrow.closePath();
         _context.fillPath(arrow, _backgroundColor);
-        _context.strokePath(arrow, strokeStyle(arrowColor));
+        _context.strokePath(arrow, StrokeStyle::solid(arrowColor));
         break;
     }
 }
@@ -305,7 +313,7 @@ void MindMapPainter::paintAnchorLines()
     }
     if (lines.isEmpty()) return;
     lines.setLineWidth(AnchorLineWidth);
-    _context.strokePath(lines, strokeStyle(_toolStrokeColor, {AnchorLineDash, AnchorLineDash}));
+    _context.strokePath(lines, dashedStroke(_toolStrokeColor, {AnchorLineDash, AnchorLineDash}));
 }
 
 void MindMapPainter::paintNodeToolRelations()
@@ -320,7 +328,7 @@ void MindMapPainter::paintToolRelation(Point from, Point to)
     line.moveTo(from);
     line.lineTo(to);
     line.setLineWidth(ToolRelationWidth);
-    _context.strokePath(line, strokeStyle(normalizedDarkGrayColor()));
+    _context.strokePath(line, StrokeStyle::solid(normalizedDarkGrayColor()));
 }
 
 void MindMapPainter::paintSnapGuideLines()
@@ -341,8 +349,8 @@ void MindMapPainter::paintGuideLines(const std::vector<std::pair<Point, Point>>&
     const double scale = std::isfinite(_scaleFactor) ? std::clamp(_scaleFactor, MinGuideLineScale, 1.0) : 1.0;
     const double unit = 1 / scale;
     lines.setLineWidth(GuideLineUnderlayWidth * unit);
-    _context.strokePath(lines, strokeStyle(_backgroundColor));
+    _context.strokePath(lines, StrokeStyle::solid(_backgroundColor));
     lines.setLineWidth(unit);
     const Color color = _darkBackground ? materialLightBlueA200() : materialBlue900();
-    _context.strokePath(lines, strokeStyle(color, {GuideLineDashOn * unit, GuideLineDashOff * unit}));
+    _context.strokePath(lines, dashedStroke(color, {GuideLineDashOn * unit, GuideLineDashOff * unit}));
 }
