@@ -131,7 +131,16 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
     if (!relation.isVisible() || !relation.isValid()) return;
     MindMapNode* source = relation.sourceNode();
     MindMapNode* target = relation.targetNode();
-    RelationPath& path = relation.relationPath();
+    // A line never routed is drawn as the straight line between its topics, as the relation
+    // measures and hit-tests it; the relation's own path is left as it is.
+    RelationPath straight;
+    RelationPath* routed = &relation.relationPath();
+    if (routed->isNull()) {
+        straight = *routed;
+        straight.setStraightLine(source->location(), target->location());
+        routed = &straight;
+    }
+    RelationPath& path = *routed;
     if (!hasDrawableGeometry(path)) return;
 
     if (_useClipRect) {

@@ -167,13 +167,17 @@ TEST_F(RelationPaintingTest, CollapsedTopicsAndClippedLinesDrawNothing)
     EXPECT_TRUE(paintLines().empty());
 }
 
-TEST_F(RelationPaintingTest, BrokenValuesNeverReachTheContext)
+TEST_F(RelationPaintingTest, BrokenAndUnroutedLines)
 {
     for (Point bad : {Point{std::numeric_limits<double>::quiet_NaN(), 0}, Point{0, -INFINITY}}) {
         topic->parentRelation()->relationPath().setStraightLine({0, 0}, bad);
         EXPECT_TRUE(paintLines().empty());
     }
-    topic->parentRelation()->relationPath().setStraightLine({0, 0}, {200, 0});
+    // A line never routed joins the topics' centres.
+    topic->parentRelation()->relationPath() = RelationPath();
+    topic->setLocation({200, 10});
+    EXPECT_EQ((std::vector<Point>{root->location(), {200, 10}}), pointsOf(paintLines()[0]->path));
+    EXPECT_TRUE(topic->parentRelation()->relationPath().isNull());
     style().changeLineWidth(1e300);
     EXPECT_DOUBLE_EQ(LinePaintParams::MaxLineWidth, paintLines()[0]->path.lineWidth());
 }
