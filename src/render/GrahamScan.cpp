@@ -28,6 +28,39 @@ int64_t turn(const GrahamPoint& a, const GrahamPoint& b, const GrahamPoint& c)
     return (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
 }
 
+// Drops the points strictly inside the quadrilateral of the leftmost, topmost, rightmost and
+// bottommost points: they lie strictly inside the hull, so the hull stays the same, and the sort
+// that follows has far fewer points. A branch's rectangles are mostly such points.
+void dropInnerPoints(std::vector<GrahamPoint>& points)
+{
+    const GrahamPoint* extremes[4] = {&points[0], &points[0], &points[0], &points[0]};
+    for (const GrahamPoint& p : points) {
+        if (p.x() < extremes[0]->x()) extremes[0] = &p;
+        if (p.y() < extremes[1]->y()) extremes[1] = &p;
+        if (p.x() > extremes[2]->x()) extremes[2] = &p;
+        if (p.y() > extremes[3]->y()) extremes[3] = &p;
+    }
+    const GrahamPoint corners[4] = {*extremes[0], *extremes[1], *extremes[2], *extremes[3]};
+    __int128 area = 0;
+    for (int i = 0; i < 4; ++i) {
+        const GrahamPoint& a = corners[i];
+        const GrahamPoint& b = corners[(i + 1) % 4];
+        area += __int128(a.x()) * b.y() - __int128(b.x()) * a.y();
+    }
+    if (area == 0) return;
+    auto inside = [&](const GrahamPoint& p) {
+        for (int i = 0; i < 4; ++i) {
+            const GrahamPoint& a = corners[i];
+            const GrahamPoint& b = corners[(i + 1) % 4];
+            if (a == b) continue;
+            const int64_t side = turn(a, b, p);
+            if (side == 0 || (side > 0) != (area > 0)) return false;
+        }
+        return true;
+    };
+    points.erase(std::remove_if(points.begin(), points.end(), inside), points.end());
+}
+
 } // namespace
 
 GrahamPoint::GrahamPoint(double x, double y) : _x(roundedCoordinate(x)), _y(roundedCoordinate(y))
@@ -84,8 +117,9 @@ std::optional<GrahamPoint> GrahamScan::peekHullPoint() const
 const std::vector<GrahamPoint>& GrahamScan::calcHull()
 {
     _hull.clear();
+    if (_input.size() < 3) return _hull;
+    dropInnerPoints(_input);
     const size_t count = _input.size();
-    if (count < 3) return _hull;
 
     size_t pivotIndex = 0;
     for (size_t i = 1; i < count; ++i) {
@@ -95,8 +129,24 @@ const std::vector<GrahamPoint>& GrahamScan::calcHull()
     }
     std::swap(_input[0], _input[pivotIndex]);
     const GrahamPoint pivot = _input[0];
-    std::sort(_input.begin() + 1, _input.end(),
-              [&pivot](const GrahamPoint& a, const GrahamPoint& b) { return pivot.thetaCompareP1(a, b) < 0; });
+    // The order of thetaCompareP1, with each point's angle and distance worked out once rather
+    // than in every comparison: hulls round large branches sort thousands of points per paint.
+    struct Keyed {
+        double angle;
+        int64_t distance;
+        GrahamPoint point;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(count - 1);
+    for (size_t i = 1; i < count; ++i) {
+        const int64_t dx = _input[i].x() - pivot.x();
+        const int64_t dy = _input[i].y() - pivot.y();
+        keyed.push_back({pseudoAngle(dx, dy), dx * dx + dy * dy, _input[i]});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.angle != b.angle ? a.angle < b.angle : a.distance < b.distance;
+    });
+    for (size_t i = 1; i < count; ++i) _input[i] = keyed[i - 1].point;
 
     pushHullPoint(pivot);
     size_t k = 1;

@@ -43,7 +43,7 @@ public:
     void addInputRect(const Rect& rect);
     void addInputX(double x, double y);
     void addInputPoint(Point p) { addInputX(p.x, p.y); }
-    // The points scanned; calcHull reorders them.
+    // The points scanned; calcHull reorders them and drops points that lie inside the hull.
     std::vector<GrahamPoint>& input() { return _input; }
 
     // The pivot (the topmost, then leftmost point) first, then the outline in order of increasing

@@ -74,7 +74,9 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
         node.setHullColor(color);
         if (GrahamScan* scan = currentGrahamScan()) {
             scan->addInputRect(node.bounds());
-            for (ContainedElement* element : node.containedElements()) scan->addInputRect(element->bounds());
+            if (node.hasContainedElements()) {
+                for (ContainedElement* element : node.containedElements()) scan->addInputRect(element->bounds());
+            }
         }
         stack.push_back({&node, 0, color});
     };
@@ -88,7 +90,7 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
             const std::optional<Color> color = frame.color;
             if (GrahamScan* scan = currentGrahamScan()) {
                 const RelationPath& path = child.parentRelation()->relationPath();
-                if (child.isVisible()) {
+                if (child.isVisible() && child.parentRelation()->hasContainedElements()) {
                     for (ContainedElement* element : child.parentRelation()->containedElements())
                         scan->addInputRect(element->bounds());
                 }
