@@ -2,6 +2,7 @@
 
 #include "MindMaps/ColorUtils.h"
 #include "MindMaps/ContainedElement.h"
+#include "MindMaps/LayoutModes.h"
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -25,7 +26,7 @@ constexpr double DarkLevelFactor = 0.9;
 bool hangsFromRelationStart(const MindMapNode& node)
 {
     const int32_t mode = node.effectiveLayoutMode();
-    return mode == 3 || mode == 4;
+    return mode == LayoutModeList || mode == LayoutModeTopDown;
 }
 
 } // namespace

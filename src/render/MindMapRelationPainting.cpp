@@ -55,7 +55,6 @@ constexpr double GuideLineUnderlayWidth = 5.0;
 constexpr double GuideLineDashOn = 5.0;
 constexpr double GuideLineDashOff = 1.5;
 
-constexpr int32_t TopDownLayoutMode = 4;
 constexpr int32_t BaselineConnectionStyle = 1;
 
 StrokeStyle dashedStroke(const Color& color, std::vector<double> dash)
@@ -105,7 +104,7 @@ template <class Visit> void walkExpandedBranch(MindMapNode& root, Visit visit)
 void MindMapPainter::paintParentRelations(MindMapNode& root)
 {
     auto enter = [this](MindMapNode& node) {
-        if (!node.collapsed() && node.layoutMode() == TopDownLayoutMode) paintTopDownConnector(node);
+        if (!node.collapsed() && node.layoutMode() == LayoutModeTopDown) paintTopDownConnector(node);
     };
     enter(root);
     walkExpandedBranch(root, [&](MindMapNode& child) {
