@@ -388,7 +388,7 @@ void MindMap::validateElementStates()
     UpdateGuard update(*this);
     checkCrossLinksAfterHierarchyChange();
     if (_progressDirty) updateRollUpProgress();
-    MindMapNode::measureTextsAhead(_nodes);
+    MindMapNode::measureTextsAhead(_nodes, _crossLinks);
     for (size_t i = 0; i < _nodes.size(); ++i) {
         MindMapNode* node = _nodes[i];
         node->validateNodeState();

@@ -28,11 +28,18 @@ double bottomEdge(const MindMapNode* node)
     return bounds.origin.y + bounds.size.height;
 }
 
+// A new topic is placed by the size it shows, not by the one it has before it is first measured.
+void measureNewTopic(MindMapNode* topic)
+{
+    topic->validateNodeState();
+}
+
 // A new child in free layout goes below the sibling that reaches lowest, at that sibling's x,
 // unless its parent is a central theme or it has no siblings: then the layouter finds it a place.
 void placeNewChild(MindMapNode* parent, MindMapNode* child)
 {
     if (child->isAutoLayout()) return;
+    measureNewTopic(child);
     const MindMapNode* lowest = nullptr;
     for (const MindMapNode* sibling : parent->children()) {
         if (sibling == child) continue;
@@ -52,6 +59,7 @@ void placeNewChild(MindMapNode* parent, MindMapNode* child)
 void placeNewSibling(const MindMapNode* node, MindMapNode* sibling)
 {
     if (sibling->isAutoLayout()) return;
+    measureNewTopic(sibling);
     if (node->nodeLevel() < 2) {
         MapLayouter::shared().assignDefaultNodeLocation(sibling);
         return;

@@ -1,6 +1,7 @@
 #include "MindMaps/MindMapNode.h"
 
 #include "MindMaps/ContainedElement.h"
+#include "MindMaps/CrossLink.h"
 #include "MindMaps/CustomIcon.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
@@ -786,11 +787,19 @@ void MindMapNode::prepareTextForMeasuring()
     _textPrepared = true;
 }
 
-void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes)
+void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, const std::vector<CrossLink*>& crossLinks)
 {
     std::vector<MindMapNode*> waiting;
     std::vector<MindMapText*> waitingFreeTexts;
     std::vector<const AttributedString*> texts;
+    // Labels on relations are free texts as well: left out, each would be laid out alone later.
+    auto collectFreeTexts = [&](const CompositeElement& owner) {
+        if (!owner.hasContainedElements()) return;
+        for (ContainedElement* element : owner.containedElements()) {
+            auto* freeText = dynamic_cast<MindMapText*>(element);
+            if (freeText && freeText->prepareTextForMeasuring()) waitingFreeTexts.push_back(freeText);
+        }
+    };
     for (MindMapNode* node : nodes) {
         if (!node->_isLoading && node->_updateState != 0 && !node->_validatingState) {
             node->_validatingState = true;
@@ -801,13 +810,10 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes)
                 texts.push_back(&node->_displayText);
             }
         }
-        if (!node->hasContainedElements()) continue;
-        for (ContainedElement* element : node->containedElements()) {
-            auto* freeText = dynamic_cast<MindMapText*>(element);
-            const AttributedString* text = freeText ? freeText->prepareTextForMeasuring() : nullptr;
-            if (text) waitingFreeTexts.push_back(freeText);
-        }
+        collectFreeTexts(*node);
+        collectFreeTexts(*node->parentRelation());
     }
+    for (const CrossLink* link : crossLinks) collectFreeTexts(*link);
     for (MindMapText* freeText : waitingFreeTexts) texts.push_back(&freeText->displayText());
     if (texts.empty()) return;
     const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);

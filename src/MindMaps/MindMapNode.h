@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+class CrossLink;
 class DiagramLink;
 class EmbeddedImage;
 class NodeHullStyle;
@@ -226,9 +227,11 @@ public:
     // auto number, border, date, outer size), and reports a new outer size to the map.
     void validateNodeState();
     // Runs the steps of validation before measuring (style, font, display text) for every node
-    // and free text of the nodes that awaits them and measures all display texts in one batch;
-    // validation then takes the sizes. The steps run in the order validation would run them.
-    static void measureTextsAhead(const std::vector<MindMapNode*>& nodes);
+    // and free text of the nodes, their parent relations and the cross links that awaits them and
+    // measures all display texts in one batch; validation then takes the sizes. The steps run in
+    // the order validation would run them.
+    static void measureTextsAhead(const std::vector<MindMapNode*>& nodes,
+                                  const std::vector<CrossLink*>& crossLinks = {});
 
     // ---- Auto numbering and date text ----
 

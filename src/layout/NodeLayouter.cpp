@@ -195,6 +195,8 @@ Point NodeLayouter::newCentralThemeLocation(MindMap& mindMap)
 void NodeLayouter::assignDefaultNodeLocation(MindMapNode* node)
 {
     if (!node || !node->mindMap()) return;
+    // A new topic is placed by the size it shows, not the one it has before it is first measured.
+    node->validateNodeState();
     NodeLayouter layouter(*node->mindMap());
     layouter.assignDefaultNodeLocation(node, node->mindMap()->nodes());
 }
@@ -202,6 +204,7 @@ void NodeLayouter::assignDefaultNodeLocation(MindMapNode* node)
 void NodeLayouter::avoidOverlap(MindMapNode* node)
 {
     if (!node || !node->mindMap()) return;
+    node->validateNodeState();
     NodeLayouter(*node->mindMap()).doAvoidOverlap(node);
 }
 

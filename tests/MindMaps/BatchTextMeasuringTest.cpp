@@ -1,9 +1,12 @@
+#include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
+#include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/PangoTextMeasurer.h"
+#include "support/FakeTextMeasurer.h"
 #include "support/MixedTopicTexts.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +53,7 @@ void buildMixedMap(MindMap& map, size_t count)
             style->setFontSize(MixedTopicTexts::font(i).pointSize());
         }
         if (i % 10 == 0) node->addText()->setText(texts[count - 1 - i]);
+        if (i % 10 == 5) node->parentRelation()->addText()->setText(texts[count - 1 - i]);
         parents.push_back(node);
     }
 }
@@ -58,6 +62,7 @@ struct MeasuredTopic {
     Size text;
     Size outer;
     Size freeText;
+    Size relationLabel;
     friend bool operator==(const MeasuredTopic&, const MeasuredTopic&) = default;
 };
 
@@ -69,9 +74,12 @@ std::vector<MeasuredTopic> measuredTopics(TextMeasurer& measurer, size_t count)
     map.validateElementStates();
     std::vector<MeasuredTopic> topics;
     for (MindMapNode* node : map.nodes()) {
-        MeasuredTopic topic{node->textSize(), node->size(), Size()};
+        MeasuredTopic topic{node->textSize(), node->size(), Size(), Size()};
         for (ContainedElement* element : node->containedElements()) {
             if (auto* freeText = dynamic_cast<MindMapText*>(element)) topic.freeText = freeText->size();
+        }
+        for (ContainedElement* element : node->parentRelation()->containedElements()) {
+            if (auto* label = dynamic_cast<MindMapText*>(element)) topic.relationLabel = label->size();
         }
         topics.push_back(topic);
     }
@@ -103,6 +111,47 @@ TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
                           << " one by one " << expected[i].text.width << " x " << expected[i].text.height;
     }
     EXPECT_EQ(differing, 0u);
+}
+
+// Labels on parent relations and cross links wait for the batch too, rather than being laid out
+// one by one afterwards.
+TEST(BatchTextMeasuring, RelationLabelsAreMeasuredInTheBatch)
+{
+    struct CountingMeasurer : FakeTextMeasurer {
+        size_t alone = 0;
+        size_t batched = 0;
+        Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
+        {
+            ++alone;
+            return FakeTextMeasurer::sizeForAttributedString(text, wrapWidth);
+        }
+        std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                    double wrapWidth) override
+        {
+            batched += texts.size();
+            std::vector<Size> sizes;
+            for (const AttributedString* text : texts)
+                sizes.push_back(FakeTextMeasurer::sizeForAttributedString(*text, wrapWidth));
+            return sizes;
+        }
+    } measurer;
+    TextMeasurer::setShared(&measurer);
+    MindMap map;
+    map.newMindMap("", false, std::nullopt);
+    MindMapNode* theme = map.internalAddCentralTheme("theme");
+    MindMapNode* child = map.addMindMapNodeAsChild(theme, Point{100, 0});
+    child->setText("child");
+    child->parentRelation()->addText()->setText("parent label");
+    MindMapNode* other = map.addMindMapNodeAsChild(theme, Point{-100, 0});
+    other->setText("other");
+    CrossLink* link = map.addCrossLinkFromSource(child, other);
+    ASSERT_NE(link, nullptr);
+    link->addText()->setText("cross label");
+    measurer.alone = measurer.batched = 0;
+    map.validateElementStates();
+    TextMeasurer::setShared(nullptr);
+    EXPECT_EQ(measurer.alone, 0u);
+    EXPECT_EQ(measurer.batched, 5u);
 }
 
 // A topic whose text changes after the batch built its display text is measured afresh.

@@ -61,8 +61,9 @@ TEST_F(CommandsTest, ANewChildGoesBelowTheLowestChildAndASiblingBelowTheTopic)
     MindMapNode* child = topic("B1")->children().back();
     EXPECT_EQ(map.selectedElement(), child);
     EXPECT_EQ(editor.editedNewNode, child);
-    // Placed by the height a new topic has before it is first measured.
-    const double newHeight = MindMapNode::DefaultHeight;
+    // Placed by its measured height, not the default it has before measuring.
+    const double newHeight = child->bounds().size.height;
+    ASSERT_NE(newHeight, MindMapNode::DefaultHeight);
     EXPECT_EQ(child->location(), (Point{420, bottom + newHeight / 2 + 12}));
 
     // Room below A1a, so that moving out of an overlap does not take the new sibling elsewhere.
@@ -72,7 +73,7 @@ TEST_F(CommandsTest, ANewChildGoesBelowTheLowestChildAndASiblingBelowTheTopic)
     map.addSiblingNode();
     MindMapNode* sibling = topic("A1")->childAtIndex(1);
     EXPECT_EQ(childTexts("A1"), (std::vector<std::string>{"A1a", "", "A1b"}));
-    EXPECT_EQ(sibling->location(), (Point{400, (height + newHeight) / 2 + 12}));
+    EXPECT_EQ(sibling->location(), (Point{400, (height + sibling->bounds().size.height) / 2 + 12}));
 
     map.setSelectedElement(topic("A1a"));
     map.insertSiblingNode();
