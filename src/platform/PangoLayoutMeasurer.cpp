@@ -4,17 +4,43 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Whether the text is one line of characters below U+0590: a control character (new lines, tabs,
+// vertical tabs, form feeds) or U+0085 would start another line, and the scripts from Hebrew on
+// are written right to left or mostly come from fonts other than the one asked for.
+bool isOneLineOfSimpleScripts(const std::string& text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte >= 0xD6) return false;
+        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) return false;
+    }
+    return true;
+}
+
+} // namespace
+
 PangoLayoutMeasurer::PangoLayoutMeasurer()
 {
     _fontMap = pango_cairo_font_map_new();
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(_fontMap), PangoTextMeasurer::Resolution);
     _context = pango_font_map_create_context(_fontMap);
     PangoTextMeasurer::prepareContext(_context);
+    // The font a layout merges over the context's: one line is itemized against the same.
+    std::unique_ptr<PangoFontDescription, decltype(&pango_font_description_free)> font(Font().newPangoDescription(),
+                                                                                       pango_font_description_free);
+    pango_context_set_font_description(_context, font.get());
     _layout = pango_layout_new(_context);
 }
 
 PangoLayoutMeasurer::~PangoLayoutMeasurer()
 {
+    if (_lastDescription) pango_font_description_free(_lastDescription);
     g_object_unref(_layout);
     g_object_unref(_context);
     g_object_unref(_fontMap);
@@ -28,6 +54,84 @@ Size PangoLayoutMeasurer::sizeForText(const std::string& text, const Font& font,
 
 Size PangoLayoutMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
+    if (const std::optional<Size> size = oneLineSize(text, wrapWidth)) return *size;
     PangoTextMeasurer::setUpLayout(_layout, text, wrapWidth);
     return PangoTextMeasurer::layoutSize(_layout);
+}
+
+const PangoFontDescription* PangoLayoutMeasurer::description(const Font& font)
+{
+    // Topics mostly share a few fonts: the description of the last one is kept.
+    if (!_lastDescription || !(_lastFont == font)) {
+        if (_lastDescription) pango_font_description_free(_lastDescription);
+        _lastDescription = font.newPangoDescription();
+        _lastFont = font;
+    }
+    return _lastDescription;
+}
+
+std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& text, double wrapWidth)
+{
+    const std::string& string = text.string();
+    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !isOneLineOfSimpleScripts(string))
+        return std::nullopt;
+    // Raised or lowered text changes the size of its font and its place on the line; runs of
+    // other fonts are moved to share the baseline of the first. Either takes the layout.
+    const std::vector<AttributedString::Run> runs = text.runs();
+    size_t covered = 0;
+    for (const AttributedString::Run& run : runs) {
+        if (run.attributes.superscript != 0 || run.attributes.font != runs.front().attributes.font) return std::nullopt;
+        covered += run.range.length;
+    }
+    if (!runs.empty() && runs.front().attributes.font && covered != text.length()) return std::nullopt;
+
+    // Only fonts decide how the layout itemizes such a text: the rest of its attributes (lines,
+    // colours) leave the logical extents alone. Here one font covers the whole text, or none does.
+    PangoAttrList* fonts = nullptr;
+    if (!runs.empty() && runs.front().attributes.font) {
+        fonts = pango_attr_list_new();
+        PangoAttribute* attribute = pango_attr_font_desc_new(description(*runs.front().attributes.font));
+        attribute->start_index = 0;
+        attribute->end_index = static_cast<guint>(string.size());
+        pango_attr_list_insert(fonts, attribute);
+    }
+    const int length = static_cast<int>(string.size());
+    // The layout's choice for a paragraph: its first strong character, else the context's.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    PangoDirection direction = pango_find_base_dir(string.data(), length);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    if (direction == PANGO_DIRECTION_NEUTRAL) direction = pango_context_get_base_dir(_context);
+    GList* items = pango_itemize_with_base_dir(_context, direction, string.data(), 0, length, fonts, nullptr);
+    if (fonts) pango_attr_list_unref(fonts);
+
+    // A character the font lacks comes from another font, which the layout would move.
+    auto fontOf = [](GList* entry) { return static_cast<PangoItem*>(entry->data)->analysis.font; };
+    bool oneFont = items != nullptr;
+    for (GList* entry = items; entry && oneFont; entry = entry->next) oneFont = fontOf(entry) == fontOf(items);
+    if (!oneFont) {
+        g_list_free_full(items, [](gpointer item) { pango_item_free(static_cast<PangoItem*>(item)); });
+        return std::nullopt;
+    }
+
+    // The line's logical rectangle as the layout joins its runs' rectangles, in Pango units.
+    PangoRectangle line{0, 0, 0, 0};
+    PangoGlyphString* glyphs = pango_glyph_string_new();
+    int x = 0;
+    for (GList* entry = items; entry; entry = entry->next) {
+        auto* item = static_cast<PangoItem*>(entry->data);
+        pango_shape_item(item, string.data(), length, nullptr, glyphs, PANGO_SHAPE_NONE);
+        PangoRectangle run;
+        pango_glyph_string_extents(glyphs, item->analysis.font, nullptr, &run);
+        const int left = std::min(line.x, x + run.x);
+        line.width = std::max(line.x + line.width, x + run.x + run.width) - left;
+        line.x = left;
+        const int top = std::min(line.y, run.y);
+        line.height = std::max(line.y + line.height, run.y + run.height) - top;
+        line.y = top;
+        x += run.width;
+        pango_item_free(item);
+    }
+    pango_glyph_string_free(glyphs);
+    g_list_free(items);
+    return Size{double(line.width) / PANGO_SCALE, double(line.height) / PANGO_SCALE};
 }
