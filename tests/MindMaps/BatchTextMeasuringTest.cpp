@@ -1,58 +1,21 @@
 #include "MindMaps/CrossLink.h"
-#include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
-#include "platform/PangoLayoutMeasurer.h"
 #include "platform/PangoTextMeasurer.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/LaidOutTextMeasurer.h"
 #include "support/MixedTopicTexts.h"
 
 #include <gtest/gtest.h>
-#include <pango/pangocairo.h>
 
 #include <optional>
 #include <vector>
 
 namespace {
-
-// Lays every text out alone in a Pango layout set up as for drawing, one after another,
-// remembering nothing.
-class OneByOneMeasurer : public TextMeasurer {
-public:
-    OneByOneMeasurer()
-    {
-        _fontMap = pango_cairo_font_map_new();
-        pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(_fontMap), PangoTextMeasurer::Resolution);
-        _context = pango_font_map_create_context(_fontMap);
-        PangoTextMeasurer::prepareContext(_context);
-        _layout = pango_layout_new(_context);
-    }
-    ~OneByOneMeasurer() override
-    {
-        g_object_unref(_layout);
-        g_object_unref(_context);
-        g_object_unref(_fontMap);
-    }
-    Size sizeForText(const std::string& text, const Font& font, double wrapWidth) override
-    {
-        PangoTextMeasurer::setUpLayout(_layout, text, font, wrapWidth);
-        return PangoTextMeasurer::layoutSize(_layout);
-    }
-    Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
-    {
-        PangoTextMeasurer::setUpLayout(_layout, text, wrapWidth);
-        return PangoTextMeasurer::layoutSize(_layout);
-    }
-
-private:
-    PangoFontMap* _fontMap;
-    PangoContext* _context;
-    PangoLayout* _layout;
-};
 
 // Topics of mixed scripts and markdown, a style sheet font of another family per level, every
 // third topic with a font size and style of its own, every tenth with a free text.
@@ -118,7 +81,7 @@ TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
     StyleSheet::changeStyleSheetFonts(Font("DejaVu Serif", 20, true), Font("DejaVu Sans Mono", 16),
                                       Font("Helvetica", 13.5, false, true), std::nullopt, std::nullopt);
     constexpr size_t Count = 1500;
-    OneByOneMeasurer oneByOne;
+    LaidOutTextMeasurer oneByOne;
     const std::vector<MeasuredTopic> expected = measuredTopics(oneByOne, Count);
     PangoTextMeasurer batching;
     const std::vector<MeasuredTopic> measured = measuredTopics(batching, Count);
@@ -174,29 +137,6 @@ TEST(BatchTextMeasuring, RelationLabelsAreMeasuredInTheBatch)
     TextMeasurer::setShared(nullptr);
     EXPECT_EQ(measurer.alone, 0u);
     EXPECT_EQ(measurer.batched, 5u);
-}
-
-// The measurer takes shortcuts for texts of one line; every text of 10,000 topics of every script,
-// font and markdown span, with and without a wrap width, keeps the size a layout gives it.
-TEST(BatchTextMeasuring, TextsKeepTheSizesALayoutGivesThem)
-{
-    const std::vector<std::string> raw = MixedTopicTexts::texts(10000, 11);
-    OneByOneMeasurer layout;
-    PangoLayoutMeasurer measurer;
-    size_t differing = 0;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        AttributedString text =
-            MarkdownSpanParser::markdownToAttributedString(raw[i], MixedTopicTexts::font(i), i % 16);
-        text.setAlignment({0, text.length()}, static_cast<TextAlignment>(i % 3));
-        if (i % 5 == 0) text.setColor({0, text.length() / 2}, Color(0.5, 0.25, 0, 1));
-        const double wrapWidth = i % 4 == 0 ? 80.0 : 0.0;
-        const Size expected = layout.sizeForAttributedString(text, wrapWidth);
-        const Size measured = measurer.sizeForAttributedString(text, wrapWidth);
-        if (!(measured == expected) && ++differing < 5)
-            ADD_FAILURE() << i << " \"" << raw[i] << "\": " << measured.width << " x " << measured.height
-                          << ", a layout " << expected.width << " x " << expected.height;
-    }
-    EXPECT_EQ(differing, 0u);
 }
 
 // A topic whose text changes after the batch built its display text is measured afresh.

@@ -1,6 +1,7 @@
 #include "platform/TextMeasurer.h"
 #include "platform/PangoTextMeasurer.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/LaidOutTextMeasurer.h"
 #include "support/MixedTopicTexts.h"
 
 #include <gtest/gtest.h>
@@ -184,12 +185,13 @@ std::vector<AttributedString> mixedAttributedTexts(size_t count)
 
 } // namespace
 
-// Sizes measured in one batch on several threads, remembered, or found again for a recoloured
-// text are those of laying every text out alone, to the last bit.
+// Sizes measured in one batch on several threads, remembered, found again for a recoloured text,
+// or measured one by one with the shortcut for one-line texts, wrapped or not, are those of
+// laying every text out alone, to the last bit.
 TEST(PangoTextMeasurerBatch, EverySizeIsThatOfTheTextLaidOutAlone)
 {
-    const std::vector<AttributedString> texts = mixedAttributedTexts(1000);
-    PangoLayoutMeasurer alone;
+    const std::vector<AttributedString> texts = mixedAttributedTexts(3000);
+    LaidOutTextMeasurer alone;
     std::vector<Size> expected;
     for (const AttributedString& text : texts) expected.push_back(alone.sizeForAttributedString(text, 0));
 
@@ -200,11 +202,19 @@ TEST(PangoTextMeasurerBatch, EverySizeIsThatOfTheTextLaidOutAlone)
     for (const AttributedString& text : texts) batch.push_back(&text);
     const std::vector<Size> sizes = measurer.sizesForAttributedStrings(batch);
     ASSERT_EQ(sizes.size(), texts.size());
+    PangoLayoutMeasurer oneByOne;
     size_t differing = 0;
+    auto expectSame = [&](const AttributedString& text, Size size, Size laidOut) {
+        if (size != laidOut && ++differing < 5)
+            ADD_FAILURE() << text.string() << ": " << size.width << " x " << size.height << " alone " << laidOut.width
+                          << " x " << laidOut.height;
+    };
     for (size_t i = 0; i < texts.size(); ++i) {
-        if (sizes[i] != expected[i] && ++differing < 5)
-            ADD_FAILURE() << texts[i].string() << ": " << sizes[i].width << " x " << sizes[i].height << " alone "
-                          << expected[i].width << " x " << expected[i].height;
+        expectSame(texts[i], sizes[i], expected[i]);
+        expectSame(texts[i], oneByOne.sizeForAttributedString(texts[i], 0), expected[i]);
+        const double wrapWidth = 20.0 * double(1 + i % 5);
+        expectSame(texts[i], oneByOne.sizeForAttributedString(texts[i], wrapWidth),
+                   alone.sizeForAttributedString(texts[i], wrapWidth));
     }
     EXPECT_EQ(differing, 0u);
 
