@@ -32,7 +32,6 @@ TEST_F(StrictLayoutTest, RootsSplitTheirChildrenBetweenTheSides)
         {1, 1, {100, 100}, {false, false}},             // all left
         {1, 2, {-100, -100}, {true, true}},             // all right
         {1, 7, {100, -100, 100}, {true, false, false}}, // from the first one left of the theme on
-        {1, 8, {0, 0}, {true, false}},                  // unknown: balanced
         {2, 3, {100, 100}, {true, true}},               // all above
         {2, 5, {-100, -100}, {false, false}},           // all below
         {2, 4, {0, 0}, {true, false}},                  // not offered for this mode: balanced
