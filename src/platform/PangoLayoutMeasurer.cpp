@@ -2,6 +2,7 @@
 
 #include "platform/PangoTextMeasurer.h"
 
+#include <hb.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -11,8 +12,8 @@
 namespace {
 
 // Whether the text is one line of characters below U+0590: a control character (new lines, tabs,
-// vertical tabs, form feeds) or U+0085 would start another line, and the scripts from Hebrew on
-// are written right to left or mostly come from fonts other than the one asked for.
+// vertical tabs, form feeds) or U+0085 would start another line, and from Hebrew on come scripts
+// with baselines of their own and fallback fonts, whose runs the layout moves up or down.
 bool isOneLineOfSimpleScripts(const std::string& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
@@ -21,6 +22,26 @@ bool isOneLineOfSimpleScripts(const std::string& text)
         if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) return false;
     }
     return true;
+}
+
+gboolean isFontAttribute(PangoAttribute* attribute, gpointer)
+{
+    return attribute->klass->type == PANGO_ATTR_FONT_DESC;
+}
+
+// Whether the font has a table of baselines; the answer is kept on the font.
+bool hasBaselineTable(PangoFont* font)
+{
+    static const GQuark key = g_quark_from_static_string("tarnwick-baseline-table");
+    gpointer known = g_object_get_qdata(G_OBJECT(font), key);
+    if (!known) {
+        hb_blob_t* table =
+            hb_face_reference_table(hb_font_get_face(pango_font_get_hb_font(font)), HB_TAG('B', 'A', 'S', 'E'));
+        known = GINT_TO_POINTER(hb_blob_get_length(table) > 0 ? 2 : 1);
+        hb_blob_destroy(table);
+        g_object_set_qdata(G_OBJECT(font), key, known);
+    }
+    return GPOINTER_TO_INT(known) == 2;
 }
 
 } // namespace
@@ -75,20 +96,26 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
     const std::string& string = text.string();
     if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !isOneLineOfSimpleScripts(string))
         return std::nullopt;
-    // Raised or lowered text changes the size of its font and its place on the line; runs of
-    // other fonts are moved to share the baseline of the first. Either takes the layout.
+    // Raised or lowered text changes the size of its font and its place on the line: the layout's.
     const std::vector<AttributedString::Run> runs = text.runs();
     size_t covered = 0;
+    bool oneFont = true;
     for (const AttributedString::Run& run : runs) {
-        if (run.attributes.superscript != 0 || run.attributes.font != runs.front().attributes.font) return std::nullopt;
+        if (run.attributes.superscript != 0) return std::nullopt;
+        oneFont = oneFont && run.attributes.font == runs.front().attributes.font;
         covered += run.range.length;
     }
-    if (!runs.empty() && runs.front().attributes.font && covered != text.length()) return std::nullopt;
+    oneFont = oneFont && (runs.empty() || !runs.front().attributes.font || covered == text.length());
 
     // Only fonts decide how the layout itemizes such a text: the rest of its attributes (lines,
-    // colours) leave the logical extents alone. Here one font covers the whole text, or none does.
+    // colours) leave the logical extents alone.
     PangoAttrList* fonts = nullptr;
-    if (!runs.empty() && runs.front().attributes.font) {
+    if (!oneFont) {
+        PangoAttrList* attributes = text.newPangoAttrList();
+        fonts = pango_attr_list_filter(attributes, isFontAttribute, nullptr);
+        pango_attr_list_unref(attributes);
+    } else if (!runs.empty() && runs.front().attributes.font) {
+        // The list the general case would give, made directly.
         fonts = pango_attr_list_new();
         PangoAttribute* attribute = pango_attr_font_desc_new(description(*runs.front().attributes.font));
         attribute->start_index = 0;
@@ -104,11 +131,12 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
     GList* items = pango_itemize_with_base_dir(_context, direction, string.data(), 0, length, fonts, nullptr);
     if (fonts) pango_attr_list_unref(fonts);
 
-    // A character the font lacks comes from another font, which the layout would move.
-    auto fontOf = [](GList* entry) { return static_cast<PangoItem*>(entry->data)->analysis.font; };
-    bool oneFont = items != nullptr;
-    for (GList* entry = items; entry && oneFont; entry = entry->next) oneFont = fontOf(entry) == fontOf(items);
-    if (!oneFont) {
+    // The layout moves a run whose font gives its baseline elsewhere to the baseline of the first
+    // run: only runs of fonts that give none are left as shaped.
+    bool unmoved = items != nullptr;
+    for (GList* entry = items; entry && unmoved; entry = entry->next)
+        unmoved = !hasBaselineTable(static_cast<PangoItem*>(entry->data)->analysis.font);
+    if (!unmoved) {
         g_list_free_full(items, [](gpointer item) { pango_item_free(static_cast<PangoItem*>(item)); });
         return std::nullopt;
     }
