@@ -4,7 +4,6 @@
 #include "LayoutTestSupport.h"
 
 #include "MindMaps/MapLayouter.h"
-#include "MindMaps/MindMapStyle.h"
 #include "MindMaps/RelationStyle.h"
 #include "layout/LayoutInstallation.h"
 #include "layout/ParentRelationRouter.h"
@@ -27,11 +26,6 @@ class ParentRelationRouterTest : public LayoutTest {
 protected:
     MindMapNode* at(MindMapNode* parent, Point location) { return topic(parent, location); }
     static RelationPath& path(MindMapNode* node) { return node->parentRelation()->relationPath(); }
-    void setConnectionStyle(int32_t style)
-    {
-        map.style()->setConnectionStyle(style);
-        map.style()->setPropCustomized(MindMapStyle::ConnectionStyleMask, true);
-    }
 };
 
 TEST_F(ParentRelationRouterTest, CentredCurvesBendAtTheFixedDivisorAndChainTheirOffsets)

@@ -2,9 +2,8 @@
 
 // Maps of measured topics for the tests of the strict layouts.
 
-#include "MindMaps/MindMapNodeTestSupport.h"
+#include "LayoutTestSupport.h"
 
-#include "MindMaps/MindMapStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/RelationStyle.h"
 #include "layout/StrictNodeLayouter.h"
@@ -35,18 +34,8 @@ inline bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
-class StrictLayoutTest : public nodetest::NodeTest {
+class StrictLayoutTest : public LayoutTest {
 protected:
-    // A measured topic with a plain rectangular border.
-    MindMapNode* topic(MindMapNode* parent, Point at = {}, const std::string& text = "Topic")
-    {
-        MindMapNode* node = parent ? child(parent, at) : theme(text);
-        if (!parent) node->setLocation(at);
-        node->setText(text);
-        settle(node);
-        return node;
-    }
-
     // A root at the origin with children of one, two and three lines and a grandchild under the
     // first child.
     MindMapNode* smallBranch(int32_t mode, int32_t direction)
@@ -58,15 +47,6 @@ protected:
         root->setLayoutMode(mode);
         root->setLayoutDirection(direction);
         return root;
-    }
-
-    // An empty map for the next case of a table.
-    void fresh() { map.newMindMap("", false, std::nullopt); }
-
-    void setConnectionStyle(int32_t connectionStyle)
-    {
-        map.style()->setPropCustomized(MindMapStyle::ConnectionStyleMask, true);
-        map.style()->setConnectionStyle(connectionStyle);
     }
 };
 
