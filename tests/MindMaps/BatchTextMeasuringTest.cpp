@@ -80,7 +80,7 @@ TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
 {
     StyleSheet::changeStyleSheetFonts(Font("DejaVu Serif", 20, true), Font("DejaVu Sans Mono", 16),
                                       Font("Helvetica", 13.5, false, true), std::nullopt, std::nullopt);
-    constexpr size_t Count = 1500;
+    constexpr size_t Count = 10000;
     LaidOutTextMeasurer oneByOne;
     const std::vector<MeasuredTopic> expected = measuredTopics(oneByOne, Count);
     PangoTextMeasurer batching;
