@@ -117,6 +117,18 @@ TEST_F(NodeLayouterTest, IndexedObstaclesPlaceExactlyAsThePlainScan)
     EXPECT_NE(plain, start);
 }
 
+TEST_F(NodeLayouterTest, BranchesDeeperThanTheStackMoveWhole)
+{
+    std::vector<MindMapNode*> chain = loadingChain(100001);
+    for (size_t i = 0; i < chain.size(); ++i) chain[i]->setLocation({0, static_cast<double>(i) * 30});
+    for (MindMapNode* node : chain) node->loaded();
+    map.rethinkCentralThemes();
+    NodeLayouter::positionBranch(chain[1]);
+    const Point moved = chain[1]->location() - Point{0, 30};
+    EXPECT_NE(moved, Point());
+    EXPECT_EQ(chain.back()->location(), (Point{moved.x, moved.y + 100000 * 30.0}));
+}
+
 TEST_F(NodeLayouterTest, PlacingTwiceGivesTheSameBitsAndEqualPointsChangeNothing)
 {
     const std::vector<MindMapNode*> nodes = branch(60);
