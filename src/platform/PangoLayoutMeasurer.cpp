@@ -11,17 +11,38 @@
 
 namespace {
 
-// Whether the text is one line of characters below U+0590: a control character (new lines, tabs,
-// vertical tabs, form feeds) or U+0085 would start another line, and from Hebrew on come scripts
-// with baselines of their own and fallback fonts, whose runs the layout moves up or down.
-bool isOneLineOfSimpleScripts(const std::string& text)
+// Whether the layout would keep the text on one line without a wrap width: a control character
+// (new lines, tabs, vertical tabs, form feeds), U+0085, U+2028 or U+2029 starts another.
+bool staysOnOneLine(const std::string& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x20 || byte >= 0xD6) return false;
-        if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) return false;
+        if (byte < 0x20) return false;
+        const auto next = [&](size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+        if (byte == 0xC2 && next(1) == 0x85) return false;
+        if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) return false;
     }
     return true;
+}
+
+// Scripts whose runs the layout sets on the roman baseline, which a font without a table of
+// baselines puts at 0: runs of such fonts stay where shaping put them. Lines that start in an
+// ideographic script align their runs on the ideographic baseline instead, which differs from
+// font to font.
+bool usesRomanBaseline(PangoScript script)
+{
+    switch (script) {
+    case PANGO_SCRIPT_COMMON:
+    case PANGO_SCRIPT_INHERITED:
+    case PANGO_SCRIPT_LATIN:
+    case PANGO_SCRIPT_GREEK:
+    case PANGO_SCRIPT_CYRILLIC:
+    case PANGO_SCRIPT_HEBREW:
+    case PANGO_SCRIPT_ARABIC:
+        return true;
+    default:
+        return false;
+    }
 }
 
 gboolean isFontAttribute(PangoAttribute* attribute, gpointer)
@@ -94,8 +115,7 @@ const PangoFontDescription* PangoLayoutMeasurer::description(const Font& font)
 std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& text, double wrapWidth)
 {
     const std::string& string = text.string();
-    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !isOneLineOfSimpleScripts(string))
-        return std::nullopt;
+    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !staysOnOneLine(string)) return std::nullopt;
     // Raised or lowered text changes the size of its font and its place on the line: the layout's.
     const std::vector<AttributedString::Run> runs = text.runs();
     size_t covered = 0;
@@ -131,11 +151,15 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
     GList* items = pango_itemize_with_base_dir(_context, direction, string.data(), 0, length, fonts, nullptr);
     if (fonts) pango_attr_list_unref(fonts);
 
-    // The layout moves a run whose font gives its baseline elsewhere to the baseline of the first
-    // run: only runs of fonts that give none are left as shaped.
+    // The layout moves runs of other fonts to the baseline of the first: a line of several runs
+    // is left as shaped only where every run sits on the roman baseline at 0.
     bool unmoved = items != nullptr;
-    for (GList* entry = items; entry && unmoved; entry = entry->next)
-        unmoved = !hasBaselineTable(static_cast<PangoItem*>(entry->data)->analysis.font);
+    if (items && items->next) {
+        for (GList* entry = items; entry && unmoved; entry = entry->next) {
+            const PangoAnalysis& analysis = static_cast<PangoItem*>(entry->data)->analysis;
+            unmoved = usesRomanBaseline(static_cast<PangoScript>(analysis.script)) && !hasBaselineTable(analysis.font);
+        }
+    }
     if (!unmoved) {
         g_list_free_full(items, [](gpointer item) { pango_item_free(static_cast<PangoItem*>(item)); });
         return std::nullopt;
