@@ -11,16 +11,22 @@
 
 namespace {
 
-// Whether the layout would keep the text on one line without a wrap width: a control character
-// (new lines, tabs, vertical tabs, form feeds), U+0085, U+2028 or U+2029 starts another.
-bool staysOnOneLine(const std::string& text)
+// Whether the layout would keep the text on one line without a wrap width (a control character,
+// U+0085, U+2028 or U+2029 starts another) and no character of it is of the scripts that set
+// their runs on the ideographic baseline (from U+2E80 to U+9FFF, U+AC00 to U+D7FF, U+F900 to
+// U+FAFF, U+FF00 to U+FFEF, U+20000 to U+3FFFF; a few neighbours are refused with them).
+bool isOneRomanLine(const std::string& text)
 {
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x20) return false;
         const auto next = [&](size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+        if (byte < 0x20) return false;
         if (byte == 0xC2 && next(1) == 0x85) return false;
         if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) return false;
+        if ((byte == 0xE2 && next(1) >= 0xBA) || (byte >= 0xE3 && byte <= 0xE9) || (byte >= 0xEA && byte <= 0xED) ||
+            (byte == 0xEF && ((next(1) >= 0xA4 && next(1) <= 0xAB) || next(1) >= 0xBC)) ||
+            (byte == 0xF0 && next(1) >= 0xA0))
+            return false;
     }
     return true;
 }
@@ -115,7 +121,7 @@ const PangoFontDescription* PangoLayoutMeasurer::description(const Font& font)
 std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& text, double wrapWidth)
 {
     const std::string& string = text.string();
-    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !staysOnOneLine(string)) return std::nullopt;
+    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.empty() || !isOneRomanLine(string)) return std::nullopt;
     // Raised or lowered text changes the size of its font and its place on the line: the layout's.
     const std::vector<AttributedString::Run> runs = text.runs();
     size_t covered = 0;
