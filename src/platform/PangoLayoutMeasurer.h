@@ -13,10 +13,9 @@ typedef struct _PangoFontMap PangoFontMap;
 typedef struct _PangoLayout PangoLayout;
 
 // A font map, context and layout of one thread, set up as the measurer measures: it lays a text
-// out and answers its size, remembering nothing. A text of one line in scripts before Hebrew,
-// without raised or lowered parts, is itemized and shaped without the layout, which gives it the
-// same size. Only the thread that made it may use
-// it.
+// out and answers its size, remembering nothing. A text of one line without raised or lowered
+// parts, whose runs all sit on the roman baseline, is itemized and shaped without the layout,
+// which would give it the same size. Only the thread that made it may use it.
 class PangoLayoutMeasurer {
 public:
     PangoLayoutMeasurer();
