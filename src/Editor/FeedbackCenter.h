@@ -17,7 +17,6 @@ public:
     const std::string& title() const { return _title; }
     void setTitle(const std::string& title) { _title = title; }
     const std::string& message() const { return _message; }
-    // Waits for its caller in the shell.
     void setMessage(const std::string& message) { _message = message; }
     // The name of an image that replaces the level's image in the log; empty for none.
     const std::string& image() const { return _image; }
@@ -25,7 +24,6 @@ public:
     // The GUID of a local map the message is about, so that the user can go there; may be empty.
     const std::string& guid() const { return _guid; }
     void setGuid(const std::string& guid) { _guid = guid; }
-    // Waits for its caller in the shell.
     std::chrono::system_clock::time_point timeStamp() const { return _timeStamp; }
 
 private:
@@ -79,8 +77,8 @@ public:
     static void installAsFeedbackSink();
 
     // Images of the cloud services' items.
-    // Waits for its caller in the shell.
     static std::string dropboxImage() { return "dropbox_white_16"; }
+    static std::string gdriveImage() { return "google_drive"; }
 
     // Newest first.
     const std::vector<std::shared_ptr<FeedbackItem>>& items() const { return _items; }

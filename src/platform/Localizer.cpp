@@ -88,7 +88,8 @@ std::string localized(const std::string& key)
 
 std::string formatText(const std::string& format, const std::vector<std::string>& arguments)
 {
-    static constexpr std::string_view placeholders[] = {"%@", "%ld", "%s", "%d"};
+    // Longer placeholders first, so that "%ld" is not read as "%l" followed by "d".
+    static constexpr std::string_view placeholders[] = {"@", "ld", "lu", "li", "s", "d", "u", "i"};
     std::string result;
     result.reserve(format.size());
     size_t nextArgument = 0;
@@ -98,21 +99,31 @@ std::string formatText(const std::string& format, const std::vector<std::string>
             result += format[i++];
             continue;
         }
-        const std::string_view rest = std::string_view(format).substr(i);
-        if (rest.starts_with("%%")) {
+        if (format.compare(i, 2, "%%") == 0) {
             result += '%';
             i += 2;
             continue;
         }
+        // A translation may reorder its arguments with positional forms such as "%2$@".
+        size_t cursor = i + 1;
+        std::optional<size_t> position;
+        size_t digitsEnd = cursor;
+        while (digitsEnd < format.size() && digitsEnd - cursor < 3 && format[digitsEnd] >= '0' &&
+               format[digitsEnd] <= '9')
+            ++digitsEnd;
+        if (digitsEnd > cursor && digitsEnd < format.size() && format[digitsEnd] == '$' && format[cursor] != '0') {
+            position = std::stoul(format.substr(cursor, digitsEnd - cursor)) - 1;
+            cursor = digitsEnd + 1;
+        }
+        const std::string_view rest = std::string_view(format).substr(cursor);
         bool replaced = false;
         for (std::string_view placeholder : placeholders) {
-            if (rest.starts_with(placeholder)) {
-                if (nextArgument < arguments.size()) result += arguments[nextArgument];
-                ++nextArgument;
-                i += placeholder.size();
-                replaced = true;
-                break;
-            }
+            if (!rest.starts_with(placeholder)) continue;
+            const size_t argument = position ? *position : nextArgument++;
+            if (argument < arguments.size()) result += arguments[argument];
+            i = cursor + placeholder.size();
+            replaced = true;
+            break;
         }
         if (!replaced) result += format[i++];
     }

@@ -4,25 +4,23 @@
 
 namespace {
 
-EditorInterface* gEditorInterface = nullptr;
+std::shared_ptr<EditorInterface> gEditorInterface;
 bool gWillTerminatePosted = false;
-
-NullEditorInterface& nullEditorInterface()
-{
-    static NullEditorInterface instance;
-    return instance;
-}
 
 } // namespace
 
 EditorInterface* EditorInterfaceInstance()
 {
-    return gEditorInterface ? gEditorInterface : &nullEditorInterface();
+    if (!gEditorInterface) gEditorInterface = std::make_shared<NullEditorInterface>();
+    return gEditorInterface.get();
 }
 
-void SetEditorInterfaceInstance(EditorInterface* editorInterface)
+void SetEditorInterfaceInstance(std::shared_ptr<EditorInterface> editorInterface)
 {
-    gEditorInterface = editorInterface;
+    if (editorInterface == gEditorInterface) return;
+    // The old interface goes only after the slot holds the new one, so that its teardown already
+    // sees its successor.
+    std::swap(gEditorInterface, editorInterface);
 }
 
 void PostWillTerminateNotification()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <any>
+#include <memory>
 #include <string>
 
 class MindMapProvider;
@@ -21,13 +22,11 @@ public:
     // Switches the editor to that map. info is empty or the selection to restore once it is open.
     virtual void openStorage(MindMapProvider* provider, const std::string& storageId, const std::any& info) = 0;
     // Opens a map by provider id, possibly asynchronously (the cloud providers).
-    // Waits for its caller in the shell.
     virtual void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId,
                                   const std::any& info) = 0;
 
     virtual bool isEditorModified() = 0;
     // Ends in-place editing and the other editor modes so that their edits reach the map.
-    // Waits for its caller in the shell.
     virtual void commitModelessEditors() = 0;
     // Writes the open map to its storage when it is edited; false when that failed.
     virtual bool commitEditor() = 0;
@@ -39,7 +38,6 @@ public:
     // A map's id changed: the navigation history and the window title follow it.
     virtual void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId) = 0;
     // A provider went away: forget all its maps in the navigation history.
-    // Waits for its caller in the shell.
     virtual void removeProviderEntries(MindMapProvider* provider) = 0;
 };
 
@@ -60,12 +58,14 @@ public:
     void removeProviderEntries(MindMapProvider*) override {}
 };
 
-// The installed editor interface, or the null one; never nullptr.
+// The installed editor interface; while none is installed, one null interface made on demand and
+// kept until the next installation. Never nullptr. The slot keeps what it answers alive.
 EditorInterface* EditorInterfaceInstance();
 
-// Installs the editor interface (not owned: the installer removes itself before it goes away).
-// nullptr restores the null interface.
-void SetEditorInterfaceInstance(EditorInterface* editorInterface);
+// Installs the editor interface, sharing its ownership with the installer; installing the one
+// already there changes nothing. nullptr empties the slot, so the next caller gets a fresh null
+// interface.
+void SetEditorInterfaceInstance(std::shared_ptr<EditorInterface> editorInterface);
 
 inline constexpr const char* WillTerminateNotification = "Tarnwick.WillTerminateNotification";
 

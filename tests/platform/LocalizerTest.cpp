@@ -67,6 +67,16 @@ TEST(LocalizerFormatTest, PlaceholdersPercentsAndArgumentCounts)
     EXPECT_EQ(formatText("%x %n %5d 50% %", {"a"}), "%x %n %5d 50% %");
 }
 
+TEST(LocalizerFormatTest, PositionalFormsTakeTheirNumberedArgument)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"%2$@ before %1$@", "b before a"},       {"%1$s holds %2$ld maps", "a holds b maps"},
+        {"%2$d, then %@ %@", "b, then a b"},      {"%3$@|", "|"},
+        {"%0$@ %$@ %1234$@", "%0$@ %$@ %1234$@"}, {"%lu of %u", "a of b"},
+    };
+    for (const auto& [format, filled] : cases) EXPECT_EQ(formatText(format, {"a", "b"}), filled) << format;
+}
+
 TEST(LocalizerFormatTest, ArgumentsAreNeverReadAsFormats)
 {
     EXPECT_EQ(formatText("%@ and %@", {"%@%s%n%x", "b"}), "%@%s%n%x and b");

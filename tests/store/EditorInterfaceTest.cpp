@@ -28,6 +28,26 @@ TEST_F(EditorInterfaceTest, NullInterfaceAnswersHarmlessly)
     EXPECT_EQ(nullptr, editor->currentStorage());
 }
 
+TEST_F(EditorInterfaceTest, TheSlotKeepsOneNullObjectUntilItIsSetAgain)
+{
+    EditorInterface* first = EditorInterfaceInstance();
+    EXPECT_EQ(first, EditorInterfaceInstance()) << "the same null object twice";
+
+    auto installed = std::make_shared<NullEditorInterface>();
+    SetEditorInterfaceInstance(installed);
+    EXPECT_EQ(installed.get(), EditorInterfaceInstance());
+    const long counted = installed.use_count();
+    SetEditorInterfaceInstance(installed);
+    EXPECT_EQ(counted, installed.use_count()) << "setting the installed object again changes nothing";
+
+    SetEditorInterfaceInstance(nullptr);
+    EXPECT_EQ(1, installed.use_count()) << "the slot let go of it";
+    EditorInterface* fresh = EditorInterfaceInstance();
+    ASSERT_NE(nullptr, dynamic_cast<NullEditorInterface*>(fresh));
+    EXPECT_NE(installed.get(), fresh);
+    EXPECT_TRUE(fresh->commitEditor());
+}
+
 TEST_F(EditorInterfaceTest, WillTerminateIsPostedOncePerRun)
 {
     int posted = 0;

@@ -1,0 +1,56 @@
+#include "Editor/SegmentedControlItem.h"
+
+#include "Editor/CommandRouter.h"
+#include "platform/Menu.h"
+
+SegmentedControlItem::SegmentedControlItem(std::vector<std::shared_ptr<ToolbarSegment>> segments)
+    : _segments(std::move(segments)), _segmentedControl(std::make_unique<SegmentedControl>(_segments.size()))
+{
+    SegmentedControl& control = *_segmentedControl;
+    bool labelled = false;
+    for (size_t i = 0; i < _segments.size(); ++i) {
+        const ToolbarSegment& segment = *_segments[i];
+        control.setImage(segment.image(), i);
+        if (segment.label()) {
+            control.setLabel(segment.label(), i);
+            labelled = true;
+        }
+        control.setToolTip(segment.toolTip(), i);
+    }
+    control.setUsesSmallSystemFont(labelled);
+    control.setAction([this](SegmentedControl& clicked) { handleSegmentClicked(clicked); });
+}
+
+Point SegmentedControlItem::menuLocation(const SegmentedControl& control, int segment)
+{
+    const Rect frame = control.frame();
+    const double segmentWidth = frame.size.width / static_cast<double>(control.segmentCount());
+    return {segment * segmentWidth + 2, frame.size.height + 2};
+}
+
+void SegmentedControlItem::handleSegmentClicked(SegmentedControl& control)
+{
+    const int s = control.selectedSegment();
+    if (s < 0 || static_cast<size_t>(s) >= _segments.size()) return;
+    ToolbarSegment& segment = *_segments[s];
+    Menu* menu = control.menu(s);
+    if (segment.handleMenu() && menu) {
+        MenuPresenter* presenter = control.menuPresenter();
+        if (!presenter) return;
+        CommandRouter::shared().validateMenu(*menu);
+        presenter->popUpMenu(*menu, menuLocation(control, s), menu->items().empty() ? -1 : 0,
+                             [](MenuItem& item) { CommandRouter::shared().sendAction(item.action(), nullptr, &item); });
+        return;
+    }
+    segment.doClicked(control);
+}
+
+void SegmentedControlItem::validate()
+{
+    SegmentedControl& control = *_segmentedControl;
+    for (size_t i = 0; i < _segments.size(); ++i) {
+        const ToolbarSegment& segment = *_segments[i];
+        const bool menuOnly = control.menu(i) && segment.action().empty();
+        control.setEnabled(menuOnly || segment.validateSegment(), i);
+    }
+}

@@ -1,0 +1,51 @@
+#include "Editor/gtk/ToolbarBackgroundWidget.h"
+
+#include "Editor/gtk/SegmentedControlWidget.h"
+#include "platform/CairoGraphicsContext.h"
+
+#include <gtkmm/window.h>
+
+ToolbarBackgroundWidget::ToolbarBackgroundWidget() : _background({0, 0, 0, 0})
+{
+    set_has_window(false);
+}
+
+ToolbarBackgroundWidget::~ToolbarBackgroundWidget()
+{
+    _keyWatch.disconnect();
+}
+
+void ToolbarBackgroundWidget::addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items)
+{
+    for (auto& control : _controls) remove(*control);
+    _controls.clear();
+    // The controls take their fitted size first; the strip places them by it.
+    for (const auto& item : items) _controls.push_back(std::make_unique<SegmentedControlWidget>(*item));
+    const double height = _background.addSegmentedControlItems(std::move(items));
+    for (auto& control : _controls) {
+        const Rect frame = control->item().segmentedControl().frame();
+        put(*control, static_cast<int>(frame.origin.x), static_cast<int>(frame.origin.y));
+    }
+    set_size_request(-1, static_cast<int>(height));
+    _background.validateSegmentedControlItems();
+}
+
+void ToolbarBackgroundWidget::on_hierarchy_changed(Gtk::Widget* previousTopLevel)
+{
+    Gtk::Fixed::on_hierarchy_changed(previousTopLevel);
+    _keyWatch.disconnect();
+    if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel()))
+        _keyWatch = window->property_is_active().signal_changed().connect([this] { queue_draw(); });
+}
+
+bool ToolbarBackgroundWidget::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
+{
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    _background.setInKeyWindow(window && window->is_active());
+    _background.setFrame({0, 0, double(get_allocated_width()), double(get_allocated_height())});
+    {
+        CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
+        _background.drawRect(context, _background.bounds());
+    }
+    return Gtk::Fixed::on_draw(cr);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Editor/ToolbarBackground.h"
+
+#include <gtkmm/fixed.h>
+
+#include <memory>
+#include <vector>
+
+class SegmentedControlWidget;
+
+// The gradient strip holding segmented controls side by side; it follows its window's key state.
+class ToolbarBackgroundWidget : public Gtk::Fixed {
+public:
+    ToolbarBackgroundWidget();
+    ~ToolbarBackgroundWidget() override;
+
+    ToolbarBackground& background() { return _background; }
+    // Lays the controls out and takes the strip's height.
+    void addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items);
+    SegmentedControlWidget& controlWidget(size_t index) { return *_controls.at(index); }
+
+protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
+    void on_hierarchy_changed(Gtk::Widget* previousTopLevel) override;
+
+private:
+    ToolbarBackground _background;
+    std::vector<std::unique_ptr<SegmentedControlWidget>> _controls;
+    sigc::connection _keyWatch;
+};

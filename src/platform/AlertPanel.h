@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Modal questions of the desktop: a message, an informative text, buttons in order and, for
+// prompts, one text field. The shell's prompts and the feedback log's details reach the user
+// through the installed panel; without one (tests, a process without a display) every question
+// is dismissed. Main thread only.
+class AlertPanel {
+public:
+    // The answer of an alert closed without pressing any of its buttons.
+    static constexpr int Dismissed = 0;
+    static constexpr int FirstButtonReturn = 1000;
+
+    enum class Style { Warning = 0, Informational = 1, Critical = 2 };
+
+    struct Button {
+        std::string title;
+        std::string keyEquivalent; // "\r" for Return, "\033" for Escape, empty for none
+    };
+
+    struct TextField {
+        std::string text;
+        std::string placeholder;
+    };
+
+    struct Request {
+        std::string messageText;
+        std::string informativeText;
+        Style style = Style::Warning;
+        std::vector<Button> buttons; // none gives a single OK button
+        std::optional<TextField> textField;
+    };
+
+    struct Answer {
+        int button = Dismissed; // FirstButtonReturn for the first button, one more for each next
+        std::string text;       // what the text field holds when the alert closed
+    };
+
+    virtual ~AlertPanel() = default;
+
+    // Shows the request and waits until the user answers.
+    virtual Answer runModal(const Request& request) = 0;
+
+    // Installs the panel (not owned); nullptr brings back the one that dismisses everything.
+    static void setShared(AlertPanel* panel);
+    static AlertPanel& shared();
+};

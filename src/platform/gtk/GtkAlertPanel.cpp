@@ -1,0 +1,57 @@
+#include "platform/gtk/GtkAlertPanel.h"
+
+#include "platform/Localizer.h"
+#include "platform/gtk/GtkModalRun.h"
+
+#include <gtkmm.h>
+
+namespace {
+
+Gtk::MessageType messageType(AlertPanel::Style style)
+{
+    switch (style) {
+    case AlertPanel::Style::Informational:
+        return Gtk::MESSAGE_INFO;
+    case AlertPanel::Style::Critical:
+        return Gtk::MESSAGE_ERROR;
+    case AlertPanel::Style::Warning:
+        break;
+    }
+    return Gtk::MESSAGE_WARNING;
+}
+
+} // namespace
+
+AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
+{
+    // Markup off: a map's title in the message must show as typed, angle brackets and all.
+    Gtk::MessageDialog dialog(request.messageText, false, messageType(request.style), Gtk::BUTTONS_NONE, true);
+    if (!request.informativeText.empty()) dialog.set_secondary_text(request.informativeText, false);
+
+    std::vector<Button> buttons = request.buttons;
+    if (buttons.empty()) buttons.push_back({localized("ok_button_title"), "\r"});
+    int escapeAnswer = Dismissed;
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const int answer = FirstButtonReturn + static_cast<int>(i);
+        dialog.add_button(buttons[i].title, answer);
+        if (buttons[i].keyEquivalent == "\r") dialog.set_default_response(answer);
+        if (buttons[i].keyEquivalent == "\033") escapeAnswer = answer;
+    }
+
+    Gtk::Entry entry;
+    if (request.textField) {
+        entry.set_text(request.textField->text);
+        entry.set_placeholder_text(request.textField->placeholder);
+        entry.set_activates_default(true);
+        dialog.get_message_area()->pack_start(entry, Gtk::PACK_SHRINK);
+        entry.show();
+    }
+
+    const int response = GtkModalRun::run(dialog);
+    Answer answer;
+    answer.text = request.textField ? std::string(entry.get_text()) : std::string();
+    if (response >= FirstButtonReturn && response < FirstButtonReturn + static_cast<int>(buttons.size()))
+        answer.button = response;
+    else if (response == Gtk::RESPONSE_DELETE_EVENT) answer.button = escapeAnswer;
+    return answer;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Menu.h"
+
+#include <memory>
+
+namespace Gtk {
+class Menu;
+class Widget;
+} // namespace Gtk
+
+// Pops menus up over one widget as GTK menus. GTK places a menu by its corner, not by an item,
+// so the positioned item only decides nothing; the menu opens at the point.
+class GtkMenuPresenter : public MenuPresenter {
+public:
+    explicit GtkMenuPresenter(Gtk::Widget& widget);
+    ~GtkMenuPresenter() override;
+    GtkMenuPresenter(const GtkMenuPresenter&) = delete;
+    GtkMenuPresenter& operator=(const GtkMenuPresenter&) = delete;
+
+    void popUpMenu(Menu& menu, Point inView, int positionedItem, ChosenHandler chosen) override;
+    // The GTK menu last popped up; nullptr before the first.
+    Gtk::Menu* shownMenu() const { return _shown.get(); }
+
+private:
+    Gtk::Widget& _widget;
+    std::unique_ptr<Gtk::Menu> _shown;
+};

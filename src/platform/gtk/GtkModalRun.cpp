@@ -1,0 +1,34 @@
+#include "platform/gtk/GtkModalRun.h"
+
+#include <gtkmm.h>
+
+namespace {
+
+GtkModalRun::SessionStarter& starter()
+{
+    static GtkModalRun::SessionStarter instance;
+    return instance;
+}
+
+} // namespace
+
+void GtkModalRun::setSessionStarter(SessionStarter sessionStarter)
+{
+    starter() = std::move(sessionStarter);
+}
+
+Gtk::Window* GtkModalRun::activeWindow()
+{
+    auto application = Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default());
+    return application ? application->get_active_window() : nullptr;
+}
+
+int GtkModalRun::run(Gtk::Dialog& dialog)
+{
+    if (Gtk::Window* parent = activeWindow()) dialog.set_transient_for(*parent);
+    dialog.set_modal(true);
+    std::shared_ptr<void> session = starter() ? starter()() : nullptr;
+    const int response = dialog.run();
+    dialog.hide();
+    return response;
+}

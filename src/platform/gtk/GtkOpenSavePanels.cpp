@@ -1,0 +1,67 @@
+#include "platform/gtk/GtkOpenSavePanels.h"
+
+#include "platform/Localizer.h"
+#include "platform/gtk/GtkModalRun.h"
+
+#include <gtkmm.h>
+
+namespace {
+
+void addTypeFilter(Gtk::FileChooserDialog& dialog, const std::vector<std::string>& types)
+{
+    if (types.empty()) return;
+    auto filter = Gtk::FileFilter::create();
+    for (const std::string& type : types) {
+        // Extensions match whatever their case on disk.
+        std::string pattern = "*.";
+        for (char c : type) {
+            const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (lower == upper)
+                pattern +=
+                    c == '[' || c == ']' || c == '*' || c == '?' ? std::string("[") + c + "]" : std::string(1, c);
+            else pattern += std::string("[") + lower + upper + "]";
+        }
+        filter->add_pattern(pattern);
+    }
+    dialog.set_filter(filter);
+}
+
+} // namespace
+
+std::vector<std::string> GtkOpenSavePanels::runOpenPanel(const OpenOptions& options)
+{
+    Gtk::FileChooserDialog dialog(options.title,
+                                  options.canChooseDirectories ? Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER
+                                                               : Gtk::FILE_CHOOSER_ACTION_OPEN);
+    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_ACCEPT);
+    dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
+    dialog.set_select_multiple(options.allowsMultipleSelection);
+    if (!options.directory.empty()) dialog.set_current_folder(options.directory);
+    if (!options.canChooseDirectories) addTypeFilter(dialog, options.allowedTypes);
+    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return {};
+    std::vector<std::string> paths;
+    for (const std::string& path : dialog.get_filenames()) paths.push_back(path);
+    return paths;
+}
+
+std::optional<std::string> GtkOpenSavePanels::runSavePanel(const SaveOptions& options)
+{
+    Gtk::FileChooserDialog dialog(options.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
+    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_ACCEPT);
+    dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
+    dialog.set_do_overwrite_confirmation(true);
+    if (!options.directory.empty()) dialog.set_current_folder(options.directory);
+    if (!options.nameFieldStringValue.empty()) dialog.set_current_name(options.nameFieldStringValue);
+    addTypeFilter(dialog, options.allowedTypes);
+    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+    std::string path = dialog.get_filename();
+    if (path.empty()) return std::nullopt;
+    if (!options.allowedTypes.empty()) {
+        const std::string name = path.substr(path.find_last_of('/') + 1);
+        if (name.find('.') == std::string::npos) path += "." + options.allowedTypes.front();
+    }
+    return path;
+}
