@@ -19,13 +19,11 @@ public:
 
 class OpeningEditor : public NullEditorInterface {
 public:
-    void openStorage(MindMapProvider* provider, const std::string& storageId, const std::any&) override
+    void openStorage(MindMapProvider*, const std::string& storageId, const std::any&) override
     {
         opened.push_back(storageId);
-        providers.push_back(provider);
     }
     std::vector<std::string> opened;
-    std::vector<MindMapProvider*> providers;
 };
 
 class FeedbackControllerTest : public ::testing::Test {
@@ -54,27 +52,23 @@ protected:
 
 TEST_F(FeedbackControllerTest, RowsShowTheLogNewestFirst)
 {
-    EXPECT_EQ(1, table.reloads) << "loaded when set";
     center.addItemWithTitle("Upload", "line one\nline two", 0);
     center.addItemWithTitle("", "no title", 1, "dropbox_white_16");
     center.addItemWithTitle("no message", "", 2);
     center.addItemWithTitle("odd", "level", 7);
-    EXPECT_EQ(5, table.reloads) << "every change reloads the table";
-    ASSERT_EQ(4, controller.numberOfRows());
+    EXPECT_EQ(5, table.reloads) << "loaded when set, reloaded on every change";
     const std::pair<const char*, const char*> rows[] = {
         {"odd level", "globe-16"},
         {"no message ", "status-unavailable"},
         {" no title", "dropbox_white_16"},
         {"Upload line one line two", "status-available"},
     };
+    ASSERT_EQ(4, controller.numberOfRows());
     for (int64_t row = 0; row < 4; ++row) {
         EXPECT_EQ(rows[row].first, FeedbackController::rowText(*controller.itemAtRow(row)));
         EXPECT_EQ(rows[row].second, FeedbackController::rowImage(*controller.itemAtRow(row)));
     }
-    EXPECT_EQ("status-partially-available", FeedbackController::rowImage(FeedbackItem("", "", 1)));
     EXPECT_EQ(nullptr, controller.itemAtRow(4));
-    EXPECT_EQ(nullptr, controller.itemAtRow(-1));
-
     controller.setTable(nullptr);
     center.addItemWithTitle("later", "", 0);
     EXPECT_EQ(5, table.reloads) << "a table let go hears no more";
@@ -84,29 +78,23 @@ TEST_F(FeedbackControllerTest, ActionsNeedWhatTheyWorkOn)
 {
     struct Case {
         int64_t selected;
-        bool withGuid;
-        bool copy, navigate, clear;
-    } cases[] = {{-1, false, false, false, true},
-                 {0, false, true, false, true},
-                 {0, true, true, true, true},
-                 {5, true, false, false, true}};
+        const char* guid;
+        bool onSelection, navigate;
+    } cases[] = {{-1, "", false, false}, {0, "", true, false}, {0, "GUID", true, true}, {5, "GUID", false, false}};
     for (const Case& c : cases) {
         center.clearFeedbackItems();
-        center.addItemWithTitle("t", "m", 0, "", c.withGuid ? "GUID" : "");
+        center.addItemWithTitle("t", "m", 0, "", c.guid);
         table.selected = c.selected;
-        EXPECT_EQ(c.copy, enabled("copy:")) << c.selected;
-        EXPECT_EQ(c.copy, enabled("showDetails:"));
-        EXPECT_EQ(c.copy, enabled("deleteSelected:"));
+        for (const char* action : {"copy:", "showDetails:", "deleteSelected:"})
+            EXPECT_EQ(c.onSelection, enabled(action)) << action << " " << c.selected;
         EXPECT_EQ(c.navigate, enabled("navigateToMindMap:"));
-        EXPECT_EQ(c.clear, enabled("clear:"));
+        EXPECT_TRUE(enabled("clear:"));
         EXPECT_FALSE(enabled("paste:"));
     }
-    center.clearFeedbackItems();
-    EXPECT_FALSE(enabled("clear:"));
-    center.addItemWithTitle("t", "m", 0);
-    table.selected = 0;
     CommandRouter::shared().setRunning(false);
     EXPECT_FALSE(enabled("copy:")) << "nothing while the application is not running";
+    CommandRouter::shared().setRunning(true);
+    center.clearFeedbackItems();
     EXPECT_FALSE(enabled("clear:"));
 }
 
@@ -116,7 +104,6 @@ TEST_F(FeedbackControllerTest, ActionsWorkOnTheSelectedItem)
     SetEditorInterfaceInstance(editor);
     center.addItemWithTitle("Copied", "to Dropbox", 0, "", "0123456789ABCDEF01234567");
     center.addItemWithTitle("Newest", "", 0);
-
     controller.performAction("deleteSelected:", nullptr);
     EXPECT_EQ(2u, center.count()) << "no row selected: nothing deleted";
 
@@ -132,12 +119,9 @@ TEST_F(FeedbackControllerTest, ActionsWorkOnTheSelectedItem)
     controller.tableDoubleClicked(1, 0);
     ASSERT_EQ(1u, alerts.requests.size());
     EXPECT_EQ("Copied", alerts.requests[0].messageText);
-    EXPECT_EQ(AlertPanel::Style::Informational, alerts.requests[0].style);
     EXPECT_TRUE(alerts.requests[0].informativeText.starts_with("to Dropbox\n\n"));
 
     controller.performAction("deleteSelected:", nullptr);
     ASSERT_EQ(1u, center.count());
     EXPECT_EQ("Newest", center.items()[0]->title());
-    controller.performAction("clear:", nullptr);
-    EXPECT_EQ(0u, center.count());
 }
