@@ -10,6 +10,13 @@
 
 class Menu;
 
+// The modifiers of a key equivalent; Command of the platform the menus come from is Control here.
+enum MenuKeyModifier : unsigned {
+    ShiftKeyModifier = 1 << 0,
+    ControlKeyModifier = 1 << 2,
+    AlternateKeyModifier = 1 << 3,
+};
+
 // One entry of a menu. Validation sets enabled, checked, hidden and (where a responder names
 // it so) the title before the menu is shown and before its key equivalent acts.
 class MenuItem : public ValidatedUserInterfaceItem {
@@ -33,7 +40,8 @@ public:
 
     const std::string& title() const { return _title; }
     void setTitle(const std::string& title) { _title = title; }
-    // The key as GTK names it ("z", "plus", "Delete"); modifiers separately.
+    // The key as GTK names it, letters in lower case ("z", "plus", "Delete"); MenuKeyModifier bits
+    // apart.
     const std::string& keyEquivalent() const { return _keyEquivalent; }
     unsigned keyEquivalentModifiers() const { return _keyEquivalentModifiers; }
     void setKeyEquivalentModifiers(unsigned modifiers) { _keyEquivalentModifiers = modifiers; }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Menu.h"
+
+#include <gtkmm/menubar.h>
+
+#include <memory>
+
+class CommandRouter;
+
+// Shows the application's menus, built as plain menus, in a GTK menu bar. Each menu is validated
+// through the command router as it opens, and a key press of the window runs the item bound to
+// it only after that item validates, as the menu would have shown it.
+class MenuBarAdapter {
+public:
+    MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& router);
+
+    Gtk::MenuBar& menuBar() { return _menuBar; }
+    // For the window's key-press handler: true when a menu item took the key.
+    bool handleKeyPress(const GdkEventKey& event);
+
+private:
+    void fillMenu(Gtk::Menu& target, const std::shared_ptr<Menu>& source);
+
+    std::shared_ptr<Menu> _mainMenu;
+    CommandRouter& _router;
+    Gtk::MenuBar _menuBar;
+};
