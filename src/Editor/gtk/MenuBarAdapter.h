@@ -20,8 +20,6 @@ public:
     bool handleKeyPress(const GdkEventKey& event);
 
 private:
-    void fillMenu(Gtk::Menu& target, const std::shared_ptr<Menu>& source);
-
     std::shared_ptr<Menu> _mainMenu;
     CommandRouter& _router;
     Gtk::MenuBar _menuBar;

@@ -1,49 +1,9 @@
 #include "platform/gtk/GtkMenuPresenter.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/gtk/GtkMenuBuilder.h"
 
 #include <gtkmm.h>
-
-namespace {
-
-// A chosen item's action may rebuild or drop the plain menu: the handler keeps what it needs.
-struct Choice {
-    Menu* menu;
-    MenuPresenter::ChosenHandler chosen;
-};
-
-void fillMenu(Gtk::Menu& target, Menu& source, const std::shared_ptr<Choice>& choice)
-{
-    for (const std::shared_ptr<MenuItem>& item : source.items()) {
-        if (item->isHidden()) continue;
-        Gtk::MenuItem* entry = nullptr;
-        if (item->isSeparatorItem()) {
-            entry = Gtk::manage(new Gtk::SeparatorMenuItem());
-        } else if (Menu* submenu = item->submenu()) {
-            entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
-            auto* inner = Gtk::manage(new Gtk::Menu());
-            fillMenu(*inner, *submenu, choice);
-            entry->set_submenu(*inner);
-        } else {
-            if (item->isChecked()) {
-                auto* check = Gtk::manage(new Gtk::CheckMenuItem(item->title(), false));
-                check->set_active(true);
-                entry = check;
-            } else {
-                entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
-            }
-            entry->signal_activate().connect([choice, item] {
-                NotificationCenter::defaultCenter().post(MenuWillSendActionNotification, choice->menu);
-                if (choice->chosen) choice->chosen(*item);
-            });
-        }
-        entry->set_sensitive(item->isEnabled());
-        target.append(*entry);
-    }
-    target.show_all();
-}
-
-} // namespace
 
 GtkMenuPresenter::GtkMenuPresenter(Gtk::Widget& widget) : _widget(widget)
 {
@@ -55,7 +15,9 @@ void GtkMenuPresenter::popUpMenu(Menu& menu, Point inView, int, ChosenHandler ch
 {
     NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, &menu);
     _shown = std::make_unique<Gtk::Menu>();
-    fillMenu(*_shown, menu, std::make_shared<Choice>(Choice{&menu, std::move(chosen)}));
+    fillGtkMenu(*_shown, menu, [chosen = std::move(chosen)](const std::shared_ptr<MenuItem>& item) {
+        if (chosen) chosen(*item);
+    });
     _shown->attach_to_widget(_widget);
     auto window = _widget.get_window();
     if (!window) return;
