@@ -10,7 +10,7 @@
 
 class Menu;
 
-// The modifiers of a key equivalent; Command of the platform the menus come from is Control here.
+// The modifiers of a key equivalent.
 enum MenuKeyModifier : unsigned {
     ShiftKeyModifier = 1 << 0,
     ControlKeyModifier = 1 << 2,
@@ -71,7 +71,7 @@ private:
     std::shared_ptr<Menu> _submenu;
 };
 
-// A menu as the plain code builds it; the desktop's presenter shows it. needsUpdate runs just
+// A menu as the plain code builds it; the desktop's presenter shows it. menuNeedsUpdate runs just
 // before the menu opens, so that menus whose entries follow the map can rebuild themselves.
 class Menu {
 public:
@@ -111,8 +111,8 @@ public:
     virtual ~MenuPresenter() = default;
 
     // Pops the menu up at the point of the view, with positionedItem (an index, or -1 for none)
-    // under the point. The caller has validated the menu (which also lets it rebuild itself). The presenter posts
-    // MenuDidBeginTrackingNotification when it opens and MenuWillSendActionNotification just before it hands the chosen
-    // item to `chosen`.
+    // under the point. The caller has validated the menu, which also let it rebuild itself. The
+    // presenter posts MenuDidBeginTrackingNotification when it opens and
+    // MenuWillSendActionNotification just before it hands the chosen item to `chosen`.
     virtual void popUpMenu(Menu& menu, Point inView, int positionedItem, ChosenHandler chosen) = 0;
 };

@@ -9,8 +9,8 @@ class Menu;
 class Widget;
 } // namespace Gtk
 
-// Pops menus up over one widget as GTK menus. GTK places a menu by its corner, not by an item,
-// so the positioned item only decides nothing; the menu opens at the point.
+// Pops menus up over one widget as GTK menus. GTK places a menu by its corner, not by one of its
+// items: the menu opens with its corner at the point, whatever item was to be there.
 class GtkMenuPresenter : public MenuPresenter {
 public:
     explicit GtkMenuPresenter(Gtk::Widget& widget);
