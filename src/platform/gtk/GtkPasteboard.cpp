@@ -72,7 +72,8 @@ std::vector<std::string> GtkPasteboard::types() const
 {
     if (_owned) return _content.types();
     std::vector<std::string> types;
-    for (const std::string& target : _clipboard->wait_for_targets()) {
+    for (const Glib::ustring& name : _clipboard->wait_for_targets()) {
+        const std::string target = name;
         const std::string type = isTextTarget(target) ? std::string(StringType) : target;
         if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
     }
