@@ -21,27 +21,32 @@ Gtk::PositionType position(PopoverPresenter::Edge edge)
     return Gtk::POS_TOP;
 }
 
+// The popover belongs to the window of the widget it points at, as GTK has it; this handle
+// destroys it when dropped, unless the window went first (the weak pointer then reads null).
 class ShownPopover : public PopoverPresenter::Popover {
 public:
-    ShownPopover(Gtk::Widget& relativeTo, std::function<void()> didClose)
-        : _popover(relativeTo), _didClose(std::move(didClose))
+    ShownPopover(Gtk::Widget& relativeTo, std::function<void()> didClose) : _didClose(std::move(didClose))
     {
-        _popover.signal_closed().connect([this] { closed(); });
+        auto* popover = Gtk::manage(new Gtk::Popover(relativeTo));
+        _widget = GTK_WIDGET(popover->gobj());
+        g_object_add_weak_pointer(G_OBJECT(_widget), reinterpret_cast<gpointer*>(&_widget));
+        _closedSignal = popover->signal_closed().connect([this] { closed(); });
     }
     ~ShownPopover() override
     {
-        _didClose = nullptr;
-        _popover.hide();
+        _closedSignal.disconnect();
+        if (!_widget) return;
+        g_object_remove_weak_pointer(G_OBJECT(_widget), reinterpret_cast<gpointer*>(&_widget));
+        gtk_widget_destroy(_widget);
     }
 
-    bool isShown() const override { return _popover.get_visible(); }
+    bool isShown() const override { return _widget && gtk_widget_get_visible(_widget); }
     void close() override
     {
-        _popover.popdown();
-        _popover.hide();
+        if (_widget) gtk_widget_hide(_widget);
         closed();
     }
-    Gtk::Popover& popover() { return _popover; }
+    Gtk::Popover* popover() { return _widget ? Glib::wrap(GTK_POPOVER(_widget)) : nullptr; }
 
 private:
     void closed()
@@ -52,8 +57,9 @@ private:
         if (didClose) didClose();
     }
 
-    Gtk::Popover _popover;
+    GtkWidget* _widget = nullptr;
     std::function<void()> _didClose;
+    sigc::connection _closedSignal;
 };
 
 } // namespace
@@ -66,7 +72,7 @@ std::shared_ptr<PopoverPresenter::Popover> GtkPopoverPresenter::showPopover(cons
     Gtk::Widget* content = factory->second();
     if (!content) return nullptr;
     auto popover = std::make_shared<ShownPopover>(_widget, std::move(didClose));
-    Gtk::Popover& shown = popover->popover();
+    Gtk::Popover& shown = *popover->popover();
     shown.add(*Gtk::manage(content));
     if (request.contentSize.width > 0 && request.contentSize.height > 0)
         content->set_size_request(static_cast<int>(request.contentSize.width),
