@@ -89,7 +89,7 @@ TEST_F(SegmentedToolbarTest, ClicksActOrOpenTheSegmentsMenu)
     control.performClick(2);
     EXPECT_EQ((std::vector<std::string>{"target a:", "editor b:"}), log);
     ASSERT_EQ(1u, presenter.popups.size());
-    EXPECT_EQ(Point(62, 26), presenter.popups[0].point) << "under the third segment";
+    EXPECT_EQ((Point{62, 26}), presenter.popups[0].point) << "under the third segment";
     EXPECT_EQ(0, presenter.popups[0].positionedItem);
     EXPECT_EQ(1, menu->updates) << "refreshed just before it drops down";
     presenter.choose(0);
@@ -135,7 +135,7 @@ TEST(ToolbarBackgroundTest, GradientDarkensInTheKeyWindowUnlessToldNotTo)
         ASSERT_EQ(1u, context.entries().size());
         const auto& fill = context.entries()[0];
         EXPECT_EQ((std::vector<GradientStop>{{0, white(c.top)}, {1, white(c.bottom)}}), fill.stops);
-        EXPECT_EQ(Point(150, 0), fill.start) << "from the top";
-        EXPECT_EQ(Point(150, 34), fill.end);
+        EXPECT_EQ((Point{150, 0}), fill.start) << "from the top";
+        EXPECT_EQ((Point{150, 34}), fill.end);
     }
 }
