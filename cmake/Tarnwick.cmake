@@ -59,8 +59,10 @@ function(tarnwick_test target)
   # busy machine list and run tests several times slower than a plain build.
   if(ARG_GTK)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=0" TIMEOUT 300
-      LABELS xvfb)
+      PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+      # One variable each: a list in a property loses its separators on the way through test
+      # discovery, and the properties after it (the label) with them.
+      ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0" TIMEOUT 300 LABELS xvfb)
   else()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300 LABELS headless)
