@@ -4,15 +4,21 @@
 #include <cmath>
 
 // Points, sizes and rectangles in the editor's coordinates (flipped: y grows down).
+// Both have constructors so that Point(x, y) means the same to every compiler: clang before 16
+// does not build aggregates from parentheses.
 struct Point {
     double x = 0;
     double y = 0;
+    constexpr Point() = default;
+    constexpr Point(double x_, double y_) : x(x_), y(y_) {}
     friend bool operator==(const Point&, const Point&) = default;
 };
 
 struct Size {
     double width = 0;
     double height = 0;
+    constexpr Size() = default;
+    constexpr Size(double w, double h) : width(w), height(h) {}
     friend bool operator==(const Size&, const Size&) = default;
 };
 
