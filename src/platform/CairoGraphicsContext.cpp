@@ -290,7 +290,7 @@ void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, double wrapWidth)
 {
-    if (text.string().empty() || !isDrawable(Rect(origin, Size())) || !std::isfinite(wrapWidth)) return;
+    if (text.string().empty() || !isDrawable(Rect(origin, Size{})) || !std::isfinite(wrapWidth)) return;
     PangoLayout* layout = pango_cairo_create_layout(_cr);
     PangoTextMeasurer::prepareContext(pango_layout_get_context(layout));
     pango_layout_context_changed(layout);

@@ -35,7 +35,7 @@ constexpr double ShadowSize = 3.0;
 void strokeThumbnailFrame(GraphicsContext& context, Size size)
 {
     BezierPath frame;
-    frame.appendRect(insetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset));
+    frame.appendRect(insetRect(Rect(Point{}, size), ThumbnailFrameInset, ThumbnailFrameInset));
     frame.setLineWidth(ThumbnailFrameWidth);
     context.strokePath(frame, StrokeStyle{ThumbnailFrameColor});
 }
@@ -63,7 +63,7 @@ std::vector<uint8_t> makeEmptyThumbnail()
     if (image.isNull()) return {};
     const CairoContext cr(cairo_create(image.surface()));
     CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
-    fillRect(context, Rect(Point(), size), Color::white());
+    fillRect(context, Rect(Point{}, size), Color::white());
     strokeThumbnailFrame(context, size);
     return pngOfPainting(image, context);
 }
@@ -93,13 +93,13 @@ std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap, Size
     const StyleSheet* styleSheet = mindMap.styleSheet();
     fillRect(context, Rect(0, 0, width, height), styleSheet ? styleSheet->backgroundColor() : Color::white());
     const Rect area = insetRect(selection->visualArea(), -ThumbnailMargin, -ThumbnailMargin);
-    if (const std::optional<AffineTransform> transform = thumbnailTransform(area, Size(width, height))) {
+    if (const std::optional<AffineTransform> transform = thumbnailTransform(area, Size{width, height})) {
         context.save();
         context.concat(*transform);
         paintMindMap(context, *selection, flags, Rect());
         context.restore();
     }
-    strokeThumbnailFrame(context, Size(width, height));
+    strokeThumbnailFrame(context, Size{width, height});
     return pngOfPainting(image, context);
 }
 
@@ -187,7 +187,7 @@ void MindMapPainter::paintStructure()
     if (shadowColor) {
         const AffineTransform t = _context.currentTransform();
         const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
-        _shadow = ShadowStyle{Size(size, size), size, *shadowColor};
+        _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
         _context.beginShadow(*_shadow);
         paintRelations();
         // The outline pass lays the nodes' shadows under everything; the nodes themselves are

@@ -179,7 +179,7 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
     EXPECT_EQ((std::vector<Kind>{Kind::ShadowBegin, Kind::ShadowEnd, Kind::ShadowBegin, Kind::ShadowEnd}),
               shadowEntries(0));
     const auto begin = context.entriesOfKind(Kind::ShadowBegin);
-    EXPECT_EQ(Size(3, 3), begin[0]->shadow.offset);
+    EXPECT_EQ((Size{3, 3}), begin[0]->shadow.offset);
     EXPECT_EQ(3, begin[0]->shadow.blurRadius);
 
     for (uint32_t flags : {uint32_t(PaintFlagNoShadows), MindMapPainter::ThumbnailFlags})
@@ -194,7 +194,7 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
     useColors(Color::white(), Color(0, 0, 0, 0.5));
     context.scale(2, 2);
     shadowEntries(0);
-    EXPECT_EQ(Size(6, 6), context.entriesOfKind(Kind::ShadowBegin)[0]->shadow.offset);
+    EXPECT_EQ((Size{6, 6}), context.entriesOfKind(Kind::ShadowBegin)[0]->shadow.offset);
     EXPECT_EQ(0, context.saveDepth());
 }
 
@@ -230,8 +230,8 @@ TEST_F(MapPainterTest, FailedContextIsReported)
 TEST_F(MapPainterTest, HugeCoordinatesNeverFailTheContext)
 {
     useColors(Color::white(), Color(0, 0, 0, 0.5));
-    addTopic(map, b1, Point(1e20, -1e20), "far");
-    addTopic(map, nullptr, Point(-1e15, 3e18), "farther");
+    addTopic(map, b1, Point{1e20, -1e20}, "far");
+    addTopic(map, nullptr, Point{-1e15, 3e18}, "farther");
     map.internalAddCrossLinkFromSource(a1, b);
     map.validateElementStates();
     selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
