@@ -165,6 +165,8 @@ MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelec
     _useClipRect = !(clipRect == Rect());
     _linePaintParams = std::make_unique<LinePaintParams>(*this);
     _scaleFactor = context.currentTransform().xx;
+    _progressIconPainter.setDarkBackground(_darkBackground);
+    _progressIconPainter.setBackgroundColor(_backgroundColor);
     // The context keeps the job's transform and sets link rectangles in device space itself.
     _insertHyperlinkUrls = (flags & PaintFlagPdfLinks) && context.isPdf();
 }
