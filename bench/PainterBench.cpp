@@ -70,16 +70,25 @@ BENCHMARK(BM_PaintWholeMap)
 void BM_PaintCanvasClip(benchmark::State& state)
 {
     const double zoom = state.range(0) / 100.0;
-    const auto map = richMap(true, true);
+    const auto map = richMap(state.range(1), true);
     const Point centre = map->centralThemes().front()->location();
     const Rect clip(centre.x - 960 / zoom, centre.y - 540 / zoom, 1920 / zoom, 1080 / zoom);
+    size_t inClip = 0;
+    for (const MindMapNode* node : map->nodes()) inClip += node->isVisible() && intersectsRect(node->bounds(), clip);
+    state.counters["topicsInClip"] = double(inClip);
     const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1920, 1080));
     paintInto(
         surface.get(),
         AffineTransform::scaling(zoom, zoom).concatenating(AffineTransform::translation(-clip.minX(), -clip.minY())),
         *map, clip, state);
 }
-BENCHMARK(BM_PaintCanvasClip)->ArgName("zoomPercent")->Arg(100)->Arg(25)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintCanvasClip)
+    ->ArgNames({"zoomPercent", "shadows"})
+    ->Args({100, 1})
+    ->Args({100, 0})
+    ->Args({25, 1})
+    ->Args({25, 0})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ThumbnailOfLargeMap(benchmark::State& state)
 {
