@@ -37,7 +37,7 @@ void strokeThumbnailFrame(GraphicsContext& context, Size size)
     BezierPath frame;
     frame.appendRect(insetRect(Rect(Point{}, size), ThumbnailFrameInset, ThumbnailFrameInset));
     frame.setLineWidth(ThumbnailFrameWidth);
-    context.strokePath(frame, StrokeStyle{ThumbnailFrameColor});
+    context.strokePath(frame, StrokeStyle::solid(ThumbnailFrameColor));
 }
 
 void fillRect(GraphicsContext& context, const Rect& rect, const Color& color)
@@ -86,7 +86,7 @@ std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap, Size
     const CairoContext cr(cairo_create(image.surface()));
     CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
 
-    const uint32_t flags = ThumbnailFlags | (highResolution ? PaintFlagHighResolution : 0);
+    const uint32_t flags = ThumbnailFlags | (highResolution ? uint32_t(PaintFlagHighResolution) : 0u);
     // The area to fit comes from the topics' sizes, which a freshly read map has yet to measure.
     mindMap.validateElementStates();
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(mindMap, false);

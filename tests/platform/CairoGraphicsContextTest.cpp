@@ -127,12 +127,15 @@ TEST(CairoGraphicsContext, ValuesCairoCannotTakeLeaveTheContextWorking)
     wide.setLineWidth(Inf);
     for (const BezierPath& path : {nan, huge, wide}) {
         context.fillPath(path, Color::black());
-        context.strokePath(path, StrokeStyle{Color::black()});
+        context.strokePath(path, StrokeStyle::solid(Color::black()));
         context.fillPathWithLinearGradient(path, {{0, Color::black()}, {1, Color::white()}}, Point{}, Point{1, 1});
     }
     BezierPath line = rectPath(Rect(2, 2, 5, 5));
-    for (std::vector<double> dash : {std::vector<double>{-1, 2}, {NaN}, {Inf, 1}})
-        context.strokePath(line, StrokeStyle{Color::black(), dash});
+    for (std::vector<double> dash : {std::vector<double>{-1, 2}, {NaN}, {Inf, 1}}) {
+        StrokeStyle style = StrokeStyle::solid(Color::black());
+        style.dash = dash;
+        context.strokePath(line, style);
+    }
     context.fillPathWithLinearGradient(line, {{NaN, Color::black()}, {7, Color::white()}}, Point{NaN, 0}, Point{});
     context.setFlatness(NaN);
     context.setFlatness(0);
@@ -150,7 +153,9 @@ TEST(CairoGraphicsContext, ValuesCairoCannotTakeLeaveTheContextWorking)
     context.fillPath(line, Color::black());
     EXPECT_EQ(Rect(2, 2, 5, 5), inkBounds(canvas.surface.get()));
     // Dashes that add up to nothing draw a solid line rather than failing.
-    context.strokePath(line, StrokeStyle{Color::black(), {0, 0}});
+    StrokeStyle zeroDashes = StrokeStyle::solid(Color::black());
+    zeroDashes.dash = {0, 0};
+    context.strokePath(line, zeroDashes);
     EXPECT_FALSE(context.hasFailed()) << context.failureReason();
     EXPECT_EQ(Rect(1, 1, 7, 7), inkBounds(canvas.surface.get()));
 }
