@@ -99,16 +99,6 @@ TEST(AffineTransform, ConcatenationAppliesTheOtherFirst)
     EXPECT_EQ(AffineTransform(), (AffineTransform{NaN, 0, 0, 1, 0, 0}).inverted());
 }
 
-// The context's transform follows cairo's own order: what is set later applies to points first.
-TEST(CairoGraphicsContext, TransformsComposeAsCairoDoes)
-{
-    BitmapCanvas canvas(10, 10);
-    canvas.context.translate(10, 20);
-    canvas.context.scale(2, 2);
-    canvas.context.concat(AffineTransform::translation(1, 1));
-    EXPECT_EQ((Point{14, 24}), canvas.context.currentTransform().apply(Point{1, 1}));
-}
-
 TEST(CairoGraphicsContext, ValuesCairoCannotTakeLeaveTheContextWorking)
 {
     BitmapCanvas canvas(20, 20);
@@ -264,13 +254,6 @@ TEST(CairoGraphicsContext, PdfLinksOfAnyUrlKeepThePdfWorking)
         EXPECT_NE(std::string::npos, pdfData.find("/Rect [ 15 185 40 195 ]")) << url;
         EXPECT_NE(std::string::npos, pdfData.find("/URI (")) << url;
     }
-}
-
-TEST(CairoGraphicsContext, LinksOnlyIntoPdf)
-{
-    BitmapCanvas canvas(20, 20);
-    canvas.context.addLink("https://example.org", Rect(0, 0, 20, 20));
-    EXPECT_EQ(Rect(), inkBounds(canvas.surface.get()));
 }
 
 // Text drawn at any scale stays inside the size measured for it at scale 1: printouts at 0.54,
