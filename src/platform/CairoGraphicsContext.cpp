@@ -131,6 +131,8 @@ CairoGraphicsContext::CairoGraphicsContext(cairo_t* cr, GraphicsSurfaceKind kind
 CairoGraphicsContext::~CairoGraphicsContext()
 {
     endShadow();
+    if (_layout) g_object_unref(_layout);
+    if (_pangoContext) g_object_unref(_pangoContext);
 }
 
 void CairoGraphicsContext::save()
@@ -290,10 +292,8 @@ void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, double wrapWidth)
 {
-    if (text.string().empty() || !isDrawable(Rect(origin, Size())) || !std::isfinite(wrapWidth)) return;
-    PangoLayout* layout = pango_cairo_create_layout(_cr);
-    PangoTextMeasurer::prepareContext(pango_layout_get_context(layout));
-    pango_layout_context_changed(layout);
+    if (text.string().empty() || !isDrawable(Rect(origin, Size{})) || !std::isfinite(wrapWidth)) return;
+    PangoLayout* layout = textLayout();
     PangoTextMeasurer::setUpLayout(layout, text, wrapWidth);
     if (_shadowGroup) {
         PangoRectangle ink, logical;
@@ -306,7 +306,21 @@ void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, 
     cairo_move_to(_cr, origin.x, origin.y);
     pango_cairo_show_layout(_cr, layout);
     cairo_new_path(_cr);
-    g_object_unref(layout);
+}
+
+PangoLayout* CairoGraphicsContext::textLayout()
+{
+    // A context and layout made per text cost more than drawing most texts does.
+    if (!_pangoContext) {
+        _pangoContext = pango_cairo_create_context(_cr);
+        PangoTextMeasurer::prepareContext(_pangoContext);
+        _layout = pango_layout_new(_pangoContext);
+    } else {
+        // Fonts are hinted and cached for the transform they are drawn at; the layout notices a
+        // changed context by itself.
+        pango_cairo_update_context(_cr, _pangoContext);
+    }
+    return _layout;
 }
 
 std::string CairoGraphicsContext::linkAttributes(const std::string& uri, const Rect& rect)
@@ -424,8 +438,13 @@ void CairoGraphicsContext::compositeShadow()
         cairo_pattern_set_matrix(group, &identity);
         cairo_scale(cr.get(), 1.0 / reduction, 1.0 / reduction);
         cairo_translate(cr.get(), -left, -top);
+        // At exactly half the size a bilinear sample is the mean of four pixels; cairo's default
+        // filter would convolve the whole layer for the same result.
+        const cairo_filter_t groupFilter = cairo_pattern_get_filter(group);
+        cairo_pattern_set_filter(group, CAIRO_FILTER_BILINEAR);
         cairo_set_source(cr.get(), group);
         cairo_paint(cr.get());
+        cairo_pattern_set_filter(group, groupFilter);
         cairo_pattern_set_matrix(group, &groupMatrix);
         if (cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS) {
             blurAlpha(alpha.get(), kReduced);

@@ -5,6 +5,8 @@
 #include <string>
 
 typedef struct _cairo cairo_t;
+typedef struct _PangoContext PangoContext;
+typedef struct _PangoLayout PangoLayout;
 
 // The drawing interface over a cairo context (not owned; it must outlive this object). Text is
 // laid out with the text measurer's Pango settings, so a text fits the size measured for it at
@@ -57,6 +59,9 @@ private:
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();
+    // The job's one text layout, on a Pango context set up as the measurer's: made on first use,
+    // brought up to the current transform before each text.
+    PangoLayout* textLayout();
 
     cairo_t* _cr;
     GraphicsSurfaceKind _kind;
@@ -69,4 +74,6 @@ private:
     Rect _shadowExtents;
     bool _shadowDrawn = false;
     ShadowStyle _shadow;
+    PangoContext* _pangoContext = nullptr;
+    PangoLayout* _layout = nullptr;
 };

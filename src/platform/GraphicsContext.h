@@ -107,7 +107,8 @@ public:
     // A clickable rectangle (user space) opening the URI; only PDF output keeps it.
     virtual void addLink(const std::string& uri, const Rect& rect) = 0;
 
-    // Until the matching end, what is drawn also casts the shadow. Shadows do not nest.
+    // Until the matching end, what is drawn also casts the shadow. Shadows do not nest; a restore
+    // ends a shadow begun after its save. PDF and PostScript output leave shadows out.
     virtual void beginShadow(const ShadowStyle& shadow) = 0;
     virtual void endShadow() = 0;
 

@@ -35,9 +35,9 @@ constexpr double ShadowSize = 3.0;
 void strokeThumbnailFrame(GraphicsContext& context, Size size)
 {
     BezierPath frame;
-    frame.appendRect(insetRect(Rect(Point(), size), ThumbnailFrameInset, ThumbnailFrameInset));
+    frame.appendRect(insetRect(Rect(Point{}, size), ThumbnailFrameInset, ThumbnailFrameInset));
     frame.setLineWidth(ThumbnailFrameWidth);
-    context.strokePath(frame, StrokeStyle{ThumbnailFrameColor});
+    context.strokePath(frame, StrokeStyle::solid(ThumbnailFrameColor));
 }
 
 void fillRect(GraphicsContext& context, const Rect& rect, const Color& color)
@@ -63,7 +63,7 @@ std::vector<uint8_t> makeEmptyThumbnail()
     if (image.isNull()) return {};
     const CairoContext cr(cairo_create(image.surface()));
     CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
-    fillRect(context, Rect(Point(), size), Color::white());
+    fillRect(context, Rect(Point{}, size), Color::white());
     strokeThumbnailFrame(context, size);
     return pngOfPainting(image, context);
 }
@@ -86,20 +86,20 @@ std::vector<uint8_t> MindMapPainter::createThumbnailImage(MindMap& mindMap, Size
     const CairoContext cr(cairo_create(image.surface()));
     CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
 
-    const uint32_t flags = ThumbnailFlags | (highResolution ? PaintFlagHighResolution : 0);
+    const uint32_t flags = ThumbnailFlags | (highResolution ? uint32_t(PaintFlagHighResolution) : 0u);
     // The area to fit comes from the topics' sizes, which a freshly read map has yet to measure.
     mindMap.validateElementStates();
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(mindMap, false);
     const StyleSheet* styleSheet = mindMap.styleSheet();
     fillRect(context, Rect(0, 0, width, height), styleSheet ? styleSheet->backgroundColor() : Color::white());
     const Rect area = insetRect(selection->visualArea(), -ThumbnailMargin, -ThumbnailMargin);
-    if (const std::optional<AffineTransform> transform = thumbnailTransform(area, Size(width, height))) {
+    if (const std::optional<AffineTransform> transform = thumbnailTransform(area, Size{width, height})) {
         context.save();
         context.concat(*transform);
         paintMindMap(context, *selection, flags, Rect());
         context.restore();
     }
-    strokeThumbnailFrame(context, Size(width, height));
+    strokeThumbnailFrame(context, Size{width, height});
     return pngOfPainting(image, context);
 }
 
@@ -165,6 +165,8 @@ MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelec
     _useClipRect = !(clipRect == Rect());
     _linePaintParams = std::make_unique<LinePaintParams>(*this);
     _scaleFactor = context.currentTransform().xx;
+    _progressIconPainter.setDarkBackground(_darkBackground);
+    _progressIconPainter.setBackgroundColor(_backgroundColor);
     // The context keeps the job's transform and sets link rectangles in device space itself.
     _insertHyperlinkUrls = (flags & PaintFlagPdfLinks) && context.isPdf();
 }
@@ -187,7 +189,7 @@ void MindMapPainter::paintStructure()
     if (shadowColor) {
         const AffineTransform t = _context.currentTransform();
         const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
-        _shadow = ShadowStyle{Size(size, size), size, *shadowColor};
+        _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
         _context.beginShadow(*_shadow);
         paintRelations();
         // The outline pass lays the nodes' shadows under everything; the nodes themselves are

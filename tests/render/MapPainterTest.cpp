@@ -68,13 +68,11 @@ TEST_F(MapPainterTest, FlagWordDecidesTheJob)
         bool designing, simplifyLines, suppressShadow, highRes, showAnchors, fineDashes, autoFocus;
     };
     const Case cases[] = {
-        {0x0, false, false, false, false, false, false, false},
         {0x1 | 0x8, false, true, true, false, false, false, false}, // thumbnails never design
         {0x8 | 0x10, false, true, true, true, false, false, false},
         {0x10, false, false, false, false, false, false, false},                // high resolution is for thumbnails
         {0x40 | 0x80 | 0x100, false, false, false, false, false, false, false}, // only while designing
         {0x1 | 0x40 | 0x80 | 0x100, true, false, false, false, true, true, true},
-        {0x2 | 0x4, false, true, true, false, false, false, false},
     };
     for (const Case& c : cases) {
         const MindMapPainter painter(context, *selection, c.flags, Rect());
@@ -136,21 +134,6 @@ TEST_F(MapPainterTest, DarkBackgroundUpToLuminanceThirtyFivePercent)
     }
 }
 
-TEST_F(MapPainterTest, FixedColours)
-{
-    const MindMapPainter painter(context, *selection, 0, Rect());
-    expectColor(Color(0.35, 0.35, 0.35), painter.toolStrokeColor(), "tool stroke");
-    expectColor(Color::white(), painter.toolTextColor(), "tool text");
-    expectColor(Color::rgb255(189, 183, 107), painter.autoNumberStrokeColor(), "auto number");
-    expectColor(Color::rgb255(166, 134, 11), painter.noteStrokeColor(), "note stroke");
-    expectColor(Color::rgb255(240, 240, 64), painter.noteFillColor(), "note fill");
-    ASSERT_EQ(2u, painter.toolsGradient().size());
-    EXPECT_EQ(0.0, painter.toolsGradient()[0].location);
-    expectColor(Color(180.0 / 255, 180.0 / 255, 180.0 / 255), painter.toolsGradient()[0].color, "gradient start");
-    EXPECT_EQ(0.5, painter.toolsGradient()[1].location);
-    expectColor(Color(0.4, 0.4, 0.4), painter.toolsGradient()[1].color, "gradient end");
-}
-
 TEST_F(MapPainterTest, DimmingLightensOnLightAndDarkensOnDarkBackgrounds)
 {
     struct Case {
@@ -179,7 +162,7 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
     EXPECT_EQ((std::vector<Kind>{Kind::ShadowBegin, Kind::ShadowEnd, Kind::ShadowBegin, Kind::ShadowEnd}),
               shadowEntries(0));
     const auto begin = context.entriesOfKind(Kind::ShadowBegin);
-    EXPECT_EQ(Size(3, 3), begin[0]->shadow.offset);
+    EXPECT_EQ((Size{3, 3}), begin[0]->shadow.offset);
     EXPECT_EQ(3, begin[0]->shadow.blurRadius);
 
     for (uint32_t flags : {uint32_t(PaintFlagNoShadows), MindMapPainter::ThumbnailFlags})
@@ -194,7 +177,7 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
     useColors(Color::white(), Color(0, 0, 0, 0.5));
     context.scale(2, 2);
     shadowEntries(0);
-    EXPECT_EQ(Size(6, 6), context.entriesOfKind(Kind::ShadowBegin)[0]->shadow.offset);
+    EXPECT_EQ((Size{6, 6}), context.entriesOfKind(Kind::ShadowBegin)[0]->shadow.offset);
     EXPECT_EQ(0, context.saveDepth());
 }
 
@@ -209,16 +192,6 @@ TEST_F(MapPainterTest, ZeroClipClipsNothing)
     EXPECT_EQ(Rect(10, 20, 300, 200), clips[0]->rect);
 }
 
-TEST_F(MapPainterTest, DesigningFlattensCurvesCoarser)
-{
-    MindMapPainter painter(context, *selection, PaintFlagDesigning, Rect());
-    painter.applyCurveFlatness();
-    EXPECT_EQ(1.0, context.flatness());
-    RecordingGraphicsContext exporting;
-    MindMapPainter(exporting, *selection, 0, Rect()).applyCurveFlatness();
-    EXPECT_EQ(0.1, exporting.flatness());
-}
-
 TEST_F(MapPainterTest, FailedContextIsReported)
 {
     EXPECT_TRUE(MindMapPainter::paintMindMap(context, *selection, 0, Rect()));
@@ -230,8 +203,8 @@ TEST_F(MapPainterTest, FailedContextIsReported)
 TEST_F(MapPainterTest, HugeCoordinatesNeverFailTheContext)
 {
     useColors(Color::white(), Color(0, 0, 0, 0.5));
-    addTopic(map, b1, Point(1e20, -1e20), "far");
-    addTopic(map, nullptr, Point(-1e15, 3e18), "farther");
+    addTopic(map, b1, Point{1e20, -1e20}, "far");
+    addTopic(map, nullptr, Point{-1e15, 3e18}, "farther");
     map.internalAddCrossLinkFromSource(a1, b);
     map.validateElementStates();
     selection = MindMapPaintSelection::mindMapPaintSelection(map, false);

@@ -57,10 +57,10 @@ TEST_F(PaintSelectionTest, OnlyLinksWithBothEndsInsideTheSelectedSubtreesCount)
     CrossLink* inward = map.internalAddCrossLinkFromSource(b1, a1b);
     MindMapText* label = inside->addText();
     label->setText("far label");
-    label->setLocation(Point(900, 900));
+    label->setLocation(Point{900, 900});
     MindMapText* outwardLabel = outward->addText();
     outwardLabel->setText("elsewhere");
-    outwardLabel->setLocation(Point(-900, -900));
+    outwardLabel->setLocation(Point{-900, -900});
     map.validateElementStates();
 
     map.setSelectedElement(a1);
@@ -78,7 +78,7 @@ TEST_F(PaintSelectionTest, OnlyLinksWithBothEndsInsideTheSelectedSubtreesCount)
 
 TEST_F(PaintSelectionTest, HiddenNodesOfACollapsedBranchDoNotWidenTheArea)
 {
-    MindMapNode* far = addTopic(map, a2, Point(5000, 5000), "far");
+    MindMapNode* far = addTopic(map, a2, Point{5000, 5000}, "far");
     a2->setCollapsed(true);
     map.setSelectedElement(a);
     const auto selection = build(true);

@@ -42,7 +42,7 @@ TEST(Thumbnails, PlaceholderIsOneWhiteFramedPicture)
     EXPECT_EQ(&placeholder, &MindMapPainter::emptyMindMapThumbnail());
     const Image image = Image::fromData(placeholder);
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(Size({108, 72}), MindMapPainter::DefaultThumbnailSize);
+    EXPECT_EQ((Size{108, 72}), MindMapPainter::DefaultThumbnailSize);
     EXPECT_EQ(108, cairo_image_surface_get_width(image.surface()));
     EXPECT_EQ(72, cairo_image_surface_get_height(image.surface()));
     expectFrame(image.surface(), Rgb{255, 255, 255});
@@ -56,13 +56,13 @@ TEST(Thumbnails, EmptyMapShowsItsBackgroundInTheFrame)
     scheme->setBackgroundColor(Color::rgb255(20, 40, 60));
     map.styleSheet()->setColorScheme(scheme);
     for (bool highResolution : {false, true}) {
-        const Image image = Image::fromData(MindMapPainter::createThumbnailImage(map, Size(120, 90), highResolution));
+        const Image image = Image::fromData(MindMapPainter::createThumbnailImage(map, Size{120, 90}, highResolution));
         ASSERT_FALSE(image.isNull());
         EXPECT_EQ(120, cairo_image_surface_get_width(image.surface()));
         expectFrame(image.surface(), Rgb{20, 40, 60});
     }
-    EXPECT_TRUE(MindMapPainter::createThumbnailImage(map, Size(0, 72), false).empty());
-    EXPECT_TRUE(MindMapPainter::createThumbnailImage(map, Size(NAN, 72), false).empty());
+    EXPECT_TRUE(MindMapPainter::createThumbnailImage(map, (Size{0, 72}), false).empty());
+    EXPECT_TRUE(MindMapPainter::createThumbnailImage(map, (Size{NAN, 72}), false).empty());
     const Image standard = Image::fromData(MindMapPainter::createThumbnailImage(map));
     EXPECT_EQ(108, cairo_image_surface_get_width(standard.surface()));
     EXPECT_EQ(72, cairo_image_surface_get_height(standard.surface()));
@@ -86,7 +86,7 @@ TEST(Thumbnails, MapIsScaledToFitAndCentred)
     for (const Case& c : cases) {
         const std::optional<AffineTransform> t = MindMapPainter::thumbnailTransform(c.area, size);
         ASSERT_TRUE(t);
-        const Rect rounded(c.area.origin, Size(std::round(c.area.width()), std::round(c.area.height())));
+        const Rect rounded(c.area.origin, Size{std::round(c.area.width()), std::round(c.area.height())});
         const Rect placed = t->apply(rounded);
         EXPECT_NEAR(c.placed.minX(), placed.minX(), 1e-9) << c.area.width();
         EXPECT_NEAR(c.placed.minY(), placed.minY(), 1e-9) << c.area.width();

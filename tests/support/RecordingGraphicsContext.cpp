@@ -17,6 +17,8 @@ void RecordingGraphicsContext::restore()
         failWith("restore without save");
         return;
     }
+    // As on cairo, a shadow begun after the matching save ends here.
+    if (_shadowOn && _shadowDepth == int(_stack.size())) endShadow();
     _state = _stack.back();
     _stack.pop_back();
 }
@@ -115,6 +117,7 @@ void RecordingGraphicsContext::beginShadow(const ShadowStyle& shadow)
     e.shadow = shadow;
     e.color = shadow.color;
     _shadowOn = true;
+    _shadowDepth = int(_stack.size());
 }
 
 void RecordingGraphicsContext::endShadow()

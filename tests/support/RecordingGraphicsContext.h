@@ -75,5 +75,6 @@ private:
     std::vector<State> _stack;
     std::vector<Entry> _entries;
     bool _shadowOn = false;
+    int _shadowDepth = 0; // the save depth the running shadow began at
     std::string _failure;
 };
