@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-
 std::string image(const std::string& hash)
 {
     return "<image name=\"" + hash + "\" x=\"0\" y=\"0\"/>";

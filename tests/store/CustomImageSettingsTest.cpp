@@ -15,13 +15,6 @@ protected:
 
 } // namespace
 
-TEST_F(CustomImageSettingsTest, KeysAreTheAgreedOnes)
-{
-    EXPECT_STREQ(CustomImageSettings::ImageSizeLimitKey, "Images.ImageSizeLimit");
-    EXPECT_STREQ(CustomImageSettings::ThumbnailSizeKey, "Images.ThumbnailSize");
-    EXPECT_STREQ(CustomImageSettings::AddInNativeDensityKey, "Images.AddInNativeDensity");
-}
-
 TEST_F(CustomImageSettingsTest, ClampsThumbnailTo24To320AndTheLimitTo160ToUnrestricted)
 {
     CustomImageSettings settings;

@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
-
 class LocalProviderTest : public StoreTest {
 protected:
     void SetUp() override

@@ -23,9 +23,6 @@ namespace {
 
 using MindMapStoreMaps = StoreTest;
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
-
 // The map files of a folder.
 std::vector<std::string> filesIn(const std::string& folder)
 {

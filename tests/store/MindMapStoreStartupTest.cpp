@@ -14,9 +14,6 @@ namespace {
 
 using MindMapStoreStartup = StoreTest;
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
-
 TEST_F(MindMapStoreStartup, MakesTheStoreFoldersUnderTheDataFolder)
 {
     MindMapStore* store = start();

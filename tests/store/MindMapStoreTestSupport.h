@@ -23,6 +23,10 @@ namespace storetest {
 
 using Bytes = std::vector<uint8_t>;
 
+// Map identifiers of the form the store hands out.
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+
 inline Bytes bytesOf(const std::string& text)
 {
     return Bytes(text.begin(), text.end());

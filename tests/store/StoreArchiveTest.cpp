@@ -20,8 +20,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
 const std::string GuidX = "0000000000000000000000XX";
 
 using Clock = std::chrono::system_clock;

@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
-const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
 const std::string GuidC = "CCCCCCCCCCCCCCCCCCCCCCCC";
 
 std::string indexWith(const std::string& rootContent)
