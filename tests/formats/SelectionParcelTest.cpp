@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <sstream>
 
 using namespace twkxtest;
 
@@ -161,9 +160,7 @@ std::string written(const SelectionParcel& parcel)
     pugi::xml_document document;
     pugi::xml_node meta = document.append_child("meta");
     writeSelectionState(parcel, meta);
-    std::ostringstream out;
-    meta.print(out, "", pugi::format_raw);
-    return out.str();
+    return outerXml(meta);
 }
 
 } // namespace

@@ -102,23 +102,6 @@ TEST_F(NativeSnapshotUndoTest, UndoThenRedoRestoresTheSelectedElementByGuid)
     }
 }
 
-TEST_F(NativeSnapshotUndoTest, AfterThirtyOneStepsThirtyCanBeUndone)
-{
-    MindMapNode* node = nodeWithText("List");
-    for (int i = 1; i <= 31; ++i) {
-        map.setSelectedElement(node);
-        ASSERT_EQ(map.prepareUndoableNodeOperation("undoable_op_edit_text"), node);
-        node->setText("List " + std::to_string(i));
-    }
-    int undone = 0;
-    while (manager().canUndo()) {
-        manager().undo();
-        ++undone;
-    }
-    EXPECT_EQ(undone, 30);
-    EXPECT_NE(nodeWithText("List 1"), nullptr);
-}
-
 TEST_F(NativeSnapshotUndoTest, TheSnapshotKeepsAShownNodeHidden)
 {
     MindMapNode* list = nodeWithText("List");

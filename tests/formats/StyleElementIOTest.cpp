@@ -1,5 +1,7 @@
 #include "formats/StyleElementIO.h"
 
+#include "TwkxTestSupport.h"
+
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/RelationStyle.h"
@@ -12,25 +14,8 @@
 
 namespace {
 
-std::string outerXml(pugi::xml_node node)
-{
-    struct Writer : pugi::xml_writer {
-        std::string text;
-        void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
-    } writer;
-    node.print(writer, "", pugi::format_raw);
-    return writer.text;
-}
-
-struct Document {
-    explicit Document(const std::string& xml = "<root/>")
-    {
-        document.load_string(xml.c_str());
-        root = document.document_element();
-    }
-    pugi::xml_document document;
-    pugi::xml_node root;
-};
+using twkxtest::outerXml;
+using twkxtest::XmlFragment;
 
 // ---- Writing ----
 
@@ -44,7 +29,7 @@ TEST(StyleElementWriting, OnlyCustomisedPropertiesAreWritten)
     text.setFontStyle(2 | 8);
     text.setFontScale(1.0);
     text.setPropCustomized(TextStyle::FontMask, true);
-    Document d;
+    XmlFragment d;
     writeNodeStyle(style, d.root, "style");
     writeTextStyle(text, d.root, "text");
     EXPECT_EQ(outerXml(d.root),
@@ -62,7 +47,7 @@ TEST(StyleElementWriting, RelationStyleAttributesInOrder)
     style.setTargetArrowStyle(0);
     style.setColor(Color::rgb255(1, 2, 3, 0.25));
     style.setCustomizedProps(63);
-    Document d;
+    XmlFragment d;
     writeRelationStyle(style, d.root, "style");
     EXPECT_EQ(outerXml(d.root),
               R"(<root><style line-style="penAutoTapered" line-width="0.33" path-style="straight" )"
@@ -73,14 +58,14 @@ TEST(StyleElementWriting, RelationStyleAttributesInOrder)
 
 TEST(StyleElementReading, UnknownNamesAndColoursLeavePropertiesUnset)
 {
-    Document d(R"(<root><style line-style="penZigZag" path-style="" source-arrow="none" target-arrow="ARROW" )"
-               R"(line-width="-2"><color r="1"/></style></root>)");
+    XmlFragment d(R"(<root><style line-style="penZigZag" path-style="" source-arrow="none" target-arrow="ARROW" )"
+                  R"(line-width="-2"><color r="1"/></style></root>)");
     RelationStyle style;
     readRelationStyle(style, d.root, "style");
     EXPECT_EQ(style.customizedProps(), RelationStyle::SourceArrowMask);
 
     // A width too thin to survive being written with two decimals reads as none.
-    Document thin(R"(<root><style line-width=".001"/></root>)");
+    XmlFragment thin(R"(<root><style line-width=".001"/></root>)");
     RelationStyle thinStyle;
     readRelationStyle(thinStyle, thin.root, "style");
     EXPECT_EQ(thinStyle.customizedProps(), 0u);
@@ -88,8 +73,8 @@ TEST(StyleElementReading, UnknownNamesAndColoursLeavePropertiesUnset)
 
 TEST(StyleElementReading, BorderWidthDefaultsToOneAndHostileValuesAreBounded)
 {
-    Document d(R"(<root><a borderwidth="wide"/><b borderwidth="1e308"/><c><font scale="1e308"/></c>)"
-               R"(<d><font scale="-4"/></d></root>)");
+    XmlFragment d(R"(<root><a borderwidth="wide"/><b borderwidth="1e308"/><c><font scale="1e308"/></c>)"
+                  R"(<d><font scale="-4"/></d></root>)");
     NodeStyle a;
     readNodeStyle(a, d.root, "a");
     EXPECT_TRUE(a.isPropCustomized(NodeStyle::BorderWidthMask));
@@ -107,9 +92,9 @@ TEST(StyleElementReading, BorderWidthDefaultsToOneAndHostileValuesAreBounded)
 
 TEST(StyleElementReading, MapStyleReadingKeepsTheMapBitsAndDropsFonts)
 {
-    Document d(R"(<style><mindmap><backgroundcolor r="0" g="0" b="0"/></mindmap>)"
-               R"(<topics borderstyle="sbsDiamond"><font bold="true" scale="2"/></topics>)"
-               R"(<texts><font italic="true"/></texts></style>)");
+    XmlFragment d(R"(<style><mindmap><backgroundcolor r="0" g="0" b="0"/></mindmap>)"
+                  R"(<topics borderstyle="sbsDiamond"><font bold="true" scale="2"/></topics>)"
+                  R"(<texts><font italic="true"/></texts></style>)");
     MindMapStyle style;
     style.setCustomizedProps(MindMapStyle::CheckboxColorMask);
     style.crossLinkStyle()->setCustomizedProps(RelationStyle::ColorMask);

@@ -7,6 +7,8 @@
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
 
+#include <pugixml.hpp>
+
 #include <string>
 
 namespace twkxtest {
@@ -44,5 +46,27 @@ std::string documentWith(const std::string& topics, const std::string& relations
 // free texts on topics, parent relations and a cross link, styles everywhere, a custom title and
 // a scroll state.
 void buildFullMap(MindMap& map);
+
+// An XML fragment to read from or write into; `root` is its document element.
+struct XmlFragment {
+    explicit XmlFragment(const std::string& xml = "<root/>")
+    {
+        document.load_string(xml.c_str());
+        root = document.document_element();
+    }
+    pugi::xml_document document;
+    pugi::xml_node root;
+};
+
+// The element as written, without indentation.
+inline std::string outerXml(pugi::xml_node node)
+{
+    struct Writer : pugi::xml_writer {
+        std::string text;
+        void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+    } writer;
+    node.print(writer, "", pugi::format_raw);
+    return writer.text;
+}
 
 } // namespace twkxtest

@@ -1,5 +1,7 @@
 #include "formats/XmlAttributeHelpers.h"
 
+#include "TwkxTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -7,29 +9,8 @@
 
 namespace {
 
-// An element <e .../> with the given attributes text.
-class Element {
-public:
-    explicit Element(const std::string& xml = "<e/>")
-    {
-        _document.load_string(xml.c_str());
-        node = _document.document_element();
-    }
-    pugi::xml_node node;
-
-private:
-    pugi::xml_document _document;
-};
-
-std::string outerXml(pugi::xml_node node)
-{
-    struct Writer : pugi::xml_writer {
-        std::string text;
-        void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
-    } writer;
-    node.print(writer, "", pugi::format_raw);
-    return writer.text;
-}
+using twkxtest::outerXml;
+using twkxtest::XmlFragment;
 
 // ---- Text escaping ----
 
@@ -68,38 +49,38 @@ TEST(XmlAttributeEscaping, UnescapingReadsLeftToRight)
 
 TEST(XmlAttributeValues, DatesCountSecondsFromTheReferenceDate)
 {
-    Element e(R"(<e zero="0" day="86400.5" bad="soon" far="1e300"/>)");
-    const auto zero = attributeAsDate(e.node, "zero");
+    XmlFragment e(R"(<e zero="0" day="86400.5" bad="soon" far="1e300"/>)");
+    const auto zero = attributeAsDate(e.root, "zero");
     ASSERT_TRUE(zero.has_value());
     EXPECT_EQ(std::chrono::duration_cast<std::chrono::seconds>(zero->time_since_epoch()).count(), 978307200);
-    EXPECT_FALSE(attributeAsDate(e.node, "bad").has_value());
-    EXPECT_FALSE(attributeAsDate(e.node, "missing").has_value());
-    EXPECT_TRUE(attributeAsDate(e.node, "far").has_value());
+    EXPECT_FALSE(attributeAsDate(e.root, "bad").has_value());
+    EXPECT_FALSE(attributeAsDate(e.root, "missing").has_value());
+    EXPECT_TRUE(attributeAsDate(e.root, "far").has_value());
 
-    Element out;
-    addDateAttribute(out.node, "d", attributeAsDate(e.node, "day"));
-    addDateAttribute(out.node, "none", std::nullopt);
-    EXPECT_EQ(outerXml(out.node), R"(<e d="86400.500000"/>)");
+    XmlFragment out("<e/>");
+    addDateAttribute(out.root, "d", attributeAsDate(e.root, "day"));
+    addDateAttribute(out.root, "none", std::nullopt);
+    EXPECT_EQ(outerXml(out.root), R"(<e d="86400.500000"/>)");
 }
 
 // ---- Colours ----
 
 TEST(XmlAttributeColors, AColourNeedsAllThreeComponents)
 {
-    Element e(
+    XmlFragment e(
         R"(<e><partial r="10" g="20"/><odd r="x" g="-5" b="900"/><empty/><both r="1" g="2" b="3" none="true"/></e>)");
-    EXPECT_FALSE(getNamedColor(e.node, "partial").has_value());
-    EXPECT_FALSE(getNamedColor(e.node, "empty").has_value());
-    EXPECT_FALSE(getNamedColor(e.node, "missing").has_value());
-    EXPECT_EQ(getNamedColor(e.node, "odd"), std::optional<Color>(Color(0, 0, 1, 1)));
-    EXPECT_EQ(getNamedColor(e.node, "both"), std::optional<Color>(Color::rgb255(1, 2, 3)));
+    EXPECT_FALSE(getNamedColor(e.root, "partial").has_value());
+    EXPECT_FALSE(getNamedColor(e.root, "empty").has_value());
+    EXPECT_FALSE(getNamedColor(e.root, "missing").has_value());
+    EXPECT_EQ(getNamedColor(e.root, "odd"), std::optional<Color>(Color(0, 0, 1, 1)));
+    EXPECT_EQ(getNamedColor(e.root, "both"), std::optional<Color>(Color::rgb255(1, 2, 3)));
 }
 
 TEST(XmlAttributeColors, ComponentsOutsideTheRangeAreClampedWhenWriting)
 {
-    Element e;
-    setColor(e.node, Color(1.5, -0.2, std::numeric_limits<double>::quiet_NaN()));
-    EXPECT_EQ(outerXml(e.node), R"(<e r="255" g="0" b="0"/>)");
+    XmlFragment e("<e/>");
+    setColor(e.root, Color(1.5, -0.2, std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_EQ(outerXml(e.root), R"(<e r="255" g="0" b="0"/>)");
 }
 
 } // namespace
