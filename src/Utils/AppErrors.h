@@ -32,6 +32,12 @@ inline constexpr AppErrorKind MindMapUnsupportedFormat{1, "export_failed_error",
 // The editor document asked to export in a format it cannot write.
 inline constexpr AppErrorKind DocumentUnsupportedExportFormat{2, "export_failed_error",
                                                               "share_handler_unsupported_format_error"};
+// A picture export larger than can be made or than readers accept.
+inline constexpr AppErrorKind ExportImageTooLarge{3, "export_failed_error", "export_image_too_large_error"};
+// A picture export at a scale, or of a size, that gives no picture.
+inline constexpr AppErrorKind ExportImageInvalidSize{4, "export_failed_error", "export_image_invalid_size_error"};
+// Drawing or encoding an export failed.
+inline constexpr AppErrorKind ExportRenderingFailed{5, "export_failed_error", "db_unspecified_error"};
 
 } // namespace AppErrors
 

@@ -1,25 +1,267 @@
 #include "render/MindMapRenderingView.h"
 
-// Maps are not rendered yet: every export answers no data, which callers treat as a failed export.
+#include "MindMaps/MindMap.h"
+#include "MindMaps/StyleSheet.h"
+#include "Utils/AppErrors.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "render/BitmapRowWriters.h"
+#include "render/MindMapPaintSelection.h"
+#include "render/MindMapPainter.h"
 
-std::vector<uint8_t> MindMapRenderingView::pdfDataWithMindMap(MindMap& /*mindMap*/, bool /*selectionOnly*/)
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// A band of a streamed picture stays below this many bytes however wide the picture is.
+constexpr int64_t MaxBandBytes = 64 << 20;
+
+Color backgroundColorOf(MindMap& mindMap)
 {
-    return {};
+    const StyleSheet* styleSheet = mindMap.styleSheet();
+    return styleSheet ? styleSheet->backgroundColor() : Color::white();
 }
 
-std::vector<uint8_t> MindMapRenderingView::epsDataWithMindMap(MindMap& /*mindMap*/, bool /*selectionOnly*/)
+void fillRect(GraphicsContext& context, const Rect& rect, const Color& color)
 {
-    return {};
+    BezierPath path;
+    path.appendRect(rect);
+    context.fillPath(path, color);
 }
 
-std::vector<uint8_t> MindMapRenderingView::tiffDataWithMindMap(MindMap& /*mindMap*/, double /*scaleFactor*/,
-                                                               bool /*selectionOnly*/)
+std::unique_ptr<MindMapPaintSelection> measuredSelection(MindMap& mindMap, bool selectionOnly)
 {
-    return {};
+    // The area comes from the topics' sizes, which a freshly read map has yet to measure.
+    mindMap.validateElementStates();
+    return MindMapPaintSelection::mindMapPaintSelection(mindMap, selectionOnly);
 }
 
-std::vector<uint8_t> MindMapRenderingView::bitmapDataWithMindMap(MindMap& /*mindMap*/, int32_t /*representation*/,
-                                                                 double /*scaleFactor*/, bool /*selectionOnly*/)
+Rect grownArea(const MindMapPaintSelection& selection)
 {
-    return {};
+    return insetRect(selection.visualArea(), -MindMapRenderingView::ImageMargin, -MindMapRenderingView::ImageMargin);
+}
+
+cairo_status_t appendToVector(void* closure, const unsigned char* bytes, unsigned int length)
+{
+    try {
+        auto* data = static_cast<std::vector<uint8_t>*>(closure);
+        data->insert(data->end(), bytes, bytes + length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+Error renderingError(const std::string& reason)
+{
+    Error error = MakeAppError(AppErrors::ExportRenderingFailed);
+    if (!reason.empty()) error.failureReason = reason;
+    return error;
+}
+
+// Paints the part of the picture whose top left pixel is (left, top) into an image surface of its
+// own size: the picture is the area at the scale on the background colour.
+bool paintImagePart(cairo_surface_t* surface, const MindMapPaintSelection& selection, const Rect& area, double scale,
+                    int64_t left, int64_t top, const Color& background, Error* error)
+{
+    const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+    const CairoContext cr(cairo_create(surface));
+    CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+    fillRect(context, Rect(0, 0, width, height), background);
+    context.translate(double(-left) - area.origin.x * scale, double(-top) - area.origin.y * scale);
+    context.scale(scale, scale);
+    // Only what meets this part is painted: a streamed picture paints the map once per band.
+    const Rect part(area.origin.x + double(left) / scale, area.origin.y + double(top) / scale, width / scale,
+                    height / scale);
+    const bool painted = MindMapPainter::paintMindMap(context, selection, 0, part);
+    cairo_surface_flush(surface);
+    if (!painted || context.hasFailed()) return setError(error, renderingError(context.failureReason()));
+    return true;
+}
+
+// The picture handed row by row to the writer, painted in bands of whole rows, each band in parts
+// no wider than an image surface may be.
+std::vector<uint8_t> streamImage(MindMap& mindMap, double scale, bool selectionOnly,
+                                 std::unique_ptr<BitmapRowWriter> (*makeWriter)(int64_t, int64_t), Error* error)
+{
+    const auto selection = measuredSelection(mindMap, selectionOnly);
+    const Rect area = grownArea(*selection);
+    const auto size = MindMapRenderingView::imagePixelSize(area, scale, error);
+    if (!size) return {};
+    const auto [width, height] = *size;
+    const Color background = backgroundColorOf(mindMap);
+    const int64_t partWidth = std::min<int64_t>(width, Image::MaxSide);
+    const int64_t bandHeight = std::clamp<int64_t>(MaxBandBytes / (4 * width), 1, Image::MaxSide);
+
+    std::unique_ptr<BitmapRowWriter> writer = makeWriter(width, height);
+    std::vector<uint32_t> band;
+    try {
+        band.resize(size_t(width * std::min(bandHeight, height)));
+    } catch (const std::bad_alloc&) {
+        setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
+        return {};
+    }
+    for (int64_t top = 0; top < height; top += bandHeight) {
+        const int64_t rows = std::min(bandHeight, height - top);
+        for (int64_t left = 0; left < width; left += partWidth) {
+            const int64_t columns = std::min(partWidth, width - left);
+            const CairoSurface part(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(columns), int(rows)));
+            if (cairo_surface_status(part.get()) != CAIRO_STATUS_SUCCESS) {
+                setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
+                return {};
+            }
+            if (!paintImagePart(part.get(), *selection, area, scale, left, top, background, error)) return {};
+            const unsigned char* pixels = cairo_image_surface_get_data(part.get());
+            const int stride = cairo_image_surface_get_stride(part.get());
+            for (int64_t y = 0; y < rows; ++y)
+                std::memcpy(band.data() + y * width + left, pixels + y * stride, size_t(columns) * 4);
+        }
+        for (int64_t y = 0; y < rows; ++y)
+            if (!writer->writeRow(band.data() + y * width)) break;
+    }
+    return writer->finish(error);
+}
+
+} // namespace
+
+MindMapRenderingView::MindMapRenderingView(MindMap& mindMap, bool selectionOnly)
+    : _mindMap(mindMap), _paintSelection(measuredSelection(mindMap, selectionOnly))
+{
+    _originalPage = originalPageForVisualArea(_paintSelection->visualArea());
+    _page = Rect(Point(), _originalPage.size);
+    _jobTitle = mindMap.singleLineTitle();
+}
+
+MindMapRenderingView::~MindMapRenderingView() = default;
+
+Rect MindMapRenderingView::originalPageForVisualArea(const Rect& visualArea)
+{
+    const Rect area = insetRect(visualArea, -ImageMargin, -ImageMargin);
+    return Rect(area.origin.x * PdfScale, area.origin.y * PdfScale, area.width() * PdfScale, area.height() * PdfScale);
+}
+
+bool MindMapRenderingView::drawRect(GraphicsContext& context, const Rect& dirtyRect) const
+{
+    fillRect(context, dirtyRect, backgroundColorOf(_mindMap));
+    context.save();
+    context.translate(-_originalPage.origin.x, -_originalPage.origin.y);
+    context.scale(PdfScale, PdfScale);
+    const bool painted = MindMapPainter::paintMindMap(context, *_paintSelection, PaintFlagPdfLinks, Rect());
+    context.restore();
+    return painted && !context.hasFailed();
+}
+
+std::optional<std::pair<int64_t, int64_t>> MindMapRenderingView::imagePixelSize(const Rect& area, double scaleFactor,
+                                                                                Error* error)
+{
+    if (!(scaleFactor > 0 && std::isfinite(scaleFactor))) {
+        setError(error, MakeAppError(AppErrors::ExportImageInvalidSize));
+        return std::nullopt;
+    }
+    const double width = std::round(area.width() * scaleFactor), height = std::round(area.height() * scaleFactor);
+    if (!(width >= 1 && height >= 1)) {
+        setError(error, MakeAppError(AppErrors::ExportImageInvalidSize));
+        return std::nullopt;
+    }
+    // Compared in doubles first: the sides may be beyond any integer before the limits are known.
+    if (!(width <= double(MaxImageSide) && height <= double(MaxImageSide)) ||
+        4 * int64_t(width) * int64_t(height) > int64_t(MaxImageBytes)) {
+        setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
+        return std::nullopt;
+    }
+    return std::pair{int64_t(width), int64_t(height)};
+}
+
+std::vector<uint8_t> MindMapRenderingView::vectorData(MindMap& mindMap, bool selectionOnly, VectorKind kind,
+                                                      Error* error)
+{
+    const MindMapRenderingView view(mindMap, selectionOnly);
+    const Rect page = view.bounds();
+    std::vector<uint8_t> data;
+    CairoSurface surface(kind == VectorKind::Pdf
+                             ? cairo_pdf_surface_create_for_stream(appendToVector, &data, page.width(), page.height())
+                             : cairo_ps_surface_create_for_stream(appendToVector, &data, page.width(), page.height()));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        setError(error, renderingError(cairo_status_to_string(cairo_surface_status(surface.get()))));
+        return {};
+    }
+    if (kind == VectorKind::Eps) {
+        cairo_ps_surface_set_eps(surface.get(), true);
+    } else if (!view.printJobTitle().empty()) {
+        cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, view.printJobTitle().c_str());
+    }
+    bool drawn;
+    {
+        const CairoContext cr(cairo_create(surface.get()));
+        CairoGraphicsContext context(
+            cr.get(), kind == VectorKind::Pdf ? GraphicsSurfaceKind::Pdf : GraphicsSurfaceKind::PostScript);
+        drawn = view.drawRect(context, page);
+        if (!drawn) setError(error, renderingError(context.failureReason()));
+        cairo_show_page(cr.get());
+    }
+    cairo_surface_finish(surface.get());
+    if (!drawn) return {};
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS || data.empty()) {
+        setError(error, renderingError(cairo_status_to_string(cairo_surface_status(surface.get()))));
+        return {};
+    }
+    return data;
+}
+
+std::vector<uint8_t> MindMapRenderingView::pdfDataWithMindMap(MindMap& mindMap, bool selectionOnly, Error* error)
+{
+    return vectorData(mindMap, selectionOnly, VectorKind::Pdf, error);
+}
+
+std::vector<uint8_t> MindMapRenderingView::epsDataWithMindMap(MindMap& mindMap, bool selectionOnly, Error* error)
+{
+    return vectorData(mindMap, selectionOnly, VectorKind::Eps, error);
+}
+
+Image MindMapRenderingView::createImageWithMindMap(MindMap& mindMap, double scaleFactor, bool selectionOnly,
+                                                   Error* error)
+{
+    const auto selection = measuredSelection(mindMap, selectionOnly);
+    const Rect area = grownArea(*selection);
+    const auto size = imagePixelSize(area, scaleFactor, error);
+    if (!size) return {};
+    if (size->first > Image::MaxSide || size->second > Image::MaxSide ||
+        size->first * size->second > Image::MaxPixelCount) {
+        setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
+        return {};
+    }
+    Image image(int(size->first), int(size->second));
+    if (image.isNull()) {
+        setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
+        return {};
+    }
+    if (!paintImagePart(image.surface(), *selection, area, scaleFactor, 0, 0, backgroundColorOf(mindMap), error))
+        return {};
+    return image;
+}
+
+std::vector<uint8_t> MindMapRenderingView::tiffDataWithMindMap(MindMap& mindMap, double scaleFactor, bool selectionOnly,
+                                                               Error* error)
+{
+    return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::tiff, error);
+}
+
+std::vector<uint8_t> MindMapRenderingView::bitmapDataWithMindMap(MindMap& mindMap, int32_t representation,
+                                                                 double scaleFactor, bool selectionOnly, Error* error)
+{
+    switch (representation) {
+    case BitmapFileTypeTIFF:
+        return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::tiff, error);
+    case BitmapFileTypePNG:
+        return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::png, error);
+    default:
+        setError(error, MakeAppError(AppErrors::MindMapUnsupportedFormat));
+        return {};
+    }
 }

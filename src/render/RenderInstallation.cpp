@@ -10,23 +10,24 @@
 void installRendering()
 {
     LoadCloudShapePoints();
-    MindMapFormats::registerWriter(MindMapExportFormat::Pdf,
-                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-                                       return MindMapRenderingView::pdfDataWithMindMap(mindMap, options.selectionOnly);
-                                   });
-    MindMapFormats::registerWriter(MindMapExportFormat::Png,
-                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-                                       return MindMapRenderingView::bitmapDataWithMindMap(
-                                           mindMap, BitmapFileTypePNG, options.imageScaleFactor, options.selectionOnly);
+    MindMapFormats::registerWriter(
+        MindMapExportFormat::Pdf, [](MindMap& mindMap, const MindMapExportOptions& options, Error* error) {
+            return MindMapRenderingView::pdfDataWithMindMap(mindMap, options.selectionOnly, error);
+        });
+    MindMapFormats::registerWriter(
+        MindMapExportFormat::Png, [](MindMap& mindMap, const MindMapExportOptions& options, Error* error) {
+            return MindMapRenderingView::bitmapDataWithMindMap(mindMap, BitmapFileTypePNG, options.imageScaleFactor,
+                                                               options.selectionOnly, error);
+        });
+    MindMapFormats::registerWriter(MindMapExportFormat::Tiff,
+                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error* error) {
+                                       return MindMapRenderingView::tiffDataWithMindMap(
+                                           mindMap, options.imageScaleFactor, options.selectionOnly, error);
                                    });
     MindMapFormats::registerWriter(
-        MindMapExportFormat::Tiff, [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-            return MindMapRenderingView::tiffDataWithMindMap(mindMap, options.imageScaleFactor, options.selectionOnly);
+        MindMapExportFormat::Eps, [](MindMap& mindMap, const MindMapExportOptions& options, Error* error) {
+            return MindMapRenderingView::epsDataWithMindMap(mindMap, options.selectionOnly, error);
         });
-    MindMapFormats::registerWriter(MindMapExportFormat::Eps,
-                                   [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
-                                       return MindMapRenderingView::epsDataWithMindMap(mindMap, options.selectionOnly);
-                                   });
     StylePreviewCache::installThumbnailRenderer([](MindMap& mindMap, Size size, bool highResolution) {
         return MindMapPainter::createThumbnailImage(mindMap, size, highResolution);
     });
