@@ -9,9 +9,6 @@
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 
-#include <cairo-pdf.h>
-#include <cairo-ps.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -45,17 +42,6 @@ std::unique_ptr<MindMapPaintSelection> measuredSelection(MindMap& mindMap, bool 
 Rect grownArea(const MindMapPaintSelection& selection)
 {
     return insetRect(selection.visualArea(), -MindMapRenderingView::ImageMargin, -MindMapRenderingView::ImageMargin);
-}
-
-cairo_status_t appendToVector(void* closure, const unsigned char* bytes, unsigned int length)
-{
-    try {
-        auto* data = static_cast<std::vector<uint8_t>*>(closure);
-        data->insert(data->end(), bytes, bytes + length);
-    } catch (const std::bad_alloc&) {
-        return CAIRO_STATUS_NO_MEMORY;
-    }
-    return CAIRO_STATUS_SUCCESS;
 }
 
 Error renderingError(const std::string& reason)
@@ -178,50 +164,14 @@ std::optional<std::pair<int64_t, int64_t>> MindMapRenderingView::imagePixelSize(
     return std::pair{int64_t(width), int64_t(height)};
 }
 
-std::vector<uint8_t> MindMapRenderingView::vectorData(MindMap& mindMap, bool selectionOnly, VectorKind kind,
-                                                      Error* error)
-{
-    const MindMapRenderingView view(mindMap, selectionOnly);
-    const Rect page = view.bounds();
-    std::vector<uint8_t> data;
-    CairoSurface surface(kind == VectorKind::Pdf
-                             ? cairo_pdf_surface_create_for_stream(appendToVector, &data, page.width(), page.height())
-                             : cairo_ps_surface_create_for_stream(appendToVector, &data, page.width(), page.height()));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        setError(error, renderingError(cairo_status_to_string(cairo_surface_status(surface.get()))));
-        return {};
-    }
-    if (kind == VectorKind::Eps) {
-        cairo_ps_surface_set_eps(surface.get(), true);
-    } else if (!view.printJobTitle().empty()) {
-        cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, view.printJobTitle().c_str());
-    }
-    bool drawn;
-    {
-        const CairoContext cr(cairo_create(surface.get()));
-        CairoGraphicsContext context(
-            cr.get(), kind == VectorKind::Pdf ? GraphicsSurfaceKind::Pdf : GraphicsSurfaceKind::PostScript);
-        drawn = view.drawRect(context, page);
-        if (!drawn) setError(error, renderingError(context.failureReason()));
-        cairo_show_page(cr.get());
-    }
-    cairo_surface_finish(surface.get());
-    if (!drawn) return {};
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS || data.empty()) {
-        setError(error, renderingError(cairo_status_to_string(cairo_surface_status(surface.get()))));
-        return {};
-    }
-    return data;
-}
-
 std::vector<uint8_t> MindMapRenderingView::pdfDataWithMindMap(MindMap& mindMap, bool selectionOnly, Error* error)
 {
-    return vectorData(mindMap, selectionOnly, VectorKind::Pdf, error);
+    return MindMapRenderingView(mindMap, selectionOnly).pdfData(error);
 }
 
 std::vector<uint8_t> MindMapRenderingView::epsDataWithMindMap(MindMap& mindMap, bool selectionOnly, Error* error)
 {
-    return vectorData(mindMap, selectionOnly, VectorKind::Eps, error);
+    return MindMapRenderingView(mindMap, selectionOnly).epsData(error);
 }
 
 Image MindMapRenderingView::createImageWithMindMap(MindMap& mindMap, double scaleFactor, bool selectionOnly,

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
+#include "render/PrintablePages.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,7 +28,7 @@ enum BitmapFileType : int32_t {
 //
 // As a view it is one page of the map at the PDF scale: the paint selection's visual area grown by
 // the image margin, moved to the origin, y growing downwards.
-class MindMapRenderingView {
+class MindMapRenderingView : public PrintablePages {
 public:
     // Points per map unit of PDF, EPS and printed output: the double just below 0.54.
     static constexpr double PdfScale = 0.5399999999999999;
@@ -40,7 +41,7 @@ public:
     static constexpr int64_t MaxImageSide = 1'000'000;
 
     MindMapRenderingView(MindMap& mindMap, bool selectionOnly);
-    ~MindMapRenderingView();
+    ~MindMapRenderingView() override;
     MindMapRenderingView(const MindMapRenderingView&) = delete;
     MindMapRenderingView& operator=(const MindMapRenderingView&) = delete;
 
@@ -49,12 +50,16 @@ public:
     // The same moved to the origin: the view's frame and its only page.
     const Rect& page() const { return _page; }
     const Rect& bounds() const { return _page; }
-    const std::string& printJobTitle() const { return _jobTitle; }
+    const std::string& printJobTitle() const override { return _jobTitle; }
     bool isFlipped() const { return true; }
     bool isOpaque() const { return true; }
     // First page and number of pages.
     std::pair<int64_t, int64_t> knowsPageRange() const { return {1, 1}; }
     Rect rectForPage(int64_t) const { return _page; }
+
+    int64_t pageCount() const override { return 1; }
+    Size pageSize() const override { return _page.size; }
+    bool drawPage(GraphicsContext& context, int64_t) const override { return drawRect(context, _page); }
 
     // Paints the page into the context, whose user space is the view's (points, y down). False
     // when the context has failed.
@@ -79,9 +84,6 @@ public:
                                                       bool selectionOnly, Error* error = nullptr);
 
 private:
-    enum class VectorKind { Pdf, Eps };
-    static std::vector<uint8_t> vectorData(MindMap& mindMap, bool selectionOnly, VectorKind kind, Error* error);
-
     MindMap& _mindMap;
     std::unique_ptr<MindMapPaintSelection> _paintSelection;
     Rect _originalPage;
