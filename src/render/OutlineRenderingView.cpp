@@ -5,9 +5,7 @@
 #include "render/PaperSizes.h"
 
 OutlineRenderingView::OutlineRenderingView(MindMap& mindMap, bool selectionOnly, uint64_t options, Size pageSize)
-    : _selectionOnly(selectionOnly),
-      _options(options),
-      _pageSize(pageSize),
+    : _pageSize(pageSize),
       _outlineGenerator(mindMap, selectionOnly, options, pageSize),
       _jobTitle(mindMap.singleLineTitle())
 {

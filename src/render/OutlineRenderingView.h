@@ -39,8 +39,6 @@ public:
     const std::string& printJobTitle() const override { return _jobTitle; }
 
 private:
-    bool _selectionOnly;
-    uint64_t _options;
     Size _pageSize;
     PdfOutlineGenerator _outlineGenerator;
     std::string _jobTitle;
