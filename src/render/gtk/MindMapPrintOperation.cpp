@@ -1,0 +1,125 @@
+#include "render/gtk/MindMapPrintOperation.h"
+
+#include "Utils/AppErrors.h"
+#include "platform/CairoGraphicsContext.h"
+#include "render/OutlineRenderingView.h"
+#include "render/PaperSizes.h"
+#include "render/PrintablePages.h"
+#include "render/TiledMindMapRenderingView.h"
+
+#include <algorithm>
+
+namespace {
+
+GraphicsSurfaceKind surfaceKindOf(cairo_t* cr)
+{
+    switch (cairo_surface_get_type(cairo_get_target(cr))) {
+    case CAIRO_SURFACE_TYPE_PDF:
+        return GraphicsSurfaceKind::Pdf;
+    case CAIRO_SURFACE_TYPE_PS:
+        return GraphicsSurfaceKind::PostScript;
+    default:
+        return GraphicsSurfaceKind::Bitmap;
+    }
+}
+
+// The document's sheet as GTK wants it: a portrait paper of that size in points, turned by the
+// orientation, with no margins.
+void applySheet(const Glib::RefPtr<Gtk::PageSetup>& setup, Size sheet)
+{
+    const double shortSide = std::min(sheet.width, sheet.height), longSide = std::max(sheet.width, sheet.height);
+    setup->set_paper_size(Gtk::PaperSize("tarnwick-sheet", "Tarnwick", shortSide, longSide, Gtk::UNIT_POINTS));
+    setup->set_orientation(sheet.width > sheet.height ? Gtk::PAGE_ORIENTATION_LANDSCAPE
+                                                      : Gtk::PAGE_ORIENTATION_PORTRAIT);
+    setup->set_top_margin(0, Gtk::UNIT_POINTS);
+    setup->set_bottom_margin(0, Gtk::UNIT_POINTS);
+    setup->set_left_margin(0, Gtk::UNIT_POINTS);
+    setup->set_right_margin(0, Gtk::UNIT_POINTS);
+}
+
+Error printError(const std::string& reason)
+{
+    Error error = MakeAppError(AppErrors::ExportRenderingFailed);
+    if (!reason.empty()) error.failureReason = reason;
+    return error;
+}
+
+} // namespace
+
+bool MindMapPrintOperation::run(const Job& job, Error* error)
+{
+    if (!job.pages) return setError(error, printError("nothing to print"));
+    const Glib::RefPtr<Gtk::PrintOperation> operation = Gtk::PrintOperation::create();
+    operation->set_unit(Gtk::UNIT_POINTS);
+    operation->set_use_full_page(true);
+    if (!job.exportFilename.empty()) operation->set_export_filename(job.exportFilename);
+
+    std::unique_ptr<PrintablePages> pages;
+    std::string failure;
+    // The pages exist before the dialog so that it shows the paper; an accessory may remake them.
+    pages = job.pages();
+    if (!pages) return setError(error, printError("nothing to print"));
+    operation->set_job_name(pages->printJobTitle().empty() ? "Tarnwick" : pages->printJobTitle());
+    const Glib::RefPtr<Gtk::PageSetup> setup = Gtk::PageSetup::create();
+    applySheet(setup, pages->pageSize());
+    operation->set_default_page_setup(setup);
+    operation->set_n_pages(int(std::max<int64_t>(pages->pageCount(), 1)));
+
+    if (job.accessory && job.accessory->widget) {
+        operation->set_custom_tab_label(job.accessory->label);
+        operation->signal_create_custom_widget().connect(
+            [widget = job.accessory->widget]() -> Gtk::Widget* { return widget; }, false);
+        operation->signal_custom_widget_apply().connect([&](Gtk::Widget*) {
+            if (job.accessory->apply) job.accessory->apply();
+            pages = job.pages();
+        });
+    }
+    operation->signal_begin_print().connect([&](const Glib::RefPtr<Gtk::PrintContext>&) {
+        if (pages) operation->set_n_pages(int(std::max<int64_t>(pages->pageCount(), 1)));
+    });
+    operation->signal_request_page_setup().connect(
+        [&](const Glib::RefPtr<Gtk::PrintContext>&, int, const Glib::RefPtr<Gtk::PageSetup>& pageSetup) {
+            if (pages) applySheet(pageSetup, pages->pageSize());
+        });
+    operation->signal_draw_page().connect([&](const Glib::RefPtr<Gtk::PrintContext>& context, int page) {
+        if (!pages) return;
+        cairo_t* cr = context->get_cairo_context()->cobj();
+        CairoGraphicsContext graphics(cr, surfaceKindOf(cr));
+        if (!pages->drawPage(graphics, page) && failure.empty())
+            failure = graphics.failureReason().empty() ? "drawing failed" : graphics.failureReason();
+    });
+
+    Gtk::PrintOperationResult result;
+    try {
+        result = job.parent ? operation->run(job.action, *job.parent) : operation->run(job.action);
+    } catch (const Glib::Error& e) {
+        return setError(error, printError(e.what()));
+    }
+    if (result == Gtk::PRINT_OPERATION_RESULT_ERROR) return setError(error, printError("the print job failed"));
+    if (!failure.empty()) return setError(error, printError(failure));
+    return result == Gtk::PRINT_OPERATION_RESULT_APPLY;
+}
+
+bool MindMapPrintOperation::printMindMapTiled(MindMap& mindMap, bool selectionOnly, uint32_t printMode,
+                                              double tileScale, int64_t pageFormat, uint32_t options,
+                                              Gtk::Window* parent, Error* error)
+{
+    Job job;
+    job.pages = [&]() -> std::unique_ptr<PrintablePages> {
+        return std::make_unique<TiledMindMapRenderingView>(mindMap, selectionOnly, printMode, tileScale,
+                                                           PaperSizeForFormat(pageFormat), options);
+    };
+    job.parent = parent;
+    return run(job, error);
+}
+
+bool MindMapPrintOperation::printMindMapOutline(MindMap& mindMap, bool selectionOnly, uint64_t options,
+                                                int64_t pageFormat, Gtk::Window* parent, Error* error)
+{
+    Job job;
+    job.pages = [&]() -> std::unique_ptr<PrintablePages> {
+        return std::make_unique<OutlineRenderingView>(mindMap, selectionOnly, options, PaperSizeForFormat(pageFormat));
+    };
+    job.parent = parent;
+    return run(job, error);
+}
