@@ -133,25 +133,35 @@ TEST_F(RenderingViewTest, PicturesBeyondOneSurfaceAreStreamedWhole)
     struct Case {
         Point far;
         double scale;
+        int32_t type;
     };
-    for (const Case& c : {Case{{17000, 0}, 2.0}, Case{{0, 17000}, 2.0}}) {
+    for (const Case& c : {Case{{17000, 0}, 2.0, BitmapFileTypePNG}, Case{{0, 17000}, 2.0, BitmapFileTypeTIFF}}) {
         MindMap wide;
         wide.newMindMap("", false, std::nullopt);
         wide.styleSheet()->setColorScheme(map.styleSheet()->colorScheme());
         addTopic(wide, nullptr, Point(0, 0), "near");
-        addTopic(wide, nullptr, c.far, "far");
+        MindMapNode* far = addTopic(wide, nullptr, c.far, "far");
+        far->setCustomFillColor(Color::rgb255(200, 30, 30), std::nullopt, std::nullopt);
         wide.validateElementStates();
         const Rect area = insetRect(wide.getVisualArea(false), -30, -30);
         const int64_t width = std::llround(area.width() * c.scale), height = std::llround(area.height() * c.scale);
         ASSERT_GT(std::max(width, height), Image::MaxSide);
         EXPECT_TRUE(MindMapRenderingView::createImageWithMindMap(wide, c.scale, false).isNull());
-        const auto png = readPng(MindMapRenderingView::bitmapDataWithMindMap(wide, BitmapFileTypePNG, c.scale, false));
-        ASSERT_TRUE(png);
-        EXPECT_EQ(width, png->width);
-        EXPECT_EQ(height, png->height);
-        EXPECT_EQ(Background, png->at(png->width - 1, png->height - 1));
-        EXPECT_EQ(Background,
-                  png->at(std::min<int64_t>(Image::MaxSide, width - 1), std::min<int64_t>(Image::MaxSide, height - 1)));
+        const std::vector<uint8_t> data = MindMapRenderingView::bitmapDataWithMindMap(wide, c.type, c.scale, false);
+        const auto picture = c.type == BitmapFileTypePNG ? readPng(data) : readTiff(data);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(width, picture->width);
+        EXPECT_EQ(height, picture->height);
+        EXPECT_EQ(Background, picture->at(picture->width - 1, picture->height - 1));
+        // The far topic lies in the last part or band: its fill beside its text.
+        const Rect text = far->textBounds();
+        const ReadBackPixel fill{200, 30, 30, 255};
+        EXPECT_EQ(fill,
+                  picture->at(std::llround((text.minX() - 2 - area.minX()) * c.scale),
+                              std::llround((text.midY() - area.minY()) * c.scale)));
+        EXPECT_EQ(
+            Background,
+            picture->at(std::min<int64_t>(Image::MaxSide, width - 1), std::min<int64_t>(Image::MaxSide, height - 1)));
     }
 }
 
