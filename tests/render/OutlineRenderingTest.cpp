@@ -169,3 +169,28 @@ TEST_F(OutlineRenderingTest, TallTextAtAPageTopAddsNoEmptyPage)
     // After another topic it moves whole to the next page.
     EXPECT_EQ(2, OutlineRenderingView(map, false, 0, small).pageCount());
 }
+
+// A note that does not fit the rest of a page moves whole to the next, and the topic's tree line
+// goes on from that page's top.
+TEST_F(OutlineRenderingTest, NoteMovesToTheNextPageWithItsTreeLine)
+{
+    MindMapNode* a = child(root, "A");
+    child(root, "B");
+    std::string note = "line";
+    while (measurer.sizeForText(note + "\nline", StyleSheet::outlineFont()).height < 300 - 2 * Margin - 2 * lineHeight)
+        note += "\nline";
+    a->setNote(note);
+    const Size small{300, 300};
+    const OutlineRenderingView view(map, false, 1 | 8, small);
+    ASSERT_EQ(2, view.pageCount());
+    RecordingGraphicsContext context;
+    view.drawPage(context, 1);
+    const auto* drawn = textEntry(context, note);
+    ASSERT_TRUE(drawn);
+    EXPECT_DOUBLE_EQ(300 + Margin, drawn->origin.y);
+    bool continued = false;
+    for (const auto* stroke : context.entriesOfKind(Kind::Stroke))
+        for (const auto& element : stroke->path.elements())
+            continued = continued || element.points[0] == Point{Margin + 0.5 * 11.25, 300 + Margin};
+    EXPECT_TRUE(continued);
+}

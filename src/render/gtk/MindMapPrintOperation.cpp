@@ -2,6 +2,7 @@
 
 #include "Utils/AppErrors.h"
 #include "platform/CairoGraphicsContext.h"
+#include "render/MindMapRenderingView.h"
 #include "render/OutlineRenderingView.h"
 #include "render/PaperSizes.h"
 #include "render/PrintablePages.h"
@@ -98,6 +99,17 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
     if (result == Gtk::PRINT_OPERATION_RESULT_ERROR) return setError(error, printError("the print job failed"));
     if (!failure.empty()) return setError(error, printError(failure));
     return result == Gtk::PRINT_OPERATION_RESULT_APPLY;
+}
+
+bool MindMapPrintOperation::printMindMap(MindMap& mindMap, bool selectionOnly, Gtk::Window* parent, Error* error)
+{
+    Job job;
+    job.pages = [&]() -> std::unique_ptr<PrintablePages> {
+        return std::make_unique<MindMapRenderingView>(mindMap, selectionOnly);
+    };
+    job.action = Gtk::PRINT_OPERATION_ACTION_PREVIEW;
+    job.parent = parent;
+    return run(job, error);
 }
 
 bool MindMapPrintOperation::printMindMapTiled(MindMap& mindMap, bool selectionOnly, uint32_t printMode,

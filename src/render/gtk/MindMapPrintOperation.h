@@ -40,6 +40,9 @@ public:
     // cause of a failure in the error.
     static bool run(const Job& job, Error* error = nullptr);
 
+    // The map on one page of its own size, as a print preview.
+    static bool printMindMap(MindMap& mindMap, bool selectionOnly, Gtk::Window* parent = nullptr,
+                             Error* error = nullptr);
     // The map in a print mode on a paper format (index), as the print options chose.
     static bool printMindMapTiled(MindMap& mindMap, bool selectionOnly, uint32_t printMode, double tileScale,
                                   int64_t pageFormat, uint32_t options, Gtk::Window* parent = nullptr,
