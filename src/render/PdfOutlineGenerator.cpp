@@ -15,15 +15,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-bool hasBits(uint64_t options, uint64_t bits)
-{
-    return (options & bits) == bits;
-}
-
-} // namespace
-
 PdfOutlineGenerator::PdfOutlineGenerator(MindMap& mindMap, bool selectionOnly, uint64_t options, Size pageSize)
     : _options(options), _pageSize(pageSize)
 {
@@ -233,6 +224,6 @@ void PdfOutlineGenerator::drawHierarchyLines(const MindMapNode& node, const Rect
     lines.setLineWidth(TreeLineWidth);
     Rect bounds = insetRect(lines.controlPointBounds(), -TreeLineWidth, -TreeLineWidth);
     addDrawing(bounds, [lines = std::move(lines)](GraphicsContext& context) {
-        context.strokePath(lines, StrokeStyle{materialGrey500()});
+        context.strokePath(lines, StrokeStyle::solid(materialGrey500()));
     });
 }

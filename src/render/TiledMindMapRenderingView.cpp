@@ -120,5 +120,5 @@ void TiledMindMapRenderingView::drawPageBounds(GraphicsContext& context, const R
         return;
     }
     path.setLineWidth(PageBorderLineWidth);
-    context.strokePath(path, StrokeStyle{PageBorderColor});
+    context.strokePath(path, StrokeStyle::solid(PageBorderColor));
 }

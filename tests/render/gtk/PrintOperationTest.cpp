@@ -66,7 +66,9 @@ TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
         EXPECT_NEAR(842, width, 0.5) << i;
         EXPECT_NEAR(596, height, 0.5) << i;
         // The first sheet shows the near topic and its corner marks.
-        if (i == 0) EXPECT_LT(0, inkedPixels(page, width, height));
+        if (i == 0) {
+            EXPECT_LT(0, inkedPixels(page, width, height));
+        }
         g_object_unref(page);
     }
     g_object_unref(document);
