@@ -88,6 +88,8 @@ TEST_F(OutlineRenderingTest, IndentsNotesCheckboxesAndTreeLines)
     EXPECT_TRUE(plain.entriesOfKind(Kind::Stroke).empty());
     EXPECT_TRUE(textEntry(plain, localized("outline_cell_empty_topic")));
     EXPECT_FALSE(textEntry(plain, "note"));
+    ASSERT_FALSE(a1->calcAutoNumberPath().empty());
+    EXPECT_TRUE(textEntry(record(2), a1->calcAutoNumberPath() + " A1"));
 
     const RecordingGraphicsContext full = record(1 | 4 | 8);
     const auto* topic = textEntry(full, "A1");

@@ -105,6 +105,29 @@ TEST_F(RenderingViewTest, EmptyMapIsTheMarginAreaInEveryFormat)
     EXPECT_EQ(30, image.pixelWidth());
 }
 
+// PNG holds straight colour, TIFF the premultiplied values marked as associated alpha: a
+// translucent background reads back as the same colour from both.
+TEST_F(RenderingViewTest, TranslucentPixelsReadBackAsTheirColour)
+{
+    auto scheme = std::make_shared<MMColorScheme>("test", "test");
+    scheme->setBackgroundColor(Color(20 / 255.0, 40 / 255.0, 60 / 255.0, 0.5));
+    map.styleSheet()->setColorScheme(scheme);
+    const auto png = readPng(MindMapRenderingView::bitmapDataWithMindMap(map, BitmapFileTypePNG, 1, false));
+    ASSERT_TRUE(png);
+    const ReadBackPixel straight = png->at(30, 30);
+    EXPECT_NEAR(128, straight.a, 1);
+    EXPECT_NEAR(20, straight.r, 1);
+    EXPECT_NEAR(60, straight.b, 1);
+    bool associated = false;
+    const auto tiff = readTiff(MindMapRenderingView::tiffDataWithMindMap(map, 1, false), &associated);
+    ASSERT_TRUE(tiff);
+    EXPECT_TRUE(associated);
+    const ReadBackPixel premultiplied = tiff->at(30, 30);
+    EXPECT_EQ(straight.a, premultiplied.a);
+    EXPECT_NEAR(straight.r, premultiplied.r * 255.0 / premultiplied.a, 1);
+    EXPECT_NEAR(straight.b, premultiplied.b * 255.0 / premultiplied.a, 1);
+}
+
 TEST_F(RenderingViewTest, RefusedPicturesAreErrorsNotEmptySuccess)
 {
     installRendering();
