@@ -1,7 +1,6 @@
 #pragma once
 
-// Reading exported files back with the libraries other programs use: poppler for PDF, libpng and
-// libtiff for pictures, ghostscript for EPS.
+// Exported files read back with the libraries other programs use: poppler, libpng, libtiff.
 
 #include <cstdint>
 #include <optional>
@@ -15,21 +14,17 @@ struct ReadBackPixel {
 
 struct ReadBackPicture {
     int64_t width = 0, height = 0;
-    // Straight RGBA, row after row.
-    std::vector<uint8_t> rgba;
+    std::vector<uint32_t> rgba; // libtiff's packing: r in the lowest byte
+    bool associatedAlpha = false;
     ReadBackPixel at(int64_t x, int64_t y) const;
 };
 
 std::optional<ReadBackPicture> readPng(const std::vector<uint8_t>& data);
-// Also tells whether the alpha is stored as associated (premultiplied).
-std::optional<ReadBackPicture> readTiff(const std::vector<uint8_t>& data, bool* associatedAlpha = nullptr);
+std::optional<ReadBackPicture> readTiff(const std::vector<uint8_t>& data);
 
 struct ReadBackPdfPage {
     double width = 0, height = 0;
     std::vector<std::string> uris;
 };
 
-// Every page with its size and its URI links; nothing when poppler cannot read the data.
 std::optional<std::vector<ReadBackPdfPage>> readPdf(const std::vector<uint8_t>& data);
-// A page rendered by poppler at one pixel a point.
-std::optional<ReadBackPicture> renderPdfPage(const std::vector<uint8_t>& data, int pageIndex);

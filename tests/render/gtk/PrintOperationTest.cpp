@@ -1,5 +1,4 @@
 #include "MindMaps/MindMapTestSupport.h"
-#include "render/PaperSizes.h"
 #include "render/TiledMindMapRenderingView.h"
 #include "render/gtk/MindMapPrintOperation.h"
 #include "support/TempDir.h"
@@ -8,30 +7,10 @@
 #include <gtkmm.h>
 #include <poppler.h>
 
+#include <cmath>
+#include <cstring>
+
 using namespace maptest;
-
-namespace {
-
-int inkedPixels(PopplerPage* page, double width, double height)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, int(width), int(height));
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    poppler_page_render(page, cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    int inked = 0;
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < int(height); ++y)
-        for (int x = 0; x < int(width); ++x)
-            inked += (reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(surface))[x] &
-                      0xffffff) != 0xffffff;
-    cairo_surface_destroy(surface);
-    return inked;
-}
-
-} // namespace
 
 // Printing to a file goes through the print operation's export action, as a print to PDF would.
 TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
@@ -43,7 +22,6 @@ TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
     addTopic(map, nullptr, Point{0, 0}, "near");
     addTopic(map, nullptr, Point{3300, 1450}, "far");
     TempDir dir;
-
     MindMapPrintOperation::Job job;
     job.pages = [&] {
         return std::make_unique<TiledMindMapRenderingView>(map, false, PrintModeTiledScaled, 1.0, PaperSizeForFormat(3),
@@ -54,21 +32,19 @@ TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
     Error error;
     ASSERT_TRUE(MindMapPrintOperation::run(job, &error)) << error.failureReason;
 
-    GError* failure = nullptr;
-    const std::string uri = "file://" + job.exportFilename;
-    PopplerDocument* document = poppler_document_new_from_file(uri.c_str(), nullptr, &failure);
-    ASSERT_TRUE(document) << (failure ? failure->message : "");
+    PopplerDocument* document =
+        poppler_document_new_from_file(("file://" + job.exportFilename).c_str(), nullptr, nullptr);
+    ASSERT_TRUE(document);
     EXPECT_EQ(6, poppler_document_get_n_pages(document));
     for (int i = 0; i < poppler_document_get_n_pages(document); ++i) {
         PopplerPage* page = poppler_document_get_page(document, i);
         double width = 0, height = 0;
         poppler_page_get_size(page, &width, &height);
-        EXPECT_NEAR(842, width, 0.5) << i;
-        EXPECT_NEAR(596, height, 0.5) << i;
-        // The first sheet shows the near topic and its corner marks.
-        if (i == 0) {
-            EXPECT_LT(0, inkedPixels(page, width, height));
-        }
+        EXPECT_EQ(std::pair(842.0, 596.0), std::pair(std::round(width), std::round(height))) << i;
+        // The first sheet shows the near topic, drawn through the print context.
+        gchar* text = poppler_page_get_text(page);
+        EXPECT_TRUE(i > 0 || std::strstr(text, "near"));
+        g_free(text);
         g_object_unref(page);
     }
     g_object_unref(document);
