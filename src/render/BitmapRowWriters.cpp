@@ -78,7 +78,7 @@ public:
         if (!_failed && _rows != _height) fail("the picture was not painted whole");
         if (!_failed && !guardedEnd()) fail({});
         if (_failed) {
-            setError(error, encodingError(_message));
+            setError(error, encodingError(_message.empty() ? _pngMessage : _message));
             return {};
         }
         return std::move(_data);
@@ -124,8 +124,9 @@ private:
 
     static void onError(png_structp png, png_const_charp message)
     {
+        // Nothing here may throw: an exception cannot pass through libpng's frames.
         auto* self = static_cast<PngRowWriter*>(png_get_error_ptr(png));
-        if (self->_message.empty()) self->_message = message ? message : "";
+        if (!self->_pngMessage[0] && message) std::snprintf(self->_pngMessage, sizeof self->_pngMessage, "%s", message);
         png_longjmp(png, 1);
     }
 
@@ -151,6 +152,7 @@ private:
     std::vector<uint8_t> _data;
     bool _failed = false;
     std::string _message;
+    char _pngMessage[128] = {};
 };
 
 // A TIFF file that libtiff writes into memory.
@@ -276,7 +278,7 @@ public:
         if (_tiff) TIFFClose(_tiff);
         _tiff = nullptr;
         if (_failed) {
-            setError(error, encodingError(_message));
+            setError(error, encodingError(_tiffMessage[0] ? _tiffMessage : _message));
             return {};
         }
         return std::move(_file.data);
@@ -290,11 +292,12 @@ private:
         return false;
     }
 
-    static int onMessage(TIFF*, void* self, const char*, const char* format, va_list arguments)
+    // Nothing here may throw: an exception cannot pass through libtiff's frames.
+    static int onMessage(TIFF*, void* user, const char*, const char* format, va_list arguments)
     {
-        char text[256];
-        std::vsnprintf(text, sizeof text, format, arguments);
-        static_cast<TiffRowWriter*>(self)->fail(text);
+        auto* self = static_cast<TiffRowWriter*>(user);
+        if (!self->_tiffMessage[0]) std::vsnprintf(self->_tiffMessage, sizeof self->_tiffMessage, format, arguments);
+        self->_failed = true;
         return 1;
     }
 
@@ -307,6 +310,7 @@ private:
     std::vector<uint8_t> _row;
     bool _failed = false;
     std::string _message;
+    char _tiffMessage[256] = {};
 };
 
 } // namespace

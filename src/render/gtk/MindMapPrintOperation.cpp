@@ -9,6 +9,7 @@
 #include "render/TiledMindMapRenderingView.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -38,6 +39,12 @@ void applySheet(const Glib::RefPtr<Gtk::PageSetup>& setup, Size sheet)
     setup->set_right_margin(0, Gtk::UNIT_POINTS);
 }
 
+// GTK counts pages in an int; a damaged map may ask for more sheets than that.
+int printedPageCount(const PrintablePages& pages)
+{
+    return int(std::clamp<int64_t>(pages.pageCount(), 1, std::numeric_limits<int>::max()));
+}
+
 Error printError(const std::string& reason)
 {
     Error error = MakeAppError(AppErrors::ExportRenderingFailed);
@@ -64,19 +71,19 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
     const Glib::RefPtr<Gtk::PageSetup> setup = Gtk::PageSetup::create();
     applySheet(setup, pages->pageSize());
     operation->set_default_page_setup(setup);
-    operation->set_n_pages(int(std::max<int64_t>(pages->pageCount(), 1)));
+    operation->set_n_pages(printedPageCount(*pages));
 
-    if (job.accessory && job.accessory->widget) {
+    if (job.accessory && job.accessory->create) {
         operation->set_custom_tab_label(job.accessory->label);
-        operation->signal_create_custom_widget().connect(
-            [widget = job.accessory->widget]() -> Gtk::Widget* { return widget; }, false);
-        operation->signal_custom_widget_apply().connect([&](Gtk::Widget*) {
-            if (job.accessory->apply) job.accessory->apply();
+        operation->signal_create_custom_widget().connect([&]() -> Gtk::Widget* { return job.accessory->create(); },
+                                                         false);
+        operation->signal_custom_widget_apply().connect([&](Gtk::Widget* widget) {
+            if (job.accessory->apply && widget) job.accessory->apply(*widget);
             pages = job.pages();
         });
     }
     operation->signal_begin_print().connect([&](const Glib::RefPtr<Gtk::PrintContext>&) {
-        if (pages) operation->set_n_pages(int(std::max<int64_t>(pages->pageCount(), 1)));
+        if (pages) operation->set_n_pages(printedPageCount(*pages));
     });
     operation->signal_request_page_setup().connect(
         [&](const Glib::RefPtr<Gtk::PrintContext>&, int, const Glib::RefPtr<Gtk::PageSetup>& pageSetup) {

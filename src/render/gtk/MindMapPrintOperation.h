@@ -21,10 +21,11 @@ public:
     using PagesFactory = std::function<std::unique_ptr<PrintablePages>()>;
 
     struct AccessoryTab {
-        Gtk::Widget* widget = nullptr; // not owned; shown for the length of the dialog
         std::string label;
-        // Called when the user confirms, before the pages are made.
-        std::function<void()> apply;
+        // Makes the tab's widget, managed: the dialog owns it and destroys it with itself.
+        std::function<Gtk::Widget*()> create;
+        // Called with that widget when the user confirms, before the pages are made again.
+        std::function<void(Gtk::Widget&)> apply;
     };
 
     struct Job {
