@@ -105,10 +105,10 @@ TEST_F(RenderingViewTest, RefusedPicturesAreErrorsNotEmptySuccess)
 // Pictures wider or higher than one image surface are painted in parts and bands and streamed.
 TEST_F(RenderingViewTest, PicturesBeyondOneSurfaceAreStreamedWhole)
 {
-    addTopic(map, nullptr, Point(0, 0), "near");
-    MindMapNode* far = addTopic(map, nullptr, Point(0, 0), "far");
+    addTopic(map, nullptr, Point{0, 0}, "near");
+    MindMapNode* far = addTopic(map, nullptr, Point{0, 0}, "far");
     far->setCustomFillColor(Color::rgb255(200, 30, 30), std::nullopt, std::nullopt);
-    for (auto [at, type] : {std::pair{Point(17000, 0), BitmapFileTypePNG}, {Point(0, 17000), BitmapFileTypeTIFF}}) {
+    for (auto [at, type] : {std::pair{Point{17000, 0}, BitmapFileTypePNG}, {Point{0, 17000}, BitmapFileTypeTIFF}}) {
         far->setLocation(at);
         map.validateElementStates();
         const Rect area = insetRect(map.getVisualArea(false), -30, -30);
@@ -130,9 +130,9 @@ TEST_F(RenderingViewTest, PicturesBeyondOneSurfaceAreStreamedWhole)
 
 TEST_F(RenderingViewTest, PdfKeepsTopicWebLinks)
 {
-    addTopic(map, nullptr, Point(0, 0), "Linked")->linkToURL("https://example.org/a?q=1&r=2");
+    addTopic(map, nullptr, Point{0, 0}, "Linked")->linkToURL("https://example.org/a?q=1&r=2");
     // A quote or backslash must not leave the PDF unreadable, linked or not.
-    addTopic(map, nullptr, Point(0, 200), "Odd")->linkToURL("https://example.org/\"x\"\\y");
+    addTopic(map, nullptr, Point{0, 200}, "Odd")->linkToURL("https://example.org/\"x\"\\y");
     map.validateElementStates();
     const auto pdf = readPdf(MindMapRenderingView::pdfDataWithMindMap(map, false));
     ASSERT_TRUE(pdf && pdf->size() == 1 && !(*pdf)[0].uris.empty());
@@ -143,7 +143,7 @@ TEST_F(RenderingViewTest, PdfKeepsTopicWebLinks)
 TEST_F(RenderingViewTest, GhostscriptRendersTheEpsToItsBoundingBox)
 {
     if (std::system("gs --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ghostscript is not installed";
-    addTopic(map, nullptr, Point(0, 0), "Printed");
+    addTopic(map, nullptr, Point{0, 0}, "Printed");
     map.validateElementStates();
     const std::vector<uint8_t> eps = MindMapRenderingView::epsDataWithMindMap(map, false);
     const std::string text(eps.begin(), eps.end());

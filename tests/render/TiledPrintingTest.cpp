@@ -55,7 +55,7 @@ TEST_F(TiledPrintingTest, ModesLimitTheScale)
     spanMap({6000, 300});
     EXPECT_LT(TiledMindMapRenderingView(map, false, PrintModeShrinkToPage, 1, A4, 0).printScale(), 0.54);
     const TiledMindMapRenderingView fit(map, false, PrintModeFitToPage, 1, A4, 0);
-    EXPECT_EQ(Size(842, 596), fit.pageSize());
+    EXPECT_EQ((Size{842, 596}), fit.pageSize());
     EXPECT_EQ(1, fit.pageCount());
     const TiledMindMapRenderingView tiled(map, false, PrintModeTiledScaled, 2, A4, 0);
     EXPECT_LE(tiled.printScale(), 1.08);
