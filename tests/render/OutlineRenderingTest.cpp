@@ -125,7 +125,8 @@ TEST_F(OutlineRenderingTest, FiltersListTheChosenTopics)
     };
     for (const auto& [options, expected] : cases) {
         std::vector<std::string> listed;
-        for (const Entry* entry : record(options).entriesOfKind(Kind::Text)) listed.push_back(entry->text);
+        const RecordingGraphicsContext recorded = record(options);
+        for (const Entry* entry : recorded.entriesOfKind(Kind::Text)) listed.push_back(entry->text);
         EXPECT_EQ(expected, listed) << options;
     }
 }
