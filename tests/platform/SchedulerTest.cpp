@@ -1,0 +1,101 @@
+#include "platform/Scheduler.h"
+#include "support/ManualScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+TEST(Scheduler, DefaultModeCallsWaitForADragOrADialogToEndAndThenRunOnce)
+{
+    for (RunLoopMode mode : {EventTrackingRunLoopMode, ModalPanelRunLoopMode}) {
+        ManualScheduler scheduler;
+        std::vector<std::string> log;
+        ScheduledCall autosave = scheduler.performAfterDelay(1.0, [&] { log.push_back("autosave"); });
+        ScheduledCall tick = scheduler.scheduleRepeating(
+            0.25, [&] { log.push_back("tick"); }, CommonRunLoopModes);
+        ScheduledCall idle = scheduler.scheduleRepeating(0.5, [&] { log.push_back("idle"); });
+        {
+            Scheduler::ModeSession session = scheduler.enterMode(mode);
+            EXPECT_TRUE(scheduler.isHoldingBackDefaultMode());
+            scheduler.advance(2.1);
+            EXPECT_EQ(std::vector<std::string>(8, "tick"), log) << mode;
+            log.clear();
+        }
+        EXPECT_FALSE(scheduler.isHoldingBackDefaultMode());
+        // Held-back calls run at the next wake-up, not inside the code that ended the session.
+        EXPECT_TRUE(log.empty());
+        scheduler.runPending();
+        EXPECT_EQ(std::vector<std::string>({"idle", "autosave"}), log) << mode;
+        EXPECT_FALSE(autosave.isPending());
+        EXPECT_TRUE(idle.isPending());
+    }
+}
+
+TEST(Scheduler, NestedSessionsEndInAnyOrder)
+{
+    ManualScheduler scheduler;
+    int runs = 0;
+    ScheduledCall call = scheduler.performAfterDelay(0, [&] { ++runs; });
+    Scheduler::ModeSession drag = scheduler.enterMode(EventTrackingRunLoopMode);
+    Scheduler::ModeSession dialog = scheduler.enterMode(ModalPanelRunLoopMode);
+    EXPECT_EQ(ModalPanelRunLoopMode, scheduler.currentMode());
+    drag.end();
+    EXPECT_EQ(ModalPanelRunLoopMode, scheduler.currentMode());
+    scheduler.advance(1);
+    EXPECT_EQ(0, runs);
+    dialog.end();
+    scheduler.advance(0);
+    EXPECT_EQ(1, runs);
+}
+
+TEST(Scheduler, CallsRunInTimeOrderAndMayCancelOrScheduleOthers)
+{
+    ManualScheduler scheduler;
+    std::vector<std::string> log;
+    ScheduledCall later, again;
+    ScheduledCall first = scheduler.performAfterDelay(0.1, [&] {
+        log.push_back("first");
+        later.cancel();
+        again = scheduler.performAfterDelay(0, [&] { log.push_back("again"); });
+    });
+    ScheduledCall sameTime = scheduler.performAfterDelay(0.1, [&] { log.push_back("same time"); });
+    later = scheduler.performAfterDelay(0.2, [&] { log.push_back("later"); });
+    scheduler.advance(1);
+    EXPECT_EQ(std::vector<std::string>({"first", "same time", "again"}), log);
+}
+
+TEST(Scheduler, ACallMayEndItsOwnTokenAndTokensMayOutliveTheScheduler)
+{
+    ScheduledCall survivor;
+    {
+        ManualScheduler scheduler;
+        int runs = 0;
+        ScheduledCall repeating;
+        repeating = scheduler.scheduleRepeating(0.1, [&] {
+            if (++runs == 3) repeating = ScheduledCall();
+        });
+        scheduler.advance(1);
+        EXPECT_EQ(3, runs);
+        survivor = scheduler.performAfterDelay(5, [] {});
+    }
+    // Its scheduler is gone: it will never run.
+    EXPECT_FALSE(survivor.isPending());
+    survivor.cancel();
+    EXPECT_FALSE(survivor.isPending());
+}
+
+TEST(Scheduler, BadDelaysRunAtOnceAndAnIntervalOfNothingDoesNotSpin)
+{
+    ManualScheduler scheduler;
+    int runs = 0;
+    ScheduledCall nan = scheduler.performAfterDelay(std::nan(""), [&] { ++runs; });
+    ScheduledCall negative = scheduler.performAfterDelay(-5, [&] { ++runs; });
+    scheduler.runPending();
+    EXPECT_EQ(2, runs);
+    ScheduledCall busy = scheduler.scheduleRepeating(
+        0, [&] { ++runs; }, CommonRunLoopModes);
+    scheduler.advance(0.01);
+    EXPECT_LE(runs, 2 + 11);
+}
