@@ -17,7 +17,6 @@
 
 namespace editortest {
 
-// The widget's side: counts the redisplays the editor asks for.
 class CountingHost : public MindMapEditorViewHost {
 public:
     int displays = 0;
