@@ -32,7 +32,7 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
     set_has_tooltip(true);
     add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK | Gdk::SCROLL_MASK |
                Gdk::SMOOTH_SCROLL_MASK | Gdk::KEY_PRESS_MASK | Gdk::FOCUS_CHANGE_MASK | Gdk::ENTER_NOTIFY_MASK |
-               Gdk::LEAVE_NOTIFY_MASK);
+               Gdk::LEAVE_NOTIFY_MASK | Gdk::TOUCH_MASK | Gdk::TOUCHPAD_GESTURE_MASK);
     _view.setHost(this);
     _view.setBackingScaleFactor(get_scale_factor());
     property_scale_factor().signal_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::scaleFactorChanged));

@@ -22,6 +22,16 @@ uint32_t pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& pixbuf, int x, int y)
 
 constexpr uint32_t Background = 0xfaf0c8;
 
+GdkSeat* seat()
+{
+    return gdk_display_get_default_seat(gdk_display_get_default());
+}
+
+GdkDevice* keyboard()
+{
+    return gdk_seat_get_keyboard(seat());
+}
+
 // A real window on the display, the canvas in it showing a map of one central theme.
 class CanvasWindowTest : public ::testing::Test {
 protected:
@@ -83,6 +93,32 @@ TEST_F(CanvasWindowTest, PaintsTheMapOrTheEmptyEditor)
     waitForDrawing();
     pixbuf = screenshot();
     EXPECT_NEAR(0x80, pixelAt(pixbuf, 2, 300) & 0xff, 1) << "the grey of the empty editor";
+}
+
+TEST_F(CanvasWindowTest, KeysAndTheWheelReachTheEditor)
+{
+    MindMapEditorView& view = canvas->editorView();
+    canvas->grab_focus();
+    const Point before = view.position();
+    // Synthesised as the display would deliver them, to the window the canvas is in.
+    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+    key->key.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+    key->key.keyval = GDK_KEY_Page_Down;
+    gdk_event_set_device(key, keyboard());
+    gtk_main_do_event(key);
+    gdk_event_free(key);
+    MainLoop::runFor(0.1);
+    EXPECT_EQ(view.constraintPosition({before.x, before.y + 0.75 * 320}), view.position());
+    EXPECT_NE(before, view.position());
+
+    GdkEvent* scroll = gdk_event_new(GDK_SCROLL);
+    scroll->scroll.window = GDK_WINDOW(g_object_ref(canvas->get_window()->gobj()));
+    scroll->scroll.direction = GDK_SCROLL_UP;
+    scroll->scroll.state = GDK_CONTROL_MASK;
+    gdk_event_set_device(scroll, gdk_seat_get_pointer(seat()));
+    gtk_main_do_event(scroll);
+    gdk_event_free(scroll);
+    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, view.userScaleFactor());
 }
 
 // Needs the node painter: until topics are painted, the whole canvas shows the background.
