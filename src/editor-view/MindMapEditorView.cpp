@@ -51,6 +51,7 @@ MindMapEditorView::MindMapEditorView(Scheduler* scheduler) : _scheduler(schedule
 MindMapEditorView::~MindMapEditorView()
 {
     _defaultsObservations.clear();
+    _autoFocusser.setDelegate(nullptr);
     // The window that listens may be going too: an editor that goes tells nobody.
     _host = nullptr;
     _crossLinkFeedback = nullptr;
@@ -240,6 +241,11 @@ void MindMapEditorView::updateElementToolsVisibility()
         !_activity.elementMoverDragging && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
 }
 
+void MindMapEditorView::autoFocusChanged(AutoFocusser* /*focusser*/)
+{
+    setNeedsDisplay();
+}
+
 void MindMapEditorView::setSuppressShadows(bool suppressShadows)
 {
     if (suppressShadows == _suppressShadows) return;
@@ -360,8 +366,9 @@ bool MindMapEditorView::keyDown(const KeyEvent& event)
         zoomActualSize();
         return true;
     default:
-        // The arrow keys go to the keyboard navigation once it is there.
-        return false;
+        if (!KeyboardHandler::isArrowKey(int32_t(event.keyValue))) return false;
+        _keyboardHandler.arrowKeyPressed(int32_t(event.keyValue));
+        return true;
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "MindMaps/MindMapNodeEditor.h"
+#include "editor-view/AutoFocusser.h"
 #include "editor-view/EditorEvents.h"
+#include "editor-view/KeyboardHandler.h"
+#include "layout/SnapEngine.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
@@ -84,7 +87,10 @@ struct MindMapEditorValidation {
 // Coordinates: view point = map point x scaleFactor - position, where scaleFactor is the global
 // factor x the monitor factor x the user's zoom. Map units are the toolkit's logical pixels; the
 // screen's own pixel density (backingScaleFactor) only rounds what must sit on whole pixels.
-class MindMapEditorView : public MindMapNodeEditor {
+class MindMapEditorView : public MindMapNodeEditor,
+                          public KeyboardHandlerEditor,
+                          public AutoFocusserDelegate,
+                          public IEditorSnapEngineAccess {
 public:
     static constexpr const char* UserScaleChangedNotification = "MindMapViewUserScaleChangedNotification";
     static constexpr const char* EscapePressedNotification = "MindMapViewEscapePressedNotification";
@@ -118,7 +124,7 @@ public:
     void setFocused(bool focused) { _focused = focused; }
 
     // ---- Map ----
-    MindMap* mindMap() const { return _mindMap.get(); }
+    MindMap* mindMap() const override { return _mindMap.get(); }
     void setMindMap(std::shared_ptr<MindMap> mindMap);
     // A map is shown and it is enabled.
     bool enabled() const;
@@ -200,6 +206,10 @@ public:
     void setSuppressShadows(bool suppressShadows);
     bool topicHasHideTool() const { return _topicHasHideTool; }
     void setTopicHasHideTool(bool topicHasHideTool);
+    AutoFocusser& autoFocusser() { return _autoFocusser; }
+    void autoFocusChanged(AutoFocusser* focusser) override;
+    SnapEngine* getSnapEngine() override { return &_snapEngine; }
+    KeyboardHandler& keyboardHandler() { return _keyboardHandler; }
     bool continuousSpellCheckEnabled() const { return _continuousSpellCheckEnabled; }
     bool automaticSpellingCorrectionEnabled() const { return _automaticSpellingCorrectionEnabled; }
 
@@ -288,6 +298,9 @@ private:
     MindMapModelessEditor* _modelessEditor = nullptr;
     HierarchyListener* _hierarchyListener = nullptr;
 
+    KeyboardHandler _keyboardHandler{this};
+    AutoFocusser _autoFocusser{this};
+    SnapEngine _snapEngine;
     // Rebuilt on every draw; dropped whenever the map reports a change, as their owners may go.
     std::vector<ToolTipRect> _toolTipRects;
     std::vector<ObservationToken> _defaultsObservations;

@@ -51,7 +51,7 @@ uint32_t MindMapEditorView::painterFlags() const
     if (busy) flags |= PaintFlagSimplifyLines;
     if ((busy && _scaleFactor < BusyFineDashesScale) || _scaleFactor <= IdleFineDashesScale)
         flags |= PaintFlagSimplifyFineDashes;
-    // PaintFlagAutoFocus joins here once the auto-focusser marks the map before each paint.
+    if (_autoFocusser.enabled()) flags |= PaintFlagAutoFocus;
     return flags;
 }
 
@@ -70,6 +70,8 @@ void MindMapEditorView::draw(GraphicsContext& context, const Rect& dirtyRect)
     context.fillPath(rectPath(dirtyRect), _mindMap->style()->backgroundColor());
     if (_isRecyclerMap) drawRecyclerImage(context);
 
+    // The marks the painter dims by follow the selection as it is now.
+    if (_autoFocusser.enabled()) _autoFocusser.updateMindMap(*_mindMap);
     context.save();
     context.translate(-_position.x, -_position.y);
     context.scale(_scaleFactor, _scaleFactor);

@@ -218,6 +218,28 @@ TEST_F(EditorViewTest, PainterFlagsFollowTheStateAndTheScale)
     }
 }
 
+TEST_F(EditorViewTest, AutoFocusMarksTheMapBeforeEachPaintAndAddsItsFlag)
+{
+    showMap();
+    const int displays = host.displays;
+    editor->autoFocusser().setAutoFocusMode(AutoFocusser::ModeSelection);
+    EXPECT_GT(host.displays, displays);
+    EXPECT_EQ(0x101u, editor->painterFlags());
+    RecordingGraphicsContext context;
+    editor->draw(context, {0, 0, 800, 600});
+    EXPECT_TRUE(theme->isAutoFocused());
+    EXPECT_FALSE(child->isAutoFocused());
+    editor->autoFocusser().setAutoFocusMode(AutoFocusser::ModeOff);
+    EXPECT_EQ(0x1u, editor->painterFlags());
+}
+
+TEST_F(EditorViewTest, ArrowKeysMoveTheSelection)
+{
+    showMap();
+    EXPECT_TRUE(editor->keyDown({KeyValues::Right, 0}));
+    EXPECT_EQ(child, map->selectedElement());
+}
+
 TEST_F(EditorViewTest, DrawFillsTheBackgroundAndPaintsTheVisibleMapGrownByTen)
 {
     showMap();
