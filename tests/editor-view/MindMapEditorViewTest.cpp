@@ -240,8 +240,18 @@ TEST_F(EditorViewTest, ArrowKeysMoveTheSelection)
     EXPECT_EQ(child, map->selectedElement());
 }
 
-TEST_F(EditorViewTest, DrawFillsTheBackgroundAndPaintsTheVisibleMapGrownByTen)
+TEST_F(EditorViewTest, DrawsTheEmptyEditorOrTheBackgroundAndTheVisibleMapGrownByTen)
 {
+    RecordingGraphicsContext empty;
+    editor->setBackingScaleFactor(2);
+    editor->draw(empty, {0, 0, 800, 600});
+    const auto texts = empty.entriesOfKind(RecordingGraphicsContext::Kind::Text);
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(localized("editor_no_mindmap_selected"), texts[0]->text);
+    EXPECT_EQ(Point({5, 16}), texts[0]->origin);
+    EXPECT_EQ(790, texts[0]->wrapWidth);
+    EXPECT_EQ(TextAlignment::Center, texts[0]->attributedText.attributesAt(0).alignment);
+
     showMap();
     map->style()->setBackgroundColor(Color(0.1, 0.2, 0.3));
     map->style()->setPropCustomized(MindMapStyle::BackgroundColorMask, true);
@@ -258,20 +268,6 @@ TEST_F(EditorViewTest, DrawFillsTheBackgroundAndPaintsTheVisibleMapGrownByTen)
     EXPECT_EQ(Rect(10, 20, 30, 40), fill.path.controlPointBounds());
     EXPECT_EQ(Color(0.1, 0.2, 0.3), fill.color);
     EXPECT_EQ(0, context.saveDepth());
-}
-
-TEST_F(EditorViewTest, WithoutAnEnabledMapTheEmptyEditorTextIsDrawn)
-{
-    RecordingGraphicsContext context;
-    editor->setBackingScaleFactor(2);
-    editor->draw(context, {0, 0, 800, 600});
-    const auto texts = context.entriesOfKind(RecordingGraphicsContext::Kind::Text);
-    ASSERT_EQ(1u, texts.size());
-    EXPECT_EQ(localized("editor_no_mindmap_selected"), texts[0]->text);
-    EXPECT_FALSE(texts[0]->text.empty());
-    EXPECT_EQ(Point({5, 16}), texts[0]->origin);
-    EXPECT_EQ(790, texts[0]->wrapWidth);
-    EXPECT_EQ(TextAlignment::Center, texts[0]->attributedText.attributesAt(0).alignment);
 }
 
 TEST_F(EditorViewTest, TooltipsCoverVisibleTopicsWithNotes)
