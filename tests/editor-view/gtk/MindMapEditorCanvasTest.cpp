@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -121,9 +122,15 @@ TEST_F(CanvasWindowTest, KeysAndTheWheelReachTheEditor)
     EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, view.userScaleFactor());
 }
 
-// Needs the node painter: until topics are painted, the whole canvas shows the background.
-TEST_F(CanvasWindowTest, DISABLED_PaintsTheTopicFillWhereTheTopicIs)
+TEST_F(CanvasWindowTest, PaintsTheTopicFillWhereTheTopicIs)
 {
-    const Point centre = canvas->editorView().mapToViewSpace(map->mainCentralTheme()->location());
-    EXPECT_NE(Background, pixelAt(screenshot(), int(centre.x), int(centre.y)));
+    MindMapNode* theme = map->mainCentralTheme();
+    const Rect bounds = canvas->editorView().mapRectToViewRect(theme->bounds());
+    const Color fill = theme->fillColor();
+    const uint32_t expected = uint32_t(std::lround(fill.red() * 255)) << 16 |
+        uint32_t(std::lround(fill.green() * 255)) << 8 | uint32_t(std::lround(fill.blue() * 255));
+    // Inside the left end of the topic: past its border, before its text.
+    const auto pixbuf = screenshot();
+    EXPECT_EQ(expected, pixelAt(pixbuf, int(bounds.minX() + 6), int(bounds.midY())));
+    EXPECT_EQ(Background, pixelAt(pixbuf, int(bounds.minX() - 20), int(bounds.midY())));
 }
