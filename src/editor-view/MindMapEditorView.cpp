@@ -32,9 +32,11 @@ bool boolDefault(const char* key, bool absent)
 // taken as the largest, as setting it would.
 double storedGlobalScaleFactor()
 {
-    const float stored = static_cast<float>(UserDefaults::standard().doubleForKey(GlobalScaleFactorKey));
-    if (!(stored >= MindMapEditorView::MinimumGlobalScale)) return 1.0;
-    return std::min(static_cast<double>(stored), MindMapEditorView::MaximumGlobalScale);
+    const double stored = UserDefaults::standard().doubleForKey(GlobalScaleFactorKey);
+    if (!(stored >= 0)) return 1.0;
+    // Limited before the conversion: a value beyond the range of float has none.
+    const float factor = static_cast<float>(std::min(stored, MindMapEditorView::MaximumGlobalScale));
+    return factor >= MindMapEditorView::MinimumGlobalScale ? factor : 1.0;
 }
 
 } // namespace

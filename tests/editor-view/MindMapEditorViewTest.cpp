@@ -54,8 +54,9 @@ TEST_F(EditorViewTest, UserZoomIsClampedAndAnUnchangedZoomTellsNobody)
 TEST_F(EditorViewTest, GlobalFactorIsClampedAndKeepsTheMapPointAtTheCentre)
 {
     // Stored below the smallest factor, absent or no number: 1; above the largest: the largest.
-    const std::pair<std::optional<double>, double> stored[] = {
-        {std::nullopt, 1.0}, {0.0, 1.0}, {0.2, 1.0}, {NaN, 1.0}, {0.25, 0.25}, {1.1, double(1.1f)}, {10.0, 4.0}};
+    const std::pair<std::optional<double>, double> stored[] = {{std::nullopt, 1.0}, {0.0, 1.0},   {0.2, 1.0},
+                                                               {NaN, 1.0},          {0.25, 0.25}, {1.1, double(1.1f)},
+                                                               {10.0, 4.0},         {1e300, 4.0}, {-1e300, 1.0}};
     for (auto [value, expected] : stored) {
         if (value) UserDefaults::standard().setDouble("editorGlobalScaleFactor", *value);
         else UserDefaults::standard().removeObject("editorGlobalScaleFactor");
