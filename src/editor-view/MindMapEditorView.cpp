@@ -383,10 +383,12 @@ bool MindMapEditorView::scrollWheel(const ScrollEvent& event)
 {
     if (!std::isfinite(event.deltaX) || !std::isfinite(event.deltaY)) return false;
     if (event.modifiers & (ControlModifier | AltModifier)) {
-        // In the toolkit's sign a wheel turned away from the user is negative: it zooms in.
+        // In the toolkit's sign a wheel turned away from the user is negative: it zooms in. A
+        // touchpad sends the same turn as many small steps; they zoom once per whole notch.
         const double d = event.deltaX + event.deltaY;
-        if (d < 0) zoomIn();
-        else if (d > 0) zoomOut();
+        _zoomWheelTravel = (d < 0) == (_zoomWheelTravel < 0) ? _zoomWheelTravel + d : d;
+        for (; _zoomWheelTravel <= -1; _zoomWheelTravel += 1) zoomIn();
+        for (; _zoomWheelTravel >= 1; _zoomWheelTravel -= 1) zoomOut();
         return true;
     }
     scrollBy(10 * event.deltaX, 10 * event.deltaY);

@@ -293,6 +293,8 @@ private:
     bool _automaticSpellingCorrectionEnabled = true;
     bool _elementToolsVisible = false;
     EditorActivity _activity;
+    // How far a zooming wheel has turned since its last whole notch.
+    double _zoomWheelTravel = 0;
     MindMapNode* _crossLinkSource = nullptr;
     CrossLinkFeedback* _crossLinkFeedback = nullptr;
     MindMapModelessEditor* _modelessEditor = nullptr;

@@ -181,6 +181,10 @@ TEST_F(EditorViewTest, ControlWheelAndPinchZoomAroundTheSelectedTopic)
     EXPECT_DOUBLE_EQ(1.0, editor->userScaleFactor());
     editor->scrollWheel({0, 0, ControlModifier, 0});
     EXPECT_DOUBLE_EQ(1.0, editor->userScaleFactor());
+    // A touchpad's small steps zoom once per whole notch.
+    for (int step = 0; step < 7; ++step) editor->scrollWheel({0, 0.25, ControlModifier, 0});
+    EXPECT_DOUBLE_EQ(1.0 - MindMapEditorView::ZoomStep, editor->userScaleFactor());
+    editor->scrollWheel({0, -1, ControlModifier, 0});
     // Without a selection the view's centre stays.
     map->setSelectedElement(nullptr);
     const Point centre = editor->viewToMapSpace(editor->getViewCenterPoint());
