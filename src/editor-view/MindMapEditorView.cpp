@@ -48,6 +48,7 @@ MindMapEditorView::MindMapEditorView(Scheduler* scheduler) : _scheduler(schedule
     readDefaults();
     updateScaleFactors();
     observeDefaults();
+    registerActions();
 }
 
 MindMapEditorView::~MindMapEditorView()
@@ -263,70 +264,69 @@ void MindMapEditorView::setTopicHasHideTool(bool topicHasHideTool)
     selectedElementChanged();
 }
 
-MindMapEditorValidation MindMapEditorView::validateUserInterfaceItem(MindMapEditorAction action) const
+void MindMapEditorView::registerActions()
 {
-    MindMapEditorValidation result;
-    result.handled = action != MindMapEditorAction::other;
-    if (!enabled()) {
-        result.handled = true;
-        return result;
-    }
+    const std::pair<const char*, void (MindMapEditorView::*)()> actions[] = {
+        {"zoomIn:", &MindMapEditorView::zoomIn},
+        {"zoomOut:", &MindMapEditorView::zoomOut},
+        {"zoomActualSize:", &MindMapEditorView::zoomActualSize},
+        {"zoomContents:", &MindMapEditorView::zoomContents},
+        {"scrollMapToCenter:", &MindMapEditorView::scrollMapToCenter},
+        {"scrollSelectedElementToCenter:", &MindMapEditorView::scrollSelectedElementToCenter},
+        {"scrollSelectedElementVisible:", &MindMapEditorView::scrollSelectedElementVisible},
+        {"scrollPageUp:", &MindMapEditorView::scrollPageUp},
+        {"scrollPageDown:", &MindMapEditorView::scrollPageDown},
+        {"scrollToBeginningOfDocument:", &MindMapEditorView::scrollToBeginningOfDocument},
+        {"scrollToEndOfDocument:", &MindMapEditorView::scrollToEndOfDocument},
+        {"addCrossLink:", &MindMapEditorView::addCrossLink},
+        {"cancelOperation:", &MindMapEditorView::cancelOperation},
+    };
+    for (auto [action, method] : actions)
+        addAction(action, [this, method](const ActionSender*) {
+            if (enabled()) (this->*method)();
+        });
+    // The map decides these itself.
+    const std::pair<const char*, void (MindMap::*)()> mapActions[] = {
+        {"addChildNode:", &MindMap::addChildNode},
+        {"addSiblingNode:", &MindMap::addSiblingNode},
+        {"addText:", &MindMap::addText},
+        {"delete:", &MindMap::delete_},
+    };
+    for (auto [action, method] : mapActions)
+        addAction(action, [this, method](const ActionSender*) {
+            if (enabled()) (_mindMap.get()->*method)();
+        });
+}
+
+ItemValidation MindMapEditorView::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    return validateAction(item.action());
+}
+
+ItemValidation MindMapEditorView::validateAction(const std::string& action) const
+{
+    if (!enabled()) return ItemValidation::enabledIf(false);
     const bool selected = _mindMap->selectedElement() != nullptr;
     auto mapDecides = [&](MindMapAction mapAction) {
         bool handled = true;
-        return _mindMap->validateUserInterfaceItem(mapAction, handled);
+        return ItemValidation::enabledIf(_mindMap->validateUserInterfaceItem(mapAction, handled));
     };
-    switch (action) {
-    case MindMapEditorAction::deleteForward:
-        result.enabled = !_readOnly && selected;
-        break;
-    case MindMapEditorAction::addChildNode:
-        result.enabled = mapDecides(MindMapAction::addChildNode);
-        break;
-    case MindMapEditorAction::addSiblingNode:
-        result.enabled = mapDecides(MindMapAction::addSiblingNode);
-        break;
-    case MindMapEditorAction::addText:
-        result.enabled = mapDecides(MindMapAction::addText);
-        break;
-    case MindMapEditorAction::delete_:
-        result.enabled = mapDecides(MindMapAction::delete_);
-        break;
-    case MindMapEditorAction::zoomIn:
-        result.enabled = _userScaleFactor < MaximumUserScale;
-        break;
-    case MindMapEditorAction::zoomOut:
-        result.enabled = _userScaleFactor > MinimumUserScale;
-        break;
-    case MindMapEditorAction::zoomActualSize:
-        result.enabled = _userScaleFactor != 1.0;
-        break;
-    case MindMapEditorAction::zoomContents:
-    case MindMapEditorAction::scrollMapToCenter:
-        result.enabled = true;
-        break;
-    case MindMapEditorAction::scrollSelectedElementToCenter:
-    case MindMapEditorAction::scrollSelectedElementVisible:
-        result.enabled = selected;
-        break;
-    case MindMapEditorAction::addCrossLink:
-        result.enabled = !_readOnly && _mindMap->selectedNode() != nullptr;
-        break;
-    case MindMapEditorAction::checkSpelling:
-        result.enabled = !_readOnly;
-        break;
-    case MindMapEditorAction::toggleAutomaticSpellingCorrection:
-        result.enabled = true;
-        result.checked = _automaticSpellingCorrectionEnabled;
-        break;
-    case MindMapEditorAction::toggleContinuousSpellChecking:
-        result.enabled = true;
-        result.checked = _continuousSpellCheckEnabled;
-        break;
-    case MindMapEditorAction::other:
-        break;
-    }
-    return result;
+    if (action == "deleteForward:") return ItemValidation::enabledIf(!_readOnly && selected);
+    if (action == "addChildNode:") return mapDecides(MindMapAction::addChildNode);
+    if (action == "addSiblingNode:") return mapDecides(MindMapAction::addSiblingNode);
+    if (action == "addText:") return mapDecides(MindMapAction::addText);
+    if (action == "delete:") return mapDecides(MindMapAction::delete_);
+    if (action == "zoomIn:") return ItemValidation::enabledIf(_userScaleFactor < MaximumUserScale);
+    if (action == "zoomOut:") return ItemValidation::enabledIf(_userScaleFactor > MinimumUserScale);
+    if (action == "zoomActualSize:") return ItemValidation::enabledIf(_userScaleFactor != 1.0);
+    if (action == "scrollSelectedElementToCenter:" || action == "scrollSelectedElementVisible:")
+        return ItemValidation::enabledIf(selected);
+    if (action == "addCrossLink:") return ItemValidation::enabledIf(!_readOnly && _mindMap->selectedNode());
+    if (action == "checkSpelling:") return ItemValidation::enabledIf(!_readOnly);
+    ItemValidation validation;
+    if (action == "toggleAutomaticSpellingCorrection:") validation.checked = _automaticSpellingCorrectionEnabled;
+    if (action == "toggleContinuousSpellChecking:") validation.checked = _continuousSpellCheckEnabled;
+    return validation;
 }
 
 // ---- Input ----

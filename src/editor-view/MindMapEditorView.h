@@ -8,6 +8,7 @@
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Responder.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,46 +49,17 @@ struct EditorActivity {
     bool popoverShown = false;
 };
 
-// The editor's own actions, as menus and keys send them up the responder chain.
-enum class MindMapEditorAction {
-    deleteForward,
-    addChildNode,
-    addSiblingNode,
-    addText,
-    delete_,
-    zoomIn,
-    zoomOut,
-    zoomActualSize,
-    zoomContents,
-    scrollMapToCenter,
-    scrollSelectedElementToCenter,
-    scrollSelectedElementVisible,
-    addCrossLink,
-    checkSpelling,
-    toggleAutomaticSpellingCorrection,
-    toggleContinuousSpellChecking,
-    // Anything the window decides.
-    other,
-};
-
-// The answer of the editor's menu validation.
-struct MindMapEditorValidation {
-    // False: the editor leaves the item to the window.
-    bool handled = false;
-    bool enabled = false;
-    // A check mark, for the items that carry one.
-    std::optional<bool> checked;
-};
-
 // The canvas on which a map is shown and edited, without the toolkit: it keeps the zoom and the
 // scroll position, turns view points into map points and back, paints the map through the map
 // painter and follows every change the map reports as its node editor. The canvas widget hands it
-// the view size, draw requests and input as event values.
+// the view size, draw requests and input as event values. It is the first link of the responder
+// chain while a map is edited.
 //
 // Coordinates: view point = map point x scaleFactor - position, where scaleFactor is the global
 // factor x the monitor factor x the user's zoom. Map units are the toolkit's logical pixels; the
 // screen's own pixel density (backingScaleFactor) only rounds what must sit on whole pixels.
-class MindMapEditorView : public MindMapNodeEditor,
+class MindMapEditorView : public Responder,
+                          public MindMapNodeEditor,
                           public KeyboardHandlerEditor,
                           public AutoFocusserDelegate,
                           public IEditorSnapEngineAccess {
@@ -213,7 +185,9 @@ public:
     bool continuousSpellCheckEnabled() const { return _continuousSpellCheckEnabled; }
     bool automaticSpellingCorrectionEnabled() const { return _automaticSpellingCorrectionEnabled; }
 
-    MindMapEditorValidation validateUserInterfaceItem(MindMapEditorAction action) const;
+    // Disabled without an enabled map; the zoom, scroll and cross-link items by the state.
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+    ItemValidation validateAction(const std::string& action) const;
 
     // ---- Input ----
     // Each answers whether the editor used the event.
@@ -261,6 +235,7 @@ private:
     void updateScaleFactors();
     void readDefaults();
     void observeDefaults();
+    void registerActions();
     void drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect);
     void drawRecyclerImage(GraphicsContext& context);
     void updateToolTips();

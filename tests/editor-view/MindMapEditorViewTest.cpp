@@ -4,6 +4,7 @@
 #include "MindMaps/MindMapStyle.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
+#include "platform/Menu.h"
 #include "platform/UndoManager.h"
 #include "render/MindMapPainter.h"
 #include "support/RecordingGraphicsContext.h"
@@ -83,17 +84,33 @@ TEST_F(EditorViewTest, ZoomStepsStopAtTheLimitsAndTheirMenuItemsFollow)
     editor->setUserScaleFactor(4.95);
     editor->zoomIn();
     EXPECT_EQ(5.0, editor->userScaleFactor());
-    EXPECT_FALSE(editor->validateUserInterfaceItem(MindMapEditorAction::zoomIn).enabled);
-    EXPECT_TRUE(editor->validateUserInterfaceItem(MindMapEditorAction::zoomActualSize).enabled);
+    EXPECT_FALSE(editor->validateAction("zoomIn:").enabled);
+    EXPECT_TRUE(editor->validateAction("zoomActualSize:").enabled);
 
     editor->zoomActualSize();
     EXPECT_EQ(1.0, editor->userScaleFactor());
-    EXPECT_FALSE(editor->validateUserInterfaceItem(MindMapEditorAction::zoomActualSize).enabled);
+    EXPECT_FALSE(editor->validateAction("zoomActualSize:").enabled);
 
     editor->setUserScaleFactor(0.2);
     editor->zoomOut();
     EXPECT_EQ(0.10000000149011612, editor->userScaleFactor());
-    EXPECT_FALSE(editor->validateUserInterfaceItem(MindMapEditorAction::zoomOut).enabled);
+    EXPECT_FALSE(editor->validateAction("zoomOut:").enabled);
+}
+
+TEST_F(EditorViewTest, ActionsComeUpTheResponderChainAndFollowTheState)
+{
+    EXPECT_FALSE(editor->validateAction("zoomContents:").enabled) << "no map";
+    EXPECT_TRUE(editor->performAction("zoomIn:", nullptr));
+    EXPECT_EQ(1.0, editor->userScaleFactor());
+    showMap();
+    const MenuItem item("", "zoomIn:");
+    EXPECT_TRUE(editor->validateUserInterfaceItem(item).enabled);
+    EXPECT_TRUE(editor->performAction("zoomIn:", &item));
+    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, editor->userScaleFactor());
+    EXPECT_EQ(std::optional<bool>(true), editor->validateAction("toggleContinuousSpellChecking:").checked);
+    map->setSelectedElement(nullptr);
+    EXPECT_FALSE(editor->validateAction("addCrossLink:").enabled);
+    EXPECT_FALSE(editor->validateAction("scrollSelectedElementVisible:").enabled);
 }
 
 TEST_F(EditorViewTest, ZoomContentsLeavesRoomUnlessTheZoomWouldPassItsLimit)
