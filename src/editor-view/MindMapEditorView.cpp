@@ -471,7 +471,7 @@ void MindMapEditorView::setEditorScrollState(const MindMapEditorScrollState& sta
     }
 }
 
-// In-place editing comes with its own issue. Until then a new topic is not edited, and the undo
+// In-place editing is not there yet. Until it is, a new topic is not edited, and the undo
 // step its creation handed over is registered at once, so that the creation can still be undone.
 void MindMapEditorView::startEditingNewNode(MindMapNode* /*node*/, UndoState undoState)
 {
