@@ -1,0 +1,488 @@
+#include "editor-view/MindMapEditorView.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapCommandValidation.h"
+#include "MindMaps/MindMapEditorScrollState.h"
+#include "MindMaps/MindMapElement.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/TopicHideTool.h"
+#include "platform/Scheduler.h"
+#include "platform/UserDefaults.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* GlobalScaleFactorKey = "editorGlobalScaleFactor";
+constexpr const char* SuppressShadowsKey = "suppressShadows";
+constexpr const char* TopicHasHideToolKey = "topicHasHideTool";
+constexpr const char* ApplyDefaultWordWrapKey = "applyDefaultWordWrap";
+constexpr const char* ContinuousSpellCheckingKey = "continuousSpellChecking";
+constexpr const char* AutomaticSpellingCorrectionKey = "automaticSpellingCorrection";
+constexpr const char* RestoreZoomFactorKey = "restoreZoomFactor";
+
+bool boolDefault(const char* key, bool absent)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    return defaults.objectForKey(key).isNone() ? absent : defaults.boolForKey(key);
+}
+
+// The stored global factor is read in single precision. Below the smallest factor (an absent value
+// reads as 0) it means "unset"; one that is no number is unset too, and one above the largest is
+// taken as the largest, as setting it would.
+double storedGlobalScaleFactor()
+{
+    const double stored = UserDefaults::standard().doubleForKey(GlobalScaleFactorKey);
+    if (!(stored >= 0)) return 1.0;
+    // Limited before the conversion: a value beyond the range of float has none.
+    const float factor = static_cast<float>(std::min(stored, MindMapEditorView::MaximumGlobalScale));
+    return factor >= MindMapEditorView::MinimumGlobalScale ? factor : 1.0;
+}
+
+} // namespace
+
+MindMapEditorView::MindMapEditorView(Scheduler* scheduler) : _scheduler(scheduler)
+{
+    _monitorScaleFactor = calcDeviceScaleFactor();
+    _userScaleFactor = 1.0;
+    readDefaults();
+    updateScaleFactors();
+    observeDefaults();
+    registerActions();
+}
+
+MindMapEditorView::~MindMapEditorView()
+{
+    _defaultsObservations.clear();
+    _autoFocusser.setDelegate(nullptr);
+    // The window that listens may be going too: an editor that goes tells nobody.
+    _host = nullptr;
+    _crossLinkFeedback = nullptr;
+    cancelEditorModes(true);
+    setMindMap(nullptr);
+}
+
+void MindMapEditorView::readDefaults()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    _globalScaleFactor = storedGlobalScaleFactor();
+    _continuousSpellCheckEnabled = boolDefault(ContinuousSpellCheckingKey, true);
+    _automaticSpellingCorrectionEnabled = boolDefault(AutomaticSpellingCorrectionKey, true);
+    if (defaults.objectForKey(ApplyDefaultWordWrapKey).isNone()) defaults.setBool(ApplyDefaultWordWrapKey, true);
+    _suppressShadows = defaults.boolForKey(SuppressShadowsKey);
+    _topicHasHideTool = defaults.boolForKey(TopicHasHideToolKey);
+    ::setTopicHasHideTool(_topicHasHideTool);
+}
+
+void MindMapEditorView::observeDefaults()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    _defaultsObservations.push_back(defaults.observe(SuppressShadowsKey, [this](const std::string&) {
+        setSuppressShadows(UserDefaults::standard().boolForKey(SuppressShadowsKey));
+    }));
+    // Read as at creation: a removed value means 1, not the smallest factor.
+    _defaultsObservations.push_back(defaults.observe(
+        GlobalScaleFactorKey, [this](const std::string&) { setEditorGlobalScaleFactor(storedGlobalScaleFactor()); }));
+    _defaultsObservations.push_back(defaults.observe(TopicHasHideToolKey, [this](const std::string&) {
+        setTopicHasHideTool(UserDefaults::standard().boolForKey(TopicHasHideToolKey));
+    }));
+}
+
+void MindMapEditorView::setNeedsDisplay()
+{
+    if (_host) _host->setNeedsDisplay();
+}
+
+// ---- Widget ----
+
+void MindMapEditorView::setFrameSize(Size size)
+{
+    if (!std::isfinite(size.width) || !std::isfinite(size.height)) return;
+    size.width = std::max(0.0, size.width);
+    size.height = std::max(0.0, size.height);
+    if (size == _frameSize) return;
+    _frameSize = size;
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setBackingScaleFactor(double factor)
+{
+    if (!(factor > 0) || !std::isfinite(factor) || factor == _backingScaleFactor) return;
+    _backingScaleFactor = factor;
+    setNeedsDisplay();
+}
+
+// ---- Map ----
+
+void MindMapEditorView::setMindMap(std::shared_ptr<MindMap> mindMap)
+{
+    if (mindMap == _mindMap) return;
+    cancelEditorModes(true);
+    _toolTipRects.clear();
+    if (_mindMap) {
+        if (_mindMap->nodeEditor() == this) _mindMap->setNodeEditor(nullptr);
+        _mindMap->setModelessEditor(nullptr);
+        _mindMap->setHierarchyListener(nullptr);
+    }
+    _mindMap = std::move(mindMap);
+    if (_mindMap) {
+        _mindMap->setNodeEditor(this);
+        _mindMap->setModelessEditor(_modelessEditor);
+        _mindMap->setHierarchyListener(_hierarchyListener);
+    }
+    updateElementToolsVisibility();
+    setNeedsDisplay();
+}
+
+bool MindMapEditorView::enabled() const
+{
+    return _mindMap && _mindMap->enabled();
+}
+
+void MindMapEditorView::setReadOnly(bool readOnly)
+{
+    if (readOnly == _readOnly) return;
+    _readOnly = readOnly;
+    cancelEditorModes(true);
+    if (_mindMap) {
+        _mindMap->forceSingleSelection();
+        _mindMap->setReadOnly(readOnly);
+    }
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setIsRecyclerMap(bool isRecyclerMap)
+{
+    if (isRecyclerMap == _isRecyclerMap) return;
+    _isRecyclerMap = isRecyclerMap;
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setModelessEditor(MindMapModelessEditor* editor)
+{
+    _modelessEditor = editor;
+    if (_mindMap) _mindMap->setModelessEditor(editor);
+}
+
+void MindMapEditorView::setHierarchyListener(HierarchyListener* listener)
+{
+    _hierarchyListener = listener;
+    if (_mindMap) _mindMap->setHierarchyListener(listener);
+}
+
+bool MindMapEditorView::canAutoSave() const
+{
+    if (_cancelling || _readOnly || !enabled()) return false;
+    if (_activity.inplaceEditOpen || _crossLinkSource || _activity.popoverShown) return false;
+    // A drag or a dialog is under way: saving now would write the map half-way through it.
+    if (_scheduler && _scheduler->isHoldingBackDefaultMode()) return false;
+    return true;
+}
+
+void MindMapEditorView::setActivity(const EditorActivity& activity)
+{
+    _activity = activity;
+    updateElementToolsVisibility();
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setScrolling(bool scrolling)
+{
+    if (scrolling == _scrolling) return;
+    _scrolling = scrolling;
+    setNeedsDisplay();
+}
+
+// ---- Modes ----
+
+void MindMapEditorView::cancelEditorModes(bool leaveCrossLinkMode)
+{
+    if (_cancelling) return;
+    _cancelling = true;
+    // The map may let elements go next; the tooltips must not point at them.
+    _toolTipRects.clear();
+    // The in-place edit, the drag selector, the action bars, the date picker and the contact
+    // popovers are ended here once they exist.
+    if (_mindMap) _mindMap->commitModelessEditor();
+    if (leaveCrossLinkMode) cancelCrossLinkMode();
+    _cancelling = false;
+}
+
+void MindMapEditorView::addCrossLink()
+{
+    cancelEditorModes(true);
+    if (!_mindMap) return;
+    _mindMap->forceSingleSelection();
+    MindMapNode* source = _mindMap->selectedNode();
+    if (!source) return;
+    _crossLinkSource = source;
+    _mindMap->setDropTarget(source);
+    updateElementToolsVisibility();
+    if (_crossLinkFeedback) _crossLinkFeedback->showCrossLinkFeedback();
+}
+
+void MindMapEditorView::cancelCrossLinkMode()
+{
+    if (_crossLinkSource) {
+        _crossLinkSource = nullptr;
+        if (_mindMap) _mindMap->setDropTarget(nullptr);
+        updateElementToolsVisibility();
+    }
+    if (_crossLinkFeedback) _crossLinkFeedback->hideCrossLinkFeedback();
+}
+
+void MindMapEditorView::externalCancelCrossLinkMode()
+{
+    cancelCrossLinkMode();
+    updateElementToolsVisibility();
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::updateElementToolsVisibility()
+{
+    _elementToolsVisible = !_activity.inplaceEditOpen && _mindMap && _mindMap->selectedElementType() != 0 &&
+        !_activity.elementMoverDragging && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
+}
+
+void MindMapEditorView::autoFocusChanged(AutoFocusser* /*focusser*/)
+{
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setSuppressShadows(bool suppressShadows)
+{
+    if (suppressShadows == _suppressShadows) return;
+    _suppressShadows = suppressShadows;
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::setTopicHasHideTool(bool topicHasHideTool)
+{
+    if (topicHasHideTool == _topicHasHideTool) return;
+    _topicHasHideTool = topicHasHideTool;
+    ::setTopicHasHideTool(topicHasHideTool);
+    selectedElementChanged();
+}
+
+void MindMapEditorView::registerActions()
+{
+    const std::pair<const char*, void (MindMapEditorView::*)()> actions[] = {
+        {"zoomIn:", &MindMapEditorView::zoomIn},
+        {"zoomOut:", &MindMapEditorView::zoomOut},
+        {"zoomActualSize:", &MindMapEditorView::zoomActualSize},
+        {"zoomContents:", &MindMapEditorView::zoomContents},
+        {"scrollMapToCenter:", &MindMapEditorView::scrollMapToCenter},
+        {"scrollSelectedElementToCenter:", &MindMapEditorView::scrollSelectedElementToCenter},
+        {"scrollSelectedElementVisible:", &MindMapEditorView::scrollSelectedElementVisible},
+        {"scrollPageUp:", &MindMapEditorView::scrollPageUp},
+        {"scrollPageDown:", &MindMapEditorView::scrollPageDown},
+        {"scrollToBeginningOfDocument:", &MindMapEditorView::scrollToBeginningOfDocument},
+        {"scrollToEndOfDocument:", &MindMapEditorView::scrollToEndOfDocument},
+        {"addCrossLink:", &MindMapEditorView::addCrossLink},
+        {"cancelOperation:", &MindMapEditorView::cancelOperation},
+    };
+    for (auto [action, method] : actions)
+        addAction(action, [this, method](const ActionSender*) {
+            if (enabled()) (this->*method)();
+        });
+    // The map decides these itself.
+    const std::pair<const char*, void (MindMap::*)()> mapActions[] = {
+        {"addChildNode:", &MindMap::addChildNode},
+        {"addSiblingNode:", &MindMap::addSiblingNode},
+        {"addText:", &MindMap::addText},
+        {"delete:", &MindMap::delete_},
+    };
+    for (auto [action, method] : mapActions)
+        addAction(action, [this, method](const ActionSender*) {
+            if (enabled()) (_mindMap.get()->*method)();
+        });
+}
+
+ItemValidation MindMapEditorView::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    return validateAction(item.action());
+}
+
+ItemValidation MindMapEditorView::validateAction(const std::string& action) const
+{
+    if (!enabled()) return ItemValidation::enabledIf(false);
+    const bool selected = _mindMap->selectedElement() != nullptr;
+    auto mapDecides = [&](MindMapAction mapAction) {
+        bool handled = true;
+        return ItemValidation::enabledIf(_mindMap->validateUserInterfaceItem(mapAction, handled));
+    };
+    if (action == "deleteForward:") return ItemValidation::enabledIf(!_readOnly && selected);
+    if (action == "addChildNode:") return mapDecides(MindMapAction::addChildNode);
+    if (action == "addSiblingNode:") return mapDecides(MindMapAction::addSiblingNode);
+    if (action == "addText:") return mapDecides(MindMapAction::addText);
+    if (action == "delete:") return mapDecides(MindMapAction::delete_);
+    if (action == "zoomIn:") return ItemValidation::enabledIf(_userScaleFactor < MaximumUserScale);
+    if (action == "zoomOut:") return ItemValidation::enabledIf(_userScaleFactor > MinimumUserScale);
+    if (action == "zoomActualSize:") return ItemValidation::enabledIf(_userScaleFactor != 1.0);
+    if (action == "scrollSelectedElementToCenter:" || action == "scrollSelectedElementVisible:")
+        return ItemValidation::enabledIf(selected);
+    if (action == "addCrossLink:") return ItemValidation::enabledIf(!_readOnly && _mindMap->selectedNode());
+    if (action == "checkSpelling:") return ItemValidation::enabledIf(!_readOnly);
+    ItemValidation validation;
+    if (action == "toggleAutomaticSpellingCorrection:") validation.checked = _automaticSpellingCorrectionEnabled;
+    if (action == "toggleContinuousSpellChecking:") validation.checked = _continuousSpellCheckEnabled;
+    return validation;
+}
+
+// ---- Input ----
+
+bool MindMapEditorView::keyDown(const KeyEvent& event)
+{
+    if (!enabled()) return false;
+    const bool control = event.modifiers & ControlModifier;
+    switch (event.keyValue) {
+    case KeyValues::Escape:
+        cancelOperation();
+        return true;
+    case KeyValues::PageUp:
+        scrollPageUp();
+        return true;
+    case KeyValues::PageDown:
+        scrollPageDown();
+        return true;
+    case KeyValues::Home:
+        scrollToBeginningOfDocument();
+        return true;
+    case KeyValues::End:
+        scrollToEndOfDocument();
+        return true;
+    case KeyValues::Plus:
+    case KeyValues::Equal:
+    case KeyValues::KeypadAdd:
+        if (!control) return false;
+        zoomIn();
+        return true;
+    case KeyValues::Minus:
+    case KeyValues::KeypadSubtract:
+        if (!control) return false;
+        zoomOut();
+        return true;
+    case KeyValues::Digit0:
+    case KeyValues::Keypad0:
+        if (!control) return false;
+        zoomActualSize();
+        return true;
+    default:
+        if (!KeyboardHandler::isArrowKey(int32_t(event.keyValue))) return false;
+        _keyboardHandler.arrowKeyPressed(int32_t(event.keyValue));
+        return true;
+    }
+}
+
+bool MindMapEditorView::pointerEvent(const PointerEvent& /*event*/)
+{
+    return false;
+}
+
+bool MindMapEditorView::scrollWheel(const ScrollEvent& event)
+{
+    if (!std::isfinite(event.deltaX) || !std::isfinite(event.deltaY)) return false;
+    if (event.modifiers & (ControlModifier | AltModifier)) {
+        // In the toolkit's sign a wheel turned away from the user is negative: it zooms in. A
+        // touchpad sends the same turn as many small steps; they zoom once per whole notch.
+        const double d = event.deltaX + event.deltaY;
+        _zoomWheelTravel = (d < 0) == (_zoomWheelTravel < 0) ? _zoomWheelTravel + d : d;
+        for (; _zoomWheelTravel <= -1; _zoomWheelTravel += 1) zoomIn();
+        for (; _zoomWheelTravel >= 1; _zoomWheelTravel -= 1) zoomOut();
+        return true;
+    }
+    scrollBy(10 * event.deltaX, 10 * event.deltaY);
+    return true;
+}
+
+void MindMapEditorView::magnifyWithEvent(const MagnifyEvent& event)
+{
+    if (!std::isfinite(event.magnification)) return;
+    zoomAtCenterPoint((event.magnification + 1.0) * _userScaleFactor);
+}
+
+void MindMapEditorView::cancelOperation()
+{
+    if (_crossLinkSource || _activity.popoverShown) {
+        cancelEditorModes(true);
+        return;
+    }
+    if (!_mindMap || !_mindMap->selectedElement()) {
+        NotificationCenter::defaultCenter().post(EscapePressedNotification, this);
+        return;
+    }
+    if (_mindMap->hasMultipleSelection()) _mindMap->forceSingleSelection();
+    else _mindMap->setSelectedElement(nullptr);
+}
+
+// ---- Node editor ----
+
+void MindMapEditorView::mindMapLoaded(int code)
+{
+    switch (code) {
+    case MindMapLoadedNew:
+        scrollSelectedElementToCenter();
+        break;
+    case MindMapLoadedDocument:
+        scrollMapToCenter();
+        scrollSelectedElementVisible();
+        break;
+    case 3:
+        scrollSelectedElementVisible();
+        break;
+    default:
+        break;
+    }
+}
+
+void MindMapEditorView::mindMapChanged()
+{
+    _toolTipRects.clear();
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::selectedElementChanged()
+{
+    _toolTipRects.clear();
+    setNeedsDisplay();
+    updateElementToolsVisibility();
+}
+
+void MindMapEditorView::updateElementTools(MindMapElement* /*element*/)
+{
+    setNeedsDisplay();
+}
+
+void MindMapEditorView::getEditorScrollState(MindMapEditorScrollState& state)
+{
+    state.setOffset(_position);
+    state.setOffsetValid(true);
+    state.setZoomScale(_userScaleFactor);
+}
+
+void MindMapEditorView::setEditorScrollState(const MindMapEditorScrollState& state)
+{
+    if (state.centerSelection()) {
+        if (UserDefaults::standard().boolForKey(RestoreZoomFactorKey)) setUserScaleFactor(state.zoomScale());
+        scrollMapToCenter();
+        scrollSelectedElementVisible();
+    } else if (state.offsetValid()) {
+        setPosition(state.offset());
+    }
+}
+
+// In-place editing is not there yet. Until it is, a new topic is not edited, and the undo
+// step its creation handed over is registered at once, so that the creation can still be undone.
+void MindMapEditorView::startEditingNewNode(MindMapNode* /*node*/, UndoState undoState)
+{
+    if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
+}
+
+void MindMapEditorView::startEditingExistingNode(MindMapNode* /*node*/)
+{
+}
+
+void MindMapEditorView::startEditingText(MindMapText* /*text*/, UndoState undoState, bool /*creatingText*/)
+{
+    if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
+}

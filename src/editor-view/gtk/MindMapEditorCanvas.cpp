@@ -1,0 +1,196 @@
+#include "editor-view/gtk/MindMapEditorCanvas.h"
+
+#include "platform/CairoGraphicsContext.h"
+#include "platform/Clock.h"
+
+#include <cmath>
+
+namespace {
+
+unsigned modifiersOf(guint state)
+{
+    unsigned modifiers = 0;
+    if (state & GDK_SHIFT_MASK) modifiers |= ShiftModifier;
+    if (state & GDK_CONTROL_MASK) modifiers |= ControlModifier;
+    if (state & GDK_MOD1_MASK) modifiers |= AltModifier;
+    if (state & (GDK_SUPER_MASK | GDK_META_MASK)) modifiers |= SuperModifier;
+    return modifiers;
+}
+
+// GTK's defaults, for a display whose settings cannot be read.
+constexpr int DefaultDoubleClickMilliseconds = 400;
+constexpr int DefaultDoubleClickDistance = 5;
+
+} // namespace
+
+MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
+    : _view(scheduler),
+      _clock(clock),
+      _clickCounter(DefaultDoubleClickMilliseconds / 1000.0, DefaultDoubleClickDistance)
+{
+    set_can_focus(true);
+    set_has_tooltip(true);
+    add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK | Gdk::SCROLL_MASK |
+               Gdk::SMOOTH_SCROLL_MASK | Gdk::KEY_PRESS_MASK | Gdk::FOCUS_CHANGE_MASK | Gdk::ENTER_NOTIFY_MASK |
+               Gdk::LEAVE_NOTIFY_MASK | Gdk::TOUCH_MASK | Gdk::TOUCHPAD_GESTURE_MASK);
+    _view.setHost(this);
+    _view.setBackingScaleFactor(get_scale_factor());
+    property_scale_factor().signal_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::scaleFactorChanged));
+
+    _pinch = Gtk::GestureZoom::create(*this);
+    _pinch->set_propagation_phase(Gtk::PHASE_BUBBLE);
+    _pinch->signal_begin().connect([this](GdkEventSequence*) { pinchBegan(); });
+    _pinch->signal_scale_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::pinchScaleChanged));
+    signal_query_tooltip().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::queryToolTip), false);
+    updateClickLimits();
+}
+
+MindMapEditorCanvas::~MindMapEditorCanvas()
+{
+    _view.setHost(nullptr);
+}
+
+void MindMapEditorCanvas::setNeedsDisplay()
+{
+    queue_draw();
+}
+
+void MindMapEditorCanvas::scaleFactorChanged()
+{
+    _view.setBackingScaleFactor(get_scale_factor());
+}
+
+void MindMapEditorCanvas::updateClickLimits()
+{
+    auto settings = Gtk::Settings::get_default();
+    if (!settings) return;
+    _clickCounter.setLimits(settings->property_gtk_double_click_time().get_value() / 1000.0,
+                            settings->property_gtk_double_click_distance().get_value());
+}
+
+bool MindMapEditorCanvas::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
+{
+    ++_drawCount;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    cr->get_clip_extents(x1, y1, x2, y2);
+    CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
+    _view.draw(context, Rect{x1, y1, x2 - x1, y2 - y1});
+    return true;
+}
+
+void MindMapEditorCanvas::on_size_allocate(Gtk::Allocation& allocation)
+{
+    Gtk::DrawingArea::on_size_allocate(allocation);
+    _view.setFrameSize({double(allocation.get_width()), double(allocation.get_height())});
+}
+
+bool MindMapEditorCanvas::on_button_press_event(GdkEventButton* event)
+{
+    // GTK follows two single presses with a double press of its own; the count is ours.
+    if (event->type != GDK_BUTTON_PRESS) return true;
+    if (!has_focus()) grab_focus();
+    updateClickLimits();
+    const Point point{event->x, event->y};
+    PointerEvent pointer{PointerEventKind::Press,   int(event->button), point, 0,
+                         modifiersOf(event->state), _clock.now()};
+    pointer.clickCount = _clickCounter.press(pointer.button, point, event->time / 1000.0);
+    return _view.pointerEvent(pointer);
+}
+
+bool MindMapEditorCanvas::on_button_release_event(GdkEventButton* event)
+{
+    return _view.pointerEvent({PointerEventKind::Release,
+                               int(event->button),
+                               {event->x, event->y},
+                               0,
+                               modifiersOf(event->state),
+                               _clock.now()});
+}
+
+bool MindMapEditorCanvas::on_motion_notify_event(GdkEventMotion* event)
+{
+    return _view.pointerEvent(
+        {PointerEventKind::Motion, NoButton, {event->x, event->y}, 0, modifiersOf(event->state), _clock.now()});
+}
+
+bool MindMapEditorCanvas::on_enter_notify_event(GdkEventCrossing* event)
+{
+    return _view.pointerEvent(
+        {PointerEventKind::Enter, NoButton, {event->x, event->y}, 0, modifiersOf(event->state), _clock.now()});
+}
+
+bool MindMapEditorCanvas::on_leave_notify_event(GdkEventCrossing* event)
+{
+    return _view.pointerEvent(
+        {PointerEventKind::Leave, NoButton, {event->x, event->y}, 0, modifiersOf(event->state), _clock.now()});
+}
+
+bool MindMapEditorCanvas::on_scroll_event(GdkEventScroll* event)
+{
+    ScrollEvent scroll{0, 0, modifiersOf(event->state), _clock.now()};
+    switch (event->direction) {
+    case GDK_SCROLL_UP:
+        scroll.deltaY = -1;
+        break;
+    case GDK_SCROLL_DOWN:
+        scroll.deltaY = 1;
+        break;
+    case GDK_SCROLL_LEFT:
+        scroll.deltaX = -1;
+        break;
+    case GDK_SCROLL_RIGHT:
+        scroll.deltaX = 1;
+        break;
+    case GDK_SCROLL_SMOOTH:
+        scroll.deltaX = event->delta_x;
+        scroll.deltaY = event->delta_y;
+        break;
+    }
+    return _view.scrollWheel(scroll);
+}
+
+bool MindMapEditorCanvas::on_key_press_event(GdkEventKey* event)
+{
+    if (_view.keyDown({event->keyval, modifiersOf(event->state)})) return true;
+    return Gtk::DrawingArea::on_key_press_event(event);
+}
+
+bool MindMapEditorCanvas::on_focus_in_event(GdkEventFocus* event)
+{
+    _view.setFocused(true);
+    return Gtk::DrawingArea::on_focus_in_event(event);
+}
+
+bool MindMapEditorCanvas::on_focus_out_event(GdkEventFocus* event)
+{
+    // GTK takes the focus away when the whole window becomes inactive; the canvas stays its
+    // window's focus view then, so that switching to another application ends nothing.
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    if (!window || window->is_active()) _view.setFocused(false);
+    return Gtk::DrawingArea::on_focus_out_event(event);
+}
+
+bool MindMapEditorCanvas::queryToolTip(int x, int y, bool /*keyboardTooltip*/,
+                                       const Glib::RefPtr<Gtk::Tooltip>& tooltip)
+{
+    Rect area;
+    const auto text = _view.toolTipAt({double(x), double(y)}, &area);
+    if (!text) return false;
+    tooltip->set_text(*text);
+    tooltip->set_tip_area(Gdk::Rectangle(int(std::floor(area.minX())), int(std::floor(area.minY())),
+                                         int(std::ceil(area.width())), int(std::ceil(area.height()))));
+    return true;
+}
+
+void MindMapEditorCanvas::pinchBegan()
+{
+    _pinchScale = 1.0;
+}
+
+void MindMapEditorCanvas::pinchScaleChanged(double scale)
+{
+    // GTK gives the scale since the pinch began; the editor zooms by the step since the last one.
+    if (!(scale > 0) || !(_pinchScale > 0)) return;
+    _view.magnifyWithEvent({scale / _pinchScale - 1.0});
+    _pinchScale = scale;
+}

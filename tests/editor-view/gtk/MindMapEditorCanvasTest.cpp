@@ -1,0 +1,136 @@
+#include "editor-view/gtk/MindMapEditorCanvas.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapStyle.h"
+#include "platform/Clock.h"
+#include "platform/MainLoop.h"
+#include "platform/gtk/MainLoopScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// 0xRRGGBB of a pixel of what the display shows of the widget.
+uint32_t pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& pixbuf, int x, int y)
+{
+    const guint8* p = pixbuf->get_pixels() + y * pixbuf->get_rowstride() + x * pixbuf->get_n_channels();
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+
+constexpr uint32_t Background = 0xfaf0c8;
+
+GdkSeat* seat()
+{
+    return gdk_display_get_default_seat(gdk_display_get_default());
+}
+
+GdkDevice* keyboard()
+{
+    return gdk_seat_get_keyboard(seat());
+}
+
+// A real window on the display, the canvas in it showing a map of one central theme.
+class CanvasWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+        Gtk::Main::init_gtkmm_internals();
+        canvas = std::make_unique<MindMapEditorCanvas>(&scheduler, MonotonicClock::shared());
+        window = std::make_unique<Gtk::Window>();
+        window->set_default_size(480, 320);
+        window->add(*canvas);
+        map->newMindMap("", true, std::string("Canvas"));
+        map->style()->setBackgroundColor(Color::rgb255(0xfa, 0xf0, 0xc8));
+        map->style()->setPropCustomized(MindMapStyle::BackgroundColorMask, true);
+        canvas->editorView().setMindMap(map);
+        window->show_all();
+        canvas->editorView().scrollMapPointToCenter(map->mainCentralTheme()->location());
+        waitForDrawing();
+    }
+
+    void TearDown() override
+    {
+        if (canvas) canvas->editorView().setMindMap(nullptr);
+        canvas.reset();
+        window.reset();
+    }
+
+    void waitForDrawing()
+    {
+        const int drawn = canvas->drawCount();
+        ASSERT_TRUE(MainLoop::runUntil([&] { return canvas->drawCount() > drawn; }, 10));
+        MainLoop::runFor(0.2);
+    }
+
+    // TARNWICK_CANVAS_SCREENSHOT names a PNG to write, for a person to look at.
+    Glib::RefPtr<Gdk::Pixbuf> screenshot()
+    {
+        auto pixbuf = Gdk::Pixbuf::create(canvas->get_window(), 0, 0, 480, 320);
+        if (const char* path = std::getenv("TARNWICK_CANVAS_SCREENSHOT"); path && pixbuf) pixbuf->save(path, "png");
+        return pixbuf;
+    }
+
+    MainLoopScheduler scheduler{MonotonicClock::shared()};
+    std::unique_ptr<Gtk::Window> window;
+    std::unique_ptr<MindMapEditorCanvas> canvas;
+    std::shared_ptr<MindMap> map = std::make_shared<MindMap>();
+};
+
+} // namespace
+
+TEST_F(CanvasWindowTest, PaintsTheMapOrTheEmptyEditor)
+{
+    EXPECT_EQ(Size({480, 320}), canvas->editorView().frameSize());
+    auto pixbuf = screenshot();
+    ASSERT_TRUE(pixbuf);
+    for (auto [x, y] : {std::pair{2, 2}, {477, 2}, {2, 317}, {477, 317}}) EXPECT_EQ(Background, pixelAt(pixbuf, x, y));
+
+    canvas->editorView().setMindMap(nullptr);
+    waitForDrawing();
+    pixbuf = screenshot();
+    EXPECT_NEAR(0x80, pixelAt(pixbuf, 2, 300) & 0xff, 1) << "the grey of the empty editor";
+}
+
+TEST_F(CanvasWindowTest, KeysAndTheWheelReachTheEditor)
+{
+    MindMapEditorView& view = canvas->editorView();
+    canvas->grab_focus();
+    const Point before = view.position();
+    // Synthesised as the display would deliver them, to the window the canvas is in.
+    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+    key->key.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+    key->key.keyval = GDK_KEY_Page_Down;
+    gdk_event_set_device(key, keyboard());
+    gtk_main_do_event(key);
+    gdk_event_free(key);
+    MainLoop::runFor(0.1);
+    EXPECT_EQ(view.constraintPosition({before.x, before.y + 0.75 * 320}), view.position());
+    EXPECT_NE(before, view.position());
+
+    GdkEvent* scroll = gdk_event_new(GDK_SCROLL);
+    scroll->scroll.window = GDK_WINDOW(g_object_ref(canvas->get_window()->gobj()));
+    scroll->scroll.direction = GDK_SCROLL_UP;
+    scroll->scroll.state = GDK_CONTROL_MASK;
+    gdk_event_set_device(scroll, gdk_seat_get_pointer(seat()));
+    gtk_main_do_event(scroll);
+    gdk_event_free(scroll);
+    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, view.userScaleFactor());
+}
+
+TEST_F(CanvasWindowTest, PaintsTheTopicFillWhereTheTopicIs)
+{
+    MindMapNode* theme = map->mainCentralTheme();
+    const Rect bounds = canvas->editorView().mapRectToViewRect(theme->bounds());
+    const Color fill = theme->fillColor();
+    const uint32_t expected = uint32_t(std::lround(fill.red() * 255)) << 16 |
+        uint32_t(std::lround(fill.green() * 255)) << 8 | uint32_t(std::lround(fill.blue() * 255));
+    // Inside the left end of the topic: past its border, before its text.
+    const auto pixbuf = screenshot();
+    EXPECT_EQ(expected, pixelAt(pixbuf, int(bounds.minX() + 6), int(bounds.midY())));
+    EXPECT_EQ(Background, pixelAt(pixbuf, int(bounds.minX() - 20), int(bounds.midY())));
+}
