@@ -62,7 +62,9 @@ function(tarnwick_test target)
       PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
       # One variable each: a list in a property loses its separators on the way through test
       # discovery, and the properties after it (the label) with them.
-      ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0" TIMEOUT 300 LABELS xvfb)
+      ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0" TIMEOUT 300 LABELS xvfb
+      # Windows of tests running side by side on one display cover each other's screenshots.
+      RESOURCE_LOCK display)
   else()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300 LABELS headless)
