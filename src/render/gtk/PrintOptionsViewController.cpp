@@ -41,9 +41,7 @@ bool PrintMatrixPreview::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
     for (const Rect& sheet : PrintOptionsModel::previewLayout(_printMatrix, bounds).sheets) sheets.appendRect(sheet);
     sheets.setLineWidth(PreviewLineWidth);
     context.fillPath(sheets, Color::white());
-    StrokeStyle stroke;
-    stroke.color = PreviewSheetStroke;
-    context.strokePath(sheets, stroke);
+    context.strokePath(sheets, StrokeStyle::solid(PreviewSheetStroke));
     return true;
 }
 
