@@ -1,9 +1,8 @@
 #include "formats/PdfConverter.h"
+#include "formats/PdfTestSupport.h"
 #include "support/FakeTextMeasurer.h"
 
 #include <benchmark/benchmark.h>
-#include <cairo-pdf.h>
-#include <cairo.h>
 
 #include <string>
 
@@ -13,30 +12,19 @@ namespace {
 // bookmark naming its page.
 MindMapData outlinePdf()
 {
-    MindMapData bytes;
-    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(
-        [](void* closure, const unsigned char* data, unsigned int length) {
-            auto* out = static_cast<MindMapData*>(closure);
-            out->insert(out->end(), data, data + length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &bytes, 200, 200);
     constexpr int Chapters = 100, Sections = 49;
-    for (int chapter = 0; chapter < Chapters; ++chapter) {
-        const std::string page = "page=" + std::to_string(chapter + 1);
-        const int id = cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT,
-                                                     ("Chapter " + std::to_string(chapter)).c_str(), page.c_str(),
-                                                     cairo_pdf_outline_flags_t(0));
-        for (int section = 0; section < Sections; ++section) {
-            cairo_pdf_surface_add_outline(surface, id, ("Section " + std::to_string(section)).c_str(), page.c_str(),
-                                          cairo_pdf_outline_flags_t(0));
+    return pdftest::cairoPdf(Chapters, [](cairo_surface_t* surface) {
+        for (int chapter = 0; chapter < Chapters; ++chapter) {
+            const std::string page = "page=" + std::to_string(chapter + 1);
+            const int id = cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT,
+                                                         ("Chapter " + std::to_string(chapter)).c_str(), page.c_str(),
+                                                         cairo_pdf_outline_flags_t(0));
+            for (int section = 0; section < Sections; ++section) {
+                cairo_pdf_surface_add_outline(surface, id, ("Section " + std::to_string(section)).c_str(), page.c_str(),
+                                              cairo_pdf_outline_flags_t(0));
+            }
         }
-    }
-    cairo_t* cr = cairo_create(surface);
-    for (int chapter = 0; chapter < Chapters; ++chapter) cairo_show_page(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-    return bytes;
+    });
 }
 
 // PDF bytes to the native document of the bookmark map: the outline walk, the map's loading
