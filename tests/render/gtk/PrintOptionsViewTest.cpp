@@ -1,3 +1,4 @@
+#include "Editor/gtk/GtkTestSupport.h"
 #include "platform/UserDefaults.h"
 #include "render/gtk/PrintOptionsViewController.h"
 
@@ -6,8 +7,7 @@
 
 TEST(PrintOptionsView, TheSliderAndTheScaleFollowEachOther)
 {
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
-    Gtk::Main::init_gtkmm_internals();
+    initGtkForTests();
     UserDefaults::standard().resetForTesting();
     PrintOptionsViewController controller({3000, 2000}, {0, 0});
     EXPECT_EQ(controller.pageFormatPopup().get_active_text(), "A4");
