@@ -8,6 +8,7 @@
 #include "formats/OpmlMindMapImporter.h"
 #include "formats/PlainTextExporter.h"
 #include "formats/PlainTextImporter.h"
+#include "formats/TwkMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "platform/Pasteboard.h"
@@ -75,6 +76,7 @@ void MindMapConverter::pasteTextAsList(MindMap& mindMap, const Pasteboard& paste
 
 void registerForeignFormats()
 {
+    registerPropertyListFormat();
     MindMapFormats::registerReader(MindMapReadFormat::Opml,
                                    [](MindMap& mindMap, const MindMapData& data, Error* error) {
                                        return MindMapConverter::importFromOpml(mindMap, data, error);

@@ -37,7 +37,8 @@ public:
     static void pasteTextAsList(MindMap& mindMap, const Pasteboard& pasteboard);
 };
 
-// Registers the foreign formats with the map's format table: readers for OPML (4), FreeMind (5)
+// Registers the foreign formats with the map's format table: readers for the older property-list
+// document (1), OPML (4), FreeMind (5)
 // and plain text (6), writers for the HTML outline (5), plain text (6), OPML (7) and FreeMind (8),
 // and pasting text as a list of topics.
 void registerForeignFormats();

@@ -307,43 +307,6 @@ std::string MindMapStore::uniqueFileInScratchDirectory(const std::string& fileNa
     }
 }
 
-// ---- Older documents ----
-
-void MindMapStore::convertTwkFiles()
-{
-    UserDefaults& defaults = UserDefaults::standard();
-    if (defaults.boolForKey(DidConvertTwkDefaultsKey)) return;
-    // Without a reader every older map would be moved out of the list for good; they wait for one.
-    if (_documentsDirectory.empty() || !MindMapFormats::reader(int32_t(MindMapReadFormat::PropertyList))) return;
-    std::error_code ec;
-    std::vector<fs::path> olderFiles;
-    fs::directory_iterator it(_documentsDirectory, ec);
-    if (ec) return;
-    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-        if (extensionOf(it->path()) == OlderDocumentExtension) olderFiles.push_back(it->path());
-    }
-    for (const fs::path& olderFile : olderFiles) {
-        std::string name = olderFile.stem().string();
-        fs::path converted = olderFile.parent_path() / (name + "." + MindMapExtension);
-        std::error_code existsError;
-        if (!fs::exists(converted, existsError)) {
-            if (std::optional<MindMapData> data = readFileData(olderFile.string())) {
-                MindMap mindMap(CustomImageStore::localImageStore());
-                if (mindMap.readFromData(*data, name, int32_t(MindMapReadFormat::PropertyList))) {
-                    MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native));
-                    if (!native.empty()) writeFileAtomically(converted.string(), native);
-                }
-            }
-        }
-        std::string backup = twkdocBackupDirectory();
-        if (!backup.empty()) {
-            std::error_code moveError;
-            fs::rename(olderFile, fs::path(backup) / olderFile.filename(), moveError);
-        }
-    }
-    defaults.setBool(DidConvertTwkDefaultsKey, true);
-}
-
 // ---- Maps ----
 
 namespace {

@@ -53,6 +53,9 @@ public:
     static constexpr const char* ThumbnailSuffix = "-tn.png";
     static constexpr const char* NewMindMapTitle = "New Mind Map";
     static constexpr const char* DidConvertTwkDefaultsKey = "mindmap-index-did-convert-twk";
+    // Set once the older documents that an earlier version moved into "twkdoc" unconverted have
+    // been converted.
+    static constexpr const char* DidConvertTwkdocDefaultsKey = "mindmap-index-did-convert-twkdoc";
     // The native format version, also the number in the index cache's name.
     static constexpr int64_t IndexCacheVersion = 3;
 
@@ -223,6 +226,8 @@ private:
     void cleanupScratchDirectory();
     // Temporary files of writes that a crash interrupted, in the folders the store writes to.
     void removeLeftoverTemporaryFiles();
+    // Converts the older documents into native ones once (MindMapStoreConversion.cpp). A file
+    // that does not convert stays where it is and is reported; none is ever deleted.
     void convertTwkFiles();
     void initProvider();
     MindMapInfoItem* createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder);

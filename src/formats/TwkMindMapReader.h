@@ -1,0 +1,67 @@
+#pragma once
+
+#include "MindMaps/MindMapFormats.h"
+#include "formats/MindMapFilerBase.h"
+#include "platform/Color.h"
+#include "platform/Error.h"
+#include "platform/PropertyList.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// What the older document's "meta" dictionary says about the program that wrote it. Values of
+// the wrong type are ignored.
+class MindMapCompatibility {
+public:
+    MindMapCompatibility() = default;
+    // A value that is no dictionary counts as an empty one.
+    explicit MindMapCompatibility(const PropertyList& dictionary);
+    static MindMapCompatibility compatibilityWithDictionary(const PropertyList& dictionary)
+    {
+        return MindMapCompatibility(dictionary);
+    }
+
+    // The generator code of the native format's table; 0 when unknown.
+    int32_t generator() const { return _generator; }
+    const std::string& generatorVersion() const { return _generatorVersion; }
+    // 0 when missing.
+    int64_t streamVersion() const { return _streamVersion; }
+
+private:
+    int32_t _generator = 0;
+    std::string _generatorVersion;
+    int64_t _streamVersion = 0;
+};
+
+// Reads the older document: a property list (XML or binary) with "meta", "style", "nodes" and
+// "relations". It is never written. Readers are tolerant: entries that lack what they need are
+// skipped, dangling parents make central themes and dangling relations are dropped; a topic that
+// names itself or one of its own descendants as parent stays a central theme.
+//
+// Fills a map that is loading (MindMap::readFromData brackets the read). Main thread only.
+class TwkMindMapReader : public MindMapFilerBase {
+public:
+    explicit TwkMindMapReader(MindMap& mindMap) : MindMapFilerBase(mindMap) {}
+
+    static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
+
+    // Data that is no property list, or whose root is neither missing nor a dictionary, fails with
+    // the application error of code 10.
+    bool readMindMapFromData(const MindMapData& data, Error* error = nullptr);
+    void loadFromDictionary(const PropertyList& dictionary);
+
+    // A colour of "r", "g" and "b" from 0 to 255; nothing when one of them is missing.
+    static std::optional<Color> readColor(const PropertyList& dictionary);
+
+private:
+    void loadNodesFromDictionary(const PropertyList& dictionary, const MindMapCompatibility& compatibility);
+    void loadNodesDataFromArray(const PropertyList& nodes, const MindMapCompatibility& compatibility);
+    void loadRelationsFromDictionary(const PropertyList& dictionary, const MindMapCompatibility& compatibility);
+    void loadDiagramMetaFromDictionary(const PropertyList& meta);
+    // The node loaded under that document id; nothing for the ids that mean none.
+    MindMapNode* nodeOnId(const PropertyList& id);
+};
+
+// Registers the reader for read format 1 with the map's format table.
+void registerPropertyListFormat();

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "MindMaps/MindMapFormats.h"
+#include "platform/Error.h"
+
+#include <string>
+
+class MindMapInfoItem;
+class MindMapStoreFolder;
+
+// Brings a file of any supported kind into the local store: PDF bookmarks, plain text, the native
+// document (bare or in its container), the older property-list document, OPML and FreeMind.
+// PDF and text go by the file name's extension (in any letter case), everything else by content.
+//
+// A native document keeps its GUID when that can name a map file; when the store already has a
+// map of that GUID the user is asked: overwrite it (ModalAlert::AlertFirstButtonReturn), import
+// as a new map under a fresh GUID (the next answer), or cancel. Every import changes the store
+// inside one update bracket, so it posts one store-changed notification. Main thread only.
+class MindMapImporter {
+public:
+    MindMapImporter() = delete;
+
+    static constexpr int OverwriteAnswer = 1000;
+    static constexpr int ImportAsNewAnswer = 1001;
+
+    // The store item of the imported (or overwritten) map; nullptr when nothing was imported, and
+    // then the store is unchanged. folder: where a new map goes (the root for nullptr); an
+    // overwritten map stays where it is. The error is never filled: nothing means not imported.
+    static MindMapInfoItem* importMindMapFromData(const MindMapData& data, const std::string& fileName,
+                                                  MindMapStoreFolder* folder, Error* error = nullptr);
+};
