@@ -1,0 +1,99 @@
+#include "Editor/CheckboxMenuHandler.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "platform/Localizer.h"
+
+#include <optional>
+#include <string>
+
+namespace {
+
+const char* const kClickAction = "handleCheckboxSetupMenuClick:";
+
+} // namespace
+
+void CheckboxMenuHandler::buildCheckboxSetupMenu(Menu& menu)
+{
+    menu.removeAllItems();
+    menu.autoenablesItems = false;
+    menu.delegate = this;
+    auto add = [&](const std::string& title, int64_t tag) {
+        MenuItem& item = menu.addItem(MenuItem(title, kClickAction));
+        item.tag = tag;
+        item.target = this;
+    };
+    auto separator = [&] {
+        menu.addSeparator();
+        menu.items.back().tag = SeparatorTag;
+    };
+    add(localized("checkbox_mode_hidden"), HiddenTag);
+    separator();
+    add(localized("checkbox_mode_checkbox_unchecked"), UncheckedTag);
+    add(localized("checkbox_mode_checkbox_checked"), CheckedTag);
+    separator();
+    for (int64_t progress = 0; progress <= 100; progress += 10)
+        add(localizedFormat("checkbox_mode_progress_bar_fmt", {std::to_string(progress)}), progress);
+    separator();
+    add(localized("checkbox_mode_roll_up_progress"), RollUpTag);
+}
+
+void CheckboxMenuHandler::performMenuAction(const std::string& action, const MenuItem& item)
+{
+    if (action == kClickAction) handleCheckboxSetupMenuClick(item);
+}
+
+void CheckboxMenuHandler::handleCheckboxSetupMenuClick(const MenuItem& item)
+{
+    MindMap* map = _delegate ? _delegate->getMindMap() : nullptr;
+    if (!map) return;
+    switch (item.tag) {
+    case RollUpTag:
+        map->applyCheckedState(3, 0);
+        return;
+    case CheckedTag:
+        map->applyCheckedState(1, 100);
+        return;
+    case UncheckedTag:
+        map->applyCheckedState(1, 0);
+        return;
+    case HiddenTag:
+        map->applyCheckedState(0, 0);
+        return;
+    default:
+        if (item.tag >= 0 && item.tag <= 100) map->applyCheckedState(2, item.tag);
+    }
+}
+
+int64_t CheckboxMenuHandler::progressForNode(const MindMapNode& node)
+{
+    switch (node.checkboxMode()) {
+    case 0:
+        return HiddenTag;
+    case 3:
+        return RollUpTag;
+    case 1:
+        return node.checkedState() == 1 ? CheckedTag : UncheckedTag;
+    default:
+        return node.progress();
+    }
+}
+
+void CheckboxMenuHandler::menuNeedsUpdate(Menu& menu)
+{
+    MindMap* map = _delegate ? _delegate->getMindMap() : nullptr;
+    if (!map) return;
+    std::optional<int64_t> common;
+    bool mixed = false;
+    for (MindMapElement* element : map->selectionWithMask(ElementTypeNode)) {
+        int64_t tag = progressForNode(*static_cast<MindMapNode*>(element));
+        if (!common) {
+            common = tag;
+        } else if (*common != tag) {
+            mixed = true;
+            break;
+        }
+    }
+    int64_t commonTag = common && !mixed ? *common : MixedTag;
+    for (MenuItem& item : menu.items) item.isOn = item.tag == commonTag;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Editor/MainMenu.h"
+
+#include <gtkmm/applicationwindow.h>
+#include <gtkmm/box.h>
+#include <gtkmm/drawingarea.h>
+
+#include <functional>
+#include <memory>
+
+class MainMenuBar;
+class MindMap;
+
+// The main window: the menu bar above the canvas. The system does not restore it between runs;
+// the document controller reopens the last map itself.
+class MainWindow : public Gtk::ApplicationWindow {
+public:
+    MainWindow(MainMenu& menu, MenuCommandSink* sink);
+    ~MainWindow() override;
+
+    // Shows the map on the canvas; nullptr shows the empty state.
+    void showMindMap(MindMap* mindMap);
+    // Called once, after the first frame has been drawn.
+    void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
+
+private:
+    bool drawCanvas(const Cairo::RefPtr<Cairo::Context>& cr);
+
+    Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
+    std::unique_ptr<MainMenuBar> _menuBar;
+    Gtk::DrawingArea _canvas;
+    MindMap* _mindMap = nullptr;
+    std::function<void()> _firstFrame;
+};
