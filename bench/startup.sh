@@ -18,8 +18,8 @@ trap 'rm -rf "$work"' EXIT
 measure() {
   local home=$1
   HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
-    TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 \
-    dbus-run-session -- python3 - "$program" <<'PY'
+    TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1 \
+    dbus-run-session -- python3 - "$program" 2>/dev/null <<'PY'
 import subprocess, sys, time
 start = time.time()
 out = subprocess.run([sys.argv[1]], capture_output=True, text=True, timeout=60).stdout
