@@ -9,24 +9,34 @@
 
 namespace {
 
-const char* const kClickAction = "handleCheckboxSetupMenuClick:";
+class CheckboxSetupMenu : public Menu {
+public:
+    CheckboxSetupMenu(std::string title, CheckboxMenuHandler* handler) : Menu(std::move(title)), _handler(handler) {}
+    void menuNeedsUpdate() override { _handler->menuNeedsUpdate(*this); }
+
+private:
+    CheckboxMenuHandler* _handler;
+};
 
 } // namespace
+
+CheckboxMenuHandler::CheckboxMenuHandler(CheckboxMenuHandlerDelegate* delegate) : _delegate(delegate)
+{
+    addAction(ClickAction, [this](const ActionSender* sender) { handleCheckboxSetupMenuClick(sender); });
+}
+
+std::shared_ptr<Menu> CheckboxMenuHandler::makeCheckboxSetupMenu(const std::string& title)
+{
+    auto menu = std::make_shared<CheckboxSetupMenu>(title, this);
+    buildCheckboxSetupMenu(*menu);
+    return menu;
+}
 
 void CheckboxMenuHandler::buildCheckboxSetupMenu(Menu& menu)
 {
     menu.removeAllItems();
-    menu.autoenablesItems = false;
-    menu.delegate = this;
-    auto add = [&](const std::string& title, int64_t tag) {
-        MenuItem& item = menu.addItem(MenuItem(title, kClickAction));
-        item.tag = tag;
-        item.target = this;
-    };
-    auto separator = [&] {
-        menu.addSeparator();
-        menu.items.back().tag = SeparatorTag;
-    };
+    auto add = [&](const std::string& title, int64_t tag) { menu.addItem(title, ClickAction).setTag(tag); };
+    auto separator = [&] { menu.addItem(MenuItem::separatorItem()).setTag(SeparatorTag); };
     add(localized("checkbox_mode_hidden"), HiddenTag);
     separator();
     add(localized("checkbox_mode_checkbox_unchecked"), UncheckedTag);
@@ -38,16 +48,12 @@ void CheckboxMenuHandler::buildCheckboxSetupMenu(Menu& menu)
     add(localized("checkbox_mode_roll_up_progress"), RollUpTag);
 }
 
-void CheckboxMenuHandler::performMenuAction(const std::string& action, const MenuItem& item)
-{
-    if (action == kClickAction) handleCheckboxSetupMenuClick(item);
-}
-
-void CheckboxMenuHandler::handleCheckboxSetupMenuClick(const MenuItem& item)
+void CheckboxMenuHandler::handleCheckboxSetupMenuClick(const ActionSender* item)
 {
     MindMap* map = _delegate ? _delegate->getMindMap() : nullptr;
-    if (!map) return;
-    switch (item.tag) {
+    if (!map || !item) return;
+    const int64_t tag = item->tag();
+    switch (tag) {
     case RollUpTag:
         map->applyCheckedState(3, 0);
         return;
@@ -61,7 +67,7 @@ void CheckboxMenuHandler::handleCheckboxSetupMenuClick(const MenuItem& item)
         map->applyCheckedState(0, 0);
         return;
     default:
-        if (item.tag >= 0 && item.tag <= 100) map->applyCheckedState(2, item.tag);
+        if (tag >= 0 && tag <= 100) map->applyCheckedState(2, tag);
     }
 }
 
@@ -95,5 +101,5 @@ void CheckboxMenuHandler::menuNeedsUpdate(Menu& menu)
         }
     }
     int64_t commonTag = common && !mixed ? *common : MixedTag;
-    for (MenuItem& item : menu.items) item.isOn = item.tag == commonTag;
+    for (const std::shared_ptr<MenuItem>& item : menu.items()) item->setChecked(item->tag() == commonTag);
 }

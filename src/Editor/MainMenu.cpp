@@ -4,6 +4,7 @@
 #include "Editor/MenuTranslator.h"
 #include "Editor/StandardMenuBuilder.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -12,23 +13,46 @@ struct Entry {
     const char* title;
     const char* action;
     const char* key = "";
+    unsigned modifiers = 0;
 };
 
 // A separator in an entry list.
 const Entry kSeparator{"", ""};
 
+void addEntry(Menu& menu, const Entry& entry)
+{
+    if (!*entry.title) {
+        menu.addItem(MenuItem::separatorItem());
+        return;
+    }
+    menu.addItem(entry.title, entry.action, entry.key).setKeyEquivalentModifiers(entry.modifiers);
+}
+
+MenuItem* firstItemWithAction(Menu& menu, const std::string& action)
+{
+    for (const std::shared_ptr<MenuItem>& item : menu.items())
+        if (!item->isSeparatorItem() && item->action() == action) return item.get();
+    return nullptr;
+}
+
+void removeFirstItemWithAction(Menu& menu, const std::string& action)
+{
+    std::vector<std::shared_ptr<MenuItem>> items = menu.items();
+    auto it = std::find_if(items.begin(), items.end(), [&](const std::shared_ptr<MenuItem>& item) {
+        return !item->isSeparatorItem() && item->action() == action;
+    });
+    if (it == items.end()) return;
+    items.erase(it);
+    menu.removeAllItems();
+    for (std::shared_ptr<MenuItem>& item : items) menu.addItem(std::move(item));
+}
+
 Menu* addSubmenu(Menu& parent, const char* title, std::initializer_list<Entry> entries = {})
 {
-    MenuItem& item = parent.addItem(MenuItem(title, ""));
-    item.submenu = std::make_shared<Menu>(title);
-    for (const Entry& entry : entries) {
-        if (!*entry.title) {
-            item.submenu->addSeparator();
-        } else {
-            item.submenu->addItem(MenuItem(entry.title, entry.action, entry.key));
-        }
-    }
-    return item.submenu.get();
+    auto submenu = std::make_shared<Menu>(title);
+    for (const Entry& entry : entries) addEntry(*submenu, entry);
+    parent.addItem(title, "").setSubmenu(submenu);
+    return submenu.get();
 }
 
 } // namespace
@@ -43,23 +67,23 @@ MainMenu MainMenu::build()
                                    {{"About Tarnwick…", "orderFrontAboutPanel:"},
                                     {"Check for Updates…", "checkForUpdates:"},
                                     kSeparator,
-                                    {"Preferences", "showPreferences:", "<Primary>comma"},
+                                    {"Preferences", "showPreferences:", "comma", ControlKeyModifier},
                                     {"Work Offline", "toggleWorkOffline:"},
                                     kSeparator,
-                                    {"Quit Tarnwick", "terminate:", "<Primary>q"}});
+                                    {"Quit Tarnwick", "terminate:", "q", ControlKeyModifier}});
 
     menu.mindMapMenu = addSubmenu(bar, "Mind Map",
                                   {{"Show Mind Maps…", "showMindMapExplorer:"},
-                                   {"New", "newDocument:", "<Primary>n"},
+                                   {"New", "newDocument:", "n", ControlKeyModifier},
                                    {"Duplicate", "duplicateDocument:"},
                                    {"New Map from selection", "newMapFromSelection:"},
                                    {"New Linked Map from selection", "newLinkedMapFromSelection:"},
                                    kSeparator,
-                                   {"Close", "performClose:", "<Primary>w"},
-                                   {"Save", "saveDocument:", "<Primary>s"},
+                                   {"Close", "performClose:", "w", ControlKeyModifier},
+                                   {"Save", "saveDocument:", "s", ControlKeyModifier},
                                    {"Revert to Saved", "revertDocumentToSaved:"},
                                    {"Mind Map Info", "showMindMapInfo:"},
-                                   {"Back", "goBack:", "<Primary>bracketleft"},
+                                   {"Back", "goBack:", "bracketleft", ControlKeyModifier},
                                    kSeparator,
                                    {"Import", "importMindMap:"},
                                    {"Import pdf bookmarks", "importPdf:"},
@@ -68,18 +92,18 @@ MainMenu MainMenu::build()
                                    {"Export Outline", "exportOutline:"},
                                    {"Mail Mind Map", "mailMindMap:"},
                                    kSeparator,
-                                   {"Print Mind Map", "printMindMap:", "<Primary>p"},
+                                   {"Print Mind Map", "printMindMap:", "p", ControlKeyModifier},
                                    {"Print Outline", "printOutline:"}});
 
     menu.editMenu = addSubmenu(bar, "Edit",
-                               {{"Undo", "undo:", "<Primary>z"},
-                                {"Redo", "redo:", "<Primary><Shift>z"},
+                               {{"Undo", "undo:", "z", ControlKeyModifier},
+                                {"Redo", "redo:", "z", ControlKeyModifier | ShiftKeyModifier},
                                 kSeparator,
-                                {"Cut", "cut:", "<Primary>x"},
-                                {"Copy", "copy:", "<Primary>c"},
+                                {"Cut", "cut:", "x", ControlKeyModifier},
+                                {"Copy", "copy:", "c", ControlKeyModifier},
                                 {"Copy as Image", "copyAsImage:"},
                                 {"Copy as Outline", "copyAsOutline:"},
-                                {"Paste", "paste:", "<Primary>v"},
+                                {"Paste", "paste:", "v", ControlKeyModifier},
                                 {"Paste as Central Theme", "pasteAsCentralTheme:"},
                                 {"Paste Text as List", "pasteTextAsList:"},
                                 {"Delete", "delete:"},
@@ -93,15 +117,15 @@ MainMenu MainMenu::build()
                 {"Add Central Theme", "addCentralTheme:"},
                 {"Add Label", "addLabel:"},
                 {"Add Cross Link", "addCrossLink:"}});
-    menu.editMenu->addItem(MenuItem("Make Main Central Theme", "setMainCentralTheme:"));
-    menu.editMenu->addItem(MenuItem("Edit Text", "editText:"));
+    menu.editMenu->addItem("Make Main Central Theme", "setMainCentralTheme:");
+    menu.editMenu->addItem("Edit Text", "editText:");
     menu.linkMenu = addSubmenu(*menu.editMenu, "Link Topic");
-    menu.editMenu->addItem(MenuItem("Select Icon", "showIconPicker:"));
+    menu.editMenu->addItem("Select Icon", "showIconPicker:");
     menu.imageMenu = addSubmenu(*menu.editMenu, "Image");
-    menu.editMenu->addItem(MenuItem("Topic Check boxes", "setupCheckboxes:"));
-    menu.editMenu->addItem(MenuItem("Toggle Checked State", "toggleCheckedState:"));
-    menu.editMenu->addItem(MenuItem("Set Date", "setDate:"));
-    menu.editMenu->addSeparator();
+    menu.editMenu->addItem("Topic Check boxes", "setupCheckboxes:");
+    menu.editMenu->addItem("Toggle Checked State", "toggleCheckedState:");
+    menu.editMenu->addItem("Set Date", "setDate:");
+    menu.editMenu->addItem(MenuItem::separatorItem());
     menu.expansionMenu = addSubmenu(*menu.editMenu, "Collapse / Expand",
                                     {{"Collapse", "collapse:"},
                                      {"Collapse children", "collapseChildren:"},
@@ -111,13 +135,13 @@ MainMenu MainMenu::build()
                                      {"Expand children", "expandChildren:"},
                                      {"Full expand", "fullExpand:"}});
     addSubmenu(*menu.editMenu, "Select",
-               {{"Select all Topics", "selectAllTopics:", "<Primary>a"},
+               {{"Select all Topics", "selectAllTopics:", "a", ControlKeyModifier},
                 {"Select all Relations", "selectAllRelations:"},
                 {"Select all Cross Links", "selectAllCrossLinks:"},
                 {"Select all Images", "selectAllImages:"},
                 {"Select all Labels", "selectAllLabels:"},
                 {"Select Search Matches", "selectSearchMatches:"}});
-    menu.editMenu->addItem(MenuItem("Search Mind Map", "performFindPanelAction:", "<Primary>f"));
+    addEntry(*menu.editMenu, {"Search Mind Map", "performFindPanelAction:", "f", ControlKeyModifier});
 
     menu.styleMenu = addSubmenu(bar, "Style",
                                 {{"Clear Customization", "clearCustomization:"},
@@ -126,9 +150,9 @@ MainMenu MainMenu::build()
                                  kSeparator,
                                  {"Mind Map Style", "showMindMapStyle:"}});
     addSubmenu(*menu.styleMenu, "Font",
-               {{"Bold", "toggleBold:", "<Primary>b"},
-                {"Italic", "toggleItalic:", "<Primary>i"},
-                {"Underline", "toggleUnderline:", "<Primary>u"},
+               {{"Bold", "toggleBold:", "b", ControlKeyModifier},
+                {"Italic", "toggleItalic:", "i", ControlKeyModifier},
+                {"Underline", "toggleUnderline:", "u", ControlKeyModifier},
                 {"Strike Through", "toggleStrikeThrough:"}});
 
     menu.viewMenu = addSubmenu(bar, "View",
@@ -138,16 +162,17 @@ MainMenu MainMenu::build()
                                 {"Show Outline", "showOutline:"},
                                 {"Show Note", "showNote:"}});
     menu.zoomMenu = addSubmenu(*menu.viewMenu, "Zoom",
-                               {{"Zoom In", "zoomIn:", "<Primary>plus"},
-                                {"Zoom Out", "zoomOut:", "<Primary>minus"},
-                                {"Zoom 100%", "zoomActual:", "<Primary>0"},
+                               {{"Zoom In", "zoomIn:", "plus", ControlKeyModifier},
+                                {"Zoom Out", "zoomOut:", "minus", ControlKeyModifier},
+                                {"Zoom 100%", "zoomActual:", "0", ControlKeyModifier},
                                 {"Zoom Contents", "zoomContents:"},
                                 kSeparator,
                                 {"Center Map", "centerMindMap:"},
                                 {"Center Selected Element", "centerSelectedElement:"}});
 
-    addSubmenu(bar, "Window",
-               {{"Minimize Window", "performMiniaturize:", "<Primary>m"}, {"Close Window", "performClose:"}});
+    addSubmenu(
+        bar, "Window",
+        {{"Minimize Window", "performMiniaturize:", "m", ControlKeyModifier}, {"Close Window", "performClose:"}});
     addSubmenu(bar, "Help",
                {{"Mind Map Editor Help", "showEditorHelp:"},
                 {"Frequently Asked Questions", "showFaq:"},
@@ -159,10 +184,12 @@ void substituteAppNameInMenu(Menu* tarnWickMenu, const std::string& applicationN
 {
     if (!tarnWickMenu) return;
     static const std::string kName = "Tarnwick";
-    for (MenuItem& item : tarnWickMenu->items) {
-        for (size_t at = item.title.find(kName); at != std::string::npos;
-             at = item.title.find(kName, at + applicationName.size()))
-            item.title.replace(at, kName.size(), applicationName);
+    for (const std::shared_ptr<MenuItem>& item : tarnWickMenu->items()) {
+        std::string title = item->title();
+        for (size_t at = title.find(kName); at != std::string::npos;
+             at = title.find(kName, at + applicationName.size()))
+            title.replace(at, kName.size(), applicationName);
+        item->setTitle(title);
     }
 }
 
@@ -171,12 +198,10 @@ void prepareMainMenu(MainMenu& menu, CheckboxMenuHandler& checkboxMenuHandler, c
     MenuTranslator::translateMainMenu(*menu.bar);
     substituteAppNameInMenu(menu.tarnWickMenu, applicationName);
     if (menu.editMenu) {
-        if (MenuItem* setup = menu.editMenu->itemWithAction("setupCheckboxes:")) {
-            setup->submenu = std::make_shared<Menu>(setup->title);
-            checkboxMenuHandler.buildCheckboxSetupMenu(*setup->submenu);
-        }
+        if (MenuItem* setup = firstItemWithAction(*menu.editMenu, "setupCheckboxes:"))
+            setup->setSubmenu(checkboxMenuHandler.makeCheckboxSetupMenu(setup->title()));
     }
-    if (menu.tarnWickMenu) menu.tarnWickMenu->removeFirstItemWithAction("checkForUpdates:");
+    if (menu.tarnWickMenu) removeFirstItemWithAction(*menu.tarnWickMenu, "checkForUpdates:");
     if (menu.imageMenu) StandardMenuBuilder::buildImageMenu(*menu.imageMenu);
     if (menu.linkMenu) StandardMenuBuilder::buildLinkMenu(*menu.linkMenu);
 }

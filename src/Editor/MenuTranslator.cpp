@@ -188,12 +188,9 @@ void MenuTranslator::translateMainMenu(Menu& menu)
 
 void MenuTranslator::doTranslateMenu(Menu& menu) const
 {
-    for (MenuItem& item : menu.items) {
-        auto it = _menuTitles.find(item.title);
-        if (it != _menuTitles.end()) item.title = it->second;
-        if (item.submenu) {
-            if (it != _menuTitles.end()) item.submenu->title = it->second;
-            doTranslateMenu(*item.submenu);
-        }
+    for (const std::shared_ptr<MenuItem>& item : menu.items()) {
+        auto it = _menuTitles.find(item->title());
+        if (it != _menuTitles.end()) item->setTitle(it->second);
+        if (Menu* submenu = item->submenu()) doTranslateMenu(*submenu);
     }
 }

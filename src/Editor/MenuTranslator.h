@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Editor/Menu.h"
+#include "platform/Menu.h"
 
 #include <map>
 #include <string>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Editor/Menu.h"
+#include "platform/Menu.h"
 
-// The image and link menus, built in code. Their items have no target and no key equivalent: the
-// actions go up the command router to the editor.
+// The image and link menus, built in code. Their items have no key equivalent: the actions go up
+// the command router to the editor.
 class StandardMenuBuilder {
 public:
     static void buildImageMenu(Menu& menu);

@@ -1,4 +1,5 @@
 #include "Editor/CheckboxMenuHandler.h"
+#include "Editor/CommandRouter.h"
 #include "Editor/MainMenu.h"
 #include "Editor/MenuTranslator.h"
 #include "Editor/StandardMenuBuilder.h"
@@ -19,15 +20,22 @@ namespace {
 std::vector<std::string> titles(const Menu& menu)
 {
     std::vector<std::string> result;
-    for (const MenuItem& item : menu.items) result.push_back(item.isSeparator ? "-" : item.title);
+    for (const auto& item : menu.items()) result.push_back(item->isSeparatorItem() ? "-" : item->title());
     return result;
 }
 
 std::vector<std::string> actions(const Menu& menu)
 {
     std::vector<std::string> result;
-    for (const MenuItem& item : menu.items) result.push_back(item.isSeparator ? "-" : item.action);
+    for (const auto& item : menu.items()) result.push_back(item->isSeparatorItem() ? "-" : item->action());
     return result;
+}
+
+MenuItem* itemWithAction(Menu& menu, const std::string& action)
+{
+    for (const auto& item : menu.items())
+        if (item->action() == action) return item.get();
+    return nullptr;
 }
 
 class MenuTranslationTest : public testing::Test {
@@ -64,16 +72,15 @@ TEST_F(MenuTranslationTest, TitleTableHasEveryRowAndTheEllipsisRule)
 TEST_F(MenuTranslationTest, UnknownTitlesKeepTheirTextAndTheirSubmenusAreTranslated)
 {
     Menu bar;
-    MenuItem& unknown = bar.addItem(MenuItem("Not In The Table", ""));
-    unknown.submenu = std::make_shared<Menu>("Not In The Table");
-    unknown.submenu->addItem(MenuItem("Undo", "undo:"));
-    MenuItem& edit = bar.addItem(MenuItem("Edit", ""));
-    edit.submenu = std::make_shared<Menu>("Edit");
-    edit.submenu->addItem(MenuItem("Undo", "undo:"));
+    for (const char* title : {"Not In The Table", "Edit"}) {
+        auto submenu = std::make_shared<Menu>(title);
+        submenu->addItem("Undo", "undo:");
+        bar.addItem(title, "").setSubmenu(submenu);
+    }
     MenuTranslator::translateMainMenu(bar);
     EXPECT_EQ(titles(bar), (std::vector<std::string>{"Not In The Table", "Bearbeiten"}));
-    EXPECT_EQ(bar.items[0].submenu->items[0].title, "Widerrufen");
-    EXPECT_EQ(bar.items[1].submenu->items[0].title, "Widerrufen");
+    EXPECT_EQ(titles(*bar.items()[0]->submenu()), std::vector<std::string>{"Widerrufen"});
+    EXPECT_EQ(titles(*bar.items()[1]->submenu()), std::vector<std::string>{"Widerrufen"});
 }
 
 TEST_F(MenuTranslationTest, StartUpNamesTheApplicationAndDropsTheUpdateItem)
@@ -81,16 +88,14 @@ TEST_F(MenuTranslationTest, StartUpNamesTheApplicationAndDropsTheUpdateItem)
     MainMenu menu = MainMenu::build();
     CheckboxMenuHandler handler(nullptr);
     prepareMainMenu(menu, handler, "Tarnwick Nightly");
-    EXPECT_EQ(menu.tarnWickMenu->items.front().title, "Über Tarnwick Nightly…");
-    EXPECT_EQ(menu.tarnWickMenu->itemWithAction("terminate:")->title, "Tarnwick Nightly beenden");
-    EXPECT_EQ(menu.tarnWickMenu->itemWithAction("checkForUpdates:"), nullptr);
-    MenuItem* setup = menu.editMenu->itemWithAction("setupCheckboxes:");
-    ASSERT_TRUE(setup && setup->submenu);
-    EXPECT_EQ(setup->submenu->items.size(), 18u);
-    EXPECT_EQ(setup->submenu->delegate, &handler);
-    EXPECT_FALSE(setup->submenu->autoenablesItems);
-    EXPECT_EQ(menu.imageMenu->items.size(), 7u);
-    EXPECT_EQ(menu.linkMenu->items.size(), 8u);
+    EXPECT_EQ(menu.tarnWickMenu->items().front()->title(), "Über Tarnwick Nightly…");
+    EXPECT_EQ(itemWithAction(*menu.tarnWickMenu, "terminate:")->title(), "Tarnwick Nightly beenden");
+    EXPECT_EQ(itemWithAction(*menu.tarnWickMenu, "checkForUpdates:"), nullptr);
+    MenuItem* setup = itemWithAction(*menu.editMenu, "setupCheckboxes:");
+    ASSERT_TRUE(setup && setup->submenu());
+    EXPECT_EQ(setup->submenu()->items().size(), 18u);
+    EXPECT_EQ(menu.imageMenu->items().size(), 7u);
+    EXPECT_EQ(menu.linkMenu->items().size(), 8u);
 }
 
 TEST(StandardMenuBuilderTest, ImageAndLinkMenusInOrder)
@@ -107,13 +112,7 @@ TEST(StandardMenuBuilderTest, ImageAndLinkMenusInOrder)
                                         "copyLink:", "pasteLink:", "-", "clearHyperlink:"}));
     Menu withContacts;
     StandardMenuBuilder::buildLinkMenu(withContacts, true);
-    EXPECT_EQ(withContacts.items[3].action, "addContactLink:");
-    for (const Menu* menu : {&image, &link}) {
-        for (const MenuItem& item : menu->items) {
-            EXPECT_EQ(item.target, nullptr);
-            EXPECT_TRUE(item.keyEquivalent.empty());
-        }
-    }
+    EXPECT_EQ(withContacts.items()[3]->action(), "addContactLink:");
 }
 
 struct MapDelegate : CheckboxMenuHandlerDelegate {
@@ -133,28 +132,34 @@ protected:
         ASSERT_TRUE(map.readFromData(MindMapData(document.begin(), document.end()), "", 2));
         ASSERT_EQ(map.nodes().size(), 3u);
         delegate.map = &map;
-        handler.buildCheckboxSetupMenu(menu);
+        menu = handler.makeCheckboxSetupMenu("Check boxes");
     }
 
     std::vector<int64_t> tags() const
     {
         std::vector<int64_t> result;
-        for (const MenuItem& item : menu.items) result.push_back(item.tag);
+        for (const auto& item : menu->items()) result.push_back(item->tag());
         return result;
     }
+    // As the menu shows when it opens: updated, then validated through the router.
     std::vector<int64_t> ticked()
     {
-        menu.update();
+        CommandRouter router;
+        router.setResponderChain([this] { return std::vector<Responder*>{&handler}; });
+        router.validateMenu(*menu);
         std::vector<int64_t> result;
-        for (const MenuItem& item : menu.items)
-            if (item.isOn) result.push_back(item.tag);
+        for (const auto& item : menu->items()) {
+            if (item->isSeparatorItem()) continue;
+            EXPECT_TRUE(item->isEnabled());
+            if (item->isChecked()) result.push_back(item->tag());
+        }
         return result;
     }
-    MenuItem& itemTagged(int64_t tag)
+    MenuItem* itemTagged(int64_t tag)
     {
-        for (MenuItem& item : menu.items)
-            if (!item.isSeparator && item.tag == tag) return item;
-        throw std::runtime_error("no item");
+        for (const auto& item : menu->items())
+            if (!item->isSeparatorItem() && item->tag() == tag) return item.get();
+        return nullptr;
     }
     MindMapNode* child(size_t index, int32_t mode, int64_t progress)
     {
@@ -167,18 +172,15 @@ protected:
     MindMap map;
     MapDelegate delegate;
     CheckboxMenuHandler handler{&delegate};
-    Menu menu;
+    std::shared_ptr<Menu> menu;
 };
 
 TEST_F(CheckboxMenuTest, ItemsCarryTheTagTable)
 {
     EXPECT_EQ(tags(),
               (std::vector<int64_t>{-1, -100, -2, -3, -100, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, -100, -4}));
-    for (const MenuItem& item : menu.items) {
-        if (item.isSeparator) continue;
-        EXPECT_EQ(item.action, "handleCheckboxSetupMenuClick:");
-        EXPECT_EQ(item.target, &handler);
-    }
+    for (const auto& item : menu->items())
+        if (!item->isSeparatorItem()) EXPECT_EQ(item->action(), "handleCheckboxSetupMenuClick:");
 }
 
 TEST_F(CheckboxMenuTest, CommonTagOfTheSelection)
@@ -209,7 +211,7 @@ TEST_F(CheckboxMenuTest, ChoosingAnItemAppliesItsState)
 {
     MindMapNode* node = child(0, 0, 0);
     map.setSelectedNode(node);
-    handler.handleCheckboxSetupMenuClick(itemTagged(-3));
+    EXPECT_TRUE(handler.performAction("handleCheckboxSetupMenuClick:", itemTagged(-3)));
     EXPECT_EQ(node->checkboxMode(), 1);
     EXPECT_EQ(node->progress(), 100);
     handler.handleCheckboxSetupMenuClick(itemTagged(70));

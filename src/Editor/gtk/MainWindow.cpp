@@ -1,6 +1,6 @@
 #include "Editor/gtk/MainWindow.h"
 
-#include "Editor/gtk/MainMenuBar.h"
+#include "Editor/gtk/MenuBarAdapter.h"
 #include "MindMaps/MindMap.h"
 #include "platform/CairoGraphicsContext.h"
 #include "render/MindMapPaintSelection.h"
@@ -8,13 +8,11 @@
 
 #include <glibmm/main.h>
 
-MainWindow::MainWindow(MainMenu& menu, MenuCommandSink* sink)
+MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
 {
     set_default_size(1000, 700);
-    auto accelGroup = Gtk::AccelGroup::create();
-    add_accel_group(accelGroup);
-    _menuBar = std::make_unique<MainMenuBar>(menu.bar, sink, accelGroup);
-    _box.pack_start(*_menuBar, Gtk::PACK_SHRINK);
+    _menuBar = std::make_unique<MenuBarAdapter>(menu.bar, router);
+    _box.pack_start(_menuBar->menuBar(), Gtk::PACK_SHRINK);
     _canvas.set_can_focus(true);
     _canvas.signal_draw().connect(sigc::mem_fun(*this, &MainWindow::drawCanvas), false);
     _box.pack_start(_canvas, Gtk::PACK_EXPAND_WIDGET);
@@ -23,6 +21,13 @@ MainWindow::MainWindow(MainMenu& menu, MenuCommandSink* sink)
 }
 
 MainWindow::~MainWindow() = default;
+
+bool MainWindow::on_key_press_event(GdkEventKey* event)
+{
+    // Menu keys act before the focused widget sees them, as the menu bar's items would.
+    if (_menuBar->handleKeyPress(*event)) return true;
+    return Gtk::ApplicationWindow::on_key_press_event(event);
+}
 
 void MainWindow::showMindMap(MindMap* mindMap)
 {

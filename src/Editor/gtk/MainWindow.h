@@ -9,14 +9,15 @@
 #include <functional>
 #include <memory>
 
-class MainMenuBar;
+class CommandRouter;
+class MenuBarAdapter;
 class MindMap;
 
 // The main window: the menu bar above the canvas. The system does not restore it between runs;
 // the document controller reopens the last map itself.
 class MainWindow : public Gtk::ApplicationWindow {
 public:
-    MainWindow(MainMenu& menu, MenuCommandSink* sink);
+    MainWindow(MainMenu& menu, CommandRouter& router);
     ~MainWindow() override;
 
     // Shows the map on the canvas; nullptr shows the empty state.
@@ -26,9 +27,10 @@ public:
 
 private:
     bool drawCanvas(const Cairo::RefPtr<Cairo::Context>& cr);
+    bool on_key_press_event(GdkEventKey* event) override;
 
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
-    std::unique_ptr<MainMenuBar> _menuBar;
+    std::unique_ptr<MenuBarAdapter> _menuBar;
     Gtk::DrawingArea _canvas;
     MindMap* _mindMap = nullptr;
     std::function<void()> _firstFrame;

@@ -1,5 +1,6 @@
 #include "Editor/gtk/TarnwickApplication.h"
 
+#include "Editor/CommandRouter.h"
 #include "Editor/gtk/MainWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
@@ -26,6 +27,10 @@ Glib::RefPtr<TarnwickApplication> TarnwickApplication::create()
 TarnwickApplication::TarnwickApplication() : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN)
 {
     Glib::set_application_name(ApplicationName);
+    addAction("terminate:", [this](const ActionSender*) { quit(); });
+    addAction("performClose:", [this](const ActionSender*) {
+        if (_window) _window->close();
+    });
 }
 
 TarnwickApplication::~TarnwickApplication() = default;
@@ -35,6 +40,9 @@ void TarnwickApplication::on_startup()
     Gtk::Application::on_startup();
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
+    // The application answers last, after whatever the window and the editor handle.
+    CommandRouter::shared().setResponderChain([this] { return std::vector<Responder*>{this, &_checkboxMenuHandler}; });
+    CommandRouter::shared().setRunning(true);
     _mainMenu = MainMenu::build();
     prepareMainMenu(_mainMenu, _checkboxMenuHandler, Glib::get_application_name());
 }
@@ -42,7 +50,7 @@ void TarnwickApplication::on_startup()
 MainWindow& TarnwickApplication::verifySingletonDocumentVisible()
 {
     if (!_window) {
-        _window = std::make_unique<MainWindow>(_mainMenu, this);
+        _window = std::make_unique<MainWindow>(_mainMenu, CommandRouter::shared());
         _window->set_title(ApplicationName);
         if (std::getenv(StartupTimingVariable)) _window->setFirstFrameHandler([this] { reportFirstFrame(); });
         add_window(*_window);
@@ -95,20 +103,6 @@ void TarnwickApplication::newDocument()
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (MindMapInfoItem* item = store ? store->addMindMapInFolder(nullptr) : nullptr)
         openLocalMindMapOnGuid(item->guid());
-}
-
-bool TarnwickApplication::validateMenuItem(MenuItem& item)
-{
-    return item.action == "terminate:" || item.action == "performClose:";
-}
-
-void TarnwickApplication::sendMenuAction(const MenuItem& item)
-{
-    if (item.action == "terminate:") {
-        quit();
-    } else if (item.action == "performClose:" && _window) {
-        _window->close();
-    }
 }
 
 void TarnwickApplication::reportFirstFrame()

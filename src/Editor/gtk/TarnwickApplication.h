@@ -17,7 +17,7 @@ class MindMap;
 class TarnwickApplication : public Gtk::Application,
                             public StartupDocumentOpener,
                             public CheckboxMenuHandlerDelegate,
-                            public MenuCommandSink {
+                            public Responder {
 public:
     static constexpr const char* ApplicationId = "com.orrinworks.Tarnwick";
     static constexpr const char* ApplicationName = "Tarnwick";
@@ -34,10 +34,6 @@ public:
 
     // CheckboxMenuHandlerDelegate
     MindMap* getMindMap() override { return _mindMap.get(); }
-
-    // MenuCommandSink
-    bool validateMenuItem(MenuItem& item) override;
-    void sendMenuAction(const MenuItem& item) override;
 
 protected:
     TarnwickApplication();

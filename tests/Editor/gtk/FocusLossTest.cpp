@@ -1,24 +1,10 @@
 #include "platform/gtk/FocusLoss.h"
 
-#include <gtk/gtk.h>
-#include <gtkmm/box.h>
-#include <gtkmm/button.h>
-#include <gtkmm/entry.h>
-#include <gtkmm/main.h>
-#include <gtkmm/window.h>
+#include "GtkTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-bool displayAvailable()
-{
-    static const bool available = [] {
-        Gtk::Main::init_gtkmm_internals();
-        return gtk_init_check(nullptr, nullptr) != FALSE;
-    }();
-    return available;
-}
 
 // What the window manager sends when the user switches applications or comes back.
 void sendWindowFocus(Gtk::Window& window, bool in)
@@ -33,7 +19,7 @@ void sendWindowFocus(Gtk::Window& window, bool in)
 
 TEST(FocusLossTest, SwitchingApplicationsEndsNothingButMovingFocusInsideTheWindowDoes)
 {
-    if (!displayAvailable()) GTEST_SKIP() << "no display";
+    initGtkForTests();
     Gtk::Window window;
     Gtk::Box box;
     Gtk::Entry editor;
@@ -42,7 +28,7 @@ TEST(FocusLossTest, SwitchingApplicationsEndsNothingButMovingFocusInsideTheWindo
     box.pack_start(other);
     window.add(box);
     window.show_all();
-    while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+    drainGtkEvents();
 
     int focusOuts = 0, edits = 0;
     editor.signal_focus_out_event().connect([&](GdkEventFocus*) {
