@@ -1,10 +1,11 @@
 #pragma once
 
 #include "Editor/MainMenu.h"
+#include "editor-view/gtk/MindMapEditorCanvas.h"
+#include "platform/gtk/MainLoopScheduler.h"
 
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/box.h>
-#include <gtkmm/drawingarea.h>
 
 #include <functional>
 #include <memory>
@@ -21,17 +22,16 @@ public:
     ~MainWindow() override;
 
     // Shows the map on the canvas; nullptr shows the empty state.
-    void showMindMap(MindMap* mindMap);
+    void showMindMap(std::shared_ptr<MindMap> mindMap);
     // Called once, after the first frame has been drawn.
     void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
 
 private:
-    bool drawCanvas(const Cairo::RefPtr<Cairo::Context>& cr);
     bool on_key_press_event(GdkEventKey* event) override;
 
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
     std::unique_ptr<MenuBarAdapter> _menuBar;
-    Gtk::DrawingArea _canvas;
-    MindMap* _mindMap = nullptr;
+    MainLoopScheduler _scheduler;
+    MindMapEditorCanvas _canvas;
     std::function<void()> _firstFrame;
 };

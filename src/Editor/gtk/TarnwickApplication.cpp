@@ -92,10 +92,10 @@ void TarnwickApplication::openLocalMindMapOnGuid(const std::string& guid)
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     MindMapInfoItem* item = store ? store->mindMapByGuid(guid) : nullptr;
     std::optional<MindMapData> data = item ? item->getMindMapData() : std::nullopt;
-    auto mindMap = std::make_unique<MindMap>(CustomImageStore::localImageStore());
+    auto mindMap = std::make_shared<MindMap>(CustomImageStore::localImageStore());
     if (!data || !mindMap->readFromData(*data, item->guid(), int32_t(MindMapReadFormat::Native))) return;
     _mindMap = std::move(mindMap);
-    verifySingletonDocumentVisible().showMindMap(_mindMap.get());
+    verifySingletonDocumentVisible().showMindMap(_mindMap);
 }
 
 void TarnwickApplication::newDocument()

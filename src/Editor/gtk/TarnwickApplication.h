@@ -49,6 +49,6 @@ private:
     MainMenu _mainMenu;
     CheckboxMenuHandler _checkboxMenuHandler{this};
     std::unique_ptr<MainWindow> _window;
-    std::unique_ptr<MindMap> _mindMap;
+    std::shared_ptr<MindMap> _mindMap;
     bool _checkedInitialState = false;
 };
