@@ -1,4 +1,5 @@
 #include "Editor/FeedbackCenter.h"
+#include "Editor/gtk/TarnwickApplication.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
@@ -7,9 +8,7 @@
 #include "store/MindMapStore.h"
 #include "store/StoreImageServices.h"
 
-#include <cstdio>
-
-int main()
+int main(int argc, char* argv[])
 {
     // The libraries below the shell reach its services and the store's through these.
     FeedbackCenter::installAsFeedbackSink();
@@ -23,13 +22,10 @@ int main()
     installRendering();
     installPanels();
 
-    MindMapStore* store = MindMapStore::mindMapStoreInstance();
-    if (!store) {
-        std::fprintf(stderr, "Tarnwick: the map store could not be opened.\n");
-        return 1;
-    }
-    std::printf("Tarnwick: %zu maps in %s; the application window is not there yet.\n", store->mindMaps().size(),
-                MindMapStore::tarnWickStoreRootPath().c_str());
+    // Only the first instance opens the store; a second one hands its files over and ends.
+    Glib::RefPtr<TarnwickApplication> application = TarnwickApplication::create();
+    int status = application->run(argc, argv);
+    application.reset();
     MindMapStore::releaseMindMapStoreInstance();
-    return 0;
+    return status;
 }

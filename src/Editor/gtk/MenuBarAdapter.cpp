@@ -29,12 +29,17 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
         auto* menu = Gtk::manage(new Gtk::Menu());
         entry->set_submenu(*menu);
         // The map may have changed since the menu was last open: its entries are made anew.
-        entry->signal_activate().connect([this, menu, submenu] {
-            NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
+        auto fill = [this, menu, submenu] {
             _router.validateMenu(*submenu);
             fillGtkMenu(*menu, *submenu, [this](const std::shared_ptr<MenuItem>& item) {
                 _router.sendAction(item->action(), nullptr, item.get());
             });
+        };
+        // GTK sizes a menu before the bar entry says it opens: an empty one pops up blank.
+        fill();
+        entry->signal_activate().connect([submenu, fill] {
+            NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
+            fill();
         });
         _menuBar.append(*entry);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Clock.h"
+#include "platform/gtk/FocusLoss.h"
 
 #include <cmath>
 
@@ -165,8 +166,7 @@ bool MindMapEditorCanvas::on_focus_out_event(GdkEventFocus* event)
 {
     // GTK takes the focus away when the whole window becomes inactive; the canvas stays its
     // window's focus view then, so that switching to another application ends nothing.
-    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
-    if (!window || window->is_active()) _view.setFocused(false);
+    if (focusLeftInsideWindow(*this)) _view.setFocused(false);
     return Gtk::DrawingArea::on_focus_out_event(event);
 }
 

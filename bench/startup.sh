@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Measures the start of the built program to its first painted frame under Xvfb, as a whole
+# process: with an empty store (the getting-started map is imported and shown) and with a store of
+# 1,000 maps (nothing is reopened; the store is listed). Each run has its own HOME, XDG folders and
+# session bus, so it neither touches the user's maps nor hands its start to a running instance.
+#   bench/startup.sh [build-dir] [runs]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-${TARNWICK_BUILD_DIR:-build}}
+runs=${2:-5}
+program="$build/bin/tarnwick"
+[[ -x $program ]] || { echo "no program at $program; build first" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Runs the program once in the given home and prints the milliseconds from launch to first frame.
+measure() {
+  local home=$1
+  HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
+    TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1 \
+    dbus-run-session -- python3 - "$program" 2>/dev/null <<'PY'
+import subprocess, sys, time
+start = time.time()
+out = subprocess.run([sys.argv[1]], capture_output=True, text=True, timeout=60).stdout
+line = next((l for l in out.splitlines() if l.startswith("tarnwick-first-frame:")), None)
+if line is None:
+    sys.exit("no first frame reported:\n" + out)
+frame = float(line.split("wall clock")[1])
+print(f"{(frame - start) * 1000:.1f}")
+PY
+}
+
+# A store of n small native maps, indexed by one start of the program.
+fill_store() {
+  local home=$1 n=$2 folder="$1/data/Tarnwick/Mind Maps"
+  mkdir -p "$folder"
+  for ((i = 0; i < n; i++)); do
+    guid=$(printf 'BENCH%06dAAAAAAAAAAAAAAAAAAAAAAAAAAA' "$i")
+    printf '<?xml version="1.0" encoding="UTF-8"?>\n<tarnwick-mindmaps doc-version="3"><mindmap><meta><guid guid="%s"/><title text="Map %d" customized="true"/></meta><topics><topic id="0" parent="-1" text="Map %d"/><topic id="1" parent="0" x="200" y="0" text="Branch"/></topics><relations/></mindmap></tarnwick-mindmaps>\n' \
+      "$guid" "$i" "$i" >"$folder/$guid.twkx"
+  done
+  measure "$home" >/dev/null
+}
+
+report() {
+  local label=$1; shift
+  printf '%-28s %s ms (runs: %s)\n' "$label" "$(printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p")" "$*"
+}
+
+export -f measure
+xvfb-run -a bash -c true >/dev/null 2>&1 || true
+
+empty=()
+for ((r = 0; r < runs; r++)); do
+  home="$work/empty$r"
+  mkdir -p "$home"
+  empty+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home'")")
+done
+
+full="$work/full"
+mkdir -p "$full"
+xvfb-run -a bash -c "$(declare -f measure fill_store); program='$program'; fill_store '$full' 1000"
+stored=()
+for ((r = 0; r < runs; r++)); do
+  stored+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$full'")")
+done
+
+echo "start-up to the first painted frame (median):"
+report "empty store" "${empty[@]}"
+report "store of 1,000 maps" "${stored[@]}"

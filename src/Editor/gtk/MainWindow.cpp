@@ -1,0 +1,43 @@
+#include "Editor/gtk/MainWindow.h"
+
+#include "Editor/gtk/MenuBarAdapter.h"
+#include "MindMaps/MindMap.h"
+#include "platform/Clock.h"
+
+#include <glibmm/main.h>
+
+MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
+    : _scheduler(MonotonicClock::shared()), _canvas(&_scheduler, MonotonicClock::shared())
+{
+    set_default_size(1000, 700);
+    _menuBar = std::make_unique<MenuBarAdapter>(menu.bar, router);
+    _box.pack_start(_menuBar->menuBar(), Gtk::PACK_SHRINK);
+    _canvas.signal_draw().connect(
+        [this](const Cairo::RefPtr<Cairo::Context>&) {
+            if (_firstFrame) {
+                // The frame counts as painted once GTK has handed it to the display.
+                auto handler = std::move(_firstFrame);
+                _firstFrame = nullptr;
+                Glib::signal_idle().connect_once([handler] { handler(); });
+            }
+            return false;
+        },
+        false);
+    _box.pack_start(_canvas, Gtk::PACK_EXPAND_WIDGET);
+    add(_box);
+    show_all();
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::on_key_press_event(GdkEventKey* event)
+{
+    // Menu keys act before the focused widget sees them, as the menu bar's items would.
+    if (_menuBar->handleKeyPress(*event)) return true;
+    return Gtk::ApplicationWindow::on_key_press_event(event);
+}
+
+void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
+{
+    _canvas.editorView().setMindMap(std::move(mindMap));
+}

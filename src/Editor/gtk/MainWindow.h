@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Editor/MainMenu.h"
+#include "editor-view/gtk/MindMapEditorCanvas.h"
+#include "platform/gtk/MainLoopScheduler.h"
+
+#include <gtkmm/applicationwindow.h>
+#include <gtkmm/box.h>
+
+#include <functional>
+#include <memory>
+
+class CommandRouter;
+class MenuBarAdapter;
+class MindMap;
+
+// The main window: the menu bar above the canvas. The system does not restore it between runs;
+// the document controller reopens the last map itself.
+class MainWindow : public Gtk::ApplicationWindow {
+public:
+    MainWindow(MainMenu& menu, CommandRouter& router);
+    ~MainWindow() override;
+
+    // Shows the map on the canvas; nullptr shows the empty state.
+    void showMindMap(std::shared_ptr<MindMap> mindMap);
+    // Called once, after the first frame has been drawn.
+    void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
+
+private:
+    bool on_key_press_event(GdkEventKey* event) override;
+
+    Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
+    std::unique_ptr<MenuBarAdapter> _menuBar;
+    MainLoopScheduler _scheduler;
+    MindMapEditorCanvas _canvas;
+    std::function<void()> _firstFrame;
+};
