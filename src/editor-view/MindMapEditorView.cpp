@@ -486,3 +486,13 @@ void MindMapEditorView::startEditingText(MindMapText* /*text*/, UndoState undoSt
 {
     if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
 }
+
+std::vector<std::pair<Point, Point>> MindMapEditorView::snapGuideLines() const
+{
+    std::vector<std::pair<Point, Point>> lines;
+    for (size_t i = 0; i < _snapEngine.getGuideLineCount(); ++i) {
+        const GuideLine& line = _snapEngine.getGuideLineAtIndex(i);
+        lines.emplace_back(line.anchor(), line.endPoint());
+    }
+    return lines;
+}

@@ -224,6 +224,8 @@ public:
     void startEditingNewNode(MindMapNode* node, UndoState undoState) override;
     void startEditingExistingNode(MindMapNode* node) override;
     void startEditingText(MindMapText* text, UndoState undoState, bool creatingText) override;
+    // The snap engine's guide lines of the running drag, for the painter.
+    std::vector<std::pair<Point, Point>> snapGuideLines() const override;
 
 private:
     struct ToolTipRect {

@@ -458,3 +458,18 @@ TEST_F(EditorViewTest, ANewTopicStaysOneUndoStepUntilInPlaceEditingExists)
     map->undoManager()->undo();
     EXPECT_EQ(count - 1, map->nodes().size());
 }
+
+TEST_F(EditorViewTest, TheSnapGuideLinesOfADragReachThePainter)
+{
+    showMap();
+    SnapEngineOptions& options = SnapEngineOptions::instance();
+    const uint64_t before = options.activeGuideLines();
+    options.setActiveGuideLines(SnapEngineOptions::GuideLineCenterX);
+    const Point centre = theme->location();
+    editor->getSnapEngine()->snap(*map, nullptr, {centre.x + 3, centre.y + 300}, false);
+    options.setActiveGuideLines(before);
+    ASSERT_EQ(editor->snapGuideLines().size(), 1u);
+    EXPECT_EQ(editor->snapGuideLines()[0].first, (Point{centre.x, centre.y + 300}));
+    editor->getSnapEngine()->cancelGuideLines();
+    EXPECT_TRUE(editor->snapGuideLines().empty());
+}
