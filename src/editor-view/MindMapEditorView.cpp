@@ -281,8 +281,8 @@ void MindMapEditorView::registerActions()
         {"addCrossLink:", &MindMapEditorView::addCrossLink},
         {"cancelOperation:", &MindMapEditorView::cancelOperation},
     };
-    for (auto [action, method] : actions)
-        addAction(action, [this, method](const ActionSender*) {
+    for (const auto& [action, viewMethod] : actions)
+        addAction(action, [this, method = viewMethod](const ActionSender*) {
             if (enabled()) (this->*method)();
         });
     // The map decides these itself.
@@ -292,8 +292,8 @@ void MindMapEditorView::registerActions()
         {"addText:", &MindMap::addText},
         {"delete:", &MindMap::delete_},
     };
-    for (auto [action, method] : mapActions)
-        addAction(action, [this, method](const ActionSender*) {
+    for (const auto& [action, mapMethod] : mapActions)
+        addAction(action, [this, method = mapMethod](const ActionSender*) {
             if (enabled()) (_mindMap.get()->*method)();
         });
 }
