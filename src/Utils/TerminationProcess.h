@@ -36,6 +36,10 @@ public:
     // Waits for its caller in the shell.
     void setAction(const std::string& action);
 
+    // What the shutting-down window lists for the process: its current step, or its title while
+    // it names none.
+    const std::string& listedText() const { return _action.empty() ? _title : _action; }
+
     // The name of the image shown beside the process.
     const std::string& iconImage() const { return _iconImage; }
     // Waits for its caller in the shell.

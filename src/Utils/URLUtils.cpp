@@ -206,3 +206,13 @@ std::string fileURLWithPath(std::string_view path)
 {
     return "file://" + escape(path, isPathCharacter, false);
 }
+
+std::string pathWithFileURL(std::string_view url)
+{
+    std::optional<URLComponents> components = parseURLString(url);
+    if (!components || components->scheme != "file") return {};
+    if (!components->host.empty() && components->host != "localhost") return {};
+    std::optional<std::string> path = percentDecode(components->path);
+    if (!path || path->empty() || path->front() != '/') return {};
+    return *path;
+}

@@ -36,3 +36,6 @@ std::optional<std::string> percentDecode(std::string_view text);
 
 // "file://" followed by the path, escaped so that it decodes to exactly the path again.
 std::string fileURLWithPath(std::string_view path);
+
+// The absolute path a local file URL names; empty for any other URL.
+std::string pathWithFileURL(std::string_view url);

@@ -69,3 +69,17 @@ TEST(TerminationProcess, DelegateMayReleaseTheProcessWhenTold)
     EXPECT_EQ(nullptr, sequence.owned);
     EXPECT_EQ(1u, sequence.completed.size());
 }
+
+TEST(TerminationProcess, IsListedByItsStepAndByItsTitleWithoutOne)
+{
+    Sequence sequence;
+    Upload process(false);
+    process.setDelegate(&sequence);
+    EXPECT_EQ(process.listedText(), "Uploading");
+    process.setAction("Map 3 of 7");
+    process.setAction("Map 3 of 7");
+    EXPECT_EQ(process.listedText(), "Map 3 of 7");
+    process.setAction("");
+    EXPECT_EQ(process.listedText(), "Uploading");
+    EXPECT_EQ(sequence.actionChanges.size(), 2u);
+}

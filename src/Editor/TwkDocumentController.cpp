@@ -1,0 +1,477 @@
+#include "Editor/TwkDocumentController.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/StyleManager.h"
+#include "Utils/AppErrors.h"
+#include "Utils/FeedbackSink.h"
+#include "Utils/StringUtils.h"
+#include "Utils/URLUtils.h"
+#include "formats/SelectionParcel.h"
+#include "platform/FileUtils.h"
+#include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "store/CleanupLocalImagesProcess.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapProvider.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
+#include "store/MindMapStore.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The path with every link and "." or ".." resolved; empty when it does not exist. Paths are
+// compared in this form and exactly: two spellings of one folder are the same folder, and two
+// names that differ only in case are two files.
+std::string resolvedPath(const std::string& path)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved)) return {};
+    return resolved;
+}
+
+bool isInStoreDocumentsFolder(const std::string& path)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store || store->documentsDirectory().empty()) return false;
+    std::string folder = resolvedPath(fs::path(path).parent_path().string());
+    return !folder.empty() && folder == resolvedPath(store->documentsDirectory());
+}
+
+void showMapNotFound()
+{
+    feedbackSinkInstance().showEditorNotification({}, localized(TwkDocumentController::MapNotFoundKey), 1);
+}
+
+} // namespace
+
+TwkDocumentController::TwkDocumentController(DocumentScheduler& scheduler, DocumentControllerHost& host,
+                                             ApplicationTerminationServices& services)
+    : _scheduler(scheduler),
+      _host(host),
+      _services(services),
+      _cleanupProcessFactory([] { return std::make_unique<CleanupLocalImagesProcess>(); })
+{
+}
+
+TwkDocumentController::~TwkDocumentController()
+{
+    _scheduler.cancel(_adsCheck);
+    if (_terminationProcesses)
+        for (auto& process : *_terminationProcesses) process->setDelegate(nullptr);
+    if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
+}
+
+EditorDocument* TwkDocumentController::makeSingletonDocument()
+{
+    if (!_singletonDocument) {
+        _singletonDocument = std::make_unique<EditorDocument>(_scheduler);
+        _history.loadNavigationHistory();
+    }
+    return _singletonDocument.get();
+}
+
+MindMapStorage* TwkDocumentController::currentStorage()
+{
+    return _singletonDocument ? _singletonDocument->storage() : nullptr;
+}
+
+MindMapProvider* TwkDocumentController::currentProvider()
+{
+    MindMapStorage* storage = currentStorage();
+    return storage ? storage->provider() : nullptr;
+}
+
+void TwkDocumentController::openStorage(MindMapProvider* provider, const std::string& storageId, const std::any& info)
+{
+    if (!_singletonDocument) return;
+    MindMapStorage* current = currentStorage();
+    if (!current && (!provider || storageId.empty())) return;
+
+    // The id may belong to the storage that the switch disposes of.
+    const std::string id = storageId;
+    std::any selection = info;
+    bool goingBack = false;
+    if (const HistoryStackParcel* back = std::any_cast<HistoryStackParcel>(&info)) {
+        goingBack = true;
+        selection = back->parcel();
+    }
+
+    MindMap* mindMap = _singletonDocument->mindMap();
+    Error attachError;
+    bool attachFailed = false;
+    if (current && current->isEqual(provider, id)) {
+        const std::string* guid = std::any_cast<std::string>(&selection);
+        if (guid && !guid->empty() && !caseInsensitiveEqual(*guid, mindMap->selectedElementGuid()))
+            if (std::optional<HistoryPoint> point = captureCurrentState()) _backwardStack.push(std::move(*point));
+    } else {
+        if (current) {
+            commitModelessEditors();
+            commitEditor();
+            std::optional<HistoryPoint> point = captureCurrentState();
+            _singletonDocument->detachFromStorage();
+            if (point) {
+                if (!goingBack) _backwardStack.push(*point);
+                _history.addPoint(std::move(*point));
+            }
+        } else {
+            commitModelessEditors();
+        }
+        if (std::shared_ptr<MindMapStorage> storage = produceStorage(provider, id)) {
+            _history.removeFromHistory(HistoryPoint(storage->providerId(), storage->id()));
+            attachFailed = !_singletonDocument->attachToStorage(storage, &attachError);
+        }
+        afterChangingMindMap();
+        _scheduler.cancel(_adsCheck);
+        _adsCheck = _scheduler.schedule(ScheduledAdsCheckDelay, false, [this] {
+            _adsCheck = 0;
+            _host.checkScheduledAds();
+        });
+        _host.updateWindows();
+    }
+
+    if (const std::string* guid = std::any_cast<std::string>(&selection)) {
+        if (mindMap->selectElementWithGuid(*guid)) _host.scrollSelectedElementToCenter();
+    } else if (const SelectionParcel* parcel = std::any_cast<SelectionParcel>(&selection)) {
+        restoreSelectionState(*parcel);
+    }
+    if (attachFailed && !attachError.isEmpty()) presentError(attachError);
+}
+
+void TwkDocumentController::asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId,
+                                             const std::any& info)
+{
+    if (providerId.empty() || mindMapId.empty()) return;
+    MindMapProvider* provider = MindMapProviders::instance().getProviderById(providerId);
+    if (!provider) return;
+    if (provider->isAsynchrone()) {
+        MindMapStorage* current = currentStorage();
+        if (current && current->isEqual(provider, mindMapId)) {
+            if (info.has_value()) openStorage(provider, mindMapId, info);
+        } else {
+            provider->asyncOpenStorage(mindMapId, info);
+        }
+        return;
+    }
+    if (!provider->isValidMapId(mindMapId)) {
+        showMapNotFound();
+        return;
+    }
+    openStorage(provider, mindMapId, info);
+}
+
+bool TwkDocumentController::isEditorModified()
+{
+    return _singletonDocument && _singletonDocument->isDocumentEdited();
+}
+
+void TwkDocumentController::commitModelessEditors()
+{
+    if (_terminated || !_singletonDocument) return;
+    _singletonDocument->commitModelessEditors();
+}
+
+bool TwkDocumentController::commitEditor()
+{
+    if (_terminated) return true;
+    if (!_singletonDocument) return false;
+    Error error;
+    bool committed = _singletonDocument->commitEditor(&error);
+    if (!committed && !error.isEmpty()) presentError(error);
+    return committed;
+}
+
+void TwkDocumentController::setCustomMindMapTitle(const std::string& title)
+{
+    if (_singletonDocument) _singletonDocument->mindMap()->setCustomTitle(title);
+}
+
+void TwkDocumentController::mindMapDeleted(MindMapProvider* provider, const std::string& mindMapId)
+{
+    if (!provider) return;
+    HistoryPoint point(provider->id(), mindMapId);
+    _history.removeFromHistory(point);
+    _backwardStack.removeFromHistory(point);
+}
+
+void TwkDocumentController::mindMapRenamed(MindMapProvider* provider, const std::string& oldId,
+                                           const std::string& newId)
+{
+    if (!provider) return;
+    _history.mindMapIdChanged(provider->id(), oldId, newId);
+    _backwardStack.mindMapIdChanged(provider->id(), oldId, newId);
+    if (_singletonDocument) _singletonDocument->mindMapRenamed(provider, oldId, newId);
+}
+
+void TwkDocumentController::removeProviderEntries(MindMapProvider* provider)
+{
+    if (!provider) return;
+    _history.removeProvider(provider->id());
+    _backwardStack.removeProvider(provider->id());
+}
+
+std::shared_ptr<MindMapStorage> TwkDocumentController::produceStorage(MindMapProvider* provider,
+                                                                      const std::string& storageId)
+{
+    if (!provider || storageId.empty()) return nullptr;
+    std::string path = pathWithFileURL(provider->getSourceFileURL(storageId));
+    std::error_code ec;
+    if (path.empty() || !fs::exists(path, ec)) return nullptr;
+    return provider->createStorage(storageId);
+}
+
+std::optional<HistoryPoint> TwkDocumentController::captureCurrentState()
+{
+    MindMapStorage* storage = currentStorage();
+    if (!storage) return std::nullopt;
+    HistoryPoint point(storage->providerId(), storage->id());
+    SelectionParcel parcel;
+    MindMapSelectionParcelWriter writer(parcel, _singletonDocument->mindMap());
+    writer.capture();
+    point.setSelectionParcel(parcel);
+    return point;
+}
+
+void TwkDocumentController::restoreSelectionState(const SelectionParcel& parcel)
+{
+    if (!_singletonDocument) return;
+    MindMap* mindMap = _singletonDocument->mindMap();
+    SelectionParcel copy = parcel;
+    MindMapSelectionParcelReader reader(copy, mindMap);
+    if (MindMapElement* element = reader.restoreSelection()) {
+        mindMap->setSelectedElement(element);
+        if (MindMapNodeEditor* editor = mindMap->nodeEditor()) editor->scrollElementVisible(element);
+    }
+}
+
+bool TwkDocumentController::openLocalMindMapOnGuid(const std::string& guid)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    MindMapProvider* local = MindMapProviders::localProvider();
+    if (!store || !local || !store->mindMapByGuid(guid)) return false;
+    openStorage(local, guid, {});
+    return true;
+}
+
+bool TwkDocumentController::reopenRememberedMindMap()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    std::string providerId = defaults.stringForKey(ReopenProviderIdKey);
+    std::string mindMapId = defaults.stringForKey(ReopenMindMapIdKey);
+    if (providerId.empty() || mindMapId.empty()) return false;
+    asyncOpenMindMap(providerId, mindMapId, {});
+    return true;
+}
+
+void TwkDocumentController::closeDocument()
+{
+    openStorage(nullptr, {}, {});
+}
+
+void TwkDocumentController::navigateBackward()
+{
+    _backwardStack.validate(false);
+    if (std::optional<HistoryPoint> point = _backwardStack.pop()) {
+        asyncOpenMindMap(point->provider(), point->mindMap(),
+                         HistoryStackParcel(point->selectionParcel().value_or(SelectionParcel{})));
+        return;
+    }
+    const std::vector<HistoryPoint>& recent = _history.validate(false);
+    if (recent.empty()) return;
+    const HistoryPoint newest = recent.front();
+    std::any info;
+    if (newest.selectionParcel()) info = *newest.selectionParcel();
+    asyncOpenMindMap(newest.provider(), newest.mindMap(), info);
+}
+
+void TwkDocumentController::duplicateDocument()
+{
+    MindMapStorage* storage = currentStorage();
+    if (!storage || !storage->provider()) return;
+    EditorInterfaceInstance()->commitEditor();
+    storage->provider()->duplicateMindMap(storage);
+}
+
+std::vector<std::pair<std::string, HistoryPoint>> TwkDocumentController::historyMenuItems()
+{
+    std::vector<std::pair<std::string, HistoryPoint>> items;
+    for (const HistoryPoint& point : _history.validate(true)) {
+        MindMapProvider* provider = MindMapProviders::instance().getProviderById(point.provider());
+        if (!provider) continue;
+        if (std::optional<MindMapListInfo> info = provider->getMindMapListInfo(point.mindMap()))
+            items.emplace_back(info->title(), point);
+    }
+    return items;
+}
+
+bool TwkDocumentController::shouldEnableFileForImport(const std::string& path)
+{
+    return !isInStoreDocumentsFolder(path);
+}
+
+bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& path, Error* error)
+{
+    if (!_singletonDocument) return false;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return setError(error, Error{PosixErrorDomain, ENOENT, "The file cannot be opened.", path});
+    const fs::path file(path);
+    if (asciiCaseInsensitiveEqual(file.extension().string(), std::string(".") + MindMapStore::MindMapExtension) &&
+        isInStoreDocumentsFolder(path)) {
+        if (!openLocalMindMapOnGuid(file.stem().string()))
+            return setError(error, MakeAppError(AppErrors::OpenFromFinder));
+        _host.verifySingletonDocumentVisible();
+        return true;
+    }
+    if (!importDocumentWithContentsOfFile(path, error)) return false;
+    _host.verifySingletonDocumentVisible();
+    return true;
+}
+
+bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& path, Error* error)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store) return setError(error, MakeAppError(AppErrors::OpenFromFinder));
+    MindMapInfoItem* item = store->importMindMapFile(path, error);
+    if (!item) return false;
+    return openLocalMindMapOnGuid(item->guid());
+}
+
+void TwkDocumentController::reviewUnsavedDocuments()
+{
+    commitEditor();
+    // A failed commit has been shown; the quit goes on without asking again.
+    if (_singletonDocument) _singletonDocument->updateChangeCount(MindMapDocumentOwner::ChangeKind::Cleared);
+    _host.closeCustomStyleEditor();
+}
+
+TwkDocumentController::TerminateReply TwkDocumentController::applicationShouldTerminate()
+{
+    PostWillTerminateNotification();
+    _host.closeCustomStyleEditor();
+    commitModelessEditors();
+    terminateSingletonDocument();
+
+    if (_terminationProcesses) return _terminationProcesses->empty() ? TerminateReply::Now : TerminateReply::Cancel;
+
+    _terminationProcesses.emplace();
+    bool anyStarted = false;
+    const std::function<std::unique_ptr<TerminationProcess>()> makers[] = {
+        [this] { return createCleanupLocalImagesProcess(); },
+        [this] { return _services.startDropboxTerminationProcess(); },
+        [this] { return _services.startGoogleDriveTerminationProcess(); },
+    };
+    for (const auto& make : makers) {
+        std::unique_ptr<TerminationProcess> process = make();
+        if (!process || process->completed()) continue;
+        TerminationProcess* started = process.get();
+        started->setDelegate(this);
+        _terminationProcesses->push_back(std::move(process));
+        anyStarted = true;
+        started->run();
+    }
+
+    if (!anyStarted) return TerminateReply::Now;
+    // Processes that finished within run() have asked for the second request already.
+    if (_terminationProcesses->empty()) return TerminateReply::Cancel;
+    _host.closeAllWindows();
+    _host.showTerminationWindow(terminationProcesses());
+    return TerminateReply::Cancel;
+}
+
+std::vector<TerminationProcess*> TwkDocumentController::terminationProcesses() const
+{
+    std::vector<TerminationProcess*> processes;
+    if (_terminationProcesses)
+        for (const auto& process : *_terminationProcesses) processes.push_back(process.get());
+    return processes;
+}
+
+void TwkDocumentController::applicationWillTerminate()
+{
+    PostWillTerminateNotification();
+    commitModelessEditors();
+    terminateSingletonDocument();
+    _services.terminateDropboxSession();
+    _services.terminateGoogleDriveSession();
+    _services.releaseDeviceLinkServices();
+    MindMapStore::releaseMindMapStoreInstance();
+    StyleManager::releaseStyleManagerInstance();
+    UserDefaults::standard().synchronize();
+}
+
+void TwkDocumentController::terminateSingletonDocument()
+{
+    if (_terminated) return;
+    // Whichever road the quit takes (the window closing, the quit action, a signal), the open
+    // map is committed before the document lets go of it: detaching drops unsaved edits.
+    commitModelessEditors();
+    commitEditor();
+    _terminated = true;
+    _history.saveNavigationHistory();
+    if (_singletonDocument) {
+        UserDefaults& defaults = UserDefaults::standard();
+        if (MindMapStorage* storage = _singletonDocument->storage()) {
+            defaults.setString(ReopenProviderIdKey, storage->providerId());
+            defaults.setString(ReopenMindMapIdKey, storage->id());
+        } else {
+            defaults.removeObject(ReopenProviderIdKey);
+            defaults.removeObject(ReopenMindMapIdKey);
+        }
+        _singletonDocument->detachFromStorage();
+        _singletonDocument.reset();
+    }
+    if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
+}
+
+void TwkDocumentController::mindMapEditorWillClose()
+{
+    _host.closePreferencesWindow();
+    _host.closeCustomStyleEditor();
+    terminateSingletonDocument();
+}
+
+std::unique_ptr<TerminationProcess> TwkDocumentController::createCleanupLocalImagesProcess()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    if (!defaults.boolForKey(CleanupLocalImagesKey)) return nullptr;
+    int64_t counter = defaults.integerForKey(NextLocalImagesCleanupKey);
+    if (counter < LocalImagesCleanupPeriod) {
+        defaults.setInteger(NextLocalImagesCleanupKey, counter + 1);
+        return nullptr;
+    }
+    defaults.setInteger(NextLocalImagesCleanupKey, 0);
+    return _cleanupProcessFactory();
+}
+
+void TwkDocumentController::terminationProcessCompleted(TerminationProcess* process)
+{
+    if (!_terminationProcesses) return;
+    process->setDelegate(nullptr);
+    std::erase_if(*_terminationProcesses, [&](const auto& held) { return held.get() == process; });
+    terminationProcessActionChanged(nullptr);
+    if (_terminationProcesses->empty()) _host.terminate();
+}
+
+void TwkDocumentController::terminationProcessActionChanged(TerminationProcess*)
+{
+    _host.terminationProcessesChanged();
+}
+
+void TwkDocumentController::afterChangingMindMap()
+{
+    NotificationCenter::defaultCenter().post(AfterChangingMindMapNotification, this);
+}
+
+void TwkDocumentController::presentError(const Error& error)
+{
+    _host.presentError(error);
+}

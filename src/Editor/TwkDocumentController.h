@@ -1,0 +1,150 @@
+#pragma once
+
+#include "Editor/DocumentScheduler.h"
+#include "Editor/EditorDocument.h"
+#include "Utils/TerminationProcess.h"
+#include "platform/Error.h"
+#include "store/EditorInterface.h"
+#include "store/HistoryList.h"
+
+#include <any>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class MindMapProvider;
+class MindMapStorage;
+
+// What the controller needs of the running application's windows. Every operation may do nothing.
+class DocumentControllerHost {
+public:
+    virtual ~DocumentControllerHost() = default;
+    virtual void presentError(const Error& /*error*/) {}
+    // Marks the application's windows as needing an update of their menus and bars.
+    virtual void updateWindows() {}
+    virtual void verifySingletonDocumentVisible() {}
+    // The node editor scrolls the selected element to the centre of the view.
+    virtual void scrollSelectedElementToCenter() {}
+    virtual void checkScheduledAds() {}
+    virtual void closeCustomStyleEditor() {}
+    virtual void closePreferencesWindow() {}
+    virtual void closeAllWindows() {}
+    virtual void showTerminationWindow(const std::vector<TerminationProcess*>& /*processes*/) {}
+    virtual void terminationProcessesChanged() {}
+    // Asks the application to quit again; it calls applicationShouldTerminate() once more later,
+    // never from within this call.
+    virtual void terminate() {}
+    // The active explorer of the editor window makes a new map.
+    virtual void newDocument() {}
+};
+
+// The cloud services and the device link as quitting meets them. Until they exist, nothing.
+class ApplicationTerminationServices {
+public:
+    virtual ~ApplicationTerminationServices() = default;
+    virtual std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() { return nullptr; }
+    virtual std::unique_ptr<TerminationProcess> startGoogleDriveTerminationProcess() { return nullptr; }
+    virtual void terminateDropboxSession() {}
+    virtual void terminateGoogleDriveSession() {}
+    virtual void releaseDeviceLinkServices() {}
+};
+
+// The only place where the editor document is switched from one map to another, and the driver
+// of the quit: it commits the open map, keeps the navigation history round each switch, opens the
+// files the desktop hands over, and runs the termination processes before letting the
+// application go.
+class TwkDocumentController : public EditorInterface, public TerminationProcessDelegate {
+public:
+    static constexpr const char* ReopenProviderIdKey = "docctrl.reopen.provider.id";
+    static constexpr const char* ReopenMindMapIdKey = "docctrl.reopen.mindmap.id";
+    static constexpr const char* CleanupLocalImagesKey = "cleanupLocalImages";
+    static constexpr const char* NextLocalImagesCleanupKey = "nextLocalImagesCleanup";
+    static constexpr const char* MapNotFoundKey = "map_list_map_not_found";
+    static constexpr int64_t LocalImagesCleanupPeriod = 9;
+    static constexpr double ScheduledAdsCheckDelay = 1.0;
+
+    enum class TerminateReply { Now, Cancel };
+
+    using CleanupProcessFactory = std::function<std::unique_ptr<TerminationProcess>()>;
+
+    TwkDocumentController(DocumentScheduler& scheduler, DocumentControllerHost& host,
+                          ApplicationTerminationServices& services);
+    ~TwkDocumentController() override;
+    TwkDocumentController(const TwkDocumentController&) = delete;
+    TwkDocumentController& operator=(const TwkDocumentController&) = delete;
+
+    // Makes the one editor document (once) and loads the recent list.
+    EditorDocument* makeSingletonDocument();
+    EditorDocument* singletonDocument() const { return _singletonDocument.get(); }
+    RecentHistoryList& history() { return _history; }
+    HistoryStack& backwardStack() { return _backwardStack; }
+
+    // EditorInterface
+    MindMapStorage* currentStorage() override;
+    MindMapProvider* currentProvider() override;
+    // info: empty, the GUID of an element to select (std::string), a SelectionParcel, or a
+    // HistoryStackParcel when going back.
+    void openStorage(MindMapProvider* provider, const std::string& storageId, const std::any& info) override;
+    void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId, const std::any& info) override;
+    bool isEditorModified() override;
+    void commitModelessEditors() override;
+    bool commitEditor() override;
+    void setCustomMindMapTitle(const std::string& title) override;
+    void mindMapDeleted(MindMapProvider* provider, const std::string& mindMapId) override;
+    void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId) override;
+    void removeProviderEntries(MindMapProvider* provider) override;
+
+    std::shared_ptr<MindMapStorage> produceStorage(MindMapProvider* provider, const std::string& storageId);
+    std::optional<HistoryPoint> captureCurrentState();
+    void restoreSelectionState(const SelectionParcel& parcel);
+    bool openLocalMindMapOnGuid(const std::string& guid);
+    // Opens the map remembered at the last quit; false when none is remembered. A remembered map
+    // that is gone leaves the editor empty: start-up must not go on to make one.
+    bool reopenRememberedMindMap();
+
+    void closeDocument();
+    void navigateBackward();
+    void duplicateDocument();
+    // The history menu's entries, newest first: each map that still exists, with its title.
+    std::vector<std::pair<std::string, HistoryPoint>> historyMenuItems();
+
+    // A file the desktop handed over: a map of the store's own folder opens by its GUID, any other
+    // file is imported into the store and opened.
+    bool openDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr);
+    bool importDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr);
+    // The import panel offers no file of the store's documents folder.
+    static bool shouldEnableFileForImport(const std::string& path);
+
+    // Quitting.
+    void reviewUnsavedDocuments();
+    TerminateReply applicationShouldTerminate();
+    void applicationWillTerminate();
+    void terminateSingletonDocument();
+    void mindMapEditorWillClose();
+    std::unique_ptr<TerminationProcess> createCleanupLocalImagesProcess();
+    void setCleanupProcessFactory(CleanupProcessFactory factory) { _cleanupProcessFactory = std::move(factory); }
+    bool isTerminated() const { return _terminated; }
+    bool isQuitting() const { return _terminationProcesses.has_value(); }
+    std::vector<TerminationProcess*> terminationProcesses() const;
+
+    // TerminationProcessDelegate
+    void terminationProcessCompleted(TerminationProcess* process) override;
+    void terminationProcessActionChanged(TerminationProcess* process) override;
+
+private:
+    void afterChangingMindMap();
+    void presentError(const Error& error);
+
+    DocumentScheduler& _scheduler;
+    DocumentControllerHost& _host;
+    ApplicationTerminationServices& _services;
+    std::unique_ptr<EditorDocument> _singletonDocument;
+    RecentHistoryList _history;
+    HistoryStack _backwardStack;
+    std::optional<std::vector<std::unique_ptr<TerminationProcess>>> _terminationProcesses;
+    CleanupProcessFactory _cleanupProcessFactory;
+    DocumentScheduler::Handle _adsCheck = 0;
+    bool _terminated = false;
+};

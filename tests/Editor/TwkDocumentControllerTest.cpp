@@ -1,0 +1,302 @@
+#include "DocumentTestSupport.h"
+
+#include "Editor/TwkDocumentController.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "Utils/RecordingFeedbackSink.h"
+#include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+const std::string TopicGuid = "TTTTTTTTTTTTTTTTTTTTTTTT";
+
+class RecordingHost : public DocumentControllerHost {
+public:
+    void presentError(const Error& error) override { log.push_back("error " + error.localizedDescription); }
+    void checkScheduledAds() override { log.push_back("ads"); }
+    void closeAllWindows() override { log.push_back("close windows"); }
+    void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override
+    {
+        log.push_back("termination window " + std::to_string(processes.size()));
+    }
+    void terminate() override { log.push_back("terminate"); }
+    std::vector<std::string> log;
+};
+
+class ScriptedProcess : public TerminationProcess {
+public:
+    ScriptedProcess(std::vector<std::string>* log, bool completesAtOnce)
+        : TerminationProcess("upload", "icon"), _log(log), _completesAtOnce(completesAtOnce)
+    {
+    }
+    void run() override
+    {
+        _log->push_back("run");
+        if (_completesAtOnce) setCompleted();
+    }
+
+private:
+    std::vector<std::string>* _log;
+    bool _completesAtOnce;
+};
+
+class RecordingServices : public ApplicationTerminationServices {
+public:
+    explicit RecordingServices(std::vector<std::string>* log) : _log(log) {}
+    std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() override
+    {
+        if (!uploads) return nullptr;
+        auto process = std::make_unique<ScriptedProcess>(_log, completesAtOnce);
+        running = process.get();
+        return process;
+    }
+    void terminateDropboxSession() override { _log->push_back("dropbox session"); }
+    void terminateGoogleDriveSession() override { _log->push_back("drive session"); }
+    void releaseDeviceLinkServices() override { _log->push_back("device link"); }
+
+    bool uploads = false;
+    bool completesAtOnce = false;
+    TerminationProcess* running = nullptr;
+
+private:
+    std::vector<std::string>* _log;
+};
+
+class TwkDocumentControllerTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha",
+                                                  "<topic text=\"A\"/><topic text=\"A2\" guid=\"" + TopicGuid + "\"/>"));
+        placeFile(GuidB + ".twkx", nativeDocument(GuidB, "Beta", "<topic text=\"B\"/>"));
+        store = start();
+        local = MindMapProviders::localProvider();
+        controller = std::make_unique<TwkDocumentController>(scheduler, host, services);
+        document = controller->makeSingletonDocument();
+        document->setWindow(&window);
+        changes.emplace(AfterChangingMindMapNotification);
+    }
+    void TearDown() override
+    {
+        changes.reset();
+        controller.reset();
+        StoreTest::TearDown();
+    }
+
+    std::string openId() const
+    {
+        MindMapStorage* storage = controller->currentStorage();
+        return storage ? storage->id() : std::string();
+    }
+    static std::vector<std::string> idsOf(const HistoryList& list)
+    {
+        std::vector<std::string> ids;
+        for (const HistoryPoint& point : list.items()) ids.push_back(point.mindMap());
+        return ids;
+    }
+
+    FakeDocumentScheduler scheduler;
+    FakeDocumentWindow window;
+    RecordingHost host;
+    RecordingServices services{&host.log};
+    RecordingFeedbackSink feedback;
+    MindMapStore* store = nullptr;
+    MindMapProvider* local = nullptr;
+    std::unique_ptr<TwkDocumentController> controller;
+    EditorDocument* document = nullptr;
+    std::optional<NotificationRecorder> changes;
+};
+
+TEST_F(TwkDocumentControllerTest, SwitchingRecordsTheMapLeftAndNeverListsTheOpenOne)
+{
+    controller->openStorage(local, GuidA, {});
+    EXPECT_EQ(openId(), GuidA);
+    EXPECT_EQ(changes->count(), 1u);
+    controller->openStorage(local, GuidB, {});
+    EXPECT_EQ(openId(), GuidB);
+    EXPECT_EQ(idsOf(controller->history()), std::vector<std::string>{GuidA});
+    EXPECT_EQ(idsOf(controller->backwardStack()), std::vector<std::string>{GuidA});
+    controller->openStorage(local, GuidA, {});
+    EXPECT_EQ(idsOf(controller->history()), std::vector<std::string>{GuidB});
+
+    // The same map, with an element to select: a place on the stack, no reload.
+    changes->received.clear();
+    controller->openStorage(local, GuidA, std::string(TopicGuid));
+    EXPECT_EQ(changes->count(), 0u);
+    EXPECT_EQ(controller->backwardStack().count(), 3u);
+    EXPECT_EQ(document->mindMap()->selectedElementGuid(), TopicGuid);
+    controller->openStorage(local, GuidA, std::string(TopicGuid));
+    controller->openStorage(local, GuidA, {});
+    EXPECT_EQ(controller->backwardStack().count(), 3u);
+
+    // Going back does not push the place being left.
+    controller->navigateBackward();
+    EXPECT_EQ(openId(), GuidA);
+    controller->navigateBackward();
+    EXPECT_EQ(openId(), GuidB);
+    EXPECT_EQ(idsOf(controller->backwardStack()), std::vector<std::string>{GuidA});
+}
+
+TEST_F(TwkDocumentControllerTest, ClosingRecordsTheMapAndGoingBackReopensTheNewestRecent)
+{
+    controller->closeDocument();
+    EXPECT_EQ(changes->count(), 0u);
+    controller->openStorage(local, GuidA, {});
+    controller->closeDocument();
+    EXPECT_EQ(openId(), "");
+    EXPECT_EQ(idsOf(controller->history()), std::vector<std::string>{GuidA});
+    while (controller->backwardStack().pop()) {}
+    controller->navigateBackward();
+    EXPECT_EQ(openId(), GuidA);
+    EXPECT_EQ(controller->history().count(), 0u);
+}
+
+TEST_F(TwkDocumentControllerTest, AdsAreCheckedOneSecondAfterASwitch)
+{
+    controller->openStorage(local, GuidA, {});
+    scheduler.advance(0.99);
+    EXPECT_TRUE(host.log.empty());
+    scheduler.advance(0.02);
+    EXPECT_EQ(host.log, std::vector<std::string>{"ads"});
+}
+
+TEST_F(TwkDocumentControllerTest, ARememberedMapThatIsGoneLeavesTheEditorEmpty)
+{
+    const size_t maps = store->count();
+    struct Case {
+        const char* provider;
+        const char* mindMap;
+        size_t messages;
+    } cases[] = {{"Local", "CCCCCCCCCCCCCCCCCCCCCCCC", 1}, {"Nowhere", "AAAAAAAAAAAAAAAAAAAAAAAA", 0}};
+    for (const Case& c : cases) {
+        feedback.notifications.clear();
+        UserDefaults::standard().setString(TwkDocumentController::ReopenProviderIdKey, c.provider);
+        UserDefaults::standard().setString(TwkDocumentController::ReopenMindMapIdKey, c.mindMap);
+        EXPECT_TRUE(controller->reopenRememberedMindMap());
+        EXPECT_EQ(openId(), "");
+        ASSERT_EQ(feedback.notifications.size(), c.messages);
+        if (c.messages) {
+            EXPECT_EQ(feedback.notifications[0].message, localized("map_list_map_not_found"));
+        }
+        EXPECT_EQ(store->count(), maps);
+    }
+    UserDefaults::standard().removeObject(TwkDocumentController::ReopenMindMapIdKey);
+    EXPECT_FALSE(controller->reopenRememberedMindMap());
+}
+
+TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreImported)
+{
+    const std::string outside = dataHome() + "/outside";
+    fs::create_directories(outside);
+    writeTestFile(outside + "/" + GuidB + ".twkx", nativeDocument(GuidB, "Copy", "<topic text=\"copy\"/>"));
+    // The store's folder reached through a link is still the store's folder.
+    fs::create_directory_symlink(documents(), dataHome() + "/linked");
+
+    const size_t maps = store->count();
+    ASSERT_TRUE(controller->openDocumentWithContentsOfFile(dataHome() + "/linked/" + GuidA + ".twkx"));
+    EXPECT_EQ(openId(), GuidA);
+    EXPECT_EQ(store->count(), maps);
+    ASSERT_TRUE(controller->openDocumentWithContentsOfFile(outside + "/" + GuidB + ".twkx"));
+    EXPECT_EQ(store->count(), maps + 1);
+
+    const std::pair<std::string, bool> importable[] = {
+        {documents() + "/" + GuidA + ".twkx", false},
+        {dataHome() + "/linked/" + GuidA + ".twkx", false},
+        {outside + "/" + GuidB + ".twkx", true},
+    };
+    for (const auto& [path, enabled] : importable)
+        EXPECT_EQ(TwkDocumentController::shouldEnableFileForImport(path), enabled) << path;
+
+    Error error;
+    fs::create_directories(documents() + "/sub");
+    writeTestFile(documents() + "/" + "CCCCCCCCCCCCCCCCCCCCCCCC.twkx", "not a map");
+    EXPECT_FALSE(controller->openDocumentWithContentsOfFile(documents() + "/CCCCCCCCCCCCCCCCCCCCCCCC.twkx", &error));
+    EXPECT_EQ(error.code, 1);
+}
+
+TEST_F(TwkDocumentControllerTest, ClosingTheWindowCommitsBeforeDetachingAndRemembersTheMap)
+{
+    controller->openStorage(local, GuidA, {});
+    document->mindMap()->setCustomTitle("Edited before closing");
+    document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+    controller->mindMapEditorWillClose();
+    controller->mindMapEditorWillClose();
+    EXPECT_NE(fileText(mapPath(GuidA)).find("Edited before closing"), std::string::npos);
+    EXPECT_EQ(UserDefaults::standard().stringForKey(TwkDocumentController::ReopenProviderIdKey), "Local");
+    EXPECT_EQ(UserDefaults::standard().stringForKey(TwkDocumentController::ReopenMindMapIdKey), GuidA);
+    EXPECT_EQ(controller->singletonDocument(), nullptr);
+
+    // Quitting with the editor empty forgets the map.
+    auto again = std::make_unique<TwkDocumentController>(scheduler, host, services);
+    again->makeSingletonDocument();
+    EXPECT_EQ(again->applicationShouldTerminate(), TwkDocumentController::TerminateReply::Now);
+    EXPECT_FALSE(UserDefaults::standard().hasUserValue(TwkDocumentController::ReopenProviderIdKey));
+    EXPECT_FALSE(UserDefaults::standard().hasUserValue(TwkDocumentController::ReopenMindMapIdKey));
+}
+
+TEST_F(TwkDocumentControllerTest, LocalImagesAreCleanedUpOnEveryTenthQuit)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setInteger(TwkDocumentController::NextLocalImagesCleanupKey, 4);
+    EXPECT_EQ(controller->createCleanupLocalImagesProcess(), nullptr);
+    EXPECT_EQ(defaults.integerForKey(TwkDocumentController::NextLocalImagesCleanupKey), 4);
+
+    defaults.setBool(TwkDocumentController::CleanupLocalImagesKey, true);
+    defaults.setInteger(TwkDocumentController::NextLocalImagesCleanupKey, 0);
+    int made = 0;
+    controller->setCleanupProcessFactory([&] {
+        ++made;
+        return std::make_unique<ScriptedProcess>(&host.log, true);
+    });
+    for (int quit = 1; quit <= 9; ++quit) {
+        EXPECT_EQ(controller->createCleanupLocalImagesProcess(), nullptr);
+        EXPECT_EQ(defaults.integerForKey(TwkDocumentController::NextLocalImagesCleanupKey), quit);
+    }
+    EXPECT_NE(controller->createCleanupLocalImagesProcess(), nullptr);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(defaults.integerForKey(TwkDocumentController::NextLocalImagesCleanupKey), 0);
+}
+
+TEST_F(TwkDocumentControllerTest, QuittingWaitsForRunningProcessesBehindOneWindow)
+{
+    services.uploads = true;
+    controller->openStorage(local, GuidA, {});
+    host.log.clear();
+    using Reply = TwkDocumentController::TerminateReply;
+    EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Cancel);
+    EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Cancel);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"run", "close windows", "termination window 1"}));
+    services.running->setCompleted();
+    EXPECT_EQ(host.log.back(), "terminate");
+    EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Now);
+
+    host.log.clear();
+    controller->applicationWillTerminate();
+    EXPECT_EQ(host.log, (std::vector<std::string>{"dropbox session", "drive session", "device link"}));
+    EXPECT_EQ(MindMapStore::existingInstance(), nullptr);
+}
+
+TEST_F(TwkDocumentControllerTest, ProcessesThatFinishAtOnceStillQuitThroughASecondRequest)
+{
+    services.uploads = true;
+    services.completesAtOnce = true;
+    using Reply = TwkDocumentController::TerminateReply;
+    EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Cancel);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"run", "terminate"}));
+    EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Now);
+}
+
+} // namespace
