@@ -5,6 +5,7 @@
 #include "MindMaps/MindMapFormats.h"
 #include "platform/Error.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Responder.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
 #include "store/MindMapStorageDelegate.h"
@@ -39,7 +40,7 @@ public:
 // The one document of the application. It owns the map being edited and is bound to at most one
 // storage at a time; saving always means committing the map to that storage, and an autosave tick
 // of its own commits edited maps once they fall due.
-class EditorDocument : public MindMapDocumentOwner, public MindMapStorageDelegate {
+class EditorDocument : public MindMapDocumentOwner, public MindMapStorageDelegate, public Responder {
 public:
     static constexpr const char* NativeTypeName = "com.orrinworks.tarnwick.mindmapx";
     static constexpr const char* AutoSaveDefaultsKey = "autoSaveMindMaps";
@@ -102,7 +103,12 @@ public:
 
     void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId);
 
+    // Nothing is enabled without a map; saving only with edits; the selections always; the rest
+    // as the map decides.
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+
 private:
+    void registerActions();
     void centralThemeChanged();
     void delayedStartEditingNewMap();
     void stopAutoSaveTimer();

@@ -219,3 +219,33 @@ TEST_F(EditorDocumentTest, ZippedDataIsRefusedAsPlainNativeAndUnknownExportsFail
 }
 
 } // namespace
+
+namespace {
+
+class Item : public ValidatedUserInterfaceItem {
+public:
+    explicit Item(std::string action) : _action(std::move(action)) {}
+    std::string action() const override { return _action; }
+
+private:
+    std::string _action;
+};
+
+TEST_F(EditorDocumentTest, ItemsAreEnabledOnlyWithAMapAndSavingOnlyWithEdits)
+{
+    auto document = makeDocument(false);
+    const char* actions[] = {"saveDocument:", "selectAllNodes:", "rotate90CW:"};
+    for (const char* action : actions)
+        EXPECT_FALSE(document->validateUserInterfaceItem(Item(action)).enabled) << action;
+    ASSERT_TRUE(document->attachToStorage(storageOf(Guid)));
+    EXPECT_FALSE(document->validateUserInterfaceItem(Item("saveDocument:")).enabled);
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("selectAllNodes:")).enabled);
+    EXPECT_TRUE(document->performAction("selectAllNodes:", nullptr));
+    EXPECT_NE(document->mindMap()->selectedElement(), nullptr);
+    edit(*document, "Saved by the menu");
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("saveDocument:")).enabled);
+    EXPECT_TRUE(document->performAction("saveDocument:", nullptr));
+    EXPECT_FALSE(document->isDocumentEdited());
+}
+
+} // namespace
