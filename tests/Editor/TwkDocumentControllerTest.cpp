@@ -79,8 +79,8 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha",
-                                                  "<topic text=\"A\"/><topic text=\"A2\" guid=\"" + TopicGuid + "\"/>"));
+        placeFile(GuidA + ".twkx",
+                  nativeDocument(GuidA, "Alpha", "<topic text=\"A\"/><topic text=\"A2\" guid=\"" + TopicGuid + "\"/>"));
         placeFile(GuidB + ".twkx", nativeDocument(GuidB, "Beta", "<topic text=\"B\"/>"));
         store = start();
         local = MindMapProviders::localProvider();
