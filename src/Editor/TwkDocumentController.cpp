@@ -317,6 +317,33 @@ bool TwkDocumentController::shouldEnableFileForImport(const std::string& path)
     return !isInStoreDocumentsFolder(path);
 }
 
+std::vector<std::string> TwkDocumentController::importPanelTypes(const std::vector<std::string>& types)
+{
+    std::vector<std::string> allowed;
+    for (const std::string& type : types)
+        if (type != "html" && type != "public.html") allowed.push_back(type);
+    for (const char* always : {"twkx", "pdf"})
+        if (std::find(allowed.begin(), allowed.end(), always) == allowed.end()) allowed.emplace_back(always);
+    return allowed;
+}
+
+std::string TwkDocumentController::currentDirectory()
+{
+    std::error_code ec;
+    std::string remembered = UserDefaults::standard().stringForKey(ImportDirectoryKey);
+    if (!remembered.empty() && fs::is_directory(remembered, ec)) return remembered;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return {};
+    std::string documents = std::string(home) + "/Documents";
+    return fs::is_directory(documents, ec) ? documents : std::string(home);
+}
+
+void TwkDocumentController::rememberImportDirectory(const std::vector<std::string>& chosenPaths)
+{
+    if (chosenPaths.empty()) return;
+    UserDefaults::standard().setString(ImportDirectoryKey, fs::path(chosenPaths.front()).parent_path().string());
+}
+
 bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& path, Error* error)
 {
     if (!_singletonDocument) return false;

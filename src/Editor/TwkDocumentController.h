@@ -62,6 +62,7 @@ public:
     static constexpr const char* CleanupLocalImagesKey = "cleanupLocalImages";
     static constexpr const char* NextLocalImagesCleanupKey = "nextLocalImagesCleanup";
     static constexpr const char* MapNotFoundKey = "map_list_map_not_found";
+    static constexpr const char* ImportDirectoryKey = "import.default-directory";
     static constexpr int64_t LocalImagesCleanupPeriod = 9;
     static constexpr double ScheduledAdsCheckDelay = 1.0;
 
@@ -116,6 +117,12 @@ public:
     bool importDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr);
     // The import panel offers no file of the store's documents folder.
     static bool shouldEnableFileForImport(const std::string& path);
+    // What the import panel offers: the given types with "twkx" and "pdf", never HTML.
+    static std::vector<std::string> importPanelTypes(const std::vector<std::string>& types);
+    // Where open panels start: the folder of the last import while it exists, else Documents.
+    static std::string currentDirectory();
+    // Keeps the folder of the first file chosen for the next panel.
+    static void rememberImportDirectory(const std::vector<std::string>& chosenPaths);
 
     // Quitting.
     void reviewUnsavedDocuments();

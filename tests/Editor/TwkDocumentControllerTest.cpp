@@ -220,8 +220,15 @@ TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreI
     for (const auto& [path, enabled] : importable)
         EXPECT_EQ(TwkDocumentController::shouldEnableFileForImport(path), enabled) << path;
 
+    using Types = std::vector<std::string>;
+    EXPECT_EQ(TwkDocumentController::importPanelTypes({"opml", "html", "public.html", "pdf"}),
+              (Types{"opml", "pdf", "twkx"}));
+    TwkDocumentController::rememberImportDirectory({outside + "/" + GuidB + ".twkx"});
+    EXPECT_EQ(TwkDocumentController::currentDirectory(), outside);
+    fs::remove_all(outside);
+    EXPECT_NE(TwkDocumentController::currentDirectory(), outside);
+
     Error error;
-    fs::create_directories(documents() + "/sub");
     writeTestFile(documents() + "/" + "CCCCCCCCCCCCCCCCCCCCCCCC.twkx", "not a map");
     EXPECT_FALSE(controller->openDocumentWithContentsOfFile(documents() + "/CCCCCCCCCCCCCCCCCCCCCCCC.twkx", &error));
     EXPECT_EQ(error.code, 1);
