@@ -36,15 +36,10 @@ void ApplicationStartup::registerDefaults(UserDefaults& defaults)
     if (!defaults.hasUserValue("ApplePersistenceIgnoreState")) defaults.setBool("ApplePersistenceIgnoreState", true);
 }
 
-void ApplicationStartup::checkInitialState(StartupDocumentOpener& opener, UserDefaults& defaults, size_t storeMapCount,
+void ApplicationStartup::checkInitialState(const StartupDocumentSteps& steps, size_t storeMapCount,
                                            const std::function<std::string()>& importGettingStarted)
 {
-    const std::string providerId = defaults.stringForKey(ReopenProviderIdKey);
-    const std::string mindMapId = defaults.stringForKey(ReopenMindMapIdKey);
-    if (!providerId.empty() && !mindMapId.empty()) {
-        opener.asyncOpenMindMap(providerId, mindMapId);
-        return;
-    }
+    if (steps.reopenRememberedMindMap()) return;
     if (storeMapCount != 0) return;
     std::string guid;
     if (importGettingStarted) {
@@ -53,8 +48,8 @@ void ApplicationStartup::checkInitialState(StartupDocumentOpener& opener, UserDe
         guid = item->guid();
     }
     if (!guid.empty()) {
-        opener.openLocalMindMapOnGuid(guid);
+        steps.openLocalMindMapOnGuid(guid);
     } else {
-        opener.newDocument();
+        steps.newDocument();
     }
 }

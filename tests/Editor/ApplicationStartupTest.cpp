@@ -7,16 +7,6 @@
 
 namespace {
 
-struct RecordingOpener : StartupDocumentOpener {
-    std::vector<std::string> calls;
-    void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId) override
-    {
-        calls.push_back("reopen " + providerId + " " + mindMapId);
-    }
-    void openLocalMindMapOnGuid(const std::string& guid) override { calls.push_back("open " + guid); }
-    void newDocument() override { calls.push_back("new"); }
-};
-
 class ApplicationStartupTest : public testing::Test {
 protected:
     void SetUp() override { defaults.resetForTesting(); }
@@ -43,15 +33,22 @@ TEST_F(ApplicationStartupTest, FirstMapChoice)
         {"", "", 3, true, {}},
     };
     for (const Case& c : cases) {
-        defaults.setString(ApplicationStartup::ReopenProviderIdKey, c.provider);
-        defaults.setString(ApplicationStartup::ReopenMindMapIdKey, c.map);
         int imports = 0;
-        RecordingOpener opener;
-        ApplicationStartup::checkInitialState(opener, defaults, c.storeCount, [&] {
+        std::vector<std::string> calls;
+        const StartupDocumentSteps steps{
+            [&] {
+                if (c.provider.empty() || c.map.empty()) return false;
+                calls.push_back("reopen " + c.provider + " " + c.map);
+                return true;
+            },
+            [&](const std::string& guid) { calls.push_back("open " + guid); },
+            [&] { calls.push_back("new"); },
+        };
+        ApplicationStartup::checkInitialState(steps, c.storeCount, [&] {
             ++imports;
             return std::string(c.importWorks ? "GS" : "");
         });
-        EXPECT_EQ(opener.calls, c.calls) << c.provider << "/" << c.map << " " << c.storeCount;
+        EXPECT_EQ(calls, c.calls) << c.provider << "/" << c.map << " " << c.storeCount;
         EXPECT_EQ(imports, c.storeCount == 0 && (c.provider.empty() || c.map.empty()) ? 1 : 0);
     }
 }

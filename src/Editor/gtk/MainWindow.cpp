@@ -6,6 +6,8 @@
 
 #include <glibmm/main.h>
 
+#include <cstdio>
+
 MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     : _scheduler(MonotonicClock::shared()), _canvas(&_scheduler, MonotonicClock::shared())
 {
@@ -37,7 +39,29 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
     return Gtk::ApplicationWindow::on_key_press_event(event);
 }
 
+bool MainWindow::on_delete_event(GdkEventAny* event)
+{
+    // The open map is committed while the window and its editor still exist.
+    if (_close) _close();
+    return Gtk::ApplicationWindow::on_delete_event(event);
+}
+
 void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 {
     _canvas.editorView().setMindMap(std::move(mindMap));
+}
+
+void MainWindow::setWindowTitle(const std::string& title)
+{
+    set_title(title);
+}
+
+bool MainWindow::canAutoSave()
+{
+    return _canvas.editorView().canAutoSave();
+}
+
+void MainWindow::presentError(const Error& error)
+{
+    std::fprintf(stderr, "%s\n", error.localizedDescription.c_str());
 }

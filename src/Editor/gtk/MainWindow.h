@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/EditorDocument.h"
 #include "Editor/MainMenu.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/gtk/MainLoopScheduler.h"
@@ -16,22 +17,34 @@ class MindMap;
 
 // The main window: the menu bar above the canvas. The system does not restore it between runs;
 // the document controller reopens the last map itself.
-class MainWindow : public Gtk::ApplicationWindow {
+class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow {
 public:
     MainWindow(MainMenu& menu, CommandRouter& router);
     ~MainWindow() override;
 
     // Shows the map on the canvas; nullptr shows the empty state.
     void showMindMap(std::shared_ptr<MindMap> mindMap);
+    // The scheduler of the window's main loop, the document's timers run on it.
+    MainLoopScheduler& scheduler() { return _scheduler; }
+    // Called when the user closes the window, before it goes.
+    void setCloseHandler(std::function<void()> handler) { _close = std::move(handler); }
+
+    // EditorDocumentWindow
+    void setWindowTitle(const std::string& title) override;
+    bool canAutoSave() override;
+    void presentError(const Error& error) override;
+
     // Called once, after the first frame has been drawn.
     void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
 
 private:
     bool on_key_press_event(GdkEventKey* event) override;
+    bool on_delete_event(GdkEventAny* event) override;
 
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
     std::unique_ptr<MenuBarAdapter> _menuBar;
     MainLoopScheduler _scheduler;
     MindMapEditorCanvas _canvas;
     std::function<void()> _firstFrame;
+    std::function<void()> _close;
 };

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Editor/ApplicationStartup.h"
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/MainMenu.h"
+#include "Editor/TwkDocumentController.h"
+#include "platform/NotificationCenter.h"
 
 #include <gtkmm/application.h>
 
@@ -15,7 +16,7 @@ class MindMap;
 // The running application: one per user session. A second start hands its files to the first
 // one and ends, so the store is never opened twice.
 class TarnwickApplication : public Gtk::Application,
-                            public StartupDocumentOpener,
+                            public DocumentControllerHost,
                             public CheckboxMenuHandlerDelegate,
                             public Responder {
 public:
@@ -27,13 +28,13 @@ public:
     static Glib::RefPtr<TarnwickApplication> create();
     ~TarnwickApplication() override;
 
-    // StartupDocumentOpener
-    void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId) override;
-    void openLocalMindMapOnGuid(const std::string& guid) override;
-    void newDocument() override;
+    // DocumentControllerHost
+    void presentError(const Error& error) override;
+    void verifySingletonDocumentVisible() override { singletonWindow(); }
+    void terminate() override;
 
     // CheckboxMenuHandlerDelegate
-    MindMap* getMindMap() override { return _mindMap.get(); }
+    MindMap* getMindMap() override;
 
 protected:
     TarnwickApplication();
@@ -42,13 +43,21 @@ protected:
     void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
 
 private:
-    MainWindow& verifySingletonDocumentVisible();
+    MainWindow& singletonWindow();
+    void checkInitialState();
+    void showDocumentMindMap();
+    void releaseDocumentMindMap();
+    void requestQuit();
     void reportFirstFrame();
 
     std::chrono::steady_clock::time_point _started = std::chrono::steady_clock::now();
     MainMenu _mainMenu;
     CheckboxMenuHandler _checkboxMenuHandler{this};
     std::unique_ptr<MainWindow> _window;
-    std::shared_ptr<MindMap> _mindMap;
+    ApplicationTerminationServices _terminationServices;
+    std::unique_ptr<DocumentScheduler> _documentScheduler;
+    std::shared_ptr<TwkDocumentController> _controller;
+    ObservationToken _mindMapChanged;
     bool _checkedInitialState = false;
+    bool _held = false;
 };
