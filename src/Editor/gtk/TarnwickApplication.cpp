@@ -9,6 +9,8 @@
 #include "platform/NetworkController.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GioReachability.h"
+#include "platform/gtk/GtkDesktopPorts.h"
+#include "platform/gtk/GtkModalRun.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
@@ -38,6 +40,8 @@ TarnwickApplication::TarnwickApplication() : Gtk::Application(ApplicationId, Gio
 
 TarnwickApplication::~TarnwickApplication()
 {
+    GtkModalRun::setSessionStarter(nullptr);
+    setCommandPrompts(nullptr);
     // The controller's timers live on the window's scheduler: the controller goes first.
     _mindMapChanged = {};
     releaseDocumentMindMap();
@@ -50,6 +54,14 @@ TarnwickApplication::~TarnwickApplication()
 void TarnwickApplication::on_startup()
 {
     Gtk::Application::on_startup();
+    installGtkDesktopPorts();
+    setCommandPrompts(&_commandPrompts);
+    // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
+    // until it is answered.
+    GtkModalRun::setSessionStarter([this]() -> std::shared_ptr<void> {
+        if (!_window) return nullptr;
+        return std::make_shared<Scheduler::ModeSession>(_window->scheduler().enterMode(ModalPanelRunLoopMode));
+    });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
     // The application answers last, after whatever the window and the editor handle.

@@ -2,6 +2,7 @@
 
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/MainMenu.h"
+#include "Editor/ShellCommandPrompts.h"
 #include "Editor/TwkDocumentController.h"
 #include "platform/NotificationCenter.h"
 
@@ -52,6 +53,7 @@ private:
 
     std::chrono::steady_clock::time_point _started = std::chrono::steady_clock::now();
     MainMenu _mainMenu;
+    ShellCommandPrompts _commandPrompts;
     CheckboxMenuHandler _checkboxMenuHandler{this};
     std::unique_ptr<MainWindow> _window;
     ApplicationTerminationServices _terminationServices;
