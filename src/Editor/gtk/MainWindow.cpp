@@ -48,7 +48,20 @@ bool MainWindow::on_delete_event(GdkEventAny* event)
 
 void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 {
+    const bool shown = mindMap != nullptr;
     _canvas.editorView().setMindMap(std::move(mindMap));
+    if (!shown) return;
+    // The map opens centred, which needs the canvas's size: before the window is first laid
+    // out, the centring waits for it.
+    _centreOnAllocation.disconnect();
+    if (_canvas.get_realized() && _canvas.get_allocated_width() > 1) {
+        _canvas.editorView().mindMapLoaded(MindMapLoadedDocument);
+        return;
+    }
+    _centreOnAllocation = _canvas.signal_size_allocate().connect([this](Gtk::Allocation&) {
+        _centreOnAllocation.disconnect();
+        _canvas.editorView().mindMapLoaded(MindMapLoadedDocument);
+    });
 }
 
 void MainWindow::setWindowTitle(const std::string& title)

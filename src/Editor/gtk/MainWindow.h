@@ -22,7 +22,7 @@ public:
     MainWindow(MainMenu& menu, CommandRouter& router);
     ~MainWindow() override;
 
-    // Shows the map on the canvas; nullptr shows the empty state.
+    // Shows the map on the canvas, centred as a loaded document; nullptr shows the empty state.
     void showMindMap(std::shared_ptr<MindMap> mindMap);
     // The scheduler of the window's main loop, the document's timers run on it.
     MainLoopScheduler& scheduler() { return _scheduler; }
@@ -47,4 +47,5 @@ private:
     MindMapEditorCanvas _canvas;
     std::function<void()> _firstFrame;
     std::function<void()> _close;
+    sigc::connection _centreOnAllocation;
 };
