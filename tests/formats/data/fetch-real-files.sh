@@ -12,19 +12,8 @@ set -u
 dest=${1:?usage: fetch-real-files.sh DEST}
 packages=(liferea-data libxml-opml-perl)
 
-mkdir -p "$dest" || exit 1
-exec 9>"$dest/.lock"
-flock 9
-[ -f "$dest/.complete" ] && exit 0
-
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-if ! timeout 180 apt-get download "${packages[@]}" >download.log 2>&1; then
-  echo "could not download ${packages[*]}:" >&2
-  tail -n 3 download.log >&2
-  exit 1
-fi
+. "$(dirname "$0")/debian-download.sh"
+download_packages "$dest" "" "${packages[@]}"
 rm -rf "$dest/opml"
 mkdir -p "$dest/opml"
 for deb in ./*.deb; do
@@ -34,4 +23,4 @@ for deb in ./*.deb; do
     while IFS= read -r -d '' file; do cp "$file" "$dest/opml/$package-$(basename "$file")"; done
 done
 [ -n "$(ls -A "$dest/opml")" ] || exit 1
-touch "$dest/.complete"
+complete

@@ -12,21 +12,10 @@ dest=${1:?usage: fetch-real-pdf.sh DEST}
 package=live-manual-pdf
 file=usr/share/doc/live-manual/pdf/live-manual.landscape.en.letter.pdf.gz
 
-mkdir -p "$dest" || exit 1
-exec 9>"$dest/.lock-pdf"
-flock 9
-[ -f "$dest/.complete-pdf" ] && exit 0
-
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-if ! timeout 180 apt-get download "$package" >download.log 2>&1; then
-  echo "could not download $package:" >&2
-  tail -n 3 download.log >&2
-  exit 1
-fi
+. "$(dirname "$0")/debian-download.sh"
+download_packages "$dest" -pdf "$package"
 dpkg-deb -x ./*.deb root || exit 1
 rm -rf "$dest/pdf"
 mkdir -p "$dest/pdf"
 gunzip -c "root/$file" >"$dest/pdf/live-manual.pdf" || exit 1
-touch "$dest/.complete-pdf"
+complete
