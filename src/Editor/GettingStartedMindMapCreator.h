@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-class Error;
+struct Error;
 class MindMap;
 class MindMapInfoItem;
 
