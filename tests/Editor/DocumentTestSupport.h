@@ -4,6 +4,7 @@
 #include "Editor/EditorDocument.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "store/MindMapStoreTestSupport.h"
+#include "support/QuietNodeEditor.h"
 
 #include <functional>
 #include <map>
@@ -73,18 +74,9 @@ public:
 };
 
 // Counts what the map asks of its editing view; everything else is ignored.
-class FakeNodeEditor : public MindMapNodeEditor {
+class FakeNodeEditor : public QuietNodeEditor {
 public:
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override {}
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement*) override {}
-    void scrollElementVisible(MindMapElement*) override {}
     void cancelEditorModes() override { ++cancels; }
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return true; }
     void startEditingNewNode(MindMapNode*, UndoState) override { ++editingStarts; }
     void startEditingExistingNode(MindMapNode*) override { ++editingStarts; }
     void startEditingText(MindMapText*, UndoState, bool) override { ++editingStarts; }

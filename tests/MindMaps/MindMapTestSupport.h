@@ -17,6 +17,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/UndoManager.h"
 #include "support/MemoryImageStore.h"
+#include "support/QuietNodeEditor.h"
 
 #include <functional>
 #include <memory>
@@ -72,25 +73,15 @@ private:
 
 // The editing view when only the redraws count: counts every report of a change outside an update
 // and records the elements whose tools it rebuilds (only the primary selected element).
-class CountingNodeEditor : public MindMapNodeEditor {
+class CountingNodeEditor : public QuietNodeEditor {
 public:
     int changes = 0;
     std::vector<MindMapElement*> toolUpdates;
     bool focused = true;
 
-    void mindMapLoaded(int) override {}
     void mindMapChanged() override { ++changes; }
-    void selectedElementChanged() override {}
     void updateElementTools(MindMapElement* element) override { toolUpdates.push_back(element); }
-    void scrollElementVisible(MindMapElement*) override {}
-    void cancelEditorModes() override {}
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
     bool isFocused() override { return focused; }
-    void startEditingNewNode(MindMapNode*, UndoState) override {}
-    void startEditingExistingNode(MindMapNode*) override {}
-    void startEditingText(MindMapText*, UndoState, bool) override {}
 };
 
 // The note panel or the outliner, by the prefix it logs under.

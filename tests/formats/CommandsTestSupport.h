@@ -5,6 +5,7 @@
 // to the very same native document, redone to the changed one.
 
 #include "MindMaps/MindMapTestSupport.h"
+#include "support/QuietNodeEditor.h"
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
@@ -47,7 +48,7 @@ inline std::string lineDifference(const std::string& expected, const std::string
 
 // The editing view as the commands see it. In-place editing of a new topic or text ends at once and registers the
 // command's pending step, as when the user presses Return.
-class CommandTestEditor : public MindMapNodeEditor {
+class CommandTestEditor : public QuietNodeEditor {
 public:
     MindMap* map = nullptr;
     int cancels = 0;
@@ -59,16 +60,7 @@ public:
     UndoState handedStep;
     std::vector<MindMapNode*> imagePasteTargets;
 
-    void mindMapLoaded(int) override {}
-    void mindMapChanged() override {}
-    void selectedElementChanged() override {}
-    void updateElementTools(MindMapElement*) override {}
-    void scrollElementVisible(MindMapElement*) override {}
     void cancelEditorModes() override { ++cancels; }
-    void getEditorScrollState(MindMapEditorScrollState&) override {}
-    void setEditorScrollState(const MindMapEditorScrollState&) override {}
-    bool isReadOnly() override { return false; }
-    bool isFocused() override { return true; }
     void startEditingNewNode(MindMapNode* node, UndoState undoState) override
     {
         editedNewNode = node;
