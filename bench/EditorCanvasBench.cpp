@@ -1,6 +1,6 @@
 #include "BenchMaps.h"
 
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
@@ -41,7 +41,7 @@ struct Canvas {
 
     void repaint() { view.draw(context, {0, 0, CanvasSize.width, CanvasSize.height}); }
 
-    MindMapEditorView view;
+    MindMapEditor view;
     Image image;
     CairoContext cairo;
     CairoGraphicsContext context;

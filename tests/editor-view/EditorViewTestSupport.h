@@ -2,7 +2,7 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 #include "platform/NotificationCenter.h"
 #include "platform/TextMeasurer.h"
 #include "platform/UserDefaults.h"
@@ -17,7 +17,7 @@
 
 namespace editortest {
 
-class CountingHost : public MindMapEditorViewHost {
+class CountingHost : public MindMapEditorHost {
 public:
     int displays = 0;
     void setNeedsDisplay() override { ++displays; }
@@ -55,7 +55,7 @@ protected:
     {
         for (const char* key : Keys) UserDefaults::standard().removeObject(key);
         TextMeasurer::setShared(&measurer);
-        editor = std::make_unique<MindMapEditorView>(&scheduler);
+        editor = std::make_unique<MindMapEditor>(&scheduler);
         editor->setHost(&host);
         editor->setFrameSize({800, 600});
         map = std::make_shared<MindMap>();
@@ -82,7 +82,7 @@ protected:
     FakeTextMeasurer measurer;
     ManualScheduler scheduler;
     CountingHost host;
-    std::unique_ptr<MindMapEditorView> editor;
+    std::unique_ptr<MindMapEditor> editor;
     std::shared_ptr<MindMap> map;
     MindMapNode* theme = nullptr;
     MindMapNode* child = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editor-view/ClickCounter.h"
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 
 #include <gtkmm.h>
 
@@ -9,13 +9,13 @@ class Clock;
 
 // The map editor's widget: hands GTK's events to the editor view as event values and draws what
 // it asks for. It owns the editor view; everything the canvas decides is decided there.
-class MindMapEditorCanvas : public Gtk::DrawingArea, private MindMapEditorViewHost {
+class MindMapEditorCanvas : public Gtk::DrawingArea, private MindMapEditorHost {
 public:
     // The scheduler and the clock (not owned) outlive the canvas; event times are the clock's.
     MindMapEditorCanvas(Scheduler* scheduler, Clock& clock);
     ~MindMapEditorCanvas() override;
 
-    MindMapEditorView& editorView() { return _view; }
+    MindMapEditor& editorView() { return _view; }
     // How many times the widget has drawn itself.
     int drawCount() const { return _drawCount; }
 
@@ -40,7 +40,7 @@ private:
     void updateClickLimits();
     bool queryToolTip(int x, int y, bool keyboardTooltip, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
 
-    MindMapEditorView _view;
+    MindMapEditor _view;
     Clock& _clock;
     ClickCounter _clickCounter;
     Glib::RefPtr<Gtk::GestureZoom> _pinch;

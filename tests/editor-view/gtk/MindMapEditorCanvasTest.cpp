@@ -98,7 +98,7 @@ TEST_F(CanvasWindowTest, PaintsTheMapOrTheEmptyEditor)
 
 TEST_F(CanvasWindowTest, KeysAndTheWheelReachTheEditor)
 {
-    MindMapEditorView& view = canvas->editorView();
+    MindMapEditor& view = canvas->editorView();
     canvas->grab_focus();
     const Point before = view.position();
     // Synthesised as the display would deliver them, to the window the canvas is in.
@@ -119,7 +119,7 @@ TEST_F(CanvasWindowTest, KeysAndTheWheelReachTheEditor)
     gdk_event_set_device(scroll, gdk_seat_get_pointer(seat()));
     gtk_main_do_event(scroll);
     gdk_event_free(scroll);
-    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, view.userScaleFactor());
+    EXPECT_EQ(1.0 + MindMapEditor::ZoomStep, view.userScaleFactor());
 }
 
 TEST_F(CanvasWindowTest, PaintsTheTopicFillWhereTheTopicIs)

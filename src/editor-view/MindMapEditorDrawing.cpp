@@ -1,4 +1,4 @@
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMap.h"
@@ -38,12 +38,12 @@ BezierPath rectPath(const Rect& rect)
 
 } // namespace
 
-bool MindMapEditorView::editorBusy() const
+bool MindMapEditor::editorBusy() const
 {
     return _scrolling || _activity.elementToolDragging || _activity.elementMoverDragging || _activity.inplaceEditOpen;
 }
 
-uint32_t MindMapEditorView::painterFlags() const
+uint32_t MindMapEditor::painterFlags() const
 {
     uint32_t flags = PaintFlagDesigning;
     if (_activity.elementMoverActive || _activity.elementMoverDragging) flags |= PaintFlagShowAnchors;
@@ -55,12 +55,12 @@ uint32_t MindMapEditorView::painterFlags() const
     return flags;
 }
 
-Rect MindMapEditorView::paintClipRect() const
+Rect MindMapEditor::paintClipRect() const
 {
     return insetRect(getMapClipRect(), -ClipOutset, -ClipOutset);
 }
 
-void MindMapEditorView::draw(GraphicsContext& context, const Rect& dirtyRect)
+void MindMapEditor::draw(GraphicsContext& context, const Rect& dirtyRect)
 {
     if (!enabled()) {
         drawEmptyEditor(context, dirtyRect);
@@ -82,7 +82,7 @@ void MindMapEditorView::draw(GraphicsContext& context, const Rect& dirtyRect)
     updateToolTips();
 }
 
-void MindMapEditorView::drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect)
+void MindMapEditor::drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect)
 {
     context.fillPath(rectPath(dirtyRect), EmptyEditorFill);
     TextAttributes attributes;
@@ -96,7 +96,7 @@ void MindMapEditorView::drawEmptyEditor(GraphicsContext& context, const Rect& di
     context.drawText(text, origin, std::max(1.0, _frameSize.width - 2 * EmptyTextPadding));
 }
 
-void MindMapEditorView::drawRecyclerImage(GraphicsContext& context)
+void MindMapEditor::drawRecyclerImage(GraphicsContext& context)
 {
     if (!_recyclerImageLoaded) {
         _recyclerImage = Image::fromResource("recyclebin_128");
@@ -111,7 +111,7 @@ void MindMapEditorView::drawRecyclerImage(GraphicsContext& context)
 
 // ---- Tooltips ----
 
-void MindMapEditorView::updateToolTips()
+void MindMapEditor::updateToolTips()
 {
     _toolTipRects.clear();
     if (!enabled() || _activity.inplaceEditOpen) return;
@@ -129,7 +129,7 @@ void MindMapEditorView::updateToolTips()
     }
 }
 
-void MindMapEditorView::insertToolTipsForNode(MindMapNode* node, const Rect& viewBounds)
+void MindMapEditor::insertToolTipsForNode(MindMapNode* node, const Rect& viewBounds)
 {
     if (node->hasNote()) {
         const Rect rect = mapRectToViewRect(node->bounds());
@@ -142,13 +142,13 @@ void MindMapEditorView::insertToolTipsForNode(MindMapNode* node, const Rect& vie
     }
 }
 
-std::optional<std::string> MindMapEditorView::toolTipAt(Point viewPoint, Rect* area) const
+std::optional<std::string> MindMapEditor::toolTipAt(Point viewPoint, Rect* area) const
 {
     // The last rectangle added lies on top: images above their topic, children above parents.
     for (auto it = _toolTipRects.rbegin(); it != _toolTipRects.rend(); ++it) {
         if (!pointInRect(viewPoint, it->viewRect)) continue;
         std::string text =
-            it->owner->stringForToolTip(const_cast<MindMapEditorView*>(this), viewToMapSpace(viewPoint), nullptr);
+            it->owner->stringForToolTip(const_cast<MindMapEditor*>(this), viewToMapSpace(viewPoint), nullptr);
         if (text.empty()) return std::nullopt;
         if (area) *area = it->viewRect;
         return text;

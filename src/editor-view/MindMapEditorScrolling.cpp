@@ -1,4 +1,4 @@
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapElement.h"
@@ -23,7 +23,7 @@ constexpr double FitMarginThreshold = 5.0 / 0.9;
 
 } // namespace
 
-void MindMapEditorView::updateScaleFactors()
+void MindMapEditor::updateScaleFactors()
 {
     _deviceScaleFactor = _globalScaleFactor * _monitorScaleFactor;
     _scaleFactor = _deviceScaleFactor * _userScaleFactor;
@@ -31,7 +31,7 @@ void MindMapEditorView::updateScaleFactors()
 
 // ---- Scale ----
 
-void MindMapEditorView::setUserScaleFactor(double scale)
+void MindMapEditor::setUserScaleFactor(double scale)
 {
     if (std::isnan(scale)) return;
     scale = std::clamp(scale, MinimumUserScale, MaximumUserScale);
@@ -45,7 +45,7 @@ void MindMapEditorView::setUserScaleFactor(double scale)
     NotificationCenter::defaultCenter().post(UserScaleChangedNotification, this);
 }
 
-void MindMapEditorView::userScale(double scale, Point focusPoint)
+void MindMapEditor::userScale(double scale, Point focusPoint)
 {
     if (scale == _userScaleFactor) return;
     const Point mapPoint = viewToMapSpace(focusPoint);
@@ -54,14 +54,14 @@ void MindMapEditorView::userScale(double scale, Point focusPoint)
     scrollBy(moved.x - focusPoint.x, moved.y - focusPoint.y);
 }
 
-void MindMapEditorView::zoomAtCenterPoint(double scale)
+void MindMapEditor::zoomAtCenterPoint(double scale)
 {
     MindMapNode* node = _mindMap ? _mindMap->selectedNode() : nullptr;
     const Point focus = node ? mapToViewSpace(node->location()) : getViewCenterPoint();
     userScale(scale, focus);
 }
 
-void MindMapEditorView::setEditorGlobalScaleFactor(double factor)
+void MindMapEditor::setEditorGlobalScaleFactor(double factor)
 {
     if (std::isnan(factor)) return;
     factor = std::clamp(factor, MinimumGlobalScale, MaximumGlobalScale);
@@ -75,22 +75,22 @@ void MindMapEditorView::setEditorGlobalScaleFactor(double factor)
     setNeedsDisplay();
 }
 
-void MindMapEditorView::zoomIn()
+void MindMapEditor::zoomIn()
 {
     zoomAtCenterPoint(_userScaleFactor + ZoomStep);
 }
 
-void MindMapEditorView::zoomOut()
+void MindMapEditor::zoomOut()
 {
     zoomAtCenterPoint(_userScaleFactor - ZoomStep);
 }
 
-void MindMapEditorView::zoomActualSize()
+void MindMapEditor::zoomActualSize()
 {
     zoomAtCenterPoint(1.0);
 }
 
-void MindMapEditorView::zoomContents()
+void MindMapEditor::zoomContents()
 {
     if (!_mindMap) return;
     const Rect area = _mindMap->getVisualArea(false);
@@ -107,7 +107,7 @@ void MindMapEditorView::zoomContents()
 
 // ---- Position ----
 
-void MindMapEditorView::setPosition(Point position)
+void MindMapEditor::setPosition(Point position)
 {
     const Point constrained = constraintPosition(position);
     if (constrained == _position) return;
@@ -116,12 +116,12 @@ void MindMapEditorView::setPosition(Point position)
     setNeedsDisplay();
 }
 
-void MindMapEditorView::scrollBy(double dx, double dy)
+void MindMapEditor::scrollBy(double dx, double dy)
 {
     setPosition({_position.x + dx, _position.y + dy});
 }
 
-Point MindMapEditorView::constraintPosition(Point position) const
+Point MindMapEditor::constraintPosition(Point position) const
 {
     const double width = _frameSize.width;
     const double height = _frameSize.height;
@@ -141,7 +141,7 @@ Point MindMapEditorView::constraintPosition(Point position) const
     return result;
 }
 
-bool MindMapEditorView::autoScrollWithVector(Point vector)
+bool MindMapEditor::autoScrollWithVector(Point vector)
 {
     const Point wanted{_position.x + vector.x, _position.y + vector.y};
     if (wanted == _position) return false;
@@ -152,36 +152,36 @@ bool MindMapEditorView::autoScrollWithVector(Point vector)
     return true;
 }
 
-Point MindMapEditorView::getViewCenterPoint() const
+Point MindMapEditor::getViewCenterPoint() const
 {
     return {_frameSize.width / 2, _frameSize.height / 2};
 }
 
-void MindMapEditorView::scrollMapPointToCenter(Point mapPoint)
+void MindMapEditor::scrollMapPointToCenter(Point mapPoint)
 {
     const Point view = mapToViewSpace(mapPoint);
     scrollBy(view.x - _frameSize.width / 2, view.y - _frameSize.height / 2);
 }
 
-void MindMapEditorView::scrollMapRectToCenter(const Rect& mapRect)
+void MindMapEditor::scrollMapRectToCenter(const Rect& mapRect)
 {
     scrollMapPointToCenter(mapRect.center());
 }
 
-void MindMapEditorView::scrollSelectedElementToCenter()
+void MindMapEditor::scrollSelectedElementToCenter()
 {
     MindMapElement* element = _mindMap ? _mindMap->selectedElement() : nullptr;
     if (!element) return;
     scrollMapPointToCenter(element->location());
 }
 
-void MindMapEditorView::scrollMindMapToCenter()
+void MindMapEditor::scrollMindMapToCenter()
 {
     if (!_mindMap) return;
     scrollMapRectToCenter(_mindMap->getVisualArea(false));
 }
 
-void MindMapEditorView::scrollElementVisible(MindMapElement* element)
+void MindMapEditor::scrollElementVisible(MindMapElement* element)
 {
     if (!element) return;
     const Rect bounds = element->bounds();
@@ -203,7 +203,7 @@ void MindMapEditorView::scrollElementVisible(MindMapElement* element)
     scrollBy(dx * _scaleFactor, dy * _scaleFactor);
 }
 
-void MindMapEditorView::scrollSelectedElementVisible()
+void MindMapEditor::scrollSelectedElementVisible()
 {
     if (!enabled()) return;
     MindMapElement* element = _mindMap->selectedElement();
@@ -211,44 +211,44 @@ void MindMapEditorView::scrollSelectedElementVisible()
     scrollElementVisible(element);
 }
 
-void MindMapEditorView::scrollPageUp()
+void MindMapEditor::scrollPageUp()
 {
     scrollBy(0, -PageFraction * _frameSize.height);
 }
 
-void MindMapEditorView::scrollPageDown()
+void MindMapEditor::scrollPageDown()
 {
     scrollBy(0, PageFraction * _frameSize.height);
 }
 
-void MindMapEditorView::scrollToBeginningOfDocument()
+void MindMapEditor::scrollToBeginningOfDocument()
 {
     scrollBy(-PageFraction * _frameSize.width, 0);
 }
 
-void MindMapEditorView::scrollToEndOfDocument()
+void MindMapEditor::scrollToEndOfDocument()
 {
     scrollBy(PageFraction * _frameSize.width, 0);
 }
 
 // ---- Conversions ----
 
-Point MindMapEditorView::mapToViewSpace(Point mapPoint) const
+Point MindMapEditor::mapToViewSpace(Point mapPoint) const
 {
     return {mapPoint.x * _scaleFactor - _position.x, mapPoint.y * _scaleFactor - _position.y};
 }
 
-Point MindMapEditorView::viewToMapSpace(Point viewPoint) const
+Point MindMapEditor::viewToMapSpace(Point viewPoint) const
 {
     return {(viewPoint.x + _position.x) / _scaleFactor, (viewPoint.y + _position.y) / _scaleFactor};
 }
 
-Rect MindMapEditorView::mapRectToViewRect(const Rect& mapRect) const
+Rect MindMapEditor::mapRectToViewRect(const Rect& mapRect) const
 {
     return {mapToViewSpace(mapRect.origin), {mapRect.width() * _scaleFactor, mapRect.height() * _scaleFactor}};
 }
 
-Rect MindMapEditorView::getMapClipRect() const
+Rect MindMapEditor::getMapClipRect() const
 {
     return {viewToMapSpace({0, 0}), {_frameSize.width / _scaleFactor, _frameSize.height / _scaleFactor}};
 }

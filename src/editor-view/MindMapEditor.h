@@ -23,9 +23,9 @@ class MindMapModelessEditor;
 class Scheduler;
 
 // What the canvas widget does for the editor's plain half.
-class MindMapEditorViewHost {
+class MindMapEditorHost {
 public:
-    virtual ~MindMapEditorViewHost() = default;
+    virtual ~MindMapEditorHost() = default;
     // The whole view is to be drawn again at the next frame.
     virtual void setNeedsDisplay() = 0;
 };
@@ -58,11 +58,11 @@ struct EditorActivity {
 // Coordinates: view point = map point x scaleFactor - position, where scaleFactor is the global
 // factor x the monitor factor x the user's zoom. Map units are the toolkit's logical pixels; the
 // screen's own pixel density (backingScaleFactor) only rounds what must sit on whole pixels.
-class MindMapEditorView : public Responder,
-                          public MindMapNodeEditor,
-                          public KeyboardHandlerEditor,
-                          public AutoFocusserDelegate,
-                          public IEditorSnapEngineAccess {
+class MindMapEditor : public Responder,
+                      public MindMapNodeEditor,
+                      public KeyboardHandlerEditor,
+                      public AutoFocusserDelegate,
+                      public IEditorSnapEngineAccess {
 public:
     static constexpr const char* UserScaleChangedNotification = "MindMapViewUserScaleChangedNotification";
     static constexpr const char* EscapePressedNotification = "MindMapViewEscapePressedNotification";
@@ -77,17 +77,17 @@ public:
 
     // The scheduler (not owned) tells whether a drag or a dialog is under way; without one nothing
     // ever is.
-    explicit MindMapEditorView(Scheduler* scheduler = nullptr);
-    ~MindMapEditorView() override;
-    MindMapEditorView(const MindMapEditorView&) = delete;
-    MindMapEditorView& operator=(const MindMapEditorView&) = delete;
+    explicit MindMapEditor(Scheduler* scheduler = nullptr);
+    ~MindMapEditor() override;
+    MindMapEditor(const MindMapEditor&) = delete;
+    MindMapEditor& operator=(const MindMapEditor&) = delete;
 
     // The monitor factor: always 1, the toolkit scales for the screen's density.
     static double calcDeviceScaleFactor() { return 1.0; }
 
     // ---- The widget's side (not owned; cleared by the widget when it goes) ----
-    MindMapEditorViewHost* host() const { return _host; }
-    void setHost(MindMapEditorViewHost* host) { _host = host; }
+    MindMapEditorHost* host() const { return _host; }
+    void setHost(MindMapEditorHost* host) { _host = host; }
     Size frameSize() const { return _frameSize; }
     void setFrameSize(Size size);
     double backingScaleFactor() const { return _backingScaleFactor; }
@@ -244,7 +244,7 @@ private:
     void insertToolTipsForNode(MindMapNode* node, const Rect& viewBounds);
     bool editorBusy() const;
 
-    MindMapEditorViewHost* _host = nullptr;
+    MindMapEditorHost* _host = nullptr;
     Scheduler* _scheduler = nullptr;
     Size _frameSize;
     double _backingScaleFactor = 1.0;

@@ -1,4 +1,4 @@
-#include "editor-view/MindMapEditorView.h"
+#include "editor-view/MindMapEditor.h"
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapCommandValidation.h"
@@ -35,13 +35,13 @@ double storedGlobalScaleFactor()
     const double stored = UserDefaults::standard().doubleForKey(GlobalScaleFactorKey);
     if (!(stored >= 0)) return 1.0;
     // Limited before the conversion: a value beyond the range of float has none.
-    const float factor = static_cast<float>(std::min(stored, MindMapEditorView::MaximumGlobalScale));
-    return factor >= MindMapEditorView::MinimumGlobalScale ? factor : 1.0;
+    const float factor = static_cast<float>(std::min(stored, MindMapEditor::MaximumGlobalScale));
+    return factor >= MindMapEditor::MinimumGlobalScale ? factor : 1.0;
 }
 
 } // namespace
 
-MindMapEditorView::MindMapEditorView(Scheduler* scheduler) : _scheduler(scheduler)
+MindMapEditor::MindMapEditor(Scheduler* scheduler) : _scheduler(scheduler)
 {
     _monitorScaleFactor = calcDeviceScaleFactor();
     _userScaleFactor = 1.0;
@@ -51,7 +51,7 @@ MindMapEditorView::MindMapEditorView(Scheduler* scheduler) : _scheduler(schedule
     registerActions();
 }
 
-MindMapEditorView::~MindMapEditorView()
+MindMapEditor::~MindMapEditor()
 {
     _defaultsObservations.clear();
     _autoFocusser.setDelegate(nullptr);
@@ -62,7 +62,7 @@ MindMapEditorView::~MindMapEditorView()
     setMindMap(nullptr);
 }
 
-void MindMapEditorView::readDefaults()
+void MindMapEditor::readDefaults()
 {
     UserDefaults& defaults = UserDefaults::standard();
     _globalScaleFactor = storedGlobalScaleFactor();
@@ -74,7 +74,7 @@ void MindMapEditorView::readDefaults()
     ::setTopicHasHideTool(_topicHasHideTool);
 }
 
-void MindMapEditorView::observeDefaults()
+void MindMapEditor::observeDefaults()
 {
     UserDefaults& defaults = UserDefaults::standard();
     _defaultsObservations.push_back(defaults.observe(SuppressShadowsKey, [this](const std::string&) {
@@ -88,14 +88,14 @@ void MindMapEditorView::observeDefaults()
     }));
 }
 
-void MindMapEditorView::setNeedsDisplay()
+void MindMapEditor::setNeedsDisplay()
 {
     if (_host) _host->setNeedsDisplay();
 }
 
 // ---- Widget ----
 
-void MindMapEditorView::setFrameSize(Size size)
+void MindMapEditor::setFrameSize(Size size)
 {
     if (!std::isfinite(size.width) || !std::isfinite(size.height)) return;
     size.width = std::max(0.0, size.width);
@@ -105,7 +105,7 @@ void MindMapEditorView::setFrameSize(Size size)
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setBackingScaleFactor(double factor)
+void MindMapEditor::setBackingScaleFactor(double factor)
 {
     if (!(factor > 0) || !std::isfinite(factor) || factor == _backingScaleFactor) return;
     _backingScaleFactor = factor;
@@ -114,7 +114,7 @@ void MindMapEditorView::setBackingScaleFactor(double factor)
 
 // ---- Map ----
 
-void MindMapEditorView::setMindMap(std::shared_ptr<MindMap> mindMap)
+void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
 {
     if (mindMap == _mindMap) return;
     cancelEditorModes(true);
@@ -134,12 +134,12 @@ void MindMapEditorView::setMindMap(std::shared_ptr<MindMap> mindMap)
     setNeedsDisplay();
 }
 
-bool MindMapEditorView::enabled() const
+bool MindMapEditor::enabled() const
 {
     return _mindMap && _mindMap->enabled();
 }
 
-void MindMapEditorView::setReadOnly(bool readOnly)
+void MindMapEditor::setReadOnly(bool readOnly)
 {
     if (readOnly == _readOnly) return;
     _readOnly = readOnly;
@@ -151,26 +151,26 @@ void MindMapEditorView::setReadOnly(bool readOnly)
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setIsRecyclerMap(bool isRecyclerMap)
+void MindMapEditor::setIsRecyclerMap(bool isRecyclerMap)
 {
     if (isRecyclerMap == _isRecyclerMap) return;
     _isRecyclerMap = isRecyclerMap;
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setModelessEditor(MindMapModelessEditor* editor)
+void MindMapEditor::setModelessEditor(MindMapModelessEditor* editor)
 {
     _modelessEditor = editor;
     if (_mindMap) _mindMap->setModelessEditor(editor);
 }
 
-void MindMapEditorView::setHierarchyListener(HierarchyListener* listener)
+void MindMapEditor::setHierarchyListener(HierarchyListener* listener)
 {
     _hierarchyListener = listener;
     if (_mindMap) _mindMap->setHierarchyListener(listener);
 }
 
-bool MindMapEditorView::canAutoSave() const
+bool MindMapEditor::canAutoSave() const
 {
     if (_cancelling || _readOnly || !enabled()) return false;
     if (_activity.inplaceEditOpen || _crossLinkSource || _activity.popoverShown) return false;
@@ -179,14 +179,14 @@ bool MindMapEditorView::canAutoSave() const
     return true;
 }
 
-void MindMapEditorView::setActivity(const EditorActivity& activity)
+void MindMapEditor::setActivity(const EditorActivity& activity)
 {
     _activity = activity;
     updateElementToolsVisibility();
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setScrolling(bool scrolling)
+void MindMapEditor::setScrolling(bool scrolling)
 {
     if (scrolling == _scrolling) return;
     _scrolling = scrolling;
@@ -195,7 +195,7 @@ void MindMapEditorView::setScrolling(bool scrolling)
 
 // ---- Modes ----
 
-void MindMapEditorView::cancelEditorModes(bool leaveCrossLinkMode)
+void MindMapEditor::cancelEditorModes(bool leaveCrossLinkMode)
 {
     if (_cancelling) return;
     _cancelling = true;
@@ -208,7 +208,7 @@ void MindMapEditorView::cancelEditorModes(bool leaveCrossLinkMode)
     _cancelling = false;
 }
 
-void MindMapEditorView::addCrossLink()
+void MindMapEditor::addCrossLink()
 {
     cancelEditorModes(true);
     if (!_mindMap) return;
@@ -221,7 +221,7 @@ void MindMapEditorView::addCrossLink()
     if (_crossLinkFeedback) _crossLinkFeedback->showCrossLinkFeedback();
 }
 
-void MindMapEditorView::cancelCrossLinkMode()
+void MindMapEditor::cancelCrossLinkMode()
 {
     if (_crossLinkSource) {
         _crossLinkSource = nullptr;
@@ -231,32 +231,32 @@ void MindMapEditorView::cancelCrossLinkMode()
     if (_crossLinkFeedback) _crossLinkFeedback->hideCrossLinkFeedback();
 }
 
-void MindMapEditorView::externalCancelCrossLinkMode()
+void MindMapEditor::externalCancelCrossLinkMode()
 {
     cancelCrossLinkMode();
     updateElementToolsVisibility();
     setNeedsDisplay();
 }
 
-void MindMapEditorView::updateElementToolsVisibility()
+void MindMapEditor::updateElementToolsVisibility()
 {
     _elementToolsVisible = !_activity.inplaceEditOpen && _mindMap && _mindMap->selectedElementType() != 0 &&
         !_activity.elementMoverDragging && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
 }
 
-void MindMapEditorView::autoFocusChanged(AutoFocusser* /*focusser*/)
+void MindMapEditor::autoFocusChanged(AutoFocusser* /*focusser*/)
 {
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setSuppressShadows(bool suppressShadows)
+void MindMapEditor::setSuppressShadows(bool suppressShadows)
 {
     if (suppressShadows == _suppressShadows) return;
     _suppressShadows = suppressShadows;
     setNeedsDisplay();
 }
 
-void MindMapEditorView::setTopicHasHideTool(bool topicHasHideTool)
+void MindMapEditor::setTopicHasHideTool(bool topicHasHideTool)
 {
     if (topicHasHideTool == _topicHasHideTool) return;
     _topicHasHideTool = topicHasHideTool;
@@ -264,22 +264,22 @@ void MindMapEditorView::setTopicHasHideTool(bool topicHasHideTool)
     selectedElementChanged();
 }
 
-void MindMapEditorView::registerActions()
+void MindMapEditor::registerActions()
 {
-    const std::pair<const char*, void (MindMapEditorView::*)()> actions[] = {
-        {"zoomIn:", &MindMapEditorView::zoomIn},
-        {"zoomOut:", &MindMapEditorView::zoomOut},
-        {"zoomActualSize:", &MindMapEditorView::zoomActualSize},
-        {"zoomContents:", &MindMapEditorView::zoomContents},
-        {"scrollMapToCenter:", &MindMapEditorView::scrollMapToCenter},
-        {"scrollSelectedElementToCenter:", &MindMapEditorView::scrollSelectedElementToCenter},
-        {"scrollSelectedElementVisible:", &MindMapEditorView::scrollSelectedElementVisible},
-        {"scrollPageUp:", &MindMapEditorView::scrollPageUp},
-        {"scrollPageDown:", &MindMapEditorView::scrollPageDown},
-        {"scrollToBeginningOfDocument:", &MindMapEditorView::scrollToBeginningOfDocument},
-        {"scrollToEndOfDocument:", &MindMapEditorView::scrollToEndOfDocument},
-        {"addCrossLink:", &MindMapEditorView::addCrossLink},
-        {"cancelOperation:", &MindMapEditorView::cancelOperation},
+    const std::pair<const char*, void (MindMapEditor::*)()> actions[] = {
+        {"zoomIn:", &MindMapEditor::zoomIn},
+        {"zoomOut:", &MindMapEditor::zoomOut},
+        {"zoomActualSize:", &MindMapEditor::zoomActualSize},
+        {"zoomContents:", &MindMapEditor::zoomContents},
+        {"scrollMapToCenter:", &MindMapEditor::scrollMapToCenter},
+        {"scrollSelectedElementToCenter:", &MindMapEditor::scrollSelectedElementToCenter},
+        {"scrollSelectedElementVisible:", &MindMapEditor::scrollSelectedElementVisible},
+        {"scrollPageUp:", &MindMapEditor::scrollPageUp},
+        {"scrollPageDown:", &MindMapEditor::scrollPageDown},
+        {"scrollToBeginningOfDocument:", &MindMapEditor::scrollToBeginningOfDocument},
+        {"scrollToEndOfDocument:", &MindMapEditor::scrollToEndOfDocument},
+        {"addCrossLink:", &MindMapEditor::addCrossLink},
+        {"cancelOperation:", &MindMapEditor::cancelOperation},
     };
     for (const auto& [action, viewMethod] : actions)
         addAction(action, [this, method = viewMethod](const ActionSender*) {
@@ -298,12 +298,12 @@ void MindMapEditorView::registerActions()
         });
 }
 
-ItemValidation MindMapEditorView::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+ItemValidation MindMapEditor::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
 {
     return validateAction(item.action());
 }
 
-ItemValidation MindMapEditorView::validateAction(const std::string& action) const
+ItemValidation MindMapEditor::validateAction(const std::string& action) const
 {
     if (!enabled()) return ItemValidation::enabledIf(false);
     const bool selected = _mindMap->selectedElement() != nullptr;
@@ -331,7 +331,7 @@ ItemValidation MindMapEditorView::validateAction(const std::string& action) cons
 
 // ---- Input ----
 
-bool MindMapEditorView::keyDown(const KeyEvent& event)
+bool MindMapEditor::keyDown(const KeyEvent& event)
 {
     if (!enabled()) return false;
     const bool control = event.modifiers & ControlModifier;
@@ -374,12 +374,12 @@ bool MindMapEditorView::keyDown(const KeyEvent& event)
     }
 }
 
-bool MindMapEditorView::pointerEvent(const PointerEvent& /*event*/)
+bool MindMapEditor::pointerEvent(const PointerEvent& /*event*/)
 {
     return false;
 }
 
-bool MindMapEditorView::scrollWheel(const ScrollEvent& event)
+bool MindMapEditor::scrollWheel(const ScrollEvent& event)
 {
     if (!std::isfinite(event.deltaX) || !std::isfinite(event.deltaY)) return false;
     if (event.modifiers & (ControlModifier | AltModifier)) {
@@ -395,13 +395,13 @@ bool MindMapEditorView::scrollWheel(const ScrollEvent& event)
     return true;
 }
 
-void MindMapEditorView::magnifyWithEvent(const MagnifyEvent& event)
+void MindMapEditor::magnifyWithEvent(const MagnifyEvent& event)
 {
     if (!std::isfinite(event.magnification)) return;
     zoomAtCenterPoint((event.magnification + 1.0) * _userScaleFactor);
 }
 
-void MindMapEditorView::cancelOperation()
+void MindMapEditor::cancelOperation()
 {
     if (_crossLinkSource || _activity.popoverShown) {
         cancelEditorModes(true);
@@ -417,7 +417,7 @@ void MindMapEditorView::cancelOperation()
 
 // ---- Node editor ----
 
-void MindMapEditorView::mindMapLoaded(int code)
+void MindMapEditor::mindMapLoaded(int code)
 {
     switch (code) {
     case MindMapLoadedNew:
@@ -435,32 +435,32 @@ void MindMapEditorView::mindMapLoaded(int code)
     }
 }
 
-void MindMapEditorView::mindMapChanged()
+void MindMapEditor::mindMapChanged()
 {
     _toolTipRects.clear();
     setNeedsDisplay();
 }
 
-void MindMapEditorView::selectedElementChanged()
+void MindMapEditor::selectedElementChanged()
 {
     _toolTipRects.clear();
     setNeedsDisplay();
     updateElementToolsVisibility();
 }
 
-void MindMapEditorView::updateElementTools(MindMapElement* /*element*/)
+void MindMapEditor::updateElementTools(MindMapElement* /*element*/)
 {
     setNeedsDisplay();
 }
 
-void MindMapEditorView::getEditorScrollState(MindMapEditorScrollState& state)
+void MindMapEditor::getEditorScrollState(MindMapEditorScrollState& state)
 {
     state.setOffset(_position);
     state.setOffsetValid(true);
     state.setZoomScale(_userScaleFactor);
 }
 
-void MindMapEditorView::setEditorScrollState(const MindMapEditorScrollState& state)
+void MindMapEditor::setEditorScrollState(const MindMapEditorScrollState& state)
 {
     if (state.centerSelection()) {
         if (UserDefaults::standard().boolForKey(RestoreZoomFactorKey)) setUserScaleFactor(state.zoomScale());
@@ -473,21 +473,21 @@ void MindMapEditorView::setEditorScrollState(const MindMapEditorScrollState& sta
 
 // In-place editing is not there yet. Until it is, a new topic is not edited, and the undo
 // step its creation handed over is registered at once, so that the creation can still be undone.
-void MindMapEditorView::startEditingNewNode(MindMapNode* /*node*/, UndoState undoState)
+void MindMapEditor::startEditingNewNode(MindMapNode* /*node*/, UndoState undoState)
 {
     if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
 }
 
-void MindMapEditorView::startEditingExistingNode(MindMapNode* /*node*/)
+void MindMapEditor::startEditingExistingNode(MindMapNode* /*node*/)
 {
 }
 
-void MindMapEditorView::startEditingText(MindMapText* /*text*/, UndoState undoState, bool /*creatingText*/)
+void MindMapEditor::startEditingText(MindMapText* /*text*/, UndoState undoState, bool /*creatingText*/)
 {
     if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
 }
 
-std::vector<std::pair<Point, Point>> MindMapEditorView::snapGuideLines() const
+std::vector<std::pair<Point, Point>> MindMapEditor::snapGuideLines() const
 {
     std::vector<std::pair<Point, Point>> lines;
     for (size_t i = 0; i < _snapEngine.getGuideLineCount(); ++i) {

@@ -61,7 +61,7 @@ TEST_F(EditorViewTest, GlobalFactorIsClampedAndKeepsTheMapPointAtTheCentre)
     for (auto [value, expected] : stored) {
         if (value) UserDefaults::standard().setDouble("editorGlobalScaleFactor", *value);
         else UserDefaults::standard().removeObject("editorGlobalScaleFactor");
-        EXPECT_EQ(expected, MindMapEditorView().scaleFactor()) << value.value_or(-1);
+        EXPECT_EQ(expected, MindMapEditor().scaleFactor()) << value.value_or(-1);
     }
     showMap();
     editor->scrollMapPointToCenter(theme->location());
@@ -106,7 +106,7 @@ TEST_F(EditorViewTest, ActionsComeUpTheResponderChainAndFollowTheState)
     const MenuItem item("", "zoomIn:");
     EXPECT_TRUE(editor->validateUserInterfaceItem(item).enabled);
     EXPECT_TRUE(editor->performAction("zoomIn:", &item));
-    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, editor->userScaleFactor());
+    EXPECT_EQ(1.0 + MindMapEditor::ZoomStep, editor->userScaleFactor());
     EXPECT_EQ(std::optional<bool>(true), editor->validateAction("toggleContinuousSpellChecking:").checked);
     map->setSelectedElement(nullptr);
     EXPECT_FALSE(editor->validateAction("addCrossLink:").enabled);
@@ -192,7 +192,7 @@ TEST_F(EditorViewTest, ControlWheelAndPinchZoomAroundTheSelectedTopic)
     showMap();
     const Point topic = editor->mapToViewSpace(theme->location());
     editor->scrollWheel({0, -1, ControlModifier, 0});
-    EXPECT_EQ(1.0 + MindMapEditorView::ZoomStep, editor->userScaleFactor());
+    EXPECT_EQ(1.0 + MindMapEditor::ZoomStep, editor->userScaleFactor());
     expectNear(topic, editor->mapToViewSpace(theme->location()));
     editor->scrollWheel({0, 1, AltModifier, 0});
     EXPECT_DOUBLE_EQ(1.0, editor->userScaleFactor());
@@ -200,7 +200,7 @@ TEST_F(EditorViewTest, ControlWheelAndPinchZoomAroundTheSelectedTopic)
     EXPECT_DOUBLE_EQ(1.0, editor->userScaleFactor());
     // A touchpad's small steps zoom once per whole notch.
     for (int step = 0; step < 7; ++step) editor->scrollWheel({0, 0.25, ControlModifier, 0});
-    EXPECT_DOUBLE_EQ(1.0 - MindMapEditorView::ZoomStep, editor->userScaleFactor());
+    EXPECT_DOUBLE_EQ(1.0 - MindMapEditor::ZoomStep, editor->userScaleFactor());
     editor->scrollWheel({0, -1, ControlModifier, 0});
     // Without a selection the view's centre stays.
     map->setSelectedElement(nullptr);
