@@ -5,7 +5,6 @@
 #include "layout/LayoutInstallation.h"
 #include "panels/PanelsInstallation.h"
 #include "render/RenderInstallation.h"
-#include "store/MindMapStore.h"
 #include "store/StoreImageServices.h"
 
 int main(int argc, char* argv[])
@@ -22,10 +21,6 @@ int main(int argc, char* argv[])
     installRendering();
     installPanels();
 
-    // Only the first instance opens the store; a second one hands its files over and ends.
-    Glib::RefPtr<TarnwickApplication> application = TarnwickApplication::create();
-    int status = application->run(argc, argv);
-    application.reset();
-    MindMapStore::releaseMindMapStoreInstance();
-    return status;
+    // Only the program that owns the store opens it; a second one hands its files over and ends.
+    return TarnwickApplication::runMain(argc, argv);
 }

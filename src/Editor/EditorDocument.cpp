@@ -1,5 +1,6 @@
 #include "Editor/EditorDocument.h"
 
+#include "Editor/ErrorAlert.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapCommandValidation.h"
 #include "MindMaps/MindMapNode.h"
@@ -270,7 +271,7 @@ void EditorDocument::commitModelessEditors()
 void EditorDocument::saveDocument()
 {
     Error error;
-    if (!commitEditor(&error) && !error.isEmpty()) presentError(error);
+    if (!commitEditor(&error)) presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::EditsStayOpen));
 }
 
 bool EditorDocument::canCloseDocument()

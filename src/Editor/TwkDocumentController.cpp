@@ -1,5 +1,6 @@
 #include "Editor/TwkDocumentController.h"
 
+#include "Editor/ErrorAlert.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/StyleManager.h"
@@ -185,7 +186,9 @@ bool TwkDocumentController::commitEditor()
     if (!_singletonDocument) return false;
     Error error;
     bool committed = _singletonDocument->commitEditor(&error);
-    if (!committed && !error.isEmpty()) presentError(error);
+    // The document is about to let go of the map (a switch or the quit): what was not written is
+    // lost, and the user hears so even when the storage gave no reason.
+    if (!committed) presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::LastSavedCopyOnly));
     return committed;
 }
 

@@ -10,13 +10,24 @@ class MindMapStoreLock {
 public:
     static constexpr const char* LockFileName = ".tarnwick.lock";
 
-    // The lock, or nullptr when another holder has it or the file cannot be made.
+    // The lock, or nullptr when another holder has it or the file cannot be made. While this
+    // process has claimed the folder, every call gets a share of the claimed lock.
     static std::unique_ptr<MindMapStoreLock> acquire(const std::string& storeRoot);
+
+    // Takes the lock of the store folder (made when missing) before anything opens the store, so
+    // that a program that cannot own it can step back before it writes anything; the store's own
+    // acquire() then shares this lock. False when another process holds the lock or the folder
+    // cannot be made.
+    static bool claimForProcess(const std::string& storeRoot);
+    // Gives the claim up; the lock stays held while a share of it lives.
+    static void releaseProcessClaim();
+
     ~MindMapStoreLock();
     MindMapStoreLock(const MindMapStoreLock&) = delete;
     MindMapStoreLock& operator=(const MindMapStoreLock&) = delete;
 
 private:
     explicit MindMapStoreLock(int fd) : _fd(fd) {}
+    static std::unique_ptr<MindMapStoreLock> lockFile(const std::string& storeRoot);
     int _fd = -1;
 };

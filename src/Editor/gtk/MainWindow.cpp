@@ -1,12 +1,12 @@
 #include "Editor/gtk/MainWindow.h"
 
+#include "Editor/ErrorAlert.h"
 #include "Editor/gtk/MenuBarAdapter.h"
 #include "MindMaps/MindMap.h"
+#include "platform/AlertPanel.h"
 #include "platform/Clock.h"
 
 #include <glibmm/main.h>
-
-#include <cstdio>
 
 MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     : _scheduler(MonotonicClock::shared()), _canvas(&_scheduler, MonotonicClock::shared())
@@ -25,7 +25,13 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
             return false;
         },
         false);
-    _box.pack_start(_canvas, Gtk::PACK_EXPAND_WIDGET);
+    _canvasOverlay.add(_canvas);
+    _canvasOverlay.add_overlay(_notificationBar.notificationWidget());
+    _canvasOverlay.add_overlay(_notificationBar.progressWidget());
+    _notificationPresenter =
+        std::make_unique<EditorNotificationPresenter>(FeedbackCenter::feedbackCenter(), _scheduler, _notificationBar);
+    _notificationBar.setDismissHandler([this] { _notificationPresenter->dismiss(); });
+    _box.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
     add(_box);
     show_all();
 }
@@ -76,5 +82,9 @@ bool MainWindow::canAutoSave()
 
 void MainWindow::presentError(const Error& error)
 {
-    std::fprintf(stderr, "%s\n", error.localizedDescription.c_str());
+    if (_errorHandler) {
+        _errorHandler(error);
+        return;
+    }
+    AlertPanel::shared().runModal(ErrorAlert::request(error));
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "Editor/EditorDocument.h"
+#include "Editor/EditorNotificationPresenter.h"
 #include "Editor/MainMenu.h"
+#include "Editor/gtk/EditorNotificationBar.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/box.h>
+#include <gtkmm/overlay.h>
 
 #include <functional>
 #include <memory>
@@ -15,8 +18,9 @@ class CommandRouter;
 class MenuBarAdapter;
 class MindMap;
 
-// The main window: the menu bar above the canvas. The system does not restore it between runs;
-// the document controller reopens the last map itself.
+// The main window: the menu bar above the canvas, and over the canvas's top the bar that shows the
+// feedback centre's notifications. The system does not restore it between runs; the document
+// controller reopens the last map itself.
 class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow {
 public:
     MainWindow(MainMenu& menu, CommandRouter& router);
@@ -28,6 +32,10 @@ public:
     MainLoopScheduler& scheduler() { return _scheduler; }
     // Called when the user closes the window, before it goes.
     void setCloseHandler(std::function<void()> handler) { _close = std::move(handler); }
+    // Where the document's errors go; without a handler the window shows them itself.
+    void setErrorHandler(std::function<void(const Error&)> handler) { _errorHandler = std::move(handler); }
+    EditorNotificationPresenter& notificationPresenter() { return *_notificationPresenter; }
+    EditorNotificationBar& notificationBar() { return _notificationBar; }
 
     // EditorDocumentWindow
     void setWindowTitle(const std::string& title) override;
@@ -44,8 +52,12 @@ private:
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
     std::unique_ptr<MenuBarAdapter> _menuBar;
     MainLoopScheduler _scheduler;
+    Gtk::Overlay _canvasOverlay;
     MindMapEditorCanvas _canvas;
+    EditorNotificationBar _notificationBar;
+    std::unique_ptr<EditorNotificationPresenter> _notificationPresenter;
     std::function<void()> _firstFrame;
     std::function<void()> _close;
+    std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
 };

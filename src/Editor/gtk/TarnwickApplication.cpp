@@ -2,10 +2,16 @@
 
 #include "Editor/ApplicationStartup.h"
 #include "Editor/CommandRouter.h"
+#include "Editor/ErrorAlert.h"
 #include "Editor/RunLoopDocumentScheduler.h"
+#include "Editor/TerminationWindowController.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
+#include "platform/AlertPanel.h"
+#include "platform/Folders.h"
+#include "platform/Localizer.h"
 #include "platform/NetworkController.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GioReachability.h"
@@ -15,21 +21,108 @@
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
 #include "store/MindMapStore.h"
+#include "store/MindMapStoreLock.h"
 
+#include <giomm/application.h>
+#include <glib-unix.h>
 #include <glibmm/main.h>
 #include <glibmm/miscutils.h>
+#include <gtkmm/icontheme.h>
+#include <gtkmm/window.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
-Glib::RefPtr<TarnwickApplication> TarnwickApplication::create()
+namespace {
+
+// The signals a session, a terminal or a service manager ends a program with.
+constexpr int QuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// How often a quit asked for inside a dialog's loop looks whether control is back in the main loop.
+constexpr unsigned MainLoopPollMilliseconds = 20;
+
+bool hasDisplay()
 {
-    return Glib::RefPtr<TarnwickApplication>(new TarnwickApplication());
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
 }
 
-TarnwickApplication::TarnwickApplication() : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN)
+Error storeInUseError()
+{
+    return MakeAppError(
+        0, localized(TarnwickApplication::StoreInUseKey),
+        localizedFormat(TarnwickApplication::StoreInUseReasonKey, {MindMapStore::tarnWickStoreRootPath()}));
+}
+
+// Answers every dialog that runs its own loop, as closing it would: each caller sees a cancel.
+void answerOpenDialogs()
+{
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* node = toplevels; node; node = node->next) {
+        GtkWidget* widget = GTK_WIDGET(node->data);
+        if (GTK_IS_DIALOG(widget) && gtk_widget_get_visible(widget))
+            gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_DELETE_EVENT);
+    }
+    g_list_free(toplevels);
+}
+
+} // namespace
+
+// Holds errors back for its lifetime; the outermost one shows what was held once it ends.
+class TarnwickApplication::ErrorDeferral {
+public:
+    explicit ErrorDeferral(TarnwickApplication& application) : _application(application)
+    {
+        ++_application._errorDeferrals;
+    }
+    ~ErrorDeferral()
+    {
+        if (--_application._errorDeferrals == 0) _application.showDeferredErrors();
+    }
+    ErrorDeferral(const ErrorDeferral&) = delete;
+    ErrorDeferral& operator=(const ErrorDeferral&) = delete;
+
+private:
+    TarnwickApplication& _application;
+};
+
+int TarnwickApplication::runMain(int argc, char* argv[])
+{
+    // The store's lock comes first: a program that does not get it must not write anything,
+    // whichever way it ends.
+    const bool ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath());
+    if (!ownsStore && !hasDisplay()) {
+        // Without a display GTK cannot start, but the owner may still be reached over the bus.
+        Glib::RefPtr<Gio::Application> probe = Gio::Application::create(ApplicationId, Gio::APPLICATION_HANDLES_OPEN);
+        try {
+            probe->register_application();
+        } catch (const Glib::Error&) {
+        }
+        if (probe->is_registered() && probe->is_remote()) return probe->run(argc, argv);
+        Error error = storeInUseError();
+        std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
+        return StoreInUseExitStatus;
+    }
+    Glib::RefPtr<TarnwickApplication> application = create(ownsStore);
+    int status = application->run(argc, argv);
+    if (application->_storeInUse) status = StoreInUseExitStatus;
+    application.reset();
+    MindMapStore::releaseMindMapStoreInstance();
+    MindMapStoreLock::releaseProcessClaim();
+    return status;
+}
+
+Glib::RefPtr<TarnwickApplication> TarnwickApplication::create(bool ownsStore)
+{
+    return Glib::RefPtr<TarnwickApplication>(new TarnwickApplication(ownsStore));
+}
+
+TarnwickApplication::TarnwickApplication(bool ownsStore)
+    : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN), _ownsStore(ownsStore)
 {
     Glib::set_application_name(ApplicationName);
     addAction("terminate:", [this](const ActionSender*) { requestQuit(); });
@@ -40,6 +133,9 @@ TarnwickApplication::TarnwickApplication() : Gtk::Application(ApplicationId, Gio
 
 TarnwickApplication::~TarnwickApplication()
 {
+    removeQuitSignals();
+    _terminationWindow.reset();
+    _terminationController.reset();
     GtkModalRun::setSessionStarter(nullptr);
     setCommandPrompts(nullptr);
     // The controller's timers live on the window's scheduler: the controller goes first.
@@ -55,6 +151,20 @@ void TarnwickApplication::on_startup()
 {
     Gtk::Application::on_startup();
     installGtkDesktopPorts();
+    if (!_ownsStore) {
+        showStoreInUse();
+        return;
+    }
+    installQuitSignals();
+    // Logging out quits as the Quit item does.
+    property_register_session() = true;
+    g_signal_connect(gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
+                         static_cast<TarnwickApplication*>(self)->quitFromOutside();
+                     }),
+                     this);
+    // Run from the build folder, the icon is beside the other resources; installed, in the theme.
+    Gtk::IconTheme::get_default()->append_search_path(Folders::resourcesFolder() + "/icons");
+    Gtk::Window::set_default_icon_name(IconName);
     setCommandPrompts(&_commandPrompts);
     // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
     // until it is answered.
@@ -84,8 +194,11 @@ MainWindow& TarnwickApplication::singletonWindow()
         _window = std::make_unique<MainWindow>(_mainMenu, CommandRouter::shared());
         _window->set_title(ApplicationName);
         if (std::getenv(StartupTimingVariable)) _window->setFirstFrameHandler([this] { reportFirstFrame(); });
+        _window->set_icon_name(IconName);
+        _window->setErrorHandler([this](const Error& error) { presentError(error); });
         _window->setCloseHandler([this] {
             if (!_controller) return;
+            ErrorDeferral deferral(*this);
             releaseDocumentMindMap();
             _controller->mindMapEditorWillClose();
             // Closing the last window is a quit: it waits for the termination processes.
@@ -146,12 +259,14 @@ void TarnwickApplication::checkInitialState()
 
 void TarnwickApplication::on_activate()
 {
+    if (_storeInUse) return;
     singletonWindow();
     checkInitialState();
 }
 
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
+    if (_storeInUse) return;
     on_activate();
     for (const Glib::RefPtr<Gio::File>& file : files) {
         std::string path = file->get_path();
@@ -163,11 +278,32 @@ void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustri
 
 void TarnwickApplication::presentError(const Error& error)
 {
-    if (_window) {
-        _window->presentError(error);
-    } else {
-        std::fprintf(stderr, "%s\n", error.localizedDescription.c_str());
+    if (_errorDeferrals > 0) {
+        _deferredErrors.push_back(error);
+        return;
     }
+    showAlert(error);
+}
+
+void TarnwickApplication::showAlert(const Error& error)
+{
+    // The alert is modal on the active window, or stands alone when none is left.
+    AlertPanel::shared().runModal(ErrorAlert::request(error));
+}
+
+void TarnwickApplication::showDeferredErrors()
+{
+    std::vector<Error> errors = std::move(_deferredErrors);
+    _deferredErrors.clear();
+    for (const Error& error : errors) showAlert(error);
+}
+
+void TarnwickApplication::showStoreInUse()
+{
+    _storeInUse = true;
+    Error error = storeInUseError();
+    std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
+    showAlert(error);
 }
 
 void TarnwickApplication::requestQuit()
@@ -176,16 +312,23 @@ void TarnwickApplication::requestQuit()
         quit();
         return;
     }
-    releaseDocumentMindMap();
-    if (_controller->applicationShouldTerminate() == TwkDocumentController::TerminateReply::Cancel) {
-        // The process stays while the termination processes run, even with no window left.
-        if (_controller->isQuitting() && !_held) {
-            _held = true;
-            hold();
+    {
+        ErrorDeferral deferral(*this);
+        releaseDocumentMindMap();
+        if (_controller->applicationShouldTerminate() == TwkDocumentController::TerminateReply::Cancel) {
+            // Everything is written before the quit waits for the termination processes: a session
+            // that ends meanwhile finds every file complete.
+            if (MindMapStore* store = MindMapStore::existingInstance()) store->saveIndexToFile();
+            UserDefaults::standard().synchronize();
+            // The process stays while the termination processes run, even with no window left.
+            if (_controller->isQuitting() && !_held) {
+                _held = true;
+                hold();
+            }
+            return;
         }
-        return;
+        _controller->applicationWillTerminate();
     }
-    _controller->applicationWillTerminate();
     if (_held) {
         _held = false;
         release();
@@ -193,10 +336,90 @@ void TarnwickApplication::requestQuit()
     quit();
 }
 
+void TarnwickApplication::quitFromOutside()
+{
+    // A second request while the first one runs adds nothing: its work was saved first.
+    if (_quitFromOutside) return;
+    _quitFromOutside = true;
+    saveWorkNow();
+    answerOpenDialogs();
+    finishQuitInMainLoop();
+}
+
+void TarnwickApplication::saveWorkNow()
+{
+    if (!_controller || _controller->isTerminated()) return;
+    ErrorDeferral deferral(*this);
+    // A dialog may be up, its caller waiting with the document in hand: the document stays, only
+    // what it holds is written, as the quit would write it.
+    _controller->commitEditor();
+    _controller->history().saveNavigationHistory();
+    UserDefaults& defaults = UserDefaults::standard();
+    if (MindMapStorage* storage = _controller->currentStorage()) {
+        defaults.setString(TwkDocumentController::ReopenProviderIdKey, storage->providerId());
+        defaults.setString(TwkDocumentController::ReopenMindMapIdKey, storage->id());
+    }
+    if (MindMapStore* store = MindMapStore::existingInstance()) store->saveIndexToFile();
+    defaults.synchronize();
+}
+
+void TarnwickApplication::finishQuitInMainLoop()
+{
+    // A dialog's loop ends after its answer; the quit takes the document away, which its caller
+    // may still hold until then.
+    Glib::signal_timeout().connect(
+        [this] {
+            if (g_main_depth() > 1) return true;
+            requestQuit();
+            return false;
+        },
+        MainLoopPollMilliseconds);
+}
+
+void TarnwickApplication::installQuitSignals()
+{
+    for (int signal : QuitSignals) {
+        _signalSources.push_back(g_unix_signal_add(
+            signal,
+            [](gpointer self) -> gboolean {
+                static_cast<TarnwickApplication*>(self)->quitFromOutside();
+                return G_SOURCE_CONTINUE;
+            },
+            this));
+    }
+}
+
+void TarnwickApplication::removeQuitSignals()
+{
+    for (unsigned source : _signalSources) g_source_remove(source);
+    _signalSources.clear();
+}
+
 void TarnwickApplication::terminate()
 {
     // Never from within the controller's call: it asks again once the call is over.
     Glib::signal_idle().connect_once([this] { requestQuit(); });
+}
+
+void TarnwickApplication::closeAllWindows()
+{
+    // The main window stays, empty, under the shutting-down window; whatever else is open goes.
+    for (Gtk::Window* window : get_windows())
+        if (window != _window.get() && window != _terminationWindow.get()) window->hide();
+}
+
+void TarnwickApplication::showTerminationWindow(const std::vector<TerminationProcess*>& processes)
+{
+    _terminationWindow.reset();
+    _terminationController = std::make_unique<TerminationWindowController>(processes);
+    Gtk::Window* parent = _window && _window->get_visible() ? _window.get() : nullptr;
+    _terminationWindow = std::make_unique<TerminationWindow>(*_terminationController, parent);
+}
+
+void TarnwickApplication::terminationProcessesChanged()
+{
+    if (_terminationController && _controller)
+        _terminationController->processesChanged(_controller->terminationProcesses());
 }
 
 void TarnwickApplication::reportFirstFrame()

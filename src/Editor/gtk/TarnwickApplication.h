@@ -10,12 +10,16 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 class MainWindow;
 class MindMap;
+class TerminationWindow;
+class TerminationWindowController;
 
-// The running application: one per user session. A second start hands its files to the first
-// one and ends, so the store is never opened twice.
+// The running application: one per store. A second start hands its files to the first one and
+// ends; one that cannot reach the first (no session bus, another bus) says that the store is in use
+// and ends without writing anything, so the store is never opened twice.
 class TarnwickApplication : public Gtk::Application,
                             public DocumentControllerHost,
                             public CheckboxMenuHandlerDelegate,
@@ -23,22 +27,35 @@ class TarnwickApplication : public Gtk::Application,
 public:
     static constexpr const char* ApplicationId = "com.orrinworks.Tarnwick";
     static constexpr const char* ApplicationName = "Tarnwick";
+    // The icon of the windows, installed in the desktop's icon theme under the application's id.
+    static constexpr const char* IconName = ApplicationId;
     // Set in the environment, it has the first painted frame print a timing line.
     static constexpr const char* StartupTimingVariable = "TARNWICK_STARTUP_TIMING";
+    static constexpr const char* StoreInUseKey = "store_in_use_error";
+    static constexpr const char* StoreInUseReasonKey = "store_in_use_reason";
+    // The exit status of a start that found the store in use by a program it could not reach.
+    static constexpr int StoreInUseExitStatus = 3;
 
-    static Glib::RefPtr<TarnwickApplication> create();
+    // What main() runs: claims the store, then runs the application, or hands the command line
+    // over to the program that owns the store.
+    static int runMain(int argc, char* argv[]);
+
+    static Glib::RefPtr<TarnwickApplication> create(bool ownsStore = true);
     ~TarnwickApplication() override;
 
     // DocumentControllerHost
     void presentError(const Error& error) override;
     void verifySingletonDocumentVisible() override { singletonWindow(); }
     void terminate() override;
+    void closeAllWindows() override;
+    void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override;
+    void terminationProcessesChanged() override;
 
     // CheckboxMenuHandlerDelegate
     MindMap* getMindMap() override;
 
 protected:
-    TarnwickApplication();
+    explicit TarnwickApplication(bool ownsStore);
     void on_startup() override;
     void on_activate() override;
     void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
@@ -48,8 +65,27 @@ private:
     void checkInitialState();
     void showDocumentMindMap();
     void releaseDocumentMindMap();
-    void requestQuit();
     void reportFirstFrame();
+
+    // The one road out, taken by the Quit item, the window's close, Unix signals and the end of
+    // the session alike: the open map is committed, the history and the map to reopen are saved,
+    // and the termination processes run before the application goes.
+    void requestQuit();
+    // A quit asked for from outside the window (a signal, the session's end), possibly while a
+    // dialog runs its own loop: the work is saved at once, the dialogs are answered, and the quit
+    // itself runs once control is back in the main loop.
+    void quitFromOutside();
+    void saveWorkNow();
+    void finishQuitInMainLoop();
+    void installQuitSignals();
+    void removeQuitSignals();
+    void showStoreInUse();
+
+    // Errors met while a quit writes its files wait until everything is written: an alert waits
+    // for the user, and a session that ends meanwhile must find the files complete.
+    void showAlert(const Error& error);
+    void showDeferredErrors();
+    class ErrorDeferral;
 
     std::chrono::steady_clock::time_point _started = std::chrono::steady_clock::now();
     MainMenu _mainMenu;
@@ -59,7 +95,15 @@ private:
     ApplicationTerminationServices _terminationServices;
     std::unique_ptr<DocumentScheduler> _documentScheduler;
     std::shared_ptr<TwkDocumentController> _controller;
+    std::unique_ptr<TerminationWindowController> _terminationController;
+    std::unique_ptr<TerminationWindow> _terminationWindow;
     ObservationToken _mindMapChanged;
+    std::vector<unsigned> _signalSources;
+    std::vector<Error> _deferredErrors;
+    int _errorDeferrals = 0;
+    bool _ownsStore = true;
+    bool _storeInUse = false;
+    bool _quitFromOutside = false;
     bool _checkedInitialState = false;
     bool _held = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/MainLoop.h"
 #include "platform/gtk/MainLoopScheduler.h"
+#include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ class CanvasWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+        TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
         Gtk::Main::init_gtkmm_internals();
         canvas = std::make_unique<MindMapEditorCanvas>(&scheduler, MonotonicClock::shared());
         window = std::make_unique<Gtk::Window>();

@@ -1,6 +1,7 @@
 #include "MindMaps/MindMapTestSupport.h"
 #include "render/TiledMindMapRenderingView.h"
 #include "render/gtk/MindMapPrintOperation.h"
+#include "support/DisplayRequirement.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ using namespace maptest;
 // Printing to a file goes through the print operation's export action, as a print to PDF would.
 TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
 {
-    if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
     Gtk::Main::init_gtkmm_internals();
     MindMap map;
     map.newMindMap("", false, std::nullopt);
