@@ -20,7 +20,8 @@ OPML
 run() {
   "$program" >"$home/first.log" 2>&1 &
   first=$!
-  trap 'kill "$first" 2>/dev/null || true' EXIT
+  # The program quits on the signal as from the menu, writing the store: the folder goes after it.
+  trap 'kill "$first" 2>/dev/null; wait "$first" 2>/dev/null || true' EXIT
   for _ in $(seq 1 200); do
     grep -q tarnwick-first-frame "$home/first.log" && break
     sleep 0.05
