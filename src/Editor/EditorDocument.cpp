@@ -2,7 +2,6 @@
 
 #include "Editor/ErrorAlert.h"
 #include "MindMaps/MindMap.h"
-#include "MindMaps/MindMapCommandValidation.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "Utils/AppErrors.h"
@@ -17,7 +16,6 @@
 #include "store/MindMapStorage.h"
 
 #include <filesystem>
-#include <numbers>
 
 namespace {
 
@@ -49,55 +47,6 @@ EditorDocument::EditorDocument(DocumentScheduler& scheduler)
     });
     _mindMap->setEnabled(false);
     registerActions();
-}
-
-void EditorDocument::registerActions()
-{
-    addAction("saveDocument:", [this](const ActionSender*) { saveDocument(); });
-    const std::pair<const char*, double> rotations[] = {{"rotate90CW:", std::numbers::pi / 2},
-                                                        {"rotate90CCW:", -std::numbers::pi / 2},
-                                                        {"rotate180:", std::numbers::pi}};
-    for (const auto& rotation : rotations) {
-        const double angle = rotation.second;
-        addAction(rotation.first, [this, angle](const ActionSender*) { _mindMap->rotateBranchBy(angle); });
-    }
-    addAction("flipBranchHorizontal:", [this](const ActionSender*) { _mindMap->flipBranch(true); });
-    addAction("flipBranchVertical:", [this](const ActionSender*) { _mindMap->flipBranch(false); });
-    const std::pair<const char*, int32_t> selections[] = {{"selectAllNodes:", 1},
-                                                          {"selectAllCrossLinks:", 2},
-                                                          {"selectAllRelations:", 4},
-                                                          {"selectAllImages:", 8},
-                                                          {"selectAllTexts:", 16}};
-    for (const auto& selection : selections) {
-        const int32_t type = selection.second;
-        addAction(selection.first, [this, type](const ActionSender*) { _mindMap->selectAll(type); });
-    }
-    addAction("selectSearchMatches:", [this](const ActionSender*) { _mindMap->selectSearchMatches(); });
-    // Its menu item only carries the checkbox set-up submenu.
-    addAction("setupCheckboxes:", [](const ActionSender*) {});
-}
-
-ItemValidation EditorDocument::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
-{
-    if (!_storage || !_mindMap->enabled()) return ItemValidation::enabledIf(false);
-    const std::string action = item.action();
-    if (action == "saveDocument:" || action == "revertDocumentToSaved:")
-        return ItemValidation::enabledIf(isDocumentEdited());
-    static const std::pair<const char*, MindMapAction> mapActions[] = {
-        {"rotate90CW:", MindMapAction::rotate90CW},
-        {"rotate90CCW:", MindMapAction::rotate90CCW},
-        {"rotate180:", MindMapAction::rotate180},
-        {"flipBranchHorizontal:", MindMapAction::flipBranchHorizontal},
-        {"flipBranchVertical:", MindMapAction::flipBranchVertical},
-        {"setupCheckboxes:", MindMapAction::setupCheckboxes},
-    };
-    for (const auto& [name, mapAction] : mapActions) {
-        if (action != name) continue;
-        bool handled = true;
-        bool enabled = _mindMap->validateUserInterfaceItem(mapAction, handled);
-        return ItemValidation::enabledIf(!handled || enabled);
-    }
-    return {};
 }
 
 EditorDocument::~EditorDocument()

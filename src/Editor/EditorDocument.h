@@ -103,12 +103,16 @@ public:
 
     void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId);
 
-    // Nothing is enabled without a map; saving only with edits; the selections always; the rest
-    // as the map decides.
+    // Nothing is enabled without a map; saving and reverting only with edits; the map-wide
+    // actions (information, printing, exporting, the selections) always; the rest as the map
+    // decides where it knows the action.
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
 private:
+    // The actions the document answers itself and the map's editing actions it forwards; the
+    // styling ones take their value from the sender.
     void registerActions();
+    void registerMapActions();
     void centralThemeChanged();
     void delayedStartEditingNewMap();
     void stopAutoSaveTimer();

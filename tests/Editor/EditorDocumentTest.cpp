@@ -224,11 +224,13 @@ namespace {
 
 class Item : public ValidatedUserInterfaceItem {
 public:
-    explicit Item(std::string action) : _action(std::move(action)) {}
+    explicit Item(std::string action, std::any value = {}) : _action(std::move(action)), _value(std::move(value)) {}
     std::string action() const override { return _action; }
+    std::any representedValue() const override { return _value; }
 
 private:
     std::string _action;
+    std::any _value;
 };
 
 TEST_F(EditorDocumentTest, ItemsAreEnabledOnlyWithAMapAndSavingOnlyWithEdits)
@@ -246,6 +248,94 @@ TEST_F(EditorDocumentTest, ItemsAreEnabledOnlyWithAMapAndSavingOnlyWithEdits)
     EXPECT_TRUE(document->validateUserInterfaceItem(Item("saveDocument:")).enabled);
     EXPECT_TRUE(document->performAction("saveDocument:", nullptr));
     EXPECT_FALSE(document->isDocumentEdited());
+}
+
+// The document's answers, row by row: nothing without a map, the map-wide actions whatever is
+// selected, saving and reverting with edits, everything else as the map decides.
+TEST_F(EditorDocumentTest, ValidationFollowsTheDocumentsRowsThenTheMap)
+{
+    // Made first, so that it outlives the document's map.
+    FakeNodeEditor editor;
+    auto document = makeDocument(false);
+    document->mindMap()->setNodeEditor(&editor);
+    const char* mapWide[] = {"showMindMapInfo:", "printDocument:",  "exportDocument:",      "exportOutline:",
+                             "printOutline:",    "selectAllNodes:", "selectAllCrossLinks:", "selectAllRelations:",
+                             "selectAllImages:", "selectAllTexts:", "selectSearchMatches:"};
+    for (const char* action : mapWide)
+        EXPECT_FALSE(document->validateUserInterfaceItem(Item(action)).enabled) << "no storage: " << action;
+
+    ASSERT_TRUE(document->attachToStorage(storageOf(Guid)));
+    MindMap* map = document->mindMap();
+    map->setSelectedElement(nullptr);
+    for (const char* action : mapWide)
+        EXPECT_TRUE(document->validateUserInterfaceItem(Item(action)).enabled) << "nothing selected: " << action;
+
+    struct Row {
+        const char* action;
+        bool withoutSelection;
+        bool withTopic;
+    } rows[] = {
+        {"saveDocument:", false, false},
+        {"revertDocumentToSaved:", false, false},
+        {"copy:", false, true},
+        {"addChildNode:", false, true},
+        {"rotate90CW:", false, true},
+        {"toggleShowHull:", false, false},
+        {"changeBorderWidth:", false, true},
+        {"changeLineWidth:", false, false},
+        {"copyAsOutline:", true, true},
+        {"undo:", false, false},
+        {"anActionTheMapDoesNotKnow:", true, true},
+    };
+    for (const Row& row : rows) {
+        map->setSelectedElement(nullptr);
+        EXPECT_EQ(row.withoutSelection, document->validateUserInterfaceItem(Item(row.action)).enabled) << row.action;
+        map->setSelectedElement(map->mainCentralTheme());
+        EXPECT_EQ(row.withTopic, document->validateUserInterfaceItem(Item(row.action)).enabled) << row.action;
+    }
+
+    edit(*document, "Edited");
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("saveDocument:")).enabled);
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("revertDocumentToSaved:")).enabled);
+    map->setEnabled(false);
+    for (const char* action : {"saveDocument:", "selectAllNodes:", "copyAsOutline:"})
+        EXPECT_FALSE(document->validateUserInterfaceItem(Item(action)).enabled) << "disabled map: " << action;
+}
+
+TEST_F(EditorDocumentTest, EditingActionsReachTheMapAndStylingTakesItsValueFromTheSender)
+{
+    // Made first, so that it outlives the document's map.
+    FakeNodeEditor editor;
+    auto document = makeDocument(false);
+    document->mindMap()->setNodeEditor(&editor);
+    ASSERT_TRUE(document->attachToStorage(storageOf(Guid)));
+    MindMap* map = document->mindMap();
+    MindMapNode* root = map->mainCentralTheme();
+    map->setSelectedElement(root);
+    EXPECT_TRUE(document->performAction("addChildNode:", nullptr));
+    EXPECT_EQ(root->childCount(), 1u);
+
+    map->setSelectedElement(root);
+    const double before = root->borderWidth();
+    // A sender without a value changes nothing; a number is the width.
+    EXPECT_TRUE(document->performAction("changeBorderWidth:", nullptr));
+    EXPECT_EQ(root->borderWidth(), before);
+    const Item wide("changeBorderWidth:", 4.0);
+    EXPECT_TRUE(document->performAction("changeBorderWidth:", &wide));
+    EXPECT_EQ(root->borderWidth(), 4.0);
+
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("undo:")).enabled);
+    EXPECT_TRUE(document->performAction("undo:", nullptr));
+    EXPECT_EQ(map->mainCentralTheme()->borderWidth(), before);
+    EXPECT_TRUE(document->validateUserInterfaceItem(Item("redo:")).enabled);
+    EXPECT_TRUE(document->performAction("redo:", nullptr));
+    EXPECT_EQ(map->mainCentralTheme()->borderWidth(), 4.0);
+
+    EXPECT_TRUE(document->performAction("selectAllNodes:", nullptr));
+    EXPECT_EQ(map->selectionWithMask(1).size(), map->nodes().size());
+    for (const char* action : {"delete:", "cut:", "paste:", "expand:", "fullShow:", "copyStyle:", "pasteStyle:",
+                               "changeColor:", "applyPaletteIndex:", "setupCheckboxes:", "flipBranchVertical:"})
+        EXPECT_TRUE(document->respondsToAction(action)) << action;
 }
 
 } // namespace
