@@ -264,6 +264,14 @@ void MindMapEditor::setTopicHasHideTool(bool topicHasHideTool)
     selectedElementChanged();
 }
 
+namespace {
+
+// The auto-focus modes as the window's commands name them.
+constexpr std::pair<const char*, int32_t> kAutoFocusActions[] = {
+    {"autoFocusDisabled:", 0}, {"autoFocusSelected:", 1}, {"autoFocusChildren:", 2}, {"autoFocusBranch:", 3}};
+
+} // namespace
+
 void MindMapEditor::registerActions()
 {
     const std::pair<const char*, void (MindMapEditor::*)()> actions[] = {
@@ -296,6 +304,10 @@ void MindMapEditor::registerActions()
         addAction(action, [this, method = mapMethod](const ActionSender*) {
             if (enabled()) (_mindMap.get()->*method)();
         });
+    for (const auto& [action, mode] : kAutoFocusActions)
+        addAction(action, [this, mode = mode](const ActionSender*) {
+            if (enabled()) _autoFocusser.setAutoFocusMode(mode);
+        });
 }
 
 ItemValidation MindMapEditor::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
@@ -324,6 +336,8 @@ ItemValidation MindMapEditor::validateAction(const std::string& action) const
     if (action == "addCrossLink:") return ItemValidation::enabledIf(!_readOnly && _mindMap->selectedNode());
     if (action == "checkSpelling:") return ItemValidation::enabledIf(!_readOnly);
     ItemValidation validation;
+    for (const auto& [name, mode] : kAutoFocusActions)
+        if (action == name) validation.checked = _autoFocusser.autoFocusMode() == mode;
     if (action == "toggleAutomaticSpellingCorrection:") validation.checked = _automaticSpellingCorrectionEnabled;
     if (action == "toggleContinuousSpellChecking:") validation.checked = _continuousSpellCheckEnabled;
     return validation;
@@ -391,8 +405,16 @@ bool MindMapEditor::scrollWheel(const ScrollEvent& event)
         for (; _zoomWheelTravel >= 1; _zoomWheelTravel -= 1) zoomOut();
         return true;
     }
-    scrollBy(10 * event.deltaX, 10 * event.deltaY);
+    // As far as the toolkit's own scrolled views go for a view of this size: a notch moves the
+    // two-thirds power of the visible length, so a large window crosses a map in a few notches and
+    // a small one still moves in steps a reader can follow.
+    scrollBy(event.deltaX * wheelScrollStep(_frameSize.width), event.deltaY * wheelScrollStep(_frameSize.height));
     return true;
+}
+
+double MindMapEditor::wheelScrollStep(double visibleLength)
+{
+    return visibleLength > 0 ? std::pow(visibleLength, 2.0 / 3.0) : 0.0;
 }
 
 void MindMapEditor::magnifyWithEvent(const MagnifyEvent& event)

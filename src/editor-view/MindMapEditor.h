@@ -195,6 +195,8 @@ public:
     // Presses and drags belong to the gestures of the mouse handling; nothing uses them yet.
     bool pointerEvent(const PointerEvent& event);
     bool scrollWheel(const ScrollEvent& event);
+    // How far one wheel notch scrolls along a side of the view that is this long.
+    static double wheelScrollStep(double visibleLength);
     void magnifyWithEvent(const MagnifyEvent& event);
     // Escape: leaves the cross-link mode or a popover, else shrinks or clears the selection, and
     // with nothing selected tells the window.

@@ -113,6 +113,23 @@ TEST_F(EditorViewTest, ActionsComeUpTheResponderChainAndFollowTheState)
     EXPECT_FALSE(editor->validateAction("scrollSelectedElementVisible:").enabled);
 }
 
+TEST_F(EditorViewTest, AutoFocusItemsSetTheModeAndTheCurrentOneIsChecked)
+{
+    const char* actions[] = {"autoFocusDisabled:", "autoFocusSelected:", "autoFocusChildren:", "autoFocusBranch:"};
+    EXPECT_FALSE(editor->validateAction(actions[1]).enabled) << "no map";
+    showMap();
+    for (int32_t mode : {2, 3, 1, 0}) {
+        EXPECT_TRUE(editor->performAction(actions[mode], nullptr));
+        EXPECT_EQ(mode, editor->autoFocusser().autoFocusMode());
+        EXPECT_EQ(mode != 0, editor->autoFocusser().enabled());
+        for (int32_t item = 0; item < 4; ++item) {
+            const ItemValidation validation = editor->validateAction(actions[item]);
+            EXPECT_TRUE(validation.enabled);
+            EXPECT_EQ(std::optional<bool>(item == mode), validation.checked) << actions[item];
+        }
+    }
+}
+
 TEST_F(EditorViewTest, ZoomContentsLeavesRoomUnlessTheZoomWouldPassItsLimit)
 {
     showMap();
@@ -165,7 +182,7 @@ TEST_F(EditorViewTest, ScrollElementVisibleKeepsThirtyUnitsOrCentres)
     EXPECT_DOUBLE_EQ(bounds.midX(), editor->getMapClipRect().midX());
 }
 
-TEST_F(EditorViewTest, PageKeysScrollThreeQuartersAndTheWheelTenPointsANotch)
+TEST_F(EditorViewTest, PageKeysScrollThreeQuartersAndTheWheelAsFarAsTheToolkitsScrolledViews)
 {
     showMap();
     editor->scrollMapPointToCenter(theme->location());
@@ -178,13 +195,19 @@ TEST_F(EditorViewTest, PageKeysScrollThreeQuartersAndTheWheelTenPointsANotch)
         editor->keyDown({key, 0});
         EXPECT_EQ(moved, editor->position() - before) << key;
     }
-    // In the toolkit's sign: a notch down scrolls down.
-    const std::pair<ScrollEvent, Point> wheels[] = {{{0, 1, 0, 0}, {0, 10}}, {{-0.5, 0, 0, 0}, {-5, 0}}};
+    // A notch moves the two-thirds power of the visible length along its side: 1000 gives 100,
+    // 343 gives 49, whatever the zoom. In the toolkit's sign a notch down scrolls down.
+    editor->setFrameSize({1000, 343});
+    editor->setUserScaleFactor(2.0);
+    editor->scrollMapPointToCenter(theme->location());
+    const std::pair<ScrollEvent, Point> wheels[] = {
+        {{0, 1, 0, 0}, {0, 49}}, {{-0.5, 0, 0, 0}, {-50, 0}}, {{0.25, -0.5, 0, 0}, {25, -24.5}}};
     for (auto [wheel, moved] : wheels) {
         const Point before = editor->position();
         editor->scrollWheel(wheel);
-        EXPECT_EQ(moved, editor->position() - before);
+        expectNear(moved, editor->position() - before);
     }
+    EXPECT_EQ(0.0, MindMapEditor::wheelScrollStep(0));
 }
 
 TEST_F(EditorViewTest, ControlWheelAndPinchZoomAroundTheSelectedTopic)
