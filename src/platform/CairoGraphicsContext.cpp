@@ -3,6 +3,7 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
+#include "platform/VisibleStroke.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -246,14 +247,66 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
     const bool dashed = !style.dash.empty() && dashLength > 0;
     // Miter joins may reach further than half the width; a few widths cover the usual limit.
     noteDrawn(path.controlPointBounds(), path.lineWidth() * 5);
-    cairo_new_path(_cr);
-    path.addToCairo(_cr);
     cairo_set_line_cap(_cr, cairoCap(style.cap));
-    cairo_set_dash(_cr, dashed ? style.dash.data() : nullptr, dashed ? int(style.dash.size()) : 0,
-                   std::isfinite(style.dashPhase) ? style.dashPhase : 0);
     setSource(_cr, style.color);
-    cairo_stroke(_cr);
+    const double phase = std::isfinite(style.dashPhase) ? style.dashPhase : 0;
+    std::vector<StrokePiece> pieces;
+    if (cutsStrokes() && cutStrokeToArea(path, strokeArea(path), dashed, backendTransform(), pieces)) {
+        // The pieces are what shows of the path; each starts its dashes where the path had them.
+        for (StrokePiece& piece : pieces) {
+            piece.path.setLineWidth(path.lineWidth());
+            piece.path.setLineJoinStyle(path.lineJoinStyle());
+            cairo_new_path(_cr);
+            piece.path.addToCairo(_cr);
+            cairo_set_dash(_cr, dashed ? style.dash.data() : nullptr, dashed ? int(style.dash.size()) : 0,
+                           phase + piece.dashPhase);
+            cairo_stroke(_cr);
+        }
+    } else {
+        cairo_new_path(_cr);
+        path.addToCairo(_cr);
+        cairo_set_dash(_cr, dashed ? style.dash.data() : nullptr, dashed ? int(style.dash.size()) : 0, phase);
+        cairo_stroke(_cr);
+    }
     cairo_set_dash(_cr, nullptr, 0, 0);
+}
+
+bool CairoGraphicsContext::cutsStrokes() const
+{
+    // Only pictures: vector output keeps its paths as they were drawn.
+    return _kind == GraphicsSurfaceKind::Bitmap || _kind == GraphicsSurfaceKind::Screen;
+}
+
+Rect CairoGraphicsContext::strokeArea(const BezierPath& path) const
+{
+    double x1, y1, x2, y2;
+    cairo_clip_extents(_cr, &x1, &y1, &x2, &y2);
+    // A miter join reaches half the width times the miter limit beyond its corner; caps reach no
+    // further. Two device pixels more keep the anti-aliased edge.
+    const double width = path.lineWidth();
+    const double reach = std::max(width / 2 * cairo_get_miter_limit(_cr), width) + 2 * userUnitsPerPixel();
+    return Rect(x1 - reach, y1 - reach, x2 - x1 + 2 * reach, y2 - y1 + 2 * reach);
+}
+
+double CairoGraphicsContext::userUnitsPerPixel() const
+{
+    // The inverse of the transform's smallest stretch: the longest a pixel is in user space.
+    const AffineTransform t = currentTransform();
+    const double sum = t.xx * t.xx + t.yx * t.yx + t.xy * t.xy + t.yy * t.yy;
+    const double det = std::abs(t.xx * t.yy - t.xy * t.yx);
+    const double smallest = std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2));
+    return smallest > 0 ? 1 / smallest : 1;
+}
+
+AffineTransform CairoGraphicsContext::backendTransform() const
+{
+    // cairo rounds a path to its fixed-point grid in the coordinates of the surface's memory,
+    // which a surface's own scale and offset (a HiDPI window, a group) lead to from device space.
+    cairo_surface_t* target = cairo_get_group_target(_cr);
+    double sx = 1, sy = 1, dx = 0, dy = 0;
+    cairo_surface_get_device_scale(target, &sx, &sy);
+    cairo_surface_get_device_offset(target, &dx, &dy);
+    return AffineTransform{sx, 0, 0, sy, dx, dy}.concatenating(currentTransform());
 }
 
 void CairoGraphicsContext::fillPathWithLinearGradient(const BezierPath& path, const std::vector<GradientStop>& stops,

@@ -56,6 +56,13 @@ public:
 private:
     bool isDrawable(const BezierPath& path) const;
     bool isDrawable(const Rect& rect) const;
+    // Whether strokes are cut down to what shows inside the clip.
+    bool cutsStrokes() const;
+    // The clip's extents in user space, grown by all a stroke of the path may reach beyond it.
+    Rect strokeArea(const BezierPath& path) const;
+    double userUnitsPerPixel() const;
+    // User space to the coordinates of the target surface's pixels.
+    AffineTransform backendTransform() const;
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();

@@ -2,12 +2,15 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
+#include "platform/VisibleStroke.h"
 
 #include <cairo-pdf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -305,4 +308,166 @@ TEST(CairoGraphicsContext, ImagesKeepTheirOwnAlphaAndTheGivenOpacity)
     EXPECT_NEAR(128, half.r, 2);
     EXPECT_EQ(255, half.b);
     EXPECT_NEAR(191, quarter.r, 2);
+}
+
+namespace {
+
+// How two pictures of one size differ: the largest difference of any channel of any pixel, and
+// how many pixels differ by more than rounding.
+struct Difference {
+    int largest = 0;
+    int pixels = 0;
+};
+
+Difference compare(cairo_surface_t* a, cairo_surface_t* b)
+{
+    Difference difference;
+    for (int y = 0; y < cairo_image_surface_get_height(a); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(a); ++x) {
+            const Argb p = pixelAt(a, x, y), q = pixelAt(b, x, y);
+            const int d =
+                std::max({std::abs(p.a - q.a), std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+            difference.largest = std::max(difference.largest, d);
+            difference.pixels += d > 1;
+        }
+    return difference;
+}
+
+int inkedPixels(cairo_surface_t* surface)
+{
+    int count = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(surface); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(surface); ++x) count += pixelAt(surface, x, y).a != 0;
+    return count;
+}
+
+BezierPath polyline(std::initializer_list<Point> points)
+{
+    BezierPath path;
+    for (Point p : points) path.hasCurrentPoint() ? path.lineTo(p) : path.moveTo(p);
+    return path;
+}
+
+} // namespace
+
+// Strokes on pictures are cut down to what shows inside the clip: long lines through a window
+// cost what the window shows. Whatever is cut, the window shows what the whole stroke shows.
+TEST(CairoGraphicsContext, StrokesCutToTheClipShowWhatTheWholeStrokeShows)
+{
+    BezierPath curve;
+    curve.moveTo(Point{-5000, -3000});
+    curve.curveTo(Point{5000, 3000}, Point{-1960, 3020}, Point{2040, -2980});
+    curve.lineTo(Point{9000, 9000});
+    BezierPath closed = polyline({{-4000, 30}, {4000, 35}, {4000, 5000}, {-4000, 5000}});
+    closed.closePath();
+    // A zigzag that leaves and re-enters the window, and a path with a piece wholly outside.
+    const BezierPath zigzag =
+        polyline({{-3000, 10}, {30, 12}, {3000, 15}, {5000, 2000}, {-40, 70}, {35, 77}, {6000, 4000}});
+    BezierPath twoParts = polyline({{5000, 5000}, {6000, 6000}});
+    twoParts.moveTo(Point{-7000, -15});
+    twoParts.lineTo(Point{7000, 55});
+    const struct {
+        const char* name;
+        BezierPath path;
+        std::vector<double> dash;
+        double width;
+    } cases[] = {
+        {"diagonal solid", polyline({{-9970, -7980}, {10030, 8020}}), {}, 3},
+        {"diagonal dashed", polyline({{-9970, -7980}, {10030, 8020}}), {1.7, 1.7}, 3},
+        {"upright dashed", polyline({{40.25, -90000}, {40.25, 90000}}), {3.06, 3.06}, 3},
+        {"zigzag dashed", zigzag, {2.21, 1.3, 4, 2}, 1.7},
+        {"zigzag odd dash", zigzag, {5, 2, 1}, 4.5},
+        {"two subpaths dashed", twoParts, {3.06, 3.06}, 2},
+        {"curve solid", curve, {}, 3},
+        {"curve dashed (kept whole)", curve, {1.7, 1.7}, 3},
+        {"closed outline", closed, {}, 12},
+    };
+    const AffineTransform transforms[] = {AffineTransform(), AffineTransform{0.25, 0, 0, 0.25, 20.37, 11.6},
+                                          AffineTransform{2, 0, 0, 2, -17.5, 3.25},
+                                          AffineTransform{1, 0.3, -0.2, 1, 3, 1}};
+    for (const auto& c : cases)
+        for (const AffineTransform& t : transforms) {
+            // The reference strokes the whole path through cairo itself.
+            BitmapCanvas reference(100, 80);
+            cairo_t* cr = reference.cr.get();
+            cairo_rectangle(cr, 3, 4, 90, 70);
+            cairo_clip(cr);
+            cairo_matrix_t m;
+            cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0, t.y0);
+            cairo_transform(cr, &m);
+            BezierPath whole = c.path;
+            whole.setLineWidth(c.width);
+            whole.addToCairo(cr);
+            cairo_set_dash(cr, c.dash.data(), int(c.dash.size()), 0.8);
+            cairo_set_source_rgb(cr, 0.2, 0.4, 0.6);
+            cairo_stroke(cr);
+
+            BitmapCanvas canvas(100, 80);
+            canvas.context.clipToRect(Rect(3, 4, 90, 70));
+            canvas.context.concat(t);
+            StrokeStyle style = StrokeStyle::solid(Color(0.2, 0.4, 0.6));
+            style.dash = c.dash;
+            style.dashPhase = 0.8;
+            canvas.context.strokePath(whole, style);
+            EXPECT_FALSE(canvas.context.hasFailed());
+            const int inked = inkedPixels(reference.surface.get());
+            EXPECT_GT(inked, 0) << c.name;
+            // A line cut anew ends a hair off where cairo's grid put the whole line: an edge pixel
+            // may gain or lose one of the 15 rows cairo samples a pixel with. Dashes out of phase
+            // would differ by whole dashes, all along the line.
+            const Difference difference = compare(reference.surface.get(), canvas.surface.get());
+            EXPECT_LE(difference.largest, 20) << c.name << " at " << t.xx << ", " << t.yx;
+            EXPECT_LE(difference.pixels, inked / 25 + 4) << c.name << " at " << t.xx << ", " << t.yx;
+        }
+}
+
+TEST(VisibleStroke, CutsLinesToTheAreaAndKeepsTheirDashPhase)
+{
+    const Rect area(0, 0, 100, 100);
+    std::vector<StrokePiece> pieces;
+    // Wholly inside: nothing to cut.
+    EXPECT_FALSE(cutStrokeToArea(polyline({{10, 10}, {90, 90}}), area, true, AffineTransform(), pieces));
+    // Wholly outside: cut to nothing.
+    EXPECT_TRUE(cutStrokeToArea(polyline({{-10, 200}, {300, 200}}), area, true, AffineTransform(), pieces));
+    EXPECT_TRUE(pieces.empty());
+
+    // A dashed line from far left: its piece starts at the edge, as far into its dashes as the
+    // part left out is long.
+    ASSERT_TRUE(cutStrokeToArea(polyline({{-1000, 50}, {50, 50}, {50, 2000}}), area, true, AffineTransform(), pieces));
+    ASSERT_EQ(1u, pieces.size());
+    EXPECT_DOUBLE_EQ(1000, pieces[0].dashPhase);
+    const auto& elements = pieces[0].path.elements();
+    ASSERT_EQ(3u, elements.size());
+    EXPECT_EQ((Point{0, 50}), elements[0].points[0]);
+    EXPECT_EQ((Point{50, 50}), elements[1].points[0]);
+    EXPECT_EQ((Point{50, 100}), elements[2].points[0]);
+
+    // Leaving and coming back: two pieces, the second as far in as everything before it.
+    ASSERT_TRUE(
+        cutStrokeToArea(polyline({{50, 50}, {50, 500}, {60, 500}, {60, 50}}), area, true, AffineTransform(), pieces));
+    ASSERT_EQ(2u, pieces.size());
+    EXPECT_EQ(0, pieces[0].dashPhase);
+    EXPECT_DOUBLE_EQ(450 + 10 + 400, pieces[1].dashPhase);
+    // A solid stroke keeps one piece with both runs.
+    ASSERT_TRUE(
+        cutStrokeToArea(polyline({{50, 50}, {50, 500}, {60, 500}, {60, 50}}), area, false, AffineTransform(), pieces));
+    ASSERT_EQ(1u, pieces.size());
+    EXPECT_EQ(4u, pieces[0].path.elements().size());
+
+    // Lengths are measured on cairo's device grid and in user space: at scale 4 the 1000-point
+    // part left out is still 1000 long.
+    ASSERT_TRUE(cutStrokeToArea(polyline({{-1000, 50}, {50, 50}}), area, true, AffineTransform::scaling(4, 4), pieces));
+    EXPECT_DOUBLE_EQ(1000, pieces[0].dashPhase);
+    EXPECT_DOUBLE_EQ(5, dashedLineLength(Point{0, 0}, Point{3, 4}, AffineTransform{2, 0, 0, 2, 0.3, 0}));
+
+    // A dashed subpath with a curve is kept whole: its length is cairo's own affair.
+    BezierPath curved = polyline({{-1000, 50}, {50, 50}});
+    curved.curveTo(Point{50, 900}, Point{60, 300}, Point{80, 600});
+    ASSERT_FALSE(cutStrokeToArea(curved, area, true, AffineTransform(), pieces));
+    // Solid, the curve outside the area is left out.
+    BezierPath outside = polyline({{50, 50}, {50, 500}});
+    outside.curveTo(Point{900, 900}, Point{300, 300}, Point{600, 600});
+    ASSERT_TRUE(cutStrokeToArea(outside, area, false, AffineTransform(), pieces));
+    ASSERT_EQ(1u, pieces.size());
+    EXPECT_EQ(2u, pieces[0].path.elements().size());
 }
