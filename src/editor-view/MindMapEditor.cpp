@@ -242,6 +242,7 @@ void MindMapEditor::updateElementToolsVisibility()
 {
     _elementToolsVisible = !_activity.inplaceEditOpen && _mindMap && _mindMap->selectedElementType() != 0 &&
         !_activity.elementMoverDragging && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
+    _elementTools.setVisible(_elementToolsVisible);
 }
 
 void MindMapEditor::autoFocusChanged(AutoFocusser* /*focusser*/)

@@ -4,6 +4,7 @@
 #include "editor-view/AutoFocusser.h"
 #include "editor-view/EditorEvents.h"
 #include "editor-view/KeyboardHandler.h"
+#include "editor-view/NodeCreatorTools.h"
 #include "layout/SnapEngine.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
@@ -174,6 +175,9 @@ public:
     void externalCancelCrossLinkMode();
     bool elementToolsVisible() const { return _elementToolsVisible; }
     void updateElementToolsVisibility();
+    // The handles round the selected element.
+    NodeCreatorTools* elementTools() { return &_elementTools; }
+    const ElementTools* elementTools() const override { return &_elementTools; }
     bool suppressShadows() const { return _suppressShadows; }
     void setSuppressShadows(bool suppressShadows);
     bool topicHasHideTool() const { return _topicHasHideTool; }
@@ -279,6 +283,7 @@ private:
     MindMapModelessEditor* _modelessEditor = nullptr;
     HierarchyListener* _hierarchyListener = nullptr;
 
+    NodeCreatorTools _elementTools{this, this};
     KeyboardHandler _keyboardHandler{this};
     AutoFocusser _autoFocusser{this};
     SnapEngine _snapEngine;
