@@ -20,8 +20,9 @@ struct ColorSchemeNodeState {
     // The topic's palette entry, one-based, 0 for none. Branch colouring writes the entry it chose.
     int64_t paletteInfo = 0;
 
-    // paletteInfo of every child of the topic's parent. Only read for a main branch that has no
-    // palette entry yet, so it may be left empty for every other topic.
+    // The palette entries (1 to the palette's count) that children of the topic's parent have,
+    // each once, in ascending order. Only read for a main branch that has no palette entry yet,
+    // so it may be left empty for every other topic.
     std::vector<int64_t> siblingPaletteInfos;
 
     // The parent's effective colours (its own customised colours where it has them). Only read for

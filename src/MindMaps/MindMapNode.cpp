@@ -190,10 +190,10 @@ void MindMapNode::setParent(MindMapNode* parent)
         if (parent) {
             int64_t level = nodeLevel();
             if (level == 1) {
-                _paletteInfo = 0;
+                setPaletteInfo(0);
             } else if (level == 0) {
-                _paletteInfo = 0;
-                for (MindMapNode* child : _children) child->_paletteInfo = 0;
+                setPaletteInfo(0);
+                for (MindMapNode* child : _children) child->setPaletteInfo(0);
             }
         } else {
             setIsHidden(false);
@@ -225,6 +225,7 @@ void MindMapNode::insertChildNode(MindMapNode* node)
     node->_parent = this;
     node->_indexInParent = _children.size();
     _children.push_back(node);
+    countChildPaletteInfo(node->_paletteInfo, true);
     treeChanged();
     childrenChanged(node->_indexInParent, node->_indexInParent);
 }
@@ -245,11 +246,35 @@ void MindMapNode::detachChildAt(size_t index)
 {
     if (index >= _children.size()) return;
     MindMapNode* child = _children[index];
+    countChildPaletteInfo(child->_paletteInfo, false);
     child->_parent = nullptr;
     child->_indexInParent = 0;
     _children.erase(_children.begin() + static_cast<std::ptrdiff_t>(index));
     treeChanged();
     renumberChildrenFrom(index);
+}
+
+void MindMapNode::countChildPaletteInfo(int64_t paletteInfo, bool added)
+{
+    if (paletteInfo <= 0) return;
+    if (added) {
+        if (!_childPaletteInfoCounts) _childPaletteInfoCounts = std::make_unique<std::map<int64_t, size_t>>();
+        ++(*_childPaletteInfoCounts)[paletteInfo];
+        return;
+    }
+    if (!_childPaletteInfoCounts) return;
+    auto entry = _childPaletteInfoCounts->find(paletteInfo);
+    if (entry == _childPaletteInfoCounts->end()) return;
+    if (--entry->second == 0) _childPaletteInfoCounts->erase(entry);
+    if (_childPaletteInfoCounts->empty()) _childPaletteInfoCounts.reset();
+}
+
+void MindMapNode::setPaletteInfo(int64_t paletteInfo)
+{
+    if (paletteInfo == _paletteInfo) return;
+    if (_parent) _parent->countChildPaletteInfo(_paletteInfo, false);
+    _paletteInfo = paletteInfo;
+    if (_parent) _parent->countChildPaletteInfo(_paletteInfo, true);
 }
 
 void MindMapNode::renumberChildrenFrom(size_t index)
@@ -583,14 +608,14 @@ void MindMapNode::mapNodeStyleChanged()
 
 void MindMapNode::setColorPaletteIndex(int64_t index)
 {
-    _paletteInfo = index + 1;
+    setPaletteInfo(index + 1);
     _style->clearColorCustomization();
     reevaluateSubtreeStyle();
 }
 
 void MindMapNode::resetPaletteColor()
 {
-    _paletteInfo = 0;
+    setPaletteInfo(0);
     reevaluateSubtreeStyle();
 }
 
@@ -630,7 +655,7 @@ void MindMapNode::clearStyleCustomization()
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
-        if (level >= 2) node->_paletteInfo = 0;
+        if (level >= 2) node->setPaletteInfo(0);
         node->_style->setListener(nullptr);
         node->_style->reset();
         node->_style->setListener(node);

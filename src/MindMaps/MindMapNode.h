@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -162,7 +163,11 @@ public:
     void mapNodeStyleChanged();
 
     int64_t paletteInfo() const { return _paletteInfo; }
-    void setPaletteInfo(int64_t paletteInfo) { _paletteInfo = paletteInfo; }
+    void setPaletteInfo(int64_t paletteInfo);
+    // The palette entries (above 0) the node's children have, each with the number of children
+    // that have it; null when no child has one. Kept up to date as children come, go and change
+    // their entry, so that colouring a child never has to look at all of its siblings.
+    const std::map<int64_t, size_t>* childPaletteInfoCounts() const { return _childPaletteInfoCounts.get(); }
     // Takes the palette entry of the zero-based index and hands the colours back to the scheme.
     void setColorPaletteIndex(int64_t index);
     void resetPaletteColor();
@@ -465,6 +470,8 @@ private:
     // Takes the child out of the list and renumbers the later children.
     void detachChildAt(size_t index);
     void renumberChildrenFrom(size_t index);
+    // Counts a child's palette entry in or out of childPaletteInfoCounts().
+    void countChildPaletteInfo(int64_t paletteInfo, bool added);
     // The children from first to last (inclusive) changed their place: renumbers their branches
     // and tells the map that the tree changed.
     void childrenChanged(size_t first, size_t last);
@@ -529,6 +536,7 @@ private:
     int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
+    std::unique_ptr<std::map<int64_t, size_t>> _childPaletteInfoCounts;
     bool _noteSearchMatch = false;
     int64_t _originalLevel = 0;
     std::string _text;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -86,8 +87,9 @@ std::optional<Font> usableStoredFont(const std::string& key)
 }
 
 // What the scheme reads of the topic: its level and palette entry, its current scheme colours,
-// for a main branch the palette entries of its siblings, and below the central theme the parent's
-// effective colours (its customised ones included, so that a recoloured branch stays one colour).
+// for a main branch the palette entries its siblings use, and below the central theme the
+// parent's effective colours (its customised ones included, so that a recoloured branch stays one
+// colour).
 ColorSchemeNodeState schemeStateOfNode(const MindMapNode& node, int64_t nodeLevel, const MMColorScheme& scheme)
 {
     ColorSchemeNodeState state;
@@ -97,21 +99,15 @@ ColorSchemeNodeState schemeStateOfNode(const MindMapNode& node, int64_t nodeLeve
     state.colorSchemeStrokeColor = node.colorSchemeStrokeColor();
     state.colorSchemeTextColor = node.colorSchemeTextColor();
     if (const MindMapNode* parent = node.parent()) {
-        // Only a main branch without an entry looks at its siblings' entries. A central theme may
-        // have thousands of main branches: once every entry of the palette is seen in use, the
-        // rest cannot change the answer, so the walk stops there.
-        // A scheme without a palette has no entry to look for.
+        // Only a main branch without an entry looks at its siblings' entries, and only at those
+        // the palette has. The parent keeps count of its children's entries: a central theme may
+        // have tens of thousands of main branches, and walking them all for each one would make
+        // styling them quadratic.
         const int64_t entries = static_cast<int64_t>(scheme.paletteCount());
-        if (state.nodeLevel == 1 && state.paletteInfo <= 0 && entries > 0) {
-            std::vector<bool> seen(static_cast<size_t>(std::max<int64_t>(entries, 0)) + 1, false);
-            int64_t unseen = entries;
-            for (const MindMapNode* sibling : parent->children()) {
-                const int64_t info = sibling->paletteInfo();
-                if (info <= 0 || info > entries || seen[static_cast<size_t>(info)]) continue;
-                seen[static_cast<size_t>(info)] = true;
-                state.siblingPaletteInfos.push_back(info);
-                if (--unseen == 0) break;
-            }
+        const std::map<int64_t, size_t>* used = parent->childPaletteInfoCounts();
+        if (state.nodeLevel == 1 && state.paletteInfo <= 0 && entries > 0 && used) {
+            for (auto entry = used->lower_bound(1); entry != used->end() && entry->first <= entries; ++entry)
+                state.siblingPaletteInfos.push_back(entry->first);
         }
         state.parentFillColor = parent->fillColor();
         state.parentStrokeColor = parent->strokeColor();

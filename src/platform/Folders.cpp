@@ -47,20 +47,27 @@ std::string configFolder()
 
 std::string executableFolder()
 {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().string();
+    // The running program does not move: asked once. Resources are looked up for every link and
+    // icon of a map, and a system call each time made loading a map of many links slow.
+    static const std::string folder = [] {
+        std::error_code ec;
+        fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+        return ec ? std::string() : exe.parent_path().string();
+    }();
+    return folder;
 }
 
 std::string resourcesFolder()
 {
     if (const char* value = std::getenv("TARNWICK_RESOURCES"); value && *value) return value;
-    const std::string exeFolder = executableFolder();
-    if (exeFolder.empty()) return {};
-    const std::string besideBuild = exeFolder + "/../resources";
-    if (isFolder(besideBuild)) return fs::path(besideBuild).lexically_normal().string();
-    return fs::path(exeFolder + "/../share/tarnwick").lexically_normal().string();
+    static const std::string installed = [] {
+        const std::string exeFolder = executableFolder();
+        if (exeFolder.empty()) return std::string();
+        const std::string besideBuild = exeFolder + "/../resources";
+        if (isFolder(besideBuild)) return fs::path(besideBuild).lexically_normal().string();
+        return fs::path(exeFolder + "/../share/tarnwick").lexically_normal().string();
+    }();
+    return installed;
 }
 
 std::string resourcePath(const std::string& relativePath)

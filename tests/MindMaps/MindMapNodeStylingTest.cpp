@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -125,4 +127,41 @@ TEST_F(MindMapNodeStylingTest, CloudDocumentsWithTheMapExtensionAreLinkedAsMaps)
         node->linkToCloudDocument(path, "n2");
         EXPECT_EQ(node->diagramLink()->linkType(), DiagramLink::LinkTypeCloudDocument) << path;
     }
+}
+
+// The counts a parent keeps of its children's palette entries must always equal a fresh count:
+// colouring a new main branch reads them instead of its siblings.
+TEST_F(MindMapNodeStylingTest, AParentCountsItsChildrenPaletteEntriesThroughEveryChange)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* other = theme("Other");
+    auto recount = [](const MindMapNode* parent) {
+        std::map<int64_t, size_t> counts;
+        for (const MindMapNode* child : parent->children())
+            if (child->paletteInfo() > 0) ++counts[child->paletteInfo()];
+        return counts;
+    };
+    auto kept = [](const MindMapNode* parent) {
+        const std::map<int64_t, size_t>* counts = parent->childPaletteInfoCounts();
+        return counts ? *counts : std::map<int64_t, size_t>();
+    };
+    std::vector<MindMapNode*> branches;
+    for (int i = 0; i < 6; ++i) branches.push_back(child(root));
+    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+        {"new branches are coloured", [] {}},
+        {"an entry is set", [&] { branches[0]->setPaletteInfo(5); }},
+        {"the same entry twice", [&] { branches[1]->setPaletteInfo(5); }},
+        {"a palette index is chosen", [&] { branches[2]->setColorPaletteIndex(6); }},
+        {"a palette colour is reset", [&] { branches[1]->resetPaletteColor(); }},
+        {"a branch moves to another theme", [&] { branches[0]->setParent(other); }},
+        {"a branch is linked back", [&] { branches[0]->linkToParent(root); }},
+        {"a branch is removed", [&] { map.removeMindMapNode(branches[3]); }},
+        {"a branch's style is cleared", [&] { branches[4]->clearStyleCustomization(); }},
+        {"a theme becomes a branch", [&] { other->setParent(branches[5]); }},
+    };
+    for (const auto& [what, step] : steps) {
+        step();
+        for (const MindMapNode* parent : map.nodes()) EXPECT_EQ(kept(parent), recount(parent)) << what;
+    }
+    EXPECT_FALSE(kept(root).empty());
 }
