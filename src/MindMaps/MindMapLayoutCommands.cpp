@@ -76,8 +76,7 @@ bool MindMap::hitTestRearrangeMarkerForNode(MindMapNode* node, MindMapNode* drag
         pending.pop_back();
         if (!current) continue;
         if (current->layoutMode() != 0) {
-            if (RearrangeMarkerHitTester::shared().hitTestRearrangeMarker(*this, current, draggedNode, rootNodes))
-                return true;
+            if (RearrangeMarkerHitTester::hitTestRearrangeMarker(*this, current, draggedNode, rootNodes)) return true;
             continue;
         }
         const auto& children = current->children();

@@ -30,7 +30,6 @@ public:
     void setInfo(int32_t info) { _info = info; }
 
     const Rect& bounds() const { return _bounds; }
-    // Waits for its caller in the editor.
     void setBounds(const Rect& bounds) { _bounds = bounds; }
 
     // A lying bar (true) or a standing one.
