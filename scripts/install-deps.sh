@@ -27,6 +27,8 @@ packages=(
   libgtkmm-3.0-dev
   # exports: TIFF and PNG pictures; reading PDF outlines
   libtiff-dev libpng-dev libpoppler-glib-dev
+  # the PDF bookmark import reads the outline's objects, which only poppler's own headers reach
+  libpoppler-private-dev
   # display for GTK tests, synthesised input and screenshots; ghostscript reads exported EPS back
   xvfb xauth xdotool imagemagick ghostscript
 )

@@ -10,9 +10,10 @@
 // it, with one topic per bookmark below it, each linked to its page ("<path>#page=<n>", pages
 // counted from 1). A bookmark without a page it can name keeps no link but keeps its children.
 //
-// Outlines come from outside: the walk is iterative, ends after MaximumOutlineItems bookmarks
-// (a looping outline cannot run for ever), and leaves out bookmarks nested deeper than
-// MaximumOutlineDepth.
+// Outlines come from outside: the walk is iterative and reads every outline item once, so that an
+// outline that loops back on itself or hangs one branch in several places gives each bookmark
+// one topic. It ends after MaximumOutlineItems bookmarks and leaves out bookmarks nested deeper
+// than MaximumOutlineDepth.
 class PdfConverter : public MindMapImporterBase {
 public:
     static constexpr size_t MaximumOutlineDepth = 256;

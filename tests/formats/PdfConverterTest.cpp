@@ -132,6 +132,95 @@ TEST_F(PdfBookmarks, LoopingAndAbsurdlyDeepOutlinesEnd)
     EXPECT_EQ(deepestLevel(map), static_cast<int64_t>(PdfConverter::MaximumOutlineDepth));
 }
 
+// Hand-written outlines whose entries lead back to items met before. Every bookmark becomes one
+// topic, read where it is first met; an entry that leads back ends its list.
+TEST_F(PdfBookmarks, LoopsAndSharedBranchesGiveEachBookmarkOneTopic)
+{
+    auto item = [](const std::string& title, const std::string& entries) {
+        return "<< /Title (" + title + ") /Dest [3 0 R /Fit] " + entries + " >>";
+    };
+    auto ref = [](int object) { return std::to_string(object) + " 0 R"; };
+
+    // 20,000 top bookmarks; the children of every thousandth are the top list again.
+    constexpr int Bookmarks = 20000;
+    std::vector<std::string> wide = rawPdfStart("<< /Type /Outlines /First 5 0 R /Last " + ref(4 + Bookmarks) + " >>");
+    for (int i = 0; i < Bookmarks; ++i) {
+        std::string entries = i + 1 < Bookmarks ? "/Next " + ref(6 + i) : "";
+        if (i % 1000 == 999) entries += " /First 5 0 R /Last " + ref(4 + Bookmarks);
+        wide.push_back(item("B" + std::to_string(i), entries));
+    }
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> objects;
+        std::string tree; // empty: only counted
+        size_t topics;
+    };
+    const std::vector<Case> cases = {
+        {"every thousandth bookmark's children are the top list", wide, "", Bookmarks + 1},
+        {"two bookmarks share one list of children",
+         [&] {
+             auto objects = rawPdfStart("<< /Type /Outlines /First 5 0 R /Last 6 0 R >>");
+             objects.push_back(item("A", "/Next 6 0 R /First 7 0 R /Last 8 0 R"));
+             objects.push_back(item("B", "/First 7 0 R /Last 8 0 R"));
+             objects.push_back(item("C", "/Next 8 0 R"));
+             objects.push_back(item("D", ""));
+             return objects;
+         }(),
+         "x\n  A\n    C\n    D\n  B\n", 5},
+        {"a list that runs back to its start",
+         [&] {
+             auto objects = rawPdfStart("<< /Type /Outlines /First 5 0 R /Last 7 0 R >>");
+             objects.push_back(item("A", "/Next 6 0 R"));
+             objects.push_back(item("B", "/Next 7 0 R"));
+             objects.push_back(item("C", "/Next 5 0 R /First 6 0 R"));
+             return objects;
+         }(),
+         "x\n  A\n  B\n  C\n", 4},
+        {"an item whose children are its ancestors",
+         [&] {
+             auto objects = rawPdfStart("<< /Type /Outlines /First 5 0 R /Last 5 0 R >>");
+             objects.push_back(item("A", "/First 6 0 R"));
+             objects.push_back(item("B", "/First 5 0 R /Next 5 0 R"));
+             return objects;
+         }(),
+         "x\n  A\n    B\n", 3},
+        {"entries that lead into the outline dictionary",
+         [&] {
+             auto objects = rawPdfStart("<< /Type /Outlines /First 5 0 R /Last 5 0 R >>");
+             objects.push_back(item("A", "/First 4 0 R /Next 4 0 R"));
+             return objects;
+         }(),
+         "x\n  A\n", 2},
+    };
+    for (const Case& c : cases) {
+        MindMap map;
+        ASSERT_TRUE(convert(map, rawPdf(c.objects), "/tmp/x.pdf")) << c.what;
+        EXPECT_EQ(map.nodes().size(), c.topics) << c.what;
+        if (!c.tree.empty()) EXPECT_EQ(treeOf(map), c.tree) << c.what;
+    }
+}
+
+// A flat list of many bookmarks: every one a main branch of the one central theme.
+TEST_F(PdfBookmarks, AFlatOutlineOfFortyThousandBookmarksImports)
+{
+    constexpr int Bookmarks = 40000;
+    const Bytes pdf = cairoPdf(10, [](cairo_surface_t* surface) {
+        for (int i = 0; i < Bookmarks; ++i) {
+            const std::string page = "page=" + std::to_string(i % 10 + 1);
+            cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, ("Bookmark " + std::to_string(i)).c_str(),
+                                          page.c_str(), NoFlags);
+        }
+    });
+    MindMap map;
+    ASSERT_TRUE(convert(map, pdf, "/tmp/Flat.pdf"));
+    ASSERT_EQ(map.nodes().size(), size_t{Bookmarks} + 1);
+    const MindMapNode* theme = map.centralThemes().at(0);
+    ASSERT_EQ(theme->childCount(), size_t{Bookmarks});
+    EXPECT_EQ(theme->children().back()->text(), "Bookmark 39999");
+    EXPECT_EQ(linkOf(theme->children().back()), "/tmp/Flat.pdf#page=10");
+}
+
 // A manual from a Debian documentation package, written by another program (skipped when the
 // package cannot be fetched).
 TEST_F(PdfBookmarks, ARealManual)
