@@ -7,7 +7,6 @@
 #include "Utils/AppErrors.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/URLUtils.h"
-#include "formats/ExportFormats.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -15,22 +14,12 @@
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorage.h"
 
-#include <filesystem>
-
 namespace {
 
 constexpr const char* NoMindMapSelectedKey = "editor_no_mindmap_selected";
 constexpr const char* ExternalChangesReopenedKey = "navigator_external_changes_reopened";
-constexpr const char* ExportFailedKey = "export_failed_error";
-constexpr const char* UnsupportedFormatKey = "share_handler_unsupported_format_error";
-constexpr const char* UnspecifiedErrorKey = "db_unspecified_error";
 constexpr int64_t MaximumNewMapLayoutMode = 4;
 constexpr int64_t MaximumNewMapLayoutDirection = 7;
-
-Error exportError(int64_t code, const char* reasonKey)
-{
-    return MakeAppError(code, localized(ExportFailedKey), localized(reasonKey));
-}
 
 } // namespace
 
@@ -229,29 +218,6 @@ bool EditorDocument::canCloseDocument()
     // Whatever the commit said, closing never asks: the framework's prompt would offer to save
     // somewhere the store knows nothing of.
     updateChangeCount(ChangeKind::Cleared);
-    return true;
-}
-
-bool EditorDocument::exportToFile(const std::string& path, double imageScaleFactor, bool selectionOnly, Error* error)
-{
-    std::string extension = std::filesystem::path(path).extension().string();
-    if (!extension.empty()) extension.erase(0, 1);
-    std::optional<int32_t> format = ExportFormatFromExtension(extension);
-    if (!format) return setError(error, exportError(3, UnsupportedFormatKey));
-    commitEditor();
-    MindMapData data;
-    if (*format == 0) {
-        if (std::optional<std::vector<uint8_t>> exported = _storage ? _storage->getMindMapExportData() : std::nullopt)
-            data = std::move(*exported);
-    } else {
-        data = _mindMap->exportDataOfFormat(*format, imageScaleFactor, selectionOnly);
-    }
-    if (data.empty()) return setError(error, exportError(2, UnsupportedFormatKey));
-    Error writeError;
-    if (!writeFileAtomically(path, data, &writeError)) {
-        if (writeError.isEmpty()) writeError = exportError(1, UnspecifiedErrorKey);
-        return setError(error, writeError);
-    }
     return true;
 }
 

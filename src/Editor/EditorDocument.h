@@ -4,6 +4,7 @@
 #include "MindMaps/MindMapDocumentOwner.h"
 #include "MindMaps/MindMapFormats.h"
 #include "platform/Error.h"
+#include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Responder.h"
 #include "platform/UndoManager.h"
@@ -85,6 +86,20 @@ public:
     // Exports the map to the file; the format follows the file's extension.
     bool exportToFile(const std::string& path, double imageScaleFactor, bool selectionOnly, Error* error = nullptr);
 
+    // The document's dialogs (EditorDocumentPanels.cpp): printing and exporting the map and its
+    // outline, the map's file information, and going back to what is stored.
+    void printDocument();
+    void printOutline();
+    void exportDocument();
+    void exportOutline();
+    void showMindMapInfo();
+    void revertDocumentToSaved();
+    // What the print options and the export panel size their figures by: the whole map and the
+    // selected subtrees (zero when nothing is selected); for the export grown by the image margin.
+    Size printMapSize() const;
+    Size printSelectionSize() const;
+    Size exportSelectionSize() const;
+
     bool autoSaveMindMaps() const { return _autoSave; }
     void setAutoSaveMindMaps(bool autoSave);
     std::optional<double> nextAutoSaveTime() const { return _nextAutoSaveTime; }
@@ -113,6 +128,7 @@ private:
     // styling ones take their value from the sender.
     void registerActions();
     void registerMapActions();
+    void registerPanelActions();
     void centralThemeChanged();
     void delayedStartEditingNewMap();
     void stopAutoSaveTimer();

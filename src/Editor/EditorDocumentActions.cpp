@@ -186,6 +186,7 @@ void EditorDocument::registerActions()
         _undoManager.redo();
     });
     registerMapActions();
+    registerPanelActions();
 }
 
 void EditorDocument::registerMapActions()

@@ -9,11 +9,13 @@
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
 #include "formats/SelectionParcel.h"
+#include "platform/FileChooser.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "store/CleanupLocalImagesProcess.h"
+#include "store/MindMapImporter.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
@@ -61,6 +63,26 @@ TwkDocumentController::TwkDocumentController(DocumentScheduler& scheduler, Docum
       _services(services),
       _cleanupProcessFactory([] { return std::make_unique<CleanupLocalImagesProcess>(); })
 {
+    registerActions();
+}
+
+void TwkDocumentController::registerActions()
+{
+    addAction("newDocument:", [this](const ActionSender*) { newDocument(); });
+    addAction("duplicateDocument:", [this](const ActionSender*) { duplicateDocument(); });
+    addAction("importDocument:", [this](const ActionSender*) { importDocument(); });
+    addAction("importPdf:", [this](const ActionSender*) { importPdf(); });
+}
+
+ItemValidation TwkDocumentController::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    // Once quitting has begun nothing may start another switch or write to the store.
+    if (_terminated || isQuitting()) return ItemValidation::enabledIf(false);
+    const std::string action = item.action();
+    if (action == "duplicateDocument:") return ItemValidation::enabledIf(currentStorage() != nullptr);
+    if (action == "newDocument:" || action == "importDocument:" || action == "importPdf:")
+        return ItemValidation::enabledIf(_singletonDocument && MindMapStore::mindMapStoreInstance());
+    return {};
 }
 
 TwkDocumentController::~TwkDocumentController()
@@ -303,6 +325,45 @@ void TwkDocumentController::duplicateDocument()
     storage->provider()->duplicateMindMap(storage);
 }
 
+void TwkDocumentController::newDocument()
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store) return;
+    if (MindMapInfoItem* item = store->addMindMapInFolder(nullptr)) openLocalMindMapOnGuid(item->guid());
+}
+
+void TwkDocumentController::importDocument()
+{
+    FileChooser::OpenOptions options;
+    options.title = localized(ImportPanelTitleKey);
+    options.allowedTypes = importPanelTypes(readableTypes());
+    options.allowsMultipleSelection = true;
+    options.directory = currentDirectory();
+    options.shouldEnable = shouldEnableFileForImport;
+    const std::vector<std::string> paths = FileChooser::shared().runOpenPanel(options);
+    rememberImportDirectory(paths);
+    for (const std::string& path : paths) {
+        Error error;
+        if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
+    }
+}
+
+void TwkDocumentController::importPdf()
+{
+    FileChooser::OpenOptions options;
+    options.title = localized(ImportPdfPanelTitleKey);
+    options.allowedTypes = {"pdf"};
+    options.directory = currentDirectory();
+    const std::vector<std::string> paths = FileChooser::shared().runOpenPanel(options);
+    if (paths.size() != 1) return;
+    Error error;
+    if (!importDocumentWithContentsOfFile(paths.front(), &error)) {
+        if (!error.isEmpty()) presentError(error);
+        return;
+    }
+    _host.verifySingletonDocumentVisible();
+}
+
 std::vector<std::pair<std::string, HistoryPoint>> TwkDocumentController::historyMenuItems()
 {
     std::vector<std::pair<std::string, HistoryPoint>> items;
@@ -328,6 +389,14 @@ std::vector<std::string> TwkDocumentController::importPanelTypes(const std::vect
     for (const char* always : {"twkx", "pdf"})
         if (std::find(allowed.begin(), allowed.end(), always) == allowed.end()) allowed.emplace_back(always);
     return allowed;
+}
+
+const std::vector<std::string>& TwkDocumentController::readableTypes()
+{
+    // OPML often comes as plain XML; the importer recognises it by its content.
+    static const std::vector<std::string> types = {
+        MindMapStore::MindMapExtension, MindMapStore::OlderDocumentExtension, "mm", "opml", "xml", "txt", "text"};
+    return types;
 }
 
 std::string TwkDocumentController::currentDirectory()
@@ -370,7 +439,11 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return setError(error, MakeAppError(AppErrors::OpenFromFinder));
-    MindMapInfoItem* item = store->importMindMapFile(path, error);
+    std::optional<std::vector<uint8_t>> data = readFileData(path, error);
+    if (!data) return false;
+    // Whatever the file holds, the importer decides, and asks before a map of the store is
+    // overwritten; an answer of cancel leaves the error empty.
+    MindMapInfoItem* item = MindMapImporter::importMindMapFromData(*data, path, nullptr, error);
     if (!item) return false;
     return openLocalMindMapOnGuid(item->guid());
 }

@@ -4,6 +4,7 @@
 #include "Editor/EditorDocument.h"
 #include "Utils/TerminationProcess.h"
 #include "platform/Error.h"
+#include "platform/Responder.h"
 #include "store/EditorInterface.h"
 #include "store/HistoryList.h"
 
@@ -55,7 +56,7 @@ public:
 // of the quit: it commits the open map, keeps the navigation history round each switch, opens the
 // files the desktop hands over, and runs the termination processes before letting the
 // application go.
-class TwkDocumentController : public EditorInterface, public TerminationProcessDelegate {
+class TwkDocumentController : public EditorInterface, public TerminationProcessDelegate, public Responder {
 public:
     static constexpr const char* ReopenProviderIdKey = "docctrl.reopen.provider.id";
     static constexpr const char* ReopenMindMapIdKey = "docctrl.reopen.mindmap.id";
@@ -63,6 +64,8 @@ public:
     static constexpr const char* NextLocalImagesCleanupKey = "nextLocalImagesCleanup";
     static constexpr const char* MapNotFoundKey = "map_list_map_not_found";
     static constexpr const char* ImportDirectoryKey = "import.default-directory";
+    static constexpr const char* ImportPanelTitleKey = "import_menu_import";
+    static constexpr const char* ImportPdfPanelTitleKey = "action_import_pdf_bookmarks";
     static constexpr int64_t LocalImagesCleanupPeriod = 9;
     static constexpr double ScheduledAdsCheckDelay = 1.0;
 
@@ -108,6 +111,14 @@ public:
     void closeDocument();
     void navigateBackward();
     void duplicateDocument();
+    // Until the explorers exist, the controller stands in for the local one with its top folder
+    // selected: New makes a map there, the imports put their maps there, and each new map opens.
+    void newDocument();
+    // The import panel; every file chosen is imported as a file the desktop handed over, and
+    // what fails is shown.
+    void importDocument();
+    // An open panel for one PDF, whose bookmarks become a new map.
+    void importPdf();
     // The history menu's entries, newest first: each map that still exists, with its title.
     std::vector<std::pair<std::string, HistoryPoint>> historyMenuItems();
 
@@ -119,6 +130,8 @@ public:
     static bool shouldEnableFileForImport(const std::string& path);
     // What the import panel offers: the given types with "twkx" and "pdf", never HTML.
     static std::vector<std::string> importPanelTypes(const std::vector<std::string>& types);
+    // The extensions of the files the application reads, as the import panel is given them.
+    static const std::vector<std::string>& readableTypes();
     // Where open panels start: the folder of the last import while it exists, else Documents.
     static std::string currentDirectory();
     // Keeps the folder of the first file chosen for the next panel.
@@ -140,7 +153,10 @@ public:
     void terminationProcessCompleted(TerminationProcess* process) override;
     void terminationProcessActionChanged(TerminationProcess* process) override;
 
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+
 private:
+    void registerActions();
     void afterChangingMindMap();
     void presentError(const Error& error);
 

@@ -10,7 +10,23 @@
 
 struct DateFormatter::Format {
     std::unique_ptr<icu::DateFormat> format;
+    std::unique_ptr<icu::DateFormat> dateTimeFormat;
 };
+
+namespace {
+
+std::string formatted(icu::DateFormat* format, const DateFormatter::Date& date)
+{
+    if (!format) return std::string();
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch()).count();
+    icu::UnicodeString text;
+    format->format(static_cast<UDate>(milliseconds), text);
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+} // namespace
 
 DateFormatter& DateFormatter::shared()
 {
@@ -35,16 +51,19 @@ void DateFormatter::refresh()
     _format = std::make_unique<Format>();
     _format->format.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, canonical));
     if (_format->format) _format->format->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
+    _format->dateTimeFormat.reset(
+        icu::DateFormat::createDateTimeInstance(icu::DateFormat::kMedium, icu::DateFormat::kShort, canonical));
+    if (_format->dateTimeFormat) _format->dateTimeFormat->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
 }
 
 std::string DateFormatter::mediumDateString(const Date& date)
 {
     refresh();
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(date.time_since_epoch()).count();
-    if (!_format->format) return std::string();
-    icu::UnicodeString text;
-    _format->format->format(static_cast<UDate>(milliseconds), text);
-    std::string result;
-    text.toUTF8String(result);
-    return result;
+    return formatted(_format->format.get(), date);
+}
+
+std::string DateFormatter::mediumDateShortTimeString(const Date& date)
+{
+    refresh();
+    return formatted(_format->dateTimeFormat.get(), date);
 }

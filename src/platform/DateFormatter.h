@@ -21,11 +21,13 @@ public:
 
     // Empty when the library has no formatter for the locale.
     std::string mediumDateString(const Date& date);
+    // The medium date followed by the time in the locale's short style ("Mar 14, 2024, 3:07 PM").
+    std::string mediumDateShortTimeString(const Date& date);
 
 private:
     void refresh();
 
-    struct Format; // the library's formatter, kept out of this header
+    struct Format; // the library's formatters, kept out of this header
 
     std::string _locale;
     std::string _zone;

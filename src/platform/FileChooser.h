@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ public:
         bool allowsMultipleSelection = false;
         bool canChooseDirectories = false; // folders instead of files
         std::string directory;             // where the panel starts; empty for the desktop's choice
+        // Files it refuses are neither offered nor answered; empty offers every file.
+        std::function<bool(const std::string& path)> shouldEnable;
     };
 
     struct SaveOptions {

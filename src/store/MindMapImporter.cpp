@@ -92,14 +92,26 @@ int askImportResolution()
     return commandPromptsInstance().runAlert(alert);
 }
 
+// The code the store's own imports fail with.
+constexpr int64_t ImportErrorCode = 42;
+
+// What did not become a map says so; a question answered with cancel leaves the error empty.
+MindMapInfoItem* importFailed(Error* error)
+{
+    setError(
+        error,
+        MakeAppError(ImportErrorCode, localized("map_import_error"), localized("map_import_unknown_format_reason")));
+    return nullptr;
+}
+
 } // namespace
 
 MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data, const std::string& fileName,
-                                                        MindMapStoreFolder* folder, Error*)
+                                                        MindMapStoreFolder* folder, Error* error)
 {
-    if (data.empty()) return nullptr;
+    if (data.empty()) return importFailed(error);
     std::optional<ImportDocument> document = importDocument(data, fileName);
-    if (!document) return nullptr;
+    if (!document) return importFailed(error);
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!document->guid.empty()) {
         if (MindMapInfoItem* existing = store->mindMapByGuid(document->guid)) {
@@ -107,7 +119,7 @@ MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data,
             case OverwriteAnswer: {
                 MindMapStore::UpdateBracket bracket(store);
                 // The item writes the whole file anew or leaves the old one as it was.
-                return existing->commitExternalData(document->data) ? existing : nullptr;
+                return existing->commitExternalData(document->data, error) ? existing : nullptr;
             }
             case ImportAsNewAnswer:
                 document->guid.clear();
@@ -118,8 +130,8 @@ MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data,
         }
     }
     MindMapStore::UpdateBracket bracket(store);
-    MindMapInfoItem* item = document->guid.empty() ? store->importMindMap(document->data)
-                                                   : store->importMindMap(document->data, document->guid);
+    MindMapInfoItem* item = document->guid.empty() ? store->importMindMap(document->data, error)
+                                                   : store->importMindMap(document->data, document->guid, error);
     if (item && folder) item->setParent(folder);
     return item;
 }

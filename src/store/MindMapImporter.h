@@ -25,7 +25,8 @@ public:
 
     // The store item of the imported (or overwritten) map; nullptr when nothing was imported, and
     // then the store is unchanged. folder: where a new map goes (the root for nullptr); an
-    // overwritten map stays where it is. The error is never filled: nothing means not imported.
+    // overwritten map stays where it is. The error says why nothing was imported; it stays empty
+    // when the user cancelled the question.
     static MindMapInfoItem* importMindMapFromData(const MindMapData& data, const std::string& fileName,
                                                   MindMapStoreFolder* folder, Error* error = nullptr);
 };

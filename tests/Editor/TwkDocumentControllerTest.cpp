@@ -3,8 +3,10 @@
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/ScriptedCommandPrompts.h"
 #include "Utils/RecordingFeedbackSink.h"
 #include "platform/Localizer.h"
+#include "store/MindMapImporter.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
@@ -209,8 +211,13 @@ TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreI
     ASSERT_TRUE(controller->openDocumentWithContentsOfFile(dataHome() + "/linked/" + GuidA + ".twkx"));
     EXPECT_EQ(openId(), GuidA);
     EXPECT_EQ(store->count(), maps);
+    // The store has a map of that GUID: the user is asked, and imports it as a new one.
+    maptest::ScriptedCommandPrompts prompts;
+    prompts.alertAnswers = {MindMapImporter::ImportAsNewAnswer};
+    maptest::ScopedCommandPrompts installed(prompts);
     ASSERT_TRUE(controller->openDocumentWithContentsOfFile(outside + "/" + GuidB + ".twkx"));
     EXPECT_EQ(store->count(), maps + 1);
+    EXPECT_EQ(prompts.alerts.size(), 1u);
 
     const std::pair<std::string, bool> importable[] = {
         {documents() + "/" + GuidA + ".twkx", false},

@@ -5,6 +5,7 @@
 #include "Editor/ErrorAlert.h"
 #include "Editor/RunLoopDocumentScheduler.h"
 #include "Editor/TerminationWindowController.h"
+#include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
@@ -165,6 +166,7 @@ void TarnwickApplication::on_startup()
     // Run from the build folder, the icon is beside the other resources; installed, in the theme.
     Gtk::IconTheme::get_default()->append_search_path(Folders::resourcesFolder() + "/icons");
     Gtk::Window::set_default_icon_name(IconName);
+    installGtkDocumentPanels();
     setCommandPrompts(&_commandPrompts);
     // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
     // until it is answered.
@@ -272,7 +274,8 @@ void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustri
         std::string path = file->get_path();
         if (path.empty()) continue;
         Error error;
-        if (!_controller->openDocumentWithContentsOfFile(path, &error)) presentError(error);
+        // A question answered with cancel fails without an error: there is nothing to show.
+        if (!_controller->openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
     }
 }
 

@@ -17,6 +17,11 @@ void GtkModalRun::setSessionStarter(SessionStarter sessionStarter)
     starter() = std::move(sessionStarter);
 }
 
+std::shared_ptr<void> GtkModalRun::beginSession()
+{
+    return starter() ? starter()() : nullptr;
+}
+
 Gtk::Window* GtkModalRun::activeWindow()
 {
     auto application = Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default());
@@ -27,7 +32,7 @@ int GtkModalRun::run(Gtk::Dialog& dialog)
 {
     if (Gtk::Window* parent = activeWindow()) dialog.set_transient_for(*parent);
     dialog.set_modal(true);
-    std::shared_ptr<void> session = starter() ? starter()() : nullptr;
+    std::shared_ptr<void> session = beginSession();
     const int response = dialog.run();
     dialog.hide();
     return response;

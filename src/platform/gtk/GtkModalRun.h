@@ -16,6 +16,10 @@ namespace GtkModalRun {
 using SessionStarter = std::function<std::shared_ptr<void>()>;
 void setSessionStarter(SessionStarter starter);
 
+// The session of a modal loop that GTK runs itself (a print operation's dialog); held while the
+// loop runs. Nothing when no starter is set.
+std::shared_ptr<void> beginSession();
+
 // The window dialogs are transient for: the application's active window, if any.
 Gtk::Window* activeWindow();
 int run(Gtk::Dialog& dialog);

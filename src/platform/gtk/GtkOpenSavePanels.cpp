@@ -7,23 +7,45 @@
 
 namespace {
 
+std::string typePattern(const std::string& type)
+{
+    // Extensions match whatever their case on disk.
+    std::string pattern = "*.";
+    for (char c : type) {
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (lower == upper)
+            pattern += c == '[' || c == ']' || c == '*' || c == '?' ? std::string("[") + c + "]" : std::string(1, c);
+        else pattern += std::string("[") + lower + upper + "]";
+    }
+    return pattern;
+}
+
+// A filter that asks about every file: its type must be allowed and the caller must accept it.
+void addCustomFilter(Gtk::FileChooserDialog& dialog, const std::vector<std::string>& types,
+                     const std::function<bool(const std::string&)>& shouldEnable)
+{
+    auto filter = Gtk::FileFilter::create();
+    filter->add_custom(Gtk::FILE_FILTER_FILENAME, [types, shouldEnable](const Gtk::FileFilter::Info& info) {
+        const std::string path = info.filename;
+        if (path.empty()) return false;
+        if (!types.empty()) {
+            const std::string name = Glib::path_get_basename(path);
+            bool matches = false;
+            for (const std::string& type : types)
+                if (Glib::PatternSpec(typePattern(type)).match(name)) matches = true;
+            if (!matches) return false;
+        }
+        return shouldEnable(path);
+    });
+    dialog.set_filter(filter);
+}
+
 void addTypeFilter(Gtk::FileChooserDialog& dialog, const std::vector<std::string>& types)
 {
     if (types.empty()) return;
     auto filter = Gtk::FileFilter::create();
-    for (const std::string& type : types) {
-        // Extensions match whatever their case on disk.
-        std::string pattern = "*.";
-        for (char c : type) {
-            const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (lower == upper)
-                pattern +=
-                    c == '[' || c == ']' || c == '*' || c == '?' ? std::string("[") + c + "]" : std::string(1, c);
-            else pattern += std::string("[") + lower + upper + "]";
-        }
-        filter->add_pattern(pattern);
-    }
+    for (const std::string& type : types) filter->add_pattern(typePattern(type));
     dialog.set_filter(filter);
 }
 
@@ -39,10 +61,15 @@ std::vector<std::string> GtkOpenSavePanels::runOpenPanel(const OpenOptions& opti
     dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
     dialog.set_select_multiple(options.allowsMultipleSelection);
     if (!options.directory.empty()) dialog.set_current_folder(options.directory);
-    if (!options.canChooseDirectories) addTypeFilter(dialog, options.allowedTypes);
+    if (!options.canChooseDirectories) {
+        if (options.shouldEnable) addCustomFilter(dialog, options.allowedTypes, options.shouldEnable);
+        else addTypeFilter(dialog, options.allowedTypes);
+    }
     if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return {};
     std::vector<std::string> paths;
-    for (const std::string& path : dialog.get_filenames()) paths.push_back(path);
+    // A name typed into the location field passes no filter: it is asked here too.
+    for (const std::string& path : dialog.get_filenames())
+        if (!options.shouldEnable || options.shouldEnable(path)) paths.push_back(path);
     return paths;
 }
 

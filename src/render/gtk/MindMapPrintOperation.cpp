@@ -2,6 +2,7 @@
 
 #include "Utils/AppErrors.h"
 #include "platform/CairoGraphicsContext.h"
+#include "platform/gtk/GtkModalRun.h"
 #include "render/MindMapRenderingView.h"
 #include "render/OutlineRenderingView.h"
 #include "render/PaperSizes.h"
@@ -52,12 +53,30 @@ Error printError(const std::string& reason)
     return error;
 }
 
+Glib::RefPtr<Gtk::PrintSettings>& lastPrintSettings()
+{
+    static Glib::RefPtr<Gtk::PrintSettings> settings;
+    return settings;
+}
+
 } // namespace
+
+Glib::RefPtr<Gtk::PrintSettings> MindMapPrintOperation::printSettings()
+{
+    return lastPrintSettings();
+}
+
+void MindMapPrintOperation::setPrintSettings(const Glib::RefPtr<Gtk::PrintSettings>& settings)
+{
+    lastPrintSettings() = settings;
+}
 
 bool MindMapPrintOperation::run(const Job& job, Error* error)
 {
     if (!job.pages) return setError(error, printError("nothing to print"));
     const Glib::RefPtr<Gtk::PrintOperation> operation = Gtk::PrintOperation::create();
+    // The next print starts on the printer (or file) the user chose last.
+    if (lastPrintSettings()) operation->set_print_settings(lastPrintSettings());
     operation->set_unit(Gtk::UNIT_POINTS);
     operation->set_use_full_page(true);
     if (!job.exportFilename.empty()) operation->set_export_filename(job.exportFilename);
@@ -99,10 +118,14 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
 
     Gtk::PrintOperationResult result;
     try {
+        // The dialog's loop is GTK's own: autosave and delayed edits wait as for any dialog.
+        std::shared_ptr<void> session = GtkModalRun::beginSession();
         result = job.parent ? operation->run(job.action, *job.parent) : operation->run(job.action);
     } catch (const Glib::Error& e) {
         return setError(error, printError(e.what()));
     }
+    if (result == Gtk::PRINT_OPERATION_RESULT_APPLY && job.action == Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG)
+        lastPrintSettings() = operation->get_print_settings();
     if (result == Gtk::PRINT_OPERATION_RESULT_ERROR) return setError(error, printError("the print job failed"));
     if (!failure.empty()) return setError(error, printError(failure));
     return result == Gtk::PRINT_OPERATION_RESULT_APPLY;

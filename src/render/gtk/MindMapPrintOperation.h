@@ -41,6 +41,11 @@ public:
     // cause of a failure in the error.
     static bool run(const Job& job, Error* error = nullptr);
 
+    // The printer and its settings the dialog starts with: those of the last job printed in this
+    // run, or none for GTK's own choice.
+    static Glib::RefPtr<Gtk::PrintSettings> printSettings();
+    static void setPrintSettings(const Glib::RefPtr<Gtk::PrintSettings>& settings);
+
     // The map on one page of its own size, as a print preview.
     static bool printMindMap(MindMap& mindMap, bool selectionOnly, Gtk::Window* parent = nullptr,
                              Error* error = nullptr);

@@ -1,0 +1,264 @@
+#include "Editor/gtk/GtkDocumentPanels.h"
+
+#include "formats/ExportFormats.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "platform/gtk/GtkModalRun.h"
+#include "render/OutlineRenderingView.h"
+#include "render/PaperSizes.h"
+#include "render/PrintOptionsModel.h"
+#include "render/TiledMindMapRenderingView.h"
+#include "render/gtk/MindMapPrintOperation.h"
+#include "render/gtk/PrintOptionsViewController.h"
+
+#include <cctype>
+#include <memory>
+
+namespace {
+
+constexpr int Spacing = 6;
+constexpr int ColumnSpacing = 12;
+
+// Extensions match whatever their case on disk.
+Glib::RefPtr<Gtk::FileFilter> extensionFilter(const std::string& extension)
+{
+    std::string pattern = "*.";
+    for (char c : extension) {
+        const auto byte = static_cast<unsigned char>(c);
+        pattern += std::string("[") + char(std::tolower(byte)) + char(std::toupper(byte)) + "]";
+    }
+    auto filter = Gtk::FileFilter::create();
+    filter->add_pattern(pattern);
+    return filter;
+}
+
+std::string extensionOf(const std::string& name)
+{
+    const size_t dot = name.find_last_of('.');
+    const size_t slash = name.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return name.substr(dot + 1);
+}
+
+void setUpGrid(Gtk::Grid& grid)
+{
+    grid.set_row_spacing(Spacing);
+    grid.set_column_spacing(ColumnSpacing);
+    grid.set_border_width(Spacing);
+}
+
+void addFileChooserButtons(Gtk::FileChooserDialog& dialog)
+{
+    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_ACCEPT);
+    dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
+    dialog.set_do_overwrite_confirmation(true);
+}
+
+// The print options as a tab of the print dialog. The dialog owns the tab and destroys it with
+// itself; what the user chose is copied out when the print is confirmed.
+class PrintOptionsTab : public Gtk::Box {
+public:
+    PrintOptionsTab(Size mapSize, Size selectionSize) : _controller(mapSize, selectionSize)
+    {
+        pack_start(_controller.view(), Gtk::PACK_EXPAND_WIDGET);
+        show_all();
+    }
+    PrintOptionsViewController& controller() { return _controller; }
+
+private:
+    PrintOptionsViewController _controller;
+};
+
+struct PrintChoice {
+    bool selectionOnly = false;
+    int64_t printMode = 0;
+    double tileScale = 1.0;
+    int64_t pageFormat = PrintOptionsModel::DefaultPageFormat;
+    int64_t options = 0;
+
+    template <typename Options> void take(const Options& chosen)
+    {
+        selectionOnly = chosen.selectionOnly();
+        printMode = chosen.printMode();
+        tileScale = chosen.tileScale();
+        pageFormat = chosen.pageFormat();
+        options = chosen.printOptions();
+    }
+};
+
+} // namespace
+
+ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChooser& panel)
+    : _choice(choice), _panel(panel)
+{
+    setUpGrid(*this);
+    _typeLabel.set_text(localized("save_to_file_dialog_file_format"));
+    _typeLabel.set_xalign(0);
+    for (const ExportFormatChoice::FileType& type : ExportFormatChoice::FileTypes)
+        _typePopup.append(localized(type.titleKey));
+    _typePopup.set_active(static_cast<int>(_choice.selectedIndex()));
+    _rangeLabel.set_text(localized("share_dialog_export_range"));
+    _rangeLabel.set_xalign(0);
+    _wholeMapRadio.set_label(localized("share_dialog_print_range_mindmap"));
+    _selectionRadio.set_label(localized("share_dialog_print_range_selection"));
+    Gtk::RadioButton::Group range = _wholeMapRadio.get_group();
+    _selectionRadio.set_group(range);
+    _wholeMapRadio.set_active(true);
+    attach(_typeLabel, 0, 0);
+    attach(_typePopup, 1, 0);
+    attach(_rangeLabel, 0, 1);
+    attach(_wholeMapRadio, 1, 1);
+    attach(_selectionRadio, 2, 1);
+
+    _typePopup.signal_changed().connect([this] { typeChanged(); });
+    _selectionRadio.signal_toggled().connect([this] { _choice.setSelectionRangeChosen(_selectionRadio.get_active()); });
+    _panel.set_filter(extensionFilter(_choice.selectedExtension()));
+    showRange();
+    show_all();
+}
+
+void ExportFormatWidget::typeChanged()
+{
+    const int row = _typePopup.get_active_row_number();
+    if (row < 0) return;
+    _choice.setSelectedIndex(static_cast<size_t>(row));
+    const std::string extension = _choice.selectedExtension();
+    _panel.set_filter(extensionFilter(extension));
+    // The name typed follows the type, as the filter now shows only files of that type.
+    std::string name = _panel.get_current_name();
+    if (!name.empty()) {
+        const std::string old = extensionOf(name);
+        if (!old.empty() && ExportFormatFromExtension(old)) name.erase(name.size() - old.size() - 1);
+        _panel.set_current_name(name + "." + extension);
+    }
+    showRange();
+}
+
+void ExportFormatWidget::showRange()
+{
+    const bool offered = _choice.selectionRangeOffered();
+    _selectionRadio.set_sensitive(offered);
+    if (!offered) _wholeMapRadio.set_active(true);
+    else if (_choice.selectionRangeChosen()) _selectionRadio.set_active(true);
+}
+
+OutlineOptionsWidget::OutlineOptionsWidget(OutlineOptionsChoice& choice) : _choice(choice)
+{
+    setUpGrid(*this);
+    _rangeLabel.set_text(localized("share_dialog_print_range"));
+    _rangeLabel.set_xalign(0);
+    _wholeMapRadio.set_label(localized("share_dialog_print_range_mindmap"));
+    _selectionRadio.set_label(localized("share_dialog_print_range_selection"));
+    Gtk::RadioButton::Group range = _wholeMapRadio.get_group();
+    _selectionRadio.set_group(range);
+    _selectionRadio.set_sensitive(_choice.allowSelectionRange());
+    if (_choice.selectionOnly()) _selectionRadio.set_active(true);
+    else _wholeMapRadio.set_active(true);
+    _pageFormatLabel.set_text(localized("page_size_caption"));
+    _pageFormatLabel.set_xalign(0);
+    for (int64_t format = 0; format <= PaperFormatCount(); ++format) _pageFormatPopup.append(PaperFormatName(format));
+    _pageFormatPopup.set_active(static_cast<int>(_choice.pageFormat()));
+    attach(_rangeLabel, 0, 0);
+    attach(_wholeMapRadio, 1, 0);
+    attach(_selectionRadio, 1, 1);
+    attach(_pageFormatLabel, 0, 2);
+    attach(_pageFormatPopup, 1, 2);
+
+    _selectionRadio.signal_toggled().connect([this] { _choice.setSelectionRangeChosen(_selectionRadio.get_active()); });
+    _pageFormatPopup.signal_changed().connect([this] {
+        const int row = _pageFormatPopup.get_active_row_number();
+        _choice.setPageFormat(row < 0 ? 0 : row);
+    });
+    show_all();
+}
+
+std::string GtkDocumentPanels::completedExportPath(const std::string& path, const std::string& extension)
+{
+    if (ExportFormatFromExtension(extensionOf(path))) return path;
+    return path + "." + extension;
+}
+
+std::optional<std::string> GtkDocumentPanels::runExportPanel(const SavePanel& panel, ExportFormatChoice& choice)
+{
+    Gtk::FileChooserDialog dialog(panel.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
+    addFileChooserButtons(dialog);
+    if (!panel.directory.empty()) dialog.set_current_folder(panel.directory);
+    dialog.set_current_name(panel.proposedName + "." + choice.selectedExtension());
+    ExportFormatWidget accessory(choice, dialog);
+    dialog.set_extra_widget(accessory);
+    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+    const std::string path = dialog.get_filename();
+    if (path.empty()) return std::nullopt;
+    return completedExportPath(path, choice.selectedExtension());
+}
+
+std::optional<std::string> GtkDocumentPanels::runOutlineExportPanel(const SavePanel& panel,
+                                                                    OutlineOptionsChoice& choice)
+{
+    Gtk::FileChooserDialog dialog(panel.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
+    addFileChooserButtons(dialog);
+    if (!panel.directory.empty()) dialog.set_current_folder(panel.directory);
+    dialog.set_current_name(panel.proposedName + ".pdf");
+    dialog.set_filter(extensionFilter("pdf"));
+    OutlineOptionsWidget accessory(choice);
+    dialog.set_extra_widget(accessory);
+    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+    std::string path = dialog.get_filename();
+    if (path.empty()) return std::nullopt;
+    // PDF is all this panel writes: any other name gets the extension that says so.
+    if (ExportFormatFromExtension(extensionOf(path)) != 1) path += ".pdf";
+    return path;
+}
+
+bool GtkDocumentPanels::runPrintPanel(MindMap& mindMap, Size mapSize, Size selectionSize, Error* error)
+{
+    // Until the user confirms, the pages follow what is stored: the dialog shows their paper.
+    PrintChoice choice;
+    PrintOptionsModel stored(mapSize, selectionSize);
+    stored.loadSettings(UserDefaults::standard());
+    choice.take(stored);
+
+    MindMapPrintOperation::AccessoryTab tab;
+    tab.label = localized("print_options_tab_title");
+    tab.create = [mapSize, selectionSize]() -> Gtk::Widget* {
+        return Gtk::manage(new PrintOptionsTab(mapSize, selectionSize));
+    };
+    tab.apply = [&choice](Gtk::Widget& widget) {
+        auto* options = dynamic_cast<PrintOptionsTab*>(&widget);
+        if (!options) return;
+        options->controller().commitSettings();
+        choice.take(options->controller());
+    };
+    MindMapPrintOperation::Job job;
+    job.pages = [&]() -> std::unique_ptr<PrintablePages> {
+        return std::make_unique<TiledMindMapRenderingView>(
+            mindMap, choice.selectionOnly, static_cast<uint32_t>(choice.printMode), choice.tileScale,
+            PaperSizeForFormat(choice.pageFormat), static_cast<uint32_t>(choice.options));
+    };
+    job.parent = GtkModalRun::activeWindow();
+    job.accessory = &tab;
+    return MindMapPrintOperation::run(job, error);
+}
+
+bool GtkDocumentPanels::runOutlinePrintPanel(MindMap& mindMap, OutlineOptionsChoice& choice, Error* error)
+{
+    MindMapPrintOperation::AccessoryTab tab;
+    tab.label = localized("outline_options_tab_title");
+    tab.create = [&choice]() -> Gtk::Widget* { return Gtk::manage(new OutlineOptionsWidget(choice)); };
+    tab.apply = [](Gtk::Widget&) {};
+    MindMapPrintOperation::Job job;
+    job.pages = [&]() -> std::unique_ptr<PrintablePages> {
+        return std::make_unique<OutlineRenderingView>(mindMap, choice.selectionOnly(), choice.outlineOptions(),
+                                                      PaperSizeForFormat(choice.pageFormat()));
+    };
+    job.parent = GtkModalRun::activeWindow();
+    job.accessory = &tab;
+    return MindMapPrintOperation::run(job, error);
+}
+
+void installGtkDocumentPanels()
+{
+    static GtkDocumentPanels panels;
+    DocumentPanels::setShared(&panels);
+}

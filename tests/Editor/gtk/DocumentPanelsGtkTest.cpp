@@ -1,0 +1,240 @@
+#include "Editor/gtk/GtkDocumentPanels.h"
+#include "GtkTestSupport.h"
+#include "MindMaps/MindMapTestSupport.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "render/PrintOptionsModel.h"
+#include "render/gtk/MindMapPrintOperation.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <gtk/gtkunixprint.h>
+#include <poppler.h>
+
+#include <cmath>
+#include <functional>
+
+using namespace maptest;
+
+namespace {
+
+// Plays the user: waits until a visible dialog of that type is up and ready, acts on it once,
+// then answers it with the response until it goes: a file chooser swallows an answer that comes
+// before it has read its folder. Gives up after about 30 seconds, so that a dialog that never
+// comes (or never goes) fails the test.
+void whenDialogIsUp(GType type, std::function<bool(GtkWidget*)> ready, std::function<void(GtkWidget*)> act,
+                    int response)
+{
+    struct State {
+        int tries = 0;
+        bool acted = false;
+        // The dialog acted on, cleared by GTK when it goes; only it is answered again.
+        gpointer dialog = nullptr;
+    };
+    auto state = std::make_shared<State>();
+    Glib::signal_timeout().connect(
+        [=] {
+            if (state->acted && !state->dialog) return false;
+            if (++state->tries > 300) {
+                ADD_FAILURE() << (state->dialog ? "the dialog did not close" : "no dialog came up");
+                if (state->dialog) gtk_dialog_response(GTK_DIALOG(state->dialog), GTK_RESPONSE_CANCEL);
+                return false;
+            }
+            if (!state->dialog) {
+                GList* windows = gtk_window_list_toplevels();
+                GtkWidget* found = nullptr;
+                for (GList* window = windows; window; window = window->next)
+                    if (G_TYPE_CHECK_INSTANCE_TYPE(window->data, type) &&
+                        gtk_widget_get_visible(GTK_WIDGET(window->data)))
+                        found = GTK_WIDGET(window->data);
+                g_list_free(windows);
+                if (!found || !ready(found)) return true;
+                state->dialog = found;
+                state->acted = true;
+                g_object_add_weak_pointer(G_OBJECT(found), &state->dialog);
+                act(found);
+            } else if (!gtk_widget_get_visible(GTK_WIDGET(state->dialog))) {
+                g_object_remove_weak_pointer(G_OBJECT(state->dialog), &state->dialog);
+                return false;
+            }
+            gtk_dialog_response(GTK_DIALOG(state->dialog), response);
+            return true;
+        },
+        100);
+}
+
+// The first widget of the tree below (and including) the root that the predicate accepts; the
+// internal children (a notebook's tab labels) are searched too.
+GtkWidget* findWidget(GtkWidget* root, const std::function<bool(GtkWidget*)>& accepts)
+{
+    if (accepts(root)) return root;
+    if (!GTK_IS_CONTAINER(root)) return nullptr;
+    struct Search {
+        const std::function<bool(GtkWidget*)>* accepts;
+        GtkWidget* found = nullptr;
+    } search{&accepts};
+    gtk_container_forall(
+        GTK_CONTAINER(root),
+        [](GtkWidget* child, gpointer data) {
+            auto* s = static_cast<Search*>(data);
+            if (!s->found) s->found = findWidget(child, *s->accepts);
+        },
+        &search);
+    return search.found;
+}
+
+std::vector<std::pair<double, double>> pdfPageSizes(const std::string& path)
+{
+    std::vector<std::pair<double, double>> sizes;
+    PopplerDocument* document = poppler_document_new_from_file(("file://" + path).c_str(), nullptr, nullptr);
+    if (!document) return sizes;
+    for (int i = 0; i < poppler_document_get_n_pages(document); ++i) {
+        PopplerPage* page = poppler_document_get_page(document, i);
+        double width = 0, height = 0;
+        poppler_page_get_size(page, &width, &height);
+        sizes.emplace_back(std::round(width), std::round(height));
+        g_object_unref(page);
+    }
+    g_object_unref(document);
+    return sizes;
+}
+
+class DocumentPanelsGtkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        initGtkForTests();
+        UserDefaults::standard().resetForTesting();
+        // GTK's own printer that writes a file; no print server is asked.
+        g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+        map.newMindMap("", false, std::nullopt);
+        addTopic(map, nullptr, Point{0, 0}, "Plans");
+        addTopic(map, nullptr, Point{900, 200}, "Budget");
+    }
+    void TearDown() override
+    {
+        MindMapPrintOperation::setPrintSettings({});
+        UserDefaults::standard().resetForTesting();
+    }
+
+    // The next print dialog starts on the file printer, writing a PDF here.
+    std::string printToFile(const std::string& name)
+    {
+        const std::string path = dir.file(name);
+        auto settings = Gtk::PrintSettings::create();
+        settings->set_printer("Print to File");
+        settings->set(Gtk::PrintSettings::Keys::OUTPUT_FILE_FORMAT, "pdf");
+        settings->set(Gtk::PrintSettings::Keys::OUTPUT_URI, "file://" + path);
+        MindMapPrintOperation::setPrintSettings(settings);
+        return path;
+    }
+
+    TempDir dir;
+    ScopedEnvironment config{"XDG_CONFIG_HOME", dir.file("config")};
+    MindMap map;
+    GtkDocumentPanels panels;
+};
+
+TEST_F(DocumentPanelsGtkTest, TheExportPanelSwitchesTypeNameAndRange)
+{
+    ExportFormatChoice choice(Size{900, 300}, Size{120, 60});
+    bool sawPanel = false;
+    whenDialogIsUp(
+        GTK_TYPE_FILE_CHOOSER_DIALOG, [](GtkWidget*) { return true; },
+        [&](GtkWidget* dialog) {
+            auto* panel = Glib::wrap(GTK_FILE_CHOOSER_DIALOG(dialog));
+            auto* widget = dynamic_cast<ExportFormatWidget*>(panel->get_extra_widget());
+            ASSERT_TRUE(widget);
+            sawPanel = true;
+            EXPECT_EQ(panel->get_current_name(), "Plans.pdf");
+            EXPECT_TRUE(widget->selectionRadio().get_sensitive());
+            // OPML holds the whole map only: the range goes back to the whole map.
+            widget->selectionRadio().set_active(true);
+            widget->typePopup().set_active(int(ExportFormatChoice::indexOfExtension("opml")));
+            EXPECT_EQ(panel->get_current_name(), "Plans.opml");
+            EXPECT_FALSE(widget->selectionRadio().get_sensitive());
+            EXPECT_TRUE(widget->wholeMapRadio().get_active());
+            widget->typePopup().set_active(int(ExportFormatChoice::indexOfExtension("png")));
+            widget->selectionRadio().set_active(true);
+            EXPECT_EQ(panel->get_current_name(), "Plans.png");
+        },
+        GTK_RESPONSE_ACCEPT);
+    DocumentPanels::SavePanel request{"Export", "Plans", dir.path()};
+    const std::optional<std::string> path = panels.runExportPanel(request, choice);
+    EXPECT_TRUE(sawPanel);
+    EXPECT_EQ(path, dir.file("Plans.png"));
+    EXPECT_EQ(choice.selectedExtension(), "png");
+    EXPECT_TRUE(choice.selectionOnly());
+
+    // A name typed without an export extension gets the type chosen.
+    EXPECT_EQ(GtkDocumentPanels::completedExportPath("/tmp/Plan v1.2", "png"), "/tmp/Plan v1.2.png");
+    EXPECT_EQ(GtkDocumentPanels::completedExportPath("/tmp/plan.TIFF", "png"), "/tmp/plan.TIFF");
+}
+
+TEST_F(DocumentPanelsGtkTest, PrintingToAFileUsesTheOptionsTabAndKeepsItsChoice)
+{
+    const std::string path = printToFile("map.pdf");
+    bool sawTab = false;
+    whenDialogIsUp(
+        GTK_TYPE_PRINT_UNIX_DIALOG,
+        [](GtkWidget* dialog) {
+            // The printer list fills in while the dialog is up.
+            GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
+            return printer && gtk_printer_is_virtual(printer);
+        },
+        [&](GtkWidget* dialog) {
+            const std::string tabTitle = localized("print_options_tab_title");
+            sawTab = findWidget(dialog, [&](GtkWidget* widget) {
+                         return GTK_IS_LABEL(widget) && gtk_label_get_text(GTK_LABEL(widget)) == tabTitle;
+                     }) != nullptr;
+            // The paper of the options tab: US Letter.
+            GtkWidget* formats = findWidget(dialog, [](GtkWidget* widget) {
+                if (!GTK_IS_COMBO_BOX_TEXT(widget)) return false;
+                auto* popup = Glib::wrap(GTK_COMBO_BOX_TEXT(widget));
+                return popup->get_active_text() == "A4";
+            });
+            ASSERT_TRUE(formats);
+            Glib::wrap(GTK_COMBO_BOX_TEXT(formats))->set_active(7);
+        },
+        GTK_RESPONSE_OK);
+    Error error;
+    EXPECT_TRUE(panels.runPrintPanel(map, Size{1000, 300}, Size{}, &error)) << error.failureReason;
+    EXPECT_TRUE(sawTab);
+    // One sheet, turned for a map wider than high, on the paper chosen in the tab.
+    EXPECT_EQ(pdfPageSizes(path), (std::vector<std::pair<double, double>>{{792, 612}}));
+    EXPECT_EQ(UserDefaults::standard().integerForKey(PrintOptionsModel::PageFormatKey), 7);
+    // The next dialog starts on the same printer.
+    ASSERT_TRUE(MindMapPrintOperation::printSettings());
+    EXPECT_EQ(MindMapPrintOperation::printSettings()->get_printer(), "Print to File");
+}
+
+TEST_F(DocumentPanelsGtkTest, TheOutlinePrintsOnThePaperOfItsTab)
+{
+    const std::string path = printToFile("outline.pdf");
+    OutlineOptionsChoice choice(false);
+    whenDialogIsUp(
+        GTK_TYPE_PRINT_UNIX_DIALOG,
+        [](GtkWidget* dialog) {
+            GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
+            return printer && gtk_printer_is_virtual(printer);
+        },
+        [&](GtkWidget* dialog) {
+            GtkWidget* tab = findWidget(dialog, [](GtkWidget* widget) {
+                return dynamic_cast<OutlineOptionsWidget*>(Glib::wrap(widget)) != nullptr;
+            });
+            ASSERT_TRUE(tab);
+            auto* options = dynamic_cast<OutlineOptionsWidget*>(Glib::wrap(tab));
+            EXPECT_FALSE(options->selectionRadio().get_sensitive());
+            options->pageFormatPopup().set_active(4); // A5
+        },
+        GTK_RESPONSE_OK);
+    Error error;
+    EXPECT_TRUE(panels.runOutlinePrintPanel(map, choice, &error)) << error.failureReason;
+    EXPECT_EQ(choice.pageFormat(), 4);
+    const std::vector<std::pair<double, double>> pages = pdfPageSizes(path);
+    ASSERT_FALSE(pages.empty());
+    EXPECT_EQ(pages[0], std::make_pair(420.0, 596.0));
+}
+
+} // namespace
