@@ -241,6 +241,8 @@ public:
 
     bool autoLayoutBusy() const { return _autoLayoutBusy; }
     void lockAutoLayout() { ++_autoLayoutLock; }
+    // A drag holds the lock: automatic layout waits until every holder has let go.
+    bool autoLayoutLocked() const { return _autoLayoutLock > 0; }
     void unlockAutoLayout();
     void performAutoLayout();
     void performAutoLayoutForNode(MindMapNode* node);

@@ -58,6 +58,7 @@ MindMapEditor::~MindMapEditor()
     // The window that listens may be going too: an editor that goes tells nobody.
     _host = nullptr;
     _crossLinkFeedback = nullptr;
+    cancelGesture();
     cancelEditorModes(true);
     setMindMap(nullptr);
 }
@@ -117,6 +118,8 @@ void MindMapEditor::setBackingScaleFactor(double factor)
 void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
 {
     if (mindMap == _mindMap) return;
+    // A drag of the old map ends on the old map, before the editor lets go of it.
+    cancelGesture();
     cancelEditorModes(true);
     _toolTipRects.clear();
     if (_mindMap) {
@@ -143,6 +146,7 @@ void MindMapEditor::setReadOnly(bool readOnly)
 {
     if (readOnly == _readOnly) return;
     _readOnly = readOnly;
+    cancelGesture();
     cancelEditorModes(true);
     if (_mindMap) {
         _mindMap->forceSingleSelection();
@@ -172,7 +176,7 @@ void MindMapEditor::setHierarchyListener(HierarchyListener* listener)
 
 bool MindMapEditor::canAutoSave() const
 {
-    if (_cancelling || _readOnly || !enabled()) return false;
+    if (_cancelling || _readOnly || !enabled() || trackingGesture()) return false;
     if (_activity.inplaceEditOpen || _crossLinkSource || _activity.popoverShown) return false;
     // A drag or a dialog is under way: saving now would write the map half-way through it.
     if (_scheduler && _scheduler->isHoldingBackDefaultMode()) return false;
@@ -201,10 +205,14 @@ void MindMapEditor::cancelEditorModes(bool leaveCrossLinkMode)
     _cancelling = true;
     // The map may let elements go next; the tooltips must not point at them.
     _toolTipRects.clear();
-    // The in-place edit, the drag selector, the action bars, the date picker and the contact
-    // popovers are ended here once they exist.
+    // The in-place edit, the action bars, the date picker and the contact popovers are ended here
+    // once they exist.
+    _dragSelector.cancelMoveOperation();
     if (_mindMap) _mindMap->commitModelessEditor();
     if (leaveCrossLinkMode) cancelCrossLinkMode();
+    _clearSelectionCall.cancel();
+    _resetIgnoreMouseDownCall.cancel();
+    _ignoreMouseDown = false;
     _cancelling = false;
 }
 
@@ -241,7 +249,7 @@ void MindMapEditor::externalCancelCrossLinkMode()
 void MindMapEditor::updateElementToolsVisibility()
 {
     _elementToolsVisible = !_activity.inplaceEditOpen && _mindMap && _mindMap->selectedElementType() != 0 &&
-        !_activity.elementMoverDragging && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
+        !moverDragging() && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
     _elementTools.setVisible(_elementToolsVisible);
 }
 
@@ -348,6 +356,11 @@ ItemValidation MindMapEditor::validateAction(const std::string& action) const
 
 bool MindMapEditor::keyDown(const KeyEvent& event)
 {
+    _currentModifiers = event.modifiers;
+    if (trackingGesture()) {
+        if (event.keyValue == KeyValues::Escape) cancelGesture();
+        return true;
+    }
     if (!enabled()) return false;
     const bool control = event.modifiers & ControlModifier;
     switch (event.keyValue) {
@@ -387,11 +400,6 @@ bool MindMapEditor::keyDown(const KeyEvent& event)
         _keyboardHandler.arrowKeyPressed(int32_t(event.keyValue));
         return true;
     }
-}
-
-bool MindMapEditor::pointerEvent(const PointerEvent& /*event*/)
-{
-    return false;
 }
 
 bool MindMapEditor::scrollWheel(const ScrollEvent& event)
@@ -468,11 +476,14 @@ void MindMapEditor::selectedElementChanged()
 {
     _toolTipRects.clear();
     setNeedsDisplay();
+    // The handles of a running tool drag stay where the drag put them.
+    if (!_elementTools.isActive()) _elementTools.attachToSelection();
     updateElementToolsVisibility();
 }
 
 void MindMapEditor::updateElementTools(MindMapElement* /*element*/)
 {
+    if (!_elementTools.isActive()) _elementTools.attachToSelection();
     setNeedsDisplay();
 }
 

@@ -2,7 +2,9 @@
 
 #include "MindMaps/MindMapNodeEditor.h"
 #include "editor-view/AutoFocusser.h"
+#include "editor-view/DragSelector.h"
 #include "editor-view/EditorEvents.h"
+#include "editor-view/ElementMover.h"
 #include "editor-view/KeyboardHandler.h"
 #include "editor-view/NodeCreatorTools.h"
 #include "layout/SnapEngine.h"
@@ -10,8 +12,10 @@
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Responder.h"
+#include "platform/Scheduler.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,9 +23,11 @@
 
 class GraphicsContext;
 class HierarchyListener;
+class Menu;
+class MenuItem;
+class MenuPresenter;
 class MindMap;
 class MindMapModelessEditor;
-class Scheduler;
 
 // What the canvas widget does for the editor's plain half.
 class MindMapEditorHost {
@@ -29,7 +35,31 @@ public:
     virtual ~MindMapEditorHost() = default;
     // The whole view is to be drawn again at the next frame.
     virtual void setNeedsDisplay() = 0;
+    // The pointing hand while a drag would drop onto something, else the arrow.
+    virtual void setPointingHandCursor(bool /*pointingHand*/) {}
+    // While a gesture runs the editor wants tick() about every PeriodicTickInterval seconds.
+    virtual void setPeriodicTicks(bool /*running*/) {}
 };
+
+// The application's menus as the editor's context menu copies them, and the road their actions
+// take. The application installs it; the editor reaches nothing above itself but through it.
+// Each part may be missing: the menus it would give are then left out.
+struct EditorMenuSource {
+    // The main menu's Edit, Style, Collapse / Expand and Zoom menus (not owned; copied on use).
+    std::function<const Menu*()> editMenu;
+    std::function<const Menu*()> styleMenu;
+    std::function<const Menu*()> expansionMenu;
+    std::function<const Menu*()> zoomMenu;
+    // A fresh check box set-up menu for the selected topics.
+    std::function<std::shared_ptr<Menu>()> checkboxMenu;
+    // Brings the items' states up to date before the menu shows.
+    std::function<void(Menu& menu)> validateMenu;
+    // Sends the chosen item's action up the responder chain.
+    std::function<void(MenuItem& item)> sendAction;
+};
+
+// What the editor's mouse gestures are doing.
+enum class EditorGesture { None, Move, Scroll, Lasso, Tool };
 
 // Told when the cross-link mode starts and ends: the window shows its cross-link bar meanwhile.
 class CrossLinkFeedback {
@@ -94,10 +124,21 @@ public:
     double backingScaleFactor() const { return _backingScaleFactor; }
     void setBackingScaleFactor(double factor);
     // The view is its window's focus; a window that merely became inactive keeps its focus view.
-    void setFocused(bool focused) { _focused = focused; }
+    // Losing it ends a gesture under way as Escape would.
+    void setFocused(bool focused);
+    // The toolkit's double-click time: the clear-selection delay and the window in which a press
+    // after a detail click is swallowed follow it.
+    double doubleClickInterval() const { return _doubleClickInterval; }
+    void setDoubleClickInterval(double seconds);
+    // Where the context and tool menus pop up (not owned).
+    void setMenuPresenter(MenuPresenter* presenter) { _menuPresenter = presenter; }
+    void setMenuSource(EditorMenuSource source);
 
     // ---- Map ----
     MindMap* mindMap() const override { return _mindMap.get(); }
+    // The map as the gestures hold it while they run.
+    std::shared_ptr<MindMap> sharedMindMap() const { return _mindMap; }
+    // A gesture under way is cancelled first: the map it changed comes back as it was.
     void setMindMap(std::shared_ptr<MindMap> mindMap);
     // A map is shown and it is enabled.
     bool enabled() const;
@@ -194,10 +235,15 @@ public:
     ItemValidation validateAction(const std::string& action) const;
 
     // ---- Input ----
-    // Each answers whether the editor used the event.
+    // Each answers whether the editor used the event. While a gesture runs it takes every key:
+    // Escape cancels the gesture, other keys do nothing.
     bool keyDown(const KeyEvent& event);
-    // Presses and drags belong to the gestures of the mouse handling; nothing uses them yet.
+    // A press is classified and either handled at once or starts a gesture, which the following
+    // motions and the release feed until the button is up.
     bool pointerEvent(const PointerEvent& event);
+    // The periodic beat of a running gesture: delayed branch selection, long presses and
+    // auto-scrolling at the view's edges.
+    void tick(const TickEvent& event);
     bool scrollWheel(const ScrollEvent& event);
     // How far one wheel notch scrolls along a side of the view that is this long.
     static double wheelScrollStep(double visibleLength);
@@ -205,6 +251,51 @@ public:
     // Escape: leaves the cross-link mode or a popover, else shrinks or clears the selection, and
     // with nothing selected tells the window.
     void cancelOperation();
+
+    // ---- Mouse gestures ----
+    static constexpr double PeriodicTickInterval = 0.02;
+    // A drag starts once the pointer is this far from the press on either axis.
+    static constexpr double DragThreshold = 3.0;
+    // Within this band of the view's edge a drag scrolls by AutoScrollStep per tick, beyond the
+    // edge by AutoScrollOutsideStep.
+    static constexpr double AutoScrollBand = 20.0;
+    static constexpr double AutoScrollStep = 5.0;
+    static constexpr double AutoScrollOutsideStep = 10.0;
+    static constexpr const char* ChildMoveDelayKey = "editorChildMoveDelay";
+    static constexpr double DefaultChildMoveDelay = 0.8;
+    static constexpr double MinimumChildMoveDelay = 0.2;
+    static constexpr double MaximumChildMoveDelay = 3.0;
+    static constexpr double ClearSelectionExtraDelay = 0.1;
+    static constexpr double RotateLongPressDelay = 1.2;
+    static constexpr double LongPressDelay = 0.8;
+
+    EditorGesture gesture() const { return _gesture.kind; }
+    bool trackingGesture() const { return _gesture.kind != EditorGesture::None; }
+    // Ends a gesture under way as Escape would: a move or a tool drag is undone.
+    void cancelGesture();
+    ElementMover& elementMover() { return _elementMover; }
+    const ElementMover& elementMover() const { return _elementMover; }
+    DragSelector& dragSelector() { return _dragSelector; }
+    const DragSelector& dragSelector() const { return _dragSelector; }
+    // The modifier keys of the latest input event.
+    unsigned currentModifiers() const { return _currentModifiers; }
+    // The scroll step for a pointer at the view point: toward the edge the pointer is near or
+    // beyond, zero in the middle.
+    Point calculateAutoScrollVector(Point viewPoint) const;
+    bool ignoreMouseDown() const { return _ignoreMouseDown; }
+    // The delay after which a held press on a topic selects its branch.
+    static double childMoveDelay();
+    // The context menu for a press at the view point: the element there is selected first.
+    std::shared_ptr<Menu> menuForEvent(const PointerEvent& event);
+    std::shared_ptr<Menu> readOnlyEditorMenu();
+    std::shared_ptr<Menu> readWriteEditorMenu();
+    // The menus of the tools' long presses, built fresh each time.
+    static std::shared_ptr<Menu> collapseToolMenu();
+    static std::shared_ptr<Menu> hideTopicToolMenu();
+    static std::shared_ptr<Menu> rotateToolMenu();
+    void setPointingHandCursor(bool pointingHand);
+    // The rubber band's outline while the lasso runs, in map units.
+    std::optional<BezierPath> buildDragSelectorPath() const override { return _dragSelector.buildDragSelectorPath(); }
 
     // ---- Drawing ----
     // The painter's flag word for the editor's state and scale.
@@ -233,13 +324,33 @@ public:
     // The snap engine's guide lines of the running drag, for the painter.
     std::vector<std::pair<Point, Point>> snapGuideLines() const override;
 
+    void setNeedsDisplay();
+
 private:
+    // The state of the gesture under way, kept between the events that feed it.
+    struct GestureSession {
+        EditorGesture kind = EditorGesture::None;
+        Point pressView;
+        Point lastView;
+        Point lastMap;
+        Point autoScrollVector;
+        // Move: holding the press still selects the branch once the deadline has passed.
+        bool canSelectBranch = false;
+        double branchDeadline = 0;
+        // Tool: the tool pressed, and its long press.
+        int64_t tool = -1;
+        bool longPressApplies = false;
+        double longPressDeadline = 0;
+        bool longPressFired = false;
+        // Holds back the scheduler's default-mode calls while the gesture runs.
+        Scheduler::ModeSession mode;
+    };
+
     struct ToolTipRect {
         Rect viewRect;
         MindMapElement* owner;
     };
 
-    void setNeedsDisplay();
     void updateScaleFactors();
     void readDefaults();
     void observeDefaults();
@@ -249,6 +360,32 @@ private:
     void updateToolTips();
     void insertToolTipsForNode(MindMapNode* node, const Rect& viewBounds);
     bool editorBusy() const;
+    bool moverActive() const { return _activity.elementMoverActive || _elementMover.isActive(); }
+    bool moverDragging() const { return _activity.elementMoverDragging || _elementMover.isDragging(); }
+
+    // Mouse handling.
+    void mouseDown(const PointerEvent& event);
+    void rightMouseDown(const PointerEvent& event);
+    void beginGesture(EditorGesture kind, const PointerEvent& event);
+    void gestureEvent(const PointerEvent& event);
+    void endGesture(bool cancelled);
+    void moveSelectedElement(MindMapElement* element, const PointerEvent& event);
+    void startScrollingWithEvent(const PointerEvent& event);
+    void startLassoSelectionWithEvent(const PointerEvent& event);
+    void handleElementToolsWithEvent(const PointerEvent& event, int64_t tool);
+    void moveStep(const PointerEvent& event);
+    void scrollStep(const PointerEvent& event);
+    void lassoStep(const PointerEvent& event);
+    void toolStep(const PointerEvent& event);
+    void toolLongPressed(int64_t tool);
+    bool handleCrossLinkCreation(MindMapNode* topic);
+    bool handleNodeDetailsClick(MindMapElement* element, Point mapPoint);
+    bool handleIconClick(MindMapNode* topic);
+    bool handleCheckboxClick(MindMapNode* topic, Point mapPoint);
+    bool handleDateClick(MindMapNode* topic, bool onIcon);
+    void clearSelectionTimerTick();
+    void resetIgnoreMouseDown();
+    void popUpMenu(const std::shared_ptr<Menu>& menu, Point viewPoint);
 
     MindMapEditorHost* _host = nullptr;
     Scheduler* _scheduler = nullptr;
@@ -287,6 +424,20 @@ private:
     KeyboardHandler _keyboardHandler{this};
     AutoFocusser _autoFocusser{this};
     SnapEngine _snapEngine;
+    ElementMover _elementMover{*this};
+    DragSelector _dragSelector{*this};
+    GestureSession _gesture;
+    unsigned _currentModifiers = 0;
+    bool _ignoreMouseDown = false;
+    double _doubleClickInterval = 0.4;
+    ScheduledCall _clearSelectionCall;
+    ScheduledCall _resetIgnoreMouseDownCall;
+    MenuPresenter* _menuPresenter = nullptr;
+    EditorMenuSource _menuSource;
+    std::shared_ptr<Menu> _contextMenu;
+    std::shared_ptr<Menu> _readOnlyMenu;
+    // The menu shown last: the presenter refers to it until the next one.
+    std::shared_ptr<Menu> _shownMenu;
     // Rebuilt on every draw; dropped whenever the map reports a change, as their owners may go.
     std::vector<ToolTipRect> _toolTipRects;
     std::vector<ObservationToken> _defaultsObservations;

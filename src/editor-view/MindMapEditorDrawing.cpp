@@ -40,13 +40,14 @@ BezierPath rectPath(const Rect& rect)
 
 bool MindMapEditor::editorBusy() const
 {
-    return _scrolling || _activity.elementToolDragging || _activity.elementMoverDragging || _activity.inplaceEditOpen;
+    return _scrolling || _activity.elementToolDragging || _elementTools.isDragging() || moverDragging() ||
+        _activity.inplaceEditOpen;
 }
 
 uint32_t MindMapEditor::painterFlags() const
 {
     uint32_t flags = PaintFlagDesigning;
-    if (_activity.elementMoverActive || _activity.elementMoverDragging) flags |= PaintFlagShowAnchors;
+    if (moverActive() || moverDragging()) flags |= PaintFlagShowAnchors;
     const bool busy = editorBusy();
     if (busy) flags |= PaintFlagSimplifyLines;
     if ((busy && _scaleFactor < BusyFineDashesScale) || _scaleFactor <= IdleFineDashesScale)

@@ -1,10 +1,12 @@
 #include "Editor/gtk/MainWindow.h"
 
+#include "Editor/CommandRouter.h"
 #include "Editor/ErrorAlert.h"
 #include "Editor/gtk/MenuBarAdapter.h"
 #include "MindMaps/MindMap.h"
 #include "platform/AlertPanel.h"
 #include "platform/Clock.h"
+#include "platform/Menu.h"
 
 #include <glibmm/main.h>
 
@@ -13,6 +15,15 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
 {
     set_default_size(1000, 700);
     _menuBar = std::make_unique<MenuBarAdapter>(menu.bar, router);
+    // The canvas's context menu copies these menus and sends its actions the menu bar's way.
+    EditorMenuSource menus;
+    menus.editMenu = [&menu] { return static_cast<const Menu*>(menu.editMenu); };
+    menus.styleMenu = [&menu] { return static_cast<const Menu*>(menu.styleMenu); };
+    menus.expansionMenu = [&menu] { return static_cast<const Menu*>(menu.expansionMenu); };
+    menus.zoomMenu = [&menu] { return static_cast<const Menu*>(menu.zoomMenu); };
+    menus.validateMenu = [&router](Menu& shown) { router.validateMenu(shown); };
+    menus.sendAction = [&router](MenuItem& item) { router.sendAction(item.action(), nullptr, &item); };
+    _canvas.editorView().setMenuSource(std::move(menus));
     _box.pack_start(_menuBar->menuBar(), Gtk::PACK_SHRINK);
     _canvas.signal_draw().connect(
         [this](const Cairo::RefPtr<Cairo::Context>&) {

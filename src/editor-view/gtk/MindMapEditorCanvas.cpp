@@ -6,16 +6,22 @@
 
 #include <cmath>
 
-namespace {
-
-unsigned modifiersOf(guint state)
+unsigned editorModifiersOfState(guint state)
 {
+    state &= gtk_accelerator_get_default_mod_mask();
     unsigned modifiers = 0;
     if (state & GDK_SHIFT_MASK) modifiers |= ShiftModifier;
     if (state & GDK_CONTROL_MASK) modifiers |= ControlModifier;
     if (state & GDK_MOD1_MASK) modifiers |= AltModifier;
     if (state & (GDK_SUPER_MASK | GDK_META_MASK)) modifiers |= SuperModifier;
     return modifiers;
+}
+
+namespace {
+
+unsigned modifiersOf(guint state)
+{
+    return editorModifiersOfState(state);
 }
 
 // GTK's defaults, for a display whose settings cannot be read.
@@ -35,6 +41,7 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
                Gdk::SMOOTH_SCROLL_MASK | Gdk::KEY_PRESS_MASK | Gdk::FOCUS_CHANGE_MASK | Gdk::ENTER_NOTIFY_MASK |
                Gdk::LEAVE_NOTIFY_MASK | Gdk::TOUCH_MASK | Gdk::TOUCHPAD_GESTURE_MASK);
     _view.setHost(this);
+    _view.setMenuPresenter(&_menuPresenter);
     _view.setBackingScaleFactor(get_scale_factor());
     property_scale_factor().signal_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::scaleFactorChanged));
 
@@ -42,13 +49,82 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
     _pinch->set_propagation_phase(Gtk::PHASE_BUBBLE);
     _pinch->signal_begin().connect([this](GdkEventSequence*) { pinchBegan(); });
     _pinch->signal_scale_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::pinchScaleChanged));
+    signal_grab_broken_event().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::grabBroken), false);
     signal_query_tooltip().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::queryToolTip), false);
     updateClickLimits();
 }
 
 MindMapEditorCanvas::~MindMapEditorCanvas()
 {
+    _tickTimer.disconnect();
+    _toplevelKeys.disconnect();
+    _toplevelDelete.disconnect();
+    _view.cancelGesture();
+    _view.setMenuPresenter(nullptr);
     _view.setHost(nullptr);
+}
+
+void MindMapEditorCanvas::setPointingHandCursor(bool pointingHand)
+{
+    auto window = get_window();
+    if (!window) return;
+    window->set_cursor(pointingHand ? Gdk::Cursor::create(get_display(), "pointer") : Glib::RefPtr<Gdk::Cursor>());
+}
+
+void MindMapEditorCanvas::setPeriodicTicks(bool running)
+{
+    _tickTimer.disconnect();
+    if (!running) return;
+    const auto interval = static_cast<unsigned>(std::lround(MindMapEditor::PeriodicTickInterval * 1000));
+    _tickTimer = Glib::signal_timeout().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::periodicTick), interval);
+}
+
+bool MindMapEditorCanvas::periodicTick()
+{
+    _view.tick({_clock.now()});
+    // The editor stops the ticks itself when the gesture ends, possibly from inside this call.
+    return _view.trackingGesture() && _tickTimer.connected();
+}
+
+void MindMapEditorCanvas::on_hierarchy_changed(Gtk::Widget* previousToplevel)
+{
+    Gtk::DrawingArea::on_hierarchy_changed(previousToplevel);
+    _toplevelKeys.disconnect();
+    _toplevelDelete.disconnect();
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    if (!window) return;
+    // Connected before the window's own handlers, which run its menus' key equivalents.
+    _toplevelKeys =
+        window->signal_key_press_event().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::toplevelKeyPress), false);
+    _toplevelDelete =
+        window->signal_delete_event().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::toplevelDelete), false);
+}
+
+bool MindMapEditorCanvas::toplevelKeyPress(GdkEventKey* event)
+{
+    if (!_view.trackingGesture()) return false;
+    return _view.keyDown({event->keyval, modifiersOf(event->state)});
+}
+
+bool MindMapEditorCanvas::toplevelDelete(GdkEventAny*)
+{
+    // The map is committed when the window closes: a drag under way is undone first, so that what
+    // is saved is the map as it was before the drag.
+    _view.cancelGesture();
+    return false;
+}
+
+bool MindMapEditorCanvas::grabBroken(GdkEventGrabBroken*)
+{
+    // Another window took the pointer: the drag cannot see its release.
+    _view.cancelGesture();
+    return false;
+}
+
+void MindMapEditorCanvas::on_unmap()
+{
+    _view.cancelGesture();
+    Gtk::DrawingArea::on_unmap();
 }
 
 void MindMapEditorCanvas::setNeedsDisplay()
@@ -65,8 +141,9 @@ void MindMapEditorCanvas::updateClickLimits()
 {
     auto settings = Gtk::Settings::get_default();
     if (!settings) return;
-    _clickCounter.setLimits(settings->property_gtk_double_click_time().get_value() / 1000.0,
-                            settings->property_gtk_double_click_distance().get_value());
+    const double seconds = settings->property_gtk_double_click_time().get_value() / 1000.0;
+    _clickCounter.setLimits(seconds, settings->property_gtk_double_click_distance().get_value());
+    _view.setDoubleClickInterval(seconds);
 }
 
 bool MindMapEditorCanvas::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
@@ -164,6 +241,8 @@ bool MindMapEditorCanvas::on_focus_in_event(GdkEventFocus* event)
 
 bool MindMapEditorCanvas::on_focus_out_event(GdkEventFocus* event)
 {
+    // A drag cannot go on in a window that lost the keyboard: it ends as Escape would end it.
+    _view.cancelGesture();
     // GTK takes the focus away when the whole window becomes inactive; the canvas stays its
     // window's focus view then, so that switching to another application ends nothing.
     if (focusLeftInsideWindow(*this)) _view.setFocused(false);

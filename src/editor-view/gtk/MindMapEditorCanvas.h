@@ -2,10 +2,15 @@
 
 #include "editor-view/ClickCounter.h"
 #include "editor-view/MindMapEditor.h"
+#include "platform/gtk/GtkMenuPresenter.h"
 
 #include <gtkmm.h>
 
 class Clock;
+
+// The editor's modifier bits of a GTK event state, masked as GTK masks accelerators (lock keys
+// and mouse buttons do not count). Ctrl stands for the command key, Alt for the option key.
+unsigned editorModifiersOfState(guint state);
 
 // The map editor's widget: hands GTK's events to the editor view as event values and draws what
 // it asks for. It owns the editor view; everything the canvas decides is decided there.
@@ -31,9 +36,19 @@ protected:
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_focus_in_event(GdkEventFocus* event) override;
     bool on_focus_out_event(GdkEventFocus* event) override;
+    void on_hierarchy_changed(Gtk::Widget* previousToplevel) override;
+    void on_unmap() override;
 
 private:
     void setNeedsDisplay() override;
+    void setPointingHandCursor(bool pointingHand) override;
+    void setPeriodicTicks(bool running) override;
+    bool periodicTick();
+    // The window's keys go to a running gesture before its menus see them: during a drag only
+    // Escape acts, as it would in the drag's own event loop.
+    bool toplevelKeyPress(GdkEventKey* event);
+    bool toplevelDelete(GdkEventAny* event);
+    bool grabBroken(GdkEventGrabBroken* event);
     void scaleFactorChanged();
     void pinchBegan();
     void pinchScaleChanged(double scale);
@@ -43,6 +58,10 @@ private:
     MindMapEditor _view;
     Clock& _clock;
     ClickCounter _clickCounter;
+    GtkMenuPresenter _menuPresenter{*this};
+    sigc::connection _tickTimer;
+    sigc::connection _toplevelKeys;
+    sigc::connection _toplevelDelete;
     Glib::RefPtr<Gtk::GestureZoom> _pinch;
     double _pinchScale = 1.0;
     int _drawCount = 0;
