@@ -3,6 +3,8 @@
 #include "platform/Menu.h"
 #include "platform/NotificationCenter.h"
 
+#include <algorithm>
+
 namespace {
 
 std::shared_ptr<MenuItem> itemForKeyEquivalent(Menu& menu, const std::string& key, unsigned modifiers, Menu*& owner)
@@ -69,6 +71,11 @@ void CommandRouter::validateMenu(Menu& menu) const
         if (item->isSeparatorItem()) continue;
         if (Menu* submenu = item->submenu()) {
             validateMenu(*submenu);
+            // An empty submenu (the history before the first switch) cannot be opened; one whose
+            // item has an action of its own follows that action's validation as well.
+            const bool hasItems = std::ranges::any_of(
+                submenu->items(), [](const auto& inner) { return !inner->isSeparatorItem() && !inner->isHidden(); });
+            item->setEnabled(hasItems && (item->action().empty() || validateItem(*item).enabled));
             continue;
         }
         applyValidation(*item, validateItem(*item));
@@ -91,4 +98,13 @@ bool CommandRouter::performKeyEquivalent(Menu& menu, const std::string& key, uns
     NotificationCenter::defaultCenter().post(MenuWillSendActionNotification, owner);
     const std::string action = item->action();
     return sendAction(action, nullptr, item.get());
+}
+
+std::vector<Responder*> mainWindowResponderChain(const MainWindowResponders& links)
+{
+    std::vector<Responder*> chain;
+    for (Responder* link : {links.focusedView, links.editor, links.window, links.document, links.documentController,
+                            links.application, links.checkboxMenuHandler})
+        if (link && std::ranges::find(chain, link) == chain.end()) chain.push_back(link);
+    return chain;
 }

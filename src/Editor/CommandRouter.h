@@ -56,3 +56,17 @@ private:
 
 // Gives the item the state validation found.
 void applyValidation(MenuItem& item, const ItemValidation& validation);
+
+// The links of the main window's responder chain, in the order they are asked; any may be missing
+// (no window yet, no document once quitting).
+struct MainWindowResponders {
+    // The view with the keyboard focus, when it is another than the editor (a text field).
+    Responder* focusedView = nullptr;
+    Responder* editor = nullptr;
+    Responder* window = nullptr;
+    Responder* document = nullptr;
+    Responder* documentController = nullptr;
+    Responder* application = nullptr;
+    Responder* checkboxMenuHandler = nullptr;
+};
+std::vector<Responder*> mainWindowResponderChain(const MainWindowResponders& links);

@@ -1,23 +1,220 @@
 #include "Editor/MainMenu.h"
 
 #include "Editor/CheckboxMenuHandler.h"
+#include "Editor/HistoryMenu.h"
 #include "Editor/MenuTranslator.h"
 #include "Editor/StandardMenuBuilder.h"
+#include "platform/Localizer.h"
 
 #include <algorithm>
-#include <initializer_list>
+#include <vector>
 
 namespace {
 
+constexpr unsigned Ctrl = ControlKeyModifier;
+constexpr unsigned Shift = ShiftKeyModifier;
+constexpr unsigned Alt = AlternateKeyModifier;
+
+// One line of the menu bar: an item with its action and key, a separator (no title), or a
+// submenu (no action). Keys follow the desktop's habits where they differ from the
+// platform's: Back is Alt+Left, no item takes Ctrl+M.
 struct Entry {
-    const char* title;
-    const char* action;
+    const char* title = "";
+    const char* action = "";
     const char* key = "";
     unsigned modifiers = 0;
+    std::vector<Entry> entries = {};
 };
 
-// A separator in an entry list.
-const Entry kSeparator{"", ""};
+const Entry kSeparator{};
+
+Entry submenu(const char* title, std::vector<Entry> entries)
+{
+    return Entry{title, "", "", 0, std::move(entries)};
+}
+
+// The History submenu: the translator's table has no row for it, its title is set at start-up.
+constexpr const char* HistoryTitle = "History";
+constexpr const char* HistoryTitleKey = "editor_menu_history";
+
+const std::vector<Entry>& menuBarTable()
+{
+    static const std::vector<Entry> table = {
+        submenu("Tarnwick",
+                {
+                    {"About Tarnwick…", "orderFrontStandardAboutPanel:"},
+                    {"Check for Updates…", "checkForUpdates:"},
+                    kSeparator,
+                    {"Preferences", "showPreferencesPanel:", "comma", Ctrl},
+                    {"Work Offline", "toggleUserOffline:"},
+                    kSeparator,
+                    {"Quit Tarnwick", "terminate:", "q", Ctrl},
+                }),
+        submenu("Mind Map",
+                {
+                    {"Show Mind Maps…", "toggleMindMapExplorer:"},
+                    {"New", "newDocument:", "n", Ctrl},
+                    {"Duplicate", "duplicateDocument:"},
+                    {"New Map from selection", "mindMapFromSelection:"},
+                    {"New Linked Map from selection", "linkedMindMapFromSelection:"},
+                    kSeparator,
+                    {"Close", "closeDocument:", "w", Ctrl},
+                    {"Save", "saveDocument:", "s", Ctrl},
+                    {"Revert to Saved", "revertDocumentToSaved:"},
+                    {"Mind Map Info", "showMindMapInfo:"},
+                    kSeparator,
+                    {"Back", "navigateBackward:", "Left", Alt},
+                    submenu(HistoryTitle, {}),
+                    kSeparator,
+                    {"Import", "importDocument:"},
+                    {"Import pdf bookmarks", "importPdf:"},
+                    {"Export Mind Map", "exportDocument:"},
+                    {"Export Mind Map to Cloud", "exportToCloud:"},
+                    {"Export Outline", "exportOutline:"},
+                    {"Mail Mind Map", "sendEmailMessage:"},
+                    kSeparator,
+                    {"Print Mind Map", "printDocument:", "p", Ctrl},
+                    {"Print Outline", "printOutline:"},
+                }),
+        submenu("Edit",
+                {
+                    {"Undo", "undo:", "z", Ctrl},
+                    {"Redo", "redo:", "z", Ctrl | Shift},
+                    kSeparator,
+                    {"Cut", "cut:", "x", Ctrl},
+                    {"Copy", "copy:", "c", Ctrl},
+                    {"Copy as Image", "copyAsImage:"},
+                    {"Copy as Outline", "copyAsOutline:"},
+                    {"Paste", "paste:", "v", Ctrl},
+                    {"Paste as Central Theme", "pasteAsCentralTheme:"},
+                    {"Paste Text as List", "pasteTextAsList:"},
+                    {"Delete", "delete:"},
+                    {"Delete Single Topic", "deleteAlt:"},
+                    kSeparator,
+                    submenu("Add",
+                            {
+                                {"Add Child Topic", "addChildNode:"},
+                                {"Add Sibling Topic", "addSiblingNode:"},
+                                {"Insert Sibling Topic", "insertSiblingNode:"},
+                                {"Insert Topic", "insertNode:"},
+                                {"Add Central Theme", "addCentralTheme:"},
+                                {"Add Label", "addText:"},
+                                {"Add Cross Link", "addCrossLink:"},
+                            }),
+                    {"Make Main Central Theme", "makeMainCentralTheme:"},
+                    {"Edit Text", "editText:"},
+                    submenu("Link Topic", {}),
+                    {"Select Icon", "showIconPickerPanel:"},
+                    submenu("Image", {}),
+                    {"Topic Check boxes", "setupCheckboxes:"},
+                    {"Toggle Checked State", "toggleCheckedState:"},
+                    {"Set Date", "showDatePickerPanel:"},
+                    {"Show Branch Border", "toggleShowHull:"},
+                    kSeparator,
+                    submenu("Collapse / Expand",
+                            {
+                                {"Collapse", "collapse:"},
+                                {"Collapse children", "collapseChildren:"},
+                                {"Full collapse", "fullCollapse:"},
+                                kSeparator,
+                                {"Expand", "expand:"},
+                                {"Expand children", "expandChildren:"},
+                                {"Full expand", "fullExpand:"},
+                            }),
+                    submenu("Hide / Show",
+                            {
+                                {"Hide", "hideSelected:"},
+                                {"Hide children", "hideChildren:"},
+                                {"Full hide", "fullHide:"},
+                                kSeparator,
+                                {"Show", "showSelected:"},
+                                {"Show children", "showChildren:"},
+                                {"Full show", "fullShow:"},
+                            }),
+                    submenu("Reorder",
+                            {
+                                {"Order Backward", "orderElementBackward:"},
+                                {"Order Forward", "orderElementForward:"},
+                                {"Order Up in Hierarchy", "orderUpSelectedNode:"},
+                            }),
+                    submenu("Rotate / Flip",
+                            {
+                                {"Rotate 90 Right", "rotate90CW:"},
+                                {"Rotate 90 Left", "rotate90CCW:"},
+                                {"Rotate 180", "rotate180:"},
+                                kSeparator,
+                                {"Flip Horizontal", "flipBranchHorizontal:"},
+                                {"Flip Vertical", "flipBranchVertical:"},
+                            }),
+                    {"Default Word Wrap", "applyDefaultWordWrap:"},
+                    kSeparator,
+                    submenu("Select",
+                            {
+                                {"Select all Topics", "selectAllNodes:", "a", Ctrl},
+                                {"Select all Relations", "selectAllRelations:"},
+                                {"Select all Cross Links", "selectAllCrossLinks:"},
+                                {"Select all Images", "selectAllImages:"},
+                                {"Select all Labels", "selectAllTexts:"},
+                                {"Select Search Matches", "selectSearchMatches:"},
+                            }),
+                    {"Search Mind Map", "showMapSearchbar:", "f", Ctrl},
+                }),
+        submenu("Style",
+                {
+                    {"Clear Customization", "clearStyleCustomization:"},
+                    {"Clear manually adjusted path", "clearPathCustomization:"},
+                    kSeparator,
+                    submenu("Font",
+                            {
+                                {"Bold", "toggleBoldFontStyle:", "b", Ctrl},
+                                {"Italic", "toggleItalicFontStyle:", "i", Ctrl},
+                                {"Underline", "toggleUnderlineFontStyle:", "u", Ctrl},
+                                {"Strike Through", "toggleStrikeThroughFontStyle:"},
+                            }),
+                    {"Copy Style", "copyStyle:"},
+                    {"Paste Style", "pasteStyle:"},
+                    kSeparator,
+                    {"Mind Map Style", "editMindMapStyle:"},
+                }),
+        submenu("View",
+                {
+                    {"Full Screen Editing", "toggleFullScreenMode:"},
+                    {"Presentation Mode", "togglePresentationMode:"},
+                    kSeparator,
+                    {"Show Outline", "showOutlinerPanel:"},
+                    {"Show Note", "showNotePanel:"},
+                    kSeparator,
+                    submenu("Zoom",
+                            {
+                                {"Zoom In", "zoomIn:", "plus", Ctrl},
+                                {"Zoom Out", "zoomOut:", "minus", Ctrl},
+                                {"Zoom 100%", "zoomActualSize:", "0", Ctrl},
+                                {"Zoom Contents", "zoomContents:"},
+                                kSeparator,
+                                {"Center Map", "scrollMapToCenter:"},
+                                {"Center Selected Element", "scrollSelectedElementToCenter:"},
+                            }),
+                    kSeparator,
+                    {"Auto Focus Disabled", "autoFocusDisabled:"},
+                    {"Auto Focus Selection", "autoFocusSelected:"},
+                    {"Auto Focus Selection and Children", "autoFocusChildren:"},
+                    {"Auto Focus Selected Branch", "autoFocusBranch:"},
+                }),
+        submenu("Window",
+                {
+                    {"Zoom Window", "performZoom:"},
+                    {"Minimize Window", "performMiniaturize:"},
+                    {"Close Window", "performClose:", "w", Ctrl | Shift},
+                }),
+        submenu("Help",
+                {
+                    {"Mind Map Editor Help", "showEditorQuickHelp:"},
+                    {"Frequently Asked Questions", "showFAQ:"},
+                    {"Home page", "showHomePage:"},
+                }),
+    };
+    return table;
+}
 
 void addEntry(Menu& menu, const Entry& entry)
 {
@@ -25,7 +222,23 @@ void addEntry(Menu& menu, const Entry& entry)
         menu.addItem(MenuItem::separatorItem());
         return;
     }
-    menu.addItem(entry.title, entry.action, entry.key).setKeyEquivalentModifiers(entry.modifiers);
+    MenuItem& item = menu.addItem(entry.title, entry.action, entry.key);
+    item.setKeyEquivalentModifiers(entry.modifiers);
+    // A titled entry without an action is a submenu, some of them filled at start-up (the check
+    // box set-up item gets its submenu then too).
+    if (*entry.action) return;
+    auto submenu = std::string(entry.title) == HistoryTitle ? std::make_shared<HistoryMenu>(entry.title)
+                                                            : std::make_shared<Menu>(entry.title);
+    for (const Entry& inner : entry.entries) addEntry(*submenu, inner);
+    item.setSubmenu(std::move(submenu));
+}
+
+Menu* submenuTitled(Menu* menu, const std::string& title)
+{
+    if (!menu) return nullptr;
+    for (const std::shared_ptr<MenuItem>& item : menu->items())
+        if (item->title() == title && item->submenu()) return item->submenu();
+    return nullptr;
 }
 
 MenuItem* firstItemWithAction(Menu& menu, const std::string& action)
@@ -47,136 +260,23 @@ void removeFirstItemWithAction(Menu& menu, const std::string& action)
     for (std::shared_ptr<MenuItem>& item : items) menu.addItem(std::move(item));
 }
 
-Menu* addSubmenu(Menu& parent, const char* title, std::initializer_list<Entry> entries = {})
-{
-    auto submenu = std::make_shared<Menu>(title);
-    for (const Entry& entry : entries) addEntry(*submenu, entry);
-    parent.addItem(title, "").setSubmenu(submenu);
-    return submenu.get();
-}
-
 } // namespace
 
 MainMenu MainMenu::build()
 {
     MainMenu menu;
     menu.bar = std::make_shared<Menu>();
-    Menu& bar = *menu.bar;
-
-    menu.tarnWickMenu = addSubmenu(bar, "Tarnwick",
-                                   {{"About Tarnwick…", "orderFrontAboutPanel:"},
-                                    {"Check for Updates…", "checkForUpdates:"},
-                                    kSeparator,
-                                    {"Preferences", "showPreferences:", "comma", ControlKeyModifier},
-                                    {"Work Offline", "toggleWorkOffline:"},
-                                    kSeparator,
-                                    {"Quit Tarnwick", "terminate:", "q", ControlKeyModifier}});
-
-    menu.mindMapMenu = addSubmenu(bar, "Mind Map",
-                                  {{"Show Mind Maps…", "showMindMapExplorer:"},
-                                   {"New", "newDocument:", "n", ControlKeyModifier},
-                                   {"Duplicate", "duplicateDocument:"},
-                                   {"New Map from selection", "newMapFromSelection:"},
-                                   {"New Linked Map from selection", "newLinkedMapFromSelection:"},
-                                   kSeparator,
-                                   {"Close", "performClose:", "w", ControlKeyModifier},
-                                   {"Save", "saveDocument:", "s", ControlKeyModifier},
-                                   {"Revert to Saved", "revertDocumentToSaved:"},
-                                   {"Mind Map Info", "showMindMapInfo:"},
-                                   {"Back", "goBack:", "bracketleft", ControlKeyModifier},
-                                   kSeparator,
-                                   {"Import", "importMindMap:"},
-                                   {"Import pdf bookmarks", "importPdf:"},
-                                   {"Export Mind Map", "exportMindMap:"},
-                                   {"Export Mind Map to Cloud", "exportMindMapToCloud:"},
-                                   {"Export Outline", "exportOutline:"},
-                                   {"Mail Mind Map", "mailMindMap:"},
-                                   kSeparator,
-                                   {"Print Mind Map", "printMindMap:", "p", ControlKeyModifier},
-                                   {"Print Outline", "printOutline:"}});
-
-    menu.editMenu = addSubmenu(bar, "Edit",
-                               {{"Undo", "undo:", "z", ControlKeyModifier},
-                                {"Redo", "redo:", "z", ControlKeyModifier | ShiftKeyModifier},
-                                kSeparator,
-                                {"Cut", "cut:", "x", ControlKeyModifier},
-                                {"Copy", "copy:", "c", ControlKeyModifier},
-                                {"Copy as Image", "copyAsImage:"},
-                                {"Copy as Outline", "copyAsOutline:"},
-                                {"Paste", "paste:", "v", ControlKeyModifier},
-                                {"Paste as Central Theme", "pasteAsCentralTheme:"},
-                                {"Paste Text as List", "pasteTextAsList:"},
-                                {"Delete", "delete:"},
-                                {"Delete Single Topic", "deleteSingleTopic:"},
-                                kSeparator});
-    addSubmenu(*menu.editMenu, "Add",
-               {{"Add Child Topic", "addChild:"},
-                {"Add Sibling Topic", "addSibling:"},
-                {"Insert Sibling Topic", "insertSibling:"},
-                {"Insert Topic", "insertNode:"},
-                {"Add Central Theme", "addCentralTheme:"},
-                {"Add Label", "addLabel:"},
-                {"Add Cross Link", "addCrossLink:"}});
-    menu.editMenu->addItem("Make Main Central Theme", "setMainCentralTheme:");
-    menu.editMenu->addItem("Edit Text", "editText:");
-    menu.linkMenu = addSubmenu(*menu.editMenu, "Link Topic");
-    menu.editMenu->addItem("Select Icon", "showIconPicker:");
-    menu.imageMenu = addSubmenu(*menu.editMenu, "Image");
-    menu.editMenu->addItem("Topic Check boxes", "setupCheckboxes:");
-    menu.editMenu->addItem("Toggle Checked State", "toggleCheckedState:");
-    menu.editMenu->addItem("Set Date", "setDate:");
-    menu.editMenu->addItem(MenuItem::separatorItem());
-    menu.expansionMenu = addSubmenu(*menu.editMenu, "Collapse / Expand",
-                                    {{"Collapse", "collapse:"},
-                                     {"Collapse children", "collapseChildren:"},
-                                     {"Full collapse", "fullCollapse:"},
-                                     kSeparator,
-                                     {"Expand", "expand:"},
-                                     {"Expand children", "expandChildren:"},
-                                     {"Full expand", "fullExpand:"}});
-    addSubmenu(*menu.editMenu, "Select",
-               {{"Select all Topics", "selectAllTopics:", "a", ControlKeyModifier},
-                {"Select all Relations", "selectAllRelations:"},
-                {"Select all Cross Links", "selectAllCrossLinks:"},
-                {"Select all Images", "selectAllImages:"},
-                {"Select all Labels", "selectAllLabels:"},
-                {"Select Search Matches", "selectSearchMatches:"}});
-    addEntry(*menu.editMenu, {"Search Mind Map", "performFindPanelAction:", "f", ControlKeyModifier});
-
-    menu.styleMenu = addSubmenu(bar, "Style",
-                                {{"Clear Customization", "clearCustomization:"},
-                                 {"Copy Style", "copyStyle:"},
-                                 {"Paste Style", "pasteStyle:"},
-                                 kSeparator,
-                                 {"Mind Map Style", "showMindMapStyle:"}});
-    addSubmenu(*menu.styleMenu, "Font",
-               {{"Bold", "toggleBold:", "b", ControlKeyModifier},
-                {"Italic", "toggleItalic:", "i", ControlKeyModifier},
-                {"Underline", "toggleUnderline:", "u", ControlKeyModifier},
-                {"Strike Through", "toggleStrikeThrough:"}});
-
-    menu.viewMenu = addSubmenu(bar, "View",
-                               {{"Full Screen Editing", "toggleFullScreenEditing:"},
-                                {"Presentation Mode", "togglePresentationMode:"},
-                                kSeparator,
-                                {"Show Outline", "showOutline:"},
-                                {"Show Note", "showNote:"}});
-    menu.zoomMenu = addSubmenu(*menu.viewMenu, "Zoom",
-                               {{"Zoom In", "zoomIn:", "plus", ControlKeyModifier},
-                                {"Zoom Out", "zoomOut:", "minus", ControlKeyModifier},
-                                {"Zoom 100%", "zoomActual:", "0", ControlKeyModifier},
-                                {"Zoom Contents", "zoomContents:"},
-                                kSeparator,
-                                {"Center Map", "centerMindMap:"},
-                                {"Center Selected Element", "centerSelectedElement:"}});
-
-    addSubmenu(
-        bar, "Window",
-        {{"Minimize Window", "performMiniaturize:", "m", ControlKeyModifier}, {"Close Window", "performClose:"}});
-    addSubmenu(bar, "Help",
-               {{"Mind Map Editor Help", "showEditorHelp:"},
-                {"Frequently Asked Questions", "showFaq:"},
-                {"Home page", "showHomePage:"}});
+    for (const Entry& entry : menuBarTable()) addEntry(*menu.bar, entry);
+    menu.tarnWickMenu = submenuTitled(menu.bar.get(), "Tarnwick");
+    menu.mindMapMenu = submenuTitled(menu.bar.get(), "Mind Map");
+    menu.editMenu = submenuTitled(menu.bar.get(), "Edit");
+    menu.styleMenu = submenuTitled(menu.bar.get(), "Style");
+    menu.viewMenu = submenuTitled(menu.bar.get(), "View");
+    menu.zoomMenu = submenuTitled(menu.viewMenu, "Zoom");
+    menu.expansionMenu = submenuTitled(menu.editMenu, "Collapse / Expand");
+    menu.imageMenu = submenuTitled(menu.editMenu, "Image");
+    menu.linkMenu = submenuTitled(menu.editMenu, "Link Topic");
+    menu.historyMenu = dynamic_cast<HistoryMenu*>(submenuTitled(menu.mindMapMenu, HistoryTitle));
     return menu;
 }
 
@@ -197,6 +297,12 @@ void prepareMainMenu(MainMenu& menu, CheckboxMenuHandler& checkboxMenuHandler, c
 {
     MenuTranslator::translateMainMenu(*menu.bar);
     substituteAppNameInMenu(menu.tarnWickMenu, applicationName);
+    if (menu.mindMapMenu) {
+        const std::string historyTitle = localized(HistoryTitleKey);
+        for (const std::shared_ptr<MenuItem>& item : menu.mindMapMenu->items())
+            if (item->submenu() && item->submenu() == menu.historyMenu && !historyTitle.empty())
+                item->setTitle(historyTitle);
+    }
     if (menu.editMenu) {
         if (MenuItem* setup = firstItemWithAction(*menu.editMenu, "setupCheckboxes:"))
             setup->setSubmenu(checkboxMenuHandler.makeCheckboxSetupMenu(setup->title()));

@@ -6,9 +6,10 @@
 #include <string>
 
 class CheckboxMenuHandler;
+class HistoryMenu;
 
-// The main menu bar, built in code with the English titles the translator's table knows, and the
-// menus start-up fills or trims.
+// The main menu bar, built in code from one table with the English titles the translator's table
+// knows and the actions the responders answer, and the menus start-up fills or trims.
 struct MainMenu {
     // The English menu bar with every item's action and key equivalent.
     static MainMenu build();
@@ -23,6 +24,8 @@ struct MainMenu {
     Menu* expansionMenu = nullptr;
     Menu* imageMenu = nullptr;
     Menu* linkMenu = nullptr;
+    // Lists the recent maps once it is given the document controller.
+    HistoryMenu* historyMenu = nullptr;
 };
 
 // What start-up does to the menus before the window shows, in this order: translates them, puts

@@ -1,6 +1,7 @@
 #include "Editor/TwkDocumentController.h"
 
 #include "Editor/ErrorAlert.h"
+#include "Editor/HistoryMenu.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/StyleManager.h"
@@ -72,6 +73,17 @@ void TwkDocumentController::registerActions()
     addAction("duplicateDocument:", [this](const ActionSender*) { duplicateDocument(); });
     addAction("importDocument:", [this](const ActionSender*) { importDocument(); });
     addAction("importPdf:", [this](const ActionSender*) { importPdf(); });
+    addAction("closeDocument:", [this](const ActionSender*) { closeDocument(); });
+    addAction("navigateBackward:", [this](const ActionSender*) { navigateBackward(); });
+    // A history menu item carries the place it stands for.
+    addAction(HistoryMenu::ItemAction, [this](const ActionSender* sender) {
+        const std::any value = sender ? sender->representedValue() : std::any();
+        const HistoryPoint* point = std::any_cast<HistoryPoint>(&value);
+        if (!point) return;
+        std::any info;
+        if (point->selectionParcel()) info = *point->selectionParcel();
+        asyncOpenMindMap(point->provider(), point->mindMap(), info);
+    });
 }
 
 ItemValidation TwkDocumentController::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
@@ -79,10 +91,16 @@ ItemValidation TwkDocumentController::validateUserInterfaceItem(const ValidatedU
     // Once quitting has begun nothing may start another switch or write to the store.
     if (_terminated || isQuitting()) return ItemValidation::enabledIf(false);
     const std::string action = item.action();
-    if (action == "duplicateDocument:") return ItemValidation::enabledIf(currentStorage() != nullptr);
+    if (action == "closeDocument:" || action == "duplicateDocument:")
+        return ItemValidation::enabledIf(currentStorage() != nullptr);
     if (action == "newDocument:" || action == "importDocument:" || action == "importPdf:")
         return ItemValidation::enabledIf(_singletonDocument && MindMapStore::mindMapStoreInstance());
-    return {};
+    if (action == "navigateBackward:") return ItemValidation::enabledIf(canNavigateBackward());
+    if (action == HistoryMenu::ItemAction) {
+        const std::any value = item.representedValue();
+        return ItemValidation::enabledIf(std::any_cast<HistoryPoint>(&value) != nullptr);
+    }
+    return ItemValidation::enabledIf(false);
 }
 
 TwkDocumentController::~TwkDocumentController()
@@ -299,6 +317,11 @@ bool TwkDocumentController::reopenRememberedMindMap()
 void TwkDocumentController::closeDocument()
 {
     openStorage(nullptr, {}, {});
+}
+
+bool TwkDocumentController::canNavigateBackward() const
+{
+    return _backwardStack.count() > 0 || _history.count() > 0;
 }
 
 void TwkDocumentController::navigateBackward()

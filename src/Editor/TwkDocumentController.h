@@ -55,7 +55,8 @@ public:
 // The only place where the editor document is switched from one map to another, and the driver
 // of the quit: it commits the open map, keeps the navigation history round each switch, opens the
 // files the desktop hands over, and runs the termination processes before letting the
-// application go.
+// application go. In the responder chain it comes after the document: closing the map, going back
+// and the history menu's items are its actions.
 class TwkDocumentController : public EditorInterface, public TerminationProcessDelegate, public Responder {
 public:
     static constexpr const char* ReopenProviderIdKey = "docctrl.reopen.provider.id";
@@ -109,6 +110,8 @@ public:
     bool reopenRememberedMindMap();
 
     void closeDocument();
+    // There is somewhere to go back to: a place on the backward stack or a recent map.
+    bool canNavigateBackward() const;
     void navigateBackward();
     void duplicateDocument();
     // Until the explorers exist, the controller stands in for the local one with its top folder
@@ -153,6 +156,8 @@ public:
     void terminationProcessCompleted(TerminationProcess* process) override;
     void terminationProcessActionChanged(TerminationProcess* process) override;
 
+    // Nothing once quitting began; the open map's actions with a map open; the store's with a
+    // document and a store; going back with somewhere to go.
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/CommandRouter.h"
+#include "Editor/HistoryMenu.h"
 #include "Editor/MainMenu.h"
 #include "Editor/MenuTranslator.h"
 #include "Editor/StandardMenuBuilder.h"
@@ -96,6 +97,58 @@ TEST_F(MenuTranslationTest, StartUpNamesTheApplicationAndDropsTheUpdateItem)
     EXPECT_EQ(setup->submenu()->items().size(), 18u);
     EXPECT_EQ(menu.imageMenu->items().size(), 7u);
     EXPECT_EQ(menu.linkMenu->items().size(), 8u);
+}
+
+// Every item of the bar, submenus included, depth first.
+void collectItems(Menu& menu, std::vector<MenuItem*>& items)
+{
+    for (const auto& item : menu.items()) {
+        if (item->isSeparatorItem()) continue;
+        items.push_back(item.get());
+        if (Menu* submenu = item->submenu()) collectItems(*submenu, items);
+    }
+}
+
+TEST(MainMenuTest, TitlesAreTheTranslatorsAndEveryActionAndKeyIsUsedOnce)
+{
+    MainMenu menu = MainMenu::build();
+    std::vector<MenuItem*> items;
+    collectItems(*menu.bar, items);
+    MenuTranslator translator;
+    std::set<std::string> actionsSeen;
+    for (MenuItem* item : items) {
+        // The application menu is titled with the application's name; the history submenu takes its
+        // title from the string table itself.
+        if (item->submenu() == menu.tarnWickMenu || item->submenu() == menu.historyMenu) continue;
+        EXPECT_TRUE(translator.menuTitles().contains(item->title())) << item->title();
+        if (!item->action().empty()) {
+            EXPECT_TRUE(actionsSeen.insert(item->action()).second) << item->action();
+        }
+    }
+    ASSERT_NE(menu.historyMenu, nullptr);
+
+    CheckboxMenuHandler handler(nullptr);
+    prepareMainMenu(menu, handler, "Tarnwick");
+    items.clear();
+    collectItems(*menu.bar, items);
+    std::map<std::pair<std::string, unsigned>, std::string> keys;
+    for (MenuItem* item : items) {
+        if (item->keyEquivalent().empty()) continue;
+        const auto [it, added] =
+            keys.emplace(std::pair{item->keyEquivalent(), item->keyEquivalentModifiers()}, item->action());
+        EXPECT_TRUE(added) << item->action() << " takes the key of " << it->second;
+    }
+    auto actionOn = [&](const std::string& key, unsigned modifiers) {
+        auto it = keys.find({key, modifiers});
+        return it == keys.end() ? std::string() : it->second;
+    };
+    // The desktop's habits: Back on Alt+Left, nothing on Ctrl+M (no Minimize key).
+    EXPECT_EQ(actionOn("Left", AlternateKeyModifier), "navigateBackward:");
+    EXPECT_EQ(actionOn("m", ControlKeyModifier), "");
+    const std::pair<const char*, const char*> expected[] = {
+        {"zoomIn:", "plus"}, {"zoomOut:", "minus"},   {"zoomActualSize:", "0"}, {"selectAllNodes:", "a"},
+        {"undo:", "z"},      {"closeDocument:", "w"}, {"terminate:", "q"}};
+    for (auto [action, key] : expected) EXPECT_EQ(actionOn(key, ControlKeyModifier), action);
 }
 
 TEST(StandardMenuBuilderTest, ImageAndLinkMenusInOrder)

@@ -1,5 +1,6 @@
 #include "DocumentTestSupport.h"
 
+#include "Editor/HistoryMenu.h"
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -311,6 +312,49 @@ TEST_F(TwkDocumentControllerTest, ProcessesThatFinishAtOnceStillQuitThroughASeco
     EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Cancel);
     EXPECT_EQ(host.log, (std::vector<std::string>{"run", "terminate"}));
     EXPECT_EQ(controller->applicationShouldTerminate(), Reply::Now);
+}
+
+// Back is there while a place or a recent map is; the history menu lists the recent maps by title
+// and opens the one chosen; nothing is offered once the application quits.
+TEST_F(TwkDocumentControllerTest, BackAndTheHistoryMenuFollowTheListsAndOpenTheMapChosen)
+{
+    const MenuItem back("Back", "navigateBackward:");
+    const MenuItem close("Close", "closeDocument:");
+    auto enabled = [&](const MenuItem& item) { return controller->validateUserInterfaceItem(item).enabled; };
+    EXPECT_FALSE(enabled(back));
+    EXPECT_FALSE(enabled(close));
+
+    HistoryMenu menu;
+    // The controller is the test's; the menu only borrows it.
+    const std::shared_ptr<TwkDocumentController> borrowed(controller.get(), [](TwkDocumentController*) {});
+    menu.setController(borrowed);
+    controller->openStorage(local, GuidA, {});
+    EXPECT_TRUE(enabled(close));
+    EXPECT_FALSE(enabled(back));
+    menu.menuNeedsUpdate();
+    EXPECT_TRUE(menu.items().empty()) << "the open map is not a recent one";
+
+    controller->openStorage(local, GuidB, {});
+    EXPECT_TRUE(enabled(back));
+    menu.menuNeedsUpdate();
+    ASSERT_EQ(menu.items().size(), 1u);
+    const MenuItem& alpha = *menu.items()[0];
+    EXPECT_EQ(alpha.title(), "Alpha");
+    EXPECT_TRUE(enabled(alpha));
+    EXPECT_FALSE(enabled(MenuItem("Stray", HistoryMenu::ItemAction))) << "an item without a place";
+    EXPECT_TRUE(controller->performAction(alpha.action(), &alpha));
+    EXPECT_EQ(openId(), GuidA);
+
+    // Only the recent list left: Back still opens its newest map.
+    while (controller->backwardStack().pop()) {}
+    EXPECT_TRUE(enabled(back));
+    EXPECT_TRUE(controller->performAction("navigateBackward:", &back));
+    EXPECT_EQ(openId(), GuidB);
+    EXPECT_TRUE(controller->performAction("closeDocument:", &close));
+    EXPECT_EQ(openId(), "");
+
+    EXPECT_EQ(controller->applicationShouldTerminate(), TwkDocumentController::TerminateReply::Now);
+    EXPECT_FALSE(enabled(back)) << "quitting";
 }
 
 } // namespace

@@ -45,6 +45,12 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     _box.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
     add(_box);
     show_all();
+    // The window's own commands, after the editor's in the responder chain.
+    addAction("performMiniaturize:", [this](const ActionSender*) { iconify(); });
+    addAction("performZoom:", [this](const ActionSender*) {
+        if (is_maximized()) unmaximize();
+        else maximize();
+    });
 }
 
 MainWindow::~MainWindow() = default;

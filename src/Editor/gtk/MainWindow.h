@@ -5,6 +5,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
+#include "platform/Responder.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
 #include <gtkmm/applicationwindow.h>
@@ -21,13 +22,15 @@ class MindMap;
 // The main window: the menu bar above the canvas, and over the canvas's top the bar that shows the
 // feedback centre's notifications. The system does not restore it between runs; the document
 // controller reopens the last map itself.
-class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow {
+class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow, public Responder {
 public:
     MainWindow(MainMenu& menu, CommandRouter& router);
     ~MainWindow() override;
 
     // Shows the map on the canvas, centred as a loaded document; nullptr shows the empty state.
     void showMindMap(std::shared_ptr<MindMap> mindMap);
+    // The map editor of the canvas, the first link of the responder chain.
+    MindMapEditor& editor() { return _canvas.editorView(); }
     // The scheduler of the window's main loop, the document's timers run on it.
     MainLoopScheduler& scheduler() { return _scheduler; }
     // Called when the user closes the window, before it goes.

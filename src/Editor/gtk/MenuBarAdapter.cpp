@@ -50,5 +50,17 @@ bool MenuBarAdapter::handleKeyPress(const GdkEventKey& event)
 {
     const char* name = gdk_keyval_name(gdk_keyval_to_lower(event.keyval));
     if (!name) return false;
-    return _router.performKeyEquivalent(*_mainMenu, name, modifiersOf(event.state));
+    unsigned state = event.state;
+    // A symbol typed with Shift ("+" on most keyboards) names its key already: Ctrl and the "+"
+    // key is Ctrl+plus, as the menu shows it. A letter keeps its Shift, which tells Ctrl+Shift+Z
+    // from Ctrl+Z.
+    const bool hasCase = gdk_keyval_to_lower(event.keyval) != gdk_keyval_to_upper(event.keyval);
+    GdkDisplay* display = event.window ? gdk_window_get_display(event.window) : gdk_display_get_default();
+    GdkModifierType consumed = GdkModifierType(0);
+    if (!hasCase && display &&
+        gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(display), event.hardware_keycode,
+                                            GdkModifierType(event.state), event.group, nullptr, nullptr, nullptr,
+                                            &consumed))
+        state &= ~(consumed & GDK_SHIFT_MASK);
+    return _router.performKeyEquivalent(*_mainMenu, name, modifiersOf(state));
 }

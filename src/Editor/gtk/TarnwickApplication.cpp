@@ -3,6 +3,7 @@
 #include "Editor/ApplicationStartup.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/ErrorAlert.h"
+#include "Editor/HistoryMenu.h"
 #include "Editor/RunLoopDocumentScheduler.h"
 #include "Editor/TerminationWindowController.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
@@ -176,14 +177,19 @@ void TarnwickApplication::on_startup()
     });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
-    // The application answers last, after whatever the window and the editor handle.
+    // The canvas's editor is the window's only focus view: it comes first, then the window, the
+    // document and the document controller; the application answers last.
     CommandRouter::shared().setResponderChain([this] {
-        std::vector<Responder*> chain;
-        if (EditorDocument* document = _controller ? _controller->singletonDocument() : nullptr)
-            chain.push_back(document);
-        chain.push_back(this);
-        chain.push_back(&_checkboxMenuHandler);
-        return chain;
+        MainWindowResponders links;
+        if (_window) {
+            links.editor = &_window->editor();
+            links.window = _window.get();
+        }
+        links.document = _controller ? _controller->singletonDocument() : nullptr;
+        links.documentController = _controller.get();
+        links.application = this;
+        links.checkboxMenuHandler = &_checkboxMenuHandler;
+        return mainWindowResponderChain(links);
     });
     CommandRouter::shared().setRunning(true);
     _mainMenu = MainMenu::build();
@@ -213,6 +219,7 @@ MainWindow& TarnwickApplication::singletonWindow()
         _controller = std::make_shared<TwkDocumentController>(*_documentScheduler, *this, _terminationServices);
         SetEditorInterfaceInstance(_controller);
         _controller->makeSingletonDocument()->setWindow(_window.get());
+        if (_mainMenu.historyMenu) _mainMenu.historyMenu->setController(_controller);
         _mindMapChanged = NotificationCenter::defaultCenter().addObserver(
             AfterChangingMindMapNotification, nullptr, [this](const Notification&) { showDocumentMindMap(); });
     }

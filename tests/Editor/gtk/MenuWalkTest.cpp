@@ -1,0 +1,215 @@
+#include "Editor/CheckboxMenuHandler.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/DocumentTestSupport.h"
+#include "Editor/HistoryMenu.h"
+#include "Editor/MainMenu.h"
+#include "Editor/TwkDocumentController.h"
+#include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/TarnwickApplication.h"
+#include "GtkTestSupport.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "store/MindMapProviders.h"
+
+#include <gtest/gtest.h>
+
+using namespace storetest;
+
+namespace {
+
+// The one list of menu actions whose features are still to come, each with the feature that will
+// answer it. Most reach no responder yet; a few reach the document, which hands them to the map,
+// and wait there for the dialog or the in-place editor that shows something. An entry leaves the
+// list when its feature lands: the walk fails while it stands here after it has a handler.
+struct LaterAction {
+    const char* action;
+    const char* feature;
+    bool reachesAHandler = false;
+};
+
+const LaterAction kLaterActions[] = {
+    {"orderFrontStandardAboutPanel:", "application actions"},
+    {"showPreferencesPanel:", "preferences window"},
+    {"toggleUserOffline:", "application actions"},
+    {"showEditorQuickHelp:", "application actions"},
+    {"showFAQ:", "application actions"},
+    {"showHomePage:", "application actions"},
+    {"toggleMindMapExplorer:", "mind map explorer"},
+    {"newDocument:", "document dialogs"},
+    {"duplicateDocument:", "document dialogs"},
+    {"revertDocumentToSaved:", "document dialogs"},
+    {"showMindMapInfo:", "document dialogs"},
+    {"importDocument:", "document dialogs"},
+    {"importPdf:", "document dialogs"},
+    {"exportDocument:", "document dialogs"},
+    {"exportOutline:", "document dialogs"},
+    {"printDocument:", "document dialogs"},
+    {"printOutline:", "document dialogs"},
+    {"exportToCloud:", "cloud export"},
+    {"sendEmailMessage:", "mail"},
+    {"mindMapFromSelection:", "window actions"},
+    {"linkedMindMapFromSelection:", "window actions"},
+    {"toggleBoldFontStyle:", "window actions"},
+    {"toggleItalicFontStyle:", "window actions"},
+    {"toggleUnderlineFontStyle:", "window actions"},
+    {"toggleStrikeThroughFontStyle:", "window actions"},
+    {"addDiagramLink:", "window actions"},
+    {"addCloudDocumentLink:", "window actions"},
+    {"addURLLink:", "window actions"},
+    {"copyLink:", "window actions"},
+    {"pasteLink:", "window actions"},
+    {"addImageFromCloud:", "window actions"},
+    {"showMapSearchbar:", "map search bar"},
+    {"toggleFullScreenMode:", "presentation and full-screen modes"},
+    {"togglePresentationMode:", "presentation and full-screen modes"},
+    {"showOutlinerPanel:", "outliner panel"},
+    {"showNotePanel:", "note panel"},
+    {"editText:", "in-place text editing", true},
+    {"showIconPickerPanel:", "icon picker", true},
+    {"showDatePickerPanel:", "date picker", true},
+    {"editMindMapStyle:", "map style dialog", true},
+    {"addCustomImage:", "custom images", true},
+    {"invokeEmbeddedImagePicker:", "custom images", true},
+    {"addImageAsTopic:", "custom images", true},
+};
+
+const LaterAction* laterAction(const std::string& action)
+{
+    for (const LaterAction& entry : kLaterActions)
+        if (action == entry.action) return &entry;
+    return nullptr;
+}
+
+const std::string GuidA = "AAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string GuidB = "BBBBBBBBBBBBBBBBBBBBBBBB";
+
+struct DocumentMap : CheckboxMenuHandlerDelegate {
+    EditorDocument* document = nullptr;
+    MindMap* getMindMap() override { return document ? document->mindMap() : nullptr; }
+};
+
+// The running application's chain, link for link: the window's editor and the window itself, the
+// document, the document controller, the application and the check box menu's handler.
+class MenuWalkTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        initGtkForTests();
+        placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha", "<topic text=\"A\"/><topic text=\"A2\"/>"));
+        placeFile(GuidB + ".twkx", nativeDocument(GuidB, "Beta", "<topic text=\"B\"/>"));
+        start();
+        CommandRouter::shared().setRunning(true);
+        menu = MainMenu::build();
+        prepareMainMenu(menu, checkboxHandler, "Tarnwick");
+        window = std::make_unique<MainWindow>(menu, router);
+        application = TarnwickApplication::create(false);
+        controller = std::make_shared<TwkDocumentController>(scheduler, host, services);
+        document = controller->makeSingletonDocument();
+        documentMap.document = document;
+        menu.historyMenu->setController(controller);
+        router.setResponderChain([this] {
+            MainWindowResponders links;
+            links.editor = &window->editor();
+            links.window = window.get();
+            links.document = controller->singletonDocument();
+            links.documentController = controller.get();
+            links.application = application.get();
+            links.checkboxMenuHandler = &checkboxHandler;
+            return mainWindowResponderChain(links);
+        });
+
+        // Beta was open before Alpha: Back and the history menu have somewhere to go.
+        MindMapProvider* local = MindMapProviders::localProvider();
+        controller->openStorage(local, GuidB, {});
+        controller->openStorage(local, GuidA, {});
+        window->editor().setMindMap(std::shared_ptr<MindMap>(document->mindMap(), [](MindMap*) {}));
+        window->editor().setFocused(true);
+        document->mindMap()->setSelectedElement(document->mindMap()->mainCentralTheme());
+        router.validateMenu(*menu.bar);
+    }
+
+    void TearDown() override
+    {
+        window->editor().setMindMap(nullptr);
+        router.setResponderChain(nullptr);
+        controller.reset();
+        application.reset();
+        window.reset();
+        drainGtkEvents();
+        CommandRouter::shared().setRunning(false);
+        StoreTest::TearDown();
+    }
+
+    // Every item that sends an action, submenus included.
+    static void collect(Menu& from, std::vector<std::shared_ptr<MenuItem>>& items)
+    {
+        for (const std::shared_ptr<MenuItem>& item : from.items()) {
+            if (item->isSeparatorItem()) continue;
+            if (!item->action().empty()) items.push_back(item);
+            if (Menu* submenu = item->submenu()) collect(*submenu, items);
+        }
+    }
+
+    FakeDocumentScheduler scheduler;
+    DocumentControllerHost host;
+    ApplicationTerminationServices services;
+    DocumentMap documentMap;
+    CheckboxMenuHandler checkboxHandler{&documentMap};
+    CommandRouter router;
+    MainMenu menu;
+    std::unique_ptr<MainWindow> window;
+    Glib::RefPtr<TarnwickApplication> application;
+    std::shared_ptr<TwkDocumentController> controller;
+    EditorDocument* document = nullptr;
+};
+
+TEST_F(MenuWalkTest, EveryItemReachesAHandlerOrWaitsForALaterFeature)
+{
+    std::vector<std::shared_ptr<MenuItem>> items;
+    collect(*menu.bar, items);
+    std::set<std::string> seen;
+    for (const std::shared_ptr<MenuItem>& item : items) {
+        const std::string action = item->action();
+        seen.insert(action);
+        Responder* handler = router.targetForAction(action);
+        if (const LaterAction* later = laterAction(action)) {
+            EXPECT_EQ(later->reachesAHandler, handler != nullptr)
+                << action << " (" << later->feature << ")"
+                << (handler ? ": it has a handler now, take it off the list" : ": it lost its handler");
+        } else {
+            EXPECT_NE(handler, nullptr) << item->title() << " sends " << action << ", which nothing answers";
+        }
+    }
+    for (const LaterAction& entry : kLaterActions)
+        EXPECT_TRUE(seen.contains(entry.action)) << entry.action << " is on the list but on no menu item";
+}
+
+TEST_F(MenuWalkTest, EachLinkOfTheChainAnswersItsOwnItems)
+{
+    const std::pair<const char*, Responder*> owners[] = {
+        {"zoomIn:", &window->editor()},
+        {"autoFocusBranch:", &window->editor()},
+        {"addChildNode:", &window->editor()},
+        {"performMiniaturize:", window.get()},
+        {"copy:", document},
+        {"selectAllNodes:", document},
+        {"undo:", document},
+        {"navigateBackward:", controller.get()},
+        {HistoryMenu::ItemAction, controller.get()},
+        {"terminate:", application.get()},
+        {CheckboxMenuHandler::ClickAction, &checkboxHandler},
+    };
+    for (auto [action, owner] : owners) EXPECT_EQ(router.targetForAction(action), owner) << action;
+
+    // With the map open and its theme selected, what the walk found is also usable.
+    for (const char* action : {"zoomIn:", "selectAllNodes:", "navigateBackward:", "closeDocument:", "copy:"})
+        EXPECT_TRUE(router.validateItem(MenuItem("", action)).enabled) << action;
+    ASSERT_EQ(menu.historyMenu->items().size(), 1u);
+    EXPECT_EQ(menu.historyMenu->items()[0]->title(), "Beta");
+    EXPECT_TRUE(menu.historyMenu->items()[0]->isEnabled());
+    EXPECT_TRUE(router.sendAction("selectAllNodes:", nullptr, nullptr));
+    EXPECT_EQ(document->mindMap()->selectionWithMask(1).size(), 2u);
+}
+
+} // namespace
