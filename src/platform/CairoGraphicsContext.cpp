@@ -3,6 +3,7 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
+#include "platform/ShadowPixels.h"
 #include "platform/VisibleStroke.h"
 
 #include <cairo.h>
@@ -57,70 +58,6 @@ bool withinDeviceRange(const Rect& r)
     const double limit = CairoGraphicsContext::MaxDeviceCoordinate;
     return std::isfinite(r.minX()) && std::isfinite(r.minY()) && std::isfinite(r.maxX()) && std::isfinite(r.maxY()) &&
         r.minX() >= -limit && r.maxX() <= limit && r.minY() >= -limit && r.maxY() <= limit;
-}
-
-// A box blur of radius k along each row, in place.
-void blurRows(uint8_t* data, int width, int height, int stride, int k, std::vector<uint8_t>& line)
-{
-    line.resize(size_t(width));
-    const int window = 2 * k + 1;
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = data + ptrdiff_t(y) * stride;
-        // Most rows of a map's shadow layer are empty.
-        if (std::all_of(row, row + width, [](uint8_t a) { return a == 0; })) continue;
-        std::memcpy(line.data(), row, size_t(width));
-        int sum = 0;
-        for (int i = 0; i <= k && i < width; ++i) sum += line[size_t(i)];
-        for (int x = 0; x < width; ++x) {
-            row[x] = uint8_t((sum + window / 2) / window);
-            if (x - k >= 0) sum -= line[size_t(x - k)];
-            if (x + k + 1 < width) sum += line[size_t(x + k + 1)];
-        }
-    }
-}
-
-// A box blur of radius k along each column, in place, worked row by row with a running sum per
-// column so that memory is read in order.
-void blurColumns(uint8_t* data, int width, int height, int stride, int k, std::vector<uint8_t>& rows)
-{
-    const int window = 2 * k + 1;
-    rows.assign(size_t(width) * size_t(window), 0); // a ring of the last `window` source rows
-    std::vector<int> sum(size_t(width), 0);
-    auto source = [&](int y) { return data + ptrdiff_t(y) * stride; };
-    for (int y = 0; y <= k && y < height; ++y)
-        for (int x = 0; x < width; ++x) sum[size_t(x)] += source(y)[x];
-    for (int y = 0; y < height; ++y) {
-        // Row y is overwritten below, so it is kept in the ring while the window still needs it.
-        uint8_t* kept = rows.data() + size_t(y % window) * size_t(width);
-        std::memcpy(kept, source(y), size_t(width));
-        uint8_t* out = source(y);
-        for (int x = 0; x < width; ++x) out[x] = uint8_t((sum[size_t(x)] + window / 2) / window);
-        if (y - k >= 0) {
-            const uint8_t* leaving = rows.data() + size_t((y - k) % window) * size_t(width);
-            for (int x = 0; x < width; ++x) sum[size_t(x)] -= leaving[x];
-        }
-        if (y + k + 1 < height) {
-            const uint8_t* entering = source(y + k + 1);
-            for (int x = 0; x < width; ++x) sum[size_t(x)] += entering[x];
-        }
-    }
-}
-
-// Three box passes each way come close to a Gaussian of the blur radius (its half as the standard
-// deviation), as shadows look elsewhere on the desktop.
-void blurAlpha(cairo_surface_t* surface, int k)
-{
-    cairo_surface_flush(surface);
-    uint8_t* data = cairo_image_surface_get_data(surface);
-    const int width = cairo_image_surface_get_width(surface);
-    const int height = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    std::vector<uint8_t> scratch;
-    for (int pass = 0; pass < 3; ++pass) {
-        blurRows(data, width, height, stride, k, scratch);
-        blurColumns(data, width, height, stride, k, scratch);
-    }
-    cairo_surface_mark_dirty(surface);
 }
 
 } // namespace
@@ -465,10 +402,11 @@ void CairoGraphicsContext::compositeShadow()
     cairo_identity_matrix(_cr);
     cairo_clip_extents(_cr, &x1, &y1, &x2, &y2);
     cairo_restore(_cr);
+    const Rect clip(x1, y1, x2 - x1, y2 - y1);
     const int k = std::max(1, int(std::lround(std::clamp(_shadow.blurRadius, 0.0, 100.0) / 2)));
     const double reach = 3 * k + std::max(std::abs(_shadow.offset.width), std::abs(_shadow.offset.height)) + 1;
     // What lies outside the clip by less than the shadow's reach may cast a shadow into it.
-    const Rect drawn = intersectionRect(_shadowExtents, insetRect(Rect(x1, y1, x2 - x1, y2 - y1), -reach, -reach));
+    const Rect drawn = intersectionRect(_shadowExtents, insetRect(clip, -reach, -reach));
     if (!_shadowDrawn || drawn.isEmpty()) {
         cairo_pattern_destroy(group);
         return;
@@ -479,41 +417,12 @@ void CairoGraphicsContext::compositeShadow()
     const int margin = 3 * kReduced * reduction;
     const double left = std::floor(drawn.minX()) - margin, top = std::floor(drawn.minY()) - margin;
     const double width = std::ceil(drawn.maxX()) + margin - left, height = std::ceil(drawn.maxY()) + margin - top;
-    const double pixels = std::ceil(width / reduction) * std::ceil(height / reduction);
-    if (std::ceil(width / reduction) <= Image::MaxSide && std::ceil(height / reduction) <= Image::MaxSide &&
-        pixels <= double(Image::MaxPixelCount)) {
-        const CairoSurface alpha(cairo_image_surface_create(CAIRO_FORMAT_A8, int(std::ceil(width / reduction)),
-                                                            int(std::ceil(height / reduction))));
-        const CairoContext cr(cairo_create(alpha.get()));
-        cairo_matrix_t groupMatrix, identity;
-        cairo_pattern_get_matrix(group, &groupMatrix);
-        cairo_matrix_init_identity(&identity);
-        cairo_pattern_set_matrix(group, &identity);
-        cairo_scale(cr.get(), 1.0 / reduction, 1.0 / reduction);
-        cairo_translate(cr.get(), -left, -top);
-        // At exactly half the size a bilinear sample is the mean of four pixels; cairo's default
-        // filter would convolve the whole layer for the same result.
-        const cairo_filter_t groupFilter = cairo_pattern_get_filter(group);
-        cairo_pattern_set_filter(group, CAIRO_FILTER_BILINEAR);
-        cairo_set_source(cr.get(), group);
-        cairo_paint(cr.get());
-        cairo_pattern_set_filter(group, groupFilter);
-        cairo_pattern_set_matrix(group, &groupMatrix);
-        if (cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS) {
-            blurAlpha(alpha.get(), kReduced);
-            cairo_pattern_t* mask = cairo_pattern_create_for_surface(alpha.get());
-            cairo_matrix_t toMask;
-            cairo_matrix_init_scale(&toMask, 1.0 / reduction, 1.0 / reduction);
-            cairo_matrix_translate(&toMask, -(left + _shadow.offset.width), -(top + _shadow.offset.height));
-            cairo_pattern_set_matrix(mask, &toMask);
-            cairo_pattern_set_filter(mask, CAIRO_FILTER_BILINEAR);
-            cairo_save(_cr);
-            cairo_identity_matrix(_cr);
-            setSource(_cr, _shadow.color);
-            cairo_mask(_cr, mask);
-            cairo_restore(_cr);
-            cairo_pattern_destroy(mask);
-        }
+    const double reducedWidth = std::ceil(width / reduction), reducedHeight = std::ceil(height / reduction);
+    if (reducedWidth <= Image::MaxSide && reducedHeight <= Image::MaxSide &&
+        reducedWidth * reducedHeight <= double(Image::MaxPixelCount)) {
+        if (!paintShadowOfImageLayer(group, clip, int(left), int(top), int(reducedWidth), int(reducedHeight), reduction,
+                                     kReduced))
+            paintShadowOfLayer(group, left, top, width, height, reduction, kReduced);
     }
     // The group holds nothing beyond what was drawn: painting only that spares the rest.
     cairo_save(_cr);
@@ -530,6 +439,92 @@ void CairoGraphicsContext::compositeShadow()
     cairo_paint(_cr);
     cairo_restore(_cr);
     cairo_pattern_destroy(group);
+}
+
+bool CairoGraphicsContext::paintShadowOfImageLayer(cairo_pattern_t* group, const Rect& clip, int left, int top,
+                                                   int reducedWidth, int reducedHeight, int reduction, int k)
+{
+    // Worked by hand on the layer's pixels: cairo would filter the reduced layer into the target
+    // with a general bilinear sampler, many times slower than masking with a mask of the target's
+    // own pixel grid.
+    cairo_surface_t* layer = nullptr;
+    if (cairo_pattern_get_surface(group, &layer) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(layer) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(layer) != CAIRO_FORMAT_ARGB32)
+        return false;
+    double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+    cairo_surface_get_device_scale(layer, &scaleX, &scaleY);
+    cairo_surface_get_device_offset(layer, &offsetX, &offsetY);
+    if (scaleX != 1 || scaleY != 1 || offsetX != std::floor(offsetX) || offsetY != std::floor(offsetY)) return false;
+
+    // The layer's alpha reduced and blurred.
+    std::vector<uint8_t> reduced(size_t(reducedWidth) * size_t(reducedHeight));
+    cairo_surface_flush(layer);
+    ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer), cairo_image_surface_get_width(layer),
+                              cairo_image_surface_get_height(layer), cairo_image_surface_get_stride(layer),
+                              left + int(offsetX), top + int(offsetY), reduction, reduced.data(), reducedWidth,
+                              reducedHeight);
+    ShadowPixels::blur(reduced.data(), reducedWidth, reducedHeight, reducedWidth, k);
+
+    // The mask, in target pixels, where the moved shadow falls inside the clip.
+    const double shadowLeft = left + _shadow.offset.width, shadowTop = top + _shadow.offset.height;
+    const int x0 = int(std::floor(std::max(shadowLeft, clip.minX())));
+    const int y0 = int(std::floor(std::max(shadowTop, clip.minY())));
+    const int x1 = int(std::ceil(std::min(shadowLeft + reducedWidth * reduction, clip.maxX())));
+    const int y1 = int(std::ceil(std::min(shadowTop + reducedHeight * reduction, clip.maxY())));
+    if (x1 <= x0 || y1 <= y0) return true;
+    const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, x1 - x0, y1 - y0));
+    if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return false;
+    ShadowPixels::enlarge(reduced.data(), reducedWidth, reducedHeight, reduction, shadowLeft, shadowTop, x0, y0,
+                          cairo_image_surface_get_data(mask.get()), x1 - x0, y1 - y0,
+                          cairo_image_surface_get_stride(mask.get()));
+    cairo_surface_mark_dirty(mask.get());
+
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    setSource(_cr, _shadow.color);
+    cairo_mask_surface(_cr, mask.get(), x0, y0);
+    cairo_restore(_cr);
+    return true;
+}
+
+void CairoGraphicsContext::paintShadowOfLayer(cairo_pattern_t* group, double left, double top, double width,
+                                              double height, int reduction, int k)
+{
+    const CairoSurface alpha(cairo_image_surface_create(CAIRO_FORMAT_A8, int(std::ceil(width / reduction)),
+                                                        int(std::ceil(height / reduction))));
+    const CairoContext cr(cairo_create(alpha.get()));
+    cairo_matrix_t groupMatrix, identity;
+    cairo_pattern_get_matrix(group, &groupMatrix);
+    cairo_matrix_init_identity(&identity);
+    cairo_pattern_set_matrix(group, &identity);
+    cairo_scale(cr.get(), 1.0 / reduction, 1.0 / reduction);
+    cairo_translate(cr.get(), -left, -top);
+    // At exactly half the size a bilinear sample is the mean of four pixels; cairo's default
+    // filter would convolve the whole layer for the same result.
+    const cairo_filter_t groupFilter = cairo_pattern_get_filter(group);
+    cairo_pattern_set_filter(group, CAIRO_FILTER_BILINEAR);
+    cairo_set_source(cr.get(), group);
+    cairo_paint(cr.get());
+    cairo_pattern_set_filter(group, groupFilter);
+    cairo_pattern_set_matrix(group, &groupMatrix);
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
+    cairo_surface_flush(alpha.get());
+    ShadowPixels::blur(cairo_image_surface_get_data(alpha.get()), cairo_image_surface_get_width(alpha.get()),
+                       cairo_image_surface_get_height(alpha.get()), cairo_image_surface_get_stride(alpha.get()), k);
+    cairo_surface_mark_dirty(alpha.get());
+    cairo_pattern_t* mask = cairo_pattern_create_for_surface(alpha.get());
+    cairo_matrix_t toMask;
+    cairo_matrix_init_scale(&toMask, 1.0 / reduction, 1.0 / reduction);
+    cairo_matrix_translate(&toMask, -(left + _shadow.offset.width), -(top + _shadow.offset.height));
+    cairo_pattern_set_matrix(mask, &toMask);
+    cairo_pattern_set_filter(mask, CAIRO_FILTER_BILINEAR);
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    setSource(_cr, _shadow.color);
+    cairo_mask(_cr, mask);
+    cairo_restore(_cr);
+    cairo_pattern_destroy(mask);
 }
 
 bool CairoGraphicsContext::hasFailed() const

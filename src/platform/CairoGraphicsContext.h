@@ -5,6 +5,7 @@
 #include <string>
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_pattern cairo_pattern_t;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoLayout PangoLayout;
 
@@ -66,6 +67,13 @@ private:
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();
+    // The blurred shadow of the popped group over the device rectangle (left, top) of the reduced
+    // size, painted moved by the shadow's offset. The first works on image layers only and answers
+    // whether it could; the second works through cairo on any layer.
+    bool paintShadowOfImageLayer(cairo_pattern_t* group, const Rect& clip, int left, int top, int reducedWidth,
+                                 int reducedHeight, int reduction, int k);
+    void paintShadowOfLayer(cairo_pattern_t* group, double left, double top, double width, double height, int reduction,
+                            int k);
     // The job's one text layout, on a Pango context set up as the measurer's: made on first use,
     // brought up to the current transform before each text.
     PangoLayout* textLayout();

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -470,4 +471,38 @@ TEST(VisibleStroke, CutsLinesToTheAreaAndKeepsTheirDashPhase)
     ASSERT_TRUE(cutStrokeToArea(outside, area, false, AffineTransform(), pieces));
     ASSERT_EQ(1u, pieces.size());
     EXPECT_EQ(2u, pieces[0].path.elements().size());
+}
+
+// On image surfaces the shadow's layer is reduced, blurred and scaled back by hand; on others
+// cairo filters it. Both give the same shadow, at any offset.
+TEST(CairoGraphicsContext, ShadowsWorkedByHandMatchCairosFiltering)
+{
+    // Wide blurs are worked at half the resolution, narrow ones at full.
+    const std::pair<double, double> shadows[] = {{3, 8}, {0.75, 3.5}, {1, 2}};
+    for (const auto& [offset, blur] : shadows) {
+        auto paint = [&](cairo_surface_t* target) {
+            const CairoContext cr(cairo_create(target));
+            CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Bitmap);
+            GraphicsContext& context = cairoContext;
+            context.clipToRect(Rect(2, 3, 70, 60));
+            context.beginShadow(ShadowStyle{Size{offset, offset}, blur, Color(0.1, 0.2, 0.3, 0.6)});
+            context.fillPath(rectPath(Rect(10, 10, 20, 15)), Color(1, 0, 0));
+            BezierPath line = polyline({{-50, 70}, {40, 20}, {90, 50}});
+            line.setLineWidth(3);
+            context.strokePath(line, StrokeStyle::solid(Color(0, 0, 1, 0.5)));
+            context.endShadow();
+            EXPECT_FALSE(context.hasFailed());
+        };
+        BitmapCanvas byHand(80, 70);
+        paint(byHand.surface.get());
+        const CairoSurface recording(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr));
+        paint(recording.get());
+        BitmapCanvas byCairo(80, 70);
+        cairo_set_source_surface(byCairo.cr.get(), recording.get(), 0, 0);
+        cairo_paint(byCairo.cr.get());
+        const Difference difference = compare(byHand.surface.get(), byCairo.surface.get());
+        EXPECT_LE(difference.largest, 3) << offset;
+        // The shadow is there: below and right of the rectangle, outside it.
+        EXPECT_GT(pixelAt(byHand.surface.get(), 31, 27).a, 20) << offset;
+    }
 }

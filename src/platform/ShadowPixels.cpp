@@ -1,0 +1,183 @@
+#include "platform/ShadowPixels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The rounded mean of a window of pixels, by a multiplication: exact for every sum of a window up
+// to 255 pixels wide, and far cheaper than a division per pixel.
+struct WindowMean {
+    explicit WindowMean(int window) : half(uint32_t(window / 2)), reciprocal((uint32_t(1) << 24) / uint32_t(window) + 1)
+    {
+    }
+    uint8_t operator()(uint32_t sum) const { return uint8_t(((sum + half) * reciprocal) >> 24); }
+    uint32_t half;
+    uint32_t reciprocal;
+};
+
+// A box blur of radius k along each row, in place: each pixel the mean of the row's running sums
+// k + 1 after and k before it, the row being clear beyond its ends.
+void blurRows(uint8_t* data, int width, int height, int stride, int k, std::vector<uint32_t>& prefix)
+{
+    const WindowMean mean(2 * k + 1);
+    prefix.assign(size_t(width + 2 * k + 1), 0);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = data + ptrdiff_t(y) * stride;
+        // Most rows of a map's shadow layer are empty.
+        if (std::all_of(row, row + width, [](uint8_t a) { return a == 0; })) continue;
+        // prefix[k + 1 + x] holds the sum of the row up to and with pixel x.
+        uint32_t sum = 0;
+        for (int x = 0; x < width; ++x) prefix[size_t(k + 1 + x)] = sum += row[x];
+        std::fill(prefix.begin() + k + 1 + width, prefix.end(), sum);
+        const uint32_t* after = prefix.data() + 2 * k + 1;
+        const uint32_t* before = prefix.data();
+        for (int x = 0; x < width; ++x) row[x] = mean(after[x] - before[x]);
+    }
+}
+
+// A box blur of radius k along each column, in place, worked row by row with a running sum per
+// column so that memory is read in order.
+void blurColumns(uint8_t* data, int width, int height, int stride, int k, std::vector<uint8_t>& ring,
+                 std::vector<uint32_t>& sums)
+{
+    const int window = 2 * k + 1;
+    const WindowMean mean(window);
+    ring.assign(size_t(width) * size_t(window), 0); // the last `window` source rows
+    sums.assign(size_t(width), 0);
+    uint32_t* sum = sums.data();
+    auto source = [&](int y) { return data + ptrdiff_t(y) * stride; };
+    for (int y = 0; y <= k && y < height; ++y) {
+        const uint8_t* row = source(y);
+        for (int x = 0; x < width; ++x) sum[x] += row[x];
+    }
+    for (int y = 0; y < height; ++y) {
+        // Row y is overwritten below, so it is kept in the ring while the window still needs it.
+        uint8_t* out = source(y);
+        std::memcpy(ring.data() + size_t(y % window) * size_t(width), out, size_t(width));
+        for (int x = 0; x < width; ++x) out[x] = mean(sum[x]);
+        if (y - k >= 0) {
+            const uint8_t* leaving = ring.data() + size_t((y - k) % window) * size_t(width);
+            for (int x = 0; x < width; ++x) sum[x] -= leaving[x];
+        }
+        if (y + k + 1 < height) {
+            const uint8_t* entering = source(y + k + 1);
+            for (int x = 0; x < width; ++x) sum[x] += entering[x];
+        }
+    }
+}
+
+// Where the pixels of an enlarged picture sample the picture: the indices of the two source
+// pixels around each sample in the picture padded by one clear pixel on either side, and the
+// weight (of 256) of the second.
+struct Tap {
+    size_t before;
+    size_t after;
+    uint32_t weight;
+};
+
+std::vector<Tap> bilinearTaps(int first, int count, double origin, int factor, int size)
+{
+    std::vector<Tap> taps(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        const double f = (first + i + 0.5 - origin) / factor - 0.5;
+        const double index = std::floor(f);
+        const int before = int(std::clamp(index + 1, 0.0, double(size + 1)));
+        const int after = int(std::clamp(index + 2, 0.0, double(size + 1)));
+        taps[size_t(i)] = {size_t(before), size_t(after), uint32_t(std::lround((f - index) * 256))};
+    }
+    return taps;
+}
+
+} // namespace
+
+namespace ShadowPixels {
+
+void blur(uint8_t* data, int width, int height, int stride, int k)
+{
+    if (width <= 0 || height <= 0 || k < 1) return;
+    std::vector<uint32_t> prefix, sums;
+    std::vector<uint8_t> ring;
+    for (int pass = 0; pass < 3; ++pass) {
+        blurRows(data, width, height, stride, k, prefix);
+        blurColumns(data, width, height, stride, k, ring, sums);
+    }
+}
+
+void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
+                 uint8_t* out, int width, int height)
+{
+    // The columns all of whose pixels lie on the picture; those before and after are read pixel
+    // by pixel.
+    auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+    const int fullFirst = std::clamp(-floorDiv(x0, factor), 0, width);
+    const int fullEnd = std::clamp(floorDiv(argbWidth - x0, factor), fullFirst, width);
+    std::vector<uint32_t> sums(static_cast<size_t>(width));
+    const uint32_t area = uint32_t(factor * factor);
+    for (int j = 0; j < height; ++j) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int dy = 0; dy < factor; ++dy) {
+            const int y = y0 + j * factor + dy;
+            if (y < 0 || y >= argbHeight) continue;
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(argb + ptrdiff_t(y) * argbStride);
+            auto addChecked = [&](int i) {
+                for (int dx = 0, x = x0 + i * factor; dx < factor; ++dx)
+                    if (x + dx >= 0 && x + dx < argbWidth) sums[size_t(i)] += row[x + dx] >> 24;
+            };
+            for (int i = 0; i < fullFirst; ++i) addChecked(i);
+            for (int i = fullEnd; i < width; ++i) addChecked(i);
+            const uint32_t* pixels = row + x0;
+            uint32_t* sum = sums.data();
+            if (factor == 2) {
+                for (int i = fullFirst; i < fullEnd; ++i) sum[i] += (pixels[2 * i] >> 24) + (pixels[2 * i + 1] >> 24);
+            } else {
+                for (int i = fullFirst; i < fullEnd; ++i)
+                    for (int dx = 0; dx < factor; ++dx) sum[i] += pixels[i * factor + dx] >> 24;
+            }
+        }
+        uint8_t* target = out + size_t(j) * size_t(width);
+        if (area == 4) {
+            for (int i = 0; i < width; ++i) target[i] = uint8_t((sums[size_t(i)] + 2) >> 2);
+        } else {
+            for (int i = 0; i < width; ++i) target[i] = uint8_t((sums[size_t(i)] + area / 2) / area);
+        }
+    }
+}
+
+void enlarge(const uint8_t* alpha, int width, int height, int factor, double originX, double originY, int firstX,
+             int firstY, uint8_t* target, int targetWidth, int targetHeight, int targetStride)
+{
+    if (targetWidth <= 0 || targetHeight <= 0) return;
+    // The picture with a clear border of one pixel, which taps beyond its edges read.
+    const size_t paddedWidth = size_t(width) + 2;
+    std::vector<uint8_t> padded(paddedWidth * (size_t(height) + 2), 0);
+    for (int j = 0; j < height; ++j)
+        std::memcpy(padded.data() + size_t(j + 1) * paddedWidth + 1, alpha + size_t(j) * size_t(width), size_t(width));
+
+    // First along the rows of the picture that are sampled, then down the columns.
+    const std::vector<Tap> columns = bilinearTaps(firstX, targetWidth, originX, factor, width);
+    const std::vector<Tap> rows = bilinearTaps(firstY, targetHeight, originY, factor, height);
+    const size_t firstRow = rows.front().before, lastRow = rows.back().after;
+    const size_t count = columns.size();
+    std::vector<uint16_t> wide((lastRow - firstRow + 1) * count);
+    for (size_t r = firstRow; r <= lastRow; ++r) {
+        const uint8_t* source = padded.data() + r * paddedWidth;
+        uint16_t* out = wide.data() + (r - firstRow) * count;
+        for (size_t c = 0; c < count; ++c) {
+            const Tap& tap = columns[c];
+            out[c] = uint16_t(source[tap.before] * (256 - tap.weight) + source[tap.after] * tap.weight);
+        }
+    }
+    for (size_t y = 0; y < rows.size(); ++y) {
+        const uint16_t* above = wide.data() + (rows[y].before - firstRow) * count;
+        const uint16_t* below = wide.data() + (rows[y].after - firstRow) * count;
+        const uint32_t wb = rows[y].weight, wa = 256 - wb;
+        uint8_t* out = target + ptrdiff_t(y) * targetStride;
+        for (size_t c = 0; c < count; ++c) out[c] = uint8_t((above[c] * wa + below[c] * wb + 32768) >> 16);
+    }
+}
+
+} // namespace ShadowPixels

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+// The pixel work of a blurred shadow, on 8-bit alpha pictures (rows `stride` bytes apart). A
+// shadow covers the whole canvas as often as not, so these run over millions of pixels per frame:
+// they are written as plain loops the compiler turns into vector code.
+namespace ShadowPixels {
+
+// Three box blurs of radius k, along the rows and down the columns, in place: close to a Gaussian
+// of radius 2k, as shadows look elsewhere on the desktop. k is 1 to 100.
+void blur(uint8_t* data, int width, int height, int stride, int k);
+
+// The alpha of an ARGB32 picture, `factor` (1 or 2) times smaller, from the picture's pixel
+// (x0, y0) on: each pixel of `out` (width x height, packed) the rounded mean of the factor x factor
+// pixels it stands for, which is what a bilinear filter samples at exactly half the size. Pixels
+// beyond the picture count as clear.
+void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
+                 uint8_t* out, int width, int height);
+
+// The picture (width x height, packed) scaled up by `factor` with its top left corner at `origin`,
+// sampled at the centres of the target's pixels through a bilinear filter, clear beyond its
+// edges: the target's pixel (0, 0) is the pixel at `first`.
+void enlarge(const uint8_t* alpha, int width, int height, int factor, double originX, double originY, int firstX,
+             int firstY, uint8_t* target, int targetWidth, int targetHeight, int targetStride);
+
+} // namespace ShadowPixels

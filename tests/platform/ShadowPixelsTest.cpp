@@ -1,0 +1,114 @@
+#include "platform/ShadowPixels.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+// One box pass of radius k along x (or y), each pixel the rounded mean of its window, the picture
+// clear beyond its edges: written as plainly as it reads.
+std::vector<uint8_t> boxPass(const std::vector<uint8_t>& in, int width, int height, int k, bool alongX)
+{
+    std::vector<uint8_t> out(in.size());
+    const int window = 2 * k + 1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int sum = 0;
+            for (int d = -k; d <= k; ++d) {
+                const int sx = alongX ? x + d : x, sy = alongX ? y : y + d;
+                if (sx >= 0 && sx < width && sy >= 0 && sy < height) sum += in[size_t(sy * width + sx)];
+            }
+            out[size_t(y * width + x)] = uint8_t((sum + window / 2) / window);
+        }
+    return out;
+}
+
+std::vector<uint8_t> randomAlpha(size_t count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> value(0, 255);
+    std::vector<uint8_t> pixels(count);
+    // Mostly clear with opaque and partial runs, as a shadow layer is.
+    for (uint8_t& p : pixels) p = uint8_t(value(random) < 160 ? 0 : value(random));
+    return pixels;
+}
+
+} // namespace
+
+TEST(ShadowPixels, BlurIsThreeRoundedBoxPassesEachWay)
+{
+    for (int k : {1, 2, 5, 50}) {
+        const int width = 37, height = 23;
+        std::vector<uint8_t> expected = randomAlpha(size_t(width * height), unsigned(k));
+        std::vector<uint8_t> blurred = expected;
+        std::memset(expected.data() + 5 * width, 0, size_t(width)); // a clear row is skipped: same result
+        std::memset(blurred.data() + 5 * width, 0, size_t(width));
+        for (int pass = 0; pass < 3; ++pass) {
+            expected = boxPass(expected, width, height, k, true);
+            expected = boxPass(expected, width, height, k, false);
+        }
+        ShadowPixels::blur(blurred.data(), width, height, width, k);
+        EXPECT_EQ(expected, blurred) << k;
+    }
+    // All opaque stays opaque in the middle: the mean of 255s divides exactly.
+    std::vector<uint8_t> full(size_t(41 * 41), 255);
+    ShadowPixels::blur(full.data(), 41, 41, 41, 3);
+    EXPECT_EQ(255, full[size_t(20 * 41 + 20)]);
+}
+
+TEST(ShadowPixels, ReducedAlphaIsTheMeanOfFourAndClearBeyondThePicture)
+{
+    // A 5 x 3 ARGB picture whose alphas are 10 x column + row, colours that must not count.
+    const int width = 5, height = 3, stride = width * 4;
+    std::vector<uint32_t> argb(size_t(width * height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) argb[size_t(y * width + x)] = uint32_t(10 * x + y) << 24 | 0x00ffffff;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(argb.data());
+
+    // From (-1, -1): the first pixel stands for one picture pixel and three beyond it.
+    std::vector<uint8_t> reduced(4 * 3);
+    ShadowPixels::reduceAlpha(bytes, width, height, stride, -1, -1, 2, reduced.data(), 4, 3);
+    auto alpha = [&](int x, int y) { return x < 0 || y < 0 || x >= width || y >= height ? 0 : 10 * x + y; };
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 4; ++i) {
+            const int sum =
+                alpha(2 * i - 1, 2 * j - 1) + alpha(2 * i, 2 * j - 1) + alpha(2 * i - 1, 2 * j) + alpha(2 * i, 2 * j);
+            EXPECT_EQ((sum + 2) / 4, reduced[size_t(j * 4 + i)]) << i << ", " << j;
+        }
+    // At full size it is a copy of the alpha.
+    std::vector<uint8_t> copy(size_t(width * height));
+    ShadowPixels::reduceAlpha(bytes, width, height, stride, 0, 0, 1, copy.data(), width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) EXPECT_EQ(alpha(x, y), copy[size_t(y * width + x)]);
+}
+
+TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
+{
+    const int width = 9, height = 7;
+    const std::vector<uint8_t> small = randomAlpha(size_t(width * height), 3);
+    auto at = [&](int x, int y) {
+        return x < 0 || y < 0 || x >= width || y >= height ? 0.0 : double(small[size_t(y * width + x)]);
+    };
+    // Whole and fractional offsets, and a target starting before the picture and ending after it.
+    for (double origin : {0.0, 3.0, 0.75, -2.25}) {
+        const int targetWidth = 24, targetHeight = 20, stride = 32;
+        std::vector<uint8_t> target(size_t(stride * targetHeight), 7);
+        ShadowPixels::enlarge(small.data(), width, height, 2, origin, origin + 1, -2, -1, target.data(), targetWidth,
+                              targetHeight, stride);
+        for (int y = 0; y < targetHeight; ++y)
+            for (int x = 0; x < targetWidth; ++x) {
+                const double fx = (-2 + x + 0.5 - origin) / 2 - 0.5, fy = (-1 + y + 0.5 - origin - 1) / 2 - 0.5;
+                const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
+                const double wx = fx - ix, wy = fy - iy;
+                const double expected = (at(ix, iy) * (1 - wx) + at(ix + 1, iy) * wx) * (1 - wy) +
+                    (at(ix, iy + 1) * (1 - wx) + at(ix + 1, iy + 1) * wx) * wy;
+                EXPECT_NEAR(expected, target[size_t(y * stride + x)], 1.0) << origin << ": " << x << ", " << y;
+            }
+        // Beyond the target's width its rows are left alone.
+        EXPECT_EQ(7, target[size_t(stride - 1)]);
+    }
+}
