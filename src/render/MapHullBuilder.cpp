@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -44,8 +46,9 @@ Rect MapHull::bounds() const
     return {double(minX), double(minY), double(maxX - minX), double(maxY - minY)};
 }
 
-const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMap)
+const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip)
 {
+    _clip = clip;
     _backgroundColor = mindMap.style()->backgroundColor();
     _backgroundLuminance = HSLTransformer::colorToLuminance(_backgroundColor);
     _hullStack.clear();
@@ -68,6 +71,7 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
     std::vector<Frame> stack;
     auto enter = [&](MindMapNode& node, std::optional<Color> color) {
         if (!node.isVisible()) return;
+        if (node.showHull() && _clip && !currentGrahamScan() && !branchHullMayMeetClip(node)) return;
         if (node.showHull()) {
             _scannerStack.push_back(std::make_unique<GrahamScan>());
             color = hullColor(node);
@@ -104,6 +108,49 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
         stack.pop_back();
         if (node.showHull()) finishHull(node);
     }
+}
+
+bool MapHullBuilder::branchHullMayMeetClip(MindMapNode& branch) const
+{
+    // The box of every point the branch's scans are given, walked as the scan walks the branch.
+    // Each hull grows its input by the margin and hands its outline, grown once more, to the hull
+    // round it; rounding to whole points adds at most half a point a level.
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    auto add = [&](Point p) {
+        // As the scan takes coordinates: not a number as 0, far ones held in range.
+        const double limit = double(GrahamPoint::MaxCoordinate);
+        const double x = std::isnan(p.x) ? 0 : std::clamp(p.x, -limit, limit);
+        const double y = std::isnan(p.y) ? 0 : std::clamp(p.y, -limit, limit);
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    };
+    auto addRect = [&](const Rect& r) {
+        add(r.origin);
+        add({r.maxX(), r.maxY()});
+    };
+    int deepest = 0;
+    std::vector<std::pair<MindMapNode*, int>> stack{{&branch, 1}}; // a visible topic and its hull levels
+    while (!stack.empty()) {
+        const auto [node, levels] = stack.back();
+        stack.pop_back();
+        deepest = std::max(deepest, levels);
+        addRect(node->bounds());
+        if (node->hasContainedElements())
+            for (ContainedElement* element : node->containedElements()) addRect(element->bounds());
+        if (node->collapsed()) continue;
+        for (MindMapNode* child : node->children()) {
+            const RelationPath& path = child->parentRelation()->relationPath();
+            if (child->isVisible() && child->parentRelation()->hasContainedElements())
+                for (ContainedElement* element : child->parentRelation()->containedElements())
+                    addRect(element->bounds());
+            if (child->isHidden()) add(path.endPoint());
+            if (hangsFromRelationStart(*child)) add(path.p0);
+            if (child->isVisible()) stack.emplace_back(child, levels + (child->showHull() ? 1 : 0));
+        }
+    }
+    const double reach = (GrahamScan::InputMargin + 0.5) * deepest + MapHull::DefaultStrokeWidth + 1;
+    const Rect box(minX - reach, minY - reach, maxX - minX + 2 * reach, maxY - minY + 2 * reach);
+    return intersectsRect(box, *_clip);
 }
 
 void MapHullBuilder::finishHull(MindMapNode& node)

@@ -40,7 +40,12 @@ class MapHullBuilder {
 public:
     // In post-order: inner hulls before the hulls round them. Painting runs from the end, so the
     // outer hull lies below the inner ones.
-    const std::vector<MapHull>& buildHullsForMindMap(MindMap& mindMap);
+    //
+    // With a clip (map coordinates), an outermost hull that cannot meet it is left out with all
+    // hulls inside it, and the topics of its branch keep the colour they had: none of them meets
+    // the clip either, so no painting of that clip reads it. Hulls are rebuilt at every repaint,
+    // and the canvas shows a small part of a large map.
+    const std::vector<MapHull>& buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip = std::nullopt);
     void buildHullsForBranch(MindMapNode& node, std::optional<Color> currentColor);
     // The hull style's own colour, else one derived from the topic's fill and nesting level.
     Color hullColor(const MindMapNode& node) const;
@@ -54,9 +59,12 @@ private:
     // Closes the topic's scan into a hull and hands its outline to the enclosing scan.
     void finishHull(MindMapNode& node);
     GrahamScan* currentGrahamScan() { return _scannerStack.empty() ? nullptr : _scannerStack.back().get(); }
+    // Whether the hull of the branch, and every hull inside it, may meet the clip.
+    bool branchHullMayMeetClip(MindMapNode& branch) const;
 
     std::vector<MapHull> _hullStack;
     std::vector<std::unique_ptr<GrahamScan>> _scannerStack;
     Color _backgroundColor = Color::white();
     double _backgroundLuminance = 1.0;
+    std::optional<Rect> _clip;
 };

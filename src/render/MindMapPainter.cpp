@@ -210,7 +210,8 @@ void MindMapPainter::paintStructure()
 void MindMapPainter::paintHulls()
 {
     MapHullBuilder builder;
-    const std::vector<MapHull>& hulls = builder.buildHullsForMindMap(*_mindMap);
+    const std::vector<MapHull>& hulls =
+        builder.buildHullsForMindMap(*_mindMap, _useClipRect ? std::optional<Rect>(_clipRect) : std::nullopt);
     for (auto hull = hulls.rbegin(); hull != hulls.rend(); ++hull) {
         HullPainter painter(*this);
         _simplifyLines ? painter.paintHullSimplified(*hull) : painter.paintHull(*hull);

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -124,6 +125,55 @@ TEST_F(HullsTest, NestedHullLiesInsideTheOuterOneAndIsPaintedAfterIt)
     const Rect innerGrown = insetRect(hulls[0].bounds(), -4, -4);
     EXPECT_TRUE(containsRect(hulls[1].bounds(), innerGrown));
     EXPECT_EQ(innerGrown.maxX(), hulls[1].bounds().maxX());
+}
+
+// The canvas rebuilds hulls at every repaint but shows a small part of a large map: a hull that
+// cannot meet the clip is left out, with the hulls inside it.
+TEST_F(HullsTest, HullsThatCannotMeetTheClipAreLeftOut)
+{
+    branch->assureHullStyle();
+    MindMapNode* inner = topicAt(branch, {400, 100});
+    inner->assureHullStyle();
+    topicAt(inner, {600, 300});
+    MindMapNode* hidden = topicAt(inner, {700, 500});
+    hidden->setIsHidden(true);
+    MindMapNode* far = topicAt(root, {200, 3000});
+    far->assureHullStyle();
+    const std::vector<MapHull> whole = build();
+    ASSERT_EQ(3u, whole.size());
+
+    // A clip sliding across the map and past it: every hull the painter would draw there is
+    // built, with the very points it has without a clip.
+    for (double y = -200; y <= 3300; y += 7)
+        for (double x = -100; x <= 900; x += 9) {
+            const Rect clip(x, y, 12, 10);
+            builder.buildHullsForMindMap(map, clip);
+            const std::vector<MapHull>& clipped = builder.hulls();
+            for (const MapHull& hull : whole) {
+                if (!intersectsRect(insetRect(hull.bounds(), -hull.strokeWidth(), -hull.strokeWidth()), clip)) continue;
+                const bool built = std::any_of(clipped.begin(), clipped.end(),
+                                               [&](const MapHull& h) { return h.points() == hull.points(); });
+                EXPECT_TRUE(built) << x << ", " << y;
+            }
+        }
+    // Far from both branches, nothing; on the far one, only its hull.
+    EXPECT_TRUE(builder.buildHullsForMindMap(map, Rect(-500, 1500, 100, 100)).empty());
+    auto centreOf = [](const MapHull& hull) {
+        return Rect(hull.bounds().midX() - 5, hull.bounds().midY() - 5, 10, 10);
+    };
+    const auto& onFar = builder.buildHullsForMindMap(map, centreOf(whole[2]));
+    ASSERT_EQ(1u, onFar.size());
+    EXPECT_EQ(whole[2].points(), onFar[0].points());
+
+    // A topic's hull colour is current wherever it is painted, whatever changed while it was
+    // out of view.
+    const Color red(1, 0, 0);
+    far->hullStyle()->setFillColor(red);
+    far->hullStyle()->setCustomColor(true);
+    EXPECT_EQ(2u, builder.buildHullsForMindMap(map, centreOf(whole[1])).size());
+    builder.buildHullsForMindMap(map, centreOf(whole[2]));
+    EXPECT_EQ(red, far->hullColor());
+    EXPECT_EQ(red, builder.hulls()[0].fillColor());
 }
 
 TEST_F(HullsTest, LightnessFollowsTheBackground)
