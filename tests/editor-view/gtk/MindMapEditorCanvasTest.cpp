@@ -1,10 +1,14 @@
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
+#include "formats/TwkxMindMapReader.h"
+#include "layout/LayoutInstallation.h"
 #include "platform/Clock.h"
 #include "platform/MainLoop.h"
 #include "platform/gtk/MainLoopScheduler.h"
+
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +16,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -134,4 +139,51 @@ TEST_F(CanvasWindowTest, PaintsTheTopicFillWhereTheTopicIs)
     const auto pixbuf = screenshot();
     EXPECT_EQ(expected, pixelAt(pixbuf, int(bounds.minX() + 6), int(bounds.midY())));
     EXPECT_EQ(Background, pixelAt(pixbuf, int(bounds.minX() - 20), int(bounds.midY())));
+}
+
+// Runs xdotool with the arguments; false when it failed or is not there.
+bool xdotool(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A drag with the display's own pointer: the button goes down on the theme, the pointer moves in
+// steps and the button comes up again, all through the X server as a user's mouse would send
+// them. The theme stands where it was dropped in the map as saved.
+TEST_F(CanvasWindowTest, ARealPointerDragMovesTheTopicInTheSavedMap)
+{
+    if (!xdotool("version")) GTEST_SKIP() << "no xdotool";
+    registerNativeFormat();
+    installLayout();
+    MindMapEditor& view = canvas->editorView();
+    MindMapNode* theme = map->mainCentralTheme();
+    map->setSelectedElement(nullptr);
+    const Point start = theme->location();
+    const Point pressAt = view.mapToViewSpace(start);
+    auto moveTo = [&](Point viewPoint) {
+        int rootX = 0, rootY = 0;
+        canvas->get_window()->get_root_coords(int(viewPoint.x), int(viewPoint.y), rootX, rootY);
+        EXPECT_TRUE(xdotool("mousemove --sync " + std::to_string(rootX) + " " + std::to_string(rootY)));
+        MainLoop::runFor(0.05);
+    };
+    moveTo(pressAt);
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return view.trackingGesture(); }, 5));
+    for (int step = 1; step <= 6; ++step) moveTo(pressAt + Point{10.0 * step, 5.0 * step});
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !view.trackingGesture(); }, 5));
+    EXPECT_EQ(start + Point(60, 30), theme->location());
+    EXPECT_EQ(std::vector<MindMapElement*>{theme}, map->selection());
+    waitForDrawing();
+    // TARNWICK_CANVAS_SCREENSHOT shows the selected theme where it was dropped.
+    EXPECT_TRUE(screenshot());
+
+    Error error;
+    const MindMapData saved = map->dataOfType(int32_t(MindMapReadFormat::Native), &error);
+    ASSERT_FALSE(saved.empty()) << error.localizedDescription;
+    MindMap reread;
+    ASSERT_TRUE(reread.readFromData(saved, "", int32_t(MindMapReadFormat::Native), &error))
+        << error.localizedDescription;
+    ASSERT_NE(nullptr, reread.mainCentralTheme());
+    EXPECT_EQ(start + Point(60, 30), reread.mainCentralTheme()->location());
 }

@@ -1,0 +1,135 @@
+#include "BenchMaps.h"
+
+#include "MindMaps/LayoutModes.h"
+#include "MindMaps/RearrangeMarker.h"
+#include "editor-view/MindMapEditor.h"
+#include "formats/TwkxMindMapReader.h"
+#include "layout/LayoutInstallation.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/CairoGuard.h"
+#include "platform/Image.h"
+
+#include <benchmark/benchmark.h>
+
+#include <deque>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr Size CanvasSize{1920, 1080};
+
+// One central theme over 10,000 topics: ten children a topic, filled breadth first (a strict
+// horizontal branch), or all of them children of the theme (the star).
+std::shared_ptr<MindMap> strictMap(bool star)
+{
+    auto map = std::make_shared<MindMap>();
+    std::mt19937 random(20240601);
+    map->newMindMap("", false, std::nullopt);
+    {
+        MindMap::UpdateGuard update(*map);
+        MindMapNode* theme = map->internalAddCentralTheme("Theme");
+        std::deque<MindMapNode*> open{theme};
+        size_t count = 1;
+        while (count < BenchMaps::TopicCount) {
+            MindMapNode* parent = open.front();
+            if (!star) open.pop_front();
+            for (int c = 0; c < 10 && count < BenchMaps::TopicCount; ++c, ++count) {
+                MindMapNode* child = map->addMindMapNodeAsChild(parent, Point{parent->location().x + 150, c * 30.5});
+                child->setText(BenchMaps::randomText(random));
+                open.push_back(child);
+            }
+        }
+        theme->setLayoutMode(LayoutModeStrictHorizontal);
+    }
+    map->setEnabled(true);
+    map->validateElementStates();
+    return map;
+}
+
+// A full-screen canvas on the strict 10,000-topic branch, painting into an image as the window
+// would; a drag of one of its topics runs through the editor's own gesture.
+struct DragCanvas {
+    DragCanvas()
+        : image(int(CanvasSize.width), int(CanvasSize.height)),
+          cairo(cairo_create(image.surface())),
+          context(cairo.get(), GraphicsSurfaceKind::Screen)
+    {
+        installLayout();
+        registerNativeFormat();
+        map = strictMap(false);
+        view.setFrameSize(CanvasSize);
+        view.setMindMap(map);
+        // A topic of the second level, in the middle of its siblings.
+        dragged = map->centralThemes().front()->childAtIndex(4)->childAtIndex(5);
+        view.scrollMapPointToCenter(dragged->location());
+        start = view.mapToViewSpace(dragged->location());
+        view.pointerEvent({PointerEventKind::Press, PrimaryButton, start, 1, 0, 0});
+        view.pointerEvent({PointerEventKind::Motion, NoButton, start + Point{0, 5}, 0, 0, 0});
+    }
+    ~DragCanvas()
+    {
+        view.cancelGesture();
+        view.setMindMap(nullptr);
+    }
+
+    // One pointer step of the drag and the repaint of what it changed: where the topic was and
+    // where it is now.
+    void step(Point to)
+    {
+        const Rect before = view.mapRectToViewRect(dragged->bounds());
+        view.pointerEvent({PointerEventKind::Motion, NoButton, to, 0, 0, 0});
+        const Rect damaged = unionRect(before, view.mapRectToViewRect(dragged->bounds()));
+        cairo_save(cairo.get());
+        cairo_rectangle(cairo.get(), damaged.minX(), damaged.minY(), damaged.width(), damaged.height());
+        cairo_clip(cairo.get());
+        view.draw(context, damaged);
+        cairo_restore(cairo.get());
+    }
+
+    std::shared_ptr<MindMap> map;
+    MindMapEditor view;
+    MindMapNode* dragged = nullptr;
+    Point start;
+    Image image;
+    CairoContext cairo;
+    CairoGraphicsContext context;
+};
+
+// One drag step of a topic of a strict branch in the 10,000-topic map: the move, the search for
+// a drop place (new parent, rearrange marker) and the repaint of the damaged area.
+void BM_DragStepInStrictBranch(benchmark::State& state)
+{
+    DragCanvas canvas;
+    int frame = 0;
+    for (auto _ : state) {
+        // Up and down over its siblings and the gaps between them.
+        const double offset = 5 + (frame++ % 40) * 3.0;
+        canvas.step(canvas.start + Point{0, frame % 80 < 40 ? offset : 125 - offset});
+    }
+    state.SetLabel("10,000 topics, 1920x1080");
+}
+BENCHMARK(BM_DragStepInStrictBranch)->Unit(benchmark::kMillisecond);
+
+// The drop-place search alone, over a strict central theme of 10,000 children: the dragged topic
+// lies in the gap between two of them.
+void BM_RearrangeHitTestStar(benchmark::State& state)
+{
+    installLayout();
+    const auto map = strictMap(true);
+    MindMapNode* theme = map->centralThemes().front();
+    MindMapNode* dragged = theme->childAtIndex(theme->childCount() / 2);
+    const Rect a = theme->childAtIndex(100)->bounds();
+    const Rect b = theme->childAtIndex(101)->bounds();
+    dragged->setLocation({a.midX(), (a.maxY() + b.minY()) / 2});
+    map->setSelectedElement(dragged);
+    const std::vector<MindMapNode*> roots{dragged};
+    for (auto _ : state) {
+        map->hitTestRearrangeMarker(dragged, roots);
+        benchmark::DoNotOptimize(map->rearrangeMarker()->visible());
+    }
+    state.SetLabel(map->rearrangeMarker()->visible() ? "10,000 children, a gap found" : "10,000 children, no gap");
+}
+BENCHMARK(BM_RearrangeHitTestStar)->Unit(benchmark::kMicrosecond);
+
+} // namespace
