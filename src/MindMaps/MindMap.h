@@ -530,6 +530,8 @@ public:
     UndoState prepareDelayedUndoableOperation(const std::string& actionName);
     void pushDelayedUndoableOperation(const UndoState& undoState);
     void cancelDelayedUndoableOperation(const UndoState& undoState);
+    // Forgets the token while it is still the pending one: registers and restores nothing.
+    void dropDelayedUndoableOperation(const UndoState& undoState);
     void clearDelayedUndoState();
     const std::string& delayedUndoOperation() const { return _delayedUndoOperation; }
     void setDelayedUndoOperation(const std::string& name) { _delayedUndoOperation = name; }

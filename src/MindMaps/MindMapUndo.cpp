@@ -237,6 +237,11 @@ void MindMap::cancelDelayedUndoableOperation(const UndoState& undoState)
     reloadFromUndoState(*kept, current.get());
 }
 
+void MindMap::dropDelayedUndoableOperation(const UndoState& undoState)
+{
+    if (undoState && undoState == _delayedUndoState) clearDelayedUndoState();
+}
+
 void MindMap::clearDelayedUndoState()
 {
     _delayedUndoState.reset();

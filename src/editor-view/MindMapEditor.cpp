@@ -120,6 +120,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
     if (mindMap == _mindMap) return;
     // A drag of the old map ends on the old map, before the editor lets go of it.
     cancelGesture();
+    _elementTools.cancelToolMove();
     cancelEditorModes(true);
     _toolTipRects.clear();
     if (_mindMap) {
@@ -133,6 +134,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
         _mindMap->setModelessEditor(_modelessEditor);
         _mindMap->setHierarchyListener(_hierarchyListener);
     }
+    _elementTools.attachToSelection();
     updateElementToolsVisibility();
     setNeedsDisplay();
 }
@@ -152,6 +154,7 @@ void MindMapEditor::setReadOnly(bool readOnly)
         _mindMap->forceSingleSelection();
         _mindMap->setReadOnly(readOnly);
     }
+    _elementTools.attachToSelection();
     setNeedsDisplay();
 }
 

@@ -321,6 +321,10 @@ public:
     void startEditingNewNode(MindMapNode* node, UndoState undoState) override;
     void startEditingExistingNode(MindMapNode* node) override;
     void startEditingText(MindMapText* text, UndoState undoState, bool creatingText) override;
+    void createToolMoved(int64_t tool) override;
+    void createToolInvokedAt(Point location) override;
+    void relinkRelationToolMoved(bool sourceEnd, Point location) override;
+    void relinkRelationTo(bool sourceEnd, Point location) override;
     // The snap engine's guide lines of the running drag, for the painter.
     std::vector<std::pair<Point, Point>> snapGuideLines() const override;
 

@@ -109,12 +109,21 @@ private:
     MindMapImage* attachedImage() const;
     MindMapRelation* attachedRelation() const;
     void mindMapChanged();
+    // The map of the running gesture is no longer the one shown.
+    bool gestureMapGone() const;
+    // The offsets alone, without touching the gesture or the visibility.
+    void placeTools();
+    void placeNodeTools(MindMapNode* node);
+    void placeRelationTools(MindMapRelation* relation);
+    void placeWordWrapTool(MindMapElement* element);
     void hideOtherTools();
-    void attachToNode(MindMapNode* node);
-    void attachToRelation(MindMapRelation* relation);
-    void attachWordWrapTool(MindMapElement* element);
-    bool endActiveTool();
+    void dropUndoState();
     void cancelGuideLines();
+    void moveWordWrapTool(MindMapElement* element, Point point);
+    double scaleForDistance(double distance) const;
+    void resizeEmbeddedImage(MindMapNode* node, Point p);
+    void resizeImage(MindMapImage* image, Point p);
+    void hideOrShowTopic(MindMapNode* node, MindMap* map);
 
     MindMapNodeEditor* _nodeEditor;
     IEditorSnapEngineAccess* _snapAccess;

@@ -10,6 +10,7 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/UserDefaults.h"
+#include "render/EditorOverlayPainter.h"
 #include "render/HullPainter.h"
 #include "render/LinePaintParams.h"
 #include "render/MapHullBuilder.h"
@@ -204,6 +205,7 @@ void MindMapPainter::paintStructure()
         paintRelations();
         paintNodes();
     }
+    if (_designing) EditorOverlayPainter(*this).paintOverlays();
     _context.restore();
 }
 

@@ -15,6 +15,7 @@
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/TextStyle.h"
 #include "Utils/GeometryHelpers.h"
+#include "render/EditorOverlayPainter.h"
 #include "render/LinePaintParams.h"
 
 #include <algorithm>
@@ -326,7 +327,7 @@ void MindMapPainter::paintAnchorLines()
 
 void MindMapPainter::paintNodeToolRelations()
 {
-    // The editor shows no element tools yet, so no tool is ever dragged away from its element.
+    EditorOverlayPainter(*this).paintNodeToolRelations();
 }
 
 void MindMapPainter::paintToolRelation(Point from, Point to)
