@@ -190,6 +190,7 @@ void MindMap::nodeDeleted(const std::vector<MindMapNode*>& nodes, const ElementS
     if (_dropTarget && leaving.count(_dropTarget)) setDropTarget(nullptr);
     if (MindMapNode* refNode = _rearrangeMarker->refNode(); refNode && leaving.count(refNode))
         _rearrangeMarker->setRefNode(nullptr);
+    _rearrangeMarker->dropHitCache();
     if (mainTheme && leaving.count(mainTheme)) {
         // The next central theme is taken as the main one when it is asked for.
         _mainCentralTheme = nullptr;

@@ -3,18 +3,33 @@
 #include "platform/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 
 class MindMap;
 class MindMapNode;
+struct RearrangeHitCache;
 
 // Where a topic dragged inside an automatically laid-out branch would be inserted: the parent
 // it would get, the child index, the kind of position and the bar to draw. Each map owns one.
 class RearrangeMarker {
 public:
-    explicit RearrangeMarker(MindMap* mindMap = nullptr) : _mindMap(mindMap) {}
+    explicit RearrangeMarker(MindMap* mindMap = nullptr);
+    ~RearrangeMarker();
+    RearrangeMarker(const RearrangeMarker&) = delete;
+    RearrangeMarker& operator=(const RearrangeMarker&) = delete;
 
-    // No reference node, not visible.
+    // No reference node, not visible; what the hit tests kept is dropped.
     void clear();
+
+    // While a drag runs, the topics that are not dragged stand still (the drag locks automatic
+    // layout): the hit tests keep what they work out about them from one pointer step to the
+    // next, so that a step costs what lies near the pointer rather than the whole branch. The drag
+    // ends the session on every way out; topics leaving the map drop what was kept.
+    void beginDragSession();
+    void endDragSession();
+    void dropHitCache();
+    // What was kept, while a session runs; nullptr outside one.
+    RearrangeHitCache* hitCache() const { return _hitCache.get(); }
 
     MindMap* mindMap() const { return _mindMap; }
 
@@ -47,4 +62,5 @@ private:
     Rect _bounds;
     bool _horizontal = false;
     bool _visible = false;
+    std::unique_ptr<RearrangeHitCache> _hitCache;
 };

@@ -81,6 +81,28 @@ MindMapNode* RearrangeMarkerHitTester::searchBranch(MindMapNode* node,
                                                     const std::function<MindMapNode*(MindMapNode*)>& own)
 {
     if (!searchable(node)) return nullptr;
+    if (RearrangeHitCache* cache = _marker.hitCache()) {
+        cacheEntry(*cache, node);
+        // Each entry is a node and the next of its searched branches; a node is tested itself
+        // once all its branches are done.
+        std::vector<std::pair<MindMapNode*, size_t>> stack{{node, 0}};
+        while (!stack.empty()) {
+            auto& [current, next] = stack.back();
+            const RearrangeHitCache::NodeEntry& entry = cache->nodes.at(current);
+            if (next < entry.branches.size()) {
+                const RearrangeHitCache::Branch& branch = entry.branches[next++];
+                // Every place of a branch lies within its topics and the widest band round them.
+                if (branch.moving ||
+                    pointInRect(_atPoint, insetRect(branch.reach, -SideBoundaryBandSize, -SideBoundaryBandSize)))
+                    stack.emplace_back(branch.node, 0);
+                continue;
+            }
+            MindMapNode* tested = current;
+            stack.pop_back();
+            if (MindMapNode* matched = own(tested)) return matched;
+        }
+        return nullptr;
+    }
     // Each entry is a node and the next of its children to search; a node is tested itself once
     // all its children are done.
     std::vector<std::pair<MindMapNode*, size_t>> stack{{node, 0}};
@@ -96,6 +118,57 @@ MindMapNode* RearrangeMarkerHitTester::searchBranch(MindMapNode* node,
         if (MindMapNode* matched = own(tested)) return matched;
     }
     return nullptr;
+}
+
+RearrangeHitCache::NodeEntry& RearrangeMarkerHitTester::cacheEntry(RearrangeHitCache& cache, MindMapNode* node)
+{
+    if (auto found = cache.nodes.find(node); found != cache.nodes.end()) return found->second;
+    // Bottom up over the searched part of the branch, skipping what an earlier step worked out.
+    std::vector<std::pair<MindMapNode*, size_t>> stack{{node, 0}};
+    while (!stack.empty()) {
+        auto& [current, next] = stack.back();
+        if (next < current->childCount()) {
+            MindMapNode* child = current->childAtIndex(next++);
+            if (searchable(child) && !cache.nodes.count(child)) stack.emplace_back(child, 0);
+            continue;
+        }
+        MindMapNode* done = current;
+        stack.pop_back();
+        RearrangeHitCache::NodeEntry entry;
+        for (MindMapNode* child : done->children()) {
+            Rect reach = child->bounds();
+            bool moving = child->isSelected();
+            if (searchable(child)) {
+                const RearrangeHitCache::NodeEntry& below = cache.nodes.at(child);
+                entry.branches.push_back({child, below.reach, below.moving});
+                reach = unionRect(reach, below.reach);
+                moving = moving || below.moving;
+            }
+            entry.reach = unionRect(entry.reach, reach);
+            entry.moving = entry.moving || moving;
+        }
+        cache.nodes[done] = std::move(entry);
+    }
+    return cache.nodes.at(node);
+}
+
+int64_t RearrangeMarkerHitTester::sideSplit(MindMapNode* node, bool vertical)
+{
+    RearrangeHitCache* cache = _marker.hitCache();
+    // A dragged node's centre moves with the drag: its split is asked anew.
+    int64_t* kept = cache && !node->isSelected() ? &cacheEntry(*cache, node).split[vertical ? 1 : 0] : nullptr;
+    if (kept && *kept != -2) return *kept;
+    const Point centre = node->location();
+    int64_t split = -1;
+    for (size_t i = 0; i < node->childCount(); ++i) {
+        const MindMapNode* c = node->childAtIndex(i);
+        if (!c->isSelected() && (vertical ? c->location().y > centre.y : c->location().x < centre.x)) {
+            split = static_cast<int64_t>(i);
+            break;
+        }
+    }
+    if (kept) *kept = split;
+    return split;
 }
 
 MindMapNode* RearrangeMarkerHitTester::mark(MindMapNode* parent, int64_t index, const Rect& bounds, int32_t info,
@@ -150,48 +223,86 @@ MindMapNode* RearrangeMarkerHitTester::checkToRight(MindMapNode* parent, int64_t
     return checkBand(parent, index, {r.maxX() - BandOverlap, r.minY(), markerSize, r.height()}, InfoAfter, false);
 }
 
-MindMapNode* RearrangeMarkerHitTester::checkInbetweenVertical(MindMapNode* parent, int64_t firstIndex,
-                                                              int64_t lastIndex)
+std::optional<RearrangeHitCache::Gap> RearrangeMarkerHitTester::gapBefore(const MindMapNode* parent, int64_t i,
+                                                                          bool stackedVertically) const
+{
+    const MindMapNode* a = child(parent, i);
+    const MindMapNode* b = child(parent, i - 1);
+    if (a->isSelected() || b->isSelected()) return std::nullopt;
+    const Rect ra = a->bounds();
+    const Rect rb = b->bounds();
+    RearrangeHitCache::Gap gap{};
+    gap.index = i;
+    if (stackedVertically) {
+        gap.low = _verticalReverted ? ra.maxY() : rb.maxY();
+        gap.high = _verticalReverted ? rb.minY() : ra.minY();
+        gap.crossLow = std::min(ra.minX(), rb.minX());
+        gap.crossHigh = std::max(ra.maxX(), rb.maxX());
+    } else {
+        gap.low = _horizontalReverted ? ra.maxX() : rb.maxX();
+        gap.high = _horizontalReverted ? rb.minX() : ra.minX();
+        gap.crossLow = std::min(ra.minY(), rb.minY());
+        gap.crossHigh = std::max(ra.maxY(), rb.maxY());
+    }
+    // Overlapping siblings leave no gap.
+    if (gap.high <= gap.low) return std::nullopt;
+    return gap;
+}
+
+MindMapNode* RearrangeMarkerHitTester::checkInbetween(MindMapNode* parent, int64_t firstIndex, int64_t lastIndex,
+                                                      bool stackedVertically)
 {
     if (!parent || firstIndex < 1 || lastIndex < firstIndex) return nullptr;
     lastIndex = std::min(lastIndex, ::lastIndex(parent));
-    for (int64_t i = lastIndex; i >= firstIndex; --i) {
-        const MindMapNode* a = child(parent, i);
-        const MindMapNode* b = child(parent, i - 1);
-        if (a->isSelected() || b->isSelected()) continue;
-        const Rect ra = a->bounds();
-        const Rect rb = b->bounds();
-        const double top = _verticalReverted ? ra.maxY() : rb.maxY();
-        const double bottom = _verticalReverted ? rb.minY() : ra.minY();
-        if (bottom <= top) continue;
-        const double left = std::min(ra.minX(), rb.minX());
-        const double right = std::max(ra.maxX(), rb.maxX());
-        const Rect gap{left, top, right - left, bottom - top};
-        if (pointInRect(_atPoint, gap)) return mark(parent, i, gap, InfoBetween, true);
+    auto rectOf = [&](const RearrangeHitCache::Gap& gap) {
+        return stackedVertically ? Rect{gap.crossLow, gap.low, gap.crossHigh - gap.crossLow, gap.high - gap.low}
+                                 : Rect{gap.low, gap.crossLow, gap.high - gap.low, gap.crossHigh - gap.crossLow};
+    };
+    auto matchGap = [&](const RearrangeHitCache::Gap& gap) -> MindMapNode* {
+        const Rect rect = rectOf(gap);
+        return pointInRect(_atPoint, rect) ? mark(parent, gap.index, rect, InfoBetween, stackedVertically) : nullptr;
+    };
+    RearrangeHitCache* cache = _marker.hitCache();
+    const RearrangeHitCache::GapIndex* index = nullptr;
+    if (cache) {
+        const bool reverted = stackedVertically ? _verticalReverted : _horizontalReverted;
+        const RearrangeHitCache::GapKey key{parent, stackedVertically, reverted, firstIndex, lastIndex};
+        auto [found, made] = cache->gaps.try_emplace(key);
+        if (made) {
+            for (int64_t i = firstIndex; i <= lastIndex; ++i)
+                if (auto gap = gapBefore(parent, i, stackedVertically)) found->second.gaps.push_back(*gap);
+            auto& gaps = found->second.gaps;
+            std::sort(gaps.begin(), gaps.end(), [](const auto& a, const auto& b) { return a.low < b.low; });
+            for (size_t i = 1; i < gaps.size(); ++i)
+                if (gaps[i].low < gaps[i - 1].high) found->second.disjoint = false;
+        }
+        index = &found->second;
     }
+    if (index && index->disjoint) {
+        // At most one gap holds the point along the axis: the last one that begins at or before it.
+        const double along = stackedVertically ? _atPoint.y : _atPoint.x;
+        const auto& gaps = index->gaps;
+        auto after = std::upper_bound(gaps.begin(), gaps.end(), along,
+                                      [](double value, const RearrangeHitCache::Gap& gap) { return value < gap.low; });
+        return after == gaps.begin() ? nullptr : matchGap(*(after - 1));
+    }
+    // The last pair is tested first.
+    for (int64_t i = lastIndex; i >= firstIndex; --i)
+        if (auto gap = gapBefore(parent, i, stackedVertically))
+            if (MindMapNode* matched = matchGap(*gap)) return matched;
     return nullptr;
+}
+
+MindMapNode* RearrangeMarkerHitTester::checkInbetweenVertical(MindMapNode* parent, int64_t firstIndex,
+                                                              int64_t lastIndex)
+{
+    return checkInbetween(parent, firstIndex, lastIndex, true);
 }
 
 MindMapNode* RearrangeMarkerHitTester::checkInbetweenHorizontal(MindMapNode* parent, int64_t firstIndex,
                                                                 int64_t lastIndex)
 {
-    if (!parent || firstIndex < 1 || lastIndex < firstIndex) return nullptr;
-    lastIndex = std::min(lastIndex, ::lastIndex(parent));
-    for (int64_t i = lastIndex; i >= firstIndex; --i) {
-        const MindMapNode* a = child(parent, i);
-        const MindMapNode* b = child(parent, i - 1);
-        if (a->isSelected() || b->isSelected()) continue;
-        const Rect ra = a->bounds();
-        const Rect rb = b->bounds();
-        const double left = _horizontalReverted ? ra.maxX() : rb.maxX();
-        const double right = _horizontalReverted ? rb.minX() : ra.minX();
-        if (right <= left) continue;
-        const double top = std::min(ra.minY(), rb.minY());
-        const double bottom = std::max(ra.maxY(), rb.maxY());
-        const Rect gap{left, top, right - left, bottom - top};
-        if (pointInRect(_atPoint, gap)) return mark(parent, i, gap, InfoBetween, false);
-    }
-    return nullptr;
+    return checkInbetween(parent, firstIndex, lastIndex, false);
 }
 
 // ---- Strict horizontal ----
@@ -218,15 +329,7 @@ MindMapNode* StrictHorizontalRearrangeHitTester::doMarkerHitTest(MindMapNode* no
 MindMapNode* StrictHorizontalRearrangeHitTester::checkMainBranches(MindMapNode* node)
 {
     const int64_t last = lastIndex(node);
-    const double centre = node->location().x;
-    int64_t k = -1;
-    for (int64_t i = 0; i <= last; ++i) {
-        const MindMapNode* c = node->childAtIndex(static_cast<size_t>(i));
-        if (!c->isSelected() && c->location().x < centre) {
-            k = i;
-            break;
-        }
-    }
+    const int64_t k = sideSplit(node, false);
     if (k < 0) return checkInbetweenVertical(node, 1, last);
     MindMapNode* matched = k > 0 ? checkInbetweenVertical(node, 1, k - 1) : nullptr;
     if (!matched) matched = checkInbetweenVertical(node, k + 1, last);
@@ -286,15 +389,7 @@ MindMapNode* StrictVerticalRearrangeHitTester::doMarkerHitTest(MindMapNode* node
 MindMapNode* StrictVerticalRearrangeHitTester::checkMainBranches(MindMapNode* node)
 {
     const int64_t last = lastIndex(node);
-    const double centre = node->location().y;
-    int64_t k = -1;
-    for (int64_t i = 0; i <= last; ++i) {
-        const MindMapNode* c = node->childAtIndex(static_cast<size_t>(i));
-        if (!c->isSelected() && c->location().y > centre) {
-            k = i;
-            break;
-        }
-    }
+    const int64_t k = sideSplit(node, true);
     if (k < 0) return checkInbetweenHorizontal(node, 1, last);
     MindMapNode* matched = k > 0 ? checkInbetweenHorizontal(node, 1, k - 1) : nullptr;
     if (!matched) matched = checkInbetweenHorizontal(node, k + 1, last);

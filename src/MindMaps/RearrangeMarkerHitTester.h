@@ -4,12 +4,55 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 class MindMap;
 class MindMapNode;
 class RearrangeMarker;
+
+// What the hit tests of one drag keep about the topics that do not move (RearrangeMarker starts
+// and ends it). Only selected topics move during a drag, so everything here is worked out from
+// unselected ones, or, where a selected topic takes part, is asked anew at every step.
+struct RearrangeHitCache {
+    // A child whose branch is searched, and the area every drop place of that branch lies in.
+    struct Branch {
+        MindMapNode* node;
+        Rect reach;
+        // The branch holds a selected topic: its places move with the drag and are always searched.
+        bool moving;
+    };
+    struct NodeEntry {
+        std::vector<Branch> branches;
+        Rect reach;
+        bool moving = false;
+        // The first unselected child on the second side of a central topic, per axis; -2 unknown.
+        int64_t split[2] = {-2, -2};
+    };
+    // The gaps between unselected siblings of a child range: along the stacking axis from low to
+    // high, across it from crossLow to crossHigh.
+    struct Gap {
+        double low;
+        double high;
+        double crossLow;
+        double crossHigh;
+        int64_t index;
+    };
+    struct GapIndex {
+        // Ordered by low; disjoint gaps are searched by halving, others one by one.
+        std::vector<Gap> gaps;
+        bool disjoint = true;
+    };
+    // Parent, stacked vertically, reverted, first and last index.
+    using GapKey = std::tuple<const MindMapNode*, bool, bool, int64_t, int64_t>;
+
+    std::unordered_map<const MindMapNode*, NodeEntry> nodes;
+    std::map<GapKey, GapIndex> gaps;
+};
 
 // Finds where a topic dragged over an automatically laid-out branch would be inserted, and
 // positions and shows the map's rearrange marker there. One tester is made per hit test, of the
@@ -77,11 +120,20 @@ protected:
     // The children of a node take part in a search: it is visible, has children and is expanded.
     static bool searchable(const MindMapNode* node);
     // Walks the branch children first, depth first, and returns the first match of `own` on a
-    // searchable node. Iterative: a branch read from a file may nest deeper than the stack.
-    static MindMapNode* searchBranch(MindMapNode* node, const std::function<MindMapNode*(MindMapNode*)>& own);
+    // searchable node. Iterative: a branch read from a file may nest deeper than the stack. During
+    // a drag, branches whose places all lie away from the dragged topic are passed over.
+    MindMapNode* searchBranch(MindMapNode* node, const std::function<MindMapNode*(MindMapNode*)>& own);
+    // The first unselected child (0 .. count - 1) past the node's centre: its x to the left of the
+    // node's (horizontal) or its y below it; -1 for none.
+    int64_t sideSplit(MindMapNode* node, bool vertical);
     // Writes a match into the marker.
     MindMapNode* mark(MindMapNode* parent, int64_t index, const Rect& bounds, int32_t info, bool horizontal);
     MindMapNode* checkBand(MindMapNode* parent, int64_t index, const Rect& band, int32_t info, bool horizontal);
+    MindMapNode* checkInbetween(MindMapNode* parent, int64_t firstIndex, int64_t lastIndex, bool stackedVertically);
+    // The gap between child i - 1 and child i, or nothing when it is empty or next to a selected
+    // child.
+    std::optional<RearrangeHitCache::Gap> gapBefore(const MindMapNode* parent, int64_t i, bool stackedVertically) const;
+    RearrangeHitCache::NodeEntry& cacheEntry(RearrangeHitCache& cache, MindMapNode* node);
 
     bool _horizontalReverted = false;
     bool _verticalReverted = false;

@@ -153,6 +153,8 @@ void ElementMover::startMoving()
     if (!_isActive) return;
     if (!_undoState) _undoState = _mindMap->prepareDelayedUndoableOperation(localized("undoable_op_move_element"));
     _isDragging = true;
+    // From here on only the selection moves: the drop-place search keeps what it learns of the rest.
+    _mindMap->rearrangeMarker()->beginDragSession();
     if (allowPathAdjustment()) _mindMap->forceSingleSelection();
 }
 
@@ -292,6 +294,7 @@ void ElementMover::cancelMoveOperation()
         if (SnapEngine* engine = _editor.getSnapEngine()) engine->cancelGuideLines();
         mindMap->unlockAutoLayout();
         mindMap->rearrangeMarker()->setVisible(false);
+        mindMap->rearrangeMarker()->endDragSession();
         mindMap->setDropTarget(nullptr);
         if (_initialSingleSelection && wasDragging) mindMap->forceSingleSelection();
         _editor.mindMapChanged();

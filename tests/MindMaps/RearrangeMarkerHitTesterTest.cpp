@@ -11,10 +11,22 @@ using namespace maptest;
 namespace {
 
 // Topics are 100 x 20 around their locations (nothing measures them) and nothing lays them out,
-// so each stands where the test puts it.
-class RearrangeHitTest : public ::testing::Test {
+// so each stands where the test puts it. Every test runs twice: as a single hit test, and inside a
+// drag session whose kept knowledge is dropped before each test (the tests move topics that a
+// real drag would not).
+class RearrangeHitTest : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { map.newMindMap("", false, std::nullopt); }
+    void SetUp() override
+    {
+        map.newMindMap("", false, std::nullopt);
+        if (GetParam()) marker().beginDragSession();
+    }
+
+    bool hitTest(MindMapNode* layoutRoot, MindMapNode* draggedNode, const std::vector<MindMapNode*>& roots)
+    {
+        marker().dropHitCache();
+        return RearrangeMarkerHitTester::hitTestRearrangeMarker(map, layoutRoot, draggedNode, roots);
+    }
 
     MindMapNode* topic(MindMapNode* parent, Point location)
     {
@@ -29,7 +41,7 @@ protected:
         if (!dragged) dragged = topic(nullptr, point);
         dragged->setLocation(point);
         if (roots.empty()) roots = {dragged};
-        return RearrangeMarkerHitTester::hitTestRearrangeMarker(map, layoutRoot, dragged, roots);
+        return hitTest(layoutRoot, dragged, roots);
     }
 
     RearrangeMarker& marker() { return *map.rearrangeMarker(); }
@@ -62,7 +74,7 @@ struct BandCase {
     Rect bounds;
 };
 
-TEST_F(StrictHorizontalTest, GapsAndEdgeBandsOverlapTheChildrenByTwoPoints)
+TEST_P(StrictHorizontalTest, GapsAndEdgeBandsOverlapTheChildrenByTwoPoints)
 {
     const BandCase cases[] = {
         {"gap between the second and third child", {200, 60}, 2, 0, {150, 50, 100, 20}},
@@ -87,7 +99,7 @@ TEST_F(StrictHorizontalTest, GapsAndEdgeBandsOverlapTheChildrenByTwoPoints)
     }
 }
 
-TEST_F(StrictHorizontalTest, GapsNextToASelectedSiblingAreSkipped)
+TEST_P(StrictHorizontalTest, GapsNextToASelectedSiblingAreSkipped)
 {
     map.setSelectedElement(kids[1]);
     EXPECT_FALSE(dragTo(root, {200, 60}));
@@ -96,16 +108,16 @@ TEST_F(StrictHorizontalTest, GapsNextToASelectedSiblingAreSkipped)
     EXPECT_TRUE(dragTo(root, {200, 60}));
 }
 
-TEST_F(StrictHorizontalTest, TheLayoutRootAmongTheDraggedRootsShowsNothing)
+TEST_P(StrictHorizontalTest, TheLayoutRootAmongTheDraggedRootsShowsNothing)
 {
     marker().setVisible(false);
     EXPECT_FALSE(dragTo(root, {200, 60}, {root}));
     EXPECT_FALSE(marker().visible());
-    EXPECT_FALSE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, root, dragged, {}));
-    EXPECT_FALSE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, root, nullptr, {root}));
+    EXPECT_FALSE(hitTest(root, dragged, {}));
+    EXPECT_FALSE(hitTest(root, nullptr, {root}));
 }
 
-TEST_F(StrictHorizontalTest, APositionUnderADraggedBranchIsFoundButNotShown)
+TEST_P(StrictHorizontalTest, APositionUnderADraggedBranchIsFoundButNotShown)
 {
     MindMapNode* first = kids[0];
     topic(first, {400, 0});
@@ -117,7 +129,7 @@ TEST_F(StrictHorizontalTest, APositionUnderADraggedBranchIsFoundButNotShown)
     EXPECT_TRUE(marker().visible());
 }
 
-TEST_F(StrictHorizontalTest, DeeperBranchesAreTestedBeforeTheirParents)
+TEST_P(StrictHorizontalTest, DeeperBranchesAreTestedBeforeTheirParents)
 {
     // The grandchild's lower band and the root's band above its first child both hold the point.
     topic(kids[0], {220, -40});
@@ -127,7 +139,7 @@ TEST_F(StrictHorizontalTest, DeeperBranchesAreTestedBeforeTheirParents)
     EXPECT_EQ(0, marker().index());
 }
 
-TEST_F(StrictHorizontalTest, TheBoundaryBetweenTheSidesTakesAFortyPointBand)
+TEST_P(StrictHorizontalTest, TheBoundaryBetweenTheSidesTakesAFortyPointBand)
 {
     MindMapNode* left0 = topic(root, {-200, 0});
     topic(root, {-200, 40});
@@ -147,7 +159,7 @@ TEST_F(StrictHorizontalTest, TheBoundaryBetweenTheSidesTakesAFortyPointBand)
     EXPECT_EQ(4, marker().index());
 }
 
-TEST_F(RearrangeHitTest, AManualDirectionTakesTheDropOnEitherSideOfTheParent)
+TEST_P(RearrangeHitTest, AManualDirectionTakesTheDropOnEitherSideOfTheParent)
 {
     MindMapNode* theme = topic(nullptr, {0, 0});
     MindMapNode* parent = topic(theme, {300, 0});
@@ -157,13 +169,13 @@ TEST_F(RearrangeHitTest, AManualDirectionTakesTheDropOnEitherSideOfTheParent)
     parent->setLayoutDirection(LayoutDirectionManual);
     const std::vector<MindMapNode*> roots{a};
     a->setLocation({900, 500});
-    ASSERT_TRUE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, parent, a, roots));
+    ASSERT_TRUE(hitTest(parent, a, roots));
     EXPECT_EQ(parent, marker().refNode());
     EXPECT_EQ(6, marker().info());
     EXPECT_EQ(0, marker().index());
     EXPECT_EQ(Rect(350, -10, 50, 20), marker().bounds());
     a->setLocation({-900, 500});
-    ASSERT_TRUE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, parent, a, roots));
+    ASSERT_TRUE(hitTest(parent, a, roots));
     EXPECT_EQ(5, marker().info());
     EXPECT_EQ(1, marker().index());
     EXPECT_EQ(Rect(200, -10, 50, 20), marker().bounds());
@@ -172,17 +184,17 @@ TEST_F(RearrangeHitTest, AManualDirectionTakesTheDropOnEitherSideOfTheParent)
     parent->setLayoutMode(LayoutModeStrictVertical);
     parent->setLayoutDirection(LayoutDirectionManual);
     a->setLocation({900, -500});
-    ASSERT_TRUE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, parent, a, roots));
+    ASSERT_TRUE(hitTest(parent, a, roots));
     EXPECT_EQ(6, marker().info());
     EXPECT_FALSE(marker().horizontal());
     EXPECT_EQ(Rect(250, -10, 100, 50), marker().bounds());
     a->setLocation({900, 500});
-    ASSERT_TRUE(RearrangeMarkerHitTester::hitTestRearrangeMarker(map, parent, a, roots));
+    ASSERT_TRUE(hitTest(parent, a, roots));
     EXPECT_EQ(5, marker().info());
     EXPECT_EQ(Rect(250, -40, 100, 50), marker().bounds());
 }
 
-TEST_F(RearrangeHitTest, AListChildAloneHasOnlyItsEdgeBands)
+TEST_P(RearrangeHitTest, AListChildAloneHasOnlyItsEdgeBands)
 {
     MindMapNode* root = topic(nullptr, {0, 0});
     topic(root, {50, 40});
@@ -194,7 +206,7 @@ TEST_F(RearrangeHitTest, AListChildAloneHasOnlyItsEdgeBands)
     EXPECT_FALSE(dragTo(root, {50, 40}));
 }
 
-TEST_F(RearrangeHitTest, TopDownStandingChildrenSideBySideAndTheirOwnStacked)
+TEST_P(RearrangeHitTest, TopDownStandingChildrenSideBySideAndTheirOwnStacked)
 {
     MindMapNode* root = topic(nullptr, {0, 0});
     MindMapNode* left = topic(root, {-100, 100});
@@ -230,7 +242,7 @@ TEST_F(RearrangeHitTest, TopDownStandingChildrenSideBySideAndTheirOwnStacked)
     EXPECT_EQ(4, marker().info());
 }
 
-TEST_F(RearrangeHitTest, FreeBranchesHaveNoTesterAndTheMapHidesTheMarker)
+TEST_P(RearrangeHitTest, FreeBranchesHaveNoTesterAndTheMapHidesTheMarker)
 {
     MindMapNode* theme = topic(nullptr, {0, 0});
     MindMapNode* strict = topic(theme, {300, 0});
@@ -246,5 +258,61 @@ TEST_F(RearrangeHitTest, FreeBranchesHaveNoTesterAndTheMapHidesTheMarker)
     EXPECT_FALSE(marker().visible());
     EXPECT_EQ(nullptr, marker().refNode());
 }
+
+// A drag that goes on over many steps keeps what it learnt of the still topics: every step finds
+// what a single hit test on a twin map finds, across gaps, bands, a deeper branch and the boundary
+// between the sides.
+TEST(RearrangeDragSession, EveryStepFindsWhatASingleHitTestFinds)
+{
+    struct Twin {
+        MindMap map;
+        MindMapNode* root = nullptr;
+        MindMapNode* moved = nullptr;
+        Twin()
+        {
+            map.newMindMap("", false, std::nullopt);
+            root = addTopic(map, nullptr, {0, 0});
+            for (int i = 0; i < 12; ++i) {
+                const Point at{i < 6 ? 200.0 : -200.0, 40.0 * (i % 6)};
+                addTopic(map, root, at)->setLocation(at);
+            }
+            for (double y : {40.0, 80.0}) addTopic(map, root->childAtIndex(1), {400, y})->setLocation({400, y});
+            root->setLayoutMode(LayoutModeStrictHorizontal);
+            moved = root->childAtIndex(3);
+            map.setSelectedElement(moved);
+        }
+        std::tuple<bool, MindMapNode*, int64_t, int32_t, bool> hit(Point at)
+        {
+            moved->setLocation(at);
+            const bool found = RearrangeMarkerHitTester::hitTestRearrangeMarker(map, root, moved, {moved});
+            const RearrangeMarker& m = *map.rearrangeMarker();
+            return {found, found ? m.refNode() : nullptr, found ? m.index() : 0, found ? m.info() : 0,
+                    found && m.visible()};
+        }
+    };
+    Twin kept;
+    Twin single;
+    kept.map.rearrangeMarker()->beginDragSession();
+    int found = 0;
+    for (double y = -40; y <= 260; y += 3.5) {
+        for (double x : {-210.0, -160.0, 180.0, 240.0, 390.0}) {
+            SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+            auto expected = single.hit({x, y});
+            auto actual = kept.hit({x, y});
+            if (std::get<1>(expected)) {
+                // The twins' nodes differ: compare where they stand.
+                EXPECT_EQ(std::get<1>(expected)->location(), std::get<1>(actual)->location());
+                std::get<1>(expected) = std::get<1>(actual) = nullptr;
+            }
+            EXPECT_EQ(expected, actual);
+            found += std::get<0>(expected);
+        }
+    }
+    EXPECT_GT(found, 20);
+    EXPECT_FALSE(kept.map.rearrangeMarker()->hitCache()->nodes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SingleAndKept, RearrangeHitTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(SingleAndKept, StrictHorizontalTest, ::testing::Bool());
 
 } // namespace

@@ -120,11 +120,13 @@ TEST_F(GestureTest, EveryWayOutOfAMoveUnlocksTheLayoutAndEndsTheSnapshot)
         drag(start + Point{0, 40});
         ASSERT_TRUE(map->autoLayoutLocked());
         ASSERT_FALSE(map->delayedUndoOperation().empty());
+        ASSERT_NE(nullptr, map->rearrangeMarker()->hitCache());
         ASSERT_TRUE(scheduler.isHoldingBackDefaultMode());
         path.end();
         EXPECT_FALSE(editor->trackingGesture());
         EXPECT_FALSE(map->autoLayoutLocked());
         EXPECT_TRUE(map->delayedUndoOperation().empty());
+        EXPECT_EQ(nullptr, map->rearrangeMarker()->hitCache());
         EXPECT_FALSE(scheduler.isHoldingBackDefaultMode());
         EXPECT_FALSE(gestureHost.ticking);
         EXPECT_EQ(path.dropped ? start + Point(0, 40) : start, map->mainCentralTheme()->location());
