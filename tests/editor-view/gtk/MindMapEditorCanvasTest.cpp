@@ -187,3 +187,66 @@ TEST_F(CanvasWindowTest, ARealPointerDragMovesTheTopicInTheSavedMap)
     ASSERT_NE(nullptr, reread.mainCentralTheme());
     EXPECT_EQ(start + Point(60, 30), reread.mainCentralTheme()->location());
 }
+
+TEST(CanvasModifiers, AreMaskedAsShortcutsAre)
+{
+    struct Case {
+        guint state;
+        unsigned modifiers;
+    };
+    const Case cases[] = {
+        {GDK_CONTROL_MASK, ControlModifier},
+        {GDK_CONTROL_MASK | GDK_LOCK_MASK | GDK_MOD2_MASK, ControlModifier},
+        {GDK_SHIFT_MASK | GDK_BUTTON1_MASK, ShiftModifier},
+        {GDK_MOD1_MASK | GDK_SHIFT_MASK, AltModifier | ShiftModifier},
+        {GDK_LOCK_MASK, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.modifiers, editorModifiersOfState(c.state)) << c.state;
+}
+
+// A drag under way when the window is asked to close, or when a key reaches the window, ends
+// before the window's own handlers act: the map is put back before anything commits it.
+TEST_F(CanvasWindowTest, TheWindowsKeysAndItsClosingEndADragFirst)
+{
+    MindMapEditor& view = canvas->editorView();
+    MindMapNode* theme = map->mainCentralTheme();
+    registerNativeFormat();
+    const Point start = theme->location();
+    const Point at = view.mapToViewSpace(start);
+    auto beginDrag = [&] {
+        view.pointerEvent({PointerEventKind::Press, PrimaryButton, at, 1, 0, MonotonicClock::shared().now()});
+        view.pointerEvent(
+            {PointerEventKind::Motion, NoButton, at + Point{40, 0}, 0, 0, MonotonicClock::shared().now()});
+        ASSERT_EQ(start + Point(40, 0), theme->location());
+    };
+    auto sendToWindow = [&](GdkEventType type, guint keyval) {
+        GdkEvent* event = gdk_event_new(type);
+        event->any.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+        if (type == GDK_KEY_PRESS) {
+            event->key.keyval = keyval;
+            gdk_event_set_device(event, keyboard());
+        }
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    };
+
+    beginDrag();
+    sendToWindow(GDK_KEY_PRESS, GDK_KEY_Page_Down);
+    EXPECT_TRUE(view.trackingGesture()) << "another key is swallowed";
+    sendToWindow(GDK_KEY_PRESS, GDK_KEY_Escape);
+    EXPECT_FALSE(view.trackingGesture());
+    theme = map->mainCentralTheme();
+    EXPECT_EQ(start, theme->location());
+
+    map->validateElementStates();
+    beginDrag();
+    bool closedWhileDragging = true;
+    window->signal_delete_event().connect([&](GdkEventAny*) {
+        closedWhileDragging = view.trackingGesture();
+        return true;
+    });
+    sendToWindow(GDK_DELETE, 0);
+    EXPECT_FALSE(closedWhileDragging) << "the window's own handler saw the drag ended";
+    EXPECT_EQ(start, map->mainCentralTheme()->location());
+    EXPECT_FALSE(map->autoLayoutLocked());
+}
