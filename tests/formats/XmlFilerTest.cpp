@@ -171,6 +171,18 @@ INSTANTIATE_TEST_SUITE_P(
             "&lt;p&gt;then&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;\"><node TEXT=\" &lt;HTML&gt;&lt;p&gt;x&lt;br&gt;y\"/>"
             "<node TEXT=\"&lt;html5&gt; rocks\"/></node></map>",
             "Plan now/then\n  x/y\n  <html5> rocks\n"},
+        // A page that is not well-formed XML ("<br>" never closed, a paragraph left open) is read
+        // whole, and its character references are decoded once.
+        ImportCase{"FreemindHtmlPagesKeepEveryParagraph", FreeMind,
+                   "<map><node TEXT=\"&lt;html&gt;&#10;  &lt;head&gt;&#10;    &lt;style type=&quot;text/css&quot;&gt;p "
+                   "{ margin-top: 0 }&lt;/style&gt;&#10;  &lt;/head&gt;&#10;  &lt;body&gt;&#10;    &lt;p&gt;&#10;      "
+                   "Works with version&lt;br&gt;&#10;    &lt;/p&gt;&#10;    &lt;p&gt;&#10;      &amp;gt;= 1.3.x&#10;   "
+                   " &lt;/p&gt;&#10;  &lt;/body&gt;&#10;&lt;/html&gt;\"><node "
+                   "TEXT=\"&lt;html&gt;&lt;body&gt;&lt;p&gt;one&lt;p&gt;two &amp;amp;gt; three&lt;!-- not "
+                   "&lt;p&gt;shown&lt;/p&gt; --&gt;&lt;/body&gt;&lt;/html&gt;\"/><node "
+                   "TEXT=\"&lt;HTML&gt;&lt;BODY&gt;&lt;P&gt;a&amp;nbsp;b&lt;/P&gt;&lt;P&gt;&amp;#x3E;&amp;#62; c "
+                   "&amp;bogus; d&lt;/P&gt;&lt;/BODY&gt;&lt;/HTML&gt;\"/></node></map>",
+                   "Works with version/>= 1.3.x\n  one/two &gt; three\n  a\u00A0b/>> c &bogus; d\n"},
         // No-break and ideographic spaces separate words as well as blanks do.
         ImportCase{"FreemindUnicodeSpacesNextToMarkupKeepWordsApart", FreeMind,
                    "<map><node><richcontent TYPE=\"NOTE\"><html><body><p><b>bold</b>&#160;word&#12288;<a "
