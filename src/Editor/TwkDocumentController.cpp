@@ -462,11 +462,10 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return setError(error, MakeAppError(AppErrors::OpenFromFinder));
-    std::optional<std::vector<uint8_t>> data = readFileData(path, error);
-    if (!data) return false;
-    // Whatever the file holds, the importer decides, and asks before a map of the store is
-    // overwritten; an answer of cancel leaves the error empty.
-    MindMapInfoItem* item = MindMapImporter::importMindMapFromData(*data, path, nullptr, error);
+    // Whatever the file holds, the importer decides (a text too large by its size, before it is
+    // read), and asks before a map of the store is overwritten; an answer of cancel leaves the
+    // error empty.
+    MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, error);
     if (!item) return false;
     return openLocalMindMapOnGuid(item->guid());
 }

@@ -16,6 +16,8 @@
 #include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "layout/NodeLayouter.h"
+#include "platform/Localizer.h"
+#include "platform/NumberText.h"
 #include "platform/Pasteboard.h"
 
 #include <algorithm>
@@ -112,15 +114,27 @@ bool MindMapClipboard::internalPasteFromClipboard(Pasteboard& pasteboard, bool a
     const std::optional<std::vector<uint8_t>> data = pasteboard.dataForType(PasteboardType);
     if (!data) return setError(error, MakeAppError(AppErrors::PasteNoNativeData));
     if (data->empty() || data->size() > MaximumDocumentSize) {
-        return setError(error, MakeAppError(AppErrors::PasteUnreadableNativeData));
+        Error unreadable = MakeAppError(AppErrors::PasteUnreadableNativeData);
+        if (!data->empty()) {
+            unreadable.failureReason =
+                localizedFormat("map_paste_too_large_reason",
+                                {formatInteger(static_cast<int64_t>(MaximumDocumentSize / (1024 * 1024)))});
+        }
+        return setError(error, std::move(unreadable));
     }
     pugi::xml_document document;
-    if (!TwkxMindMapReader::parseDocument(document, data->data(), data->size())) {
-        return setError(error, MakeAppError(AppErrors::PasteUnreadableNativeData));
+    Error parseError;
+    if (!TwkxMindMapReader::parseDocument(document, data->data(), data->size(), &parseError)) {
+        // What the parser found wrong and where.
+        Error unreadable = MakeAppError(AppErrors::PasteUnreadableNativeData);
+        unreadable.failureReason = parseError.localizedDescription + " (" + parseError.failureReason + ")";
+        return setError(error, std::move(unreadable));
     }
     pugi::xml_node root = document.document_element();
     if (!root || std::strcmp(root.name(), TwkxMindMapWriter::RootElementName) != 0) {
-        return setError(error, MakeAppError(AppErrors::PasteUnreadableNativeData));
+        Error unreadable = MakeAppError(AppErrors::PasteUnreadableNativeData);
+        unreadable.failureReason = localized("map_paste_not_a_map_reason");
+        return setError(error, std::move(unreadable));
     }
     _reader.readDocumentProperties(root);
 

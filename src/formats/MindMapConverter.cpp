@@ -55,12 +55,12 @@ bool MindMapConverter::importFromFreemind(MindMap& mindMap, const MindMapData& d
     return importer.importMindMapFromData(data, error);
 }
 
-MindMapData MindMapConverter::twkxDataFromUTF8Data(const MindMapData& data)
+MindMapData MindMapConverter::twkxDataFromUTF8Data(const MindMapData& data, Error* error)
 {
     MindMap mindMap;
-    const bool read = mindMap.importWithImporter([&] { return importFromText(mindMap, data); }, "");
+    const bool read = mindMap.importWithImporter([&] { return importFromText(mindMap, data, error); }, "");
     if (!read) return {};
-    return TwkxMindMapWriter::writeMindMap(mindMap);
+    return TwkxMindMapWriter::writeMindMap(mindMap, error);
 }
 
 void MindMapConverter::pasteTextAsList(MindMap& mindMap)

@@ -27,9 +27,9 @@ public:
     static bool importFromFreemind(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
 
     // Reads UTF-8 (or any text the text import recognises) as an outline into a fresh map of the
-    // local image store and returns that map as a native document; empty when the text cannot be
-    // read.
-    static MindMapData twkxDataFromUTF8Data(const MindMapData& data);
+    // local image store and returns that map as a native document; empty, with the reason, when
+    // the text cannot be read or is beyond the text import's limits.
+    static MindMapData twkxDataFromUTF8Data(const MindMapData& data, Error* error = nullptr);
 
     // Pastes the general pasteboard's plain text as a list of topics under the selected topic
     // (see PlainTextImporter::pasteTextAsList).

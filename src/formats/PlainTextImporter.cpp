@@ -8,6 +8,7 @@
 #include "layout/NodeLayouter.h"
 #include "layout/StrictNodeLayouter.h"
 #include "platform/Localizer.h"
+#include "platform/NumberText.h"
 #include "platform/Pasteboard.h"
 
 #include <algorithm>
@@ -22,6 +23,42 @@ constexpr int32_t StrictHorizontalLayout = 1;
 
 PlainTextImporter::PlainTextImporter(MindMap& mindMap) : MindMapFilerBase(mindMap)
 {
+}
+
+namespace {
+
+// Sizes for the user in megabytes with one decimal, "8.0 MB"; never rounded down to the limit.
+std::string megabytesText(uint64_t bytes)
+{
+    const uint64_t tenths = (bytes * 10 + 1024 * 1024 - 1) / (1024 * 1024);
+    return formatInteger(static_cast<int64_t>(tenths / 10)) + "." + formatInteger(static_cast<int64_t>(tenths % 10)) +
+        " MB";
+}
+
+bool refused(Error* error, const std::string& reasonKey, const std::vector<std::string>& arguments)
+{
+    return setError(error,
+                    MakeAppError(PlainTextImporter::RefusedErrorCode, localized("map_import_error"),
+                                 localizedFormat(reasonKey, arguments)));
+}
+
+} // namespace
+
+bool PlainTextImporter::acceptsTextSize(uint64_t size, Error* error)
+{
+    if (size <= MaximumTextSize) return true;
+    return refused(error, "map_import_text_too_large_reason", {megabytesText(size), megabytesText(MaximumTextSize)});
+}
+
+bool PlainTextImporter::acceptsLineCount(std::string_view text, Error* error)
+{
+    // Counted before anything is built: a line end ends a line, and text after the last one is
+    // a line of its own.
+    const size_t lines =
+        static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + (text.empty() || text.back() == '\n' ? 0 : 1);
+    if (lines <= MaximumLineCount) return true;
+    return refused(error, "map_import_text_too_many_lines_reason",
+                   {formatInteger(static_cast<int64_t>(lines)), formatInteger(MaximumLineCount)});
 }
 
 size_t PlainTextImporter::leadTabCount(std::string_view line)
@@ -116,13 +153,20 @@ void PlainTextImporter::detectPlainTextFile()
     for (MindMapNode* topic : topics) topic->linkToParent(theme);
 }
 
-bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* /*error*/)
+bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* error)
 {
     MindMap& map = mindMap();
     if (data.empty() || !map.isEmpty()) return false;
+    if (!acceptsTextSize(data.size(), error)) return false;
     std::optional<std::string> text = decodeImportedText(data.data(), data.size());
-    if (!text) return false;
-    setLines(NormalizeNewlines(*text));
+    if (!text) {
+        return setError(error,
+                        MakeAppError(RefusedErrorCode, localized("map_import_error"),
+                                     localized("map_import_text_encoding_reason")));
+    }
+    *text = NormalizeNewlines(*text);
+    if (!acceptsLineCount(*text, error)) return false;
+    setLines(std::move(*text));
     text.reset();
     convertTextLines(nullptr);
     detectPlainTextFile();
@@ -143,10 +187,20 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
 {
     MindMap& map = mindMap();
     if (map.readOnly()) return;
-    const std::optional<std::string> pasted = pasteboard.stringForType(Pasteboard::StringType);
+    std::optional<std::string> pasted = pasteboard.stringForType(Pasteboard::StringType);
     if (!pasted) return;
+    Error error;
+    if (!acceptsTextSize(pasted->size(), &error)) {
+        map.presentErrorAlt(error);
+        return;
+    }
     std::string text = NormalizeNewlines(*pasted);
+    pasted.reset();
     if (text.empty()) return;
+    if (!acceptsLineCount(text, &error)) {
+        map.presentErrorAlt(error);
+        return;
+    }
     map.forceSingleSelection();
     if (!map.selectedNode()) return;
     setLines(std::move(text));

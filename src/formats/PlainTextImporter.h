@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,24 +22,42 @@ class Pasteboard;
 //
 // Conversion is linear in the number of lines, however the lines nest or how many note blocks
 // never close.
+//
+// Every topic costs the map a few kilobytes however short its line, so the text is bounded twice:
+// by its size, checked before it is read wherever the size is known, and by its number of lines.
+// Within both, an import stays under about a gigabyte.
 class PlainTextImporter : public MindMapFilerBase {
 public:
+    // The largest text, in bytes as stored, that is imported or pasted as a list.
+    static constexpr uint64_t MaximumTextSize = 8 * 1024 * 1024;
+    // The most lines a text may have to be imported or pasted as a list.
+    static constexpr size_t MaximumLineCount = 300000;
+    // The code of a refused text import.
+    static constexpr int64_t RefusedErrorCode = 42;
+
     explicit PlainTextImporter(MindMap& mindMap);
 
+    // Whether text of that many bytes may be imported; when not, the error says how large the
+    // text is and what the limit is.
+    static bool acceptsTextSize(uint64_t size, Error* error = nullptr);
+
     // Fills an empty map. false, leaving the map empty, for empty data, a map that already has
-    // topics or text whose encoding cannot be told (the error is never filled: nothing here
-    // would help the user). Text of nothing but line breaks gives no topics and true.
+    // topics, text too large or of too many lines (with an error that gives the limit) or text
+    // whose encoding cannot be told (with an error that says so). Text of nothing but line breaks
+    // gives no topics and true.
     bool importMindMapFromData(const MindMapData& data, Error* error = nullptr);
 
     // Adds the pasteboard's plain text as topics under the one selected topic, selects them and
     // makes it one undo step. Nothing happens without text, without a selected topic or on a
-    // read-only map.
+    // read-only map; text beyond the limits is refused with an error shown to the user.
     void pasteTextAsList(const Pasteboard& pasteboard);
 
     // The number of tab characters at the start of the line; blanks do not count.
     static size_t leadTabCount(std::string_view line);
 
 private:
+    // Whether the text has few enough lines; when not, the error says how many it has.
+    static bool acceptsLineCount(std::string_view text, Error* error);
     // Takes the text (line ends already normalised) apart into lines.
     void setLines(std::string text);
     // Adds the topics of the lines under the parent (or as top-level topics without one).

@@ -7,6 +7,7 @@
 #include "Utils/AppErrors.h"
 #include "Utils/PropertyListUtils.h"
 #include "formats/TwkxNames.h"
+#include "platform/Localizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,9 +70,15 @@ bool TwkMindMapReader::readMindMap(MindMap& mindMap, const MindMapData& data, Er
 
 bool TwkMindMapReader::readMindMapFromData(const MindMapData& data, Error* error)
 {
-    std::optional<PropertyList> plist = propertyListWithData(data);
+    Error failure;
+    std::optional<PropertyList> plist = propertyListWithData(data, &failure);
     if (!plist || (!plist->isNone() && !plist->dictionaryValue())) {
-        return setError(error, MakeAppError(AppErrors::PropertyListMapUnreadable));
+        Error unreadable = MakeAppError(AppErrors::PropertyListMapUnreadable);
+        // The property-list reader says what is wrong with the data; a list of another shape is
+        // no map.
+        unreadable.failureReason =
+            !plist ? failure.failureReason : localized("map_import_property_list_not_a_map_reason");
+        return setError(error, std::move(unreadable));
     }
     loadFromDictionary(plist->isNone() ? emptyDictionary() : *plist);
     return true;

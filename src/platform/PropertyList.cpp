@@ -45,6 +45,13 @@ uint64_t readBigEndian(const uint8_t* p, size_t size)
     return value;
 }
 
+std::string nestedTooDeeply(std::optional<uint64_t> object = std::nullopt)
+{
+    std::string reason = "The property list is nested more than " + std::to_string(kMaxDepth) + " levels deep";
+    if (object) reason += " (at the binary list's object " + std::to_string(*object) + ")";
+    return reason + ".";
+}
+
 // Walks the object graph of a binary list without building it: every reference must point at an
 // object, there must be no cycle, and nesting and expanded size must stay within the limits.
 bool checkBinaryShape(const uint8_t* data, size_t size, std::string& reason)
@@ -100,12 +107,27 @@ bool checkBinaryShape(const uint8_t* data, size_t size, std::string& reason)
         }
         return true;
     };
+    // What is wrong with the object found damaged, when more can be said than that it is.
+    std::string damage;
     // The references held by a container object; false when the object is damaged.
     auto references = [&](uint64_t index, std::vector<uint64_t>& refs) {
         refs.clear();
         const uint64_t offset = objectOffset(index);
         if (offset < kBinaryMagicLength || offset >= tableOffset) return false;
         const unsigned kind = data[offset] >> 4;
+        if (kind == 0x4 || kind == 0x5 || kind == 0x6) {
+            // Data and strings must lie within the object area, whatever length they declare.
+            uint64_t count = 0, position = 0;
+            if (!markerCount(offset, count, position)) return false;
+            const uint64_t unit = kind == 0x6 ? 2 : 1;
+            if (count > (tableOffset - position) / unit) {
+                damage = "The binary property list's object " + std::to_string(index) + " at byte " +
+                    std::to_string(offset) + " declares " + std::to_string(count * unit) +
+                    " bytes, more than the list holds.";
+                return false;
+            }
+            return true;
+        }
         if (kind != 0xA && kind != 0xC && kind != 0xD) return true;
         uint64_t count = 0, position = 0;
         if (!markerCount(offset, count, position)) return false;
@@ -140,10 +162,13 @@ bool checkBinaryShape(const uint8_t* data, size_t size, std::string& reason)
         return true;
     };
 
-    if (!open(topObject)) {
-        reason = "The binary property list has a damaged object.";
+    auto damaged = [&](uint64_t object) {
+        reason = !damage.empty() ? damage
+                                 : "The binary property list's object " + std::to_string(object) + " at byte " +
+                std::to_string(objectOffset(object)) + " is damaged.";
         return false;
-    }
+    };
+    if (!open(topObject)) return damaged(topObject);
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == frame.refs.size()) {
@@ -162,13 +187,10 @@ bool checkBinaryShape(const uint8_t* data, size_t size, std::string& reason)
             return false;
         } else {
             if (stack.size() >= kMaxDepth) {
-                reason = "The property list is nested too deeply.";
+                reason = nestedTooDeeply(child);
                 return false;
             }
-            if (!open(child)) {
-                reason = "The binary property list has a damaged object.";
-                return false;
-            }
+            if (!open(child)) return damaged(child);
         }
     }
     if (nodes[topObject] > kMaxNodes) {
@@ -276,7 +298,7 @@ std::string validText(std::string text)
 bool fromNode(plist_t node, size_t depth, PropertyList& out, std::string& reason)
 {
     if (depth > kMaxDepth) {
-        reason = "The property list is nested too deeply.";
+        reason = nestedTooDeeply();
         return false;
     }
     switch (plist_get_node_type(node)) {

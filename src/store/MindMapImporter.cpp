@@ -7,7 +7,9 @@
 #include "Utils/StringUtils.h"
 #include "formats/MindMapConverter.h"
 #include "formats/PdfConverter.h"
+#include "formats/PlainTextImporter.h"
 #include "formats/TwkxDataExtractor.h"
+#include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapInfoItem.h"
@@ -17,7 +19,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -29,13 +33,25 @@ bool isBinaryPropertyList(const MindMapData& data)
     return data.size() >= length && std::equal(BinaryPropertyListMagic, BinaryPropertyListMagic + length, data.begin());
 }
 
+constexpr int64_t ImportErrorCode = 42;
+
+bool importFailed(Error* error, const std::string& reasonKey)
+{
+    return setError(error, MakeAppError(ImportErrorCode, localized("map_import_error"), localized(reasonKey)));
+}
+
 // The binary form of the older document has no root element to be recognised by: it is read
 // here and handed on as a native document.
-MindMapData nativeFromBinaryPropertyList(const MindMapData& data)
+MindMapData nativeFromBinaryPropertyList(const MindMapData& data, Error* error)
 {
     MindMap mindMap(CustomImageStore::localImageStore());
-    if (!mindMap.readFromData(data, std::string(), int32_t(MindMapReadFormat::PropertyList))) return {};
-    return mindMap.dataOfType(int32_t(MindMapReadFormat::Native));
+    Error failure;
+    if (!mindMap.readFromData(data, std::string(), int32_t(MindMapReadFormat::PropertyList), &failure)) {
+        if (failure.isEmpty()) importFailed(error, "map_import_unreadable_reason");
+        else setError(error, failure);
+        return {};
+    }
+    return mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
 }
 
 struct ImportDocument {
@@ -44,26 +60,39 @@ struct ImportDocument {
     std::string guid;
 };
 
-std::optional<ImportDocument> importDocument(const MindMapData& data, const std::string& fileName)
+bool isTextFileName(const std::string& fileName)
+{
+    const std::string extension = lowercased(std::filesystem::path(fileName).extension().string());
+    return extension == ".txt" || extension == ".text";
+}
+
+std::optional<ImportDocument> importDocument(const MindMapData& data, const std::string& fileName, Error* error)
 {
     const std::string extension = lowercased(std::filesystem::path(fileName).extension().string());
     if (extension == ".pdf") {
         MindMapData native = PdfConverter::twkxDataFromPdf(data, fileName, false);
-        if (native.empty()) return std::nullopt;
+        if (native.empty()) {
+            importFailed(error, "map_import_unreadable_pdf_reason");
+            return std::nullopt;
+        }
         return ImportDocument{std::move(native), {}};
     }
-    if (extension == ".txt" || extension == ".text") {
-        MindMapData native = MindMapConverter::twkxDataFromUTF8Data(data);
+    if (isTextFileName(fileName)) {
+        if (!PlainTextImporter::acceptsTextSize(data.size(), error)) return std::nullopt;
+        MindMapData native = MindMapConverter::twkxDataFromUTF8Data(data, error);
         if (native.empty()) return std::nullopt;
         return ImportDocument{std::move(native), {}};
     }
     if (isBinaryPropertyList(data)) {
-        MindMapData native = nativeFromBinaryPropertyList(data);
+        MindMapData native = nativeFromBinaryPropertyList(data, error);
         if (native.empty()) return std::nullopt;
         return ImportDocument{std::move(native), {}};
     }
     TwkxDataExtractor extractor;
-    if (!extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats)) return std::nullopt;
+    if (!extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats)) {
+        importFailed(error, "map_import_unknown_format_reason");
+        return std::nullopt;
+    }
     switch (extractor.format()) {
     case 1: // the older property-list document
     case 4: // OPML
@@ -76,6 +105,7 @@ std::optional<ImportDocument> importDocument(const MindMapData& data, const std:
         return ImportDocument{data, std::move(guid)};
     }
     default:
+        importFailed(error, "map_import_unknown_format_reason");
         return std::nullopt;
     }
 }
@@ -92,26 +122,50 @@ int askImportResolution()
     return commandPromptsInstance().runAlert(alert);
 }
 
-// The code the store's own imports fail with.
-constexpr int64_t ImportErrorCode = 42;
-
-// What did not become a map says so; a question answered with cancel leaves the error empty.
-MindMapInfoItem* importFailed(Error* error)
-{
-    setError(
-        error,
-        MakeAppError(ImportErrorCode, localized("map_import_error"), localized("map_import_unknown_format_reason")));
-    return nullptr;
-}
-
 } // namespace
 
 MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data, const std::string& fileName,
                                                         MindMapStoreFolder* folder, Error* error)
 {
-    if (data.empty()) return importFailed(error);
-    std::optional<ImportDocument> document = importDocument(data, fileName);
-    if (!document) return importFailed(error);
+    if (data.empty()) {
+        importFailed(error, "map_import_unknown_format_reason");
+        return nullptr;
+    }
+    // Reading a file builds a whole map in memory: running out of it refuses the import and
+    // leaves the store as it was.
+    try {
+        return importConvertedData(data, fileName, folder, error);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    importFailed(error, "map_import_out_of_memory_reason");
+    return nullptr;
+}
+
+MindMapInfoItem* MindMapImporter::importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
+                                                        Error* error)
+{
+    // A text too large to import is refused by its size, before it is read.
+    std::error_code ec;
+    if (isTextFileName(path) && std::filesystem::is_regular_file(path, ec)) {
+        const uintmax_t size = std::filesystem::file_size(path, ec);
+        if (!ec && !PlainTextImporter::acceptsTextSize(size, error)) return nullptr;
+    }
+    std::optional<MindMapData> data;
+    try {
+        data = readFileData(path, error);
+    } catch (const std::bad_alloc&) {
+        importFailed(error, "map_import_out_of_memory_reason");
+    }
+    if (!data) return nullptr;
+    return importMindMapFromData(*data, path, folder, error);
+}
+
+MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, const std::string& fileName,
+                                                      MindMapStoreFolder* folder, Error* error)
+{
+    std::optional<ImportDocument> document = importDocument(data, fileName, error);
+    if (!document) return nullptr;
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!document->guid.empty()) {
         if (MindMapInfoItem* existing = store->mindMapByGuid(document->guid)) {

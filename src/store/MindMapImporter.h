@@ -25,8 +25,17 @@ public:
 
     // The store item of the imported (or overwritten) map; nullptr when nothing was imported, and
     // then the store is unchanged. folder: where a new map goes (the root for nullptr); an
-    // overwritten map stays where it is. The error says why nothing was imported; it stays empty
-    // when the user cancelled the question.
+    // overwritten map stays where it is. A refusal fills the error with the reader's reason (a
+    // cancelled overwrite question fills none). Text beyond the text import's limits is refused
+    // with the limit in the reason; running out of memory is a refusal like any other.
     static MindMapInfoItem* importMindMapFromData(const MindMapData& data, const std::string& fileName,
                                                   MindMapStoreFolder* folder, Error* error = nullptr);
+    // The same for a file, which is read only when it can be imported at all: a text file larger
+    // than the text import takes is refused by its size.
+    static MindMapInfoItem* importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
+                                                  Error* error = nullptr);
+
+private:
+    static MindMapInfoItem* importConvertedData(const MindMapData& data, const std::string& fileName,
+                                                MindMapStoreFolder* folder, Error* error);
 };

@@ -7,6 +7,7 @@
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "formats/PlainTextImporter.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxDataExtractor.h"
 #include "formats/ZipDetection.h"
@@ -30,6 +31,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -352,15 +355,20 @@ MindMapInfoItem* MindMapStore::addMindMapItem(const std::string& mindMapFile, Mi
     return item.get();
 }
 
-MindMapInfoItem* MindMapStore::createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder)
+std::string MindMapStore::unusedMindMapFileName() const
 {
-    if (_documentsDirectory.empty()) return nullptr;
     std::string fileName;
     std::error_code ec;
     do {
         fileName = canonicalForFileSystem(createGUIDString() + "." + MindMapExtension);
     } while (fs::exists(fs::symlink_status(_documentsDirectory + "/" + fileName, ec)));
-    return addMindMapItem(fileName, folder, true);
+    return fileName;
+}
+
+MindMapInfoItem* MindMapStore::createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder)
+{
+    if (_documentsDirectory.empty()) return nullptr;
+    return addMindMapItem(unusedMindMapFileName(), folder, true);
 }
 
 MindMapInfoItem* MindMapStore::addMindMapInFolder(MindMapStoreFolder* folder)
@@ -409,6 +417,19 @@ constexpr int64_t ImportErrorCode = 42;
 bool importFailed(Error* error, const std::string& reasonKey)
 {
     return setError(error, MakeAppError(ImportErrorCode, localized("map_import_error"), localized(reasonKey)));
+}
+
+// Reading a file builds a whole map in memory. Running out of memory there must end as a refused
+// import with the store as it was, never as the end of the program.
+template <typename Work> auto withinMemory(Error* error, Work&& work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    importFailed(error, "map_import_out_of_memory_reason");
+    return {};
 }
 
 // The reader's error says what is wrong and where; a reader that has none still gets the user an
@@ -485,9 +506,15 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* err
 MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error* error,
                                                  std::vector<std::string>* skipped)
 {
-    std::optional<MindMapData> data = readFileData(path, error);
-    if (!data) return nullptr;
     const bool namedAsText = asciiCaseInsensitiveEqual(extensionOf(fs::path(path)), "txt");
+    // A text too large to import is refused by its size, before it is read.
+    std::error_code ec;
+    if (namedAsText && fs::is_regular_file(path, ec)) {
+        const uintmax_t size = fs::file_size(path, ec);
+        if (!ec && !PlainTextImporter::acceptsTextSize(size, error)) return nullptr;
+    }
+    std::optional<MindMapData> data = withinMemory(error, [&] { return readFileData(path, error); });
+    if (!data) return nullptr;
     return importMindMapData(*data, namedAsText ? int32_t(MindMapReadFormat::PlainText) : 0, error, skipped);
 }
 
@@ -498,14 +525,20 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
         importFailed(error, "map_import_unknown_format_reason");
         return nullptr;
     }
+    if (_documentsDirectory.empty()) return nullptr;
+    // The map is read before it has a place in the store, so that a refused import leaves every
+    // file of the store as it was.
+    const std::string fileName = unusedMindMapFileName();
+    std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
+        std::optional<MindMapData> document = unpackedDocument(data, error);
+        if (!document) return std::nullopt;
+        return assureTarnwickXDataFormat(*document, fs::path(fileName).stem().string(), error, undetectedFormat);
+    });
+    if (!native) return nullptr;
     // Made before the bracket: its arrival is a change of its own.
-    MindMapInfoItem* item = createMindMapInfoItemAndAssignGuid(_rootFolder.get());
-    if (!item) return nullptr;
+    MindMapInfoItem* item = addMindMapItem(fileName, _rootFolder.get(), true);
     UpdateBracket bracket(this);
-    std::optional<MindMapData> document = unpackedDocument(data, error);
-    std::optional<MindMapData> native =
-        document ? assureTarnwickXDataFormat(*document, item->guid(), error, undetectedFormat) : std::nullopt;
-    if (!native || !item->commitTwkxXmlData(*native, error)) {
+    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error); })) {
         deleteMindMap(item);
         return nullptr;
     }
@@ -519,15 +552,17 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std:
     // A GUID that could not safely name a file is not used at all.
     if (guid.empty() || !isValidMindMapGuid(guid)) return importMindMap(data, error, skipped);
     if (data.empty() || _documentsDirectory.empty()) return nullptr;
-    std::optional<MindMapData> document = unpackedDocument(data, error);
-    std::optional<MindMapData> native = document ? assureTarnwickXDataFormat(*document, guid, error) : std::nullopt;
+    std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
+        std::optional<MindMapData> document = unpackedDocument(data, error);
+        return document ? assureTarnwickXDataFormat(*document, guid, error) : std::nullopt;
+    });
     if (!native) return nullptr;
 
     UpdateBracket bracket(this);
     MindMapInfoItem* item = mindMapByGuid(guid);
     const bool isNew = item == nullptr;
     if (isNew) item = addMindMapItem(guid + "." + MindMapExtension, _rootFolder.get(), true);
-    if (!item->commitTwkxXmlData(*native, error)) {
+    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error); })) {
         // A map that was there keeps its file, which the failed write left as it was.
         if (isNew) deleteMindMap(item);
         return nullptr;

@@ -231,6 +231,8 @@ private:
     void convertTwkFiles();
     void initProvider();
     MindMapInfoItem* createMindMapInfoItemAndAssignGuid(MindMapStoreFolder* folder);
+    // A map file name under a fresh GUID that no file of the documents folder has.
+    std::string unusedMindMapFileName() const;
     // Native data of any readable format, under the GUID; nothing, with the reader's error, when
     // it reads as none. Data no format claims is read in the format given as undetectedFormat
     // (0: none).

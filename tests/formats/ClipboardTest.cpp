@@ -13,6 +13,7 @@
 #include "platform/Pasteboard.h"
 #include "support/MemoryImageStore.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -242,6 +243,9 @@ struct BadClipboard {
     const char* name;
     std::optional<std::string> data; // none: the native type is not there at all
     int64_t code;                    // 0: fails without an error object
+    // The failure reason: the text of this string key, or, for a document the parser refused,
+    // the parser's own description and the offset where it stopped.
+    const char* reasonKey = "db_unspecified_error";
 };
 
 } // namespace
@@ -253,9 +257,9 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
     const std::string good = clipboardText();
     const std::vector<BadClipboard> cases = {
         {"no native data", std::nullopt, 1},
-        {"garbage", std::string("\x01\xff\xfe garbage <<>>", 15), 2},
-        {"truncated", good.substr(0, good.size() / 2), 2},
-        {"foreign root", "<opml version=\"2.0\"><body/></opml>", 2},
+        {"garbage", std::string("\x01\xff\xfe garbage <<>>", 15), 2, nullptr},
+        {"truncated", good.substr(0, good.size() / 2), 2, nullptr},
+        {"foreign root", "<opml version=\"2.0\"><body/></opml>", 2, "map_paste_not_a_map_reason"},
         {"unknown type", "<tarnwick-mindmaps><selection type=\"sound\"><topics/></selection></tarnwick-mindmaps>", 0},
     };
     MindMapNode* x = target.internalAddCentralTheme("X");
@@ -278,7 +282,8 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
             EXPECT_EQ(error.domain, "TarnwickErrorDomain");
             EXPECT_EQ(error.code, bad.code);
             EXPECT_EQ(error.localizedDescription, localized("error_caption"));
-            EXPECT_EQ(error.failureReason, localized("db_unspecified_error"));
+            if (bad.reasonKey) EXPECT_EQ(error.failureReason, localized(bad.reasonKey));
+            else EXPECT_THAT(error.failureReason, ::testing::MatchesRegex(".+ \\(offset [0-9]+\\)"));
         }
         EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
     }

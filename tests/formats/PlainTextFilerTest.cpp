@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "formats/MindMapConverter.h"
 #include "formats/PlainTextImporter.h"
 #include "formats/TwkxMindMapReader.h"
@@ -99,7 +100,9 @@ TEST_P(PlainTextUndetectable, FailsAndLeavesTheMapEmpty)
     EXPECT_FALSE(readAs(map, GetParam(), MindMapReadFormat::PlainText, &error));
     EXPECT_TRUE(map.isEmpty());
     EXPECT_FALSE(map.enabled());
-    EXPECT_TRUE(error.isEmpty());
+    // Nothing at all is no text to explain; anything else is told apart from a readable text.
+    if (GetParam().empty()) EXPECT_TRUE(error.isEmpty());
+    else EXPECT_EQ(error.failureReason, localized("map_import_text_encoding_reason"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BadText, PlainTextUndetectable,
@@ -199,6 +202,29 @@ TEST_F(PasteTextAsList, AddsChildrenSelectsThemAndArrangesAFreeTopic)
     ASSERT_NE(map.undoManager(), nullptr);
     EXPECT_TRUE(map.undoManager()->canUndo());
     EXPECT_EQ(map.undoManager()->undoActionName(), localized("action_paste_text_as_list"));
+}
+
+// Pasted text is bounded as an imported file is: beyond either limit nothing is added and the
+// user is told the limit.
+TEST_F(PasteTextAsList, TextBeyondTheLimitsIsRefusedWithTheLimit)
+{
+    const std::string before = treeOf(map);
+    std::string manyLines;
+    for (size_t i = 0; i <= PlainTextImporter::MaximumLineCount; ++i) manyLines += "a\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string(PlainTextImporter::MaximumTextSize + 1, 'x'),
+         localizedFormat("map_import_text_too_large_reason", {"8.1 MB", "8.0 MB"})},
+        {manyLines, localizedFormat("map_import_text_too_many_lines_reason", {"300001", "300000"})},
+    };
+    for (const auto& [text, reason] : cases) {
+        RecordingFeedbackSink feedback;
+        map.setSelectedElement(nodes[1]);
+        paste(text);
+        EXPECT_EQ(treeOf(map), before);
+        ASSERT_EQ(feedback.notifications.size(), 1u);
+        EXPECT_EQ(feedback.notifications[0].state, FeedbackStateError);
+        EXPECT_EQ(feedback.notifications[0].message, reason);
+    }
 }
 
 TEST_F(PasteTextAsList, DoesNothingWithoutTextOrSingleTopic)

@@ -1,0 +1,117 @@
+// Peak memory of importing a large plain-text outline into the store, the road a file opened from
+// the command line or the desktop takes. Not a Google Benchmark: the figure is the process's peak
+// resident size, which only a process of its own measures.
+//
+//   tarnwick_import_memory [megabytes]   (default 20)
+//
+// Prints the outline's size and topic count, the peak resident size before and after the import,
+// and the time the import took.
+
+#include "formats/MindMapConverter.h"
+#include "formats/TwkxMindMapReader.h"
+#include "platform/FileUtils.h"
+#include "platform/UserDefaults.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapStore.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A tab-indented outline of about the given size: every topic has four to eight children, filled
+// breadth first, written depth first; texts of 5 to 40 characters of ordinary words, as the
+// benchmarks' maps have them.
+std::string outlineText(size_t bytes, size_t& topics)
+{
+    static const char* const words[] = {"plan", "budget", "review", "idea", "task", "goal", "risk", "team",
+                                        "launch", "draft", "notes", "open", "market", "design", "test"};
+    std::mt19937 random(20240601);
+    std::uniform_int_distribution<size_t> length(5, 40);
+    std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
+    std::uniform_int_distribution<int> branching(4, 8);
+    auto text = [&] {
+        const size_t wanted = length(random);
+        std::string line;
+        while (line.size() < wanted) {
+            if (!line.empty()) line += ' ';
+            line += words[pick(random)];
+        }
+        line.resize(wanted);
+        return line;
+    };
+    std::string outline;
+    topics = 0;
+    // Depth first: each frame is a level and the number of children still to write there.
+    std::vector<int> pending{std::numeric_limits<int>::max()};
+    while (outline.size() < bytes && !pending.empty()) {
+        if (pending.back() == 0) {
+            pending.pop_back();
+            continue;
+        }
+        --pending.back();
+        outline.append(pending.size() - 1, '\t');
+        outline += text();
+        outline += '\n';
+        ++topics;
+        // Five levels below each top-level topic.
+        if (pending.size() < 6) pending.push_back(branching(random));
+    }
+    return outline;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const size_t megabytes = argc > 1 ? static_cast<size_t>(std::strtoul(argv[1], nullptr, 10)) : 20;
+    char pattern[] = "/tmp/tarnwick-import-memory-XXXXXX";
+    const std::string root = mkdtemp(pattern);
+    setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+    UserDefaults::standard().resetForTesting();
+    registerNativeFormat();
+    registerForeignFormats();
+
+    size_t topics = 0;
+    const std::string path = root + "/Outline.txt";
+    {
+        const std::string outline = outlineText(megabytes * 1024 * 1024, topics);
+        writeFileAtomically(path, outline);
+    }
+    const double before = peakMegabytes();
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    const auto start = std::chrono::steady_clock::now();
+    Error error;
+    MindMapInfoItem* item = store->importMindMapFile(path, &error);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double after = peakMegabytes();
+
+    std::printf("outline: %.1f MB, %zu topics\n", static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0),
+                topics);
+    if (item) std::printf("imported in %.2f s\n", seconds);
+    else std::printf("refused in %.2f s: %s %s\n", seconds, error.localizedDescription.c_str(),
+                     error.failureReason.c_str());
+    std::printf("peak resident size: %.0f MB before the import, %.0f MB after\n", before, after);
+    MindMapStore::releaseMindMapStoreInstance();
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    return item ? 0 : 1;
+}

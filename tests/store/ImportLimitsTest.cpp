@@ -1,0 +1,248 @@
+// Large and hostile files on the roads into the store (a file opened from the command line or the
+// desktop, the import panel, the store's own import): a text beyond the text import's limits is
+// refused by its size before it is read, every refusal reaches the caller with the reader's
+// reason, and running out of memory refuses the import instead of ending the program. The
+// store's files stay as they were each time.
+
+#include "MindMapStoreTestSupport.h"
+
+#include "MindMaps/ScriptedCommandPrompts.h"
+#include "formats/MindMapConverter.h"
+#include "formats/PlainTextImporter.h"
+#include "platform/Localizer.h"
+#include "store/MindMapImporter.h"
+#include "support/FakeTextMeasurer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+using namespace storetest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every file below the folder with a digest of its bytes, one line each.
+std::string filesBelow(const std::string& folder)
+{
+    std::map<std::string, uint64_t> digests;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file()) continue;
+        uint64_t hash = 14695981039346656037ull;
+        for (unsigned char c : readTestFile(it->path().string())) hash = (hash ^ c) * 1099511628211ull;
+        digests[fs::relative(it->path(), folder).string()] = hash;
+    }
+    std::string lines;
+    for (const auto& [path, hash] : digests) lines += path + " " + std::to_string(hash) + "\n";
+    return lines;
+}
+
+// A file of that size of which nothing was ever written: read, it is nothing but zeros.
+bool makeSparseFile(const std::string& path, uint64_t size)
+{
+    std::ofstream(path).close();
+    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+}
+
+// The roads that take a file by its path.
+struct FileRoad {
+    const char* name;
+    std::function<MindMapInfoItem*(const std::string& path, Error* error)> import;
+};
+
+class ImportLimits : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        registerForeignFormats();
+        store = start();
+        TextMeasurer::setShared(&measurer);
+    }
+    void TearDown() override
+    {
+        TextMeasurer::setShared(nullptr);
+        MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
+        StoreTest::TearDown();
+    }
+
+    std::vector<FileRoad> fileRoads()
+    {
+        return {
+            {"store", [this](const std::string& path, Error* error) { return store->importMindMapFile(path, error); }},
+            {"import panel",
+             [](const std::string& path, Error* error) {
+                 return MindMapImporter::importMindMapFromFile(path, nullptr, error);
+             }},
+        };
+    }
+
+    MindMapStore* store = nullptr;
+    FakeTextMeasurer measurer;
+    maptest::ScriptedCommandPrompts prompts;
+    maptest::ScopedCommandPrompts installed{prompts};
+    TempDir inbox;
+};
+
+TEST_F(ImportLimits, TextBeyondTheSizeLimitIsRefusedByItsSizeOnEveryRoad)
+{
+    // A terabyte could not even be held to be looked at: only its size can refuse it.
+    const std::vector<std::pair<uint64_t, std::string>> sizes = {
+        {PlainTextImporter::MaximumTextSize + 1, "8.1 MB"},
+        {uint64_t{1} << 40, "1048576.0 MB"},
+    };
+    for (const auto& [size, shown] : sizes) {
+        const std::string path = inbox.file("Outline.txt");
+        if (!makeSparseFile(path, size)) GTEST_SKIP() << "no sparse file of " << size << " bytes here";
+        for (const FileRoad& road : fileRoads()) {
+            SCOPED_TRACE(std::string(road.name) + " " + shown);
+            const auto before = filesBelow(root());
+            Error error;
+            EXPECT_EQ(road.import(path, &error), nullptr);
+            EXPECT_EQ(error.localizedDescription, localized("map_import_error"));
+            EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {shown, "8.0 MB"}));
+            EXPECT_EQ(filesBelow(root()), before);
+        }
+        // Bytes already read are held to the same limit.
+        Error error;
+        const Bytes read(PlainTextImporter::MaximumTextSize + 1, 'a');
+        EXPECT_EQ(MindMapImporter::importMindMapFromData(read, "/in/read.TEXT", nullptr, &error), nullptr);
+        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {"8.1 MB", "8.0 MB"}));
+    }
+    EXPECT_EQ(store->count(), 0u);
+}
+
+TEST_F(ImportLimits, TextOfTooManyLinesIsRefusedBeforeATopicIsMade)
+{
+    std::string text;
+    for (size_t i = 0; i <= PlainTextImporter::MaximumLineCount; ++i) text += "a\n";
+    const std::string path = inbox.file("Lines.txt");
+    writeTestFile(path, text);
+    for (const FileRoad& road : fileRoads()) {
+        SCOPED_TRACE(road.name);
+        Error error;
+        EXPECT_EQ(road.import(path, &error), nullptr);
+        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_many_lines_reason", {"300001", "300000"}));
+    }
+    EXPECT_EQ(store->count(), 0u);
+}
+
+// A binary property list of one data object that declares 2 GB of bytes.
+Bytes binaryListDeclaringTwoGigabytes()
+{
+    Bytes list = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+    // Data with its length in the following 8-byte integer: 0x80000000.
+    for (uint8_t byte : {0x4F, 0x13, 0x00, 0x00, 0x00, 0x00, 0x80, 0x00, 0x00, 0x00}) list.push_back(byte);
+    const uint8_t table = static_cast<uint8_t>(list.size());
+    list.push_back(8); // the offset table: object 0 at byte 8
+    // Trailer: offsets and references of one byte, one object, the top object 0, the table.
+    for (uint8_t byte : {0, 0, 0, 0, 0, 0, 1, 1}) list.push_back(byte);
+    for (uint64_t value : {uint64_t{1}, uint64_t{0}, uint64_t{table}}) {
+        for (int shift = 56; shift >= 0; shift -= 8) list.push_back(static_cast<uint8_t>(value >> shift));
+    }
+    return list;
+}
+
+TEST_F(ImportLimits, EveryRefusalCarriesTheReadersReason)
+{
+    std::string deep = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+    for (int i = 0; i < 100000; ++i) deep += "<array>";
+    for (int i = 0; i < 100000; ++i) deep += "</array>";
+    deep += "</plist>\n";
+    struct Case {
+        const char* fileName;
+        Bytes data;
+        std::string reason; // a regular expression
+    };
+    const std::vector<Case> cases = {
+        {"/in/deep.plist", bytesOf(deep), ".*nested more than 512 levels deep.*"},
+        {"/in/huge", binaryListDeclaringTwoGigabytes(), ".*object 0 at byte 8 declares 2147483648 bytes.*"},
+        {"/in/old.plist", bytesOf("bplist00 truncated"), "The binary property list is truncated\\."},
+        {"/in/binary.txt", bytesOf(std::string("A\0B", 3)), localized("map_import_text_encoding_reason")},
+        {"/in/broken.PDF", bytesOf("%PDF-1.4 nothing else"), localized("map_import_unreadable_pdf_reason")},
+        {"/in/garbage.bin", bytesOf("\x01\x02 no format"), localized("map_import_unknown_format_reason")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileName);
+        const auto before = filesBelow(root());
+        Error error;
+        EXPECT_EQ(MindMapImporter::importMindMapFromData(c.data, c.fileName, nullptr, &error), nullptr);
+        EXPECT_THAT(error.failureReason, ::testing::MatchesRegex(c.reason));
+        EXPECT_EQ(filesBelow(root()), before);
+    }
+    // The store's own import of the document nested too deeply.
+    Error error;
+    EXPECT_EQ(store->importMindMap(bytesOf(deep), &error), nullptr);
+    EXPECT_THAT(error.failureReason, ::testing::HasSubstr("nested more than 512 levels deep"));
+    EXPECT_EQ(store->count(), 0u);
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TARNWICK_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TARNWICK_SANITIZED 1
+#endif
+#endif
+
+// The process's address space in bytes.
+uint64_t addressSpace()
+{
+    unsigned long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+// An outline within the limits imports in a process allowed far less memory than it needs: the
+// import is refused with that reason, the store is as it was, and the program goes on.
+TEST_F(ImportLimits, RunningOutOfMemoryRefusesTheImport)
+{
+#ifdef TARNWICK_SANITIZED
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit would leave";
+#else
+    std::string outline = "Root\n";
+    while (outline.size() < 4 * 1024 * 1024) outline += "\tbranch of the outline\n\t\tleaf of the branch\n";
+    const std::string path = inbox.file("Large.txt");
+    writeTestFile(path, outline);
+    for (const FileRoad& road : fileRoads()) {
+        SCOPED_TRACE(road.name);
+        const auto before = filesBelow(root());
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Room for reading the file, not for the map it would become.
+            const rlim_t limit = addressSpace() + 96 * 1024 * 1024;
+            const rlimit memory{limit, limit};
+            setrlimit(RLIMIT_AS, &memory);
+            Error error;
+            MindMapInfoItem* item = road.import(path, &error);
+            const bool refused = !item && error.failureReason == localized("map_import_out_of_memory_reason");
+            const bool unchanged = filesBelow(root()) == before;
+            if (!refused) std::fprintf(stderr, "refused with: %s\n", error.failureReason.c_str());
+            std::fflush(nullptr);
+            _exit(refused && unchanged ? 0 : item ? 2 : 3);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "2: imported after all, 3: refused for another reason or changed";
+        EXPECT_EQ(filesBelow(root()), before);
+    }
+#endif
+}
+
+} // namespace
