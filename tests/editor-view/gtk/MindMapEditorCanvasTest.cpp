@@ -250,3 +250,29 @@ TEST_F(CanvasWindowTest, TheWindowsKeysAndItsClosingEndADragFirst)
     EXPECT_EQ(start, map->mainCentralTheme()->location());
     EXPECT_FALSE(map->autoLayoutLocked());
 }
+
+// The selection shows through the handles round it: the creator handle's grey gradient stands
+// beside the selected theme. TARNWICK_CANVAS_SCREENSHOT shows the theme with all its handles.
+TEST_F(CanvasWindowTest, TheSelectedTopicShowsItsHandles)
+{
+    MindMapEditor& view = canvas->editorView();
+    MindMapNode* theme = map->mainCentralTheme();
+    map->addMindMapNodeAsChild(theme, theme->location() + Point{160, 70});
+    map->setSelectedElement(theme);
+    const Point creator = view.mapToViewSpace(view.elementTools()->toolLocation(ElementToolCreator));
+    // Right of the plus's stem, in the upper half where the gradient is light.
+    const int x = int(creator.x + 3), y = int(creator.y - 4);
+    map->setSelectedElement(nullptr);
+    waitForDrawing();
+    EXPECT_EQ(Background, pixelAt(screenshot(), x, y));
+
+    map->setSelectedElement(theme);
+    waitForDrawing();
+    ASSERT_TRUE(view.elementTools()->getCreatorTool().visible);
+    const uint32_t pixel = pixelAt(screenshot(), x, y);
+    const int red = int(pixel >> 16), green = int((pixel >> 8) & 0xff), blue = int(pixel & 0xff);
+    EXPECT_EQ(red, green);
+    EXPECT_EQ(green, blue);
+    EXPECT_GT(red, 0x66);
+    EXPECT_LT(red, 0xb4);
+}
