@@ -50,8 +50,9 @@ struct EditorMenuSource {
     std::function<const Menu*()> styleMenu;
     std::function<const Menu*()> expansionMenu;
     std::function<const Menu*()> zoomMenu;
-    // A fresh check box set-up menu for the selected topics.
-    std::function<std::shared_ptr<Menu>()> checkboxMenu;
+    // The check box set-up menu, which brings its ticks up to date for the selected topics when
+    // validated (not owned).
+    std::function<Menu*()> checkboxMenu;
     // Brings the items' states up to date before the menu shows.
     std::function<void(Menu& menu)> validateMenu;
     // Sends the chosen item's action up the responder chain.

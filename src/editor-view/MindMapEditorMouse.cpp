@@ -295,8 +295,9 @@ bool MindMapEditor::handleCheckboxClick(MindMapNode* topic, Point mapPoint)
     _mindMap->setSelectedElement(topic);
     if (topic->checkboxMode() == 1) {
         _mindMap->toggleCheckedState();
-    } else if (_menuSource.checkboxMenu) {
-        popUpMenu(_menuSource.checkboxMenu(), mapToViewSpace(mapPoint));
+    } else if (Menu* menu = _menuSource.checkboxMenu ? _menuSource.checkboxMenu() : nullptr) {
+        // The application's own menu, shared without being owned.
+        popUpMenu(std::shared_ptr<Menu>(std::shared_ptr<Menu>(), menu), mapToViewSpace(mapPoint));
     }
     return true;
 }

@@ -393,6 +393,24 @@ TEST_F(GestureTest, ACheckboxClickTogglesAndSwallowsTheNextPressOfADoubleClick)
     EXPECT_FALSE(editor->ignoreMouseDown());
 }
 
+TEST_F(GestureTest, AProgressCheckboxClickPopsTheSetUpMenu)
+{
+    Menu setup("Topic Check boxes");
+    setup.addItem("50%", "handleCheckboxSetupMenuClick:");
+    EditorMenuSource source;
+    source.checkboxMenu = [&] { return &setup; };
+    editor->setMenuSource(source);
+    theme->setCheckboxMode(2);
+    map->validateElementStates();
+    const Point box =
+        theme->checkboxOrigin() + Point{MindMapNode::AdornmentBoxSide / 2, MindMapNode::AdornmentBoxSide / 2};
+    click(box);
+    ASSERT_EQ(1u, menus.popups.size());
+    EXPECT_EQ(&setup, menus.popups.back().menu);
+    EXPECT_EQ(editor->mapToViewSpace(box), menus.popups.back().point);
+    EXPECT_EQ(std::vector<MindMapElement*>{theme}, map->selection());
+}
+
 // ---- Context menu ----
 
 TEST_F(GestureTest, TheRightButtonSelectsAndShowsTheContextMenu)

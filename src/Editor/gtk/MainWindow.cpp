@@ -21,6 +21,11 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     menus.styleMenu = [&menu] { return static_cast<const Menu*>(menu.styleMenu); };
     menus.expansionMenu = [&menu] { return static_cast<const Menu*>(menu.expansionMenu); };
     menus.zoomMenu = [&menu] { return static_cast<const Menu*>(menu.zoomMenu); };
+    menus.checkboxMenu = [&menu]() -> Menu* {
+        for (const auto& item : menu.editMenu->items())
+            if (item->action() == "setupCheckboxes:") return item->submenu();
+        return nullptr;
+    };
     menus.validateMenu = [&router](Menu& shown) { router.validateMenu(shown); };
     menus.sendAction = [&router](MenuItem& item) { router.sendAction(item.action(), nullptr, &item); };
     _canvas.editorView().setMenuSource(std::move(menus));
