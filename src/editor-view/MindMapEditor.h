@@ -335,6 +335,8 @@ private:
     // The state of the gesture under way, kept between the events that feed it.
     struct GestureSession {
         EditorGesture kind = EditorGesture::None;
+        // The button whose release ends the gesture.
+        int button = PrimaryButton;
         Point pressView;
         Point lastView;
         Point lastMap;

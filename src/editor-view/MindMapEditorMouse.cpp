@@ -118,8 +118,11 @@ bool MindMapEditor::pointerEvent(const PointerEvent& event)
 {
     _currentModifiers = event.modifiers;
     if (trackingGesture()) {
-        // Another button pressed during a drag changes nothing; the drag's own button ends it.
-        if (event.kind == PointerEventKind::Motion || event.kind == PointerEventKind::Release) gestureEvent(event);
+        // Another button pressed or let go during a drag changes nothing; the drag's own button
+        // ends it.
+        if (event.kind == PointerEventKind::Motion ||
+            (event.kind == PointerEventKind::Release && event.button == _gesture.button))
+            gestureEvent(event);
         return true;
     }
     if (event.kind != PointerEventKind::Press) return false;
@@ -329,6 +332,7 @@ void MindMapEditor::beginGesture(EditorGesture kind, const PointerEvent& event)
 {
     _gesture = GestureSession();
     _gesture.kind = kind;
+    _gesture.button = event.button;
     _gesture.pressView = event.viewPoint;
     _gesture.lastView = event.viewPoint;
     _gesture.lastMap = viewToMapSpace(event.viewPoint);

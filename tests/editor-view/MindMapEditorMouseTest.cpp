@@ -87,6 +87,16 @@ TEST_F(GestureTest, AMoveIsOneUndoStepAndEscapePutsTheMapBack)
     drag(start + Point{120, 0});
     release(start + Point{120, 0});
     EXPECT_EQ(start, map->mainCentralTheme()->location()) << "the rest of the cancelled drag does nothing";
+
+    theme = map->mainCentralTheme();
+    press(start);
+    drag(start + Point{10, 0});
+    editor->pointerEvent({PointerEventKind::Press, SecondaryButton, start, 1, 0, now()});
+    editor->pointerEvent({PointerEventKind::Release, SecondaryButton, start, 0, 0, now()});
+    EXPECT_TRUE(editor->trackingGesture()) << "only the drag's own button ends it";
+    EXPECT_TRUE(menus.popups.empty());
+    release(start + Point{10, 0});
+    EXPECT_FALSE(editor->trackingGesture());
 }
 
 // Every way a drag can end lets go of the layout lock and of the pending snapshot; a drag that
