@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the machine is missing, then configures and builds everything (application,
-# benchmarks and tests) with GCC into ${TARNWICK_BUILD_DIR:-build}.
+# Installs what the machine is missing, then configures and builds with GCC into
+# ${TARNWICK_BUILD_DIR:-build}: the targets named, or everything (application, benchmarks and
+# tests) when none is named.
+#   build.sh [target...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,4 +10,6 @@ bash scripts/install-deps.sh
 
 build=${TARNWICK_BUILD_DIR:-build}
 CC=gcc CXX=g++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"

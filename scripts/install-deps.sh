@@ -29,8 +29,9 @@ packages=(
   libtiff-dev libpng-dev libpoppler-glib-dev
   # the PDF bookmark import reads the outline's objects, which only poppler's own headers reach
   libpoppler-private-dev
-  # display for GTK tests, synthesised input and screenshots; ghostscript reads exported EPS back
-  xvfb xauth xdotool imagemagick ghostscript
+  # display for GTK tests (xdpyinfo asks whether it answers), synthesised input and screenshots;
+  # ghostscript reads exported EPS back; the application tests run on a session bus of their own
+  xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon
 )
 
 missing=()

@@ -54,6 +54,9 @@ protected:
     static void reset()
     {
         MarkdownSettingsNexus::instance();
+        // The holder registers the default once per process; a test before this one may have reset
+        // the defaults and taken that registration with it.
+        UserDefaults::standard().registerDefaults({{MarkDownSyntaxEnabledDefaultsKey, PropertyList(true)}});
         UserDefaults::standard().removeObject(MarkDownSyntaxEnabledDefaultsKey);
         MarkdownSettingsNexus::instance().setMarkDownSyntaxEnabled(true);
     }

@@ -25,7 +25,10 @@ protected:
         addTo(map);
         map.internalAddCrossLinkFromSource(a2, b1);
         selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+        _sharedScheme = map.styleSheet()->colorScheme();
     }
+    // The map's style sheet is the process-wide default one: its scheme goes back for the next test.
+    void TearDown() override { map.styleSheet()->setColorScheme(_sharedScheme); }
 
     // Gives the map's style sheet a scheme of its own with these colours.
     void useColors(const Color& background, std::optional<Color> shadow = std::nullopt)
@@ -49,6 +52,9 @@ protected:
     MindMap map;
     std::unique_ptr<MindMapPaintSelection> selection;
     RecordingGraphicsContext context;
+
+private:
+    std::shared_ptr<MMColorScheme> _sharedScheme;
 };
 
 void expectColor(const Color& expected, const Color& actual, const std::string& what)

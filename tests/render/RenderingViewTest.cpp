@@ -22,8 +22,11 @@ protected:
     void SetUp() override
     {
         map.newMindMap("", false, std::nullopt);
+        _sharedScheme = map.styleSheet()->colorScheme();
         useBackground(Color::rgb255(20, 40, 60));
     }
+    // The map's style sheet is the process-wide default one: its scheme goes back for the next test.
+    void TearDown() override { map.styleSheet()->setColorScheme(_sharedScheme); }
     void useBackground(const Color& color)
     {
         auto scheme = std::make_shared<MMColorScheme>("test", "test");
@@ -33,6 +36,9 @@ protected:
     Rect page() { return MindMapRenderingView::originalPageForVisualArea(map.getVisualArea(false)); }
 
     MindMap map;
+
+private:
+    std::shared_ptr<MMColorScheme> _sharedScheme;
 };
 
 } // namespace

@@ -54,7 +54,10 @@ TEST(Thumbnails, EmptyMapShowsItsBackgroundInTheFrame)
     map.newMindMap("", false, std::nullopt);
     auto scheme = std::make_shared<MMColorScheme>("test", "test");
     scheme->setBackgroundColor(Color::rgb255(20, 40, 60));
+    // The map's style sheet is the process-wide default one: its scheme goes back for the next test.
+    std::shared_ptr<MMColorScheme> sharedScheme = map.styleSheet()->colorScheme();
     map.styleSheet()->setColorScheme(scheme);
+    std::shared_ptr<void> restore(nullptr, [&](void*) { map.styleSheet()->setColorScheme(sharedScheme); });
     for (bool highResolution : {false, true}) {
         const Image image = Image::fromData(MindMapPainter::createThumbnailImage(map, Size{120, 90}, highResolution));
         ASSERT_FALSE(image.isNull());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MindMaps/CustomStyleSheet.h"
+#include "MindMaps/MindMapFormats.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -72,6 +73,8 @@ protected:
     void SetUp() override
     {
         registerNativeFormat();
+        // Tests that read older documents register the reader themselves; it is process-wide.
+        MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
         _data.emplace("XDG_DATA_HOME", _temp.file("data"));
         _config.emplace("XDG_CONFIG_HOME", _temp.file("config"));
         UserDefaults::standard().resetForTesting();
@@ -80,6 +83,7 @@ protected:
     void TearDown() override
     {
         MindMapStore::releaseMindMapStoreInstance();
+        MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
         // The store pointed the custom styles at this test's folder.
         CustomStyleSheet::loadCustomStylesFromDirectory("");
         _data.reset();

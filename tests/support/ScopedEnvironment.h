@@ -9,7 +9,9 @@
 #include <optional>
 #include <string>
 
-// Sets (or, with nullopt, removes) an environment variable and restores it when destroyed.
+// Sets (or, with nullopt, removes) an environment variable and restores it when destroyed. The
+// string table is read once from the resources folder: with the folder, it is dropped on both ends,
+// so that neither the scope nor the tests after it keep the other's table.
 class ScopedEnvironment {
 public:
     ScopedEnvironment(const char* name, const std::optional<std::string>& value) : _name(name)
@@ -20,6 +22,7 @@ public:
         } else {
             unsetenv(name);
         }
+        if (_name == "TARNWICK_RESOURCES") reloadStringTable();
     }
     ~ScopedEnvironment()
     {
@@ -28,6 +31,7 @@ public:
         } else {
             unsetenv(_name.c_str());
         }
+        if (_name == "TARNWICK_RESOURCES") reloadStringTable();
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# SIGTERM quits as the Quit item does, also while an alert runs its own loop: the map is committed,
+# the map to reopen is remembered, and the next start reopens it; SIGHUP does the same.
+#   quit-signal-test.sh <tarnwick program>
+set -euo pipefail
+program=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
+store="$XDG_DATA_HOME/Tarnwick"
+
+cat >"$home/outline.opml" <<'OPML'
+<?xml version="1.0" encoding="UTF-8"?>
+<opml version="2.0"><head><title>Handed over</title></head>
+<body><outline text="Handed over"><outline text="Last edit"/></outline></body></opml>
+OPML
+printf 'not an outline at all' >"$home/broken.opml"
+
+run() {
+  fail() { echo "FAIL: $*"; exit 1; }
+  wait_for_frame() {
+    for _ in $(seq 1 200); do
+      grep -q tarnwick-first-frame "$1" && return 0
+      sleep 0.05
+    done
+    cat "$1"
+    fail "no frame"
+  }
+  reopen_id() {
+    python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
+import plistlib, sys
+print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
+PY
+  }
+
+  "$program" >"$home/first.log" 2>&1 &
+  first=$!
+  trap 'kill "$first" 2>/dev/null; wait "$first" 2>/dev/null || true' EXIT
+  wait_for_frame "$home/first.log"
+  # The map change: a file handed to the running program is imported and opened.
+  timeout 20 "$program" "$home/outline.opml" || fail "the hand-over did not end"
+  for _ in $(seq 1 100); do
+    grep -rlq 'Last edit' "$store" && break
+    sleep 0.05
+  done
+  map=$(grep -rl 'Last edit' "$store/Mind Maps" | head -n 1)
+  [ -n "$map" ] || fail "the file was not imported"
+  guid=$(basename "$map" .twkx)
+
+  # A file that cannot be imported: the error is an alert, which runs a loop of its own.
+  windows=$(xdotool search --onlyvisible --class tarnwick | wc -l)
+  timeout 20 "$program" "$home/broken.opml" || fail "the second hand-over did not end"
+  for _ in $(seq 1 200); do
+    [ "$(xdotool search --onlyvisible --class tarnwick | wc -l)" -gt "$windows" ] && break
+    sleep 0.05
+  done
+  [ "$(xdotool search --onlyvisible --class tarnwick | wc -l)" -gt "$windows" ] || fail "no alert for the broken file"
+
+  kill -TERM "$first"
+  status=0
+  timeout 15 tail --pid="$first" -f /dev/null || fail "SIGTERM during the alert did not quit within 15 s"
+  wait "$first" || status=$?
+  trap - EXIT
+  [ "$status" = 0 ] || { cat "$home/first.log"; fail "the program ended with $status after SIGTERM"; }
+  grep -q 'Last edit' "$map" || fail "the map file lost its content"
+  [ "$(reopen_id)" = "$guid" ] || fail "the map to reopen is '$(reopen_id)', not the open map $guid"
+
+  # The next start reopens that map; SIGHUP quits it the same way.
+  "$program" >"$home/second.log" 2>&1 &
+  second=$!
+  wait_for_frame "$home/second.log"
+  timeout 10 xdotool search --sync --onlyvisible --name '^Handed over' >/dev/null ||
+    fail "the next start does not show the map 'Handed over'"
+  kill -HUP "$second"
+  status=0
+  wait "$second" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with $status after SIGHUP"
+  [ "$(reopen_id)" = "$guid" ] || fail "after SIGHUP the map to reopen is '$(reopen_id)'"
+  echo PASS
+}
+export -f run
+export program home store
+dbus-run-session -- bash -c run

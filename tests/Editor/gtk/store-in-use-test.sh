@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# A program that owns the store and cannot be reached (no session bus) keeps it to itself: a second
+# start tells the user the store is in use, on standard error and, with a display, in an alert,
+# ends with status 3 and writes nothing; the first one's maps are all still listed when it quits.
+#   store-in-use-test.sh <tarnwick program>
+set -euo pipefail
+program=$1
+home=$(mktemp -d)
+first=
+trap '[ -n "$first" ] && kill "$first" 2>/dev/null && wait "$first" 2>/dev/null; rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
+# No session bus, and none started for the program either.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$home/no-bus
+store="$XDG_DATA_HOME/Tarnwick"
+
+cat >"$home/outline.opml" <<'OPML'
+<?xml version="1.0" encoding="UTF-8"?>
+<opml version="2.0"><head><title>Second</title></head><body><outline text="Second program"/></body></opml>
+OPML
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$program" >"$home/first.log" 2>&1 &
+first=$!
+for _ in $(seq 1 200); do
+  grep -q tarnwick-first-frame "$home/first.log" && break
+  sleep 0.05
+done
+grep -q tarnwick-first-frame "$home/first.log" || { cat "$home/first.log"; fail "the first program shows no frame"; }
+sleep 0.3
+touch "$home/marker"
+sleep 0.01
+
+# Without a display: a message and the status, nothing else.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$program" "$home/outline.opml" >"$home/headless.log" 2>&1 || status=$?
+[ "$status" = 3 ] || { cat "$home/headless.log"; fail "without a display the second start ended with $status, not 3"; }
+grep -q "The map store is in use by another Tarnwick." "$home/headless.log" || fail "no message on standard error"
+grep -q "$store" "$home/headless.log" || fail "the message does not name the store"
+
+# With a display: an alert, the one window that was not there before, answered with Return.
+before=$(xdotool search --onlyvisible --class tarnwick | sort)
+"$program" "$home/outline.opml" >"$home/second.log" 2>&1 &
+second=$!
+alert=
+for _ in $(seq 1 200); do
+  alert=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --class tarnwick | sort) | head -n 1)
+  [ -n "$alert" ] && break
+  sleep 0.05
+done
+[ -n "$alert" ] || fail "the second start shows no alert"
+xdotool windowfocus --sync "$alert" key Return
+status=0
+timeout 20 tail --pid="$second" -f /dev/null || fail "the second program did not end after the alert"
+wait "$second" || status=$?
+[ "$status" = 3 ] || { cat "$home/second.log"; fail "with a display the second start ended with $status, not 3"; }
+
+changed=$(find "$home/data" "$home/config" -newer "$home/marker" -print)
+[ -z "$changed" ] || fail "the second starts wrote: $changed"
+grep -rlq 'Second program' "$store" && fail "the second start imported its file"
+
+kill -0 "$first" || fail "the first program ended"
+kill -TERM "$first"
+wait "$first" || fail "the first program did not quit cleanly"
+first=
+grep -q 'text="Welcome"' "$store/Mind Maps/"*.twkx || fail "the first program's map is gone"
+echo PASS
