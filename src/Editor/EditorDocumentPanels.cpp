@@ -57,6 +57,26 @@ DateFormatter::Date dateOf(const statx_timestamp& time)
         std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec)));
 }
 
+// The folder of the last export of this run: the save panels start there, as the desktop's own
+// panels did where the map's exports were first written.
+std::string& lastExportFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string exportPanelFolder()
+{
+    std::error_code ec;
+    const std::string& folder = lastExportFolder();
+    return !folder.empty() && std::filesystem::is_directory(folder, ec) ? folder : std::string();
+}
+
+void rememberExportFolder(const std::string& path)
+{
+    lastExportFolder() = std::filesystem::path(path).parent_path().string();
+}
+
 bool writeExport(const std::string& path, const std::vector<uint8_t>& data, Error* error)
 {
     Error writeError;
@@ -130,8 +150,10 @@ void EditorDocument::exportDocument()
     DocumentPanels::SavePanel panel;
     panel.title = localized("map_list_export_store_condensed");
     panel.proposedName = _mindMap->exportFileName();
+    panel.directory = exportPanelFolder();
     std::optional<std::string> path = DocumentPanels::shared().runExportPanel(panel, choice);
     if (!path) return;
+    rememberExportFolder(*path);
     std::string extension = std::filesystem::path(*path).extension().string();
     if (!extension.empty()) extension.erase(0, 1);
     if (ExportFormatFromExtension(extension)) ExportFormatChoice::commitSelectedExportFormat(extension);
@@ -148,8 +170,10 @@ void EditorDocument::exportOutline()
     DocumentPanels::SavePanel panel;
     panel.title = localized("action_export_outline");
     panel.proposedName = _mindMap->exportFileName();
+    panel.directory = exportPanelFolder();
     std::optional<std::string> path = DocumentPanels::shared().runOutlineExportPanel(panel, choice);
     if (!path) return;
+    rememberExportFolder(*path);
     choice.commitSettings();
     Error error;
     std::vector<uint8_t> data = OutlineRenderingView::pdfDataWithMindMap(

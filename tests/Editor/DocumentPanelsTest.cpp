@@ -175,6 +175,8 @@ TEST_F(DocumentPanelsTest, EachExportExtensionWritesAFileItsReaderAccepts)
     ASSERT_FALSE(panels.panels.empty());
     EXPECT_EQ(panels.panels[0].title, localized("map_list_export_store_condensed"));
     EXPECT_EQ(panels.panels[0].proposedName, "Alpha");
+    // The next panel starts where the last export went.
+    EXPECT_EQ(panels.panels.back().directory, out);
 }
 
 TEST_F(DocumentPanelsTest, AnExportThatCannotBeWrittenTellsTheUserWhy)

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int Spacing = 6;
 constexpr int ColumnSpacing = 12;
+constexpr int Border = 12;
 
 // Extensions match whatever their case on disk.
 Glib::RefPtr<Gtk::FileFilter> extensionFilter(const std::string& extension)
@@ -44,7 +45,7 @@ void setUpGrid(Gtk::Grid& grid)
 {
     grid.set_row_spacing(Spacing);
     grid.set_column_spacing(ColumnSpacing);
-    grid.set_border_width(Spacing);
+    grid.set_border_width(Border);
 }
 
 void addFileChooserButtons(Gtk::FileChooserDialog& dialog)

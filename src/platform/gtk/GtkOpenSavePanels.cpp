@@ -5,6 +5,8 @@
 
 #include <gtkmm.h>
 
+#include <algorithm>
+
 namespace {
 
 std::string typePattern(const std::string& type)
@@ -21,23 +23,43 @@ std::string typePattern(const std::string& type)
     return pattern;
 }
 
+// The extension of a file name in lower case; empty without one.
+std::string lowercaseExtension(const std::string& path)
+{
+    const std::string name = Glib::path_get_basename(path);
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos) return {};
+    std::string extension = name.substr(dot + 1);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
 // A filter that asks about every file: its type must be allowed and the caller must accept it.
+// Through GTK's own call: the binding's filter info reads every field, and the ones not asked
+// for are null.
 void addCustomFilter(Gtk::FileChooserDialog& dialog, const std::vector<std::string>& types,
                      const std::function<bool(const std::string&)>& shouldEnable)
 {
+    struct Test {
+        std::vector<std::string> extensions;
+        std::function<bool(const std::string&)> shouldEnable;
+    };
+    auto* test = new Test{{}, shouldEnable};
+    for (const std::string& type : types) test->extensions.push_back(lowercaseExtension("." + type));
     auto filter = Gtk::FileFilter::create();
-    filter->add_custom(Gtk::FILE_FILTER_FILENAME, [types, shouldEnable](const Gtk::FileFilter::Info& info) {
-        const std::string path = info.filename;
-        if (path.empty()) return false;
-        if (!types.empty()) {
-            const std::string name = Glib::path_get_basename(path);
-            bool matches = false;
-            for (const std::string& type : types)
-                if (Glib::PatternSpec(typePattern(type)).match(name)) matches = true;
-            if (!matches) return false;
-        }
-        return shouldEnable(path);
-    });
+    gtk_file_filter_add_custom(
+        filter->gobj(), GTK_FILE_FILTER_FILENAME,
+        [](const GtkFileFilterInfo* info, gpointer data) -> gboolean {
+            const auto* test = static_cast<const Test*>(data);
+            if (!info->filename) return false;
+            const std::string path = info->filename;
+            const std::vector<std::string>& allowed = test->extensions;
+            if (!allowed.empty() &&
+                std::find(allowed.begin(), allowed.end(), lowercaseExtension(path)) == allowed.end())
+                return false;
+            return test->shouldEnable(path);
+        },
+        test, [](gpointer data) { delete static_cast<Test*>(data); });
     dialog.set_filter(filter);
 }
 

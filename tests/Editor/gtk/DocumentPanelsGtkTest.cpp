@@ -3,6 +3,7 @@
 #include "MindMaps/MindMapTestSupport.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/GtkOpenSavePanels.h"
 #include "render/PrintOptionsModel.h"
 #include "render/gtk/MindMapPrintOperation.h"
 #include "support/ScopedEnvironment.h"
@@ -14,6 +15,7 @@
 
 #include <cmath>
 #include <functional>
+#include <set>
 
 using namespace maptest;
 
@@ -235,6 +237,40 @@ TEST_F(DocumentPanelsGtkTest, TheOutlinePrintsOnThePaperOfItsTab)
     const std::vector<std::pair<double, double>> pages = pdfPageSizes(path);
     ASSERT_FALSE(pages.empty());
     EXPECT_EQ(pages[0], std::make_pair(420.0, 596.0));
+}
+
+// The import panel asks the caller about every file of an allowed type and answers no file it
+// refuses, even when its name is typed.
+TEST_F(DocumentPanelsGtkTest, TheImportPanelOffersAndAnswersOnlyTheFilesTheCallerAccepts)
+{
+    for (const char* name : {"a.MM", "refused.mm", "notes.txt"}) writeTestFile(dir.file(name), "<map/>");
+    GtkOpenSavePanels chooser;
+    FileChooser::OpenOptions options;
+    options.allowedTypes = {"mm"};
+    options.allowsMultipleSelection = true;
+    options.directory = dir.path();
+    std::set<std::string> asked;
+    options.shouldEnable = [&](const std::string& path) {
+        asked.insert(path);
+        return path.find("refused") == std::string::npos;
+    };
+    const std::string accepted = dir.file("a.MM"), refused = dir.file("refused.mm");
+    for (const std::string& chosen : {accepted, refused}) {
+        asked.clear();
+        whenDialogIsUp(
+            GTK_TYPE_FILE_CHOOSER_DIALOG,
+            // Ready once the folder is read and filtered.
+            [&](GtkWidget*) { return asked.contains(accepted) && asked.contains(refused); },
+            [&](GtkWidget* dialog) {
+                // A file of another type never reaches the caller.
+                EXPECT_FALSE(asked.contains(dir.file("notes.txt")));
+                gtk_file_chooser_select_filename(GTK_FILE_CHOOSER(dialog), chosen.c_str());
+            },
+            GTK_RESPONSE_ACCEPT);
+        const std::vector<std::string> answer = chooser.runOpenPanel(options);
+        if (chosen == accepted) EXPECT_EQ(answer, std::vector<std::string>{accepted});
+        else EXPECT_TRUE(answer.empty());
+    }
 }
 
 } // namespace
