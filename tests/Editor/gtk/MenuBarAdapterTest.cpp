@@ -39,3 +39,44 @@ TEST(MenuBarAdapterTest, MenusValidateAsTheyOpenAndKeysOnlyActWhenTheirItemDoes)
     EXPECT_FALSE(adapter.handleKeyPress(key));
     EXPECT_EQ(std::vector<std::string>{"editor deleteSelection:"}, log);
 }
+
+// "+" is Shift and "=" on most keyboards: Ctrl with that key is the menu's Ctrl+plus. A letter
+// keeps its Shift, so Ctrl+Shift+Z stays apart from Ctrl+Z.
+TEST(MenuBarAdapterTest, ShiftThatMakesASymbolIsPartOfTheKeyAndALettersShiftIsNot)
+{
+    initGtkForTests();
+    std::vector<std::string> log;
+    RecordingResponder editor("editor", log);
+    for (const char* action : {"zoomIn:", "undo:", "redo:"}) editor.handle(action);
+    CommandRouter router;
+    router.setResponderChain([&] { return std::vector<Responder*>{&editor}; });
+    auto view = std::make_shared<Menu>("View");
+    view->addItem("Zoom In", "zoomIn:", "plus").setKeyEquivalentModifiers(ControlKeyModifier);
+    view->addItem("Undo", "undo:", "z").setKeyEquivalentModifiers(ControlKeyModifier);
+    view->addItem("Redo", "redo:", "z").setKeyEquivalentModifiers(ControlKeyModifier | ShiftKeyModifier);
+    auto mainMenu = std::make_shared<Menu>();
+    mainMenu->addItem("View", "").setSubmenu(view);
+    MenuBarAdapter adapter(mainMenu, router);
+
+    // The key that gives "+" on the test display, pressed as a user would.
+    GdkKeymapKey* entries = nullptr;
+    gint count = 0;
+    ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_plus,
+                                                  &entries, &count));
+    GdkEventKey key{};
+    key.keyval = GDK_KEY_plus;
+    key.hardware_keycode = static_cast<guint16>(entries[0].keycode);
+    key.group = static_cast<guint8>(entries[0].group);
+    key.state = GDK_CONTROL_MASK | (entries[0].level > 0 ? GDK_SHIFT_MASK : 0);
+    g_free(entries);
+    EXPECT_TRUE(adapter.handleKeyPress(key));
+
+    GdkEventKey letter{};
+    letter.keyval = GDK_KEY_Z;
+    letter.state = GDK_CONTROL_MASK | GDK_SHIFT_MASK;
+    EXPECT_TRUE(adapter.handleKeyPress(letter));
+    letter.keyval = GDK_KEY_z;
+    letter.state = GDK_CONTROL_MASK;
+    EXPECT_TRUE(adapter.handleKeyPress(letter));
+    EXPECT_EQ((std::vector<std::string>{"editor zoomIn:", "editor redo:", "editor undo:"}), log);
+}
