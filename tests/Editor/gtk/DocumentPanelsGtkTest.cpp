@@ -109,6 +109,7 @@ protected:
         initGtkForTests();
         UserDefaults::standard().resetForTesting();
         // GTK's own printer that writes a file; no print server is asked.
+        g_object_get(gtk_settings_get_default(), "gtk-print-backends", &_printBackends, nullptr);
         g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
         map.newMindMap("", false, std::nullopt);
         addTopic(map, nullptr, Point{0, 0}, "Plans");
@@ -118,6 +119,8 @@ protected:
     {
         MindMapPrintOperation::setPrintSettings({});
         UserDefaults::standard().resetForTesting();
+        g_object_set(gtk_settings_get_default(), "gtk-print-backends", _printBackends, nullptr);
+        g_free(_printBackends);
     }
 
     // The next print dialog starts on the file printer, writing a PDF here.
@@ -132,6 +135,7 @@ protected:
         return path;
     }
 
+    gchar* _printBackends = nullptr;
     TempDir dir;
     ScopedEnvironment config{"XDG_CONFIG_HOME", dir.file("config")};
     MindMap map;
