@@ -4,6 +4,7 @@
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
 #include "platform/ShadowPixels.h"
+#include "platform/TextLayoutCache.h"
 #include "platform/VisibleStroke.h"
 
 #include <cairo.h>
@@ -69,8 +70,6 @@ CairoGraphicsContext::CairoGraphicsContext(cairo_t* cr, GraphicsSurfaceKind kind
 CairoGraphicsContext::~CairoGraphicsContext()
 {
     endShadow();
-    if (_layout) g_object_unref(_layout);
-    if (_pangoContext) g_object_unref(_pangoContext);
 }
 
 void CairoGraphicsContext::save()
@@ -283,8 +282,7 @@ void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination
 void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, double wrapWidth)
 {
     if (text.string().empty() || !isDrawable(Rect(origin, Size{})) || !std::isfinite(wrapWidth)) return;
-    PangoLayout* layout = textLayout();
-    PangoTextMeasurer::setUpLayout(layout, text, wrapWidth);
+    PangoLayout* layout = TextLayoutCache::forThisThread().layoutFor(_cr, text, wrapWidth);
     if (_shadowGroup) {
         PangoRectangle ink, logical;
         pango_layout_get_extents(layout, &ink, &logical);
@@ -296,21 +294,6 @@ void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, 
     cairo_move_to(_cr, origin.x, origin.y);
     pango_cairo_show_layout(_cr, layout);
     cairo_new_path(_cr);
-}
-
-PangoLayout* CairoGraphicsContext::textLayout()
-{
-    // A context and layout made per text cost more than drawing most texts does.
-    if (!_pangoContext) {
-        _pangoContext = pango_cairo_create_context(_cr);
-        PangoTextMeasurer::prepareContext(_pangoContext);
-        _layout = pango_layout_new(_pangoContext);
-    } else {
-        // Fonts are hinted and cached for the transform they are drawn at; the layout notices a
-        // changed context by itself.
-        pango_cairo_update_context(_cr, _pangoContext);
-    }
-    return _layout;
 }
 
 std::string CairoGraphicsContext::linkAttributes(const std::string& uri, const Rect& rect)

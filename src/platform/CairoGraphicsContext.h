@@ -6,8 +6,6 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_pattern cairo_pattern_t;
-typedef struct _PangoContext PangoContext;
-typedef struct _PangoLayout PangoLayout;
 
 // The drawing interface over a cairo context (not owned; it must outlive this object). Text is
 // laid out with the text measurer's Pango settings, so a text fits the size measured for it at
@@ -74,9 +72,6 @@ private:
                                  int reducedHeight, int reduction, int k);
     void paintShadowOfLayer(cairo_pattern_t* group, double left, double top, double width, double height, int reduction,
                             int k);
-    // The job's one text layout, on a Pango context set up as the measurer's: made on first use,
-    // brought up to the current transform before each text.
-    PangoLayout* textLayout();
 
     cairo_t* _cr;
     GraphicsSurfaceKind _kind;
@@ -89,6 +84,4 @@ private:
     Rect _shadowExtents;
     bool _shadowDrawn = false;
     ShadowStyle _shadow;
-    PangoContext* _pangoContext = nullptr;
-    PangoLayout* _layout = nullptr;
 };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/AttributedString.h"
+
+#include <cstddef>
+#include <list>
+#include <unordered_map>
+
+typedef struct _cairo cairo_t;
+typedef struct _PangoContext PangoContext;
+typedef struct _PangoLayout PangoLayout;
+
+// Laid-out texts kept from one paint job to the next. The canvas repaints the same topics at
+// every frame, and laying a text out (finding its fonts, shaping it) costs more than drawing it.
+//
+// All layouts share one Pango context, set up as the text measurer's and brought up to the cairo
+// context they are drawn with: when the transform's scale or rotation or the surface's font
+// options differ from the last text's, the context is brought up to date and every kept layout is
+// dropped, as none of them may be reused then. Painting runs on one thread; each thread has a
+// cache of its own.
+class TextLayoutCache {
+public:
+    // The most layouts kept; the least recently drawn go first.
+    static constexpr size_t Capacity = 2048;
+
+    static TextLayoutCache& forThisThread();
+
+    TextLayoutCache() = default;
+    ~TextLayoutCache();
+    TextLayoutCache(const TextLayoutCache&) = delete;
+    TextLayoutCache& operator=(const TextLayoutCache&) = delete;
+
+    // The text laid out as the measurer lays it out, wrapped at the width (none when not
+    // positive), on the cache's context brought up to the cairo context. The layout stays the
+    // cache's: it is good until the next call.
+    PangoLayout* layoutFor(cairo_t* cr, const AttributedString& text, double wrapWidth);
+
+    size_t size() const { return _entries.size(); }
+    // How many layouts were made rather than found, since the cache began.
+    size_t layoutsMade() const { return _layoutsMade; }
+    void clear();
+
+private:
+    struct Entry {
+        AttributedString text;
+        double wrapWidth;
+        PangoLayout* layout;
+    };
+    using Entries = std::list<Entry>; // the most recently drawn first
+
+    // Brings the context up to the cairo context; false when nothing changed.
+    bool updateContext(cairo_t* cr);
+
+    PangoContext* _context = nullptr;
+    double _linear[4] = {}; // the transform the context was last brought up to, without its offset
+    struct _cairo_font_options* _surfaceOptions = nullptr;
+    Entries _entries;
+    std::unordered_multimap<size_t, Entries::iterator> _index; // by the hash of text and width
+    size_t _layoutsMade = 0;
+};
