@@ -59,6 +59,9 @@ MindMapEditor::~MindMapEditor()
     _host = nullptr;
     _crossLinkFeedback = nullptr;
     cancelGesture();
+    // Also an operation begun without a gesture: the mover must not reach back into an editor
+    // whose members are going.
+    _elementMover.cancelMoveOperation();
     cancelEditorModes(true);
     setMindMap(nullptr);
 }

@@ -200,4 +200,17 @@ TEST_F(ElementMoverTest, NothingStartsOnAReadOnlyEditorOrWithoutAnElement)
     EXPECT_FALSE(map->autoLayoutLocked());
 }
 
+TEST_F(ElementMoverTest, AnEditorThatGoesEndsAMoveBegunWithoutAGesture)
+{
+    const Point start = theme->location();
+    bool branch = false;
+    mover().beginMoveOperation(theme, 0, start, branch);
+    mover().startMoving();
+    mover().moveSelection(start + Point{25, 0});
+    editor.reset();
+    EXPECT_EQ(start, map->mainCentralTheme()->location());
+    EXPECT_FALSE(map->autoLayoutLocked());
+    EXPECT_TRUE(map->delayedUndoOperation().empty());
+}
+
 } // namespace
