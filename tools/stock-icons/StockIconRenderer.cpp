@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -618,15 +619,20 @@ std::vector<Entry> readTable(const std::string& path)
     return entries;
 }
 
+// Every "%" of the pattern stands for the size; "/" in a pattern makes sub-folders (the icon
+// theme's "48x48/apps/...").
 std::string resourceName(const std::string& pattern, int size)
 {
     std::string name = pattern;
-    if (const size_t at = name.find('%'); at != std::string::npos) name.replace(at, 1, std::to_string(size));
+    const std::string number = std::to_string(size);
+    for (size_t at = name.find('%'); at != std::string::npos; at = name.find('%', at + number.size()))
+        name.replace(at, 1, number);
     return name;
 }
 
 void render(const Entry& entry, int size, const std::string& path)
 {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size));
     {
         const CairoContext context(cairo_create(surface.get()));
