@@ -421,6 +421,56 @@ TEST_F(GestureTest, AProgressCheckboxClickPopsTheSetUpMenu)
     EXPECT_EQ(std::vector<MindMapElement*>{theme}, map->selection());
 }
 
+// The first map point of the topic whose detail area is the code; none when it has none.
+std::optional<Point> pointOfDetail(const MindMapNode* node, int32_t code)
+{
+    const Rect bounds = node->bounds();
+    for (double y = bounds.minY(); y < bounds.maxY(); y += 0.5)
+        for (double x = bounds.minX(); x < bounds.maxX(); x += 0.5)
+            if (node->getHitTestInfo({x, y}) == code) return Point{x, y};
+    return std::nullopt;
+}
+
+TEST_F(GestureTest, DetailClicksOpenTheirPickersAndADateOnlyTextMoves)
+{
+    theme->setIconName("icon_star");
+    theme->setDate(std::chrono::system_clock::now());
+    map->validateElementStates();
+    struct Case {
+        int32_t area;
+        const char* notification;
+    };
+    const Case cases[] = {{MindMapNode::HitIcon, MindMap::InvokeIconPickerNotification},
+                          {MindMapNode::HitDateIcon, MindMap::InvokeDatePickerNotification},
+                          {MindMapNode::HitDateText, MindMap::InvokeDatePickerNotification}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.area);
+        const auto at = pointOfDetail(theme, c.area);
+        ASSERT_TRUE(at);
+        NotificationCounter posted(c.notification, map.get());
+        map->setSelectedElement(nullptr);
+        press(*at);
+        EXPECT_FALSE(editor->trackingGesture()) << "handled at once";
+        release(*at);
+        EXPECT_EQ(1, posted.count);
+        EXPECT_EQ(std::vector<MindMapElement*>{theme}, map->selection());
+        scheduler.advance(1);
+    }
+
+    // A topic that shows only its date: its date text is not a detail, a press there moves it.
+    MindMapNode* dated = map->addMindMapNodeAsChild(theme, {200, 150});
+    dated->setDate(std::chrono::system_clock::now());
+    map->validateElementStates();
+    ASSERT_TRUE(dated->showsOnlyDate());
+    const auto text = pointOfDetail(dated, MindMapNode::HitDateText);
+    ASSERT_TRUE(text);
+    NotificationCounter posted(MindMap::InvokeDatePickerNotification, map.get());
+    press(*text);
+    EXPECT_EQ(EditorGesture::Move, editor->gesture());
+    release(*text);
+    EXPECT_EQ(0, posted.count);
+}
+
 // ---- Context menu ----
 
 TEST_F(GestureTest, TheRightButtonSelectsAndShowsTheContextMenu)
