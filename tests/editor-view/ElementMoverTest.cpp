@@ -18,6 +18,7 @@ protected:
     void TearDown() override
     {
         SnapEngineOptions::instance().setSnapToGrid(false);
+        SnapEngineOptions::instance().setActiveGuideLines(0);
         GestureTest::TearDown();
     }
 
@@ -77,8 +78,10 @@ TEST_F(ElementMoverTest, DroppingOnATopicMakesItTheParent)
 {
     MindMapNode* a = topicAt(theme, {200, 160});
     MindMapNode* target = topicAt(theme, {600, 160});
+    SnapEngineOptions::instance().setActiveGuideLines(SnapEngineOptions::GuideLineCenterY);
     press(a->location());
     drag(a->location() + Point{5, 0});
+    EXPECT_EQ(1u, editor->getSnapEngine()->getGuideLineCount()) << "level with the target";
     drag(target->location());
     EXPECT_EQ(target, map->dropTarget());
     EXPECT_FALSE(map->rearrangeMarker()->visible());
