@@ -34,7 +34,7 @@ protected:
     void TearDown() override
     {
         UserDefaults::standard().removeObject("topicHasHideTool");
-        editor->setTopicHasHideTool(false);
+        if (editor) editor->setTopicHasHideTool(false);
         GestureTest::TearDown();
     }
 
@@ -519,4 +519,22 @@ TEST_F(NodeCreatorToolsTest, ASelectedTopicIsDrawnWithItsHandles)
     EXPECT_EQ(5u, gradients()); // creator, collapse, action bar, note, rotate
     theme->setEditingState(2);
     EXPECT_EQ(0u, gradients());
+}
+
+TEST_F(NodeCreatorToolsTest, AToolDragEndsOnItsMapWhenTheEditorGoes)
+{
+    theme->setText("one two three four five six seven eight");
+    map->validateElementStates();
+    map->setSelectedElement(theme);
+    const double width = theme->textSize().width;
+    const Point start = at(ElementToolWordWrap);
+    press(start);
+    drag(start + Point{-40, 0});
+    ASSERT_TRUE(map->autoLayoutLocked());
+    editor.reset();
+    EXPECT_FALSE(map->autoLayoutLocked());
+    EXPECT_EQ("", map->delayedUndoOperation());
+    EXPECT_FALSE(canUndo());
+    map->validateElementStates();
+    EXPECT_EQ(width, map->mainCentralTheme()->textSize().width);
 }
