@@ -2,6 +2,7 @@
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
+#include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/TopicHideTool.h"
 #include "Utils/GeometryHelpers.h"
@@ -196,6 +197,9 @@ TEST_F(NodeCreatorToolsTest, TheVisibilityTableFollowsSelectionReadOnlyAndMultip
     CrossLink* link = map->addCrossLinkFromSource(child, other);
     map->validateElementStates();
     MindMapImage* image = imageWithPicture();
+    MindMapText* text = theme->addText();
+    text->setText("a label of words");
+    map->validateElementStates();
 
     struct Case {
         const char* what;
@@ -226,6 +230,7 @@ TEST_F(NodeCreatorToolsTest, TheVisibilityTableFollowsSelectionReadOnlyAndMultip
         {"parent relation", [&] { map->setSelectedElement(child->parentRelation()); }, "2,7,9"},
         {"cross link", [&] { map->setSelectedElement(link); }, "2,7,8"},
         {"image", [&] { map->setSelectedElement(image); }, "2,5"},
+        {"free text", [&] { map->setSelectedElement(text); }, "1,2"},
         {"hide tool on a leaf",
          [&] {
              editor->setTopicHasHideTool(true);
@@ -308,6 +313,25 @@ TEST_F(NodeCreatorToolsTest, ACreatorDroppedOnAnotherTopicLinksThemAndMarksItOnT
     EXPECT_EQ(map->crossLinks()[0], map->selectedElement());
     EXPECT_EQ(nullptr, map->dropTarget());
     EXPECT_FALSE(tools().isActive());
+}
+
+TEST_F(NodeCreatorToolsTest, TheSiblingHandleAddsASiblingWhereDroppedUnlessAStrictBranchHoldsIt)
+{
+    map->setSelectedElement(child);
+    const Point drop = at(ElementToolAddSibling) + Point{-30, 40};
+    dragTool(ElementToolAddSibling, {Point{-30, 40}});
+    ASSERT_EQ(2u, theme->childCount());
+    expectNear(drop, theme->children()[1]->location());
+
+    // Under automatic layout the drag goes nowhere, and the release is a click.
+    theme->setLayoutMode(1);
+    map->validateElementStates();
+    map->setSelectedElement(child);
+    press(at(ElementToolAddSibling));
+    drag(at(ElementToolAddSibling) + Point{-30, 40});
+    EXPECT_FALSE(tools().isDragging());
+    release(at(ElementToolAddSibling) + Point{-30, 40});
+    EXPECT_EQ(3u, theme->childCount());
 }
 
 TEST_F(NodeCreatorToolsTest, AClickOnlyHandleLetGoMoreThanFourPointsAwayDoesNothing)
