@@ -94,6 +94,10 @@ void MindMapEditor::observeDefaults()
 
 void MindMapEditor::setNeedsDisplay()
 {
+    if (_displayBatch > 0) {
+        _displayRequested = true;
+        return;
+    }
     if (_host) _host->setNeedsDisplay();
 }
 

@@ -35,6 +35,8 @@ public:
     virtual ~MindMapEditorHost() = default;
     // The whole view is to be drawn again at the next frame.
     virtual void setNeedsDisplay() = 0;
+    // Only this part of the view (view points) is to be drawn again.
+    virtual void setNeedsDisplayInRect(const Rect& /*viewRect*/) { setNeedsDisplay(); }
     // The pointing hand while a drag would drop onto something, else the arrow.
     virtual void setPointingHandCursor(bool /*pointingHand*/) {}
     // While a gesture runs the editor wants tick() about every PeriodicTickInterval seconds.
@@ -384,6 +386,10 @@ private:
     void scrollStep(const PointerEvent& event);
     void lassoStep(const PointerEvent& event);
     void toolStep(const PointerEvent& event);
+    // What a step of a topic drag may change on screen (view points): the moved topics with their
+    // neighbours and lines, the rearrange marker, the drop target's glow and the guide lines;
+    // nothing when only a whole repaint is safe (hulls, large selections).
+    std::optional<Rect> dragStepDamage() const;
     void toolLongPressed(int64_t tool);
     bool handleCrossLinkCreation(MindMapNode* topic);
     bool handleNodeDetailsClick(MindMapElement* element, Point mapPoint);
@@ -436,6 +442,9 @@ private:
     GestureSession _gesture;
     unsigned _currentModifiers = 0;
     bool _ignoreMouseDown = false;
+    // While a drag step runs, redisplay requests are collected and the step asks for its damage.
+    int _displayBatch = 0;
+    bool _displayRequested = false;
     double _doubleClickInterval = 0.4;
     ScheduledCall _clearSelectionCall;
     ScheduledCall _resetIgnoreMouseDownCall;

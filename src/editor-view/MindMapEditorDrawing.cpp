@@ -77,7 +77,12 @@ void MindMapEditor::draw(GraphicsContext& context, const Rect& dirtyRect)
     context.translate(-_position.x, -_position.y);
     context.scale(_scaleFactor, _scaleFactor);
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(*_mindMap, false);
-    MindMapPainter::paintMindMap(context, *selection, painterFlags(), paintClipRect());
+    // Only what the dirty rectangle shows, and the outset round it.
+    const Rect dirtyMapRect{viewToMapSpace(dirtyRect.origin),
+                            Size{dirtyRect.width() / _scaleFactor, dirtyRect.height() / _scaleFactor}};
+    Rect clip = intersectionRect(paintClipRect(), insetRect(dirtyMapRect, -ClipOutset, -ClipOutset));
+    if (clip.isEmpty()) clip = paintClipRect();
+    MindMapPainter::paintMindMap(context, *selection, painterFlags(), clip);
     context.restore();
 
     updateToolTips();

@@ -8,6 +8,8 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapRelation.h"
 #include "MindMaps/ParentRelation.h"
+#include "MindMaps/RearrangeMarker.h"
+#include "Utils/GeometryHelpers.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
@@ -407,9 +409,72 @@ void MindMapEditor::moveStep(const PointerEvent& event)
         _elementMover.startMoving();
         updateElementToolsVisibility();
     }
-    if (_elementMover.isDragging() && point != _gesture.lastMap) _elementMover.moveSelection(point);
+    if (_elementMover.isDragging() && point != _gesture.lastMap) {
+        // A step redraws what it changed, not the whole view: on a large map a whole repaint
+        // costs many frames.
+        const std::optional<Rect> before = dragStepDamage();
+        ++_displayBatch;
+        _displayRequested = false;
+        _elementMover.moveSelection(point);
+        // The lines to the moved topics are routed as the paint would route them.
+        if (_displayRequested && _mindMap) _mindMap->validateElementStates();
+        --_displayBatch;
+        if (_displayRequested) {
+            const std::optional<Rect> after = dragStepDamage();
+            if (before && after && _host) _host->setNeedsDisplayInRect(unionRect(*before, *after));
+            else setNeedsDisplay();
+        }
+    }
     _gesture.lastMap = point;
     _gesture.lastView = view;
+}
+
+std::optional<Rect> MindMapEditor::dragStepDamage() const
+{
+    // Room for what is drawn beside a topic's bounds: shadows, the selection frame, fold markers,
+    // numbers below it; the drop target also glows.
+    constexpr double Margin = 30;
+    constexpr double GlowMargin = 44;
+    constexpr size_t MaximumTopics = 200;
+    if (!_mindMap) return std::nullopt;
+    const MindMap& map = *_mindMap;
+    const std::vector<MindMapElement*>& selected = map.selectionWithMask(ElementTypeNode);
+    if (selected.empty() || selected.size() > MaximumTopics) return std::nullopt;
+    Rect area;
+    auto add = [&area](const Rect& rect, double margin) {
+        if (rect.width() >= 0 && rect.height() >= 0) area = unionRect(area, insetRect(rect, -margin, -margin));
+    };
+    auto addRelation = [&](const MindMapRelation* relation) {
+        if (relation) add(relation->unionContainedElementBounds(relation->bounds()), Margin);
+    };
+    for (const MindMapElement* element : selected) {
+        const auto* node = static_cast<const MindMapNode*>(element);
+        // A hull round the topic or a branch above it changes shape with every step.
+        for (const MindMapNode* up = node; up; up = up->parent())
+            if (up->showHull()) return std::nullopt;
+        add(node->boundsIncludingContainedElements(), Margin);
+        if (const MindMapNode* parent = node->parent()) {
+            add(parent->bounds(), Margin);
+            addRelation(node->parentRelation());
+        }
+        for (const MindMapNode* child : node->children()) {
+            add(child->bounds(), Margin);
+            addRelation(child->parentRelation());
+        }
+    }
+    for (const CrossLink* link : map.crossLinks()) {
+        const MindMapNode* source = link->sourceNode();
+        const MindMapNode* target = link->targetNode();
+        if ((source && source->isSelected()) || (target && target->isSelected())) addRelation(link);
+    }
+    if (const RearrangeMarker* marker = map.rearrangeMarker(); marker && marker->visible())
+        add(marker->bounds(), Margin);
+    if (const MindMapNode* target = map.dropTarget()) add(target->bounds(), GlowMargin);
+    for (size_t i = 0; i < _snapEngine.getGuideLineCount(); ++i) {
+        const GuideLine& line = _snapEngine.getGuideLineAtIndex(i);
+        add(RectFromPoints(line.anchor(), line.endPoint()), Margin);
+    }
+    return mapRectToViewRect(area);
 }
 
 void MindMapEditor::scrollStep(const PointerEvent& event)

@@ -203,6 +203,34 @@ TEST_F(ElementMoverTest, NothingStartsOnAReadOnlyEditorOrWithoutAnElement)
     EXPECT_FALSE(map->autoLayoutLocked());
 }
 
+TEST_F(ElementMoverTest, ADragStepRedrawsWhatItChangedAndAHullRedrawsAll)
+{
+    MindMapNode* a = topicAt(theme, {200, 160});
+    MindMapNode* below = topicAt(a, {150, 250});
+    const Rect before = a->bounds();
+    press(a->location());
+    drag(a->location() + Point{5, 0});
+    gestureHost.areas.clear();
+    const int displays = gestureHost.displays;
+    drag(a->location() + Point{40, 20});
+    EXPECT_EQ(displays, gestureHost.displays) << "no whole repaint";
+    ASSERT_EQ(1u, gestureHost.areas.size());
+    const Rect area = gestureHost.areas.back();
+    for (const Rect& covered : {before, a->bounds(), theme->bounds(), below->bounds(), a->parentRelation()->bounds(),
+                                below->parentRelation()->bounds()})
+        EXPECT_TRUE(containsRect(area, covered));
+    EXPECT_FALSE(containsRect(area, {0, 0, 800, 600})) << "a part of the view";
+    release(a->location());
+
+    a->assureHullStyle();
+    press(a->location());
+    drag(a->location() + Point{5, 0});
+    gestureHost.areas.clear();
+    drag(a->location() + Point{40, 20});
+    EXPECT_TRUE(gestureHost.areas.empty()) << "the hull changes shape: the whole view";
+    release(a->location());
+}
+
 TEST_F(ElementMoverTest, AnEditorThatGoesEndsAMoveBegunWithoutAGesture)
 {
     const Point start = theme->location();

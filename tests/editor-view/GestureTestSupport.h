@@ -17,6 +17,8 @@ public:
     bool pointingHand = false;
     void setPointingHandCursor(bool hand) override { pointingHand = hand; }
     void setPeriodicTicks(bool running) override { ticking = running; }
+    std::vector<Rect> areas;
+    void setNeedsDisplayInRect(const Rect& rect) override { areas.push_back(rect); }
 };
 
 // The editor of EditorViewTest at zoom 1 and scroll position 0 (view points are map points), with

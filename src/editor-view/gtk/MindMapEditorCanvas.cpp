@@ -132,6 +132,22 @@ void MindMapEditorCanvas::setNeedsDisplay()
     queue_draw();
 }
 
+void MindMapEditorCanvas::setNeedsDisplayInRect(const Rect& viewRect)
+{
+    if (!std::isfinite(viewRect.minX()) || !std::isfinite(viewRect.minY()) || !std::isfinite(viewRect.maxX()) ||
+        !std::isfinite(viewRect.maxY())) {
+        queue_draw();
+        return;
+    }
+    // Out to whole pixels; GTK clips the area to the widget.
+    const double x0 = std::max(-1.0, std::floor(viewRect.minX()));
+    const double y0 = std::max(-1.0, std::floor(viewRect.minY()));
+    const double x1 = std::min(double(get_allocated_width()) + 1, std::ceil(viewRect.maxX()));
+    const double y1 = std::min(double(get_allocated_height()) + 1, std::ceil(viewRect.maxY()));
+    if (x1 <= x0 || y1 <= y0) return;
+    queue_draw_area(int(x0), int(y0), int(x1 - x0), int(y1 - y0));
+}
+
 void MindMapEditorCanvas::scaleFactorChanged()
 {
     _view.setBackingScaleFactor(get_scale_factor());

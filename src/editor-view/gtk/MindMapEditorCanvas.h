@@ -41,6 +41,7 @@ protected:
 
 private:
     void setNeedsDisplay() override;
+    void setNeedsDisplayInRect(const Rect& viewRect) override;
     void setPointingHandCursor(bool pointingHand) override;
     void setPeriodicTicks(bool running) override;
     bool periodicTick();
