@@ -452,15 +452,10 @@ std::optional<Rect> MindMapEditor::dragStepDamage() const
         // A hull round the topic or a branch above it changes shape with every step.
         for (const MindMapNode* up = node; up; up = up->parent())
             if (up->showHull()) return std::nullopt;
+        // The neighbours stay; the lines to them move with the topic.
         add(node->boundsIncludingContainedElements(), Margin);
-        if (const MindMapNode* parent = node->parent()) {
-            add(parent->bounds(), Margin);
-            addRelation(node->parentRelation());
-        }
-        for (const MindMapNode* child : node->children()) {
-            add(child->bounds(), Margin);
-            addRelation(child->parentRelation());
-        }
+        if (node->parent()) addRelation(node->parentRelation());
+        for (const MindMapNode* child : node->children()) addRelation(child->parentRelation());
     }
     for (const CrossLink* link : map.crossLinks()) {
         const MindMapNode* source = link->sourceNode();
