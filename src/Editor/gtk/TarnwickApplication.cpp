@@ -3,6 +3,7 @@
 #include "Editor/ApplicationStartup.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/ErrorAlert.h"
+#include "Editor/GettingStartedMindMapCreator.h"
 #include "Editor/HistoryMenu.h"
 #include "Editor/RunLoopDocumentScheduler.h"
 #include "Editor/TerminationWindowController.h"
@@ -45,6 +46,9 @@ namespace {
 constexpr int QuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // How often a quit asked for inside a dialog's loop looks whether control is back in the main loop.
 constexpr unsigned MainLoopPollMilliseconds = 20;
+
+// Set when this process turned GDK's OpenGL probe off for itself.
+bool s_disabledGl = false;
 
 bool hasDisplay()
 {
@@ -109,6 +113,12 @@ int TarnwickApplication::runMain(int argc, char* argv[])
         std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
         return StoreInUseExitStatus;
     }
+    // The canvas draws with cairo alone: GDK's probe of OpenGL loads a library and asks the
+    // display server at every start for nothing. Only this process skips it (see on_startup).
+    if (!std::getenv("GDK_GL")) {
+        g_setenv("GDK_GL", "disable", true);
+        s_disabledGl = true;
+    }
     Glib::RefPtr<TarnwickApplication> application = create(ownsStore);
     int status = application->run(argc, argv);
     if (application->_storeInUse) status = StoreInUseExitStatus;
@@ -152,6 +162,8 @@ TarnwickApplication::~TarnwickApplication()
 void TarnwickApplication::on_startup()
 {
     Gtk::Application::on_startup();
+    // Programs started from here (the browser of a link) probe OpenGL as usual.
+    if (s_disabledGl) g_unsetenv("GDK_GL");
     installGtkDesktopPorts();
     if (!_ownsStore) {
         showStoreInUse();
@@ -276,7 +288,13 @@ void TarnwickApplication::on_activate()
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
     if (_storeInUse) return;
-    on_activate();
+    singletonWindow();
+    // A start with files opens them, not the map the start would open first only to leave it at
+    // once: that map is parsed, laid out and put in the history for nothing.
+    const bool starting = !_checkedInitialState;
+    _checkedInitialState = true;
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    const bool storeWasEmpty = store && store->count() == 0;
     for (const Glib::RefPtr<Gio::File>& file : files) {
         std::string path = file->get_path();
         if (path.empty()) continue;
@@ -284,6 +302,40 @@ void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustri
         // A question answered with cancel fails without an error: there is nothing to show.
         if (!_controller->openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
     }
+    if (!starting) return;
+    if (!_controller->currentStorage()) {
+        _checkedInitialState = false;
+        checkInitialState();
+        return;
+    }
+    finishStartWithFiles(storeWasEmpty);
+}
+
+void TarnwickApplication::finishStartWithFiles(bool storeWasEmpty)
+{
+    // The remembered map goes where leaving it would have put it: Back returns to it.
+    UserDefaults& defaults = UserDefaults::standard();
+    const std::string providerId = defaults.stringForKey(TwkDocumentController::ReopenProviderIdKey);
+    const std::string mindMapId = defaults.stringForKey(TwkDocumentController::ReopenMindMapIdKey);
+    MindMapStorage* open = _controller->currentStorage();
+    if (!providerId.empty() && !mindMapId.empty() &&
+        !(open && open->isEqual(MindMapProviders::instance().getProviderById(providerId), mindMapId))) {
+        _controller->backwardStack().push(HistoryPoint(providerId, mindMapId));
+        _controller->history().addPoint(HistoryPoint(providerId, mindMapId));
+    }
+    // A first start still leaves the getting-started map in the store, once the window shows (or
+    // before a quit that comes first).
+    if (storeWasEmpty) {
+        _gettingStartedPending = true;
+        Glib::signal_idle().connect_once([this] { importPendingGettingStarted(); }, Glib::PRIORITY_LOW);
+    }
+}
+
+void TarnwickApplication::importPendingGettingStarted()
+{
+    if (!_gettingStartedPending) return;
+    _gettingStartedPending = false;
+    if (MindMapStore::existingInstance()) GettingStartedMindMapCreator::importGettingStartedMindMap();
 }
 
 void TarnwickApplication::presentError(const Error& error)
@@ -324,6 +376,7 @@ void TarnwickApplication::requestQuit()
     }
     {
         ErrorDeferral deferral(*this);
+        importPendingGettingStarted();
         releaseDocumentMindMap();
         if (_controller->applicationShouldTerminate() == TwkDocumentController::TerminateReply::Cancel) {
             // Everything is written before the quit waits for the termination processes: a session
@@ -360,6 +413,7 @@ void TarnwickApplication::saveWorkNow()
 {
     if (!_controller || _controller->isTerminated()) return;
     ErrorDeferral deferral(*this);
+    importPendingGettingStarted();
     // A dialog may be up, its caller waiting with the document in hand: the document stays, only
     // what it holds is written, as the quit would write it.
     _controller->commitEditor();

@@ -63,6 +63,8 @@ protected:
 private:
     MainWindow& singletonWindow();
     void checkInitialState();
+    void finishStartWithFiles(bool storeWasEmpty);
+    void importPendingGettingStarted();
     void showDocumentMindMap();
     void releaseDocumentMindMap();
     void reportFirstFrame();
@@ -105,5 +107,6 @@ private:
     bool _storeInUse = false;
     bool _quitFromOutside = false;
     bool _checkedInitialState = false;
+    bool _gettingStartedPending = false;
     bool _held = false;
 };

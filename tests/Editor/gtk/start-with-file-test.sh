@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# A start with a file opens the file's map at once, and leaves the rest as a start without one
+# would: a first start still puts the getting-started map in the store, and the map open at the
+# last quit is the one Back returns to.
+#   start-with-file-test.sh <tarnwick program>
+set -euo pipefail
+program=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+export TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1
+store="$XDG_DATA_HOME/Tarnwick"
+for name in First Second; do
+  cat >"$home/$name.opml" <<OPML
+<?xml version="1.0" encoding="UTF-8"?>
+<opml version="2.0"><head><title>$name</title></head><body><outline text="$name outline"/></body></opml>
+OPML
+done
+
+run() {
+  fail() { echo "FAIL: $*"; exit 1; }
+  reopen_id() {
+    python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
+import plistlib, sys
+print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
+PY
+  }
+  guid_of() { basename "$(grep -l "$1" "$store/Mind Maps/"*.twkx | head -n 1)" .twkx; }
+
+  timeout 60 "$program" "$home/First.opml" >"$home/first.log" 2>&1 || { cat "$home/first.log"; fail "the first start did not quit"; }
+  grep -q tarnwick-first-frame "$home/first.log" || fail "no frame"
+  first=$(guid_of 'First outline')
+  [ -n "$first" ] || fail "the file was not imported"
+  [ "$(reopen_id)" = "$first" ] || fail "the first start did not show the file's map"
+  grep -lq 'text="Welcome"' "$store/Mind Maps/"*.twkx || fail "the first start left no getting-started map"
+
+  timeout 60 "$program" "$home/Second.opml" >"$home/second.log" 2>&1 || fail "the second start did not quit"
+  second=$(guid_of 'Second outline')
+  [ "$(reopen_id)" = "$second" ] || fail "the second start did not show the file's map"
+  grep -q "$first" "$store/AppSupport/navigation-history.bin" || fail "the map open before is not in the history"
+  [ "$(grep -l 'text="Welcome"' "$store/Mind Maps/"*.twkx | wc -l)" = 1 ] || fail "the getting-started map was imported again"
+  echo PASS
+}
+export -f run
+export program home store
+dbus-run-session -- bash -c run
