@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the start of the built program to its first painted frame under Xvfb, as a whole
-# process: with an empty store (the getting-started map is imported and shown) and with a store of
-# 1,000 maps (nothing is reopened; the store is listed). Each run has its own HOME, XDG folders and
+# process: with an empty store (the getting-started map is imported and shown), with a store of
+# 1,000 maps (nothing is reopened; the store is listed), and with a FreeMind file of 10,000 topics
+# named on the command line (imported into an empty store and shown). Each run has its own HOME, XDG folders and
 # session bus, so it neither touches the user's maps nor hands its start to a running instance.
 #   bench/startup.sh [build-dir] [runs]
 set -euo pipefail
@@ -14,15 +15,17 @@ program="$build/bin/tarnwick"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Runs the program once in the given home and prints the milliseconds from launch to first frame.
+# Runs the program once in the given home (with the files given after it) and prints the
+# milliseconds from launch to first frame.
 measure() {
   local home=$1
+  shift
   HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
     TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1 \
-    dbus-run-session -- python3 - "$program" 2>/dev/null <<'PY'
+    dbus-run-session -- python3 - "$program" "$@" 2>/dev/null <<'PY'
 import subprocess, sys, time
 start = time.time()
-out = subprocess.run([sys.argv[1]], capture_output=True, text=True, timeout=60).stdout
+out = subprocess.run(sys.argv[1:], capture_output=True, text=True, timeout=60).stdout
 line = next((l for l in out.splitlines() if l.startswith("tarnwick-first-frame:")), None)
 if line is None:
     sys.exit("no first frame reported:\n" + out)
@@ -41,6 +44,54 @@ fill_store() {
       "$guid" "$i" "$i" >"$folder/$guid.twkx"
   done
   measure "$home" >/dev/null
+}
+
+# A FreeMind map like the benchmarks' rich map: ten themes, four to eight children a topic filled
+# breadth first to 10,000 topics, texts of 5 to 40 characters, a note on every fifth topic.
+write_freemind() {
+  python3 - "$1" <<'PY'
+import collections, html, random, sys
+random.seed(20240601)
+words = ["plan", "budget", "review", "idea", "task", "goal", "risk", "team", "launch", "draft", "notes",
+         "open", "market", "design", "test"]
+def text(low=5, high=40):
+    wanted, t = random.randint(low, high), ""
+    while len(t) < wanted:
+        t += (" " if t else "") + random.choice(words)
+    return t[:wanted]
+root = {"text": "Ten thousand topics", "children": []}
+queue = collections.deque()
+for _ in range(10):
+    theme = {"text": text(), "children": []}
+    root["children"].append(theme)
+    queue.append(theme)
+count = 11
+while count < 10000 and queue:
+    parent = queue.popleft()
+    for _ in range(random.randint(4, 8)):
+        if count >= 10000:
+            break
+        node = {"text": text(), "children": []}
+        if count % 5 == 0:
+            node["note"] = text(20, 120)
+        parent["children"].append(node)
+        queue.append(node)
+        count += 1
+out = ['<map version="1.0.1">']
+def emit(node, depth):
+    attributes = 'TEXT="%s"' % html.escape(node["text"], quote=True)
+    if depth == 1:
+        attributes += ' POSITION="%s"' % random.choice(["left", "right"])
+    out.append("<node %s>" % attributes)
+    if "note" in node:
+        out.append('<richcontent TYPE="NOTE"><html><body><p>%s</p></body></html></richcontent>' % html.escape(node["note"]))
+    for child in node["children"]:
+        emit(child, depth + 1)
+    out.append("</node>")
+emit(root, 0)
+out.append("</map>")
+open(sys.argv[1], "w").write("\n".join(out))
+PY
 }
 
 report() {
@@ -66,6 +117,15 @@ for ((r = 0; r < runs; r++)); do
   stored+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$full'")")
 done
 
+write_freemind "$work/ten-thousand.mm"
+freemind=()
+for ((r = 0; r < runs; r++)); do
+  home="$work/freemind$r"
+  mkdir -p "$home"
+  freemind+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home' '$work/ten-thousand.mm'")")
+done
+
 echo "start-up to the first painted frame (median):"
 report "empty store" "${empty[@]}"
 report "store of 1,000 maps" "${stored[@]}"
+report "FreeMind file, 10,000 topics" "${freemind[@]}"
