@@ -41,8 +41,8 @@ double peakMegabytes()
 // benchmarks' maps have them.
 std::string outlineText(size_t bytes, size_t& topics)
 {
-    static const char* const words[] = {"plan", "budget", "review", "idea", "task", "goal", "risk", "team",
-                                        "launch", "draft", "notes", "open", "market", "design", "test"};
+    static const char* const words[] = {"plan",   "budget", "review", "idea", "task",   "goal",   "risk", "team",
+                                        "launch", "draft",  "notes",  "open", "market", "design", "test"};
     std::mt19937 random(20240601);
     std::uniform_int_distribution<size_t> length(5, 40);
     std::uniform_int_distribution<size_t> pick(0, std::size(words) - 1);
@@ -104,11 +104,11 @@ int main(int argc, char** argv)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double after = peakMegabytes();
 
-    std::printf("outline: %.1f MB, %zu topics\n", static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0),
-                topics);
+    std::printf("outline: %.1f MB, %zu topics\n", static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0), topics);
     if (item) std::printf("imported in %.2f s\n", seconds);
-    else std::printf("refused in %.2f s: %s %s\n", seconds, error.localizedDescription.c_str(),
-                     error.failureReason.c_str());
+    else
+        std::printf("refused in %.2f s: %s %s\n", seconds, error.localizedDescription.c_str(),
+                    error.failureReason.c_str());
     std::printf("peak resident size: %.0f MB before the import, %.0f MB after\n", before, after);
     MindMapStore::releaseMindMapStoreInstance();
     std::error_code ec;
