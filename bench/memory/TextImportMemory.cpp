@@ -36,7 +36,7 @@ double peakMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// A tab-indented outline of about the given size: every topic has four to eight children, filled
+// A tab-indented outline of at most the given size: every topic has four to eight children, filled
 // breadth first, written depth first; texts of 5 to 40 characters of ordinary words, as the
 // benchmarks' maps have them.
 std::string outlineText(size_t bytes, size_t& topics)
@@ -67,9 +67,11 @@ std::string outlineText(size_t bytes, size_t& topics)
             continue;
         }
         --pending.back();
-        outline.append(pending.size() - 1, '\t');
-        outline += text();
-        outline += '\n';
+        std::string line(pending.size() - 1, '\t');
+        line += text();
+        line += '\n';
+        if (outline.size() + line.size() > bytes) break;
+        outline += line;
         ++topics;
         // Five levels below each top-level topic.
         if (pending.size() < 6) pending.push_back(branching(random));
