@@ -53,10 +53,12 @@ void ModelessPanelController::windowDidLoad()
     if (frame) _window->setFrame(*frame);
     else _window->center();
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    _menuTracking = center.addObserver(MenuDidBeginTrackingNotification, nullptr,
-                                       [this](const Notification&) { menuStartedTracking(); });
-    _menuAction = center.addObserver(MenuWillSendActionNotification, nullptr,
-                                     [this](const Notification&) { menuWillSendAction(); });
+    _menuTracking = center.addObserver(MenuDidBeginTrackingNotification, nullptr, [this](const Notification& n) {
+        if (!n.object || !ownsMenu(n.object)) menuStartedTracking();
+    });
+    _menuAction = center.addObserver(MenuWillSendActionNotification, nullptr, [this](const Notification& n) {
+        if (!n.object || !ownsMenu(n.object)) menuWillSendAction();
+    });
     _window->setZoomable(false);
 }
 

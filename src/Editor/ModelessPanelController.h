@@ -49,7 +49,10 @@ public:
     void windowDidResignKey() { closeWindow(); }
     void menuStartedTracking() { closeWindow(); }
     void menuWillSendAction() { closeWindow(); }
-    void windowWillClose();
+    virtual void windowWillClose();
+    // A menu of the panel's own (a mode menu of its search field) leaves it open; nullptr is any
+    // menu of the application.
+    virtual bool ownsMenu(const void* /*menu*/) const { return false; }
 
     // The defaults key a frame is saved under.
     static std::string frameDefaultsKey(const std::string& autosaveName);

@@ -1,0 +1,239 @@
+#include "explorers/LocalExplorerAdapter.h"
+
+#include "platform/DateFormatter.h"
+#include "platform/Localizer.h"
+#include "store/EditorInterface.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapStorage.h"
+#include "store/MindMapStore.h"
+#include "store/MindMapStoreFolder.h"
+
+#include <filesystem>
+
+LocalExplorerAdapter::LocalExplorerAdapter(Scheduler& scheduler, bool isExplorer, bool displayFilesGrayed)
+    : _scheduler(scheduler),
+      _searchResults(MindMapStoreRefFolder::create(localized(SearchResultsTitleKey))),
+      _isExplorer(isExplorer),
+      _displayFilesGrayed(displayFilesGrayed)
+{
+}
+
+LocalExplorerAdapter::~LocalExplorerAdapter()
+{
+    setOutlineView(nullptr);
+}
+
+void LocalExplorerAdapter::setOutlineView(MindMapOutlineView* outlineView)
+{
+    if (_outlineView == outlineView) return;
+    if (_outlineView) _outlineView->setDataSource(nullptr);
+    _outlineView = outlineView;
+    // Dragging is the widget's to offer; it asks writeItems() whether an item may go.
+    if (_outlineView) _outlineView->setDataSource(this);
+}
+
+MindMapStoreFolder* LocalExplorerAdapter::displayedRoot() const
+{
+    if (_searching) return _searchResults.get();
+    MindMapStore* store = MindMapStore::existingInstance();
+    return store ? store->rootFolder() : nullptr;
+}
+
+void LocalExplorerAdapter::setShowThumbnails(bool showThumbnails)
+{
+    if (showThumbnails == _showThumbnails) return;
+    _showThumbnails = showThumbnails;
+    cancelEditing();
+    reloadKeepingSelection();
+    if (_outlineView && !_outlineView->selectedRows().empty())
+        _outlineView->scrollRowToVisible(*_outlineView->selectedRows().begin());
+}
+
+void LocalExplorerAdapter::reloadKeepingSelection()
+{
+    if (!_outlineView) return;
+    const std::set<int64_t> selected = _outlineView->selectedRows();
+    _outlineView->reloadData();
+    _outlineView->selectRowIndexes(selected);
+}
+
+void LocalExplorerAdapter::cancelEditing()
+{
+    ++_cancelEdit;
+    if (_outlineView) _outlineView->endEditing();
+    --_cancelEdit;
+}
+
+size_t LocalExplorerAdapter::numberOfChildren(MindMapStoreItem* item)
+{
+    MindMapStoreItem* parent = item ? item : displayedRoot();
+    return parent ? parent->childCount() : 0;
+}
+
+MindMapStoreItem* LocalExplorerAdapter::child(size_t index, MindMapStoreItem* item)
+{
+    MindMapStoreItem* parent = item ? item : displayedRoot();
+    return parent ? parent->childAtIndex(index) : nullptr;
+}
+
+bool LocalExplorerAdapter::isItemExpandable(MindMapStoreItem* item)
+{
+    return item && item->isFolder();
+}
+
+bool LocalExplorerAdapter::selectionShouldChange()
+{
+    if (!_isExplorer) return true;
+    if (_blockingChange) return false;
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor ? editor->currentStorage() : nullptr;
+    if (!storage || !storage->isLocalMindMap()) return true;
+    if (editor->commitEditor()) return true;
+    // The user has been told why; the click that follows at once must not try again.
+    _blockingChange = true;
+    _blockingReset = _scheduler.performAfterDelay(
+        0.0, [this] { resetBlockingChange(); }, CommonRunLoopModes);
+    return false;
+}
+
+void LocalExplorerAdapter::resetBlockingChange()
+{
+    _blockingChange = false;
+}
+
+std::string LocalExplorerAdapter::cellIdentifier(MindMapStoreItem* item) const
+{
+    if (item && item->isFolder()) return FolderCellIdentifier;
+    return _showThumbnails ? ThumbnailMapCellIdentifier : MapCellIdentifier;
+}
+
+double LocalExplorerAdapter::rowHeight(MindMapStoreItem* item) const
+{
+    if (!item) return DefaultRowHeight;
+    if (item->isFolder()) return FolderRowHeight;
+    return _showThumbnails ? ThumbnailMapRowHeight : MapRowHeight;
+}
+
+std::string LocalExplorerAdapter::titleForItem(MindMapStoreItem* item) const
+{
+    return item ? item->singleLineTitle() : std::string();
+}
+
+std::string LocalExplorerAdapter::detailsForItem(MindMapStoreItem* item) const
+{
+    auto* map = dynamic_cast<MindMapInfoItem*>(item);
+    if (!map) return {};
+    if (_searching) return map->folderPath();
+    std::optional<MindMapInfoItem::Date> date = map->lastModified();
+    return date ? DateFormatter::shared().mediumDateShortTimeString(*date) : std::string();
+}
+
+bool LocalExplorerAdapter::isTitleDimmed(MindMapStoreItem* item) const
+{
+    return _displayFilesGrayed && item && !item->isFolder();
+}
+
+bool LocalExplorerAdapter::isDetailsDimmed(MindMapStoreItem* item) const
+{
+    return _displayFilesGrayed && item != nullptr;
+}
+
+bool LocalExplorerAdapter::isItemEditable(MindMapStoreItem* item) const
+{
+    return item && _isExplorer;
+}
+
+std::shared_ptr<const Image> LocalExplorerAdapter::cachedThumbnail(MindMapStoreItem* item) const
+{
+    if (!item) return nullptr;
+    auto* map = dynamic_cast<MindMapInfoItem*>(item);
+    if (!map) return item->thumbnail();
+    if (!_showThumbnails) return map->defaultThumbnail();
+    const std::string path = map->thumbnailFilePath();
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return nullptr;
+    return map->thumbnail();
+}
+
+std::shared_ptr<const Image> LocalExplorerAdapter::thumbnail(MindMapStoreItem* item) const
+{
+    if (!item) return nullptr;
+    auto* map = dynamic_cast<MindMapInfoItem*>(item);
+    if (map && !_showThumbnails) return map->defaultThumbnail();
+    std::shared_ptr<const Image> picture = item->thumbnail();
+    if ((!picture || picture->isNull()) && map) return map->defaultThumbnail();
+    return picture;
+}
+
+void LocalExplorerAdapter::cellEndEdit(MindMapStoreItem* item, const std::string& text)
+{
+    if (_cancelEdit > 0 || (_outlineView && _outlineView->isReloadingData())) return;
+    if (!item || text == item->title()) return;
+    if (auto* map = dynamic_cast<MindMapInfoItem*>(item)) {
+        map->setCustomTitle(text);
+        return;
+    }
+    // The store reports the new title and the rows are rebuilt: the selection stays where it was.
+    std::set<int64_t> selected;
+    if (_outlineView) selected = _outlineView->selectedRows();
+    item->setTitle(text);
+    if (_outlineView) _outlineView->selectRowIndexes(selected);
+}
+
+std::optional<std::string> LocalExplorerAdapter::writeItems(const std::vector<MindMapStoreItem*>& items)
+{
+    _dragItem.reset();
+    if (!_isExplorer || _searching || items.empty() || !items.front()) return std::nullopt;
+    _dragItem = items.front()->weak_from_this();
+    return items.front()->guid();
+}
+
+MindMapStoreItem* LocalExplorerAdapter::dragItem() const
+{
+    return _dragItem.lock().get();
+}
+
+LocalExplorerAdapter::DropTarget LocalExplorerAdapter::validateDrop(MindMapStoreItem* item, int64_t childIndex,
+                                                                    bool fromThisOutline) const
+{
+    DropTarget refused;
+    MindMapStoreItem* dragged = dragItem();
+    MindMapStoreFolder* root = displayedRoot();
+    if (!fromThisOutline || !dragged || !root || _searching) return refused;
+    MindMapStoreItem* targetItem = item ? item : root;
+    if (targetItem == dragged) return refused;
+    // A drop onto a map row has nowhere to go.
+    if (childIndex < 0 && !targetItem->isFolder()) return refused;
+    MindMapStoreFolder* targetFolder =
+        targetItem->isFolder() ? static_cast<MindMapStoreFolder*>(targetItem) : targetItem->parent();
+    if (!targetFolder) return refused;
+    int64_t index = childIndex;
+    if (!item && childIndex < 0) index = static_cast<int64_t>(root->childCount());
+    // A folder never goes into itself or anything inside it.
+    if (dragged->isFolder() && targetFolder->isDescendantOf(static_cast<MindMapStoreFolder*>(dragged))) return refused;
+    if (dragged->parent() == targetFolder) {
+        const int64_t place = dragged->indexInParent();
+        if (place == index || place == index - 1) return refused;
+    }
+    return {DragOperationMove, targetFolder, index};
+}
+
+bool LocalExplorerAdapter::acceptDrop(const std::string& payload, MindMapStoreItem* item, int64_t childIndex)
+{
+    MindMapStoreItem* dragged = dragItem();
+    // The payload must name the item this outline is dragging, and that item must still be in
+    // the store: a stale or foreign GUID moves nothing.
+    if (!dragged || payload.empty() || payload != dragged->guid()) return false;
+    MindMapStore* store = MindMapStore::existingInstance();
+    if (!store) return false;
+    MindMapStoreItem* named = dragged->isFolder() ? static_cast<MindMapStoreItem*>(store->folderByGuid(payload))
+                                                  : static_cast<MindMapStoreItem*>(store->mindMapByGuid(payload));
+    if (named != dragged) return false;
+    const DropTarget target = validateDrop(item, childIndex, true);
+    if (target.operation != DragOperationMove) return false;
+    std::shared_ptr<MindMapStoreItem> keep = dragged->shared_from_this();
+    dragged->moveToParent(target.folder, target.index);
+    if (_outlineView) _outlineView->expandItem(target.folder);
+    _dragItem.reset();
+    return true;
+}
