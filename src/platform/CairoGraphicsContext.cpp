@@ -187,15 +187,16 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
     setSource(_cr, style.color);
     const double phase = std::isfinite(style.dashPhase) ? style.dashPhase : 0;
     std::vector<StrokePiece> pieces;
-    if (cutsStrokes() && cutStrokeToArea(path, strokeArea(path), dashed, backendTransform(), pieces)) {
+    if (dashed && cutsStrokes() && cutDashedStrokeToArea(path, strokeArea(path), backendTransform(), pieces)) {
         // The pieces are what shows of the path; each starts its dashes where the path had them.
+        // A solid line costs what the clip shows of it anyway: it is never cut, and so drawn to
+        // the pixel as it always was.
         for (StrokePiece& piece : pieces) {
             piece.path.setLineWidth(path.lineWidth());
             piece.path.setLineJoinStyle(path.lineJoinStyle());
             cairo_new_path(_cr);
             piece.path.addToCairo(_cr);
-            cairo_set_dash(_cr, dashed ? style.dash.data() : nullptr, dashed ? int(style.dash.size()) : 0,
-                           phase + piece.dashPhase);
+            cairo_set_dash(_cr, style.dash.data(), int(style.dash.size()), phase + piece.dashPhase);
             cairo_stroke(_cr);
         }
     } else {

@@ -55,7 +55,7 @@ public:
 private:
     bool isDrawable(const BezierPath& path) const;
     bool isDrawable(const Rect& rect) const;
-    // Whether strokes are cut down to what shows inside the clip.
+    // Whether dashed strokes are cut down to what shows inside the clip.
     bool cutsStrokes() const;
     // The clip's extents in user space, grown by all a stroke of the path may reach beyond it.
     Rect strokeArea(const BezierPath& path) const;

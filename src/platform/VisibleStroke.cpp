@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 namespace {
 
@@ -25,16 +24,6 @@ bool inside(const Rect& inner, const Rect& outer)
 {
     return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() && inner.minY() >= outer.minY() &&
         inner.maxY() <= outer.maxY();
-}
-
-Rect boundsOf(std::initializer_list<Point> points)
-{
-    double x0 = points.begin()->x, x1 = x0, y0 = points.begin()->y, y1 = y0;
-    for (Point p : points) {
-        x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
-    }
-    return {x0, y0, x1 - x0, y1 - y0};
 }
 
 // The part of the line from a to b inside the area, as parameters 0 <= t0 <= t1 <= 1 along it
@@ -66,15 +55,15 @@ Point along(Point a, Point b, double t)
     return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
 }
 
-// Collects the runs of one cut path; a solid stroke puts them all into one piece, a dashed one
-// gives every run its own phase (runs of the same phase share a piece).
+// Collects the runs of one cut path, each starting its dashes where the whole path has them there;
+// runs of the same phase (and subpaths kept whole, of phase 0) share a piece.
 class PieceCollector {
 public:
-    PieceCollector(bool dashed, std::vector<StrokePiece>& pieces) : _dashed(dashed), _pieces(pieces) {}
+    explicit PieceCollector(std::vector<StrokePiece>& pieces) : _pieces(pieces) {}
 
     BezierPath& startRun(Point at, double phase)
     {
-        BezierPath& path = pieceFor(_dashed ? phase : 0).path;
+        BezierPath& path = pieceFor(phase).path;
         path.moveTo(at);
         return path;
     }
@@ -109,7 +98,6 @@ private:
         return _pieces.back();
     }
 
-    bool _dashed;
     std::vector<StrokePiece>& _pieces;
 };
 
@@ -128,14 +116,14 @@ double dashedLineLength(Point a, Point b, const AffineTransform& t)
     return std::hypot(ux, uy);
 }
 
-bool cutStrokeToArea(const BezierPath& path, const Rect& area, bool dashed, const AffineTransform& userToDevice,
-                     std::vector<StrokePiece>& pieces)
+bool cutDashedStrokeToArea(const BezierPath& path, const Rect& area, const AffineTransform& userToDevice,
+                           std::vector<StrokePiece>& pieces)
 {
     pieces.clear();
     if (path.isEmpty() || inside(path.controlPointBounds(), area)) return false;
 
     const std::vector<Element>& elements = path.elements();
-    PieceCollector collector(dashed, pieces);
+    PieceCollector collector(pieces);
     bool cut = false;
     size_t begin = 0;
     while (begin < elements.size()) {
@@ -160,7 +148,7 @@ bool cutStrokeToArea(const BezierPath& path, const Rect& area, bool dashed, cons
         const Rect bounds(low.x, low.y, high.x - low.x, high.y - low.y);
         if (!meets(bounds, area)) {
             cut = true;
-        } else if (inside(bounds, area) || closed || (dashed && curved)) {
+        } else if (inside(bounds, area) || closed || curved) {
             collector.appendWhole(elements, begin, end);
         } else {
             cut = true;
@@ -169,19 +157,8 @@ bool cutStrokeToArea(const BezierPath& path, const Rect& area, bool dashed, cons
             BezierPath* run = nullptr;
             for (size_t i = begin + 1; i < end; ++i) {
                 const Element& e = elements[i];
-                if (e.type == ElementType::CurveTo) {
-                    // Only a solid stroke gets here with a curve: no length is needed.
-                    if (meets(boundsOf({current, e.points[0], e.points[1], e.points[2]}), area)) {
-                        if (!run) run = &collector.startRun(current, 0);
-                        run->curveTo(e.points[2], e.points[0], e.points[1]);
-                    } else {
-                        run = nullptr;
-                    }
-                    current = e.points[2];
-                    continue;
-                }
                 const Point next = e.points[0];
-                const double segment = dashed ? dashedLineLength(current, next, userToDevice) : 0;
+                const double segment = dashedLineLength(current, next, userToDevice);
                 double t0, t1;
                 if (!clipLine(current, next, area, t0, t1)) {
                     run = nullptr;
