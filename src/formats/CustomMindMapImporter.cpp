@@ -4,6 +4,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/StrictNodeLayouter.h"
+#include "platform/Localizer.h"
 #include "platform/NumberText.h"
 
 #include <cstring>
@@ -75,7 +76,13 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
         parseError.failureReason = "offset " + formatInteger(static_cast<int64_t>(parsed.offset));
         return setError(error, std::move(parseError));
     }
-    if (!handleRootElement(_document.document_element())) return false;
+    if (!handleRootElement(_document.document_element())) {
+        // Well-formed, but not this format: say what the document is instead.
+        const char* root = _document.document_element().name();
+        return setError(error,
+                        MakeAppError(ForeignDocumentErrorCode, localized("map_import_error"),
+                                     localizedFormat("map_import_foreign_root_reason", {root})));
+    }
     // The document is no longer needed; a large one should not stay while the map is laid out.
     _document.reset();
 

@@ -18,10 +18,13 @@ class CustomMindMapImporter : public MindMapFilerBase {
 public:
     explicit CustomMindMapImporter(MindMap& mindMap);
 
+    // The code of a well-formed document that is not of the format.
+    static constexpr int64_t ForeignDocumentErrorCode = 42;
+
     // Fills an empty map. false for empty data or a map that already has topics; false with the
-    // XML parser's error for data that is not well-formed XML; false without an error when the
-    // document is not of the format. On failure the map keeps whatever was read; the caller's
-    // loading clears it.
+    // XML parser's error (what it found and at which offset) for data that is not well-formed XML;
+    // false with an error that names the document's root element when the document is not of the
+    // format. On failure the map keeps whatever was read; the caller's loading clears it.
     bool importMindMapFromData(const MindMapData& data, Error* error = nullptr);
 
     // Where new topics are made (the layout places them afterwards).

@@ -8,6 +8,7 @@
 #include "formats/MindMapConverter.h"
 #include "formats/OpmlMindMapImporter.h"
 #include "formats/TwkxMindMapReader.h"
+#include "platform/Localizer.h"
 
 #include "support/TempDir.h"
 
@@ -248,7 +249,9 @@ struct BadCase {
     const char* name;
     MindMapReadFormat format;
     std::string_view document;
-    bool parserError;
+    // What the error says: nothing (""), the parser's finding ("parser") or the document's root
+    // element for a well-formed document that holds no map of the format.
+    const char* says;
 
     friend void PrintTo(const BadCase& value, std::ostream* out) { *out << value.name; }
 };
@@ -262,24 +265,28 @@ TEST_P(XmlBadInput, FailsAndLeavesTheMapEmpty)
     EXPECT_FALSE(readAs(map, GetParam().document, GetParam().format, &error));
     EXPECT_TRUE(map.isEmpty());
     EXPECT_FALSE(map.enabled());
-    if (GetParam().parserError) {
+    const std::string_view says = GetParam().says;
+    if (says == "parser") {
         EXPECT_EQ(error.domain, TwkxMindMapReader::XmlErrorDomain);
         EXPECT_FALSE(error.localizedDescription.empty());
-    } else {
+        EXPECT_TRUE(error.failureReason.starts_with("offset ")) << error.failureReason;
+    } else if (says.empty()) {
         EXPECT_TRUE(error.isEmpty()) << error.localizedDescription;
+    } else {
+        EXPECT_EQ(error.failureReason, localizedFormat("map_import_foreign_root_reason", {std::string(says)}));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Documents, XmlBadInput,
-                         ::testing::Values(BadCase{"Empty", Opml, "", false},
-                                           BadCase{"OpmlWithoutBody", Opml,
-                                                   "<opml version=\"1.0\"><head><title>t</title></head></opml>", false},
-                                           BadCase{"FreemindWrongRoot", FreeMind,
-                                                   "<opml><body><outline text=\"A\"/></body></opml>", false},
-                                           BadCase{"OpmlTruncated", Opml, "<opml><body><outline text=\"A\">", true},
-                                           BadCase{"FreemindTruncated", FreeMind, "<map><node TEXT=\"A", true},
-                                           BadCase{"OpmlCommentOnly", Opml, "<!-- nothing -->", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Documents, XmlBadInput,
+    ::testing::Values(BadCase{"Empty", Opml, "", ""},
+                      BadCase{"OpmlWithoutBody", Opml, "<opml version=\"1.0\"><head><title>t</title></head></opml>",
+                              "opml"},
+                      BadCase{"FreemindWrongRoot", FreeMind, "<opml><body><outline text=\"A\"/></body></opml>", "opml"},
+                      BadCase{"OpmlTruncated", Opml, "<opml><body><outline text=\"A\">", "parser"},
+                      BadCase{"FreemindTruncated", FreeMind, "<map><node TEXT=\"A", "parser"},
+                      BadCase{"OpmlCommentOnly", Opml, "<!-- nothing -->", "parser"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(XmlBadInputMap, MapWithTopicsIsRefused)
 {
