@@ -1,6 +1,8 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMapSearchData.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "MindMaps/ParentRelation.h"
+#include "MindMaps/RelationStyle.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
@@ -8,9 +10,14 @@
 #include "platform/UserDefaults.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
+#include "support/PixelProbe.h"
 #include "support/RecordingGraphicsContext.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
 
 using namespace maptest;
 using Kind = RecordingGraphicsContext::Kind;
@@ -196,6 +203,59 @@ TEST_F(MapPainterTest, ZeroClipClipsNothing)
     const auto clips = context.entriesOfKind(Kind::Clip);
     ASSERT_EQ(1u, clips.size());
     EXPECT_EQ(Rect(10, 20, 300, 200), clips[0]->rect);
+}
+
+// The canvas repaints only what it shows: whatever is left out or cut for a clip, the clip shows
+// what a picture of the whole map shows there, and painting the same map again draws the same.
+TEST_F(MapPainterTest, AClippedRepaintShowsInsideItsClipWhatTheWholeMapShows)
+{
+    useColors(Color::white(), Color(0, 0, 0, 0.4));
+    a1->assureHullStyle();
+    // Lines running far beyond the window: a dashed line to a distant topic and a cross link to it.
+    MindMapNode* far = addTopic(map, a1b, Point{900, 6000}, "far");
+    far->parentRelation()->style()->setLineStyle(4);
+    map.internalAddCrossLinkFromSource(a1a, far);
+    map.validateElementStates();
+    selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+
+    const AffineTransform transform{1.5, 0, 0, 1.5, 40.5, 120.25};
+    auto paint = [&](const Rect& clip) {
+        auto image = std::make_unique<Image>(800, 600);
+        const CairoContext cr(cairo_create(image->surface()));
+        CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Screen);
+        cairoContext.concat(transform);
+        EXPECT_TRUE(MindMapPainter::paintMindMap(cairoContext, *selection, PaintFlagDesigning, clip));
+        cairo_surface_flush(image->surface());
+        return image;
+    };
+    const auto whole = paint(Rect());
+    const Rect clip(250, 30, 240, 160); // through the hull, across the long lines
+    const auto clipped = paint(clip);
+    // Shadows of what lies just outside a clip fall into it only in the whole picture: the editor
+    // grows its clip for them, and only its view is compared.
+    const Rect device = insetRect(transform.apply(clip), 15, 15);
+    int largest = 0, differing = 0, inked = 0;
+    for (int y = int(device.minY()); y < int(device.maxY()); ++y)
+        for (int x = int(device.minX()); x < int(device.maxX()); ++x) {
+            const Rgb p = pixelAt(whole->surface(), x, y), q = pixelAt(clipped->surface(), x, y);
+            const int d = std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+            largest = std::max(largest, d);
+            differing += d > 2;
+            inked += !(p == Rgb{0, 0, 0}); // the image starts clear; the map fills its background
+        }
+    EXPECT_GT(inked, 0);
+    // Dashed lines cut anew end a hair off; the shadow is blurred on a grid set by what it covers.
+    EXPECT_LE(largest, 20);
+    EXPECT_LE(differing, inked / 500);
+
+    // Again, with every kept text and hull colour in place: the very same picture.
+    const auto again = paint(clip);
+    EXPECT_EQ(0,
+              std::memcmp(cairo_image_surface_get_data(clipped->surface()),
+                          cairo_image_surface_get_data(again->surface()),
+                          size_t(cairo_image_surface_get_stride(again->surface())) * 600));
+    // Outside the clip the repaint draws nothing.
+    EXPECT_EQ((Rgb{0, 0, 0}), pixelAt(clipped->surface(), 5, 5));
 }
 
 TEST_F(MapPainterTest, FailedContextIsReported)
