@@ -9,6 +9,7 @@
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "formats/TwkxMindMapWriter.h"
+#include "platform/UndoManager.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +137,25 @@ TEST_F(WideBranchStyling, EveryBuiltInSheetStylesSiblingsAsBefore)
                 << styles.substr(0, 600);
         }
     }
+}
+
+// A central theme of 10,000 children: reading the map back and undoing a change give every topic
+// the style it had.
+TEST_F(WideBranchStyling, TenThousandChildrenLoadAndUndoWithTheirStyles)
+{
+    MindMap map;
+    buildWideMap(map, "system.bright-palette", 10000);
+    const std::string styles = stylesOf(map);
+    ASSERT_EQ(map.nodes().size(), 10003u);
+
+    MindMap loaded;
+    ASSERT_TRUE(loaded.readFromData(TwkxMindMapWriter::writeMindMap(map), "", int32_t(MindMapReadFormat::Native)));
+    EXPECT_EQ(stylesOf(loaded), styles);
+
+    map.undoManager()->removeAllActions();
+    ASSERT_NE(map.pushStateToUndoManager("undoable_op_edit_text"), nullptr);
+    map.centralThemes().front()->children()[5000]->setPaletteInfo(3);
+    map.centralThemes().front()->children()[5000]->setText("changed");
+    map.undoManager()->undo();
+    EXPECT_EQ(stylesOf(map), styles);
 }
