@@ -211,6 +211,8 @@ void LocalMindMapExplorer::outlineSelectionDidChange()
 void LocalMindMapExplorer::selectionDidChange()
 {
     if (explorerMode() != MainExplorerMode || !active()) return;
+    // Rows rebuilt under the selection move it; the open map is selected again afterwards.
+    if (_filterLock != 0 || _outlineView.isReloadingData()) return;
     EditorInterface* editor = EditorInterfaceInstance();
     if (!editor) return;
     ++_selectionIsChanging;

@@ -31,11 +31,14 @@ void MindMapOutlineView::reloadData()
     _deferredReload.cancel();
     // An edit's row may show another item afterwards: the edit ends without taking its text.
     if (_editedRow >= 0) endEditing();
+    // The selection stays with its items wherever they are shown now.
+    std::vector<std::weak_ptr<MindMapStoreItem>> selected;
+    for (int64_t row : _selectedRows) selected.push_back(_rows[static_cast<size_t>(row)].item);
     rebuildRows();
     std::set<int64_t> kept;
-    for (int64_t row : _selectedRows)
-        if (row < numberOfRows()) kept.insert(row);
-    const bool selectionLost = kept != _selectedRows;
+    for (const auto& item : selected)
+        if (int64_t row = rowForItem(item.lock().get()); row >= 0) kept.insert(row);
+    const bool selectionLost = kept.size() != selected.size();
     _selectedRows = std::move(kept);
     if (_listener) _listener->outlineReloaded();
     --_reloading;

@@ -10,7 +10,14 @@ MindMapSearchField::MindMapSearchField() : _searchMenu(std::make_shared<Menu>())
     searchModeChanged();
 }
 
-MindMapSearchField::~MindMapSearchField() = default;
+MindMapSearchField::~MindMapSearchField()
+{
+    // The owner must not keep a field that is gone.
+    if (MindMapSearchFieldTarget* target = _target) {
+        _target = nullptr;
+        target->setSearchBar(nullptr);
+    }
+}
 
 std::string MindMapSearchField::scopeText(bool fullTextSearch)
 {

@@ -1,0 +1,396 @@
+#include "LocalExplorerTestSupport.h"
+
+#include "Editor/SegmentedControlItem.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "store/MindMapProvider.h"
+
+using namespace explorertest;
+
+namespace {
+
+class NamedItem : public ValidatedUserInterfaceItem {
+public:
+    explicit NamedItem(std::string action, std::any value = {}) : _action(std::move(action)), _value(std::move(value))
+    {
+    }
+    std::string action() const override { return _action; }
+    std::any representedValue() const override { return _value; }
+
+private:
+    std::string _action;
+    std::any _value;
+};
+
+// A provider of another kind, for the copy-to-cloud menu.
+class CloudProvider : public MindMapProvider {
+public:
+    explicit CloudProvider(bool enabled) : MindMapProvider(MindMapProviderDropbox), _enabled(enabled) {}
+    std::string title() const override { return "Dropbox"; }
+    bool enabled() const override { return _enabled; }
+
+private:
+    bool _enabled;
+};
+
+TEST_F(LocalExplorerTest, TheTreeShowsFoldersCollapsedAndExpandsToAnOpenedMap)
+{
+    makeExplorer();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Work", "Alpha", "Delta"}));
+    // A map switched to elsewhere is shown: its folders open.
+    controller->openLocalMindMapOnGuid(GuidGamma);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Work", "  Deep", "    Gamma", "  Beta", "Alpha", "Delta"}));
+    EXPECT_EQ(selectedTitle(), "Gamma");
+}
+
+TEST_F(LocalExplorerTest, ClickingAMapOpensItAndTheOpenMapStaysSelected)
+{
+    makeExplorer();
+    ASSERT_TRUE(click(map(GuidAlpha)));
+    EXPECT_EQ(openId(), GuidAlpha);
+    EXPECT_EQ(selectedTitle(), "Alpha");
+    // A folder changes nothing in the editor.
+    ASSERT_TRUE(click(work));
+    EXPECT_EQ(openId(), GuidAlpha);
+    EXPECT_EQ(selectedTitle(), "Work");
+    // Another map switched to elsewhere takes the selection.
+    controller->openLocalMindMapOnGuid(GuidDelta);
+    EXPECT_EQ(selectedTitle(), "Delta");
+    // Nothing selected while a local map is open: the editor shows no map.
+    outline().userSelectRowIndexes({});
+    EXPECT_EQ(openId(), "");
+}
+
+TEST_F(LocalExplorerTest, OnlyTheActiveMainExplorerOpensMaps)
+{
+    makeExplorer(MoveToFolderExplorerMode);
+    click(map(GuidAlpha));
+    EXPECT_EQ(openId(), "");
+    makeExplorer();
+    explorer->setActive(false);
+    click(map(GuidAlpha));
+    EXPECT_EQ(openId(), "");
+}
+
+TEST_F(LocalExplorerTest, AFilterShowsMatchesAndAMapSwitchElsewhereCancelsIt)
+{
+    makeExplorer();
+    MindMapSearchField field;
+    explorer->setSearchBar(&field);
+    field.textChangedByUser("amm");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Gamma"}));
+    EXPECT_EQ(explorer->adapter().searchResults().title(), localized("map_list_search_results"));
+    EXPECT_EQ(explorer->adapter().detailsForItem(map(GuidGamma)), "/Work/Deep");
+    // Clicking a result opens it and keeps the results.
+    click(map(GuidGamma));
+    EXPECT_EQ(openId(), GuidGamma);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Gamma"}));
+    // Full text finds what only a topic says.
+    field.textChangedByUser("banana");
+    EXPECT_TRUE(rows().empty());
+    field.setFullTextSearch(true);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"Beta"}));
+    controller->openLocalMindMapOnGuid(GuidAlpha);
+    EXPECT_EQ(field.text(), "");
+    EXPECT_FALSE(explorer->adapter().isSearching());
+    EXPECT_EQ(selectedTitle(), "Alpha");
+    // Without the search the details are the date of the last change.
+    EXPECT_NE(explorer->adapter().detailsForItem(map(GuidAlpha)), "/");
+    EXPECT_EQ(explorer->adapter().detailsForItem(work), "");
+}
+
+TEST_F(LocalExplorerTest, RowHeightsFollowTheKindAndTheThumbnails)
+{
+    makeExplorer();
+    LocalExplorerAdapter& adapter = explorer->adapter();
+    const struct {
+        bool thumbnails;
+        MindMapStoreItem* item;
+        double height;
+        std::string cell;
+    } cases[] = {
+        {true, work, 18.0, "FileListAdapterFolderView"},  {true, map(GuidAlpha), 73.0, "LocalAdapterTNMapView"},
+        {false, work, 18.0, "FileListAdapterFolderView"}, {false, map(GuidAlpha), 31.0, "LocalAdapterMapView"},
+        {false, nullptr, 31.0, "LocalAdapterMapView"},
+    };
+    for (const auto& c : cases) {
+        explorer->setShowThumbnails(c.thumbnails);
+        EXPECT_EQ(adapter.rowHeight(c.item), c.height);
+        EXPECT_EQ(adapter.cellIdentifier(c.item), c.cell);
+    }
+}
+
+TEST_F(LocalExplorerTest, ThumbnailsAreOnUntilTurnedOffAndTheChoiceIsRemembered)
+{
+    EXPECT_TRUE(makeExplorer().showThumbnails());
+    explorer->toggleShowThumbnails();
+    EXPECT_FALSE(explorer->showThumbnails());
+    EXPECT_TRUE(UserDefaults::standard().hasUserValue("LocalExplorer.ShowThumbnails"));
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("LocalExplorer.ShowThumbnails"));
+    EXPECT_FALSE(makeExplorer().showThumbnails());
+    // A folder pick never shows thumbnails.
+    UserDefaults::standard().setBool("LocalExplorer.ShowThumbnails", true);
+    EXPECT_FALSE(makeExplorer(CopyToFolderExplorerMode).showThumbnails());
+}
+
+TEST_F(LocalExplorerTest, TheContextMenuListsEveryCommandInOrder)
+{
+    makeExplorer();
+    std::shared_ptr<Menu> menu = explorer->menuForEvent();
+    ASSERT_TRUE(menu);
+    std::vector<std::string> entries;
+    for (const auto& item : menu->items())
+        entries.push_back(item->isSeparatorItem() ? "-" : item->title() + " " + item->action());
+    const auto entry = [](const char* key, const char* action) { return localized(key) + " " + action; };
+    EXPECT_EQ(entries,
+              (std::vector<std::string>{
+                  entry("map_list_add_map", "newDocument:"),
+                  entry("map_list_clone_map_condensed", "duplicate:"),
+                  entry("map_list_add_folder", "addFolder:"),
+                  "-",
+                  entry("map_list_rename", "rename:"),
+                  entry("map_list_copy_to_cloud", "canCopyToCloud:"),
+                  entry("map_list_delete", "deleteItem:"),
+                  "-",
+                  entry("map_list_import", "importDocument:"),
+                  entry("action_import_pdf_bookmarks", "importPdf:"),
+                  entry("action_import_export_local_store", "invokeImportMindMapStore:"),
+                  entry("action_empty_trash", "emptyRecycleBin:"),
+                  "-",
+                  entry("explorer_hide_thumbnails", "toggleShowThumbnails:"),
+              }));
+    explorer->toggleShowThumbnails();
+    EXPECT_EQ(explorer->menuForEvent()->items().back()->title(), localized("explorer_show_thumbnails"));
+    // With no other cloud connected the copy menu says so in one disabled item.
+    Menu* clouds = menu->items()[5]->submenu();
+    ASSERT_TRUE(clouds);
+    ASSERT_EQ(clouds->items().size(), 1u);
+    EXPECT_EQ(clouds->items()[0]->title(), localized("no_additional_clouds_enabled_message"));
+    EXPECT_FALSE(clouds->items()[0]->isEnabled());
+    EXPECT_FALSE(makeExplorer(LinkMindMapExplorerMode).menuForEvent());
+}
+
+TEST_F(LocalExplorerTest, TheCopyMenuOffersEveryOtherEnabledProvider)
+{
+    auto on = std::make_shared<CloudProvider>(true);
+    auto off = std::make_shared<CloudProvider>(false);
+    MindMapProviders::instance().registerProvider(on);
+    MindMapProviders::instance().registerProvider(off);
+    makeExplorer();
+    Menu menu;
+    explorer->updateCloudMenu(menu);
+    MindMapProviders::instance().unregisterProvider(on.get());
+    MindMapProviders::instance().unregisterProvider(off.get());
+    ASSERT_EQ(menu.items().size(), 1u);
+    EXPECT_EQ(menu.items()[0]->title(), "Copy to Dropbox");
+    EXPECT_EQ(std::any_cast<MindMapProvider*>(menu.items()[0]->representedValue()), on.get());
+}
+
+TEST_F(LocalExplorerTest, ValidationFollowsTheSelectionAndOnlyTheMainExplorerEnables)
+{
+    makeExplorer();
+    const auto enabled = [this](const char* action) {
+        return explorer->validateUserInterfaceItem(NamedItem(action)).enabled;
+    };
+    const struct {
+        const char* action;
+        bool nothing, folder, map;
+    } cases[] = {
+        {"newDocument:", true, true, true},
+        {"addFolder:", true, true, true},
+        {"importDocument:", true, true, true},
+        {"importPdf:", true, true, true},
+        {"toggleShowThumbnails:", true, true, true},
+        {"rename:", false, true, true},
+        {"deleteItem:", false, true, true},
+        {"duplicate:", false, false, true},
+        {"canCopyToCloud:", false, false, true},
+        {"emptyRecycleBin:", false, false, false},
+        {"paste:", false, false, false},
+    };
+    for (const auto& c : cases) {
+        outline().deselectAll();
+        EXPECT_EQ(enabled(c.action), c.nothing) << c.action;
+        click(work);
+        EXPECT_EQ(enabled(c.action), c.folder) << c.action;
+        click(map(GuidAlpha));
+        EXPECT_EQ(enabled(c.action), c.map) << c.action;
+    }
+    map(GuidDelta)->setParent(store->assureRecycleBin());
+    EXPECT_TRUE(enabled("emptyRecycleBin:"));
+    makeExplorer(MoveToFolderExplorerMode);
+    EXPECT_FALSE(enabled("newDocument:"));
+}
+
+TEST_F(LocalExplorerTest, TheToolbarStripHasItsThreeSegmentsOnlyInTheMainExplorer)
+{
+    makeExplorer();
+    ASSERT_TRUE(explorer->toolbar());
+    SegmentedControl& control = explorer->toolbar()->segmentedControl();
+    ASSERT_EQ(control.segmentCount(), 3u);
+    EXPECT_EQ(control.segment(0).image, "page_white");
+    EXPECT_EQ(control.segment(1).image, "delete");
+    EXPECT_EQ(control.segment(2).image, "cloud_16");
+    ASSERT_TRUE(control.menu(0));
+    EXPECT_EQ(control.menu(0)->items().size(), 3u);
+    explorer->windowDidUpdate();
+    EXPECT_TRUE(control.isEnabled(0));
+    EXPECT_FALSE(control.isEnabled(1));
+    click(map(GuidAlpha));
+    explorer->windowDidUpdate();
+    EXPECT_TRUE(control.isEnabled(1));
+    EXPECT_FALSE(makeExplorer(LinkMindMapExplorerMode).toolbar());
+}
+
+TEST_F(LocalExplorerTest, NewMapsAndFoldersGoWhereTheSelectionIs)
+{
+    makeExplorer();
+    EXPECT_EQ(explorer->getSelectedFolder(), store->rootFolder());
+    click(work);
+    EXPECT_EQ(explorer->getSelectedFolder(), work);
+    controller->openLocalMindMapOnGuid(GuidGamma);
+    EXPECT_EQ(explorer->getSelectedFolder(), deep);
+    explorer->newDocument();
+    MindMapStorage* storage = controller->currentStorage();
+    ASSERT_TRUE(storage);
+    EXPECT_EQ(map(storage->id())->parent(), deep);
+    EXPECT_EQ(selectedTitle(), "New Mind Map");
+    // A new folder is named in place.
+    explorer->addFolder();
+    MindMapStoreItem* folder = explorer->selectedItem();
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(folder->isFolder());
+    EXPECT_EQ(folder->parent(), deep);
+    EXPECT_EQ(folder->title(), localized("map_list_default_folder_name"));
+    EXPECT_EQ(outline().editedRow(), outline().rowForItem(folder));
+    explorer->adapter().cellEndEdit(folder, "Plans");
+    EXPECT_EQ(folder->title(), "Plans");
+    EXPECT_EQ(selectedTitle(), "Plans");
+}
+
+TEST_F(LocalExplorerTest, RenamingInPlaceTakesOnlyAChangedTextAndNeverWhileCancelling)
+{
+    makeExplorer();
+    click(map(GuidAlpha));
+    explorer->rename();
+    EXPECT_EQ(outline().editedRow(), outline().rowForItem(map(GuidAlpha)));
+    explorer->adapter().cellEndEdit(map(GuidAlpha), "Apples");
+    EXPECT_EQ(map(GuidAlpha)->title(), "Apples");
+    explorer->adapter().cellEndEdit(work, "Work");
+    EXPECT_EQ(work->title(), "Work");
+    // Ending an edit by cancelling (a reload, a new filter) keeps the old title.
+    explorer->rename();
+    explorer->adapter().cancelEditing();
+    EXPECT_FALSE(outline().isEditing());
+    EXPECT_FALSE(explorer->adapter().isItemEditable(nullptr));
+    makeExplorer(LinkMindMapExplorerMode);
+    EXPECT_FALSE(explorer->adapter().isItemEditable(work));
+}
+
+TEST_F(LocalExplorerTest, DuplicatingCommitsAndOpensTheCopyBesideTheMap)
+{
+    makeExplorer();
+    click(map(GuidBeta) ? work : nullptr);
+    controller->openLocalMindMapOnGuid(GuidBeta);
+    explorer->duplicate();
+    MindMapStorage* storage = controller->currentStorage();
+    ASSERT_TRUE(storage);
+    EXPECT_NE(storage->id(), GuidBeta);
+    EXPECT_EQ(map(storage->id())->parent(), work);
+    EXPECT_EQ(map(storage->id())->indexInParent(), map(GuidBeta)->indexInParent() + 1);
+}
+
+TEST_F(LocalExplorerTest, BrowserPicksFollowTheMode)
+{
+    const struct {
+        int32_t mode;
+        std::string selectMap;
+        bool selectFolder;
+        std::string pick;
+    } cases[] = {
+        {CopyToFolderExplorerMode, "", false, MindMapStore::RootFolderGuid},
+        {MoveToFolderExplorerMode, GuidBeta, false, "work"},
+        {MoveToFolderExplorerMode, "", true, "work"},
+        {LinkMindMapExplorerMode, GuidBeta, false, GuidBeta},
+        {LinkMindMapExplorerMode, "", true, ""},
+        {LinkCloudDocumentExplorerMode, GuidBeta, false, ""},
+        {MainExplorerMode, GuidBeta, false, ""},
+    };
+    for (const auto& c : cases) {
+        makeExplorer(c.mode);
+        if (!c.selectMap.empty()) explorer->setInitialSelection(c.selectMap);
+        if (c.selectFolder) click(work);
+        std::optional<std::string> pick = explorer->selectedBrowserItem();
+        const std::string expected = c.pick == "work" ? work->guid() : c.pick;
+        EXPECT_EQ(pick.value_or(""), expected) << c.mode;
+        if (pick)
+            EXPECT_EQ(explorer->selectedBrowserItemTitle().value_or(""),
+                      (c.pick == "work"         ? work
+                           : c.pick == GuidBeta ? static_cast<MindMapStoreItem*>(map(GuidBeta))
+                                                : store->rootFolder())
+                          ->singleLineTitle());
+    }
+}
+
+TEST_F(LocalExplorerTest, ADoubleClickEndsAFolderOrMapPickAndElseOpensTheFolder)
+{
+    struct Delegate : MindMapBrowserDelegate {
+        void endBrowserWithSelection(const std::string& selection) override { ended.push_back(selection); }
+        std::vector<std::string> ended;
+    } delegate;
+    makeExplorer(MoveToFolderExplorerMode).setBrowserDelegate(&delegate);
+    click(work);
+    explorer->outlineDoubleClicked();
+    makeExplorer(LinkMindMapExplorerMode).setBrowserDelegate(&delegate);
+    click(work);
+    explorer->outlineDoubleClicked();
+    EXPECT_TRUE(outline().isItemExpanded(work));
+    click(map(GuidBeta));
+    explorer->outlineDoubleClicked();
+    EXPECT_EQ(delegate.ended, (std::vector<std::string>{work->guid(), GuidBeta}));
+}
+
+TEST_F(LocalExplorerTest, AFailedCommitRefusesTheSelectionChangeForOneTurn)
+{
+    makeExplorer();
+    click(map(GuidAlpha));
+    ASSERT_EQ(openId(), GuidAlpha);
+    // The map's file cannot be replaced: its folder is gone from under it.
+    controller->singletonDocument()->mindMap()->setCustomTitle("Changed");
+    const std::string documents = store->documentsDirectory();
+    std::filesystem::rename(documents, documents + ".away");
+    EXPECT_FALSE(click(map(GuidDelta)));
+    EXPECT_TRUE(explorer->adapter().blockingChange());
+    std::filesystem::rename(documents + ".away", documents);
+    // Within the same turn the click is refused without trying again.
+    EXPECT_FALSE(click(map(GuidDelta)));
+    scheduler.runPending();
+    EXPECT_FALSE(explorer->adapter().blockingChange());
+    EXPECT_TRUE(click(map(GuidDelta)));
+    EXPECT_EQ(openId(), GuidDelta);
+}
+
+TEST_F(LocalExplorerTest, AReloadAskedForDuringAReloadRunsAMomentLater)
+{
+    struct Reentering : OutlineViewListener {
+        void outlineReloaded() override
+        {
+            ++reloads;
+            if (reloads == 1) outline->reloadData();
+        }
+        MindMapOutlineView* outline = nullptr;
+        int reloads = 0;
+    } listener;
+    makeExplorer();
+    listener.outline = &outline();
+    outline().setListener(&listener);
+    outline().reloadData();
+    EXPECT_EQ(listener.reloads, 1);
+    scheduler.advance(0.0005);
+    EXPECT_EQ(listener.reloads, 1);
+    scheduler.advance(0.001);
+    EXPECT_EQ(listener.reloads, 2);
+    outline().setListener(nullptr);
+}
+
+} // namespace
