@@ -25,6 +25,8 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   # the application's windows, printing and the network monitor
   libgtkmm-3.0-dev
+  # inline spelling in the canvas's text editor, with a dictionary to check against
+  libgspell-1-dev hunspell-en-us
   # exports: TIFF and PNG pictures; reading PDF outlines
   libtiff-dev libpng-dev libpoppler-glib-dev
   # the PDF bookmark import reads the outline's objects, which only poppler's own headers reach

@@ -64,6 +64,13 @@ struct TickEvent {
 // The key symbols the editor itself reads.
 namespace KeyValues {
 inline constexpr uint32_t Escape = 0xff1b;
+inline constexpr uint32_t BackSpace = 0xff08;
+inline constexpr uint32_t Tab = 0xff09;
+inline constexpr uint32_t Return = 0xff0d;
+inline constexpr uint32_t LeftTab = 0xfe20;
+inline constexpr uint32_t Delete = 0xffff;
+inline constexpr uint32_t KeypadEnter = 0xff8d;
+inline constexpr uint32_t KeypadDelete = 0xff9f;
 inline constexpr uint32_t Home = 0xff50;
 inline constexpr uint32_t Left = 0xff51;
 inline constexpr uint32_t Up = 0xff52;

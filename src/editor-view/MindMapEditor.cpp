@@ -16,7 +16,6 @@ namespace {
 constexpr const char* GlobalScaleFactorKey = "editorGlobalScaleFactor";
 constexpr const char* SuppressShadowsKey = "suppressShadows";
 constexpr const char* TopicHasHideToolKey = "topicHasHideTool";
-constexpr const char* ApplyDefaultWordWrapKey = "applyDefaultWordWrap";
 constexpr const char* ContinuousSpellCheckingKey = "continuousSpellChecking";
 constexpr const char* AutomaticSpellingCorrectionKey = "automaticSpellingCorrection";
 constexpr const char* RestoreZoomFactorKey = "restoreZoomFactor";
@@ -49,11 +48,16 @@ MindMapEditor::MindMapEditor(Scheduler* scheduler) : _scheduler(scheduler)
     updateScaleFactors();
     observeDefaults();
     registerActions();
+    _datePickerObservation = NotificationCenter::defaultCenter().addObserver(
+        MindMap::InvokeDatePickerNotification, nullptr, [this](const Notification& notification) {
+            if (_mindMap && notification.object == _mindMap.get()) invokeDatePicker();
+        });
 }
 
 MindMapEditor::~MindMapEditor()
 {
     _defaultsObservations.clear();
+    _datePickerObservation = ObservationToken();
     _autoFocusser.setDelegate(nullptr);
     // The window that listens may be going too: an editor that goes tells nobody.
     _host = nullptr;
@@ -64,6 +68,9 @@ MindMapEditor::~MindMapEditor()
     _elementMover.cancelMoveOperation();
     cancelEditorModes(true);
     setMindMap(nullptr);
+    _refocusCall.cancel();
+    _releaseRetiredCall.cancel();
+    releaseRetiredEditors();
 }
 
 void MindMapEditor::readDefaults()
@@ -187,7 +194,7 @@ void MindMapEditor::setHierarchyListener(HierarchyListener* listener)
 bool MindMapEditor::canAutoSave() const
 {
     if (_cancelling || _readOnly || !enabled() || trackingGesture()) return false;
-    if (_activity.inplaceEditOpen || _crossLinkSource || _activity.popoverShown) return false;
+    if (inplaceEditOpen() || _crossLinkSource || popoverShown()) return false;
     // A drag or a dialog is under way: saving now would write the map half-way through it.
     if (_scheduler && _scheduler->isHoldingBackDefaultMode()) return false;
     return true;
@@ -215,9 +222,10 @@ void MindMapEditor::cancelEditorModes(bool leaveCrossLinkMode)
     _cancelling = true;
     // The map may let elements go next; the tooltips must not point at them.
     _toolTipRects.clear();
-    // The in-place edit, the action bars, the date picker and the contact popovers are ended here
-    // once they exist.
+    stopEditing(InplaceTextEditor::Commit);
     _dragSelector.cancelMoveOperation();
+    // The contact popovers are ended here once they exist.
+    closePopovers();
     if (_mindMap) _mindMap->commitModelessEditor();
     if (leaveCrossLinkMode) cancelCrossLinkMode();
     _clearSelectionCall.cancel();
@@ -258,8 +266,8 @@ void MindMapEditor::externalCancelCrossLinkMode()
 
 void MindMapEditor::updateElementToolsVisibility()
 {
-    _elementToolsVisible = !_activity.inplaceEditOpen && _mindMap && _mindMap->selectedElementType() != 0 &&
-        !moverDragging() && _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
+    _elementToolsVisible = !inplaceEditOpen() && _mindMap && _mindMap->selectedElementType() != 0 && !moverDragging() &&
+        _userScaleFactor >= MinimumToolsScale && !_crossLinkSource;
     _elementTools.setVisible(_elementToolsVisible);
 }
 
@@ -364,54 +372,6 @@ ItemValidation MindMapEditor::validateAction(const std::string& action) const
 
 // ---- Input ----
 
-bool MindMapEditor::keyDown(const KeyEvent& event)
-{
-    _currentModifiers = event.modifiers;
-    if (trackingGesture()) {
-        if (event.keyValue == KeyValues::Escape) cancelGesture();
-        return true;
-    }
-    if (!enabled()) return false;
-    const bool control = event.modifiers & ControlModifier;
-    switch (event.keyValue) {
-    case KeyValues::Escape:
-        cancelOperation();
-        return true;
-    case KeyValues::PageUp:
-        scrollPageUp();
-        return true;
-    case KeyValues::PageDown:
-        scrollPageDown();
-        return true;
-    case KeyValues::Home:
-        scrollToBeginningOfDocument();
-        return true;
-    case KeyValues::End:
-        scrollToEndOfDocument();
-        return true;
-    case KeyValues::Plus:
-    case KeyValues::Equal:
-    case KeyValues::KeypadAdd:
-        if (!control) return false;
-        zoomIn();
-        return true;
-    case KeyValues::Minus:
-    case KeyValues::KeypadSubtract:
-        if (!control) return false;
-        zoomOut();
-        return true;
-    case KeyValues::Digit0:
-    case KeyValues::Keypad0:
-        if (!control) return false;
-        zoomActualSize();
-        return true;
-    default:
-        if (!KeyboardHandler::isArrowKey(int32_t(event.keyValue))) return false;
-        _keyboardHandler.arrowKeyPressed(int32_t(event.keyValue));
-        return true;
-    }
-}
-
 bool MindMapEditor::scrollWheel(const ScrollEvent& event)
 {
     if (!std::isfinite(event.deltaX) || !std::isfinite(event.deltaY)) return false;
@@ -440,20 +400,6 @@ void MindMapEditor::magnifyWithEvent(const MagnifyEvent& event)
 {
     if (!std::isfinite(event.magnification)) return;
     zoomAtCenterPoint((event.magnification + 1.0) * _userScaleFactor);
-}
-
-void MindMapEditor::cancelOperation()
-{
-    if (_crossLinkSource || _activity.popoverShown) {
-        cancelEditorModes(true);
-        return;
-    }
-    if (!_mindMap || !_mindMap->selectedElement()) {
-        NotificationCenter::defaultCenter().post(EscapePressedNotification, this);
-        return;
-    }
-    if (_mindMap->hasMultipleSelection()) _mindMap->forceSingleSelection();
-    else _mindMap->setSelectedElement(nullptr);
 }
 
 // ---- Node editor ----
@@ -513,22 +459,6 @@ void MindMapEditor::setEditorScrollState(const MindMapEditorScrollState& state)
     } else if (state.offsetValid()) {
         setPosition(state.offset());
     }
-}
-
-// In-place editing is not there yet. Until it is, a new topic is not edited, and the undo
-// step its creation handed over is registered at once, so that the creation can still be undone.
-void MindMapEditor::startEditingNewNode(MindMapNode* /*node*/, UndoState undoState)
-{
-    if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
-}
-
-void MindMapEditor::startEditingExistingNode(MindMapNode* /*node*/)
-{
-}
-
-void MindMapEditor::startEditingText(MindMapText* /*text*/, UndoState undoState, bool /*creatingText*/)
-{
-    if (_mindMap && undoState) _mindMap->pushDelayedUndoableOperation(undoState);
 }
 
 std::vector<std::pair<Point, Point>> MindMapEditor::snapGuideLines() const

@@ -5,15 +5,18 @@
 #include "editor-view/DragSelector.h"
 #include "editor-view/EditorEvents.h"
 #include "editor-view/ElementMover.h"
+#include "editor-view/InplaceTextEditor.h"
 #include "editor-view/KeyboardHandler.h"
 #include "editor-view/NodeCreatorTools.h"
 #include "layout/SnapEngine.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PopoverPresenter.h"
 #include "platform/Responder.h"
 #include "platform/Scheduler.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +44,10 @@ public:
     virtual void setPointingHandCursor(bool /*pointingHand*/) {}
     // While a gesture runs the editor wants tick() about every PeriodicTickInterval seconds.
     virtual void setPeriodicTicks(bool /*running*/) {}
+    // The canvas takes the keyboard focus (an in-place edit ended).
+    virtual void focusEditor() {}
+    // The text view of a new in-place edit, laid over the canvas; nullptr edits without one.
+    virtual std::unique_ptr<InplaceTextView> newInplaceTextView() { return nullptr; }
 };
 
 // The application's menus as the editor's context menu copies them, and the road their actions
@@ -72,6 +79,23 @@ public:
     virtual void hideCrossLinkFeedback() = 0;
 };
 
+// The floating bars of actions next to the selected element. The editor decides which bar and
+// where; the bars themselves come with the window's bars, and until then none is installed and
+// nothing shows.
+class ElementActionBarPresenter {
+public:
+    enum class Kind { Node, Relation, Image, Text };
+    virtual ~ElementActionBarPresenter() = default;
+    // The bar's size, to make room for it above the element.
+    virtual Size contentSize(Kind kind) = 0;
+    // Where the bar points at (map space): the element's part the bar acts on.
+    virtual Rect elementPopupBounds(Kind kind, MindMapElement* element) = 0;
+    // Shown next to the rectangle of the canvas's view space, on its top edge.
+    virtual void showActionBar(Kind kind, const Rect& viewRect) = 0;
+    virtual bool isActionBarShown() const = 0;
+    virtual void closeActionBars() = 0;
+};
+
 // What the gestures, the in-place text editor and the popovers report while they run. They come
 // with the mouse handling and the editor keys; until then nothing is ever under way.
 struct EditorActivity {
@@ -96,7 +120,8 @@ class MindMapEditor : public Responder,
                       public MindMapNodeEditor,
                       public KeyboardHandlerEditor,
                       public AutoFocusserDelegate,
-                      public IEditorSnapEngineAccess {
+                      public IEditorSnapEngineAccess,
+                      public InplaceTextEditorDelegate {
 public:
     static constexpr const char* UserScaleChangedNotification = "MindMapViewUserScaleChangedNotification";
     static constexpr const char* EscapePressedNotification = "MindMapViewEscapePressedNotification";
@@ -135,6 +160,10 @@ public:
     void setDoubleClickInterval(double seconds);
     // Where the context and tool menus pop up (not owned).
     void setMenuPresenter(MenuPresenter* presenter) { _menuPresenter = presenter; }
+    // Where the date picker pops up (not owned).
+    void setPopoverPresenter(PopoverPresenter* presenter) { _popoverPresenter = presenter; }
+    // Where the action bars show (not owned).
+    void setActionBarPresenter(ElementActionBarPresenter* presenter) { _actionBarPresenter = presenter; }
     void setMenuSource(EditorMenuSource source);
 
     // ---- Map ----
@@ -203,7 +232,7 @@ public:
     void scrollToBeginningOfDocument();
     void scrollToEndOfDocument();
 
-    Point mapToViewSpace(Point mapPoint) const;
+    Point mapToViewSpace(Point mapPoint) const override;
     Point viewToMapSpace(Point viewPoint) const;
     Rect mapRectToViewRect(const Rect& mapRect) const;
     // The part of the map the view shows, in map units.
@@ -254,6 +283,49 @@ public:
     // Escape: leaves the cross-link mode or a popover, else shrinks or clears the selection, and
     // with nothing selected tells the window.
     void cancelOperation();
+    // Acts on the command a key is bound to; false when the editor has no such command.
+    bool performKeyCommand(const std::string& command);
+
+    // ---- Popovers ----
+    using Date = std::chrono::system_clock::time_point;
+    // The content name under which the canvas registers the date picker.
+    static constexpr const char* DatePickerContent = "DatePickerViewController";
+    // Below the view's top the action bar needs this much room beyond its own height.
+    static constexpr double ActionBarTopMargin = 20;
+    // The action bar of the selected element's kind.
+    void invokeElementActionBar() override;
+    // An action bar or the date picker is shown.
+    bool isActionBarVisible() const;
+    // The date picker next to the selected topic (the map's request, for this map only).
+    void invokeDatePicker();
+    bool datePickerShown() const { return _datePickerPopover && _datePickerPopover->isShown(); }
+    // The day the picker opened on, its time of day kept for the picked day.
+    Date datePickerInitialDate() const { return _datePickerInitialDate; }
+    // The day chosen in the picker becomes the selection's date.
+    void popoverDatePicked(Date date);
+    // The picked day at the initial date's local time of day; the initial date when the day does
+    // not exist.
+    static Date dateForPickedDay(Date initialDate, int year, int month, int day);
+
+    // ---- In-place text editing ----
+    static constexpr const char* ApplyDefaultWordWrapKey = "applyDefaultWordWrap";
+    // A press this soon after an edit ended does nothing.
+    static constexpr double IgnoreMouseDownAfterEditing = 0.01;
+    // Opens the text view over the topic or free text: with the undo step of its creation, or
+    // one of its own.
+    void startEditingElement(MindMapElement* element, UndoState undoState, bool creating);
+    // Writes the text back and closes the view (InplaceTextEditor::StopMode); nothing without an
+    // open edit.
+    void stopEditing(int mode) override;
+    // The edit under way, or nullptr.
+    InplaceTextEditor* inplaceEditor() const { return _inplaceEditor.get(); }
+    MindMapElement* editingElement() const { return _editingElement; }
+    bool inplaceEditOpen() const { return _inplaceEditor != nullptr || _activity.inplaceEditOpen; }
+    // The view with the keyboard focus ahead of the editor in the responder chain: the in-place
+    // edit while one is open.
+    Responder* focusedResponder() const { return _inplaceEditor.get(); }
+    // The canvas (re)gained the keyboard focus: an open edit commits.
+    void becomeFirstResponder();
 
     // ---- Mouse gestures ----
     static constexpr double PeriodicTickInterval = 0.02;
@@ -398,6 +470,12 @@ private:
     bool handleDateClick(MindMapNode* topic, bool onIcon);
     void clearSelectionTimerTick();
     void resetIgnoreMouseDown();
+    // Ends the edit's element: its text, its editing state, its removal when it was new and stays
+    // empty; false when it is gone.
+    bool finishEditingElement(MindMapElement* element, const std::string& newText, int mode);
+    void releaseRetiredEditors();
+    bool popoverShown() const { return _activity.popoverShown || isActionBarVisible(); }
+    void closePopovers();
     void popUpMenu(const std::shared_ptr<Menu>& menu, Point viewPoint);
 
     MindMapEditorHost* _host = nullptr;
@@ -448,6 +526,22 @@ private:
     double _doubleClickInterval = 0.4;
     ScheduledCall _clearSelectionCall;
     ScheduledCall _resetIgnoreMouseDownCall;
+    // The in-place edit: its session, the element, the text it had, the step that undoes it.
+    std::unique_ptr<InplaceTextEditor> _inplaceEditor;
+    MindMapElement* _editingElement = nullptr;
+    std::string _originalEditText;
+    UndoState _undoState;
+    bool _editingCreated = false;
+    bool _placeholderSet = false;
+    // Ended edits wait here until their views are out of their own signals.
+    std::vector<std::unique_ptr<InplaceTextEditor>> _retiredInplaceEditors;
+    ScheduledCall _releaseRetiredCall;
+    ScheduledCall _refocusCall;
+    PopoverPresenter* _popoverPresenter = nullptr;
+    ElementActionBarPresenter* _actionBarPresenter = nullptr;
+    std::shared_ptr<PopoverPresenter::Popover> _datePickerPopover;
+    Date _datePickerInitialDate;
+    ObservationToken _datePickerObservation;
     MenuPresenter* _menuPresenter = nullptr;
     EditorMenuSource _menuSource;
     std::shared_ptr<Menu> _contextMenu;

@@ -41,7 +41,7 @@ BezierPath rectPath(const Rect& rect)
 bool MindMapEditor::editorBusy() const
 {
     return _scrolling || _activity.elementToolDragging || _elementTools.isDragging() || moverDragging() ||
-        _activity.inplaceEditOpen;
+        inplaceEditOpen();
 }
 
 uint32_t MindMapEditor::painterFlags() const
@@ -120,7 +120,7 @@ void MindMapEditor::drawRecyclerImage(GraphicsContext& context)
 void MindMapEditor::updateToolTips()
 {
     _toolTipRects.clear();
-    if (!enabled() || _activity.inplaceEditOpen) return;
+    if (!enabled() || inplaceEditOpen()) return;
     const Rect viewBounds{0, 0, _frameSize.width, _frameSize.height};
     // Depth first, parents before their children, without recursion: a map read from a file may
     // nest deeper than the stack.

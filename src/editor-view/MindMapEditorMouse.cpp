@@ -135,7 +135,7 @@ bool MindMapEditor::pointerEvent(const PointerEvent& event)
 
 void MindMapEditor::mouseDown(const PointerEvent& event)
 {
-    const bool busy = _activity.inplaceEditOpen || _ignoreMouseDown || _activity.popoverShown;
+    const bool busy = inplaceEditOpen() || _ignoreMouseDown || popoverShown();
     // Also commits an open in-place edit and closes the bars: such a press does nothing more.
     cancelEditorModes(false);
     if (busy || !enabled()) return;

@@ -314,11 +314,17 @@ TEST_F(GestureTest, ADoubleClickOnEmptyCanvasAddsATopicThere)
     map->setSelectedElement(theme);
     map->addText();
     ASSERT_FALSE(theme->containedElements().empty());
+    // The new label opened for typing; it keeps what was typed.
+    ASSERT_NE(nullptr, editor->inplaceEditor());
+    editor->inplaceEditor()->view().replaceCharacters({0, 0}, "Label");
+    editor->stopEditing(InplaceTextEditor::CommitByReturn);
+    scheduler.advance(MindMapEditor::IgnoreMouseDownAfterEditing * 2);
     map->setSelectedElement(theme->containedElements().back());
     ASSERT_NE(nullptr, map->selectedTextElement());
     click({650, 100}, 0, 2);
     ASSERT_EQ(4u, map->nodes().size());
     EXPECT_EQ(theme, map->nodes().back()->parent()) << "a child of the selected text's topic";
+    editor->stopEditing(InplaceTextEditor::CommitByReturn);
 
     editor->setReadOnly(true);
     click({650, 250}, 0, 2);

@@ -470,16 +470,22 @@ TEST_F(EditorViewTest, ScrollStateRestoresTheOffsetOrCentresTheSelection)
     EXPECT_EQ(2.0, editor->userScaleFactor());
 }
 
-TEST_F(EditorViewTest, ANewTopicStaysOneUndoStepUntilInPlaceEditingExists)
+TEST_F(EditorViewTest, ANewTopicAndItsTypedTextAreOneUndoStepOnceTheEditEnds)
 {
     registerNativeFormat();
     showMap();
     ASSERT_FALSE(map->undoManager()->canUndo());
     map->addChildNode();
+    ASSERT_NE(nullptr, editor->inplaceEditor());
+    EXPECT_FALSE(map->undoManager()->canUndo()) << "pending while the text is typed";
+    editor->inplaceEditor()->view().replaceCharacters({0, 1}, "Typed");
+    editor->stopEditing(InplaceTextEditor::CommitByReturn);
     EXPECT_TRUE(map->undoManager()->canUndo());
+    EXPECT_EQ("Typed", map->nodes().back()->text());
     const size_t count = map->nodes().size();
     map->undoManager()->undo();
     EXPECT_EQ(count - 1, map->nodes().size());
+    EXPECT_FALSE(map->undoManager()->canUndo());
 }
 
 TEST_F(EditorViewTest, TheSnapGuideLinesOfADragReachThePainter)

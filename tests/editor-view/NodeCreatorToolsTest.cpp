@@ -282,6 +282,9 @@ TEST_F(NodeCreatorToolsTest, ACreatorClickOrAShortDragAddsAChildAndALongerDragPu
         const size_t before = theme->childCount();
         dragTool(ElementToolCreator, {move});
         EXPECT_EQ(before + 1, theme->childCount()) << move.y;
+        // The new child opened for typing; Return keeps it, and the next press acts again.
+        editor->stopEditing(InplaceTextEditor::CommitByReturn);
+        scheduler.advance(MindMapEditor::IgnoreMouseDownAfterEditing * 2);
         map->setSelectedElement(theme);
     }
     const size_t before = theme->childCount();

@@ -189,11 +189,12 @@ void TarnwickApplication::on_startup()
     });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
-    // The canvas's editor is the window's only focus view: it comes first, then the window, the
-    // document and the document controller; the application answers last.
+    // The canvas's editor comes first, after the text it is editing in place; then the window,
+    // the document and the document controller; the application answers last.
     CommandRouter::shared().setResponderChain([this] {
         MainWindowResponders links;
         if (_window) {
+            links.focusedView = _window->editor().focusedResponder();
             links.editor = &_window->editor();
             links.window = _window.get();
         }

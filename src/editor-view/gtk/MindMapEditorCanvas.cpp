@@ -1,5 +1,7 @@
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 
+#include "editor-view/gtk/DatePickerContent.h"
+#include "editor-view/gtk/InPlaceTextView.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Clock.h"
 #include "platform/gtk/FocusLoss.h"
@@ -42,6 +44,13 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
                Gdk::LEAVE_NOTIFY_MASK | Gdk::TOUCH_MASK | Gdk::TOUCHPAD_GESTURE_MASK);
     _view.setHost(this);
     _view.setMenuPresenter(&_menuPresenter);
+    _view.setPopoverPresenter(&_popoverPresenter);
+    _popoverPresenter.registerContent(MindMapEditor::DatePickerContent, [this] {
+        return newDatePickerContent(_view.datePickerInitialDate(), [this](MindMapEditor::Date date) {
+            // After the picker's own signal: picking closes the popover the calendar lies in.
+            Glib::signal_idle().connect_once(sigc::bind(sigc::mem_fun(*this, &MindMapEditorCanvas::datePicked), date));
+        });
+    });
     _view.setBackingScaleFactor(get_scale_factor());
     property_scale_factor().signal_changed().connect(sigc::mem_fun(*this, &MindMapEditorCanvas::scaleFactorChanged));
 
@@ -60,7 +69,10 @@ MindMapEditorCanvas::~MindMapEditorCanvas()
     _toplevelKeys.disconnect();
     _toplevelDelete.disconnect();
     _view.cancelGesture();
+    // An open edit commits and the popovers close while their widgets are still there.
+    _view.cancelEditorModes(true);
     _view.setMenuPresenter(nullptr);
+    _view.setPopoverPresenter(nullptr);
     _view.setHost(nullptr);
 }
 
@@ -146,6 +158,23 @@ void MindMapEditorCanvas::setNeedsDisplayInRect(const Rect& viewRect)
     const double y1 = std::min(double(get_allocated_height()) + 1, std::ceil(viewRect.maxY()));
     if (x1 <= x0 || y1 <= y0) return;
     queue_draw_area(int(x0), int(y0), int(x1 - x0), int(y1 - y0));
+}
+
+void MindMapEditorCanvas::datePicked(MindMapEditor::Date date)
+{
+    _view.popoverDatePicked(date);
+}
+
+void MindMapEditorCanvas::focusEditor()
+{
+    if (!has_focus()) grab_focus();
+}
+
+std::unique_ptr<InplaceTextView> MindMapEditorCanvas::newInplaceTextView()
+{
+    auto* overlay = dynamic_cast<Gtk::Overlay*>(get_parent());
+    if (!overlay) return nullptr;
+    return std::make_unique<GtkInplaceTextView>(*overlay);
 }
 
 void MindMapEditorCanvas::scaleFactorChanged()
@@ -252,6 +281,8 @@ bool MindMapEditorCanvas::on_key_press_event(GdkEventKey* event)
 bool MindMapEditorCanvas::on_focus_in_event(GdkEventFocus* event)
 {
     _view.setFocused(true);
+    // The keys come back to the canvas: an edit still open commits.
+    _view.becomeFirstResponder();
     return Gtk::DrawingArea::on_focus_in_event(event);
 }
 

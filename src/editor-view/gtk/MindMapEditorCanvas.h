@@ -3,6 +3,7 @@
 #include "editor-view/ClickCounter.h"
 #include "editor-view/MindMapEditor.h"
 #include "platform/gtk/GtkMenuPresenter.h"
+#include "platform/gtk/GtkPopoverPresenter.h"
 
 #include <gtkmm.h>
 
@@ -44,6 +45,9 @@ private:
     void setNeedsDisplayInRect(const Rect& viewRect) override;
     void setPointingHandCursor(bool pointingHand) override;
     void setPeriodicTicks(bool running) override;
+    void focusEditor() override;
+    // Laid into the overlay the canvas sits in; without one the edit runs without a widget.
+    std::unique_ptr<InplaceTextView> newInplaceTextView() override;
     bool periodicTick();
     // The window's keys go to a running gesture before its menus see them: during a drag only
     // Escape acts, as it would in the drag's own event loop.
@@ -55,11 +59,13 @@ private:
     void pinchScaleChanged(double scale);
     void updateClickLimits();
     bool queryToolTip(int x, int y, bool keyboardTooltip, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
+    void datePicked(MindMapEditor::Date date);
 
     MindMapEditor _view;
     Clock& _clock;
     ClickCounter _clickCounter;
     GtkMenuPresenter _menuPresenter{*this};
+    GtkPopoverPresenter _popoverPresenter{*this};
     sigc::connection _tickTimer;
     sigc::connection _toplevelKeys;
     sigc::connection _toplevelDelete;

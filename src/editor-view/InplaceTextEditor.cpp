@@ -1,0 +1,392 @@
+#include "editor-view/InplaceTextEditor.h"
+
+#include "MindMaps/MarkdownSpanParser.h"
+#include "MindMaps/MinTextSizeCalculator.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapElement.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapStyle.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/StyleHelpers.h"
+#include "MindMaps/StyleSheet.h"
+#include "MindMaps/TextStyle.h"
+#include "platform/Pasteboard.h"
+#include "platform/TextMeasurer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool isClear(const std::optional<Color>& color)
+{
+    return !color || color->isNormalizedClearColor() || !(color->alpha() > 0);
+}
+
+const Color NormalizedGray(0.5, 0.5, 0.5);
+
+// What a key leaves to the text view: the modifiers that make Return a line break.
+constexpr unsigned NewlineModifiers = ShiftModifier | ControlModifier | AltModifier | SuperModifier;
+
+} // namespace
+
+// ---- Editing data ----
+
+InplaceEditingData InplaceEditingData::editingDataForElement(const MindMapElement* element)
+{
+    InplaceEditingData data;
+    if (const auto* text = dynamic_cast<const MindMapText*>(element)) {
+        data.font = text->font().value_or(StyleSheet::textFont());
+        data.alignment = text->style()->alignment();
+        data.textColor = text->resolvedTextColor();
+        const std::optional<Color> fill = text->style()->fillColor();
+        data.fillColor = isClear(fill) ? Color::normalizedClearColor() : *fill;
+        data.strokeColor = Color::normalizedClearColor();
+        return data;
+    }
+    if (const auto* node = dynamic_cast<const MindMapNode*>(element)) {
+        data.font = node->font().value_or(node->styleSheetFont().value_or(StyleSheet::subBranchFont()));
+        data.alignment = node->style()->alignment();
+        data.textColor = node->textColor();
+        const std::optional<Color> fill = node->fillColor();
+        const MindMap* map = node->mindMap();
+        data.fillColor = !isClear(fill) ? *fill
+            : map && map->style()       ? map->style()->backgroundColor()
+                                        : Color::white();
+        data.strokeColor = node->strokeColor();
+        return data;
+    }
+    data.font = StyleSheet::textFont();
+    data.alignment = 0;
+    data.textColor = NormalizedGray;
+    data.fillColor = Color::white();
+    return data;
+}
+
+// ---- Set-up ----
+
+InplaceTextEditor::InplaceTextEditor(InplaceTextEditorDelegate& delegate, std::unique_ptr<InplaceTextView> view,
+                                     const InplaceEditingData& data, double scale, Point elementCenter,
+                                     const std::string& text)
+    : _delegate(&delegate),
+      _view(view ? std::move(view) : std::make_unique<PlainInplaceTextView>()),
+      _data(data),
+      _scale(std::isfinite(scale) && scale > 0 ? scale : 1.0),
+      _elementCenter(elementCenter)
+{
+    _border.fillColor = _data.fillColor;
+    if (_data.strokeColor) _border.strokeColor = *_data.strokeColor;
+    _border.scale = _scale;
+    applyAppearance();
+    _view->setBorder(_border);
+    // Set before the client listens: the text the edit starts with is no step to undo.
+    _view->replaceCharacters({0, utf16Length(_view->text())}, text);
+    _view->setSelectedRange({0, utf16Length(text)});
+    _view->setClient(this);
+    registerActions();
+    adjustFrameToText();
+}
+
+InplaceTextEditor::~InplaceTextEditor()
+{
+    _view->setClient(nullptr);
+}
+
+void InplaceTextEditor::passivate()
+{
+    _delegate = nullptr;
+    _view->setClient(nullptr);
+}
+
+void InplaceTextEditor::applyAppearance()
+{
+    InplaceTextAppearance appearance;
+    appearance.font = _data.font.withSize(_data.font.pointSize() * _scale);
+    appearance.textColor = _data.textColor;
+    appearance.alignment = TextAlignmentForStyleAlignment(_data.alignment);
+    _view->setAppearance(appearance);
+}
+
+void InplaceTextEditor::setElementCenter(Point center)
+{
+    _elementCenter = center;
+    adjustFrameToText();
+}
+
+void InplaceTextEditor::adjustFrameToText()
+{
+    if (!_delegate) return;
+    // Measured as the view draws it: in the element's font at the editor's scale.
+    const Font font = _data.font.withSize(_data.font.pointSize() * _scale);
+    const Size textSize = TextMeasurer::shared().sizeForText(_view->text(), font);
+    const Size minimum = MinTextSizeCalculator::instance().minTextSizeForFont(_data.font);
+    Size size(std::max(textSize.width, minimum.width * _scale), std::max(textSize.height, minimum.height * _scale));
+    // Outside the view's own limits the text scrolls inside it.
+    size.width = std::clamp(size.width + 2 * FrameOutsetX, MinimumViewSide, MaximumViewSide) - 2 * FrameOutsetX;
+    size.height = std::clamp(size.height + 2 * FrameOutsetY, MinimumViewSide, MaximumViewSide) - 2 * FrameOutsetY;
+    const Point center = _delegate->mapToViewSpace(_elementCenter);
+    const Rect textRect(center.x - size.width / 2, center.y - size.height / 2, size.width, size.height);
+    const Rect frame = insetRect(textRect, -FrameOutsetX, -FrameOutsetY);
+    if (frame == _textFrame) return;
+    _textFrame = frame;
+    const double outset = BorderOutsetStrokes * _border.strokeWidth();
+    _borderFrame = insetRect(frame, -outset, -outset);
+    _view->setFrames(_textFrame, _borderFrame);
+}
+
+// ---- Keys ----
+
+bool InplaceTextEditor::keyDown(const KeyEvent& event)
+{
+    switch (event.keyValue) {
+    case KeyValues::Escape:
+        cancelOperation();
+        return true;
+    case KeyValues::Return:
+    case KeyValues::KeypadEnter:
+        insertNewline(event.modifiers);
+        return true;
+    case KeyValues::Tab:
+    case KeyValues::LeftTab:
+        // The canvas is the text view's next key view either way: the keys go back to it.
+        if (event.modifiers & ~ShiftModifier) return false;
+        if (_delegate) _delegate->stopEditing(Commit);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void InplaceTextEditor::cancelOperation()
+{
+    if (_delegate) _delegate->stopEditing(Cancel);
+}
+
+void InplaceTextEditor::insertNewline(unsigned modifiers)
+{
+    if (!(modifiers & NewlineModifiers)) {
+        if (_delegate) _delegate->stopEditing(CommitByReturn);
+        return;
+    }
+    _typingRunsOn = false;
+    changeAsOneStep([this] { _view->replaceCharacters(_view->selectedRange(), "\n"); });
+}
+
+void InplaceTextEditor::resignFirstResponder()
+{
+    if (_delegate) _delegate->stopEditing(Commit);
+}
+
+// ---- Clipboard ----
+
+void InplaceTextEditor::paste()
+{
+    const std::optional<std::string> pasted = Pasteboard::generalPasteboard().stringForType(Pasteboard::StringType);
+    if (!pasted) return;
+    const std::string text = MindMapNode::validateNodeText(*pasted);
+    if (text.empty()) return;
+    _typingRunsOn = false;
+    changeAsOneStep([&] { _view->replaceCharacters(_view->selectedRange(), text); });
+}
+
+void InplaceTextEditor::copy()
+{
+    const TextRange range = _view->selectedRange();
+    if (range.length == 0) return;
+    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    pasteboard.declareTypes({Pasteboard::StringType});
+    const std::string text = _view->text();
+    const size_t from = utf8OffsetForUtf16Position(text, range.location);
+    pasteboard.setString(text.substr(from, utf8OffsetForUtf16Position(text, range.end()) - from),
+                         Pasteboard::StringType);
+}
+
+void InplaceTextEditor::cut()
+{
+    if (_view->selectedRange().length == 0) return;
+    copy();
+    deleteSelection();
+}
+
+void InplaceTextEditor::deleteSelection()
+{
+    const TextRange range = _view->selectedRange();
+    if (range.length == 0) return;
+    _typingRunsOn = false;
+    changeAsOneStep([&] { _view->replaceCharacters(range, ""); });
+}
+
+void InplaceTextEditor::selectAll()
+{
+    _view->setSelectedRange({0, utf16Length(_view->text())});
+}
+
+// ---- Typing undo ----
+
+template <typename Change> void InplaceTextEditor::changeAsOneStep(Change change)
+{
+    UndoGroup group;
+    UndoGroup* outer = _openGroup;
+    _openGroup = &group;
+    change();
+    _openGroup = outer;
+    if (group.edits.empty()) return;
+    _undoStack.push_back(std::move(group));
+    _redoStack.clear();
+    _typingRunsOn = false;
+}
+
+void InplaceTextEditor::textDidChange(const TextEdit& edit)
+{
+    if (!_replaying) {
+        if (_openGroup) {
+            _openGroup->edits.push_back(edit);
+        } else {
+            const bool typing =
+                edit.removed.empty() && !edit.inserted.empty() && edit.inserted.find('\n') == std::string::npos;
+            const bool deleting = edit.inserted.empty() && !edit.removed.empty();
+            UndoGroup* last = _undoStack.empty() ? nullptr : &_undoStack.back();
+            const TextEdit* previous = last && !last->edits.empty() ? &last->edits.back() : nullptr;
+            bool joins = false;
+            if (_typingRunsOn && previous) {
+                if (typing && last->kind == UndoGroup::Kind::Typing)
+                    joins = edit.location == previous->location + utf16Length(previous->inserted);
+                else if (deleting && last->kind == UndoGroup::Kind::Deleting)
+                    joins = edit.location + utf16Length(edit.removed) == previous->location ||
+                        edit.location == previous->location;
+            }
+            if (joins) {
+                last->edits.push_back(edit);
+            } else {
+                UndoGroup group;
+                group.edits.push_back(edit);
+                // A typed character over a selection starts a typing run of its own.
+                const bool typed = !edit.inserted.empty() && edit.inserted.find('\n') == std::string::npos;
+                group.kind =
+                    deleting ? UndoGroup::Kind::Deleting : (typed ? UndoGroup::Kind::Typing : UndoGroup::Kind::Other);
+                _undoStack.push_back(std::move(group));
+            }
+            _redoStack.clear();
+            _typingRunsOn = typing || deleting || (!edit.inserted.empty() && !edit.removed.empty());
+        }
+    }
+    adjustFrameToText();
+}
+
+void InplaceTextEditor::replay(UndoGroup& group, bool forward)
+{
+    _replaying = true;
+    if (forward) {
+        for (const TextEdit& edit : group.edits)
+            _view->replaceCharacters({edit.location, utf16Length(edit.removed)}, edit.inserted);
+        const TextEdit& last = group.edits.back();
+        _view->setSelectedRange({last.location + utf16Length(last.inserted), 0});
+    } else {
+        for (auto edit = group.edits.rbegin(); edit != group.edits.rend(); ++edit)
+            _view->replaceCharacters({edit->location, utf16Length(edit->inserted)}, edit->removed);
+        const TextEdit& first = group.edits.front();
+        _view->setSelectedRange({first.location, utf16Length(first.removed)});
+    }
+    _replaying = false;
+    _typingRunsOn = false;
+    adjustFrameToText();
+}
+
+void InplaceTextEditor::undo()
+{
+    if (_undoStack.empty()) return;
+    UndoGroup group = std::move(_undoStack.back());
+    _undoStack.pop_back();
+    replay(group, false);
+    _redoStack.push_back(std::move(group));
+}
+
+void InplaceTextEditor::redo()
+{
+    if (_redoStack.empty()) return;
+    UndoGroup group = std::move(_redoStack.back());
+    _redoStack.pop_back();
+    replay(group, true);
+    _undoStack.push_back(std::move(group));
+}
+
+// ---- Markdown ----
+
+void InplaceTextEditor::surroundWithMarkdownToken(const std::string& token)
+{
+    if (token.empty()) return;
+    const std::string text = _view->text();
+    if (text.empty()) {
+        changeAsOneStep([&] { _view->replaceCharacters({0, 0}, token + token); });
+        applyAppearance();
+        _view->setSelectedRange({utf16Length(token), 0});
+        return;
+    }
+    const TextRange range = _view->selectedRange();
+    if (range.end() > utf16Length(text)) return;
+    changeAsOneStep([&] {
+        _view->replaceCharacters({range.end(), 0}, token);
+        _view->replaceCharacters({range.location, 0}, token);
+    });
+    const size_t tokenLength = utf16Length(token);
+    const size_t caret = range.length > 0 ? range.end() + 2 * tokenLength : range.location + tokenLength;
+    _view->setSelectedRange({caret, 0});
+}
+
+void InplaceTextEditor::removeMarkdown()
+{
+    const std::string text = _view->text();
+    const std::string filtered = MarkdownSpanParser::markdownFilteredString(text);
+    if (filtered == text) return;
+    changeAsOneStep([&] { _view->replaceCharacters({0, utf16Length(text)}, filtered); });
+}
+
+// ---- Actions ----
+
+void InplaceTextEditor::registerActions()
+{
+    const std::pair<const char*, void (InplaceTextEditor::*)()> actions[] = {
+        {"undo:", &InplaceTextEditor::undo},
+        {"redo:", &InplaceTextEditor::redo},
+        {"cut:", &InplaceTextEditor::cut},
+        {"copy:", &InplaceTextEditor::copy},
+        {"paste:", &InplaceTextEditor::paste},
+        {"delete:", &InplaceTextEditor::deleteSelection},
+        {"selectAll:", &InplaceTextEditor::selectAll},
+        // Ctrl+A selects the text being typed, not the map's topics.
+        {"selectAllNodes:", &InplaceTextEditor::selectAll},
+        {"toggleBoldFontStyle:", &InplaceTextEditor::toggleBoldFontStyle},
+        {"toggleItalicFontStyle:", &InplaceTextEditor::toggleItalicFontStyle},
+        {"toggleStrikeThroughFontStyle:", &InplaceTextEditor::toggleStrikeThroughFontStyle},
+        {"toggleUnderlineFontStyle:", &InplaceTextEditor::toggleUnderlineFontStyle},
+        {"toggleSuperscriptFontStyle:", &InplaceTextEditor::toggleSuperscriptFontStyle},
+        {"toggleSubscriptFontStyle:", &InplaceTextEditor::toggleSubscriptFontStyle},
+        {"removeMarkdown:", &InplaceTextEditor::removeMarkdown},
+    };
+    for (const auto& [action, method] : actions)
+        addAction(action, [this, method = method](const ActionSender*) {
+            if (_delegate) (this->*method)();
+        });
+}
+
+ItemValidation InplaceTextEditor::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    return validateAction(item.action());
+}
+
+ItemValidation InplaceTextEditor::validateAction(const std::string& action) const
+{
+    if (!_delegate) return ItemValidation::enabledIf(false);
+    const bool selected = _view->selectedRange().length > 0;
+    if (action.rfind("toggle", 0) == 0 && action.find("FontStyle:") != std::string::npos)
+        return ItemValidation::enabledIf(_view->text().empty() || selected);
+    if (action == "undo:") return ItemValidation::enabledIf(canUndo());
+    if (action == "redo:") return ItemValidation::enabledIf(canRedo());
+    if (action == "cut:" || action == "copy:" || action == "delete:") return ItemValidation::enabledIf(selected);
+    if (action == "paste:")
+        return ItemValidation::enabledIf(
+            Pasteboard::generalPasteboard().availableTypeFromArray({Pasteboard::StringType}).has_value());
+    if (action == "selectAll:" || action == "selectAllNodes:") return ItemValidation::enabledIf(!_view->text().empty());
+    return {};
+}
