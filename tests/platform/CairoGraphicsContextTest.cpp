@@ -478,7 +478,9 @@ TEST(CairoGraphicsContext, ShadowsWorkedByHandMatchCairosFiltering)
 {
     // Wide blurs are worked at half the resolution, narrow ones at full.
     const std::pair<double, double> shadows[] = {{3, 8}, {0.75, 3.5}, {1, 2}};
-    for (const auto& [offset, blur] : shadows) {
+    for (const auto& shadow : shadows) {
+        const double offset = shadow.first;
+        const double blur = shadow.second;
         auto paint = [&](cairo_surface_t* target) {
             const CairoContext cr(cairo_create(target));
             CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Bitmap);
