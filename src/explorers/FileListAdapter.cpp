@@ -175,6 +175,8 @@ FileListRow FileListAdapter::rowAt(size_t row)
         const std::string date =
             item->modified() ? DateFormatter::shared().mediumDateShortTimeString(*item->modified()) : std::string();
         shown.details = formatText("%@ %@ %@", {date, _sizeText, humanReadableByteCount(item->size())});
+        // A listing that knows no date shows the size alone, not a space before it.
+        if (date.empty()) shown.details.erase(0, 1);
     }
     return shown;
 }

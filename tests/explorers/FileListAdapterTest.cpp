@@ -118,7 +118,12 @@ TEST(FileListAdapterTest, RowsShowKindHeightsDetailsAndGreyedFiles)
     EXPECT_EQ("agenda", map.editingText);
     EXPECT_EQ("tw-icon-16x16", map.imageName);
     EXPECT_EQ("star", map.disclosureImageName);
-    EXPECT_EQ(" " + f.adapter.sizeText() + " 1.5 kB", map.details) << "no date known";
+    EXPECT_EQ(f.adapter.sizeText() + " 1.5 kB", map.details) << "no date known";
+    f.adapter.items()[1]->setModified(std::chrono::system_clock::from_time_t(1700000000));
+    const std::string dated = f.adapter.rowAt(1).details;
+    EXPECT_EQ(DateFormatter::shared().mediumDateShortTimeString(std::chrono::system_clock::from_time_t(1700000000)) +
+                  " " + f.adapter.sizeText() + " 1.5 kB",
+              dated);
     EXPECT_EQ(lowercased(localized("node_style_dialog_font_size_label")), f.adapter.sizeText());
     EXPECT_EQ(31.0, map.height);
     EXPECT_EQ("", f.adapter.rowAt(3).disclosureImageName);

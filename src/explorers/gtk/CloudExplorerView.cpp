@@ -1,0 +1,46 @@
+#include "explorers/gtk/CloudExplorerView.h"
+
+CloudExplorerView::CloudExplorerView(CloudExplorer& explorer)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), _explorer(explorer), _table(explorer.adapter())
+{
+    _breadcrumb.set_hexpand(true);
+    pack_start(_toolbar, Gtk::PACK_SHRINK);
+    pack_start(_breadcrumb, Gtk::PACK_SHRINK);
+    pack_start(_table, Gtk::PACK_EXPAND_WIDGET);
+    _table.setDoubleClickAction([this] { _explorer.tableViewDoubleClicked(); });
+    show_all_children();
+
+    _explorer.setTableView(&_table);
+    _explorer.setToolbar(this);
+    _explorer.setPathContainer(&_pathStrip);
+    _explorer.setBreadcrumbBar(&_breadcrumb.bar());
+    _explorer.loadView();
+}
+
+CloudExplorerView::~CloudExplorerView()
+{
+    _explorer.setBreadcrumbBar(nullptr);
+    _explorer.setPathContainer(nullptr);
+    _explorer.setToolbar(nullptr);
+    _explorer.setTableView(nullptr);
+    _explorer.adapter().setTableView(nullptr);
+}
+
+double CloudExplorerView::addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items)
+{
+    _toolbar.addSegmentedControlItems(std::move(items));
+    int width = 0, height = 0;
+    _toolbar.get_size_request(width, height);
+    return std::max(height, 0);
+}
+
+void CloudExplorerView::setHidden(bool hidden)
+{
+    _toolbar.set_no_show_all(hidden);
+    _toolbar.set_visible(!hidden);
+}
+
+void CloudExplorerView::validateSegmentedControlItems()
+{
+    _toolbar.background().validateSegmentedControlItems();
+}

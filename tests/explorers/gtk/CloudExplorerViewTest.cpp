@@ -1,0 +1,291 @@
+#include "explorers/gtk/CloudExplorerView.h"
+#include "Editor/gtk/GtkTestSupport.h"
+#include "explorers/gtk/CloudSetupView.h"
+#include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
+#include "store/MindMapProviders.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RenamingExplorer : public CloudExplorer {
+public:
+    using CloudExplorer::CloudExplorer;
+    bool allowInplaceEditing() override { return true; }
+    void renameFileItem(FileListItem& item, const std::string& newName) override
+    {
+        renames.push_back(item.fileName() + " -> " + newName);
+    }
+    void tableViewDoubleClicked() override { ++doubleClicks; }
+    void tableViewEnterKeyDown(CloudTableView&) override { ++enters; }
+    void tableViewMoveLeft(CloudTableView&) override { ++lefts; }
+
+    std::vector<std::string> renames;
+    int doubleClicks = 0;
+    int enters = 0;
+    int lefts = 0;
+};
+
+void sendKey(Gtk::Widget& widget, guint keyval, guint state = 0)
+{
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(widget.get_window()->gobj()));
+    event->key.keyval = keyval;
+    event->key.state = state;
+    event->key.time = GDK_CURRENT_TIME;
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
+                                          &count) &&
+        count > 0)
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(widget.gobj(), event);
+    gdk_event_free(event);
+}
+
+void sendButton(Gtk::Widget& widget, GdkEventType type, guint button, double x, double y, GdkWindow* window = nullptr)
+{
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(window ? window : widget.get_window()->gobj()));
+    event->button.button = button;
+    event->button.x = x;
+    event->button.y = y;
+    event->button.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(widget.gobj(), event);
+    gdk_event_free(event);
+}
+
+// Where a row's name is drawn, in the tree view's window.
+Gdk::Rectangle rowArea(CloudTableWidget& table, size_t row)
+{
+    Gdk::Rectangle area;
+    table.treeView().get_cell_area(Gtk::TreeModel::Path(std::to_string(row)), *table.treeView().get_column(0), area);
+    return area;
+}
+
+class ScriptedCloud : public MindMapProvider {
+public:
+    ScriptedCloud(int32_t type, std::string name) : MindMapProvider(type), _name(std::move(name)) {}
+    std::string title() const override { return _name; }
+    bool enabled() const override { return _connected; }
+    void connectToCloud(const std::any&) override
+    {
+        _connected = true;
+        enabledChanged();
+    }
+    void disconnectFromCloud() override
+    {
+        _connected = false;
+        enabledChanged();
+    }
+
+private:
+    std::string _name;
+    bool _connected = false;
+};
+
+} // namespace
+
+TEST(CloudExplorerViewTest, ShowsTheSampleListingWithItsRowHeightsAndNoEmptyToolbar)
+{
+    initGtkForTests();
+    RenamingExplorer explorer(MainExplorerMode);
+    Gtk::Window window;
+    window.set_default_size(320, 400);
+    CloudExplorerView view(explorer);
+    window.add(view);
+    window.show_all();
+    drainGtkEvents();
+
+    EXPECT_FALSE(view.toolbarStrip().get_visible()) << "the base has no controls";
+    ASSERT_EQ(7u, explorer.adapter().numberOfRows());
+    EXPECT_EQ(18, view.table().rowHeight(0));
+    EXPECT_EQ(31, view.table().rowHeight(2));
+    EXPECT_FALSE(view.table().treeView().get_headers_visible());
+    view.table().setEmptyText("No files");
+    explorer.adapter().removeAllObjects();
+    drainGtkEvents();
+    EXPECT_TRUE(view.table().treeView().get_headers_visible());
+    EXPECT_EQ("No files", view.table().treeView().get_column(0)->get_title().raw());
+    explorer.refreshListing();
+    drainGtkEvents();
+    EXPECT_FALSE(view.table().treeView().get_headers_visible());
+
+    view.breadcrumbBar().bar().setRootCaption("Cloud");
+    view.breadcrumbBar().bar().setRelativePath("Work/2024");
+    drainGtkEvents();
+    EXPECT_EQ(3u, view.breadcrumbBar().bar().visibleButtons().size());
+    EXPECT_EQ(320, view.breadcrumbBar().get_allocated_width()) << "the bar spans the pane";
+    EXPECT_EQ(320.0, view.breadcrumbBar().bar().frameSize().width);
+    if (const char* dump = std::getenv("TARNWICK_DUMP_PNG")) {
+        explorer.adapter().items()[2]->setSize(1536);
+        explorer.adapter().items()[3]->setOfflineAvailable(true);
+        explorer.adapter().items()[4]->setModified(std::chrono::system_clock::now());
+        explorer.adapter().assignItems(explorer.adapter().items());
+        view.table().selectRows({3});
+        drainGtkEvents();
+        for (int i = 0; i < 20; ++i) {
+            drainGtkEvents();
+            g_usleep(10000);
+        }
+        window.get_window()->process_updates(true);
+        auto shot = Gdk::Pixbuf::create(window.get_window(), 0, 0, 320, 400);
+        shot->save(dump, "png");
+    }
+}
+
+TEST(CloudExplorerViewTest, ReturnDoubleClickAndArrowsReachTheExplorer)
+{
+    initGtkForTests();
+    RenamingExplorer explorer(MainExplorerMode);
+    Gtk::Window window;
+    window.set_default_size(320, 400);
+    CloudExplorerView view(explorer);
+    window.add(view);
+    window.show_all();
+    drainGtkEvents();
+    Gtk::TreeView& tree = view.table().treeView();
+    view.table().selectRows({2});
+
+    sendKey(tree, GDK_KEY_Return);
+    sendKey(tree, GDK_KEY_KP_Enter);
+    sendKey(tree, GDK_KEY_Return, GDK_CONTROL_MASK);
+    EXPECT_EQ(2, explorer.enters) << "Return with Ctrl held is not reported";
+    EXPECT_EQ(0, explorer.doubleClicks) << "Return is no double click";
+    sendKey(tree, GDK_KEY_Left);
+    EXPECT_EQ(1, explorer.lefts);
+
+    const Gdk::Rectangle area = rowArea(view.table(), 2);
+    const double x = area.get_x() + 40, y = area.get_y() + area.get_height() / 2.0;
+    GdkWindow* rows = tree.get_bin_window()->gobj();
+    for (int press = 0; press < 2; ++press) {
+        sendButton(tree, GDK_BUTTON_PRESS, 1, x, y, rows);
+        sendButton(tree, GDK_BUTTON_RELEASE, 1, x, y, rows);
+    }
+    drainGtkEvents();
+    EXPECT_EQ(1, explorer.doubleClicks);
+    EXPECT_FALSE(view.table().isEditing()) << "clicks never start a rename";
+    sendButton(tree, GDK_BUTTON_PRESS, 3, x, y, rows);
+    sendButton(tree, GDK_BUTTON_RELEASE, 3, x, y, rows);
+    drainGtkEvents();
+    EXPECT_FALSE(view.table().isEditing()) << "nor does a right click";
+}
+
+TEST(CloudExplorerViewTest, ARenameInPlaceEditsTheNameWithoutItsExtension)
+{
+    initGtkForTests();
+    RenamingExplorer explorer(MainExplorerMode);
+    Gtk::Window window;
+    window.set_default_size(320, 400);
+    CloudExplorerView view(explorer);
+    window.add(view);
+    window.show_all();
+    drainGtkEvents();
+
+    ASSERT_TRUE(view.table().beginEditingRow(2));
+    Gtk::Entry* entry = view.table().editingEntry();
+    ASSERT_NE(nullptr, entry);
+    EXPECT_EQ("mind map1", entry->get_text().raw());
+    entry->set_text("");
+    int position = 0;
+    entry->insert_text("min?utes", -1, position);
+    EXPECT_EQ("minutes", entry->get_text().raw()) << "the ? is refused as typed";
+    entry->activate();
+    drainGtkEvents();
+    EXPECT_FALSE(view.table().isEditing());
+    EXPECT_EQ((std::vector<std::string>{"mind map1.twkx -> minutes.twkx"}), explorer.renames);
+
+    ASSERT_TRUE(view.table().beginEditingRow(3));
+    view.table().editingEntry()->set_text("other");
+    explorer.refreshListing(); // a new listing ends the edit without renaming
+    drainGtkEvents();
+    EXPECT_FALSE(view.table().isEditing());
+    EXPECT_EQ(1u, explorer.renames.size());
+
+    explorer.adapter().setReadOnly(true);
+    EXPECT_FALSE(view.table().beginEditingRow(2));
+}
+
+TEST(CloudExplorerViewTest, TheBreadcrumbBarNavigatesByRealClicks)
+{
+    initGtkForTests();
+    struct Listener : BreadcrumbBarListener {
+        void navigateToBreadcrumbPath(const std::string& path) override { paths.push_back(path); }
+        std::vector<std::string> paths;
+    } listener;
+    Gtk::Window window;
+    window.set_default_size(400, 22);
+    BreadcrumbBarWidget bar;
+    window.add(bar);
+    window.show_all();
+    drainGtkEvents();
+    bar.bar().setNavigationListener(&listener);
+    bar.bar().setRootPath("/");
+    bar.bar().setRelativePath("Work/2024");
+    drainGtkEvents();
+    ASSERT_EQ(3u, bar.bar().visibleButtons().size());
+    const double workMiddle = 26 + bar.bar().visibleButtons()[1]->width / 2;
+    sendButton(bar, GDK_BUTTON_PRESS, 1, workMiddle, 10);
+    sendButton(bar, GDK_BUTTON_RELEASE, 1, workMiddle, 10);
+    sendButton(bar, GDK_BUTTON_PRESS, 1, 5, 10);
+    sendButton(bar, GDK_BUTTON_RELEASE, 1, 5, 10);
+    sendButton(bar, GDK_BUTTON_PRESS, 1, 390, 10);
+    sendButton(bar, GDK_BUTTON_RELEASE, 1, 390, 10);
+    EXPECT_EQ((std::vector<std::string>{"/Work/", "/"}), listener.paths);
+
+    Gtk::Window narrowWindow;
+    narrowWindow.set_default_size(60, 22);
+    BreadcrumbBarWidget narrow;
+    narrowWindow.add(narrow);
+    narrowWindow.show_all();
+    narrow.bar().setNavigationListener(&listener);
+    narrow.bar().setRootCaption("Cloud");
+    narrow.bar().setRootPath("/");
+    narrow.bar().setRelativePath("Work/2024");
+    drainGtkEvents();
+    ASSERT_EQ(BreadcrumbBarButton::BackArrow, narrow.bar().visibleButtons().front()->kind);
+    sendButton(narrow, GDK_BUTTON_PRESS, 1, 3, 10);
+    sendButton(narrow, GDK_BUTTON_RELEASE, 1, 3, 10);
+    drainGtkEvents();
+    ASSERT_NE(nullptr, narrow.menuPresenter().shownMenu());
+    std::vector<std::string> titles;
+    for (Gtk::Widget* item : narrow.menuPresenter().shownMenu()->get_children())
+        titles.push_back(static_cast<Gtk::MenuItem*>(item)->get_label().raw());
+    EXPECT_EQ((std::vector<std::string>{"Work", "Cloud"}), titles) << "nearest first, the root last";
+    narrow.menuPresenter().shownMenu()->popdown();
+}
+
+TEST(CloudSetupViewTest, RowsConnectAndDisconnectAndAreNeverSelected)
+{
+    initGtkForTests();
+    auto cloud = std::make_shared<ScriptedCloud>(1, "My _Cloud <i>");
+    MindMapProviders::instance().registerProvider(cloud);
+    {
+        CloudSetupViewController controller;
+        Gtk::Window window;
+        CloudSetupView view(controller);
+        window.add(view);
+        window.show_all();
+        drainGtkEvents();
+        EXPECT_EQ(localized("clouds_setup"), view.headerLabel().get_text().raw());
+        ASSERT_EQ(1u, view.list().get_children().size());
+        EXPECT_EQ(Gtk::SELECTION_NONE, view.list().get_selection_mode());
+        EXPECT_GE(view.list().get_row_at_index(0)->get_allocated_height(), 44);
+        Gtk::Button* button = view.buttonOfRow(0);
+        ASSERT_NE(nullptr, button);
+        EXPECT_EQ(localized("db_connect_condensed"), button->get_label().raw());
+        button->clicked();
+        drainGtkEvents();
+        EXPECT_TRUE(cloud->enabled());
+        ASSERT_NE(nullptr, view.buttonOfRow(0));
+        EXPECT_EQ(localized("db_disconnect_condensed"), view.buttonOfRow(0)->get_label().raw());
+        view.buttonOfRow(0)->clicked();
+        drainGtkEvents();
+        EXPECT_FALSE(cloud->enabled());
+    }
+    MindMapProviders::instance().unregisterProvider(cloud.get());
+}
