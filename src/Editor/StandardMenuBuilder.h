@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor-view/ContactHandler.h"
 #include "platform/Menu.h"
 
 // The image and link menus, built in code. Their items have no key equivalent: the actions go up
@@ -8,6 +9,5 @@ class StandardMenuBuilder {
 public:
     static void buildImageMenu(Menu& menu);
     static void buildLinkMenu(Menu& menu, bool contactsSupported = areContactsSupported());
-    // The desktop offers no address book the editor could link to.
-    static bool areContactsSupported() { return false; }
+    static bool areContactsSupported() { return BaseContactHandler::areContactsSupported(); }
 };

@@ -52,6 +52,8 @@ MindMapEditor::MindMapEditor(Scheduler* scheduler) : _scheduler(scheduler)
         MindMap::InvokeDatePickerNotification, nullptr, [this](const Notification& notification) {
             if (_mindMap && notification.object == _mindMap.get()) invokeDatePicker();
         });
+    _contactHandler = std::make_unique<ContactHandler>(this);
+    registerPictureActions();
 }
 
 MindMapEditor::~MindMapEditor()
@@ -224,8 +226,8 @@ void MindMapEditor::cancelEditorModes(bool leaveCrossLinkMode)
     _toolTipRects.clear();
     stopEditing(InplaceTextEditor::Commit);
     _dragSelector.cancelMoveOperation();
-    // The contact popovers are ended here once they exist.
     closePopovers();
+    if (_contactHandler) _contactHandler->cancelPopovers();
     if (_mindMap) _mindMap->commitModelessEditor();
     if (leaveCrossLinkMode) cancelCrossLinkMode();
     _clearSelectionCall.cancel();

@@ -2,7 +2,9 @@
 
 #include "MindMaps/MindMapNodeEditor.h"
 #include "editor-view/AutoFocusser.h"
+#include "editor-view/ContactHandler.h"
 #include "editor-view/DragSelector.h"
+#include "editor-view/DraggingInfo.h"
 #include "editor-view/EditorEvents.h"
 #include "editor-view/ElementMover.h"
 #include "editor-view/InplaceTextEditor.h"
@@ -26,6 +28,7 @@
 
 class GraphicsContext;
 class HierarchyListener;
+class ImageDropInfo;
 class Menu;
 class MenuItem;
 class MenuPresenter;
@@ -405,6 +408,51 @@ public:
 
     void setNeedsDisplay();
 
+    // ---- Drops onto the canvas ----
+    // The operation a drop at the drag's location would be, with the topic under it highlighted as
+    // the drop target (a text drop highlights nothing).
+    DragOperation draggingEntered(const DraggingInfo& info) { return dragOperationForDraggingInfo(info); }
+    DragOperation draggingUpdated(const DraggingInfo& info) { return dragOperationForDraggingInfo(info); }
+    void draggingExited();
+    DragOperation dragOperationForDraggingInfo(const DraggingInfo& info);
+    // An enabled, writable editor takes drops.
+    bool prepareForDragOperation() const;
+    // Whether performDragOperation() would take the drop, decided from the same data without
+    // changing anything: the toolkit hears the answer before the drop is carried out.
+    bool canPerformDragOperation(const DraggingInfo& info);
+    bool performDragOperation(const DraggingInfo& info);
+    // Offers what the dropped picture may become, in a menu at the drop point.
+    void imageDropped(const std::shared_ptr<ImageDropInfo>& info);
+    // The image menu's actions; the item's represented value is the drop's ImageDropInfo.
+    void addDroppedImage(const ImageDropInfo& info);
+    void embedDroppedImage(const ImageDropInfo& info);
+    void addDroppedImageAsIcon(const ImageDropInfo& info);
+    void linkDroppedImage(const ImageDropInfo& info);
+
+    // ---- Links, contacts and voice memos of topics ----
+    // Follows the topic's link; false without a topic or link. Failures are editor notifications,
+    // and the click still counts.
+    bool handleLinkClick(MindMapNode* topic);
+    void handleLinkNavigationError(const std::string& message);
+    bool handleVoiceMemoClick(MindMapNode* topic);
+    BaseContactHandler& contactHandler() { return *_contactHandler; }
+    void addContacLink();
+
+    // ---- Pictures ----
+    // The chosen image file; nothing when cancelled.
+    std::optional<std::string> pickImageFile();
+    void addCustomImage() override;
+    void editSelectedImage() override;
+    void invokeEmbeddedImagePicker() override;
+    void addImageAsTopic() override;
+    void addImageFromPasteboard(Pasteboard* pasteboard, MindMapNode* node) override;
+    // The topic (else the single selection) gets the picture of the file, or of the current cloud
+    // storage's file.
+    void addImageFromFile(const std::string& path, MindMapNode* node);
+    void addImageFromCloud(const std::string& cloudPath, MindMapNode* node);
+    // The selected image element at full size: its linked document, else its stored picture.
+    void openFullSizeImage();
+
 private:
     // The state of the gesture under way, kept between the events that feed it.
     struct GestureSession {
@@ -436,6 +484,8 @@ private:
     void readDefaults();
     void observeDefaults();
     void registerActions();
+    void registerPictureActions();
+    void registerDropActions();
     void drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect);
     void drawRecyclerImage(GraphicsContext& context);
     void updateToolTips();
@@ -551,4 +601,7 @@ private:
     // Rebuilt on every draw; dropped whenever the map reports a change, as their owners may go.
     std::vector<ToolTipRect> _toolTipRects;
     std::vector<ObservationToken> _defaultsObservations;
+    std::unique_ptr<BaseContactHandler> _contactHandler;
+    // The image menu of the latest picture drop: the presenter refers to it until the next one.
+    std::shared_ptr<Menu> _imageDropMenu;
 };

@@ -220,7 +220,9 @@ void MindMapEditor::mouseDown(const PointerEvent& event)
     }
 
     map.setSelectedElement(hit);
-    if (!_readOnly) {
+    if (_readOnly) {
+        if (hit->elementType() == ElementTypeImage) openFullSizeImage();
+    } else {
         switch (hit->elementType()) {
         case ElementTypeNode:
         case ElementTypeText:
@@ -272,9 +274,13 @@ bool MindMapEditor::handleNodeDetailsClick(MindMapElement* element, Point mapPoi
     case MindMapNode::HitDateText:
         acted = handleDateClick(topic, false);
         break;
+    case MindMapNode::HitLinkIcon:
+        acted = handleLinkClick(topic);
+        break;
+    case MindMapNode::HitVoiceMemo:
+        acted = handleVoiceMemoClick(topic);
+        break;
     default:
-        // Links and voice memos are followed by the link navigation, which is not there yet: a
-        // press on them selects and moves the topic like one on its text.
         break;
     }
     if (!acted) return false;

@@ -7,7 +7,9 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -21,6 +23,10 @@ bool sizeAllowed(int64_t width, int64_t height)
 
 // What a decoding learns from the loader's signals.
 struct Decoding {
+    // The longest side the caller keeps; 0 for any.
+    int maxSide = 0;
+    int declaredWidth = 0;
+    int declaredHeight = 0;
     bool refused = false;
     // Which rows of the picture the loader has filled: loaders accept a truncated picture
     // silently and leave the missing rows blank.
@@ -36,6 +42,17 @@ void sizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer data)
         decoding->refused = true;
         gdk_pixbuf_loader_set_size(loader, 0, 0);
         return;
+    }
+    decoding->declaredWidth = width;
+    decoding->declaredHeight = height;
+    const int longer = std::max(width, height);
+    if (decoding->maxSide > 0 && longer > decoding->maxSide) {
+        const double scale = double(decoding->maxSide) / longer;
+        const int reducedWidth = std::max(1, int(std::lround(width * scale)));
+        const int reducedHeight = std::max(1, int(std::lround(height * scale)));
+        gdk_pixbuf_loader_set_size(loader, reducedWidth, reducedHeight);
+        // A reducing loader reports its rows only once, all of them, when it has scaled them.
+        height = reducedHeight;
     }
     decoding->rowsFilled.assign(size_t(height), false);
 }
@@ -90,7 +107,8 @@ Image::Image(Image&& other) noexcept
     : _surface(std::move(other._surface)),
       _pixelWidth(std::exchange(other._pixelWidth, 0)),
       _pixelHeight(std::exchange(other._pixelHeight, 0)),
-      _size(std::exchange(other._size, Size()))
+      _size(std::exchange(other._size, Size())),
+      _sourcePixelSize(std::exchange(other._sourcePixelSize, Size()))
 {
 }
 
@@ -101,16 +119,23 @@ Image& Image::operator=(Image&& other) noexcept
         _pixelWidth = std::exchange(other._pixelWidth, 0);
         _pixelHeight = std::exchange(other._pixelHeight, 0);
         _size = std::exchange(other._size, Size());
+        _sourcePixelSize = std::exchange(other._sourcePixelSize, Size());
     }
     return *this;
 }
 
 Image Image::fromData(const uint8_t* bytes, size_t length)
 {
+    return fromData(bytes, length, 0);
+}
+
+Image Image::fromData(const uint8_t* bytes, size_t length, int maxSide)
+{
     if (!bytes || length == 0) return {};
 
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
     Decoding decoding;
+    decoding.maxSide = std::max(0, maxSide);
     g_signal_connect(loader, "size-prepared", G_CALLBACK(sizePrepared), &decoding);
     g_signal_connect(loader, "area-updated", G_CALLBACK(areaUpdated), &decoding);
     // Both steps must run: a loader has to be closed before it goes, even after a failed write.
@@ -151,6 +176,9 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
         const double xDpi = statedResolution(pixbuf, "x-dpi");
         const double yDpi = statedResolution(pixbuf, "y-dpi");
         if (xDpi > 0 && yDpi > 0) image._size = {image._pixelWidth * 72.0 / xDpi, image._pixelHeight * 72.0 / yDpi};
+        if (decoding.declaredWidth != image._pixelWidth || decoding.declaredHeight != image._pixelHeight) {
+            image._sourcePixelSize = {double(decoding.declaredWidth), double(decoding.declaredHeight)};
+        }
     }
     g_object_unref(loader);
     return image;
@@ -158,9 +186,64 @@ Image Image::fromData(const uint8_t* bytes, size_t length)
 
 Image Image::fromFile(const std::string& path)
 {
+    return fromFile(path, 0);
+}
+
+Image Image::fromFile(const std::string& path, int maxSide)
+{
     const std::optional<std::vector<uint8_t>> data = readFileData(path);
     if (!data) return {};
-    return fromData(*data);
+    return fromData(*data, maxSide);
+}
+
+std::vector<std::string> Image::readableFileExtensions()
+{
+    std::vector<std::string> extensions;
+    GSList* formats = gdk_pixbuf_get_formats();
+    for (GSList* format = formats; format; format = format->next) {
+        auto* info = static_cast<GdkPixbufFormat*>(format->data);
+        if (gdk_pixbuf_format_is_disabled(info)) continue;
+        gchar** names = gdk_pixbuf_format_get_extensions(info);
+        for (gchar** name = names; name && *name; ++name) {
+            std::string extension = *name;
+            std::transform(extension.begin(), extension.end(), extension.begin(),
+                           [](unsigned char c) { return char(std::tolower(c)); });
+            if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
+                extensions.push_back(std::move(extension));
+        }
+        g_strfreev(names);
+    }
+    g_slist_free(formats);
+    return extensions;
+}
+
+std::vector<std::string> Image::readableMediaTypes()
+{
+    std::vector<std::string> types;
+    GSList* formats = gdk_pixbuf_get_formats();
+    for (GSList* format = formats; format; format = format->next) {
+        auto* info = static_cast<GdkPixbufFormat*>(format->data);
+        if (gdk_pixbuf_format_is_disabled(info)) continue;
+        gchar** names = gdk_pixbuf_format_get_mime_types(info);
+        for (gchar** name = names; name && *name; ++name) {
+            if (std::find(types.begin(), types.end(), *name) == types.end()) types.emplace_back(*name);
+        }
+        g_strfreev(names);
+    }
+    g_slist_free(formats);
+    return types;
+}
+
+bool Image::isReadableFileType(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot + 1 == path.size()) return false;
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    static const std::vector<std::string> readable = readableFileExtensions();
+    return std::find(readable.begin(), readable.end(), extension) != readable.end();
 }
 
 Image Image::fromResource(const std::string& name)

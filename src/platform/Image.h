@@ -35,8 +35,18 @@ public:
     // resolution (72 dots per inch being one point a pixel); others at one point a pixel.
     static Image fromData(const uint8_t* bytes, size_t length);
     static Image fromData(const std::vector<uint8_t>& data) { return fromData(data.data(), data.size()); }
+    // As above, but a picture whose longer side exceeds maxSide pixels is reduced to it while it is
+    // decoded, so that the full picture is never kept (loaders that decode at a reduced scale, like
+    // JPEG's, never even allocate it). The declared size stays known as sourcePixelSize(). A
+    // maxSide below 1 reduces nothing.
+    static Image fromData(const uint8_t* bytes, size_t length, int maxSide);
+    static Image fromData(const std::vector<uint8_t>& data, int maxSide)
+    {
+        return fromData(data.data(), data.size(), maxSide);
+    }
     // Only regular files are read.
     static Image fromFile(const std::string& path);
+    static Image fromFile(const std::string& path, int maxSide);
     // The application image resource of that name: "images/<name>.png" in the resources folder.
     // Null for a missing resource and for a name that is not a plain file name.
     static Image fromResource(const std::string& name);
@@ -45,6 +55,9 @@ public:
     int pixelWidth() const { return _pixelWidth; }
     int pixelHeight() const { return _pixelHeight; }
     Size pixelSize() const { return {double(_pixelWidth), double(_pixelHeight)}; }
+    // The pixel size the picture's data declared: larger than pixelSize() when it was reduced at
+    // decoding, else the same.
+    Size sourcePixelSize() const { return _sourcePixelSize.width > 0 ? _sourcePixelSize : pixelSize(); }
     // The size in points.
     Size size() const { return _size; }
     void setSize(Size size) { _size = size; }
@@ -54,6 +67,13 @@ public:
     // The whole picture drawn into a new one of that pixel size (composite "source over", opacity
     // 1), shown at one point a pixel. Null when this one is null or the size is not a valid one.
     Image scaledTo(int pixelWidth, int pixelHeight) const;
+
+    // The file name extensions (lower case, without the dot) and the media types of the pictures
+    // the loaders read.
+    static std::vector<std::string> readableFileExtensions();
+    static std::vector<std::string> readableMediaTypes();
+    // The path's extension, in any case, is one of readableFileExtensions().
+    static bool isReadableFileType(const std::string& path);
 
     // The picture as PNG data; empty for a null image or when encoding fails.
     std::optional<std::vector<uint8_t>> pngData() const;
@@ -65,4 +85,5 @@ private:
     int _pixelWidth = 0;
     int _pixelHeight = 0;
     Size _size;
+    Size _sourcePixelSize;
 };

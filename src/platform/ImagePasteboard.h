@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Image.h"
+
 class Pasteboard;
 
 // Pictures on a pasteboard: they travel under their media types ("image/png", "image/jpeg", ...).
@@ -11,5 +13,10 @@ inline constexpr const char* PNGType = "image/png";
 // The pasteboard offers a picture: one of its declared types is a picture type. Like the
 // desktop's own test, it looks at the types only, not at the data.
 bool canInitWithPasteboard(const Pasteboard& pasteboard);
+
+// The first picture on the pasteboard that decodes, in the order of its declared types; null when
+// none does. The data comes from another program: its declared size is checked before it is
+// decoded, and a picture longer than maxSide pixels is reduced to it while decoding (Image::fromData).
+Image imageFromPasteboard(const Pasteboard& pasteboard, int maxSide);
 
 } // namespace ImagePasteboard

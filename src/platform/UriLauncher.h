@@ -10,6 +10,9 @@ public:
 
     // false when the desktop has nothing that opens it, or refused.
     virtual bool openURL(const std::string& uri) = 0;
+    // Shows the file, selected, in the desktop's file manager without opening it; false when that
+    // could not even be asked for.
+    virtual bool showInFileManager(const std::string& /*path*/) { return false; }
 
     // Installs the launcher (not owned); nullptr brings back the one that opens nothing.
     static void setShared(UriLauncher* launcher);

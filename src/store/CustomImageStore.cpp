@@ -304,7 +304,8 @@ std::string CustomImageStore::importImage(const Image& image, int64_t sizeLimit)
 {
     // A limit below one pixel would scale the image to nothing.
     if (image.isNull() || sizeLimit < 1) return {};
-    if (!checkMinimumImageSize(image.pixelSize())) return {};
+    // A picture reduced while it was decoded is judged by the size it declared.
+    if (!checkMinimumImageSize(image.sourcePixelSize())) return {};
     const int width = std::max(1, image.pixelWidth());
     const int height = std::max(1, image.pixelHeight());
     const int64_t limit = sizeLimit;

@@ -2,6 +2,7 @@
 
 #include "editor-view/ClickCounter.h"
 #include "editor-view/MindMapEditor.h"
+#include "editor-view/gtk/CanvasDropTarget.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/GtkPopoverPresenter.h"
 
@@ -66,6 +67,7 @@ private:
     ClickCounter _clickCounter;
     GtkMenuPresenter _menuPresenter{*this};
     GtkPopoverPresenter _popoverPresenter{*this};
+    CanvasDropTarget _dropTarget{*this, _view};
     sigc::connection _tickTimer;
     sigc::connection _toplevelKeys;
     sigc::connection _toplevelDelete;

@@ -6,4 +6,7 @@
 class GtkUriLauncher : public UriLauncher {
 public:
     bool openURL(const std::string& uri) override;
+    // Asks the file manager over D-Bus (org.freedesktop.FileManager1 ShowItems); where none
+    // answers, the file's folder is opened instead.
+    bool showInFileManager(const std::string& path) override;
 };
