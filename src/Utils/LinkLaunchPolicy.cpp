@@ -40,7 +40,8 @@ bool isRunnable(const fs::path& path, const struct stat& info)
 LinkLaunchDecision fileDecision(const std::string& url)
 {
     const std::string path = pathWithFileURL(url);
-    if (path.empty()) return {};
+    // An escaped NUL would end the path early and name another file than the link shows.
+    if (path.empty() || path.find('\0') != std::string::npos) return {};
     // A link through a symbolic link is judged, and opened, by what it points at.
     std::error_code ec;
     const fs::path target = fs::canonical(path, ec);

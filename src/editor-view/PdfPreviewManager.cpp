@@ -69,7 +69,8 @@ std::optional<PdfPreviewManager::PdfPageLink> PdfPreviewManager::parsePdfLink(co
     const size_t page = lowercase(parameters).find("page=");
     if (page == std::string::npos) return std::nullopt;
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    if (path.empty() || path.find('\0') != std::string::npos || !std::filesystem::is_regular_file(path, ec))
+        return std::nullopt;
     return PdfPageLink{path, leadingNumber(std::string_view(parameters).substr(page + 5))};
 }
 

@@ -27,11 +27,41 @@ struct Decoding {
     int maxSide = 0;
     int declaredWidth = 0;
     int declaredHeight = 0;
+    // The size the caller gets when the picture is reduced; 0 x 0 when it is not.
+    int reducedWidth = 0;
+    int reducedHeight = 0;
+    // The loader decodes at the reduced size itself (JPEG's scaled decoding) and then reports
+    // its rows only once, all together.
+    bool reducedByLoader = false;
     bool refused = false;
     // Which rows of the picture the loader has filled: loaders accept a truncated picture
     // silently and leave the missing rows blank.
     std::vector<bool> rowsFilled;
 };
+
+bool isJpegLoader(GdkPixbufLoader* loader)
+{
+    GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
+    if (!format) return false;
+    gchar* name = gdk_pixbuf_format_get_name(format);
+    const bool jpeg = name && std::strcmp(name, "jpeg") == 0;
+    g_free(name);
+    return jpeg;
+}
+
+// A JPEG is whole when its last scan is followed by the end-of-image marker. (A thumbnail inside
+// its header has its own scan and end marker, but both come before the picture's last scan.)
+bool jpegComplete(const uint8_t* bytes, size_t length)
+{
+    const auto findLast = [&](uint8_t marker, size_t from) {
+        size_t found = std::string::npos;
+        for (size_t i = from; i + 1 < length; ++i)
+            if (bytes[i] == 0xFF && bytes[i + 1] == marker) found = i;
+        return found;
+    };
+    const size_t scan = findLast(0xDA, 0);
+    return scan != std::string::npos && findLast(0xD9, scan + 2) != std::string::npos;
+}
 
 // Called by the loader as soon as the picture's size is known and before its pixels are
 // allocated; a size of 0 x 0 tells the loader to stop.
@@ -48,11 +78,15 @@ void sizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer data)
     const int longer = std::max(width, height);
     if (decoding->maxSide > 0 && longer > decoding->maxSide) {
         const double scale = double(decoding->maxSide) / longer;
-        const int reducedWidth = std::max(1, int(std::lround(width * scale)));
-        const int reducedHeight = std::max(1, int(std::lround(height * scale)));
-        gdk_pixbuf_loader_set_size(loader, reducedWidth, reducedHeight);
-        // A reducing loader reports its rows only once, all of them, when it has scaled them.
-        height = reducedHeight;
+        decoding->reducedWidth = std::max(1, int(std::lround(width * scale)));
+        decoding->reducedHeight = std::max(1, int(std::lround(height * scale)));
+        // Only the JPEG loader decodes at a reduced size; the others would decode the whole
+        // picture anyway and then hide which rows they filled, so those are reduced afterwards.
+        if (isJpegLoader(loader)) {
+            decoding->reducedByLoader = true;
+            gdk_pixbuf_loader_set_size(loader, decoding->reducedWidth, decoding->reducedHeight);
+            height = decoding->reducedHeight;
+        }
     }
     decoding->rowsFilled.assign(size_t(height), false);
 }
@@ -143,14 +177,20 @@ Image Image::fromData(const uint8_t* bytes, size_t length, int maxSide)
     const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
 
     Image image;
-    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+    GdkPixbuf* decoded = gdk_pixbuf_loader_get_pixbuf(loader);
     const bool complete =
-        std::all_of(decoding.rowsFilled.begin(), decoding.rowsFilled.end(), [](bool filled) { return filled; });
-    const bool usable = written && closed && !decoding.refused && complete && pixbuf &&
-        size_t(gdk_pixbuf_get_height(pixbuf)) == decoding.rowsFilled.size() &&
-        gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB && gdk_pixbuf_get_bits_per_sample(pixbuf) == 8 &&
-        (gdk_pixbuf_get_n_channels(pixbuf) == 3 || gdk_pixbuf_get_n_channels(pixbuf) == 4);
-    if (usable) image = Image(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
+        std::all_of(decoding.rowsFilled.begin(), decoding.rowsFilled.end(), [](bool filled) { return filled; }) &&
+        (!decoding.reducedByLoader || jpegComplete(bytes, length));
+    const bool usable = written && closed && !decoding.refused && complete && decoded &&
+        size_t(gdk_pixbuf_get_height(decoded)) == decoding.rowsFilled.size() &&
+        gdk_pixbuf_get_colorspace(decoded) == GDK_COLORSPACE_RGB && gdk_pixbuf_get_bits_per_sample(decoded) == 8 &&
+        (gdk_pixbuf_get_n_channels(decoded) == 3 || gdk_pixbuf_get_n_channels(decoded) == 4);
+    GdkPixbuf* reduced = nullptr;
+    if (usable && decoding.reducedWidth > 0 && !decoding.reducedByLoader)
+        reduced = gdk_pixbuf_scale_simple(decoded, decoding.reducedWidth, decoding.reducedHeight, GDK_INTERP_BILINEAR);
+    GdkPixbuf* pixbuf = reduced ? reduced : decoded;
+    if (usable && (reduced || decoding.reducedWidth == 0 || decoding.reducedByLoader))
+        image = Image(gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf));
 
     if (!image.isNull()) {
         const int channels = gdk_pixbuf_get_n_channels(pixbuf);
@@ -173,13 +213,14 @@ Image Image::fromData(const uint8_t* bytes, size_t length, int maxSide)
         }
         cairo_surface_mark_dirty(image.surface());
 
-        const double xDpi = statedResolution(pixbuf, "x-dpi");
-        const double yDpi = statedResolution(pixbuf, "y-dpi");
+        const double xDpi = statedResolution(decoded, "x-dpi");
+        const double yDpi = statedResolution(decoded, "y-dpi");
         if (xDpi > 0 && yDpi > 0) image._size = {image._pixelWidth * 72.0 / xDpi, image._pixelHeight * 72.0 / yDpi};
         if (decoding.declaredWidth != image._pixelWidth || decoding.declaredHeight != image._pixelHeight) {
             image._sourcePixelSize = {double(decoding.declaredWidth), double(decoding.declaredHeight)};
         }
     }
+    if (reduced) g_object_unref(reduced);
     g_object_unref(loader);
     return image;
 }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-// Keeps every URI it is asked to open. Installs itself while it lives.
+// Keeps every URI it is asked to open and every file it is asked to show. Installs itself while it lives.
 class RecordingUriLauncher : public UriLauncher {
 public:
     RecordingUriLauncher() { UriLauncher::setShared(this); }
@@ -16,6 +16,13 @@ public:
         return succeeds;
     }
 
+    bool showInFileManager(const std::string& path) override
+    {
+        shownInFileManager.push_back(path);
+        return succeeds;
+    }
+
     bool succeeds = true;
     std::vector<std::string> opened;
+    std::vector<std::string> shownInFileManager;
 };
