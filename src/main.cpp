@@ -1,5 +1,6 @@
 #include "Editor/FeedbackCenter.h"
 #include "Editor/gtk/TarnwickApplication.h"
+#include "explorers/gtk/ExplorerWidgets.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
@@ -20,6 +21,8 @@ int main(int argc, char* argv[])
     installLayout();
     installRendering();
     installPanels();
+    // The window shows the local store's explorer beside the canvas.
+    installExplorers();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

@@ -103,8 +103,8 @@ bool CommandRouter::performKeyEquivalent(Menu& menu, const std::string& key, uns
 std::vector<Responder*> mainWindowResponderChain(const MainWindowResponders& links)
 {
     std::vector<Responder*> chain;
-    for (Responder* link : {links.focusedView, links.editor, links.window, links.document, links.documentController,
-                            links.application, links.checkboxMenuHandler})
+    for (Responder* link : {links.focusedView, links.editor, links.window, links.explorer, links.document,
+                            links.documentController, links.application, links.checkboxMenuHandler})
         if (link && std::ranges::find(chain, link) == chain.end()) chain.push_back(link);
     return chain;
 }

@@ -64,6 +64,9 @@ struct MainWindowResponders {
     Responder* focusedView = nullptr;
     Responder* editor = nullptr;
     Responder* window = nullptr;
+    // The explorer beside the canvas: it takes the file commands (new map, import) the editor
+    // and the window leave.
+    Responder* explorer = nullptr;
     Responder* document = nullptr;
     Responder* documentController = nullptr;
     Responder* application = nullptr;

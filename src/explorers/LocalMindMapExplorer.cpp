@@ -84,6 +84,8 @@ void LocalMindMapExplorer::registerActions()
     addAction("rename:", [this](const ActionSender*) { rename(); });
     addAction("duplicate:", [this](const ActionSender*) { duplicate(); });
     addAction("deleteItem:", [this](const ActionSender*) { deleteItem(); });
+    // The Delete key while the list has the focus.
+    addAction("delete:", [this](const ActionSender*) { deleteItem(); });
     addAction("emptyRecycleBin:", [this](const ActionSender*) { emptyRecycleBin(); });
     addAction("toggleShowThumbnails:", [this](const ActionSender*) { toggleShowThumbnails(); });
     // Its segment and item carry the menu of providers; the action itself does nothing.
@@ -591,7 +593,8 @@ ItemValidation LocalMindMapExplorer::validateUserInterfaceItem(const ValidatedUs
     if (action == "addFolder:" || action == "newDocument:" || action == "importDocument:" ||
         action == "toggleShowThumbnails:" || action == "importPdf:")
         return ItemValidation::enabledIf(true);
-    if (action == "deleteItem:" || action == "rename:") return ItemValidation::enabledIf(selected != nullptr);
+    if (action == "deleteItem:" || action == "delete:" || action == "rename:")
+        return ItemValidation::enabledIf(selected != nullptr);
     if (action == "duplicate:" || action == "canCopyToCloud:") return ItemValidation::enabledIf(mapSelected);
     // The provider menu's items: a map to copy and a provider to copy to.
     if (action == CopyToCloudAction) return ItemValidation::enabledIf(mapSelected && providerOfSender(&item));

@@ -9,6 +9,30 @@
 #include "platform/Menu.h"
 
 #include <glibmm/main.h>
+#include <gtkmm/entry.h>
+
+namespace {
+
+constexpr int SidePaneWidth = 260;
+
+MainWindowSidePaneFactory& sidePaneFactory()
+{
+    static MainWindowSidePaneFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void MainWindow::setSidePaneFactory(MainWindowSidePaneFactory factory)
+{
+    sidePaneFactory() = std::move(factory);
+}
+
+bool MainWindow::sidePaneHasFocus()
+{
+    Gtk::Widget* focus = get_focus();
+    return _sidePane && focus && (focus == &_sidePane->widget() || focus->is_ancestor(_sidePane->widget()));
+}
 
 MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     : _scheduler(MonotonicClock::shared()), _canvas(&_scheduler, MonotonicClock::shared())
@@ -47,9 +71,19 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     _notificationPresenter =
         std::make_unique<EditorNotificationPresenter>(FeedbackCenter::feedbackCenter(), _scheduler, _notificationBar);
     _notificationBar.setDismissHandler([this] { _notificationPresenter->dismiss(); });
-    _box.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
+    if (sidePaneFactory()) _sidePane = sidePaneFactory()(*this);
+    if (_sidePane) {
+        _paned.pack1(_sidePane->widget(), false, false);
+        _paned.pack2(_canvasOverlay, true, false);
+        _paned.set_position(SidePaneWidth);
+        _box.pack_start(_paned, Gtk::PACK_EXPAND_WIDGET);
+    } else {
+        _box.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
+    }
     add(_box);
     show_all();
+    // Keys go to the map until the user clicks elsewhere.
+    _canvas.grab_focus();
     // The window's own commands, after the editor's in the responder chain.
     addAction("performMiniaturize:", [this](const ActionSender*) { iconify(); });
     addAction("performZoom:", [this](const ActionSender*) {
@@ -62,6 +96,10 @@ MainWindow::~MainWindow() = default;
 
 bool MainWindow::on_key_press_event(GdkEventKey* event)
 {
+    // A text field (the explorer's search field, a name being edited) takes its own keys first:
+    // Delete there deletes a letter, not a topic.
+    if (dynamic_cast<Gtk::Entry*>(get_focus()) && gtk_window_propagate_key_event(GTK_WINDOW(gobj()), event))
+        return true;
     // Menu keys act before the focused widget sees them, as the menu bar's items would.
     if (_menuBar->handleKeyPress(*event)) return true;
     return Gtk::ApplicationWindow::on_key_press_event(event);

@@ -11,13 +11,27 @@
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/box.h>
 #include <gtkmm/overlay.h>
+#include <gtkmm/paned.h>
 
 #include <functional>
 #include <memory>
 
 class CommandRouter;
+class MainWindow;
 class MenuBarAdapter;
 class MindMap;
+
+// What a library above the shell shows left of the canvas (the explorer of the local store). The
+// window owns it; the library installs the factory at start-up.
+class MainWindowSidePane {
+public:
+    virtual ~MainWindowSidePane() = default;
+    virtual Gtk::Widget& widget() = 0;
+    // The pane's commands, after the window's in the responder chain; first while the keyboard
+    // focus is in the pane.
+    virtual Responder* responder() = 0;
+};
+using MainWindowSidePaneFactory = std::function<std::unique_ptr<MainWindowSidePane>(MainWindow& window)>;
 
 // The main window: the menu bar above the canvas, and over the canvas's top the bar that shows the
 // feedback centre's notifications. The system does not restore it between runs; the document
@@ -45,6 +59,12 @@ public:
     bool canAutoSave() override;
     void presentError(const Error& error) override;
 
+    // The pane each new window gets; none when nothing is installed.
+    static void setSidePaneFactory(MainWindowSidePaneFactory factory);
+    MainWindowSidePane* sidePane() const { return _sidePane.get(); }
+    // The keyboard focus is in the side pane (its list or its search field).
+    bool sidePaneHasFocus();
+
     // Called once, after the first frame has been drawn.
     void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
 
@@ -53,6 +73,8 @@ private:
     bool on_delete_event(GdkEventAny* event) override;
 
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Paned _paned{Gtk::ORIENTATION_HORIZONTAL};
+    std::unique_ptr<MainWindowSidePane> _sidePane;
     std::unique_ptr<MenuBarAdapter> _menuBar;
     MainLoopScheduler _scheduler;
     Gtk::Overlay _canvasOverlay;

@@ -194,9 +194,17 @@ void TarnwickApplication::on_startup()
     CommandRouter::shared().setResponderChain([this] {
         MainWindowResponders links;
         if (_window) {
-            links.focusedView = _window->editor().focusedResponder();
-            links.editor = &_window->editor();
+            MainWindowSidePane* pane = _window->sidePane();
+            // Focus in the explorer makes it the first responder; the canvas's editor then
+            // takes no keys.
+            if (pane && _window->sidePaneHasFocus()) {
+                links.focusedView = pane->responder();
+            } else {
+                links.focusedView = _window->editor().focusedResponder();
+                links.editor = &_window->editor();
+            }
             links.window = _window.get();
+            links.explorer = pane ? pane->responder() : nullptr;
         }
         links.document = _controller ? _controller->singletonDocument() : nullptr;
         links.documentController = _controller.get();

@@ -1,0 +1,98 @@
+#include "explorers/gtk/ExplorerWidgets.h"
+
+#include "Editor/gtk/MainWindow.h"
+#include "explorers/ExplorerBrowserController.h"
+#include "explorers/LocalMindMapExplorer.h"
+#include "explorers/MindMapSearchField.h"
+#include "explorers/gtk/ExplorerSearchEntry.h"
+#include "explorers/gtk/GtkExplorerBrowserWindow.h"
+#include "explorers/gtk/LocalExplorerView.h"
+#include "platform/Clock.h"
+#include "platform/Folders.h"
+#include "platform/gtk/MainLoopScheduler.h"
+#include "store/MindMapProvider.h"
+
+#include <gtkmm/icontheme.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<ExplorerWidgetFactory>& widgetFactories()
+{
+    static std::vector<ExplorerWidgetFactory> factories;
+    return factories;
+}
+
+// The scheduler of the explorers made for pick browsers, on the application's main loop.
+Scheduler& browserScheduler()
+{
+    static MainLoopScheduler scheduler(MonotonicClock::shared());
+    return scheduler;
+}
+
+// The main window's side bar until the window has a place of its own for it: the search field
+// above the local explorer.
+class LocalExplorerSidePane : public MainWindowSidePane {
+public:
+    explicit LocalExplorerSidePane(MainWindow& window)
+        : _explorer(MainExplorerMode, window.scheduler()), _entry(_field), _view(_explorer)
+    {
+        _field.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
+        _explorer.setSearchBar(&_field);
+        _explorer.setActive(true);
+        _entry.set_margin_start(4);
+        _entry.set_margin_end(4);
+        _entry.set_margin_top(4);
+        _entry.set_margin_bottom(2);
+        _box.pack_start(_entry, Gtk::PACK_SHRINK);
+        _box.pack_start(_view, Gtk::PACK_EXPAND_WIDGET);
+        _box.show_all();
+    }
+    ~LocalExplorerSidePane() override { _explorer.setSearchBar(nullptr); }
+
+    Gtk::Widget& widget() override { return _box; }
+    Responder* responder() override { return &_explorer; }
+
+private:
+    MindMapSearchField _field;
+    LocalMindMapExplorer _explorer;
+    Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
+    ExplorerSearchEntry _entry;
+    LocalExplorerView _view;
+};
+
+} // namespace
+
+void registerExplorerWidgetFactory(ExplorerWidgetFactory factory)
+{
+    if (factory) widgetFactories().push_back(std::move(factory));
+}
+
+std::unique_ptr<Gtk::Widget> makeExplorerWidget(MindMapExplorerBase& explorer)
+{
+    if (auto* local = dynamic_cast<LocalMindMapExplorer*>(&explorer))
+        return std::make_unique<LocalExplorerView>(*local);
+    for (const ExplorerWidgetFactory& factory : widgetFactories())
+        if (std::unique_ptr<Gtk::Widget> widget = factory(explorer)) return widget;
+    return nullptr;
+}
+
+void installExplorers()
+{
+    static bool iconsAdded = false;
+    MainWindow::setSidePaneFactory([](MainWindow& window) -> std::unique_ptr<MainWindowSidePane> {
+        // The toolbar strip's segments name their pictures as icons.
+        if (!iconsAdded) {
+            iconsAdded = true;
+            Gtk::IconTheme::get_default()->append_search_path(Folders::resourcesFolder() + "/images");
+        }
+        return std::make_unique<LocalExplorerSidePane>(window);
+    });
+    ExplorerBrowserController::setWindowFactory([](const std::shared_ptr<ExplorerBrowserController>& controller) {
+        return std::make_unique<GtkExplorerBrowserWindow>(controller);
+    });
+    ExplorerBrowserController::registerExplorerFactory(MindMapProviderLocal, [](int32_t mode) {
+        return std::make_shared<LocalMindMapExplorer>(mode, browserScheduler());
+    });
+}
