@@ -521,8 +521,8 @@ private:
     void clearSelectionTimerTick();
     void resetIgnoreMouseDown();
     // Ends the edit's element: its text, its editing state, its removal when it was new and stays
-    // empty; false when it is gone.
-    bool finishEditingElement(MindMapElement* element, const std::string& newText, int mode);
+    // empty; false when it is gone. applied: its text changed.
+    bool finishEditingElement(MindMapElement* element, const std::string& newText, int mode, bool& applied);
     void releaseRetiredEditors();
     bool popoverShown() const { return _activity.popoverShown || isActionBarVisible(); }
     void closePopovers();

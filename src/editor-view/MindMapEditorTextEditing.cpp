@@ -1,13 +1,17 @@
 #include "editor-view/MindMapEditor.h"
 
+#include "MindMaps/CrossLink.h"
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapElement.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
+#include "MindMaps/ParentRelation.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +25,24 @@ const std::string* editableText(const MindMapElement* element)
     if (const auto* node = dynamic_cast<const MindMapNode*>(element)) return &node->text();
     if (const auto* text = dynamic_cast<const MindMapText*>(element)) return &text->text();
     return nullptr;
+}
+
+// Whether the map still holds the element, asked without touching it: it may be gone.
+bool mapHolds(const MindMap& map, const MindMapElement* element)
+{
+    if (!element) return false;
+    const std::vector<MindMapNode*>& nodes = map.nodes();
+    if (std::find(nodes.begin(), nodes.end(), element) != nodes.end()) return true;
+    auto holds = [element](const CompositeElement* composite) {
+        if (!composite) return false;
+        const std::vector<ContainedElement*> contained = composite->containedElements();
+        return std::find(contained.begin(), contained.end(), element) != contained.end();
+    };
+    for (const MindMapNode* node : nodes)
+        if (holds(node) || holds(node->parentRelation())) return true;
+    for (const CrossLink* link : map.crossLinks())
+        if (holds(link)) return true;
+    return false;
 }
 
 // Where the element's text is painted: the edited text lies over it.
@@ -67,7 +89,7 @@ void MindMapEditor::startEditingElement(MindMapElement* element, UndoState undoS
     if (_userScaleFactor < InplaceTextEditor::MinimumEditingScale)
         userScale(InplaceTextEditor::MinimumEditingScale, mapToViewSpace(element->location()));
     // Zooming left the editor's modes: whatever that ended must not have taken the element.
-    if (!map.containsElement(element)) {
+    if (!mapHolds(map, element)) {
         if (undoState) map.pushDelayedUndoableOperation(undoState);
         return;
     }
@@ -152,9 +174,8 @@ void MindMapEditor::stopEditing(int mode)
     _editingElement = nullptr;
     const UndoState undoState = std::move(_undoState);
     _undoState.reset();
-    const std::string* before = editableText(element);
-    const bool applied = before && newText != *before && mode != InplaceTextEditor::Cancel;
-    const bool kept = finishEditingElement(element, newText, mode);
+    bool applied = false;
+    const bool kept = finishEditingElement(element, newText, mode, applied);
 
     if (_mindMap && undoState) {
         const UndoManager* undoManager = _mindMap->undoManager();
@@ -172,9 +193,10 @@ void MindMapEditor::stopEditing(int mode)
     updateElementToolsVisibility();
 }
 
-bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::string& newText, int mode)
+bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::string& newText, int mode, bool& applied)
 {
-    if (!_mindMap || !element || !_mindMap->containsElement(element)) return false;
+    applied = false;
+    if (!_mindMap || !mapHolds(*_mindMap, element)) return false;
     MindMap& map = *_mindMap;
     const bool defaultWrap = UserDefaults::standard().boolForKey(ApplyDefaultWordWrapKey);
     const bool cancelled = mode == InplaceTextEditor::Cancel;
@@ -182,6 +204,7 @@ bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::str
     if (auto* text = dynamic_cast<MindMapText*>(element)) {
         const bool isNew = text->editingState() & 1;
         const bool apply = newText != text->text() && !cancelled;
+        applied = apply;
         if (apply) {
             text->setText(newText);
             if (isNew) {
@@ -203,6 +226,7 @@ bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::str
     if (!node) return true;
     const bool isNew = node->editingState() & 1;
     const bool apply = newText != node->text() && !cancelled;
+    applied = apply;
     if (apply) {
         node->setText(newText);
         if (isNew) {

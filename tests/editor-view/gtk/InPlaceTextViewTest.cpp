@@ -2,9 +2,11 @@
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeStyle.h"
+#include "formats/TwkxMindMapReader.h"
 #include "platform/Clock.h"
 #include "platform/MainLoop.h"
 #include "platform/Pasteboard.h"
@@ -168,4 +170,188 @@ TEST_F(InPlaceTextViewTest, TheEditedTextCoversThePaintedText)
         EXPECT_NEAR(painted.ink, edited.ink, painted.ink * 0.02);
         MainLoop::runFor(0.05);
     }
+}
+
+namespace {
+
+// What the window manager sends when the user switches applications or comes back.
+void sendWindowFocus(Gtk::Window& window, bool in)
+{
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = in;
+    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
+
+// A key press as the display delivers it to the window.
+void pressKey(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModifierType(0))
+{
+    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+    key->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    key->key.keyval = keyval;
+    key->key.state = state;
+    gdk_event_set_device(key, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(key);
+    gdk_event_free(key);
+}
+
+// The X window of a GDK window; gdkx.h itself would bring X's own Font along.
+extern "C" unsigned long gdk_x11_window_get_xid(GdkWindow* window);
+
+bool xdotool(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+} // namespace
+
+// Another application in front leaves the edit open; another widget of the window ends it.
+TEST_F(InPlaceTextViewTest, SwitchingApplicationsKeepsTheEditMovingTheFocusInsideTheWindowEndsIt)
+{
+    MindMapEditor& view = canvas->editorView();
+    sendWindowFocus(*window, true);
+    map->setSelectedElement(theme);
+    map->editText();
+    ASSERT_NE(nullptr, view.inplaceEditor());
+    auto& textView = static_cast<GtkInplaceTextView&>(view.inplaceEditor()->view()).textView();
+    MainLoop::runFor(0.1);
+    ASSERT_TRUE(textView.has_focus());
+
+    sendWindowFocus(*window, false);
+    MainLoop::runFor(0.05);
+    EXPECT_NE(nullptr, view.inplaceEditor()) << "switching to another application ends nothing";
+    sendWindowFocus(*window, true);
+    MainLoop::runFor(0.05);
+    ASSERT_NE(nullptr, view.inplaceEditor());
+    view.inplaceEditor()->view().replaceCharacters({5, 0}, " kept");
+
+    // A press on the canvas takes the focus from the text view: the edit commits, the press does
+    // nothing more, and the widgets are gone.
+    canvas->grab_focus();
+    MainLoop::runFor(0.05);
+    EXPECT_EQ(nullptr, view.inplaceEditor());
+    EXPECT_EQ("Theme kept", theme->text());
+    EXPECT_EQ(nullptr, textView.get_parent());
+}
+
+// The widget counts characters; the edit UTF-16 units. An accent written as a combining mark and an
+// emoji outside the Basic Multilingual Plane sit at the same places in both.
+TEST_F(InPlaceTextViewTest, PositionsAreUtf16UnitsAndTypedChangesAreReportedAsTheyHappen)
+{
+    MindMapEditor& view = canvas->editorView();
+    map->setSelectedElement(theme);
+    map->editText();
+    InplaceTextEditor& session = *view.inplaceEditor();
+    auto& text = static_cast<GtkInplaceTextView&>(session.view());
+    const std::string accented = "e\xCC\x81";
+    const std::string emoji = "\xF0\x9F\x99\x82";
+    text.replaceCharacters({0, 5}, accented + emoji + "x");
+    text.setSelectedRange({2, 2});
+    Gtk::TextIter start, end;
+    ASSERT_TRUE(text.textView().get_buffer()->get_selection_bounds(start, end));
+    EXPECT_EQ(2, start.get_offset()) << "two characters before the emoji";
+    EXPECT_EQ(3, end.get_offset());
+    EXPECT_EQ(TextRange({2, 2}), text.selectedRange());
+
+    session.toggleBoldFontStyle();
+    EXPECT_EQ(accented + "*" + emoji + "*x", text.text());
+    EXPECT_EQ(TextRange({6, 0}), text.selectedRange());
+
+    // Typed over a selection, as the widget types: one replacement, undone in one step.
+    text.setSelectedRange({6, 1});
+    text.textView().get_buffer()->begin_user_action();
+    text.textView().get_buffer()->erase_selection(true, true);
+    text.textView().get_buffer()->insert_interactive_at_cursor("\xC3\x9F", true);
+    text.textView().get_buffer()->end_user_action();
+    EXPECT_EQ(accented + "*" + emoji + "*\xC3\x9F", text.text());
+    session.undo();
+    EXPECT_EQ(accented + "*" + emoji + "*x", text.text());
+
+    // The widget's own paste goes through the edit: plain text, made valid.
+    Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
+    Pasteboard::generalPasteboard().setString("a\tb", Pasteboard::StringType);
+    text.setSelectedRange({0, utf16Length(text.text())});
+    g_signal_emit_by_name(text.textView().gobj(), "paste-clipboard");
+    EXPECT_EQ("a b", text.text());
+    view.stopEditing(InplaceTextEditor::Cancel);
+    Pasteboard::setGeneralPasteboard(nullptr);
+}
+
+TEST_F(InPlaceTextViewTest, KeysInTheTextViewEndTheEditAndGiveTheCanvasItsKeysBack)
+{
+    MindMapEditor& view = canvas->editorView();
+    sendWindowFocus(*window, true);
+    struct Case {
+        guint keyval;
+        GdkModifierType state;
+        bool ends;
+        const char* text;
+    };
+    const Case cases[] = {
+        {GDK_KEY_Escape, GdkModifierType(0), true, "Theme"},
+        {GDK_KEY_Return, GDK_SHIFT_MASK, false, "Theme\n"},
+        {GDK_KEY_KP_Enter, GdkModifierType(0), true, "Theme"},
+        {GDK_KEY_Tab, GdkModifierType(0), true, "Theme"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keyval);
+        theme->setText("Theme");
+        map->setSelectedElement(theme);
+        map->editText();
+        MainLoop::runFor(0.05);
+        pressKey(*window, c.keyval, c.state);
+        MainLoop::runFor(0.05);
+        EXPECT_EQ(c.ends, view.inplaceEditor() == nullptr);
+        if (!c.ends) {
+            EXPECT_EQ(c.text, view.inplaceEditor()->text());
+            view.stopEditing(InplaceTextEditor::Cancel);
+        }
+        EXPECT_EQ("Theme", theme->text());
+        MainLoop::runFor(0.05);
+        EXPECT_TRUE(canvas->has_focus());
+    }
+    // The canvas's Tab adds a child and opens it for typing.
+    map->setSelectedElement(theme);
+    pressKey(*window, GDK_KEY_Tab);
+    ASSERT_NE(nullptr, view.inplaceEditor());
+    EXPECT_EQ(theme, map->selectedNode()->parent());
+    view.stopEditing(InplaceTextEditor::Cancel);
+}
+
+// Real key events through the display, the input method's road included: a new child's text,
+// with letters beyond ASCII, is in the map as saved.
+TEST_F(InPlaceTextViewTest, TextTypedOnTheKeyboardIsInTheSavedMap)
+{
+    if (!xdotool("version")) GTEST_SKIP() << "no xdotool";
+    registerNativeFormat();
+    MindMapEditor& view = canvas->editorView();
+    const std::string xid = std::to_string(gdk_x11_window_get_xid(window->get_window()->gobj()));
+    ASSERT_TRUE(xdotool("windowfocus --sync " + xid));
+    MainLoop::runUntil([&] { return window->is_active(); }, 5);
+    map->setSelectedElement(theme);
+    canvas->grab_focus();
+    ASSERT_TRUE(xdotool("key --window " + xid + " Tab"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return view.inplaceEditor() != nullptr; }, 5));
+    MindMapNode* added = map->selectedNode();
+    MainLoop::runFor(0.1);
+    // xdotool lends a key the letters the layout lacks while it types them: the program must
+    // read the keyboard's mapping meanwhile, so it types in the background.
+    ASSERT_TRUE(xdotool("type --delay 60 'Grüße é' &"));
+    MainLoop::runUntil([&] { return view.inplaceEditor() && view.inplaceEditor()->text() == "Grüße é"; }, 10);
+    MainLoop::runFor(0.3);
+    ASSERT_TRUE(xdotool("key Return"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return view.inplaceEditor() == nullptr; }, 5));
+    EXPECT_EQ("Grüße é", added->text());
+
+    Error error;
+    const MindMapData saved = map->dataOfType(int32_t(MindMapReadFormat::Native), &error);
+    ASSERT_FALSE(saved.empty()) << error.localizedDescription;
+    MindMap reread;
+    ASSERT_TRUE(reread.readFromData(saved, "", int32_t(MindMapReadFormat::Native), &error))
+        << error.localizedDescription;
+    ASSERT_NE(nullptr, reread.mainCentralTheme());
+    ASSERT_EQ(1u, reread.mainCentralTheme()->childCount());
+    EXPECT_EQ("Grüße é", reread.mainCentralTheme()->childAtIndex(0)->text());
 }
