@@ -67,6 +67,8 @@ TEST_F(LocalExplorerDeleteTest, DeletingAFolderWithTheOpenMapInsideLetsTheMapGoA
     work->setParent(store->assureRecycleBin());
     outline().expandItem(store->recycleBin());
     click(work);
+    // The folder goes with the delete: only its GUID may be asked for afterwards.
+    const std::string workGuid = work->guid();
     alerts.answers = {{DeleteAnswer, ""}};
     explorer->deleteItem();
     ASSERT_EQ(alerts.requests.size(), 1u);
@@ -80,7 +82,7 @@ TEST_F(LocalExplorerDeleteTest, DeletingAFolderWithTheOpenMapInsideLetsTheMapGoA
     documentScheduler.advance(1000);
     EXPECT_FALSE(fileExists(GuidGamma));
     EXPECT_FALSE(fileExists(GuidBeta));
-    EXPECT_FALSE(store->folderByGuid(work->guid()));
+    EXPECT_FALSE(store->folderByGuid(workGuid));
 }
 
 TEST_F(LocalExplorerDeleteTest, EmptyingTheRecycleBinLetsTheOpenMapInsideGoFirst)
