@@ -41,8 +41,11 @@ void MindMapEditor::registerDropActions()
     };
     for (const auto& [action, method] : actions)
         addAction(action, [this, method = method](const ActionSender* sender) {
-            if (const ImageDropInfo* info = dropInfoOf(sender); info && prepareForDragOperation())
-                (this->*method)(*info);
+            const ImageDropInfo* info = dropInfoOf(sender);
+            if (!info || !prepareForDragOperation()) return;
+            // The menu stayed open while the map could change: a topic that went takes nothing.
+            if (info->onTarget() && !info->targetNode(*_mindMap)) return;
+            (this->*method)(*info);
         });
 }
 
