@@ -245,7 +245,7 @@ TEST(CloudExplorerViewTest, TheBreadcrumbBarNavigatesByRealClicks)
     narrow.bar().setNavigationListener(&listener);
     narrow.bar().setRootCaption("Cloud");
     narrow.bar().setRootPath("/");
-    narrow.bar().setRelativePath("Work/2024");
+    narrow.bar().setRelativePath("W_ork/2024");
     drainGtkEvents();
     ASSERT_EQ(BreadcrumbBarButton::BackArrow, narrow.bar().visibleButtons().front()->kind);
     sendButton(narrow, GDK_BUTTON_PRESS, 1, 3, 10);
@@ -255,7 +255,9 @@ TEST(CloudExplorerViewTest, TheBreadcrumbBarNavigatesByRealClicks)
     std::vector<std::string> titles;
     for (Gtk::Widget* item : narrow.menuPresenter().shownMenu()->get_children())
         titles.push_back(static_cast<Gtk::MenuItem*>(item)->get_label().raw());
-    EXPECT_EQ((std::vector<std::string>{"Work", "Cloud"}), titles) << "nearest first, the root last";
+    EXPECT_EQ((std::vector<std::string>{"W_ork", "Cloud"}), titles) << "nearest first, the root last";
+    auto* first = static_cast<Gtk::MenuItem*>(narrow.menuPresenter().shownMenu()->get_children().front());
+    EXPECT_FALSE(first->get_use_underline()) << "a folder's name is no mnemonic";
     narrow.menuPresenter().shownMenu()->popdown();
 }
 
@@ -275,6 +277,14 @@ TEST(CloudSetupViewTest, RowsConnectAndDisconnectAndAreNeverSelected)
         ASSERT_EQ(1u, view.list().get_children().size());
         EXPECT_EQ(Gtk::SELECTION_NONE, view.list().get_selection_mode());
         EXPECT_GE(view.list().get_row_at_index(0)->get_allocated_height(), 44);
+        // The title shows as typed: no markup, no mnemonic.
+        const std::vector<Gtk::Widget*> lines =
+            static_cast<Gtk::Box*>(
+                static_cast<Gtk::Box*>(view.list().get_row_at_index(0)->get_child())->get_children()[0])
+                ->get_children();
+        auto* title = dynamic_cast<Gtk::Label*>(lines.at(1));
+        ASSERT_NE(nullptr, title);
+        EXPECT_EQ("My _Cloud <i>", title->get_layout()->get_text().raw());
         Gtk::Button* button = view.buttonOfRow(0);
         ASSERT_NE(nullptr, button);
         EXPECT_EQ(localized("db_connect_condensed"), button->get_label().raw());
