@@ -46,7 +46,7 @@ public:
     void windowDidMove() { saveWindowFrame(); }
     void windowDidResize() { saveWindowFrame(); }
     void saveWindowFrame();
-    void windowDidResignKey() { closeWindow(); }
+    virtual void windowDidResignKey() { closeWindow(); }
     void menuStartedTracking() { closeWindow(); }
     void menuWillSendAction() { closeWindow(); }
     virtual void windowWillClose();

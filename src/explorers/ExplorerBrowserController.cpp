@@ -222,6 +222,11 @@ void ExplorerBrowserController::windowWillClose()
     ModelessPanelController::windowWillClose();
 }
 
+void ExplorerBrowserController::windowDidResignKey()
+{
+    if (!_ownMenuShown) ModelessPanelController::windowDidResignKey();
+}
+
 bool ExplorerBrowserController::ownsMenu(const void* menu) const
 {
     MindMapSearchField* field = _browserWindow ? _browserWindow->searchField() : nullptr;

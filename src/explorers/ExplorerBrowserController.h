@@ -88,6 +88,9 @@ public:
     void endBrowserWithSelection(const std::string& selection) override;
     void windowWillClose() override;
     bool ownsMenu(const void* menu) const override;
+    // Its own search field's mode menu takes the keyboard while it is shown: the window stays.
+    void windowDidResignKey() override;
+    void setOwnMenuShown(bool shown) { _ownMenuShown = shown; }
 
 private:
     std::shared_ptr<MindMapExplorerBase> _explorer;
@@ -96,4 +99,5 @@ private:
     std::optional<std::string> _targetPrefix;
     std::optional<std::string> _selection;
     bool _closed = false;
+    bool _ownMenuShown = false;
 };

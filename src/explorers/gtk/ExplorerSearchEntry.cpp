@@ -3,6 +3,8 @@
 #include "explorers/MindMapSearchField.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 
+#include <gtkmm/menu.h>
+
 ExplorerSearchEntry::ExplorerSearchEntry(MindMapSearchField& field)
     : _field(field), _menuPresenter(std::make_unique<GtkMenuPresenter>(*this))
 {
@@ -21,6 +23,7 @@ ExplorerSearchEntry::ExplorerSearchEntry(MindMapSearchField& field)
 
 ExplorerSearchEntry::~ExplorerSearchEntry()
 {
+    _menuDeactivated.disconnect();
     _field.setChangeHandler(nullptr);
 }
 
@@ -35,7 +38,14 @@ void ExplorerSearchEntry::refresh()
 void ExplorerSearchEntry::showModeMenu()
 {
     const int height = get_allocated_height();
+    if (_menuShown) _menuShown(true);
     // The field's own menu: a pick browser stays open while it is used.
     _menuPresenter->popUpMenu(_field.searchMenu(), {0, double(height)}, -1,
                               [this](MenuItem& item) { _field.performAction(item.action(), &item); });
+    _menuDeactivated.disconnect();
+    if (Gtk::Menu* shown = _menuPresenter->shownMenu())
+        _menuDeactivated = shown->signal_deactivate().connect([this] {
+            if (_menuShown) _menuShown(false);
+        });
+    else if (_menuShown) _menuShown(false);
 }

@@ -2,6 +2,7 @@
 
 #include <gtkmm/searchentry.h>
 
+#include <functional>
 #include <memory>
 
 class GtkMenuPresenter;
@@ -16,6 +17,8 @@ public:
 
     MindMapSearchField& field() { return _field; }
     void showModeMenu();
+    // Told when the mode menu opens (true) and closes (false).
+    void setMenuShownHandler(std::function<void(bool shown)> handler) { _menuShown = std::move(handler); }
 
 private:
     void refresh();
@@ -23,4 +26,6 @@ private:
     MindMapSearchField& _field;
     std::unique_ptr<GtkMenuPresenter> _menuPresenter;
     int _updating = 0;
+    std::function<void(bool shown)> _menuShown;
+    sigc::connection _menuDeactivated;
 };

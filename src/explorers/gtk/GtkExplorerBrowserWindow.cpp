@@ -23,6 +23,9 @@ GtkExplorerBrowserWindow::GtkExplorerBrowserWindow(const std::shared_ptr<Explore
     if (auto application = Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default()))
         if (Gtk::Window* active = application->get_active_window()) _window->set_transient_for(*active);
     _searchEntry = std::make_unique<ExplorerSearchEntry>(*_searchField);
+    _searchEntry->setMenuShownHandler([this](bool shown) {
+        if (auto controller = _controller.lock()) controller->setOwnMenuShown(shown);
+    });
     _box.set_spacing(Spacing);
     _box.set_border_width(Spacing);
     _box.pack_start(*_searchEntry, Gtk::PACK_SHRINK);

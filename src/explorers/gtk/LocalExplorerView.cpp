@@ -443,6 +443,11 @@ void LocalExplorerView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeMod
                           adapter.isTitleDimmed(item.get()), adapter.isDetailsDimmed(item.get()), height);
 }
 
+void LocalExplorerView::prepareRow(const Gtk::TreePath& path)
+{
+    if (Gtk::TreeModel::iterator iter = _store->get_iter(path)) _column.cell_set_cell_data(_store, iter, false, false);
+}
+
 // ---- Thumbnails ----
 
 std::string LocalExplorerView::thumbnailKey(MindMapStoreItem* item) const

@@ -110,6 +110,11 @@ public:
     LocalMindMapExplorer& explorer() { return _explorer; }
     Gtk::TreeView& treeView() { return _tree; }
     ToolbarBackgroundWidget* toolbar() const { return _toolbar.get(); }
+    explorergtk::TitleCellRenderer& titleRenderer() { return _titleRenderer; }
+    Gtk::TreeViewColumn& column() { return _column; }
+    // Fills the renderers for the row, as drawing it would.
+    void prepareRow(const Gtk::TreePath& path);
+    bool isEditing() const { return _editable != nullptr; }
 
     // The tree path of an item's row; empty when it has none.
     Gtk::TreePath pathForItem(const MindMapStoreItem* item) const;

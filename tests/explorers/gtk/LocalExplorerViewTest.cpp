@@ -1,0 +1,246 @@
+#include "explorers/gtk/LocalExplorerView.h"
+#include "Editor/gtk/GtkTestSupport.h"
+#include "explorers/ExplorerBrowserController.h"
+#include "explorers/LocalExplorerTestSupport.h"
+#include "explorers/gtk/ExplorerSearchEntry.h"
+#include "explorers/gtk/ExplorerWidgets.h"
+#include "explorers/gtk/GtkExplorerBrowserWindow.h"
+#include "platform/Menu.h"
+#include "platform/UserDefaults.h"
+#include "store/MindMapProvider.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace explorertest;
+
+namespace {
+
+class LocalExplorerViewTest : public LocalExplorerTest {
+protected:
+    void SetUp() override
+    {
+        initGtkForTests();
+        LocalExplorerTest::SetUp();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        view.reset();
+        LocalExplorerTest::TearDown();
+    }
+    // The explorer's view in a window of its own, drawn.
+    LocalExplorerView& show(int32_t mode = MainExplorerMode)
+    {
+        window.reset();
+        view.reset();
+        makeExplorer(mode);
+        view = std::make_unique<LocalExplorerView>(*explorer);
+        window = std::make_unique<Gtk::Window>();
+        window->set_default_size(300, 500);
+        window->add(*view);
+        window->show_all();
+        settle();
+        return *view;
+    }
+    // Lets GTK lay out, draw and run its idle work.
+    void settle()
+    {
+        for (int i = 0; i < 10; ++i) {
+            drainGtkEvents();
+            g_usleep(10000);
+        }
+    }
+    Gdk::Rectangle rowArea(MindMapStoreItem* item)
+    {
+        Gdk::Rectangle area;
+        view->treeView().get_background_area(view->pathForItem(item), view->column(), area);
+        int x = 0, y = 0;
+        view->treeView().convert_bin_window_to_widget_coords(area.get_x(), area.get_y(), x, y);
+        return {x, y, area.get_width(), area.get_height()};
+    }
+    bool gtkSelected(MindMapStoreItem* item)
+    {
+        return view->treeView().get_selection()->is_selected(view->pathForItem(item));
+    }
+
+    std::unique_ptr<LocalExplorerView> view;
+    std::unique_ptr<Gtk::Window> window;
+};
+
+TEST_F(LocalExplorerViewTest, TheTreeMirrorsTheOutlineAndFollowsTheOpenMap)
+{
+    show();
+    EXPECT_FALSE(view->pathForItem(work).empty());
+    EXPECT_FALSE(view->treeView().row_expanded(view->pathForItem(work)));
+    controller->openLocalMindMapOnGuid(GuidGamma);
+    settle();
+    EXPECT_TRUE(view->treeView().row_expanded(view->pathForItem(work)));
+    EXPECT_TRUE(view->treeView().row_expanded(view->pathForItem(deep)));
+    EXPECT_TRUE(gtkSelected(map(GuidGamma)));
+    // A click in the tree opens the map.
+    view->treeView().get_selection()->select(view->pathForItem(map(GuidAlpha)));
+    settle();
+    EXPECT_EQ(openId(), GuidAlpha);
+    EXPECT_TRUE(gtkSelected(map(GuidAlpha)));
+    // Collapsing in the tree collapses the outline.
+    view->treeView().collapse_row(view->pathForItem(work));
+    EXPECT_FALSE(outline().isItemExpanded(work));
+}
+
+TEST_F(LocalExplorerViewTest, TitlesAreShownAsPlainText)
+{
+    work->setTitle("<b>Bold</b> & _Under");
+    show();
+    view->prepareRow(view->pathForItem(work));
+    EXPECT_EQ(view->titleRenderer().property_text().get_value(), "<b>Bold</b> & _Under");
+    std::shared_ptr<Menu> menu = explorer->menuForEvent();
+    ASSERT_TRUE(menu);
+}
+
+TEST_F(LocalExplorerViewTest, OnlyTheRenameCommandStartsAnEditAndItsTextRenames)
+{
+    show();
+    view->treeView().get_selection()->select(view->pathForItem(work));
+    settle();
+    // A right click opens the menu, never an edit.
+    const Gdk::Rectangle area = rowArea(work);
+    GdkEvent* press = gdk_event_new(GDK_BUTTON_PRESS);
+    press->button.window = GDK_WINDOW(g_object_ref(view->treeView().get_bin_window()->gobj()));
+    press->button.button = 3;
+    press->button.x = area.get_x() + 40;
+    press->button.y = area.get_y() + area.get_height() / 2.0;
+    gdk_event_set_device(press, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(GTK_WIDGET(view->treeView().gobj()), press);
+    gdk_event_free(press);
+    settle();
+    EXPECT_FALSE(view->isEditing());
+    for (Gtk::Window* each : Gtk::Window::list_toplevels())
+        if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(each->gobj())); child && GTK_IS_MENU(child))
+            gtk_menu_popdown(GTK_MENU(child));
+    settle();
+    explorer->rename();
+    settle();
+    ASSERT_TRUE(view->isEditing());
+    auto* entry =
+        dynamic_cast<Gtk::Entry*>(view->treeView().get_focus_child() ? view->treeView().get_focus_child() : nullptr);
+    if (!entry)
+        for (Gtk::Widget* child : view->treeView().get_children())
+            if ((entry = dynamic_cast<Gtk::Entry*>(child))) break;
+    ASSERT_TRUE(entry);
+    entry->set_text("Office");
+    entry->activate();
+    settle();
+    EXPECT_EQ(work->title(), "Office");
+    EXPECT_FALSE(view->isEditing());
+}
+
+TEST_F(LocalExplorerViewTest, DropPositionsMapToAnItemAndAChildIndex)
+{
+    show();
+    MindMapStoreFolder* root = store->rootFolder();
+    const Gdk::Rectangle folder = rowArea(work);
+    const Gdk::Rectangle alpha = rowArea(map(GuidAlpha));
+    const struct {
+        const char* name;
+        int y;
+        MindMapStoreItem* item;
+        int64_t index;
+    } cases[] = {
+        {"into a folder", folder.get_y() + folder.get_height() / 2, work, -1},
+        {"before a map", alpha.get_y() + 2, nullptr, 1},
+        {"after a map", alpha.get_y() + alpha.get_height() - 2, nullptr, 2},
+        {"empty space", 480, nullptr, -1},
+    };
+    for (const auto& c : cases) {
+        LocalExplorerView::DropPlace place = view->dropPlaceAt(40, c.y);
+        EXPECT_EQ(place.item.lock().get(), c.item) << c.name;
+        EXPECT_EQ(place.index, c.index) << c.name;
+    }
+    // Drops there: Delta before Alpha moves it; Alpha after itself does not.
+    explorer->adapter().writeItems({map(GuidDelta)});
+    ASSERT_TRUE(explorer->adapter().acceptDrop(GuidDelta, nullptr, 1));
+    EXPECT_EQ(map(GuidDelta)->indexInParent(), 1);
+    EXPECT_EQ(root->childCount(), 3u);
+}
+
+TEST_F(LocalExplorerViewTest, ThumbnailsArePaintedOnlyForRowsOnScreen)
+{
+    // Many maps, none with a picture cached: only those the list shows are painted.
+    for (int i = 0; i < 40; ++i) store->addMindMapInFolder(nullptr)->setCustomTitle("Map " + std::to_string(i));
+    show();
+    settle();
+    const auto cachedCount = [this] {
+        size_t cached = 0;
+        for (const auto& item : store->mindMaps())
+            if (std::filesystem::exists(item->thumbnailFilePath())) ++cached;
+        return cached;
+    };
+    EXPECT_EQ(view->pendingThumbnailCount(), 0u);
+    const size_t shown = cachedCount();
+    EXPECT_GT(shown, 0u);
+    EXPECT_LT(shown, 20u);
+    // Scrolled to the end, the rows that come into view are painted too.
+    view->treeView().scroll_to_row(view->pathForItem(map(GuidDelta)));
+    settle();
+    EXPECT_GT(cachedCount(), shown);
+    EXPECT_LT(cachedCount(), store->count());
+}
+
+TEST_F(LocalExplorerViewTest, TheSearchEntryFiltersAndItsMenuSwitchesTheMode)
+{
+    show();
+    MindMapSearchField field;
+    ExplorerSearchEntry entry(field);
+    explorer->setSearchBar(&field);
+    EXPECT_EQ(entry.get_placeholder_text(), MindMapSearchField::scopeText(false));
+    entry.set_text("Gam");
+    g_signal_emit_by_name(entry.gobj(), "search-changed");
+    settle();
+    EXPECT_EQ(explorer->searchFilter(), "Gam");
+    EXPECT_EQ(outline().numberOfRows(), 1);
+    field.setFullTextSearch(true);
+    EXPECT_EQ(entry.get_placeholder_text(), MindMapSearchField::scopeText(true));
+    // Switching maps elsewhere clears the field on screen too.
+    controller->openLocalMindMapOnGuid(GuidAlpha);
+    EXPECT_EQ(entry.get_text(), "");
+    explorer->setSearchBar(nullptr);
+}
+
+TEST_F(LocalExplorerViewTest, ThePickBrowserWindowClosesOnOtherMenusButNotOnItsOwnModeMenu)
+{
+    ExplorerBrowserController::setWindowFactory([](const std::shared_ptr<ExplorerBrowserController>& controller) {
+        return std::make_unique<GtkExplorerBrowserWindow>(controller);
+    });
+    ExplorerBrowserController::registerExplorerFactory(
+        MindMapProviderLocal, [this](int32_t mode) { return std::make_shared<LocalMindMapExplorer>(mode, scheduler); });
+    std::vector<std::string> picks;
+    std::weak_ptr<ExplorerBrowserController> browser = ExplorerBrowserController::selectMoveToCloudTarget(
+        MindMapProviderLocal, [&picks](const std::string& pick) { picks.push_back(pick); });
+    ASSERT_FALSE(browser.expired());
+    auto* window = static_cast<GtkExplorerBrowserWindow*>(browser.lock()->browserWindow());
+    settle();
+    EXPECT_TRUE(window->window().get_visible());
+    EXPECT_TRUE(window->okButton().get_sensitive());
+    ASSERT_TRUE(window->searchEntry());
+    window->searchEntry()->showModeMenu();
+    settle();
+    EXPECT_FALSE(browser.expired());
+    EXPECT_TRUE(window->window().get_visible());
+    // The mode menu goes; a menu of another window comes.
+    for (Gtk::Window* each : Gtk::Window::list_toplevels())
+        if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(each->gobj())); child && GTK_IS_MENU(child))
+            gtk_menu_popdown(GTK_MENU(child));
+    settle();
+    EXPECT_FALSE(browser.expired());
+    Menu other;
+    NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, &other);
+    settle();
+    EXPECT_TRUE(browser.expired());
+    EXPECT_TRUE(picks.empty());
+    ExplorerBrowserController::setWindowFactory(nullptr);
+    ExplorerBrowserController::registerExplorerFactory(MindMapProviderLocal, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The side bar as a user works it, with real pointer and key events: a filter typed into the
+# search field, a click that opens a map on the canvas, a folder named in place, a map dragged
+# into it, another deleted into the recycle bin; after quitting, and again after a restart, the
+# tree on disk is as it was left.
+#   side-bar-test.sh <tarnwick program>
+set -euo pipefail
+program=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+export NO_AT_BRIDGE=1
+documents="$XDG_DATA_HOME/Tarnwick/Mind Maps"
+alpha=A1A1A1A1A1A1A1A1A1A1A1A1
+beta=B2B2B2B2B2B2B2B2B2B2B2B2
+
+map() { # guid title
+  printf '<?xml version="1.0" encoding="UTF-8"?>\n<tarnwick-mindmaps doc-version="3">\n<mindmap>\n<meta><guid guid="%s"/><title text="%s" customized="true"/></meta>\n<topics><topic text="%s"/></topics>\n<relations></relations>\n</mindmap>\n</tarnwick-mindmaps>\n' "$1" "$2" "$2"
+}
+mkdir -p "$documents"
+map $alpha Alpha >"$documents/$alpha.twkx"
+map $beta Beta >"$documents/$beta.twkx"
+cat >"$documents/folder-index.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<diagram-index>
+  <folder name="Mind Maps" id="/.root">
+    <diagram name="Alpha" id="$alpha" />
+    <diagram name="Beta" id="$beta" />
+  </folder>
+</diagram-index>
+XML
+
+run() {
+  set -euo pipefail
+  fail() { echo "FAIL: $*"; cat "$home/app.log" 2>/dev/null | tail -20; exit 1; }
+  start() {
+    "$program" >"$home/app.log" 2>&1 &
+    app=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --classname '^tarnwick$' | head -1) || fail "no window"
+    [ -n "$window" ] || fail "no window"
+    # The window without a window manager sits at the screen's corner.
+    xdotool windowmove "$window" 0 0
+    sleep 1.5
+  }
+  quit() {
+    xdotool key --window "$window" ctrl+q
+    timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
+  }
+  titled() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" >/dev/null; }
+  # Rows: the search field, the toolbar strip, then the list from y = 108 (a folder row is 18
+  # pixels high, a map row with its thumbnail 73).
+  row_x=150
+
+  start
+  # A filter typed into the search field leaves Beta alone in the list; a click opens it.
+  xdotool mousemove 120 45 click 1
+  sleep 0.3
+  xdotool type --delay 60 Beta
+  sleep 1
+  xdotool mousemove $row_x 145 click 1
+  titled Beta || fail "clicking the filtered map did not open it"
+  # The canvas shows the map: it is no longer blank.
+  import -window root -crop 600x500+400+100 "$home/canvas.png"
+  mean=$(convert "$home/canvas.png" -colorspace Gray -format '%[fx:mean]' info:)
+  awk -v m="$mean" 'BEGIN { exit !(m < 0.999) }' || fail "the canvas is blank"
+  # The filter goes: the whole tree again.
+  xdotool mousemove 120 45 click 1
+  xdotool key ctrl+a BackSpace
+  sleep 1
+
+  # A new folder from the context menu, named in place.
+  xdotool mousemove $row_x 600 click 3
+  sleep 0.7
+  xdotool key Down Down Down Return
+  sleep 0.7
+  xdotool type --delay 60 Projects
+  xdotool key Return
+  sleep 0.7
+  # Rows now: Projects, Alpha, Beta. Alpha goes into Projects by drag and drop.
+  xdotool mousemove $row_x 162 mousedown 1
+  for y in 158 152 146 140 134 128 122 119 117; do xdotool mousemove $row_x $y; sleep 0.08; done
+  sleep 0.5
+  xdotool mouseup 1
+  sleep 1
+  # Rows now: Projects, Alpha inside it, Beta. Beta goes to the recycle bin.
+  xdotool mousemove $row_x 235 click 1
+  titled Beta || fail "clicking Beta did not open it"
+  xdotool key Delete
+  sleep 1
+  quit
+
+  index="$documents/folder-index.xml"
+  check() {
+    python3 - "$index" "$alpha" "$beta" <<'PY' || fail "the tree on disk is not as it was left: $(cat "$index")"
+import sys, xml.etree.ElementTree as ET
+root = ET.parse(sys.argv[1]).getroot().find("folder")
+folders = {f.get("name"): f for f in root.findall("folder")}
+projects = folders.get("Projects")
+bin_ = next((f for f in root.findall("folder") if f.get("id") == "/.recycler"), None)
+assert projects is not None, "no folder Projects"
+assert [d.get("id") for d in projects.findall("diagram")] == [sys.argv[2]], "Alpha is not in Projects"
+assert bin_ is not None and [d.get("id") for d in bin_.findall("diagram")] == [sys.argv[3]], "Beta is not in the recycle bin"
+assert not root.findall("diagram"), "maps left in the top folder"
+PY
+  }
+  check
+  cp "$index" "$home/index-after-quit.xml"
+  start
+  titled Beta || fail "the map open at quit did not reopen"
+  quit
+  check
+  [ -f "$documents/$beta.twkx" ] || fail "the map in the recycle bin lost its file"
+  echo PASS
+}
+export -f run
+export program home documents alpha beta
+dbus-run-session -- bash -c run
