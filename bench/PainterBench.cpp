@@ -40,13 +40,14 @@ std::unique_ptr<MindMap> richMap(bool shadows, bool hulls, bool laidOut = false)
     return map;
 }
 
+// A picture (Bitmap) or a window's frame (Screen, as the canvas draws).
 void paintInto(cairo_surface_t* surface, const AffineTransform& transform, MindMap& map, uint32_t flags,
-               const Rect& clip, benchmark::State& state)
+               const Rect& clip, benchmark::State& state, GraphicsSurfaceKind kind = GraphicsSurfaceKind::Bitmap)
 {
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
     for (auto _ : state) {
         const CairoContext cr(cairo_create(surface));
-        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+        CairoGraphicsContext context(cr.get(), kind);
         context.concat(transform);
         if (!MindMapPainter::paintMindMap(context, *selection, flags, clip)) state.SkipWithError("painting failed");
         cairo_surface_flush(surface);
@@ -89,7 +90,8 @@ void BM_PaintCanvasClip(benchmark::State& state)
     paintInto(
         surface.get(),
         AffineTransform::scaling(zoom, zoom).concatenating(AffineTransform::translation(-clip.minX(), -clip.minY())),
-        *map, PaintFlagDesigning | (zoom <= 0.5 ? PaintFlagSimplifyFineDashes : 0u), clip, state);
+        *map, PaintFlagDesigning | (zoom <= 0.5 ? PaintFlagSimplifyFineDashes : 0u), clip, state,
+        GraphicsSurfaceKind::Screen);
 }
 BENCHMARK(BM_PaintCanvasClip)
     ->ArgNames({"zoomPercent", "shadows"})

@@ -283,7 +283,12 @@ void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination
 void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, double wrapWidth)
 {
     if (text.string().empty() || !isDrawable(Rect(origin, Size{})) || !std::isfinite(wrapWidth)) return;
-    PangoLayout* layout = TextLayoutCache::forThisThread().layoutFor(_cr, text, wrapWidth);
+    TextLayoutCache& cache = TextLayoutCache::forThisThread();
+    const size_t made = cache.layoutsMade();
+    // Only a window draws the same texts again and again; pictures and pages draw each once.
+    const bool keep = _kind == GraphicsSurfaceKind::Screen && _textsKept < TextLayoutCache::KeptPerJob;
+    PangoLayout* layout = cache.layoutFor(_cr, text, wrapWidth, keep);
+    _textsKept += cache.layoutsMade() - made;
     if (_shadowGroup) {
         PangoRectangle ink, logical;
         pango_layout_get_extents(layout, &ink, &logical);

@@ -2,6 +2,7 @@
 
 #include "platform/GraphicsContext.h"
 
+#include <cstddef>
 #include <string>
 
 typedef struct _cairo cairo_t;
@@ -84,4 +85,6 @@ private:
     Rect _shadowExtents;
     bool _shadowDrawn = false;
     ShadowStyle _shadow;
+    // How many new texts this job has had laid out and kept.
+    size_t _textsKept = 0;
 };

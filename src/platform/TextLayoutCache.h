@@ -21,7 +21,9 @@ typedef struct _PangoLayout PangoLayout;
 class TextLayoutCache {
 public:
     // The most layouts kept; the least recently drawn go first.
-    static constexpr size_t Capacity = 2048;
+    static constexpr size_t Capacity = 1024;
+    // How many new texts one paint job keeps at most.
+    static constexpr size_t KeptPerJob = Capacity / 2;
 
     static TextLayoutCache& forThisThread();
 
@@ -33,10 +35,15 @@ public:
     // The text laid out as the measurer lays it out, wrapped at the width (none when not
     // positive), on the cache's context brought up to the cairo context. The layout stays the
     // cache's: it is good until the next call.
-    PangoLayout* layoutFor(cairo_t* cr, const AttributedString& text, double wrapWidth);
+    //
+    // A text not kept yet is kept only when `keep` is set; otherwise it is laid out on a layout of
+    // its own that the next such text reuses. A paint job that draws more texts than the cache
+    // holds (a picture of a whole large map) would only push out every layout kept, at a cost:
+    // it keeps its first texts and no more.
+    PangoLayout* layoutFor(cairo_t* cr, const AttributedString& text, double wrapWidth, bool keep = true);
 
     size_t size() const { return _entries.size(); }
-    // How many layouts were made rather than found, since the cache began.
+    // How many texts were laid out to be kept, since the cache began.
     size_t layoutsMade() const { return _layoutsMade; }
     void clear();
 
@@ -52,8 +59,10 @@ private:
     bool updateContext(cairo_t* cr);
 
     PangoContext* _context = nullptr;
-    double _linear[4] = {}; // the transform the context was last brought up to, without its offset
-    struct _cairo_font_options* _surfaceOptions = nullptr;
+    PangoLayout* _unkept = nullptr; // for texts not kept
+    double _linear[4] = {};         // the transform the context was last brought up to, without its offset
+    struct _cairo_font_options* _surfaceOptions = nullptr; // the target's, as last brought up to
+    struct _cairo_font_options* _readOptions = nullptr;    // the current target's
     Entries _entries;
     std::unordered_multimap<size_t, Entries::iterator> _index; // by the hash of text and width
     size_t _layoutsMade = 0;

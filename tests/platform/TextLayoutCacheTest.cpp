@@ -30,7 +30,7 @@ std::vector<uint8_t> picture(const AttributedString& text, const AffineTransform
     cairo_matrix_init(&m, transform.xx, transform.yx, transform.xy, transform.yy, transform.x0, transform.y0);
     cairo_transform(cr.get(), &m);
     if (cached) {
-        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Screen);
         context.drawText(text, Point{3, 4}, 50);
     } else {
         PangoContext* pango = pango_cairo_create_context(cr.get());
@@ -100,4 +100,33 @@ TEST(TextLayoutCache, KeepsAtMostItsCapacityDroppingTheLeastRecentlyDrawn)
     EXPECT_EQ(made + 1, cache.layoutsMade());
     cache.clear();
     EXPECT_EQ(0u, cache.size());
+}
+
+// Only a window keeps texts, and a frame that draws thousands of them (a large map zoomed far out)
+// keeps its first few hundred and lays the rest out on one spare layout: more would only push
+// out what the next frame draws again.
+TEST(TextLayoutCache, APaintJobKeepsAtMostItsShareOfNewTexts)
+{
+    TextLayoutCache& cache = TextLayoutCache::forThisThread();
+    cache.clear();
+    const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 10, 10));
+    const CairoContext cr(cairo_create(surface.get()));
+    auto drawTexts = [&](size_t first, size_t count, GraphicsSurfaceKind kind = GraphicsSurfaceKind::Screen) {
+        CairoGraphicsContext context(cr.get(), kind);
+        for (size_t i = first; i < first + count; ++i)
+            context.drawText(AttributedString("topic " + std::to_string(i)), Point{1, 1}, 0);
+    };
+    // Pictures and pages draw each text once: they keep none.
+    drawTexts(0, 40, GraphicsSurfaceKind::Bitmap);
+    drawTexts(0, 40, GraphicsSurfaceKind::Pdf);
+    EXPECT_EQ(0u, cache.size());
+    drawTexts(0, TextLayoutCache::KeptPerJob + 40);
+    EXPECT_EQ(TextLayoutCache::KeptPerJob, cache.size());
+    // The next job keeps its own share.
+    drawTexts(TextLayoutCache::KeptPerJob, 40);
+    EXPECT_EQ(TextLayoutCache::KeptPerJob + 40, cache.size());
+    // A text not kept still comes out laid out.
+    PangoLayout* unkept = cache.layoutFor(cr.get(), AttributedString("not kept"), 0, false);
+    EXPECT_STREQ("not kept", pango_layout_get_text(unkept));
+    EXPECT_EQ(TextLayoutCache::KeptPerJob + 40, cache.size());
 }
