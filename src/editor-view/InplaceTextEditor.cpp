@@ -368,6 +368,13 @@ void InplaceTextEditor::registerActions()
         addAction(action, [this, method = method](const ActionSender*) {
             if (_delegate) (this->*method)();
         });
+    // The view's own switches; the editor takes them over when the edit ends.
+    addAction("toggleContinuousSpellChecking:", [this](const ActionSender*) {
+        if (_delegate) _view->setSpellingFlags(!_view->continuousSpellChecking(), _view->automaticSpellingCorrection());
+    });
+    addAction("toggleAutomaticSpellingCorrection:", [this](const ActionSender*) {
+        if (_delegate) _view->setSpellingFlags(_view->continuousSpellChecking(), !_view->automaticSpellingCorrection());
+    });
 }
 
 ItemValidation InplaceTextEditor::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
@@ -388,5 +395,8 @@ ItemValidation InplaceTextEditor::validateAction(const std::string& action) cons
         return ItemValidation::enabledIf(
             Pasteboard::generalPasteboard().availableTypeFromArray({Pasteboard::StringType}).has_value());
     if (action == "selectAll:" || action == "selectAllNodes:") return ItemValidation::enabledIf(!_view->text().empty());
-    return {};
+    ItemValidation validation;
+    if (action == "toggleContinuousSpellChecking:") validation.checked = _view->continuousSpellChecking();
+    if (action == "toggleAutomaticSpellingCorrection:") validation.checked = _view->automaticSpellingCorrection();
+    return validation;
 }

@@ -48,6 +48,7 @@ MindMapEditor::MindMapEditor(Scheduler* scheduler) : _scheduler(scheduler)
     updateScaleFactors();
     observeDefaults();
     registerActions();
+    registerSpellingActions();
     _datePickerObservation = NotificationCenter::defaultCenter().addObserver(
         MindMap::InvokeDatePickerNotification, nullptr, [this](const Notification& notification) {
             if (_mindMap && notification.object == _mindMap.get()) invokeDatePicker();

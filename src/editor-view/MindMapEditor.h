@@ -264,6 +264,9 @@ public:
     KeyboardHandler& keyboardHandler() { return _keyboardHandler; }
     bool continuousSpellCheckEnabled() const { return _continuousSpellCheckEnabled; }
     bool automaticSpellingCorrectionEnabled() const { return _automaticSpellingCorrectionEnabled; }
+    // Kept in the user defaults; each new in-place text view starts with them.
+    void setContinuousSpellChecking(bool enabled);
+    void setAutomaticSpellingCorrection(bool enabled);
 
     // Disabled without an enabled map; the zoom, scroll and cross-link items by the state.
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
@@ -524,6 +527,7 @@ private:
     // empty; false when it is gone. applied: its text changed.
     bool finishEditingElement(MindMapElement* element, const std::string& newText, int mode, bool& applied);
     void releaseRetiredEditors();
+    void registerSpellingActions();
     bool popoverShown() const { return _activity.popoverShown || isActionBarVisible(); }
     void closePopovers();
     void popUpMenu(const std::shared_ptr<Menu>& menu, Point viewPoint);

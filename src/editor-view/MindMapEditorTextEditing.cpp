@@ -147,14 +147,8 @@ void MindMapEditor::stopEditing(int mode)
             _scheduler->performAfterDelay(IgnoreMouseDownAfterEditing, [this] { resetIgnoreMouseDown(); });
 
     InplaceTextView& textView = session.view();
-    const bool continuous = textView.continuousSpellChecking();
-    const bool correction = textView.automaticSpellingCorrection();
-    if (continuous != _continuousSpellCheckEnabled || correction != _automaticSpellingCorrectionEnabled) {
-        _continuousSpellCheckEnabled = continuous;
-        _automaticSpellingCorrectionEnabled = correction;
-        UserDefaults::standard().setBool(ContinuousSpellCheckingKey, continuous);
-        UserDefaults::standard().setBool(AutomaticSpellingCorrectionKey, correction);
-    }
+    setContinuousSpellChecking(textView.continuousSpellChecking());
+    setAutomaticSpellingCorrection(textView.automaticSpellingCorrection());
 
     // Focus that went elsewhere (another field of the window) stays there.
     const bool refocus = !textView.focusIsElsewhere();
@@ -249,6 +243,31 @@ bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::str
     }
     if (map.mainCentralTheme() == node) map.titleChanged();
     return true;
+}
+
+void MindMapEditor::setContinuousSpellChecking(bool enabled)
+{
+    if (enabled == _continuousSpellCheckEnabled) return;
+    _continuousSpellCheckEnabled = enabled;
+    UserDefaults::standard().setBool(ContinuousSpellCheckingKey, enabled);
+}
+
+void MindMapEditor::setAutomaticSpellingCorrection(bool enabled)
+{
+    if (enabled == _automaticSpellingCorrectionEnabled) return;
+    _automaticSpellingCorrectionEnabled = enabled;
+    UserDefaults::standard().setBool(AutomaticSpellingCorrectionKey, enabled);
+}
+
+void MindMapEditor::registerSpellingActions()
+{
+    // While a text is edited in place its view answers these first.
+    addAction("toggleContinuousSpellChecking:", [this](const ActionSender*) {
+        if (enabled()) setContinuousSpellChecking(!_continuousSpellCheckEnabled);
+    });
+    addAction("toggleAutomaticSpellingCorrection:", [this](const ActionSender*) {
+        if (enabled()) setAutomaticSpellingCorrection(!_automaticSpellingCorrectionEnabled);
+    });
 }
 
 void MindMapEditor::releaseRetiredEditors()

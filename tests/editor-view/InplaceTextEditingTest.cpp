@@ -508,3 +508,32 @@ TEST_F(InplaceTextEditingTest, MarkdownTogglesWrapTheSelectionClosingTokenFirst)
     session().removeMarkdown();
     EXPECT_EQ("bold and italic", view().text());
 }
+
+// The spelling switches go to the open view and come back to the editor and its defaults when the
+// edit ends; each new view starts with them.
+TEST_F(InplaceTextEditingTest, SpellingSwitchesTravelBetweenTheEditorAndTheTextView)
+{
+    UserDefaults::standard().removeObject("continuousSpellChecking");
+    editor->setContinuousSpellChecking(true);
+    editor->setAutomaticSpellingCorrection(true);
+    map->setSelectedElement(theme);
+    map->editText();
+    EXPECT_TRUE(view().continuousSpellChecking());
+    EXPECT_TRUE(view().automaticSpellingCorrection());
+    ASSERT_TRUE(session().performAction("toggleContinuousSpellChecking:", nullptr));
+    EXPECT_EQ(false, session().validateAction("toggleContinuousSpellChecking:").checked);
+    EXPECT_TRUE(editor->continuousSpellCheckEnabled()) << "the editor learns it when the edit ends";
+    editor->stopEditing(InplaceTextEditor::Commit);
+    EXPECT_FALSE(editor->continuousSpellCheckEnabled());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("continuousSpellChecking"));
+
+    ASSERT_TRUE(editor->performAction("toggleAutomaticSpellingCorrection:", nullptr));
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("automaticSpellingCorrection"));
+    map->setSelectedElement(theme);
+    map->editText();
+    EXPECT_FALSE(view().continuousSpellChecking());
+    EXPECT_FALSE(view().automaticSpellingCorrection());
+    editor->stopEditing(InplaceTextEditor::Cancel);
+    UserDefaults::standard().removeObject("continuousSpellChecking");
+    UserDefaults::standard().removeObject("automaticSpellingCorrection");
+}
