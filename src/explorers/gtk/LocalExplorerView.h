@@ -98,8 +98,9 @@ private:
 // turn.
 class LocalExplorerView : public Gtk::Box, public OutlineViewListener {
 public:
-    // Thumbnails painted in one idle turn.
-    static constexpr size_t ThumbnailsPerTurn = 2;
+    // Thumbnails painted in one idle turn: each costs a few milliseconds and a flush to disk, and
+    // the list must keep scrolling at the display's rate while they fill in.
+    static constexpr size_t ThumbnailsPerTurn = 1;
     static constexpr int ThumbnailWidth = 86;
     static constexpr int ThumbnailHeight = 64;
     static constexpr int IconSize = 16;
