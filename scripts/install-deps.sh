@@ -34,6 +34,8 @@ packages=(
   # display for GTK tests (xdpyinfo asks whether it answers), synthesised input and screenshots;
   # ghostscript reads exported EPS back; the application tests run on a session bus of their own
   xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon
+  # the application test finds the program's menus and dialogs on the accessibility bus
+  at-spi2-core libatspi2.0-dev
 )
 
 missing=()

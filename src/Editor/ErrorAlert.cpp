@@ -42,4 +42,18 @@ Error commitFailure(const Error& cause, Kept kept)
     return failure;
 }
 
+Error openFailure(const Error& cause)
+{
+    if (cause.domain == TarnwickErrorDomain && !cause.localizedDescription.empty()) return cause;
+    Error failure = cause;
+    if (failure.isEmpty()) failure = MakeAppError(0);
+    failure.localizedDescription = localized(OpenErrorKey);
+    std::string reason;
+    appendParagraph(reason, cause.localizedDescription);
+    appendParagraph(reason, cause.failureReason);
+    appendParagraph(reason, localized(OpenKeptKey));
+    failure.failureReason = reason;
+    return failure;
+}
+
 } // namespace ErrorAlert

@@ -184,7 +184,7 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
     } else if (const SelectionParcel* parcel = std::any_cast<SelectionParcel>(&selection)) {
         restoreSelectionState(*parcel);
     }
-    if (attachFailed && !attachError.isEmpty()) presentError(attachError);
+    if (attachFailed && !attachError.isEmpty()) presentError(ErrorAlert::openFailure(attachError));
 }
 
 void TwkDocumentController::asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId,

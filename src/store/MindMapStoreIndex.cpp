@@ -216,6 +216,9 @@ void MindMapStore::validateIndex()
             item->setTitle(title.stringValue());
             item->setContainsImages((*entry)[IndexCacheHasImagesKey].boolValue());
         } else {
+            // A file that cannot be read keeps the name it was last known by, so that the index
+            // written at quit still names it; a readable one gives its own.
+            if (title.type() == PropertyList::Type::String) item->setTitle(title.stringValue());
             item->synchronizeWithFileData(*bytes);
         }
     }

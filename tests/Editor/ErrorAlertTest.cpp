@@ -44,3 +44,30 @@ TEST(ErrorAlertTest, AFailedCommitSaysWhatWasKept)
     }
     EXPECT_EQ(ErrorAlert::commitFailure(diskFull, ErrorAlert::Kept::EditsStayOpen).code, 28);
 }
+
+TEST(ErrorAlertTest, AMapThatDidNotOpenSaysWhyAndThatItsFileIsKept)
+{
+    const std::string keptText = "Its file is left as it is, and the map stays in the store.";
+    struct Case {
+        Error cause;
+        std::string message;
+        std::string reason;
+    };
+    const Case cases[] = {
+        // The document's parser names only what it met.
+        {Error{"TarnwickXmlErrorDomain", 5, "Error parsing element attribute", "offset 401"},
+         "The map could not be opened.", "Error parsing element attribute\n\noffset 401\n\n" + keptText},
+        {Error{PosixErrorDomain, 13, "Permission denied", ""}, "The map could not be opened.",
+         "Permission denied\n\n" + keptText},
+        {Error{}, "The map could not be opened.", keptText},
+        // The application's own error says what failed already.
+        {MakeAppError(2, "The mind map could not be opened", "Only maps kept in the store can be opened."),
+         "The mind map could not be opened", "Only maps kept in the store can be opened."},
+    };
+    for (const Case& c : cases) {
+        Error failure = ErrorAlert::openFailure(c.cause);
+        EXPECT_FALSE(failure.isEmpty());
+        EXPECT_EQ(failure.localizedDescription, c.message);
+        EXPECT_EQ(failure.failureReason, c.reason);
+    }
+}

@@ -154,6 +154,25 @@ TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
     EXPECT_EQ(store->mindMapByGuid(GuidB)->title(), "File B") << "a SHA-1 mismatch forces a rescan";
 }
 
+TEST_F(StoreIndexTest, AMapWhoseFileNoLongerReadsKeepsItsNameInTheIndex)
+{
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    PropertyList::Dictionary entries;
+    entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Garden plan"}, {"sha1", sha1A}};
+    writeTestFile(indexCachePath(), textOf(PropertyList(entries).toData()));
+    // Cut off by a full disk or another program: the file no longer parses.
+    const std::string damaged = readTestFile(mapPath(GuidA)).substr(0, 120);
+    writeTestFile(mapPath(GuidA), damaged);
+
+    MindMapStore* store = start();
+    ASSERT_NE(store->mindMapByGuid(GuidA), nullptr);
+    EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Garden plan");
+    store->saveIndexToFile();
+    EXPECT_NE(readTestFile(folderIndexPath()).find("name=\"Garden plan\""), std::string::npos);
+    EXPECT_EQ(readTestFile(mapPath(GuidA)), damaged) << "the file stays as it is";
+}
+
 TEST_F(StoreIndexTest, BrokenCachesOnlyCostAScan)
 {
     placeMaps({GuidA});

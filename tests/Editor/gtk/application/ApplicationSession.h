@@ -1,0 +1,159 @@
+#pragma once
+
+// Drives the real program as a user would: it runs with a home folder of its own on a session
+// bus of its own; its windows, menus and dialogs are found through the accessibility bus (where
+// they are, whether they are enabled), and clicked and typed into with real input events
+// (xdotool's XTEST events), so every event takes the path a user's would.
+
+#include "support/TempDir.h"
+
+#include <atspi/atspi-constants.h>
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// Polls until the condition holds or the time is up; the failure names what was awaited.
+::testing::AssertionResult eventually(const std::function<bool()>& condition, const std::string& what,
+                                      std::chrono::milliseconds timeout = 20s);
+
+// Runs a command to its end and answers its exit status; its standard output goes to output.
+int runCommand(const std::vector<std::string>& arguments, std::string* output = nullptr);
+
+// A session bus for the programs the tests start, with the accessibility bus behind it; this
+// process asks the accessibility bus about their windows, with plain calls that wait for their
+// answers (no main loop runs here to take in what the programs announce). Started once per
+// test program.
+class SessionBus {
+public:
+    SessionBus();
+    ~SessionBus();
+    SessionBus(const SessionBus&) = delete;
+    SessionBus& operator=(const SessionBus&) = delete;
+
+    // Empty when the bus runs; else why it does not.
+    const std::string& failure() const { return _failure; }
+    const std::string& address() const { return _address; }
+
+private:
+    pid_t _daemon = 0;
+    std::string _address;
+    GDBusConnection* _session = nullptr;
+    GDBusConnection* _accessibility = nullptr;
+    std::string _failure;
+};
+
+// One widget as the accessibility bus shows it.
+struct Element {
+    // Where the widget answers on the accessibility bus.
+    std::string bus;
+    std::string path;
+    AtspiRole role = ATSPI_ROLE_INVALID;
+    std::string name;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool sensitive = false;
+
+    int centreX() const { return x + width / 2; }
+    int centreY() const { return y + height / 2; }
+    // The text an entry holds; empty for widgets without text.
+    std::string text() const;
+};
+
+// The texts of the labels inside the widget (an alert's message and informative text).
+std::vector<std::string> labelsIn(const Element& element);
+
+// The folders a started program writes to, all inside one temporary folder.
+class ApplicationHome {
+public:
+    ApplicationHome();
+
+    const std::string& path() const { return _folder.path(); }
+    std::string file(const std::string& name) const { return _folder.file(name); }
+    std::string dataHome() const { return _folder.file("data"); }
+    std::string configHome() const { return _folder.file("config"); }
+    std::string storeFolder() const { return dataHome() + "/Tarnwick/Mind Maps"; }
+    std::string mapFile(const std::string& guid) const { return storeFolder() + "/" + guid + ".twkx"; }
+    std::string defaultsFile() const { return configHome() + "/tarnwick/defaults.plist"; }
+
+private:
+    TempDir _folder;
+};
+
+// The program, started in the home, with what its user does to it.
+class RunningApplication {
+public:
+    RunningApplication(const ApplicationHome& home, const SessionBus& bus);
+    ~RunningApplication();
+    RunningApplication(const RunningApplication&) = delete;
+    RunningApplication& operator=(const RunningApplication&) = delete;
+
+    pid_t pid() const { return _pid; }
+    // What the program wrote to its standard output and error so far.
+    std::string log() const;
+
+    // A shown window (the main window, a dialog, an alert) of that title.
+    ::testing::AssertionResult waitForWindow(const std::string& title, std::chrono::milliseconds timeout = 20s);
+    ::testing::AssertionResult waitUntilWindowGoes(const std::string& title, std::chrono::milliseconds timeout = 20s);
+    bool hasWindow(const std::string& title);
+    // A shown widget of that role and name in any of the program's windows.
+    std::optional<Element> find(AtspiRole role, const std::string& name);
+    // The shown widgets of that role, in the order of the windows and their widgets.
+    std::vector<Element> findAll(AtspiRole role);
+    ::testing::AssertionResult waitFor(AtspiRole role, const std::string& name, Element* found = nullptr,
+                                       std::chrono::milliseconds timeout = 20s);
+
+    // A click in the middle of the widget, once it is shown and enabled.
+    ::testing::AssertionResult click(AtspiRole role, const std::string& name);
+    // Opens the menu of the menu bar and clicks its item, which must be enabled.
+    ::testing::AssertionResult chooseMenuItem(const std::string& menu, const std::string& item);
+    // Whether the item of that menu is enabled, as the open menu shows it; the menu is closed again.
+    std::optional<bool> menuItemEnabled(const std::string& menu, const std::string& item);
+    // Keys (xdotool's names, "ctrl+n") to the window of that title, which gets the focus first.
+    ::testing::AssertionResult pressKeys(const std::string& windowTitle, const std::vector<std::string>& keys);
+    // Types the text into the focused widget of the window of that title.
+    ::testing::AssertionResult typeText(const std::string& windowTitle, const std::string& text);
+    // In a file chooser of that title: the path typed into its location (or name) field, then
+    // Return, until the chooser goes (a chooser still reading its folder may swallow the first).
+    ::testing::AssertionResult chooseFile(const std::string& dialogTitle, const std::string& path);
+
+    void sendSignal(int signal);
+    // The exit status once the program ended within the time; nothing while it runs.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout = 20s);
+
+private:
+    // The program's windows, as the widgets they are.
+    std::vector<Element> toplevels();
+    std::optional<std::string> windowId(const std::string& title);
+
+    pid_t _pid = -1;
+    // The program's name on the accessibility bus, once it showed up there.
+    std::string _bus;
+    std::optional<int> _status;
+    std::string _logFile;
+};
+
+// What the store holds, read back from its files as the store reads them.
+struct StoredMap {
+    std::string id;
+    std::string name;
+};
+// The maps of the store's folder index, in its order; nothing when the index cannot be read.
+std::optional<std::vector<StoredMap>> readStoreIndex(const ApplicationHome& home);
+// The texts of the map's topics as the native reader reads its file; nothing when it cannot.
+std::optional<std::vector<std::string>> readMapTopics(const ApplicationHome& home, const std::string& guid);
+// The number of pages poppler reads out of the PDF file and the text of its first page.
+struct PdfContents {
+    int pages = 0;
+    std::string firstPageText;
+};
+std::optional<PdfContents> readPdf(const std::string& path);
