@@ -18,6 +18,8 @@ namespace {
 constexpr const char* WelcomeTitle = "Welcome";
 constexpr const char* NoMapTitle = "No mind map open. Open one from the maps, or create a new one.";
 constexpr const char* EmptyMapTitle = "Empty Map";
+// A map whose topics have no text yet.
+constexpr const char* UnnamedTitle = "Unnamed Map";
 
 // A FreeMind map as another program writes it.
 constexpr const char* GardenFreeMind = R"(<map version="1.0.1">
@@ -159,19 +161,23 @@ TEST_F(ApplicationSessionTest, NewMakesAMapInTheStoreAndBackReturnsToTheMapBefor
     const std::string welcome = maps().front().id;
 
     ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+n"}));
-    ASSERT_TRUE(application->waitForWindow("New Mind Map"));
     ASSERT_TRUE(eventually([&] { return maps().size() == 2; }, "the new map in the store's index"));
     std::string created;
     for (const StoredMap& map : maps())
         if (map.id != welcome) created = map.id;
     ASSERT_FALSE(created.empty());
+    // The new map's theme waits for its text: what is typed names the map.
+    ASSERT_TRUE(application->waitFor(ATSPI_ROLE_TEXT, "")) << "no text editing on the new theme";
+    ASSERT_TRUE(application->typeText(UnnamedTitle, "Holiday plans"));
+    ASSERT_TRUE(application->pressKeys(UnnamedTitle, {"Return"}));
+    ASSERT_TRUE(application->waitForWindow("Holiday plans"));
     EXPECT_EQ(application->menuItemEnabled("Mind Map", "Back"), true);
 
-    ASSERT_TRUE(application->pressKeys("New Mind Map", {"alt+Left"}));
+    ASSERT_TRUE(application->pressKeys("Holiday plans", {"alt+Left"}));
     ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
-    // Leaving the new map wrote it: it is a map of its central theme.
+    // Leaving the new map wrote it.
     EXPECT_TRUE(
-        eventually([&] { return asSet(readMapTopics(home, created)) == std::set<std::string>{"Central Theme"}; },
+        eventually([&] { return asSet(readMapTopics(home, created)) == std::set<std::string>{"Holiday plans"}; },
                    "the new map's theme in its file"));
     quit(*application, WelcomeTitle);
     EXPECT_EQ(maps().size(), 2u);
