@@ -85,9 +85,11 @@ void ThumbnailCellRenderer::render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr
     if (!picture || picture->isNull()) return;
     const double width = picture->pixelWidth();
     const double height = picture->pixelHeight();
-    // Shrunk to the cell, never enlarged; centred.
+    // Shrunk to the cell, never enlarged; centred, but an icon in a column widened by thumbnails
+    // stays beside its title.
     const double scale = std::min({1.0, _width / width, _height / height});
-    const double x = cell.get_x() + (cell.get_width() - width * scale) / 2;
+    double x = cell.get_x() + (cell.get_width() - width * scale) / 2;
+    if (_width < cell.get_width() - 2 * int(property_xpad())) x = cell.get_x() + cell.get_width() - width * scale - 4;
     const double y = cell.get_y() + (cell.get_height() - height * scale) / 2;
     cr->save();
     cr->translate(std::round(x), std::round(y));
