@@ -3,7 +3,9 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/GuidCreation.h"
 #include "Utils/StringUtils.h"
+#include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
@@ -14,6 +16,7 @@
 #include "store/MindMapStorage.h"
 #include "store/MindMapStore.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -117,9 +120,31 @@ MindMapInfoItem* GettingStartedMindMapCreator::importGettingStartedMindMap(Error
     if (!store) return nullptr;
     std::optional<std::vector<uint8_t>> resource = readFileData(Folders::resourcePath(ResourcePath), error);
     if (!resource) return nullptr;
+
+    // The map is localised in memory under the GUID it gets in the store, and enters the store as
+    // the user will find it: its file is written once, and nothing reads it back before it opens.
+    // A container (a resource with pictures) goes the way of every imported file instead.
+    if (!hasPKZIPSignature(*resource)) {
+        std::string guid;
+        std::error_code ec;
+        do {
+            guid = createGUIDString();
+        } while (store->mindMapByGuid(guid) ||
+                 std::filesystem::exists(std::filesystem::symlink_status(
+                     store->documentsDirectory() + "/" + guid + "." + MindMapStore::MindMapExtension, ec)));
+        MindMap mindMap(CustomImageStore::localImageStore());
+        if (mindMap.readFromData(*resource, guid, int32_t(MindMapReadFormat::Native))) {
+            customizeMindMap(mindMap);
+            mindMap.setSelectedNode(mindMap.mainCentralTheme());
+            mindMap.assertIdentity(guid);
+            MindMapData localizedData = mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
+            if (localizedData.empty()) return nullptr;
+            return store->importMindMap(localizedData, guid, error);
+        }
+    }
+
     MindMapInfoItem* item = store->importMindMap(*resource, error);
     if (!item) return nullptr;
-
     MindMapProvider* provider = MindMapProviders::localProvider();
     std::shared_ptr<MindMapStorage> storage = provider ? provider->createStorage(item->guid()) : nullptr;
     if (!storage) return item;

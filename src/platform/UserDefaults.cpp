@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 
@@ -33,6 +34,10 @@ struct UserDefaults::State {
     PropertyList::Dictionary registered;
     PropertyList::Dictionary user;
     NotificationCenter observers; // one notification name per key
+    std::function<void(std::function<void()>)> writeLater;
+    bool unwritten = false;      // a change waits for its write
+    bool writeScheduled = false; // writeLater holds a write that has not run yet
+    unsigned generation = 0;     // a write scheduled before a reset finds another generation
 
     void ensureLoaded()
     {
@@ -68,12 +73,31 @@ struct UserDefaults::State {
         return writeFileAtomically(defaultsPath(), PropertyList(user).toData(PropertyList::Format::Xml), error);
     }
 
-    void writeAfterChange() const
+    void writeNow()
     {
         Error error;
-        if (!write(&error)) {
+        if (write(&error)) {
+            unwritten = false;
+        } else {
             std::fprintf(stderr, "Tarnwick: cannot save the settings: %s\n", error.failureReason.c_str());
         }
+    }
+
+    void writeAfterChange()
+    {
+        if (!writeLater) {
+            writeNow();
+            return;
+        }
+        unwritten = true;
+        if (writeScheduled) return;
+        writeScheduled = true;
+        writeLater([this, scheduledIn = generation] {
+            std::lock_guard lock(mutex);
+            if (scheduledIn != generation) return;
+            writeScheduled = false;
+            if (unwritten) writeNow();
+        });
     }
 };
 
@@ -94,6 +118,10 @@ void UserDefaults::resetForTesting()
     _state->registered.clear();
     _state->user.clear();
     _state->loaded = false;
+    _state->writeLater = nullptr;
+    _state->unwritten = false;
+    _state->writeScheduled = false;
+    ++_state->generation;
 }
 
 void UserDefaults::registerDefaults(const PropertyList::Dictionary& defaults)
@@ -189,7 +217,35 @@ bool UserDefaults::synchronize(Error* error)
 {
     std::lock_guard lock(_state->mutex);
     _state->ensureLoaded();
-    return _state->write(error);
+    if (!_state->write(error)) return false;
+    _state->unwritten = false;
+    return true;
+}
+
+void UserDefaults::setWriteScheduler(std::function<void(std::function<void()> write)> writeLater)
+{
+    std::lock_guard lock(_state->mutex);
+    // A write the old scheduler still holds must not run through the new one's hands.
+    if (_state->writeScheduled) {
+        _state->writeScheduled = false;
+        ++_state->generation;
+    }
+    _state->writeLater = std::move(writeLater);
+    if (_state->unwritten) _state->writeAfterChange();
+    static std::once_flag atExit;
+    // A process that ends without a quit (exit() on the loss of the display) still keeps what
+    // was set; the settings object is never destroyed, so it is there to be asked.
+    if (_state->writeLater)
+        std::call_once(atExit, [] { std::atexit([] { UserDefaults::standard().writePendingChanges(); }); });
+}
+
+bool UserDefaults::writePendingChanges(Error* error)
+{
+    std::lock_guard lock(_state->mutex);
+    if (!_state->unwritten) return true;
+    if (!_state->write(error)) return false;
+    _state->unwritten = false;
+    return true;
 }
 
 ObservationToken UserDefaults::observe(const std::string& key, std::function<void(const std::string& key)> handler)

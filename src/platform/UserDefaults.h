@@ -8,8 +8,9 @@
 
 // The user's settings: registered defaults lie beneath the user's own values. The user's values
 // persist as an XML property list "defaults.plist" in the config folder (Folders::configFolder()),
-// read on first use and written whole after every change. A file that cannot be read is moved
-// aside to "defaults.plist.corrupt" and the settings start empty.
+// read on first use and written whole after every change, or once for a run of changes when the
+// writes are deferred. A file that cannot be read is moved aside to "defaults.plist.corrupt" and
+// the settings start empty.
 class UserDefaults {
 public:
     static UserDefaults& standard();
@@ -37,8 +38,19 @@ public:
     void setString(const std::string& key, const std::string& value) { setObject(key, PropertyList(value)); }
     void removeObject(const std::string& key);
 
-    // Writes the user's values now (they are also written after every change).
+    // Writes the user's values now (they are also written after every change, or soon after it
+    // when writes are deferred).
     bool synchronize(Error* error = nullptr);
+
+    // Defers the writing of changes. The first change after a write hands writeLater a function
+    // that writes every change made until it runs; writeLater calls it later on the same thread
+    // (the application: when its main loop is idle, so that a start of many settings writes and
+    // syncs the file once, after the window shows). nullptr writes after every change again.
+    // Changes not yet written when the process exits are written then; a quit that must find
+    // them on disk (a signal, the end of a session) calls synchronize() first.
+    void setWriteScheduler(std::function<void(std::function<void()> write)> writeLater);
+    // Writes the changes not yet written, if any; true when nothing is left unwritten.
+    bool writePendingChanges(Error* error = nullptr);
 
     // Called with the key after a change of the effective value of that key.
     [[nodiscard]] ObservationToken observe(const std::string& key, std::function<void(const std::string& key)> handler);

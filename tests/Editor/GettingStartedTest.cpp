@@ -18,6 +18,9 @@
 
 #include <filesystem>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 
 bool load(MindMap& map, const std::vector<std::string>& texts)
@@ -117,6 +120,47 @@ TEST(GettingStartedTest, MissingResourceImportsNothing)
     ASSERT_NE(MindMapStore::mindMapStoreInstance(), nullptr);
     EXPECT_EQ(GettingStartedMindMapCreator::importGettingStartedMindMap(), nullptr);
     EXPECT_EQ(MindMapStore::mindMapStoreInstance()->count(), 0u);
+    MindMapStore::releaseMindMapStoreInstance();
+}
+
+TEST(GettingStartedTest, TheLocalisedMapIsWrittenOnceAndCarriesItsStoreGuid)
+{
+    registerNativeFormat();
+    TempDir home;
+    ScopedEnvironment data("XDG_DATA_HOME", home.file("data"));
+    ScopedEnvironment config("XDG_CONFIG_HOME", home.file("config"));
+    UserDefaults::standard().resetForTesting();
+    reloadStringTable();
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    ASSERT_NE(store, nullptr);
+    // Every write of a map file ends in a rename onto its name.
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, store->documentsDirectory().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+
+    MindMapInfoItem* item = GettingStartedMindMapCreator::importGettingStartedMindMap();
+    ASSERT_NE(item, nullptr);
+    const std::string fileName = item->guid() + "." + MindMapStore::MindMapExtension;
+    int writes = 0;
+    alignas(inotify_event) char buffer[8192];
+    for (ssize_t length; (length = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (char* at = buffer; at < buffer + length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if ((event->mask & IN_MOVED_TO) && event->len && fileName == event->name) ++writes;
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    EXPECT_EQ(writes, 1);
+
+    // Written as the user finds it: localised, the theme selected, under the store's GUID.
+    MindMap map(CustomImageStore::localImageStore());
+    auto stored = item->getMindMapData();
+    ASSERT_TRUE(stored && map.readFromData(*stored, item->guid(), 2));
+    EXPECT_EQ(map.documentInformation().loadedGuid(), item->guid());
+    ASSERT_NE(map.mainCentralTheme(), nullptr);
+    EXPECT_EQ(map.selectedNode(), map.mainCentralTheme());
+    EXPECT_EQ(item->title(), map.mainCentralTheme()->text());
     MindMapStore::releaseMindMapStoreInstance();
 }
 

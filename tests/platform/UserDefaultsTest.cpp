@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,4 +115,81 @@ TEST_F(UserDefaultsTest, AnUnwritableConfigFolderIsReportedAndValuesStayInMemory
     Error error;
     EXPECT_FALSE(defaults().synchronize(&error));
     EXPECT_NE(error.failureReason.find("blocked"), std::string::npos) << error.failureReason;
+}
+
+TEST_F(UserDefaultsTest, DeferredWritesGatherARunOfChangesIntoOneWrite)
+{
+    std::vector<std::function<void()>> scheduled;
+    defaults().setWriteScheduler([&](std::function<void()> write) { scheduled.push_back(std::move(write)); });
+
+    defaults().registerDefaults({{"autoSaveMindMaps", true}});
+    defaults().setInteger("NSInitialToolTipDelay", 1000);
+    defaults().setBool("ApplePersistenceIgnoreState", true);
+    defaults().setString("docctrl.reopen.mindmap.id", "0123456789ABCDEF01234567");
+    defaults().removeObject("docctrl.reopen.mindmap.id");
+    defaults().setString("docctrl.reopen.provider.id", "local");
+    // Read back at once, written later, and asked for only once.
+    EXPECT_EQ(defaults().integerForKey("NSInitialToolTipDelay"), 1000);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+    ASSERT_EQ(scheduled.size(), 1u);
+
+    scheduled[0]();
+    PropertyList stored = readSettingsFile(settingsFile());
+    EXPECT_EQ(stored["NSInitialToolTipDelay"].integerValue(), 1000);
+    EXPECT_TRUE(stored["ApplePersistenceIgnoreState"].boolValue());
+    EXPECT_EQ(stored["docctrl.reopen.provider.id"].stringValue(), "local");
+    EXPECT_TRUE(stored["docctrl.reopen.mindmap.id"].isNone());
+    EXPECT_TRUE(stored["autoSaveMindMaps"].isNone()); // registered defaults are never written
+
+    // The next change asks again; a synchronize in between writes it, and the write that comes
+    // later finds nothing left (the file is not written again).
+    defaults().setInteger("storeImportMode", 2);
+    ASSERT_EQ(scheduled.size(), 2u);
+    EXPECT_TRUE(defaults().synchronize());
+    EXPECT_EQ(readSettingsFile(settingsFile())["storeImportMode"].integerValue(), 2);
+    std::filesystem::remove(settingsFile());
+    scheduled[1]();
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+    // Setting a value equal to the current one changes nothing and asks for no write.
+    defaults().setInteger("storeImportMode", 2);
+    EXPECT_EQ(scheduled.size(), 2u);
+}
+
+TEST_F(UserDefaultsTest, ChangesNotYetWrittenAreWrittenWhenTheDeferringEnds)
+{
+    // The application's quit: whatever the main loop did not get to write is written at its end,
+    // and the changes after it are written at once.
+    std::vector<std::function<void()>> scheduled;
+    defaults().setWriteScheduler([&](std::function<void()> write) { scheduled.push_back(std::move(write)); });
+    defaults().setString("docctrl.reopen.mindmap.id", "0123456789ABCDEF01234567");
+    EXPECT_TRUE(defaults().writePendingChanges());
+    EXPECT_EQ(readSettingsFile(settingsFile())["docctrl.reopen.mindmap.id"].stringValue(), "0123456789ABCDEF01234567");
+
+    defaults().setInteger("storeImportMode", 1);
+    defaults().setWriteScheduler(nullptr);
+    EXPECT_EQ(readSettingsFile(settingsFile())["storeImportMode"].integerValue(), 1);
+    defaults().setInteger("storeImportMode", 3);
+    EXPECT_EQ(readSettingsFile(settingsFile())["storeImportMode"].integerValue(), 3);
+    // The write the old scheduler still holds does nothing once it runs.
+    std::filesystem::remove(settingsFile());
+    for (auto& write : scheduled) write();
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+}
+
+TEST_F(UserDefaultsTest, AFailedDeferredWriteIsTriedAgainAtTheNextWrite)
+{
+    writeTestFile(_home.path() + "/blocked", "a file where the config folder would go");
+    ScopedEnvironment config("XDG_CONFIG_HOME", _home.path() + "/blocked");
+    defaults().resetForTesting();
+    std::vector<std::function<void()>> scheduled;
+    defaults().setWriteScheduler([&](std::function<void()> write) { scheduled.push_back(std::move(write)); });
+    defaults().setInteger("storeImportMode", 1);
+    ASSERT_EQ(scheduled.size(), 1u);
+    scheduled[0]();
+    EXPECT_FALSE(defaults().writePendingChanges());
+
+    // Once the folder can be made, the value written then is the one kept all along.
+    std::filesystem::remove(_home.path() + "/blocked");
+    EXPECT_TRUE(defaults().writePendingChanges());
+    EXPECT_EQ(readSettingsFile(_home.path() + "/blocked/tarnwick/defaults.plist")["storeImportMode"].integerValue(), 1);
 }

@@ -157,6 +157,8 @@ TarnwickApplication::~TarnwickApplication()
     if (EditorInterfaceInstance() == _controller.get()) SetEditorInterfaceInstance(nullptr);
     _controller.reset();
     _documentScheduler.reset();
+    // No main loop runs past this point: what is left is written now, and later changes at once.
+    if (_ownsStore) UserDefaults::standard().setWriteScheduler(nullptr);
 }
 
 void TarnwickApplication::on_startup()
@@ -187,6 +189,10 @@ void TarnwickApplication::on_startup()
         if (!_window) return nullptr;
         return std::make_shared<Scheduler::ModeSession>(_window->scheduler().enterMode(ModalPanelRunLoopMode));
     });
+    // Start-up changes several settings; each written and synced on its own held the first frame
+    // back. They are written together once the main loop is idle; every quit writes them first.
+    UserDefaults::standard().setWriteScheduler(
+        [](std::function<void()> write) { Glib::signal_idle().connect_once(std::move(write)); });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
     // The canvas's editor comes first, after the text it is editing in place; then the window,
