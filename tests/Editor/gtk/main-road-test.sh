@@ -128,6 +128,11 @@ if not os.path.exists(os.path.join(sys.argv[1], "Mind Maps", "folder-index.xml")
     sys.exit("only %d files were checked" % checked)
 PY
   [ -n "$(topic_parent "$map" 'Grüße é')" ] || fail "the map lost the first edit after SIGKILL"
+  # And the store opens again after the kill, with the map.
+  TARNWICK_QUIT_AFTER_FIRST_FRAME=1 timeout 30 "$program" >"$home/third.log" 2>&1 ||
+    { cat "$home/third.log"; fail "the start after SIGKILL did not quit cleanly"; }
+  grep -q tarnwick-first-frame "$home/third.log" || fail "no frame after SIGKILL"
+  [ "$(reopen_id)" = "$guid" ] || fail "the start after SIGKILL shows another map than $guid"
   echo PASS
 }
 export -f run
