@@ -36,7 +36,9 @@ run() {
   start() {
     "$program" >"$home/app.log" 2>&1 &
     app=$!
-    window=$(timeout 20 xdotool search --sync --onlyvisible --classname '^tarnwick$' | head -1) || fail "no window"
+    # This program's own window: another one may still be closing on the display.
+    window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" --classname '^tarnwick$' | head -1) ||
+      fail "no window"
     [ -n "$window" ] || fail "no window"
     # The window without a window manager sits at the screen's corner.
     xdotool windowmove "$window" 0 0
@@ -46,7 +48,7 @@ run() {
     xdotool key --window "$window" ctrl+q
     timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
   }
-  titled() { timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" >/dev/null; }
+  titled() { timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name "^$1\$" >/dev/null; }
   # Rows: the search field, the toolbar strip, then the list from y = 108 (a folder row is 18
   # pixels high, a map row with its thumbnail 73).
   row_x=150
