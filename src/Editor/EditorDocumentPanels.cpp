@@ -255,5 +255,11 @@ void EditorDocument::revertDocumentToSaved()
     commitModelessEditors();
     _storage->reopen();
     Error error;
-    if (!loadDocumentFromStorage(&error) && !error.isEmpty()) presentError(error);
+    if (!loadDocumentFromStorage(&error)) {
+        if (!error.isEmpty()) presentError(error);
+        return;
+    }
+    // The store named the map after the edits as they were made; the map is as saved again, and
+    // so is its name in the store and on the window.
+    centralThemeChanged();
 }

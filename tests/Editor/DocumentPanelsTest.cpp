@@ -375,6 +375,22 @@ TEST_F(DocumentPanelsTest, RevertAsksFirstAndOnlyOkBringsBackWhatIsStored)
     EXPECT_TRUE(window.errors.empty());
 }
 
+TEST_F(DocumentPanelsTest, RevertNamesTheMapInTheStoreAndOnTheWindowAsSavedAgain)
+{
+    const std::string saved = document->mindMap()->title();
+    // The name follows the edits as they are made, before any save.
+    document->mindMap()->setCustomTitle("Edited");
+    document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+    ASSERT_EQ(store->mindMapByGuid(Guid)->title(), "Edited");
+
+    prompts.alertAnswers = {ModalAlert::AlertFirstButtonReturn};
+    document->revertDocumentToSaved();
+    EXPECT_EQ(document->mindMap()->title(), saved);
+    EXPECT_EQ(store->mindMapByGuid(Guid)->title(), saved);
+    ASSERT_FALSE(window.titles.empty());
+    EXPECT_EQ(window.titles.back(), saved);
+}
+
 TEST_F(DocumentPanelsTest, TheDocumentHandlesItsPanelActions)
 {
     for (const char* action : {"printDocument:", "printOutline:", "exportDocument:", "exportOutline:",

@@ -328,6 +328,16 @@ TEST_F(ApplicationSessionTest, SelectAllReachesEveryThemeAndUndoBringsTheTopicsB
     ASSERT_TRUE(application->pressKeys("First theme", {"ctrl+s"}));
     EXPECT_TRUE(eventually([&] { return asSet(readMapTopics(home, TwoThemesGuid)) == topics; },
                            "the saved map with its topics back"));
+
+    // Reverting drops the unsaved deletion, and the map is named as saved again, in the store too.
+    deleteEveryTopic(*application, "First theme");
+    ASSERT_TRUE(application->chooseMenuItem("Mind Map", "Revert to Saved"));
+    ASSERT_TRUE(waitForAlert(*application));
+    ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "OK"));
+    ASSERT_TRUE(application->waitForWindow("First theme"));
+    quit(*application, "First theme");
+    EXPECT_EQ(asSet(readMapTopics(home, TwoThemesGuid)), topics);
+    EXPECT_EQ(idOfMapNamed("First theme"), TwoThemesGuid);
 }
 
 TEST_F(ApplicationSessionTest, AFileThatIsNoMapGivesAnAlertAndTheStoreStaysAsItWas)
