@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -1039,28 +1040,86 @@ void MindMapNode::applyDefaultWrap(bool force)
     applyDefaultWrap(*this, force);
 }
 
-void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
+namespace {
+
+// The ratio of width to height a default wrap starts from, when the text gets one: a text of
+// several words far wider than high; forced, also any text of several words or lines.
+std::optional<double> defaultWrapRatio(const std::string& text, Size textSize, bool force)
 {
-    const std::string& text = element.text();
-    const Size textSize = element.textSize();
-    if (textSize.height <= 0 || text.empty()) return;
-    double ratio = 0;
+    if (textSize.height <= 0 || text.empty()) return std::nullopt;
     const bool hasSpace = text.find(' ') != std::string::npos;
     const bool hasNewline = text.find('\n') != std::string::npos;
     if (hasSpace) {
-        ratio = textSize.width / textSize.height;
-        if (!force && (ratio <= 10 || hasNewline)) return;
-    } else if (!force || !hasNewline) {
-        return;
+        const double ratio = textSize.width / textSize.height;
+        if (!force && (ratio <= 10 || hasNewline)) return std::nullopt;
+        return ratio;
     }
-    const std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element);
-    if (!wrapState) return;
-    if (force) ratio = static_cast<double>(wrapState->maxWrapWith()) / std::max(6.0, element.minTextSize().height);
+    if (!force || !hasNewline) return std::nullopt;
+    return 0.0;
+}
+
+int64_t defaultWrapWidth(double ratio, double base)
+{
     // Wider texts get relatively narrower: 0.6 of the width up to a ratio of 29, 0.4 up to 59...
     const int64_t n = roundedFloat(ratio);
     const double factor = 1.2 / static_cast<double>(n / 30 + 2);
+    return roundedFloat(factor * base);
+}
+
+} // namespace
+
+void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
+{
+    const Size textSize = element.textSize();
+    std::optional<double> ratio = defaultWrapRatio(element.text(), textSize, force);
+    if (!ratio) return;
+    const std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element);
+    if (!wrapState) return;
+    if (force) ratio = static_cast<double>(wrapState->maxWrapWith()) / std::max(6.0, element.minTextSize().height);
     const double base = force ? static_cast<double>(wrapState->maxWrapWith()) : textSize.width;
-    wrapState->setWrapWidth(roundedFloat(factor * base));
+    wrapState->setWrapWidth(defaultWrapWidth(*ratio, base));
+}
+
+void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes)
+{
+    // A copy of a topic as its wrap reads it, measuring in the topic's font through the sizer of
+    // the thread it is wrapped on; the wrapped text it is given is dropped.
+    struct AheadElement : WordWrappableElement {
+        AheadElement(const MindMapNode& node, int64_t wrapWidth)
+            : copiedText(node._text), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
+        {
+        }
+        const std::string& text() const override { return copiedText; }
+        Size textSize() override { return size; }
+        Size minTextSize() override { return minSize; }
+        Size calcTextSize(const std::string& string) override
+        {
+            return font && sizer ? sizer->sizeForText(string, *font) : Size();
+        }
+        void applyWrappedText(const std::string&) override {}
+
+        std::string copiedText;
+        Size size;
+        Size minSize;
+        std::optional<Font> font;
+        int64_t width;
+        PlainTextSizer* sizer = nullptr;
+    };
+
+    std::vector<AheadElement> elements;
+    for (MindMapNode* node : nodes) {
+        // As applyDefaultWrap() finds the topic.
+        node->validateNodeState();
+        if (std::optional<double> ratio = defaultWrapRatio(node->_text, node->_textSize, false))
+            elements.emplace_back(*node, defaultWrapWidth(*ratio, node->_textSize.width));
+    }
+    if (elements.empty()) return;
+    TextMeasurer::shared().measureTextsAhead(elements.size(), [&](size_t i, PlainTextSizer& sizer) {
+        AheadElement& element = elements[i];
+        element.sizer = &sizer;
+        if (std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element))
+            wrapState->setWrapWidth(element.width);
+    });
 }
 
 Size MindMapNode::calcTextSize(const std::string& text)

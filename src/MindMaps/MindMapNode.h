@@ -297,6 +297,10 @@ public:
     void applyDefaultWrap(bool force = false);
     // The default wrap rule of topics and free texts, on an element whose sizes are current.
     static void applyDefaultWrap(WordWrappableElement& element, bool force);
+    // Before applyDefaultWrap() runs on each of many topics (an import): measures every line those
+    // wraps will measure, side by side where the text measurer can, so that the wraps themselves
+    // find every size at once. Changes no topic.
+    static void measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes);
 
     // ---- Tasks and attachments held by the node ----
 

@@ -89,6 +89,9 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
     map.rethinkCentralThemes();
     nodesLoadedFromIndex(0);
     map.validateElementStates();
+    // Wrapping measures line after line of each topic: the lines of all topics are measured
+    // together first, on several threads.
+    MindMapNode::measureDefaultWrapsAhead(map.nodes());
     for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
     for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);

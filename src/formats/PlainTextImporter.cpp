@@ -175,6 +175,7 @@ bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* er
     nodesLoadedFromIndex(0);
     if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
     map.validateElementStates();
+    MindMapNode::measureDefaultWrapsAhead(map.nodes());
     for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
     map.validateElementStates();
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
@@ -223,6 +224,7 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     parent->hierarchyChanged();
     if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
     map.validateElementStates();
+    MindMapNode::measureDefaultWrapsAhead(added);
     for (MindMapNode* node : added) node->applyDefaultWrap();
     map.validateElementStates();
     if (arrange) {

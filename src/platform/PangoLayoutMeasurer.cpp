@@ -96,6 +96,11 @@ PangoLayoutMeasurer::~PangoLayoutMeasurer()
 
 Size PangoLayoutMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
 {
+    if (!(std::isfinite(wrapWidth) && wrapWidth > 0)) {
+        // Word wrap measures many short lines of words: the layout's line breaking costs as much
+        // as shaping them.
+        if (const std::optional<Size> size = oneLineSize(makeValidUtf8(text), font)) return *size;
+    }
     PangoTextMeasurer::setUpLayout(_layout, text, font, wrapWidth);
     return PangoTextMeasurer::layoutSize(_layout);
 }
@@ -148,6 +153,23 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
         attribute->end_index = static_cast<guint>(string.size());
         pango_attr_list_insert(fonts, attribute);
     }
+    return shapedLineSize(string, fonts);
+}
+
+std::optional<Size> PangoLayoutMeasurer::oneLineSize(const std::string& text, const Font& font)
+{
+    if (text.empty() || !isOneRomanLine(text)) return std::nullopt;
+    // The layout's font over the context's is what a font attribute over the whole text gives.
+    PangoAttrList* fonts = pango_attr_list_new();
+    PangoAttribute* attribute = pango_attr_font_desc_new(description(font));
+    attribute->start_index = 0;
+    attribute->end_index = static_cast<guint>(text.size());
+    pango_attr_list_insert(fonts, attribute);
+    return shapedLineSize(text, fonts);
+}
+
+std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& string, PangoAttrList* fonts)
+{
     const int length = static_cast<int>(string.size());
     // The layout's choice for a paragraph: its first strong character, else the context's.
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+typedef struct _PangoAttrList PangoAttrList;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
@@ -15,7 +16,7 @@ typedef struct _PangoLayout PangoLayout;
 // A font map, context and layout of one thread, set up as the measurer measures: it lays a text
 // out and answers its size, remembering nothing. A text of one line without raised or lowered
 // parts, whose runs all sit on the roman baseline, is itemized and shaped without the layout,
-// which would give it the same size. Only the thread that made it may use it.
+// which would give it the same size; so is a plain text of one such line. Only the thread that made it may use it.
 class PangoLayoutMeasurer {
 public:
     PangoLayoutMeasurer();
@@ -30,6 +31,11 @@ private:
     // The size of a text the layout would lay out on one line, found by itemizing and shaping it
     // without the layout's search for line breaks; nullopt for any other text.
     std::optional<Size> oneLineSize(const AttributedString& text, double wrapWidth);
+    // The same for a text in one font (valid UTF-8 already, not wrapped).
+    std::optional<Size> oneLineSize(const std::string& text, const Font& font);
+    // Itemizes the text against the fonts (nullptr: the context's) and joins its runs' rectangles;
+    // nullopt where the layout would move a run off where shaping put it. Takes the list.
+    std::optional<Size> shapedLineSize(const std::string& text, PangoAttrList* fonts);
     const PangoFontDescription* description(const Font& font);
 
     PangoFontMap* _fontMap = nullptr;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -194,4 +195,53 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
     sizes.reserve(texts.size());
     for (const Size* size : found) sizes.push_back(*size);
     return sizes;
+}
+
+// The sizer of one thread of a run ahead: it looks up what the measurer knew before the run (only
+// read while the run lasts), then what it measured itself, and lays out only texts new to both.
+class PangoTextMeasurer::AheadSizer : public PlainTextSizer {
+public:
+    AheadSizer(PangoLayoutMeasurer& measurer, const PlainSizes& known) : _measurer(measurer), _known(known) {}
+
+    Size sizeForText(const std::string& text, const Font& font) override
+    {
+        PlainKey key{text, font, 0};
+        if (const auto known = _known.find(key); known != _known.end()) return known->second;
+        if (const auto found = _found.find(key); found != _found.end()) return found->second;
+        const Size size = _measurer.sizeForText(text, font, 0);
+        _found.emplace(std::move(key), size);
+        return size;
+    }
+
+    PlainSizes& found() { return _found; }
+
+private:
+    PangoLayoutMeasurer& _measurer;
+    const PlainSizes& _known;
+    PlainSizes _found;
+};
+
+void PangoTextMeasurer::measureTextsAhead(size_t count, const std::function<void(size_t, PlainTextSizer&)>& measure)
+{
+    if (count == 0) return;
+    // One sizer per thread (each thread has a measurer of its own), so that a word that many
+    // texts share is laid out once per thread.
+    std::mutex sizersMutex;
+    std::vector<std::unique_ptr<AheadSizer>> sizers;
+    std::unordered_map<const PangoLayoutMeasurer*, AheadSizer*> sizerOf;
+    TextMeasuringPool::shared().forEach(count, layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t i) {
+        AheadSizer* sizer;
+        {
+            std::lock_guard lock(sizersMutex);
+            AheadSizer*& slot = sizerOf[&measurer];
+            if (!slot) slot = sizers.emplace_back(std::make_unique<AheadSizer>(measurer, _plainSizes)).get();
+            sizer = slot;
+        }
+        measure(i, *sizer);
+    });
+    size_t total = 0;
+    for (const auto& sizer : sizers) total += sizer->found().size();
+    makeRoomFor(total);
+    for (const auto& sizer : sizers)
+        for (auto& [key, size] : sizer->found()) _plainSizes.emplace(key, size);
 }

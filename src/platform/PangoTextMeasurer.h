@@ -27,6 +27,8 @@ public:
     Size sizeForAttributedString(const AttributedString& text, double wrapWidth = 0) override;
     std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
                                                 double wrapWidth = 0) override;
+    void measureTextsAhead(size_t count,
+                           const std::function<void(size_t index, PlainTextSizer& sizer)>& measure) override;
 
     // Forgets every remembered size.
     void forgetSizes();
@@ -65,13 +67,15 @@ private:
         size_t operator()(const AttributedKey& key) const;
         size_t operator()(const PlainKey& key) const;
     };
+    using PlainSizes = std::unordered_map<PlainKey, Size, KeyHash>;
+    class AheadSizer;
     static AttributedKey keyFor(const AttributedString& text, double wrapWidth);
     void makeRoomFor(size_t count);
 
     PangoLayoutMeasurer& layoutMeasurer();
 
     std::unordered_map<AttributedKey, Size, KeyHash> _attributedSizes;
-    std::unordered_map<PlainKey, Size, KeyHash> _plainSizes;
+    PlainSizes _plainSizes;
     // Made on first use, on the thread that uses the measurer.
     std::unique_ptr<PangoLayoutMeasurer> _measurer;
 };

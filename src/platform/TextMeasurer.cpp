@@ -28,3 +28,17 @@ std::vector<Size> TextMeasurer::sizesForAttributedStrings(const std::vector<cons
     for (const AttributedString* text : texts) sizes.push_back(sizeForAttributedString(*text, wrapWidth));
     return sizes;
 }
+
+void TextMeasurer::measureTextsAhead(size_t count, const std::function<void(size_t, PlainTextSizer&)>& measure)
+{
+    // One after the other, each through sizeForText: a measurer that remembers sizes keeps them.
+    struct Forwarding : PlainTextSizer {
+        explicit Forwarding(TextMeasurer& measurer) : measurer(measurer) {}
+        Size sizeForText(const std::string& text, const Font& font) override
+        {
+            return measurer.sizeForText(text, font);
+        }
+        TextMeasurer& measurer;
+    } sizer(*this);
+    for (size_t i = 0; i < count; ++i) measure(i, sizer);
+}

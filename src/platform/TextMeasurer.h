@@ -4,8 +4,17 @@
 #include "platform/Font.h"
 #include "platform/Geometry.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Measures plain text without wrapping for TextMeasurer::measureTextsAhead, as sizeForText does.
+class PlainTextSizer {
+public:
+    virtual ~PlainTextSizer() = default;
+    virtual Size sizeForText(const std::string& text, const Font& font) = 0;
+};
 
 // Measures laid-out text. A size is the used rectangle of the text: the width of its widest line
 // and the height of all its lines. An empty text is 0 wide and one line of its font high. A wrap
@@ -25,6 +34,15 @@ public:
     // only, as every call.
     virtual std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
                                                         double wrapWidth = 0);
+
+    // Calls measure(i, sizer) for every i below count and returns once every call has returned; a
+    // measurer may make the calls side by side on several threads. The measurer keeps every size
+    // the sizers find: work that measures many plain texts one at a time, each depending on the
+    // last (word wrap finding its line breaks), runs ahead here, and finds all its sizes at once
+    // when it runs for real. measure touches nothing but what belongs to index i and reads
+    // nothing that another call changes. Main thread only.
+    virtual void measureTextsAhead(size_t count,
+                                   const std::function<void(size_t index, PlainTextSizer& sizer)>& measure);
 
     // The process-wide measurer: the real one unless a test put another in its place.
     static TextMeasurer& shared();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -212,4 +213,65 @@ TEST(PangoTextMeasurerBatch, EverySizeIsThatOfTheTextLaidOutAlone)
         EXPECT_EQ(measurer.sizeForAttributedString(recoloured), alone.sizeForAttributedString(recoloured, 0));
     }
     EXPECT_TRUE(measurer.sizesForAttributedStrings({}).empty());
+}
+
+// Plain texts as word wrap measures them (single words, runs of words, whole lines; in many
+// fonts, scripts and with control characters and broken UTF-8), measured with the one-line
+// shortcut, ahead on several threads or one by one afterwards, have the sizes of laying each out
+// alone, to the last bit.
+TEST(PangoTextMeasurerAhead, PlainTextsHaveTheSizesOfTheirLayouts)
+{
+    std::vector<std::pair<std::string, Font>> texts;
+    const std::vector<std::string> raw = MixedTopicTexts::texts(600, 5);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const Font font = MixedTopicTexts::font(i);
+        texts.emplace_back(raw[i], font);
+        // The words of the text, and the runs of words that the line search tries.
+        std::vector<std::string> words;
+        for (size_t start = 0, end; start < raw[i].size(); start = end + 1) {
+            end = raw[i].find_first_of(" \n", start);
+            if (end == std::string::npos) end = raw[i].size();
+            if (end > start) words.push_back(raw[i].substr(start, end - start));
+        }
+        std::string line;
+        for (const std::string& word : words) {
+            texts.emplace_back(word, font);
+            line += (line.empty() ? "" : " ") + word;
+            texts.emplace_back(line, font);
+        }
+    }
+    for (const std::string& odd :
+         {std::string(), std::string(" "), std::string("tab\there"), std::string("a\0b", 3),
+          std::string("\xff\xfe broken"), std::string("line\u2028separator"), std::string("\xc2\x85")})
+        texts.emplace_back(odd, Font());
+    texts.emplace_back(std::string(300, 'w'), Font("DejaVu Sans", 9));
+
+    LaidOutTextMeasurer alone;
+    std::vector<Size> expected;
+    for (const auto& [text, font] : texts) expected.push_back(alone.sizeForText(text, font));
+
+    PangoTextMeasurer measurer;
+    // Some texts known before the run ahead, which finds them there.
+    for (size_t i = 0; i < texts.size(); i += 17) measurer.sizeForText(texts[i].first, texts[i].second);
+    std::vector<Size> ahead(texts.size());
+    // Each call measures a handful of texts, several of them twice.
+    constexpr size_t PerCall = 8;
+    measurer.measureTextsAhead((texts.size() + PerCall - 1) / PerCall, [&](size_t call, PlainTextSizer& sizer) {
+        for (size_t i = call * PerCall; i < std::min(texts.size(), (call + 1) * PerCall); ++i) {
+            ahead[i] = sizer.sizeForText(texts[i].first, texts[i].second);
+            EXPECT_EQ(sizer.sizeForText(texts[i].first, texts[i].second), ahead[i]);
+        }
+    });
+    PangoLayoutMeasurer oneByOne;
+    size_t differing = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const Size sizes[] = {ahead[i], measurer.sizeForText(texts[i].first, texts[i].second),
+                              oneByOne.sizeForText(texts[i].first, texts[i].second, 0)};
+        for (const Size size : sizes)
+            if (size != expected[i] && ++differing < 5)
+                ADD_FAILURE() << texts[i].first << ": " << size.width << " x " << size.height << " alone "
+                              << expected[i].width << " x " << expected[i].height;
+    }
+    EXPECT_EQ(differing, 0u);
+    measurer.measureTextsAhead(0, [](size_t, PlainTextSizer&) { ADD_FAILURE() << "called for nothing"; });
 }
