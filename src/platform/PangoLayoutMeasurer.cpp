@@ -108,6 +108,7 @@ Size PangoLayoutMeasurer::sizeForText(const std::string& text, const Font& font,
 Size PangoLayoutMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
     if (const std::optional<Size> size = oneLineSize(text, wrapWidth)) return *size;
+    if (const std::optional<Size> size = brokenLinesSize(text, wrapWidth)) return *size;
     PangoTextMeasurer::setUpLayout(_layout, text, wrapWidth);
     return PangoTextMeasurer::layoutSize(_layout);
 }
@@ -154,6 +155,44 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
         pango_attr_list_insert(fonts, attribute);
     }
     return shapedLineSize(string, fonts);
+}
+
+std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString& text, double wrapWidth)
+{
+    const std::string& string = text.string();
+    if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.find('\n') == std::string::npos) return std::nullopt;
+    const std::vector<AttributedString::Run> runs = text.runs();
+    // The layout stacks its lines without spacing, each aligned within the widest: the used
+    // rectangle is as wide as the widest line and as high as all of them.
+    Size size{0, 0};
+    for (size_t start = 0; start <= string.size();) {
+        size_t end = string.find('\n', start);
+        if (end == std::string::npos) end = string.size();
+        // An empty line takes the height of its font's metrics: the layout's to find.
+        if (end == start) return std::nullopt;
+        const size_t first = utf16PositionForUtf8Offset(string, start);
+        const size_t last = utf16PositionForUtf8Offset(string, end);
+        AttributedString line(string.substr(start, end - start));
+        for (const AttributedString::Run& run : runs) {
+            const size_t from = std::max(run.range.location, first);
+            const size_t to = std::min(run.range.end(), last);
+            if (from >= to) continue;
+            const TextRange range{from - first, to - from};
+            const TextAttributes& attributes = run.attributes;
+            if (attributes.font) line.setFont(range, *attributes.font);
+            if (attributes.underline) line.setUnderline(range, attributes.underline);
+            if (attributes.strikethrough) line.setStrikethrough(range, attributes.strikethrough);
+            if (attributes.superscript) line.setSuperscript(range, attributes.superscript);
+            if (attributes.alignment) line.setAlignment(range, *attributes.alignment);
+            if (attributes.color) line.setColor(range, *attributes.color);
+        }
+        const std::optional<Size> lineSize = oneLineSize(line, 0);
+        if (!lineSize) return std::nullopt;
+        size.width = std::max(size.width, lineSize->width);
+        size.height += lineSize->height;
+        start = end + 1;
+    }
+    return size;
 }
 
 std::optional<Size> PangoLayoutMeasurer::oneLineSize(const std::string& text, const Font& font)

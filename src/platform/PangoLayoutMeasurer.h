@@ -31,6 +31,9 @@ private:
     // The size of a text the layout would lay out on one line, found by itemizing and shaping it
     // without the layout's search for line breaks; nullopt for any other text.
     std::optional<Size> oneLineSize(const AttributedString& text, double wrapWidth);
+    // The size of a text the layout would lay out on several lines, one at each line break, each
+    // of which oneLineSize() measures: the lines stacked, as wide as the widest; nullopt otherwise.
+    std::optional<Size> brokenLinesSize(const AttributedString& text, double wrapWidth);
     // The same for a text in one font (valid UTF-8 already, not wrapped).
     std::optional<Size> oneLineSize(const std::string& text, const Font& font);
     // Itemizes the text against the fonts (nullptr: the context's) and joins its runs' rectangles;

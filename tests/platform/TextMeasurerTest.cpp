@@ -135,9 +135,19 @@ namespace {
 
 // Mixed texts with attribute runs as markdown gives them: bold, italic, a second size, raised
 // and lowered words, underlines, partly coloured words, and a colour over the whole text.
-std::vector<AttributedString> mixedAttributedTexts(size_t count)
+std::vector<AttributedString> mixedAttributedTexts(size_t count, bool brokenIntoLines = false)
 {
-    const std::vector<std::string> raw = MixedTopicTexts::texts(count, 11);
+    std::vector<std::string> raw = MixedTopicTexts::texts(count, 11);
+    // As word wrap breaks texts: every other blank becomes a line break (one unit for another,
+    // so that every attribute stays where it was); now and then a line is left empty.
+    if (brokenIntoLines) {
+        for (size_t i = 0; i < raw.size(); ++i) {
+            size_t blanks = 0;
+            for (char& c : raw[i])
+                if (c == ' ' && blanks++ % 2 == 0) c = '\n';
+            if (i % 25 == 0) raw[i] += "\n";
+        }
+    }
     std::vector<AttributedString> texts;
     for (size_t i = 0; i < raw.size(); ++i) {
         const Font font = MixedTopicTexts::font(i);
@@ -213,6 +223,27 @@ TEST(PangoTextMeasurerBatch, EverySizeIsThatOfTheTextLaidOutAlone)
         EXPECT_EQ(measurer.sizeForAttributedString(recoloured), alone.sizeForAttributedString(recoloured, 0));
     }
     EXPECT_TRUE(measurer.sizesForAttributedStrings({}).empty());
+}
+
+// Texts broken into lines, with runs that cross the breaks, aligned left, centred or right, in
+// several scripts: each line measured on its own and stacked gives the size of the laid-out text.
+TEST(PangoTextMeasurerBatch, TextsOfSeveralLinesHaveTheSizesOfTheirLayouts)
+{
+    const std::vector<AttributedString> texts = mixedAttributedTexts(1500, true);
+    LaidOutTextMeasurer alone;
+    PangoLayoutMeasurer measurer;
+    size_t broken = 0;
+    size_t differing = 0;
+    for (const AttributedString& text : texts) {
+        if (text.string().find('\n') != std::string::npos) ++broken;
+        const Size expected = alone.sizeForAttributedString(text, 0);
+        const Size size = measurer.sizeForAttributedString(text, 0);
+        if (size != expected && ++differing < 5)
+            ADD_FAILURE() << text.string() << ": " << size.width << " x " << size.height << " alone " << expected.width
+                          << " x " << expected.height;
+    }
+    EXPECT_EQ(differing, 0u);
+    EXPECT_GT(broken, 1000u);
 }
 
 // Plain texts as word wrap measures them (single words, runs of words, whole lines; in many
