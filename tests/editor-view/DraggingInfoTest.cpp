@@ -77,9 +77,10 @@ TEST(DraggingInfoTest, BrowserURLsComeFromTheirFirstLineInEitherEncoding)
     EXPECT_EQ(DraggingInfo::urlFromMozillaURL(utf16le(u"https://example.com/x\nTitle", true)), "https://example.com/x");
     std::vector<uint8_t> bigEndian{0xFE, 0xFF, 0, 'h', 0, 't', 0, 't', 0, 'p', 0, ':', 0, '/', 0, '/', 0, 'a'};
     EXPECT_EQ(DraggingInfo::urlFromMozillaURL(bigEndian), "http://a");
-    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL({'h', 0, 't'}));               // odd length
-    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL(utf16le(u"http://a\xD800")));  // unpaired surrogate
-    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL(utf16le(u"http://a\xDC00b"))); // lone low surrogate
+    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL({'h', 0, 't'}));              // odd length
+    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL(utf16le(u"http://a\xD800"))); // unpaired surrogate
+    EXPECT_FALSE(DraggingInfo::urlFromMozillaURL(utf16le(u"http://a\xDC00"
+                                                         u"b"))); // lone low surrogate
     EXPECT_FALSE(DraggingInfo::urlFromNetscapeURL(bytes("\nTitle only")));
     EXPECT_FALSE(DraggingInfo::urlFromNetscapeURL(bytes("http://a\xff")));
     EXPECT_FALSE(DraggingInfo::urlFromNetscapeURL(bytes("a b c")));
