@@ -179,7 +179,7 @@ TEST_F(ApplicationSessionTest, NewMakesAMapInTheStoreAndBackReturnsToTheMapBefor
     EXPECT_TRUE(
         eventually([&] { return asSet(readMapTopics(home, created)) == std::set<std::string>{"Holiday plans"}; },
                    "the new map's theme in its file"));
-    quit(*application, WelcomeTitle);
+    ASSERT_NO_FATAL_FAILURE(quit(*application, WelcomeTitle));
     EXPECT_EQ(maps().size(), 2u);
 }
 
@@ -318,7 +318,7 @@ TEST_F(ApplicationSessionTest, SelectAllReachesEveryThemeAndUndoBringsTheTopicsB
     ASSERT_EQ(asSet(readMapTopics(home, TwoThemesGuid)), topics);
 
     // Only a selection of both themes asks before deleting every topic.
-    deleteEveryTopic(*application, "First theme");
+    ASSERT_NO_FATAL_FAILURE(deleteEveryTopic(*application, "First theme"));
     ASSERT_TRUE(application->pressKeys(EmptyMapTitle, {"ctrl+s"}));
     EXPECT_TRUE(eventually([&] { return readMapTopics(home, TwoThemesGuid) == std::vector<std::string>{}; },
                            "the saved map without topics"));
@@ -330,12 +330,12 @@ TEST_F(ApplicationSessionTest, SelectAllReachesEveryThemeAndUndoBringsTheTopicsB
                            "the saved map with its topics back"));
 
     // Reverting drops the unsaved deletion, and the map is named as saved again, in the store too.
-    deleteEveryTopic(*application, "First theme");
+    ASSERT_NO_FATAL_FAILURE(deleteEveryTopic(*application, "First theme"));
     ASSERT_TRUE(application->chooseMenuItem("Mind Map", "Revert to Saved"));
     ASSERT_TRUE(waitForAlert(*application));
     ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "OK"));
     ASSERT_TRUE(application->waitForWindow("First theme"));
-    quit(*application, "First theme");
+    ASSERT_NO_FATAL_FAILURE(quit(*application, "First theme"));
     EXPECT_EQ(asSet(readMapTopics(home, TwoThemesGuid)), topics);
     EXPECT_EQ(idOfMapNamed("First theme"), TwoThemesGuid);
 }
@@ -365,7 +365,7 @@ TEST_F(ApplicationSessionTest, ARememberedMapWhoseFileIsDamagedGivesAnAlertAndIt
     {
         auto application = start();
         ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
-        quit(*application, WelcomeTitle);
+        ASSERT_NO_FATAL_FAILURE(quit(*application, WelcomeTitle));
     }
     const std::string welcome = idOfMapNamed(WelcomeTitle);
     ASSERT_FALSE(welcome.empty());
@@ -380,7 +380,7 @@ TEST_F(ApplicationSessionTest, ARememberedMapWhoseFileIsDamagedGivesAnAlertAndIt
         << ::testing::PrintToString(*alert);
     ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "OK"));
     ASSERT_TRUE(application->waitForWindow(NoMapTitle));
-    quit(*application, NoMapTitle);
+    ASSERT_NO_FATAL_FAILURE(quit(*application, NoMapTitle));
     // Nothing was written over the damaged file, and the store still lists the map by its name.
     EXPECT_EQ(fileText(home.mapFile(welcome)), damaged);
     EXPECT_EQ(idOfMapNamed(WelcomeTitle), welcome);
@@ -392,7 +392,7 @@ TEST_F(ApplicationSessionTest, SigtermKeepsTheLastEditAndTheNextStartReopensTheM
         auto application = start();
         ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
         // The edit is not saved: the quit the signal asks for writes it.
-        deleteEveryTopic(*application, WelcomeTitle);
+        ASSERT_NO_FATAL_FAILURE(deleteEveryTopic(*application, WelcomeTitle));
         application->sendSignal(SIGTERM);
         ASSERT_EQ(application->waitForExit(), 0) << application->log();
     }
@@ -402,7 +402,7 @@ TEST_F(ApplicationSessionTest, SigtermKeepsTheLastEditAndTheNextStartReopensTheM
     auto application = start();
     ASSERT_TRUE(application->waitForWindow(EmptyMapTitle));
     EXPECT_EQ(maps().size(), 1u) << "the next start made no map of its own";
-    quit(*application, EmptyMapTitle);
+    ASSERT_NO_FATAL_FAILURE(quit(*application, EmptyMapTitle));
 }
 
 } // namespace
