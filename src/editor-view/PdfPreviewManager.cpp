@@ -90,3 +90,19 @@ void PdfPreviewManager::setViewer(Viewer* viewer)
 {
     gViewer = viewer;
 }
+
+std::optional<std::vector<std::string>> PdfPreviewManager::pageCommandLine(const std::string& program,
+                                                                           const std::string& path, int64_t pageNumber)
+{
+    if (pageNumber < 1 || path.empty() || path.front() != '/') return std::nullopt;
+    const std::string name = std::filesystem::path(program).filename().string();
+    const std::string page = std::to_string(pageNumber);
+    // "--" ends the options: whatever the file is called, it is a file.
+    if (name == "evince" || name == "atril" || name == "xreader")
+        return std::vector<std::string>{program, "--page-index=" + page, "--", path};
+    if (name == "okular") return std::vector<std::string>{program, "--page", page, "--", path};
+    if (name == "zathura") return std::vector<std::string>{program, "--page=" + page, "--", path};
+    if (name == "mupdf" || name == "mupdf-gl" || name == "mupdf-x11")
+        return std::vector<std::string>{program, path, page};
+    return std::nullopt;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Follows links to a page of a PDF file: the path (or a file URL) followed by "#page=" and the
 // 1-based page number. The PDF preview window comes with the application's panels; until one is
@@ -32,4 +33,9 @@ public:
     static bool openPdfFile(const std::string& path, int64_t pageNumber);
     // Installs the viewer (not owned); nullptr brings back the desktop's.
     static void setViewer(Viewer* viewer);
+
+    // The command line that opens the file at the page in a PDF viewer known to take a page on its
+    // command line (by the name of its program); nothing for other programs or no page.
+    static std::optional<std::vector<std::string>> pageCommandLine(const std::string& program, const std::string& path,
+                                                                   int64_t pageNumber);
 };

@@ -337,3 +337,31 @@ TEST_F(LinkNavigationTest, TheFullSizeImageOpensItsLinkOrItsStoredPicture)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PdfPageCommandLine, KnownViewersGetThePageOthersNone)
+{
+    using Line = std::optional<std::vector<std::string>>;
+    struct Case {
+        std::string program;
+        std::string path;
+        int64_t page;
+        Line line;
+    };
+    const Case cases[] = {
+        {"evince", "/d/a.pdf", 3, Line({"evince", "--page-index=3", "--", "/d/a.pdf"})},
+        {"/usr/bin/atril", "/d/a.pdf", 12, Line({"/usr/bin/atril", "--page-index=12", "--", "/d/a.pdf"})},
+        {"okular", "/d/a.pdf", 2, Line({"okular", "--page", "2", "--", "/d/a.pdf"})},
+        {"zathura", "/d/-x.pdf", 5, Line({"zathura", "--page=5", "--", "/d/-x.pdf"})},
+        {"mupdf", "/d/a.pdf", 4, Line({"mupdf", "/d/a.pdf", "4"})},
+        {"evince", "/d/a.pdf", 0, std::nullopt},
+        {"evince", "relative.pdf", 3, std::nullopt},
+        {"firefox", "/d/a.pdf", 3, std::nullopt},
+        {"", "/d/a.pdf", 3, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PdfPreviewManager::pageCommandLine(c.program, c.path, c.page), c.line) << c.program << c.page;
+}
+
+} // namespace

@@ -12,6 +12,7 @@
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
+#include "editor-view/gtk/GtkPdfPageViewer.h"
 #include "platform/AlertPanel.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
@@ -167,6 +168,8 @@ void TarnwickApplication::on_startup()
     // Programs started from here (the browser of a link) probe OpenGL as usual.
     if (s_disabledGl) g_unsetenv("GDK_GL");
     installGtkDesktopPorts();
+    static GtkPdfPageViewer pdfViewer;
+    PdfPreviewManager::setViewer(&pdfViewer);
     if (!_ownsStore) {
         showStoreInUse();
         return;

@@ -130,9 +130,12 @@ void CanvasDropTarget::dataReceived(const Glib::RefPtr<Gdk::DragContext>& contex
         return;
     }
     if (context->gobj() != _dragContext || type != DraggingInfo::UriListType) return;
-    _info.readData(type, bytes);
-    // A list that does not read lists no files.
-    if (!_info.fileNames) _info.fileNames.emplace();
+    // A source that sends nothing while the drag moves is asked again at the drop; until then
+    // its list stays unknown. A list that came but does not read lists no files.
+    if (!bytes.empty()) {
+        _info.readData(type, bytes);
+        if (!_info.fileNames) _info.fileNames.emplace();
+    }
     answerMotion(context, time);
 }
 

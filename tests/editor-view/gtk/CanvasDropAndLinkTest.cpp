@@ -6,6 +6,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeIcon.h"
+#include "Utils/URLUtils.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "platform/Clock.h"
@@ -14,6 +15,7 @@
 
 #include "support/DisplayRequirement.h"
 #include "support/RecordingUriLauncher.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +51,11 @@ protected:
         source->add(*sourceLabel);
         source->drag_source_set({Gtk::TargetEntry("UTF8_STRING"), Gtk::TargetEntry("text/plain")}, Gdk::BUTTON1_MASK,
                                 Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
-        source->signal_drag_data_get().connect([](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data,
-                                                  guint, guint) { data.set_text("Dragged idea ñ"); });
+        source->signal_drag_data_get().connect(
+            [this](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
+                if (data.get_target() == "text/uri-list") data.set_uris(uris);
+                else data.set_text("Dragged idea ñ");
+            });
         source->signal_drag_data_delete().connect(
             [this](const Glib::RefPtr<Gdk::DragContext>&) { sourceDeleted = true; });
         box->pack_start(*source, false, false);
@@ -90,6 +95,7 @@ protected:
     std::unique_ptr<MindMapEditorCanvas> canvas;
     std::shared_ptr<MindMap> map = std::make_shared<MindMap>();
     bool sourceDeleted = false;
+    std::vector<Glib::ustring> uris;
 };
 
 TEST(CanvasDropTargetActions, CopyAndLinkAreTakenAsTheSourceAllowsAndMoveNever)
@@ -129,6 +135,29 @@ TEST_F(CanvasDropAndLinkTest, TextDraggedOntoTheCanvasBecomesATopic)
     ASSERT_NE(map->selectedNode(), nullptr);
     EXPECT_EQ(map->selectedNode()->text(), "Dragged idea ñ");
     EXPECT_EQ(map->selectedNode()->parent(), theme);
+    EXPECT_EQ(map->dropTarget(), nullptr);
+    EXPECT_FALSE(sourceDeleted);
+}
+
+// A file dragged from another widget onto the theme links the theme to it: the file list is asked
+// for while the drag moves, and again at the drop.
+TEST_F(CanvasDropAndLinkTest, AFileDraggedOntoATopicLinksIt)
+{
+    TempDir folder;
+    writeTestFile(folder.file("Plan ü.pdf"), "%PDF-1.4");
+    uris = {fileURLWithPath(folder.file("Plan ü.pdf"))};
+    source->drag_source_set({Gtk::TargetEntry("text/uri-list")}, Gdk::BUTTON1_MASK,
+                            Gdk::ACTION_COPY | Gdk::ACTION_LINK);
+    MindMapNode* theme = map->mainCentralTheme();
+    moveTo(*source, {60, 160});
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    for (int step = 1; step <= 12; ++step) moveTo(*source, {60.0 + 20 * step, 160});
+    const Point onTheme = canvas->editorView().mapToViewSpace(theme->location());
+    for (int step = 1; step <= 4; ++step) moveTo(*canvas, onTheme + Point(4.0 * step, 0));
+    EXPECT_EQ(map->dropTarget(), theme) << "highlighted while the drag is over it";
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return theme->diagramLink() != nullptr; }, 5));
+    EXPECT_EQ(theme->diagramLink()->linkID(), folder.file("Plan ü.pdf"));
     EXPECT_EQ(map->dropTarget(), nullptr);
     EXPECT_FALSE(sourceDeleted);
 }
