@@ -10,8 +10,10 @@
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "platform/Clock.h"
+#include "platform/Image.h"
 #include "platform/MainLoop.h"
 #include "platform/gtk/MainLoopScheduler.h"
+#include "store/CustomImageStore.h"
 
 #include "support/DisplayRequirement.h"
 #include "support/RecordingUriLauncher.h"
@@ -160,6 +162,36 @@ TEST_F(CanvasDropAndLinkTest, AFileDraggedOntoATopicLinksIt)
     EXPECT_EQ(theme->diagramLink()->linkID(), folder.file("Plan ü.pdf"));
     EXPECT_EQ(map->dropTarget(), nullptr);
     EXPECT_FALSE(sourceDeleted);
+}
+
+// A picture file dropped on the theme opens the image menu at the drop point, after the drop has
+// ended; its second item embeds the picture in the theme.
+TEST_F(CanvasDropAndLinkTest, APictureDroppedOnATopicOffersTheImageMenu)
+{
+    TempDir folder;
+    auto store = std::make_shared<CustomImageStore>(folder.file("images"));
+    map->setImageStore(store);
+    Image picture(60, 40);
+    ASSERT_TRUE(picture.writePng(folder.file("photo.png")));
+    uris = {fileURLWithPath(folder.file("photo.png"))};
+    source->drag_source_set({Gtk::TargetEntry("text/uri-list")}, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
+    MindMapNode* theme = map->mainCentralTheme();
+    moveTo(*source, {60, 160});
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    for (int step = 1; step <= 12; ++step) moveTo(*source, {60.0 + 20 * step, 160});
+    const Point onTheme = canvas->editorView().mapToViewSpace(theme->location());
+    for (int step = 1; step <= 4; ++step) moveTo(*canvas, onTheme + Point(4.0 * step, 0));
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    const auto menuShown = [] {
+        for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+            if (shown->get_type_hint() == Gdk::WINDOW_TYPE_HINT_POPUP_MENU && shown->get_mapped()) return true;
+        return false;
+    };
+    ASSERT_TRUE(MainLoop::runUntil(menuShown, 5));
+    MainLoop::runFor(0.3);
+    ASSERT_TRUE(xdotool("key Down Down Return"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !theme->embeddedImageName().empty(); }, 5));
+    EXPECT_EQ(Image::fromFile(store->customImageFilePath(theme->embeddedImageName())).pixelSize(), Size(60, 40));
 }
 
 // A press on a topic's link icon with the display's pointer opens the link through the launcher.
