@@ -6,29 +6,10 @@
 #   main-road-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
-store="$XDG_DATA_HOME/Tarnwick"
+source "$(dirname "$0")/../../support/program-home.sh"
 
 run() {
-  fail() { echo "FAIL: $*"; exit 1; }
   command -v xdotool >/dev/null || fail "no xdotool"
-  wait_for_frame() {
-    for _ in $(seq 1 200); do
-      grep -q tarnwick-first-frame "$1" && return 0
-      sleep 0.05
-    done
-    cat "$1"
-    fail "no frame"
-  }
-  reopen_id() {
-    python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
-import plistlib, sys
-print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
-PY
-  }
   # The parent of the topic whose text is $2 in map file $1, and the map's main theme, read back
   # through an XML parser: "<parent> <main theme>", or nothing when no topic has that text.
   topic_parent() {
@@ -136,5 +117,5 @@ PY
   echo PASS
 }
 export -f run
-export program home store
+export program
 dbus-run-session -- bash -c run

@@ -4,11 +4,7 @@
 #   quit-signal-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
-store="$XDG_DATA_HOME/Tarnwick"
+source "$(dirname "$0")/../../support/program-home.sh"
 
 cat >"$home/outline.opml" <<'OPML'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -18,22 +14,6 @@ OPML
 printf 'not an outline at all' >"$home/broken.opml"
 
 run() {
-  fail() { echo "FAIL: $*"; exit 1; }
-  wait_for_frame() {
-    for _ in $(seq 1 200); do
-      grep -q tarnwick-first-frame "$1" && return 0
-      sleep 0.05
-    done
-    cat "$1"
-    fail "no frame"
-  }
-  reopen_id() {
-    python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
-import plistlib, sys
-print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
-PY
-  }
-
   "$program" >"$home/first.log" 2>&1 &
   first=$!
   trap 'kill "$first" 2>/dev/null; wait "$first" 2>/dev/null || true' EXIT
@@ -80,5 +60,5 @@ PY
   echo PASS
 }
 export -f run
-export program home store
+export program
 dbus-run-session -- bash -c run

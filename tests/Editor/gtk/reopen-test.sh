@@ -4,11 +4,8 @@
 #   reopen-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1
-store="$XDG_DATA_HOME/Tarnwick"
+source "$(dirname "$0")/../../support/program-home.sh"
+export TARNWICK_QUIT_AFTER_FIRST_FRAME=1
 
 run() {
   timeout 30 "$program" >"$home/first.log" 2>&1 || { echo "FAIL: the first start did not quit"; cat "$home/first.log"; exit 1; }
@@ -21,5 +18,5 @@ run() {
   echo PASS
 }
 export -f run
-export program home store
+export program
 dbus-run-session -- bash -c run

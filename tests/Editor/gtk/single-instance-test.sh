@@ -5,11 +5,7 @@
 #   single-instance-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
-store="$XDG_DATA_HOME/Tarnwick"
+source "$(dirname "$0")/../../support/program-home.sh"
 
 cat >"$home/outline.opml" <<'OPML'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -39,5 +35,5 @@ run() {
   echo PASS
 }
 export -f run
-export program home store
+export program
 dbus-run-session -- bash -c run

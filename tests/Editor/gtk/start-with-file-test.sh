@@ -5,11 +5,8 @@
 #   start-with-file-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1
-store="$XDG_DATA_HOME/Tarnwick"
+source "$(dirname "$0")/../../support/program-home.sh"
+export TARNWICK_QUIT_AFTER_FIRST_FRAME=1
 for name in First Second; do
   cat >"$home/$name.opml" <<OPML
 <?xml version="1.0" encoding="UTF-8"?>
@@ -18,13 +15,6 @@ OPML
 done
 
 run() {
-  fail() { echo "FAIL: $*"; exit 1; }
-  reopen_id() {
-    python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
-import plistlib, sys
-print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
-PY
-  }
   guid_of() { basename "$(grep -l "$1" "$store/Mind Maps/"*.twkx | head -n 1)" .twkx; }
 
   timeout 60 "$program" "$home/First.opml" >"$home/first.log" 2>&1 || { cat "$home/first.log"; fail "the first start did not quit"; }
@@ -42,5 +32,5 @@ PY
   echo PASS
 }
 export -f run
-export program home store
+export program
 dbus-run-session -- bash -c run

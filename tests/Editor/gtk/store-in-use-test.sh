@@ -5,21 +5,16 @@
 #   store-in-use-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
+source "$(dirname "$0")/../../support/program-home.sh"
 first=
 trap '[ -n "$first" ] && kill "$first" 2>/dev/null && wait "$first" 2>/dev/null; rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
 # No session bus, and none started for the program either.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$home/no-bus
-store="$XDG_DATA_HOME/Tarnwick"
 
 cat >"$home/outline.opml" <<'OPML'
 <?xml version="1.0" encoding="UTF-8"?>
 <opml version="2.0"><head><title>Second</title></head><body><outline text="Second program"/></body></opml>
 OPML
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 "$program" >"$home/first.log" 2>&1 &
 first=$!

@@ -1,0 +1,28 @@
+# Sourced by the display tests that run the whole program: the program gets a home of its own, so
+# it never sees the user's folders, and the tests share the helpers that wait for it. The helpers
+# are exported for the `run` function that the tests start on a session bus of their own.
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
+store="$XDG_DATA_HOME/Tarnwick"
+export home store
+
+fail() { echo "FAIL: $*"; exit 1; }
+# Waits until the program writing log $1 has painted its first frame.
+wait_for_frame() {
+  for _ in $(seq 1 200); do
+    grep -q tarnwick-first-frame "$1" && return 0
+    sleep 0.05
+  done
+  cat "$1"
+  fail "no frame"
+}
+# The map the next start reopens, as the user defaults remember it.
+reopen_id() {
+  python3 - "$XDG_CONFIG_HOME/tarnwick/defaults.plist" <<'PY'
+import plistlib, sys
+print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
+PY
+}
+export -f fail wait_for_frame reopen_id
