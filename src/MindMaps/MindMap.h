@@ -276,6 +276,9 @@ public:
     MindMapStyle* defaultStyle() const { return _defaultStyle.get(); }
     MindMapStyle* style() const { return _style.get(); }
     StyleSheet* styleSheet() const { return _styleSheet.get(); }
+    // The sheet as shared, for holders that must tell it apart from a later sheet at the same
+    // address.
+    const std::shared_ptr<StyleSheet>& sharedStyleSheet() const { return _styleSheet; }
     // Opens an undo step (outside loading), then assignStyleSheet().
     void setStyleSheet(std::shared_ptr<StyleSheet> styleSheet);
     // Takes the sheet and applies it, without an undo step.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class Image;
 class Menu;
 
 // The modifiers of a key equivalent.
@@ -57,6 +58,13 @@ public:
     Menu* submenu() const { return _submenu.get(); }
     void setSubmenu(std::shared_ptr<Menu> submenu) { _submenu = std::move(submenu); }
 
+    // The item's picture: a drawn one when set, else the image resource of that name, which the
+    // desktop half maps to a picture of its own.
+    const std::string& imageName() const { return _imageName; }
+    void setImageName(const std::string& name) { _imageName = name; }
+    const std::shared_ptr<const Image>& image() const { return _image; }
+    void setImage(std::shared_ptr<const Image> image) { _image = std::move(image); }
+
 private:
     std::string _title;
     std::string _action;
@@ -69,6 +77,8 @@ private:
     bool _checked = false;
     bool _hidden = false;
     std::shared_ptr<Menu> _submenu;
+    std::string _imageName;
+    std::shared_ptr<const Image> _image;
 };
 
 // A menu as the plain code builds it; the desktop's presenter shows it. menuNeedsUpdate runs just

@@ -1,6 +1,7 @@
 #include "Editor/gtk/SegmentedControlWidget.h"
 
 #include "platform/gtk/GtkMenuPresenter.h"
+#include "platform/gtk/GtkNamedImages.h"
 
 #include <gtkmm/image.h>
 
@@ -48,7 +49,7 @@ void SegmentedControlWidget::refresh()
                 button.set_image(*icon);
                 button.set_always_show_image(true);
             }
-            icon->set_from_icon_name(segment.image, Gtk::ICON_SIZE_SMALL_TOOLBAR);
+            setGtkImageNamed(*icon, segment.image);
         }
         if (segment.label) button.set_label(*segment.label);
         button.set_tooltip_text(segment.toolTip);

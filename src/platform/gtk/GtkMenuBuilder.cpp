@@ -1,9 +1,14 @@
 #include "platform/gtk/GtkMenuBuilder.h"
 
+#include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/gtk/GtkNamedImages.h"
 
 #include <gtkmm/accellabel.h>
+#include <gtkmm/box.h>
 #include <gtkmm/checkmenuitem.h>
+#include <gtkmm/image.h>
+#include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/separatormenuitem.h>
 
@@ -16,6 +21,23 @@ Gdk::ModifierType gdkModifiers(unsigned modifiers)
     if (modifiers & ControlKeyModifier) state |= GDK_CONTROL_MASK;
     if (modifiers & AlternateKeyModifier) state |= GDK_MOD1_MASK;
     return static_cast<Gdk::ModifierType>(state);
+}
+
+// A picture before the title. The title stays plain text: names come from users and files.
+void addPicture(Gtk::MenuItem& entry, const MenuItem& item)
+{
+    if (!item.image() && item.imageName().empty()) return;
+    auto* image = Gtk::manage(new Gtk::Image());
+    if (item.image()) setGtkImagePicture(*image, *item.image());
+    else setGtkImageNamed(*image, item.imageName());
+    auto* label = Gtk::manage(new Gtk::Label(item.title(), false));
+    label->set_use_markup(false);
+    label->set_xalign(0);
+    auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
+    row->pack_start(*image, Gtk::PACK_SHRINK);
+    row->pack_start(*label, Gtk::PACK_EXPAND_WIDGET);
+    if (entry.get_child()) static_cast<Gtk::Bin&>(entry).remove();
+    entry.add(*row);
 }
 
 } // namespace
@@ -42,6 +64,7 @@ void fillGtkMenu(Gtk::Menu& target, Menu& source,
             } else {
                 entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
             }
+            addPicture(*entry, *item);
             if (!item->keyEquivalent().empty()) {
                 if (auto* label = dynamic_cast<Gtk::AccelLabel*>(entry->get_child()))
                     label->set_accel(gdk_keyval_from_name(item->keyEquivalent().c_str()),

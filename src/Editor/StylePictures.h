@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class GraphicsContext;
+class Image;
+
+// The 16-point pictures of the style toolbar and the styling menus that show what a style looks
+// like: borders, line styles, arrow heads, relation paths, widths and colour aspects. They are
+// drawn with the painter's own shapes, lines and arrow heads, so a picture looks like the map.
+class StylePictures {
+public:
+    static constexpr double Side = 16;
+
+    // Every name drawn here.
+    static const std::vector<std::string>& names();
+    static bool isDrawn(const std::string& name);
+    // Draws the picture into the square of Side points at the origin; false for a name not drawn
+    // here, which leaves the context untouched.
+    static bool draw(const std::string& name, GraphicsContext& context);
+    // The picture at that many pixels a point (sharp screens use 2), made once per name and scale;
+    // nullptr for a name not drawn here.
+    static std::shared_ptr<const Image> picture(const std::string& name, int scale = 1);
+};

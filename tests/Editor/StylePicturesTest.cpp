@@ -1,0 +1,115 @@
+#include "Editor/StylePictures.h"
+#include "Editor/StyleToolbarImages.h"
+#include "Editor/StyleToolsBuilder.h"
+#include "Editor/StylingMenus.h"
+#include "platform/Image.h"
+#include "support/RecordingGraphicsContext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+int alphaAt(const Image& image, int x, int y)
+{
+    cairo_surface_flush(image.surface());
+    const unsigned char* row =
+        cairo_image_surface_get_data(image.surface()) + y * cairo_image_surface_get_stride(image.surface());
+    uint32_t pixel;
+    std::memcpy(&pixel, row + 4 * x, 4);
+    return int(pixel >> 24);
+}
+
+// How much is drawn in the columns [from, to) of the picture.
+int inkIn(const Image& image, int from, int to)
+{
+    int ink = 0;
+    for (int y = 0; y < image.pixelHeight(); ++y)
+        for (int x = from; x < to; ++x) ink += alphaAt(image, x, y);
+    return ink;
+}
+
+// A clean checksum of the picture's pixels, to tell pictures apart.
+std::vector<uint8_t> pixelsOf(const Image& image)
+{
+    cairo_surface_flush(image.surface());
+    const unsigned char* data = cairo_image_surface_get_data(image.surface());
+    const int stride = cairo_image_surface_get_stride(image.surface());
+    return {data, data + stride * image.pixelHeight()};
+}
+
+} // namespace
+
+TEST(StylePicturesTest, EveryImageOfTheStylingMenusIsDrawnOrLeftToTheIconTheme)
+{
+    // The pictures that show a style must be drawn by us: no icon theme has them.
+    const std::unique_ptr<Menu> menus[] = {
+        std::make_unique<NodeBorderStyleMenu>(),   std::make_unique<RelationLineStyleMenu>(),
+        std::make_unique<SourceArrowStyleMenu>(),  std::make_unique<TargetArrowStyleMenu>(),
+        std::make_unique<RelationPathStyleMenu>(),
+    };
+    for (const auto& menu : menus)
+        for (const auto& item : menu->items()) {
+            if (item->isSeparatorItem() || item->imageName() == "clear_custom_path") continue;
+            EXPECT_TRUE(StylePictures::isDrawn(item->imageName())) << item->imageName();
+        }
+    EXPECT_FALSE(StylePictures::isDrawn("save"));
+    EXPECT_EQ(StylePictures::picture("no_such_picture"), nullptr);
+    RecordingGraphicsContext context;
+    EXPECT_FALSE(StylePictures::draw("no_such_picture", context));
+    EXPECT_TRUE(context.entries().empty());
+}
+
+TEST(StylePicturesTest, PicturesAreDistinctAndStayInsideTheirSquare)
+{
+    std::set<std::vector<uint8_t>> seen;
+    for (const std::string& name : StylePictures::names()) {
+        const auto picture = StylePictures::picture(name, 2);
+        ASSERT_TRUE(picture && !picture->isNull()) << name;
+        EXPECT_EQ(picture->pixelWidth(), 32) << name;
+        EXPECT_EQ(picture->size(), (Size{16, 16})) << name;
+        EXPECT_GT(inkIn(*picture, 0, 32), 0) << name;
+        EXPECT_TRUE(seen.insert(pixelsOf(*picture)).second) << name << " looks like another picture";
+        EXPECT_EQ(StylePictures::picture(name, 2), picture) << "made once: " << name;
+    }
+}
+
+TEST(StylePicturesTest, ReversedArrowsPointTheOtherWay)
+{
+    struct Case {
+        const char* rightward;
+        const char* leftward;
+    } cases[] = {
+        {"arrow_single16", "arrow_single_rev16"},
+        {"arrow_filled16", "arrow_filled_rev16"},
+        {"arrow_open16", "arrow_open_rev16"},
+        {"arrow_inhibit_16", "arrow_inhibit_rev_16"},
+    };
+    for (const Case& c : cases) {
+        const auto right = StylePictures::picture(c.rightward, 1);
+        const auto left = StylePictures::picture(c.leftward, 1);
+        EXPECT_GT(inkIn(*right, 10, 16), inkIn(*right, 0, 6)) << c.rightward;
+        EXPECT_GT(inkIn(*left, 0, 6), inkIn(*left, 10, 16)) << c.leftward;
+    }
+}
+
+TEST(StylePicturesTest, EveryImageNameOfTheStyleToolbarHasAPicture)
+{
+    size_t names = 0;
+    auto expectMapped = [&](const std::string& name) {
+        ++names;
+        EXPECT_TRUE(StylePictures::isDrawn(name) != !themedIconForStyleImage(name).empty()) << name;
+    };
+    for (const auto& control : StyleToolsBuilder::buildStyleTools({})) {
+        for (const auto& segment : control->segments()) expectMapped(segment->image());
+        for (size_t s = 0; s < control->segments().size(); ++s)
+            if (Menu* menu = control->segmentedControl().menu(s))
+                for (const auto& item : menu->items())
+                    if (!item->imageName().empty()) expectMapped(item->imageName());
+    }
+    EXPECT_GT(names, 60u);
+    EXPECT_TRUE(themedIconForStyleImage("border_cloud_16").empty());
+    EXPECT_TRUE(themedIconForStyleImage("").empty());
+}

@@ -1,0 +1,101 @@
+#include "Editor/gtk/StyleToolbarWidget.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/StylingMenus.h"
+#include "Editor/gtk/SegmentedControlWidget.h"
+#include "GtkTestSupport.h"
+#include "MindMaps/MMColorScheme.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StyleSheet.h"
+#include "platform/gtk/GtkMenuBuilder.h"
+#include "support/RecordingResponder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Gtk::Image* imageOf(Gtk::Button& button)
+{
+    return dynamic_cast<Gtk::Image*>(button.get_image());
+}
+
+// The first label inside the widget, depth first.
+Gtk::Label* labelIn(Gtk::Widget& widget)
+{
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) return label;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Label* label = labelIn(*child)) return label;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(StyleToolbarWidgetTest, TheStripShowsSixControlsWithTheirPictures)
+{
+    initGtkForTests();
+    std::vector<std::string> log;
+    RecordingResponder editor("editor", log);
+    editor.handle("toggleBoldFontStyle:");
+    CommandRouter::shared().setResponderChain([&] { return std::vector<Responder*>{&editor}; });
+
+    StyleToolbarWidget strip({});
+    Gtk::OffscreenWindow window;
+    window.add(strip);
+    window.show_all();
+    drainGtkEvents();
+
+    const auto& items = strip.background().segmentedControlItems();
+    ASSERT_EQ(items.size(), 6u);
+    EXPECT_EQ(strip.defaultHeight(), items[0]->segmentedControl().frame().size.height + 10);
+    double x = 10;
+    for (const auto& item : items) {
+        const Rect frame = item->segmentedControl().frame();
+        EXPECT_EQ(frame.origin.x, x);
+        x += frame.size.width + 10;
+    }
+
+    // Drawn pictures are surfaces; the rest come from the icon theme.
+    Gtk::Image* border = imageOf(strip.controlWidget(3).button(0));
+    ASSERT_NE(border, nullptr);
+    EXPECT_EQ(border->get_storage_type(), Gtk::IMAGE_SURFACE);
+    Gtk::Image* bold = imageOf(strip.controlWidget(2).button(1));
+    ASSERT_NE(bold, nullptr);
+    EXPECT_EQ(bold->get_storage_type(), Gtk::IMAGE_ICON_NAME);
+    EXPECT_EQ(bold->property_icon_name().get_value(), "format-text-bold-symbolic");
+
+    strip.validate();
+    EXPECT_TRUE(strip.controlWidget(2).button(1).get_sensitive());
+    EXPECT_FALSE(strip.controlWidget(2).button(2).get_sensitive()) << "nobody handles italic";
+    strip.controlWidget(2).button(1).clicked();
+    EXPECT_EQ(log, std::vector<std::string>{"editor toggleBoldFontStyle:"});
+
+    window.remove();
+    CommandRouter::shared().setResponderChain(nullptr);
+}
+
+TEST(StyleToolbarWidgetTest, MenuItemsShowPicturesAndUntrustedTitlesAsPlainText)
+{
+    initGtkForTests();
+    StyleToolbarWidget::installImageResolver();
+    Menu menu;
+    MenuItem& named = menu.addItem("My_sheet <b>bold</b>", "changeStyleSheet:");
+    named.setImageName("border_cloud_16");
+    named.setChecked(true);
+    MenuItem& drawn = menu.addItem("Palette Color 1", "applyPaletteIndex:");
+    const auto sheet = StyleManager::styleManager().getStyleOnKey("system.bright-palette", false);
+    drawn.setImage(PaletteMenu::createPalettePreviewImage(*sheet->colorScheme(), 1));
+    menu.addItem("Plain_title", "a:");
+
+    Gtk::Menu target;
+    fillGtkMenu(target, menu, nullptr);
+    const auto entries = target.get_children();
+    ASSERT_EQ(entries.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        Gtk::Label* label = labelIn(*entries[i]);
+        ASSERT_NE(label, nullptr) << i;
+        EXPECT_EQ(label->get_text(), menu.items()[i]->title()) << "shown as given, no mnemonic, no markup";
+        EXPECT_FALSE(label->get_use_underline()) << i;
+        EXPECT_FALSE(label->get_use_markup()) << i;
+    }
+    EXPECT_NE(dynamic_cast<Gtk::CheckMenuItem*>(entries[0]), nullptr);
+}
