@@ -277,11 +277,7 @@ const Drawer* drawerNamed(const std::string& name)
 
 const std::vector<std::string>& StylePictures::names()
 {
-    static const std::vector<std::string> all = [] {
-        std::vector<std::string> names;
-        for (const auto& row : drawers()) names.push_back(row.first);
-        return names;
-    }();
+    static const std::vector<std::string> all(std::begin(StylePictureNames), std::end(StylePictureNames));
     return all;
 }
 
@@ -299,6 +295,16 @@ bool StylePictures::draw(const std::string& name, GraphicsContext& context)
     (*drawer)(context);
     context.restore();
     return true;
+}
+
+void drawStylePicture(size_t index, GraphicsContext& context, const Rect& box)
+{
+    if (index >= std::size(StylePictureNames) || !(box.width() > 0) || !(box.height() > 0)) return;
+    context.save();
+    context.translate(box.minX(), box.minY());
+    context.scale(box.width() / S, box.height() / S);
+    StylePictures::draw(std::string(StylePictureNames[index]), context);
+    context.restore();
 }
 
 std::shared_ptr<const Image> StylePictures::picture(const std::string& name, int scale)

@@ -334,10 +334,14 @@ StyleSelectorMenu::StyleSelectorMenu(MindMapProvider currentMindMap, std::string
     _previewProvider = [](const std::shared_ptr<StyleSheet>& sheet) -> std::shared_ptr<const Image> {
         const std::vector<uint8_t> png = StylePreviewCache::instance().stylePreviewImage(sheet);
         if (png.empty()) return nullptr;
-        auto image = std::make_shared<Image>(Image::fromData(png));
+        const Image preview = Image::fromData(png);
+        if (preview.isNull()) return nullptr;
+        // A third of the preview's size keeps fourteen sheets and more within a screen's height;
+        // twice as many pixels keep it sharp.
+        const Size shown{StylePreviewCache::PreviewSize.width / 3, StylePreviewCache::PreviewSize.height / 3};
+        auto image = std::make_shared<Image>(preview.scaledTo(int(shown.width * 2), int(shown.height * 2)));
         if (image->isNull()) return nullptr;
-        // Previews are drawn at high resolution; the menu shows them at their size in points.
-        image->setSize(StylePreviewCache::PreviewSize);
+        image->setSize(shown);
         return image;
     };
     NotificationCenter& center = NotificationCenter::defaultCenter();
