@@ -61,6 +61,95 @@ bool withinDeviceRange(const Rect& r)
         r.minX() >= -limit && r.maxX() <= limit && r.minY() >= -limit && r.maxY() <= limit;
 }
 
+// The layer this thread's shadows are drawn into on pictures. A group as large as a window is
+// megabytes that cairo has the system hand over and clear for every shadow of every frame, which
+// cost a third of a frame; this one is kept, and cleared after each use. Larger layers (exports of
+// whole maps) are made for their job and let go.
+struct KeptLayer {
+    CairoSurface surface;
+    int width = 0;
+    int height = 0;
+    // The part the running shadow may draw on, in the layer's pixels.
+    int usedWidth = 0;
+    int usedHeight = 0;
+    // The device position of the layer's first pixel.
+    int left = 0;
+    int top = 0;
+    bool inUse = false;
+};
+
+// Shadow layers are looked at in tiles of this many pixels a side: most of a window's layer holds
+// nothing, and only tiles with something in them are blurred, painted back and cleared.
+constexpr int LayerTile = 32;
+
+// Occupied tiles gathered into rectangles of tiles: the runs along each row of tiles, a run
+// joined to the one right above it when both span the same columns.
+struct TileRun {
+    int row;
+    int rowEnd;
+    int first;
+    int end;
+};
+
+std::vector<TileRun> tileRuns(const std::vector<uint8_t>& tiles, int across)
+{
+    std::vector<TileRun> runs;
+    if (across <= 0) return runs;
+    const int down = int(tiles.size()) / across;
+    std::vector<size_t> open, next; // the runs reaching down to the row above, and to this one
+    for (int row = 0; row < down; ++row) {
+        next.clear();
+        const uint8_t* flags = tiles.data() + size_t(row) * size_t(across);
+        for (int t = 0; t < across;) {
+            if (!flags[t]) {
+                ++t;
+                continue;
+            }
+            const int first = t;
+            while (t < across && flags[t]) ++t;
+            auto above = std::find_if(open.begin(), open.end(),
+                                      [&](size_t i) { return runs[i].first == first && runs[i].end == t; });
+            if (above != open.end()) {
+                ++runs[*above].rowEnd;
+                next.push_back(*above);
+            } else {
+                runs.push_back({row, row + 1, first, t});
+                next.push_back(runs.size() - 1);
+            }
+        }
+        std::swap(open, next);
+    }
+    return runs;
+}
+
+constexpr double MaxKeptLayerPixels = 3840.0 * 2400.0;
+
+KeptLayer& keptLayer()
+{
+    thread_local KeptLayer layer;
+    return layer;
+}
+
+// Clears what the tiles hold, every other tile of the layer being clear already.
+void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked)
+{
+    cairo_surface_t* surface = layer.surface.get();
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (const TileRun& run : inked) {
+        const int x0 = run.first * LayerTile, x1 = std::min(layer.usedWidth, run.end * LayerTile);
+        const int y0 = run.row * LayerTile, y1 = std::min(layer.usedHeight, run.rowEnd * LayerTile);
+        for (int y = y0; y < y1; ++y) std::memset(data + ptrdiff_t(y) * stride + x0 * 4, 0, size_t(x1 - x0) * 4);
+    }
+    cairo_surface_mark_dirty(surface);
+    if (double(layer.width) * layer.height > MaxKeptLayerPixels) {
+        layer.surface.reset();
+        layer.width = layer.height = 0;
+    }
+    layer.inUse = false;
+}
+
 } // namespace
 
 CairoGraphicsContext::CairoGraphicsContext(cairo_t* cr, GraphicsSurfaceKind kind) : _cr(cr), _kind(kind)
@@ -362,7 +451,89 @@ void CairoGraphicsContext::beginShadow(const ShadowStyle& shadow)
         shadow.color.alpha() > 0;
     _shadowDrawn = false;
     _shadowExtents = Rect();
-    if (_shadowGroup) cairo_push_group(_cr);
+    if (_shadowGroup && !beginKeptLayer()) cairo_push_group(_cr);
+}
+
+bool CairoGraphicsContext::beginKeptLayer()
+{
+    cairo_surface_t* target = cairo_get_group_target(_cr);
+    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    double scaleX = 1, scaleY = 1;
+    cairo_surface_get_device_scale(target, &scaleX, &scaleY);
+    KeptLayer& layer = keptLayer();
+    if (scaleX != 1 || scaleY != 1 || layer.inUse) return false;
+
+    // The layer covers the clip, and is clipped as the target is: a group would be the same.
+    double x1, y1, x2, y2;
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    cairo_clip_extents(_cr, &x1, &y1, &x2, &y2);
+    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(_cr);
+    cairo_restore(_cr);
+    const double left = std::floor(x1), top = std::floor(y1);
+    const double width = std::ceil(x2) - left, height = std::ceil(y2) - top;
+    const bool fits = clip->status == CAIRO_STATUS_SUCCESS && width >= 1 && height >= 1 &&
+        width * height <= double(Image::MaxPixelCount) && width <= Image::MaxSide && height <= Image::MaxSide;
+    if (!fits) {
+        cairo_rectangle_list_destroy(clip);
+        return false;
+    }
+    if (layer.width < width || layer.height < height) {
+        const int newWidth = std::max(layer.width, int(width)), newHeight = std::max(layer.height, int(height));
+        layer.surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, newWidth, newHeight));
+        const bool made = cairo_surface_status(layer.surface.get()) == CAIRO_STATUS_SUCCESS;
+        layer.width = made ? newWidth : 0;
+        layer.height = made ? newHeight : 0;
+        if (!made) {
+            layer.surface.reset();
+            cairo_rectangle_list_destroy(clip);
+            return false;
+        }
+    }
+    layer.usedWidth = int(width);
+    layer.usedHeight = int(height);
+    layer.left = int(left);
+    layer.top = int(top);
+    layer.inUse = true;
+    cairo_surface_set_device_offset(layer.surface.get(), -left, -top);
+
+    cairo_t* cr = cairo_create(layer.surface.get());
+    for (int i = 0; i < clip->num_rectangles; ++i) {
+        const cairo_rectangle_t& r = clip->rectangles[i];
+        cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    }
+    cairo_clip(cr);
+    cairo_rectangle_list_destroy(clip);
+    cairo_matrix_t matrix;
+    cairo_get_matrix(_cr, &matrix);
+    cairo_set_matrix(cr, &matrix);
+    cairo_set_tolerance(cr, cairo_get_tolerance(_cr));
+    cairo_set_antialias(cr, cairo_get_antialias(_cr));
+    cairo_set_fill_rule(cr, cairo_get_fill_rule(_cr));
+    cairo_set_line_width(cr, cairo_get_line_width(_cr));
+    cairo_set_line_cap(cr, cairo_get_line_cap(_cr));
+    cairo_set_line_join(cr, cairo_get_line_join(_cr));
+    cairo_set_miter_limit(cr, cairo_get_miter_limit(_cr));
+    _outerCr = _cr;
+    _cr = cr;
+    return true;
+}
+
+cairo_pattern_t* CairoGraphicsContext::endKeptLayer()
+{
+    if (cairo_status(_cr) != CAIRO_STATUS_SUCCESS && _layerStatus == CAIRO_STATUS_SUCCESS)
+        _layerStatus = cairo_status(_cr);
+    cairo_destroy(_cr);
+    _cr = _outerCr;
+    _outerCr = nullptr;
+    cairo_surface_t* surface = keptLayer().surface.get();
+    cairo_surface_flush(surface);
+    // As cairo hands back a group: its pattern space is the device space of the current transform.
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+    cairo_matrix_t matrix;
+    cairo_get_matrix(_cr, &matrix);
+    cairo_pattern_set_matrix(pattern, &matrix);
+    return pattern;
 }
 
 void CairoGraphicsContext::noteDrawn(const Rect& userBounds, double userOutset)
@@ -383,7 +554,35 @@ void CairoGraphicsContext::endShadow()
 
 void CairoGraphicsContext::compositeShadow()
 {
-    cairo_pattern_t* group = cairo_pop_group(_cr);
+    const bool kept = _outerCr != nullptr;
+    cairo_pattern_t* group = kept ? endKeptLayer() : cairo_pop_group(_cr);
+    if (!kept) {
+        compositeShadowOfGroup(group, nullptr);
+        cairo_pattern_destroy(group);
+        return;
+    }
+    // Where the kept layer holds anything, in device space: all else of it is clear.
+    KeptLayer& layer = keptLayer();
+    int across = 0;
+    const std::vector<uint8_t> tiles = ShadowPixels::occupiedTiles(
+        cairo_image_surface_get_data(layer.surface.get()), layer.usedWidth, layer.usedHeight,
+        cairo_image_surface_get_stride(layer.surface.get()), 4, LayerTile, 0, across);
+    const std::vector<TileRun> runs = tileRuns(tiles, across);
+    std::vector<Rect> inked;
+    inked.reserve(runs.size());
+    for (const TileRun& run : runs) {
+        const double x0 = layer.left + run.first * LayerTile, y0 = layer.top + run.row * LayerTile;
+        const double x1 = std::min(double(layer.left + layer.usedWidth), layer.left + double(run.end) * LayerTile);
+        const double y1 = std::min(double(layer.top + layer.usedHeight), layer.top + double(run.rowEnd) * LayerTile);
+        inked.emplace_back(x0, y0, x1 - x0, y1 - y0);
+    }
+    if (!inked.empty()) compositeShadowOfGroup(group, &inked);
+    cairo_pattern_destroy(group);
+    clearKeptLayer(layer, runs);
+}
+
+void CairoGraphicsContext::compositeShadowOfGroup(cairo_pattern_t* group, const std::vector<Rect>* inked)
+{
     // Only what was drawn, as far as the clip lets it show, is blurred and painted back; the
     // device space of the group and of its parent are the same.
     double x1, y1, x2, y2;
@@ -396,10 +595,7 @@ void CairoGraphicsContext::compositeShadow()
     const double reach = 3 * k + std::max(std::abs(_shadow.offset.width), std::abs(_shadow.offset.height)) + 1;
     // What lies outside the clip by less than the shadow's reach may cast a shadow into it.
     const Rect drawn = intersectionRect(_shadowExtents, insetRect(clip, -reach, -reach));
-    if (!_shadowDrawn || drawn.isEmpty()) {
-        cairo_pattern_destroy(group);
-        return;
-    }
+    if (!_shadowDrawn || drawn.isEmpty()) return;
     // A wide blur loses nothing when worked at half the resolution, in a quarter of the time.
     const int reduction = k >= 2 ? 2 : 1;
     const int kReduced = std::max(1, k / reduction);
@@ -419,15 +615,20 @@ void CairoGraphicsContext::compositeShadow()
     cairo_get_matrix(_cr, &ctm);
     cairo_identity_matrix(_cr);
     cairo_new_path(_cr);
-    cairo_rectangle(_cr, std::floor(drawn.minX()), std::floor(drawn.minY()),
-                    std::ceil(drawn.maxX()) - std::floor(drawn.minX()),
-                    std::ceil(drawn.maxY()) - std::floor(drawn.minY()));
+    const Rect painted(std::floor(drawn.minX()), std::floor(drawn.minY()),
+                       std::ceil(drawn.maxX()) - std::floor(drawn.minX()),
+                       std::ceil(drawn.maxY()) - std::floor(drawn.minY()));
+    if (!inked) cairo_rectangle(_cr, painted.minX(), painted.minY(), painted.width(), painted.height());
+    else
+        for (const Rect& tile : *inked) {
+            const Rect part = intersectionRect(tile, painted);
+            if (!part.isEmpty()) cairo_rectangle(_cr, part.minX(), part.minY(), part.width(), part.height());
+        }
     cairo_set_matrix(_cr, &ctm);
     cairo_clip(_cr);
     cairo_set_source(_cr, group);
     cairo_paint(_cr);
     cairo_restore(_cr);
-    cairo_pattern_destroy(group);
 }
 
 bool CairoGraphicsContext::paintShadowOfImageLayer(cairo_pattern_t* group, const Rect& clip, int left, int top,
@@ -462,17 +663,38 @@ bool CairoGraphicsContext::paintShadowOfImageLayer(cairo_pattern_t* group, const
     const int x1 = int(std::ceil(std::min(shadowLeft + reducedWidth * reduction, clip.maxX())));
     const int y1 = int(std::ceil(std::min(shadowTop + reducedHeight * reduction, clip.maxY())));
     if (x1 <= x0 || y1 <= y0) return true;
-    const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, x1 - x0, y1 - y0));
-    if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return false;
-    ShadowPixels::enlarge(reduced.data(), reducedWidth, reducedHeight, reduction, shadowLeft, shadowTop, x0, y0,
-                          cairo_image_surface_get_data(mask.get()), x1 - x0, y1 - y0,
-                          cairo_image_surface_get_stride(mask.get()));
-    cairo_surface_mark_dirty(mask.get());
-
+    // Only the tiles of the blurred layer that hold anything, and those next to them (a target
+    // pixel samples the layer's pixels round it), are masked. A tile's target pixels run from its
+    // left edge rounded down to the next tile's, so that no pixel is masked twice.
+    constexpr int ReducedTile = 16;
+    int across = 0;
+    const std::vector<uint8_t> tiles = ShadowPixels::occupiedTiles(reduced.data(), reducedWidth, reducedHeight,
+                                                                   reducedWidth, 1, ReducedTile, 2, across);
+    const size_t runsTiles = tiles.size();
+    const std::vector<TileRun> runs = tileRuns(tiles, across);
+    const double span = double(ReducedTile) * reduction;
+    std::vector<uint8_t> pixels;
     cairo_save(_cr);
     cairo_identity_matrix(_cr);
     setSource(_cr, _shadow.color);
-    cairo_mask_surface(_cr, mask.get(), x0, y0);
+    for (const TileRun& run : runs) {
+        // The last tiles reach to the end of the mask, past which a pixel still samples the layer.
+        const int maskLeft = std::max(x0, int(std::floor(shadowLeft + run.first * span)));
+        const int maskRight = run.end == across ? x1 : std::min(x1, int(std::floor(shadowLeft + run.end * span)));
+        const int maskTop = std::max(y0, int(std::floor(shadowTop + run.row * span)));
+        const int maskBottom =
+            run.rowEnd * across == int(runsTiles) ? y1 : std::min(y1, int(std::floor(shadowTop + run.rowEnd * span)));
+        if (maskRight <= maskLeft || maskBottom <= maskTop) continue;
+        const int width = maskRight - maskLeft, height = maskBottom - maskTop;
+        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, width);
+        pixels.resize(size_t(stride) * size_t(height));
+        ShadowPixels::enlarge(reduced.data(), reducedWidth, reducedHeight, reduction, shadowLeft, shadowTop, maskLeft,
+                              maskTop, pixels.data(), width, height, stride);
+        const CairoSurface mask(
+            cairo_image_surface_create_for_data(pixels.data(), CAIRO_FORMAT_A8, width, height, stride));
+        cairo_mask_surface(_cr, mask.get(), maskLeft, maskTop);
+        cairo_surface_finish(mask.get());
+    }
     cairo_restore(_cr);
     return true;
 }
@@ -518,13 +740,16 @@ void CairoGraphicsContext::paintShadowOfLayer(cairo_pattern_t* group, double lef
 
 bool CairoGraphicsContext::hasFailed() const
 {
-    return cairo_status(_cr) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_status(cairo_get_target(_cr)) != CAIRO_STATUS_SUCCESS;
+    return !failureReason().empty();
 }
 
 std::string CairoGraphicsContext::failureReason() const
 {
-    if (cairo_status(_cr) != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(cairo_status(_cr));
-    const cairo_status_t surfaceStatus = cairo_surface_status(cairo_get_target(_cr));
+    // A shadow's layer fails for the context too: what it held is part of the output.
+    for (cairo_t* cr : {_cr, _outerCr})
+        if (cr && cairo_status(cr) != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(cairo_status(cr));
+    if (_layerStatus != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(cairo_status_t(_layerStatus));
+    cairo_t* own = _outerCr ? _outerCr : _cr;
+    const cairo_status_t surfaceStatus = cairo_surface_status(cairo_get_target(own));
     return surfaceStatus != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(surfaceStatus) : std::string();
 }

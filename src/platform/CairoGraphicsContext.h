@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_pattern cairo_pattern_t;
@@ -54,6 +55,11 @@ public:
     static std::string linkAttributes(const std::string& uri, const Rect& rect);
 
 private:
+    // Sends what follows to a kept layer of this thread instead of a group cairo makes and clears
+    // anew: false when the layer cannot stand in for a group here.
+    bool beginKeptLayer();
+    // The kept layer's picture as a group pattern for the context's target, back to drawing there.
+    cairo_pattern_t* endKeptLayer();
     bool isDrawable(const BezierPath& path) const;
     bool isDrawable(const Rect& rect) const;
     // Whether dashed strokes are cut down to what shows inside the clip.
@@ -66,6 +72,9 @@ private:
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();
+    // The shadow and then the group itself; `inked`, when known, holds all the group's ink (device
+    // space) and nothing outside it is worked on.
+    void compositeShadowOfGroup(cairo_pattern_t* group, const std::vector<Rect>* inked);
     // The blurred shadow of the popped group over the device rectangle (left, top) of the reduced
     // size, painted moved by the shadow's offset. The first works on image layers only and answers
     // whether it could; the second works through cairo on any layer.
@@ -75,6 +84,10 @@ private:
                             int k);
 
     cairo_t* _cr;
+    // The context's own cairo context while _cr draws into the kept layer.
+    cairo_t* _outerCr = nullptr;
+    // An error of a layer's context, kept once that context is gone.
+    int _layerStatus = 0;
     GraphicsSurfaceKind _kind;
     int _saveDepth = 0;
     bool _shadowOn = false;

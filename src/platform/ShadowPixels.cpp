@@ -151,20 +151,25 @@ void enlarge(const uint8_t* alpha, int width, int height, int factor, double ori
              int firstY, uint8_t* target, int targetWidth, int targetHeight, int targetStride)
 {
     if (targetWidth <= 0 || targetHeight <= 0) return;
-    // The picture with a clear border of one pixel, which taps beyond its edges read.
-    const size_t paddedWidth = size_t(width) + 2;
-    std::vector<uint8_t> padded(paddedWidth * (size_t(height) + 2), 0);
-    for (int j = 0; j < height; ++j)
-        std::memcpy(padded.data() + size_t(j + 1) * paddedWidth + 1, alpha + size_t(j) * size_t(width), size_t(width));
-
-    // First along the rows of the picture that are sampled, then down the columns.
+    // Taps index the picture as if it had a clear border of one pixel; only the rows and columns
+    // the target samples are read, so that a small target of a large picture costs little.
     const std::vector<Tap> columns = bilinearTaps(firstX, targetWidth, originX, factor, width);
     const std::vector<Tap> rows = bilinearTaps(firstY, targetHeight, originY, factor, height);
     const size_t firstRow = rows.front().before, lastRow = rows.back().after;
+    const size_t firstColumn = columns.front().before, lastColumn = columns.back().after;
+    std::vector<uint8_t> padded(lastColumn - firstColumn + 1);
     const size_t count = columns.size();
     std::vector<uint16_t> wide((lastRow - firstRow + 1) * count);
     for (size_t r = firstRow; r <= lastRow; ++r) {
-        const uint8_t* source = padded.data() + r * paddedWidth;
+        std::fill(padded.begin(), padded.end(), uint8_t(0));
+        if (r >= 1 && r <= size_t(height)) {
+            // Padded columns 1..width are the picture's 0..width-1.
+            const size_t from = std::max<size_t>(firstColumn, 1), to = std::min<size_t>(lastColumn, size_t(width));
+            if (from <= to)
+                std::memcpy(padded.data() + (from - firstColumn), alpha + (r - 1) * size_t(width) + (from - 1),
+                            to - from + 1);
+        }
+        const uint8_t* source = padded.data() - firstColumn;
         uint16_t* out = wide.data() + (r - firstRow) * count;
         for (size_t c = 0; c < count; ++c) {
             const Tap& tap = columns[c];
@@ -178,6 +183,39 @@ void enlarge(const uint8_t* alpha, int width, int height, int factor, double ori
         uint8_t* out = target + ptrdiff_t(y) * targetStride;
         for (size_t c = 0; c < count; ++c) out[c] = uint8_t((above[c] * wa + below[c] * wb + 32768) >> 16);
     }
+}
+
+std::vector<uint8_t> occupiedTiles(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                                   int tile, int grow, int& tilesAcross)
+{
+    tilesAcross = width > 0 && tile > 0 ? (width + tile - 1) / tile : 0;
+    const int tilesDown = height > 0 && tile > 0 ? (height + tile - 1) / tile : 0;
+    std::vector<uint8_t> tiles(size_t(tilesAcross) * size_t(tilesDown), 0);
+    if (tiles.empty()) return tiles;
+    // A premultiplied pixel is clear exactly when all its bytes are naught, so whole rows of bytes
+    // are tested at once. First which tiles (grown along the row) each row has anything in, then
+    // those rows gathered down each grown tile.
+    std::vector<uint8_t> rowFlags(size_t(tilesAcross) * size_t(height), 0);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + ptrdiff_t(y) * stride;
+        uint8_t* flags = rowFlags.data() + size_t(y) * size_t(tilesAcross);
+        for (int t = 0; t < tilesAcross; ++t) {
+            const size_t begin = size_t(std::max(0, t * tile - grow)) * size_t(bytesPerPixel);
+            const size_t end = size_t(std::min(width, (t + 1) * tile + grow)) * size_t(bytesPerPixel);
+            uint8_t any = 0;
+            for (size_t i = begin; i < end; ++i) any |= row[i];
+            flags[t] = any != 0;
+        }
+    }
+    for (int t = 0; t < tilesDown; ++t) {
+        const int first = std::max(0, t * tile - grow), end = std::min(height, (t + 1) * tile + grow);
+        uint8_t* flags = tiles.data() + size_t(t) * size_t(tilesAcross);
+        for (int y = first; y < end; ++y) {
+            const uint8_t* row = rowFlags.data() + size_t(y) * size_t(tilesAcross);
+            for (int c = 0; c < tilesAcross; ++c) flags[c] |= row[c];
+        }
+    }
+    return tiles;
 }
 
 } // namespace ShadowPixels

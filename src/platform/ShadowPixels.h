@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The pixel work of a blurred shadow, on 8-bit alpha pictures (rows `stride` bytes apart). A
 // shadow covers the whole canvas as often as not, so these run over millions of pixels per frame:
@@ -23,5 +24,11 @@ void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStr
 // edges: the target's pixel (0, 0) is the pixel at `first`.
 void enlarge(const uint8_t* alpha, int width, int height, int factor, double originX, double originY, int firstX,
              int firstY, uint8_t* target, int targetWidth, int targetHeight, int targetStride);
+
+// Which tiles (tile x tile pixels, row by row, tilesAcross to a row) of a premultiplied picture
+// hold any pixel that is not clear, or within `grow` pixels round them: only those need
+// blurring, painting back and clearing. bytesPerPixel is 4 for ARGB32 and 1 for A8.
+std::vector<uint8_t> occupiedTiles(const uint8_t* pixels, int width, int height, int stride, int bytesPerPixel,
+                                   int tile, int grow, int& tilesAcross);
 
 } // namespace ShadowPixels

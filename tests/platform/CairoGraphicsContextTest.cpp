@@ -507,3 +507,75 @@ TEST(CairoGraphicsContext, ShadowsWorkedByHandMatchCairosFiltering)
         EXPECT_GT(pixelAt(byHand.surface.get(), 31, 27).a, 20) << offset;
     }
 }
+
+// A window's shadows are drawn into a layer kept from job to job and looked at only where it holds
+// something. Whatever the tiles, clip and earlier jobs, the shadow is the one cairo's own group
+// and filter give, and nothing of an earlier job shows in a later one.
+TEST(CairoGraphicsContext, KeptShadowLayersShowOnlyTheirOwnJob)
+{
+    // Shapes far apart, at tile edges and beyond the clip, a long thin line across tiles, a clip
+    // that is not a whole tile; then the same again moved, so that the layer was used before.
+    const struct {
+        double shift;
+        double offset;
+        double blur;
+        Rect clip;
+    } jobs[] = {
+        {0, 3, 3, Rect(0, 0, 400, 300)},
+        {37, 3, 3, Rect(5, 7, 330, 251)},
+        {-20, 0.75, 3.5, Rect(0, 0, 400, 300)},
+        {64, 6, 8, Rect(40, 30, 300, 200)},
+    };
+    for (const auto& job : jobs) {
+        auto paint = [&](cairo_surface_t* target) {
+            const CairoContext cr(cairo_create(target));
+            CairoGraphicsContext cairoContext(cr.get(), GraphicsSurfaceKind::Screen);
+            GraphicsContext& context = cairoContext;
+            context.clipToRect(job.clip);
+            context.translate(job.shift, job.shift / 2);
+            context.beginShadow(ShadowStyle{Size{job.offset, job.offset}, job.blur, Color(0.1, 0.2, 0.3, 0.6)});
+            context.fillPath(rectPath(Rect(10, 10, 20, 15)), Color(1, 0, 0));
+            context.fillPath(rectPath(Rect(250, 31, 30, 30)), Color(0, 1, 0, 0.5));
+            context.fillPath(rectPath(Rect(60, 280, 40, 40)), Color(0, 0, 1));
+            BezierPath line = polyline({{-50, 200}, {150, 120}, {420, 260}});
+            line.setLineWidth(1.7);
+            context.strokePath(line, StrokeStyle::solid(Color(0, 0, 0)));
+            context.endShadow();
+            EXPECT_FALSE(context.hasFailed());
+        };
+        BitmapCanvas byHand(400, 300);
+        paint(byHand.surface.get());
+        const CairoSurface recording(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr));
+        paint(recording.get());
+        BitmapCanvas byCairo(400, 300);
+        cairo_set_source_surface(byCairo.cr.get(), recording.get(), 0, 0);
+        cairo_paint(byCairo.cr.get());
+        const Difference difference = compare(byHand.surface.get(), byCairo.surface.get());
+        EXPECT_LE(difference.largest, 3) << job.shift;
+        EXPECT_GT(inkedPixels(byHand.surface.get()), 2000) << job.shift;
+    }
+}
+
+// A second window drawing while the first one's shadow is on gets a layer of its own; both come
+// out as they would alone.
+TEST(CairoGraphicsContext, ShadowsOfTwoContextsAtOnceStayApart)
+{
+    BitmapCanvas first(100, 80, GraphicsSurfaceKind::Screen), second(100, 80, GraphicsSurfaceKind::Screen);
+    BitmapCanvas alone(100, 80, GraphicsSurfaceKind::Screen);
+    const ShadowStyle shadow{Size{3, 3}, 3, Color(0, 0, 0, 0.5)};
+    first.context.beginShadow(shadow);
+    first.context.fillPath(rectPath(Rect(10, 10, 30, 30)), Color(1, 0, 0));
+    second.context.beginShadow(shadow);
+    second.context.fillPath(rectPath(Rect(50, 40, 20, 20)), Color(0, 1, 0));
+    second.context.endShadow();
+    first.context.endShadow();
+    alone.context.beginShadow(shadow);
+    alone.context.fillPath(rectPath(Rect(10, 10, 30, 30)), Color(1, 0, 0));
+    alone.context.endShadow();
+    EXPECT_EQ(0, compare(first.surface.get(), alone.surface.get()).largest);
+    // Nothing of the other window's shapes in either.
+    EXPECT_EQ(0, pixelAt(first.surface.get(), 60, 50).a);
+    EXPECT_EQ(0, pixelAt(second.surface.get(), 25, 25).a);
+    EXPECT_EQ((Argb{255, 0, 255, 0}), pixelAt(second.surface.get(), 60, 50));
+    EXPECT_GT(pixelAt(second.surface.get(), 60, 62).a, 0);
+}

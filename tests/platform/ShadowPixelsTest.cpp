@@ -112,3 +112,35 @@ TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
         EXPECT_EQ(7, target[size_t(stride - 1)]);
     }
 }
+
+TEST(ShadowPixels, OccupiedTilesAreThoseWithAnyInkNearThem)
+{
+    // A 10 x 6 A8 picture in tiles of 4: three tiles across, two down.
+    struct Case {
+        int x, y, grow;
+        std::vector<uint8_t> expected;
+    };
+    const Case cases[] = {
+        {-1, -1, 0, {0, 0, 0, 0, 0, 0}},                                // nothing drawn
+        {0, 0, 0, {1, 0, 0, 0, 0, 0}},   {9, 5, 0, {0, 0, 0, 0, 0, 1}}, // the last, partial tile
+        {3, 3, 0, {1, 0, 0, 0, 0, 0}},                                  // a tile's last pixel
+        {4, 4, 1, {1, 1, 0, 1, 1, 0}}, // grown by one: the tiles next to the corner too
+        {5, 1, 1, {0, 1, 0, 0, 0, 0}}, // grown, yet two pixels from the next tile
+        {8, 2, 0, {0, 0, 1, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> pixels(size_t(12 * 6), 0); // rows 12 bytes apart
+        if (c.x >= 0) pixels[size_t(c.y * 12 + c.x)] = 1;
+        pixels[10] = 9; // beyond the width: never looked at
+        int across = 0;
+        EXPECT_EQ(c.expected, ShadowPixels::occupiedTiles(pixels.data(), 10, 6, 12, 1, 4, c.grow, across))
+            << c.x << ", " << c.y;
+        EXPECT_EQ(3, across);
+    }
+    // ARGB: any byte of a pixel counts, a premultiplied pixel being clear only when all are naught.
+    std::vector<uint32_t> argb(size_t(8 * 2), 0);
+    argb[5] = 0x01000001;
+    int across = 0;
+    EXPECT_EQ((std::vector<uint8_t>{0, 1}),
+              ShadowPixels::occupiedTiles(reinterpret_cast<const uint8_t*>(argb.data()), 8, 2, 32, 4, 4, 0, across));
+}
