@@ -7,6 +7,7 @@
 #include "platform/Localizer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -17,13 +18,17 @@ constexpr unsigned Alt = AlternateKeyModifier;
 
 // One line of the menu bar: an item with its action and key, a separator (no title), or a
 // submenu (no action). Keys follow the desktop's habits where they differ from the
-// platform's: Back is Alt+Left, no item takes Ctrl+M.
+// platform's: Back is Alt+Left, no item takes Ctrl+M, full screen is F11 and presenting F5; the
+// toolbars' and the inspector's keys take Shift, since Ctrl+Alt+T opens a terminal on many
+// desktops.
 struct Entry {
     const char* title = "";
     const char* action = "";
     const char* key = "";
     unsigned modifiers = 0;
     std::vector<Entry> entries = {};
+    // The auto-focus items are checked by their tag, the mode they choose.
+    int64_t tag = 0;
 };
 
 const Entry kSeparator{};
@@ -178,11 +183,16 @@ const std::vector<Entry>& menuBarTable()
                 }),
         submenu("View",
                 {
-                    {"Full Screen Editing", "toggleFullScreenMode:"},
-                    {"Presentation Mode", "togglePresentationMode:"},
+                    {"Full Screen Editing", "toggleFullScreenMode:", "F11"},
+                    {"Presentation Mode", "togglePresentationMode:", "F5"},
                     kSeparator,
-                    {"Show Outline", "showOutlinerPanel:"},
-                    {"Show Note", "showNotePanel:"},
+                    {"Toggle Toolbar", "toggleToolbarShown:", "b", Ctrl | Shift},
+                    {"Toggle Style Toolbar", "toggleStyleToolbar:", "t", Ctrl | Shift},
+                    {"Toggle Inspector", "toggleInspectorPanel:", "i", Ctrl | Shift},
+                    kSeparator,
+                    {"Show Outline", "showOutlinerPanel:", "1", Ctrl},
+                    {"Show Note", "showNotePanel:", "2", Ctrl},
+                    {"Show Icons", "showIconPickerPanel:", "3", Ctrl},
                     kSeparator,
                     submenu("Zoom",
                             {
@@ -195,10 +205,10 @@ const std::vector<Entry>& menuBarTable()
                                 {"Center Selected Element", "scrollSelectedElementToCenter:"},
                             }),
                     kSeparator,
-                    {"Auto Focus Disabled", "autoFocusDisabled:"},
-                    {"Auto Focus Selection", "autoFocusSelected:"},
-                    {"Auto Focus Selection and Children", "autoFocusChildren:"},
-                    {"Auto Focus Selected Branch", "autoFocusBranch:"},
+                    {"Auto Focus Disabled", "autoFocusDisabled:", "", 0, {}, 0},
+                    {"Auto Focus Selection", "autoFocusSelected:", "", 0, {}, 1},
+                    {"Auto Focus Selection and Children", "autoFocusChildren:", "", 0, {}, 2},
+                    {"Auto Focus Selected Branch", "autoFocusBranch:", "", 0, {}, 3},
                 }),
         submenu("Window",
                 {
@@ -224,6 +234,7 @@ void addEntry(Menu& menu, const Entry& entry)
     }
     MenuItem& item = menu.addItem(entry.title, entry.action, entry.key);
     item.setKeyEquivalentModifiers(entry.modifiers);
+    item.setTag(entry.tag);
     // A titled entry without an action is a submenu, some of them filled at start-up (the check
     // box set-up item gets its submenu then too).
     if (*entry.action) return;

@@ -673,6 +673,8 @@ public:
     // Turns the trait (bold or italic) on for every topic and text selected when the primary one
     // lacks it, else off for all.
     void toggleFontStyleAspect(FontTraitMask trait);
+    // The same for font style bits: bold 1, italic 2, strike-through 4, underline 8.
+    void toggleFontStyleBits(uint64_t bits);
     // Topics and texts. Aspect 1 text colour, 2 fill colour, 32 stroke colour (a text only marks
     // the stroke as customised).
     void changeElementColor(const Color& color, uint64_t aspect);

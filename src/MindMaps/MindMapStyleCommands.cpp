@@ -185,7 +185,13 @@ void MindMap::changeFontSize(double size)
 
 void MindMap::toggleFontStyleAspect(FontTraitMask trait)
 {
-    const uint64_t bits = SwapBoldItalicBits(trait);
+    toggleFontStyleBits(SwapBoldItalicBits(trait));
+}
+
+void MindMap::toggleFontStyleBits(uint64_t bits)
+{
+    constexpr uint64_t FontStyleBits = 1 | 2 | 4 | 8;
+    bits &= FontStyleBits;
     if (bits == 0) return;
     cancelEditorModes();
     const std::vector<MindMapElement*> elements = selectionWithMask(TopicsAndTextsMask);

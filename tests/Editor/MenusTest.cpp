@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -121,7 +123,8 @@ TEST(MainMenuTest, TitlesAreTheTranslatorsAndEveryActionAndKeyIsUsedOnce)
         // title from the string table itself.
         if (item->submenu() == menu.tarnWickMenu || item->submenu() == menu.historyMenu) continue;
         EXPECT_TRUE(translator.menuTitles().contains(item->title())) << item->title();
-        if (!item->action().empty()) {
+        // Edit's "Select Icon" and View's "Show Icons" open the same pane.
+        if (!item->action().empty() && item->action() != "showIconPickerPanel:") {
             EXPECT_TRUE(actionsSeen.insert(item->action()).second) << item->action();
         }
     }
@@ -149,6 +152,31 @@ TEST(MainMenuTest, TitlesAreTheTranslatorsAndEveryActionAndKeyIsUsedOnce)
         {"zoomIn:", "plus"}, {"zoomOut:", "minus"},   {"zoomActualSize:", "0"}, {"selectAllNodes:", "a"},
         {"undo:", "z"},      {"closeDocument:", "w"}, {"terminate:", "q"}};
     for (auto [action, key] : expected) EXPECT_EQ(actionOn(key, ControlKeyModifier), action);
+
+    // The View menu's keys, none of them one the desktop takes (Ctrl+Alt+T opens a terminal).
+    const std::tuple<const char*, const char*, unsigned> viewKeys[] = {
+        {"toggleFullScreenMode:", "F11", 0},
+        {"togglePresentationMode:", "F5", 0},
+        {"toggleToolbarShown:", "b", ControlKeyModifier | ShiftKeyModifier},
+        {"toggleStyleToolbar:", "t", ControlKeyModifier | ShiftKeyModifier},
+        {"toggleInspectorPanel:", "i", ControlKeyModifier | ShiftKeyModifier},
+        {"showOutlinerPanel:", "1", ControlKeyModifier},
+        {"showNotePanel:", "2", ControlKeyModifier},
+        {"showIconPickerPanel:", "3", ControlKeyModifier},
+        {"showMapSearchbar:", "f", ControlKeyModifier},
+    };
+    for (auto [action, key, modifiers] : viewKeys) EXPECT_EQ(actionOn(key, modifiers), action) << key;
+    EXPECT_EQ(actionOn("t", ControlKeyModifier | AlternateKeyModifier), "");
+
+    // The auto-focus items carry the mode they choose, by which they are checked.
+    const std::pair<const char*, int64_t> autoFocus[] = {
+        {"autoFocusDisabled:", 0}, {"autoFocusSelected:", 1}, {"autoFocusChildren:", 2}, {"autoFocusBranch:", 3}};
+    for (auto [action, tag] : autoFocus) {
+        auto it = std::find_if(items.begin(), items.end(), [&](MenuItem* item) { return item->action() == action; });
+        ASSERT_NE(it, items.end()) << action;
+        EXPECT_EQ((*it)->tag(), tag) << action;
+        EXPECT_EQ((*it)->keyEquivalent(), "") << action;
+    }
 }
 
 TEST(StandardMenuBuilderTest, ImageAndLinkMenusInOrder)

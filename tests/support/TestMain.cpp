@@ -13,6 +13,9 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
     setenv("XDG_CACHE_HOME", home.file("cache").c_str(), 1);
+    // What GTK's widgets remember through GSettings (the colour chooser's last colours) stays in
+    // the process instead of reaching the user's settings database.
+    setenv("GSETTINGS_BACKEND", "memory", 1);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
