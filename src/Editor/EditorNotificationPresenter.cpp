@@ -1,5 +1,7 @@
 #include "Editor/EditorNotificationPresenter.h"
 
+#include "Editor/NotificationView.h"
+
 EditorNotificationPresenter::EditorNotificationPresenter(FeedbackCenter& center, Scheduler& scheduler,
                                                          EditorNotificationView& view)
     : _center(center), _scheduler(scheduler), _view(view)
@@ -28,8 +30,11 @@ std::string EditorNotificationPresenter::notificationText(const FeedbackItem& it
 void EditorNotificationPresenter::showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double duration)
 {
     if (!item) return;
+    if (_shown && NotificationView::clampedLevel(_shown->state()) > NotificationView::clampedLevel(item->state()))
+        return;
+    _hide.cancel();
     _shown = item;
-    _view.showNotification(notificationText(*item), item->state());
+    _view.showNotification(item->title(), item->message(), item->state());
     // A message shown while a dialog is up still goes in its time: the hide runs in every mode.
     if (!(duration > 0)) duration = FeedbackCenter::DefaultNotificationDuration;
     _hide = _scheduler.performAfterDelay(

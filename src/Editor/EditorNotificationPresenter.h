@@ -9,23 +9,23 @@
 #include <optional>
 #include <string>
 
-// Where the presenter shows what it decided: a bar over the top of the canvas in the window.
+// Where the presenter shows what it decided: the box at the canvas's bottom-left in the window.
 class EditorNotificationView {
 public:
     virtual ~EditorNotificationView() = default;
-    // Replaces whatever the view showed.
-    virtual void showNotification(const std::string& text, unsigned state) = 0;
+    // Replaces whatever the view showed; the texts are plain text, whatever they contain.
+    virtual void showNotification(const std::string& title, const std::string& message, unsigned state) = 0;
     virtual void hideNotification() = 0;
     // One line for all running background work, titled by its newest piece.
     virtual void showProgress(const std::string& title) = 0;
     virtual void hideProgress() = 0;
 };
 
-// Brings the feedback centre's messages before the user until the window's notification view and
-// activity pane exist: an editor notification shows for its duration, then hides; a message newly
-// logged by background work shows the same way, for the default duration; a newer message replaces
-// the one shown. Progress shows as one line while any work runs. The presenter is the centre's
-// delegate while it lives.
+// Brings the feedback centre's messages before the user: an editor notification shows for its
+// duration, then hides; a message newly logged by background work shows the same way, for the
+// default duration; a newer message replaces the one shown unless its level is lower (an error
+// stays until its time is up or the user closes it). Progress shows as one line while any work
+// runs. The presenter is the centre's delegate while it lives.
 class EditorNotificationPresenter : public FeedbackProgressDelegate {
 public:
     EditorNotificationPresenter(FeedbackCenter& center, Scheduler& scheduler, EditorNotificationView& view);
@@ -38,8 +38,9 @@ public:
 
     // The item shown now; nullptr while the bar is hidden.
     const std::shared_ptr<FeedbackItem>& shownItem() const { return _shown; }
-    // The user closed the bar.
+    // The user closed the box.
     void dismiss();
+    void hideEditorNotification() { dismiss(); }
 
     // FeedbackProgressDelegate
     void startProgress(double progress, const std::string& title) override;

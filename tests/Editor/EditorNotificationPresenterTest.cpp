@@ -11,8 +11,9 @@ namespace {
 
 class RecordingNotificationView : public EditorNotificationView {
 public:
-    void showNotification(const std::string& text, unsigned state) override
+    void showNotification(const std::string& title, const std::string& message, unsigned state) override
     {
+        const std::string text = EditorNotificationPresenter::notificationText(FeedbackItem(title, message, state));
         shown = text;
         level = state;
         visible = true;
@@ -166,4 +167,36 @@ TEST_F(EditorNotificationPresenterTest, ProgressShowsTheNewestWorkAndEndsWithThe
     EXPECT_EQ(view.progress, "Uploading");
     center.endProgress(first);
     EXPECT_FALSE(view.progress.has_value());
+}
+
+TEST_F(EditorNotificationPresenterTest, ALowerLevelWaitsWhileAHigherOneShows)
+{
+    struct Case {
+        unsigned shown, next;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {2, 0, false},
+        {2, 1, false},
+        {1, 0, false},
+        {1, 1, true},
+        {1, 2, true},
+        {0, 2, true},
+        // Levels above the highest count as the highest.
+        {7, 2, true},
+        {2, 9, true},
+        {9, 1, false},
+    };
+    for (const Case& c : cases) {
+        center.showEditorNotification("shown", "", c.shown, 6.0);
+        center.showEditorNotification("next", "", c.next, 6.0);
+        EXPECT_EQ(view.shown, c.replaced ? "next" : "shown") << c.shown << " then " << c.next;
+        scheduler.advance(6.5);
+        EXPECT_FALSE(view.visible) << "the shown one keeps its own time";
+    }
+    // Once the box is gone any level shows.
+    center.showEditorNotification("error", "", 2, 1.0);
+    scheduler.advance(1.5);
+    center.showEditorNotification("info", "", 0, 1.0);
+    EXPECT_EQ(view.shown, "info");
 }
