@@ -147,6 +147,9 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
     }
     _mindMap = std::move(mindMap);
     if (_mindMap) {
+        // A map shown while the editor is read-only (presenting) is read-only too: its own
+        // commands ask the map, not the editor.
+        _mindMap->setReadOnly(_readOnly);
         _mindMap->setNodeEditor(this);
         _mindMap->setModelessEditor(_modelessEditor);
         _mindMap->setHierarchyListener(_hierarchyListener);

@@ -1,5 +1,6 @@
 #include "EditorViewTestSupport.h"
 
+#include "MindMaps/MindMapCommandValidation.h"
 #include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapStyle.h"
 #include "formats/TwkxMindMapReader.h"
@@ -397,6 +398,26 @@ TEST_F(EditorViewTest, AutosaveWaitsWhileTheUserIsInTheMiddleOfSomething)
         c.leave();
         EXPECT_TRUE(editor->canAutoSave()) << c.name;
     }
+}
+
+TEST_F(EditorViewTest, AMapShownWhileTheEditorIsReadOnlyRefusesItsOwnCommands)
+{
+    showMap();
+    editor->setReadOnly(true);
+    auto other = std::make_shared<MindMap>();
+    other->newMindMap("", true, std::string("Other"));
+    other->validateElementStates();
+    editor->setMindMap(other);
+    other->setSelectedElement(other->mainCentralTheme());
+    EXPECT_TRUE(other->readOnly());
+    bool handled = false;
+    EXPECT_FALSE(other->validateUserInterfaceItem(MindMapAction::addChildNode, handled));
+
+    editor->setReadOnly(false);
+    EXPECT_FALSE(other->readOnly());
+    editor->setMindMap(map);
+    EXPECT_FALSE(map->readOnly());
+    editor->setMindMap(nullptr);
 }
 
 TEST_F(EditorViewTest, EscapeLeavesTheModeThenShrinksTheSelectionThenTellsTheWindow)
