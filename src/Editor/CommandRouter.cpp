@@ -75,10 +75,10 @@ void CommandRouter::validateMenu(Menu& menu) const
             // item has an action of its own follows that action's validation as well.
             const bool hasItems = std::ranges::any_of(
                 submenu->items(), [](const auto& inner) { return !inner->isSeparatorItem() && !inner->isHidden(); });
-            item->setEnabled(hasItems && (item->action().empty() || validateItem(*item).enabled));
+            item->setEnabled(hasItems && (item->action().empty() || validateItem(*item, item->target()).enabled));
             continue;
         }
-        applyValidation(*item, validateItem(*item));
+        applyValidation(*item, validateItem(*item, item->target()));
     }
 }
 

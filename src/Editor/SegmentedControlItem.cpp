@@ -33,16 +33,30 @@ void SegmentedControlItem::handleSegmentClicked(SegmentedControl& control)
     const int s = control.selectedSegment();
     if (s < 0 || static_cast<size_t>(s) >= _segments.size()) return;
     ToolbarSegment& segment = *_segments[s];
-    Menu* menu = control.menu(s);
-    if (segment.handleMenu() && menu) {
-        MenuPresenter* presenter = control.menuPresenter();
-        if (!presenter) return;
-        CommandRouter::shared().validateMenu(*menu);
-        presenter->popUpMenu(*menu, menuLocation(control, s), menu->items().empty() ? -1 : 0,
-                             [](MenuItem& item) { CommandRouter::shared().sendAction(item.action(), nullptr, &item); });
+    if (segment.handleMenu() && control.menu(s)) {
+        openMenu(control, s);
         return;
     }
     segment.doClicked(control);
+}
+
+bool SegmentedControlItem::handleSegmentHeld(int segment)
+{
+    if (segment < 0 || static_cast<size_t>(segment) >= _segments.size()) return false;
+    if (!_segmentedControl->menu(segment) || !_segmentedControl->isEnabled(segment)) return false;
+    return openMenu(*_segmentedControl, segment);
+}
+
+bool SegmentedControlItem::openMenu(SegmentedControl& control, int segment)
+{
+    Menu* menu = control.menu(segment);
+    MenuPresenter* presenter = control.menuPresenter();
+    if (!menu || !presenter) return false;
+    CommandRouter::shared().validateMenu(*menu);
+    presenter->popUpMenu(*menu, menuLocation(control, segment), menu->items().empty() ? -1 : 0, [](MenuItem& item) {
+        CommandRouter::shared().sendAction(item.action(), item.target(), &item);
+    });
+    return true;
 }
 
 void SegmentedControlItem::validate()

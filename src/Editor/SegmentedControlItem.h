@@ -19,6 +19,9 @@ public:
     SegmentedControl& segmentedControl() { return *_segmentedControl; }
 
     void handleSegmentClicked(SegmentedControl& control);
+    // The button was held down: its menu opens, also for a segment whose click acts (the
+    // history's back button). false when the segment has no menu to open.
+    bool handleSegmentHeld(int segment);
     // Enables each segment by its validation; a segment with a menu and no action always is.
     void validate();
 
@@ -26,6 +29,8 @@ public:
     static Point menuLocation(const SegmentedControl& control, int segment);
 
 private:
+    bool openMenu(SegmentedControl& control, int segment);
+
     std::vector<std::shared_ptr<ToolbarSegment>> _segments;
     std::unique_ptr<SegmentedControl> _segmentedControl;
 };

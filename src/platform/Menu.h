@@ -57,6 +57,9 @@ public:
 
     Menu* submenu() const { return _submenu.get(); }
     void setSubmenu(std::shared_ptr<Menu> submenu) { _submenu = std::move(submenu); }
+    // Where the action goes; nullptr sends it up the responder chain. Not owned.
+    Responder* target() const { return _target; }
+    void setTarget(Responder* target) { _target = target; }
 
     // The item's picture: a drawn one when set, else the image resource of that name, which the
     // desktop half maps to a picture of its own.
@@ -79,6 +82,7 @@ private:
     std::shared_ptr<Menu> _submenu;
     std::string _imageName;
     std::shared_ptr<const Image> _image;
+    Responder* _target = nullptr;
 };
 
 // A menu as the plain code builds it; the desktop's presenter shows it. menuNeedsUpdate runs just

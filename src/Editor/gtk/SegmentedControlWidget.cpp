@@ -1,5 +1,6 @@
 #include "Editor/gtk/SegmentedControlWidget.h"
 
+#include "Editor/gtk/ToolbarImageFactory.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/GtkNamedImages.h"
 
@@ -8,14 +9,33 @@
 SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL), _item(item), _menuPresenter(std::make_unique<GtkMenuPresenter>(*this))
 {
+    ToolbarImageFactory::install();
     get_style_context()->add_class("linked");
     SegmentedControl& control = _item.segmentedControl();
     for (size_t i = 0; i < control.segmentCount(); ++i) {
         auto button = std::make_unique<Gtk::Button>();
         button->set_can_focus(false);
-        button->signal_clicked().connect([this, i] { _item.segmentedControl().performClick(static_cast<int>(i)); });
+        button->signal_clicked().connect([this, i] {
+            if (_heldSegment == static_cast<int>(i)) {
+                _heldSegment = -1;
+                return;
+            }
+            _item.segmentedControl().performClick(static_cast<int>(i));
+        });
+        // A hold whose release the opened menu took leaves no mark on the next press.
+        button->signal_button_press_event().connect(
+            [this](GdkEventButton*) {
+                _heldSegment = -1;
+                return false;
+            },
+            false);
+        auto hold = Gtk::GestureLongPress::create(*button);
+        // Ahead of the button's own handling, so that the hold is seen while the button is down.
+        hold->set_propagation_phase(Gtk::PHASE_CAPTURE);
+        hold->signal_pressed().connect([this, i](double, double) { holdSegment(i); });
         pack_start(*button, Gtk::PACK_SHRINK);
         _buttons.push_back(std::move(button));
+        _holds.push_back(std::move(hold));
     }
     control.setMenuPresenter(_menuPresenter.get());
     control.setChangeHandler([this] { refresh(); });
@@ -55,4 +75,10 @@ void SegmentedControlWidget::refresh()
         button.set_tooltip_text(segment.toolTip);
         button.set_sensitive(segment.enabled);
     }
+}
+
+void SegmentedControlWidget::holdSegment(size_t segment)
+{
+    if (segment >= _buttons.size()) return;
+    if (_item.handleSegmentHeld(static_cast<int>(segment))) _heldSegment = static_cast<int>(segment);
 }

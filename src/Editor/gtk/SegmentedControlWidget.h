@@ -4,6 +4,7 @@
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/gesturelongpress.h>
 
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@ class GtkMenuPresenter;
 
 // A segmented control as a row of linked GTK buttons. It shows the control's state, hands clicks
 // to it and reports its fitted size back, so that strips lay it out by the size it really has.
+// Holding a button down opens its segment's menu; the release after that is no click.
 class SegmentedControlWidget : public Gtk::Box {
 public:
     explicit SegmentedControlWidget(SegmentedControlItem& item);
@@ -21,9 +23,14 @@ public:
     Gtk::Button& button(size_t segment) { return *_buttons.at(segment); }
     // Shows the control's segments as they now are.
     void refresh();
+    // What holding the segment's button down does (the long-press gesture calls it).
+    void holdSegment(size_t segment);
 
 private:
     SegmentedControlItem& _item;
     std::vector<std::unique_ptr<Gtk::Button>> _buttons;
+    std::vector<Glib::RefPtr<Gtk::GestureLongPress>> _holds;
+    // The segment whose button was held; its release is not a click.
+    int _heldSegment = -1;
     std::unique_ptr<GtkMenuPresenter> _menuPresenter;
 };

@@ -1,0 +1,231 @@
+#include "Editor/ToolbarImages.h"
+
+#include "Editor/StylePictures.h"
+#include "Utils/BezierPathShapes.h"
+#include "platform/GraphicsContext.h"
+
+#include <algorithm>
+
+namespace {
+
+// The drawn pictures sit among symbolic themed icons: the same dark grey, one colour at most.
+const Color InkColor(0.2, 0.2, 0.2);
+const Color TopicFillColor(1, 1, 1);
+const Color PaletteColor = Color::rgb255(65, 137, 255);
+
+Point at(const Rect& box, double x, double y)
+{
+    return {box.minX() + x * box.width() / ToolbarPictureSize, box.minY() + y * box.height() / ToolbarPictureSize};
+}
+
+Rect part(const Rect& box, double x, double y, double width, double height)
+{
+    const Point origin = at(box, x, y);
+    return {origin.x, origin.y, width * box.width() / ToolbarPictureSize, height * box.height() / ToolbarPictureSize};
+}
+
+// A topic as the painter outlines one: a rounded rectangle, filled, with a one-point border.
+void topic(GraphicsContext& context, const Rect& rect, const Color& fill = TopicFillColor)
+{
+    BezierPath path;
+    addRoundedRect(path, rect, 2);
+    path.setLineWidth(1);
+    context.fillPath(path, fill, FillRule::Winding);
+    context.strokePath(path, StrokeStyle::solid(InkColor));
+}
+
+void line(GraphicsContext& context, std::initializer_list<Point> points, double width = 1)
+{
+    BezierPath path;
+    bool first = true;
+    for (Point p : points) {
+        if (first) path.moveTo(p);
+        else path.lineTo(p);
+        first = false;
+    }
+    path.setLineWidth(width);
+    context.strokePath(path, StrokeStyle::solid(InkColor));
+}
+
+void plus(GraphicsContext& context, Point centre)
+{
+    line(context, {{centre.x - 2.5, centre.y}, {centre.x + 2.5, centre.y}}, 1.5);
+    line(context, {{centre.x, centre.y - 2.5}, {centre.x, centre.y + 2.5}}, 1.5);
+}
+
+// A topic at the left with a new child to its right.
+void drawAddChild(GraphicsContext& context, const Rect& box, const char*)
+{
+    topic(context, part(box, 0.5, 5.5, 6, 5));
+    line(context, {at(box, 6.5, 8), at(box, 9.5, 8)});
+    plus(context, at(box, 12.5, 8));
+}
+
+// A topic with a new sibling below it, both hanging from the same parent line.
+void drawAddSibling(GraphicsContext& context, const Rect& box, const char*)
+{
+    line(context, {at(box, 1.5, 1), at(box, 1.5, 12.5), at(box, 4.5, 12.5)});
+    line(context, {at(box, 1.5, 4), at(box, 4.5, 4)});
+    topic(context, part(box, 4.5, 1.5, 8, 5));
+    plus(context, at(box, 8.5, 12.5));
+}
+
+// A new branch in a colour of the map's palette.
+void drawAddPaletteColor(GraphicsContext& context, const Rect& box, const char*)
+{
+    topic(context, part(box, 0.5, 5.5, 5, 5));
+    BezierPath branch;
+    branch.moveTo(at(box, 5.5, 8));
+    branch.curveTo(at(box, 10, 3.5), at(box, 8, 8), at(box, 8, 3.5));
+    branch.setLineWidth(2);
+    context.strokePath(branch, StrokeStyle::solid(PaletteColor));
+    topic(context, part(box, 9.5, 9.5, 6, 5), PaletteColor);
+}
+
+// A parent with its children stacked at the right: what rearranging a subtree gives.
+void drawLayout(GraphicsContext& context, const Rect& box, const char*)
+{
+    topic(context, part(box, 0.5, 6, 5, 4));
+    line(context, {at(box, 5.5, 8), at(box, 8, 8)});
+    line(context, {at(box, 8, 2.5), at(box, 8, 13.5)});
+    for (double y : {0.5, 6.0, 11.5}) {
+        line(context, {at(box, 8, y + 2), at(box, 10, y + 2)});
+        topic(context, part(box, 10, y, 5.5, 4));
+    }
+}
+
+// Two topics inside the soft outline of a hull.
+void drawHull(GraphicsContext& context, const Rect& box, const char*)
+{
+    BezierPath hull;
+    addRoundedRect(hull, part(box, 0.5, 1.5, 15, 13), 6);
+    hull.setLineWidth(1);
+    context.fillPath(hull, Color(0.2, 0.2, 0.2, 0.15), FillRule::Winding);
+    StrokeStyle dashed = StrokeStyle::solid(InkColor);
+    dashed.dash = {2, 1.5};
+    context.strokePath(hull, dashed);
+    topic(context, part(box, 3, 4, 5, 4));
+    topic(context, part(box, 8, 8.5, 5, 4));
+}
+
+// The style toolbar's pictures show a style as the map shows it; they are drawn where the styles
+// are, in their own square.
+void drawStyle(GraphicsContext& context, const Rect& box, const char* name)
+{
+    context.save();
+    context.translate(box.minX(), box.minY());
+    context.scale(box.width() / StylePictures::Side, box.height() / StylePictures::Side);
+    StylePictures::draw(name, context);
+    context.restore();
+}
+
+constexpr ToolbarImageRow Rows[] = {
+    // The main toolbar.
+    {"save", "document-save-symbolic", nullptr},
+    {"palette", "applications-graphics-symbolic", nullptr},
+    {"page_white", "document-new-symbolic", nullptr},
+    {"go-left", "go-previous-symbolic", nullptr},
+    {"undo", "edit-undo-symbolic", nullptr},
+    {"redo", "edit-redo-symbolic", nullptr},
+    {"add-child", nullptr, drawAddChild},
+    {"add-sibling", nullptr, drawAddSibling},
+    {"add-palette-color", nullptr, drawAddPaletteColor},
+    {"delete", "edit-delete-symbolic", nullptr},
+    {"cut", "edit-cut-symbolic", nullptr},
+    {"copy", "edit-copy-symbolic", nullptr},
+    {"paste", "edit-paste-symbolic", nullptr},
+    {"layout", nullptr, drawLayout},
+    {"zoom", "zoom-in-symbolic", nullptr},
+    {"auto_focus", "find-location-symbolic", nullptr},
+    {"printer", "document-print-symbolic", nullptr},
+    {"document_export", "document-send-symbolic", nullptr},
+    {"mail_yellow", "mail-unread-symbolic", nullptr},
+    {"NSToolbarCustomizeToolbarItemImage", "emblem-system-symbolic", nullptr},
+    {"page_link", "insert-link-symbolic", nullptr},
+    {"add_text", "insert-text-symbolic", nullptr},
+    {"stock_icon_color_16", "face-smile-symbolic", nullptr},
+    {"gallery-color-16", "insert-image-symbolic", nullptr},
+    {"check_boxes", "checkbox-checked-symbolic", nullptr},
+    {"calendar", "x-office-calendar-symbolic", nullptr},
+    {"hull_16", nullptr, drawHull},
+    {"left_sidebar", "sidebar-show-symbolic", nullptr},
+    // The explorers' segments and their menus.
+    {"cloud_16", "weather-overcast-symbolic", nullptr},
+    {"page_white_add", "document-new-symbolic", nullptr},
+    {"page_white_copy", "edit-copy-symbolic", nullptr},
+    {"folder_add", "folder-new-symbolic", nullptr},
+    {"cloud_setup", "emblem-system-symbolic", nullptr},
+    // The inspector's tabs: outliner, note, icons.
+    {"inspector_outliner", "view-list-symbolic", nullptr},
+    {"inspector_note", "accessories-text-editor-symbolic", nullptr},
+    {"inspector_icons", "emoji-objects-symbolic", nullptr},
+    // ---- style toolbar: begin ----
+    {"star", "starred-symbolic", nullptr},
+    {"star_add", "bookmark-new-symbolic", nullptr},
+    {"align_left_16", "format-justify-left-symbolic", nullptr},
+    {"align_center_16", "format-justify-center-symbolic", nullptr},
+    {"align_right_16", "format-justify-right-symbolic", nullptr},
+    {"text_bold", "format-text-bold-symbolic", nullptr},
+    {"text_italic", "format-text-italic-symbolic", nullptr},
+    {"text_strikethrough", "format-text-strikethrough-symbolic", nullptr},
+    {"text_underline", "format-text-underline-symbolic", nullptr},
+    {"text_size", "font-select-symbolic", nullptr},
+    {"clear_custom_path", "edit-clear-symbolic", nullptr},
+    {"color_wheel", "color-select-symbolic", nullptr},
+    {"copy_style", "edit-copy-symbolic", nullptr},
+    {"paste_style", "edit-paste-symbolic", nullptr},
+    {"draw_eraser", "edit-clear-all-symbolic", nullptr},
+    {"border_round_rect_16", nullptr, drawStyle},
+    {"border_half_round_16", nullptr, drawStyle},
+    {"border_drop_rect_16", nullptr, drawStyle},
+    {"border_ellipse_16", nullptr, drawStyle},
+    {"border_rectangle_16", nullptr, drawStyle},
+    {"border_diamond_16", nullptr, drawStyle},
+    {"border_cloud_16", nullptr, drawStyle},
+    {"border_none_16", nullptr, drawStyle},
+    {"line_1_16", nullptr, drawStyle},
+    {"line_2_16", nullptr, drawStyle},
+    {"line_3_16", nullptr, drawStyle},
+    {"line_4_16", nullptr, drawStyle},
+    {"line_5_16", nullptr, drawStyle},
+    {"line_6_16", nullptr, drawStyle},
+    {"line_7_16", nullptr, drawStyle},
+    {"line_tapered_16", nullptr, drawStyle},
+    {"line_tapered_reverse_16", nullptr, drawStyle},
+    {"line_tapered_auto_16", nullptr, drawStyle},
+    {"arrow_none16", nullptr, drawStyle},
+    {"arrow_single16", nullptr, drawStyle},
+    {"arrow_single_rev16", nullptr, drawStyle},
+    {"arrow_filled16", nullptr, drawStyle},
+    {"arrow_filled_rev16", nullptr, drawStyle},
+    {"arrow_open16", nullptr, drawStyle},
+    {"arrow_open_rev16", nullptr, drawStyle},
+    {"arrow_inhibit_16", nullptr, drawStyle},
+    {"arrow_inhibit_rev_16", nullptr, drawStyle},
+    {"circle_open_16", nullptr, drawStyle},
+    {"circle_filled_16", nullptr, drawStyle},
+    {"diamond_open_16", nullptr, drawStyle},
+    {"diamond_filled_16", nullptr, drawStyle},
+    {"path_bezier16", nullptr, drawStyle},
+    {"path_ortho16", nullptr, drawStyle},
+    {"path_straight16", nullptr, drawStyle},
+    {"border_weight", nullptr, drawStyle},
+    {"palette-color", nullptr, drawStyle},
+    {"fill_color", nullptr, drawStyle},
+    {"border_color", nullptr, drawStyle},
+    {"font_color", nullptr, drawStyle},
+    // ---- style toolbar: end ----
+};
+
+} // namespace
+
+std::span<const ToolbarImageRow> toolbarImageRows()
+{
+    return Rows;
+}
+
+const ToolbarImageRow* toolbarImage(std::string_view name)
+{
+    const auto* row = std::ranges::find_if(Rows, [&](const ToolbarImageRow& r) { return name == r.name; });
+    return row == std::end(Rows) ? nullptr : row;
+}
