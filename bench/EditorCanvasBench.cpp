@@ -77,6 +77,22 @@ BENCHMARK(BM_CanvasRepaint)
     ->Args({25, 1})
     ->Unit(benchmark::kMillisecond);
 
+// One frame after a change of the map that the whole window shows: everything is painted again.
+void BM_CanvasRepaintAfterChange(benchmark::State& state)
+{
+    Canvas canvas(state.range(0) / 100.0, state.range(1) != 0);
+    for (auto _ : state) {
+        canvas.view.mindMapChanged();
+        canvas.repaint();
+    }
+    state.SetLabel("10,000 topics, 1920x1080");
+}
+BENCHMARK(BM_CanvasRepaintAfterChange)
+    ->ArgNames({"zoomPercent", "laidOut"})
+    ->Args({100, 1})
+    ->Args({25, 1})
+    ->Unit(benchmark::kMillisecond);
+
 // One frame of a wheel scroll: the position moves by a notch, then the canvas repaints.
 void BM_CanvasScrollFrame(benchmark::State& state)
 {

@@ -108,6 +108,22 @@ void MindMapEditor::setNeedsDisplay()
         _displayRequested = true;
         return;
     }
+    _canvasPicture.invalidate();
+    if (_host) _host->setNeedsDisplay();
+}
+
+void MindMapEditor::setNeedsDisplayInRect(const Rect& viewRect)
+{
+    _canvasPicture.invalidateRect(viewRect);
+    if (_host) _host->setNeedsDisplayInRect(viewRect);
+}
+
+void MindMapEditor::setNeedsDisplayForNewPosition()
+{
+    if (_displayBatch > 0) {
+        _displayRequested = true;
+        return;
+    }
     if (_host) _host->setNeedsDisplay();
 }
 

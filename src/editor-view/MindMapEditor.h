@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMapNodeEditor.h"
 #include "editor-view/AutoFocusser.h"
+#include "editor-view/CanvasPicture.h"
 #include "editor-view/ContactHandler.h"
 #include "editor-view/DragSelector.h"
 #include "editor-view/DraggingInfo.h"
@@ -409,7 +410,10 @@ public:
     // The snap engine's guide lines of the running drag, for the painter.
     std::vector<std::pair<Point, Point>> snapGuideLines() const override;
 
+    // Everything shown is to be drawn again.
     void setNeedsDisplay();
+    // The view rectangle is to be drawn again.
+    void setNeedsDisplayInRect(const Rect& viewRect);
 
     // ---- Drops onto the canvas ----
     // The operation a drop at the drag's location would be, with the topic under it highlighted as
@@ -489,6 +493,11 @@ private:
     void registerActions();
     void registerPictureActions();
     void registerDropActions();
+    // The view moved: the window is drawn again, but what the canvas picture holds still shows
+    // the map where it was, and moves with the view.
+    void setNeedsDisplayForNewPosition();
+    // The map and what lies on it, without the canvas picture.
+    void drawMap(GraphicsContext& context, const Rect& dirtyRect);
     void drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect);
     void drawRecyclerImage(GraphicsContext& context);
     void updateToolTips();
@@ -577,6 +586,8 @@ private:
     // While a drag step runs, redisplay requests are collected and the step asks for its damage.
     int _displayBatch = 0;
     bool _displayRequested = false;
+    // What the window showed last, for the frames that show mostly the same.
+    CanvasPicture _canvasPicture;
     double _doubleClickInterval = 0.4;
     ScheduledCall _clearSelectionCall;
     ScheduledCall _resetIgnoreMouseDownCall;

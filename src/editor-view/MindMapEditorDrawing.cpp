@@ -23,6 +23,9 @@ constexpr double ClipOutset = 10;
 constexpr double BusyFineDashesScale = 0.7;
 constexpr double IdleFineDashesScale = 0.5;
 
+// Beside the painter's flags in what decides a whole canvas picture: the recycler's picture.
+constexpr uint32_t RecyclerPictureFlag = 0x80000000;
+
 constexpr double EmptyTextSize = 12;
 constexpr double EmptyTextPadding = 5;
 constexpr double EmptyTextTop = 16;
@@ -64,10 +67,31 @@ Rect MindMapEditor::paintClipRect() const
 void MindMapEditor::draw(GraphicsContext& context, const Rect& dirtyRect)
 {
     if (!enabled()) {
+        _canvasPicture.release();
         drawEmptyEditor(context, dirtyRect);
         updateToolTips();
         return;
     }
+    // A window is drawn from the canvas picture; any other context gets the map painted into it.
+    bool drawn = false;
+    if (context.surfaceKind() == GraphicsSurfaceKind::Screen) {
+        CanvasPicture::View view;
+        view.frameSize = _frameSize;
+        view.backingScale = _backingScaleFactor;
+        view.scale = _scaleFactor;
+        view.position = _position;
+        view.content = _mindMap.get();
+        view.flags = painterFlags() | (_isRecyclerMap ? RecyclerPictureFlag : 0u);
+        view.background = _mindMap->style()->backgroundColor();
+        drawn = _canvasPicture.draw(context, dirtyRect, view,
+                                    [this](GraphicsContext& picture, const Rect& area) { drawMap(picture, area); });
+    }
+    if (!drawn) drawMap(context, dirtyRect);
+    updateToolTips();
+}
+
+void MindMapEditor::drawMap(GraphicsContext& context, const Rect& dirtyRect)
+{
     context.fillPath(rectPath(dirtyRect), _mindMap->style()->backgroundColor());
     if (_isRecyclerMap) drawRecyclerImage(context);
 
@@ -84,8 +108,6 @@ void MindMapEditor::draw(GraphicsContext& context, const Rect& dirtyRect)
     if (clip.isEmpty()) clip = paintClipRect();
     MindMapPainter::paintMindMap(context, *selection, painterFlags(), clip);
     context.restore();
-
-    updateToolTips();
 }
 
 void MindMapEditor::drawEmptyEditor(GraphicsContext& context, const Rect& dirtyRect)

@@ -427,7 +427,7 @@ void MindMapEditor::moveStep(const PointerEvent& event)
         --_displayBatch;
         if (_displayRequested) {
             const std::optional<Rect> after = dragStepDamage();
-            if (before && after && _host) _host->setNeedsDisplayInRect(unionRect(*before, *after));
+            if (before && after) setNeedsDisplayInRect(unionRect(*before, *after));
             else setNeedsDisplay();
         }
     }

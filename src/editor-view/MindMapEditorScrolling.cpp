@@ -113,7 +113,7 @@ void MindMapEditor::setPosition(Point position)
     if (constrained == _position) return;
     _position = constrained;
     cancelEditorModes(false);
-    setNeedsDisplay();
+    setNeedsDisplayForNewPosition();
 }
 
 void MindMapEditor::scrollBy(double dx, double dy)
@@ -148,7 +148,7 @@ bool MindMapEditor::autoScrollWithVector(Point vector)
     const Point constrained = constraintPosition(wanted);
     if (constrained == _position) return false;
     _position = constrained;
-    setNeedsDisplay();
+    setNeedsDisplayForNewPosition();
     return true;
 }
 
