@@ -382,8 +382,11 @@ void TwToolbar::moveItem(size_t from, size_t to)
 
 void TwToolbar::setItemIdentifiers(const std::vector<std::string>& identifiers)
 {
+    // The old items live until the widgets showing them have been told, and then go.
+    std::vector<std::unique_ptr<TwToolbarItem>> old = std::move(_items);
+    _items.clear();
+    for (const auto& item : old) toolbarDidRemoveItem(*item);
     auto changedHandler = std::move(_changed);
-    while (!_items.empty()) removeItem(_items.size() - 1);
     for (const std::string& identifier : identifiers) insertItem(identifier, _items.size());
     _changed = std::move(changedHandler);
     changed();

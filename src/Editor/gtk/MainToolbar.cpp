@@ -1,0 +1,149 @@
+#include "Editor/gtk/MainToolbar.h"
+
+#include "Editor/gtk/SegmentedControlWidget.h"
+#include "Editor/gtk/ToolbarCustomizeDialog.h"
+
+#include <gtkmm/box.h>
+#include <gtkmm/label.h>
+#include <gtkmm/separatortoolitem.h>
+#include <gtkmm/toolitem.h>
+#include <gtkmm/window.h>
+
+#include <algorithm>
+
+namespace {
+
+MainToolbar::SearchWidgetFactory& searchWidgetFactory()
+{
+    static MainToolbar::SearchWidgetFactory factory;
+    return factory;
+}
+
+// Holds the search field between its narrowest and widest width: the toolbar gives it the widest
+// unless the window is too narrow.
+class WidthRange : public Gtk::Box {
+public:
+    WidthRange(int minimum, int maximum) : _minimum(minimum), _maximum(maximum) {}
+
+private:
+    void get_preferred_width_vfunc(int& minimum, int& natural) const override
+    {
+        Gtk::Box::get_preferred_width_vfunc(minimum, natural);
+        minimum = _minimum;
+        natural = _maximum;
+    }
+    int _minimum, _maximum;
+};
+
+} // namespace
+
+struct MainToolbar::Entry {
+    std::unique_ptr<Gtk::ToolItem> toolItem;
+    std::unique_ptr<Gtk::Box> box;
+    std::unique_ptr<SegmentedControlWidget> control;
+    std::unique_ptr<Gtk::Widget> search;
+    std::unique_ptr<WidthRange> searchRange;
+    std::unique_ptr<Gtk::Label> label;
+    std::string identifier;
+};
+
+void MainToolbar::setSearchWidgetFactory(SearchWidgetFactory factory)
+{
+    searchWidgetFactory() = std::move(factory);
+}
+
+MainToolbar::MainToolbar(TwToolbar& toolbar) : _toolbar(toolbar)
+{
+    set_toolbar_style(Gtk::TOOLBAR_BOTH);
+    set_show_arrow(true);
+    get_style_context()->add_class("primary-toolbar");
+    _toolbar.setChangeHandler([this] { rebuild(); });
+    _toolbar.setCustomizationHandler([this] { runCustomizationDialog(); });
+    rebuild();
+}
+
+MainToolbar::~MainToolbar()
+{
+    _toolbar.setChangeHandler(nullptr);
+    _toolbar.setCustomizationHandler(nullptr);
+    for (auto& entry : _entries) remove(*entry->toolItem);
+}
+
+void MainToolbar::rebuild()
+{
+    for (auto& entry : _entries) remove(*entry->toolItem);
+    _entries.clear();
+    _searchWidget = nullptr;
+    for (const auto& item : _toolbar.items()) {
+        auto entry = std::make_unique<Entry>();
+        entry->identifier = item->itemIdentifier();
+        switch (item->kind()) {
+        case TwToolbarItem::Kind::Space:
+        case TwToolbarItem::Kind::FlexibleSpace:
+        case TwToolbarItem::Kind::Separator: {
+            auto separator = std::make_unique<Gtk::SeparatorToolItem>();
+            separator->set_draw(item->kind() == TwToolbarItem::Kind::Separator);
+            if (item->kind() == TwToolbarItem::Kind::FlexibleSpace) separator->set_expand(true);
+            else if (item->kind() == TwToolbarItem::Kind::Space) separator->set_size_request(16, -1);
+            entry->toolItem = std::move(separator);
+            break;
+        }
+        case TwToolbarItem::Kind::Segmented:
+        case TwToolbarItem::Kind::Search: {
+            entry->toolItem = std::make_unique<Gtk::ToolItem>();
+            entry->box = std::make_unique<Gtk::Box>(Gtk::ORIENTATION_VERTICAL, 2);
+            if (SegmentedToolbarItem* segmented = item->segmentedItem()) {
+                entry->control = std::make_unique<SegmentedControlWidget>(segmented->controlItem());
+                entry->control->set_halign(Gtk::ALIGN_CENTER);
+                entry->box->pack_start(*entry->control, Gtk::PACK_SHRINK);
+            } else if (item->searchField() && searchWidgetFactory()) {
+                entry->search = searchWidgetFactory()(*item->searchField());
+            }
+            if (entry->search) {
+                entry->searchRange = std::make_unique<WidthRange>(static_cast<int>(item->minimumWidth()),
+                                                                  static_cast<int>(item->maximumWidth()));
+                entry->searchRange->pack_start(*entry->search, Gtk::PACK_EXPAND_WIDGET);
+                entry->box->pack_start(*entry->searchRange, Gtk::PACK_SHRINK);
+                _searchWidget = entry->search.get();
+            }
+            // Plain text: a label is never markup and "_" is no mnemonic.
+            entry->label = std::make_unique<Gtk::Label>(item->label(), false);
+            entry->label->get_style_context()->add_class("dim-label");
+            entry->box->pack_end(*entry->label, Gtk::PACK_SHRINK);
+            entry->toolItem->add(*entry->box);
+            entry->toolItem->set_tooltip_text(item->toolTip());
+            entry->toolItem->set_margin_start(3);
+            entry->toolItem->set_margin_end(3);
+            break;
+        }
+        }
+        append(*entry->toolItem);
+        _entries.push_back(std::move(entry));
+    }
+    show_all();
+    _toolbar.validate();
+}
+
+SegmentedControlWidget* MainToolbar::controlWidget(const std::string& identifier)
+{
+    for (auto& entry : _entries)
+        if (entry->identifier == identifier) return entry->control.get();
+    return nullptr;
+}
+
+std::string MainToolbar::itemLabel(size_t index) const
+{
+    if (index >= _entries.size() || !_entries[index]->label) return {};
+    return _entries[index]->label->get_text();
+}
+
+void MainToolbar::runCustomizationDialog()
+{
+    if (!_dialog) {
+        auto* parent = dynamic_cast<Gtk::Window*>(get_toplevel());
+        _dialog =
+            std::make_unique<ToolbarCustomizeDialog>(_toolbar, parent && parent->get_is_toplevel() ? parent : nullptr);
+    }
+    _dialog->refresh();
+    _dialog->present();
+}

@@ -1,0 +1,147 @@
+#include "Editor/gtk/MainToolbar.h"
+#include "Editor/gtk/SegmentedControlWidget.h"
+#include "Editor/gtk/ToolbarCustomizeDialog.h"
+#include "GtkTestSupport.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "support/RecordingResponder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EntryField : TwToolbarSearchField {};
+
+class MainToolbarTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        initGtkForTests();
+        UserDefaults::standard().resetForTesting();
+        TwToolbar::setSearchFieldFactory([] { return std::make_unique<EntryField>(); });
+        MainToolbar::setSearchWidgetFactory([](TwToolbarSearchField&) { return std::make_unique<Gtk::Entry>(); });
+    }
+    void TearDown() override
+    {
+        TwToolbar::setSearchFieldFactory(nullptr);
+        MainToolbar::setSearchWidgetFactory(nullptr);
+        UserDefaults::standard().resetForTesting();
+    }
+
+    TwToolbar::Context context()
+    {
+        TwToolbar::Context c;
+        c.controller = &controller;
+        c.setSearchBar = [this](TwToolbarSearchField* field) { searchBars.push_back(field); };
+        return c;
+    }
+
+    std::vector<std::string> log;
+    RecordingResponder controller{"controller", log};
+    std::vector<TwToolbarSearchField*> searchBars;
+};
+
+} // namespace
+
+TEST_F(MainToolbarTest, ShowsEveryItemWithItsLabelAndTheSearchFieldInItsWidths)
+{
+    TwToolbar toolbar(context());
+    toolbar.loadConfiguration();
+    MainToolbar widget(toolbar);
+    Gtk::Window window;
+    window.add(widget);
+    window.set_default_size(1400, -1);
+    window.show_all();
+    drainGtkEvents();
+
+    ASSERT_EQ(TwToolbar::defaultItemIdentifiers().size(), static_cast<size_t>(widget.get_n_items()));
+    EXPECT_EQ(Gtk::TOOLBAR_BOTH, widget.get_toolbar_style());
+    for (size_t i = 0; i < toolbar.items().size(); ++i)
+        EXPECT_EQ(toolbar.items()[i]->label(), widget.itemLabel(i)) << i;
+
+    SegmentedControlWidget* zoom = widget.controlWidget("Zoom");
+    ASSERT_TRUE(zoom);
+    EXPECT_EQ("100%", zoom->button(0).get_label());
+    toolbar.setZoomFactorText("150%");
+    EXPECT_EQ("150%", zoom->button(0).get_label());
+
+    ASSERT_TRUE(widget.searchWidget());
+    ASSERT_EQ(1u, searchBars.size());
+    EXPECT_TRUE(searchBars[0]);
+    int minimum = 0, natural = 0;
+    widget.searchWidget()->get_parent()->get_preferred_width(minimum, natural);
+    EXPECT_EQ(40, minimum);
+    EXPECT_EQ(120, natural);
+    window.remove();
+}
+
+TEST_F(MainToolbarTest, TheDialogAddsMovesAndRemovesItemsAndStoresTheList)
+{
+    TwToolbar toolbar(context());
+    toolbar.setItemIdentifiers({"Zoom", "Search MindMaps"});
+    MainToolbar widget(toolbar);
+    Gtk::Window window;
+    window.add(widget);
+    window.show_all();
+    // The customise item's click opens the dialog.
+    toolbar.insertItem("Customize toolbar", 2);
+    ASSERT_TRUE(widget.controlWidget("Customize toolbar"));
+    widget.controlWidget("Customize toolbar")->button(0).clicked();
+    ToolbarCustomizeDialog* dialog = widget.customizeDialog();
+    ASSERT_TRUE(dialog);
+    drainGtkEvents();
+
+    const auto& available = dialog->availableIdentifiers();
+    EXPECT_EQ(available.end(), std::ranges::find(available, "Zoom")) << "shown items are not offered again";
+    auto style = std::ranges::find(available, "Style sheet");
+    ASSERT_NE(available.end(), style);
+    EXPECT_EQ(localized("style_selector_dialog_title"), dialog->paletteLabel("Style sheet"));
+    dialog->selectAvailable(static_cast<int>(style - available.begin()));
+    dialog->selectShown(0);
+    dialog->addSelected();
+    EXPECT_EQ((std::vector<std::string>{"Zoom", "Style sheet", "Search MindMaps", "Customize toolbar"}),
+              toolbar.itemIdentifiers());
+    EXPECT_EQ(static_cast<int>(toolbar.items().size()), widget.get_n_items());
+
+    dialog->selectShown(2);
+    dialog->moveSelected(-1);
+    dialog->moveSelected(-1);
+    EXPECT_EQ((std::vector<std::string>{"Search MindMaps", "Zoom", "Style sheet", "Customize toolbar"}),
+              toolbar.itemIdentifiers());
+    dialog->moveSelected(-1);
+    EXPECT_EQ("Search MindMaps", toolbar.itemIdentifiers()[0]) << "the first cannot move further up";
+
+    dialog->removeSelected();
+    EXPECT_FALSE(widget.searchWidget());
+    ASSERT_FALSE(searchBars.empty());
+    EXPECT_EQ(nullptr, searchBars.back()) << "the explorers lose their field";
+    const PropertyList stored = UserDefaults::standard().objectForKey(TwToolbar::Identifier);
+    EXPECT_EQ(PropertyList(PropertyList::Array{PropertyList("Zoom"), PropertyList("Style sheet"),
+                                               PropertyList("Customize toolbar")}),
+              stored);
+
+    dialog->restoreDefaults();
+    EXPECT_EQ(TwToolbar::defaultItemIdentifiers(), toolbar.itemIdentifiers());
+    dialog->hide();
+    window.remove();
+}
+
+TEST_F(MainToolbarTest, LabelsAreShownAsTheyAreAndSpacesTakeTheirRoom)
+{
+    TwToolbar toolbar(context());
+    toolbar.setItemIdentifiers({"Undo commands", "Space", "FlexibleSpace"});
+    MainToolbar widget(toolbar);
+    // Neither markup nor a mnemonic: the label shows every character.
+    toolbar.items()[0]->setLabel("<b>_Undo</b>");
+    toolbar.insertItem("Separator", 3);
+    EXPECT_EQ("<b>_Undo</b>", widget.itemLabel(0));
+    ASSERT_EQ(4, widget.get_n_items());
+    auto* space = dynamic_cast<Gtk::SeparatorToolItem*>(widget.get_nth_item(1));
+    auto* flexible = dynamic_cast<Gtk::SeparatorToolItem*>(widget.get_nth_item(2));
+    auto* separator = dynamic_cast<Gtk::SeparatorToolItem*>(widget.get_nth_item(3));
+    ASSERT_TRUE(space && flexible && separator);
+    EXPECT_FALSE(space->get_draw());
+    EXPECT_FALSE(space->get_expand());
+    EXPECT_TRUE(flexible->get_expand()) << "the flexible space takes the room left";
+    EXPECT_TRUE(separator->get_draw());
+}
