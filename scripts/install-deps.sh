@@ -36,6 +36,8 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon
   # the application test finds the program's menus and dialogs on the accessibility bus
   at-spi2-core libatspi2.0-dev
+  # a small window manager, so that the main window's test sees full screen granted as on a desktop
+  openbox
 )
 
 missing=()
