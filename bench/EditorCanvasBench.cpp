@@ -96,7 +96,7 @@ BENCHMARK(BM_CanvasRepaintAfterChange)
 // One frame of a wheel scroll: the position moves by a notch, then the canvas repaints.
 void BM_CanvasScrollFrame(benchmark::State& state)
 {
-    Canvas canvas(state.range(0) / 100.0);
+    Canvas canvas(state.range(0) / 100.0, state.range(1) != 0);
     double step = 30;
     int frame = 0;
     for (auto _ : state) {
@@ -106,6 +106,12 @@ void BM_CanvasScrollFrame(benchmark::State& state)
     }
     state.SetLabel("10,000 topics, 1920x1080");
 }
-BENCHMARK(BM_CanvasScrollFrame)->Arg(100)->Arg(25)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CanvasScrollFrame)
+    ->ArgNames({"zoomPercent", "laidOut"})
+    ->Args({100, 0})
+    ->Args({25, 0})
+    ->Args({100, 1})
+    ->Args({25, 1})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

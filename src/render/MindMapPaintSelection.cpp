@@ -25,7 +25,12 @@ void MindMapPaintSelection::setToMindMap()
     _roots.insert(_roots.end(), _mindMap->centralThemes().begin(), _mindMap->centralThemes().end());
     for (CrossLink* link : _mindMap->crossLinks())
         if (link->isVisible()) _crossLinks.push_back(link);
-    _visualArea = _mindMap->getVisualArea(false);
+}
+
+const Rect& MindMapPaintSelection::visualArea() const
+{
+    if (!_visualArea) _visualArea = _mindMap ? _mindMap->getVisualArea(false) : Rect();
+    return *_visualArea;
 }
 
 void MindMapPaintSelection::setToSelection()
@@ -35,14 +40,15 @@ void MindMapPaintSelection::setToSelection()
     std::vector<MindMapNode*> nodes;
     nodes.reserve(_mindMap->nodes().size());
     for (MindMapNode* root : _roots) root->collectNodeAndChildrenInArray(nodes);
-    _visualArea = MindMapNode::boundsOfMindMapNodes(nodes, false, true);
+    Rect area = MindMapNode::boundsOfMindMapNodes(nodes, false, true);
     // A map with many cross links asks for both ends of each: looked up in a set, not the list.
     const std::unordered_set<const MindMapNode*> painted(nodes.begin(), nodes.end());
     for (CrossLink* link : _mindMap->crossLinks()) {
         if (!link->isVisible() || !painted.contains(link->sourceNode()) || !painted.contains(link->targetNode()))
             continue;
         _crossLinks.push_back(link);
-        _visualArea = link->unionContainedElementBounds(_visualArea);
-        _visualArea = link->unionCustomRelationPath(_visualArea);
+        area = link->unionContainedElementBounds(area);
+        area = link->unionCustomRelationPath(area);
     }
+    _visualArea = area;
 }

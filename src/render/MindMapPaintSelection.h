@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CrossLink;
@@ -28,12 +29,13 @@ public:
     const std::vector<MindMapNode*>& roots() const { return _roots; }
     // The cross links painted with the subtrees, in the map's order.
     const std::vector<CrossLink*>& crossLinks() const { return _crossLinks; }
-    // The bounds of everything painted, in map coordinates.
-    const Rect& visualArea() const { return _visualArea; }
+    // The bounds of everything painted, in map coordinates. Worked out when first asked for: a
+    // window's frame never needs them, and for a whole map they take a walk over every topic.
+    const Rect& visualArea() const;
 
 private:
     MindMap* _mindMap;
     std::vector<MindMapNode*> _roots;
     std::vector<CrossLink*> _crossLinks;
-    Rect _visualArea;
+    mutable std::optional<Rect> _visualArea;
 };

@@ -249,17 +249,26 @@ bool MindMapPainter::nodeMeetsClip(const MindMapNode& node) const
         meetsClip(insetRect(node.boundsIncludingContainedElements(), -NodePaintOutset, -NodePaintOutset));
 }
 
-void MindMapPainter::paintNodes()
+const std::vector<MindMapNode*>& MindMapPainter::nodesMeetingClip()
 {
+    // The outline pass and the node pass paint the same nodes: they are looked for once.
+    if (_nodesMeetingClip) return *_nodesMeetingClip;
     std::vector<MindMapNode*> nodes;
     for (MindMapNode* root : _selection.roots()) root->collectNodeAndChildrenInArray(nodes);
+    if (_useClipRect) std::erase_if(nodes, [this](const MindMapNode* node) { return !nodeMeetsClip(*node); });
+    return *(_nodesMeetingClip = std::move(nodes));
+}
+
+void MindMapPainter::paintNodes()
+{
+    const std::vector<MindMapNode*>& nodes = nodesMeetingClip();
 
     MindMapNode* dropTarget = _mindMap->dropTarget();
     if (!_designing || _outlinePainting || !dropTarget || dropTarget->isEditing() || !dropTarget->isVisible())
         dropTarget = nullptr;
 
     for (MindMapNode* node : nodes)
-        if (node != dropTarget && nodeMeetsClip(*node)) paintMindMapNode(*node);
+        if (node != dropTarget) paintMindMapNode(*node);
     // The drop target lies above all other nodes, its glow beneath it.
     if (dropTarget) {
         _highlightPainting = true;

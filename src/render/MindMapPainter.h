@@ -196,6 +196,8 @@ private:
     // Whether the node, its contained elements and what is drawn round it (frames, shadow) may
     // meet the clip.
     bool nodeMeetsClip(const MindMapNode& node) const;
+    // The selection's nodes, parents before children, that may meet the clip.
+    const std::vector<MindMapNode*>& nodesMeetingClip();
 
     GraphicsContext& _context;
     const MindMapPaintSelection& _selection;
@@ -220,6 +222,7 @@ private:
     double _scaleFactor = 1.0;
     std::optional<ShadowStyle> _shadow;
     std::optional<ShadowStyle> _suspendedShadow;
+    std::optional<std::vector<MindMapNode*>> _nodesMeetingClip;
 
     Color _toolStrokeColor;
     Color _toolTextColor;
