@@ -3,19 +3,12 @@
 #include "MindMaps/RelationPath.h"
 #include "MindMaps/RelationStyle.h"
 #include "Utils/BezierPathShapes.h"
-#include "platform/CairoGraphicsContext.h"
-#include "platform/CairoGuard.h"
-#include "platform/Image.h"
 #include "render/CloudShape.h"
 #include "render/LinePaintParams.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 
-#include <cairo.h>
-
-#include <algorithm>
 #include <functional>
-#include <map>
 #include <utility>
 
 namespace {
@@ -277,7 +270,11 @@ const Drawer* drawerNamed(const std::string& name)
 
 const std::vector<std::string>& StylePictures::names()
 {
-    static const std::vector<std::string> all(std::begin(StylePictureNames), std::end(StylePictureNames));
+    static const std::vector<std::string> all = [] {
+        std::vector<std::string> names;
+        for (const auto& row : drawers()) names.push_back(row.first);
+        return names;
+    }();
     return all;
 }
 
@@ -295,35 +292,4 @@ bool StylePictures::draw(const std::string& name, GraphicsContext& context)
     (*drawer)(context);
     context.restore();
     return true;
-}
-
-void drawStylePicture(size_t index, GraphicsContext& context, const Rect& box)
-{
-    if (index >= std::size(StylePictureNames) || !(box.width() > 0) || !(box.height() > 0)) return;
-    context.save();
-    context.translate(box.minX(), box.minY());
-    context.scale(box.width() / S, box.height() / S);
-    StylePictures::draw(std::string(StylePictureNames[index]), context);
-    context.restore();
-}
-
-std::shared_ptr<const Image> StylePictures::picture(const std::string& name, int scale)
-{
-    static std::map<std::pair<std::string, int>, std::shared_ptr<const Image>> cache;
-    scale = std::clamp(scale, 1, 4);
-    const auto key = std::make_pair(name, scale);
-    if (auto cached = cache.find(key); cached != cache.end()) return cached->second;
-    const Drawer* drawer = drawerNamed(name);
-    if (!drawer) return nullptr;
-    auto image = std::make_shared<Image>(int(S) * scale, int(S) * scale);
-    image->setSize({S, S});
-    {
-        CairoContext cr(cairo_create(image->surface()));
-        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
-        context.scale(scale, scale);
-        draw(name, context);
-    }
-    cairo_surface_flush(image->surface());
-    cache.emplace(key, image);
-    return image;
 }

@@ -4,15 +4,10 @@
 
 StyleToolbarWidget::StyleToolbarWidget(const StyleToolsOwner& owner)
 {
-    installImageResolver();
+    // The segments and their menus name their pictures through the one image table.
+    ToolbarImageFactory::install();
     addSegmentedControlItems(StyleToolsBuilder::buildStyleTools(owner));
     int minimum = 0, natural = 0;
     get_size_request(minimum, natural);
     _defaultHeight = natural;
-}
-
-void StyleToolbarWidget::installImageResolver()
-{
-    // The program's one image table maps the style pictures as well.
-    ToolbarImageFactory::install();
 }

@@ -14,10 +14,6 @@ public:
     // The strip's height as the controls made it.
     double defaultHeight() const { return _defaultHeight; }
 
-    // Pictures for the toolbar's and the menus' image names: ours where we draw them, else the
-    // icon theme's. Installed once for the whole application.
-    static void installImageResolver();
-
 private:
     double _defaultHeight = 0;
 };

@@ -2,6 +2,7 @@
 #include "Editor/CommandRouter.h"
 #include "Editor/StylingMenus.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
+#include "Editor/gtk/ToolbarImageFactory.h"
 #include "GtkTestSupport.h"
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/StyleManager.h"
@@ -76,7 +77,7 @@ TEST(StyleToolbarWidgetTest, TheStripShowsSixControlsWithTheirPictures)
 TEST(StyleToolbarWidgetTest, MenuItemsShowPicturesAndUntrustedTitlesAsPlainText)
 {
     initGtkForTests();
-    StyleToolbarWidget::installImageResolver();
+    ToolbarImageFactory::install();
     Menu menu;
     MenuItem& named = menu.addItem("My_sheet <b>bold</b>", "changeStyleSheet:");
     named.setImageName("border_cloud_16");
