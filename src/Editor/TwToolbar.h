@@ -18,6 +18,8 @@ class TwkDocumentController;
 class TwToolbarSearchField {
 public:
     virtual ~TwToolbarSearchField() = default;
+    virtual void clearText() = 0;
+    virtual void setEnabled(bool enabled) = 0;
 };
 
 // One item of the main toolbar: a segmented control, the search field, or room between items.

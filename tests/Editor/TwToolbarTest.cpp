@@ -13,7 +13,10 @@
 
 namespace {
 
-struct TestSearchField : TwToolbarSearchField {};
+struct TestSearchField : TwToolbarSearchField {
+    void clearText() override {}
+    void setEnabled(bool) override {}
+};
 
 class TwToolbarTest : public ::testing::Test {
 protected:

@@ -1,7 +1,9 @@
 #include "explorers/gtk/ExplorerWidgets.h"
 
+#include "Editor/gtk/MainToolbar.h"
 #include "Editor/gtk/MainWindow.h"
 #include "explorers/ExplorerBrowserController.h"
+#include "explorers/ExplorerToolbarSearchField.h"
 #include "explorers/LocalMindMapExplorer.h"
 #include "explorers/MindMapSearchField.h"
 #include "explorers/gtk/ExplorerSearchEntry.h"
@@ -62,6 +64,20 @@ private:
     LocalExplorerView _view;
 };
 
+// The toolbar's search field on screen, greyed out while the window disables searching.
+class ToolbarSearchEntry : public ExplorerSearchEntry {
+public:
+    explicit ToolbarSearchEntry(ExplorerToolbarSearchField& field) : ExplorerSearchEntry(field.field()), _field(field)
+    {
+        set_sensitive(field.isEnabled());
+        field.setEnabledHandler([this](bool enabled) { set_sensitive(enabled); });
+    }
+    ~ToolbarSearchEntry() override { _field.setEnabledHandler(nullptr); }
+
+private:
+    ExplorerToolbarSearchField& _field;
+};
+
 } // namespace
 
 void registerExplorerWidgetFactory(ExplorerWidgetFactory factory)
@@ -80,6 +96,13 @@ std::unique_ptr<Gtk::Widget> makeExplorerWidget(MindMapExplorerBase& explorer)
 
 void installExplorers()
 {
+    // The main toolbar's search field is ours: the shell only places it.
+    ExplorerToolbarSearchField::install();
+    MainToolbar::setSearchWidgetFactory([](TwToolbarSearchField& field) -> std::unique_ptr<Gtk::Widget> {
+        auto* ours = dynamic_cast<ExplorerToolbarSearchField*>(&field);
+        if (!ours) return nullptr;
+        return std::make_unique<ToolbarSearchEntry>(*ours);
+    });
     static bool iconsAdded = false;
     MainWindow::setSidePaneFactory([](MainWindow& window) -> std::unique_ptr<MainWindowSidePane> {
         // The toolbar strip's segments name their pictures as icons.

@@ -10,7 +10,10 @@
 
 namespace {
 
-struct EntryField : TwToolbarSearchField {};
+struct EntryField : TwToolbarSearchField {
+    void clearText() override {}
+    void setEnabled(bool) override {}
+};
 
 class MainToolbarTest : public ::testing::Test {
 protected:
