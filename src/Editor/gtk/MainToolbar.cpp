@@ -4,6 +4,7 @@
 #include "Editor/gtk/ToolbarCustomizeDialog.h"
 
 #include <gtkmm/box.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/label.h>
 #include <gtkmm/separatortoolitem.h>
 #include <gtkmm/toolitem.h>
@@ -19,23 +20,37 @@ MainToolbar::SearchWidgetFactory& searchWidgetFactory()
     return factory;
 }
 
-// Holds the search field between its narrowest and widest width: the toolbar gives it the widest
-// unless the window is too narrow.
-class WidthRange : public Gtk::Box {
+} // namespace
+
+// Holds the search field between its narrowest and widest width. A toolbar lays its items out at
+// the width they at least need, so the field asks for its widest until the window is too narrow
+// for every item, and then for less, down to its narrowest.
+class MainToolbar::WidthRange : public Gtk::Box {
 public:
-    WidthRange(int minimum, int maximum) : _minimum(minimum), _maximum(maximum) {}
+    WidthRange(int minimum, int maximum) : _minimum(minimum), _maximum(maximum), _width(maximum) {}
+
+    int minimum() const { return _minimum; }
+    int maximum() const { return _maximum; }
+    int width() const { return _width; }
+    // false when the width was already that.
+    bool setWidth(int width)
+    {
+        width = std::clamp(width, _minimum, _maximum);
+        if (width == _width) return false;
+        _width = width;
+        queue_resize();
+        return true;
+    }
 
 private:
     void get_preferred_width_vfunc(int& minimum, int& natural) const override
     {
         Gtk::Box::get_preferred_width_vfunc(minimum, natural);
-        minimum = _minimum;
+        minimum = _width;
         natural = _maximum;
     }
-    int _minimum, _maximum;
+    int _minimum, _maximum, _width;
 };
-
-} // namespace
 
 struct MainToolbar::Entry {
     std::unique_ptr<Gtk::ToolItem> toolItem;
@@ -74,6 +89,7 @@ void MainToolbar::rebuild()
     for (auto& entry : _entries) remove(*entry->toolItem);
     _entries.clear();
     _searchWidget = nullptr;
+    _searchRange = nullptr;
     for (const auto& item : _toolbar.items()) {
         auto entry = std::make_unique<Entry>();
         entry->identifier = item->itemIdentifier();
@@ -100,11 +116,14 @@ void MainToolbar::rebuild()
                 entry->search = searchWidgetFactory()(*item->searchField());
             }
             if (entry->search) {
+                // The range decides the width: the entry itself asks for no more than a character.
+                if (auto* field = dynamic_cast<Gtk::Entry*>(entry->search.get())) field->set_width_chars(1);
                 entry->searchRange = std::make_unique<WidthRange>(static_cast<int>(item->minimumWidth()),
                                                                   static_cast<int>(item->maximumWidth()));
                 entry->searchRange->pack_start(*entry->search, Gtk::PACK_EXPAND_WIDGET);
                 entry->box->pack_start(*entry->searchRange, Gtk::PACK_SHRINK);
                 _searchWidget = entry->search.get();
+                _searchRange = entry->searchRange.get();
             }
             // Plain text: a label is never markup and "_" is no mnemonic.
             entry->label = std::make_unique<Gtk::Label>(item->label(), false);
@@ -122,6 +141,29 @@ void MainToolbar::rebuild()
     }
     show_all();
     _toolbar.validate();
+}
+
+void MainToolbar::on_size_allocate(Gtk::Allocation& allocation)
+{
+    if (_searchRange) {
+        // What every item needs with the field at its widest, against the width there is.
+        int needed = 0;
+        for (auto& entry : _entries) {
+            int minimum = 0, natural = 0;
+            entry->toolItem->get_preferred_width(minimum, natural);
+            needed += entry->searchRange ? minimum - _searchRange->width() + _searchRange->maximum() : minimum;
+        }
+        const int shortfall = std::max(0, needed - allocation.get_width());
+        // Changing the width asks for a new layout, which comes back here with the new width.
+        if (_searchRange->setWidth(_searchRange->maximum() - shortfall))
+            return Gtk::Toolbar::on_size_allocate(allocation);
+    }
+    Gtk::Toolbar::on_size_allocate(allocation);
+}
+
+int MainToolbar::searchFieldWidth() const
+{
+    return _searchRange ? _searchRange->width() : 0;
 }
 
 SegmentedControlWidget* MainToolbar::controlWidget(const std::string& identifier)

@@ -27,6 +27,8 @@ public:
     // The control of the item with that identifier; nullptr when the toolbar does not show it.
     SegmentedControlWidget* controlWidget(const std::string& identifier);
     Gtk::Widget* searchWidget() { return _searchWidget; }
+    // The width the search field now asks for: its widest unless the toolbar is short of room.
+    int searchFieldWidth() const;
     // The label under the item at the index.
     std::string itemLabel(size_t index) const;
     // Enables every segment as its handler says (the window's idle validation calls it).
@@ -35,11 +37,14 @@ public:
     ToolbarCustomizeDialog* customizeDialog() { return _dialog.get(); }
 
 private:
+    class WidthRange;
     void rebuild();
+    void on_size_allocate(Gtk::Allocation& allocation) override;
 
     TwToolbar& _toolbar;
     struct Entry;
     std::vector<std::unique_ptr<Entry>> _entries;
     Gtk::Widget* _searchWidget = nullptr;
+    WidthRange* _searchRange = nullptr;
     std::unique_ptr<ToolbarCustomizeDialog> _dialog;
 };

@@ -73,8 +73,21 @@ TEST_F(MainToolbarTest, ShowsEveryItemWithItsLabelAndTheSearchFieldInItsWidths)
     EXPECT_TRUE(searchBars[0]);
     int minimum = 0, natural = 0;
     widget.searchWidget()->get_parent()->get_preferred_width(minimum, natural);
-    EXPECT_EQ(40, minimum);
     EXPECT_EQ(120, natural);
+    EXPECT_EQ(120, widget.searchFieldWidth()) << "room for every item: the widest";
+    EXPECT_EQ(120, widget.searchWidget()->get_allocated_width());
+
+    // Short of room, the field gives way first, down to its narrowest.
+    int toolbarMinimum = 0, toolbarNatural = 0;
+    widget.get_preferred_width(toolbarMinimum, toolbarNatural);
+    Gtk::Allocation narrower(0, 0, toolbarNatural - 50, widget.get_allocated_height());
+    widget.size_allocate(narrower);
+    drainGtkEvents();
+    EXPECT_NEAR(70, widget.searchFieldWidth(), 8);
+    Gtk::Allocation narrowest(0, 0, toolbarNatural - 300, widget.get_allocated_height());
+    widget.size_allocate(narrowest);
+    drainGtkEvents();
+    EXPECT_EQ(40, widget.searchFieldWidth());
     window.remove();
 }
 
