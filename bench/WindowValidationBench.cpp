@@ -5,6 +5,7 @@
 #include "BenchMaps.h"
 
 #include "Editor/CommandRouter.h"
+#include "Editor/EditorWindowActions.h"
 #include "Editor/StyleToolsBuilder.h"
 #include "Editor/TwToolbar.h"
 #include "MindMaps/MindMap.h"
@@ -46,28 +47,53 @@ private:
             {"applyPaletteIndex:", MindMapAction::applyPaletteIndex},
             {"clearPathCustomization:", MindMapAction::clearPathCustomization},
             {"changeLayoutMode:", MindMapAction::changeLayoutMode},
+            // The style toolbar's.
+            {"changeTextAlignment:", MindMapAction::changeTextAlignment},
+            {"changeBorderStyle:", MindMapAction::changeBorderStyle},
+            {"changeBorderWidth:", MindMapAction::changeBorderWidth},
+            {"changeSourceArrowStyle:", MindMapAction::changeSourceArrowStyle},
+            {"changeTargetArrowStyle:", MindMapAction::changeTargetArrowStyle},
+            {"changeLineStyle:", MindMapAction::changeLineStyle},
+            {"changeLineWidth:", MindMapAction::changeLineWidth},
+            {"changePathStyle:", MindMapAction::changePathStyle},
+            {"copyStyle:", MindMapAction::copyStyle},
+            {"pasteStyle:", MindMapAction::pasteStyle},
+            {"clearStyleCustomization:", MindMapAction::clearStyleCustomization},
         };
         return table;
     }
     MindMap& _map;
 };
 
-// The window controller's part: the zoom, style sheet and styling actions it answers itself.
+// The window controller's part: the zoom and explorer actions it answers itself, and the
+// styling, colour, font and preset actions of the window, validated as the window validates them.
 class WindowController : public Responder {
 public:
-    WindowController()
+    explicit WindowController(MindMapEditor& editor)
+        : _actions(EditorWindowActionsServices{[&editor] { return &editor; }, [] { return true; }})
     {
-        for (const char* action : {"zoomFactorSelected:", "changeStyleSheet:", "toggleMindMapExplorer:"})
+        for (const char* action : {"zoomFactorSelected:", "toggleMindMapExplorer:"})
             addAction(action, [](const ActionSender*) {});
+        _actions.registerActions(
+            [this](const std::string& action, ActionHandler handler) { addAction(action, std::move(handler)); });
     }
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override
+    {
+        return _actions.validate(item).value_or(ItemValidation{});
+    }
+
+private:
+    EditorWindowActions _actions;
 };
 
 struct ValidatedWindow {
-    ValidatedWindow() : map(std::make_shared<MindMap>()), document(*map)
+    ValidatedWindow() : map(std::make_shared<MindMap>()), controller(editor), document(*map)
     {
         BenchMaps::buildRichMap(*map);
         map->validateElementStates();
         editor.setMindMap(map);
+        // As when the user works on the canvas: the map answers for its commands only then.
+        editor.setFocused(true);
         const auto& nodes = map->nodes();
         map->setSelectedElement(nodes[0]);
         for (size_t i = 1; i < 1000; ++i) map->toggleSelection(nodes[i * (nodes.size() / 1000)], false);
@@ -116,6 +142,16 @@ void BM_WindowValidationPass(benchmark::State& state)
         for (const auto& control : window.styleTools) control->validate();
     }
     state.counters["segments"] = static_cast<double>(window.segmentCount());
+    size_t enabled = 0;
+    for (const auto& item : window.toolbar->items())
+        if (item->segmentedItem()) {
+            SegmentedControl& control = item->segmentedItem()->segmentedControl();
+            for (size_t i = 0; i < control.segmentCount(); ++i) enabled += control.isEnabled(i);
+        }
+    for (const auto& control : window.styleTools)
+        for (size_t i = 0; i < control->segmentedControl().segmentCount(); ++i)
+            enabled += control->segmentedControl().isEnabled(i);
+    state.counters["enabled"] = static_cast<double>(enabled);
     state.counters["selected"] = static_cast<double>(window.map->selection().size());
 }
 BENCHMARK(BM_WindowValidationPass)->Unit(benchmark::kMicrosecond);
