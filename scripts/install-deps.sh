@@ -27,6 +27,8 @@ packages=(
   libgtkmm-3.0-dev
   # inline spelling in the canvas's text editor, with a dictionary to check against
   libgspell-1-dev hunspell-en-us
+  # mailing a map: xdg-email hands subject and attachments to the user's mail program
+  xdg-utils
   # exports: TIFF and PNG pictures; reading PDF outlines
   libtiff-dev libpng-dev libpoppler-glib-dev
   # the PDF bookmark import reads the outline's objects, which only poppler's own headers reach

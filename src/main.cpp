@@ -1,5 +1,7 @@
 #include "Editor/FeedbackCenter.h"
+#include "Editor/gtk/MailOptionsView.h"
 #include "Editor/gtk/TarnwickApplication.h"
+#include "editor-view/gtk/GtkSpellingPanel.h"
 #include "explorers/gtk/ExplorerWidgets.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
@@ -23,6 +25,10 @@ int main(int argc, char* argv[])
     installPanels();
     // The window shows the local store's explorer beside the canvas.
     installExplorers();
+    // "Check Mind Map Now" checks with the desktop's dictionary in gspell's dialog.
+    installSpelling();
+    // "Mail Mind Map" asks in a dialog of its own and hands the files to the mail program.
+    installMailServices();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

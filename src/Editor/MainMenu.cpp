@@ -163,6 +163,12 @@ const std::vector<Entry>& menuBarTable()
                                 {"Select Search Matches", "selectSearchMatches:"},
                             }),
                     {"Search Mind Map", "showMapSearchbar:", "f", Ctrl},
+                    submenu("Spelling",
+                            {
+                                {"Check Mind Map Now", "checkSpelling:"},
+                                {"Check Spelling While Typing", "toggleContinuousSpellChecking:"},
+                                {"Correct Spelling Automatically", "toggleAutomaticSpellingCorrection:"},
+                            }),
                 }),
         submenu("Style",
                 {

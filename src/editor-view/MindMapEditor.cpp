@@ -6,6 +6,7 @@
 #include "MindMaps/MindMapElement.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/TopicHideTool.h"
+#include "editor-view/MindMapSpellChecker.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 
@@ -170,6 +171,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
         _mindMap->setModelessEditor(_modelessEditor);
         _mindMap->setHierarchyListener(_hierarchyListener);
     }
+    if (_spellChecker) _spellChecker->setMindMap(_mindMap.get());
     _elementTools.attachToSelection();
     updateElementToolsVisibility();
     setNeedsDisplay();
@@ -428,6 +430,8 @@ void MindMapEditor::magnifyWithEvent(const MagnifyEvent& event)
 
 void MindMapEditor::mindMapLoaded(int code)
 {
+    // The elements under check are gone with the reload.
+    if (_spellChecker) _spellChecker->cancelSpellCheck();
     switch (code) {
     case MindMapLoadedNew:
         scrollSelectedElementToCenter();

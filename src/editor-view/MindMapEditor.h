@@ -35,6 +35,7 @@ class MenuItem;
 class MenuPresenter;
 class MindMap;
 class MindMapModelessEditor;
+class MindMapSpellChecker;
 
 // What the canvas widget does for the editor's plain half.
 class MindMapEditorHost {
@@ -268,6 +269,10 @@ public:
     // Kept in the user defaults; each new in-place text view starts with them.
     void setContinuousSpellChecking(bool enabled);
     void setAutomaticSpellingCorrection(bool enabled);
+    // Opens the spelling dialog on the whole map, made on first use; without a dictionary the
+    // message names the missing language instead.
+    void checkSpelling();
+    MindMapSpellChecker* spellChecker() const { return _spellChecker.get(); }
 
     // Disabled without an enabled map; the zoom, scroll and cross-link items by the state.
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
@@ -565,6 +570,7 @@ private:
     bool _topicHasHideTool = false;
     bool _continuousSpellCheckEnabled = true;
     bool _automaticSpellingCorrectionEnabled = true;
+    std::unique_ptr<MindMapSpellChecker> _spellChecker;
     bool _elementToolsVisible = false;
     EditorActivity _activity;
     // How far a zooming wheel has turned since its last whole notch.

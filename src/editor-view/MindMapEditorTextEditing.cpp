@@ -7,6 +7,8 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
+#include "editor-view/MindMapSpellChecker.h"
+#include "editor-view/SpellingPanel.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
@@ -268,6 +270,23 @@ void MindMapEditor::registerSpellingActions()
     addAction("toggleAutomaticSpellingCorrection:", [this](const ActionSender*) {
         if (enabled()) setAutomaticSpellingCorrection(!_automaticSpellingCorrectionEnabled);
     });
+    addAction("checkSpelling:", [this](const ActionSender*) { checkSpelling(); });
+}
+
+void MindMapEditor::checkSpelling()
+{
+    if (!_mindMap || !enabled() || _readOnly) return;
+    if (!_spellChecker) {
+        MindMapSpellChecker::Hooks hooks;
+        hooks.scrollSelectedElementToCenter = [this] { scrollSelectedElementToCenter(); };
+        hooks.closeSpellingPanel = [] {
+            if (SpellingPanel* panel = SpellingPanel::shared()) panel->closeSpellingPanel();
+        };
+        _spellChecker = std::make_unique<MindMapSpellChecker>(_mindMap.get(), SpellingService::shared(), hooks);
+    }
+    _spellChecker->setMindMap(_mindMap.get());
+    if (_spellChecker->reportMissingDictionary()) return;
+    if (SpellingPanel* panel = SpellingPanel::shared()) panel->showSpellingPanel(*_spellChecker);
 }
 
 void MindMapEditor::releaseRetiredEditors()

@@ -41,6 +41,7 @@ void UndoManager::endUndoGrouping()
 void UndoManager::registerUndo(std::function<void()> action, const void* target)
 {
     if (!isUndoRegistrationEnabled() || !action) return;
+    ++_changeCount;
     if (_groupingLevel > 0 || _buildingReplay) {
         _openGroup.actions.push_back({std::move(action), target});
     } else {
@@ -100,16 +101,19 @@ void UndoManager::replay(std::deque<Group>& from, std::deque<Group>& to, bool& f
 
 void UndoManager::undo()
 {
+    ++_changeCount;
     replay(_undoStack, _redoStack, _undoing);
 }
 
 void UndoManager::redo()
 {
+    ++_changeCount;
     replay(_redoStack, _undoStack, _redoing);
 }
 
 void UndoManager::removeAllActions()
 {
+    ++_changeCount;
     _undoStack.clear();
     _redoStack.clear();
     _openGroup.actions.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -56,6 +57,10 @@ public:
     void enableUndoRegistration();
     bool isUndoRegistrationEnabled() const { return _disableCount == 0; }
 
+    // Grows with every registration, undo, redo and clearing, so that a caller that extends one
+    // step over several changes can tell whether anything else happened in between.
+    uint64_t changeCount() const { return _changeCount; }
+
 private:
     struct Action {
         std::function<void()> run;
@@ -74,6 +79,7 @@ private:
     bool _groupsByEvent = true;
     int _groupingLevel = 0;
     int _disableCount = 0;
+    uint64_t _changeCount = 0;
     bool _undoing = false;
     bool _redoing = false;
     Group _openGroup; // the explicit group, or the group built while undoing or redoing

@@ -1,0 +1,70 @@
+#include "editor-view/gtk/GspellSpellingService.h"
+
+#include <gspell/gspell.h>
+
+namespace {
+
+const GspellLanguage* chosenLanguage()
+{
+    if (const GspellLanguage* language = gspell_language_get_default()) return language;
+    const GList* available = gspell_language_get_available();
+    return available ? static_cast<const GspellLanguage*>(available->data) : nullptr;
+}
+
+} // namespace
+
+GspellSpellingService::~GspellSpellingService()
+{
+    if (_checker) g_object_unref(_checker);
+}
+
+GspellChecker* GspellSpellingService::checker() const
+{
+    if (!_made) {
+        _made = true;
+        if (const GspellLanguage* language = chosenLanguage()) _checker = gspell_checker_new(language);
+    }
+    return _checker;
+}
+
+std::string GspellSpellingService::language() const
+{
+    GspellChecker* spell = checker();
+    const GspellLanguage* language = spell ? gspell_checker_get_language(spell) : nullptr;
+    return language ? gspell_language_get_code(language) : std::string();
+}
+
+std::string GspellSpellingService::wantedLanguage() const
+{
+    const char* const* names = g_get_language_names();
+    return names && names[0] ? names[0] : "C";
+}
+
+bool GspellSpellingService::checkWord(std::string_view word)
+{
+    GspellChecker* spell = checker();
+    if (!spell || word.empty()) return true;
+    return gspell_checker_check_word(spell, word.data(), static_cast<gssize>(word.size()), nullptr);
+}
+
+std::vector<std::string> GspellSpellingService::suggestions(std::string_view word)
+{
+    std::vector<std::string> result;
+    GspellChecker* spell = checker();
+    if (!spell || word.empty()) return result;
+    GSList* list = gspell_checker_get_suggestions(spell, word.data(), static_cast<gssize>(word.size()));
+    for (GSList* item = list; item; item = item->next) result.emplace_back(static_cast<const char*>(item->data));
+    g_slist_free_full(list, g_free);
+    return result;
+}
+
+void GspellSpellingService::ignoreWord(std::string_view word)
+{
+    if (GspellChecker* spell = checker(); spell && !word.empty())
+        gspell_checker_add_word_to_session(spell, word.data(), static_cast<gssize>(word.size()));
+}
+
+void GspellSpellingService::forgetIgnoredWords()
+{
+    if (_checker) gspell_checker_clear_session(_checker);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/SpellingService.h"
+
+typedef struct _GspellChecker GspellChecker;
+
+// The dictionary of the user's language through gspell (Enchant with hunspell dictionaries):
+// the language follows the locale, else the first installed dictionary. The inline checker of the
+// text view uses the same choice. Made on first use; main thread only.
+class GspellSpellingService : public SpellingService {
+public:
+    GspellSpellingService() = default;
+    ~GspellSpellingService() override;
+    GspellSpellingService(const GspellSpellingService&) = delete;
+    GspellSpellingService& operator=(const GspellSpellingService&) = delete;
+
+    std::string language() const override;
+    std::string wantedLanguage() const override;
+    bool checkWord(std::string_view word) override;
+    std::vector<std::string> suggestions(std::string_view word) override;
+    void ignoreWord(std::string_view word) override;
+    void forgetIgnoredWords() override;
+
+    // The checker the spelling dialog shows (its "Ignore All" goes into this run's ignored words);
+    // nullptr without a dictionary.
+    GspellChecker* checker() const;
+
+private:
+    mutable GspellChecker* _checker = nullptr;
+    mutable bool _made = false;
+};
