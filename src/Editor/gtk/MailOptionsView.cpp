@@ -4,6 +4,7 @@
 #include "platform/gtk/GtkMailComposer.h"
 #include "platform/gtk/GtkModalRun.h"
 
+#include <glibmm/markup.h>
 #include <gtkmm/messagedialog.h>
 
 MailOptionsView::MailOptionsView(MailOptionsViewController& controller)

@@ -44,7 +44,13 @@ bool GspellSpellingService::checkWord(std::string_view word)
 {
     GspellChecker* spell = checker();
     if (!spell || word.empty()) return true;
-    return gspell_checker_check_word(spell, word.data(), static_cast<gssize>(word.size()), nullptr);
+    std::string key(word);
+    if (_knownWords.contains(key)) return true;
+    const bool known = gspell_checker_check_word(spell, word.data(), static_cast<gssize>(word.size()), nullptr);
+    // Only accepted words are remembered: a word is never taken out of the dictionary, while an
+    // ignored one (also through the dialog's own "Ignore All") becomes accepted later.
+    if (known) _knownWords.insert(std::move(key));
+    return known;
 }
 
 std::vector<std::string> GspellSpellingService::suggestions(std::string_view word)
@@ -66,5 +72,7 @@ void GspellSpellingService::ignoreWord(std::string_view word)
 
 void GspellSpellingService::forgetIgnoredWords()
 {
+    // The remembered words may include ignored ones.
+    _knownWords.clear();
     if (_checker) gspell_checker_clear_session(_checker);
 }

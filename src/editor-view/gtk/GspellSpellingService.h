@@ -2,6 +2,9 @@
 
 #include "platform/SpellingService.h"
 
+#include <string>
+#include <unordered_set>
+
 typedef struct _GspellChecker GspellChecker;
 
 // The dictionary of the user's language through gspell (Enchant with hunspell dictionaries):
@@ -28,4 +31,5 @@ public:
 private:
     mutable GspellChecker* _checker = nullptr;
     mutable bool _made = false;
+    std::unordered_set<std::string> _knownWords;
 };

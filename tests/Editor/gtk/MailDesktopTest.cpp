@@ -98,13 +98,13 @@ TEST_F(MailOptionsViewTest, WidgetsShowAndChangeTheController)
     controller.setExportFormats(1u << 7);
     MailOptionsView view(controller);
     EXPECT_FALSE(view.rangeSelectionRadio().get_sensitive());
-    EXPECT_FALSE(view.qualityPopup().get_visible());
+    EXPECT_FALSE(view.qualityPopup().get_parent()->get_visible());
 
     // Ticking PNG (the second box) offers the selection and shows the density.
     view.checkBox(1).set_active(true);
     EXPECT_TRUE(controller.isFormatChecked(2));
     EXPECT_TRUE(view.rangeSelectionRadio().get_sensitive());
-    EXPECT_TRUE(view.qualityPopup().get_visible());
+    EXPECT_TRUE(view.qualityPopup().get_parent()->get_visible());
     view.qualityPopup().set_active(3);
     EXPECT_DOUBLE_EQ(3.0, controller.imageScaleFactor());
     EXPECT_FALSE(controller.okEnabled());
