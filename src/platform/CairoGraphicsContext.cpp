@@ -606,7 +606,7 @@ void CairoGraphicsContext::compositeShadowOfGroup(cairo_pattern_t* group, const 
     if (reducedWidth <= Image::MaxSide && reducedHeight <= Image::MaxSide &&
         reducedWidth * reducedHeight <= double(Image::MaxPixelCount)) {
         if (!paintShadowOfImageLayer(group, clip, int(left), int(top), int(reducedWidth), int(reducedHeight), reduction,
-                                     kReduced))
+                                     kReduced, inked))
             paintShadowOfLayer(group, left, top, width, height, reduction, kReduced);
     }
     // The group holds nothing beyond what was drawn: painting only that spares the rest.
@@ -632,7 +632,8 @@ void CairoGraphicsContext::compositeShadowOfGroup(cairo_pattern_t* group, const 
 }
 
 bool CairoGraphicsContext::paintShadowOfImageLayer(cairo_pattern_t* group, const Rect& clip, int left, int top,
-                                                   int reducedWidth, int reducedHeight, int reduction, int k)
+                                                   int reducedWidth, int reducedHeight, int reduction, int k,
+                                                   const std::vector<Rect>* inked)
 {
     // Worked by hand on the layer's pixels: cairo would filter the reduced layer into the target
     // with a general bilinear sampler, many times slower than masking with a mask of the target's
@@ -647,13 +648,27 @@ bool CairoGraphicsContext::paintShadowOfImageLayer(cairo_pattern_t* group, const
     cairo_surface_get_device_offset(layer, &offsetX, &offsetY);
     if (scaleX != 1 || scaleY != 1 || offsetX != std::floor(offsetX) || offsetY != std::floor(offsetY)) return false;
 
-    // The layer's alpha reduced and blurred.
+    // The layer's alpha reduced and blurred; where the layer is known to be clear, so is the
+    // reduced layer, and the layer is not read there.
     std::vector<uint8_t> reduced(size_t(reducedWidth) * size_t(reducedHeight));
     cairo_surface_flush(layer);
-    ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer), cairo_image_surface_get_width(layer),
-                              cairo_image_surface_get_height(layer), cairo_image_surface_get_stride(layer),
-                              left + int(offsetX), top + int(offsetY), reduction, reduced.data(), reducedWidth,
-                              reducedHeight);
+    auto reduce = [&](int i0, int j0, int i1, int j1) {
+        if (i1 <= i0 || j1 <= j0) return;
+        ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer), cairo_image_surface_get_width(layer),
+                                  cairo_image_surface_get_height(layer), cairo_image_surface_get_stride(layer),
+                                  left + i0 * reduction + int(offsetX), top + j0 * reduction + int(offsetY), reduction,
+                                  reduced.data() + ptrdiff_t(j0) * reducedWidth + i0, i1 - i0, j1 - j0, reducedWidth);
+    };
+    if (!inked) reduce(0, 0, reducedWidth, reducedHeight);
+    else
+        for (const Rect& r : *inked) {
+            auto index = [&](double v, double origin, int size, bool up) {
+                const double i = (v - origin) / reduction;
+                return int(std::clamp(up ? std::ceil(i) : std::floor(i), 0.0, double(size)));
+            };
+            reduce(index(r.minX(), left, reducedWidth, false), index(r.minY(), top, reducedHeight, false),
+                   index(r.maxX(), left, reducedWidth, true), index(r.maxY(), top, reducedHeight, true));
+        }
     ShadowPixels::blur(reduced.data(), reducedWidth, reducedHeight, reducedWidth, k);
 
     // The mask, in target pixels, where the moved shadow falls inside the clip.

@@ -79,7 +79,7 @@ private:
     // size, painted moved by the shadow's offset. The first works on image layers only and answers
     // whether it could; the second works through cairo on any layer.
     bool paintShadowOfImageLayer(cairo_pattern_t* group, const Rect& clip, int left, int top, int reducedWidth,
-                                 int reducedHeight, int reduction, int k);
+                                 int reducedHeight, int reduction, int k, const std::vector<Rect>* inked);
     void paintShadowOfLayer(cairo_pattern_t* group, double left, double top, double width, double height, int reduction,
                             int k);
 

@@ -108,8 +108,9 @@ void blur(uint8_t* data, int width, int height, int stride, int k)
 }
 
 void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
-                 uint8_t* out, int width, int height)
+                 uint8_t* out, int width, int height, int outStride)
 {
+    if (outStride <= 0) outStride = width;
     // The columns all of whose pixels lie on the picture; those before and after are read pixel
     // by pixel.
     auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
@@ -131,15 +132,19 @@ void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStr
             for (int i = fullEnd; i < width; ++i) addChecked(i);
             const uint32_t* pixels = row + x0;
             uint32_t* sum = sums.data();
-            if (factor == 2) {
+            if (factor == 1) {
+                for (int i = fullFirst; i < fullEnd; ++i) sum[i] += pixels[i] >> 24;
+            } else if (factor == 2) {
                 for (int i = fullFirst; i < fullEnd; ++i) sum[i] += (pixels[2 * i] >> 24) + (pixels[2 * i + 1] >> 24);
             } else {
                 for (int i = fullFirst; i < fullEnd; ++i)
                     for (int dx = 0; dx < factor; ++dx) sum[i] += pixels[i * factor + dx] >> 24;
             }
         }
-        uint8_t* target = out + size_t(j) * size_t(width);
-        if (area == 4) {
+        uint8_t* target = out + size_t(j) * size_t(outStride);
+        if (area == 1) {
+            for (int i = 0; i < width; ++i) target[i] = uint8_t(sums[size_t(i)]);
+        } else if (area == 4) {
             for (int i = 0; i < width; ++i) target[i] = uint8_t((sums[size_t(i)] + 2) >> 2);
         } else {
             for (int i = 0; i < width; ++i) target[i] = uint8_t((sums[size_t(i)] + area / 2) / area);

@@ -15,9 +15,9 @@ void blur(uint8_t* data, int width, int height, int stride, int k);
 // The alpha of an ARGB32 picture, `factor` (1 or 2) times smaller, from the picture's pixel
 // (x0, y0) on: each pixel of `out` (width x height, packed) the rounded mean of the factor x factor
 // pixels it stands for, which is what a bilinear filter samples at exactly half the size. Pixels
-// beyond the picture count as clear.
+// beyond the picture count as clear. Rows of `out` lie outStride bytes apart (0: width).
 void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
-                 uint8_t* out, int width, int height);
+                 uint8_t* out, int width, int height, int outStride = 0);
 
 // The picture (width x height, packed) scaled up by `factor` with its top left corner at `origin`,
 // sampled at the centres of the target's pixels through a bilinear filter, clear beyond its

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -143,4 +144,38 @@ TEST(ShadowPixels, OccupiedTilesAreThoseWithAnyInkNearThem)
     int across = 0;
     EXPECT_EQ((std::vector<uint8_t>{0, 1}),
               ShadowPixels::occupiedTiles(reinterpret_cast<const uint8_t*>(argb.data()), 8, 2, 32, 4, 4, 0, across));
+}
+
+// A shadow layer is reduced only where it holds anything, part by part into the one reduced
+// picture: each part comes out as the same part of the whole.
+TEST(ShadowPixels, ReducedPartsMatchTheWholeReduced)
+{
+    const int width = 23, height = 17, stride = width * 4;
+    std::vector<uint32_t> argb(size_t(width * height));
+    const std::vector<uint8_t> alphas = randomAlpha(argb.size(), 5);
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = uint32_t(alphas[i]) << 24;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(argb.data());
+    for (int factor : {1, 2, 3}) {
+        const int x0 = -2, y0 = -1; // the reduced picture starts before the layer
+        const int reducedWidth = (width - x0) / factor + 1, reducedHeight = (height - y0) / factor + 1;
+        std::vector<uint8_t> whole(size_t(reducedWidth * reducedHeight));
+        ShadowPixels::reduceAlpha(bytes, width, height, stride, x0, y0, factor, whole.data(), reducedWidth,
+                                  reducedHeight);
+        const struct {
+            int i0, j0, i1, j1;
+        } parts[] = {{0, 0, 3, 2}, {2, 1, reducedWidth, 4}, {1, 3, 5, reducedHeight}};
+        std::vector<uint8_t> pieced(whole.size(), 0);
+        for (const auto& p : parts)
+            ShadowPixels::reduceAlpha(bytes, width, height, stride, x0 + p.i0 * factor, y0 + p.j0 * factor, factor,
+                                      pieced.data() + p.j0 * reducedWidth + p.i0, p.i1 - p.i0, p.j1 - p.j0,
+                                      reducedWidth);
+        for (int j = 0; j < reducedHeight; ++j)
+            for (int i = 0; i < reducedWidth; ++i) {
+                const bool inPart = std::any_of(std::begin(parts), std::end(parts), [&](const auto& p) {
+                    return i >= p.i0 && i < p.i1 && j >= p.j0 && j < p.j1;
+                });
+                EXPECT_EQ(inPart ? whole[size_t(j * reducedWidth + i)] : 0, pieced[size_t(j * reducedWidth + i)])
+                    << factor << ": " << i << ", " << j;
+            }
+    }
 }
