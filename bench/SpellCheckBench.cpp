@@ -4,6 +4,7 @@
 #include "editor-view/gtk/GspellSpellingService.h"
 
 #include <benchmark/benchmark.h>
+#include <glib.h>
 
 #include <memory>
 
@@ -14,6 +15,8 @@ namespace {
 struct SpellingMap {
     SpellingMap()
     {
+        // The dictionary accepts the program's own name; without one it complains.
+        if (!g_get_prgname()) g_set_prgname("tarnwick");
         BenchMaps::buildRichMap(map);
         std::mt19937 random(7);
         static const char* words[] = {"plan",   "budget", "review", "idea", "task",   "goal",   "risk", "team",

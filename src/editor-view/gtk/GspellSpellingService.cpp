@@ -22,7 +22,14 @@ GspellChecker* GspellSpellingService::checker() const
 {
     if (!_made) {
         _made = true;
-        if (const GspellLanguage* language = chosenLanguage()) _checker = gspell_checker_new(language);
+        if (const GspellLanguage* language = chosenLanguage()) {
+            _checker = gspell_checker_new(language);
+            // The dialog's "Ignore All" adds to the session behind this service's back.
+            g_signal_connect(_checker, "word-added-to-session", G_CALLBACK(+[](GspellChecker*, gchar*, gpointer data) {
+                                 static_cast<GspellSpellingService*>(data)->_sessionHasWords = true;
+                             }),
+                             const_cast<GspellSpellingService*>(this));
+        }
     }
     return _checker;
 }
@@ -72,7 +79,11 @@ void GspellSpellingService::ignoreWord(std::string_view word)
 
 void GspellSpellingService::forgetIgnoredWords()
 {
+    if (!_sessionHasWords) return;
     // The remembered words may include ignored ones.
     _knownWords.clear();
+    // Clearing reloads the whole dictionary: only worth it when something was ignored.
     if (_checker) gspell_checker_clear_session(_checker);
+    // The reload adds the program's own name to the session again.
+    _sessionHasWords = false;
 }

@@ -31,5 +31,6 @@ public:
 private:
     mutable GspellChecker* _checker = nullptr;
     mutable bool _made = false;
+    bool _sessionHasWords = false;
     std::unordered_set<std::string> _knownWords;
 };
