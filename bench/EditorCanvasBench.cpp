@@ -62,7 +62,8 @@ struct Canvas {
     CairoGraphicsContext context;
 };
 
-// One frame of the canvas at the zoom (percent), on the map as built or laid out.
+// One frame of the canvas at the zoom (percent), on the map as built or laid out, nothing having
+// changed since the last one (the window uncovered): it comes from the canvas picture.
 void BM_CanvasRepaint(benchmark::State& state)
 {
     Canvas canvas(state.range(0) / 100.0, state.range(1) != 0);

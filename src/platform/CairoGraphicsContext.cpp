@@ -63,8 +63,9 @@ bool withinDeviceRange(const Rect& r)
 
 // The layer this thread's shadows are drawn into on pictures. A group as large as a window is
 // megabytes that cairo has the system hand over and clear for every shadow of every frame, which
-// cost a third of a frame; this one is kept, and cleared after each use. Larger layers (exports of
-// whole maps) are made for their job and let go.
+// cost a third of a frame; a window's is kept, and cleared after each use. Those of other jobs
+// (exports, prints, thumbnails on threads of their own), and any larger than a screen, are let go
+// after each use.
 struct KeptLayer {
     CairoSurface surface;
     int width = 0;
@@ -131,7 +132,7 @@ KeptLayer& keptLayer()
 }
 
 // Clears what the tiles hold, every other tile of the layer being clear already.
-void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked)
+void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked, bool keep)
 {
     cairo_surface_t* surface = layer.surface.get();
     cairo_surface_flush(surface);
@@ -143,7 +144,7 @@ void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked)
         for (int y = y0; y < y1; ++y) std::memset(data + ptrdiff_t(y) * stride + x0 * 4, 0, size_t(x1 - x0) * 4);
     }
     cairo_surface_mark_dirty(surface);
-    if (double(layer.width) * layer.height > MaxKeptLayerPixels) {
+    if (!keep || double(layer.width) * layer.height > MaxKeptLayerPixels) {
         layer.surface.reset();
         layer.width = layer.height = 0;
     }
@@ -578,7 +579,8 @@ void CairoGraphicsContext::compositeShadow()
     }
     if (!inked.empty()) compositeShadowOfGroup(group, &inked);
     cairo_pattern_destroy(group);
-    clearKeptLayer(layer, runs);
+    // Only a window draws frame after frame: pictures and pages of other threads let theirs go.
+    clearKeptLayer(layer, runs, _kind == GraphicsSurfaceKind::Screen);
 }
 
 void CairoGraphicsContext::compositeShadowOfGroup(cairo_pattern_t* group, const std::vector<Rect>* inked)
