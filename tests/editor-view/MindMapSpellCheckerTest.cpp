@@ -1,4 +1,5 @@
 #include "editor-view/MindMapSpellChecker.h"
+#include "EditorViewTestSupport.h"
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMap.h"
@@ -6,6 +7,7 @@
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
 #include "Utils/RecordingFeedbackSink.h"
+#include "editor-view/SpellingPanel.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
 #include "platform/UndoManager.h"
@@ -270,6 +272,65 @@ TEST(SpellingWordsTest, ReplaceAndSubstringStayInsideTheText)
     EXPECT_EQ(3u,
               SpellingWords::characterCount("\xF0\x9F\x98\x80"
                                             "e\xCC\x81"));
+}
+
+} // namespace
+
+namespace {
+
+// The editor's "checkSpelling:" with a dialog that only records what it was asked.
+class RecordingSpellingPanel : public SpellingPanel {
+public:
+    RecordingSpellingPanel() { SpellingPanel::setShared(this); }
+    ~RecordingSpellingPanel() override { SpellingPanel::setShared(nullptr); }
+    void showSpellingPanel(MindMapSpellChecker& checker) override { shown.push_back(&checker); }
+    void closeSpellingPanel() override { ++closes; }
+    std::vector<MindMapSpellChecker*> shown;
+    int closes = 0;
+};
+
+class EditorSpellingTest : public editortest::EditorViewTest {
+protected:
+    void SetUp() override
+    {
+        EditorViewTest::SetUp();
+        registerNativeFormat();
+        SpellingService::setShared(&service);
+        service.misspelledWords = {"Theme"};
+        showMap();
+    }
+    void TearDown() override
+    {
+        SpellingService::setShared(nullptr);
+        EditorViewTest::TearDown();
+    }
+    FakeSpellingService service;
+    RecordingSpellingPanel panel;
+    RecordingFeedbackSink sink;
+};
+
+TEST_F(EditorSpellingTest, MenuActionOpensTheDialogAndAnotherMapEndsTheRun)
+{
+    ASSERT_TRUE(editor->performAction("checkSpelling:", nullptr));
+    ASSERT_EQ(1u, panel.shown.size());
+    MindMapSpellChecker& checker = *panel.shown[0];
+    EXPECT_EQ(std::optional<std::string>("Theme"), checker.checkSpelling());
+    EXPECT_TRUE(checker.busy());
+
+    auto other = std::make_shared<MindMap>();
+    other->newMindMap("", true, std::string("Other"));
+    editor->setMindMap(other);
+    EXPECT_FALSE(checker.busy());
+    EXPECT_EQ(1, panel.closes);
+}
+
+TEST_F(EditorSpellingTest, WithoutDictionaryTheDialogStaysClosed)
+{
+    service.dictionaryLanguage.clear();
+    editor->performAction("checkSpelling:", nullptr);
+    EXPECT_TRUE(panel.shown.empty());
+    ASSERT_EQ(1u, sink.notifications.size());
+    EXPECT_EQ(1u, sink.notifications[0].state);
 }
 
 } // namespace
