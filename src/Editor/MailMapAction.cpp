@@ -1,5 +1,6 @@
 #include "Editor/MailMapAction.h"
 
+#include "Editor/EditorDocument.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
 #include "platform/AlertPanel.h"
@@ -41,6 +42,16 @@ MailOptionsPrompt& MailOptionsPrompt::shared()
 {
     static CancellingMailOptionsPrompt cancelling;
     return installedPrompt ? *installedPrompt : cancelling;
+}
+
+MailMapAction MailMapAction::forDocument(EditorDocument& document)
+{
+    Window window;
+    window.currentStorage = [&document] { return document.storage(); };
+    window.mindMap = [&document] { return document.mindMap(); };
+    window.commitEditor = [&document] { return document.commitEditor(); };
+    window.store = MindMapStore::existingInstance();
+    return MailMapAction(std::move(window));
 }
 
 Size MailMapAction::selectionExportSize(MindMap& mindMap)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class EditorDocument;
 class MindMap;
 class MindMapStorage;
 class MindMapStore;
@@ -47,6 +48,8 @@ public:
     };
 
     explicit MailMapAction(Window window) : _window(std::move(window)) {}
+    // The action on the editor document's map and storage, with the running store's scratch folder.
+    static MailMapAction forDocument(EditorDocument& document);
 
     void sendEmailMessage();
 

@@ -241,6 +241,15 @@ TEST_F(MailMapActionTest, AttachesTheChosenFormatsInCodeOrderUnderCleanNames)
     EXPECT_EQ(int64_t(prompt.formats), UserDefaults::standard().integerForKey("MailExportFormats"));
 }
 
+TEST_F(MailMapActionTest, TheDocumentsActionMailsItsMap)
+{
+    prompt.formats = 1u << 6;
+    MailMapAction::forDocument(*document).sendEmailMessage();
+    ASSERT_EQ(1u, composer.messages.size());
+    ASSERT_EQ(1u, composer.messages[0].attachments.size());
+    EXPECT_EQ(0u, composer.messages[0].attachments[0].rfind(store->scratchDirectory(), 0));
+}
+
 TEST_F(MailMapActionTest, CancelSendsNothingAndNoFormatSendsTheSubjectOnly)
 {
     prompt.formats = 1u << 1;
