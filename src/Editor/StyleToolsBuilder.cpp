@@ -48,7 +48,8 @@ const std::vector<ControlRow>& controlRows()
           {"text_strikethrough", Target::Chain, "toggleStrikeThroughFontStyle:", "node_style_dialog_strike_through"},
           {"text_underline", Target::Chain, "toggleUnderlineFontStyle:", "node_style_dialog_underline"},
           {"text_size", Target::Chain, "fontSizeSelected:", "node_style_dialog_text_size"}},
-         {{0, plain<TextAlignmentMenu>()}, {5, plain<FontSizeMenu>()}}},
+         {{0, plain<TextAlignmentMenu>()},
+          {5, [](const StyleToolsOwner& owner) { return std::make_shared<FontSizeMenu>(owner.windowController); }}}},
         {{{"border_round_rect_16", Target::Chain, "changeBorderStyle:", "node_style_border_style"},
           {"border_weight", Target::Chain, "changeBorderWidth:", "node_style_border_width"},
           {"palette-color", Target::Document, "applyPaletteIndex:", "undoable_op_apply_palette_color"},
@@ -59,8 +60,8 @@ const std::vector<ControlRow>& controlRows()
           {1, plain<NodeBorderWidthMenu>()},
           {2,
            [](const StyleToolsOwner& owner) {
-               return std::make_shared<ApplyPaletteIndexMenu>(owner.currentMindMap,
-                                                              localized("undoable_op_apply_palette_color"));
+               return std::make_shared<ApplyPaletteIndexMenu>(
+                   owner.currentMindMap, localized("undoable_op_apply_palette_color"), owner.document);
            }}}},
         {{{"arrow_single_rev16", Target::Chain, "changeSourceArrowStyle:", "relation_style_source_arrow"},
           {"arrow_single16", Target::Chain, "changeTargetArrowStyle:", "relation_style_target_arrow"},

@@ -242,10 +242,11 @@ const std::vector<int64_t>& FontSizeMenu::sizes()
     return values;
 }
 
-FontSizeMenu::FontSizeMenu() : Menu("")
+FontSizeMenu::FontSizeMenu(Responder* target) : Menu("")
 {
     for (int64_t size : sizes()) {
         MenuItem& item = addItem(formatText("%ld", {std::to_string(size)}), "fontSizeSelected:");
+        item.setTarget(target);
         item.setTag(size);
         item.setRepresentedValue(size);
     }
@@ -256,8 +257,11 @@ bool isSameStyleSheet(const std::weak_ptr<StyleSheet>& a, const std::weak_ptr<St
     return !a.owner_before(b) && !b.owner_before(a);
 }
 
-PaletteMenu::PaletteMenu(MindMapProvider currentMindMap, std::string title, std::string action)
-    : ToolbarSegmentMenu(std::move(title)), _currentMindMap(std::move(currentMindMap)), _action(std::move(action))
+PaletteMenu::PaletteMenu(MindMapProvider currentMindMap, std::string title, std::string action, Responder* target)
+    : ToolbarSegmentMenu(std::move(title)),
+      _currentMindMap(std::move(currentMindMap)),
+      _action(std::move(action)),
+      _target(target)
 {
 }
 
@@ -278,6 +282,7 @@ void PaletteMenu::validateColorPalette(const std::shared_ptr<StyleSheet>& styleS
     for (size_t i = 0; i < count; ++i) {
         const auto index = static_cast<int64_t>(i);
         MenuItem& item = addItem(localizedFormat("palette_color_number_fmt", {std::to_string(index)}), _action);
+        item.setTarget(_target);
         item.setTag(index);
         item.setRepresentedValue(index);
         item.setImage(createPalettePreviewImage(scheme, index));
@@ -308,8 +313,8 @@ std::shared_ptr<const Image> PaletteMenu::createPalettePreviewImage(const MMColo
     return image;
 }
 
-ApplyPaletteIndexMenu::ApplyPaletteIndexMenu(MindMapProvider currentMindMap, std::string title)
-    : PaletteMenu(std::move(currentMindMap), std::move(title), "applyPaletteIndex:")
+ApplyPaletteIndexMenu::ApplyPaletteIndexMenu(MindMapProvider currentMindMap, std::string title, Responder* target)
+    : PaletteMenu(std::move(currentMindMap), std::move(title), "applyPaletteIndex:", target)
 {
 }
 
@@ -318,8 +323,9 @@ void ApplyPaletteIndexMenu::paletteMenuItemClicked(int64_t index)
     if (MindMap* mindMap = currentMindMap()) mindMap->applyPaletteIndex(index);
 }
 
-AddBranchWithPaletteIndexMenu::AddBranchWithPaletteIndexMenu(MindMapProvider currentMindMap, std::string title)
-    : PaletteMenu(std::move(currentMindMap), std::move(title), "addBranchWithPaletteIndex:")
+AddBranchWithPaletteIndexMenu::AddBranchWithPaletteIndexMenu(MindMapProvider currentMindMap, std::string title,
+                                                             Responder* target)
+    : PaletteMenu(std::move(currentMindMap), std::move(title), "addBranchWithPaletteIndex:", target)
 {
 }
 

@@ -114,11 +114,12 @@ protected:
     void setupMenuItems() override;
 };
 
-// The text sizes of the style toolbar, sent to the window controller as the item's tag.
+// The text sizes of the style toolbar, sent to the target (the window controller) as the item's
+// tag; without a target, along the responder chain.
 class FontSizeMenu : public Menu {
 public:
     static const std::vector<int64_t>& sizes();
-    FontSizeMenu();
+    explicit FontSizeMenu(Responder* target = nullptr);
 };
 
 // A menu of the current map's palette, one drawn swatch per entry. It is rebuilt only when the
@@ -128,7 +129,8 @@ class PaletteMenu : public ToolbarSegmentMenu {
 public:
     using MindMapProvider = std::function<MindMap*()>;
 
-    PaletteMenu(MindMapProvider currentMindMap, std::string title, std::string action);
+    // The swatches send the action to the target (the document), else along the responder chain.
+    PaletteMenu(MindMapProvider currentMindMap, std::string title, std::string action, Responder* target);
 
     MindMap* currentMindMap() const { return _currentMindMap ? _currentMindMap() : nullptr; }
     // The action the swatches send with their palette index.
@@ -154,18 +156,19 @@ public:
 private:
     MindMapProvider _currentMindMap;
     std::string _action;
+    Responder* _target;
     std::weak_ptr<StyleSheet> _styleSheet;
 };
 
 class ApplyPaletteIndexMenu : public PaletteMenu {
 public:
-    ApplyPaletteIndexMenu(MindMapProvider currentMindMap, std::string title);
+    ApplyPaletteIndexMenu(MindMapProvider currentMindMap, std::string title, Responder* target = nullptr);
     void paletteMenuItemClicked(int64_t index) override;
 };
 
 class AddBranchWithPaletteIndexMenu : public PaletteMenu {
 public:
-    AddBranchWithPaletteIndexMenu(MindMapProvider currentMindMap, std::string title);
+    AddBranchWithPaletteIndexMenu(MindMapProvider currentMindMap, std::string title, Responder* target = nullptr);
     void paletteMenuItemClicked(int64_t index) override;
 };
 

@@ -263,7 +263,8 @@ TEST(StylingMenusTest, TheStyleToolbarHasSixControlsInOrder)
     EXPECT_NE(dynamic_cast<StyleSelectorMenu*>(menuAt(0, 0)), nullptr);
     EXPECT_EQ(menuAt(1, 0), nullptr);
     EXPECT_NE(dynamic_cast<TextAlignmentMenu*>(menuAt(2, 0)), nullptr);
-    EXPECT_NE(dynamic_cast<FontSizeMenu*>(menuAt(2, 5)), nullptr);
+    ASSERT_NE(dynamic_cast<FontSizeMenu*>(menuAt(2, 5)), nullptr);
+    EXPECT_EQ(menuAt(2, 5)->items().front()->target(), &controller) << "font sizes go to the window";
     EXPECT_EQ(menuAt(2, 1), nullptr);
     EXPECT_NE(dynamic_cast<NodeBorderStyleMenu*>(menuAt(3, 0)), nullptr);
     EXPECT_NE(dynamic_cast<NodeBorderWidthMenu*>(menuAt(3, 1)), nullptr);
@@ -284,7 +285,9 @@ TEST(StylingMenusTest, PaletteMenuFollowsTheMapsStyleSheet)
     MindMap map;
     map.newMindMap("", false, std::nullopt);
     MindMap* shown = nullptr;
-    ApplyPaletteIndexMenu menu([&] { return shown; }, "Palette");
+    std::vector<std::string> log;
+    RecordingResponder document("document", log);
+    ApplyPaletteIndexMenu menu([&] { return shown; }, "Palette", &document);
 
     menu.updateMenuBeforeDropDown(); // no map: no palette
     EXPECT_TRUE(menu.items().empty());
@@ -303,6 +306,7 @@ TEST(StylingMenusTest, PaletteMenuFollowsTheMapsStyleSheet)
     const MenuItem& second = *menu.items()[1];
     EXPECT_EQ(second.tag(), 1);
     EXPECT_EQ(second.action(), "applyPaletteIndex:");
+    EXPECT_EQ(second.target(), &document);
     EXPECT_EQ(std::any_cast<int64_t>(second.representedValue()), 1);
     EXPECT_EQ(second.title(), localizedFormat("palette_color_number_fmt", {"1"}));
     ASSERT_TRUE(second.image());
