@@ -134,6 +134,52 @@ MindMapNode::~MindMapNode()
     }
 }
 
+const MindMapNode::Extras& MindMapNode::defaultExtras()
+{
+    static const Extras defaults;
+    return defaults;
+}
+
+const std::optional<Font>& MindMapNode::noFont()
+{
+    static const std::optional<Font> none;
+    return none;
+}
+
+MindMapNode::Extras& MindMapNode::extras() const
+{
+    if (!_extras) _extras = std::make_unique<Extras>();
+    return *_extras;
+}
+
+MindMapNode::SharedFont MindMapNode::shareFont(const std::optional<Font>& font, const SharedFont& candidate)
+{
+    if (!font) return nullptr;
+    if (candidate && *candidate == font) return candidate;
+    // Topics are styled one after the other, mostly in the font the one before got.
+    thread_local SharedFont recent;
+    if (!recent || *recent != font) recent = std::make_shared<const std::optional<Font>>(font);
+    return recent;
+}
+
+void MindMapNode::setHullColor(const std::optional<Color>& color)
+{
+    if (!_extras && !color) return;
+    extras().hullColor = color;
+}
+
+void MindMapNode::setOriginalLevel(int64_t level)
+{
+    if (!_extras && level == 0) return;
+    extras().originalLevel = level;
+}
+
+void MindMapNode::setBelowAutoNumberIcon(Rect rect)
+{
+    if (!_extras && rect == Rect()) return;
+    extras().belowAutoNumberIcon = rect;
+}
+
 int32_t MindMapNode::elementType() const
 {
     return ElementTypeNode;
@@ -551,9 +597,9 @@ void MindMapNode::applyWrappedText(const std::string& text)
 void MindMapNode::setNote(std::string_view note)
 {
     std::string validated = validateNodeText(trimmedWhitespaceAndNewlines(note));
-    if (validated == _note) return;
+    if (validated == this->note()) return;
     const bool hadNote = hasNote();
-    _note = std::move(validated);
+    extras().note = std::move(validated);
     if (_isLoading) return;
     MindMap* map = reportingMap();
     if (hadNote != hasNote()) {
@@ -567,7 +613,7 @@ void MindMapNode::setNote(std::string_view note)
 
 std::string MindMapNode::stringForToolTip(void*, Point, void*)
 {
-    return _note;
+    return note();
 }
 
 void MindMapNode::setEditingState(int32_t editingState)
@@ -691,9 +737,9 @@ void MindMapNode::assignToStyle(NodeStyle* target) const
     target->setFillColor(fillColor());
     target->setStrokeColor(strokeColor());
     target->setTextColor(textColor());
-    if (!_style->isPropCustomized(TextStyle::FontMask) && _font) {
-        target->setFontStyle(SwapBoldItalicBits(_font->traits()));
-        target->setFontSize(_font->pointSize());
+    if (const std::optional<Font>& font = this->font(); !_style->isPropCustomized(TextStyle::FontMask) && font) {
+        target->setFontStyle(SwapBoldItalicBits(font->traits()));
+        target->setFontSize(font->pointSize());
     }
 }
 
@@ -745,9 +791,9 @@ Color MindMapNode::textColor() const
 
 void MindMapNode::setFont(const std::optional<Font>& font)
 {
-    if (font == _font) return;
-    _font = font;
-    if (_font) setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*_font));
+    if (font == this->font()) return;
+    _font = shareFont(font, _styleSheetFont);
+    if (font) setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*font));
 }
 
 uint64_t MindMapNode::fontEffects() const
@@ -757,8 +803,8 @@ uint64_t MindMapNode::fontEffects() const
 
 void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
 {
-    if (font == _styleSheetFont) return;
-    _styleSheetFont = font;
+    if (font == styleSheetFont()) return;
+    _styleSheetFont = shareFont(font, _font);
     if (font) includeNodeUpdateState(UpdateFont);
 }
 
@@ -770,7 +816,7 @@ void MindMapNode::includeNodeUpdateState(uint64_t bits)
     // A display text built ahead of a batch measurement no longer stands for the node.
     if (bits & (UpdateDefaultStyle | UpdateFont | UpdateText)) {
         _textPrepared = false;
-        _preparedTextSize.reset();
+        _hasPreparedTextSize = false;
     }
     if ((_updateState & bits) == bits) return;
     if (_updateState != 0) {
@@ -794,14 +840,14 @@ void MindMapNode::prepareTextForMeasuring()
     }
     if (_updateState & UpdateFont) {
         _updateState &= ~static_cast<uint64_t>(UpdateFont);
-        if (_styleSheetFont) setFont(_style->derivedFont(*_styleSheetFont));
+        if (const std::optional<Font>& font = styleSheetFont()) setFont(_style->derivedFont(*font));
         _updateState |= UpdateText;
-        _preparedTextSize.reset();
+        _hasPreparedTextSize = false;
         _textPrepared = false;
     }
     if ((_updateState & UpdateText) && !_textPrepared) {
         if (!_text.empty()) {
-            _displayText = MarkdownSpanParser::markdownToAttributedString(_text, _font.value_or(Font()),
+            _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font().value_or(Font()),
                                                                           static_cast<unsigned>(fontEffects()));
             const TextRange whole{0, _displayText.length()};
             _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style->alignment()));
@@ -843,7 +889,10 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, cons
     for (MindMapText* freeText : waitingFreeTexts) texts.push_back(&freeText->displayText());
     if (texts.empty()) return;
     const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
-    for (size_t i = 0; i < waiting.size(); ++i) waiting[i]->_preparedTextSize = sizes[i];
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        waiting[i]->_preparedTextSize = sizes[i];
+        waiting[i]->_hasPreparedTextSize = true;
+    }
     for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
         waitingFreeTexts[i]->setPreparedTextSize(sizes[waiting.size() + i]);
 }
@@ -856,7 +905,7 @@ void MindMapNode::validateNodeState()
     prepareTextForMeasuring();
     if (_updateState & UpdateText) {
         if (!_text.empty()) {
-            const Size measured = _preparedTextSize ? *_preparedTextSize : calcAttributedStringSize(_displayText);
+            const Size measured = _hasPreparedTextSize ? _preparedTextSize : calcAttributedStringSize(_displayText);
             _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
         } else {
             _textSize = _minSize;
@@ -864,7 +913,7 @@ void MindMapNode::validateNodeState()
         _updateState |= UpdateOuterSize;
     }
     _textPrepared = false;
-    _preparedTextSize.reset();
+    _hasPreparedTextSize = false;
     // A picture or a date alone: no room is kept for the empty text, unless it is being typed.
     if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing()) _textSize = Size();
     if (_updateState & UpdateAutoNumber) doValidateAutoNumberPath();
@@ -954,7 +1003,7 @@ Size MindMapNode::calcAttributedStringSize(const AttributedString& text)
 bool MindMapNode::autoNumberBoxCounts() const
 {
     MindMap* map = mindMap();
-    return _autoNumberIconSize.width > 0 && map && map->autoNumberStyle() == AutoNumberInside;
+    return _autoNumberIconWidth > 0 && map && map->autoNumberStyle() == AutoNumberInside;
 }
 
 Size MindMapNode::linkIconSize() const
@@ -983,8 +1032,8 @@ Size MindMapNode::calculateTextContentSize() const
 {
     Size size = _textSize;
     if (autoNumberBoxCounts()) {
-        size.width += _autoNumberIconSize.width + AdornmentGap;
-        size.height = std::max(size.height, _autoNumberIconSize.height);
+        size.width += _autoNumberIconWidth + AdornmentGap;
+        size.height = std::max(size.height, AutoNumberBoxHeight);
     }
     if (showCheckbox()) {
         size.width += AdornmentBoxSide + AdornmentGap;
@@ -1086,7 +1135,7 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
     // the thread it is wrapped on; the wrapped text it is given is dropped.
     struct AheadElement : WordWrappableElement {
         AheadElement(const MindMapNode& node, int64_t wrapWidth)
-            : copiedText(node._text), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
+            : copiedText(node._text), size(node._textSize), minSize(node._minSize), font(node.font()), width(wrapWidth)
         {
         }
         const std::string& text() const override { return copiedText; }
@@ -1124,7 +1173,8 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
 
 Size MindMapNode::calcTextSize(const std::string& text)
 {
-    return _font ? TextSizeCalculator::instance().sizeForText(text, *_font) : Size();
+    const std::optional<Font>& font = this->font();
+    return font ? TextSizeCalculator::instance().sizeForText(text, *font) : Size();
 }
 
 // ---- Fields of the documents ----

@@ -137,10 +137,10 @@ public:
     const std::string& text() const override { return _text; }
     void setText(std::string_view text);
     void applyWrappedText(const std::string& text) override;
-    const std::string& note() const { return _note; }
+    const std::string& note() const { return extrasOrDefaults().note; }
     // Trimmed of white space and newlines at both ends, then validated as a text.
     void setNote(std::string_view note);
-    bool hasNote() const { return !_note.empty(); }
+    bool hasNote() const { return _extras && !_extras->note.empty(); }
     std::string stringForToolTip(void* view, Point point, void* userData) override;
 
     // Waits for its caller in the editor.
@@ -198,13 +198,13 @@ public:
     Color strokeColor() const;
     Color textColor() const;
     // Waits for its caller in the editor.
-    const std::optional<Color>& hullColor() const { return _hullColor; }
-    void setHullColor(const std::optional<Color>& color) { _hullColor = color; }
+    const std::optional<Color>& hullColor() const { return extrasOrDefaults().hullColor; }
+    void setHullColor(const std::optional<Color>& color);
 
-    const std::optional<Font>& font() const { return _font; }
+    const std::optional<Font>& font() const { return _font ? *_font : noFont(); }
     // A font also sets the minimum text size of that font.
     void setFont(const std::optional<Font>& font);
-    const std::optional<Font>& styleSheetFont() const { return _styleSheetFont; }
+    const std::optional<Font>& styleSheetFont() const { return _styleSheetFont ? *_styleSheetFont : noFont(); }
     void setStyleSheetFont(const std::optional<Font>& font);
     // The font style bits of a customised font (bold, italic, strike-through, underline), else 0.
     uint64_t fontEffects() const;
@@ -271,8 +271,8 @@ public:
     int32_t borderStyle() const { return _borderStyle; }
     // The label as of the last validation (made on request while numbering is off).
     const std::string& autoNumberPath() const;
-    Size autoNumberIconSize() const { return _autoNumberIconSize; }
-    Size autoNumberTextSize() const { return _autoNumberTextSize; }
+    Size autoNumberIconSize() const { return {_autoNumberIconWidth, AutoNumberBoxHeight}; }
+    Size autoNumberTextSize() const { return extrasOrDefaults().autoNumberTextSize; }
     const AttributedString& displayText() const { return _displayText; }
 
     // An icon, voice memo, checkbox, link, or an auto-number box drawn inside the topic.
@@ -306,28 +306,28 @@ public:
 
     // 0 none, 1 checkbox, 2 progress, 3 roll-up progress. A plain checkbox keeps only a checked
     // state (progress 100); no checkbox means no progress.
-    int32_t checkboxMode() const { return _task.checkboxMode(); }
+    int32_t checkboxMode() const { return extrasOrDefaults().task.checkboxMode(); }
     void setCheckboxMode(int32_t checkboxMode);
-    bool showCheckbox() const { return _task.showCheckbox(); }
+    bool showCheckbox() const { return extrasOrDefaults().task.showCheckbox(); }
     void setShowCheckbox(bool show) { setCheckboxMode(show ? 1 : 0); }
     // 0 to 100; other values are clamped.
-    int64_t progress() const { return _task.progress(); }
+    int64_t progress() const { return extrasOrDefaults().task.progress(); }
     void setProgress(int64_t progress);
-    int32_t checkedState() const { return _task.checkedState(); }
+    int32_t checkedState() const { return extrasOrDefaults().task.checkedState(); }
     void setCheckedState(int32_t checkedState) { setProgress(checkedState == 1 ? 100 : 0); }
     // A roll-up node takes the mean progress of its children that show a checkbox.
     void updateRollUpProgress();
 
-    const std::optional<Date>& date() const { return _task.date(); }
+    const std::optional<Date>& date() const { return extrasOrDefaults().task.date(); }
     void setDate(const std::optional<Date>& date);
-    bool hasDate() const { return _task.date().has_value(); }
+    bool hasDate() const { return date().has_value(); }
     // Waits for its caller in the editor.
-    const std::string& dateText() const { return _task.dateText(); }
+    const std::string& dateText() const { return extrasOrDefaults().task.dateText(); }
     // The date text's box: a square date icon as high as the text, a gap of 4, the text.
-    Size dateTextSize() const { return _task.dateTextSize(); }
-    const std::string& voiceMemo() const { return _voiceMemo; }
+    Size dateTextSize() const { return extrasOrDefaults().task.dateTextSize(); }
+    const std::string& voiceMemo() const { return extrasOrDefaults().voiceMemo; }
     void setVoiceMemo(const std::string& voiceMemo);
-    bool hasVoiceMemo() const { return !_voiceMemo.empty(); }
+    bool hasVoiceMemo() const { return _extras && !_extras->voiceMemo.empty(); }
 
     // ---- Hull ----
 
@@ -447,14 +447,14 @@ public:
     void setId(int64_t nodeId);
     int64_t parentId() const { return _parentId; }
     void setParentId(int64_t parentId) { _parentId = parentId; }
-    int64_t originalLevel() const { return _originalLevel; }
-    void setOriginalLevel(int64_t level) { _originalLevel = level; }
+    int64_t originalLevel() const { return extrasOrDefaults().originalLevel; }
+    void setOriginalLevel(int64_t level);
     // Waits for its caller in the editor.
     bool noteSearchMatch() const { return _noteSearchMatch; }
     void setNoteSearchMatch(bool match) { _noteSearchMatch = match; }
     // Waits for its caller in the editor.
-    Rect belowAutoNumberIcon() const { return _layout.belowAutoNumberIcon; }
-    void setBelowAutoNumberIcon(Rect rect) { _layout.belowAutoNumberIcon = rect; }
+    Rect belowAutoNumberIcon() const { return extrasOrDefaults().belowAutoNumberIcon; }
+    void setBelowAutoNumberIcon(Rect rect);
     Size measuredSize() const { return _layout.measuredSize; }
     void setMeasuredSize(Size size) { _layout.measuredSize = size; }
     Point connectionPoint() const { return _layout.connectionPoint; }
@@ -464,6 +464,29 @@ public:
     void customImagesChanged(const std::string& imageHash, int operation) override;
 
 private:
+    // What few topics have, kept apart so that a map of many plain topics stays small: made the
+    // first time one of these is set to something other than its default.
+    struct Extras {
+        std::string note;
+        std::string voiceMemo;
+        std::optional<Color> hullColor;
+        NodeTaskState task;
+        std::string autoNumberPath;
+        Size autoNumberTextSize;
+        Rect belowAutoNumberIcon;
+        int64_t originalLevel = 0;
+    };
+    // Topics share equal fonts: most topics of a map have one of a handful.
+    using SharedFont = std::shared_ptr<const std::optional<Font>>;
+
+    static const Extras& defaultExtras();
+    static const std::optional<Font>& noFont();
+    const Extras& extrasOrDefaults() const { return _extras ? *_extras : defaultExtras(); }
+    Extras& extras() const;
+    // The font as a shared copy: the candidate's when equal, else the one this thread shared last
+    // when equal, else a new one.
+    static SharedFont shareFont(const std::optional<Font>& font, const SharedFont& candidate);
+
     // The steps of validation before measuring: the style sheet's style, the font, the display text.
     void prepareTextForMeasuring();
     // The map to report to: none once destruction has begun.
@@ -508,52 +531,49 @@ private:
     size_t _indexInParent = 0; // valid while _parent is set
     std::unique_ptr<ParentRelation> _parentRelation;
     std::unique_ptr<NodeStyle> _style;
+    mutable std::unique_ptr<Extras> _extras;
     Point _location;
     Size _size{DefaultWidth, DefaultHeight};
     Size _textSize{DefaultWidth, DefaultHeight};
     Size _minSize;
     double _halfRoundArcRadius = DefaultHalfRoundArcRadius;
-    std::optional<Font> _font;
-    std::optional<Font> _styleSheetFont;
-    mutable std::string _autoNumberPath;
-    mutable bool _autoNumberPathPending = false;
-    Size _autoNumberIconSize{0, AutoNumberBoxHeight};
-    Size _autoNumberTextSize;
+    SharedFont _font;
+    SharedFont _styleSheetFont;
+    // 0 without label, the plain box's side while the label is not shown, else as wide as the
+    // label's text (kept in the extras) needs.
+    double _autoNumberIconWidth = 0;
     Color _colorSchemeFillColor;
     Color _colorSchemeStrokeColor;
     Color _colorSchemeTextColor;
-    std::optional<Color> _hullColor;
     int32_t _borderStyle = 1;
-    bool _dropTarget = false;
     int32_t _editingState = 0;
     uint64_t _updateState = 0;
-    bool _validatingState = false;
-    // The steps before measuring have run ahead of validation, and the size a batch measured.
-    bool _textPrepared = false;
-    std::optional<Size> _preparedTextSize;
-    bool _isLoading = false;
-    bool _visible = true;
-    bool _collapsed = false;
-    bool _hidden = false;
-    std::string _note;
-    bool _outlineCollapsed = false;
+    Size _preparedTextSize;
     int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
     std::unique_ptr<std::map<int64_t, size_t>> _childPaletteInfoCounts;
-    bool _noteSearchMatch = false;
-    int64_t _originalLevel = 0;
     std::string _text;
     AttributedString _displayText;
-    NodeTaskState _task;
-    std::string _voiceMemo;
     std::unique_ptr<NodeHullStyle> _hullStyle;
     std::unique_ptr<NodeIcon> _icon;
     std::unique_ptr<EmbeddedImage> _embeddedImage;
     std::unique_ptr<DiagramLink> _diagramLink;
     std::unique_ptr<WordWrapping> _wrapState;
-    bool _tearingDown = false;
     // Where the node stood in the map's central themes when last asked: the search starts there.
     mutable size_t _themeIndexHint = 0;
     NodeLayoutState _layout;
+    mutable bool _autoNumberPathPending = false;
+    bool _dropTarget = false;
+    bool _validatingState = false;
+    // The steps before measuring have run ahead of validation, and the size a batch measured.
+    bool _textPrepared = false;
+    bool _hasPreparedTextSize = false;
+    bool _isLoading = false;
+    bool _visible = true;
+    bool _collapsed = false;
+    bool _hidden = false;
+    bool _outlineCollapsed = false;
+    bool _noteSearchMatch = false;
+    bool _tearingDown = false;
 };

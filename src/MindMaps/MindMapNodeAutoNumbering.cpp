@@ -42,10 +42,11 @@ std::string MindMapNode::calcAutoNumberPath() const
 const std::string& MindMapNode::autoNumberPath() const
 {
     if (_autoNumberPathPending) {
-        _autoNumberPath = calcAutoNumberPath();
+        std::string label = calcAutoNumberPath();
+        if (!label.empty() || _extras) extras().autoNumberPath = std::move(label);
         _autoNumberPathPending = false;
     }
-    return _autoNumberPath;
+    return extrasOrDefaults().autoNumberPath;
 }
 
 const std::string& MindMapNode::validatedAutoNumberPath()
@@ -60,21 +61,22 @@ void MindMapNode::doValidateAutoNumberPath()
     if (hasAutoNumberPath()) {
         MindMap* map = mindMap();
         if (map && map->autoNumberStyle() != AutoNumberDisabled) {
-            _autoNumberPath = calcAutoNumberPath();
+            Extras& extras = this->extras();
+            extras.autoNumberPath = calcAutoNumberPath();
             _autoNumberPathPending = false;
-            _autoNumberTextSize =
-                TextSizeCalculator::instance().sizeForText(_autoNumberPath, StyleSheet::autoNumberFont());
+            extras.autoNumberTextSize =
+                TextSizeCalculator::instance().sizeForText(extras.autoNumberPath, StyleSheet::autoNumberFont());
         } else {
             // Nothing shows the label, and the box does not depend on it: it is made when asked
             // for. A label holds one number per level, so making every label of a deep branch
             // would cost the square of its depth for nothing.
             _autoNumberPathPending = true;
-            _autoNumberTextSize = Size();
+            if (_extras) _extras->autoNumberTextSize = Size();
         }
-        _autoNumberIconSize.width = std::max(AutoNumberBoxHeight, _autoNumberTextSize.width + 2);
+        _autoNumberIconWidth = std::max(AutoNumberBoxHeight, autoNumberTextSize().width + 2);
     } else {
-        _autoNumberTextSize = Size();
-        _autoNumberIconSize.width = 0;
+        if (_extras) _extras->autoNumberTextSize = Size();
+        _autoNumberIconWidth = 0;
     }
     _updateState &= ~static_cast<uint64_t>(UpdateAutoNumber);
     _updateState |= UpdateOuterSize;

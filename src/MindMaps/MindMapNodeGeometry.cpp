@@ -19,7 +19,7 @@ Rect MindMapNode::textBounds() const
     const Size text = _textSize;
     double x = _location.x - text.width / 2;
     if (showCheckbox()) x += (AdornmentBoxSide + AdornmentGap) / 2;
-    if (autoNumberBoxCounts()) x += (_autoNumberIconSize.width + AdornmentGap) / 2;
+    if (autoNumberBoxCounts()) x += (_autoNumberIconWidth + AdornmentGap) / 2;
     if (_icon) x += (_icon->size().width + AdornmentGap) / 2;
     if (_diagramLink) x -= (linkIconSize().width + AdornmentGap) / 2;
     if (hasVoiceMemo()) x -= (AdornmentBoxSide + AdornmentGap) / 2;
@@ -35,14 +35,14 @@ Rect MindMapNode::textBounds() const
 Point MindMapNode::autoNumberIconOrigin() const
 {
     const Rect text = textBounds();
-    return {text.minX() - (_autoNumberIconSize.width + AdornmentGap), text.midY() - _autoNumberIconSize.height / 2};
+    return {text.minX() - (_autoNumberIconWidth + AdornmentGap), text.midY() - AutoNumberBoxHeight / 2};
 }
 
 Point MindMapNode::checkboxOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX() - (AdornmentBoxSide + AdornmentGap);
-    if (autoNumberBoxCounts()) x -= _autoNumberIconSize.width + AdornmentGap;
+    if (autoNumberBoxCounts()) x -= _autoNumberIconWidth + AdornmentGap;
     return {x, text.midY() - AdornmentBoxSide / 2};
 }
 
@@ -50,7 +50,7 @@ Point MindMapNode::iconOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX();
-    if (autoNumberBoxCounts()) x -= _autoNumberIconSize.width + AdornmentGap;
+    if (autoNumberBoxCounts()) x -= _autoNumberIconWidth + AdornmentGap;
     if (showCheckbox()) x -= AdornmentBoxSide + AdornmentGap;
     if (!_icon) return {x, text.minY()};
     const Size iconSize = _icon->size();
@@ -139,7 +139,7 @@ bool MindMapNode::hitTest(Point point) const
     if (pointInRect(point, bounds())) return true;
     // The number drawn below the node belongs to it.
     MindMap* map = mindMap();
-    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && pointInRect(point, _layout.belowAutoNumberIcon);
+    return map && map->autoNumberStyle() == 2 && hasAutoNumberPath() && pointInRect(point, belowAutoNumberIcon());
 }
 
 MindMapElement* MindMapNode::performHitTest(Point point, const CompositeElement* excludedComposite,

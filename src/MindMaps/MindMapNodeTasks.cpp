@@ -16,13 +16,15 @@ void MindMapNode::taskChanged(uint64_t bits)
 void MindMapNode::setCheckboxMode(int32_t checkboxMode)
 {
     const bool showedCheckbox = showCheckbox();
-    if (!_task.setCheckboxMode(checkboxMode)) return;
+    if (!_extras && !NodeTaskState().setCheckboxMode(checkboxMode)) return;
+    if (!extras().task.setCheckboxMode(checkboxMode)) return;
     taskChanged(showedCheckbox != showCheckbox() ? UpdateOuterSize : UpdateAppearance);
 }
 
 void MindMapNode::setProgress(int64_t progress)
 {
-    if (_task.setProgress(progress)) taskChanged(UpdateAppearance);
+    if (!_extras && !NodeTaskState().setProgress(progress)) return;
+    if (extras().task.setProgress(progress)) taskChanged(UpdateAppearance);
 }
 
 void MindMapNode::updateRollUpProgress()
@@ -40,7 +42,8 @@ void MindMapNode::updateRollUpProgress()
 
 void MindMapNode::setDate(const std::optional<Date>& date)
 {
-    if (!_task.setDate(date)) return;
+    if (!_extras && !date) return;
+    if (!extras().task.setDate(date)) return;
     if (_isLoading) return;
     includeNodeUpdateState(UpdateDateText);
     if (MindMap* map = reportingMap()) {
@@ -52,13 +55,14 @@ void MindMapNode::setDate(const std::optional<Date>& date)
 const std::string& MindMapNode::validatedDateText()
 {
     if ((_updateState & UpdateDateText) && !_validatingState) doValidateDateText();
-    return _task.dateText();
+    return dateText();
 }
 
 void MindMapNode::doValidateDateText()
 {
     if (!(_updateState & UpdateDateText)) return;
-    _task.refreshDateText();
+    // Without a date there is no text to refresh.
+    if (_extras) _extras->task.refreshDateText();
     _updateState &= ~static_cast<uint64_t>(UpdateDateText);
     _updateState |= UpdateOuterSize;
 }
@@ -70,7 +74,7 @@ std::string MindMapNode::formatDateText(const Date& date)
 
 void MindMapNode::setVoiceMemo(const std::string& voiceMemo)
 {
-    if (voiceMemo == _voiceMemo) return;
-    _voiceMemo = voiceMemo;
+    if (voiceMemo == this->voiceMemo()) return;
+    extras().voiceMemo = voiceMemo;
     if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
 }

@@ -12,7 +12,6 @@ class MindMapNode;
 struct NodeLayoutState {
     int32_t mode = 0;
     int32_t direction = 0;
-    Rect belowAutoNumberIcon;
     Size measuredSize;
     Point connectionPoint;
 

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <set>
@@ -330,3 +331,85 @@ TEST_F(MindMapNodeTest, BoundsOfNodesSkipInvisibleOnesUnlessAsked)
 }
 
 } // namespace
+
+// What few topics carry is kept apart from the topic and made on first use: each property must
+// read back as set, go back to its default, and read its default on a topic that never had it.
+TEST_F(MindMapNodeTest, RarelyHeldPropertiesReadBackAndReturnToTheirDefaults)
+{
+    const auto someDay = std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000));
+    struct Case {
+        const char* name;
+        std::function<void(MindMapNode*)> set;
+        std::function<void(MindMapNode*)> reset;
+        std::function<bool(const MindMapNode*)> isSet;
+        std::function<bool(const MindMapNode*)> isDefault;
+    };
+    const std::vector<Case> cases = {
+        {"note", [](MindMapNode* n) { n->setNote("  remember  "); }, [](MindMapNode* n) { n->setNote(""); },
+         [](const MindMapNode* n) { return n->note() == "remember" && n->hasNote(); },
+         [](const MindMapNode* n) { return n->note().empty() && !n->hasNote(); }},
+        {"voice memo", [](MindMapNode* n) { n->setVoiceMemo("memo.m4a"); }, [](MindMapNode* n) { n->setVoiceMemo(""); },
+         [](const MindMapNode* n) { return n->voiceMemo() == "memo.m4a" && n->hasVoiceMemo(); },
+         [](const MindMapNode* n) { return n->voiceMemo().empty() && !n->hasVoiceMemo(); }},
+        {"hull colour", [](MindMapNode* n) { n->setHullColor(Color(0.5, 0.25, 1, 1)); },
+         [](MindMapNode* n) { n->setHullColor(std::nullopt); },
+         [](const MindMapNode* n) { return n->hullColor() == Color(0.5, 0.25, 1, 1); },
+         [](const MindMapNode* n) { return !n->hullColor(); }},
+        {"progress", [](MindMapNode* n) { n->setCheckboxMode(2), n->setProgress(40); },
+         [](MindMapNode* n) { n->setCheckboxMode(0); },
+         [](const MindMapNode* n) { return n->checkboxMode() == 2 && n->progress() == 40 && n->showCheckbox(); },
+         [](const MindMapNode* n) { return n->checkboxMode() == 0 && n->progress() == 0 && !n->showCheckbox(); }},
+        {"date", [&](MindMapNode* n) { n->setDate(someDay); }, [](MindMapNode* n) { n->setDate(std::nullopt); },
+         [&](const MindMapNode* n) { return n->hasDate() && *n->date() == someDay; },
+         [](const MindMapNode* n) { return !n->hasDate() && n->dateText().empty(); }},
+        {"original level", [](MindMapNode* n) { n->setOriginalLevel(3); },
+         [](MindMapNode* n) { n->setOriginalLevel(0); }, [](const MindMapNode* n) { return n->originalLevel() == 3; },
+         [](const MindMapNode* n) { return n->originalLevel() == 0; }},
+        {"box below the label",
+         [](MindMapNode* n) {
+             n->setBelowAutoNumberIcon(Rect{{1, 2}, {3, 4}});
+         },
+         [](MindMapNode* n) { n->setBelowAutoNumberIcon(Rect()); },
+         [](const MindMapNode* n) {
+             return n->belowAutoNumberIcon() == Rect{{1, 2}, {3, 4}};
+         },
+         [](const MindMapNode* n) { return n->belowAutoNumberIcon() == Rect(); }},
+    };
+    MindMapNode* root = theme();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MindMapNode* node = child(root);
+        MindMapNode* untouched = child(root);
+        EXPECT_TRUE(c.isDefault(node));
+        c.reset(node);
+        EXPECT_TRUE(c.isDefault(node));
+        c.set(node);
+        EXPECT_TRUE(c.isSet(node));
+        EXPECT_TRUE(c.isDefault(untouched));
+        c.reset(node);
+        EXPECT_TRUE(c.isDefault(node));
+    }
+}
+
+// Topics share equal fonts; a topic given another font must never change the font of another.
+TEST_F(MindMapNodeTest, TopicsOfEqualFontsKeepTheirOwnWhenOneChanges)
+{
+    MindMapNode* root = theme();
+    MindMapNode* first = child(root);
+    MindMapNode* second = child(root);
+    const Font plain("Sans", 12);
+    const Font bold("Sans", 12, true);
+    first->setStyleSheetFont(plain);
+    second->setStyleSheetFont(plain);
+    first->setFont(plain);
+    second->setFont(plain);
+    second->setFont(bold);
+    second->setStyleSheetFont(Font("Serif", 20));
+    EXPECT_EQ(first->font(), plain);
+    EXPECT_EQ(first->styleSheetFont(), plain);
+    EXPECT_EQ(second->font(), bold);
+    EXPECT_EQ(second->styleSheetFont(), Font("Serif", 20));
+    second->setFont(std::nullopt);
+    EXPECT_FALSE(second->font());
+    EXPECT_EQ(first->font(), plain);
+}
