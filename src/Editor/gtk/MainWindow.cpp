@@ -2,23 +2,79 @@
 
 #include "Editor/CommandRouter.h"
 #include "Editor/ErrorAlert.h"
+#include "Editor/SegmentedControlItem.h"
+#include "Editor/ToolbarSegment.h"
+#include "Editor/gtk/FeedbackLogView.h"
 #include "Editor/gtk/MenuBarAdapter.h"
+#include "Editor/gtk/SegmentedControlWidget.h"
 #include "MindMaps/MindMap.h"
 #include "platform/AlertPanel.h"
 #include "platform/Clock.h"
+#include "platform/Localizer.h"
 #include "platform/Menu.h"
+#include "platform/UserDefaults.h"
 
 #include <glibmm/main.h>
+#include <glibmm/miscutils.h>
 #include <gtkmm/entry.h>
+#include <gtkmm/image.h>
+#include <gtkmm/menuitem.h>
+#include <gtkmm/separatormenuitem.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
+// What a first start gives the side bar, the inspector and the open activity pane before the
+// controller closes it.
 constexpr int SidePaneWidth = 260;
+constexpr int InspectorWidth = 240;
+constexpr int FirstActivityHeight = 150;
+// What a closed activity pane keeps below its caption.
+constexpr int ClosedActivityMargin = 3;
+constexpr const char* ExplorerPagePrefix = "explorer";
+constexpr const char* InspectorPagePrefix = "inspector";
+// Pane positions beyond this are no window's: a hand-edited value must not overflow an int.
+constexpr double LargestPosition = 100000;
 
 MainWindowSidePaneFactory& sidePaneFactory()
 {
     static MainWindowSidePaneFactory factory;
     return factory;
+}
+
+int position(double value)
+{
+    return static_cast<int>(std::clamp(value, 0.0, LargestPosition));
+}
+
+// Forwards the clicks of a strip's segments to a function.
+class SegmentTarget : public Responder {
+public:
+    SegmentTarget(const std::string& action, ActionHandler handler) { addAction(action, std::move(handler)); }
+};
+
+// The side bar's one tab when the pane brings no list of tabs: the local explorer.
+class SinglePaneItem : public ExplorerNavigationItem {
+public:
+    std::string iconName() const override { return "computer-symbolic"; }
+    std::string title() const override { return localized("provider_local_title"); }
+};
+
+bool isWayland(const Glib::RefPtr<Gdk::Display>& display)
+{
+    return display && std::strstr(G_OBJECT_TYPE_NAME(display->gobj()), "Wayland") != nullptr;
+}
+
+void markSelected(SegmentedControlWidget* widget, size_t segments, int selected)
+{
+    if (!widget) return;
+    for (size_t index = 0; index < segments; ++index) {
+        Gtk::Button& button = widget->button(index);
+        if (int(index) == selected) button.set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
+        else button.unset_state_flags(Gtk::STATE_FLAG_CHECKED);
+    }
 }
 
 } // namespace
@@ -31,13 +87,26 @@ void MainWindow::setSidePaneFactory(MainWindowSidePaneFactory factory)
 bool MainWindow::sidePaneHasFocus()
 {
     Gtk::Widget* focus = get_focus();
-    return _sidePane && focus && (focus == &_sidePane->widget() || focus->is_ancestor(_sidePane->widget()));
+    return _sidePane && focus && focus->is_ancestor(_explorerContainer);
+}
+
+Responder* MainWindow::explorerResponder() const
+{
+    if (!_sidePane) return nullptr;
+    const int tab = _controller.selectedExplorerTab();
+    return tab >= 0 ? _sidePane->responder(size_t(tab)) : _sidePane->responder();
 }
 
 MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
-    : _scheduler(MonotonicClock::shared()), _canvas(&_scheduler, MonotonicClock::shared())
+    : _controller(UserDefaults::standard()),
+      _scheduler(MonotonicClock::shared()),
+      _canvas(&_scheduler, MonotonicClock::shared())
 {
     set_default_size(1000, 700);
+    restoreFrame();
+    _controller.setView(this);
+    _controller.setEditor(&_canvas.editorView());
+    _controller.setApplicationName(Glib::get_application_name());
     _menuBar = std::make_unique<MenuBarAdapter>(menu.bar, router);
     // The canvas's context menu copies these menus and sends its actions the menu bar's way.
     EditorMenuSource menus;
@@ -54,6 +123,7 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     menus.sendAction = [&router](MenuItem& item) { router.sendAction(item.action(), nullptr, &item); };
     _canvas.editorView().setMenuSource(std::move(menus));
     _box.pack_start(_menuBar->menuBar(), Gtk::PACK_SHRINK);
+    _box.pack_start(_toolbarSlot, Gtk::PACK_SHRINK);
     _canvas.signal_draw().connect(
         [this](const Cairo::RefPtr<Cairo::Context>&) {
             if (_firstFrame) {
@@ -65,34 +135,324 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
             return false;
         },
         false);
-    _canvasOverlay.add(_canvas);
-    _canvasOverlay.add_overlay(_notificationBar.notificationWidget());
-    _canvasOverlay.add_overlay(_notificationBar.progressWidget());
     _notificationPresenter =
         std::make_unique<EditorNotificationPresenter>(FeedbackCenter::feedbackCenter(), _scheduler, _notificationBar);
     _notificationBar.setDismissHandler([this] { _notificationPresenter->dismiss(); });
-    if (sidePaneFactory()) _sidePane = sidePaneFactory()(*this);
-    if (_sidePane) {
-        _paned.pack1(_sidePane->widget(), false, false);
-        _paned.pack2(_canvasOverlay, true, false);
-        _paned.set_position(SidePaneWidth);
-        _box.pack_start(_paned, Gtk::PACK_EXPAND_WIDGET);
-    } else {
-        _box.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
-    }
+    _controller.setNotificationDelegate(_notificationPresenter.get());
+
+    buildEditorPane();
+    buildInspector();
+    buildLeftPane();
+    _split.pack1(_leftPane, false, false);
+    _split.pack2(_editorSplit, true, false);
+    _editorSplit.pack1(_editorContainer, true, false);
+    _editorSplit.pack2(_inspectorContainer, false, false);
+    _split.set_position(SidePaneWidth);
+    _box.pack_start(_split, Gtk::PACK_EXPAND_WIDGET);
     add(_box);
     show_all();
+    _progressIndicator.hide();
+    _progressLabel.hide();
+    installSidePane();
+
+    EditorWindowController::SetupHooks hooks;
+    hooks.setupActivityMenu = [this] { buildActivityMenu(); };
+    hooks.becomeFeedbackDelegate = [this] { FeedbackCenter::feedbackCenter().setDelegate(&_controller); };
+    hooks.registerObservers = [this] {
+        NotificationCenter& center = NotificationCenter::defaultCenter();
+        _observations.push_back(center.addObserver(AfterChangingMindMapNotification, nullptr,
+                                                   [this](const Notification&) { scheduleValidation(); }));
+        _observations.push_back(center.addObserver(MindMapEditor::UserScaleChangedNotification, &editor(),
+                                                   [this](const Notification&) { scheduleValidation(); }));
+        _observations.push_back(
+            center.addObserver(MindMap::InvokeIconPickerNotification, nullptr, [this](const Notification&) {
+                _controller.performAction("showIconPickerPanel:", nullptr);
+            }));
+    };
+    _controller.setSetupHooks(std::move(hooks));
+    // The panes' sizes are the controller's to set, and they need the window's: its set-up runs
+    // in the first layout, before anything is painted.
+    _firstAllocation = signal_size_allocate().connect(
+        [this](Gtk::Allocation&) {
+            _firstAllocation.disconnect();
+            _editorSplit.set_position(std::max(0, _editorSplit.get_allocated_width() - InspectorWidth));
+            _leftPane.set_position(std::max(0, _leftPane.get_allocated_height() - FirstActivityHeight));
+            _controller.windowDidLoad();
+            // The splits took their positions after they were laid out; the window paints only
+            // once they are laid out again.
+            Gtk::Allocation split = _split.get_allocation();
+            _split.size_allocate(split);
+        },
+        true);
+    for (Gtk::Widget* pane : {static_cast<Gtk::Widget*>(&_leftPane), static_cast<Gtk::Widget*>(&_activityPane),
+                              static_cast<Gtk::Widget*>(&_inspectorContainer)})
+        pane->signal_size_allocate().connect([this](Gtk::Allocation&) { resized(); }, true);
+
     // Keys go to the map until the user clicks elsewhere.
     _canvas.grab_focus();
     // The window's own commands, after the editor's in the responder chain.
-    addAction("performMiniaturize:", [this](const ActionSender*) { iconify(); });
-    addAction("performZoom:", [this](const ActionSender*) {
+    _controller.addWindowAction("performMiniaturize:", [this](const ActionSender*) { iconify(); });
+    _controller.addWindowAction("performZoom:", [this](const ActionSender*) {
         if (is_maximized()) unmaximize();
         else maximize();
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    if (FeedbackCenter::feedbackCenter().delegate() == &_controller)
+        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
+    _controller.setView(nullptr);
+    // The pane's items go with it, before the controller.
+    _controller.setExplorerNavigationItems({});
+}
+
+void MainWindow::installSidePane()
+{
+    if (sidePaneFactory()) _sidePane = sidePaneFactory()(*this);
+    if (!_sidePane) {
+        // Nothing to explore: the editor takes the window's left side.
+        _leftPane.hide();
+        return;
+    }
+    std::vector<ExplorerNavigationItem*> items = _sidePane->navigationItems();
+    if (items.empty()) {
+        static SinglePaneItem single;
+        items.push_back(&single);
+        _explorerTabs.add(_sidePane->widget(), std::string(ExplorerPagePrefix) + "0");
+    } else {
+        for (size_t index = 0; index < items.size(); ++index) {
+            Gtk::Widget* page = _sidePane->page(index);
+            if (page) _explorerTabs.add(*page, ExplorerPagePrefix + std::to_string(index));
+        }
+    }
+    _explorerTabs.show_all();
+    _controller.setExplorerNavigationItems(std::move(items));
+    _controller.explorerSegmentsChanged(0);
+}
+
+void MainWindow::buildLeftPane()
+{
+    _explorerStrip.set_border_width(5);
+    _explorerStrip.set_name("explorerTabsToolbar");
+    _explorerContainer.pack_start(_explorerStrip, Gtk::PACK_SHRINK);
+    _explorerTabs.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
+    _explorerContainer.pack_start(_explorerTabs, Gtk::PACK_EXPAND_WIDGET);
+    _segmentTarget = std::make_unique<SegmentTarget>("explorerSegmentsChanged:", [this](const ActionSender* sender) {
+        if (!_explorerSegmentsItem) return;
+        const auto& segments = _explorerSegmentsItem->segments();
+        for (size_t index = 0; index < segments.size(); ++index)
+            if (segments[index].get() == sender && index < _explorerSegmentList.size())
+                _controller.explorerSegmentsChanged(_explorerSegmentList[index].tag);
+    });
+    buildActivityPane();
+    _leftPane.pack1(_explorerContainer, true, false);
+    _leftPane.pack2(_activityPane, false, true);
+}
+
+void MainWindow::buildActivityPane()
+{
+    _activityCaption.set_name("activityCaption");
+    _activityCaption.set_spacing(6);
+    _activityCaption.set_border_width(3);
+    _activityCaptionLabel.set_xalign(0);
+    _activityCaptionLabel.set_ellipsize(Pango::ELLIPSIZE_END);
+    _progressLabel.set_xalign(0);
+    _progressLabel.set_ellipsize(Pango::ELLIPSIZE_END);
+    _activityCaption.pack_start(_activityCaptionLabel, Gtk::PACK_EXPAND_WIDGET);
+    _activityCaption.pack_start(_progressIndicator, Gtk::PACK_SHRINK);
+    _activityCaption.pack_start(_progressLabel, Gtk::PACK_EXPAND_WIDGET);
+    _feedbackDisclosureButton.set_relief(Gtk::RELIEF_NONE);
+    _feedbackDisclosureButton.set_always_show_image(true);
+    _feedbackDisclosureButton.set_image_from_icon_name("pan-up-symbolic", Gtk::ICON_SIZE_MENU);
+    _feedbackDisclosureButton.signal_clicked().connect([this] { _controller.feedbackDisclosureClicked(); });
+    _activityCaption.pack_end(_feedbackDisclosureButton, Gtk::PACK_SHRINK);
+    _activityPane.pack_start(_activityCaption, Gtk::PACK_SHRINK);
+    _feedbackTable = std::make_unique<FeedbackLogView>(_feedbackController);
+    _feedbackTable->set_min_content_height(0);
+    _activityPane.pack_start(*_feedbackTable, Gtk::PACK_EXPAND_WIDGET);
+}
+
+void MainWindow::buildActivityMenu()
+{
+    struct Entry {
+        const char* title;
+        const char* action;
+    };
+    static constexpr Entry Entries[] = {
+        {"action_show_message_details", "showDetails:"}, {"topic_menu_copy", "copy:"},
+        {"action_open_mind_map", "navigateToMindMap:"},  {nullptr, nullptr},
+        {"editor_menu_delete", "deleteSelected:"},       {"editor_menu_delete_all", "clear:"},
+    };
+    for (const Entry& entry : Entries) {
+        if (!entry.title) {
+            _activityMenu.append(*Gtk::manage(new Gtk::SeparatorMenuItem()));
+            continue;
+        }
+        auto* item = Gtk::manage(new Gtk::MenuItem(localized(entry.title), false));
+        const std::string action = entry.action;
+        item->set_name(action);
+        item->signal_activate().connect([this, action] {
+            if (_feedbackController.validateUserInterfaceItem(MenuItem("", action)).enabled)
+                _feedbackController.performAction(action, nullptr);
+        });
+        _activityMenu.append(*item);
+    }
+    _activityMenu.show_all();
+    _activityMenu.attach_to_widget(*_feedbackTable);
+    _feedbackTable->treeView().signal_button_press_event().connect(
+        [this](GdkEventButton* event) {
+            if (event->type != GDK_BUTTON_PRESS || event->button != 3) return false;
+            // The row under the pointer is the one the menu acts on.
+            Gtk::TreeModel::Path path;
+            if (_feedbackTable->treeView().get_path_at_pos(int(event->x), int(event->y), path))
+                _feedbackTable->treeView().get_selection()->select(path);
+            for (Gtk::Widget* child : _activityMenu.get_children())
+                if (auto* item = dynamic_cast<Gtk::MenuItem*>(child); item && !item->get_name().empty())
+                    item->set_sensitive(
+                        _feedbackController.validateUserInterfaceItem(MenuItem("", item->get_name())).enabled);
+            _activityMenu.popup_at_pointer(reinterpret_cast<GdkEvent*>(event));
+            return true;
+        },
+        false);
+}
+
+void MainWindow::buildEditorPane()
+{
+    _styleToolbarRevealer.set_transition_type(Gtk::REVEALER_TRANSITION_TYPE_SLIDE_DOWN);
+    _styleToolbarRevealer.set_reveal_child(true);
+    _editorContainer.pack_start(_styleToolbarRevealer, Gtk::PACK_SHRINK);
+    _canvasOverlay.add(_canvas);
+    _canvasOverlay.add_overlay(_notificationBar.notificationWidget());
+    _canvasOverlay.add_overlay(_notificationBar.progressWidget());
+    _editorContainer.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
+
+    // The toggles of the three panes, along the editor's bottom edge.
+    auto setUp = [this](Gtk::ToggleButton& button, const char* icon, const char* name, std::function<void()> toggle) {
+        button.set_image_from_icon_name(icon, Gtk::ICON_SIZE_MENU);
+        button.set_relief(Gtk::RELIEF_NONE);
+        button.set_name(name);
+        button.set_active(true);
+        button.signal_toggled().connect([this, toggle = std::move(toggle)] {
+            if (!_updatingButtons) toggle();
+        });
+    };
+    setUp(_hideExplorerButton, "sidebar-show-symbolic", "hideExplorerButton",
+          [this] { _controller.toggleMindMapExplorer(); });
+    setUp(_hideStyleToolsButton, "format-text-rich-symbolic", "hideStyleToolsButton",
+          [this] { _controller.toggleStyleToolbar(); });
+    setUp(_hideInspectorButton, "sidebar-show-right-symbolic", "hideInspectorButton",
+          [this] { _controller.toggleInspectorPanel(); });
+    _editorBar.set_name("editorBar");
+    _editorBar.pack_start(_hideExplorerButton, Gtk::PACK_SHRINK);
+    _editorBar.pack_end(_hideInspectorButton, Gtk::PACK_SHRINK);
+    _editorBar.pack_end(_hideStyleToolsButton, Gtk::PACK_SHRINK);
+    _editorContainer.pack_start(_editorBar, Gtk::PACK_SHRINK);
+}
+
+void MainWindow::buildInspector()
+{
+    static constexpr const char* Titles[] = {"outliner_title", "note_tab_title", "icon_picker_tab_title"};
+    _inspectorTarget = std::make_unique<SegmentTarget>("inspectorSegmentsChanged:", [this](const ActionSender* sender) {
+        for (size_t index = 0; index < _inspectorSegmentList.size(); ++index)
+            if (_inspectorSegmentList[index].get() == sender) _controller.inspectorSegmentsChanged(int(index));
+    });
+    for (const char* title : Titles) {
+        auto segment = ToolbarSegment::toolbarSegment("", _inspectorTarget.get(), "inspectorSegmentsChanged:", "");
+        segment->setLabel(localized(title));
+        _inspectorSegmentList.push_back(segment);
+    }
+    _inspectorSegmentsItem = std::make_unique<SegmentedControlItem>(_inspectorSegmentList);
+    _inspectorSegments = std::make_unique<SegmentedControlWidget>(*_inspectorSegmentsItem);
+    _inspectorStrip.set_name("inspectorTabsToolbar");
+    _inspectorStrip.set_border_width(5);
+    _inspectorStrip.set_center_widget(*_inspectorSegments);
+    _inspectorContainer.pack_start(_inspectorStrip, Gtk::PACK_SHRINK);
+    for (size_t index = 0; index < std::size(Titles); ++index) {
+        // Until the panels exist, a tab says what it will hold.
+        auto placeholder = std::make_unique<Gtk::Label>(localized(Titles[index]));
+        placeholder->set_sensitive(false);
+        _inspectorTabs.add(*placeholder, InspectorPagePrefix + std::to_string(index));
+        _placeholderPages.push_back(std::move(placeholder));
+    }
+    _inspectorContainer.set_name("inspectorContainer");
+    _inspectorContainer.pack_start(_inspectorTabs, Gtk::PACK_EXPAND_WIDGET);
+    markSelected(_inspectorSegments.get(), _inspectorSegmentList.size(), 0);
+}
+
+void MainWindow::setMainToolbar(Gtk::Widget& toolbar)
+{
+    for (Gtk::Widget* child : _toolbarSlot.get_children()) _toolbarSlot.remove(*child);
+    _toolbarSlot.pack_start(toolbar, Gtk::PACK_SHRINK);
+    toolbar.show();
+}
+
+void MainWindow::setStyleToolbar(Gtk::Widget& strip)
+{
+    if (Gtk::Widget* old = _styleToolbarRevealer.get_child()) _styleToolbarRevealer.remove();
+    _styleToolbarRevealer.add(strip);
+    strip.show();
+}
+
+void MainWindow::addEditorOverlay(Gtk::Widget& widget, Gtk::Align halign, Gtk::Align valign)
+{
+    widget.set_halign(halign);
+    widget.set_valign(valign);
+    _canvasOverlay.add_overlay(widget);
+}
+
+void MainWindow::addValidator(std::function<void()> validate)
+{
+    if (validate) _validators.push_back(std::move(validate));
+    scheduleValidation();
+}
+
+void MainWindow::scheduleValidation()
+{
+    if (_validationPending || _validators.empty()) return;
+    _validationPending = true;
+    Glib::signal_idle().connect_once([this] { runValidators(); });
+}
+
+void MainWindow::runValidators()
+{
+    _validationPending = false;
+    for (const std::function<void()>& validate : _validators) validate();
+    if (_sidePane && _controller.selectedExplorerTab() >= 0) {
+        const auto& items = _controller.explorerNavigationItems();
+        items[_controller.selectedExplorerTab()]->windowDidUpdate();
+    }
+}
+
+void MainWindow::setInspectorPage(int index, Gtk::Widget& page)
+{
+    if (index < 0 || index >= int(_placeholderPages.size())) return;
+    const std::string name = InspectorPagePrefix + std::to_string(index);
+    const bool shown = _inspectorTabs.get_visible_child_name() == name;
+    if (Gtk::Widget* old = _inspectorTabs.get_child_by_name(name)) _inspectorTabs.remove(*old);
+    _inspectorTabs.add(page, name);
+    // The stack keeps its pages in the order added; the tabs keep theirs.
+    _inspectorTabs.child_property_position(page) = index;
+    page.show();
+    if (shown) _inspectorTabs.set_visible_child(name);
+}
+
+bool MainWindow::on_event(GdkEvent* event)
+{
+    switch (event->type) {
+    case GDK_KEY_PRESS:
+    case GDK_KEY_RELEASE:
+    case GDK_BUTTON_PRESS:
+    case GDK_BUTTON_RELEASE:
+    case GDK_SCROLL:
+    case GDK_TOUCH_END:
+        scheduleValidation();
+        break;
+    default:
+        break;
+    }
+    return Gtk::ApplicationWindow::on_event(event);
+}
 
 bool MainWindow::on_key_press_event(GdkEventKey* event)
 {
@@ -107,15 +467,72 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
 
 bool MainWindow::on_delete_event(GdkEventAny* event)
 {
+    saveWindowState();
     // The open map is committed while the window and its editor still exist.
     if (_close) _close();
     return Gtk::ApplicationWindow::on_delete_event(event);
+}
+
+void MainWindow::saveWindowState()
+{
+    saveFrame();
+    _controller.windowWillClose();
+}
+
+void MainWindow::restoreFrame()
+{
+    const std::optional<WindowFrame> saved =
+        WindowFrame::fromPropertyList(UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName));
+    if (!saved) return;
+    Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
+    std::vector<WindowFrame> workAreas;
+    for (int index = 0; display && index < display->get_n_monitors(); ++index) {
+        Gdk::Rectangle area;
+        display->get_monitor(index)->get_workarea(area);
+        workAreas.push_back({area.get_x(), area.get_y(), area.get_width(), area.get_height()});
+    }
+    const WindowFrame frame = WindowFrame::clamp(*saved, workAreas);
+    set_default_size(frame.width, frame.height);
+    // The compositor places windows there; only the size comes back.
+    if (!isWayland(display)) move(frame.x, frame.y);
+}
+
+void MainWindow::saveFrame()
+{
+    // A maximised or full-screen window keeps the frame it had before.
+    if (!get_realized() || is_maximized() ||
+        (get_window() && (get_window()->get_state() & (Gdk::WINDOW_STATE_FULLSCREEN | Gdk::WINDOW_STATE_MAXIMIZED))))
+        return;
+    WindowFrame frame;
+    get_position(frame.x, frame.y);
+    get_size(frame.width, frame.height);
+    if (frame.width <= 0 || frame.height <= 0) return;
+    UserDefaults::standard().setObject(EditorWindowController::WindowFrameName, frame.propertyList());
+}
+
+void MainWindow::showFeedbackTable(bool shown)
+{
+    if (_feedbackTable) _feedbackTable->set_visible(shown);
+}
+
+void MainWindow::resized()
+{
+    if (_resizePending) return;
+    _resizePending = true;
+    Glib::signal_idle().connect_once([this] {
+        _resizePending = false;
+        // Dragged open, the pane shows its log again.
+        if (_feedbackTable && !_feedbackTable->get_visible() && !_controller.areFeedbackDetailsClosed())
+            showFeedbackTable(true);
+        _controller.splitViewDidResizeSubviews();
+    });
 }
 
 void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 {
     const bool shown = mindMap != nullptr;
     _canvas.editorView().setMindMap(std::move(mindMap));
+    scheduleValidation();
     if (!shown) return;
     // The map opens centred, which needs the canvas's size: before the window is first laid
     // out, the centring waits for it.
@@ -147,4 +564,194 @@ void MainWindow::presentError(const Error& error)
         return;
     }
     AlertPanel::shared().runModal(ErrorAlert::request(error));
+}
+
+// The controller's view of the window.
+
+void MainWindow::setActivityCaption(const std::string& text)
+{
+    _activityCaptionLabel.set_text(text);
+}
+
+void MainWindow::setHideExplorerToolTip(const std::string& text)
+{
+    _hideExplorerButton.set_tooltip_text(text);
+}
+
+void MainWindow::setHideStyleToolsToolTip(const std::string& text)
+{
+    _hideStyleToolsButton.set_tooltip_text(text);
+}
+
+void MainWindow::setHideInspectorToolTip(const std::string& text)
+{
+    _hideInspectorButton.set_tooltip_text(text);
+}
+
+void MainWindow::setInspectorSegmentToolTip(int segment, const std::string& text)
+{
+    if (segment >= 0 && segment < int(_inspectorSegmentList.size()))
+        _inspectorSegments->button(size_t(segment)).set_tooltip_text(text);
+}
+
+double MainWindow::windowWidth() const
+{
+    return _split.get_allocated_width();
+}
+
+// The panes' sizes follow from the dividers' positions, which a split takes at once, while the
+// allocations catch up only at the next layout: set-up runs inside the first one.
+
+int MainWindow::handleSize(const Gtk::Paned& paned)
+{
+    // The theme draws the handle; what is left between the two panes is its size.
+    Gtk::Widget* first = const_cast<Gtk::Paned&>(paned).get_child1();
+    Gtk::Widget* second = const_cast<Gtk::Paned&>(paned).get_child2();
+    if (!first || !second || !first->get_visible() || !second->get_visible()) return 1;
+    const bool vertical = paned.get_orientation() == Gtk::ORIENTATION_VERTICAL;
+    const int whole = vertical ? paned.get_allocated_height() : paned.get_allocated_width();
+    const int parts = vertical ? first->get_allocated_height() + second->get_allocated_height()
+                               : first->get_allocated_width() + second->get_allocated_width();
+    return std::clamp(whole - parts, 0, 20);
+}
+
+double MainWindow::leftPaneWidth() const
+{
+    return _split.get_position();
+}
+
+double MainWindow::leftPaneHeight() const
+{
+    return _leftPane.get_allocated_height();
+}
+
+double MainWindow::activityPaneHeight() const
+{
+    return std::max(0, _leftPane.get_allocated_height() - _leftPane.get_position() - handleSize(_leftPane));
+}
+
+double MainWindow::activityCaptionHeight() const
+{
+    return _activityCaption.get_allocated_height();
+}
+
+double MainWindow::inspectorWidth() const
+{
+    return std::max(0, _editorSplit.get_allocated_width() - _editorSplit.get_position() - handleSize(_editorSplit));
+}
+
+void MainWindow::setSideBarDivider(double value)
+{
+    _split.set_position(position(value));
+}
+
+void MainWindow::setInspectorDivider(double value)
+{
+    // The divider is given in the window's width; the inspector is the inner split's second pane.
+    const double inspector = windowWidth() - value;
+    _editorSplit.set_position(position(_editorSplit.get_allocated_width() - inspector - handleSize(_editorSplit)));
+}
+
+void MainWindow::setActivityDivider(double value)
+{
+    // A closed pane is its caption alone: the log, which cannot be made that small, goes.
+    showFeedbackTable(leftPaneHeight() - value > activityCaptionHeight() + ClosedActivityMargin);
+    _leftPane.set_position(position(value - handleSize(_leftPane)));
+}
+
+bool MainWindow::isExplorerCollapsed() const
+{
+    return !_leftPane.get_visible();
+}
+
+void MainWindow::setExplorerCollapsed(bool collapsed)
+{
+    if (!_sidePane) return;
+    _leftPane.set_visible(!collapsed);
+}
+
+bool MainWindow::isInspectorCollapsed() const
+{
+    return !_inspectorContainer.get_visible();
+}
+
+void MainWindow::setInspectorCollapsed(bool collapsed)
+{
+    _inspectorContainer.set_visible(!collapsed);
+}
+
+void MainWindow::setHideExplorerButtonOn(bool on)
+{
+    _updatingButtons = true;
+    _hideExplorerButton.set_active(on);
+    _updatingButtons = false;
+}
+
+void MainWindow::setHideInspectorButtonOn(bool on)
+{
+    _updatingButtons = true;
+    _hideInspectorButton.set_active(on);
+    _updatingButtons = false;
+}
+
+void MainWindow::setFeedbackDisclosure(bool on, const std::string& toolTip)
+{
+    // On: the details are closed and the button opens them upward.
+    _feedbackDisclosureButton.set_image_from_icon_name(on ? "pan-up-symbolic" : "pan-down-symbolic",
+                                                       Gtk::ICON_SIZE_MENU);
+    _feedbackDisclosureButton.set_tooltip_text(toolTip);
+}
+
+void MainWindow::selectInspectorTab(int index)
+{
+    _inspectorTabs.set_visible_child(InspectorPagePrefix + std::to_string(index));
+    markSelected(_inspectorSegments.get(), _inspectorSegmentList.size(), index);
+}
+
+void MainWindow::setExplorerSegments(const std::vector<ExplorerSegment>& segments, int selected)
+{
+    _explorerSegmentList = segments;
+    if (_explorerSegments) _explorerStrip.remove(*_explorerSegments);
+    _explorerSegments.reset();
+    std::vector<std::shared_ptr<ToolbarSegment>> toolbarSegments;
+    for (const ExplorerSegment& segment : segments)
+        toolbarSegments.push_back(ToolbarSegment::toolbarSegment(segment.iconName, _segmentTarget.get(),
+                                                                 "explorerSegmentsChanged:", segment.toolTip));
+    _explorerSegmentsItem = std::make_unique<SegmentedControlItem>(std::move(toolbarSegments));
+    _explorerSegments = std::make_unique<SegmentedControlWidget>(*_explorerSegmentsItem);
+    _explorerStrip.set_center_widget(*_explorerSegments);
+    _explorerSegments->show_all();
+    _selectedExplorerSegment = selected;
+    markSelected(_explorerSegments.get(), segments.size(), selected);
+}
+
+void MainWindow::selectExplorerTab(int index)
+{
+    _explorerTabs.set_visible_child(ExplorerPagePrefix + std::to_string(index));
+    for (size_t segment = 0; segment < _explorerSegmentList.size(); ++segment)
+        if (_explorerSegmentList[segment].tag == index) _selectedExplorerSegment = int(segment);
+    markSelected(_explorerSegments.get(), _explorerSegmentList.size(), _selectedExplorerSegment);
+}
+
+void MainWindow::setProgressVisible(bool visible)
+{
+    _activityCaptionLabel.set_visible(!visible);
+    _progressLabel.set_visible(visible);
+    _progressIndicator.set_visible(visible);
+    if (visible) _progressIndicator.start();
+    else _progressIndicator.stop();
+}
+
+void MainWindow::setProgressTitle(const std::string& title)
+{
+    _progressLabel.set_text(title);
+}
+
+void MainWindow::setStyleToolbarVisible(bool visible, bool animated)
+{
+    _styleToolbarRevealer.set_transition_duration(animated ? 250 : 0);
+    _styleToolbarRevealer.set_reveal_child(visible);
+    _updatingButtons = true;
+    _hideStyleToolsButton.set_active(visible);
+    _updatingButtons = false;
 }

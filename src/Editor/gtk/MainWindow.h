@@ -2,27 +2,44 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/EditorNotificationPresenter.h"
+#include "Editor/EditorWindowController.h"
+#include "Editor/FeedbackController.h"
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Responder.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/overlay.h>
 #include <gtkmm/paned.h>
+#include <gtkmm/revealer.h>
+#include <gtkmm/spinner.h>
+#include <gtkmm/stack.h>
+#include <gtkmm/togglebutton.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class CommandRouter;
+class FeedbackLogView;
 class MainWindow;
 class MenuBarAdapter;
 class MindMap;
+class SegmentedControlItem;
+class SegmentedControlWidget;
+class ToolbarSegment;
 
-// What a library above the shell shows left of the canvas (the explorer of the local store). The
-// window owns it; the library installs the factory at start-up.
+// What a library above the shell shows in the explorer side bar (the local explorer, later the
+// cloud explorers and their set-up pane). The window owns it; the library installs the factory at
+// start-up.
 class MainWindowSidePane {
 public:
     virtual ~MainWindowSidePane() = default;
@@ -30,29 +47,55 @@ public:
     // The pane's commands, after the window's in the responder chain; first while the keyboard
     // focus is in the pane.
     virtual Responder* responder() = 0;
+    // The side bar's tabs: one page and one navigation item each, in the order of the items.
+    // A pane without tabs shows widget() as the one page.
+    virtual std::vector<ExplorerNavigationItem*> navigationItems() { return {}; }
+    virtual Gtk::Widget* page(size_t /*index*/) { return nullptr; }
+    // The responder of the tab shown.
+    virtual Responder* responder(size_t /*index*/) { return responder(); }
 };
 using MainWindowSidePaneFactory = std::function<std::unique_ptr<MainWindowSidePane>(MainWindow& window)>;
 
-// The main window: the menu bar above the canvas, and over the canvas's top the bar that shows the
-// feedback centre's notifications. The system does not restore it between runs; the document
-// controller reopens the last map itself.
-class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow, public Responder {
+// The main window: menu bar and toolbar above a three-way split of the explorer side (explorer tabs
+// over the activity pane), the editor (the canvas under the style toolbar, with its overlays) and
+// the inspector. The plain controller decides; this window lays out and reports sizes.
+class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow, private EditorWindowView {
 public:
     MainWindow(MainMenu& menu, CommandRouter& router);
     ~MainWindow() override;
+
+    // The window's controller: the "window" link of the responder chain.
+    EditorWindowController& controller() { return _controller; }
 
     // Shows the map on the canvas, centred as a loaded document; nullptr shows the empty state.
     void showMindMap(std::shared_ptr<MindMap> mindMap);
     // The map editor of the canvas, the first link of the responder chain.
     MindMapEditor& editor() { return _canvas.editorView(); }
+    MindMapEditorCanvas& canvas() { return _canvas; }
     // The scheduler of the window's main loop, the document's timers run on it.
     MainLoopScheduler& scheduler() { return _scheduler; }
+    // Writes the frame and the panes' states; the window closes or the application quits.
+    void saveWindowState();
     // Called when the user closes the window, before it goes.
     void setCloseHandler(std::function<void()> handler) { _close = std::move(handler); }
     // Where the document's errors go; without a handler the window shows them itself.
     void setErrorHandler(std::function<void(const Error&)> handler) { _errorHandler = std::move(handler); }
     EditorNotificationPresenter& notificationPresenter() { return *_notificationPresenter; }
     EditorNotificationBar& notificationBar() { return _notificationBar; }
+    FeedbackController& feedbackController() { return _feedbackController; }
+
+    // The main toolbar, under the menu bar.
+    void setMainToolbar(Gtk::Widget& toolbar);
+    // The style toolbar along the canvas's top edge; it slides away when hidden.
+    void setStyleToolbar(Gtk::Widget& strip);
+    // A bar or box over the canvas, placed by its alignment.
+    void addEditorOverlay(Gtk::Widget& widget, Gtk::Align halign, Gtk::Align valign);
+    // Runs with the others once after each input event and each change of the map, when the main
+    // loop is idle: the bars' enabled states follow the selection without a pass per event.
+    void addValidator(std::function<void()> validate);
+    void scheduleValidation();
+    // The inspector's pages: outliner 0, note 1, icons 2.
+    void setInspectorPage(int index, Gtk::Widget& page);
 
     // EditorDocumentWindow
     void setWindowTitle(const std::string& title) override;
@@ -62,6 +105,8 @@ public:
     // The pane each new window gets; none when nothing is installed.
     static void setSidePaneFactory(MainWindowSidePaneFactory factory);
     MainWindowSidePane* sidePane() const { return _sidePane.get(); }
+    // The responder of the explorer tab shown.
+    Responder* explorerResponder() const;
     // The keyboard focus is in the side pane (its list or its search field).
     bool sidePaneHasFocus();
 
@@ -71,18 +116,108 @@ public:
 private:
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
+    bool on_event(GdkEvent* event) override;
 
+    void buildLeftPane();
+    void buildEditorPane();
+    void buildInspector();
+    void buildActivityPane();
+    void buildActivityMenu();
+    void installSidePane();
+    void restoreFrame();
+    void saveFrame();
+    void runValidators();
+    void resized();
+    void showFeedbackTable(bool shown);
+    static int handleSize(const Gtk::Paned& paned);
+
+    // EditorWindowView
+    void setActivityCaption(const std::string& text) override;
+    void setHideExplorerToolTip(const std::string& text) override;
+    void setHideStyleToolsToolTip(const std::string& text) override;
+    void setHideInspectorToolTip(const std::string& text) override;
+    void setInspectorSegmentToolTip(int segment, const std::string& text) override;
+    double windowWidth() const override;
+    double leftPaneWidth() const override;
+    double leftPaneHeight() const override;
+    double activityPaneHeight() const override;
+    double activityCaptionHeight() const override;
+    double inspectorWidth() const override;
+    void setSideBarDivider(double position) override;
+    void setInspectorDivider(double position) override;
+    void setActivityDivider(double position) override;
+    bool isExplorerCollapsed() const override;
+    void setExplorerCollapsed(bool collapsed) override;
+    bool isInspectorCollapsed() const override;
+    void setInspectorCollapsed(bool collapsed) override;
+    void setHideExplorerButtonOn(bool on) override;
+    void setHideInspectorButtonOn(bool on) override;
+    void setFeedbackDisclosure(bool on, const std::string& toolTip) override;
+    void selectInspectorTab(int index) override;
+    void setExplorerSegments(const std::vector<ExplorerSegment>& segments, int selected) override;
+    void selectExplorerTab(int index) override;
+    void setProgressVisible(bool visible) override;
+    void setProgressTitle(const std::string& title) override;
+    void setStyleToolbarVisible(bool visible, bool animated) override;
+
+    EditorWindowController _controller;
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
-    Gtk::Paned _paned{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Box _toolbarSlot{Gtk::ORIENTATION_VERTICAL};
+    // explorer side | (editor | inspector)
+    Gtk::Paned _split{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Paned _editorSplit{Gtk::ORIENTATION_HORIZONTAL};
+    // explorer over activity pane
+    Gtk::Paned _leftPane{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box _explorerContainer{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box _explorerStrip{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Stack _explorerTabs;
     std::unique_ptr<MainWindowSidePane> _sidePane;
+    std::vector<ExplorerSegment> _explorerSegmentList;
+    std::unique_ptr<Responder> _segmentTarget;
+    std::unique_ptr<SegmentedControlItem> _explorerSegmentsItem;
+    std::unique_ptr<SegmentedControlWidget> _explorerSegments;
+    int _selectedExplorerSegment = 0;
+
+    Gtk::Box _activityPane{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box _activityCaption{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Label _activityCaptionLabel;
+    Gtk::Spinner _progressIndicator;
+    Gtk::Label _progressLabel;
+    Gtk::Button _feedbackDisclosureButton;
+    FeedbackController _feedbackController;
+    std::unique_ptr<FeedbackLogView> _feedbackTable;
+    Gtk::Menu _activityMenu;
+
+    Gtk::Box _editorContainer{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Revealer _styleToolbarRevealer;
+    Gtk::Box _editorBar{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::ToggleButton _hideExplorerButton;
+    Gtk::ToggleButton _hideStyleToolsButton;
+    Gtk::ToggleButton _hideInspectorButton;
+
+    Gtk::Box _inspectorContainer{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box _inspectorStrip{Gtk::ORIENTATION_HORIZONTAL};
+    std::vector<std::shared_ptr<ToolbarSegment>> _inspectorSegmentList;
+    std::unique_ptr<Responder> _inspectorTarget;
+    std::unique_ptr<SegmentedControlItem> _inspectorSegmentsItem;
+    std::unique_ptr<SegmentedControlWidget> _inspectorSegments;
+    Gtk::Stack _inspectorTabs;
+    std::vector<std::unique_ptr<Gtk::Widget>> _placeholderPages;
+
     std::unique_ptr<MenuBarAdapter> _menuBar;
     MainLoopScheduler _scheduler;
     Gtk::Overlay _canvasOverlay;
     MindMapEditorCanvas _canvas;
     EditorNotificationBar _notificationBar;
     std::unique_ptr<EditorNotificationPresenter> _notificationPresenter;
+    std::vector<std::function<void()>> _validators;
+    bool _validationPending = false;
+    bool _resizePending = false;
+    bool _updatingButtons = false;
+    std::vector<ObservationToken> _observations;
     std::function<void()> _firstFrame;
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
+    sigc::connection _firstAllocation;
 };

@@ -203,17 +203,17 @@ void TarnwickApplication::on_startup()
     CommandRouter::shared().setResponderChain([this] {
         MainWindowResponders links;
         if (_window) {
-            MainWindowSidePane* pane = _window->sidePane();
+            Responder* explorer = _window->explorerResponder();
             // Focus in the explorer makes it the first responder; the canvas's editor then
             // takes no keys.
-            if (pane && _window->sidePaneHasFocus()) {
-                links.focusedView = pane->responder();
+            if (explorer && _window->sidePaneHasFocus()) {
+                links.focusedView = explorer;
             } else {
                 links.focusedView = _window->editor().focusedResponder();
                 links.editor = &_window->editor();
             }
-            links.window = _window.get();
-            links.explorer = pane ? pane->responder() : nullptr;
+            links.window = &_window->controller();
+            links.explorer = explorer;
         }
         links.document = _controller ? _controller->singletonDocument() : nullptr;
         links.documentController = _controller.get();
@@ -408,6 +408,7 @@ void TarnwickApplication::requestQuit()
             }
             return;
         }
+        if (_window) _window->saveWindowState();
         _controller->applicationWillTerminate();
     }
     if (_held) {
@@ -436,6 +437,7 @@ void TarnwickApplication::saveWorkNow()
     // what it holds is written, as the quit would write it.
     _controller->commitEditor();
     _controller->history().saveNavigationHistory();
+    if (_window) _window->saveWindowState();
     UserDefaults& defaults = UserDefaults::standard();
     if (MindMapStorage* storage = _controller->currentStorage()) {
         defaults.setString(TwkDocumentController::ReopenProviderIdKey, storage->providerId());
