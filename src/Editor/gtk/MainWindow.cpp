@@ -170,20 +170,6 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
             }));
     };
     _controller.setSetupHooks(std::move(hooks));
-    // The panes' sizes are the controller's to set, and they need the window's: its set-up runs
-    // in the first layout, before anything is painted.
-    _firstAllocation = signal_size_allocate().connect(
-        [this](Gtk::Allocation&) {
-            _firstAllocation.disconnect();
-            _editorSplit.set_position(std::max(0, _editorSplit.get_allocated_width() - InspectorWidth));
-            _leftPane.set_position(std::max(0, _leftPane.get_allocated_height() - FirstActivityHeight));
-            _controller.windowDidLoad();
-            // The splits took their positions after they were laid out; the window paints only
-            // once they are laid out again.
-            Gtk::Allocation split = _split.get_allocation();
-            _split.size_allocate(split);
-        },
-        true);
     for (Gtk::Widget* pane : {static_cast<Gtk::Widget*>(&_leftPane), static_cast<Gtk::Widget*>(&_activityPane),
                               static_cast<Gtk::Widget*>(&_inspectorContainer)})
         pane->signal_size_allocate().connect([this](Gtk::Allocation&) { resized(); }, true);
@@ -437,6 +423,21 @@ void MainWindow::setInspectorPage(int index, Gtk::Widget& page)
     if (shown) _inspectorTabs.set_visible_child(name);
 }
 
+void MainWindow::on_size_allocate(Gtk::Allocation& allocation)
+{
+    Gtk::ApplicationWindow::on_size_allocate(allocation);
+    _dividersMoved = false;
+    if (_controller.windowLoaded()) return;
+    // The panes' sizes are the controller's to set, and they need the window's: its set-up runs in
+    // the first layout, and the window lays out again with them before anything is painted.
+    _editorSplit.set_position(std::max(0, _editorSplit.get_allocated_width() - InspectorWidth));
+    _leftPane.set_position(std::max(0, _leftPane.get_allocated_height() - FirstActivityHeight));
+    _dividersMoved = true;
+    _controller.windowDidLoad();
+    Gtk::ApplicationWindow::on_size_allocate(allocation);
+    _dividersMoved = false;
+}
+
 bool MainWindow::on_event(GdkEvent* event)
 {
     switch (event->type) {
@@ -599,8 +600,8 @@ double MainWindow::windowWidth() const
     return _split.get_allocated_width();
 }
 
-// The panes' sizes follow from the dividers' positions, which a split takes at once, while the
-// allocations catch up only at the next layout: set-up runs inside the first one.
+// A moved divider takes its position at once, while the panes' allocations catch up only at the
+// next layout: until then the sizes follow from the positions.
 
 int MainWindow::handleSize(const Gtk::Paned& paned)
 {
@@ -627,6 +628,7 @@ double MainWindow::leftPaneHeight() const
 
 double MainWindow::activityPaneHeight() const
 {
+    if (!_dividersMoved) return _activityPane.get_allocated_height();
     return std::max(0, _leftPane.get_allocated_height() - _leftPane.get_position() - handleSize(_leftPane));
 }
 
@@ -637,6 +639,7 @@ double MainWindow::activityCaptionHeight() const
 
 double MainWindow::inspectorWidth() const
 {
+    if (!_dividersMoved) return _inspectorContainer.get_allocated_width();
     return std::max(0, _editorSplit.get_allocated_width() - _editorSplit.get_position() - handleSize(_editorSplit));
 }
 
@@ -647,6 +650,7 @@ void MainWindow::setSideBarDivider(double value)
 
 void MainWindow::setInspectorDivider(double value)
 {
+    _dividersMoved = true;
     // The divider is given in the window's width; the inspector is the inner split's second pane.
     const double inspector = windowWidth() - value;
     _editorSplit.set_position(position(_editorSplit.get_allocated_width() - inspector - handleSize(_editorSplit)));
@@ -654,6 +658,7 @@ void MainWindow::setInspectorDivider(double value)
 
 void MainWindow::setActivityDivider(double value)
 {
+    _dividersMoved = true;
     // A closed pane is its caption alone: the log, which cannot be made that small, goes.
     showFeedbackTable(leftPaneHeight() - value > activityCaptionHeight() + ClosedActivityMargin);
     _leftPane.set_position(position(value - handleSize(_leftPane)));

@@ -117,6 +117,7 @@ private:
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
     bool on_event(GdkEvent* event) override;
+    void on_size_allocate(Gtk::Allocation& allocation) override;
 
     void buildLeftPane();
     void buildEditorPane();
@@ -214,10 +215,10 @@ private:
     bool _validationPending = false;
     bool _resizePending = false;
     bool _updatingButtons = false;
+    bool _dividersMoved = false;
     std::vector<ObservationToken> _observations;
     std::function<void()> _firstFrame;
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
-    sigc::connection _firstAllocation;
 };

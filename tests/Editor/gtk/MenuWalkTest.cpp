@@ -34,7 +34,6 @@ const LaterAction kLaterActions[] = {
     {"showEditorQuickHelp:", "application actions"},
     {"showFAQ:", "application actions"},
     {"showHomePage:", "application actions"},
-    {"toggleMindMapExplorer:", "mind map explorer"},
     {"exportToCloud:", "cloud export"},
     {"sendEmailMessage:", "mail"},
     {"mindMapFromSelection:", "window actions"},
@@ -53,10 +52,6 @@ const LaterAction kLaterActions[] = {
     {"toggleFullScreenMode:", "presentation and full-screen modes"},
     {"togglePresentationMode:", "presentation and full-screen modes"},
     {"toggleToolbarShown:", "window toolbar"},
-    {"toggleStyleToolbar:", "style toolbar"},
-    {"toggleInspectorPanel:", "inspector"},
-    {"showOutlinerPanel:", "outliner panel"},
-    {"showNotePanel:", "note panel"},
     {"editText:", "in-place text editing", true},
     {"showIconPickerPanel:", "icon picker", true},
     {"showDatePickerPanel:", "date picker", true},
@@ -104,7 +99,7 @@ protected:
         router.setResponderChain([this] {
             MainWindowResponders links;
             links.editor = &window->editor();
-            links.window = window.get();
+            links.window = &window->controller();
             links.document = controller->singletonDocument();
             links.documentController = controller.get();
             links.application = application.get();
@@ -184,7 +179,7 @@ TEST_F(MenuWalkTest, EachLinkOfTheChainAnswersItsOwnItems)
         {"zoomIn:", &window->editor()},
         {"autoFocusBranch:", &window->editor()},
         {"addChildNode:", &window->editor()},
-        {"performMiniaturize:", window.get()},
+        {"performMiniaturize:", &window->controller()},
         {"copy:", document},
         {"selectAllNodes:", document},
         {"undo:", document},

@@ -51,29 +51,31 @@ run() {
     timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
   }
   titled() { timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name "^$1\$" >/dev/null; }
-  # Rows: the search field, the toolbar strip, then the list from y = 108 (a folder row is 18
-  # pixels high, a map row with its thumbnail 73).
+  # Rows under the strip of the explorer tabs (44 pixels): the search field, the toolbar strip,
+  # then the list from y = 108 below the strip (a folder row is 18 pixels high, a map row with its
+  # thumbnail 73).
   row_x=150
+  y() { echo $(($1 + 44)); }
 
   start
   # A filter typed into the search field leaves Beta alone in the list; a click opens it.
-  xdotool mousemove 120 45 click 1
+  xdotool mousemove 120 "$(y 45)" click 1
   sleep 0.3
   xdotool type --delay 60 Beta
   sleep 1
-  xdotool mousemove $row_x 145 click 1
+  xdotool mousemove $row_x "$(y 145)" click 1
   titled Beta || fail "clicking the filtered map did not open it"
   # The canvas shows the map: it is no longer blank.
   import -window root -crop 600x500+400+100 "$home/canvas.png"
   mean=$(convert "$home/canvas.png" -colorspace Gray -format '%[fx:mean]' info:)
   awk -v m="$mean" 'BEGIN { exit !(m < 0.999) }' || fail "the canvas is blank"
   # The filter goes: the whole tree again.
-  xdotool mousemove 120 45 click 1
+  xdotool mousemove 120 "$(y 45)" click 1
   xdotool key ctrl+a BackSpace
   sleep 1
 
   # A new folder from the context menu, named in place.
-  xdotool mousemove $row_x 600 click 3
+  xdotool mousemove $row_x "$(y 600)" click 3
   sleep 0.7
   xdotool key Down Down Down Return
   sleep 0.7
@@ -81,13 +83,13 @@ run() {
   xdotool key Return
   sleep 0.7
   # Rows now: Projects, Alpha, Beta. Alpha goes into Projects by drag and drop.
-  xdotool mousemove $row_x 162 mousedown 1
-  for y in 158 152 146 140 134 128 122 119 117; do xdotool mousemove $row_x $y; sleep 0.08; done
+  xdotool mousemove $row_x "$(y 162)" mousedown 1
+  for y in 158 152 146 140 134 128 122 119 117; do xdotool mousemove $row_x "$(y "$y")"; sleep 0.08; done
   sleep 0.5
   xdotool mouseup 1
   sleep 1
   # Rows now: Projects, Alpha inside it, Beta. Beta goes to the recycle bin.
-  xdotool mousemove $row_x 235 click 1
+  xdotool mousemove $row_x "$(y 235)" click 1
   titled Beta || fail "clicking Beta did not open it"
   xdotool key Delete
   sleep 1
