@@ -57,7 +57,7 @@ const std::vector<Entry>& menuBarTable()
                 }),
         submenu("Mind Map",
                 {
-                    {"Show Mind Maps…", "toggleMindMapExplorer:"},
+                    {"Show Mind Maps…", "toggleMindMapExplorer:", "F9"},
                     {"New", "newDocument:", "n", Ctrl},
                     {"Duplicate", "duplicateDocument:"},
                     {"New Map from selection", "mindMapFromSelection:"},
