@@ -1131,26 +1131,28 @@ void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
 
 void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes)
 {
-    // A copy of a topic as its wrap reads it, measuring in the topic's font through the sizer of
-    // the thread it is wrapped on; the wrapped text it is given is dropped.
+    // A topic as its wrap reads it, measuring in the topic's font through the sizer of the thread
+    // it is wrapped on; the wrapped text it is given is dropped. The topics stay as they are while
+    // the threads read them, so the text is read in place: a large import would otherwise hold
+    // each text twice.
     struct AheadElement : WordWrappableElement {
         AheadElement(const MindMapNode& node, int64_t wrapWidth)
-            : copiedText(node._text), size(node._textSize), minSize(node._minSize), font(node.font()), width(wrapWidth)
+            : topicText(&node._text), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
         {
         }
-        const std::string& text() const override { return copiedText; }
+        const std::string& text() const override { return *topicText; }
         Size textSize() override { return size; }
         Size minTextSize() override { return minSize; }
         Size calcTextSize(const std::string& string) override
         {
-            return font && sizer ? sizer->sizeForText(string, *font) : Size();
+            return font && *font && sizer ? sizer->sizeForText(string, **font) : Size();
         }
         void applyWrappedText(const std::string&) override {}
 
-        std::string copiedText;
+        const std::string* topicText;
         Size size;
         Size minSize;
-        std::optional<Font> font;
+        SharedFont font;
         int64_t width;
         PlainTextSizer* sizer = nullptr;
     };

@@ -3,8 +3,7 @@
 #include <cmath>
 #include <utility>
 
-NodeStyle::NodeStyle(std::shared_ptr<NodeStyle> parentStyle)
-    : TextStyle(parentStyle), _parentNodeStyle(std::move(parentStyle))
+NodeStyle::NodeStyle(std::shared_ptr<NodeStyle> parentStyle) : TextStyle(std::move(parentStyle))
 {
     NodeStyle::reset();
 }
@@ -37,17 +36,17 @@ void NodeStyle::reset()
 
 std::optional<Color> NodeStyle::strokeColor() const
 {
-    return _parentNodeStyle && !isPropCustomized(StrokeColorMask) ? _parentNodeStyle->strokeColor() : _strokeColor;
+    return parentNodeStyle() && !isPropCustomized(StrokeColorMask) ? parentNodeStyle()->strokeColor() : _strokeColor;
 }
 
 int32_t NodeStyle::borderStyle() const
 {
-    return _parentNodeStyle && !isPropCustomized(BorderStyleMask) ? _parentNodeStyle->borderStyle() : _borderStyle;
+    return parentNodeStyle() && !isPropCustomized(BorderStyleMask) ? parentNodeStyle()->borderStyle() : _borderStyle;
 }
 
 double NodeStyle::borderWidth() const
 {
-    return _parentNodeStyle && !isPropCustomized(BorderWidthMask) ? _parentNodeStyle->borderWidth() : _borderWidth;
+    return parentNodeStyle() && !isPropCustomized(BorderWidthMask) ? parentNodeStyle()->borderWidth() : _borderWidth;
 }
 
 void NodeStyle::setBorderWidth(double borderWidth)
@@ -58,7 +57,7 @@ void NodeStyle::setBorderWidth(double borderWidth)
 
 void NodeStyle::changeBorderStyle(int32_t borderStyle)
 {
-    changeCustomizedProp(BorderStyleMask, _parentNodeStyle && _parentNodeStyle->borderStyle() == borderStyle,
+    changeCustomizedProp(BorderStyleMask, parentNodeStyle() && parentNodeStyle()->borderStyle() == borderStyle,
                          [&] { setBorderStyle(borderStyle); });
 }
 

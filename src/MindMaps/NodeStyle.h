@@ -41,6 +41,9 @@ public:
     void changeBorderWidth(double borderWidth);
 
 private:
+    // A node style's parent is a node style: the constructor takes no other.
+    const NodeStyle* parentNodeStyle() const { return static_cast<const NodeStyle*>(parentTextStyle()); }
+
     // The text style's properties and the border's.
     static auto properties()
     {
@@ -53,7 +56,6 @@ private:
                               });
     }
 
-    std::shared_ptr<NodeStyle> _parentNodeStyle; // the same style as the text style's parent
     std::optional<Color> _strokeColor;
     int32_t _borderStyle = 2;
     double _borderWidth = 0.0;

@@ -60,6 +60,9 @@ public:
     void changeFontSize(double fontSize, uint64_t defaultStyle, double defaultSize);
 
 protected:
+    // The style the values not customised here come from; it never changes.
+    const TextStyle* parentTextStyle() const { return _parentStyle.get(); }
+
     // What equals, assign and merge go through; the font is one property of two values.
     static auto properties()
     {

@@ -453,19 +453,39 @@ std::string TwkxMindMapWriter::serialize(const pugi::xml_document& document, boo
 
 MindMapData TwkxMindMapWriter::writeMindMap(Error*)
 {
-    const std::string text = writeDocumentText();
-    return MindMapData(text.begin(), text.end());
+    buildNodeIndexMap();
+    // Written as bytes from the start: a copy out of a string would hold a large map's document
+    // twice while the map itself is still in memory.
+    MindMapData data;
+    data.reserve(documentSizeEstimate());
+    const std::string_view mark = "\xEF\xBB\xBF";
+    data.assign(mark.begin(), mark.end());
+    XmlTextWriter out(data);
+    writeDocument(out);
+    return data;
 }
 
 std::string TwkxMindMapWriter::writeDocumentText()
 {
     buildNodeIndexMap();
-    // Written straight behind the byte-order mark, into room for a typical topic's share, so
-    // that a large map is neither copied nor moved while it grows.
     std::string text;
-    text.reserve(4096 + _nodes.size() * 192);
+    text.reserve(documentSizeEstimate());
     text += "\xEF\xBB\xBF";
     XmlTextWriter out(text);
+    writeDocument(out);
+    return text;
+}
+
+size_t TwkxMindMapWriter::documentSizeEstimate() const
+{
+    // Room for a typical topic's share, so that a large map is neither copied nor moved while it
+    // grows; room not written to costs no memory.
+    return 4096 + _nodes.size() * 192;
+}
+
+void TwkxMindMapWriter::writeDocument(XmlTextWriter& out)
+{
+    // Written straight behind the byte-order mark.
     ElementEmitter<XmlTextWriter> emitter(*this, out);
     out.writeDeclaration(RootElementName);
     out.openElement(RootElementName);
@@ -478,7 +498,6 @@ std::string TwkxMindMapWriter::writeDocumentText()
     out.closeElement();
     out.closeElement();
     out.finish();
-    return text;
 }
 
 // ---- Node numbering ----

@@ -15,6 +15,7 @@ class MindMap;
 class MindMapImage;
 class MindMapNode;
 class MindMapText;
+class XmlTextWriter;
 
 // Writes a map as the native document: UTF-8 XML with a byte-order mark, pretty-printed, with the
 // root "tarnwick-mindmaps" ("doc-version" 3, "generator" "TarnwickOSXN") holding "mindmap" with
@@ -85,6 +86,10 @@ public:
     void writeText(MindMapText& text, pugi::xml_node parent);
 
 private:
+    // The room reserved for the document of the numbered nodes.
+    size_t documentSizeEstimate() const;
+    // The document behind the byte-order mark already written.
+    void writeDocument(XmlTextWriter& out);
     MindMap& _mindMap;
     std::vector<MindMapNode*> _nodes;
     bool _copying = false;

@@ -57,8 +57,18 @@ bool allOfKind(std::string_view text, uint8_t kind)
 
 } // namespace
 
-XmlTextWriter::XmlTextWriter(std::string& text) : _text(text), _used(text.size())
+XmlTextWriter::XmlTextWriter(std::string& text) : _text(&text), _used(text.size())
 {
+}
+
+XmlTextWriter::XmlTextWriter(std::vector<uint8_t>& bytes) : _bytes(&bytes), _used(bytes.size())
+{
+}
+
+void XmlTextWriter::resizeBuffer(size_t size)
+{
+    if (_text) _text->resize(size);
+    else _bytes->resize(size);
 }
 
 XmlTextWriter::~XmlTextWriter()
@@ -68,15 +78,22 @@ XmlTextWriter::~XmlTextWriter()
 
 void XmlTextWriter::finish()
 {
-    _text.resize(_used);
+    resizeBuffer(_used);
 }
 
 char* XmlTextWriter::room(size_t size)
 {
-    // Growing by doubling keeps the zero filling of the room to twice the final length at most.
-    if (_text.size() - _used < size)
-        _text.resize(std::max({_used + size, _text.size() * 2, _used + MinimumRoom, _text.capacity()}));
-    return _text.data() + _used;
+    // Room reserved ahead is filled a step at a time: zero filling all of it at once would make
+    // every page of a generous reservation resident. Beyond it, growing by doubling keeps the
+    // zero filling to twice the final length at most.
+    const size_t size0 = bufferSize();
+    if (size0 - _used < size) {
+        const size_t capacity = _text ? _text->capacity() : _bytes->capacity();
+        size_t wanted = _used + std::max(size, MinimumRoom);
+        if (wanted > capacity) wanted = std::max(wanted, size0 * 2);
+        resizeBuffer(wanted);
+    }
+    return bufferData() + _used;
 }
 
 void XmlTextWriter::put(std::string_view piece)
@@ -183,7 +200,7 @@ void XmlTextWriter::putAttribute(std::string_view name, std::string_view value)
     std::memcpy(out, value.data(), value.size());
     out += value.size();
     *out++ = '"';
-    _used = static_cast<size_t>(out - _text.data());
+    _used = static_cast<size_t>(out - bufferData());
 }
 
 void XmlTextWriter::addAttribute(std::string_view name, std::string_view value)

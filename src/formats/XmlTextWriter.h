@@ -30,6 +30,8 @@ public:
     // Appends to the text, which the caller owns and which must outlive the writer. The text is
     // complete once finish has been called or the writer is gone.
     explicit XmlTextWriter(std::string& text);
+    // Appends to the bytes, so that a document meant as bytes is never copied out of a string.
+    explicit XmlTextWriter(std::vector<uint8_t>& bytes);
     ~XmlTextWriter();
     XmlTextWriter(const XmlTextWriter&) = delete;
     XmlTextWriter& operator=(const XmlTextWriter&) = delete;
@@ -83,7 +85,13 @@ private:
     pugi::xml_node scratchElement();
     void appendTreeContent(pugi::xml_node holder);
 
-    std::string& _text;
+    size_t bufferSize() const { return _text ? _text->size() : _bytes->size(); }
+    char* bufferData() { return _text ? _text->data() : reinterpret_cast<char*>(_bytes->data()); }
+    void resizeBuffer(size_t size);
+
+    // The one written to.
+    std::string* _text = nullptr;
+    std::vector<uint8_t>* _bytes = nullptr;
     // How much of the text is written; the rest is room.
     size_t _used = 0;
     std::vector<std::string_view> _open;
