@@ -159,6 +159,11 @@ void MindMap::destroyAllNodes()
     _idIndexCoverage = 0;
     // Detaching from the last node backwards takes each child off the end of its parent's list.
     for (auto it = _nodes.rbegin(); it != _nodes.rend(); ++it) (*it)->linkToParent(nullptr);
+    // In the order they were made, which is mostly the order of their memory: the table's own
+    // order sends a large map's destruction all over memory.
+    for (MindMapNode* node : _nodes) {
+        if (auto owned = _ownedNodes.find(node); owned != _ownedNodes.end()) owned->second.reset();
+    }
     _nodes.clear();
     _ownedNodes.clear();
 }

@@ -305,37 +305,57 @@ MindMapNode* RearrangeMarkerHitTester::checkInbetweenHorizontal(MindMapNode* par
     return checkInbetween(parent, firstIndex, lastIndex, false);
 }
 
-// ---- Strict horizontal ----
+// ---- Strict layouts ----
 
-MindMapNode* StrictHorizontalRearrangeHitTester::markerHitTest(MindMapNode* root, MindMapNode* draggedNode)
+StrictRearrangeHitTester::StrictRearrangeHitTester(MindMap& mindMap, MindMapNode* layoutRoot, bool vertical)
+    : RearrangeMarkerHitTester(mindMap, layoutRoot), _vertical(vertical)
+{
+}
+
+MindMapNode* StrictRearrangeHitTester::checkBefore(MindMapNode* parent, int64_t index, double markerSize)
+{
+    return _vertical ? checkToLeft(parent, index, markerSize) : checkAbove(parent, index, markerSize);
+}
+
+MindMapNode* StrictRearrangeHitTester::checkAfter(MindMapNode* parent, int64_t index, double markerSize)
+{
+    return _vertical ? checkToRight(parent, index, markerSize) : checkBelow(parent, index, markerSize);
+}
+
+MindMapNode* StrictRearrangeHitTester::checkGaps(MindMapNode* parent, int64_t firstIndex, int64_t lastIndex)
+{
+    return _vertical ? checkInbetweenHorizontal(parent, firstIndex, lastIndex)
+                     : checkInbetweenVertical(parent, firstIndex, lastIndex);
+}
+
+MindMapNode* StrictRearrangeHitTester::markerHitTest(MindMapNode* root, MindMapNode* draggedNode)
 {
     if (MindMapNode* matched = doMarkerHitTest(root)) return matched;
     return checkManualRearrange(root, draggedNode);
 }
 
-MindMapNode* StrictHorizontalRearrangeHitTester::doMarkerHitTest(MindMapNode* node)
+MindMapNode* StrictRearrangeHitTester::doMarkerHitTest(MindMapNode* node)
 {
     return searchBranch(node, [this](MindMapNode* n) -> MindMapNode* {
         const int64_t last = lastIndex(n);
-        MindMapNode* matched = !n->parent() || n->layoutDirection() == LayoutDirectionManual
-            ? checkMainBranches(n)
-            : checkInbetweenVertical(n, 1, last);
-        if (!matched) matched = checkAbove(n, 0, EdgeBandSize);
-        if (!matched) matched = checkBelow(n, last, EdgeBandSize);
+        MindMapNode* matched = !n->parent() || n->layoutDirection() == LayoutDirectionManual ? checkMainBranches(n)
+                                                                                             : checkGaps(n, 1, last);
+        if (!matched) matched = checkBefore(n, 0, EdgeBandSize);
+        if (!matched) matched = checkAfter(n, last, EdgeBandSize);
         return matched;
     });
 }
 
-MindMapNode* StrictHorizontalRearrangeHitTester::checkMainBranches(MindMapNode* node)
+MindMapNode* StrictRearrangeHitTester::checkMainBranches(MindMapNode* node)
 {
     const int64_t last = lastIndex(node);
-    const int64_t k = sideSplit(node, false);
-    if (k < 0) return checkInbetweenVertical(node, 1, last);
-    MindMapNode* matched = k > 0 ? checkInbetweenVertical(node, 1, k - 1) : nullptr;
-    if (!matched) matched = checkInbetweenVertical(node, k + 1, last);
+    const int64_t k = sideSplit(node, _vertical);
+    if (k < 0) return checkGaps(node, 1, last);
+    MindMapNode* matched = k > 0 ? checkGaps(node, 1, k - 1) : nullptr;
+    if (!matched) matched = checkGaps(node, k + 1, last);
     if (matched || k == 0) return matched;
-    matched = checkBelow(node, k - 1, SideBoundaryBandSize);
-    if (!matched) matched = checkAbove(node, k, SideBoundaryBandSize);
+    matched = checkAfter(node, k - 1, SideBoundaryBandSize);
+    if (!matched) matched = checkBefore(node, k, SideBoundaryBandSize);
     if (matched) {
         rearrangeMarker().setInfo(InfoBetween);
         rearrangeMarker().setIndex(k);
@@ -343,7 +363,7 @@ MindMapNode* StrictHorizontalRearrangeHitTester::checkMainBranches(MindMapNode* 
     return matched;
 }
 
-MindMapNode* StrictHorizontalRearrangeHitTester::checkManualRearrange(MindMapNode* root, MindMapNode* draggedNode)
+MindMapNode* StrictRearrangeHitTester::checkManualRearrange(MindMapNode* root, MindMapNode* draggedNode)
 {
     MindMapNode* parent = draggedNode ? draggedNode->parent() : nullptr;
     if (!parent || parent != layoutRoot() || parent->layoutDirection() != LayoutDirectionManual) return nullptr;
@@ -352,74 +372,19 @@ MindMapNode* StrictHorizontalRearrangeHitTester::checkManualRearrange(MindMapNod
     const Rect b = parent->bounds();
     RearrangeMarker& marker = rearrangeMarker();
     marker.setRefNode(parent);
-    marker.setHorizontal(true);
-    if (draggedNode->location().x > parent->location().x) {
-        marker.setBounds({b.maxX(), b.minY(), ManualBandSize, b.height()});
+    marker.setHorizontal(!_vertical);
+    // Side by side, the bands lie beside the parent; stacked, inside its bounds, where its upper
+    // half takes the drag of a higher topic.
+    const bool upperOrRight = _vertical ? parent->location().y >= draggedNode->location().y
+                                        : draggedNode->location().x > parent->location().x;
+    if (upperOrRight) {
+        marker.setBounds(_vertical ? Rect{b.minX(), b.minY(), b.width(), ManualBandSize}
+                                   : Rect{b.maxX(), b.minY(), ManualBandSize, b.height()});
         marker.setInfo(InfoManualUpperOrRight);
         marker.setIndex(0);
     } else {
-        marker.setBounds({b.minX() - ManualBandSize, b.minY(), ManualBandSize, b.height()});
-        marker.setInfo(InfoManualLowerOrLeft);
-        marker.setIndex(static_cast<int64_t>(root->childCount()) - 1);
-    }
-    return parent;
-}
-
-// ---- Strict vertical ----
-
-MindMapNode* StrictVerticalRearrangeHitTester::markerHitTest(MindMapNode* root, MindMapNode* draggedNode)
-{
-    if (MindMapNode* matched = doMarkerHitTest(root)) return matched;
-    return checkManualRearrange(root, draggedNode);
-}
-
-MindMapNode* StrictVerticalRearrangeHitTester::doMarkerHitTest(MindMapNode* node)
-{
-    return searchBranch(node, [this](MindMapNode* n) -> MindMapNode* {
-        const int64_t last = lastIndex(n);
-        MindMapNode* matched = !n->parent() || n->layoutDirection() == LayoutDirectionManual
-            ? checkMainBranches(n)
-            : checkInbetweenHorizontal(n, 1, last);
-        if (!matched) matched = checkToLeft(n, 0, EdgeBandSize);
-        if (!matched) matched = checkToRight(n, last, EdgeBandSize);
-        return matched;
-    });
-}
-
-MindMapNode* StrictVerticalRearrangeHitTester::checkMainBranches(MindMapNode* node)
-{
-    const int64_t last = lastIndex(node);
-    const int64_t k = sideSplit(node, true);
-    if (k < 0) return checkInbetweenHorizontal(node, 1, last);
-    MindMapNode* matched = k > 0 ? checkInbetweenHorizontal(node, 1, k - 1) : nullptr;
-    if (!matched) matched = checkInbetweenHorizontal(node, k + 1, last);
-    if (matched || k == 0) return matched;
-    matched = checkToRight(node, k - 1, SideBoundaryBandSize);
-    if (!matched) matched = checkToLeft(node, k, SideBoundaryBandSize);
-    if (matched) {
-        rearrangeMarker().setInfo(InfoBetween);
-        rearrangeMarker().setIndex(k);
-    }
-    return matched;
-}
-
-MindMapNode* StrictVerticalRearrangeHitTester::checkManualRearrange(MindMapNode* root, MindMapNode* draggedNode)
-{
-    MindMapNode* parent = draggedNode ? draggedNode->parent() : nullptr;
-    if (!parent || parent != layoutRoot() || parent->layoutDirection() != LayoutDirectionManual) return nullptr;
-    // Only from the topic that owns the direction, or from below it.
-    if (!root || parent->isValidParentNode(root)) return nullptr;
-    const Rect b = parent->bounds();
-    RearrangeMarker& marker = rearrangeMarker();
-    marker.setRefNode(parent);
-    marker.setHorizontal(false);
-    // Inside the parent's bounds: its upper half takes the drag of a higher topic.
-    if (parent->location().y >= draggedNode->location().y) {
-        marker.setBounds({b.minX(), b.minY(), b.width(), ManualBandSize});
-        marker.setInfo(InfoManualUpperOrRight);
-        marker.setIndex(0);
-    } else {
-        marker.setBounds({b.minX(), b.maxY() - ManualBandSize, b.width(), ManualBandSize});
+        marker.setBounds(_vertical ? Rect{b.minX(), b.maxY() - ManualBandSize, b.width(), ManualBandSize}
+                                   : Rect{b.minX() - ManualBandSize, b.minY(), ManualBandSize, b.height()});
         marker.setInfo(InfoManualLowerOrLeft);
         marker.setIndex(static_cast<int64_t>(root->childCount()) - 1);
     }

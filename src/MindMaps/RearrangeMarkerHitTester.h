@@ -145,24 +145,40 @@ private:
     Point _atPoint;
 };
 
-// Children stacked vertically; a central topic has a right and a left side.
-class StrictHorizontalRearrangeHitTester : public RearrangeMarkerHitTester {
+// Children stacked along one axis: vertically in a horizontal layout, where a central topic has a
+// right and a left side, or side by side in a vertical one, where it has a lower and an upper side.
+class StrictRearrangeHitTester : public RearrangeMarkerHitTester {
 public:
-    using RearrangeMarkerHitTester::RearrangeMarkerHitTester;
+    StrictRearrangeHitTester(MindMap& mindMap, MindMapNode* layoutRoot, bool vertical);
     MindMapNode* markerHitTest(MindMapNode* root, MindMapNode* draggedNode) override;
     MindMapNode* checkMainBranches(MindMapNode* node);
     MindMapNode* doMarkerHitTest(MindMapNode* node);
     MindMapNode* checkManualRearrange(MindMapNode* root, MindMapNode* draggedNode);
+
+private:
+    // The band before child `index` along the stacking axis (above or to the left), the band
+    // after it, and the gaps between the children.
+    MindMapNode* checkBefore(MindMapNode* parent, int64_t index, double markerSize);
+    MindMapNode* checkAfter(MindMapNode* parent, int64_t index, double markerSize);
+    MindMapNode* checkGaps(MindMapNode* parent, int64_t firstIndex, int64_t lastIndex);
+
+    bool _vertical;
 };
 
-// Children side by side; a central topic has a lower and an upper side.
-class StrictVerticalRearrangeHitTester : public RearrangeMarkerHitTester {
+class StrictHorizontalRearrangeHitTester : public StrictRearrangeHitTester {
 public:
-    using RearrangeMarkerHitTester::RearrangeMarkerHitTester;
-    MindMapNode* markerHitTest(MindMapNode* root, MindMapNode* draggedNode) override;
-    MindMapNode* checkMainBranches(MindMapNode* node);
-    MindMapNode* doMarkerHitTest(MindMapNode* node);
-    MindMapNode* checkManualRearrange(MindMapNode* root, MindMapNode* draggedNode);
+    StrictHorizontalRearrangeHitTester(MindMap& mindMap, MindMapNode* layoutRoot)
+        : StrictRearrangeHitTester(mindMap, layoutRoot, false)
+    {
+    }
+};
+
+class StrictVerticalRearrangeHitTester : public StrictRearrangeHitTester {
+public:
+    StrictVerticalRearrangeHitTester(MindMap& mindMap, MindMapNode* layoutRoot)
+        : StrictRearrangeHitTester(mindMap, layoutRoot, true)
+    {
+    }
 };
 
 class TreelistRearrangeHitTester : public RearrangeMarkerHitTester {

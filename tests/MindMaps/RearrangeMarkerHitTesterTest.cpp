@@ -159,6 +159,32 @@ TEST_P(StrictHorizontalTest, TheBoundaryBetweenTheSidesTakesAFortyPointBand)
     EXPECT_EQ(4, marker().index());
 }
 
+// The same tester stands children side by side: a strict vertical central topic at the origin
+// with three children below it at x 0, 150 and 300, 50-point gaps between them.
+TEST_P(RearrangeHitTest, StrictVerticalGapsAndEdgeBandsRunAcross)
+{
+    MindMapNode* root = topic(nullptr, {0, 0});
+    for (int i = 0; i < 3; ++i) topic(root, {150.0 * i, 200});
+    root->setLayoutMode(LayoutModeStrictVertical);
+    const BandCase cases[] = {
+        {"gap between the first and second child", {75, 200}, 1, 0, {50, 190, 50, 20}},
+        {"gap between the second and third", {210, 205}, 2, 0, {200, 190, 50, 20}},
+        {"left of the first child", {-60, 200}, 0, 1, {-64, 190, 16, 20}},
+        {"right of the last child", {360, 195}, 2, 3, {348, 190, 16, 20}},
+    };
+    for (const BandCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(dragTo(root, c.point));
+        EXPECT_EQ(root, marker().refNode());
+        EXPECT_EQ(c.index, marker().index());
+        EXPECT_EQ(c.info, marker().info());
+        EXPECT_FALSE(marker().horizontal());
+        EXPECT_EQ(c.bounds, marker().bounds());
+    }
+    EXPECT_FALSE(dragTo(root, {150, 200}));
+    EXPECT_FALSE(dragTo(root, {75, 260}));
+}
+
 TEST_P(RearrangeHitTest, AManualDirectionTakesTheDropOnEitherSideOfTheParent)
 {
     MindMapNode* theme = topic(nullptr, {0, 0});
