@@ -19,6 +19,26 @@ struct WindowMean {
     uint32_t reciprocal;
 };
 
+// Whether any of the bytes is not naught, eight at a time: shadow layers are mostly clear, and
+// are looked over many times a frame.
+bool anyNonZero(const uint8_t* bytes, size_t count)
+{
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        uint64_t words[4];
+        std::memcpy(words, bytes + i, 32);
+        if ((words[0] | words[1] | words[2] | words[3]) != 0) return true;
+    }
+    uint64_t any = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        any |= word;
+    }
+    for (; i < count; ++i) any |= bytes[i];
+    return any != 0;
+}
+
 // A box blur of radius k along each row, in place: each pixel the mean of the row's running sums
 // k + 1 after and k before it, the row being clear beyond its ends.
 void blurRows(uint8_t* data, int width, int height, int stride, int k, std::vector<uint32_t>& prefix)
@@ -28,7 +48,7 @@ void blurRows(uint8_t* data, int width, int height, int stride, int k, std::vect
     for (int y = 0; y < height; ++y) {
         uint8_t* row = data + ptrdiff_t(y) * stride;
         // Most rows of a map's shadow layer are empty.
-        if (std::all_of(row, row + width, [](uint8_t a) { return a == 0; })) continue;
+        if (!anyNonZero(row, size_t(width))) continue;
         // prefix[k + 1 + x] holds the sum of the row up to and with pixel x.
         uint32_t sum = 0;
         for (int x = 0; x < width; ++x) prefix[size_t(k + 1 + x)] = sum += row[x];
@@ -42,28 +62,37 @@ void blurRows(uint8_t* data, int width, int height, int stride, int k, std::vect
 // A box blur of radius k along each column, in place, worked row by row with a running sum per
 // column so that memory is read in order.
 void blurColumns(uint8_t* data, int width, int height, int stride, int k, std::vector<uint8_t>& ring,
-                 std::vector<uint32_t>& sums)
+                 std::vector<uint32_t>& sums, std::vector<int>& inkedAbove)
 {
     const int window = 2 * k + 1;
     const WindowMean mean(window);
-    ring.assign(size_t(width) * size_t(window), 0); // the last `window` source rows
+    ring.resize(size_t(width) * size_t(window)); // the last `window` source rows that hold anything
     sums.assign(size_t(width), 0);
     uint32_t* sum = sums.data();
     auto source = [&](int y) { return data + ptrdiff_t(y) * stride; };
+    // inkedAbove[y]: how many source rows before y hold anything. A clear row adds nothing to the
+    // sums, and a row whose whole window is clear stays clear.
+    inkedAbove.assign(size_t(height) + 1, 0);
+    for (int y = 0; y < height; ++y)
+        inkedAbove[size_t(y + 1)] = inkedAbove[size_t(y)] + anyNonZero(source(y), size_t(width));
+    auto inked = [&](int y) { return inkedAbove[size_t(y + 1)] != inkedAbove[size_t(y)]; };
     for (int y = 0; y <= k && y < height; ++y) {
+        if (!inked(y)) continue;
         const uint8_t* row = source(y);
         for (int x = 0; x < width; ++x) sum[x] += row[x];
     }
     for (int y = 0; y < height; ++y) {
         // Row y is overwritten below, so it is kept in the ring while the window still needs it.
         uint8_t* out = source(y);
-        std::memcpy(ring.data() + size_t(y % window) * size_t(width), out, size_t(width));
-        for (int x = 0; x < width; ++x) out[x] = mean(sum[x]);
-        if (y - k >= 0) {
+        if (inked(y)) std::memcpy(ring.data() + size_t(y % window) * size_t(width), out, size_t(width));
+        const int first = std::max(0, y - k), end = std::min(height, y + k + 1);
+        if (inkedAbove[size_t(end)] != inkedAbove[size_t(first)])
+            for (int x = 0; x < width; ++x) out[x] = mean(sum[x]);
+        if (y - k >= 0 && inked(y - k)) {
             const uint8_t* leaving = ring.data() + size_t((y - k) % window) * size_t(width);
             for (int x = 0; x < width; ++x) sum[x] -= leaving[x];
         }
-        if (y + k + 1 < height) {
+        if (y + k + 1 < height && inked(y + k + 1)) {
             const uint8_t* entering = source(y + k + 1);
             for (int x = 0; x < width; ++x) sum[x] += entering[x];
         }
@@ -101,9 +130,10 @@ void blur(uint8_t* data, int width, int height, int stride, int k)
     if (width <= 0 || height <= 0 || k < 1) return;
     std::vector<uint32_t> prefix, sums;
     std::vector<uint8_t> ring;
+    std::vector<int> inkedAbove;
     for (int pass = 0; pass < 3; ++pass) {
         blurRows(data, width, height, stride, k, prefix);
-        blurColumns(data, width, height, stride, k, ring, sums);
+        blurColumns(data, width, height, stride, k, ring, sums, inkedAbove);
     }
 }
 
@@ -207,9 +237,7 @@ std::vector<uint8_t> occupiedTiles(const uint8_t* pixels, int width, int height,
         for (int t = 0; t < tilesAcross; ++t) {
             const size_t begin = size_t(std::max(0, t * tile - grow)) * size_t(bytesPerPixel);
             const size_t end = size_t(std::min(width, (t + 1) * tile + grow)) * size_t(bytesPerPixel);
-            uint8_t any = 0;
-            for (size_t i = begin; i < end; ++i) any |= row[i];
-            flags[t] = any != 0;
+            flags[t] = anyNonZero(row + begin, end - begin);
         }
     }
     for (int t = 0; t < tilesDown; ++t) {

@@ -61,6 +61,25 @@ TEST(ShadowPixels, BlurIsThreeRoundedBoxPassesEachWay)
     EXPECT_EQ(255, full[size_t(20 * 41 + 20)]);
 }
 
+// Shadow layers are mostly clear: bands of clear rows wider than the blur's window, at the top,
+// inside and at the bottom, are skipped, and the rest blurs as if nothing were.
+TEST(ShadowPixels, ClearBandsBlurAsEverythingElse)
+{
+    const int width = 29, height = 40;
+    for (int k : {1, 2, 3}) {
+        std::vector<uint8_t> expected = randomAlpha(size_t(width * height), unsigned(10 + k));
+        for (int y : {0, 1, 2, 3, 4, 5, 6, 7, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 35, 36, 37, 38, 39})
+            std::memset(expected.data() + y * width, 0, size_t(width));
+        std::vector<uint8_t> blurred = expected;
+        for (int pass = 0; pass < 3; ++pass) {
+            expected = boxPass(expected, width, height, k, true);
+            expected = boxPass(expected, width, height, k, false);
+        }
+        ShadowPixels::blur(blurred.data(), width, height, width, k);
+        EXPECT_EQ(expected, blurred) << k;
+    }
+}
+
 TEST(ShadowPixels, ReducedAlphaIsTheMeanOfFourAndClearBeyondThePicture)
 {
     // A 5 x 3 ARGB picture whose alphas are 10 x column + row, colours that must not count.
