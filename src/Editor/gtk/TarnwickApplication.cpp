@@ -9,6 +9,7 @@
 #include "Editor/TerminationWindowController.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
@@ -243,6 +244,8 @@ MainWindow& TarnwickApplication::singletonWindow()
             requestQuit();
         });
         add_window(*_window);
+        StyleToolbarWidget::install(*_window,
+                                    [this] { return _controller ? _controller->singletonDocument() : nullptr; });
     }
     if (!_controller) {
         _documentScheduler = std::make_unique<RunLoopDocumentScheduler>(_window->scheduler());

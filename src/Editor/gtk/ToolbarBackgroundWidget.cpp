@@ -30,6 +30,12 @@ void ToolbarBackgroundWidget::addSegmentedControlItems(std::vector<std::shared_p
     _background.validateSegmentedControlItems();
 }
 
+void ToolbarBackgroundWidget::get_preferred_width_vfunc(int& minimum, int& natural) const
+{
+    Gtk::Fixed::get_preferred_width_vfunc(minimum, natural);
+    if (_shrinkable) minimum = 0;
+}
+
 void ToolbarBackgroundWidget::on_hierarchy_changed(Gtk::Widget* previousTopLevel)
 {
     Gtk::Fixed::on_hierarchy_changed(previousTopLevel);

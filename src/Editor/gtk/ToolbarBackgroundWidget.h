@@ -19,13 +19,22 @@ public:
     // Lays the controls out and takes the strip's height.
     void addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items);
     SegmentedControlWidget& controlWidget(size_t index) { return *_controls.at(index); }
+    // A strip that may be narrower than its controls (the canvas's, whose pane the user sizes)
+    // asks for no width of its own; its container clips the controls that do not fit.
+    void setShrinkable(bool shrinkable)
+    {
+        _shrinkable = shrinkable;
+        queue_resize();
+    }
 
 protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
     void on_hierarchy_changed(Gtk::Widget* previousTopLevel) override;
+    void get_preferred_width_vfunc(int& minimum, int& natural) const override;
 
 private:
     ToolbarBackground _background;
     std::vector<std::unique_ptr<SegmentedControlWidget>> _controls;
     sigc::connection _keyWatch;
+    bool _shrinkable = false;
 };
