@@ -5,6 +5,7 @@
 #include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarSegment.h"
 #include "Editor/gtk/FeedbackLogView.h"
+#include "Editor/gtk/MainWindowActions.h"
 #include "Editor/gtk/MenuBarAdapter.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "MindMaps/MindMap.h"
@@ -143,7 +144,10 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     buildEditorPane();
     buildInspector();
     buildLeftPane();
-    _split.pack1(_leftPane, false, false);
+    _navigator.pack_start(_leftPane, Gtk::PACK_EXPAND_WIDGET);
+    _split.pack1(_navigator, false, false);
+    // A closed explorer leaves no empty strip and no divider behind.
+    _leftPane.property_visible().signal_changed().connect([this] { updateNavigatorVisibility(); });
     _split.pack2(_editorSplit, true, false);
     _editorSplit.pack1(_editorContainer, true, false);
     _editorSplit.pack2(_inspectorContainer, false, false);
@@ -182,6 +186,7 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
         if (is_maximized()) unmaximize();
         else maximize();
     });
+    _windowActions = std::make_unique<MainWindowActions>(*this);
 }
 
 MainWindow::~MainWindow()
@@ -371,6 +376,22 @@ void MainWindow::setMainToolbar(Gtk::Widget& toolbar)
     for (Gtk::Widget* child : _toolbarSlot.get_children()) _toolbarSlot.remove(*child);
     _toolbarSlot.pack_start(toolbar, Gtk::PACK_SHRINK);
     toolbar.show();
+}
+
+void MainWindow::setLeftPaneHiddenForPresentation(bool hidden)
+{
+    _leftPaneHiddenForPresentation = hidden;
+    updateNavigatorVisibility();
+}
+
+void MainWindow::updateNavigatorVisibility()
+{
+    _navigator.set_visible(_leftPane.get_visible() && !_leftPaneHiddenForPresentation);
+}
+
+void MainWindow::setMainToolbarHidden(bool hidden)
+{
+    _toolbarSlot.set_visible(!hidden);
 }
 
 void MainWindow::setStyleToolbar(Gtk::Widget& strip)

@@ -31,6 +31,7 @@
 class CommandRouter;
 class FeedbackLogView;
 class MainWindow;
+class MainWindowActions;
 class MenuBarAdapter;
 class MindMap;
 class SegmentedControlItem;
@@ -96,6 +97,12 @@ public:
     void scheduleValidation();
     // The inspector's pages: outliner 0, note 1, icons 2.
     void setInspectorPage(int index, Gtk::Widget& page);
+    // The styling, zoom, auto-focus and full-screen actions registered on the controller.
+    MainWindowActions& windowActions() { return *_windowActions; }
+    // Presenting puts the explorer side and the toolbar out of the way, whatever the user's own
+    // choice for them, which stays as it was for afterwards.
+    void setLeftPaneHiddenForPresentation(bool hidden);
+    void setMainToolbarHidden(bool hidden);
 
     // EditorDocumentWindow
     void setWindowTitle(const std::string& title) override;
@@ -129,6 +136,7 @@ private:
     void saveFrame();
     void runValidators();
     void resized();
+    void updateNavigatorVisibility();
     void showFeedbackTable(bool shown);
     static int handleSize(const Gtk::Paned& paned);
 
@@ -167,6 +175,9 @@ private:
     // explorer side | (editor | inspector)
     Gtk::Paned _split{Gtk::ORIENTATION_HORIZONTAL};
     Gtk::Paned _editorSplit{Gtk::ORIENTATION_HORIZONTAL};
+    // Holds the left pane, so that presenting hides it without closing the explorer.
+    Gtk::Box _navigator{Gtk::ORIENTATION_VERTICAL};
+    bool _leftPaneHiddenForPresentation = false;
     // explorer over activity pane
     Gtk::Paned _leftPane{Gtk::ORIENTATION_VERTICAL};
     Gtk::Box _explorerContainer{Gtk::ORIENTATION_VERTICAL};
@@ -221,4 +232,6 @@ private:
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
+    // Its actions reach the canvas and the controller: it goes first.
+    std::unique_ptr<MainWindowActions> _windowActions;
 };

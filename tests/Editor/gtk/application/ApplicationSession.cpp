@@ -318,6 +318,20 @@ std::string Element::text() const
     return result;
 }
 
+std::optional<double> Element::value() const
+{
+    GVariant* reply = call(bus, path, "org.freedesktop.DBus.Properties", "Get",
+                           g_variant_new("(ss)", "org.a11y.atspi.Value", "CurrentValue"), "(v)");
+    if (!reply) return std::nullopt;
+    GVariant* value = nullptr;
+    g_variant_get(reply, "(v)", &value);
+    std::optional<double> number;
+    if (g_variant_is_of_type(value, G_VARIANT_TYPE_DOUBLE)) number = g_variant_get_double(value);
+    g_variant_unref(value);
+    g_variant_unref(reply);
+    return number;
+}
+
 std::vector<std::string> labelsIn(const Element& element)
 {
     std::vector<Element> labels;

@@ -67,6 +67,8 @@ struct Element {
     int centreY() const { return y + height / 2; }
     // The text an entry holds; empty for widgets without text.
     std::string text() const;
+    // The value of a widget that has one (a split pane's divider position); nothing otherwise.
+    std::optional<double> value() const;
 };
 
 // The texts of the labels inside the widget (an alert's message and informative text).

@@ -1,0 +1,136 @@
+#include "Editor/gtk/MainWindowActions.h"
+
+#include "Editor/EditorDocument.h"
+#include "Editor/FeedbackCenter.h"
+#include "Editor/gtk/GtkPopoverColorPicker.h"
+#include "Editor/gtk/MainWindow.h"
+#include "editor-view/MindMapEditor.h"
+
+MainWindowActions::MainWindowActions(MainWindow& window) : _window(window), _modes(*this, window.scheduler())
+{
+    EditorWindowController& controller = window.controller();
+    EditorWindowActionsServices services;
+    services.editor = [this]() -> MindMapEditor* { return &_window.editor(); };
+    // Styling acts on the map's selection only while the map has the keyboard: not while the
+    // user types into a search field or a panel of the window.
+    services.editorIsFirstResponder = [this] {
+        Gtk::Widget* focus = _window.get_focus();
+        return !focus || focus == &_window.canvas();
+    };
+    services.makeColorPicker = [this] { return std::make_unique<GtkPopoverColorPicker>(_window.canvas()); };
+    services.setZoomFactorText = [this](const std::string& text) {
+        if (_zoomFactorText) _zoomFactorText(text);
+    };
+    services.modes = &_modes;
+    _actions = std::make_unique<EditorWindowActions>(std::move(services));
+    _actions->registerActions([&controller](const std::string& action, Responder::ActionHandler handler) {
+        controller.addWindowAction(action, std::move(handler));
+    });
+    controller.addValidationRule([this](const ValidatedUserInterfaceItem& item) -> std::optional<ItemValidation> {
+        if (item.action() == "toggleToolbarShown:") return ItemValidation{};
+        return _actions->validate(item);
+    });
+    controller.addWindowAction("toggleToolbarShown:", [this](const ActionSender*) {
+        _toolbarShown = !_toolbarShown;
+        updateToolbarVisibility();
+    });
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    MindMapEditor* editor = &window.editor();
+    _observations.push_back(center.addObserver(MindMapEditor::EscapePressedNotification, editor,
+                                               [this](const Notification&) { _modes.editorEscapePressed(); }));
+    _observations.push_back(
+        center.addObserver(MindMapEditor::UserScaleChangedNotification, editor,
+                           [this](const Notification&) { _actions->zoomFactorChangedNotification(); }));
+    // GTK has no "will" and "did" for full screen: the window manager's new state is both.
+    _windowState = window.signal_window_state_event().connect(
+        [this](GdkEventWindowState* event) {
+            if (event->changed_mask & GDK_WINDOW_STATE_FULLSCREEN)
+                _modes.windowFullScreenChanged((event->new_window_state & GDK_WINDOW_STATE_FULLSCREEN) != 0);
+            return false;
+        },
+        false);
+}
+
+MainWindowActions::~MainWindowActions()
+{
+    _windowState.disconnect();
+}
+
+void MainWindowActions::setZoomFactorTextHandler(std::function<void(const std::string& text)> handler)
+{
+    _zoomFactorText = std::move(handler);
+    _actions->zoomFactorChangedNotification();
+}
+
+void MainWindowActions::requestFullScreen(bool fullScreen)
+{
+    if (fullScreen) _window.fullscreen();
+    else _window.unfullscreen();
+}
+
+void MainWindowActions::commitEditor()
+{
+    EditorDocument* document = _window.controller().document();
+    if (!document) return;
+    document->commitModelessEditors();
+    document->saveDocument();
+}
+
+void MainWindowActions::focusEditor()
+{
+    _window.canvas().grab_focus();
+}
+
+void MainWindowActions::setLeftPaneHidden(bool hidden)
+{
+    _window.setLeftPaneHiddenForPresentation(hidden);
+}
+
+void MainWindowActions::setReadOnly(bool readOnly)
+{
+    // The note and the outliner follow once the inspector has them; their pages are still empty.
+    _window.editor().setReadOnly(readOnly);
+}
+
+void MainWindowActions::closeColorPanels()
+{
+    if (PopoverColorPicker* picker = _actions->colorPicker()) picker->close();
+}
+
+int MainWindowActions::styleToolsState() const
+{
+    return _window.controller().styleToolsState();
+}
+
+void MainWindowActions::setStyleToolsState(int state)
+{
+    _window.controller().setStyleToolsState(state);
+}
+
+void MainWindowActions::setStyleToolbarVisible(bool visible, bool animated)
+{
+    _window.controller().updateStyleToolbarVisibility(visible, animated);
+}
+
+void MainWindowActions::setToolbarAutoHidden(bool hidden)
+{
+    _toolbarAutoHidden = hidden;
+    updateToolbarVisibility();
+}
+
+void MainWindowActions::updateToolbarVisibility()
+{
+    _window.setMainToolbarHidden(!_toolbarShown || _toolbarAutoHidden);
+}
+
+void MainWindowActions::showNotification(const std::string& title, const std::string& message, unsigned state,
+                                         double duration)
+{
+    FeedbackCenter::feedbackCenter().showEditorNotification(title, message, state, duration);
+}
+
+void MainWindowActions::hideNotification()
+{
+    _window.notificationPresenter().dismiss();
+}

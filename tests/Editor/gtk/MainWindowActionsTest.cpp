@@ -1,0 +1,101 @@
+#include "Editor/gtk/MainWindowActions.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
+#include "Editor/gtk/MainWindow.h"
+#include "GtkTestSupport.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "editor-view/MindMapEditor.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The window manager's answer, as the window gets it.
+void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
+{
+    GdkEventWindowState event{};
+    event.type = GDK_WINDOW_STATE;
+    event.changed_mask = GDK_WINDOW_STATE_FULLSCREEN;
+    event.new_window_state = fullScreen ? GDK_WINDOW_STATE_FULLSCREEN : GdkWindowState(0);
+    event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
+}
+
+class MainWindowActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        initGtkForTests();
+        window = std::make_unique<MainWindow>(menu, router);
+        router.setResponderChain([this] {
+            MainWindowResponders links;
+            links.editor = &window->editor();
+            links.window = &window->controller();
+            return mainWindowResponderChain(links);
+        });
+        map = std::make_shared<MindMap>();
+        map->newMindMap("", true, std::string("Theme"));
+        map->validateElementStates();
+        window->showMindMap(map);
+        map->setSelectedElement(map->mainCentralTheme());
+        drainGtkEvents();
+        window->canvas().grab_focus();
+    }
+
+    void TearDown() override
+    {
+        window->showMindMap(nullptr);
+        router.setResponderChain(nullptr);
+        window.reset();
+        drainGtkEvents();
+    }
+
+    bool enabled(const std::string& action) { return router.validateItem(MenuItem("", action)).enabled; }
+
+    CommandRouter router;
+    MainMenu menu = MainMenu::build();
+    std::unique_ptr<MainWindow> window;
+    std::shared_ptr<MindMap> map;
+};
+
+TEST_F(MainWindowActionsTest, PresentingMakesTheMapReadOnlyOnlyOnceTheWindowIsFullScreen)
+{
+    EXPECT_TRUE(enabled("toggleBoldFontStyle:"));
+    EXPECT_TRUE(enabled("togglePresentationMode:"));
+    ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
+    EXPECT_FALSE(window->editor().readOnly()) << "the window manager has not answered yet";
+
+    windowManagerMadeFullScreen(*window, true);
+    EXPECT_TRUE(window->windowActions().modes().inPresentationMode());
+    EXPECT_TRUE(window->editor().readOnly());
+    EXPECT_TRUE(map->readOnly());
+    EXPECT_FALSE(enabled("toggleBoldFontStyle:")) << "styling refuses a read-only map";
+    EXPECT_EQ(window->controller().styleToolsState(), 2);
+
+    // Escape with nothing selected leaves.
+    map->setSelectedElement(nullptr);
+    window->editor().cancelOperation();
+    EXPECT_FALSE(window->editor().readOnly());
+    windowManagerMadeFullScreen(*window, false);
+    EXPECT_EQ(window->controller().styleToolsState(), 0);
+    EXPECT_FALSE(window->windowActions().modes().isFullScreen());
+}
+
+TEST_F(MainWindowActionsTest, StylingAndZoomActionsReachTheMapThroughTheWindow)
+{
+    ASSERT_TRUE(router.sendAction("toggleBoldFontStyle:", nullptr, nullptr));
+    EXPECT_EQ(router.targetForAction("toggleBoldFontStyle:"), &window->controller());
+    EXPECT_EQ(router.targetForAction("toggleToolbarShown:"), &window->controller());
+    EXPECT_TRUE(enabled("toggleToolbarShown:"));
+
+    std::vector<std::string> zoomTexts;
+    window->windowActions().setZoomFactorTextHandler([&](const std::string& text) { zoomTexts.push_back(text); });
+    MenuItem item("150%", "zoomFactorSelected:");
+    item.setTag(150);
+    ASSERT_TRUE(router.sendAction("zoomFactorSelected:", &window->controller(), &item));
+    EXPECT_EQ(zoomTexts, (std::vector<std::string>{"100%", "150%"}));
+}
+
+} // namespace

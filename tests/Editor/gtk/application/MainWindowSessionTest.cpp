@@ -1,0 +1,245 @@
+// The main window as its user drives it, with a window manager on the display so that full screen
+// is granted as on a desktop: the toolbar's zoom menu, the find bar, presentation mode, and the
+// panes' sizes across a restart.
+
+#include "ApplicationSession.h"
+#include "platform/PropertyList.h"
+#include "support/DisplayRequirement.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+// A window manager for the test's windows, unless one runs already; it goes with the object.
+class WindowManager {
+public:
+    WindowManager()
+    {
+        if (running()) return;
+        const char* argv[] = {"openbox", "--sm-disable", nullptr};
+        GError* error = nullptr;
+        if (!g_spawn_async(nullptr, const_cast<gchar**>(argv), nullptr,
+                           GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL |
+                                       G_SPAWN_STDERR_TO_DEV_NULL),
+                           nullptr, nullptr, &_pid, &error)) {
+            _failure = std::string("openbox does not start (scripts/install-deps.sh): ") + error->message;
+            g_error_free(error);
+            return;
+        }
+        if (!eventually([] { return running(); }, "the window manager", 10s)) _failure = "openbox did not take over";
+    }
+    ~WindowManager()
+    {
+        if (_pid <= 0) return;
+        kill(_pid, SIGTERM);
+        int status = 0;
+        waitpid(_pid, &status, 0);
+    }
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    const std::string& failure() const { return _failure; }
+
+    // A window manager announces itself on the root window.
+    static bool running()
+    {
+        std::string output;
+        return runCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, &output) == 0 &&
+            output.find("window id") != std::string::npos;
+    }
+
+private:
+    GPid _pid = 0;
+    std::string _failure;
+};
+
+// The number the user defaults keep under the key; nothing when there is none.
+std::optional<double> storedNumber(const std::string& file, const std::string& key)
+{
+    const std::string bytes = std::filesystem::exists(file) ? readTestFile(file) : std::string();
+    std::optional<PropertyList> defaults = PropertyList::fromData(PropertyList::Data(bytes.begin(), bytes.end()));
+    const PropertyList::Dictionary* entries = defaults ? defaults->dictionaryValue() : nullptr;
+    if (!entries) return std::nullopt;
+    auto it = entries->find(key);
+    if (it == entries->end()) return std::nullopt;
+    if (it->second.type() != PropertyList::Type::Real && it->second.type() != PropertyList::Type::Integer)
+        return std::nullopt;
+    return it->second.realValue();
+}
+
+// Whether the window manager shows the program's window full screen.
+bool fullScreen(pid_t pid)
+{
+    std::string windows;
+    if (runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid), "--class", "tarnwick"},
+                   &windows) != 0)
+        return false;
+    std::istringstream lines(windows);
+    std::string window;
+    while (std::getline(lines, window)) {
+        std::string state;
+        if (runCommand({"xprop", "-id", window, "_NET_WM_STATE"}, &state) == 0 &&
+            state.find("_NET_WM_STATE_FULLSCREEN") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+class MainWindowSessionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { bus = new SessionBus(); }
+    static void TearDownTestSuite()
+    {
+        delete bus;
+        bus = nullptr;
+    }
+
+    void SetUp() override
+    {
+        const char* display = std::getenv("DISPLAY");
+        TARNWICK_REQUIRE_DISPLAY(display && *display);
+        ASSERT_EQ(bus->failure(), "");
+        ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
+        windowManager = std::make_unique<WindowManager>();
+        ASSERT_EQ(windowManager->failure(), "");
+    }
+
+    void TearDown() override { windowManager.reset(); }
+
+    std::unique_ptr<RunningApplication> start()
+    {
+        auto application = std::make_unique<RunningApplication>(home, *bus);
+        EXPECT_GT(application->pid(), 0) << "the program did not start";
+        std::vector<Element> frames;
+        EXPECT_TRUE(
+            eventually([&] { return !(frames = application->findAll(ATSPI_ROLE_FRAME)).empty(); }, "the main window"))
+            << application->log();
+        if (!frames.empty()) title = frames.front().name;
+        return application;
+    }
+
+    void quit(RunningApplication& application)
+    {
+        ASSERT_TRUE(application.pressKeys(title, {"ctrl+q"}));
+        EXPECT_EQ(application.waitForExit(), 0) << application.log();
+    }
+
+    static SessionBus* bus;
+    std::unique_ptr<WindowManager> windowManager;
+    ApplicationHome home;
+    // The main window's title, as the last start showed it.
+    std::string title;
+};
+
+SessionBus* MainWindowSessionTest::bus = nullptr;
+
+constexpr const char* SideBarWidthKey = "mainwindow.sidebar.width";
+constexpr const char* PresentationNotice = "The map is read-only while presenting. Press Escape to leave.";
+
+// The split between the explorer side and the editor: the outermost of the window's splits.
+std::optional<Element> sideBarSplit(RunningApplication& application)
+{
+    std::vector<Element> splits = application.findAll(ATSPI_ROLE_SPLIT_PANE);
+    std::optional<Element> outermost;
+    for (const Element& split : splits)
+        if (!outermost || split.width > outermost->width) outermost = split;
+    return outermost;
+}
+
+// Drags the divider of the split, which sits at the split's value, by dx.
+::testing::AssertionResult dragDivider(const Element& split, int dx)
+{
+    const std::optional<double> position = split.value();
+    if (!position) return ::testing::AssertionFailure() << "the split tells no divider position";
+    const int x = split.x + static_cast<int>(std::lround(*position)) + 2;
+    const int y = split.y + split.height / 3;
+    const std::vector<std::vector<std::string>> steps = {
+        {"mousemove", "--sync", std::to_string(x), std::to_string(y)},
+        {"mousedown", "1"},
+        {"mousemove", "--sync", std::to_string(x + dx / 2), std::to_string(y)},
+        {"mousemove", "--sync", std::to_string(x + dx), std::to_string(y)},
+        {"mouseup", "1"},
+    };
+    for (const auto& step : steps) {
+        std::vector<std::string> command = {"xdotool"};
+        command.insert(command.end(), step.begin(), step.end());
+        if (runCommand(command) != 0) return ::testing::AssertionFailure() << "xdotool " << step.front() << " failed";
+        std::this_thread::sleep_for(100ms);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::string guidOfOnlyMap(const ApplicationHome& home)
+{
+    std::optional<std::vector<StoredMap>> maps = readStoreIndex(home);
+    return maps && maps->size() == 1 ? maps->front().id : std::string();
+}
+
+// Presenting: the window manager makes the window full screen, the notice shows, the map takes
+// no new topic; Escape leaves and the window is a window again.
+TEST_F(MainWindowSessionTest, PresentationIsFullScreenReadOnlyAndEscapeLeavesIt)
+{
+    auto first = start();
+    quit(*first);
+    const std::string guid = guidOfOnlyMap(home);
+    ASSERT_FALSE(guid.empty()) << "the first start made no map";
+    const std::optional<std::vector<std::string>> before = readMapTopics(home, guid);
+    ASSERT_TRUE(before);
+
+    auto application = start();
+    ASSERT_TRUE(application->pressKeys(title, {"F5"}));
+    ASSERT_TRUE(eventually([&] { return fullScreen(application->pid()); }, "full screen"));
+    EXPECT_TRUE(application->waitFor(ATSPI_ROLE_LABEL, PresentationNotice, nullptr, 10s));
+    // Tab would add a topic to a writable map.
+    ASSERT_TRUE(application->pressKeys(title, {"Tab"}));
+    ASSERT_TRUE(application->typeText(title, "Presented"));
+    ASSERT_TRUE(application->pressKeys(title, {"Return", "Escape", "Escape", "Escape"}));
+    ASSERT_TRUE(eventually([&] { return !fullScreen(application->pid()); }, "the window to leave full screen"));
+    quit(*application);
+
+    const std::optional<std::vector<std::string>> after = readMapTopics(home, guid);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(*after, *before) << "the presented map changed";
+}
+
+// The side bar keeps the width the user dragged it to across a restart.
+TEST_F(MainWindowSessionTest, TheSideBarKeepsItsDraggedWidthAcrossARestart)
+{
+    auto application = start();
+    std::optional<Element> split;
+    ASSERT_TRUE(eventually([&] { return (split = sideBarSplit(*application)) && split->value(); }, "the side bar"));
+    const double before = *split->value();
+    ASSERT_TRUE(dragDivider(*split, 80));
+    double dragged = 0;
+    ASSERT_TRUE(eventually(
+        [&] {
+            split = sideBarSplit(*application);
+            dragged = split && split->value() ? *split->value() : 0;
+            return std::abs(dragged - (before + 80)) <= 4;
+        },
+        "the divider to follow the drag"));
+    quit(*application);
+    const std::optional<double> stored = storedNumber(home.defaultsFile(), SideBarWidthKey);
+    ASSERT_TRUE(stored);
+    EXPECT_NEAR(*stored, dragged, 4);
+
+    auto again = start();
+    EXPECT_TRUE(eventually(
+        [&] {
+            split = sideBarSplit(*again);
+            return split && split->value() && std::abs(*split->value() - dragged) <= 4;
+        },
+        "the side bar at its dragged width"))
+        << (split && split->value() ? *split->value() : -1);
+    quit(*again);
+}
+
+} // namespace
