@@ -1,6 +1,8 @@
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
 #include "Editor/StylingMenus.h"
+#include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "Editor/gtk/ToolbarImageFactory.h"
 #include "GtkTestSupport.h"
@@ -13,6 +15,16 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The first widget of the type inside the widget, depth first.
+template <typename W> W* findIn(Gtk::Widget& widget)
+{
+    if (auto* found = dynamic_cast<W*>(&widget)) return found;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (W* found = findIn<W>(*child)) return found;
+    return nullptr;
+}
 
 Gtk::Image* imageOf(Gtk::Button& button)
 {
@@ -105,4 +117,27 @@ TEST(StyleToolbarWidgetTest, MenuItemsShowPicturesAndUntrustedTitlesAsPlainText)
         EXPECT_FALSE(label->get_use_markup()) << i;
     }
     EXPECT_NE(dynamic_cast<Gtk::CheckMenuItem*>(entries[0]), nullptr);
+}
+
+TEST(StyleToolbarWidgetTest, TheMainWindowShowsTheStripAndValidatesItWhenIdle)
+{
+    initGtkForTests();
+    std::vector<std::string> log;
+    RecordingResponder editor("editor", log);
+    editor.handle("copyStyle:");
+    CommandRouter::shared().setResponderChain([&] { return std::vector<Responder*>{&editor}; });
+    CommandRouter router;
+    MainMenu menu = MainMenu::build();
+    MainWindow window(menu, router);
+    StyleToolbarWidget::install(window, [] { return nullptr; });
+    auto* strip = findIn<StyleToolbarWidget>(window);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_NE(strip->get_ancestor(GTK_TYPE_REVEALER), nullptr) << "shown and hidden with its revealer";
+
+    drainGtkEvents();
+    SegmentedControlWidget& clipboard = strip->controlWidget(5);
+    EXPECT_TRUE(clipboard.button(1).get_sensitive()) << "the chain copies styles";
+    EXPECT_FALSE(clipboard.button(2).get_sensitive()) << "nobody pastes them";
+    EXPECT_FALSE(clipboard.button(3).get_sensitive()) << "no document clears customisations";
+    CommandRouter::shared().setResponderChain(nullptr);
 }
