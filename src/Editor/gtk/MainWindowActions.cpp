@@ -87,10 +87,17 @@ void MainWindowActions::setLeftPaneHidden(bool hidden)
     _window.setLeftPaneHiddenForPresentation(hidden);
 }
 
+void MainWindowActions::addReadOnlyFollower(std::function<void(bool readOnly)> follower)
+{
+    if (!follower) return;
+    follower(_window.editor().readOnly());
+    _readOnlyFollowers.push_back(std::move(follower));
+}
+
 void MainWindowActions::setReadOnly(bool readOnly)
 {
-    // The note and the outliner follow once the inspector has them; their pages are still empty.
     _window.editor().setReadOnly(readOnly);
+    for (const auto& follower : _readOnlyFollowers) follower(readOnly);
 }
 
 void MainWindowActions::closeColorPanels()

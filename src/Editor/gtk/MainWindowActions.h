@@ -26,6 +26,9 @@ public:
     EditorWindowActions& actions() { return *_actions; }
     // Where the toolbar shows the zoom; set when the toolbar is made.
     void setZoomFactorTextHandler(std::function<void(const std::string& text)> handler);
+    // Panels that edit the map beside the canvas (the note, the outliner) turn read-only with it
+    // while presenting.
+    void addReadOnlyFollower(std::function<void(bool readOnly)> follower);
 
 private:
     // WindowModesHost
@@ -49,6 +52,7 @@ private:
     WindowModes _modes;
     std::unique_ptr<EditorWindowActions> _actions;
     std::function<void(const std::string&)> _zoomFactorText;
+    std::vector<std::function<void(bool)>> _readOnlyFollowers;
     std::vector<ObservationToken> _observations;
     sigc::connection _windowState;
     // The user's choice, and the presentation's, which hides it only while it lasts.

@@ -64,6 +64,8 @@ TEST_F(MainWindowActionsTest, PresentingMakesTheMapReadOnlyOnlyOnceTheWindowIsFu
 {
     EXPECT_TRUE(enabled("toggleBoldFontStyle:"));
     EXPECT_TRUE(enabled("togglePresentationMode:"));
+    std::vector<bool> panelReadOnly;
+    window->windowActions().addReadOnlyFollower([&](bool readOnly) { panelReadOnly.push_back(readOnly); });
     ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
     EXPECT_FALSE(window->editor().readOnly()) << "the window manager has not answered yet";
 
@@ -73,11 +75,13 @@ TEST_F(MainWindowActionsTest, PresentingMakesTheMapReadOnlyOnlyOnceTheWindowIsFu
     EXPECT_TRUE(map->readOnly());
     EXPECT_FALSE(enabled("toggleBoldFontStyle:")) << "styling refuses a read-only map";
     EXPECT_EQ(window->controller().styleToolsState(), 2);
+    EXPECT_EQ(panelReadOnly, (std::vector<bool>{false, true})) << "a panel follows from the start";
 
     // Escape with nothing selected leaves.
     map->setSelectedElement(nullptr);
     window->editor().cancelOperation();
     EXPECT_FALSE(window->editor().readOnly());
+    EXPECT_EQ(panelReadOnly.back(), false);
     windowManagerMadeFullScreen(*window, false);
     EXPECT_EQ(window->controller().styleToolsState(), 0);
     EXPECT_FALSE(window->windowActions().modes().isFullScreen());
