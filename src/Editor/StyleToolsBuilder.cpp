@@ -12,6 +12,8 @@ struct SegmentRow {
     Target target;
     const char* action;
     const char* toolTipKey;
+    // The main menu's key for the same action, named in the tool tip.
+    const char* shortcut = nullptr;
 };
 
 using MenuFactory = std::function<std::shared_ptr<Menu>(const StyleToolsOwner&)>;
@@ -43,10 +45,10 @@ const std::vector<ControlRow>& controlRows()
           {"star_add", Target::Controller, "addPresetFromSelection:", "style_preset_add_as_preset"}},
          {}},
         {{{"align_center_16", Target::Chain, "changeTextAlignment:", "node_style_text_alignment"},
-          {"text_bold", Target::Chain, "toggleBoldFontStyle:", "node_style_dialog_bold"},
-          {"text_italic", Target::Chain, "toggleItalicFontStyle:", "node_style_dialog_italic"},
+          {"text_bold", Target::Chain, "toggleBoldFontStyle:", "node_style_dialog_bold", "Ctrl+B"},
+          {"text_italic", Target::Chain, "toggleItalicFontStyle:", "node_style_dialog_italic", "Ctrl+I"},
           {"text_strikethrough", Target::Chain, "toggleStrikeThroughFontStyle:", "node_style_dialog_strike_through"},
-          {"text_underline", Target::Chain, "toggleUnderlineFontStyle:", "node_style_dialog_underline"},
+          {"text_underline", Target::Chain, "toggleUnderlineFontStyle:", "node_style_dialog_underline", "Ctrl+U"},
           {"text_size", Target::Chain, "fontSizeSelected:", "node_style_dialog_text_size"}},
          {{0, plain<TextAlignmentMenu>()},
           {5, [](const StyleToolsOwner& owner) { return std::make_shared<FontSizeMenu>(owner.windowController); }}}},
@@ -102,9 +104,12 @@ std::vector<std::shared_ptr<SegmentedControlItem>> StyleToolsBuilder::buildStyle
     std::vector<std::shared_ptr<SegmentedControlItem>> controls;
     for (const ControlRow& row : controlRows()) {
         std::vector<std::shared_ptr<ToolbarSegment>> segments;
-        for (const SegmentRow& segment : row.segments)
+        for (const SegmentRow& segment : row.segments) {
+            std::string toolTip = localized(segment.toolTipKey);
+            if (segment.shortcut) toolTip = formatText("%@  (%@)", {toolTip, segment.shortcut});
             segments.push_back(ToolbarSegment::toolbarSegment(segment.image, targetOf(segment.target, owner),
-                                                              segment.action, localized(segment.toolTipKey)));
+                                                              segment.action, toolTip));
+        }
         auto control = std::make_shared<SegmentedControlItem>(std::move(segments));
         for (const MenuRow& menu : row.menus) control->segmentedControl().setMenu(menu.make(owner), menu.segment);
         controls.push_back(std::move(control));

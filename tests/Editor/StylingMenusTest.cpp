@@ -1,5 +1,6 @@
 #include "Editor/StylingMenus.h"
 #include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
 #include "Editor/StyleToolsBuilder.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MMColorScheme.h"
@@ -254,8 +255,10 @@ TEST(StylingMenusTest, TheStyleToolbarHasSixControlsInOrder)
         EXPECT_EQ(segment.image(), row.image);
         EXPECT_EQ(segment.target(), row.target) << row.image;
         EXPECT_EQ(segment.action(), row.action) << row.image;
-        EXPECT_EQ(segment.toolTip(), localized(row.toolTipKey)) << row.image;
-        EXPECT_FALSE(segment.toolTip().empty()) << row.image;
+        if (segment.toolTip().find("  (") == std::string::npos)
+            EXPECT_EQ(segment.toolTip(), localized(row.toolTipKey)) << row.image;
+        else EXPECT_EQ(segment.toolTip().rfind(localized(row.toolTipKey) + "  (Ctrl+", 0), 0u) << row.image;
+        EXPECT_FALSE(localized(row.toolTipKey).empty()) << row.image;
     }
 
     // Which segments open which menu.
@@ -425,4 +428,38 @@ TEST(StylingMenusTest, StyleSheetMenuListsTheSheetsAndChecksTheMapsOne)
     EXPECT_TRUE(menu.isMenuDirty());
     menu.updateMenuBeforeDropDown();
     EXPECT_EQ(menu.items().size(), sheets + 3);
+}
+
+TEST(StylingMenusTest, FontStyleToolTipsNameTheMainMenusKeys)
+{
+    const MainMenu menu = MainMenu::build();
+    // The key the main menu binds to the action, as the tool tip names it.
+    std::function<std::string(const Menu&, const std::string&)> keyOf = [&](const Menu& shown,
+                                                                            const std::string& action) {
+        for (const auto& item : shown.items()) {
+            if (item->action() == action && !item->keyEquivalent().empty()) {
+                std::string key = item->keyEquivalentModifiers() & ControlKeyModifier ? "Ctrl+" : "";
+                std::string letter = item->keyEquivalent();
+                for (char& c : letter) c = char(std::toupper(static_cast<unsigned char>(c)));
+                return key + letter;
+            }
+            if (item->submenu())
+                if (std::string key = keyOf(*item->submenu(), action); !key.empty()) return key;
+        }
+        return std::string();
+    };
+    const auto tools = StyleToolsBuilder::buildStyleTools({});
+    size_t named = 0;
+    for (const auto& segment : tools.at(2)->segments()) {
+        const std::string key = keyOf(*menu.bar, segment->action());
+        if (key.empty()) {
+            EXPECT_EQ(segment->toolTip().find("  ("), std::string::npos) << segment->action();
+            continue;
+        }
+        ++named;
+        const std::string suffix = "  (" + key + ")";
+        ASSERT_GT(segment->toolTip().size(), suffix.size()) << segment->action();
+        EXPECT_EQ(segment->toolTip().substr(segment->toolTip().size() - suffix.size()), suffix) << segment->action();
+    }
+    EXPECT_EQ(named, 3u) << "bold, italic and underline";
 }
