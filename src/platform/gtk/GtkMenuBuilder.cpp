@@ -8,7 +8,6 @@
 #include <gtkmm/box.h>
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/image.h>
-#include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/separatormenuitem.h>
 
@@ -23,21 +22,24 @@ Gdk::ModifierType gdkModifiers(unsigned modifiers)
     return static_cast<Gdk::ModifierType>(state);
 }
 
-// A picture before the title. The title stays plain text: names come from users and files.
-void addPicture(Gtk::MenuItem& entry, const MenuItem& item)
+// A picture before the title; answers the title's label, which shows the key. The title stays
+// plain text: names come from users and files.
+Gtk::AccelLabel* addPicture(Gtk::MenuItem& entry, const MenuItem& item)
 {
-    if (!item.image() && item.imageName().empty()) return;
+    if (!item.image() && item.imageName().empty()) return dynamic_cast<Gtk::AccelLabel*>(entry.get_child());
     auto* image = Gtk::manage(new Gtk::Image());
     if (item.image()) setGtkImagePicture(*image, *item.image());
     else setGtkImageNamed(*image, item.imageName());
-    auto* label = Gtk::manage(new Gtk::Label(item.title(), false));
+    auto* label = Gtk::manage(new Gtk::AccelLabel(item.title(), false));
     label->set_use_markup(false);
     label->set_xalign(0);
+    label->set_accel_widget(entry);
     auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6));
     row->pack_start(*image, Gtk::PACK_SHRINK);
     row->pack_start(*label, Gtk::PACK_EXPAND_WIDGET);
     if (entry.get_child()) static_cast<Gtk::Bin&>(entry).remove();
     entry.add(*row);
+    return label;
 }
 
 } // namespace
@@ -64,9 +66,9 @@ void fillGtkMenu(Gtk::Menu& target, Menu& source,
             } else {
                 entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
             }
-            addPicture(*entry, *item);
+            Gtk::AccelLabel* label = addPicture(*entry, *item);
             if (!item->keyEquivalent().empty()) {
-                if (auto* label = dynamic_cast<Gtk::AccelLabel*>(entry->get_child()))
+                if (label)
                     label->set_accel(gdk_keyval_from_name(item->keyEquivalent().c_str()),
                                      gdkModifiers(item->keyEquivalentModifiers()));
             }

@@ -104,12 +104,15 @@ TEST(StyleToolbarWidgetTest, MenuItemsShowPicturesAndUntrustedTitlesAsPlainText)
     const auto sheet = StyleManager::styleManager().getStyleOnKey("system.bright-palette", false);
     drawn.setImage(PaletteMenu::createPalettePreviewImage(*sheet->colorScheme(), 1));
     menu.addItem("Plain_title", "a:");
+    MenuItem& keyed = menu.addItem("Bold", "toggleBoldFontStyle:", "b");
+    keyed.setKeyEquivalentModifiers(ControlKeyModifier);
+    keyed.setImageName("text_bold");
 
     Gtk::Menu target;
     fillGtkMenu(target, menu, nullptr);
     const auto entries = target.get_children();
-    ASSERT_EQ(entries.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(entries.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
         Gtk::Label* label = labelIn(*entries[i]);
         ASSERT_NE(label, nullptr) << i;
         EXPECT_EQ(label->get_text(), menu.items()[i]->title()) << "shown as given, no mnemonic, no markup";
@@ -117,6 +120,14 @@ TEST(StyleToolbarWidgetTest, MenuItemsShowPicturesAndUntrustedTitlesAsPlainText)
         EXPECT_FALSE(label->get_use_markup()) << i;
     }
     EXPECT_NE(dynamic_cast<Gtk::CheckMenuItem*>(entries[0]), nullptr);
+    // A pictured item still shows its key.
+    auto* accel = dynamic_cast<Gtk::AccelLabel*>(labelIn(*entries[3]));
+    ASSERT_NE(accel, nullptr);
+    guint key = 0;
+    GdkModifierType modifiers{};
+    gtk_accel_label_get_accel(accel->gobj(), &key, &modifiers);
+    EXPECT_EQ(key, guint(GDK_KEY_b));
+    EXPECT_EQ(modifiers, GDK_CONTROL_MASK);
 }
 
 TEST(StyleToolbarWidgetTest, TheMainWindowShowsTheStripAndValidatesItWhenIdle)
