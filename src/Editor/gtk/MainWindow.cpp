@@ -187,6 +187,15 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
         else maximize();
     });
     _windowActions = std::make_unique<MainWindowActions>(*this);
+    // The find bar and the cross-link bar come on first use, over the canvas's top corners.
+    _editorOverlays =
+        std::make_unique<EditorOverlays>(editor(), [this](Gtk::Widget& widget, Gtk::Align halign, Gtk::Align valign) {
+            addEditorOverlay(widget, halign, valign);
+        });
+    _controller.addWindowAction("showMapSearchbar:",
+                                [this](const ActionSender*) { _editorOverlays->showMapSearchbar(); });
+    _controller.addWindowAction("toggleMapSearchbar:",
+                                [this](const ActionSender*) { _editorOverlays->toggleMapSearchbar(); });
 }
 
 MainWindow::~MainWindow()
@@ -554,6 +563,7 @@ void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 {
     const bool shown = mindMap != nullptr;
     _canvas.editorView().setMindMap(std::move(mindMap));
+    if (_editorOverlays) _editorOverlays->editorMindMapChanged();
     scheduleValidation();
     if (!shown) return;
     // The map opens centred, which needs the canvas's size: before the window is first laid

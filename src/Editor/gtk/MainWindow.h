@@ -6,6 +6,7 @@
 #include "Editor/FeedbackController.h"
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/EditorNotificationBar.h"
+#include "Editor/gtk/EditorOverlays.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Responder.h"
@@ -83,6 +84,8 @@ public:
     void setErrorHandler(std::function<void(const Error&)> handler) { _errorHandler = std::move(handler); }
     EditorNotificationPresenter& notificationPresenter() { return *_notificationPresenter; }
     EditorNotificationBar& notificationBar() { return _notificationBar; }
+    // The find bar and the cross-link bar over the canvas.
+    EditorOverlays& editorOverlays() { return *_editorOverlays; }
     FeedbackController& feedbackController() { return _feedbackController; }
 
     // The main toolbar, under the menu bar.
@@ -222,6 +225,7 @@ private:
     MindMapEditorCanvas _canvas;
     EditorNotificationBar _notificationBar;
     std::unique_ptr<EditorNotificationPresenter> _notificationPresenter;
+    std::unique_ptr<EditorOverlays> _editorOverlays;
     std::vector<std::function<void()>> _validators;
     bool _validationPending = false;
     bool _resizePending = false;

@@ -1,6 +1,9 @@
 #include "Editor/gtk/EditorOverlays.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
 #include "Editor/gtk/CrossLinkBar.h"
 #include "Editor/gtk/EditorNotificationBar.h"
+#include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MapSearchBar.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -288,4 +291,66 @@ TEST_F(EditorOverlaysTest, TheWindowsOverlaysComeOnFirstUseAtTheirCorners)
                                                                   {Gtk::ALIGN_START, Gtk::ALIGN_START}}));
     }
     EXPECT_EQ(editor.crossLinkFeedback(), nullptr);
+}
+
+TEST(MainWindowFindBarTest, CtrlFOpensTheFindBarOverTheCanvasAndEscapeClosesIt)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
+    UserDefaults::standard().removeObject(MapSearchBarController::AdvancedModeKey);
+    CommandRouter router;
+    MainMenu menu = MainMenu::build();
+    auto window = std::make_unique<MainWindow>(menu, router);
+    router.setResponderChain([&] { return std::vector<Responder*>{&window->editor(), &window->controller()}; });
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Theme"));
+    for (const char* text : {"plum", "pear", "plum jam"})
+        map->addMindMapNodeAsChild(map->mainCentralTheme(), {700, 300})->setText(text);
+    window->showMindMap(map);
+    MainLoop::runFor(0.3);
+
+    auto key = [&](guint keyval, GdkModifierType modifiers) {
+        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+        event->key.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+        event->key.keyval = keyval;
+        event->key.state = modifiers;
+        // Key bindings (Return activating the field) look the key up by its hardware code.
+        GdkKeymapKey* keys = nullptr;
+        gint count = 0;
+        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
+                                              &count) &&
+            count > 0)
+            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        g_free(keys);
+        gdk_event_set_device(event, keyboard());
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    };
+    key(GDK_KEY_f, GDK_CONTROL_MASK);
+    MainLoop::runFor(0.4);
+    MapSearchBar* bar = window->editorOverlays().searchBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isBarShown());
+    EXPECT_TRUE(bar->searchField().is_focus());
+    bar->searchField().set_text("plum");
+    key(GDK_KEY_Return, GdkModifierType(0));
+    key(GDK_KEY_Return, GdkModifierType(0));
+    EXPECT_EQ(bar->resultsLabel().get_text(), "2/2");
+    // Ctrl+F again keeps the bar and its text.
+    key(GDK_KEY_f, GDK_CONTROL_MASK);
+    EXPECT_TRUE(bar->isBarShown());
+    EXPECT_EQ(bar->searchField().get_text(), "plum");
+    key(GDK_KEY_Escape, GdkModifierType(0));
+    EXPECT_FALSE(bar->isBarShown());
+    EXPECT_TRUE(window->canvas().is_focus());
+    EXPECT_TRUE(map->searchMatches().empty());
+
+    // Another map shown while the bar is open is the one searched.
+    key(GDK_KEY_f, GDK_CONTROL_MASK);
+    auto other = std::make_shared<MindMap>();
+    other->newMindMap("", true, std::string("plum tree"));
+    window->showMindMap(other);
+    EXPECT_EQ(other->searchListener(), &bar->controller());
+    EXPECT_EQ(map->searchListener(), nullptr);
+    window->showMindMap(nullptr);
 }
