@@ -44,7 +44,6 @@ const LaterAction kLaterActions[] = {
     {"copyLink:", "window actions"},
     {"pasteLink:", "window actions"},
     {"addImageFromCloud:", "window actions"},
-    {"showMapSearchbar:", "map search bar"},
     {"editText:", "in-place text editing", true},
     {"showIconPickerPanel:", "icon picker", true},
     {"showDatePickerPanel:", "date picker", true},
