@@ -1,5 +1,8 @@
 #include "Editor/EditorWindowController.h"
 
+#include "Editor/EditorDocument.h"
+#include "Editor/MailMapAction.h"
+#include "MindMaps/MindMap.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
@@ -27,6 +30,15 @@ EditorWindowController::EditorWindowController(UserDefaults& defaults) : _defaul
               [this](const ActionSender*) { showInspectorPanelWithIdentifier(InspectorTabIdentifiers[NoteTab]); });
     addAction("showIconPickerPanel:",
               [this](const ActionSender*) { showInspectorPanelWithIdentifier(InspectorTabIdentifiers[IconTab]); });
+    // Mail Mind Map, enabled while the map is.
+    addAction("sendEmailMessage:", [this](const ActionSender*) {
+        if (EditorDocument* current = document()) MailMapAction::forDocument(*current).sendEmailMessage();
+    });
+    addValidationRule([this](const ValidatedUserInterfaceItem& item) -> std::optional<ItemValidation> {
+        if (item.action() != "sendEmailMessage:") return std::nullopt;
+        const EditorDocument* current = document();
+        return ItemValidation::enabledIf(current && current->mindMap() && current->mindMap()->enabled());
+    });
 }
 
 EditorWindowController::~EditorWindowController() = default;

@@ -231,6 +231,8 @@ MainWindow& TarnwickApplication::singletonWindow()
 {
     if (!_window) {
         _window = std::make_unique<MainWindow>(_mainMenu, CommandRouter::shared());
+        _window->controller().setDocumentProvider(
+            [this] { return _controller ? _controller->singletonDocument() : nullptr; });
         _window->set_title(ApplicationName);
         if (std::getenv(StartupTimingVariable)) _window->setFirstFrameHandler([this] { reportFirstFrame(); });
         _window->set_icon_name(IconName);

@@ -35,7 +35,6 @@ const LaterAction kLaterActions[] = {
     {"showFAQ:", "application actions"},
     {"showHomePage:", "application actions"},
     {"exportToCloud:", "cloud export"},
-    {"sendEmailMessage:", "mail"},
     {"mindMapFromSelection:", "window actions"},
     {"linkedMindMapFromSelection:", "window actions"},
     {"addDiagramLink:", "window actions"},
