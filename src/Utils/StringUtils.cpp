@@ -44,17 +44,23 @@ std::string NormalizeNewlines(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
+    // Everything between two line ends is copied in one piece: a large text has few line ends
+    // among many characters. Only bytes outside ASCII are decoded.
     size_t pos = 0;
+    size_t copied = 0;
     while (pos < text.size()) {
         const size_t start = pos;
-        const char32_t c = Utf8::decodeNext(text, pos);
-        if (c == Utf8::Invalid || !isNewline(c)) {
-            out.append(text.substr(start, pos - start));
-            continue;
-        }
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        char32_t c = byte;
+        if (byte < 0x80) ++pos;
+        else c = Utf8::decodeNext(text, pos);
+        if (c == Utf8::Invalid || !isNewline(c)) continue;
+        out.append(text.substr(copied, start - copied));
         if (c == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
         out += '\n';
+        copied = pos;
     }
+    out.append(text.substr(copied));
     return out;
 }
 

@@ -25,6 +25,10 @@ TEST(NormalizeNewlines, EveryKindOfLineEndBecomesOneLF)
          "a\x85"
          "b"}, // bytes that are not UTF-8 stay
         {"\xE2\x80\r\n", "\xE2\x80\n"},
+        {"", ""},
+        {"no line end at all", "no line end at all"},
+        {"ends in CR\r", "ends in CR\n"},
+        {"\xC3\xA9t\xC3\xA9\r\n\xC3\xA9", "\xC3\xA9t\xC3\xA9\n\xC3\xA9"}, // text between line ends kept whole
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(NormalizeNewlines(in), out) << in;
 }

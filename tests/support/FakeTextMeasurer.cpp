@@ -123,19 +123,25 @@ private:
 
 Size FakeTextMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
 {
+    const std::u16string characters = toUtf16(text);
     std::vector<Unit> units;
-    for (char16_t c : toUtf16(text)) units.push_back({c, font.pointSize()});
+    units.reserve(characters.size());
+    for (char16_t c : characters) units.push_back({c, font.pointSize()});
     return Lines(units, font.pointSize(), wrapWidth).layOut();
 }
 
 Size FakeTextMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
     double defaultSize = Font().pointSize();
+    const std::u16string characters = toUtf16(text.string());
     std::vector<Unit> units;
-    size_t position = 0;
-    for (char16_t c : toUtf16(text.string())) {
-        const std::optional<Font>& font = text.attributesAt(position++).font;
-        units.push_back({c, font ? font->pointSize() : defaultSize});
+    units.reserve(characters.size());
+    for (char16_t c : characters) units.push_back({c, defaultSize});
+    // Run by run: asking for the attributes of every position copies them for every character.
+    for (const AttributedString::Run& run : text.runs()) {
+        if (!run.attributes.font) continue;
+        const size_t end = std::min(run.range.end(), units.size());
+        for (size_t i = run.range.location; i < end; ++i) units[i].size = run.attributes.font->pointSize();
     }
     return Lines(units, defaultSize, wrapWidth).layOut();
 }
