@@ -128,18 +128,6 @@ TEST(StylingMenusTest, EachMenuSendsItsOneActionWithTheItemsValue)
     }
 }
 
-TEST(StylingMenusTest, ItemTitlesComeFromTheStringTable)
-{
-    NodeBorderStyleMenu borders;
-    EXPECT_EQ(borders.items().front()->title(), localized("node_border_style_rounded"));
-    TextAlignmentMenu alignment;
-    EXPECT_EQ(titlesOf(alignment),
-              (std::vector<std::string>{localized("node_style_align_left"), localized("node_style_align_center"),
-                                        localized("node_style_align_right")}));
-    TargetArrowStyleMenu arrows;
-    EXPECT_EQ(arrows.items().at(4)->title(), localized("rel_arrow_style_inhibit"));
-}
-
 TEST(StylingMenusTest, ThePathMenusClearItemClearsTheCustomisationInsteadOfSettingAStyle)
 {
     RelationPathStyleMenu menu;
