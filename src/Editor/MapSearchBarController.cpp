@@ -27,14 +27,29 @@ int nextUniqueIconTitle()
     return counter;
 }
 
+// The user may edit the defaults file: a value that cannot stand for a flag leaves the flag as is.
+bool storedFlag(const std::string& key, bool fallback)
+{
+    const UserDefaults& defaults = UserDefaults::standard();
+    if (!defaults.hasUserValue(key)) return fallback;
+    switch (defaults.objectForKey(key).type()) {
+    case PropertyList::Type::Boolean:
+    case PropertyList::Type::Integer:
+    case PropertyList::Type::Real:
+    case PropertyList::Type::String:
+        return defaults.boolForKey(key);
+    default:
+        return fallback;
+    }
+}
+
 } // namespace
 
 MapSearchBarController::MapSearchBarController(MindMapEditor& editor, Size fullSize)
     : _editor(editor), _fullSize(fullSize), _date(std::chrono::system_clock::now())
 {
-    const UserDefaults& defaults = UserDefaults::standard();
-    if (defaults.hasUserValue(AdvancedModeKey)) _advancedSearch = defaults.boolForKey(AdvancedModeKey);
-    if (defaults.hasUserValue(ScrollCenterKey)) _scrollCenter = defaults.boolForKey(ScrollCenterKey);
+    _advancedSearch = storedFlag(AdvancedModeKey, _advancedSearch);
+    _scrollCenter = storedFlag(ScrollCenterKey, _scrollCenter);
     // Escape in any find bar closes it, whichever bar posted.
     _cancelObservation = NotificationCenter::defaultCenter().addObserver(CancelledNotification, nullptr,
                                                                          [this](const Notification&) { closeBar(); });

@@ -274,6 +274,29 @@ TEST_F(MapSearchBarControllerTest, StoredModesOverrideTheDefaults)
     EXPECT_EQ(stored.viewHeight(), 36.0);
 }
 
+TEST_F(MapSearchBarControllerTest, StoredValuesThatAreNoFlagsLeaveTheModesOn)
+{
+    struct Case {
+        const char* name;
+        PropertyList value;
+        bool advanced;
+    };
+    const Case cases[] = {
+        {"false", PropertyList(false), false},
+        {"zero", PropertyList(int64_t(0)), false},
+        {"one", PropertyList(int64_t(1)), true},
+        {"text NO", PropertyList(std::string("NO")), false},
+        {"a list", PropertyList(PropertyList::Array{PropertyList(false)}), true},
+        {"a dictionary", PropertyList(PropertyList::Dictionary{}), true},
+    };
+    for (const Case& c : cases) {
+        UserDefaults::standard().setObject("EditorSearchBar.AdvancedMode", c.value);
+        MapSearchBarController stored(*editor, Size{400, 90});
+        EXPECT_EQ(stored.advancedSearch(), c.advanced) << c.name;
+        EXPECT_TRUE(stored.scrollCenter()) << c.name;
+    }
+}
+
 TEST_F(MapSearchBarControllerTest, AMapSwitchedToIsSearchedAndTheOldOneLetGo)
 {
     controller->startSearch();
