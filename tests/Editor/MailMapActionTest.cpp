@@ -76,17 +76,6 @@ TEST_F(MailOptionsTest, StoredFormatsAndDensityWithBadValuesReadAsUnset)
     }
 }
 
-TEST_F(MailOptionsTest, DensityTagsGiveTheScale)
-{
-    MailOptionsViewController options({10, 10}, {0, 0});
-    const std::pair<int, double> expected[] = {{2, 1.0}, {3, 1.5}, {4, 2.0}, {6, 3.0}};
-    for (size_t i = 0; i < 4; ++i) {
-        options.selectDensityIndex(i);
-        EXPECT_EQ(expected[i].first, options.selectedImageQuality());
-        EXPECT_DOUBLE_EQ(expected[i].second, options.imageScaleFactor());
-    }
-}
-
 TEST_F(MailOptionsTest, SelectionRadioOnlyWithASelectionAndAFormatThatCanCarryIt)
 {
     struct Case {
