@@ -242,4 +242,29 @@ TEST_F(MainWindowSessionTest, TheSideBarKeepsItsDraggedWidthAcrossARestart)
     quit(*again);
 }
 
+// Ctrl+F opens the find bar; its field finds three topics and Return steps through them.
+TEST_F(MainWindowSessionTest, TheFindBarCountsTheMatchesAndStepsToTheSecond)
+{
+    auto application = start();
+    // Three new topics, each a child of the one before.
+    for (const char* text : {"Kiwi one", "Kiwi two", "Kiwi three"}) {
+        ASSERT_TRUE(application->pressKeys(title, {"Tab"}));
+        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(application->typeText(title, text));
+        ASSERT_TRUE(application->pressKeys(title, {"Return"}));
+        std::this_thread::sleep_for(300ms);
+    }
+    ASSERT_TRUE(application->pressKeys(title, {"ctrl+f"}));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(application->typeText(title, "Kiwi"));
+    std::optional<Element> counter;
+    for (int step = 0; step < 3 && !counter; ++step) {
+        ASSERT_TRUE(application->pressKeys(title, {"Return"}));
+        eventually([&] { return (counter = application->find(ATSPI_ROLE_LABEL, "2/3")).has_value(); }, "2/3", 2s);
+    }
+    EXPECT_TRUE(counter) << "the find bar never showed 2/3";
+    ASSERT_TRUE(application->pressKeys(title, {"Escape"}));
+    quit(*application);
+}
+
 } // namespace
