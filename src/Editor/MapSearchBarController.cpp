@@ -324,6 +324,7 @@ void MapSearchBarController::updateIconFilterItems(std::vector<IconFilterItem>& 
     std::set<std::string> keys;
     if (MindMap* map = mindMap()) map->collectReferencedIcons(keys);
     // The first entry stands for any icon and stays.
+    if (items.empty()) items.emplace_back();
     for (size_t i = items.size(); i-- > 1;) {
         auto found = keys.find(items[i].key);
         if (found == keys.end()) items.erase(items.begin() + static_cast<std::ptrdiff_t>(i));

@@ -400,5 +400,11 @@ TEST_F(MapSearchBarControllerTest, TheIconMenuFollowsTheMapsIcons)
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[1].key, "star");
     EXPECT_NE(items[1].uniqueTitle, 0);
+
+    std::vector<IconFilterItem> fresh;
+    controller->updateIconFilterItems(fresh);
+    ASSERT_EQ(fresh.size(), 2u) << "a list without its fixed first entry gets one";
+    EXPECT_EQ(fresh[0].key, "");
+    EXPECT_EQ(fresh[1].key, "star");
     setMapImageServices(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MapSearchBar.h"
+#include "MindMaps/MapImageServices.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
@@ -174,6 +175,30 @@ TEST_F(EditorOverlaysTest, TheFindBarsFiltersSearch)
     searchBar->checkedPopup().set_active(0);
     searchBar->datePopup().set_active(2);
     EXPECT_EQ(searchBar->controller().searchData().scope(), 8u);
+    searchBar->datePopup().set_active(0);
+
+    // The icon list learns the map's icons as it opens.
+    class OneIcon : public MapImageServices {
+    public:
+        std::shared_ptr<ImageStore> localImageStore() override { return nullptr; }
+        std::shared_ptr<ImageStore> clipboardImageStore() override { return nullptr; }
+        std::shared_ptr<const Image> stockIconNamed(const std::string& name) override
+        {
+            return name == "flag" ? std::make_shared<const Image>(48, 48) : nullptr;
+        }
+        bool addInNativeDensity() override { return false; }
+    } services;
+    setMapImageServices(&services);
+    struct Uninstall {
+        ~Uninstall() { setMapImageServices(nullptr); }
+    } uninstall;
+    map->mainCentralTheme()->children()[2]->setIconName("flag");
+    // As the list opens (a display without a pointer grab never opens it).
+    searchBar->updateIconPopup();
+    ASSERT_EQ(searchBar->iconPopup().get_model()->children().size(), 2u);
+    searchBar->iconPopup().set_active(1);
+    EXPECT_EQ(searchBar->controller().iconFilter(), "flag");
+    EXPECT_EQ(searchBar->resultsLabel().get_text(), "0/1");
 }
 
 TEST_F(EditorOverlaysTest, TheRecentSearchesMenuShowsTextsAsTheyAre)
