@@ -139,6 +139,10 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
         previousTabs = lineTabs;
         previous = node;
     }
+    // The topics hold their own texts: a large text need not stay while they are styled and
+    // measured.
+    _lines = std::vector<std::string_view>();
+    _text = std::string();
 }
 
 void PlainTextImporter::detectPlainTextFile()

@@ -486,10 +486,10 @@ void MindMapStore::importCustomImages(const MindMapData& archiveData, std::vecto
 
 namespace {
 
-// The document inside a native container, or the data itself; nothing for a container without one.
+// The document inside a native container; nothing for a container without one. Other data is its
+// own document, used as it is: a copy would hold a large text twice while it is read.
 std::optional<MindMapData> unpackedDocument(const MindMapData& data, Error* error)
 {
-    if (!hasPKZIPSignature(data)) return data;
     TwkxArchiveReader archive{MindMapData(data)};
     std::optional<MindMapData> document = archive.extractMindMapDocument();
     if (!document) importFailed(error, "map_import_no_document_reason");
@@ -530,9 +530,11 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
     // file of the store as it was.
     const std::string fileName = unusedMindMapFileName();
     std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
+        const std::string guid = fs::path(fileName).stem().string();
+        if (!hasPKZIPSignature(data)) return assureTarnwickXDataFormat(data, guid, error, undetectedFormat);
         std::optional<MindMapData> document = unpackedDocument(data, error);
         if (!document) return std::nullopt;
-        return assureTarnwickXDataFormat(*document, fs::path(fileName).stem().string(), error, undetectedFormat);
+        return assureTarnwickXDataFormat(*document, guid, error, undetectedFormat);
     });
     if (!native) return nullptr;
     // Made before the bracket: its arrival is a change of its own.
@@ -553,6 +555,7 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std:
     if (guid.empty() || !isValidMindMapGuid(guid)) return importMindMap(data, error, skipped);
     if (data.empty() || _documentsDirectory.empty()) return nullptr;
     std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
+        if (!hasPKZIPSignature(data)) return assureTarnwickXDataFormat(data, guid, error);
         std::optional<MindMapData> document = unpackedDocument(data, error);
         return document ? assureTarnwickXDataFormat(*document, guid, error) : std::nullopt;
     });
