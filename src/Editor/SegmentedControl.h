@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 #include "platform/Responder.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ public:
         std::string toolTip;
         bool enabled = true;
         std::shared_ptr<Menu> menu;
+        int64_t tag = 0;
     };
 
     explicit SegmentedControl(size_t segmentCount, Rect frame = {0, 0, 25, 25});
@@ -36,6 +38,8 @@ public:
     bool isEnabled(size_t index) const { return _segments.at(index).enabled; }
     void setMenu(std::shared_ptr<Menu> menu, size_t index);
     Menu* menu(size_t index) const { return index < _segments.size() ? _segments[index].menu.get() : nullptr; }
+    void setTag(int64_t tag, size_t index) { _segments.at(index).tag = tag; }
+    int64_t tagForSegment(size_t index) const { return _segments.at(index).tag; }
 
     // The segment of the click being handled; -1 outside a click.
     int selectedSegment() const { return _selectedSegment; }

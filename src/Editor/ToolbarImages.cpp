@@ -215,6 +215,14 @@ constexpr ToolbarImageRow Rows[] = {
     {"border_color", nullptr, drawStyle},
     {"font_color", nullptr, drawStyle},
     // ---- style toolbar: end ----
+    // ---- element bars: begin ----
+    {"bar_properties", "document-properties-symbolic", nullptr},
+    {"bar_cross_link", "object-flip-horizontal-symbolic", nullptr},
+    {"bar_order_backward", "go-down-symbolic", nullptr},
+    {"bar_order_forward", "go-up-symbolic", nullptr},
+    {"bar_image_link", "insert-link-symbolic", nullptr},
+    {"bar_edit_image", "image-x-generic-symbolic", nullptr},
+    // ---- element bars: end ----
 };
 
 } // namespace

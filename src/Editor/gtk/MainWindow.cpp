@@ -192,6 +192,7 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
         std::make_unique<EditorOverlays>(editor(), [this](Gtk::Widget& widget, Gtk::Align halign, Gtk::Align valign) {
             addEditorOverlay(widget, halign, valign);
         });
+    _actionBars = std::make_unique<ElementActionBars>(editor(), _canvas.popoverPresenter());
     _controller.addWindowAction("showMapSearchbar:",
                                 [this](const ActionSender*) { _editorOverlays->showMapSearchbar(); });
     _controller.addWindowAction("toggleMapSearchbar:",

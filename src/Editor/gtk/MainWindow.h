@@ -7,6 +7,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "Editor/gtk/EditorOverlays.h"
+#include "Editor/gtk/ElementActionBars.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Responder.h"
@@ -74,6 +75,7 @@ public:
     // The map editor of the canvas, the first link of the responder chain.
     MindMapEditor& editor() { return _canvas.editorView(); }
     MindMapEditorCanvas& canvas() { return _canvas; }
+    ElementActionBars& actionBars() { return *_actionBars; }
     // The scheduler of the window's main loop, the document's timers run on it.
     MainLoopScheduler& scheduler() { return _scheduler; }
     // Writes the frame and the panes' states; the window closes or the application quits.
@@ -226,6 +228,8 @@ private:
     EditorNotificationBar _notificationBar;
     std::unique_ptr<EditorNotificationPresenter> _notificationPresenter;
     std::unique_ptr<EditorOverlays> _editorOverlays;
+    // The bars of the selected element; they go before the canvas they show over.
+    std::unique_ptr<ElementActionBars> _actionBars;
     std::vector<std::function<void()>> _validators;
     bool _validationPending = false;
     bool _resizePending = false;

@@ -23,6 +23,8 @@ public:
     ~MindMapEditorCanvas() override;
 
     MindMapEditor& editorView() { return _view; }
+    // The popovers over the canvas, for more content to be registered with.
+    GtkPopoverPresenter& popoverPresenter() { return _popoverPresenter; }
     // How many times the widget has drawn itself.
     int drawCount() const { return _drawCount; }
 

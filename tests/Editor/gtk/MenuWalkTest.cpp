@@ -1,6 +1,7 @@
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/DocumentTestSupport.h"
+#include "Editor/EditorActionBarController.h"
 #include "Editor/HistoryMenu.h"
 #include "Editor/MainMenu.h"
 #include "Editor/TwkDocumentController.h"
@@ -162,6 +163,19 @@ TEST_F(MenuWalkTest, EveryItemReachesAHandlerOrWaitsForALaterFeature)
     }
     for (const LaterAction& entry : kLaterActions)
         EXPECT_TRUE(seen.contains(entry.action)) << entry.action << " is on the list but on no menu item";
+}
+
+TEST_F(MenuWalkTest, EveryBarSegmentReachesAHandler)
+{
+    const std::span<const ActionBarSegment> tables[] = {
+        NodeActionBarController::topToolsTable(), NodeActionBarController::bottomToolsTable(),
+        ImageActionBarController::toolsTable(), TextActionBarController::toolsTable(),
+        RelationActionBarController::toolsTable()};
+    for (std::span<const ActionBarSegment> table : tables)
+        for (const ActionBarSegment& segment : table) {
+            if (segment.menu != ActionBarSegment::MenuKind::None) continue;
+            EXPECT_NE(router.targetForAction(segment.action), nullptr) << segment.action << ", which nothing answers";
+        }
 }
 
 TEST_F(MenuWalkTest, EachLinkOfTheChainAnswersItsOwnItems)
