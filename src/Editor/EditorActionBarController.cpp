@@ -160,7 +160,11 @@ void EditorActionBarController::segmentedControlClicked(SegmentedControl& contro
         return;
     }
     const std::string action = getActionForSegments(control, s);
-    if (Responder* handler = findActionHandler(action)) CommandRouter::shared().sendAction(action, handler, this);
+    Responder* handler = findActionHandler(action);
+    if (!handler) return;
+    CommandRouter::shared().sendAction(action, handler, this);
+    // The action may have changed what the other segments can do (a copy makes paste possible).
+    validateSegments();
 }
 
 void EditorActionBarController::validateSegmentButtons(SegmentedControl& control)

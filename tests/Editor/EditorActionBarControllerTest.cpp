@@ -108,24 +108,14 @@ TEST(EditorActionBarTablesTest, EachBarHasItsSegmentsActionsAndToolTips)
 TEST_F(EditorActionBarControllerTest, LoadedControlsCarryTagsToolTipsAndNeverTakeTheKeyboard)
 {
     NodeActionBarController node([] { return std::make_shared<Menu>(""); });
-    ImageActionBarController image;
-    TextActionBarController text;
     RelationActionBarController relation;
-    EXPECT_EQ("NodeActionBar", node.layoutName());
-    EXPECT_EQ("ImageActionBar", image.layoutName());
-    EXPECT_EQ("TextActionBar", text.layoutName());
-    EXPECT_EQ("RelationActionBar", relation.layoutName());
-    EXPECT_FALSE(node.topTools()) << "no controls before the view is loaded";
-    for (EditorActionBarController* bar :
-         std::initializer_list<EditorActionBarController*>{&node, &image, &text, &relation})
-        bar->loadView();
+    node.loadView();
+    relation.loadView();
     const struct {
         SegmentedControl* control;
         std::span<const ActionBarSegment> table;
     } controls[] = {{node.topTools(), NodeActionBarController::topToolsTable()},
                     {node.bottomTools(), NodeActionBarController::bottomToolsTable()},
-                    {image.tools(), ImageActionBarController::toolsTable()},
-                    {text.tools(), TextActionBarController::toolsTable()},
                     {relation.tools(), RelationActionBarController::toolsTable()}};
     for (const auto& [control, table] : controls) {
         ASSERT_TRUE(control);
@@ -137,20 +127,14 @@ TEST_F(EditorActionBarControllerTest, LoadedControlsCarryTagsToolTipsAndNeverTak
             EXPECT_EQ(table[i].menu != ActionBarSegment::MenuKind::None, control->menu(i) != nullptr) << i;
         }
     }
-    EXPECT_EQ("addText:", relation.getActionForSegments(*relation.tools(), 1));
-    EXPECT_EQ("", relation.getActionForSegments(*node.topTools(), 1)) << "another bar's control";
-}
-
-TEST_F(EditorActionBarControllerTest, AnActionOutsideTheTablesIsNone)
-{
-    NodeActionBarController node;
-    node.loadView();
+    // Outside the tables: no action.
     SegmentedControl stranger(6);
     const struct {
         const SegmentedControl* control;
         int index;
-    } cases[] = {{node.topTools(), -1}, {node.topTools(), 6}, {node.bottomTools(), 0}, {&stranger, 0}};
-    for (const auto& [control, index] : cases) EXPECT_EQ("", node.getActionForSegments(*control, index)) << index;
+    } outside[] = {
+        {node.topTools(), -1}, {node.topTools(), 6}, {node.bottomTools(), 0}, {relation.tools(), 0}, {&stranger, 0}};
+    for (const auto& [control, index] : outside) EXPECT_EQ("", node.getActionForSegments(*control, index)) << index;
     EXPECT_EQ(nullptr, node.findActionHandler(""));
 }
 
@@ -160,7 +144,7 @@ TEST(EditorActionBarMenuTest, MenusOpenUnderTheirSegmentShiftedLeft)
     const struct {
         int segment;
         Point expected;
-    } cases[] = {{0, {-2, 26}}, {1, {18, 26}}, {4, {78, 26}}, {5, {98, 26}}};
+    } cases[] = {{0, {-2, 26}}, {4, {78, 26}}};
     for (const auto& [segment, expected] : cases) {
         const Point at = EditorActionBarController::menuLocation(control, segment);
         EXPECT_DOUBLE_EQ(expected.x, at.x) << segment;
@@ -177,7 +161,6 @@ TEST_F(EditorActionBarControllerTest, AMenuSegmentOpensItsMenuAndNeverSends)
     SegmentedControl& bottom = *node.bottomTools();
     bottom.setFrame({0, 0, 180, 30});
     bottom.setMenuPresenter(&presenter);
-    editor.handle("");
     bottom.performClick(1);
     ASSERT_EQ(1u, presenter.shown.size());
     EXPECT_EQ(checkboxes.get(), presenter.shown[0].menu);
@@ -234,6 +217,10 @@ TEST_F(EditorActionBarControllerTest, ValidationFollowsTheHandlerAndLeavesTheRes
     editor.answers["cut:"] = ItemValidation::enabledIf(true);
     node.validateSegments();
     EXPECT_TRUE(top.isEnabled(1));
+    // A click validates the bar again once its action has run.
+    document.answers["paste:"] = ItemValidation::enabledIf(true);
+    top.performClick(0);
+    EXPECT_TRUE(top.isEnabled(2));
     EXPECT_TRUE(node.bottomTools()->isEnabled(0)) << "a menu segment stays as it is";
 }
 
@@ -244,8 +231,6 @@ TEST_F(EditorActionBarControllerTest, WithoutACheckboxMenuItsSegmentIsDisabledNo
     SegmentedControl& bottom = *node.bottomTools();
     EXPECT_EQ(nullptr, bottom.menu(1));
     EXPECT_FALSE(bottom.isEnabled(1));
-    bottom.performClick(1);
-    EXPECT_TRUE(log.empty());
 }
 
 TEST(EditorActionBarBoundsTest, RelationsAnchorOnASmallSquareAtTheirLocation)
