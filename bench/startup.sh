@@ -4,13 +4,17 @@
 # 1,000 maps (nothing is reopened; the store is listed), and with a FreeMind file of 10,000 topics
 # named on the command line (imported into an empty store and shown). Each run has its own HOME, XDG folders and
 # session bus, so it neither touches the user's maps nor hands its start to a running instance.
-#   bench/startup.sh [build-dir] [runs]
+# With a second program (an older build), the cases run again with it and
+# report after the first program's.
+#   bench/startup.sh [build-dir] [runs] [other-program]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-${TARNWICK_BUILD_DIR:-build}}
 runs=${2:-5}
 program="$build/bin/tarnwick"
+other=${3:-}
 [[ -x $program ]] || { echo "no program at $program; build first" >&2; exit 1; }
+[[ -z $other || -x $other ]] || { echo "no program at $other" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -102,30 +106,34 @@ report() {
 export -f measure
 xvfb-run -a bash -c true >/dev/null 2>&1 || true
 
-empty=()
-for ((r = 0; r < runs; r++)); do
-  home="$work/empty$r"
-  mkdir -p "$home"
-  empty+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home'")")
-done
-
-full="$work/full"
-mkdir -p "$full"
-xvfb-run -a bash -c "$(declare -f measure fill_store); program='$program'; fill_store '$full' 1000"
-stored=()
-for ((r = 0; r < runs; r++)); do
-  stored+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$full'")")
-done
+# Runs the three cases with one program; their medians go to the named arrays' reports.
+run_cases() {
+  local program=$1 tag=$2
+  local empty=() stored=() freemind=()
+  for ((r = 0; r < runs; r++)); do
+    home="$work/$tag-empty$r"
+    mkdir -p "$home"
+    empty+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home'")")
+  done
+  full="$work/$tag-full"
+  mkdir -p "$full"
+  xvfb-run -a bash -c "$(declare -f measure fill_store); program='$program'; fill_store '$full' 1000"
+  for ((r = 0; r < runs; r++)); do
+    stored+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$full'")")
+  done
+  for ((r = 0; r < runs; r++)); do
+    home="$work/$tag-freemind$r"
+    mkdir -p "$home"
+    freemind+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home' '$work/ten-thousand.mm'")")
+  done
+  echo "start-up to the first painted frame (median), $program:"
+  report "empty store" "${empty[@]}"
+  report "store of 1,000 maps" "${stored[@]}"
+  report "FreeMind file, 10,000 topics" "${freemind[@]}"
+}
 
 write_freemind "$work/ten-thousand.mm"
-freemind=()
-for ((r = 0; r < runs; r++)); do
-  home="$work/freemind$r"
-  mkdir -p "$home"
-  freemind+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home' '$work/ten-thousand.mm'")")
-done
-
-echo "start-up to the first painted frame (median):"
-report "empty store" "${empty[@]}"
-report "store of 1,000 maps" "${stored[@]}"
-report "FreeMind file, 10,000 topics" "${freemind[@]}"
+run_cases "$program" new
+if [[ -n $other ]]; then
+  run_cases "$other" other
+fi

@@ -132,8 +132,10 @@ void EditorWindowController::windowDidLoad()
     if (std::optional<double> height = storedSize(_defaults, ActivityPaneHeightKey)) {
         view.setActivityDivider(view.leftPaneHeight() - *height);
     } else if (!areFeedbackDetailsClosed()) {
-        // A first start shows the activity pane closed to its caption.
+        // A first start shows the activity pane closed to its caption; the height the layout gave
+        // it is no user's, so the first opening gives the log its own room.
         feedbackDisclosureClicked();
+        _activityPaneHeight = 0;
     }
     if (storedFlag(_defaults, ExplorerClosedKey)) hideMindMapExplorer();
     updateExplorerVisibility();
@@ -431,4 +433,12 @@ WindowFrame WindowFrame::clamp(WindowFrame frame, const std::vector<WindowFrame>
     frame.x = std::clamp(frame.x, area.x, area.x + area.width - frame.width);
     frame.y = std::clamp(frame.y, area.y, area.y + area.height - frame.height);
     return frame;
+}
+
+RestoredWindowFrame restoreWindowFrame(const PropertyList& saved, const std::vector<WindowFrame>& workAreas,
+                                       bool serverPlacesWindows)
+{
+    const std::optional<WindowFrame> frame = WindowFrame::fromPropertyList(saved);
+    if (!frame) return {};
+    return {WindowFrame::clamp(*frame, workAreas), !serverPlacesWindows};
 }

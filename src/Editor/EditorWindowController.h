@@ -64,6 +64,15 @@ struct WindowFrame {
     static WindowFrame clamp(WindowFrame frame, const std::vector<WindowFrame>& workAreas);
 };
 
+// What of a saved frame a window takes at start: nothing of a value that is no frame, only the size
+// where the display server places windows itself (Wayland), else the clamped frame.
+struct RestoredWindowFrame {
+    std::optional<WindowFrame> frame;
+    bool moves = false;
+};
+RestoredWindowFrame restoreWindowFrame(const PropertyList& saved, const std::vector<WindowFrame>& workAreas,
+                                       bool serverPlacesWindows);
+
 // What the window controller drives in the window. Sizes are in logical pixels; the GTK window
 // implements it with nested panes, tests with a record of calls.
 class EditorWindowView {

@@ -151,6 +151,7 @@ constexpr ToolbarImageRow Rows[] = {
     {"left_sidebar", "sidebar-show-symbolic", nullptr},
     // The explorers' segments and their menus.
     {"cloud_16", "weather-overcast-symbolic", nullptr},
+    {"tw-icon-16x16", "computer-symbolic", nullptr},
     {"page_white_add", "document-new-symbolic", nullptr},
     {"page_white_copy", "edit-copy-symbolic", nullptr},
     {"folder_add", "folder-new-symbolic", nullptr},

@@ -277,6 +277,8 @@ TEST_F(EditorWindowControllerTest, AFirstStartClosesTheActivityPaneToItsCaption)
     EXPECT_TRUE(view.explorerButton);
     EXPECT_TRUE(view.inspectorButton);
     EXPECT_EQ(controller.selectedInspectorTab(), EditorWindowController::OutlinerTab);
+    controller.feedbackDisclosureClicked();
+    EXPECT_DOUBLE_EQ(view.activity, view.caption + 80) << "the layout's height is not the user's";
 }
 
 TEST_F(EditorWindowControllerTest, TheActivityPaneOpensToCaptionPlusEightyAtMostTheLeftPane)
@@ -574,4 +576,17 @@ TEST(WindowFrameTest, ASavedFrameIsBroughtOntoAMonitorAndWithinItsWorkArea)
     };
     for (const Case& c : cases) EXPECT_EQ(WindowFrame::clamp(c.saved, monitors), c.restored) << c.name;
     EXPECT_EQ(WindowFrame::clamp({5000, 5000, 10, 10}, {}), (WindowFrame{5000, 5000, 10, 10})) << "no monitors known";
+}
+
+TEST(WindowFrameTest, WhereTheServerPlacesWindowsOnlyTheSizeComesBack)
+{
+    const std::vector<WindowFrame> monitor = {{0, 0, 1280, 800}};
+    const PropertyList saved = WindowFrame{5000, 40, 2000, 600}.propertyList();
+    const RestoredWindowFrame x11 = restoreWindowFrame(saved, monitor, false);
+    EXPECT_EQ(x11.frame, (WindowFrame{0, 40, 1280, 600}));
+    EXPECT_TRUE(x11.moves);
+    const RestoredWindowFrame wayland = restoreWindowFrame(saved, monitor, true);
+    EXPECT_EQ(wayland.frame, (WindowFrame{0, 40, 1280, 600})) << "the size is still clamped";
+    EXPECT_FALSE(wayland.moves);
+    EXPECT_FALSE(restoreWindowFrame(PropertyList("0 0 800 600"), monitor, false).frame);
 }

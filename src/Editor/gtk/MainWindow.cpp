@@ -59,7 +59,7 @@ public:
 // The side bar's one tab when the pane brings no list of tabs: the local explorer.
 class SinglePaneItem : public ExplorerNavigationItem {
 public:
-    std::string iconName() const override { return "computer-symbolic"; }
+    std::string iconName() const override { return "tw-icon-16x16"; }
     std::string title() const override { return localized("provider_local_title"); }
 };
 
@@ -154,9 +154,6 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     _split.set_position(SidePaneWidth);
     _box.pack_start(_split, Gtk::PACK_EXPAND_WIDGET);
     add(_box);
-    show_all();
-    _progressIndicator.hide();
-    _progressLabel.hide();
     installSidePane();
 
     EditorWindowController::SetupHooks hooks;
@@ -174,6 +171,11 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
             }));
     };
     _controller.setSetupHooks(std::move(hooks));
+    // Shown last: a window lays itself out as it shows, and its first layout sets the panes up.
+    show_all();
+    _progressIndicator.hide();
+    _progressLabel.hide();
+    if (!_sidePane) _leftPane.hide();
     for (Gtk::Widget* pane : {static_cast<Gtk::Widget*>(&_leftPane), static_cast<Gtk::Widget*>(&_activityPane),
                               static_cast<Gtk::Widget*>(&_inspectorContainer)})
         pane->signal_size_allocate().connect([this](Gtk::Allocation&) { resized(); }, true);
@@ -201,6 +203,8 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
 
 MainWindow::~MainWindow()
 {
+    _validationIdle.disconnect();
+    _resizeIdle.disconnect();
     if (FeedbackCenter::feedbackCenter().delegate() == &_controller)
         FeedbackCenter::feedbackCenter().setDelegate(nullptr);
     _controller.setView(nullptr);
@@ -211,11 +215,8 @@ MainWindow::~MainWindow()
 void MainWindow::installSidePane()
 {
     if (sidePaneFactory()) _sidePane = sidePaneFactory()(*this);
-    if (!_sidePane) {
-        // Nothing to explore: the editor takes the window's left side.
-        _leftPane.hide();
-        return;
-    }
+    // Without a pane, nothing to explore: the editor takes the window's left side.
+    if (!_sidePane) return;
     std::vector<ExplorerNavigationItem*> items = _sidePane->navigationItems();
     if (items.empty()) {
         static SinglePaneItem single;
@@ -428,7 +429,10 @@ void MainWindow::scheduleValidation()
 {
     if (_validationPending || _validators.empty()) return;
     _validationPending = true;
-    Glib::signal_idle().connect_once([this] { runValidators(); });
+    _validationIdle = Glib::signal_idle().connect([this] {
+        runValidators();
+        return false;
+    });
 }
 
 void MainWindow::runValidators()
@@ -458,7 +462,10 @@ void MainWindow::on_size_allocate(Gtk::Allocation& allocation)
 {
     Gtk::ApplicationWindow::on_size_allocate(allocation);
     _dividersMoved = false;
-    if (_controller.windowLoaded()) return;
+    // The set-up moves dividers and shows and hides panes, which may lay the window out again
+    // before it is over.
+    if (_controller.windowLoaded() || _loading) return;
+    _loading = true;
     // The panes' sizes are the controller's to set, and they need the window's: its set-up runs in
     // the first layout, and the window lays out again with them before anything is painted.
     _editorSplit.set_position(std::max(0, _editorSplit.get_allocated_width() - InspectorWidth));
@@ -467,6 +474,7 @@ void MainWindow::on_size_allocate(Gtk::Allocation& allocation)
     _controller.windowDidLoad();
     Gtk::ApplicationWindow::on_size_allocate(allocation);
     _dividersMoved = false;
+    _loading = false;
 }
 
 bool MainWindow::on_event(GdkEvent* event)
@@ -513,9 +521,6 @@ void MainWindow::saveWindowState()
 
 void MainWindow::restoreFrame()
 {
-    const std::optional<WindowFrame> saved =
-        WindowFrame::fromPropertyList(UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName));
-    if (!saved) return;
     Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
     std::vector<WindowFrame> workAreas;
     for (int index = 0; display && index < display->get_n_monitors(); ++index) {
@@ -523,10 +528,11 @@ void MainWindow::restoreFrame()
         display->get_monitor(index)->get_workarea(area);
         workAreas.push_back({area.get_x(), area.get_y(), area.get_width(), area.get_height()});
     }
-    const WindowFrame frame = WindowFrame::clamp(*saved, workAreas);
-    set_default_size(frame.width, frame.height);
-    // The compositor places windows there; only the size comes back.
-    if (!isWayland(display)) move(frame.x, frame.y);
+    const RestoredWindowFrame restored = ::restoreWindowFrame(
+        UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName), workAreas, isWayland(display));
+    if (!restored.frame) return;
+    set_default_size(restored.frame->width, restored.frame->height);
+    if (restored.moves) move(restored.frame->x, restored.frame->y);
 }
 
 void MainWindow::saveFrame()
@@ -551,12 +557,13 @@ void MainWindow::resized()
 {
     if (_resizePending) return;
     _resizePending = true;
-    Glib::signal_idle().connect_once([this] {
+    _resizeIdle = Glib::signal_idle().connect([this] {
         _resizePending = false;
         // Dragged open, the pane shows its log again.
         if (_feedbackTable && !_feedbackTable->get_visible() && !_controller.areFeedbackDetailsClosed())
             showFeedbackTable(true);
         _controller.splitViewDidResizeSubviews();
+        return false;
     });
 }
 
@@ -666,7 +673,10 @@ double MainWindow::activityPaneHeight() const
 
 double MainWindow::activityCaptionHeight() const
 {
-    return _activityCaption.get_allocated_height();
+    // The strip's whole height, its border included: what the pane must keep to show it.
+    int minimum = 0, natural = 0;
+    _activityCaption.get_preferred_height(minimum, natural);
+    return std::max(minimum, _activityCaption.get_allocated_height());
 }
 
 double MainWindow::inspectorWidth() const

@@ -235,11 +235,14 @@ private:
     bool _resizePending = false;
     bool _updatingButtons = false;
     bool _dividersMoved = false;
+    bool _loading = false;
     std::vector<ObservationToken> _observations;
     std::function<void()> _firstFrame;
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
+    sigc::connection _validationIdle;
+    sigc::connection _resizeIdle;
     // Its actions reach the canvas and the controller: it goes first.
     std::unique_ptr<MainWindowActions> _windowActions;
 };

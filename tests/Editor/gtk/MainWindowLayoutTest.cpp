@@ -1,0 +1,129 @@
+#include "Editor/CheckboxMenuHandler.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
+#include "Editor/gtk/MainWindow.h"
+#include "GtkTestSupport.h"
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// A side pane without the explorers' library: one page and the pane's own responder.
+class LabelSidePane : public MainWindowSidePane {
+public:
+    Gtk::Widget& widget() override { return _label; }
+    Responder* responder() override { return &_responder; }
+
+private:
+    Gtk::Label _label{"explorer"};
+    Responder _responder;
+};
+
+class MainWindowLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        initGtkForTests();
+        UserDefaults& defaults = UserDefaults::standard();
+        defaults.resetForTesting();
+        for (const char* key : {EditorWindowController::SideBarWidthKey, EditorWindowController::ActivityPaneHeightKey,
+                                EditorWindowController::InspectorWidthKey, EditorWindowController::ExplorerClosedKey,
+                                EditorWindowController::InspectorClosedKey,
+                                EditorWindowController::InspectorActiveTabKey, EditorWindowController::WindowFrameName})
+            defaults.removeObject(key);
+        MainWindow::setSidePaneFactory([](MainWindow&) { return std::make_unique<LabelSidePane>(); });
+        menu = MainMenu::build();
+        prepareMainMenu(menu, checkboxHandler, "Tarnwick");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        MainWindow::setSidePaneFactory(nullptr);
+        drainGtkEvents();
+    }
+
+    // Shows a new window and lets it lay out until its controller has set the panes up.
+    MainWindow& open()
+    {
+        window.reset();
+        drainGtkEvents();
+        window = std::make_unique<MainWindow>(menu, router);
+        window->present();
+        settle();
+        EXPECT_TRUE(window->controller().windowLoaded());
+        return *window;
+    }
+    void settle()
+    {
+        for (int round = 0; round < 40; ++round) {
+            drainGtkEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    double activityHeight() { return window->controller().view()->activityPaneHeight(); }
+    double captionHeight() { return window->controller().view()->activityCaptionHeight(); }
+
+    MainMenu menu;
+    CheckboxMenuHandler checkboxHandler{nullptr};
+    CommandRouter router;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowLayoutTest, AFirstStartShowsEveryPaneWithTheActivityPaneClosedToItsCaption)
+{
+    MainWindow& shown = open();
+    EditorWindowController& controller = shown.controller();
+    EXPECT_FALSE(controller.isExplorerCollapsed());
+    EXPECT_FALSE(controller.isInspectorCollapsed());
+    EXPECT_TRUE(controller.areFeedbackDetailsClosed());
+    EXPECT_NEAR(activityHeight(), captionHeight() + 3, 1);
+    EXPECT_GT(controller.view()->inspectorWidth(), 100);
+    EXPECT_GT(shown.canvas().get_allocated_width(), 200);
+
+    // A bar laid over the canvas after the set-up gets its place: the window still lays out.
+    Gtk::Label bar("bar");
+    shown.addEditorOverlay(bar, Gtk::ALIGN_END, Gtk::ALIGN_START);
+    bar.show();
+    settle();
+    EXPECT_GT(bar.get_allocated_width(), 1);
+    int x = -1, y = -1;
+    ASSERT_TRUE(bar.translate_coordinates(shown.canvas(), 0, 0, x, y));
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(x + bar.get_allocated_width(), shown.canvas().get_allocated_width());
+}
+
+TEST_F(MainWindowLayoutTest, PaneSizesAndStatesComeBackInTheNextWindow)
+{
+    open();
+    EditorWindowController& first = window->controller();
+    first.feedbackDisclosureClicked();
+    settle();
+    EXPECT_NEAR(activityHeight(), captionHeight() + 80, 1) << "a first opening gives the log 80 pixels";
+    EXPECT_FALSE(first.areFeedbackDetailsClosed());
+    const double opened = activityHeight();
+    const double inspector = first.view()->inspectorWidth();
+    first.performAction("showNotePanel:", nullptr);
+    first.performAction("toggleMindMapExplorer:", nullptr);
+    settle();
+    EXPECT_TRUE(first.isExplorerCollapsed());
+    window->saveWindowState();
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(EditorWindowController::ExplorerClosedKey));
+
+    open();
+    EditorWindowController& second = window->controller();
+    EXPECT_TRUE(second.isExplorerCollapsed());
+    EXPECT_EQ(second.selectedInspectorTab(), EditorWindowController::NoteTab);
+    EXPECT_DOUBLE_EQ(second.view()->inspectorWidth(), inspector);
+    second.performAction("toggleMindMapExplorer:", nullptr);
+    settle();
+    EXPECT_DOUBLE_EQ(activityHeight(), opened) << "the restored height does not drift";
+    window->saveWindowState();
+    open();
+    EXPECT_DOUBLE_EQ(activityHeight(), opened);
+}
