@@ -103,7 +103,9 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
       _scheduler(MonotonicClock::shared()),
       _canvas(&_scheduler, MonotonicClock::shared())
 {
-    set_default_size(1000, 700);
+    // Wide enough for the explorer, the inspector and the style toolbar over the canvas between
+    // them; a saved frame replaces it.
+    set_default_size(1200, 760);
     restoreFrame();
     _controller.setView(this);
     _controller.setEditor(&_canvas.editorView());
