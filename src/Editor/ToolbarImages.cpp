@@ -156,10 +156,9 @@ constexpr ToolbarImageRow Rows[] = {
     {"page_white_copy", "edit-copy-symbolic", nullptr},
     {"folder_add", "folder-new-symbolic", nullptr},
     {"cloud_setup", "emblem-system-symbolic", nullptr},
-    // The inspector's tabs: outliner, note, icons.
-    {"inspector_outliner", "view-list-symbolic", nullptr},
-    {"inspector_note", "accessories-text-editor-symbolic", nullptr},
-    {"inspector_icons", "emoji-objects-symbolic", nullptr},
+    // The side bar's tabs: the local store.
+    {"local_maps", "computer-symbolic", nullptr},
+    {"computer-symbolic", "computer-symbolic", nullptr},
     // ---- style toolbar: begin ----
     {"star", "starred-symbolic", nullptr},
     {"star_add", "bookmark-new-symbolic", nullptr},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/EditorWindowController.h"
 #include "Editor/SegmentedControlItem.h"
 #include "platform/Menu.h"
 #include "platform/PropertyList.h"
@@ -11,16 +12,6 @@
 #include <vector>
 
 class TwkDocumentController;
-
-// The search field the toolbar holds for the explorers. The explorers' library makes it (the shell
-// does not know their field) and hands the shell this handle; the window passes it on to whichever
-// explorer searches, and nullptr when the user took the field out of the toolbar.
-class TwToolbarSearchField {
-public:
-    virtual ~TwToolbarSearchField() = default;
-    virtual void clearText() = 0;
-    virtual void setEnabled(bool enabled) = 0;
-};
 
 // One item of the main toolbar: a segmented control, the search field, or room between items.
 class TwToolbarItem {
@@ -48,9 +39,10 @@ public:
         if (_segmented) _segmented->validate();
     }
 
-    // The search item only: its field and the width it may take, at the field's own height.
-    TwToolbarSearchField* searchField() const { return _searchField.get(); }
-    void setSearchField(std::unique_ptr<TwToolbarSearchField> field) { _searchField = std::move(field); }
+    // The search item only: its field, which the explorers' library makes (the shell does not know
+    // their field), and the width it may take, at the field's own height.
+    EditorSearchField* searchField() const { return _searchField.get(); }
+    void setSearchField(std::unique_ptr<EditorSearchField> field) { _searchField = std::move(field); }
     double minimumWidth() const { return _minimumWidth; }
     double maximumWidth() const { return _maximumWidth; }
     void setWidthRange(double minimum, double maximum)
@@ -66,7 +58,7 @@ private:
     std::string _paletteLabel;
     std::string _toolTip;
     std::unique_ptr<SegmentedToolbarItem> _segmented;
-    std::unique_ptr<TwToolbarSearchField> _searchField;
+    std::unique_ptr<EditorSearchField> _searchField;
     double _minimumWidth = 0;
     double _maximumWidth = 0;
 };
@@ -105,7 +97,7 @@ public:
         Responder* documentController = nullptr;
         std::weak_ptr<TwkDocumentController> history;
         // The search field the explorers now use; nullptr when the toolbar has none.
-        std::function<void(TwToolbarSearchField* field)> setSearchBar;
+        std::function<void(EditorSearchField* field)> setSearchBar;
         // Asked to show the editor's current zoom through setZoomFactorText.
         std::function<void()> zoomFactorChanged;
         // Menus other parts of the shell build. They are attached only to items placed in the
@@ -117,7 +109,7 @@ public:
 
     // Makes the field of the search item; the explorers' library installs it at start-up. Without
     // one the toolbar has no search item.
-    using SearchFieldFactory = std::function<std::unique_ptr<TwToolbarSearchField>()>;
+    using SearchFieldFactory = std::function<std::unique_ptr<EditorSearchField>()>;
     static void setSearchFieldFactory(SearchFieldFactory factory);
 
     explicit TwToolbar(Context context);
@@ -156,7 +148,7 @@ public:
 
     TwToolbarItem* searchItem() const { return _searchItem; }
     TwToolbarItem* zoomItem() const { return _zoomItem; }
-    TwToolbarSearchField* searchBar() const { return _searchItem ? _searchItem->searchField() : nullptr; }
+    EditorSearchField* searchBar() const { return _searchItem ? _searchItem->searchField() : nullptr; }
     // The zoom control's text; nothing without a zoom item.
     void setZoomFactorText(const std::string& text);
     // The zoom control's text for a zoom factor (1.0 is "100%").

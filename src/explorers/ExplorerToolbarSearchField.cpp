@@ -5,7 +5,7 @@ ExplorerToolbarSearchField::ExplorerToolbarSearchField()
     _field.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
 }
 
-MindMapSearchField* ExplorerToolbarSearchField::searchField(TwToolbarSearchField* field)
+MindMapSearchField* ExplorerToolbarSearchField::searchField(EditorSearchField* field)
 {
     auto* ours = dynamic_cast<ExplorerToolbarSearchField*>(field);
     return ours ? &ours->field() : nullptr;

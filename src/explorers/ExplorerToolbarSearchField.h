@@ -7,13 +7,13 @@
 
 // The search field of the main toolbar as the explorers make it: their own field, keeping its mode
 // under the main window's key. The window hands it (or nullptr) to the explorer that searches.
-class ExplorerToolbarSearchField : public TwToolbarSearchField {
+class ExplorerToolbarSearchField : public EditorSearchField {
 public:
     ExplorerToolbarSearchField();
 
     MindMapSearchField& field() { return _field; }
     // The explorers' field inside a field the window hands on; nullptr for none or another kind.
-    static MindMapSearchField* searchField(TwToolbarSearchField* field);
+    static MindMapSearchField* searchField(EditorSearchField* field);
 
     void clearText() override;
     void setEnabled(bool enabled) override;

@@ -13,7 +13,7 @@
 
 namespace {
 
-struct TestSearchField : TwToolbarSearchField {
+struct TestSearchField : EditorSearchField {
     void clearText() override {}
     void setEnabled(bool) override {}
 };
@@ -39,7 +39,7 @@ protected:
         c.controller = &controller;
         c.document = &document;
         c.documentController = &documentController;
-        c.setSearchBar = [this](TwToolbarSearchField* field) { searchBars.push_back(field); };
+        c.setSearchBar = [this](EditorSearchField* field) { searchBars.push_back(field); };
         c.zoomFactorChanged = [this] { ++zoomRefreshes; };
         return c;
     }
@@ -47,7 +47,7 @@ protected:
     std::vector<std::string> log;
     RecordingResponder editor{"editor", log}, controller{"controller", log}, document{"document", log},
         documentController{"documentController", log};
-    std::vector<TwToolbarSearchField*> searchBars;
+    std::vector<EditorSearchField*> searchBars;
     int zoomRefreshes = 0;
 };
 

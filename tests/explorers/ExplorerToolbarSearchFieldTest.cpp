@@ -5,7 +5,7 @@
 
 namespace {
 
-struct OtherField : TwToolbarSearchField {
+struct OtherField : EditorSearchField {
     void clearText() override {}
     void setEnabled(bool) override {}
 };

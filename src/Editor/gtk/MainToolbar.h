@@ -17,7 +17,7 @@ class ToolbarCustomizeDialog;
 class MainToolbar : public Gtk::Toolbar {
 public:
     // Makes the widget of the search field; the explorers' library installs it at start-up.
-    using SearchWidgetFactory = std::function<std::unique_ptr<Gtk::Widget>(TwToolbarSearchField& field)>;
+    using SearchWidgetFactory = std::function<std::unique_ptr<Gtk::Widget>(EditorSearchField& field)>;
     static void setSearchWidgetFactory(SearchWidgetFactory factory);
 
     explicit MainToolbar(TwToolbar& toolbar);

@@ -9,6 +9,7 @@
 #include "Editor/TerminationWindowController.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/MainWindowToolbar.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
@@ -257,6 +258,7 @@ MainWindow& TarnwickApplication::singletonWindow()
         if (_mainMenu.historyMenu) _mainMenu.historyMenu->setController(_controller);
         _mindMapChanged = NotificationCenter::defaultCenter().addObserver(
             AfterChangingMindMapNotification, nullptr, [this](const Notification&) { showDocumentMindMap(); });
+        _mainToolbar = std::make_unique<MainWindowToolbar>(*_window, _controller, _checkboxMenuHandler);
     }
     _window->present();
     return *_window;

@@ -13,6 +13,7 @@
 #include <vector>
 
 class MainWindow;
+class MainWindowToolbar;
 class MindMap;
 class TerminationWindow;
 class TerminationWindowController;
@@ -97,6 +98,8 @@ private:
     ApplicationTerminationServices _terminationServices;
     std::unique_ptr<DocumentScheduler> _documentScheduler;
     std::shared_ptr<TwkDocumentController> _controller;
+    // Shows the window's items; it goes before the window and the document controller.
+    std::unique_ptr<MainWindowToolbar> _mainToolbar;
     std::unique_ptr<TerminationWindowController> _terminationController;
     std::unique_ptr<TerminationWindow> _terminationWindow;
     ObservationToken _mindMapChanged;

@@ -11,6 +11,7 @@
 #include "explorers/gtk/LocalExplorerView.h"
 #include "platform/Clock.h"
 #include "platform/Folders.h"
+#include "platform/Localizer.h"
 #include "platform/gtk/MainLoopScheduler.h"
 #include "store/MindMapProvider.h"
 
@@ -33,9 +34,9 @@ Scheduler& browserScheduler()
     return scheduler;
 }
 
-// The main window's side bar until the window has a place of its own for it: the search field
-// above the local explorer.
-class LocalExplorerSidePane : public MainWindowSidePane {
+// The main window's side bar: the local explorer under a search field of its own, which gives way
+// to the toolbar's field once the window hands that one over.
+class LocalExplorerSidePane : public MainWindowSidePane, private ExplorerNavigationItem {
 public:
     explicit LocalExplorerSidePane(MainWindow& window)
         : _explorer(MainExplorerMode, window.scheduler()), _entry(_field), _view(_explorer)
@@ -55,8 +56,28 @@ public:
 
     Gtk::Widget& widget() override { return _box; }
     Responder* responder() override { return &_explorer; }
+    std::vector<ExplorerNavigationItem*> navigationItems() override { return {this}; }
+    Gtk::Widget* page(size_t index) override { return index == 0 ? &_box : nullptr; }
 
 private:
+    // ExplorerNavigationItem
+    std::string iconName() const override { return "local_maps"; }
+    std::string title() const override { return localized("provider_local_title"); }
+    void setActive(bool active) override { _explorer.setActive(active); }
+    std::string providerId() const override
+    {
+        MindMapProvider* provider = _explorer.provider();
+        return provider ? provider->id() : std::string();
+    }
+    bool takesSearchField() const override { return true; }
+    // The toolbar's field, or nullptr when the user took it out of the toolbar: the explorer then
+    // has none.
+    void setSearchField(EditorSearchField* field) override
+    {
+        _entry.hide();
+        _explorer.setSearchBar(ExplorerToolbarSearchField::searchField(field));
+    }
+
     MindMapSearchField _field;
     LocalMindMapExplorer _explorer;
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
@@ -98,7 +119,7 @@ void installExplorers()
 {
     // The main toolbar's search field is ours: the shell only places it.
     ExplorerToolbarSearchField::install();
-    MainToolbar::setSearchWidgetFactory([](TwToolbarSearchField& field) -> std::unique_ptr<Gtk::Widget> {
+    MainToolbar::setSearchWidgetFactory([](EditorSearchField& field) -> std::unique_ptr<Gtk::Widget> {
         auto* ours = dynamic_cast<ExplorerToolbarSearchField*>(&field);
         if (!ours) return nullptr;
         return std::make_unique<ToolbarSearchEntry>(*ours);

@@ -10,7 +10,7 @@
 
 namespace {
 
-struct EntryField : TwToolbarSearchField {
+struct EntryField : EditorSearchField {
     void clearText() override {}
     void setEnabled(bool) override {}
 };
@@ -22,7 +22,7 @@ protected:
         initGtkForTests();
         UserDefaults::standard().resetForTesting();
         TwToolbar::setSearchFieldFactory([] { return std::make_unique<EntryField>(); });
-        MainToolbar::setSearchWidgetFactory([](TwToolbarSearchField&) { return std::make_unique<Gtk::Entry>(); });
+        MainToolbar::setSearchWidgetFactory([](EditorSearchField&) { return std::make_unique<Gtk::Entry>(); });
     }
     void TearDown() override
     {
@@ -35,13 +35,13 @@ protected:
     {
         TwToolbar::Context c;
         c.controller = &controller;
-        c.setSearchBar = [this](TwToolbarSearchField* field) { searchBars.push_back(field); };
+        c.setSearchBar = [this](EditorSearchField* field) { searchBars.push_back(field); };
         return c;
     }
 
     std::vector<std::string> log;
     RecordingResponder controller{"controller", log};
-    std::vector<TwToolbarSearchField*> searchBars;
+    std::vector<EditorSearchField*> searchBars;
 };
 
 } // namespace

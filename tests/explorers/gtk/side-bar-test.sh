@@ -51,15 +51,17 @@ run() {
     timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
   }
   titled() { timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name "^$1\$" >/dev/null; }
-  # Rows under the strip of the explorer tabs (44 pixels): the search field, the toolbar strip,
-  # then the list from y = 108 below the strip (a folder row is 18 pixels high, a map row with its
-  # thumbnail 73).
+  # The search field is the main toolbar's, third from the left. Rows under the toolbar and the
+  # strip of the explorer tabs: the explorer's own strip, then the list from y = 108 below them (a
+  # folder row is 18 pixels high, a map row with its thumbnail 73).
+  search_x=107
+  search_y=46
   row_x=150
-  y() { echo $(($1 + 44)); }
+  y() { echo $(($1 + 65)); }
 
   start
   # A filter typed into the search field leaves Beta alone in the list; a click opens it.
-  xdotool mousemove 120 "$(y 45)" click 1
+  xdotool mousemove $search_x $search_y click 1
   sleep 0.3
   xdotool type --delay 60 Beta
   sleep 1
@@ -70,12 +72,12 @@ run() {
   mean=$(convert "$home/canvas.png" -colorspace Gray -format '%[fx:mean]' info:)
   awk -v m="$mean" 'BEGIN { exit !(m < 0.999) }' || fail "the canvas is blank"
   # The filter goes: the whole tree again.
-  xdotool mousemove 120 "$(y 45)" click 1
+  xdotool mousemove $search_x $search_y click 1
   xdotool key ctrl+a BackSpace
   sleep 1
 
   # A new folder from the context menu, named in place.
-  xdotool mousemove $row_x "$(y 600)" click 3
+  xdotool mousemove $row_x "$(y 575)" click 3
   sleep 0.7
   xdotool key Down Down Down Return
   sleep 0.7

@@ -1,0 +1,82 @@
+#include "Editor/gtk/MainWindowToolbar.h"
+
+#include "Editor/CheckboxMenuHandler.h"
+#include "Editor/EditorWindowActions.h"
+#include "Editor/StylingMenus.h"
+#include "Editor/TwkDocumentController.h"
+#include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/ToolbarImageFactory.h"
+#include "editor-view/MindMapEditor.h"
+
+MainWindowToolbar::MainWindowToolbar(MainWindow& window,
+                                     const std::shared_ptr<TwkDocumentController>& documentController,
+                                     CheckboxMenuHandler& checkboxMenuHandler)
+    : _window(window), _document(documentController)
+{
+    EditorWindowController& controller = window.controller();
+    const auto currentMindMap = [&window]() -> MindMap* { return window.editor().mindMap(); };
+    TwToolbar::Context context;
+    context.controller = &controller;
+    context.document = &_document;
+    context.documentController = documentController.get();
+    context.history = documentController;
+    context.setSearchBar = [&controller](EditorSearchField* field) { controller.setSearchBar(field); };
+    context.zoomFactorChanged = [this] { showZoomFactor(); };
+    context.checkboxSetupMenu = [&checkboxMenuHandler](const std::string& title) {
+        return checkboxMenuHandler.makeCheckboxSetupMenu(title);
+    };
+    context.styleSelectorMenu = [currentMindMap](const std::string& title) {
+        return std::make_shared<StyleSelectorMenu>(currentMindMap, title);
+    };
+    context.addBranchWithPaletteIndexMenu = [currentMindMap](const std::string& title) {
+        return std::make_shared<AddBranchWithPaletteIndexMenu>(currentMindMap, title);
+    };
+    // The drawn pictures are made now, not while the first toolbar is being shown.
+    ToolbarImageFactory::prepare(std::max(1, window.get_scale_factor()));
+    _toolbar = std::make_unique<TwToolbar>(std::move(context));
+    _toolbar->loadConfiguration();
+    _widget = std::make_unique<MainToolbar>(*_toolbar);
+    window.setMainToolbar(*_widget);
+    window.addValidator([this] { _widget->validate(); });
+    _observations.push_back(
+        NotificationCenter::defaultCenter().addObserver(MindMapEditor::UserScaleChangedNotification, &window.editor(),
+                                                        [this](const Notification&) { showZoomFactor(); }));
+    showZoomFactor();
+}
+
+MainWindowToolbar::~MainWindowToolbar()
+{
+    _observations.clear();
+    // The widgets show the toolbar's items: they go first; the toolbar then takes its search field
+    // back from the explorers.
+    _widget.reset();
+}
+
+void MainWindowToolbar::showZoomFactor()
+{
+    if (_toolbar) _toolbar->setZoomFactorText(EditorWindowActions::zoomFactorText(_window.editor().userScaleFactor()));
+}
+
+Responder* MainWindowToolbar::CurrentDocument::document() const
+{
+    std::shared_ptr<TwkDocumentController> controller = _controller.lock();
+    return controller ? controller->singletonDocument() : nullptr;
+}
+
+bool MainWindowToolbar::CurrentDocument::respondsToAction(const std::string& action) const
+{
+    Responder* current = document();
+    return current && current->respondsToAction(action);
+}
+
+bool MainWindowToolbar::CurrentDocument::performAction(const std::string& action, const ActionSender* sender)
+{
+    Responder* current = document();
+    return current && current->performAction(action, sender);
+}
+
+ItemValidation MainWindowToolbar::CurrentDocument::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    Responder* current = document();
+    return current ? current->validateUserInterfaceItem(item) : ItemValidation::enabledIf(false);
+}
