@@ -242,6 +242,21 @@ TEST_F(MainWindowSessionTest, TheSideBarKeepsItsDraggedWidthAcrossARestart)
     quit(*again);
 }
 
+// The toolbar's zoom control opens its menu; 150% zooms the map and the control says so.
+TEST_F(MainWindowSessionTest, TheToolbarsZoomMenuZoomsAndTheControlShowsTheFactor)
+{
+    auto application = start();
+    // The default toolbar is wider than the first window: the zoom control needs the screen's width.
+    std::string windows;
+    ASSERT_EQ(runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(application->pid())}, &windows),
+              0);
+    ASSERT_EQ(runCommand({"xdotool", "windowsize", "--sync", windows.substr(0, windows.find('\n')), "1280", "900"}), 0);
+    ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "100%")) << "the toolbar's zoom control";
+    ASSERT_TRUE(application->click(ATSPI_ROLE_MENU_ITEM, "150%"));
+    EXPECT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, "150%", nullptr, 10s));
+    quit(*application);
+}
+
 // Ctrl+F opens the find bar; its field finds three topics and Return steps through them.
 TEST_F(MainWindowSessionTest, TheFindBarCountsTheMatchesAndStepsToTheSecond)
 {
