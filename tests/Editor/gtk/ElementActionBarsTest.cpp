@@ -36,6 +36,11 @@ protected:
         window->set_default_size(800, 500);
         window->add(*canvas);
         window->show_all();
+        // Without a window manager the window has the keyboard only where the pointer is, unless
+        // it asks for it; the bar must be seen to leave the keyboard with the canvas.
+        window->present();
+        MainLoop::runUntil([this] { return window->is_active(); }, 5);
+        canvas->grab_focus();
         MainLoop::runFor(0.2);
     }
 

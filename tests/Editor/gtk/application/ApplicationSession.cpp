@@ -439,9 +439,11 @@ std::vector<Element> RunningApplication::findAll(AtspiRole role)
 
 std::optional<Element> RunningApplication::find(AtspiRole role, const std::string& name)
 {
+    // The newest window first: a dialog's "Print" button is meant, not the toolbar's under it.
+    std::vector<Element> windows = toplevels();
     std::vector<Element> found;
-    for (const Element& window : toplevels()) {
-        collect(window.bus, window.path, role, &name, found);
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        collect(window->bus, window->path, role, &name, found);
         if (!found.empty()) return found.front();
     }
     return std::nullopt;
