@@ -42,6 +42,9 @@ public:
         kill(_pid, SIGTERM);
         int status = 0;
         waitpid(_pid, &status, 0);
+        // A window manager that ends may leave its mark on the root window; the next test would
+        // take it for one that runs and start none.
+        runCommand({"xprop", "-root", "-remove", "_NET_SUPPORTING_WM_CHECK"});
     }
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
