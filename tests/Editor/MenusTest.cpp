@@ -171,7 +171,9 @@ TEST(MainMenuTest, TitlesAreTheTranslatorsAndEveryActionAndKeyIsUsedOnce)
     // The auto-focus items carry the mode they choose, by which they are checked.
     const std::pair<const char*, int64_t> autoFocus[] = {
         {"autoFocusDisabled:", 0}, {"autoFocusSelected:", 1}, {"autoFocusChildren:", 2}, {"autoFocusBranch:", 3}};
-    for (auto [action, tag] : autoFocus) {
+    for (const auto& entry : autoFocus) {
+        const std::string action = entry.first;
+        const int64_t tag = entry.second;
         auto it = std::find_if(items.begin(), items.end(), [&](MenuItem* item) { return item->action() == action; });
         ASSERT_NE(it, items.end()) << action;
         EXPECT_EQ((*it)->tag(), tag) << action;
