@@ -26,8 +26,36 @@ GtkPasteboard::GtkPasteboard() : _clipboard(Gtk::Clipboard::get(GDK_SELECTION_CL
 {
     _ownerChange = _clipboard->signal_owner_change().connect([this](GdkEventOwnerChange*) {
         // Our own declarations are counted when made; this counts another program's copy.
-        if (!_owned) ++_changeCount;
+        if (!_owned) {
+            ++_changeCount;
+            askForOfferedTypes();
+        }
     });
+    askForOfferedTypes();
+}
+
+void GtkPasteboard::askForOfferedTypes()
+{
+    const uint64_t request = ++_offered->asked;
+    std::weak_ptr<OfferedTypes> offered = _offered;
+    _clipboard->request_targets([offered, request](const std::vector<Glib::ustring>& targets) {
+        auto live = offered.lock();
+        // An older answer never replaces a newer one.
+        if (!live || request < live->answered) return;
+        live->answered = request;
+        live->types.clear();
+        for (const Glib::ustring& name : targets) {
+            const std::string target = name;
+            const std::string type = isTextTarget(target) ? std::string(Pasteboard::StringType) : target;
+            if (std::find(live->types.begin(), live->types.end(), type) == live->types.end())
+                live->types.push_back(type);
+        }
+    });
+}
+
+bool GtkPasteboard::typesKnown() const
+{
+    return _owned || _offered->answered == _offered->asked;
 }
 
 GtkPasteboard::~GtkPasteboard()
@@ -71,13 +99,9 @@ int64_t GtkPasteboard::declareTypes(const std::vector<std::string>& types)
 std::vector<std::string> GtkPasteboard::types() const
 {
     if (_owned) return _content.types();
-    std::vector<std::string> types;
-    for (const Glib::ustring& name : _clipboard->wait_for_targets()) {
-        const std::string target = name;
-        const std::string type = isTextTarget(target) ? std::string(StringType) : target;
-        if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
-    }
-    return types;
+    // Until the newest answer arrives the last one stands: a few milliseconds after a copy
+    // elsewhere, never a wait.
+    return _offered->types;
 }
 
 bool GtkPasteboard::setData(const std::vector<uint8_t>& data, const std::string& type)

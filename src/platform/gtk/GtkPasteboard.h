@@ -15,6 +15,10 @@ class Clipboard;
 // out when another program asks; what another program holds is read when asked for, waiting for
 // that program's answer. Plain text travels under the desktop's text targets as well, so that
 // other programs can paste it.
+//
+// The types another program offers are asked for when the clipboard changes hands and kept:
+// menus and toolbars ask for them on every validation, and waiting there would run the main loop
+// inside a validation, where an open or a quit can free the very map being asked about.
 class GtkPasteboard : public Pasteboard {
 public:
     GtkPasteboard();
@@ -24,6 +28,8 @@ public:
 
     int64_t declareTypes(const std::vector<std::string>& types) override;
     std::vector<std::string> types() const override;
+    // Whether the types another program offers have arrived since it took the clipboard.
+    bool typesKnown() const;
     int64_t changeCount() const override { return _changeCount; }
     bool setData(const std::vector<uint8_t>& data, const std::string& type) override;
     std::optional<std::vector<uint8_t>> dataForType(const std::string& type) const override;
@@ -37,4 +43,12 @@ private:
     std::shared_ptr<uint64_t> _generation = std::make_shared<uint64_t>(0);
     int64_t _changeCount = 0;
     sigc::connection _ownerChange;
+    struct OfferedTypes {
+        std::vector<std::string> types;
+        uint64_t asked = 0;    // requests made
+        uint64_t answered = 0; // the request whose answer is kept
+    };
+    // Shared with the pending requests, which may answer after this object has gone.
+    std::shared_ptr<OfferedTypes> _offered = std::make_shared<OfferedTypes>();
+    void askForOfferedTypes();
 };

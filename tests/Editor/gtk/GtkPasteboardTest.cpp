@@ -14,10 +14,38 @@ TEST(GtkPasteboardTest, WhatOneSideCopiesTheOtherPastesThroughTheDesktop)
     ASSERT_TRUE(copier.setData({1, 0, 2}, map));
     EXPECT_FALSE(copier.setData({9}, "image/png")) << "not declared";
 
+    // The offered types arrive with the main loop, never by waiting inside a validation.
+    const auto offers = [&paster](const std::string& type) {
+        const std::vector<std::string> types = paster.types();
+        return std::find(types.begin(), types.end(), type) != types.end();
+    };
+    const gint64 giveUp = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (!(offers(map) && paster.typesKnown()) && g_get_monotonic_time() < giveUp) Gtk::Main::iteration(false);
+    ASSERT_TRUE(offers(map));
     EXPECT_EQ("Ideas \xE2\x86\x92 plans", paster.stringForType(Pasteboard::StringType));
     EXPECT_EQ((std::vector<uint8_t>{1, 0, 2}), paster.dataForType(map));
     const std::vector<std::string> types = paster.types();
     EXPECT_NE(types.end(), std::find(types.begin(), types.end(), std::string(Pasteboard::StringType)));
     EXPECT_NE(types.end(), std::find(types.begin(), types.end(), map));
     EXPECT_EQ(std::nullopt, paster.dataForType("image/png"));
+}
+
+TEST(GtkPasteboardTest, AskingForTheTypesAnotherProgramOffersNeverRunsTheMainLoop)
+{
+    // Validation asks on every pass; a main loop run there could free the map being validated.
+    initGtkForTests();
+    GtkPasteboard copier;
+    GtkPasteboard paster;
+    copier.declareTypes({Pasteboard::StringType});
+    ASSERT_TRUE(copier.setString("x", Pasteboard::StringType));
+    bool ran = false;
+    const guint source = g_idle_add(
+        [](gpointer flag) {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &ran);
+    for (int ask = 0; ask < 3; ++ask) (void)paster.types();
+    EXPECT_FALSE(ran);
+    if (!ran) g_source_remove(source);
 }
