@@ -27,6 +27,10 @@ endfunction()
 function(tarnwick_test target)
   cmake_parse_arguments(ARG "GTK" "" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    # A folder laid out ahead of its first test.
+    return()
+  endif()
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE tw_test_support ${ARG_LINKS} GTest::gmock)
   # Tests that run scripts of the source tree find it also when the binary is started by hand.

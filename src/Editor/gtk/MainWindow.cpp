@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -43,6 +44,12 @@ MainWindowSidePaneFactory& sidePaneFactory()
 {
     static MainWindowSidePaneFactory factory;
     return factory;
+}
+
+std::map<int, MainWindow::InspectorPageFactory>& inspectorPageFactories()
+{
+    static std::map<int, MainWindow::InspectorPageFactory> factories;
+    return factories;
 }
 
 int position(double value)
@@ -157,6 +164,7 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     _box.pack_start(_split, Gtk::PACK_EXPAND_WIDGET);
     add(_box);
     installSidePane();
+    installInspectorPages();
 
     EditorWindowController::SetupHooks hooks;
     hooks.setupActivityMenu = [this] { buildActivityMenu(); };
@@ -212,6 +220,21 @@ MainWindow::~MainWindow()
     _controller.setView(nullptr);
     // The pane's items go with it, before the controller.
     _controller.setExplorerNavigationItems({});
+}
+
+void MainWindow::setInspectorPageFactory(int index, InspectorPageFactory factory)
+{
+    if (factory) inspectorPageFactories()[index] = std::move(factory);
+}
+
+void MainWindow::installInspectorPages()
+{
+    for (const auto& [index, factory] : inspectorPageFactories()) {
+        std::unique_ptr<Gtk::Widget> page = factory(*this);
+        if (!page) continue;
+        setInspectorPage(index, *page);
+        _inspectorPages.push_back(std::move(page));
+    }
 }
 
 void MainWindow::installSidePane()

@@ -116,6 +116,10 @@ public:
 
     // The pane each new window gets; none when nothing is installed.
     static void setSidePaneFactory(MainWindowSidePaneFactory factory);
+    // The inspector page each new window gets at the index (outliner 0, note 1, icons 2), made by
+    // the library that owns it; the window keeps the widget for its life.
+    using InspectorPageFactory = std::function<std::unique_ptr<Gtk::Widget>(MainWindow& window)>;
+    static void setInspectorPageFactory(int index, InspectorPageFactory factory);
     MainWindowSidePane* sidePane() const { return _sidePane.get(); }
     // The responder of the explorer tab shown.
     Responder* explorerResponder() const;
@@ -137,6 +141,7 @@ private:
     void buildActivityPane();
     void buildActivityMenu();
     void installSidePane();
+    void installInspectorPages();
     void restoreFrame();
     void saveFrame();
     void runValidators();
@@ -189,6 +194,7 @@ private:
     Gtk::Box _explorerStrip{Gtk::ORIENTATION_HORIZONTAL};
     Gtk::Stack _explorerTabs;
     std::unique_ptr<MainWindowSidePane> _sidePane;
+    std::vector<std::unique_ptr<Gtk::Widget>> _inspectorPages;
     std::vector<ExplorerSegment> _explorerSegmentList;
     std::unique_ptr<Responder> _segmentTarget;
     std::unique_ptr<SegmentedControlItem> _explorerSegmentsItem;
