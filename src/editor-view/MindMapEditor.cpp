@@ -1,5 +1,6 @@
 #include "editor-view/MindMapEditor.h"
 
+#include "MindMaps/HierarchyListener.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapCommandValidation.h"
 #include "MindMaps/MindMapEditorScrollState.h"
@@ -161,6 +162,8 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
         if (_mindMap->nodeEditor() == this) _mindMap->setNodeEditor(nullptr);
         _mindMap->setModelessEditor(nullptr);
         _mindMap->setHierarchyListener(nullptr);
+        // The listener's rows point into the outgoing map, which may be freed with it.
+        if (_hierarchyListener) _hierarchyListener->dropSelection();
     }
     _mindMap = std::move(mindMap);
     if (_mindMap) {
@@ -170,6 +173,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
         _mindMap->setNodeEditor(this);
         _mindMap->setModelessEditor(_modelessEditor);
         _mindMap->setHierarchyListener(_hierarchyListener);
+        if (_hierarchyListener) _hierarchyListener->hierarchyChanged();
     }
     if (_spellChecker) _spellChecker->setMindMap(_mindMap.get());
     _elementTools.attachToSelection();

@@ -170,6 +170,7 @@ public:
     // Where the action bars show (not owned).
     void setActionBarPresenter(ElementActionBarPresenter* presenter) { _actionBarPresenter = presenter; }
     void setMenuSource(EditorMenuSource source);
+    const EditorMenuSource& menuSource() const { return _menuSource; }
 
     // ---- Map ----
     MindMap* mindMap() const override { return _mindMap.get(); }

@@ -1,11 +1,10 @@
 #include "explorers/FileListItem.h"
 
+#include "Utils/LocalizedCompare.h"
 #include "Utils/StringUtils.h"
 #include "explorers/FileNameFormatter.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
-#include <unicode/coll.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,20 +28,6 @@ const std::set<std::string, std::less<>>& imageExtensions()
         return result;
     }();
     return extensions;
-}
-
-// The locale's collation with numbers compared by value. Made per thread: a collator may not be
-// used by two threads at once.
-icu::Collator* standardCollator()
-{
-    thread_local std::unique_ptr<icu::Collator> collator = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(icu::Locale::getDefault(), status));
-        if (U_FAILURE(status)) return std::unique_ptr<icu::Collator>();
-        made->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
-        return made;
-    }();
-    return collator.get();
 }
 
 // Folders, then files, then the navigate-up entry.
@@ -108,23 +93,7 @@ const std::string& FileListItem::justFileName() const
 
 const std::string& FileListItem::sortKey() const
 {
-    if (_sortKey) return *_sortKey;
-    _sortKey.emplace();
-    icu::Collator* collator = standardCollator();
-    if (!collator) {
-        *_sortKey = lowercased(justFileName());
-        return *_sortKey;
-    }
-    const icu::UnicodeString name = icu::UnicodeString::fromUTF8(justFileName());
-    uint8_t buffer[256];
-    int32_t length = collator->getSortKey(name, buffer, sizeof buffer);
-    if (length <= static_cast<int32_t>(sizeof buffer)) {
-        _sortKey->assign(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length));
-    } else {
-        std::vector<uint8_t> large(static_cast<size_t>(length));
-        length = collator->getSortKey(name, large.data(), length);
-        _sortKey->assign(reinterpret_cast<const char*>(large.data()), static_cast<size_t>(length));
-    }
+    if (!_sortKey) _sortKey = localizedStandardSortKey(justFileName());
     return *_sortKey;
 }
 

@@ -1,0 +1,99 @@
+#include "BenchMaps.h"
+
+#include "editor-view/MindMapEditor.h"
+#include "panels/OutlinerViewController.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+// Takes the rows as the tree view fills its store: every row the data source gives, with its
+// place, and every expansion.
+class RowCollectingView : public OutlineView {
+public:
+    explicit RowCollectingView(OutlineViewAdapter& adapter) : _adapter(adapter) {}
+
+    void reloadData() override
+    {
+        rows.clear();
+        collect(nullptr);
+    }
+    void expandItem(MindMapNode* item, bool) override { expanded.push_back(item); }
+    void collapseItem(MindMapNode*, bool) override {}
+    bool isItemExpanded(MindMapNode*) const override { return false; }
+    void selectItem(MindMapNode* item) override { selected = item; }
+    MindMapNode* selectedItem() const override { return selected; }
+    void setNeedsDisplay() override {}
+    void applyOutlineState(const OutlineViewState&) override {}
+    void takeFocusFromEditor() override {}
+    bool isFirstResponder() const override { return false; }
+
+    std::vector<MindMapNode*> rows;
+    std::vector<MindMapNode*> expanded;
+    MindMapNode* selected = nullptr;
+
+private:
+    void collect(MindMapNode* item)
+    {
+        for (size_t index = 0, count = _adapter.numberOfChildrenOfItem(item); index < count; ++index) {
+            MindMapNode* child = _adapter.child(index, item);
+            rows.push_back(child);
+            if (_adapter.isItemExpandable(child)) collect(child);
+        }
+    }
+
+    OutlineViewAdapter& _adapter;
+};
+
+// The rich 10,000-topic map; every third topic shows a checkbox, every fourth is done, every
+// seventh has a date (many share one), and every fiftieth row is closed in the outline.
+std::shared_ptr<MindMap> outlinedMap()
+{
+    static const std::shared_ptr<MindMap> map = [] {
+        auto made = std::make_shared<MindMap>();
+        BenchMaps::buildRichMap(*made);
+        const auto day = std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000));
+        size_t index = 0;
+        for (MindMapNode* node : made->nodes()) {
+            if (index % 3 == 0) node->setCheckboxMode(1);
+            if (index % 4 == 0) node->setCheckedState(1);
+            if (index % 7 == 0) node->setDate(day + std::chrono::hours(24 * (index % 30)));
+            if (index % 50 == 0) node->setOutlineCollapsed(true);
+            ++index;
+        }
+        made->validateElementStates();
+        made->setEnabled(true);
+        return made;
+    }();
+    return map;
+}
+
+// A hierarchy change of the map with the outliner shown in the mode: the plain row build, with
+// the rows taken as the tree view takes them.
+void BM_OutlinerRowBuild(benchmark::State& state)
+{
+    MindMapEditor editor;
+    const std::shared_ptr<MindMap> map = outlinedMap();
+    editor.setMindMap(map);
+    OutlinerViewController controller(&editor);
+    RowCollectingView view(controller.adapter());
+    controller.adapter().setOutlineMode(uint64_t(state.range(0)));
+    controller.adapter().setOutlineView(&view);
+    editor.setHierarchyListener(&controller);
+    controller.setHidden(false);
+    controller.hierarchyChanged();
+    map->setSelectedElement(map->nodes()[map->nodes().size() / 2]);
+    for (auto _ : state) {
+        controller.hierarchyChanged();
+        benchmark::DoNotOptimize(view.rows.data());
+    }
+    state.counters["rows"] = double(view.rows.size());
+    editor.setHierarchyListener(nullptr);
+    editor.setMindMap(nullptr);
+}
+BENCHMARK(BM_OutlinerRowBuild)->ArgName("mode")->Arg(0)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+} // namespace

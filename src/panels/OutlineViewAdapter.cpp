@@ -1,0 +1,387 @@
+#include "panels/OutlineViewAdapter.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "Utils/LocalizedCompare.h"
+#include "Utils/StringUtils.h"
+#include "editor-view/MindMapEditor.h"
+#include "platform/Localizer.h"
+
+#include <algorithm>
+
+OutlineViewAdapter::OutlineViewAdapter(MindMapEditor* editor) : _editor(editor)
+{
+}
+
+OutlineViewAdapter::~OutlineViewAdapter()
+{
+    setOutlineView(nullptr);
+}
+
+MindMap* OutlineViewAdapter::mindMap() const
+{
+    return _editor ? _editor->mindMap() : nullptr;
+}
+
+void OutlineViewAdapter::setOutlineView(OutlineView* view)
+{
+    if (view == _outlineView) return;
+    _outlineView = view;
+    if (_outlineView) updateOutlineState();
+}
+
+void OutlineViewAdapter::setHidden(bool hidden)
+{
+    if (hidden == _hidden) return;
+    cancelEditing();
+    _hidden = hidden;
+    if (!_hidden) {
+        refreshOutline();
+        return;
+    }
+    // A hidden outline keeps no rows: they would only go stale.
+    _nodes.clear();
+    Raise raise(_reloading);
+    if (_outlineView) _outlineView->reloadData();
+}
+
+void OutlineViewAdapter::setEnabled(bool enabled)
+{
+    if (enabled == _enabled) return;
+    cancelEditing();
+    _enabled = enabled;
+    if (_enabled) {
+        refreshOutline();
+    } else {
+        _nodes.clear();
+        _dragItem = nullptr;
+        Raise raise(_reloading);
+        if (_outlineView) _outlineView->reloadData();
+    }
+    updateOutlineState();
+}
+
+void OutlineViewAdapter::setReadOnly(bool readOnly)
+{
+    if (readOnly == _readOnly) return;
+    cancelEditing();
+    _readOnly = readOnly;
+    if (_outlineView) {
+        // The rows take the new editability only when they are made again.
+        Raise raise(_reloading);
+        MindMapNode* selected = _outlineView->selectedItem();
+        _outlineView->setNeedsDisplay();
+        _outlineView->selectItem(selected);
+    }
+    updateOutlineState();
+}
+
+void OutlineViewAdapter::setOutlineMode(uint64_t mode)
+{
+    if (mode >= ModeCount) mode = Hierarchy;
+    if (mode == _outlineMode) return;
+    _outlineMode = mode;
+    updateOutlineState();
+    refreshOutline();
+}
+
+OutlineViewState OutlineViewAdapter::outlineState() const
+{
+    OutlineViewState state;
+    state.enabled = _enabled;
+    state.indentationPerLevel = _outlineMode == Hierarchy ? TreeIndentation : 0;
+    state.editable = _enabled && !_readOnly;
+    if (!_enabled)
+        state.background = Color(DisabledBackgroundWhite, DisabledBackgroundWhite, DisabledBackgroundWhite, 1);
+    else if (_readOnly)
+        state.background = Color(ReadOnlyBackgroundWhite, ReadOnlyBackgroundWhite, ReadOnlyBackgroundWhite, 1);
+    return state;
+}
+
+void OutlineViewAdapter::updateOutlineState()
+{
+    if (_outlineView) _outlineView->applyOutlineState(outlineState());
+}
+
+void OutlineViewAdapter::buildRows(MindMap& map)
+{
+    const std::vector<MindMapNode*>& all = map.nodes();
+    const bool anyCheckbox =
+        std::any_of(all.begin(), all.end(), [](MindMapNode* node) { return node->showCheckbox(); });
+    switch (_outlineMode) {
+    case Hierarchy:
+        _hasCheckboxes = anyCheckbox;
+        break;
+    case CheckList:
+    case TodoList:
+    case DoneList: {
+        _hasCheckboxes = true;
+        std::vector<MindMapNode*> ordered;
+        ordered.reserve(all.size());
+        for (MindMapNode* theme : map.centralThemes()) theme->collectNodeAndChildrenInArray(ordered);
+        for (MindMapNode* node : ordered) {
+            if (!node->showCheckbox()) continue;
+            const bool done = node->checkedState() == 1;
+            if ((_outlineMode == TodoList && done) || (_outlineMode == DoneList && !done)) continue;
+            _nodes.push_back(node);
+        }
+        break;
+    }
+    case DateList: {
+        _hasCheckboxes = anyCheckbox;
+        for (MindMapNode* node : all)
+            if (node->hasDate()) _nodes.push_back(node);
+        std::stable_sort(_nodes.begin(), _nodes.end(), [](MindMapNode* a, MindMapNode* b) {
+            if (*a->date() != *b->date()) return *a->date() < *b->date();
+            return localizedStandardCompare(a->displayText().string(), b->displayText().string()) < 0;
+        });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void OutlineViewAdapter::refreshOutline()
+{
+    if (!shown()) return;
+    cancelEditing();
+    Raise raise(_reloading);
+    _nodes.clear();
+    _dragItem = nullptr;
+    MindMap* map = mindMap();
+    if (map) buildRows(*map);
+    if (!_outlineView) return;
+    _outlineView->reloadData();
+    // Rows open unless the user closed them; the flag lives on the topic, so that a closed row
+    // stays closed across refreshes and mode switches.
+    if (_outlineMode == Hierarchy && map)
+        for (MindMapNode* theme : map->centralThemes()) expandUncollapsedChildren(theme);
+    syncSelectedElement();
+    _outlineView->setNeedsDisplay();
+}
+
+void OutlineViewAdapter::expandUncollapsedChildren(MindMapNode* node)
+{
+    if (node->childCount() == 0 || node->outlineCollapsed()) return;
+    _outlineView->expandItem(node, false);
+    for (size_t index = 0; index < node->childCount(); ++index) expandUncollapsedChildren(node->childAtIndex(index));
+}
+
+void OutlineViewAdapter::syncSelectedElement()
+{
+    if (!shown() || !_outlineView) return;
+    cancelEditing();
+    MindMap* map = mindMap();
+    MindMapNode* selected = map ? map->selectedNode() : nullptr;
+    Raise raise(_reloading);
+    _outlineView->selectItem(selected);
+}
+
+void OutlineViewAdapter::autoSyncSelectedElement()
+{
+    if (_reloading == 0) syncSelectedElement();
+}
+
+void OutlineViewAdapter::cancelEditing()
+{
+    if (!shown() || !_outlineView) return;
+    {
+        Raise raise(_cancelEdit);
+        _outlineView->takeFocusFromEditor();
+    }
+    closeDatePicker();
+}
+
+void OutlineViewAdapter::closeDatePicker()
+{
+    if (!_datePickerOpened) return;
+    _datePickerOpened = false;
+    if (_editor && _editor->datePickerShown()) _editor->cancelEditorModes(false);
+}
+
+std::string OutlineViewAdapter::singleLineText(std::string_view text)
+{
+    std::string line = NormalizeNewlines(trimWhitespaceAndNewlines(text));
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
+}
+
+void OutlineViewAdapter::applyEditedText(const std::string& text, MindMapNode* node)
+{
+    MindMap* map = mindMap();
+    if (!map || !node || !map->containsElement(node)) return;
+    if (text == singleLineText(node->displayText().string())) return;
+    map->prepareUndoableOperation(localized(EditTextUndoKey));
+    map->setSelectedNode(node);
+    node->setText(text);
+    node->validateNodeState();
+}
+
+size_t OutlineViewAdapter::numberOfChildrenOfItem(MindMapNode* item) const
+{
+    if (!shown()) return 0;
+    if (_outlineMode != Hierarchy) return item ? 0 : _nodes.size();
+    if (item) return item->childCount();
+    MindMap* map = mindMap();
+    return map ? map->centralThemes().size() : 0;
+}
+
+MindMapNode* OutlineViewAdapter::child(size_t index, MindMapNode* item) const
+{
+    if (_outlineMode != Hierarchy) return index < _nodes.size() ? _nodes[index] : nullptr;
+    if (item) return item->childAtIndex(index);
+    MindMap* map = mindMap();
+    if (!map || index >= map->centralThemes().size()) return nullptr;
+    return map->centralThemes()[index];
+}
+
+bool OutlineViewAdapter::isItemExpandable(MindMapNode* item) const
+{
+    return _outlineMode == Hierarchy && item && item->childCount() > 0;
+}
+
+void OutlineViewAdapter::revealNode(MindMapNode* node)
+{
+    MindMap* map = mindMap();
+    if (!map) return;
+    map->forceNodeVisible(node);
+    if (_editor) _editor->scrollElementVisible(node);
+}
+
+void OutlineViewAdapter::selectionDidChange()
+{
+    if (_reloading > 0 || !_outlineView) return;
+    MindMapNode* node = _outlineView->selectedItem();
+    MindMap* map = mindMap();
+    if (!node || !map || !map->containsElement(node)) return;
+    map->setSelectedElement(node);
+    revealNode(node);
+}
+
+void OutlineViewAdapter::itemDidExpand(MindMapNode* item)
+{
+    if (_reloading > 0 || _outlineMode != Hierarchy || !item) return;
+    item->setOutlineCollapsed(false);
+    // The toolkit opens a row with its children closed; those the user left open open again.
+    if (!_outlineView) return;
+    Raise raise(_reloading);
+    for (size_t index = 0; index < item->childCount(); ++index) expandUncollapsedChildren(item->childAtIndex(index));
+}
+
+void OutlineViewAdapter::itemDidCollapse(MindMapNode* item)
+{
+    if (_reloading > 0 || _outlineMode != Hierarchy || !item) return;
+    item->setOutlineCollapsed(true);
+}
+
+double OutlineViewAdapter::heightOfRowByItem(MindMapNode* item) const
+{
+    return item && item->hasDate() ? DateRowHeight : RowHeight;
+}
+
+OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
+{
+    OutlineRowContent row;
+    if (!item) return row;
+    MindMap* map = mindMap();
+    row.hasDate = item->hasDate();
+    row.identifier = row.hasDate ? OutlineRowContent::DateCellIdentifier : OutlineRowContent::CellIdentifier;
+    if (map && map->autoNumberStyle() != AutoNumberDisabled) row.autoNumberPath = item->validatedAutoNumberPath();
+    if (row.hasDate) row.dateText = item->validatedDateText();
+    row.title = singleLineText(item->displayText().string());
+    row.placeholder = localized(EmptyTopicKey);
+    row.editable = !_readOnly;
+    row.dimmed = map && map->searching() && !item->searchMatch();
+    row.hasNote = item->hasNote();
+    row.checkboxMode = item->checkboxMode();
+    row.progressHidden = row.checkboxMode == 0;
+    row.progress = item->progress();
+    row.progressEnabled = !_readOnly;
+    row.hasCheckboxes = _hasCheckboxes;
+    row.height = heightOfRowByItem(item);
+    return row;
+}
+
+void OutlineViewAdapter::cellEndEdit(MindMapNode* item, const std::string& text)
+{
+    if (_cancelEdit > 0 || _reloading > 0 || _readOnly || !item) return;
+    applyEditedText(text, item);
+}
+
+void OutlineViewAdapter::outlineProgressIconClicked(MindMapNode* item)
+{
+    MindMap* map = mindMap();
+    if (_reloading > 0 || !item || !map || !map->containsElement(item) || _readOnly) return;
+    map->setSelectedNode(item);
+    revealNode(item);
+    if (item->checkboxMode() == 1) map->toggleCheckedState();
+    else if (_showCheckboxMenu) _showCheckboxMenu();
+}
+
+void OutlineViewAdapter::dateIconClicked(MindMapNode* item)
+{
+    MindMap* map = mindMap();
+    if (_reloading > 0 || !item || !map || !map->containsElement(item) || !_editor) return;
+    map->setSelectedNode(item);
+    revealNode(item);
+    closeDatePicker();
+    _editor->invokeDatePicker();
+    _datePickerOpened = _editor->datePickerShown();
+}
+
+bool OutlineViewAdapter::writeItems(const std::vector<MindMapNode*>& items)
+{
+    _dragItem = nullptr;
+    if (!_enabled || _readOnly || _outlineMode != Hierarchy || items.empty() || !items.front()) return false;
+    _dragItem = items.front();
+    return true;
+}
+
+int64_t OutlineViewAdapter::endIndexUnder(MindMapNode* parent) const
+{
+    if (parent) return static_cast<int64_t>(parent->childCount());
+    MindMap* map = mindMap();
+    return map ? static_cast<int64_t>(map->centralThemes().size()) : 0;
+}
+
+int64_t OutlineViewAdapter::currentIndex(MindMapNode* node) const
+{
+    if (node->parent()) return static_cast<int64_t>(node->indexInParent());
+    MindMap* map = mindMap();
+    if (!map) return -1;
+    const auto& themes = map->centralThemes();
+    const auto found = std::find(themes.begin(), themes.end(), node);
+    return found == themes.end() ? -1 : static_cast<int64_t>(found - themes.begin());
+}
+
+OutlineViewAdapter::DragOperation OutlineViewAdapter::validateDrop(bool fromOwnView, MindMapNode* proposedParent,
+                                                                   int64_t proposedIndex) const
+{
+    if (!fromOwnView || !_dragItem || _outlineMode != Hierarchy) return DragOperation::None;
+    if (!_dragItem->isValidParentNode(proposedParent)) return DragOperation::None;
+    if (proposedParent != _dragItem->parent()) return DragOperation::Move;
+    const int64_t index = proposedIndex == -1 ? endIndexUnder(proposedParent) : proposedIndex;
+    return index == currentIndex(_dragItem) ? DragOperation::None : DragOperation::Move;
+}
+
+bool OutlineViewAdapter::acceptDrop(bool fromOwnView, MindMapNode* parent, int64_t index)
+{
+    MindMap* map = mindMap();
+    // Rows may have been rebuilt since the drag began: only topics still in the map are asked.
+    const bool current =
+        map && _dragItem && map->containsElement(_dragItem) && (!parent || map->containsElement(parent));
+    if (!current || validateDrop(fromOwnView, parent, index) == DragOperation::None) {
+        _dragItem = nullptr;
+        return false;
+    }
+    MindMapNode* item = _dragItem;
+    _dragItem = nullptr;
+    if (index == -1) index = endIndexUnder(parent);
+    return map->reconnectNode(item, parent, index);
+}
+
+double OutlineViewAdapter::progressMenuTop(double pointerY, double menuHeight, double workAreaMaxY)
+{
+    return std::min(pointerY, workAreaMaxY - menuHeight);
+}
