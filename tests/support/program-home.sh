@@ -25,4 +25,14 @@ import plistlib, sys
 print(plistlib.load(open(sys.argv[1], "rb")).get("docctrl.reopen.mindmap.id", ""))
 PY
 }
-export -f fail wait_for_frame reopen_id
+# Waits until the program with pid $1 shows the map titled $2. The window keeps the program's name
+# and names its canvas after the map, as a screen reader reads it: the script that asks runs the
+# program with the accessibility bridge and passes the reader, tw_map_title, in $map_title.
+wait_for_map() {
+  for _ in $(seq 1 100); do
+    "$map_title" "$1" 2>/dev/null | grep -qxF "$2" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+export -f fail wait_for_frame reopen_id wait_for_map

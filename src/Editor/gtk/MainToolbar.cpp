@@ -1,11 +1,17 @@
 #include "Editor/gtk/MainToolbar.h"
 
+#include "Editor/CommandRouter.h"
+
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "Editor/gtk/ToolbarCustomizeDialog.h"
+#include "platform/gtk/GtkMenuBuilder.h"
 
 #include <gtkmm/box.h>
+#include <gtkmm/cssprovider.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/menuitem.h>
 #include <gtkmm/separatortoolitem.h>
 #include <gtkmm/toolitem.h>
 #include <gtkmm/window.h>
@@ -18,6 +24,20 @@ MainToolbar::SearchWidgetFactory& searchWidgetFactory()
 {
     static MainToolbar::SearchWidgetFactory factory;
     return factory;
+}
+
+// The theme's buttons are padded for text; a row of picture segments padded so runs wider than a
+// window of the default size and leaves the search field no room. Loaded once for the screen.
+void useCompactSegments()
+{
+    static const bool loaded = [] {
+        auto provider = Gtk::CssProvider::create();
+        provider->load_from_data(".tw-main-toolbar button { padding-left: 5px; padding-right: 5px; min-width: 0; }");
+        Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
+                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        return true;
+    }();
+    (void)loaded;
 }
 
 } // namespace
@@ -54,6 +74,7 @@ private:
 
 struct MainToolbar::Entry {
     std::unique_ptr<Gtk::ToolItem> toolItem;
+    SegmentedControlItem* segmented = nullptr;
     std::unique_ptr<Gtk::Box> box;
     std::unique_ptr<SegmentedControlWidget> control;
     std::unique_ptr<Gtk::Widget> search;
@@ -72,6 +93,8 @@ MainToolbar::MainToolbar(TwToolbar& toolbar) : _toolbar(toolbar)
     set_toolbar_style(Gtk::TOOLBAR_BOTH);
     set_show_arrow(true);
     get_style_context()->add_class("primary-toolbar");
+    get_style_context()->add_class("tw-main-toolbar");
+    useCompactSegments();
     _toolbar.setChangeHandler([this] { rebuild(); });
     _toolbar.setCustomizationHandler([this] { runCustomizationDialog(); });
     rebuild();
@@ -110,6 +133,16 @@ void MainToolbar::rebuild()
             entry->box = std::make_unique<Gtk::Box>(Gtk::ORIENTATION_VERTICAL, 2);
             if (SegmentedToolbarItem* segmented = item->segmentedItem()) {
                 entry->control = std::make_unique<SegmentedControlWidget>(segmented->controlItem());
+                entry->segmented = &segmented->controlItem();
+                Entry* shown = entry.get();
+                // An item the window is too narrow for is reached through the toolbar's overflow
+                // menu; the toolbar shows its arrow only for items that offer an entry there.
+                entry->toolItem->signal_create_menu_proxy().connect(
+                    [this, shown] {
+                        shown->toolItem->set_proxy_menu_item("tw-overflow", makeOverflowEntry(*shown));
+                        return true;
+                    },
+                    false);
                 entry->control->set_halign(Gtk::ALIGN_CENTER);
                 entry->box->pack_start(*entry->control, Gtk::PACK_SHRINK);
             } else if (item->searchField() && searchWidgetFactory()) {
@@ -159,6 +192,50 @@ void MainToolbar::on_size_allocate(Gtk::Allocation& allocation)
             return Gtk::Toolbar::on_size_allocate(allocation);
     }
     Gtk::Toolbar::on_size_allocate(allocation);
+}
+
+Gtk::MenuItem& MainToolbar::makeOverflowEntry(Entry& entry)
+{
+    SegmentedControlItem& item = *entry.segmented;
+    SegmentedControl& control = item.segmentedControl();
+    auto* top = Gtk::manage(new Gtk::MenuItem(entry.label ? entry.label->get_text() : Glib::ustring(), false));
+    // What a segment's click does, as a menu entry: its own menu, or its action.
+    const auto actAs = [&item, &control](Gtk::MenuItem& menuItem, size_t index) {
+        const std::vector<std::shared_ptr<ToolbarSegment>>& segments = item.segments();
+        Menu* menu = control.menu(index);
+        if (menu && index < segments.size() && segments[index]->handleMenu()) {
+            auto* submenu = Gtk::manage(new Gtk::Menu());
+            // Filled as it opens, so its entries are validated then and not at every layout.
+            submenu->signal_show().connect([submenu, menu] {
+                for (Gtk::Widget* child : submenu->get_children()) submenu->remove(*child);
+                CommandRouter::shared().validateMenu(*menu);
+                fillGtkMenu(*submenu, *menu, [](const std::shared_ptr<MenuItem>& chosen) {
+                    CommandRouter::shared().sendAction(chosen->action(), chosen->target(), chosen.get());
+                });
+            });
+            menuItem.set_submenu(*submenu);
+            return;
+        }
+        menuItem.set_sensitive(control.isEnabled(index));
+        menuItem.signal_activate().connect([&control, index] { control.performClick(static_cast<int>(index)); });
+    };
+    if (control.segmentCount() == 1) {
+        actAs(*top, 0);
+        return *top;
+    }
+    auto* segments = Gtk::manage(new Gtk::Menu());
+    for (size_t index = 0; index < control.segmentCount(); ++index) {
+        const SegmentedControl::Segment& segment = control.segment(index);
+        // A tool tip ends in its key after two blanks; the menu entry names the command only.
+        std::string name = segment.label ? *segment.label : segment.toolTip;
+        if (const size_t key = name.find("  ("); key != std::string::npos) name.erase(key);
+        auto* menuItem = Gtk::manage(new Gtk::MenuItem(name, false));
+        actAs(*menuItem, index);
+        segments->append(*menuItem);
+    }
+    segments->show_all();
+    top->set_submenu(*segments);
+    return *top;
 }
 
 int MainToolbar::searchFieldWidth() const

@@ -9,6 +9,9 @@
 #include <vector>
 
 class SegmentedControlWidget;
+namespace Gtk {
+class MenuItem;
+}
 class ToolbarCustomizeDialog;
 
 // The main window's toolbar on screen: one tool item per item of the plain toolbar, each a
@@ -43,6 +46,9 @@ private:
 
     TwToolbar& _toolbar;
     struct Entry;
+    // The entry of an item in the overflow menu: the item's label, with a submenu of its segments
+    // when it has several.
+    Gtk::MenuItem& makeOverflowEntry(Entry& entry);
     std::vector<std::unique_ptr<Entry>> _entries;
     Gtk::Widget* _searchWidget = nullptr;
     WidthRange* _searchRange = nullptr;

@@ -15,6 +15,7 @@
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/entry.h>
@@ -614,7 +615,9 @@ void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 
 void MainWindow::setWindowTitle(const std::string& title)
 {
-    set_title(title);
+    set_title(_controller.windowTitleForDocumentDisplayName(title));
+    // The map's name is what a screen reader announces for the canvas.
+    _canvas.get_accessible()->set_name(title);
 }
 
 bool MainWindow::canAutoSave()

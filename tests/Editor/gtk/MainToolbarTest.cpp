@@ -1,4 +1,5 @@
 #include "Editor/gtk/MainToolbar.h"
+#include "Editor/CommandRouter.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "Editor/gtk/ToolbarCustomizeDialog.h"
 #include "GtkTestSupport.h"
@@ -76,6 +77,12 @@ TEST_F(MainToolbarTest, ShowsEveryItemWithItsLabelAndTheSearchFieldInItsWidths)
     EXPECT_EQ(120, natural);
     EXPECT_EQ(120, widget.searchFieldWidth()) << "room for every item: the widest";
     EXPECT_EQ(120, widget.searchWidget()->get_allocated_width());
+
+    // The default window has room for every item with the field at its widest.
+    Gtk::Allocation standard(0, 0, 1200, widget.get_allocated_height());
+    widget.size_allocate(standard);
+    drainGtkEvents();
+    EXPECT_EQ(120, widget.searchFieldWidth());
 
     // Short of room, the field gives way first, down to its narrowest.
     int toolbarMinimum = 0, toolbarNatural = 0;
@@ -160,4 +167,40 @@ TEST_F(MainToolbarTest, LabelsAreShownAsTheyAreAndSpacesTakeTheirRoom)
     EXPECT_FALSE(space->get_expand());
     EXPECT_TRUE(flexible->get_expand()) << "the flexible space takes the room left";
     EXPECT_TRUE(separator->get_draw());
+}
+
+TEST_F(MainToolbarTest, ItemsTheWindowIsTooNarrowForAreReachedThroughTheOverflowMenu)
+{
+    RecordingResponder editor("editor", log);
+    editor.handle("redo:");
+    CommandRouter::shared().setResponderChain([&editor] { return std::vector<Responder*>{&editor}; });
+    TwToolbar toolbar(context());
+    toolbar.loadConfiguration();
+    MainToolbar widget(toolbar);
+    toolbar.validate();
+    const auto& identifiers = TwToolbar::defaultItemIdentifiers();
+    const auto indexOf = [&identifiers](const std::string& identifier) {
+        return static_cast<int>(std::find(identifiers.begin(), identifiers.end(), identifier) - identifiers.begin());
+    };
+
+    // One segment with a menu: the entry opens that menu.
+    const int zoom = indexOf("Zoom");
+    auto* zoomEntry = dynamic_cast<Gtk::MenuItem*>(widget.get_nth_item(zoom)->retrieve_proxy_menu_item());
+    ASSERT_TRUE(zoomEntry);
+    EXPECT_EQ(widget.itemLabel(zoom), zoomEntry->get_label().raw());
+    EXPECT_TRUE(zoomEntry->get_submenu());
+
+    // Several segments: one entry each, named without the key of the tool tip, acting as a click.
+    const int undo = indexOf("Undo commands");
+    auto* undoEntry = dynamic_cast<Gtk::MenuItem*>(widget.get_nth_item(undo)->retrieve_proxy_menu_item());
+    ASSERT_TRUE(undoEntry);
+    ASSERT_TRUE(undoEntry->get_submenu());
+    std::vector<Gtk::Widget*> entries = undoEntry->get_submenu()->get_children();
+    ASSERT_EQ(2u, entries.size());
+    auto* redo = dynamic_cast<Gtk::MenuItem*>(entries[1]);
+    ASSERT_TRUE(redo);
+    EXPECT_EQ(std::string::npos, redo->get_label().raw().find("  (")) << redo->get_label().raw();
+    redo->activate();
+    EXPECT_EQ(std::vector<std::string>{"editor redo:"}, log);
+    CommandRouter::shared().setResponderChain(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "GtkTestSupport.h"
 #include "platform/UserDefaults.h"
 
+#include <atkmm/object.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -126,4 +127,29 @@ TEST_F(MainWindowLayoutTest, PaneSizesAndStatesComeBackInTheNextWindow)
     window->saveWindowState();
     open();
     EXPECT_DOUBLE_EQ(activityHeight(), opened);
+}
+
+TEST_F(MainWindowLayoutTest, TheTitleIsTheProgramsWhateverTheMapAndTheCanvasIsNamedAfterTheMap)
+{
+    MainWindow& shown = open();
+    shown.setWindowTitle("Holiday plans");
+    EXPECT_EQ(shown.get_title(), shown.controller().windowTitleForDocumentDisplayName(""));
+    EXPECT_NE(shown.get_title(), "Holiday plans");
+    EXPECT_EQ(shown.canvas().get_accessible()->get_name(), "Holiday plans");
+}
+
+TEST_F(MainWindowLayoutTest, InspectorPagesComeFromTheirFactoriesInTheirTabs)
+{
+    Gtk::Label* made = nullptr;
+    MainWindow::setInspectorPageFactory(1, [&made](MainWindow&) {
+        auto page = std::make_unique<Gtk::Label>("note page");
+        made = page.get();
+        return page;
+    });
+    MainWindow& shown = open();
+    MainWindow::setInspectorPageFactory(1, [](MainWindow&) { return std::unique_ptr<Gtk::Widget>(); });
+    ASSERT_NE(made, nullptr);
+    shown.controller().performAction("showNotePanel:", nullptr);
+    settle();
+    EXPECT_TRUE(made->get_mapped()) << "the note tab shows the page its library made";
 }

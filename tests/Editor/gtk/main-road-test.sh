@@ -3,10 +3,13 @@
 # Tab adds a child of the selected theme and opens it for typing, text with letters the keyboard
 # layout lacks lands in it, closing the window saves it, the next start reopens the same map with
 # the edit, and a SIGKILL right after Ctrl+S leaves every file of the store whole.
-#   main-road-test.sh <tarnwick program>
+#   main-road-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/../../support/program-home.sh"
+# The open map is read from the canvas's accessible name.
+unset NO_AT_BRIDGE
+export map_title=$2
 
 run() {
   command -v xdotool >/dev/null || fail "no xdotool"
@@ -49,8 +52,7 @@ PY
 
   # 1. The first start puts the getting-started map in the store and shows it.
   start first
-  timeout 10 xdotool search --sync --onlyvisible --name '^Welcome' >/dev/null ||
-    fail "the first start does not show the getting-started map"
+  wait_for_map "$pid" Welcome || fail "the first start does not show the getting-started map"
   map=$(grep -l 'text="Welcome"' "$store/Mind Maps/"*.twkx | head -n 1 || true)
   [ -n "$map" ] || fail "the store holds no getting-started map"
   guid=$(basename "$map" .twkx)
@@ -73,8 +75,7 @@ PY
 
   # 4. The next start reopens the same map with the edit, and reopening changes nothing.
   start second
-  timeout 10 xdotool search --sync --onlyvisible --name '^Welcome' >/dev/null ||
-    fail "the next start does not show the map"
+  wait_for_map "$pid" Welcome || fail "the next start does not show the map"
   [ "$(grep -l 'text="Welcome"' "$store/Mind Maps/"*.twkx | wc -l)" = 1 ] ||
     fail "the getting-started map was imported again"
   [ "$(reopen_id)" = "$guid" ] || fail "the next start shows another map than $guid"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # SIGTERM quits as the Quit item does, also while an alert runs its own loop: the map is committed,
 # the map to reopen is remembered, and the next start reopens it; SIGHUP does the same.
-#   quit-signal-test.sh <tarnwick program>
+#   quit-signal-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/../../support/program-home.sh"
+# The open map is read from the canvas's accessible name.
+unset NO_AT_BRIDGE
+export map_title=$2
 
 cat >"$home/outline.opml" <<'OPML'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -50,7 +53,7 @@ run() {
   "$program" >"$home/second.log" 2>&1 &
   second=$!
   wait_for_frame "$home/second.log"
-  timeout 10 xdotool search --sync --onlyvisible --name '^Handed over' >/dev/null ||
+  wait_for_map "$second" 'Handed over' ||
     fail "the next start does not show the map 'Handed over'"
   kill -HUP "$second"
   status=0

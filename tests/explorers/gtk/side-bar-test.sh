@@ -3,13 +3,14 @@
 # search field, a click that opens a map on the canvas, a folder named in place, a map dragged
 # into it, another deleted into the recycle bin; after quitting, and again after a restart, the
 # tree on disk is as it was left.
-#   side-bar-test.sh <tarnwick program>
+#   side-bar-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
 program=$1
+# The open map is read from the canvas's accessible name.
+export map_title=$2
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-export NO_AT_BRIDGE=1
 documents="$XDG_DATA_HOME/Tarnwick/Mind Maps"
 alpha=A1A1A1A1A1A1A1A1A1A1A1A1
 beta=B2B2B2B2B2B2B2B2B2B2B2B2
@@ -50,11 +51,17 @@ run() {
     xdotool key --window "$window" ctrl+q 2>/dev/null || true
     timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
   }
-  titled() { timeout 10 xdotool search --sync --onlyvisible --pid "$app" --name "^$1\$" >/dev/null; }
-  # The search field is the main toolbar's, third from the left. Rows under the toolbar and the
+  titled() {
+    for _ in $(seq 1 100); do
+      "$map_title" "$app" 2>/dev/null | grep -qxF "$1" && return 0
+      sleep 0.1
+    done
+    return 1
+  }
+  # The search field is the main toolbar's, second from the left. Rows under the toolbar and the
   # strip of the explorer tabs: the explorer's own strip, then the list from y = 108 below them (a
   # folder row is 18 pixels high, a map row with its thumbnail 73).
-  search_x=107
+  search_x=150
   search_y=46
   row_x=150
   y() { echo $(($1 + 65)); }

@@ -46,6 +46,7 @@ std::vector<uint8_t> fileBytes(const std::string& path)
 // The accessibility bus this process asks; set while the session bus runs.
 GDBusConnection* accessibilityBus = nullptr;
 
+constexpr const char* ProgramWindowTitle = "Tarnwick";
 constexpr const char* RegistryName = "org.a11y.atspi.Registry";
 constexpr const char* RootPath = "/org/a11y/atspi/accessible/root";
 constexpr const char* AccessibleInterface = "org.a11y.atspi.Accessible";
@@ -453,7 +454,12 @@ bool RunningApplication::hasWindow(const std::string& title)
 {
     for (const Element& window : toplevels()) {
         std::optional<std::vector<guint32>> states = statesOf(window.bus, window.path);
-        if (states && hasState(*states, ATSPI_STATE_SHOWING) && nameOf(window.bus, window.path) == title) return true;
+        if (!states || !hasState(*states, ATSPI_STATE_SHOWING)) continue;
+        if (nameOf(window.bus, window.path) == title) return true;
+        // The main window keeps the program's name; the map it shows names its canvas.
+        std::vector<Element> canvases;
+        collect(window.bus, window.path, ATSPI_ROLE_DRAWING_AREA, &title, canvases);
+        if (!canvases.empty()) return true;
     }
     return false;
 }
@@ -541,8 +547,15 @@ std::optional<std::string> RunningApplication::windowId(const std::string& title
     std::string output;
     if (runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
                     "^" + regexQuoted(title) + "$"},
-                   &output) != 0)
-        return std::nullopt;
+                   &output) != 0) {
+        // A map's title is its canvas's name, inside the window named after the program.
+        output.clear();
+        if (!find(ATSPI_ROLE_DRAWING_AREA, title) ||
+            runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
+                        "^" + regexQuoted(ProgramWindowTitle) + "$"},
+                       &output) != 0)
+            return std::nullopt;
+    }
     std::istringstream lines(output);
     std::string first;
     if (!std::getline(lines, first) || first.empty()) return std::nullopt;
