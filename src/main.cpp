@@ -7,6 +7,7 @@
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "panels/PanelsInstallation.h"
+#include "panels/gtk/EmbeddedNotePanel.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char* argv[])
     installLayout();
     installRendering();
     installPanels();
+    installEmbeddedNotePanel();
     // The window shows the local store's explorer beside the canvas.
     installExplorers();
     // "Check Mind Map Now" checks with the desktop's dictionary in gspell's dialog.

@@ -169,7 +169,6 @@ void InplaceTextEditor::insertNewline(unsigned modifiers)
         if (_delegate) _delegate->stopEditing(CommitByReturn);
         return;
     }
-    _typingRunsOn = false;
     changeAsOneStep([this] { _view->replaceCharacters(_view->selectedRange(), "\n"); });
 }
 
@@ -186,7 +185,6 @@ void InplaceTextEditor::paste()
     if (!pasted) return;
     const std::string text = MindMapNode::validateNodeText(*pasted);
     if (text.empty()) return;
-    _typingRunsOn = false;
     changeAsOneStep([&] { _view->replaceCharacters(_view->selectedRange(), text); });
 }
 
@@ -213,7 +211,6 @@ void InplaceTextEditor::deleteSelection()
 {
     const TextRange range = _view->selectedRange();
     if (range.length == 0) return;
-    _typingRunsOn = false;
     changeAsOneStep([&] { _view->replaceCharacters(range, ""); });
 }
 
@@ -226,89 +223,25 @@ void InplaceTextEditor::selectAll()
 
 template <typename Change> void InplaceTextEditor::changeAsOneStep(Change change)
 {
-    UndoGroup group;
-    UndoGroup* outer = _openGroup;
-    _openGroup = &group;
-    change();
-    _openGroup = outer;
-    if (group.edits.empty()) return;
-    _undoStack.push_back(std::move(group));
-    _redoStack.clear();
-    _typingRunsOn = false;
+    _undo.changeAsOneStep(change);
 }
 
 void InplaceTextEditor::textDidChange(const TextEdit& edit)
 {
-    if (!_replaying) {
-        if (_openGroup) {
-            _openGroup->edits.push_back(edit);
-        } else {
-            const bool typing =
-                edit.removed.empty() && !edit.inserted.empty() && edit.inserted.find('\n') == std::string::npos;
-            const bool deleting = edit.inserted.empty() && !edit.removed.empty();
-            UndoGroup* last = _undoStack.empty() ? nullptr : &_undoStack.back();
-            const TextEdit* previous = last && !last->edits.empty() ? &last->edits.back() : nullptr;
-            bool joins = false;
-            if (_typingRunsOn && previous) {
-                if (typing && last->kind == UndoGroup::Kind::Typing)
-                    joins = edit.location == previous->location + utf16Length(previous->inserted);
-                else if (deleting && last->kind == UndoGroup::Kind::Deleting)
-                    joins = edit.location + utf16Length(edit.removed) == previous->location ||
-                        edit.location == previous->location;
-            }
-            if (joins) {
-                last->edits.push_back(edit);
-            } else {
-                UndoGroup group;
-                group.edits.push_back(edit);
-                // A typed character over a selection starts a typing run of its own.
-                const bool typed = !edit.inserted.empty() && edit.inserted.find('\n') == std::string::npos;
-                group.kind =
-                    deleting ? UndoGroup::Kind::Deleting : (typed ? UndoGroup::Kind::Typing : UndoGroup::Kind::Other);
-                _undoStack.push_back(std::move(group));
-            }
-            _redoStack.clear();
-            _typingRunsOn = typing || deleting || (!edit.inserted.empty() && !edit.removed.empty());
-        }
-    }
-    adjustFrameToText();
-}
-
-void InplaceTextEditor::replay(UndoGroup& group, bool forward)
-{
-    _replaying = true;
-    if (forward) {
-        for (const TextEdit& edit : group.edits)
-            _view->replaceCharacters({edit.location, utf16Length(edit.removed)}, edit.inserted);
-        const TextEdit& last = group.edits.back();
-        _view->setSelectedRange({last.location + utf16Length(last.inserted), 0});
-    } else {
-        for (auto edit = group.edits.rbegin(); edit != group.edits.rend(); ++edit)
-            _view->replaceCharacters({edit->location, utf16Length(edit->inserted)}, edit->removed);
-        const TextEdit& first = group.edits.front();
-        _view->setSelectedRange({first.location, utf16Length(first.removed)});
-    }
-    _replaying = false;
-    _typingRunsOn = false;
+    _undo.textDidChange(edit);
     adjustFrameToText();
 }
 
 void InplaceTextEditor::undo()
 {
-    if (_undoStack.empty()) return;
-    UndoGroup group = std::move(_undoStack.back());
-    _undoStack.pop_back();
-    replay(group, false);
-    _redoStack.push_back(std::move(group));
+    _undo.undo();
+    adjustFrameToText();
 }
 
 void InplaceTextEditor::redo()
 {
-    if (_redoStack.empty()) return;
-    UndoGroup group = std::move(_redoStack.back());
-    _redoStack.pop_back();
-    replay(group, true);
-    _undoStack.push_back(std::move(group));
+    _undo.redo();
+    adjustFrameToText();
 }
 
 // ---- Markdown ----

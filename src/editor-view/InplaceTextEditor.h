@@ -110,8 +110,8 @@ public:
     void deleteSelection();
 
     // ---- Typing undo ----
-    bool canUndo() const { return !_undoStack.empty(); }
-    bool canRedo() const { return !_redoStack.empty(); }
+    bool canUndo() const { return _undo.canUndo(); }
+    bool canRedo() const { return _undo.canRedo(); }
     void undo();
     void redo();
 
@@ -132,14 +132,6 @@ public:
     ItemValidation validateAction(const std::string& action) const;
 
 private:
-    // One undo step: the changes in the order they were made, and the selection before them.
-    struct UndoGroup {
-        std::vector<TextEdit> edits;
-        TextRange selectionBefore;
-        // Typed characters and deleted ones join the step before them while they run on.
-        enum class Kind { Other, Typing, Deleting } kind = Kind::Other;
-    };
-
     void textDidChange(const TextEdit& edit) override;
     bool textViewKeyDown(const KeyEvent& event) override { return keyDown(event); }
     void textViewLostFocus() override { resignFirstResponder(); }
@@ -148,7 +140,6 @@ private:
     void applyAppearance();
     // Runs changes made by the edit itself as one undo step.
     template <typename Change> void changeAsOneStep(Change change);
-    void replay(UndoGroup& group, bool forward);
 
     InplaceTextEditorDelegate* _delegate;
     std::unique_ptr<InplaceTextView> _view;
@@ -159,14 +150,5 @@ private:
     Rect _textFrame;
     Rect _borderFrame;
 
-    std::vector<UndoGroup> _undoStack;
-    std::vector<UndoGroup> _redoStack;
-    // Changes arriving meanwhile go into this step, or none while undoing and redoing.
-    UndoGroup* _openGroup = nullptr;
-    bool _replaying = false;
-    // The selection as it was after the last change the edit saw: a typed change does not tell
-    // what was selected before it.
-    TextRange _selectionAfterLastChange;
-    // Typing joins the last step only while nothing else happened in between.
-    bool _typingRunsOn = false;
+    TypingUndo _undo{*_view};
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor-view/EditorEvents.h"
+#include "editor-view/TypingUndo.h"
 #include "platform/AttributedString.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
@@ -15,15 +16,6 @@ class GraphicsContext;
 // Positions in the edited text are TextRange positions: UTF-16 units, as everywhere in the
 // editor. The toolkit's text widget counts characters and the measurer bytes; the text view's
 // adapter is the one place that converts.
-
-// One change of the text: at the location, the removed text gave way to the inserted text.
-struct TextEdit {
-    size_t location = 0;
-    std::string removed;
-    std::string inserted;
-
-    friend bool operator==(const TextEdit&, const TextEdit&) = default;
-};
 
 // How the text of an edit is drawn: the element's font already at the editor's scale, its text
 // colour and alignment.
@@ -64,20 +56,18 @@ public:
 // The text view of an in-place edit: a borderless text widget laid over the canvas, with the
 // rounded border behind it. The edit decides everything; the view shows the text, keeps the
 // selection and reports changes, keys and the loss of focus to its client.
-class InplaceTextView {
+class InplaceTextView : public TypingUndoTarget {
 public:
-    virtual ~InplaceTextView() = default;
-
     // Not owned; nullptr stops the reports (a view being taken down).
     virtual void setClient(InplaceTextViewClient* client) = 0;
 
     virtual std::string text() const = 0;
     virtual TextRange selectedRange() const = 0;
     // A range past the end is cut to the text.
-    virtual void setSelectedRange(TextRange range) = 0;
+    void setSelectedRange(TextRange range) override = 0;
     // Reported to the client as textDidChange, as a typed change would be; the caret follows the
     // new text.
-    virtual void replaceCharacters(TextRange range, const std::string& text) = 0;
+    void replaceCharacters(TextRange range, const std::string& text) override = 0;
 
     virtual void setAppearance(const InplaceTextAppearance& appearance) = 0;
     virtual void setBorder(const InplaceEditorBorder& border) = 0;

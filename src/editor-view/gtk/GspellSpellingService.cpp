@@ -87,3 +87,12 @@ void GspellSpellingService::forgetIgnoredWords()
     // The reload adds the program's own name to the session again.
     _sessionHasWords = false;
 }
+
+void attachInlineSpellChecker(GtkTextView* textView)
+{
+    GspellChecker* checker = gspell_checker_new(chosenLanguage());
+    gspell_text_buffer_set_spell_checker(
+        gspell_text_buffer_get_from_gtk_text_buffer(gtk_text_view_get_buffer(textView)), checker);
+    g_object_unref(checker);
+    gspell_text_view_set_enable_language_menu(gspell_text_view_get_from_gtk_text_view(textView), TRUE);
+}

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 typedef struct _GspellChecker GspellChecker;
+typedef struct _GtkTextView GtkTextView;
 
 // The dictionary of the user's language through gspell (Enchant with hunspell dictionaries):
 // the language follows the locale, else the first installed dictionary. The inline checker of the
@@ -34,3 +35,8 @@ private:
     bool _sessionHasWords = false;
     std::unordered_set<std::string> _knownWords;
 };
+
+// Underlines the words the installed dictionary of the user's language does not know, as the
+// text is typed, and offers corrections and the language in the view's context menu. Every text
+// view the user types in (the in-place editor, the note) checks alike.
+void attachInlineSpellChecker(GtkTextView* textView);

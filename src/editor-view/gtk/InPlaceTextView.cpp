@@ -1,6 +1,7 @@
 #include "editor-view/gtk/InPlaceTextView.h"
 
 #include "editor-view/InplaceTextEditor.h"
+#include "editor-view/gtk/GspellSpellingService.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/gtk/FocusLoss.h"
@@ -120,15 +121,7 @@ GtkInplaceTextView::GtkInplaceTextView(Gtk::Overlay& overlay) : _overlay(GTK_WID
 
     auto textBuffer = buffer();
     _tag = textBuffer->create_tag();
-    _connections.push_back(
-        textBuffer->signal_insert().connect(sigc::mem_fun(*this, &GtkInplaceTextView::inserted), true));
-    _connections.push_back(
-        textBuffer->signal_erase().connect(sigc::mem_fun(*this, &GtkInplaceTextView::erasing), false));
-    _connections.push_back(
-        textBuffer->signal_erase().connect([this](const Gtk::TextIter&, const Gtk::TextIter&) { erased(); }, true));
-    _connections.push_back(textBuffer->signal_begin_user_action().connect([this] { ++_userActionDepth; }));
-    _connections.push_back(
-        textBuffer->signal_end_user_action().connect(sigc::mem_fun(*this, &GtkInplaceTextView::userActionEnded)));
+    _edits = std::make_unique<TextBufferEdits>(textBuffer, [this](const TextEdit& edit) { report(edit); });
     _connections.push_back(
         _textView.signal_key_press_event().connect(sigc::mem_fun(*this, &GtkInplaceTextView::keyPressed), false));
     _textViewHandlers.push_back(g_signal_connect(
@@ -149,12 +142,7 @@ GtkInplaceTextView::GtkInplaceTextView(Gtk::Overlay& overlay) : _overlay(GTK_WID
     _connections.push_back(
         overlay.signal_get_child_position().connect(sigc::mem_fun(*this, &GtkInplaceTextView::childPosition), false));
 
-    // Words the installed dictionary of the user's language does not know are underlined.
-    GspellChecker* checker = gspell_checker_new(gspell_language_get_default());
-    gspell_text_buffer_set_spell_checker(gspell_text_buffer_get_from_gtk_text_buffer(textBuffer->gobj()), checker);
-    g_object_unref(checker);
-    GspellTextView* spelling = gspell_text_view_get_from_gtk_text_view(_textView.gobj());
-    gspell_text_view_set_enable_language_menu(spelling, TRUE);
+    attachInlineSpellChecker(_textView.gobj());
 }
 
 GtkInplaceTextView::~GtkInplaceTextView()
@@ -170,93 +158,28 @@ GtkInplaceTextView::~GtkInplaceTextView()
 
 std::string GtkInplaceTextView::text() const
 {
-    return buffer()->get_text(true).raw();
-}
-
-size_t GtkInplaceTextView::positionOf(const Gtk::TextIter& iter) const
-{
-    auto textBuffer = buffer();
-    return utf16Length(textBuffer->get_text(textBuffer->begin(), iter, true).raw());
-}
-
-Gtk::TextIter GtkInplaceTextView::iterAtPosition(size_t position) const
-{
-    const std::string all = text();
-    const size_t offset = utf8OffsetForUtf16Position(all, position);
-    const glong characters = g_utf8_pointer_to_offset(all.data(), all.data() + offset);
-    return buffer()->get_iter_at_offset(static_cast<int>(characters));
+    return _edits->text();
 }
 
 TextRange GtkInplaceTextView::selectedRange() const
 {
-    Gtk::TextIter start, end;
-    auto textBuffer = buffer();
-    if (!textBuffer->get_selection_bounds(start, end)) start = end = textBuffer->get_insert()->get_iter();
-    const size_t from = positionOf(start);
-    const size_t to = positionOf(end);
-    return {std::min(from, to), from > to ? from - to : to - from};
+    return _edits->selectedRange();
 }
 
 void GtkInplaceTextView::setSelectedRange(TextRange range)
 {
-    // The insertion point at the range's end: typing goes on after it.
-    buffer()->select_range(iterAtPosition(range.end()), iterAtPosition(range.location));
+    _edits->setSelectedRange(range);
 }
 
 void GtkInplaceTextView::replaceCharacters(TextRange range, const std::string& replacement)
 {
-    auto textBuffer = buffer();
-    textBuffer->begin_user_action();
-    Gtk::TextIter at = iterAtPosition(range.location);
-    const Gtk::TextIter end = iterAtPosition(range.end());
-    if (at != end) at = textBuffer->erase(at, end);
-    if (!replacement.empty()) at = textBuffer->insert(at, replacement);
-    textBuffer->place_cursor(at);
-    textBuffer->end_user_action();
+    _edits->replaceCharacters(range, replacement);
 }
 
-void GtkInplaceTextView::inserted(const Gtk::TextIter& position, const Glib::ustring& inserted, int /*bytes*/)
+void GtkInplaceTextView::report(const TextEdit& edit)
 {
-    const size_t end = positionOf(position);
-    report({end - std::min(end, utf16Length(inserted.raw())), std::string(), inserted.raw()});
-}
-
-void GtkInplaceTextView::erasing(const Gtk::TextIter& start, const Gtk::TextIter& end)
-{
-    _erasing = TextEdit{positionOf(start), buffer()->get_text(start, end, true).raw(), std::string()};
-}
-
-void GtkInplaceTextView::erased()
-{
-    if (!_erasing) return;
-    TextEdit edit = std::move(*_erasing);
-    _erasing.reset();
-    report(std::move(edit));
-}
-
-void GtkInplaceTextView::report(TextEdit edit)
-{
-    if (_userActionDepth > 0) {
-        // A deletion followed by an insertion at its place is one replacement.
-        if (!_pending.empty() && _pending.back().inserted.empty() && edit.removed.empty() &&
-            _pending.back().location == edit.location) {
-            _pending.back().inserted = std::move(edit.inserted);
-        } else {
-            _pending.push_back(std::move(edit));
-        }
-        return;
-    }
     applyTextTag();
     if (_client) _client->textDidChange(edit);
-}
-
-void GtkInplaceTextView::userActionEnded()
-{
-    if (_userActionDepth > 0) --_userActionDepth;
-    if (_userActionDepth > 0) return;
-    std::vector<TextEdit> edits = std::move(_pending);
-    _pending.clear();
-    for (TextEdit& edit : edits) report(std::move(edit));
 }
 
 void GtkInplaceTextView::applyTextTag()

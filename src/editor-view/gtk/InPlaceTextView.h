@@ -1,10 +1,11 @@
 #pragma once
 
 #include "editor-view/InplaceTextView.h"
+#include "editor-view/gtk/TextBufferEdits.h"
 
 #include <gtkmm.h>
 
-#include <optional>
+#include <memory>
 #include <vector>
 
 // The in-place text view as GTK widgets: a Gtk::TextView and the border behind it, laid into the
@@ -58,11 +59,7 @@ private:
 
     bool childPosition(Gtk::Widget* widget, Gdk::Rectangle& allocation);
     bool keyPressed(GdkEventKey* event);
-    void inserted(const Gtk::TextIter& position, const Glib::ustring& text, int bytes);
-    void erasing(const Gtk::TextIter& start, const Gtk::TextIter& end);
-    void erased();
-    void userActionEnded();
-    void report(TextEdit edit);
+    void report(const TextEdit& edit);
     void pasteRequested();
     void updateStyle();
     void applyTextTag();
@@ -70,9 +67,6 @@ private:
     // its text views; the painter's texts are unrounded.
     void unroundGlyphPositions();
     Glib::RefPtr<Gtk::TextBuffer> buffer() const { return const_cast<OffsetTextView&>(_textView).get_buffer(); }
-    // Between the buffer's characters and the edit's UTF-16 positions.
-    size_t positionOf(const Gtk::TextIter& iter) const;
-    Gtk::TextIter iterAtPosition(size_t position) const;
 
     GtkWidget* _overlay = nullptr; // weak
     OffsetTextView _textView;
@@ -85,11 +79,7 @@ private:
     Gdk::Rectangle _borderAllocation;
     std::vector<sigc::connection> _connections;
     std::vector<gulong> _textViewHandlers;
-    // A user action (a typed key over a selection, a paste) is one change: its deletion and its
-    // insertion are reported together when it ends.
-    int _userActionDepth = 0;
-    std::vector<TextEdit> _pending;
-    std::optional<TextEdit> _erasing;
+    std::unique_ptr<TextBufferEdits> _edits;
     bool _applyingTag = false;
     bool _inPreedit = false;
     bool _shown = false;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "editor-view/TypingUndo.h"
+
+#include <gtkmm/textbuffer.h>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// A GTK text buffer seen as the editor sees texts: positions in UTF-16 units, changes reported
+// as TextEdits. A user action (a typed key over a selection, a paste) is one change: its deletion
+// and its insertion are reported together when it ends. The buffer's own undo-less views and
+// the typing undo meet here.
+class TextBufferEdits : public TypingUndoTarget {
+public:
+    TextBufferEdits(Glib::RefPtr<Gtk::TextBuffer> buffer, std::function<void(const TextEdit&)> changed);
+    ~TextBufferEdits() override;
+    TextBufferEdits(const TextBufferEdits&) = delete;
+    TextBufferEdits& operator=(const TextBufferEdits&) = delete;
+
+    std::string text() const;
+    TextRange selectedRange() const;
+    // The insertion point at the range's end: typing goes on after it.
+    void setSelectedRange(TextRange range) override;
+    // Reported as a change, as a typed one would be; the caret follows the new text.
+    void replaceCharacters(TextRange range, const std::string& text) override;
+
+    // Between the buffer's characters and UTF-16 positions.
+    size_t positionOf(const Gtk::TextIter& iter) const;
+    Gtk::TextIter iterAtPosition(size_t position) const;
+
+private:
+    void inserted(const Gtk::TextIter& position, const Glib::ustring& text, int bytes);
+    void erasing(const Gtk::TextIter& start, const Gtk::TextIter& end);
+    void erased();
+    void userActionEnded();
+    void report(TextEdit edit);
+
+    Glib::RefPtr<Gtk::TextBuffer> _buffer;
+    std::function<void(const TextEdit&)> _changed;
+    std::vector<sigc::connection> _connections;
+    int _userActionDepth = 0;
+    std::vector<TextEdit> _pending;
+    std::optional<TextEdit> _erasing;
+};

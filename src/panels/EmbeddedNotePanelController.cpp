@@ -1,0 +1,187 @@
+#include "panels/EmbeddedNotePanelController.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "Utils/StringUtils.h"
+#include "platform/Localizer.h"
+#include "store/EditorInterface.h"
+
+namespace {
+
+MindMapNode* topicOf(MindMapElement* element)
+{
+    if (!element || element->elementType() != ElementTypeNode) return nullptr;
+    return static_cast<MindMapNode*>(element);
+}
+
+// Raises a re-entry counter for a scope.
+class Raised {
+public:
+    explicit Raised(int64_t& counter) : _counter(counter) { ++_counter; }
+    ~Raised() { --_counter; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    int64_t& _counter;
+};
+
+} // namespace
+
+EmbeddedNotePanelController::EmbeddedNotePanelController(EmbeddedNotePanelControllerDelegate& delegate)
+    : _delegate(delegate)
+{
+}
+
+EmbeddedNotePanelController::~EmbeddedNotePanelController() = default;
+
+void EmbeddedNotePanelController::setTextView(EmbeddedNoteTextView* view)
+{
+    _view = view;
+    if (!_view) return;
+    _view->setPlaceholder(localized(PlaceholderKey));
+    _view->setEditable(false);
+    updateNoteMemoState();
+}
+
+// ---- State ----
+
+void EmbeddedNotePanelController::setReadOnly(bool readOnly)
+{
+    _readOnly = readOnly;
+    updateNoteMemoState();
+}
+
+void EmbeddedNotePanelController::setEnabled(bool enabled)
+{
+    _enabled = enabled;
+    updateNoteMemoState();
+}
+
+void EmbeddedNotePanelController::setHidden(bool hidden)
+{
+    if (hidden == _hidden) return;
+    MindMap* map = _delegate.getActiveMindMap();
+    // What was typed is kept when the tab goes, as when the selection moves.
+    if (hidden) beforeChangingSelection(map ? map->selectedElement() : nullptr);
+    _hidden = hidden;
+    if (_hidden) {
+        dropSelection();
+    } else {
+        afterChangingSelection(map ? map->selectedElement() : nullptr);
+    }
+    updateNoteMemoState();
+}
+
+void EmbeddedNotePanelController::updateNoteMemoState()
+{
+    if (!_view) return;
+    _view->setEditable(editable());
+    if (!_enabled) _view->setBackgroundColor(Color(DisabledWhite, DisabledWhite, DisabledWhite));
+    else if (_readOnly) _view->setBackgroundColor(Color(ReadOnlyWhite, ReadOnlyWhite, ReadOnlyWhite));
+    else _view->setBackgroundColor(std::nullopt);
+}
+
+void EmbeddedNotePanelController::fillTextView(const std::string& text)
+{
+    Raised loading(_loading);
+    _view->setPlainTextString(text);
+}
+
+// ---- Following the selection ----
+
+void EmbeddedNotePanelController::afterChangingSelection(MindMapElement* element)
+{
+    if (!_view || _hidden) return;
+    _modified = false;
+    {
+        Raised loading(_loading);
+        if (MindMapNode* topic = topicOf(element)) {
+            _view->setPlainTextString(topic->note());
+            setEnabled(true);
+            _view->checkSpelling();
+        } else {
+            _view->setPlainTextString(std::string());
+            setEnabled(false);
+        }
+        clearNoteUndo();
+    }
+    _modified = false;
+}
+
+void EmbeddedNotePanelController::beforeChangingSelection(MindMapElement* element)
+{
+    MindMapNode* topic = topicOf(element);
+    if (!_view || !_modified || !_enabled || _readOnly || _hidden || !topic) return;
+    _modified = false;
+    const std::string note = _view->text();
+    // Typing that came back to the stored note (undone, or deleted and typed again) is no step
+    // of the map's.
+    if (MindMapNode::validateNodeText(trimmedWhitespaceAndNewlines(note)) == topic->note()) return;
+    {
+        Raised locked(_locked);
+        if (MindMap* map = topic->mindMap()) map->prepareUndoableOperation(localized(EditNoteUndoKey));
+        topic->setNote(note);
+    }
+    _modified = false;
+}
+
+void EmbeddedNotePanelController::dropSelection()
+{
+    if (_view) fillTextView(std::string());
+    _modified = false;
+    setEnabled(false);
+    clearNoteUndo();
+}
+
+void EmbeddedNotePanelController::attributeChanged(MindMapElement* element, unsigned attribute)
+{
+    MindMapNode* topic = topicOf(element);
+    if (attribute != 0 || !topic || _hidden || _locked != 0 || !_view) return;
+    {
+        Raised loading(_loading);
+        _view->setPlainTextString(topic->note());
+        _view->checkSpelling();
+    }
+    _modified = false;
+    clearNoteUndo();
+}
+
+// ---- Typing ----
+
+void EmbeddedNotePanelController::textDidChange(const TextEdit& edit)
+{
+    if (_loading > 0) return;
+    _noteUndo.textDidChange(edit);
+    _modified = true;
+}
+
+void EmbeddedNotePanelController::textDidEndEditing()
+{
+    if (_loading > 0 || _hidden) return;
+    // Through the editor this reaches the map, which hands its selection to
+    // beforeChangingSelection.
+    EditorInterfaceInstance()->commitModelessEditors();
+}
+
+void EmbeddedNotePanelController::undoNote()
+{
+    if (!editable()) return;
+    _noteUndo.undo();
+}
+
+void EmbeddedNotePanelController::redoNote()
+{
+    if (!editable()) return;
+    _noteUndo.redo();
+}
+
+void EmbeddedNotePanelController::UndoTarget::replaceCharacters(TextRange range, const std::string& text)
+{
+    if (_owner._view) _owner._view->replaceCharacters(range, text);
+}
+
+void EmbeddedNotePanelController::UndoTarget::setSelectedRange(TextRange range)
+{
+    if (_owner._view) _owner._view->setSelectedRange(range);
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "MindMaps/MindMapModelessEditor.h"
+#include "editor-view/TypingUndo.h"
+#include "platform/Color.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class MindMap;
+
+// The owner of the note panel (the editor window): the map whose selection the panel follows.
+class EmbeddedNotePanelControllerDelegate {
+public:
+    virtual ~EmbeddedNotePanelControllerDelegate() = default;
+    virtual MindMap* getActiveMindMap() = 0;
+};
+
+// What the panel needs of its text view. Every change of the text, typed or made through
+// the view, comes back as EmbeddedNotePanelController::textDidChange.
+class EmbeddedNoteTextView : public TypingUndoTarget {
+public:
+    virtual std::string text() const = 0;
+    // The whole text replaced by the plain string.
+    virtual void setPlainTextString(const std::string& text) = 0;
+    virtual void setPlaceholder(const std::string& placeholder) = 0;
+    virtual void setEditable(bool editable) = 0;
+    // No colour: the theme's text background.
+    virtual void setBackgroundColor(const std::optional<Color>& color) = 0;
+    // Checks the spelling of the whole text at once.
+    virtual void checkSpelling() = 0;
+};
+
+// The note tab of the inspector: the map's modeless editor, showing and editing the note of
+// the selected topic. A changed note is written back as one undo step of the map when the
+// selection is about to change or the user leaves the text view; the typing in the note has an
+// undo history of its own that never reaches the map's.
+class EmbeddedNotePanelController : public MindMapModelessEditor {
+public:
+    static constexpr const char* EditNoteUndoKey = "editor_menu_edit_note";
+    static constexpr const char* PlaceholderKey = "note_dialog_note_hint";
+    // Grey backgrounds of the text view, read-only and without a topic.
+    static constexpr double ReadOnlyWhite = 0.9;
+    static constexpr double DisabledWhite = 0.7;
+    static constexpr double MinimumHeight = 150;
+
+    explicit EmbeddedNotePanelController(EmbeddedNotePanelControllerDelegate& delegate);
+    ~EmbeddedNotePanelController() override;
+    EmbeddedNotePanelController(const EmbeddedNotePanelController&) = delete;
+    EmbeddedNotePanelController& operator=(const EmbeddedNotePanelController&) = delete;
+
+    // The text view is loaded (not owned; nullptr when it goes): it gets the placeholder and is
+    // not editable until a topic is shown.
+    void setTextView(EmbeddedNoteTextView* view);
+
+    bool readOnly() const { return _readOnly; }
+    void setReadOnly(bool readOnly);
+    bool hidden() const { return _hidden; }
+    // Shown, the panel loads the active map's selection; hidden, it lets it go unwritten.
+    void setHidden(bool hidden);
+    bool enabled() const { return _enabled; }
+    void setEnabled(bool enabled);
+    bool modified() const { return _modified; }
+    bool editable() const { return _enabled && !_hidden && !_readOnly; }
+
+    // ---- The text view's reports ----
+    void textDidChange(const TextEdit& edit);
+    // The user left the text view (for another widget of the window).
+    void textDidEndEditing();
+
+    // ---- The note's own undo ----
+    bool canUndoNote() const { return _noteUndo.canUndo(); }
+    bool canRedoNote() const { return _noteUndo.canRedo(); }
+    void undoNote();
+    void redoNote();
+    void clearNoteUndo() { _noteUndo.clear(); }
+
+    // ---- MindMapModelessEditor ----
+    void beforeChangingSelection(MindMapElement* element) override;
+    void afterChangingSelection(MindMapElement* element) override;
+    void dropSelection() override;
+    void attributeChanged(MindMapElement* element, unsigned attribute) override;
+
+private:
+    // Forwards to the view, which may be absent; the undo replays through it.
+    class UndoTarget : public TypingUndoTarget {
+    public:
+        explicit UndoTarget(EmbeddedNotePanelController& owner) : _owner(owner) {}
+        void replaceCharacters(TextRange range, const std::string& text) override;
+        void setSelectedRange(TextRange range) override;
+
+    private:
+        EmbeddedNotePanelController& _owner;
+    };
+
+    void updateNoteMemoState();
+    void fillTextView(const std::string& text);
+
+    EmbeddedNotePanelControllerDelegate& _delegate;
+    EmbeddedNoteTextView* _view = nullptr;
+    bool _readOnly = false;
+    bool _hidden = true;
+    bool _enabled = false;
+    bool _modified = false;
+    // Above 0 while the panel fills the text view itself: that is no typing.
+    int64_t _loading = 0;
+    // Above 0 while the panel writes the note itself: the map's report of it reloads nothing.
+    int64_t _locked = 0;
+    UndoTarget _undoTarget{*this};
+    TypingUndo _noteUndo{_undoTarget};
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtkmm/textview.h>
+
+#include <optional>
+#include <string>
+
+// A text view that shows a placeholder in light grey while it is empty and does not have the
+// keyboard focus of its window. The placeholder is plain text, never markup: it may come from a
+// translation.
+class TextViewEx : public Gtk::TextView {
+public:
+    // Where the placeholder's top left corner lies in the view.
+    static constexpr double PlaceholderX = 4;
+    static constexpr double PlaceholderY = 2;
+
+    TextViewEx();
+
+    // None when no placeholder is set.
+    std::optional<std::string> placeholder() const { return _placeholder; }
+    // An empty text leaves none.
+    void setPlaceholder(const std::string& placeholder);
+    // Drawn now: a placeholder is set, the text is empty and the view is not its window's focus.
+    bool showsPlaceholder() const;
+
+protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
+    bool on_focus_in_event(GdkEventFocus* event) override;
+    bool on_focus_out_event(GdkEventFocus* event) override;
+
+private:
+    std::optional<std::string> _placeholder;
+};
+
+// Makes the view an editor of plain text in the theme's font: no tags survive a paste, nothing
+// typed is substituted.
+void initializeAsPlainText(Gtk::TextView& view);
+// Replaces the whole text by the string in the theme's font and colour. Text that is not UTF-8
+// has its invalid bytes replaced: GTK would refuse it whole.
+void setPlainTextString(Gtk::TextView& view, const std::string& text);
