@@ -48,12 +48,15 @@ void EmbeddedNotePanelController::setTextView(EmbeddedNoteTextView* view)
 
 void EmbeddedNotePanelController::setReadOnly(bool readOnly)
 {
+    // The window tells it after every event: the view is restyled only on a change.
+    if (readOnly == _readOnly) return;
     _readOnly = readOnly;
     updateNoteMemoState();
 }
 
 void EmbeddedNotePanelController::setEnabled(bool enabled)
 {
+    if (enabled == _enabled) return;
     _enabled = enabled;
     updateNoteMemoState();
 }

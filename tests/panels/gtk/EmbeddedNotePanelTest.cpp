@@ -205,4 +205,24 @@ TEST_F(EmbeddedNotePanelTest, SwitchingToAnotherApplicationStoresNothing)
     EXPECT_EQ(map->undoManager()->undoActionName(), localized("editor_menu_edit_note"));
 }
 
+// The window shows another map: what was typed stays with the first one, and the tab shows the
+// new map's selected note.
+TEST_F(EmbeddedNotePanelTest, AnotherMapOnTheCanvasKeepsTheTypingAndShowsItsOwnNote)
+{
+    typeIntoTheNote("Pending");
+    auto other = std::make_shared<MindMap>();
+    other->newMindMap("", true, std::string("Other"));
+    other->mainCentralTheme()->setNote("Other's note");
+    other->validateElementStates();
+    other->setSelectedElement(other->mainCentralTheme());
+    window->showMindMap(other);
+    MainLoop::runFor(0.2);
+    EXPECT_EQ(first->note(), "Pending");
+    EXPECT_EQ(noteText(), "Other's note");
+    EXPECT_FALSE(panel->controller().canUndoNote());
+    window->showMindMap(map);
+    MainLoop::runFor(0.2);
+    EXPECT_EQ(noteText(), "Pending") << "back on the first map, its selected topic's note";
+}
+
 } // namespace
