@@ -35,7 +35,7 @@ packages=(
   libpoppler-private-dev
   # display for GTK tests (xdpyinfo asks whether it answers), synthesised input and screenshots;
   # ghostscript reads exported EPS back; the application tests run on a session bus of their own
-  xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon
+  xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon libxtst-dev
   # the application test finds the program's menus and dialogs on the accessibility bus
   at-spi2-core libatspi2.0-dev
   # a small window manager, so that the main window's test sees full screen granted as on a desktop

@@ -1,0 +1,114 @@
+// The X headers stay in this file: their names (Font, Window) clash with the program's own.
+#include "RealInput.h"
+
+#include <gdk/gdkx.h>
+
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace RealInput {
+
+bool startGtk()
+{
+    static const bool started = [] {
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        Gtk::Main::init_gtkmm_internals();
+        if (!GDK_IS_X11_DISPLAY(gdk_display_get_default())) return false;
+        int event = 0;
+        int error = 0;
+        int major = 0;
+        int minor = 0;
+        return XTestQueryExtension(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), &event, &error, &major, &minor) !=
+            0;
+    }();
+    return started;
+}
+
+// Runs the main loop for a while, so that the server's answers come back.
+void pump(int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    do {
+        while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+bool pumpUntil(const std::function<bool()>& done, int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        pump(10);
+    }
+    return true;
+}
+
+static Display* display()
+{
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
+
+// A point of the widget (its allocation's coordinates) on the screen.
+void screenPoint(Gtk::Widget& widget, int x, int y, int& screenX, int& screenY)
+{
+    Gtk::Widget* top = widget.get_toplevel();
+    int topX = 0;
+    int topY = 0;
+    widget.translate_coordinates(*top, x, y, topX, topY);
+    int originX = 0;
+    int originY = 0;
+    top->get_window()->get_origin(originX, originY);
+    screenX = originX + topX;
+    screenY = originY + topY;
+}
+
+void moveTo(Gtk::Widget& widget, int x, int y)
+{
+    int screenX = 0;
+    int screenY = 0;
+    screenPoint(widget, x, y, screenX, screenY);
+    XTestFakeMotionEvent(display(), -1, screenX, screenY, 0);
+    XFlush(display());
+    pump(20);
+}
+
+void button(bool down)
+{
+    XTestFakeButtonEvent(display(), 1, down ? True : False, 0);
+    XFlush(display());
+    pump(20);
+}
+
+void click(Gtk::Widget& widget, int x, int y)
+{
+    moveTo(widget, x, y);
+    button(true);
+    button(false);
+}
+
+void doubleClick(Gtk::Widget& widget, int x, int y)
+{
+    moveTo(widget, x, y);
+    button(true);
+    button(false);
+    button(true);
+    button(false);
+}
+
+// Presses at one point, moves in steps past the drag threshold to the other, and releases.
+void drag(Gtk::Widget& widget, int fromX, int fromY, int toX, int toY)
+{
+    moveTo(widget, fromX, fromY);
+    button(true);
+    const int steps = 12;
+    for (int step = 1; step <= steps; ++step)
+        moveTo(widget, fromX + (toX - fromX) * step / steps, fromY + (toY - fromY) * step / steps);
+    pump(60);
+    button(false);
+    pump(100);
+}
+
+} // namespace RealInput
