@@ -38,6 +38,18 @@ std::string xidOf(Gtk::Window& window)
     return std::to_string(gdk_x11_window_get_xid(window.get_window()->gobj()));
 }
 
+// The window manager's answer to a full-screen request, as the window gets it.
+void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
+{
+    GdkEventWindowState event{};
+    event.type = GDK_WINDOW_STATE;
+    event.changed_mask = GDK_WINDOW_STATE_FULLSCREEN;
+    event.new_window_state = fullScreen ? GDK_WINDOW_STATE_FULLSCREEN : GdkWindowState(0);
+    event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
+}
+
 template <typename T> T* findWidget(Gtk::Widget& root)
 {
     if (auto* found = dynamic_cast<T*>(&root)) return found;
@@ -203,6 +215,26 @@ TEST_F(EmbeddedNotePanelTest, SwitchingToAnotherApplicationStoresNothing)
     MainLoop::runFor(0.1);
     EXPECT_EQ(first->note(), "Draft plan");
     EXPECT_EQ(map->undoManager()->undoActionName(), localized("editor_menu_edit_note"));
+}
+
+// Presenting makes the map read-only, and the note with it: typing goes nowhere.
+TEST_F(EmbeddedNotePanelTest, PresentingMakesTheNoteReadOnly)
+{
+    ASSERT_TRUE(panel->textView().get_editable());
+    ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
+    windowManagerMadeFullScreen(*window, true);
+    MainLoop::runFor(0.05);
+    EXPECT_TRUE(panel->controller().readOnly());
+    EXPECT_FALSE(panel->textView().get_editable());
+    panel->textView().grab_focus();
+    MainLoop::runFor(0.05);
+    ASSERT_TRUE(xdotool("type --delay 30 'nothing'"));
+    MainLoop::runFor(0.3);
+    EXPECT_EQ(noteText(), "");
+    ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
+    windowManagerMadeFullScreen(*window, false);
+    MainLoop::runFor(0.05);
+    EXPECT_TRUE(panel->textView().get_editable());
 }
 
 // The window shows another map: what was typed stays with the first one, and the tab shows the
