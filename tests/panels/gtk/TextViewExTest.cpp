@@ -80,9 +80,14 @@ TEST_F(TextViewExTest, ThePlaceholderShowsOnlyWhileTheViewIsEmptyAndWithoutTheFo
         // The placeholder's first letters lie right of x 4 and below y 2; without it, the view's
         // top left is plain background there.
         const int grey = darkest(*view, 4, 2, 30, 12);
-        if (testCase.shown) EXPECT_LT(grey, 200);
-        else if (!*testCase.text) EXPECT_GT(grey, 240);
-        EXPECT_GT(darkest(*view, 0, 0, 4, 2), 240) << "nothing above or left of the placeholder's corner";
+        // Only the corner of an unfocused view: a focused one draws its caret there when the
+        // blink lets it.
+        if (testCase.shown) {
+            EXPECT_LT(grey, 200);
+            EXPECT_GT(darkest(*view, 0, 0, 4, 2), 240) << "nothing above or left of the placeholder's corner";
+        } else if (!*testCase.text) {
+            EXPECT_GT(grey, 240);
+        }
     }
     view->setPlaceholder("");
     EXPECT_FALSE(view->placeholder()) << "an empty placeholder is none";
