@@ -1,6 +1,7 @@
 #include "Editor/FeedbackCenter.h"
 #include "Editor/gtk/MailOptionsView.h"
 #include "Editor/gtk/TarnwickApplication.h"
+#include "Editor/gtk/TopicLinkDialogs.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
 #include "explorers/gtk/ExplorerWidgets.h"
 #include "formats/MindMapConverter.h"
@@ -31,6 +32,8 @@ int main(int argc, char* argv[])
     installSpelling();
     // "Mail Mind Map" asks in a dialog of its own and hands the files to the mail program.
     installMailServices();
+    // Links typed by the user and exports to a cloud ask in dialogs of their own.
+    installTopicLinkDialogs();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

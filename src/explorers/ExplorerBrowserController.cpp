@@ -1,5 +1,6 @@
 #include "explorers/ExplorerBrowserController.h"
 
+#include "Editor/TopicLinkActions.h"
 #include "explorers/ExplorerText.h"
 #include "explorers/MindMapSearchField.h"
 #include "platform/Localizer.h"
@@ -231,4 +232,30 @@ bool ExplorerBrowserController::ownsMenu(const void* menu) const
 {
     MindMapSearchField* field = _browserWindow ? _browserWindow->searchField() : nullptr;
     return field && menu == &field->searchMenu();
+}
+
+namespace {
+
+class BrowserTopicLinkBrowser : public TopicLinkBrowser {
+public:
+    void selectMindMapHyperLink(int32_t providerType, const std::string& currentLink, OnSelected picked) override
+    {
+        ExplorerBrowserController::selectMindMapHyperLink(providerType, currentLink, std::move(picked));
+    }
+    void selectCloudDocLink(int32_t providerType, const std::string& currentLink, OnSelected picked) override
+    {
+        ExplorerBrowserController::selectCloudDocLink(providerType, currentLink, std::move(picked));
+    }
+    void selectImageInCloud(int32_t providerType, OnSelected picked) override
+    {
+        ExplorerBrowserController::selectImageInCloud(providerType, std::move(picked));
+    }
+};
+
+} // namespace
+
+void ExplorerBrowserController::installTopicLinkBrowser()
+{
+    static BrowserTopicLinkBrowser browser;
+    TopicLinkBrowser::setShared(&browser);
 }

@@ -48,6 +48,8 @@ public:
     static void registerExplorerFactory(int32_t providerType, ExplorerFactory factory);
     // The desktop's browser window; without one no browser opens.
     static void setWindowFactory(WindowFactory factory);
+    // The window's topic link actions pick their targets in these browsers.
+    static void installTopicLinkBrowser();
     // nullptr for a type without explorer.
     static std::shared_ptr<MindMapExplorerBase> newExplorerForProviderType(int32_t providerType, int32_t explorerMode);
 

@@ -147,6 +147,15 @@ void LocalProvider::duplicateMindMap(MindMapStorage* storage)
     if (copy) EditorInterfaceInstance()->openStorage(this, copy->guid(), {});
 }
 
+bool LocalProvider::deleteMindMap(const std::string& mindMapId)
+{
+    MindMapStore* store = MindMapStore::existingInstance();
+    MindMapInfoItem* item = mapByGuid(mindMapId);
+    if (!store || !item) return false;
+    store->deleteMindMap(item);
+    return true;
+}
+
 std::string LocalProvider::performCopyToCloud(const std::string& folderId, const std::string&,
                                               const std::vector<uint8_t>& data)
 {

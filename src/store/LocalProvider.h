@@ -34,6 +34,7 @@ public:
     std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title) override;
     // Duplicates the storage's map and opens the copy in the editor.
     void duplicateMindMap(MindMapStorage* storage) override;
+    bool deleteMindMap(const std::string& mindMapId) override;
     // Imports the data as a new map into the folder of that id and reports it in the feedback centre.
     std::string performCopyToCloud(const std::string& folderId, const std::string& title,
                                    const std::vector<uint8_t>& data) override;

@@ -116,6 +116,11 @@ void MindMapProvider::duplicateMindMap(MindMapStorage*)
 {
 }
 
+bool MindMapProvider::deleteMindMap(const std::string&)
+{
+    return false;
+}
+
 std::optional<MindMapListInfo> MindMapProvider::getMindMapListInfo(const std::string&)
 {
     return std::nullopt;

@@ -86,6 +86,9 @@ public:
     // The id of a new map placed beside the reference's map where the provider can; empty when none.
     virtual std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title);
     virtual void duplicateMindMap(MindMapStorage* storage);
+    // Deletes the map for good (not into a recycle bin); false when the provider cannot or has no
+    // such map.
+    virtual bool deleteMindMap(const std::string& mindMapId);
     virtual std::optional<MindMapListInfo> getMindMapListInfo(const std::string& mindMapId);
     // Waits for its caller in the shell.
     virtual std::string buildPathBasedLink(const std::string& path);

@@ -30,6 +30,15 @@ MainWindowActions::MainWindowActions(MainWindow& window) : _window(window), _mod
         if (item.action() == "toggleToolbarShown:") return ItemValidation{};
         return _actions->validate(item);
     });
+    // Branches as maps, topic links and the cloud export, on the map the window shows.
+    WindowMapContext mapContext = MapFromSelectionActions::contextForController(controller);
+    mapContext.editor = [this]() -> MindMapEditor* { return &_window.editor(); };
+    mapContext.editorIsFirstResponder = [this] {
+        Gtk::Widget* focus = _window.get_focus();
+        return !focus || focus == &_window.canvas();
+    };
+    _mapActions = std::make_unique<MapFromSelectionActions>(std::move(mapContext));
+    _mapActions->registerOn(controller);
     controller.addWindowAction("toggleToolbarShown:", [this](const ActionSender*) {
         _toolbarShown = !_toolbarShown;
         updateToolbarVisibility();

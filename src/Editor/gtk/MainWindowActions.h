@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Editor/EditorWindowActions.h"
+#include "Editor/MapFromSelectionActions.h"
 #include "Editor/WindowModes.h"
 #include "platform/NotificationCenter.h"
 
@@ -51,6 +52,7 @@ private:
     MainWindow& _window;
     WindowModes _modes;
     std::unique_ptr<EditorWindowActions> _actions;
+    std::unique_ptr<MapFromSelectionActions> _mapActions;
     std::function<void(const std::string&)> _zoomFactorText;
     std::vector<std::function<void(bool)>> _readOnlyFollowers;
     std::vector<ObservationToken> _observations;

@@ -139,4 +139,5 @@ void installExplorers()
     ExplorerBrowserController::registerExplorerFactory(MindMapProviderLocal, [](int32_t mode) {
         return std::make_shared<LocalMindMapExplorer>(mode, browserScheduler());
     });
+    ExplorerBrowserController::installTopicLinkBrowser();
 }

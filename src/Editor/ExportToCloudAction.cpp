@@ -1,0 +1,118 @@
+#include "Editor/ExportToCloudAction.h"
+
+#include "Editor/ExportFormatChoice.h"
+#include "Editor/MailMapAction.h"
+#include "MindMaps/MindMap.h"
+#include "Utils/FeedbackSink.h"
+#include "Utils/GuidCreation.h"
+#include "platform/FileUtils.h"
+#include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
+#include "store/MindMapStorage.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+ExportToCloudPrompt* installedPrompt = nullptr;
+
+class CancellingExportToCloudPrompt : public ExportToCloudPrompt {
+public:
+    bool runExportToCloud(const std::string&, const std::string&, ExportFormatChoice&) override { return false; }
+};
+
+// The export's temporary file goes however the upload ends.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string path) : _path(std::move(path)) {}
+    ~TemporaryFile()
+    {
+        std::error_code ignored;
+        if (!_path.empty()) std::filesystem::remove(_path, ignored);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const std::string& path() const { return _path; }
+
+private:
+    std::string _path;
+};
+
+MindMapProvider* cloudProvider(const MindMapStorage* storage)
+{
+    MindMapProvider* provider = storage ? storage->provider() : nullptr;
+    return provider && !provider->isLocal() ? provider : nullptr;
+}
+
+} // namespace
+
+void ExportToCloudPrompt::setShared(ExportToCloudPrompt* prompt)
+{
+    installedPrompt = prompt;
+}
+
+ExportToCloudPrompt& ExportToCloudPrompt::shared()
+{
+    static CancellingExportToCloudPrompt cancelling;
+    return installedPrompt ? *installedPrompt : cancelling;
+}
+
+std::string ExportToCloudAction::uploadName(const std::string& storageTitle, const std::string& extension)
+{
+    const std::string stem = std::filesystem::path(storageTitle).stem().string();
+    return MailMapAction::attachmentName(stem, extension);
+}
+
+std::optional<ItemValidation> ExportToCloudAction::validate(const ValidatedUserInterfaceItem& item) const
+{
+    if (item.action() != Action) return std::nullopt;
+    MindMapProvider* provider = cloudProvider(_window.storage());
+    ItemValidation validation = ItemValidation::enabledIf(provider != nullptr);
+    validation.hidden = !provider;
+    if (provider) validation.title = localizedFormat(TitleFormatKey, {provider->title()});
+    return validation;
+}
+
+void ExportToCloudAction::exportToCloud()
+{
+    MindMapStorage* storage = _window.storage();
+    MindMap* map = _window.map();
+    MindMapProvider* provider = cloudProvider(storage);
+    if (!provider || !map) return;
+
+    ExportFormatChoice choice(map->imageExportSize(), MailMapAction::selectionExportSize(*map));
+    if (!ExportToCloudPrompt::shared().runExportToCloud(localizedFormat(TitleFormatKey, {provider->title()}),
+                                                        localized(InformativeTextKey), choice))
+        return;
+    ExportFormatChoice::commitSelectedExportFormat(choice.selectedExtension());
+    const int32_t format = choice.selectedType().format;
+    const std::string extension = choice.selectedExtension();
+    const double scale = choice.imageScaleFactor();
+    const bool selectionOnly = choice.selectionOnly();
+
+    // The dialog ran modally: the user may have switched maps meanwhile.
+    if (_window.storage() != storage || !(map = _window.map())) return;
+    if (_window.commitEditor) _window.commitEditor();
+
+    std::optional<std::vector<uint8_t>> data;
+    if (format == 0) {
+        data = storage->getMindMapExportData();
+    } else {
+        MindMapData exported = map->exportDataOfFormat(format, scale, selectionOnly);
+        if (!exported.empty()) data = std::move(exported);
+    }
+    std::error_code ignored;
+    const std::string directory =
+        _temporaryDirectory.empty() ? std::filesystem::temp_directory_path(ignored).string() : _temporaryDirectory;
+    TemporaryFile file(directory.empty()
+                           ? std::string()
+                           : (std::filesystem::path(directory) / (createGUIDString() + "." + extension)).string());
+    if (!data || data->empty() || file.path().empty() || !writeFileAtomically(file.path(), *data)) {
+        _window.notify(localized(ExportFailedKey), std::string(), FeedbackStateError);
+        return;
+    }
+    const std::string name = uploadName(storage->title(), extension);
+    if (provider->uploadMedia(MindMapProvider::MediaExportedDocument, file.path(), name, storage).empty())
+        _window.notify(localized(UploadFailedKey), name, FeedbackStateError);
+}
