@@ -6,6 +6,21 @@
 #include "Editor/gtk/MainWindow.h"
 #include "editor-view/MindMapEditor.h"
 
+namespace {
+
+MainWindowActions::StylePresetPicker& stylePresetPicker()
+{
+    static MainWindowActions::StylePresetPicker picker;
+    return picker;
+}
+
+} // namespace
+
+void MainWindowActions::setStylePresetPicker(StylePresetPicker picker)
+{
+    stylePresetPicker() = std::move(picker);
+}
+
 MainWindowActions::MainWindowActions(MainWindow& window) : _window(window), _modes(*this, window.scheduler())
 {
     EditorWindowController& controller = window.controller();
@@ -22,6 +37,11 @@ MainWindowActions::MainWindowActions(MainWindow& window) : _window(window), _mod
         if (_zoomFactorText) _zoomFactorText(text);
     };
     services.modes = &_modes;
+    if (stylePresetPicker()) {
+        services.pickStylePreset = [](MindMapElement& element, std::function<void(const StylePreset&)> picked) {
+            if (StylePreset* preset = stylePresetPicker()(element)) picked(*preset);
+        };
+    }
     _actions = std::make_unique<EditorWindowActions>(std::move(services));
     _actions->registerActions([&controller](const std::string& action, Responder::ActionHandler handler) {
         controller.addWindowAction(action, std::move(handler));

@@ -19,6 +19,10 @@ class MainWindow;
 class MainWindowActions : private WindowModesHost {
 public:
     explicit MainWindowActions(MainWindow& window);
+    // How "apply preset" asks the user for a preset: the element's, or nullptr for none. Installed
+    // at start-up by the library of the presets browser; without one the command does nothing.
+    using StylePresetPicker = std::function<StylePreset*(MindMapElement& element)>;
+    static void setStylePresetPicker(StylePresetPicker picker);
     ~MainWindowActions() override;
     MainWindowActions(const MainWindowActions&) = delete;
     MainWindowActions& operator=(const MainWindowActions&) = delete;

@@ -1,0 +1,195 @@
+#include "panels/gtk/StylePresetsBrowserWindow.h"
+#include "Editor/CommandRouter.h"
+#include "Editor/MainMenu.h"
+#include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/MainWindowActions.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/StylePresetPainter.h"
+#include "MindMaps/StylePresets.h"
+#include "RealInput.h"
+#include "editor-view/MindMapEditor.h"
+#include "formats/TwkxMindMapReader.h"
+#include "formats/TwkxMindMapWriter.h"
+#include "platform/UndoManager.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Clicks in the middle of a cell of the browser's grid, once the window has been drawn.
+void clickCell(StylePresetsBrowserWindow& window, size_t index)
+{
+    ASSERT_TRUE(RealInput::pumpUntil([&] {
+        return window.get_window() && window.get_window()->is_viewable() &&
+            window.grid().cellArea(index).get_width() > 0;
+    }));
+    RealInput::pump(150);
+    const Gdk::Rectangle area = window.grid().cellArea(index);
+    RealInput::click(window.grid().flowBox(), area.get_x() + area.get_width() / 2,
+                     area.get_y() + area.get_height() / 2);
+}
+
+void clickButton(Gtk::Widget& button)
+{
+    RealInput::click(button, button.get_allocated_width() / 2, button.get_allocated_height() / 2);
+}
+
+class StylePresetsBrowserWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!RealInput::startGtk()) TARNWICK_REQUIRE_DISPLAY(false);
+        // Presets files keep their styles in the native style format; undo takes snapshots in it.
+        registerNativeFormat();
+        nodePresets = std::make_unique<NodeStylePresets>(presetsFolder.path());
+        while (nodePresets->count() > 5) nodePresets->deletePresetAtIndex(nodePresets->count() - 1);
+        lookup = [this](int32_t type) -> StylePresets* {
+            return type == ElementTypeNode ? nodePresets.get() : nullptr;
+        };
+    }
+
+    void TearDown() override
+    {
+        StylePresetsBrowserWindow::setShownObserver(nullptr);
+        MainWindowActions::setStylePresetPicker(nullptr);
+        RealInput::pump(50);
+    }
+
+    std::vector<StylePreset*> order() const
+    {
+        std::vector<StylePreset*> result;
+        for (const auto& preset : nodePresets->presets()) result.push_back(preset.get());
+        return result;
+    }
+
+    // The shared collections' folder is a temporary one, whatever a test reaches.
+    TempDir home;
+    ScopedEnvironment dataHome{"XDG_DATA_HOME", home.path()};
+    TempDir presetsFolder;
+    std::unique_ptr<NodeStylePresets> nodePresets;
+    StylePresetsBrowser::PresetsLookup lookup;
+};
+
+} // namespace
+
+TEST_F(StylePresetsBrowserWindowTest, OneClickAppliesThePresetToTheSelectedTopicAsOneUndoStep)
+{
+    MainWindowActions::setStylePresetPicker([this](MindMapElement& element) {
+        return StylePresetsBrowserWindow::pickStylePresetForElement(element, lookup);
+    });
+    CommandRouter router;
+    MainMenu menu = MainMenu::build();
+    auto window = std::make_unique<MainWindow>(menu, router);
+    router.setResponderChain([&] {
+        MainWindowResponders links;
+        links.editor = &window->editor();
+        links.window = &window->controller();
+        return mainWindowResponderChain(links);
+    });
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Theme"));
+    map->validateElementStates();
+    window->showMindMap(map);
+    window->show();
+    MindMapNode* theme = map->mainCentralTheme();
+    map->setSelectedElement(theme);
+    RealInput::pump(100);
+    window->canvas().grab_focus();
+    map->undoManager()->removeAllActions();
+    const std::optional<Color> fillBefore = theme->style()->fillColor();
+    // A preset that gives the topic a fill of its own.
+    size_t wanted = 0;
+    while (wanted < nodePresets->count() &&
+           !dynamic_cast<const NodeStyle*>(nodePresets->presetAtIndex(wanted)->style())->fillColor())
+        ++wanted;
+    ASSERT_LT(wanted, nodePresets->count());
+    const std::optional<Color> presetFill =
+        dynamic_cast<const NodeStyle*>(nodePresets->presetAtIndex(wanted)->style())->fillColor();
+    ASSERT_NE(fillBefore, presetFill);
+
+    std::string title;
+    std::vector<size_t> cells;
+    StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
+        title = browser.get_title();
+        cells.push_back(browser.grid().count());
+        clickCell(browser, wanted);
+    });
+    ASSERT_TRUE(router.sendAction("applyPreset:", nullptr, nullptr));
+    EXPECT_EQ("Style Presets", title);
+    EXPECT_EQ(std::vector<size_t>{5}, cells);
+    ASSERT_EQ(presetFill, theme->style()->fillColor());
+
+    // Read back as the store would read the saved map.
+    auto reread = std::make_shared<MindMap>();
+    ASSERT_TRUE(TwkxMindMapReader::readMindMap(*reread, TwkxMindMapWriter::writeMindMap(*map)));
+    ASSERT_NE(reread->mainCentralTheme(), nullptr);
+    EXPECT_EQ(presetFill, reread->mainCentralTheme()->style()->fillColor());
+
+    // One step takes it all back.
+    ASSERT_TRUE(map->undoManager()->canUndo());
+    map->undoManager()->undo();
+    EXPECT_EQ(fillBefore, map->mainCentralTheme()->style()->fillColor());
+    EXPECT_FALSE(map->undoManager()->canUndo());
+
+    window->showMindMap(nullptr);
+    router.setResponderChain(nullptr);
+    window.reset();
+}
+
+TEST_F(StylePresetsBrowserWindowTest, EditModeReordersByDragAndDeletesAndTheCloseButtonPicksNothing)
+{
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Theme"));
+    map->validateElementStates();
+    const std::vector<StylePreset*> before = order();
+
+    bool dragged = false;
+    StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
+        EXPECT_FALSE(browser.okButton().get_sensitive());
+        EXPECT_FALSE(browser.deleteButton().get_sensitive());
+        ASSERT_TRUE(RealInput::pumpUntil([&] { return browser.editModeButton().get_allocated_width() > 1; }));
+        RealInput::pump(150);
+        clickButton(browser.editModeButton());
+        ASSERT_TRUE(browser.editModeButton().get_active());
+        RealInput::pump(Gtk::Settings::get_default()->property_gtk_double_click_time().get_value() + 50);
+        // The first of five dropped at position 3 ends third.
+        const Gdk::Rectangle first = browser.grid().cellArea(0);
+        const Gdk::Rectangle fourth = browser.grid().cellArea(3);
+        RealInput::drag(browser.grid().flowBox(), first.get_x() + 20, first.get_y() + 20, fourth.get_x() + 6,
+                        fourth.get_y() + 20);
+        dragged = true;
+        // In edit mode a click only selects; delete takes the selected preset away.
+        clickCell(browser, 4);
+        ASSERT_TRUE(browser.deleteButton().get_sensitive());
+        ASSERT_TRUE(browser.okButton().get_sensitive());
+        clickButton(browser.deleteButton());
+        EXPECT_EQ(4u, browser.grid().count());
+        // The window manager's close button.
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(browser.get_window()->gobj()));
+        gtk_main_do_event(close);
+        gdk_event_free(close);
+    });
+    EXPECT_EQ(nullptr, StylePresetsBrowserWindow::pickStylePresetForElement(*map->mainCentralTheme(), lookup));
+    ASSERT_TRUE(dragged);
+    EXPECT_EQ((std::vector<StylePreset*>{before[1], before[2], before[0], before[3]}), order());
+    NodeStylePresets reread(presetsFolder.path());
+    EXPECT_EQ(nodePresets->presetsFileText(), reread.presetsFileText());
+}
+
+TEST_F(StylePresetsBrowserWindowTest, AKindWithoutPresetsShowsNoWindow)
+{
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Theme"));
+    bool shown = false;
+    StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow&) { shown = true; });
+    EXPECT_EQ(nullptr,
+              StylePresetsBrowserWindow::pickStylePresetForElement(*map->mainCentralTheme(),
+                                                                   [](int32_t) -> StylePresets* { return nullptr; }));
+    RealInput::pump(50);
+    EXPECT_FALSE(shown);
+}
