@@ -76,6 +76,22 @@ TEST_F(LocalProviderTest, DeletingAnOpenMapDisposesItsStorage)
     EXPECT_TRUE(watch.expired());
 }
 
+TEST_F(LocalProviderTest, AMapMadeBesideAnotherCanBeDeletedForGoodAgain)
+{
+    auto reference = open(GuidA);
+    const std::string made = provider->createNewMindMapWithReference(reference.get(), "Branch");
+    ASSERT_FALSE(made.empty());
+    ASSERT_NE(store->mindMapByGuid(made), nullptr);
+    const std::string file = mapPath(made);
+    EXPECT_TRUE(provider->deleteMindMap(made));
+    EXPECT_EQ(store->mindMapByGuid(made), nullptr);
+    EXPECT_FALSE(fs::exists(file));
+    // Not into the bin: the map was never the user's.
+    for (const auto& item : store->mindMaps()) EXPECT_NE(item->guid(), made);
+    EXPECT_FALSE(provider->deleteMindMap(made));
+    EXPECT_NE(store->mindMapByGuid(GuidA), nullptr);
+}
+
 TEST_F(LocalProviderTest, SearchCacheKeepsTheTextOfUnchangedMapsOnly)
 {
     placeFile(GuidB + ".twkx", nativeDocument(GuidB, "Beta", "<topic text=\"needle too\"/>"));
