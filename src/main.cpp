@@ -9,6 +9,7 @@
 #include "layout/LayoutInstallation.h"
 #include "panels/PanelsInstallation.h"
 #include "panels/gtk/EmbeddedNotePanel.h"
+#include "panels/gtk/IconPickerView.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
     installPanels();
     installEmbeddedNotePanel();
     installStylePresetsBrowser();
+    installIconPicker();
     // The window shows the local store's explorer beside the canvas.
     installExplorers();
     // "Check Mind Map Now" checks with the desktop's dictionary in gspell's dialog.
