@@ -4,6 +4,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "Utils/URLUtils.h"
 #include "formats/TwkxMindMapReader.h"
 #include "panels/IconPickerController.h"
@@ -239,6 +240,21 @@ TEST_F(IconStoreTest, MovesFollowTheDropIndexAndWriteTheOrder)
         }
         EXPECT_EQ(reloads, 1) << c.name;
     }
+}
+
+TEST_F(IconStoreTest, AnOrderThatCannotBeWrittenIsToldToTheUser)
+{
+    RecordingFeedbackSink feedback;
+    addFiles("abc");
+    CustomImageBrowserController browser(store, orderFolder.file("no such folder"));
+    browser.setEditingMode(true);
+    const std::vector<std::string> before = browser.orderedHashes();
+    EXPECT_TRUE(browser.moveItemsAtIndexes({2}, 0));
+    EXPECT_EQ(browser.orderedHashes()[0], before[2]);
+    ASSERT_EQ(feedback.notifications.size(), 1u);
+    EXPECT_EQ(feedback.notifications[0].title, localized("icon_picker_order_not_saved"));
+    EXPECT_EQ(feedback.notifications[0].state, unsigned(FeedbackStateError));
+    EXPECT_FALSE(feedback.notifications[0].message.empty());
 }
 
 TEST_F(IconStoreTest, OutsideTheEditingModeNothingMovesOrDrags)
