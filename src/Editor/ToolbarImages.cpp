@@ -147,6 +147,12 @@ constexpr ToolbarImageRow Rows[] = {
     {"gallery-color-16", "insert-image-symbolic", nullptr},
     {"check_boxes", "checkbox-checked-symbolic", nullptr},
     {"calendar", "x-office-calendar-symbolic", nullptr},
+    // The outliner's modes.
+    {"outline_tree", "format-indent-more-symbolic", nullptr},
+    {"outline_check_list", "checkbox-checked-symbolic", nullptr},
+    {"outline_todo_list", "checkbox-symbolic", nullptr},
+    {"outline_done_list", "object-select-symbolic", nullptr},
+    {"outline_date_list", "x-office-calendar-symbolic", nullptr},
     {"hull_16", nullptr, drawHull},
     {"left_sidebar", "sidebar-show-symbolic", nullptr},
     // The explorers' segments and their menus.

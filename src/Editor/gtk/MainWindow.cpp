@@ -99,6 +99,20 @@ bool MainWindow::sidePaneHasFocus()
     return _sidePane && focus && focus->is_ancestor(_explorerContainer);
 }
 
+void MainWindow::setInspectorResponder(int index, Responder* responder)
+{
+    if (responder) _inspectorResponders[index] = responder;
+    else _inspectorResponders.erase(index);
+}
+
+Responder* MainWindow::focusedInspectorResponder()
+{
+    Gtk::Widget* focus = get_focus();
+    if (!focus || !focus->is_ancestor(_inspectorContainer)) return nullptr;
+    const auto found = _inspectorResponders.find(_controller.selectedInspectorTab());
+    return found == _inspectorResponders.end() ? nullptr : found->second;
+}
+
 Responder* MainWindow::explorerResponder() const
 {
     if (!_sidePane) return nullptr;

@@ -26,6 +26,7 @@
 #include <gtkmm/togglebutton.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -125,6 +126,10 @@ public:
     Responder* explorerResponder() const;
     // The keyboard focus is in the side pane (its list or its search field).
     bool sidePaneHasFocus();
+    // The commands of an inspector page (the outliner's edit and fold commands) answer first while
+    // the keyboard focus is inside that page.
+    void setInspectorResponder(int index, Responder* responder);
+    Responder* focusedInspectorResponder();
 
     // Called once, after the first frame has been drawn.
     void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
@@ -195,6 +200,7 @@ private:
     Gtk::Stack _explorerTabs;
     std::unique_ptr<MainWindowSidePane> _sidePane;
     std::vector<std::unique_ptr<Gtk::Widget>> _inspectorPages;
+    std::map<int, Responder*> _inspectorResponders;
     std::vector<ExplorerSegment> _explorerSegmentList;
     std::unique_ptr<Responder> _segmentTarget;
     std::unique_ptr<SegmentedControlItem> _explorerSegmentsItem;

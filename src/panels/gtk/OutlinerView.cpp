@@ -1,0 +1,593 @@
+#include "panels/gtk/OutlinerView.h"
+
+#include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/SegmentedControlWidget.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "editor-view/MindMapEditor.h"
+#include "explorers/OutlineCellView.h"
+#include "explorers/ProgressIconView.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/Localizer.h"
+#include "platform/Menu.h"
+#include "platform/UserDefaults.h"
+#include "platform/gtk/FocusLoss.h"
+#include "platform/gtk/GtkMenuPresenter.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int ProgressIconSize = 16;
+constexpr const char* ModeImages[] = {"outline_tree", "outline_check_list", "outline_todo_list", "outline_done_list",
+                                      "outline_date_list"};
+
+// Forwards the mode control's clicks.
+class SegmentTarget : public Responder {
+public:
+    explicit SegmentTarget(ActionHandler handler) { addAction("outlineModeSegmentsChanged:", std::move(handler)); }
+};
+
+std::string cssColor(const Color& color)
+{
+    auto percent = [](double component) { return std::to_string(std::lround(component * 1000) / 10.0) + "%"; };
+    return "rgb(" + percent(color.red()) + "," + percent(color.green()) + "," + percent(color.blue()) + ")";
+}
+
+} // namespace
+
+// The checkbox or progress bar of a row, painted by the same view the other lists use.
+class OutlineProgressRenderer : public Gtk::CellRenderer {
+public:
+    OutlineProgressRenderer() : Glib::ObjectBase(typeid(OutlineProgressRenderer)) {}
+
+    ProgressIconView& view() { return _view; }
+
+protected:
+    void get_preferred_width_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
+    {
+        minimum = natural = ProgressIconSize + int(OutlineCellView::CheckboxGap);
+    }
+    void get_preferred_height_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
+    {
+        minimum = natural = ProgressIconSize;
+    }
+    void render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget&, const Gdk::Rectangle&,
+                      const Gdk::Rectangle& cellArea, Gtk::CellRendererState) override
+    {
+        if (_view.checkboxMode() == 0) return;
+        const double y = cellArea.get_y() + (cellArea.get_height() - ProgressIconSize) / 2.0;
+        cr->save();
+        cr->translate(cellArea.get_x(), std::floor(y));
+        _view.setBounds({0, 0, double(ProgressIconSize), double(ProgressIconSize)});
+        {
+            CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
+            _view.draw(context);
+        }
+        cr->restore();
+    }
+
+private:
+    ProgressIconView _view;
+};
+
+OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
+    : _adapter(adapter),
+      _store(Gtk::TreeStore::create(_columns)),
+      _progress(std::make_unique<OutlineProgressRenderer>()),
+      _css(Gtk::CssProvider::create())
+{
+    set_name("outlineView");
+    set_model(_store);
+    set_headers_visible(false);
+    set_enable_search(false);
+    set_enable_tree_lines(false);
+    set_activate_on_single_click(false);
+    get_style_context()->add_provider(_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    get_selection()->set_mode(Gtk::SELECTION_SINGLE);
+
+    _column.pack_start(*_progress, false);
+    _column.pack_start(_number, false);
+    _column.pack_start(_title, true);
+    _column.pack_start(_note, false);
+    _column.pack_start(_dateText, false);
+    _column.pack_start(_dateIcon, false);
+    for (Gtk::CellRenderer* renderer :
+         std::initializer_list<Gtk::CellRenderer*>{_progress.get(), &_number, &_title, &_note, &_dateText, &_dateIcon})
+        _column.set_cell_data_func(*renderer, [this, renderer](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
+            cellData(renderer, it);
+        });
+    _title.property_ellipsize() = Pango::ELLIPSIZE_END;
+    _number.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
+    _dateText.property_scale() = 0.85;
+    _note.property_icon_name() = "text-x-generic-symbolic";
+    _dateIcon.property_icon_name() = "x-office-calendar-symbolic";
+    _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
+    _column.set_expand(true);
+    append_column(_column);
+    set_expander_column(_column);
+
+    get_selection()->signal_changed().connect([this] { _adapter.selectionDidChange(); });
+    _title.signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring&) {
+        _editable = editable;
+        auto* entry = dynamic_cast<Gtk::Entry*>(editable);
+        if (!entry) return;
+        // GTK ends the edit on any focus-out, also when the whole window deactivates; switching to
+        // another application must leave the rename open.
+        _editableFocusOut = entry->signal_focus_out_event().connect(
+            [entry](GdkEventFocus*) { return !focusLeftInsideWindow(*entry); }, false);
+        entry->signal_remove_widget().connect([this] {
+            _editableFocusOut.disconnect();
+            _editable = nullptr;
+        });
+    });
+    _title.signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
+        _editable = nullptr;
+        _editableFocusOut.disconnect();
+        if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path))) _adapter.cellEndEdit(node, text);
+    });
+    _title.signal_editing_canceled().connect([this] {
+        _editable = nullptr;
+        _editableFocusOut.disconnect();
+    });
+    // A double click or Return renames the row.
+    signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
+        if (_state.editable) set_cursor(path, _column, _title, true);
+    });
+    updateDragSource();
+}
+
+OutlineTreeView::~OutlineTreeView()
+{
+    _editableFocusOut.disconnect();
+    if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
+}
+
+void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
+{
+    const size_t count = _adapter.numberOfChildrenOfItem(item);
+    for (size_t index = 0; index < count; ++index) {
+        MindMapNode* child = _adapter.child(index, item);
+        if (!child) continue;
+        Gtk::TreeModel::iterator it = parent ? _store->append(parent->children()) : _store->append();
+        (*it)[_columns.node] = child;
+        _rows[child] = it;
+        const Gtk::TreeModel::Row row = *it;
+        if (_adapter.isItemExpandable(child)) fill(&row, child);
+    }
+}
+
+void OutlineTreeView::reloadData()
+{
+    if (_editable) takeFocusFromEditor();
+    // Detached while filled: a connected store tells the view of every row it gains.
+    unset_model();
+    _store->clear();
+    _rows.clear();
+    fill(nullptr, nullptr);
+    set_model(_store);
+    updateDragSource();
+}
+
+Gtk::TreeModel::Path OutlineTreeView::pathOfItem(MindMapNode* item) const
+{
+    const auto found = _rows.find(item);
+    if (found == _rows.end()) return {};
+    return _store->get_path(found->second);
+}
+
+MindMapNode* OutlineTreeView::itemAtPath(const Gtk::TreeModel::Path& path) const
+{
+    if (path.empty()) return nullptr;
+    const Gtk::TreeModel::iterator it = _store->get_iter(path);
+    if (!it) return nullptr;
+    return (*it)[_columns.node];
+}
+
+void OutlineTreeView::expandItem(MindMapNode* item, bool expandChildren)
+{
+    const Gtk::TreeModel::Path path = pathOfItem(item);
+    if (!path.empty()) expand_row(path, expandChildren);
+}
+
+void OutlineTreeView::collapseItem(MindMapNode* item, bool collapseChildren)
+{
+    const Gtk::TreeModel::Path path = pathOfItem(item);
+    if (path.empty()) return;
+    if (collapseChildren) {
+        // The descendants first: GTK forgets them with their ancestor, and their flags would stay.
+        for (size_t index = 0; index < item->childCount(); ++index) collapseItem(item->childAtIndex(index), true);
+    }
+    if (row_expanded(path)) collapse_row(path);
+}
+
+bool OutlineTreeView::isItemExpanded(MindMapNode* item) const
+{
+    const Gtk::TreeModel::Path path = pathOfItem(item);
+    return !path.empty() && const_cast<OutlineTreeView*>(this)->row_expanded(path);
+}
+
+void OutlineTreeView::selectItem(MindMapNode* item)
+{
+    Gtk::TreeModel::Path path = pathOfItem(item);
+    bool shown = !path.empty();
+    for (Gtk::TreeModel::Path ancestor = path; shown && ancestor.size() > 1;) {
+        ancestor.up();
+        shown = row_expanded(ancestor);
+    }
+    if (!shown) {
+        get_selection()->unselect_all();
+        return;
+    }
+    get_selection()->unselect_all();
+    get_selection()->select(path);
+    scroll_to_row(path);
+}
+
+MindMapNode* OutlineTreeView::selectedItem() const
+{
+    const Gtk::TreeModel::iterator it = const_cast<OutlineTreeView*>(this)->get_selection()->get_selected();
+    if (!it) return nullptr;
+    return (*it)[_columns.node];
+}
+
+void OutlineTreeView::applyOutlineState(const OutlineViewState& state)
+{
+    _state = state;
+    const bool tree = state.indentationPerLevel > 0;
+    set_show_expanders(tree);
+    set_level_indentation(0);
+    std::string css;
+    if (state.background)
+        css = "treeview.view:not(:selected) { background-color: " + cssColor(*state.background) + "; }";
+    _css->load_from_data(css);
+    updateDragSource();
+    queue_draw();
+}
+
+void OutlineTreeView::updateDragSource()
+{
+    const bool draggable = _state.enabled && _state.editable && _adapter.outlineMode() == OutlineViewAdapter::Hierarchy;
+    const std::vector<Gtk::TargetEntry> targets = {
+        Gtk::TargetEntry(OutlineViewAdapter::PasteboardType, Gtk::TARGET_SAME_WIDGET)};
+    if (draggable) {
+        enable_model_drag_source(targets, Gdk::BUTTON1_MASK, Gdk::ACTION_MOVE);
+        enable_model_drag_dest(targets, Gdk::ACTION_MOVE);
+    } else {
+        unset_rows_drag_source();
+        unset_rows_drag_dest();
+    }
+}
+
+void OutlineTreeView::takeFocusFromEditor()
+{
+    if (!_editable) return;
+    Gtk::CellEditable* editable = _editable;
+    _editable = nullptr;
+    _editableFocusOut.disconnect();
+    // Abandoned: the cell ends the edit without reporting a text.
+    if (auto* entry = dynamic_cast<Gtk::Entry*>(editable)) entry->property_editing_canceled() = true;
+    editable->editing_done();
+    editable->remove_widget();
+    if (get_realized()) grab_focus();
+}
+
+bool OutlineTreeView::isFirstResponder() const
+{
+    return has_focus() || _editable != nullptr;
+}
+
+void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& it)
+{
+    MindMapNode* node = (*it)[_columns.node];
+    const OutlineRowContent row = _adapter.viewForItem(node);
+    if (renderer == _progress.get()) {
+        _progress->property_visible() = row.hasCheckboxes;
+        ProgressIconView& view = _progress->view();
+        view.setCheckboxMode(row.progressHidden ? 0 : row.checkboxMode);
+        view.setProgress(row.progress);
+        view.setEnabled(row.progressEnabled && _state.enabled);
+    } else if (renderer == &_number) {
+        _number.property_visible() = !row.autoNumberPath.empty();
+        _number.property_text() = row.autoNumberPath;
+    } else if (renderer == &_title) {
+        // Topic titles are plain text: never markup.
+        if (row.title.empty()) {
+            _title.property_text() = row.placeholder;
+            _title.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
+        } else {
+            _title.property_text() = row.title;
+            if (row.dimmed) {
+                Gdk::RGBA dim;
+                dim.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
+                             OutlineViewAdapter::DimmedTextWhite, 1);
+                _title.property_foreground_rgba() = dim;
+            } else {
+                _title.property_foreground_set() = false;
+            }
+        }
+        _title.property_editable() = row.editable && _state.editable;
+        _title.property_height() = int(row.height);
+    } else if (renderer == &_note) {
+        _note.property_visible() = row.hasNote;
+    } else if (renderer == &_dateText) {
+        _dateText.property_visible() = row.hasDate;
+        _dateText.property_text() = row.dateText;
+    } else if (renderer == &_dateIcon) {
+        _dateIcon.property_visible() = row.hasDate;
+    }
+}
+
+Gdk::Rectangle OutlineTreeView::rendererArea(MindMapNode* item, Gtk::CellRenderer& renderer)
+{
+    const Gtk::TreeModel::Path path = pathOfItem(item);
+    if (path.empty()) return {};
+    Gdk::Rectangle cell;
+    get_cell_area(path, _column, cell);
+    if (cell.get_height() <= 0) return {};
+    // The renderers' places depend on the row's content.
+    _column.cell_set_cell_data(_store, _rows.at(item), _adapter.isItemExpandable(item), row_expanded(path));
+    int start = 0, width = 0;
+    if (!_column.get_cell_position(renderer, start, width) || !renderer.property_visible()) return {};
+    int x = 0, y = 0;
+    convert_bin_window_to_widget_coords(cell.get_x() + start, cell.get_y(), x, y);
+    return Gdk::Rectangle(x, y, width, cell.get_height());
+}
+
+Gdk::Rectangle OutlineTreeView::titleArea(MindMapNode* item)
+{
+    return rendererArea(item, _title);
+}
+
+Gdk::Rectangle OutlineTreeView::progressIconArea(MindMapNode* item)
+{
+    return rendererArea(item, *_progress);
+}
+
+Gdk::Rectangle OutlineTreeView::dateIconArea(MindMapNode* item)
+{
+    return rendererArea(item, _dateIcon);
+}
+
+bool OutlineTreeView::on_button_press_event(GdkEventButton* event)
+{
+    if (event->type == GDK_BUTTON_PRESS && event->button == 1 && event->window == get_bin_window()->gobj()) {
+        Gtk::TreeModel::Path path;
+        Gtk::TreeViewColumn* column = nullptr;
+        int cellX = 0, cellY = 0;
+        if (get_path_at_pos(int(event->x), int(event->y), path, column, cellX, cellY)) {
+            MindMapNode* node = itemAtPath(path);
+            int x = 0, y = 0;
+            convert_bin_window_to_widget_coords(int(event->x), int(event->y), x, y);
+            auto inside = [x, y](const Gdk::Rectangle& area) {
+                return area.get_width() > 0 && x >= area.get_x() && x < area.get_x() + area.get_width() &&
+                    y >= area.get_y() && y < area.get_y() + area.get_height();
+            };
+            if (node && _adapter.viewForItem(node).checkboxMode != 0 && inside(progressIconArea(node))) {
+                if (!_state.editable) return true;
+                if (node->checkboxMode() != 1 && _progressMenu) {
+                    // The menu opens at the pointer of this press.
+                    GdkEventButton copy = *event;
+                    _adapter.setCheckboxMenuHandler([this, copy]() mutable { _progressMenu(&copy); });
+                }
+                _adapter.outlineProgressIconClicked(node);
+                _adapter.setCheckboxMenuHandler(nullptr);
+                return true;
+            }
+            if (node && node->hasDate() && inside(dateIconArea(node))) {
+                _adapter.dateIconClicked(node);
+                return true;
+            }
+        }
+    }
+    return Gtk::TreeView::on_button_press_event(event);
+}
+
+bool OutlineTreeView::on_key_press_event(GdkEventKey* event)
+{
+    if (!_editable && (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) == 0) {
+        const char* action = nullptr;
+        if (event->keyval == GDK_KEY_Delete || event->keyval == GDK_KEY_KP_Delete) action = "deleteForward:";
+        else if (event->keyval == GDK_KEY_BackSpace) action = "deleteBackward:";
+        else if (event->keyval == GDK_KEY_F2 && _state.editable) {
+            Gtk::TreeModel::Path path = pathOfItem(selectedItem());
+            if (!path.empty()) set_cursor(path, _column, _title, true);
+            return true;
+        }
+        if (action) {
+            if (_keyHandler) _keyHandler(action);
+            return true;
+        }
+    }
+    return Gtk::TreeView::on_key_press_event(event);
+}
+
+void OutlineTreeView::on_row_expanded(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path)
+{
+    Gtk::TreeView::on_row_expanded(iter, path);
+    _adapter.itemDidExpand((*iter)[_columns.node]);
+}
+
+void OutlineTreeView::on_row_collapsed(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path)
+{
+    Gtk::TreeView::on_row_collapsed(iter, path);
+    _adapter.itemDidCollapse((*iter)[_columns.node]);
+}
+
+void OutlineTreeView::on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context)
+{
+    Gtk::TreeView::on_drag_begin(context);
+    // A refused drag moves nothing: every drop is refused without a dragged topic.
+    _adapter.writeItems({selectedItem()});
+}
+
+void OutlineTreeView::on_drag_end(const Glib::RefPtr<Gdk::DragContext>& context)
+{
+    Gtk::TreeView::on_drag_end(context);
+    _adapter.dragEnded();
+}
+
+bool OutlineTreeView::proposedDrop(int x, int y, MindMapNode*& parent, int64_t& index, Gtk::TreeModel::Path& path,
+                                   Gtk::TreeViewDropPosition& position)
+{
+    parent = nullptr;
+    index = -1;
+    if (!get_dest_row_at_pos(x, y, path, position)) {
+        // Below the last row: the end of the top level.
+        path = Gtk::TreeModel::Path();
+        return true;
+    }
+    MindMapNode* node = itemAtPath(path);
+    if (!node) return false;
+    if (position == Gtk::TREE_VIEW_DROP_INTO_OR_BEFORE || position == Gtk::TREE_VIEW_DROP_INTO_OR_AFTER) {
+        parent = node;
+        return true;
+    }
+    Gtk::TreeModel::Path parentPath = path;
+    const int64_t place = path.back();
+    parent = parentPath.up() && !parentPath.empty() ? itemAtPath(parentPath) : nullptr;
+    index = position == Gtk::TREE_VIEW_DROP_BEFORE ? place : place + 1;
+    return true;
+}
+
+bool OutlineTreeView::on_drag_motion(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time)
+{
+    MindMapNode* parent = nullptr;
+    int64_t index = -1;
+    Gtk::TreeModel::Path path;
+    Gtk::TreeViewDropPosition position = Gtk::TREE_VIEW_DROP_BEFORE;
+    const bool ownView = Gtk::Widget::drag_get_source_widget(context) == this;
+    if (proposedDrop(x, y, parent, index, path, position) &&
+        _adapter.validateDrop(ownView, parent, index) == OutlineViewAdapter::DragOperation::Move) {
+        if (!path.empty()) set_drag_dest_row(path, position);
+        else unset_drag_dest_row();
+        context->drag_status(Gdk::ACTION_MOVE, time);
+    } else {
+        unset_drag_dest_row();
+        context->drag_status(Gdk::DragAction(0), time);
+    }
+    return true;
+}
+
+void OutlineTreeView::on_drag_leave(const Glib::RefPtr<Gdk::DragContext>&, guint)
+{
+    unset_drag_dest_row();
+}
+
+bool OutlineTreeView::on_drag_drop(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time)
+{
+    MindMapNode* parent = nullptr;
+    int64_t index = -1;
+    Gtk::TreeModel::Path path;
+    Gtk::TreeViewDropPosition position = Gtk::TREE_VIEW_DROP_BEFORE;
+    const bool ownView = Gtk::Widget::drag_get_source_widget(context) == this;
+    unset_drag_dest_row();
+    bool moved = false;
+    if (proposedDrop(x, y, parent, index, path, position)) moved = _adapter.acceptDrop(ownView, parent, index);
+    else _adapter.dragEnded();
+    context->drag_finish(moved, false, time);
+    return true;
+}
+
+OutlinerView::OutlinerView(MindMapEditor& editor)
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
+      _editor(editor),
+      _controller(std::make_unique<OutlinerViewController>(&editor))
+{
+    set_name("outlinerView");
+    _segmentTarget = std::make_unique<SegmentTarget>([this](const ActionSender* sender) {
+        for (size_t index = 0; index < _segments.size(); ++index)
+            if (_segments[index].get() == sender) {
+                _controller->outlineModeSegmentsChanged(int64_t(index), UserDefaults::standard());
+                for (size_t other = 0; other < _segments.size(); ++other) {
+                    Gtk::Button& button = _toolbar.controlWidget(0).button(other);
+                    if (other == index) button.set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
+                    else button.unset_state_flags(Gtk::STATE_FLAG_CHECKED);
+                }
+            }
+    });
+    for (size_t mode = 0; mode < OutlineViewAdapter::ModeCount; ++mode)
+        _segments.push_back(ToolbarSegment::toolbarSegment(
+            ModeImages[mode], _segmentTarget.get(),
+            "outlineModeSegmentsChanged:", localized(OutlinerViewController::ModeToolTipKeys[mode])));
+    _modeSegments = std::make_shared<SegmentedControlItem>(_segments);
+    _toolbar.addSegmentedControlItems({_modeSegments});
+    // The strip's own margins are the toolbar's; the outliner's control sits closer to the edge.
+    SegmentedControlWidget& control = _toolbar.controlWidget(0);
+    const Rect frame = _modeSegments->segmentedControl().frame();
+    _toolbar.move(control, int(OutlinerViewController::ModeControlLeft),
+                  int(OutlinerViewController::ModeControlBottom));
+    _toolbar.set_size_request(-1, int(frame.size.height + 2 * OutlinerViewController::ModeControlBottom));
+    pack_start(_toolbar, Gtk::PACK_SHRINK);
+
+    _outline = std::make_unique<OutlineTreeView>(_controller->adapter());
+    _outline->setProgressMenuHandler([this](GdkEventButton* event) { showProgressMenu(event); });
+    _outline->setKeyHandler([this](const std::string& action) {
+        if (_controller->validateAction(action)) _controller->performAction(action, nullptr);
+    });
+    _outlineScroller.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    _outlineScroller.add(*_outline);
+    pack_start(_outlineScroller, Gtk::PACK_EXPAND_WIDGET);
+    _menuPresenter = std::make_unique<GtkMenuPresenter>(*_outline);
+
+    const uint64_t mode = _controller->loadView(_outline.get(), UserDefaults::standard());
+    control.button(mode).set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
+    _editor.setHierarchyListener(_controller.get());
+    // Rows are only kept while the tab is on screen.
+    signal_map().connect([this] {
+        _controller->setHidden(false);
+        _controller->hierarchyChanged();
+    });
+    signal_unmap().connect([this] { _controller->setHidden(true); });
+    show_all();
+}
+
+OutlinerView::~OutlinerView()
+{
+    if (_editor.hierarchyListener() == _controller.get()) _editor.setHierarchyListener(nullptr);
+    _outline->setProgressMenuHandler(nullptr);
+}
+
+void OutlinerView::showProgressMenu(GdkEventButton* event)
+{
+    const EditorMenuSource& source = _editor.menuSource();
+    Menu* menu = source.checkboxMenu ? source.checkboxMenu() : nullptr;
+    if (!menu) return;
+    if (source.validateMenu) source.validateMenu(*menu);
+    int x = 0, y = 0;
+    _outline->convert_bin_window_to_widget_coords(int(event->x), int(event->y), x, y);
+    auto send = source.sendAction;
+    _menuPresenter->popUpMenu(*menu, Point{double(x), double(y)}, -1, [send](MenuItem& item) {
+        if (send) send(item);
+    });
+    // Raised so that it ends above the work area's bottom rather than running off the screen.
+    Gtk::Menu* shown = _menuPresenter->shownMenu();
+    auto window = _outline->get_window();
+    if (!shown || !window) return;
+    int minimum = 0, natural = 0;
+    shown->get_preferred_height(minimum, natural);
+    Gdk::Rectangle workArea;
+    get_display()->get_monitor_at_window(window)->get_workarea(workArea);
+    const double top =
+        OutlineViewAdapter::progressMenuTop(event->y_root, natural, workArea.get_y() + workArea.get_height());
+    if (top < event->y_root)
+        _menuPresenter->popUpMenu(*menu, Point{double(x), double(y) - (event->y_root - top)}, -1,
+                                  [send](MenuItem& item) {
+                                      if (send) send(item);
+                                  });
+}
+
+void installOutliner()
+{
+    MainWindow::setInspectorPageFactory(0, [](MainWindow& window) -> std::unique_ptr<Gtk::Widget> {
+        auto page = std::make_unique<OutlinerView>(window.editor());
+        OutlinerView* outliner = page.get();
+        // Presenting makes the editor read-only; the outline follows it.
+        window.addValidator([outliner, &window] { outliner->controller().setReadOnly(window.editor().readOnly()); });
+        window.setInspectorResponder(0, &outliner->controller());
+        return page;
+    });
+}

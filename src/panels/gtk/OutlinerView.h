@@ -1,0 +1,122 @@
+#pragma once
+
+#include "Editor/SegmentedControlItem.h"
+#include "Editor/ToolbarSegment.h"
+#include "Editor/gtk/ToolbarBackgroundWidget.h"
+#include "panels/OutlinerViewController.h"
+
+#include <gtkmm.h>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class GtkMenuPresenter;
+class MindMapEditor;
+class MindMapNode;
+class OutlineProgressRenderer;
+
+// The outline of the inspector's outliner tab: a tree view over a tree store whose rows are the
+// adapter's topics. It hands every user action to the adapter and shows what the adapter decides.
+class OutlineTreeView : public Gtk::TreeView, public OutlineView {
+public:
+    explicit OutlineTreeView(OutlineViewAdapter& adapter);
+    ~OutlineTreeView() override;
+
+    // ---- OutlineView ----
+    void reloadData() override;
+    void expandItem(MindMapNode* item, bool expandChildren) override;
+    void collapseItem(MindMapNode* item, bool collapseChildren) override;
+    bool isItemExpanded(MindMapNode* item) const override;
+    void selectItem(MindMapNode* item) override;
+    MindMapNode* selectedItem() const override;
+    void setNeedsDisplay() override { queue_draw(); }
+    void applyOutlineState(const OutlineViewState& state) override;
+    void takeFocusFromEditor() override;
+    bool isFirstResponder() const override;
+
+    // The row's path and the parts of it, for tests and the page's key handling.
+    Gtk::TreeModel::Path pathOfItem(MindMapNode* item) const;
+    MindMapNode* itemAtPath(const Gtk::TreeModel::Path& path) const;
+    bool isEditing() const { return _editable != nullptr; }
+    // Where the title, progress icon and date icon of the item's row are (widget coordinates);
+    // empty when the row is not shown.
+    Gdk::Rectangle titleArea(MindMapNode* item);
+    Gdk::Rectangle progressIconArea(MindMapNode* item);
+    Gdk::Rectangle dateIconArea(MindMapNode* item);
+    // The drop the pointer at the widget point proposes: the parent (nullptr for the top level)
+    // and the index under it (-1: onto the parent).
+    bool proposedDrop(int x, int y, MindMapNode*& parent, int64_t& index, Gtk::TreeModel::Path& path,
+                      Gtk::TreeViewDropPosition& position);
+
+    void setProgressMenuHandler(std::function<void(GdkEventButton*)> handler) { _progressMenu = std::move(handler); }
+    // Told of the delete keys' actions ("deleteForward:", "deleteBackward:").
+    void setKeyHandler(std::function<void(const std::string&)> handler) { _keyHandler = std::move(handler); }
+
+protected:
+    void on_row_expanded(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path) override;
+    void on_row_collapsed(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path) override;
+    bool on_button_press_event(GdkEventButton* event) override;
+    bool on_key_press_event(GdkEventKey* event) override;
+    void on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context) override;
+    void on_drag_end(const Glib::RefPtr<Gdk::DragContext>& context) override;
+    bool on_drag_motion(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) override;
+    bool on_drag_drop(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time) override;
+    void on_drag_leave(const Glib::RefPtr<Gdk::DragContext>& context, guint time) override;
+
+private:
+    struct Columns : Gtk::TreeModel::ColumnRecord {
+        Columns() { add(node); }
+        Gtk::TreeModelColumn<MindMapNode*> node;
+    };
+
+    void fill(const Gtk::TreeModel::Row* parent, MindMapNode* item);
+    void cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
+    Gdk::Rectangle rendererArea(MindMapNode* item, Gtk::CellRenderer& renderer);
+    void updateDragSource();
+
+    OutlineViewAdapter& _adapter;
+    Columns _columns;
+    Glib::RefPtr<Gtk::TreeStore> _store;
+    std::unordered_map<MindMapNode*, Gtk::TreeModel::iterator> _rows;
+    Gtk::TreeViewColumn _column;
+    std::unique_ptr<OutlineProgressRenderer> _progress;
+    Gtk::CellRendererText _number;
+    Gtk::CellRendererText _title;
+    Gtk::CellRendererPixbuf _note;
+    Gtk::CellRendererText _dateText;
+    Gtk::CellRendererPixbuf _dateIcon;
+    Glib::RefPtr<Gtk::CssProvider> _css;
+    OutlineViewState _state;
+    Gtk::CellEditable* _editable = nullptr;
+    sigc::connection _editableFocusOut;
+    std::function<void(GdkEventButton*)> _progressMenu;
+    std::function<void(const std::string&)> _keyHandler;
+};
+
+// The inspector's outliner tab: the mode control in its strip above the outline.
+class OutlinerView : public Gtk::Box {
+public:
+    explicit OutlinerView(MindMapEditor& editor);
+    ~OutlinerView() override;
+
+    OutlinerViewController& controller() { return *_controller; }
+    OutlineTreeView& outline() { return *_outline; }
+    ToolbarBackgroundWidget& toolbar() { return _toolbar; }
+
+private:
+    void showProgressMenu(GdkEventButton* event);
+
+    MindMapEditor& _editor;
+    std::unique_ptr<OutlinerViewController> _controller;
+    ToolbarBackgroundWidget _toolbar;
+    std::vector<std::shared_ptr<ToolbarSegment>> _segments;
+    std::shared_ptr<SegmentedControlItem> _modeSegments;
+    std::unique_ptr<Responder> _segmentTarget;
+    Gtk::ScrolledWindow _outlineScroller;
+    std::unique_ptr<OutlineTreeView> _outline;
+    std::unique_ptr<GtkMenuPresenter> _menuPresenter;
+};
+
+// Makes the outliner the first page of every main window's inspector. Called once at start-up.
+void installOutliner();

@@ -1,0 +1,251 @@
+#include "panels/gtk/OutlinerView.h"
+
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "editor-view/MindMapEditor.h"
+#include "formats/TwkxMindMapReader.h"
+#include "platform/TextMeasurer.h"
+#include "platform/UndoManager.h"
+#include "platform/UserDefaults.h"
+#include "support/DisplayRequirement.h"
+#include "support/FakeTextMeasurer.h"
+#include "support/ManualScheduler.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+bool startGtk()
+{
+    static const bool started = [] {
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        Gtk::Main::init_gtkmm_internals();
+        return true;
+    }();
+    return started;
+}
+
+// Runs the main loop for a while, so that the X server's events reach the widgets.
+void pump(int milliseconds = 150)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    do {
+        while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+// Real input: xdotool's XTEST events go through the X server like a user's.
+bool xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int status = 0;
+    const bool ran = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
+                                  nullptr, &status, nullptr);
+    return ran && status == 0;
+}
+
+// What the window manager sends when the user switches to another application and back.
+void sendWindowFocus(Gtk::Window& window, bool in)
+{
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = in;
+    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
+
+// An outliner tab in a window of its own, over an editor showing two central themes: "Alpha"
+// with A1 and A2 (a checkbox), and "Beta" with B1.
+class OutlinerViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TARNWICK_REQUIRE_DISPLAY(startGtk());
+        registerNativeFormat();
+        UserDefaults::standard().removeObject(OutlinerViewController::OutlineModeKey);
+        TextMeasurer::setShared(&measurer);
+        editor = std::make_unique<MindMapEditor>(&scheduler);
+        editor->setFrameSize({800, 600});
+        map = std::make_shared<MindMap>();
+        map->newMindMap("", true, std::string("Alpha"));
+        alpha = map->mainCentralTheme();
+        a1 = child(alpha, "A1");
+        a2 = child(alpha, "A2");
+        a2->setCheckboxMode(1);
+        beta = map->internalAddCentralTheme("Beta");
+        b1 = child(beta, "B1");
+        map->validateElementStates();
+        map->setEnabled(true);
+        editor->setMindMap(map);
+        window = std::make_unique<Gtk::Window>();
+        window->set_default_size(260, 360);
+        outliner = std::make_unique<OutlinerView>(*editor);
+        window->add(*outliner);
+        window->move(0, 0);
+        window->show_all();
+        pump(400);
+        window->present();
+        sendWindowFocus(*window, true);
+        pump();
+        map->undoManager()->removeAllActions();
+        baseline = map->undoManager()->changeCount();
+    }
+
+    void TearDown() override
+    {
+        outliner.reset();
+        window.reset();
+        if (editor) editor->setMindMap(nullptr);
+        editor.reset();
+        map.reset();
+        TextMeasurer::setShared(nullptr);
+        UserDefaults::standard().removeObject(OutlinerViewController::OutlineModeKey);
+        pump(50);
+    }
+
+    MindMapNode* child(MindMapNode* parent, const std::string& text)
+    {
+        MindMapNode* node = map->addMindMapNodeAsChild(parent, {0, 0});
+        node->setText(text);
+        return node;
+    }
+
+    // The middle of the area, on the screen.
+    std::pair<int, int> onScreen(const Gdk::Rectangle& area)
+    {
+        int originX = 0, originY = 0;
+        outliner->outline().get_window()->get_origin(originX, originY);
+        return {originX + area.get_x() + area.get_width() / 2, originY + area.get_y() + area.get_height() / 2};
+    }
+
+    bool clickAt(std::pair<int, int> point)
+    {
+        const bool done =
+            xdotool({"mousemove", std::to_string(point.first), std::to_string(point.second), "click", "1"});
+        pump();
+        return done;
+    }
+
+    // Undo steps recorded since the set-up.
+    uint64_t undoChanges() const { return map->undoManager()->changeCount() - baseline; }
+
+    FakeTextMeasurer measurer;
+    ManualScheduler scheduler;
+    std::unique_ptr<MindMapEditor> editor;
+    std::shared_ptr<MindMap> map;
+    std::unique_ptr<Gtk::Window> window;
+    std::unique_ptr<OutlinerView> outliner;
+    MindMapNode* alpha = nullptr;
+    MindMapNode* a1 = nullptr;
+    MindMapNode* a2 = nullptr;
+    MindMapNode* beta = nullptr;
+    MindMapNode* b1 = nullptr;
+    uint64_t baseline = 0;
+};
+
+TEST_F(OutlinerViewTest, ClickRenameDragAndTickEachTakeOneUndoStep)
+{
+    OutlineTreeView& outline = outliner->outline();
+    ASSERT_FALSE(outline.titleArea(b1).get_width() == 0) << "every row is open at first";
+
+    // A click selects the topic on the canvas; selecting records nothing.
+    ASSERT_TRUE(clickAt(onScreen(outline.titleArea(b1))));
+    EXPECT_EQ(map->selectedNode(), b1);
+    EXPECT_EQ(undoChanges(), 0u);
+
+    // A second click on the selected row opens the rename; switching to another application
+    // leaves it open, Return applies it.
+    pump(600);
+    ASSERT_TRUE(clickAt(onScreen(outline.titleArea(b1))));
+    ASSERT_TRUE(outline.isEditing()) << "a click on the selected row renames it";
+    ASSERT_TRUE(xdotool({"key", "ctrl+a"}));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Renamed"}));
+    pump();
+    sendWindowFocus(*window, false);
+    pump();
+    EXPECT_TRUE(outline.isEditing()) << "the window's deactivation ended the rename";
+    EXPECT_EQ(b1->text(), "B1");
+    sendWindowFocus(*window, true);
+    pump();
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    pump();
+    EXPECT_EQ(b1->text(), "Renamed");
+    EXPECT_EQ(undoChanges(), 1u);
+
+    // A1 dragged onto the renamed topic goes under it.
+    const auto from = onScreen(outline.titleArea(a1));
+    const auto to = onScreen(outline.titleArea(b1));
+    ASSERT_TRUE(xdotool({"mousemove", std::to_string(from.first), std::to_string(from.second), "mousedown", "1"}));
+    pump();
+    for (int step = 1; step <= 10; ++step) {
+        const int y = from.second + (to.second - from.second) * step / 10;
+        ASSERT_TRUE(xdotool({"mousemove", std::to_string(to.first), std::to_string(y)}));
+        pump(60);
+    }
+    pump(300);
+    ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    pump(400);
+    EXPECT_EQ(a1->parent(), b1);
+    EXPECT_EQ(undoChanges(), 2u);
+
+    // The checkbox of A2 ticks.
+    const Gdk::Rectangle box = outline.progressIconArea(a2);
+    ASSERT_GT(box.get_width(), 0);
+    int originX = 0, originY = 0;
+    outline.get_window()->get_origin(originX, originY);
+    ASSERT_TRUE(clickAt({originX + box.get_x() + 8, originY + box.get_y() + box.get_height() / 2}));
+    EXPECT_EQ(a2->checkedState(), 1);
+    EXPECT_EQ(map->selectedNode(), a2);
+    EXPECT_EQ(undoChanges(), 3u);
+
+    // The map as the store would write it holds every change.
+    auto copy = std::make_shared<MindMap>();
+    ASSERT_TRUE(copy->readFromData(map->dataOfType(2), "", 2));
+    std::vector<std::string> texts;
+    for (MindMapNode* node : copy->nodes()) texts.push_back(node->text());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Renamed"), texts.end());
+    for (MindMapNode* node : copy->nodes()) {
+        if (node->text() == "A1") EXPECT_EQ(node->parent() ? node->parent()->text() : "", "Renamed");
+        if (node->text() == "A2") EXPECT_EQ(node->checkedState(), 1);
+    }
+}
+
+TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
+{
+    OutlineTreeView& outline = outliner->outline();
+    ASSERT_TRUE(clickAt(onScreen(outline.titleArea(a2))));
+    ASSERT_EQ(map->selectedNode(), a2);
+    outline.collapseItem(alpha, false);
+    ASSERT_TRUE(alpha->outlineCollapsed());
+    map->setSelectedNode(b1);
+    const uint64_t before = undoChanges();
+    for (int i = 0; i < 3; ++i) outliner->controller().hierarchyChanged();
+    pump();
+    EXPECT_EQ(map->selectedNode(), b1);
+    EXPECT_EQ(outline.selectedItem(), b1);
+    EXPECT_TRUE(alpha->outlineCollapsed());
+    EXPECT_FALSE(outline.isItemExpanded(alpha));
+    EXPECT_TRUE(outline.isItemExpanded(beta));
+    for (MindMapNode* node : {a1, a2, beta, b1}) EXPECT_FALSE(node->outlineCollapsed()) << node->text();
+    EXPECT_EQ(undoChanges(), before);
+
+    // A mode switch and back keeps the closed row closed.
+    outliner->controller().outlineModeSegmentsChanged(1, UserDefaults::standard());
+    outliner->controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
+    EXPECT_FALSE(outline.isItemExpanded(alpha));
+}
+
+} // namespace
