@@ -10,6 +10,7 @@
 #include "panels/PanelsInstallation.h"
 #include "panels/gtk/EmbeddedNotePanel.h"
 #include "panels/gtk/IconPickerView.h"
+#include "panels/gtk/OutlinerView.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     installEmbeddedNotePanel();
     installStylePresetsBrowser();
     installIconPicker();
+    installOutliner();
     // The window shows the local store's explorer beside the canvas.
     installExplorers();
     // "Check Mind Map Now" checks with the desktop's dictionary in gspell's dialog.

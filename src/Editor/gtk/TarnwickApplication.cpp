@@ -210,6 +210,9 @@ void TarnwickApplication::on_startup()
             // takes no keys.
             if (explorer && _window->sidePaneHasFocus()) {
                 links.focusedView = explorer;
+            } else if (Responder* inspector = _window->focusedInspectorResponder()) {
+                links.focusedView = inspector;
+                links.editor = &_window->editor();
             } else {
                 links.focusedView = _window->editor().focusedResponder();
                 links.editor = &_window->editor();
