@@ -163,6 +163,9 @@ void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
 void OutlineTreeView::reloadData()
 {
     if (_editable) takeFocusFromEditor();
+    // A refill keeps the rows where the user scrolled them; the selection sync scrolls only when
+    // its row is out of view.
+    if (auto adjustment = get_vadjustment()) _keptScroll = adjustment->get_value();
     // Detached while filled: a connected store tells the view of every row it gains.
     unset_model();
     _store->clear();
@@ -220,11 +223,20 @@ void OutlineTreeView::selectItem(MindMapNode* item)
     }
     if (!shown) {
         get_selection()->unselect_all();
+        if (_keptScroll) {
+            if (auto adjustment = get_vadjustment()) adjustment->set_value(*_keptScroll);
+            _keptScroll.reset();
+        }
         return;
     }
     get_selection()->unselect_all();
     get_selection()->select(path);
-    scroll_to_row(path);
+    if (_keptScroll) {
+        if (auto adjustment = get_vadjustment()) adjustment->set_value(*_keptScroll);
+        _keptScroll.reset();
+    }
+    Gtk::TreeModel::Path first, last;
+    if (!get_visible_range(first, last) || path < first || last < path) scroll_to_row(path);
 }
 
 MindMapNode* OutlineTreeView::selectedItem() const

@@ -8,6 +8,7 @@
 #include <gtkmm.h>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -88,6 +89,7 @@ private:
     Gtk::CellRendererPixbuf _dateIcon;
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
+    std::optional<double> _keptScroll;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;
