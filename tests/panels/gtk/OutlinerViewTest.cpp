@@ -106,6 +106,9 @@ protected:
 
     void TearDown() override
     {
+        // The pointer goes back where no test's window opens: under it, a later test's window
+        // would take the keyboard focus.
+        if (window) xdotool({"mousemove", "1270", "1010"});
         outliner.reset();
         window.reset();
         if (editor) editor->setMindMap(nullptr);
