@@ -131,8 +131,9 @@ void MapFromSelection::mindMapFromSelection()
     MindMap* map = _window.map();
     if (!storage || !map) return;
     if (_window.commitEditor) _window.commitEditor();
-    // Committing may end an in-place edit, which can take the selection with it.
-    if (!map->selectedNode() || _window.storage() != storage) return;
+    // Committing may end an in-place edit, which can take the selection with it; the menu item
+    // may also have been validated before the map changed.
+    if (!canCreateMapFromSelection(map, MapFromSelectionAction) || _window.storage() != storage) return;
     std::optional<NewMap> made = makeReportedMap(*map, *storage);
     if (!made) return;
     if (_window.openMindMap) _window.openMindMap(made->provider->id(), made->mindMapId);
@@ -145,8 +146,7 @@ void MapFromSelection::linkedMindMapFromSelection()
     MindMap* map = _window.map();
     if (!storage || !map) return;
     if (_window.commitEditor) _window.commitEditor();
-    MindMapNode* node = map->selectedNode();
-    if (!node || _window.storage() != storage) return;
+    if (!canCreateMapFromSelection(map, LinkedMapFromSelectionAction) || _window.storage() != storage) return;
     // The new map is made and checked first: a failure leaves the branch, its link and the undo
     // history as they were.
     std::optional<NewMap> made = makeReportedMap(*map, *storage);

@@ -395,6 +395,20 @@ TEST_F(MapActionsTest, AFailedNewMapIsReportedDeletedAndChangesNothing)
     }
 }
 
+TEST_F(MapActionsTest, ARefusedSelectionMakesNoMapEvenWhenTheActionArrives)
+{
+    // The item was validated before the map changed: the action checks again.
+    map->setReadOnly(true);
+    actions->mapFromSelection().linkedMindMapFromSelection();
+    map->setReadOnly(false);
+    map->toggleSelection(other, false);
+    actions->mapFromSelection().mindMapFromSelection();
+    actions->mapFromSelection().linkedMindMapFromSelection();
+    EXPECT_TRUE(provider->titles.empty());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(branch->children().size(), 2u);
+}
+
 TEST_F(MapActionsTest, MapLinkPickedInTheBrowserHasTheStoragesLinkType)
 {
     const struct {

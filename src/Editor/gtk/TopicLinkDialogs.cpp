@@ -10,9 +10,22 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/messagedialog.h>
 
+namespace {
+
+// The menu's title, without the ellipsis that promised this dialog.
+std::string dialogHeading(const std::string& menuTitle)
+{
+    static const std::string ellipsis = "\u2026";
+    if (menuTitle.size() >= ellipsis.size() && menuTitle.ends_with(ellipsis))
+        return menuTitle.substr(0, menuTitle.size() - ellipsis.size());
+    return menuTitle;
+}
+
+} // namespace
+
 std::optional<URLLinkPrompt::Answer> GtkURLLinkPrompt::selectURLLink(const std::string& link, bool offerUpload)
 {
-    Gtk::MessageDialog dialog(localized("hyperlink_link_document_webpage"), false, Gtk::MESSAGE_QUESTION,
+    Gtk::MessageDialog dialog(dialogHeading(localized("hyperlink_link_document_webpage")), false, Gtk::MESSAGE_QUESTION,
                               Gtk::BUTTONS_NONE, true);
     dialog.set_secondary_text(localized("hyperlink_enter_link"), false);
     if (Gtk::Window* parent = GtkModalRun::activeWindow()) dialog.set_transient_for(*parent);
