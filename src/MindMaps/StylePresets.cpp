@@ -173,25 +173,25 @@ int64_t StylePresets::addPreset(const ElementStyle* style)
     return 0;
 }
 
-void StylePresets::movePresetFromIndex(size_t fromIndex, size_t toIndex)
+bool StylePresets::movePresetFromIndex(size_t fromIndex, size_t toIndex, Error* error)
 {
-    if (fromIndex >= _presets.size()) return;
+    if (fromIndex >= _presets.size()) return true;
     const size_t target = std::min(toIndex, _presets.size());
-    if (target == fromIndex) return;
+    if (target == fromIndex) return true;
     if (target < fromIndex) {
         for (size_t i = fromIndex; i > target; --i) std::swap(_presets[i], _presets[i - 1]);
     } else {
         // A drop position after the preset counts the preset itself, which leaves its place.
         for (size_t i = fromIndex; i + 1 < target; ++i) std::swap(_presets[i], _presets[i + 1]);
     }
-    saveToFile();
+    return saveToFile(error);
 }
 
-void StylePresets::deletePresetAtIndex(size_t index)
+bool StylePresets::deletePresetAtIndex(size_t index, Error* error)
 {
-    if (index >= _presets.size()) return;
+    if (index >= _presets.size()) return true;
     _presets.erase(_presets.begin() + static_cast<std::ptrdiff_t>(index));
-    saveToFile();
+    return saveToFile(error);
 }
 
 void StylePresets::loadFromFile()

@@ -112,8 +112,10 @@ public:
     // Moves a preset to a drop position between items (0 before the first, count after the
     // last; larger positions count as the end). Dropping it just before or after itself saves
     // without a change; dropping it on its own position does nothing.
-    void movePresetFromIndex(size_t fromIndex, size_t toIndex);
-    void deletePresetAtIndex(size_t index);
+    // Both answer false, with the error, when the file could not be written; the collection keeps
+    // the change, so that the user can be told and nothing looks saved that is not.
+    bool movePresetFromIndex(size_t fromIndex, size_t toIndex, Error* error = nullptr);
+    bool deletePresetAtIndex(size_t index, Error* error = nullptr);
     // A new empty preset of the collection's kind; the base makes none.
     virtual std::unique_ptr<StylePreset> createPresetInstance() const;
     // Replaces the presets by the file's, or by the defaults.

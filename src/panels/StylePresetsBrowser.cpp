@@ -8,6 +8,9 @@
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/StylePresets.h"
 #include "MindMaps/TextStyle.h"
+#include "platform/AlertPanel.h"
+#include "platform/Error.h"
+#include "platform/Localizer.h"
 
 const Image& PresetBrowserItem::imageRepresentation() const
 {
@@ -138,9 +141,11 @@ void StylePresetsBrowser::deleteButtonClicked()
     if (!_view) return;
     std::optional<size_t> index = _view->selectedIndex();
     if (!index || *index >= _items.size()) return;
-    _presets.deletePresetAtIndex(*index);
+    Error error;
+    const bool saved = _presets.deletePresetAtIndex(*index, &error);
     reloadPresets(false);
     updateButtonStates();
+    if (!saved) reportSaveFailure(error);
 }
 
 void StylePresetsBrowser::editModeButtonClicked()
@@ -171,9 +176,23 @@ bool StylePresetsBrowser::moveItems(const std::vector<size_t>& indexes, size_t t
         if (_view) _view->reloadBrowser();
         return true;
     }
-    _presets.movePresetFromIndex(indexes.front(), toIndex);
+    Error error;
+    const bool saved = _presets.movePresetFromIndex(indexes.front(), toIndex, &error);
     reloadPresets(false);
+    if (!saved) reportSaveFailure(error);
     return true;
+}
+
+void StylePresetsBrowser::reportSaveFailure(const Error& error) const
+{
+    // The grid already shows the change, which the next start would undo: the user must know.
+    AlertPanel::Request request;
+    request.messageText = localized(SaveFailedKey);
+    request.informativeText = error.localizedDescription;
+    if (!error.failureReason.empty())
+        request.informativeText += (request.informativeText.empty() ? "" : " ") + error.failureReason;
+    request.style = AlertPanel::Style::Warning;
+    AlertPanel::shared().runModal(request);
 }
 
 StylePreset* StylePresetsBrowser::chosenPreset(int result) const

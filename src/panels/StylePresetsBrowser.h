@@ -11,6 +11,7 @@
 #include <vector>
 
 class ElementStyle;
+struct Error;
 class MindMapElement;
 class StylePreset;
 class StylePresets;
@@ -66,6 +67,8 @@ public:
     // What a drag carries; nothing reads it back, the grid reorders by itself.
     static constexpr const char* DragDataType = "PresetBrowserDragDropData";
     static constexpr const char* DragDataMarker = "Hello";
+    // The alert when a delete or a move could not be written to the presets file.
+    static constexpr const char* SaveFailedKey = "presets_browser_save_failed";
 
     // The collection of an element type (topic 1, relations 2 and 4, free text 16); nullptr for
     // a type without presets.
@@ -114,6 +117,7 @@ public:
 
 private:
     void finish(int result);
+    void reportSaveFailure(const Error& error) const;
 
     StylePresets& _presets;
     std::unique_ptr<ElementStyle> _referenceStyle;

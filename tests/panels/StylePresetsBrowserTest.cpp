@@ -12,9 +12,12 @@
 #include "formats/TwkxMindMapReader.h"
 #include "platform/TextMeasurer.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <memory>
 #include <string>
@@ -322,4 +325,27 @@ TEST_F(StylePresetsBrowserTest, ADropMovesTheFirstDraggedPresetToBeforeTheOneAtT
         ASSERT_EQ(5u, reread.count());
         EXPECT_EQ(nodePresets->presetsFileText(), reread.presetsFileText());
     }
+}
+
+TEST_F(StylePresetsBrowserTest, AFailedSaveIsToldToTheUserWhileTheGridShowsTheCollection)
+{
+    ScriptedAlertPanel alerts;
+    auto browser = openOnTopic();
+    // Where the file belongs stands a folder: writing it fails, whoever runs the test.
+    std::filesystem::remove(nodePresets->fileName());
+    std::filesystem::create_directories(nodePresets->fileName() + "/taken");
+
+    browser->editModeButtonClicked();
+    view.select(0);
+    browser->deleteButtonClicked();
+    EXPECT_EQ(4u, browser->numberOfItems());
+    ASSERT_EQ(1u, alerts.requests.size());
+    EXPECT_EQ("The style presets could not be saved.", alerts.requests[0].messageText);
+
+    EXPECT_TRUE(browser->moveItems({0}, 3));
+    EXPECT_EQ(2u, alerts.requests.size());
+    // A drop that changes nothing writes nothing and tells nothing.
+    EXPECT_TRUE(browser->moveItems({1}, 1));
+    EXPECT_TRUE(browser->moveItems({}, 1));
+    EXPECT_EQ(2u, alerts.requests.size());
 }

@@ -13,6 +13,7 @@
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
 #include "platform/UndoManager.h"
+#include "platform/gtk/GtkModalRun.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -192,4 +193,35 @@ TEST_F(StylePresetsBrowserWindowTest, AKindWithoutPresetsShowsNoWindow)
                                                                    [](int32_t) -> StylePresets* { return nullptr; }));
     RealInput::pump(50);
     EXPECT_FALSE(shown);
+}
+
+TEST_F(StylePresetsBrowserWindowTest, TheWindowThatWasActiveBeforeThePickIsActiveAgain)
+{
+    Glib::RefPtr<Gtk::Application> application =
+        Gtk::Application::create("org.tarnwick.tests.presetsbrowser", Gio::APPLICATION_NON_UNIQUE);
+    ASSERT_TRUE(application->register_application());
+    {
+        Gtk::Window owner;
+        owner.set_default_size(300, 200);
+        application->add_window(owner);
+        owner.show();
+        owner.present();
+        ASSERT_TRUE(RealInput::pumpUntil([&] { return owner.is_active(); }));
+        ASSERT_EQ(&owner, GtkModalRun::activeWindow());
+
+        auto map = std::make_shared<MindMap>();
+        map->newMindMap("", true, std::string("Theme"));
+        bool browserWasActive = false;
+        StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
+            EXPECT_EQ(&owner, browser.get_transient_for());
+            browser.present();
+            browserWasActive = RealInput::pumpUntil([&] { return browser.is_active(); });
+            clickButton(browser.cancelButton());
+        });
+        EXPECT_EQ(nullptr, StylePresetsBrowserWindow::pickStylePresetForElement(*map->mainCentralTheme(), lookup));
+        EXPECT_TRUE(browserWasActive);
+        EXPECT_TRUE(RealInput::pumpUntil([&] { return owner.is_active(); }));
+        application->remove_window(owner);
+    }
+    RealInput::pump(50);
 }
