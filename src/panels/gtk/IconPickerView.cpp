@@ -59,7 +59,9 @@ IconPickerView::IconPickerView(IconPickerPanelDelegate* delegate, std::shared_pt
                                                                  NamedDiagramIcons::namedDiagramIcons(),
                                                                  std::move(customIcons), std::move(orderFolder));
     set_name("iconPicker");
-    set_border_width(5);
+    // The notebook's three tabs take the inspector's whole first width.
+    set_margin_top(5);
+    set_margin_bottom(5);
 
     for (size_t index = 0; index < EmbeddedIconPickerController::TabCount; ++index) {
         const Tab tab = Tab(index);
@@ -127,10 +129,12 @@ IconPickerView::IconPickerView(IconPickerPanelDelegate* delegate, std::shared_pt
     _addAsImage.signal_toggled().connect([this] { _controller->setAddAsImage(_addAsImage.get_active()); });
     setUpIconButton(_addFromFile, "document-open-symbolic", localized("icon_dialog_add_icon_from_file_hint"));
     _addFromFile.signal_clicked().connect([this] { _controller->addIconFromFile(); });
+    // Two rows, so that the tab fits the inspector's first width.
     _bottomRow.pack_start(_clear, Gtk::PACK_SHRINK);
-    _bottomRow.pack_start(_addAsImage, Gtk::PACK_SHRINK);
     _bottomRow.pack_end(_addFromFile, Gtk::PACK_SHRINK);
     pack_start(_bottomRow, Gtk::PACK_SHRINK);
+    _addAsImage.set_halign(Gtk::ALIGN_START);
+    pack_start(_addAsImage, Gtk::PACK_SHRINK);
 
     _controller->setButtonStatesHandler([this] { updateButtonStates(); });
     updateButtonStates();
