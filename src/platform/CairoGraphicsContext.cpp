@@ -4,6 +4,7 @@
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
 #include "platform/ShadowPixels.h"
+#include "platform/ShadowSprites.h"
 #include "platform/TextLayoutCache.h"
 #include "platform/VisibleStroke.h"
 
@@ -562,13 +563,17 @@ void CairoGraphicsContext::compositeShadow()
         cairo_pattern_destroy(group);
         return;
     }
-    // Where the kept layer holds anything, in device space: all else of it is clear.
+    // Where the kept layer holds anything, in device space: all else of it is clear. Nothing
+    // drawn, it is clear throughout and not looked at.
     KeptLayer& layer = keptLayer();
-    int across = 0;
-    const std::vector<uint8_t> tiles = ShadowPixels::occupiedTiles(
-        cairo_image_surface_get_data(layer.surface.get()), layer.usedWidth, layer.usedHeight,
-        cairo_image_surface_get_stride(layer.surface.get()), 4, LayerTile, 0, across);
-    const std::vector<TileRun> runs = tileRuns(tiles, across);
+    std::vector<TileRun> runs;
+    if (_shadowDrawn) {
+        int across = 0;
+        const std::vector<uint8_t> tiles = ShadowPixels::occupiedTiles(
+            cairo_image_surface_get_data(layer.surface.get()), layer.usedWidth, layer.usedHeight,
+            cairo_image_surface_get_stride(layer.surface.get()), 4, LayerTile, 0, across);
+        runs = tileRuns(tiles, across);
+    }
     std::vector<Rect> inked;
     inked.reserve(runs.size());
     for (const TileRun& run : runs) {
@@ -753,6 +758,165 @@ void CairoGraphicsContext::paintShadowOfLayer(cairo_pattern_t* group, double lef
     cairo_mask(_cr, mask);
     cairo_restore(_cr);
     cairo_pattern_destroy(mask);
+}
+
+namespace {
+
+void appendBytes(std::string& key, const void* data, size_t size)
+{
+    key.append(static_cast<const char*>(data), size);
+}
+
+void appendNumber(std::string& key, double value)
+{
+    appendBytes(key, &value, sizeof value);
+}
+
+void appendColorAlpha(std::string& key, const std::optional<Color>& color)
+{
+    appendNumber(key, color ? color->alpha() : -1.0);
+}
+
+} // namespace
+
+void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optional<Color>& fill,
+                                      const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow)
+{
+    if (_kind == GraphicsSurfaceKind::Pdf || _kind == GraphicsSurfaceKind::PostScript) return;
+    if (!std::isfinite(shadow.offset.width) || !std::isfinite(shadow.offset.height) ||
+        std::abs(shadow.offset.width) > MaxDeviceCoordinate || std::abs(shadow.offset.height) > MaxDeviceCoordinate ||
+        !std::isfinite(shadow.blurRadius) || !(shadow.color.alpha() > 0) || !isDrawable(path))
+        return;
+    const bool fills = fill && fill->alpha() > 0;
+    bool strokes = stroke && stroke->color.alpha() > 0 && path.lineWidth() > 0 &&
+        path.lineWidth() <= MaxDeviceCoordinate && std::isfinite(stroke->dashPhase);
+    double dashLength = 0;
+    if (strokes)
+        for (double d : stroke->dash) {
+            if (!std::isfinite(d) || d < 0) strokes = false;
+            dashLength += d;
+        }
+    if (!fills && !strokes) return;
+    const bool dashed = strokes && !stroke->dash.empty() && dashLength > 0;
+
+    // As a shadow layer would blur it: the same radius, worked at half the resolution when wide.
+    const int k = std::max(1, int(std::lround(std::clamp(shadow.blurRadius, 0.0, 100.0) / 2)));
+    const int reduction = k >= 2 ? 2 : 1;
+    const int kReduced = std::max(1, k / reduction);
+    const int margin = 3 * kReduced * reduction;
+
+    const AffineTransform t = currentTransform();
+    const Rect ink = t.apply(insetRect(path.controlPointBounds(), strokes ? -path.lineWidth() * 5 : -1,
+                                       strokes ? -path.lineWidth() * 5 : -1));
+    double x1, y1, x2, y2;
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    cairo_clip_extents(_cr, &x1, &y1, &x2, &y2);
+    cairo_restore(_cr);
+    const Rect reach = insetRect(ink, -margin - 2, -margin - 2);
+    const Rect fallsOn(reach.minX() + shadow.offset.width, reach.minY() + shadow.offset.height, reach.width(),
+                       reach.height());
+    if (!intersectsRect(fallsOn, Rect(x1, y1, x2 - x1, y2 - y1))) return;
+    const double extent = std::max(reach.width(), reach.height());
+    if (!(extent <= Image::MaxSide && reach.width() * reach.height() <= double(Image::MaxPixelCount))) return;
+
+    // The sprite is kept for the shape's place within the whole pixel its first point lies in, so
+    // that the same shape anywhere else finds it again. Its points are told apart in a 256th of a
+    // device pixel, cairo's own grid: the same numbers there are the same pixels.
+    const Point anchor = t.apply(path.elements().front().points[0]);
+    const double wholeX = std::floor(anchor.x), wholeY = std::floor(anchor.y);
+    const double tolerance = cairo_get_tolerance(_cr);
+    double surfaceScaleX = 1, surfaceScaleY = 1;
+    cairo_surface_get_device_scale(cairo_get_group_target(_cr), &surfaceScaleX, &surfaceScaleY);
+
+    std::string key;
+    key.reserve(160 + path.elements().size() * 56);
+    for (double v : {t.xx, t.yx, t.xy, t.yy, surfaceScaleX, surfaceScaleY, tolerance, shadow.offset.width,
+                     shadow.offset.height, double(k), path.lineWidth(), double(path.lineJoinStyle())})
+        appendNumber(key, v);
+    appendColorAlpha(key, fills ? fill : std::nullopt);
+    appendColorAlpha(key, strokes ? std::optional<Color>(stroke->color) : std::nullopt);
+    if (strokes) {
+        appendNumber(key, double(stroke->cap));
+        appendNumber(key, dashed ? stroke->dashPhase : 0.0);
+        if (dashed)
+            for (double d : stroke->dash) appendNumber(key, d);
+    }
+    for (const BezierPath::Element& e : path.elements()) {
+        appendNumber(key, double(e.type));
+        const int points = e.type == BezierPath::ElementType::CurveTo ? 3
+            : e.type == BezierPath::ElementType::ClosePath            ? 0
+                                                                      : 1;
+        for (int i = 0; i < points; ++i) {
+            const Point device = t.apply(e.points[i]);
+            const int64_t grid[2] = {std::llround((device.x - wholeX) * 256), std::llround((device.y - wholeY) * 256)};
+            appendBytes(key, grid, sizeof grid);
+        }
+    }
+
+    // Only a window draws the same shapes again and again; pictures and pages make each for once.
+    ShadowSprites* kept = _kind == GraphicsSurfaceKind::Screen ? &ShadowSprites::forThisThread() : nullptr;
+    const ShadowSprites::Sprite* sprite = kept ? kept->find(key) : nullptr;
+    ShadowSprites::Sprite made;
+    if (!sprite) {
+        // The shape drawn as it would be into a layer, its pixels counted from the whole pixel of
+        // its first point.
+        const double left = std::floor(ink.minX() - wholeX) - margin, top = std::floor(ink.minY() - wholeY) - margin;
+        const int width = int(std::ceil(ink.maxX() - wholeX) + margin - left);
+        const int height = int(std::ceil(ink.maxY() - wholeY) + margin - top);
+        const CairoSurface layer(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        if (cairo_surface_status(layer.get()) != CAIRO_STATUS_SUCCESS) return;
+        {
+            const CairoContext cr(cairo_create(layer.get()));
+            cairo_matrix_t m;
+            cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0 - wholeX - left, t.y0 - wholeY - top);
+            cairo_set_matrix(cr.get(), &m);
+            cairo_set_tolerance(cr.get(), tolerance);
+            if (fills) {
+                path.addToCairo(cr.get());
+                cairo_set_source_rgba(cr.get(), 0, 0, 0, fill->alpha());
+                cairo_fill(cr.get());
+            }
+            if (strokes) {
+                path.addToCairo(cr.get());
+                cairo_set_source_rgba(cr.get(), 0, 0, 0, stroke->color.alpha());
+                cairo_set_line_cap(cr.get(), cairoCap(stroke->cap));
+                cairo_set_dash(cr.get(), dashed ? stroke->dash.data() : nullptr, dashed ? int(stroke->dash.size()) : 0,
+                               stroke->dashPhase);
+                cairo_stroke(cr.get());
+            }
+            if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
+        }
+        cairo_surface_flush(layer.get());
+        const int reducedWidth = (width + reduction - 1) / reduction,
+                  reducedHeight = (height + reduction - 1) / reduction;
+        std::vector<uint8_t> reduced(size_t(reducedWidth) * size_t(reducedHeight));
+        ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer.get()), width, height,
+                                  cairo_image_surface_get_stride(layer.get()), 0, 0, reduction, reduced.data(),
+                                  reducedWidth, reducedHeight, reducedWidth);
+        ShadowPixels::blur(reduced.data(), reducedWidth, reducedHeight, reducedWidth, kReduced);
+        // Moved by the offset onto the target's pixel grid.
+        const double originX = left + shadow.offset.width, originY = top + shadow.offset.height;
+        const int maskLeft = int(std::floor(originX)), maskTop = int(std::floor(originY));
+        const int maskWidth = int(std::ceil(originX + double(reducedWidth) * reduction)) - maskLeft;
+        const int maskHeight = int(std::ceil(originY + double(reducedHeight) * reduction)) - maskTop;
+        made.mask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, maskWidth, maskHeight));
+        if (cairo_surface_status(made.mask.get()) != CAIRO_STATUS_SUCCESS) return;
+        cairo_surface_flush(made.mask.get());
+        const int stride = cairo_image_surface_get_stride(made.mask.get());
+        ShadowPixels::enlarge(reduced.data(), reducedWidth, reducedHeight, reduction, originX, originY, maskLeft,
+                              maskTop, cairo_image_surface_get_data(made.mask.get()), maskWidth, maskHeight, stride);
+        cairo_surface_mark_dirty(made.mask.get());
+        made.left = maskLeft;
+        made.top = maskTop;
+        made.bytes = size_t(stride) * size_t(maskHeight);
+        sprite = kept ? &kept->keep(key, std::move(made)) : &made;
+    }
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    setSource(_cr, shadow.color);
+    cairo_mask_surface(_cr, sprite->mask.get(), wholeX + sprite->left, wholeY + sprite->top);
+    cairo_restore(_cr);
 }
 
 bool CairoGraphicsContext::hasFailed() const

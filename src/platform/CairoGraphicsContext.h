@@ -48,6 +48,8 @@ public:
     void addLink(const std::string& uri, const Rect& rect) override;
     void beginShadow(const ShadowStyle& shadow) override;
     void endShadow() override;
+    void castShadow(const BezierPath& path, const std::optional<Color>& fill, const std::optional<StrokeStyle>& stroke,
+                    const ShadowStyle& shadow) override;
     bool hasFailed() const override;
     std::string failureReason() const override;
 

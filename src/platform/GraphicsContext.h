@@ -5,6 +5,7 @@
 #include "platform/Color.h"
 #include "platform/Geometry.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,11 @@ public:
     // ends a shadow begun after its save. PDF and PostScript output leave shadows out.
     virtual void beginShadow(const ShadowStyle& shadow) = 0;
     virtual void endShadow() = 0;
+    // The shadow that filling the path (when a fill is given) and then stroking it (when a stroke
+    // is given) would cast with the shadow on, without drawing either: a shape cast alone, so that
+    // one drawn again and again, as a window draws its topics, is blurred once and kept.
+    virtual void castShadow(const BezierPath& path, const std::optional<Color>& fill,
+                            const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow) = 0;
 
     // Drawing errors are sticky: once failed, the context stays failed and its output must not be
     // handed on as a result.

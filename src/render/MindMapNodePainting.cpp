@@ -244,23 +244,30 @@ bool MindMapPainter::paintNodeBorder(MindMapNode& node)
     }
 
     const bool dimmed = isDimmed(node.searchMatch(), node.isAutoFocused());
+    std::optional<Color> filling;
     if (visible) {
         stroke.color = getDimmedColor(node.strokeColor(), dimmed);
         const Color fill = node.fillColor();
         const bool unfilled = fill.isNormalizedClearColor() ||
             (borderless && !node.style()->isPropDefined(TextStyle::FillColorMask) && fill == backgroundColor());
         if (!unfilled) {
-            context().fillPath(path, getDimmedColor(fill, dimmed));
+            filling = getDimmedColor(fill, dimmed);
         } else if (!node.isTextCollapsed() || node.hasDate() || node.isDropTarget()) {
             // An unfilled topic still hides the lines that run below it; only a bare picture
             // shows what lies behind it.
-            const Color& hull = node.hullColor() ? getDimmedColor(*node.hullColor(), dimmed) : backgroundColor();
-            context().fillPath(path, hull);
+            filling = node.hullColor() ? getDimmedColor(*node.hullColor(), dimmed) : backgroundColor();
         }
     } else {
         stroke.color = lightGrayColor();
     }
-    if (width > 0 && (!borderless || frame)) context().strokePath(path, stroke);
+    const bool stroked = width > 0 && (!borderless || frame);
+    if (outlinePainting()) {
+        // The outline pass only lays the topic's shadow: the topic itself is drawn by the node pass.
+        if (shadow()) context().castShadow(path, filling, stroked ? std::optional(stroke) : std::nullopt, *shadow());
+        return true;
+    }
+    if (filling) context().fillPath(path, *filling);
+    if (stroked) context().strokePath(path, stroke);
 
     if (glow) context().endShadow();
     if (suspended) resumeShadow();

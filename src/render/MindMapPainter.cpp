@@ -193,12 +193,13 @@ void MindMapPainter::paintStructure()
         _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
         _context.beginShadow(*_shadow);
         paintRelations();
-        // The outline pass lays the nodes' shadows under everything; the nodes themselves are
-        // drawn again over all relations and shadows.
+        _context.endShadow();
+        // The outline pass lays the nodes' shadows over all relations, each cast alone: a shadow
+        // layer as large as the window would be blurred again for every frame, while a topic's
+        // shadow is blurred once and kept. The nodes themselves are drawn over all shadows.
         _outlinePainting = true;
         paintNodes();
         _outlinePainting = false;
-        _context.endShadow();
         _shadow.reset();
         paintNodes();
     } else {

@@ -2,6 +2,7 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/PangoTextMeasurer.h"
+#include "platform/ShadowSprites.h"
 #include "platform/VisibleStroke.h"
 
 #include <cairo-pdf.h>
@@ -578,4 +579,149 @@ TEST(CairoGraphicsContext, ShadowsOfTwoContextsAtOnceStayApart)
     EXPECT_EQ(0, pixelAt(second.surface.get(), 25, 25).a);
     EXPECT_EQ((Argb{255, 0, 255, 0}), pixelAt(second.surface.get(), 60, 50));
     EXPECT_GT(pixelAt(second.surface.get(), 60, 62).a, 0);
+}
+
+// A shape cast alone throws the shadow a layer would give it: drawn over its cast shadow, it looks
+// as it does drawn with the shadow on.
+TEST(CairoGraphicsContext, CastShadowsMatchTheShadowOfALayer)
+{
+    for (double blur : {2.0, 6.0}) {
+        BezierPath shape;
+        shape.appendOval(Rect(10.25, 12.5, 30, 18));
+        shape.setLineWidth(2);
+        const Color fill(1, 0, 0), pen(0, 0, 1);
+        const ShadowStyle shadow{Size{3, 3}, blur, Color(0, 0, 0, 0.4)};
+        BitmapCanvas layered(70, 60), cast(70, 60);
+        layered.context.beginShadow(shadow);
+        layered.context.fillPath(shape, fill);
+        layered.context.strokePath(shape, StrokeStyle::solid(pen));
+        layered.context.endShadow();
+        cast.context.castShadow(shape, fill, StrokeStyle::solid(pen), shadow);
+        // The shape itself is not drawn: its middle shows only the shadow below it.
+        const Argb middle = pixelAt(cast.surface.get(), 25, 21);
+        EXPECT_EQ((Argb{middle.a, 0, 0, 0}), middle) << blur;
+        EXPECT_GT(pixelAt(cast.surface.get(), 25, 33).a, 40) << blur;
+        cast.context.fillPath(shape, fill);
+        cast.context.strokePath(shape, StrokeStyle::solid(pen));
+        EXPECT_FALSE(cast.context.hasFailed());
+        const Difference difference = compare(layered.surface.get(), cast.surface.get());
+        // The shape's own edge is drawn once instead of over its copy in the layer.
+        EXPECT_LE(difference.largest, 40) << blur;
+        EXPECT_LT(difference.pixels, inkedPixels(layered.surface.get()) / 8) << blur;
+    }
+}
+
+namespace {
+
+// A rectangle with round corners, as topics are drawn.
+void appendRoundedRectForTest(BezierPath& path, const Rect& r, double radius)
+{
+    path.appendArc(Point{r.maxX() - radius, r.minY() + radius}, radius, 270, 360);
+    path.appendArc(Point{r.maxX() - radius, r.maxY() - radius}, radius, 0, 90);
+    path.appendArc(Point{r.minX() + radius, r.maxY() - radius}, radius, 90, 180);
+    path.appendArc(Point{r.minX() + radius, r.minY() + radius}, radius, 180, 270);
+    path.closePath();
+}
+
+} // namespace
+
+// A window keeps each shape's blurred shadow; one is found again only for the very same pixels.
+TEST(CairoGraphicsContext, KeptShadowSpritesAreFoundOnlyForTheSamePixels)
+{
+    struct Cast {
+        Rect rect;
+        double radius;
+        double width;
+        double fillAlpha;
+        AffineTransform transform;
+        ShadowStyle shadow;
+    };
+    const ShadowStyle usual{Size{3, 3}, 3, Color(0, 0, 0, 0.4)};
+    const Cast base{Rect(20, 20, 40, 20), 7, 2, 1, AffineTransform(), usual};
+    struct Case {
+        const char* change;
+        Cast cast;
+        bool found;
+    };
+    auto with = [&](auto change) {
+        Cast c = base;
+        change(c);
+        return c;
+    };
+    const Case cases[] = {
+        {"nothing", base, true},
+        {"moved by whole pixels", with([](Cast& c) { c.rect = Rect(57, 31, 40, 20); }), true},
+        {"a new shadow colour", with([](Cast& c) { c.shadow.color = Color(0.5, 0, 0, 0.8); }), true},
+        {"moved by a fraction of a pixel", with([](Cast& c) { c.rect = Rect(20.5, 20, 40, 20); }), false},
+        {"wider", with([](Cast& c) { c.rect = Rect(20, 20, 41, 20); }), false},
+        {"another corner radius", with([](Cast& c) { c.radius = 3; }), false},
+        {"another border width", with([](Cast& c) { c.width = 4; }), false},
+        {"a translucent fill", with([](Cast& c) { c.fillAlpha = 0.5; }), false},
+        {"zoomed", with([](Cast& c) { c.transform = AffineTransform::scaling(0.5, 0.5); }), false},
+        {"at twice the scale factor", with([](Cast& c) { c.transform = AffineTransform::scaling(2, 2); }), false},
+        {"a wider blur", with([](Cast& c) { c.shadow.blurRadius = 8; }), false},
+        {"a longer offset", with([](Cast& c) {
+             c.shadow.offset = Size{6, 6};
+         }),
+         false},
+    };
+    ShadowSprites& sprites = ShadowSprites::forThisThread();
+    auto castOnto = [](BitmapCanvas& canvas, const Cast& c) {
+        BezierPath path;
+        appendRoundedRectForTest(path, c.rect, c.radius);
+        path.setLineWidth(c.width);
+        canvas.context.save();
+        canvas.context.concat(c.transform);
+        canvas.context.castShadow(path, Color(1, 1, 1, c.fillAlpha), StrokeStyle::solid(Color(0, 0, 0)), c.shadow);
+        canvas.context.restore();
+    };
+    for (const Case& c : cases) {
+        sprites.clear();
+        BitmapCanvas first(160, 120, GraphicsSurfaceKind::Screen);
+        castOnto(first, base);
+        const size_t kept = sprites.spritesKept();
+        BitmapCanvas again(160, 120, GraphicsSurfaceKind::Screen), fresh(160, 120, GraphicsSurfaceKind::Screen);
+        castOnto(again, c.cast);
+        EXPECT_EQ(c.found ? kept : kept + 1, sprites.spritesKept()) << c.change;
+        // Found or made, the sprite shows what a sprite made afresh shows.
+        sprites.clear();
+        castOnto(fresh, c.cast);
+        const Difference difference = compare(again.surface.get(), fresh.surface.get());
+        EXPECT_LE(difference.largest, 1) << c.change;
+        EXPECT_GT(inkedPixels(again.surface.get()), 0) << c.change;
+    }
+    // Pictures make theirs for once and keep none.
+    sprites.clear();
+    BitmapCanvas picture(160, 120, GraphicsSurfaceKind::Bitmap);
+    castOnto(picture, base);
+    EXPECT_EQ(0u, sprites.size());
+    EXPECT_GT(inkedPixels(picture.surface.get()), 0);
+}
+
+TEST(ShadowSprites, LetTheLeastRecentlyUsedGoBeyondTheirBudget)
+{
+    auto sprite = [](int height) {
+        ShadowSprites::Sprite s;
+        s.mask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, 4, height));
+        s.bytes = size_t(cairo_image_surface_get_stride(s.mask.get())) * size_t(height);
+        return s;
+    };
+    ShadowSprites sprites(3 * 4 * 10);
+    sprites.keep("a", sprite(10));
+    sprites.keep("b", sprite(10));
+    sprites.keep("c", sprite(10));
+    ASSERT_NE(nullptr, sprites.find("a")); // now the most recently used
+    sprites.keep("d", sprite(10));
+    EXPECT_EQ(nullptr, sprites.find("b"));
+    EXPECT_NE(nullptr, sprites.find("a"));
+    EXPECT_NE(nullptr, sprites.find("c"));
+    EXPECT_NE(nullptr, sprites.find("d"));
+    EXPECT_EQ(size_t(120), sprites.bytes());
+    // One larger than the whole budget is still kept, alone.
+    sprites.keep("e", sprite(40));
+    EXPECT_EQ(1u, sprites.size());
+    EXPECT_NE(nullptr, sprites.find("e"));
+    // Kept again under its key, it replaces the old one.
+    sprites.keep("e", sprite(10));
+    EXPECT_EQ(size_t(40), sprites.bytes());
 }

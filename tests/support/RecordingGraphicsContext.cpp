@@ -126,3 +126,14 @@ void RecordingGraphicsContext::endShadow()
     add(Kind::ShadowEnd);
     _shadowOn = false;
 }
+
+void RecordingGraphicsContext::castShadow(const BezierPath& path, const std::optional<Color>& fill,
+                                          const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow)
+{
+    Entry& e = add(Kind::CastShadow);
+    e.path = path;
+    e.shadow = shadow;
+    e.color = shadow.color;
+    e.castFill = fill;
+    e.castStroke = stroke;
+}

@@ -2,6 +2,7 @@
 
 #include "platform/GraphicsContext.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,10 @@
 // that was current, but paths stay in user space as the painter built them.
 class RecordingGraphicsContext : public GraphicsContext {
 public:
-    enum class Kind { Fill, Stroke, Gradient, Image, Text, Link, Clip, ShadowBegin, ShadowEnd };
+    enum class Kind { Fill, Stroke, Gradient, Image, Text, Link, Clip, ShadowBegin, ShadowEnd, CastShadow };
     struct Entry {
         Kind kind;
-        BezierPath path;   // Fill, Stroke, Gradient, Clip
+        BezierPath path;   // Fill, Stroke, Gradient, Clip, CastShadow
         Color color;       // Fill; Stroke's colour; ShadowBegin's colour
         StrokeStyle style; // Stroke
         std::vector<GradientStop> stops;
@@ -26,7 +27,10 @@ public:
         AttributedString attributedText;
         Point origin; // Text
         double wrapWidth = 0;
-        ShadowStyle shadow;
+        ShadowStyle shadow; // ShadowBegin, CastShadow
+        // CastShadow: what would have cast it
+        std::optional<Color> castFill;
+        std::optional<StrokeStyle> castStroke;
         FillRule rule = FillRule::Winding;
         AffineTransform transform;
         bool shadowed = false; // drawn while a shadow was on
@@ -60,6 +64,8 @@ public:
     void addLink(const std::string& uri, const Rect& rect) override;
     void beginShadow(const ShadowStyle& shadow) override;
     void endShadow() override;
+    void castShadow(const BezierPath& path, const std::optional<Color>& fill, const std::optional<StrokeStyle>& stroke,
+                    const ShadowStyle& shadow) override;
     bool hasFailed() const override { return !_failure.empty(); }
     std::string failureReason() const override { return _failure; }
 
