@@ -3,6 +3,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowActions.h"
+#include "Editor/gtk/StyleToolbarWidget.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/NodeStyle.h"
@@ -12,6 +13,7 @@
 #include "editor-view/MindMapEditor.h"
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
+#include "platform/Localizer.h"
 #include "platform/UndoManager.h"
 #include "platform/gtk/GtkModalRun.h"
 #include "support/ScopedEnvironment.h"
@@ -37,6 +39,16 @@ void clickCell(StylePresetsBrowserWindow& window, size_t index)
 void clickButton(Gtk::Widget& button)
 {
     RealInput::click(button, button.get_allocated_width() / 2, button.get_allocated_height() / 2);
+}
+
+// The shown widget whose tool tip is the text, as the user finds a toolbar button.
+Gtk::Widget* findByToolTip(Gtk::Widget& widget, const std::string& toolTip)
+{
+    if (widget.get_mapped() && widget.get_tooltip_text() == toolTip) return &widget;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Widget* found = findByToolTip(*child, toolTip)) return found;
+    return nullptr;
 }
 
 class StylePresetsBrowserWindowTest : public ::testing::Test {
@@ -119,7 +131,13 @@ TEST_F(StylePresetsBrowserWindowTest, OneClickAppliesThePresetToTheSelectedTopic
         cells.push_back(browser.grid().count());
         clickCell(browser, wanted);
     });
-    ASSERT_TRUE(router.sendAction("applyPreset:", nullptr, nullptr));
+    // The style toolbar's button, clicked as the user clicks it.
+    StyleToolbarWidget::install(*window, [] { return nullptr; });
+    window->resize(1000, 700);
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return findByToolTip(*window, localized("action_apply_style_preset")); }));
+    RealInput::pump(150);
+    clickButton(*findByToolTip(*window, localized("action_apply_style_preset")));
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return !cells.empty(); }));
     EXPECT_EQ("Style Presets", title);
     EXPECT_EQ(std::vector<size_t>{5}, cells);
     ASSERT_EQ(presetFill, theme->style()->fillColor());
