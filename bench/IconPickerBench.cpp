@@ -1,6 +1,7 @@
 #include "panels/IconPickerBrowsers.h"
 #include "panels/gtk/IconPickerView.h"
 #include "platform/Image.h"
+#include "platform/UserDefaults.h"
 #include "store/CustomImageStore.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -64,6 +66,32 @@ bool displayReady()
     return ready;
 }
 
+// The settings of the bench's own folder for the length of one benchmark; those of whoever ran
+// before are given back afterwards.
+class SettingsScope {
+public:
+    explicit SettingsScope(const std::string& root)
+    {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name)) _saved[name] = value;
+        setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+        UserDefaults::standard().resetForTesting();
+    }
+    ~SettingsScope()
+    {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) {
+            auto saved = _saved.find(name);
+            if (saved != _saved.end()) setenv(name, saved->second.c_str(), 1);
+            else unsetenv(name);
+        }
+        UserDefaults::standard().resetForTesting();
+    }
+
+private:
+    std::map<std::string, std::string> _saved;
+};
+
 void drain()
 {
     while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
@@ -89,12 +117,14 @@ void BM_OpenIconTabWith1000OwnIcons(benchmark::State& state)
         return;
     }
     IconFolder& folder = iconFolder();
+    SettingsScope settings(folder.root);
+    // The tab opens on the user's icons, as it does for a user who left it there.
+    UserDefaults::standard().setString(EmbeddedIconPickerController::SelectedTabKey, "myIcons");
     size_t decoded = 0;
     for (auto _ : state) {
         Gtk::Window window;
         window.set_default_size(240, 600);
         auto view = std::make_unique<IconPickerView>(nullptr, folder.store, folder.root);
-        view->tabs().set_current_page(int(IconPickerView::Tab::MyIcons));
         window.add(*view);
         bool drawn = false;
         window.signal_draw().connect(

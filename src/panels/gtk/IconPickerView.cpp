@@ -70,7 +70,6 @@ IconPickerView::IconPickerView(IconPickerPanelDelegate* delegate, std::shared_pt
         _grids[index]->set_name(EmbeddedIconPickerController::TabIdentifiers[index]);
         _grids[index]->set_vexpand(true);
         connectBrowser(tab);
-        fillGrid(tab);
     }
 
     // The flat icons, with their size control above them.
@@ -115,8 +114,14 @@ IconPickerView::IconPickerView(IconPickerPanelDelegate* delegate, std::shared_pt
         pages[index]->set_border_width(5);
         _tabs.append_page(*pages[index], localized(EmbeddedIconPickerController::TabLabelKeys[index]));
     }
+    // A notebook turns only to a page that is shown.
+    _tabs.show_all();
     _tabs.set_current_page(int(_controller->selectedTab()));
+    fillGrid(_controller->selectedTab());
     _tabs.signal_switch_page().connect([this](Gtk::Widget*, guint page) {
+        // A grid gets its cells when its tab first shows: a thousand own icons cost nothing
+        // while the user picks among the flat ones.
+        if (page < EmbeddedIconPickerController::TabCount && !_filled[page]) fillGrid(Tab(page));
         if (!_updating && page < EmbeddedIconPickerController::TabCount) _controller->tabSelected(Tab(page));
     });
     pack_start(_tabs, Gtk::PACK_EXPAND_WIDGET);
@@ -153,7 +158,9 @@ void IconPickerView::connectBrowser(Tab tab)
 {
     ImageBrowserModel& browser = _controller->browser(tab);
     ImageGridView& view = grid(tab);
-    browser.setViewHandlers({[this, tab] { fillGrid(tab); },
+    browser.setViewHandlers({[this, tab] {
+                                 if (_filled[size_t(tab)]) fillGrid(tab);
+                             },
                              [&view, &browser](std::optional<size_t> scrollTo) {
                                  const std::vector<size_t>& selection = browser.selectionIndexes();
                                  view.selectIndex(selection.empty() ? std::nullopt
@@ -177,6 +184,7 @@ void IconPickerView::connectBrowser(Tab tab)
 
 void IconPickerView::fillGrid(Tab tab)
 {
+    _filled[size_t(tab)] = true;
     ImageBrowserModel& browser = _controller->browser(tab);
     std::vector<ImageGridCell> cells;
     cells.reserve(browser.numberOfItems());

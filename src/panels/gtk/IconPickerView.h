@@ -60,6 +60,7 @@ private:
     Gtk::Button _clear;
     Gtk::CheckButton _addAsImage;
     Gtk::Button _addFromFile;
+    std::array<bool, EmbeddedIconPickerController::TabCount> _filled{};
     // Set while the view itself changes a control, whose signal then is no user action.
     int _updating = 0;
 };

@@ -125,3 +125,20 @@ TEST(IconPickerViewTest, AClickOnAFlatIconPutsItOnTheSelectedTopicAsOneStep)
     EXPECT_FALSE(undo.canUndo()) << "more than one step";
     EXPECT_EQ(readBackIcon(map, "Topic"), "");
 }
+
+// The tab the user left opens again, and a grid gets its cells only once its tab shows.
+TEST(IconPickerViewTest, TheLastTabOpensAgainAndGridsFillWhenTheirTabShows)
+{
+    initGtkForTests();
+    UserDefaults::standard().resetForTesting();
+    UserDefaults::standard().setString("iconPicker.SelectedTabIdent", "classicIcons");
+    TempDir folder;
+    auto icons = std::make_shared<CustomImageStore>(folder.file("Custom Icons"));
+    IconPickerView view(nullptr, icons, folder.path());
+    EXPECT_EQ(view.tabs().get_current_page(), int(IconPickerView::Tab::ClassicIcons));
+    EXPECT_GT(view.grid(IconPickerView::Tab::ClassicIcons).count(), 0u);
+    EXPECT_EQ(view.grid(IconPickerView::Tab::StockIcons).count(), 0u);
+    view.tabs().set_current_page(int(IconPickerView::Tab::StockIcons));
+    EXPECT_EQ(view.grid(IconPickerView::Tab::StockIcons).count(), FlatStockIcons::flatStockIcons().iconNames().size());
+    EXPECT_EQ(UserDefaults::standard().stringForKey("iconPicker.SelectedTabIdent"), "stockIcons");
+}
