@@ -274,6 +274,14 @@ TEST_F(IconStoreTest, OutsideTheEditingModeNothingMovesOrDrags)
     browser.setSelectionIndexes({1});
     browser.setEditingMode(false);
     EXPECT_TRUE(browser.selectionIndexes().empty());
+
+    // No icons at all: nothing to move, whatever the indexes say.
+    TempDir emptyFolder;
+    CustomImageBrowserController none(std::make_shared<CustomImageStore>(emptyFolder.path()), orderFolder.path());
+    none.setEditingMode(true);
+    EXPECT_FALSE(none.moveItemsAtIndexes({0}, 0));
+    EXPECT_FALSE(none.moveItemsAtIndexes({3}, 1));
+    EXPECT_FALSE(none.writeItemsAtIndexes({0}));
 }
 
 TEST_F(IconStoreTest, TheListFollowsTheStoreAndTheSelectionHelpers)
