@@ -12,6 +12,9 @@ ImageGridView::ImageGridView(std::string dragType, std::string dragPayload, int 
       _cellHeight(std::max(1, cellHeight))
 {
     set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    // The theme's cell padding would make the grid's size depend on the theme.
+    _cellStyle = Gtk::CssProvider::create();
+    _cellStyle->load_from_data("flowboxchild { padding: " + std::to_string(CellPadding) + "px; }");
     _flowBox.set_homogeneous(true);
     _flowBox.set_row_spacing(Spacing);
     _flowBox.set_column_spacing(Spacing);
@@ -105,6 +108,7 @@ void ImageGridView::rebuild()
     for (size_t index = 0; index < _cells.size(); ++index) {
         Entry& entry = _cells[index];
         auto* child = Gtk::manage(new Gtk::FlowBoxChild());
+        child->get_style_context()->add_provider(_cellStyle, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
         auto* area = Gtk::manage(new Gtk::DrawingArea());
         area->set_size_request(_cellWidth, _cellHeight);
         area->signal_draw().connect(

@@ -27,6 +27,10 @@ struct ImageGridCell {
 class ImageGridView : public Gtk::ScrolledWindow {
 public:
     static constexpr int Spacing = 5;
+    // The frame around each picture that shows the selection, on every side.
+    static constexpr int CellPadding = 3;
+    // From one cell's left edge to the next one's, for a cell width.
+    static constexpr int cellStep(int cellWidth) { return cellWidth + 2 * CellPadding + Spacing; }
 
     // dragType names the data a drag carries; dragPayload is that data.
     ImageGridView(std::string dragType, std::string dragPayload, int cellWidth, int cellHeight);
@@ -90,6 +94,7 @@ private:
     bool drawDropMarker(const Cairo::RefPtr<Cairo::Context>& context);
     void setDropPosition(std::optional<size_t> position);
 
+    Glib::RefPtr<Gtk::CssProvider> _cellStyle;
     std::string _dragType;
     std::string _dragPayload;
     int _cellWidth;

@@ -28,9 +28,10 @@ StylePresetsBrowserWindow::StylePresetsBrowserWindow(StylePresetsBrowser& browse
 {
     set_title(localized(StylePresetsBrowser::TitleKey));
     set_resizable(true);
-    const int step = StylePresetsBrowser::CellSide + ImageGridView::Spacing;
-    _grid.set_size_request(VisibleColumns * step + 3 * ImageGridView::Spacing,
-                           VisibleRows * step + ImageGridView::Spacing);
+    // Room for the cells, the grid's border and the scroll bar.
+    const int step = ImageGridView::cellStep(StylePresetsBrowser::CellSide);
+    _grid.set_size_request(VisibleColumns * step + 4 * ImageGridView::Spacing,
+                           VisibleRows * step + 2 * ImageGridView::Spacing);
     _grid.set_shadow_type(Gtk::SHADOW_IN);
     _grid.set_vexpand(true);
     _grid.set_hexpand(true);

@@ -73,10 +73,9 @@ TEST_F(ImageGridViewTest, ClicksSelectAndDoubleClicksAreCountedOnceWithTheirCell
     show(400, 200);
     const Gdk::Rectangle second = area(1);
     // The cell is the picture's 40 points and the theme's frame for the selection, nothing more.
-    EXPECT_GE(second.get_width(), 40);
-    EXPECT_LE(second.get_width(), 40 + 2 * 4);
-    EXPECT_EQ(area(0).get_width(), second.get_width());
-    EXPECT_EQ(area(0).get_x() + second.get_width() + ImageGridView::Spacing, second.get_x());
+    EXPECT_EQ(40 + 2 * ImageGridView::CellPadding, second.get_width());
+    EXPECT_EQ(second.get_width(), second.get_height());
+    EXPECT_EQ(area(0).get_x() + ImageGridView::cellStep(40), second.get_x());
     EXPECT_EQ(area(0).get_y(), second.get_y());
     EXPECT_EQ("<b>tip</b> 1", grid->cell(1).toolTip);
 
