@@ -290,7 +290,7 @@ OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
     if (map && map->autoNumberStyle() != AutoNumberDisabled) row.autoNumberPath = item->validatedAutoNumberPath();
     if (row.hasDate) row.dateText = item->validatedDateText();
     row.title = singleLineText(item->displayText().string());
-    row.placeholder = localized(EmptyTopicKey);
+    if (row.title.empty()) row.placeholder = localized(EmptyTopicKey);
     row.editable = !_readOnly;
     row.dimmed = map && map->searching() && !item->searchMatch();
     row.hasNote = item->hasNote();

@@ -378,6 +378,8 @@ TEST_F(OutlinerTest, RowsShowTheTopicsParts)
     EXPECT_FALSE(dated.dateText.empty());
     EXPECT_EQ(dated.progress, 40);
     EXPECT_TRUE(dated.hasCheckboxes);
+    a2->setText("");
+    map->validateElementStates();
     const OutlineRowContent plain = adapter().viewForItem(a2);
     EXPECT_EQ(plain.identifier, "OutlineAdapterView");
     EXPECT_EQ(plain.height, 18);

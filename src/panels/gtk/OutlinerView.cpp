@@ -148,11 +148,12 @@ OutlineTreeView::~OutlineTreeView()
 
 void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
 {
+    // Last to first, each in front: appending walks a row's children to their end every time.
     const size_t count = _adapter.numberOfChildrenOfItem(item);
-    for (size_t index = 0; index < count; ++index) {
+    for (size_t index = count; index-- > 0;) {
         MindMapNode* child = _adapter.child(index, item);
         if (!child) continue;
-        Gtk::TreeModel::iterator it = parent ? _store->append(parent->children()) : _store->append();
+        Gtk::TreeModel::iterator it = parent ? _store->prepend(parent->children()) : _store->prepend();
         (*it)[_columns.node] = child;
         _rows[child] = it;
         const Gtk::TreeModel::Row row = *it;
@@ -163,6 +164,7 @@ void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
 void OutlineTreeView::reloadData()
 {
     if (_editable) takeFocusFromEditor();
+    _rowNode = nullptr;
     // A refill keeps the rows where the user scrolled them; the selection sync scrolls only when
     // its row is out of view.
     if (auto adjustment = get_vadjustment()) _keptScroll = adjustment->get_value();
@@ -295,7 +297,12 @@ bool OutlineTreeView::isFirstResponder() const
 void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& it)
 {
     MindMapNode* node = (*it)[_columns.node];
-    const OutlineRowContent row = _adapter.viewForItem(node);
+    // The column asks for each of its renderers in turn: the row's content is made once for all.
+    if (node != _rowNode || renderer == _progress.get()) {
+        _row = _adapter.viewForItem(node);
+        _rowNode = node;
+    }
+    const OutlineRowContent& row = _row;
     if (renderer == _progress.get()) {
         _progress->property_visible() = row.hasCheckboxes;
         ProgressIconView& view = _progress->view();
@@ -322,7 +329,9 @@ void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel
             }
         }
         _title.property_editable() = row.editable && _state.editable;
-        _title.property_height() = int(row.height);
+        // A fixed size spares GTK laying out every title of the map to size its rows: the title
+        // takes the column's room that is left and ellipsizes there.
+        _title.set_fixed_size(1, int(row.height));
     } else if (renderer == &_note) {
         _note.property_visible() = row.hasNote;
     } else if (renderer == &_dateText) {

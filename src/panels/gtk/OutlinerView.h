@@ -90,6 +90,9 @@ private:
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
     std::optional<double> _keptScroll;
+    // The content of the row whose renderers are being set up.
+    MindMapNode* _rowNode = nullptr;
+    OutlineRowContent _row;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;
