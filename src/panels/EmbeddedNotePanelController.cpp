@@ -3,8 +3,11 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/StringUtils.h"
+
 #include "platform/Localizer.h"
 #include "store/EditorInterface.h"
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -165,6 +168,23 @@ void EmbeddedNotePanelController::textDidEndEditing()
     // Through the editor this reaches the map, which hands its selection to
     // beforeChangingSelection.
     EditorInterfaceInstance()->commitModelessEditors();
+}
+
+bool EmbeddedNotePanelController::isTextAction(const std::string& action)
+{
+    static const char* const actions[] = {"undo:", "redo:", "cut:", "copy:", "paste:", "delete:", "selectAll:"};
+    return std::ranges::find(actions, action) != std::end(actions);
+}
+
+ItemValidation EmbeddedNotePanelController::validateTextAction(const std::string& action, bool hasSelection) const
+{
+    if (action == "undo:") return ItemValidation::enabledIf(editable() && canUndoNote());
+    if (action == "redo:") return ItemValidation::enabledIf(editable() && canRedoNote());
+    if (action == "cut:" || action == "delete:") return ItemValidation::enabledIf(editable() && hasSelection);
+    if (action == "copy:") return ItemValidation::enabledIf(hasSelection);
+    if (action == "paste:") return ItemValidation::enabledIf(editable());
+    if (action == "selectAll:") return ItemValidation::enabledIf(_enabled && !_hidden);
+    return ItemValidation::enabledIf(false);
 }
 
 void EmbeddedNotePanelController::undoNote()

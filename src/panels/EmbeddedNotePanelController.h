@@ -3,6 +3,7 @@
 #include "MindMaps/MindMapModelessEditor.h"
 #include "editor-view/TypingUndo.h"
 #include "platform/Color.h"
+#include "platform/Responder.h"
 
 #include <cstdint>
 #include <optional>
@@ -75,6 +76,12 @@ public:
     void undoNote();
     void redoNote();
     void clearNoteUndo() { _noteUndo.clear(); }
+
+    // ---- The edit commands while the note has the keyboard ----
+    // The commands the note takes from the map ("undo:", "redo:", the clipboard's, "delete:",
+    // "selectAll:"), and whether each can act now; nothing for the others.
+    static bool isTextAction(const std::string& action);
+    ItemValidation validateTextAction(const std::string& action, bool hasSelection) const;
 
     // ---- MindMapModelessEditor ----
     void beforeChangingSelection(MindMapElement* element) override;

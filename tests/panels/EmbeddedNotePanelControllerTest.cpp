@@ -327,6 +327,36 @@ TEST_F(EmbeddedNotePanelControllerTest, LeavingTheViewCommitsThroughTheEditor)
     EXPECT_EQ(undoSteps(), 1) << "nothing new to write";
 }
 
+TEST_F(EmbeddedNotePanelControllerTest, TheEditCommandsFollowTheNotesState)
+{
+    struct Case {
+        const char* action;
+        bool hasSelection;
+        bool enabled;
+        bool readOnly;
+    };
+    const Case cases[] = {
+        {"undo:", false, true, false},  {"redo:", false, false, false},
+        {"cut:", false, false, false},  {"cut:", true, true, false},
+        {"cut:", true, false, true},    {"delete:", true, true, false},
+        {"delete:", true, false, true}, {"copy:", true, true, true},
+        {"copy:", false, false, false}, {"paste:", false, true, false},
+        {"paste:", false, false, true}, {"selectAll:", false, true, true},
+        {"undo:", false, false, true},  {"toggleBoldFontStyle:", true, false, false},
+    };
+    view.type("typed");
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(std::string(testCase.action) + (testCase.readOnly ? " read-only" : ""));
+        controller.setReadOnly(testCase.readOnly);
+        EXPECT_EQ(EmbeddedNotePanelController::isTextAction(testCase.action),
+                  std::string(testCase.action) != "toggleBoldFontStyle:");
+        EXPECT_EQ(controller.validateTextAction(testCase.action, testCase.hasSelection).enabled, testCase.enabled);
+    }
+    map->setSelectedElement(nullptr);
+    EXPECT_FALSE(controller.validateTextAction("selectAll:", false).enabled) << "no topic, no text";
+    EXPECT_FALSE(controller.validateTextAction("paste:", false).enabled);
+}
+
 // Hiding the tab used to let what was typed go unwritten.
 TEST_F(EmbeddedNotePanelControllerTest, HidingTheTabStoresWhatWasTypedFirst)
 {

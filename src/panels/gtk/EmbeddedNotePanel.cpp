@@ -6,6 +6,7 @@
 #include "MindMaps/MindMap.h"
 #include "editor-view/MindMapEditor.h"
 #include "editor-view/gtk/GspellSpellingService.h"
+#include "platform/Localizer.h"
 #include "platform/gtk/FocusLoss.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -30,6 +31,9 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     set_name("embeddedNotePanel");
     set_size_request(-1, int(EmbeddedNotePanelController::MinimumHeight));
     _textView.set_name("tarnwick-note-text");
+    // Screen readers name the text after its tab, apart from the topic text edited on the canvas.
+    if (Glib::RefPtr<Atk::Object> accessible = _textView.get_accessible())
+        accessible->set_name(localized("note_tab_title"));
     initializeAsPlainText(_textView);
     _textView.set_left_margin(TextInsetX);
     _textView.set_right_margin(TextInsetX);
@@ -58,6 +62,8 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     _connections.push_back(signal_map().connect([this] { scheduleVisibilityUpdate(); }));
     _connections.push_back(signal_unmap().connect([this] { scheduleVisibilityUpdate(); }));
     window.editor().setModelessEditor(&_controller);
+    // The window goes before its pages, and its list of page commands with it.
+    window.setInspectorResponder(NoteTabIndex, &_responder);
     // Runs after every input event and every change of the map: a map shown by the window comes
     // this way, as does a read-only state the window has not told yet.
     window.addValidator([this] { followEditor(); });
@@ -137,6 +143,29 @@ bool EmbeddedNotePanel::windowKeyPressed(GdkEventKey* event)
     }
     // The text takes its keys before the menu does: Delete deletes a letter, not a topic.
     return gtk_window_propagate_key_event(GTK_WINDOW(_window.gobj()), event);
+}
+
+// ---- Commands ----
+
+EmbeddedNotePanel::NoteResponder::NoteResponder(EmbeddedNotePanel& panel) : _panel(panel)
+{
+    GtkTextView* view = panel._textView.gobj();
+    addAction("undo:", [this](const ActionSender*) { _panel._controller.undoNote(); });
+    addAction("redo:", [this](const ActionSender*) { _panel._controller.redoNote(); });
+    // The text view's own clipboard commands, as its keys and its context menu run them.
+    addAction("cut:", [view](const ActionSender*) { g_signal_emit_by_name(view, "cut-clipboard"); });
+    addAction("copy:", [view](const ActionSender*) { g_signal_emit_by_name(view, "copy-clipboard"); });
+    addAction("paste:", [view](const ActionSender*) { g_signal_emit_by_name(view, "paste-clipboard"); });
+    addAction("selectAll:", [view](const ActionSender*) { g_signal_emit_by_name(view, "select-all", TRUE); });
+    addAction("delete:", [this](const ActionSender*) {
+        _panel._textView.get_buffer()->erase_selection(true, _panel._textView.get_editable());
+    });
+}
+
+ItemValidation EmbeddedNotePanel::NoteResponder::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    if (!EmbeddedNotePanelController::isTextAction(item.action())) return {};
+    return _panel._controller.validateTextAction(item.action(), _panel._textView.get_buffer()->get_has_selection());
 }
 
 // ---- The text view ----

@@ -23,8 +23,19 @@ public:
 
     EmbeddedNotePanelController& controller() { return _controller; }
     TextViewEx& textView() { return _textView; }
+    // The edit commands of the menu and the toolbar while the note has the keyboard.
+    Responder& responder() { return _responder; }
 
 private:
+    class NoteResponder : public Responder {
+    public:
+        explicit NoteResponder(EmbeddedNotePanel& panel);
+        ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+
+    private:
+        EmbeddedNotePanel& _panel;
+    };
+
     // EmbeddedNotePanelControllerDelegate
     MindMap* getActiveMindMap() override;
     // EmbeddedNoteTextView
@@ -51,6 +62,7 @@ private:
     Glib::RefPtr<Gtk::CssProvider> _css;
     std::unique_ptr<TextBufferEdits> _edits;
     EmbeddedNotePanelController _controller{*this};
+    NoteResponder _responder{*this};
     MindMap* _shownMap = nullptr;
     bool _presenting = false;
     sigc::connection _visibilityIdle;

@@ -86,7 +86,9 @@ protected:
         window = std::make_unique<MainWindow>(menu, router);
         router.setResponderChain([this] {
             MainWindowResponders links;
-            links.focusedView = window->editor().focusedResponder();
+            // As the application links it: a page holding the focus first.
+            links.focusedView = window->focusedInspectorResponder();
+            if (!links.focusedView) links.focusedView = window->editor().focusedResponder();
             links.editor = &window->editor();
             links.window = &window->controller();
             return mainWindowResponderChain(links);
@@ -215,6 +217,29 @@ TEST_F(EmbeddedNotePanelTest, SwitchingToAnotherApplicationStoresNothing)
     MainLoop::runFor(0.1);
     EXPECT_EQ(first->note(), "Draft plan");
     EXPECT_EQ(map->undoManager()->undoActionName(), localized("editor_menu_edit_note"));
+}
+
+// The menu's edit commands act on the note while it has the keyboard, and on the map again
+// once the canvas has it.
+TEST_F(EmbeddedNotePanelTest, TheMenusEditCommandsActOnTheNoteWhileItHasTheKeyboard)
+{
+    typeIntoTheNote("Call Anna");
+    EXPECT_EQ(router.targetForAction("undo:"), &panel->responder());
+    EXPECT_TRUE(router.validateItem(MenuItem("", "undo:")).enabled);
+    EXPECT_FALSE(router.validateItem(MenuItem("", "delete:")).enabled) << "nothing selected in the note";
+    ASSERT_TRUE(router.sendAction("selectAll:", nullptr, nullptr));
+    EXPECT_TRUE(router.validateItem(MenuItem("", "delete:")).enabled);
+    ASSERT_TRUE(router.sendAction("delete:", nullptr, nullptr));
+    EXPECT_EQ(noteText(), "");
+    EXPECT_EQ(map->mainCentralTheme()->childCount(), 2u) << "no topic was deleted";
+    ASSERT_TRUE(router.sendAction("undo:", nullptr, nullptr));
+    EXPECT_EQ(noteText(), "Call Anna");
+    EXPECT_FALSE(map->undoManager()->canUndo());
+
+    window->canvas().grab_focus();
+    MainLoop::runFor(0.05);
+    EXPECT_NE(router.targetForAction("undo:"), &panel->responder());
+    EXPECT_EQ(first->note(), "Call Anna");
 }
 
 // Presenting makes the map read-only, and the note with it: typing goes nowhere.
