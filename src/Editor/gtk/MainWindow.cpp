@@ -230,6 +230,10 @@ MainWindow::~MainWindow()
 {
     _validationIdle.disconnect();
     _resizeIdle.disconnect();
+    // The inspector's pages listen to the canvas's editor: they go while it is still there, and
+    // it keeps no pointer to them.
+    _inspectorResponders.clear();
+    _inspectorPages.clear();
     if (FeedbackCenter::feedbackCenter().delegate() == &_controller)
         FeedbackCenter::feedbackCenter().setDelegate(nullptr);
     _controller.setView(nullptr);
