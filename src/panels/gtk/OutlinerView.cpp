@@ -93,16 +93,14 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     _column.pack_start(_number, false);
     _column.pack_start(_title, true);
     _column.pack_start(_note, false);
-    _column.pack_start(_dateText, false);
     _column.pack_start(_dateIcon, false);
     for (Gtk::CellRenderer* renderer :
-         std::initializer_list<Gtk::CellRenderer*>{_progress.get(), &_number, &_title, &_note, &_dateText, &_dateIcon})
+         std::initializer_list<Gtk::CellRenderer*>{_progress.get(), &_number, &_title, &_note, &_dateIcon})
         _column.set_cell_data_func(*renderer, [this, renderer](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
             cellData(renderer, it);
         });
     _title.property_ellipsize() = Pango::ELLIPSIZE_END;
     _number.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
-    _dateText.property_scale() = 0.85;
     _note.property_icon_name() = "text-x-generic-symbolic";
     _dateIcon.property_icon_name() = "x-office-calendar-symbolic";
     _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
@@ -111,10 +109,13 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     set_expander_column(_column);
 
     get_selection()->signal_changed().connect([this] { _adapter.selectionDidChange(); });
-    _title.signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring&) {
+    _title.signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring& path) {
         _editable = editable;
         auto* entry = dynamic_cast<Gtk::Entry*>(editable);
         if (!entry) return;
+        // The cell shows the date line too; the rename is of the title alone.
+        if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path)))
+            entry->set_text(_adapter.viewForItem(node).title);
         // GTK ends the edit on any focus-out, also when the whole window deactivates; switching to
         // another application must leave the rename open.
         _editableFocusOut = entry->signal_focus_out_event().connect(
@@ -313,12 +314,28 @@ void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel
         _number.property_visible() = !row.autoNumberPath.empty();
         _number.property_text() = row.autoNumberPath;
     } else if (renderer == &_title) {
-        // Topic titles are plain text: never markup.
+        // Topic titles are plain text: never markup. A dated topic shows its date on a smaller
+        // grey line under the title.
+        const std::string& shown = row.title.empty() ? row.placeholder : row.title;
+        Pango::AttrList attributes;
+        if (row.hasDate) {
+            _title.property_text() = shown + "\n" + row.dateText;
+            const auto start = guint(shown.size() + 1), end = guint(shown.size() + 1 + row.dateText.size());
+            Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(0.85);
+            Pango::AttrColor grey = Pango::Attribute::create_attr_foreground(0x6666, 0x6666, 0x6666);
+            for (Pango::Attribute* attribute :
+                 {static_cast<Pango::Attribute*>(&scale), static_cast<Pango::Attribute*>(&grey)}) {
+                attribute->set_start_index(start);
+                attribute->set_end_index(end);
+                attributes.insert(*attribute);
+            }
+        } else {
+            _title.property_text() = shown;
+        }
+        _title.property_attributes() = attributes;
         if (row.title.empty()) {
-            _title.property_text() = row.placeholder;
             _title.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
         } else {
-            _title.property_text() = row.title;
             if (row.dimmed) {
                 Gdk::RGBA dim;
                 dim.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
@@ -334,9 +351,6 @@ void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel
         _title.set_fixed_size(1, int(row.height));
     } else if (renderer == &_note) {
         _note.property_visible() = row.hasNote;
-    } else if (renderer == &_dateText) {
-        _dateText.property_visible() = row.hasDate;
-        _dateText.property_text() = row.dateText;
     } else if (renderer == &_dateIcon) {
         _dateIcon.property_visible() = row.hasDate;
     }

@@ -85,7 +85,6 @@ private:
     Gtk::CellRendererText _number;
     Gtk::CellRendererText _title;
     Gtk::CellRendererPixbuf _note;
-    Gtk::CellRendererText _dateText;
     Gtk::CellRendererPixbuf _dateIcon;
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
