@@ -3,6 +3,7 @@
 #include "Editor/gtk/TarnwickApplication.h"
 #include "Editor/gtk/TopicLinkDialogs.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
+#include "editor-view/gtk/ImagePreviewWindow.h"
 #include "explorers/gtk/ExplorerWidgets.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
@@ -40,6 +41,8 @@ int main(int argc, char* argv[])
     installMailServices();
     // Links typed by the user and exports to a cloud ask in dialogs of their own.
     installTopicLinkDialogs();
+    // A topic's picture opens at its actual size in a small window of its own.
+    installImagePreviewWindows();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

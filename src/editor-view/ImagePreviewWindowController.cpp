@@ -3,6 +3,9 @@
 #include "Utils/LinkLaunchPolicy.h"
 #include "platform/UriLauncher.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 class DesktopImageViewer : public ImagePreviewWindowController {
@@ -27,4 +30,14 @@ bool ImagePreviewWindowController::showImageFromUrl(const std::string& fileUrl)
 void ImagePreviewWindowController::setShared(ImagePreviewWindowController* controller)
 {
     gController = controller;
+}
+
+Size ImagePreviewWindowController::contentSize(Size imageSize, Size workArea)
+{
+    const auto side = [](double image, double screen) {
+        double result = std::isfinite(image) ? std::max(image, MinimumContentSide) : MinimumContentSide;
+        if (std::isfinite(screen) && screen > 0) result = std::min(result, std::floor(screen * MaximumScreenShare));
+        return result;
+    };
+    return {side(imageSize.width, workArea.width), side(imageSize.height, workArea.height)};
 }

@@ -314,10 +314,11 @@ public:
     bool datePickerShown() const { return _datePickerPopover && _datePickerPopover->isShown(); }
     // The day the picker opened on, its time of day kept for the picked day.
     Date datePickerInitialDate() const { return _datePickerInitialDate; }
-    // The day chosen in the picker becomes the selection's date.
-    void popoverDatePicked(Date date);
+    // The day chosen in the picker becomes the selection's date; none clears it.
+    void popoverDatePicked(std::optional<Date> date);
     // The picked day at the initial date's local time of day; the initial date when the day does
-    // not exist.
+    // not exist. Where the clocks skip that time of day on the picked day, a time of that day next
+    // to the skip: the date always lies on the day picked.
     static Date dateForPickedDay(Date initialDate, int year, int month, int day);
 
     // ---- In-place text editing ----

@@ -165,7 +165,7 @@ void MindMapEditor::invokeDatePicker()
     *shown = _datePickerPopover;
 }
 
-void MindMapEditor::popoverDatePicked(Date date)
+void MindMapEditor::popoverDatePicked(std::optional<Date> date)
 {
     cancelEditorModes(true);
     if (_mindMap) _mindMap->applyDate(date);
@@ -175,9 +175,30 @@ MindMapEditor::Date MindMapEditor::dateForPickedDay(Date initialDate, int year, 
 {
     const GregorianCalendar calendar;
     DateComponents components = calendar.components(initialDate);
-    const DateComponents wanted{year, month, day, components.hour, components.minute, components.second};
-    const std::optional<Date> date = calendar.dateFromComponents(wanted);
+    const auto onPickedDay = [&](const std::optional<Date>& date) {
+        if (!date) return false;
+        const DateComponents got = calendar.components(*date);
+        return got.year == year && got.month == month && got.day == day;
+    };
     // A day that carried over into another (the 31st of a shorter month) is no day of the picker.
-    if (!date || calendar.components(*date).day != day) return initialDate;
-    return *date;
+    if (!onPickedDay(calendar.dateFromComponents({year, month, day, 12, 0, 0}))) return initialDate;
+    // A time of day the clocks skip on that day (a change to summer time, some zones change at
+    // midnight) comes back shifted by the skip, possibly into the day before: step forward past
+    // the skip, or, late in the day, back before it.
+    constexpr int StepMinutes = 15;
+    constexpr int MaxSteps = 24 * 60 / StepMinutes;
+    for (int step = 0; step <= MaxSteps; ++step) {
+        for (const int sign : {1, -1}) {
+            const DateComponents wanted{year,
+                                        month,
+                                        day,
+                                        components.hour,
+                                        components.minute + sign * step * StepMinutes,
+                                        step == 0 ? components.second : 0};
+            const std::optional<Date> date = calendar.dateFromComponents(wanted);
+            if (onPickedDay(date)) return *date;
+            if (step == 0) break;
+        }
+    }
+    return initialDate;
 }

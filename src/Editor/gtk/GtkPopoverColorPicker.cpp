@@ -1,9 +1,14 @@
 #include "Editor/gtk/GtkPopoverColorPicker.h"
 
-#include "platform/Localizer.h"
+#include "Editor/ColorPickerMatrix.h"
+#include "platform/CairoGraphicsContext.h"
+#include "platform/Image.h"
 
-#include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/drawingarea.h>
+#include <gtkmm/fixed.h>
+#include <gtkmm/image.h>
 #include <gtkmm/popover.h>
 
 #include <algorithm>
@@ -31,6 +36,48 @@ int whole(double value)
     return std::isfinite(value) ? static_cast<int>(std::lround(value)) : 0;
 }
 
+void addWeakPointer(GtkWidget*& widget, Gtk::Widget& made)
+{
+    widget = GTK_WIDGET(made.gobj());
+    g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+}
+
+void removeWeakPointer(GtkWidget*& widget)
+{
+    if (widget) g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+}
+
+// The transparent button shows its picture edge to edge, without the theme's frame and padding,
+// so that it lines up with the swatches above it.
+void makeBare(Gtk::Button& button)
+{
+    static const Glib::RefPtr<Gtk::CssProvider> css = [] {
+        auto provider = Gtk::CssProvider::create();
+        provider->load_from_data("button { padding: 0; margin: 0; border: none; border-radius: 0; min-height: 0;"
+                                 " min-width: 0; box-shadow: none; background: none; outline-width: 0; }");
+        return provider;
+    }();
+    button.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    button.set_relief(Gtk::RELIEF_NONE);
+}
+
+class SwatchGrid : public Gtk::DrawingArea {
+public:
+    SwatchGrid()
+    {
+        set_size_request(int(ColorPickerMatrix::BackgroundSize.width), int(ColorPickerMatrix::BackgroundSize.height));
+        add_events(Gdk::BUTTON_PRESS_MASK);
+    }
+
+protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override
+    {
+        CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
+        ColorPickerMatrix::draw(context);
+        return true;
+    }
+};
+
 } // namespace
 
 GtkPopoverColorPicker::GtkPopoverColorPicker(Gtk::Widget& canvas) : _canvas(canvas)
@@ -39,10 +86,12 @@ GtkPopoverColorPicker::GtkPopoverColorPicker(Gtk::Widget& canvas) : _canvas(canv
 
 GtkPopoverColorPicker::~GtkPopoverColorPicker()
 {
-    if (_chooser) g_signal_handlers_disconnect_by_data(_chooser, this);
-    if (_chooser) g_object_remove_weak_pointer(G_OBJECT(_chooser), reinterpret_cast<gpointer*>(&_chooser));
+    if (_grid) g_signal_handlers_disconnect_by_data(_grid, this);
+    if (_transparentButton) g_signal_handlers_disconnect_by_data(_transparentButton, this);
+    removeWeakPointer(_grid);
+    removeWeakPointer(_transparentButton);
     if (!_popover) return;
-    g_object_remove_weak_pointer(G_OBJECT(_popover), reinterpret_cast<gpointer*>(&_popover));
+    removeWeakPointer(_popover);
     gtk_widget_destroy(_popover);
 }
 
@@ -56,41 +105,54 @@ void GtkPopoverColorPicker::close()
     if (_popover) gtk_widget_hide(_popover);
 }
 
-void GtkPopoverColorPicker::pickChosenColor()
+void GtkPopoverColorPicker::makePopover()
 {
-    if (!_chooser) return;
-    GdkRGBA rgba;
-    gtk_color_chooser_get_rgba(GTK_COLOR_CHOOSER(_chooser), &rgba);
-    colorPicked(Color(rgba.red, rgba.green, rgba.blue, rgba.alpha));
+    auto* popover = Gtk::manage(new Gtk::Popover(_canvas));
+    auto* content = Gtk::manage(new Gtk::Fixed());
+    auto* grid = Gtk::manage(new SwatchGrid());
+    auto* button = Gtk::manage(new Gtk::Button());
+    makeBare(*button);
+    const Rect buttonFrame = ColorPickerMatrix::transparentButtonFrame();
+    const int scale = std::max(1, _canvas.get_scale_factor());
+    const Image swatch = TransparentSwatchImage(buttonFrame.size, scale);
+    if (!swatch.isNull()) {
+        cairo_surface_set_device_scale(swatch.surface(), scale, scale);
+        auto* picture = Gtk::manage(new Gtk::Image());
+        gtk_image_set_from_surface(picture->gobj(), swatch.surface());
+        button->set_image(*picture);
+        button->set_always_show_image(true);
+    }
+    button->set_size_request(int(buttonFrame.width()), int(buttonFrame.height()));
+    content->put(*grid, 0, 0);
+    content->put(*button, int(buttonFrame.minX()), int(buttonFrame.minY()));
+    popover->add(*content);
+    content->show_all();
+    addWeakPointer(_popover, *popover);
+    addWeakPointer(_grid, *grid);
+    addWeakPointer(_transparentButton, *button);
+    g_signal_connect(_grid, "button-press-event", G_CALLBACK(+[](GtkWidget*, GdkEventButton* event, gpointer self) {
+                         return gboolean(static_cast<GtkPopoverColorPicker*>(self)->gridPressed(event));
+                     }),
+                     this);
+    g_signal_connect(_transparentButton, "clicked", G_CALLBACK(+[](GtkButton*, gpointer self) {
+                         static_cast<GtkPopoverColorPicker*>(self)->colorPicked(Color::normalizedClearColor());
+                     }),
+                     this);
+}
+
+bool GtkPopoverColorPicker::gridPressed(GdkEventButton* event)
+{
+    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return false;
+    const std::optional<int> cell = ColorPickerMatrix::cellIndexAt({event->x, event->y});
+    if (cell) colorPicked(ColorPickerMatrix::colors()[size_t(*cell)]);
+    return true;
 }
 
 void GtkPopoverColorPicker::showChooser(const Rect& viewRect, PopoverPresenter::Edge preferredEdge, bool transparency)
 {
-    if (!_popover) {
-        auto* popover = Gtk::manage(new Gtk::Popover(_canvas));
-        auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6));
-        box->set_border_width(6);
-        // gtkmm 3 wraps the chooser only as a dialog: the widget is GTK's own.
-        Gtk::Widget* chooser = Gtk::manage(Glib::wrap(gtk_color_chooser_widget_new()));
-        auto* pick = Gtk::manage(new Gtk::Button(localized("ok_button_title")));
-        pick->set_halign(Gtk::ALIGN_END);
-        box->pack_start(*chooser, Gtk::PACK_EXPAND_WIDGET);
-        box->pack_start(*pick, Gtk::PACK_SHRINK);
-        popover->add(*box);
-        box->show_all();
-        _popover = GTK_WIDGET(popover->gobj());
-        _chooser = GTK_WIDGET(chooser->gobj());
-        g_object_add_weak_pointer(G_OBJECT(_popover), reinterpret_cast<gpointer*>(&_popover));
-        g_object_add_weak_pointer(G_OBJECT(_chooser), reinterpret_cast<gpointer*>(&_chooser));
-        g_signal_connect(_chooser, "color-activated", G_CALLBACK(+[](GtkColorChooser*, GdkRGBA*, gpointer self) {
-                             static_cast<GtkPopoverColorPicker*>(self)->pickChosenColor();
-                         }),
-                         this);
-        pick->signal_clicked().connect([this] { pickChosenColor(); });
-    }
+    if (!_popover) makePopover();
+    if (_transparentButton) gtk_widget_set_sensitive(_transparentButton, transparency);
     Gtk::Popover* popover = Glib::wrap(GTK_POPOVER(_popover));
-    // The chooser's alpha slider shows only where a see-through colour may go.
-    gtk_color_chooser_set_use_alpha(GTK_COLOR_CHOOSER(_chooser), transparency);
     popover->set_pointing_to(Gdk::Rectangle(whole(viewRect.origin.x), whole(viewRect.origin.y),
                                             std::max(1, whole(viewRect.size.width)),
                                             std::max(1, whole(viewRect.size.height))));

@@ -6,9 +6,9 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-// The colour chooser as a GTK popover pointing into the map editor's canvas: the chooser's
-// swatches, and the custom colour editor behind its "+" button. A double click on a swatch picks
-// it, as the button below does for the chosen colour. Escape or a click outside closes it unpicked.
+// The colour chooser as a GTK popover pointing into the map editor's canvas: the grid of swatches,
+// picked by a press on one, and the transparent button under it, enabled only where a colour may
+// be see-through. Escape or a click outside closes it unpicked. Made once, shown again at each use.
 class GtkPopoverColorPicker : public PopoverColorPicker {
 public:
     explicit GtkPopoverColorPicker(Gtk::Widget& canvas);
@@ -19,18 +19,21 @@ public:
     bool isShown() const override;
     void close() override;
 
-    // The popover's widgets, for tests.
+    // The popover's widgets, for tests; null before the first showing and once GTK destroyed them.
     GtkWidget* popoverWidget() const { return _popover; }
-    GtkWidget* chooserWidget() const { return _chooser; }
-    // Picks the chooser's current colour as the button does.
-    void pickChosenColor();
+    GtkWidget* gridWidget() const { return _grid; }
+    GtkWidget* transparentButton() const { return _transparentButton; }
 
 protected:
     void showChooser(const Rect& viewRect, PopoverPresenter::Edge preferredEdge, bool transparency) override;
 
 private:
+    void makePopover();
+    bool gridPressed(GdkEventButton* event);
+
     Gtk::Widget& _canvas;
-    // Owned by GTK once made (the window destroys it with itself); read null once it is gone.
+    // Owned by GTK once made (the window destroys them with itself); read null once gone.
     GtkWidget* _popover = nullptr;
-    GtkWidget* _chooser = nullptr;
+    GtkWidget* _grid = nullptr;
+    GtkWidget* _transparentButton = nullptr;
 };

@@ -4,8 +4,10 @@
 #include "editor-view/MindMapEditor.h"
 #include "platform/Localizer.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/buttonbox.h>
 #include <gtkmm/calendar.h>
 
 namespace {
@@ -15,6 +17,7 @@ public:
     DatePickerBox(std::chrono::system_clock::time_point initialDate, DatePicked picked)
         : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6), _initialDate(initialDate), _picked(std::move(picked))
     {
+        set_name("datePicker");
         set_border_width(6);
         const DateComponents day = GregorianCalendar().components(initialDate);
         if (day.year > 0) {
@@ -22,12 +25,43 @@ public:
             _calendar.select_day(guint(day.day));
         }
         _ok.set_label(localized("ok_button_title"));
-        _ok.set_halign(Gtk::ALIGN_END);
+        _clear.set_label(localized("clear_date_caption"));
+        _ok.set_can_default(true);
+        _buttons.set_layout(Gtk::BUTTONBOX_END);
+        _buttons.set_spacing(6);
+        _buttons.pack_start(_clear, Gtk::PACK_SHRINK);
+        _buttons.pack_start(_ok, Gtk::PACK_SHRINK);
         _calendar.signal_day_selected_double_click().connect([this] { pick(); });
         _ok.signal_clicked().connect([this] { pick(); });
+        _clear.signal_clicked().connect([this] {
+            if (_picked) _picked(std::nullopt);
+        });
         pack_start(_calendar, Gtk::PACK_SHRINK);
-        pack_start(_ok, Gtk::PACK_SHRINK);
+        pack_start(_buttons, Gtk::PACK_SHRINK);
         show_all_children();
+    }
+
+    Gtk::Calendar& calendar() { return _calendar; }
+    Gtk::Button& okButton() { return _ok; }
+    Gtk::Button& clearButton() { return _clear; }
+
+protected:
+    void on_map() override
+    {
+        Gtk::Box::on_map();
+        // A modal popover hands the focus to its first child once it is up: OK takes it after
+        // that, so that Return confirms the shown day.
+        _focusOk.disconnect();
+        _focusOk = Glib::signal_idle().connect([this] {
+            if (get_mapped()) _ok.grab_focus();
+            return false;
+        });
+    }
+
+    void on_unmap() override
+    {
+        _focusOk.disconnect();
+        Gtk::Box::on_unmap();
     }
 
 private:
@@ -42,7 +76,10 @@ private:
     std::chrono::system_clock::time_point _initialDate;
     DatePicked _picked;
     Gtk::Calendar _calendar;
+    Gtk::ButtonBox _buttons;
+    Gtk::Button _clear;
     Gtk::Button _ok;
+    sigc::connection _focusOk;
 };
 
 } // namespace

@@ -46,7 +46,7 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
     _view.setMenuPresenter(&_menuPresenter);
     _view.setPopoverPresenter(&_popoverPresenter);
     _popoverPresenter.registerContent(MindMapEditor::DatePickerContent, [this] {
-        return newDatePickerContent(_view.datePickerInitialDate(), [this](MindMapEditor::Date date) {
+        return newDatePickerContent(_view.datePickerInitialDate(), [this](std::optional<MindMapEditor::Date> date) {
             // After the picker's own signal: picking closes the popover the calendar lies in.
             Glib::signal_idle().connect_once(sigc::bind(sigc::mem_fun(*this, &MindMapEditorCanvas::datePicked), date));
         });
@@ -160,7 +160,7 @@ void MindMapEditorCanvas::setNeedsDisplayInRect(const Rect& viewRect)
     queue_draw_area(int(x0), int(y0), int(x1 - x0), int(y1 - y0));
 }
 
-void MindMapEditorCanvas::datePicked(MindMapEditor::Date date)
+void MindMapEditorCanvas::datePicked(std::optional<MindMapEditor::Date> date)
 {
     _view.popoverDatePicked(date);
 }

@@ -62,7 +62,7 @@ private:
     void pinchScaleChanged(double scale);
     void updateClickLimits();
     bool queryToolTip(int x, int y, bool keyboardTooltip, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
-    void datePicked(MindMapEditor::Date date);
+    void datePicked(std::optional<MindMapEditor::Date> date);
 
     MindMapEditor _view;
     Clock& _clock;

@@ -1,8 +1,10 @@
 #include "Editor/gtk/GtkPopoverColorPicker.h"
+#include "Editor/ColorPickerMatrix.h"
 #include "GtkTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -15,16 +17,42 @@ struct RecordingDelegate : PopoverColorPickerDelegate {
     std::vector<std::pair<int64_t, Color>> picks;
 };
 
+// A press of the first button at the point of the widget's own window.
+void press(GtkWidget* widget, Point point)
+{
+    GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
+    event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+    event->button.button = GDK_BUTTON_PRIMARY;
+    event->button.x = point.x;
+    event->button.y = point.y;
+    event->button.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+// Runs the main loop until the condition holds or two seconds have passed: a popover is laid out
+// on the frame after it is shown.
+bool spinUntil(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 200 && !condition(); ++i) {
+        drainGtkEvents();
+        g_usleep(10000);
+    }
+    return condition();
+}
+
 } // namespace
 
 TEST(GtkPopoverColorPickerTest, PointsAtTheElementOffersAlphaOnlyWhenAskedAndHandsThePickOn)
 {
     initGtkForTests();
-    Gtk::OffscreenWindow window;
+    Gtk::Window window;
     Gtk::DrawingArea canvas;
-    canvas.set_size_request(400, 300);
+    canvas.set_size_request(500, 400);
     window.add(canvas);
     window.show_all();
+    drainGtkEvents();
     RecordingDelegate delegate;
     {
         GtkPopoverColorPicker picker(canvas);
@@ -32,40 +60,71 @@ TEST(GtkPopoverColorPickerTest, PointsAtTheElementOffersAlphaOnlyWhenAskedAndHan
         struct Case {
             int64_t tag;
             bool transparency;
-            double expectedAlpha;
         };
-        const Case cases[] = {{2, true, 0.25}, {1, false, 1.0}, {32, false, 1.0}};
-        for (const Case& c : cases) {
+        for (const Case& c : {Case{2, true}, Case{1, false}}) {
             picker.setTag(c.tag);
-            picker.popupAtFrame({40, 50, 120, 30}, PopoverPresenter::Edge::Top, c.transparency);
+            picker.popupAtFrame({40, 250, 120, 30}, PopoverPresenter::Edge::Top, c.transparency);
+            ASSERT_TRUE(spinUntil([&] {
+                return picker.isShown() && gtk_widget_get_allocated_width(picker.gridWidget()) > 1;
+            })) << c.tag;
+            EXPECT_EQ(177, gtk_widget_get_allocated_width(picker.gridWidget()));
+            EXPECT_EQ(229, gtk_widget_get_allocated_height(picker.gridWidget()));
+            GtkWidget* button = picker.transparentButton();
+            ASSERT_NE(button, nullptr);
+            EXPECT_TRUE(gtk_widget_get_visible(button)) << "there, enabled or not";
+            EXPECT_EQ(c.transparency, bool(gtk_widget_get_sensitive(button))) << c.tag;
+            int x = -1, y = -1;
+            gtk_widget_translate_coordinates(button, picker.gridWidget(), 0, 0, &x, &y);
+            EXPECT_EQ(1, x);
+            EXPECT_EQ(208, y);
+            EXPECT_EQ(175, gtk_widget_get_allocated_width(button));
+            EXPECT_EQ(20, gtk_widget_get_allocated_height(button));
+
+            press(picker.gridWidget(), {16.5, 8}); // between two swatches
             drainGtkEvents();
-            ASSERT_TRUE(picker.isShown()) << c.tag;
-            GtkColorChooser* chooser = GTK_COLOR_CHOOSER(picker.chooserWidget());
-            EXPECT_EQ(gtk_color_chooser_get_use_alpha(chooser), c.transparency) << c.tag;
-            GdkRectangle pointing;
-            ASSERT_TRUE(gtk_popover_get_pointing_to(GTK_POPOVER(picker.popoverWidget()), &pointing));
-            EXPECT_EQ(pointing.x, 40);
-            EXPECT_EQ(pointing.y, 50);
-            EXPECT_EQ(pointing.width, 120);
-            const GdkRGBA chosen{0.0, 0.5, 1.0, 0.25};
-            gtk_color_chooser_set_rgba(chooser, &chosen);
-            picker.pickChosenColor();
+            EXPECT_TRUE(picker.isShown()) << "a press between swatches picks nothing";
+            EXPECT_TRUE(delegate.picks.empty());
+
+            press(picker.gridWidget(), ColorPickerMatrix::cellFrame(1 * 11 + 5).center());
             drainGtkEvents();
-            EXPECT_FALSE(picker.isShown()) << "a pick closes the chooser";
-            ASSERT_FALSE(delegate.picks.empty());
-            EXPECT_EQ(delegate.picks.back().first, c.tag);
-            EXPECT_DOUBLE_EQ(delegate.picks.back().second.alpha(), c.expectedAlpha) << c.tag;
-            EXPECT_DOUBLE_EQ(delegate.picks.back().second.blue(), 1.0);
+            EXPECT_FALSE(picker.isShown()) << "a pick closes the popover";
+            ASSERT_EQ(1u, delegate.picks.size());
+            EXPECT_EQ(c.tag, delegate.picks.back().first);
+            EXPECT_EQ(Color(1, 0, 0), delegate.picks.back().second);
+            delegate.picks.clear();
         }
-        EXPECT_EQ(delegate.picks.size(), 3u);
+
+        // The transparent button reports the clear colour.
+        picker.setTag(7);
+        picker.popupAtFrame({40, 250, 120, 30}, PopoverPresenter::Edge::Top, true);
+        drainGtkEvents();
+        gtk_button_clicked(GTK_BUTTON(picker.transparentButton()));
+        drainGtkEvents();
+        EXPECT_FALSE(picker.isShown());
+        ASSERT_EQ(1u, delegate.picks.size());
+        EXPECT_TRUE(delegate.picks.back().second.isNormalizedClearColor());
+        EXPECT_EQ(7, delegate.picks.back().first);
+
+        // Opening while shown closes it and opens it again at the new place, still the one popover.
+        picker.popupAtFrame({10, 300, 20, 20}, PopoverPresenter::Edge::Top, false);
+        drainGtkEvents();
+        GtkWidget* popover = picker.popoverWidget();
+        picker.popupAtFrame({300, 200, 50, 40}, PopoverPresenter::Edge::Bottom, false);
+        drainGtkEvents();
+        EXPECT_TRUE(picker.isShown());
+        EXPECT_EQ(popover, picker.popoverWidget());
+        GdkRectangle pointing;
+        ASSERT_TRUE(gtk_popover_get_pointing_to(GTK_POPOVER(popover), &pointing));
+        EXPECT_EQ(300, pointing.x);
+        EXPECT_EQ(200, pointing.y);
+        EXPECT_EQ(50, pointing.width);
+        EXPECT_EQ(GTK_POS_BOTTOM, gtk_popover_get_position(GTK_POPOVER(popover)));
 
         // Closing without a pick tells nobody.
-        picker.popupAtFrame({0, 0, 0, 0}, PopoverPresenter::Edge::Bottom, false);
-        drainGtkEvents();
         picker.close();
         drainGtkEvents();
-        EXPECT_EQ(delegate.picks.size(), 3u);
+        EXPECT_FALSE(picker.isShown());
+        EXPECT_EQ(1u, delegate.picks.size());
     }
     drainGtkEvents();
-    window.remove();
 }

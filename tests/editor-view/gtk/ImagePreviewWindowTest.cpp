@@ -1,0 +1,127 @@
+#include "editor-view/gtk/ImagePreviewWindow.h"
+
+#include "Utils/URLUtils.h"
+#include "platform/Localizer.h"
+
+#include "support/DisplayRequirement.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <fstream>
+
+namespace {
+
+void drain()
+{
+    while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+}
+
+std::string writePicture(const TempDir& dir, const std::string& name, int width, int height)
+{
+    const std::string path = dir.path() + "/" + name;
+    Image picture(width, height);
+    EXPECT_TRUE(picture.writePng(path));
+    return path;
+}
+
+// GTK marks a toplevel active when the display hands it the keyboard focus, and inactive when it
+// takes the focus away again.
+void focus(Gtk::Window& window, bool in)
+{
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.in = in;
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+} // namespace
+
+TEST(ImagePreviewWindowTest, ShowsThePictureAtItsSizeInAWindowThatClosesWhenItIsNoLongerActive)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
+    TempDir dir;
+    ImagePreviewWindows previews;
+
+    EXPECT_FALSE(previews.loadImageFromUrl("https://example.invalid/a.png"));
+    EXPECT_FALSE(previews.loadImageFromUrl(fileURLWithPath(dir.path() + "/missing.png")));
+    const std::string garbage = dir.path() + "/garbage.png";
+    std::ofstream(garbage) << "\x89PNG\r\n\x1a\n not really";
+    EXPECT_FALSE(previews.loadImageFromUrl(fileURLWithPath(garbage)));
+    EXPECT_TRUE(previews.windows().empty()) << "nothing shown for what is no picture";
+
+    ASSERT_TRUE(previews.loadImageFromUrl(fileURLWithPath(writePicture(dir, "small.png", 40, 30))));
+    ASSERT_EQ(1u, previews.windows().size());
+    ImagePreviewWindow& small = *previews.windows().front();
+    drain();
+    EXPECT_EQ(localized("image_preview_title"), small.get_title());
+    int width = 0, height = 0;
+    small.get_default_size(width, height);
+    EXPECT_EQ(150, width);
+    EXPECT_EQ(150, height);
+    EXPECT_EQ(40, small.picture().get_allocated_width()) << "at its actual size";
+    EXPECT_EQ(30, small.picture().get_allocated_height());
+
+    Gdk::Rectangle area;
+    Gdk::Display::get_default()->get_monitor(0)->get_workarea(area);
+    ASSERT_TRUE(previews.loadImageFromUrl(
+        fileURLWithPath(writePicture(dir, "large.png", area.get_width() * 2, area.get_height() * 2))));
+    ImagePreviewWindow& large = *previews.windows().back();
+    drain();
+    large.get_default_size(width, height);
+    EXPECT_LE(width, area.get_width() * 3 / 4);
+    EXPECT_LE(height, area.get_height() * 3 / 4);
+    EXPECT_GE(width, area.get_width() * 3 / 4 - 1);
+
+    // Dragging the picture moves it: the view scrolls against the pointer.
+    large.resize(width, height);
+    drain();
+    auto horizontal = large.scroller().get_hadjustment();
+    auto vertical = large.scroller().get_vadjustment();
+    horizontal->set_value(200);
+    vertical->set_value(200);
+    const auto send = [&](GdkEventType type, double x, double y) {
+        GdkEvent* event = gdk_event_new(type);
+        GdkWindow* target = large.picture().get_window()->gobj();
+        GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+        if (type == GDK_MOTION_NOTIFY) {
+            event->motion.window = GDK_WINDOW(g_object_ref(target));
+            event->motion.x = x;
+            event->motion.y = y;
+            event->motion.state = GDK_BUTTON1_MASK;
+        } else {
+            event->button.window = GDK_WINDOW(g_object_ref(target));
+            event->button.button = 1;
+            event->button.x = x;
+            event->button.y = y;
+        }
+        gdk_event_set_device(event, pointer);
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    };
+    send(GDK_BUTTON_PRESS, 400, 400);
+    send(GDK_MOTION_NOTIFY, 460, 450);
+    send(GDK_BUTTON_RELEASE, 460, 450);
+    drain();
+    EXPECT_NEAR(140, horizontal->get_value(), 1);
+    EXPECT_NEAR(150, vertical->get_value(), 1);
+
+    // Only a window that was the active one closes when it stops being it.
+    focus(small, false);
+    drain();
+    EXPECT_TRUE(small.get_visible());
+    focus(small, true);
+    drain();
+    EXPECT_TRUE(small.is_active());
+    focus(small, false);
+    drain();
+    ASSERT_EQ(1u, previews.windows().size()) << "the closed preview is let go";
+    EXPECT_EQ(&large, previews.windows().front().get());
+    large.close();
+    drain();
+    EXPECT_TRUE(previews.windows().empty());
+}
