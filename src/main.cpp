@@ -12,6 +12,7 @@
 #include "panels/gtk/EmbeddedNotePanel.h"
 #include "panels/gtk/IconPickerView.h"
 #include "panels/gtk/OutlinerView.h"
+#include "panels/gtk/PropertyDialogs.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     installLayout();
     installRendering();
     installPanels();
+    installPropertyDialogs();
     installEmbeddedNotePanel();
     installStylePresetsBrowser();
     installIconPicker();

@@ -17,4 +17,6 @@ public:
     virtual Handle schedule(double delaySeconds, bool repeats, std::function<void()> function) = 0;
     // Nothing for 0 or for a handle that has run out.
     virtual void cancel(Handle handle) = 0;
+    // A dialog or a drag runs: scheduled calls wait for its end.
+    virtual bool isHoldingBack() const { return false; }
 };

@@ -46,6 +46,7 @@ EditorDocument::~EditorDocument()
     _window = nullptr;
     detachFromStorage();
     cancelStartEditing();
+    _scheduler.cancel(_reloadCall);
 }
 
 int32_t EditorDocument::getMindMapFileFormatForTypeName(const std::string& typeName)
@@ -268,6 +269,15 @@ void EditorDocument::recyclerStatusChanged(MindMapStorage*)
 void EditorDocument::externallyChanged(MindMapStorage*)
 {
     if (!_storage) return;
+    // A dialog may hold one of the map's topics: the reload waits until it has been answered.
+    if (_scheduler.isHoldingBack()) {
+        if (_reloadCall == 0)
+            _reloadCall = _scheduler.schedule(0, false, [this] {
+                _reloadCall = 0;
+                externallyChanged(nullptr);
+            });
+        return;
+    }
     const bool wasEdited = isDocumentEdited();
     _storage->reopen();
     loadDocumentFromStorage();

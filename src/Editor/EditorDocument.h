@@ -145,6 +145,7 @@ private:
     std::optional<double> _nextAutoSaveTime;
     DocumentScheduler::Handle _autoSaveTimer = 0;
     DocumentScheduler::Handle _startEditingCall = 0;
+    DocumentScheduler::Handle _reloadCall = 0;
     int64_t _changeCount = 0;
     EditorDocumentWindow* _window = nullptr;
     std::string _fileUrl;

@@ -136,6 +136,7 @@ const std::vector<Entry>& menuBarTable()
                                 {"Show children", "showChildren:"},
                                 {"Full show", "fullShow:"},
                             }),
+                    {"Layout", "changeLayoutMode:"},
                     submenu("Reorder",
                             {
                                 {"Order Backward", "orderElementBackward:"},
@@ -151,6 +152,7 @@ const std::vector<Entry>& menuBarTable()
                                 {"Flip Horizontal", "flipBranchHorizontal:"},
                                 {"Flip Vertical", "flipBranchVertical:"},
                             }),
+                    {"Properties", "editProperties:"},
                     {"Default Word Wrap", "applyDefaultWordWrap:"},
                     kSeparator,
                     submenu("Select",

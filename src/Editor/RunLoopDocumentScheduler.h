@@ -29,6 +29,7 @@ public:
         return handle;
     }
     void cancel(Handle handle) override { _calls.erase(handle); }
+    bool isHoldingBack() const override { return _scheduler.isHoldingBackDefaultMode(); }
 
 private:
     Scheduler& _scheduler;

@@ -159,6 +159,9 @@ public:
     // The element belongs to this map's content right now (a node or cross link of the map, a
     // parent relation of such a node, or a text or image held by one of them).
     bool containsElement(const MindMapElement* element) const;
+    // Counts the times the content was dropped (a load, a reload, an undo): an element remembered
+    // under an older count may be gone even when an element now sits at its address.
+    uint64_t contentGeneration() const { return _contentGeneration; }
 
     DocumentInformation& documentInformation() { return _documentInformation; }
     const DocumentInformation& documentInformation() const { return _documentInformation; }
@@ -819,6 +822,7 @@ private:
     MindMapModelessEditor* _modelessEditor = nullptr;
     HierarchyListener* _hierarchyListener = nullptr;
     UndoState _delayedUndoState;
+    uint64_t _contentGeneration = 0;
     std::string _delayedUndoOperation;
     uint64_t _loadingState = MindMapIdle;
     int64_t _updateCount = 0;

@@ -40,6 +40,7 @@ void MindMap::releaseCrossLinksAndThemes()
 
 void MindMap::internalClearDiagram()
 {
+    ++_contentGeneration;
     cancelEditorModes();
     dropSelection();
     _mainCentralTheme = nullptr;

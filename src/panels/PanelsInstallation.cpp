@@ -1,6 +1,7 @@
 #include "panels/PanelsInstallation.h"
 
 #include "MindMaps/PropertyPanels.h"
+#include "panels/LayoutModePanelController.h"
 #include "panels/MapStyleController.h"
 #include "panels/NodePropertiesPanelController.h"
 #include "panels/NotePanelController.h"
@@ -17,6 +18,10 @@ public:
     }
     bool editNoteProperties(MindMapNode* node) override { return NotePanelController::editNodeProperties(node); }
     bool editTextProperties(MindMapText* text) override { return TextPanelController::editTextProperties(text); }
+    bool selectLayoutMode(MindMap* mindMap, int32_t layoutMode, int32_t layoutDirection) override
+    {
+        return LayoutModePanelController::selectLayoutMode(mindMap, layoutMode, layoutDirection);
+    }
 };
 
 } // namespace

@@ -22,11 +22,15 @@ public:
         return handle;
     }
     void cancel(Handle handle) override { _calls.erase(handle); }
+    // While set, as while a dialog runs, time passes but no call runs.
+    bool holdingBack = false;
+    bool isHoldingBack() const override { return holdingBack; }
 
     void advance(double seconds)
     {
         const double end = _now + seconds;
         for (;;) {
+            if (holdingBack) break;
             auto due = _calls.end();
             for (auto it = _calls.begin(); it != _calls.end(); ++it)
                 if (it->second.time <= end && (due == _calls.end() || it->second.time < due->second.time)) due = it;

@@ -339,3 +339,26 @@ TEST_F(EditorDocumentTest, EditingActionsReachTheMapAndStylingTakesItsValueFromT
 }
 
 } // namespace
+
+TEST_F(EditorDocumentTest, AnExternalChangeWaitsForTheRunningDialogBeforeReloading)
+{
+    auto document = makeDocument(false);
+    ASSERT_TRUE(document->attachToStorage(storageOf(Guid)));
+    MindMapNode* root = document->mindMap()->mainCentralTheme();
+    ASSERT_NE(root, nullptr);
+    const uint64_t generation = document->mindMap()->contentGeneration();
+    placeFile(Guid + ".twkx", nativeDocument(Guid, "Alpha", "<topic text=\"Downloaded\"/>"));
+
+    scheduler.holdingBack = true;
+    document->externallyChanged(nullptr);
+    document->externallyChanged(nullptr);
+    scheduler.advance(1);
+    EXPECT_EQ(document->mindMap()->contentGeneration(), generation);
+    EXPECT_EQ(document->mindMap()->mainCentralTheme(), root);
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+
+    scheduler.holdingBack = false;
+    scheduler.advance(1);
+    EXPECT_NE(document->mindMap()->contentGeneration(), generation);
+    EXPECT_EQ(document->mindMap()->mainCentralTheme()->text(), "Downloaded");
+}

@@ -1,0 +1,252 @@
+#include "panels/gtk/PropertyDialogs.h"
+
+#include "MindMaps/LayoutModes.h"
+#include "panels/ModalResult.h"
+#include "panels/gtk/ModalDialog.h"
+#include "platform/Localizer.h"
+
+namespace {
+
+std::function<void(Gtk::Dialog&)>& shownObserver()
+{
+    static std::function<void(Gtk::Dialog&)> observer;
+    return observer;
+}
+
+Gtk::Button* addButtons(Gtk::Dialog& dialog)
+{
+    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    Gtk::Button* ok = dialog.add_button(localized("ok_button_title"), ModalResult::OK);
+    dialog.set_default_response(ModalResult::OK);
+    return ok;
+}
+
+void setUpTextView(TextViewEx& view, Gtk::ScrolledWindow& scroll, int height)
+{
+    initializeAsPlainText(view);
+    view.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
+    scroll.add(view);
+    scroll.set_shadow_type(Gtk::SHADOW_IN);
+    scroll.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+    scroll.set_size_request(380, height);
+}
+
+void setUpLabel(Gtk::Label& label, const char* key)
+{
+    label.set_text(localized(key));
+    label.set_halign(Gtk::ALIGN_START);
+    label.set_line_wrap(true);
+    label.set_max_width_chars(60);
+}
+
+std::string textOf(Gtk::TextView& view)
+{
+    return view.get_buffer()->get_text(false);
+}
+
+// Runs a dialog through the one modal helper, telling the observer once it shows.
+int runDialog(Gtk::Dialog& dialog)
+{
+    sigc::connection shown;
+    if (shownObserver()) shown = dialog.signal_show().connect([&dialog] { shownObserver()(dialog); });
+    const int result = ModalDialog::run(dialog);
+    shown.disconnect();
+    return result;
+}
+
+} // namespace
+
+NodePropertiesDialog::NodePropertiesDialog(NodePropertiesPanelController& controller)
+    : _controller(controller), _styleView(controller.nodeStyleFrame())
+{
+    set_title(localized(NodePropertiesPanelController::TitleKey));
+    _ok = addButtons(*this);
+    setUpLabel(_textLabel, NodePropertiesPanelController::TextLabelKey);
+    setUpLabel(_noteLabel, NodePropertiesPanelController::NoteLabelKey);
+    setUpTextView(_text, _textScroll, 80);
+    setUpTextView(_note, _noteScroll, 160);
+    setPlainTextString(_text, controller.text);
+    setPlainTextString(_note, controller.note);
+    _topicPage.set_border_width(12);
+    _topicPage.pack_start(_textLabel, Gtk::PACK_SHRINK);
+    _topicPage.pack_start(_textScroll, Gtk::PACK_EXPAND_WIDGET);
+    _topicPage.pack_start(_noteLabel, Gtk::PACK_SHRINK);
+    _topicPage.pack_start(_noteScroll, Gtk::PACK_EXPAND_WIDGET);
+    setUpLabel(_styleLabel, NodePropertiesPanelController::StyleLabelKey);
+    _styleLabel.set_margin_start(12);
+    _styleLabel.set_margin_end(12);
+    _styleLabel.set_margin_top(12);
+    _stylePage.pack_start(_styleLabel, Gtk::PACK_SHRINK);
+    EmbedViewInContainer(_styleView, _stylePage, false);
+    _tabs.append_page(_topicPage, localized(NodePropertiesPanelController::TopicTabKey));
+    _tabs.append_page(_stylePage, localized(NodePropertiesPanelController::StyleTabKey));
+    get_content_area()->pack_start(_tabs, Gtk::PACK_EXPAND_WIDGET);
+    show_all_children();
+    _tabs.set_current_page(0);
+    _text.grab_focus();
+}
+
+void NodePropertiesDialog::readBack()
+{
+    _controller.text = textOf(_text);
+    _controller.note = textOf(_note);
+}
+
+NoteDialog::NoteDialog(NotePanelController& controller) : _controller(controller)
+{
+    set_title(localized(NodePropertiesPanelController::TitleKey));
+    _ok = addButtons(*this);
+    setUpLabel(_textLabel, NodePropertiesPanelController::TextLabelKey);
+    setUpLabel(_noteLabel, NodePropertiesPanelController::NoteLabelKey);
+    setUpTextView(_text, _textScroll, 80);
+    setUpTextView(_note, _noteScroll, 160);
+    setPlainTextString(_text, controller.text);
+    setPlainTextString(_note, controller.note);
+    const bool editable = !controller.readOnly();
+    _text.set_editable(editable);
+    _note.set_editable(editable);
+    _ok->set_sensitive(editable);
+    Gtk::Box* content = get_content_area();
+    content->set_spacing(6);
+    content->set_border_width(12);
+    content->pack_start(_textLabel, Gtk::PACK_SHRINK);
+    content->pack_start(_textScroll, Gtk::PACK_EXPAND_WIDGET);
+    content->pack_start(_noteLabel, Gtk::PACK_SHRINK);
+    content->pack_start(_noteScroll, Gtk::PACK_EXPAND_WIDGET);
+    show_all_children();
+}
+
+void NoteDialog::readBack()
+{
+    _controller.text = textOf(_text);
+    _controller.note = textOf(_note);
+}
+
+TextPropertiesDialog::TextPropertiesDialog(TextPanelController& controller)
+    : _controller(controller), _styleView(controller.textStyleFrame())
+{
+    set_title(localized(TextPanelController::TitleKey));
+    _ok = addButtons(*this);
+    setUpTextView(_text, _textScroll, 160);
+    _textScroll.set_border_width(12);
+    setPlainTextString(_text, controller.text);
+    setUpLabel(_styleLabel, TextPanelController::StyleLabelKey);
+    _styleLabel.set_margin_start(12);
+    _styleLabel.set_margin_end(12);
+    _styleLabel.set_margin_top(12);
+    _stylePage.pack_start(_styleLabel, Gtk::PACK_SHRINK);
+    EmbedViewInContainer(_styleView, _stylePage, false);
+    _tabs.append_page(_textScroll, localized(TextPanelController::TextTabKey));
+    _tabs.append_page(_stylePage, localized(TextPanelController::StyleTabKey));
+    get_content_area()->pack_start(_tabs, Gtk::PACK_EXPAND_WIDGET);
+    show_all_children();
+    _tabs.set_current_page(0);
+    _text.grab_focus();
+}
+
+void TextPropertiesDialog::readBack()
+{
+    _controller.text = textOf(_text);
+}
+
+LayoutModeDialog::LayoutModeDialog(LayoutModePanelController& controller) : _controller(controller)
+{
+    set_title(localized(LayoutModePanelController::TitleKey));
+    _ok = addButtons(*this);
+    _modeLabel.set_text(localized(LayoutModePanelController::ModeLabelKey));
+    _modeLabel.set_halign(Gtk::ALIGN_START);
+    _directionLabel.set_text(localized(LayoutModePanelController::DirectionLabelKey));
+    _directionLabel.set_halign(Gtk::ALIGN_START);
+    for (int mode = 0; mode < LayoutModePanelController::ModeCount; ++mode) {
+        auto* label = Gtk::manage(new Gtk::Label(LayoutModeDisplayName(mode)));
+        label->set_halign(Gtk::ALIGN_START);
+        label->set_margin_start(6);
+        label->set_margin_end(6);
+        label->set_margin_top(4);
+        label->set_margin_bottom(4);
+        _modes.append(*label);
+    }
+    _modes.set_selection_mode(Gtk::SELECTION_SINGLE);
+    _modes.set_size_request(200, -1);
+    _none.set_group(_group);
+    for (int index = 0; index < LayoutModePanelController::RadioCount; ++index) {
+        auto radio = std::make_unique<Gtk::RadioButton>(_group);
+        radio->signal_toggled().connect([this, index, raw = radio.get()] {
+            if (!_showing && raw->get_active()) _controller.radioClicked(static_cast<size_t>(index));
+        });
+        _radioBox.pack_start(*radio, Gtk::PACK_SHRINK);
+        _radios.push_back(std::move(radio));
+    }
+    _grid.set_row_spacing(6);
+    _grid.set_column_spacing(18);
+    _grid.set_border_width(12);
+    _grid.attach(_modeLabel, 0, 0, 1, 1);
+    _grid.attach(_directionLabel, 1, 0, 1, 1);
+    _grid.attach(_modes, 0, 1, 1, 1);
+    _grid.attach(_radioBox, 1, 1, 1, 1);
+    get_content_area()->pack_start(_grid, Gtk::PACK_EXPAND_WIDGET);
+    show_all_children();
+    _showing = true;
+    _modes.select_row(*_modes.get_row_at_index(controller.layoutMode()));
+    _showing = false;
+    _modes.signal_row_selected().connect([this](Gtk::ListBoxRow* row) {
+        // The list reports its selection again when it shows; only a new mode resets the radios.
+        if (!_showing && row && row->get_index() != _controller.layoutMode()) _controller.rowSelected(row->get_index());
+    });
+    _controller.setRadiosChangedHandler([this] { showRadios(); });
+    showRadios();
+}
+
+LayoutModeDialog::~LayoutModeDialog()
+{
+    _controller.setRadiosChangedHandler(nullptr);
+}
+
+void LayoutModeDialog::showRadios()
+{
+    _showing = true;
+    const auto& radios = _controller.radios();
+    _none.set_active(true);
+    for (size_t index = 0; index < _radios.size(); ++index) {
+        Gtk::RadioButton& radio = *_radios[index];
+        if (index < radios.size()) {
+            radio.set_label(LayoutDirectionDisplayName(radios[index].tag));
+            radio.show();
+            if (radios[index].on) radio.set_active(true);
+        } else {
+            radio.hide();
+        }
+    }
+    _showing = false;
+}
+
+void installPropertyDialogs()
+{
+    NodePropertiesPanelController::setWindow([](NodePropertiesPanelController& controller) {
+        NodePropertiesDialog dialog(controller);
+        const int result = runDialog(dialog);
+        if (ModalResult::isConfirmed(result)) dialog.readBack();
+        return result;
+    });
+    NotePanelController::setWindow([](NotePanelController& controller) {
+        NoteDialog dialog(controller);
+        const int result = runDialog(dialog);
+        if (ModalResult::isConfirmed(result)) dialog.readBack();
+        return result;
+    });
+    TextPanelController::setWindow([](TextPanelController& controller) {
+        TextPropertiesDialog dialog(controller);
+        const int result = runDialog(dialog);
+        if (ModalResult::isConfirmed(result)) dialog.readBack();
+        return result;
+    });
+    LayoutModePanelController::setWindow([](LayoutModePanelController& controller) {
+        LayoutModeDialog dialog(controller);
+        return runDialog(dialog);
+    });
+}
+
+void setPropertyDialogShownObserver(std::function<void(Gtk::Dialog& dialog)> observer)
+{
+    shownObserver() = std::move(observer);
+}

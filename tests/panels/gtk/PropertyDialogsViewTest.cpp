@@ -1,0 +1,134 @@
+#include "panels/gtk/PropertyDialogs.h"
+
+#include "MindMaps/LayoutModes.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/NodeStyle.h"
+#include "formats/TwkxMindMapReader.h"
+#include "platform/TextMeasurer.h"
+#include "platform/UndoManager.h"
+#include "support/DisplayRequirement.h"
+#include "support/FakeTextMeasurer.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+namespace {
+
+class PropertyDialogsViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+        Gtk::Main::init_gtkmm_internals();
+        registerNativeFormat();
+        TextMeasurer::setShared(&measurer);
+        installPropertyDialogs();
+        map = std::make_shared<MindMap>();
+        map->newMindMap("", true, std::string("Theme"));
+        topic = map->addMindMapNodeAsChild(map->mainCentralTheme(), {600, 200});
+        topic->setText("Before");
+        topic->setNote("Note");
+        map->validateElementStates();
+        map->undoManager()->removeAllActions();
+    }
+
+    void TearDown() override
+    {
+        setPropertyDialogShownObserver(nullptr);
+        NodePropertiesPanelController::setWindow(nullptr);
+        NotePanelController::setWindow(nullptr);
+        TextPanelController::setWindow(nullptr);
+        LayoutModePanelController::setWindow(nullptr);
+        map.reset();
+        TextMeasurer::setShared(nullptr);
+    }
+
+    // Runs the step once the dialog shows, from the dialog's own loop.
+    static void whenShown(std::function<void(Gtk::Dialog&)> step)
+    {
+        setPropertyDialogShownObserver(
+            [step](Gtk::Dialog& dialog) { Glib::signal_idle().connect_once([step, &dialog] { step(dialog); }); });
+    }
+
+    FakeTextMeasurer measurer;
+    std::shared_ptr<MindMap> map;
+    MindMapNode* topic = nullptr;
+};
+
+} // namespace
+
+TEST_F(PropertyDialogsViewTest, TypedTextAndATickedBoxReachTheTopicOnOk)
+{
+    whenShown([](Gtk::Dialog& shown) {
+        auto& dialog = dynamic_cast<NodePropertiesDialog&>(shown);
+        EXPECT_EQ(dialog.textView().get_buffer()->get_text(), "Before");
+        EXPECT_EQ(dialog.tabs().get_current_page(), 0);
+        dialog.textView().get_buffer()->set_text("Typed");
+        dialog.styleView().check(BaseTextStyleFrame::Check::Alignment).set_active(true);
+        dialog.styleView().alignmentSegments().segment(2).set_active(true);
+        // Another application takes the focus: the dialog neither closes nor commits.
+        GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+        event->focus_change.in = FALSE;
+        event->focus_change.window = GDK_WINDOW(g_object_ref(dialog.get_window()->gobj()));
+        gtk_widget_send_focus_change(GTK_WIDGET(dialog.gobj()), event);
+        gdk_event_free(event);
+        EXPECT_TRUE(dialog.get_visible());
+        dialog.okButton().clicked();
+    });
+    EXPECT_TRUE(NodePropertiesPanelController::editNodeProperties(topic));
+    EXPECT_EQ(topic->text(), "Typed");
+    EXPECT_TRUE(topic->style()->isPropCustomized(TextStyle::AlignmentMask));
+    EXPECT_EQ(topic->style()->alignment(), 2);
+    EXPECT_TRUE(map->undoManager()->canUndo());
+}
+
+TEST_F(PropertyDialogsViewTest, CancelAndClosingChangeNothing)
+{
+    for (const bool cancel : {true, false}) {
+        whenShown([cancel](Gtk::Dialog& shown) {
+            auto& dialog = dynamic_cast<NodePropertiesDialog&>(shown);
+            dialog.textView().get_buffer()->set_text("Dropped");
+            if (cancel) dialog.response(Gtk::RESPONSE_CANCEL);
+            else dialog.response(Gtk::RESPONSE_DELETE_EVENT);
+        });
+        EXPECT_FALSE(NodePropertiesPanelController::editNodeProperties(topic));
+        EXPECT_EQ(topic->text(), "Before");
+        EXPECT_FALSE(map->undoManager()->canUndo());
+    }
+}
+
+TEST_F(PropertyDialogsViewTest, TheReadOnlyTwinShowsTextAndNoteWithOkDisabled)
+{
+    map->setReadOnly(true);
+    bool checked = false;
+    whenShown([&checked](Gtk::Dialog& shown) {
+        auto& dialog = dynamic_cast<NoteDialog&>(shown);
+        EXPECT_EQ(dialog.textView().get_buffer()->get_text(), "Before");
+        EXPECT_EQ(dialog.noteView().get_buffer()->get_text(), "Note");
+        EXPECT_FALSE(dialog.textView().get_editable());
+        EXPECT_FALSE(dialog.noteView().get_editable());
+        EXPECT_FALSE(dialog.okButton().get_sensitive());
+        checked = true;
+        dialog.response(Gtk::RESPONSE_CANCEL);
+    });
+    EXPECT_FALSE(NotePanelController::editNodeProperties(topic));
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(PropertyDialogsViewTest, TheLayoutRadiosFollowTheSelectedRow)
+{
+    LayoutModePanelController controller(LayoutModeTopDown, LayoutDirectionBottomRightToLeft);
+    LayoutModeDialog dialog(controller);
+    dialog.show_all();
+    EXPECT_TRUE(dialog.radio(3).get_active());
+    EXPECT_EQ(dialog.radio(3).get_label(), LayoutDirectionDisplayName(6));
+    dialog.modeList().select_row(*dialog.modeList().get_row_at_index(0));
+    EXPECT_TRUE(dialog.radio(0).get_visible());
+    EXPECT_FALSE(dialog.radio(1).get_visible());
+    EXPECT_TRUE(dialog.radio(0).get_active());
+    dialog.modeList().select_row(*dialog.modeList().get_row_at_index(4));
+    EXPECT_TRUE(dialog.radio(2).get_active());
+    dialog.radio(0).set_active(true);
+    EXPECT_EQ(controller.getLayoutDirection(), LayoutDirectionTop);
+}
