@@ -138,6 +138,8 @@ TextStyleFrameView::TextStyleFrameView(BaseTextStyleFrame& frame)
     });
     _transparent.add(_transparentSwatch);
     _transparent.set_relief(Gtk::RELIEF_NONE);
+    _transparent.set_halign(Gtk::ALIGN_START);
+    _transparent.set_valign(Gtk::ALIGN_CENTER);
     _transparent.set_tooltip_text(localized(BaseTextStyleFrame::TransparentToolTipKey));
     _transparent.signal_clicked().connect([this] { _frame.transparentButtonClicked(); });
     attach(_transparent, 2, row++, 1, 1);
