@@ -261,8 +261,8 @@ bool MindMapPainter::paintNodeBorder(MindMapNode& node)
         stroke.color = lightGrayColor();
     }
     const bool stroked = width > 0 && (!borderless || frame);
-    if (outlinePainting()) {
-        // The outline pass only lays the topic's shadow: the topic itself is drawn by the node pass.
+    if (outlinePainting() && castsShadowsAlone()) {
+        // Only the topic's shadow: the topic itself is drawn by the node pass.
         if (shadow()) context().castShadow(path, filling, stroked ? std::optional(stroke) : std::nullopt, *shadow());
         return true;
     }

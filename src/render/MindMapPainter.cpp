@@ -191,15 +191,19 @@ void MindMapPainter::paintStructure()
         const AffineTransform t = _context.currentTransform();
         const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
         _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
+        // The editor's topics cast their shadows each alone, over all relations: a shadow layer as
+        // large as the window would be blurred again for every frame, while a window keeps each
+        // topic's blurred shadow. A picture of the map draws each topic once, and one layer for
+        // all of them costs it less: its outline pass draws the topics into the relations' layer,
+        // and the topics are drawn again over all relations and shadows.
+        _castsShadowsAlone = _designing;
         _context.beginShadow(*_shadow);
         paintRelations();
-        _context.endShadow();
-        // The outline pass lays the nodes' shadows over all relations, each cast alone: a shadow
-        // layer as large as the window would be blurred again for every frame, while a topic's
-        // shadow is blurred once and kept. The nodes themselves are drawn over all shadows.
+        if (_castsShadowsAlone) _context.endShadow();
         _outlinePainting = true;
         paintNodes();
         _outlinePainting = false;
+        if (!_castsShadowsAlone) _context.endShadow();
         _shadow.reset();
         paintNodes();
     } else {

@@ -112,6 +112,9 @@ public:
     bool useForcedLineStyle() const { return _useForcedLineStyle; }
     int32_t forcedLineStyle() const { return _forcedLineStyle; }
     bool outlinePainting() const { return _outlinePainting; }
+    // Whether the outline pass casts each topic's shadow alone rather than drawing the topics into
+    // the pass's shadow layer.
+    bool castsShadowsAlone() const { return _castsShadowsAlone; }
     bool highlightPainting() const { return _highlightPainting; }
     double scaleFactor() const { return _scaleFactor; }
     // The shadow of the running pass, if any (none while it is suspended).
@@ -218,6 +221,7 @@ private:
     bool _useForcedLineStyle = false;
     int32_t _forcedLineStyle = 0;
     bool _outlinePainting = false;
+    bool _castsShadowsAlone = false;
     bool _highlightPainting = false;
     double _scaleFactor = 1.0;
     std::optional<ShadowStyle> _shadow;

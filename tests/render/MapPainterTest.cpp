@@ -194,42 +194,53 @@ TEST_F(MapPainterTest, ShadowsAreSuspendedAroundRelationContents)
     EXPECT_EQ(0, context.saveDepth());
 }
 
-// Topics cast their shadows one by one, each with the very border it is drawn with, and are drawn
-// only once, over every shadow: what is drawn is the same with and without shadows.
-TEST_F(MapPainterTest, TopicsCastTheirShadowsAloneAndAreDrawnOnce)
+// The editor's topics cast their shadows one by one, each with the very border it is drawn with,
+// and are drawn only once, over every shadow: what is drawn is the same with and without shadows.
+// A picture of the map draws its topics into the relations' shadow layer and again over it.
+TEST_F(MapPainterTest, TheEditorsTopicsCastTheirShadowsAloneAndAreDrawnOnce)
 {
-    auto drawn = [&](uint32_t flags) {
-        context.clear();
-        MindMapPainter::paintMindMap(context, *selection, flags, Rect());
+    RecordingGraphicsContext window(GraphicsSurfaceKind::Screen);
+    auto drawn = [&](RecordingGraphicsContext& into, uint32_t flags) {
+        into.clear();
+        MindMapPainter::paintMindMap(into, *selection, flags, Rect());
         std::vector<std::pair<Kind, Rect>> kinds;
-        for (const auto& e : context.entries())
+        for (const auto& e : into.entries())
             if (e.kind == Kind::Fill || e.kind == Kind::Stroke) kinds.emplace_back(e.kind, e.path.controlPointBounds());
         return kinds;
     };
     useColors(Color::white(), Color(0, 0, 0, 0.4));
-    const auto unshadowed = drawn(PaintFlagNoShadows);
-    EXPECT_TRUE(context.entriesOfKind(Kind::CastShadow).empty());
-    EXPECT_EQ(unshadowed, drawn(0));
-    const auto casts = context.entriesOfKind(Kind::CastShadow);
+    const auto unshadowed = drawn(window, PaintFlagDesigning | PaintFlagNoShadows);
+    EXPECT_TRUE(window.entriesOfKind(Kind::CastShadow).empty());
+    EXPECT_EQ(unshadowed, drawn(window, PaintFlagDesigning));
+    const auto casts = window.entriesOfKind(Kind::CastShadow);
     ASSERT_FALSE(casts.empty());
-    const auto lastEnd = context.entriesOfKind(Kind::ShadowEnd).back();
+    const auto lastEnd = window.entriesOfKind(Kind::ShadowEnd).back();
     for (const auto* cast : casts) {
         EXPECT_GT(cast, lastEnd) << "cast after the relations' shadow ended";
         EXPECT_EQ((Size{3, 3}), cast->shadow.offset);
         EXPECT_EQ(Color(0, 0, 0, 0.4), cast->shadow.color);
         // The border it casts is one drawn later, with its fill and pen.
-        const auto border = std::find_if(context.entries().begin(), context.entries().end(), [&](const auto& e) {
+        const auto border = std::find_if(window.entries().begin(), window.entries().end(), [&](const auto& e) {
             return e.kind == Kind::Fill && e.path.controlPointBounds() == cast->path.controlPointBounds();
         });
-        ASSERT_NE(context.entries().end(), border);
+        ASSERT_NE(window.entries().end(), border);
         EXPECT_GT(&*border, cast);
         ASSERT_TRUE(cast->castFill.has_value());
         EXPECT_EQ(border->color, *cast->castFill);
     }
     UserDefaults::standard().setBool("suppressShadows", true);
-    drawn(0);
-    EXPECT_TRUE(context.entriesOfKind(Kind::CastShadow).empty());
+    drawn(window, PaintFlagDesigning);
+    EXPECT_TRUE(window.entriesOfKind(Kind::CastShadow).empty());
     UserDefaults::standard().removeObject("suppressShadows");
+
+    RecordingGraphicsContext picture(GraphicsSurfaceKind::Bitmap);
+    const auto once = drawn(picture, PaintFlagNoShadows);
+    const auto twice = drawn(picture, 0);
+    EXPECT_TRUE(picture.entriesOfKind(Kind::CastShadow).empty());
+    EXPECT_GT(twice.size(), once.size());
+    const size_t shadowedFills = std::count_if(picture.entries().begin(), picture.entries().end(),
+                                               [](const auto& e) { return e.kind == Kind::Fill && e.shadowed; });
+    EXPECT_EQ(casts.size(), shadowedFills);
 }
 
 TEST_F(MapPainterTest, ZeroClipClipsNothing)
