@@ -14,6 +14,7 @@
 #include "panels/gtk/OutlinerView.h"
 #include "panels/gtk/PropertyDialogs.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
+#include "panels/gtk/URLLinkDialog.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char* argv[])
     installMailServices();
     // Links typed by the user and exports to a cloud ask in dialogs of their own.
     installTopicLinkDialogs();
+    installURLLinkDialog();
     // A topic's picture opens at its actual size in a small window of its own.
     installImagePreviewWindows();
 

@@ -195,10 +195,15 @@ void TopicLinkActions::addURLLink()
     const std::string seed = link && link->linkType() == DiagramLink::LinkTypeURL ? link->linkID() : URLSeed;
     MindMapProvider* provider = storage->provider();
     const bool cloud = isCloudMap(storage);
-    std::optional<URLLinkPrompt::Answer> answer = URLLinkPrompt::shared().selectURLLink(seed, cloud);
+    std::optional<URLLinkPrompt::Answer> answer =
+        URLLinkPrompt::shared().selectURLLink(seed, cloud, cloud && provider ? provider->title() : std::string());
     // The dialog ran modally: the user may have gone elsewhere meanwhile.
     if (!answer || !unchanged(*origin)) return;
     MindMap* map = _window.map();
+    if (answer->removeLink) {
+        map->linkNode(origin->node, std::string());
+        return;
+    }
 
     std::error_code ignored;
     const std::string& target = answer->link;

@@ -33,10 +33,18 @@ public:
     struct Answer {
         std::string link;
         bool uploadToCloud = false;
+        // The user asked for the topic's link to go.
+        bool removeLink = false;
     };
     virtual ~URLLinkPrompt() = default;
     // offerUpload: the map is a cloud map, so uploading a file is a choice. Nothing when cancelled.
     virtual std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) = 0;
+    // The same, naming the cloud the file would go to (empty for a local map).
+    virtual std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload,
+                                                const std::string& /*providerTitle*/)
+    {
+        return selectURLLink(link, offerUpload);
+    }
 
     static void setShared(URLLinkPrompt* prompt);
     static URLLinkPrompt& shared();

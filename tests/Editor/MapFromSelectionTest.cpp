@@ -142,6 +142,7 @@ public:
 
 class FakeURLPrompt : public URLLinkPrompt {
 public:
+    using URLLinkPrompt::selectURLLink;
     std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) override
     {
         seeds.push_back(link);
@@ -491,6 +492,12 @@ TEST_F(MapActionsTest, URLLinkIsSeededAndUploadsOnlyWhenAsked)
     // An existing address is offered for change.
     actions->topicLinks().addURLLink();
     EXPECT_EQ(urlPrompt.seeds.back(), branch->diagramLink()->linkID());
+    // Remove link takes the link away, whatever the field holds.
+    urlPrompt.answer = URLLinkPrompt::Answer{"https://example.org/kept", false, true};
+    actions->topicLinks().addURLLink();
+    EXPECT_EQ(branch->diagramLink(), nullptr);
+    urlPrompt.answer = URLLinkPrompt::Answer{"https://example.org/a b", false};
+    actions->topicLinks().addURLLink();
 
     const std::string file = temp.file("notes.pdf");
     std::ofstream(file) << "pdf";

@@ -7,6 +7,7 @@
 // cloud map the choice to upload the file it names.
 class GtkURLLinkPrompt : public URLLinkPrompt {
 public:
+    using URLLinkPrompt::selectURLLink;
     std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) override;
 };
 

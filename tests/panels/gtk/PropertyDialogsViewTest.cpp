@@ -1,4 +1,5 @@
 #include "panels/gtk/PropertyDialogs.h"
+#include "panels/gtk/URLLinkDialog.h"
 
 #include "MindMaps/LayoutModes.h"
 #include "MindMaps/MindMap.h"
@@ -131,4 +132,41 @@ TEST_F(PropertyDialogsViewTest, TheLayoutRadiosFollowTheSelectedRow)
     EXPECT_TRUE(dialog.radio(2).get_active());
     dialog.radio(0).set_active(true);
     EXPECT_EQ(controller.getLayoutDirection(), LayoutDirectionTop);
+}
+
+TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesOnRequest)
+{
+    URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
+        Glib::signal_idle().connect_once([&dialog] {
+            EXPECT_TRUE(dialog.okButton().get_sensitive());
+            EXPECT_FALSE(dialog.uploadCheck().get_visible());
+            dialog.field().set_text("");
+            EXPECT_FALSE(dialog.okButton().get_sensitive());
+            EXPECT_FALSE(dialog.testButton().get_sensitive());
+            dialog.removeButton().clicked();
+        });
+    });
+    const auto removed = URLLinkDialog::run("https://example.org", false, "");
+    ASSERT_TRUE(removed.has_value());
+    EXPECT_TRUE(removed->removeLink);
+
+    URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
+        Glib::signal_idle().connect_once([&dialog] {
+            EXPECT_TRUE(dialog.uploadCheck().get_visible());
+            EXPECT_FALSE(dialog.uploadCheck().get_sensitive());
+            dialog.field().set_text("https://example.org/typed");
+            dialog.okButton().clicked();
+        });
+    });
+    const auto typed = URLLinkDialog::run("http://", true, "Dropbox");
+    ASSERT_TRUE(typed.has_value());
+    EXPECT_EQ(typed->link, "https://example.org/typed");
+    EXPECT_FALSE(typed->removeLink);
+    EXPECT_FALSE(typed->uploadToCloud);
+
+    URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
+        Glib::signal_idle().connect_once([&dialog] { dialog.response(Gtk::RESPONSE_DELETE_EVENT); });
+    });
+    EXPECT_FALSE(URLLinkDialog::run("http://", false, "").has_value());
+    URLLinkDialog::setShownObserver(nullptr);
 }

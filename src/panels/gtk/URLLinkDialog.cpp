@@ -1,0 +1,140 @@
+#include "panels/gtk/URLLinkDialog.h"
+
+#include "panels/ModalResult.h"
+#include "panels/gtk/ModalDialog.h"
+#include "platform/Localizer.h"
+
+namespace {
+
+std::function<void(URLLinkDialog&)>& shownObserver()
+{
+    static std::function<void(URLLinkDialog&)> observer;
+    return observer;
+}
+
+class DialogPrompt : public URLLinkPrompt {
+public:
+    std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) override
+    {
+        return URLLinkDialog::run(link, offerUpload, std::string());
+    }
+    std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload,
+                                        const std::string& providerTitle) override
+    {
+        return URLLinkDialog::run(link, offerUpload, providerTitle);
+    }
+};
+
+} // namespace
+
+URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(controller)
+{
+    set_title(localized(URLLinkPanelController::TitleKey));
+    _remove = add_button(localized(URLLinkPanelController::RemoveLinkKey), ModalResult::RemoveLink);
+    add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    _ok = add_button(localized("ok_button_title"), ModalResult::OK);
+    set_default_response(ModalResult::OK);
+
+    _message.set_text(localized(URLLinkPanelController::MessageKey));
+    _message.set_halign(Gtk::ALIGN_START);
+    _field.set_text(controller.field());
+    _field.set_width_chars(48);
+    _field.set_activates_default(true);
+    _field.signal_changed().connect([this] {
+        if (_updating) return;
+        _controller.setField(_field.get_text());
+        updateStatus();
+    });
+    _file.set_image_from_icon_name("folder");
+    _file.set_tooltip_text(localized(URLLinkPanelController::FileToolTipKey));
+    _file.signal_clicked().connect([this] { chooseFile(); });
+    _web.set_image_from_icon_name("web-browser");
+    _web.set_tooltip_text(localized(URLLinkPanelController::WebToolTipKey));
+    _web.signal_clicked().connect([this] {
+        _controller.webButtonClicked();
+        updateStatus();
+    });
+    _test.set_label(localized(URLLinkPanelController::TestLinkKey));
+    // An unopenable link is reported by an alert; the dialog stays.
+    _test.signal_clicked().connect([this] { _controller.testLinkClicked(); });
+    _buttons.pack_start(_file, Gtk::PACK_SHRINK);
+    _buttons.pack_start(_web, Gtk::PACK_SHRINK);
+    _buttons.pack_end(_test, Gtk::PACK_SHRINK);
+
+    _uploadLabel.set_text(localized(URLLinkPanelController::UploadLabelKey));
+    _uploadLabel.set_halign(Gtk::ALIGN_START);
+    _uploadLabel.set_line_wrap(true);
+    _uploadLabel.set_max_width_chars(56);
+    _upload.set_label(controller.uploadTitle());
+    _upload.signal_toggled().connect([this] {
+        if (!_updating) _controller.uploadToggled(_upload.get_active());
+    });
+
+    _grid.set_row_spacing(8);
+    _grid.set_column_spacing(8);
+    _grid.set_border_width(12);
+    _grid.attach(_message, 0, 0, 1, 1);
+    _grid.attach(_field, 0, 1, 1, 1);
+    _grid.attach(_buttons, 0, 2, 1, 1);
+    if (controller.isCloudMap()) {
+        _grid.attach(_uploadLabel, 0, 3, 1, 1);
+        _grid.attach(_upload, 0, 4, 1, 1);
+    }
+    get_content_area()->pack_start(_grid, Gtk::PACK_EXPAND_WIDGET);
+    show_all_children();
+    _field.grab_focus();
+    updateStatus();
+}
+
+void URLLinkDialog::updateStatus()
+{
+    _updating = true;
+    if (_field.get_text() != _controller.field()) _field.set_text(_controller.field());
+    _ok->set_sensitive(_controller.okEnabled());
+    _test.set_sensitive(_controller.testEnabled());
+    _upload.set_sensitive(_controller.uploadEnabled());
+    _upload.set_active(_controller.uploadOn());
+    _updating = false;
+}
+
+void URLLinkDialog::chooseFile()
+{
+    Gtk::FileChooserDialog chooser(*this, localized(URLLinkPanelController::FilePanelTitleKey),
+                                   Gtk::FILE_CHOOSER_ACTION_OPEN);
+    chooser.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+    chooser.add_button(localized(URLLinkPanelController::FilePanelPromptKey), Gtk::RESPONSE_ACCEPT);
+    chooser.set_select_multiple(false);
+    if (chooser.run() != Gtk::RESPONSE_ACCEPT) return;
+    _controller.fileChosen(chooser.get_filename());
+    updateStatus();
+}
+
+std::optional<URLLinkPrompt::Answer> URLLinkDialog::run(const std::string& link, bool offerUpload,
+                                                        const std::string& providerTitle)
+{
+    URLLinkPanelController controller(link, offerUpload, providerTitle);
+    URLLinkDialog dialog(controller);
+    // After "http://" the user types the rest; a link of the topic is replaced whole.
+    if (link == TopicLinkActions::URLSeed) dialog._field.set_position(-1);
+    else dialog._field.select_region(0, -1);
+    sigc::connection shown;
+    if (shownObserver()) shown = dialog.signal_show().connect([&dialog] { shownObserver()(dialog); });
+    const int result = ModalDialog::run(dialog, ModalResult::LinkDialogClosed);
+    shown.disconnect();
+    if (result == ModalResult::RemoveLink) return URLLinkPrompt::Answer{std::string(), false, true};
+    // Return in an empty field would confirm nothing.
+    if (result != ModalResult::OK || !controller.okEnabled()) return std::nullopt;
+    return URLLinkPrompt::Answer{controller.field(), controller.hasUploadToCloud(), false};
+}
+
+void URLLinkDialog::setShownObserver(std::function<void(URLLinkDialog&)> observer)
+{
+    shownObserver() = std::move(observer);
+}
+
+void installURLLinkDialog()
+{
+    // Never destroyed: the process may end after GTK has gone.
+    static auto* prompt = new DialogPrompt;
+    URLLinkPrompt::setShared(prompt);
+}
