@@ -34,10 +34,25 @@ void ShellCommandPrompts::presentError(const Error& error)
     AlertPanel::shared().runModal(request);
 }
 
-bool ShellCommandPrompts::runRelationStyleDialog(const std::string&, const std::string&, const RelationStyle&,
-                                                 RelationStyle&)
+namespace {
+
+ShellCommandPrompts::RelationStyleDialog& relationStyleDialog()
 {
-    return false;
+    static ShellCommandPrompts::RelationStyleDialog dialog;
+    return dialog;
+}
+
+} // namespace
+
+void ShellCommandPrompts::setRelationStyleDialog(RelationStyleDialog dialog)
+{
+    relationStyleDialog() = std::move(dialog);
+}
+
+bool ShellCommandPrompts::runRelationStyleDialog(const std::string& messageText, const std::string& informativeText,
+                                                 const RelationStyle& working, RelationStyle& edited)
+{
+    return relationStyleDialog() && relationStyleDialog()(messageText, informativeText, working, edited);
 }
 
 std::optional<std::string> ShellCommandPrompts::runImageLinkPrompt(const std::string& messageText,

@@ -1,10 +1,12 @@
 #include "panels/PanelsInstallation.h"
 
+#include "Editor/ShellCommandPrompts.h"
 #include "MindMaps/PropertyPanels.h"
 #include "panels/LayoutModePanelController.h"
 #include "panels/MapStyleController.h"
 #include "panels/NodePropertiesPanelController.h"
 #include "panels/NotePanelController.h"
+#include "panels/RelationStyleDialog.h"
 #include "panels/TextPanelController.h"
 
 namespace {
@@ -30,4 +32,5 @@ void installPanels()
 {
     static ControllerPanels panels;
     PropertyPanels::install(&panels);
+    ShellCommandPrompts::setRelationStyleDialog(RelationStyleDialog::run);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <any>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,12 +29,27 @@ public:
         std::string placeholder;
     };
 
+    // What an accessory may do to its alert while it shows; the panel fills it in.
+    struct AccessoryControl {
+        std::function<void(bool enabled)> setFirstButtonEnabled;
+    };
+
+    // Extra controls below the message: the desktop's half makes them from the content registered
+    // under the name, showing the model (a plain object owned by the asker, alive while the alert
+    // runs).
+    struct Accessory {
+        std::string content;
+        std::any model;
+        std::shared_ptr<AccessoryControl> control = std::make_shared<AccessoryControl>();
+    };
+
     struct Request {
         std::string messageText;
         std::string informativeText;
         Style style = Style::Warning;
         std::vector<Button> buttons; // none gives a single OK button
         std::optional<TextField> textField;
+        std::optional<Accessory> accessory;
     };
 
     struct Answer {

@@ -3,8 +3,10 @@
 #include "MindMaps/RelationStyle.h"
 #include "MindMaps/TextStyle.h"
 #include "panels/FontSelectorView.h"
+#include "panels/RelationStyleDialog.h"
 #include "panels/RelationStyleFrame.h"
 #include "panels/TextStyleFrame.h"
+#include "platform/AlertPanel.h"
 
 #include <gtest/gtest.h>
 
@@ -252,4 +254,44 @@ TEST(RelationStyleFrame, TheConnectionStyleLoadsAndCommitsUntilHidden)
     frame.commitConnectionStyle(untouched);
     EXPECT_FALSE(untouched.isPropCustomized(MindMapStyle::ConnectionStyleMask));
     EXPECT_EQ(untouched.connectionStyle(), 0);
+}
+
+namespace {
+
+// Picks a target arrow in the alert's frame, then answers with the button.
+class ArrowPickingAlert : public AlertPanel {
+public:
+    int button = FirstButtonReturn;
+    bool connectionHidden = false;
+    Answer runModal(const Request& request) override
+    {
+        if (!request.accessory) return {};
+        auto* frame = std::any_cast<RelationStyleFrame*>(request.accessory->model);
+        connectionHidden = frame->connectionStyleHidden();
+        frame->targetArrowStyleSelected(3);
+        return {button, {}};
+    }
+};
+
+} // namespace
+
+TEST(RelationStyleDialog, OkCommitsTheFrameAndCancelLeavesTheStyleAlone)
+{
+    ArrowPickingAlert alert;
+    AlertPanel::setShared(&alert);
+    RelationStyle working;
+    working.setPropCustomized(RelationStyle::LineStyleMask, true);
+    working.setLineStyle(2);
+    RelationStyle edited;
+    EXPECT_TRUE(RelationStyleDialog::run("title", "message", working, edited));
+    EXPECT_TRUE(alert.connectionHidden);
+    EXPECT_EQ(edited.customizedProps(), RelationStyle::LineStyleMask | RelationStyle::TargetArrowMask);
+    EXPECT_EQ(edited.lineStyle(), 2);
+    EXPECT_EQ(edited.targetArrowStyle(), 3);
+
+    alert.button = AlertPanel::FirstButtonReturn + 1;
+    RelationStyle untouched;
+    EXPECT_FALSE(RelationStyleDialog::run("title", "message", working, untouched));
+    EXPECT_EQ(untouched.customizedProps(), 0u);
+    AlertPanel::setShared(nullptr);
 }

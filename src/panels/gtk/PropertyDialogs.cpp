@@ -2,8 +2,10 @@
 
 #include "MindMaps/LayoutModes.h"
 #include "panels/ModalResult.h"
+#include "panels/RelationStyleDialog.h"
 #include "panels/gtk/ModalDialog.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/GtkAlertPanel.h"
 
 namespace {
 
@@ -222,6 +224,11 @@ void LayoutModeDialog::showRadios()
 
 void installPropertyDialogs()
 {
+    GtkAlertPanel::registerAccessory(RelationStyleDialog::AccessoryName, [](const std::any& model) -> Gtk::Widget* {
+        auto* const* frame = std::any_cast<RelationStyleFrame*>(&model);
+        if (!frame || !*frame) return nullptr;
+        return Gtk::manage(new RelationStyleFrameView(**frame));
+    });
     NodePropertiesPanelController::setWindow([](NodePropertiesPanelController& controller) {
         NodePropertiesDialog dialog(controller);
         const int result = runDialog(dialog);

@@ -5,7 +5,15 @@
 
 #include <gtkmm.h>
 
+#include <map>
+
 namespace {
+
+std::map<std::string, GtkAlertPanel::AccessoryFactory>& accessoryFactories()
+{
+    static std::map<std::string, GtkAlertPanel::AccessoryFactory> factories;
+    return factories;
+}
 
 Gtk::MessageType messageType(AlertPanel::Style style)
 {
@@ -47,11 +55,30 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
         entry.show();
     }
 
+    if (request.accessory) {
+        const auto factory = accessoryFactories().find(request.accessory->content);
+        if (factory != accessoryFactories().end()) {
+            if (Gtk::Widget* content = factory->second(request.accessory->model)) {
+                dialog.get_message_area()->pack_start(*content, Gtk::PACK_SHRINK);
+                content->show_all();
+            }
+        }
+        request.accessory->control->setFirstButtonEnabled = [&dialog](bool enabled) {
+            dialog.set_response_sensitive(FirstButtonReturn, enabled);
+        };
+    }
+
     const int response = GtkModalRun::run(dialog);
+    if (request.accessory) request.accessory->control->setFirstButtonEnabled = nullptr;
     Answer answer;
     answer.text = request.textField ? std::string(entry.get_text()) : std::string();
     if (response >= FirstButtonReturn && response < FirstButtonReturn + static_cast<int>(buttons.size()))
         answer.button = response;
     else if (response == Gtk::RESPONSE_DELETE_EVENT) answer.button = escapeAnswer;
     return answer;
+}
+
+void GtkAlertPanel::registerAccessory(const std::string& name, AccessoryFactory factory)
+{
+    accessoryFactories()[name] = std::move(factory);
 }
