@@ -1,4 +1,5 @@
 #include "panels/gtk/StyleFrameViews.h"
+#include "panels/gtk/FontSelectorWidget.h"
 #include "panels/gtk/ModalDialog.h"
 
 #include "MindMaps/NodeStyle.h"
@@ -103,4 +104,36 @@ TEST_F(StyleFrameViewsTest, ADialogClosedWithoutItsButtonsAnswersTheClosedCode)
         Glib::signal_idle().connect_once([&] { dialog.response(c.response); });
         EXPECT_EQ(ModalDialog::run(dialog, c.closedCode), c.expected) << c.response;
     }
+}
+
+TEST_F(StyleFrameViewsTest, AFocusedFontWellShowsThePanelAndTakesOnlyANewFont)
+{
+    FontSelectorView model;
+    model.setFont(Font("Serif", 14));
+    int chosen = 0;
+    model.setDelegate([&chosen](FontSelectorView&, const Font&) { ++chosen; });
+    Gtk::Window window;
+    FontSelectorWidget well(model);
+    window.add(well);
+    window.show_all();
+    well.grab_focus();
+    // The window of a display without a window manager never becomes active: the focus comes as
+    // the desktop would send it.
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.in = TRUE;
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    gtk_widget_send_focus_change(GTK_WIDGET(well.gobj()), event);
+    gdk_event_free(event);
+    while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+    SharedFontPanel& panel = SharedFontPanel::shared();
+    EXPECT_TRUE(panel.dialog().get_visible());
+    panel.fontChosen(model.font().description());
+    EXPECT_EQ(chosen, 0);
+    panel.fontChosen("Sans Bold 20");
+    EXPECT_EQ(chosen, 1);
+    EXPECT_TRUE(model.font().isBold());
+    EXPECT_EQ(model.font().pointSize(), 20);
+    panel.fontChosen("");
+    EXPECT_EQ(chosen, 1);
+    panel.dialog().hide();
 }
