@@ -8,7 +8,6 @@
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/fixed.h>
-#include <gtkmm/image.h>
 #include <gtkmm/popover.h>
 
 #include <algorithm>
@@ -30,6 +29,8 @@ Gtk::PositionType position(PopoverPresenter::Edge edge)
     }
     return Gtk::POS_TOP;
 }
+
+constexpr double DisabledOpacity = 0.35;
 
 int whole(double value)
 {
@@ -60,6 +61,31 @@ void makeBare(Gtk::Button& button)
     button.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     button.set_relief(Gtk::RELIEF_NONE);
 }
+
+// The transparent button's picture, faded while the button is disabled (the theme leaves a
+// picture of ours as it is).
+class SwatchPicture : public Gtk::DrawingArea {
+public:
+    SwatchPicture(Image image, int scale) : _image(std::move(image)), _scale(scale)
+    {
+        const Size size = _image.size();
+        set_size_request(int(size.width), int(size.height));
+    }
+
+protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override
+    {
+        if (_image.isNull()) return true;
+        cr->scale(1.0 / _scale, 1.0 / _scale);
+        cairo_set_source_surface(cr->cobj(), _image.surface(), 0, 0);
+        cr->paint_with_alpha(is_sensitive() ? 1.0 : DisabledOpacity);
+        return true;
+    }
+
+private:
+    Image _image;
+    int _scale;
+};
 
 class SwatchGrid : public Gtk::DrawingArea {
 public:
@@ -114,14 +140,8 @@ void GtkPopoverColorPicker::makePopover()
     makeBare(*button);
     const Rect buttonFrame = ColorPickerMatrix::transparentButtonFrame();
     const int scale = std::max(1, _canvas.get_scale_factor());
-    const Image swatch = TransparentSwatchImage(buttonFrame.size, scale);
-    if (!swatch.isNull()) {
-        cairo_surface_set_device_scale(swatch.surface(), scale, scale);
-        auto* picture = Gtk::manage(new Gtk::Image());
-        gtk_image_set_from_surface(picture->gobj(), swatch.surface());
-        button->set_image(*picture);
-        button->set_always_show_image(true);
-    }
+    auto* picture = Gtk::manage(new SwatchPicture(TransparentSwatchImage(buttonFrame.size, scale), scale));
+    button->add(*picture);
     button->set_size_request(int(buttonFrame.width()), int(buttonFrame.height()));
     content->put(*grid, 0, 0);
     content->put(*button, int(buttonFrame.minX()), int(buttonFrame.minY()));

@@ -9,6 +9,7 @@
 #include <gtkmm/button.h>
 #include <gtkmm/buttonbox.h>
 #include <gtkmm/calendar.h>
+#include <gtkmm/window.h>
 
 namespace {
 
@@ -41,9 +42,7 @@ public:
         show_all_children();
     }
 
-    Gtk::Calendar& calendar() { return _calendar; }
-    Gtk::Button& okButton() { return _ok; }
-    Gtk::Button& clearButton() { return _clear; }
+    ~DatePickerBox() override { rememberFocus(nullptr); }
 
 protected:
     void on_map() override
@@ -53,7 +52,11 @@ protected:
         // that, so that Return confirms the shown day.
         _focusOk.disconnect();
         _focusOk = Glib::signal_idle().connect([this] {
-            if (get_mapped()) _ok.grab_focus();
+            if (!get_mapped()) return false;
+            auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+            Gtk::Widget* previous = window ? window->get_focus() : nullptr;
+            if (previous && !previous->is_ancestor(*this)) rememberFocus(previous->gobj());
+            _ok.grab_focus();
             return false;
         });
     }
@@ -61,7 +64,15 @@ protected:
     void on_unmap() override
     {
         _focusOk.disconnect();
+        // The popover shares its window's focus: the widget that had it before gets it back, or
+        // the keyboard would be left with nothing (or with a neighbour) once the popover is gone.
+        auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+        Gtk::Widget* focus = window ? window->get_focus() : nullptr;
+        GtkWidget* previous = _previousFocus;
+        rememberFocus(nullptr);
         Gtk::Box::on_unmap();
+        if (previous && (!focus || focus->is_ancestor(*this) || focus == this) && gtk_widget_is_sensitive(previous))
+            gtk_widget_grab_focus(previous);
     }
 
 private:
@@ -73,6 +84,16 @@ private:
         _picked(MindMapEditor::dateForPickedDay(_initialDate, int(year), int(month) + 1, int(day)));
     }
 
+    // Weak: read null once the widget is gone.
+    void rememberFocus(GtkWidget* widget)
+    {
+        if (_previousFocus)
+            g_object_remove_weak_pointer(G_OBJECT(_previousFocus), reinterpret_cast<gpointer*>(&_previousFocus));
+        _previousFocus = widget;
+        if (_previousFocus)
+            g_object_add_weak_pointer(G_OBJECT(_previousFocus), reinterpret_cast<gpointer*>(&_previousFocus));
+    }
+
     std::chrono::system_clock::time_point _initialDate;
     DatePicked _picked;
     Gtk::Calendar _calendar;
@@ -80,6 +101,7 @@ private:
     Gtk::Button _clear;
     Gtk::Button _ok;
     sigc::connection _focusOk;
+    GtkWidget* _previousFocus = nullptr;
 };
 
 } // namespace

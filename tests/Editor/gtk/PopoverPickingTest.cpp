@@ -180,6 +180,7 @@ TEST_F(PopoverPickingTest, ADoubleClickOnADayDatesTheTopicAtTheTimeItOpenedWith)
     EXPECT_EQ((DateComponents{int(year), int(month) + 1, int(day), expected.hour, expected.minute, expected.second}),
               got);
     EXPECT_TRUE(spinUntil([&] { return !window->editor().datePickerShown(); })) << "picking closes the popover";
+    EXPECT_TRUE(window->canvas().is_focus()) << "the canvas has the keyboard again";
     ASSERT_TRUE(undo->canUndo());
     EXPECT_EQ(localized("topic_menu_topic_set_date"), undo->undoActionName());
     undo->undo();

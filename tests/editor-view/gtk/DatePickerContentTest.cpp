@@ -48,6 +48,7 @@ TEST(DatePickerContentTest, OkAndDoubleClickPickTheShownDayAtTheInitialTimeAndCl
     Gtk::Window window;
     Gtk::DrawingArea anchor;
     anchor.set_size_request(400, 300);
+    anchor.set_can_focus(true);
     window.add(anchor);
     window.show_all();
     drain();
@@ -70,6 +71,7 @@ TEST(DatePickerContentTest, OkAndDoubleClickPickTheShownDayAtTheInitialTimeAndCl
         Gtk::Widget* content = newDatePickerContent(initial, [&](auto date) { picks.push_back(date); });
         popover->add(*Gtk::manage(content));
         content->show();
+        anchor.grab_focus();
         popover->set_pointing_to(Gdk::Rectangle(100, 100, 20, 20));
         popover->popup();
         for (int i = 0; i < 200 && !content->get_mapped(); ++i) {
@@ -108,6 +110,9 @@ TEST(DatePickerContentTest, OkAndDoubleClickPickTheShownDayAtTheInitialTimeAndCl
         } else {
             EXPECT_FALSE(picks.front()) << "Clear reports no date";
         }
+        popover->hide();
+        drain();
+        EXPECT_TRUE(anchor.is_focus()) << "the focus goes back where it was";
         delete popover;
         drain();
     }
