@@ -1,9 +1,12 @@
 #include "panels/gtk/StyleFrameViews.h"
 
+#include "Editor/ColorPickerMatrix.h"
 #include "Editor/StylingMenus.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -37,26 +40,6 @@ std::optional<int64_t> selectedTag(const Gtk::ComboBoxText& popup)
     const Glib::ustring id = popup.get_active_id();
     if (id.empty()) return std::nullopt;
     return std::stoll(id.raw());
-}
-
-// A checkerboard crossed out in red: the colour that shows the page through.
-bool drawTransparentSwatch(const Cairo::RefPtr<Cairo::Context>& cr, int width, int height)
-{
-    const int cell = 4;
-    for (int y = 0; y < height; y += cell) {
-        for (int x = 0; x < width; x += cell) {
-            const double shade = ((x + y) / cell) % 2 == 0 ? 1.0 : 0.8;
-            cr->set_source_rgb(shade, shade, shade);
-            cr->rectangle(x, y, cell, cell);
-            cr->fill();
-        }
-    }
-    cr->set_source_rgb(0.85, 0.1, 0.1);
-    cr->set_line_width(1.5);
-    cr->move_to(0, height);
-    cr->line_to(width, 0);
-    cr->stroke();
-    return true;
 }
 
 } // namespace
@@ -131,12 +114,15 @@ TextStyleFrameView::TextStyleFrameView(BaseTextStyleFrame& frame)
         if (!_refreshing) _frame.fillColorSelected(fromRGBA(_fillColor.get_rgba()));
     });
     attach(_fillColor, 1, row, 1, 1);
-    _transparentSwatch.set_size_request(16, 16);
-    _transparentSwatch.signal_draw().connect([this](const Cairo::RefPtr<Cairo::Context>& cr) {
-        return drawTransparentSwatch(cr, _transparentSwatch.get_allocated_width(),
-                                     _transparentSwatch.get_allocated_height());
-    });
+    // The swatch fills the 24-point button less 4 points on each side.
+    const int scale = std::max(1, get_scale_factor());
+    const Image swatch = TransparentSwatchImage({16, 16}, scale);
+    if (!swatch.isNull()) {
+        cairo_surface_set_device_scale(swatch.surface(), scale, scale);
+        gtk_image_set_from_surface(_transparentSwatch.gobj(), swatch.surface());
+    }
     _transparent.add(_transparentSwatch);
+    _transparent.set_size_request(24, 24);
     _transparent.set_relief(Gtk::RELIEF_NONE);
     _transparent.set_halign(Gtk::ALIGN_START);
     _transparent.set_valign(Gtk::ALIGN_CENTER);

@@ -62,7 +62,7 @@ private:
     std::map<Check, std::unique_ptr<Gtk::CheckButton>> _checks;
     Gtk::ColorButton _fillColor;
     Gtk::Button _transparent;
-    Gtk::DrawingArea _transparentSwatch;
+    Gtk::Image _transparentSwatch;
     Gtk::ColorButton _textColor;
     ValueSegments _alignment;
     ValueSegments _callOut;
