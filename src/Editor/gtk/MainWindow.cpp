@@ -634,6 +634,8 @@ void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 void MainWindow::setWindowTitle(const std::string& title)
 {
     set_title(_controller.windowTitleForDocumentDisplayName(title));
+    // Another map may hide other menu entries.
+    _menuBar->refillMenus();
     // The map's name is what a screen reader announces for the canvas.
     _canvas.get_accessible()->set_name(title);
 }

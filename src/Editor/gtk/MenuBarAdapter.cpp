@@ -26,24 +26,37 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
         std::shared_ptr<Menu> submenu = top->submenu() ? std::shared_ptr<Menu>(top, top->submenu()) : nullptr;
         if (!submenu) continue;
         auto* entry = Gtk::manage(new Gtk::MenuItem(top->title(), false));
-        auto* menu = Gtk::manage(new Gtk::Menu());
-        entry->set_submenu(*menu);
-        // The map may have changed since the menu was last open: its entries are made anew.
-        auto fill = [this, menu, submenu] {
-            _router.validateMenu(*submenu);
-            fillGtkMenu(*menu, *submenu, [this](const std::shared_ptr<MenuItem>& item) {
-                _router.sendAction(item->action(), nullptr, item.get());
-            });
-        };
-        // GTK sizes a menu before the bar entry says it opens: an empty one pops up blank.
+        // The map may have changed since the menu was last open: its entries are made anew as
+        // the bar entry is selected, before GTK opens the menu.
+        auto fill = [this, entry, submenu] { fillMenu(*entry, *submenu); };
         fill();
-        entry->signal_activate().connect([submenu, fill] {
-            NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
-            fill();
-        });
+        entry->signal_select().connect(
+            [submenu, fill] {
+                NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
+                fill();
+            },
+            false);
+        _entries.emplace_back(entry, submenu);
         _menuBar.append(*entry);
     }
     _menuBar.show_all();
+}
+
+void MenuBarAdapter::fillMenu(Gtk::MenuItem& entry, Menu& submenu)
+{
+    _router.validateMenu(submenu);
+    // A menu of its own each time: GTK keeps a menu's first height, so a reused menu that lost an
+    // entry would show a blank row at its end.
+    auto* menu = Gtk::manage(new Gtk::Menu());
+    fillGtkMenu(*menu, submenu, [this](const std::shared_ptr<MenuItem>& item) {
+        _router.sendAction(item->action(), nullptr, item.get());
+    });
+    entry.set_submenu(*menu);
+}
+
+void MenuBarAdapter::refillMenus()
+{
+    for (auto& [entry, submenu] : _entries) fillMenu(*entry, *submenu);
 }
 
 bool MenuBarAdapter::handleKeyPress(const GdkEventKey& event)

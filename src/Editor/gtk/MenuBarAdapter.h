@@ -5,6 +5,8 @@
 #include <gtkmm/menubar.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class CommandRouter;
 
@@ -18,9 +20,15 @@ public:
     Gtk::MenuBar& menuBar() { return _menuBar; }
     // For the window's key-press handler: true when a menu item took the key.
     bool handleKeyPress(const GdkEventKey& event);
+    // Which entries a menu hides follows the open map (a cloud map's items): GTK sizes a menu
+    // before it says it opens, so the window has the menus made anew when another map opens.
+    void refillMenus();
 
 private:
+    void fillMenu(Gtk::MenuItem& entry, Menu& submenu);
+
     std::shared_ptr<Menu> _mainMenu;
     CommandRouter& _router;
     Gtk::MenuBar _menuBar;
+    std::vector<std::pair<Gtk::MenuItem*, std::shared_ptr<Menu>>> _entries;
 };
