@@ -30,12 +30,13 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
         // the bar entry is selected, before GTK opens the menu.
         auto fill = [this, entry, submenu] { fillMenu(*entry, *submenu); };
         fill();
-        entry->signal_select().connect(
-            [submenu, fill] {
-                NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
-                fill();
-            },
-            false);
+        // Selecting comes first when the pointer or a key opens the menu; a screen reader's click
+        // only activates.
+        entry->signal_select().connect(fill, false);
+        entry->signal_activate().connect([submenu, fill] {
+            NotificationCenter::defaultCenter().post(MenuDidBeginTrackingNotification, submenu.get());
+            fill();
+        });
         _entries.emplace_back(entry, submenu);
         _menuBar.append(*entry);
     }
@@ -45,12 +46,19 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
 void MenuBarAdapter::fillMenu(Gtk::MenuItem& entry, Menu& submenu)
 {
     _router.validateMenu(submenu);
-    // A menu of its own each time: GTK keeps a menu's first height, so a reused menu that lost an
+    const auto chosen = [this](const std::shared_ptr<MenuItem>& item) {
+        _router.sendAction(item->action(), nullptr, item.get());
+    };
+    // A menu on screen is filled where it is: taken from its entry while shown, it would stay up
+    // with the keyboard's grab and nothing drawn.
+    if (Gtk::Menu* shown = entry.get_submenu(); shown && shown->get_mapped()) {
+        fillGtkMenu(*shown, submenu, chosen);
+        return;
+    }
+    // Otherwise a menu of its own: GTK keeps a menu's first height, so a reused menu that lost an
     // entry would show a blank row at its end.
     auto* menu = Gtk::manage(new Gtk::Menu());
-    fillGtkMenu(*menu, submenu, [this](const std::shared_ptr<MenuItem>& item) {
-        _router.sendAction(item->action(), nullptr, item.get());
-    });
+    fillGtkMenu(*menu, submenu, chosen);
     entry.set_submenu(*menu);
 }
 
