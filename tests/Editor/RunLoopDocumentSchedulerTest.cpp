@@ -26,3 +26,22 @@ TEST(RunLoopDocumentSchedulerTest, TicksRepeatAndCancelledCallsNeverRun)
     EXPECT_EQ(single, 1);
     EXPECT_EQ(cancelled, 0);
 }
+
+// While a dialog holds the modal mode, the document is told to hold back and its calls wait.
+TEST(RunLoopDocumentSchedulerTest, AModalSessionHoldsTheDocumentsCallsBack)
+{
+    ManualScheduler scheduler;
+    RunLoopDocumentScheduler documents(scheduler);
+    int runs = 0;
+    EXPECT_FALSE(documents.isHoldingBack());
+    {
+        Scheduler::ModeSession dialog = scheduler.enterMode(ModalPanelRunLoopMode);
+        EXPECT_TRUE(documents.isHoldingBack());
+        documents.schedule(0, false, [&] { ++runs; });
+        scheduler.advance(5);
+        EXPECT_EQ(runs, 0);
+    }
+    EXPECT_FALSE(documents.isHoldingBack());
+    scheduler.advance(0.1);
+    EXPECT_EQ(runs, 1);
+}

@@ -61,7 +61,7 @@ protected:
 
 TEST_F(PropertyDialogsViewTest, TypedTextAndATickedBoxReachTheTopicOnOk)
 {
-    whenShown([](Gtk::Dialog& shown) {
+    whenShown([this](Gtk::Dialog& shown) {
         auto& dialog = dynamic_cast<NodePropertiesDialog&>(shown);
         EXPECT_EQ(dialog.textView().get_buffer()->get_text(), "Before");
         EXPECT_EQ(dialog.tabs().get_current_page(), 0);
@@ -75,6 +75,7 @@ TEST_F(PropertyDialogsViewTest, TypedTextAndATickedBoxReachTheTopicOnOk)
         gtk_widget_send_focus_change(GTK_WIDGET(dialog.gobj()), event);
         gdk_event_free(event);
         EXPECT_TRUE(dialog.get_visible());
+        EXPECT_EQ(topic->text(), "Before");
         dialog.okButton().clicked();
     });
     EXPECT_TRUE(NodePropertiesPanelController::editNodeProperties(topic));
