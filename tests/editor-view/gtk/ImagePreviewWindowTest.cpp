@@ -46,6 +46,11 @@ TEST(ImagePreviewWindowTest, ShowsThePictureAtItsSizeInAWindowThatClosesWhenItIs
     Gtk::Main::init_gtkmm_internals();
     TempDir dir;
     ImagePreviewWindows previews;
+    // Without a window manager the display hands the focus to the window under the pointer: the
+    // pointer waits in a corner no preview covers.
+    GdkScreen* screen = gdk_screen_get_default();
+    gdk_device_warp(gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())), screen,
+                    gdk_screen_get_width(screen) - 1, gdk_screen_get_height(screen) - 1);
 
     EXPECT_FALSE(previews.loadImageFromUrl("https://example.invalid/a.png"));
     EXPECT_FALSE(previews.loadImageFromUrl(fileURLWithPath(dir.path() + "/missing.png")));
