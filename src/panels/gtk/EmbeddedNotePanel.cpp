@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -42,7 +43,12 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     _textView.set_accepts_tab(true);
     _css = Gtk::CssProvider::create();
     _textView.get_style_context()->add_provider(_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    attachInlineSpellChecker(_textView.gobj());
+    // Loading the dictionary takes a good part of a start: it is read when the note first shows.
+    auto attachSpelling = std::make_shared<sigc::connection>();
+    *attachSpelling = _textView.signal_map().connect([this, attachSpelling] {
+        attachSpelling->disconnect();
+        attachInlineSpellChecker(_textView.gobj());
+    });
     _edits = std::make_unique<TextBufferEdits>(_textView.get_buffer(),
                                                [this](const TextEdit& edit) { _controller.textDidChange(edit); });
 
