@@ -90,6 +90,7 @@ void BM_CanvasRepaintAfterChange(benchmark::State& state)
 }
 BENCHMARK(BM_CanvasRepaintAfterChange)
     ->ArgNames({"zoomPercent", "laidOut"})
+    ->Args({100, 0})
     ->Args({100, 1})
     ->Args({25, 1})
     ->Unit(benchmark::kMillisecond);
