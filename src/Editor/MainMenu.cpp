@@ -229,6 +229,9 @@ const std::vector<Entry>& menuBarTable()
                     {"Mind Map Editor Help", "showEditorQuickHelp:"},
                     {"Frequently Asked Questions", "showFAQ:"},
                     {"Home page", "showHomePage:"},
+                    {"YouTube Channel", "gotoYouTubeChannel:"},
+                    kSeparator,
+                    {"Send Feedback", "sendFeedback:"},
                 }),
     };
     return table;

@@ -67,6 +67,8 @@ std::string bundleInfoValue(const std::string& key)
 {
     if (key == "CFBundleShortVersionString") return TARNWICK_SHORT_VERSION;
     if (key == "CFBundleVersion") return TARNWICK_BUNDLE_VERSION;
+    if (key == "CFBundleName") return "Tarnwick";
+    if (key == "NSHumanReadableCopyright") return "Copyright \u00a9 2026 Orrinworks. All rights reserved.";
     return {};
 }
 

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-// The application's own version values by their bundle key: "CFBundleShortVersionString" (the
-// version users see, "1.0") and "CFBundleVersion" (major.minor.build); empty for other keys.
+// The application's own values by their bundle key: "CFBundleShortVersionString" (the version
+// users see, "1.0"), "CFBundleVersion" (major.minor.build), "CFBundleName" and
+// "NSHumanReadableCopyright"; empty for other keys.
 std::string bundleInfoValue(const std::string& key);
 
 class VersionInfoUtils {

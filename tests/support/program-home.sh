@@ -1,4 +1,4 @@
-# Sourced by the display tests that run the whole program: the program gets a home of its own, so
+# Sourced, after setting $program, by the display tests that run the whole program: the program gets a home of its own, so
 # it never sees the user's folders, and the tests share the helpers that wait for it. The helpers
 # are exported for the `run` function that the tests start on a session bus of their own.
 home=$(mktemp -d)
@@ -7,6 +7,8 @@ export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACH
 export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
 store="$XDG_DATA_HOME/Tarnwick"
 export home store
+source "$(dirname "${BASH_SOURCE[0]}")/new-features-seen.sh"
+mark_new_features_seen "$(dirname "$program")/.." "$XDG_CONFIG_HOME"
 
 fail() { echo "FAIL: $*"; exit 1; }
 # Waits until the program writing log $1 has painted its first frame.

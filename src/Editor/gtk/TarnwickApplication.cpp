@@ -1,5 +1,6 @@
 #include "Editor/gtk/TarnwickApplication.h"
 
+#include "Editor/AdScheduler.h"
 #include "Editor/ApplicationStartup.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/ErrorAlert.h"
@@ -10,6 +11,7 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowToolbar.h"
+#include "Editor/gtk/PreferencesWindow.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
@@ -137,9 +139,24 @@ Glib::RefPtr<TarnwickApplication> TarnwickApplication::create(bool ownsStore)
 }
 
 TarnwickApplication::TarnwickApplication(bool ownsStore)
-    : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN), _ownsStore(ownsStore)
+    : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN),
+      _preferences([this](std::span<const PreferencePaneInfo> panes, double minimumWidth) {
+          return std::make_unique<PreferencesWindow>(panes, minimumWidth, _window.get());
+      }),
+      _ownsStore(ownsStore)
 {
     Glib::set_application_name(ApplicationName);
+    ApplicationActions::Services services;
+    services.acceptsCommands = [this] { return acceptsCommands(); };
+    services.commitEditor = [this] { return !_controller || _controller->commitEditor(); };
+    services.openMindMap = [this] { return getMindMap(); };
+    services.store = [] { return MindMapStore::existingInstance(); };
+    services.showPreferences = [this](const std::string& pane) { _preferences.showPreferencesAtIdentifier(pane); };
+    // Read at each use: a packager's change shows without a restart, and a test may point elsewhere.
+    services.addresses = [] { return ProductAddresses::loadInstalled(); };
+    services.addressesSource = ProductAddresses::installedPath();
+    services.applicationName = ApplicationName;
+    _applicationActions = std::make_unique<ApplicationActions>(std::move(services));
     addAction("terminate:", [this](const ActionSender*) { requestQuit(); });
     addAction("performClose:", [this](const ActionSender*) {
         if (_window) _window->close();
@@ -151,6 +168,7 @@ TarnwickApplication::~TarnwickApplication()
     removeQuitSignals();
     _terminationWindow.reset();
     _terminationController.reset();
+    _preferences.destroyView();
     GtkModalRun::setSessionStarter(nullptr);
     setCommandPrompts(nullptr);
     // The controller's timers live on the window's scheduler: the controller goes first.
@@ -514,6 +532,47 @@ void TarnwickApplication::terminationProcessesChanged()
 {
     if (_terminationController && _controller)
         _terminationController->processesChanged(_controller->terminationProcesses());
+}
+
+bool TarnwickApplication::acceptsCommands() const
+{
+    if (!CommandRouter::shared().isRunning()) return false;
+    return !_controller || !(_controller->isQuitting() || _controller->isTerminated());
+}
+
+bool TarnwickApplication::respondsToAction(const std::string& action) const
+{
+    return Responder::respondsToAction(action) ||
+        (_applicationActions && _applicationActions->respondsToAction(action));
+}
+
+bool TarnwickApplication::performAction(const std::string& action, const ActionSender* sender)
+{
+    if (Responder::performAction(action, sender)) return true;
+    return _applicationActions && _applicationActions->performAction(action, sender);
+}
+
+ItemValidation TarnwickApplication::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    if (!Responder::respondsToAction(item.action()) && _applicationActions)
+        return _applicationActions->validateUserInterfaceItem(item);
+    return {};
+}
+
+void TarnwickApplication::checkScheduledAds()
+{
+    if (!_window || !acceptsCommands()) return;
+    ScheduledMessages::Services services = ScheduledMessages::applicationServices(
+        [](const std::string& action) { CommandRouter::shared().sendAction(action, nullptr, nullptr); });
+    services.showNewFeatures = [this] {
+        if (_applicationActions) _applicationActions->showNewFeatures();
+    };
+    ScheduledMessages(std::move(services)).checkScheduledAds();
+}
+
+void TarnwickApplication::closePreferencesWindow()
+{
+    _preferences.close();
 }
 
 void TarnwickApplication::reportFirstFrame()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/ApplicationActions.h"
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/MainMenu.h"
 #include "Editor/ShellCommandPrompts.h"
@@ -51,6 +52,13 @@ public:
     void closeAllWindows() override;
     void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override;
     void terminationProcessesChanged() override;
+    void checkScheduledAds() override;
+    void closePreferencesWindow() override;
+
+    // Responder: the application's own items, then those of the application actions.
+    bool respondsToAction(const std::string& action) const override;
+    bool performAction(const std::string& action, const ActionSender* sender) override;
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
     // CheckboxMenuHandlerDelegate
     MindMap* getMindMap() override;
@@ -83,6 +91,7 @@ private:
     void installQuitSignals();
     void removeQuitSignals();
     void showStoreInUse();
+    bool acceptsCommands() const;
 
     // Errors met while a quit writes its files wait until everything is written: an alert waits
     // for the user, and a session that ends meanwhile must find the files complete.
@@ -102,6 +111,8 @@ private:
     std::unique_ptr<MainWindowToolbar> _mainToolbar;
     std::unique_ptr<TerminationWindowController> _terminationController;
     std::unique_ptr<TerminationWindow> _terminationWindow;
+    std::unique_ptr<ApplicationActions> _applicationActions;
+    PreferencesWindowController _preferences;
     ObservationToken _mindMapChanged;
     std::vector<unsigned> _signalSources;
     std::vector<Error> _deferredErrors;

@@ -4,6 +4,7 @@
 #include "Editor/EditorActionBarController.h"
 #include "Editor/HistoryMenu.h"
 #include "Editor/MainMenu.h"
+#include "Editor/TwToolbar.h"
 #include "Editor/TwkDocumentController.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/TarnwickApplication.h"
@@ -29,12 +30,6 @@ struct LaterAction {
 };
 
 const LaterAction kLaterActions[] = {
-    {"orderFrontStandardAboutPanel:", "application actions"},
-    {"showPreferencesPanel:", "preferences window"},
-    {"toggleUserOffline:", "application actions"},
-    {"showEditorQuickHelp:", "application actions"},
-    {"showFAQ:", "application actions"},
-    {"showHomePage:", "application actions"},
     {"editText:", "in-place text editing", true},
     {"showIconPickerPanel:", "icon picker", true},
     {"showDatePickerPanel:", "date picker", true},
@@ -154,6 +149,65 @@ TEST_F(MenuWalkTest, EveryItemReachesAHandlerOrWaitsForALaterFeature)
     }
     for (const LaterAction& entry : kLaterActions)
         EXPECT_TRUE(seen.contains(entry.action)) << entry.action << " is on the list but on no menu item";
+}
+
+TEST_F(MenuWalkTest, EveryToolbarSegmentReachesAHandler)
+{
+    // Segments look their handlers up through the shared router, as in the running window.
+    CommandRouter& shared = CommandRouter::shared();
+    shared.setResponderChain([this] { return router.responderChain(); });
+    TwToolbar::Context context;
+    context.controller = &window->controller();
+    context.document = document;
+    context.documentController = controller.get();
+    context.history = controller;
+    TwToolbar toolbar(context);
+    size_t walked = 0;
+    for (const std::string& identifier : TwToolbar::allowedItemIdentifiers()) {
+        std::unique_ptr<TwToolbarItem> item = toolbar.makeItem(identifier, true);
+        // The search item has no field without the explorers' library; it sends no action either.
+        if (!item) {
+            EXPECT_EQ(identifier, TwToolbar::SearchItemIdentifier);
+            continue;
+        }
+        if (!item->segmentedItem()) continue;
+        for (const std::shared_ptr<ToolbarSegment>& segment : item->segmentedItem()->controlItem().segments()) {
+            // A segment without an action only opens its menu.
+            if (segment->action().empty()) continue;
+            ++walked;
+            const LaterAction* later = laterAction(segment->action());
+            Responder* handler = segment->findActionHandler();
+            if (later) {
+                EXPECT_EQ(later->reachesAHandler, handler != nullptr)
+                    << segment->action() << " (" << later->feature << ")";
+            } else {
+                EXPECT_NE(handler, nullptr)
+                    << identifier << " sends " << segment->action() << ", which nothing answers";
+            }
+        }
+    }
+    EXPECT_GT(walked, 10u);
+    shared.setResponderChain(nullptr);
+}
+
+TEST_F(MenuWalkTest, ApplicationItemsAreAnsweredAndDisabledOutsideTheRun)
+{
+    for (const char* action : {"orderFrontStandardAboutPanel:", "showPreferencesPanel:", "toggleUserOffline:",
+                               "showEditorQuickHelp:", "showFAQ:", "showHomePage:", "gotoYouTubeChannel:",
+                               "sendFeedback:", "exportMindMapStore:", "importMindMapStore:"}) {
+        EXPECT_EQ(router.targetForAction(action), application.get()) << action;
+        EXPECT_TRUE(router.validateItem(MenuItem("", action)).enabled) << action;
+    }
+    CommandRouter::shared().setRunning(false);
+    std::vector<std::shared_ptr<MenuItem>> items;
+    collect(*menu.bar, items);
+    for (const std::shared_ptr<MenuItem>& item : items) {
+        // Quit and Close Window stay: they are how a user leaves.
+        if (item->action() == "terminate:" || item->action() == "performClose:") continue;
+        if (router.targetForAction(item->action()) == application.get()) {
+            EXPECT_FALSE(router.validateItem(*item).enabled) << item->action();
+        }
+    }
 }
 
 TEST_F(MenuWalkTest, EveryBarSegmentReachesAHandler)

@@ -25,6 +25,8 @@ done
 export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache NO_AT_BRIDGE=1
 export XDG_DATA_DIRS=$prefix/share:/usr/share TARNWICK_STARTUP_TIMING=1
 unset TARNWICK_RESOURCES
+source "$(dirname "$0")/../../support/new-features-seen.sh"
+mark_new_features_seen "$build" "$XDG_CONFIG_HOME"
 run() {
   "$prefix/bin/tarnwick" >"$home/run.log" 2>&1 &
   program=$!

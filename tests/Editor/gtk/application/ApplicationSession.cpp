@@ -2,7 +2,9 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/VersionInfoUtils.h"
 #include "formats/TwkxMindMapReader.h"
+#include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
 #include "support/MemoryImageStore.h"
 
@@ -350,6 +352,16 @@ ApplicationHome::ApplicationHome()
     // Printing goes to files only, whatever printers the machine has; nothing slides or fades.
     writeTestFile(configHome() + "/gtk-3.0/settings.ini",
                   "[Settings]\ngtk-print-backends=file\ngtk-enable-animations=false\n");
+    // A second after the first map shows, the program checks its one-off messages: this build's
+    // new-features note counts as seen, or its alert would stand in front of the windows the tests
+    // drive, and the periodic hint is years ahead.
+    std::filesystem::create_directories(configHome() + "/tarnwick");
+    PropertyList::Dictionary defaults;
+    defaults["new-features-v" + bundleInfoValue("CFBundleVersion")] = PropertyList(true);
+    // 2060-01-01 in seconds since 2001-01-01.
+    defaults["AdScheduler.ScheduledDate"] = PropertyList(PropertyList::Date{1861833600.0});
+    const PropertyList::Data data = PropertyList(defaults).toData();
+    writeTestFile(defaultsFile(), std::string(data.begin(), data.end()));
 }
 
 // ---- RunningApplication ----
