@@ -30,12 +30,9 @@ struct LaterAction {
 };
 
 const LaterAction kLaterActions[] = {
-    {"editText:", "in-place text editing", true},
-    {"showIconPickerPanel:", "icon picker", true},
-    {"showDatePickerPanel:", "date picker", true},
-    {"editMindMapStyle:", "map style dialog", true},
-    {"addCustomImage:", "custom images", true},
-    {"invokeEmbeddedImagePicker:", "custom images", true},
+    {"editText:", "in-place text editing", true},  {"showIconPickerPanel:", "icon picker", true},
+    {"showDatePickerPanel:", "date picker", true}, {"editMindMapStyle:", "map style dialog", true},
+    {"addCustomImage:", "custom images", true},    {"invokeEmbeddedImagePicker:", "custom images", true},
     {"addImageAsTopic:", "custom images", true},
 };
 
