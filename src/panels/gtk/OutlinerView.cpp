@@ -157,6 +157,7 @@ void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
         Gtk::TreeModel::iterator it = parent ? _store->prepend(parent->children()) : _store->prepend();
         (*it)[_columns.node] = child;
         _rows[child] = it;
+        if (_adapter.heightOfRowByItem(child) != OutlineViewAdapter::RowHeight) _uniformRows = false;
         const Gtk::TreeModel::Row row = *it;
         if (_adapter.isItemExpandable(child)) fill(&row, child);
     }
@@ -173,7 +174,19 @@ void OutlineTreeView::reloadData()
     unset_model();
     _store->clear();
     _rows.clear();
+    _uniformRows = true;
     fill(nullptr, nullptr);
+    // Rows of one height let GTK measure one row instead of every row of the map; a dated row
+    // is taller, and then every row is measured.
+    if (_uniformRows != get_fixed_height_mode()) {
+        if (_uniformRows) {
+            _column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+            set_fixed_height_mode(true);
+        } else {
+            set_fixed_height_mode(false);
+            _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
+        }
+    }
     set_model(_store);
     updateDragSource();
 }

@@ -91,6 +91,8 @@ private:
     std::optional<double> _keptScroll;
     // The content of the row whose renderers are being set up.
     MindMapNode* _rowNode = nullptr;
+    // Every row of the last refill is of the plain height: GTK then measures one row only.
+    bool _uniformRows = true;
     OutlineRowContent _row;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
