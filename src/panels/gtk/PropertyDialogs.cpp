@@ -41,6 +41,17 @@ void setUpLabel(Gtk::Label& label, const char* key)
     label.set_max_width_chars(60);
 }
 
+// A style tab: the explaining label over the style frame.
+void setUpStylePage(Gtk::Box& page, Gtk::Label& label, const char* key, Gtk::Widget& styleView)
+{
+    setUpLabel(label, key);
+    label.set_margin_start(12);
+    label.set_margin_end(12);
+    label.set_margin_top(12);
+    page.pack_start(label, Gtk::PACK_SHRINK);
+    EmbedViewInContainer(styleView, page, false);
+}
+
 std::string textOf(Gtk::TextView& view)
 {
     return view.get_buffer()->get_text(false);
@@ -74,12 +85,7 @@ NodePropertiesDialog::NodePropertiesDialog(NodePropertiesPanelController& contro
     _topicPage.pack_start(_textScroll, Gtk::PACK_EXPAND_WIDGET);
     _topicPage.pack_start(_noteLabel, Gtk::PACK_SHRINK);
     _topicPage.pack_start(_noteScroll, Gtk::PACK_EXPAND_WIDGET);
-    setUpLabel(_styleLabel, NodePropertiesPanelController::StyleLabelKey);
-    _styleLabel.set_margin_start(12);
-    _styleLabel.set_margin_end(12);
-    _styleLabel.set_margin_top(12);
-    _stylePage.pack_start(_styleLabel, Gtk::PACK_SHRINK);
-    EmbedViewInContainer(_styleView, _stylePage, false);
+    setUpStylePage(_stylePage, _styleLabel, NodePropertiesPanelController::StyleLabelKey, _styleView);
     _tabs.append_page(_topicPage, localized(NodePropertiesPanelController::TopicTabKey));
     _tabs.append_page(_stylePage, localized(NodePropertiesPanelController::StyleTabKey));
     get_content_area()->pack_start(_tabs, Gtk::PACK_EXPAND_WIDGET);
@@ -132,12 +138,7 @@ TextPropertiesDialog::TextPropertiesDialog(TextPanelController& controller)
     setUpTextView(_text, _textScroll, 160);
     _textScroll.set_border_width(12);
     setPlainTextString(_text, controller.text);
-    setUpLabel(_styleLabel, TextPanelController::StyleLabelKey);
-    _styleLabel.set_margin_start(12);
-    _styleLabel.set_margin_end(12);
-    _styleLabel.set_margin_top(12);
-    _stylePage.pack_start(_styleLabel, Gtk::PACK_SHRINK);
-    EmbedViewInContainer(_styleView, _stylePage, false);
+    setUpStylePage(_stylePage, _styleLabel, TextPanelController::StyleLabelKey, _styleView);
     _tabs.append_page(_textScroll, localized(TextPanelController::TextTabKey));
     _tabs.append_page(_stylePage, localized(TextPanelController::StyleTabKey));
     get_content_area()->pack_start(_tabs, Gtk::PACK_EXPAND_WIDGET);
