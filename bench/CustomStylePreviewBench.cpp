@@ -1,0 +1,47 @@
+#include "platform/CairoGuard.h"
+#include "render/CustomStylePreview.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// One repaint of the custom style editor's preview with fifty palette entries round the root,
+// every shape and line casting its shadow: colour changes in the editor repaint it live.
+void BM_CustomStylePreviewRepaint(benchmark::State& state)
+{
+    constexpr double W = 600;
+    constexpr double H = 500;
+    std::vector<MindMapPreviewShape> shapes;
+    shapes.reserve(50);
+    for (int i = 0; i < 50; ++i) {
+        const double angle = -30.0 - 360.0 * (i - 1) / 49.0;
+        const double radius = i == 0 ? 0 : (W - 100) / 2;
+        MindMapPreviewShape shape(
+            {W / 2 - 30 + radius * std::cos(angle * M_PI / 180), H / 2 - 20 - radius * std::sin(angle * M_PI / 180)});
+        shape.setIndex(i);
+        shape.setBorderStyle(i % 8);
+        shape.setFillColor(Color(i / 50.0, 0.5, 1 - i / 50.0));
+        shape.setShadowColor(Color(0, 0, 0, 0.3));
+        shape.setIsSelected(i == 3);
+        shapes.push_back(shape);
+    }
+    std::vector<const MindMapPreviewShape*> entries;
+    for (const auto& s : shapes) entries.push_back(&s);
+    CustomStylePreviewBackground background;
+    background.lineStyle = int32_t(state.range(0));
+    background.shadowColor = Color(0, 0, 0, 0.3);
+
+    const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(W), int(H)));
+    for (auto _ : state) {
+        const CairoContext cr(cairo_create(surface.get()));
+        CustomStylePreview::paint(cr.get(), {W, H}, background, entries, entries.front());
+        cairo_surface_flush(surface.get());
+    }
+}
+// A solid line and the dashed double line, the costliest.
+BENCHMARK(BM_CustomStylePreviewRepaint)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
+} // namespace

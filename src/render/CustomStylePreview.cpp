@@ -1,0 +1,238 @@
+#include "render/CustomStylePreview.h"
+
+#include "MindMaps/RelationStyle.h"
+#include "Utils/BezierPathShapes.h"
+#include "platform/CairoGuard.h"
+#include "platform/ShadowPixels.h"
+#include "render/CloudShape.h"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+
+namespace {
+
+// Shadows fall 4 points right and 4 down; three box passes of radius 1 come close to the blur
+// radius 3 that topics cast on the map.
+constexpr double ShadowOffset = 4;
+constexpr int ShadowBoxRadius = 1;
+constexpr double ShapeInset = 8;
+// The text sits as it would in a text view inset 4 wide and 10 high.
+constexpr double TextInsetX = 4;
+constexpr double TextInsetY = 10;
+
+void setSource(cairo_t* cr, const Color& c)
+{
+    cairo_set_source_rgba(cr, c.red(), c.green(), c.blue(), c.alpha());
+}
+
+void applyStroke(cairo_t* cr, const PreviewLineStroke& stroke)
+{
+    cairo_set_line_width(cr, stroke.width);
+    cairo_set_dash(cr, stroke.dash.empty() ? nullptr : stroke.dash.data(), int(stroke.dash.size()), 0);
+}
+
+// Paints the alpha picture, blurred, in the shadow colour at its place plus the shadow offset.
+void paintShadowMask(cairo_t* cr, cairo_surface_t* mask, Point origin, const Color& color)
+{
+    cairo_surface_flush(mask);
+    ShadowPixels::blur(cairo_image_surface_get_data(mask), cairo_image_surface_get_width(mask),
+                       cairo_image_surface_get_height(mask), cairo_image_surface_get_stride(mask), ShadowBoxRadius);
+    cairo_surface_mark_dirty(mask);
+    cairo_save(cr);
+    setSource(cr, color);
+    cairo_mask_surface(cr, mask, origin.x + ShadowOffset, origin.y + ShadowOffset);
+    cairo_restore(cr);
+}
+
+PangoFontDescription* numberFont()
+{
+    static PangoFontDescription* font = [] {
+        PangoFontDescription* d = pango_font_description_new();
+        pango_font_description_set_family(d, "Sans");
+        pango_font_description_set_weight(d, PANGO_WEIGHT_BOLD);
+        pango_font_description_set_absolute_size(d, 15 * PANGO_SCALE);
+        return d;
+    }();
+    return font;
+}
+
+void drawShape(cairo_t* cr, const MindMapPreviewShape& shape, const BezierPath& outline)
+{
+    outline.addToCairo(cr);
+    setSource(cr, shape.paintedFillColor());
+    if (shape.strokesOutline()) {
+        cairo_fill_preserve(cr);
+        cairo_set_dash(cr, nullptr, 0, 0);
+        setSource(cr, shape.strokeColor());
+        cairo_stroke(cr);
+    } else {
+        cairo_fill(cr);
+    }
+}
+
+void castShapeShadow(cairo_t* cr, const MindMapPreviewShape& shape, const BezierPath& outline)
+{
+    const Rect frame = shape.frame();
+    const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, int(frame.width()), int(frame.height())));
+    const CairoContext mcr(cairo_create(mask.get()));
+    cairo_translate(mcr.get(), -frame.minX(), -frame.minY());
+    outline.addToCairo(mcr.get());
+    if (shape.strokesOutline()) {
+        cairo_fill_preserve(mcr.get());
+        cairo_stroke(mcr.get());
+    } else {
+        cairo_fill(mcr.get());
+    }
+    paintShadowMask(cr, mask.get(), frame.origin, *shape.shadowColor());
+}
+
+void drawNumber(cairo_t* cr, const MindMapPreviewShape& shape)
+{
+    const std::string text = shape.label();
+    if (text.empty()) return;
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    pango_layout_set_font_description(layout, numberFont());
+    pango_layout_set_width(layout, int((MindMapPreviewShape::Width - 2 * TextInsetX) * PANGO_SCALE));
+    pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+    pango_layout_set_text(layout, text.c_str(), -1);
+    setSource(cr, shape.textColor());
+    cairo_move_to(cr, shape.origin().x + TextInsetX, shape.origin().y + TextInsetY);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
+} // namespace
+
+BezierPath MindMapPreviewShape::outline() const
+{
+    BezierPath path;
+    path.setLineWidth(_borderWidth);
+    const Rect rect = insetRect(frame(), ShapeInset, ShapeInset);
+    switch (_borderStyle) {
+    case 0:
+        addRoundedRect(path, rect, 7);
+        break;
+    case 1:
+        addRoundedRect(path, rect, rect.height() / 2);
+        break;
+    case 2:
+        addDropRoundRect(path, rect, 7);
+        break;
+    case 3:
+        path.appendOval(rect);
+        break;
+    case 4:
+        path.appendRect(rect);
+        break;
+    case 5:
+        addDiamond(path, rect);
+        break;
+    case 6:
+        AppendCloudShape(path, rect);
+        break;
+    case 7:
+        if (_isSelected) addRoundedRect(path, rect, 2);
+        else path.appendRect(rect);
+        break;
+    default:
+        break;
+    }
+    return path;
+}
+
+namespace CustomStylePreview {
+
+BezierPath connectionPath(Point root, Point end, int32_t pathStyle)
+{
+    BezierPath path;
+    path.moveTo(root);
+    const double dx = end.x - root.x;
+    const double dy = end.y - root.y;
+    if (pathStyle == 2 || std::abs(dx) <= 2 || std::abs(dy) <= 2) {
+        path.lineTo(end);
+    } else if (std::abs(dx) > std::abs(dy)) {
+        path.curveTo(end, {root.x + dx / 2, root.y}, {end.x - dx / 2, end.y});
+    } else {
+        path.curveTo(end, {root.x, root.y + dy / 2}, {end.x, end.y - dy / 2});
+    }
+    return path;
+}
+
+std::vector<PreviewLineStroke> connectionStrokes(int32_t lineStyle, const Color& color)
+{
+    PreviewLineStroke main;
+    main.width = RelationStyle::defaultLineWidth(lineStyle);
+    main.color = color;
+    if (lineStyle == 0 || lineStyle == 6) main.dash = {1.8, 1.8};
+    if (lineStyle == 4) main.dash = {3.2, 3.2};
+    std::vector<PreviewLineStroke> strokes{main};
+    if (lineStyle == 2) strokes.push_back({1.0, {}, Color::white()});
+    if (lineStyle == 5) strokes.push_back({1.5, {3.2, 3.2}, Color::white()});
+    return strokes;
+}
+
+int hitTest(const std::vector<const MindMapPreviewShape*>& entries, Point p)
+{
+    for (int i = int(entries.size()) - 1; i >= 0; --i)
+        if (entries[size_t(i)] && entries[size_t(i)]->hitTest(p)) return i;
+    return -1;
+}
+
+void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& background,
+           const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root)
+{
+    cairo_save(cr);
+    setSource(cr, background.color);
+    cairo_rectangle(cr, 0, 0, size.width, size.height);
+    cairo_fill(cr);
+
+    if (entries.size() >= 2) {
+        const Point rootPoint = root ? root->center() : Point{};
+        struct Line {
+            BezierPath path;
+            std::vector<PreviewLineStroke> strokes;
+        };
+        std::vector<Line> lines;
+        for (const MindMapPreviewShape* entry : entries) {
+            if (!entry || entry == root) continue;
+            const Color color = background.customLineColor.value_or(entry->strokeColor());
+            lines.push_back({connectionPath(rootPoint, entry->center(), background.pathStyle),
+                             connectionStrokes(background.lineStyle, color)});
+        }
+        const int w = int(std::ceil(size.width));
+        const int h = int(std::ceil(size.height));
+        if (background.shadowColor && w > 0 && h > 0) {
+            const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+            const CairoContext mcr(cairo_create(mask.get()));
+            for (const Line& line : lines) {
+                line.path.addToCairo(mcr.get());
+                applyStroke(mcr.get(), line.strokes.front());
+                cairo_stroke(mcr.get());
+            }
+            paintShadowMask(cr, mask.get(), {}, *background.shadowColor);
+        }
+        for (const Line& line : lines) {
+            for (const PreviewLineStroke& stroke : line.strokes) {
+                line.path.addToCairo(cr);
+                applyStroke(cr, stroke);
+                setSource(cr, stroke.color);
+                cairo_stroke(cr);
+            }
+        }
+        cairo_set_dash(cr, nullptr, 0, 0);
+    }
+
+    for (const MindMapPreviewShape* entry : entries) {
+        if (!entry) continue;
+        const BezierPath outline = entry->outline();
+        if (!outline.isEmpty()) {
+            if (entry->shadowColor()) castShapeShadow(cr, *entry, outline);
+            drawShape(cr, *entry, outline);
+        }
+        drawNumber(cr, *entry);
+    }
+    cairo_restore(cr);
+}
+
+} // namespace CustomStylePreview
