@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMapFormats.h"
 #include "formats/MindMapFilerBase.h"
+#include "formats/PdfDocumentReader.h"
 
 #include <cstddef>
 #include <string>
@@ -10,14 +11,11 @@
 // it, with one topic per bookmark below it, each linked to its page ("<path>#page=<n>", pages
 // counted from 1). A bookmark without a page it can name keeps no link but keeps its children.
 //
-// Outlines come from outside: the walk is iterative and reads every outline item once, so that an
-// outline that loops back on itself or hangs one branch in several places gives each bookmark
-// one topic. It ends after MaximumOutlineItems bookmarks and leaves out bookmarks nested deeper
-// than MaximumOutlineDepth.
+// The outline is read by PdfDocumentReader, within its bounds of depth and bookmark count.
 class PdfConverter : public MindMapImporterBase {
 public:
-    static constexpr size_t MaximumOutlineDepth = 256;
-    static constexpr size_t MaximumOutlineItems = 500000;
+    static constexpr size_t MaximumOutlineDepth = PdfDocumentReader::MaximumOutlineDepth;
+    static constexpr size_t MaximumOutlineItems = PdfDocumentReader::MaximumOutlineItems;
 
     // path: the PDF's file path, or its path in the cloud storage for a cloud file.
     PdfConverter(MindMap& mindMap, MindMapData pdfData, std::string path, bool isCloud);
