@@ -71,35 +71,73 @@ void drawShape(cairo_t* cr, const MindMapPreviewShape& shape, const BezierPath& 
     }
 }
 
-void castShapeShadow(cairo_t* cr, const MindMapPreviewShape& shape, const BezierPath& outline)
+// The blurred mask of a shape's fill and outline, its origin at the frame's origin. All entries
+// share their border style and only the selected one differs in width, so one paint blurs a
+// handful of masks however many entries there are.
+struct ShadowSprite {
+    int32_t borderStyle;
+    double borderWidth;
+    bool strokes;
+    CairoSurface mask;
+};
+
+cairo_surface_t* shapeShadowMask(std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape,
+                                 const BezierPath& outline)
 {
+    for (const ShadowSprite& sprite : sprites)
+        if (sprite.borderStyle == shape.borderStyle() && sprite.borderWidth == shape.borderWidth() &&
+            sprite.strokes == shape.strokesOutline())
+            return sprite.mask.get();
     const Rect frame = shape.frame();
-    const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, int(frame.width()), int(frame.height())));
-    const CairoContext mcr(cairo_create(mask.get()));
-    cairo_translate(mcr.get(), -frame.minX(), -frame.minY());
-    outline.addToCairo(mcr.get());
-    if (shape.strokesOutline()) {
-        cairo_fill_preserve(mcr.get());
-        cairo_stroke(mcr.get());
-    } else {
-        cairo_fill(mcr.get());
+    CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, int(frame.width()), int(frame.height())));
+    {
+        const CairoContext mcr(cairo_create(mask.get()));
+        cairo_translate(mcr.get(), -frame.minX(), -frame.minY());
+        outline.addToCairo(mcr.get());
+        if (shape.strokesOutline()) {
+            cairo_fill_preserve(mcr.get());
+            cairo_stroke(mcr.get());
+        } else {
+            cairo_fill(mcr.get());
+        }
     }
-    paintShadowMask(cr, mask.get(), frame.origin, *shape.shadowColor());
+    cairo_surface_flush(mask.get());
+    ShadowPixels::blur(cairo_image_surface_get_data(mask.get()), cairo_image_surface_get_width(mask.get()),
+                       cairo_image_surface_get_height(mask.get()), cairo_image_surface_get_stride(mask.get()),
+                       ShadowBoxRadius);
+    cairo_surface_mark_dirty(mask.get());
+    sprites.push_back({shape.borderStyle(), shape.borderWidth(), shape.strokesOutline(), std::move(mask)});
+    return sprites.back().mask.get();
 }
 
-void drawNumber(cairo_t* cr, const MindMapPreviewShape& shape)
+void castShapeShadow(cairo_t* cr, std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape,
+                     const BezierPath& outline)
 {
-    const std::string text = shape.label();
-    if (text.empty()) return;
+    cairo_surface_t* mask = shapeShadowMask(sprites, shape, outline);
+    cairo_save(cr);
+    setSource(cr, *shape.shadowColor());
+    cairo_mask_surface(cr, mask, shape.origin().x + ShadowOffset, shape.origin().y + ShadowOffset);
+    cairo_restore(cr);
+}
+
+// One layout serves every number of a paint: making a layout costs more than showing it.
+PangoLayout* numberLayout(cairo_t* cr)
+{
     PangoLayout* layout = pango_cairo_create_layout(cr);
     pango_layout_set_font_description(layout, numberFont());
     pango_layout_set_width(layout, int((MindMapPreviewShape::Width - 2 * TextInsetX) * PANGO_SCALE));
     pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+    return layout;
+}
+
+void drawNumber(cairo_t* cr, PangoLayout* layout, const MindMapPreviewShape& shape)
+{
+    const std::string text = shape.label();
+    if (text.empty()) return;
     pango_layout_set_text(layout, text.c_str(), -1);
     setSource(cr, shape.textColor());
     cairo_move_to(cr, shape.origin().x + TextInsetX, shape.origin().y + TextInsetY);
     pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
 }
 
 } // namespace
@@ -204,11 +242,13 @@ void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& backgroun
         const int h = int(std::ceil(size.height));
         if (background.shadowColor && w > 0 && h > 0) {
             const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
-            const CairoContext mcr(cairo_create(mask.get()));
-            for (const Line& line : lines) {
-                line.path.addToCairo(mcr.get());
-                applyStroke(mcr.get(), line.strokes.front());
-                cairo_stroke(mcr.get());
+            {
+                const CairoContext mcr(cairo_create(mask.get()));
+                for (const Line& line : lines) {
+                    line.path.addToCairo(mcr.get());
+                    applyStroke(mcr.get(), line.strokes.front());
+                    cairo_stroke(mcr.get());
+                }
             }
             paintShadowMask(cr, mask.get(), {}, *background.shadowColor);
         }
@@ -223,15 +263,18 @@ void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& backgroun
         cairo_set_dash(cr, nullptr, 0, 0);
     }
 
+    std::vector<ShadowSprite> sprites;
+    PangoLayout* layout = numberLayout(cr);
     for (const MindMapPreviewShape* entry : entries) {
         if (!entry) continue;
         const BezierPath outline = entry->outline();
         if (!outline.isEmpty()) {
-            if (entry->shadowColor()) castShapeShadow(cr, *entry, outline);
+            if (entry->shadowColor()) castShapeShadow(cr, sprites, *entry, outline);
             drawShape(cr, *entry, outline);
         }
-        drawNumber(cr, *entry);
+        drawNumber(cr, layout, *entry);
     }
+    g_object_unref(layout);
     cairo_restore(cr);
 }
 
