@@ -53,6 +53,25 @@ TEST(SmallString, ResizesAcrossTheInlineLimitBothWaysWithoutLosingText)
     EXPECT_EQ(small_string_format("%600d", 1).size(), 499u);
 }
 
+TEST(StringVector, KeepsItsAllocationUntilLessThanHalfIsUsed)
+{
+    string_vector vector;
+    vector.resize(10);
+    EXPECT_EQ(vector.capacity(), 15u);
+    vector[6] = "kept";
+    struct Step {
+        size_t count;
+        size_t capacity;
+    };
+    for (const Step step : {Step{8, 15}, Step{15, 15}, Step{7, 10}, Step{16, 24}, Step{0, 0}}) {
+        vector.resize(step.count);
+        EXPECT_EQ(vector.size(), step.count);
+        EXPECT_EQ(vector.capacity(), step.capacity) << step.count;
+        if (step.count > 6) EXPECT_EQ(vector[6].view(), "kept") << step.count;
+        if (step.count > 7) EXPECT_TRUE(vector[7].empty()) << "new elements are empty";
+    }
+}
+
 // Keys whose hashes all share the home slot of a 16-slot table, in a fixed order.
 std::vector<std::string> keys_with_home(uint32_t home, size_t count)
 {
