@@ -9,6 +9,7 @@
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "panels/PanelsInstallation.h"
+#include "panels/gtk/CustomStyleEditorWindow.h"
 #include "panels/gtk/EmbeddedNotePanel.h"
 #include "panels/gtk/IconPickerView.h"
 #include "panels/gtk/OutlinerView.h"
@@ -34,6 +35,7 @@ int main(int argc, char* argv[])
     installPropertyDialogs();
     installEmbeddedNotePanel();
     installStylePresetsBrowser();
+    installCustomStyleEditor();
     installIconPicker();
     installOutliner();
     // The window shows the local store's explorer beside the canvas.

@@ -4,6 +4,7 @@
 #include "Editor/FeedbackCenter.h"
 #include "Editor/gtk/GtkPopoverColorPicker.h"
 #include "Editor/gtk/MainWindow.h"
+#include "MindMaps/MindMap.h"
 #include "editor-view/MindMapEditor.h"
 
 namespace {
@@ -14,7 +15,28 @@ MainWindowActions::StylePresetPicker& stylePresetPicker()
     return picker;
 }
 
+struct CustomStyleEditorSeam {
+    MainWindowActions::CustomStyleEditorOpener open;
+    std::function<void()> close;
+};
+
+CustomStyleEditorSeam& customStyleEditor()
+{
+    static CustomStyleEditorSeam seam;
+    return seam;
+}
+
 } // namespace
+
+void MainWindowActions::setCustomStyleEditor(CustomStyleEditorOpener open, std::function<void()> close)
+{
+    customStyleEditor() = {std::move(open), std::move(close)};
+}
+
+void MainWindowActions::closeCustomStyleEditor()
+{
+    if (customStyleEditor().close) customStyleEditor().close();
+}
 
 void MainWindowActions::setStylePresetPicker(StylePresetPicker picker)
 {
@@ -59,6 +81,11 @@ MainWindowActions::MainWindowActions(MainWindow& window) : _window(window), _mod
     };
     _mapActions = std::make_unique<MapFromSelectionActions>(std::move(mapContext));
     _mapActions->registerOn(controller);
+    if (customStyleEditor().open) {
+        controller.addWindowAction("showCustomStyleEditor:", [this](const ActionSender*) {
+            if (MindMap* map = _window.editor().mindMap()) customStyleEditor().open(map->sharedStyleSheet());
+        });
+    }
     controller.addWindowAction("toggleToolbarShown:", [this](const ActionSender*) {
         _toolbarShown = !_toolbarShown;
         updateToolbarVisibility();

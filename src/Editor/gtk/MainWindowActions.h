@@ -11,6 +11,7 @@
 #include <vector>
 
 class MainWindow;
+class StyleSheet;
 
 // The main window's styling, zoom, auto-focus and full-screen actions, registered on its
 // controller: the GTK window makes the full screen the modes ask for and reports what the window
@@ -23,6 +24,11 @@ public:
     // at start-up by the library of the presets browser; without one the command does nothing.
     using StylePresetPicker = std::function<StylePreset*(MindMapElement& element)>;
     static void setStylePresetPicker(StylePresetPicker picker);
+    // The custom style editor: opened on the map's style sheet by "edit style sheet", closed by
+    // the shell before maps switch and at quit. Installed by the editor's library.
+    using CustomStyleEditorOpener = std::function<void(const std::shared_ptr<StyleSheet>& style)>;
+    static void setCustomStyleEditor(CustomStyleEditorOpener open, std::function<void()> close);
+    static void closeCustomStyleEditor();
     ~MainWindowActions() override;
     MainWindowActions(const MainWindowActions&) = delete;
     MainWindowActions& operator=(const MainWindowActions&) = delete;

@@ -1,4 +1,5 @@
 #include "Editor/gtk/TarnwickApplication.h"
+#include "Editor/gtk/MainWindowActions.h"
 
 #include "Editor/AdScheduler.h"
 #include "Editor/ApplicationStartup.h"
@@ -568,6 +569,11 @@ void TarnwickApplication::checkScheduledAds()
         if (_applicationActions) _applicationActions->showNewFeatures();
     };
     ScheduledMessages(std::move(services)).checkScheduledAds();
+}
+
+void TarnwickApplication::closeCustomStyleEditor()
+{
+    MainWindowActions::closeCustomStyleEditor();
 }
 
 void TarnwickApplication::closePreferencesWindow()

@@ -53,6 +53,7 @@ public:
     void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override;
     void terminationProcessesChanged() override;
     void checkScheduledAds() override;
+    void closeCustomStyleEditor() override;
     void closePreferencesWindow() override;
 
     // Responder: the application's own items, then those of the application actions.
