@@ -1,10 +1,12 @@
 #include "panels/gtk/CustomStyleEditorWindow.h"
 
+#include "Editor/StylingMenus.h"
 #include "Editor/gtk/MainWindowActions.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "platform/Localizer.h"
+#include "platform/Menu.h"
 #include "store/MindMapStore.h"
 
 namespace {
@@ -25,6 +27,14 @@ Gdk::RGBA toRgba(const Color& c)
 Color toColor(const Gdk::RGBA& rgba)
 {
     return Color(rgba.get_red(), rgba.get_green(), rgba.get_blue(), rgba.get_alpha());
+}
+
+void fillFromMenu(Gtk::ComboBoxText& combo, void (*define)(Menu&))
+{
+    Menu menu;
+    define(menu);
+    for (const auto& item : menu.items())
+        if (!item->isSeparatorItem()) combo.append(std::to_string(item->tag()), item->title());
 }
 
 void addWell(Gtk::Grid& grid, int row, const std::string& key, Gtk::Widget& well, Gtk::Widget* extra = nullptr)
@@ -74,6 +84,10 @@ CustomStyleEditorWindow::CustomStyleEditorWindow(const std::string& documentsDir
     addWell(_wells, 2, "map_style_background_color_section", _background);
     addWell(_wells, 3, "map_style_text_color", _font);
     addWell(_wells, 4, "map_style_shadow_color", _shadow, &_enableShadow);
+    fillFromMenu(_borderStyle, DefineNodeBorderStyleItems);
+    fillFromMenu(_lineStyle, DefineRelationLineStyleItems);
+    addWell(_wells, 5, "node_style_border_style", _borderStyle);
+    addWell(_wells, 6, "relation_style_line_style", _lineStyle);
 
     auto changed = [this](void (CustomStyleEditorController::*action)()) {
         return [this, action] {
@@ -89,6 +103,8 @@ CustomStyleEditorWindow::CustomStyleEditorWindow(const std::string& documentsDir
     _shadow.signal_color_set().connect(changed(&CustomStyleEditorController::shadowColorSelected));
     _enableShadow.signal_toggled().connect(changed(&CustomStyleEditorController::shadowColorSelected));
     _transparent.signal_toggled().connect(changed(&CustomStyleEditorController::transparentClicked));
+    _borderStyle.signal_changed().connect(changed(&CustomStyleEditorController::borderStyleSelected));
+    _lineStyle.signal_changed().connect(changed(&CustomStyleEditorController::penStyleSelected));
     _derive.signal_toggled().connect([this] {
         if (!_loading) _controller.controls().deriveStrokeColor = _derive.get_active();
     });
@@ -154,6 +170,10 @@ void CustomStyleEditorWindow::readWells()
     // The well shows the shadow opaque; the style takes it with its own alpha.
     c.shadowWell = toColor(_shadow.get_rgba()).withAlpha(1.0);
     c.enableShadow = _enableShadow.get_active();
+    const std::string border = _borderStyle.get_active_id();
+    c.borderStyle = border.empty() ? 0 : std::stoi(border);
+    const std::string line = _lineStyle.get_active_id();
+    c.parent.lineStyle = line.empty() ? 1 : std::stoi(line);
 }
 
 void CustomStyleEditorWindow::controlsChanged()
@@ -169,6 +189,8 @@ void CustomStyleEditorWindow::controlsChanged()
     _font.set_rgba(toRgba(c.fontWell));
     _shadow.set_rgba(toRgba(c.shadowWell));
     _enableShadow.set_active(c.enableShadow);
+    _borderStyle.set_active_id(std::to_string(c.borderStyle));
+    _lineStyle.set_active_id(std::to_string(c.parent.lineStyle));
     _loading = false;
 }
 

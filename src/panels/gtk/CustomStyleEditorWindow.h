@@ -50,6 +50,8 @@ private:
     Gtk::Grid _wells;
     Gtk::ColorButton _fill, _stroke, _background, _font, _shadow;
     Gtk::CheckButton _transparent, _derive, _enableShadow;
+    // Items carry the tags of the shared style menus as their ids.
+    Gtk::ComboBoxText _borderStyle, _lineStyle;
     bool _loading = false;
 };
 
