@@ -214,8 +214,9 @@ void TextStyleFrameView::addFontControls(int& row)
         {BaseTextStyleFrame::Italic, BaseTextStyleFrame::ItalicKey},
         {BaseTextStyleFrame::StrikeThrough, BaseTextStyleFrame::StrikeThroughKey},
         {BaseTextStyleFrame::Underline, BaseTextStyleFrame::UnderlineKey}};
-    for (const auto& [bit, key] : styles) {
-        auto button = std::make_unique<Gtk::CheckButton>(localized(key));
+    for (const auto& style : styles) {
+        const uint64_t bit = style.first;
+        auto button = std::make_unique<Gtk::CheckButton>(localized(style.second));
         button->signal_toggled().connect([this, bit, raw = button.get()] {
             if (!_refreshing) _frame.fontStyleToggled(bit, raw->get_active());
         });
