@@ -156,7 +156,7 @@ void EditorDocument::exportDocument()
     rememberExportFolder(*path);
     std::string extension = std::filesystem::path(*path).extension().string();
     if (!extension.empty()) extension.erase(0, 1);
-    if (ExportFormatFromExtension(extension)) ExportFormatChoice::commitSelectedExportFormat(extension);
+    if (ExportFormatFromExtension(extension)) choice.commitSelectedExportFormat(extension);
     Error error;
     if (!exportToFile(*path, choice.imageScaleFactor(), choice.selectionOnly(), &error))
         _mindMap->presentErrorAlt(error);

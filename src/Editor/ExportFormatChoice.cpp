@@ -10,7 +10,32 @@ ExportFormatChoice::ExportFormatChoice(Size imageSize, Size selectionSize)
       _allowSelectionRange(selectionSize.width != 0 || selectionSize.height != 0)
 {
     UserDefaults& defaults = UserDefaults::standard();
-    if (defaults.hasUserValue(ExtensionKey)) _selectedIndex = indexOfExtension(defaults.stringForKey(ExtensionKey));
+    // A value of another type than the one written counts as never written.
+    if (defaults.objectForKey(ExtensionKey).type() == PropertyList::Type::String)
+        _selectedIndex = indexOfExtension(defaults.stringForKey(ExtensionKey));
+    _density.restore(ImageQualityKey);
+}
+
+bool ExportFormatChoice::densityControlsVisible() const
+{
+    return IsBitmapExportFormat(selectedType().format);
+}
+
+ImageDensityChoice ExportFormatChoice::densityFor() const
+{
+    ImageDensityChoice density = _density;
+    density.update(selectionOnly() ? _selectionSize : _imageSize);
+    return density;
+}
+
+std::string ExportFormatChoice::sizeText() const
+{
+    return densityFor().sizeText();
+}
+
+bool ExportFormatChoice::sizeAcceptable() const
+{
+    return densityFor().sizeAcceptable();
 }
 
 void ExportFormatChoice::setSelectedIndex(size_t index)
@@ -30,8 +55,9 @@ bool ExportFormatChoice::selectionRangeOffered() const
     return _allowSelectionRange && ExportFormatSupportsSelection(selectedType().format);
 }
 
-void ExportFormatChoice::commitSelectedExportFormat(const std::string& extension)
+void ExportFormatChoice::commitSelectedExportFormat(const std::string& extension) const
 {
+    _density.commit(ImageQualityKey);
     // As the list spells it, so that "report.PDF" selects PDF next time.
     for (const FileType& type : FileTypes)
         if (asciiCaseInsensitiveEqual(extension, type.extension))

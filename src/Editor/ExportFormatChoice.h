@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/ImageDensityChoice.h"
 #include "platform/Geometry.h"
 
 #include <array>
@@ -13,6 +14,7 @@
 class ExportFormatChoice {
 public:
     static constexpr const char* ExtensionKey = "export.format.type.extension";
+    static constexpr const char* ImageQualityKey = "export.image.quality";
 
     struct FileType {
         const char* extension;
@@ -35,7 +37,8 @@ public:
     static constexpr size_t PdfIndex = 1;
 
     // imageSize: the whole map's export size; selectionSize: the selection's, zero when nothing
-    // is selected. The stored type is selected, PDF when none (or an unknown one) is stored.
+    // is selected. The stored type and density are selected; PDF and the first density when none
+    // (or an unknown one) is stored.
     ExportFormatChoice(Size imageSize, Size selectionSize);
 
     Size imageSize() const { return _imageSize; }
@@ -57,11 +60,20 @@ public:
     void setSelectionRangeChosen(bool chosen) { _selectionRangeChosen = chosen; }
     // Only the selection goes out: chosen, and offered for the type selected now.
     bool selectionOnly() const { return selectionRangeOffered() && _selectionRangeChosen; }
-    // Pictures are made at one pixel per point until the density can be chosen.
-    double imageScaleFactor() const { return 1.0; }
 
-    // Remembers the extension of the file actually written for the next panel.
-    static void commitSelectedExportFormat(const std::string& extension);
+    const ImageDensityChoice& density() const { return _density; }
+    void selectDensityIndex(size_t index) { _density.selectIndex(index); }
+    int selectedImageQuality() const { return _density.selectedImageQuality(); }
+    double imageScaleFactor() const { return _density.imageScaleFactor(); }
+    // The density and the size line matter only for the bitmap types.
+    bool densityControlsVisible() const;
+    // The size line for what would be exported now: the selection or the whole map, at the
+    // density chosen.
+    std::string sizeText() const;
+    bool sizeAcceptable() const;
+
+    // Remembers the extension of the file actually written and the density for the next panel.
+    void commitSelectedExportFormat(const std::string& extension) const;
 
 private:
     Size _imageSize;
@@ -69,4 +81,7 @@ private:
     bool _allowSelectionRange;
     size_t _selectedIndex = PdfIndex;
     bool _selectionRangeChosen = false;
+    ImageDensityChoice _density;
+
+    ImageDensityChoice densityFor() const;
 };

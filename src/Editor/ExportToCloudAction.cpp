@@ -85,7 +85,7 @@ void ExportToCloudAction::exportToCloud()
     if (!ExportToCloudPrompt::shared().runExportToCloud(localizedFormat(TitleFormatKey, {provider->title()}),
                                                         localized(InformativeTextKey), choice))
         return;
-    ExportFormatChoice::commitSelectedExportFormat(choice.selectedExtension());
+    choice.commitSelectedExportFormat(choice.selectedExtension());
     const int32_t format = choice.selectedType().format;
     const std::string extension = choice.selectedExtension();
     const double scale = choice.imageScaleFactor();

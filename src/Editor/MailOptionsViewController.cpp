@@ -1,11 +1,6 @@
 #include "Editor/MailOptionsViewController.h"
 
-#include "Utils/ImageUtils.h"
-#include "platform/Localizer.h"
-#include "platform/NumberText.h"
 #include "platform/UserDefaults.h"
-
-#include <cmath>
 
 namespace {
 
@@ -40,12 +35,7 @@ void MailOptionsViewController::restoreState()
     const int64_t stored = formats.type() == PropertyList::Type::Integer ? defaults.integerForKey(FormatsKey) : 0;
     const uint32_t offered = static_cast<uint32_t>(stored) & FormatMask & ~bit(3);
     _formats = stored > 0 && offered ? offered : PdfOnly;
-    const PropertyList quality = defaults.objectForKey(ImageQualityKey);
-    if (quality.type() == PropertyList::Type::Integer) {
-        const int64_t tag = defaults.integerForKey(ImageQualityKey);
-        for (size_t i = 0; i < Densities.size() && tag > 0; ++i)
-            if (Densities[i].tag == tag) _densityIndex = i;
-    }
+    _density.restore(ImageQualityKey);
     imageFormatChanged();
 }
 
@@ -53,7 +43,7 @@ void MailOptionsViewController::commitState() const
 {
     UserDefaults& defaults = UserDefaults::standard();
     defaults.setInteger(FormatsKey, _formats);
-    defaults.setInteger(ImageQualityKey, selectedImageQuality());
+    _density.commit(ImageQualityKey);
 }
 
 void MailOptionsViewController::setExportFormats(uint32_t formats)
@@ -81,7 +71,7 @@ void MailOptionsViewController::setFormatChecked(int32_t format, bool checked)
 void MailOptionsViewController::selectDensityIndex(size_t index)
 {
     if (index >= Densities.size()) return;
-    _densityIndex = index;
+    _density.selectIndex(index);
     imageFormatChanged();
 }
 
@@ -99,24 +89,9 @@ void MailOptionsViewController::imageFormatChanged()
     _selectionRadioEnabled = _allowSelectionRange && rangeFormat;
     if (!_selectionRadioEnabled) _selectionOnly = false;
 
-    const Size base = _selectionOnly ? _selectionSize : _imageSize;
-    const double scale = imageScaleFactor();
-    _pngSize = Size{base.width * scale, base.height * scale};
-    // The exporter's own rule, on the pixel sides it would make.
-    _pngSizeAcceptable = std::isfinite(_pngSize.width) && std::isfinite(_pngSize.height) && _pngSize.width < 9e15 &&
-        _pngSize.height < 9e15 &&
-        ImageSizeWithinMemoryLimit(static_cast<int64_t>(std::ceil(_pngSize.width)),
-                                   static_cast<int64_t>(std::ceil(_pngSize.height)));
+    _density.update(_selectionOnly ? _selectionSize : _imageSize);
 
-    _okEnabled = _formats != 0 && (!isFormatChecked(PngFormat) || _pngSizeAcceptable);
+    _okEnabled = _formats != 0 && (!isFormatChecked(PngFormat) || _density.sizeAcceptable());
     if (_okButton) _okButton(_okEnabled);
     if (_stateChanged) _stateChanged();
-}
-
-std::string MailOptionsViewController::sizeText() const
-{
-    const std::string size = localizedFormat("image_size_width_x_height_fmt",
-                                             {formatFixed(_pngSize.width, 0), formatFixed(_pngSize.height, 0)});
-    if (_pngSizeAcceptable) return size;
-    return formatText("%@\n%@", {size, localized("share_dialog_image_too_large")});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/ImageDensityChoice.h"
 #include "platform/Geometry.h"
 
 #include <array>
@@ -35,16 +36,8 @@ public:
         {"share_dialog_freemind", 8},
     }};
 
-    struct Density {
-        const char* titleKey;
-        int tag; // the image scale factor is tag x 0.5
-    };
-    static constexpr std::array<Density, 4> Densities{{
-        {"share_dialog_png_normal_density", 2},
-        {"share_dialog_png_medium_density", 3},
-        {"share_dialog_png_high_density", 4},
-        {"share_dialog_png_xhigh_density", 6},
-    }};
+    using Density = ImageDensityChoice::Density;
+    static constexpr const std::array<Density, 4>& Densities = ImageDensityChoice::Densities;
 
     // imageSize: the whole map's export size in points; selectionSize: the selection's, zero when
     // nothing is selected.
@@ -65,10 +58,10 @@ public:
     bool isFormatChecked(int32_t format) const;
     void setFormatChecked(int32_t format, bool checked);
 
-    size_t selectedDensityIndex() const { return _densityIndex; }
+    size_t selectedDensityIndex() const { return _density.selectedIndex(); }
     void selectDensityIndex(size_t index);
-    int selectedImageQuality() const { return Densities[_densityIndex].tag; }
-    double imageScaleFactor() const { return selectedImageQuality() * 0.5; }
+    int selectedImageQuality() const { return _density.selectedImageQuality(); }
+    double imageScaleFactor() const { return _density.imageScaleFactor(); }
 
     bool allowSelectionRange() const { return _allowSelectionRange; }
     bool selectionOnly() const { return _selectionOnly; }
@@ -79,10 +72,11 @@ public:
 
     // ---- What the view shows, as of the last update ----
     bool selectionRadioEnabled() const { return _selectionRadioEnabled; }
-    Size pngSize() const { return _pngSize; }
-    bool pngSizeAcceptable() const { return _pngSizeAcceptable; }
+    Size pngSize() const { return _density.pixelSize(); }
+    bool pngSizeAcceptable() const { return _density.sizeAcceptable(); }
     // "<width> x <height>", with the too-large notice on a second line when it is too large.
-    std::string sizeText() const;
+    std::string sizeText() const { return _density.sizeText(); }
+    const ImageDensityChoice& density() const { return _density; }
     bool pngControlsVisible() const { return isFormatChecked(PngFormat); }
     bool okEnabled() const { return _okEnabled; }
 
@@ -91,11 +85,9 @@ private:
     Size _selectionSize;
     bool _allowSelectionRange;
     uint32_t _formats = PdfOnly;
-    size_t _densityIndex = 0;
+    ImageDensityChoice _density;
     bool _selectionOnly = false;
     bool _selectionRadioEnabled = false;
-    Size _pngSize;
-    bool _pngSizeAcceptable = true;
     bool _okEnabled = true;
     std::function<void(bool)> _okButton;
     std::function<void()> _stateChanged;

@@ -44,6 +44,7 @@ public:
         exportImageSize = choice.imageSize();
         exportSelectionSize = choice.selectionSize();
         if (chooseType) choice.setSelectedIndex(*chooseType);
+        if (chooseDensity) choice.selectDensityIndex(*chooseDensity);
         choice.setSelectionRangeChosen(chooseSelection);
         return path;
     }
@@ -69,6 +70,7 @@ public:
 
     std::optional<std::string> path;
     std::optional<size_t> chooseType;
+    std::optional<size_t> chooseDensity;
     bool chooseSelection = false;
     int64_t outlinePageFormat = 3;
     bool printed = false;
@@ -260,6 +262,147 @@ TEST_F(DocumentPanelsTest, TheStoredTypeIsSelectedAndAnUnknownOneFallsBackToPdf)
     // The list's order is the panel's: EPS before TIFF, so an index is not a format code.
     EXPECT_EQ(ExportFormatChoice::FileTypes[3].format, 4);
     EXPECT_EQ(ExportFormatChoice::FileTypes[4].format, 3);
+}
+
+TEST_F(DocumentPanelsTest, TheDensityChosenSizesTheBitmapAndIsStoredForTheNextPanel)
+{
+    const struct {
+        size_t index;
+        int tag;
+        double factor;
+    } densities[] = {{0, 2, 1.0}, {1, 3, 1.5}, {2, 4, 2.0}, {3, 6, 3.0}};
+    std::optional<std::pair<long, long>> normal;
+    for (const auto& density : densities) {
+        SCOPED_TRACE(density.tag);
+        EXPECT_EQ(std::string(ImageDensityChoice::Densities[density.index].titleKey).rfind("share_dialog_png_", 0), 0u);
+        const std::string path = out + "/density" + std::to_string(density.tag) + ".png";
+        panels.path = path;
+        panels.chooseDensity = density.index;
+        document->exportDocument();
+        EXPECT_TRUE(feedback.notifications.empty());
+        const auto png = readPng(bytesOfFile(path));
+        ASSERT_TRUE(png);
+        if (!normal) normal = std::pair(png->width, png->height);
+        EXPECT_NEAR(png->width, normal->first * density.factor, 2);
+        EXPECT_NEAR(png->height, normal->second * density.factor, 2);
+        EXPECT_EQ(UserDefaults::standard().integerForKey(ExportFormatChoice::ImageQualityKey), density.tag);
+        const ExportFormatChoice next(Size{}, Size{});
+        EXPECT_EQ(next.selectedImageQuality(), density.tag);
+        EXPECT_DOUBLE_EQ(next.imageScaleFactor(), density.factor);
+    }
+}
+
+TEST_F(DocumentPanelsTest, StoredExportChoicesOfAnotherTypeReadAsUnset)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setInteger(ExportFormatChoice::ExtensionKey, 2);
+    defaults.setString(ExportFormatChoice::ImageQualityKey, "4");
+    ExportFormatChoice wrongTypes(Size{}, Size{});
+    EXPECT_EQ(wrongTypes.selectedExtension(), "pdf");
+    EXPECT_EQ(wrongTypes.selectedImageQuality(), 2);
+    const int64_t unknownTags[] = {0, -4, 5, 7};
+    for (int64_t tag : unknownTags) {
+        defaults.setInteger(ExportFormatChoice::ImageQualityKey, tag);
+        EXPECT_EQ(ExportFormatChoice(Size{}, Size{}).selectedImageQuality(), 2) << tag;
+    }
+}
+
+TEST_F(DocumentPanelsTest, TheSizeLineWarnsOfABitmapTooLargeForMemory)
+{
+    const struct {
+        const char* extension;
+        size_t density;
+        bool selection;
+        bool controls;
+        bool fits;
+    } cases[] = {
+        // 40000 x 30000 x 4 bytes is 4.8e9, over the 4e9 limit.
+        {"png", 0, false, true, false},
+        {"tiff", 0, false, true, false},
+        {"pdf", 0, false, false, false},
+        // The selection is small enough even at the highest density.
+        {"png", 3, true, true, true},
+        // OPML exports only the whole map, so the selection chosen does not count.
+        {"opml", 3, true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.extension) + " " + std::to_string(c.density));
+        ExportFormatChoice choice(Size{40000, 30000}, Size{100, 50});
+        choice.setSelectedIndex(ExportFormatChoice::indexOfExtension(c.extension));
+        choice.selectDensityIndex(c.density);
+        choice.setSelectionRangeChosen(c.selection);
+        EXPECT_EQ(choice.densityControlsVisible(), c.controls);
+        EXPECT_EQ(choice.sizeAcceptable(), c.fits);
+        const std::string text = choice.sizeText();
+        EXPECT_EQ(text.find('\n') != std::string::npos, !c.fits) << text;
+        if (!c.fits) EXPECT_NE(text.find(localized("share_dialog_image_too_large")), std::string::npos);
+    }
+    ImageDensityChoice density;
+    density.update(Size{40000, 30000});
+    EXPECT_EQ(density.pixelSize().width, 40000);
+    EXPECT_FALSE(density.sizeAcceptable());
+    density.update(Size{std::nan(""), 10});
+    EXPECT_FALSE(density.sizeAcceptable());
+}
+
+TEST_F(DocumentPanelsTest, OutlinePresetsSetTheirSwitchesAndKeepTheOthers)
+{
+    const struct {
+        uint64_t before;
+        size_t preset;
+        uint64_t after;
+    } cases[] = {
+        {255, 2, 58},                // notes report: numbering, notes, hidden left out, only topics with a note
+        {27, 3, 86},                 // check list: numbering, checkboxes, hidden left out, only topics with a checkbox
+        {255, 1, 31},                // hierarchy outline keeps numbering, checkboxes and notes
+        {0, 1, 17},   {255, 3, 214}, // "filter unchecked" stays, as "filter checkboxes" comes with it
+        {27, 0, 27},                 // the placeholder
+        {27, 4, 27},
+    };
+    for (const auto& c : cases) {
+        OutlineOptionsChoice choice(false);
+        choice.setOutlineOptions(c.before);
+        choice.applyPreset(c.preset);
+        EXPECT_EQ(choice.outlineOptions(), c.after) << c.before << " preset " << c.preset;
+    }
+    ASSERT_EQ(OutlineOptionsChoice::PresetTitleKeys.size(), 4u);
+    EXPECT_STREQ(OutlineOptionsChoice::PresetTitleKeys[0], "outline_options_select_preset");
+}
+
+TEST_F(DocumentPanelsTest, FilterUncheckedGoesOnlyWithFilterCheckboxes)
+{
+    OutlineOptionsChoice choice(false);
+    EXPECT_EQ(choice.outlineOptions(), 27u);
+    EXPECT_EQ(choice.pageFormat(), 3);
+    EXPECT_FALSE(choice.filterUncheckedEnabled());
+    choice.setOptionOn(OutlineOptionsChoice::FilterUnchecked, true);
+    EXPECT_FALSE(choice.isOptionOn(OutlineOptionsChoice::FilterUnchecked));
+    choice.setOptionOn(OutlineOptionsChoice::FilterCheckboxes, true);
+    choice.setOptionOn(OutlineOptionsChoice::FilterUnchecked, true);
+    EXPECT_EQ(choice.outlineOptions(), 27u | 64 | 128);
+    choice.setOptionOn(OutlineOptionsChoice::FilterCheckboxes, false);
+    EXPECT_EQ(choice.outlineOptions(), 27u);
+
+    // Stored settings follow the same rule; values of another type read as never stored.
+    UserDefaults& defaults = UserDefaults::standard();
+    const struct {
+        PropertyList options;
+        PropertyList pageFormat;
+        uint64_t mask;
+        int64_t format;
+    } stored[] = {
+        {PropertyList(int64_t(128 | 8)), PropertyList(int64_t(7)), 8, 7},
+        {PropertyList(int64_t(0x1FF)), PropertyList(int64_t(99)), 255, 0},
+        {PropertyList(std::string("255")), PropertyList(std::string("7")), 27, 3},
+        {PropertyList(true), PropertyList(2.5), 27, 3},
+    };
+    for (const auto& s : stored) {
+        defaults.setObject(OutlineOptionsChoice::OptionsKey, s.options);
+        defaults.setObject(OutlineOptionsChoice::PageFormatKey, s.pageFormat);
+        const OutlineOptionsChoice loaded(true);
+        EXPECT_EQ(loaded.outlineOptions(), s.mask);
+        EXPECT_EQ(loaded.pageFormat(), s.format);
+    }
 }
 
 TEST_F(DocumentPanelsTest, TheOutlineIsWrittenAsPdfOnThePaperChosenAndTheChoiceIsKept)

@@ -1,5 +1,6 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 
+#include "Editor/gtk/ImageDensityViews.h"
 #include "formats/ExportFormats.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
@@ -99,6 +100,11 @@ ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChoo
     for (const ExportFormatChoice::FileType& type : ExportFormatChoice::FileTypes)
         _typePopup.append(localized(type.titleKey));
     _typePopup.set_active(static_cast<int>(_choice.selectedIndex()));
+    _qualityLabel.set_text(localized("share_dialog_png_density"));
+    _qualityLabel.set_xalign(0);
+    fillDensityPopup(_qualityPopup);
+    _qualityPopup.set_active(static_cast<int>(_choice.density().selectedIndex()));
+    _sizeLabel.set_xalign(0);
     _rangeLabel.set_text(localized("share_dialog_export_range"));
     _rangeLabel.set_xalign(0);
     _wholeMapRadio.set_label(localized("share_dialog_print_range_mindmap"));
@@ -108,15 +114,26 @@ ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChoo
     _wholeMapRadio.set_active(true);
     attach(_typeLabel, 0, 0);
     attach(_typePopup, 1, 0);
-    attach(_rangeLabel, 0, 1);
-    attach(_wholeMapRadio, 1, 1);
-    attach(_selectionRadio, 2, 1);
+    attach(_qualityLabel, 0, 1);
+    attach(_qualityPopup, 1, 1);
+    attach(_sizeLabel, 1, 2, 2, 1);
+    attach(_rangeLabel, 0, 3);
+    attach(_wholeMapRadio, 1, 3);
+    attach(_selectionRadio, 2, 3);
 
     _typePopup.signal_changed().connect([this] { typeChanged(); });
-    _selectionRadio.signal_toggled().connect([this] { _choice.setSelectionRangeChosen(_selectionRadio.get_active()); });
+    _qualityPopup.signal_changed().connect([this] {
+        const int row = _qualityPopup.get_active_row_number();
+        if (row >= 0) _choice.selectDensityIndex(static_cast<size_t>(row));
+        showSize();
+    });
+    _selectionRadio.signal_toggled().connect([this] {
+        _choice.setSelectionRangeChosen(_selectionRadio.get_active());
+        showSize();
+    });
     _panel.set_filter(extensionFilter(_choice.selectedExtension()));
-    showRange();
     show_all();
+    showRange();
 }
 
 void ExportFormatWidget::typeChanged()
@@ -142,13 +159,26 @@ void ExportFormatWidget::showRange()
     _selectionRadio.set_sensitive(offered);
     if (!offered) _wholeMapRadio.set_active(true);
     else if (_choice.selectionRangeChosen()) _selectionRadio.set_active(true);
+    showSize();
+}
+
+void ExportFormatWidget::showSize()
+{
+    const bool bitmap = _choice.densityControlsVisible();
+    _qualityLabel.set_visible(bitmap);
+    _qualityPopup.set_visible(bitmap);
+    _sizeLabel.set_visible(bitmap);
+    showImageSizeLine(_sizeLabel, _choice.sizeText(), _choice.sizeAcceptable());
 }
 
 OutlineOptionsWidget::OutlineOptionsWidget(OutlineOptionsChoice& choice) : _choice(choice)
 {
     setUpGrid(*this);
-    _rangeLabel.set_text(localized("share_dialog_print_range"));
-    _rangeLabel.set_xalign(0);
+    const auto label = [](Gtk::Label& label, const char* key) {
+        label.set_text(localized(key));
+        label.set_xalign(0);
+    };
+    label(_rangeLabel, "share_dialog_print_range");
     _wholeMapRadio.set_label(localized("share_dialog_print_range_mindmap"));
     _selectionRadio.set_label(localized("share_dialog_print_range_selection"));
     Gtk::RadioButton::Group range = _wholeMapRadio.get_group();
@@ -156,22 +186,59 @@ OutlineOptionsWidget::OutlineOptionsWidget(OutlineOptionsChoice& choice) : _choi
     _selectionRadio.set_sensitive(_choice.allowSelectionRange());
     if (_choice.selectionOnly()) _selectionRadio.set_active(true);
     else _wholeMapRadio.set_active(true);
-    _pageFormatLabel.set_text(localized("page_size_caption"));
-    _pageFormatLabel.set_xalign(0);
+    label(_presetLabel, "outline_options_outline_style");
+    for (const char* key : OutlineOptionsChoice::PresetTitleKeys) _presetPopup.append(localized(key));
+    _presetPopup.set_active(0);
+    label(_optionsLabel, "outline_options_options");
+    label(_filterLabel, "outline_options_filter");
+    label(_pageFormatLabel, "page_size_caption");
     for (int64_t format = 0; format <= PaperFormatCount(); ++format) _pageFormatPopup.append(PaperFormatName(format));
     _pageFormatPopup.set_active(static_cast<int>(_choice.pageFormat()));
+
     attach(_rangeLabel, 0, 0);
     attach(_wholeMapRadio, 1, 0);
     attach(_selectionRadio, 1, 1);
-    attach(_pageFormatLabel, 0, 2);
-    attach(_pageFormatPopup, 1, 2);
+    attach(_presetLabel, 0, 2);
+    attach(_presetPopup, 1, 2);
+    attach(_optionsLabel, 0, 3);
+    attach(_filterLabel, 0, 7);
+    for (size_t i = 0; i < _optionBoxes.size(); ++i) {
+        const OutlineOptionsChoice::Option& option = OutlineOptionsChoice::Options[i];
+        _optionBoxes[i].set_label(localized(option.titleKey));
+        attach(_optionBoxes[i], 1, static_cast<int>(3 + i));
+        _optionBoxes[i].signal_toggled().connect([this, i, bit = option.bit] {
+            if (_showing) return;
+            _choice.setOptionOn(bit, _optionBoxes[i].get_active());
+            showOptions();
+        });
+    }
+    attach(_pageFormatLabel, 0, 11);
+    attach(_pageFormatPopup, 1, 11);
 
     _selectionRadio.signal_toggled().connect([this] { _choice.setSelectionRangeChosen(_selectionRadio.get_active()); });
+    _presetPopup.signal_changed().connect([this] {
+        const int row = _presetPopup.get_active_row_number();
+        if (row <= 0) return;
+        _choice.applyPreset(static_cast<size_t>(row));
+        showOptions();
+        // Back to the placeholder, so that the same preset can be chosen again.
+        _presetPopup.set_active(0);
+    });
     _pageFormatPopup.signal_changed().connect([this] {
         const int row = _pageFormatPopup.get_active_row_number();
         _choice.setPageFormat(row < 0 ? 0 : row);
     });
+    showOptions();
     show_all();
+}
+
+void OutlineOptionsWidget::showOptions()
+{
+    ++_showing;
+    for (size_t i = 0; i < _optionBoxes.size(); ++i)
+        _optionBoxes[i].set_active(_choice.isOptionOn(OutlineOptionsChoice::Options[i].bit));
+    _optionBoxes.back().set_sensitive(_choice.filterUncheckedEnabled());
+    --_showing;
 }
 
 std::string GtkDocumentPanels::completedExportPath(const std::string& path, const std::string& extension)

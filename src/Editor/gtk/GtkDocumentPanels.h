@@ -8,8 +8,9 @@
 
 #include <array>
 
-// The export panel's extra widget: the file type, and the range for the types that can export a
-// selection. A type switched to changes the panel's filter and the extension of the name typed.
+// The export panel's extra widget: the file type, the density and size of a bitmap, and the range
+// for the types that can export a selection. A type switched to changes the panel's filter and the
+// extension of the name typed.
 class ExportFormatWidget : public Gtk::Grid {
 public:
     ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChooser& panel);
@@ -17,34 +18,51 @@ public:
     Gtk::ComboBoxText& typePopup() { return _typePopup; }
     Gtk::RadioButton& wholeMapRadio() { return _wholeMapRadio; }
     Gtk::RadioButton& selectionRadio() { return _selectionRadio; }
+    Gtk::ComboBoxText& qualityPopup() { return _qualityPopup; }
+    Gtk::Label& sizeLabel() { return _sizeLabel; }
 
 private:
     void typeChanged();
     void showRange();
+    void showSize();
 
     ExportFormatChoice& _choice;
     Gtk::FileChooser& _panel;
     Gtk::Label _typeLabel;
     Gtk::ComboBoxText _typePopup;
+    Gtk::Label _qualityLabel;
+    Gtk::ComboBoxText _qualityPopup;
+    Gtk::Label _sizeLabel;
     Gtk::Label _rangeLabel;
     Gtk::RadioButton _wholeMapRadio;
     Gtk::RadioButton _selectionRadio;
 };
 
-// The outline's range and paper, in its save panel and as a tab of its print dialog. Every change
-// goes to the choice at once.
+// The outline's range, presets, options, filters and paper, in its save panel and as a tab of its
+// print dialog. Every change goes to the choice at once.
 class OutlineOptionsWidget : public Gtk::Grid {
 public:
     explicit OutlineOptionsWidget(OutlineOptionsChoice& choice);
 
     Gtk::RadioButton& selectionRadio() { return _selectionRadio; }
+    Gtk::ComboBoxText& presetPopup() { return _presetPopup; }
+    Gtk::CheckButton& optionBox(size_t index) { return _optionBoxes[index]; }
     Gtk::ComboBoxText& pageFormatPopup() { return _pageFormatPopup; }
 
 private:
+    void showOptions();
+
     OutlineOptionsChoice& _choice;
     Gtk::Label _rangeLabel;
     Gtk::RadioButton _wholeMapRadio;
     Gtk::RadioButton _selectionRadio;
+    Gtk::Label _presetLabel;
+    Gtk::ComboBoxText _presetPopup;
+    Gtk::Label _optionsLabel;
+    Gtk::Label _filterLabel;
+    std::array<Gtk::CheckButton, OutlineOptionsChoice::Options.size()> _optionBoxes;
+    // Raised while the boxes show the choice, so that setting one is not taken for the user's click.
+    int _showing = 0;
     Gtk::Label _pageFormatLabel;
     Gtk::ComboBoxText _pageFormatPopup;
 };

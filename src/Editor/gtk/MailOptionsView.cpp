@@ -1,10 +1,10 @@
 #include "Editor/gtk/MailOptionsView.h"
 
+#include "Editor/gtk/ImageDensityViews.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkMailComposer.h"
 #include "platform/gtk/GtkModalRun.h"
 
-#include <glibmm/markup.h>
 #include <gtkmm/messagedialog.h>
 
 MailOptionsView::MailOptionsView(MailOptionsViewController& controller)
@@ -23,8 +23,7 @@ MailOptionsView::MailOptionsView(MailOptionsViewController& controller)
     pack_start(_formatGrid, Gtk::PACK_SHRINK);
 
     _qualityLabel.set_text(localized("share_dialog_png_density"));
-    for (const MailOptionsViewController::Density& density : MailOptionsViewController::Densities)
-        _qualityPopup.append(localized(density.titleKey));
+    fillDensityPopup(_qualityPopup);
     _qualityPopup.signal_changed().connect([this] {
         const int row = _qualityPopup.get_active_row_number();
         if (!_showing && row >= 0) _controller.selectDensityIndex(static_cast<size_t>(row));
@@ -72,9 +71,7 @@ void MailOptionsView::showState()
     const bool png = _controller.pngControlsVisible();
     _qualityRow.set_visible(png);
     _sizeLabel.set_visible(png);
-    // Red while the picture would be too large, the theme's colour otherwise.
-    const Glib::ustring text = Glib::Markup::escape_text(_controller.sizeText());
-    _sizeLabel.set_markup(_controller.pngSizeAcceptable() ? text : "<span foreground=\"red\">" + text + "</span>");
+    showImageSizeLine(_sizeLabel, _controller.sizeText(), _controller.pngSizeAcceptable());
     --_showing;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
 #include "render/PrintOptionsModel.h"
+#include "render/RenderInstallation.h"
 #include "render/gtk/MindMapPrintOperation.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
@@ -14,6 +15,7 @@
 #include <poppler.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <set>
 
@@ -176,6 +178,60 @@ TEST_F(DocumentPanelsGtkTest, TheExportPanelSwitchesTypeNameAndRange)
     // A name typed without an export extension gets the type chosen.
     EXPECT_EQ(GtkDocumentPanels::completedExportPath("/tmp/Plan v1.2", "png"), "/tmp/Plan v1.2.png");
     EXPECT_EQ(GtkDocumentPanels::completedExportPath("/tmp/plan.TIFF", "png"), "/tmp/plan.TIFF");
+}
+
+TEST_F(DocumentPanelsGtkTest, APngExportsAtTheDensityChosenInThePanel)
+{
+    ExportFormatChoice normal(map.imageExportSize(), Size{});
+    normal.setSelectedIndex(ExportFormatChoice::indexOfExtension("png"));
+    ExportFormatChoice choice(map.imageExportSize(), Size{});
+    bool sawPanel = false;
+    whenDialogIsUp(
+        GTK_TYPE_FILE_CHOOSER_DIALOG, [](GtkWidget*) { return true; },
+        [&](GtkWidget* dialog) {
+            auto* panel = Glib::wrap(GTK_FILE_CHOOSER_DIALOG(dialog));
+            auto* widget = dynamic_cast<ExportFormatWidget*>(panel->get_extra_widget());
+            ASSERT_TRUE(widget);
+            sawPanel = true;
+            // PDF has no pixels to choose.
+            EXPECT_FALSE(widget->qualityPopup().get_visible());
+            EXPECT_FALSE(widget->sizeLabel().get_visible());
+            widget->typePopup().set_active(int(ExportFormatChoice::indexOfExtension("png")));
+            EXPECT_TRUE(widget->qualityPopup().get_visible());
+            widget->qualityPopup().set_active(2);
+            EXPECT_TRUE(widget->sizeLabel().get_visible());
+            EXPECT_EQ(widget->sizeLabel().get_text(), choice.sizeText());
+            EXPECT_EQ(panel->get_current_name(), "Plans.png");
+            if (const char* dump = std::getenv("TARNWICK_DUMP_PNG")) {
+                while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+                if (GdkWindow* window = gtk_widget_get_window(dialog))
+                    if (GdkPixbuf* shot = gdk_pixbuf_get_from_window(window, 0, 0, gdk_window_get_width(window),
+                                                                     gdk_window_get_height(window))) {
+                        gdk_pixbuf_save(shot, dump, "png", nullptr, nullptr);
+                        g_object_unref(shot);
+                    }
+            }
+        },
+        GTK_RESPONSE_ACCEPT);
+    DocumentPanels::SavePanel request{"Export", "Plans", dir.path()};
+    const std::optional<std::string> path = panels.runExportPanel(request, choice);
+    ASSERT_TRUE(sawPanel);
+    ASSERT_EQ(path, dir.file("Plans.png"));
+    EXPECT_EQ(choice.selectedImageQuality(), 4);
+    EXPECT_DOUBLE_EQ(choice.imageScaleFactor(), 2.0);
+
+    installRendering();
+    const auto pixelSize = [&](const ExportFormatChoice& chosen, const std::string& file) {
+        const MindMapData data =
+            map.exportDataOfFormat(chosen.selectedType().format, chosen.imageScaleFactor(), chosen.selectionOnly());
+        Glib::file_set_contents(file, reinterpret_cast<const char*>(data.data()), static_cast<gssize>(data.size()));
+        auto picture = Gdk::Pixbuf::create_from_file(file);
+        return std::pair(picture->get_width(), picture->get_height());
+    };
+    const auto [width, height] = pixelSize(choice, *path);
+    const auto [normalWidth, normalHeight] = pixelSize(normal, dir.file("normal.png"));
+    EXPECT_NEAR(width, normalWidth * 2, 2);
+    EXPECT_NEAR(height, normalHeight * 2, 2);
 }
 
 TEST_F(DocumentPanelsGtkTest, PrintingToAFileUsesTheOptionsTabAndKeepsItsChoice)
