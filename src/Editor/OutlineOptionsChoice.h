@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // What the outline's print dialog and export panel let the user choose: the whole map or the
