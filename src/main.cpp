@@ -13,6 +13,7 @@
 #include "panels/gtk/EmbeddedNotePanel.h"
 #include "panels/gtk/IconPickerView.h"
 #include "panels/gtk/OutlinerView.h"
+#include "panels/gtk/PdfWindows.h"
 #include "panels/gtk/PropertyDialogs.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
 #include "panels/gtk/URLLinkDialog.h"
@@ -47,6 +48,8 @@ int main(int argc, char* argv[])
     // Links typed by the user and exports to a cloud ask in dialogs of their own.
     installTopicLinkDialogs();
     installURLLinkDialog();
+    // Followed PDF page links open in the application's own viewer, one window a file.
+    installPdfWindows();
     // A topic's picture opens at its actual size in a small window of its own.
     installImagePreviewWindows();
 

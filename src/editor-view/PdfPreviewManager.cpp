@@ -86,9 +86,21 @@ bool PdfPreviewManager::openPdfFile(const std::string& path, int64_t pageNumber)
     return (gViewer ? *gViewer : static_cast<Viewer&>(desktop)).openPdfFile(path, pageNumber);
 }
 
+std::string PdfPreviewManager::normalizeKey(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(path, ec);
+    return ec ? std::filesystem::path(path).lexically_normal().string() : real.string();
+}
+
 void PdfPreviewManager::setViewer(Viewer* viewer)
 {
     gViewer = viewer;
+}
+
+bool PdfPreviewManager::hasViewer()
+{
+    return gViewer != nullptr;
 }
 
 std::optional<std::vector<std::string>> PdfPreviewManager::pageCommandLine(const std::string& program,

@@ -31,8 +31,13 @@ public:
     // true when a PDF was opened; false sends the caller on to handle the link otherwise.
     static bool openPdfLink(const std::string& link);
     static bool openPdfFile(const std::string& path, int64_t pageNumber);
+    // The key of a file's preview window: its real path, links and "." and ".." resolved, letter
+    // case kept, since two names that differ in case are two files here. A path that does not
+    // resolve keys as written.
+    static std::string normalizeKey(const std::string& path);
     // Installs the viewer (not owned); nullptr brings back the desktop's.
     static void setViewer(Viewer* viewer);
+    static bool hasViewer();
 
     // The command line that opens the file at the page in a PDF viewer known to take a page on its
     // command line (by the name of its program); nothing for other programs or no page.

@@ -189,8 +189,9 @@ void TarnwickApplication::on_startup()
     // Programs started from here (the browser of a link) probe OpenGL as usual.
     if (s_disabledGl) g_unsetenv("GDK_GL");
     installGtkDesktopPorts();
+    // The application's own PDF viewer, when the panels installed it, comes first.
     static GtkPdfPageViewer pdfViewer;
-    PdfPreviewManager::setViewer(&pdfViewer);
+    if (!PdfPreviewManager::hasViewer()) PdfPreviewManager::setViewer(&pdfViewer);
     if (!_ownsStore) {
         showStoreInUse();
         return;

@@ -2,6 +2,7 @@
 
 #include "panels/ModalResult.h"
 #include "panels/gtk/ModalDialog.h"
+#include "panels/gtk/PdfWindows.h"
 #include "platform/Localizer.h"
 
 namespace {
@@ -54,11 +55,15 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
         _controller.webButtonClicked();
         updateStatus();
     });
+    _pdf.set_image_from_icon_name("x-office-document");
+    _pdf.set_tooltip_text(localized(URLLinkPanelController::PdfToolTipKey));
+    _pdf.signal_clicked().connect([this] { choosePdfPage(); });
     _test.set_label(localized(URLLinkPanelController::TestLinkKey));
     // An unopenable link is reported by an alert; the dialog stays.
     _test.signal_clicked().connect([this] { _controller.testLinkClicked(); });
     _buttons.pack_start(_file, Gtk::PACK_SHRINK);
     _buttons.pack_start(_web, Gtk::PACK_SHRINK);
+    _buttons.pack_start(_pdf, Gtk::PACK_SHRINK);
     _buttons.pack_end(_test, Gtk::PACK_SHRINK);
 
     _uploadLabel.set_text(localized(URLLinkPanelController::UploadLabelKey));
@@ -107,6 +112,31 @@ void URLLinkDialog::chooseFile()
     if (chooser.run() != Gtk::RESPONSE_ACCEPT) return;
     _controller.fileChosen(chooser.get_filename());
     updateStatus();
+}
+
+void URLLinkDialog::choosePdfPage()
+{
+    // A PDF the field already names is browsed at once; otherwise the user picks one.
+    std::string path;
+    if (const auto link = PdfPreviewManager::parsePdfLink(_controller.field())) path = link->path;
+    if (path.empty()) {
+        Gtk::FileChooserDialog chooser(*this, localized("hyperlink_choose_pdf_title"), Gtk::FILE_CHOOSER_ACTION_OPEN);
+        chooser.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
+        chooser.add_button(localized("ok_button_title"), Gtk::RESPONSE_ACCEPT);
+        auto filter = Gtk::FileFilter::create();
+        filter->set_name("PDF");
+        filter->add_mime_type("application/pdf");
+        filter->add_pattern("*.pdf");
+        filter->add_pattern("*.PDF");
+        chooser.add_filter(filter);
+        if (chooser.run() != Gtk::RESPONSE_ACCEPT) return;
+        path = chooser.get_filename();
+        chooser.hide();
+    }
+    if (const std::optional<std::string> link = PdfLinkDialog::pdfLinkForFileName(path)) {
+        _controller.setField(*link);
+        updateStatus();
+    }
 }
 
 std::optional<URLLinkPrompt::Answer> URLLinkDialog::run(const std::string& link, bool offerUpload,

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-// The hyperlink dialog: the link field with its file and web buttons, Test, the upload choice for
+// The hyperlink dialog: the link field with its file, web and PDF page buttons, Test, the upload choice for
 // a cloud map, Remove link, Cancel and OK.
 class URLLinkDialog : public Gtk::Dialog {
 public:
@@ -19,6 +19,7 @@ public:
     Gtk::Button& removeButton() { return *_remove; }
     Gtk::Button& fileButton() { return _file; }
     Gtk::Button& webButton() { return _web; }
+    Gtk::Button& pdfButton() { return _pdf; }
     Gtk::CheckButton& uploadCheck() { return _upload; }
 
     // Runs one dialog and answers as the link actions expect; nothing when closed otherwise.
@@ -30,13 +31,14 @@ public:
 private:
     void updateStatus();
     void chooseFile();
+    void choosePdfPage();
 
     URLLinkPanelController& _controller;
     Gtk::Grid _grid;
     Gtk::Label _message;
     Gtk::Entry _field;
     Gtk::Box _buttons{Gtk::ORIENTATION_HORIZONTAL, 6};
-    Gtk::Button _file, _web, _test;
+    Gtk::Button _file, _web, _pdf, _test;
     Gtk::Label _uploadLabel;
     Gtk::CheckButton _upload;
     Gtk::Button* _remove = nullptr;
