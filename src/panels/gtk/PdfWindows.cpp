@@ -123,6 +123,8 @@ void PdfPagesView::relayout()
     double contentWidth = 0, contentHeight = 0;
     PdfViewState::contentSize(_placements, contentWidth, contentHeight);
     _area.set_size_request(int(std::ceil(contentWidth)), int(std::ceil(contentHeight)));
+    // A page asked for before the view had its size is placed now that the pages are.
+    if (_pinnedOffset >= 0) scrollToCurrentPage();
     _area.queue_draw();
 }
 

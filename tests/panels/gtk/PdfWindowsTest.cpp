@@ -92,6 +92,9 @@ TEST_F(PdfWindowsTest, OneWindowAFileMovedToTheLinkedPage)
     EXPECT_EQ(window->openButton().get_label(), localized("open_in_preview_app"));
     // The pages in sight are drawn, not all of them.
     ASSERT_TRUE(RealInput::pumpUntil([&] { return window->pagesView().cachedPages() > 0; }));
+    // Opened at page 2, the view shows page 2 at its top, not the first page.
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return window->pagesView().get_vadjustment()->get_value() > 100; }));
+    EXPECT_EQ(window->currentPageNumber(), 2);
     shoot(*window, "pdf-preview");
 
     const size_t before = manager.windowCount();
