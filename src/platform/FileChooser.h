@@ -1,6 +1,8 @@
 #pragma once
 
+#include <any>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,11 +21,30 @@ public:
         std::function<bool(const std::string& path)> shouldEnable;
     };
 
+    // What a save panel's accessory may do to its panel while it shows; the panel fills it in.
+    struct SavePanelControl {
+        // Makes one of the allowed types the one the panel lists; the name typed takes its
+        // extension, and a name without one of the allowed types gets it.
+        std::function<void(const std::string& type)> setAllowedType;
+    };
+
+    // Extra controls in the save panel: the desktop's half makes them from the content registered
+    // under the name, showing the model (a plain object owned by the asker, alive while the panel
+    // runs).
+    struct SaveAccessory {
+        std::string content;
+        std::any model;
+        std::shared_ptr<SavePanelControl> control = std::make_shared<SavePanelControl>();
+    };
+
     struct SaveOptions {
         std::string title;
-        std::vector<std::string> allowedTypes; // the first is added to a name typed without one
+        // The first is added to a name typed without one. With an accessory the panel offers
+        // them one at a time, the first until the accessory chooses another.
+        std::vector<std::string> allowedTypes;
         std::string directory;
         std::string nameFieldStringValue; // the suggested file name
+        std::optional<SaveAccessory> accessory;
     };
 
     virtual ~FileChooser() = default;

@@ -5,6 +5,7 @@
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/GtkOpenSavePanels.h"
 #include "render/OutlineRenderingView.h"
 #include "render/PaperSizes.h"
 #include "render/PrintOptionsModel.h"
@@ -12,7 +13,6 @@
 #include "render/gtk/MindMapPrintOperation.h"
 #include "render/gtk/PrintOptionsViewController.h"
 
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -20,19 +20,6 @@ namespace {
 constexpr int Spacing = 6;
 constexpr int ColumnSpacing = 12;
 constexpr int Border = 12;
-
-// Extensions match whatever their case on disk.
-Glib::RefPtr<Gtk::FileFilter> extensionFilter(const std::string& extension)
-{
-    std::string pattern = "*.";
-    for (char c : extension) {
-        const auto byte = static_cast<unsigned char>(c);
-        pattern += std::string("[") + char(std::tolower(byte)) + char(std::toupper(byte)) + "]";
-    }
-    auto filter = Gtk::FileFilter::create();
-    filter->add_pattern(pattern);
-    return filter;
-}
 
 std::string extensionOf(const std::string& name)
 {
@@ -47,14 +34,6 @@ void setUpGrid(Gtk::Grid& grid)
     grid.set_row_spacing(Spacing);
     grid.set_column_spacing(ColumnSpacing);
     grid.set_border_width(Border);
-}
-
-void addFileChooserButtons(Gtk::FileChooserDialog& dialog)
-{
-    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
-    dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_ACCEPT);
-    dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
-    dialog.set_do_overwrite_confirmation(true);
 }
 
 // The print options as a tab of the print dialog. The dialog owns the tab and destroys it with
@@ -91,7 +70,7 @@ struct PrintChoice {
 
 } // namespace
 
-ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChooser& panel)
+ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, FileChooser::SavePanelControl& panel)
     : _choice(choice), _panel(panel)
 {
     setUpGrid(*this);
@@ -131,7 +110,7 @@ ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChoo
         _choice.setSelectionRangeChosen(_selectionRadio.get_active());
         showSize();
     });
-    _panel.set_filter(extensionFilter(_choice.selectedExtension()));
+    if (_panel.setAllowedType) _panel.setAllowedType(_choice.selectedExtension());
     show_all();
     showRange();
 }
@@ -141,15 +120,7 @@ void ExportFormatWidget::typeChanged()
     const int row = _typePopup.get_active_row_number();
     if (row < 0) return;
     _choice.setSelectedIndex(static_cast<size_t>(row));
-    const std::string extension = _choice.selectedExtension();
-    _panel.set_filter(extensionFilter(extension));
-    // The name typed follows the type, as the filter now shows only files of that type.
-    std::string name = _panel.get_current_name();
-    if (!name.empty()) {
-        const std::string old = extensionOf(name);
-        if (!old.empty() && ExportFormatFromExtension(old)) name.erase(name.size() - old.size() - 1);
-        _panel.set_current_name(name + "." + extension);
-    }
+    if (_panel.setAllowedType) _panel.setAllowedType(_choice.selectedExtension());
     showRange();
 }
 
@@ -249,34 +220,49 @@ std::string GtkDocumentPanels::completedExportPath(const std::string& path, cons
 
 std::optional<std::string> GtkDocumentPanels::runExportPanel(const SavePanel& panel, ExportFormatChoice& choice)
 {
-    Gtk::FileChooserDialog dialog(panel.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
-    addFileChooserButtons(dialog);
-    if (!panel.directory.empty()) dialog.set_current_folder(panel.directory);
-    dialog.set_current_name(panel.proposedName + "." + choice.selectedExtension());
-    ExportFormatWidget accessory(choice, dialog);
-    dialog.set_extra_widget(accessory);
-    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
-    const std::string path = dialog.get_filename();
-    if (path.empty()) return std::nullopt;
-    return completedExportPath(path, choice.selectedExtension());
+    registerAccessories();
+    FileChooser::SaveOptions options;
+    options.title = panel.title;
+    options.directory = panel.directory;
+    options.nameFieldStringValue = panel.proposedName + "." + choice.selectedExtension();
+    for (const ExportFormatChoice::FileType& type : ExportFormatChoice::FileTypes)
+        options.allowedTypes.push_back(type.extension);
+    options.accessory = FileChooser::SaveAccessory{ExportFormatWidget::AccessoryName, &choice};
+    const std::optional<std::string> path = FileChooser::shared().runSavePanel(options);
+    if (!path || path->empty()) return std::nullopt;
+    return completedExportPath(*path, choice.selectedExtension());
 }
 
 std::optional<std::string> GtkDocumentPanels::runOutlineExportPanel(const SavePanel& panel,
                                                                     OutlineOptionsChoice& choice)
 {
-    Gtk::FileChooserDialog dialog(panel.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
-    addFileChooserButtons(dialog);
-    if (!panel.directory.empty()) dialog.set_current_folder(panel.directory);
-    dialog.set_current_name(panel.proposedName + ".pdf");
-    dialog.set_filter(extensionFilter("pdf"));
-    OutlineOptionsWidget accessory(choice);
-    dialog.set_extra_widget(accessory);
-    if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
-    std::string path = dialog.get_filename();
-    if (path.empty()) return std::nullopt;
+    registerAccessories();
+    FileChooser::SaveOptions options;
+    options.title = panel.title;
+    options.directory = panel.directory;
+    options.nameFieldStringValue = panel.proposedName + ".pdf";
+    options.allowedTypes = {"pdf"};
+    options.accessory = FileChooser::SaveAccessory{OutlineOptionsWidget::AccessoryName, &choice};
+    std::optional<std::string> path = FileChooser::shared().runSavePanel(options);
+    if (!path || path->empty()) return std::nullopt;
     // PDF is all this panel writes: any other name gets the extension that says so.
-    if (ExportFormatFromExtension(extensionOf(path)) != 1) path += ".pdf";
+    if (ExportFormatFromExtension(extensionOf(*path)) != 1) *path += ".pdf";
     return path;
+}
+
+void GtkDocumentPanels::registerAccessories()
+{
+    GtkOpenSavePanels::registerSaveAccessory(
+        ExportFormatWidget::AccessoryName,
+        [](const std::any& model, FileChooser::SavePanelControl& control) -> Gtk::Widget* {
+            auto* const* choice = std::any_cast<ExportFormatChoice*>(&model);
+            return choice && *choice ? Gtk::manage(new ExportFormatWidget(**choice, control)) : nullptr;
+        });
+    GtkOpenSavePanels::registerSaveAccessory(
+        OutlineOptionsWidget::AccessoryName, [](const std::any& model, FileChooser::SavePanelControl&) -> Gtk::Widget* {
+            auto* const* choice = std::any_cast<OutlineOptionsChoice*>(&model);
+            return choice && *choice ? Gtk::manage(new OutlineOptionsWidget(**choice)) : nullptr;
+        });
 }
 
 bool GtkDocumentPanels::runPrintPanel(MindMap& mindMap, Size mapSize, Size selectionSize, Error* error)

@@ -3,17 +3,19 @@
 #include "Editor/DocumentPanels.h"
 #include "Editor/ExportFormatChoice.h"
 #include "Editor/OutlineOptionsChoice.h"
+#include "platform/FileChooser.h"
 
 #include <gtkmm.h>
 
 #include <array>
 
-// The export panel's extra widget: the file type, the density and size of a bitmap, and the range
-// for the types that can export a selection. A type switched to changes the panel's filter and the
-// extension of the name typed.
+// The export panel's accessory: the file type, the density and size of a bitmap, and the range for
+// the types that can export a selection. A type switched to becomes the panel's allowed type.
 class ExportFormatWidget : public Gtk::Grid {
 public:
-    ExportFormatWidget(ExportFormatChoice& choice, Gtk::FileChooser& panel);
+    static constexpr const char* AccessoryName = "ExportFormat";
+
+    ExportFormatWidget(ExportFormatChoice& choice, FileChooser::SavePanelControl& panel);
 
     Gtk::ComboBoxText& typePopup() { return _typePopup; }
     Gtk::RadioButton& wholeMapRadio() { return _wholeMapRadio; }
@@ -27,7 +29,7 @@ private:
     void showSize();
 
     ExportFormatChoice& _choice;
-    Gtk::FileChooser& _panel;
+    FileChooser::SavePanelControl& _panel;
     Gtk::Label _typeLabel;
     Gtk::ComboBoxText _typePopup;
     Gtk::Label _qualityLabel;
@@ -42,6 +44,8 @@ private:
 // print dialog. Every change goes to the choice at once.
 class OutlineOptionsWidget : public Gtk::Grid {
 public:
+    static constexpr const char* AccessoryName = "OutlineOptions";
+
     explicit OutlineOptionsWidget(OutlineOptionsChoice& choice);
 
     Gtk::RadioButton& selectionRadio() { return _selectionRadio; }
@@ -79,6 +83,10 @@ public:
     // The file name as written: a name without one of the export extensions gets the selected
     // type's, as the panel's filter promised.
     static std::string completedExportPath(const std::string& path, const std::string& extension);
+
+private:
+    // The panels' accessories, made by the desktop's save panel from their names.
+    static void registerAccessories();
 };
 
 // Makes the desktop's document panels the ones the document uses.

@@ -6,6 +6,7 @@
 #include <gtkmm.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -71,7 +72,70 @@ void addTypeFilter(Gtk::FileChooserDialog& dialog, const std::vector<std::string
     dialog.set_filter(filter);
 }
 
+std::map<std::string, GtkOpenSavePanels::SaveAccessoryFactory>& saveAccessoryFactories()
+{
+    static std::map<std::string, GtkOpenSavePanels::SaveAccessoryFactory> factories;
+    return factories;
+}
+
+// The index of a type among the allowed ones, whatever its case; the count when it is not there.
+size_t typeIndex(const std::vector<std::string>& types, const std::string& type)
+{
+    const std::string wanted = lowercaseExtension("." + type);
+    for (size_t i = 0; i < types.size(); ++i)
+        if (lowercaseExtension("." + types[i]) == wanted) return i;
+    return types.size();
+}
+
+// A save panel whose accessory chooses the type: one filter per type, so that the panel lists the
+// files of the type chosen and the answer carries its extension.
+std::optional<std::string> runSavePanelWithAccessory(Gtk::FileChooserDialog& dialog,
+                                                     const FileChooser::SaveOptions& options)
+{
+    const std::vector<std::string>& types = options.allowedTypes;
+    std::vector<Glib::RefPtr<Gtk::FileFilter>> filters;
+    for (const std::string& type : types) {
+        auto filter = Gtk::FileFilter::create();
+        filter->add_pattern(typePattern(type));
+        filter->set_name(type);
+        dialog.add_filter(filter);
+        filters.push_back(filter);
+    }
+    if (!filters.empty()) dialog.set_filter(filters.front());
+    const std::shared_ptr<FileChooser::SavePanelControl> control = options.accessory->control;
+    control->setAllowedType = [&](const std::string& type) {
+        const size_t index = typeIndex(types, type);
+        if (index == types.size()) return;
+        dialog.set_filter(filters[index]);
+        // The name typed follows the type, as the panel now lists only files of that type.
+        std::string name = dialog.get_current_name();
+        if (name.empty()) return;
+        const size_t dot = name.find_last_of('.');
+        if (dot != std::string::npos && typeIndex(types, name.substr(dot + 1)) != types.size()) name.erase(dot);
+        dialog.set_current_name(name + "." + types[index]);
+    };
+    const auto factory = saveAccessoryFactories().find(options.accessory->content);
+    if (factory != saveAccessoryFactories().end())
+        if (Gtk::Widget* content = factory->second(options.accessory->model, *control))
+            dialog.set_extra_widget(*content);
+    const int response = GtkModalRun::run(dialog);
+    control->setAllowedType = nullptr;
+    if (response != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+    std::string path = dialog.get_filename();
+    if (path.empty()) return std::nullopt;
+    // A name without one of the types gets the one of the filter shown, as the panel promised.
+    const auto shown = std::find(filters.begin(), filters.end(), dialog.get_filter());
+    if (shown != filters.end() && typeIndex(types, lowercaseExtension(path)) == types.size())
+        path += "." + types[static_cast<size_t>(shown - filters.begin())];
+    return path;
+}
+
 } // namespace
+
+void GtkOpenSavePanels::registerSaveAccessory(const std::string& name, SaveAccessoryFactory factory)
+{
+    saveAccessoryFactories()[name] = std::move(factory);
+}
 
 std::vector<std::string> GtkOpenSavePanels::runOpenPanel(const OpenOptions& options)
 {
@@ -104,6 +168,7 @@ std::optional<std::string> GtkOpenSavePanels::runSavePanel(const SaveOptions& op
     dialog.set_do_overwrite_confirmation(true);
     if (!options.directory.empty()) dialog.set_current_folder(options.directory);
     if (!options.nameFieldStringValue.empty()) dialog.set_current_name(options.nameFieldStringValue);
+    if (options.accessory) return runSavePanelWithAccessory(dialog, options);
     addTypeFilter(dialog, options.allowedTypes);
     if (GtkModalRun::run(dialog) != Gtk::RESPONSE_ACCEPT) return std::nullopt;
     std::string path = dialog.get_filename();

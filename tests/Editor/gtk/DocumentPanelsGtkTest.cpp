@@ -113,6 +113,7 @@ protected:
         // GTK's own printer that writes a file; no print server is asked.
         g_object_get(gtk_settings_get_default(), "gtk-print-backends", &_printBackends, nullptr);
         g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+        FileChooser::setShared(&savePanels);
         map.newMindMap("", false, std::nullopt);
         addTopic(map, nullptr, Point{0, 0}, "Plans");
         addTopic(map, nullptr, Point{900, 200}, "Budget");
@@ -120,6 +121,7 @@ protected:
     void TearDown() override
     {
         MindMapPrintOperation::setPrintSettings({});
+        FileChooser::setShared(nullptr);
         UserDefaults::standard().resetForTesting();
         g_object_set(gtk_settings_get_default(), "gtk-print-backends", _printBackends, nullptr);
         g_free(_printBackends);
@@ -141,6 +143,7 @@ protected:
     TempDir dir;
     ScopedEnvironment config{"XDG_CONFIG_HOME", dir.file("config")};
     MindMap map;
+    GtkOpenSavePanels savePanels;
     GtkDocumentPanels panels;
 };
 
