@@ -237,6 +237,28 @@ TEST_F(DocumentPanelsGtkTest, APngExportsAtTheDensityChosenInThePanel)
     EXPECT_NEAR(height, normalHeight * 2, 2);
 }
 
+TEST_F(DocumentPanelsGtkTest, TheOutlinePresetPopupGoesBackToItsPlaceholderAndFilterUncheckedFollows)
+{
+    OutlineOptionsChoice choice(true);
+    OutlineOptionsWidget widget(choice);
+    const size_t filterUnchecked = OutlineOptionsChoice::Options.size() - 1;
+    EXPECT_FALSE(widget.optionBox(filterUnchecked).get_sensitive());
+    widget.presetPopup().set_active(3); // check list
+    EXPECT_EQ(widget.presetPopup().get_active_row_number(), 0);
+    EXPECT_EQ(choice.outlineOptions(), 86u);
+    EXPECT_TRUE(widget.optionBox(filterUnchecked).get_sensitive());
+    widget.optionBox(filterUnchecked).set_active(true);
+    EXPECT_EQ(choice.outlineOptions(), 86u | 128);
+    // Turning "filter checkboxes" off takes "filter unchecked" with it.
+    widget.optionBox(filterUnchecked - 1).set_active(false);
+    EXPECT_EQ(choice.outlineOptions(), 22u);
+    EXPECT_FALSE(widget.optionBox(filterUnchecked).get_active());
+    EXPECT_FALSE(widget.optionBox(filterUnchecked).get_sensitive());
+    // The same preset again.
+    widget.presetPopup().set_active(3);
+    EXPECT_EQ(choice.outlineOptions(), 86u);
+}
+
 TEST_F(DocumentPanelsGtkTest, PrintingToAFileUsesTheOptionsTabAndKeepsItsChoice)
 {
     const std::string path = printToFile("map.pdf");
