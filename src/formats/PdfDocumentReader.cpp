@@ -176,7 +176,10 @@ bool PdfDocumentReader::hasOutline() const
     const Object catalog = xref.getCatalog();
     const Object outlines = catalog.isDict() ? catalog.dictLookup("Outlines") : Object(objNull);
     const std::optional<Ref> first = itemReference(outlines, "First", xref);
-    return first && xref.fetch(*first).isDict();
+    // An outline whose first entry is the outline itself has no bookmark the walk would read.
+    const std::optional<Ref> self = itemReference(catalog, "Outlines", xref);
+    if (!first || (self && *first == *self)) return false;
+    return xref.fetch(*first).isDict();
 }
 
 std::vector<PdfDocumentReader::OutlineItem> PdfDocumentReader::outline() const

@@ -34,8 +34,9 @@ bool isOneRomanLine(const std::string& text)
 // Scripts whose runs the layout sets on the roman baseline, which a font without a table of
 // baselines puts at 0: runs of such fonts stay where shaping put them. Lines that start in an
 // ideographic script align their runs on the ideographic baseline instead, which differs from
-// font to font.
-bool usesRomanBaseline(PangoScript script)
+// font to font. The script comes as Pango stores it, a number: scripts newer than the headers
+// know are numbers beyond the enumeration, and never on the roman baseline.
+bool usesRomanBaseline(int script)
 {
     switch (script) {
     case PANGO_SCRIPT_COMMON:
@@ -224,7 +225,7 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
     if (items && items->next) {
         for (GList* entry = items; entry && unmoved; entry = entry->next) {
             const PangoAnalysis& analysis = static_cast<PangoItem*>(entry->data)->analysis;
-            unmoved = usesRomanBaseline(static_cast<PangoScript>(analysis.script)) && !hasBaselineTable(analysis.font);
+            unmoved = usesRomanBaseline(analysis.script) && !hasBaselineTable(analysis.font);
         }
     }
     if (!unmoved) {

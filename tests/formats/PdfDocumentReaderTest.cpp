@@ -99,6 +99,14 @@ TEST(PdfDocumentReader, NoOutlineAndOutlineLoopingBack)
     EXPECT_EQ(outline[1].label, "B");
     EXPECT_EQ(outline[1].page, 1);
     EXPECT_FALSE(outline[0].page);
+    EXPECT_TRUE(looping->hasOutline());
+
+    // An outline whose first entry is the outline itself has no bookmark, and says so.
+    const auto selfish =
+        PdfDocumentReader::openData(rawPdf(rawPdfStart("<< /Type /Outlines /First 4 0 R /Last 4 0 R >>")));
+    ASSERT_NE(selfish, nullptr);
+    EXPECT_TRUE(selfish->outline().empty());
+    EXPECT_FALSE(selfish->hasOutline());
 }
 
 } // namespace
