@@ -487,6 +487,11 @@ protected:
             ++count;
         }
         for (int i = 0; i < count; ++i) undo.redo();
+        // Undo and redo read the map anew: the topic is found again by its text and selected.
+        topic = nullptr;
+        for (MindMapNode* node : map.nodes())
+            if (node->text() == "Topic") topic = node;
+        if (topic) map.setSelectedElement(topic);
         return count;
     }
 
