@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <fstream>
+#include <new>
 #include <string>
 
 namespace {
@@ -51,6 +53,24 @@ TEST(SmallString, ResizesAcrossTheInlineLimitBothWaysWithoutLosingText)
     EXPECT_EQ(small_string_format("%s-%d", "id", 7).view(), "id-7");
     EXPECT_EQ(small_string_from_int(-42).view(), "-42");
     EXPECT_EQ(small_string_format("%600d", 1).size(), 499u);
+}
+
+TEST(SmallString, ConstructsOverStorageThatLooksLikeAHeapString)
+{
+    // Storage whose last byte marks a heap string, as reused memory may: making a string there
+    // must not take the old bytes for a buffer to free.
+    const std::string long_text(40, 'x');
+    for (const std::string& text : {std::string("short"), long_text}) {
+        alignas(small_string) unsigned char storage[sizeof(small_string)];
+        std::memset(storage, 0xFF, sizeof storage);
+        auto* made = new (storage) small_string(std::string_view(text));
+        EXPECT_EQ(made->view(), text);
+        made->~small_string();
+        std::memset(storage, 0xFF, sizeof storage);
+        made = new (storage) small_string(text.c_str());
+        EXPECT_EQ(made->view(), text);
+        made->~small_string();
+    }
 }
 
 TEST(StringVector, KeepsItsAllocationUntilLessThanHalfIsUsed)

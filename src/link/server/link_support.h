@@ -21,11 +21,29 @@ class small_string {
 public:
     static constexpr size_t inline_limit = 23;
 
+    // Every constructor empties the storage first: assigning reads which layout it holds, and
+    // fresh storage would otherwise be taken for a heap buffer to free.
     small_string() noexcept { make_empty(); }
-    small_string(const char* text) { assign_bytes(text ? std::string_view(text) : std::string_view()); }
-    small_string(const char* bytes, size_t length) { assign_bytes(std::string_view(bytes, length)); }
-    explicit small_string(std::string_view bytes) { assign_bytes(bytes); }
-    small_string(const small_string& other) { assign_bytes(other.view()); }
+    small_string(const char* text)
+    {
+        make_empty();
+        assign_bytes(text ? std::string_view(text) : std::string_view());
+    }
+    small_string(const char* bytes, size_t length)
+    {
+        make_empty();
+        assign_bytes(std::string_view(bytes, length));
+    }
+    explicit small_string(std::string_view bytes)
+    {
+        make_empty();
+        assign_bytes(bytes);
+    }
+    small_string(const small_string& other)
+    {
+        make_empty();
+        assign_bytes(other.view());
+    }
     small_string(small_string&& other) noexcept;
     ~small_string() { release(); }
 
