@@ -585,16 +585,18 @@ OutlinerView::OutlinerView(MindMapEditor& editor)
     control.button(mode).set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
     _editor.setHierarchyListener(_controller.get());
     // Rows are only kept while the tab is on screen.
-    signal_map().connect([this] {
+    _mapped = signal_map().connect([this] {
         _controller->setHidden(false);
         _controller->hierarchyChanged();
     });
-    signal_unmap().connect([this] { _controller->setHidden(true); });
+    _unmapped = signal_unmap().connect([this] { _controller->setHidden(true); });
     show_all();
 }
 
 OutlinerView::~OutlinerView()
 {
+    _mapped.disconnect();
+    _unmapped.disconnect();
     if (_editor.hierarchyListener() == _controller.get()) _editor.setHierarchyListener(nullptr);
     _outline->setProgressMenuHandler(nullptr);
 }

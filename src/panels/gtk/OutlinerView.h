@@ -115,6 +115,9 @@ private:
 
     MindMapEditor& _editor;
     std::unique_ptr<OutlinerViewController> _controller;
+    // The box's own teardown unmaps it after the controller has gone: cut before that.
+    sigc::connection _mapped;
+    sigc::connection _unmapped;
     ToolbarBackgroundWidget _toolbar;
     std::vector<std::shared_ptr<ToolbarSegment>> _segments;
     std::shared_ptr<SegmentedControlItem> _modeSegments;
