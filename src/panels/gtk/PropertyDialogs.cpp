@@ -41,6 +41,23 @@ void setUpLabel(Gtk::Label& label, const char* key)
     label.set_max_width_chars(60);
 }
 
+// The labelled text and note fields of the topic dialogs, filled and packed into the box.
+void setUpTextAndNote(Gtk::Box& box, Gtk::Label& textLabel, TextViewEx& text, Gtk::ScrolledWindow& textScroll,
+                      Gtk::Label& noteLabel, TextViewEx& note, Gtk::ScrolledWindow& noteScroll,
+                      const std::string& textValue, const std::string& noteValue)
+{
+    setUpLabel(textLabel, NodePropertiesPanelController::TextLabelKey);
+    setUpLabel(noteLabel, NodePropertiesPanelController::NoteLabelKey);
+    setUpTextView(text, textScroll, 80);
+    setUpTextView(note, noteScroll, 160);
+    setPlainTextString(text, textValue);
+    setPlainTextString(note, noteValue);
+    box.pack_start(textLabel, Gtk::PACK_SHRINK);
+    box.pack_start(textScroll, Gtk::PACK_EXPAND_WIDGET);
+    box.pack_start(noteLabel, Gtk::PACK_SHRINK);
+    box.pack_start(noteScroll, Gtk::PACK_EXPAND_WIDGET);
+}
+
 // A style tab: the explaining label over the style frame.
 void setUpStylePage(Gtk::Box& page, Gtk::Label& label, const char* key, Gtk::Widget& styleView)
 {
@@ -74,17 +91,9 @@ NodePropertiesDialog::NodePropertiesDialog(NodePropertiesPanelController& contro
 {
     set_title(localized(NodePropertiesPanelController::TitleKey));
     _ok = addButtons(*this);
-    setUpLabel(_textLabel, NodePropertiesPanelController::TextLabelKey);
-    setUpLabel(_noteLabel, NodePropertiesPanelController::NoteLabelKey);
-    setUpTextView(_text, _textScroll, 80);
-    setUpTextView(_note, _noteScroll, 160);
-    setPlainTextString(_text, controller.text);
-    setPlainTextString(_note, controller.note);
     _topicPage.set_border_width(12);
-    _topicPage.pack_start(_textLabel, Gtk::PACK_SHRINK);
-    _topicPage.pack_start(_textScroll, Gtk::PACK_EXPAND_WIDGET);
-    _topicPage.pack_start(_noteLabel, Gtk::PACK_SHRINK);
-    _topicPage.pack_start(_noteScroll, Gtk::PACK_EXPAND_WIDGET);
+    setUpTextAndNote(_topicPage, _textLabel, _text, _textScroll, _noteLabel, _note, _noteScroll, controller.text,
+                     controller.note);
     setUpStylePage(_stylePage, _styleLabel, NodePropertiesPanelController::StyleLabelKey, _styleView);
     _tabs.append_page(_topicPage, localized(NodePropertiesPanelController::TopicTabKey));
     _tabs.append_page(_stylePage, localized(NodePropertiesPanelController::StyleTabKey));
@@ -104,23 +113,15 @@ NoteDialog::NoteDialog(NotePanelController& controller) : _controller(controller
 {
     set_title(localized(NodePropertiesPanelController::TitleKey));
     _ok = addButtons(*this);
-    setUpLabel(_textLabel, NodePropertiesPanelController::TextLabelKey);
-    setUpLabel(_noteLabel, NodePropertiesPanelController::NoteLabelKey);
-    setUpTextView(_text, _textScroll, 80);
-    setUpTextView(_note, _noteScroll, 160);
-    setPlainTextString(_text, controller.text);
-    setPlainTextString(_note, controller.note);
+    Gtk::Box* content = get_content_area();
+    content->set_spacing(6);
+    content->set_border_width(12);
+    setUpTextAndNote(*content, _textLabel, _text, _textScroll, _noteLabel, _note, _noteScroll, controller.text,
+                     controller.note);
     const bool editable = !controller.readOnly();
     _text.set_editable(editable);
     _note.set_editable(editable);
     _ok->set_sensitive(editable);
-    Gtk::Box* content = get_content_area();
-    content->set_spacing(6);
-    content->set_border_width(12);
-    content->pack_start(_textLabel, Gtk::PACK_SHRINK);
-    content->pack_start(_textScroll, Gtk::PACK_EXPAND_WIDGET);
-    content->pack_start(_noteLabel, Gtk::PACK_SHRINK);
-    content->pack_start(_noteScroll, Gtk::PACK_EXPAND_WIDGET);
     show_all_children();
 }
 
