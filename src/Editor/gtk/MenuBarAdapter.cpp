@@ -4,6 +4,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/gtk/GtkMenuBuilder.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/menu.h>
 
 namespace {
@@ -62,9 +63,20 @@ void MenuBarAdapter::fillMenu(Gtk::MenuItem& entry, Menu& submenu)
     entry.set_submenu(*menu);
 }
 
+MenuBarAdapter::~MenuBarAdapter()
+{
+    _pendingRefill.disconnect();
+}
+
 void MenuBarAdapter::refillMenus()
 {
-    for (auto& [entry, submenu] : _entries) fillMenu(*entry, *submenu);
+    for (auto& [entry, submenu] : _entries)
+        if (Gtk::Menu* shown = entry->get_submenu(); shown && shown->get_mapped()) fillMenu(*entry, *submenu);
+    if (_pendingRefill.connected()) return;
+    _pendingRefill = Glib::signal_idle().connect([this] {
+        for (auto& [entry, submenu] : _entries) fillMenu(*entry, *submenu);
+        return false;
+    });
 }
 
 bool MenuBarAdapter::handleKeyPress(const GdkEventKey& event)

@@ -22,7 +22,10 @@ public:
     bool handleKeyPress(const GdkEventKey& event);
     // Which entries a menu hides follows the open map (a cloud map's items): GTK sizes a menu
     // before it says it opens, so the window has the menus made anew when another map opens.
+    // A menu on screen is refilled at once; the others wait for the main loop to be idle, so a
+    // map's first frame is not held up by menus nobody has opened yet.
     void refillMenus();
+    ~MenuBarAdapter();
 
 private:
     void fillMenu(Gtk::MenuItem& entry, Menu& submenu);
@@ -31,4 +34,5 @@ private:
     CommandRouter& _router;
     Gtk::MenuBar _menuBar;
     std::vector<std::pair<Gtk::MenuItem*, std::shared_ptr<Menu>>> _entries;
+    sigc::connection _pendingRefill;
 };
