@@ -38,6 +38,9 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon libxtst-dev
   # the application test finds the program's menus and dialogs on the accessibility bus
   at-spi2-core libatspi2.0-dev
+  # the device link: its HTTP server, its advertisement through the system's DNS-SD name server,
+  # and the HTTP client its tests talk to it with
+  libevent-dev libavahi-compat-libdnssd-dev libcurl4-openssl-dev
   # a small window manager, so that the main window's test sees full screen granted as on a desktop
   openbox
 )

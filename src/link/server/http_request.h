@@ -10,12 +10,16 @@
 
 using params_map = string_map<string_vector>;
 
+struct evhttp_request;
+
 struct http_request {
     int32_t status = 200;
     small_string path;
     // Empty when the path holds no "/", or when the twice-decoded component is not UTF-8 text.
     small_string name;
     params_map params;
+    // The request being answered, not owned; null in a record parsed from text alone.
+    evhttp_request* evrequest = nullptr;
 };
 
 // A view into the body it was split from; the body must outlive it.

@@ -1,0 +1,104 @@
+#pragma once
+
+// The server's inner objects, shared by the frame, the pairing and the map handlers. Everything
+// here is touched by the server thread only.
+
+#include "link/server/http_request.h"
+#include "link/server/link_server.h"
+
+#include <array>
+#include <memory>
+#include <mutex>
+
+struct event;
+struct event_base;
+struct evhttp;
+struct evhttp_bound_socket;
+struct evhttp_request;
+
+struct http_server {
+    event_base* base = nullptr; // not owned
+    evhttp* http = nullptr;     // owned; null when opening failed
+    uint16_t port = 0;          // host byte order
+};
+
+struct http_router {
+    http_server* server = nullptr;
+    link_server_context* context = nullptr;
+    bool busy = false;
+};
+
+class http_handler {
+public:
+    virtual ~http_handler() = default;
+    // Must send exactly one reply.
+    virtual void handle(http_router& router, const small_string& uri, http_request& request) = 0;
+
+    http_router* router = nullptr;
+};
+
+class paired_http_handler : public http_handler {};
+
+class pair_handler final : public paired_http_handler {
+public:
+    void handle(http_router& router, const small_string& uri, http_request& request) override;
+};
+
+class identify_handler final : public paired_http_handler {
+public:
+    void handle(http_router& router, const small_string& uri, http_request& request) override;
+};
+
+class mindmaps_list_handler final : public paired_http_handler {
+public:
+    void handle(http_router& router, const small_string& uri, http_request& request) override;
+};
+
+class mindmaps_retrieve_handler final : public paired_http_handler {
+public:
+    void handle(http_router& router, const small_string& uri, http_request& request) override;
+};
+
+class mindmaps_upload_handler final : public paired_http_handler {
+public:
+    void handle(http_router& router, const small_string& uri, http_request& request) override;
+};
+
+struct link_server_state {
+    small_string working_directory;
+    small_string bonjour_challenge;
+    string_map<small_string> paired_secrets;
+    string_map<small_string> issued_challenges;
+
+    event_base* base = nullptr;
+    std::unique_ptr<http_server> server;
+    std::unique_ptr<http_router> router;
+    std::array<std::unique_ptr<http_handler>, 5> handlers;
+    event* bonjour_event = nullptr;
+    dns_sd_registrar* registrar = nullptr; // the context's, or owned_registrar
+    std::unique_ptr<dns_sd_registrar> owned_registrar;
+
+    // The main thread wakes the loop through this event; the mutex guards the pointer, which the
+    // server thread sets once the base exists and clears before freeing it.
+    std::mutex wake_mutex;
+    event* wake_event = nullptr;
+    std::atomic<bool> stop_requested{false};
+    std::atomic<bool> clear_requested{false};
+};
+
+// The largest body a request may carry, and the largest buffer a handler makes for an answer.
+inline constexpr size_t link_max_body_size = size_t{64} << 20;
+
+void set_working_directory(link_server_state& state, const char* text);
+
+// Replies with the request's status; the body is sent whole, zero bytes included.
+void http_reply_text(http_request& request, std::string_view body);
+void http_reply_html(http_request& request, std::string_view body);
+void http_reply_error_page(http_request& request);
+// Request header names are compared without regard to case. Absent leaves the out string as it was.
+bool http_get_header(const http_request& request, const char* name, small_string& out);
+bool http_set_header(http_request& request, const char* name, const char* value);
+
+// The TXT record as the registrar gets it: "txtvers", "path", "pair" and "challenge" in this
+// order, a value over 255 bytes cut to 255.
+std::vector<uint8_t> bonjour_txt_record(std::string_view challenge);

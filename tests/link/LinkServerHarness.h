@@ -1,0 +1,269 @@
+#pragma once
+
+// A real link server on 127.0.0.1 with an ephemeral port, a registrar that never reaches a name
+// server, services that answer from tables, and a libcurl client.
+
+#include "link/server/link_server.h"
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Records what it was handed; its socket is a pipe that the test makes readable to deliver the
+// reply the way the name server's socket would.
+class fake_registrar final : public dns_sd_registrar {
+public:
+    struct record {
+        std::string service_type;
+        uint16_t port = 0;
+        std::vector<uint8_t> txt;
+        int process_calls = 0;
+        bool deallocated = false;
+    };
+
+    fake_registrar(std::shared_ptr<record> seen, int32_t register_error = 0, int32_t reply_error = 0,
+                   bool give_reference = true)
+        : seen_(std::move(seen)),
+          register_error_(register_error),
+          reply_error_(reply_error),
+          give_reference_(give_reference)
+    {
+        if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) pipe_[0] = pipe_[1] = -1;
+    }
+    ~fake_registrar() override
+    {
+        for (const int fd : pipe_)
+            if (fd >= 0) ::close(fd);
+    }
+
+    int32_t register_service(const char* service_type, uint16_t port, std::span<const uint8_t> txt_record,
+                             reply_hook reply, void* context) override
+    {
+        seen_->service_type = service_type;
+        seen_->port = port;
+        seen_->txt.assign(txt_record.begin(), txt_record.end());
+        reply_ = reply;
+        context_ = context;
+        if (register_error_ == 0 && give_reference_) registered_ = true;
+        return register_error_;
+    }
+    bool has_reference() const override { return registered_; }
+    int socket_fd() const override { return registered_ ? pipe_[0] : -1; }
+    int32_t process_result() override
+    {
+        ++seen_->process_calls;
+        char byte;
+        while (::read(pipe_[0], &byte, 1) == 1) {}
+        if (reply_) reply_(context_, reply_error_);
+        return 0;
+    }
+    void deallocate() override
+    {
+        seen_->deallocated = true;
+        registered_ = false;
+    }
+
+    // The write end: a byte written here makes the "name server" answer.
+    int reply_trigger() const { return pipe_[1]; }
+
+private:
+    std::shared_ptr<record> seen_;
+    int32_t register_error_;
+    int32_t reply_error_;
+    bool give_reference_;
+    bool registered_ = false;
+    int pipe_[2] = {-1, -1};
+    reply_hook reply_ = nullptr;
+    void* context_ = nullptr;
+};
+
+// Answers from what the test put in; records what it was asked.
+class fake_services final : public link_server_callbacks {
+public:
+    std::mutex mutex;
+    std::string index;
+    std::string index_on_second_call; // when set, the index grows between the two calls
+    int index_result = 0;             // a negative value is answered as it is
+    std::map<std::string, std::string> data;
+    int data_result = 0;
+    int save_result = 1;
+    int pin = -1;
+    std::vector<std::string> pin_devices;
+    std::vector<int> index_calls;
+    std::vector<std::pair<std::string, int>> data_calls;
+    std::vector<std::tuple<std::string, std::string, std::string>> saves;
+
+    int LinkServerGetMindMapIndex(char* buffer, size_t size) override
+    {
+        const std::lock_guard lock(mutex);
+        index_calls.push_back(static_cast<int>(size));
+        if (index_result < 0) return index_result;
+        const std::string& text =
+            index_calls.size() > 1 && !index_on_second_call.empty() ? index_on_second_call : index;
+        return copy(text, buffer, size);
+    }
+    int LinkServerGetMindMapData(const char* key, char* buffer, size_t size, int stream_version) override
+    {
+        const std::lock_guard lock(mutex);
+        data_calls.emplace_back(key, stream_version);
+        if (data_result < 0) return data_result;
+        const auto found = data.find(key);
+        return copy(found == data.end() ? std::string() : found->second, buffer, size);
+    }
+    int LinkServerSaveMindMapData(const char* key, const char* user_id, const char* text) override
+    {
+        const std::lock_guard lock(mutex);
+        saves.emplace_back(key, user_id, text);
+        return save_result;
+    }
+    int LinkServerGetPinCode(const char* device_name) override
+    {
+        const std::lock_guard lock(mutex);
+        pin_devices.emplace_back(device_name);
+        return pin;
+    }
+
+private:
+    static int copy(const std::string& text, char* buffer, size_t size)
+    {
+        if (text.size() > size) return static_cast<int>(text.size());
+        std::memcpy(buffer, text.data(), text.size());
+        return 0;
+    }
+};
+
+// Waits for a condition the server thread brings about; the bound is generous and only keeps a
+// broken server from hanging the test run.
+inline bool eventually(const std::function<bool()>& condition)
+{
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+class running_link_server {
+public:
+    running_link_server(const std::string& folder, int32_t register_error = 0, int32_t reply_error = 0,
+                        bool give_reference = true)
+        : seen(std::make_shared<fake_registrar::record>())
+    {
+        auto registrar = std::make_unique<fake_registrar>(seen, register_error, reply_error, give_reference);
+        registrar_ = registrar.get();
+        context = std::make_unique<link_server_context>(&services, std::move(registrar));
+        context->loopback_only = true;
+        thread_ = std::thread([this, folder] {
+            link_server_run(*context, folder.c_str());
+            finished = true;
+        });
+        EXPECT_TRUE(eventually([this] { return link_data_server_status(*context) >= 3 || finished; }));
+    }
+    ~running_link_server() { stop(); }
+
+    void stop()
+    {
+        if (!thread_.joinable()) return;
+        link_server_request_stop(*context);
+        thread_.join();
+    }
+
+    // Makes the fake name server's reply arrive, and waits until the server has read it.
+    void deliver_registration_reply()
+    {
+        const int calls = seen->process_calls;
+        ASSERT_EQ(::write(registrar_->reply_trigger(), "r", 1), 1);
+        ASSERT_TRUE(eventually([&] { return seen->process_calls > calls; }));
+    }
+
+    std::string url(const std::string& path) const
+    {
+        return "http://127.0.0.1:" + std::to_string(link_server_port(*context)) + path;
+    }
+
+    fake_services services;
+    std::shared_ptr<fake_registrar::record> seen;
+    std::unique_ptr<link_server_context> context;
+    std::atomic<bool> finished{false};
+
+private:
+    fake_registrar* registrar_ = nullptr;
+    std::thread thread_;
+};
+
+struct http_reply_seen {
+    long status = 0;
+    std::string reason;
+    std::string body;
+    std::map<std::string, std::string> headers; // names in lower case
+    bool ok = false;
+};
+
+struct http_call {
+    std::string method = "GET";
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    std::string content_type;
+};
+
+inline http_reply_seen http_fetch(const std::string& url, const http_call& call = {})
+{
+    http_reply_seen reply;
+    CURL* curl = curl_easy_init();
+    if (!curl) return reply;
+    curl_slist* list = nullptr;
+    for (const auto& [name, value] : call.headers) list = curl_slist_append(list, (name + ": " + value).c_str());
+    if (!call.content_type.empty()) list = curl_slist_append(list, ("Content-Type: " + call.content_type).c_str());
+    // curl would otherwise wait for a "100 Continue" before sending a large body.
+    list = curl_slist_append(list, "Expect:");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+    if (call.method == "POST" || !call.body.empty()) {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, call.body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(call.body.size()));
+    }
+    if (call.method != "POST") curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, call.method.c_str());
+    const auto write = +[](char* data, size_t size, size_t count, void* out) {
+        static_cast<std::string*>(out)->append(data, size * count);
+        return size * count;
+    };
+    const auto header = +[](char* data, size_t size, size_t count, void* out) {
+        auto& seen = *static_cast<http_reply_seen*>(out);
+        std::string line(data, size * count);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (line.starts_with("HTTP/")) {
+            const size_t first = line.find(' ');
+            const size_t second = first == std::string::npos ? first : line.find(' ', first + 1);
+            seen.reason = second == std::string::npos ? "" : line.substr(second + 1);
+        } else if (const size_t colon = line.find(':'); colon != std::string::npos) {
+            std::string name = line.substr(0, colon);
+            for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            std::string value = line.substr(colon + 1);
+            while (!value.empty() && value.front() == ' ') value.erase(0, 1);
+            seen.headers[name] = value;
+        }
+        return size * count;
+    };
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, header);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reply);
+    reply.ok = curl_easy_perform(curl) == CURLE_OK;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+    curl_slist_free_all(list);
+    curl_easy_cleanup(curl);
+    return reply;
+}
