@@ -208,6 +208,12 @@ struct http_reply_seen {
     std::string body;
     std::map<std::string, std::string> headers; // names in lower case
     bool ok = false;
+
+    std::string header(const std::string& name) const
+    {
+        const auto found = headers.find(name);
+        return found == headers.end() ? std::string() : found->second;
+    }
 };
 
 struct http_call {
@@ -267,3 +273,104 @@ inline http_reply_seen http_fetch(const std::string& url, const http_call& call 
     curl_easy_cleanup(curl);
     return reply;
 }
+
+inline std::string b64(std::string_view bytes)
+{
+    small_string out;
+    base64url_encode(bytes, out);
+    return std::string(out.view());
+}
+
+inline std::string unb64(std::string_view text)
+{
+    small_string out;
+    base64url_decode(text, out);
+    return std::string(out.view());
+}
+
+inline std::string digest(std::string_view bytes)
+{
+    return std::string(sha256_string(small_string(bytes)).view());
+}
+
+// The bonjour challenge the server published, from the TXT bytes the registrar was handed.
+inline std::string published_challenge(const std::vector<uint8_t>& txt)
+{
+    const std::string record(txt.begin(), txt.end());
+    const size_t at = record.find("challenge=");
+    if (at == std::string::npos || at == 0) return {};
+    const size_t length = static_cast<unsigned char>(record[at - 1]);
+    return record.substr(at + 10, length - 10);
+}
+
+// What an honest app does: it keeps its secret and the last challenge the desktop issued to it.
+struct test_phone {
+    std::string app_id = "com.example.phone-1";
+    std::string own_challenge = std::string(32, '\x5a');
+    std::string secret;
+    std::string issued; // raw bytes; empty right after a pairing was loaded from its file
+
+    static std::string secret_for(uint32_t pin, std::string_view app_challenge)
+    {
+        std::string secret{static_cast<char>(pin >> 24), static_cast<char>(pin >> 16), static_cast<char>(pin >> 8),
+                           static_cast<char>(pin)};
+        return secret + std::string(app_challenge);
+    }
+
+    http_call pair_call(const std::string& bonjour_challenge, uint32_t pin, const std::string& device) const
+    {
+        const std::string assumed = secret_for(pin, own_challenge);
+        http_call call;
+        call.method = "POST";
+        call.headers = {{"fernquill-app-id", app_id},
+                        {"fernquill-challenge", b64(own_challenge)},
+                        {"fernquill-device", device},
+                        {"fernquill-authenticate", b64(digest(assumed + unb64(bonjour_challenge)))}};
+        return call;
+    }
+
+    http_call paired_call(const std::string& method = "GET") const
+    {
+        http_call call;
+        call.method = method;
+        call.headers = {{"fernquill-app-id", app_id},
+                        {"fernquill-challenge", b64(own_challenge)},
+                        {"fernquill-authenticate", b64(digest(secret + issued))}};
+        return call;
+    }
+
+    // Takes the next challenge and checks the desktop's proof; false when the desktop did not
+    // prove it holds the secret.
+    bool take(const http_reply_seen& reply)
+    {
+        const auto challenge = reply.headers.find("fernquill-challenge");
+        const auto answer = reply.headers.find("fernquill-authenticate");
+        if (challenge == reply.headers.end() || answer == reply.headers.end()) return false;
+        issued = unb64(challenge->second);
+        return answer->second == b64(digest(secret + own_challenge));
+    }
+};
+
+// A server with one phone paired with PIN 1234.
+struct paired_fixture {
+    explicit paired_fixture(const std::string& folder) : server(folder)
+    {
+        server.services.pin = 1234;
+        phone.secret = test_phone::secret_for(1234, phone.own_challenge);
+        const http_reply_seen reply =
+            http_fetch(server.url("/pair"), phone.pair_call(published_challenge(server.seen->txt), 1234, "phone"));
+        EXPECT_EQ(reply.body, "OK");
+        EXPECT_TRUE(phone.take(reply));
+    }
+
+    http_reply_seen call(const std::string& path, http_call request)
+    {
+        const http_reply_seen reply = http_fetch(server.url(path), request);
+        phone.take(reply);
+        return reply;
+    }
+    http_reply_seen call(const std::string& path) { return call(path, phone.paired_call()); }
+
+    running_link_server server;
+    test_phone phone;
+};

@@ -14,7 +14,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -329,7 +331,11 @@ std::vector<uint8_t> bonjour_txt_record(std::string_view challenge)
     TXTRecordRef record;
     TXTRecordCreate(&record, sizeof storage, storage);
     const auto set = [&record](const char* key, std::string_view value) {
-        TXTRecordSetValue(&record, key, static_cast<uint8_t>(std::min<size_t>(value.size(), 255)), value.data());
+        // An entry is one length byte's worth of "key=value"; one that does not fit would be left
+        // out altogether, so the value is cut until it fits.
+        const size_t room = 255 - std::strlen(key) - 1;
+        const size_t length = std::min({value.size(), size_t{255}, room});
+        TXTRecordSetValue(&record, key, static_cast<uint8_t>(length), value.data());
     };
     set("txtvers", "1");
     set("path", "/mindmaps/");
