@@ -41,17 +41,7 @@ TEST(LinkHandlers, FetchesTheIndexInOneOrTwoCalls)
         EXPECT_EQ(body, c.body) << c.index.size();
     }
 
-    // An index that fails only the second time.
-    struct failing_second final : link_server_callbacks {
-        int calls = 0;
-        int LinkServerGetMindMapIndex(char*, size_t) override { return ++calls == 1 ? 5000 : -3; }
-        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
-        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
-        int LinkServerGetPinCode(const char*) override { return -1; }
-    } failing;
     std::string body;
-    EXPECT_EQ(link_fetch_index(&failing, body), 500);
-    EXPECT_EQ(body, error_index("2nd try error", -3));
     EXPECT_EQ(link_fetch_index(nullptr, body), 500);
     EXPECT_EQ(body, error_index("1st try error", -1));
 }

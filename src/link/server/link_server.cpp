@@ -54,9 +54,10 @@ void link_event_base_release(event_base* base)
 
 // A phone may pick any address the advertisement publishes, IPv6 ones included, so the listener
 // takes both families on one socket; where IPv6 is missing, IPv4 alone.
-evhttp_bound_socket* bind_listener(evhttp* http, bool loopback_only)
+evhttp_bound_socket* bind_listener(evhttp* http, const link_server_context& context)
 {
-    if (loopback_only) return evhttp_bind_socket_with_handle(http, "127.0.0.1", 0);
+    if (!context.listen_address.empty()) return evhttp_bind_socket_with_handle(http, context.listen_address.c_str(), 0);
+    if (context.loopback_only) return evhttp_bind_socket_with_handle(http, "127.0.0.1", 0);
     const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd >= 0) {
         const int off = 0;
@@ -98,7 +99,7 @@ void http_server_open(link_server_context& context, http_server& server, event_b
     evhttp_set_max_body_size(server.http, static_cast<ev_ssize_t>(link_max_body_size));
     evhttp_set_max_headers_size(server.http, max_headers_size);
     evhttp_set_timeout(server.http, connection_timeout_seconds);
-    evhttp_bound_socket* bound = bind_listener(server.http, context.loopback_only);
+    evhttp_bound_socket* bound = bind_listener(server.http, context);
     if (!bound) {
         link_error_print(context.errors, "bind() failed\n");
         evhttp_free(server.http);

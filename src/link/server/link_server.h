@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 // Called on the server thread; each may block until the main thread has answered. Every text is
 // zero-terminated UTF-8.
@@ -72,6 +73,8 @@ struct link_server_context {
     std::unique_ptr<dns_sd_registrar> registrar;
     // Tests listen on 127.0.0.1 alone; the application listens on every interface.
     bool loopback_only = false;
+    // When set, the one address listened on, in place of the two above.
+    std::string listen_address;
 
     std::atomic<int32_t> request_count{0};
     std::atomic<int32_t> server_state{0};
