@@ -8,6 +8,7 @@
 #include "platform/Localizer.h"
 
 #include <algorithm>
+#include <cmath>
 
 OutlineViewAdapter::OutlineViewAdapter(MindMapEditor* editor) : _editor(editor)
 {
@@ -195,6 +196,7 @@ void OutlineViewAdapter::cancelEditing()
 
 void OutlineViewAdapter::closeDatePicker()
 {
+    if (std::shared_ptr<PopoverPresenter::Popover> popover = std::move(_datePickerPopover)) popover->close();
     if (!_datePickerOpened) return;
     _datePickerOpened = false;
     if (_editor && _editor->datePickerShown()) _editor->cancelEditorModes(false);
@@ -326,8 +328,31 @@ void OutlineViewAdapter::dateIconClicked(MindMapNode* item)
     map->setSelectedNode(item);
     revealNode(item);
     closeDatePicker();
-    _editor->invokeDatePicker();
-    _datePickerOpened = _editor->datePickerShown();
+    const Rect icon = _outlineView ? _outlineView->dateIconFrame(item) : Rect();
+    if (!_popoverPresenter || icon.isEmpty()) {
+        _editor->invokeDatePicker();
+        _datePickerOpened = _editor->datePickerShown();
+        return;
+    }
+    _datePickerInitialDate = item->date().value_or(std::chrono::system_clock::now());
+    PopoverPresenter::Request request;
+    request.content = MindMapEditor::DatePickerContent;
+    request.relativeTo = icon;
+    request.preferredEdge = PopoverPresenter::Edge::Bottom;
+    request.behavior = PopoverPresenter::Behavior::Semitransient;
+    auto shown = std::make_shared<std::weak_ptr<PopoverPresenter::Popover>>();
+    _datePickerPopover = _popoverPresenter->showPopover(request, [this, shown] {
+        // Only the popover that closed is let go: a later one may have taken its place.
+        if (_datePickerPopover && _datePickerPopover == shown->lock()) _datePickerPopover.reset();
+    });
+    *shown = _datePickerPopover;
+}
+
+void OutlineViewAdapter::popoverDatePicked(std::optional<std::chrono::system_clock::time_point> date)
+{
+    closeDatePicker();
+    if (_editor) _editor->cancelEditorModes(true);
+    if (MindMap* map = mindMap()) map->applyDate(date);
 }
 
 bool OutlineViewAdapter::writeItems(const std::vector<MindMapNode*>& items)
@@ -384,4 +409,36 @@ bool OutlineViewAdapter::acceptDrop(bool fromOwnView, MindMapNode* parent, int64
 double OutlineViewAdapter::progressMenuTop(double pointerY, double menuHeight, double workAreaMaxY)
 {
     return std::min(pointerY, workAreaMaxY - menuHeight);
+}
+
+OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth)
+{
+    OutlineRowLayout layout;
+    double left = cell.minX();
+    double right = cell.maxX();
+    // Room for the icon is kept on every row once any row has one, so that the titles line up.
+    if (row.hasCheckboxes) {
+        layout.progressIcon = Rect(left, cell.minY(), ProgressSlotWidth, cell.height());
+        left += ProgressSlotWidth;
+    }
+    if (!row.autoNumberPath.empty()) {
+        const double width = std::max(0.0, autoNumberWidth) + 2 * TextPadding;
+        layout.autoNumber = Rect(left, cell.minY(), width, cell.height());
+        left += width;
+    }
+    if (row.hasDate) {
+        right -= IconSize;
+        layout.dateIcon = Rect(right, cell.minY(), IconSize, cell.height());
+    }
+    if (row.hasNote) {
+        right -= IconSize;
+        layout.noteMark = Rect(right, cell.minY(), IconSize, cell.height());
+    }
+    layout.title = Rect(left, cell.minY(), std::max(0.0, right - left), cell.height());
+    return layout;
+}
+
+Rect OutlineRowLayout::iconIn(const Rect& slot)
+{
+    return Rect(slot.minX(), std::floor(slot.minY() + (slot.height() - IconSize) / 2), IconSize, IconSize);
 }

@@ -2,9 +2,13 @@
 
 #include "platform/Color.h"
 #include "platform/Geometry.h"
+#include "platform/PopoverPresenter.h"
+
+#include <chrono>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +47,9 @@ public:
     virtual void takeFocusFromEditor() = 0;
     // The view has the keyboard focus of its window.
     virtual bool isFirstResponder() const = 0;
+    // Where the date icon of the item's row is, in the coordinates of the view popovers point
+    // into; empty when the row is not shown.
+    virtual Rect dateIconFrame(MindMapNode*) { return {}; }
 };
 
 // What one row shows, as the row view lays it out.
@@ -64,6 +71,26 @@ struct OutlineRowContent {
     bool progressEnabled = false;
     bool hasCheckboxes = false;
     double height = 0;
+};
+
+// Where the parts of a row go inside its cell, left to right: the checkbox or progress icon, the
+// auto-number text, the title (with the date line under it), the note mark and the date icon.
+// Each slot spans the cell's height; an empty slot is a part the row does not show. Clicks on the
+// icons are told apart by these slots, so drawing and hit testing cannot drift apart.
+struct OutlineRowLayout {
+    static constexpr double IconSize = 16;
+    static constexpr double ProgressSlotWidth = 20; // the icon and the gap to the texts
+    static constexpr double TextPadding = 2;
+    Rect progressIcon;
+    Rect autoNumber;
+    Rect title;
+    Rect noteMark;
+    Rect dateIcon;
+
+    // autoNumberWidth: the measured width of the auto-number text.
+    static OutlineRowLayout layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth);
+    // The icon's square, centred on the slot's height.
+    static Rect iconIn(const Rect& slot);
 };
 
 // The data source and delegate of the inspector's outline: which topics are rows in each mode,
@@ -124,6 +151,13 @@ public:
     static std::string singleLineText(std::string_view text);
     void applyEditedText(const std::string& text, MindMapNode* node);
     void closeDatePicker();
+    // The date popover points at the row's date icon through this presenter (not owned); without
+    // one it opens on the canvas beside the topic.
+    void setPopoverPresenter(PopoverPresenter* presenter) { _popoverPresenter = presenter; }
+    bool datePickerShown() const { return _datePickerPopover && _datePickerPopover->isShown(); }
+    std::chrono::system_clock::time_point datePickerInitialDate() const { return _datePickerInitialDate; }
+    // The date popover's answer; nullopt clears the date.
+    void popoverDatePicked(std::optional<std::chrono::system_clock::time_point> date);
 
     // ---- Data source ----
     size_t numberOfChildrenOfItem(MindMapNode* item) const;
@@ -190,7 +224,10 @@ private:
     MindMapNode* _dragItem = nullptr;
     std::vector<MindMapNode*> _nodes;
     uint64_t _outlineMode = Hierarchy;
-    // The date popover was opened from a row and may still be shown.
+    // The date popover was opened from a row on the canvas and may still be shown.
     bool _datePickerOpened = false;
+    PopoverPresenter* _popoverPresenter = nullptr;
+    std::shared_ptr<PopoverPresenter::Popover> _datePickerPopover;
+    std::chrono::system_clock::time_point _datePickerInitialDate;
     std::function<void()> _showCheckboxMenu;
 };

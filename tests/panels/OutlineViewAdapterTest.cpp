@@ -1,6 +1,7 @@
 #include "OutlinerTestSupport.h"
 
 #include "platform/Menu.h"
+#include "support/RecordingPopoverPresenter.h"
 
 #include <chrono>
 
@@ -411,6 +412,130 @@ TEST_F(OutlinerTest, AHiddenOutlineKeepsNoRows)
     EXPECT_TRUE(adapter().nodes().empty());
     controller->setHidden(false);
     EXPECT_EQ(texts(view->topRows()), (std::vector<std::string>{"A1"}));
+}
+
+TEST_F(OutlinerTest, TheDatePopoverPointsAtTheRowsDateIconAndSetsOrClearsTheDateInOneStep)
+{
+    RecordingPopoverPresenter presenter;
+    adapter().setPopoverPresenter(&presenter);
+    const Date day = Date(1'700'000'000s);
+    b1->setDate(day);
+    map->validateElementStates();
+    map->undoManager()->removeAllActions();
+    view->dateIcons[b1] = Rect(180, 62, 16, 16);
+
+    adapter().dateIconClicked(b1);
+    ASSERT_EQ(presenter.requests.size(), 1u);
+    const PopoverPresenter::Request& request = presenter.requests.back();
+    EXPECT_EQ(request.content, MindMapEditor::DatePickerContent);
+    EXPECT_EQ(request.relativeTo, Rect(180, 62, 16, 16)) << "the row's icon, not the canvas topic";
+    EXPECT_EQ(request.preferredEdge, PopoverPresenter::Edge::Bottom);
+    EXPECT_EQ(request.behavior, PopoverPresenter::Behavior::Semitransient);
+    EXPECT_EQ(adapter().datePickerInitialDate(), day);
+    EXPECT_TRUE(adapter().datePickerShown());
+    EXPECT_FALSE(editor->datePickerShown()) << "no second popover on the canvas";
+    EXPECT_EQ(map->selectedNode(), b1);
+
+    const uint64_t before = undoChanges();
+    adapter().popoverDatePicked(day + 48h);
+    EXPECT_FALSE(adapter().datePickerShown()) << "a pick closes the popover";
+    EXPECT_EQ(b1->date(), day + 48h);
+    EXPECT_EQ(undoChanges(), before + 1);
+
+    // Clear: the date goes, again as one step. The topics are new ones after the change only
+    // when undone, so b1 is still the row's topic here.
+    adapter().dateIconClicked(b1);
+    ASSERT_EQ(presenter.requests.size(), 2u);
+    adapter().popoverDatePicked(std::nullopt);
+    EXPECT_FALSE(b1->hasDate());
+    EXPECT_EQ(undoChanges(), before + 2);
+
+    // A popover the user closed is forgotten; the next click opens a new one.
+    b1->setDate(day);
+    map->validateElementStates();
+    adapter().dateIconClicked(b1);
+    presenter.closeByUser();
+    EXPECT_FALSE(adapter().datePickerShown());
+    adapter().dateIconClicked(b1);
+    EXPECT_EQ(presenter.requests.size(), 4u);
+    EXPECT_TRUE(adapter().datePickerShown());
+    // A refill of the rows (any change of the map) closes it: its row may be gone.
+    controller->hierarchyChanged();
+    EXPECT_FALSE(adapter().datePickerShown());
+    adapter().setPopoverPresenter(nullptr);
+}
+
+TEST_F(OutlinerTest, ARowWithoutAPlaceOnScreenOpensTheDatePopoverOnTheCanvas)
+{
+    RecordingPopoverPresenter rowPresenter;
+    RecordingPopoverPresenter canvasPresenter;
+    adapter().setPopoverPresenter(&rowPresenter);
+    editor->setPopoverPresenter(&canvasPresenter);
+    a1a->setDate(Date(1'700'000'000s));
+    map->validateElementStates();
+    // A1a has no icon frame: the fake view answers none for it.
+    adapter().dateIconClicked(a1a);
+    EXPECT_TRUE(rowPresenter.requests.empty());
+    EXPECT_EQ(canvasPresenter.requests.size(), 1u);
+    editor->setPopoverPresenter(nullptr);
+    adapter().setPopoverPresenter(nullptr);
+}
+
+TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
+{
+    const Rect cell(10, 40, 200, 18);
+    const struct {
+        const char* what;
+        bool checkboxes;
+        std::string number;
+        bool note;
+        bool date;
+        Rect progress, autoNumber, title, noteMark, dateIcon;
+    } cases[] = {
+        {"title alone", false, "", false, false, {}, {}, Rect(10, 40, 200, 18), {}, {}},
+        {"checkbox room", true, "", false, false, Rect(10, 40, 20, 18), {}, Rect(30, 40, 180, 18), {}, {}},
+        {"auto-number", false, "1.2", false, false, {}, Rect(10, 40, 34, 18), Rect(44, 40, 166, 18), {}, {}},
+        {"note and date at the end",
+         true,
+         "",
+         true,
+         true,
+         Rect(10, 40, 20, 18),
+         {},
+         Rect(30, 40, 148, 18),
+         Rect(178, 40, 16, 18),
+         Rect(194, 40, 16, 18)},
+        {"everything",
+         true,
+         "1",
+         true,
+         false,
+         Rect(10, 40, 20, 18),
+         Rect(30, 40, 34, 18),
+         Rect(64, 40, 130, 18),
+         Rect(194, 40, 16, 18),
+         {}},
+    };
+    for (const auto& c : cases) {
+        OutlineRowContent row;
+        row.hasCheckboxes = c.checkboxes;
+        row.autoNumberPath = c.number;
+        row.hasNote = c.note;
+        row.hasDate = c.date;
+        const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, 30);
+        EXPECT_EQ(layout.progressIcon, c.progress) << c.what;
+        EXPECT_EQ(layout.autoNumber, c.autoNumber) << c.what;
+        EXPECT_EQ(layout.title, c.title) << c.what;
+        EXPECT_EQ(layout.noteMark, c.noteMark) << c.what;
+        EXPECT_EQ(layout.dateIcon, c.dateIcon) << c.what;
+    }
+    // A cell narrower than its icons leaves the title no room rather than a negative width.
+    OutlineRowContent crowded;
+    crowded.hasCheckboxes = crowded.hasNote = crowded.hasDate = true;
+    EXPECT_EQ(OutlineRowLayout::layout(crowded, Rect(0, 0, 40, 32), 0).title.width(), 0);
+    // Icons sit centred on the row, on whole points.
+    EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 32)), Rect(0, 48, 16, 16));
+    EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 19)), Rect(0, 41, 16, 16));
 }
 
 } // namespace

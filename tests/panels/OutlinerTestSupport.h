@@ -77,6 +77,11 @@ public:
         adapter.cellEndEdit(item, editText);
     }
     bool isFirstResponder() const override { return focused; }
+    Rect dateIconFrame(MindMapNode* item) override
+    {
+        const auto found = dateIcons.find(item);
+        return found != dateIcons.end() && isShown(item) ? found->second : Rect();
+    }
 
     // The user's actions, as the widget reports them.
     void click(MindMapNode* item)
@@ -121,6 +126,8 @@ public:
     MindMapNode* selected = nullptr;
     MindMapNode* editing = nullptr;
     std::string editText;
+    // Where each row's date icon is on screen, as the widget would answer.
+    std::map<MindMapNode*, Rect> dateIcons;
     OutlineViewState state;
     bool focused = false;
     int reloads = 0;

@@ -3,6 +3,7 @@
 #include "Editor/ColorPickerMatrix.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Image.h"
+#include "platform/gtk/GtkPopoverPresenter.h"
 
 #include <gtkmm/button.h>
 #include <gtkmm/cssprovider.h>
@@ -134,6 +135,7 @@ void GtkPopoverColorPicker::close()
 void GtkPopoverColorPicker::makePopover()
 {
     auto* popover = Gtk::manage(new Gtk::Popover(_canvas));
+    makeSemitransient(*popover);
     auto* content = Gtk::manage(new Gtk::Fixed());
     auto* grid = Gtk::manage(new SwatchGrid());
     auto* button = Gtk::manage(new Gtk::Button());

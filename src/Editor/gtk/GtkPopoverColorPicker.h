@@ -8,7 +8,8 @@ typedef struct _GtkWidget GtkWidget;
 
 // The colour chooser as a GTK popover pointing into the map editor's canvas: the grid of swatches,
 // picked by a press on one, and the transparent button under it, enabled only where a colour may
-// be see-through. Escape or a click outside closes it unpicked. Made once, shown again at each use.
+// be see-through. Escape or a press elsewhere in the window closes it unpicked (semi-transient). Made
+// once, shown again at each use.
 class GtkPopoverColorPicker : public PopoverColorPicker {
 public:
     explicit GtkPopoverColorPicker(Gtk::Widget& canvas);

@@ -5,6 +5,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
+#include "editor-view/gtk/DatePickerContent.h"
 #include "explorers/OutlineCellView.h"
 #include "explorers/ProgressIconView.h"
 #include "platform/CairoGraphicsContext.h"
@@ -13,6 +14,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/gtk/FocusLoss.h"
 #include "platform/gtk/GtkMenuPresenter.h"
+#include "platform/gtk/GtkPopoverPresenter.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -21,7 +23,6 @@
 
 namespace {
 
-constexpr int ProgressIconSize = 16;
 constexpr const char* ModeImages[] = {"outline_tree", "outline_check_list", "outline_todo_list", "outline_done_list",
                                       "outline_date_list"};
 
@@ -39,45 +40,50 @@ std::string cssColor(const Color& color)
 
 } // namespace
 
-// The checkbox or progress bar of a row, painted by the same view the other lists use.
-class OutlineProgressRenderer : public Gtk::CellRenderer {
+// The whole row in one renderer. GTK measures every row of a map whose rows differ in height; a
+// renderer that answers the height from the topic alone, with no property set per row, keeps that
+// cheap, and only the rows on screen are laid out and drawn. It is a text renderer so that the
+// title is renamed in GTK's own entry.
+class OutlineRowRenderer : public Gtk::CellRendererText {
 public:
-    OutlineProgressRenderer() : Glib::ObjectBase(typeid(OutlineProgressRenderer)) {}
+    explicit OutlineRowRenderer(OutlineTreeView& view) : Glib::ObjectBase(typeid(OutlineRowRenderer)), _view(view) {}
 
-    ProgressIconView& view() { return _view; }
+    void setNode(MindMapNode* node) { _node = node; }
 
 protected:
+    Gtk::SizeRequestMode get_request_mode_vfunc() const override { return Gtk::SIZE_REQUEST_CONSTANT_SIZE; }
     void get_preferred_width_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
     {
-        minimum = natural = ProgressIconSize + int(OutlineCellView::CheckboxGap);
+        // The column fills the view; titles ellipsize in what it gives them.
+        minimum = natural = 1;
     }
     void get_preferred_height_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
     {
-        minimum = natural = ProgressIconSize;
+        minimum = natural = _view.rowHeight(_node);
+    }
+    void get_preferred_height_for_width_vfunc(Gtk::Widget& widget, int, int& minimum, int& natural) const override
+    {
+        get_preferred_height_vfunc(widget, minimum, natural);
+    }
+    void get_preferred_width_for_height_vfunc(Gtk::Widget& widget, int, int& minimum, int& natural) const override
+    {
+        get_preferred_width_vfunc(widget, minimum, natural);
     }
     void render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget&, const Gdk::Rectangle&,
                       const Gdk::Rectangle& cellArea, Gtk::CellRendererState) override
     {
-        if (_view.checkboxMode() == 0) return;
-        const double y = cellArea.get_y() + (cellArea.get_height() - ProgressIconSize) / 2.0;
-        cr->save();
-        cr->translate(cellArea.get_x(), std::floor(y));
-        _view.setBounds({0, 0, double(ProgressIconSize), double(ProgressIconSize)});
-        {
-            CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
-            _view.draw(context);
-        }
-        cr->restore();
+        _view.renderRow(cr, _node, cellArea);
     }
 
 private:
-    ProgressIconView _view;
+    OutlineTreeView& _view;
+    MindMapNode* _node = nullptr;
 };
 
 OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     : _adapter(adapter),
       _store(Gtk::TreeStore::create(_columns)),
-      _progress(std::make_unique<OutlineProgressRenderer>()),
+      _renderer(std::make_unique<OutlineRowRenderer>(*this)),
       _css(Gtk::CssProvider::create())
 {
     set_name("outlineView");
@@ -89,33 +95,31 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     get_style_context()->add_provider(_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     get_selection()->set_mode(Gtk::SELECTION_SINGLE);
 
-    _column.pack_start(*_progress, false);
-    _column.pack_start(_number, false);
-    _column.pack_start(_title, true);
-    _column.pack_start(_note, false);
-    _column.pack_start(_dateIcon, false);
-    for (Gtk::CellRenderer* renderer :
-         std::initializer_list<Gtk::CellRenderer*>{_progress.get(), &_number, &_title, &_note, &_dateIcon})
-        _column.set_cell_data_func(*renderer, [this, renderer](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
-            cellData(renderer, it);
-        });
-    _title.property_ellipsize() = Pango::ELLIPSIZE_END;
-    _number.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
-    _note.property_icon_name() = "text-x-generic-symbolic";
-    _dateIcon.property_icon_name() = "x-office-calendar-symbolic";
+    _column.pack_start(*_renderer, true);
+    _column.set_cell_data_func(*_renderer, [this](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
+        _renderer->setNode((*it)[_columns.node]);
+    });
     _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
     _column.set_expand(true);
     append_column(_column);
     set_expander_column(_column);
 
     get_selection()->signal_changed().connect([this] { _adapter.selectionDidChange(); });
-    _title.signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring& path) {
+    _renderer->signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring& path) {
         _editable = editable;
         auto* entry = dynamic_cast<Gtk::Entry*>(editable);
         if (!entry) return;
-        // The cell shows the date line too; the rename is of the title alone.
-        if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path)))
+        // The cell shows the date line too; the rename is of the title alone, in the title's place
+        // of the row.
+        if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path))) {
             entry->set_text(_adapter.viewForItem(node).title);
+            Gdk::Rectangle cell;
+            get_cell_area(Gtk::TreeModel::Path(path), _column, cell);
+            const Rect bounds(cell.get_x(), cell.get_y(), cell.get_width(), cell.get_height());
+            const Rect title = rowLayout(node, bounds).title;
+            entry->set_margin_start(std::max(0, int(title.minX() - bounds.minX())));
+            entry->set_margin_end(std::max(0, int(bounds.maxX() - title.maxX())));
+        }
         // GTK ends the edit on any focus-out, also when the whole window deactivates; switching to
         // another application must leave the rename open.
         _editableFocusOut = entry->signal_focus_out_event().connect(
@@ -125,18 +129,18 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
             _editable = nullptr;
         });
     });
-    _title.signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
+    _renderer->signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
         _editable = nullptr;
         _editableFocusOut.disconnect();
         if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path))) _adapter.cellEndEdit(node, text);
     });
-    _title.signal_editing_canceled().connect([this] {
+    _renderer->signal_editing_canceled().connect([this] {
         _editable = nullptr;
         _editableFocusOut.disconnect();
     });
     // A double click or Return renames the row.
     signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
-        if (_state.editable) set_cursor(path, _column, _title, true);
+        if (_state.editable) set_cursor(path, _column, *_renderer, true);
     });
     updateDragSource();
 }
@@ -166,7 +170,6 @@ void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
 void OutlineTreeView::reloadData()
 {
     if (_editable) takeFocusFromEditor();
-    _rowNode = nullptr;
     // A refill keeps the rows where the user scrolled them; the selection sync scrolls only when
     // its row is out of view.
     if (auto adjustment = get_vadjustment()) _keptScroll = adjustment->get_value();
@@ -265,6 +268,7 @@ MindMapNode* OutlineTreeView::selectedItem() const
 void OutlineTreeView::applyOutlineState(const OutlineViewState& state)
 {
     _state = state;
+    _renderer->property_editable() = state.editable;
     const bool tree = state.indentationPerLevel > 0;
     set_show_expanders(tree);
     set_level_indentation(0);
@@ -308,96 +312,169 @@ bool OutlineTreeView::isFirstResponder() const
     return has_focus() || _editable != nullptr;
 }
 
-void OutlineTreeView::cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& it)
+int OutlineTreeView::rowHeight(MindMapNode* item) const
 {
-    MindMapNode* node = (*it)[_columns.node];
-    // The column asks for each of its renderers in turn: the row's content is made once for all.
-    if (node != _rowNode || renderer == _progress.get()) {
-        _row = _adapter.viewForItem(node);
-        _rowNode = node;
+    return int(_adapter.heightOfRowByItem(item));
+}
+
+Glib::RefPtr<Pango::Layout> OutlineTreeView::autoNumberLayout(const OutlineRowContent& row)
+{
+    if (row.autoNumberPath.empty()) return {};
+    return const_cast<OutlineTreeView*>(this)->create_pango_layout(row.autoNumberPath);
+}
+
+OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
+{
+    const OutlineRowContent row = _adapter.viewForItem(item);
+    int width = 0, height = 0;
+    if (auto number = autoNumberLayout(row)) number->get_pixel_size(width, height);
+    return OutlineRowLayout::layout(row, cell, width);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> OutlineTreeView::icon(const std::string& name, bool selected)
+{
+    // Symbolic icons take the text colour of the row's state: one copy for each.
+    const std::string key = name + (selected ? "/selected" : "");
+    if (const auto found = _icons.find(key); found != _icons.end()) return found->second;
+    Glib::RefPtr<Gdk::Pixbuf> pixbuf;
+    Gtk::IconInfo info =
+        Gtk::IconTheme::get_default()->lookup_icon(name, int(OutlineRowLayout::IconSize), Gtk::ICON_LOOKUP_FORCE_SIZE);
+    if (info) {
+        GError* error = nullptr;
+        gboolean symbolic = FALSE;
+        GdkPixbuf* loaded =
+            gtk_icon_info_load_symbolic_for_context(info.gobj(), get_style_context()->gobj(), &symbolic, &error);
+        // A theme without the icon shows the row without it.
+        if (error) g_error_free(error);
+        if (loaded) pixbuf = Glib::wrap(loaded, false);
     }
-    const OutlineRowContent& row = _row;
-    if (renderer == _progress.get()) {
-        _progress->property_visible() = row.hasCheckboxes;
-        ProgressIconView& view = _progress->view();
-        view.setCheckboxMode(row.progressHidden ? 0 : row.checkboxMode);
+    _icons[key] = pixbuf;
+    return pixbuf;
+}
+
+void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node,
+                                const Gdk::Rectangle& cellArea)
+{
+    if (!node) return;
+    const OutlineRowContent row = _adapter.viewForItem(node);
+    const Glib::RefPtr<Pango::Layout> number = autoNumberLayout(row);
+    int numberWidth = 0, numberHeight = 0;
+    if (number) number->get_pixel_size(numberWidth, numberHeight);
+    const Rect cell(cellArea.get_x(), cellArea.get_y(), cellArea.get_width(), cellArea.get_height());
+    const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, numberWidth);
+    const Glib::RefPtr<Gtk::StyleContext> style = get_style_context();
+    const bool selected = (style->get_state() & Gtk::STATE_FLAG_SELECTED) != 0;
+    const Gdk::RGBA textColor = style->get_color(style->get_state());
+    const double grey = 128 / 255.0;
+
+    if (!layout.progressIcon.isEmpty() && !row.progressHidden) {
+        ProgressIconView view;
+        view.setCheckboxMode(row.checkboxMode);
         view.setProgress(row.progress);
         view.setEnabled(row.progressEnabled && _state.enabled);
-    } else if (renderer == &_number) {
-        _number.property_visible() = !row.autoNumberPath.empty();
-        _number.property_text() = row.autoNumberPath;
-    } else if (renderer == &_title) {
-        // Topic titles are plain text: never markup. A dated topic shows its date on a smaller
-        // grey line under the title.
-        const std::string& shown = row.title.empty() ? row.placeholder : row.title;
+        const Rect square = OutlineRowLayout::iconIn(layout.progressIcon);
+        view.setBounds({0, 0, square.width(), square.height()});
+        cr->save();
+        cr->translate(square.minX(), square.minY());
+        {
+            CairoGraphicsContext context(cr->cobj(), GraphicsSurfaceKind::Screen);
+            view.draw(context);
+        }
+        cr->restore();
+    }
+    auto showText = [&cr](const Glib::RefPtr<Pango::Layout>& text, const Rect& slot, const Gdk::RGBA& color) {
+        int width = 0, height = 0;
+        text->get_pixel_size(width, height);
+        cr->save();
+        cr->rectangle(slot.minX(), slot.minY(), slot.width(), slot.height());
+        cr->clip();
+        cr->set_source_rgba(color.get_red(), color.get_green(), color.get_blue(), color.get_alpha());
+        cr->move_to(slot.minX() + OutlineRowLayout::TextPadding,
+                    std::floor(slot.minY() + (slot.height() - height) / 2));
+        text->show_in_cairo_context(cr);
+        cr->restore();
+    };
+    if (number) {
+        Gdk::RGBA color;
+        color.set_rgba(grey, grey, grey, 1);
+        showText(number, layout.autoNumber, selected ? textColor : color);
+    }
+    // Topic titles are plain text: never markup. A dated topic shows its date on a smaller grey
+    // line under the title.
+    const std::string& shown = row.title.empty() ? row.placeholder : row.title;
+    Glib::RefPtr<Pango::Layout> title = create_pango_layout(row.hasDate ? shown + "\n" + row.dateText : shown);
+    if (row.hasDate) {
         Pango::AttrList attributes;
-        if (row.hasDate) {
-            _title.property_text() = shown + "\n" + row.dateText;
-            const auto start = guint(shown.size() + 1), end = guint(shown.size() + 1 + row.dateText.size());
-            Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(0.85);
-            Pango::AttrColor grey = Pango::Attribute::create_attr_foreground(0x6666, 0x6666, 0x6666);
-            for (Pango::Attribute* attribute :
-                 {static_cast<Pango::Attribute*>(&scale), static_cast<Pango::Attribute*>(&grey)}) {
-                attribute->set_start_index(start);
-                attribute->set_end_index(end);
-                attributes.insert(*attribute);
-            }
-        } else {
-            _title.property_text() = shown;
+        const auto start = guint(shown.size() + 1), end = guint(shown.size() + 1 + row.dateText.size());
+        Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(0.85);
+        Pango::AttrColor dateGrey = Pango::Attribute::create_attr_foreground(0x6666, 0x6666, 0x6666);
+        // On a selected row the date keeps the row's text colour, which reads on the highlight.
+        std::vector<Pango::Attribute*> dateLine{&scale};
+        if (!selected) dateLine.push_back(&dateGrey);
+        for (Pango::Attribute* attribute : dateLine) {
+            attribute->set_start_index(start);
+            attribute->set_end_index(end);
+            attributes.insert(*attribute);
         }
-        _title.property_attributes() = attributes;
-        if (row.title.empty()) {
-            _title.property_foreground_rgba() = Gdk::RGBA("rgba(128,128,128,1)");
-        } else {
-            if (row.dimmed) {
-                Gdk::RGBA dim;
-                dim.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
-                             OutlineViewAdapter::DimmedTextWhite, 1);
-                _title.property_foreground_rgba() = dim;
-            } else {
-                _title.property_foreground_set() = false;
-            }
-        }
-        _title.property_editable() = row.editable && _state.editable;
-        // A fixed size spares GTK laying out every title of the map to size its rows: the title
-        // takes the column's room that is left and ellipsizes there.
-        _title.set_fixed_size(1, int(row.height));
-    } else if (renderer == &_note) {
-        _note.property_visible() = row.hasNote;
-    } else if (renderer == &_dateIcon) {
-        _dateIcon.property_visible() = row.hasDate;
+        title->set_attributes(attributes);
+    }
+    title->set_ellipsize(Pango::ELLIPSIZE_END);
+    title->set_width(int(std::max(0.0, layout.title.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE));
+    Gdk::RGBA titleColor = textColor;
+    if (!selected && row.title.empty()) titleColor.set_rgba(grey, grey, grey, 1);
+    else if (!selected && row.dimmed)
+        titleColor.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
+                            OutlineViewAdapter::DimmedTextWhite, 1);
+    showText(title, layout.title, titleColor);
+    for (const auto& [slot, name] : {std::pair{layout.noteMark, "text-x-generic-symbolic"},
+                                     std::pair{layout.dateIcon, "x-office-calendar-symbolic"}}) {
+        if (slot.isEmpty()) continue;
+        const Glib::RefPtr<Gdk::Pixbuf> pixbuf = icon(name, selected);
+        if (!pixbuf) continue;
+        const Rect square = OutlineRowLayout::iconIn(slot);
+        cr->save();
+        Gdk::Cairo::set_source_pixbuf(cr, pixbuf, square.minX(), square.minY());
+        cr->rectangle(square.minX(), square.minY(), square.width(), square.height());
+        cr->fill();
+        cr->restore();
     }
 }
 
-Gdk::Rectangle OutlineTreeView::rendererArea(MindMapNode* item, Gtk::CellRenderer& renderer)
+Gdk::Rectangle OutlineTreeView::partArea(MindMapNode* item, Rect OutlineRowLayout::*part)
 {
     const Gtk::TreeModel::Path path = pathOfItem(item);
     if (path.empty()) return {};
     Gdk::Rectangle cell;
     get_cell_area(path, _column, cell);
     if (cell.get_height() <= 0) return {};
-    // The renderers' places depend on the row's content.
-    _column.cell_set_cell_data(_store, _rows.at(item), _adapter.isItemExpandable(item), row_expanded(path));
-    int start = 0, width = 0;
-    if (!_column.get_cell_position(renderer, start, width) || !renderer.property_visible()) return {};
+    const Rect slot = rowLayout(item, Rect(cell.get_x(), cell.get_y(), cell.get_width(), cell.get_height())).*part;
+    if (slot.isEmpty()) return {};
     int x = 0, y = 0;
-    convert_bin_window_to_widget_coords(cell.get_x() + start, cell.get_y(), x, y);
-    return Gdk::Rectangle(x, y, width, cell.get_height());
+    convert_bin_window_to_widget_coords(int(slot.minX()), int(slot.minY()), x, y);
+    return Gdk::Rectangle(x, y, int(slot.width()), int(slot.height()));
 }
 
 Gdk::Rectangle OutlineTreeView::titleArea(MindMapNode* item)
 {
-    return rendererArea(item, _title);
+    return partArea(item, &OutlineRowLayout::title);
 }
 
 Gdk::Rectangle OutlineTreeView::progressIconArea(MindMapNode* item)
 {
-    return rendererArea(item, *_progress);
+    return partArea(item, &OutlineRowLayout::progressIcon);
 }
 
 Gdk::Rectangle OutlineTreeView::dateIconArea(MindMapNode* item)
 {
-    return rendererArea(item, _dateIcon);
+    return partArea(item, &OutlineRowLayout::dateIcon);
+}
+
+Rect OutlineTreeView::dateIconFrame(MindMapNode* item)
+{
+    const Gdk::Rectangle area = dateIconArea(item);
+    if (area.get_width() <= 0 || area.get_height() <= 0) return {};
+    // The icon itself, not its slot's full height: the popover's arrow points at it.
+    return OutlineRowLayout::iconIn(Rect(area.get_x(), area.get_y(), area.get_width(), area.get_height()));
 }
 
 bool OutlineTreeView::on_button_press_event(GdkEventButton* event)
@@ -442,7 +519,7 @@ bool OutlineTreeView::on_key_press_event(GdkEventKey* event)
         else if (event->keyval == GDK_KEY_BackSpace) action = "deleteBackward:";
         else if (event->keyval == GDK_KEY_F2 && _state.editable) {
             Gtk::TreeModel::Path path = pathOfItem(selectedItem());
-            if (!path.empty()) set_cursor(path, _column, _title, true);
+            if (!path.empty()) set_cursor(path, _column, *_renderer, true);
             return true;
         }
         if (action) {
@@ -580,6 +657,14 @@ OutlinerView::OutlinerView(MindMapEditor& editor)
     _outlineScroller.add(*_outline);
     pack_start(_outlineScroller, Gtk::PACK_EXPAND_WIDGET);
     _menuPresenter = std::make_unique<GtkMenuPresenter>(*_outline);
+    _popoverPresenter = std::make_unique<GtkPopoverPresenter>(*_outline);
+    _popoverPresenter->registerContent(MindMapEditor::DatePickerContent, [this] {
+        OutlineViewAdapter& adapter = _controller->adapter();
+        return newDatePickerContent(
+            adapter.datePickerInitialDate(),
+            [&adapter](std::optional<MindMapEditor::Date> date) { adapter.popoverDatePicked(date); });
+    });
+    _controller->adapter().setPopoverPresenter(_popoverPresenter.get());
 
     const uint64_t mode = _controller->loadView(_outline.get(), UserDefaults::standard());
     control.button(mode).set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
@@ -597,6 +682,8 @@ OutlinerView::~OutlinerView()
 {
     _mapped.disconnect();
     _unmapped.disconnect();
+    _controller->adapter().closeDatePicker();
+    _controller->adapter().setPopoverPresenter(nullptr);
     if (_editor.hierarchyListener() == _controller.get()) _editor.setHierarchyListener(nullptr);
     _outline->setProgressMenuHandler(nullptr);
 }

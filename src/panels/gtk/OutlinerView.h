@@ -13,9 +13,10 @@
 #include <vector>
 
 class GtkMenuPresenter;
+class GtkPopoverPresenter;
 class MindMapEditor;
 class MindMapNode;
-class OutlineProgressRenderer;
+class OutlineRowRenderer;
 
 // The outline of the inspector's outliner tab: a tree view over a tree store whose rows are the
 // adapter's topics. It hands every user action to the adapter and shows what the adapter decides.
@@ -35,6 +36,7 @@ public:
     void applyOutlineState(const OutlineViewState& state) override;
     void takeFocusFromEditor() override;
     bool isFirstResponder() const override;
+    Rect dateIconFrame(MindMapNode* item) override;
 
     // The row's path and the parts of it, for tests and the page's key handling.
     Gtk::TreeModel::Path pathOfItem(MindMapNode* item) const;
@@ -71,9 +73,15 @@ private:
         Gtk::TreeModelColumn<MindMapNode*> node;
     };
 
+    friend class OutlineRowRenderer;
+
     void fill(const Gtk::TreeModel::Row* parent, MindMapNode* item);
-    void cellData(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
-    Gdk::Rectangle rendererArea(MindMapNode* item, Gtk::CellRenderer& renderer);
+    int rowHeight(MindMapNode* item) const;
+    void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node, const Gdk::Rectangle& cellArea);
+    Glib::RefPtr<Pango::Layout> autoNumberLayout(const OutlineRowContent& row);
+    OutlineRowLayout rowLayout(MindMapNode* item, const Rect& cell);
+    Glib::RefPtr<Gdk::Pixbuf> icon(const std::string& name, bool selected);
+    Gdk::Rectangle partArea(MindMapNode* item, Rect OutlineRowLayout::*part);
     void updateDragSource();
 
     OutlineViewAdapter& _adapter;
@@ -81,19 +89,13 @@ private:
     Glib::RefPtr<Gtk::TreeStore> _store;
     std::unordered_map<MindMapNode*, Gtk::TreeModel::iterator> _rows;
     Gtk::TreeViewColumn _column;
-    std::unique_ptr<OutlineProgressRenderer> _progress;
-    Gtk::CellRendererText _number;
-    Gtk::CellRendererText _title;
-    Gtk::CellRendererPixbuf _note;
-    Gtk::CellRendererPixbuf _dateIcon;
+    std::unique_ptr<OutlineRowRenderer> _renderer;
+    std::unordered_map<std::string, Glib::RefPtr<Gdk::Pixbuf>> _icons;
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
     std::optional<double> _keptScroll;
-    // The content of the row whose renderers are being set up.
-    MindMapNode* _rowNode = nullptr;
     // Every row of the last refill is of the plain height: GTK then measures one row only.
     bool _uniformRows = true;
-    OutlineRowContent _row;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;
@@ -125,6 +127,8 @@ private:
     Gtk::ScrolledWindow _outlineScroller;
     std::unique_ptr<OutlineTreeView> _outline;
     std::unique_ptr<GtkMenuPresenter> _menuPresenter;
+    // The date popover points at the row's date icon.
+    std::unique_ptr<GtkPopoverPresenter> _popoverPresenter;
 };
 
 // Makes the outliner the first page of every main window's inspector. Called once at start-up.

@@ -188,4 +188,44 @@ TEST_F(PopoverPickingTest, ADoubleClickOnADayDatesTheTopicAtTheTimeItOpenedWith)
     EXPECT_EQ(couldUndo, undo->canUndo()) << "one undo step";
 }
 
+// What the window manager sends when the user switches to another application and back.
+void sendWindowFocus(Gtk::Window& window, bool in)
+{
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = in;
+    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
+
+TEST_F(PopoverPickingTest, TheColourPopoverOutlivesASwitchOfApplicationAndAPressElsewhereClosesItAndActs)
+{
+    const uint64_t changes = map->undoManager()->changeCount();
+    ASSERT_TRUE(router.sendAction("pickFillColor:", nullptr, nullptr));
+    auto* picker = dynamic_cast<GtkPopoverColorPicker*>(window->windowActions().actions().colorPicker());
+    ASSERT_NE(picker, nullptr);
+    ASSERT_TRUE(spinUntil([&] { return picker->isShown() && gtk_widget_is_drawable(picker->gridWidget()); }));
+    MainLoop::runFor(0.3);
+    if (const char* shots = g_getenv("POPOVER_SHOT_DIR")) {
+        [[maybe_unused]] const int shot =
+            std::system(("import -window root '" + std::string(shots) + "/colour-popover.png'").c_str());
+    }
+
+    sendWindowFocus(*window, false);
+    MainLoop::runFor(0.2);
+    EXPECT_TRUE(picker->isShown()) << "switching to another application keeps it";
+    sendWindowFocus(*window, true);
+    MainLoop::runFor(0.2);
+
+    // An empty corner of the canvas: the press closes the popover and still clears the selection
+    // there, where a grab would have swallowed it.
+    ASSERT_NE(map->selectedElement(), nullptr);
+    const auto [x, y] = onScreen(GTK_WIDGET(window->canvas().gobj()), 12, 12);
+    ASSERT_TRUE(xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1"));
+    ASSERT_TRUE(spinUntil([&] { return !picker->isShown(); })) << "a press elsewhere in the window closes it";
+    EXPECT_TRUE(spinUntil([&] { return map->selectedElement() == nullptr; })) << "the press reached the canvas";
+    EXPECT_EQ(map->undoManager()->changeCount(), changes) << "nothing was picked";
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/GregorianCalendar.h"
 #include "editor-view/MindMapEditor.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/TextMeasurer.h"
@@ -16,6 +17,7 @@
 #include <gtkmm.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -65,6 +67,25 @@ void sendWindowFocus(Gtk::Window& window, bool in)
     event->focus_change.in = in;
     gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
     gdk_event_free(event);
+}
+
+void collect(GtkWidget* widget, std::vector<GtkWidget*>& out)
+{
+    out.push_back(widget);
+    if (!GTK_IS_CONTAINER(widget)) return;
+    // The window's popovers are among its internal children.
+    gtk_container_forall(
+        GTK_CONTAINER(widget),
+        [](GtkWidget* child, gpointer list) { collect(child, *static_cast<std::vector<GtkWidget*>*>(list)); }, &out);
+}
+
+GtkWidget* shownCalendar(Gtk::Window& window)
+{
+    std::vector<GtkWidget*> widgets;
+    collect(GTK_WIDGET(window.gobj()), widgets);
+    for (GtkWidget* widget : widgets)
+        if (GTK_IS_CALENDAR(widget) && gtk_widget_is_drawable(widget)) return widget;
+    return nullptr;
 }
 
 // An outliner tab in a window of its own, over an editor showing two central themes: "Alpha"
@@ -251,6 +272,82 @@ TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
     outliner->controller().outlineModeSegmentsChanged(1, UserDefaults::standard());
     outliner->controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
     EXPECT_FALSE(outline.isItemExpanded(alpha));
+}
+
+TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereCloses)
+{
+    window->resize(320, 640);
+    pump(300);
+    OutlineTreeView& outline = outliner->outline();
+    const Gdk::Rectangle icon = outline.dateIconArea(b1);
+    ASSERT_GT(icon.get_width(), 0);
+    const auto opened = *b1->date();
+    auto openPopover = [&]() -> GtkWidget* {
+        if (!clickAt(onScreen(icon))) return nullptr;
+        GtkWidget* calendar = nullptr;
+        for (int i = 0; i < 40 && !(calendar = shownCalendar(*window)); ++i) pump(50);
+        return calendar;
+    };
+    GtkWidget* calendar = openPopover();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(map->selectedNode(), b1);
+    GtkWidget* popover = gtk_widget_get_ancestor(calendar, GTK_TYPE_POPOVER);
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(gtk_popover_get_relative_to(GTK_POPOVER(popover)), GTK_WIDGET(outline.gobj()))
+        << "the popover belongs to the row, not to the canvas topic";
+    GdkRectangle pointing{};
+    gtk_popover_get_pointing_to(GTK_POPOVER(popover), &pointing);
+    EXPECT_GE(pointing.x, icon.get_x());
+    EXPECT_LE(pointing.x + pointing.width, icon.get_x() + icon.get_width());
+    EXPECT_GE(pointing.y, icon.get_y());
+    EXPECT_LE(pointing.y + pointing.height, icon.get_y() + icon.get_height());
+    if (const char* shots = g_getenv("OUTLINER_SHOT_DIR")) {
+        pump(400);
+        [[maybe_unused]] const int shot =
+            std::system(("import -window root '" + std::string(shots) + "/outliner-date-popover.png'").c_str());
+    }
+
+    // Switching to another application leaves it open.
+    pump(300);
+    sendWindowFocus(*window, false);
+    pump();
+    EXPECT_TRUE(gtk_widget_get_visible(popover));
+    sendWindowFocus(*window, true);
+    pump();
+
+    // A double click on a day picks it, at the time of day the topic had.
+    g_object_ref(calendar);
+    GtkAllocation area;
+    gtk_widget_get_allocation(calendar, &area);
+    int dayX = 0, dayY = 0;
+    ASSERT_TRUE(gtk_widget_translate_coordinates(calendar, GTK_WIDGET(window->gobj()), area.width / 2,
+                                                 int(area.height * 0.6), &dayX, &dayY));
+    int originX = 0, originY = 0;
+    window->get_window()->get_origin(originX, originY);
+    ASSERT_TRUE(xdotool({"mousemove", std::to_string(originX + dayX), std::to_string(originY + dayY), "click",
+                         "--repeat", "2", "--delay", "80", "1"}));
+    pump(500);
+    guint year = 0, month = 0, day = 0;
+    gtk_calendar_get_date(GTK_CALENDAR(calendar), &year, &month, &day);
+    g_object_unref(calendar);
+    ASSERT_TRUE(b1->date());
+    const GregorianCalendar days;
+    const DateComponents before = days.components(opened);
+    EXPECT_EQ((DateComponents{int(year), int(month) + 1, int(day), before.hour, before.minute, before.second}),
+              days.components(*b1->date()));
+    EXPECT_FALSE(outliner->controller().adapter().datePickerShown()) << "the pick closes the popover";
+    EXPECT_EQ(undoChanges(), 1u);
+
+    // Open again: a click on another row closes it, and that same click selects the row.
+    calendar = openPopover();
+    ASSERT_NE(calendar, nullptr);
+    pump(300);
+    ASSERT_TRUE(clickAt(onScreen(outline.titleArea(a1))));
+    pump(200);
+    EXPECT_FALSE(outliner->controller().adapter().datePickerShown());
+    EXPECT_EQ(shownCalendar(*window), nullptr);
+    EXPECT_EQ(map->selectedNode(), a1) << "the closing press reached the row";
+    EXPECT_EQ(undoChanges(), 1u);
 }
 
 } // namespace
