@@ -107,6 +107,33 @@ TEST(LinkPairing, SavesNothingWhenTheUserCancelsOrThePinIsWrong)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 0);
 }
 
+TEST(LinkPairing, AnswersAfterAPinDialogThatTookLongerThanTheTimeOut)
+{
+    struct slow_user final : link_server_callbacks {
+        int LinkServerGetMindMapIndex(char*, size_t) override { return -1; }
+        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
+        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
+        int LinkServerGetPinCode(const char*) override
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+            return 1234;
+        }
+    } user;
+    TempDir folder;
+    auto seen = std::make_shared<fake_registrar::record>();
+    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
+    context.loopback_only = true;
+    context.connection_timeout_seconds = 1;
+    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
+    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
+    const http_reply_seen reply = http_fetch("http://127.0.0.1:" + std::to_string(link_server_port(context)) + "/pair",
+                                             test_phone{}.pair_call(published_challenge(seen->txt), 1234, "phone"));
+    link_server_request_stop(context);
+    thread.join();
+    EXPECT_TRUE(reply.ok);
+    EXPECT_EQ(reply.body, "OK");
+}
+
 TEST(LinkPairing, AuthenticatesAfterARestartWithTheSecretAloneThenWithTheIssuedChallenge)
 {
     TempDir folder;

@@ -20,6 +20,8 @@ struct http_request {
     params_map params;
     // The request being answered, not owned; null in a record parsed from text alone.
     evhttp_request* evrequest = nullptr;
+    // The connection's time-out, started afresh when the reply is sent.
+    int timeout_seconds = 60;
 };
 
 // A view into the body it was split from; the body must outlive it.

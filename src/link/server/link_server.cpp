@@ -25,9 +25,6 @@ constexpr const char* service_type = "_tarnwick._tcp";
 constexpr const char* error_page_format = "<html><head><title>Error %d</title></head><body>Error %d</body></html>";
 // Headers are a few short lines; a client that sends more is not a phone of ours.
 constexpr ev_ssize_t max_headers_size = 64 * 1024;
-// A connection that stops sending or receiving for this long is dropped, so a stalled client
-// cannot hold the only thread the server has.
-constexpr int connection_timeout_seconds = 60;
 
 int net_startup()
 {
@@ -98,7 +95,7 @@ void http_server_open(link_server_context& context, http_server& server, event_b
     }
     evhttp_set_max_body_size(server.http, static_cast<ev_ssize_t>(link_max_body_size));
     evhttp_set_max_headers_size(server.http, max_headers_size);
-    evhttp_set_timeout(server.http, connection_timeout_seconds);
+    evhttp_set_timeout(server.http, context.connection_timeout_seconds);
     evhttp_bound_socket* bound = bind_listener(server.http, context);
     if (!bound) {
         link_error_print(context.errors, "bind() failed\n");
@@ -126,6 +123,7 @@ void http_request_dispatch(evhttp_request* evrequest, void* argument)
 
     http_request request;
     request.evrequest = evrequest;
+    request.timeout_seconds = router.context->connection_timeout_seconds;
     const char* uri = evhttp_request_get_uri(evrequest);
     evbuffer* input = evhttp_request_get_input_buffer(evrequest);
     const size_t length = evbuffer_get_length(input);
@@ -297,9 +295,16 @@ void bonjour_unregister(link_server_context& context)
     state.owned_registrar.reset();
 }
 
-void http_reply(http_request& request, std::string_view body, const char* type)
+void http_reply(http_request& request, std::string_view body, const char* type, int timeout_seconds)
 {
     evhttp_request* evrequest = request.evrequest;
+    // The time-out counts from the last transfer, and a handler may have waited for the user far
+    // longer than that: without a fresh start the reply would be dropped as soon as it is queued.
+    // The loop's clock stands still while a handler runs, so it is moved on first.
+    if (evhttp_connection* connection = evhttp_request_get_connection(evrequest)) {
+        event_base_update_cache_time(evhttp_connection_get_base(connection));
+        evhttp_connection_set_timeout(connection, timeout_seconds);
+    }
     evhttp_add_header(evhttp_request_get_output_headers(evrequest), "Content-Type", type);
     evbuffer* buffer = evbuffer_new();
     if (buffer) evbuffer_add(buffer, body.data(), body.size());
@@ -413,12 +418,12 @@ uint16_t link_server_port(const link_server_context& context)
 
 void http_reply_text(http_request& request, std::string_view body)
 {
-    http_reply(request, body, "text/plain");
+    http_reply(request, body, "text/plain", request.timeout_seconds);
 }
 
 void http_reply_html(http_request& request, std::string_view body)
 {
-    http_reply(request, body, "text/html");
+    http_reply(request, body, "text/html", request.timeout_seconds);
 }
 
 void http_reply_error_page(http_request& request)

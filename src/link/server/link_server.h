@@ -75,6 +75,9 @@ struct link_server_context {
     bool loopback_only = false;
     // When set, the one address listened on, in place of the two above.
     std::string listen_address;
+    // A connection that stops sending or receiving for this long is dropped, so a stalled client
+    // cannot hold the only thread the server has.
+    int connection_timeout_seconds = 60;
 
     std::atomic<int32_t> request_count{0};
     std::atomic<int32_t> server_state{0};
