@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <future>
 
 namespace {
 
@@ -231,6 +232,40 @@ TEST(LinkPairing, ClearingTheCacheOnTheServerThreadEndsPairingsWhoseFilesAreGone
     EXPECT_EQ(paired.call("/mindmaps/list").status, 200) << "still held in memory";
     link_clear_pairing_cache(*paired.server.context);
     EXPECT_TRUE(eventually([&] { return paired.call("/mindmaps/list").status == 403; }));
+}
+
+TEST(LinkPairing, ClearsThePairingsWhileTheServerWaitsForThePinWithoutWaitingForIt)
+{
+    // The PIN dialog runs on the main thread while the server waits; the pane's clear comes from
+    // that same main thread and must return at once.
+    struct waiting_user final : link_server_callbacks {
+        std::promise<int> answer;
+        std::promise<void> asked;
+        int LinkServerGetMindMapIndex(char*, size_t) override { return -1; }
+        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
+        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
+        int LinkServerGetPinCode(const char*) override
+        {
+            asked.set_value();
+            return answer.get_future().get();
+        }
+    } user;
+    TempDir folder;
+    auto seen = std::make_shared<fake_registrar::record>();
+    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
+    context.loopback_only = true;
+    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
+    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
+    auto reply = std::async(std::launch::async, [&] {
+        return http_fetch("http://127.0.0.1:" + std::to_string(link_server_port(context)) + "/pair",
+                          test_phone{}.pair_call(published_challenge(seen->txt), 1234, "phone"));
+    });
+    user.asked.get_future().wait();
+    link_clear_pairing_cache(context);
+    user.answer.set_value(1234);
+    EXPECT_EQ(reply.get().body, "OK");
+    link_server_request_stop(context);
+    thread.join();
 }
 
 TEST(LinkPairing, ReadsTheFirstLineOfAPairingFileCutAt127Characters)
