@@ -9,7 +9,9 @@
 namespace {
 
 // One repaint of the custom style editor's preview with fifty palette entries round the root,
-// every shape and line casting its shadow: colour changes in the editor repaint it live.
+// every shape and line casting its shadow: colour changes in the editor repaint it live. Arg 0 is
+// the relation line style; arg 1 whether the preview keeps its cache, as the editor's does, while
+// a fill colour changes between repaints.
 void BM_CustomStylePreviewRepaint(benchmark::State& state)
 {
     constexpr double W = 600;
@@ -34,14 +36,23 @@ void BM_CustomStylePreviewRepaint(benchmark::State& state)
     background.lineStyle = int32_t(state.range(0));
     background.shadowColor = Color(0, 0, 0, 0.3);
 
+    const bool cached = state.range(1) != 0;
+    CustomStylePreviewCache cache;
     const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(W), int(H)));
+    int step = 0;
     for (auto _ : state) {
+        shapes[3].setFillColor(Color((step++ % 10) / 10.0, 0.4, 0.6));
         const CairoContext cr(cairo_create(surface.get()));
-        CustomStylePreview::paint(cr.get(), {W, H}, background, entries, entries.front());
+        CustomStylePreview::paint(cr.get(), {W, H}, background, entries, entries.front(), cached ? &cache : nullptr);
         cairo_surface_flush(surface.get());
     }
 }
-// A solid line and the dashed double line, the costliest.
-BENCHMARK(BM_CustomStylePreviewRepaint)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+// A solid line and the dashed double line, the costliest; each without and with the cache.
+BENCHMARK(BM_CustomStylePreviewRepaint)
+    ->Args({1, 0})
+    ->Args({5, 0})
+    ->Args({1, 1})
+    ->Args({5, 1})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

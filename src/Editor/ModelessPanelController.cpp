@@ -1,32 +1,9 @@
 #include "Editor/ModelessPanelController.h"
 
+#include "Editor/WindowFrameDefaults.h"
 #include "platform/Menu.h"
-#include "platform/UserDefaults.h"
 
-#include <cmath>
 #include <optional>
-
-namespace {
-
-// A frame as the defaults hold it: four numbers, a size that is not empty. Anything else (an
-// older or hand-edited setting) counts as no frame at all.
-std::optional<Rect> savedFrame(const PropertyList& value)
-{
-    const PropertyList::Array* numbers = value.arrayValue();
-    if (!numbers || numbers->size() != 4) return std::nullopt;
-    double figures[4];
-    for (size_t i = 0; i < 4; ++i) {
-        const PropertyList& number = (*numbers)[i];
-        if (number.type() != PropertyList::Type::Real && number.type() != PropertyList::Type::Integer)
-            return std::nullopt;
-        figures[i] = number.realValue();
-        if (!std::isfinite(figures[i])) return std::nullopt;
-    }
-    if (figures[2] <= 0 || figures[3] <= 0) return std::nullopt;
-    return Rect(figures[0], figures[1], figures[2], figures[3]);
-}
-
-} // namespace
 
 ModelessPanelController::ModelessPanelController(std::string windowNibName) : _windowNibName(std::move(windowNibName))
 {
@@ -36,7 +13,7 @@ ModelessPanelController::~ModelessPanelController() = default;
 
 std::string ModelessPanelController::frameDefaultsKey(const std::string& autosaveName)
 {
-    return "PanelFrame " + autosaveName;
+    return WindowFrameDefaults::defaultsKey(autosaveName);
 }
 
 void ModelessPanelController::showWindow()
@@ -48,8 +25,7 @@ void ModelessPanelController::windowDidLoad()
 {
     if (!_window) return;
     const std::string name = _window->frameAutosaveName();
-    std::optional<Rect> frame;
-    if (!name.empty()) frame = savedFrame(UserDefaults::standard().objectForKey(frameDefaultsKey(name)));
+    const std::optional<Rect> frame = WindowFrameDefaults::savedFrame(name);
     if (frame) _window->setFrame(*frame);
     else _window->center();
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -65,12 +41,7 @@ void ModelessPanelController::windowDidLoad()
 void ModelessPanelController::saveWindowFrame()
 {
     if (!_window) return;
-    const std::string name = _window->frameAutosaveName();
-    if (name.empty()) return;
-    const Rect frame = _window->frame();
-    UserDefaults::standard().setObject(
-        frameDefaultsKey(name),
-        PropertyList(PropertyList::Array{frame.origin.x, frame.origin.y, frame.size.width, frame.size.height}));
+    WindowFrameDefaults::saveFrame(_window->frameAutosaveName(), _window->frame());
 }
 
 void ModelessPanelController::closeWindow()

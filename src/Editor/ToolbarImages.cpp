@@ -131,6 +131,10 @@ constexpr ToolbarImageRow Rows[] = {
     {"add-sibling", nullptr, drawAddSibling},
     {"add-palette-color", nullptr, drawAddPaletteColor},
     {"delete", "edit-delete-symbolic", nullptr},
+    // The custom style editor's palette order and saving.
+    {"arrow_up", "go-up-symbolic", nullptr},
+    {"arrow_down", "go-down-symbolic", nullptr},
+    {"save_as_16", "document-save-as-symbolic", nullptr},
     {"cut", "edit-cut-symbolic", nullptr},
     {"copy", "edit-copy-symbolic", nullptr},
     {"paste", "edit-paste-symbolic", nullptr},

@@ -64,6 +64,9 @@ void BaseTextStyleFrame::loadFromTextStyle(const TextStyle& style)
     checkFlag(Check::Font) = style.isPropCustomized(TextStyle::FontMask);
     _fontStyle = style.fontStyle() & (Bold | Italic | StrikeThrough | Underline);
     _fontSize = fontSizeItemFor(style.fontSize());
+    _loadedFontStyle = style.fontStyle();
+    _loadedFontScale = style.fontScale();
+    _fontEdited = false;
     controlsChanged();
 }
 
@@ -81,6 +84,11 @@ void BaseTextStyleFrame::commitToTextStyle(TextStyle& style) const
         if (_alignment) style.setAlignment(*_alignment);
     });
     commit(Check::Font, TextStyle::FontMask, [&] {
+        if (!_fontEdited) {
+            style.setFontStyle(_loadedFontStyle);
+            style.setFontScale(_loadedFontScale);
+            return;
+        }
         style.setFontStyle(_fontStyle);
         if (_fontSize) style.setFontSize(*_fontSize);
     });
@@ -108,12 +116,14 @@ void BaseTextStyleFrame::alignmentSelected(int32_t alignment)
 void BaseTextStyleFrame::fontStyleToggled(uint64_t bit, bool on)
 {
     _fontStyle = on ? (_fontStyle | bit) : (_fontStyle & ~bit);
+    if (_loading == 0) _fontEdited = true;
     userPicked(Check::Font);
 }
 
 void BaseTextStyleFrame::fontSizeSelected(int size)
 {
     _fontSize = size;
+    if (_loading == 0) _fontEdited = true;
     userPicked(Check::Font);
 }
 

@@ -107,6 +107,11 @@ private:
     std::optional<int32_t> _alignment;
     uint64_t _fontStyle = 0;
     std::optional<int> _fontSize;
+    // The font as loaded, committed as it was until the user changes a font control: the size
+    // menu rounds, and hidden controls must not change the font at all.
+    uint64_t _loadedFontStyle = 0;
+    double _loadedFontScale = 1.0;
+    bool _fontEdited = false;
     bool _fontControlsHidden = false;
     std::function<void()> _attributesChangedHandler;
     std::function<void()> _controlsChangedHandler;

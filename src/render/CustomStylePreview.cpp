@@ -9,6 +9,7 @@
 #include <pango/pangocairo.h>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -32,13 +33,17 @@ void applyStroke(cairo_t* cr, const PreviewLineStroke& stroke)
     cairo_set_dash(cr, stroke.dash.empty() ? nullptr : stroke.dash.data(), int(stroke.dash.size()), 0);
 }
 
-// Paints the alpha picture, blurred, in the shadow colour at its place plus the shadow offset.
-void paintShadowMask(cairo_t* cr, cairo_surface_t* mask, Point origin, const Color& color)
+void blurMask(cairo_surface_t* mask)
 {
     cairo_surface_flush(mask);
     ShadowPixels::blur(cairo_image_surface_get_data(mask), cairo_image_surface_get_width(mask),
                        cairo_image_surface_get_height(mask), cairo_image_surface_get_stride(mask), ShadowBoxRadius);
     cairo_surface_mark_dirty(mask);
+}
+
+// Paints a blurred alpha picture in the shadow colour at its place plus the shadow offset.
+void paintShadowMask(cairo_t* cr, cairo_surface_t* mask, Point origin, const Color& color)
+{
     cairo_save(cr);
     setSource(cr, color);
     cairo_mask_surface(cr, mask, origin.x + ShadowOffset, origin.y + ShadowOffset);
@@ -81,6 +86,29 @@ struct ShadowSprite {
     CairoSurface mask;
 };
 
+// What the lines' shadow depends on: the page size, the line's form and where it runs.
+struct LineShadowKey {
+    int width = 0;
+    int height = 0;
+    int32_t pathStyle = 0;
+    double lineWidth = 0;
+    std::vector<double> dash;
+    Point root;
+    std::vector<Point> ends;
+
+    bool operator==(const LineShadowKey& other) const
+    {
+        const auto samePoint = [](Point a, Point b) { return a.x == b.x && a.y == b.y; };
+        if (width != other.width || height != other.height || pathStyle != other.pathStyle ||
+            lineWidth != other.lineWidth || dash != other.dash || !samePoint(root, other.root) ||
+            ends.size() != other.ends.size())
+            return false;
+        for (size_t i = 0; i < ends.size(); ++i)
+            if (!samePoint(ends[i], other.ends[i])) return false;
+        return true;
+    }
+};
+
 cairo_surface_t* shapeShadowMask(std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape,
                                  const BezierPath& outline)
 {
@@ -101,11 +129,7 @@ cairo_surface_t* shapeShadowMask(std::vector<ShadowSprite>& sprites, const MindM
             cairo_fill(mcr.get());
         }
     }
-    cairo_surface_flush(mask.get());
-    ShadowPixels::blur(cairo_image_surface_get_data(mask.get()), cairo_image_surface_get_width(mask.get()),
-                       cairo_image_surface_get_height(mask.get()), cairo_image_surface_get_stride(mask.get()),
-                       ShadowBoxRadius);
-    cairo_surface_mark_dirty(mask.get());
+    blurMask(mask.get());
     sprites.push_back({shape.borderStyle(), shape.borderWidth(), shape.strokesOutline(), std::move(mask)});
     return sprites.back().mask.get();
 }
@@ -141,6 +165,18 @@ void drawNumber(cairo_t* cr, PangoLayout* layout, const MindMapPreviewShape& sha
 }
 
 } // namespace
+
+struct CustomStylePreviewCache::Shadows {
+    std::vector<ShadowSprite> sprites;
+    std::optional<LineShadowKey> lineKey;
+    CairoSurface lineMask;
+};
+
+CustomStylePreviewCache::CustomStylePreviewCache() : _shadows(std::make_unique<Shadows>())
+{
+}
+
+CustomStylePreviewCache::~CustomStylePreviewCache() = default;
 
 BezierPath MindMapPreviewShape::outline() const
 {
@@ -218,7 +254,8 @@ int hitTest(const std::vector<const MindMapPreviewShape*>& entries, Point p)
 }
 
 void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& background,
-           const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root)
+           const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root,
+           CustomStylePreviewCache* cache)
 {
     cairo_save(cr);
     setSource(cr, background.color);
@@ -240,17 +277,34 @@ void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& backgroun
         }
         const int w = int(std::ceil(size.width));
         const int h = int(std::ceil(size.height));
-        if (background.shadowColor && w > 0 && h > 0) {
-            const CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
-            {
-                const CairoContext mcr(cairo_create(mask.get()));
-                for (const Line& line : lines) {
-                    line.path.addToCairo(mcr.get());
-                    applyStroke(mcr.get(), line.strokes.front());
-                    cairo_stroke(mcr.get());
+        if (background.shadowColor && w > 0 && h > 0 && !lines.empty()) {
+            const PreviewLineStroke& front = lines.front().strokes.front();
+            LineShadowKey key{w, h, background.pathStyle, front.width, front.dash, rootPoint, {}};
+            key.ends.reserve(lines.size());
+            for (const MindMapPreviewShape* entry : entries)
+                if (entry && entry != root) key.ends.push_back(entry->center());
+            CairoSurface fresh;
+            cairo_surface_t* mask = nullptr;
+            if (cache && cache->shadows().lineKey == key) {
+                mask = cache->shadows().lineMask.get();
+            } else {
+                fresh.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+                {
+                    const CairoContext mcr(cairo_create(fresh.get()));
+                    for (const Line& line : lines) {
+                        line.path.addToCairo(mcr.get());
+                        applyStroke(mcr.get(), line.strokes.front());
+                        cairo_stroke(mcr.get());
+                    }
+                }
+                blurMask(fresh.get());
+                mask = fresh.get();
+                if (cache) {
+                    cache->shadows().lineKey = std::move(key);
+                    cache->shadows().lineMask = std::move(fresh);
                 }
             }
-            paintShadowMask(cr, mask.get(), {}, *background.shadowColor);
+            paintShadowMask(cr, mask, {}, *background.shadowColor);
         }
         for (const Line& line : lines) {
             for (const PreviewLineStroke& stroke : line.strokes) {
@@ -263,7 +317,8 @@ void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& backgroun
         cairo_set_dash(cr, nullptr, 0, 0);
     }
 
-    std::vector<ShadowSprite> sprites;
+    std::vector<ShadowSprite> ownSprites;
+    std::vector<ShadowSprite>& sprites = cache ? cache->shadows().sprites : ownSprites;
     PangoLayout* layout = numberLayout(cr);
     for (const MindMapPreviewShape* entry : entries) {
         if (!entry) continue;

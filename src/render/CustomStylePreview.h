@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,6 +104,23 @@ public:
     virtual void previewClicked(const MindMapPreviewShape* shape) = 0;
 };
 
+// What one preview keeps from paint to paint: the blurred shadows of the lines and of the shapes.
+// They change only when an entry moves or changes form, while a colour change (the editor's live
+// case) repaints with them as they are.
+class CustomStylePreviewCache {
+public:
+    CustomStylePreviewCache();
+    ~CustomStylePreviewCache();
+    CustomStylePreviewCache(const CustomStylePreviewCache&) = delete;
+    CustomStylePreviewCache& operator=(const CustomStylePreviewCache&) = delete;
+
+    struct Shadows;
+    Shadows& shadows() { return *_shadows; }
+
+private:
+    std::unique_ptr<Shadows> _shadows;
+};
+
 namespace CustomStylePreview {
 
 // The connection from the root's centre to an entry's centre.
@@ -113,8 +131,10 @@ std::vector<PreviewLineStroke> connectionStrokes(int32_t lineStyle, const Color&
 int hitTest(const std::vector<const MindMapPreviewShape*>& entries, Point p);
 
 // Paints the page, the connection lines with their shadow and then the entries over them into a
-// context whose user space is the preview's (y down, origin top left).
+// context whose user space is the preview's (y down, origin top left). With a cache the shadows of
+// the paint before are reused where nothing they depend on changed.
 void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& background,
-           const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root);
+           const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root,
+           CustomStylePreviewCache* cache = nullptr);
 
 } // namespace CustomStylePreview

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -22,11 +23,19 @@ public:
     }
 
     void paint(const CustomStylePreviewBackground& background, const std::vector<const MindMapPreviewShape*>& entries,
-               const MindMapPreviewShape* root)
+               const MindMapPreviewShape* root, CustomStylePreviewCache* cache = nullptr)
     {
         const CairoContext cr(cairo_create(_surface.get()));
-        CustomStylePreview::paint(cr.get(), _size, background, entries, root);
+        CustomStylePreview::paint(cr.get(), _size, background, entries, root, cache);
         cairo_surface_flush(_surface.get());
+    }
+
+    bool samePixels(const Canvas& other) const
+    {
+        const int h = cairo_image_surface_get_height(_surface.get());
+        const int stride = cairo_image_surface_get_stride(_surface.get());
+        return std::memcmp(cairo_image_surface_get_data(_surface.get()),
+                           cairo_image_surface_get_data(other._surface.get()), size_t(h * stride)) == 0;
     }
 
     Pixel at(int x, int y) const
@@ -201,4 +210,51 @@ TEST(CustomStylePreviewTest, OneEntryDrawsNoLineAndTheTopmostShapeIsHit)
     EXPECT_EQ(CustomStylePreview::hitTest(entries, {105, 5}), 1);
     EXPECT_EQ(CustomStylePreview::hitTest(entries, {5, 5}), 0);
     EXPECT_EQ(CustomStylePreview::hitTest(entries, {90, 45}), -1);
+}
+
+TEST(CustomStylePreviewTest, ACachedRepaintMatchesAFreshOneAfterEachChange)
+{
+    MindMapPreviewShape root(Point{120, 80});
+    MindMapPreviewShape first(Point{20, 10});
+    MindMapPreviewShape second(Point{220, 150});
+    for (MindMapPreviewShape* shape : {&root, &first, &second}) shape->setShadowColor(Color(0, 0, 0, 0.3));
+    const std::vector<const MindMapPreviewShape*> entries{&root, &first, &second};
+    CustomStylePreviewBackground page;
+    page.shadowColor = Color(0, 0, 0, 0.3);
+    CustomStylePreviewCache cache;
+
+    // Each change must reach the shadows a cached paint reuses, or leave them as they are.
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"first paint", [] {}},
+        {"a fill colour", [&] { first.setFillColor(Color(1, 0, 0)); }},
+        {"an entry moved",
+         [&] {
+             second.setOrigin({200, 20});
+         }},
+        {"the border style",
+         [&] {
+             for (MindMapPreviewShape* shape : {&root, &first, &second}) shape->setBorderStyle(5);
+         }},
+        {"the selection",
+         [&] {
+             first.setIsSelected(true);
+             first.setBorderWidth(5);
+         }},
+        {"the path style", [&] { page.pathStyle = 2; }},
+        {"the line style", [&] { page.lineStyle = 9; }},
+        {"the shadow colour", [&] { page.shadowColor = Color(0, 0, 0.5, 0.3); }},
+        {"shadows off",
+         [&] {
+             page.shadowColor = std::nullopt;
+             for (MindMapPreviewShape* shape : {&root, &first, &second}) shape->setShadowColor(std::nullopt);
+         }},
+    };
+    Canvas cached(320, 240);
+    for (const auto& [name, change] : changes) {
+        change();
+        Canvas fresh(320, 240);
+        fresh.paint(page, entries, &root);
+        cached.paint(page, entries, &root, &cache);
+        EXPECT_TRUE(cached.samePixels(fresh)) << name;
+    }
 }

@@ -9,7 +9,7 @@ bool CustomStylePreviewArea::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
 {
     CustomStylePreview::paint(cr->cobj(), {double(get_allocated_width()), double(get_allocated_height())},
                               _delegate.previewBackground(), _delegate.orderedPreviewEntries(),
-                              _delegate.getRootEntry());
+                              _delegate.getRootEntry(), &_cache);
     return true;
 }
 

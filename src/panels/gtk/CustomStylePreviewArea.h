@@ -16,4 +16,5 @@ protected:
 
 private:
     CustomStylePreviewBackgroundDelegate& _delegate;
+    CustomStylePreviewCache _cache;
 };

@@ -3,6 +3,7 @@
 #include "MindMaps/LayoutModes.h"
 #include "panels/ModalResult.h"
 #include "panels/RelationStyleDialog.h"
+#include "panels/gtk/MapStyleDialog.h"
 #include "panels/gtk/ModalDialog.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkAlertPanel.h"
@@ -253,6 +254,7 @@ void installPropertyDialogs()
         LayoutModeDialog dialog(controller);
         return runDialog(dialog);
     });
+    installMapStyleDialog();
 }
 
 void setPropertyDialogShownObserver(std::function<void(Gtk::Dialog& dialog)> observer)

@@ -104,7 +104,8 @@ private:
     Gtk::Button* _ok = nullptr;
 };
 
-// Makes the property commands open these dialogs. Called once at start-up.
+// Makes the property commands and the map style command open these dialogs. Called once at
+// start-up.
 void installPropertyDialogs();
 // Called with each property dialog once it shows, before its session runs; for tests.
 void setPropertyDialogShownObserver(std::function<void(Gtk::Dialog& dialog)> observer);
