@@ -8,6 +8,7 @@
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
+#include "link/gtk/DeviceLinkInstallation.h"
 #include "panels/PanelsInstallation.h"
 #include "panels/gtk/CustomStyleEditorWindow.h"
 #include "panels/gtk/EmbeddedNotePanel.h"
@@ -52,6 +53,8 @@ int main(int argc, char* argv[])
     installPdfWindows();
     // A topic's picture opens at its actual size in a small window of its own.
     installImagePreviewWindows();
+    // Mobile apps on the local network pair by PIN and reach the store once the editor shows.
+    installDeviceLink();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

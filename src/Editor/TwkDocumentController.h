@@ -49,6 +49,8 @@ public:
     virtual std::unique_ptr<TerminationProcess> startGoogleDriveTerminationProcess() { return nullptr; }
     virtual void terminateDropboxSession() {}
     virtual void terminateGoogleDriveSession() {}
+    // Made once the editor document is shown; released at quit with its thread ended.
+    virtual void startDeviceLinkServices() {}
     virtual void releaseDeviceLinkServices() {}
 };
 

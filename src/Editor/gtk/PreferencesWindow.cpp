@@ -4,6 +4,8 @@
 
 #include <gtkmm/label.h>
 
+#include <map>
+
 namespace {
 
 PreferencesWindow::PaneContents& paneContents()
@@ -12,11 +14,30 @@ PreferencesWindow::PaneContents& paneContents()
     return contents;
 }
 
+std::map<std::string, std::function<Gtk::Widget*()>>& singlePaneContents()
+{
+    static std::map<std::string, std::function<Gtk::Widget*()>> contents;
+    return contents;
+}
+
+Gtk::Widget* contentsOfPane(const std::string& identifier)
+{
+    const auto single = singlePaneContents().find(identifier);
+    if (single != singlePaneContents().end() && single->second)
+        if (Gtk::Widget* contents = single->second()) return contents;
+    return paneContents() ? paneContents()(identifier) : nullptr;
+}
+
 } // namespace
 
 void PreferencesWindow::setPaneContents(PaneContents contents)
 {
     paneContents() = std::move(contents);
+}
+
+void PreferencesWindow::addPaneContents(const std::string& identifier, std::function<Gtk::Widget*()> contents)
+{
+    singlePaneContents()[identifier] = std::move(contents);
 }
 
 PreferencesWindow::PreferencesWindow(std::span<const PreferencePaneInfo> panes, double minimumWidth,
@@ -32,7 +53,7 @@ PreferencesWindow::PreferencesWindow(std::span<const PreferencePaneInfo> panes, 
     _switcher.set_border_width(6);
     _stack.set_transition_type(Gtk::STACK_TRANSITION_TYPE_NONE);
     for (const PreferencePaneInfo& pane : panes) {
-        Gtk::Widget* contents = paneContents() ? paneContents()(pane.identifier) : nullptr;
+        Gtk::Widget* contents = contentsOfPane(pane.identifier);
         if (!contents) {
             auto* placeholder = Gtk::make_managed<Gtk::Label>(localized("preferences_pane_placeholder"));
             placeholder->set_line_wrap(true);

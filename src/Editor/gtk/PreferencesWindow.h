@@ -19,6 +19,9 @@ public:
     // shows a placeholder there. The panes' own library installs it at start-up.
     using PaneContents = std::function<Gtk::Widget*(const std::string& identifier)>;
     static void setPaneContents(PaneContents contents);
+    // The widget of one pane, from a library of its own; it goes before the general contents, so
+    // that each installs without knowing of the other.
+    static void addPaneContents(const std::string& identifier, std::function<Gtk::Widget*()> contents);
 
     PreferencesWindow(std::span<const PreferencePaneInfo> panes, double minimumWidth, Gtk::Window* parent);
 

@@ -167,6 +167,9 @@ TarnwickApplication::TarnwickApplication(bool ownsStore)
 TarnwickApplication::~TarnwickApplication()
 {
     removeQuitSignals();
+    // The link's thread may be waiting on the main thread for the map or the store: it is answered
+    // and ended while both still stand.
+    _terminationServices.releaseDeviceLinkServices();
     _terminationWindow.reset();
     _terminationController.reset();
     _preferences.destroyView();
@@ -284,6 +287,8 @@ MainWindow& TarnwickApplication::singletonWindow()
         _mainToolbar = std::make_unique<MainWindowToolbar>(*_window, _controller, _checkboxMenuHandler);
     }
     _window->present();
+    // The link serves the store and the open map, so it starts once both are there.
+    _terminationServices.startDeviceLinkServices();
     return *_window;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Editor/ApplicationActions.h"
 #include "Editor/CheckboxMenuHandler.h"
+#include "Editor/DeviceLinkServices.h"
 #include "Editor/MainMenu.h"
 #include "Editor/ShellCommandPrompts.h"
 #include "Editor/TwkDocumentController.h"
@@ -105,7 +106,7 @@ private:
     ShellCommandPrompts _commandPrompts;
     CheckboxMenuHandler _checkboxMenuHandler{this};
     std::unique_ptr<MainWindow> _window;
-    ApplicationTerminationServices _terminationServices;
+    InstalledApplicationServices _terminationServices;
     std::unique_ptr<DocumentScheduler> _documentScheduler;
     std::shared_ptr<TwkDocumentController> _controller;
     // Shows the window's items; it goes before the window and the document controller.

@@ -1,0 +1,26 @@
+#include "link/gtk/DeviceLinkInstallation.h"
+
+#include "Editor/DeviceLinkServices.h"
+#include "Editor/gtk/PreferencesWindow.h"
+#include "link/LinkStatusPane.h"
+#include "link/gtk/TwkDevicePinView.h"
+#include "link/gtk/iPhoneLinkStatusView.h"
+#include "link/iPhoneLinkServices.h"
+#include "platform/gtk/GtkAlertPanel.h"
+
+#include <cstdlib>
+
+void installDeviceLink()
+{
+    // The system's DNS-SD library warns on standard error at its first call unless told not to.
+    setenv("AVAHI_COMPAT_NOWARN", "1", 0);
+    setDeviceLinkServicesFactory([] { return std::make_unique<iPhoneLinkServices>(); });
+    GtkAlertPanel::registerAccessory(iPhoneLinkServices::PinViewAccessoryName,
+                                     [](const std::any& model) -> Gtk::Widget* {
+                                         auto* const* pin = std::any_cast<DevicePinModel*>(&model);
+                                         if (!pin || !*pin) return nullptr;
+                                         return Gtk::make_managed<TwkDevicePinView>(**pin);
+                                     });
+    PreferencesWindow::addPaneContents(LinkStatusPane::Identifier,
+                                       [] { return Gtk::make_managed<iPhoneLinkStatusView>(); });
+}

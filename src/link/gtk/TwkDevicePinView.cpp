@@ -1,0 +1,40 @@
+#include "link/gtk/TwkDevicePinView.h"
+
+#include <gtkmm/window.h>
+#include <pangomm/fontdescription.h>
+
+TwkDevicePinView::TwkDevicePinView(DevicePinModel& model) : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 0), _model(model)
+{
+    Pango::FontDescription font;
+    font.set_size(FontSize * PANGO_SCALE);
+    _pinValueEdit.override_font(font);
+    _pinValueEdit.set_width_chars(DevicePinModel::PinLength + 1);
+    _pinValueEdit.set_alignment(Gtk::ALIGN_CENTER);
+    _pinValueEdit.set_halign(Gtk::ALIGN_CENTER);
+    _pinValueEdit.set_input_purpose(Gtk::INPUT_PURPOSE_PIN);
+    _pinValueEdit.set_activates_default(true);
+    _pinValueEdit.set_text("");
+    _pinValueEdit.signal_changed().connect([this] { _model.setText(_pinValueEdit.get_text()); });
+    _pinValueEdit.signal_map().connect([this] { onMap(); });
+    pack_start(_pinValueEdit, Gtk::PACK_SHRINK);
+    _model.setText("");
+}
+
+void TwkDevicePinView::onMap()
+{
+    // The alert hands over its OK button only once it shows.
+    _model.updateOkButtonEnabledState();
+    if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel())) {
+        window->set_urgency_hint(true);
+        if (Gtk::Window* parent = window->get_transient_for()) parent->set_urgency_hint(true);
+        // The hint ends with the dialog: the main window must not keep asking afterwards.
+        window->signal_hide().connect([window] {
+            window->set_urgency_hint(false);
+            if (Gtk::Window* parent = window->get_transient_for()) parent->set_urgency_hint(false);
+        });
+    }
+    if (!_capturedFocus) {
+        _capturedFocus = true;
+        _pinValueEdit.grab_focus();
+    }
+}

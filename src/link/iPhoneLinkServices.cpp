@@ -1,0 +1,110 @@
+#include "link/iPhoneLinkServices.h"
+
+#include "MindMaps/CustomStyleSheet.h"
+#include "MindMaps/StyleManager.h"
+#include "Utils/StringUtils.h"
+#include "formats/ZipDetection.h"
+#include "link/DevicePinModel.h"
+#include "platform/AlertPanel.h"
+#include "platform/FileUtils.h"
+#include "platform/Localizer.h"
+#include "store/EditorInterface.h"
+#include "store/MindMapInfoItem.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
+#include "store/MindMapStore.h"
+
+iPhoneLinkServices::iPhoneLinkServices(std::unique_ptr<dns_sd_registrar> registrar, bool loopbackOnly)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    const std::string folder = store ? store->documentsDirectory() : std::string();
+    if (folder.empty()) return;
+    _link = std::make_unique<iPhoneLink>(folder, this, std::move(registrar), loopbackOnly);
+    setIPhoneLinkInstance(_link.get());
+}
+
+iPhoneLinkServices::~iPhoneLinkServices()
+{
+    if (iPhoneLinkInstance() == _link.get()) setIPhoneLinkInstance(nullptr);
+    // The thread ends before this object, which it calls, goes.
+    _link.reset();
+}
+
+std::optional<std::vector<uint8_t>> iPhoneLinkServices::getMindMapIndex()
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store) return std::nullopt;
+    return store->getFolderIndexData(true);
+}
+
+int iPhoneLinkServices::getPinCodeForDevice(const std::string& deviceName)
+{
+    return askPinCode(deviceName);
+}
+
+int iPhoneLinkServices::askPinCode(const std::string& deviceName)
+{
+    // Everything the dialog needs lives on this stack: the link may be stopped while it shows.
+    DevicePinModel pin;
+    AlertPanel::Request request;
+    request.messageText = localizedFormat(PairCodeTitleKey, {deviceName});
+    request.informativeText = localized(PairCodeMessageKey);
+    request.style = AlertPanel::Style::Informational;
+    request.buttons = {{localized("ok_button_title"), "\r"}, {localized("cancel_button_title"), "\033"}};
+    request.accessory = AlertPanel::Accessory{PinViewAccessoryName, &pin};
+    pin.setControl(request.accessory->control);
+    const AlertPanel::Answer answer = AlertPanel::shared().runModal(request);
+    if (answer.button != AlertPanel::FirstButtonReturn) return -1;
+    return pin.pinValue().value_or(-1);
+}
+
+std::optional<std::vector<uint8_t>> iPhoneLinkServices::getMindMapData(const std::string& key, int streamVersion)
+{
+    if (key.starts_with(CustomStylePrefix)) {
+        std::shared_ptr<StyleSheet> style = StyleManager::styleManager().getStyleOnKey(
+            key.substr(std::char_traits<char>::length(CustomStylePrefix)), false);
+        auto* custom = dynamic_cast<CustomStyleSheet*>(style.get());
+        if (!custom || !custom->isCustomStyle() || !custom->hasFileName()) return std::nullopt;
+        return readFileData(custom->fileName());
+    }
+    MindMapInfoItem* item = MindMapStore::safeGetMindMapByGuid(key);
+    if (!item) return std::nullopt;
+    commitCurrentEditor(key);
+    // Older stream versions want the older native format, which is never written.
+    if (streamVersion < ArchiveStreamVersion) return std::nullopt;
+    std::optional<MindMapData> data = item->getMindMapExportData();
+    if (data && hasPKZIPSignature(*data)) return encodeAsArchive(*data);
+    return data;
+}
+
+bool iPhoneLinkServices::saveMindMapData(const std::string& key, const std::vector<uint8_t>& data)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store || data.empty()) return false;
+    std::optional<std::vector<uint8_t>> bytes =
+        isEncodedArchive(data) ? decodeEncodedArchive(data) : std::optional<std::vector<uint8_t>>(data);
+    if (!bytes || bytes->empty()) return false;
+    // The editor's pending edits go to the store first: written later, they would replace the
+    // upload.
+    commitCurrentEditor(key);
+    MindMapInfoItem* item = store->importMindMap(*bytes, key);
+    if (!item) return false;
+    // The open map of that id has been reloaded by the store's notice of the import; any other
+    // map is opened.
+    const std::string guid = item->guid();
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* current = editor->currentStorage();
+    if (!current || !current->isLocalMindMap() || !caseInsensitiveEqual(current->id(), guid))
+        editor->openStorage(MindMapProviders::localProvider(), guid, {});
+    return true;
+}
+
+bool iPhoneLinkServices::commitCurrentEditor(const std::string& mindMapId)
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* current = editor->currentStorage();
+    if (!current || !current->isLocalMindMap() || !caseInsensitiveEqual(current->id(), mindMapId)) return false;
+    editor->commitModelessEditors();
+    editor->commitEditor();
+    return true;
+}
