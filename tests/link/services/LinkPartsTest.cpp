@@ -1,5 +1,6 @@
 #include "MainLoopPump.h"
 
+#include "Editor/DeviceLinkServices.h"
 #include "link/DevicePinModel.h"
 #include "link/LinkStatusPane.h"
 #include "link/MainThreadHop.h"
@@ -149,6 +150,45 @@ TEST(LinkStatusPane, RemovingPairingFilesReportsWhatCouldNotGoAndStillRemovesThe
     EXPECT_FALSE(LinkStatusPane::removePairingFiles(folder));
     EXPECT_FALSE(fs::exists(folder + "/c.ss"));
     EXPECT_TRUE(fs::exists(folder + "/stuck.ss/inside"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(InstalledApplicationServices, TheLinkStartsOnceAndGoesAtItsRelease)
+{
+    int made = 0, released = 0;
+    struct Link : DeviceLinkServices {
+        explicit Link(int* released) : _released(released) {}
+        ~Link() override { ++*_released; }
+        int* _released;
+    };
+    setDeviceLinkServicesFactory([&]() -> std::unique_ptr<DeviceLinkServices> {
+        ++made;
+        return std::make_unique<Link>(&released);
+    });
+    {
+        InstalledApplicationServices services;
+        services.startDeviceLinkServices();
+        services.startDeviceLinkServices();
+        EXPECT_EQ(made, 1) << "the editor shows more than once; the link starts once";
+        EXPECT_TRUE(services.hasDeviceLinkServices());
+        services.releaseDeviceLinkServices();
+        EXPECT_EQ(released, 1);
+        services.startDeviceLinkServices();
+        EXPECT_EQ(made, 1) << "never again after the quit released it";
+    }
+    {
+        // A quit that never reached the release still ends the link with the application.
+        InstalledApplicationServices services;
+        services.startDeviceLinkServices();
+    }
+    EXPECT_EQ(released, 2);
+    setDeviceLinkServicesFactory(nullptr);
+    InstalledApplicationServices without;
+    without.startDeviceLinkServices();
+    EXPECT_FALSE(without.hasDeviceLinkServices());
 }
 
 } // namespace
