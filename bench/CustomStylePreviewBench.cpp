@@ -10,8 +10,9 @@ namespace {
 
 // One repaint of the custom style editor's preview with fifty palette entries round the root,
 // every shape and line casting its shadow: colour changes in the editor repaint it live. Arg 0 is
-// the relation line style; arg 1 whether the preview keeps its cache, as the editor's does, while
-// a fill colour changes between repaints.
+// the relation line style; arg 1 what happens between repaints: 0 a fill colour changes and
+// nothing is kept, 1 a fill colour changes and the preview keeps its cache (the editor's case), 2
+// the text colour of every entry changes with the cache kept.
 void BM_CustomStylePreviewRepaint(benchmark::State& state)
 {
     constexpr double W = 600;
@@ -36,12 +37,18 @@ void BM_CustomStylePreviewRepaint(benchmark::State& state)
     background.lineStyle = int32_t(state.range(0));
     background.shadowColor = Color(0, 0, 0, 0.3);
 
-    const bool cached = state.range(1) != 0;
+    const int64_t mode = state.range(1);
+    const bool cached = mode != 0;
     CustomStylePreviewCache cache;
     const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(W), int(H)));
     int step = 0;
     for (auto _ : state) {
-        shapes[3].setFillColor(Color((step++ % 10) / 10.0, 0.4, 0.6));
+        const double shade = (step++ % 10) / 10.0;
+        if (mode == 2) {
+            for (auto& shape : shapes) shape.setTextColor(Color(shade, 0, 0));
+        } else {
+            shapes[3].setFillColor(Color(shade, 0.4, 0.6));
+        }
         const CairoContext cr(cairo_create(surface.get()));
         CustomStylePreview::paint(cr.get(), {W, H}, background, entries, entries.front(), cached ? &cache : nullptr);
         cairo_surface_flush(surface.get());
@@ -53,6 +60,7 @@ BENCHMARK(BM_CustomStylePreviewRepaint)
     ->Args({5, 0})
     ->Args({1, 1})
     ->Args({5, 1})
+    ->Args({5, 2})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

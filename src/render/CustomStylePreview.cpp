@@ -164,13 +164,134 @@ void drawNumber(cairo_t* cr, PangoLayout* layout, const MindMapPreviewShape& sha
     pango_cairo_show_layout(cr, layout);
 }
 
+// The lines' layer depends on their run, form, colours and shadow, and on the target's scale.
+struct LinesKey {
+    LineShadowKey geometry;
+    int32_t lineStyle = 0;
+    std::vector<Color> colors;
+    std::optional<Color> shadowColor;
+    double scale = 1;
+
+    bool operator==(const LinesKey& other) const
+    {
+        return geometry == other.geometry && lineStyle == other.lineStyle && colors == other.colors &&
+            shadowColor == other.shadowColor && scale == other.scale;
+    }
+};
+
+// An entry's picture: its shadow, shape and number, drawn once and then copied until one of them
+// changes. The picture starts on whole points and reaches past the frame by the shadow's offset and
+// blur.
+constexpr int EntrySpriteMargin = 2;
+constexpr int EntrySpriteWidth = int(MindMapPreviewShape::Width) + 2 * EntrySpriteMargin + 8;
+constexpr int EntrySpriteHeight = int(MindMapPreviewShape::Height) + 2 * EntrySpriteMargin + 8;
+
+struct EntryKey {
+    int32_t borderStyle = 0;
+    double borderWidth = 0;
+    bool selected = false;
+    Color fill, stroke, page, text;
+    std::optional<Color> shadow;
+    std::string label;
+    // The part of the origin below a whole point, which the picture keeps.
+    double fractionX = 0, fractionY = 0;
+    double scale = 1;
+
+    static EntryKey of(const MindMapPreviewShape& shape, double scale)
+    {
+        const Point origin = shape.origin();
+        return {shape.borderStyle(),
+                shape.borderWidth(),
+                shape.isSelected(),
+                shape.fillColor(),
+                shape.strokeColor(),
+                shape.pageBkGndColor(),
+                shape.textColor(),
+                shape.shadowColor(),
+                shape.label(),
+                origin.x - std::floor(origin.x),
+                origin.y - std::floor(origin.y),
+                scale};
+    }
+    bool operator==(const EntryKey& other) const = default;
+};
+
+struct EntrySprite {
+    EntryKey key;
+    CairoSurface surface;
+};
+
+Point spriteOrigin(const MindMapPreviewShape& shape)
+{
+    return {std::floor(shape.origin().x) - EntrySpriteMargin, std::floor(shape.origin().y) - EntrySpriteMargin};
+}
+
 } // namespace
 
 struct CustomStylePreviewCache::Shadows {
     std::vector<ShadowSprite> sprites;
     std::optional<LineShadowKey> lineKey;
     CairoSurface lineMask;
+    std::optional<LinesKey> linesKey;
+    CairoSurface linesLayer;
+    std::vector<EntrySprite> entries;
 };
+
+namespace {
+
+// The connection lines and their shadow on a clear layer of the page's size.
+void paintLines(cairo_surface_t* layer, const LinesKey& key, CustomStylePreviewCache::Shadows& kept)
+{
+    const CairoContext cr(cairo_create(layer));
+    const LineShadowKey& geometry = key.geometry;
+    std::vector<BezierPath> paths;
+    paths.reserve(geometry.ends.size());
+    for (Point end : geometry.ends)
+        paths.push_back(CustomStylePreview::connectionPath(geometry.root, end, geometry.pathStyle));
+    if (key.shadowColor) {
+        if (!(kept.lineKey == geometry)) {
+            kept.lineMask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, geometry.width, geometry.height));
+            {
+                const CairoContext mcr(cairo_create(kept.lineMask.get()));
+                const PreviewLineStroke shape{geometry.lineWidth, geometry.dash, Color()};
+                for (const BezierPath& path : paths) {
+                    path.addToCairo(mcr.get());
+                    applyStroke(mcr.get(), shape);
+                    cairo_stroke(mcr.get());
+                }
+            }
+            blurMask(kept.lineMask.get());
+            kept.lineKey = geometry;
+        }
+        paintShadowMask(cr.get(), kept.lineMask.get(), {}, *key.shadowColor);
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        for (const PreviewLineStroke& stroke : CustomStylePreview::connectionStrokes(key.lineStyle, key.colors[i])) {
+            paths[i].addToCairo(cr.get());
+            applyStroke(cr.get(), stroke);
+            setSource(cr.get(), stroke.color);
+            cairo_stroke(cr.get());
+        }
+    }
+}
+
+// layout: the number's layout of this paint, made by the first entry drawn.
+void paintEntry(cairo_surface_t* surface, const MindMapPreviewShape& entry, Point origin,
+                std::vector<ShadowSprite>& sprites, PangoLayout*& layout)
+{
+    const CairoContext cr(cairo_create(surface));
+    cairo_translate(cr.get(), -origin.x, -origin.y);
+    const BezierPath outline = entry.outline();
+    if (!outline.isEmpty()) {
+        if (entry.shadowColor()) castShapeShadow(cr.get(), sprites, entry, outline);
+        drawShape(cr.get(), entry, outline);
+    }
+    if (layout) pango_cairo_update_layout(cr.get(), layout);
+    else layout = numberLayout(cr.get());
+    drawNumber(cr.get(), layout, entry);
+}
+
+} // namespace
 
 CustomStylePreviewCache::CustomStylePreviewCache() : _shadows(std::make_unique<Shadows>())
 {
@@ -257,79 +378,65 @@ void paint(cairo_t* cr, Size size, const CustomStylePreviewBackground& backgroun
            const std::vector<const MindMapPreviewShape*>& entries, const MindMapPreviewShape* root,
            CustomStylePreviewCache* cache)
 {
+    // Without a cache the paint goes the same way through a fresh one, so that both give the very
+    // same pixels.
+    CustomStylePreviewCache fresh;
+    CustomStylePreviewCache::Shadows& kept = (cache ? *cache : fresh).shadows();
+    cairo_surface_t* target = cairo_get_target(cr);
+    double scaleX = 1, scaleY = 1;
+    cairo_surface_get_device_scale(target, &scaleX, &scaleY);
+
     cairo_save(cr);
     setSource(cr, background.color);
     cairo_rectangle(cr, 0, 0, size.width, size.height);
     cairo_fill(cr);
 
-    if (entries.size() >= 2) {
+    const int w = int(std::ceil(size.width));
+    const int h = int(std::ceil(size.height));
+    if (entries.size() >= 2 && w > 0 && h > 0) {
         const Point rootPoint = root ? root->center() : Point{};
-        struct Line {
-            BezierPath path;
-            std::vector<PreviewLineStroke> strokes;
-        };
-        std::vector<Line> lines;
+        LinesKey key;
+        key.geometry = {w, h, background.pathStyle, 0, {}, rootPoint, {}};
+        key.lineStyle = background.lineStyle;
+        key.shadowColor = background.shadowColor;
+        key.scale = scaleX;
         for (const MindMapPreviewShape* entry : entries) {
             if (!entry || entry == root) continue;
-            const Color color = background.customLineColor.value_or(entry->strokeColor());
-            lines.push_back({connectionPath(rootPoint, entry->center(), background.pathStyle),
-                             connectionStrokes(background.lineStyle, color)});
+            key.geometry.ends.push_back(entry->center());
+            key.colors.push_back(background.customLineColor.value_or(entry->strokeColor()));
         }
-        const int w = int(std::ceil(size.width));
-        const int h = int(std::ceil(size.height));
-        if (background.shadowColor && w > 0 && h > 0 && !lines.empty()) {
-            const PreviewLineStroke& front = lines.front().strokes.front();
-            LineShadowKey key{w, h, background.pathStyle, front.width, front.dash, rootPoint, {}};
-            key.ends.reserve(lines.size());
-            for (const MindMapPreviewShape* entry : entries)
-                if (entry && entry != root) key.ends.push_back(entry->center());
-            CairoSurface fresh;
-            cairo_surface_t* mask = nullptr;
-            if (cache && cache->shadows().lineKey == key) {
-                mask = cache->shadows().lineMask.get();
-            } else {
-                fresh.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
-                {
-                    const CairoContext mcr(cairo_create(fresh.get()));
-                    for (const Line& line : lines) {
-                        line.path.addToCairo(mcr.get());
-                        applyStroke(mcr.get(), line.strokes.front());
-                        cairo_stroke(mcr.get());
-                    }
-                }
-                blurMask(fresh.get());
-                mask = fresh.get();
-                if (cache) {
-                    cache->shadows().lineKey = std::move(key);
-                    cache->shadows().lineMask = std::move(fresh);
-                }
+        if (!key.geometry.ends.empty()) {
+            const PreviewLineStroke front = connectionStrokes(background.lineStyle, Color()).front();
+            key.geometry.lineWidth = front.width;
+            key.geometry.dash = front.dash;
+            if (!(kept.linesKey == key)) {
+                kept.linesLayer.reset(cairo_surface_create_similar(target, CAIRO_CONTENT_COLOR_ALPHA, w, h));
+                paintLines(kept.linesLayer.get(), key, kept);
+                kept.linesKey = std::move(key);
             }
-            paintShadowMask(cr, mask, {}, *background.shadowColor);
+            cairo_set_source_surface(cr, kept.linesLayer.get(), 0, 0);
+            cairo_paint(cr);
         }
-        for (const Line& line : lines) {
-            for (const PreviewLineStroke& stroke : line.strokes) {
-                line.path.addToCairo(cr);
-                applyStroke(cr, stroke);
-                setSource(cr, stroke.color);
-                cairo_stroke(cr);
-            }
-        }
-        cairo_set_dash(cr, nullptr, 0, 0);
     }
 
-    std::vector<ShadowSprite> ownSprites;
-    std::vector<ShadowSprite>& sprites = cache ? cache->shadows().sprites : ownSprites;
-    PangoLayout* layout = numberLayout(cr);
-    for (const MindMapPreviewShape* entry : entries) {
+    kept.entries.resize(entries.size());
+    PangoLayout* layout = nullptr;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const MindMapPreviewShape* entry = entries[i];
         if (!entry) continue;
-        const BezierPath outline = entry->outline();
-        if (!outline.isEmpty()) {
-            if (entry->shadowColor()) castShapeShadow(cr, sprites, *entry, outline);
-            drawShape(cr, *entry, outline);
+        EntrySprite& sprite = kept.entries[i];
+        const EntryKey key = EntryKey::of(*entry, scaleX);
+        if (!sprite.surface || !(sprite.key == key)) {
+            sprite.surface.reset(
+                cairo_surface_create_similar(target, CAIRO_CONTENT_COLOR_ALPHA, EntrySpriteWidth, EntrySpriteHeight));
+            paintEntry(sprite.surface.get(), *entry, spriteOrigin(*entry), kept.sprites, layout);
+            sprite.key = key;
         }
-        drawNumber(cr, layout, *entry);
+        const Point at = spriteOrigin(*entry);
+        cairo_set_source_surface(cr, sprite.surface.get(), at.x, at.y);
+        cairo_paint(cr);
     }
-    g_object_unref(layout);
+    if (layout) g_object_unref(layout);
     cairo_restore(cr);
 }
 

@@ -243,6 +243,8 @@ TEST(CustomStylePreviewTest, ACachedRepaintMatchesAFreshOneAfterEachChange)
         {"the path style", [&] { page.pathStyle = 2; }},
         {"the line style", [&] { page.lineStyle = 9; }},
         {"the shadow colour", [&] { page.shadowColor = Color(0, 0, 0.5, 0.3); }},
+        {"a stroke colour", [&] { second.setStrokeColor(Color(0, 0.6, 0)); }},
+        {"the text colour", [&] { root.setTextColor(Color(0.3, 0, 0)); }},
         {"shadows off",
          [&] {
              page.shadowColor = std::nullopt;
