@@ -18,6 +18,7 @@
 #include "panels/gtk/PropertyDialogs.h"
 #include "panels/gtk/StylePresetsBrowserWindow.h"
 #include "panels/gtk/URLLinkDialog.h"
+#include "preferences/gtk/PreferencesInstallation.h"
 #include "render/RenderInstallation.h"
 #include "store/StoreImageServices.h"
 
@@ -55,6 +56,8 @@ int main(int argc, char* argv[])
     installImagePreviewWindows();
     // Mobile apps on the local network pair by PIN and reach the store once the editor shows.
     installDeviceLink();
+    // One preferences window with its six panes, made the first time it is asked for.
+    installPreferences();
 
     // Only the program that owns the store opens it; a second one hands its files over and ends.
     return TarnwickApplication::runMain(argc, argv);

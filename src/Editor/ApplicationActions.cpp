@@ -49,9 +49,27 @@ std::span<const PreferencePaneInfo> PreferencesWindowController::panes()
     return kPanes;
 }
 
+namespace {
+
+PreferencesWindowController::ViewFactory& installedViewFactory()
+{
+    static PreferencesWindowController::ViewFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void PreferencesWindowController::setInstalledViewFactory(ViewFactory factory)
+{
+    installedViewFactory() = std::move(factory);
+}
+
 void PreferencesWindowController::showPreferencesAtIdentifier(const std::string& identifier)
 {
-    if (!_view && _factory) _view = _factory(panes(), MinimumWidth);
+    if (!_view) {
+        const ViewFactory& factory = _factory ? _factory : installedViewFactory();
+        if (factory) _view = factory(panes(), MinimumWidth);
+    }
     if (!_view) return;
     if (!identifier.empty()) _view->selectPane(identifier);
     _view->show();

@@ -45,7 +45,9 @@ public:
 
     using ViewFactory =
         std::function<std::unique_ptr<PreferencesView>(std::span<const PreferencePaneInfo> panes, double minimumWidth)>;
-    explicit PreferencesWindowController(ViewFactory factory) : _factory(std::move(factory)) {}
+    // Without a factory, the one installed at start-up makes the window.
+    explicit PreferencesWindowController(ViewFactory factory = {}) : _factory(std::move(factory)) {}
+    static void setInstalledViewFactory(ViewFactory factory);
 
     // Empty: the pane shown last.
     void showPreferencesAtIdentifier(const std::string& identifier);

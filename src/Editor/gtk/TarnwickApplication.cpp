@@ -12,7 +12,6 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowToolbar.h"
-#include "Editor/gtk/PreferencesWindow.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
@@ -140,11 +139,7 @@ Glib::RefPtr<TarnwickApplication> TarnwickApplication::create(bool ownsStore)
 }
 
 TarnwickApplication::TarnwickApplication(bool ownsStore)
-    : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN),
-      _preferences([this](std::span<const PreferencePaneInfo> panes, double minimumWidth) {
-          return std::make_unique<PreferencesWindow>(panes, minimumWidth, _window.get());
-      }),
-      _ownsStore(ownsStore)
+    : Gtk::Application(ApplicationId, Gio::APPLICATION_HANDLES_OPEN), _ownsStore(ownsStore)
 {
     Glib::set_application_name(ApplicationName);
     ApplicationActions::Services services;

@@ -1,12 +1,12 @@
 #include "link/gtk/DeviceLinkInstallation.h"
 
 #include "Editor/DeviceLinkServices.h"
-#include "Editor/gtk/PreferencesWindow.h"
 #include "link/LinkStatusPane.h"
 #include "link/gtk/TwkDevicePinView.h"
 #include "link/gtk/iPhoneLinkStatusView.h"
 #include "link/iPhoneLinkServices.h"
 #include "platform/gtk/GtkAlertPanel.h"
+#include "preferences/gtk/PreferencesWindow.h"
 
 #include <cstdlib>
 

@@ -3,12 +3,12 @@
 #include "link/gtk/iPhoneLinkStatusView.h"
 
 #include "Editor/ApplicationActions.h"
-#include "Editor/gtk/PreferencesWindow.h"
 #include "link/LinkStatusPane.h"
 #include "link/iPhoneLinkServices.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/gtk/GtkAlertPanel.h"
+#include "preferences/gtk/PreferencesWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +101,8 @@ TEST_F(LinkViewsTest, TheStatusPaneFillsItsPreferencesPaneAndShowsTheErrorWithou
 {
     const PreferencePaneInfo panes[] = {{"General", "general_options_title"},
                                         {LinkStatusPane::Identifier, LinkStatusPane::TitleKey}};
-    PreferencesWindow window(panes, 515, nullptr);
+    PreferencesWindow window(panes, 515);
+    window.selectPane(LinkStatusPane::Identifier);
     auto* view = findChild<iPhoneLinkStatusView>(&window);
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->statusLabel().get_text(), localized("iphone_link_status_error_message"));

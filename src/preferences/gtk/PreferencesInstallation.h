@@ -1,0 +1,4 @@
+#pragma once
+
+// The preferences window with its panes becomes the one the application shows.
+void installPreferences();
