@@ -43,6 +43,9 @@ class ContentsPane : public PreferencePane {
 public:
     using PreferencePane::PreferencePane;
 
+    // A first control chosen without knowing the pane could be a selectable text, shown selected.
+    bool masFocusesFirstControl() const override { return false; }
+
 protected:
     Gtk::Widget& loadView() override
     {

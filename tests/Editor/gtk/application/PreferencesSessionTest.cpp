@@ -157,6 +157,22 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
             },
             "the grid size 44 in the settings"));
 
+        // Every pane answers its toolbar item; a person looks at them when the run asks for it.
+        for (const char* pane : {"Images", "Maintenance", "Device Link", "General"}) {
+            ASSERT_TRUE(application.click(paneItemRole(application, pane), pane));
+            ASSERT_TRUE(application.waitForWindow(pane));
+            if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS"))
+                screenshot(std::string(folder) + "/preferences-" + pane + ".png");
+        }
+
+        // The store's export button reaches the application's command while the preferences are
+        // the key window.
+        ASSERT_TRUE(application.click(paneItemRole(application, "Maintenance"), "Maintenance"));
+        ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "Export the Store"));
+        const std::string archive = home.file("everything.twkstore");
+        ASSERT_TRUE(application.chooseFile("Export the Store", archive));
+        EXPECT_TRUE(eventually([&] { return std::ifstream(archive).good(); }, "the store archive"));
+
         // Out of the canvas's way, at a place the next start must find again.
         ASSERT_TRUE(application.click(paneItemRole(application, "Fonts"), "Fonts"));
         ASSERT_TRUE(application.waitForWindow("Fonts"));
