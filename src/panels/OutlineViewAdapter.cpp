@@ -155,11 +155,24 @@ void OutlineViewAdapter::refreshOutline()
     if (!_outlineView) return;
     _outlineView->reloadData();
     // Rows open unless the user closed them; the flag lives on the topic, so that a closed row
-    // stays closed across refreshes and mode switches.
-    if (_outlineMode == Hierarchy && map)
-        for (MindMapNode* theme : map->centralThemes()) expandUncollapsedChildren(theme);
+    // stays closed across refreshes and mode switches. Every row opens with its descendants in
+    // one go, which the widget does far faster than row by row, and then the closed ones close
+    // again, the last first.
+    if (_outlineMode == Hierarchy && map) {
+        const std::vector<MindMapNode*>& themes = map->centralThemes();
+        for (MindMapNode* theme : themes) _outlineView->expandItem(theme, true);
+        for (auto theme = themes.rbegin(); theme != themes.rend(); ++theme) collapseClosedRows(*theme);
+    }
     syncSelectedElement();
     _outlineView->setNeedsDisplay();
+}
+
+void OutlineViewAdapter::collapseClosedRows(MindMapNode* node)
+{
+    const size_t count = node->childCount();
+    if (count == 0) return;
+    for (size_t index = count; index-- > 0;) collapseClosedRows(node->childAtIndex(index));
+    if (node->outlineCollapsed()) _outlineView->collapseItem(node, false);
 }
 
 void OutlineViewAdapter::expandUncollapsedChildren(MindMapNode* node)
@@ -279,7 +292,7 @@ void OutlineViewAdapter::itemDidCollapse(MindMapNode* item)
 
 double OutlineViewAdapter::heightOfRowByItem(MindMapNode* item) const
 {
-    return item && item->hasDate() ? DateRowHeight : RowHeight;
+    return RowHeight;
 }
 
 OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
@@ -411,7 +424,8 @@ double OutlineViewAdapter::progressMenuTop(double pointerY, double menuHeight, d
     return std::min(pointerY, workAreaMaxY - menuHeight);
 }
 
-OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth)
+OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth,
+                                          double dateTextWidth)
 {
     OutlineRowLayout layout;
     double left = cell.minX();
@@ -429,6 +443,9 @@ OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Re
     if (row.hasDate) {
         right -= IconSize;
         layout.dateIcon = Rect(right, cell.minY(), IconSize, cell.height());
+        const double width = std::max(0.0, dateTextWidth) + 2 * TextPadding;
+        right -= width;
+        layout.dateText = Rect(right, cell.minY(), width, cell.height());
     }
     if (row.hasNote) {
         right -= IconSize;

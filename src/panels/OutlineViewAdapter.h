@@ -74,7 +74,7 @@ struct OutlineRowContent {
 };
 
 // Where the parts of a row go inside its cell, left to right: the checkbox or progress icon, the
-// auto-number text, the title (with the date line under it), the note mark and the date icon.
+// auto-number text, the title, the note mark, the date text and the date icon.
 // Each slot spans the cell's height; an empty slot is a part the row does not show. Clicks on the
 // icons are told apart by these slots, so drawing and hit testing cannot drift apart.
 struct OutlineRowLayout {
@@ -85,10 +85,12 @@ struct OutlineRowLayout {
     Rect autoNumber;
     Rect title;
     Rect noteMark;
+    Rect dateText;
     Rect dateIcon;
 
-    // autoNumberWidth: the measured width of the auto-number text.
-    static OutlineRowLayout layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth);
+    // The measured widths of the auto-number and date texts.
+    static OutlineRowLayout layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth,
+                                   double dateTextWidth = 0);
     // The icon's square, centred on the slot's height.
     static Rect iconIn(const Rect& slot);
 };
@@ -105,8 +107,9 @@ public:
     enum OutlineMode : uint64_t { Hierarchy = 0, CheckList = 1, TodoList = 2, DoneList = 3, DateList = 4 };
     static constexpr uint64_t ModeCount = 5;
     static constexpr const char* PasteboardType = "tarnwickpro.outliner.pboardtype";
+    // Every row, dated or not: rows of one height let the widget measure one row instead of every
+    // row of a large map, and a dated topic shows its date on the same line.
     static constexpr double RowHeight = 18;
-    static constexpr double DateRowHeight = 32;
     static constexpr double TreeIndentation = 16;
     static constexpr double ReadOnlyBackgroundWhite = 0.9;
     static constexpr double DisabledBackgroundWhite = 0.7;
@@ -209,6 +212,8 @@ private:
     bool shown() const { return !_hidden && _enabled; }
     void buildRows(MindMap& map);
     void expandUncollapsedChildren(MindMapNode* node);
+    // Below the node first, so that closing a row never leaves one under it to close.
+    void collapseClosedRows(MindMapNode* node);
     void revealNode(MindMapNode* node);
     int64_t endIndexUnder(MindMapNode* parent) const;
     int64_t currentIndex(MindMapNode* node) const;

@@ -23,6 +23,23 @@
 
 namespace {
 
+// The rows' store: GTK's own, one column of topic pointers. The C++ wrapper's store type routes
+// every read of the model through its dispatch, which GTK makes many times for each row.
+Glib::RefPtr<Gtk::TreeStore> newStore()
+{
+    return Glib::wrap(gtk_tree_store_new(1, G_TYPE_POINTER), false);
+}
+
+MindMapNode* nodeOf(GtkTreeModel* model, GtkTreeIter* iter)
+{
+    gpointer node = nullptr;
+    gtk_tree_model_get(model, iter, 0, &node, -1);
+    return static_cast<MindMapNode*>(node);
+}
+
+constexpr double DateTextScale = 0.85;
+constexpr double DateTextWhite = 0.4;
+
 constexpr const char* ModeImages[] = {"outline_tree", "outline_check_list", "outline_todo_list", "outline_done_list",
                                       "outline_date_list"};
 
@@ -44,31 +61,48 @@ std::string cssColor(const Color& color)
 // renderer that answers the height from the topic alone, with no property set per row, keeps that
 // cheap, and only the rows on screen are laid out and drawn. It is a text renderer so that the
 // title is renamed in GTK's own entry.
+//
+// Measuring and the row's topic go through plain GTK callbacks rather than the C++ wrappers'
+// dispatch, which looks the wrapper objects up again on every call: GTK makes several such calls
+// for each of ten thousand rows.
 class OutlineRowRenderer : public Gtk::CellRendererText {
 public:
-    explicit OutlineRowRenderer(OutlineTreeView& view) : Glib::ObjectBase(typeid(OutlineRowRenderer)), _view(view) {}
+    explicit OutlineRowRenderer(OutlineTreeView& view) : Glib::ObjectBase(typeid(OutlineRowRenderer)), _view(view)
+    {
+        GObject* object = G_OBJECT(gobj());
+        g_object_set_qdata(object, quark(), this);
+        GtkCellRendererClass* rendererClass = GTK_CELL_RENDERER_GET_CLASS(gobj());
+        rendererClass->get_request_mode = [](GtkCellRenderer*) { return GTK_SIZE_REQUEST_CONSTANT_SIZE; };
+        rendererClass->get_preferred_width = [](GtkCellRenderer*, GtkWidget*, int* minimum, int* natural) {
+            // The column fills the view; titles ellipsize in what it gives them.
+            if (minimum) *minimum = 1;
+            if (natural) *natural = 1;
+        };
+        rendererClass->get_preferred_width_for_height = [](GtkCellRenderer*, GtkWidget*, int, int* minimum,
+                                                           int* natural) {
+            if (minimum) *minimum = 1;
+            if (natural) *natural = 1;
+        };
+        rendererClass->get_preferred_height = [](GtkCellRenderer* cell, GtkWidget*, int* minimum, int* natural) {
+            const int height = of(cell).height();
+            if (minimum) *minimum = height;
+            if (natural) *natural = height;
+        };
+        rendererClass->get_preferred_height_for_width = [](GtkCellRenderer* cell, GtkWidget*, int, int* minimum,
+                                                           int* natural) {
+            const int height = of(cell).height();
+            if (minimum) *minimum = height;
+            if (natural) *natural = height;
+        };
+    }
 
-    void setNode(MindMapNode* node) { _node = node; }
+    // The column's data function: the row's topic straight from the store.
+    static void cellData(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter, gpointer)
+    {
+        of(cell)._node = nodeOf(model, iter);
+    }
 
 protected:
-    Gtk::SizeRequestMode get_request_mode_vfunc() const override { return Gtk::SIZE_REQUEST_CONSTANT_SIZE; }
-    void get_preferred_width_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
-    {
-        // The column fills the view; titles ellipsize in what it gives them.
-        minimum = natural = 1;
-    }
-    void get_preferred_height_vfunc(Gtk::Widget&, int& minimum, int& natural) const override
-    {
-        minimum = natural = _view.rowHeight(_node);
-    }
-    void get_preferred_height_for_width_vfunc(Gtk::Widget& widget, int, int& minimum, int& natural) const override
-    {
-        get_preferred_height_vfunc(widget, minimum, natural);
-    }
-    void get_preferred_width_for_height_vfunc(Gtk::Widget& widget, int, int& minimum, int& natural) const override
-    {
-        get_preferred_width_vfunc(widget, minimum, natural);
-    }
     void render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget&, const Gdk::Rectangle&,
                       const Gdk::Rectangle& cellArea, Gtk::CellRendererState) override
     {
@@ -76,13 +110,25 @@ protected:
     }
 
 private:
+    static GQuark quark()
+    {
+        static const GQuark made = g_quark_from_static_string("outline-row-renderer");
+        return made;
+    }
+    static OutlineRowRenderer& of(GtkCellRenderer* cell)
+    {
+        return *static_cast<OutlineRowRenderer*>(g_object_get_qdata(G_OBJECT(cell), quark()));
+    }
+    int height() const { return _view.rowHeight(_node); }
+
     OutlineTreeView& _view;
     MindMapNode* _node = nullptr;
 };
 
 OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
-    : _adapter(adapter),
-      _store(Gtk::TreeStore::create(_columns)),
+    : Glib::ObjectBase("OutlineTreeView"),
+      _adapter(adapter),
+      _store(newStore()),
       _renderer(std::make_unique<OutlineRowRenderer>(*this)),
       _css(Gtk::CssProvider::create())
 {
@@ -96,15 +142,32 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     get_selection()->set_mode(Gtk::SELECTION_SINGLE);
 
     _column.pack_start(*_renderer, true);
-    _column.set_cell_data_func(*_renderer, [this](Gtk::CellRenderer*, const Gtk::TreeModel::iterator& it) {
-        _renderer->setNode((*it)[_columns.node]);
-    });
-    _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
+    gtk_tree_view_column_set_cell_data_func(_column.gobj(), GTK_CELL_RENDERER(_renderer->gobj()),
+                                            &OutlineRowRenderer::cellData, nullptr, nullptr);
+    // Every row is of one height: GTK then measures one row instead of every row of the map.
+    _column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     _column.set_expand(true);
     append_column(_column);
     set_expander_column(_column);
+    set_fixed_height_mode(true);
 
     get_selection()->signal_changed().connect([this] { _adapter.selectionDidChange(); });
+    // A refill opens thousands of rows, and GTK reports each. The C++ wrappers' dispatch of a
+    // report looks the view up again and costs more than opening the row: this view's own class
+    // (the type named above) drops it, and plain handlers take the reports.
+    GtkTreeViewClass* viewClass = GTK_TREE_VIEW_GET_CLASS(gobj());
+    viewClass->row_expanded = nullptr;
+    viewClass->row_collapsed = nullptr;
+    g_signal_connect(gobj(), "row-expanded",
+                     G_CALLBACK(+[](GtkTreeView* view, GtkTreeIter* iter, GtkTreePath*, gpointer self) {
+                         static_cast<OutlineTreeView*>(self)->rowExpandedOrCollapsed(view, iter, true);
+                     }),
+                     this);
+    g_signal_connect(gobj(), "row-collapsed",
+                     G_CALLBACK(+[](GtkTreeView* view, GtkTreeIter* iter, GtkTreePath*, gpointer self) {
+                         static_cast<OutlineTreeView*>(self)->rowExpandedOrCollapsed(view, iter, false);
+                     }),
+                     this);
     _renderer->signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring& path) {
         _editable = editable;
         auto* entry = dynamic_cast<Gtk::Entry*>(editable);
@@ -147,23 +210,25 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
 
 OutlineTreeView::~OutlineTreeView()
 {
+    g_signal_handlers_disconnect_by_data(gobj(), this);
     _editableFocusOut.disconnect();
     if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
 }
 
-void OutlineTreeView::fill(const Gtk::TreeModel::Row* parent, MindMapNode* item)
+void OutlineTreeView::fill(GtkTreeIter* parent, MindMapNode* item)
 {
     // Last to first, each in front: appending walks a row's children to their end every time.
+    // The store is filled through GTK's own calls: ten thousand rows through the C++ wrappers
+    // cost more than the rest of the refill.
+    GtkTreeStore* store = _store->gobj();
     const size_t count = _adapter.numberOfChildrenOfItem(item);
     for (size_t index = count; index-- > 0;) {
         MindMapNode* child = _adapter.child(index, item);
         if (!child) continue;
-        Gtk::TreeModel::iterator it = parent ? _store->prepend(parent->children()) : _store->prepend();
-        (*it)[_columns.node] = child;
-        _rows[child] = it;
-        if (_adapter.heightOfRowByItem(child) != OutlineViewAdapter::RowHeight) _uniformRows = false;
-        const Gtk::TreeModel::Row row = *it;
-        if (_adapter.isItemExpandable(child)) fill(&row, child);
+        GtkTreeIter iter;
+        gtk_tree_store_insert_with_values(store, &iter, parent, 0, 0, child, -1);
+        _rows[child] = iter;
+        if (_adapter.isItemExpandable(child)) fill(&iter, child);
     }
 }
 
@@ -173,23 +238,12 @@ void OutlineTreeView::reloadData()
     // A refill keeps the rows where the user scrolled them; the selection sync scrolls only when
     // its row is out of view.
     if (auto adjustment = get_vadjustment()) _keptScroll = adjustment->get_value();
-    // Detached while filled: a connected store tells the view of every row it gains.
+    // Detached while filled: a connected store tells the view of every row it gains. A new
+    // store rather than a cleared one: clearing reports each row's removal.
     unset_model();
-    _store->clear();
+    _store = newStore();
     _rows.clear();
-    _uniformRows = true;
     fill(nullptr, nullptr);
-    // Rows of one height let GTK measure one row instead of every row of the map; a dated row
-    // is taller, and then every row is measured.
-    if (_uniformRows != get_fixed_height_mode()) {
-        if (_uniformRows) {
-            _column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
-            set_fixed_height_mode(true);
-        } else {
-            set_fixed_height_mode(false);
-            _column.set_sizing(Gtk::TREE_VIEW_COLUMN_AUTOSIZE);
-        }
-    }
     set_model(_store);
     updateDragSource();
 }
@@ -198,15 +252,17 @@ Gtk::TreeModel::Path OutlineTreeView::pathOfItem(MindMapNode* item) const
 {
     const auto found = _rows.find(item);
     if (found == _rows.end()) return {};
-    return _store->get_path(found->second);
+    GtkTreeIter iter = found->second;
+    return Gtk::TreeModel::Path(gtk_tree_model_get_path(GTK_TREE_MODEL(_store->gobj()), &iter), false);
 }
 
 MindMapNode* OutlineTreeView::itemAtPath(const Gtk::TreeModel::Path& path) const
 {
     if (path.empty()) return nullptr;
-    const Gtk::TreeModel::iterator it = _store->get_iter(path);
-    if (!it) return nullptr;
-    return (*it)[_columns.node];
+    GtkTreeIter iter;
+    if (!gtk_tree_model_get_iter(GTK_TREE_MODEL(_store->gobj()), &iter, const_cast<GtkTreePath*>(path.gobj())))
+        return nullptr;
+    return nodeOf(GTK_TREE_MODEL(_store->gobj()), &iter);
 }
 
 void OutlineTreeView::expandItem(MindMapNode* item, bool expandChildren)
@@ -260,9 +316,11 @@ void OutlineTreeView::selectItem(MindMapNode* item)
 
 MindMapNode* OutlineTreeView::selectedItem() const
 {
-    const Gtk::TreeModel::iterator it = const_cast<OutlineTreeView*>(this)->get_selection()->get_selected();
-    if (!it) return nullptr;
-    return (*it)[_columns.node];
+    GtkTreeModel* model = nullptr;
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(const_cast<GtkTreeView*>(gobj())), &model, &iter))
+        return nullptr;
+    return nodeOf(model, &iter);
 }
 
 void OutlineTreeView::applyOutlineState(const OutlineViewState& state)
@@ -320,15 +378,28 @@ int OutlineTreeView::rowHeight(MindMapNode* item) const
 Glib::RefPtr<Pango::Layout> OutlineTreeView::autoNumberLayout(const OutlineRowContent& row)
 {
     if (row.autoNumberPath.empty()) return {};
-    return const_cast<OutlineTreeView*>(this)->create_pango_layout(row.autoNumberPath);
+    return create_pango_layout(row.autoNumberPath);
+}
+
+Glib::RefPtr<Pango::Layout> OutlineTreeView::dateLayout(const OutlineRowContent& row)
+{
+    if (!row.hasDate || row.dateText.empty()) return {};
+    Glib::RefPtr<Pango::Layout> layout = create_pango_layout(row.dateText);
+    // Smaller than the title, so that the date reads as the row's detail.
+    Pango::AttrList attributes;
+    Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(DateTextScale);
+    attributes.insert(scale);
+    layout->set_attributes(attributes);
+    return layout;
 }
 
 OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
 {
     const OutlineRowContent row = _adapter.viewForItem(item);
-    int width = 0, height = 0;
-    if (auto number = autoNumberLayout(row)) number->get_pixel_size(width, height);
-    return OutlineRowLayout::layout(row, cell, width);
+    int numberWidth = 0, dateWidth = 0, height = 0;
+    if (auto number = autoNumberLayout(row)) number->get_pixel_size(numberWidth, height);
+    if (auto date = dateLayout(row)) date->get_pixel_size(dateWidth, height);
+    return OutlineRowLayout::layout(row, cell, numberWidth, dateWidth);
 }
 
 Glib::RefPtr<Gdk::Pixbuf> OutlineTreeView::icon(const std::string& name, bool selected)
@@ -358,10 +429,12 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
     if (!node) return;
     const OutlineRowContent row = _adapter.viewForItem(node);
     const Glib::RefPtr<Pango::Layout> number = autoNumberLayout(row);
-    int numberWidth = 0, numberHeight = 0;
-    if (number) number->get_pixel_size(numberWidth, numberHeight);
+    const Glib::RefPtr<Pango::Layout> date = dateLayout(row);
+    int numberWidth = 0, dateWidth = 0, height = 0;
+    if (number) number->get_pixel_size(numberWidth, height);
+    if (date) date->get_pixel_size(dateWidth, height);
     const Rect cell(cellArea.get_x(), cellArea.get_y(), cellArea.get_width(), cellArea.get_height());
-    const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, numberWidth);
+    const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, numberWidth, dateWidth);
     const Glib::RefPtr<Gtk::StyleContext> style = get_style_context();
     const bool selected = (style->get_state() & Gtk::STATE_FLAG_SELECTED) != 0;
     const Gdk::RGBA textColor = style->get_color(style->get_state());
@@ -399,25 +472,9 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
         color.set_rgba(grey, grey, grey, 1);
         showText(number, layout.autoNumber, selected ? textColor : color);
     }
-    // Topic titles are plain text: never markup. A dated topic shows its date on a smaller grey
-    // line under the title.
+    // Topic titles are plain text: never markup.
     const std::string& shown = row.title.empty() ? row.placeholder : row.title;
-    Glib::RefPtr<Pango::Layout> title = create_pango_layout(row.hasDate ? shown + "\n" + row.dateText : shown);
-    if (row.hasDate) {
-        Pango::AttrList attributes;
-        const auto start = guint(shown.size() + 1), end = guint(shown.size() + 1 + row.dateText.size());
-        Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(0.85);
-        Pango::AttrColor dateGrey = Pango::Attribute::create_attr_foreground(0x6666, 0x6666, 0x6666);
-        // On a selected row the date keeps the row's text colour, which reads on the highlight.
-        std::vector<Pango::Attribute*> dateLine{&scale};
-        if (!selected) dateLine.push_back(&dateGrey);
-        for (Pango::Attribute* attribute : dateLine) {
-            attribute->set_start_index(start);
-            attribute->set_end_index(end);
-            attributes.insert(*attribute);
-        }
-        title->set_attributes(attributes);
-    }
+    Glib::RefPtr<Pango::Layout> title = create_pango_layout(shown);
     title->set_ellipsize(Pango::ELLIPSIZE_END);
     title->set_width(int(std::max(0.0, layout.title.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE));
     Gdk::RGBA titleColor = textColor;
@@ -426,6 +483,12 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
         titleColor.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
                             OutlineViewAdapter::DimmedTextWhite, 1);
     showText(title, layout.title, titleColor);
+    if (date) {
+        // On a selected row the date keeps the row's text colour, which reads on the highlight.
+        Gdk::RGBA color;
+        color.set_rgba(DateTextWhite, DateTextWhite, DateTextWhite, 1);
+        showText(date, layout.dateText, selected ? textColor : color);
+    }
     for (const auto& [slot, name] : {std::pair{layout.noteMark, "text-x-generic-symbolic"},
                                      std::pair{layout.dateIcon, "x-office-calendar-symbolic"}}) {
         if (slot.isEmpty()) continue;
@@ -530,16 +593,13 @@ bool OutlineTreeView::on_key_press_event(GdkEventKey* event)
     return Gtk::TreeView::on_key_press_event(event);
 }
 
-void OutlineTreeView::on_row_expanded(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path)
+void OutlineTreeView::rowExpandedOrCollapsed(GtkTreeView* view, GtkTreeIter* iter, bool expanded)
 {
-    Gtk::TreeView::on_row_expanded(iter, path);
-    _adapter.itemDidExpand((*iter)[_columns.node]);
-}
-
-void OutlineTreeView::on_row_collapsed(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path)
-{
-    Gtk::TreeView::on_row_collapsed(iter, path);
-    _adapter.itemDidCollapse((*iter)[_columns.node]);
+    // Nothing to tell while the adapter itself opens the rows of a refill.
+    if (_adapter.reloading() > 0) return;
+    MindMapNode* node = nodeOf(gtk_tree_view_get_model(view), iter);
+    if (expanded) _adapter.itemDidExpand(node);
+    else _adapter.itemDidCollapse(node);
 }
 
 void OutlineTreeView::on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context)

@@ -57,8 +57,6 @@ public:
     void setKeyHandler(std::function<void(const std::string&)> handler) { _keyHandler = std::move(handler); }
 
 protected:
-    void on_row_expanded(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path) override;
-    void on_row_collapsed(const Gtk::TreeModel::iterator& iter, const Gtk::TreeModel::Path& path) override;
     bool on_button_press_event(GdkEventButton* event) override;
     bool on_key_press_event(GdkEventKey* event) override;
     void on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context) override;
@@ -68,34 +66,29 @@ protected:
     void on_drag_leave(const Glib::RefPtr<Gdk::DragContext>& context, guint time) override;
 
 private:
-    struct Columns : Gtk::TreeModel::ColumnRecord {
-        Columns() { add(node); }
-        Gtk::TreeModelColumn<MindMapNode*> node;
-    };
-
     friend class OutlineRowRenderer;
 
-    void fill(const Gtk::TreeModel::Row* parent, MindMapNode* item);
+    void fill(GtkTreeIter* parent, MindMapNode* item);
+    void rowExpandedOrCollapsed(GtkTreeView* view, GtkTreeIter* iter, bool expanded);
     int rowHeight(MindMapNode* item) const;
     void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node, const Gdk::Rectangle& cellArea);
     Glib::RefPtr<Pango::Layout> autoNumberLayout(const OutlineRowContent& row);
+    Glib::RefPtr<Pango::Layout> dateLayout(const OutlineRowContent& row);
     OutlineRowLayout rowLayout(MindMapNode* item, const Rect& cell);
     Glib::RefPtr<Gdk::Pixbuf> icon(const std::string& name, bool selected);
     Gdk::Rectangle partArea(MindMapNode* item, Rect OutlineRowLayout::*part);
     void updateDragSource();
 
     OutlineViewAdapter& _adapter;
-    Columns _columns;
     Glib::RefPtr<Gtk::TreeStore> _store;
-    std::unordered_map<MindMapNode*, Gtk::TreeModel::iterator> _rows;
+    // The store's iterators stay valid while the store is unchanged.
+    std::unordered_map<MindMapNode*, GtkTreeIter> _rows;
     Gtk::TreeViewColumn _column;
     std::unique_ptr<OutlineRowRenderer> _renderer;
     std::unordered_map<std::string, Glib::RefPtr<Gdk::Pixbuf>> _icons;
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
     std::optional<double> _keptScroll;
-    // Every row of the last refill is of the plain height: GTK then measures one row only.
-    bool _uniformRows = true;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;

@@ -108,7 +108,7 @@ protected:
         a2->setCheckboxMode(1);
         beta = map->internalAddCentralTheme("Beta");
         b1 = child(beta, "B1");
-        // A dated row shows its date under the title; the rename must not take it in.
+        // A dated row shows its date beside the title; the rename must not take it in.
         b1->setDate(std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000)));
         map->validateElementStates();
         map->setEnabled(true);
