@@ -3,6 +3,7 @@
 #include "panels/ModalResult.h"
 #include "panels/gtk/ModalDialog.h"
 #include "panels/gtk/PdfWindows.h"
+#include "panels/gtk/WindowFrameAutosave.h"
 #include "platform/Localizer.h"
 
 namespace {
@@ -87,6 +88,7 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
     }
     get_content_area()->pack_start(_grid, Gtk::PACK_EXPAND_WIDGET);
     show_all_children();
+    AutosaveWindowFrame(*this, URLLinkPanelController::FrameName, false);
     _field.grab_focus();
     updateStatus();
 }

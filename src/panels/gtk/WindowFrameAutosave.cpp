@@ -6,10 +6,12 @@
 
 #include <cmath>
 
-bool AutosaveWindowFrame(Gtk::Window& window, const std::string& autosaveName)
+bool AutosaveWindowFrame(Gtk::Window& window, const std::string& autosaveName, bool keepOwnSize)
 {
     const std::optional<Rect> frame = WindowFrameDefaults::savedFrame(autosaveName);
     if (frame) {
+        if (!keepOwnSize)
+            window.set_default_size(int(std::lround(frame->size.width)), int(std::lround(frame->size.height)));
         window.set_position(Gtk::WIN_POS_NONE);
         window.move(int(std::lround(frame->origin.x)), int(std::lround(frame->origin.y)));
     }

@@ -8,6 +8,7 @@
 #include "formats/TwkxMindMapReader.h"
 #include "platform/TextMeasurer.h"
 #include "platform/UndoManager.h"
+#include "platform/UserDefaults.h"
 #include "support/DisplayRequirement.h"
 #include "support/FakeTextMeasurer.h"
 
@@ -170,4 +171,27 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
     });
     EXPECT_FALSE(URLLinkDialog::run("http://", false, "").has_value());
     URLLinkDialog::setShownObserver(nullptr);
+}
+
+TEST_F(PropertyDialogsViewTest, TheLinkDialogOpensWithItsSavedFrameAndSavesItsNewOne)
+{
+    UserDefaults::standard().resetForTesting();
+    const std::string key = "PanelFrame URLLinkPanelFrame";
+    UserDefaults::standard().setObject(key, PropertyList(PropertyList::Array{20.0, 30.0, 640.0, 300.0}));
+    int width = 0, height = 0;
+    URLLinkDialog::setShownObserver([&](URLLinkDialog& dialog) {
+        Glib::signal_idle().connect_once([&] {
+            dialog.get_size(width, height);
+            dialog.resize(660, 320);
+            Glib::signal_timeout().connect_once([&dialog] { dialog.response(Gtk::RESPONSE_CANCEL); }, 300);
+        });
+    });
+    URLLinkDialog::run("https://example.org", false, "");
+    URLLinkDialog::setShownObserver(nullptr);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 300);
+    const PropertyList saved = UserDefaults::standard().objectForKey(key);
+    ASSERT_TRUE(saved.arrayValue());
+    EXPECT_DOUBLE_EQ((*saved.arrayValue())[2].realValue(), 660.0);
+    UserDefaults::standard().resetForTesting();
 }
