@@ -84,12 +84,15 @@ MapStyleDialog::MapStyleDialog(MapStyleController& controller)
     add_button(localized(MapStyleController::CancelKey), Gtk::RESPONSE_CANCEL);
     _ok = add_button(localized(MapStyleController::OkKey), ModalResult::MapStyleOK);
     set_default_response(ModalResult::MapStyleOK);
-    signal_response().connect([this](int response) {
-        if (response != ApplyResponse) return;
-        _controller.applyButtonClicked();
-        // The modal run ends on any response; Apply must leave the dialog open.
-        g_signal_stop_emission_by_name(gobj(), "response");
-    });
+    // The modal run ends on any response; Apply must leave the dialog open. Ahead of the run's own
+    // handler, which is connected later and so comes after this one.
+    signal_response().connect(
+        [this](int response) {
+            if (response != ApplyResponse) return;
+            _controller.applyButtonClicked();
+            g_signal_stop_emission_by_name(gobj(), "response");
+        },
+        false);
 
     _info.set_text(localized(MapStyleController::MessageKey));
     _info.set_halign(Gtk::ALIGN_START);
