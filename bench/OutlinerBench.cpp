@@ -1,6 +1,9 @@
 #include "BenchMaps.h"
 
+#include "MindMaps/MapLayouter.h"
+#include "editor-view/InplaceTextView.h"
 #include "editor-view/MindMapEditor.h"
+#include "layout/LayoutInstallation.h"
 #include "panels/OutlinerViewController.h"
 #include "panels/gtk/OutlinerView.h"
 #include "platform/UserDefaults.h"
@@ -21,6 +24,7 @@ public:
 
     void reloadData() override
     {
+        ++reloads;
         rows.clear();
         collect(nullptr);
     }
@@ -37,6 +41,7 @@ public:
     std::vector<MindMapNode*> rows;
     std::vector<MindMapNode*> expanded;
     MindMapNode* selected = nullptr;
+    int64_t reloads = 0;
 
 private:
     void collect(MindMapNode* item)
@@ -98,6 +103,47 @@ void BM_OutlinerRowBuild(benchmark::State& state)
     editor.setMindMap(nullptr);
 }
 BENCHMARK(BM_OutlinerRowBuild)->ArgName("mode")->Arg(0)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// A key typed in place on the rich map while the outliner shows its tree: the key costs what it
+// costs without the outliner, since the topic itself changes only when the edit ends. The counter
+// reports how often the outline was rebuilt meanwhile (it should be never).
+void BM_OutlinerShownWhileTypingInPlace(benchmark::State& state)
+{
+    installLayout();
+    {
+        MindMapEditor editor;
+        editor.setFrameSize({1920, 1080});
+        const std::shared_ptr<MindMap> map = outlinedMap();
+        editor.setMindMap(map);
+        OutlinerViewController controller(&editor);
+        RowCollectingView view(controller.adapter());
+        controller.adapter().setOutlineView(&view);
+        editor.setHierarchyListener(&controller);
+        controller.setHidden(false);
+        controller.hierarchyChanged();
+        map->setSelectedElement(map->centralThemes().front()->childAtIndex(0));
+        map->editText();
+        auto* text =
+            editor.inplaceEditor() ? dynamic_cast<PlainInplaceTextView*>(&editor.inplaceEditor()->view()) : nullptr;
+        if (!text) {
+            state.SkipWithError("no in-place editor");
+        } else {
+            const int64_t reloads = view.reloads;
+            for (auto _ : state) {
+                state.PauseTiming();
+                if (text->text().size() >= 60) text->replaceCharacters({0, utf16Length(text->text())}, "Typed ");
+                state.ResumeTiming();
+                text->type("e");
+            }
+            state.counters["outline_rebuilds"] = double(view.reloads - reloads);
+            editor.stopEditing(InplaceTextEditor::Cancel);
+        }
+        editor.setHierarchyListener(nullptr);
+        editor.setMindMap(nullptr);
+    }
+    MapLayouter::install(nullptr);
+}
+BENCHMARK(BM_OutlinerShownWhileTypingInPlace)->Unit(benchmark::kMillisecond);
 
 // The same change with the outliner tab on screen: the tree store refilled, the rows opened as
 // the topics ask, and the main loop run until the view has laid out and drawn. Needs a display

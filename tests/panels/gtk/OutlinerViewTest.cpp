@@ -337,6 +337,16 @@ TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereC
               days.components(*b1->date()));
     EXPECT_FALSE(outliner->controller().adapter().datePickerShown()) << "the pick closes the popover";
     EXPECT_EQ(undoChanges(), 1u);
+    // The map as the store would write it holds the date.
+    auto copy = std::make_shared<MindMap>();
+    ASSERT_TRUE(copy->readFromData(map->dataOfType(2), "", 2));
+    bool found = false;
+    for (MindMapNode* node : copy->nodes())
+        if (node->text() == "B1") {
+            found = true;
+            EXPECT_EQ(node->date(), b1->date());
+        }
+    EXPECT_TRUE(found);
 
     // Open again: a click on another row closes it, and that same click selects the row.
     calendar = openPopover();
