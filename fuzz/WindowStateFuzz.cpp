@@ -1,6 +1,7 @@
 #include "FuzzHome.h"
 
 #include "Editor/EditorWindowController.h"
+#include "Editor/WindowFrameDefaults.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
@@ -10,7 +11,8 @@
 #include <cstdlib>
 
 // The window's sizes, states and frame as a hand-edited defaults file may hold them: whatever the
-// values are, a restored frame lies within a work area and a stored size is a usable number.
+// values are, a restored frame lies within a work area, a panel's saved frame has a finite place
+// and a size that is not empty, and a stored size is a usable number.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     const std::optional<PropertyList> list = PropertyList::fromData(PropertyList::Data(bytes, bytes + size));
@@ -41,6 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         if (std::optional<int> tab = EditorWindowController::inspectorTabForIdentifier(defaults))
             if (*tab < 0 || *tab > 2) std::abort();
         (void)EditorWindowController::storedFlag(defaults, EditorWindowController::ExplorerClosedKey);
+        defaults.setObject(WindowFrameDefaults::defaultsKey("FuzzPanel"), value);
+        if (std::optional<Rect> saved = WindowFrameDefaults::savedFrame("FuzzPanel"))
+            if (!std::isfinite(saved->origin.x) || !std::isfinite(saved->origin.y) || !(saved->size.width > 0) ||
+                !(saved->size.height > 0) || !std::isfinite(saved->size.width) || !std::isfinite(saved->size.height))
+                std::abort();
     }
     return 0;
 }
