@@ -124,6 +124,42 @@ std::vector<TileRun> tileRuns(const std::vector<uint8_t>& tiles, int across)
     return runs;
 }
 
+void appendBytes(std::string& key, const void* data, size_t size)
+{
+    key.append(static_cast<const char*>(data), size);
+}
+
+void appendNumber(std::string& key, double value)
+{
+    appendBytes(key, &value, sizeof value);
+}
+
+void appendColorAlpha(std::string& key, const std::optional<Color>& color)
+{
+    appendNumber(key, color ? color->alpha() : -1.0);
+}
+
+// The path's points in a 256th of a device pixel, cairo's own grid, from the whole pixel (wholeX,
+// wholeY): the same numbers there are the same pixels.
+void appendDevicePath(std::string& key, const BezierPath& path, const AffineTransform& t, double wholeX, double wholeY)
+{
+    for (const BezierPath::Element& e : path.elements()) {
+        appendNumber(key, double(e.type));
+        const int points = e.type == BezierPath::ElementType::CurveTo ? 3
+            : e.type == BezierPath::ElementType::ClosePath            ? 0
+                                                                      : 1;
+        for (int i = 0; i < points; ++i) {
+            const Point device = t.apply(e.points[i]);
+            const int64_t grid[2] = {std::llround((device.x - wholeX) * 256), std::llround((device.y - wholeY) * 256)};
+            appendBytes(key, grid, sizeof grid);
+        }
+    }
+}
+
+// Dashed lines larger than this are stroked as they are: a window holds few of them, and their
+// coverage would take the room of many small ones.
+constexpr double MaxLineSpritePixels = 512.0 * 512.0;
+
 constexpr double MaxKeptLayerPixels = 3840.0 * 2400.0;
 
 KeptLayer& keptLayer()
@@ -278,13 +314,27 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
     setSource(_cr, style.color);
     const double phase = std::isfinite(style.dashPhase) ? style.dashPhase : 0;
     std::vector<StrokePiece> pieces;
-    if (dashed && cutsStrokes() && cutDashedStrokeToArea(path, strokeArea(path), backendTransform(), pieces)) {
+    bool cut = false;
+    if (dashed && cutsStrokes()) {
+        const Rect area = strokeArea(path);
+        // A curved line is cut once cairo has flattened it: the same segments its dasher steps
+        // through, so the dashes stay where they were, and a cross link running far beyond the
+        // window no longer costs every dash of its length.
+        const std::optional<BezierPath> flat = flattenedBeyond(path, area);
+        cut = cutDashedStrokeToArea(flat ? *flat : path, area, backendTransform(), pieces);
+    }
+    if (dashed && !cut) pieces.push_back(StrokePiece{path, 0});
+    for (StrokePiece& piece : pieces) {
+        piece.path.setLineWidth(path.lineWidth());
+        piece.path.setLineJoinStyle(path.lineJoinStyle());
+    }
+    if (dashed && strokeDashedFromSprite(pieces, style)) {
+        // Drawn from the coverage kept for the very same pixels.
+    } else if (cut) {
         // The pieces are what shows of the path; each starts its dashes where the path had them.
         // A solid line costs what the clip shows of it anyway: it is never cut, and so drawn to
         // the pixel as it always was.
-        for (StrokePiece& piece : pieces) {
-            piece.path.setLineWidth(path.lineWidth());
-            piece.path.setLineJoinStyle(path.lineJoinStyle());
+        for (const StrokePiece& piece : pieces) {
             cairo_new_path(_cr);
             piece.path.addToCairo(_cr);
             cairo_set_dash(_cr, style.dash.data(), int(style.dash.size()), phase + piece.dashPhase);
@@ -297,6 +347,132 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
         cairo_stroke(_cr);
     }
     cairo_set_dash(_cr, nullptr, 0, 0);
+}
+
+bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>& pieces, const StrokeStyle& style)
+{
+    if (pieces.empty()) return true; // nothing of the line shows
+    // Only a window draws the same lines frame after frame, and only where a pixel of the sprite
+    // is a pixel of the target.
+    if (_kind != GraphicsSurfaceKind::Screen) return false;
+    cairo_surface_t* target = cairo_get_group_target(_cr);
+    double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+    cairo_surface_get_device_scale(target, &scaleX, &scaleY);
+    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
+    if (scaleX != 1 || scaleY != 1 || offsetX != std::floor(offsetX) || offsetY != std::floor(offsetY)) return false;
+
+    const AffineTransform t = currentTransform();
+    const double width = pieces.front().path.lineWidth();
+    const double miterLimit = cairo_get_miter_limit(_cr);
+    // All the pen may reach beyond the path, in device pixels, and a pixel for the anti-aliased
+    // edge.
+    const double stretch = std::hypot(t.xx, t.yx) + std::hypot(t.xy, t.yy);
+    const double outset = std::max(width / 2 * miterLimit, width) * stretch + 2;
+    Rect bounds;
+    for (const StrokePiece& piece : pieces) {
+        const Rect device = t.apply(piece.path.controlPointBounds());
+        bounds = &piece == &pieces.front() ? device : unionRect(bounds, device);
+    }
+    const Point anchor = t.apply(pieces.front().path.elements().front().points[0]);
+    const double wholeX = std::floor(anchor.x), wholeY = std::floor(anchor.y);
+    const double left = std::floor(bounds.minX() - outset - wholeX), top = std::floor(bounds.minY() - outset - wholeY);
+    const double right = std::ceil(bounds.maxX() + outset - wholeX);
+    const double bottom = std::ceil(bounds.maxY() + outset - wholeY);
+    if (!((right - left) * (bottom - top) <= MaxLineSpritePixels)) return false;
+
+    const double tolerance = cairo_get_tolerance(_cr);
+    const cairo_antialias_t antialias = cairo_get_antialias(_cr);
+    const double phase = std::isfinite(style.dashPhase) ? style.dashPhase : 0;
+    std::string key;
+    key.reserve(128 + pieces.size() * 16 + pieces.front().path.elements().size() * 24);
+    for (double v : {t.xx, t.yx, t.xy, t.yy, tolerance, miterLimit, double(antialias), width,
+                     double(pieces.front().path.lineJoinStyle()), double(style.cap), phase, double(style.dash.size())})
+        appendNumber(key, v);
+    for (double d : style.dash) appendNumber(key, d);
+    for (const StrokePiece& piece : pieces) {
+        appendNumber(key, piece.dashPhase);
+        appendNumber(key, double(piece.path.elements().size()));
+        appendDevicePath(key, piece.path, t, wholeX, wholeY);
+    }
+
+    ShadowSprites& kept = ShadowSprites::linesForThisThread();
+    const ShadowSprites::Sprite* sprite = kept.find(key);
+    if (!sprite) {
+        ShadowSprites::Sprite made;
+        made.mask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, int(right - left), int(bottom - top)));
+        if (cairo_surface_status(made.mask.get()) != CAIRO_STATUS_SUCCESS) return false;
+        {
+            const CairoContext cr(cairo_create(made.mask.get()));
+            cairo_matrix_t m;
+            cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0 - wholeX - left, t.y0 - wholeY - top);
+            cairo_set_matrix(cr.get(), &m);
+            cairo_set_tolerance(cr.get(), tolerance);
+            cairo_set_miter_limit(cr.get(), miterLimit);
+            cairo_set_antialias(cr.get(), antialias);
+            cairo_set_line_cap(cr.get(), cairoCap(style.cap));
+            // Each piece on its own, starting its dashes where the whole line has them there.
+            for (const StrokePiece& piece : pieces) {
+                cairo_new_path(cr.get());
+                piece.path.addToCairo(cr.get());
+                cairo_set_dash(cr.get(), style.dash.data(), int(style.dash.size()), phase + piece.dashPhase);
+                cairo_stroke(cr.get());
+            }
+            if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return false;
+        }
+        cairo_surface_flush(made.mask.get());
+        made.left = int(left);
+        made.top = int(top);
+        made.bytes = size_t(cairo_image_surface_get_stride(made.mask.get())) * size_t(bottom - top);
+        sprite = &kept.keep(key, std::move(made));
+    }
+    cairo_save(_cr);
+    cairo_identity_matrix(_cr);
+    setSource(_cr, style.color);
+    cairo_mask_surface(_cr, sprite->mask.get(), wholeX + sprite->left, wholeY + sprite->top);
+    cairo_restore(_cr);
+    return true;
+}
+
+std::optional<BezierPath> CairoGraphicsContext::flattenedBeyond(const BezierPath& path, const Rect& area) const
+{
+    const std::vector<BezierPath::Element>& elements = path.elements();
+    const bool curved = std::any_of(elements.begin(), elements.end(), [](const BezierPath::Element& e) {
+        return e.type == BezierPath::ElementType::CurveTo;
+    });
+    if (!curved || containsRect(area, path.controlPointBounds())) return std::nullopt;
+    cairo_new_path(_cr);
+    path.addToCairo(_cr);
+    cairo_path_t* flat = cairo_copy_path_flat(_cr);
+    cairo_new_path(_cr);
+    std::optional<BezierPath> lines;
+    if (flat->status == CAIRO_STATUS_SUCCESS) {
+        lines.emplace();
+        for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
+            const cairo_path_data_t& data = flat->data[i];
+            switch (data.header.type) {
+            case CAIRO_PATH_MOVE_TO:
+                lines->moveTo({flat->data[i + 1].point.x, flat->data[i + 1].point.y});
+                break;
+            case CAIRO_PATH_LINE_TO:
+                lines->lineTo({flat->data[i + 1].point.x, flat->data[i + 1].point.y});
+                break;
+            case CAIRO_PATH_CLOSE_PATH:
+                lines->closePath();
+                break;
+            case CAIRO_PATH_CURVE_TO:
+                // Never in a flattened path; the curve is kept rather than lost.
+                lines.reset();
+                break;
+            }
+            if (!lines) break;
+        }
+    }
+    cairo_path_destroy(flat);
+    if (lines) {
+        lines->setLineWidth(path.lineWidth());
+        lines->setLineJoinStyle(path.lineJoinStyle());
+    }
+    return lines;
 }
 
 bool CairoGraphicsContext::cutsStrokes() const
@@ -760,25 +936,6 @@ void CairoGraphicsContext::paintShadowOfLayer(cairo_pattern_t* group, double lef
     cairo_pattern_destroy(mask);
 }
 
-namespace {
-
-void appendBytes(std::string& key, const void* data, size_t size)
-{
-    key.append(static_cast<const char*>(data), size);
-}
-
-void appendNumber(std::string& key, double value)
-{
-    appendBytes(key, &value, sizeof value);
-}
-
-void appendColorAlpha(std::string& key, const std::optional<Color>& color)
-{
-    appendNumber(key, color ? color->alpha() : -1.0);
-}
-
-} // namespace
-
 void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optional<Color>& fill,
                                       const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow)
 {
@@ -842,17 +999,7 @@ void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optiona
         if (dashed)
             for (double d : stroke->dash) appendNumber(key, d);
     }
-    for (const BezierPath::Element& e : path.elements()) {
-        appendNumber(key, double(e.type));
-        const int points = e.type == BezierPath::ElementType::CurveTo ? 3
-            : e.type == BezierPath::ElementType::ClosePath            ? 0
-                                                                      : 1;
-        for (int i = 0; i < points; ++i) {
-            const Point device = t.apply(e.points[i]);
-            const int64_t grid[2] = {std::llround((device.x - wholeX) * 256), std::llround((device.y - wholeY) * 256)};
-            appendBytes(key, grid, sizeof grid);
-        }
-    }
+    appendDevicePath(key, path, t, wholeX, wholeY);
 
     // Only a window draws the same shapes again and again; pictures and pages make each for once.
     ShadowSprites* kept = _kind == GraphicsSurfaceKind::Screen ? &ShadowSprites::forThisThread() : nullptr;

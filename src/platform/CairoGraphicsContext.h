@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/GraphicsContext.h"
+#include "platform/VisibleStroke.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,12 @@ private:
     bool isDrawable(const Rect& rect) const;
     // Whether dashed strokes are cut down to what shows inside the clip.
     bool cutsStrokes() const;
+    // Strokes the pieces of a dashed path on a window from the coverage kept for their pixels,
+    // made the first time: false when they are not drawn so.
+    bool strokeDashedFromSprite(const std::vector<StrokePiece>& pieces, const StrokeStyle& style);
+    // The path as cairo flattens it under the current transform and tolerance, when it has curves
+    // and reaches beyond the area; nothing otherwise.
+    std::optional<BezierPath> flattenedBeyond(const BezierPath& path, const Rect& area) const;
     // The clip's extents in user space, grown by all a stroke of the path may reach beyond it.
     Rect strokeArea(const BezierPath& path) const;
     double userUnitsPerPixel() const;

@@ -8,6 +8,12 @@ ShadowSprites& ShadowSprites::forThisThread()
     return sprites;
 }
 
+ShadowSprites& ShadowSprites::linesForThisThread()
+{
+    thread_local ShadowSprites sprites;
+    return sprites;
+}
+
 const ShadowSprites::Sprite* ShadowSprites::find(const std::string& key)
 {
     const auto found = _sprites.find(key);

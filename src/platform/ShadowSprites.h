@@ -35,6 +35,9 @@ public:
 
     // The sprites of this thread's windows.
     static ShadowSprites& forThisThread();
+    // The coverage of the dashed lines of this thread's windows: cairo steps through every dash
+    // of a line each time it strokes it, a mask is copied in one go.
+    static ShadowSprites& linesForThisThread();
 
     // The sprite kept for the key, now the most recently used; null when there is none.
     const Sprite* find(const std::string& key);

@@ -353,8 +353,9 @@ BezierPath polyline(std::initializer_list<Point> points)
 } // namespace
 
 // Dashed strokes on pictures are cut down to what shows inside the clip: long lines through a
-// window cost what the window shows. Whatever is cut, the window shows what the whole stroke shows;
-// solid strokes are never cut and come out to the pixel.
+// window cost what the window shows, curved ones too. Whatever is cut, the window shows what the
+// whole stroke shows; solid strokes are never cut and come out to the pixel. A window draws its
+// dashed lines from their kept coverage, the first time and every time after.
 TEST(CairoGraphicsContext, StrokesCutToTheClipShowWhatTheWholeStrokeShows)
 {
     BezierPath curve;
@@ -382,46 +383,110 @@ TEST(CairoGraphicsContext, StrokesCutToTheClipShowWhatTheWholeStrokeShows)
         {"zigzag odd dash", zigzag, {5, 2, 1}, 4.5},
         {"two subpaths dashed", twoParts, {3.06, 3.06}, 2},
         {"curve solid", curve, {}, 3},
-        {"curve dashed (kept whole)", curve, {1.7, 1.7}, 3},
+        {"curve dashed", curve, {1.7, 1.7}, 3},
+        {"short curve dashed",
+         [] {
+             BezierPath p;
+             p.moveTo(Point{10.3, 20.6});
+             p.curveTo(Point{80.2, 60.1}, Point{40, 20}, Point{50, 70});
+             return p;
+         }(),
+         {3.06, 3.06},
+         3},
         {"closed outline", closed, {}, 12},
     };
     const AffineTransform transforms[] = {AffineTransform(), AffineTransform{0.25, 0, 0, 0.25, 20.37, 11.6},
                                           AffineTransform{2, 0, 0, 2, -17.5, 3.25},
                                           AffineTransform{1, 0.3, -0.2, 1, 3, 1}};
     for (const auto& c : cases)
-        for (const AffineTransform& t : transforms) {
-            // The reference strokes the whole path through cairo itself.
-            BitmapCanvas reference(100, 80);
-            cairo_t* cr = reference.cr.get();
-            cairo_rectangle(cr, 3, 4, 90, 70);
-            cairo_clip(cr);
-            cairo_matrix_t m;
-            cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0, t.y0);
-            cairo_transform(cr, &m);
-            BezierPath whole = c.path;
-            whole.setLineWidth(c.width);
-            whole.addToCairo(cr);
-            cairo_set_dash(cr, c.dash.data(), int(c.dash.size()), 0.8);
-            cairo_set_source_rgb(cr, 0.2, 0.4, 0.6);
-            cairo_stroke(cr);
+        for (const AffineTransform& t : transforms)
+            for (const GraphicsSurfaceKind kind :
+                 {GraphicsSurfaceKind::Bitmap, GraphicsSurfaceKind::Screen, GraphicsSurfaceKind::Screen}) {
+                // The reference strokes the whole path through cairo itself.
+                BitmapCanvas reference(100, 80);
+                cairo_t* cr = reference.cr.get();
+                cairo_rectangle(cr, 3, 4, 90, 70);
+                cairo_clip(cr);
+                cairo_matrix_t m;
+                cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0, t.y0);
+                cairo_transform(cr, &m);
+                BezierPath whole = c.path;
+                whole.setLineWidth(c.width);
+                whole.addToCairo(cr);
+                cairo_set_dash(cr, c.dash.data(), int(c.dash.size()), 0.8);
+                cairo_set_source_rgb(cr, 0.2, 0.4, 0.6);
+                cairo_stroke(cr);
 
-            BitmapCanvas canvas(100, 80);
-            canvas.context.clipToRect(Rect(3, 4, 90, 70));
-            canvas.context.concat(t);
-            StrokeStyle style = StrokeStyle::solid(Color(0.2, 0.4, 0.6));
-            style.dash = c.dash;
-            style.dashPhase = 0.8;
-            canvas.context.strokePath(whole, style);
-            EXPECT_FALSE(canvas.context.hasFailed());
-            const int inked = inkedPixels(reference.surface.get());
-            EXPECT_GT(inked, 0) << c.name;
-            // A line cut anew ends a hair off where cairo's grid put the whole line: an edge pixel
-            // may gain or lose one of the 15 rows cairo samples a pixel with. Dashes out of phase
-            // would differ by whole dashes, all along the line.
-            const Difference difference = compare(reference.surface.get(), canvas.surface.get());
-            EXPECT_LE(difference.largest, c.dash.empty() ? 0 : 20) << c.name << " at " << t.xx << ", " << t.yx;
-            EXPECT_LE(difference.pixels, inked / 25 + 4) << c.name << " at " << t.xx << ", " << t.yx;
-        }
+                BitmapCanvas canvas(100, 80, kind);
+                canvas.context.clipToRect(Rect(3, 4, 90, 70));
+                canvas.context.concat(t);
+                StrokeStyle style = StrokeStyle::solid(Color(0.2, 0.4, 0.6));
+                style.dash = c.dash;
+                style.dashPhase = 0.8;
+                canvas.context.strokePath(whole, style);
+                EXPECT_FALSE(canvas.context.hasFailed());
+                const int inked = inkedPixels(reference.surface.get());
+                EXPECT_GT(inked, 0) << c.name;
+                // A line cut anew ends a hair off where cairo's grid put the whole line: an edge pixel
+                // may gain or lose one of the 15 rows cairo samples a pixel with; where a flattened
+                // curve bends inside a dash, its pieces meet as a polyline's do, a step or two of
+                // anti-aliasing from the curve's. Dashes out of phase would differ by whole dashes,
+                // all along the line.
+                const Difference difference = compare(reference.surface.get(), canvas.surface.get());
+                EXPECT_LE(difference.largest, c.dash.empty() ? 0 : 32)
+                    << c.name << " at " << t.xx << ", " << t.yx << " kind " << int(kind);
+                EXPECT_LE(difference.pixels, inked / 25 + 4)
+                    << c.name << " at " << t.xx << ", " << t.yx << " kind " << int(kind);
+            }
+}
+
+// A window keeps the coverage of a dashed line, not its colour: the same line restyled is drawn
+// in its new colour from the same sprite, and one moved by whole pixels finds it too. Either
+// way the pixels are those cairo strokes.
+TEST(CairoGraphicsContext, WindowsDrawDashedLinesFromKeptCoverageInTheirOwnColour)
+{
+    ShadowSprites& sprites = ShadowSprites::linesForThisThread();
+    sprites.clear();
+    const size_t hitsBefore = sprites.hits();
+    const BezierPath zigzag = [] {
+        BezierPath p = polyline({{10.4, 10.2}, {60.7, 14}, {30.2, 50.5}});
+        p.curveTo(Point{80, 70}, Point{40, 80}, Point{70, 40});
+        p.setLineWidth(3);
+        return p;
+    }();
+    const struct {
+        Color color;
+        Point offset;
+        size_t hitsAfter;
+    } paints[] = {
+        {Color(0.8, 0.1, 0.1), {0, 0}, 0},      // made
+        {Color(0.1, 0.2, 0.9, 0.5), {0, 0}, 1}, // another colour, the same coverage
+        {Color(0.1, 0.6, 0.2), {7, -3}, 2},     // whole pixels away
+        {Color(0.1, 0.6, 0.2), {7.5, -3}, 2},   // half a pixel away: a sprite of its own
+    };
+    for (const auto& paint : paints) {
+        BitmapCanvas reference(100, 90);
+        cairo_t* cr = reference.cr.get();
+        cairo_translate(cr, paint.offset.x, paint.offset.y);
+        zigzag.addToCairo(cr);
+        const double dash[] = {3.06, 3.06};
+        cairo_set_dash(cr, dash, 2, 0);
+        cairo_set_source_rgba(cr, paint.color.red(), paint.color.green(), paint.color.blue(), paint.color.alpha());
+        cairo_stroke(cr);
+
+        BitmapCanvas window(100, 90, GraphicsSurfaceKind::Screen);
+        window.context.translate(paint.offset.x, paint.offset.y);
+        StrokeStyle style = StrokeStyle::solid(paint.color);
+        style.dash = {3.06, 3.06};
+        window.context.strokePath(zigzag, style);
+        ASSERT_FALSE(window.context.hasFailed());
+        const Difference difference = compare(reference.surface.get(), window.surface.get());
+        EXPECT_LE(difference.largest, 1) << paint.offset.x;
+        EXPECT_GT(inkedPixels(window.surface.get()), 200);
+        EXPECT_EQ(sprites.hits() - hitsBefore, paint.hitsAfter) << paint.offset.x;
+    }
+    EXPECT_EQ(sprites.size(), 2u);
+    sprites.clear();
 }
 
 TEST(VisibleStroke, CutsLinesToTheAreaAndKeepsTheirDashPhase)
