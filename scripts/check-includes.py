@@ -19,6 +19,8 @@ RANKS = {
     "MindMaps": 2,
     "layout": 3, "render": 3, "formats": 3,
     "store": 4,
+    # Above the store and below everything that shows maps: the cloud services' shared sign-in.
+    "cloud": 4.5,
     "editor-view": 5,
     "Editor": 6,
     "explorers": 7, "panels": 7, "preferences": 7, "dropbox": 7, "GoogleDrive": 7, "link": 7,

@@ -16,6 +16,7 @@
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
+#include "cloud/AuthorizationRedirects.h"
 #include "editor-view/gtk/GtkPdfPageViewer.h"
 #include "platform/AlertPanel.h"
 #include "platform/Folders.h"
@@ -336,6 +337,19 @@ void TarnwickApplication::on_activate()
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
     if (_storeInUse) return;
+    // A cloud sign-in comes back from the browser as an address of the program's own scheme, in a
+    // second start that hands it to this one. It opens no map.
+    std::vector<Glib::RefPtr<Gio::File>> maps;
+    for (const Glib::RefPtr<Gio::File>& file : files) {
+        if (file->get_path().empty() && AuthorizationRedirects::handleAuthorizationURL(file->get_uri())) continue;
+        maps.push_back(file);
+    }
+    if (maps.empty() && !files.empty() && _checkedInitialState) return;
+    openFiles(maps);
+}
+
+void TarnwickApplication::openFiles(const type_vec_files& files)
+{
     singletonWindow();
     // A start with files opens them, not the map the start would open first only to leave it at
     // once: that map is parsed, laid out and put in the history for nothing.

@@ -73,6 +73,7 @@ protected:
 
 private:
     MainWindow& singletonWindow();
+    void openFiles(const type_vec_files& files);
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
     void importPendingGettingStarted();

@@ -1,0 +1,385 @@
+#include "dropbox/DropboxClient.h"
+
+#include "cloud/OAuthClient.h"
+#include "platform/FileUtils.h"
+#include "platform/MainLoop.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+using nlohmann::json;
+
+struct DropboxClient::Route {
+    std::string name;
+    std::string url;
+    std::string argument;
+    bool content = false;
+    std::string body;
+    std::string downloadPath;
+};
+
+struct DropboxCallState {
+    HttpRequestHandle request;
+    DelayedPerform early;
+    bool done = false;
+    bool refreshed = false;
+    // Drops the completion and whatever it holds.
+    std::function<void()> release;
+};
+
+namespace {
+
+std::string dumpArgument(const json& argument)
+{
+    // The header is ASCII: everything else goes as \uXXXX, DEL included.
+    std::string text = argument.dump(-1, ' ', true);
+    std::string escaped;
+    for (char c : text) {
+        if (c == '\x7f') {
+            escaped += "\\u007f";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+DropboxNetworkError networkError(long status, HttpTransportError transport, std::string content, bool auth = false)
+{
+    DropboxNetworkError error;
+    error.status = status;
+    error.transport = transport;
+    error.content = std::move(content);
+    error.authError = auth;
+    return error;
+}
+
+// Fills the response's error from an answer that is not a success; false for a success.
+template <class Result> bool takeFailure(const HttpResponse& answer, DropboxResponse<Result>& response)
+{
+    if (answer.isTransportError()) {
+        response.networkError = networkError(0, answer.error, answer.errorText);
+        return true;
+    }
+    if (answer.status == 200) return false;
+    if (answer.status == 401) {
+        std::string problem;
+        auto error = DropboxAnswers::readRouteError(answer.body, problem);
+        response.networkError = networkError(401, HttpTransportError::None,
+                                             error ? error->summary : "The sign-in is no longer valid.", true);
+        return true;
+    }
+    if (answer.status == 409) {
+        std::string problem;
+        if (auto error = DropboxAnswers::readRouteError(answer.body, problem)) {
+            response.routeError = std::move(*error);
+        } else {
+            response.networkError = networkError(409, HttpTransportError::None, problem);
+        }
+        return true;
+    }
+    if (answer.status == 400) {
+        response.networkError = networkError(400, HttpTransportError::None, answer.body);
+        return true;
+    }
+    response.networkError = networkError(answer.status, HttpTransportError::None,
+                                         "The file service failed (HTTP " + std::to_string(answer.status) + ").");
+    return true;
+}
+
+template <class Result> using Reader = std::function<std::optional<Result>(const HttpResponse&, std::string& problem)>;
+
+// The finishing step of a call: classify, read the result, complete once.
+template <class Result>
+std::function<void(const HttpResponse&, DropboxCallState&)> finisher(DropboxClient::Completion<Result> completion,
+                                                                     Reader<Result> reader)
+{
+    auto shared = std::make_shared<DropboxClient::Completion<Result>>(std::move(completion));
+    return [shared, reader](const HttpResponse& answer, DropboxCallState& state) {
+        DropboxResponse<Result> response;
+        if (!takeFailure(answer, response)) {
+            std::string problem;
+            if (auto result = reader(answer, problem)) {
+                response.result = std::move(*result);
+            } else {
+                response.networkError = networkError(answer.status, HttpTransportError::None, problem);
+            }
+        }
+        state.done = true;
+        auto completion = std::move(*shared);
+        *shared = nullptr;
+        if (completion) completion(response);
+    };
+}
+
+template <class Result>
+std::function<void(const HttpResponse&, DropboxCallState&)> finisher(DropboxClient::Completion<Result> completion,
+                                                                     std::optional<Result> (*reader)(const std::string&,
+                                                                                                     std::string&))
+{
+    return finisher<Result>(std::move(completion), [reader](const HttpResponse& answer, std::string& problem) {
+        return reader(answer.body, problem);
+    });
+}
+
+} // namespace
+
+DropboxCall& DropboxCall::operator=(DropboxCall&& other) noexcept
+{
+    if (this != &other) {
+        cancel();
+        _state = std::move(other._state);
+    }
+    return *this;
+}
+
+void DropboxCall::cancel()
+{
+    std::shared_ptr<DropboxCallState> state = std::move(_state);
+    _state.reset();
+    if (!state || state->done) return;
+    state->done = true;
+    state->request.cancel();
+    state->early.cancel();
+    if (state->release) state->release();
+}
+
+bool DropboxCall::isPending() const
+{
+    return _state && !_state->done;
+}
+
+DropboxClient::DropboxClient(HttpEngine& engine, OAuthClient& authorization, DropboxEndpoints endpoints)
+    : _engine(engine), _authorization(authorization), _endpoints(std::move(endpoints))
+{
+}
+
+std::string DropboxClient::normalizePath(const std::string& path)
+{
+    std::string normal = path;
+    while (!normal.empty() && normal.back() == '/') normal.pop_back();
+    if (!normal.empty() && normal[0] != '/' && normal.rfind("id:", 0) != 0) normal.insert(normal.begin(), '/');
+    return normal;
+}
+
+std::string DropboxClient::headerArgument(const std::string& text)
+{
+    json argument = json::parse(text, nullptr, false);
+    if (argument.is_discarded()) return {};
+    return dumpArgument(argument);
+}
+
+DropboxCall DropboxClient::start(Route route, std::function<void(const HttpResponse&, DropboxCallState&)> finish)
+{
+    auto state = std::make_shared<DropboxCallState>();
+    auto finishShared =
+        std::make_shared<std::function<void(const HttpResponse&, DropboxCallState&)>>(std::move(finish));
+    state->release = [finishShared] { *finishShared = nullptr; };
+    std::weak_ptr<DropboxCallState> weak = state;
+    auto fail = [weak, finishShared](HttpResponse answer) {
+        auto state = weak.lock();
+        if (!state || state->done || !*finishShared) return;
+        (*finishShared)(answer, *state);
+    };
+    if (!_authorization.isLinked()) {
+        state->early = performAfterDelay(0, [fail] {
+            HttpResponse answer;
+            answer.status = 401;
+            answer.body = R"({"error_summary":"not_linked/","error":{".tag":"not_linked"}})";
+            fail(answer);
+        });
+        return DropboxCall(state);
+    }
+    auto routeShared = std::make_shared<Route>(std::move(route));
+    auto send = std::make_shared<std::function<void()>>();
+    *send = [this, weak, routeShared, finishShared, send] {
+        auto state = weak.lock();
+        if (!state || state->done) return;
+        HttpRequest request;
+        request.method = "POST";
+        request.url = routeShared->url;
+        const std::string token = _authorization.accessToken();
+        request.headers = {{"Authorization", "Bearer " + token}};
+        if (routeShared->content) {
+            request.headers.emplace_back("Dropbox-API-Arg", routeShared->argument);
+            // A download has no body, and so no type for one.
+            request.headers.emplace_back("Content-Type",
+                                         routeShared->downloadPath.empty() ? "application/octet-stream" : "");
+            request.body = routeShared->body;
+            request.downloadPath = routeShared->downloadPath;
+        } else {
+            request.headers.emplace_back("Content-Type", "application/json");
+            request.body = routeShared->argument;
+        }
+        state->request =
+            _engine.start(std::move(request), [this, weak, finishShared, send, token](HttpResponse answer) {
+                auto state = weak.lock();
+                if (!state || state->done) return;
+                if (answer.status == 401 && !state->refreshed &&
+                    DropboxAnswers::readAuthErrorTag(answer.body) == "expired_access_token") {
+                    // Access tokens run out every few hours: renew once and send once more.
+                    state->refreshed = true;
+                    if (_authorization.accessToken() != token) {
+                        // Another call renewed it while this one was under way.
+                        (*send)();
+                        return;
+                    }
+                    _authorization.refresh([weak, finishShared, send](const OAuthResult& result) {
+                        auto state = weak.lock();
+                        if (!state || state->done) return;
+                        if (result.ok()) {
+                            (*send)();
+                            return;
+                        }
+                        HttpResponse failed;
+                        if (result.status == OAuthStatus::NetworkError) {
+                            failed.error = HttpTransportError::Other;
+                            failed.errorText = result.message;
+                        } else {
+                            failed.status = 401;
+                            failed.body =
+                                json{{"error_summary", result.message}, {"error", {{".tag", "invalid_grant"}}}}.dump();
+                        }
+                        (*finishShared)(failed, *state);
+                        // The retry closure refers to itself; the call is over.
+                        *send = nullptr;
+                    });
+                    return;
+                }
+                (*finishShared)(answer, *state);
+                *send = nullptr;
+            });
+    };
+    state->release = [finishShared, send] {
+        *finishShared = nullptr;
+        *send = nullptr;
+    };
+    (*send)();
+    return DropboxCall(state);
+}
+
+DropboxCall DropboxClient::getMetadata(const std::string& path, Completion<DropboxMetadata> completion)
+{
+    Route route{"files/get_metadata", _endpoints.api + "/2/files/get_metadata",
+                json{{"path", normalizePath(path)}}.dump()};
+    return start(std::move(route), finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata));
+}
+
+DropboxCall DropboxClient::listFolder(const std::string& path, Completion<DropboxListing> completion)
+{
+    Route route{"files/list_folder", _endpoints.api + "/2/files/list_folder",
+                json{{"path", normalizePath(path)}, {"recursive", false}}.dump()};
+    return start(std::move(route), finisher<DropboxListing>(std::move(completion), &DropboxAnswers::readListing));
+}
+
+DropboxCall DropboxClient::listFolderContinue(const std::string& cursor, Completion<DropboxListing> completion)
+{
+    Route route{"files/list_folder/continue", _endpoints.api + "/2/files/list_folder/continue",
+                json{{"cursor", cursor}}.dump()};
+    return start(std::move(route), finisher<DropboxListing>(std::move(completion), &DropboxAnswers::readListing));
+}
+
+DropboxCall DropboxClient::search(const std::string& path, const std::string& query,
+                                  Completion<std::vector<DropboxMetadata>> completion)
+{
+    json options = {{"path", normalizePath(path)}, {"filename_only", true}, {"max_results", 1000}};
+    Route route{"files/search_v2", _endpoints.api + "/2/files/search_v2",
+                json{{"query", query}, {"options", options}}.dump()};
+    return start(std::move(route),
+                 finisher<std::vector<DropboxMetadata>>(
+                     std::move(completion), [](const HttpResponse& answer, std::string& problem) {
+                         bool hasMore = false;
+                         return DropboxAnswers::readSearchMatches(answer.body, hasMore, problem);
+                     }));
+}
+
+DropboxCall DropboxClient::upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
+                                  const std::string& localFile, Completion<DropboxMetadata> completion)
+{
+    json argument = {{"path", normalizePath(path)}, {"autorename", autorename}, {"mute", false}};
+    if (mode.updateRev.empty()) {
+        argument["mode"] = "add";
+    } else {
+        argument["mode"] = {{".tag", "update"}, {"update", mode.updateRev}};
+    }
+    Error readError;
+    auto bytes = readFileData(localFile, &readError);
+    auto finish = finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata);
+    if (!bytes) {
+        auto state = std::make_shared<DropboxCallState>();
+        std::string text = readError.failureReason.empty() ? readError.localizedDescription : readError.failureReason;
+        state->early = performAfterDelay(0, [weak = std::weak_ptr<DropboxCallState>(state), finish, text] {
+            auto state = weak.lock();
+            if (!state || state->done) return;
+            HttpResponse answer;
+            answer.error = HttpTransportError::Other;
+            answer.errorText = text;
+            finish(answer, *state);
+        });
+        state->release = [] {};
+        return DropboxCall(state);
+    }
+    Route route{"files/upload", _endpoints.content + "/2/files/upload", dumpArgument(argument), true,
+                std::string(bytes->begin(), bytes->end())};
+    return start(std::move(route), std::move(finish));
+}
+
+DropboxCall DropboxClient::download(const std::string& path, const std::string& localFile,
+                                    Completion<DropboxMetadata> completion)
+{
+    const std::string partial = localFile + ".download";
+    Route route{"files/download",
+                _endpoints.content + "/2/files/download",
+                dumpArgument(json{{"path", normalizePath(path)}}),
+                true,
+                {},
+                partial};
+    Reader<DropboxMetadata> reader = [partial, localFile](const HttpResponse& answer, std::string& problem) {
+        auto metadata = DropboxAnswers::readMetadata(answer.header("Dropbox-API-Result"), problem);
+        if (metadata && metadata->isFolder) {
+            problem = "The file service sent a folder as a download.";
+            metadata.reset();
+        }
+        if (!metadata) {
+            std::remove(partial.c_str());
+            return metadata;
+        }
+        if (std::rename(partial.c_str(), localFile.c_str()) != 0) {
+            std::remove(partial.c_str());
+            problem = "The downloaded file could not be put in place: " + localFile;
+            return std::optional<DropboxMetadata>();
+        }
+        return metadata;
+    };
+    return start(std::move(route), finisher<DropboxMetadata>(std::move(completion), reader));
+}
+
+DropboxCall DropboxClient::deleteItem(const std::string& path, Completion<DropboxMetadata> completion)
+{
+    Route route{"files/delete_v2", _endpoints.api + "/2/files/delete_v2", json{{"path", normalizePath(path)}}.dump()};
+    return start(std::move(route),
+                 finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readWrappedMetadata));
+}
+
+DropboxCall DropboxClient::move(const std::string& fromPath, const std::string& toPath, bool autorename,
+                                Completion<DropboxMetadata> completion)
+{
+    Route route{"files/move_v2", _endpoints.api + "/2/files/move_v2",
+                json{{"from_path", normalizePath(fromPath)},
+                     {"to_path", normalizePath(toPath)},
+                     {"autorename", autorename},
+                     {"allow_shared_folder", true}}
+                    .dump()};
+    return start(std::move(route),
+                 finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readWrappedMetadata));
+}
+
+DropboxCall DropboxClient::createFolder(const std::string& path, bool autorename,
+                                        Completion<DropboxMetadata> completion)
+{
+    Route route{"files/create_folder_v2", _endpoints.api + "/2/files/create_folder_v2",
+                json{{"path", normalizePath(path)}, {"autorename", autorename}}.dump()};
+    return start(std::move(route),
+                 finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readWrappedMetadata));
+}

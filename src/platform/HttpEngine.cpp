@@ -1,0 +1,524 @@
+#include "platform/HttpEngine.h"
+
+#include <curl/curl.h>
+#include <glib-unix.h>
+#include <glib.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+struct HttpTransfer {
+    HttpEngine::Impl* engine = nullptr;
+    HttpRequest request;
+    HttpCompletion completion;
+    CURL* easy = nullptr;
+    curl_slist* headerList = nullptr;
+    HttpResponse response;
+    FILE* downloadFile = nullptr;
+    std::string downloadTempPath;
+    bool downloadWriteFailed = false;
+    int retries = 0;
+    guint waitSource = 0;
+    bool done = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    bool openDownload();
+    void closeDownload(bool keep);
+    void releaseEasy();
+};
+
+namespace {
+
+bool isLoopbackHost(std::string host)
+{
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (host == "localhost" || host == "[::1]" || host == "::1") return true;
+    // The whole 127.0.0.0/8 block is this machine.
+    if (host.rfind("127.", 0) != 0) return false;
+    return std::all_of(host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+}
+
+struct UrlParts {
+    std::string scheme;
+    std::string host;
+};
+
+bool splitUrl(const std::string& url, UrlParts& parts)
+{
+    CURLU* handle = curl_url();
+    if (!handle) return false;
+    bool ok = curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
+    char* scheme = nullptr;
+    char* host = nullptr;
+    ok = ok && curl_url_get(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
+    ok = ok && curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK;
+    if (ok) {
+        parts.scheme = scheme;
+        parts.host = host;
+        std::transform(parts.scheme.begin(), parts.scheme.end(), parts.scheme.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+    }
+    curl_free(scheme);
+    curl_free(host);
+    curl_url_cleanup(handle);
+    return ok;
+}
+
+HttpTransportError classify(CURLcode code)
+{
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+        return HttpTransportError::Offline;
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpTransportError::TimedOut;
+    default:
+        return HttpTransportError::Other;
+    }
+}
+
+void ensureCurlInitialised()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Seconds the server asked to wait; delta-seconds only, anything else waits a second.
+double retryDelay(const HttpResponse& response, double cap)
+{
+    std::string value = response.header("Retry-After");
+    double seconds = 1;
+    if (!value.empty() && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        seconds = value.size() > 6 ? 1e6 : std::strtod(value.c_str(), nullptr);
+    }
+    return std::clamp(seconds, 0.0, std::max(cap, 0.0));
+}
+
+} // namespace
+
+std::string HttpResponse::header(const std::string& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (key.size() == name.size() && strcasecmp(key.c_str(), name.c_str()) == 0) return value;
+    }
+    return {};
+}
+
+void HttpTransfer::closeDownload(bool keep)
+{
+    if (!downloadFile) return;
+    bool flushed = std::fflush(downloadFile) == 0 && fsync(fileno(downloadFile)) == 0;
+    bool closed = std::fclose(downloadFile) == 0;
+    downloadFile = nullptr;
+    if (keep && flushed && closed && !downloadWriteFailed &&
+        std::rename(downloadTempPath.c_str(), request.downloadPath.c_str()) == 0) {
+        response.downloadedPath = request.downloadPath;
+    } else {
+        std::remove(downloadTempPath.c_str());
+        if (keep && response.error == HttpTransportError::None) {
+            response.error = HttpTransportError::Other;
+            response.errorText = "The downloaded file could not be written: " + request.downloadPath;
+        }
+    }
+    downloadTempPath.clear();
+}
+
+void HttpTransfer::releaseEasy()
+{
+    if (easy) curl_easy_cleanup(easy);
+    easy = nullptr;
+    if (headerList) curl_slist_free_all(headerList);
+    headerList = nullptr;
+}
+
+struct HttpEngine::Impl {
+    CURLM* multi = nullptr;
+    guint timerSource = 0;
+    struct SocketWatch {
+        Impl* impl;
+        curl_socket_t fd;
+        guint source = 0;
+    };
+    std::unordered_map<curl_socket_t, std::unique_ptr<SocketWatch>> sockets;
+    std::unordered_map<CURL*, std::shared_ptr<HttpTransfer>> running;
+    // Transfers waiting for a retry or for the delivery of an early failure.
+    std::vector<std::shared_ptr<HttpTransfer>> waiting;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+
+    Impl()
+    {
+        ensureCurlInitialised();
+        multi = curl_multi_init();
+        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::socketCallback);
+        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::timerCallback);
+        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+    }
+
+    ~Impl()
+    {
+        *alive = false;
+        for (auto& [easy, transfer] : running) {
+            curl_multi_remove_handle(multi, easy);
+            transfer->engine = nullptr;
+            transfer->closeDownload(false);
+            transfer->releaseEasy();
+            transfer->completion = nullptr;
+        }
+        running.clear();
+        for (auto& transfer : waiting) {
+            if (transfer->waitSource) g_source_remove(transfer->waitSource);
+            transfer->waitSource = 0;
+            transfer->engine = nullptr;
+            transfer->completion = nullptr;
+        }
+        waiting.clear();
+        for (auto& [fd, watch] : sockets) {
+            if (watch->source) g_source_remove(watch->source);
+        }
+        sockets.clear();
+        if (timerSource) g_source_remove(timerSource);
+        curl_multi_cleanup(multi);
+    }
+
+    static int socketCallback(CURL*, curl_socket_t fd, int what, void* userp, void*)
+    {
+        auto* impl = static_cast<Impl*>(userp);
+        auto it = impl->sockets.find(fd);
+        if (what == CURL_POLL_REMOVE) {
+            if (it != impl->sockets.end()) {
+                if (it->second->source) g_source_remove(it->second->source);
+                impl->sockets.erase(it);
+            }
+            return 0;
+        }
+        if (it == impl->sockets.end()) {
+            it = impl->sockets.emplace(fd, std::make_unique<SocketWatch>(SocketWatch{impl, fd, 0})).first;
+        }
+        SocketWatch* watch = it->second.get();
+        if (watch->source) g_source_remove(watch->source);
+        unsigned condition = G_IO_ERR | G_IO_HUP;
+        if (what & CURL_POLL_IN) condition |= G_IO_IN;
+        if (what & CURL_POLL_OUT) condition |= G_IO_OUT;
+        watch->source = g_unix_fd_add(fd, GIOCondition(condition), &Impl::socketReady, watch);
+        return 0;
+    }
+
+    static gboolean socketReady(gint fd, GIOCondition condition, gpointer data)
+    {
+        // curl may drop this watch while it acts; only locals are used afterwards.
+        Impl* impl = static_cast<SocketWatch*>(data)->impl;
+        int action = 0;
+        if (condition & G_IO_IN) action |= CURL_CSELECT_IN;
+        if (condition & G_IO_OUT) action |= CURL_CSELECT_OUT;
+        if (condition & (G_IO_ERR | G_IO_HUP)) action |= CURL_CSELECT_ERR;
+        int runningCount = 0;
+        curl_multi_socket_action(impl->multi, fd, action, &runningCount);
+        impl->finishDone();
+        return G_SOURCE_CONTINUE;
+    }
+
+    static int timerCallback(CURLM*, long timeoutMs, void* userp)
+    {
+        auto* impl = static_cast<Impl*>(userp);
+        if (impl->timerSource) g_source_remove(impl->timerSource);
+        impl->timerSource = 0;
+        if (timeoutMs >= 0) impl->timerSource = g_timeout_add(guint(timeoutMs), &Impl::timerFired, impl);
+        return 0;
+    }
+
+    static gboolean timerFired(gpointer data)
+    {
+        auto* impl = static_cast<Impl*>(data);
+        impl->timerSource = 0;
+        int runningCount = 0;
+        curl_multi_socket_action(impl->multi, CURL_SOCKET_TIMEOUT, 0, &runningCount);
+        impl->finishDone();
+        return G_SOURCE_REMOVE;
+    }
+
+    static size_t headerReceived(char* data, size_t size, size_t count, void* userp)
+    {
+        auto* transfer = static_cast<HttpTransfer*>(userp);
+        std::string line(data, size * count);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        if (line.rfind("HTTP/", 0) == 0) {
+            // A new status line: an interim answer (100 Continue) came before.
+            transfer->response.headers.clear();
+        } else if (auto colon = line.find(':'); colon != std::string::npos) {
+            std::string value = line.substr(colon + 1);
+            size_t first = value.find_first_not_of(" \t");
+            value = first == std::string::npos ? std::string() : value.substr(first);
+            while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+            transfer->response.headers.emplace_back(line.substr(0, colon), value);
+        }
+        return size * count;
+    }
+
+    static size_t bodyReceived(char* data, size_t size, size_t count, void* userp)
+    {
+        auto* transfer = static_cast<HttpTransfer*>(userp);
+        size_t bytes = size * count;
+        if (!transfer->request.downloadPath.empty() && !transfer->downloadFile && transfer->downloadTempPath.empty()) {
+            long status = 0;
+            curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+            if (status >= 200 && status < 300 && !transfer->openDownload()) return 0;
+        }
+        if (transfer->downloadFile) {
+            if (std::fwrite(data, 1, bytes, transfer->downloadFile) != bytes) {
+                transfer->downloadWriteFailed = true;
+                return 0;
+            }
+        } else {
+            transfer->response.body.append(data, bytes);
+        }
+        return bytes;
+    }
+
+    bool setUp(HttpTransfer& transfer)
+    {
+        const HttpRequest& request = transfer.request;
+        transfer.response = HttpResponse();
+        transfer.easy = curl_easy_init();
+        if (!transfer.easy) return false;
+        CURL* easy = transfer.easy;
+        curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+        curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(request.connectTimeoutSeconds, 0.001) * 1000));
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
+        if (request.timeoutSeconds > 0) {
+            curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(request.timeoutSeconds * 1000));
+        }
+        UrlParts parts;
+        // A proxy from the environment must not see a loopback exchange.
+        if (splitUrl(request.url, parts) && isLoopbackHost(parts.host)) curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Impl::headerReceived);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::bodyReceived);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+        if (request.method == "GET") {
+            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        } else if (request.method == "HEAD") {
+            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        } else {
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+            if (request.method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        }
+        for (const auto& [name, value] : request.headers) {
+            std::string line = name + ":" + (value.empty() ? "" : " " + value);
+            transfer.headerList = curl_slist_append(transfer.headerList, line.c_str());
+        }
+        // Waiting for "100 Continue" costs a round trip on every upload for nothing.
+        transfer.headerList = curl_slist_append(transfer.headerList, "Expect:");
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headerList);
+        return true;
+    }
+
+    void launch(const std::shared_ptr<HttpTransfer>& transfer)
+    {
+        if (!setUp(*transfer) || curl_multi_add_handle(multi, transfer->easy) != CURLM_OK) {
+            transfer->releaseEasy();
+            transfer->response.error = HttpTransportError::Other;
+            transfer->response.errorText = "The request could not be started.";
+            deliverLater(transfer);
+            return;
+        }
+        running[transfer->easy] = transfer;
+    }
+
+    void deliverLater(const std::shared_ptr<HttpTransfer>& transfer) { waitThen(transfer, 0, false); }
+
+    void waitThen(const std::shared_ptr<HttpTransfer>& transfer, double seconds, bool retry)
+    {
+        struct Wait {
+            std::weak_ptr<HttpTransfer> transfer;
+            bool retry;
+        };
+        auto* wait = new Wait{transfer, retry};
+        waiting.push_back(transfer);
+        transfer->waitSource = g_timeout_add_full(
+            G_PRIORITY_DEFAULT, guint(std::lround(seconds * 1000)),
+            [](gpointer data) -> gboolean {
+                auto* wait = static_cast<Wait*>(data);
+                auto transfer = wait->transfer.lock();
+                if (!transfer || !transfer->engine) return G_SOURCE_REMOVE;
+                Impl* impl = transfer->engine;
+                transfer->waitSource = 0;
+                std::erase(impl->waiting, transfer);
+                if (wait->retry) {
+                    impl->launch(transfer);
+                } else {
+                    impl->complete(transfer);
+                }
+                return G_SOURCE_REMOVE;
+            },
+            wait, [](gpointer data) { delete static_cast<Wait*>(data); });
+    }
+
+    void finishDone()
+    {
+        std::vector<std::pair<CURL*, CURLcode>> finished;
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE) finished.emplace_back(message->easy_handle, message->data.result);
+        }
+        std::weak_ptr<bool> engineAlive = alive;
+        for (auto [easy, result] : finished) {
+            // An earlier completion may have cancelled this transfer or ended the engine.
+            if (engineAlive.expired()) return;
+            auto it = running.find(easy);
+            if (it == running.end()) continue;
+            std::shared_ptr<HttpTransfer> transfer = it->second;
+            running.erase(it);
+            curl_multi_remove_handle(multi, easy);
+            conclude(transfer, result);
+        }
+    }
+
+    void conclude(const std::shared_ptr<HttpTransfer>& transfer, CURLcode result)
+    {
+        HttpResponse& response = transfer->response;
+        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
+        if (result != CURLE_OK) {
+            response.error = transfer->downloadWriteFailed ? HttpTransportError::Other : classify(result);
+            response.errorText = transfer->downloadWriteFailed
+                ? "The downloaded file could not be written: " + transfer->request.downloadPath
+                : (transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result));
+            response.status = 0;
+        } else if (!transfer->request.downloadPath.empty() && response.status >= 200 && response.status < 300 &&
+                   !transfer->downloadFile && transfer->downloadTempPath.empty()) {
+            // An empty body never reached the writer: the file is empty.
+            transfer->openDownload();
+        }
+        transfer->closeDownload(response.error == HttpTransportError::None);
+        transfer->releaseEasy();
+        if ((response.status == 429 || response.status == 503) && transfer->retries < transfer->request.maxRetries) {
+            ++transfer->retries;
+            waitThen(transfer, retryDelay(response, transfer->request.maxRetryDelaySeconds), true);
+            return;
+        }
+        complete(transfer);
+    }
+
+    void complete(const std::shared_ptr<HttpTransfer>& transfer)
+    {
+        transfer->done = true;
+        transfer->engine = nullptr;
+        HttpCompletion completion = std::move(transfer->completion);
+        transfer->completion = nullptr;
+        if (completion) completion(std::move(transfer->response));
+    }
+};
+
+bool HttpTransfer::openDownload()
+{
+    std::string pattern = request.downloadPath + ".partXXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+        downloadWriteFailed = true;
+        return false;
+    }
+    downloadFile = fdopen(fd, "wb");
+    if (!downloadFile) {
+        ::close(fd);
+        std::remove(pattern.c_str());
+        downloadWriteFailed = true;
+        return false;
+    }
+    downloadTempPath = pattern;
+    return true;
+}
+
+HttpRequestHandle& HttpRequestHandle::operator=(HttpRequestHandle&& other) noexcept
+{
+    if (this != &other) {
+        cancel();
+        _transfer = std::move(other._transfer);
+    }
+    return *this;
+}
+
+void HttpRequestHandle::cancel()
+{
+    std::shared_ptr<HttpTransfer> transfer = std::move(_transfer);
+    _transfer.reset();
+    if (!transfer || transfer->done) return;
+    transfer->done = true;
+    transfer->completion = nullptr;
+    if (HttpEngine::Impl* impl = transfer->engine) {
+        transfer->engine = nullptr;
+        if (transfer->easy) {
+            impl->running.erase(transfer->easy);
+            curl_multi_remove_handle(impl->multi, transfer->easy);
+        }
+        if (transfer->waitSource) g_source_remove(transfer->waitSource);
+        transfer->waitSource = 0;
+        std::erase(impl->waiting, transfer);
+    }
+    transfer->closeDownload(false);
+    transfer->releaseEasy();
+}
+
+bool HttpRequestHandle::isPending() const
+{
+    return _transfer && !_transfer->done;
+}
+
+HttpEngine::HttpEngine() : _impl(std::make_unique<Impl>())
+{
+}
+
+HttpEngine::~HttpEngine() = default;
+
+HttpEngine& HttpEngine::shared()
+{
+    static HttpEngine engine;
+    return engine;
+}
+
+bool HttpEngine::isAllowedUrl(const std::string& url)
+{
+    UrlParts parts;
+    if (!splitUrl(url, parts)) return false;
+    if (parts.scheme == "https") return true;
+    return parts.scheme == "http" && isLoopbackHost(parts.host);
+}
+
+HttpRequestHandle HttpEngine::start(HttpRequest request, HttpCompletion completion)
+{
+    auto transfer = std::make_shared<HttpTransfer>();
+    transfer->engine = _impl.get();
+    transfer->completion = std::move(completion);
+    bool allowed = isAllowedUrl(request.url);
+    transfer->request = std::move(request);
+    if (!allowed) {
+        transfer->response.error = HttpTransportError::Other;
+        transfer->response.errorText = "Refused to connect to an unsafe address: " + transfer->request.url;
+        _impl->deliverLater(transfer);
+    } else {
+        _impl->launch(transfer);
+    }
+    return HttpRequestHandle(transfer);
+}
+
+size_t HttpEngine::activeCount() const
+{
+    return _impl->running.size() + _impl->waiting.size();
+}

@@ -1,0 +1,197 @@
+#include "platform/TokenStore.h"
+
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
+
+#include <libsecret/secret.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int64_t TokenStoreErrorCode = 1;
+
+const SecretSchema* tokenSchema()
+{
+    static const SecretSchema schema = {
+        "com.orrinworks.Tarnwick.CloudToken",
+        SECRET_SCHEMA_NONE,
+        {{"account", SECRET_SCHEMA_ATTRIBUTE_STRING}, {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+    };
+    return &schema;
+}
+
+Error storeError(const std::string& account, const std::string& store, const std::string& reason)
+{
+    return MakeAppError(TokenStoreErrorCode, "The sign-in of " + account + " could not be kept in the " + store + ".",
+                        reason);
+}
+
+bool takeError(GError* gerror, const std::string& account, Error* error)
+{
+    if (!gerror) return false;
+    setError(error, storeError(account, "secret service", gerror->message));
+    g_error_free(gerror);
+    return true;
+}
+
+} // namespace
+
+bool SecretServiceTokenStore::isAvailable()
+{
+    GError* gerror = nullptr;
+    SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &gerror);
+    if (!service) {
+        if (gerror) g_error_free(gerror);
+        return false;
+    }
+    // Connecting proves only that libsecret found a bus; a lookup proves that a service answers.
+    GHashTable* attributes = g_hash_table_new(g_str_hash, g_str_equal);
+    g_hash_table_insert(attributes, const_cast<char*>("account"), const_cast<char*>("tarnwick.probe"));
+    GList* items = secret_service_search_sync(service, tokenSchema(), attributes, SECRET_SEARCH_NONE, nullptr, &gerror);
+    g_list_free_full(items, g_object_unref);
+    g_hash_table_unref(attributes);
+    g_object_unref(service);
+    if (gerror) {
+        g_error_free(gerror);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> SecretServiceTokenStore::read(const std::string& account, Error* error)
+{
+    GError* gerror = nullptr;
+    gchar* secret = secret_password_lookup_sync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
+    if (takeError(gerror, account, error)) return std::nullopt;
+    if (!secret) return std::nullopt;
+    std::string value = secret;
+    secret_password_free(secret);
+    return value;
+}
+
+bool SecretServiceTokenStore::write(const std::string& account, const std::string& secret, Error* error)
+{
+    GError* gerror = nullptr;
+    std::string label = "Tarnwick: " + account;
+    bool stored = secret_password_store_sync(tokenSchema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(),
+                                             nullptr, &gerror, "account", account.c_str(), nullptr);
+    if (takeError(gerror, account, error)) return false;
+    if (!stored) return setError(error, storeError(account, "secret service", "The secret service refused it."));
+    return true;
+}
+
+bool SecretServiceTokenStore::remove(const std::string& account, Error* error)
+{
+    GError* gerror = nullptr;
+    secret_password_clear_sync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
+    return !takeError(gerror, account, error);
+}
+
+FileTokenStore::FileTokenStore(std::string path) : _path(std::move(path))
+{
+}
+
+std::optional<std::map<std::string, std::string>> FileTokenStore::parse(const std::string& text)
+{
+    nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    if (document.is_discarded() || !document.is_object()) return std::nullopt;
+    std::map<std::string, std::string> secrets;
+    for (const auto& [account, secret] : document.items()) {
+        if (!secret.is_string()) return std::nullopt;
+        secrets[account] = secret.get<std::string>();
+    }
+    return secrets;
+}
+
+std::string FileTokenStore::serialize(const std::map<std::string, std::string>& secrets)
+{
+    nlohmann::json document = nlohmann::json::object();
+    for (const auto& [account, secret] : secrets) document[account] = secret;
+    return document.dump(1) + "\n";
+}
+
+bool FileTokenStore::load(std::map<std::string, std::string>& secrets, Error* error)
+{
+    secrets.clear();
+    struct stat st {};
+    if (::stat(_path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;
+        return setError(error, storeError("the account", "file " + _path, std::strerror(errno)));
+    }
+    Error readError;
+    auto text = readFileText(_path, &readError);
+    if (!text) return setError(error, readError);
+    auto parsed = parse(*text);
+    if (!parsed) {
+        // Credentials can be had again by signing in; a damaged file is set aside, not trusted.
+        moveUnreadableFileAside(_path);
+        return true;
+    }
+    secrets = std::move(*parsed);
+    return true;
+}
+
+bool FileTokenStore::save(const std::map<std::string, std::string>& secrets, Error* error)
+{
+    std::string folder = _path.substr(0, _path.find_last_of('/'));
+    if (!folder.empty() && !Folders::createFolder(folder)) {
+        return setError(error, storeError("the account", "file " + _path, "Its folder could not be made."));
+    }
+    std::string temporaryPath;
+    int fd = createTemporaryFileBeside(_path, temporaryPath, error);
+    if (fd < 0) return false;
+    // The temporary file is made for its owner only; say so explicitly, whatever the umask.
+    ::fchmod(fd, 0600);
+    std::string text = serialize(secrets);
+    size_t written = 0;
+    while (written < text.size()) {
+        ssize_t count = ::write(fd, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        written += size_t(count);
+    }
+    bool ok = written == text.size() && ::fsync(fd) == 0;
+    int code = errno;
+    ::close(fd);
+    if (!ok) {
+        std::remove(temporaryPath.c_str());
+        return setError(error, fileSaveError(code, _path, "write"));
+    }
+    return moveTemporaryFileOver(temporaryPath, _path, error);
+}
+
+std::optional<std::string> FileTokenStore::read(const std::string& account, Error* error)
+{
+    std::map<std::string, std::string> secrets;
+    if (!load(secrets, error)) return std::nullopt;
+    auto it = secrets.find(account);
+    if (it == secrets.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FileTokenStore::write(const std::string& account, const std::string& secret, Error* error)
+{
+    std::map<std::string, std::string> secrets;
+    if (!load(secrets, error)) return false;
+    secrets[account] = secret;
+    return save(secrets, error);
+}
+
+bool FileTokenStore::remove(const std::string& account, Error* error)
+{
+    std::map<std::string, std::string> secrets;
+    if (!load(secrets, error)) return false;
+    if (secrets.erase(account) == 0) return true;
+    return save(secrets, error);
+}
+
+std::unique_ptr<TokenStore> makeTokenStore()
+{
+    if (SecretServiceTokenStore::isAvailable()) return std::make_unique<SecretServiceTokenStore>();
+    return std::make_unique<FileTokenStore>(Folders::configFolder() + "/cloud-tokens.json");
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Error.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+// Where the cloud services keep their credentials between runs. Secrets are never logged, shown or
+// mailed: errors name the account and the store, never the secret.
+class TokenStore {
+public:
+    virtual ~TokenStore() = default;
+    // The secret stored for the account; nullopt when there is none or the store failed (error set
+    // then, left empty when there was simply nothing stored).
+    virtual std::optional<std::string> read(const std::string& account, Error* error = nullptr) = 0;
+    virtual bool write(const std::string& account, const std::string& secret, Error* error = nullptr) = 0;
+    // Removing what is not there succeeds.
+    virtual bool remove(const std::string& account, Error* error = nullptr) = 0;
+    // A short name of the store for messages ("secret service", "file").
+    virtual std::string name() const = 0;
+};
+
+// The desktop's Secret Service (its keyring), through libsecret.
+class SecretServiceTokenStore : public TokenStore {
+public:
+    // Whether a Secret Service answers on the session bus.
+    static bool isAvailable();
+    std::optional<std::string> read(const std::string& account, Error* error = nullptr) override;
+    bool write(const std::string& account, const std::string& secret, Error* error = nullptr) override;
+    bool remove(const std::string& account, Error* error = nullptr) override;
+    std::string name() const override { return "secret service"; }
+};
+
+// A file readable by its owner only, replaced whole on every change: for desktops without a Secret
+// Service. It lives in the user's configuration folder, never in the map store, so that store
+// archives and backups of the maps never carry it.
+class FileTokenStore : public TokenStore {
+public:
+    explicit FileTokenStore(std::string path);
+    std::optional<std::string> read(const std::string& account, Error* error = nullptr) override;
+    bool write(const std::string& account, const std::string& secret, Error* error = nullptr) override;
+    bool remove(const std::string& account, Error* error = nullptr) override;
+    std::string name() const override { return "file"; }
+    const std::string& path() const { return _path; }
+
+    // The accounts and secrets of a file's text; nullopt when the text is not such a file.
+    static std::optional<std::map<std::string, std::string>> parse(const std::string& text);
+    static std::string serialize(const std::map<std::string, std::string>& secrets);
+
+private:
+    bool load(std::map<std::string, std::string>& secrets, Error* error);
+    bool save(const std::map<std::string, std::string>& secrets, Error* error);
+    std::string _path;
+};
+
+// The Secret Service when one answers, otherwise the file "cloud-tokens.json" in the user's
+// configuration folder.
+std::unique_ptr<TokenStore> makeTokenStore();

@@ -1,0 +1,321 @@
+#include "platform/HttpEngine.h"
+#include "platform/MainLoop.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+// Runs the main loop until the request has completed; nullopt when it did not within 10 s.
+std::optional<HttpResponse> fetch(HttpEngine& engine, HttpRequest request)
+{
+    std::optional<HttpResponse> result;
+    HttpRequestHandle handle =
+        engine.start(std::move(request), [&](HttpResponse response) { result = std::move(response); });
+    MainLoop::runUntil([&] { return result.has_value(); }, 10);
+    return result;
+}
+
+HttpRequest get(const std::string& url)
+{
+    HttpRequest request;
+    request.url = url;
+    return request;
+}
+
+// A port on which nobody listens.
+int closedPort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    socklen_t length = sizeof(address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+TEST(HttpEngineTest, AnswersStatusHeadersAndBodyFromTheMainLoopOnly)
+{
+    LoopbackHttpServer server([](const LoopbackRequest& request) {
+        LoopbackReply reply = LoopbackReply::json(201, "{\"echo\":\"" + request.body + "\"}");
+        reply.headers.emplace_back("X-Seen-Method", request.method);
+        reply.headers.emplace_back("X-Seen-Header", request.header("X-Custom"));
+        return reply;
+    });
+    HttpEngine engine;
+    HttpRequest request = get(server.baseUrl() + "/echo?x=1");
+    request.method = "POST";
+    request.body = "payload";
+    request.headers = {{"X-Custom", "café"}};
+    bool completed = false;
+    HttpResponse response;
+    HttpRequestHandle handle = engine.start(request, [&](HttpResponse answer) {
+        completed = true;
+        response = std::move(answer);
+    });
+    EXPECT_FALSE(completed) << "the completion must never run inside start";
+    ASSERT_TRUE(MainLoop::runUntil([&] { return completed; }, 10));
+
+    EXPECT_FALSE(handle.isPending());
+    EXPECT_EQ(response.status, 201);
+    EXPECT_EQ(response.body, "{\"echo\":\"payload\"}");
+    EXPECT_EQ(response.header("x-seen-method"), "POST");
+    EXPECT_EQ(response.header("X-SEEN-HEADER"), "café");
+    EXPECT_EQ(response.header("Content-Type"), "application/json");
+    ASSERT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(server.requests()[0].path, "/echo");
+    EXPECT_EQ(server.requests()[0].query, "x=1");
+    EXPECT_FALSE(server.requests()[0].hasHeader("Expect"));
+}
+
+TEST(HttpEngineTest, RetriesOnlyWhatTheServerDidNotProcessAtMostThreeTimes)
+{
+    struct Case {
+        std::vector<int> statuses;
+        int expectedStatus;
+        size_t expectedRequests;
+    };
+    const std::vector<Case> cases = {
+        {{429, 200}, 200, 2}, {{503, 429, 200}, 200, 3}, {{503, 503, 503, 503, 200}, 503, 4},
+        {{500, 200}, 500, 1}, {{409, 200}, 409, 1},      {{401, 200}, 401, 1},
+    };
+    for (const Case& testCase : cases) {
+        std::atomic<size_t> served{0};
+        LoopbackHttpServer server([&](const LoopbackRequest&) {
+            size_t index = std::min(served++, testCase.statuses.size() - 1);
+            LoopbackReply reply = LoopbackReply::text(testCase.statuses[index], "answer " + std::to_string(index));
+            reply.headers.emplace_back("Retry-After", "0");
+            return reply;
+        });
+        HttpEngine engine;
+        auto response = fetch(engine, get(server.baseUrl() + "/"));
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->status, testCase.expectedStatus) << testCase.statuses[0];
+        EXPECT_EQ(server.requestCount(), testCase.expectedRequests) << testCase.statuses[0];
+        EXPECT_EQ(engine.activeCount(), 0u);
+    }
+}
+
+TEST(HttpEngineTest, WaitsForRetryAfterButNoLongerThanTheCap)
+{
+    LoopbackHttpServer server([](const LoopbackRequest&) {
+        LoopbackReply reply = LoopbackReply::text(429, "slow down");
+        reply.headers.emplace_back("Retry-After", "86400");
+        return reply;
+    });
+    HttpEngine engine;
+    HttpRequest request = get(server.baseUrl() + "/");
+    request.maxRetries = 2;
+    request.maxRetryDelaySeconds = 0.05;
+    auto response = fetch(engine, request);
+    ASSERT_TRUE(response) << "a day's Retry-After was not capped";
+    EXPECT_EQ(response->status, 429);
+    EXPECT_EQ(server.requestCount(), 3u);
+}
+
+TEST(HttpEngineTest, ACancelledOrDestroyedRequestNeverCallsBack)
+{
+    LoopbackHttpServer server([](const LoopbackRequest&) {
+        LoopbackReply reply = LoopbackReply::text(200, "late");
+        reply.delaySeconds = 0.2;
+        return reply;
+    });
+    int calls = 0;
+    {
+        HttpEngine engine;
+        HttpRequestHandle cancelled = engine.start(get(server.baseUrl() + "/a"), [&](HttpResponse r) {
+            ++calls;
+            ADD_FAILURE() << r.body << r.errorText;
+        });
+        std::optional<HttpRequestHandle> destroyed(engine.start(get(server.baseUrl() + "/b"), [&](HttpResponse r) {
+            ++calls;
+            ADD_FAILURE() << r.body << r.errorText;
+        }));
+        // A refusal is delivered at the next iteration; cancelled before, it is never heard of.
+        HttpRequestHandle refused = engine.start(get("http://example.invalid/"), [&](HttpResponse r) {
+            ++calls;
+            ADD_FAILURE() << r.body << r.errorText;
+        });
+        refused.cancel();
+        // The server's log changes on its own thread: a beat wakes the loop to look at it.
+        auto beat = Timer::scheduledTimer(0.005, true, [] {});
+        MainLoop::runUntil([&] { return server.requestCount() == 2; }, 5);
+        cancelled.cancel();
+        destroyed.reset();
+        EXPECT_FALSE(cancelled.isPending());
+        EXPECT_EQ(engine.activeCount(), 0u);
+        MainLoop::runFor(0.3);
+
+        // An engine that goes away with requests in flight drops them silently.
+        HttpRequestHandle orphan = engine.start(get(server.baseUrl() + "/c"), [&](HttpResponse r) {
+            ++calls;
+            ADD_FAILURE() << r.body << r.errorText;
+        });
+    }
+    MainLoop::runFor(0.3);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(HttpEngineTest, AResponseMayCancelOrStartOtherRequests)
+{
+    LoopbackHttpServer server([](const LoopbackRequest& request) { return LoopbackReply::text(200, request.path); });
+    HttpEngine engine;
+    std::vector<std::string> bodies;
+    HttpRequestHandle second;
+    HttpRequestHandle third;
+    HttpRequestHandle first = engine.start(get(server.baseUrl() + "/first"), [&](HttpResponse response) {
+        bodies.push_back(response.body);
+        second.cancel();
+        third = engine.start(get(server.baseUrl() + "/third"), [&](HttpResponse next) { bodies.push_back(next.body); });
+    });
+    second = engine.start(get(server.baseUrl() + "/second"),
+                          [&](HttpResponse response) { bodies.push_back(response.body); });
+    MainLoop::runUntil([&] { return bodies.size() >= 2 || (bodies.size() == 1 && bodies[0] == "/second"); }, 10);
+    MainLoop::runFor(0.1);
+    ASSERT_FALSE(bodies.empty());
+    if (bodies[0] == "/first") {
+        EXPECT_EQ(bodies, (std::vector<std::string>{"/first", "/third"}));
+    } else {
+        // The second finished first; the first still runs its completion.
+        MainLoop::runUntil([&] { return bodies.size() == 3; }, 10);
+        EXPECT_EQ(bodies, (std::vector<std::string>{"/second", "/first", "/third"}));
+    }
+}
+
+TEST(HttpEngineTest, ClassifiesTransportFailures)
+{
+    LoopbackHttpServer server([](const LoopbackRequest&) {
+        LoopbackReply reply;
+        reply.hang = true;
+        return reply;
+    });
+    HttpEngine engine;
+
+    auto offline = fetch(engine, get("http://127.0.0.1:" + std::to_string(closedPort()) + "/"));
+    ASSERT_TRUE(offline);
+    EXPECT_EQ(offline->error, HttpTransportError::Offline) << offline->errorText;
+    EXPECT_EQ(offline->status, 0);
+    EXPECT_FALSE(offline->errorText.empty());
+
+    HttpRequest whole = get(server.baseUrl() + "/hang");
+    whole.timeoutSeconds = 0.3;
+    auto timedOut = fetch(engine, whole);
+    ASSERT_TRUE(timedOut);
+    EXPECT_EQ(timedOut->error, HttpTransportError::TimedOut) << timedOut->errorText;
+
+    HttpRequest stalled = get(server.baseUrl() + "/hang");
+    stalled.lowSpeedSeconds = 1;
+    auto slow = fetch(engine, stalled);
+    ASSERT_TRUE(slow) << "a stalled connection hung past the low-speed limit";
+    EXPECT_EQ(slow->error, HttpTransportError::TimedOut) << slow->errorText;
+}
+
+TEST(HttpEngineTest, RefusesPlainHttpBeyondThisMachineAndOtherSchemes)
+{
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"https://api.example.org/2/files/list_folder", true},
+        {"http://127.0.0.1:8080/x", true},
+        {"http://127.1.2.3/x", true},
+        {"http://[::1]:9/x", true},
+        {"http://LOCALHOST:9/x", true},
+        {"http://example.org/x", false},
+        {"http://localhost.example.org/x", false},
+        {"http://127.0.0.1.example.org/x", false},
+        {"http://10.0.0.1/x", false},
+        {"ftp://127.0.0.1/x", false},
+        {"file:///etc/passwd", false},
+        {"not a url", false},
+        {"", false},
+    };
+    for (const auto& [url, allowed] : cases) EXPECT_EQ(HttpEngine::isAllowedUrl(url), allowed) << url;
+
+    HttpEngine engine;
+    auto refused = fetch(engine, get("http://example.org/x"));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->error, HttpTransportError::Other);
+    EXPECT_NE(refused->errorText.find("unsafe"), std::string::npos);
+}
+
+TEST(HttpEngineTest, DownloadsReplaceTheFileOnlyWithACompleteSuccessfulBody)
+{
+    LoopbackHttpServer server([](const LoopbackRequest& request) {
+        if (request.path == "/missing") return LoopbackReply::json(409, "{\"error_summary\":\"path/not_found/\"}");
+        if (request.path == "/empty") return LoopbackReply::text(200, "");
+        return LoopbackReply::text(200, std::string(100000, 'x'));
+    });
+    TempDir folder;
+    HttpEngine engine;
+    const std::string target = folder.file("map.twkx");
+
+    struct Case {
+        std::string path;
+        long status;
+        std::string fileContents;
+        bool bodyInResponse;
+    };
+    const std::vector<Case> cases = {
+        {"/missing", 409, "old contents", true},
+        {"/file", 200, std::string(100000, 'x'), false},
+        {"/empty", 200, "", false},
+    };
+    for (const Case& testCase : cases) {
+        writeTestFile(target, "old contents");
+        HttpRequest request = get(server.baseUrl() + testCase.path);
+        request.downloadPath = target;
+        auto response = fetch(engine, request);
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->status, testCase.status) << testCase.path;
+        EXPECT_EQ(readTestFile(target), testCase.fileContents) << testCase.path;
+        EXPECT_EQ(!response->body.empty(), testCase.bodyInResponse) << testCase.path;
+        EXPECT_EQ(response->downloadedPath, testCase.status == 200 ? target : "") << testCase.path;
+    }
+    // No partial file stays behind.
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+
+    HttpRequest unwritable = get(server.baseUrl() + "/file");
+    unwritable.downloadPath = folder.file("no/such/folder/map.twkx");
+    auto failed = fetch(engine, unwritable);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->error, HttpTransportError::Other);
+    EXPECT_TRUE(failed->downloadedPath.empty());
+}
+
+TEST(HttpEngineTest, RunsManyRequestsSideBySide)
+{
+    LoopbackHttpServer server([](const LoopbackRequest& request) {
+        LoopbackReply reply = LoopbackReply::text(200, request.path);
+        reply.delaySeconds = 0.2;
+        return reply;
+    });
+    HttpEngine engine;
+    std::vector<HttpRequestHandle> handles;
+    std::vector<std::string> bodies;
+    for (int i = 0; i < 30; ++i) {
+        handles.push_back(engine.start(get(server.baseUrl() + "/" + std::to_string(i)),
+                                       [&](HttpResponse response) { bodies.push_back(response.body); }));
+    }
+    EXPECT_EQ(engine.activeCount(), 30u);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return bodies.size() == 30; }, 20));
+    std::sort(bodies.begin(), bodies.end());
+    EXPECT_EQ(std::unique(bodies.begin(), bodies.end()), bodies.end());
+    EXPECT_EQ(engine.activeCount(), 0u);
+}

@@ -1,0 +1,127 @@
+#include "platform/TokenStore.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_mode & 0777;
+}
+
+// Runs the same exchanges on any store.
+void exerciseStore(TokenStore& store)
+{
+    Error error;
+    EXPECT_FALSE(store.read("dropbox", &error));
+    EXPECT_TRUE(error.isEmpty()) << error.failureReason;
+    ASSERT_TRUE(store.write("dropbox", "{\"refresh\":\"r-1\"}", &error)) << error.failureReason;
+    ASSERT_TRUE(store.write("googledrive", "g-1", &error)) << error.failureReason;
+    ASSERT_TRUE(store.write("dropbox", "{\"refresh\":\"r-2\"}", &error)) << error.failureReason;
+    EXPECT_EQ(store.read("dropbox"), "{\"refresh\":\"r-2\"}");
+    EXPECT_EQ(store.read("googledrive"), "g-1");
+    EXPECT_TRUE(store.remove("dropbox", &error));
+    EXPECT_FALSE(store.read("dropbox"));
+    EXPECT_EQ(store.read("googledrive"), "g-1");
+    EXPECT_TRUE(store.remove("dropbox", &error)) << "removing what is gone succeeds";
+    EXPECT_TRUE(store.remove("googledrive", &error));
+}
+
+} // namespace
+
+TEST(FileTokenStoreTest, KeepsSecretsPerAccountInAFileForItsOwnerOnly)
+{
+    TempDir home;
+    const std::string path = home.file("config/tarnwick/cloud-tokens.json");
+    mode_t old = umask(0);
+    FileTokenStore store(path);
+    exerciseStore(store);
+    ASSERT_TRUE(store.write("dropbox", "secret-token"));
+    umask(old);
+    EXPECT_EQ(modeOf(path), 0600u);
+    // Only the finished file is left behind.
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(home.file("config/tarnwick"))) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+    EXPECT_EQ(FileTokenStore(path).read("dropbox"), "secret-token");
+}
+
+TEST(FileTokenStoreTest, ADamagedFileIsSetAsideAndNeverBreaksSigningInAgain)
+{
+    const std::vector<std::string> damaged = {
+        "",
+        "garbage",
+        "[]",
+        "\"text\"",
+        "{\"dropbox\":1}",
+        "{\"dropbox\":\"x\"",
+        "{\"dropbox\":null}",
+        std::string("{\"a\":\"\xff\xfe\"}"),
+        std::string(1, '\0'),
+        "{\"dropbox\":{\"nested\":\"x\"}}",
+    };
+    for (const std::string& contents : damaged) {
+        TempDir home;
+        const std::string path = home.file("cloud-tokens.json");
+        writeTestFile(path, contents);
+        FileTokenStore store(path);
+        Error error;
+        EXPECT_FALSE(store.read("dropbox", &error)) << contents;
+        EXPECT_TRUE(store.write("dropbox", "fresh", &error)) << contents << error.failureReason;
+        EXPECT_EQ(store.read("dropbox"), "fresh") << contents;
+    }
+}
+
+TEST(FileTokenStoreTest, FailuresNameTheStoreButNeverTheSecret)
+{
+    TempDir home;
+    writeTestFile(home.file("blocker"), "a file where the folder should be");
+    FileTokenStore store(home.file("blocker/cloud-tokens.json"));
+    Error error;
+    EXPECT_FALSE(store.write("dropbox", "sl.very-secret-access-token", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.localizedDescription.find("very-secret"), std::string::npos);
+    EXPECT_EQ(error.failureReason.find("very-secret"), std::string::npos);
+}
+
+TEST(FileTokenStoreTest, ParsesOnlyAnObjectOfStrings)
+{
+    EXPECT_EQ(FileTokenStore::parse("{\"a\":\"1\",\"b\":\"\\u00e9\"}"),
+              (std::map<std::string, std::string>{{"a", "1"}, {"b", "é"}}));
+    EXPECT_EQ(FileTokenStore::parse("{}"), (std::map<std::string, std::string>{}));
+    std::map<std::string, std::string> secrets{{"dropbox", "x\"y\n"}, {"é", "z"}};
+    EXPECT_EQ(FileTokenStore::parse(FileTokenStore::serialize(secrets)), secrets);
+}
+
+TEST(TokenStoreTest, FallsBackToTheFileWhenNoSecretServiceAnswers)
+{
+    TempDir home;
+    ScopedEnvironment bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.file("no-bus"));
+    ScopedEnvironment config("XDG_CONFIG_HOME", home.file("config"));
+    auto store = makeTokenStore();
+    ASSERT_EQ(store->name(), "file");
+    EXPECT_EQ(static_cast<FileTokenStore&>(*store).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
+}
+
+// Runs only inside the private session bus and keyring of private-keyring.sh, never against the
+// user's own keyring.
+TEST(SecretServiceTokenStoreTest, KeepsSecretsInThePrivateKeyring)
+{
+    if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
+    ASSERT_TRUE(SecretServiceTokenStore::isAvailable());
+    SecretServiceTokenStore store;
+    exerciseStore(store);
+    EXPECT_EQ(makeTokenStore()->name(), "secret service");
+}

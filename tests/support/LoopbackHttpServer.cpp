@@ -1,0 +1,191 @@
+#include "support/LoopbackHttpServer.h"
+
+#include <event2/buffer.h>
+#include <event2/event.h>
+#include <event2/http.h>
+#include <event2/keyvalq_struct.h>
+#include <event2/thread.h>
+#include <strings.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <thread>
+
+std::string LoopbackRequest::header(const std::string& name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (strcasecmp(key.c_str(), name.c_str()) == 0) return value;
+    }
+    return {};
+}
+
+bool LoopbackRequest::hasHeader(const std::string& name) const
+{
+    for (const auto& header : headers) {
+        if (strcasecmp(header.first.c_str(), name.c_str()) == 0) return true;
+    }
+    return false;
+}
+
+LoopbackReply LoopbackReply::text(int status, std::string body)
+{
+    LoopbackReply reply;
+    reply.status = status;
+    reply.headers = {{"Content-Type", "text/plain; charset=utf-8"}};
+    reply.body = std::move(body);
+    return reply;
+}
+
+LoopbackReply LoopbackReply::json(int status, std::string body)
+{
+    LoopbackReply reply;
+    reply.status = status;
+    reply.headers = {{"Content-Type", "application/json"}};
+    reply.body = std::move(body);
+    return reply;
+}
+
+struct LoopbackHttpServer::State {
+    Handler handler;
+    event_base* base = nullptr;
+    evhttp* http = nullptr;
+    // Made active from the test's thread to end the loop: a break asked for before the loop has
+    // started would be forgotten when it starts.
+    event* stop = nullptr;
+    std::thread thread;
+    mutable std::mutex mutex;
+    std::vector<LoopbackRequest> log;
+    struct Delayed {
+        State* state;
+        evhttp_request* request;
+        LoopbackReply reply;
+        event* timer = nullptr;
+    };
+    // Touched on the server's thread only.
+    std::vector<std::unique_ptr<Delayed>> delayed;
+
+    static void send(evhttp_request* request, const LoopbackReply& reply)
+    {
+        evkeyvalq* output = evhttp_request_get_output_headers(request);
+        for (const auto& [name, value] : reply.headers) evhttp_add_header(output, name.c_str(), value.c_str());
+        if (!evhttp_find_header(output, "Content-Type")) evhttp_add_header(output, "Content-Type", "text/plain");
+        evbuffer* buffer = evbuffer_new();
+        evbuffer_add(buffer, reply.body.data(), reply.body.size());
+        evhttp_send_reply(request, reply.status, reply.status < 400 ? "OK" : "Error", buffer);
+        evbuffer_free(buffer);
+    }
+
+    static void received(evhttp_request* request, void* data)
+    {
+        auto* state = static_cast<State*>(data);
+        LoopbackRequest incoming;
+        switch (evhttp_request_get_command(request)) {
+        case EVHTTP_REQ_GET:
+            incoming.method = "GET";
+            break;
+        case EVHTTP_REQ_POST:
+            incoming.method = "POST";
+            break;
+        case EVHTTP_REQ_PUT:
+            incoming.method = "PUT";
+            break;
+        case EVHTTP_REQ_DELETE:
+            incoming.method = "DELETE";
+            break;
+        case EVHTTP_REQ_HEAD:
+            incoming.method = "HEAD";
+            break;
+        default:
+            incoming.method = "OTHER";
+            break;
+        }
+        const evhttp_uri* uri = evhttp_request_get_evhttp_uri(request);
+        if (const char* path = uri ? evhttp_uri_get_path(uri) : nullptr) incoming.path = path;
+        if (const char* query = uri ? evhttp_uri_get_query(uri) : nullptr) incoming.query = query;
+        evkeyvalq* headers = evhttp_request_get_input_headers(request);
+        for (evkeyval* header = headers->tqh_first; header; header = header->next.tqe_next) {
+            incoming.headers.emplace_back(header->key, header->value);
+        }
+        evbuffer* input = evhttp_request_get_input_buffer(request);
+        incoming.body.resize(evbuffer_get_length(input));
+        evbuffer_copyout(input, incoming.body.data(), incoming.body.size());
+        {
+            std::lock_guard lock(state->mutex);
+            state->log.push_back(incoming);
+        }
+        LoopbackReply reply = state->handler(incoming);
+        if (reply.hang) return;
+        if (reply.delaySeconds <= 0) {
+            send(request, reply);
+            return;
+        }
+        auto waiting = std::make_unique<Delayed>(Delayed{state, request, std::move(reply)});
+        Delayed* pending = waiting.get();
+        pending->timer = evtimer_new(state->base, &State::delayPassed, pending);
+        timeval delay{};
+        delay.tv_sec = long(pending->reply.delaySeconds);
+        delay.tv_usec = long(std::lround((pending->reply.delaySeconds - double(delay.tv_sec)) * 1e6));
+        evtimer_add(pending->timer, &delay);
+        state->delayed.push_back(std::move(waiting));
+    }
+
+    static void delayPassed(evutil_socket_t, short, void* data)
+    {
+        auto* pending = static_cast<Delayed*>(data);
+        State* state = pending->state;
+        send(pending->request, pending->reply);
+        event_free(pending->timer);
+        std::erase_if(state->delayed, [pending](const auto& entry) { return entry.get() == pending; });
+    }
+};
+
+LoopbackHttpServer::LoopbackHttpServer(Handler handler) : _state(std::make_unique<State>())
+{
+    static bool threadsReady = evthread_use_pthreads() == 0;
+    if (!threadsReady) throw std::runtime_error("libevent has no thread support");
+    _state->handler = std::move(handler);
+    _state->base = event_base_new();
+    _state->http = evhttp_new(_state->base);
+    evhttp_set_allowed_methods(_state->http,
+                               EVHTTP_REQ_GET | EVHTTP_REQ_POST | EVHTTP_REQ_PUT | EVHTTP_REQ_DELETE | EVHTTP_REQ_HEAD);
+    evhttp_set_gencb(_state->http, &State::received, _state.get());
+    evhttp_bound_socket* socket = evhttp_bind_socket_with_handle(_state->http, "127.0.0.1", 0);
+    if (!socket) throw std::runtime_error("no loopback port");
+    sockaddr_storage address{};
+    socklen_t length = sizeof(address);
+    getsockname(evhttp_bound_socket_get_fd(socket), reinterpret_cast<sockaddr*>(&address), &length);
+    _port = ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+    _state->stop = event_new(
+        _state->base, -1, 0,
+        [](evutil_socket_t, short, void* base) { event_base_loopbreak(static_cast<event_base*>(base)); }, _state->base);
+    State* state = _state.get();
+    _state->thread = std::thread([state] { event_base_loop(state->base, EVLOOP_NO_EXIT_ON_EMPTY); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer()
+{
+    event_active(_state->stop, 0, 0);
+    _state->thread.join();
+    event_free(_state->stop);
+    for (auto& pending : _state->delayed) event_free(pending->timer);
+    _state->delayed.clear();
+    evhttp_free(_state->http);
+    event_base_free(_state->base);
+}
+
+std::string LoopbackHttpServer::baseUrl() const
+{
+    return "http://127.0.0.1:" + std::to_string(_port);
+}
+
+std::vector<LoopbackRequest> LoopbackHttpServer::requests() const
+{
+    std::lock_guard lock(_state->mutex);
+    return _state->log;
+}
+
+size_t LoopbackHttpServer::requestCount() const
+{
+    std::lock_guard lock(_state->mutex);
+    return _state->log.size();
+}
