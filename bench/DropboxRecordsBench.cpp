@@ -1,0 +1,60 @@
+#include "dropbox/DropboxFileInfoCache.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// A fresh folder under the system's temporary folder, removed with its files at the end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-records-XXXXXX").string();
+        path = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+// The records of a large cloud cache: 10,000 maps in 100 folders.
+void fillRecords(DropboxFileInfoCache& cache)
+{
+    cache.beginUpdate();
+    for (int i = 0; i < 10000; ++i) {
+        std::string path = "/Projects " + std::to_string(i % 100) + "/Map " + std::to_string(i) + ".twkx";
+        DropboxFileInfoItem* item =
+            cache.update(path, 700000000.0 + i * 0.25, 700000100.0 + i,
+                         i % 10 == 0 ? DropboxFileInfoItem::makeNewFileRev() : "015a" + std::to_string(100000 + i));
+        item->setOfflineAvailable(i % 7 == 0);
+    }
+    cache.endUpdate();
+}
+
+void BM_DropboxRecordsSaveTenThousand(benchmark::State& state)
+{
+    ScratchFolder folder;
+    DropboxFileInfoCache cache(folder.file("records.xml"));
+    fillRecords(cache);
+    for (auto _ : state) benchmark::DoNotOptimize(cache.save());
+}
+BENCHMARK(BM_DropboxRecordsSaveTenThousand)->Unit(benchmark::kMillisecond);
+
+void BM_DropboxRecordsLoadTenThousand(benchmark::State& state)
+{
+    ScratchFolder folder;
+    {
+        DropboxFileInfoCache cache(folder.file("records.xml"));
+        fillRecords(cache);
+    }
+    for (auto _ : state) {
+        DropboxFileInfoCache cache(folder.file("records.xml"));
+        benchmark::DoNotOptimize(cache.count());
+    }
+}
+BENCHMARK(BM_DropboxRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
+
+} // namespace

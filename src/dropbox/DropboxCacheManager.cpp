@@ -1,0 +1,141 @@
+#include "dropbox/DropboxCacheManager.h"
+
+#include "dropbox/DropboxFileInfoCache.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+DropboxCacheManager::DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::string cacheRoot)
+    : _fileInfo(fileInfo), _cacheRoot(std::move(cacheRoot)), _volumeSize(fileSystemSize)
+{
+    while (_cacheRoot.size() > 1 && _cacheRoot.back() == '/') _cacheRoot.pop_back();
+}
+
+std::optional<uint64_t> DropboxCacheManager::fileSystemSize(const std::string& path)
+{
+    struct statvfs volume {};
+    if (::statvfs(path.c_str(), &volume) != 0) return std::nullopt;
+    return uint64_t(volume.f_blocks) * uint64_t(volume.f_frsize);
+}
+
+uint64_t DropboxCacheManager::budget(std::optional<uint64_t> volumeSize)
+{
+    if (!volumeSize) return MaximumBudget;
+    return std::min(*volumeSize / 15, MaximumBudget);
+}
+
+std::string DropboxCacheManager::dbKeyPathForCacheFilePath(const std::string& cacheRoot, const std::string& cachePath)
+{
+    std::string root = cacheRoot;
+    while (!root.empty() && root.back() == '/') root.pop_back();
+    std::string rest = cachePath.rfind(root, 0) == 0 ? cachePath.substr(root.size()) : cachePath;
+    if (rest.empty()) return "/";
+    if (rest[0] != '/') rest.insert(rest.begin(), '/');
+    return rest;
+}
+
+void DropboxCacheManager::cleanupCache(const std::string& editorStorageId)
+{
+    _editorStorageId = editorStorageId;
+    // Without whole records, a file without one may be a map that was never uploaded.
+    _keepUnrecorded = _fileInfo.recordsWereUnreadable();
+    _modifiedFileSize = 0;
+    _recentFileSize = 0;
+    _recentFiles.clear();
+    _deleted.clear();
+    _fileInfo.beginUpdate();
+    _fileInfo.unmarkAll();
+    collectFilesInDirectory(_cacheRoot, true);
+    processFiles();
+    for (const std::string& path : _fileInfo.getUnmarkedItemPaths()) _fileInfo.remove(path);
+    _fileInfo.endUpdate();
+    _recentFiles.clear();
+}
+
+void DropboxCacheManager::deleteCacheFile(const std::string& cachePath, const std::string& dbPath)
+{
+    if (::unlink(cachePath.c_str()) == 0) _deleted.push_back(dbPath);
+    _fileInfo.remove(dbPath);
+}
+
+// Answers whether the folder still holds anything afterwards.
+bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, bool isRoot)
+{
+    DIR* directory = ::opendir(folder.c_str());
+    if (!directory) return true;
+    std::vector<std::string> names;
+    while (dirent* entry = ::readdir(directory)) {
+        std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        names.push_back(name);
+    }
+    ::closedir(directory);
+    std::sort(names.begin(), names.end());
+    bool holdsAnything = false;
+    for (const std::string& name : names) {
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) continue;
+        const std::string dbPath = dbKeyPathForCacheFilePath(_cacheRoot, path);
+        if (S_ISDIR(st.st_mode)) {
+            if (collectFilesInDirectory(path, false)) {
+                holdsAnything = true;
+            } else if (::rmdir(path.c_str()) == 0) {
+                _fileInfo.directoryDeleted(dbPath);
+            } else {
+                holdsAnything = true;
+            }
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            holdsAnything = true;
+            continue;
+        }
+        DropboxFileInfoItem* record = _fileInfo.get(dbPath);
+        if (!record) {
+            if (_keepUnrecorded) {
+                holdsAnything = true;
+            } else {
+                deleteCacheFile(path, dbPath);
+            }
+            continue;
+        }
+        holdsAnything = true;
+        record->setMarked(true);
+        const uint64_t size = uint64_t(st.st_size);
+        const std::optional<double> modified = fileModificationDate(path);
+        const bool open = !_editorStorageId.empty() &&
+            DropboxFileInfoCache::normalizeKey(dbPath) == DropboxFileInfoCache::normalizeKey(_editorStorageId);
+        const bool unchanged =
+            modified && record->localModified() && sameRecordDate(*modified, *record->localModified());
+        if (!open && !record->isNew() && !record->offlineAvailable() && unchanged) {
+            _recentFileSize += size;
+            double access = *modified;
+            if (record->lastAccessed()) access = std::max(access, *record->lastAccessed());
+            _recentFiles.push_back(DropboxFileTime{path, dbPath, access, size});
+        } else {
+            _modifiedFileSize += size;
+        }
+    }
+    (void)isRoot;
+    return holdsAnything || isRoot;
+}
+
+void DropboxCacheManager::processFiles()
+{
+    const uint64_t limit = budget(_volumeSize ? _volumeSize(_cacheRoot) : std::nullopt);
+    const uint64_t total = _modifiedFileSize + _recentFileSize;
+    if (total <= limit) return;
+    uint64_t excess = total - limit;
+    std::sort(_recentFiles.begin(), _recentFiles.end());
+    for (const DropboxFileTime& file : _recentFiles) {
+        if (excess == 0) break;
+        excess = file.size >= excess ? 0 : excess - file.size;
+        deleteCacheFile(file.cachePath, file.dbPath);
+    }
+}
