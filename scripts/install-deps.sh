@@ -43,9 +43,9 @@ packages=(
   libevent-dev libavahi-compat-libdnssd-dev libcurl4-openssl-dev
   # a small window manager, so that the main window's test sees full screen granted as on a desktop
   openbox
-  # cloud storage: HTTP, the JSON of the web services and the desktop's secret store for tokens;
-  # the tests' loopback servers use libevent, and the secret store's test a keyring daemon of its own
-  libcurl4-openssl-dev nlohmann-json3-dev libsecret-1-dev libevent-dev gnome-keyring
+  # cloud storage (HTTP and libevent's server come with the device link above): the JSON of the web
+  # services and the desktop's secret store for tokens; its test runs a keyring daemon of its own
+  nlohmann-json3-dev libsecret-1-dev gnome-keyring
 )
 
 missing=()
