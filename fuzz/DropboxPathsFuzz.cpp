@@ -1,0 +1,67 @@
+#include "dropbox/DropboxBrowsingCache.h"
+#include "dropbox/DropboxFileInfoCache.h"
+#include "dropbox/DropboxProvider.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+// Paths the file service sends (display paths, moved folders) become cache paths: whatever they
+// hold, a cache path stays below the cache root, and folder keys never come out empty.
+namespace {
+
+struct NoService : DropboxProviderService {
+    DropboxBrowsingCache listings;
+    bool isAuthorized() const override { return true; }
+    bool isInitialized() const override { return true; }
+    bool isActive() const override { return false; }
+    void openMindMap(const std::string&, const std::any&) override {}
+    void openCloudLink(const std::string&) override {}
+    void getImageFromLink(const std::string&, const MindMapProvider::ImageAvailableCallback&) override {}
+    void duplicateFile(const std::string&) override {}
+    void authorize(const std::any&) override {}
+    void deauthorize() override {}
+    void highPrioritySynchronizeFile(const std::string&) override {}
+    void dispatchDirectoryChanged(const std::string&) override {}
+    DropboxBrowsingCache& browsingCache() override { return listings; }
+    DropboxFileInfoCache records{""};
+    DropboxFileInfoCache& fileInfo() override { return records; }
+    void removeThumbnail(const std::string&) override {}
+};
+
+DropboxProvider& provider()
+{
+    static NoService service;
+    static DropboxProvider* instance = [] {
+        const std::string home = std::filesystem::temp_directory_path() / "tarnwick-fuzz-paths";
+        std::filesystem::create_directories(home + "/Tarnwick");
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        return new DropboxProvider(service);
+    }();
+    return *instance;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string path(reinterpret_cast<const char*>(data), size);
+    DropboxProvider& dropbox = provider();
+    const std::string root = dropbox.rootDirectory();
+    const std::string cachePath = dropbox.cacheFilePathForDbPath(path);
+    if (!cachePath.empty()) {
+        if (cachePath.compare(0, root.size(), root) != 0) std::abort();
+        const std::filesystem::path relative = std::filesystem::path(cachePath.substr(root.size()));
+        for (const auto& component : relative) {
+            if (component == ".." || component == ".") std::abort();
+        }
+    }
+    if (DropboxBrowsingCache::normalizeKey(path).empty()) std::abort();
+    DropboxBrowsingCache cache;
+    cache.put(path, {});
+    cache.directoryDeleted(path);
+    if (cache.count() != 0) std::abort();
+    return 0;
+}
