@@ -1,6 +1,7 @@
 #include "dropbox/DropboxClient.h"
 
 #include "cloud/OAuthClient.h"
+#include "dropbox/DropboxFileInfoCache.h"
 #include "platform/FileUtils.h"
 #include "platform/MainLoop.h"
 
@@ -294,8 +295,44 @@ DropboxCall DropboxClient::search(const std::string& path, const std::string& qu
                      }));
 }
 
+std::optional<DropboxUploadContents> DropboxClient::readUploadContents(const std::string& localFile,
+                                                                       std::string& problem)
+{
+    DropboxUploadContents contents;
+    contents.modificationDate = fileModificationDate(localFile);
+    Error readError;
+    auto bytes = readFileData(localFile, &readError);
+    if (!bytes) {
+        problem = readError.failureReason.empty() ? readError.localizedDescription : readError.failureReason;
+        if (problem.empty()) problem = "The file could not be read: " + localFile;
+        return std::nullopt;
+    }
+    contents.bytes.assign(bytes->begin(), bytes->end());
+    return contents;
+}
+
 DropboxCall DropboxClient::upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
                                   const std::string& localFile, Completion<DropboxMetadata> completion)
+{
+    std::string problem;
+    auto contents = readUploadContents(localFile, problem);
+    if (contents) return upload(path, mode, autorename, std::move(*contents), std::move(completion));
+    auto finish = finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata);
+    auto state = std::make_shared<DropboxCallState>();
+    state->early = performAfterDelay(0, [weak = std::weak_ptr<DropboxCallState>(state), finish, problem] {
+        auto state = weak.lock();
+        if (!state || state->done) return;
+        HttpResponse answer;
+        answer.error = HttpTransportError::Other;
+        answer.errorText = problem;
+        finish(answer, *state);
+    });
+    state->release = [] {};
+    return DropboxCall(state);
+}
+
+DropboxCall DropboxClient::upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
+                                  DropboxUploadContents contents, Completion<DropboxMetadata> completion)
 {
     json argument = {{"path", normalizePath(path)}, {"autorename", autorename}, {"mute", false}};
     if (mode.updateRev.empty()) {
@@ -303,26 +340,9 @@ DropboxCall DropboxClient::upload(const std::string& path, const DropboxWriteMod
     } else {
         argument["mode"] = {{".tag", "update"}, {"update", mode.updateRev}};
     }
-    Error readError;
-    auto bytes = readFileData(localFile, &readError);
-    auto finish = finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata);
-    if (!bytes) {
-        auto state = std::make_shared<DropboxCallState>();
-        std::string text = readError.failureReason.empty() ? readError.localizedDescription : readError.failureReason;
-        state->early = performAfterDelay(0, [weak = std::weak_ptr<DropboxCallState>(state), finish, text] {
-            auto state = weak.lock();
-            if (!state || state->done) return;
-            HttpResponse answer;
-            answer.error = HttpTransportError::Other;
-            answer.errorText = text;
-            finish(answer, *state);
-        });
-        state->release = [] {};
-        return DropboxCall(state);
-    }
     Route route{"files/upload", _endpoints.content + "/2/files/upload", dumpArgument(argument), true,
-                std::string(bytes->begin(), bytes->end())};
-    return start(std::move(route), std::move(finish));
+                std::move(contents.bytes)};
+    return start(std::move(route), finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata));
 }
 
 DropboxCall DropboxClient::download(const std::string& path, const std::string& localFile,

@@ -61,6 +61,15 @@ struct DropboxWriteMode {
     static DropboxWriteMode update(std::string rev) { return {std::move(rev)}; }
 };
 
+// A local file's bytes with the date the file had when they were read. A synchronisation records
+// this date after the upload, never the file's date by then: an edit saved while the upload ran
+// then still looks like a change, and goes up the next time.
+struct DropboxUploadContents {
+    std::string bytes;
+    // Seconds since 2001-01-01 UTC, to the microsecond.
+    std::optional<double> modificationDate;
+};
+
 struct DropboxEndpoints {
     std::string api = "https://api.dropboxapi.com";
     std::string content = "https://content.dropboxapi.com";
@@ -86,6 +95,11 @@ public:
     // Sends the local file's bytes as they are when the call starts.
     [[nodiscard]] DropboxCall upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
                                      const std::string& localFile, Completion<DropboxMetadata> completion);
+    [[nodiscard]] DropboxCall upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
+                                     DropboxUploadContents contents, Completion<DropboxMetadata> completion);
+    // The file's date first, then its bytes: a change between the two makes the date older than the
+    // bytes, which costs one more upload, never a lost edit. nullopt (and problem) when unreadable.
+    static std::optional<DropboxUploadContents> readUploadContents(const std::string& localFile, std::string& problem);
     // Replaces the local file only when the whole file and its metadata have arrived.
     [[nodiscard]] DropboxCall download(const std::string& path, const std::string& localFile,
                                        Completion<DropboxMetadata> completion);

@@ -77,7 +77,8 @@ std::unique_ptr<DropboxFileInfoItem> DropboxFileInfoItem::makeCopy() const
     return copy;
 }
 
-DropboxFileInfoCache::DropboxFileInfoCache(std::string fileName) : _fileName(std::move(fileName)), _now(currentDate)
+DropboxFileInfoCache::DropboxFileInfoCache(std::string fileName, bool setAsideUnreadable)
+    : _fileName(std::move(fileName)), _setAsideUnreadable(setAsideUnreadable), _now(currentDate)
 {
     load();
 }
@@ -109,7 +110,7 @@ void DropboxFileInfoCache::load()
     if (_unreadable) {
         _items.clear();
         // What it still holds may be recovered by hand; the next save must not overwrite it.
-        moveUnreadableFileAside(_fileName);
+        if (_setAsideUnreadable) moveUnreadableFileAside(_fileName);
     }
 }
 

@@ -60,8 +60,9 @@ private:
 // XML file that is rewritten after each change, or once at the end of a batch. Main thread only.
 class DropboxFileInfoCache {
 public:
-    // Reads the file at once.
-    explicit DropboxFileInfoCache(std::string fileName);
+    // Reads the file at once. An unreadable file is moved aside unless told otherwise (a reader
+    // that only looks must leave it where it is).
+    explicit DropboxFileInfoCache(std::string fileName, bool setAsideUnreadable = true);
 
     // Tests fix the time (record time, seconds since 2001).
     void setClock(std::function<double()> now) { _now = std::move(now); }
@@ -113,6 +114,7 @@ private:
     int64_t _lockCount = 0;
     bool _modified = false;
     bool _unreadable = false;
+    bool _setAsideUnreadable = true;
     std::function<double()> _now;
 };
 

@@ -1,5 +1,6 @@
 #include "dropbox/DropboxClient.h"
 #include "cloud/OAuthClient.h"
+#include "dropbox/DropboxFileInfoCache.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
 #include "support/FakeDropboxServer.h"
@@ -7,6 +8,9 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -383,4 +387,33 @@ TEST_F(DropboxClientTest, AnUnreadableLocalFileFailsTheUploadWithoutARequest)
     ASSERT_TRUE(response.networkError);
     EXPECT_FALSE(response.networkError->errorContent().empty());
     EXPECT_TRUE(fake.requestsTo("files/upload").empty());
+}
+
+TEST_F(DropboxClientTest, AnUploadCarriesTheDateItsBytesWereReadAt)
+{
+    const std::string local = home.file("plan.twkx");
+    writeTestFile(local, "first edit");
+    timespec before[2] = {{1700000000, 111111111}, {1700000000, 111111111}};
+    ASSERT_EQ(utimensat(AT_FDCWD, local.c_str(), before, 0), 0);
+    std::string problem;
+    auto contents = DropboxClient::readUploadContents(local, problem);
+    ASSERT_TRUE(contents) << problem;
+    ASSERT_TRUE(contents->modificationDate);
+    EXPECT_TRUE(sameRecordDate(*contents->modificationDate, *fileModificationDate(local)));
+
+    std::optional<DropboxResponse<DropboxMetadata>> response;
+    DropboxCall call = client.upload("/Maps/Plan.twkx", DropboxWriteMode::add(), true, *contents,
+                                     [&](const auto& answer) { response = answer; });
+    // An autosave while the upload runs.
+    writeTestFile(local, "second edit");
+    timespec after[2] = {{1700000050, 0}, {1700000050, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, local.c_str(), after, 0), 0);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return response.has_value(); }, 10));
+    ASSERT_TRUE(response->result);
+    EXPECT_EQ(fake.fileContents("/Maps/Plan.twkx"), "first edit");
+    EXPECT_FALSE(sameRecordDate(*contents->modificationDate, *fileModificationDate(local)))
+        << "the date to record still differs from the file's, so the second edit goes up next time";
+
+    EXPECT_FALSE(DropboxClient::readUploadContents(home.file("missing.twkx"), problem));
+    EXPECT_FALSE(problem.empty());
 }
