@@ -44,8 +44,9 @@ packages=(
   # a small window manager, so that the main window's test sees full screen granted as on a desktop
   openbox
   # cloud storage (HTTP and libevent's server come with the device link above): the JSON of the web
-  # services and the desktop's secret store for tokens; its test runs a keyring daemon of its own
-  nlohmann-json3-dev libsecret-1-dev gnome-keyring
+  # services and the desktop's secret store for tokens; its test runs a keyring daemon of its own, and
+  # the stand-in service's test asks it with curl
+  nlohmann-json3-dev libsecret-1-dev gnome-keyring curl
 )
 
 missing=()

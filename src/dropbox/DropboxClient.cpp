@@ -284,7 +284,9 @@ DropboxCall DropboxClient::listFolderContinue(const std::string& cursor, Complet
 DropboxCall DropboxClient::search(const std::string& path, const std::string& query,
                                   Completion<std::vector<DropboxMetadata>> completion)
 {
-    json options = {{"path", normalizePath(path)}, {"filename_only", true}, {"max_results", 1000}};
+    json options = {{"filename_only", true}, {"max_results", 1000}};
+    // The whole account unless a folder is named.
+    if (!normalizePath(path).empty()) options["path"] = normalizePath(path);
     Route route{"files/search_v2", _endpoints.api + "/2/files/search_v2",
                 json{{"query", query}, {"options", options}}.dump()};
     return start(std::move(route),
@@ -385,12 +387,10 @@ DropboxCall DropboxClient::deleteItem(const std::string& path, Completion<Dropbo
 DropboxCall DropboxClient::move(const std::string& fromPath, const std::string& toPath, bool autorename,
                                 Completion<DropboxMetadata> completion)
 {
-    Route route{"files/move_v2", _endpoints.api + "/2/files/move_v2",
-                json{{"from_path", normalizePath(fromPath)},
-                     {"to_path", normalizePath(toPath)},
-                     {"autorename", autorename},
-                     {"allow_shared_folder", true}}
-                    .dump()};
+    Route route{
+        "files/move_v2", _endpoints.api + "/2/files/move_v2",
+        json{{"from_path", normalizePath(fromPath)}, {"to_path", normalizePath(toPath)}, {"autorename", autorename}}
+            .dump()};
     return start(std::move(route),
                  finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readWrappedMetadata));
 }

@@ -284,6 +284,14 @@ TEST_F(DropboxClientTest, SearchFindsNamesHoldingEveryWord)
     ASSERT_TRUE(found.result);
     ASSERT_EQ(found.result->size(), 1u);
     EXPECT_EQ(found.result->at(0).pathDisplay, "/Maps/Plan.twkx");
+    auto argument = nlohmann::json::parse(fake.requestsTo("files/search_v2").at(0).argument);
+    EXPECT_EQ(argument["query"], ".twkx plan");
+    EXPECT_FALSE(argument["options"].contains("path")) << "the root is the whole account";
+
+    auto scoped = wait<std::vector<DropboxMetadata>>([&](auto done) { return client.search("/Notes/", "plan", done); });
+    ASSERT_TRUE(scoped.result);
+    ASSERT_EQ(scoped.result->size(), 1u);
+    EXPECT_EQ(scoped.result->at(0).pathDisplay, "/Notes/plan.txt");
 }
 
 TEST_F(DropboxClientTest, AnExpiredTokenIsRenewedOnceForAllCallsWaiting)
