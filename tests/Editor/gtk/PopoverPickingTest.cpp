@@ -226,6 +226,16 @@ TEST_F(PopoverPickingTest, TheColourPopoverOutlivesASwitchOfApplicationAndAPress
     ASSERT_TRUE(spinUntil([&] { return !picker->isShown(); })) << "a press elsewhere in the window closes it";
     EXPECT_TRUE(spinUntil([&] { return map->selectedElement() == nullptr; })) << "the press reached the canvas";
     EXPECT_EQ(map->undoManager()->changeCount(), changes) << "nothing was picked";
+
+    // Escape closes it too, while the canvas keeps the keyboard.
+    map->setSelectedElement(map->mainCentralTheme());
+    ASSERT_TRUE(router.sendAction("pickFillColor:", nullptr, nullptr));
+    ASSERT_TRUE(spinUntil([&] { return picker->isShown(); }));
+    MainLoop::runFor(0.3);
+    EXPECT_TRUE(window->canvas().is_focus());
+    ASSERT_TRUE(xdotool("key Escape"));
+    EXPECT_TRUE(spinUntil([&] { return !picker->isShown(); })) << "Escape closes it";
+    EXPECT_EQ(map->undoManager()->changeCount(), changes);
 }
 
 } // namespace
