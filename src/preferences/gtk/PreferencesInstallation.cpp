@@ -3,6 +3,7 @@
 #include "Editor/CommandRouter.h"
 #include "preferences/gtk/GeneralOptionsViewController.h"
 #include "preferences/gtk/GlobalFontsViewController.h"
+#include "preferences/gtk/ImageSettingsViewController.h"
 #include "preferences/gtk/MaintenanceViewController.h"
 #include "preferences/gtk/PreferencesWindow.h"
 #include "preferences/gtk/SnapOptionsViewController.h"
@@ -16,6 +17,7 @@ void installPreferences()
         if (identifier == "GeneralOptions") return std::make_unique<GeneralOptionsViewController>(info);
         if (identifier == "SnapOptions") return std::make_unique<SnapOptionsViewController>(info);
         if (identifier == "GlobalFonts") return std::make_unique<GlobalFontsViewController>(info);
+        if (identifier == "ImageOptions") return std::make_unique<ImageSettingsViewController>(info);
         if (identifier == "Maintenance") {
             MaintenanceModel::Services services;
             // Without a target, as a menu item sends it: whichever window is key, the store

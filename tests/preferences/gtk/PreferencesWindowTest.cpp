@@ -3,12 +3,15 @@
 #include "Editor/ApplicationActions.h"
 #include "layout/SnapEngine.h"
 #include "panels/gtk/RealInput.h"
+#include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "preferences/gtk/GeneralOptionsViewController.h"
 #include "preferences/gtk/GlobalFontsViewController.h"
+#include "preferences/gtk/ImageSettingsViewController.h"
 #include "preferences/gtk/MaintenanceViewController.h"
 #include "preferences/gtk/PreferencesInstallation.h"
 #include "preferences/gtk/SnapOptionsViewController.h"
+#include "store/CustomImageSettings.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -190,6 +193,26 @@ TEST_F(PreferencesWindowTest, TheImportModeRadiosStandForTheStoredMode)
     RealInput::click(newer, 8, newer.get_allocated_height() / 2);
     RealInput::pump(100);
     EXPECT_EQ(UserDefaults::standard().integerForKey("storeImportMode"), 1);
+}
+
+TEST_F(PreferencesWindowTest, TheImagePaneShowsTheNextLargerSizeAndSavesAllThreeSettings)
+{
+    UserDefaults::standard().setInteger("Images.ImageSizeLimit", 500);
+    CustomImageSettings::customImageSettings().loadSettings();
+    open();
+    clickItem("ImageOptions");
+    auto& images = pane<ImageSettingsViewController>("ImageOptions");
+    EXPECT_EQ(images.imageSizePopup().get_active_text(), localized("image_size_limit_extra_large"));
+    EXPECT_FALSE(images.nativeDensityRadio().get_active());
+    images.thumbnailSizePopup().set_active(0);
+    Gtk::RadioButton& native = images.nativeDensityRadio();
+    RealInput::click(native, 8, native.get_allocated_height() / 2);
+    RealInput::pump(100);
+    EXPECT_EQ(UserDefaults::standard().integerForKey("Images.ThumbnailSize"), 100);
+    EXPECT_TRUE(UserDefaults::standard().boolForKey("Images.AddInNativeDensity"));
+    EXPECT_EQ(UserDefaults::standard().integerForKey("Images.ImageSizeLimit"), 640);
+    images.cleanupCheckbox().set_active(!images.cleanupCheckbox().get_active());
+    EXPECT_EQ(UserDefaults::standard().boolForKey("cleanupLocalImages"), images.cleanupCheckbox().get_active());
 }
 
 TEST_F(PreferencesWindowTest, AReopenedWindowShowsTheLastPaneAtTheLastPlace)
