@@ -109,35 +109,39 @@ struct LineShadowKey {
     }
 };
 
-cairo_surface_t* shapeShadowMask(std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape,
-                                 const BezierPath& outline)
+// Null for a shape without an outline, which casts no shadow.
+cairo_surface_t* shapeShadowMask(std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape)
 {
     for (const ShadowSprite& sprite : sprites)
         if (sprite.borderStyle == shape.borderStyle() && sprite.borderWidth == shape.borderWidth() &&
             sprite.strokes == shape.strokesOutline())
             return sprite.mask.get();
-    const Rect frame = shape.frame();
-    CairoSurface mask(cairo_image_surface_create(CAIRO_FORMAT_A8, int(frame.width()), int(frame.height())));
-    {
-        const CairoContext mcr(cairo_create(mask.get()));
-        cairo_translate(mcr.get(), -frame.minX(), -frame.minY());
-        outline.addToCairo(mcr.get());
-        if (shape.strokesOutline()) {
-            cairo_fill_preserve(mcr.get());
-            cairo_stroke(mcr.get());
-        } else {
-            cairo_fill(mcr.get());
+    const BezierPath outline = shape.outline();
+    CairoSurface mask;
+    if (!outline.isEmpty()) {
+        const Rect frame = shape.frame();
+        mask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, int(frame.width()), int(frame.height())));
+        {
+            const CairoContext mcr(cairo_create(mask.get()));
+            cairo_translate(mcr.get(), -frame.minX(), -frame.minY());
+            outline.addToCairo(mcr.get());
+            if (shape.strokesOutline()) {
+                cairo_fill_preserve(mcr.get());
+                cairo_stroke(mcr.get());
+            } else {
+                cairo_fill(mcr.get());
+            }
         }
+        blurMask(mask.get());
     }
-    blurMask(mask.get());
     sprites.push_back({shape.borderStyle(), shape.borderWidth(), shape.strokesOutline(), std::move(mask)});
     return sprites.back().mask.get();
 }
 
-void castShapeShadow(cairo_t* cr, std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape,
-                     const BezierPath& outline)
+void castShapeShadow(cairo_t* cr, std::vector<ShadowSprite>& sprites, const MindMapPreviewShape& shape)
 {
-    cairo_surface_t* mask = shapeShadowMask(sprites, shape, outline);
+    cairo_surface_t* mask = shapeShadowMask(sprites, shape);
+    if (!mask) return;
     cairo_save(cr);
     setSource(cr, *shape.shadowColor());
     cairo_mask_surface(cr, mask, shape.origin().x + ShadowOffset, shape.origin().y + ShadowOffset);
@@ -200,17 +204,10 @@ struct EntryKey {
     static EntryKey of(const MindMapPreviewShape& shape, double scale)
     {
         const Point origin = shape.origin();
-        return {shape.borderStyle(),
-                shape.borderWidth(),
-                shape.isSelected(),
-                shape.fillColor(),
-                shape.strokeColor(),
-                shape.pageBkGndColor(),
-                shape.textColor(),
-                shape.shadowColor(),
-                shape.label(),
-                origin.x - std::floor(origin.x),
-                origin.y - std::floor(origin.y),
+        return {shape.borderStyle(), shape.borderWidth(), shape.isSelected(), shape.fillColor(), shape.strokeColor(),
+                // The page shows only through a see-through fill.
+                shape.fillColor().alpha() >= 1.0 ? Color() : shape.pageBkGndColor(), shape.textColor(),
+                shape.shadowColor(), shape.label(), origin.x - std::floor(origin.x), origin.y - std::floor(origin.y),
                 scale};
     }
     bool operator==(const EntryKey& other) const = default;
@@ -281,11 +278,11 @@ void paintEntry(cairo_surface_t* surface, const MindMapPreviewShape& entry, Poin
 {
     const CairoContext cr(cairo_create(surface));
     cairo_translate(cr.get(), -origin.x, -origin.y);
+    // In the picture rather than on the page: a mask put down at a fraction of a point costs far more
+    // than copying the picture.
+    if (entry.shadowColor()) castShapeShadow(cr.get(), sprites, entry);
     const BezierPath outline = entry.outline();
-    if (!outline.isEmpty()) {
-        if (entry.shadowColor()) castShapeShadow(cr.get(), sprites, entry, outline);
-        drawShape(cr.get(), entry, outline);
-    }
+    if (!outline.isEmpty()) drawShape(cr.get(), entry, outline);
     if (layout) pango_cairo_update_layout(cr.get(), layout);
     else layout = numberLayout(cr.get());
     drawNumber(cr.get(), layout, entry);

@@ -244,6 +244,11 @@ TEST(CustomStylePreviewTest, ACachedRepaintMatchesAFreshOneAfterEachChange)
         {"the line style", [&] { page.lineStyle = 9; }},
         {"the shadow colour", [&] { page.shadowColor = Color(0, 0, 0.5, 0.3); }},
         {"a stroke colour", [&] { second.setStrokeColor(Color(0, 0.6, 0)); }},
+        {"a see-through fill", [&] { first.setFillColor(Color(1, 0, 0, 0.5)); }},
+        {"the page colour",
+         [&] {
+             for (MindMapPreviewShape* shape : {&root, &first, &second}) shape->setPageBkGndColor(Color(0.9, 0.9, 0.7));
+         }},
         {"the text colour", [&] { root.setTextColor(Color(0.3, 0, 0)); }},
         {"shadows off",
          [&] {
