@@ -319,3 +319,16 @@ TEST(HttpEngineTest, RunsManyRequestsSideBySide)
     EXPECT_EQ(std::unique(bodies.begin(), bodies.end()), bodies.end());
     EXPECT_EQ(engine.activeCount(), 0u);
 }
+
+TEST(HttpEngineTest, RefusesAPeerWhoseCertificateCannotBeVerified)
+{
+    LoopbackHttpServer server([](const LoopbackRequest&) { return LoopbackReply::text(200, "secret answer"); },
+                              LoopbackHttpServer::Transport::SelfSignedTls);
+    ASSERT_EQ(server.baseUrl().rfind("https://", 0), 0u);
+    HttpEngine engine;
+    auto response = fetch(engine, get(server.baseUrl() + "/"));
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->error, HttpTransportError::Other) << response->errorText;
+    EXPECT_TRUE(response->body.empty());
+    EXPECT_EQ(server.requestCount(), 0u) << "no request may reach a peer that was not verified";
+}

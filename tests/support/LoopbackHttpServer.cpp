@@ -1,10 +1,15 @@
 #include "support/LoopbackHttpServer.h"
 
 #include <event2/buffer.h>
+#include <event2/bufferevent.h>
+#include <event2/bufferevent_ssl.h>
 #include <event2/event.h>
 #include <event2/http.h>
 #include <event2/keyvalq_struct.h>
 #include <event2/thread.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <strings.h>
 
 #include <cmath>
@@ -45,8 +50,50 @@ LoopbackReply LoopbackReply::json(int status, std::string body)
     return reply;
 }
 
+namespace {
+
+// A key and a certificate for 127.0.0.1, signed by themselves.
+SSL_CTX* selfSignedContext()
+{
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    EVP_PKEY* key = EVP_EC_gen("P-256");
+    X509* certificate = X509_new();
+    X509_set_version(certificate, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate), -60);
+    X509_gmtime_adj(X509_getm_notAfter(certificate), 3600);
+    X509_set_pubkey(certificate, key);
+    X509_NAME* name = X509_get_subject_name(certificate);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1,
+                               0);
+    X509_set_issuer_name(certificate, name);
+    X509V3_CTX extensionContext;
+    X509V3_set_ctx_nodb(&extensionContext);
+    X509V3_set_ctx(&extensionContext, certificate, certificate, nullptr, nullptr, 0);
+    if (X509_EXTENSION* alternative =
+            X509V3_EXT_conf_nid(nullptr, &extensionContext, NID_subject_alt_name, "IP:127.0.0.1")) {
+        X509_add_ext(certificate, alternative, -1);
+        X509_EXTENSION_free(alternative);
+    }
+    X509_sign(certificate, key, EVP_sha256());
+    SSL_CTX_use_certificate(context, certificate);
+    SSL_CTX_use_PrivateKey(context, key);
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+    return context;
+}
+
+bufferevent* tlsConnection(event_base* base, void* context)
+{
+    return bufferevent_openssl_socket_new(base, -1, SSL_new(static_cast<SSL_CTX*>(context)), BUFFEREVENT_SSL_ACCEPTING,
+                                          BEV_OPT_CLOSE_ON_FREE);
+}
+
+} // namespace
+
 struct LoopbackHttpServer::State {
     Handler handler;
+    SSL_CTX* tls = nullptr;
     event_base* base = nullptr;
     evhttp* http = nullptr;
     // Made active from the test's thread to end the loop: a break asked for before the loop has
@@ -139,7 +186,8 @@ struct LoopbackHttpServer::State {
     }
 };
 
-LoopbackHttpServer::LoopbackHttpServer(Handler handler) : _state(std::make_unique<State>())
+LoopbackHttpServer::LoopbackHttpServer(Handler handler, Transport transport)
+    : _state(std::make_unique<State>()), _tls(transport == Transport::SelfSignedTls)
 {
     static bool threadsReady = evthread_use_pthreads() == 0;
     if (!threadsReady) throw std::runtime_error("libevent has no thread support");
@@ -149,6 +197,10 @@ LoopbackHttpServer::LoopbackHttpServer(Handler handler) : _state(std::make_uniqu
     evhttp_set_allowed_methods(_state->http,
                                EVHTTP_REQ_GET | EVHTTP_REQ_POST | EVHTTP_REQ_PUT | EVHTTP_REQ_DELETE | EVHTTP_REQ_HEAD);
     evhttp_set_gencb(_state->http, &State::received, _state.get());
+    if (_tls) {
+        _state->tls = selfSignedContext();
+        evhttp_set_bevcb(_state->http, &tlsConnection, _state->tls);
+    }
     evhttp_bound_socket* socket = evhttp_bind_socket_with_handle(_state->http, "127.0.0.1", 0);
     if (!socket) throw std::runtime_error("no loopback port");
     sockaddr_storage address{};
@@ -171,11 +223,12 @@ LoopbackHttpServer::~LoopbackHttpServer()
     _state->delayed.clear();
     evhttp_free(_state->http);
     event_base_free(_state->base);
+    if (_state->tls) SSL_CTX_free(_state->tls);
 }
 
 std::string LoopbackHttpServer::baseUrl() const
 {
-    return "http://127.0.0.1:" + std::to_string(_port);
+    return (_tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(_port);
 }
 
 std::vector<LoopbackRequest> LoopbackHttpServer::requests() const

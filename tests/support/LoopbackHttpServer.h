@@ -39,13 +39,15 @@ struct LoopbackReply {
 class LoopbackHttpServer {
 public:
     using Handler = std::function<LoopbackReply(const LoopbackRequest&)>;
-    explicit LoopbackHttpServer(Handler handler);
+    enum class Transport { Plain, SelfSignedTls };
+    // SelfSignedTls serves HTTPS with a certificate for 127.0.0.1 that no authority signed.
+    explicit LoopbackHttpServer(Handler handler, Transport transport = Transport::Plain);
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     int port() const { return _port; }
-    // "http://127.0.0.1:<port>"
+    // "http://127.0.0.1:<port>" ("https://" with TLS)
     std::string baseUrl() const;
 
     // Every request received so far, oldest first.
@@ -57,4 +59,5 @@ public:
 private:
     std::unique_ptr<State> _state;
     int _port = 0;
+    bool _tls = false;
 };
