@@ -99,7 +99,13 @@ public:
     // The column's data function: the row's topic straight from the store.
     static void cellData(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter, gpointer)
     {
-        of(cell)._node = nodeOf(model, iter);
+        OutlineRowRenderer& renderer = of(cell);
+        renderer._node = nodeOf(model, iter);
+        // The text is what screen readers read of the row. With rows of one height GTK asks only
+        // for the rows it draws, so the title is cheap to give here.
+        const std::string title =
+            renderer._node ? OutlineViewAdapter::singleLineText(renderer._node->displayText().string()) : std::string();
+        g_object_set(cell, "text", title.c_str(), nullptr);
     }
 
 protected:
@@ -404,20 +410,23 @@ OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
 
 Glib::RefPtr<Gdk::Pixbuf> OutlineTreeView::icon(const std::string& name, bool selected)
 {
-    // Symbolic icons take the text colour of the row's state: one copy for each.
-    const std::string key = name + (selected ? "/selected" : "");
+    // Symbolic icons take the text colour of the row's state: one copy for each, in the pixels of
+    // the screen's scale.
+    const int scale = std::max(1, get_scale_factor());
+    const std::string key = name + (selected ? "/selected/" : "/") + std::to_string(scale);
     if (const auto found = _icons.find(key); found != _icons.end()) return found->second;
     Glib::RefPtr<Gdk::Pixbuf> pixbuf;
-    Gtk::IconInfo info =
-        Gtk::IconTheme::get_default()->lookup_icon(name, int(OutlineRowLayout::IconSize), Gtk::ICON_LOOKUP_FORCE_SIZE);
+    GtkIconInfo* info = gtk_icon_theme_lookup_icon_for_scale(
+        gtk_icon_theme_get_default(), name.c_str(), int(OutlineRowLayout::IconSize), scale, GTK_ICON_LOOKUP_FORCE_SIZE);
     if (info) {
         GError* error = nullptr;
         gboolean symbolic = FALSE;
         GdkPixbuf* loaded =
-            gtk_icon_info_load_symbolic_for_context(info.gobj(), get_style_context()->gobj(), &symbolic, &error);
+            gtk_icon_info_load_symbolic_for_context(info, get_style_context()->gobj(), &symbolic, &error);
         // A theme without the icon shows the row without it.
         if (error) g_error_free(error);
         if (loaded) pixbuf = Glib::wrap(loaded, false);
+        g_object_unref(info);
     }
     _icons[key] = pixbuf;
     return pixbuf;
@@ -495,10 +504,12 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
         const Glib::RefPtr<Gdk::Pixbuf> pixbuf = icon(name, selected);
         if (!pixbuf) continue;
         const Rect square = OutlineRowLayout::iconIn(slot);
+        const double pixels = std::max(1, pixbuf->get_width()) / square.width();
         cr->save();
-        Gdk::Cairo::set_source_pixbuf(cr, pixbuf, square.minX(), square.minY());
-        cr->rectangle(square.minX(), square.minY(), square.width(), square.height());
-        cr->fill();
+        cr->translate(square.minX(), square.minY());
+        cr->scale(1 / pixels, 1 / pixels);
+        Gdk::Cairo::set_source_pixbuf(cr, pixbuf, 0, 0);
+        cr->paint();
         cr->restore();
     }
 }
