@@ -47,6 +47,9 @@ packages=(
   # services and the desktop's secret store for tokens; its test runs a keyring daemon of its own, and
   # the stand-in service's test asks it with curl
   nlohmann-json3-dev libsecret-1-dev gnome-keyring curl
+  # the device link test runs avahi-daemon unpacked from its package (never installed) in a private
+  # network namespace: the daemon's libraries, ip for the namespace's loopback, ss for the port
+  libavahi-core7 libdaemon0 iproute2
 )
 
 missing=()
