@@ -393,3 +393,42 @@ TEST_F(LinkServicesTest, StoppingAnswersARequestThatWaitsForTheMainThread)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LinkServicesTest, TheStatusTextCountsRequestsAndShowsBothServers)
+{
+    startLink();
+    typist.typings.push_back({"0042"});
+    App app("app");
+    ASSERT_EQ(pair(app).body, "OK");
+    serve([&] { return app.get(port, "/mindmaps/list"); });
+    serve([&] { return App("stranger").get(port, "/mindmaps/list"); });
+    // The data server waits for the next request inside a pass of its loop (3) or is between two
+    // passes (4); the name server answered 0.
+    const std::string text = LinkStatusPane::statusText(link->link());
+    const std::string head = LinkStatusPane::versionLine() + "\nCommunication requests: 3\nName Server Status : 0\n";
+    EXPECT_TRUE(text == head + "Data Server Status : 3" || text == head + "Data Server Status : 4") << text;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LinkServicesTest, AClearThatCannotRemoveEveryFileSaysSoAndStillForgetsThePairings)
+{
+    startLink();
+    typist.typings.push_back({"0042"});
+    App app("app");
+    ASSERT_EQ(pair(app).body, "OK");
+    fs::create_directories(documents() + "/stuck.ss/inside");
+
+    EXPECT_FALSE(LinkStatusPane::clearDeviceParingInformation());
+    ASSERT_EQ(typist.requests.size(), 2u);
+    EXPECT_EQ(typist.requests[1].messageText, localized("error_caption"));
+    EXPECT_EQ(typist.requests[1].informativeText, localized("iphone_link_clear_error_message"));
+    EXPECT_FALSE(fs::exists(documents() + "/app.ss")) << "the other files still go";
+    EXPECT_EQ(serve([&] { return app.get(port, "/mindmaps/list"); }).status, 403) << "the pairings in memory are gone";
+}
+
+} // namespace
