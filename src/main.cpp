@@ -13,6 +13,7 @@
 #include "panels/gtk/CustomStyleEditorWindow.h"
 #include "panels/gtk/EmbeddedNotePanel.h"
 #include "panels/gtk/IconPickerView.h"
+#include "panels/gtk/ImageLinkDialog.h"
 #include "panels/gtk/OutlinerView.h"
 #include "panels/gtk/PdfWindows.h"
 #include "panels/gtk/PropertyDialogs.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
     installRendering();
     installPanels();
     installPropertyDialogs();
+    installImageLinkDialog();
     installEmbeddedNotePanel();
     installStylePresetsBrowser();
     installCustomStyleEditor();

@@ -1,10 +1,11 @@
 #include "Editor/ExportToCloudAction.h"
 
-#include "Editor/ExportFormatChoice.h"
+#include "Editor/ExportFormatViewController.h"
 #include "Editor/MailMapAction.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/GuidCreation.h"
+#include "platform/AlertPanel.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/MindMapProvider.h"
@@ -17,9 +18,27 @@ namespace {
 
 ExportToCloudPrompt* installedPrompt = nullptr;
 
-class CancellingExportToCloudPrompt : public ExportToCloudPrompt {
+class AlertExportToCloudPrompt : public ExportToCloudPrompt {
 public:
-    bool runExportToCloud(const std::string&, const std::string&, ExportFormatChoice&) override { return false; }
+    bool runExportToCloud(const std::string& message, const std::string& informativeText,
+                          ExportFormatViewController& choice) override
+    {
+        AlertPanel::Request request;
+        request.messageText = message;
+        request.informativeText = informativeText;
+        request.style = AlertPanel::Style::Informational;
+        request.buttons = {{localized("ok_button_title"), "\r"}, {localized("cancel_button_title"), "\033"}};
+        AlertPanel::Accessory accessory;
+        accessory.content = ExportFormatViewController::AccessoryName;
+        accessory.model = &choice;
+        choice.setOkButton([control = accessory.control](bool enabled) {
+            if (control->setFirstButtonEnabled) control->setFirstButtonEnabled(enabled);
+        });
+        request.accessory = accessory;
+        const int button = AlertPanel::shared().runModal(request).button;
+        choice.setOkButton(nullptr);
+        return button == AlertPanel::FirstButtonReturn;
+    }
 };
 
 // The export's temporary file goes however the upload ends.
@@ -54,8 +73,8 @@ void ExportToCloudPrompt::setShared(ExportToCloudPrompt* prompt)
 
 ExportToCloudPrompt& ExportToCloudPrompt::shared()
 {
-    static CancellingExportToCloudPrompt cancelling;
-    return installedPrompt ? *installedPrompt : cancelling;
+    static AlertExportToCloudPrompt alert;
+    return installedPrompt ? *installedPrompt : alert;
 }
 
 std::string ExportToCloudAction::uploadName(const std::string& storageTitle, const std::string& extension)
@@ -81,12 +100,17 @@ void ExportToCloudAction::exportToCloud()
     MindMapProvider* provider = cloudProvider(storage);
     if (!provider || !map) return;
 
-    ExportFormatChoice choice(map->imageExportSize(), MailMapAction::selectionExportSize(*map));
+    ExportFormatViewController choice(map->imageExportSize(), MailMapAction::selectionExportSize(*map));
     if (!ExportToCloudPrompt::shared().runExportToCloud(localizedFormat(TitleFormatKey, {provider->title()}),
                                                         localized(InformativeTextKey), choice))
         return;
-    choice.commitSelectedExportFormat(choice.selectedExtension());
-    const int32_t format = choice.selectedType().format;
+    // A question that could not disable its OK button must not start what cannot be made.
+    if (!choice.okEnabled()) {
+        _window.notify(localized(ExportFailedKey), localized("share_dialog_image_too_large"), FeedbackStateError);
+        return;
+    }
+    choice.commitSelectedFormat();
+    const int32_t format = choice.selectedExportFormat();
     const std::string extension = choice.selectedExtension();
     const double scale = choice.imageScaleFactor();
     const bool selectionOnly = choice.selectionOnly();
@@ -95,20 +119,14 @@ void ExportToCloudAction::exportToCloud()
     if (_window.storage() != storage || !(map = _window.map())) return;
     if (_window.commitEditor) _window.commitEditor();
 
-    std::optional<std::vector<uint8_t>> data;
-    if (format == 0) {
-        data = storage->getMindMapExportData();
-    } else {
-        MindMapData exported = map->exportDataOfFormat(format, scale, selectionOnly);
-        if (!exported.empty()) data = std::move(exported);
-    }
+    const MindMapData data = map->exportDataOfFormat(format, scale, selectionOnly);
     std::error_code ignored;
     const std::string directory =
         _temporaryDirectory.empty() ? std::filesystem::temp_directory_path(ignored).string() : _temporaryDirectory;
     TemporaryFile file(directory.empty()
                            ? std::string()
                            : (std::filesystem::path(directory) / (createGUIDString() + "." + extension)).string());
-    if (!data || data->empty() || file.path().empty() || !writeFileAtomically(file.path(), *data)) {
+    if (data.empty() || file.path().empty() || !writeFileAtomically(file.path(), data)) {
         _window.notify(localized(ExportFailedKey), std::string(), FeedbackStateError);
         return;
     }

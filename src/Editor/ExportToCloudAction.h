@@ -6,16 +6,17 @@
 #include <optional>
 #include <string>
 
-class ExportFormatChoice;
+class ExportFormatViewController;
 
-// The "export to" dialog: the export formats inside a question with OK and Cancel. Without an
-// installed one every request is cancelled.
+// The "export to" question: the export formats as its accessory, with OK and Cancel. Unless
+// another is installed it is asked through the desktop's alert panel, whose OK follows the
+// accessory (disabled for a bitmap too large to make).
 class ExportToCloudPrompt {
 public:
     virtual ~ExportToCloudPrompt() = default;
     // True when the user chose OK; the choice holds the format and range.
     virtual bool runExportToCloud(const std::string& message, const std::string& informativeText,
-                                  ExportFormatChoice& choice) = 0;
+                                  ExportFormatViewController& choice) = 0;
 
     static void setShared(ExportToCloudPrompt* prompt);
     static ExportToCloudPrompt& shared();

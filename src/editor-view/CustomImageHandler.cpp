@@ -7,7 +7,7 @@
 #include "Utils/GuidCreation.h"
 #include "Utils/ProtocolUtils.h"
 #include "Utils/StringUtils.h"
-#include "editor-view/ImageLinkPanelController.h"
+#include "editor-view/ImageLinkData.h"
 #include "platform/Image.h"
 #include "platform/ImagePasteboard.h"
 #include "store/CustomImageSettings.h"
@@ -118,7 +118,7 @@ std::optional<std::string> CustomImageHandler::handleImage(const Image& image, c
         data.setLinkMode(ImageLinkData::Embed);
         data.setThumbnailSize(settings.thumbnailSize());
         data.setUploadSize(settings.imageSizeLimit());
-    } else if (!ImageLinkPanelController::executeWithImageLinkData(data)) {
+    } else if (!ImageLinkPanel::executeWithImageLinkData(data)) {
         return std::nullopt;
     }
 

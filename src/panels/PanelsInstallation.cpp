@@ -2,6 +2,8 @@
 
 #include "Editor/ShellCommandPrompts.h"
 #include "MindMaps/PropertyPanels.h"
+#include "editor-view/ImageLinkData.h"
+#include "panels/ImageLinkPanelController.h"
 #include "panels/LayoutModePanelController.h"
 #include "panels/MapStyleController.h"
 #include "panels/NodePropertiesPanelController.h"
@@ -26,11 +28,19 @@ public:
     }
 };
 
+// The picture handler asks the image link panel through its seam.
+class ControllerImageLinkPanel : public ImageLinkPanel {
+public:
+    bool run(ImageLinkData& data) override { return ImageLinkPanelController::executeWithImageLinkData(data); }
+};
+
 } // namespace
 
 void installPanels()
 {
     static ControllerPanels panels;
     PropertyPanels::install(&panels);
+    static ControllerImageLinkPanel imageLinkPanel;
+    ImageLinkPanel::setShared(&imageLinkPanel);
     ShellCommandPrompts::setRelationStyleDialog(RelationStyleDialog::run);
 }

@@ -1,5 +1,6 @@
 #include "Editor/MapFromSelection.h"
 #include "Editor/ExportFormatChoice.h"
+#include "Editor/ExportFormatViewController.h"
 #include "Editor/ExportToCloudAction.h"
 #include "Editor/MapFromSelectionActions.h"
 #include "Editor/TopicLinkActions.h"
@@ -7,6 +8,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapDocumentOwner.h"
 #include "MindMaps/MindMapNode.h"
+#include "formats/ExportFormats.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
@@ -157,11 +159,11 @@ public:
 class FakeExportPrompt : public ExportToCloudPrompt {
 public:
     bool runExportToCloud(const std::string& message, const std::string& informative,
-                          ExportFormatChoice& choice) override
+                          ExportFormatViewController& choice) override
     {
         messages.push_back(message);
         informativeTexts.push_back(informative);
-        choice.setSelectedIndex(ExportFormatChoice::indexOfExtension(extension));
+        choice.selectFormat(ExportFormatFromExtension(extension).value_or(-1));
         return confirm;
     }
     std::string extension = "txt";
@@ -589,15 +591,14 @@ TEST_F(MapActionsTest, ExportToCloudUploadsBesideTheMapAndAlwaysRemovesTheTempor
         std::string noticeKey; // empty: none
     } rows[] = {
         {"text", "txt", false, false, "Plan.txt", ""},
-        {"native", "twkx", false, false, "Plan.twkx", ""},
+        {"outline page", "html", false, false, "Plan.html", ""},
         {"upload fails", "opml", true, false, "Plan.opml", "export_upload_failed_error"},
-        {"no data", "twkx", false, true, "", "export_failed_error"},
+        {"nowhere to write", "txt", false, true, "", "export_failed_error"},
     };
     for (const auto& row : rows) {
         open(MindMapProviderDropbox);
         notices.clear();
-        storage->exportData =
-            row.noData ? std::nullopt : std::optional<std::vector<uint8_t>>(std::vector<uint8_t>{'x'});
+        if (row.noData) actions->exportToCloud().setTemporaryDirectory(temp.file("missing"));
         provider->failUploads = row.failUpload;
         exportPrompt.extension = row.extension;
         actions->exportToCloud().exportToCloud();

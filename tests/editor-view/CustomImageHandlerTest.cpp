@@ -3,7 +3,7 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/RecordingFeedbackSink.h"
-#include "editor-view/ImageLinkPanelController.h"
+#include "editor-view/ImageLinkData.h"
 #include "editor-view/PictureTestSupport.h"
 #include "platform/ImagePasteboard.h"
 #include "platform/Pasteboard.h"

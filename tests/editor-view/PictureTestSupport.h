@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor-view/ImageLinkPanelController.h"
+#include "editor-view/ImageLinkData.h"
 #include "editor-view/PdfPreviewManager.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
@@ -134,10 +134,10 @@ public:
 };
 
 // Answers the image-link panel as the test scripts it, keeping the data it was shown.
-class ScriptedImageLinkPanel : public ImageLinkPanelController {
+class ScriptedImageLinkPanel : public ImageLinkPanel {
 public:
-    ScriptedImageLinkPanel() { ImageLinkPanelController::setShared(this); }
-    ~ScriptedImageLinkPanel() override { ImageLinkPanelController::setShared(nullptr); }
+    ScriptedImageLinkPanel() { ImageLinkPanel::setShared(this); }
+    ~ScriptedImageLinkPanel() override { ImageLinkPanel::setShared(nullptr); }
 
     bool run(ImageLinkData& data) override
     {

@@ -1,12 +1,11 @@
 #include "Editor/gtk/TopicLinkDialogs.h"
 
-#include "Editor/ExportFormatChoice.h"
+#include "Editor/gtk/ExportFormatView.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkModalRun.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/checkbutton.h>
-#include <gtkmm/comboboxtext.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/messagedialog.h>
 
@@ -48,40 +47,10 @@ std::optional<URLLinkPrompt::Answer> GtkURLLinkPrompt::selectURLLink(const std::
     return Answer{entry.get_text(), offerUpload && upload.get_active()};
 }
 
-bool GtkExportToCloudPrompt::runExportToCloud(const std::string& message, const std::string& informativeText,
-                                              ExportFormatChoice& choice)
-{
-    Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE, true);
-    dialog.set_secondary_text(informativeText, false);
-    if (Gtk::Window* parent = GtkModalRun::activeWindow()) dialog.set_transient_for(*parent);
-    dialog.add_button(localized("cancel_button_title"), Gtk::RESPONSE_CANCEL);
-    dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_OK);
-    dialog.set_default_response(Gtk::RESPONSE_OK);
-    Gtk::ComboBoxText formats;
-    for (const ExportFormatChoice::FileType& type : ExportFormatChoice::FileTypes)
-        formats.append(localized(type.titleKey));
-    formats.set_active(static_cast<int>(choice.selectedIndex()));
-    Gtk::CheckButton selectionOnly(localized("share_dialog_print_range_selection"));
-    selectionOnly.set_active(choice.selectionRangeChosen());
-    auto showRange = [&] { selectionOnly.set_sensitive(choice.selectionRangeOffered()); };
-    formats.signal_changed().connect([&] {
-        const int row = formats.get_active_row_number();
-        if (row >= 0) choice.setSelectedIndex(static_cast<size_t>(row));
-        showRange();
-    });
-    selectionOnly.signal_toggled().connect([&] { choice.setSelectionRangeChosen(selectionOnly.get_active()); });
-    showRange();
-    dialog.get_message_area()->pack_start(formats, Gtk::PACK_SHRINK);
-    dialog.get_message_area()->pack_start(selectionOnly, Gtk::PACK_SHRINK);
-    dialog.get_message_area()->show_all();
-    return GtkModalRun::run(dialog) == Gtk::RESPONSE_OK;
-}
-
 void installTopicLinkDialogs()
 {
     // Never destroyed: the process may end after GTK has gone.
     static auto* urlPrompt = new GtkURLLinkPrompt;
-    static auto* exportPrompt = new GtkExportToCloudPrompt;
     URLLinkPrompt::setShared(urlPrompt);
-    ExportToCloudPrompt::setShared(exportPrompt);
+    ExportFormatView::registerAccessory();
 }

@@ -3,6 +3,7 @@
 #include "Editor/EditorWindowController.h"
 #include "panels/ModalResult.h"
 #include "panels/gtk/ModalDialog.h"
+#include "panels/gtk/StoredWindowFrame.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 
@@ -22,35 +23,6 @@ std::function<void(PdfLinkDialog&)>& linkShownObserver()
 {
     static std::function<void(PdfLinkDialog&)> observer;
     return observer;
-}
-
-std::vector<WindowFrame> workAreas()
-{
-    std::vector<WindowFrame> areas;
-    Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
-    for (int index = 0; display && index < display->get_n_monitors(); ++index) {
-        Gdk::Rectangle area;
-        display->get_monitor(index)->get_workarea(area);
-        areas.push_back({area.get_x(), area.get_y(), area.get_width(), area.get_height()});
-    }
-    return areas;
-}
-
-void applyStoredFrame(Gtk::Window& window, const char* name)
-{
-    const std::optional<WindowFrame> frame = pdfWindowFrame(UserDefaults::standard().objectForKey(name), workAreas());
-    if (!frame) return;
-    window.set_default_size(frame->width, frame->height);
-    window.move(frame->x, frame->y);
-}
-
-void storeFrame(Gtk::Window& window, const char* name)
-{
-    if (!window.get_realized() || window.is_maximized()) return;
-    WindowFrame frame;
-    window.get_position(frame.x, frame.y);
-    window.get_size(frame.width, frame.height);
-    if (frame.width > 0 && frame.height > 0) UserDefaults::standard().setObject(name, frame.propertyList());
 }
 
 } // namespace
@@ -424,7 +396,7 @@ PdfPreviewWindow::PdfPreviewWindow(const std::string& fileName, int pageNumber) 
     _box.pack_start(_toolbar, Gtk::PACK_SHRINK);
     _box.pack_start(content(), Gtk::PACK_EXPAND_WIDGET);
     add(_box);
-    applyStoredFrame(*this, PdfWindowKeys::PreviewFrameName);
+    applyStoredWindowFrame(*this, PdfWindowKeys::PreviewFrameName);
     pagesView().state().loadSettings(UserDefaults::standard());
     pagesView().relayout();
     gotoPageNumber(pageNumber);
@@ -445,7 +417,7 @@ void PdfPreviewWindow::openInDefaultApplication()
 bool PdfPreviewWindow::on_delete_event(GdkEventAny* event)
 {
     pagesView().state().storeSettings(UserDefaults::standard());
-    storeFrame(*this, PdfWindowKeys::PreviewFrameName);
+    storeWindowFrame(*this, PdfWindowKeys::PreviewFrameName);
     Gtk::Window::on_delete_event(event);
     // The manager lets the window go once GTK is done with this event.
     Glib::signal_idle().connect_once([this] { GtkPdfPreviewManager::instance().removeWindow(this); });
@@ -504,7 +476,7 @@ PdfLinkDialog::PdfLinkDialog(const std::string& fileName) : PdfOutlinedWindowBas
     get_content_area()->pack_start(content(), Gtk::PACK_EXPAND_WIDGET);
     pagesView().setAutoScale(true);
     pagesView().setDisplayMode(PdfDisplayMode::SinglePage);
-    applyStoredFrame(*this, PdfWindowKeys::LinkFrameName);
+    applyStoredWindowFrame(*this, PdfWindowKeys::LinkFrameName);
     updateTitle();
     show_all_children();
 }
@@ -524,7 +496,7 @@ std::optional<std::string> PdfLinkDialog::pdfLinkForFileName(const std::string& 
     if (linkShownObserver()) shown = dialog.signal_show().connect([&dialog] { linkShownObserver()(dialog); });
     const int result = ModalDialog::run(dialog, ModalResult::LinkDialogClosed);
     shown.disconnect();
-    storeFrame(dialog, PdfWindowKeys::LinkFrameName);
+    storeWindowFrame(dialog, PdfWindowKeys::LinkFrameName);
     dialog.hide();
     const int page = dialog.currentPageNumber();
     if (!ModalResult::isConfirmed(result) || page < 0) return std::nullopt;

@@ -56,6 +56,10 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
     }
 
     if (request.accessory) {
+        // Wired first, so that the accessory can set the button's state as it is made.
+        request.accessory->control->setFirstButtonEnabled = [&dialog](bool enabled) {
+            dialog.set_response_sensitive(FirstButtonReturn, enabled);
+        };
         const auto factory = accessoryFactories().find(request.accessory->content);
         if (factory != accessoryFactories().end()) {
             if (Gtk::Widget* content = factory->second(request.accessory->model)) {
@@ -63,9 +67,6 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
                 content->show_all();
             }
         }
-        request.accessory->control->setFirstButtonEnabled = [&dialog](bool enabled) {
-            dialog.set_response_sensitive(FirstButtonReturn, enabled);
-        };
     }
 
     const int response = GtkModalRun::run(dialog);

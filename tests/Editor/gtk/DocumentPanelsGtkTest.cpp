@@ -1,9 +1,11 @@
+#include "Editor/OutlineOptionsChoice.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "GtkTestSupport.h"
 #include "MindMaps/MindMapTestSupport.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
+#include "render/OutlineRenderingView.h"
 #include "render/PrintOptionsModel.h"
 #include "render/RenderInstallation.h"
 #include "render/gtk/MindMapPrintOperation.h"
@@ -15,6 +17,7 @@
 #include <poppler.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <set>
@@ -359,3 +362,120 @@ TEST_F(DocumentPanelsGtkTest, TheImportPanelOffersAndAnswersOnlyTheFilesTheCalle
 }
 
 } // namespace
+
+namespace {
+
+bool xdotool(const std::string& arguments)
+{
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void pumpFor(int milliseconds)
+{
+    const gint64 end = g_get_monotonic_time() + gint64(milliseconds) * 1000;
+    while (g_get_monotonic_time() < end) {
+        while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+        g_usleep(10000);
+    }
+}
+
+// Opens a popup with a press of the display's pointer on it, then picks the row that many steps
+// down from the one shown with the keyboard, as a user does.
+void pickWithPointer(Gtk::ComboBox& popup, int steps)
+{
+    int x = 0, y = 0;
+    popup.get_window()->get_root_coords(popup.get_allocation().get_x() + popup.get_allocated_width() / 2,
+                                        popup.get_allocation().get_y() + popup.get_allocated_height() / 2, x, y);
+    ASSERT_TRUE(xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)));
+    ASSERT_TRUE(xdotool("click 1"));
+    pumpFor(400);
+    for (int step = 0; step < steps; ++step) ASSERT_TRUE(xdotool("key Down"));
+    ASSERT_TRUE(xdotool("key Return"));
+    pumpFor(300);
+}
+
+} // namespace
+
+TEST_F(DocumentPanelsGtkTest, APngAtHighDensityChosenWithThePointerHasTwiceThePixels)
+{
+    if (!xdotool("version")) GTEST_SKIP() << "no xdotool";
+    // As in the program, where the map on screen is measured and laid out before it is exported.
+    installRendering();
+    map.validateElementStates();
+    ExportFormatChoice normal(map.imageExportSize(), Size{});
+    normal.setSelectedIndex(ExportFormatChoice::indexOfExtension("png"));
+    ExportFormatChoice choice(map.imageExportSize(), Size{});
+    std::string sizeShown;
+    whenDialogIsUp(
+        GTK_TYPE_FILE_CHOOSER_DIALOG, [](GtkWidget*) { return true; },
+        [&](GtkWidget* dialog) {
+            auto* panel = Glib::wrap(GTK_FILE_CHOOSER_DIALOG(dialog));
+            auto* widget = dynamic_cast<ExportFormatWidget*>(panel->get_extra_widget());
+            ASSERT_TRUE(widget);
+            pumpFor(300);
+            // PDF is shown; PNG is the next row, high density (tag 4) two rows below normal.
+            pickWithPointer(widget->typePopup(), 1);
+            ASSERT_EQ(widget->typePopup().get_active_row_number(), int(ExportFormatChoice::indexOfExtension("png")));
+            ASSERT_TRUE(widget->qualityPopup().get_visible());
+            pickWithPointer(widget->qualityPopup(), 2);
+            sizeShown = widget->sizeLabel().get_text();
+            EXPECT_EQ(panel->get_current_name(), "Plans.png");
+        },
+        GTK_RESPONSE_ACCEPT);
+    DocumentPanels::SavePanel request{"Export", "Plans", dir.path()};
+    const std::optional<std::string> path = panels.runExportPanel(request, choice);
+    ASSERT_EQ(path, dir.file("Plans.png"));
+    EXPECT_EQ(choice.selectedImageQuality(), 4);
+
+    const auto write = [&](const ExportFormatChoice& chosen, const std::string& file) {
+        const MindMapData data =
+            map.exportDataOfFormat(chosen.selectedType().format, chosen.imageScaleFactor(), chosen.selectionOnly());
+        Glib::file_set_contents(file, reinterpret_cast<const char*>(data.data()), static_cast<gssize>(data.size()));
+        auto picture = Gdk::Pixbuf::create_from_file(file);
+        return std::pair(picture->get_width(), picture->get_height());
+    };
+    const auto [width, height] = write(choice, *path);
+    const auto [normalWidth, normalHeight] = write(normal, dir.file("normal.png"));
+    EXPECT_NEAR(width, normalWidth * 2, 2);
+    EXPECT_NEAR(height, normalHeight * 2, 2);
+    // The panel told the size the file has.
+    double shownWidth = 0, shownHeight = 0;
+    ASSERT_EQ(std::sscanf(sizeShown.c_str(), "%lf x %lf", &shownWidth, &shownHeight), 2) << sizeShown;
+    EXPECT_NEAR(shownWidth, width, 1);
+    EXPECT_NEAR(shownHeight, height, 1);
+}
+
+TEST_F(DocumentPanelsGtkTest, TheOutlineIsExportedAsPdfWithAPresetChosenWithThePointer)
+{
+    if (!xdotool("version")) GTEST_SKIP() << "no xdotool";
+    OutlineOptionsChoice choice(false);
+    int presetShownAfter = -1;
+    whenDialogIsUp(
+        GTK_TYPE_FILE_CHOOSER_DIALOG, [](GtkWidget*) { return true; },
+        [&](GtkWidget* dialog) {
+            auto* panel = Glib::wrap(GTK_FILE_CHOOSER_DIALOG(dialog));
+            auto* widget = dynamic_cast<OutlineOptionsWidget*>(panel->get_extra_widget());
+            ASSERT_TRUE(widget);
+            pumpFor(300);
+            // The check list is the third preset below the placeholder.
+            pickWithPointer(widget->presetPopup(), 3);
+            presetShownAfter = widget->presetPopup().get_active_row_number();
+        },
+        GTK_RESPONSE_ACCEPT);
+    DocumentPanels::SavePanel request{"Export Outline", "Plans", dir.path()};
+    const std::optional<std::string> path = panels.runOutlineExportPanel(request, choice);
+    ASSERT_EQ(path, dir.file("Plans.pdf"));
+    EXPECT_EQ(presetShownAfter, 0) << "back to the placeholder";
+    // The check list on the default mask 27.
+    EXPECT_EQ(choice.outlineOptions(), 86u);
+    Error error;
+    const std::vector<uint8_t> data = OutlineRenderingView::pdfDataWithMindMap(
+        map, choice.selectionOnly(), choice.outlineOptions(), choice.pageFormat(), &error);
+    ASSERT_FALSE(data.empty());
+    Glib::file_set_contents(*path, reinterpret_cast<const char*>(data.data()), static_cast<gssize>(data.size()));
+    const auto pages = pdfPageSizes(*path);
+    ASSERT_FALSE(pages.empty());
+    // A4 in points.
+    EXPECT_NEAR(pages[0].first, 595, 1);
+    EXPECT_NEAR(pages[0].second, 842, 1);
+}

@@ -1,10 +1,14 @@
 #include "Editor/gtk/TopicLinkDialogs.h"
-#include "Editor/ExportFormatChoice.h"
+#include "Editor/ExportToCloudAction.h"
+#include "Editor/gtk/ExportFormatView.h"
 #include "GtkTestSupport.h"
+#include "platform/UserDefaults.h"
+#include "platform/gtk/GtkAlertPanel.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -68,20 +72,69 @@ TEST(TopicLinkDialogsTest, TheLinkDialogStartsAtItsSeedAndOffersTheUploadOnlyFor
     EXPECT_FALSE(prompt.selectURLLink("http://", true));
 }
 
-TEST(TopicLinkDialogsTest, TheExportDialogHandsTheChosenFormatAndRangeToTheChoice)
+TEST(TopicLinkDialogsTest, TheExportQuestionHandsTheChosenFormatAndRangeToTheChoice)
 {
     TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
     initGtkForTests();
-    GtkExportToCloudPrompt prompt;
-    ExportFormatChoice choice(Size{400, 300}, Size{100, 80});
-    answerOpenDialog(GTK_RESPONSE_OK, [](std::vector<Gtk::Widget*>& fields) {
-        first<Gtk::ComboBoxText>(fields)->set_active(static_cast<int>(ExportFormatChoice::indexOfExtension("png")));
-        first<Gtk::CheckButton>(fields)->set_active(true);
+    installTopicLinkDialogs();
+    GtkAlertPanel alerts;
+    AlertPanel::setShared(&alerts);
+    ExportFormatViewController choice(Size{400, 300}, Size{100, 80});
+    answerOpenDialog(AlertPanel::FirstButtonReturn, [](std::vector<Gtk::Widget*>& fields) {
+        ExportFormatView* view = first<ExportFormatView>(fields);
+        ASSERT_TRUE(view);
+        view->formatRadio(1).set_active(true); // PNG
+        view->selectionRadio().set_active(true);
     });
-    EXPECT_TRUE(prompt.runExportToCloud("Export to Cloudy", "Choose", choice));
+    EXPECT_TRUE(ExportToCloudPrompt::shared().runExportToCloud("Export to Cloudy", "Choose", choice));
     EXPECT_EQ(choice.selectedExtension(), "png");
     EXPECT_TRUE(choice.selectionOnly());
 
     answerOpenDialog(GTK_RESPONSE_CANCEL, nullptr);
-    EXPECT_FALSE(prompt.runExportToCloud("Export to Cloudy", "Choose", choice));
+    EXPECT_FALSE(ExportToCloudPrompt::shared().runExportToCloud("Export to Cloudy", "Choose", choice));
+    AlertPanel::setShared(nullptr);
+}
+
+TEST(TopicLinkDialogsTest, TheExportQuestionsOkIsDisabledExactlyForATooLargeBitmap)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    initGtkForTests();
+    installTopicLinkDialogs();
+    GtkAlertPanel alerts;
+    AlertPanel::setShared(&alerts);
+    UserDefaults::standard().removeObject(ExportFormatViewController::FormatKey);
+    // 40000 x 30000 points at the first density need 4.8e9 bytes.
+    ExportFormatViewController choice(Size{40000, 30000}, Size{});
+    struct Seen {
+        bool okAtStart = false, okForPng = true, okForEps = false, sizeShownForEps = true;
+        std::string sizeMarkup;
+    } seen;
+    answerOpenDialog(GTK_RESPONSE_CANCEL, [&seen](std::vector<Gtk::Widget*>& fields) {
+        ExportFormatView* view = first<ExportFormatView>(fields);
+        ASSERT_TRUE(view);
+        auto* dialog = dynamic_cast<Gtk::Dialog*>(view->get_toplevel());
+        ASSERT_TRUE(dialog);
+        Gtk::Widget* ok = dialog->get_widget_for_response(AlertPanel::FirstButtonReturn);
+        ASSERT_TRUE(ok);
+        seen.okAtStart = ok->is_sensitive();
+        view->formatRadio(1).set_active(true); // PNG
+        seen.okForPng = ok->is_sensitive();
+        seen.sizeMarkup = view->sizeLabel().get_label();
+        if (const char* folder = std::getenv("TARNWICK_SCREENSHOT_DIR")) {
+            while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+            auto shot = Gdk::Pixbuf::create(dialog->get_window(), 0, 0, dialog->get_width(), dialog->get_height());
+            if (shot) shot->save(std::string(folder) + "/export-to-cloud-too-large.png", "png");
+        }
+        view->formatRadio(2).set_active(true); // EPS
+        seen.okForEps = ok->is_sensitive();
+        seen.sizeShownForEps = view->sizeLabel().get_visible();
+    });
+    EXPECT_FALSE(ExportToCloudPrompt::shared().runExportToCloud("Export to Cloudy", "Choose", choice));
+    EXPECT_TRUE(seen.okAtStart) << "no radio stored counts as PDF, which is allowed";
+    EXPECT_FALSE(seen.okForPng);
+    EXPECT_NE(seen.sizeMarkup.find("red"), std::string::npos) << seen.sizeMarkup;
+    EXPECT_NE(seen.sizeMarkup.find("40000 x 30000"), std::string::npos) << seen.sizeMarkup;
+    EXPECT_TRUE(seen.okForEps);
+    EXPECT_FALSE(seen.sizeShownForEps);
+    AlertPanel::setShared(nullptr);
 }

@@ -58,17 +58,18 @@ private:
 };
 
 // The image-link panel: asks the user how a large picture is to be added. The panel itself comes
-// with the application's panels; until one is installed the picture is embedded with the image
-// settings' thumbnail and size limit, as a plain local add would be.
-class ImageLinkPanelController {
+// with the application's panels, which install it here; until one is installed the picture is
+// embedded with the image settings' thumbnail and size limit, as a plain local add would be.
+class ImageLinkPanel {
 public:
-    virtual ~ImageLinkPanelController() = default;
+    virtual ~ImageLinkPanel() = default;
 
-    // Runs modally; true when confirmed, with the choices written into the data.
+    // Runs modally; true when confirmed, with the choices written into the data. A panel that is
+    // closed leaves the data as it was.
     virtual bool run(ImageLinkData& data) = 0;
 
     // Through the installed panel.
     static bool executeWithImageLinkData(ImageLinkData& data);
     // Installs the panel (not owned); nullptr brings back the default one.
-    static void setShared(ImageLinkPanelController* panel);
+    static void setShared(ImageLinkPanel* panel);
 };

@@ -1,10 +1,10 @@
-#include "editor-view/ImageLinkPanelController.h"
+#include "editor-view/ImageLinkData.h"
 
 #include "store/CustomImageSettings.h"
 
 namespace {
 
-class DefaultImageLinkPanel : public ImageLinkPanelController {
+class DefaultImageLinkPanel : public ImageLinkPanel {
 public:
     bool run(ImageLinkData& data) override
     {
@@ -16,17 +16,17 @@ public:
     }
 };
 
-ImageLinkPanelController* gPanel = nullptr;
+ImageLinkPanel* gPanel = nullptr;
 
 } // namespace
 
-bool ImageLinkPanelController::executeWithImageLinkData(ImageLinkData& data)
+bool ImageLinkPanel::executeWithImageLinkData(ImageLinkData& data)
 {
     static DefaultImageLinkPanel fallback;
-    return (gPanel ? *gPanel : static_cast<ImageLinkPanelController&>(fallback)).run(data);
+    return (gPanel ? *gPanel : static_cast<ImageLinkPanel&>(fallback)).run(data);
 }
 
-void ImageLinkPanelController::setShared(ImageLinkPanelController* panel)
+void ImageLinkPanel::setShared(ImageLinkPanel* panel)
 {
     gPanel = panel;
 }
