@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -160,6 +161,46 @@ void appendDevicePath(std::string& key, const BezierPath& path, const AffineTran
 // coverage would take the room of many small ones.
 constexpr double MaxLineSpritePixels = 512.0 * 512.0;
 
+// Finds the parts of a sprite's mask that hold anything, in tiles of this many pixels a side.
+constexpr int SpriteTile = 16;
+
+void findInkedBoxes(ShadowSprites::Sprite& sprite)
+{
+    cairo_surface_t* mask = sprite.mask.get();
+    const int width = cairo_image_surface_get_width(mask), height = cairo_image_surface_get_height(mask);
+    int across = 0;
+    const std::vector<uint8_t> tiles =
+        ShadowPixels::occupiedTiles(cairo_image_surface_get_data(mask), width, height,
+                                    cairo_image_surface_get_stride(mask), 1, SpriteTile, 0, across);
+    sprite.inked.clear();
+    for (const TileRun& run : tileRuns(tiles, across)) {
+        const int x0 = run.first * SpriteTile, y0 = run.row * SpriteTile;
+        sprite.inked.push_back(
+            {x0, y0, std::min(width, run.end * SpriteTile) - x0, std::min(height, run.rowEnd * SpriteTile) - y0});
+    }
+}
+
+// Paints the sprite's mask in the colour with its first pixel at the device pixel (x, y), where
+// it holds anything.
+void paintSprite(cairo_t* cr, const ShadowSprites::Sprite& sprite, double x, double y, const Color& color)
+{
+    if (sprite.inked.empty()) return;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    setSource(cr, color);
+    // Each part through a view of the mask's own pixels: a clip would have cairo work the mask
+    // through a second pass, which rounds the edges of what it paints differently.
+    cairo_surface_t* mask = sprite.mask.get();
+    unsigned char* data = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    for (const ShadowSprites::Sprite::Box& box : sprite.inked) {
+        const CairoSurface part(cairo_image_surface_create_for_data(data + ptrdiff_t(box.y) * stride + box.x,
+                                                                    CAIRO_FORMAT_A8, box.width, box.height, stride));
+        cairo_mask_surface(cr, part.get(), x + box.x, y + box.y);
+    }
+    cairo_restore(cr);
+}
+
 constexpr double MaxKeptLayerPixels = 3840.0 * 2400.0;
 
 KeptLayer& keptLayer()
@@ -211,6 +252,7 @@ void CairoGraphicsContext::restore()
     // A shadow begun after the matching save ends with it, as the group it pushed must be popped
     // before the state beneath it.
     if (_shadowOn && _shadowDepth == _saveDepth) endShadow();
+    drawDeferredShapes();
     cairo_restore(_cr);
     --_saveDepth;
 }
@@ -253,6 +295,7 @@ bool CairoGraphicsContext::isDrawable(const Rect& rect) const
 
 void CairoGraphicsContext::clipToRect(const Rect& r)
 {
+    drawDeferredShapes();
     cairo_new_path(_cr);
     if (isDrawable(r)) {
         cairo_rectangle(_cr, r.minX(), r.minY(), r.width(), r.height());
@@ -276,6 +319,7 @@ void CairoGraphicsContext::clipToRect(const Rect& r)
 
 void CairoGraphicsContext::clipToPath(const BezierPath& path, FillRule rule)
 {
+    drawDeferredShapes();
     cairo_new_path(_cr);
     if (isDrawable(path)) path.addToCairo(_cr);
     cairo_set_fill_rule(_cr, cairoRule(rule));
@@ -290,6 +334,11 @@ void CairoGraphicsContext::setFlatness(double flatness)
 void CairoGraphicsContext::fillPath(const BezierPath& path, const Color& color, FillRule rule)
 {
     if (!isDrawable(path)) return;
+    if (_shadowEachAlone) {
+        castShadow(path, color, std::nullopt, _shadow);
+        _deferred.push_back({path, color, rule, std::nullopt, currentTransform(), cairo_get_tolerance(_cr)});
+        return;
+    }
     noteDrawn(path.controlPointBounds());
     cairo_new_path(_cr);
     path.addToCairo(_cr);
@@ -308,6 +357,12 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
         dashLength += d;
     }
     const bool dashed = !style.dash.empty() && dashLength > 0;
+    if (_shadowEachAlone) {
+        castStrokeShadow(path, style);
+        _deferred.push_back(
+            {path, std::nullopt, FillRule::Winding, style, currentTransform(), cairo_get_tolerance(_cr)});
+        return;
+    }
     // Miter joins may reach further than half the width; a few widths cover the usual limit.
     noteDrawn(path.controlPointBounds(), path.lineWidth() * 5);
     cairo_set_line_cap(_cr, cairoCap(style.cap));
@@ -423,13 +478,10 @@ bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>
         made.left = int(left);
         made.top = int(top);
         made.bytes = size_t(cairo_image_surface_get_stride(made.mask.get())) * size_t(bottom - top);
+        findInkedBoxes(made);
         sprite = &kept.keep(key, std::move(made));
     }
-    cairo_save(_cr);
-    cairo_identity_matrix(_cr);
-    setSource(_cr, style.color);
-    cairo_mask_surface(_cr, sprite->mask.get(), wholeX + sprite->left, wholeY + sprite->top);
-    cairo_restore(_cr);
+    paintSprite(_cr, *sprite, wholeX + sprite->left, wholeY + sprite->top, style.color);
     return true;
 }
 
@@ -516,6 +568,7 @@ AffineTransform CairoGraphicsContext::backendTransform() const
 void CairoGraphicsContext::fillPathWithLinearGradient(const BezierPath& path, const std::vector<GradientStop>& stops,
                                                       Point start, Point end)
 {
+    drawDeferredShapes();
     if (!isDrawable(path) || !std::isfinite(start.x) || !std::isfinite(start.y) || !std::isfinite(end.x) ||
         !std::isfinite(end.y))
         return;
@@ -535,6 +588,7 @@ void CairoGraphicsContext::fillPathWithLinearGradient(const BezierPath& path, co
 
 void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination, double alpha)
 {
+    drawDeferredShapes();
     if (image.isNull() || destination.isEmpty() || !isDrawable(destination) || !std::isfinite(alpha)) return;
     noteDrawn(destination);
     cairo_save(_cr);
@@ -549,6 +603,7 @@ void CairoGraphicsContext::drawImage(const Image& image, const Rect& destination
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, double wrapWidth)
 {
+    drawDeferredShapes();
     if (text.string().empty() || !isDrawable(Rect(origin, Size{})) || !std::isfinite(wrapWidth)) return;
     TextLayoutCache& cache = TextLayoutCache::forThisThread();
     const size_t made = cache.layoutsMade();
@@ -598,6 +653,7 @@ std::string CairoGraphicsContext::linkAttributes(const std::string& uri, const R
 
 void CairoGraphicsContext::addLink(const std::string& uri, const Rect& rect)
 {
+    drawDeferredShapes();
     if (_kind != GraphicsSurfaceKind::Pdf || uri.empty() || rect.isEmpty() || !isDrawable(rect)) return;
     // The rectangle is given in device space with the identity transform, so it lands where it was
     // drawn whatever transform the job has set.
@@ -624,9 +680,11 @@ void CairoGraphicsContext::beginShadow(const ShadowStyle& shadow)
     // A blurred shadow can only be a picture. In PDF and PostScript output it would be one at a
     // fixed resolution beneath sharp vector shapes, large in the file and coarse in print: vector
     // output is drawn without shadows.
-    _shadowGroup = _kind != GraphicsSurfaceKind::Pdf && _kind != GraphicsSurfaceKind::PostScript &&
+    const bool casts = _kind != GraphicsSurfaceKind::Pdf && _kind != GraphicsSurfaceKind::PostScript &&
         std::isfinite(shadow.offset.width) && std::isfinite(shadow.offset.height) && std::isfinite(shadow.blurRadius) &&
         shadow.color.alpha() > 0;
+    _shadowEachAlone = casts && shadow.eachShapeAlone;
+    _shadowGroup = casts && !_shadowEachAlone;
     _shadowDrawn = false;
     _shadowExtents = Rect();
     if (_shadowGroup && !beginKeptLayer()) cairo_push_group(_cr);
@@ -728,6 +786,50 @@ void CairoGraphicsContext::endShadow()
     _shadowOn = false;
     if (_shadowGroup) compositeShadow();
     _shadowGroup = false;
+    _shadowEachAlone = false;
+    drawDeferredShapes();
+}
+
+void CairoGraphicsContext::drawDeferredShapes()
+{
+    if (_deferred.empty()) return;
+    const bool eachAlone = std::exchange(_shadowEachAlone, false);
+    const std::vector<DeferredShape> shapes = std::exchange(_deferred, {});
+    for (const DeferredShape& shape : shapes) {
+        cairo_save(_cr);
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, shape.transform.xx, shape.transform.yx, shape.transform.xy, shape.transform.yy,
+                          shape.transform.x0, shape.transform.y0);
+        cairo_set_matrix(_cr, &m);
+        cairo_set_tolerance(_cr, shape.tolerance);
+        if (shape.fill) fillPath(shape.path, *shape.fill, shape.rule);
+        else if (shape.stroke) strokePath(shape.path, *shape.stroke);
+        cairo_restore(_cr);
+    }
+    _shadowEachAlone = eachAlone;
+}
+
+void CairoGraphicsContext::castStrokeShadow(const BezierPath& path, const StrokeStyle& style)
+{
+    // How far a shadow falls from what casts it, as castShadow blurs it, in user space: a line
+    // running far beyond the window casts only the shadow of the part that can show.
+    const double k = std::max(1.0, std::round(std::clamp(_shadow.blurRadius, 0.0, 100.0) / 2));
+    const double reach =
+        (3 * k + std::max(std::abs(_shadow.offset.width), std::abs(_shadow.offset.height)) + 2) * userUnitsPerPixel();
+    const Rect area = insetRect(strokeArea(path), -reach, -reach);
+    const std::optional<BezierPath> flat = flattenedBeyond(path, area);
+    std::vector<StrokePiece> pieces;
+    if (!cutDashedStrokeToArea(flat ? *flat : path, area, backendTransform(), pieces)) {
+        castShadow(path, std::nullopt, style, _shadow);
+        return;
+    }
+    for (StrokePiece& piece : pieces) {
+        piece.path.setLineWidth(path.lineWidth());
+        piece.path.setLineJoinStyle(path.lineJoinStyle());
+        StrokeStyle pieceStyle = style;
+        pieceStyle.dashPhase = (std::isfinite(style.dashPhase) ? style.dashPhase : 0) + piece.dashPhase;
+        castShadow(piece.path, std::nullopt, pieceStyle, _shadow);
+    }
 }
 
 void CairoGraphicsContext::compositeShadow()
@@ -1057,13 +1159,10 @@ void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optiona
         made.left = maskLeft;
         made.top = maskTop;
         made.bytes = size_t(stride) * size_t(maskHeight);
+        findInkedBoxes(made);
         sprite = kept ? &kept->keep(key, std::move(made)) : &made;
     }
-    cairo_save(_cr);
-    cairo_identity_matrix(_cr);
-    setSource(_cr, shadow.color);
-    cairo_mask_surface(_cr, sprite->mask.get(), wholeX + sprite->left, wholeY + sprite->top);
-    cairo_restore(_cr);
+    paintSprite(_cr, *sprite, wholeX + sprite->left, wholeY + sprite->top, shadow.color);
 }
 
 bool CairoGraphicsContext::hasFailed() const

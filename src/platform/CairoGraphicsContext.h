@@ -79,6 +79,20 @@ private:
     double userUnitsPerPixel() const;
     // User space to the coordinates of the target surface's pixels.
     AffineTransform backendTransform() const;
+    // A shape drawn while each shape casts its shadow alone: drawn when the shadow ends, over all
+    // the shadows, as it was given.
+    struct DeferredShape {
+        BezierPath path;
+        std::optional<Color> fill;
+        FillRule rule = FillRule::Winding;
+        std::optional<StrokeStyle> stroke;
+        AffineTransform transform;
+        double tolerance = 0.1;
+    };
+    // Draws the deferred shapes, before anything else changes what they would be drawn with.
+    void drawDeferredShapes();
+    // The shadow of a stroke, cast by the part of it whose shadow may fall inside the clip.
+    void castStrokeShadow(const BezierPath& path, const StrokeStyle& style);
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();
@@ -108,6 +122,9 @@ private:
     Rect _shadowExtents;
     bool _shadowDrawn = false;
     ShadowStyle _shadow;
+    // Whether the running shadow is cast by each shape alone, and the shapes waiting for its end.
+    bool _shadowEachAlone = false;
+    std::vector<DeferredShape> _deferred;
     // How many new texts this job has had laid out and kept.
     size_t _textsKept = 0;
 };

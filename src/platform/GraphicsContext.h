@@ -60,6 +60,10 @@ struct ShadowStyle {
     Size offset;
     double blurRadius = 0;
     Color color;
+    // Each shape casts its own shadow, blurred alone (and kept, where the context keeps shadows),
+    // and the shapes are drawn over all of them when the shadow ends. A window's lines, drawn frame
+    // after frame, then blur nothing anew; where shapes overlap, their shadows darken each other.
+    bool eachShapeAlone = false;
 };
 
 // What a context finally draws on: exports decide on link rectangles and bitmap-only steps by it.

@@ -6,6 +6,7 @@
 #include <list>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // Blurred shadows of single shapes, kept by everything that decides their pixels. A window draws
 // the same topics frame after frame; blurring each topic's shadow once and keeping it costs a
@@ -25,6 +26,12 @@ public:
         int left = 0;
         int top = 0;
         size_t bytes = 0;
+        // Where the mask holds anything, in its own pixels: a line's mask is mostly clear, and
+        // only these parts are painted.
+        struct Box {
+            int x, y, width, height;
+        };
+        std::vector<Box> inked;
     };
 
     static constexpr size_t DefaultBudget = size_t(32) << 20;

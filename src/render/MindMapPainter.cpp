@@ -191,12 +191,14 @@ void MindMapPainter::paintStructure()
         const AffineTransform t = _context.currentTransform();
         const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
         _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
-        // The editor's topics cast their shadows each alone, over all relations: a shadow layer as
-        // large as the window would be blurred again for every frame, while a window keeps each
-        // topic's blurred shadow. A picture of the map draws each topic once, and one layer for
-        // all of them costs it less: its outline pass draws the topics into the relations' layer,
-        // and the topics are drawn again over all relations and shadows.
+        // The editor's topics and lines cast their shadows each alone, the topics' over all
+        // lines: a shadow layer as large as the window would be blurred again for every frame,
+        // while a window keeps each shape's blurred shadow. A picture of the map draws each shape
+        // once, and one layer for all of them costs it less: its outline pass draws the topics
+        // into the relations' layer, and the topics are drawn again over all relations and
+        // shadows.
         _castsShadowsAlone = _designing;
+        _shadow->eachShapeAlone = _castsShadowsAlone;
         _context.beginShadow(*_shadow);
         paintRelations();
         if (_castsShadowsAlone) _context.endShadow();

@@ -251,8 +251,11 @@ TEST_F(CanvasPictureEditorTest, WindowFramesMatchTheMapPaintedDirectly)
         editor->draw(context, all);
         return image;
     };
+    // A window draws its dashed lines from their kept coverage: where a line's edge is
+    // anti-aliased, its blend may round one step apart from a stroke drawn directly.
+    constexpr int Rounding = 1;
     drawWindow(all);
-    EXPECT_EQ(0, compare(window, direct()).largest);
+    EXPECT_LE(compare(window, direct()).largest, Rounding);
     const Image before = direct();
 
     // A change of the map: the editor is told, and the next frame shows it.
@@ -261,7 +264,7 @@ TEST_F(CanvasPictureEditorTest, WindowFramesMatchTheMapPaintedDirectly)
     editor->mindMapChanged();
     drawWindow(all);
     EXPECT_GT(compare(window, before).pixels, 100);
-    EXPECT_EQ(0, compare(window, direct()).largest);
+    EXPECT_LE(compare(window, direct()).largest, Rounding);
 
     // Scrolled by whole points and by a fraction, then zoomed.
     for (Point step : {Point{0, 30}, Point{-45, 12}, Point{0.25, 0}}) {
@@ -271,7 +274,7 @@ TEST_F(CanvasPictureEditorTest, WindowFramesMatchTheMapPaintedDirectly)
     }
     editor->setUserScaleFactor(0.6);
     drawWindow(all);
-    EXPECT_EQ(0, compare(window, direct()).largest);
+    EXPECT_LE(compare(window, direct()).largest, Rounding);
 
     // A recording context is painted directly, with the painter's own drawing.
     RecordingGraphicsContext recording;

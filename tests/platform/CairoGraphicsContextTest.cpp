@@ -790,3 +790,65 @@ TEST(ShadowSprites, LetTheLeastRecentlyUsedGoBeyondTheirBudget)
     sprites.keep("e", sprite(10));
     EXPECT_EQ(size_t(40), sprites.bytes());
 }
+
+// Shapes that each cast their shadow alone are drawn over every shadow of the run, as a layer's
+// would be, and as they were given: with their own transform, inside the clip they were given
+// in, before what is drawn after them. A line reaching far beyond the window still casts its
+// shadow inside it. Vector output draws the shapes at once and casts nothing.
+TEST(CairoGraphicsContext, ShapesCastingTheirShadowsAloneLieOverAllShadows)
+{
+    const ShadowStyle alone{Size{4, 4}, 4, Color(0, 0, 0, 1), true};
+    const Color red(1, 0, 0), blue(0, 0, 1);
+    const struct {
+        const char* name;
+        GraphicsSurfaceKind kind;
+    } kinds[] = {{"window", GraphicsSurfaceKind::Screen}, {"picture", GraphicsSurfaceKind::Bitmap}};
+    for (const auto& k : kinds) {
+        BitmapCanvas canvas(120, 120, k.kind);
+        GraphicsContext& context = canvas.context;
+        context.clipToRect(Rect(0, 0, 120, 100));
+        context.beginShadow(alone);
+        // A red bar, then a blue one whose shadow falls across the red one.
+        context.fillPath(rectPath(Rect(10, 20, 60, 10)), red);
+        context.save();
+        context.translate(20, 0);
+        context.fillPath(rectPath(Rect(0, 10, 10, 8)), blue);
+        context.restore();
+        // A long dashed line from far above to far below the window, at x = 100.
+        BezierPath line = polyline({{100, -90000}, {100, 90000}});
+        line.setLineWidth(3);
+        StrokeStyle dashed = StrokeStyle::solid(blue);
+        dashed.dash = {3.06, 3.06};
+        context.strokePath(line, dashed);
+        // A clip given after the shapes holds back nothing of them.
+        context.clipToRect(Rect(0, 0, 15, 15));
+        context.fillPath(rectPath(Rect(0, 0, 5, 5)), blue);
+        context.endShadow();
+        EXPECT_FALSE(context.hasFailed()) << k.name;
+        cairo_surface_t* surface = canvas.surface.get();
+        // The blue bar's shadow falls on the red bar (at 25, 22): the red bar is drawn over it.
+        EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(surface, 25, 23)) << k.name;
+        EXPECT_EQ((Argb{255, 0, 0, 255}), pixelAt(surface, 25, 12)) << k.name;
+        // Below the red bar its own shadow.
+        EXPECT_GT(pixelAt(surface, 40, 32).a, 128) << k.name;
+        // The long line and its shadow, in the window.
+        int lineInk = 0, shadowInk = 0;
+        for (int y = 20; y < 90; ++y) {
+            lineInk += pixelAt(surface, 100, y).b > 0;
+            shadowInk += pixelAt(surface, 104, y).a > 0;
+        }
+        EXPECT_GT(lineInk, 20) << k.name;
+        EXPECT_GT(shadowInk, 60) << k.name;
+        // Nothing beyond the first clip, neither the line nor its shadow.
+        EXPECT_EQ(0, pixelAt(surface, 100, 105).a) << k.name;
+        EXPECT_EQ(0, pixelAt(surface, 104, 110).a) << k.name;
+    }
+
+    BitmapCanvas pdfLike(40, 40, GraphicsSurfaceKind::Pdf);
+    pdfLike.context.beginShadow(alone);
+    pdfLike.context.fillPath(rectPath(Rect(5, 5, 10, 10)), red);
+    // Drawn at once: nothing waits for the shadow's end.
+    EXPECT_EQ((Argb{255, 255, 0, 0}), pixelAt(pdfLike.surface.get(), 10, 10));
+    pdfLike.context.endShadow();
+    EXPECT_EQ(0, pixelAt(pdfLike.surface.get(), 17, 17).a);
+}
