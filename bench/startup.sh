@@ -25,7 +25,7 @@ measure() {
   local home=$1
   shift
   HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
-    TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1 \
+    TARNWICK_STARTUP_TIMING=1 TARNWICK_QUIT_AFTER_FIRST_FRAME=1 NO_AT_BRIDGE=1 TARNWICK_DEVICE_LINK=off \
     dbus-run-session -- python3 - "$program" "$@" 2>/dev/null <<'PY'
 import subprocess, sys, time
 start = time.time()

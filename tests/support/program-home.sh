@@ -5,6 +5,9 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
 export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
+# The program under test neither listens beyond the machine nor announces itself on its network;
+# the device link's own test, confined to a network of its own, turns the link back on.
+export TARNWICK_DEVICE_LINK=off
 store="$XDG_DATA_HOME/Tarnwick"
 export home store
 source "$(dirname "${BASH_SOURCE[0]}")/new-features-seen.sh"

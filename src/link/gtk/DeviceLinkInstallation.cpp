@@ -9,12 +9,18 @@
 #include "preferences/gtk/PreferencesWindow.h"
 
 #include <cstdlib>
+#include <string_view>
 
 void installDeviceLink()
 {
     // The system's DNS-SD library warns on standard error at its first call unless told not to.
     setenv("AVAHI_COMPAT_NOWARN", "1", 0);
-    setDeviceLinkServicesFactory([] { return std::make_unique<iPhoneLinkServices>(); });
+    setDeviceLinkServicesFactory([]() -> std::unique_ptr<DeviceLinkServices> {
+        // Runs of the whole program under test would otherwise listen on every interface and
+        // announce themselves on whatever network the machine is on.
+        if (const char* link = std::getenv(DeviceLinkVariable); link && std::string_view(link) == "off") return {};
+        return std::make_unique<iPhoneLinkServices>();
+    });
     GtkAlertPanel::registerAccessory(iPhoneLinkServices::PinViewAccessoryName,
                                      [](const std::any& model) -> Gtk::Widget* {
                                          auto* const* pin = std::any_cast<DevicePinModel*>(&model);

@@ -23,7 +23,7 @@ done
 
 # The installed program starts from its own resources and shows the icon on its window.
 export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache NO_AT_BRIDGE=1
-export XDG_DATA_DIRS=$prefix/share:/usr/share TARNWICK_STARTUP_TIMING=1
+export XDG_DATA_DIRS=$prefix/share:/usr/share TARNWICK_STARTUP_TIMING=1 TARNWICK_DEVICE_LINK=off
 unset TARNWICK_RESOURCES
 source "$(dirname "$0")/../../support/new-features-seen.sh"
 mark_new_features_seen "$build" "$XDG_CONFIG_HOME"

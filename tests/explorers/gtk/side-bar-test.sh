@@ -11,6 +11,8 @@ export map_title=$2
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+# No listening beyond the machine, no announcement on its network.
+export TARNWICK_DEVICE_LINK=off
 source "$(dirname "$0")/../../support/new-features-seen.sh"
 mark_new_features_seen "$(dirname "$program")/.." "$XDG_CONFIG_HOME"
 documents="$XDG_DATA_HOME/Tarnwick/Mind Maps"

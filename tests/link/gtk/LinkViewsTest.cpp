@@ -3,6 +3,7 @@
 #include "link/gtk/iPhoneLinkStatusView.h"
 
 #include "Editor/ApplicationActions.h"
+#include "Editor/DeviceLinkServices.h"
 #include "link/LinkStatusPane.h"
 #include "link/iPhoneLinkServices.h"
 #include "platform/Localizer.h"
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -114,3 +118,18 @@ TEST_F(LinkViewsTest, TheStatusPaneFillsItsPreferencesPaneAndShowsTheErrorWithou
 }
 
 } // namespace
+
+// Test runs of the whole program turn the link off; nothing may then listen or announce itself.
+TEST_F(LinkViewsTest, TurnedOffTheApplicationRunsWithoutALink)
+{
+    const char* before = std::getenv(DeviceLinkVariable);
+    const std::string kept = before ? before : "";
+    setenv(DeviceLinkVariable, "off", 1);
+    {
+        InstalledApplicationServices services;
+        services.startDeviceLinkServices();
+        EXPECT_FALSE(services.hasDeviceLinkServices());
+    }
+    if (before) setenv(DeviceLinkVariable, kept.c_str(), 1);
+    else unsetenv(DeviceLinkVariable);
+}

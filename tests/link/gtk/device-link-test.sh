@@ -95,6 +95,8 @@ grep -q "Server startup complete" "$private/avahi.log" || { cat "$private/avahi.
 source "$here/../../support/program-home.sh"
 # The pane's buttons are pressed through the accessibility bus.
 unset NO_AT_BRIDGE
+# This run is the link's own, inside a network of its own.
+unset TARNWICK_DEVICE_LINK
 export here press
 
 run() {

@@ -371,9 +371,9 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
 {
     std::vector<std::string> environment;
     static const char* const replaced[] = {
-        "HOME",         "XDG_DATA_HOME",  "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "DBUS_SESSION_BUS_ADDRESS",
-        "NO_AT_BRIDGE", "GDK_BACKEND",    "WAYLAND_DISPLAY", "LANGUAGE",       "LC_ALL",
-        "LANG",         "XDG_RUNTIME_DIR"};
+        "HOME",         "XDG_DATA_HOME",   "XDG_CONFIG_HOME",     "XDG_CACHE_HOME", "DBUS_SESSION_BUS_ADDRESS",
+        "NO_AT_BRIDGE", "GDK_BACKEND",     "WAYLAND_DISPLAY",     "LANGUAGE",       "LC_ALL",
+        "LANG",         "XDG_RUNTIME_DIR", "TARNWICK_DEVICE_LINK"};
     for (char** variable = environ; *variable; ++variable) {
         const std::string assignment = *variable;
         const std::string name = assignment.substr(0, assignment.find('='));
@@ -388,6 +388,8 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
     // The names the tests look for are GTK's English ones, on X where the input events go.
     environment.push_back("GDK_BACKEND=x11");
     environment.push_back("LC_ALL=C.UTF-8");
+    // No run here may listen beyond the machine or announce itself on its network.
+    environment.push_back("TARNWICK_DEVICE_LINK=off");
     std::vector<char*> envp;
     for (std::string& assignment : environment) envp.push_back(assignment.data());
     envp.push_back(nullptr);
@@ -557,13 +559,15 @@ std::optional<bool> RunningApplication::menuItemEnabled(const std::string& menu,
 std::optional<std::string> RunningApplication::windowId(const std::string& title)
 {
     std::string output;
-    if (runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
+    // Without --all, xdotool takes a window that meets any one condition: any window of the
+    // program would do, and keys meant for a dialog would go wherever that window is.
+    if (runCommand({"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
                     "^" + regexQuoted(title) + "$"},
                    &output) != 0) {
         // A map's title is its canvas's name, inside the window named after the program.
         output.clear();
         if (!find(ATSPI_ROLE_DRAWING_AREA, title) ||
-            runCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
+            runCommand({"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(_pid), "--name",
                         "^" + regexQuoted(ProgramWindowTitle) + "$"},
                        &output) != 0)
             return std::nullopt;
