@@ -73,9 +73,15 @@ ExportFormatView::ExportFormatView(ExportFormatViewController& controller) : _co
 void ExportFormatView::showController()
 {
     ++_showing;
-    _noFormat.set_active(true);
-    for (size_t i = 0; i < _formatRadios.size(); ++i)
-        if (_controller.formatRadios()[i].on) _formatRadios[i].set_active(true);
+    // Only the radio that is on is touched: switching the group through the hidden radio while the
+    // clicked one is still reporting its toggle would leave none of them on.
+    bool anyOn = false;
+    for (size_t i = 0; i < _formatRadios.size(); ++i) {
+        if (!_controller.formatRadios()[i].on) continue;
+        _formatRadios[i].set_active(true);
+        anyOn = true;
+    }
+    if (!anyOn) _noFormat.set_active(true);
     _qualityPopup.set_active(static_cast<int>(_controller.density().selectedIndex()));
     const bool bitmap = _controller.densityControlsVisible();
     _qualityLabel.set_visible(bitmap);

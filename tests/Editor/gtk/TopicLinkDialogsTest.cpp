@@ -106,7 +106,7 @@ TEST(TopicLinkDialogsTest, TheExportQuestionsOkIsDisabledExactlyForATooLargeBitm
     // 40000 x 30000 points at the first density need 4.8e9 bytes.
     ExportFormatViewController choice(Size{40000, 30000}, Size{});
     struct Seen {
-        bool okAtStart = false, okForPng = true, okForEps = false, sizeShownForEps = true;
+        bool okAtStart = false, okForPng = true, okForEps = false, sizeShownForEps = true, pngShownOn = false;
         std::string sizeMarkup;
     } seen;
     answerOpenDialog(GTK_RESPONSE_CANCEL, [&seen](std::vector<Gtk::Widget*>& fields) {
@@ -119,9 +119,14 @@ TEST(TopicLinkDialogsTest, TheExportQuestionsOkIsDisabledExactlyForATooLargeBitm
         seen.okAtStart = ok->is_sensitive();
         view->formatRadio(1).set_active(true); // PNG
         seen.okForPng = ok->is_sensitive();
+        seen.pngShownOn = view->formatRadio(1).get_active();
         seen.sizeMarkup = view->sizeLabel().get_label();
         if (const char* folder = std::getenv("TARNWICK_SCREENSHOT_DIR")) {
-            while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+            // Long enough for the frame clock to paint what changed.
+            for (int tick = 0; tick < 30; ++tick) {
+                while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+                g_usleep(10000);
+            }
             auto shot = Gdk::Pixbuf::create(dialog->get_window(), 0, 0, dialog->get_width(), dialog->get_height());
             if (shot) shot->save(std::string(folder) + "/export-to-cloud-too-large.png", "png");
         }
@@ -132,6 +137,7 @@ TEST(TopicLinkDialogsTest, TheExportQuestionsOkIsDisabledExactlyForATooLargeBitm
     EXPECT_FALSE(ExportToCloudPrompt::shared().runExportToCloud("Export to Cloudy", "Choose", choice));
     EXPECT_TRUE(seen.okAtStart) << "no radio stored counts as PDF, which is allowed";
     EXPECT_FALSE(seen.okForPng);
+    EXPECT_TRUE(seen.pngShownOn) << "the radio clicked stays on";
     EXPECT_NE(seen.sizeMarkup.find("red"), std::string::npos) << seen.sizeMarkup;
     EXPECT_NE(seen.sizeMarkup.find("40000 x 30000"), std::string::npos) << seen.sizeMarkup;
     EXPECT_TRUE(seen.okForEps);
