@@ -100,25 +100,6 @@ TEST_F(ExportFormatViewControllerTest, OkFollowsTheBitmapSizeAtEveryChange)
     EXPECT_EQ(controller.sizeText(), "40000 x 30000\n" + localized("share_dialog_image_too_large"));
 }
 
-TEST_F(ExportFormatViewControllerTest, DensityTagsScaleTheBitmap)
-{
-    ExportFormatViewController controller(Size{200, 100}, Size{});
-    controller.selectFormat(2);
-    struct Case {
-        size_t index;
-        int tag;
-        double factor;
-        const char* size;
-    };
-    for (const Case& c : {Case{0, 2, 1.0, "200 x 100"}, Case{1, 3, 1.5, "300 x 150"}, Case{2, 4, 2.0, "400 x 200"},
-                          Case{3, 6, 3.0, "600 x 300"}}) {
-        controller.selectDensityIndex(c.index);
-        EXPECT_EQ(controller.selectedImageQuality(), c.tag);
-        EXPECT_DOUBLE_EQ(controller.imageScaleFactor(), c.factor);
-        EXPECT_EQ(controller.sizeText(), c.size);
-    }
-}
-
 TEST_F(ExportFormatViewControllerTest, OnlyFormatsOneToSixExportASelection)
 {
     ExportFormatViewController controller(Size{400, 300}, Size{50, 40});
