@@ -188,16 +188,12 @@ void paintSprite(cairo_t* cr, const ShadowSprites::Sprite& sprite, double x, dou
     cairo_save(cr);
     cairo_identity_matrix(cr);
     setSource(cr, color);
-    // Each part through a view of the mask's own pixels: a clip would have cairo work the mask
-    // through a second pass, which rounds the edges of what it paints differently.
-    cairo_surface_t* mask = sprite.mask.get();
-    unsigned char* data = cairo_image_surface_get_data(mask);
-    const int stride = cairo_image_surface_get_stride(mask);
-    for (const ShadowSprites::Sprite::Box& box : sprite.inked) {
-        const CairoSurface part(cairo_image_surface_create_for_data(data + ptrdiff_t(box.y) * stride + box.x,
-                                                                    CAIRO_FORMAT_A8, box.width, box.height, stride));
-        cairo_mask_surface(cr, part.get(), x + box.x, y + box.y);
-    }
+    // One mask for all the parts, painted only inside them.
+    cairo_new_path(cr);
+    for (const ShadowSprites::Sprite::Box& box : sprite.inked)
+        cairo_rectangle(cr, x + box.x, y + box.y, box.width, box.height);
+    cairo_clip(cr);
+    cairo_mask_surface(cr, sprite.mask.get(), x, y);
     cairo_restore(cr);
 }
 
