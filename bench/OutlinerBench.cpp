@@ -57,25 +57,33 @@ private:
 };
 
 // The rich 10,000-topic map; every third topic shows a checkbox, every fourth is done, every
-// seventh has a date (many share one), and every fiftieth row is closed in the outline.
-std::shared_ptr<MindMap> outlinedMap()
+// seventh has a date (many share one) unless the map is to have none, and every fiftieth row is
+// closed in the outline. Without dates every row is of one height.
+std::shared_ptr<MindMap> makeOutlinedMap(bool dated)
 {
-    static const std::shared_ptr<MindMap> map = [] {
-        auto made = std::make_shared<MindMap>();
-        BenchMaps::buildRichMap(*made);
-        const auto day = std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000));
-        size_t index = 0;
-        for (MindMapNode* node : made->nodes()) {
-            if (index % 3 == 0) node->setCheckboxMode(1);
-            if (index % 4 == 0) node->setCheckedState(1);
-            if (index % 7 == 0) node->setDate(day + std::chrono::hours(24 * (index % 30)));
-            if (index % 50 == 0) node->setOutlineCollapsed(true);
-            ++index;
-        }
-        made->validateElementStates();
-        made->setEnabled(true);
-        return made;
-    }();
+    auto made = std::make_shared<MindMap>();
+    BenchMaps::buildRichMap(*made);
+    const auto day = std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000));
+    size_t index = 0;
+    for (MindMapNode* node : made->nodes()) {
+        if (index % 3 == 0) node->setCheckboxMode(1);
+        if (index % 4 == 0) node->setCheckedState(1);
+        if (dated && index % 7 == 0) node->setDate(day + std::chrono::hours(24 * (index % 30)));
+        if (index % 50 == 0) node->setOutlineCollapsed(true);
+        ++index;
+    }
+    made->validateElementStates();
+    made->setEnabled(true);
+    return made;
+}
+
+std::shared_ptr<MindMap> outlinedMap(bool dated = true)
+{
+    if (!dated) {
+        static const std::shared_ptr<MindMap> undated = makeOutlinedMap(false);
+        return undated;
+    }
+    static const std::shared_ptr<MindMap> map = makeOutlinedMap(true);
     return map;
 }
 
@@ -147,7 +155,8 @@ BENCHMARK(BM_OutlinerShownWhileTypingInPlace)->Unit(benchmark::kMillisecond);
 
 // The same change with the outliner tab on screen: the tree store refilled, the rows opened as
 // the topics ask, and the main loop run until the view has laid out and drawn. Needs a display
-// (Xvfb).
+// (Xvfb). The second argument: whether some topics have dates, which makes the rows differ in
+// height.
 void BM_OutlinerTreeRefresh(benchmark::State& state)
 {
     static const bool display = [] {
@@ -163,7 +172,7 @@ void BM_OutlinerTreeRefresh(benchmark::State& state)
         while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
     };
     MindMapEditor editor;
-    const std::shared_ptr<MindMap> map = outlinedMap();
+    const std::shared_ptr<MindMap> map = outlinedMap(state.range(1) != 0);
     editor.setMindMap(map);
     {
         Gtk::Window window;
@@ -189,6 +198,12 @@ void BM_OutlinerTreeRefresh(benchmark::State& state)
     }
     editor.setMindMap(nullptr);
 }
-BENCHMARK(BM_OutlinerTreeRefresh)->ArgName("mode")->Arg(0)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OutlinerTreeRefresh)
+    ->ArgNames({"mode", "dated"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({4, 1})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -292,7 +292,7 @@ void OutlineViewAdapter::itemDidCollapse(MindMapNode* item)
 
 double OutlineViewAdapter::heightOfRowByItem(MindMapNode* item) const
 {
-    return RowHeight;
+    return item && item->hasDate() ? DateRowHeight : RowHeight;
 }
 
 OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
@@ -424,8 +424,7 @@ double OutlineViewAdapter::progressMenuTop(double pointerY, double menuHeight, d
     return std::min(pointerY, workAreaMaxY - menuHeight);
 }
 
-OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth,
-                                          double dateTextWidth)
+OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth)
 {
     OutlineRowLayout layout;
     double left = cell.minX();
@@ -443,15 +442,19 @@ OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Re
     if (row.hasDate) {
         right -= IconSize;
         layout.dateIcon = Rect(right, cell.minY(), IconSize, cell.height());
-        const double width = std::max(0.0, dateTextWidth) + 2 * TextPadding;
-        right -= width;
-        layout.dateText = Rect(right, cell.minY(), width, cell.height());
     }
     if (row.hasNote) {
         right -= IconSize;
         layout.noteMark = Rect(right, cell.minY(), IconSize, cell.height());
     }
-    layout.title = Rect(left, cell.minY(), std::max(0.0, right - left), cell.height());
+    const double width = std::max(0.0, right - left);
+    if (row.hasDate) {
+        const double dateLine = std::min(DateLineHeight, cell.height());
+        layout.title = Rect(left, cell.minY(), width, cell.height() - dateLine);
+        layout.dateText = Rect(left, cell.maxY() - dateLine, width, dateLine);
+    } else {
+        layout.title = Rect(left, cell.minY(), width, cell.height());
+    }
     return layout;
 }
 

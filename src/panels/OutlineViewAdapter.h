@@ -74,11 +74,14 @@ struct OutlineRowContent {
 };
 
 // Where the parts of a row go inside its cell, left to right: the checkbox or progress icon, the
-// auto-number text, the title, the note mark, the date text and the date icon.
-// Each slot spans the cell's height; an empty slot is a part the row does not show. Clicks on the
-// icons are told apart by these slots, so drawing and hit testing cannot drift apart.
+// auto-number text, the title (with the date line under it), the note mark and the date icon.
+// Each slot but the title and date line spans the cell's height; an empty slot is a part the row
+// does not show. Clicks on the icons are told apart by these slots, so drawing and hit testing
+// cannot drift apart.
 struct OutlineRowLayout {
     static constexpr double IconSize = 16;
+    // The date line's share of a dated row; the title keeps a plain row's height above it.
+    static constexpr double DateLineHeight = 14;
     static constexpr double ProgressSlotWidth = 20; // the icon and the gap to the texts
     static constexpr double TextPadding = 2;
     Rect progressIcon;
@@ -88,9 +91,8 @@ struct OutlineRowLayout {
     Rect dateText;
     Rect dateIcon;
 
-    // The measured widths of the auto-number and date texts.
-    static OutlineRowLayout layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth,
-                                   double dateTextWidth = 0);
+    // autoNumberWidth: the measured width of the auto-number text.
+    static OutlineRowLayout layout(const OutlineRowContent& row, const Rect& cell, double autoNumberWidth);
     // The icon's square, centred on the slot's height.
     static Rect iconIn(const Rect& slot);
 };
@@ -107,9 +109,9 @@ public:
     enum OutlineMode : uint64_t { Hierarchy = 0, CheckList = 1, TodoList = 2, DoneList = 3, DateList = 4 };
     static constexpr uint64_t ModeCount = 5;
     static constexpr const char* PasteboardType = "tarnwickpro.outliner.pboardtype";
-    // Every row, dated or not: rows of one height let the widget measure one row instead of every
-    // row of a large map, and a dated topic shows its date on the same line.
     static constexpr double RowHeight = 18;
+    // A dated topic's row, with its date on a line of its own under the title.
+    static constexpr double DateRowHeight = 32;
     static constexpr double TreeIndentation = 16;
     static constexpr double ReadOnlyBackgroundWhite = 0.9;
     static constexpr double DisabledBackgroundWhite = 0.7;

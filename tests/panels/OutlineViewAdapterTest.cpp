@@ -374,7 +374,7 @@ TEST_F(OutlinerTest, RowsShowTheTopicsParts)
     adapter().refreshOutline();
     const OutlineRowContent dated = adapter().viewForItem(a1);
     EXPECT_EQ(dated.identifier, "OutlineAdapterDateView");
-    EXPECT_EQ(dated.height, 18) << "one height for every row; the date stays on the title's line";
+    EXPECT_EQ(dated.height, 32);
     EXPECT_TRUE(dated.hasNote);
     EXPECT_FALSE(dated.dateText.empty());
     EXPECT_EQ(dated.progress, 40);
@@ -483,30 +483,44 @@ TEST_F(OutlinerTest, ARowWithoutAPlaceOnScreenOpensTheDatePopoverOnTheCanvas)
 
 TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
 {
-    const Rect cell(10, 40, 200, 18);
     const struct {
         const char* what;
+        double height;
         bool checkboxes;
         std::string number;
         bool note;
         bool date;
         Rect progress, autoNumber, title, noteMark, dateText, dateIcon;
     } cases[] = {
-        {"title alone", false, "", false, false, {}, {}, Rect(10, 40, 200, 18), {}, {}, {}},
-        {"checkbox room", true, "", false, false, Rect(10, 40, 20, 18), {}, Rect(30, 40, 180, 18), {}, {}, {}},
-        {"auto-number", false, "1.2", false, false, {}, Rect(10, 40, 34, 18), Rect(44, 40, 166, 18), {}, {}, {}},
-        {"note, date and its icon at the end",
+        {"title alone", 18, false, "", false, false, {}, {}, Rect(10, 40, 200, 18), {}, {}, {}},
+        {"checkbox room", 18, true, "", false, false, Rect(10, 40, 20, 18), {}, Rect(30, 40, 180, 18), {}, {}, {}},
+        {"auto-number", 18, false, "1.2", false, false, {}, Rect(10, 40, 34, 18), Rect(44, 40, 166, 18), {}, {}, {}},
+        {"note and date at the end, the date line under the title",
+         32,
          true,
          "",
          true,
          true,
-         Rect(10, 40, 20, 18),
+         Rect(10, 40, 20, 32),
          {},
-         Rect(30, 40, 104, 18),
-         Rect(134, 40, 16, 18),
-         Rect(150, 40, 44, 18),
-         Rect(194, 40, 16, 18)},
+         Rect(30, 40, 148, 18),
+         Rect(178, 40, 16, 32),
+         Rect(30, 58, 148, 14),
+         Rect(194, 40, 16, 32)},
+        {"the date line starts where the title does, past the number",
+         32,
+         false,
+         "2.1",
+         false,
+         true,
+         {},
+         Rect(10, 40, 34, 32),
+         Rect(44, 40, 150, 18),
+         {},
+         Rect(44, 58, 150, 14),
+         Rect(194, 40, 16, 32)},
         {"everything but a date",
+         18,
          true,
          "1",
          true,
@@ -524,7 +538,7 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         row.autoNumberPath = c.number;
         row.hasNote = c.note;
         row.hasDate = c.date;
-        const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, 30, 40);
+        const OutlineRowLayout layout = OutlineRowLayout::layout(row, Rect(10, 40, 200, c.height), 30);
         EXPECT_EQ(layout.progressIcon, c.progress) << c.what;
         EXPECT_EQ(layout.autoNumber, c.autoNumber) << c.what;
         EXPECT_EQ(layout.title, c.title) << c.what;
@@ -532,10 +546,13 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         EXPECT_EQ(layout.dateText, c.dateText) << c.what;
         EXPECT_EQ(layout.dateIcon, c.dateIcon) << c.what;
     }
-    // A cell narrower than its icons leaves the title no room rather than a negative width.
+    // A cell narrower than its icons, or lower than the date line, leaves the title no room
+    // rather than a negative size.
     OutlineRowContent crowded;
     crowded.hasCheckboxes = crowded.hasNote = crowded.hasDate = true;
-    EXPECT_EQ(OutlineRowLayout::layout(crowded, Rect(0, 0, 40, 18), 0, 60).title.width(), 0);
+    EXPECT_EQ(OutlineRowLayout::layout(crowded, Rect(0, 0, 40, 32), 0).title.width(), 0);
+    EXPECT_EQ(OutlineRowLayout::layout(crowded, Rect(0, 0, 200, 10), 0).title.height(), 0);
+    EXPECT_EQ(OutlineRowLayout::layout(crowded, Rect(0, 0, 200, 10), 0).dateText, Rect(20, 0, 148, 10));
     // Icons sit centred on the row, on whole points.
     EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 32)), Rect(0, 48, 16, 16));
     EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 19)), Rect(0, 41, 16, 16));

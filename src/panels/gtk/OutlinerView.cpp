@@ -57,9 +57,9 @@ std::string cssColor(const Color& color)
 
 } // namespace
 
-// The whole row in one renderer. GTK measures every row of a map whose rows differ in height; a
-// renderer that answers the height from the topic alone, with no property set per row, keeps that
-// cheap, and only the rows on screen are laid out and drawn. It is a text renderer so that the
+// The whole row in one renderer. GTK measures every row of a map whose rows differ in height (a
+// dated row is taller); a renderer that answers the height from the topic alone keeps that cheap,
+// and only the rows on screen are laid out and drawn. It is a text renderer so that the
 // title is renamed in GTK's own entry.
 //
 // Measuring and the row's topic go through plain GTK callbacks rather than the C++ wrappers'
@@ -150,7 +150,7 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     _column.pack_start(*_renderer, true);
     gtk_tree_view_column_set_cell_data_func(_column.gobj(), GTK_CELL_RENDERER(_renderer->gobj()),
                                             &OutlineRowRenderer::cellData, nullptr, nullptr);
-    // Every row is of one height: GTK then measures one row instead of every row of the map.
+    // The column fills the view whatever its rows hold, so no row is measured for its width.
     _column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     _column.set_expand(true);
     append_column(_column);
@@ -221,7 +221,7 @@ OutlineTreeView::~OutlineTreeView()
     if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
 }
 
-void OutlineTreeView::fill(GtkTreeIter* parent, MindMapNode* item)
+void OutlineTreeView::fill(GtkTreeIter* parent, MindMapNode* item, bool& uniformRows)
 {
     // Last to first, each in front: appending walks a row's children to their end every time.
     // The store is filled through GTK's own calls: ten thousand rows through the C++ wrappers
@@ -234,7 +234,8 @@ void OutlineTreeView::fill(GtkTreeIter* parent, MindMapNode* item)
         GtkTreeIter iter;
         gtk_tree_store_insert_with_values(store, &iter, parent, 0, 0, child, -1);
         _rows[child] = iter;
-        if (_adapter.isItemExpandable(child)) fill(&iter, child);
+        if (uniformRows && _adapter.heightOfRowByItem(child) != OutlineViewAdapter::RowHeight) uniformRows = false;
+        if (_adapter.isItemExpandable(child)) fill(&iter, child, uniformRows);
     }
 }
 
@@ -249,7 +250,12 @@ void OutlineTreeView::reloadData()
     unset_model();
     _store = newStore();
     _rows.clear();
-    fill(nullptr, nullptr);
+    bool uniformRows = true;
+    fill(nullptr, nullptr, uniformRows);
+    // Rows of one height let GTK measure one row instead of every row of the map; a dated row is
+    // taller, and then every row is measured. Switched while no store is attached, so that the
+    // switch measures nothing.
+    if (uniformRows != get_fixed_height_mode()) set_fixed_height_mode(uniformRows);
     set_model(_store);
     updateDragSource();
 }
@@ -402,10 +408,9 @@ Glib::RefPtr<Pango::Layout> OutlineTreeView::dateLayout(const OutlineRowContent&
 OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
 {
     const OutlineRowContent row = _adapter.viewForItem(item);
-    int numberWidth = 0, dateWidth = 0, height = 0;
+    int numberWidth = 0, height = 0;
     if (auto number = autoNumberLayout(row)) number->get_pixel_size(numberWidth, height);
-    if (auto date = dateLayout(row)) date->get_pixel_size(dateWidth, height);
-    return OutlineRowLayout::layout(row, cell, numberWidth, dateWidth);
+    return OutlineRowLayout::layout(row, cell, numberWidth);
 }
 
 Glib::RefPtr<Gdk::Pixbuf> OutlineTreeView::icon(const std::string& name, bool selected)
@@ -439,11 +444,10 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
     const OutlineRowContent row = _adapter.viewForItem(node);
     const Glib::RefPtr<Pango::Layout> number = autoNumberLayout(row);
     const Glib::RefPtr<Pango::Layout> date = dateLayout(row);
-    int numberWidth = 0, dateWidth = 0, height = 0;
+    int numberWidth = 0, height = 0;
     if (number) number->get_pixel_size(numberWidth, height);
-    if (date) date->get_pixel_size(dateWidth, height);
     const Rect cell(cellArea.get_x(), cellArea.get_y(), cellArea.get_width(), cellArea.get_height());
-    const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, numberWidth, dateWidth);
+    const OutlineRowLayout layout = OutlineRowLayout::layout(row, cell, numberWidth);
     const Glib::RefPtr<Gtk::StyleContext> style = get_style_context();
     const bool selected = (style->get_state() & Gtk::STATE_FLAG_SELECTED) != 0;
     const Gdk::RGBA textColor = style->get_color(style->get_state());
@@ -493,6 +497,8 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
                             OutlineViewAdapter::DimmedTextWhite, 1);
     showText(title, layout.title, titleColor);
     if (date) {
+        date->set_ellipsize(Pango::ELLIPSIZE_END);
+        date->set_width(int(std::max(0.0, layout.dateText.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE));
         // On a selected row the date keeps the row's text colour, which reads on the highlight.
         Gdk::RGBA color;
         color.set_rgba(DateTextWhite, DateTextWhite, DateTextWhite, 1);

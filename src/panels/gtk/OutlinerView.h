@@ -68,7 +68,8 @@ protected:
 private:
     friend class OutlineRowRenderer;
 
-    void fill(GtkTreeIter* parent, MindMapNode* item);
+    // uniformRows turns false once a filled row is taller than a plain one.
+    void fill(GtkTreeIter* parent, MindMapNode* item, bool& uniformRows);
     void rowExpandedOrCollapsed(GtkTreeView* view, GtkTreeIter* iter, bool expanded);
     int rowHeight(MindMapNode* item) const;
     void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node, const Gdk::Rectangle& cellArea);

@@ -108,7 +108,7 @@ protected:
         a2->setCheckboxMode(1);
         beta = map->internalAddCentralTheme("Beta");
         b1 = child(beta, "B1");
-        // A dated row shows its date beside the title; the rename must not take it in.
+        // A dated row shows its date under the title; the rename must not take it in.
         b1->setDate(std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000)));
         map->validateElementStates();
         map->setEnabled(true);
@@ -272,6 +272,36 @@ TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
     outliner->controller().outlineModeSegmentsChanged(1, UserDefaults::standard());
     outliner->controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
     EXPECT_FALSE(outline.isItemExpanded(alpha));
+}
+
+TEST_F(OutlinerViewTest, ADatedRowIsTallerWithItsDateUnderTheTitleFromTheNextRefresh)
+{
+    OutlineTreeView& outline = outliner->outline();
+    const int plainRow = outline.titleArea(a1).get_height();
+    ASSERT_GT(plainRow, 0);
+    // The date icon's slot spans the whole row; the title keeps a plain row's height above the
+    // date line.
+    EXPECT_EQ(outline.dateIconArea(b1).get_height() - plainRow, 32 - 18);
+    EXPECT_EQ(outline.titleArea(b1).get_height(), plainRow);
+    EXPECT_FALSE(outline.get_fixed_height_mode()) << "rows of two heights are each measured";
+
+    // Without a dated row every row is of one height, which GTK measures once.
+    b1->setDate(std::nullopt);
+    outliner->controller().hierarchyChanged();
+    pump();
+    EXPECT_TRUE(outline.get_fixed_height_mode());
+    EXPECT_EQ(outline.titleArea(b1).get_height(), plainRow);
+    EXPECT_EQ(outline.dateIconArea(b1).get_height(), 0);
+
+    // A topic that gains a date is a tall row from the next refresh on.
+    a2->setDate(std::chrono::system_clock::time_point(std::chrono::hours(24 * 20001)));
+    outliner->controller().hierarchyChanged();
+    pump();
+    EXPECT_FALSE(outline.get_fixed_height_mode());
+    EXPECT_EQ(outline.dateIconArea(a2).get_height(), plainRow + 32 - 18);
+    const Gdk::Rectangle title = outline.titleArea(a2), icon = outline.dateIconArea(a2);
+    EXPECT_EQ(title.get_y(), icon.get_y()) << "the title on the row's first line";
+    EXPECT_EQ(outline.titleArea(a1).get_height(), plainRow);
 }
 
 TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereCloses)
