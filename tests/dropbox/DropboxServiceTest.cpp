@@ -1,0 +1,434 @@
+#include "DropboxServiceDouble.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "Utils/TerminationProcess.h"
+#include "cloud/AuthorizationRedirects.h"
+#include "dropbox/DropboxService.h"
+#include "platform/FileUtils.h"
+#include "platform/Localizer.h"
+#include "platform/MainLoop.h"
+#include "platform/TokenStore.h"
+#include "platform/UriLauncher.h"
+#include "platform/UserDefaults.h"
+#include "store/ExternalProvider.h"
+#include "store/MindMapProviders.h"
+#include "support/FakeDropboxServer.h"
+#include "support/ManualScheduler.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ShownNotifications : FeedbackProgressDelegate {
+    std::vector<std::string> shown;
+    void startProgress(double, const std::string&) override {}
+    void progress(double, const std::string&) override {}
+    void endProgress() override {}
+    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
+    {
+        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
+    }
+};
+
+struct OpenedUris : UriLauncher {
+    std::vector<std::string> opened;
+    bool openURL(const std::string& uri) override
+    {
+        opened.push_back(uri);
+        return true;
+    }
+};
+
+// The downloader answers only when the test says so.
+struct HeldDownloader : DropboxDownloader {
+    std::vector<std::string> asked;
+    Completion pending;
+    UserInfo pendingInfo;
+    bool isBusy() const override { return static_cast<bool>(pending); }
+    void cancel() override { pending = nullptr; }
+    void getMostRecentVersion(const std::string& dbPath, const UserInfo& userInfo, Completion completion) override
+    {
+        asked.push_back(dbPath);
+        pendingInfo = userInfo;
+        pending = std::move(completion);
+    }
+    void finish(const std::string& error = {})
+    {
+        Completion completion = std::move(pending);
+        pending = nullptr;
+        completion(pendingInfo, error);
+    }
+};
+
+struct RecordingQueue : DropboxSyncQueue {
+    std::vector<std::string>& log;
+    HeldDownloader*& downloader;
+    RecordingQueue(std::vector<std::string>& log, HeldDownloader*& downloader) : log(log), downloader(downloader) {}
+    void synchronizeFiles(const std::vector<std::string>& paths, Mode mode) override
+    {
+        std::string line = "sync " + std::to_string(mode);
+        for (const auto& path : paths) line += " " + path;
+        log.push_back(line);
+    }
+    void schedulePoll(const std::string& dbPath) override { log.push_back("poll " + dbPath); }
+    void cancel() override { log.push_back("cancel"); }
+    void terminateSynchronization(const std::vector<std::string>& paths, std::shared_ptr<TerminationProcess>) override
+    {
+        std::string line = "terminate";
+        for (const auto& path : paths) line += " " + path;
+        log.push_back(line);
+    }
+    std::unique_ptr<DropboxDownloader> makeDownloader() override
+    {
+        auto made = std::make_unique<HeldDownloader>();
+        downloader = made.get();
+        return made;
+    }
+};
+
+struct DropboxServiceTest : ::testing::Test {
+    TempDir home;
+    ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
+    ScopedEnvironment config{"XDG_CONFIG_HOME", home.file("config")};
+    ScopedNetwork network{true};
+    FakeDropboxServer fake;
+    HttpEngine engine;
+    FileTokenStore tokens{home.file("cloud-tokens.json")};
+    FakeClock clock{5000};
+    ManualScheduler scheduler{clock};
+    ShownNotifications notifications;
+    OpenedUris uris;
+    std::vector<std::string> queueLog;
+    std::vector<std::string> opened;
+    std::vector<std::string> posted;
+    HeldDownloader* downloader = nullptr;
+    uint32_t nextRandom = 0;
+    std::vector<ObservationToken> observations;
+    std::unique_ptr<Dropbox> service;
+
+    DropboxServiceTest()
+    {
+        UserDefaults::standard().resetForTesting();
+        fs::create_directories(home.file("data/Tarnwick"));
+        ExternalProvider::resetProvidersDirectoryCleanup();
+        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
+        UriLauncher::setShared(&uris);
+        for (const char* name : {Dropbox::StateChangeNotification, Dropbox::UserTaskChangeNotification,
+                                 Dropbox::DirectoryChangedNotification}) {
+            observations.push_back(
+                NotificationCenter::defaultCenter().addObserver(name, nullptr, [this](const Notification& n) {
+                    posted.push_back(n.name.substr(n.name.rfind('.') + 1) + " " + n.value<std::string>("path"));
+                }));
+        }
+    }
+    ~DropboxServiceTest() override
+    {
+        service.reset();
+        UriLauncher::setShared(nullptr);
+        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
+        UserDefaults::standard().resetForTesting();
+    }
+
+    void linkAccount()
+    {
+        fake.issueTokens("access-0", "refresh-0");
+        tokens.write(Dropbox::TokenAccount, OAuthTokens{"access-0", "refresh-0", 0, "dbid:fake"}.toJson());
+    }
+
+    void make()
+    {
+        DropboxServiceSetup setup;
+        setup.engine = &engine;
+        setup.tokens = &tokens;
+        setup.signIn = {FakeDropboxServer::AppKey,
+                        fake.baseUrl() + "/oauth2/authorize",
+                        fake.baseUrl() + "/oauth2/token",
+                        FakeDropboxServer::redirectUri(),
+                        {{"token_access_type", "offline"}}};
+        setup.endpoints = {fake.baseUrl(), fake.baseUrl()};
+        setup.scheduler = &scheduler;
+        setup.now = [this] { return clock.now(); };
+        setup.random = [this] { return nextRandom; };
+        setup.supportDirectory = home.file("support");
+        setup.makeSyncQueue = [this](Dropbox&) { return std::make_unique<RecordingQueue>(queueLog, downloader); };
+        setup.openDocument = [this](const std::string& path, const std::string& parameters) {
+            opened.push_back(fs::path(path).filename().string() + (parameters.empty() ? "" : " " + parameters));
+            return true;
+        };
+        fs::create_directories(home.file("support"));
+        service = std::make_unique<Dropbox>(std::move(setup));
+        service->initiateSession();
+    }
+
+    std::string cacheFile(const std::string& dbPath, const std::string& contents = "map")
+    {
+        const std::string path = service->provider()->cacheFilePathForDbPath(dbPath);
+        fs::create_directories(fs::path(path).parent_path());
+        writeTestFile(path, contents);
+        return path;
+    }
+
+    // A record that matches its cache file: nothing to upload.
+    void syncedFile(const std::string& dbPath)
+    {
+        const std::string path = cacheFile(dbPath);
+        service->fileInfo().update(dbPath, fileModificationDate(path), std::string("rev1"));
+    }
+};
+
+std::string shown(const std::string& titleKey, const std::string& message, unsigned state)
+{
+    return localized(titleKey) + " | " + message + " | " + std::to_string(state);
+}
+
+} // namespace
+
+TEST(DropboxServiceTextsTest, EveryMessageOfTheServiceHasAText)
+{
+    for (const char* key :
+         {"db_disconnected_state", "dropbox_reauthentication_required", "db_disconnect", "db_disconnect_condensed",
+          "db_warning_unlinking_consequences", "dropbox_uploading_local_changes", "dropbox_synchronization_error",
+          "no_network_available", "db_synchronize", "gdrive_synchronizing_nnn_files", "gdrive_nothing_to_synchronize",
+          "error_title_error_opening_document", "db_file_not_found", "db_duplicate_error",
+          "gdrive_mindmap_duplicated"}) {
+        EXPECT_FALSE(localized(key).empty()) << key;
+    }
+}
+
+TEST(DropboxJitterTest, SpreadsIntervalsByAtMostFivePercent)
+{
+    const std::vector<std::pair<uint32_t, double>> cases = {
+        {0, 1.0}, {1, 1.0001}, {499, 1.0499}, {500, 1.0}, {12345, 1.0345}, {4294967295u, 1.0295},
+    };
+    for (const auto& [r, factor] : cases) EXPECT_DOUBLE_EQ(Dropbox::jitterFactor(r), factor) << r;
+}
+
+TEST_F(DropboxServiceTest, AnUnlinkedStartStillPostsTheStateOnceAndRunsNoTimer)
+{
+    make();
+    EXPECT_FALSE(service->isAuthorized());
+    EXPECT_FALSE(service->isActive());
+    EXPECT_FALSE(service->provider()->enabled());
+    EXPECT_EQ(posted, std::vector<std::string>{"stateChangeNotification "});
+    EXPECT_FALSE(service->isTickPending());
+    EXPECT_EQ(MindMapProviders::instance().getProviderById(DropboxProvider::ProviderId), service->provider().get());
+    EXPECT_EQ(service->startTerminationProcess(), nullptr);
+}
+
+TEST_F(DropboxServiceTest, DueTimesUseTheIntervalsWithJitterAndKeepTheCleanUpDateAcrossRuns)
+{
+    nextRandom = 250; // factor 1.025
+    make();
+    EXPECT_DOUBLE_EQ(service->nextPollTime(), 5000 + 480 * 1.025);
+    EXPECT_DOUBLE_EQ(service->nextSyncTime(), 5000 + 1800 * 1.025);
+    EXPECT_DOUBLE_EQ(service->nextCacheCleanTime(), 5000 + 172800 * 1.025);
+    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleForKey("dropbox.cacheclean.duedate"), 5000 + 172800 * 1.025);
+
+    service.reset();
+    clock.advance(1000);
+    make();
+    EXPECT_DOUBLE_EQ(service->nextCacheCleanTime(), 5000 + 172800 * 1.025);
+}
+
+TEST_F(DropboxServiceTest, ALinkedAccountBecomesActivePollsAtOnceAndTicksEveryMinute)
+{
+    linkAccount();
+    make();
+    EXPECT_TRUE(service->isAuthorized());
+    EXPECT_TRUE(service->isInitialized());
+    EXPECT_TRUE(service->isActive());
+    EXPECT_TRUE(service->provider()->enabled());
+    // The poll fell due at once; without a Dropbox map open nothing is polled, and it is due again
+    // 480 s on.
+    EXPECT_DOUBLE_EQ(service->nextPollTime(), 5000 + 480);
+    EXPECT_TRUE(service->isTickPending());
+    EXPECT_EQ(scheduler.requestedWake(), std::optional<double>(5060));
+
+    // The preloader ran once, listing the root.
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !fake.requestsTo("files/list_folder").empty(); }, 10));
+
+    // A changed record goes up with the periodic synchronisation at 1800 s.
+    service->fileInfo().update("/Maps/New.twkx", std::nullopt, DropboxFileInfoItem::makeNewFileRev());
+    cacheFile("/Maps/New.twkx");
+    syncedFile("/Maps/Same.twkx");
+    scheduler.advance(1799);
+    EXPECT_TRUE(queueLog.empty());
+    scheduler.advance(60);
+    EXPECT_EQ(queueLog, std::vector<std::string>{"sync 2 /Maps/New.twkx"});
+}
+
+TEST_F(DropboxServiceTest, LosingTheNetworkCancelsTheQueueAndItsReturnPollsAtOnce)
+{
+    linkAccount();
+    make();
+    network.set(false);
+    NetworkController::networkAvailable();
+    EXPECT_FALSE(service->isActive());
+    EXPECT_FALSE(service->isTickPending());
+    EXPECT_EQ(queueLog, std::vector<std::string>{"cancel"});
+
+    clock.advance(100);
+    network.set(true);
+    NetworkController::networkAvailable();
+    EXPECT_TRUE(service->isActive());
+    EXPECT_DOUBLE_EQ(service->nextPollTime(), 5100 + 480);
+}
+
+TEST_F(DropboxServiceTest, QuitUploadsOnlyNewAndChangedFilesAndStopsTheTimer)
+{
+    linkAccount();
+    make();
+    syncedFile("/Same.twkx");
+    EXPECT_EQ(service->startTerminationProcess(), nullptr) << "nothing changed";
+
+    const std::string changed = cacheFile("/Changed.twkx");
+    service->fileInfo().update("/Changed.twkx", *fileModificationDate(changed) - 10, std::string("rev1"));
+    auto process = service->startTerminationProcess();
+    ASSERT_NE(process, nullptr);
+    EXPECT_EQ(process->title(), localized("dropbox_uploading_local_changes"));
+    EXPECT_EQ(queueLog.back(), "terminate /Changed.twkx");
+    EXPECT_EQ(service->startTerminationProcess(), nullptr) << "one process per quit";
+
+    queueLog.clear();
+    scheduler.advance(7200);
+    EXPECT_FALSE(service->isTickPending());
+    EXPECT_TRUE(queueLog.empty());
+    EXPECT_EQ(service->synchronize(), 0u);
+}
+
+TEST_F(DropboxServiceTest, DuplicatingPicksTheFirstFreeCopyName)
+{
+    linkAccount();
+    make();
+    syncedFile("/Maps/Plan.twkx");
+    cacheFile("/Maps/Plan Copy.twkx");
+    service->duplicateFile("/Maps/Plan.twkx");
+    ASSERT_NE(downloader, nullptr);
+    EXPECT_EQ(service->userTaskCount(), 1u);
+    downloader->finish();
+    EXPECT_EQ(service->userTaskCount(), 0u);
+    const DropboxFileInfoItem* copy = service->fileInfo().get("/Maps/Plan Copy (1).twkx");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->isNew());
+    EXPECT_EQ(copy->path(), "/Maps/Plan Copy (1).twkx");
+}
+
+TEST_F(DropboxServiceTest, CloudLinksToPdfPagesOpenTheFileWithTheirParameters)
+{
+    linkAccount();
+    make();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/Docs/doc.PDF#page=3", "doc.pdf page=3"},
+        {"/Docs/doc.pdf", "doc.pdf"},
+        {"/Docs/a.Pdf?page=2&zoom=1", "a.pdf page=2&zoom=1"},
+        {"/Docs/notes.txt", "notes.txt"},
+    };
+    for (const auto& [link, expected] : cases) {
+        opened.clear();
+        service->openCloudLink(link);
+        ASSERT_NE(downloader, nullptr);
+        downloader->finish();
+        EXPECT_EQ(opened, std::vector<std::string>{expected}) << link;
+    }
+    EXPECT_EQ(Dropbox::splitCloudLink("/x/Ünï.pdf#page=3"),
+              std::make_pair(std::string("/x/Ünï.pdf"), std::string("page=3")));
+    service->openCloudLink("");
+    EXPECT_FALSE(downloader->isBusy());
+}
+
+TEST_F(DropboxServiceTest, ASecondUserOperationWhileOneRunsIsIgnored)
+{
+    linkAccount();
+    make();
+    posted.clear();
+    service->openCloudLink("/a.pdf");
+    service->openCloudLink("/b.pdf");
+    service->makeOffLineAvailable("/c.twkx");
+    EXPECT_EQ(downloader->asked, std::vector<std::string>{"/a.pdf"});
+    bool answered = false;
+    service->getImageFromLink(
+        "/i.png", [&](const std::string& file, const std::string& link) { answered = file.empty() && link.empty(); });
+    EXPECT_TRUE(answered) << "an image asked for meanwhile is answered with nothing";
+
+    downloader->finish("db_file_not_found");
+    EXPECT_EQ(notifications.shown.back(), shown("error_title_error_opening_document", "db_file_not_found", 2));
+    EXPECT_EQ(posted, (std::vector<std::string>{"userTaskChangeNotification ", "userTaskChangeNotification "}));
+    syncedFile("/Maps/c.twkx");
+    service->makeOffLineAvailable("/Maps/c.twkx");
+    downloader->finish();
+    EXPECT_TRUE(service->fileInfo().isOfflineAvailable("/Maps/c.twkx"));
+    EXPECT_EQ(posted.back(), "userTaskChangeNotification ");
+    EXPECT_NE(std::find(posted.begin(), posted.end(), "directoryChangedNotification /Maps/"), posted.end());
+}
+
+TEST_F(DropboxServiceTest, FolderChangesArePostedWithATrailingSlash)
+{
+    make();
+    posted.clear();
+    for (const char* folder : {"/Maps", "/Maps/", "/", ""}) service->dispatchDirectoryChanged(folder);
+    EXPECT_EQ(posted,
+              (std::vector<std::string>{"directoryChangedNotification /Maps/", "directoryChangedNotification /Maps/",
+                                        "directoryChangedNotification /", "directoryChangedNotification /"}));
+}
+
+TEST_F(DropboxServiceTest, SigningInInTheBrowserLinksTheAccountThroughTheRedirect)
+{
+    make();
+    ASSERT_FALSE(service->isAuthorized());
+    service->authorize({});
+    ASSERT_EQ(uris.opened.size(), 1u);
+    EXPECT_FALSE(AuthorizationRedirects::handleAuthorizationURL(FakeDropboxServer::redirectUri() + "?code=x&state=y"))
+        << "a redirect of no pending sign-in is ignored";
+
+    HttpRequest open;
+    open.url = uris.opened[0];
+    std::optional<HttpResponse> page;
+    HttpRequestHandle browsing = engine.start(open, [&](HttpResponse response) { page = std::move(response); });
+    ASSERT_TRUE(MainLoop::runUntil([&] { return page.has_value(); }, 10));
+    ASSERT_EQ(page->status, 302) << page->body;
+    posted.clear();
+    EXPECT_TRUE(AuthorizationRedirects::handleAuthorizationURL(page->header("Location")));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return service->isAuthorized(); }, 10));
+    EXPECT_TRUE(service->isActive());
+    EXPECT_NE(std::find(posted.begin(), posted.end(), "stateChangeNotification "), posted.end());
+    EXPECT_TRUE(tokens.read(Dropbox::TokenAccount).has_value());
+}
+
+TEST_F(DropboxServiceTest, ARefusedSignInUnlinksAndTellsTheUser)
+{
+    linkAccount();
+    make();
+    DropboxNetworkError plain{503, HttpTransportError::None, false, "busy"};
+    EXPECT_FALSE(service->checkAuthorizationError(plain));
+    EXPECT_TRUE(service->isAuthorized());
+
+    DropboxNetworkError refused{401, HttpTransportError::None, true, "invalid_grant"};
+    EXPECT_TRUE(service->checkAuthorizationError(refused));
+    EXPECT_FALSE(service->isAuthorized());
+    EXPECT_FALSE(service->provider()->enabled());
+    EXPECT_EQ(notifications.shown.back(),
+              shown("db_disconnected_state", localized("dropbox_reauthentication_required"), 2));
+    // A tick already pending runs once more and does not come back.
+    scheduler.advance(61);
+    EXPECT_FALSE(service->isTickPending());
+    EXPECT_FALSE(tokens.read(Dropbox::TokenAccount).has_value());
+}
+
+TEST_F(DropboxServiceTest, DisconnectingRemovesTokensRecordsAndTheCache)
+{
+    linkAccount();
+    make();
+    syncedFile("/Maps/Plan.twkx");
+    const std::string root = service->provider()->rootDirectory();
+    service->performDeauthorize();
+    EXPECT_FALSE(service->isAuthorized());
+    EXPECT_EQ(service->fileInfo().count(), 0u);
+    EXPECT_FALSE(fs::exists(root + "maps/plan.twkx"));
+    EXPECT_FALSE(tokens.read(Dropbox::TokenAccount).has_value());
+}
