@@ -695,6 +695,17 @@ void Dropbox::folderContentsLoaded(const std::vector<DropboxMetadata>& entries, 
     DropboxFileInfoItem* record = _fileInfo->get(openId);
     if (!record || record->isNew()) return;
     if (DropboxBrowsingCache::metadataContainsFilename(entries, fs::path(openId).filename().string())) return;
+    // Edits not yet sent would go with the local copy: the map stays, to go up again as a new file.
+    const std::optional<double> date = fileModificationDate(_provider->cacheFilePathForDbPath(openId));
+    const bool changedHere = EditorInterfaceInstance()->isEditorModified() ||
+        (date && (!record->localModified() || !sameRecordDate(*date, *record->localModified())));
+    if (changedHere) {
+        record->setRev(DropboxFileInfoItem::makeNewFileRev());
+        _fileInfo->changed();
+        showEditorNotification("db_file_not_found", formatText(localized("db_file_kept_as_new"), {openId}),
+                               FeedbackStateWarning);
+        return;
+    }
     deleteLocalFile(openId);
     showEditorNotification("db_file_not_found", openId, FeedbackStateError);
 }

@@ -10,6 +10,7 @@
 #include "platform/TokenStore.h"
 #include "platform/UriLauncher.h"
 #include "platform/UserDefaults.h"
+#include "store/EditorInterface.h"
 #include "store/ExternalProvider.h"
 #include "store/MindMapProviders.h"
 #include "support/FakeDropboxServer.h"
@@ -431,4 +432,79 @@ TEST_F(DropboxServiceTest, DisconnectingRemovesTokensRecordsAndTheCache)
     EXPECT_EQ(service->fileInfo().count(), 0u);
     EXPECT_FALSE(fs::exists(root + "maps/plan.twkx"));
     EXPECT_FALSE(tokens.read(Dropbox::TokenAccount).has_value());
+}
+
+namespace {
+
+// The editor with one Dropbox map open.
+struct OneMapEditor : NullEditorInterface {
+    std::shared_ptr<MindMapStorage> storage;
+    MindMapProvider* provider = nullptr;
+    bool modified = false;
+    std::vector<std::string> deleted;
+    MindMapStorage* currentStorage() override { return storage.get(); }
+    MindMapProvider* currentProvider() override { return storage ? provider : nullptr; }
+    bool isEditorModified() override { return modified; }
+    void mindMapDeleted(MindMapProvider*, const std::string& id) override { deleted.push_back(id); }
+};
+
+DropboxMetadata fileEntry(const std::string& path)
+{
+    DropboxMetadata entry;
+    entry.pathDisplay = path;
+    entry.pathLower = path;
+    entry.name = std::filesystem::path(path).filename().string();
+    return entry;
+}
+
+} // namespace
+
+TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHere)
+{
+    linkAccount();
+    make();
+    struct Case {
+        const char* name;
+        bool editedFile;
+        bool editorModified;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"unchanged", false, false, false},
+        {"file saved since the last upload", true, false, true},
+        {"edits not yet saved", false, true, true},
+    };
+    for (const Case& c : cases) {
+        syncedFile("/Maps/Plan.twkx");
+        const std::string file = service->provider()->cacheFilePathForDbPath("/Maps/Plan.twkx");
+        if (c.editedFile) service->fileInfo().get("/Maps/Plan.twkx")->setLocalModified(*fileModificationDate(file) - 5);
+        auto editor = std::make_shared<OneMapEditor>();
+        editor->provider = service->provider().get();
+        editor->storage = service->provider()->createStorage("/Maps/Plan.twkx");
+        editor->modified = c.editorModified;
+        SetEditorInterfaceInstance(editor);
+        notifications.shown.clear();
+
+        // Another folder's listing and a listing that has the map change nothing.
+        service->folderContentsLoaded({}, "/Other");
+        service->folderContentsLoaded({fileEntry("/Maps/plan.TWKX")}, "/maps/");
+        EXPECT_TRUE(notifications.shown.empty()) << c.name;
+
+        service->folderContentsLoaded({fileEntry("/Maps/Other.twkx")}, "/Maps/");
+        EXPECT_EQ(fs::exists(file), c.kept) << c.name;
+        const DropboxFileInfoItem* record = service->fileInfo().get("/Maps/Plan.twkx");
+        if (c.kept) {
+            ASSERT_NE(record, nullptr) << c.name;
+            EXPECT_TRUE(record->isNew()) << c.name;
+            EXPECT_TRUE(editor->deleted.empty()) << c.name;
+        } else {
+            EXPECT_EQ(record, nullptr) << c.name;
+            EXPECT_EQ(editor->deleted, std::vector<std::string>{"/Maps/Plan.twkx"}) << c.name;
+            EXPECT_EQ(notifications.shown.back(), shown("db_file_not_found", "/Maps/Plan.twkx", 2)) << c.name;
+        }
+        EXPECT_EQ(service->browsingCache().get("/MAPS")->size(), 1u);
+        editor->storage.reset();
+        SetEditorInterfaceInstance(nullptr);
+        service->fileInfo().remove("/Maps/Plan.twkx");
+    }
 }
