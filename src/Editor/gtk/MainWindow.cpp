@@ -7,6 +7,7 @@
 #include "Editor/gtk/FeedbackLogView.h"
 #include "Editor/gtk/MainWindowActions.h"
 #include "Editor/gtk/MenuBarAdapter.h"
+#include "Editor/gtk/MonitorWorkAreas.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "MindMaps/MindMap.h"
 #include "platform/AlertPanel.h"
@@ -565,15 +566,9 @@ void MainWindow::saveWindowState()
 
 void MainWindow::restoreFrame()
 {
-    Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
-    std::vector<WindowFrame> workAreas;
-    for (int index = 0; display && index < display->get_n_monitors(); ++index) {
-        Gdk::Rectangle area;
-        display->get_monitor(index)->get_workarea(area);
-        workAreas.push_back({area.get_x(), area.get_y(), area.get_width(), area.get_height()});
-    }
-    const RestoredWindowFrame restored = ::restoreWindowFrame(
-        UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName), workAreas, isWayland(display));
+    const RestoredWindowFrame restored =
+        ::restoreWindowFrame(UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName),
+                             monitorWorkAreas(), isWayland(Gdk::Display::get_default()));
     if (!restored.frame) return;
     set_default_size(restored.frame->width, restored.frame->height);
     if (restored.moves) move(restored.frame->x, restored.frame->y);

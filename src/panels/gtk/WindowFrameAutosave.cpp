@@ -1,19 +1,28 @@
 #include "panels/gtk/WindowFrameAutosave.h"
 
 #include "Editor/WindowFrameDefaults.h"
+#include "Editor/gtk/MonitorWorkAreas.h"
 
 #include <gtkmm.h>
 
+#include <algorithm>
 #include <cmath>
 
 bool AutosaveWindowFrame(Gtk::Window& window, const std::string& autosaveName, bool keepOwnSize)
 {
-    const std::optional<Rect> frame = WindowFrameDefaults::savedFrame(autosaveName);
-    if (frame) {
-        if (!keepOwnSize)
-            window.set_default_size(int(std::lround(frame->size.width)), int(std::lround(frame->size.height)));
+    const std::optional<Rect> saved = WindowFrameDefaults::savedFrame(autosaveName);
+    if (saved) {
+        // A frame saved on a monitor that has since gone is brought onto one that is there, so
+        // the window never opens out of reach.
+        int width = int(std::lround(saved->size.width)), height = int(std::lround(saved->size.height));
+        if (keepOwnSize) window.get_default_size(width, height);
+        const WindowFrame frame =
+            WindowFrame::clamp({int(std::lround(saved->origin.x)), int(std::lround(saved->origin.y)),
+                                std::max(width, 1), std::max(height, 1)},
+                               monitorWorkAreas());
+        if (!keepOwnSize) window.set_default_size(frame.width, frame.height);
         window.set_position(Gtk::WIN_POS_NONE);
-        window.move(int(std::lround(frame->origin.x)), int(std::lround(frame->origin.y)));
+        window.move(frame.x, frame.y);
     }
     window.signal_configure_event().connect(
         [&window, autosaveName](GdkEventConfigure*) {
@@ -26,5 +35,5 @@ bool AutosaveWindowFrame(Gtk::Window& window, const std::string& autosaveName, b
             return false;
         },
         false);
-    return frame.has_value();
+    return saved.has_value();
 }
