@@ -101,8 +101,9 @@ public:
     {
         OutlineRowRenderer& renderer = of(cell);
         renderer._node = nodeOf(model, iter);
-        // The text is what screen readers read of the row. With rows of one height GTK asks only
-        // for the rows it draws, so the title is cheap to give here.
+        // The text is what screen readers read of the row; the row itself is drawn from its topic.
+        // Rows of two heights are each given here to be measured, which needs no text.
+        if (!renderer._view.rowTextWanted()) return;
         const std::string title =
             renderer._node ? OutlineViewAdapter::singleLineText(renderer._node->displayText().string()) : std::string();
         g_object_set(cell, "text", title.c_str(), nullptr);
@@ -164,6 +165,15 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     GtkTreeViewClass* viewClass = GTK_TREE_VIEW_GET_CLASS(gobj());
     viewClass->row_expanded = nullptr;
     viewClass->row_collapsed = nullptr;
+    // Once anything asks for the view's accessible, something may read the rows' texts at any
+    // time; until then only drawing needs them.
+    g_object_set_qdata(G_OBJECT(gobj()), viewQuark(), this);
+    GtkWidgetClass* widgetClass = GTK_WIDGET_GET_CLASS(gobj());
+    widgetClass->get_accessible = [](GtkWidget* widget) {
+        if (auto* view = static_cast<OutlineTreeView*>(g_object_get_qdata(G_OBJECT(widget), viewQuark())))
+            view->_accessibleAsked = true;
+        return GTK_WIDGET_CLASS(g_type_class_peek_parent(GTK_WIDGET_GET_CLASS(widget)))->get_accessible(widget);
+    };
     g_signal_connect(gobj(), "row-expanded",
                      G_CALLBACK(+[](GtkTreeView* view, GtkTreeIter* iter, GtkTreePath*, gpointer self) {
                          static_cast<OutlineTreeView*>(self)->rowExpandedOrCollapsed(view, iter, true);
@@ -216,6 +226,7 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
 
 OutlineTreeView::~OutlineTreeView()
 {
+    g_object_set_qdata(G_OBJECT(gobj()), viewQuark(), nullptr);
     g_signal_handlers_disconnect_by_data(gobj(), this);
     _editableFocusOut.disconnect();
     if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
@@ -555,6 +566,20 @@ Rect OutlineTreeView::dateIconFrame(MindMapNode* item)
     if (area.get_width() <= 0 || area.get_height() <= 0) return {};
     // The icon itself, not its slot's full height: the popover's arrow points at it.
     return OutlineRowLayout::iconIn(Rect(area.get_x(), area.get_y(), area.get_width(), area.get_height()));
+}
+
+GQuark OutlineTreeView::viewQuark()
+{
+    static const GQuark made = g_quark_from_static_string("outline-tree-view");
+    return made;
+}
+
+bool OutlineTreeView::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
+{
+    _drawing = true;
+    const bool handled = Gtk::TreeView::on_draw(cr);
+    _drawing = false;
+    return handled;
 }
 
 bool OutlineTreeView::on_button_press_event(GdkEventButton* event)

@@ -57,6 +57,7 @@ public:
     void setKeyHandler(std::function<void(const std::string&)> handler) { _keyHandler = std::move(handler); }
 
 protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
     bool on_button_press_event(GdkEventButton* event) override;
     bool on_key_press_event(GdkEventKey* event) override;
     void on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context) override;
@@ -67,6 +68,10 @@ protected:
 
 private:
     friend class OutlineRowRenderer;
+
+    static GQuark viewQuark();
+    // Whether a row given to the renderer needs its text: it is drawn, or screen readers may read it.
+    bool rowTextWanted() const { return _drawing || _accessibleAsked; }
 
     // uniformRows turns false once a filled row is taller than a plain one.
     void fill(GtkTreeIter* parent, MindMapNode* item, bool& uniformRows);
@@ -90,6 +95,8 @@ private:
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
     std::optional<double> _keptScroll;
+    bool _drawing = false;
+    bool _accessibleAsked = false;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;

@@ -302,6 +302,19 @@ TEST_F(OutlinerViewTest, ADatedRowIsTallerWithItsDateUnderTheTitleFromTheNextRef
     const Gdk::Rectangle title = outline.titleArea(a2), icon = outline.dateIconArea(a2);
     EXPECT_EQ(title.get_y(), icon.get_y()) << "the title on the row's first line";
     EXPECT_EQ(outline.titleArea(a1).get_height(), plainRow);
+
+    // Rows measured for their heights still read as their titles to screen readers.
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(outline.gobj()));
+    ASSERT_NE(accessible, nullptr);
+    const std::pair<int, const char*> rows[] = {{0, "Alpha"}, {1, "A1"}, {3, "Beta"}};
+    for (const auto& [row, title] : rows) {
+        // The first child is the (hidden) column header.
+        AtkObject* cell = atk_object_ref_accessible_child(accessible, row + 1);
+        ASSERT_NE(cell, nullptr) << title;
+        const char* name = atk_object_get_name(cell);
+        EXPECT_STREQ(name ? name : "", title);
+        g_object_unref(cell);
+    }
 }
 
 TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereCloses)
