@@ -2,6 +2,7 @@
 #include "Editor/gtk/MailOptionsView.h"
 #include "Editor/gtk/TarnwickApplication.h"
 #include "Editor/gtk/TopicLinkDialogs.h"
+#include "dropbox/DropboxInstallation.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
 #include "editor-view/gtk/ImagePreviewWindow.h"
 #include "explorers/gtk/ExplorerWidgets.h"
@@ -58,6 +59,8 @@ int main(int argc, char* argv[])
     installImagePreviewWindows();
     // Mobile apps on the local network pair by PIN and reach the store once the editor shows.
     installDeviceLink();
+    // Dropbox is offered when the build or the environment has its app key.
+    installDropbox();
     // One preferences window with its six panes, made the first time it is asked for.
     installPreferences();
 

@@ -8,7 +8,35 @@ DeviceLinkServicesFactory& factory()
     return installed;
 }
 
+CloudServicesFactory& dropboxFactory()
+{
+    static CloudServicesFactory installed;
+    return installed;
+}
+
 } // namespace
+
+void setDropboxServicesFactory(CloudServicesFactory make)
+{
+    dropboxFactory() = std::move(make);
+}
+
+void InstalledApplicationServices::startCloudServices(Scheduler& scheduler)
+{
+    if (_cloudStarted) return;
+    _cloudStarted = true;
+    if (dropboxFactory()) _dropbox = dropboxFactory()(scheduler);
+}
+
+std::unique_ptr<TerminationProcess> InstalledApplicationServices::startDropboxTerminationProcess()
+{
+    return _dropbox ? _dropbox->startTerminationProcess() : nullptr;
+}
+
+void InstalledApplicationServices::terminateDropboxSession()
+{
+    if (_dropbox) _dropbox->terminateSession();
+}
 
 void setDeviceLinkServicesFactory(DeviceLinkServicesFactory make)
 {
@@ -18,6 +46,7 @@ void setDeviceLinkServicesFactory(DeviceLinkServicesFactory make)
 InstalledApplicationServices::~InstalledApplicationServices()
 {
     releaseDeviceLinkServices();
+    _dropbox.reset();
 }
 
 void InstalledApplicationServices::startDeviceLinkServices()

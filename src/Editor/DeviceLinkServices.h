@@ -2,6 +2,8 @@
 
 #include "Editor/TwkDocumentController.h"
 
+class Scheduler;
+
 #include <functional>
 #include <memory>
 
@@ -16,6 +18,19 @@ public:
 using DeviceLinkServicesFactory = std::function<std::unique_ptr<DeviceLinkServices>()>;
 void setDeviceLinkServicesFactory(DeviceLinkServicesFactory factory);
 
+// A cloud service as the application holds it: made once the window's scheduler runs, asked for
+// its upload at quit. Its library sits above the shell and installs the factory at start-up; the
+// factory answers nothing when the service cannot be offered (no app key in this build).
+class CloudServices {
+public:
+    virtual ~CloudServices() = default;
+    virtual std::unique_ptr<TerminationProcess> startTerminationProcess() { return nullptr; }
+    virtual void terminateSession() {}
+};
+
+using CloudServicesFactory = std::function<std::unique_ptr<CloudServices>(Scheduler& scheduler)>;
+void setDropboxServicesFactory(CloudServicesFactory factory);
+
 // The application's services at quit, with the device link made by the installed factory.
 class InstalledApplicationServices : public ApplicationTerminationServices {
 public:
@@ -24,8 +39,15 @@ public:
     void startDeviceLinkServices() override;
     void releaseDeviceLinkServices() override;
     bool hasDeviceLinkServices() const { return _deviceLink != nullptr; }
+    // Once, with the scheduler the cloud timers run on.
+    void startCloudServices(Scheduler& scheduler);
+    bool hasDropboxServices() const { return _dropbox != nullptr; }
+    std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() override;
+    void terminateDropboxSession() override;
 
 private:
     std::unique_ptr<DeviceLinkServices> _deviceLink;
     bool _started = false;
+    std::unique_ptr<CloudServices> _dropbox;
+    bool _cloudStarted = false;
 };

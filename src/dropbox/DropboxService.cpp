@@ -97,10 +97,14 @@ Dropbox::Dropbox(DropboxServiceSetup setup) : _setup(std::move(setup))
     _fileInfo = std::make_unique<DropboxFileInfoCache>((fs::path(supportDirectory) / RecordFileName).string());
     _fileInfo->setClock(_setup.now);
     const std::string cacheRoot = _provider->rootDirectory();
-    const std::string oldCache = (fs::path(supportDirectory) / "dropbox-cache-case-sensitive").string();
-    convertCaseSensitiveCache(*_fileInfo, oldCache,
-                              (fs::path(supportDirectory) / "dropbox-file-info-cache.xml").string(),
-                              [this](const std::string& dbPath) { return _provider->cacheFilePathForDbPath(dbPath); });
+    if (!cacheRoot.empty()) {
+        // The older cache lay beside the current one, in the store, under "dropbox".
+        const fs::path store = fs::path(cacheRoot).parent_path().parent_path();
+        convertCaseSensitiveCache(
+            *_fileInfo, (store / "dropbox").string(),
+            (fs::path(supportDirectory) / "dropbox-file-info-cache.xml").string(),
+            [this](const std::string& dbPath) { return _provider->cacheFilePathForDbPath(dbPath); });
+    }
 
     _cacheManager = std::make_unique<DropboxCacheManager>(*_fileInfo, cacheRoot);
     if (_setup.makeSyncQueue) _synchronizer = _setup.makeSyncQueue(*this);

@@ -1,9 +1,12 @@
 #include "DropboxServiceDouble.h"
 
+#include "Editor/DeviceLinkServices.h"
 #include "Editor/FeedbackCenter.h"
 #include "Utils/TerminationProcess.h"
 #include "cloud/AuthorizationRedirects.h"
+#include "dropbox/DropboxInstallation.h"
 #include "dropbox/DropboxService.h"
+#include "dropbox/DropboxSettings.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
@@ -507,4 +510,24 @@ TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHe
         SetEditorInterfaceInstance(nullptr);
         service->fileInfo().remove("/Maps/Plan.twkx");
     }
+}
+
+TEST_F(DropboxServiceTest, TheApplicationOffersDropboxOnlyWithAnAppKey)
+{
+    ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    ScopedEnvironment server{"TARNWICK_DROPBOX_SERVER", fake.baseUrl()};
+    installDropbox();
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"", false}, {"short", false}, {"UPPERCASE123456", false}, {FakeDropboxServer::AppKey, true}};
+    for (const auto& [key, offered] : cases) {
+        ScopedEnvironment appKey{"TARNWICK_DROPBOX_APP_KEY", key};
+        if (!DropboxSettings::appKey().empty() && !offered) continue; // the build carries a key of its own
+        auto services = std::make_unique<InstalledApplicationServices>();
+        services->startCloudServices(scheduler);
+        EXPECT_EQ(services->hasDropboxServices(), offered) << key;
+        EXPECT_EQ(MindMapProviders::instance().getProviderById(DropboxProvider::ProviderId) != nullptr, offered) << key;
+        EXPECT_EQ(services->startDropboxTerminationProcess(), nullptr) << "nothing to upload";
+        services->terminateDropboxSession();
+    }
+    setDropboxServicesFactory(nullptr);
 }
