@@ -531,3 +531,60 @@ TEST_F(DropboxServiceTest, TheApplicationOffersDropboxOnlyWithAnAppKey)
     }
     setDropboxServicesFactory(nullptr);
 }
+
+TEST_F(DropboxServiceTest, ManualSynchronisationSaysWhyNothingHappensOrHowMuchGoesUp)
+{
+    struct Case {
+        bool linked;
+        bool online;
+        bool changedFile;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {true, false, false, shown("dropbox_synchronization_error", localized("no_network_available"), 2)},
+        {false, true, false, shown("dropbox_synchronization_error", localized("db_disconnected_state"), 2)},
+        {true, true, false, shown("db_synchronize", localized("gdrive_nothing_to_synchronize"), 0)},
+        {true, true, true, shown("db_synchronize", formatText(localized("gdrive_synchronizing_nnn_files"), {"1"}), 0)},
+    };
+    for (const Case& c : cases) {
+        service.reset();
+        tokens.remove(Dropbox::TokenAccount);
+        if (c.linked) linkAccount();
+        network.set(c.online);
+        NetworkController::networkAvailable();
+        make();
+        if (c.changedFile) {
+            service->fileInfo().update("/New.twkx", std::nullopt, DropboxFileInfoItem::makeNewFileRev());
+            cacheFile("/New.twkx");
+        }
+        notifications.shown.clear();
+        service->manualSynchronize();
+        ASSERT_EQ(notifications.shown.size(), 1u) << c.expected;
+        EXPECT_EQ(notifications.shown[0], c.expected);
+        service->fileInfo().clear();
+    }
+}
+
+TEST_F(DropboxServiceTest, ADeletedFolderLeavesTheCacheRecordsAndListingsAndIsAnnounced)
+{
+    linkAccount();
+    make();
+    syncedFile("/Work/Sub/Plan.twkx");
+    syncedFile("/Work/Keep.twkx");
+    syncedFile("/Work-old/Other.twkx");
+    service->browsingCache().put("/Work/Sub", {fileEntry("/Work/Sub/Plan.twkx")});
+    posted.clear();
+    service->directoryDeleted("/work/sub");
+    EXPECT_EQ(service->fileInfo().get("/Work/Sub/Plan.twkx"), nullptr);
+    EXPECT_NE(service->fileInfo().get("/Work/Keep.twkx"), nullptr);
+    EXPECT_FALSE(fs::exists(service->provider()->cacheFilePathForDbPath("/Work/Sub")));
+    EXPECT_EQ(service->browsingCache().get("/Work/Sub"), nullptr);
+    EXPECT_EQ(
+        posted,
+        (std::vector<std::string>{"directoryChangedNotification /work/", "directoryChangedNotification /work/sub/"}));
+
+    // The root itself is never deleted, only what it holds.
+    service->directoryDeleted("/");
+    EXPECT_TRUE(fs::is_directory(service->provider()->rootDirectory()));
+    EXPECT_EQ(service->fileInfo().get("/Work-old/Other.twkx"), nullptr);
+}
