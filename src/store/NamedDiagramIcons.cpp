@@ -4,6 +4,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <functional>
 #include <memory>
 #include <numbers>
 
@@ -220,7 +221,9 @@ void NamedDiagramIcons::createNumberImages()
 {
     for (int digit = 0; digit <= 9; ++digit) {
         const std::string iconName = "white." + std::to_string(digit);
-        StockIcons::instance().defineRuntimeIcon(iconName, std::make_shared<const Image>(numberImage(digit)));
+        // Drawn with the first map that shows one: text drawing is costly to start.
+        StockIcons::instance().defineRuntimeIcon(iconName,
+                                                 std::function<Image()>([digit] { return numberImage(digit); }));
         _orderedIcons.push_back(iconName);
     }
 }

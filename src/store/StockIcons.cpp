@@ -15,7 +15,15 @@ void StockIcons::defineIcon(const std::string& iconName, const std::string& reso
 
 void StockIcons::defineRuntimeIcon(const std::string& iconName, std::shared_ptr<const Image> image)
 {
+    _undrawnImages.erase(iconName);
     _runTimeImages[iconName] = std::move(image);
+}
+
+void StockIcons::defineRuntimeIcon(const std::string& iconName, std::function<Image()> draw)
+{
+    if (!draw) return;
+    _runTimeImages.erase(iconName);
+    _undrawnImages[iconName] = std::move(draw);
 }
 
 std::shared_ptr<const Image> StockIcons::iconNamed(const std::string& iconName)
@@ -31,6 +39,13 @@ std::shared_ptr<const Image> StockIcons::iconNamed(const std::string& iconName)
         return shared;
     }
     if (auto runtime = _runTimeImages.find(iconName); runtime != _runTimeImages.end()) return runtime->second;
+    if (auto undrawn = _undrawnImages.find(iconName); undrawn != _undrawnImages.end()) {
+        const std::function<Image()> draw = std::move(undrawn->second);
+        _undrawnImages.erase(undrawn);
+        auto image = std::make_shared<const Image>(draw());
+        _runTimeImages.emplace(iconName, image);
+        return image;
+    }
     return nullptr;
 }
 

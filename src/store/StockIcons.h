@@ -2,6 +2,7 @@
 
 #include "platform/Image.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,8 @@ public:
     // Registers or replaces the resource of an icon name.
     void defineIcon(const std::string& iconName, const std::string& resourceName);
     void defineRuntimeIcon(const std::string& iconName, std::shared_ptr<const Image> image);
+    // A picture drawn only when first asked for, so that defining it costs a start nothing.
+    void defineRuntimeIcon(const std::string& iconName, std::function<Image()> draw);
 
     // Null for an unknown name and for a resource that is missing.
     std::shared_ptr<const Image> iconNamed(const std::string& iconName);
@@ -32,6 +35,7 @@ private:
     // Keyed by resource name.
     std::map<std::string, std::shared_ptr<const Image>> _imageCache;
     std::map<std::string, std::shared_ptr<const Image>> _runTimeImages;
+    std::map<std::string, std::function<Image()>> _undrawnImages;
 };
 
 // A set of stock icons, which gives the icon pickers their ordered list of names.

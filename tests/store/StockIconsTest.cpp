@@ -72,3 +72,27 @@ TEST_F(StockIconsTest, AMissingResourceYieldsNothingAndIsNotRemembered)
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->pixelSize(), (Size{16, 16}));
 }
+
+TEST_F(StockIconsTest, APictureDrawnOnDemandIsDrawnOnceAndTheLastDefinitionWins)
+{
+    int drawn = 0;
+    const auto draw = [&drawn] {
+        ++drawn;
+        return Image(8, 8);
+    };
+    icons().defineRuntimeIcon("stock-icons-test-lazy", std::function<Image()>(draw));
+    EXPECT_EQ(drawn, 0) << "defining draws nothing";
+    const auto first = icons().iconNamed("stock-icons-test-lazy");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->pixelSize(), (Size{8, 8}));
+    EXPECT_EQ(icons().iconNamed("stock-icons-test-lazy"), first);
+    EXPECT_EQ(drawn, 1);
+
+    // A ready picture replaces a drawing not yet made, and a drawing replaces a ready picture.
+    icons().defineRuntimeIcon("stock-icons-test-swap", std::function<Image()>(draw));
+    icons().defineRuntimeIcon("stock-icons-test-swap", std::make_shared<const Image>(4, 4));
+    EXPECT_EQ(icons().iconNamed("stock-icons-test-swap")->pixelSize(), (Size{4, 4}));
+    icons().defineRuntimeIcon("stock-icons-test-swap", std::function<Image()>(draw));
+    EXPECT_EQ(icons().iconNamed("stock-icons-test-swap")->pixelSize(), (Size{8, 8}));
+    EXPECT_EQ(drawn, 2);
+}

@@ -152,6 +152,14 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     _box.pack_start(_toolbarSlot, Gtk::PACK_SHRINK);
     _canvas.signal_draw().connect(
         [this](const Cairo::RefPtr<Cairo::Context>&) {
+            // Pages out of sight wait until the window is on screen.
+            if (!_unmadeInspectorPages.empty() && !_inspectorPagesIdle.connected())
+                _inspectorPagesIdle = Glib::signal_idle().connect(
+                    [this] {
+                        makeRemainingInspectorPages();
+                        return false;
+                    },
+                    Glib::PRIORITY_LOW);
             if (_firstFrame) {
                 // The frame counts as painted once GTK has handed it to the display.
                 auto handler = std::move(_firstFrame);
@@ -231,6 +239,7 @@ MainWindow::~MainWindow()
 {
     _validationIdle.disconnect();
     _resizeIdle.disconnect();
+    _inspectorPagesIdle.disconnect();
     // The inspector's pages listen to the canvas's editor: they go while it is still there, and
     // it keeps no pointer to them.
     _inspectorResponders.clear();
@@ -249,12 +258,27 @@ void MainWindow::setInspectorPageFactory(int index, InspectorPageFactory factory
 
 void MainWindow::installInspectorPages()
 {
-    for (const auto& [index, factory] : inspectorPageFactories()) {
-        std::unique_ptr<Gtk::Widget> page = factory(*this);
-        if (!page) continue;
-        setInspectorPage(index, *page);
-        _inspectorPages.push_back(std::move(page));
-    }
+    // Only the page on screen is made now: the others cost the start-up time without being seen.
+    _unmadeInspectorPages = inspectorPageFactories();
+    makeInspectorPage(0);
+}
+
+void MainWindow::makeInspectorPage(int index)
+{
+    const auto found = _unmadeInspectorPages.find(index);
+    if (found == _unmadeInspectorPages.end()) return;
+    // Out of the list first: a factory that selects its own tab must not come back here.
+    const InspectorPageFactory factory = std::move(found->second);
+    _unmadeInspectorPages.erase(found);
+    std::unique_ptr<Gtk::Widget> page = factory(*this);
+    if (!page) return;
+    setInspectorPage(index, *page);
+    _inspectorPages.push_back(std::move(page));
+}
+
+void MainWindow::makeRemainingInspectorPages()
+{
+    while (!_unmadeInspectorPages.empty()) makeInspectorPage(_unmadeInspectorPages.begin()->first);
 }
 
 void MainWindow::installSidePane()
@@ -493,6 +517,8 @@ void MainWindow::runValidators()
 void MainWindow::setInspectorPage(int index, Gtk::Widget& page)
 {
     if (index < 0 || index >= int(_placeholderPages.size())) return;
+    // A page given from outside replaces the one a factory would make later.
+    _unmadeInspectorPages.erase(index);
     const std::string name = InspectorPagePrefix + std::to_string(index);
     const bool shown = _inspectorTabs.get_visible_child_name() == name;
     if (Gtk::Widget* old = _inspectorTabs.get_child_by_name(name)) _inspectorTabs.remove(*old);
@@ -794,6 +820,7 @@ void MainWindow::setFeedbackDisclosure(bool on, const std::string& toolTip)
 
 void MainWindow::selectInspectorTab(int index)
 {
+    makeInspectorPage(index);
     _inspectorTabs.set_visible_child(InspectorPagePrefix + std::to_string(index));
     markSelected(_inspectorSegments.get(), _inspectorSegmentList.size(), index);
 }

@@ -147,6 +147,8 @@ private:
     void buildActivityMenu();
     void installSidePane();
     void installInspectorPages();
+    void makeInspectorPage(int index);
+    void makeRemainingInspectorPages();
     void restoreFrame();
     void saveFrame();
     void runValidators();
@@ -200,6 +202,9 @@ private:
     Gtk::Stack _explorerTabs;
     std::unique_ptr<MainWindowSidePane> _sidePane;
     std::vector<std::unique_ptr<Gtk::Widget>> _inspectorPages;
+    // The factories of the pages not made yet, as installed when the window was made.
+    std::map<int, InspectorPageFactory> _unmadeInspectorPages;
+    sigc::connection _inspectorPagesIdle;
     std::map<int, Responder*> _inspectorResponders;
     std::vector<ExplorerSegment> _explorerSegmentList;
     std::unique_ptr<Responder> _segmentTarget;

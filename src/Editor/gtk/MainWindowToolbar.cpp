@@ -5,7 +5,6 @@
 #include "Editor/StylingMenus.h"
 #include "Editor/TwkDocumentController.h"
 #include "Editor/gtk/MainWindow.h"
-#include "Editor/gtk/ToolbarImageFactory.h"
 #include "editor-view/MindMapEditor.h"
 
 MainWindowToolbar::MainWindowToolbar(MainWindow& window,
@@ -31,8 +30,7 @@ MainWindowToolbar::MainWindowToolbar(MainWindow& window,
     context.addBranchWithPaletteIndexMenu = [currentMindMap](const std::string& title) {
         return std::make_shared<AddBranchWithPaletteIndexMenu>(currentMindMap, title);
     };
-    // The drawn pictures are made now, not while the first toolbar is being shown.
-    ToolbarImageFactory::prepare(std::max(1, window.get_scale_factor()));
+    // The drawn pictures are made as they are first shown: most belong to menus not yet opened.
     _toolbar = std::make_unique<TwToolbar>(std::move(context));
     _toolbar->loadConfiguration();
     _widget = std::make_unique<MainToolbar>(*_toolbar);

@@ -41,11 +41,25 @@ SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
     control.setChangeHandler([this] { refresh(); });
     refresh();
     show_all();
+}
+
+void SegmentedControlWidget::fitFrame()
+{
     int minimumWidth = 0, naturalWidth = 0, minimumHeight = 0, naturalHeight = 0;
     get_preferred_width(minimumWidth, naturalWidth);
     get_preferred_height(minimumHeight, naturalHeight);
+    SegmentedControl& control = _item.segmentedControl();
     const Rect frame = control.frame();
     control.setFrame({frame.origin.x, frame.origin.y, double(naturalWidth), double(naturalHeight)});
+}
+
+void SegmentedControlWidget::on_size_allocate(Gtk::Allocation& allocation)
+{
+    Gtk::Box::on_size_allocate(allocation);
+    // Menus open below the segment they belong to, placed by the size the control really got.
+    SegmentedControl& control = _item.segmentedControl();
+    const Rect frame = control.frame();
+    control.setFrame({frame.origin.x, frame.origin.y, double(allocation.get_width()), double(allocation.get_height())});
 }
 
 SegmentedControlWidget::~SegmentedControlWidget()

@@ -12,7 +12,8 @@
 class GtkMenuPresenter;
 
 // A segmented control as a row of linked GTK buttons. It shows the control's state, hands clicks
-// to it and reports its fitted size back, so that strips lay it out by the size it really has.
+// to it and reports its size back: the size it gets when laid out, or, for strips that place it
+// by hand before that, its fitted size on request.
 // Holding a button down opens its segment's menu; the release after that is no click.
 class SegmentedControlWidget : public Gtk::Box {
 public:
@@ -25,8 +26,13 @@ public:
     void refresh();
     // What holding the segment's button down does (the long-press gesture calls it).
     void holdSegment(size_t segment);
+    // Gives the control the size the buttons ask for. Measuring a widget outside a window costs a
+    // second pass over its style, so only strips that need the size before layout ask for it.
+    void fitFrame();
 
 private:
+    void on_size_allocate(Gtk::Allocation& allocation) override;
+
     SegmentedControlItem& _item;
     std::vector<std::unique_ptr<Gtk::Button>> _buttons;
     std::vector<Glib::RefPtr<Gtk::GestureLongPress>> _holds;

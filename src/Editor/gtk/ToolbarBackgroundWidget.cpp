@@ -20,7 +20,10 @@ void ToolbarBackgroundWidget::addSegmentedControlItems(std::vector<std::shared_p
     for (auto& control : _controls) remove(*control);
     _controls.clear();
     // The controls take their fitted size first; the strip places them by it.
-    for (const auto& item : items) _controls.push_back(std::make_unique<SegmentedControlWidget>(*item));
+    for (const auto& item : items) {
+        _controls.push_back(std::make_unique<SegmentedControlWidget>(*item));
+        _controls.back()->fitFrame();
+    }
     const double height = _background.addSegmentedControlItems(std::move(items));
     for (auto& control : _controls) {
         const Rect frame = control->item().segmentedControl().frame();

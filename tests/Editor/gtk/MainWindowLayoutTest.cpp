@@ -153,3 +153,31 @@ TEST_F(MainWindowLayoutTest, InspectorPagesComeFromTheirFactoriesInTheirTabs)
     settle();
     EXPECT_TRUE(made->get_mapped()) << "the note tab shows the page its library made";
 }
+
+TEST_F(MainWindowLayoutTest, APageOutOfSightIsMadeOnceWhenItsTabIsFirstSelectedOrAfterTheFirstFrame)
+{
+    int made = 0;
+    Gtk::Label* page = nullptr;
+    MainWindow::setInspectorPageFactory(2, [&made, &page](MainWindow&) {
+        ++made;
+        auto label = std::make_unique<Gtk::Label>("icons page");
+        page = label.get();
+        return label;
+    });
+    window = std::make_unique<MainWindow>(menu, router);
+    EXPECT_EQ(made, 0) << "the icons tab is not on screen yet";
+    window->controller().view()->selectInspectorTab(2);
+    EXPECT_EQ(made, 1) << "selecting the tab makes its page at once";
+    window->present();
+    settle();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->get_mapped());
+    window->controller().view()->selectInspectorTab(2);
+    EXPECT_EQ(made, 1) << "a page is made once per window";
+
+    // Without a selection, the page comes once the window has shown its first frame.
+    open();
+    EXPECT_EQ(made, 2);
+    window.reset();
+    MainWindow::setInspectorPageFactory(2, [](MainWindow&) { return std::unique_ptr<Gtk::Widget>(); });
+}

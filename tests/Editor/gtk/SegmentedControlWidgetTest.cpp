@@ -44,3 +44,28 @@ TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGra
     window.remove();
     CommandRouter::shared().setResponderChain(nullptr);
 }
+
+TEST(SegmentedControlWidgetTest, AControlLaidOutByItsBoxTakesTheSizeItGotSoMenusOpenBelowIt)
+{
+    initGtkForTests();
+    auto item = std::make_shared<SegmentedControlItem>(
+        std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In"),
+                    ToolbarSegment::toolbarSegment("zoom-out", nullptr, "zoomOut:", "Zoom Out")});
+    SegmentedControlWidget widget(*item);
+    Gtk::Box box(Gtk::ORIENTATION_VERTICAL);
+    box.pack_start(widget, Gtk::PACK_SHRINK);
+    Gtk::OffscreenWindow window;
+    window.add(box);
+    window.set_size_request(300, -1);
+    window.show_all();
+    drainGtkEvents();
+
+    const Rect frame = item->segmentedControl().frame();
+    EXPECT_EQ(frame.size.width, widget.get_allocated_width());
+    EXPECT_EQ(frame.size.height, widget.get_allocated_height());
+    EXPECT_GT(frame.size.height, 0);
+    const Point below = item->menuLocation(item->segmentedControl(), 1);
+    EXPECT_EQ(below.y, frame.size.height + 2);
+    EXPECT_GT(below.x, frame.size.width / 2) << "the second of two segments";
+    window.remove();
+}
