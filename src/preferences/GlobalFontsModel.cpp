@@ -52,11 +52,7 @@ void GlobalFontsModel::viewDidLoad()
 {
     {
         LockGuard lock(_fontsLock);
-        _selectors[CentralThemes].setFont(StyleSheet::centralThemeFont());
-        _selectors[MainBranches].setFont(StyleSheet::mainBranchFont());
-        _selectors[SubBranches].setFont(StyleSheet::subBranchFont());
-        _selectors[Labels].setFont(StyleSheet::textFont());
-        _selectors[Outline].setFont(StyleSheet::outlineFont());
+        showStyleSheetFonts();
     }
     _fontsObservation = NotificationCenter::defaultCenter().addObserver(
         StyleSheet::FontsChangeNotification, nullptr, [this](const Notification&) { styleSheetFontsChanged(); });
@@ -80,15 +76,20 @@ void GlobalFontsModel::fontSelected()
                                       _selectors[Outline].font());
 }
 
-void GlobalFontsModel::styleSheetFontsChanged()
+void GlobalFontsModel::showStyleSheetFonts()
 {
-    if (_fontsLock) return;
-    LockGuard lock(_fontsLock);
     _selectors[CentralThemes].setFont(StyleSheet::centralThemeFont());
     _selectors[MainBranches].setFont(StyleSheet::mainBranchFont());
     _selectors[SubBranches].setFont(StyleSheet::subBranchFont());
     _selectors[Labels].setFont(StyleSheet::textFont());
     _selectors[Outline].setFont(StyleSheet::outlineFont());
+}
+
+void GlobalFontsModel::styleSheetFontsChanged()
+{
+    if (_fontsLock) return;
+    LockGuard lock(_fontsLock);
+    showStyleSheetFonts();
 }
 
 void GlobalFontsModel::restoreDefaults()

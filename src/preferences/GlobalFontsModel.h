@@ -48,6 +48,7 @@ public:
     void restoreDefaults();
 
 private:
+    void showStyleSheetFonts();
     UserDefaults& _defaults;
     std::array<FontSelectorView, SelectorCount> _selectors;
     double _sliderValue = 0;
