@@ -14,23 +14,8 @@ namespace {
 
 constexpr const char* WelcomeTitle = "Welcome";
 
-class ApplicationMenuSessionTest : public ::testing::Test {
+class ApplicationMenuSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-        ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
-    }
-
     // The whole display as a picture, for a person to look at, when the run asks for it.
     static void screenshot(const std::string& name)
     {
@@ -38,11 +23,8 @@ protected:
             runCommand({"import", "-window", "root", std::string(folder) + "/" + name + ".png"});
     }
 
-    static SessionBus* bus;
     ApplicationHome home;
 };
-
-SessionBus* ApplicationMenuSessionTest::bus = nullptr;
 
 bool contains(const std::vector<std::string>& texts, const std::string& text)
 {

@@ -6,6 +6,7 @@
 #include "formats/TwkxMindMapReader.h"
 #include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
+#include "support/DisplayRequirement.h"
 #include "support/MemoryImageStore.h"
 
 #include <fcntl.h>
@@ -684,4 +685,12 @@ std::optional<PdfContents> readPdf(const std::string& path)
     }
     g_object_unref(document);
     return contents;
+}
+
+void WholeProgramTest::SetUp()
+{
+    const char* display = std::getenv("DISPLAY");
+    TARNWICK_REQUIRE_DISPLAY(display && *display);
+    ASSERT_EQ(bus->failure(), "");
+    ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
 }

@@ -145,6 +145,21 @@ private:
 };
 
 // What the store holds, read back from its files as the store reads them.
+// The fixture of the whole-program tests: one private session bus for each suite's runs, and the
+// display and xdotool, which the tests drive the program through.
+class WholeProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { bus = new SessionBus(); }
+    static void TearDownTestSuite()
+    {
+        delete bus;
+        bus = nullptr;
+    }
+    void SetUp() override;
+
+    static inline SessionBus* bus = nullptr;
+};
+
 struct StoredMap {
     std::string id;
     std::string name;

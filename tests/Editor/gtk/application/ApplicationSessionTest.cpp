@@ -63,23 +63,8 @@ std::string fileText(const std::string& path)
     return std::filesystem::exists(path) ? readTestFile(path) : std::string();
 }
 
-class ApplicationSessionTest : public ::testing::Test {
+class ApplicationSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-        ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
-    }
-
     std::unique_ptr<RunningApplication> start()
     {
         auto application = std::make_unique<RunningApplication>(home, *bus);
@@ -147,11 +132,8 @@ protected:
         EXPECT_EQ(application.waitForExit(), 0) << application.log();
     }
 
-    static SessionBus* bus;
     ApplicationHome home;
 };
-
-SessionBus* ApplicationSessionTest::bus = nullptr;
 
 TEST_F(ApplicationSessionTest, NewMakesAMapInTheStoreAndBackReturnsToTheMapBefore)
 {

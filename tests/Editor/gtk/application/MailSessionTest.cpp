@@ -58,22 +58,8 @@ std::string mailtoParameter(const std::string& uri, const std::string& name)
     return decoded;
 }
 
-class MailSessionTest : public ::testing::Test {
+class MailSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-    }
-
     // Starts the program on the imported map and answers the mail dialog with its first choice
     // (PDF alone).
     std::unique_ptr<RunningApplication> mailTheMap()
@@ -91,11 +77,8 @@ protected:
         return application;
     }
 
-    static SessionBus* bus;
     ApplicationHome home;
 };
-
-SessionBus* MailSessionTest::bus = nullptr;
 
 TEST_F(MailSessionTest, TheMailProgramGetsTheSubjectAndThePdfOfTheMap)
 {

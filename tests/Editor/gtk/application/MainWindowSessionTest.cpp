@@ -96,21 +96,12 @@ bool fullScreen(pid_t pid)
     return false;
 }
 
-class MainWindowSessionTest : public ::testing::Test {
+class MainWindowSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
     void SetUp() override
     {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-        ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
+        WholeProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         windowManager = std::make_unique<WindowManager>();
         ASSERT_EQ(windowManager->failure(), "");
     }
@@ -135,14 +126,11 @@ protected:
         EXPECT_EQ(application.waitForExit(), 0) << application.log();
     }
 
-    static SessionBus* bus;
     std::unique_ptr<WindowManager> windowManager;
     ApplicationHome home;
     // The main window's title, as the last start showed it.
     std::string title;
 };
-
-SessionBus* MainWindowSessionTest::bus = nullptr;
 
 constexpr const char* SideBarWidthKey = "mainwindow.sidebar.width";
 constexpr const char* PresentationNotice = "The map is read-only while presenting. Press Escape to leave.";

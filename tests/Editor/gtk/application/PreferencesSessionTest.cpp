@@ -19,23 +19,8 @@ namespace {
 
 constexpr const char* WelcomeTitle = "Welcome";
 
-class PreferencesSessionTest : public ::testing::Test {
+class PreferencesSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-        ASSERT_EQ(runCommand({"xdotool", "version"}), 0) << "xdotool is missing (scripts/install-deps.sh)";
-    }
-
     static void screenshot(const std::string& path) { runCommand({"import", "-window", "root", path}); }
 
     // What the program stored, read as it reads it.
@@ -81,11 +66,8 @@ protected:
         return application.find(ATSPI_ROLE_RADIO_BUTTON, name) ? ATSPI_ROLE_RADIO_BUTTON : ATSPI_ROLE_TOGGLE_BUTTON;
     }
 
-    static SessionBus* bus;
     ApplicationHome home;
 };
-
-SessionBus* PreferencesSessionTest::bus = nullptr;
 
 // The share of pixels inside the canvas, outside the preferences window, that differ.
 double changedShare(const std::string& before, const std::string& after, const Element& canvas,

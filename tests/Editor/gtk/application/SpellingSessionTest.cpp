@@ -37,27 +37,10 @@ bool hasTopic(const ApplicationHome& home, const std::string& text)
     return topics && std::find(topics->begin(), topics->end(), text) != topics->end();
 }
 
-class SpellingSessionTest : public ::testing::Test {
+class SpellingSessionTest : public WholeProgramTest {
 protected:
-    static void SetUpTestSuite() { bus = new SessionBus(); }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
-    void SetUp() override
-    {
-        const char* display = std::getenv("DISPLAY");
-        TARNWICK_REQUIRE_DISPLAY(display && *display);
-        ASSERT_EQ(bus->failure(), "");
-    }
-
-    static SessionBus* bus;
     ApplicationHome home;
 };
-
-SessionBus* SpellingSessionTest::bus = nullptr;
 
 TEST_F(SpellingSessionTest, CheckMindMapNowCorrectsATopicInTheDialogAndOneUndoTakesItBack)
 {
