@@ -138,6 +138,9 @@ Dropbox::~Dropbox()
     if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
     if (_setup.tokens) AuthorizationRedirects::removeHandler(TokenAccount);
     cancelUserTasks();
+    // A preloader keeps itself alive while it lists and calls back into this service: it ends
+    // here, its request cancelled and its progress taken off the activity pane.
+    if (auto preloader = _preloader.lock()) preloader->terminate();
     if (_synchronizer) _synchronizer->cancel();
     _provider->dropStorages();
     MindMapProviders::instance().unregisterProvider(_provider.get());
@@ -423,7 +426,9 @@ void Dropbox::checkPreloadPending()
 {
     if (!_preloadPending) return;
     _preloadPending = false;
-    DropboxMetadataPreloader::create(*this)->run();
+    auto preloader = DropboxMetadataPreloader::create(*this);
+    _preloader = preloader;
+    preloader->run();
 }
 
 size_t Dropbox::synchronize()

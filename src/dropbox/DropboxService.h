@@ -223,6 +223,7 @@ private:
     std::unique_ptr<DropboxFileInfoCache> _fileInfo;
     std::shared_ptr<CustomImageStore> _thumbnailImages;
     std::unique_ptr<DropboxSyncQueue> _synchronizer;
+    std::weak_ptr<DropboxMetadataPreloader> _preloader;
     std::unique_ptr<OAuthClient> _oauth;
     std::unique_ptr<DropboxClient> _client;
     HistoryList* _recentHistory = nullptr;

@@ -267,6 +267,20 @@ TEST_F(DropboxServiceTest, ALinkedAccountBecomesActivePollsAtOnceAndTicksEveryMi
     EXPECT_EQ(queueLog, std::vector<std::string>{"sync 2 /Maps/New.twkx"});
 }
 
+// The preloader keeps itself alive while it lists; a service that goes meanwhile ends it, so no
+// answer reaches the service afterwards and its progress leaves the activity pane.
+TEST_F(DropboxServiceTest, AServiceThatGoesWhileThePreloaderListsEndsIt)
+{
+    const size_t shownBefore = FeedbackCenter::feedbackCenter().progressStack().size();
+    fake.hang("files/list_folder");
+    linkAccount();
+    make();
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !fake.requestsTo("files/list_folder").empty(); }, 10));
+    EXPECT_EQ(FeedbackCenter::feedbackCenter().progressStack().size(), shownBefore + 1);
+    service.reset();
+    EXPECT_EQ(FeedbackCenter::feedbackCenter().progressStack().size(), shownBefore);
+}
+
 TEST_F(DropboxServiceTest, LosingTheNetworkCancelsTheQueueAndItsReturnPollsAtOnce)
 {
     linkAccount();
