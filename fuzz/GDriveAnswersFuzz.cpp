@@ -1,0 +1,43 @@
+#include "GoogleDrive/GDriveAnswers.h"
+#include "GoogleDrive/GDriveError.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+// Every reader of Drive's answers on the same bytes: none may crash, and what they accept must be
+// whole: ids that can go into a path unescaped, sizes that are sizes.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string problem;
+    auto check = [](const GDriveMetadata& metadata) {
+        if (!GDriveAnswers::isValidId(metadata.gdriveId())) std::abort();
+        if (!metadata.parentIdentifier.empty() && !GDriveAnswers::isValidId(metadata.parentIdentifier)) std::abort();
+        if (metadata.fileSize && *metadata.fileSize < 0) std::abort();
+        if (metadata.isFolder() && (metadata.md5Checksum || metadata.modifiedTime || metadata.fileSize)) std::abort();
+        if (metadata.md5Checksum && metadata.md5Checksum->size() != 32) std::abort();
+    };
+    if (auto file = GDriveAnswers::readFile(text, problem)) check(*file);
+    if (auto list = GDriveAnswers::readFileList(text, problem)) {
+        for (const auto& file : list->files) check(file);
+    }
+    if (auto ids = GDriveAnswers::readGeneratedIds(text, problem)) {
+        for (const auto& id : *ids) {
+            if (!GDriveAnswers::isValidId(id)) std::abort();
+        }
+    }
+    HttpResponse response;
+    response.status = 400;
+    response.body = text;
+    GDriveError error = GDriveError::fromResponse(response);
+    (void)error.errorDescription();
+    (void)error.invalidCredentials();
+    (void)GDriveError::getDefaultErrorMessage(error);
+    if (auto seconds = GDriveAnswers::parseDate(text)) {
+        if (!GDriveAnswers::parseDate(GDriveAnswers::formatDate(*seconds)) && *seconds > -6e10 && *seconds < 2e11)
+            std::abort();
+    }
+    return 0;
+}
