@@ -4,6 +4,7 @@
 #include "Utils/TerminationProcess.h"
 #include "dropbox/DropboxService.h"
 #include "dropbox/DropboxSettings.h"
+#include "dropbox/DropboxSynchronizer.h"
 #include "platform/HttpEngine.h"
 #include "platform/TokenStore.h"
 
@@ -40,6 +41,7 @@ public:
         setup.signIn = DropboxSettings::signInSettings(appKey);
         setup.endpoints = DropboxSettings::endpoints();
         setup.scheduler = &scheduler;
+        setup.makeSyncQueue = [](Dropbox& service) { return std::make_unique<DropboxSynchronizer>(service); };
         _service = std::make_unique<Dropbox>(std::move(setup));
         _service->initiateSession();
     }

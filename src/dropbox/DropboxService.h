@@ -173,6 +173,11 @@ public:
     DropboxSyncQueue* synchronizer() { return _synchronizer.get(); }
     OAuthClient& oauth() { return *_oauth; }
 
+    // The timers of the service's work; nullptr when it runs none.
+    Scheduler* scheduler() const { return _setup.scheduler; }
+    // Seconds since 2001-01-01 UTC, by the clock the service was made with.
+    double currentTime() const { return now(); }
+
     double nextPollTime() const { return _nextPollTime; }
     double nextSyncTime() const { return _nextSyncTime; }
     double nextCacheCleanTime() const { return _nextCacheCleanTime; }
