@@ -175,6 +175,7 @@ void DropboxFileSynchronizer::cancel()
 
 void DropboxFileSynchronizer::clearSyncState()
 {
+    ++_run;
     _call.cancel();
     _timeout.cancel();
     _client = nullptr;
@@ -188,6 +189,19 @@ void DropboxFileSynchronizer::clearSyncState()
     _fileInfo.reset();
     _metadata.reset();
     deleteTempFile();
+}
+
+bool DropboxFileSynchronizer::signInLost(const std::optional<DropboxNetworkError>& networkError)
+{
+    if (!networkError || !networkError->isAuthError()) return false;
+    // Unlinking cancels the service's work, and may end this synchronizer with it: the run is
+    // finished here only when both are still there.
+    const std::weak_ptr<bool> alive = _alive;
+    const uint64_t run = _run;
+    _service.checkAuthorizationError(*networkError);
+    if (alive.expired() || run != _run || isCancelled()) return true;
+    syncCompleted(localized("db_disconnected_state"));
+    return true;
 }
 
 void DropboxFileSynchronizer::deleteTempFile()
@@ -365,10 +379,7 @@ void DropboxFileSynchronizer::requestMetadata()
 void DropboxFileSynchronizer::metadataReceived(const DropboxResponse<DropboxMetadata>& response)
 {
     if (isCancelled()) return;
-    if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
-        syncCompleted(localized("db_disconnected_state"));
-        return;
-    }
+    if (signInLost(response.networkError)) return;
     if (_state != Metadata) {
         syncCompleted("Illegal synchronizer state (metadata)");
         return;
@@ -440,10 +451,7 @@ void DropboxFileSynchronizer::uploadReceived(const DropboxResponse<DropboxMetada
                                              std::optional<double> uploadedDate)
 {
     if (isCancelled()) return;
-    if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
-        syncCompleted(localized("db_disconnected_state"));
-        return;
-    }
+    if (signInLost(response.networkError)) return;
     if (_state != UploadingAsNewFile && _state != UploadingConflictCopy && _state != Uploading) {
         syncCompleted("Illegal synchronizer state (upload)");
         return;
@@ -530,10 +538,7 @@ void DropboxFileSynchronizer::downloadFromDropbox()
 void DropboxFileSynchronizer::downloadReceived(const DropboxResponse<DropboxMetadata>& response)
 {
     if (isCancelled()) return;
-    if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
-        syncCompleted(localized("db_disconnected_state"));
-        return;
-    }
+    if (signInLost(response.networkError)) return;
     if (_state != Downloading) {
         syncCompleted("Illegal synchronizer state (download)");
         return;

@@ -5,6 +5,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -97,6 +98,8 @@ private:
     void timeoutTick();
     bool cacheChanged() const;
     bool editorModifiedNow() const;
+    // True when the error was a sign-in gone for good; the run has then ended.
+    bool signInLost(const std::optional<DropboxNetworkError>& networkError);
     void fileGoneOnServer();
     void requestMetadata();
     void metadataReceived(const DropboxResponse<DropboxMetadata>& response);
@@ -124,6 +127,9 @@ private:
     std::optional<DropboxMetadata> _metadata;
     DropboxCall _call;
     ScheduledCall _timeout;
+    // Changes whenever a run starts or ends, so that a callback can tell that its run is over.
+    uint64_t _run = 0;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };
 
 // The files waiting for synchronisation, one at a time, through one file synchronizer. A path is

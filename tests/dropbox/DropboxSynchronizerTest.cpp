@@ -388,6 +388,35 @@ TEST_F(DropboxSynchronizerTest, ABusySynchronizerTurnsASecondRequestAwayAndFinis
     EXPECT_FALSE(synchronizer.showsProgress());
 }
 
+// A sign-in refused for good unlinks the account, which ends the queue's run and drops the
+// downloader from within their own answers.
+TEST_F(DropboxSynchronizerTest, ALostSignInEndsTheQueueAndTheDownloaderQuietly)
+{
+    for (bool throughDownloader : {false, true}) {
+        fake.issueTokens("access-0", "refresh-0");
+        tokens.write(Dropbox::TokenAccount, OAuthTokens{"access-0", "refresh-0", 0, "dbid:fake"}.toJson());
+        make();
+        inStep("/Plan.twkx", "p");
+        fake.expireAccessTokens();
+        fake.revokeRefreshTokens();
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
+        if (throughDownloader) {
+            service->openMindMap("/Other.twkx", {});
+            EXPECT_EQ(service->userTaskCount(), 1u);
+        } else {
+            queue().synchronizeFiles({"/Plan.twkx"}, DropboxSyncQueue::Periodic);
+        }
+        ASSERT_TRUE(MainLoop::runUntil([&] { return !service->isAuthorized(); }, 10)) << throughDownloader;
+        MainLoop::runUntil([] { return false; }, 0.1);
+        EXPECT_EQ(service->userTaskCount(), 0u);
+        EXPECT_FALSE(queue().isBusy());
+        for (const auto& item : FeedbackCenter::feedbackCenter().items()) {
+            EXPECT_NE(item->title(), localized("dropbox_synchronization_error")) << item->message();
+        }
+        EXPECT_TRUE(fs::exists(cachePath("/Plan.twkx")));
+    }
+}
+
 // ---- the queue
 
 TEST_F(DropboxSynchronizerTest, TheQueueMergesPathsIgnoringCaseWidensModesAndPutsPollsFirst)
@@ -537,21 +566,39 @@ TEST_F(DropboxSynchronizerTest, ARunWithoutAnAnswerFor900SecondsIsReported)
 // A request given up after the time-out must not answer into the run that follows it.
 TEST_F(DropboxSynchronizerTest, ALateAnswerAfterTheTimeOutNeverReachesTheNextRun)
 {
-    inStep("/First.twkx", "1");
-    fake.putFile("/First.twkx", "changed on the server");
-    inStep("/Second.twkx", "2");
-    fake.setDelay(0.4);
-    queue().synchronizeFiles({"/First.twkx", "/Second.twkx"}, DropboxSyncQueue::Periodic);
-    ASSERT_EQ(queue().current()->path, "/First.twkx");
-    scheduler.advance(900);
-    ASSERT_EQ(queue().current()->path, "/Second.twkx");
-    ASSERT_TRUE(runQueueDry());
-    // Let the first answer arrive had it not been cancelled.
-    MainLoop::runUntil([] { return false; }, 0.6);
-    EXPECT_EQ(requestCount("files/download"), 0u);
-    EXPECT_EQ(readTestFile(cachePath("/Second.twkx")), "2");
-    EXPECT_EQ(readTestFile(cachePath("/First.twkx")), "1");
-    EXPECT_EQ(timeOutReports.size(), 1u);
+    int n = 0;
+    for (bool another : {true, false}) {
+        const std::string first = "/First" + std::to_string(++n) + ".twkx";
+        const std::string second = "/Second" + std::to_string(n) + ".twkx";
+        inStep(first, "1");
+        fake.putFile(first, "changed on the server");
+        inStep(second, "2");
+        fake.clearLog();
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
+        timeOutReports.clear();
+        fake.setDelay(0.4);
+        std::vector<std::string> paths = {first};
+        if (another) paths.push_back(second);
+        queue().synchronizeFiles(paths, DropboxSyncQueue::Periodic);
+        ASSERT_EQ(queue().current()->path, first);
+        scheduler.advance(900);
+        EXPECT_EQ(queue().current().has_value(), another);
+        ASSERT_TRUE(runQueueDry());
+        // Time for the first answer to arrive, had it not been cancelled.
+        MainLoop::runUntil([] { return false; }, 0.6);
+        fake.setDelay(0);
+        EXPECT_EQ(requestCount("files/download"), 0u) << another;
+        EXPECT_EQ(readTestFile(cachePath(second)), "2") << another;
+        EXPECT_EQ(readTestFile(cachePath(first)), "1") << another;
+        EXPECT_EQ(timeOutReports.size(), 1u) << another;
+        // The time-out is the one failure reported.
+        std::vector<std::string> failures;
+        for (const auto& item : FeedbackCenter::feedbackCenter().items()) {
+            if (item->title() == localized("dropbox_synchronization_error")) failures.push_back(item->message());
+        }
+        EXPECT_EQ(failures, std::vector<std::string>{localized("dropbox_sync_timeout_title") + "\n" + first})
+            << another;
+    }
 }
 
 // ---- faults mended
