@@ -4,7 +4,6 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,19 +13,6 @@ DropboxCacheManager::DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::st
     : _fileInfo(fileInfo), _cacheRoot(std::move(cacheRoot)), _volumeSize(fileSystemSize)
 {
     while (_cacheRoot.size() > 1 && _cacheRoot.back() == '/') _cacheRoot.pop_back();
-}
-
-std::optional<uint64_t> DropboxCacheManager::fileSystemSize(const std::string& path)
-{
-    struct statvfs volume {};
-    if (::statvfs(path.c_str(), &volume) != 0) return std::nullopt;
-    return uint64_t(volume.f_blocks) * uint64_t(volume.f_frsize);
-}
-
-uint64_t DropboxCacheManager::budget(std::optional<uint64_t> volumeSize)
-{
-    if (!volumeSize) return MaximumBudget;
-    return std::min(*volumeSize / 15, MaximumBudget);
 }
 
 std::string DropboxCacheManager::dbKeyPathForCacheFilePath(const std::string& cacheRoot, const std::string& cachePath)
@@ -44,9 +30,7 @@ void DropboxCacheManager::cleanupCache(const std::string& editorStorageId)
     _editorStorageId = editorStorageId;
     // Without whole records, a file without one may be a map that was never uploaded.
     _keepUnrecorded = _fileInfo.recordsWereUnreadable();
-    _modifiedFileSize = 0;
-    _recentFileSize = 0;
-    _recentFiles.clear();
+    _sizes.reset();
     _deleted.clear();
     _fileInfo.beginUpdate();
     _fileInfo.unmarkAll();
@@ -54,7 +38,7 @@ void DropboxCacheManager::cleanupCache(const std::string& editorStorageId)
     processFiles();
     for (const std::string& path : _fileInfo.getUnmarkedItemPaths()) _fileInfo.remove(path);
     _fileInfo.endUpdate();
-    _recentFiles.clear();
+    _sizes.forgetFiles();
 }
 
 void DropboxCacheManager::deleteCacheFile(const std::string& cachePath, const std::string& dbPath)
@@ -114,12 +98,11 @@ bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, boo
         const bool unchanged =
             modified && record->localModified() && sameRecordDate(*modified, *record->localModified());
         if (!open && !record->isNew() && !record->offlineAvailable() && unchanged) {
-            _recentFileSize += size;
             double access = *modified;
             if (record->lastAccessed()) access = std::max(access, *record->lastAccessed());
-            _recentFiles.push_back(DropboxFileTime{path, dbPath, access, size});
+            _sizes.mayTrim(CacheFileTime{path, dbPath, access, size});
         } else {
-            _modifiedFileSize += size;
+            _sizes.keep(size);
         }
     }
     (void)isRoot;
@@ -129,13 +112,5 @@ bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, boo
 void DropboxCacheManager::processFiles()
 {
     const uint64_t limit = budget(_volumeSize ? _volumeSize(_cacheRoot) : std::nullopt);
-    const uint64_t total = _modifiedFileSize + _recentFileSize;
-    if (total <= limit) return;
-    uint64_t excess = total - limit;
-    std::sort(_recentFiles.begin(), _recentFiles.end());
-    for (const DropboxFileTime& file : _recentFiles) {
-        if (excess == 0) break;
-        excess = file.size >= excess ? 0 : excess - file.size;
-        deleteCacheFile(file.cachePath, file.dbPath);
-    }
+    for (const CacheFileTime& file : _sizes.filesOverBudget(limit)) deleteCacheFile(file.cachePath, file.id);
 }

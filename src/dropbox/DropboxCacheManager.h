@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cloud/CloudCacheRecords.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -8,29 +10,15 @@
 
 class DropboxFileInfoCache;
 
-// A cached file the clean-up may delete: one without local changes.
-struct DropboxFileTime {
-    std::string cachePath;
-    std::string dbPath;
-    double access = 0;
-    uint64_t size = 0;
-
-    // Oldest access first, ties by the service path.
-    bool operator<(const DropboxFileTime& other) const
-    {
-        return access != other.access ? access < other.access : dbPath < other.dbPath;
-    }
-};
-
 // Keeps the cache folder of the cloud files within a budget: files without local changes go, the
 // least recently used first; maps with local changes, new and offline ones and the open map stay
 // and count against the budget. Main thread only.
 class DropboxCacheManager {
 public:
     // Bytes of the file system holding a path; nullopt when it cannot be read.
-    using VolumeSize = std::function<std::optional<uint64_t>(const std::string& path)>;
+    using VolumeSize = CacheBudget::VolumeSize;
 
-    static constexpr uint64_t MaximumBudget = 100663296;
+    static constexpr uint64_t MaximumBudget = CacheBudget::MaximumBudget;
 
     DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::string cacheRoot);
     void setVolumeSize(VolumeSize volumeSize) { _volumeSize = std::move(volumeSize); }
@@ -39,14 +27,14 @@ public:
     void cleanupCache(const std::string& editorStorageId);
 
     // A fifteenth of the volume, at most 96 MiB; 96 MiB when the volume's size is unknown.
-    static uint64_t budget(std::optional<uint64_t> volumeSize);
+    static uint64_t budget(std::optional<uint64_t> volumeSize) { return CacheBudget::budget(volumeSize); }
     // The service path of a cache file: the path below the root, with its leading "/".
     static std::string dbKeyPathForCacheFilePath(const std::string& cacheRoot, const std::string& cachePath);
-    static std::optional<uint64_t> fileSystemSize(const std::string& path);
+    static std::optional<uint64_t> fileSystemSize(const std::string& path) { return CacheBudget::fileSystemSize(path); }
 
     // What the last run counted and deleted.
-    uint64_t modifiedFileSize() const { return _modifiedFileSize; }
-    uint64_t recentFileSize() const { return _recentFileSize; }
+    uint64_t modifiedFileSize() const { return _sizes.keptSize(); }
+    uint64_t recentFileSize() const { return _sizes.trimmableSize(); }
     const std::vector<std::string>& deletedPaths() const { return _deleted; }
 
 private:
@@ -59,8 +47,6 @@ private:
     VolumeSize _volumeSize;
     std::string _editorStorageId;
     bool _keepUnrecorded = false;
-    uint64_t _modifiedFileSize = 0;
-    uint64_t _recentFileSize = 0;
-    std::vector<DropboxFileTime> _recentFiles;
+    CacheBudget _sizes;
     std::vector<std::string> _deleted;
 };

@@ -42,20 +42,6 @@ bool startsIgnoringCase(const std::string& text, const std::string& prefix)
 
 } // namespace
 
-bool sameRecordDate(double first, double second)
-{
-    return std::llround(first * 1e6) == std::llround(second * 1e6);
-}
-
-std::optional<double> fileModificationDate(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    // Whole microseconds: what the record file can hold.
-    int64_t micros = int64_t(st.st_mtim.tv_sec) * 1000000 + st.st_mtim.tv_nsec / 1000;
-    return double(micros - int64_t(ReferenceDateOffsetFrom1970) * 1000000) / 1e6;
-}
-
 DropboxFileInfoItem::DropboxFileInfoItem(std::string path)
     : _path(std::move(path)), _thumbnailHash(thumbnailHashForPath(_path))
 {
@@ -81,14 +67,6 @@ DropboxFileInfoCache::DropboxFileInfoCache(std::string fileName, bool setAsideUn
     : _fileName(std::move(fileName)), _setAsideUnreadable(setAsideUnreadable), _now(currentDate)
 {
     load();
-}
-
-double DropboxFileInfoCache::currentDate()
-{
-    auto micros =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-            .count();
-    return double(micros) / 1e6 - ReferenceDateOffsetFrom1970;
 }
 
 std::string DropboxFileInfoCache::normalizeKey(const std::string& path)
@@ -117,35 +95,14 @@ void DropboxFileInfoCache::load()
 bool DropboxFileInfoCache::save(Error* error)
 {
     bool saved = DropboxFileInfoCacheFiler::saveCache(*this, error);
-    _modified = false;
+    _batch.setModified(false);
     return saved;
-}
-
-void DropboxFileInfoCache::changed()
-{
-    if (_lockCount > 0) {
-        _modified = true;
-    } else {
-        save();
-    }
 }
 
 void DropboxFileInfoCache::clear()
 {
     _items.clear();
-    _modified = true;
     save();
-}
-
-void DropboxFileInfoCache::beginUpdate()
-{
-    if (_lockCount++ == 0) _modified = false;
-}
-
-void DropboxFileInfoCache::endUpdate()
-{
-    if (_lockCount == 0) return;
-    if (--_lockCount == 0 && _modified) save();
 }
 
 DropboxFileInfoItem* DropboxFileInfoCache::get(const std::string& path)
@@ -275,7 +232,6 @@ void DropboxFileInfoCache::directoryRenamed(const std::string& oldFolder, const 
     }
     if (moved.empty()) return;
     for (auto& item : moved) _items[normalizeKey(item->path())] = std::move(item);
-    _modified = true;
     save();
 }
 
@@ -325,18 +281,6 @@ void DropboxFileInfoCache::itemLoaded(std::unique_ptr<DropboxFileInfoItem> item)
     _items[key] = std::move(item);
 }
 
-std::string DropboxFileInfoCacheFiler::formatDate(double date)
-{
-    return formatFixed(date, 6);
-}
-
-std::optional<double> DropboxFileInfoCacheFiler::parseDate(const std::string& text)
-{
-    double value = parseDouble(text, std::numeric_limits<double>::quiet_NaN());
-    if (std::isnan(value) || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 bool DropboxFileInfoCacheFiler::loadCacheFromData(const std::string& data)
 {
     pugi::xml_document document;
@@ -382,9 +326,9 @@ std::string DropboxFileInfoCacheFiler::buildDataFromCache()
 
 bool DropboxFileInfoCacheFiler::loadCache(DropboxFileInfoCache& cache)
 {
-    struct stat st {};
-    if (::stat(cache.fileName().c_str(), &st) != 0) return true;
-    auto text = readFileText(cache.fileName());
+    bool missing = false;
+    auto text = readRecordFile(cache.fileName(), missing);
+    if (missing) return true;
     if (!text) return false;
     DropboxFileInfoCacheFiler filer(cache);
     return filer.loadCacheFromData(*text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/CloudCacheRecords.h"
 #include "platform/Error.h"
 
 #include <functional>
@@ -8,15 +9,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// Dates of the records are seconds since 2001-01-01 00:00:00 UTC.
-inline constexpr double ReferenceDateOffsetFrom1970 = 978307200.0;
-
-// The file system keeps nanoseconds, the record file microseconds: dates are equal when they agree
-// to the microsecond, or every cached file would look changed after a restart.
-bool sameRecordDate(double first, double second);
-// A file's modification date in record time, rounded to the microsecond; nullopt when it has none.
-std::optional<double> fileModificationDate(const std::string& path);
 
 // The synchronisation record of one cached cloud file.
 class DropboxFileInfoItem {
@@ -63,19 +55,21 @@ public:
     // Reads the file at once. An unreadable file is moved aside unless told otherwise (a reader
     // that only looks must leave it where it is).
     explicit DropboxFileInfoCache(std::string fileName, bool setAsideUnreadable = true);
+    DropboxFileInfoCache(const DropboxFileInfoCache&) = delete;
+    DropboxFileInfoCache& operator=(const DropboxFileInfoCache&) = delete;
 
     // Tests fix the time (record time, seconds since 2001).
     void setClock(std::function<double()> now) { _now = std::move(now); }
-    static double currentDate();
+    static double currentDate() { return currentRecordDate(); }
 
     const std::string& fileName() const { return _fileName; }
     void load();
     bool save(Error* error = nullptr);
-    void changed();
+    void changed() { _batch.changed(); }
     void clear();
-    void beginUpdate();
-    void endUpdate();
-    bool isModified() const { return _modified; }
+    void beginUpdate() { _batch.beginUpdate(); }
+    void endUpdate() { _batch.endUpdate(); }
+    bool isModified() const { return _batch.isModified(); }
 
     // True when the last load found a record file it could not read. The file was moved aside
     // (to "<file>.corrupt"), and cache files without a record may be maps never uploaded: nothing
@@ -111,8 +105,7 @@ public:
 private:
     std::string _fileName;
     std::map<std::string, std::unique_ptr<DropboxFileInfoItem>> _items;
-    int64_t _lockCount = 0;
-    bool _modified = false;
+    RecordSaveBatch _batch{[this] { save(); }};
     bool _unreadable = false;
     bool _setAsideUnreadable = true;
     std::function<double()> _now;
@@ -131,9 +124,9 @@ public:
     static bool loadCache(DropboxFileInfoCache& cache);
     static bool saveCache(DropboxFileInfoCache& cache, Error* error = nullptr);
 
-    static std::string formatDate(double date);
+    static std::string formatDate(double date) { return formatRecordDate(date); }
     // nullopt when the text does not start with a number.
-    static std::optional<double> parseDate(const std::string& text);
+    static std::optional<double> parseDate(const std::string& text) { return parseRecordDate(text); }
 
 private:
     DropboxFileInfoCache& _cache;

@@ -6,39 +6,12 @@
 #include "dropbox/DropboxProvider.h"
 #include "platform/NetworkController.h"
 #include "store/HistoryList.h"
+#include "support/ScopedNetwork.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-// The network as the tests want it; the controller goes back to "unreachable" afterwards.
-class ScopedNetwork {
-public:
-    explicit ScopedNetwork(bool available)
-    {
-        auto reachability = std::make_unique<Fixed>();
-        _reachability = reachability.get();
-        _reachability->reachable = available;
-        NetworkController::instance().setReachability(std::move(reachability));
-        NetworkController::networkAvailable();
-    }
-    ~ScopedNetwork()
-    {
-        NetworkController::instance().setReachability(nullptr);
-        NetworkController::networkAvailable();
-    }
-    void set(bool available) { _reachability->reachable = available; }
-
-private:
-    struct Fixed : Reachability {
-        bool reachable = false;
-        bool isReachable() override { return reachable; }
-        bool startNotifier(std::function<void()>) override { return false; }
-        void stopNotifier() override {}
-    };
-    Fixed* _reachability;
-};
 
 // The service's side of the provider and the preloader, keeping what it is told.
 class DropboxServiceDouble : public DropboxProviderService, public DropboxPreloaderService {

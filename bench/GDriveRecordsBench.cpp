@@ -1,0 +1,104 @@
+#include "GoogleDrive/GDriveCacheManager.h"
+#include "GoogleDrive/GDriveFileInfoCache.h"
+#include "GoogleDrive/GDriveFolderCache.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct DriveScratchFolder {
+    std::string path;
+    DriveScratchFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-gdrive-XXXXXX").string();
+        path = mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~DriveScratchFolder() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+std::string driveId(int i)
+{
+    return "1xQ" + std::to_string(1000000 + i) + "AbCdEfGhIjKlMnOpQrStUvW";
+}
+
+// The records of a large Drive cache: 10,000 maps in 100 folders.
+void fillDriveRecords(GDriveFileInfoCache& cache)
+{
+    cache.beginUpdate();
+    for (int i = 0; i < 10000; ++i) {
+        GDriveMetadata metadata(driveId(i), "twkx");
+        metadata.name = "Map " + std::to_string(i) + ".twkx";
+        metadata.parentIdentifier = "folder" + std::to_string(i % 100);
+        if (i % 10 != 0) metadata.md5Checksum = "d41d8cd98f00b204e9800998ecf8427e";
+        GDriveFileInfoItem* item = cache.update(metadata);
+        item->setLastAccessed(700000100.0 + i);
+        item->setOfflineAvailable(i % 7 == 0);
+    }
+    cache.endUpdate();
+}
+
+void BM_GDriveRecordsSaveTenThousand(benchmark::State& state)
+{
+    DriveScratchFolder folder;
+    GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
+    fillDriveRecords(cache);
+    for (auto _ : state) benchmark::DoNotOptimize(cache.save());
+}
+BENCHMARK(BM_GDriveRecordsSaveTenThousand)->Unit(benchmark::kMillisecond);
+
+void BM_GDriveRecordsLoadTenThousand(benchmark::State& state)
+{
+    DriveScratchFolder folder;
+    {
+        GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
+        fillDriveRecords(cache);
+    }
+    for (auto _ : state) {
+        GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
+        benchmark::DoNotOptimize(cache.count());
+    }
+}
+BENCHMARK(BM_GDriveRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
+
+// The clean-up over 10,000 cached maps in step with Drive (each hashed) and a tree of 1,000
+// folders, on a volume large enough that nothing is deleted.
+void BM_GDriveCacheCleanupWalksTenThousandFiles(benchmark::State& state)
+{
+    DriveScratchFolder folder;
+    const std::string root = folder.file("googledrive");
+    std::filesystem::create_directories(root);
+    GDriveFileInfoCache records(folder.file("gdrive-file-info-cache.xml"));
+    GDriveFolderCache folders(folder.file("gdrive-folder-cache.xml"));
+    folders.beginUpdate();
+    for (int i = 0; i < 1000; ++i) {
+        GDriveMetadata entry = GDriveMetadata::folder("folder" + std::to_string(i));
+        entry.name = "Folder " + std::to_string(i);
+        entry.parentIdentifier = i < 10 ? folders.rootFolderId() : "folder" + std::to_string(i / 10);
+        folders.folderUpdated(entry);
+    }
+    folders.endUpdate();
+    records.beginUpdate();
+    for (int i = 0; i < 10000; ++i) {
+        GDriveMetadata metadata(driveId(i), "twkx");
+        metadata.name = "Map " + std::to_string(i) + ".twkx";
+        metadata.md5Checksum = "7e3a2b1e2ee4a4fd5a1e8a0ef7a0b2e7";
+        std::ofstream(root + "/" + GDriveCacheFileName(metadata.gdriveId(), "twkx")) << "map";
+        records.update(metadata);
+    }
+    records.endUpdate();
+    GDriveCacheManager manager(records, folders, root);
+    manager.setVolumeSize([](const std::string&) { return std::optional<uint64_t>(uint64_t(1) << 40); });
+    for (auto _ : state) {
+        manager.cleanupCache("");
+        benchmark::DoNotOptimize(manager.recentFileSize());
+    }
+}
+BENCHMARK(BM_GDriveCacheCleanupWalksTenThousandFiles)->Unit(benchmark::kMillisecond);
+
+} // namespace
