@@ -2,6 +2,7 @@
 
 #include "GoogleDrive/GDriveAnswers.h"
 #include "GoogleDrive/GDriveXml.h"
+#include "explorers/FileListItem.h"
 #include "platform/FileUtils.h"
 
 #include <glib.h>
@@ -17,11 +18,15 @@ int hexValue(char c)
     return -1;
 }
 
-// The extension becomes part of a file name in the cache folder: it must stay one name.
+// The extension becomes part of a file name in the cache folder: it must stay one name, and come
+// back from the record file as it was written (text XML cannot carry would be changed on the way).
 bool isSafeExtension(const std::string& extension)
 {
-    return !extension.empty() && extension.size() <= 64 &&
-        extension.find_first_of(std::string("/\\\0", 3)) == std::string::npos && extension != "." && extension != "..";
+    if (extension.empty() || extension.size() > 64 || extension == "." || extension == "..") return false;
+    for (unsigned char c : extension) {
+        if (c < 0x20 || c == '/' || c == '\\') return false;
+    }
+    return xmlSafeText(extension) == extension;
 }
 
 bool sameIgnoringCase(const std::string& first, const std::string& second)
@@ -79,6 +84,11 @@ std::unique_ptr<GDriveFileInfoItem> GDriveFileInfoItem::makeCopy() const
     auto copy = std::make_unique<GDriveFileInfoItem>(*this);
     copy->_marked = false;
     return copy;
+}
+
+int32_t GDriveFileInfoItem::itemType() const
+{
+    return FileListItem::extensionToItemType(_extension);
 }
 
 bool GDriveFileInfoItem::updateBrowsingInfo(const GDriveMetadata& metadata)

@@ -32,6 +32,8 @@ public:
     // Never uploaded: no checksum of a Drive version yet.
     bool isNew() const { return _md5Checksum.empty(); }
     std::string thumbnailHash() const { return GDriveHexEncodedId(_gdriveId); }
+    // The kind of file the extension names, as the file lists show it.
+    int32_t itemType() const;
 
     const std::string& gdriveId() const { return _gdriveId; }
     const std::string& extension() const { return _extension; }

@@ -69,6 +69,9 @@ TEST_F(FileInfoTest, UpdateRecordsTheDriveVersionAndRefusesAnotherExtension)
         metadata("bad/id", "a.twkx"),
         metadata("Dots", "a.."),
         metadata(std::string(257, 'a'), "a.twkx"),
+        // Would come back from the record file otherwise than written, and be lost.
+        metadata("Bytes", "a.\xcc\xcc"),
+        metadata("Tab", "a.t\tx"),
     };
     for (const GDriveMetadata& entry : refused) EXPECT_FALSE(cache->update(entry)) << entry.gdriveId();
     EXPECT_EQ(cache->count(), 1u);

@@ -6,6 +6,7 @@
 #include "GoogleDrive/GDriveStorage.h"
 #include "GoogleDrive/GDriveUniqueNames.h"
 #include "MindMaps/MindMap.h"
+#include "explorers/FileListItem.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
 #include "store/MindMapSearchCache.h"
@@ -361,4 +362,31 @@ TEST_F(GDriveProviderTest, ServiceOperationsPassThrough)
     provider->synchronizeWithCloud();
     EXPECT_EQ(service.log,
               (std::vector<std::string>{"open map", "link gdrive://x", "authorize", "deauthorize", "synchronize"}));
+}
+
+TEST_F(GDriveProviderTest, TakenNamesGetTheFirstFreeNumberBeforeTheExtension)
+{
+    cachedMap("plan", "Plan.twkx", "A");
+    cachedMap("plan1", "plan (1).TWKX", "A");
+    // A listed entry counts as much as a cached record.
+    GDriveMetadata listed("notes", "txt");
+    listed.name = "Notes";
+    listed.parentIdentifier = "A";
+    service.folders.updateFileMetadata(listed);
+    struct Case {
+        std::string name;
+        std::string folder;
+        std::string unique;
+    };
+    const std::vector<Case> cases = {
+        {"Plan.twkx", "A", "Plan (2).twkx"}, {"PLAN.twkx", "A", "PLAN (2).twkx"}, {"Plan.twkx", "B", "Plan.twkx"},
+        {"notes", "A", "notes (1)"},         {"Other.twkx", "A", "Other.twkx"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GDriveUniqueFileName(service.folders, service.records, c.name, c.folder), c.unique) << c.name;
+    }
+    EXPECT_EQ(GDriveUniqueFolderName(service.folders, "b", "A"), "b (1)");
+    EXPECT_EQ(GDriveUniqueFolderName(service.folders, "C", "A"), "C");
+    EXPECT_EQ(GDriveUniqueFolderName(service.folders, "B", ""), "B") << "no parent, nothing to compare with";
+    EXPECT_EQ(service.records.get("plan")->itemType(), FileListItem::extensionToItemType("twkx"));
 }
