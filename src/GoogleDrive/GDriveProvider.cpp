@@ -289,10 +289,12 @@ std::string GDriveProvider::createNewMindMapInFolder(const std::string& folderId
     return createNewFile(fileName, folder, data);
 }
 
-std::string GDriveProvider::createNewFile(const std::string& fileName, const std::string& folderId,
+std::string GDriveProvider::createNewFile(const std::string& fileName, const std::string& inFolder,
                                           const std::optional<std::vector<uint8_t>>& data)
 {
     if (!data) return {};
+    // A map whose folder is not known yet has its export beside it in My Drive.
+    const std::string folderId = inFolder.empty() ? _service.folderCache().rootFolderId() : inFolder;
     const std::string uniqueName = _service.uniqueFileName(fileName, folderId);
     const std::string gdriveId = _service.identifierPool().extractIdentifierFromPool();
     if (gdriveId.empty()) {

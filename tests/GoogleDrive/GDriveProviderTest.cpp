@@ -240,6 +240,10 @@ TEST_F(GDriveProviderTest, ExportDataGoesBesideTheMapUnderItsName)
     EXPECT_EQ(service.records.get(gdriveId)->name(), "Plan.pdf");
     EXPECT_EQ(service.records.get(gdriveId)->parentId(), "B");
     EXPECT_EQ(provider->uploadMindMapExportData({1}, "pdf", "unknown"), "");
+    cachedMap("loose", "Loose.twkx", "");
+    const std::string besideLoose = provider->uploadMindMapExportData({1}, "png", "loose");
+    ASSERT_FALSE(besideLoose.empty());
+    EXPECT_EQ(service.records.get(besideLoose)->parentId(), "R") << "a map of no known folder: My Drive";
 }
 
 TEST_F(GDriveProviderTest, LinksAndListInformationFollowTheFolderTree)
