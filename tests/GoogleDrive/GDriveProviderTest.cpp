@@ -357,17 +357,6 @@ TEST_F(GDriveProviderTest, TheSearchCacheKeepsFullTextOnlyWhileTheCopyIsUnchange
     MindMapSearchInfo::setFullTextScanner(nullptr);
 }
 
-TEST_F(GDriveProviderTest, ServiceOperationsPassThrough)
-{
-    provider->asyncOpenStorage("map", {});
-    provider->openCloudLink("gdrive://x");
-    provider->connectToCloud({});
-    provider->disconnectFromCloud();
-    provider->synchronizeWithCloud();
-    EXPECT_EQ(service.log,
-              (std::vector<std::string>{"open map", "link gdrive://x", "authorize", "deauthorize", "synchronize"}));
-}
-
 TEST_F(GDriveProviderTest, TakenNamesGetTheFirstFreeNumberBeforeTheExtension)
 {
     cachedMap("plan", "Plan.twkx", "A");
