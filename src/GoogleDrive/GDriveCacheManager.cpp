@@ -4,6 +4,7 @@
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "Utils/CryptoDigest.h"
+#include "cloud/FileDigestCache.h"
 
 #include <dirent.h>
 #include <strings.h>
@@ -49,6 +50,7 @@ void GDriveCacheManager::cleanup()
 void GDriveCacheManager::deleteFile(const std::string& path)
 {
     if (::unlink(path.c_str()) == 0) _deleted.push_back(path);
+    if (_digests) _digests->forget(path);
 }
 
 void GDriveCacheManager::collectFilesInDirectory(const std::string& directory)
@@ -78,7 +80,7 @@ void GDriveCacheManager::collectFilesInDirectory(const std::string& directory)
         const uint64_t size = uint64_t(st.st_size);
         bool keep = item->gdriveId() == _editorStorageId || item->isNew() || item->offlineAvailable();
         if (!keep) {
-            const std::optional<std::string> md5 = FileMD5HexString(path);
+            const std::optional<std::string> md5 = _digests ? _digests->md5HexString(path) : FileMD5HexString(path);
             keep = md5 && strcasecmp(md5->c_str(), item->md5Checksum().c_str()) != 0;
         }
         if (keep) {

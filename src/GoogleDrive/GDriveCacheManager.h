@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class FileDigestCache;
 class GDriveFileInfoCache;
 class GDriveFolderCache;
 
@@ -17,6 +18,8 @@ class GDriveCacheManager {
 public:
     GDriveCacheManager(GDriveFileInfoCache& fileInfo, GDriveFolderCache& folderCache, std::string rootDirectory);
     void setVolumeSize(CacheBudget::VolumeSize volumeSize) { _volumeSize = std::move(volumeSize); }
+    // The service's digests, so that only copies changed since they were last hashed are read.
+    void setDigestCache(FileDigestCache* digests) { _digests = digests; }
 
     // editorStorageId: the Drive id of the map open in the editor, empty when none is.
     void cleanupCache(const std::string& editorStorageId);
@@ -38,6 +41,7 @@ private:
     GDriveFolderCache& _folderCache;
     std::string _rootDirectory;
     CacheBudget::VolumeSize _volumeSize;
+    FileDigestCache* _digests = nullptr;
     std::string _editorStorageId;
     bool _keepUnrecorded = false;
     CacheBudget _sizes;

@@ -2,6 +2,7 @@
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "Utils/CryptoDigest.h"
+#include "cloud/FileDigestCache.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -153,4 +154,28 @@ TEST_F(DriveCacheManagerTest, UnreadableRecordsDeleteNothing)
     EXPECT_TRUE(std::filesystem::exists(neverUploaded));
     EXPECT_TRUE(careful.deletedFiles().empty());
     EXPECT_TRUE(std::filesystem::exists(records.fileName() + ".corrupt"));
+}
+
+TEST_F(DriveCacheManagerTest, WithDigestsOnlyChangedCopiesAreReadAndAnEditInTheSameSecondIsKept)
+{
+    FileDigestCache digests;
+    manager.setDigestCache(&digests);
+    unchanged("a", 10, 1, 10.0);
+    unchanged("b", 10, 1, 5.0);
+    manager.cleanupCache("");
+    manager.cleanupCache("");
+    EXPECT_EQ(digests.filesRead(), 2u) << "the second run reads nothing";
+
+    // b is edited here: same size, and its times put back to what they were.
+    const std::string edited = root + "/" + GDriveCacheFileName("b", "twkx");
+    writeTestFile(edited, "9876543210");
+    const double date = 5.0 + ReferenceDateOffsetFrom1970;
+    timespec times[2] = {{time_t(date), 0}, {time_t(date), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, edited.c_str(), times, 0), 0);
+    // Room for one of them: the older b would go first, were its edit not seen.
+    manager.setVolumeSize([](const std::string&) { return std::optional<uint64_t>(150); });
+    manager.cleanupCache("");
+    EXPECT_TRUE(copyExists("b"));
+    EXPECT_FALSE(copyExists("a"));
+    EXPECT_EQ(digests.filesRead(), 3u);
 }
