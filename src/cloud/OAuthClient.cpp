@@ -277,11 +277,13 @@ void OAuthClient::exchange(const std::string& code, Completion completion, std::
     request.method = "POST";
     request.url = _settings.tokenUrl;
     request.headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
-    request.body = formEncode({{"grant_type", "authorization_code"},
-                               {"code", code},
-                               {"code_verifier", verifier},
-                               {"client_id", _settings.clientId},
-                               {"redirect_uri", _settings.redirectUri}});
+    std::vector<std::pair<std::string, std::string>> fields = {{"grant_type", "authorization_code"},
+                                                               {"code", code},
+                                                               {"code_verifier", verifier},
+                                                               {"client_id", _settings.clientId},
+                                                               {"redirect_uri", _settings.redirectUri}};
+    if (!_settings.clientSecret.empty()) fields.emplace_back("client_secret", _settings.clientSecret);
+    request.body = formEncode(fields);
     _exchangeRequest = _engine.start(std::move(request), [this, completion](HttpResponse response) {
         OAuthResult result = takeTokenAnswer(response, nullptr);
         if (completion) completion(result);
@@ -351,8 +353,10 @@ void OAuthClient::refresh(Completion completion)
     request.method = "POST";
     request.url = _settings.tokenUrl;
     request.headers = {{"Content-Type", "application/x-www-form-urlencoded"}};
-    request.body = formEncode(
-        {{"grant_type", "refresh_token"}, {"refresh_token", _tokens->refreshToken}, {"client_id", _settings.clientId}});
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"grant_type", "refresh_token"}, {"refresh_token", _tokens->refreshToken}, {"client_id", _settings.clientId}};
+    if (!_settings.clientSecret.empty()) fields.emplace_back("client_secret", _settings.clientSecret);
+    request.body = formEncode(fields);
     _refreshRequest = _engine.start(std::move(request), [this](HttpResponse response) {
         OAuthTokens previous = _tokens ? *_tokens : OAuthTokens();
         OAuthResult result = takeTokenAnswer(response, &previous);

@@ -25,6 +25,9 @@ struct OAuthSettings {
     std::string redirectUri;
     // Further parameters of the sign-in address, such as the request for a refresh token.
     std::vector<std::pair<std::string, std::string>> authorizeParameters;
+    // Only for services that issue one even to desktop programs, where it is no secret; sent to
+    // the token endpoint when not empty.
+    std::string clientSecret;
 };
 
 struct OAuthTokens {

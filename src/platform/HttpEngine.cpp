@@ -25,6 +25,8 @@ struct HttpTransfer {
     FILE* downloadFile = nullptr;
     std::string downloadTempPath;
     bool downloadWriteFailed = false;
+    uint64_t downloadedBytes = 0;
+    bool downloadTooLong = false;
     int retries = 0;
     guint waitSource = 0;
     bool done = false;
@@ -274,6 +276,12 @@ struct HttpEngine::Impl {
             if (status >= 200 && status < 300 && !transfer->openDownload()) return 0;
         }
         if (transfer->downloadFile) {
+            transfer->downloadedBytes += bytes;
+            if (transfer->request.maxDownloadBytes > 0 &&
+                transfer->downloadedBytes > transfer->request.maxDownloadBytes) {
+                transfer->downloadTooLong = true;
+                return 0;
+            }
             if (std::fwrite(data, 1, bytes, transfer->downloadFile) != bytes) {
                 transfer->downloadWriteFailed = true;
                 return 0;
@@ -288,6 +296,8 @@ struct HttpEngine::Impl {
     {
         const HttpRequest& request = transfer.request;
         transfer.response = HttpResponse();
+        transfer.downloadedBytes = 0;
+        transfer.downloadTooLong = false;
         transfer.easy = curl_easy_init();
         if (!transfer.easy) return false;
         CURL* easy = transfer.easy;
@@ -397,8 +407,11 @@ struct HttpEngine::Impl {
         HttpResponse& response = transfer->response;
         curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
         if (result != CURLE_OK) {
-            response.error = transfer->downloadWriteFailed ? HttpTransportError::Other : classify(result);
-            response.errorText = transfer->downloadWriteFailed
+            response.error = transfer->downloadWriteFailed || transfer->downloadTooLong ? HttpTransportError::Other
+                                                                                        : classify(result);
+            response.errorText = transfer->downloadTooLong
+                ? "The download was longer than announced: " + transfer->request.url
+                : transfer->downloadWriteFailed
                 ? "The downloaded file could not be written: " + transfer->request.downloadPath
                 : (transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result));
             response.status = 0;

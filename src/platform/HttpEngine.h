@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ struct HttpRequest {
     // When set, a successful (2xx) answer's body goes into this file, which is replaced whole only
     // once the body has arrived completely; any other answer's body stays in the response.
     std::string downloadPath;
+    // A download whose body grows beyond this many bytes (0: no limit) is given up: a server
+    // that sends more than it announced never fills the disk.
+    uint64_t maxDownloadBytes = 0;
     double connectTimeoutSeconds = 30;
     // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is given up as timed out,
     // so that a stalled connection never hangs unseen.

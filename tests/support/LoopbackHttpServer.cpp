@@ -142,6 +142,9 @@ struct LoopbackHttpServer::State {
         case EVHTTP_REQ_HEAD:
             incoming.method = "HEAD";
             break;
+        case EVHTTP_REQ_PATCH:
+            incoming.method = "PATCH";
+            break;
         default:
             incoming.method = "OTHER";
             break;
@@ -162,7 +165,8 @@ struct LoopbackHttpServer::State {
         }
         LoopbackReply reply = state->handler(incoming);
         if (reply.hang) return;
-        if (reply.delaySeconds <= 0) {
+        // A connection is closed from the loop, never inside its own request's callback.
+        if (reply.delaySeconds <= 0 && !reply.drop) {
             send(request, reply);
             return;
         }
@@ -180,7 +184,11 @@ struct LoopbackHttpServer::State {
     {
         auto* pending = static_cast<Delayed*>(data);
         State* state = pending->state;
-        send(pending->request, pending->reply);
+        if (pending->reply.drop) {
+            evhttp_connection_free(evhttp_request_get_connection(pending->request));
+        } else {
+            send(pending->request, pending->reply);
+        }
         event_free(pending->timer);
         std::erase_if(state->delayed, [pending](const auto& entry) { return entry.get() == pending; });
     }
@@ -195,7 +203,8 @@ LoopbackHttpServer::LoopbackHttpServer(Handler handler, Transport transport)
     _state->base = event_base_new();
     _state->http = evhttp_new(_state->base);
     evhttp_set_allowed_methods(_state->http,
-                               EVHTTP_REQ_GET | EVHTTP_REQ_POST | EVHTTP_REQ_PUT | EVHTTP_REQ_DELETE | EVHTTP_REQ_HEAD);
+                               EVHTTP_REQ_GET | EVHTTP_REQ_POST | EVHTTP_REQ_PUT | EVHTTP_REQ_DELETE | EVHTTP_REQ_HEAD |
+                                   EVHTTP_REQ_PATCH);
     evhttp_set_gencb(_state->http, &State::received, _state.get());
     if (_tls) {
         _state->tls = selfSignedContext();

@@ -31,6 +31,8 @@ struct LoopbackReply {
     double delaySeconds = 0;
     // Never answered: the connection stays open until the client gives up or the server ends.
     bool hang = false;
+    // The connection is closed without an answer, as when the network drops it.
+    bool drop = false;
 
     static LoopbackReply text(int status, std::string body);
     static LoopbackReply json(int status, std::string body);
