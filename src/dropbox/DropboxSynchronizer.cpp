@@ -71,6 +71,18 @@ std::string uniqueString()
     return result;
 }
 
+// Each write of the record file waits for the disk: the changes of one answer go out as one.
+class RecordBatch {
+public:
+    explicit RecordBatch(DropboxFileInfoCache& records) : _records(records) { _records.beginUpdate(); }
+    ~RecordBatch() { _records.endUpdate(); }
+    RecordBatch(const RecordBatch&) = delete;
+    RecordBatch& operator=(const RecordBatch&) = delete;
+
+private:
+    DropboxFileInfoCache& _records;
+};
+
 bool modeIncludes(int itemMode, int mode)
 {
     return itemMode == mode || itemMode == DropboxSyncQueue::Periodic;
@@ -379,6 +391,7 @@ void DropboxFileSynchronizer::requestMetadata()
 void DropboxFileSynchronizer::metadataReceived(const DropboxResponse<DropboxMetadata>& response)
 {
     if (isCancelled()) return;
+    RecordBatch batch(_service.fileInfo());
     if (signInLost(response.networkError)) return;
     if (_state != Metadata) {
         syncCompleted("Illegal synchronizer state (metadata)");
@@ -451,6 +464,7 @@ void DropboxFileSynchronizer::uploadReceived(const DropboxResponse<DropboxMetada
                                              std::optional<double> uploadedDate)
 {
     if (isCancelled()) return;
+    RecordBatch batch(_service.fileInfo());
     if (signInLost(response.networkError)) return;
     if (_state != UploadingAsNewFile && _state != UploadingConflictCopy && _state != Uploading) {
         syncCompleted("Illegal synchronizer state (upload)");
@@ -538,6 +552,7 @@ void DropboxFileSynchronizer::downloadFromDropbox()
 void DropboxFileSynchronizer::downloadReceived(const DropboxResponse<DropboxMetadata>& response)
 {
     if (isCancelled()) return;
+    RecordBatch batch(_service.fileInfo());
     if (signInLost(response.networkError)) return;
     if (_state != Downloading) {
         syncCompleted("Illegal synchronizer state (download)");
@@ -592,6 +607,7 @@ DropboxSynchronizer::~DropboxSynchronizer()
 {
     _queue.clear();
     _syncTask->cancel();
+    releaseRecords();
 }
 
 bool DropboxSynchronizer::isBusy() const
@@ -642,11 +658,29 @@ void DropboxSynchronizer::terminateSynchronization(const std::vector<std::string
 {
     _queue.clear();
     _terminationProcess = std::move(process);
+    // The records go to disk once, when the quit's uploads are over: they are uploads only, so a
+    // record lost to a crash costs at most one more upload of the same map.
+    if (!_recordsHeld) {
+        _service.fileInfo().beginUpdate();
+        _recordsHeld = true;
+    }
     synchronizeFiles(dbPaths, Terminate);
+}
+
+void DropboxSynchronizer::releaseRecords()
+{
+    if (!_recordsHeld) return;
+    _recordsHeld = false;
+    _service.fileInfo().endUpdate();
 }
 
 void DropboxSynchronizer::completeTermination()
 {
+    releaseRecords();
+    // On disk before the quit may go on, even while an answer's own batch is still open.
+    if (_terminationProcess && !_terminationProcess->completed() && _service.fileInfo().isModified()) {
+        _service.fileInfo().save();
+    }
     // The process's delegate may let the quit go on at once: this is the last thing done here.
     if (_terminationProcess && !_terminationProcess->completed()) _terminationProcess->setCompleted();
 }

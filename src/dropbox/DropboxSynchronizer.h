@@ -164,6 +164,7 @@ private:
     void processQueue();
     void startNext();
     void completeTermination();
+    void releaseRecords();
 
     Dropbox& _service;
     std::deque<Item> _queue;
@@ -172,6 +173,7 @@ private:
     std::shared_ptr<TerminationProcess> _terminationProcess;
     bool _processing = false;
     bool _processAgain = false;
+    bool _recordsHeld = false;
 };
 
 // The service's downloader of the user's operations: the latest version of one file into the

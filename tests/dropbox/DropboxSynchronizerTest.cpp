@@ -246,6 +246,7 @@ TEST_F(DropboxSynchronizerTest, TheDecisionTableAgainstTheServer)
             const std::string local = readTestFile(cache);
             auto editor = openInEditor(dbPath, row.editorModified);
             fake.clearLog();
+            notifications.shown.clear();
 
             EXPECT_EQ(runOnce(dbPath, mode), "") << where;
 
@@ -279,6 +280,10 @@ TEST_F(DropboxSynchronizerTest, TheDecisionTableAgainstTheServer)
                 ASSERT_NE(records().get(conflictPath), nullptr) << where;
                 EXPECT_EQ(records().get(conflictPath)->rev(), *fake.revision(conflictPath)) << where;
                 EXPECT_EQ(editor->storage->id(), conflictPath) << where;
+                EXPECT_EQ(notifications.shown,
+                          std::vector<std::string>{localized("db_synchronize_progress") + " | " +
+                                                   localized("db_synchronize_conflict_copy_created")})
+                    << where;
                 break;
             }
             SetEditorInterfaceInstance(nullptr);
@@ -497,6 +502,15 @@ TEST_F(DropboxSynchronizerTest, TheUploadAtQuitCompletesItsProcessQuietly)
     }
     EXPECT_EQ(requestCount("files/download"), 0u);
     EXPECT_TRUE(FeedbackCenter::feedbackCenter().items().empty());
+    // The records went to disk with the process: the next start has nothing to send.
+    DropboxFileInfoCache onDisk(home.file("support") + "/" + Dropbox::RecordFileName, false);
+    for (int i = 0; i < 3; ++i) {
+        const std::string dbPath = "/Quit" + std::to_string(i) + ".twkx";
+        ASSERT_NE(onDisk.get(dbPath), nullptr);
+        EXPECT_EQ(onDisk.get(dbPath)->rev(), fake.revision(dbPath));
+    }
+    make();
+    EXPECT_EQ(service->startTerminationProcess(), nullptr);
 }
 
 TEST_F(DropboxSynchronizerTest, LosingTheNetworkAtQuitStillCompletesTheProcess)
