@@ -7,6 +7,7 @@
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
+#include "render/BranchBounds.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 
@@ -40,16 +41,20 @@ std::unique_ptr<MindMap> richMap(bool shadows, bool hulls, bool laidOut = false)
     return map;
 }
 
-// A picture (Bitmap) or a window's frame (Screen, as the canvas draws).
+// A picture (Bitmap) or a window's frame (Screen, as the canvas draws, keeping where the map's
+// branches lie from one frame to the next).
 void paintInto(cairo_surface_t* surface, const AffineTransform& transform, MindMap& map, uint32_t flags,
                const Rect& clip, benchmark::State& state, GraphicsSurfaceKind kind = GraphicsSurfaceKind::Bitmap)
 {
     const auto selection = MindMapPaintSelection::mindMapPaintSelection(map, false);
+    BranchBounds branchBounds;
     for (auto _ : state) {
         const CairoContext cr(cairo_create(surface));
         CairoGraphicsContext context(cr.get(), kind);
         context.concat(transform);
-        if (!MindMapPainter::paintMindMap(context, *selection, flags, clip)) state.SkipWithError("painting failed");
+        BranchBounds* kept = kind == GraphicsSurfaceKind::Screen ? &branchBounds : nullptr;
+        if (!MindMapPainter::paintMindMap(context, *selection, flags, clip, kept))
+            state.SkipWithError("painting failed");
         cairo_surface_flush(surface);
     }
 }

@@ -286,6 +286,7 @@ void MindMap::selectedElementChanged()
 
 void MindMap::elementInvalidated(MindMapElement* /*element*/)
 {
+    ++_changeCount;
     if (_updateCount > 0) {
         _lockedChanges |= MindMapChangeElement;
         return;
@@ -295,6 +296,7 @@ void MindMap::elementInvalidated(MindMapElement* /*element*/)
 
 void MindMap::updateElementTools(MindMapElement* element)
 {
+    ++_changeCount;
     if (_updateCount > 0) {
         _lockedChanges |= MindMapChangeElement | MindMapChangeElementTools;
         return;
@@ -312,6 +314,7 @@ void MindMap::elementBoundsChanged(MindMapElement* element)
 
 void MindMap::hierarchyChanged()
 {
+    ++_changeCount;
     _progressDirty = true;
     _crossLinksNeedCheck = true;
     if (!_hierarchyListener) return;

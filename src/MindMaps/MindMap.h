@@ -162,6 +162,9 @@ public:
     // Counts the times the content was dropped (a load, a reload, an undo): an element remembered
     // under an older count may be gone even when an element now sits at its address.
     uint64_t contentGeneration() const { return _contentGeneration; }
+    // Counts the reports of changed elements, bounds and hierarchy, whether or not an editor
+    // listens: what was measured of the map under an older count may be out of date.
+    uint64_t changeCount() const { return _changeCount; }
 
     DocumentInformation& documentInformation() { return _documentInformation; }
     const DocumentInformation& documentInformation() const { return _documentInformation; }
@@ -823,6 +826,7 @@ private:
     HierarchyListener* _hierarchyListener = nullptr;
     UndoState _delayedUndoState;
     uint64_t _contentGeneration = 0;
+    uint64_t _changeCount = 0;
     std::string _delayedUndoOperation;
     uint64_t _loadingState = MindMapIdle;
     int64_t _updateCount = 0;

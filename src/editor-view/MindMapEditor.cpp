@@ -106,6 +106,7 @@ void MindMapEditor::observeDefaults()
 
 void MindMapEditor::setNeedsDisplay()
 {
+    _branchBounds.invalidate();
     if (_displayBatch > 0) {
         _displayRequested = true;
         return;
@@ -116,6 +117,7 @@ void MindMapEditor::setNeedsDisplay()
 
 void MindMapEditor::setNeedsDisplayInRect(const Rect& viewRect)
 {
+    _branchBounds.invalidate();
     _canvasPicture.invalidateRect(viewRect);
     if (_host) _host->setNeedsDisplayInRect(viewRect);
 }
@@ -166,6 +168,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
         if (_hierarchyListener) _hierarchyListener->dropSelection();
     }
     _mindMap = std::move(mindMap);
+    _branchBounds.invalidate();
     if (_mindMap) {
         // A map shown while the editor is read-only (presenting) is read-only too: its own
         // commands ask the map, not the editor.

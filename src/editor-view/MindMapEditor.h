@@ -18,6 +18,7 @@
 #include "platform/PopoverPresenter.h"
 #include "platform/Responder.h"
 #include "platform/Scheduler.h"
+#include "render/BranchBounds.h"
 
 #include <chrono>
 #include <cstdint>
@@ -596,6 +597,8 @@ private:
     bool _displayRequested = false;
     // What the window showed last, for the frames that show mostly the same.
     CanvasPicture _canvasPicture;
+    // Where the map's branches draw, kept for the repaints until the map reports a change.
+    BranchBounds _branchBounds;
     double _doubleClickInterval = 0.4;
     ScheduledCall _clearSelectionCall;
     ScheduledCall _resetIgnoreMouseDownCall;

@@ -106,7 +106,7 @@ void MindMapEditor::drawMap(GraphicsContext& context, const Rect& dirtyRect)
                             Size{dirtyRect.width() / _scaleFactor, dirtyRect.height() / _scaleFactor}};
     Rect clip = intersectionRect(paintClipRect(), insetRect(dirtyMapRect, -ClipOutset, -ClipOutset));
     if (clip.isEmpty()) clip = paintClipRect();
-    MindMapPainter::paintMindMap(context, *selection, painterFlags(), clip);
+    MindMapPainter::paintMindMap(context, *selection, painterFlags(), clip, &_branchBounds);
     context.restore();
 }
 

@@ -1,5 +1,7 @@
 #include "render/MapHullBuilder.h"
 
+#include "render/BranchBounds.h"
+
 #include "MindMaps/ColorUtils.h"
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/LayoutModes.h"
@@ -46,9 +48,11 @@ Rect MapHull::bounds() const
     return {double(minX), double(minY), double(maxX - minX), double(maxY - minY)};
 }
 
-const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip)
+const std::vector<MapHull>& MapHullBuilder::buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip,
+                                                                 const BranchBounds* branchBounds)
 {
     _clip = clip;
+    _branchBounds = branchBounds;
     _backgroundColor = mindMap.style()->backgroundColor();
     _backgroundLuminance = HSLTransformer::colorToLuminance(_backgroundColor);
     _hullStack.clear();
@@ -71,7 +75,12 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
     std::vector<Frame> stack;
     auto enter = [&](MindMapNode& node, std::optional<Color> color) {
         if (!node.isVisible()) return;
-        if (node.showHull() && _clip && !currentGrahamScan() && !branchHullMayMeetClip(node)) return;
+        if (_clip && !currentGrahamScan()) {
+            if (node.showHull() && !branchHullMayMeetClip(node)) return;
+            // Topics outside every hull only take the colour of no hull; those out of the clip
+            // are not painted.
+            if (_branchBounds && !_branchBounds->branchMayMeet(node, *_clip)) return;
+        }
         if (node.showHull()) {
             _scannerStack.push_back(std::make_unique<GrahamScan>());
             color = hullColor(node);
@@ -110,7 +119,12 @@ void MapHullBuilder::buildHullsForBranch(MindMapNode& branch, std::optional<Colo
     }
 }
 
-bool MapHullBuilder::branchHullMayMeetClip(MindMapNode& branch) const
+bool MapHullBuilder::branchHullMayMeetClip(const MindMapNode& branch) const
+{
+    return intersectsRect(branchHullReach(branch), *_clip);
+}
+
+Rect MapHullBuilder::branchHullReach(const MindMapNode& branch)
 {
     // The box of every point the branch's scans are given, walked as the scan walks the branch.
     // Each hull grows its input by the margin and hands its outline, grown once more, to the hull
@@ -129,7 +143,7 @@ bool MapHullBuilder::branchHullMayMeetClip(MindMapNode& branch) const
         add({r.maxX(), r.maxY()});
     };
     int deepest = 0;
-    std::vector<std::pair<MindMapNode*, int>> stack{{&branch, 1}}; // a visible topic and its hull levels
+    std::vector<std::pair<const MindMapNode*, int>> stack{{&branch, 1}}; // a visible topic and its hull levels
     while (!stack.empty()) {
         const auto [node, levels] = stack.back();
         stack.pop_back();
@@ -149,8 +163,7 @@ bool MapHullBuilder::branchHullMayMeetClip(MindMapNode& branch) const
         }
     }
     const double reach = (GrahamScan::InputMargin + 0.5) * deepest + MapHull::DefaultStrokeWidth + 1;
-    const Rect box(minX - reach, minY - reach, maxX - minX + 2 * reach, maxY - minY + 2 * reach);
-    return intersectsRect(box, *_clip);
+    return {minX - reach, minY - reach, maxX - minX + 2 * reach, maxY - minY + 2 * reach};
 }
 
 void MapHullBuilder::finishHull(MindMapNode& node)

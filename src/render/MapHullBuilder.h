@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+class BranchBounds;
 class MindMap;
 class MindMapNode;
 
@@ -44,8 +45,10 @@ public:
     // With a clip (map coordinates), an outermost hull that cannot meet it is left out with all
     // hulls inside it, and the topics of its branch keep the colour they had: none of them meets
     // the clip either, so no painting of that clip reads it. Hulls are rebuilt at every repaint,
-    // and the canvas shows a small part of a large map.
-    const std::vector<MapHull>& buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip = std::nullopt);
+    // and the canvas shows a small part of a large map. With the map's branch bounds, branches
+    // outside any hull that cannot meet the clip are passed over as well.
+    const std::vector<MapHull>& buildHullsForMindMap(MindMap& mindMap, const std::optional<Rect>& clip = std::nullopt,
+                                                     const BranchBounds* branchBounds = nullptr);
     void buildHullsForBranch(MindMapNode& node, std::optional<Color> currentColor);
     // The hull style's own colour, else one derived from the topic's fill and nesting level.
     Color hullColor(const MindMapNode& node) const;
@@ -55,16 +58,20 @@ public:
 
     const std::vector<MapHull>& hulls() const { return _hullStack; }
 
+    // A rectangle that holds the hull of the branch of a hulled topic and every hull inside it.
+    static Rect branchHullReach(const MindMapNode& branch);
+
 private:
     // Closes the topic's scan into a hull and hands its outline to the enclosing scan.
     void finishHull(MindMapNode& node);
     GrahamScan* currentGrahamScan() { return _scannerStack.empty() ? nullptr : _scannerStack.back().get(); }
     // Whether the hull of the branch, and every hull inside it, may meet the clip.
-    bool branchHullMayMeetClip(MindMapNode& branch) const;
+    bool branchHullMayMeetClip(const MindMapNode& branch) const;
 
     std::vector<MapHull> _hullStack;
     std::vector<std::unique_ptr<GrahamScan>> _scannerStack;
     Color _backgroundColor = Color::white();
     double _backgroundLuminance = 1.0;
     std::optional<Rect> _clip;
+    const BranchBounds* _branchBounds = nullptr;
 };

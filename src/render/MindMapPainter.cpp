@@ -10,6 +10,7 @@
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
 #include "platform/UserDefaults.h"
+#include "render/BranchBounds.h"
 #include "render/EditorOverlayPainter.h"
 #include "render/HullPainter.h"
 #include "render/LinePaintParams.h"
@@ -126,18 +127,22 @@ const std::vector<uint8_t>& MindMapPainter::emptyMindMapThumbnail()
 }
 
 bool MindMapPainter::paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
-                                  const Rect& clipRect)
+                                  const Rect& clipRect, BranchBounds* branchBounds)
 {
     if (selection.mindMap()) {
-        MindMapPainter painter(context, selection, flags, clipRect);
+        MindMapPainter painter(context, selection, flags, clipRect, branchBounds);
         painter.paintStructure();
     }
     return !context.hasFailed();
 }
 
 MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
-                               const Rect& clipRect)
-    : _context(context), _selection(selection), _mindMap(selection.mindMap()), _clipRect(clipRect)
+                               const Rect& clipRect, BranchBounds* branchBounds)
+    : _context(context),
+      _selection(selection),
+      _mindMap(selection.mindMap()),
+      _clipRect(clipRect),
+      _branchBounds(branchBounds)
 {
     _toolsGradient = {GradientStop{0.0, Color(180.0 / 255, 180.0 / 255, 180.0 / 255)},
                       GradientStop{0.5, Color(0.4, 0.4, 0.4)}};
@@ -178,6 +183,16 @@ void MindMapPainter::paintStructure()
 {
     if (!_mindMap) return;
     _mindMap->validateElementStates();
+    if (_useClipRect) {
+        if (!_branchBounds) {
+            _jobBranchBounds = std::make_unique<BranchBounds>();
+            _branchBounds = _jobBranchBounds.get();
+        }
+        // After the layout: it may have moved topics.
+        _branchBounds->update(*_mindMap);
+    } else {
+        _branchBounds = nullptr;
+    }
     _context.save();
     if (_useClipRect) _context.clipToRect(_clipRect);
     applyCurveFlatness();
@@ -219,8 +234,8 @@ void MindMapPainter::paintStructure()
 void MindMapPainter::paintHulls()
 {
     MapHullBuilder builder;
-    const std::vector<MapHull>& hulls =
-        builder.buildHullsForMindMap(*_mindMap, _useClipRect ? std::optional<Rect>(_clipRect) : std::nullopt);
+    const std::vector<MapHull>& hulls = builder.buildHullsForMindMap(
+        *_mindMap, _useClipRect ? std::optional<Rect>(_clipRect) : std::nullopt, _branchBounds);
     for (auto hull = hulls.rbegin(); hull != hulls.rend(); ++hull) {
         HullPainter painter(*this);
         _simplifyLines ? painter.paintHullSimplified(*hull) : painter.paintHull(*hull);
@@ -250,10 +265,19 @@ void MindMapPainter::paintRelations()
     }
 }
 
+Rect MindMapPainter::nodeClipArea(const MindMapNode& node)
+{
+    return insetRect(node.boundsIncludingContainedElements(), -NodePaintOutset, -NodePaintOutset);
+}
+
 bool MindMapPainter::nodeMeetsClip(const MindMapNode& node) const
 {
-    return !_useClipRect ||
-        meetsClip(insetRect(node.boundsIncludingContainedElements(), -NodePaintOutset, -NodePaintOutset));
+    return !_useClipRect || meetsClip(nodeClipArea(node));
+}
+
+bool MindMapPainter::branchMeetsClip(const MindMapNode& node) const
+{
+    return !_useClipRect || !_branchBounds || _branchBounds->branchMayMeet(node, _clipRect);
 }
 
 const std::vector<MindMapNode*>& MindMapPainter::nodesMeetingClip()
@@ -261,8 +285,22 @@ const std::vector<MindMapNode*>& MindMapPainter::nodesMeetingClip()
     // The outline pass and the node pass paint the same nodes: they are looked for once.
     if (_nodesMeetingClip) return *_nodesMeetingClip;
     std::vector<MindMapNode*> nodes;
-    for (MindMapNode* root : _selection.roots()) root->collectNodeAndChildrenInArray(nodes);
-    if (_useClipRect) std::erase_if(nodes, [this](const MindMapNode* node) { return !nodeMeetsClip(*node); });
+    if (!_useClipRect) {
+        for (MindMapNode* root : _selection.roots()) root->collectNodeAndChildrenInArray(nodes);
+        return *(_nodesMeetingClip = std::move(nodes));
+    }
+    // Parents before their children, in order, as the whole tree would be collected; branches out
+    // of the clip are passed over. A stack of its own: documents may nest deeper than the call
+    // stack reaches.
+    std::vector<MindMapNode*> pending(_selection.roots().rbegin(), _selection.roots().rend());
+    while (!pending.empty()) {
+        MindMapNode* node = pending.back();
+        pending.pop_back();
+        if (!branchMeetsClip(*node)) continue;
+        if (nodeMeetsClip(*node)) nodes.push_back(node);
+        const std::vector<MindMapNode*>& children = node->children();
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
     return *(_nodesMeetingClip = std::move(nodes));
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+class BranchBounds;
 class CompositeElement;
 class CrossLink;
 class MindMap;
@@ -49,8 +50,12 @@ public:
     // Paints the selection into the context in the painter's fixed order of passes. A zero clip
     // rectangle (map coordinates) clips nothing; any other skips what lies outside it. False when
     // the context has failed: its output must not be handed on.
+    //
+    // A painter that clips measures where the map's branches draw and passes over those out of
+    // the clip. A caller that paints the same map again and again keeps those measurements in
+    // branchBounds, marking them stale whenever the map changes.
     static bool paintMindMap(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
-                             const Rect& clipRect);
+                             const Rect& clipRect, BranchBounds* branchBounds = nullptr);
 
     // PNG data of the whole map scaled to fit the default thumbnail size.
     static std::vector<uint8_t> createThumbnailImage(MindMap& mindMap);
@@ -70,7 +75,7 @@ public:
     static std::optional<AffineTransform> thumbnailTransform(const Rect& area, Size thumbnailSize);
 
     MindMapPainter(GraphicsContext& context, const MindMapPaintSelection& selection, uint32_t flags,
-                   const Rect& clipRect);
+                   const Rect& clipRect, BranchBounds* branchBounds = nullptr);
     ~MindMapPainter();
     MindMapPainter(const MindMapPainter&) = delete;
     MindMapPainter& operator=(const MindMapPainter&) = delete;
@@ -108,6 +113,14 @@ public:
     const Rect& clipRect() const { return _clipRect; }
     // True when nothing is clipped or the rectangle meets the clip.
     bool meetsClip(const Rect& bounds) const { return !_useClipRect || intersectsRect(bounds, _clipRect); }
+    // False only when nothing drawn for the topic's branch can meet the clip.
+    bool branchMeetsClip(const MindMapNode& node) const;
+
+    // The areas the painter tests against its clip: of a topic with its free texts and images and
+    // what is drawn round it (frames, glow, shadow), and of a relation's line with its highlight,
+    // lead-in, lead-out and arrows (nothing when the relation draws nothing).
+    static Rect nodeClipArea(const MindMapNode& node);
+    static std::optional<Rect> relationClipArea(MindMapRelation& relation);
 
     bool useForcedLineStyle() const { return _useForcedLineStyle; }
     int32_t forcedLineStyle() const { return _forcedLineStyle; }
@@ -227,6 +240,8 @@ private:
     std::optional<ShadowStyle> _shadow;
     std::optional<ShadowStyle> _suspendedShadow;
     std::optional<std::vector<MindMapNode*>> _nodesMeetingClip;
+    BranchBounds* _branchBounds = nullptr;
+    std::unique_ptr<BranchBounds> _jobBranchBounds;
 
     Color _toolStrokeColor;
     Color _toolTextColor;

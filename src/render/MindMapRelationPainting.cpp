@@ -100,6 +100,25 @@ template <class Visit> void walkExpandedBranch(MindMapNode& root, Visit visit)
     }
 }
 
+// The path a relation is drawn along. A line never routed is drawn as the straight line between
+// its topics, as the relation measures and hit-tests it; the relation's own path is left as it is.
+RelationPath& pathToDraw(MindMapRelation& relation, RelationPath& straight)
+{
+    RelationPath& routed = relation.relationPath();
+    if (!routed.isNull()) return routed;
+    straight = routed;
+    straight.setStraightLine(relation.sourceNode()->location(), relation.targetNode()->location());
+    return straight;
+}
+
+Rect clipAreaOfPath(const RelationPath& path, const MindMapRelation& relation)
+{
+    Rect area = insetRect(path.bounds(), -RelationClipMargin, -RelationClipMargin);
+    if (path.hasLeadIn) area = unionRect(area, squareAround(path.leadInPoint, LeadClipSquare));
+    if (path.hasLeadOut) area = unionRect(area, squareAround(path.leadOutPoint, LeadClipSquare));
+    return relation.unionCustomRelationPath(area);
+}
+
 } // namespace
 
 void MindMapPainter::paintParentRelations(MindMapNode& root)
@@ -107,8 +126,10 @@ void MindMapPainter::paintParentRelations(MindMapNode& root)
     auto enter = [this](MindMapNode& node) {
         if (!node.collapsed() && node.layoutMode() == LayoutModeTopDown) paintTopDownConnector(node);
     };
+    if (!branchMeetsClip(root)) return;
     enter(root);
     walkExpandedBranch(root, [&](MindMapNode& child) {
+        if (!branchMeetsClip(child)) return false;
         ParentRelation* relation = child.parentRelation();
         paintRelation(*relation);
         if (child.isHidden() && !child.isSelected() && !relation->isSelected() &&
@@ -126,29 +147,24 @@ void MindMapPainter::paintCrossLink(CrossLink& link)
     paintRelation(link);
 }
 
+std::optional<Rect> MindMapPainter::relationClipArea(MindMapRelation& relation)
+{
+    if (!relation.isVisible() || !relation.isValid()) return std::nullopt;
+    RelationPath straight;
+    const RelationPath& path = pathToDraw(relation, straight);
+    if (!hasDrawableGeometry(path)) return std::nullopt;
+    return clipAreaOfPath(path, relation);
+}
+
 void MindMapPainter::paintRelation(MindMapRelation& relation)
 {
     if (!relation.isVisible() || !relation.isValid()) return;
     MindMapNode* source = relation.sourceNode();
     MindMapNode* target = relation.targetNode();
-    // A line never routed is drawn as the straight line between its topics, as the relation
-    // measures and hit-tests it; the relation's own path is left as it is.
     RelationPath straight;
-    RelationPath* routed = &relation.relationPath();
-    if (routed->isNull()) {
-        straight = *routed;
-        straight.setStraightLine(source->location(), target->location());
-        routed = &straight;
-    }
-    RelationPath& path = *routed;
+    RelationPath& path = pathToDraw(relation, straight);
     if (!hasDrawableGeometry(path)) return;
-
-    if (_useClipRect) {
-        Rect area = insetRect(path.bounds(), -RelationClipMargin, -RelationClipMargin);
-        if (path.hasLeadIn) area = unionRect(area, squareAround(path.leadInPoint, LeadClipSquare));
-        if (path.hasLeadOut) area = unionRect(area, squareAround(path.leadOutPoint, LeadClipSquare));
-        if (!meetsClip(relation.unionCustomRelationPath(area))) return;
-    }
+    if (_useClipRect && !meetsClip(clipAreaOfPath(path, relation))) return;
 
     // Relations never match a search: while searching every line is dimmed.
     const bool dimmed = _searching || (_autoFocus && !relation.isAutoFocused());
@@ -246,8 +262,9 @@ void MindMapPainter::paintTopDownConnector(MindMapNode& node)
 
 void MindMapPainter::paintElementsContainedByParentRelations(MindMapNode& root)
 {
+    if (!branchMeetsClip(root)) return;
     walkExpandedBranch(root, [this](MindMapNode& child) {
-        if (!child.isVisible()) return false;
+        if (!child.isVisible() || !branchMeetsClip(child)) return false;
         if (child.parentRelation()->hasContainedElements()) paintContainedElements(*child.parentRelation());
         return true;
     });
