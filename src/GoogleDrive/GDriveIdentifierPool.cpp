@@ -8,6 +8,22 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+
+uint64_t GDriveClientIdentifierSource::generateIds(size_t count, Completion completion)
+{
+    const uint64_t ticket = ++_lastTicket;
+    GDriveCall call =
+        _client.generateIds(int(std::min<size_t>(count, 1000)),
+                            [this, ticket, completion](const GDriveResponse<std::vector<std::string>>& response) {
+                                // Ended before the completion runs, which may start the next refill.
+                                _calls.erase(ticket);
+                                completion(response.result);
+                            });
+    if (!call.hasCalledCallback()) _calls.emplace(ticket, std::move(call));
+    return ticket;
+}
+
 GDriveIdentifierPool::GDriveIdentifierPool(std::string fileName, GDriveIdentifierSource* source)
     : _fileName(std::move(fileName)), _source(source), _online([] { return NetworkController::online(); })
 {

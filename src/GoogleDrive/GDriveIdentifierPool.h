@@ -1,9 +1,11 @@
 #pragma once
 
+#include "GoogleDrive/GDriveClient.h"
 #include "platform/Error.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +18,20 @@ public:
     virtual ~GDriveIdentifierSource() = default;
     virtual uint64_t generateIds(size_t count, Completion completion) = 0;
     virtual void cancel(uint64_t ticket) = 0;
+};
+
+// files.generateIds through the Drive client; a failed call answers nullopt.
+class GDriveClientIdentifierSource : public GDriveIdentifierSource {
+public:
+    explicit GDriveClientIdentifierSource(GDriveClient& client) : _client(client) {}
+    uint64_t generateIds(size_t count, Completion completion) override;
+    void cancel(uint64_t ticket) override { _calls.erase(ticket); }
+
+private:
+    GDriveClient& _client;
+    uint64_t _lastTicket = 0;
+    // Running calls by ticket; a call ends with its entry.
+    std::map<uint64_t, GDriveCall> _calls;
 };
 
 // Ids Drive made in advance, so that a map can be made, named and edited offline and uploaded

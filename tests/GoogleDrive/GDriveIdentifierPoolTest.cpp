@@ -1,4 +1,8 @@
 #include "GoogleDrive/GDriveIdentifierPool.h"
+#include "cloud/OAuthClient.h"
+#include "platform/MainLoop.h"
+#include "platform/TokenStore.h"
+#include "support/FakeGoogleDriveServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -176,4 +180,47 @@ TEST_F(IdentifierPoolTest, WritesCompactXmlInPoolOrder)
     GDriveIdentifierPoolFiler filer(*pool);
     EXPECT_EQ(filer.buildDataFromPool(),
               "<identifier-pool><identifier id=\"id0\"/><identifier id=\"id1\"/></identifier-pool>");
+}
+
+TEST(IdentifierPoolOnDriveTest, RefillsFromDriveAndKeepsThePoolWhenDriveFails)
+{
+    FakeGoogleDriveServer fake;
+    TempDir home;
+    HttpEngine engine;
+    FileTokenStore tokens{home.file("cloud-tokens.json")};
+    OAuthClient oauth{engine,
+                      {FakeGoogleDriveServer::ClientId,
+                       fake.authorizeUrl(),
+                       fake.tokenUrl(),
+                       "http://127.0.0.1:1/",
+                       {},
+                       FakeGoogleDriveServer::ClientSecret},
+                      tokens,
+                      "drive"};
+    fake.issueTokens("access-0", "refresh-0");
+    tokens.write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
+    oauth.restore();
+    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
+    GDriveClientIdentifierSource source(client);
+
+    GDriveIdentifierPool pool(home.file("gdrive-identifier-pool.xml"), &source);
+    pool.setOnline([] { return true; });
+    fake.failNext("files.generateIds", 500);
+    pool.checkIdentifierPoolSize();
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !pool.isRefilling(); }, 20));
+    EXPECT_TRUE(pool.identifiers().empty());
+
+    pool.checkIdentifierPoolSize();
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !pool.isRefilling(); }, 20));
+    ASSERT_EQ(pool.identifiers().size(), 100u);
+    EXPECT_NE(fake.requestsTo("files.generateIds").back().query.find("count=100"), std::string::npos);
+    EXPECT_EQ(GDriveIdentifierPool(pool.fileName()).identifiers(), pool.identifiers());
+
+    // A refill given up (sign-out) never answers.
+    fake.hang("files.generateIds");
+    for (int i = 0; i < 26; ++i) pool.extractIdentifierFromPool();
+    ASSERT_TRUE(pool.isRefilling());
+    pool.clear();
+    MainLoop::runUntil([] { return false; }, 0.2);
+    EXPECT_TRUE(pool.identifiers().empty());
 }
