@@ -78,6 +78,10 @@ public:
     void setClock(std::function<double()> now) { _now = std::move(now); }
     void setRandomBytes(RandomBytes randomBytes) { _randomBytes = std::move(randomBytes); }
 
+    // For redirect addresses known only when a sign-in starts (a loopback listener's port).
+    void setRedirectUri(std::string redirectUri) { _settings.redirectUri = std::move(redirectUri); }
+    const std::string& redirectUri() const { return _settings.redirectUri; }
+
     // Reads the tokens of an earlier run; false (and error) when the store failed.
     bool restore(Error* error = nullptr);
 

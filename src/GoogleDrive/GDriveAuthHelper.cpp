@@ -1,0 +1,147 @@
+#include "GoogleDrive/GDriveAuthHelper.h"
+
+#include "GoogleDrive/GDriveSettings.h"
+#include "platform/AlertPanel.h"
+#include "platform/Localizer.h"
+#include "platform/MainLoop.h"
+#include "platform/TokenStore.h"
+#include "platform/UriLauncher.h"
+
+#include <glib.h>
+
+GDriveAuthHelper& GDriveAuthHelper::sharedHelper()
+{
+    static std::unique_ptr<TokenStore> store = makeTokenStore();
+    static GDriveAuthHelper helper(HttpEngine::shared(), *store, GDriveSettings::signInSettings(),
+                                   GDriveSettings::endpoints(), GDriveSettings::successUrl());
+    return helper;
+}
+
+GDriveAuthHelper::GDriveAuthHelper(HttpEngine& engine, TokenStore& store, OAuthSettings signIn,
+                                   GDriveEndpoints endpoints, std::string successUrl)
+    : _engine(engine),
+      _store(store),
+      _successUrl(std::move(successUrl)),
+      _available(!signIn.clientId.empty() && !signIn.clientSecret.empty()),
+      _oauth(engine, std::move(signIn), store, GDriveSettings::KeychainItemName),
+      _client(engine, _oauth, std::move(endpoints))
+{
+}
+
+GDriveAuthHelper::~GDriveAuthHelper()
+{
+    *_alive = false;
+}
+
+GDriveClient& GDriveAuthHelper::driveService()
+{
+    if (!_restored) {
+        _restored = true;
+        Error error;
+        _oauth.restore(&error);
+        if (!_oauth.isLinked()) {
+            // An earlier version's sign-in, taken over so that the user need not sign in again.
+            auto earlier = _store.read(GDriveSettings::EarlierKeychainItemName);
+            if (earlier && OAuthTokens::fromJson(*earlier)) {
+                _store.write(GDriveSettings::KeychainItemName, *earlier);
+                _oauth.restore();
+            }
+        }
+    }
+    return _client;
+}
+
+OAuthClient& GDriveAuthHelper::authorization()
+{
+    driveService();
+    return _oauth;
+}
+
+bool GDriveAuthHelper::isAvailable() const
+{
+    return _available;
+}
+
+bool GDriveAuthHelper::isAuthenticated()
+{
+    driveService();
+    return _oauth.isLinked();
+}
+
+void GDriveAuthHelper::authenticate(std::function<void()> completion)
+{
+    if (isAuthenticated()) return;
+    reauthenticate(std::move(completion));
+}
+
+void GDriveAuthHelper::reauthenticate(std::function<void()> completion)
+{
+    if (_flowInProgress) return;
+    if (!_available) {
+        showFailure(localized("gdrive_not_available"));
+        return;
+    }
+    if (isAuthenticated()) deauthenticate();
+    _listener.reset();
+    std::weak_ptr<bool> alive = _alive;
+    _listener = std::make_unique<GDriveRedirectListener>(
+        _successUrl, [this](const std::string& url) { return _oauth.handleRedirect(url); },
+        [this, alive] {
+            // Ten minutes without an answer: the browser was closed or the user went away.
+            if (alive.expired() || !_flowInProgress) return;
+            OAuthResult result;
+            result.status = OAuthStatus::Denied;
+            result.message = localized("gdrive_authorization_timed_out");
+            flowEnded(result, nullptr);
+        });
+    std::string error;
+    auto redirect = _listener->start(error);
+    if (!redirect) {
+        g_warning("Unexpected error starting redirect handler %s", error.c_str());
+        showFailure(error);
+        return;
+    }
+    _oauth.setRedirectUri(*redirect);
+    const std::string url = _oauth.beginAuthorization([this, alive, completion](const OAuthResult& result) {
+        if (alive.expired()) return;
+        flowEnded(result, completion);
+    });
+    _flowInProgress = true;
+    if (!UriLauncher::shared().openURL(url)) {
+        _flowInProgress = false;
+        _listener->stop();
+        showFailure(localized("gdrive_browser_not_opened"));
+    }
+}
+
+void GDriveAuthHelper::flowEnded(const OAuthResult& result, const std::function<void()>& completion)
+{
+    _flowInProgress = false;
+    // Not inside the listener's handling of the browser's request: the browser gets its answer
+    // first, and the alert or the completion come after.
+    _ended = performAfterDelay(0, [this, result, completion] {
+        if (_bringToFront) _bringToFront();
+        if (!result.ok()) {
+            showFailure(result.message);
+            return;
+        }
+        if (completion) completion();
+    });
+}
+
+void GDriveAuthHelper::showFailure(const std::string& text)
+{
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Warning;
+    request.messageText = localized("error_authorizing_with_gdrive");
+    request.informativeText = text.empty() ? localized("db_unspecified_error") : text;
+    request.buttons = {{localized("close_button_title"), "\r"}};
+    AlertPanel::shared().runModal(request);
+}
+
+void GDriveAuthHelper::deauthenticate()
+{
+    driveService();
+    _oauth.unlink();
+    _store.remove(GDriveSettings::EarlierKeychainItemName);
+}
