@@ -3,6 +3,7 @@
 #include "Editor/gtk/TarnwickApplication.h"
 #include "Editor/gtk/TopicLinkDialogs.h"
 #include "dropbox/DropboxInstallation.h"
+#include "dropbox/gtk/DropboxExplorerWidgets.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
 #include "editor-view/gtk/ImagePreviewWindow.h"
 #include "explorers/gtk/ExplorerWidgets.h"
@@ -61,6 +62,8 @@ int main(int argc, char* argv[])
     installDeviceLink();
     // Dropbox is offered when the build or the environment has its app key.
     installDropbox();
+    // Its pane in the side bar and in the pick browsers, shown while it is connected.
+    installDropboxExplorer();
     // One preferences window with its six panes, made the first time it is asked for.
     installPreferences();
 

@@ -168,6 +168,10 @@ constexpr ToolbarImageRow Rows[] = {
     {"cloud_setup", "emblem-system-symbolic", nullptr},
     // The side bar's tabs: the local store.
     {"local_maps", "computer-symbolic", nullptr},
+    // The Dropbox pane: its tab and its own segments.
+    {"dropbox_white_16", "folder-remote-symbolic", nullptr},
+    {"move_to_folder", "folder-symbolic", nullptr},
+    {"cloud_sync_16", "view-refresh-symbolic", nullptr},
     {"computer-symbolic", "computer-symbolic", nullptr},
     // ---- style toolbar: begin ----
     {"star", "starred-symbolic", nullptr},

@@ -20,6 +20,7 @@
 #include <vector>
 
 class CustomImageStore;
+class Image;
 class HttpEngine;
 class TerminationProcess;
 class TokenStore;
@@ -146,6 +147,17 @@ public:
                           const MindMapProvider::ImageAvailableCallback& onAvailable) override;
     // The link's Dropbox path and the PDF parameters after ".pdf#" or ".pdf?" (empty when none).
     static std::pair<std::string, std::string> splitCloudLink(const std::string& link);
+
+    // The user's changes to the tree and conversions, each run as the user task; nothing starts
+    // while another user task runs.
+    void deleteFromDropbox(const std::string& dbPath, bool isDirectory);
+    // Commits the editor first: the map may be the one moved.
+    void moveSourcePath(const std::string& sourcePath, const std::string& targetPath, bool isDirectory);
+    void addFolder(const std::string& dbPath);
+    // Opens the new map on success.
+    void convertNonNativeMindMap(const std::string& dbPath);
+    // The map's thumbnail from the thumbnail store; nullptr when it has none.
+    std::shared_ptr<const Image> getThumbnailForPath(const std::string& dbPath);
 
     void userTaskStarted(const std::shared_ptr<DropboxUserTask>& task);
     void userTaskCompleted(DropboxUserTask* task);

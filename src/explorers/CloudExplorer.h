@@ -59,6 +59,8 @@ public:
     virtual bool canChangePathStack() const { return true; }
     virtual void refreshListing() { insertTestItems(); }
     virtual void tableViewDoubleClicked() {}
+    // The user selected other rows.
+    virtual void tableViewSelectionDidChange() {}
     virtual void searchFilterChanged() {}
     void windowDidUpdate() override;
 
@@ -75,6 +77,8 @@ public:
     std::optional<std::string> pathStackTop() const;
     void pushPath(const std::string& path);
     void popPath();
+    // Replaces the whole stack without listing (the first entry should be the root).
+    void setPathStack(std::vector<std::string> stack) { _pathStack = std::move(stack); }
     // The kinds the listing keeps in the explorer's mode.
     int32_t getFileListItemTypeFilter() const;
 

@@ -54,3 +54,17 @@ std::optional<std::string> FileNameDialog::okButtonClicked(std::string_view fiel
     if (name.empty()) return std::nullopt;
     return name;
 }
+
+namespace {
+FileNamePrompt* sharedPrompt = nullptr;
+} // namespace
+
+FileNamePrompt* FileNamePrompt::shared()
+{
+    return sharedPrompt;
+}
+
+void FileNamePrompt::setShared(FileNamePrompt* prompt)
+{
+    sharedPrompt = prompt;
+}

@@ -51,4 +51,8 @@ class FileNamePrompt {
 public:
     virtual ~FileNamePrompt() = default;
     virtual std::optional<std::string> selectNewFileName(int32_t mode, const std::string& initialName) = 0;
+
+    // The desktop's dialog, installed at start-up; nullptr until then (nothing is asked).
+    static FileNamePrompt* shared();
+    static void setShared(FileNamePrompt* prompt);
 };

@@ -85,3 +85,10 @@ void MindMapSearchField::changed()
 {
     if (_changed) _changed();
 }
+
+void MindMapSearchField::setEnabled(bool enabled)
+{
+    if (enabled == _enabled) return;
+    _enabled = enabled;
+    changed();
+}

@@ -57,6 +57,9 @@ public:
     const std::shared_ptr<Menu>& searchMenuPointer() const { return _searchMenu; }
 
     const std::string& text() const { return _text; }
+    // A pane that cannot search now (a cloud that is not connected) disables its field.
+    bool isEnabled() const { return _enabled; }
+    void setEnabled(bool enabled);
     // Sets the text as a program does: the target is not told.
     void setText(const std::string& text);
     // The user changed the text: it is kept and the action goes to the target.
@@ -81,4 +84,5 @@ private:
     MindMapSearchFieldTarget* _target = nullptr;
     Action _action;
     std::function<void()> _changed;
+    bool _enabled = true;
 };

@@ -8,6 +8,10 @@ CloudExplorerView::CloudExplorerView(CloudExplorer& explorer)
     pack_start(_breadcrumb, Gtk::PACK_SHRINK);
     pack_start(_table, Gtk::PACK_EXPAND_WIDGET);
     _table.setDoubleClickAction([this] { _explorer.tableViewDoubleClicked(); });
+    _table.treeView().get_selection()->signal_changed().connect([this] {
+        // The table's own reloads select rows again: only the user's choices count.
+        if (!_table.isReloadingData()) _explorer.tableViewSelectionDidChange();
+    });
     show_all_children();
 
     _explorer.setTableView(&_table);

@@ -27,6 +27,12 @@ std::vector<ExplorerWidgetFactory>& widgetFactories()
     return factories;
 }
 
+std::vector<SidePaneTabFactory>& sidePaneTabFactories()
+{
+    static std::vector<SidePaneTabFactory> factories;
+    return factories;
+}
+
 // The scheduler of the explorers made for pick browsers, on the application's main loop.
 Scheduler& browserScheduler()
 {
@@ -51,13 +57,29 @@ public:
         _box.pack_start(_entry, Gtk::PACK_SHRINK);
         _box.pack_start(_view, Gtk::PACK_EXPAND_WIDGET);
         _box.show_all();
+        for (const SidePaneTabFactory& factory : sidePaneTabFactories())
+            if (std::unique_ptr<SidePaneTab> tab = factory(window.controller())) _tabs.push_back(std::move(tab));
     }
     ~LocalExplorerSidePane() override { _explorer.setSearchBar(nullptr); }
 
     Gtk::Widget& widget() override { return _box; }
     Responder* responder() override { return &_explorer; }
-    std::vector<ExplorerNavigationItem*> navigationItems() override { return {this}; }
-    Gtk::Widget* page(size_t index) override { return index == 0 ? &_box : nullptr; }
+    std::vector<ExplorerNavigationItem*> navigationItems() override
+    {
+        std::vector<ExplorerNavigationItem*> items{this};
+        for (const auto& tab : _tabs) items.push_back(tab.get());
+        return items;
+    }
+    Gtk::Widget* page(size_t index) override
+    {
+        if (index == 0) return &_box;
+        return index <= _tabs.size() ? &_tabs[index - 1]->widget() : nullptr;
+    }
+    Responder* responder(size_t index) override
+    {
+        if (index >= 1 && index <= _tabs.size()) return _tabs[index - 1]->responder();
+        return &_explorer;
+    }
 
 private:
     // ExplorerNavigationItem
@@ -83,6 +105,7 @@ private:
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};
     ExplorerSearchEntry _entry;
     LocalExplorerView _view;
+    std::vector<std::unique_ptr<SidePaneTab>> _tabs;
 };
 
 // The toolbar's search field on screen, greyed out while the window disables searching.
@@ -104,6 +127,11 @@ private:
 void registerExplorerWidgetFactory(ExplorerWidgetFactory factory)
 {
     if (factory) widgetFactories().push_back(std::move(factory));
+}
+
+void registerSidePaneTabFactory(SidePaneTabFactory factory)
+{
+    if (factory) sidePaneTabFactories().push_back(std::move(factory));
 }
 
 std::unique_ptr<Gtk::Widget> makeExplorerWidget(MindMapExplorerBase& explorer)

@@ -1,0 +1,1005 @@
+#include "dropbox/DropboxExplorer.h"
+
+#include "Editor/EditorDocument.h"
+#include "Editor/FeedbackCenter.h"
+#include "Editor/SegmentedControlItem.h"
+#include "Editor/ToolbarSegmentMenu.h"
+#include "MindMaps/ImageStore.h"
+#include "dropbox/DropboxService.h"
+#include "explorers/ExplorerBrowserController.h"
+#include "explorers/FileNameDialog.h"
+#include "formats/ExportFormats.h"
+#include "platform/AlertPanel.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "store/EditorInterface.h"
+#include "store/ForeignMapConversion.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
+
+#include <glib.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+DropboxExplorer::ListerFactory& listerFactory()
+{
+    static DropboxExplorer::ListerFactory factory;
+    return factory;
+}
+
+std::string withTrailingSlash(std::string path)
+{
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+bool samePathIgnoringCase(const std::string& a, const std::string& b)
+{
+    return DropboxFileInfoCache::normalizeKey(a) == DropboxFileInfoCache::normalizeKey(b);
+}
+
+std::string replacePercentS(std::string format)
+{
+    for (size_t at = format.find("%s"); at != std::string::npos; at = format.find("%s", at + 2))
+        format.replace(at, 2, "%@");
+    return format;
+}
+
+// The segment's drop-down menu that is filled just before it opens.
+class CloudSegmentMenu : public ToolbarSegmentMenu {
+public:
+    explicit CloudSegmentMenu(DropboxExplorer& explorer) : ToolbarSegmentMenu({}), _explorer(explorer) {}
+    void updateMenuBeforeDropDown() override { _explorer.updateCloudMenu(*this); }
+
+private:
+    DropboxExplorer& _explorer;
+};
+
+// The context menu's copy-to-cloud submenu, filled when it opens.
+class CloudSubmenu : public Menu {
+public:
+    explicit CloudSubmenu(DropboxExplorer& explorer) : _explorer(explorer) {}
+    void menuNeedsUpdate() override { _explorer.updateCloudMenu(*this); }
+
+private:
+    DropboxExplorer& _explorer;
+};
+
+} // namespace
+
+void DropboxExplorer::setListerFactory(ListerFactory factory)
+{
+    listerFactory() = std::move(factory);
+}
+
+DropboxExplorer::DropboxExplorer(int32_t explorerMode) : CloudExplorer(explorerMode)
+{
+    if (Dropbox* dropbox = service()) _provider = dropbox->provider();
+    cancelListerAndRecreate(true);
+    if (explorerMode == MainExplorerMode || explorerMode == LinkMindMapExplorerMode) {
+        _canShowThumbnails = adapter().isViewBased();
+        const PropertyList value = UserDefaults::standard().objectForKey(ShowThumbnailsKey);
+        _showThumbnails = _canShowThumbnails &&
+            (value.type() == PropertyList::Type::None || UserDefaults::standard().boolForKey(ShowThumbnailsKey));
+    }
+    adapter().setShowThumbnails(_showThumbnails);
+    registerActions();
+}
+
+DropboxExplorer::~DropboxExplorer()
+{
+    _observations.clear();
+    cancelListerAndRecreate(false);
+    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
+    adapter().setDelegate(nullptr);
+}
+
+Dropbox* DropboxExplorer::service() const
+{
+    return Dropbox::instance();
+}
+
+std::string DropboxExplorer::title() const
+{
+    return _provider ? _provider->title() : localized("provider_dropbox_title");
+}
+
+MindMapProvider* DropboxExplorer::provider() const
+{
+    if (_provider) return _provider.get();
+    Dropbox* dropbox = service();
+    return dropbox ? dropbox->provider().get() : nullptr;
+}
+
+void DropboxExplorer::registerActions()
+{
+    const struct {
+        const char* action;
+        void (DropboxExplorer::*handler)();
+    } actions[] = {
+        {"newDocument:", &DropboxExplorer::newDocument},
+        {"addFolder:", &DropboxExplorer::addFolder},
+        {"importDocument:", &DropboxExplorer::importDocument},
+        {"convert:", &DropboxExplorer::convert},
+        {"viewDocument:", &DropboxExplorer::viewDocument},
+        {"rename:", &DropboxExplorer::rename},
+        {"delete:", &DropboxExplorer::deleteItem},
+        {"duplicate:", &DropboxExplorer::duplicate},
+        {"moveToFolder:", &DropboxExplorer::moveToFolder},
+        {"makeOfflineAvailable:", &DropboxExplorer::makeOfflineAvailable},
+        {"undoOfflineAvailable:", &DropboxExplorer::undoOfflineAvailable},
+        {"synchronize:", &DropboxExplorer::synchronize},
+        {"goBack:", &DropboxExplorer::goBack},
+        {"toggleShowThumbnails:", &DropboxExplorer::toggleShowThumbnails},
+    };
+    for (const auto& each : actions) {
+        auto handler = each.handler;
+        addAction(each.action, [this, handler](const ActionSender*) { (this->*handler)(); });
+    }
+    // Only names the segment and item for validation: the work is done from its menu.
+    addAction("canCopyToCloud:", [](const ActionSender*) {});
+    addAction("copyToCloud:", [](const ActionSender*) {});
+    addAction(CloudCommands::CopyToProviderAction,
+              [this](const ActionSender* sender) { copyToProvider(CloudCommands::providerOfSender(sender)); });
+}
+
+// ---- set-up and state
+
+void DropboxExplorer::loadView()
+{
+    CloudExplorer::loadView();
+    if (BreadcrumbBar* bar = breadcrumbBar()) {
+        bar->setRootPath("/");
+        bar->setRootCaption(title());
+        bar->setNavigationListener(this);
+    }
+    if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
+    if (explorerMode() == MainExplorerMode) {
+        adapter().setDragDataFormat(std::string(DragType));
+    } else {
+        adapter().setReadOnly(true);
+    }
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    _observations.push_back(
+        center.addObserver(Dropbox::DirectoryChangedNotification, nullptr, [this](const Notification& notification) {
+            directoryChanged(notification.value<std::string>("path"));
+        }));
+    _observations.push_back(center.addObserver(Dropbox::StateChangeNotification, nullptr, [this](const Notification&) {
+        refreshDropboxState();
+        windowDidUpdate();
+    }));
+    _observations.push_back(center.addObserver(Dropbox::UserTaskChangeNotification, nullptr,
+                                               [this](const Notification&) { windowDidUpdate(); }));
+    _observations.push_back(center.addObserver(AfterChangingMindMapNotification, nullptr,
+                                               [this](const Notification&) { currentMindMapChanged(); }));
+    _observations.push_back(center.addObserver(ImageStore::CustomImagesChangedNotification, nullptr,
+                                               [this](const Notification&) { thumbnailsChanged(); }));
+    _viewLoaded = true;
+    refreshDropboxState();
+}
+
+void DropboxExplorer::refreshDropboxState()
+{
+    Dropbox* dropbox = service();
+    // The side bar's pane is made before the service starts.
+    if (!_provider && dropbox) _provider = dropbox->provider();
+    uint64_t state = NotLinked;
+    if (dropbox && dropbox->isInitialized()) {
+        state = Ready;
+    } else if (dropbox && dropbox->isAuthorized()) {
+        state = Initializing;
+    }
+    if (state == _dropboxState) return;
+    _dropboxState = state;
+    _dropboxLinked = state == Ready;
+    performDropboxStateChanged();
+}
+
+void DropboxExplorer::performDropboxStateChanged()
+{
+    cancelListerAndRecreate(true);
+    replacePathStack({});
+    adapter().removeAllObjects();
+    cancelSearchFilter();
+    if (_dropboxState != Ready) {
+        if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
+        if (searchBar()) searchBar()->setEnabled(false);
+        return;
+    }
+    if (searchBar()) searchBar()->setEnabled(true);
+    if (CloudTableView* table = tableView()) table->setEmptyText(localized("map_list_empty_folder"));
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (storage && provider() && editor->currentProvider() == provider() &&
+        !IsFolderTargetExplorerMode(explorerMode())) {
+        if (std::optional<std::string> folder = parentOf(storage->id())) replacePathStack(pathStackFor(*folder));
+    }
+    if (pathStack().empty()) replacePathStack({"/"});
+    refreshListing();
+}
+
+void DropboxExplorer::onActivated()
+{
+    ++_refreshLock;
+    CloudExplorer::onActivated();
+    --_refreshLock;
+    if (!_observingNetwork) {
+        NetworkController::instance().registerObserver(this);
+        _observingNetwork = true;
+    }
+    if (_viewLoaded) performDropboxStateChanged();
+}
+
+void DropboxExplorer::onDeactivated()
+{
+    CloudExplorer::onDeactivated();
+    cancelListerAndRecreate(true);
+    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
+    _observingNetwork = false;
+}
+
+void DropboxExplorer::cancelListerAndRecreate(bool recreate)
+{
+    if (_lister) _lister->cancel();
+    _lister.reset();
+    if (!recreate) return;
+    Dropbox* dropbox = service();
+    if (!dropbox) return;
+    _lister = listerFactory() ? listerFactory()(*dropbox, this) : std::make_unique<DropboxLister>(*dropbox, this);
+}
+
+bool DropboxExplorer::canChangePathStack() const
+{
+    return listerIdle() && _dropboxLinked && searchFilter().empty();
+}
+
+void DropboxExplorer::replacePathStack(const std::vector<std::string>& stack)
+{
+    setPathStack(stack);
+}
+
+std::vector<std::string> DropboxExplorer::pathStackFor(const std::string& path) const
+{
+    std::vector<std::string> stack;
+    std::string rest = path;
+    while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
+    std::vector<std::string> folders;
+    while (!rest.empty() && rest != "/") {
+        folders.push_back(withTrailingSlash(rest));
+        const size_t slash = rest.rfind('/');
+        if (slash == std::string::npos || slash == 0) break;
+        rest = rest.substr(0, slash);
+    }
+    stack.push_back("/");
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) stack.push_back(*it);
+    return stack;
+}
+
+std::optional<std::string> DropboxExplorer::parentOf(const std::string& path) const
+{
+    std::string rest = path;
+    while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
+    const size_t slash = rest.rfind('/');
+    if (slash == std::string::npos) return std::nullopt;
+    return slash == 0 ? std::string("/") : rest.substr(0, slash);
+}
+
+std::string DropboxExplorer::joined(const std::string& folder, const std::string& name) const
+{
+    return withTrailingSlash(folder) + name;
+}
+
+bool DropboxExplorer::online() const
+{
+    return NetworkController::online();
+}
+
+bool DropboxExplorer::ready() const
+{
+    return _dropboxLinked && listerIdle() && !Dropbox::userTaskBusy();
+}
+
+// ---- listing
+
+void DropboxExplorer::refreshListing()
+{
+    if (!active() || !_dropboxLinked || !listerIdle() || _refreshLock > 0 || !_lister) return;
+    CloudTableView* table = tableView();
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!searchFilter().empty()) {
+        if (bar) {
+            bar->setPathItems({{localized("map_list_search_results"), ""}});
+            bar->setEnabled(false);
+        }
+        if (table) table->setEmptyText(localized("explorer_search_progress"));
+        adapter().removeAllObjects();
+        _lister->loadSearchResults(searchFilter(), searchBar() && searchBar()->fullTextSearch());
+        return;
+    }
+    const std::optional<std::string> top = pathStackTop();
+    if (!top) return;
+    if (bar) {
+        bar->setRelativePath(*top);
+        bar->setEnabled(true);
+    }
+    if (table) table->setEmptyText(localized("db_directory_listing_progress"));
+    adapter().removeAllObjects();
+    _lister->loadContentsOfPath(*top, getFileListItemTypeFilter());
+}
+
+void DropboxExplorer::showItems(const std::optional<FileListItems>& items, bool searching)
+{
+    adapter().assignItems(items.value_or(FileListItems()), searching);
+}
+
+void DropboxExplorer::listerCompleted(const std::optional<FileListItems>& items,
+                                      const std::optional<std::string>& dbPath, int result)
+{
+    CloudTableView* table = tableView();
+    BreadcrumbBar* bar = breadcrumbBar();
+    const auto setEmptyText = [table](const char* key) {
+        if (table) table->setEmptyText(localized(key));
+    };
+    const std::optional<std::string> top = pathStackTop();
+    const bool isTop = top && dbPath && samePathIgnoringCase(withTrailingSlash(*dbPath), withTrailingSlash(*top));
+    const auto showFolder = [&] {
+        if (bar && top) {
+            bar->setRelativePath(*top);
+            bar->setEnabled(true);
+        }
+        setEmptyText("map_list_empty_folder");
+        showItems(items, false);
+        selectCurrentMindMap();
+    };
+    switch (result) {
+    case DropboxLister::Cached:
+        showFolder();
+        return;
+    case DropboxLister::SearchResults:
+        if (bar) {
+            bar->setPathItems({{localized("map_list_search_results"), ""}});
+            bar->setEnabled(false);
+        }
+        setEmptyText("map_list_no_search_matches");
+        showItems(items, true);
+        selectCurrentMindMap();
+        return;
+    case DropboxLister::SearchError:
+        setEmptyText("explorer_search_error");
+        showItems(FileListItems(), true);
+        return;
+    default:
+        break;
+    }
+    if (!isTop) {
+        // An answer for a folder that is no longer shown: the shown one is asked again.
+        setEmptyText("db_directory_listing_error_state_text");
+        adapter().removeAllObjects();
+        refreshListing();
+        return;
+    }
+    switch (result) {
+    case DropboxLister::Listed:
+        showFolder();
+        break;
+    case DropboxLister::Offline:
+        if (items) {
+            setEmptyText("map_list_empty_folder");
+            showItems(items, false);
+            selectCurrentMindMap();
+        } else {
+            setEmptyText("db_directory_listing_error_state_text");
+            adapter().removeAllObjects();
+            popPath();
+        }
+        break;
+    case DropboxLister::FolderNotFound:
+        setEmptyText("db_directory_listing_error_state_text");
+        adapter().removeAllObjects();
+        popPath();
+        break;
+    case DropboxLister::Failed:
+        setEmptyText("db_directory_listing_error_state_text");
+        adapter().removeAllObjects();
+        break;
+    default:
+        break;
+    }
+}
+
+void DropboxExplorer::selectCurrentMindMap()
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return;
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (!storage || !provider() || editor->currentProvider() != provider()) return;
+    FileListTable* table = adapter().tableView();
+    if (!table) return;
+    const std::string id = storage->id();
+    const bool locked = _navigationLock;
+    _navigationLock = true;
+    bool found = false;
+    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
+        FileListItem* item = adapter().itemAt(row);
+        if (item && !item->isNavigateUp() && samePathIgnoringCase(item->path(), id)) {
+            table->selectRows({row});
+            table->scrollRowToVisible(row);
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        const std::vector<size_t> rows = table->selectedRows();
+        FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
+        if (selected && selected->isTwkxMindMap()) table->selectRows({});
+    }
+    _navigationLock = locked;
+}
+
+void DropboxExplorer::currentMindMapChanged()
+{
+    if (!active() || explorerMode() != MainExplorerMode || !service() || !service()->isAuthorized()) return;
+    selectCurrentMindMap();
+}
+
+void DropboxExplorer::tableViewSelectionDidChange()
+{
+    if (explorerMode() != MainExplorerMode || _navigationLock) return;
+    _navigationLock = true;
+    if (FileListItem* map = selectedMindMapItem()) {
+        if (MindMapProvider* own = provider())
+            EditorInterfaceInstance()->asyncOpenMindMap(own->id(), map->path(), std::any());
+    }
+    _navigationLock = false;
+}
+
+void DropboxExplorer::directoryChanged(const std::string& path)
+{
+    if (!active() || !listerIdle()) return;
+    if (!searchFilter().empty()) {
+        refreshListing();
+        return;
+    }
+    const std::optional<std::string> top = pathStackTop();
+    if (top && samePathIgnoringCase(withTrailingSlash(path), withTrailingSlash(*top))) refreshListing();
+}
+
+void DropboxExplorer::onlineStateChanged(bool isOnline)
+{
+    if (!active()) return;
+    cancelListerAndRecreate(true);
+    cancelSearchFilter();
+    refreshListing();
+    if (!isOnline && explorerMode() == MoveToFolderExplorerMode && browserDelegate()) endBrowser({});
+}
+
+void DropboxExplorer::navigateToBreadcrumbPath(const std::string& path)
+{
+    if (path.empty() || !canChangePathStack()) return;
+    replacePathStack(pathStackFor(path));
+    refreshListing();
+}
+
+void DropboxExplorer::searchFilterChanged()
+{
+    refreshListing();
+}
+
+void DropboxExplorer::setSearchBar(MindMapSearchField* field)
+{
+    CloudExplorer::setSearchBar(field);
+    if (field) field->setEnabled(_dropboxLinked);
+}
+
+void DropboxExplorer::windowDidUpdate()
+{
+    CloudExplorer::windowDidUpdate();
+    for (const auto& item : _toolbarItems) item->validate();
+}
+
+std::string DropboxExplorer::normalizedPathName(const std::string& path) const
+{
+    const std::string root = online() ? title() : localized("db_offline_root_name");
+    return formatText("«%@»", {root}) + path;
+}
+
+// ---- selection and picks
+
+FileListItem* DropboxExplorer::selectedFileListItem(bool includeNavigateUp) const
+{
+    if (!_dropboxLinked || !listerIdle()) return nullptr;
+    FileListTable* table = const_cast<DropboxExplorer*>(this)->adapter().tableView();
+    if (!table) return nullptr;
+    const std::vector<size_t> rows = table->selectedRows();
+    if (rows.empty()) return nullptr;
+    FileListItem* item = const_cast<DropboxExplorer*>(this)->adapter().itemAt(rows.front());
+    if (!item || (item->isNavigateUp() && !includeNavigateUp)) return nullptr;
+    return item;
+}
+
+FileListItem* DropboxExplorer::selectedMindMapItem() const
+{
+    FileListItem* item = selectedFileListItem(false);
+    return item && item->isTwkxMindMap() ? item : nullptr;
+}
+
+std::optional<std::string> DropboxExplorer::selectedBrowserItem() const
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return pathStackTop();
+    FileListItem* item = selectedFileListItem(false);
+    if (!item) return std::nullopt;
+    switch (explorerMode()) {
+    case LinkCloudDocumentExplorerMode:
+        if (!item->isDirectory()) return item->path();
+        break;
+    case SelectCloudImageExplorerMode:
+        if (item->type() == FileListItemType::Image) return item->path();
+        break;
+    case LinkMindMapExplorerMode:
+        if (item->isTwkxMindMap()) return item->path();
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+void DropboxExplorer::tableViewDoubleClicked()
+{
+    FileListItem* item = selectedFileListItem(true);
+    if (!item) return;
+    switch (item->type()) {
+    case FileListItemType::Folder:
+        pushPath(item->path());
+        break;
+    case FileListItemType::Opml:
+    case FileListItemType::Freemind:
+        convert();
+        break;
+    case FileListItemType::Image:
+    case FileListItemType::Pdf:
+    case FileListItemType::OtherFile:
+        viewDocument();
+        break;
+    case FileListItemType::NavigateUp:
+        popPath();
+        break;
+    default:
+        break;
+    }
+}
+
+void DropboxExplorer::tableViewMoveLeft(CloudTableView&)
+{
+    goBack();
+}
+
+// ---- thumbnails
+
+bool DropboxExplorer::allowCloudImageDrag()
+{
+    return provider() && EditorInterfaceInstance()->currentProvider() == provider();
+}
+
+void DropboxExplorer::fetchThumbnail(FileListItem& item)
+{
+    if (!_showThumbnails || !item.isTwkxMindMap() || item.thumbnail() || item.thumbnailUnavailable()) return;
+    ++_refreshLock;
+    std::shared_ptr<const Image> thumbnail = service() ? service()->getThumbnailForPath(item.path()) : nullptr;
+    --_refreshLock;
+    if (thumbnail) {
+        item.setThumbnail(thumbnail);
+    } else {
+        item.setThumbnailUnavailable(true);
+    }
+}
+
+void DropboxExplorer::thumbnailsChanged()
+{
+    if (!active() || !listerIdle() || !_showThumbnails || _refreshLock > 0) return;
+    adapter().invalidateThumbnails();
+}
+
+void DropboxExplorer::setShowThumbnails(bool show)
+{
+    if (!_canShowThumbnails || show == _showThumbnails) return;
+    _showThumbnails = show;
+    adapter().setShowThumbnails(show);
+    UserDefaults::standard().setBool(ShowThumbnailsKey, show);
+    if (show) refreshListing();
+}
+
+void DropboxExplorer::toggleShowThumbnails()
+{
+    setShowThumbnails(!_showThumbnails);
+}
+
+// ---- toolbar and menus
+
+double DropboxExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
+{
+    using Segment = std::shared_ptr<ToolbarSegment>;
+    const auto segment = [this](const char* image, const char* action, const char* tip) {
+        return ToolbarSegment::toolbarSegment(image, this, action, localized(tip));
+    };
+    _toolbarItems.clear();
+    if (explorerMode() == MainExplorerMode) {
+        auto files = std::make_shared<SegmentedControlItem>(
+            std::vector<Segment>{segment("page_white", "newDocument:", "editor_menu_add_group"),
+                                 segment("move_to_folder", "moveToFolder:", "map_list_move_to_folder"),
+                                 segment("cloud_16", "canCopyToCloud:", "map_list_copy_to_cloud"),
+                                 segment("delete", "delete:", "editor_menu_delete")});
+        auto addMenu = std::make_shared<Menu>();
+        const struct {
+            const char* title;
+            const char* action;
+            const char* image;
+        } adds[] = {{"map_list_add_map", "newDocument:", "page_white_add"},
+                    {"map_list_clone_map_condensed", "duplicate:", "page_white_copy"},
+                    {"map_list_add_folder", "addFolder:", "folder_add"}};
+        for (const auto& each : adds) {
+            MenuItem& item = addMenu->addItem(localized(each.title), each.action);
+            item.setImageName(each.image);
+            item.setTarget(this);
+        }
+        files->segmentedControl().setMenu(addMenu, 0);
+        _cloudMenu = std::make_shared<CloudSegmentMenu>(*this);
+        files->segmentedControl().setMenu(_cloudMenu, 2);
+        auto navigation = std::make_shared<SegmentedControlItem>(std::vector<Segment>{
+            segment("go-left", "goBack:", "db_up"), segment("cloud_sync_16", "synchronize:", "db_synchronize")});
+        _toolbarItems = {files, navigation};
+    } else {
+        _toolbarItems = {
+            std::make_shared<SegmentedControlItem>(std::vector<Segment>{segment("go-left", "goBack:", "db_up")})};
+    }
+    return toolbar.addSegmentedControlItems(_toolbarItems);
+}
+
+CloudCommands::CommandState DropboxExplorer::commandState() const
+{
+    CloudCommands::CommandState state;
+    state.explorerMode = explorerMode();
+    state.linked = _dropboxLinked;
+    state.listerIdle = listerIdle();
+    state.userTaskRunning = Dropbox::userTaskBusy();
+    state.online = online();
+    state.searching = !searchFilter().empty();
+    state.pathStackCount = pathStack().size();
+    state.itemSelected = selectedFileListItem(false) != nullptr;
+    state.mapSelected = selectedMindMapItem() != nullptr;
+    state.canShowThumbnails = _canShowThumbnails;
+    return state;
+}
+
+ItemValidation DropboxExplorer::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    const std::string action = item.action();
+    // The items of the copy-to-cloud menu stand for their providers.
+    if (action == CloudCommands::CopyToProviderAction) {
+        return ItemValidation::enabledIf(explorerMode() == MainExplorerMode && selectedMindMapItem() &&
+                                         CloudCommands::providerOfSender(&item));
+    }
+    return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
+}
+
+std::shared_ptr<Menu> DropboxExplorer::menuForEvent(const PointerEvent&)
+{
+    if (explorerMode() != MainExplorerMode) return nullptr;
+    if (Dropbox::userTaskBusy()) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("cannot_display_context_menu_title"),
+                                                                localized("context_menu_dropbox_busy_message"),
+                                                                FeedbackStateWarning, BusyNoticeDuration);
+        return nullptr;
+    }
+    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
+    updateContextMenu();
+    return _contextMenu;
+}
+
+void DropboxExplorer::updateContextMenu()
+{
+    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
+    Menu& menu = *_contextMenu;
+    menu.removeAllItems();
+    const auto add = [this, &menu](const char* key, const char* action) -> MenuItem& {
+        MenuItem& item = menu.addItem(localized(key), action);
+        item.setTarget(this);
+        return item;
+    };
+    if (Dropbox::userTaskBusy()) {
+        add("context_menu_dropbox_busy_title", "").setEnabled(false);
+        return;
+    }
+    const bool searching = !searchFilter().empty();
+    const bool isOnline = online();
+    if (!searching) {
+        add("map_list_add_map", "newDocument:");
+        if (isOnline) add("map_list_add_folder", "addFolder:");
+    }
+    if (FileListItem* selected = selectedFileListItem(false)) {
+        menu.addItem(MenuItem::separatorItem());
+        const int32_t type = selected->type();
+        if (type == FileListItemType::Opml || type == FileListItemType::Freemind) {
+            add("explorer_convert_to_native_mind_map", "convert:");
+        } else if (type == FileListItemType::Image || type == FileListItemType::OtherFile) {
+            add("map_list_view_document", "viewDocument:");
+        } else if (type == FileListItemType::Pdf) {
+            add("action_import_pdf_bookmarks", "convert:");
+        }
+        if (isOnline) {
+            add("map_list_rename", "rename:");
+            add("map_list_move_to_folder", "moveToFolder:");
+        }
+        if (selected->isTwkxMindMap()) {
+            MenuItem& cloud = add("map_list_copy_to_cloud", "canCopyToCloud:");
+            auto submenu = std::make_shared<CloudSubmenu>(*this);
+            updateCloudMenu(*submenu);
+            cloud.setSubmenu(submenu);
+            add("map_list_clone_map_condensed", "duplicate:");
+        }
+        if (!selected->isDirectory()) {
+            if (selected->offlineAvailable()) {
+                add("explorer_disable_available_offline", "undoOfflineAvailable:");
+            } else if (isOnline) {
+                add("explorer_make_available_offline", "makeOfflineAvailable:");
+            }
+        }
+        if (isOnline) add("map_list_delete", "delete:");
+    }
+    // No separator opens the menu.
+    const auto separate = [&menu] {
+        if (!menu.items().empty()) menu.addItem(MenuItem::separatorItem());
+    };
+    if (_canShowThumbnails) {
+        separate();
+        add(_showThumbnails ? "explorer_hide_thumbnails" : "explorer_show_thumbnails", "toggleShowThumbnails:");
+    }
+    separate();
+    add("db_synchronize", "synchronize:").setEnabled(isOnline && listerIdle());
+}
+
+void DropboxExplorer::updateCloudMenu(Menu& menu)
+{
+    CloudCommands::fillCopyToCloudMenu(menu, provider(), this);
+}
+
+// ---- commands
+
+void DropboxExplorer::lockedCommitEditor()
+{
+    ++_refreshLock;
+    EditorInterfaceInstance()->commitEditor();
+    --_refreshLock;
+}
+
+bool DropboxExplorer::acceptTypedName(const std::string& name)
+{
+    if (std::optional<std::string> problem = CloudCommands::invalidNameMessage(name)) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("explorer_invalid_name_title"), *problem,
+                                                                FeedbackStateError);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> DropboxExplorer::askForName(int32_t mode, const std::string& initialName)
+{
+    FileNamePrompt* prompt = FileNamePrompt::shared();
+    if (!prompt) return std::nullopt;
+    std::optional<std::string> name = prompt->selectNewFileName(mode, initialName);
+    if (!name || name->empty() || !acceptTypedName(*name)) return std::nullopt;
+    return name;
+}
+
+void DropboxExplorer::newDocument()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!ready() || !searchFilter().empty() || !folder || !_provider) return;
+    const std::optional<std::string> name =
+        askForName(FileNameDialog::NewMap, localized("mindmap_default_mind_map_name"));
+    if (!name) return;
+    const std::string created = _provider->createNewMindMapInDbDirectory(*folder, *name);
+    if (!created.empty() && service()) service()->openMindMap(created, std::any());
+}
+
+void DropboxExplorer::addFolder()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!ready() || !online() || !searchFilter().empty() || !folder) return;
+    const std::optional<std::string> name = askForName(FileNameDialog::NewFolder, {});
+    if (!name || !service()) return;
+    service()->addFolder(joined(*folder, *name));
+}
+
+void DropboxExplorer::importDocument()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!_provider || !folder) return;
+    const std::vector<std::string> files = getFilesToImport();
+    if (files.empty()) return;
+    std::vector<std::string> failed;
+    std::string lastMade;
+    for (const std::string& file : files) {
+        const int32_t format = ForeignMapConversion::readFormatOfFileName(file);
+        std::string problem;
+        std::optional<MindMapData> bytes;
+        if (format == ImportFormatOpml || format == ImportFormatFreeMind || format == ImportFormatPlainText)
+            bytes = ForeignMapConversion::readFile(file, problem);
+        std::string readerError;
+        const MindMapData document =
+            bytes ? ForeignMapConversion::nativeDocumentData(*bytes, format, file, false, readerError) : MindMapData();
+        const std::optional<MindMapData> archive =
+            document.empty() ? std::nullopt : ForeignMapConversion::nativeArchive(document);
+        const std::string made = archive
+            ? _provider->createNewMindMapInDbDirectory(*folder, fs::path(file).stem().string(), archive)
+            : std::string();
+        if (made.empty()) {
+            failed.push_back(file);
+        } else {
+            lastMade = made;
+        }
+    }
+    if (!failed.empty()) {
+        std::string message;
+        for (const std::string& path : failed) message += (message.empty() ? "" : "\n") + path;
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("store_archive_import_error"), message,
+                                                                FeedbackStateError);
+    }
+    if (!lastMade.empty()) EditorInterfaceInstance()->openStorage(_provider.get(), lastMade, std::any());
+}
+
+void DropboxExplorer::convert()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !item || !service()) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
+        service()->convertNonNativeMindMap(item->path());
+}
+
+void DropboxExplorer::viewDocument()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !item || !service()) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::OtherFile || type == FileListItemType::Image || type == FileListItemType::Pdf)
+        service()->openCloudLink(item->path());
+}
+
+void DropboxExplorer::rename()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!item || !service()) return;
+    const std::string oldPath = item->path();
+    const bool isFolder = item->isDirectory();
+    const std::string fileName = item->fileName();
+    const std::string shownName = isFolder ? fileName : item->justFileName();
+    lockedCommitEditor();
+    std::optional<std::string> name =
+        askForName(isFolder ? FileNameDialog::RenameFolder : FileNameDialog::RenameFile, shownName);
+    if (!name) return;
+    if (!isFolder) {
+        const std::string extension = fs::path(fileName).extension().string();
+        *name += extension;
+    }
+    const std::optional<std::string> parent = parentOf(oldPath);
+    if (!parent) return;
+    const std::string target = joined(*parent, *name);
+    if (target == oldPath) return;
+    service()->moveSourcePath(oldPath, target, isFolder);
+}
+
+void DropboxExplorer::renameFileItem(FileListItem& item, const std::string& newName)
+{
+    if (newName.empty() || !service()) return;
+    const std::string typed = item.isDirectory() ? newName : fs::path(newName).stem().string();
+    if (!acceptTypedName(typed) || !acceptTypedName(newName)) return;
+    const std::optional<std::string> parent = parentOf(item.path());
+    if (!parent) return;
+    const std::string target = joined(*parent, newName);
+    if (samePathIgnoringCase(target, item.path())) return;
+    service()->moveSourcePath(item.path(), target, item.isDirectory());
+}
+
+bool DropboxExplorer::allowInplaceEditing()
+{
+    return _dropboxLinked && listerIdle() && !Dropbox::userTaskBusy() && online();
+}
+
+bool DropboxExplorer::moveSourceItem(FileListItem& source, FileListItem& toDirectory)
+{
+    if (!online() || Dropbox::userTaskBusy() || !service()) return false;
+    std::string name = source.fileName();
+    if (!source.isDirectory()) name = service()->getUniqueFileName(name, toDirectory.path());
+    service()->moveSourcePath(source.path(), joined(toDirectory.path(), name), source.isDirectory());
+    return true;
+}
+
+void DropboxExplorer::deleteItem()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !online() || !item || !service()) return;
+    const bool isFolder = item->isDirectory();
+    const std::string path = item->path();
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Warning;
+    request.messageText = localized(isFolder ? "explorer_delete_folder_title" : "explorer_delete_file_title");
+    request.informativeText = formatText(
+        replacePercentS(localized(isFolder ? "explorer_delete_folder_message" : "explorer_delete_file_message")),
+        {path});
+    request.buttons = {{localized("map_list_delete"), ""}, {localized("cancel_button_title"), "\033"}};
+    if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn) return;
+    service()->deleteFromDropbox(path, isFolder);
+}
+
+void DropboxExplorer::duplicate()
+{
+    FileListItem* map = selectedMindMapItem();
+    if (!ready() || !map || !service()) return;
+    const std::string path = map->path();
+    lockedCommitEditor();
+    service()->duplicateFile(path);
+}
+
+void DropboxExplorer::moveToFolder()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!item || !service() || !provider()) return;
+    const std::string path = item->path();
+    const std::string name = item->fileName();
+    const bool isFolder = item->isDirectory();
+    lockedCommitEditor();
+    ExplorerBrowserController::selectMoveToCloudTarget(
+        provider()->type(), [path, name, isFolder](const std::string& folder) {
+            Dropbox* dropbox = Dropbox::instance();
+            if (!dropbox || folder.empty()) return;
+            // A clash at the target is for the server to resolve.
+            dropbox->moveSourcePath(path, withTrailingSlash(folder) + name, isFolder);
+        });
+}
+
+void DropboxExplorer::copyToProvider(MindMapProvider* target)
+{
+    FileListItem* map = selectedMindMapItem();
+    if (!target || !map || !service()) return;
+    const std::string path = map->path();
+    lockedCommitEditor();
+    const std::string targetId = target->id();
+    ExplorerBrowserController::selectCopyToCloudTarget(target->type(), [path, targetId](const std::string& folder) {
+        Dropbox* dropbox = Dropbox::instance();
+        MindMapProvider* provider = MindMapProviders::instance().getProviderById(targetId);
+        if (dropbox && provider && !folder.empty()) dropbox->copyToCloud(path, provider, folder);
+    });
+}
+
+void DropboxExplorer::makeOfflineAvailable()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !online() || !item || item->isDirectory() || !service()) return;
+    service()->makeOffLineAvailable(item->path());
+}
+
+void DropboxExplorer::undoOfflineAvailable()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!item || item->isDirectory() || !service()) return;
+    service()->fileInfo().setOfflineAvailable(item->path(), false);
+    refreshListing();
+}
+
+void DropboxExplorer::synchronize()
+{
+    if (!_dropboxLinked || !online() || !service()) return;
+    lockedCommitEditor();
+    service()->manualSynchronize();
+    refreshListing();
+}
+
+void DropboxExplorer::goBack()
+{
+    popPath();
+}

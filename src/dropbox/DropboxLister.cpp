@@ -1,0 +1,431 @@
+#include "dropbox/DropboxLister.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "dropbox/DropboxService.h"
+#include "platform/Localizer.h"
+#include "platform/NetworkController.h"
+#include "store/MindMapSearchCache.h"
+#include "store/MindMapSearchInfo.h"
+
+#include <glib.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lowerCase(const std::string& text)
+{
+    gchar* lowered = g_utf8_strdown(text.c_str(), static_cast<gssize>(text.size()));
+    std::string result = lowered ? lowered : text;
+    g_free(lowered);
+    return result;
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b)
+{
+    return DropboxFileInfoCache::normalizeKey(a) == DropboxFileInfoCache::normalizeKey(b);
+}
+
+std::string extensionOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot + 1);
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+std::string lastComponent(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path == "/") return path;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "" for a path without a folder above it.
+std::string parentPath(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+FileListItem::Date dateFromUnixSeconds(double seconds)
+{
+    return FileListItem::Date(
+        std::chrono::duration_cast<FileListItem::Date::duration>(std::chrono::duration<double>(seconds)));
+}
+
+std::optional<FileListItem::Date> fileDate(const std::string& path, uint64_t* size)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    if (size) *size = static_cast<uint64_t>(status.st_size);
+    return dateFromUnixSeconds(static_cast<double>(status.st_mtim.tv_sec) +
+                               static_cast<double>(status.st_mtim.tv_nsec) / 1e9);
+}
+
+bool containsFileName(const FileListItems& items, const std::string& name)
+{
+    for (const auto& item : items)
+        if (equalIgnoringCase(item->fileName(), name)) return true;
+    return false;
+}
+
+} // namespace
+
+DropboxLister::DropboxLister(Dropbox& service, DropboxListerDelegate* delegate)
+    : DropboxTask(service), _delegate(delegate)
+{
+}
+
+DropboxLister::~DropboxLister()
+{
+    *_alive = false;
+    DropboxLister::cancel();
+}
+
+void DropboxLister::setState(int32_t state)
+{
+    _state = state;
+    if (state == Listing) {
+        setProgress(localized("db_directory_listing_progress"));
+    } else if (state == Searching) {
+        setProgress(localized("explorer_search_progress"));
+    } else {
+        setProgress({});
+    }
+}
+
+void DropboxLister::clearState()
+{
+    _call.cancel();
+    _dbPath.reset();
+    _filter = 0;
+    _folderContents.clear();
+    _searchText.clear();
+    _fullTextSearch = false;
+    _client = nullptr;
+}
+
+void DropboxLister::cancel()
+{
+    _delegate = nullptr;
+    clearState();
+    setState(Idle);
+    DropboxTask::cancel();
+}
+
+std::shared_ptr<FileListItem> DropboxLister::dropboxEntryToFileListItem(const DropboxMetadata& entry, int32_t itemType)
+{
+    auto item = std::make_shared<FileListItem>(itemType);
+    item->setPath(entry.pathDisplay);
+    item->setFileName(entry.name);
+    if (!entry.isFolder) {
+        item->setModified(dateFromUnixSeconds(entry.serverModified));
+        item->setSize(entry.size);
+    }
+    return item;
+}
+
+std::shared_ptr<FileListItem> DropboxLister::navigateUpItem(const std::string& dbPath, const std::string& rootTitle)
+{
+    if (dbPath.size() < 2) return nullptr;
+    const std::string parent = parentPath(dbPath);
+    if (parent.empty()) return nullptr;
+    auto item = std::make_shared<FileListItem>(FileListItemType::NavigateUp);
+    item->setPath(parent);
+    const std::string name = lastComponent(parent);
+    item->setFileName(name == "/" ? rootTitle : name);
+    return item;
+}
+
+// ---- listing
+
+void DropboxLister::loadContentsOfPath(const std::optional<std::string>& dbPath, int32_t filter)
+{
+    if (busy()) {
+        if (_delegate) _delegate->listerCompleted(std::nullopt, dbPath, Busy);
+        return;
+    }
+    if (!dbPath) {
+        if (_delegate) _delegate->listerCompleted(std::nullopt, std::nullopt, Failed);
+        return;
+    }
+    clearState();
+    _dbPath = dbPath;
+    _filter = filter;
+    _client = _service.dropboxClient();
+    if (!_service.isInitialized() || !_client) {
+        listerCompleted(std::nullopt, Failed, localized("db_disconnected_state"));
+        return;
+    }
+    if (!NetworkController::networkAvailable()) {
+        listerCompleted(loadOfflineContents(*dbPath), Offline);
+        return;
+    }
+
+    setState(Listing);
+    if (DropboxBrowsingCache::Listing cached = _service.browsingCache().get(*dbPath)) {
+        FileListItems items = convertMetaData(*cached);
+        if (filter & FileListItemType::NativeMindMap) appendNewFiles(items, *dbPath);
+        sortFileListItems(items);
+        if (auto up = navigateUpItem(*dbPath, _service.provider()->title())) items.insert(items.begin(), up);
+        std::weak_ptr<bool> alive = _alive;
+        _delegate->listerCompleted(items, dbPath, Cached);
+        // The delegate may have cancelled or destroyed this lister.
+        if (alive.expired() || !*alive.lock() || isCancelled() || !busy()) return;
+    }
+    _folderContents.clear();
+    listPage(false, {});
+}
+
+void DropboxLister::listPage(bool continuing, const std::string& cursor)
+{
+    std::weak_ptr<bool> alive = _alive;
+    auto answer = [this, alive, continuing](const DropboxResponse<DropboxListing>& response) {
+        if (alive.expired() || isCancelled()) return;
+        if (!continuing && response.routeError &&
+            (response.routeError->is("path", "not_found") || response.routeError->is("path", "not_folder"))) {
+            const std::string path = _dbPath.value_or("");
+            _service.directoryDeleted(path);
+            listerCompleted(std::nullopt, FolderNotFound, localized("db_directory_not_found"));
+            return;
+        }
+        if (continuing && response.routeError) {
+            listerCompleted(std::nullopt, Failed, getDBErrorDescription(response.networkError, response.routeError));
+            return;
+        }
+        processPage(response);
+    };
+    if (continuing) {
+        _call = _client->listFolderContinue(cursor, answer);
+        return;
+    }
+    const std::string& path = *_dbPath;
+    _call = _client->listFolder(DropboxBrowsingCache::normalizeKey(path) == "/" ? std::string() : path, answer);
+}
+
+void DropboxLister::processPage(const DropboxResponse<DropboxListing>& response)
+{
+    if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
+        listerCompleted(std::nullopt, Failed, localized("db_disconnected_state"));
+        return;
+    }
+    if (!response.result) {
+        listerCompleted(std::nullopt, Failed, getDBErrorDescription(response.networkError, response.routeError));
+        return;
+    }
+    const DropboxListing& page = *response.result;
+    _folderContents.insert(_folderContents.end(), page.entries.begin(), page.entries.end());
+    if (page.hasMore) {
+        // Without a cursor the rest cannot be asked for, and part of a folder must not pass for all.
+        if (page.cursor.empty()) {
+            listerCompleted(std::nullopt, Failed, localized("db_unspecified_error"));
+            return;
+        }
+        listPage(true, page.cursor);
+        return;
+    }
+    if (!_dbPath) {
+        listerCompleted(std::nullopt, Failed, "Invalid state");
+        return;
+    }
+    _service.folderContentsLoaded(_folderContents, *_dbPath);
+    FileListItems items = convertMetaData(_folderContents);
+    finishListing(std::move(items));
+}
+
+void DropboxLister::finishListing(FileListItems items)
+{
+    if (_filter & FileListItemType::NativeMindMap) appendNewFiles(items, *_dbPath);
+    sortFileListItems(items);
+    if (auto up = navigateUpItem(*_dbPath, _service.provider()->title())) items.insert(items.begin(), up);
+    listerCompleted(std::move(items), Listed);
+}
+
+FileListItems DropboxLister::convertMetaData(const std::vector<DropboxMetadata>& entries) const
+{
+    FileListItems items;
+    DropboxFileInfoCache& records = _service.fileInfo();
+    for (const DropboxMetadata& entry : entries) {
+        const int32_t type =
+            entry.isFolder ? FileListItemType::Folder : FileListItem::extensionToItemType(extensionOf(entry.name));
+        if (!(type & _filter)) continue;
+        auto item = dropboxEntryToFileListItem(entry, type);
+        item->setOfflineAvailable(!entry.isFolder && records.isOfflineAvailable(entry.pathDisplay));
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void DropboxLister::appendNewFiles(FileListItems& items, const std::string& dbFolder) const
+{
+    const std::shared_ptr<DropboxProvider>& provider = _service.provider();
+    for (DropboxFileInfoItem* record : _service.fileInfo().getNewFilesInDirectory(dbFolder)) {
+        const std::string name = lastComponent(record->path());
+        if (containsFileName(items, name)) continue;
+        auto item = std::make_shared<FileListItem>(FileListItem::extensionToItemType(extensionOf(name)));
+        item->setFileName(name);
+        item->setPath(record->path());
+        uint64_t size = 0;
+        const std::string cacheFile = provider->cacheFilePathForDbPath(record->path());
+        if (!cacheFile.empty()) item->setModified(fileDate(cacheFile, &size));
+        item->setSize(size);
+        item->setOfflineAvailable(record->offlineAvailable());
+        items.push_back(std::move(item));
+    }
+}
+
+std::optional<FileListItems> DropboxLister::loadOfflineContents(const std::string& dbPath) const
+{
+    const std::shared_ptr<DropboxProvider>& provider = _service.provider();
+    const std::string cacheFolder = provider->cacheFilePathForDbPath(dbPath);
+    std::error_code error;
+    if (cacheFolder.empty() || !fs::is_directory(cacheFolder, error)) return std::nullopt;
+    fs::directory_iterator entries(cacheFolder, error);
+    if (error) return std::nullopt;
+
+    FileListItems items;
+    DropboxFileInfoCache& records = _service.fileInfo();
+    for (const fs::directory_entry& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.front() == '.') continue;
+        const int32_t type = FileListItem::detectItemType(entry.path().string());
+        if (!(type & _filter)) continue;
+        const std::string entryDbPath = joinPath(dbPath, name);
+        if (type == FileListItemType::Folder) {
+            auto item = std::make_shared<FileListItem>(type);
+            item->setPath(lowerCase(entryDbPath));
+            item->setFileName(name);
+            items.push_back(std::move(item));
+            continue;
+        }
+        // A cache file without a record is a leftover, not a file of the user's Dropbox.
+        DropboxFileInfoItem* record = records.get(entryDbPath);
+        if (!record) continue;
+        auto item = std::make_shared<FileListItem>(type);
+        item->setFileName(lastComponent(record->path()));
+        item->setPath(record->path());
+        item->setOfflineAvailable(record->offlineAvailable());
+        uint64_t size = 0;
+        item->setModified(fileDate(entry.path().string(), &size));
+        item->setSize(size);
+        items.push_back(std::move(item));
+    }
+    sortFileListItems(items);
+    if (auto up = navigateUpItem(dbPath, provider->title())) items.insert(items.begin(), up);
+    return items;
+}
+
+// ---- search
+
+void DropboxLister::loadSearchResults(const std::string& text, bool fullTextSearch)
+{
+    if (busy()) {
+        if (_delegate) _delegate->listerCompleted(std::nullopt, std::nullopt, Busy);
+        return;
+    }
+    clearState();
+    _searchText = text;
+    _fullTextSearch = fullTextSearch;
+    _client = _service.dropboxClient();
+    if (!_service.isInitialized() || !_client) {
+        searchError(localized("db_disconnected_state"));
+        return;
+    }
+    if (!NetworkController::networkAvailable()) {
+        listerCompleted(convertSearchMatchesToFileItems(_service.provider()->buildSearchCache()), SearchResults);
+        return;
+    }
+    setState(Searching);
+    std::weak_ptr<bool> alive = _alive;
+    _call = _client->search({}, std::string(".twkx ") + text,
+                            [this, alive](const DropboxResponse<std::vector<DropboxMetadata>>& response) {
+                                if (!alive.expired() && !isCancelled()) searchAnswered(response);
+                            });
+}
+
+void DropboxLister::searchAnswered(const DropboxResponse<std::vector<DropboxMetadata>>& response)
+{
+    if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
+        searchError(localized("db_disconnected_state"));
+        return;
+    }
+    if (_state != Searching) {
+        searchError("Illegal search state");
+        return;
+    }
+    if (!response.result) {
+        searchError(getDBErrorDescription(response.networkError, response.routeError));
+        return;
+    }
+    std::shared_ptr<MindMapSearchCache> cache = _service.provider()->buildSearchCache();
+    if (cache) {
+        cache->resetNativeMatches();
+        for (const DropboxMetadata& match : *response.result) {
+            if (match.isFolder || lowerCase(extensionOf(match.name)) != "twkx") continue;
+            std::shared_ptr<MindMapSearchInfo> info = cache->get(match.pathDisplay);
+            if (!info) info = cache->addSearchInfo(match.pathDisplay);
+            info->setTitle(match.name);
+            info->setNativeMatch(true);
+        }
+    }
+    listerCompleted(convertSearchMatchesToFileItems(cache), SearchResults);
+}
+
+FileListItems DropboxLister::convertSearchMatchesToFileItems(const std::shared_ptr<MindMapSearchCache>& cache) const
+{
+    FileListItems items;
+    if (!cache) return items;
+    for (const auto& info : cache->getSearchMatches(_searchText, _fullTextSearch)) {
+        auto item = std::make_shared<FileListItem>(FileListItemType::NativeMindMap);
+        item->setPath(info->mindMapId());
+        item->setFileName(info->title());
+        items.push_back(std::move(item));
+    }
+    sortFileListItems(items);
+    return items;
+}
+
+// ---- completion
+
+void DropboxLister::listerCompleted(std::optional<FileListItems> items, int result)
+{
+    if (isCancelled()) return;
+    const std::optional<std::string> path = _dbPath;
+    DropboxListerDelegate* delegate = _delegate;
+    setState(Idle);
+    clearState();
+    delegate->listerCompleted(items, path, result);
+}
+
+void DropboxLister::listerCompleted(std::optional<FileListItems> items, int result, const std::string& error)
+{
+    if (isCancelled()) return;
+    if (!error.empty()) {
+        FeedbackCenter& feedback = FeedbackCenter::feedbackCenter();
+        auto item =
+            feedback.addItemWithTitle(localized("db_directory_listing_error_state_text"), error, FeedbackStateError);
+        if (item) feedback.showEditorNotification(item);
+    }
+    listerCompleted(std::move(items), result);
+}
+
+void DropboxLister::searchError(const std::string& error)
+{
+    if (isCancelled()) return;
+    FeedbackCenter& feedback = FeedbackCenter::feedbackCenter();
+    auto item = feedback.addItemWithTitle(localized("explorer_search_error"), error, FeedbackStateError);
+    if (item) feedback.showEditorNotification(item);
+    listerCompleted(std::nullopt, SearchError);
+}
