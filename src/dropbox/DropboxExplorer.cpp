@@ -10,6 +10,7 @@
 #include "explorers/FileNameDialog.h"
 #include "formats/ExportFormats.h"
 #include "platform/AlertPanel.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
@@ -154,9 +155,9 @@ void DropboxExplorer::loadView()
     CloudExplorer::loadView();
     if (BreadcrumbBar* bar = breadcrumbBar()) {
         bar->setRootPath("/");
-        bar->setRootCaption(title());
         bar->setNavigationListener(this);
     }
+    updateBreadcrumbRoot();
     if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
     if (explorerMode() == MainExplorerMode) {
         adapter().setDragDataFormat(std::string(DragType));
@@ -182,11 +183,28 @@ void DropboxExplorer::loadView()
     refreshDropboxState();
 }
 
+void DropboxExplorer::updateBreadcrumbRoot()
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setRootCaption(title());
+    if (!_provider) return;
+    // The root button shows a picture only: the service's small icon, else its large one, else
+    // the one of the cloud set-up.
+    Image icon = _provider->iconImage();
+    if (icon.isNull()) icon = _provider->largeIcon();
+    if (icon.isNull()) icon = Image::fromResource("ic8_48_dropbox");
+    if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
+}
+
 void DropboxExplorer::refreshDropboxState()
 {
     Dropbox* dropbox = service();
     // The side bar's pane is made before the service starts.
-    if (!_provider && dropbox) _provider = dropbox->provider();
+    if (!_provider && dropbox) {
+        _provider = dropbox->provider();
+        updateBreadcrumbRoot();
+    }
     uint64_t state = NotLinked;
     if (dropbox && dropbox->isInitialized()) {
         state = Ready;

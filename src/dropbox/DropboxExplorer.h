@@ -115,6 +115,7 @@ private:
     Dropbox* service() const;
     void registerActions();
     void performDropboxStateChanged();
+    void updateBreadcrumbRoot();
     void directoryChanged(const std::string& path);
     void currentMindMapChanged();
     void thumbnailsChanged();
