@@ -1,7 +1,9 @@
 #include "dropbox/DropboxService.h"
 
 #include "Editor/FeedbackCenter.h"
+#include "Utils/LinkLaunchPolicy.h"
 #include "Utils/TerminationProcess.h"
+#include "Utils/URLUtils.h"
 #include "cloud/AuthorizationRedirects.h"
 #include "dropbox/DropboxCacheMigration.h"
 #include "platform/AlertPanel.h"
@@ -597,9 +599,11 @@ void Dropbox::openCloudLink(const std::string& link)
 void Dropbox::openDownloadedDocument(const std::string& dbPath, const std::string& parameters)
 {
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);
+    // A downloaded file is anyone's: one that would run (a program, a launcher) is only shown in the
+    // file manager, by the rule of document links.
     auto open = _setup.openDocument ? _setup.openDocument : [](const std::string& path, const std::string& params) {
-        const std::string uri = "file://" + path;
-        return UriLauncher::shared().openURL(params.empty() ? uri : uri + "#" + params);
+        const std::string uri = fileURLWithPath(path);
+        return launchDocumentLink(params.empty() ? uri : uri + "#" + params);
     };
     if (!parameters.empty() && open(cacheFile, parameters)) return;
     if (open(cacheFile, {})) return;

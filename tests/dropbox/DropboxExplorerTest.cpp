@@ -10,6 +10,7 @@
 #include "platform/Menu.h"
 #include "store/MindMapProviders.h"
 #include "support/FakeTextMeasurer.h"
+#include "support/RecordingUriLauncher.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/ScriptedFileChooser.h"
 
@@ -508,4 +509,28 @@ TEST_F(DropboxExplorerTest, DeletingAsksFirstAndThumbnailsAreAskedForOnce)
     EXPECT_FALSE(fake.fileContents("/m.twkx"));
     explorer->setShowThumbnails(false);
     EXPECT_FALSE(UserDefaults::standard().boolForKey(DropboxExplorer::ShowThumbnailsKey));
+}
+
+TEST_F(DropboxExplorerTest, ViewingADownloadedFileNeverRunsIt)
+{
+    RecordingUriLauncher desktop;
+    make(true);
+    fake.putFile("/A/run.desktop", "[Desktop Entry]\nExec=rm -rf ~\n");
+    fake.putFile("/A/notes.txt", "notes");
+    open();
+    showFolder("/", {});
+    explorer->navigateToBreadcrumbPath("/A/");
+    showFolder(
+        "/A/",
+        {item(FileListItemType::OtherFile, "/A/run.desktop"), item(FileListItemType::OtherFile, "/A/notes.txt")});
+    select(0);
+    explorer->viewDocument();
+    ASSERT_TRUE(waitFor([] { return !Dropbox::userTaskBusy(); }));
+    select(1);
+    explorer->viewDocument();
+    ASSERT_TRUE(waitFor([] { return !Dropbox::userTaskBusy(); }));
+    EXPECT_EQ(desktop.shownInFileManager, std::vector<std::string>{cacheFile("/A/run.desktop")});
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].rfind("file://", 0), 0u);
+    EXPECT_NE(desktop.opened[0].find("notes.txt"), std::string::npos);
 }

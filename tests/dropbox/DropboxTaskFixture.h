@@ -4,6 +4,7 @@
 
 #include "Editor/FeedbackCenter.h"
 #include "dropbox/DropboxService.h"
+#include "dropbox/DropboxSynchronizer.h"
 #include "platform/FileUtils.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
@@ -111,9 +112,12 @@ struct DropboxTaskFixture : ::testing::Test {
         UserDefaults::standard().resetForTesting();
     }
 
-    void make()
+    void make(bool synchronizing = false)
     {
+        service.reset();
         DropboxServiceSetup setup;
+        if (synchronizing)
+            setup.makeSyncQueue = [](Dropbox& dropbox) { return std::make_unique<DropboxSynchronizer>(dropbox); };
         setup.engine = &engine;
         setup.tokens = &tokens;
         setup.signIn = {FakeDropboxServer::AppKey,
