@@ -48,6 +48,7 @@ public:
     GDriveIdentifierPool(const GDriveIdentifierPool&) = delete;
     GDriveIdentifierPool& operator=(const GDriveIdentifierPool&) = delete;
 
+    // Not owned; it outlives the pool, which cancels its refill when it goes.
     void setSource(GDriveIdentifierSource* source) { _source = source; }
     // Tests decide whether the network is up; by default the network controller does.
     void setOnline(std::function<bool()> online) { _online = std::move(online); }
