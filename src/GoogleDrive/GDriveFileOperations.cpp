@@ -24,8 +24,8 @@ void GDriveFileUpdate::update(const std::string& fileId, const std::string& file
 {
     GDriveFileObject file;
     file.mimeType = mimeType;
-    _call = client().updateFile(fileId, file, "", "", GDriveUpload{filePath, mimeType},
-                                GDriveMetadata::FileFields, adapt(std::move(completion)));
+    _call = client().updateFile(fileId, file, "", "", GDriveUpload{filePath, mimeType}, GDriveMetadata::FileFields,
+                                adapt(std::move(completion)));
 }
 
 void GDriveFileCreate::create(const std::string& fileId, const std::string& name, const std::string& parentId,
