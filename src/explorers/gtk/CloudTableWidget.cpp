@@ -306,9 +306,21 @@ bool CloudTableWidget::onButtonPress(GdkEventButton* event)
     pointer.viewPoint = {event->x, event->y};
     pointer.clickCount = 1;
     pointer.modifiers = modifiersOf(event->state);
+    // The menu is about the row under the pointer: it becomes the only selected one. A click
+    // outside the rows keeps the selection.
+    Gtk::TreeModel::Path path;
+    Gtk::TreeViewColumn* column = nullptr;
+    int cellX = 0, cellY = 0;
+    if (event->window == _treeView.get_bin_window()->gobj() &&
+        _treeView.get_path_at_pos(int(event->x), int(event->y), path, column, cellX, cellY) && !path.empty()) {
+        selectRows({size_t(path[0])});
+    }
+    _treeView.grab_focus();
     std::shared_ptr<Menu> menu = menuForEvent(pointer);
-    if (!menu) return false;
-    _menus.popUpMenu(*menu, pointer.viewPoint, -1, [menu](MenuItem&) {});
+    if (!menu) return true;
+    _menus.popUpMenu(*menu, pointer.viewPoint, -1, [menu](MenuItem& item) {
+        if (Responder* target = item.target()) target->performAction(item.action(), &item);
+    });
     return true;
 }
 

@@ -124,3 +124,30 @@ TEST_F(DropboxPaneViewTest, SelectingAMapRowOpensItAndTheToolbarFollowsTheSelect
     explorer->windowDidUpdate();
     EXPECT_FALSE(files.isEnabled(3));
 }
+
+TEST_F(DropboxPaneViewTest, ARightClickSelectsTheRowUnderThePointerAndItsMenuActs)
+{
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"A", "Top.twkx"}));
+    view->table().selectRows({0});
+    Gtk::TreeView& tree = view->table().treeView();
+    Gdk::Rectangle area;
+    tree.get_cell_area(Gtk::TreeModel::Path("1"), *tree.get_column(0), area);
+    sendButton(tree, GDK_BUTTON_PRESS, 3, area.get_x() + 40, area.get_y() + area.get_height() / 2.0,
+               tree.get_bin_window()->gobj());
+    drainGtkEvents();
+    EXPECT_EQ(view->table().selectedRows(), std::vector<size_t>{1});
+
+    // "Duplicate" of the map row goes to the explorer, which hands it to the service.
+    Gtk::Menu* menu = view->table().menuPresenter().shownMenu();
+    ASSERT_NE(menu, nullptr);
+    Gtk::MenuItem* duplicate = nullptr;
+    for (Gtk::Widget* child : menu->get_children()) {
+        auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+        if (item && item->get_label() == localized("map_list_clone_map_condensed")) duplicate = item;
+    }
+    ASSERT_NE(duplicate, nullptr);
+    menu->popdown();
+    editor->log.clear();
+    duplicate->activate();
+    EXPECT_EQ(editor->log, std::vector<std::string>{"commit"});
+}
