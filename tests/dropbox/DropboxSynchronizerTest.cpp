@@ -125,11 +125,10 @@ struct DropboxSynchronizerTest : ::testing::Test {
         DropboxServiceSetup setup;
         setup.engine = &engine;
         setup.tokens = &tokens;
-        setup.signIn = {FakeDropboxServer::AppKey,
-                        fake.baseUrl() + "/oauth2/authorize",
-                        fake.baseUrl() + "/oauth2/token",
-                        FakeDropboxServer::redirectUri(),
-                        {}};
+        setup.signIn.clientId = FakeDropboxServer::AppKey;
+        setup.signIn.authorizeUrl = fake.baseUrl() + "/oauth2/authorize";
+        setup.signIn.tokenUrl = fake.baseUrl() + "/oauth2/token";
+        setup.signIn.redirectUri = FakeDropboxServer::redirectUri();
         setup.endpoints = {fake.baseUrl(), contentEndpoint.empty() ? fake.baseUrl() : contentEndpoint};
         setup.scheduler = &scheduler;
         setup.now = [this] { return clock.now(); };
