@@ -27,7 +27,7 @@ struct OAuthSettings {
     std::vector<std::pair<std::string, std::string>> authorizeParameters;
     // Only for services that issue one even to desktop programs, where it is no secret; sent to
     // the token endpoint when not empty.
-    std::string clientSecret;
+    std::string clientSecret = {};
 };
 
 struct OAuthTokens {
