@@ -116,6 +116,11 @@ struct GDriveRedirectListener::Impl {
     static gboolean incoming(GSocketService*, GSocketConnection* socket, GObject*, gpointer data)
     {
         auto* impl = static_cast<Impl*>(data);
+        // A browser opens a few connections at most; a flood from another local program is shut out.
+        if (impl->connections.size() >= MaximumConnections) {
+            g_io_stream_close(G_IO_STREAM(socket), nullptr, nullptr);
+            return TRUE;
+        }
         auto connection = std::make_unique<Connection>();
         connection->impl = impl;
         connection->connection = G_SOCKET_CONNECTION(g_object_ref(socket));

@@ -15,6 +15,7 @@ class GDriveRedirectListener {
 public:
     static constexpr size_t MaximumRequestBytes = 8 * 1024;
     static constexpr double GiveUpSeconds = 600;
+    static constexpr size_t MaximumConnections = 16;
 
     // Answers true when the address (the redirect address with the request's path and query) was
     // the sign-in's answer.

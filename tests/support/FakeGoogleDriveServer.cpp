@@ -293,6 +293,16 @@ std::optional<FakeGoogleDriveServer::File> FakeGoogleDriveServer::file(const std
     return it->second;
 }
 
+std::vector<FakeGoogleDriveServer::File> FakeGoogleDriveServer::files() const
+{
+    std::lock_guard lock(_mutex);
+    std::vector<File> all;
+    for (const auto& [id, file] : _files) {
+        if (id != _rootId) all.push_back(file);
+    }
+    return all;
+}
+
 std::vector<std::string> FakeGoogleDriveServer::idsNamed(const std::string& name) const
 {
     std::lock_guard lock(_mutex);

@@ -55,6 +55,8 @@ public:
         bool isFolder() const;
     };
     std::optional<File> file(const std::string& id) const;
+    // Every file and folder but the root.
+    std::vector<File> files() const;
     // Ids of the files and folders named so, in any folder.
     std::vector<std::string> idsNamed(const std::string& name) const;
 
