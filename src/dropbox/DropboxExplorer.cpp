@@ -325,7 +325,8 @@ bool DropboxExplorer::ready() const
 
 void DropboxExplorer::refreshListing()
 {
-    if (!active() || !_dropboxLinked || !listerIdle() || _refreshLock > 0 || !_lister) return;
+    // The lister works for the service: once that is gone (at quit) nothing is listed.
+    if (!active() || !_dropboxLinked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
     CloudTableView* table = tableView();
     BreadcrumbBar* bar = breadcrumbBar();
     if (!searchFilter().empty()) {
@@ -594,6 +595,13 @@ void DropboxExplorer::tableViewDoubleClicked()
 void DropboxExplorer::tableViewMoveLeft(CloudTableView&)
 {
     goBack();
+}
+
+void DropboxExplorer::tableViewEnterKeyDown(CloudTableView& table)
+{
+    if (explorerMode() != MainExplorerMode || !allowInplaceEditing() || !selectedFileListItem(false)) return;
+    const std::vector<size_t> rows = table.selectedRows();
+    if (rows.size() == 1) table.beginEditingRow(rows.front());
 }
 
 // ---- thumbnails

@@ -63,6 +63,8 @@ public:
     void fetchThumbnail(FileListItem& item) override;
     std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
     void tableViewMoveLeft(CloudTableView& table) override;
+    // Return names the selected row anew, in place.
+    void tableViewEnterKeyDown(CloudTableView& table) override;
 
     // MindMapExplorerBase
     std::optional<std::string> selectedBrowserItem() const override;

@@ -50,6 +50,8 @@ public:
     void moveLeft();
     void moveRight();
     std::shared_ptr<Menu> menuForEvent(const PointerEvent& event);
+    // Starts editing the row's name in place, when the adapter allows it; false when no edit began.
+    virtual bool beginEditingRow(size_t /*row*/) { return false; }
     // A right press never starts editing a name.
     static bool textFieldAcceptsFirstResponder(const PointerEvent& event);
 

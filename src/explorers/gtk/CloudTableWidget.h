@@ -26,7 +26,7 @@ public:
     void setDoubleClickAction(std::function<void()> action) { _doubleClicked = std::move(action); }
 
     // Starts editing the row's name in place, when the adapter allows it.
-    bool beginEditingRow(size_t row);
+    bool beginEditingRow(size_t row) override;
     bool isEditing() const { return _editable != nullptr; }
     Gtk::Entry* editingEntry() const;
     // The height the row is drawn at.

@@ -151,3 +151,20 @@ TEST_F(DropboxPaneViewTest, ARightClickSelectsTheRowUnderThePointerAndItsMenuAct
     duplicate->activate();
     EXPECT_EQ(editor->log, std::vector<std::string>{"commit"});
 }
+
+TEST_F(DropboxPaneViewTest, ReturnRenamesTheSelectedMapInPlaceKeepingItsExtension)
+{
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"A", "Top.twkx"}));
+    view->table().selectRows({1});
+    sendKey(view->table().treeView(), GDK_KEY_Return);
+    drainGtkEvents();
+    Gtk::Entry* entry = view->table().editingEntry();
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->get_text().raw(), "Top");
+    entry->set_text("Summit");
+    entry->activate();
+    ASSERT_TRUE(waitFor([] { return !Dropbox::userTaskBusy(); }));
+    EXPECT_EQ(fake.fileContents("/Summit.twkx"), "top");
+    EXPECT_FALSE(fake.fileContents("/Top.twkx"));
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"A", "Summit.twkx"}));
+}
