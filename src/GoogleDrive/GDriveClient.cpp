@@ -122,12 +122,19 @@ struct GDriveCallState : std::enable_shared_from_this<GDriveCallState> {
                 }
                 if (answer.status == 403 && rateLimited < state->client->_rateLimitDelays.size() &&
                     GDriveError::fromResponse(answer).isRateLimit()) {
-                    state->timer = performAfterDelay(state->client->_rateLimitDelays[rateLimited],
-                                                     [weak, build, handler, refreshed, rateLimited] {
-                                                         if (auto state = weak.lock()) {
-                                                             state->send(build, handler, refreshed, rateLimited + 1);
-                                                         }
-                                                     });
+                    double delay = state->client->_rateLimitDelays[rateLimited];
+                    // Drive may say how long; never longer than a minute, which the user would take
+                    // for a hang.
+                    const std::string after = answer.header("Retry-After");
+                    if (!after.empty() && after.size() < 6 &&
+                        after.find_first_not_of("0123456789") == std::string::npos) {
+                        delay = std::max(delay, std::min(60.0, std::stod(after)));
+                    }
+                    state->timer = performAfterDelay(delay, [weak, build, handler, refreshed, rateLimited] {
+                        if (auto state = weak.lock()) {
+                            state->send(build, handler, refreshed, rateLimited + 1);
+                        }
+                    });
                     return;
                 }
                 handler(answer);
