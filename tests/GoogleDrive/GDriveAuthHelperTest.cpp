@@ -5,6 +5,7 @@
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
 #include "platform/UriLauncher.h"
+#include "support/FakeBrowser.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
@@ -13,51 +14,12 @@
 
 namespace {
 
-// A browser as far as the sign-in needs one: it opens the consent address, follows the redirect to
-// the program's listener, and stops at the success page.
-class FakeBrowser : public UriLauncher {
-public:
-    explicit FakeBrowser(HttpEngine& engine) : _engine(engine) { UriLauncher::setShared(this); }
-    ~FakeBrowser() override { UriLauncher::setShared(nullptr); }
-
-    bool openURL(const std::string& uri) override
-    {
-        opened.push_back(uri);
-        if (follows) visit(uri);
-        return true;
-    }
-
-    void visit(const std::string& uri, const std::string& method = "GET", HttpHeaders headers = {})
-    {
-        HttpRequest request;
-        request.method = method;
-        request.url = uri;
-        request.headers = std::move(headers);
-        _requests.push_back(_engine.start(std::move(request), [this](HttpResponse response) {
-            answers.push_back(response);
-            const std::string location = response.header("Location");
-            if (response.status == 302 && location.rfind("http://127.0.0.1", 0) == 0 &&
-                location.find(GDriveSettings::SuccessPath) == std::string::npos) {
-                visit(location);
-            }
-        }));
-    }
-
-    bool follows = true;
-    std::vector<std::string> opened;
-    std::vector<HttpResponse> answers;
-
-private:
-    HttpEngine& _engine;
-    std::vector<HttpRequestHandle> _requests;
-};
-
 struct GDriveAuthHelperTest : ::testing::Test {
     FakeGoogleDriveServer fake;
     TempDir home;
     HttpEngine engine;
     FileTokenStore store{home.file("cloud-tokens.json")};
-    FakeBrowser browser{engine};
+    FakeBrowser browser{engine, GDriveSettings::SuccessPath};
     ScriptedAlertPanel alerts;
     std::unique_ptr<GDriveAuthHelper> helper = make(FakeGoogleDriveServer::ClientId);
     int completions = 0;
