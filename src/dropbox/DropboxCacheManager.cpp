@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 DropboxCacheManager::DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::string cacheRoot)
     : _fileInfo(fileInfo), _cacheRoot(std::move(cacheRoot)), _volumeSize(fileSystemSize)
@@ -47,6 +48,18 @@ void DropboxCacheManager::deleteCacheFile(const std::string& cachePath, const st
     _fileInfo.remove(dbPath);
 }
 
+// A download in progress writes beside its cache file under a hidden name; one the program did not
+// live to finish would stay for ever. A run gives up long before an hour.
+void DropboxCacheManager::removeAbandonedDownload(const std::string& path)
+{
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const bool download = (name.size() > 9 && name.compare(name.size() - 9, 9, ".download") == 0) ||
+        name.find(".download.part") != std::string::npos;
+    struct stat st {};
+    if (!download || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (::time(nullptr) - st.st_mtime > AbandonedDownloadAge) ::unlink(path.c_str());
+}
+
 // Answers whether the folder still holds anything afterwards.
 bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, bool isRoot)
 {
@@ -55,7 +68,11 @@ bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, boo
     std::vector<std::string> names;
     while (dirent* entry = ::readdir(directory)) {
         std::string name = entry->d_name;
-        if (name.empty() || name[0] == '.') continue;
+        if (name.empty()) continue;
+        if (name[0] == '.') {
+            removeAbandonedDownload(folder + "/" + name);
+            continue;
+        }
         names.push_back(name);
     }
     ::closedir(directory);

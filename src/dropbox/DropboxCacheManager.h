@@ -19,6 +19,8 @@ public:
     using VolumeSize = CacheBudget::VolumeSize;
 
     static constexpr uint64_t MaximumBudget = CacheBudget::MaximumBudget;
+    // Seconds after which a hidden download file left in the cache counts as abandoned.
+    static constexpr long AbandonedDownloadAge = 3600;
 
     DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::string cacheRoot);
     void setVolumeSize(VolumeSize volumeSize) { _volumeSize = std::move(volumeSize); }
@@ -39,6 +41,7 @@ public:
 
 private:
     bool collectFilesInDirectory(const std::string& folder, bool isRoot);
+    void removeAbandonedDownload(const std::string& path);
     void processFiles();
     void deleteCacheFile(const std::string& cachePath, const std::string& dbPath);
 

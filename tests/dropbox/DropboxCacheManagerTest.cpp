@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -121,6 +122,30 @@ TEST_F(CacheManagerTest, DropsStrayFilesEmptyFoldersAndRecordsWithoutFiles)
     EXPECT_TRUE(std::filesystem::exists(root + "/.hidden"));
     EXPECT_EQ(records.count(), 0u);
     EXPECT_EQ(manager.deletedPaths(), (std::vector<std::string>{"/stray/unrecorded.twkx"}));
+}
+
+// Downloads under way are left alone; those a stopped program left behind go after an hour.
+TEST_F(CacheManagerTest, AbandonedDownloadsGoAndRunningOnesStay)
+{
+    const double now = double(::time(nullptr)) - ReferenceDateOffsetFrom1970;
+    struct Case {
+        std::string name;
+        double age;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"/maps/.1f2e.download", 7200, false}, {"/maps/.1f2e.download.download.partab12cd", 7200, false},
+        {"/maps/.77aa.download", 60, true},    {"/maps/.77aa.download.download.partxy34zw", 60, true},
+        {"/maps/.hidden-notes", 7200, true},   {"/.download-folder-note", 7200, true},
+    };
+    for (const Case& c : cases) cacheFile(c.name, 10, now - c.age);
+    std::filesystem::create_directories(root + "/maps/.7aa.download");
+
+    manager.cleanupCache("");
+
+    for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(root + c.name), c.kept) << c.name;
+    EXPECT_TRUE(std::filesystem::is_directory(root + "/maps/.7aa.download"));
+    EXPECT_TRUE(manager.deletedPaths().empty());
 }
 
 TEST_F(CacheManagerTest, WithUnreadableRecordsNoUnrecordedMapIsDeleted)
