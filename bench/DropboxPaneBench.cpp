@@ -10,6 +10,7 @@
 #include "support/FakeDropboxServer.h"
 
 #include <benchmark/benchmark.h>
+#include <glib.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -70,6 +71,21 @@ struct DropboxBench {
     }
 };
 
+// The longest pause of the main loop while it runs until done, seen by a 1 ms beat that stands for
+// the window's drawing.
+double longestPause(const std::function<bool()>& done)
+{
+    double longest = 0;
+    gint64 last = g_get_monotonic_time();
+    auto beat = Timer::scheduledTimer(0.001, true, [&] {
+        const gint64 now = g_get_monotonic_time();
+        longest = std::max(longest, double(now - last) / 1000.0);
+        last = now;
+    });
+    MainLoop::runUntil(done, 60);
+    return longest;
+}
+
 struct Shown : DropboxListerDelegate {
     FileListAdapter* adapter = nullptr;
     std::chrono::steady_clock::time_point at;
@@ -96,12 +112,13 @@ void BM_DropboxPaneListsFiveThousandEntries(benchmark::State& state)
     Shown shown;
     shown.adapter = &explorer.adapter();
     double afterLastPage = 0;
+    double longestGap = 0;
     for (auto _ : state) {
         bench.service->browsingCache().clear();
         DropboxLister lister(*bench.service, &shown);
         shown.result = -1;
         lister.loadContentsOfPath("/Big", FileListItemMask::AllButNavigateUp);
-        MainLoop::runUntil([&] { return shown.result >= 0; }, 60);
+        longestGap = std::max(longestGap, longestPause([&] { return shown.result >= 0; }));
         if (shown.result != DropboxLister::Listed || explorer.adapter().numberOfRows() != 5001)
             state.SkipWithError("the folder was not listed");
         state.PauseTiming();
@@ -113,6 +130,7 @@ void BM_DropboxPaneListsFiveThousandEntries(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["cachedFolderShown_ms"] = afterLastPage;
+    state.counters["longest_loop_gap_ms"] = longestGap;
 }
 BENCHMARK(BM_DropboxPaneListsFiveThousandEntries)->Unit(benchmark::kMillisecond)->Iterations(3);
 
