@@ -242,8 +242,8 @@ void DropboxFileSynchronizer::synchronizeDbPath(const std::string& dbPath, int m
     }
 
     _sourceFile = _service.provider()->cacheFilePathForDbPath(dbPath);
-    if (_sourceFile.empty()) {
-        // The path would leave the cache: nothing of it is kept here.
+    if (_sourceFile.empty() || fs::path(dbPath).filename().empty()) {
+        // A folder, or a path that would leave the cache: no file of it is kept here.
         syncCompleted(getDBErrorDescription(std::nullopt, std::nullopt));
         return;
     }

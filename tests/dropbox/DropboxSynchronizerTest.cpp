@@ -351,28 +351,32 @@ TEST_F(DropboxSynchronizerTest, FailuresEndTheRunWithTheirText)
     inStep("/Plan.twkx", "same");
     struct Case {
         const char* name;
+        std::string path;
         std::function<void()> arrange;
         std::string error;
     };
     const std::vector<Case> cases = {
-        {"a cache copy without a record", [&] { writeCache("/Loose.twkx", "x"); },
+        {"a cache copy without a record", "/Loose.twkx", [&] { writeCache("/Loose.twkx", "x"); },
          localized("db_local_file_info_not_found")},
-        {"the server refuses", [&] { fake.failNext("files/get_metadata", 500); },
+        {"a folder", "/Maps/", [] {}, localized("db_unspecified_error")},
+        {"the root", "/", [] {}, localized("db_unspecified_error")},
+        {"a path out of the cache", "/../Plan.twkx", [] {}, localized("db_unspecified_error")},
+        {"the server refuses", "/Plan.twkx", [&] { fake.failNext("files/get_metadata", 500); },
          "The file service failed (HTTP 500)."},
-        {"the sign-in is gone",
+        {"the sign-in is gone", "/Plan.twkx",
          [&] {
              fake.expireAccessTokens();
              fake.revokeRefreshTokens();
          },
          localized("db_disconnected_state")},
-        {"no account", [] {}, localized("db_disconnected_state")},
+        {"no account", "/Plan.twkx", [] {}, localized("db_disconnected_state")},
     };
     for (const Case& c : cases) {
         c.arrange();
-        const std::string path = std::string(c.name) == "a cache copy without a record" ? "/Loose.twkx" : "/Plan.twkx";
-        EXPECT_EQ(runOnce(path, DropboxSyncQueue::Periodic), c.error) << c.name;
+        EXPECT_EQ(runOnce(c.path, DropboxSyncQueue::Periodic), c.error) << c.name;
     }
     EXPECT_FALSE(fs::exists(cachePath("/Loose.twkx")));
+    EXPECT_TRUE(fs::is_directory(service->provider()->rootDirectory()));
     EXPECT_FALSE(service->isAuthorized());
 }
 
