@@ -1,5 +1,8 @@
 #include "Editor/DeviceLinkServices.h"
 
+#include "platform/NotificationCenter.h"
+#include "store/MindMapProvider.h"
+
 namespace {
 
 DeviceLinkServicesFactory& factory()
@@ -21,11 +24,14 @@ void setDropboxServicesFactory(CloudServicesFactory make)
     dropboxFactory() = std::move(make);
 }
 
-void InstalledApplicationServices::startCloudServices(Scheduler& scheduler)
+void InstalledApplicationServices::startCloudServices(Scheduler& scheduler, HistoryList* recentHistory)
 {
     if (_cloudStarted) return;
     _cloudStarted = true;
-    if (dropboxFactory()) _dropbox = dropboxFactory()(scheduler);
+    if (dropboxFactory()) _dropbox = dropboxFactory()(scheduler, recentHistory);
+    // An unlinked provider registers without a change of state, which would leave the cloud
+    // set-up tab, made with the window, without it.
+    if (_dropbox) NotificationCenter::defaultCenter().post(MindMapProvider::ProvidersChangedNotification, nullptr);
 }
 
 std::unique_ptr<TerminationProcess> InstalledApplicationServices::startDropboxTerminationProcess()

@@ -2,6 +2,7 @@
 
 #include "Editor/TwkDocumentController.h"
 
+class HistoryList;
 class Scheduler;
 
 #include <functional>
@@ -20,7 +21,8 @@ void setDeviceLinkServicesFactory(DeviceLinkServicesFactory factory);
 
 // A cloud service as the application holds it: made once the window's scheduler runs, asked for
 // its upload at quit. Its library sits above the shell and installs the factory at start-up; the
-// factory answers nothing when the service cannot be offered (no app key in this build).
+// factory answers nothing when the service cannot be offered (no app key in this build). The
+// recent maps (which outlive the service) tell it which cloud folders the user works in.
 class CloudServices {
 public:
     virtual ~CloudServices() = default;
@@ -28,7 +30,8 @@ public:
     virtual void terminateSession() {}
 };
 
-using CloudServicesFactory = std::function<std::unique_ptr<CloudServices>(Scheduler& scheduler)>;
+using CloudServicesFactory =
+    std::function<std::unique_ptr<CloudServices>(Scheduler& scheduler, HistoryList* recentHistory)>;
 void setDropboxServicesFactory(CloudServicesFactory factory);
 
 // The application's services at quit, with the device link made by the installed factory.
@@ -39,8 +42,9 @@ public:
     void startDeviceLinkServices() override;
     void releaseDeviceLinkServices() override;
     bool hasDeviceLinkServices() const { return _deviceLink != nullptr; }
-    // Once, with the scheduler the cloud timers run on.
-    void startCloudServices(Scheduler& scheduler);
+    // Once, with the scheduler the cloud timers run on. The window's panes are made by then:
+    // a provider that joins tells them.
+    void startCloudServices(Scheduler& scheduler, HistoryList* recentHistory = nullptr);
     bool hasDropboxServices() const { return _dropbox != nullptr; }
     std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() override;
     void terminateDropboxSession() override;

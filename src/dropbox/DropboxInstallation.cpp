@@ -33,7 +33,8 @@ private:
 
 class DropboxServices : public CloudServices {
 public:
-    DropboxServices(Scheduler& scheduler, const std::string& appKey) : _tokens(makeTokenStore())
+    DropboxServices(Scheduler& scheduler, HistoryList* recentHistory, const std::string& appKey)
+        : _tokens(makeTokenStore())
     {
         DropboxServiceSetup setup;
         setup.engine = &HttpEngine::shared();
@@ -43,6 +44,7 @@ public:
         setup.scheduler = &scheduler;
         setup.makeSyncQueue = [](Dropbox& service) { return std::make_unique<DropboxSynchronizer>(service); };
         _service = std::make_unique<Dropbox>(std::move(setup));
+        _service->setRecentHistory(recentHistory);
         _service->initiateSession();
     }
 
@@ -63,9 +65,9 @@ private:
 
 void installDropbox()
 {
-    setDropboxServicesFactory([](Scheduler& scheduler) -> std::unique_ptr<CloudServices> {
+    setDropboxServicesFactory([](Scheduler& scheduler, HistoryList* recentHistory) -> std::unique_ptr<CloudServices> {
         const std::string appKey = DropboxSettings::appKey();
         if (appKey.empty()) return nullptr;
-        return std::make_unique<DropboxServices>(scheduler, appKey);
+        return std::make_unique<DropboxServices>(scheduler, recentHistory, appKey);
     });
 }

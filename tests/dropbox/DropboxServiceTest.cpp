@@ -15,6 +15,7 @@
 #include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
 #include "store/ExternalProvider.h"
+#include "store/HistoryList.h"
 #include "store/MindMapProviders.h"
 #include "support/FakeDropboxServer.h"
 #include "support/ManualScheduler.h"
@@ -533,13 +534,24 @@ TEST_F(DropboxServiceTest, TheApplicationOffersDropboxOnlyWithAnAppKey)
     installDropbox();
     const std::vector<std::pair<std::string, bool>> cases = {
         {"", false}, {"short", false}, {"UPPERCASE123456", false}, {FakeDropboxServer::AppKey, true}};
+    int providerChanges = 0;
+    ObservationToken changes = NotificationCenter::defaultCenter().addObserver(
+        MindMapProvider::ProvidersChangedNotification, nullptr, [&](const Notification&) { ++providerChanges; });
     for (const auto& [key, offered] : cases) {
         ScopedEnvironment appKey{"TARNWICK_DROPBOX_APP_KEY", key};
         if (!DropboxSettings::appKey().empty() && !offered) continue; // the build carries a key of its own
         auto services = std::make_unique<InstalledApplicationServices>();
-        services->startCloudServices(scheduler);
+        RecentHistoryList recentMaps;
+        providerChanges = 0;
+        services->startCloudServices(scheduler, &recentMaps);
         EXPECT_EQ(services->hasDropboxServices(), offered) << key;
         EXPECT_EQ(MindMapProviders::instance().getProviderById(DropboxProvider::ProviderId) != nullptr, offered) << key;
+        // The set-up tab, made before, learns of the unlinked provider; the preloader starts from
+        // the folders of the recent maps.
+        EXPECT_EQ(providerChanges > 0, offered) << key;
+        if (offered) {
+            EXPECT_EQ(Dropbox::instance()->recentHistory(), &recentMaps);
+        }
         EXPECT_EQ(services->startDropboxTerminationProcess(), nullptr) << "nothing to upload";
         services->terminateDropboxSession();
     }

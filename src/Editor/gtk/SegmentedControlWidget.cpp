@@ -4,6 +4,7 @@
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/GtkNamedImages.h"
 
+#include <atkmm/object.h>
 #include <gtkmm/image.h>
 
 SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
@@ -87,6 +88,10 @@ void SegmentedControlWidget::refresh()
         }
         if (segment.label) button.set_label(*segment.label);
         button.set_tooltip_text(segment.toolTip);
+        // A segment that shows only a picture is read aloud by what its tool tip says.
+        if (!segment.label && !segment.toolTip.empty()) {
+            if (Glib::RefPtr<Atk::Object> accessible = button.get_accessible()) accessible->set_name(segment.toolTip);
+        }
         button.set_sensitive(segment.enabled);
     }
 }

@@ -2,10 +2,12 @@
 
 #include "Editor/gtk/MainToolbar.h"
 #include "Editor/gtk/MainWindow.h"
+#include "explorers/CloudSetupViewController.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/ExplorerToolbarSearchField.h"
 #include "explorers/LocalMindMapExplorer.h"
 #include "explorers/MindMapSearchField.h"
+#include "explorers/gtk/CloudSetupView.h"
 #include "explorers/gtk/ExplorerSearchEntry.h"
 #include "explorers/gtk/GtkExplorerBrowserWindow.h"
 #include "explorers/gtk/LocalExplorerView.h"
@@ -40,8 +42,26 @@ Scheduler& browserScheduler()
     return scheduler;
 }
 
+// The side bar's last tab, where the user connects and disconnects the clouds.
+class CloudSetupTab : public SidePaneTab {
+public:
+    CloudSetupTab() : _item(&_controller), _view(_controller) { _view.show_all(); }
+
+    Gtk::Widget& widget() override { return _view; }
+    // No commands: the hidden explorer must not take the keys meant for this tab.
+    Responder* responder() override { return nullptr; }
+    std::string iconName() const override { return SetupNavigationItem::IconName; }
+    std::string title() const override { return _item.title(); }
+    bool enabled() const override { return _item.enabled(); }
+
+private:
+    CloudSetupViewController _controller;
+    SetupNavigationItem _item;
+    CloudSetupView _view;
+};
+
 // The main window's side bar: the local explorer under a search field of its own, which gives way
-// to the toolbar's field once the window hands that one over.
+// to the toolbar's field once the window hands that one over, and the cloud set-up tab.
 class LocalExplorerSidePane : public MainWindowSidePane, private ExplorerNavigationItem {
 public:
     explicit LocalExplorerSidePane(MainWindow& window)
@@ -59,6 +79,7 @@ public:
         _box.show_all();
         for (const SidePaneTabFactory& factory : sidePaneTabFactories())
             if (std::unique_ptr<SidePaneTab> tab = factory(window.controller())) _tabs.push_back(std::move(tab));
+        _tabs.push_back(std::make_unique<CloudSetupTab>());
     }
     ~LocalExplorerSidePane() override { _explorer.setSearchBar(nullptr); }
 

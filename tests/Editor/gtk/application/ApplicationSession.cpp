@@ -367,19 +367,20 @@ ApplicationHome::ApplicationHome()
 
 // ---- RunningApplication ----
 
-RunningApplication::RunningApplication(const ApplicationHome& home, const SessionBus& bus)
+RunningApplication::RunningApplication(const ApplicationHome& home, const SessionBus& bus,
+                                       const std::vector<std::string>& settings)
     : _logFile(home.file("program.log"))
 {
     std::vector<std::string> environment;
-    static const char* const replaced[] = {
+    std::vector<std::string> replaced = {
         "HOME",         "XDG_DATA_HOME",   "XDG_CONFIG_HOME",     "XDG_CACHE_HOME", "DBUS_SESSION_BUS_ADDRESS",
         "NO_AT_BRIDGE", "GDK_BACKEND",     "WAYLAND_DISPLAY",     "LANGUAGE",       "LC_ALL",
         "LANG",         "XDG_RUNTIME_DIR", "TARNWICK_DEVICE_LINK"};
+    for (const std::string& setting : settings) replaced.push_back(setting.substr(0, setting.find('=')));
     for (char** variable = environ; *variable; ++variable) {
         const std::string assignment = *variable;
         const std::string name = assignment.substr(0, assignment.find('='));
-        if (std::find(std::begin(replaced), std::end(replaced), name) == std::end(replaced))
-            environment.push_back(assignment);
+        if (std::find(replaced.begin(), replaced.end(), name) == replaced.end()) environment.push_back(assignment);
     }
     environment.push_back("HOME=" + home.path());
     environment.push_back("XDG_DATA_HOME=" + home.dataHome());
@@ -391,6 +392,7 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
     environment.push_back("LC_ALL=C.UTF-8");
     // No run here may listen beyond the machine or announce itself on its network.
     environment.push_back("TARNWICK_DEVICE_LINK=off");
+    environment.insert(environment.end(), settings.begin(), settings.end());
     std::vector<char*> envp;
     for (std::string& assignment : environment) envp.push_back(assignment.data());
     envp.push_back(nullptr);

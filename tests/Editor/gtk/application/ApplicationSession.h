@@ -94,7 +94,9 @@ private:
 // The program, started in the home, with what its user does to it.
 class RunningApplication {
 public:
-    RunningApplication(const ApplicationHome& home, const SessionBus& bus);
+    // environment: further "NAME=value" settings, which win over this process's.
+    RunningApplication(const ApplicationHome& home, const SessionBus& bus,
+                       const std::vector<std::string>& environment = {});
     ~RunningApplication();
     RunningApplication(const RunningApplication&) = delete;
     RunningApplication& operator=(const RunningApplication&) = delete;

@@ -1,0 +1,215 @@
+// Dropbox as its user meets it, against the loopback stand-in of the service: the cloud set-up tab
+// connects, the desktop's browser signs in and hands the sign-in back to a second start of the
+// program, and the connection outlives a restart until the user disconnects.
+
+#include "ApplicationSession.h"
+#include "support/FakeDropboxServer.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+namespace {
+
+constexpr const char* CloudsTab = "Clouds";
+constexpr const char* ConnectButton = "Connect";
+constexpr const char* DisconnectButton = "Disconnect";
+
+std::string fileText(const std::string& path)
+{
+    return std::filesystem::exists(path) ? readTestFile(path) : std::string();
+}
+
+// The keyring of a signed-in desktop user, unlocked and empty, on the test's session bus. Without
+// one the bus would start a keyring that asks for a new password in a window of its own; where
+// none is installed the program keeps its tokens in its file instead.
+class UnlockedKeyring {
+public:
+    UnlockedKeyring(const ApplicationHome& home, const SessionBus& bus) : _bus(bus.address())
+    {
+        if (runCommand({"sh", "-c", "command -v gnome-keyring-daemon"}) != 0) return;
+        std::filesystem::create_directories(home.file("run"));
+        std::filesystem::permissions(home.file("run"), std::filesystem::perms::owner_all);
+        const std::vector<std::string> environment = {"HOME=" + home.path(),
+                                                      "XDG_DATA_HOME=" + home.dataHome(),
+                                                      "XDG_CONFIG_HOME=" + home.configHome(),
+                                                      "XDG_RUNTIME_DIR=" + home.file("run"),
+                                                      "DBUS_SESSION_BUS_ADDRESS=" + _bus,
+                                                      "PATH=/usr/bin:/bin"};
+        std::vector<gchar*> envp;
+        for (const std::string& setting : environment) envp.push_back(const_cast<gchar*>(setting.c_str()));
+        envp.push_back(nullptr);
+        const char* argv[] = {"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets", nullptr};
+        gint input = -1;
+        GError* error = nullptr;
+        if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), envp.data(),
+                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                  G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                                      nullptr, nullptr, &_pid, &input, nullptr, nullptr, &error)) {
+            g_error_free(error);
+            return;
+        }
+        // The login password, which makes the login keyring and unlocks it (an empty one makes none).
+        constexpr std::string_view password = "tarnwick-test";
+        const bool written = write(input, password.data(), password.size()) == ssize_t(password.size());
+        close(input);
+        if (!written) return;
+        eventually([&] { return running(); }, "the keyring on the bus", 10s);
+    }
+    ~UnlockedKeyring()
+    {
+        if (_pid <= 0) return;
+        kill(_pid, SIGTERM);
+        int status = 0;
+        waitpid(_pid, &status, 0);
+    }
+    UnlockedKeyring(const UnlockedKeyring&) = delete;
+    UnlockedKeyring& operator=(const UnlockedKeyring&) = delete;
+
+    bool running() const
+    {
+        std::string output;
+        return _pid > 0 &&
+            runCommand({"dbus-send", "--bus=" + _bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
+                       &output) == 0 &&
+            output.find("true") != std::string::npos;
+    }
+
+private:
+    std::string _bus;
+    GPid _pid = 0;
+};
+
+class DropboxSessionTest : public WholeProgramTest {
+protected:
+    void SetUp() override
+    {
+        WholeProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_EQ(runCommand({"sh", "-c", "command -v curl && command -v gio"}), 0)
+            << "the test's browser needs curl and gio (scripts/install-deps.sh)";
+        registerDesktop();
+        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
+    }
+    void TearDown() override { keyring.reset(); }
+
+    // The test user's desktop: a browser that follows the sign-in page against the stand-in (which
+    // answers with the redirect at once, as a signed-in user's browser gets it) and opens the
+    // redirect as browsers open addresses of other programs; and the program's launcher, which
+    // claims the sign-in's scheme as an installed one built with that app key does.
+    void registerDesktop()
+    {
+        const std::string applications = home.dataHome() + "/applications";
+        std::filesystem::create_directories(applications);
+        const std::string browser = home.file("test-browser");
+        writeTestFile(
+            browser,
+            "#!/bin/sh\n"
+            "echo \"$1\" >>\"$HOME/browser.log\"\n"
+            "redirect=$(curl -s --noproxy '*' -o /dev/null -D - \"$1\" | tr -d '\\r' | sed -n 's/^[Ll]ocation: //p')\n"
+            "echo \"$redirect\" >>\"$HOME/browser.log\"\n"
+            "exec gio open \"$redirect\"\n");
+        chmod(browser.c_str(), 0755);
+        writeTestFile(applications + "/tw-test-browser.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Test browser\nExec=" + browser +
+                          " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
+
+        std::string launcher = readTestFile(TARNWICK_LAUNCHER);
+        const std::string scheme = std::string("x-scheme-handler/db-") + FakeDropboxServer::AppKey + ";";
+        const size_t mimeTypes = launcher.find("MimeType=");
+        ASSERT_NE(mimeTypes, std::string::npos);
+        launcher.insert(launcher.find('\n', mimeTypes), scheme);
+        const size_t exec = launcher.find("Exec=tarnwick ");
+        ASSERT_NE(exec, std::string::npos) << "the launcher starts the program by its name";
+        launcher.replace(exec, std::strlen("Exec=tarnwick"), std::string("Exec=") + TARNWICK_PROGRAM);
+        writeTestFile(applications + "/com.orrinworks.Tarnwick.desktop", launcher);
+
+        writeTestFile(home.configHome() + "/mimeapps.list",
+                      "[Default Applications]\n"
+                      "x-scheme-handler/http=tw-test-browser.desktop\n"
+                      "x-scheme-handler/https=tw-test-browser.desktop\n"
+                      "x-scheme-handler/db-" +
+                          std::string(FakeDropboxServer::AppKey) + "=com.orrinworks.Tarnwick.desktop\n");
+    }
+
+    std::unique_ptr<RunningApplication> start()
+    {
+        auto application = std::make_unique<RunningApplication>(
+            home, *bus,
+            std::vector<std::string>{std::string("TARNWICK_DROPBOX_APP_KEY=") + FakeDropboxServer::AppKey,
+                                     "TARNWICK_DROPBOX_SERVER=" + fake.baseUrl()});
+        EXPECT_GT(application->pid(), 0) << "the program did not start";
+        return application;
+    }
+
+    void quit(RunningApplication& application, const std::string& title)
+    {
+        ASSERT_TRUE(application.pressKeys(title, {"ctrl+q"}));
+        EXPECT_EQ(application.waitForExit(30s), 0) << application.log();
+    }
+
+    std::string diagnosis(RunningApplication& application)
+    {
+        return "\nbrowser: " + fileText(home.file("browser.log")) + "\nprogram: " + application.log();
+    }
+
+    ApplicationHome home;
+    FakeDropboxServer fake;
+    std::unique_ptr<UnlockedKeyring> keyring;
+};
+
+} // namespace
+
+TEST_F(DropboxSessionTest, TheSignInInTheBrowserComesBackThroughASecondStartAndOutlivesARestart)
+{
+    {
+        auto application = start();
+        ASSERT_TRUE(application->waitForWindow("Welcome"));
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, ConnectButton));
+        EXPECT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton, nullptr, 30s))
+            << diagnosis(*application);
+        // The code went back to the service once, with the verifier of the sign-in.
+        EXPECT_EQ(fake.requestsTo("oauth2/authorize").size(), 1u);
+        EXPECT_EQ(fake.requestsTo("oauth2/token").size(), 1u);
+        // The tokens go to the keyring when one answers, else to a file only its owner reads.
+        const std::string tokenFile = home.configHome() + "/tarnwick/cloud-tokens.json";
+        if (keyring->running()) {
+            EXPECT_FALSE(std::filesystem::exists(tokenFile));
+        } else {
+            EXPECT_EQ(std::filesystem::status(tokenFile).permissions() & std::filesystem::perms::all,
+                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        }
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Welcome"));
+    }
+    {
+        auto application = start();
+        ASSERT_TRUE(application->waitForWindow("Welcome"));
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
+        ASSERT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton)) << diagnosis(*application);
+        EXPECT_EQ(fake.requestsTo("oauth2/authorize").size(), 1u) << "no second sign-in";
+
+        // Disconnecting asks first; the row then offers to connect again, and the next start
+        // finds no account.
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton));
+        ASSERT_TRUE(eventually([&] { return !application->findAll(ATSPI_ROLE_ALERT).empty(); }, "the question"));
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton));
+        EXPECT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, ConnectButton)) << diagnosis(*application);
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Welcome"));
+    }
+    {
+        auto application = start();
+        ASSERT_TRUE(application->waitForWindow("Welcome"));
+        ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
+        EXPECT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, ConnectButton)) << diagnosis(*application);
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Welcome"));
+    }
+}
