@@ -1,0 +1,545 @@
+#include "GoogleDrive/GDriveSynchronizer.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "GoogleDrive/GDriveFileInfoCache.h"
+#include "GoogleDrive/GDriveFolderCache.h"
+#include "GoogleDrive/GDriveIdentifierPool.h"
+#include "GoogleDrive/GDriveProvider.h"
+#include "GoogleDrive/GDriveUniqueNames.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/TerminationProcess.h"
+#include "cloud/OAuthClient.h"
+#include "platform/Localizer.h"
+#include "platform/MainLoop.h"
+#include "platform/TokenStore.h"
+#include "store/EditorInterface.h"
+#include "store/MindMapStorage.h"
+#include "support/FakeGoogleDriveServer.h"
+#include "support/ManualScheduler.h"
+#include "support/ScopedEnvironment.h"
+#include "support/ScopedNetwork.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string md5Of(const std::string& text)
+{
+    std::string hex;
+    char digits[3];
+    for (uint8_t byte : MD5(std::vector<uint8_t>(text.begin(), text.end()))) {
+        std::snprintf(digits, sizeof digits, "%02x", byte);
+        hex += digits;
+    }
+    return hex;
+}
+
+// The service's side, on real caches, a real provider and a real client talking to the fake.
+struct SyncServiceDouble : GDriveSyncService, GDriveProviderService {
+    SyncServiceDouble(const TempDir& home, GDriveClient& driveClient)
+        : records(home.file("gdrive-file-info-cache.xml")),
+          folders(home.file("gdrive-folder-cache.xml")),
+          pool(home.file("gdrive-identifier-pool.xml")),
+          client(driveClient)
+    {
+        pool.setOnline([] { return false; });
+        for (const char* gdriveId : {"new1", "new2", "new3", "new4", "new5", "new6", "new7", "new8", "new9"})
+            pool.identifierLoaded(gdriveId);
+        drive = std::make_unique<GDriveProvider>(*this);
+    }
+
+    GDriveFileInfoCache records;
+    GDriveFolderCache folders;
+    GDriveIdentifierPool pool;
+    GDriveClient& client;
+    std::unique_ptr<GDriveProvider> drive;
+    Scheduler* timer = nullptr;
+    bool linked = true;
+    std::vector<std::string> log;
+
+    bool isLinked() const override { return linked; }
+    bool isActive() const override { return true; }
+    GDriveClient* driveClient() override { return &client; }
+    GDriveProvider* provider() override { return drive.get(); }
+    Scheduler* scheduler() override { return timer; }
+    void reauthorize() override { log.push_back("reauthorize"); }
+    void deleteLocalFile(const std::string& gdriveId, const std::string& parentFolderId) override
+    {
+        log.push_back("delete " + gdriveId + " in " + parentFolderId);
+        std::error_code error;
+        fs::remove(drive->cacheFilePathForFileId(gdriveId), error);
+        records.remove(gdriveId);
+    }
+    void fileExternallyChanged(const std::string& gdriveId) override { log.push_back("changed " + gdriveId); }
+    void openMindMap(const std::string&, const std::any&) override {}
+    void openCloudLink(const std::string&) override {}
+    void getImageFromLink(const std::string&, const MindMapProvider::ImageAvailableCallback&) override {}
+    void duplicateFile(const std::string&) override {}
+    void authorize(const std::any&) override {}
+    void deauthorize() override {}
+    void manualSynchronize() override {}
+    void highPrioritySynchronizeFile(const std::string& gdriveId) override { log.push_back("sync " + gdriveId); }
+    void dispatchFolderChanged(const std::string&) override {}
+    std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) override
+    {
+        return GDriveUniqueFileName(folders, records, name, parentFolderId);
+    }
+    GDriveFileInfoCache& fileInfo() override { return records; }
+    GDriveFolderCache& folderCache() override { return folders; }
+    GDriveIdentifierPool& identifierPool() override { return pool; }
+    void removeThumbnail(const std::string&) override {}
+};
+
+struct OpenMapEditor : NullEditorInterface {
+    std::shared_ptr<MindMapStorage> storage;
+    bool modified = false;
+    std::vector<std::string> renamed;
+    MindMapStorage* currentStorage() override { return storage.get(); }
+    MindMapProvider* currentProvider() override { return storage ? storage->provider() : nullptr; }
+    bool isEditorModified() override { return modified; }
+    void mindMapRenamed(MindMapProvider*, const std::string& oldId, const std::string& newId) override
+    {
+        renamed.push_back(oldId + " -> " + newId);
+    }
+};
+
+struct Notifications : FeedbackProgressDelegate {
+    std::vector<std::string> shown;
+    void startProgress(double, const std::string&) override {}
+    void progress(double, const std::string&) override {}
+    void endProgress() override {}
+    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
+    {
+        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
+    }
+};
+
+struct Completions : GDriveFileSynchronizerDelegate {
+    std::vector<std::pair<std::string, std::string>> done;
+    void syncCompleted(const std::string& fileId, const UserInfo&, const std::string& error) override
+    {
+        done.emplace_back(fileId, error);
+    }
+};
+
+struct QuitUpload : TerminationProcess {
+    QuitUpload() : TerminationProcess("upload", "") {}
+    void run() override {}
+};
+
+double now()
+{
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+struct GDriveSynchronizerTest : ::testing::Test {
+    FakeGoogleDriveServer fake;
+    TempDir home;
+    ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
+    ScopedNetwork network{true};
+    HttpEngine engine;
+    FileTokenStore tokens{home.file("cloud-tokens.json")};
+    OAuthClient oauth{engine,
+                      {FakeGoogleDriveServer::ClientId,
+                       fake.authorizeUrl(),
+                       fake.tokenUrl(),
+                       "http://127.0.0.1:1/",
+                       {},
+                       FakeGoogleDriveServer::ClientSecret},
+                      tokens,
+                      "drive"};
+    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
+    std::unique_ptr<SyncServiceDouble> service;
+    std::shared_ptr<OpenMapEditor> editor = std::make_shared<OpenMapEditor>();
+    Notifications notifications;
+    Completions completions;
+    std::unique_ptr<GDriveFileSynchronizer> sync;
+
+    GDriveSynchronizerTest()
+    {
+        fs::create_directories(home.file("data/Tarnwick"));
+        ExternalProvider::resetProvidersDirectoryCleanup();
+        fake.issueTokens("access-0", "refresh-0");
+        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", now() + 3600, ""}.toJson());
+        oauth.restore();
+        client.setRateLimitDelays({0, 0, 0});
+        fake.addFolder("Tarnwick", "", "T");
+        fake.addFolder("Work", "", "W");
+        service = std::make_unique<SyncServiceDouble>(home, client);
+        service->folders.setRealGDriveRootFolderId(fake.rootId());
+        GDriveMetadata tarnwick = GDriveMetadata::folder("T");
+        tarnwick.name = "Tarnwick";
+        GDriveMetadata work = GDriveMetadata::folder("W");
+        work.name = "Work";
+        service->folders.updateFolder(service->folders.rootFolder(), {tarnwick, work}, false);
+        SetEditorInterfaceInstance(editor);
+        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
+        sync = std::make_unique<GDriveFileSynchronizer>(*service, &completions);
+    }
+    ~GDriveSynchronizerTest() override
+    {
+        sync.reset();
+        editor->storage.reset();
+        SetEditorInterfaceInstance(nullptr);
+        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
+    }
+
+    // "Plan.twkx" in Work: on Drive as server, here as local, last synchronised as recorded.
+    void plan(const std::string& server, const std::string& local, const std::string& recorded,
+              const std::string& serverName = "Plan.twkx")
+    {
+        fake.addFile(serverName, server, "W", "F1");
+        GDriveMetadata metadata("F1", "twkx");
+        metadata.name = "Plan.twkx";
+        metadata.parentIdentifier = "W";
+        metadata.md5Checksum = md5Of(recorded);
+        service->records.update(metadata);
+        writeTestFile(cachePath("F1"), local);
+    }
+    std::string cachePath(const std::string& gdriveId) { return service->drive->cacheFilePathForFileId(gdriveId); }
+    std::string cached(const std::string& gdriveId) { return readTestFile(cachePath(gdriveId)); }
+    std::string recordedMd5(const std::string& gdriveId)
+    {
+        GDriveFileInfoItem* item = service->records.get(gdriveId);
+        return item ? item->md5Checksum() : "none";
+    }
+
+    std::string run(const std::string& gdriveId, int mode)
+    {
+        const size_t before = completions.done.size();
+        sync->synchronizeFileId(gdriveId, mode, {});
+        EXPECT_TRUE(MainLoop::runUntil([&] { return completions.done.size() > before; }, 20));
+        EXPECT_FALSE(sync->busy());
+        return completions.done.size() > before ? completions.done.back().second : "no answer";
+    }
+    void openPlanInEditor(bool modified)
+    {
+        editor->storage = service->drive->createStorage("F1");
+        ASSERT_TRUE(editor->storage);
+        editor->modified = modified;
+    }
+};
+
+} // namespace
+
+TEST_F(GDriveSynchronizerTest, DecidesByTheThreeChecksumsInEveryMode)
+{
+    enum Outcome { Nothing, Upload, Download, Conflict, RecordOnly };
+    struct Row {
+        int mode;
+        const char* server;
+        const char* local;
+        bool modified;
+        Outcome outcome;
+    };
+    // The recorded version is always "v1".
+    const Row rows[] = {
+        {0, "v1", "v1", false, Nothing},    {1, "v1", "v1", false, Nothing},    {2, "v1", "v1", false, Nothing},
+        {3, "v1", "v1", false, Nothing},    {0, "v1", "mine", false, Nothing},  {1, "v1", "mine", false, Upload},
+        {2, "v1", "mine", false, Upload},   {3, "v1", "mine", false, Nothing},  {0, "v2", "v1", false, Download},
+        {1, "v2", "v1", false, Nothing},    {2, "v2", "v1", false, Download},   {3, "v2", "v1", false, Download},
+        {0, "v2", "mine", false, Conflict}, {1, "v2", "mine", false, Conflict}, {2, "v2", "mine", false, Conflict},
+        {3, "v2", "mine", false, Nothing},  {0, "v2", "v1", true, Conflict},    {2, "v2", "v1", true, Conflict},
+        {3, "v2", "v1", true, Nothing},     {0, "v2", "v2", false, RecordOnly}, {1, "v2", "v2", false, RecordOnly},
+        {2, "v2", "v2", false, RecordOnly},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.mode) + " server " + row.server + " local " + row.local +
+                     (row.modified ? " modified" : ""));
+        fake.remove("F1");
+        service->records.clear();
+        service->log.clear();
+        plan(row.server, row.local, "v1");
+        if (row.modified) openPlanInEditor(true);
+        fake.clearLog();
+
+        EXPECT_EQ(run("F1", row.mode), "");
+        const bool transferred = !fake.requestsTo("files.media").empty() || !fake.requestsTo("files.update").empty();
+        switch (row.outcome) {
+        case Nothing:
+            EXPECT_FALSE(transferred);
+            EXPECT_EQ(cached("F1"), row.local);
+            EXPECT_EQ(recordedMd5("F1"), md5Of("v1"));
+            break;
+        case Upload:
+            EXPECT_EQ(fake.file("F1")->contents, row.local);
+            EXPECT_EQ(recordedMd5("F1"), md5Of(row.local));
+            break;
+        case Download:
+            EXPECT_EQ(cached("F1"), row.server);
+            EXPECT_EQ(recordedMd5("F1"), md5Of(row.server));
+            EXPECT_EQ(service->log, std::vector<std::string>{"changed F1"});
+            break;
+        case RecordOnly:
+            EXPECT_FALSE(transferred);
+            EXPECT_EQ(recordedMd5("F1"), md5Of(row.local));
+            break;
+        case Conflict: {
+            EXPECT_FALSE(transferred);
+            EXPECT_EQ(service->records.get("F1"), nullptr) << "Drive's version comes afresh when next opened";
+            EXPECT_EQ(fake.file("F1")->contents, row.server);
+            GDriveFileInfoItem* copy = service->records.findFileName("Plan Conflict Copy.twkx", "W");
+            ASSERT_NE(copy, nullptr);
+            EXPECT_TRUE(copy->isNew());
+            EXPECT_EQ(cached(copy->gdriveId()), row.local);
+            // Queued by the provider and again at the front by the synchronizer.
+            EXPECT_EQ(service->log, std::vector<std::string>(2, "sync " + copy->gdriveId()));
+            break;
+        }
+        }
+        editor->storage.reset();
+    }
+}
+
+TEST_F(GDriveSynchronizerTest, RefusesToFetchTheMostRecentVersionThroughTheModeEntry)
+{
+    plan("v1", "v1", "v1");
+    fake.clearLog();
+    sync->synchronizeFileId("F1", GDriveFileSynchronizer::GetMostRecentVersion);
+    ASSERT_EQ(completions.done.size(), 1u);
+    EXPECT_EQ(completions.done[0].second, "Illegal mode");
+    EXPECT_TRUE(fake.requests().empty());
+}
+
+TEST_F(GDriveSynchronizerTest, AConflictWithTheOpenMapMovesTheEditorToTheCopyAndSaysSo)
+{
+    plan("v2", "mine", "v1");
+    openPlanInEditor(false);
+    EXPECT_EQ(run("F1", GDriveFileSynchronizer::Poll), "");
+    const std::string copyId = service->records.findFileName("Plan Conflict Copy.twkx", "W")->gdriveId();
+    EXPECT_EQ(editor->storage->id(), copyId);
+    ASSERT_EQ(notifications.shown.size(), 1u);
+    EXPECT_EQ(notifications.shown[0],
+              localized("gdrive_synchronize_progress") + " | " + localized("gdrive_synchronize_conflict_copy_created") +
+                  " | 1");
+    // The copy goes up under its pooled id.
+    EXPECT_EQ(run(copyId, GDriveFileSynchronizer::Upload), "");
+    EXPECT_EQ(fake.file(copyId)->name, "Plan Conflict Copy.twkx");
+    EXPECT_EQ(fake.file(copyId)->contents, "mine");
+    EXPECT_EQ(fake.file(copyId)->mimeType, "application/x-zip");
+}
+
+TEST_F(GDriveSynchronizerTest, ARenameElsewhereIsRecordedAndTheEditorTold)
+{
+    plan("v1", "v1", "v1", "Renamed.twkx");
+    EXPECT_EQ(run("F1", GDriveFileSynchronizer::Poll), "");
+    EXPECT_EQ(service->records.get("F1")->name(), "Renamed.twkx");
+    EXPECT_EQ(editor->renamed, std::vector<std::string>{"F1 -> F1"});
+}
+
+TEST_F(GDriveSynchronizerTest, UploadsEachKindWithItsType)
+{
+    const std::pair<const char*, const char*> table[] = {
+        {"twkx", "application/x-zip"}, {"JPG", "image/jpeg"},     {"jpeg", "image/jpeg"},
+        {"png", "image/png"},          {"html", "text/html"},     {"mm", "application/x-freemind"},
+        {"opml", "text/xml"},          {"txt", "text/plain"},     {"pdf", "application/pdf"},
+        {"mp4", "video/mp4"},          {"m4a", "audio/mp4"},      {"twkstore", "application/octet-stream"},
+        {"docx", "application/x-zip"}, {"", "application/x-zip"},
+    };
+    for (const auto& [extension, type] : table) EXPECT_EQ(GDriveMimeTypeForExtension(extension), type) << extension;
+}
+
+TEST_F(GDriveSynchronizerTest, ADownloadNeverReplacesACopySavedWhileItRan)
+{
+    plan("v2", "v1", "v1");
+    fake.setDelay(0.3);
+    sync->synchronizeFileId("F1", GDriveFileSynchronizer::Poll, {});
+    ASSERT_TRUE(MainLoop::runUntil([&] { return sync->state() == GDriveFileSynchronizer::Downloading; }, 20));
+    writeTestFile(cachePath("F1"), "saved meanwhile");
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !completions.done.empty(); }, 20));
+    EXPECT_EQ(completions.done[0].second, "");
+    GDriveFileInfoItem* copy = service->records.findFileName("Plan Conflict Copy.twkx", "W");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(cached(copy->gdriveId()), "saved meanwhile");
+    for (const auto& entry : fs::directory_iterator(fs::path(cachePath(copy->gdriveId())).parent_path()))
+        EXPECT_NE(entry.path().extension(), ".download") << "no download left behind";
+}
+
+TEST_F(GDriveSynchronizerTest, AFileGoneOnDriveTakesItsCopyOnlyWhenNothingWasChangedHere)
+{
+    struct Row {
+        const char* local;
+        bool trashed;
+        bool modified;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"v1", true, false, false},   {"v1", false, false, false}, {"mine", true, false, true},
+        {"mine", false, false, true}, {"v1", false, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.local) + (row.trashed ? " trashed" : " deleted") +
+                     (row.modified ? " modified" : ""));
+        service->records.clear();
+        service->log.clear();
+        notifications.shown.clear();
+        plan("v1", row.local, "v1");
+        if (row.trashed) fake.trash("F1");
+        else fake.remove("F1");
+        if (row.modified) openPlanInEditor(true);
+
+        const std::string error = run("F1", GDriveFileSynchronizer::Sync);
+        if (!row.kept) {
+            EXPECT_EQ(error, localized("gdrive_file_not_found"));
+            EXPECT_EQ(service->log, std::vector<std::string>{std::string("delete F1 in ") + (row.trashed ? "W" : "")});
+        } else {
+            EXPECT_EQ(error, "");
+            GDriveFileInfoItem* kept = service->records.findFileName("Plan.twkx", "W");
+            ASSERT_NE(kept, nullptr);
+            EXPECT_NE(kept->gdriveId(), "F1");
+            EXPECT_TRUE(kept->isNew());
+            EXPECT_EQ(cached(kept->gdriveId()), row.local);
+            EXPECT_EQ(service->log, std::vector<std::string>{"sync " + kept->gdriveId()});
+            ASSERT_EQ(notifications.shown.size(), 1u);
+            EXPECT_NE(notifications.shown[0].find("Plan.twkx"), std::string::npos);
+            if (row.modified) EXPECT_EQ(editor->storage->id(), kept->gdriveId());
+        }
+        fake.remove("F1");
+        editor->storage.reset();
+    }
+}
+
+TEST_F(GDriveSynchronizerTest, ANewMapWhoseCreateLandedUnansweredIsRecordedNotDuplicated)
+{
+    // The id is already on Drive with these bytes: an earlier create whose answer was lost.
+    fake.addFile("Idea.twkx", "idea", "W", "N1");
+    GDriveMetadata metadata("N1", "twkx");
+    metadata.name = "Idea.twkx";
+    metadata.parentIdentifier = "W";
+    service->records.update(metadata);
+    writeTestFile(cachePath("N1"), "idea");
+    EXPECT_EQ(run("N1", GDriveFileSynchronizer::Upload), "");
+    EXPECT_EQ(recordedMd5("N1"), md5Of("idea"));
+    EXPECT_EQ(fake.idsNamed("Idea.twkx").size(), 1u);
+    EXPECT_EQ(service->records.findFileName("Idea Conflict Copy.twkx", "W"), nullptr);
+}
+
+TEST_F(GDriveSynchronizerTest, ANewMapWhoseFolderWentGoesUpToTheApplicationFolder)
+{
+    GDriveMetadata metadata("N1", "twkx");
+    metadata.name = "Idea.twkx";
+    metadata.parentIdentifier = "GoneFolder";
+    service->records.update(metadata);
+    writeTestFile(cachePath("N1"), "idea");
+    EXPECT_EQ(run("N1", GDriveFileSynchronizer::Upload), "");
+    ASSERT_TRUE(fake.file("N1"));
+    EXPECT_EQ(fake.file("N1")->parents, std::vector<std::string>{"T"});
+    EXPECT_EQ(service->records.get("N1")->parentId(), "T");
+    EXPECT_FALSE(service->records.get("N1")->isNew());
+    ASSERT_EQ(notifications.shown.size(), 1u);
+    EXPECT_NE(notifications.shown[0].find("Idea.twkx"), std::string::npos);
+}
+
+TEST_F(GDriveSynchronizerTest, ANewMapIsNeverDeletedWhenItCannotGoUp)
+{
+    GDriveMetadata metadata("N1", "twkx");
+    metadata.name = "Idea.twkx";
+    metadata.parentIdentifier = "GoneFolder";
+    service->records.update(metadata);
+    writeTestFile(cachePath("N1"), "idea");
+    fake.remove("T");
+    service->folders.folderDeleted("T");
+    fake.setRootId("0AOtherRoot");
+    service->folders.setRealGDriveRootFolderId("0AGoneRoot");
+    EXPECT_NE(run("N1", GDriveFileSynchronizer::Upload), "");
+    EXPECT_EQ(cached("N1"), "idea");
+    EXPECT_TRUE(service->records.get("N1")->isNew());
+    EXPECT_TRUE(service->log.empty());
+}
+
+TEST_F(GDriveSynchronizerTest, ARunWithoutAnswerTimesOutAndItsLateAnswerReachesNoLaterRun)
+{
+    FakeClock clock{100};
+    ManualScheduler scheduler{clock};
+    service->timer = &scheduler;
+    plan("v2", "v1", "v1");
+    fake.setDelay(0.5);
+    sync->synchronizeFileId("F1", GDriveFileSynchronizer::Sync, {});
+    scheduler.advance(GDriveFileSynchronizer::TimeoutInterval);
+    ASSERT_EQ(completions.done.size(), 1u);
+    EXPECT_EQ(completions.done[0].second, localized("gdrive_sync_timeout_title"));
+    EXPECT_FALSE(sync->busy());
+    fake.setDelay(0);
+    EXPECT_EQ(run("F1", GDriveFileSynchronizer::Sync), "");
+    MainLoop::runUntil([] { return false; }, 0.8);
+    EXPECT_EQ(completions.done.size(), 2u);
+    EXPECT_EQ(cached("F1"), "v2");
+}
+
+TEST_F(GDriveSynchronizerTest, RefusesWorkWhenBusyUnlinkedOrOffline)
+{
+    plan("v1", "mine", "v1");
+    service->linked = false;
+    EXPECT_EQ(run("F1", GDriveFileSynchronizer::Sync), localized("gdrive_disconnected_state"));
+    service->linked = true;
+    network.set(false);
+    EXPECT_EQ(run("F1", GDriveFileSynchronizer::Sync), localized("no_network_available"));
+    sync->getMostRecentVersionForFileId("F1", {});
+    EXPECT_EQ(completions.done.back().second, "") << "offline the cached copy is the most recent";
+    network.set(true);
+    fake.setDelay(0.2);
+    sync->synchronizeFileId("F1", GDriveFileSynchronizer::Sync, {});
+    sync->synchronizeFileId("F2", GDriveFileSynchronizer::Sync, {});
+    EXPECT_EQ(completions.done.back(), std::make_pair(std::string("F2"), localized("gdrive_synchronize_progress")));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !sync->busy(); }, 20));
+    EXPECT_EQ(fake.file("F1")->contents, "mine");
+}
+
+TEST_F(GDriveSynchronizerTest, TheQueueWidensModesInPlaceAndWaitsOffline)
+{
+    network.set(false);
+    NetworkController::networkAvailable();
+    GDriveSynchronizer queue(*service);
+    queue.synchronizeFiles({"A", "B"}, GDriveFileSynchronizer::Poll);
+    queue.synchronizeFiles({"B"}, GDriveFileSynchronizer::Upload);
+    ASSERT_EQ(queue.queue().size(), 2u);
+    EXPECT_EQ(queue.queue()[1].fileId, "B");
+    EXPECT_EQ(queue.queue()[1].mode, GDriveFileSynchronizer::Sync);
+    queue.synchronizeFiles({"A"}, GDriveFileSynchronizer::Poll);
+    EXPECT_EQ(queue.queue()[0].mode, GDriveFileSynchronizer::Poll);
+    queue.scheduleFirst("B", GDriveFileSynchronizer::Poll);
+    EXPECT_EQ(queue.queue()[0].fileId, "B");
+    EXPECT_EQ(queue.queue().size(), 2u);
+    EXPECT_FALSE(queue.isBusy());
+
+    auto process = std::make_shared<QuitUpload>();
+    queue.terminateSynchronization({"A"}, process);
+    EXPECT_TRUE(process->completed()) << "offline at quit the upload is given up";
+    EXPECT_TRUE(queue.queue().empty());
+}
+
+TEST_F(GDriveSynchronizerTest, TheQueueUploadsAtQuitAndCompletesTheProcess)
+{
+    plan("v1", "mine", "v1");
+    GDriveSynchronizer queue(*service);
+    auto process = std::make_shared<QuitUpload>();
+    queue.terminateSynchronization({"F1"}, process);
+    queue.schedulePoll("F1");
+    ASSERT_TRUE(MainLoop::runUntil([&] { return process->completed(); }, 20));
+    EXPECT_EQ(fake.file("F1")->contents, "mine");
+    EXPECT_TRUE(FeedbackCenter::feedbackCenter().items().empty() ||
+                FeedbackCenter::feedbackCenter().items()[0]->title() !=
+                    localized("gdrive_synchronization_success_title"))
+        << "no feedback while quitting";
+}
+
+TEST_F(GDriveSynchronizerTest, TheQueueReportsEachFileInTheActivityPane)
+{
+    plan("v1", "mine", "v1");
+    FeedbackCenter::feedbackCenter().clearFeedbackItems();
+    GDriveSynchronizer queue(*service);
+    queue.synchronizeFiles({"F1", "Missing"});
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !queue.isBusy() && queue.queue().empty(); }, 20));
+    const auto& items = FeedbackCenter::feedbackCenter().items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[1]->title(), localized("gdrive_synchronization_success_title"));
+    EXPECT_EQ(items[1]->message(), "Plan.twkx");
+    EXPECT_EQ(items[0]->title(), localized("gdrive_synchronization_error"));
+    EXPECT_EQ(items[0]->state(), 2u);
+}
