@@ -1,0 +1,181 @@
+#pragma once
+
+#include "GoogleDrive/GDriveInitializationTask.h"
+#include "GoogleDrive/GDriveProvider.h"
+#include "GoogleDrive/GDriveSynchronizer.h"
+#include "platform/NetworkController.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+
+#include <any>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CustomImageStore;
+class GDriveAuthHelper;
+class GDriveCacheManager;
+class GDriveClientIdentifierSource;
+class GDriveFileInfoCache;
+class GDriveFolderCache;
+class GDriveIdentifierPool;
+class TerminationProcess;
+
+// What the service is made with; tests replace the sign-in, the clock, the chance and the folders.
+struct GDriveServiceSetup {
+    // The process's helper when none.
+    GDriveAuthHelper* auth = nullptr;
+    Scheduler* scheduler = nullptr;
+    // Seconds since 2001-01-01 UTC; the clean-up's due date is kept in it across runs.
+    std::function<double()> now;
+    // A uniform 32-bit number for spreading the timers of many machines apart.
+    std::function<uint32_t()> random;
+    // The folder of the three record files; the store's application-support folder when empty.
+    std::string supportDirectory;
+};
+
+// The process-wide Google Drive service: sign-in and set-up state, the provider and caches, the
+// background timers, the synchronisation queue and the upload at quit. Main thread only.
+class GDrive : public GDriveProviderService,
+               public GDriveSyncService,
+               public GDriveInitializationTaskDelegate,
+               public GDriveFileSynchronizerDelegate,
+               public NetworkControllerObserver {
+public:
+    static constexpr const char* AuthorizationChangeNotification = "tarnwick.gdrive.authorizationChangeNotification";
+    static constexpr const char* LinkedChangeNotification = "tarnwick.gdrive.linkedChangeNotification";
+    static constexpr const char* ActiveChangeNotification = "tarnwick.gdrive.activeChangeNotification";
+    static constexpr const char* UserTaskChangeNotification = "tarnwick.gdrive.userTaskChangeNotification";
+    static constexpr const char* FolderChangedNotification = "tarnwick.gdrive.FolderChangedNotification";
+    static constexpr const char* NonNativeMindMapOpenedNotification =
+        "tarnwick.gdrive.nonNativeMindMapOpenedNotification";
+    static constexpr const char* FolderIdKey = "folder-id";
+    static constexpr const char* CacheCleanDueKey = "gdrive.cacheclean.due";
+    static constexpr const char* OperationKey = "operation";
+    static constexpr double TickInterval = 60;
+    static constexpr double PollInterval = 480;
+    static constexpr double SyncInterval = 1800;
+    static constexpr double CacheCleanInterval = 172800;
+
+    enum Operation : int {
+        OpenMap = 1,
+        OpenOtherFile = 2,
+        MakeOffline = 3,
+        Duplicate = 4,
+        CopyToProvider = 5,
+        Convert = 6
+    };
+
+    explicit GDrive(GDriveServiceSetup setup = {});
+    ~GDrive() override;
+    GDrive(const GDrive&) = delete;
+    GDrive& operator=(const GDrive&) = delete;
+
+    // The service of this run; nullptr before it is made or after it is gone.
+    static GDrive* instance();
+    static bool userTaskBusy();
+    // 0.95 + (r mod 1000) / 10000.
+    static double jitterFactor(uint32_t r);
+
+    void initiateSession();
+    void terminateSession();
+
+    bool isAuthorized() const;
+    bool isLinked() const override { return _initialized; }
+    bool isActive() const override { return _isActive; }
+    bool isInitializing() const { return isAuthorized() && _initializationTask != nullptr; }
+
+    void authorize(const std::any& requester) override;
+    void reauthorize() override;
+    void deauthorize() override;
+    void performDeauthorize();
+    void dropPersonality() override;
+    void performAuthorizedChanged();
+
+    // Periodic work.
+    void checkPendingEvents();
+    void poll();
+    void manualPoll();
+    // The number of files queued.
+    size_t synchronize();
+    void manualSynchronize() override;
+    void highPrioritySynchronizeFile(const std::string& gdriveId) override;
+
+    // The upload of local changes at quit; none when nothing needs to go up.
+    std::shared_ptr<TerminationProcess> startTerminationProcess();
+    std::shared_ptr<TerminationProcess> startTerminationSynchronization();
+
+    // Single files.
+    void openMindMap(const std::string& gdriveId, const std::any& info) override;
+    void openCloudLink(const std::string& link) override;
+    void getImageFromLink(const std::string& link, const MindMapProvider::ImageAvailableCallback& onAvailable) override;
+    void duplicateFile(const std::string& gdriveId) override;
+    void deleteLocalFile(const std::string& gdriveId, const std::string& parentFolderId) override;
+    void fileExternallyChanged(const std::string& gdriveId) override;
+    void dispatchFolderChanged(const std::string& folderId) override;
+    std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) override;
+    void removeThumbnail(const std::string& thumbnailHash) override;
+    void cleanupThumbnails();
+
+    GDriveClient* driveClient() override;
+    GDriveProvider* provider() override { return _provider.get(); }
+    GDriveFileInfoCache& fileInfo() override { return *_fileInfo; }
+    GDriveFolderCache& folderCache() override { return *_folderCache; }
+    GDriveIdentifierPool& identifierPool() override { return *_identifierPool; }
+    Scheduler* scheduler() override { return _setup.scheduler; }
+    GDriveSynchronizer& synchronizer() { return *_synchronizer; }
+    GDriveCacheManager& cacheManager() { return *_cacheManager; }
+
+    double nextPollTime() const { return _nextPollTime; }
+    double nextSyncTime() const { return _nextSyncTime; }
+    double nextCacheCleanTime() const { return _nextCacheCleanTime; }
+    bool hasPendingCheck() const { return _tick.isPending(); }
+    bool terminating() const { return _terminating; }
+
+    void initializationTaskCompleted(GDriveInitializationTask* task, bool success) override;
+    void syncCompleted(const std::string& fileId, const UserInfo& userInfo, const std::string& error) override;
+    void onlineStateChanged(bool online) override;
+
+private:
+    double now() const { return _setup.now(); }
+    double jitter() const { return jitterFactor(_setup.random()); }
+    GDriveAuthHelper& auth() const;
+    void setInitialized(bool initialized);
+    void updateActive();
+    void runInitializationTask();
+    void releaseInitializationTask();
+    void releaseDownloader();
+    void scheduleTick(double delay);
+    void checkCacheCleanupPending();
+    void checkSyncPending();
+    void checkPollPending();
+    // The Drive id of the map open in the editor; empty when it is not a Drive map.
+    std::string editorStorageId() const;
+    // New maps and those whose copy differs from the last synchronised version.
+    bool locallyChanged(GDriveFileInfoItem* item) const;
+
+    GDriveServiceSetup _setup;
+    std::shared_ptr<GDriveProvider> _provider;
+    std::unique_ptr<GDriveFileInfoCache> _fileInfo;
+    std::unique_ptr<GDriveFolderCache> _folderCache;
+    std::unique_ptr<GDriveClientIdentifierSource> _identifierSource;
+    std::unique_ptr<GDriveIdentifierPool> _identifierPool;
+    std::unique_ptr<GDriveCacheManager> _cacheManager;
+    std::unique_ptr<GDriveSynchronizer> _synchronizer;
+    std::unique_ptr<GDriveFileSynchronizer> _downloader;
+    std::unique_ptr<GDriveInitializationTask> _initializationTask;
+    std::shared_ptr<CustomImageStore> _thumbnailImages;
+    std::shared_ptr<TerminationProcess> _terminationProcess;
+    double _nextPollTime = 0;
+    double _nextSyncTime = 0;
+    double _nextCacheCleanTime = 0;
+    bool _sessionStarted = false;
+    bool _initialized = false;
+    bool _isActive = false;
+    bool _terminating = false;
+    bool _observingNetwork = false;
+    ScheduledCall _tick;
+    ObservationToken _willTerminate;
+};

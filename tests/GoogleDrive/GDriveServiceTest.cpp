@@ -1,0 +1,268 @@
+#include "GoogleDrive/GDriveService.h"
+
+#include "Editor/FeedbackCenter.h"
+#include "GoogleDrive/GDriveAuthHelper.h"
+#include "GoogleDrive/GDriveFileInfoCache.h"
+#include "GoogleDrive/GDriveFolderCache.h"
+#include "GoogleDrive/GDriveSettings.h"
+#include "Utils/TerminationProcess.h"
+#include "platform/MainLoop.h"
+#include "platform/TokenStore.h"
+#include "platform/UserDefaults.h"
+#include "store/EditorInterface.h"
+#include "store/ExternalProvider.h"
+#include "store/MindMapStorage.h"
+#include "support/FakeGoogleDriveServer.h"
+#include "support/ManualScheduler.h"
+#include "support/ScopedEnvironment.h"
+#include "support/ScopedNetwork.h"
+#include "support/ScriptedAlertPanel.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct OpenMapEditor : NullEditorInterface {
+    std::shared_ptr<MindMapStorage> storage;
+    std::vector<std::string> opened;
+    MindMapStorage* currentStorage() override { return storage.get(); }
+    MindMapProvider* currentProvider() override { return storage ? storage->provider() : nullptr; }
+    void openStorage(MindMapProvider*, const std::string& storageId, const std::any&) override
+    {
+        opened.push_back(storageId);
+    }
+};
+
+struct GDriveServiceTest : ::testing::Test {
+    FakeGoogleDriveServer fake;
+    TempDir home;
+    ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
+    ScopedEnvironment config{"XDG_CONFIG_HOME", home.file("config")};
+    ScopedNetwork network{true};
+    HttpEngine engine;
+    FileTokenStore store{home.file("cloud-tokens.json")};
+    ScriptedAlertPanel alerts;
+    FakeClock clock{5000};
+    ManualScheduler scheduler{clock};
+    uint32_t random = 0;
+    std::unique_ptr<GDriveAuthHelper> auth;
+    std::shared_ptr<OpenMapEditor> editor = std::make_shared<OpenMapEditor>();
+    std::unique_ptr<GDrive> service;
+    std::vector<std::string> posted;
+    std::vector<ObservationToken> observations;
+
+    GDriveServiceTest()
+    {
+        UserDefaults::standard().resetForTesting();
+        fs::create_directories(home.file("data/Tarnwick"));
+        fs::create_directories(home.file("support"));
+        ExternalProvider::resetProvidersDirectoryCleanup();
+        SetEditorInterfaceInstance(editor);
+        fake.issueTokens("access-0", "refresh-0");
+        const double expiry =
+            std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() + 3600;
+        store.write(GDriveSettings::KeychainItemName, OAuthTokens{"access-0", "refresh-0", expiry, ""}.toJson());
+        OAuthSettings signIn;
+        signIn.clientId = FakeGoogleDriveServer::ClientId;
+        signIn.clientSecret = FakeGoogleDriveServer::ClientSecret;
+        signIn.authorizeUrl = fake.authorizeUrl();
+        signIn.tokenUrl = fake.tokenUrl();
+        auth =
+            std::make_unique<GDriveAuthHelper>(engine, store, signIn, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()},
+                                               fake.baseUrl() + GDriveSettings::SuccessPath);
+        for (const char* name : {GDrive::AuthorizationChangeNotification, GDrive::LinkedChangeNotification,
+                                 GDrive::ActiveChangeNotification, GDrive::FolderChangedNotification}) {
+            observations.push_back(NotificationCenter::defaultCenter().addObserver(
+                name, nullptr, [this, name](const Notification&) { posted.emplace_back(name); }));
+        }
+    }
+    ~GDriveServiceTest() override
+    {
+        editor->storage.reset();
+        service.reset();
+        SetEditorInterfaceInstance(nullptr);
+        UserDefaults::standard().resetForTesting();
+    }
+
+    void make()
+    {
+        GDriveServiceSetup setup;
+        setup.auth = auth.get();
+        setup.scheduler = &scheduler;
+        setup.now = [this] { return clock.now(); };
+        setup.random = [this] { return random; };
+        setup.supportDirectory = home.file("support");
+        service = std::make_unique<GDrive>(std::move(setup));
+    }
+    // Signed in, set up on the fake and active.
+    void start()
+    {
+        make();
+        service->initiateSession();
+        for (int step = 0; step < 200 && !service->isLinked(); ++step) {
+            scheduler.advance(0.01);
+            MainLoop::runUntil([] { return false; }, 0.01);
+        }
+        ASSERT_TRUE(service->isLinked());
+        ASSERT_TRUE(service->isActive());
+    }
+    std::string cachedMap(const std::string& gdriveId, const std::string& contents, const std::string& recorded)
+    {
+        GDriveMetadata metadata(gdriveId, "twkx");
+        metadata.name = gdriveId + ".twkx";
+        metadata.parentIdentifier = service->folderCache().rootFolderId();
+        if (!recorded.empty()) metadata.md5Checksum = recorded;
+        service->fileInfo().update(metadata);
+        writeTestFile(service->provider()->cacheFilePathForFileId(gdriveId), contents);
+        return gdriveId;
+    }
+    std::vector<std::string> queued()
+    {
+        std::vector<std::string> ids;
+        if (service->synchronizer().current()) ids.push_back(service->synchronizer().current()->fileId);
+        for (const auto& item : service->synchronizer().queue()) ids.push_back(item.fileId);
+        return ids;
+    }
+};
+
+} // namespace
+
+TEST_F(GDriveServiceTest, SpreadsItsTimersByTheJitterFactor)
+{
+    EXPECT_DOUBLE_EQ(GDrive::jitterFactor(0), 0.95);
+    EXPECT_DOUBLE_EQ(GDrive::jitterFactor(999), 0.95 + 999.0 / 10000);
+    EXPECT_DOUBLE_EQ(GDrive::jitterFactor(1000), 0.95);
+    random = 500;
+    make();
+    EXPECT_DOUBLE_EQ(service->nextPollTime(), 5000 + 480 * 1.0);
+    EXPECT_DOUBLE_EQ(service->nextSyncTime(), 5000 + 1800 * 1.0);
+    EXPECT_DOUBLE_EQ(UserDefaults::standard().doubleForKey("gdrive.cacheclean.due"), 5000 + 172800 * 1.0);
+    service.reset();
+    UserDefaults::standard().setDouble("gdrive.cacheclean.due", 42);
+    make();
+    EXPECT_DOUBLE_EQ(service->nextCacheCleanTime(), 42) << "kept across runs";
+}
+
+TEST_F(GDriveServiceTest, SignedInItSetsUpTheAccountAndBecomesActive)
+{
+    start();
+    EXPECT_FALSE(fake.idsNamed("Tarnwick").empty());
+    const std::vector<std::string> expected = {GDrive::AuthorizationChangeNotification,
+                                               GDrive::LinkedChangeNotification, GDrive::ActiveChangeNotification};
+    std::vector<std::string> states;
+    for (const std::string& name : posted)
+        if (name != GDrive::FolderChangedNotification) states.push_back(name);
+    EXPECT_EQ(states, expected);
+    EXPECT_TRUE(service->hasPendingCheck());
+    EXPECT_EQ(std::string(GDrive::UserTaskChangeNotification), "tarnwick.gdrive.userTaskChangeNotification");
+    EXPECT_EQ(std::string(GDrive::NonNativeMindMapOpenedNotification),
+              "tarnwick.gdrive.nonNativeMindMapOpenedNotification");
+    EXPECT_EQ(std::string(GDrive::FolderChangedNotification), "tarnwick.gdrive.FolderChangedNotification");
+}
+
+TEST_F(GDriveServiceTest, TheFirstTickAfterBecomingActivePollsTheOpenMap)
+{
+    make();
+    fake.addFile("Open.twkx", "v1", "", "OPEN");
+    service->initiateSession();
+    cachedMap("OPEN", "v1", fake.file("OPEN")->md5);
+    editor->storage = service->provider()->createStorage("OPEN");
+    network.set(false);
+    service->onlineStateChanged(false);
+    network.set(true);
+    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
+        scheduler.advance(0.01);
+        MainLoop::runUntil([] { return false; }, 0.01);
+    }
+    ASSERT_TRUE(service->isActive());
+    MainLoop::runUntil([this] { return !service->synchronizer().isBusy(); }, 10);
+    bool polled = false;
+    for (const auto& request : fake.requestsTo("files.get"))
+        polled = polled || request.path.find("OPEN") != std::string::npos;
+    EXPECT_TRUE(polled);
+}
+
+TEST_F(GDriveServiceTest, SynchronizePicksOpenOfflineNewAndChangedMaps)
+{
+    start();
+    MainLoop::runUntil([this] { return !service->synchronizer().isBusy(); }, 10);
+    network.set(false);
+    NetworkController::networkAvailable();
+    cachedMap("SAME", "same", "51037a4a37730f52c8732586d3aaa316");
+    cachedMap("OPEN", "x", "00");
+    cachedMap("OFFLINE", "y", "00");
+    service->fileInfo().setOfflineAvailable("OFFLINE", true);
+    cachedMap("NEW", "z", "");
+    cachedMap("EDITED", "edited", "51037a4a37730f52c8732586d3aaa316");
+    EXPECT_EQ(service->synchronize(), 0u) << "offline nothing is queued";
+    network.set(true);
+    NetworkController::networkAvailable();
+    editor->storage = service->provider()->createStorage("OPEN");
+    const double before = service->nextSyncTime();
+    clock.advance(10);
+    EXPECT_EQ(service->synchronize(), 4u);
+    auto ids = queued();
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids, (std::vector<std::string>{"EDITED", "NEW", "OFFLINE", "OPEN"}));
+    EXPECT_GT(service->nextSyncTime(), before);
+}
+
+TEST_F(GDriveServiceTest, NothingToSynchronizeStillRearmsTheDueDate)
+{
+    start();
+    clock.advance(100);
+    EXPECT_EQ(service->synchronize(), 0u);
+    EXPECT_DOUBLE_EQ(service->nextSyncTime(), clock.now() + 1800 * 0.95);
+}
+
+TEST_F(GDriveServiceTest, UploadsLocalChangesAtQuitAndStopsTheTimer)
+{
+    start();
+    MainLoop::runUntil([this] { return !service->synchronizer().isBusy(); }, 10);
+    EXPECT_EQ(service->startTerminationProcess(), nullptr) << "nothing to upload";
+    fake.addFile("Plan.twkx", "v1", "", "PLAN");
+    cachedMap("PLAN", "edited here", fake.file("PLAN")->md5);
+    std::shared_ptr<TerminationProcess> process = service->startTerminationProcess();
+    ASSERT_TRUE(process);
+    EXPECT_EQ(process->iconImage(), FeedbackCenter::gdriveImage());
+    EXPECT_FALSE(service->hasPendingCheck());
+    ASSERT_TRUE(MainLoop::runUntil([&] { return process->completed(); }, 20));
+    EXPECT_EQ(fake.file("PLAN")->contents, "edited here");
+    EXPECT_EQ(service->startTerminationProcess(), nullptr) << "one process per run";
+    service->checkPendingEvents();
+    EXPECT_FALSE(service->hasPendingCheck()) << "nothing re-arms once quitting";
+    EXPECT_EQ(service->synchronize(), 0u);
+}
+
+TEST_F(GDriveServiceTest, OpensAnUncachedMapOnceDownloaded)
+{
+    start();
+    fake.addFile("Remote.twkx", "remote", "", "REMOTE");
+    service->openMindMap("REMOTE", {});
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !editor->opened.empty(); }, 20));
+    EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
+    EXPECT_EQ(readTestFile(service->provider()->cacheFilePathForFileId("REMOTE")), "remote");
+}
+
+TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
+{
+    start();
+    alerts.answers = {{AlertPanel::FirstButtonReturn + 1, {}}};
+    service->deauthorize();
+    ASSERT_EQ(alerts.requests.size(), 1u);
+    EXPECT_TRUE(service->isLinked());
+    alerts.answers = {{AlertPanel::FirstButtonReturn, {}}};
+    cachedMap("GONE", "x", "00");
+    service->deauthorize();
+    EXPECT_FALSE(service->isAuthorized());
+    EXPECT_FALSE(service->isLinked());
+    EXPECT_EQ(service->fileInfo().count(), 0u);
+    service->deauthorize();
+    EXPECT_EQ(alerts.requests.size(), 2u) << "signed out nothing is asked";
+}
