@@ -3,6 +3,8 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/VersionInfoUtils.h"
+#include "formats/MindMapFormatDetector.h"
+#include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/PropertyList.h"
 #include "store/FolderIndexFormat.h"
@@ -661,11 +663,22 @@ std::optional<std::vector<StoredMap>> readStoreIndex(const ApplicationHome& home
 
 std::optional<std::vector<std::string>> readMapTopics(const ApplicationHome& home, const std::string& guid)
 {
+    return mapTopicsOf(fileBytes(home.mapFile(guid)), guid);
+}
+
+std::optional<std::vector<std::string>> mapTopicsOf(const std::vector<uint8_t>& data, const std::string& guid)
+{
     registerNativeFormat();
-    const std::vector<uint8_t> data = fileBytes(home.mapFile(guid));
     if (data.empty()) return std::nullopt;
     MindMap map(std::make_shared<MemoryImageStore>());
-    if (!map.readFromData(MindMapData(data.begin(), data.end()), guid, 2)) return std::nullopt;
+    MindMapData bytes(data.begin(), data.end());
+    // The store keeps its maps as plain documents; a map's file elsewhere is its zip container.
+    if (MindMap::detectMindMapFormat(bytes) == DocumentFormatZipContainer) {
+        std::optional<std::vector<uint8_t>> document = TwkxArchiveReader(data).extractMindMapDocument();
+        if (!document) return std::nullopt;
+        bytes.assign(document->begin(), document->end());
+    }
+    if (!map.readFromData(bytes, guid, 2)) return std::nullopt;
     std::vector<std::string> texts;
     for (MindMapNode* node : map.nodes()) texts.push_back(node->text());
     return texts;

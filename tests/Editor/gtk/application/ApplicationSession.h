@@ -170,6 +170,8 @@ struct StoredMap {
 std::optional<std::vector<StoredMap>> readStoreIndex(const ApplicationHome& home);
 // The texts of the map's topics as the native reader reads its file; nothing when it cannot.
 std::optional<std::vector<std::string>> readMapTopics(const ApplicationHome& home, const std::string& guid);
+// The same of a map's bytes (a map on a cloud, as the stand-in of its service keeps it).
+std::optional<std::vector<std::string>> mapTopicsOf(const std::vector<uint8_t>& data, const std::string& guid);
 // The number of pages poppler reads out of the PDF file and the text of its first page.
 struct PdfContents {
     int pages = 0;

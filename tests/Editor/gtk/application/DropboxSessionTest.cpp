@@ -1,8 +1,11 @@
 // Dropbox as its user meets it, against the loopback stand-in of the service: the cloud set-up tab
 // connects, the desktop's browser signs in and hands the sign-in back to a second start of the
-// program, and the connection outlives a restart until the user disconnects.
+// program, and the connection outlives a restart until the user disconnects; a Dropbox map is
+// reopened, edited with the keyboard, goes up at quit, and a change made on Dropbox shows at the
+// next start.
 
 #include "ApplicationSession.h"
+#include "platform/PropertyList.h"
 #include "support/FakeDropboxServer.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +17,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iostream>
+#include <set>
 #include <string_view>
 
 namespace {
@@ -21,6 +26,34 @@ namespace {
 constexpr const char* CloudsTab = "Clouds";
 constexpr const char* ConnectButton = "Connect";
 constexpr const char* DisconnectButton = "Disconnect";
+constexpr const char* PlanPath = "/Tarnwick/Plan.twkx";
+constexpr const char* PlanGuid = "D40B0C5E1EC7A11A11C0FFEE";
+
+// A native map with its central topic selected, as a phone or another computer put it on Dropbox.
+std::string planMap(const std::string& title, const std::string& child)
+{
+    return std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
+<tarnwick-mindmaps doc-version="3">
+  <mindmap>
+    <meta>
+      <guid guid=")") +
+        PlanGuid + R"(" />
+      <title text=")" +
+        title + R"(" customized="true" />
+      <main-centraltheme id="0" />
+      <selection type="node" id="0" />
+    </meta>
+    <topics>
+      <topic id="0" parent="-1" x="0" y="0" text=")" +
+        title + R"(" />
+      <topic id="1" parent="0" x="150" y="0" text=")" +
+        child + R"(" />
+    </topics>
+    <relations />
+  </mindmap>
+</tarnwick-mindmaps>
+)";
+}
 
 std::string fileText(const std::string& path)
 {
@@ -156,6 +189,36 @@ protected:
         EXPECT_EQ(application.waitForExit(30s), 0) << application.log();
     }
 
+    // Through the cloud set-up tab and the browser; the row then offers to disconnect.
+    void connect(RunningApplication& application)
+    {
+        ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
+        ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, ConnectButton));
+        ASSERT_TRUE(application.waitFor(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton, nullptr, 30s))
+            << diagnosis(application);
+    }
+
+    // The map the next start reopens, as the user defaults keep it.
+    void rememberMap(const std::string& providerId, const std::string& mapId)
+    {
+        const std::string bytes = readTestFile(home.defaultsFile());
+        std::optional<PropertyList> stored = PropertyList::fromData(PropertyList::Data(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(stored && stored->dictionaryValue());
+        PropertyList::Dictionary defaults = *stored->dictionaryValue();
+        defaults["docctrl.reopen.provider.id"] = PropertyList(providerId);
+        defaults["docctrl.reopen.mindmap.id"] = PropertyList(mapId);
+        const PropertyList::Data data = PropertyList(defaults).toData();
+        writeTestFile(home.defaultsFile(), std::string(data.begin(), data.end()));
+    }
+
+    std::set<std::string> topicsOnDropbox(const std::string& path)
+    {
+        const std::string contents = fake.fileContents(path).value_or("");
+        std::optional<std::vector<std::string>> topics =
+            mapTopicsOf(std::vector<uint8_t>(contents.begin(), contents.end()), PlanGuid);
+        return topics ? std::set<std::string>(topics->begin(), topics->end()) : std::set<std::string>{};
+    }
+
     std::string diagnosis(RunningApplication& application)
     {
         return "\nbrowser: " + fileText(home.file("browser.log")) + "\nprogram: " + application.log();
@@ -212,4 +275,47 @@ TEST_F(DropboxSessionTest, TheSignInInTheBrowserComesBackThroughASecondStartAndO
         EXPECT_TRUE(application->waitFor(ATSPI_ROLE_PUSH_BUTTON, ConnectButton)) << diagnosis(*application);
         ASSERT_NO_FATAL_FAILURE(quit(*application, "Welcome"));
     }
+}
+
+TEST_F(DropboxSessionTest, AnEditTypedIntoADropboxMapGoesUpAtQuitAndAChangeOnDropboxShowsAtTheNextStart)
+{
+    fake.putFile(PlanPath, planMap("Plan", "Budget"));
+    {
+        auto application = start();
+        ASSERT_TRUE(application->waitForWindow("Welcome"));
+        ASSERT_NO_FATAL_FAILURE(connect(*application));
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Welcome"));
+    }
+    // The user had the Dropbox map open when they last quit.
+    ASSERT_NO_FATAL_FAILURE(rememberMap("Dropbox", PlanPath));
+    {
+        auto application = start();
+        ASSERT_TRUE(application->waitForWindow("Plan", 30s)) << diagnosis(*application);
+        // Tab adds a child of the selected central topic and opens it for typing.
+        ASSERT_TRUE(application->pressKeys("Plan", {"Tab"}));
+        ASSERT_TRUE(application->typeText("Plan", "Typed here"));
+        ASSERT_TRUE(application->pressKeys("Plan", {"Return"}));
+        const auto quitAsked = std::chrono::steady_clock::now();
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Plan"));
+        const auto quitTime =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - quitAsked);
+        std::cout << "quit with the upload of one Dropbox map: " << quitTime.count() << " ms\n";
+        RecordProperty("quit_ms", static_cast<int>(quitTime.count()));
+    }
+    EXPECT_EQ(topicsOnDropbox(PlanPath), (std::set<std::string>{"Plan", "Budget", "Typed here"}));
+    EXPECT_EQ(fake.filePaths(), std::vector<std::string>{PlanPath}) << "no conflict copy, no second map";
+
+    // Someone changes the map on Dropbox meanwhile: the next start opens the cached copy and then
+    // shows the newer one.
+    fake.putFile(PlanPath, planMap("Plan from the phone", "Budget"));
+    {
+        auto application = start();
+        // A Dropbox map is named after its file; the outliner shows what the map holds.
+        ASSERT_TRUE(application->waitForWindow("Plan"));
+        EXPECT_TRUE(application->waitFor(ATSPI_ROLE_TABLE_CELL, "Plan from the phone", nullptr, 30s))
+            << diagnosis(*application);
+        ASSERT_NO_FATAL_FAILURE(quit(*application, "Plan"));
+    }
+    EXPECT_EQ(topicsOnDropbox(PlanPath), (std::set<std::string>{"Plan from the phone", "Budget"}))
+        << "nothing was sent back over the newer version";
 }
