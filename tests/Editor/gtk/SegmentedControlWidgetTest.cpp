@@ -4,6 +4,7 @@
 #include "GtkTestSupport.h"
 #include "support/RecordingResponder.h"
 
+#include <atkmm/object.h>
 #include <gtest/gtest.h>
 
 TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGradient)
@@ -68,4 +69,20 @@ TEST(SegmentedControlWidgetTest, AControlLaidOutByItsBoxTakesTheSizeItGotSoMenus
     EXPECT_EQ(below.y, frame.size.height + 2);
     EXPECT_GT(below.x, frame.size.width / 2) << "the second of two segments";
     window.remove();
+}
+
+TEST(SegmentedControlWidgetTest, ASegmentShowingOnlyAPictureIsReadAloudByItsToolTip)
+{
+    initGtkForTests();
+    auto item = std::make_shared<SegmentedControlItem>(
+        std::vector{ToolbarSegment::toolbarSegment("cloud_setup", nullptr, "showClouds:", "Clouds"),
+                    ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+    item->segmentedControl().setLabel(std::string("100%"), 1);
+    SegmentedControlWidget widget(*item);
+    const std::vector<std::pair<size_t, std::string>> cases = {{0, "Clouds"}, {1, "100%"}};
+    for (const auto& [segment, name] : cases) {
+        Glib::RefPtr<Atk::Object> accessible = widget.button(segment).get_accessible();
+        ASSERT_TRUE(accessible) << segment;
+        EXPECT_EQ(accessible->get_name(), name) << segment;
+    }
 }
