@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+class GDriveClient;
+class GDriveFileInfoCache;
+class GDriveFolderCache;
+class GDriveProvider;
+class ProgressItem;
+
+// What the explorer's tasks (the lister, the path resolver, the folder and file tasks) need of the
+// Google Drive service, which implements it.
+class GDriveTaskService {
+public:
+    virtual ~GDriveTaskService() = default;
+
+    // Signed in and set up.
+    virtual bool isLinked() const = 0;
+    // A sign-in is held, even when the set-up has not finished.
+    virtual bool isAuthorized() const = 0;
+    // None while signed out.
+    virtual GDriveClient* driveClient() = 0;
+    virtual GDriveProvider* provider() = 0;
+    virtual GDriveFileInfoCache& fileInfo() = 0;
+    virtual GDriveFolderCache& folderCache() = 0;
+    // The sign-in was refused: the user is asked to sign in again.
+    virtual void reauthorize() = 0;
+    // The file is gone on Drive: its copy, records, thumbnail and editor history go.
+    virtual void deleteLocalFile(const std::string& gdriveId, const std::string& parentFolderId) = 0;
+    virtual void highPrioritySynchronizeFile(const std::string& gdriveId) = 0;
+    virtual void dispatchFolderChanged(const std::string& folderId) = 0;
+    // The name, or the first "name (n)" no sub-folder of the parent has.
+    virtual std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) = 0;
+};
+
+// The entry in the activity pane of a task that runs Drive requests.
+class GDriveTaskProgress {
+public:
+    GDriveTaskProgress() = default;
+    ~GDriveTaskProgress() { set({}); }
+    GDriveTaskProgress(const GDriveTaskProgress&) = delete;
+    GDriveTaskProgress& operator=(const GDriveTaskProgress&) = delete;
+
+    // A title starts or retitles the entry; the empty title ends it.
+    void set(const std::string& title);
+    bool shown() const { return _item != nullptr; }
+
+private:
+    std::shared_ptr<ProgressItem> _item;
+};
