@@ -62,19 +62,6 @@ std::shared_ptr<FileListItem> itemForRecord(GDriveFileInfoItem& record, GDrivePr
 
 } // namespace
 
-void GDriveTaskProgress::set(const std::string& title)
-{
-    FeedbackCenter& center = FeedbackCenter::feedbackCenter();
-    if (title.empty()) {
-        if (_item) center.endProgress(_item);
-        _item.reset();
-    } else if (_item) {
-        center.changeProgressItem(_item, title, 0);
-    } else {
-        _item = center.startProgress(0, title);
-    }
-}
-
 GDriveFolderLister::GDriveFolderLister(GDriveTaskService& service, GDriveFolderListerDelegate* delegate)
     : _service(service), _delegate(delegate)
 {
@@ -101,7 +88,7 @@ void GDriveFolderLister::reset()
 void GDriveFolderLister::cancel()
 {
     reset();
-    _progress.set({});
+    setProgress({});
 }
 
 std::shared_ptr<FileListItem> GDriveFolderLister::gdriveMetadataToFileListItem(const GDriveMetadata& metadata,
@@ -173,7 +160,7 @@ void GDriveFolderLister::loadContentsOfFolderId(const std::string& folderId, int
 
 void GDriveFolderLister::listOnline()
 {
-    _progress.set(localized("db_directory_listing_progress"));
+    setProgress(localized("db_directory_listing_progress"));
     const std::string q = formatText(ListingQuery, {_folderId});
     std::weak_ptr<bool> alive = _alive;
     _call = _service.driveClient()->listFiles(
@@ -289,7 +276,7 @@ void GDriveFolderLister::loadSearchResults(const std::string& text, bool fullTex
 void GDriveFolderLister::searchOnline()
 {
     _searching = true;
-    _progress.set(localized("explorer_search_progress"));
+    setProgress(localized("explorer_search_progress"));
     const std::string q = formatText(SearchQuery, {NativeMapMimeType, escapeSearchText(_searchText)});
     std::weak_ptr<bool> alive = _alive;
     _call = _service.driveClient()->listFiles(
@@ -343,7 +330,7 @@ void GDriveFolderLister::listerCompleted(std::optional<FileListItems> items, int
     const std::optional<std::string> folderId =
         result == SearchResults || result == SearchError ? std::nullopt : std::optional<std::string>(_folderId);
     GDriveFolderListerDelegate* delegate = _delegate;
-    _progress.set({});
+    setProgress({});
     reset();
     if (delegate) delegate->listerCompleted(items, folderId, result);
 }
@@ -394,7 +381,7 @@ void GDrivePathResolverTask::cancel()
 {
     _call.cancel();
     _next.reset();
-    _progress.set({});
+    setProgress({});
 }
 
 void GDrivePathResolverTask::execute()
@@ -471,7 +458,7 @@ void GDrivePathResolverTask::refreshCurrentParentFolder(bool includeFiles)
         terminate();
         return;
     }
-    _progress.set(localized("cloud_resolving_path_progress"));
+    setProgress(localized("cloud_resolving_path_progress"));
     const std::string q = includeFiles ? formatText(GDriveFolderLister::ListingQuery, {_parentFolderId})
                                        : formatText(FolderQuery, {GDriveMetadata::FolderMimeType, _parentFolderId});
     _call = client->listFiles(q, includeFiles ? GDriveMetadata::FileFields : FolderFields,
@@ -496,7 +483,7 @@ void GDrivePathResolverTask::refreshCurrentParentFolder(bool includeFiles)
 
 void GDrivePathResolverTask::report(const std::string& gdriveId)
 {
-    _progress.set({});
+    setProgress({});
     GDrivePathResolverDelegate* delegate = _delegate;
     _delegate = nullptr;
     if (delegate) delegate->pathResolved(*this, _filePath, gdriveId, _tag, _info);

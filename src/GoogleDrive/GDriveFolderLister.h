@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GoogleDrive/GDriveClient.h"
+#include "GoogleDrive/GDriveSynchronizer.h"
 #include "GoogleDrive/GDriveTaskService.h"
 #include "explorers/FileListItem.h"
 
@@ -27,7 +28,7 @@ public:
 // Fills one explorer's list: a Drive folder from Drive (its earlier listing shown first), from the
 // caches offline, or the native maps matching a search. Maps made here and not uploaded yet are
 // listed with their folder. One request at a time. Main thread only.
-class GDriveFolderLister {
+class GDriveFolderLister : public GDriveTask {
 public:
     enum Result : int {
         Listed = 0,
@@ -43,17 +44,16 @@ public:
     static constexpr const char* SearchFields = "id,name,fileExtension,trashed";
 
     GDriveFolderLister(GDriveTaskService& service, GDriveFolderListerDelegate* delegate);
-    ~GDriveFolderLister();
+    ~GDriveFolderLister() override;
     GDriveFolderLister(const GDriveFolderLister&) = delete;
     GDriveFolderLister& operator=(const GDriveFolderLister&) = delete;
 
     void loadContentsOfFolderId(const std::string& folderId, int32_t filter);
     void loadSearchResults(const std::string& text, bool fullTextSearch);
 
-    bool busy() const { return _call.isPending() || _listing || _searching; }
+    bool busy() const override { return _call.isPending() || _listing || _searching; }
     // Forgets the request; no answer of it follows.
-    void cancel();
-    bool showsProgress() const { return _progress.shown(); }
+    void cancel() override;
 
     // A file list entry of that type for a Drive file; folders are never offline.
     std::shared_ptr<FileListItem> gdriveMetadataToFileListItem(const GDriveMetadata& metadata, int32_t itemType) const;
@@ -77,7 +77,6 @@ private:
 
     GDriveTaskService& _service;
     GDriveFolderListerDelegate* _delegate;
-    GDriveTaskProgress _progress;
     GDriveCall _call;
     std::string _folderId;
     std::string _searchText;
@@ -102,22 +101,21 @@ public:
 // Turns a slash path ("/Folder/Sub/map.twkx") into a Drive file id level by level, asking Drive
 // only where the folder cache does not know a name. The names come from documents: they are only
 // compared with cached names, never put into a query. Main thread only.
-class GDrivePathResolverTask {
+class GDrivePathResolverTask : public GDriveTask {
 public:
     static constexpr const char* FolderQuery = "mimeType = '%@' and '%@' in parents";
     static constexpr const char* FolderFields = "id,mimeType,name,parents,trashed";
 
     GDrivePathResolverTask(GDriveTaskService& service, GDrivePathResolverDelegate* delegate, std::string filePath,
                            int tag, std::any info);
-    ~GDrivePathResolverTask();
+    ~GDrivePathResolverTask() override;
     GDrivePathResolverTask(const GDrivePathResolverTask&) = delete;
     GDrivePathResolverTask& operator=(const GDrivePathResolverTask&) = delete;
 
     void execute();
     // Stops the running query; nothing is reported.
-    void cancel();
-    bool busy() const { return _call.isPending(); }
-    bool showsProgress() const { return _progress.shown(); }
+    void cancel() override;
+    bool busy() const override { return _call.isPending(); }
 
     const std::string& filePath() const { return _filePath; }
     const std::any& info() const { return _info; }
@@ -134,7 +132,6 @@ private:
 
     GDriveTaskService& _service;
     GDrivePathResolverDelegate* _delegate;
-    GDriveTaskProgress _progress;
     GDriveCall _call;
     std::unique_ptr<Timer> _next;
     std::string _filePath;

@@ -6,10 +6,12 @@
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveProvider.h"
 #include "platform/Localizer.h"
+#include "platform/MainLoop.h"
 #include "platform/NetworkController.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapStorage.h"
 
+#include <algorithm>
 #include <set>
 
 GDriveSimpleTasks::GDriveSimpleTasks(GDriveTaskService& service, GDriveTaskCompletedDelegate* delegate)
@@ -27,7 +29,7 @@ GDriveSimpleTasks::~GDriveSimpleTasks()
 void GDriveSimpleTasks::cancel()
 {
     _call.cancel();
-    _progress.set({});
+    setProgress({});
 }
 
 bool GDriveSimpleTasks::performSanityCheck(bool needsNetwork, const std::string& errorTitle)
@@ -61,7 +63,7 @@ void GDriveSimpleTasks::succeeded(const std::string& title, const std::string& m
 
 void GDriveSimpleTasks::completed()
 {
-    _progress.set({});
+    setProgress({});
     GDriveTaskCompletedDelegate* delegate = _delegate;
     _delegate = nullptr;
     if (delegate) delegate->gdriveTaskCompleted(*this);
@@ -81,7 +83,7 @@ void GDriveSimpleTasks::addFolder(const std::string& name, const std::string& pa
     const std::string errorTitle = localized("gdrive_create_folder_error");
     if (!performSanityCheck(true, errorTitle)) return;
     const std::string unique = _service.uniqueFolderName(name, parentFolderId);
-    _progress.set(localized("db_creating_folder_progress"));
+    setProgress(localized("db_creating_folder_progress"));
     GDriveFileObject folder;
     folder.name = unique;
     folder.mimeType = GDriveMetadata::FolderMimeType;
@@ -91,7 +93,7 @@ void GDriveSimpleTasks::addFolder(const std::string& name, const std::string& pa
         folder, std::nullopt, FolderFields,
         [this, alive, parentFolderId, errorTitle](const GDriveResponse<GDriveMetadata>& response) {
             if (alive.expired() || !*alive.lock()) return;
-            _progress.set({});
+            setProgress({});
             if (!response.result) {
                 taskCompletedWithError(
                     errorTitle,
@@ -129,7 +131,7 @@ void GDriveSimpleTasks::renameFile(const std::string& gdriveId, bool isFolder, c
         taskCompletedWithError(errorTitle, localized("no_network_available"));
         return;
     }
-    _progress.set(localized("cloud_rename_progress"));
+    setProgress(localized("cloud_rename_progress"));
     GDriveFileObject file;
     file.name = newName;
     std::weak_ptr<bool> alive = _alive;
@@ -137,7 +139,7 @@ void GDriveSimpleTasks::renameFile(const std::string& gdriveId, bool isFolder, c
         gdriveId, file, {}, {}, std::nullopt, isFolder ? FolderFields : GDriveMetadata::FileFields,
         [this, alive, gdriveId, isFolder, parentFolderId, errorTitle](const GDriveResponse<GDriveMetadata>& response) {
             if (alive.expired() || !*alive.lock()) return;
-            _progress.set({});
+            setProgress({});
             if (!response.result) {
                 const GDriveError error = response.error.value_or(GDriveError::other("No answer"));
                 if (GDriveError::getGDriveErrorCode(error) != 404) {
@@ -182,13 +184,13 @@ void GDriveSimpleTasks::deleteFile(const std::string& gdriveId, bool isFolder, c
         taskCompletedWithError(errorTitle, localized("no_network_available"));
         return;
     }
-    _progress.set(localized("db_delete_progress"));
+    setProgress(localized("db_delete_progress"));
     std::weak_ptr<bool> alive = _alive;
     _call = _service.driveClient()->deleteFile(
         gdriveId,
         [this, alive, gdriveId, isFolder, parentFolderId, errorTitle](const GDriveResponse<GDriveDone>& response) {
             if (alive.expired() || !*alive.lock()) return;
-            _progress.set({});
+            setProgress({});
             if (!response.result) {
                 const GDriveError error = response.error.value_or(GDriveError::other("No answer"));
                 // Drive no longer has it: the user's wish is done.
@@ -250,7 +252,7 @@ void GDriveSimpleTasks::moveFile(const std::string& gdriveId, bool isFolder, con
                                localized(isFolder ? "explorer_unable_to_move_folder" : "explorer_unable_to_move_file"));
         return;
     }
-    _progress.set(localized("db_move_progress"));
+    setProgress(localized("db_move_progress"));
     std::weak_ptr<bool> alive = _alive;
     // Our reader takes no file without its id.
     _call = _service.driveClient()->getFile(
@@ -268,7 +270,7 @@ void GDriveSimpleTasks::moveFile(const std::string& gdriveId, bool isFolder, con
                 isFolder ? FolderFields : GDriveMetadata::FileFields,
                 [this, alive, gdriveId, isFolder, fromFolder, toFolder](const GDriveResponse<GDriveMetadata>& answer) {
                     if (alive.expired() || !*alive.lock()) return;
-                    _progress.set({});
+                    setProgress({});
                     if (!answer.result) {
                         handleMoveError(gdriveId, isFolder, fromFolder, answer.error.value_or(GDriveError::other("")));
                         return;
@@ -305,4 +307,62 @@ void GDriveSimpleTasks::handleMoveError(const std::string& gdriveId, bool isFold
     } else {
         taskCompletedWithError(errorTitle, GDriveError::getDefaultErrorMessage(error));
     }
+}
+
+// ---- the user's tasks
+
+GDriveUserTasks::GDriveUserTasks(std::function<bool()> downloaderBusy, std::function<void()> changed)
+    : _downloaderBusy(std::move(downloaderBusy)), _changed(std::move(changed))
+{
+}
+
+GDriveUserTasks::~GDriveUserTasks()
+{
+    _changed = nullptr;
+    cancelAll();
+}
+
+bool GDriveUserTasks::busy() const
+{
+    return !_running.empty() || (_downloaderBusy && _downloaderBusy());
+}
+
+GDriveSimpleTasks* GDriveUserTasks::startSimpleTask(GDriveTaskService& service)
+{
+    if (busy()) return nullptr;
+    auto task = std::make_unique<GDriveSimpleTasks>(service, this);
+    GDriveSimpleTasks* started = task.get();
+    add(std::move(task));
+    return started;
+}
+
+bool GDriveUserTasks::add(std::unique_ptr<GDriveTask> task)
+{
+    if (!task || busy()) return false;
+    _running.push_back(std::move(task));
+    if (_changed) _changed();
+    return true;
+}
+
+void GDriveUserTasks::finished(GDriveTask* task)
+{
+    auto it = std::find_if(_running.begin(), _running.end(), [task](const auto& held) { return held.get() == task; });
+    if (it == _running.end()) return;
+    _finished.push_back(std::move(*it));
+    _running.erase(it);
+    if (!_release) {
+        _release = Timer::scheduledTimer(0, false, [this] {
+            _finished.clear();
+            _release.reset();
+        });
+    }
+    if (_changed) _changed();
+}
+
+void GDriveUserTasks::cancelAll()
+{
+    std::vector<std::unique_ptr<GDriveTask>> running = std::move(_running);
+    _running.clear();
+    for (const auto& task : running) task->cancel();
+    if (_changed && !running.empty()) _changed();
 }

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "GoogleDrive/GDriveClient.h"
+#include "GoogleDrive/GDriveSynchronizer.h"
 #include "GoogleDrive/GDriveTaskService.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class GDriveFileInfoItem;
 class GDriveSimpleTasks;
+class Timer;
 
 class GDriveTaskCompletedDelegate {
 public:
@@ -21,19 +25,18 @@ public:
 // the feedback centre of the outcome; the delegate hears at the end, except when the task was busy.
 // Maps never uploaded live only in the caches, so their rename, delete and move stay local. One
 // object a operation. Main thread only.
-class GDriveSimpleTasks {
+class GDriveSimpleTasks : public GDriveTask {
 public:
     static constexpr const char* FolderFields = "id,mimeType,name,parents,trashed";
 
     GDriveSimpleTasks(GDriveTaskService& service, GDriveTaskCompletedDelegate* delegate);
-    ~GDriveSimpleTasks();
+    ~GDriveSimpleTasks() override;
     GDriveSimpleTasks(const GDriveSimpleTasks&) = delete;
     GDriveSimpleTasks& operator=(const GDriveSimpleTasks&) = delete;
 
-    bool busy() const { return _call.isPending(); }
+    bool busy() const override { return _call.isPending(); }
     // Stops the running query; the delegate hears nothing more.
-    void cancel();
-    bool showsProgress() const { return _progress.shown(); }
+    void cancel() override;
 
     void addFolder(const std::string& name, const std::string& parentFolderId);
     void renameFile(const std::string& gdriveId, bool isFolder, const std::string& newName,
@@ -55,7 +58,37 @@ private:
 
     GDriveTaskService& _service;
     GDriveTaskCompletedDelegate* _delegate;
-    GDriveTaskProgress _progress;
     GDriveCall _call;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+};
+
+// The user's Drive operations: at most one runs, and none while the shared downloader works; a
+// request meanwhile does nothing and says nothing. A finished task is let go on the next turn of
+// the main loop, never inside its own callback.
+class GDriveUserTasks : public GDriveTaskCompletedDelegate {
+public:
+    // downloaderBusy: whether the shared downloader works; changed: a task started or ended.
+    explicit GDriveUserTasks(std::function<bool()> downloaderBusy = {}, std::function<void()> changed = {});
+    ~GDriveUserTasks() override;
+    GDriveUserTasks(const GDriveUserTasks&) = delete;
+    GDriveUserTasks& operator=(const GDriveUserTasks&) = delete;
+
+    bool busy() const;
+    size_t count() const { return _running.size(); }
+    // A task reporting here, or nullptr when another runs.
+    GDriveSimpleTasks* startSimpleTask(GDriveTaskService& service);
+    // Takes a task whose delegate calls finished(); false (and the task dropped) when another runs.
+    bool add(std::unique_ptr<GDriveTask> task);
+    void finished(GDriveTask* task);
+    // At quit: every running task stops without reporting.
+    void cancelAll();
+
+    void gdriveTaskCompleted(GDriveSimpleTasks& task) override { finished(&task); }
+
+private:
+    std::function<bool()> _downloaderBusy;
+    std::function<void()> _changed;
+    std::vector<std::unique_ptr<GDriveTask>> _running;
+    std::vector<std::unique_ptr<GDriveTask>> _finished;
+    std::unique_ptr<Timer> _release;
 };

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 class GDriveClient;
 class GDriveFileInfoCache;
 class GDriveFolderCache;
 class GDriveProvider;
-class ProgressItem;
 
 // What the explorer's tasks (the lister, the path resolver, the folder and file tasks) need of the
 // Google Drive service, which implements it.
@@ -32,20 +30,4 @@ public:
     virtual void dispatchFolderChanged(const std::string& folderId) = 0;
     // The name, or the first "name (n)" no sub-folder of the parent has.
     virtual std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) = 0;
-};
-
-// The entry in the activity pane of a task that runs Drive requests.
-class GDriveTaskProgress {
-public:
-    GDriveTaskProgress() = default;
-    ~GDriveTaskProgress() { set({}); }
-    GDriveTaskProgress(const GDriveTaskProgress&) = delete;
-    GDriveTaskProgress& operator=(const GDriveTaskProgress&) = delete;
-
-    // A title starts or retitles the entry; the empty title ends it.
-    void set(const std::string& title);
-    bool shown() const { return _item != nullptr; }
-
-private:
-    std::shared_ptr<ProgressItem> _item;
 };

@@ -331,4 +331,46 @@ TEST_F(GDriveSimpleTasksTest, NothingFollowsCancel)
     EXPECT_TRUE(service.log.empty());
 }
 
+TEST_F(GDriveSimpleTasksTest, OneUserTaskRunsAtATime)
+{
+    int changes = 0;
+    bool downloading = false;
+    GDriveUserTasks tasks([&] { return downloading; }, [&] { ++changes; });
+    fake.setDelay(0.1);
+    GDriveSimpleTasks* rename = tasks.startSimpleTask(service);
+    ASSERT_NE(rename, nullptr);
+    rename->renameFile("PlanId", false, "First.twkx", docs);
+    // Refused without a word while the rename runs.
+    EXPECT_EQ(tasks.startSimpleTask(service), nullptr);
+    EXPECT_FALSE(tasks.add(std::make_unique<GDriveSimpleTasks>(service, nullptr)));
+    EXPECT_TRUE(told.shown.empty());
+    ASSERT_TRUE(waitFor([&] { return tasks.count() == 0; }));
+    EXPECT_EQ(fake.file("PlanId")->name, "First.twkx");
+    EXPECT_EQ(changes, 2);
+
+    downloading = true;
+    EXPECT_EQ(tasks.startSimpleTask(service), nullptr);
+    downloading = false;
+
+    // A task that fails at once is let go after its callback has returned.
+    network.set(false);
+    GDriveSimpleTasks* offline = tasks.startSimpleTask(service);
+    ASSERT_NE(offline, nullptr);
+    offline->deleteFile("PlanId", false, docs);
+    EXPECT_EQ(tasks.count(), 0u);
+    EXPECT_EQ(told.shown, std::vector<std::string>{failure("gdrive_delete_error", localized("no_network_available"))});
+    MainLoop::runUntil([] { return false; }, 0.05);
+
+    // At quit the running task stops without a report.
+    network.set(true);
+    told.shown.clear();
+    service.log.clear();
+    tasks.startSimpleTask(service)->deleteFile("PlanId", false, docs);
+    tasks.cancelAll();
+    EXPECT_FALSE(tasks.busy());
+    MainLoop::runUntil([] { return false; }, 0.3);
+    EXPECT_TRUE(told.shown.empty());
+    EXPECT_TRUE(service.log.empty());
+}
+
 } // namespace
