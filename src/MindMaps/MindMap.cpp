@@ -396,19 +396,25 @@ void MindMap::validateElementStates()
     UpdateGuard update(*this);
     checkCrossLinksAfterHierarchyChange();
     if (_progressDirty) updateRollUpProgress();
-    MindMapNode::measureTextsAhead(_nodes, _crossLinks);
-    for (size_t i = 0; i < _nodes.size(); ++i) {
-        MindMapNode* node = _nodes[i];
-        node->validateNodeState();
-        node->validateContainedElements();
-        node->parentRelation()->validateContainedElements();
+    if (_statesPending || _changeCount != _validatedChangeCount || _nodes.size() != _validatedNodeCount) {
+        // Whatever the walk itself leaves pending is taken up by the next validation.
+        _statesPending = false;
+        MindMapNode::measureTextsAhead(_nodes, _crossLinks);
+        for (size_t i = 0; i < _nodes.size(); ++i) {
+            MindMapNode* node = _nodes[i];
+            node->validateNodeState();
+            node->validateContainedElements();
+            node->parentRelation()->validateContainedElements();
+        }
+        for (size_t i = 0; i < _crossLinks.size(); ++i) _crossLinks[i]->validateContainedElements();
     }
-    for (size_t i = 0; i < _crossLinks.size(); ++i) _crossLinks[i]->validateContainedElements();
     if (_needsLayout) {
         updatePathTapers();
         performAutoLayout();
         updateRelationPaths();
     }
+    _validatedChangeCount = _changeCount;
+    _validatedNodeCount = _nodes.size();
 }
 
 void MindMap::updateRollUpProgress()

@@ -236,6 +236,8 @@ public:
     void setEditorScrollState(const MindMapEditorScrollState& state);
 
     bool needsLayout() const { return _needsLayout; }
+    // A topic or free text has state to validate: the next validateElementStates walks the map.
+    void noteStatesPending() { _statesPending = true; }
     void setNeedsLayout(bool needsLayout) { _needsLayout = needsLayout; }
     // Roll-up progress is recomputed at the next validation.
     void setProgressDirty() { _progressDirty = true; }
@@ -827,6 +829,11 @@ private:
     UndoState _delayedUndoState;
     uint64_t _contentGeneration = 0;
     uint64_t _changeCount = 0;
+    // What the last full validation left: with nothing pending or reported since, every topic,
+    // text and line is still valid and a repaint need not walk them all again.
+    bool _statesPending = true;
+    uint64_t _validatedChangeCount = 0;
+    size_t _validatedNodeCount = 0;
     std::string _delayedUndoOperation;
     uint64_t _loadingState = MindMapIdle;
     int64_t _updateCount = 0;

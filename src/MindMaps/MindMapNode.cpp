@@ -108,6 +108,7 @@ MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, 
     _style->setListener(this);
     setParent(parent);
     _updateState = InitialUpdateState;
+    if (mindMap) mindMap->noteStatesPending();
 }
 
 MindMapNode::~MindMapNode()
@@ -199,6 +200,7 @@ void MindMapNode::loaded()
         setVisible(true);
     }
     _updateState |= InitialUpdateState;
+    if (MindMap* map = mindMap()) map->noteStatesPending();
 }
 
 // ---- Tree ----
@@ -818,6 +820,7 @@ void MindMapNode::includeNodeUpdateState(uint64_t bits)
         _textPrepared = false;
         _hasPreparedTextSize = false;
     }
+    if (MindMap* map = mindMap(); map && bits != 0) map->noteStatesPending();
     if ((_updateState & bits) == bits) return;
     if (_updateState != 0) {
         _updateState |= bits;

@@ -37,6 +37,7 @@ MindMapText::MindMapText(CompositeElement* container)
     _style->setListener(this);
     // The bits of a new text are pending already, so taking the font reports nothing.
     setFont(StyleSheet::textFont());
+    if (MindMap* map = mindMap()) map->noteStatesPending();
 }
 
 MindMapText::~MindMapText()
@@ -76,6 +77,7 @@ void MindMapText::includeTextUpdateState(uint32_t bits)
     // A display text built ahead of a batch measurement no longer stands for the text.
     _textPrepared = false;
     _preparedTextSize.reset();
+    if (MindMap* map = mindMap(); map && bits != 0) map->noteStatesPending();
     if ((_updateState & bits) == bits) return;
     const bool wasValid = _updateState == 0;
     _updateState |= bits;

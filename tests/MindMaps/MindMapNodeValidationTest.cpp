@@ -1,12 +1,15 @@
 #include "MindMapNodeTestSupport.h"
 
 #include "MindMaps/MinTextSizeCalculator.h"
+#include "MindMaps/MindMapText.h"
+#include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -221,6 +224,49 @@ TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)
     }
     EXPECT_EQ(modes, static_cast<int64_t>(3 * (depth - 2)));
     EXPECT_EQ(leftToRight, 1u); // only the root, above the list
+}
+
+// A validated map is not walked again while nothing changes, so every change made after a
+// validation must still be measured by the next one, whether or not an editor listens. The fake
+// measurer makes a line of n characters n / 2 line heights wide in any font.
+TEST_F(MindMapNodeValidationTest, AValidationAfterAChangeMeasuresWhatChanged)
+{
+    auto lastText = [](const CompositeElement& owner) {
+        const std::vector<ContainedElement*> elements = owner.containedElements();
+        auto* text = elements.empty() ? nullptr : dynamic_cast<MindMapText*>(elements.back());
+        return text ? text->textSize() : Size();
+    };
+    struct Change {
+        const char* what;
+        std::function<void(MindMapNode*)> apply;
+        std::function<Size(MindMapNode*)> measured;
+        int characters;
+    };
+    const Change changes[] = {
+        {"a topic's text", [](MindMapNode* node) { node->setText("abcde"); },
+         [](MindMapNode* node) { return node->textSize(); }, 5},
+        {"a new topic's text", [this](MindMapNode* node) { child(node)->setText("abc"); },
+         [](MindMapNode* node) { return node->children().back()->textSize(); }, 3},
+        {"a free text's text", [](MindMapNode* node) { node->addText()->setText("abcd"); },
+         [&](MindMapNode* node) { return lastText(*node); }, 4},
+        {"a line's label", [](MindMapNode* node) { node->parentRelation()->addText()->setText("abcdefgh"); },
+         [&](MindMapNode* node) { return lastText(*node->parentRelation()); }, 8},
+    };
+    for (bool listening : {true, false}) {
+        map.setNodeEditor(listening ? &editor : nullptr);
+        for (const Change& change : changes) {
+            SCOPED_TRACE(std::string(change.what) + (listening ? " with an editor" : " without an editor"));
+            MindMapNode* node = child(theme("theme"), Point{100, 100});
+            map.validateElementStates();
+            map.validateElementStates();
+            change.apply(node);
+            map.validateElementStates();
+            const Size size = change.measured(node);
+            EXPECT_GT(size.height, 0);
+            EXPECT_NEAR(change.characters * size.height / 2, size.width, 1e-9);
+        }
+    }
+    map.setNodeEditor(&editor);
 }
 
 } // namespace
