@@ -437,7 +437,8 @@ void GDrivePathResolverTask::locateFile()
     }
     if (folder->items()) {
         for (const GDriveMetadata& entry : *folder->items()) {
-            if (!entry.deleted() && equalIgnoringCase(entry.name, name)) {
+            // A link names a file: a folder of that name is no answer to open.
+            if (!entry.deleted() && !entry.isFolder() && equalIgnoringCase(entry.name, name)) {
                 report(entry.gdriveId());
                 return;
             }

@@ -98,6 +98,8 @@ TEST_F(GDrivePathResolverTest, WhatDriveDoesNotHaveResolvesToNothing)
     const Case cases[] = {
         {"/A/Missing/map.twkx", {"mimeType = 'application/vnd.google-apps.folder' and 'AId' in parents"}},
         {"/A/B/missing.twkx", {"'BId' in parents"}},
+        // A folder is no file to open.
+        {"/A/B", {"'AId' in parents"}},
         // Names from documents never reach a query.
         {"/A/x' or name contains '/map.twkx", {"mimeType = 'application/vnd.google-apps.folder' and 'AId' in parents"}},
     };
