@@ -106,7 +106,6 @@ void MindMapEditor::observeDefaults()
 
 void MindMapEditor::setNeedsDisplay()
 {
-    _branchBounds.invalidate();
     if (_displayBatch > 0) {
         _displayRequested = true;
         return;
@@ -117,7 +116,6 @@ void MindMapEditor::setNeedsDisplay()
 
 void MindMapEditor::setNeedsDisplayInRect(const Rect& viewRect)
 {
-    _branchBounds.invalidate();
     _canvasPicture.invalidateRect(viewRect);
     if (_host) _host->setNeedsDisplayInRect(viewRect);
 }

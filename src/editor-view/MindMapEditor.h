@@ -597,7 +597,8 @@ private:
     bool _displayRequested = false;
     // What the window showed last, for the frames that show mostly the same.
     CanvasPicture _canvasPicture;
-    // Where the map's branches draw, kept for the repaints until the map reports a change.
+    // Where the map's branches draw, kept for the repaints until the map reports a change (the
+    // map counts its reports; a redraw asked for without one measures nothing again).
     BranchBounds _branchBounds;
     double _doubleClickInterval = 0.4;
     ScheduledCall _clearSelectionCall;
