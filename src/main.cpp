@@ -2,6 +2,7 @@
 #include "Editor/gtk/MailOptionsView.h"
 #include "Editor/gtk/TarnwickApplication.h"
 #include "Editor/gtk/TopicLinkDialogs.h"
+#include "GoogleDrive/GDriveInstallation.h"
 #include "dropbox/DropboxInstallation.h"
 #include "dropbox/gtk/DropboxExplorerWidgets.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
@@ -64,6 +65,8 @@ int main(int argc, char* argv[])
     installDropbox();
     // Its pane in the side bar and in the pick browsers, shown while it is connected.
     installDropboxExplorer();
+    // Google Drive is offered when the build or the environment has its client id.
+    installGoogleDrive();
     // One preferences window with its six panes, made the first time it is asked for.
     installPreferences();
 

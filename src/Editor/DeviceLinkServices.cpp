@@ -17,7 +17,18 @@ CloudServicesFactory& dropboxFactory()
     return installed;
 }
 
+CloudServicesFactory& googleDriveFactory()
+{
+    static CloudServicesFactory installed;
+    return installed;
+}
+
 } // namespace
+
+void setGoogleDriveServicesFactory(CloudServicesFactory make)
+{
+    googleDriveFactory() = std::move(make);
+}
 
 void setDropboxServicesFactory(CloudServicesFactory make)
 {
@@ -29,9 +40,11 @@ void InstalledApplicationServices::startCloudServices(Scheduler& scheduler, Hist
     if (_cloudStarted) return;
     _cloudStarted = true;
     if (dropboxFactory()) _dropbox = dropboxFactory()(scheduler, recentHistory);
+    if (googleDriveFactory()) _googleDrive = googleDriveFactory()(scheduler, recentHistory);
     // An unlinked provider registers without a change of state, which would leave the cloud
     // set-up tab, made with the window, without it.
-    if (_dropbox) NotificationCenter::defaultCenter().post(MindMapProvider::ProvidersChangedNotification, nullptr);
+    if (_dropbox || _googleDrive)
+        NotificationCenter::defaultCenter().post(MindMapProvider::ProvidersChangedNotification, nullptr);
 }
 
 std::unique_ptr<TerminationProcess> InstalledApplicationServices::startDropboxTerminationProcess()
@@ -44,6 +57,16 @@ void InstalledApplicationServices::terminateDropboxSession()
     if (_dropbox) _dropbox->terminateSession();
 }
 
+std::unique_ptr<TerminationProcess> InstalledApplicationServices::startGoogleDriveTerminationProcess()
+{
+    return _googleDrive ? _googleDrive->startTerminationProcess() : nullptr;
+}
+
+void InstalledApplicationServices::terminateGoogleDriveSession()
+{
+    if (_googleDrive) _googleDrive->terminateSession();
+}
+
 void setDeviceLinkServicesFactory(DeviceLinkServicesFactory make)
 {
     factory() = std::move(make);
@@ -52,6 +75,7 @@ void setDeviceLinkServicesFactory(DeviceLinkServicesFactory make)
 InstalledApplicationServices::~InstalledApplicationServices()
 {
     releaseDeviceLinkServices();
+    _googleDrive.reset();
     _dropbox.reset();
 }
 

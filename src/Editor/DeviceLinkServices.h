@@ -33,6 +33,7 @@ public:
 using CloudServicesFactory =
     std::function<std::unique_ptr<CloudServices>(Scheduler& scheduler, HistoryList* recentHistory)>;
 void setDropboxServicesFactory(CloudServicesFactory factory);
+void setGoogleDriveServicesFactory(CloudServicesFactory factory);
 
 // The application's services at quit, with the device link made by the installed factory.
 class InstalledApplicationServices : public ApplicationTerminationServices {
@@ -48,10 +49,14 @@ public:
     bool hasDropboxServices() const { return _dropbox != nullptr; }
     std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() override;
     void terminateDropboxSession() override;
+    bool hasGoogleDriveServices() const { return _googleDrive != nullptr; }
+    std::unique_ptr<TerminationProcess> startGoogleDriveTerminationProcess() override;
+    void terminateGoogleDriveSession() override;
 
 private:
     std::unique_ptr<DeviceLinkServices> _deviceLink;
     bool _started = false;
     std::unique_ptr<CloudServices> _dropbox;
+    std::unique_ptr<CloudServices> _googleDrive;
     bool _cloudStarted = false;
 };

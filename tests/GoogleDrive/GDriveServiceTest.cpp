@@ -1,9 +1,11 @@
 #include "GoogleDrive/GDriveService.h"
 
+#include "Editor/DeviceLinkServices.h"
 #include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveAuthHelper.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
+#include "GoogleDrive/GDriveInstallation.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "Utils/TerminationProcess.h"
 #include "platform/MainLoop.h"
@@ -11,6 +13,7 @@
 #include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
 #include "store/ExternalProvider.h"
+#include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ManualScheduler.h"
@@ -265,4 +268,30 @@ TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
     EXPECT_EQ(service->fileInfo().count(), 0u);
     service->deauthorize();
     EXPECT_EQ(alerts.requests.size(), 2u) << "signed out nothing is asked";
+}
+
+TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
+{
+    ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    ScopedEnvironment server{"TARNWICK_GDRIVE_SERVER", fake.baseUrl()};
+    ScopedEnvironment secret{"TARNWICK_GDRIVE_CLIENT_SECRET", FakeGoogleDriveServer::ClientSecret};
+    installGoogleDrive();
+    const std::pair<std::string, bool> cases[] = {
+        {"", false}, {"not-a-client-id", false}, {FakeGoogleDriveServer::ClientId, true}};
+    bool offeredOnce = false;
+    for (const auto& [clientId, offered] : cases) {
+        ScopedEnvironment id{"TARNWICK_GDRIVE_CLIENT_ID", clientId};
+        if (GDriveSettings::isAvailable() != offered) continue; // the build carries an id of its own
+        offeredOnce = offeredOnce || offered;
+        auto services = std::make_unique<InstalledApplicationServices>();
+        services->startCloudServices(scheduler);
+        EXPECT_EQ(services->hasGoogleDriveServices(), offered) << clientId;
+        EXPECT_EQ(MindMapProviders::instance().getProviderById(GDriveProvider::ProviderId) != nullptr, offered)
+            << clientId;
+        EXPECT_EQ(services->startGoogleDriveTerminationProcess(), nullptr) << "signed out nothing goes up";
+        services->terminateGoogleDriveSession();
+    }
+    setGoogleDriveServicesFactory(nullptr);
+    EXPECT_TRUE(offeredOnce);
+    EXPECT_TRUE(fake.requests().empty()) << "no request was made";
 }

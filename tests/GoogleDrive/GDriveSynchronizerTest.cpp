@@ -180,6 +180,7 @@ struct GDriveSynchronizerTest : ::testing::Test {
         service->folders.updateFolder(service->folders.rootFolder(), {tarnwick, work}, false);
         SetEditorInterfaceInstance(editor);
         FeedbackCenter::feedbackCenter().setDelegate(&notifications);
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
         sync = std::make_unique<GDriveFileSynchronizer>(*service, &completions);
     }
     ~GDriveSynchronizerTest() override
