@@ -3,6 +3,7 @@
 #include "platform/FileUtils.h"
 #include "platform/NumberText.h"
 
+#include <glib.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -10,7 +11,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 bool sameRecordDate(double first, double second)
 {
@@ -71,6 +74,126 @@ void RecordSaveBatch::changed()
         _modified = true;
     } else {
         _save();
+    }
+}
+
+struct RecordFileWriter::State {
+    std::string path;
+    WriteFunction write;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<std::string> pending;
+    bool writing = false;
+    bool stopping = false;
+    bool lastWriteFailed = false;
+    Error lastError;
+    std::vector<Error> unreported;
+    // The main loop's source that reports failures, 0 when none is waiting.
+    guint reportSource = 0;
+    FailureHandler failed;
+
+    void reportFailures()
+    {
+        std::vector<Error> failures;
+        {
+            std::lock_guard lock(mutex);
+            failures.swap(unreported);
+        }
+        if (!failed) return;
+        for (const Error& error : failures) failed(error);
+    }
+};
+
+RecordFileWriter::RecordFileWriter(std::string path, WriteFunction write) : _state(std::make_shared<State>())
+{
+    _state->path = std::move(path);
+    _state->write = write ? std::move(write) : [](const std::string& target, const std::string& bytes, Error* error) {
+        return writeFileAtomically(target, bytes, error);
+    };
+    _thread = std::thread([this] { run(); });
+}
+
+RecordFileWriter::~RecordFileWriter()
+{
+    flush();
+    {
+        std::lock_guard lock(_state->mutex);
+        _state->stopping = true;
+    }
+    _state->changed.notify_all();
+    _thread.join();
+    guint source = 0;
+    {
+        std::lock_guard lock(_state->mutex);
+        std::swap(source, _state->reportSource);
+    }
+    // Nothing is left to report, and a fuzzer's or test's loop may never run to drop it.
+    if (source) g_source_remove(source);
+}
+
+void RecordFileWriter::setFailureHandler(FailureHandler handler)
+{
+    _state->failed = std::move(handler);
+}
+
+void RecordFileWriter::write(std::string bytes)
+{
+    {
+        std::lock_guard lock(_state->mutex);
+        _state->pending = std::move(bytes);
+    }
+    _state->changed.notify_all();
+}
+
+bool RecordFileWriter::flush(Error* error)
+{
+    bool failed = false;
+    {
+        std::unique_lock lock(_state->mutex);
+        _state->changed.wait(lock, [this] { return !_state->pending && !_state->writing; });
+        failed = _state->lastWriteFailed;
+        if (failed && error) *error = _state->lastError;
+    }
+    _state->reportFailures();
+    return !failed;
+}
+
+void RecordFileWriter::run()
+{
+    State& state = *_state;
+    std::unique_lock lock(state.mutex);
+    for (;;) {
+        state.changed.wait(lock, [&state] { return state.pending || state.stopping; });
+        if (!state.pending) return;
+        std::string bytes = std::move(*state.pending);
+        state.pending.reset();
+        state.writing = true;
+        lock.unlock();
+        Error error;
+        const bool written = state.write(state.path, bytes, &error);
+        lock.lock();
+        state.writing = false;
+        state.lastWriteFailed = !written;
+        if (!written) {
+            state.lastError = error;
+            state.unreported.push_back(std::move(error));
+            if (!state.reportSource) {
+                state.reportSource = g_idle_add_full(
+                    G_PRIORITY_DEFAULT_IDLE,
+                    [](gpointer data) -> gboolean {
+                        State& state = **static_cast<std::shared_ptr<State>*>(data);
+                        {
+                            std::lock_guard lock(state.mutex);
+                            state.reportSource = 0;
+                        }
+                        state.reportFailures();
+                        return G_SOURCE_REMOVE;
+                    },
+                    new std::shared_ptr<State>(_state),
+                    [](gpointer data) { delete static_cast<std::shared_ptr<State>*>(data); });
+            }
+        }
+        state.changed.notify_all();
     }
 }
 

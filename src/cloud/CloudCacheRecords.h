@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 // What the cloud services' local caches share: the dates of their record files, the batching of
@@ -48,6 +52,35 @@ private:
     std::function<void()> _save;
     int64_t _lockCount = 0;
     bool _modified = false;
+};
+
+// Writes a record file on a thread of its own: the fsync of each write takes tens of milliseconds,
+// far too long for the window's main loop. Writes keep their order; a snapshot handed in while
+// another waits replaces it, as only the newest content matters. Failures come back on the main
+// thread. Every other member is for the main thread.
+class RecordFileWriter {
+public:
+    using WriteFunction = std::function<bool(const std::string& path, const std::string& bytes, Error* error)>;
+    using FailureHandler = std::function<void(const Error& error)>;
+
+    explicit RecordFileWriter(std::string path, WriteFunction write = {});
+    // Waits for the last snapshot to reach the disk.
+    ~RecordFileWriter();
+    RecordFileWriter(const RecordFileWriter&) = delete;
+    RecordFileWriter& operator=(const RecordFileWriter&) = delete;
+
+    void setFailureHandler(FailureHandler handler);
+    void write(std::string bytes);
+    // Returns once every snapshot handed in is on disk (or failed), reporting failures not yet
+    // reported; false when the last write failed.
+    bool flush(Error* error = nullptr);
+
+private:
+    struct State;
+    void run();
+
+    std::shared_ptr<State> _state;
+    std::thread _thread;
 };
 
 // A cached copy the clean-up may delete: one that can be fetched again.

@@ -29,6 +29,9 @@ std::string DropboxCacheManager::dbKeyPathForCacheFilePath(const std::string& ca
 void DropboxCacheManager::cleanupCache(const std::string& editorStorageId)
 {
     _editorStorageId = editorStorageId;
+    // A map made moments ago has its record only in the writer's hands: the deletions below must
+    // never outrun it, or a crash leaves the map's file gone without a word.
+    _fileInfo.flush();
     // Without whole records, a file without one may be a map that was never uploaded.
     _keepUnrecorded = _fileInfo.recordsWereUnreadable();
     _sizes.reset();

@@ -70,6 +70,8 @@ convertCaseSensitiveCache(DropboxFileInfoCache& current, const std::string& oldF
         current.update(record->path(), record->localModified(), record->lastAccessed(), record->rev());
     }
     current.endUpdate();
+    // The old records are the only ones of a map never uploaded until the new ones are on disk.
+    if (!current.flush()) whole = false;
     if (!whole) return DropboxMigrationOutcome::KeptOldCache;
     std::filesystem::remove_all(oldFolder, error);
     std::filesystem::remove(oldRecordFile, error);

@@ -92,11 +92,18 @@ void DropboxFileInfoCache::load()
     }
 }
 
+DropboxFileInfoCache::~DropboxFileInfoCache() = default;
+
 bool DropboxFileInfoCache::save(Error* error)
 {
-    bool saved = DropboxFileInfoCacheFiler::saveCache(*this, error);
+    saveSoon();
+    return _writer.flush(error);
+}
+
+void DropboxFileInfoCache::saveSoon()
+{
+    _writer.write(DropboxFileInfoCacheFiler(*this).buildDataFromCache());
     _batch.setModified(false);
-    return saved;
 }
 
 void DropboxFileInfoCache::clear()

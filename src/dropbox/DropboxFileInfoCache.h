@@ -55,6 +55,8 @@ public:
     // Reads the file at once. An unreadable file is moved aside unless told otherwise (a reader
     // that only looks must leave it where it is).
     explicit DropboxFileInfoCache(std::string fileName, bool setAsideUnreadable = true);
+    // Waits for the last write.
+    ~DropboxFileInfoCache();
     DropboxFileInfoCache(const DropboxFileInfoCache&) = delete;
     DropboxFileInfoCache& operator=(const DropboxFileInfoCache&) = delete;
 
@@ -64,7 +66,17 @@ public:
 
     const std::string& fileName() const { return _fileName; }
     void load();
+    // Writes the records and waits until they are on disk.
     bool save(Error* error = nullptr);
+    // Hands the records to the writer thread, so that an answer never waits for the disk.
+    void saveSoon();
+    // Waits until every write handed in is on disk; false when the last one failed.
+    bool flush(Error* error = nullptr) { return _writer.flush(error); }
+    // Where failed background writes are reported, on the main thread.
+    void setWriteFailureHandler(RecordFileWriter::FailureHandler handler)
+    {
+        _writer.setFailureHandler(std::move(handler));
+    }
     void changed() { _batch.changed(); }
     void clear();
     void beginUpdate() { _batch.beginUpdate(); }
@@ -105,7 +117,8 @@ public:
 private:
     std::string _fileName;
     std::map<std::string, std::unique_ptr<DropboxFileInfoItem>> _items;
-    RecordSaveBatch _batch{[this] { save(); }};
+    RecordFileWriter _writer{_fileName};
+    RecordSaveBatch _batch{[this] { saveSoon(); }};
     bool _unreadable = false;
     bool _setAsideUnreadable = true;
     std::function<double()> _now;

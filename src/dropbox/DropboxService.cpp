@@ -98,6 +98,11 @@ Dropbox::Dropbox(DropboxServiceSetup setup) : _setup(std::move(setup))
         _setup.supportDirectory.empty() ? MindMapStore::appSupportDirectory() : _setup.supportDirectory;
     _fileInfo = std::make_unique<DropboxFileInfoCache>((fs::path(supportDirectory) / RecordFileName).string());
     _fileInfo->setClock(_setup.now);
+    // A record lost to a full or read-only disk means uploads repeated or maps kept unrecorded: the
+    // user must hear of it, as of any save that fails.
+    _fileInfo->setWriteFailureHandler([](const Error& error) {
+        showEditorNotification("dropbox_synchronization_error", error.localizedDescription, FeedbackStateError);
+    });
     const std::string cacheRoot = _provider->rootDirectory();
     if (!cacheRoot.empty()) {
         // The older cache lay beside the current one, in the store, under "dropbox".

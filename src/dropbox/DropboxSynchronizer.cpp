@@ -678,8 +678,12 @@ void DropboxSynchronizer::completeTermination()
 {
     releaseRecords();
     // On disk before the quit may go on, even while an answer's own batch is still open.
-    if (_terminationProcess && !_terminationProcess->completed() && _service.fileInfo().isModified()) {
-        _service.fileInfo().save();
+    if (_terminationProcess && !_terminationProcess->completed()) {
+        if (_service.fileInfo().isModified()) {
+            _service.fileInfo().save();
+        } else {
+            _service.fileInfo().flush();
+        }
     }
     // The process's delegate may let the quit go on at once: this is the last thing done here.
     if (_terminationProcess && !_terminationProcess->completed()) _terminationProcess->setCompleted();

@@ -1,9 +1,15 @@
 #include "cloud/CloudCacheRecords.h"
 #include "support/TempDir.h"
 
+#include "platform/FileUtils.h"
+
 #include <gtest/gtest.h>
 
+#include <glib.h>
 #include <sys/stat.h>
+
+#include <condition_variable>
+#include <mutex>
 
 TEST(CacheBudgetTest, TrimsOldestFirstUntilTheRestFitsAndNeverTouchesKeptCopies)
 {
@@ -70,4 +76,105 @@ TEST(RecordFileTest, AMissingFileIsToldApartFromAnUnreadableOne)
     EXPECT_EQ(parseRecordDate("12.5junk"), 12.5);
     EXPECT_FALSE(parseRecordDate("nan"));
     EXPECT_FALSE(parseRecordDate(""));
+}
+
+namespace {
+
+std::string fileText(const std::string& path)
+{
+    bool missing = false;
+    return readRecordFile(path, missing).value_or("<none>");
+}
+
+} // namespace
+
+// The first snapshot is held at the disk while three more arrive: only the newest of those is
+// written after it, never an older one over a newer.
+TEST(RecordFileWriterTest, WritesKeepTheirOrderAndTheNewestWaitingSnapshotWins)
+{
+    TempDir folder;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool started = false;
+    bool released = false;
+    std::vector<std::string> written;
+    RecordFileWriter writer(folder.file("records.xml"),
+                            [&](const std::string& path, const std::string& bytes, Error* error) {
+                                std::unique_lock lock(mutex);
+                                started = true;
+                                changed.notify_all();
+                                changed.wait(lock, [&] { return released; });
+                                written.push_back(bytes);
+                                return writeFileAtomically(path, bytes, error);
+                            });
+    writer.write("first");
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return started; });
+    }
+    writer.write("second");
+    writer.write("third");
+    writer.write("fourth");
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    changed.notify_all();
+    EXPECT_TRUE(writer.flush());
+    EXPECT_EQ(written, (std::vector<std::string>{"first", "fourth"}));
+    EXPECT_EQ(fileText(folder.file("records.xml")), "fourth");
+}
+
+TEST(RecordFileWriterTest, AFailedWriteIsReportedOnceWithItsCause)
+{
+    TempDir folder;
+    ASSERT_EQ(::mkdir(folder.file("taken").c_str(), 0700), 0);
+    struct Case {
+        const char* name;
+        std::string path;
+        bool fails;
+    };
+    const std::vector<Case> cases = {
+        {"folder missing", folder.file("gone/records.xml"), true},
+        {"a folder in the way", folder.file("taken"), true},
+        {"writable", folder.file("records.xml"), false},
+    };
+    for (const Case& c : cases) {
+        std::vector<Error> reported;
+        RecordFileWriter writer(c.path);
+        writer.setFailureHandler([&](const Error& error) { reported.push_back(error); });
+        writer.write("<file-cache/>");
+        writer.write("<file-cache/>");
+        Error error;
+        EXPECT_EQ(writer.flush(&error), !c.fails) << c.name;
+        EXPECT_EQ(reported.size(), c.fails ? 1u : 0u) << c.name;
+        if (c.fails) {
+            EXPECT_FALSE(error.localizedDescription.empty()) << c.name;
+            EXPECT_EQ(reported.front().localizedDescription, error.localizedDescription) << c.name;
+        }
+        EXPECT_EQ(writer.flush(), !c.fails) << c.name << ": the last write is still the one that failed";
+        EXPECT_EQ(reported.size(), c.fails ? 1u : 0u) << c.name;
+    }
+}
+
+// Without a flush, the failure reaches the handler through the main loop.
+TEST(RecordFileWriterTest, AFailureWithoutAFlushIsReportedOnTheMainLoop)
+{
+    TempDir folder;
+    int reported = 0;
+    RecordFileWriter writer(folder.file("records.xml"), [](const std::string&, const std::string&, Error* error) {
+        return setError(error, MakeAppError(1, "disk full"));
+    });
+    writer.setFailureHandler([&](const Error& error) {
+        EXPECT_EQ(error.localizedDescription, "disk full");
+        ++reported;
+    });
+    writer.write("x");
+    for (int round = 0; round < 10000 && reported == 0; ++round) {
+        g_main_context_iteration(nullptr, FALSE);
+        g_usleep(1000);
+    }
+    EXPECT_EQ(reported, 1);
+    EXPECT_FALSE(writer.flush());
+    EXPECT_EQ(reported, 1) << "a failure is reported once";
 }

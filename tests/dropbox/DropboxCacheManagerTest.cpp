@@ -163,11 +163,28 @@ TEST_F(CacheManagerTest, WithUnreadableRecordsNoUnrecordedMapIsDeleted)
     EXPECT_TRUE(careful.deletedPaths().empty());
 }
 
+// A map made a moment ago may have its record only in the writer's hands: whatever the clean-up
+// does, the record is on disk by then, so a crash cannot leave the map unrecorded for the next one.
+TEST_F(CacheManagerTest, TheCleanUpStartsWithTheRecordsOnDisk)
+{
+    std::string made = cacheFile("/Maps/Just made.twkx", 100);
+    records.update("/Maps/Just made.twkx", std::nullopt, DropboxFileInfoItem::makeNewFileRev());
+    manager.setVolumeSize([](const std::string&) { return std::optional<uint64_t>(0); });
+
+    manager.cleanupCache("");
+
+    EXPECT_TRUE(std::filesystem::exists(made));
+    DropboxFileInfoCache onDisk(folder.file("records.xml"), false);
+    ASSERT_NE(onDisk.get("/maps/just made.twkx"), nullptr);
+    EXPECT_TRUE(onDisk.get("/maps/just made.twkx")->isNew());
+}
+
 TEST_F(CacheManagerTest, ARestartDoesNotMakeAFileLookChanged)
 {
     // The file's date has nanoseconds; the record, read back from its file, microseconds.
     std::string path = cacheFile("/Maps/Plan.twkx", 5 * MiB, 700000000.123456);
     records.update("/Maps/Plan.twkx", *fileModificationDate(path), 1.0, std::string("rev"));
+    ASSERT_TRUE(records.flush());
     DropboxFileInfoCache restarted(folder.file("records.xml"));
     DropboxCacheManager later(restarted, root);
     later.cleanupCache("");

@@ -176,6 +176,7 @@ TEST_F(RecordsTest, FolderRenamesMoveOnlyWhatIsInsideTheFolder)
 
     cache->directoryDeleted("/B");
     EXPECT_EQ(cache->count(), 1u);
+    ASSERT_TRUE(cache->flush());
     EXPECT_EQ(open()->count(), 1u) << "saved";
 }
 

@@ -167,6 +167,8 @@ struct DropboxServiceTest : ::testing::Test {
             return true;
         };
         fs::create_directories(home.file("support"));
+        // The new service reads the records before the old one is gone.
+        if (service) service->fileInfo().flush();
         service = std::make_unique<Dropbox>(std::move(setup));
         service->initiateSession();
     }
