@@ -1,23 +1,26 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <tuple>
 
 class ElementStyleListener;
 
 // One row of a style class's property table: the bit that marks the property customised, the
-// style's own value, its effective value and its raw setter. The tables drive equals, assign and
-// merge, so that a property is compared, copied and merged once it has its row.
-template <typename Style, typename Value, typename Effective, typename Argument> struct StyleProperty {
+// style's own value (a member or a getter of it), its effective value and its raw setter. The
+// tables drive equals, assign and merge, so that a property is compared, copied and merged once it
+// has its row.
+template <typename Style, typename Own, typename Effective, typename Argument> struct StyleProperty {
     uint64_t mask;
-    Value Style::*own;
+    Own own;
     Effective (Style::*effective)() const;
     void (Style::*store)(Argument);
 };
 
-template <typename Style, typename Value, typename Effective, typename Argument>
-StyleProperty(uint64_t, Value Style::*, Effective (Style::*)() const, void (Style::*)(Argument))
-    -> StyleProperty<Style, Value, Effective, Argument>;
+template <typename Style, typename Own, typename Effective, typename Argument>
+StyleProperty(uint64_t, Own, Effective (Style::*)() const, void (Style::*)(Argument))
+    -> StyleProperty<Style, Own, Effective, Argument>;
 
 // The base of every cascading style object: a mask of the properties the style carries itself, one
 // listener, and the batching of change reports.
@@ -73,6 +76,22 @@ protected:
         changed();
     }
 
+    // The same for an own value kept in a block that is made only once some own value differs
+    // from the block's default: most element styles never carry one, and a map has many of them.
+    template <typename Block, typename Value>
+    void storeOwnValue(std::unique_ptr<Block>& block, Value Block::*field, const Value& value)
+    {
+        if ((block ? (*block).*field : defaultBlock<Block>().*field) == value) return;
+        if (!block) block = std::make_unique<Block>();
+        (*block).*field = value;
+        changed();
+    }
+    template <typename Block> static const Block& defaultBlock()
+    {
+        static const Block defaults;
+        return defaults;
+    }
+
     // The bodies of equals, assign and merge for a table of properties (a tuple of StyleProperty
     // rows). Two styles are equal when they customise the same properties with the same own
     // values. Assign takes the other style's mask and all its effective values; merge adds its
@@ -85,7 +104,9 @@ protected:
         const auto& self = static_cast<const Style&>(*this);
         return std::apply(
             [&](const auto&... property) {
-                return ((!isPropCustomized(property.mask) || self.*property.own == other->*property.own) && ...);
+                return ((!isPropCustomized(property.mask) ||
+                         std::invoke(property.own, self) == std::invoke(property.own, *other)) &&
+                        ...);
             },
             properties);
     }
@@ -139,8 +160,8 @@ private:
         std::apply([&](const auto&... property) { (store(property), ...); }, properties);
     }
 
-    bool _changed = false;
     ElementStyleListener* _listener = nullptr;
-    int64_t _updateCount = 0;
     uint64_t _customizedProps = 0;
+    int32_t _updateCount = 0;
+    bool _changed = false;
 };

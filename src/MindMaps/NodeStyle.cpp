@@ -36,23 +36,26 @@ void NodeStyle::reset()
 
 std::optional<Color> NodeStyle::strokeColor() const
 {
-    return parentNodeStyle() && !isPropCustomized(StrokeColorMask) ? parentNodeStyle()->strokeColor() : _strokeColor;
+    return parentNodeStyle() && !isPropCustomized(StrokeColorMask) ? parentNodeStyle()->strokeColor()
+                                                                   : own().strokeColor;
 }
 
 int32_t NodeStyle::borderStyle() const
 {
-    return parentNodeStyle() && !isPropCustomized(BorderStyleMask) ? parentNodeStyle()->borderStyle() : _borderStyle;
+    return parentNodeStyle() && !isPropCustomized(BorderStyleMask) ? parentNodeStyle()->borderStyle()
+                                                                   : own().borderStyle;
 }
 
 double NodeStyle::borderWidth() const
 {
-    return parentNodeStyle() && !isPropCustomized(BorderWidthMask) ? parentNodeStyle()->borderWidth() : _borderWidth;
+    return parentNodeStyle() && !isPropCustomized(BorderWidthMask) ? parentNodeStyle()->borderWidth()
+                                                                   : own().borderWidth;
 }
 
 void NodeStyle::setBorderWidth(double borderWidth)
 {
     // A width that is not a number would never compare equal again and would reach the painter.
-    if (std::isfinite(borderWidth)) storeOwnValue(_borderWidth, borderWidth);
+    if (std::isfinite(borderWidth)) storeOwnValue(_own, &OwnValues::borderWidth, borderWidth);
 }
 
 void NodeStyle::changeBorderStyle(int32_t borderStyle)

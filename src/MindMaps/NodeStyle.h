@@ -32,8 +32,8 @@ public:
     double borderWidth() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setStrokeColor(const std::optional<Color>& color) { storeOwnValue(_strokeColor, color); }
-    void setBorderStyle(int32_t borderStyle) { storeOwnValue(_borderStyle, borderStyle); }
+    void setStrokeColor(const std::optional<Color>& color) { storeOwnValue(_own, &OwnValues::strokeColor, color); }
+    void setBorderStyle(int32_t borderStyle) { storeOwnValue(_own, &OwnValues::borderStyle, borderStyle); }
     void setBorderWidth(double borderWidth);
 
     // User changes.
@@ -48,15 +48,25 @@ private:
     static auto properties()
     {
         using S = NodeStyle;
-        return std::tuple_cat(TextStyle::properties(),
-                              std::tuple{
-                                  StyleProperty{StrokeColorMask, &S::_strokeColor, &S::strokeColor, &S::setStrokeColor},
-                                  StyleProperty{BorderStyleMask, &S::_borderStyle, &S::borderStyle, &S::setBorderStyle},
-                                  StyleProperty{BorderWidthMask, &S::_borderWidth, &S::borderWidth, &S::setBorderWidth},
-                              });
+        return std::tuple_cat(
+            TextStyle::properties(),
+            std::tuple{
+                StyleProperty{StrokeColorMask, &S::ownStrokeColor, &S::strokeColor, &S::setStrokeColor},
+                StyleProperty{BorderStyleMask, &S::ownBorderStyle, &S::borderStyle, &S::setBorderStyle},
+                StyleProperty{BorderWidthMask, &S::ownBorderWidth, &S::borderWidth, &S::setBorderWidth},
+            });
     }
 
-    std::optional<Color> _strokeColor;
-    int32_t _borderStyle = 2;
-    double _borderWidth = 0.0;
+    // Made like the text style's own values, when one first differs from these defaults.
+    struct OwnValues {
+        std::optional<Color> strokeColor;
+        int32_t borderStyle = 2;
+        double borderWidth = 0.0;
+    };
+    const OwnValues& own() const { return _own ? *_own : defaultBlock<OwnValues>(); }
+    const std::optional<Color>& ownStrokeColor() const { return own().strokeColor; }
+    int32_t ownBorderStyle() const { return own().borderStyle; }
+    double ownBorderWidth() const { return own().borderWidth; }
+
+    std::unique_ptr<OwnValues> _own;
 };

@@ -38,17 +38,12 @@ void RelationStyle::merge(const RelationStyle* other)
 void RelationStyle::reset()
 {
     clearCustomizedPropsQuietly();
-    _lineStyle = 0;
-    _relationPathStyle = 0;
-    _sourceArrowStyle = 0;
-    _targetArrowStyle = 0;
-    _color.reset();
-    _lineWidth = 0.0;
+    _own.reset();
 }
 
 int32_t RelationStyle::lineStyle() const
 {
-    return _parentStyle && !isPropCustomized(LineStyleMask) ? _parentStyle->lineStyle() : _lineStyle;
+    return _parentStyle && !isPropCustomized(LineStyleMask) ? _parentStyle->lineStyle() : own().lineStyle;
 }
 
 double RelationStyle::lineWidth() const
@@ -56,35 +51,38 @@ double RelationStyle::lineWidth() const
     // A width belongs with the line it was chosen for: without a customised width anywhere up the
     // chain, the width follows this style's own effective line.
     for (const RelationStyle* style = this; style; style = style->_parentStyle.get()) {
-        if (style->isPropCustomized(LineWidthMask)) return style->_lineWidth;
+        if (style->isPropCustomized(LineWidthMask)) return style->own().lineWidth;
     }
     return defaultLineWidth(lineStyle());
 }
 
 int32_t RelationStyle::relationPathStyle() const
 {
-    return _parentStyle && !isPropCustomized(PathStyleMask) ? _parentStyle->relationPathStyle() : _relationPathStyle;
+    return _parentStyle && !isPropCustomized(PathStyleMask) ? _parentStyle->relationPathStyle()
+                                                            : own().relationPathStyle;
 }
 
 int32_t RelationStyle::sourceArrowStyle() const
 {
-    return _parentStyle && !isPropCustomized(SourceArrowMask) ? _parentStyle->sourceArrowStyle() : _sourceArrowStyle;
+    return _parentStyle && !isPropCustomized(SourceArrowMask) ? _parentStyle->sourceArrowStyle()
+                                                              : own().sourceArrowStyle;
 }
 
 int32_t RelationStyle::targetArrowStyle() const
 {
-    return _parentStyle && !isPropCustomized(TargetArrowMask) ? _parentStyle->targetArrowStyle() : _targetArrowStyle;
+    return _parentStyle && !isPropCustomized(TargetArrowMask) ? _parentStyle->targetArrowStyle()
+                                                              : own().targetArrowStyle;
 }
 
 std::optional<Color> RelationStyle::color() const
 {
-    return _parentStyle && !isPropCustomized(ColorMask) ? _parentStyle->color() : _color;
+    return _parentStyle && !isPropCustomized(ColorMask) ? _parentStyle->color() : own().color;
 }
 
 void RelationStyle::setLineWidth(double lineWidth)
 {
     // A width that is not a number would never compare equal again and would reach the painter.
-    if (std::isfinite(lineWidth)) storeOwnValue(_lineWidth, lineWidth);
+    if (std::isfinite(lineWidth)) storeOwnValue(_own, &OwnValues::lineWidth, lineWidth);
 }
 
 void RelationStyle::deriveCrossLinkLineStyle(int32_t parentRelationLineStyle, bool hasDefaultArrow)

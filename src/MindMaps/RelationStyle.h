@@ -44,12 +44,12 @@ public:
     std::optional<Color> color() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setLineStyle(int32_t lineStyle) { storeOwnValue(_lineStyle, lineStyle); }
+    void setLineStyle(int32_t lineStyle) { storeOwnValue(_own, &OwnValues::lineStyle, lineStyle); }
     void setLineWidth(double lineWidth);
-    void setRelationPathStyle(int32_t pathStyle) { storeOwnValue(_relationPathStyle, pathStyle); }
-    void setSourceArrowStyle(int32_t arrowStyle) { storeOwnValue(_sourceArrowStyle, arrowStyle); }
-    void setTargetArrowStyle(int32_t arrowStyle) { storeOwnValue(_targetArrowStyle, arrowStyle); }
-    void setColor(const std::optional<Color>& color) { storeOwnValue(_color, color); }
+    void setRelationPathStyle(int32_t pathStyle) { storeOwnValue(_own, &OwnValues::relationPathStyle, pathStyle); }
+    void setSourceArrowStyle(int32_t arrowStyle) { storeOwnValue(_own, &OwnValues::sourceArrowStyle, arrowStyle); }
+    void setTargetArrowStyle(int32_t arrowStyle) { storeOwnValue(_own, &OwnValues::targetArrowStyle, arrowStyle); }
+    void setColor(const std::optional<Color>& color) { storeOwnValue(_own, &OwnValues::color, color); }
 
     // Gives a cross-link style the line that goes with a parent-relation line style, optionally
     // with its default arrow. The mask is not touched.
@@ -71,20 +71,33 @@ private:
     {
         using S = RelationStyle;
         return std::tuple{
-            StyleProperty{LineStyleMask, &S::_lineStyle, &S::lineStyle, &S::setLineStyle},
-            StyleProperty{LineWidthMask, &S::_lineWidth, &S::lineWidth, &S::setLineWidth},
-            StyleProperty{PathStyleMask, &S::_relationPathStyle, &S::relationPathStyle, &S::setRelationPathStyle},
-            StyleProperty{SourceArrowMask, &S::_sourceArrowStyle, &S::sourceArrowStyle, &S::setSourceArrowStyle},
-            StyleProperty{TargetArrowMask, &S::_targetArrowStyle, &S::targetArrowStyle, &S::setTargetArrowStyle},
-            StyleProperty{ColorMask, &S::_color, &S::color, &S::setColor},
+            StyleProperty{LineStyleMask, &S::ownLineStyle, &S::lineStyle, &S::setLineStyle},
+            StyleProperty{LineWidthMask, &S::ownLineWidth, &S::lineWidth, &S::setLineWidth},
+            StyleProperty{PathStyleMask, &S::ownRelationPathStyle, &S::relationPathStyle, &S::setRelationPathStyle},
+            StyleProperty{SourceArrowMask, &S::ownSourceArrowStyle, &S::sourceArrowStyle, &S::setSourceArrowStyle},
+            StyleProperty{TargetArrowMask, &S::ownTargetArrowStyle, &S::targetArrowStyle, &S::setTargetArrowStyle},
+            StyleProperty{ColorMask, &S::ownColor, &S::color, &S::setColor},
         };
     }
 
+    // The own values, made when one of them first differs from these defaults: the lines of most
+    // topics carry none and take everything from the map's style.
+    struct OwnValues {
+        int32_t lineStyle = 0;
+        int32_t relationPathStyle = 0;
+        int32_t sourceArrowStyle = 0;
+        int32_t targetArrowStyle = 0;
+        std::optional<Color> color;
+        double lineWidth = 0.0;
+    };
+    const OwnValues& own() const { return _own ? *_own : defaultBlock<OwnValues>(); }
+    int32_t ownLineStyle() const { return own().lineStyle; }
+    double ownLineWidth() const { return own().lineWidth; }
+    int32_t ownRelationPathStyle() const { return own().relationPathStyle; }
+    int32_t ownSourceArrowStyle() const { return own().sourceArrowStyle; }
+    int32_t ownTargetArrowStyle() const { return own().targetArrowStyle; }
+    const std::optional<Color>& ownColor() const { return own().color; }
+
     std::shared_ptr<RelationStyle> _parentStyle;
-    int32_t _lineStyle = 0;
-    int32_t _relationPathStyle = 0;
-    int32_t _sourceArrowStyle = 0;
-    int32_t _targetArrowStyle = 0;
-    std::optional<Color> _color;
-    double _lineWidth = 0.0;
+    std::unique_ptr<OwnValues> _own;
 };

@@ -55,32 +55,32 @@ void TextStyle::reset()
 
 std::optional<Color> TextStyle::fillColor() const
 {
-    return _parentStyle && !isPropCustomized(FillColorMask) ? _parentStyle->fillColor() : _fillColor;
+    return _parentStyle && !isPropCustomized(FillColorMask) ? _parentStyle->fillColor() : own().fillColor;
 }
 
 std::optional<Color> TextStyle::textColor() const
 {
-    return _parentStyle && !isPropCustomized(TextColorMask) ? _parentStyle->textColor() : _textColor;
+    return _parentStyle && !isPropCustomized(TextColorMask) ? _parentStyle->textColor() : own().textColor;
 }
 
 int32_t TextStyle::alignment() const
 {
-    return _parentStyle && !isPropCustomized(AlignmentMask) ? _parentStyle->alignment() : _alignment;
+    return _parentStyle && !isPropCustomized(AlignmentMask) ? _parentStyle->alignment() : own().alignment;
 }
 
 uint64_t TextStyle::callOut() const
 {
-    return _parentStyle && !isPropCustomized(CallOutMask) ? _parentStyle->callOut() : _callOut;
+    return _parentStyle && !isPropCustomized(CallOutMask) ? _parentStyle->callOut() : own().callOut;
 }
 
 uint64_t TextStyle::fontStyle() const
 {
-    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontStyle() : _fontStyle;
+    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontStyle() : own().fontStyle;
 }
 
 double TextStyle::fontScale() const
 {
-    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontScale() : _fontScale;
+    return _parentStyle && !isPropCustomized(FontMask) ? _parentStyle->fontScale() : own().fontScale;
 }
 
 double TextStyle::fontSize() const
@@ -91,7 +91,7 @@ double TextStyle::fontSize() const
 void TextStyle::setFontScale(double fontScale)
 {
     // A scale that is not a number would give every derived font a size that is not one either.
-    if (std::isfinite(fontScale)) storeOwnValue(_fontScale, fontScale);
+    if (std::isfinite(fontScale)) storeOwnValue(_own, &OwnValues::fontScale, fontScale);
 }
 
 void TextStyle::setFontSize(double fontSize)
@@ -121,14 +121,14 @@ void TextStyle::changeAlignment(int32_t alignment)
 void TextStyle::changeFontStyleAspect(uint64_t aspect, bool enable, uint64_t defaultStyle, double defaultSize)
 {
     const bool customized = isPropCustomized(FontMask);
-    const uint64_t current = customized ? _fontStyle : defaultStyle;
+    const uint64_t current = customized ? own().fontStyle : defaultStyle;
     const uint64_t newStyle = enable ? (current | aspect) : (current & ~aspect);
     if (customized && newStyle == defaultStyle && sameRoundedSize(fontSize(), defaultSize)) {
         setPropCustomized(FontMask, false);
         return;
     }
     UpdateGuard batch(*this);
-    if (!customized || _fontScale == 0) setFontSize(defaultSize);
+    if (!customized || own().fontScale == 0) setFontSize(defaultSize);
     setPropCustomized(FontMask, true);
     setFontStyle(newStyle);
 }
@@ -137,12 +137,12 @@ void TextStyle::changeFontSize(double fontSize, uint64_t defaultStyle, double de
 {
     if (!std::isfinite(fontSize)) return;
     const bool customized = isPropCustomized(FontMask);
-    if (customized && _fontStyle == defaultStyle && sameRoundedSize(fontSize, defaultSize)) {
+    if (customized && own().fontStyle == defaultStyle && sameRoundedSize(fontSize, defaultSize)) {
         setPropCustomized(FontMask, false);
         return;
     }
     UpdateGuard batch(*this);
-    if (!customized || _fontScale == 0) setFontStyle(defaultStyle);
+    if (!customized || own().fontScale == 0) setFontStyle(defaultStyle);
     setPropCustomized(FontMask, true);
     setFontSize(fontSize);
 }

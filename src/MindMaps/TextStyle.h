@@ -41,11 +41,11 @@ public:
     double fontSize() const;
 
     // Raw setters: store the own value, leave the mask alone.
-    void setFillColor(const std::optional<Color>& color) { storeOwnValue(_fillColor, color); }
-    void setTextColor(const std::optional<Color>& color) { storeOwnValue(_textColor, color); }
-    void setAlignment(int32_t alignment) { storeOwnValue(_alignment, alignment); }
-    void setCallOut(uint64_t callOut) { storeOwnValue(_callOut, callOut); }
-    void setFontStyle(uint64_t fontStyle) { storeOwnValue(_fontStyle, fontStyle); }
+    void setFillColor(const std::optional<Color>& color) { storeOwnValue(_own, &OwnValues::fillColor, color); }
+    void setTextColor(const std::optional<Color>& color) { storeOwnValue(_own, &OwnValues::textColor, color); }
+    void setAlignment(int32_t alignment) { storeOwnValue(_own, &OwnValues::alignment, alignment); }
+    void setCallOut(uint64_t callOut) { storeOwnValue(_own, &OwnValues::callOut, callOut); }
+    void setFontStyle(uint64_t fontStyle) { storeOwnValue(_own, &OwnValues::fontStyle, fontStyle); }
     void setFontScale(double fontScale);
     void setFontSize(double fontSize);
 
@@ -68,21 +68,34 @@ protected:
     {
         using S = TextStyle;
         return std::tuple{
-            StyleProperty{FillColorMask, &S::_fillColor, &S::fillColor, &S::setFillColor},
-            StyleProperty{TextColorMask, &S::_textColor, &S::textColor, &S::setTextColor},
-            StyleProperty{AlignmentMask, &S::_alignment, &S::alignment, &S::setAlignment},
-            StyleProperty{CallOutMask, &S::_callOut, &S::callOut, &S::setCallOut},
-            StyleProperty{FontMask, &S::_fontScale, &S::fontScale, &S::setFontScale},
-            StyleProperty{FontMask, &S::_fontStyle, &S::fontStyle, &S::setFontStyle},
+            StyleProperty{FillColorMask, &S::ownFillColor, &S::fillColor, &S::setFillColor},
+            StyleProperty{TextColorMask, &S::ownTextColor, &S::textColor, &S::setTextColor},
+            StyleProperty{AlignmentMask, &S::ownAlignment, &S::alignment, &S::setAlignment},
+            StyleProperty{CallOutMask, &S::ownCallOut, &S::callOut, &S::setCallOut},
+            StyleProperty{FontMask, &S::ownFontScale, &S::fontScale, &S::setFontScale},
+            StyleProperty{FontMask, &S::ownFontStyle, &S::fontStyle, &S::setFontStyle},
         };
     }
 
 private:
+    // The own values, made when one of them first differs from these defaults: most topics carry
+    // none and take everything from their parent style.
+    struct OwnValues {
+        std::optional<Color> fillColor;
+        std::optional<Color> textColor;
+        int32_t alignment = 0;
+        uint64_t callOut = 0;
+        uint64_t fontStyle = 0;
+        double fontScale = 1.0;
+    };
+    const OwnValues& own() const { return _own ? *_own : defaultBlock<OwnValues>(); }
+    const std::optional<Color>& ownFillColor() const { return own().fillColor; }
+    const std::optional<Color>& ownTextColor() const { return own().textColor; }
+    int32_t ownAlignment() const { return own().alignment; }
+    uint64_t ownCallOut() const { return own().callOut; }
+    uint64_t ownFontStyle() const { return own().fontStyle; }
+    double ownFontScale() const { return own().fontScale; }
+
     std::shared_ptr<TextStyle> _parentStyle;
-    std::optional<Color> _fillColor;
-    std::optional<Color> _textColor;
-    int32_t _alignment = 0;
-    uint64_t _callOut = 0;
-    uint64_t _fontStyle = 0;
-    double _fontScale = 1.0;
+    std::unique_ptr<OwnValues> _own;
 };

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 namespace {
 
@@ -137,4 +139,72 @@ TEST_P(RelationStyleChange, TheParentsValueOnACustomisedStyleOnlyClearsTheBit)
     EXPECT_EQ((child.*c.get)(), 2);
     child.setPropCustomized(c.mask, true);
     EXPECT_EQ((child.*c.get)(), 5) << "the own value was left as it was";
+}
+
+namespace {
+
+struct RelationOwnValueCase {
+    const char* name;
+    uint64_t mask;
+    std::function<void(RelationStyle&)> setOther;
+    std::function<void(RelationStyle&)> setDefault;
+    std::function<bool(const RelationStyle&)> showsOther;
+};
+
+} // namespace
+
+// A line style stores an own value only when it differs from the default, reports it once,
+// compares and copies it, and reset() forgets it without a report.
+TEST(RelationStyleOwnValues, StoredOnlyWhenTheyDifferAndForgottenByReset)
+{
+    const std::vector<RelationOwnValueCase> rows = {
+        {"line", RelationStyle::LineStyleMask, [](RelationStyle& s) { s.setLineStyle(6); },
+         [](RelationStyle& s) { s.setLineStyle(0); }, [](const RelationStyle& s) { return s.lineStyle() == 6; }},
+        {"width", RelationStyle::LineWidthMask, [](RelationStyle& s) { s.setLineWidth(4.5); },
+         [](RelationStyle& s) { s.setLineWidth(0.0); }, [](const RelationStyle& s) { return s.lineWidth() == 4.5; }},
+        {"path", RelationStyle::PathStyleMask, [](RelationStyle& s) { s.setRelationPathStyle(2); },
+         [](RelationStyle& s) { s.setRelationPathStyle(0); },
+         [](const RelationStyle& s) { return s.relationPathStyle() == 2; }},
+        {"source arrow", RelationStyle::SourceArrowMask, [](RelationStyle& s) { s.setSourceArrowStyle(3); },
+         [](RelationStyle& s) { s.setSourceArrowStyle(0); },
+         [](const RelationStyle& s) { return s.sourceArrowStyle() == 3; }},
+        {"target arrow", RelationStyle::TargetArrowMask, [](RelationStyle& s) { s.setTargetArrowStyle(8); },
+         [](RelationStyle& s) { s.setTargetArrowStyle(0); },
+         [](const RelationStyle& s) { return s.targetArrowStyle() == 8; }},
+        {"colour", RelationStyle::ColorMask, [](RelationStyle& s) { s.setColor(Red); },
+         [](RelationStyle& s) { s.setColor(std::nullopt); }, [](const RelationStyle& s) { return s.color() == Red; }},
+    };
+    for (const RelationOwnValueCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto parent = std::make_shared<RelationStyle>();
+        RelationStyle style(parent);
+        RecordingStyleListener listener;
+        style.setListener(&listener);
+        row.setDefault(style);
+        EXPECT_EQ(listener.count(), 0u);
+
+        style.setCustomizedProps(row.mask);
+        RelationStyle fresh(parent);
+        fresh.setCustomizedProps(row.mask);
+        EXPECT_TRUE(style.equals(&fresh));
+
+        listener.events.clear();
+        row.setOther(style);
+        EXPECT_EQ(listener.count(), 1u);
+        EXPECT_TRUE(row.showsOther(style));
+        EXPECT_FALSE(style.equals(&fresh));
+        EXPECT_FALSE(row.showsOther(fresh));
+
+        RelationStyle copy(parent);
+        copy.assign(&style);
+        EXPECT_TRUE(copy.equals(&style));
+
+        listener.events.clear();
+        style.reset();
+        EXPECT_EQ(listener.count(), 0u);
+        style.setCustomizedProps(row.mask);
+        EXPECT_FALSE(row.showsOther(style));
+        EXPECT_TRUE(style.equals(&fresh));
+        style.setListener(nullptr);
+    }
 }
