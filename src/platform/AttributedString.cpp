@@ -5,6 +5,7 @@
 #include <pango/pango.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
@@ -159,6 +160,24 @@ AttributedString::AttributedString(std::string text) : AttributedString(std::mov
 {
 }
 
+AttributedString::SharedAttributes::SharedAttributes(const TextAttributes& attributes)
+{
+    // One of the attributes this thread shared lately when equal: topics are made one after the
+    // other, mostly in the attributes of the one before.
+    constexpr size_t Kept = 8;
+    thread_local std::array<std::shared_ptr<const TextAttributes>, Kept> recent;
+    thread_local size_t next = 0;
+    for (const std::shared_ptr<const TextAttributes>& kept : recent) {
+        if (kept && *kept == attributes) {
+            _attributes = kept;
+            return;
+        }
+    }
+    _attributes = std::make_shared<const TextAttributes>(attributes);
+    recent[next] = _attributes;
+    next = (next + 1) % Kept;
+}
+
 AttributedString::AttributedString(std::string text, const TextAttributes& attributes)
 {
     // ASCII is valid as it is and one unit a character: most texts are, and every topic of a
@@ -176,7 +195,7 @@ AttributedString::AttributedString(std::string text, const TextAttributes& attri
             return true;
         });
     }
-    if (_length > 0) _segments.emplace(0, attributes);
+    if (_length > 0) _segments.emplace(0, SharedAttributes(attributes));
 }
 
 AttributedString::Segments::const_iterator AttributedString::segmentAt(size_t position) const
@@ -211,7 +230,11 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
 
     const auto first = splitAt(start);
     const auto last = splitAt(end);
-    for (auto segment = first; segment != last; ++segment) change(segment->second);
+    for (auto segment = first; segment != last; ++segment) {
+        TextAttributes attributes = *segment->second;
+        change(attributes);
+        segment->second = SharedAttributes(attributes);
+    }
 
     // Join the neighbours that have become equal, from the one before the range to the one that
     // ends it, so that each segment stays a maximal run.
@@ -266,17 +289,17 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
         const size_t end = next != _segments.end() ? next->first : _length;
         *effectiveRange = {segment->first, end - segment->first};
     }
-    return segment->second;
+    return *segment->second;
 }
 
 std::vector<AttributedString::Run> AttributedString::runs() const
 {
     std::vector<Run> result;
     for (auto segment = _segments.begin(); segment != _segments.end(); ++segment) {
-        if (segment->second.isEmpty()) continue;
+        if (segment->second->isEmpty()) continue;
         const auto next = std::next(segment);
         const size_t end = next != _segments.end() ? next->first : _length;
-        result.push_back({{segment->first, end - segment->first}, segment->second});
+        result.push_back({{segment->first, end - segment->first}, *segment->second});
     }
     return result;
 }
@@ -302,7 +325,7 @@ PangoAttrList* AttributedString::newPangoAttrList() const
         for (auto segment = _segments.begin();; ++segment) {
             const bool atEnd = segment == _segments.end();
             const size_t position = atEnd ? _length : segment->first;
-            auto next = atEnd ? decltype(value)() : key(segment->second);
+            auto next = atEnd ? decltype(value)() : key(*segment->second);
             if (!atEnd && next == value) continue;
             if (value && position > start) add(*value, offsets[start], offsets[position]);
             if (atEnd) break;

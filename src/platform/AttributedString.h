@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,10 +82,25 @@ public:
     }
 
 private:
+    // Segments share equal attributes: most texts of a map are set in one of a few.
+    class SharedAttributes {
+    public:
+        explicit SharedAttributes(const TextAttributes& attributes);
+        const TextAttributes& operator*() const { return *_attributes; }
+        const TextAttributes* operator->() const { return _attributes.get(); }
+        friend bool operator==(const SharedAttributes& a, const SharedAttributes& b)
+        {
+            return a._attributes == b._attributes || *a._attributes == *b._attributes;
+        }
+
+    private:
+        std::shared_ptr<const TextAttributes> _attributes;
+    };
+
     // Each segment holds the attributes from its start up to the next segment's start (or the
     // end of the text). A change touches only the segments of its range and their neighbours, so
     // that a text of many spans is styled span by span in n log n.
-    using Segments = std::map<size_t, TextAttributes>;
+    using Segments = std::map<size_t, SharedAttributes>;
 
     Segments::const_iterator segmentAt(size_t position) const;
     Segments::iterator splitAt(size_t position);

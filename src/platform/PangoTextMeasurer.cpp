@@ -176,24 +176,43 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
 {
     makeRoomFor(texts.size());
     // Each text not seen before gets its entry now and is laid out once, however often the batch
-    // holds it; the entry is filled once the batch is measured.
+    // holds it; the entry is filled once the batch is measured. A batch larger than the limit
+    // (every topic of a large import) keeps entries only up to it: the others are measured
+    // without being remembered, so that the sizes never hold a copy of every text.
     std::vector<const Size*> found(texts.size());
-    std::vector<size_t> unseen; // the text that stands for each new entry
-    std::vector<Size*> unseenEntries;
+    std::vector<size_t> unseen;       // the text that stands for each new entry
+    std::vector<Size*> unseenEntries; // nullptr for a text measured without an entry
     for (size_t i = 0; i < texts.size(); ++i) {
-        const auto [entry, added] = _attributedSizes.try_emplace(keyFor(*texts[i], wrapWidth));
-        if (added) {
-            unseen.push_back(i);
-            unseenEntries.push_back(&entry->second);
+        AttributedKey key = keyFor(*texts[i], wrapWidth);
+        if (_attributedSizes.size() < MaxCachedSizes) {
+            const auto [entry, added] = _attributedSizes.try_emplace(std::move(key));
+            if (added) {
+                unseen.push_back(i);
+                unseenEntries.push_back(&entry->second);
+            }
+            found[i] = &entry->second;
+            continue;
         }
-        found[i] = &entry->second;
+        const auto entry = _attributedSizes.find(key);
+        if (entry != _attributedSizes.end()) {
+            found[i] = &entry->second;
+            continue;
+        }
+        unseen.push_back(i);
+        unseenEntries.push_back(nullptr);
     }
+    std::vector<Size> measured(unseen.size());
     TextMeasuringPool::shared().forEach(unseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
-        *unseenEntries[k] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
+        measured[k] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
     });
-    std::vector<Size> sizes;
-    sizes.reserve(texts.size());
-    for (const Size* size : found) sizes.push_back(*size);
+    std::vector<Size> sizes(texts.size());
+    for (size_t k = 0; k < unseen.size(); ++k) {
+        if (unseenEntries[k]) *unseenEntries[k] = measured[k];
+        sizes[unseen[k]] = measured[k];
+    }
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (found[i]) sizes[i] = *found[i];
+    }
     return sizes;
 }
 

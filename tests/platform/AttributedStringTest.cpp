@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <pango/pango.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -216,6 +217,67 @@ TEST(AttributedString, LongAlternatingRunsStayExact)
     EXPECT_EQ(pango.ofType(PANGO_ATTR_FONT_DESC).size(), pairs);
     EXPECT_EQ(pango.ofType(PANGO_ATTR_FOREGROUND).size(), 1u);
     EXPECT_EQ(pango.ofType(PANGO_ATTR_UNDERLINE).size(), 1u);
+}
+
+// Texts share equal attributes, so a change to one text, or to a copy of it, must leave every
+// other text as it was, whichever attribute changes.
+TEST(AttributedString, TextsOfEqualAttributesAndCopiesChangeApart)
+{
+    TextAttributes base;
+    base.font = Font("F", 12);
+    base.color = Color(0, 0, 1);
+    struct Change {
+        const char* name;
+        std::function<void(AttributedString&)> apply;
+    };
+    const std::vector<Change> changes = {
+        {"font",
+         [](AttributedString& s) {
+             s.setFont({0, 2}, Font("G", 20, true));
+         }},
+        {"underline",
+         [](AttributedString& s) {
+             s.setUnderline({0, 2}, 1);
+         }},
+        {"strikethrough",
+         [](AttributedString& s) {
+             s.setStrikethrough({1, 2}, 1);
+         }},
+        {"superscript",
+         [](AttributedString& s) {
+             s.setSuperscript({0, 4}, 1);
+         }},
+        {"alignment",
+         [](AttributedString& s) {
+             s.setAlignment({0, 4}, TextAlignment::Right);
+         }},
+        {"colour",
+         [](AttributedString& s) {
+             s.setColor({2, 2}, Color(1, 0, 0));
+         }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.name);
+        AttributedString first("abcd", base);
+        AttributedString second("wxyz", base);
+        const AttributedString copy = first;
+        AttributedString changedCopy = first;
+        change.apply(changedCopy);
+        change.apply(first);
+        EXPECT_EQ(first, changedCopy);
+        EXPECT_NE(first.runs(), copy.runs());
+        for (const AttributedString* untouched : {static_cast<const AttributedString*>(&second), &copy}) {
+            const auto runs = untouched->runs();
+            ASSERT_EQ(runs.size(), 1u);
+            EXPECT_EQ(runs[0].range, (TextRange{0, 4}));
+            EXPECT_EQ(runs[0].attributes, base);
+        }
+        // Changing back joins the runs again.
+        AttributedString restored("abcd", base);
+        restored.setColor({0, 4}, Color(1, 0, 0));
+        restored.setColor({0, 4}, Color(0, 0, 1));
+        EXPECT_EQ(restored.runs(), copy.runs());
+    }
 }
 
 TEST(AttributedStringPango, RangesBecomeByteOffsets)
