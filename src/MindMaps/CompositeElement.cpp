@@ -15,6 +15,18 @@ CompositeElement::CompositeElement(MindMap* mindMap) : MindMapElement(mindMap)
 
 CompositeElement::~CompositeElement() = default;
 
+const CompositeElement::ContainedList& CompositeElement::contained() const
+{
+    static const ContainedList none;
+    return _containedElements ? *_containedElements : none;
+}
+
+CompositeElement::ContainedList& CompositeElement::containedToChange()
+{
+    if (!_containedElements) _containedElements = std::make_unique<ContainedList>();
+    return *_containedElements;
+}
+
 MindMapNode* CompositeElement::asNode()
 {
     return dynamic_cast<MindMapNode*>(this);
@@ -23,22 +35,22 @@ MindMapNode* CompositeElement::asNode()
 std::vector<ContainedElement*> CompositeElement::containedElements() const
 {
     std::vector<ContainedElement*> elements;
-    elements.reserve(_containedElements.size());
-    for (const auto& element : _containedElements) elements.push_back(element.get());
+    elements.reserve(contained().size());
+    for (const auto& element : contained()) elements.push_back(element.get());
     return elements;
 }
 
 bool CompositeElement::hasCustomImages() const
 {
-    return std::any_of(_containedElements.begin(), _containedElements.end(),
+    return std::any_of(contained().begin(), contained().end(),
                        [](const auto& element) { return dynamic_cast<MindMapImage*>(element.get()) != nullptr; });
 }
 
 size_t CompositeElement::indexOfContainedElement(const ContainedElement* element) const
 {
     if (!element) return NotFound;
-    for (size_t i = 0; i < _containedElements.size(); ++i) {
-        if (_containedElements[i].get() == element) return i;
+    for (size_t i = 0; i < contained().size(); ++i) {
+        if (contained()[i].get() == element) return i;
     }
     return NotFound;
 }
@@ -52,7 +64,7 @@ MindMapText* CompositeElement::addText()
 {
     auto text = std::make_unique<MindMapText>(this);
     MindMapText* result = text.get();
-    _containedElements.push_back(std::move(text));
+    containedToChange().push_back(std::move(text));
     containedElementChanged(result);
     return result;
 }
@@ -61,7 +73,7 @@ MindMapImage* CompositeElement::addCustomImage(const std::string& imageHash, con
 {
     auto image = std::make_unique<MindMapImage>(this, imageHash, thumbnailHash);
     MindMapImage* result = image.get();
-    _containedElements.push_back(std::move(image));
+    containedToChange().push_back(std::move(image));
     containedElementChanged(result);
     return result;
 }
@@ -71,7 +83,7 @@ ContainedElement* CompositeElement::appendContainedElement(std::unique_ptr<Conta
     if (!element) return nullptr;
     ContainedElement* result = element.get();
     result->relinkedToContainer(this);
-    _containedElements.push_back(std::move(element));
+    containedToChange().push_back(std::move(element));
     return result;
 }
 
@@ -83,9 +95,9 @@ void CompositeElement::moveContainedElement(ContainedElement* element, Composite
     size_t index = indexOfContainedElement(element);
     if (index == NotFound) return;
 
-    std::unique_ptr<ContainedElement> moving = std::move(_containedElements[index]);
-    _containedElements.erase(_containedElements.begin() + static_cast<std::ptrdiff_t>(index));
-    toContainer->_containedElements.push_back(std::move(moving));
+    std::unique_ptr<ContainedElement> moving = std::move(containedToChange()[index]);
+    containedToChange().erase(containedToChange().begin() + static_cast<std::ptrdiff_t>(index));
+    toContainer->containedToChange().push_back(std::move(moving));
     element->relinkedToContainer(toContainer);
     element->assignDefaultLocation();
     toContainer->containedElementChanged(element);
@@ -97,36 +109,36 @@ std::unique_ptr<ContainedElement> CompositeElement::removeContainedElement(Conta
     if (index == NotFound) return nullptr;
 
     element->relinkedToContainer(nullptr);
-    std::unique_ptr<ContainedElement> removed = std::move(_containedElements[index]);
-    _containedElements.erase(_containedElements.begin() + static_cast<std::ptrdiff_t>(index));
+    std::unique_ptr<ContainedElement> removed = std::move(containedToChange()[index]);
+    containedToChange().erase(containedToChange().begin() + static_cast<std::ptrdiff_t>(index));
     containedElementChanged(nullptr);
     return removed;
 }
 
 void CompositeElement::removeAllContainedElements()
 {
-    while (!_containedElements.empty()) removeContainedElement(_containedElements.back().get());
+    while (!contained().empty()) removeContainedElement(contained().back().get());
 }
 
 void CompositeElement::orderContainedElementBackward(ContainedElement* element)
 {
     size_t index = indexOfContainedElement(element);
     if (index == NotFound || index == 0) return;
-    std::swap(_containedElements[index], _containedElements[index - 1]);
+    std::swap(containedToChange()[index], containedToChange()[index - 1]);
     containedElementChanged(element);
 }
 
 void CompositeElement::orderContainedElementForward(ContainedElement* element)
 {
     size_t index = indexOfContainedElement(element);
-    if (index == NotFound || index + 1 >= _containedElements.size()) return;
-    std::swap(_containedElements[index], _containedElements[index + 1]);
+    if (index == NotFound || index + 1 >= contained().size()) return;
+    std::swap(containedToChange()[index], containedToChange()[index + 1]);
     containedElementChanged(element);
 }
 
 ContainedElement* CompositeElement::hitTestContainedElements(Point point) const
 {
-    for (auto it = _containedElements.rbegin(); it != _containedElements.rend(); ++it) {
+    for (auto it = contained().rbegin(); it != contained().rend(); ++it) {
         if ((*it)->hitTest(point)) return it->get();
     }
     return nullptr;
@@ -134,13 +146,13 @@ ContainedElement* CompositeElement::hitTestContainedElements(Point point) const
 
 Rect CompositeElement::unionContainedElementBounds(Rect rect) const
 {
-    for (const auto& element : _containedElements) rect = unionRect(rect, element->bounds());
+    for (const auto& element : contained()) rect = unionRect(rect, element->bounds());
     return rect;
 }
 
 ContainedElement* CompositeElement::findContainedElementWithGuid(const std::string& guid) const
 {
-    for (const auto& element : _containedElements) {
+    for (const auto& element : contained()) {
         if (element->hasGuid() && element->guid() == guid) return element.get();
     }
     return nullptr;
@@ -153,19 +165,19 @@ void CompositeElement::assignDefaultLocation(ContainedElement* element)
 
 void CompositeElement::validateContainedElements()
 {
-    for (size_t i = 0; i < _containedElements.size(); ++i) _containedElements[i]->validateState();
+    for (size_t i = 0; i < contained().size(); ++i) contained()[i]->validateState();
 }
 
 void CompositeElement::textStyleChanged()
 {
-    for (const auto& element : _containedElements) {
+    for (const auto& element : contained()) {
         if (auto* text = dynamic_cast<MindMapText*>(element.get())) text->textStyleChanged();
     }
 }
 
 void CompositeElement::customImagesChanged(const std::string& imageHash, int operation)
 {
-    for (const auto& element : _containedElements) {
+    for (const auto& element : contained()) {
         if (auto* image = dynamic_cast<MindMapImage*>(element.get())) image->customImagesChanged(imageHash, operation);
     }
 }

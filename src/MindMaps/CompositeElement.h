@@ -30,8 +30,8 @@ public:
 
     // In order: the first is the backmost, the last the topmost.
     std::vector<ContainedElement*> containedElements() const;
-    size_t containedElementCount() const { return _containedElements.size(); }
-    bool hasContainedElements() const { return !_containedElements.empty(); }
+    size_t containedElementCount() const { return _containedElements ? _containedElements->size() : 0; }
+    bool hasContainedElements() const { return _containedElements && !_containedElements->empty(); }
     bool hasCustomImages() const;
     size_t indexOfContainedElement(const ContainedElement* element) const; // NotFound when not held
 
@@ -69,5 +69,10 @@ public:
     virtual void customImagesChanged(const std::string& imageHash, int operation);
 
 private:
-    std::vector<std::unique_ptr<ContainedElement>> _containedElements;
+    using ContainedList = std::vector<std::unique_ptr<ContainedElement>>;
+    // Made when the first element arrives: most topics and lines hold none, and a map has many.
+    const ContainedList& contained() const;
+    ContainedList& containedToChange();
+
+    std::unique_ptr<ContainedList> _containedElements;
 };

@@ -20,23 +20,37 @@ bool MindMapElement::isLinkType() const
     return type == ElementTypeCrossLink || type == ElementTypeParentRelation;
 }
 
+MindMapElement::Rare& MindMapElement::rare()
+{
+    if (!_rare) _rare = std::make_unique<Rare>();
+    return *_rare;
+}
+
 const std::string& MindMapElement::guid()
 {
-    if (_guid.empty()) {
-        _guid = createBase64GUIDString();
+    std::string& guid = rare().guid;
+    if (guid.empty()) {
+        guid = createBase64GUIDString();
         if (_mindMap) _mindMap->markModified();
     }
-    return _guid;
+    return guid;
 }
 
 void MindMapElement::setGuid(const std::string& guid)
 {
-    _guid = guid;
+    if (!_rare && guid.empty()) return;
+    rare().guid = guid;
 }
 
 bool MindMapElement::hasGuid() const
 {
-    return !_guid.empty();
+    return _rare && !_rare->guid.empty();
+}
+
+void MindMapElement::setDragOffset(Point offset)
+{
+    if (!_rare && offset == Point()) return;
+    rare().dragOffset = offset;
 }
 
 bool MindMapElement::hitTest(Point) const

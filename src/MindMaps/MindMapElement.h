@@ -4,6 +4,7 @@
 #include "platform/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -59,18 +60,25 @@ public:
     virtual MindMap* mindMap() const;
 
     // Scratch offset kept per element while a drag runs.
-    Point dragOffset() const { return _dragOffset; }
-    void setDragOffset(Point offset) { _dragOffset = offset; }
+    Point dragOffset() const { return _rare ? _rare->dragOffset : Point(); }
+    void setDragOffset(Point offset);
 
     // The element matches the map's current search criteria.
     bool searchMatch() const { return _searchMatch; }
     void setSearchMatch(bool match) { _searchMatch = match; }
 
 private:
-    std::string _guid;
+    // What only some elements have (a GUID once asked for or read, a drag under way), kept apart
+    // so that a map of many elements stays small.
+    struct Rare {
+        std::string guid;
+        Point dragOffset;
+    };
+    Rare& rare();
+
+    MindMap* _mindMap = nullptr;
+    std::unique_ptr<Rare> _rare;
     bool _selected = false;
     bool _autoFocused = false;
-    MindMap* _mindMap = nullptr;
-    Point _dragOffset;
     bool _searchMatch = false;
 };

@@ -26,6 +26,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
@@ -95,17 +96,13 @@ bool isReplacedControlCharacter(char32_t c)
 
 MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
     : CompositeElement(mindMap),
+      _style(mindMap && mindMap->style() ? mindMap->style()->nodeStyle() : nullptr),
       _location(sanitizedPoint(location)),
-      _colorSchemeFillColor(OrangeColor),
-      _colorSchemeStrokeColor(CyanColor),
-      _colorSchemeTextColor(Color::black()),
+      _schemeColors(defaultSchemeColors()),
       _isLoading(isLoading)
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
-    std::shared_ptr<NodeStyle> mapNodeStyle;
-    if (mindMap && mindMap->style()) mapNodeStyle = mindMap->style()->nodeStyle();
-    _style = std::make_unique<NodeStyle>(std::move(mapNodeStyle));
-    _style->setListener(this);
+    _style.setListener(this);
     setParent(parent);
     _updateState = InitialUpdateState;
     if (mindMap) mindMap->noteStatesPending();
@@ -115,12 +112,12 @@ MindMapNode::~MindMapNode()
 {
     // Nothing is reported from here on: the map may itself be going away.
     _tearingDown = true;
-    _style->setListener(nullptr);
+    _style.setListener(nullptr);
     // The icons and the link point back at the node: they go while it is still whole.
     _wrapState.reset();
-    _diagramLink.reset();
-    _embeddedImage.reset();
-    _icon.reset();
+    if (_decorations) _decorations->diagramLink.reset();
+    if (_decorations) _decorations->embeddedImage.reset();
+    if (_decorations) _decorations->icon.reset();
     treeChanged();
     while (!_children.empty()) {
         _children.back()->_parent = nullptr;
@@ -147,6 +144,12 @@ const std::optional<Font>& MindMapNode::noFont()
     return none;
 }
 
+MindMapNode::Decorations& MindMapNode::decorations()
+{
+    if (!_decorations) _decorations = std::make_unique<Decorations>();
+    return *_decorations;
+}
+
 MindMapNode::Extras& MindMapNode::extras() const
 {
     if (!_extras) _extras = std::make_unique<Extras>();
@@ -161,6 +164,28 @@ MindMapNode::SharedFont MindMapNode::shareFont(const std::optional<Font>& font, 
     thread_local SharedFont recent;
     if (!recent || *recent != font) recent = std::make_shared<const std::optional<Font>>(font);
     return recent;
+}
+
+const MindMapNode::SharedSchemeColors& MindMapNode::defaultSchemeColors()
+{
+    static const SharedSchemeColors defaults =
+        std::make_shared<const SchemeColors>(SchemeColors{OrangeColor, CyanColor, Color::black()});
+    return defaults;
+}
+
+MindMapNode::SharedSchemeColors MindMapNode::shareSchemeColors(const SchemeColors& colors)
+{
+    // A scheme colours by level and branch: a few recent sets find nearly every topic's.
+    constexpr size_t Kept = 16;
+    thread_local std::array<SharedSchemeColors, Kept> recent;
+    thread_local size_t next = 0;
+    for (const SharedSchemeColors& kept : recent) {
+        if (kept && *kept == colors) return kept;
+    }
+    recent[next] = std::make_shared<const SchemeColors>(colors);
+    const SharedSchemeColors& made = recent[next];
+    next = (next + 1) % Kept;
+    return made;
 }
 
 void MindMapNode::setHullColor(const std::optional<Color>& color)
@@ -658,7 +683,7 @@ void MindMapNode::mapNodeStyleChanged()
 void MindMapNode::setColorPaletteIndex(int64_t index)
 {
     setPaletteInfo(index + 1);
-    _style->clearColorCustomization();
+    _style.clearColorCustomization();
     reevaluateSubtreeStyle();
 }
 
@@ -677,18 +702,18 @@ void MindMapNode::setColor(const std::optional<Color>& color)
 void MindMapNode::setCustomFillColor(const std::optional<Color>& fillColor, const std::optional<Color>& strokeColor,
                                      const std::optional<Color>& textColor)
 {
-    ElementStyle::UpdateGuard batch(*_style);
+    ElementStyle::UpdateGuard batch(_style);
     if (fillColor) {
-        _style->setPropCustomized(TextStyle::FillColorMask, true);
-        _style->setFillColor(fillColor);
+        _style.setPropCustomized(TextStyle::FillColorMask, true);
+        _style.setFillColor(fillColor);
     }
     if (strokeColor) {
-        _style->setPropCustomized(NodeStyle::StrokeColorMask, true);
-        _style->setStrokeColor(strokeColor);
+        _style.setPropCustomized(NodeStyle::StrokeColorMask, true);
+        _style.setStrokeColor(strokeColor);
     }
     if (textColor) {
-        _style->setPropCustomized(TextStyle::TextColorMask, true);
-        _style->setTextColor(textColor);
+        _style.setPropCustomized(TextStyle::TextColorMask, true);
+        _style.setTextColor(textColor);
     }
 }
 
@@ -705,9 +730,9 @@ void MindMapNode::clearStyleCustomization()
         const auto [node, level] = pending.back();
         pending.pop_back();
         if (level >= 2) node->setPaletteInfo(0);
-        node->_style->setListener(nullptr);
-        node->_style->reset();
-        node->_style->setListener(node);
+        node->_style.setListener(nullptr);
+        node->_style.reset();
+        node->_style.setListener(node);
         node->includeNodeUpdateState(UpdateFont);
         if (styleSheet) styleSheet->applyDefaultNodeStyle(node);
         for (auto child = node->_children.rbegin(); child != node->_children.rend(); ++child)
@@ -719,14 +744,14 @@ void MindMapNode::applyPreset(const ElementStyle* style)
 {
     const auto* preset = dynamic_cast<const NodeStyle*>(style);
     if (!preset) return;
-    ElementStyle::UpdateGuard batch(*_style);
-    _style->merge(preset);
+    ElementStyle::UpdateGuard batch(_style);
+    _style.merge(preset);
     // A preset that gives a border width but no border style would otherwise stay invisible on a
     // topic without border.
     if (preset->isPropCustomized(NodeStyle::BorderWidthMask) && preset->borderWidth() > 0 &&
-        !preset->isPropCustomized(NodeStyle::BorderStyleMask) && _style->borderStyle() == NodeStyle::NoBorder) {
-        _style->setPropCustomized(NodeStyle::BorderStyleMask, true);
-        _style->setBorderStyle(0);
+        !preset->isPropCustomized(NodeStyle::BorderStyleMask) && _style.borderStyle() == NodeStyle::NoBorder) {
+        _style.setPropCustomized(NodeStyle::BorderStyleMask, true);
+        _style.setBorderStyle(0);
     }
 }
 
@@ -734,12 +759,12 @@ void MindMapNode::assignToStyle(NodeStyle* target) const
 {
     if (!target) return;
     ElementStyle::UpdateGuard batch(*target);
-    target->assign(_style.get());
+    target->assign(&_style);
     target->setBorderWidth(borderWidth());
     target->setFillColor(fillColor());
     target->setStrokeColor(strokeColor());
     target->setTextColor(textColor());
-    if (const std::optional<Font>& font = this->font(); !_style->isPropCustomized(TextStyle::FontMask) && font) {
+    if (const std::optional<Font>& font = this->font(); !_style.isPropCustomized(TextStyle::FontMask) && font) {
         target->setFontStyle(SwapBoldItalicBits(font->traits()));
         target->setFontSize(font->pointSize());
     }
@@ -747,48 +772,54 @@ void MindMapNode::assignToStyle(NodeStyle* target) const
 
 double MindMapNode::borderWidth() const
 {
-    return _style->isPropDefined(NodeStyle::BorderWidthMask) ? _style->borderWidth() : 2.0;
+    return _style.isPropDefined(NodeStyle::BorderWidthMask) ? _style.borderWidth() : 2.0;
 }
 
 double MindMapNode::borderInset() const
 {
-    return _style->borderStyle() == NodeStyle::NoBorder ? 0.0 : 5.0 - borderWidth() / 2;
+    return _style.borderStyle() == NodeStyle::NoBorder ? 0.0 : 5.0 - borderWidth() / 2;
 }
 
 void MindMapNode::setColorSchemeFillColor(const Color& color)
 {
-    if (color == _colorSchemeFillColor) return;
-    _colorSchemeFillColor = color;
+    if (color == _schemeColors->fill) return;
+    SchemeColors colors = *_schemeColors;
+    colors.fill = color;
+    _schemeColors = shareSchemeColors(colors);
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeStrokeColor(const Color& color)
 {
-    if (color == _colorSchemeStrokeColor) return;
-    _colorSchemeStrokeColor = color;
+    if (color == _schemeColors->stroke) return;
+    SchemeColors colors = *_schemeColors;
+    colors.stroke = color;
+    _schemeColors = shareSchemeColors(colors);
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeTextColor(const Color& color)
 {
-    if (color == _colorSchemeTextColor) return;
-    _colorSchemeTextColor = color;
+    if (color == _schemeColors->text) return;
+    SchemeColors colors = *_schemeColors;
+    colors.text = color;
+    _schemeColors = shareSchemeColors(colors);
     includeNodeUpdateState(UpdateText);
 }
 
 Color MindMapNode::fillColor() const
 {
-    return _style->fillColor().value_or(_colorSchemeFillColor);
+    return _style.fillColor().value_or(_schemeColors->fill);
 }
 
 Color MindMapNode::strokeColor() const
 {
-    return _style->strokeColor().value_or(_colorSchemeStrokeColor);
+    return _style.strokeColor().value_or(_schemeColors->stroke);
 }
 
 Color MindMapNode::textColor() const
 {
-    return _style->textColor().value_or(_colorSchemeTextColor);
+    return _style.textColor().value_or(_schemeColors->text);
 }
 
 void MindMapNode::setFont(const std::optional<Font>& font)
@@ -800,7 +831,7 @@ void MindMapNode::setFont(const std::optional<Font>& font)
 
 uint64_t MindMapNode::fontEffects() const
 {
-    return _style->isPropCustomized(TextStyle::FontMask) ? _style->fontStyle() : 0;
+    return _style.isPropCustomized(TextStyle::FontMask) ? _style.fontStyle() : 0;
 }
 
 void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
@@ -843,7 +874,7 @@ void MindMapNode::prepareTextForMeasuring()
     }
     if (_updateState & UpdateFont) {
         _updateState &= ~static_cast<uint64_t>(UpdateFont);
-        if (const std::optional<Font>& font = styleSheetFont()) setFont(_style->derivedFont(*font));
+        if (const std::optional<Font>& font = styleSheetFont()) setFont(_style.derivedFont(*font));
         _updateState |= UpdateText;
         _hasPreparedTextSize = false;
         _textPrepared = false;
@@ -853,7 +884,7 @@ void MindMapNode::prepareTextForMeasuring()
             _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font().value_or(Font()),
                                                                           static_cast<unsigned>(fontEffects()));
             const TextRange whole{0, _displayText.length()};
-            _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style->alignment()));
+            _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style.alignment()));
             _displayText.setColor(whole, textColor());
         } else {
             _displayText = AttributedString();
@@ -922,13 +953,13 @@ void MindMapNode::validateNodeState()
     if (_updateState & UpdateAutoNumber) doValidateAutoNumberPath();
 
     Size content = calculateTextContentSize();
-    if (_embeddedImage) {
+    if (embeddedImage()) {
         if (!(isTextCollapsed() && !hasDate())) content.height += 4;
-        const Size imageSize = _embeddedImage->size();
+        const Size imageSize = embeddedImage()->size();
         content.height += imageSize.height;
         content.width = std::max(content.width, imageSize.width);
     }
-    const int32_t styleBorder = _style->borderStyle();
+    const int32_t styleBorder = _style.borderStyle();
     if (_borderStyle != styleBorder) {
         _borderStyle = styleBorder;
         _updateState |= UpdateOuterSize;
@@ -1011,14 +1042,14 @@ bool MindMapNode::autoNumberBoxCounts() const
 
 Size MindMapNode::linkIconSize() const
 {
-    if (!_diagramLink) return Size();
-    NodeIcon* linkIcon = _diagramLink->icon();
+    if (!diagramLink()) return Size();
+    NodeIcon* linkIcon = diagramLink()->icon();
     return linkIcon ? linkIcon->size() : Size();
 }
 
 bool MindMapNode::hasTextAdornments() const
 {
-    return _icon || hasVoiceMemo() || showCheckbox() || _diagramLink || autoNumberBoxCounts();
+    return icon() || hasVoiceMemo() || showCheckbox() || diagramLink() || autoNumberBoxCounts();
 }
 
 bool MindMapNode::isTextCollapsed() const
@@ -1042,12 +1073,12 @@ Size MindMapNode::calculateTextContentSize() const
         size.width += AdornmentBoxSide + AdornmentGap;
         size.height = std::max(size.height, AdornmentBoxSide);
     }
-    if (_icon) {
-        const Size iconSize = _icon->size();
+    if (icon()) {
+        const Size iconSize = icon()->size();
         size.width += iconSize.width + AdornmentGap;
         size.height = std::max(size.height, iconSize.height);
     }
-    if (_diagramLink) {
+    if (diagramLink()) {
         const Size iconSize = linkIconSize();
         size.width += iconSize.width + AdornmentGap;
         size.height = std::max(size.height, iconSize.height);
@@ -1195,8 +1226,8 @@ void MindMapNode::setId(int64_t nodeId)
 
 void MindMapNode::setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle)
 {
-    if (!hullStyle && !_hullStyle) return;
-    _hullStyle = std::move(hullStyle);
+    if (!hullStyle && !this->hullStyle()) return;
+    decorations().hullStyle = std::move(hullStyle);
     // Hull depths below this node change with it.
     treeChanged();
     if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
@@ -1204,13 +1235,13 @@ void MindMapNode::setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle)
 
 NodeHullStyle* MindMapNode::assureHullStyle()
 {
-    if (!_hullStyle) setHullStyle(std::make_unique<NodeHullStyle>());
-    return _hullStyle.get();
+    if (!hullStyle()) setHullStyle(std::make_unique<NodeHullStyle>());
+    return hullStyle();
 }
 
 bool MindMapNode::showHull() const
 {
-    return _hullStyle && _parent;
+    return hullStyle() && _parent;
 }
 
 int64_t MindMapNode::hullLevel() const
@@ -1225,16 +1256,17 @@ int64_t MindMapNode::hullLevel() const
 const std::string& MindMapNode::iconName() const
 {
     static const std::string none;
-    return _icon ? _icon->imageName() : none;
+    return icon() ? icon()->imageName() : none;
 }
 
 void MindMapNode::setIconName(const std::string& iconName)
 {
     if (iconName == this->iconName()) return;
-    _icon.reset();
+    if (_decorations) _decorations->icon.reset();
     if (!iconName.empty()) {
-        if (CustomIcon::isCustomIconImageName(iconName)) _icon = std::make_unique<CustomIcon>(this, iconName);
-        else _icon = std::make_unique<StockIcon>(iconName);
+        if (CustomIcon::isCustomIconImageName(iconName))
+            decorations().icon = std::make_unique<CustomIcon>(this, iconName);
+        else decorations().icon = std::make_unique<StockIcon>(iconName);
     }
     includeNodeUpdateState(UpdateOuterSize);
     if (_isLoading) return;
@@ -1243,7 +1275,7 @@ void MindMapNode::setIconName(const std::string& iconName)
 
 void MindMapNode::collectReferencedIcons(std::set<std::string>& icons) const
 {
-    if (_icon) icons.insert(_icon->imageName());
+    if (icon()) icons.insert(icon()->imageName());
 }
 
 void MindMapNode::nodeIconChanged(NodeIcon*)
@@ -1253,16 +1285,16 @@ void MindMapNode::nodeIconChanged(NodeIcon*)
 
 std::string MindMapNode::embeddedImageName() const
 {
-    return _embeddedImage ? _embeddedImage->imageHash() : std::string();
+    return embeddedImage() ? embeddedImage()->imageHash() : std::string();
 }
 
 void MindMapNode::setEmbeddedImageName(const std::string& imageHash)
 {
     if (imageHash == embeddedImageName()) return;
-    _embeddedImage.reset();
+    if (_decorations) _decorations->embeddedImage.reset();
     if (!imageHash.empty())
         // The picture's first size reports the change through nodeIconChanged().
-        _embeddedImage = std::make_unique<EmbeddedImage>(this, imageHash);
+        decorations().embeddedImage = std::make_unique<EmbeddedImage>(this, imageHash);
     else includeNodeUpdateState(UpdateText | UpdateOuterSize);
 }
 
@@ -1277,17 +1309,18 @@ CustomIcon* asCustomIcon(NodeIcon* icon)
 
 bool MindMapNode::containsImages() const
 {
-    return asCustomIcon(_icon.get()) || hasCustomImages() || _embeddedImage ||
-        (_diagramLink && asCustomIcon(_diagramLink->icon()));
+    return asCustomIcon(icon()) || hasCustomImages() || embeddedImage() ||
+        (diagramLink() && asCustomIcon(diagramLink()->icon()));
 }
 
 void MindMapNode::collectReferencedImages(std::set<std::string>& images) const
 {
     for (const ContainedElement* element : containedElements()) element->collectReferencedImages(images);
-    if (CustomIcon* customIcon = asCustomIcon(_icon.get())) images.insert(customIcon->imageHash());
-    if (_embeddedImage) images.insert(_embeddedImage->imageHash());
-    if (_diagramLink) {
-        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon())) images.insert(contactPicture->imageHash());
+    if (CustomIcon* customIcon = asCustomIcon(icon())) images.insert(customIcon->imageHash());
+    if (embeddedImage()) images.insert(embeddedImage()->imageHash());
+    if (diagramLink()) {
+        if (CustomIcon* contactPicture = asCustomIcon(diagramLink()->icon()))
+            images.insert(contactPicture->imageHash());
     }
 }
 
@@ -1302,10 +1335,10 @@ void MindMapNode::assignDefaultLocation(ContainedElement* element)
 void MindMapNode::customImagesChanged(const std::string& imageHash, int operation)
 {
     CompositeElement::customImagesChanged(imageHash, operation);
-    if (CustomIcon* customIcon = asCustomIcon(_icon.get())) customIcon->customImagesChanged(imageHash, operation);
-    if (_diagramLink) {
-        if (CustomIcon* contactPicture = asCustomIcon(_diagramLink->icon()))
+    if (CustomIcon* customIcon = asCustomIcon(icon())) customIcon->customImagesChanged(imageHash, operation);
+    if (diagramLink()) {
+        if (CustomIcon* contactPicture = asCustomIcon(diagramLink()->icon()))
             contactPicture->customImagesChanged(imageHash, operation);
     }
-    if (_embeddedImage) _embeddedImage->customImagesChanged(imageHash, operation);
+    if (embeddedImage()) embeddedImage()->customImagesChanged(imageHash, operation);
 }

@@ -3,6 +3,7 @@
 #include "MindMaps/CompositeElement.h"
 #include "MindMaps/ElementStyleListener.h"
 #include "MindMaps/NodeLayoutState.h"
+#include "MindMaps/NodeStyle.h"
 #include "MindMaps/NodeTaskState.h"
 #include "MindMaps/WordWrappableElement.h"
 #include "platform/AttributedString.h"
@@ -24,7 +25,6 @@ class DiagramLink;
 class EmbeddedImage;
 class NodeHullStyle;
 class NodeIcon;
-class NodeStyle;
 class ParentRelation;
 class WordWrapping;
 
@@ -155,7 +155,7 @@ public:
     // ---- Relations and style ----
 
     ParentRelation* parentRelation() const { return _parentRelation.get(); }
-    NodeStyle* style() const { return _style.get(); }
+    NodeStyle* style() const { return &_style; }
     void styleChanged(ElementStyle* style) override;
     // Gives the node and then its descendants (parents first) the style sheet's default style.
     void reevaluateSubtreeStyle();
@@ -187,11 +187,11 @@ public:
     double borderInset() const;
 
     // The scheme colours that the style sheet puts into the node.
-    const Color& colorSchemeFillColor() const { return _colorSchemeFillColor; }
+    const Color& colorSchemeFillColor() const { return _schemeColors->fill; }
     void setColorSchemeFillColor(const Color& color);
-    const Color& colorSchemeStrokeColor() const { return _colorSchemeStrokeColor; }
+    const Color& colorSchemeStrokeColor() const { return _schemeColors->stroke; }
     void setColorSchemeStrokeColor(const Color& color);
-    const Color& colorSchemeTextColor() const { return _colorSchemeTextColor; }
+    const Color& colorSchemeTextColor() const { return _schemeColors->text; }
     void setColorSchemeTextColor(const Color& color);
     // The style's own colour when it gives one, else the scheme colour.
     Color fillColor() const;
@@ -331,7 +331,7 @@ public:
 
     // ---- Hull ----
 
-    NodeHullStyle* hullStyle() const { return _hullStyle.get(); }
+    NodeHullStyle* hullStyle() const { return _decorations ? _decorations->hullStyle.get() : nullptr; }
     void setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle);
     // The hull style, made when missing.
     NodeHullStyle* assureHullStyle();
@@ -342,7 +342,7 @@ public:
 
     // ---- Icon, embedded image and link ----
 
-    NodeIcon* icon() const { return _icon.get(); }
+    NodeIcon* icon() const { return _decorations ? _decorations->icon.get() : nullptr; }
     // The icon by its image name; the empty name for none. "#" followed by an image hash names
     // a picture of the map's images, any other name a stock icon.
     const std::string& iconName() const;
@@ -351,13 +351,13 @@ public:
     // An icon or link icon of the node may have changed its size.
     void nodeIconChanged(NodeIcon* icon);
 
-    EmbeddedImage* embeddedImage() const { return _embeddedImage.get(); }
-    bool hasEmbeddedImage() const { return _embeddedImage != nullptr; }
+    EmbeddedImage* embeddedImage() const { return _decorations ? _decorations->embeddedImage.get() : nullptr; }
+    bool hasEmbeddedImage() const { return embeddedImage() != nullptr; }
     // The picture's image hash; the empty string for none.
     std::string embeddedImageName() const;
     void setEmbeddedImageName(const std::string& imageHash);
 
-    DiagramLink* diagramLink() const { return _diagramLink.get(); }
+    DiagramLink* diagramLink() const { return _decorations ? _decorations->diagramLink.get() : nullptr; }
     // Each of these replaces the link; a target that names nothing only removes it.
     void linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked);
     void linkToURL(const std::string& url);
@@ -478,6 +478,23 @@ private:
     };
     // Topics share equal fonts: most topics of a map have one of a handful.
     using SharedFont = std::shared_ptr<const std::optional<Font>>;
+    // Topics share their scheme colours too: a scheme gives a map a handful of them.
+    struct SchemeColors {
+        Color fill;
+        Color stroke;
+        Color text;
+        friend bool operator==(const SchemeColors&, const SchemeColors&) = default;
+    };
+    using SharedSchemeColors = std::shared_ptr<const SchemeColors>;
+
+    // The hull, icon, picture and link of the few topics that have one, made with the first.
+    struct Decorations {
+        std::unique_ptr<NodeHullStyle> hullStyle;
+        std::unique_ptr<NodeIcon> icon;
+        std::unique_ptr<EmbeddedImage> embeddedImage;
+        std::unique_ptr<DiagramLink> diagramLink;
+    };
+    Decorations& decorations();
 
     static const Extras& defaultExtras();
     static const std::optional<Font>& noFont();
@@ -486,6 +503,9 @@ private:
     // The font as a shared copy: the candidate's when equal, else the one this thread shared last
     // when equal, else a new one.
     static SharedFont shareFont(const std::optional<Font>& font, const SharedFont& candidate);
+    // The colours as a shared copy, one of those this thread shared lately when equal.
+    static SharedSchemeColors shareSchemeColors(const SchemeColors& colors);
+    static const SharedSchemeColors& defaultSchemeColors();
 
     // The steps of validation before measuring: the style sheet's style, the font, the display text.
     void prepareTextForMeasuring();
@@ -530,7 +550,8 @@ private:
     std::vector<MindMapNode*> _children;
     size_t _indexInParent = 0; // valid while _parent is set
     std::unique_ptr<ParentRelation> _parentRelation;
-    std::unique_ptr<NodeStyle> _style;
+    // In the node itself: every topic has one, and most never carry a value of their own.
+    mutable NodeStyle _style;
     mutable std::unique_ptr<Extras> _extras;
     Point _location;
     Size _size{DefaultWidth, DefaultHeight};
@@ -542,9 +563,7 @@ private:
     // 0 without label, the plain box's side while the label is not shown, else as wide as the
     // label's text (kept in the extras) needs.
     double _autoNumberIconWidth = 0;
-    Color _colorSchemeFillColor;
-    Color _colorSchemeStrokeColor;
-    Color _colorSchemeTextColor;
+    SharedSchemeColors _schemeColors;
     int32_t _borderStyle = 1;
     int32_t _editingState = 0;
     uint64_t _updateState = 0;
@@ -555,10 +574,7 @@ private:
     std::unique_ptr<std::map<int64_t, size_t>> _childPaletteInfoCounts;
     std::string _text;
     AttributedString _displayText;
-    std::unique_ptr<NodeHullStyle> _hullStyle;
-    std::unique_ptr<NodeIcon> _icon;
-    std::unique_ptr<EmbeddedImage> _embeddedImage;
-    std::unique_ptr<DiagramLink> _diagramLink;
+    std::unique_ptr<Decorations> _decorations;
     std::unique_ptr<WordWrapping> _wrapState;
     // Where the node stood in the map's central themes when last asked: the search starts there.
     mutable size_t _themeIndexHint = 0;

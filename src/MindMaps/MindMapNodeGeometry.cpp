@@ -20,12 +20,12 @@ Rect MindMapNode::textBounds() const
     double x = _location.x - text.width / 2;
     if (showCheckbox()) x += (AdornmentBoxSide + AdornmentGap) / 2;
     if (autoNumberBoxCounts()) x += (_autoNumberIconWidth + AdornmentGap) / 2;
-    if (_icon) x += (_icon->size().width + AdornmentGap) / 2;
-    if (_diagramLink) x -= (linkIconSize().width + AdornmentGap) / 2;
+    if (icon()) x += (icon()->size().width + AdornmentGap) / 2;
+    if (diagramLink()) x -= (linkIconSize().width + AdornmentGap) / 2;
     if (hasVoiceMemo()) x -= (AdornmentBoxSide + AdornmentGap) / 2;
     double y = _location.y - text.height / 2;
-    if (_embeddedImage) {
-        y += _embeddedImage->size().height / 2;
+    if (embeddedImage()) {
+        y += embeddedImage()->size().height / 2;
         if (!isTextCollapsed()) y += 2;
     }
     if (hasDate()) y -= (dateTextSize().height + 4) / 2;
@@ -52,8 +52,8 @@ Point MindMapNode::iconOrigin() const
     double x = text.minX();
     if (autoNumberBoxCounts()) x -= _autoNumberIconWidth + AdornmentGap;
     if (showCheckbox()) x -= AdornmentBoxSide + AdornmentGap;
-    if (!_icon) return {x, text.minY()};
-    const Size iconSize = _icon->size();
+    if (!icon()) return {x, text.minY()};
+    const Size iconSize = icon()->size();
     return {x - (iconSize.width + AdornmentGap), text.midY() - iconSize.height / 2};
 }
 
@@ -67,7 +67,7 @@ Point MindMapNode::voiceMemoOrigin() const
 {
     const Rect text = textBounds();
     double x = text.maxX() + AdornmentGap;
-    if (_diagramLink) x += linkIconSize().width + AdornmentGap;
+    if (diagramLink()) x += linkIconSize().width + AdornmentGap;
     return {x, text.midY() - AdornmentBoxSide / 2};
 }
 
@@ -78,8 +78,8 @@ double MindMapNode::contentHeightForPlacing() const
 
 Point MindMapNode::embeddedImageOrigin() const
 {
-    if (!_embeddedImage) return textOrigin();
-    const Size image = _embeddedImage->size();
+    if (!embeddedImage()) return textOrigin();
+    const Size image = embeddedImage()->size();
     Point origin{_location.x - image.width / 2, _location.y - image.height / 2};
     const double h = contentHeightForPlacing();
     if (h > 0 || hasDate()) origin.y -= (h + 4) / 2;
@@ -92,7 +92,7 @@ Point MindMapNode::embeddedImageOrigin() const
 
 Rect MindMapNode::embeddedImageBounds() const
 {
-    return {embeddedImageOrigin(), _embeddedImage ? _embeddedImage->size() : Size()};
+    return {embeddedImageOrigin(), embeddedImage() ? embeddedImage()->size() : Size()};
 }
 
 Point MindMapNode::dateTextOrigin() const
@@ -100,7 +100,7 @@ Point MindMapNode::dateTextOrigin() const
     Point origin{_location.x - dateTextSize().width / 2, _location.y - dateTextSize().height / 2};
     const double h = calculateTextContentSize().height;
     if (h > 0) origin.y += (h + 4) / 2;
-    if (_embeddedImage) origin.y += (_embeddedImage->size().height + 4) / 2;
+    if (embeddedImage()) origin.y += (embeddedImage()->size().height + 4) / 2;
     return origin;
 }
 
@@ -114,16 +114,16 @@ int32_t MindMapNode::getHitTestInfo(Point point) const
     if (!pointInRect(point, bounds())) return HitOutside;
     const Size box{AdornmentBoxSide, AdornmentBoxSide};
     if (showCheckbox() && pointInRect(point, Rect(checkboxOrigin(), box))) return HitCheckbox;
-    if (_icon && pointInRect(point, Rect(iconOrigin(), _icon->size()))) return HitIcon;
-    if (_diagramLink) {
-        if (NodeIcon* linkIcon = _diagramLink->icon()) {
+    if (icon() && pointInRect(point, Rect(iconOrigin(), icon()->size()))) return HitIcon;
+    if (diagramLink()) {
+        if (NodeIcon* linkIcon = diagramLink()->icon()) {
             const Rect iconRect =
                 insetRect(Rect(diagramLinkOrigin(), linkIcon->size()), linkIcon->hMargin(), linkIcon->vMargin());
             if (pointInRect(point, iconRect)) return HitLinkIcon;
         }
     }
     if (hasVoiceMemo() && pointInRect(point, Rect(voiceMemoOrigin(), box))) return HitVoiceMemo;
-    if (_embeddedImage && pointInRect(point, embeddedImageBounds())) return HitEmbeddedImage;
+    if (embeddedImage() && pointInRect(point, embeddedImageBounds())) return HitEmbeddedImage;
     if (!hasDate()) return HitBody;
     const Rect date = dateTextBounds();
     if (!pointInRect(point, date)) return HitBody;

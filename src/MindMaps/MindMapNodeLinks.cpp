@@ -17,27 +17,27 @@ bool hasPathExtension(const std::string& path, std::string_view extension)
 
 DiagramLink* MindMapNode::replaceDiagramLink()
 {
-    _diagramLink = std::make_unique<DiagramLink>(this);
-    return _diagramLink.get();
+    decorations().diagramLink = std::make_unique<DiagramLink>(this);
+    return diagramLink();
 }
 
 void MindMapNode::linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked)
 {
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!mapGuid.empty()) replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToURL(const std::string& url)
 {
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!url.empty()) replaceDiagramLink()->linkToURL(url);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element)
 {
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!path.empty() || !nativeLink.empty()) replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
     includeNodeUpdateState(UpdateOuterSize);
 }
@@ -48,43 +48,43 @@ void MindMapNode::linkToCloudDocument(const std::string& path, const std::string
         linkToCloudMap(path, nativeLink, std::string());
         return;
     }
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!path.empty()) replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
 {
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!contact.empty()) replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToEmailContact(const std::string& contact, const std::string& imageHash)
 {
-    _diagramLink.reset();
+    if (_decorations) _decorations->diagramLink.reset();
     if (!contact.empty()) replaceDiagramLink()->linkToEmailContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::clearHyperlink()
 {
-    if (!_diagramLink) return;
-    _diagramLink.reset();
+    if (!diagramLink()) return;
+    if (_decorations) _decorations->diagramLink.reset();
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::refreshDiagramLink()
 {
-    if (_diagramLink) _diagramLink->updateStatus();
+    if (diagramLink()) diagramLink()->updateStatus();
 }
 
 bool MindMapNode::isHotLinked() const
 {
-    return _diagramLink && _diagramLink->isHotLink();
+    return diagramLink() && diagramLink()->isHotLink();
 }
 
 void MindMapNode::setIsHotLinked(bool hotLinked)
 {
-    if (_diagramLink) _diagramLink->setIsHotLink(hotLinked);
+    if (diagramLink()) diagramLink()->setIsHotLink(hotLinked);
 }

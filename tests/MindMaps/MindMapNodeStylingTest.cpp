@@ -165,3 +165,62 @@ TEST_F(MindMapNodeStylingTest, AParentCountsItsChildrenPaletteEntriesThroughEver
     }
     EXPECT_FALSE(kept(root).empty());
 }
+
+namespace {
+
+struct SchemeColourCase {
+    const char* name;
+    void (MindMapNode::*set)(const Color&);
+    const Color& (MindMapNode::*get)() const;
+    uint64_t updateBit;
+};
+
+} // namespace
+
+// Topics share equal scheme colours: giving one topic a colour leaves every other topic, and the
+// topic's other two colours, as they were, and only a new colour marks the topic for an update.
+TEST_F(MindMapNodeStylingTest, SchemeColoursChangeOneTopicAtATime)
+{
+    const std::vector<SchemeColourCase> rows = {
+        {"fill", &MindMapNode::setColorSchemeFillColor, &MindMapNode::colorSchemeFillColor,
+         MindMapNode::UpdateAppearance},
+        {"stroke", &MindMapNode::setColorSchemeStrokeColor, &MindMapNode::colorSchemeStrokeColor,
+         MindMapNode::UpdateAppearance},
+        {"text", &MindMapNode::setColorSchemeTextColor, &MindMapNode::colorSchemeTextColor, MindMapNode::UpdateText},
+    };
+    const Color first(0.1, 0.2, 0.3);
+    const Color second(0.9, 0.8, 0.7);
+    MindMapNode* root = theme("Theme");
+    MindMapNode* a = child(root);
+    MindMapNode* b = child(root);
+    // Settled first: the style sheet's scheme colours are in, and later colours are the test's.
+    settle(a);
+    settle(b);
+    for (const SchemeColourCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (MindMapNode* node : {a, b}) {
+            (node->*row.set)(first);
+            node->validateNodeState();
+        }
+        const Color fill = a->colorSchemeFillColor();
+        const Color stroke = a->colorSchemeStrokeColor();
+        const Color text = a->colorSchemeTextColor();
+
+        (a->*row.set)(second);
+        EXPECT_EQ((a->*row.get)(), second);
+        EXPECT_NE(a->updateState() & row.updateBit, 0u);
+        EXPECT_EQ((b->*row.get)(), first);
+        EXPECT_EQ(b->updateState(), 0u);
+        for (auto [get, before] : {std::pair{&MindMapNode::colorSchemeFillColor, fill},
+                                   std::pair{&MindMapNode::colorSchemeStrokeColor, stroke},
+                                   std::pair{&MindMapNode::colorSchemeTextColor, text}}) {
+            if (get != row.get) {
+                EXPECT_EQ((a->*get)(), before);
+            }
+        }
+
+        a->validateNodeState();
+        (a->*row.set)(second);
+        EXPECT_EQ(a->updateState(), 0u);
+    }
+}
