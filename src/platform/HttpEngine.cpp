@@ -1,6 +1,7 @@
 #include "platform/HttpEngine.h"
 
-#include <curl/curl.h>
+#include "platform/CurlLibrary.h"
+
 #include <glib-unix.h>
 #include <glib.h>
 #include <strings.h>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <unordered_map>
 
 struct HttpTransfer {
@@ -55,22 +55,24 @@ struct UrlParts {
 
 bool splitUrl(const std::string& url, UrlParts& parts)
 {
-    CURLU* handle = curl_url();
+    const CurlLibrary* lib = CurlLibrary::get();
+    if (!lib) return false;
+    CURLU* handle = lib->url();
     if (!handle) return false;
-    bool ok = curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
+    bool ok = lib->urlSet(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
     char* scheme = nullptr;
     char* host = nullptr;
-    ok = ok && curl_url_get(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
-    ok = ok && curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK;
+    ok = ok && lib->urlGet(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK;
+    ok = ok && lib->urlGet(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK;
     if (ok) {
         parts.scheme = scheme;
         parts.host = host;
         std::transform(parts.scheme.begin(), parts.scheme.end(), parts.scheme.begin(),
                        [](unsigned char c) { return char(std::tolower(c)); });
     }
-    curl_free(scheme);
-    curl_free(host);
-    curl_url_cleanup(handle);
+    lib->free(scheme);
+    lib->free(host);
+    lib->urlCleanup(handle);
     return ok;
 }
 
@@ -86,12 +88,6 @@ HttpTransportError classify(CURLcode code)
     default:
         return HttpTransportError::Other;
     }
-}
-
-void ensureCurlInitialised()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 // Seconds the server asked to wait; delta-seconds only, anything else waits a second.
@@ -136,13 +132,16 @@ void HttpTransfer::closeDownload(bool keep)
 
 void HttpTransfer::releaseEasy()
 {
-    if (easy) curl_easy_cleanup(easy);
+    // A handle exists only once the library was loaded.
+    if (easy) CurlLibrary::get()->easyCleanup(easy);
     easy = nullptr;
-    if (headerList) curl_slist_free_all(headerList);
+    if (headerList) CurlLibrary::get()->slistFreeAll(headerList);
     headerList = nullptr;
 }
 
 struct HttpEngine::Impl {
+    // Nothing without the library: every request then ends with the reason.
+    const CurlLibrary* lib = CurlLibrary::get();
     CURLM* multi = nullptr;
     guint timerSource = 0;
     struct SocketWatch {
@@ -158,19 +157,19 @@ struct HttpEngine::Impl {
 
     Impl()
     {
-        ensureCurlInitialised();
-        multi = curl_multi_init();
-        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::socketCallback);
-        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::timerCallback);
-        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+        if (!lib) return;
+        multi = lib->multiInit();
+        lib->multiSetopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::socketCallback);
+        lib->multiSetopt(multi, CURLMOPT_SOCKETDATA, this);
+        lib->multiSetopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::timerCallback);
+        lib->multiSetopt(multi, CURLMOPT_TIMERDATA, this);
     }
 
     ~Impl()
     {
         *alive = false;
         for (auto& [easy, transfer] : running) {
-            curl_multi_remove_handle(multi, easy);
+            lib->multiRemoveHandle(multi, easy);
             transfer->engine = nullptr;
             transfer->closeDownload(false);
             transfer->releaseEasy();
@@ -189,7 +188,7 @@ struct HttpEngine::Impl {
         }
         sockets.clear();
         if (timerSource) g_source_remove(timerSource);
-        curl_multi_cleanup(multi);
+        if (multi) lib->multiCleanup(multi);
     }
 
     static int socketCallback(CURL*, curl_socket_t fd, int what, void* userp, void*)
@@ -224,7 +223,7 @@ struct HttpEngine::Impl {
         if (condition & G_IO_OUT) action |= CURL_CSELECT_OUT;
         if (condition & (G_IO_ERR | G_IO_HUP)) action |= CURL_CSELECT_ERR;
         int runningCount = 0;
-        curl_multi_socket_action(impl->multi, fd, action, &runningCount);
+        impl->lib->multiSocketAction(impl->multi, fd, action, &runningCount);
         impl->finishDone();
         return G_SOURCE_CONTINUE;
     }
@@ -243,7 +242,7 @@ struct HttpEngine::Impl {
         auto* impl = static_cast<Impl*>(data);
         impl->timerSource = 0;
         int runningCount = 0;
-        curl_multi_socket_action(impl->multi, CURL_SOCKET_TIMEOUT, 0, &runningCount);
+        impl->lib->multiSocketAction(impl->multi, CURL_SOCKET_TIMEOUT, 0, &runningCount);
         impl->finishDone();
         return G_SOURCE_REMOVE;
     }
@@ -272,7 +271,7 @@ struct HttpEngine::Impl {
         size_t bytes = size * count;
         if (!transfer->request.downloadPath.empty() && !transfer->downloadFile && transfer->downloadTempPath.empty()) {
             long status = 0;
-            curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
+            CurlLibrary::get()->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
             if (status >= 200 && status < 300 && !transfer->openDownload()) return 0;
         }
         if (transfer->downloadFile) {
@@ -298,52 +297,58 @@ struct HttpEngine::Impl {
         transfer.response = HttpResponse();
         transfer.downloadedBytes = 0;
         transfer.downloadTooLong = false;
-        transfer.easy = curl_easy_init();
+        transfer.easy = lib->easyInit();
         if (!transfer.easy) return false;
         CURL* easy = transfer.easy;
-        curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
-        curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(request.connectTimeoutSeconds, 0.001) * 1000));
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
-        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
+        lib->easySetopt(easy, CURLOPT_URL, request.url.c_str());
+        lib->easySetopt(easy, CURLOPT_PRIVATE, &transfer);
+        lib->easySetopt(easy, CURLOPT_NOSIGNAL, 1L);
+        lib->easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        lib->easySetopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+        lib->easySetopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+        lib->easySetopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        lib->easySetopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
+        lib->easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(request.connectTimeoutSeconds, 0.001) * 1000));
+        lib->easySetopt(easy, CURLOPT_LOW_SPEED_LIMIT, request.lowSpeedBytes);
+        lib->easySetopt(easy, CURLOPT_LOW_SPEED_TIME, request.lowSpeedSeconds);
         if (request.timeoutSeconds > 0) {
-            curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(request.timeoutSeconds * 1000));
+            lib->easySetopt(easy, CURLOPT_TIMEOUT_MS, long(request.timeoutSeconds * 1000));
         }
         UrlParts parts;
         // A proxy from the environment must not see a loopback exchange.
-        if (splitUrl(request.url, parts) && isLoopbackHost(parts.host)) curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
-        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Impl::headerReceived);
-        curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::bodyReceived);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+        if (splitUrl(request.url, parts) && isLoopbackHost(parts.host)) lib->easySetopt(easy, CURLOPT_NOPROXY, "*");
+        lib->easySetopt(easy, CURLOPT_HEADERFUNCTION, &Impl::headerReceived);
+        lib->easySetopt(easy, CURLOPT_HEADERDATA, &transfer);
+        lib->easySetopt(easy, CURLOPT_WRITEFUNCTION, &Impl::bodyReceived);
+        lib->easySetopt(easy, CURLOPT_WRITEDATA, &transfer);
         if (request.method == "GET") {
-            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+            lib->easySetopt(easy, CURLOPT_HTTPGET, 1L);
         } else if (request.method == "HEAD") {
-            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+            lib->easySetopt(easy, CURLOPT_NOBODY, 1L);
         } else {
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, request.body.data());
-            if (request.method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+            lib->easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+            lib->easySetopt(easy, CURLOPT_POSTFIELDS, request.body.data());
+            if (request.method != "POST") lib->easySetopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
         }
         for (const auto& [name, value] : request.headers) {
             std::string line = name + ":" + (value.empty() ? "" : " " + value);
-            transfer.headerList = curl_slist_append(transfer.headerList, line.c_str());
+            transfer.headerList = lib->slistAppend(transfer.headerList, line.c_str());
         }
         // Waiting for "100 Continue" costs a round trip on every upload for nothing.
-        transfer.headerList = curl_slist_append(transfer.headerList, "Expect:");
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headerList);
+        transfer.headerList = lib->slistAppend(transfer.headerList, "Expect:");
+        lib->easySetopt(easy, CURLOPT_HTTPHEADER, transfer.headerList);
         return true;
     }
 
     void launch(const std::shared_ptr<HttpTransfer>& transfer)
     {
-        if (!setUp(*transfer) || curl_multi_add_handle(multi, transfer->easy) != CURLM_OK) {
+        if (!multi) {
+            transfer->response.error = HttpTransportError::Other;
+            transfer->response.errorText = lib ? "The request could not be started." : CurlLibrary::loadError();
+            deliverLater(transfer);
+            return;
+        }
+        if (!setUp(*transfer) || lib->multiAddHandle(multi, transfer->easy) != CURLM_OK) {
             transfer->releaseEasy();
             transfer->response.error = HttpTransportError::Other;
             transfer->response.errorText = "The request could not be started.";
@@ -386,7 +391,7 @@ struct HttpEngine::Impl {
     {
         std::vector<std::pair<CURL*, CURLcode>> finished;
         int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        while (CURLMsg* message = lib->multiInfoRead(multi, &left)) {
             if (message->msg == CURLMSG_DONE) finished.emplace_back(message->easy_handle, message->data.result);
         }
         std::weak_ptr<bool> engineAlive = alive;
@@ -397,7 +402,7 @@ struct HttpEngine::Impl {
             if (it == running.end()) continue;
             std::shared_ptr<HttpTransfer> transfer = it->second;
             running.erase(it);
-            curl_multi_remove_handle(multi, easy);
+            lib->multiRemoveHandle(multi, easy);
             conclude(transfer, result);
         }
     }
@@ -405,7 +410,7 @@ struct HttpEngine::Impl {
     void conclude(const std::shared_ptr<HttpTransfer>& transfer, CURLcode result)
     {
         HttpResponse& response = transfer->response;
-        curl_easy_getinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
+        lib->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
         if (result != CURLE_OK) {
             response.error = transfer->downloadWriteFailed || transfer->downloadTooLong ? HttpTransportError::Other
                                                                                         : classify(result);
@@ -413,7 +418,7 @@ struct HttpEngine::Impl {
                 ? "The download was longer than announced: " + transfer->request.url
                 : transfer->downloadWriteFailed
                 ? "The downloaded file could not be written: " + transfer->request.downloadPath
-                : (transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result));
+                : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
             response.status = 0;
         } else if (!transfer->request.downloadPath.empty() && response.status >= 200 && response.status < 300 &&
                    !transfer->downloadFile && transfer->downloadTempPath.empty()) {
@@ -479,7 +484,7 @@ void HttpRequestHandle::cancel()
         transfer->engine = nullptr;
         if (transfer->easy) {
             impl->running.erase(transfer->easy);
-            curl_multi_remove_handle(impl->multi, transfer->easy);
+            impl->lib->multiRemoveHandle(impl->multi, transfer->easy);
         }
         if (transfer->waitSource) g_source_remove(transfer->waitSource);
         transfer->waitSource = 0;

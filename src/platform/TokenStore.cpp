@@ -3,6 +3,7 @@
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
+#include <dlfcn.h>
 #include <libsecret/secret.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -39,12 +41,68 @@ bool takeError(GError* gerror, const std::string& account, Error* error)
     return true;
 }
 
+// libsecret's functions, loaded on first use: linked, it and its crypto libraries were loaded at
+// every start although only a cloud sign-in needs them.
+struct SecretLibrary {
+    SecretService* (*serviceGetSync)(SecretServiceFlags, GCancellable*, GError**);
+    GList* (*serviceSearchSync)(SecretService*, const SecretSchema*, GHashTable*, SecretSearchFlags, GCancellable*,
+                                GError**);
+    gchar* (*passwordLookupSync)(const SecretSchema*, GCancellable*, GError**, ...);
+    gboolean (*passwordStoreSync)(const SecretSchema*, const gchar*, const gchar*, const gchar*, GCancellable*,
+                                  GError**, ...);
+    gboolean (*passwordClearSync)(const SecretSchema*, GCancellable*, GError**, ...);
+    void (*passwordFree)(gchar*);
+};
+
+template <typename Function> bool bind(void* handle, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+}
+
+// Nothing when the library or one of its functions is missing; the reason is then in the error.
+const SecretLibrary* secretLibrary(std::string* reason = nullptr)
+{
+    static std::once_flag once;
+    static SecretLibrary library{};
+    static bool complete = false;
+    static std::string failure;
+    std::call_once(once, [] {
+        void* handle = dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* error = dlerror();
+            failure = std::string("libsecret could not be loaded: ") + (error ? error : "unknown reason");
+            return;
+        }
+        SecretLibrary& l = library;
+        complete = bind(handle, "secret_service_get_sync", l.serviceGetSync) &&
+            bind(handle, "secret_service_search_sync", l.serviceSearchSync) &&
+            bind(handle, "secret_password_lookup_sync", l.passwordLookupSync) &&
+            bind(handle, "secret_password_store_sync", l.passwordStoreSync) &&
+            bind(handle, "secret_password_clear_sync", l.passwordClearSync) &&
+            bind(handle, "secret_password_free", l.passwordFree);
+        if (!complete) failure = "libsecret lacks a function the sign-in needs.";
+    });
+    if (!complete && reason) *reason = failure;
+    return complete ? &library : nullptr;
+}
+
+const SecretLibrary* secretLibraryOrError(const std::string& account, Error* error)
+{
+    std::string reason;
+    const SecretLibrary* library = secretLibrary(&reason);
+    if (!library) setError(error, storeError(account, "secret service", reason));
+    return library;
+}
+
 } // namespace
 
 bool SecretServiceTokenStore::isAvailable()
 {
+    const SecretLibrary* library = secretLibrary();
+    if (!library) return false;
     GError* gerror = nullptr;
-    SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &gerror);
+    SecretService* service = library->serviceGetSync(SECRET_SERVICE_NONE, nullptr, &gerror);
     if (!service) {
         if (gerror) g_error_free(gerror);
         return false;
@@ -52,7 +110,7 @@ bool SecretServiceTokenStore::isAvailable()
     // Connecting proves only that libsecret found a bus; a lookup proves that a service answers.
     GHashTable* attributes = g_hash_table_new(g_str_hash, g_str_equal);
     g_hash_table_insert(attributes, const_cast<char*>("account"), const_cast<char*>("tarnwick.probe"));
-    GList* items = secret_service_search_sync(service, tokenSchema(), attributes, SECRET_SEARCH_NONE, nullptr, &gerror);
+    GList* items = library->serviceSearchSync(service, tokenSchema(), attributes, SECRET_SEARCH_NONE, nullptr, &gerror);
     g_list_free_full(items, g_object_unref);
     g_hash_table_unref(attributes);
     g_object_unref(service);
@@ -65,20 +123,24 @@ bool SecretServiceTokenStore::isAvailable()
 
 std::optional<std::string> SecretServiceTokenStore::read(const std::string& account, Error* error)
 {
+    const SecretLibrary* library = secretLibraryOrError(account, error);
+    if (!library) return std::nullopt;
     GError* gerror = nullptr;
-    gchar* secret = secret_password_lookup_sync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
+    gchar* secret = library->passwordLookupSync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
     if (takeError(gerror, account, error)) return std::nullopt;
     if (!secret) return std::nullopt;
     std::string value = secret;
-    secret_password_free(secret);
+    library->passwordFree(secret);
     return value;
 }
 
 bool SecretServiceTokenStore::write(const std::string& account, const std::string& secret, Error* error)
 {
+    const SecretLibrary* library = secretLibraryOrError(account, error);
+    if (!library) return false;
     GError* gerror = nullptr;
     std::string label = "Tarnwick: " + account;
-    bool stored = secret_password_store_sync(tokenSchema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(),
+    bool stored = library->passwordStoreSync(tokenSchema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(),
                                              nullptr, &gerror, "account", account.c_str(), nullptr);
     if (takeError(gerror, account, error)) return false;
     if (!stored) return setError(error, storeError(account, "secret service", "The secret service refused it."));
@@ -87,8 +149,10 @@ bool SecretServiceTokenStore::write(const std::string& account, const std::strin
 
 bool SecretServiceTokenStore::remove(const std::string& account, Error* error)
 {
+    const SecretLibrary* library = secretLibraryOrError(account, error);
+    if (!library) return false;
     GError* gerror = nullptr;
-    secret_password_clear_sync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
+    library->passwordClearSync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
     return !takeError(gerror, account, error);
 }
 

@@ -135,6 +135,18 @@ protected:
     ApplicationHome home;
 };
 
+// Every start paid for loading and relocating these libraries and the ones under them before its
+// first frame, although only a cloud exchange or a sign-in uses them.
+TEST_F(ApplicationSessionTest, TheWindowComesWithoutTheLibrariesOfTheCloudExchanges)
+{
+    auto application = start();
+    ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
+    const std::string mapped = fileText("/proc/" + std::to_string(application->pid()) + "/maps");
+    ASSERT_NE(mapped.find("libgtk-3"), std::string::npos) << "the program's mappings were not read";
+    for (const char* library : {"/libcurl.so", "/libsecret-1.so"})
+        EXPECT_EQ(mapped.find(library), std::string::npos) << library << " is loaded";
+}
+
 TEST_F(ApplicationSessionTest, NewMakesAMapInTheStoreAndBackReturnsToTheMapBefore)
 {
     auto application = start();

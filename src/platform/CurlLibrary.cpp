@@ -1,0 +1,82 @@
+#include "platform/CurlLibrary.h"
+
+#include <dlfcn.h>
+
+#include <mutex>
+
+namespace {
+
+struct Loaded {
+    CurlLibrary library{};
+    bool complete = false;
+    std::string error;
+};
+
+template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    if (!function && error.empty()) error = std::string("libcurl has no ") + name;
+    return function != nullptr;
+}
+
+Loaded load()
+{
+    Loaded loaded;
+    // The soname the headers were written for: another major version may differ in its ABI.
+    void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = dlerror();
+        loaded.error = std::string("libcurl could not be loaded: ") + (reason ? reason : "unknown reason");
+        return loaded;
+    }
+    CurlLibrary& l = loaded.library;
+    std::string& e = loaded.error;
+    bool ok = bind(handle, "curl_global_init", l.globalInit, e);
+    ok = bind(handle, "curl_easy_init", l.easyInit, e) && ok;
+    ok = bind(handle, "curl_easy_cleanup", l.easyCleanup, e) && ok;
+    ok = bind(handle, "curl_easy_setopt", l.easySetopt, e) && ok;
+    ok = bind(handle, "curl_easy_getinfo", l.easyGetinfo, e) && ok;
+    ok = bind(handle, "curl_easy_strerror", l.easyStrerror, e) && ok;
+    ok = bind(handle, "curl_slist_append", l.slistAppend, e) && ok;
+    ok = bind(handle, "curl_slist_free_all", l.slistFreeAll, e) && ok;
+    ok = bind(handle, "curl_multi_init", l.multiInit, e) && ok;
+    ok = bind(handle, "curl_multi_cleanup", l.multiCleanup, e) && ok;
+    ok = bind(handle, "curl_multi_setopt", l.multiSetopt, e) && ok;
+    ok = bind(handle, "curl_multi_add_handle", l.multiAddHandle, e) && ok;
+    ok = bind(handle, "curl_multi_remove_handle", l.multiRemoveHandle, e) && ok;
+    ok = bind(handle, "curl_multi_socket_action", l.multiSocketAction, e) && ok;
+    ok = bind(handle, "curl_multi_info_read", l.multiInfoRead, e) && ok;
+    ok = bind(handle, "curl_url", l.url, e) && ok;
+    ok = bind(handle, "curl_url_cleanup", l.urlCleanup, e) && ok;
+    ok = bind(handle, "curl_url_set", l.urlSet, e) && ok;
+    ok = bind(handle, "curl_url_get", l.urlGet, e) && ok;
+    ok = bind(handle, "curl_free", l.free, e) && ok;
+    if (ok && l.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        ok = false;
+        e = "libcurl could not be initialised";
+    }
+    // Kept loaded for the process's lifetime: handles and callbacks may outlive any one user.
+    loaded.complete = ok;
+    return loaded;
+}
+
+const Loaded& loaded()
+{
+    static std::once_flag once;
+    static Loaded result;
+    std::call_once(once, [] { result = load(); });
+    return result;
+}
+
+} // namespace
+
+const CurlLibrary* CurlLibrary::get()
+{
+    const Loaded& result = loaded();
+    return result.complete ? &result.library : nullptr;
+}
+
+const std::string& CurlLibrary::loadError()
+{
+    return loaded().error;
+}
