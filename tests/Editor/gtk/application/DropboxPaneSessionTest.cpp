@@ -1,0 +1,369 @@
+// The Dropbox tab of the side bar as its user drives it, against the cloud service's stand-in on
+// loopback: the program starts signed in (the sign-in kept in the file store of its private home),
+// and every step is checked both on the window and on what the stand-in holds or was asked.
+
+#include "ApplicationSession.h"
+#include "platform/Error.h"
+#include "platform/TokenStore.h"
+#include "support/FakeDropboxServer.h"
+#include "support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string_view>
+#include <thread>
+
+namespace {
+
+// The keyring of a signed-in desktop user, unlocked, on the test's session bus: without one the bus
+// would start a keyring that asks for a new password in a window of its own. Where none is
+// installed the program keeps its sign-in in its file.
+class UnlockedKeyring {
+public:
+    UnlockedKeyring(const ApplicationHome& home, const SessionBus& bus) : _bus(bus.address())
+    {
+        if (runCommand({"sh", "-c", "command -v gnome-keyring-daemon"}) != 0) return;
+        std::filesystem::create_directories(home.file("run"));
+        std::filesystem::permissions(home.file("run"), std::filesystem::perms::owner_all);
+        const std::vector<std::string> environment = {"HOME=" + home.path(),
+                                                      "XDG_DATA_HOME=" + home.dataHome(),
+                                                      "XDG_CONFIG_HOME=" + home.configHome(),
+                                                      "XDG_RUNTIME_DIR=" + home.file("run"),
+                                                      "DBUS_SESSION_BUS_ADDRESS=" + _bus,
+                                                      "PATH=/usr/bin:/bin"};
+        std::vector<gchar*> envp;
+        for (const std::string& setting : environment) envp.push_back(const_cast<gchar*>(setting.c_str()));
+        envp.push_back(nullptr);
+        const char* argv[] = {"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets", nullptr};
+        gint input = -1;
+        GError* error = nullptr;
+        if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), envp.data(),
+                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                                  G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                                      nullptr, nullptr, &_pid, &input, nullptr, nullptr, &error)) {
+            g_error_free(error);
+            return;
+        }
+        constexpr std::string_view password = "tarnwick-test";
+        const bool written = write(input, password.data(), password.size()) == ssize_t(password.size());
+        close(input);
+        if (!written) return;
+        eventually([&] { return running(); }, "the keyring on the bus", 10s);
+    }
+    ~UnlockedKeyring()
+    {
+        if (_pid <= 0) return;
+        kill(_pid, SIGTERM);
+        int status = 0;
+        waitpid(_pid, &status, 0);
+    }
+    UnlockedKeyring(const UnlockedKeyring&) = delete;
+    UnlockedKeyring& operator=(const UnlockedKeyring&) = delete;
+
+    bool running() const
+    {
+        std::string output;
+        return _pid > 0 &&
+            runCommand({"dbus-send", "--bus=" + _bus, "--print-reply", "--dest=org.freedesktop.DBus",
+                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
+                       &output) == 0 &&
+            output.find("true") != std::string::npos;
+    }
+
+private:
+    std::string _bus;
+    GPid _pid = 0;
+};
+
+class DropboxPaneSessionTest : public WholeProgramTest {
+protected:
+    void SetUp() override
+    {
+        WholeProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
+        server.issueTokens("access-0", "refresh-0");
+        // The sign-in as the program keeps it after signing in through the stand-in, where the
+        // program looks for it: the keyring when one answers, else its file.
+        const nlohmann::json tokens = {{"access_token", "access-0"},
+                                       {"refresh_token", "refresh-0"},
+                                       {"expires_at", 0},
+                                       {"account_id", "dbid:e2e"}};
+        if (keyring->running()) {
+            ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", bus->address());
+            Error error;
+            ASSERT_TRUE(SecretServiceTokenStore().write("dropbox", tokens.dump(), &error))
+                << error.localizedDescription << " " << error.failureReason;
+        } else {
+            std::filesystem::create_directories(home.configHome() + "/tarnwick");
+            const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
+            writeTestFile(file, FileTokenStore::serialize({{"dropbox", tokens.dump()}}));
+            std::filesystem::permissions(file,
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        }
+    }
+    void TearDown() override { keyring.reset(); }
+
+    std::unique_ptr<RunningApplication> start()
+    {
+        return std::make_unique<RunningApplication>(
+            home, *bus,
+            std::vector<std::string>{std::string("TARNWICK_DROPBOX_APP_KEY=") + FakeDropboxServer::AppKey,
+                                     "TARNWICK_DROPBOX_SERVER=" + server.baseUrl(),
+                                     // A test machine's network monitor may know no route; the plain
+                                     // one counts the network as there, so that only the user's
+                                     // switch takes the program offline.
+                                     "GIO_USE_NETWORK_MONITOR=base"});
+    }
+
+    static void screenshot(const std::string& name)
+    {
+        if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS"))
+            runCommand({"import", "-window", "root", std::string(folder) + "/" + name + ".png"});
+    }
+
+    void dump(RunningApplication& application, std::ostream& out)
+    {
+        for (AtspiRole role : {ATSPI_ROLE_PAGE_TAB, ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON,
+                               ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_TABLE_CELL, ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY,
+                               ATSPI_ROLE_DRAWING_AREA, ATSPI_ROLE_TREE_TABLE, ATSPI_ROLE_TABLE, ATSPI_ROLE_LABEL})
+            for (const Element& element : application.findAll(role))
+                out << role << " '" << element.name << "' " << element.x << "," << element.y << " " << element.width
+                    << "x" << element.height << (element.sensitive ? "" : " disabled") << "\n";
+    }
+
+    ApplicationHome home;
+    FakeDropboxServer server;
+    std::unique_ptr<UnlockedKeyring> keyring;
+};
+
+// The list's rows as the accessibility bus shows them: a row's text starts with the item's name
+// (a details line may follow).
+// Once the list was found, only its column counts: the map's outline shows topics as cells too.
+std::optional<std::pair<int, int>> listColumn;
+
+std::optional<Element> rowNamed(RunningApplication& application, const std::string& name)
+{
+    for (const Element& cell : application.findAll(ATSPI_ROLE_TABLE_CELL)) {
+        if (listColumn && (cell.centreX() < listColumn->first || cell.centreX() > listColumn->second)) continue;
+        if (cell.name == name || cell.name.rfind(name + "\n", 0) == 0) return cell;
+    }
+    return std::nullopt;
+}
+
+::testing::AssertionResult waitForRow(RunningApplication& application, const std::string& name,
+                                      Element* found = nullptr)
+{
+    return eventually(
+        [&] {
+            std::optional<Element> row = rowNamed(application, name);
+            if (row && found) *found = *row;
+            return row.has_value();
+        },
+        "the row '" + name + "'");
+}
+
+::testing::AssertionResult waitUntilRowGoes(RunningApplication& application, const std::string& name)
+{
+    return eventually([&] { return !rowNamed(application, name); }, "the row '" + name + "' to go");
+}
+
+::testing::AssertionResult xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    if (runCommand(arguments) != 0) return ::testing::AssertionFailure() << "xdotool failed";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult clickRow(RunningApplication& application, const std::string& name, int count = 1,
+                                    int button = 1)
+{
+    Element row;
+    if (auto shown = waitForRow(application, name, &row); !shown) return shown;
+    return xdotool({"mousemove", "--sync", std::to_string(row.centreX()), std::to_string(row.centreY()), "click",
+                    "--repeat", std::to_string(count), "--delay", "60", std::to_string(button)});
+}
+
+::testing::AssertionResult keys(const std::vector<std::string>& names)
+{
+    std::vector<std::string> arguments = {"key", "--delay", "40"};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return xdotool(arguments);
+}
+
+::testing::AssertionResult type(const std::string& text)
+{
+    return xdotool({"type", "--delay", "20", text});
+}
+
+bool requested(const FakeDropboxServer& server, const std::string& route, const std::string& fragment)
+{
+    for (const FakeDropboxServer::LoggedRequest& request : server.requestsTo(route))
+        if (request.argument.find(fragment) != std::string::npos) return true;
+    return false;
+}
+
+// The side bar's tab of that name, whatever kind of button shows it.
+::testing::AssertionResult clickSegment(RunningApplication& application, const std::string& name)
+{
+    AtspiRole found = ATSPI_ROLE_INVALID;
+    auto shown = eventually(
+        [&] {
+            for (AtspiRole role :
+                 {ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_PAGE_TAB})
+                if (application.find(role, name)) {
+                    found = role;
+                    return true;
+                }
+            return false;
+        },
+        "the tab '" + name + "'");
+    if (!shown) return shown;
+    return application.click(found, name);
+}
+
+TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)
+{
+    const char* source = std::getenv("TARNWICK_TEST_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "run through ctest, or set TARNWICK_TEST_SOURCE_DIR";
+    server.putFile("/Plan.twkx", readTestFile(std::string(source) + "/resources/maps/style_sample.twkx"));
+    server.putFile("/Projects/Budget.txt", "a\nb\n");
+    server.putFile("/Notes/Old notes.txt", "old\n");
+    server.putFile("/Notes/Ideas.opml",
+                   "<?xml version=\"1.0\"?><opml version=\"2.0\"><head><title>Ideas</title></head><body>"
+                   "<outline text=\"Ideas\"><outline text=\"Garden\"/><outline text=\"Kitchen\"/></outline>"
+                   "</body></opml>");
+    auto started = start();
+    RunningApplication& application = *started;
+    ASSERT_TRUE(application.waitForWindow("Welcome", 30s)) << application.log();
+    auto context = [&] {
+        std::ostringstream text;
+        screenshot("dropbox-failure");
+        dump(application, text);
+        for (const auto& request : server.requests())
+            text << request.route << " " << request.argument << " " << request.status << "\n";
+        return text.str() + application.log();
+    };
+
+    // Connected at the start: the side bar offers the Dropbox tab, which lists the root, folders
+    // first.
+    ASSERT_TRUE(clickSegment(application, "Dropbox")) << context();
+    Element folder;
+    ASSERT_TRUE(waitForRow(application, "Projects", &folder)) << context();
+    listColumn = {folder.x, folder.x + folder.width};
+    ASSERT_TRUE(waitForRow(application, "Plan.twkx")) << context();
+    EXPECT_LT(rowNamed(application, "Notes")->y, rowNamed(application, "Plan.twkx")->y);
+    screenshot("dropbox-01-root");
+
+    // A double click enters a folder; the entry leading up goes back.
+    ASSERT_TRUE(clickRow(application, "Projects", 2));
+    ASSERT_TRUE(waitForRow(application, "Budget.txt")) << context();
+    EXPECT_TRUE(requested(server, "files/list_folder", "/projects") ||
+                requested(server, "files/list_folder", "/Projects"));
+    screenshot("dropbox-02-projects");
+    ASSERT_TRUE(clickRow(application, "Dropbox", 2));
+    ASSERT_TRUE(waitForRow(application, "Plan.twkx")) << context();
+    EXPECT_FALSE(rowNamed(application, "Budget.txt"));
+
+    // Selecting a map opens it; Return renames it in place, keeping its extension.
+    ASSERT_TRUE(clickRow(application, "Plan.twkx"));
+    ASSERT_TRUE(eventually([&] { return !application.findAll(ATSPI_ROLE_DRAWING_AREA).empty(); }, "the map"));
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(clickRow(application, "Plan.twkx"));
+    ASSERT_TRUE(keys({"Return"}));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(keys({"ctrl+a"}));
+    ASSERT_TRUE(type("Roadmap"));
+    screenshot("dropbox-03-renaming");
+    ASSERT_TRUE(keys({"Return"}));
+    ASSERT_TRUE(eventually([&] { return server.fileContents("/Roadmap.twkx").has_value(); }, "the renamed map"))
+        << context();
+    EXPECT_FALSE(server.fileContents("/Plan.twkx"));
+    ASSERT_TRUE(waitForRow(application, "Roadmap.twkx")) << context();
+
+    // The context menu of the list's empty space makes a folder through the name dialog.
+    {
+        std::optional<Element> last = rowNamed(application, "Roadmap.twkx");
+        ASSERT_TRUE(last);
+        ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(last->centreX()),
+                             std::to_string(last->y + last->height * 4), "click", "3"}));
+    }
+    ASSERT_TRUE(application.click(ATSPI_ROLE_MENU_ITEM, "New Folder")) << context();
+    std::this_thread::sleep_for(1s);
+    screenshot("dropbox-04-new-folder");
+    ASSERT_TRUE(type("Archive"));
+    ASSERT_TRUE(keys({"Return"}));
+    ASSERT_TRUE(eventually([&] { return server.displayPath("/archive") == "/Archive"; }, "the new folder"))
+        << context();
+    ASSERT_TRUE(waitForRow(application, "Archive")) << context();
+
+    // A map dragged onto a folder moves into it.
+    {
+        Element from;
+        Element to;
+        ASSERT_TRUE(waitForRow(application, "Roadmap.twkx", &from));
+        ASSERT_TRUE(waitForRow(application, "Archive", &to));
+        ASSERT_TRUE(xdotool(
+            {"mousemove", "--sync", std::to_string(from.centreX()), std::to_string(from.centreY()), "mousedown", "1"}));
+        for (int step = 1; step <= 10; ++step) {
+            const int x = from.centreX() + (to.centreX() - from.centreX()) * step / 10;
+            const int y = from.centreY() + (to.centreY() - from.centreY()) * step / 10;
+            ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)}));
+            std::this_thread::sleep_for(50ms);
+        }
+        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(xdotool({"mouseup", "1"}));
+    }
+    ASSERT_TRUE(eventually([&] { return server.fileContents("/Archive/Roadmap.twkx").has_value(); }, "the moved map"))
+        << context();
+    ASSERT_TRUE(waitUntilRowGoes(application, "Roadmap.twkx")) << context();
+    screenshot("dropbox-05-moved");
+
+    // An OPML file turns into a map beside it, which opens at once.
+    ASSERT_TRUE(clickRow(application, "Notes", 2));
+    ASSERT_TRUE(waitForRow(application, "Old notes.txt")) << context();
+    ASSERT_TRUE(clickRow(application, "Ideas.opml", 2));
+    ASSERT_TRUE(eventually([&] { return server.fileContents("/Notes/Ideas.twkx").has_value(); }, "the converted map"))
+        << context();
+    EXPECT_TRUE(application.waitForWindow("Ideas")) << context();
+    screenshot("dropbox-06-converted");
+
+    // Deleting asks first.
+    ASSERT_TRUE(clickRow(application, "Old notes.txt", 1, 3));
+    ASSERT_TRUE(application.click(ATSPI_ROLE_MENU_ITEM, "Delete")) << context();
+    ASSERT_TRUE(eventually([&] { return !application.findAll(ATSPI_ROLE_ALERT).empty(); }, "the question"));
+    screenshot("dropbox-07-delete-question");
+    EXPECT_TRUE(server.fileContents("/Notes/Old notes.txt")) << "nothing deleted before the answer";
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "Delete"));
+    ASSERT_TRUE(eventually([&] { return !server.fileContents("/Notes/Old notes.txt"); }, "the deletion")) << context();
+    ASSERT_TRUE(waitUntilRowGoes(application, "Old notes.txt")) << context();
+
+    // Offline, the folder is listed from the cache, without asking the service.
+    ASSERT_TRUE(application.chooseMenuItem("Tarnwick", "Work Offline")) << context();
+    server.clearLog();
+    std::this_thread::sleep_for(1s);
+    ASSERT_TRUE(waitForRow(application, "Ideas.twkx")) << context();
+    screenshot("dropbox-08-offline");
+    EXPECT_TRUE(server.requests().empty()) << context();
+
+    // Back online, the search lists matching maps from the whole Dropbox.
+    ASSERT_TRUE(application.chooseMenuItem("Tarnwick", "Work Online")) << context();
+    ASSERT_TRUE(application.click(ATSPI_ROLE_TEXT, "Search")) << context();
+    ASSERT_TRUE(type("Ideas"));
+    ASSERT_TRUE(keys({"Return"}));
+    ASSERT_TRUE(eventually([&] { return !server.requestsTo("files/search_v2").empty(); }, "the search")) << context();
+    ASSERT_TRUE(waitForRow(application, "Ideas.twkx")) << context();
+    screenshot("dropbox-09-search");
+}
+
+} // namespace
