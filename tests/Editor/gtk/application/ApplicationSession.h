@@ -146,6 +146,23 @@ private:
     std::string _logFile;
 };
 
+// The keyring of a signed-in desktop user, unlocked and empty, on the test's session bus. Without
+// one the bus would start a keyring that asks for a new password in a window of its own; where
+// none is installed the program keeps its sign-in in its file instead.
+class UnlockedKeyring {
+public:
+    UnlockedKeyring(const ApplicationHome& home, const SessionBus& bus);
+    ~UnlockedKeyring();
+    UnlockedKeyring(const UnlockedKeyring&) = delete;
+    UnlockedKeyring& operator=(const UnlockedKeyring&) = delete;
+
+    bool running() const;
+
+private:
+    std::string _bus;
+    GPid _pid = 0;
+};
+
 // What the store holds, read back from its files as the store reads them.
 // The fixture of the whole-program tests: one private session bus for each suite's runs, and the
 // display and xdotool, which the tests drive the program through.

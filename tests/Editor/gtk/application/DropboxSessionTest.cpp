@@ -60,67 +60,6 @@ std::string fileText(const std::string& path)
     return std::filesystem::exists(path) ? readTestFile(path) : std::string();
 }
 
-// The keyring of a signed-in desktop user, unlocked and empty, on the test's session bus. Without
-// one the bus would start a keyring that asks for a new password in a window of its own; where
-// none is installed the program keeps its tokens in its file instead.
-class UnlockedKeyring {
-public:
-    UnlockedKeyring(const ApplicationHome& home, const SessionBus& bus) : _bus(bus.address())
-    {
-        if (runCommand({"sh", "-c", "command -v gnome-keyring-daemon"}) != 0) return;
-        std::filesystem::create_directories(home.file("run"));
-        std::filesystem::permissions(home.file("run"), std::filesystem::perms::owner_all);
-        const std::vector<std::string> environment = {"HOME=" + home.path(),
-                                                      "XDG_DATA_HOME=" + home.dataHome(),
-                                                      "XDG_CONFIG_HOME=" + home.configHome(),
-                                                      "XDG_RUNTIME_DIR=" + home.file("run"),
-                                                      "DBUS_SESSION_BUS_ADDRESS=" + _bus,
-                                                      "PATH=/usr/bin:/bin"};
-        std::vector<gchar*> envp;
-        for (const std::string& setting : environment) envp.push_back(const_cast<gchar*>(setting.c_str()));
-        envp.push_back(nullptr);
-        const char* argv[] = {"gnome-keyring-daemon", "--foreground", "--unlock", "--components=secrets", nullptr};
-        gint input = -1;
-        GError* error = nullptr;
-        if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), envp.data(),
-                                      GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
-                                                  G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
-                                      nullptr, nullptr, &_pid, &input, nullptr, nullptr, &error)) {
-            g_error_free(error);
-            return;
-        }
-        // The login password, which makes the login keyring and unlocks it (an empty one makes none).
-        constexpr std::string_view password = "tarnwick-test";
-        const bool written = write(input, password.data(), password.size()) == ssize_t(password.size());
-        close(input);
-        if (!written) return;
-        eventually([&] { return running(); }, "the keyring on the bus", 10s);
-    }
-    ~UnlockedKeyring()
-    {
-        if (_pid <= 0) return;
-        kill(_pid, SIGTERM);
-        int status = 0;
-        waitpid(_pid, &status, 0);
-    }
-    UnlockedKeyring(const UnlockedKeyring&) = delete;
-    UnlockedKeyring& operator=(const UnlockedKeyring&) = delete;
-
-    bool running() const
-    {
-        std::string output;
-        return _pid > 0 &&
-            runCommand({"dbus-send", "--bus=" + _bus, "--print-reply", "--dest=org.freedesktop.DBus",
-                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
-                       &output) == 0 &&
-            output.find("true") != std::string::npos;
-    }
-
-private:
-    std::string _bus;
-    GPid _pid = 0;
-};
-
 class DropboxSessionTest : public WholeProgramTest {
 protected:
     void SetUp() override
