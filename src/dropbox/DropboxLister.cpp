@@ -10,8 +10,10 @@
 #include <glib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -48,6 +50,39 @@ std::string lastComponent(std::string path)
     if (path == "/") return path;
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The names of the folder's sub-folders as the user's Dropbox spells them, by their normalised
+// paths. The cache keeps folders in lower case only, so offline the spelling comes from this run's
+// listing of the folder, else from the paths of the files recorded below them.
+std::map<std::string, std::string> folderSpellings(const std::string& dbPath, DropboxFileInfoCache& records,
+                                                   const DropboxBrowsingCache& listings)
+{
+    std::map<std::string, std::string> spellings;
+    const std::string folderKey = DropboxBrowsingCache::normalizeKey(dbPath);
+    const std::string prefix = folderKey == "/" ? folderKey : folderKey + "/";
+    const size_t depth = size_t(std::count(prefix.begin(), prefix.end(), '/')) - 1;
+    for (DropboxFileInfoItem* record : records.itemsList()) {
+        const std::string& path = record->path();
+        if (DropboxBrowsingCache::normalizeKey(path).rfind(prefix, 0) != 0) continue;
+        std::vector<std::string> components;
+        for (size_t start = 0; start < path.size();) {
+            const size_t slash = path.find('/', start);
+            const size_t end = slash == std::string::npos ? path.size() : slash;
+            if (end > start) components.push_back(path.substr(start, end - start));
+            start = end + 1;
+        }
+        // Only a component with a file below it is a folder.
+        if (components.size() <= depth + 1) continue;
+        spellings.emplace(DropboxBrowsingCache::normalizeKey(joinPath(dbPath, components[depth])), components[depth]);
+    }
+    if (DropboxBrowsingCache::Listing listing = listings.get(dbPath)) {
+        for (const DropboxMetadata& entry : *listing) {
+            if (entry.isFolder)
+                spellings[DropboxBrowsingCache::normalizeKey(joinPath(dbPath, entry.name))] = entry.name;
+        }
+    }
+    return spellings;
 }
 
 // "" for a path without a folder above it.
@@ -297,6 +332,7 @@ std::optional<FileListItems> DropboxLister::loadOfflineContents(const std::strin
 
     FileListItems items;
     DropboxFileInfoCache& records = _service.fileInfo();
+    const std::map<std::string, std::string> spellings = folderSpellings(dbPath, records, _service.browsingCache());
     for (const fs::directory_entry& entry : entries) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.front() == '.') continue;
@@ -305,8 +341,10 @@ std::optional<FileListItems> DropboxLister::loadOfflineContents(const std::strin
         const std::string entryDbPath = joinPath(dbPath, name);
         if (type == FileListItemType::Folder) {
             auto item = std::make_shared<FileListItem>(type);
-            item->setPath(lowerCase(entryDbPath));
-            item->setFileName(name);
+            const auto spelled = spellings.find(DropboxBrowsingCache::normalizeKey(entryDbPath));
+            const std::string& shown = spelled == spellings.end() ? name : spelled->second;
+            item->setPath(joinPath(dbPath, shown));
+            item->setFileName(shown);
             items.push_back(std::move(item));
             continue;
         }

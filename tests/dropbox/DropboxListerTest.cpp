@@ -217,18 +217,26 @@ TEST_F(DropboxListerTest, MapsMadeHereAreListedBeforeTheServerKnowsThemAndOnlyOn
 
 TEST_F(DropboxListerTest, OfflineListsTheCacheWithRecordsOnlyInTheirDisplayCase)
 {
+    // Folders are spelled as this run's listing, or a file recorded below them, spells them; a
+    // folder known from neither keeps the cache's lower case.
+    ASSERT_EQ(list("/A").back().result, DropboxLister::Listed);
+    fs::create_directories(cacheFile("/A/Sub"));
+    fs::create_directories(cacheFile("/A/Unknown"));
     syncedFile("/A/Plan.twkx");
     syncedFile("/A/Deep/Inner.twkx");
     // A leftover without a record, and a hidden file.
     writeTestFile(cacheFile("/A") + "/stray.twkx", "x");
     writeTestFile(cacheFile("/A") + "/.hidden.twkx", "x");
+    fake.clearLog();
     network.set(false);
     NetworkController::networkAvailable();
 
     const std::vector<Answer> answers = list("/A");
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].result, DropboxLister::Offline);
-    EXPECT_EQ(answers[0].rows, rows({"^Dropbox /", "deep /a/deep", "Plan.twkx /A/Plan.twkx"}));
+    EXPECT_EQ(answers[0].rows,
+              rows({"^Dropbox /", "Deep /A/Deep", "Sub /A/Sub", "unknown /A/unknown", "Plan.twkx /A/Plan.twkx"}));
+    EXPECT_EQ(list("/")[0].rows, rows({"A /A"}));
     EXPECT_EQ(list("/Never")[0].rows, std::nullopt);
     // A path that would leave the cache is no folder of it.
     EXPECT_EQ(list("/A/../../..")[0].rows, std::nullopt);

@@ -294,6 +294,10 @@ TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(waitForRow(application, "Ideas.twkx")) << context();
     screenshot("dropbox-08-offline");
+    // Up at the top, still offline, the folders keep the spelling the user gave them.
+    ASSERT_TRUE(clickRow(application, "Dropbox", 2));
+    ASSERT_TRUE(waitForRow(application, "Archive")) << context();
+    ASSERT_TRUE(waitForRow(application, "Notes")) << context();
     EXPECT_TRUE(server.requests().empty()) << context();
 
     // Back online, the search lists matching maps from the whole Dropbox.
