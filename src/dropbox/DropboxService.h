@@ -157,7 +157,11 @@ public:
     // Opens the new map on success.
     void convertNonNativeMindMap(const std::string& dbPath);
     // The map's thumbnail from the thumbnail store; nullptr when it has none.
+    // The map's thumbnail: the stored one, else painted now from its cached copy; nothing for a
+    // file without a record or a copy that does not read as a map.
     std::shared_ptr<const Image> getThumbnailForPath(const std::string& dbPath);
+    std::shared_ptr<const Image> createThumbnail(const DropboxFileInfoItem& record);
+    const std::shared_ptr<CustomImageStore>& thumbnailImages() const { return _thumbnailImages; }
 
     void userTaskStarted(const std::shared_ptr<DropboxUserTask>& task);
     void userTaskCompleted(DropboxUserTask* task);

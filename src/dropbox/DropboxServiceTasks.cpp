@@ -1,10 +1,13 @@
 #include "Editor/FeedbackCenter.h"
+#include "MindMaps/MindMap.h"
 #include "dropbox/DropboxFileTasks.h"
 #include "dropbox/DropboxNonNativeConversionTask.h"
 #include "dropbox/DropboxService.h"
 #include "platform/Localizer.h"
+#include "render/MindMapPainter.h"
 #include "store/CustomImageStore.h"
 #include "store/EditorInterface.h"
+#include "store/MindMapStorage.h"
 
 // The user tasks that change the Dropbox tree: each ends its user task from its callback.
 
@@ -59,6 +62,29 @@ void Dropbox::convertNonNativeMindMap(const std::string& dbPath)
 
 std::shared_ptr<const Image> Dropbox::getThumbnailForPath(const std::string& dbPath)
 {
-    if (!_thumbnailImages) return nullptr;
-    return _thumbnailImages->customImageWithHash(DropboxFileInfoItem::thumbnailHashForPath(dbPath));
+    DropboxFileInfoItem* record = _thumbnailImages ? _fileInfo->get(dbPath) : nullptr;
+    if (!record) return nullptr;
+    if (std::shared_ptr<const Image> stored = _thumbnailImages->customImageWithHash(record->thumbnailHash()))
+        return stored;
+    return createThumbnail(*record);
+}
+
+// Painted from the cached copy without opening it for the editor, and kept under the record's
+// hash until the copy changes; nothing while quitting, when the work would outlive the window.
+std::shared_ptr<const Image> Dropbox::createThumbnail(const DropboxFileInfoItem& record)
+{
+    if (_terminating || !_thumbnailImages || !_provider) return nullptr;
+    std::shared_ptr<MindMapStorage> storage = _provider->createTempStorage(record.path());
+    if (!storage) return nullptr;
+    std::vector<uint8_t> png;
+    if (std::optional<std::vector<uint8_t>> data = storage->getMindMapExportData()) {
+        MindMap mindMap(storage->imageStore());
+        if (mindMap.readFromData(*data, storage->guid(), int32_t(MindMapReadFormat::Native)))
+            png = MindMapPainter::createThumbnailImage(mindMap);
+    }
+    storage->dispose();
+    Image painted = png.empty() ? Image() : Image::fromData(png);
+    if (painted.isNull()) return nullptr;
+    _thumbnailImages->importImageWithExternalHash(painted, record.thumbnailHash());
+    return std::make_shared<const Image>(std::move(painted));
 }

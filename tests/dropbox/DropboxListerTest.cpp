@@ -1,7 +1,9 @@
 #include "DropboxTaskFixture.h"
 
 #include "dropbox/DropboxLister.h"
+#include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
+#include "store/CustomImageStore.h"
 
 #include <nlohmann/json.hpp>
 
@@ -303,4 +305,25 @@ TEST_F(DropboxListerTest, AfterCancelNoLateAnswerArrivesAndDestroyingInsideTheCa
     EXPECT_FALSE(lister);
     MainLoop::runUntil([] { return false; }, 0.3);
     EXPECT_EQ(delegate.answers.size(), 1u);
+}
+
+TEST_F(DropboxListerTest, AMapsThumbnailIsPaintedFromItsCachedCopyOnceAndKept)
+{
+    registerNativeFormat();
+    const std::string created = service->provider()->createNewMindMapInDbDirectory("/A", "Plan");
+    ASSERT_FALSE(created.empty());
+    const std::string hash = DropboxFileInfoItem::thumbnailHashForPath(created);
+    const std::string stored = service->thumbnailImages()->customImageFilePath(hash);
+    EXPECT_FALSE(fs::exists(stored));
+
+    std::shared_ptr<const Image> painted = service->getThumbnailForPath(created);
+    ASSERT_TRUE(painted && !painted->isNull());
+    EXPECT_TRUE(fs::exists(stored)) << "kept under the record's hash";
+    EXPECT_TRUE(service->getThumbnailForPath(created));
+
+    // A copy that does not read as a map, and a file without a record, have none.
+    syncedFile("/A/Broken.twkx", "not a map");
+    EXPECT_FALSE(service->getThumbnailForPath("/A/Broken.twkx"));
+    EXPECT_FALSE(service->getThumbnailForPath("/A/Unknown.twkx"));
+    EXPECT_TRUE(fake.requests().empty());
 }
