@@ -45,15 +45,25 @@ run() {
     window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" --classname '^tarnwick$' | head -1) ||
       fail "no window"
     [ -n "$window" ] || fail "no window"
-    # The window without a window manager sits at the screen's corner.
+    # The window without a window manager sits at the screen's corner, above any window an
+    # earlier test on this display may have left behind.
     xdotool windowmove "$window" 0 0
+    xdotool windowraise "$window"
     sleep 1.5
+  }
+  # What covers the display when the program does not answer: the windows on screen by name and
+  # program.
+  windows_on_screen() {
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      echo "window $w '$(xdotool getwindowname "$w" 2>/dev/null)' pid $(xdotool getwindowpid "$w" 2>/dev/null) $(ps -o args= -p "$(xdotool getwindowpid "$w" 2>/dev/null)" 2>/dev/null)"
+    done
   }
   quit() {
     # A program that quits on the key press is gone before the key's release is sent: xdotool
     # then fails on the window; whether the program quit is what counts.
+    xdotool windowraise "$window" 2>/dev/null || true
     xdotool key --window "$window" ctrl+q 2>/dev/null || true
-    timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit"
+    timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit; on screen: $(windows_on_screen)"
   }
   titled() {
     for _ in $(seq 1 100); do
