@@ -18,3 +18,19 @@ void TerminationProcess::setAction(const std::string& action)
     _action = action;
     if (_delegate) _delegate->terminationProcessActionChanged(this);
 }
+
+ForwardingTerminationProcess::ForwardingTerminationProcess(std::shared_ptr<TerminationProcess> inner)
+    : TerminationProcess(inner->title(), inner->iconImage()), _inner(std::move(inner))
+{
+    _inner->setDelegate(this);
+}
+
+ForwardingTerminationProcess::~ForwardingTerminationProcess()
+{
+    _inner->setDelegate(nullptr);
+}
+
+void ForwardingTerminationProcess::run()
+{
+    if (_inner->completed()) setCompleted();
+}

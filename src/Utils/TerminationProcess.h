@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 class TerminationProcess;
@@ -54,4 +55,18 @@ private:
     std::string _iconImage;
     bool _completed = false;
     TerminationProcessDelegate* _delegate = nullptr;
+};
+
+// Stands for a process that its service keeps to know that its work has started, while the quit
+// sequence owns the one it is given: completes, and names its steps, with the inner one.
+class ForwardingTerminationProcess : public TerminationProcess, public TerminationProcessDelegate {
+public:
+    explicit ForwardingTerminationProcess(std::shared_ptr<TerminationProcess> inner);
+    ~ForwardingTerminationProcess() override;
+    void run() override;
+    void terminationProcessCompleted(TerminationProcess*) override { setCompleted(); }
+    void terminationProcessActionChanged(TerminationProcess*) override { setAction(_inner->action()); }
+
+private:
+    std::shared_ptr<TerminationProcess> _inner;
 };

@@ -10,27 +10,6 @@
 
 namespace {
 
-// The quit sequence owns the process it is given, while the service keeps its own to know that
-// the upload has started: this one stands for it and completes with it.
-class DropboxQuitProcess : public TerminationProcess, public TerminationProcessDelegate {
-public:
-    explicit DropboxQuitProcess(std::shared_ptr<TerminationProcess> inner)
-        : TerminationProcess(inner->title(), inner->iconImage()), _inner(std::move(inner))
-    {
-        _inner->setDelegate(this);
-    }
-    ~DropboxQuitProcess() override { _inner->setDelegate(nullptr); }
-    void run() override
-    {
-        if (_inner->completed()) setCompleted();
-    }
-    void terminationProcessCompleted(TerminationProcess*) override { setCompleted(); }
-    void terminationProcessActionChanged(TerminationProcess*) override { setAction(_inner->action()); }
-
-private:
-    std::shared_ptr<TerminationProcess> _inner;
-};
-
 class DropboxServices : public CloudServices {
 public:
     DropboxServices(Scheduler& scheduler, HistoryList* recentHistory, const std::string& appKey)
@@ -52,7 +31,7 @@ public:
     {
         std::shared_ptr<TerminationProcess> process = _service->startTerminationProcess();
         if (!process) return nullptr;
-        return std::make_unique<DropboxQuitProcess>(std::move(process));
+        return std::make_unique<ForwardingTerminationProcess>(std::move(process));
     }
     void terminateSession() override { _service->terminateSession(); }
 
