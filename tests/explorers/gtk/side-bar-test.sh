@@ -58,12 +58,24 @@ run() {
       echo "window $w '$(xdotool getwindowname "$w" 2>/dev/null)' pid $(xdotool getwindowpid "$w" 2>/dev/null) $(ps -o args= -p "$(xdotool getwindowpid "$w" 2>/dev/null)" 2>/dev/null)"
     done
   }
+  # Where the program stands when it does not quit: its threads' stacks.
+  stacks() {
+    timeout 30 gdb -p "$app" -batch -ex "thread apply all bt 12" 2>/dev/null | grep -E '^(Thread|#)' | head -80
+  }
   quit() {
-    # A program that quits on the key press is gone before the key's release is sent: xdotool
-    # then fails on the window; whether the program quit is what counts.
-    xdotool windowraise "$window" 2>/dev/null || true
-    xdotool key --window "$window" ctrl+q 2>/dev/null || true
-    timeout 20 tail --pid=$app -f /dev/null || fail "the program did not quit; on screen: $(windows_on_screen)"
+    # The key goes to the focused window, as a user's would. A program that quits on the key press
+    # is gone before the key's release is sent: xdotool then fails on the window; whether the
+    # program quit is what counts.
+    local attempt
+    for attempt in 1 2; do
+      xdotool windowraise "$window" 2>/dev/null || true
+      xdotool windowfocus --sync "$window" 2>/dev/null || true
+      xdotool key ctrl+q 2>/dev/null || true
+      timeout 15 tail --pid=$app -f /dev/null && return 0
+      echo "ctrl+q #$attempt was not answered; on screen: $(windows_on_screen)"
+      stacks
+    done
+    fail "the program did not quit"
   }
   titled() {
     for _ in $(seq 1 100); do
