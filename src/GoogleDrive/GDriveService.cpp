@@ -6,6 +6,7 @@
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveIdentifierPool.h"
+#include "GoogleDrive/GDriveSimpleTasks.h"
 #include "GoogleDrive/GDriveUniqueNames.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/TerminationProcess.h"
@@ -73,6 +74,9 @@ GDrive::GDrive(GDriveServiceSetup setup) : _setup(std::move(setup))
                                                              _identifierSource.get());
     _cacheManager = std::make_unique<GDriveCacheManager>(*_fileInfo, *_folderCache, _provider->rootDirectory());
     _synchronizer = std::make_unique<GDriveSynchronizer>(*this);
+    _userTasks = std::make_unique<GDriveUserTasks>(
+        [this] { return _downloader && _downloader->busy(); },
+        [this] { NotificationCenter::defaultCenter().post(UserTaskChangeNotification, this); });
 
     const double start = now();
     _nextPollTime = start + PollInterval * jitter();
@@ -93,8 +97,13 @@ GDrive::GDrive(GDriveServiceSetup setup) : _setup(std::move(setup))
         _thumbnailImages = std::make_shared<CustomImageStore>(thumbnails.string());
     }
 
-    _willTerminate = NotificationCenter::defaultCenter().addObserver(
-        WillTerminateNotification, nullptr, [this](const Notification&) { _terminating = true; });
+    _willTerminate = NotificationCenter::defaultCenter().addObserver(WillTerminateNotification, nullptr,
+                                                                     [this](const Notification&) {
+                                                                         _terminating = true;
+                                                                         // The user's operations would outlive the
+                                                                         // window that shows their outcome.
+                                                                         _userTasks->cancelAll();
+                                                                     });
 }
 
 GDrive::~GDrive()
@@ -104,6 +113,7 @@ GDrive::~GDrive()
     if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
     _observingNetwork = false;
     _synchronizer.reset();
+    _userTasks.reset();
     releaseInitializationTask();
     releaseDownloader();
     terminateSession();
@@ -118,8 +128,7 @@ GDrive* GDrive::instance()
 
 bool GDrive::userTaskBusy()
 {
-    // The user's tasks of the Drive pane run through the downloader here.
-    return theInstance && theInstance->_downloader && theInstance->_downloader->busy();
+    return theInstance && theInstance->_userTasks && theInstance->_userTasks->busy();
 }
 
 double GDrive::jitterFactor(uint32_t r)
@@ -500,6 +509,11 @@ void GDrive::dispatchFolderChanged(const std::string& folderId)
 std::string GDrive::uniqueFileName(const std::string& name, const std::string& parentFolderId)
 {
     return GDriveUniqueFileName(*_folderCache, *_fileInfo, name, parentFolderId);
+}
+
+std::string GDrive::uniqueFolderName(const std::string& name, const std::string& parentFolderId)
+{
+    return GDriveUniqueFolderName(*_folderCache, name, parentFolderId);
 }
 
 void GDrive::removeThumbnail(const std::string& thumbnailHash)

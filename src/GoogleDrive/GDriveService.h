@@ -3,6 +3,7 @@
 #include "GoogleDrive/GDriveInitializationTask.h"
 #include "GoogleDrive/GDriveProvider.h"
 #include "GoogleDrive/GDriveSynchronizer.h"
+#include "GoogleDrive/GDriveTaskService.h"
 #include "platform/NetworkController.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -21,6 +22,7 @@ class GDriveClientIdentifierSource;
 class GDriveFileInfoCache;
 class GDriveFolderCache;
 class GDriveIdentifierPool;
+class GDriveUserTasks;
 class TerminationProcess;
 
 // What the service is made with; tests replace the sign-in, the clock, the chance and the folders.
@@ -40,6 +42,7 @@ struct GDriveServiceSetup {
 // background timers, the synchronisation queue and the upload at quit. Main thread only.
 class GDrive : public GDriveProviderService,
                public GDriveSyncService,
+               public GDriveTaskService,
                public GDriveInitializationTaskDelegate,
                public GDriveFileSynchronizerDelegate,
                public NetworkControllerObserver {
@@ -75,6 +78,7 @@ public:
 
     // The service of this run; nullptr before it is made or after it is gone.
     static GDrive* instance();
+    // A user task of the Drive pane runs, or the shared downloader works.
     static bool userTaskBusy();
     // 0.95 + (r mod 1000) / 10000.
     static double jitterFactor(uint32_t r);
@@ -82,7 +86,7 @@ public:
     void initiateSession();
     void terminateSession();
 
-    bool isAuthorized() const;
+    bool isAuthorized() const override;
     bool isLinked() const override { return _initialized; }
     bool isActive() const override { return _isActive; }
     bool isInitializing() const { return isAuthorized() && _initializationTask != nullptr; }
@@ -116,6 +120,7 @@ public:
     void fileExternallyChanged(const std::string& gdriveId) override;
     void dispatchFolderChanged(const std::string& folderId) override;
     std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) override;
+    std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) override;
     void removeThumbnail(const std::string& thumbnailHash) override;
     void cleanupThumbnails();
 
@@ -127,6 +132,8 @@ public:
     Scheduler* scheduler() override { return _setup.scheduler; }
     GDriveSynchronizer& synchronizer() { return *_synchronizer; }
     GDriveCacheManager& cacheManager() { return *_cacheManager; }
+    // The user's running operations; changes post UserTaskChangeNotification.
+    GDriveUserTasks& userTasks() { return *_userTasks; }
 
     double nextPollTime() const { return _nextPollTime; }
     double nextSyncTime() const { return _nextSyncTime; }
@@ -166,6 +173,7 @@ private:
     std::unique_ptr<GDriveSynchronizer> _synchronizer;
     std::unique_ptr<GDriveFileSynchronizer> _downloader;
     std::unique_ptr<GDriveInitializationTask> _initializationTask;
+    std::unique_ptr<GDriveUserTasks> _userTasks;
     std::shared_ptr<CustomImageStore> _thumbnailImages;
     std::shared_ptr<TerminationProcess> _terminationProcess;
     double _nextPollTime = 0;

@@ -7,6 +7,7 @@
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveInstallation.h"
 #include "GoogleDrive/GDriveSettings.h"
+#include "GoogleDrive/GDriveSimpleTasks.h"
 #include "Utils/TerminationProcess.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
@@ -294,4 +295,35 @@ TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
     setGoogleDriveServicesFactory(nullptr);
     EXPECT_TRUE(offeredOnce);
     EXPECT_TRUE(fake.requests().empty()) << "no request was made";
+}
+
+TEST_F(GDriveServiceTest, RunsThePanesTasksOneAtATimeUnderUniqueFolderNames)
+{
+    start();
+    MainLoop::runUntil([this] { return !service->synchronizer().isBusy(); }, 10);
+    const std::string root = service->folderCache().rootFolderId();
+    GDriveMetadata docs = GDriveMetadata::folder("DocsId");
+    docs.name = "Docs";
+    docs.parentIdentifier = root;
+    service->folderCache().folderUpdated(docs);
+    GDriveTaskService& tasks = *service;
+    const struct {
+        std::string name, parent, expected;
+    } names[] = {
+        {"Docs", "", "Docs"}, {"Docs", root, "Docs (1)"}, {"docs", root, "docs (1)"}, {"Plans", root, "Plans"}};
+    for (const auto& each : names)
+        EXPECT_EQ(tasks.uniqueFolderName(each.name, each.parent), each.expected) << each.name;
+
+    int changes = 0;
+    ObservationToken watch = NotificationCenter::defaultCenter().addObserver(
+        GDrive::UserTaskChangeNotification, nullptr, [&](const Notification&) { ++changes; });
+    fake.setDelay(0.05);
+    GDriveSimpleTasks* add = service->userTasks().startSimpleTask(*service);
+    ASSERT_NE(add, nullptr);
+    add->addFolder("Docs", root);
+    EXPECT_TRUE(GDrive::userTaskBusy());
+    EXPECT_EQ(service->userTasks().startSimpleTask(*service), nullptr) << "a second waits for none";
+    ASSERT_TRUE(MainLoop::runUntil([] { return !GDrive::userTaskBusy(); }, 10));
+    EXPECT_EQ(changes, 2);
+    EXPECT_FALSE(fake.idsNamed("Docs (1)").empty());
 }
