@@ -435,48 +435,6 @@ std::shared_ptr<TerminationProcess> GDrive::startTerminationSynchronization()
 
 // ---- single files
 
-void GDrive::openMindMap(const std::string& gdriveId, const std::any& info)
-{
-    if (!_initialized || (_downloader && _downloader->busy())) return;
-    const std::string cacheFile = _provider->cacheFilePathForFileId(gdriveId);
-    std::error_code error;
-    if (!cacheFile.empty() && fs::is_regular_file(cacheFile, error)) {
-        EditorInterfaceInstance()->openStorage(_provider.get(), gdriveId, info);
-        highPrioritySynchronizeFile(gdriveId);
-        return;
-    }
-    if (!_downloader) _downloader = std::make_unique<GDriveFileSynchronizer>(*this, this);
-    UserInfo userInfo{{OperationKey, static_cast<int>(OpenMap)}};
-    if (info.has_value()) userInfo["info"] = info;
-    _downloader->getMostRecentVersionForFileId(gdriveId, userInfo);
-}
-
-void GDrive::syncCompleted(const std::string& fileId, const UserInfo& userInfo, const std::string& error)
-{
-    if (!error.empty()) {
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("error_title_error_opening_document"), error,
-                                                                FeedbackStateError);
-        return;
-    }
-    Notification info{"", nullptr, userInfo};
-    if (info.value<int>(OperationKey, 0) == OpenMap) {
-        auto found = userInfo.find("info");
-        EditorInterfaceInstance()->openStorage(_provider.get(), fileId,
-                                               found == userInfo.end() ? std::any() : found->second);
-    }
-}
-
-// Links, linked images and copies are the Drive pane's operations, which build on these.
-void GDrive::openCloudLink(const std::string&)
-{
-}
-void GDrive::getImageFromLink(const std::string&, const MindMapProvider::ImageAvailableCallback&)
-{
-}
-void GDrive::duplicateFile(const std::string&)
-{
-}
-
 void GDrive::deleteLocalFile(const std::string& gdriveId, const std::string& parentFolderId)
 {
     std::string parent = parentFolderId;
@@ -518,12 +476,18 @@ std::string GDrive::uniqueFolderName(const std::string& name, const std::string&
 
 void GDrive::removeThumbnail(const std::string& thumbnailHash)
 {
-    if (_thumbnailImages && !thumbnailHash.empty()) _thumbnailImages->deleteCustomImage(thumbnailHash);
+    if (_thumbnailImages && !thumbnailHash.empty())
+        _thumbnailImages->deleteCustomImage(thumbnailStoreKey(thumbnailHash));
 }
 
 void GDrive::cleanupThumbnails()
 {
     if (!_thumbnailImages) return;
-    const std::vector<std::string> used = _fileInfo->getUsedThumbnailHashes();
-    _thumbnailImages->deleteUnusedImages(std::set<std::string>(used.begin(), used.end()));
+    std::set<std::string> used;
+    for (const std::string& hash : _fileInfo->getUsedThumbnailHashes()) used.insert(thumbnailStoreKey(hash));
+    // The store's own sweep serves the local image store only.
+    for (const std::string& fileName : _thumbnailImages->imageFiles()) {
+        const std::string name = fs::path(fileName).stem().string();
+        if (!used.count(name)) _thumbnailImages->deleteCustomImage(name);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GoogleDrive/GDriveFolderLister.h"
 #include "GoogleDrive/GDriveInitializationTask.h"
 #include "GoogleDrive/GDriveProvider.h"
 #include "GoogleDrive/GDriveSynchronizer.h"
@@ -16,12 +17,15 @@
 #include <vector>
 
 class CustomImageStore;
+class GDriveFileInfoItem;
+class Image;
 class GDriveAuthHelper;
 class GDriveCacheManager;
 class GDriveClientIdentifierSource;
 class GDriveFileInfoCache;
 class GDriveFolderCache;
 class GDriveIdentifierPool;
+class GDriveSimpleTasks;
 class GDriveUserTasks;
 class TerminationProcess;
 
@@ -45,6 +49,8 @@ class GDrive : public GDriveProviderService,
                public GDriveTaskService,
                public GDriveInitializationTaskDelegate,
                public GDriveFileSynchronizerDelegate,
+               public GDrivePathResolverDelegate,
+               public GDriveExternalFileDownloaderDelegate,
                public NetworkControllerObserver {
 public:
     static constexpr const char* AuthorizationChangeNotification = "tarnwick.gdrive.authorizationChangeNotification";
@@ -123,6 +129,32 @@ public:
     std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) override;
     void removeThumbnail(const std::string& thumbnailHash) override;
     void cleanupThumbnails();
+    // The name in the thumbnail store of a file's thumbnail hash: the store takes 40-digit hashes
+    // only, and the hex text of an id is longer.
+    static std::string thumbnailStoreKey(const std::string& thumbnailHash);
+
+    // The Drive pane's file actions (GDriveServiceTasks.cpp). Each does nothing, and says nothing,
+    // while another user task runs or the shared downloader works.
+    // info: entries added to the request; a PDF's "params" go to the PDF viewer.
+    void openCloudLink(const std::string& link, const std::any& info);
+    bool isOffLineAvailable(const std::string& gdriveId);
+    void setOffLineAvailable(const std::string& gdriveId, bool value);
+    void copyToCloud(const std::string& gdriveId, MindMapProvider* targetProvider, const std::string& targetDirectory);
+    void convertNonNativeMindMap(const std::string& gdriveId);
+    // The new map's id, opened; empty when none was made.
+    std::string createNewMindMap(const std::string& folderId, const std::string& title);
+    void addFolder(const std::string& name, const std::string& parentFolderId);
+    void renameFile(const std::string& gdriveId, bool isFolder, const std::string& newName,
+                    const std::string& parentFolderId);
+    void moveFile(const std::string& gdriveId, bool isFolder, const std::string& fromFolder,
+                  const std::string& toFolder);
+    void deleteFromGDrive(const std::string& gdriveId, bool isFolder, const std::string& parentFolderId);
+    // Local files (OPML, FreeMind, text, PDF) made into maps of the folder; every file skipped is
+    // named in one notification. The ids made.
+    std::vector<std::string> importFiles(const std::vector<std::string>& paths, const std::string& folderId);
+    std::shared_ptr<const Image> getThumbnailForFileId(const std::string& gdriveId);
+    std::shared_ptr<const Image> getThumbnailForFileInfo(const GDriveFileInfoItem& item);
+    std::shared_ptr<const Image> createThumbnail(const GDriveFileInfoItem& item);
 
     GDriveClient* driveClient() override;
     GDriveProvider* provider() override { return _provider.get(); }
@@ -132,6 +164,8 @@ public:
     Scheduler* scheduler() override { return _setup.scheduler; }
     GDriveSynchronizer& synchronizer() { return *_synchronizer; }
     GDriveCacheManager& cacheManager() { return *_cacheManager; }
+    // Thumbnails of maps under their ids' hex hashes; none without a cache folder.
+    CustomImageStore* thumbnailImages() const { return _thumbnailImages.get(); }
     // The user's running operations; changes post UserTaskChangeNotification.
     GDriveUserTasks& userTasks() { return *_userTasks; }
 
@@ -143,6 +177,11 @@ public:
 
     void initializationTaskCompleted(GDriveInitializationTask* task, bool success) override;
     void syncCompleted(const std::string& fileId, const UserInfo& userInfo, const std::string& error) override;
+    void pathResolved(GDrivePathResolverTask& task, const std::string& filePath, const std::string& gdriveId, int tag,
+                      const std::any& info) override;
+    void externalFileDownloadCompleted(GDriveExternalFileDownloader* downloader,
+                                       const std::function<void(const std::string&)>& onCompletion,
+                                       const std::string& fileId) override;
     void onlineStateChanged(bool online) override;
 
 private:
@@ -154,6 +193,16 @@ private:
     void runInitializationTask();
     void releaseInitializationTask();
     void releaseDownloader();
+    // Whether a download for the user may start now.
+    bool downloaderAvailable() const;
+    // Starts the shared downloader as the user's task; false when it may not start.
+    bool startDownloaderOperation(const std::string& gdriveId, UserInfo userInfo);
+    void userTaskCompleted(GDriveTask* task);
+    GDriveSimpleTasks* startSimpleTask();
+    void doDuplicateFile(const std::string& gdriveId);
+    void doCopyToCloud(const UserInfo& userInfo);
+    void doConvertNonNativeMindMap(const std::string& gdriveId);
+    void conversionCompletedWithError(const std::string& message);
     void scheduleTick(double delay);
     void checkCacheCleanupPending();
     void checkSyncPending();
