@@ -3,6 +3,7 @@
 #include "Editor/gtk/TarnwickApplication.h"
 #include "Editor/gtk/TopicLinkDialogs.h"
 #include "GoogleDrive/GDriveInstallation.h"
+#include "GoogleDrive/gtk/GDriveExplorerWidgets.h"
 #include "dropbox/DropboxInstallation.h"
 #include "dropbox/gtk/DropboxExplorerWidgets.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
@@ -67,6 +68,8 @@ int main(int argc, char* argv[])
     installDropboxExplorer();
     // Google Drive is offered when the build or the environment has its client id.
     installGoogleDrive();
+    // Its pane in the side bar and in the pick browsers, shown while it is connected.
+    installGoogleDriveExplorer();
     // One preferences window with its six panes, made the first time it is asked for.
     installPreferences();
 

@@ -172,6 +172,8 @@ constexpr ToolbarImageRow Rows[] = {
     {"dropbox_white_16", "folder-remote-symbolic", nullptr},
     {"move_to_folder", "folder-symbolic", nullptr},
     {"cloud_sync_16", "view-refresh-symbolic", nullptr},
+    // The Google Drive pane's tab.
+    {"gdrive_white_16", "network-server-symbolic", nullptr},
     {"computer-symbolic", "computer-symbolic", nullptr},
     // ---- style toolbar: begin ----
     {"star", "starred-symbolic", nullptr},

@@ -48,8 +48,8 @@ public:
     GDriveFolderLister(const GDriveFolderLister&) = delete;
     GDriveFolderLister& operator=(const GDriveFolderLister&) = delete;
 
-    void loadContentsOfFolderId(const std::string& folderId, int32_t filter);
-    void loadSearchResults(const std::string& text, bool fullTextSearch);
+    virtual void loadContentsOfFolderId(const std::string& folderId, int32_t filter);
+    virtual void loadSearchResults(const std::string& text, bool fullTextSearch);
 
     bool busy() const override { return _call.isPending() || _listing || _searching; }
     // Forgets the request; no answer of it follows.

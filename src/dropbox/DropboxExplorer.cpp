@@ -50,26 +50,6 @@ std::string replacePercentS(std::string format)
     return format;
 }
 
-// The segment's drop-down menu that is filled just before it opens.
-class CloudSegmentMenu : public ToolbarSegmentMenu {
-public:
-    explicit CloudSegmentMenu(DropboxExplorer& explorer) : ToolbarSegmentMenu({}), _explorer(explorer) {}
-    void updateMenuBeforeDropDown() override { _explorer.updateCloudMenu(*this); }
-
-private:
-    DropboxExplorer& _explorer;
-};
-
-// The context menu's copy-to-cloud submenu, filled when it opens.
-class CloudSubmenu : public Menu {
-public:
-    explicit CloudSubmenu(DropboxExplorer& explorer) : _explorer(explorer) {}
-    void menuNeedsUpdate() override { _explorer.updateCloudMenu(*this); }
-
-private:
-    DropboxExplorer& _explorer;
-};
-
 } // namespace
 
 void DropboxExplorer::setListerFactory(ListerFactory factory)
@@ -648,40 +628,9 @@ void DropboxExplorer::toggleShowThumbnails()
 
 double DropboxExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
 {
-    using Segment = std::shared_ptr<ToolbarSegment>;
-    const auto segment = [this](const char* image, const char* action, const char* tip) {
-        return ToolbarSegment::toolbarSegment(image, this, action, localized(tip));
-    };
-    _toolbarItems.clear();
-    if (explorerMode() == MainExplorerMode) {
-        auto files = std::make_shared<SegmentedControlItem>(
-            std::vector<Segment>{segment("page_white", "newDocument:", "editor_menu_add_group"),
-                                 segment("move_to_folder", "moveToFolder:", "map_list_move_to_folder"),
-                                 segment("cloud_16", "canCopyToCloud:", "map_list_copy_to_cloud"),
-                                 segment("delete", "delete:", "editor_menu_delete")});
-        auto addMenu = std::make_shared<Menu>();
-        const struct {
-            const char* title;
-            const char* action;
-            const char* image;
-        } adds[] = {{"map_list_add_map", "newDocument:", "page_white_add"},
-                    {"map_list_clone_map_condensed", "duplicate:", "page_white_copy"},
-                    {"map_list_add_folder", "addFolder:", "folder_add"}};
-        for (const auto& each : adds) {
-            MenuItem& item = addMenu->addItem(localized(each.title), each.action);
-            item.setImageName(each.image);
-            item.setTarget(this);
-        }
-        files->segmentedControl().setMenu(addMenu, 0);
-        _cloudMenu = std::make_shared<CloudSegmentMenu>(*this);
-        files->segmentedControl().setMenu(_cloudMenu, 2);
-        auto navigation = std::make_shared<SegmentedControlItem>(std::vector<Segment>{
-            segment("go-left", "goBack:", "db_up"), segment("cloud_sync_16", "synchronize:", "db_synchronize")});
-        _toolbarItems = {files, navigation};
-    } else {
-        _toolbarItems = {
-            std::make_shared<SegmentedControlItem>(std::vector<Segment>{segment("go-left", "goBack:", "db_up")})};
-    }
+    if (explorerMode() == MainExplorerMode)
+        _cloudMenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+    _toolbarItems = CloudCommands::toolbarItems(explorerMode(), this, ServiceKeys, _cloudMenu);
     return toolbar.addSegmentedControlItems(_toolbarItems);
 }
 
@@ -729,63 +678,19 @@ std::shared_ptr<Menu> DropboxExplorer::menuForEvent(const PointerEvent&)
 void DropboxExplorer::updateContextMenu()
 {
     if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
-    Menu& menu = *_contextMenu;
-    menu.removeAllItems();
-    const auto add = [this, &menu](const char* key, const char* action) -> MenuItem& {
-        MenuItem& item = menu.addItem(localized(key), action);
-        item.setTarget(this);
-        return item;
-    };
-    if (Dropbox::userTaskBusy()) {
-        add("context_menu_dropbox_busy_title", "").setEnabled(false);
-        return;
-    }
-    const bool searching = !searchFilter().empty();
-    const bool isOnline = online();
-    if (!searching) {
-        add("map_list_add_map", "newDocument:");
-        if (isOnline) add("map_list_add_folder", "addFolder:");
-    }
-    if (FileListItem* selected = selectedFileListItem(false)) {
-        menu.addItem(MenuItem::separatorItem());
-        const int32_t type = selected->type();
-        if (type == FileListItemType::Opml || type == FileListItemType::Freemind) {
-            add("explorer_convert_to_native_mind_map", "convert:");
-        } else if (type == FileListItemType::Image || type == FileListItemType::OtherFile) {
-            add("map_list_view_document", "viewDocument:");
-        } else if (type == FileListItemType::Pdf) {
-            add("action_import_pdf_bookmarks", "convert:");
-        }
-        if (isOnline) {
-            add("map_list_rename", "rename:");
-            add("map_list_move_to_folder", "moveToFolder:");
-        }
-        if (selected->isTwkxMindMap()) {
-            MenuItem& cloud = add("map_list_copy_to_cloud", "canCopyToCloud:");
-            auto submenu = std::make_shared<CloudSubmenu>(*this);
-            updateCloudMenu(*submenu);
-            cloud.setSubmenu(submenu);
-            add("map_list_clone_map_condensed", "duplicate:");
-        }
-        if (!selected->isDirectory()) {
-            if (selected->offlineAvailable()) {
-                add("explorer_disable_available_offline", "undoOfflineAvailable:");
-            } else if (isOnline) {
-                add("explorer_make_available_offline", "makeOfflineAvailable:");
-            }
-        }
-        if (isOnline) add("map_list_delete", "delete:");
-    }
-    // No separator opens the menu.
-    const auto separate = [&menu] {
-        if (!menu.items().empty()) menu.addItem(MenuItem::separatorItem());
-    };
-    if (_canShowThumbnails) {
-        separate();
-        add(_showThumbnails ? "explorer_hide_thumbnails" : "explorer_show_thumbnails", "toggleShowThumbnails:");
-    }
-    separate();
-    add("db_synchronize", "synchronize:").setEnabled(isOnline && listerIdle());
+    CloudCommands::ContextMenuState state;
+    state.userTaskRunning = Dropbox::userTaskBusy();
+    state.searching = !searchFilter().empty();
+    state.online = online();
+    state.listerIdle = listerIdle();
+    state.canShowThumbnails = _canShowThumbnails;
+    state.showThumbnails = _showThumbnails;
+    state.item = selectedFileListItem(false);
+    CloudCommands::fillContextMenu(*_contextMenu, state, ServiceKeys, this, [this] {
+        auto submenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+        updateCloudMenu(*submenu);
+        return submenu;
+    });
 }
 
 void DropboxExplorer::updateCloudMenu(Menu& menu)
@@ -843,39 +748,17 @@ void DropboxExplorer::addFolder()
 
 void DropboxExplorer::importDocument()
 {
+    if (!_provider) return;
     const std::optional<std::string> folder = pathStackTop();
-    if (!_provider || !folder) return;
     const std::vector<std::string> files = getFilesToImport();
     if (files.empty()) return;
-    std::vector<std::string> failed;
-    std::string lastMade;
-    for (const std::string& file : files) {
-        const int32_t format = ForeignMapConversion::readFormatOfFileName(file);
-        std::string problem;
-        std::optional<MindMapData> bytes;
-        if (format == ImportFormatOpml || format == ImportFormatFreeMind || format == ImportFormatPlainText)
-            bytes = ForeignMapConversion::readFile(file, problem);
-        std::string readerError;
-        const MindMapData document =
-            bytes ? ForeignMapConversion::nativeDocumentData(*bytes, format, file, false, readerError) : MindMapData();
-        const std::optional<MindMapData> archive =
-            document.empty() ? std::nullopt : ForeignMapConversion::nativeArchive(document);
-        const std::string made = archive
-            ? _provider->createNewMindMapInDbDirectory(*folder, fs::path(file).stem().string(), archive)
-            : std::string();
-        if (made.empty()) {
-            failed.push_back(file);
-        } else {
-            lastMade = made;
-        }
-    }
-    if (!failed.empty()) {
-        std::string message;
-        for (const std::string& path : failed) message += (message.empty() ? "" : "\n") + path;
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("store_archive_import_error"), message,
-                                                                FeedbackStateError);
-    }
-    if (!lastMade.empty()) EditorInterfaceInstance()->openStorage(_provider.get(), lastMade, std::any());
+    const CloudCommands::ImportOutcome outcome = CloudCommands::importForeignMaps(
+        files, folder.has_value(), [this, &folder](const std::string& title, const MindMapData& archive) {
+            return _provider->createNewMindMapInDbDirectory(*folder, title, archive);
+        });
+    CloudCommands::reportImportFailures(outcome.failures);
+    if (!outcome.lastMade.empty())
+        EditorInterfaceInstance()->openStorage(_provider.get(), outcome.lastMade, std::any());
 }
 
 void DropboxExplorer::convert()

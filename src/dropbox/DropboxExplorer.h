@@ -31,6 +31,7 @@ public:
     static constexpr const char* DragType = "com.orrinworks.tarnWick.DropboxExplorerDataType";
     // How long the notice that no menu can be shown stays.
     static constexpr double BusyNoticeDuration = 1.5;
+    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_dropbox_busy_title", "db_synchronize"};
     enum DropboxState : uint64_t { Unchecked = 0, NotLinked = 1, Initializing = 2, Ready = 3 };
 
     using ListerFactory =

@@ -485,7 +485,9 @@ TEST_F(DropboxExplorerTest, ImportingKeepsTheReadableFilesAndReportsTheOthers)
     EXPECT_EQ(editor->log.back(), "open /good.twkx");
     EXPECT_TRUE(fs::exists(cacheFile("/good.twkx")));
     ASSERT_EQ(told.shown.size(), 1u);
-    EXPECT_EQ(told.shown[0], localized("store_archive_import_error") + " | " + home.file("missing.opml") + " | 2");
+    // The message names the file and why it was left out.
+    EXPECT_EQ(
+        told.shown[0].rfind(localized("store_archive_import_error") + " | " + home.file("missing.opml") + ": ", 0), 0u);
 }
 
 TEST_F(DropboxExplorerTest, DeletingAsksFirstAndThumbnailsAreAskedForOnce)

@@ -1,0 +1,974 @@
+#include "GoogleDrive/GDriveExplorer.h"
+
+#include "Editor/EditorDocument.h"
+#include "Editor/FeedbackCenter.h"
+#include "Editor/SegmentedControlItem.h"
+#include "GoogleDrive/GDriveFileInfoCache.h"
+#include "GoogleDrive/GDriveFolderCache.h"
+#include "GoogleDrive/GDriveProvider.h"
+#include "GoogleDrive/GDriveService.h"
+#include "MindMaps/ImageStore.h"
+#include "explorers/ExplorerBrowserController.h"
+#include "explorers/FileNameDialog.h"
+#include "platform/AlertPanel.h"
+#include "platform/Image.h"
+#include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "store/EditorInterface.h"
+#include "store/MindMapProviders.h"
+#include "store/MindMapStorage.h"
+
+#include <glib.h>
+
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+GDriveExplorer::ServiceSource& serviceSource()
+{
+    static GDriveExplorer::ServiceSource source;
+    return source;
+}
+
+GDriveExplorer::ListerFactory& listerFactory()
+{
+    static GDriveExplorer::ListerFactory factory;
+    return factory;
+}
+
+std::string replacePercentS(std::string format)
+{
+    for (size_t at = format.find("%s"); at != std::string::npos; at = format.find("%s", at + 2))
+        format.replace(at, 2, "%@");
+    return format;
+}
+
+std::string lowered(const std::string& text)
+{
+    gchar* folded = g_utf8_casefold(text.c_str(), -1);
+    std::string result = folded ? folded : text;
+    g_free(folded);
+    return result;
+}
+
+// The names of the folders from the root's child down to the folder; nothing when the cache does
+// not lead from the folder to the root. The cache is read from a file: a parent chain that loops
+// ends the walk.
+std::optional<std::vector<const GDriveFolderInfoItem*>> cachedChain(const GDriveFolderCache& cache,
+                                                                    const std::string& folderId)
+{
+    std::vector<const GDriveFolderInfoItem*> chain;
+    std::set<std::string> seen;
+    const GDriveFolderInfoItem* folder = cache.get(folderId);
+    while (folder && !folder->isRootFolder()) {
+        if (!seen.insert(folder->gdriveId()).second) return std::nullopt;
+        chain.push_back(folder);
+        folder = folder->parentId() ? cache.get(*folder->parentId()) : nullptr;
+    }
+    if (!folder) return std::nullopt;
+    return std::vector<const GDriveFolderInfoItem*>(chain.rbegin(), chain.rend());
+}
+
+} // namespace
+
+void GDriveExplorer::setServiceSource(ServiceSource source)
+{
+    serviceSource() = std::move(source);
+}
+
+GDriveExplorerService* GDriveExplorer::currentService()
+{
+    return serviceSource() ? serviceSource()() : nullptr;
+}
+
+std::vector<const char*> GDriveExplorer::connectionChangeNotifications()
+{
+    return {GDrive::AuthorizationChangeNotification, GDrive::LinkedChangeNotification};
+}
+
+void GDriveExplorer::setListerFactory(ListerFactory factory)
+{
+    listerFactory() = std::move(factory);
+}
+
+GDriveExplorer::GDriveExplorer(int32_t explorerMode) : CloudExplorer(explorerMode)
+{
+    cancelListerAndRecreate(true);
+    if (explorerMode == MainExplorerMode || explorerMode == LinkMindMapExplorerMode) {
+        _canShowThumbnails = adapter().isViewBased();
+        const PropertyList value = UserDefaults::standard().objectForKey(ShowThumbnailsKey);
+        _showThumbnails = _canShowThumbnails &&
+            (value.type() == PropertyList::Type::None || UserDefaults::standard().boolForKey(ShowThumbnailsKey));
+    }
+    adapter().setShowThumbnails(_showThumbnails);
+    adapter().setCaseSensitive(true);
+    _observations.push_back(NotificationCenter::defaultCenter().addObserver(
+        ImageStore::CustomImagesChangedNotification, nullptr, [this](const Notification&) { thumbnailsChanged(); }));
+    registerActions();
+}
+
+GDriveExplorer::~GDriveExplorer()
+{
+    _observations.clear();
+    cancelListerAndRecreate(false);
+    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
+    adapter().setDelegate(nullptr);
+}
+
+std::string GDriveExplorer::title() const
+{
+    if (MindMapProvider* own = provider()) return own->title();
+    return localized("gdrive_title");
+}
+
+MindMapProvider* GDriveExplorer::provider() const
+{
+    GDriveExplorerService* drive = service();
+    return drive ? drive->provider() : nullptr;
+}
+
+void GDriveExplorer::registerActions()
+{
+    const struct {
+        const char* action;
+        void (GDriveExplorer::*handler)();
+    } actions[] = {
+        {"newDocument:", &GDriveExplorer::newDocument},
+        {"addFolder:", &GDriveExplorer::addFolder},
+        {"importDocument:", &GDriveExplorer::importDocument},
+        {"convert:", &GDriveExplorer::convert},
+        {"viewDocument:", &GDriveExplorer::viewDocument},
+        {"rename:", &GDriveExplorer::rename},
+        {"delete:", &GDriveExplorer::deleteItem},
+        {"duplicate:", &GDriveExplorer::duplicate},
+        {"moveToFolder:", &GDriveExplorer::moveToFolder},
+        {"makeOfflineAvailable:", &GDriveExplorer::makeOfflineAvailable},
+        {"undoOfflineAvailable:", &GDriveExplorer::undoOfflineAvailable},
+        {"synchronize:", &GDriveExplorer::synchronize},
+        {"goBack:", &GDriveExplorer::goBack},
+        {"toggleShowThumbnails:", &GDriveExplorer::toggleShowThumbnails},
+    };
+    for (const auto& each : actions) {
+        auto handler = each.handler;
+        addAction(each.action, [this, handler](const ActionSender*) { (this->*handler)(); });
+    }
+    // Only names the segment and item for validation: the work is done from its menu.
+    addAction("canCopyToCloud:", [](const ActionSender*) {});
+    addAction(CloudCommands::CopyToProviderAction,
+              [this](const ActionSender* sender) { copyToProvider(CloudCommands::providerOfSender(sender)); });
+}
+
+// ---- set-up and state
+
+void GDriveExplorer::loadView()
+{
+    CloudExplorer::loadView();
+    if (BreadcrumbBar* bar = breadcrumbBar()) {
+        bar->setRootPath(RootPath);
+        bar->setNavigationListener(this);
+    }
+    updateBreadcrumbRoot();
+    setEmptyText("gdrive_disconnected_state");
+    if (explorerMode() == MainExplorerMode) {
+        adapter().setDragDataFormat(std::string(DragType));
+    } else {
+        adapter().setReadOnly(true);
+    }
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    _observations.push_back(
+        center.addObserver(GDrive::FolderChangedNotification, nullptr, [this](const Notification& notification) {
+            directoryChanged(notification.value<std::string>(GDrive::FolderIdKey));
+        }));
+    for (const char* name : {GDrive::AuthorizationChangeNotification, GDrive::ActiveChangeNotification,
+                             GDrive::LinkedChangeNotification}) {
+        _observations.push_back(center.addObserver(name, nullptr, [this](const Notification&) {
+            refreshGDriveState();
+            windowDidUpdate();
+        }));
+    }
+    _observations.push_back(center.addObserver(GDrive::UserTaskChangeNotification, nullptr,
+                                               [this](const Notification&) { windowDidUpdate(); }));
+    _observations.push_back(center.addObserver(AfterChangingMindMapNotification, nullptr,
+                                               [this](const Notification&) { currentMindMapChanged(); }));
+    _viewLoaded = true;
+    refreshGDriveState();
+}
+
+void GDriveExplorer::updateBreadcrumbRoot()
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setRootCaption(title());
+    MindMapProvider* own = provider();
+    if (!own) return;
+    Image icon = own->iconImage();
+    if (icon.isNull()) icon = own->largeIcon();
+    if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
+}
+
+void GDriveExplorer::setEmptyText(const char* key)
+{
+    if (CloudTableView* table = tableView()) table->setEmptyText(localized(key));
+}
+
+void GDriveExplorer::refreshGDriveState()
+{
+    GDriveExplorerService* drive = service();
+    uint64_t state = Disconnected;
+    if (drive && drive->isLinked()) {
+        state = Linked;
+    } else if (drive && drive->isAuthorized()) {
+        state = Initializing;
+    }
+    if (state == _gdriveState) return;
+    _gdriveState = state;
+    _gdriveLinked = state == Linked;
+    // The side bar's pane is made before the service starts: its icon comes with it.
+    updateBreadcrumbRoot();
+    performGDriveStateChanged();
+}
+
+void GDriveExplorer::performGDriveStateChanged()
+{
+    cancelListerAndRecreate(true);
+    setPathStack({});
+    adapter().removeAllObjects();
+    cancelSearchFilter();
+    if (!_gdriveLinked) {
+        setEmptyText(_gdriveState == Initializing ? "cloud_initializing_progress" : "gdrive_disconnected_state");
+        if (searchBar()) searchBar()->setEnabled(false);
+        return;
+    }
+    if (searchBar()) searchBar()->setEnabled(true);
+    setEmptyText("map_list_empty_folder");
+    GDriveExplorerService* drive = service();
+    std::string start = rootFolderId();
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (drive && storage && provider() && editor->currentProvider() == provider() &&
+        !IsFolderTargetExplorerMode(explorerMode())) {
+        GDriveFileInfoItem* record = drive->fileInfo().get(storage->id());
+        if (record && !record->parentId().empty() && drive->folderCache().get(record->parentId()))
+            start = record->parentId();
+    }
+    setPathStack(pathStackForFolder(start));
+    refreshListing();
+}
+
+void GDriveExplorer::onActivated()
+{
+    ++_refreshLock;
+    CloudExplorer::onActivated();
+    --_refreshLock;
+    if (!_observingNetwork) {
+        NetworkController::instance().registerObserver(this);
+        _observingNetwork = true;
+    }
+    if (_viewLoaded) performGDriveStateChanged();
+}
+
+void GDriveExplorer::onDeactivated()
+{
+    CloudExplorer::onDeactivated();
+    cancelListerAndRecreate(true);
+    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
+    _observingNetwork = false;
+}
+
+void GDriveExplorer::cancelListerAndRecreate(bool recreate)
+{
+    if (_lister) _lister->cancel();
+    _lister.reset();
+    _listerService = nullptr;
+    if (!recreate) return;
+    GDriveExplorerService* drive = service();
+    if (!drive) return;
+    _listerService = &drive->taskService();
+    _lister = listerFactory() ? listerFactory()(*_listerService, this)
+                              : std::make_unique<GDriveFolderLister>(*_listerService, this);
+}
+
+bool GDriveExplorer::canChangePathStack() const
+{
+    return listerIdle() && _gdriveLinked && searchFilter().empty();
+}
+
+std::string GDriveExplorer::rootFolderId() const
+{
+    GDriveExplorerService* drive = service();
+    return drive ? drive->folderCache().rootFolderId() : std::string(RootPath);
+}
+
+std::vector<std::string> GDriveExplorer::pathStackForFolder(const std::string& folderId) const
+{
+    const std::string root = rootFolderId();
+    std::vector<std::string> stack;
+    GDriveExplorerService* drive = service();
+    if (drive && folderId != root) {
+        std::set<std::string> seen;
+        for (const GDriveFolderInfoItem* folder = drive->folderCache().get(folderId);
+             folder && !folder->isRootFolder() && seen.insert(folder->gdriveId()).second;
+             folder = folder->parentId() ? drive->folderCache().get(*folder->parentId()) : nullptr) {
+            stack.insert(stack.begin(), folder->gdriveId());
+        }
+        if (stack.empty()) stack.push_back(folderId);
+    }
+    if (stack.empty() || stack.front() != root) stack.insert(stack.begin(), root);
+    return stack;
+}
+
+std::vector<BreadcrumbBarPathItem> GDriveExplorer::breadcrumbPathItems(const std::string& folderId) const
+{
+    GDriveExplorerService* drive = service();
+    if (!drive || folderId == rootFolderId()) return {};
+    const auto chain = cachedChain(drive->folderCache(), folderId);
+    if (!chain) return {{folderId, folderId}};
+    std::vector<BreadcrumbBarPathItem> items;
+    for (const GDriveFolderInfoItem* folder : *chain)
+        items.push_back({folder->name().value_or(folder->gdriveId()), folder->gdriveId()});
+    return items;
+}
+
+std::string GDriveExplorer::normalizedPathName(const std::string& folderId) const
+{
+    const std::string rootName = online() ? title() : localized("db_offline_root_name");
+    std::string name = formatText("«%@»", {rootName});
+    if (folderId == rootFolderId()) return name;
+    GDriveExplorerService* drive = service();
+    const auto chain = drive ? cachedChain(drive->folderCache(), folderId) : std::nullopt;
+    if (!chain) return name + "/" + folderId;
+    for (const GDriveFolderInfoItem* folder : *chain) name += "/" + folder->name().value_or(folder->gdriveId());
+    return name;
+}
+
+bool GDriveExplorer::online() const
+{
+    return NetworkController::online();
+}
+
+bool GDriveExplorer::ready() const
+{
+    GDriveExplorerService* drive = service();
+    return _gdriveLinked && listerIdle() && drive && !drive->userTaskBusy();
+}
+
+// ---- listing
+
+void GDriveExplorer::showBreadcrumbFor(const std::string& folderId)
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setPathItems(breadcrumbPathItems(folderId));
+    bar->setEnabled(true);
+}
+
+void GDriveExplorer::showSearchBreadcrumb()
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setPathItems({{localized("map_list_search_results"), ""}});
+    bar->setEnabled(false);
+}
+
+void GDriveExplorer::refreshListing()
+{
+    // The lister works for the service: once that is gone (at quit) nothing is listed.
+    if (!active() || !_gdriveLinked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
+    if (_listerService != &service()->taskService()) return;
+    if (!searchFilter().empty()) {
+        showSearchBreadcrumb();
+        setEmptyText("explorer_search_progress");
+        adapter().removeAllObjects();
+        _lister->loadSearchResults(searchFilter(), searchBar() && searchBar()->fullTextSearch());
+        return;
+    }
+    const std::optional<std::string> top = pathStackTop();
+    if (!top) return;
+    showBreadcrumbFor(*top);
+    setEmptyText("db_directory_listing_progress");
+    adapter().removeAllObjects();
+    _lister->loadContentsOfFolderId(*top, getFileListItemTypeFilter());
+}
+
+void GDriveExplorer::listerCompleted(const std::optional<FileListItems>& items,
+                                     const std::optional<std::string>& folderId, int result)
+{
+    const std::optional<std::string> top = pathStackTop();
+    const bool forFolder = result == GDriveFolderLister::Listed || result == GDriveFolderLister::Offline ||
+        result == GDriveFolderLister::Busy;
+    if (forFolder && !(top && folderId && *folderId == *top)) {
+        // An answer for a folder that is no longer shown: the shown one is asked again.
+        setEmptyText("db_directory_listing_error_state_text");
+        adapter().removeAllObjects();
+        refreshListing();
+        return;
+    }
+    switch (result) {
+    case GDriveFolderLister::Listed:
+        showBreadcrumbFor(*top);
+        setEmptyText("map_list_empty_folder");
+        adapter().assignItems(items.value_or(FileListItems()), false);
+        selectCurrentMindMap();
+        break;
+    case GDriveFolderLister::Offline:
+        if (items) {
+            setEmptyText("map_list_empty_folder");
+            adapter().assignItems(*items, false);
+            selectCurrentMindMap();
+        } else {
+            setEmptyText("db_directory_listing_error_state_text");
+            adapter().removeAllObjects();
+            popPath();
+        }
+        break;
+    case GDriveFolderLister::Failed:
+        setEmptyText("db_directory_listing_error_state_text");
+        adapter().removeAllObjects();
+        break;
+    case GDriveFolderLister::SearchResults:
+        showSearchBreadcrumb();
+        setEmptyText("map_list_no_search_matches");
+        adapter().assignItems(items.value_or(FileListItems()), true);
+        selectCurrentMindMap();
+        break;
+    case GDriveFolderLister::SearchError:
+        setEmptyText("explorer_search_error");
+        adapter().assignItems(FileListItems(), true);
+        break;
+    default:
+        break;
+    }
+}
+
+void GDriveExplorer::selectCurrentMindMap()
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return;
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (!storage || !provider() || editor->currentProvider() != provider()) return;
+    FileListTable* table = adapter().tableView();
+    if (!table) return;
+    const std::string id = storage->id();
+    const bool locked = _navigationLock;
+    _navigationLock = true;
+    bool found = false;
+    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
+        FileListItem* item = adapter().itemAt(row);
+        if (item && !item->isNavigateUp() && item->path() == id) {
+            table->selectRows({row});
+            table->scrollRowToVisible(row);
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        const std::vector<size_t> rows = table->selectedRows();
+        FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
+        if (selected && selected->isTwkxMindMap()) table->selectRows({});
+    }
+    _navigationLock = locked;
+}
+
+void GDriveExplorer::currentMindMapChanged()
+{
+    if (!active() || explorerMode() != MainExplorerMode || !_gdriveLinked) return;
+    selectCurrentMindMap();
+}
+
+void GDriveExplorer::tableViewSelectionDidChange()
+{
+    if (explorerMode() != MainExplorerMode || _navigationLock) return;
+    _navigationLock = true;
+    if (FileListItem* map = selectedMindMapItem()) {
+        if (MindMapProvider* own = provider())
+            EditorInterfaceInstance()->asyncOpenMindMap(own->id(), map->path(), std::any());
+    }
+    _navigationLock = false;
+}
+
+void GDriveExplorer::directoryChanged(const std::string& folderId)
+{
+    if (!active() || !listerIdle()) return;
+    const std::optional<std::string> top = pathStackTop();
+    if (!searchFilter().empty() || (top && *top == folderId)) refreshListing();
+}
+
+void GDriveExplorer::onlineStateChanged(bool isOnline)
+{
+    if (!active()) return;
+    cancelListerAndRecreate(true);
+    cancelSearchFilter();
+    refreshListing();
+    if (!isOnline && explorerMode() == MoveToFolderExplorerMode && browserDelegate()) endBrowser({});
+}
+
+void GDriveExplorer::navigateToBreadcrumbPath(const std::string& path)
+{
+    if (path.empty() || !canChangePathStack() || !service()) return;
+    if (path == RootPath) {
+        setPathStack({rootFolderId()});
+    } else if (service()->folderCache().get(path)) {
+        setPathStack(pathStackForFolder(path));
+    } else {
+        return;
+    }
+    refreshListing();
+}
+
+void GDriveExplorer::searchFilterChanged()
+{
+    // What the user typed last is what they look for: a search still running is given up.
+    if (!listerIdle()) cancelListerAndRecreate(true);
+    refreshListing();
+}
+
+void GDriveExplorer::setSearchBar(MindMapSearchField* field)
+{
+    CloudExplorer::setSearchBar(field);
+    if (field) field->setEnabled(_gdriveLinked);
+}
+
+void GDriveExplorer::windowDidUpdate()
+{
+    CloudExplorer::windowDidUpdate();
+    for (const auto& item : _toolbarItems) item->validate();
+}
+
+// ---- selection and picks
+
+FileListItem* GDriveExplorer::selectedFileListItem(bool includeNavigateUp) const
+{
+    if (!_gdriveLinked || !listerIdle()) return nullptr;
+    auto& list = const_cast<GDriveExplorer*>(this)->adapter();
+    FileListTable* table = list.tableView();
+    if (!table) return nullptr;
+    const std::vector<size_t> rows = table->selectedRows();
+    if (rows.empty()) return nullptr;
+    FileListItem* item = list.itemAt(rows.front());
+    if (!item || (item->isNavigateUp() && !includeNavigateUp)) return nullptr;
+    return item;
+}
+
+FileListItem* GDriveExplorer::selectedMindMapItem() const
+{
+    FileListItem* item = selectedFileListItem(false);
+    return item && item->isTwkxMindMap() ? item : nullptr;
+}
+
+std::optional<std::string> GDriveExplorer::selectedBrowserItem() const
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return pathStackTop();
+    FileListItem* item = selectedFileListItem(false);
+    if (!item) return std::nullopt;
+    switch (explorerMode()) {
+    case LinkCloudDocumentExplorerMode:
+        if (!item->isDirectory()) return item->path();
+        break;
+    case SelectCloudImageExplorerMode:
+        if (item->type() == FileListItemType::Image) return item->path();
+        break;
+    case LinkMindMapExplorerMode:
+        if (item->isTwkxMindMap()) return item->path();
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> GDriveExplorer::selectedBrowserItemTitle() const
+{
+    const std::optional<std::string> picked = selectedBrowserItem();
+    if (!picked) return std::nullopt;
+    if (IsFolderTargetExplorerMode(explorerMode())) return normalizedPathName(*picked);
+    FileListItem* item = selectedFileListItem(false);
+    return item ? std::optional<std::string>(item->fileName()) : std::nullopt;
+}
+
+void GDriveExplorer::willReturnSelectedItem(const std::string& selection)
+{
+    const int32_t mode = explorerMode();
+    if (mode < LinkCloudDocumentExplorerMode || mode > LinkMindMapExplorerMode || !service()) return;
+    FileListItem* item = selectedFileListItem(false);
+    const std::optional<std::string> folder = pathStackTop();
+    if (!item || item->path() != selection) return;
+    // Links to the item are built and opened from its record later.
+    std::string extension = fs::path(item->fileName()).extension().string();
+    if (!extension.empty()) extension.erase(0, 1);
+    GDriveMetadata metadata(item->path(), extension);
+    metadata.name = item->fileName();
+    metadata.parentIdentifier = folder.value_or(std::string());
+    service()->fileInfo().assureNavigationInfo(metadata);
+}
+
+void GDriveExplorer::tableViewDoubleClicked()
+{
+    FileListItem* item = selectedFileListItem(true);
+    if (!item) return;
+    switch (item->type()) {
+    case FileListItemType::Folder:
+        pushPath(item->path());
+        break;
+    case FileListItemType::Opml:
+    case FileListItemType::Freemind:
+        convert();
+        break;
+    case FileListItemType::Image:
+    case FileListItemType::Pdf:
+    case FileListItemType::OtherFile:
+        viewDocument();
+        break;
+    case FileListItemType::NavigateUp:
+        popPath();
+        break;
+    default:
+        break;
+    }
+}
+
+void GDriveExplorer::tableViewMoveLeft(CloudTableView&)
+{
+    goBack();
+}
+
+void GDriveExplorer::tableViewEnterKeyDown(CloudTableView& table)
+{
+    if (explorerMode() != MainExplorerMode || !allowInplaceEditing() || !selectedFileListItem(false)) return;
+    const std::vector<size_t> rows = table.selectedRows();
+    if (rows.size() == 1) table.beginEditingRow(rows.front());
+}
+
+// ---- thumbnails
+
+bool GDriveExplorer::allowCloudImageDrag()
+{
+    return provider() && EditorInterfaceInstance()->currentProvider() == provider();
+}
+
+void GDriveExplorer::fetchThumbnail(FileListItem& item)
+{
+    if (!_showThumbnails || !item.isTwkxMindMap() || item.thumbnail() || item.thumbnailUnavailable()) return;
+    ++_refreshLock;
+    std::shared_ptr<const Image> thumbnail = service() ? service()->getThumbnailForFileId(item.path()) : nullptr;
+    --_refreshLock;
+    if (thumbnail) {
+        item.setThumbnail(thumbnail);
+    } else {
+        item.setThumbnailUnavailable(true);
+    }
+}
+
+void GDriveExplorer::thumbnailsChanged()
+{
+    if (!active() || !listerIdle() || !_showThumbnails || _refreshLock > 0) return;
+    adapter().invalidateThumbnails();
+}
+
+void GDriveExplorer::setShowThumbnails(bool show)
+{
+    if (!_canShowThumbnails || show == _showThumbnails) return;
+    _showThumbnails = show;
+    adapter().setShowThumbnails(show);
+    UserDefaults::standard().setBool(ShowThumbnailsKey, show);
+    if (show) refreshListing();
+}
+
+void GDriveExplorer::toggleShowThumbnails()
+{
+    setShowThumbnails(!_showThumbnails);
+}
+
+// ---- toolbar and menus
+
+double GDriveExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
+{
+    if (explorerMode() == MainExplorerMode)
+        _cloudMenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+    _toolbarItems = CloudCommands::toolbarItems(explorerMode(), this, ServiceKeys, _cloudMenu);
+    return toolbar.addSegmentedControlItems(_toolbarItems);
+}
+
+CloudCommands::CommandState GDriveExplorer::commandState() const
+{
+    CloudCommands::CommandState state;
+    state.explorerMode = explorerMode();
+    state.linked = _gdriveLinked;
+    state.listerIdle = listerIdle();
+    state.userTaskRunning = !service() || service()->userTaskBusy();
+    state.online = online();
+    state.searching = !searchFilter().empty();
+    state.pathStackCount = pathStack().size();
+    state.itemSelected = selectedFileListItem(false) != nullptr;
+    state.mapSelected = selectedMindMapItem() != nullptr;
+    state.canShowThumbnails = _canShowThumbnails;
+    return state;
+}
+
+ItemValidation GDriveExplorer::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    const std::string action = item.action();
+    // The items of the copy-to-cloud menu stand for their providers.
+    if (action == CloudCommands::CopyToProviderAction) {
+        return ItemValidation::enabledIf(explorerMode() == MainExplorerMode && selectedMindMapItem() &&
+                                         CloudCommands::providerOfSender(&item));
+    }
+    return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
+}
+
+std::shared_ptr<Menu> GDriveExplorer::menuForEvent(const PointerEvent&)
+{
+    if (explorerMode() != MainExplorerMode) return nullptr;
+    if (service() && service()->userTaskBusy()) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("cannot_display_context_menu_title"),
+                                                                localized("context_menu_gdrive_busy_message"),
+                                                                FeedbackStateWarning, BusyNoticeDuration);
+        return nullptr;
+    }
+    updateContextMenu();
+    return _contextMenu;
+}
+
+void GDriveExplorer::updateContextMenu()
+{
+    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
+    CloudCommands::ContextMenuState state;
+    state.userTaskRunning = service() && service()->userTaskBusy();
+    state.searching = !searchFilter().empty();
+    state.online = online();
+    state.listerIdle = listerIdle();
+    state.canShowThumbnails = _canShowThumbnails;
+    state.showThumbnails = _showThumbnails;
+    state.item = selectedFileListItem(false);
+    CloudCommands::fillContextMenu(*_contextMenu, state, ServiceKeys, this, [this] {
+        auto submenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+        updateCloudMenu(*submenu);
+        return submenu;
+    });
+}
+
+void GDriveExplorer::updateCloudMenu(Menu& menu)
+{
+    CloudCommands::fillCopyToCloudMenu(menu, provider(), this);
+}
+
+// ---- commands
+
+void GDriveExplorer::lockedCommitEditor()
+{
+    ++_refreshLock;
+    EditorInterfaceInstance()->commitEditor();
+    --_refreshLock;
+}
+
+bool GDriveExplorer::acceptTypedName(const std::string& name)
+{
+    if (std::optional<std::string> problem = CloudCommands::invalidNameMessage(name)) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("explorer_invalid_name_title"), *problem,
+                                                                FeedbackStateError);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> GDriveExplorer::askForName(int32_t mode, const std::string& initialName)
+{
+    FileNamePrompt* prompt = FileNamePrompt::shared();
+    if (!prompt) return std::nullopt;
+    std::optional<std::string> name = prompt->selectNewFileName(mode, initialName);
+    if (!name || name->empty() || !acceptTypedName(*name)) return std::nullopt;
+    return name;
+}
+
+void GDriveExplorer::newDocument()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    GDriveExplorerService* drive = service();
+    if (!ready() || !searchFilter().empty() || !folder || !drive || !drive->provider()) return;
+    const std::optional<std::string> name =
+        askForName(FileNameDialog::NewMap, localized("mindmap_default_mind_map_name"));
+    if (!name || !service()) return;
+    const std::string created = service()->provider()->createNewMindMapInFolder(*folder, *name);
+    if (!created.empty()) service()->openMindMap(created, std::any());
+}
+
+void GDriveExplorer::addFolder()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!ready() || !online() || !searchFilter().empty() || !folder) return;
+    const std::optional<std::string> name = askForName(FileNameDialog::NewFolder, {});
+    if (!name || !service()) return;
+    service()->addFolder(*name, *folder);
+}
+
+void GDriveExplorer::importDocument()
+{
+    GDriveExplorerService* drive = service();
+    if (!drive || !drive->provider()) return;
+    const std::optional<std::string> folder = pathStackTop();
+    const std::vector<std::string> files = getFilesToImport();
+    if (files.empty()) return;
+    GDriveProvider* own = drive->provider();
+    const CloudCommands::ImportOutcome outcome = CloudCommands::importForeignMaps(
+        files, folder.has_value(), [own, &folder](const std::string& title, const MindMapData& archive) {
+            return own->createNewMindMapInFolder(*folder, title, archive);
+        });
+    CloudCommands::reportImportFailures(outcome.failures);
+    if (!outcome.lastMade.empty()) EditorInterfaceInstance()->openStorage(own, outcome.lastMade, std::any());
+}
+
+void GDriveExplorer::convert()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !item) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
+        service()->convertNonNativeMindMap(item->path());
+}
+
+void GDriveExplorer::viewDocument()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !item) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::OtherFile || type == FileListItemType::Image || type == FileListItemType::Pdf)
+        service()->openCloudLink(item->path());
+}
+
+void GDriveExplorer::rename()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!item || !pathStackTop() || !service()) return;
+    const std::string id = item->path();
+    const bool isFolder = item->isDirectory();
+    const std::string fileName = item->fileName();
+    lockedCommitEditor();
+    std::optional<std::string> name = askForName(isFolder ? FileNameDialog::RenameFolder : FileNameDialog::RenameFile,
+                                                 isFolder ? fileName : fs::path(fileName).stem().string());
+    if (!name) return;
+    if (!isFolder) *name += fs::path(fileName).extension().string();
+    // The row may have gone while the dialog was open.
+    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
+        FileListItem* each = adapter().itemAt(row);
+        if (each && each->path() == id) {
+            renameFileItem(*each, *name);
+            return;
+        }
+    }
+}
+
+void GDriveExplorer::renameFileItem(FileListItem& item, const std::string& newName)
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (newName.empty() || newName == item.fileName() || !folder || !service()) return;
+    const bool isFolder = item.isDirectory();
+    const std::string typed = isFolder ? newName : fs::path(newName).stem().string();
+    if (!acceptTypedName(typed) || !acceptTypedName(newName)) return;
+    std::string name = newName;
+    // A change of case only is the user's spelling of the same name, which is no clash.
+    if (lowered(newName) != lowered(item.fileName())) {
+        name = isFolder ? service()->uniqueFolderName(newName, *folder) : service()->uniqueFileName(newName, *folder);
+    }
+    service()->renameFile(item.path(), isFolder, name, *folder);
+}
+
+bool GDriveExplorer::allowInplaceEditing()
+{
+    return ready() && online();
+}
+
+bool GDriveExplorer::moveSourceItem(FileListItem& source, FileListItem& toDirectory)
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!online() || !service() || service()->userTaskBusy() || !folder) return false;
+    if (source.path() == toDirectory.path()) return false;
+    service()->moveFile(source.path(), source.isDirectory(), *folder, toDirectory.path());
+    return true;
+}
+
+void GDriveExplorer::deleteItem()
+{
+    FileListItem* item = selectedFileListItem(false);
+    const std::optional<std::string> folder = pathStackTop();
+    if (!ready() || !online() || !item || !folder) return;
+    const bool isFolder = item->isDirectory();
+    const std::string id = item->path();
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Warning;
+    request.messageText = localized(isFolder ? "explorer_delete_folder_title" : "explorer_delete_file_title");
+    request.informativeText = formatText(
+        replacePercentS(localized(isFolder ? "explorer_delete_folder_message" : "explorer_delete_file_message")),
+        {item->fileName()});
+    request.buttons = {{localized("map_list_delete"), ""}, {localized("cancel_button_title"), "\033"}};
+    if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn || !service()) return;
+    service()->deleteFromGDrive(id, isFolder, *folder);
+}
+
+void GDriveExplorer::duplicate()
+{
+    FileListItem* map = selectedMindMapItem();
+    if (!ready() || !map) return;
+    const std::string id = map->path();
+    lockedCommitEditor();
+    if (service()) service()->duplicateFile(id);
+}
+
+void GDriveExplorer::moveToFolder()
+{
+    FileListItem* item = selectedFileListItem(false);
+    const std::optional<std::string> folder = pathStackTop();
+    if (!item || !folder || !provider()) return;
+    const std::string id = item->path();
+    const bool isFolder = item->isDirectory();
+    const std::string from = *folder;
+    lockedCommitEditor();
+    ExplorerBrowserController::selectMoveToCloudTarget(provider()->type(), [id, isFolder, from](const std::string& to) {
+        GDriveExplorerService* drive = GDriveExplorer::currentService();
+        if (!drive || to.empty() || to == from || to == id) return;
+        drive->moveFile(id, isFolder, from, to);
+    });
+}
+
+void GDriveExplorer::copyToProvider(MindMapProvider* target)
+{
+    FileListItem* map = selectedMindMapItem();
+    if (!target || !map) return;
+    const std::string id = map->path();
+    lockedCommitEditor();
+    const std::string targetId = target->id();
+    ExplorerBrowserController::selectCopyToCloudTarget(target->type(), [id, targetId](const std::string& folder) {
+        GDriveExplorerService* drive = GDriveExplorer::currentService();
+        MindMapProvider* provider = MindMapProviders::instance().getProviderById(targetId);
+        if (drive && provider && !folder.empty()) drive->copyToCloud(id, provider, folder);
+    });
+}
+
+void GDriveExplorer::makeOfflineAvailable()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!ready() || !online() || !item || item->isDirectory()) return;
+    service()->setOffLineAvailable(item->path(), true);
+}
+
+void GDriveExplorer::undoOfflineAvailable()
+{
+    FileListItem* item = selectedFileListItem(false);
+    if (!item || item->isDirectory() || !service()) return;
+    service()->fileInfo().setOfflineAvailable(item->path(), false);
+    refreshListing();
+}
+
+void GDriveExplorer::synchronize()
+{
+    if (!_gdriveLinked || !online() || !service()) return;
+    lockedCommitEditor();
+    service()->manualSynchronize();
+    refreshListing();
+}
+
+void GDriveExplorer::goBack()
+{
+    popPath();
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "GoogleDrive/GDriveFolderLister.h"
+#include "explorers/BreadcrumbBar.h"
+#include "explorers/CloudCommands.h"
+#include "explorers/CloudExplorer.h"
+#include "platform/NetworkController.h"
+#include "platform/NotificationCenter.h"
+
+#include <any>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class GDriveFileInfoCache;
+class GDriveFolderCache;
+class GDriveProvider;
+class Image;
+class MindMapProvider;
+class SegmentedControlItem;
+
+// What the Drive pane asks of the Google Drive service. The pane reaches the service only through
+// this, so that it follows the service as it comes and goes (it is made before the service starts
+// and outlives it at quit).
+class GDriveExplorerService {
+public:
+    virtual ~GDriveExplorerService() = default;
+
+    // The service the pane's lister works for.
+    virtual GDriveTaskService& taskService() = 0;
+    virtual bool isLinked() const = 0;
+    virtual bool isAuthorized() const = 0;
+    // A user's Drive operation runs; no other may start.
+    virtual bool userTaskBusy() const = 0;
+    virtual GDriveProvider* provider() = 0;
+    virtual GDriveFolderCache& folderCache() = 0;
+    virtual GDriveFileInfoCache& fileInfo() = 0;
+
+    virtual void openMindMap(const std::string& gdriveId, const std::any& info) = 0;
+    // Files other than maps, in the desktop's application for them.
+    virtual void openCloudLink(const std::string& gdriveId) = 0;
+    virtual void convertNonNativeMindMap(const std::string& gdriveId) = 0;
+    virtual void duplicateFile(const std::string& gdriveId) = 0;
+    virtual void copyToCloud(const std::string& gdriveId, MindMapProvider* target, const std::string& folder) = 0;
+    virtual void setOffLineAvailable(const std::string& gdriveId, bool value) = 0;
+    virtual void manualSynchronize() = 0;
+    virtual void addFolder(const std::string& name, const std::string& parentFolderId) = 0;
+    virtual void renameFile(const std::string& gdriveId, bool isFolder, const std::string& newName,
+                            const std::string& parentFolderId) = 0;
+    virtual void deleteFromGDrive(const std::string& gdriveId, bool isFolder, const std::string& parentFolderId) = 0;
+    virtual void moveFile(const std::string& gdriveId, bool isFolder, const std::string& fromFolder,
+                          const std::string& toFolder) = 0;
+    virtual std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) = 0;
+    virtual std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) = 0;
+    // nullptr when the map has no thumbnail (yet).
+    virtual std::shared_ptr<const Image> getThumbnailForFileId(const std::string& gdriveId) = 0;
+};
+
+// The Google Drive pane of the explorer: one Drive folder (or the maps a search found) with a path
+// bar led by the service's name, following the service's state and the network, keeping the open
+// map selected and opening a map when it is selected. In the main window it offers the file
+// commands; in a browser window it picks a document, an image, a map or a folder. Drive names
+// folders by id: the path stack holds ids, and the names come from the folder cache. Main thread
+// only.
+class GDriveExplorer : public CloudExplorer,
+                       public GDriveFolderListerDelegate,
+                       public NetworkControllerObserver,
+                       public BreadcrumbBarListener {
+public:
+    static constexpr const char* ShowThumbnailsKey = "GDriveExplorer.ShowThumbnails";
+    static constexpr const char* DragType = "com.orrinworks.tarnWick.GDriveExplorerDataType";
+    // The breadcrumb root button's path, standing for the root folder whatever its id.
+    static constexpr const char* RootPath = "root";
+    // How long the notice that no menu can be shown stays.
+    static constexpr double BusyNoticeDuration = 1.5;
+    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_gdrive_busy_title", "gdrive_synchronize"};
+    enum GDriveState : uint64_t { Unchecked = 0, Disconnected = 1, Initializing = 2, Linked = 3 };
+
+    using ServiceSource = std::function<GDriveExplorerService*()>;
+    // Where every pane finds the service; an empty source brings back the application's.
+    static void setServiceSource(ServiceSource source);
+    static GDriveExplorerService* currentService();
+    // The service's notifications of a change of sign-in or set-up (GTK code cannot name the
+    // service: GIO has a type of that name).
+    static std::vector<const char*> connectionChangeNotifications();
+    using ListerFactory = std::function<std::unique_ptr<GDriveFolderLister>(GDriveTaskService& service,
+                                                                            GDriveFolderListerDelegate* delegate)>;
+    // Tests list through a lister of their own; an empty factory brings back the real one.
+    static void setListerFactory(ListerFactory factory);
+
+    explicit GDriveExplorer(int32_t explorerMode);
+    ~GDriveExplorer() override;
+
+    std::string title() const override;
+    MindMapProvider* provider() const override;
+
+    // CloudExplorer
+    void loadView() override;
+    double insertToolbarControls(CloudExplorerToolbar& toolbar) override;
+    void onActivated() override;
+    void onDeactivated() override;
+    bool canChangePathStack() const override;
+    void refreshListing() override;
+    void tableViewDoubleClicked() override;
+    void tableViewSelectionDidChange() override;
+    void searchFilterChanged() override;
+    void setSearchBar(MindMapSearchField* field) override;
+    void windowDidUpdate() override;
+    void renameFileItem(FileListItem& item, const std::string& newName) override;
+    bool allowInplaceEditing() override;
+    bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
+    bool allowCloudImageDrag() override;
+    void fetchThumbnail(FileListItem& item) override;
+    std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
+    void tableViewMoveLeft(CloudTableView& table) override;
+    // Return names the selected row anew, in place.
+    void tableViewEnterKeyDown(CloudTableView& table) override;
+
+    // MindMapExplorerBase
+    std::optional<std::string> selectedBrowserItem() const override;
+    std::optional<std::string> selectedBrowserItemTitle() const override;
+    void willReturnSelectedItem(const std::string& selection) override;
+    void newDocument() override;
+    void addFolder() override;
+    void importDocument() override;
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+
+    void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>& folderId,
+                         int result) override;
+    void onlineStateChanged(bool online) override;
+    void navigateToBreadcrumbPath(const std::string& path) override;
+
+    // The commands of the toolbar and the menus.
+    void convert();
+    void viewDocument();
+    void rename();
+    void deleteItem();
+    void duplicate();
+    void moveToFolder();
+    void copyToProvider(MindMapProvider* target);
+    void makeOfflineAvailable();
+    void undoOfflineAvailable();
+    void synchronize();
+    void goBack();
+    void toggleShowThumbnails();
+    void setShowThumbnails(bool show);
+
+    void updateContextMenu();
+    void updateCloudMenu(Menu& menu);
+    const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
+    const std::vector<std::shared_ptr<SegmentedControlItem>>& toolbarItems() const { return _toolbarItems; }
+
+    // The selected row's item; the navigate-up entry only when asked for.
+    FileListItem* selectedFileListItem(bool includeNavigateUp) const;
+    FileListItem* selectedMindMapItem() const;
+    void selectCurrentMindMap();
+
+    // Folder ids from the root to the folder, through the cached parents; the root is put
+    // underneath when the cache does not reach it.
+    std::vector<std::string> pathStackForFolder(const std::string& folderId) const;
+    // The path bar's folders from the root's child down to the folder; an unknown id is one item.
+    std::vector<BreadcrumbBarPathItem> breadcrumbPathItems(const std::string& folderId) const;
+    // "«Google Drive»/Docs/Sub" (the offline root name when offline).
+    std::string normalizedPathName(const std::string& folderId) const;
+
+    uint64_t gdriveState() const { return _gdriveState; }
+    bool gdriveLinked() const { return _gdriveLinked; }
+    bool canShowThumbnails() const { return _canShowThumbnails; }
+    bool showThumbnails() const { return _showThumbnails; }
+    GDriveFolderLister* lister() const { return _lister.get(); }
+    void refreshGDriveState();
+
+private:
+    GDriveExplorerService* service() const { return currentService(); }
+    void registerActions();
+    void performGDriveStateChanged();
+    void updateBreadcrumbRoot();
+    void showBreadcrumbFor(const std::string& folderId);
+    void showSearchBreadcrumb();
+    void directoryChanged(const std::string& folderId);
+    void currentMindMapChanged();
+    void thumbnailsChanged();
+    void cancelListerAndRecreate(bool recreate);
+    bool listerIdle() const { return !_lister || !_lister->busy(); }
+    bool ready() const;
+    bool online() const;
+    std::string rootFolderId() const;
+    CloudCommands::CommandState commandState() const;
+    void setEmptyText(const char* key);
+    void lockedCommitEditor();
+    // The name the user typed, or nothing (the user was told why) when it cannot name a file.
+    std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
+    bool acceptTypedName(const std::string& name);
+
+    std::unique_ptr<GDriveFolderLister> _lister;
+    GDriveTaskService* _listerService = nullptr;
+    std::shared_ptr<Menu> _contextMenu;
+    std::shared_ptr<Menu> _cloudMenu;
+    std::vector<std::shared_ptr<SegmentedControlItem>> _toolbarItems;
+    bool _canShowThumbnails = false;
+    bool _showThumbnails = false;
+    uint64_t _gdriveState = Unchecked;
+    bool _gdriveLinked = false;
+    int64_t _refreshLock = 0;
+    bool _navigationLock = false;
+    bool _observingNetwork = false;
+    bool _viewLoaded = false;
+    std::vector<ObservationToken> _observations;
+};
