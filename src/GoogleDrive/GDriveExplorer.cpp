@@ -72,6 +72,68 @@ std::optional<std::vector<const GDriveFolderInfoItem*>> cachedChain(const GDrive
     return std::vector<const GDriveFolderInfoItem*>(chain.rbegin(), chain.rend());
 }
 
+// The pane's view of the application's Drive service.
+class ApplicationDrive : public GDriveExplorerService {
+public:
+    explicit ApplicationDrive(GDrive& drive) : _drive(drive) {}
+
+    GDriveTaskService& taskService() override { return _drive; }
+    bool isLinked() const override { return _drive.isLinked(); }
+    bool isAuthorized() const override { return _drive.isAuthorized(); }
+    bool userTaskBusy() const override { return GDrive::userTaskBusy(); }
+    GDriveProvider* provider() override { return _drive.provider(); }
+    GDriveFolderCache& folderCache() override { return _drive.folderCache(); }
+    GDriveFileInfoCache& fileInfo() override { return _drive.fileInfo(); }
+    void openMindMap(const std::string& gdriveId, const std::any& info) override { _drive.openMindMap(gdriveId, info); }
+    void openCloudLink(const std::string& gdriveId) override { _drive.openCloudLink(gdriveId); }
+    void convertNonNativeMindMap(const std::string& gdriveId) override { _drive.convertNonNativeMindMap(gdriveId); }
+    void duplicateFile(const std::string& gdriveId) override { _drive.duplicateFile(gdriveId); }
+    void copyToCloud(const std::string& gdriveId, MindMapProvider* target, const std::string& folder) override
+    {
+        _drive.copyToCloud(gdriveId, target, folder);
+    }
+    void setOffLineAvailable(const std::string& gdriveId, bool value) override
+    {
+        _drive.setOffLineAvailable(gdriveId, value);
+    }
+    void manualSynchronize() override { _drive.manualSynchronize(); }
+    void addFolder(const std::string& name, const std::string& parentFolderId) override
+    {
+        _drive.addFolder(name, parentFolderId);
+    }
+    void renameFile(const std::string& gdriveId, bool isFolder, const std::string& newName,
+                    const std::string& parentFolderId) override
+    {
+        _drive.renameFile(gdriveId, isFolder, newName, parentFolderId);
+    }
+    void deleteFromGDrive(const std::string& gdriveId, bool isFolder, const std::string& parentFolderId) override
+    {
+        _drive.deleteFromGDrive(gdriveId, isFolder, parentFolderId);
+    }
+    void moveFile(const std::string& gdriveId, bool isFolder, const std::string& fromFolder,
+                  const std::string& toFolder) override
+    {
+        _drive.moveFile(gdriveId, isFolder, fromFolder, toFolder);
+    }
+    std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) override
+    {
+        return _drive.uniqueFileName(name, parentFolderId);
+    }
+    std::string uniqueFolderName(const std::string& name, const std::string& parentFolderId) override
+    {
+        return _drive.uniqueFolderName(name, parentFolderId);
+    }
+    std::shared_ptr<const Image> getThumbnailForFileId(const std::string& gdriveId) override
+    {
+        return _drive.getThumbnailForFileId(gdriveId);
+    }
+
+    GDrive& drive() const { return _drive; }
+
+private:
+    GDrive& _drive;
+};
+
 } // namespace
 
 void GDriveExplorer::setServiceSource(ServiceSource source)
@@ -81,7 +143,13 @@ void GDriveExplorer::setServiceSource(ServiceSource source)
 
 GDriveExplorerService* GDriveExplorer::currentService()
 {
-    return serviceSource() ? serviceSource()() : nullptr;
+    if (serviceSource()) return serviceSource()();
+    GDrive* drive = GDrive::instance();
+    if (!drive) return nullptr;
+    // The service is made once a run; a new one (tests make several) gets a view of its own.
+    static std::unique_ptr<ApplicationDrive> view;
+    if (!view || &view->drive() != drive) view = std::make_unique<ApplicationDrive>(*drive);
+    return view.get();
 }
 
 std::vector<const char*> GDriveExplorer::connectionChangeNotifications()
