@@ -2,8 +2,10 @@
 // the command line or the desktop takes. Not a Google Benchmark: the figure is the process's peak
 // resident size, which only a process of its own measures.
 //
-//   tarnwick_import_memory [megabytes]   (default 20)
+//   tarnwick_import_memory [megabytes] [line length]   (default 20 MB, an outline)
 //
+// With a line length, the text is flat lines of that many characters instead of an outline: 1
+// gives the most topics a size allows, a large one the longest texts.
 // Prints the outline's size and topic count, the peak resident size before and after the import,
 // and the time the import took.
 
@@ -79,6 +81,19 @@ std::string outlineText(size_t bytes, size_t& topics)
     return outline;
 }
 
+// Flat lines of the given length, each a topic of its own.
+std::string flatText(size_t bytes, size_t lineLength, size_t& topics)
+{
+    std::string line(lineLength, 'w');
+    for (size_t i = 5; i < lineLength; i += 6) line[i] = ' ';
+    line += '\n';
+    std::string text;
+    topics = bytes / line.size();
+    text.reserve(topics * line.size());
+    for (size_t i = 0; i < topics; ++i) text += line;
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -92,10 +107,12 @@ int main(int argc, char** argv)
     registerNativeFormat();
     registerForeignFormats();
 
+    const size_t lineLength = argc > 2 ? static_cast<size_t>(std::strtoul(argv[2], nullptr, 10)) : 0;
     size_t topics = 0;
     const std::string path = root + "/Outline.txt";
     {
-        const std::string outline = outlineText(megabytes * 1024 * 1024, topics);
+        const size_t bytes = megabytes * 1024 * 1024;
+        const std::string outline = lineLength > 0 ? flatText(bytes, lineLength, topics) : outlineText(bytes, topics);
         writeFileAtomically(path, outline);
     }
     const double before = peakMegabytes();

@@ -23,15 +23,15 @@ class Pasteboard;
 // Conversion is linear in the number of lines, however the lines nest or how many note blocks
 // never close.
 //
-// Every topic costs the map a few kilobytes however short its line, so the text is bounded twice:
+// Every topic costs the map over a kilobyte however short its line, so the text is bounded twice:
 // by its size, checked before it is read wherever the size is known, and by its number of lines.
 // Within both, an import stays under about a gigabyte.
 class PlainTextImporter : public MindMapFilerBase {
 public:
     // The largest text, in bytes as stored, that is imported or pasted as a list.
-    static constexpr uint64_t MaximumTextSize = 8 * 1024 * 1024;
+    static constexpr uint64_t MaximumTextSize = 20 * 1024 * 1024;
     // The most lines a text may have to be imported or pasted as a list.
-    static constexpr size_t MaximumLineCount = 300000;
+    static constexpr size_t MaximumLineCount = 800000;
     // The code of a refused text import.
     static constexpr int64_t RefusedErrorCode = 42;
 

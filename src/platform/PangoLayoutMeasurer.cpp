@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -50,6 +51,23 @@ bool usesRomanBaseline(int script)
     default:
         return false;
     }
+}
+
+// Shaping a run holds some 80 bytes per character in the shaper's buffers, and they keep their
+// size for the rest of the process: a run longer than this is shaped in pieces, each ending after
+// a blank where it has one. Texts below it measure exactly as before.
+constexpr int MaximumShapedBytes = 64 * 1024;
+
+// The length in bytes of the next piece of the text from start: at most the given bytes, ending
+// after the last blank within them, else at the last character boundary.
+int shapedPieceLength(const std::string& text, int start, int most)
+{
+    const std::string_view piece(text.data() + start, static_cast<size_t>(most));
+    const size_t blank = piece.rfind(' ');
+    if (blank != std::string_view::npos) return static_cast<int>(blank + 1);
+    int end = most;
+    while (end > 1 && (static_cast<unsigned char>(text[static_cast<size_t>(start + end)]) & 0xC0) == 0x80) --end;
+    return end;
 }
 
 gboolean isFontAttribute(PangoAttribute* attribute, gpointer)
@@ -238,18 +256,28 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
     PangoGlyphString* glyphs = pango_glyph_string_new();
     int x = 0;
     for (GList* entry = items; entry; entry = entry->next) {
-        auto* item = static_cast<PangoItem*>(entry->data);
-        pango_shape_item(item, string.data(), length, nullptr, glyphs, PANGO_SHAPE_NONE);
-        PangoRectangle run;
-        pango_glyph_string_extents(glyphs, item->analysis.font, nullptr, &run);
-        const int left = std::min(line.x, x + run.x);
-        line.width = std::max(line.x + line.width, x + run.x + run.width) - left;
-        line.x = left;
-        const int top = std::min(line.y, run.y);
-        line.height = std::max(line.y + line.height, run.y + run.height) - top;
-        line.y = top;
-        x += run.width;
-        pango_item_free(item);
+        auto* rest = static_cast<PangoItem*>(entry->data);
+        while (rest) {
+            PangoItem* item = rest;
+            if (rest->length > MaximumShapedBytes) {
+                const int split = shapedPieceLength(string, rest->offset, MaximumShapedBytes);
+                item =
+                    pango_item_split(rest, split, static_cast<int>(g_utf8_strlen(string.data() + rest->offset, split)));
+            } else {
+                rest = nullptr;
+            }
+            pango_shape_item(item, string.data(), length, nullptr, glyphs, PANGO_SHAPE_NONE);
+            PangoRectangle run;
+            pango_glyph_string_extents(glyphs, item->analysis.font, nullptr, &run);
+            const int left = std::min(line.x, x + run.x);
+            line.width = std::max(line.x + line.width, x + run.x + run.width) - left;
+            line.x = left;
+            const int top = std::min(line.y, run.y);
+            line.height = std::max(line.y + line.height, run.y + run.height) - top;
+            line.y = top;
+            x += run.width;
+            pango_item_free(item);
+        }
     }
     pango_glyph_string_free(glyphs);
     g_list_free(items);

@@ -213,8 +213,8 @@ TEST_F(PasteTextAsList, TextBeyondTheLimitsIsRefusedWithTheLimit)
     for (size_t i = 0; i <= PlainTextImporter::MaximumLineCount; ++i) manyLines += "a\n";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {std::string(PlainTextImporter::MaximumTextSize + 1, 'x'),
-         localizedFormat("map_import_text_too_large_reason", {"8.1 MB", "8.0 MB"})},
-        {manyLines, localizedFormat("map_import_text_too_many_lines_reason", {"300001", "300000"})},
+         localizedFormat("map_import_text_too_large_reason", {"20.1 MB", "20.0 MB"})},
+        {manyLines, localizedFormat("map_import_text_too_many_lines_reason", {"800001", "800000"})},
     };
     for (const auto& [text, reason] : cases) {
         RecordingFeedbackSink feedback;

@@ -306,3 +306,37 @@ TEST(PangoTextMeasurerAhead, PlainTextsHaveTheSizesOfTheirLayouts)
     EXPECT_EQ(differing, 0u);
     measurer.measureTextsAhead(0, [](size_t, PlainTextSizer&) { ADD_FAILURE() << "called for nothing"; });
 }
+
+// Lines far longer than any the shaper takes at once (blanks often, rarely or never; characters
+// of two to four bytes across the piece ends; another font or a fallback font inside) measure as
+// the laid-out line does, to the last bit.
+TEST(PangoTextMeasurerLongLines, LongLinesHaveTheSizesOfTheirLayouts)
+{
+    auto repeated = [](const std::string& unit, size_t bytes) {
+        std::string text;
+        while (text.size() < bytes) text += unit;
+        return text;
+    };
+    AttributedString twoFonts(repeated("plan budget review ", 200000));
+    twoFonts.setFont({0, twoFonts.length()}, Ten);
+    twoFonts.setFont({70000, 10000}, Font("DejaVu Serif", 12));
+    const struct {
+        const char* name;
+        AttributedString text;
+    } cases[] = {
+        {"words", AttributedString(repeated("plan budget review ", 200000), fontAttributes(Ten))},
+        {"no blank", AttributedString(repeated("w\xC3\xA9", 150001), fontAttributes(Ten))},
+        {"three-byte characters", AttributedString(repeated("\xE2\x82\xAC\x61\x62", 150000), fontAttributes(Ten))},
+        {"blank then emoji", AttributedString(repeated("x " + Emoji + "yz", 140000), fontAttributes(Ten))},
+        {"rare blanks", AttributedString(repeated(std::string(70000, 'o') + " ", 200000), fontAttributes(Ten))},
+        {"two fonts", twoFonts},
+    };
+    LaidOutTextMeasurer alone;
+    PangoLayoutMeasurer measurer;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(measurer.sizeForAttributedString(c.text, 0), alone.sizeForAttributedString(c.text, 0));
+    }
+    const std::string plain = repeated("launch draft notes ", 300000);
+    EXPECT_EQ(measurer.sizeForText(plain, Ten, 0), alone.sizeForText(plain, Ten));
+}

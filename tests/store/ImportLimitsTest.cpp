@@ -98,7 +98,7 @@ TEST_F(ImportLimits, TextBeyondTheSizeLimitIsRefusedByItsSizeOnEveryRoad)
 {
     // A terabyte could not even be held to be looked at: only its size can refuse it.
     const std::vector<std::pair<uint64_t, std::string>> sizes = {
-        {PlainTextImporter::MaximumTextSize + 1, "8.1 MB"},
+        {PlainTextImporter::MaximumTextSize + 1, "20.1 MB"},
         {uint64_t{1} << 40, "1048576.0 MB"},
     };
     for (const auto& [size, shown] : sizes) {
@@ -110,14 +110,14 @@ TEST_F(ImportLimits, TextBeyondTheSizeLimitIsRefusedByItsSizeOnEveryRoad)
             Error error;
             EXPECT_EQ(road.import(path, &error), nullptr);
             EXPECT_EQ(error.localizedDescription, localized("map_import_error"));
-            EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {shown, "8.0 MB"}));
+            EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {shown, "20.0 MB"}));
             EXPECT_EQ(filesBelow(root()), before);
         }
         // Bytes already read are held to the same limit.
         Error error;
         const Bytes read(PlainTextImporter::MaximumTextSize + 1, 'a');
         EXPECT_EQ(MindMapImporter::importMindMapFromData(read, "/in/read.TEXT", nullptr, &error), nullptr);
-        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {"8.1 MB", "8.0 MB"}));
+        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_large_reason", {"20.1 MB", "20.0 MB"}));
     }
     EXPECT_EQ(store->count(), 0u);
 }
@@ -132,7 +132,7 @@ TEST_F(ImportLimits, TextOfTooManyLinesIsRefusedBeforeATopicIsMade)
         SCOPED_TRACE(road.name);
         Error error;
         EXPECT_EQ(road.import(path, &error), nullptr);
-        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_many_lines_reason", {"300001", "300000"}));
+        EXPECT_EQ(error.failureReason, localizedFormat("map_import_text_too_many_lines_reason", {"800001", "800000"}));
     }
     EXPECT_EQ(store->count(), 0u);
 }
