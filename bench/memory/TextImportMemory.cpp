@@ -2,10 +2,11 @@
 // the command line or the desktop takes. Not a Google Benchmark: the figure is the process's peak
 // resident size, which only a process of its own measures.
 //
-//   tarnwick_import_memory [megabytes] [line length]   (default 20 MB, an outline)
+//   tarnwick_import_memory [megabytes] [line length | stairs]   (default 20 MB, an outline)
 //
 // With a line length, the text is flat lines of that many characters instead of an outline: 1
-// gives the most topics a size allows, a large one the longest texts.
+// gives the most topics a size allows, a large one the longest texts. "stairs" puts each line one
+// tab deeper than the one before: the deepest map a size allows.
 // Prints the outline's size and topic count, the peak resident size before and after the import,
 // and the time the import took.
 
@@ -94,11 +95,23 @@ std::string flatText(size_t bytes, size_t lineLength, size_t& topics)
     return text;
 }
 
+// Each line a tab deeper than the one before.
+std::string stairsText(size_t bytes, size_t& topics)
+{
+    std::string text;
+    topics = 0;
+    for (std::string line = "step\n"; text.size() + line.size() <= bytes; line.insert(0, 1, '\t')) {
+        text += line;
+        ++topics;
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const size_t megabytes = argc > 1 ? static_cast<size_t>(std::strtoul(argv[1], nullptr, 10)) : 20;
+    const double megabytes = argc > 1 ? std::strtod(argv[1], nullptr) : 20;
     char pattern[] = "/tmp/tarnwick-import-memory-XXXXXX";
     const std::string root = mkdtemp(pattern);
     setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
@@ -107,12 +120,15 @@ int main(int argc, char** argv)
     registerNativeFormat();
     registerForeignFormats();
 
-    const size_t lineLength = argc > 2 ? static_cast<size_t>(std::strtoul(argv[2], nullptr, 10)) : 0;
+    const std::string shape = argc > 2 ? argv[2] : "";
+    const size_t lineLength = static_cast<size_t>(std::strtoul(shape.c_str(), nullptr, 10));
     size_t topics = 0;
     const std::string path = root + "/Outline.txt";
     {
-        const size_t bytes = megabytes * 1024 * 1024;
-        const std::string outline = lineLength > 0 ? flatText(bytes, lineLength, topics) : outlineText(bytes, topics);
+        const auto bytes = static_cast<size_t>(megabytes * 1024 * 1024);
+        const std::string outline = shape == "stairs" ? stairsText(bytes, topics)
+            : lineLength > 0                          ? flatText(bytes, lineLength, topics)
+                                                      : outlineText(bytes, topics);
         writeFileAtomically(path, outline);
     }
     const double before = peakMegabytes();
