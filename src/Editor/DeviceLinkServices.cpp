@@ -35,12 +35,15 @@ void setDropboxServicesFactory(CloudServicesFactory make)
     dropboxFactory() = std::move(make);
 }
 
-void InstalledApplicationServices::startCloudServices(Scheduler& scheduler, HistoryList* recentHistory)
+void InstalledApplicationServices::startCloudServices(Scheduler& scheduler, HistoryList* recentHistory,
+                                                      std::function<void()> bringToFront)
 {
     if (_cloudStarted) return;
     _cloudStarted = true;
     if (dropboxFactory()) _dropbox = dropboxFactory()(scheduler, recentHistory);
     if (googleDriveFactory()) _googleDrive = googleDriveFactory()(scheduler, recentHistory);
+    for (CloudServices* service : {_dropbox.get(), _googleDrive.get()})
+        if (service) service->setBringToFront(bringToFront);
     // An unlinked provider registers without a change of state, which would leave the cloud
     // set-up tab, made with the window, without it.
     if (_dropbox || _googleDrive)

@@ -28,6 +28,9 @@ public:
     virtual ~CloudServices() = default;
     virtual std::unique_ptr<TerminationProcess> startTerminationProcess() { return nullptr; }
     virtual void terminateSession() {}
+    // How the service brings the program's window to the front when a sign-in in the browser
+    // hands back to the running program.
+    virtual void setBringToFront(std::function<void()> /*bringToFront*/) {}
 };
 
 using CloudServicesFactory =
@@ -45,7 +48,8 @@ public:
     bool hasDeviceLinkServices() const { return _deviceLink != nullptr; }
     // Once, with the scheduler the cloud timers run on. The window's panes are made by then:
     // a provider that joins tells them.
-    void startCloudServices(Scheduler& scheduler, HistoryList* recentHistory = nullptr);
+    void startCloudServices(Scheduler& scheduler, HistoryList* recentHistory = nullptr,
+                            std::function<void()> bringToFront = {});
     bool hasDropboxServices() const { return _dropbox != nullptr; }
     std::unique_ptr<TerminationProcess> startDropboxTerminationProcess() override;
     void terminateDropboxSession() override;

@@ -175,6 +175,8 @@ constexpr ToolbarImageRow Rows[] = {
     // The Google Drive pane's tab.
     {"gdrive_white_16", "network-server-symbolic", nullptr},
     {"computer-symbolic", "computer-symbolic", nullptr},
+    // Google Drive's row in the cloud set-up, its feedback and its quit upload.
+    {"google_drive", "drive-multidisk-symbolic", nullptr},
     // ---- style toolbar: begin ----
     {"star", "starred-symbolic", nullptr},
     {"star_add", "bookmark-new-symbolic", nullptr},

@@ -23,6 +23,7 @@ GDriveAuthHelper::GDriveAuthHelper(HttpEngine& engine, TokenStore& store, OAuthS
       _store(store),
       _successUrl(std::move(successUrl)),
       _available(!signIn.clientId.empty() && !signIn.clientSecret.empty()),
+      _lacksSecret(!signIn.clientId.empty() && signIn.clientSecret.empty()),
       _oauth(engine, std::move(signIn), store, GDriveSettings::KeychainItemName),
       _client(engine, _oauth, std::move(endpoints))
 {
@@ -78,7 +79,7 @@ void GDriveAuthHelper::reauthenticate(std::function<void()> completion)
 {
     if (_flowInProgress) return;
     if (!_available) {
-        showFailure(localized("gdrive_not_available"));
+        showFailure(localized(_lacksSecret ? "gdrive_client_secret_missing" : "gdrive_not_available"));
         return;
     }
     if (isAuthenticated()) deauthenticate();

@@ -55,6 +55,7 @@ private:
     TokenStore& _store;
     std::string _successUrl;
     bool _available = false;
+    bool _lacksSecret = false;
     OAuthClient _oauth;
     GDriveClient _client;
     bool _restored = false;

@@ -1,6 +1,7 @@
 #include "GoogleDrive/GDriveInstallation.h"
 
 #include "Editor/DeviceLinkServices.h"
+#include "GoogleDrive/GDriveAuthHelper.h"
 #include "GoogleDrive/GDriveService.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "Utils/TerminationProcess.h"
@@ -24,6 +25,10 @@ public:
         return std::make_unique<ForwardingTerminationProcess>(std::move(process));
     }
     void terminateSession() override { _service->terminateSession(); }
+    void setBringToFront(std::function<void()> bringToFront) override
+    {
+        GDriveAuthHelper::sharedHelper().setBringToFront(std::move(bringToFront));
+    }
 
 private:
     std::unique_ptr<GDrive> _service;
@@ -34,7 +39,7 @@ private:
 void installGoogleDrive()
 {
     setGoogleDriveServicesFactory([](Scheduler& scheduler, HistoryList*) -> std::unique_ptr<CloudServices> {
-        if (!GDriveSettings::isAvailable()) return nullptr;
+        if (!GDriveSettings::isOffered()) return nullptr;
         return std::make_unique<GDriveServices>(scheduler);
     });
 }

@@ -254,10 +254,14 @@ void GDrive::initializationTaskCompleted(GDriveInitializationTask* task, bool su
         _setup.scheduler->performAfterDelay(0, [finished] {});
     }
     setInitialized(success);
+    std::optional<PendingOpen> pending = std::move(_pendingOpen);
+    _pendingOpen.reset();
+    if (success && pending) openMindMap(pending->gdriveId, pending->info);
 }
 
 void GDrive::releaseInitializationTask()
 {
+    _pendingOpen.reset();
     if (!_initializationTask) return;
     _initializationTask->cancel();
     _initializationTask.reset();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -235,4 +236,9 @@ private:
     bool _observingNetwork = false;
     ScheduledCall _tick;
     ObservationToken _willTerminate;
+    struct PendingOpen {
+        std::string gdriveId;
+        std::any info;
+    };
+    std::optional<PendingOpen> _pendingOpen;
 };

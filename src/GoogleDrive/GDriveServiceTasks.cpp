@@ -89,6 +89,12 @@ void GDrive::openMindMap(const std::string& gdriveId, const std::any& info)
         highPrioritySynchronizeFile(gdriveId);
         return;
     }
+    if (!_initialized) {
+        // The map reopened at start-up is asked for before the account's folders are known: it is
+        // fetched once they are, instead of leaving the user at an empty window.
+        if (isInitializing()) _pendingOpen = PendingOpen{gdriveId, info};
+        return;
+    }
     UserInfo userInfo{{OperationKey, static_cast<int>(OpenMap)}};
     if (info.has_value()) userInfo["info"] = info;
     startDownloaderOperation(gdriveId, std::move(userInfo));

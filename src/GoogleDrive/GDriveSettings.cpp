@@ -75,6 +75,11 @@ bool isAvailable()
     return !clientId().empty() && !clientSecret().empty();
 }
 
+bool isOffered()
+{
+    return !clientId().empty();
+}
+
 GDriveEndpoints endpoints()
 {
     const std::string server = standIn();

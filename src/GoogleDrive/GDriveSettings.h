@@ -17,6 +17,9 @@ std::string clientSecret();
 bool isValidClientId(const std::string& id);
 bool isValidClientSecret(const std::string& secret);
 bool isAvailable();
+// Drive is offered with a client id alone: a build or an environment that lacks the secret is told
+// so when the user connects, instead of the cloud set-up keeping quiet about Drive.
+bool isOffered();
 
 // Drive's addresses. "TARNWICK_GDRIVE_SERVER" (a loopback address, for the program's tests) stands
 // for all of them at once.

@@ -25,11 +25,12 @@ struct GDriveAuthHelperTest : ::testing::Test {
     int completions = 0;
     int broughtToFront = 0;
 
-    std::unique_ptr<GDriveAuthHelper> make(const std::string& clientId)
+    std::unique_ptr<GDriveAuthHelper> make(const std::string& clientId,
+                                           const std::string& clientSecret = FakeGoogleDriveServer::ClientSecret)
     {
         OAuthSettings signIn;
         signIn.clientId = clientId;
-        signIn.clientSecret = FakeGoogleDriveServer::ClientSecret;
+        signIn.clientSecret = clientSecret;
         signIn.authorizeUrl = fake.authorizeUrl();
         signIn.tokenUrl = fake.tokenUrl();
         signIn.authorizeParameters = {{"scope", GDriveSettings::Scopes}, {"access_type", "offline"}};
@@ -188,14 +189,25 @@ TEST_F(GDriveAuthHelperTest, AnEarlierVersionsSignInIsReadAsAFallBack)
     EXPECT_EQ(restored->authorization().accessToken(), "old-access");
 }
 
-TEST_F(GDriveAuthHelperTest, WithoutAClientIdNoSignInStartsAndTheUserIsTold)
+TEST_F(GDriveAuthHelperTest, WithoutAClientIdOrItsSecretNoSignInStartsAndTheUserIsToldWhich)
 {
-    auto unconfigured = make("");
-    EXPECT_FALSE(unconfigured->isAvailable());
-    unconfigured->reauthenticate([this] { ++completions; });
-    EXPECT_TRUE(browser.opened.empty());
-    ASSERT_EQ(alerts.requests.size(), 1u);
-    EXPECT_EQ(alerts.requests[0].informativeText, localized("gdrive_not_available"));
+    struct Case {
+        std::string clientId;
+        std::string clientSecret;
+        const char* told;
+    };
+    for (const Case& c : {Case{"", FakeGoogleDriveServer::ClientSecret, "gdrive_not_available"},
+                          Case{FakeGoogleDriveServer::ClientId, "", "gdrive_client_secret_missing"}}) {
+        alerts.requests.clear();
+        auto unconfigured = make(c.clientId, c.clientSecret);
+        EXPECT_FALSE(unconfigured->isAvailable()) << c.told;
+        unconfigured->reauthenticate([this] { ++completions; });
+        EXPECT_TRUE(browser.opened.empty()) << c.told;
+        ASSERT_EQ(alerts.requests.size(), 1u) << c.told;
+        EXPECT_EQ(alerts.requests[0].informativeText, localized(c.told));
+        EXPECT_NE(localized(c.told), c.told) << "a text the user can read";
+    }
+    EXPECT_EQ(completions, 0);
 }
 
 TEST(GDriveRedirectListener, ParsesOnlyABoundedGetRequestHead)

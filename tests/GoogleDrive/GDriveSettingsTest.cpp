@@ -55,6 +55,17 @@ TEST(GDriveSettings, WithoutCredentialsDriveIsNotAvailable)
     ScopedEnvironment secret("TARNWICK_GDRIVE_CLIENT_SECRET", "aB3_cD4eF5gH6iJ7kL8mN9oP");
     EXPECT_EQ(GDriveSettings::clientId(), "");
     EXPECT_FALSE(GDriveSettings::isAvailable());
+    EXPECT_FALSE(GDriveSettings::isOffered());
+}
+
+// A client id alone puts Drive in the cloud set-up, where connecting says what is missing.
+TEST(GDriveSettings, AClientIdWithoutItsSecretOffersDriveButIsNotAvailable)
+{
+    ScopedEnvironment id("TARNWICK_GDRIVE_CLIENT_ID",
+                         "123456789012-abcdefghijklmnopqrstuvwxyz012345.apps.googleusercontent.com");
+    ScopedEnvironment secret("TARNWICK_GDRIVE_CLIENT_SECRET", "");
+    EXPECT_TRUE(GDriveSettings::isOffered());
+    EXPECT_FALSE(GDriveSettings::isAvailable());
 }
 
 } // namespace

@@ -283,7 +283,9 @@ MainWindow& TarnwickApplication::singletonWindow()
         _mainToolbar = std::make_unique<MainWindowToolbar>(*_window, _controller, _checkboxMenuHandler);
     }
     _window->present();
-    _terminationServices.startCloudServices(_window->scheduler(), &_controller->history());
+    _terminationServices.startCloudServices(_window->scheduler(), &_controller->history(), [this] {
+        if (_window) _window->present();
+    });
     // The link serves the store and the open map, so it starts once both are there.
     _terminationServices.startDeviceLinkServices();
     return *_window;

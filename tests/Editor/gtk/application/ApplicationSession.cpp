@@ -17,6 +17,7 @@
 #include <poppler.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -759,4 +760,116 @@ bool UnlockedKeyring::running() const
                     "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
                    &output) == 0 &&
         output.find("true") != std::string::npos;
+}
+
+void CloudSessionTest::SetUp()
+{
+    WholeProgramTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_EQ(runCommand({"sh", "-c", "command -v curl && command -v gio"}), 0)
+        << "the test's browser needs curl and gio (scripts/install-deps.sh)";
+    keyring = std::make_unique<UnlockedKeyring>(home, *bus);
+}
+
+void CloudSessionTest::registerDesktop(const std::string& scheme)
+{
+    const std::string applications = home.dataHome() + "/applications";
+    std::filesystem::create_directories(applications);
+    const std::string browser = home.file("test-browser");
+    writeTestFile(browser,
+                  "#!/bin/sh\n"
+                  "url=\"$1\"\n"
+                  "while [ -n \"$url\" ]; do\n"
+                  "  echo \"$url\" >>\"$HOME/browser.log\"\n"
+                  "  case \"$url\" in\n"
+                  "  http://127.0.0.1:*)\n"
+                  "    url=$(curl -s --noproxy '*' -o /dev/null -D - \"$url\" | tr -d '\\r' |"
+                  " sed -n 's/^[Ll]ocation: //p') ;;\n"
+                  "  *) exec gio open \"$url\" ;;\n"
+                  "  esac\n"
+                  "done\n");
+    chmod(browser.c_str(), 0755);
+    writeTestFile(applications + "/tw-test-browser.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Test browser\nExec=" + browser +
+                      " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
+
+    std::string launcher = readTestFile(TARNWICK_LAUNCHER);
+    const size_t mimeTypes = launcher.find("MimeType=");
+    ASSERT_NE(mimeTypes, std::string::npos);
+    if (!scheme.empty()) launcher.insert(launcher.find('\n', mimeTypes), "x-scheme-handler/" + scheme + ";");
+    const size_t exec = launcher.find("Exec=tarnwick ");
+    ASSERT_NE(exec, std::string::npos) << "the launcher starts the program by its name";
+    launcher.replace(exec, std::strlen("Exec=tarnwick"), std::string("Exec=") + TARNWICK_PROGRAM);
+    writeTestFile(applications + "/com.orrinworks.Tarnwick.desktop", launcher);
+
+    std::string defaults = "[Default Applications]\n"
+                           "x-scheme-handler/http=tw-test-browser.desktop\n"
+                           "x-scheme-handler/https=tw-test-browser.desktop\n";
+    if (!scheme.empty()) defaults += "x-scheme-handler/" + scheme + "=com.orrinworks.Tarnwick.desktop\n";
+    writeTestFile(home.configHome() + "/mimeapps.list", defaults);
+}
+
+std::unique_ptr<RunningApplication> CloudSessionTest::start(std::vector<std::string> environment)
+{
+    environment.push_back("GIO_USE_NETWORK_MONITOR=base");
+    auto application = std::make_unique<RunningApplication>(home, *bus, environment);
+    EXPECT_GT(application->pid(), 0) << "the program did not start";
+    return application;
+}
+
+void CloudSessionTest::quit(RunningApplication& application, const std::string& title)
+{
+    ASSERT_TRUE(application.pressKeys(title, {"ctrl+q"}));
+    EXPECT_EQ(application.waitForExit(30s), 0) << application.log();
+}
+
+void CloudSessionTest::connect(RunningApplication& application)
+{
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, ConnectButton));
+    ASSERT_TRUE(application.waitFor(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton, nullptr, 30s)) << diagnosis(application);
+}
+
+void CloudSessionTest::rememberMap(const std::string& providerId, const std::string& mapId)
+{
+    const std::string bytes = readTestFile(home.defaultsFile());
+    std::optional<PropertyList> stored = PropertyList::fromData(PropertyList::Data(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(stored && stored->dictionaryValue());
+    PropertyList::Dictionary defaults = *stored->dictionaryValue();
+    defaults["docctrl.reopen.provider.id"] = PropertyList(providerId);
+    defaults["docctrl.reopen.mindmap.id"] = PropertyList(mapId);
+    const PropertyList::Data data = PropertyList(defaults).toData();
+    writeTestFile(home.defaultsFile(), std::string(data.begin(), data.end()));
+}
+
+std::string CloudSessionTest::diagnosis(RunningApplication& application)
+{
+    const std::string browserLog = home.file("browser.log");
+    return "\nbrowser: " + (std::filesystem::exists(browserLog) ? readTestFile(browserLog) : std::string()) +
+        "\nprogram: " + application.log();
+}
+
+std::string nativeMapText(const std::string& guid, const std::string& title, const std::string& child)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<tarnwick-mindmaps doc-version="3">
+  <mindmap>
+    <meta>
+      <guid guid=")" +
+        guid + R"(" />
+      <title text=")" +
+        title + R"(" customized="true" />
+      <main-centraltheme id="0" />
+      <selection type="node" id="0" />
+    </meta>
+    <topics>
+      <topic id="0" parent="-1" x="0" y="0" text=")" +
+        title + R"(" />
+      <topic id="1" parent="0" x="150" y="0" text=")" +
+        child + R"(" />
+    </topics>
+    <relations />
+  </mindmap>
+</tarnwick-mindmaps>
+)";
 }

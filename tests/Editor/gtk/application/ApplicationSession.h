@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -178,6 +179,39 @@ protected:
 
     static inline SessionBus* bus = nullptr;
 };
+
+// The fixture of the whole-program cloud tests. The test user's desktop has an unlocked keyring and
+// a browser that follows a sign-in as a signed-in user's browser does: through the redirects on
+// loopback (the stand-in's consent page answers with the redirect at once), handing any address of
+// another scheme to the program that claims it. The program's launcher is registered too.
+class CloudSessionTest : public WholeProgramTest {
+protected:
+    static constexpr const char* CloudsTab = "Clouds";
+    static constexpr const char* ConnectButton = "Connect";
+    static constexpr const char* DisconnectButton = "Disconnect";
+
+    void SetUp() override;
+    void TearDown() override { keyring.reset(); }
+
+    // scheme: one more "x-scheme-handler/<scheme>" the launcher claims, as a build with that
+    // service's key does; none when empty.
+    void registerDesktop(const std::string& scheme);
+    // The program with the service's settings; a test machine's network monitor may know no route,
+    // so the plain one counts the network as there.
+    std::unique_ptr<RunningApplication> start(std::vector<std::string> environment);
+    void quit(RunningApplication& application, const std::string& title);
+    // Through the cloud set-up tab and the browser; the row then offers to disconnect.
+    void connect(RunningApplication& application);
+    // The map the next start reopens, as the user defaults keep it.
+    void rememberMap(const std::string& providerId, const std::string& mapId);
+    std::string diagnosis(RunningApplication& application);
+
+    ApplicationHome home;
+    std::unique_ptr<UnlockedKeyring> keyring;
+};
+
+// A native map with its central topic selected, as a phone or another computer put it on a cloud.
+std::string nativeMapText(const std::string& guid, const std::string& title, const std::string& child);
 
 struct StoredMap {
     std::string id;

@@ -5,149 +5,38 @@
 // next start.
 
 #include "ApplicationSession.h"
-#include "platform/PropertyList.h"
 #include "support/FakeDropboxServer.h"
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <set>
-#include <string_view>
 
 namespace {
 
-constexpr const char* CloudsTab = "Clouds";
-constexpr const char* ConnectButton = "Connect";
-constexpr const char* DisconnectButton = "Disconnect";
 constexpr const char* PlanPath = "/Tarnwick/Plan.twkx";
 constexpr const char* PlanGuid = "D40B0C5E1EC7A11A11C0FFEE";
 
-// A native map with its central topic selected, as a phone or another computer put it on Dropbox.
 std::string planMap(const std::string& title, const std::string& child)
 {
-    return std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
-<tarnwick-mindmaps doc-version="3">
-  <mindmap>
-    <meta>
-      <guid guid=")") +
-        PlanGuid + R"(" />
-      <title text=")" +
-        title + R"(" customized="true" />
-      <main-centraltheme id="0" />
-      <selection type="node" id="0" />
-    </meta>
-    <topics>
-      <topic id="0" parent="-1" x="0" y="0" text=")" +
-        title + R"(" />
-      <topic id="1" parent="0" x="150" y="0" text=")" +
-        child + R"(" />
-    </topics>
-    <relations />
-  </mindmap>
-</tarnwick-mindmaps>
-)";
+    return nativeMapText(PlanGuid, title, child);
 }
 
-std::string fileText(const std::string& path)
-{
-    return std::filesystem::exists(path) ? readTestFile(path) : std::string();
-}
-
-class DropboxSessionTest : public WholeProgramTest {
+class DropboxSessionTest : public CloudSessionTest {
 protected:
     void SetUp() override
     {
-        WholeProgramTest::SetUp();
+        CloudSessionTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_EQ(runCommand({"sh", "-c", "command -v curl && command -v gio"}), 0)
-            << "the test's browser needs curl and gio (scripts/install-deps.sh)";
-        registerDesktop();
-        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
-    }
-    void TearDown() override { keyring.reset(); }
-
-    // The test user's desktop: a browser that follows the sign-in page against the stand-in (which
-    // answers with the redirect at once, as a signed-in user's browser gets it) and opens the
-    // redirect as browsers open addresses of other programs; and the program's launcher, which
-    // claims the sign-in's scheme as an installed one built with that app key does.
-    void registerDesktop()
-    {
-        const std::string applications = home.dataHome() + "/applications";
-        std::filesystem::create_directories(applications);
-        const std::string browser = home.file("test-browser");
-        writeTestFile(
-            browser,
-            "#!/bin/sh\n"
-            "echo \"$1\" >>\"$HOME/browser.log\"\n"
-            "redirect=$(curl -s --noproxy '*' -o /dev/null -D - \"$1\" | tr -d '\\r' | sed -n 's/^[Ll]ocation: //p')\n"
-            "echo \"$redirect\" >>\"$HOME/browser.log\"\n"
-            "exec gio open \"$redirect\"\n");
-        chmod(browser.c_str(), 0755);
-        writeTestFile(applications + "/tw-test-browser.desktop",
-                      "[Desktop Entry]\nType=Application\nName=Test browser\nExec=" + browser +
-                          " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n");
-
-        std::string launcher = readTestFile(TARNWICK_LAUNCHER);
-        const std::string scheme = std::string("x-scheme-handler/db-") + FakeDropboxServer::AppKey + ";";
-        const size_t mimeTypes = launcher.find("MimeType=");
-        ASSERT_NE(mimeTypes, std::string::npos);
-        launcher.insert(launcher.find('\n', mimeTypes), scheme);
-        const size_t exec = launcher.find("Exec=tarnwick ");
-        ASSERT_NE(exec, std::string::npos) << "the launcher starts the program by its name";
-        launcher.replace(exec, std::strlen("Exec=tarnwick"), std::string("Exec=") + TARNWICK_PROGRAM);
-        writeTestFile(applications + "/com.orrinworks.Tarnwick.desktop", launcher);
-
-        writeTestFile(home.configHome() + "/mimeapps.list",
-                      "[Default Applications]\n"
-                      "x-scheme-handler/http=tw-test-browser.desktop\n"
-                      "x-scheme-handler/https=tw-test-browser.desktop\n"
-                      "x-scheme-handler/db-" +
-                          std::string(FakeDropboxServer::AppKey) + "=com.orrinworks.Tarnwick.desktop\n");
+        // The redirect comes back to a second start through the scheme the launcher claims.
+        registerDesktop(std::string("db-") + FakeDropboxServer::AppKey);
     }
 
     std::unique_ptr<RunningApplication> start()
     {
-        auto application = std::make_unique<RunningApplication>(
-            home, *bus,
-            std::vector<std::string>{std::string("TARNWICK_DROPBOX_APP_KEY=") + FakeDropboxServer::AppKey,
-                                     "TARNWICK_DROPBOX_SERVER=" + fake.baseUrl()});
-        EXPECT_GT(application->pid(), 0) << "the program did not start";
-        return application;
-    }
-
-    void quit(RunningApplication& application, const std::string& title)
-    {
-        ASSERT_TRUE(application.pressKeys(title, {"ctrl+q"}));
-        EXPECT_EQ(application.waitForExit(30s), 0) << application.log();
-    }
-
-    // Through the cloud set-up tab and the browser; the row then offers to disconnect.
-    void connect(RunningApplication& application)
-    {
-        ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, CloudsTab));
-        ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, ConnectButton));
-        ASSERT_TRUE(application.waitFor(ATSPI_ROLE_PUSH_BUTTON, DisconnectButton, nullptr, 30s))
-            << diagnosis(application);
-    }
-
-    // The map the next start reopens, as the user defaults keep it.
-    void rememberMap(const std::string& providerId, const std::string& mapId)
-    {
-        const std::string bytes = readTestFile(home.defaultsFile());
-        std::optional<PropertyList> stored = PropertyList::fromData(PropertyList::Data(bytes.begin(), bytes.end()));
-        ASSERT_TRUE(stored && stored->dictionaryValue());
-        PropertyList::Dictionary defaults = *stored->dictionaryValue();
-        defaults["docctrl.reopen.provider.id"] = PropertyList(providerId);
-        defaults["docctrl.reopen.mindmap.id"] = PropertyList(mapId);
-        const PropertyList::Data data = PropertyList(defaults).toData();
-        writeTestFile(home.defaultsFile(), std::string(data.begin(), data.end()));
+        return CloudSessionTest::start({std::string("TARNWICK_DROPBOX_APP_KEY=") + FakeDropboxServer::AppKey,
+                                        "TARNWICK_DROPBOX_SERVER=" + fake.baseUrl()});
     }
 
     std::set<std::string> topicsOnDropbox(const std::string& path)
@@ -158,14 +47,7 @@ protected:
         return topics ? std::set<std::string>(topics->begin(), topics->end()) : std::set<std::string>{};
     }
 
-    std::string diagnosis(RunningApplication& application)
-    {
-        return "\nbrowser: " + fileText(home.file("browser.log")) + "\nprogram: " + application.log();
-    }
-
-    ApplicationHome home;
     FakeDropboxServer fake;
-    std::unique_ptr<UnlockedKeyring> keyring;
 };
 
 } // namespace
