@@ -6,6 +6,7 @@
 #include "GoogleDrive/GDriveSimpleTasks.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/CryptoDigest.h"
+#include "Utils/URLUtils.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "render/MindMapPainter.h"
@@ -406,12 +407,17 @@ std::shared_ptr<const Image> GDrive::createThumbnail(const GDriveFileInfoItem& i
     if (_terminating || !_thumbnailImages || !_provider) return nullptr;
     std::shared_ptr<MindMapStorage> storage = _provider->createTempStorage(item.gdriveId());
     if (!storage) return nullptr;
+    // Opening lays the map's document out of its archive; a copy as Drive keeps it is a zip.
+    storage->open();
     std::vector<uint8_t> png;
-    if (std::optional<std::vector<uint8_t>> data = storage->getMindMapExportData()) {
+    std::string problem;
+    if (std::optional<MindMapData> data =
+            ForeignMapConversion::readFile(pathWithFileURL(storage->mindMapFileUrl()), problem)) {
         MindMap mindMap(storage->imageStore());
         if (mindMap.readFromData(*data, storage->guid(), int32_t(MindMapReadFormat::Native)))
             png = MindMapPainter::createThumbnailImage(mindMap);
     }
+    storage->close();
     storage->dispose();
     Image painted = png.empty() ? Image() : Image::fromData(png);
     if (painted.isNull()) return nullptr;

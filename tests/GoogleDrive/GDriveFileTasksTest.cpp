@@ -527,6 +527,15 @@ TEST_F(GDriveFileTasksTest, LinkedImagesAndThumbnails)
     EXPECT_DOUBLE_EQ(painted->size().height, 72);
     EXPECT_TRUE(fs::exists(stored)) << "kept under the id's hex hash";
     EXPECT_FALSE(service->getThumbnailForFileId("UnknownId"));
+    // Maps as Drive keeps them are archives; a converted one is too.
+    const MindMapData opml(Opml, Opml + std::strlen(Opml));
+    const std::string zipped = service->provider()->createNewFile(
+        "Zipped.twkx", root(), GDriveFileTasks::convertToNative(opml, "Zipped.opml", "/Zipped.opml").archive);
+    ASSERT_FALSE(zipped.empty());
+    EXPECT_TRUE(service->getThumbnailForFileId(zipped));
+    writeTestFile(service->provider()->cacheFilePathForFileId(zipped), "PK\x03\x04 not a zip");
+    service->removeThumbnail(GDriveFileInfoCache::thumbnailHashForGDriveId(zipped));
+    EXPECT_FALSE(service->getThumbnailForFileId(zipped)) << "a copy that does not read has none";
     service->cleanupThumbnails();
     EXPECT_TRUE(fs::exists(stored)) << "a file's thumbnail stays while the file is known";
     service->fileExternallyChanged(made);
