@@ -10,9 +10,6 @@
 #include <glib.h>
 
 #include <cstring>
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace GDriveFileTasks {
 
@@ -85,53 +82,6 @@ bool openDownloadedFile(const std::string& path, const std::string& params)
     // link's text reaches another program.
     if (!params.empty() && PdfPreviewManager::openPdfLink(path + "#" + params)) return true;
     return launchDocumentLink(fileURLWithPath(path));
-}
-
-ImportOutcome
-importFiles(const std::vector<std::string>& paths, const std::string& folderId,
-            const std::function<std::string(const std::string& title, const MindMapData& archive)>& create)
-{
-    ImportOutcome outcome;
-    auto fail = [&outcome](const std::string& path, const std::string& reason) {
-        outcome.failures.push_back(formatText("%@: %@", {path, reason}));
-    };
-    for (const std::string& path : paths) {
-        if (folderId.empty()) {
-            fail(path, localized("gdrive_import_no_folder_reason"));
-            continue;
-        }
-        const std::string name = fs::path(path).filename().string();
-        if (ForeignMapConversion::readFormatOfFileName(name) == 0) {
-            fail(path, localized("map_import_unknown_format_reason"));
-            continue;
-        }
-        std::string problem;
-        const std::optional<MindMapData> bytes = ForeignMapConversion::readFile(path, problem);
-        if (!bytes) {
-            fail(path, problem);
-            continue;
-        }
-        // A local PDF's map links to the PDF where it lies.
-        const Conversion converted = convertToNative(*bytes, name, path, false);
-        if (!converted.archive) {
-            fail(path, converted.error);
-            continue;
-        }
-        const std::string made = create ? create(titleOfName(name), *converted.archive) : std::string();
-        if (made.empty()) {
-            fail(path, localized("gdrive_file_save_error"));
-            continue;
-        }
-        outcome.made.push_back(made);
-    }
-    return outcome;
-}
-
-std::string failureMessage(const std::vector<std::string>& failures)
-{
-    std::string message;
-    for (const std::string& line : failures) message += (message.empty() ? "" : "\n") + line;
-    return message;
 }
 
 } // namespace GDriveFileTasks

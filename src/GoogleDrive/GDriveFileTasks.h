@@ -2,14 +2,12 @@
 
 #include "MindMaps/MindMapFormats.h"
 
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 // The work of the Drive file actions that needs no service: reading links, naming copies,
-// converting maps of other formats, opening downloaded files and importing local files. The
-// service (GDriveServiceTasks.cpp) brings the files and the folders.
+// converting maps of other formats and opening downloaded files. The service
+// (GDriveServiceTasks.cpp) brings the files and the folders.
 namespace GDriveFileTasks {
 
 // A link from a map: the Drive path or id, and for a PDF the part after its "#" or "?" (a page),
@@ -39,18 +37,5 @@ Conversion convertToNative(const MindMapData& bytes, const std::string& fileName
 // else in the desktop's default application, by the rule of document links (a program or a
 // launcher is only shown in the file manager). false when nothing took it.
 bool openDownloadedFile(const std::string& path, const std::string& params);
-
-// Local files made into maps of one Drive folder. create stores one archive under a title and
-// answers the new id, or the empty text. Every file that did not become a map is named with its
-// reason in failures, and none of them leaves anything behind.
-struct ImportOutcome {
-    std::vector<std::string> made;
-    std::vector<std::string> failures;
-};
-ImportOutcome
-importFiles(const std::vector<std::string>& paths, const std::string& folderId,
-            const std::function<std::string(const std::string& title, const MindMapData& archive)>& create);
-// The failure list as one message, a line each.
-std::string failureMessage(const std::vector<std::string>& failures);
 
 } // namespace GDriveFileTasks

@@ -150,9 +150,6 @@ public:
     void moveFile(const std::string& gdriveId, bool isFolder, const std::string& fromFolder,
                   const std::string& toFolder);
     void deleteFromGDrive(const std::string& gdriveId, bool isFolder, const std::string& parentFolderId);
-    // Local files (OPML, FreeMind, text, PDF) made into maps of the folder; every file skipped is
-    // named in one notification. The ids made.
-    std::vector<std::string> importFiles(const std::vector<std::string>& paths, const std::string& folderId);
     std::shared_ptr<const Image> getThumbnailForFileId(const std::string& gdriveId);
     std::shared_ptr<const Image> getThumbnailForFileInfo(const GDriveFileInfoItem& item);
     std::shared_ptr<const Image> createThumbnail(const GDriveFileInfoItem& item);

@@ -299,18 +299,6 @@ std::string GDrive::createNewMindMap(const std::string& folderId, const std::str
     return made;
 }
 
-std::vector<std::string> GDrive::importFiles(const std::vector<std::string>& paths, const std::string& folderId)
-{
-    const GDriveFileTasks::ImportOutcome outcome = GDriveFileTasks::importFiles(
-        paths, folderId, [this, &folderId](const std::string& title, const MindMapData& archive) {
-            return _provider->createNewFile(title + "." + GDriveProvider::MapExtension, folderId, archive);
-        });
-    if (!outcome.failures.empty())
-        notifyError(localized("map_import_error"), GDriveFileTasks::failureMessage(outcome.failures));
-    if (!outcome.made.empty()) openMindMap(outcome.made.back(), {});
-    return outcome.made;
-}
-
 // ---- folder and file tasks
 
 void GDrive::addFolder(const std::string& name, const std::string& parentFolderId)

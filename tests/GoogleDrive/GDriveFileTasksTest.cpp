@@ -254,46 +254,6 @@ TEST(GDriveFileTasks, ConversionRefusesWhatItCannotReadAndLeavesNoScratchFile)
     EXPECT_EQ(filesIn(ForeignMapConversion::scratchDirectory()), scratch) << "the archive's file is gone";
 }
 
-TEST(GDriveFileTasks, ImportNamesEveryFileItSkipped)
-{
-    registerNativeFormat();
-    registerForeignFormats();
-    TempDir home;
-    const std::string good = home.file("Good.opml");
-    const std::string bad = home.file("Bad.opml");
-    const std::string other = home.file("Photo.png");
-    const std::string refused = home.file("Refused.txt");
-    writeTestFile(good, Opml);
-    writeTestFile(bad, "\x01\x02 no outline here <");
-    writeTestFile(other, "png");
-    writeTestFile(refused, "One\n\tTwo\n");
-    const std::string missing = home.file("Missing.mm");
-    std::vector<std::string> titles;
-    auto create = [&](const std::string& title, const MindMapData& archive) {
-        titles.push_back(title);
-        return archive.empty() || title == "Refused" ? std::string() : "id-" + title;
-    };
-
-    const GDriveFileTasks::ImportOutcome outcome =
-        GDriveFileTasks::importFiles({good, bad, other, missing, refused}, "Folder", create);
-    EXPECT_EQ(outcome.made, std::vector<std::string>{"id-Good"});
-    EXPECT_EQ(titles, (std::vector<std::string>{"Good", "Refused"}));
-    ASSERT_EQ(outcome.failures.size(), 4u);
-    for (const std::string& path : {bad, other, missing, refused}) {
-        const bool named = std::any_of(outcome.failures.begin(), outcome.failures.end(),
-                                       [&](const std::string& line) { return line.rfind(path + ": ", 0) == 0; });
-        EXPECT_TRUE(named) << path;
-    }
-    EXPECT_EQ(outcome.failures[1], other + ": " + localized("map_import_unknown_format_reason"));
-    EXPECT_EQ(outcome.failures[3], refused + ": " + localized("gdrive_file_save_error"));
-
-    titles.clear();
-    const GDriveFileTasks::ImportOutcome nowhere = GDriveFileTasks::importFiles({good}, "", create);
-    EXPECT_TRUE(nowhere.made.empty());
-    EXPECT_EQ(nowhere.failures, std::vector<std::string>{good + ": " + localized("gdrive_import_no_folder_reason")});
-    EXPECT_TRUE(titles.empty()) << "nothing is made without a folder";
-}
-
 TEST(GDriveFileTasks, DownloadedFilesOpenByTheRuleOfDocumentLinks)
 {
     TempDir home;
@@ -555,20 +515,4 @@ TEST_F(GDriveFileTasksTest, LinkedImagesAndThumbnails)
     fs::remove(stored);
     NotificationCenter::defaultCenter().post(WillTerminateNotification, nullptr);
     EXPECT_FALSE(service->createThumbnail(*service->fileInfo().get(made))) << "none while quitting";
-}
-
-TEST_F(GDriveFileTasksTest, ImportMakesMapsInTheFolderAndNamesWhatItSkipped)
-{
-    start();
-    const std::string good = home.file("Good.opml");
-    const std::string other = home.file("Photo.png");
-    writeTestFile(good, Opml);
-    writeTestFile(other, "png");
-    const std::vector<std::string> made = service->importFiles({good, other}, root());
-    ASSERT_EQ(made.size(), 1u);
-    EXPECT_EQ(service->fileInfo().get(made[0])->name(), "Good.twkx");
-    EXPECT_EQ(editor->opened, made);
-    EXPECT_EQ(told.shown,
-              std::vector<std::string>{localized("map_import_error") + " | " + other + ": " +
-                                       localized("map_import_unknown_format_reason")});
 }
