@@ -46,6 +46,7 @@ void BreadcrumbBar::setFont(const Font& font)
     _font = font;
     _textHeight = _measurer.sizeForText("Wyg", _font).height;
     for (BreadcrumbBarButton& button : _pathButtons) measureButton(button);
+    measureButton(_rootButton);
     updateVisibleButtons();
 }
 
@@ -58,6 +59,16 @@ void BreadcrumbBar::setFrameSize(Size size)
 void BreadcrumbBar::setRootImage(std::shared_ptr<const Image> image)
 {
     _rootImage = std::move(image);
+    measureButton(_rootButton);
+    updateVisibleButtons();
+    setNeedsDisplay();
+}
+
+void BreadcrumbBar::setRootCaption(const std::string& caption)
+{
+    _rootButton.caption = caption;
+    measureButton(_rootButton);
+    updateVisibleButtons();
     setNeedsDisplay();
 }
 
@@ -71,7 +82,10 @@ void BreadcrumbBar::measureButton(BreadcrumbBarButton& button) const
 {
     switch (button.kind) {
     case BreadcrumbBarButton::Root:
-        button.width = RootButtonWidth;
+        // Without its picture the root says what it is in words.
+        button.width = (_rootImage && !_rootImage->isNull()) || button.caption.empty()
+            ? RootButtonWidth
+            : std::max(measureWidth(button.caption) + PathPadding, RootButtonWidth);
         break;
     case BreadcrumbBarButton::BackArrow:
         button.width = BackArrowButtonWidth;
@@ -256,6 +270,13 @@ void BreadcrumbBar::draw(GraphicsContext& context)
         }
         context.strokePath(outline, StrokeStyle::solid(buttonFrameColor()));
         switch (button->kind) {
+        case BreadcrumbBarButton::Root:
+            if (_rootImage && !_rootImage->isNull()) {
+                context.drawImage(*_rootImage,
+                                  {x + TextInset, y + (h - RootImageSide) / 2, RootImageSide, RootImageSide});
+                break;
+            }
+            [[fallthrough]];
         case BreadcrumbBarButton::LastPath:
         case BreadcrumbBarButton::Path:
             if (!button->caption.empty()) {
@@ -265,11 +286,6 @@ void BreadcrumbBar::draw(GraphicsContext& context)
                 context.drawText(AttributedString(button->caption, attributes),
                                  {x + TextInset, y + (h - _textHeight) / 2});
             }
-            break;
-        case BreadcrumbBarButton::Root:
-            if (_rootImage && !_rootImage->isNull())
-                context.drawImage(*_rootImage,
-                                  {x + TextInset, y + (h - RootImageSide) / 2, RootImageSide, RootImageSide});
             break;
         case BreadcrumbBarButton::BackArrow:
             drawChevron(context, {x + TextInset, y + (h - ArrowSide) / 2, ArrowSide, ArrowSide}, false);

@@ -58,7 +58,8 @@ public:
     Size frameSize() const { return _size; }
 
     void setRootPath(const std::string& path) { _rootButton.path = path; }
-    void setRootCaption(const std::string& caption) { _rootButton.caption = caption; }
+    // The root shows its picture, else its caption.
+    void setRootCaption(const std::string& caption);
     void setRootImage(std::shared_ptr<const Image> image);
     void setPathItems(const std::vector<BreadcrumbBarPathItem>& items);
     // "a/b" gives the folders a (path "/a/") and b (path "/a/b/"); "/" and "" give none.

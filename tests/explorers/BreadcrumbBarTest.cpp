@@ -1,4 +1,5 @@
 #include "explorers/BreadcrumbBar.h"
+#include "platform/Image.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/RecordingGraphicsContext.h"
 #include "support/RecordingMenuPresenter.h"
@@ -26,6 +27,7 @@ struct Bar {
         bar.setMenuPresenter(&menus);
         bar.setNavigationListener(&listener);
         bar.setRootCaption("Dropbox");
+        bar.setRootImage(std::make_shared<const Image>(16, 16));
         bar.setRootPath("/");
         bar.setFrameSize({width, 22});
     }
@@ -71,6 +73,11 @@ TEST(BreadcrumbBarTest, ButtonsAreMeasuredByKind)
     EXPECT_EQ(BreadcrumbBarButton::LastPath, b.bar.pathButtons()[0].kind);
     EXPECT_EQ(6.0 + 4.0, b.bar.pathButtons()[0].width);
     EXPECT_EQ(0.0, b.bar.measureWidth(""));
+    // Without its picture the root is as wide as its caption needs, and never narrower.
+    b.bar.setRootImage(nullptr);
+    EXPECT_EQ(7 * 6.0 + 12.0, b.bar.rootButton().width);
+    b.bar.setRootCaption("");
+    EXPECT_EQ(26.0, b.bar.rootButton().width);
 }
 
 TEST(BreadcrumbBarTest, RelativePathsGiveOneButtonPerFolder)

@@ -1,0 +1,279 @@
+// The Google Drive tab of the side bar as its user drives it, against Drive's stand-in on loopback:
+// the program starts signed in (the sign-in kept where the program looks for it), and every step
+// is checked both on the window and on what the stand-in holds or was asked.
+
+#include "ApplicationSession.h"
+#include "GoogleDrive/GDriveSettings.h"
+#include "platform/Error.h"
+#include "platform/TokenStore.h"
+#include "support/FakeGoogleDriveServer.h"
+#include "support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+class GDrivePaneSessionTest : public WholeProgramTest {
+protected:
+    void SetUp() override
+    {
+        WholeProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
+        server.issueTokens("access-0", "refresh-0");
+        // Expired: the program renews it with the refresh token first, as after a night's sleep.
+        const nlohmann::json tokens = {
+            {"access_token", "access-0"}, {"refresh_token", "refresh-0"}, {"expires_at", 0}, {"account_id", ""}};
+        if (keyring->running()) {
+            ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", bus->address());
+            Error error;
+            // Under CTest each test has a process of its own: libsecret keeps its first bus.
+            const bool written =
+                SecretServiceTokenStore().write(GDriveSettings::KeychainItemName, tokens.dump(), &error);
+            ASSERT_TRUE(written) << error.localizedDescription << " " << error.failureReason;
+        } else {
+            std::filesystem::create_directories(home.configHome() + "/tarnwick");
+            const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
+            writeTestFile(file, FileTokenStore::serialize({{GDriveSettings::KeychainItemName, tokens.dump()}}));
+            std::filesystem::permissions(file,
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        }
+    }
+    void TearDown() override { keyring.reset(); }
+
+    std::unique_ptr<RunningApplication> start()
+    {
+        return std::make_unique<RunningApplication>(
+            home, *bus,
+            std::vector<std::string>{std::string("TARNWICK_GDRIVE_CLIENT_ID=") + FakeGoogleDriveServer::ClientId,
+                                     std::string("TARNWICK_GDRIVE_CLIENT_SECRET=") +
+                                         FakeGoogleDriveServer::ClientSecret,
+                                     "TARNWICK_GDRIVE_SERVER=" + server.baseUrl(),
+                                     // Only the user's switch takes the program offline.
+                                     "GIO_USE_NETWORK_MONITOR=base"});
+    }
+
+    static void screenshot(const std::string& name)
+    {
+        if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS"))
+            runCommand({"import", "-window", "root", std::string(folder) + "/" + name + ".png"});
+    }
+
+    void dump(RunningApplication& application, std::ostream& out)
+    {
+        for (AtspiRole role :
+             {ATSPI_ROLE_PAGE_TAB, ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON,
+              ATSPI_ROLE_TABLE_CELL, ATSPI_ROLE_DRAWING_AREA, ATSPI_ROLE_TABLE, ATSPI_ROLE_LABEL})
+            for (const Element& element : application.findAll(role))
+                out << role << " '" << element.name << "' " << element.x << "," << element.y << " " << element.width
+                    << "x" << element.height << "\n";
+    }
+
+    ApplicationHome home;
+    FakeGoogleDriveServer server;
+    std::unique_ptr<UnlockedKeyring> keyring;
+};
+
+// Once the list was found, only its column counts: the map's outline shows topics as cells too.
+std::optional<std::pair<int, int>> listColumn;
+
+std::optional<Element> rowNamed(RunningApplication& application, const std::string& name)
+{
+    for (const Element& cell : application.findAll(ATSPI_ROLE_TABLE_CELL)) {
+        if (listColumn && (cell.centreX() < listColumn->first || cell.centreX() > listColumn->second)) continue;
+        if (cell.name == name || cell.name.rfind(name + "\n", 0) == 0) return cell;
+    }
+    return std::nullopt;
+}
+
+::testing::AssertionResult waitForRow(RunningApplication& application, const std::string& name,
+                                      Element* found = nullptr)
+{
+    return eventually(
+        [&] {
+            std::optional<Element> row = rowNamed(application, name);
+            if (row && found) *found = *row;
+            return row.has_value();
+        },
+        "the row '" + name + "'");
+}
+
+::testing::AssertionResult xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    if (runCommand(arguments) != 0) return ::testing::AssertionFailure() << "xdotool failed";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult clickAt(int x, int y, int count = 1, int button = 1)
+{
+    return xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "--repeat",
+                    std::to_string(count), "--delay", "60", std::to_string(button)});
+}
+
+::testing::AssertionResult clickRow(RunningApplication& application, const std::string& name, int count = 1,
+                                    int button = 1)
+{
+    Element row;
+    if (auto shown = waitForRow(application, name, &row); !shown) return shown;
+    return clickAt(row.centreX(), row.centreY(), count, button);
+}
+
+::testing::AssertionResult keys(const std::vector<std::string>& names)
+{
+    std::vector<std::string> arguments = {"key", "--delay", "40"};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return xdotool(arguments);
+}
+
+::testing::AssertionResult clickSegment(RunningApplication& application, const std::string& name)
+{
+    AtspiRole found = ATSPI_ROLE_INVALID;
+    auto shown = eventually(
+        [&] {
+            for (AtspiRole role :
+                 {ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_PAGE_TAB})
+                if (application.find(role, name)) {
+                    found = role;
+                    return true;
+                }
+            return false;
+        },
+        "the tab '" + name + "'");
+    if (!shown) return shown;
+    return application.click(found, name);
+}
+
+bool listed(const FakeGoogleDriveServer& server, const std::string& folderId)
+{
+    for (const auto& request : server.requestsTo("files.list")) {
+        gchar* query = g_uri_unescape_string(request.query.c_str(), nullptr);
+        const bool found = query && std::string(query).find("'" + folderId + "' in parents") != std::string::npos;
+        g_free(query);
+        if (found) return true;
+    }
+    return false;
+}
+
+// The path bar: the drawing area across the list's column right above its first row.
+std::optional<Element> pathBar(RunningApplication& application, const Element& firstRow)
+{
+    std::optional<Element> bar;
+    for (const Element& area : application.findAll(ATSPI_ROLE_DRAWING_AREA)) {
+        const bool overList = area.x <= firstRow.x + 2 && area.x + area.width >= firstRow.x + firstRow.width - 2;
+        if (!overList || area.height > 60 || area.y + area.height > firstRow.y + 2) continue;
+        if (!bar || area.y > bar->y) bar = area;
+    }
+    return bar;
+}
+
+TEST_F(GDrivePaneSessionTest, AUserWorksInTheGoogleDriveTab)
+{
+    const char* source = std::getenv("TARNWICK_TEST_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "run through ctest, or set TARNWICK_TEST_SOURCE_DIR";
+    const std::string map = readTestFile(std::string(source) + "/resources/maps/style_sample.twkx");
+    const std::string docs = server.addFolder("Docs");
+    const std::string sub = server.addFolder("Sub", docs);
+    const std::string plan = server.addFile("Plan.twkx", map, docs);
+    server.addFile("Inner.twkx", map, sub);
+    const std::string notes = server.addFile("Old notes.txt", "old\n", docs, "", "text/plain");
+    server.addFile("Overview.twkx", map);
+    auto started = start();
+    RunningApplication& application = *started;
+    ASSERT_TRUE(application.waitForWindow("Welcome", 30s)) << application.log();
+    auto context = [&] {
+        std::ostringstream text;
+        screenshot("gdrive-failure");
+        dump(application, text);
+        for (const auto& request : server.requests())
+            text << request.route << " " << request.method << " " << request.path << request.query << " "
+                 << request.status << "\n";
+        return text.str() + application.log();
+    };
+
+    // Signed in at the start: the side bar offers the Drive tab, which lists My Drive.
+    ASSERT_TRUE(clickSegment(application, "Google Drive")) << context();
+    Element folder;
+    ASSERT_TRUE(waitForRow(application, "Docs", &folder)) << context();
+    listColumn = {folder.x, folder.x + folder.width};
+    ASSERT_TRUE(waitForRow(application, "Overview.twkx")) << context();
+    screenshot("gdrive-01-root");
+
+    // A double click enters a folder, and another its sub-folder.
+    ASSERT_TRUE(clickRow(application, "Docs", 2));
+    ASSERT_TRUE(waitForRow(application, "Plan.twkx")) << context();
+    ASSERT_TRUE(clickRow(application, "Sub", 2));
+    ASSERT_TRUE(waitForRow(application, "Inner.twkx")) << context();
+    EXPECT_TRUE(listed(server, sub)) << context();
+    screenshot("gdrive-02-sub");
+
+    // The path bar's first button, led by Google Drive, goes back to My Drive.
+    {
+        Element first;
+        ASSERT_TRUE(waitForRow(application, "Inner.twkx", &first));
+        const auto upRow = rowNamed(application, "Docs");
+        if (upRow && upRow->y < first.y) first = *upRow;
+        const std::optional<Element> bar = pathBar(application, first);
+        ASSERT_TRUE(bar) << context();
+        ASSERT_TRUE(clickAt(bar->x + 24, bar->centreY()));
+    }
+    ASSERT_TRUE(waitForRow(application, "Overview.twkx")) << context();
+    EXPECT_FALSE(rowNamed(application, "Inner.twkx"));
+
+    // Selecting a map opens it in the window.
+    ASSERT_TRUE(clickRow(application, "Docs", 2));
+    ASSERT_TRUE(waitForRow(application, "Plan.twkx")) << context();
+    ASSERT_TRUE(clickRow(application, "Plan.twkx"));
+    ASSERT_TRUE(eventually(
+        [&] {
+            for (const auto& request : server.requestsTo("files.media"))
+                if (request.path.find(plan) != std::string::npos) return true;
+            return false;
+        },
+        "the map's download"))
+        << context();
+    ASSERT_TRUE(eventually([&] { return !application.hasWindow("Welcome"); }, "the map in the window")) << context();
+    std::this_thread::sleep_for(1s);
+    screenshot("gdrive-03-opened");
+
+    // Return renames the map in place, keeping its extension.
+    ASSERT_TRUE(clickRow(application, "Plan.twkx"));
+    ASSERT_TRUE(keys({"Return"}));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(keys({"ctrl+a"}));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Roadmap"}));
+    ASSERT_TRUE(keys({"Return"}));
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto file = server.file(plan);
+            return file && file->name == "Roadmap.twkx";
+        },
+        "the renamed map"))
+        << context();
+    ASSERT_TRUE(waitForRow(application, "Roadmap.twkx")) << context();
+
+    // Deleting asks first.
+    ASSERT_TRUE(clickRow(application, "Old notes.txt", 1, 3));
+    ASSERT_TRUE(application.click(ATSPI_ROLE_MENU_ITEM, "Delete")) << context();
+    ASSERT_TRUE(eventually([&] { return !application.findAll(ATSPI_ROLE_ALERT).empty(); }, "the question"));
+    screenshot("gdrive-04-delete-question");
+    EXPECT_TRUE(server.file(notes)) << "nothing deleted before the answer";
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "Delete"));
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto file = server.file(notes);
+            return !file || file->trashed;
+        },
+        "the deletion"))
+        << context();
+    ASSERT_TRUE(eventually([&] { return !rowNamed(application, "Old notes.txt"); }, "the row to go")) << context();
+    screenshot("gdrive-05-deleted");
+}
+
+} // namespace
