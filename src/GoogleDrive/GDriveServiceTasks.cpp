@@ -4,17 +4,15 @@
 #include "GoogleDrive/GDriveFolderLister.h"
 #include "GoogleDrive/GDriveService.h"
 #include "GoogleDrive/GDriveSimpleTasks.h"
-#include "MindMaps/MindMap.h"
 #include "Utils/CryptoDigest.h"
-#include "Utils/URLUtils.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
-#include "render/MindMapPainter.h"
 #include "store/CustomImageStore.h"
 #include "store/EditorInterface.h"
 #include "store/ForeignMapConversion.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
+#include "store/StorageThumbnail.h"
 
 #include <filesystem>
 
@@ -395,17 +393,7 @@ std::shared_ptr<const Image> GDrive::createThumbnail(const GDriveFileInfoItem& i
     if (_terminating || !_thumbnailImages || !_provider) return nullptr;
     std::shared_ptr<MindMapStorage> storage = _provider->createTempStorage(item.gdriveId());
     if (!storage) return nullptr;
-    // Opening lays the map's document out of its archive; a copy as Drive keeps it is a zip.
-    storage->open();
-    std::vector<uint8_t> png;
-    std::string problem;
-    if (std::optional<MindMapData> data =
-            ForeignMapConversion::readFile(pathWithFileURL(storage->mindMapFileUrl()), problem)) {
-        MindMap mindMap(storage->imageStore());
-        if (mindMap.readFromData(*data, storage->guid(), int32_t(MindMapReadFormat::Native)))
-            png = MindMapPainter::createThumbnailImage(mindMap);
-    }
-    storage->close();
+    const std::vector<uint8_t> png = paintStorageThumbnail(*storage);
     storage->dispose();
     Image painted = png.empty() ? Image() : Image::fromData(png);
     if (painted.isNull()) return nullptr;

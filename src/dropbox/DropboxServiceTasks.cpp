@@ -1,13 +1,12 @@
 #include "Editor/FeedbackCenter.h"
-#include "MindMaps/MindMap.h"
 #include "dropbox/DropboxFileTasks.h"
 #include "dropbox/DropboxNonNativeConversionTask.h"
 #include "dropbox/DropboxService.h"
 #include "platform/Localizer.h"
-#include "render/MindMapPainter.h"
 #include "store/CustomImageStore.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapStorage.h"
+#include "store/StorageThumbnail.h"
 
 // The user tasks that change the Dropbox tree: each ends its user task from its callback.
 
@@ -76,12 +75,7 @@ std::shared_ptr<const Image> Dropbox::createThumbnail(const DropboxFileInfoItem&
     if (_terminating || !_thumbnailImages || !_provider) return nullptr;
     std::shared_ptr<MindMapStorage> storage = _provider->createTempStorage(record.path());
     if (!storage) return nullptr;
-    std::vector<uint8_t> png;
-    if (std::optional<std::vector<uint8_t>> data = storage->getMindMapExportData()) {
-        MindMap mindMap(storage->imageStore());
-        if (mindMap.readFromData(*data, storage->guid(), int32_t(MindMapReadFormat::Native)))
-            png = MindMapPainter::createThumbnailImage(mindMap);
-    }
+    const std::vector<uint8_t> png = paintStorageThumbnail(*storage);
     storage->dispose();
     Image painted = png.empty() ? Image() : Image::fromData(png);
     if (painted.isNull()) return nullptr;

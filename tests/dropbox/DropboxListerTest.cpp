@@ -1,9 +1,13 @@
 #include "DropboxTaskFixture.h"
 
 #include "dropbox/DropboxLister.h"
+#include "formats/ExportFormats.h"
+#include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
+#include "store/ExternalProvider.h"
+#include "store/ForeignMapConversion.h"
 
 #include <nlohmann/json.hpp>
 
@@ -320,6 +324,25 @@ TEST_F(DropboxListerTest, AMapsThumbnailIsPaintedFromItsCachedCopyOnceAndKept)
     ASSERT_TRUE(painted && !painted->isNull());
     EXPECT_TRUE(fs::exists(stored)) << "kept under the record's hash";
     EXPECT_TRUE(service->getThumbnailForPath(created));
+
+    // A copy as the server keeps a map is an archive; painting it leaves no folder behind.
+    registerForeignFormats();
+    const std::string opml = "<opml version=\"2.0\"><body><outline text=\"Zipped\"/></body></opml>";
+    std::string readerError;
+    const std::optional<MindMapData> archive =
+        ForeignMapConversion::nativeArchive(ForeignMapConversion::nativeDocumentData(
+            MindMapData(opml.begin(), opml.end()), ImportFormatOpml, "/A/Zipped.opml", true, readerError));
+    ASSERT_TRUE(archive);
+    syncedFile("/A/Zipped.twkx", std::string(archive->begin(), archive->end()));
+    auto storageFolders = [] {
+        std::error_code error;
+        const std::string root = ExternalProvider::providerCacheRootDirectory();
+        if (!fs::is_directory(root, error)) return size_t(0);
+        return static_cast<size_t>(std::distance(fs::directory_iterator(root), fs::directory_iterator()));
+    };
+    const size_t folders = storageFolders();
+    EXPECT_TRUE(service->getThumbnailForPath("/A/Zipped.twkx"));
+    EXPECT_EQ(storageFolders(), folders);
 
     // A copy that does not read as a map, and a file without a record, have none.
     syncedFile("/A/Broken.twkx", "not a map");
