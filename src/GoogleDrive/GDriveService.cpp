@@ -489,9 +489,5 @@ void GDrive::cleanupThumbnails()
     if (!_thumbnailImages) return;
     std::set<std::string> used;
     for (const std::string& hash : _fileInfo->getUsedThumbnailHashes()) used.insert(thumbnailStoreKey(hash));
-    // The store's own sweep serves the local image store only.
-    for (const std::string& fileName : _thumbnailImages->imageFiles()) {
-        const std::string name = fs::path(fileName).stem().string();
-        if (!used.count(name)) _thumbnailImages->deleteCustomImage(name);
-    }
+    _thumbnailImages->deleteImagesExcept(used);
 }

@@ -408,7 +408,7 @@ void Dropbox::checkCacheCleanupPending()
     _cacheManager->cleanupCache(editorDropboxStorageId());
     if (_thumbnailImages) {
         const std::vector<std::string> used = _fileInfo->getUsedThumbnailHashes();
-        _thumbnailImages->deleteUnusedImages(std::set<std::string>(used.begin(), used.end()));
+        _thumbnailImages->deleteImagesExcept(std::set<std::string>(used.begin(), used.end()));
     }
 }
 

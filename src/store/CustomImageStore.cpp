@@ -371,9 +371,14 @@ void CustomImageStore::deleteAllImages()
 int64_t CustomImageStore::deleteUnusedImages(const std::set<std::string>& usedHashes)
 {
     if (!isLocalStore()) return 0;
+    return deleteImagesExcept(usedHashes);
+}
+
+int64_t CustomImageStore::deleteImagesExcept(const std::set<std::string>& keptHashes)
+{
     // Documents may spell a hash in capitals; it still keeps its file.
     std::set<std::string> used;
-    for (const std::string& hash : usedHashes) used.insert(asciiLowercase(hash));
+    for (const std::string& hash : keptHashes) used.insert(asciiLowercase(hash));
     int64_t count = 0;
     for (const std::string& fileName : imageFiles()) {
         const std::string name = withoutExtension(fileName);

@@ -99,6 +99,9 @@ public:
     // Deletes, silently, every image of the local store that is not in use; answers how many.
     // Other stores delete nothing.
     int64_t deleteUnusedImages(const std::set<std::string>& usedHashes);
+    // Deletes, silently, every image of this store that is not among those kept, for a store that
+    // holds pictures of one kind only (the thumbnails of a cloud's maps); answers how many.
+    int64_t deleteImagesExcept(const std::set<std::string>& keptHashes);
     // Forgets the cached images that nobody but the cache holds.
     void dropUnusedImages() override;
 

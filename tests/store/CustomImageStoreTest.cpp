@@ -148,6 +148,16 @@ TEST_F(CustomImageStoreTest, UnusedLocalImagesAreDeletedSilently)
     CustomImageStore other(_dir.file("Other"));
     other.storeImagePngData(pngBytes(30, 30));
     EXPECT_EQ(other.deleteUnusedImages({}), 0) << "only the local store deletes unused images";
+
+    // A store of one kind of picture, such as a cloud's thumbnails, is swept by what it keeps.
+    const std::string kept = other.storeImagePngData(pngBytes(20, 20, 0.5, 0.5, 0.5));
+    const std::string stale = other.storeImagePngData(pngBytes(20, 20, 0.7, 0.1, 0.1));
+    _posted.clear();
+    EXPECT_EQ(other.deleteImagesExcept({upper(kept)}), 2);
+    EXPECT_TRUE(_posted.empty());
+    EXPECT_TRUE(fs::exists(other.customImageFilePath(kept)));
+    EXPECT_FALSE(fs::exists(other.customImageFilePath(stale)));
+    EXPECT_EQ(other.imageFiles().size(), 1u);
 }
 
 TEST_F(CustomImageStoreTest, HashesThatAreNotFortyHexDigitsNeverReachTheFileSystem)
