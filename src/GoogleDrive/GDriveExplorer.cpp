@@ -402,7 +402,8 @@ std::vector<BreadcrumbBarPathItem> GDriveExplorer::breadcrumbPathItems(const std
 
 std::string GDriveExplorer::normalizedPathName(const std::string& folderId) const
 {
-    const std::string rootName = online() ? title() : localized("db_offline_root_name");
+    // The offline name of the Dropbox pane would name the wrong service here.
+    const std::string rootName = online() ? title() : localized("gdrive_offline_root_name");
     std::string name = formatText("«%@»", {rootName});
     if (folderId == rootFolderId()) return name;
     GDriveExplorerService* drive = service();

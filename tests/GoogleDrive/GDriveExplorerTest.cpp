@@ -674,8 +674,8 @@ TEST_F(GDriveExplorerTest, BrowserPicksByModeAndNamesFoldersFromTheRoot)
     EXPECT_EQ(navigation->parentId(), "SubId");
 
     setOnline(false);
-    EXPECT_EQ(explorer->normalizedPathName("SubId"), "«" + localized("db_offline_root_name") + "»/Docs/Sub");
-    EXPECT_EQ(explorer->normalizedPathName("UnknownId"), "«" + localized("db_offline_root_name") + "»/UnknownId");
+    EXPECT_EQ(explorer->normalizedPathName("SubId"), "«Google Drive (offline)»/Docs/Sub");
+    EXPECT_EQ(explorer->normalizedPathName("UnknownId"), "«Google Drive (offline)»/UnknownId");
 }
 
 TEST_F(GDriveExplorerTest, LosingTheNetworkEndsAMoveBrowserWithoutAChoice)

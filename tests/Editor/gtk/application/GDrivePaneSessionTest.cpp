@@ -150,6 +150,30 @@ std::optional<Element> rowNamed(RunningApplication& application, const std::stri
     return application.click(found, name);
 }
 
+// A row of the pick browser's list, which stands beside the window's.
+std::optional<Element> browserRow(RunningApplication& application, const std::string& name)
+{
+    for (const Element& cell : application.findAll(ATSPI_ROLE_TABLE_CELL)) {
+        if (listColumn && cell.centreX() >= listColumn->first && cell.centreX() <= listColumn->second) continue;
+        if (cell.name == name || cell.name.rfind(name + "\n", 0) == 0) return cell;
+    }
+    return std::nullopt;
+}
+
+::testing::AssertionResult clickBrowserRow(RunningApplication& application, const std::string& name, int count)
+{
+    std::optional<Element> row;
+    if (auto shown = eventually(
+            [&] {
+                row = browserRow(application, name);
+                return row.has_value();
+            },
+            "the browser's row '" + name + "'");
+        !shown)
+        return shown;
+    return clickAt(row->centreX(), row->centreY(), count);
+}
+
 bool listed(const FakeGoogleDriveServer& server, const std::string& folderId)
 {
     for (const auto& request : server.requestsTo("files.list")) {
@@ -258,6 +282,24 @@ TEST_F(GDrivePaneSessionTest, AUserWorksInTheGoogleDriveTab)
         << context();
     ASSERT_TRUE(waitForRow(application, "Roadmap.twkx")) << context();
 
+    // Moving picks the folder in a browser of Drive's folders, which starts in My Drive.
+    ASSERT_TRUE(clickRow(application, "Roadmap.twkx", 1, 3));
+    ASSERT_TRUE(application.click(ATSPI_ROLE_MENU_ITEM, "Move to Folder")) << context();
+    ASSERT_TRUE(clickBrowserRow(application, "Docs", 2)) << context();
+    ASSERT_TRUE(clickBrowserRow(application, "Sub", 2)) << context();
+    ASSERT_TRUE(eventually([&] { return browserRow(application, "Inner.twkx").has_value(); }, "Sub in the browser"))
+        << context();
+    screenshot("gdrive-05-move-browser");
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "OK")) << context();
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto file = server.file(plan);
+            return file && file->parents == std::vector<std::string>{sub};
+        },
+        "the moved map"))
+        << context();
+    ASSERT_TRUE(eventually([&] { return !rowNamed(application, "Roadmap.twkx"); }, "the moved row to go")) << context();
+
     // Deleting asks first.
     ASSERT_TRUE(clickRow(application, "Old notes.txt", 1, 3));
     ASSERT_TRUE(application.click(ATSPI_ROLE_MENU_ITEM, "Delete")) << context();
@@ -273,7 +315,7 @@ TEST_F(GDrivePaneSessionTest, AUserWorksInTheGoogleDriveTab)
         "the deletion"))
         << context();
     ASSERT_TRUE(eventually([&] { return !rowNamed(application, "Old notes.txt"); }, "the row to go")) << context();
-    screenshot("gdrive-05-deleted");
+    screenshot("gdrive-06-deleted");
 }
 
 } // namespace
