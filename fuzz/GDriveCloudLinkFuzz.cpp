@@ -1,6 +1,7 @@
 #include "FuzzHome.h"
 
 #include "GoogleDrive/GDriveFileTasks.h"
+#include "editor-view/CloudDocumentLinks.h"
 
 #include <glib.h>
 
@@ -15,7 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string link(reinterpret_cast<const char*>(data), size);
-    const GDriveFileTasks::CloudLink split = GDriveFileTasks::splitCloudLink(link);
+    const CloudDocumentLinks::CloudLink split = CloudDocumentLinks::splitCloudLink(link);
     if (!split.params) {
         if (split.target != link) std::abort();
     } else {

@@ -1,29 +1,12 @@
 #include "GoogleDrive/GDriveFileTasks.h"
 
-#include "Utils/LinkLaunchPolicy.h"
-#include "Utils/URLUtils.h"
-#include "editor-view/PdfPreviewManager.h"
 #include "formats/ExportFormats.h"
 #include "platform/Localizer.h"
 #include "store/ForeignMapConversion.h"
 
-#include <glib.h>
-
-#include <cstring>
-
 namespace GDriveFileTasks {
 
 namespace {
-
-// The pattern is plain ASCII, so an offset found here is an offset into the link as given.
-size_t findIgnoringCase(const std::string& text, const char* pattern)
-{
-    const size_t length = std::strlen(pattern);
-    for (size_t at = 0; at + length <= text.size(); ++at) {
-        if (g_ascii_strncasecmp(text.c_str() + at, pattern, length) == 0) return at;
-    }
-    return std::string::npos;
-}
 
 std::pair<std::string, std::string> splitExtension(const std::string& name)
 {
@@ -33,14 +16,6 @@ std::pair<std::string, std::string> splitExtension(const std::string& name)
 }
 
 } // namespace
-
-CloudLink splitCloudLink(const std::string& link)
-{
-    size_t at = findIgnoringCase(link, ".pdf#");
-    if (at == std::string::npos) at = findIgnoringCase(link, ".pdf?");
-    if (at == std::string::npos) return {link, std::nullopt};
-    return {link.substr(0, at + 4), link.substr(at + 5)};
-}
 
 std::string copyName(const std::string& name)
 {
@@ -73,15 +48,6 @@ Conversion convertToNative(const MindMapData& bytes, const std::string& fileName
     std::optional<MindMapData> archive = ForeignMapConversion::nativeArchive(document);
     if (!archive) return {std::nullopt, localized("gdrive_file_save_error")};
     return {std::move(archive), {}};
-}
-
-bool openDownloadedFile(const std::string& path, const std::string& params)
-{
-    if (path.empty()) return false;
-    // The page is read by the PDF viewer alone; the desktop gets the bare file, so nothing of a
-    // link's text reaches another program.
-    if (!params.empty() && PdfPreviewManager::openPdfLink(path + "#" + params)) return true;
-    return launchDocumentLink(fileURLWithPath(path));
 }
 
 } // namespace GDriveFileTasks

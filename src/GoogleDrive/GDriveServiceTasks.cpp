@@ -5,6 +5,7 @@
 #include "GoogleDrive/GDriveService.h"
 #include "GoogleDrive/GDriveSimpleTasks.h"
 #include "Utils/CryptoDigest.h"
+#include "editor-view/CloudDocumentLinks.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
@@ -117,7 +118,7 @@ void GDrive::openCloudLink(const std::string& link, const std::any& info)
         startDownloaderOperation(link, std::move(userInfo));
         return;
     }
-    const GDriveFileTasks::CloudLink split = GDriveFileTasks::splitCloudLink(link);
+    const CloudDocumentLinks::CloudLink split = CloudDocumentLinks::splitCloudLink(link);
     std::any resolverInfo;
     if (split.params) resolverInfo = UserInfo{{"params", *split.params}};
     auto resolver = std::make_unique<GDrivePathResolverTask>(*this, this, split.target, ResolveAsLink, resolverInfo);
@@ -157,7 +158,7 @@ void GDrive::syncCompleted(const std::string& fileId, const UserInfo& userInfo, 
         }
         case OpenOtherFile: {
             const std::string path = _provider->cacheFilePathForFileId(fileId);
-            if (!GDriveFileTasks::openDownloadedFile(path, info.value<std::string>("params"))) {
+            if (!CloudDocumentLinks::openDownloadedDocument(path, info.value<std::string>("params"))) {
                 const GDriveFileInfoItem* item = _fileInfo->get(fileId);
                 notifyError(localized("error_title_error_opening_document"), item ? item->name() : fileId);
             }

@@ -1,11 +1,11 @@
 #include "dropbox/DropboxService.h"
 
 #include "Editor/FeedbackCenter.h"
-#include "Utils/LinkLaunchPolicy.h"
 #include "Utils/TerminationProcess.h"
 #include "Utils/URLUtils.h"
 #include "cloud/AuthorizationRedirects.h"
 #include "dropbox/DropboxCacheMigration.h"
+#include "editor-view/CloudDocumentLinks.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -57,16 +57,6 @@ std::string withTrailingSlash(std::string folder)
 void showEditorNotification(const std::string& titleKey, const std::string& message, unsigned state)
 {
     FeedbackCenter::feedbackCenter().showEditorNotification(localized(titleKey), message, state);
-}
-
-// The pattern is plain ASCII, so byte offsets found here are offsets into the link as given.
-size_t findIgnoringCase(const std::string& text, const char* pattern)
-{
-    const size_t length = std::strlen(pattern);
-    for (size_t at = 0; at + length <= text.size(); ++at) {
-        if (g_ascii_strncasecmp(text.c_str() + at, pattern, length) == 0) return at;
-    }
-    return std::string::npos;
 }
 
 // The process that waits for the upload at quit; the queue completes it.
@@ -586,10 +576,8 @@ void Dropbox::openMindMap(const std::string& dbPath, const std::any& info)
 
 std::pair<std::string, std::string> Dropbox::splitCloudLink(const std::string& link)
 {
-    size_t index = findIgnoringCase(link, ".pdf#");
-    if (index == std::string::npos) index = findIgnoringCase(link, ".pdf?");
-    if (index == std::string::npos) return {link, {}};
-    return {link.substr(0, index + 4), link.substr(index + 5)};
+    CloudDocumentLinks::CloudLink split = CloudDocumentLinks::splitCloudLink(link);
+    return {std::move(split.target), split.params.value_or(std::string())};
 }
 
 void Dropbox::openCloudLink(const std::string& link)
@@ -605,11 +593,8 @@ void Dropbox::openDownloadedDocument(const std::string& dbPath, const std::strin
 {
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);
     // A downloaded file is anyone's: one that would run (a program, a launcher) is only shown in the
-    // file manager, by the rule of document links.
-    auto open = _setup.openDocument ? _setup.openDocument : [](const std::string& path, const std::string& params) {
-        const std::string uri = fileURLWithPath(path);
-        return launchDocumentLink(params.empty() ? uri : uri + "#" + params);
-    };
+    // file manager, by the rule of document links, and a page goes to the PDF viewer alone.
+    auto open = _setup.openDocument ? _setup.openDocument : CloudDocumentLinks::openDownloadedDocument;
     if (!parameters.empty() && open(cacheFile, parameters)) return;
     if (open(cacheFile, {})) return;
     showEditorNotification("error_title_error_opening_document", dbPath, FeedbackStateError);

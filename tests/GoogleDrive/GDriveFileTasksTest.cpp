@@ -183,28 +183,6 @@ struct GDriveFileTasksTest : ::testing::Test {
 
 } // namespace
 
-TEST(GDriveFileTasks, LinksKeepAPdfsPageApart)
-{
-    const struct {
-        const char* link;
-        const char* target;
-        std::optional<std::string> params;
-    } cases[] = {
-        {"/Docs/Guide.PDF#page=3", "/Docs/Guide.PDF", "page=3"},
-        {"/Docs/Guide.pdf?page=12", "/Docs/Guide.pdf", "page=12"},
-        {"/Docs/Guide.pdf#", "/Docs/Guide.pdf", ""},
-        {"/Docs/Guide.pdf", "/Docs/Guide.pdf", std::nullopt},
-        {"/Docs/Plan.twkx", "/Docs/Plan.twkx", std::nullopt},
-        {"1AbCdEf", "1AbCdEf", std::nullopt},
-        {"/a.pdfx/b.pdf#page=1", "/a.pdfx/b.pdf", "page=1"},
-    };
-    for (const auto& each : cases) {
-        const GDriveFileTasks::CloudLink split = GDriveFileTasks::splitCloudLink(each.link);
-        EXPECT_EQ(split.target, each.target) << each.link;
-        EXPECT_EQ(split.params, each.params) << each.link;
-    }
-}
-
 TEST(GDriveFileTasks, CopiesAreNamedBesideTheirSource)
 {
     const std::pair<const char*, const char*> cases[] = {{"Plan.twkx", "Plan Copy.twkx"},
@@ -252,35 +230,6 @@ TEST(GDriveFileTasks, ConversionRefusesWhatItCannotReadAndLeavesNoScratchFile)
     ASSERT_TRUE(converted.archive) << converted.error;
     EXPECT_TRUE(converted.error.empty());
     EXPECT_EQ(filesIn(ForeignMapConversion::scratchDirectory()), scratch) << "the archive's file is gone";
-}
-
-TEST(GDriveFileTasks, DownloadedFilesOpenByTheRuleOfDocumentLinks)
-{
-    TempDir home;
-    RecordingUriLauncher desktop;
-    PageViewer viewer;
-    PdfPreviewManager::setViewer(&viewer);
-    const std::string picture = home.file("photo.png");
-    const std::string pdf = home.file("Guide.pdf");
-    const std::string launcher = home.file("run.desktop");
-    writeTestFile(picture, "png");
-    writeTestFile(pdf, "%PDF-1.4");
-    writeTestFile(launcher, "[Desktop Entry]\nExec=rm -rf ~\n");
-
-    EXPECT_TRUE(GDriveFileTasks::openDownloadedFile(pdf, "page=3"));
-    EXPECT_EQ(viewer.opened, (std::vector<std::pair<std::string, int64_t>>{{pdf, 3}}));
-    EXPECT_TRUE(desktop.opened.empty());
-
-    // Parameters the viewer does not take leave the file to the desktop, without them.
-    EXPECT_TRUE(GDriveFileTasks::openDownloadedFile(pdf, "zoom=200&cmd=x"));
-    EXPECT_TRUE(GDriveFileTasks::openDownloadedFile(picture, ""));
-    EXPECT_EQ(desktop.opened, (std::vector<std::string>{fileURLWithPath(pdf), fileURLWithPath(picture)}));
-
-    EXPECT_TRUE(GDriveFileTasks::openDownloadedFile(launcher, ""));
-    EXPECT_EQ(desktop.opened.size(), 2u) << "a launcher is never run";
-    EXPECT_EQ(desktop.shownInFileManager, std::vector<std::string>{launcher});
-    EXPECT_FALSE(GDriveFileTasks::openDownloadedFile("", "page=1"));
-    PdfPreviewManager::setViewer(nullptr);
 }
 
 TEST_F(GDriveFileTasksTest, OpensMapsAndFilesByIdPathAndLink)
