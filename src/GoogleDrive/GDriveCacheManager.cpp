@@ -28,6 +28,9 @@ void GDriveCacheManager::cleanupCache(const std::string& editorStorageId)
     cleanup();
     _deleted.clear();
     _editorStorageId = editorStorageId;
+    // A map made moments ago has its record only in the writer's hands: the deletions below must
+    // never outrun it, or a crash leaves the map's file gone without a word.
+    _fileInfo.flush();
     // Without whole records, a file without one may be a map that was never uploaded.
     _keepUnrecorded = _fileInfo.recordsWereUnreadable();
     _fileInfo.beginUpdate();

@@ -123,11 +123,18 @@ void GDriveFileInfoCache::load()
     }
 }
 
+GDriveFileInfoCache::~GDriveFileInfoCache() = default;
+
 bool GDriveFileInfoCache::save(Error* error)
 {
-    const bool saved = GDriveFileInfoCacheFiler::saveCache(*this, error);
+    saveSoon();
+    return _writer.flush(error);
+}
+
+void GDriveFileInfoCache::saveSoon()
+{
+    _writer.write(GDriveFileInfoCacheFiler(*this).buildDataFromCache());
     _batch.setModified(false);
-    return saved;
 }
 
 void GDriveFileInfoCache::clear()

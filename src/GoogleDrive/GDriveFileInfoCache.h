@@ -69,6 +69,8 @@ class GDriveFileInfoCache {
 public:
     // Reads the file at once. An unreadable file is moved aside (to "<file>.corrupt").
     explicit GDriveFileInfoCache(std::string fileName);
+    // Waits for the last write.
+    ~GDriveFileInfoCache();
     GDriveFileInfoCache(const GDriveFileInfoCache&) = delete;
     GDriveFileInfoCache& operator=(const GDriveFileInfoCache&) = delete;
 
@@ -81,7 +83,17 @@ public:
 
     const std::string& fileName() const { return _fileName; }
     void load();
+    // Writes the records and waits until they are on disk.
     bool save(Error* error = nullptr);
+    // Hands the records to the writer thread, so that an answer never waits for the disk.
+    void saveSoon();
+    // Waits until every write handed in is on disk; false when the last one failed.
+    bool flush(Error* error = nullptr) { return _writer.flush(error); }
+    // Where failed background writes are reported, on the main thread.
+    void setWriteFailureHandler(RecordFileWriter::FailureHandler handler)
+    {
+        _writer.setFailureHandler(std::move(handler));
+    }
     void changed() { _batch.changed(); }
     void clear();
     void beginUpdate() { _batch.beginUpdate(); }
@@ -91,7 +103,9 @@ public:
     // The last load found a record file it could not read and moved it aside. Cache files without
     // a record may then be maps never uploaded: nothing may be deleted for lacking a record until
     // the records are whole again.
-    bool recordsWereUnreadable() const { return _unreadable; }
+    // A record file set aside earlier counts until the user has dealt with it: the run that found it
+    // was not the only one that would otherwise delete what it no longer lists.
+    bool recordsWereUnreadable() const { return _unreadable || hasUnreadableFileAside(_fileName); }
 
     GDriveFileInfoItem* get(const std::string& gdriveId);
     std::unique_ptr<GDriveFileInfoItem> getCopy(const std::string& gdriveId);
@@ -132,7 +146,8 @@ private:
     std::string _fileName;
     std::map<std::string, std::unique_ptr<GDriveFileInfoItem>> _items;
     std::unique_ptr<GDriveFileInfoItem> _navigationItem;
-    RecordSaveBatch _batch{[this] { save(); }};
+    RecordFileWriter _writer{_fileName};
+    RecordSaveBatch _batch{[this] { saveSoon(); }};
     bool _unreadable = false;
     std::function<double()> _now;
 };

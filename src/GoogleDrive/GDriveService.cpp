@@ -68,6 +68,12 @@ GDrive::GDrive(GDriveServiceSetup setup) : _setup(std::move(setup))
     const fs::path support = _setup.supportDirectory.empty() ? fs::path(MindMapStore::appSupportDirectory())
                                                              : fs::path(_setup.supportDirectory);
     _fileInfo = std::make_unique<GDriveFileInfoCache>((support / "gdrive-file-info-cache.xml").string());
+    // A record lost to a full or read-only disk means uploads repeated or maps kept unrecorded: the
+    // user must hear of it, as of any save that fails.
+    _fileInfo->setWriteFailureHandler([](const Error& error) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("gdrive_synchronization_error"),
+                                                                error.localizedDescription, FeedbackStateError);
+    });
     _folderCache = std::make_unique<GDriveFolderCache>((support / "gdrive-folder-cache.xml").string());
     _identifierSource = std::make_unique<GDriveClientIdentifierSource>(auth().driveService());
     _identifierPool = std::make_unique<GDriveIdentifierPool>((support / "gdrive-identifier-pool.xml").string(),

@@ -690,7 +690,13 @@ void GDriveSynchronizer::completeTermination()
     std::shared_ptr<TerminationProcess> process = std::move(_terminationProcess);
     _terminationProcess.reset();
     // On disk before the quit may go on.
-    if (process && _service.fileInfo().isModified()) _service.fileInfo().save();
+    if (process) {
+        if (_service.fileInfo().isModified()) {
+            _service.fileInfo().save();
+        } else {
+            _service.fileInfo().flush();
+        }
+    }
     // The process's delegate may let the quit go on at once: this is the last thing done here.
     if (process && !process->completed()) process->setCompleted();
 }

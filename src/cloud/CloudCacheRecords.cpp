@@ -3,6 +3,7 @@
 #include "platform/FileUtils.h"
 #include "platform/NumberText.h"
 
+#include <dirent.h>
 #include <glib.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -236,4 +237,26 @@ std::vector<CacheFileTime> CacheBudget::filesOverBudget(uint64_t budget)
         over.push_back(std::move(file));
     }
     return over;
+}
+
+bool hasUnreadableFileAside(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".corrupt";
+    DIR* directory = ::opendir(folder.c_str());
+    if (!directory) return false;
+    bool found = false;
+    while (dirent* entry = ::readdir(directory)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string suffix = name.substr(prefix.size());
+        if (suffix.empty() ||
+            (suffix.size() > 1 && suffix[0] == '-' && suffix.find_first_not_of("0123456789", 1) == std::string::npos)) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(directory);
+    return found;
 }

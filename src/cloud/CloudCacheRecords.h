@@ -31,6 +31,9 @@ std::optional<double> parseRecordDate(const std::string& text);
 // The whole record file; missing tells a file that is not there (an empty cache) from one that
 // cannot be read.
 std::optional<std::string> readRecordFile(const std::string& path, bool& missing);
+// Whether a record file that could not be read is still set aside beside the path ("<file>.corrupt"
+// or "<file>.corrupt-<n>"): until someone has recovered it, the records may lack maps never uploaded.
+bool hasUnreadableFileAside(const std::string& path);
 
 // Record files are rewritten after each change, or once when the outermost of nested update
 // brackets closes. The brackets are counters, not locks.

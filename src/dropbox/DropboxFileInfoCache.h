@@ -86,7 +86,9 @@ public:
     // True when the last load found a record file it could not read. The file was moved aside
     // (to "<file>.corrupt"), and cache files without a record may be maps never uploaded: nothing
     // may be deleted for lacking a record until the records are whole again.
-    bool recordsWereUnreadable() const { return _unreadable; }
+    // A record file set aside earlier counts until the user has dealt with it: the run that found it
+    // was not the only one that would otherwise delete what it no longer lists.
+    bool recordsWereUnreadable() const { return _unreadable || hasUnreadableFileAside(_fileName); }
 
     static std::string normalizeKey(const std::string& path);
 

@@ -156,6 +156,41 @@ TEST_F(DriveCacheManagerTest, UnreadableRecordsDeleteNothing)
     EXPECT_TRUE(std::filesystem::exists(records.fileName() + ".corrupt"));
 }
 
+// A later start reads whole records again, but they may lack maps that were only in the set-aside
+// file: until the user has dealt with it, no clean-up deletes a copy for lacking a record.
+TEST_F(DriveCacheManagerTest, ARecordFileSetAsideEarlierStillKeepsUnrecordedCopies)
+{
+    const std::string neverUploaded = cacheFile(GDriveCacheFileName("New", "twkx"), 10);
+    unchanged("Kept", 10, 1);
+    ASSERT_TRUE(records.flush());
+    writeTestFile(records.fileName() + ".corrupt-2", "<file-cache><file id=");
+    GDriveFileInfoCache restarted(records.fileName());
+    ASSERT_EQ(restarted.count(), 1u);
+    GDriveCacheManager later(restarted, folders, root);
+    later.cleanupCache("");
+    EXPECT_TRUE(std::filesystem::exists(neverUploaded));
+    EXPECT_TRUE(later.deletedFiles().empty());
+
+    std::filesystem::remove(records.fileName() + ".corrupt-2");
+    later.cleanupCache("");
+    EXPECT_FALSE(std::filesystem::exists(neverUploaded)) << "once recovered, a stray copy goes again";
+}
+
+// A map made a moment ago may have its record only in the writer's hands: whatever the clean-up
+// does, the record is on disk by then, so a crash cannot leave the map unrecorded for the next one.
+TEST_F(DriveCacheManagerTest, TheCleanUpStartsWithTheRecordsOnDisk)
+{
+    const std::string made = cacheFile(GDriveCacheFileName("JustMade", "twkx"), 10);
+    GDriveMetadata metadata("JustMade", "twkx");
+    metadata.name = "Just made.twkx";
+    records.update(metadata);
+    manager.cleanupCache("");
+    EXPECT_TRUE(std::filesystem::exists(made));
+    GDriveFileInfoCache onDisk(records.fileName());
+    ASSERT_NE(onDisk.get("JustMade"), nullptr);
+    EXPECT_TRUE(onDisk.get("JustMade")->isNew());
+}
+
 TEST_F(DriveCacheManagerTest, WithDigestsOnlyChangedCopiesAreReadAndAnEditInTheSameSecondIsKept)
 {
     FileDigestCache digests;

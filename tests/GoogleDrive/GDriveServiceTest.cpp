@@ -254,6 +254,24 @@ TEST_F(GDriveServiceTest, OpensAnUncachedMapOnceDownloaded)
     EXPECT_EQ(readTestFile(service->provider()->cacheFilePathForFileId("REMOTE")), "remote");
 }
 
+// The map reopened at start-up is asked for while the account's folders are still being found.
+TEST_F(GDriveServiceTest, AMapAskedForWhileTheAccountIsSetUpOpensOnceItIs)
+{
+    make();
+    fake.addFile("Remote.twkx", "remote", "", "REMOTE");
+    service->initiateSession();
+    ASSERT_TRUE(service->isInitializing());
+    service->openMindMap("REMOTE", {});
+    EXPECT_TRUE(editor->opened.empty());
+    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
+        scheduler.advance(0.01);
+        MainLoop::runUntil([] { return false; }, 0.01);
+    }
+    ASSERT_TRUE(service->isLinked());
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !editor->opened.empty(); }, 20));
+    EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
+}
+
 TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
 {
     start();
@@ -275,14 +293,20 @@ TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
 {
     ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
     ScopedEnvironment server{"TARNWICK_GDRIVE_SERVER", fake.baseUrl()};
-    ScopedEnvironment secret{"TARNWICK_GDRIVE_CLIENT_SECRET", FakeGoogleDriveServer::ClientSecret};
     installGoogleDrive();
-    const std::pair<std::string, bool> cases[] = {
-        {"", false}, {"not-a-client-id", false}, {FakeGoogleDriveServer::ClientId, true}};
+    // Without the secret Drive is still offered: connecting then says what is missing.
+    const struct {
+        std::string clientId, clientSecret;
+        bool offered;
+    } cases[] = {{"", FakeGoogleDriveServer::ClientSecret, false},
+                 {"not-a-client-id", FakeGoogleDriveServer::ClientSecret, false},
+                 {FakeGoogleDriveServer::ClientId, FakeGoogleDriveServer::ClientSecret, true},
+                 {FakeGoogleDriveServer::ClientId, "", true}};
     bool offeredOnce = false;
-    for (const auto& [clientId, offered] : cases) {
+    for (const auto& [clientId, clientSecret, offered] : cases) {
         ScopedEnvironment id{"TARNWICK_GDRIVE_CLIENT_ID", clientId};
-        if (GDriveSettings::isAvailable() != offered) continue; // the build carries an id of its own
+        ScopedEnvironment secret{"TARNWICK_GDRIVE_CLIENT_SECRET", clientSecret};
+        if (GDriveSettings::isOffered() != offered) continue; // the build carries an id of its own
         offeredOnce = offeredOnce || offered;
         auto services = std::make_unique<InstalledApplicationServices>();
         services->startCloudServices(scheduler);

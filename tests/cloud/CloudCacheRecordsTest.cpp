@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
 TEST(CacheBudgetTest, TrimsOldestFirstUntilTheRestFitsAndNeverTouchesKeptCopies)
@@ -90,6 +91,33 @@ std::string fileText(const std::string& path)
 
 // The first snapshot is held at the disk while three more arrive: only the newest of those is
 // written after it, never an older one over a newer.
+// Only the names moveUnreadableFileAside gives count, whichever of them is left after some were
+// recovered.
+TEST(RecordFileTest, AnUnreadableFileSetAsideIsFoundByTheNamesItIsMovedTo)
+{
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+        {{}, false},
+        {{"records.xml.corrupt"}, true},
+        {{"records.xml.corrupt-2"}, true},
+        {{"records.xml.corrupt-17", "records.xml"}, true},
+        {{"records.xml.corrupt-", "records.xml.corrupt-a", "records.xml.corrupted", "other.xml.corrupt"}, false},
+        {{"records.xml.bak", "xrecords.xml.corrupt"}, false},
+    };
+    for (const auto& [names, found] : cases) {
+        TempDir folder;
+        for (const std::string& name : names) writeTestFile(folder.file(name), "x");
+        EXPECT_EQ(hasUnreadableFileAside(folder.file("records.xml")), found) << ::testing::PrintToString(names);
+    }
+    TempDir folder;
+    const std::string records = folder.file("records.xml");
+    writeTestFile(records, "<file-cache");
+    const std::string aside = moveUnreadableFileAside(records);
+    ASSERT_FALSE(aside.empty());
+    EXPECT_TRUE(hasUnreadableFileAside(records));
+    std::filesystem::remove(aside);
+    EXPECT_FALSE(hasUnreadableFileAside(records)) << "recovered by hand";
+}
+
 TEST(RecordFileWriterTest, WritesKeepTheirOrderAndTheNewestWaitingSnapshotWins)
 {
     TempDir folder;

@@ -163,6 +163,27 @@ TEST_F(CacheManagerTest, WithUnreadableRecordsNoUnrecordedMapIsDeleted)
     EXPECT_TRUE(careful.deletedPaths().empty());
 }
 
+// A later start reads whole records again, but they may lack maps that were only in the set-aside
+// file: until the user has dealt with it, no clean-up deletes a copy for lacking a record.
+TEST_F(CacheManagerTest, ARecordFileSetAsideEarlierStillKeepsUnrecordedCopies)
+{
+    std::string neverUploaded = cacheFile("/Maps/Only here.twkx", 100);
+    unchanged("/Maps/Plan.twkx", 100, 1.0);
+    ASSERT_TRUE(records.flush());
+    writeTestFile(folder.file("records.xml.corrupt"), "<file-cache><file path=");
+    DropboxFileInfoCache restarted(folder.file("records.xml"));
+    ASSERT_EQ(restarted.count(), 1u);
+    DropboxCacheManager later(restarted, root);
+    later.setVolumeSize([](const std::string&) { return std::optional<uint64_t>(0); });
+
+    later.cleanupCache("");
+    EXPECT_TRUE(std::filesystem::exists(neverUploaded));
+
+    std::filesystem::remove(folder.file("records.xml.corrupt"));
+    later.cleanupCache("");
+    EXPECT_FALSE(std::filesystem::exists(neverUploaded)) << "once recovered, a stray copy goes again";
+}
+
 // A map made a moment ago may have its record only in the writer's hands: whatever the clean-up
 // does, the record is on disk by then, so a crash cannot leave the map unrecorded for the next one.
 TEST_F(CacheManagerTest, TheCleanUpStartsWithTheRecordsOnDisk)

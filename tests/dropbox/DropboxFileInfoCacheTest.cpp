@@ -155,7 +155,9 @@ TEST_F(RecordsTest, AnUnreadableOrForeignFileIsSetAsideAndSaysSo)
             EXPECT_EQ(readTestFile(file + ".corrupt"), contents) << "the unreadable records stay for recovery";
         }
     }
+    EXPECT_TRUE(open()->recordsWereUnreadable()) << "the set-aside file still counts";
     std::filesystem::remove(file);
+    std::filesystem::remove(file + ".corrupt");
     EXPECT_FALSE(open()->recordsWereUnreadable()) << "no file is an empty cache, not a damaged one";
 }
 

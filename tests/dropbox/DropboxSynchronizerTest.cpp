@@ -712,7 +712,9 @@ TEST_F(DropboxSynchronizerTest, AnUnreadableRecordFileLosesNoCachedMap)
         if (unreadable) {
             writeTestFile(recordFile, "<file-cache><file path=");
         } else {
+            // The user has recovered what the set-aside file held.
             fs::remove(recordFile);
+            fs::remove(recordFile + ".corrupt");
         }
         make();
         const std::string cache = writeCache("/Only Here.twkx", "never uploaded");
