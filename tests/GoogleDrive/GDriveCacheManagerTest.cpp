@@ -141,6 +141,7 @@ TEST_F(DriveCacheManagerTest, StrangersGoAndRecordsWithoutACopyGo)
     EXPECT_FALSE(records.get("Lost"));
     EXPECT_TRUE(records.get("Kept"));
     EXPECT_FALSE(folders.get("Orphan"));
+    ASSERT_TRUE(records.flush());
     EXPECT_EQ(GDriveFileInfoCache(records.fileName()).count(), 1u) << "saved";
 }
 
