@@ -14,6 +14,9 @@
 #include <fstream>
 #include <iterator>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace ForeignMapConversion {
@@ -88,10 +91,16 @@ std::string temporaryFilePath()
 std::optional<MindMapData> nativeArchive(const MindMapData& documentData)
 {
     if (documentData.empty()) return std::nullopt;
+    // The file is made here, under a name nobody else holds, before the writer fills it: the
+    // scratch folder may be the system's, where another user could lay a link in the way.
+    std::string path = (fs::path(scratchDirectory()) / "twkx-XXXXXX").string();
+    const int fd = mkstemp(path.data());
+    if (fd < 0) return std::nullopt;
+    close(fd);
     std::optional<std::vector<uint8_t>> archive;
     {
         // A temporary writer removes its file when it goes.
-        TwkxArchiveWriter writer(temporaryFilePath(), true);
+        TwkxArchiveWriter writer(path, true);
         writer.addMindMapDocumentData(documentData);
         archive = writer.getArchiveData();
     }
