@@ -35,19 +35,21 @@ public:
     Point p1;
     Point p2;
     Point p3;
-    // A kind-0 path is drawn as a straight line when its end points are nearly aligned.
-    bool autoStraighten = false;
     // Start of a straight lead-in drawn into p0.
     Point leadInPoint;
     // End of a lead-out continuing from p3; the painter draws it, this class does not.
     Point leadOutPoint;
-    bool hasLeadIn = false;
-    bool hasLeadOut = false;
     // Half the width of a tapered line at its wide end: positive wide at p0, negative wide at p3,
     // 0 untapered.
     int64_t taperWidth = 0;
     // The width the painter strokes the lead-out with.
     double leadOutWidth = 0;
+    // The flags sit together and the private members follow them without a gap: every topic
+    // has a path. A kind-0 path is drawn as a straight line when its end points are nearly
+    // aligned.
+    bool autoStraighten = false;
+    bool hasLeadIn = false;
+    bool hasLeadOut = false;
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
     bool isNull() const;
@@ -138,9 +140,10 @@ private:
     // the tangent there has no length.
     bool taperOffset(Point& offset) const;
 
+    bool _fillPath = false;
+    // Stored small (0 to 3 and 0 to 4): a topic's path then fits the allocator's next smaller size.
+    int8_t _bezierStyle = 0;
+    int8_t _orthoSegments = 0;
     Point _customOffset;
     Point _p12;
-    int32_t _bezierStyle = 0;
-    int64_t _orthoSegments = 0;
-    bool _fillPath = false;
 };
