@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <iostream>
 #include <set>
 
 namespace {
@@ -108,7 +110,12 @@ TEST_F(GDriveSessionTest, AnEditTypedIntoADriveMapGoesUpAtQuitAndTheNextStartReo
         ASSERT_TRUE(application->pressKeys("Plan", {"Tab"}));
         ASSERT_TRUE(application->typeText("Plan", "Typed here"));
         ASSERT_TRUE(application->pressKeys("Plan", {"Return"}));
+        const auto quitAsked = std::chrono::steady_clock::now();
         ASSERT_NO_FATAL_FAILURE(quit(*application, "Plan"));
+        const auto quitTime =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - quitAsked);
+        std::cout << "quit with the upload of one Drive map: " << quitTime.count() << " ms\n";
+        RecordProperty("quit_ms", static_cast<int>(quitTime.count()));
     }
     EXPECT_EQ(topicsOnDrive(plan), (std::set<std::string>{"Plan", "Budget", "Typed here"}));
     EXPECT_EQ(filesNamed("Plan.twkx").size(), 1u) << "no conflict copy, no second map";
