@@ -263,6 +263,15 @@ void GDrive::initializationTaskCompleted(GDriveInitializationTask* task, bool su
     std::optional<PendingOpen> pending = std::move(_pendingOpen);
     _pendingOpen.reset();
     if (success && pending) openMindMap(pending->gdriveId, pending->info);
+    if (!success && isAuthorized()) {
+        // Signed in but without its folders nothing of Drive works, while the set-up tab shows it
+        // connected: the user must hear of it.
+        FeedbackCenter& feedback = FeedbackCenter::feedbackCenter();
+        auto item =
+            feedback.addItemWithTitle(localized("error_authorizing_with_gdrive"), localized("gdrive_setup_failed"),
+                                      FeedbackStateError, FeedbackCenter::gdriveImage());
+        feedback.showEditorNotification(item);
+    }
 }
 
 void GDrive::releaseInitializationTask()
@@ -303,9 +312,11 @@ void GDrive::updateActive()
     NotificationCenter::defaultCenter().post(ActiveChangeNotification, this);
 }
 
-void GDrive::onlineStateChanged(bool)
+void GDrive::onlineStateChanged(bool online)
 {
     updateActive();
+    // A set-up that failed for want of the network would otherwise wait for the next start.
+    if (online && isAuthorized() && !_initialized && !_initializationTask && !_terminating) runInitializationTask();
 }
 
 // ---- periodic work

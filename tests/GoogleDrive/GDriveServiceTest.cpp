@@ -9,6 +9,7 @@
 #include "GoogleDrive/GDriveSettings.h"
 #include "GoogleDrive/GDriveSimpleTasks.h"
 #include "Utils/TerminationProcess.h"
+#include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
 #include "platform/UserDefaults.h"
@@ -270,6 +271,48 @@ TEST_F(GDriveServiceTest, AMapAskedForWhileTheAccountIsSetUpOpensOnceItIs)
     ASSERT_TRUE(service->isLinked());
     ASSERT_TRUE(MainLoop::runUntil([&] { return !editor->opened.empty(); }, 20));
     EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
+}
+
+// Without the network at the first start nothing of Drive can work: the user is told, and the
+// set-up runs again once the network is back instead of at the next start.
+TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack)
+{
+    struct Told : FeedbackProgressDelegate {
+        std::vector<std::string> shown;
+        Told() { FeedbackCenter::feedbackCenter().setDelegate(this); }
+        ~Told() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
+        void startProgress(double, const std::string&) override {}
+        void progress(double, const std::string&) override {}
+        void endProgress() override {}
+        void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
+        {
+            shown.push_back(item->title() + " | " + item->message());
+        }
+    } told;
+    network.set(false);
+    make();
+    service->initiateSession();
+    for (int step = 0; step < 20; ++step) {
+        scheduler.advance(0.01);
+        MainLoop::runUntil([] { return false; }, 0.01);
+    }
+    EXPECT_FALSE(service->isLinked());
+    EXPECT_FALSE(service->isInitializing());
+    EXPECT_EQ(told.shown,
+              std::vector<std::string>{localized("error_authorizing_with_gdrive") + " | " +
+                                       localized("gdrive_setup_failed")});
+    EXPECT_TRUE(fake.requests().empty());
+
+    network.set(true);
+    service->onlineStateChanged(true);
+    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
+        scheduler.advance(0.01);
+        MainLoop::runUntil([] { return false; }, 0.01);
+    }
+    EXPECT_TRUE(service->isLinked());
+    EXPECT_TRUE(service->isActive());
+    EXPECT_FALSE(fake.idsNamed("Tarnwick").empty());
+    EXPECT_EQ(told.shown.size(), 1u);
 }
 
 TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
