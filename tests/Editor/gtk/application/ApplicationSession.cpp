@@ -744,6 +744,15 @@ UnlockedKeyring::UnlockedKeyring(const ApplicationHome& home, const SessionBus& 
     eventually([&] { return running(); }, "the keyring on the bus", std::chrono::seconds(10));
 }
 
+::testing::AssertionResult UnlockedKeyring::store(const std::string& account, const std::string& secret) const
+{
+    // A process of its own: libsecret in this one still holds the bus of an earlier suite.
+    std::string output;
+    if (runCommand({"env", "DBUS_SESSION_BUS_ADDRESS=" + _bus, TARNWICK_STORE_SECRET, account, secret}, &output) == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the keyring did not keep " << account << ": " << output;
+}
+
 UnlockedKeyring::~UnlockedKeyring()
 {
     if (_pid <= 0) return;

@@ -158,6 +158,8 @@ public:
     UnlockedKeyring& operator=(const UnlockedKeyring&) = delete;
 
     bool running() const;
+    // Keeps a sign-in as the program would have kept it.
+    ::testing::AssertionResult store(const std::string& account, const std::string& secret) const;
 
 private:
     std::string _bus;

@@ -3,10 +3,8 @@
 // and every step is checked both on the window and on what the stand-in holds or was asked.
 
 #include "ApplicationSession.h"
-#include "platform/Error.h"
 #include "platform/TokenStore.h"
 #include "support/FakeDropboxServer.h"
-#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -40,10 +38,7 @@ protected:
                                        {"expires_at", 0},
                                        {"account_id", "dbid:e2e"}};
         if (keyring->running()) {
-            ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", bus->address());
-            Error error;
-            ASSERT_TRUE(SecretServiceTokenStore().write("dropbox", tokens.dump(), &error))
-                << error.localizedDescription << " " << error.failureReason;
+            ASSERT_TRUE(keyring->store("dropbox", tokens.dump()));
         } else {
             std::filesystem::create_directories(home.configHome() + "/tarnwick");
             const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";

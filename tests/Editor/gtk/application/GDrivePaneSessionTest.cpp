@@ -4,10 +4,8 @@
 
 #include "ApplicationSession.h"
 #include "GoogleDrive/GDriveSettings.h"
-#include "platform/Error.h"
 #include "platform/TokenStore.h"
 #include "support/FakeGoogleDriveServer.h"
-#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -31,12 +29,7 @@ protected:
         const nlohmann::json tokens = {
             {"access_token", "access-0"}, {"refresh_token", "refresh-0"}, {"expires_at", 0}, {"account_id", ""}};
         if (keyring->running()) {
-            ScopedEnvironment session("DBUS_SESSION_BUS_ADDRESS", bus->address());
-            Error error;
-            // Under CTest each test has a process of its own: libsecret keeps its first bus.
-            const bool written =
-                SecretServiceTokenStore().write(GDriveSettings::KeychainItemName, tokens.dump(), &error);
-            ASSERT_TRUE(written) << error.localizedDescription << " " << error.failureReason;
+            ASSERT_TRUE(keyring->store(GDriveSettings::KeychainItemName, tokens.dump()));
         } else {
             std::filesystem::create_directories(home.configHome() + "/tarnwick");
             const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
