@@ -120,11 +120,34 @@ std::shared_ptr<CustomImageStore> CustomImageStore::initLocalImageStore(const st
     return localStore;
 }
 
+namespace {
+
+CustomImageStore::DefaultIconsScheduler& defaultIconsScheduler()
+{
+    static CustomImageStore::DefaultIconsScheduler scheduler;
+    return scheduler;
+}
+
+} // namespace
+
+void CustomImageStore::setDefaultIconsScheduler(DefaultIconsScheduler scheduler)
+{
+    defaultIconsScheduler() = std::move(scheduler);
+}
+
 std::shared_ptr<CustomImageStore> CustomImageStore::initCustomIconStore(const std::string& path)
 {
     if (!iconStore) iconStore = std::make_shared<CustomImageStore>();
     iconStore->setImagesDirectory(path);
-    iconStore->checkDefaultCustomIcons();
+    if (!defaultIconsScheduler()) {
+        iconStore->checkDefaultCustomIcons();
+        return iconStore;
+    }
+    // The folder is looked at when the work runs: the store may have been bound elsewhere meanwhile.
+    std::weak_ptr<CustomImageStore> store = iconStore;
+    defaultIconsScheduler()([store] {
+        if (std::shared_ptr<CustomImageStore> icons = store.lock()) icons->checkDefaultCustomIcons();
+    });
     return iconStore;
 }
 

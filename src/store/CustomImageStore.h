@@ -5,6 +5,7 @@
 #include "platform/Image.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -51,6 +52,10 @@ public:
     initCustomIconStore(const std::string& path = defaultImagesDirectory("Custom Icons"));
     static std::shared_ptr<CustomImageStore>
     initClipboardImageStore(const std::string& path = defaultImagesDirectory("Clipboard"));
+    // Where given, the default icons of a new custom icon store are written through it, later,
+    // instead of at once: a program starts without waiting for their files.
+    using DefaultIconsScheduler = std::function<void(std::function<void()>)>;
+    static void setDefaultIconsScheduler(DefaultIconsScheduler scheduler);
     // The shared stores; null (with a message in the log) before they were made.
     static std::shared_ptr<CustomImageStore> localImageStore();
     static std::shared_ptr<CustomImageStore> customIconStore();

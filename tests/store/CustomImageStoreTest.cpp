@@ -204,3 +204,29 @@ TEST_F(CustomImageStoreTest, AnEmptyCustomIconFolderGetsTheSixHats)
     EXPECT_EQ(_posted[0].hash, lowerHexSha1(*blackHat));
     EXPECT_EQ(icons->deleteUnusedImages({}), 0);
 }
+
+TEST_F(CustomImageStoreTest, AScheduledStartWritesTheHatsWhenTheWorkRunsAndKeepsWhatTheUserAddedMeanwhile)
+{
+    std::vector<std::function<void()>> pending;
+    CustomImageStore::setDefaultIconsScheduler([&](std::function<void()> work) { pending.push_back(std::move(work)); });
+    struct Reset {
+        ~Reset() { CustomImageStore::setDefaultIconsScheduler(nullptr); }
+    } reset;
+
+    // Nothing is written while the start goes on.
+    auto icons = CustomImageStore::initCustomIconStore(_dir.file("Scheduled"));
+    EXPECT_TRUE(icons->imageFiles().empty());
+    EXPECT_TRUE(_posted.empty());
+    ASSERT_EQ(pending.size(), 1u);
+    pending.front()();
+    EXPECT_EQ(icons->imageFiles().size(), 6u);
+    EXPECT_EQ(_posted.size(), 6u);
+
+    // A folder that got an icon of the user's before the work ran is no empty folder: no hats.
+    _posted.clear();
+    auto rebound = CustomImageStore::initCustomIconStore(_dir.file("Users"));
+    ASSERT_EQ(pending.size(), 2u);
+    ASSERT_FALSE(rebound->importImage(solidImage(30, 30), 320).empty());
+    pending.back()();
+    EXPECT_EQ(rebound->imageFiles().size(), 1u);
+}

@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -121,7 +122,7 @@ Responder* MainWindow::explorerResponder() const
     return tab >= 0 ? _sidePane->responder(size_t(tab)) : _sidePane->responder();
 }
 
-MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
+MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
     : _controller(UserDefaults::standard()),
       _scheduler(MonotonicClock::shared()),
       _canvas(&_scheduler, MonotonicClock::shared())
@@ -160,11 +161,11 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
                         return false;
                     },
                     Glib::PRIORITY_LOW);
-            if (_firstFrame) {
+            if (!_framePainted) {
                 // The frame counts as painted once GTK has handed it to the display.
-                auto handler = std::move(_firstFrame);
-                _firstFrame = nullptr;
-                Glib::signal_idle().connect_once([handler] { handler(); });
+                _framePainted = true;
+                for (std::function<void()>& handler : std::exchange(_afterFirstFrame, {}))
+                    Glib::signal_idle().connect_once(std::move(handler));
             }
             return false;
         },
@@ -206,7 +207,8 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router)
     };
     _controller.setSetupHooks(std::move(hooks));
     // Shown last: a window lays itself out as it shows, and its first layout sets the panes up.
-    show_all();
+    if (showNow) show_all();
+    else _box.show_all();
     _progressIndicator.hide();
     _progressLabel.hide();
     if (!_sidePane) _leftPane.hide();
@@ -249,6 +251,13 @@ MainWindow::~MainWindow()
     _controller.setView(nullptr);
     // The pane's items go with it, before the controller.
     _controller.setExplorerNavigationItems({});
+}
+
+void MainWindow::afterFirstFrame(std::function<void()> handler)
+{
+    if (!handler) return;
+    if (_framePainted) Glib::signal_idle().connect_once(std::move(handler));
+    else _afterFirstFrame.push_back(std::move(handler));
 }
 
 void MainWindow::setInspectorPageFactory(int index, InspectorPageFactory factory)
@@ -476,7 +485,7 @@ void MainWindow::setMainToolbarHidden(bool hidden)
 
 void MainWindow::setStyleToolbar(Gtk::Widget& strip)
 {
-    if (Gtk::Widget* old = _styleToolbarRevealer.get_child()) _styleToolbarRevealer.remove();
+    if (_styleToolbarRevealer.get_child()) _styleToolbarRevealer.remove();
     _styleToolbarRevealer.add(strip);
     strip.show();
 }

@@ -65,7 +65,9 @@ using MainWindowSidePaneFactory = std::function<std::unique_ptr<MainWindowSidePa
 // the inspector. The plain controller decides; this window lays out and reports sizes.
 class MainWindow : public Gtk::ApplicationWindow, public EditorDocumentWindow, private EditorWindowView {
 public:
-    MainWindow(MainMenu& menu, CommandRouter& router);
+    // Shown at once unless `showNow` is false: a caller that adds its toolbars first presents the
+    // window itself, and everything is styled, laid out and mapped once.
+    MainWindow(MainMenu& menu, CommandRouter& router, bool showNow = true);
     ~MainWindow() override;
 
     // The window's controller: the "window" link of the responder chain.
@@ -131,8 +133,9 @@ public:
     void setInspectorResponder(int index, Responder* responder);
     Responder* focusedInspectorResponder();
 
-    // Called once, after the first frame has been drawn.
-    void setFirstFrameHandler(std::function<void()> handler) { _firstFrame = std::move(handler); }
+    // Runs `handler` once the canvas's first frame has been handed to the display (at once, from
+    // the main loop, when it already was): work the user does not see first waits for it.
+    void afterFirstFrame(std::function<void()> handler);
 
 private:
     bool on_key_press_event(GdkEventKey* event) override;
@@ -254,7 +257,8 @@ private:
     bool _dividersMoved = false;
     bool _loading = false;
     std::vector<ObservationToken> _observations;
-    std::function<void()> _firstFrame;
+    std::vector<std::function<void()>> _afterFirstFrame;
+    bool _framePainted = false;
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;

@@ -52,6 +52,8 @@ namespace {
 constexpr int QuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // How often a quit asked for inside a dialog's loop looks whether control is back in the main loop.
 constexpr unsigned MainLoopPollMilliseconds = 20;
+// How long the device link waits for a first frame that does not come.
+constexpr unsigned DeviceLinkFallbackMilliseconds = 2000;
 
 // Set when this process turned GDK's OpenGL probe off for itself.
 bool s_disabledGl = false;
@@ -104,6 +106,7 @@ private:
 
 int TarnwickApplication::runMain(int argc, char* argv[])
 {
+    markStartupPhase("main");
     // The store's lock comes first: a program that does not get it must not write anything,
     // whichever way it ends.
     const bool ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath());
@@ -162,6 +165,8 @@ TarnwickApplication::TarnwickApplication(bool ownsStore)
 
 TarnwickApplication::~TarnwickApplication()
 {
+    _deviceLinkFallback.disconnect();
+    CustomImageStore::setDefaultIconsScheduler(nullptr);
     removeQuitSignals();
     // The link's thread may be waiting on the main thread for the map or the store: it is answered
     // and ended while both still stand.
@@ -184,7 +189,9 @@ TarnwickApplication::~TarnwickApplication()
 
 void TarnwickApplication::on_startup()
 {
+    markStartupPhase("application created");
     Gtk::Application::on_startup();
+    markStartupPhase("toolkit started");
     // Programs started from here (the browser of a link) probe OpenGL as usual.
     if (s_disabledGl) g_unsetenv("GDK_GL");
     installGtkDesktopPorts();
@@ -204,7 +211,6 @@ void TarnwickApplication::on_startup()
                      this);
     // Run from the build folder, the icon is beside the other resources; installed, in the theme.
     Gtk::IconTheme::get_default()->append_search_path(Folders::resourcesFolder() + "/icons");
-    Gtk::Window::set_default_icon_name(IconName);
     installGtkDocumentPanels();
     setCommandPrompts(&_commandPrompts);
     // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
@@ -218,6 +224,11 @@ void TarnwickApplication::on_startup()
     UserDefaults::standard().setWriteScheduler(
         [](std::function<void()> write) { Glib::signal_idle().connect_once(std::move(write)); });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
+    // A first start's default icons are written once the window is painted.
+    CustomImageStore::setDefaultIconsScheduler([this](std::function<void()> write) {
+        if (_window) _window->afterFirstFrame(std::move(write));
+        else write();
+    });
     NetworkController::instance().setReachability(std::make_unique<GioReachability>());
     // The canvas's editor comes first, after the text it is editing in place; then the window,
     // the document and the document controller; the application answers last.
@@ -248,17 +259,23 @@ void TarnwickApplication::on_startup()
     CommandRouter::shared().setRunning(true);
     _mainMenu = MainMenu::build();
     prepareMainMenu(_mainMenu, _checkboxMenuHandler, Glib::get_application_name());
+    markStartupPhase("application started");
 }
 
 MainWindow& TarnwickApplication::singletonWindow()
 {
     if (!_window) {
-        _window = std::make_unique<MainWindow>(_mainMenu, CommandRouter::shared());
+        _window = std::make_unique<MainWindow>(_mainMenu, CommandRouter::shared(), false);
         _window->controller().setDocumentProvider(
             [this] { return _controller ? _controller->singletonDocument() : nullptr; });
         _window->set_title(ApplicationName);
-        if (std::getenv(StartupTimingVariable)) _window->setFirstFrameHandler([this] { reportFirstFrame(); });
-        _window->set_icon_name(IconName);
+        if (std::getenv(StartupTimingVariable)) _window->afterFirstFrame([this] { reportFirstFrame(); });
+        // The icon is read and sent to the display in every size the theme has, the largest of
+        // 512 pixels: the window manager gets it once the map is painted.
+        _window->afterFirstFrame([this] {
+            Gtk::Window::set_default_icon_name(IconName);
+            _window->set_icon_name(IconName);
+        });
         _window->setErrorHandler([this](const Error& error) { presentError(error); });
         _window->setCloseHandler([this] {
             if (!_controller) return;
@@ -269,6 +286,7 @@ MainWindow& TarnwickApplication::singletonWindow()
             requestQuit();
         });
         add_window(*_window);
+        markStartupPhase("window made");
         StyleToolbarWidget::install(*_window,
                                     [this] { return _controller ? _controller->singletonDocument() : nullptr; });
     }
@@ -281,13 +299,31 @@ MainWindow& TarnwickApplication::singletonWindow()
         _mindMapChanged = NotificationCenter::defaultCenter().addObserver(
             AfterChangingMindMapNotification, nullptr, [this](const Notification&) { showDocumentMindMap(); });
         _mainToolbar = std::make_unique<MainWindowToolbar>(*_window, _controller, _checkboxMenuHandler);
+        markStartupPhase("toolbars and document");
     }
+    // The first presenting only shows the window; like a later one, it also asks for the focus,
+    // which no window manager may be there to give.
+    const bool shown = _window->get_visible();
     _window->present();
+    if (!shown) _window->present();
+    // A map reopened at start may be a cloud's: its provider is there before the map is opened.
     _terminationServices.startCloudServices(_window->scheduler(), &_controller->history(), [this] {
         if (_window) _window->present();
     });
-    // The link serves the store and the open map, so it starts once both are there.
-    _terminationServices.startDeviceLinkServices();
+    // The link serves the store and the open map, so it starts once both are there, and its
+    // threads and announcements wait until the window is painted. A window never painted
+    // (started minimised) still gets its link, a little later.
+    auto startLink = [this] {
+        if (acceptsCommands()) _terminationServices.startDeviceLinkServices();
+    };
+    _window->afterFirstFrame(startLink);
+    _deviceLinkFallback.disconnect();
+    _deviceLinkFallback = Glib::signal_timeout().connect(
+        [startLink] {
+            startLink();
+            return false;
+        },
+        DeviceLinkFallbackMilliseconds);
     return *_window;
 }
 
@@ -334,7 +370,9 @@ void TarnwickApplication::on_activate()
 {
     if (_storeInUse) return;
     singletonWindow();
+    markStartupPhase("window shown");
     checkInitialState();
+    markStartupPhase("map opened");
 }
 
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
@@ -414,6 +452,9 @@ void TarnwickApplication::presentError(const Error& error)
 
 void TarnwickApplication::showAlert(const Error& error)
 {
+    // An alert of the start may come before the window's first frame has given the windows their
+    // icon.
+    Gtk::Window::set_default_icon_name(IconName);
     // The alert is modal on the active window, or stands alone when none is left.
     AlertPanel::shared().runModal(ErrorAlert::request(error));
 }
@@ -599,8 +640,25 @@ void TarnwickApplication::closePreferencesWindow()
     _preferences.close();
 }
 
+void TarnwickApplication::markStartupPhase(const char* phase)
+{
+    static const bool enabled = std::getenv(StartupTimingVariable) != nullptr;
+    if (!enabled) return;
+    // The wall clock counts from main(); the processor's from the exec, with the loading of the
+    // libraries.
+    static const auto mainStarted = std::chrono::steady_clock::now();
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    const double wall =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - mainStarted).count();
+    std::printf("tarnwick-phase: %-22s %7.1f ms since main, %6.1f ms of processor\n", phase, wall,
+                double(cpu.tv_sec) * 1000.0 + double(cpu.tv_nsec) / 1e6);
+    std::fflush(stdout);
+}
+
 void TarnwickApplication::reportFirstFrame()
 {
+    markStartupPhase("first frame");
     auto sinceStart = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - _started).count();
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);

@@ -32,7 +32,8 @@ public:
     static constexpr const char* ApplicationName = "Tarnwick";
     // The icon of the windows, installed in the desktop's icon theme under the application's id.
     static constexpr const char* IconName = ApplicationId;
-    // Set in the environment, it has the first painted frame print a timing line.
+    // Set in the environment, it has the start print its phases and the first painted frame a
+    // timing line.
     static constexpr const char* StartupTimingVariable = "TARNWICK_STARTUP_TIMING";
     static constexpr const char* StoreInUseKey = "store_in_use_error";
     static constexpr const char* StoreInUseReasonKey = "store_in_use_reason";
@@ -44,6 +45,9 @@ public:
     static int runMain(int argc, char* argv[]);
 
     static Glib::RefPtr<TarnwickApplication> create(bool ownsStore = true);
+    // With the timing variable set, prints the time since the process began, on the wall clock
+    // and on the processor: the process's own work is told apart from a busy machine's waits.
+    static void markStartupPhase(const char* phase);
     ~TarnwickApplication() override;
 
     // DocumentControllerHost
@@ -118,6 +122,7 @@ private:
     PreferencesWindowController _preferences;
     ObservationToken _mindMapChanged;
     std::vector<unsigned> _signalSources;
+    sigc::connection _deviceLinkFallback;
     std::vector<Error> _deferredErrors;
     int _errorDeferrals = 0;
     bool _ownsStore = true;

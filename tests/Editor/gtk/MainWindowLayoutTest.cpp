@@ -181,3 +181,25 @@ TEST_F(MainWindowLayoutTest, APageOutOfSightIsMadeOnceWhenItsTabIsFirstSelectedO
     window.reset();
     MainWindow::setInspectorPageFactory(2, [](MainWindow&) { return std::unique_ptr<Gtk::Widget>(); });
 }
+
+TEST_F(MainWindowLayoutTest, AWindowMadeUnshownIsLaidOutWhenPresentedAndRunsWaitingWorkAfterItsFirstFrame)
+{
+    std::vector<std::string> ran;
+    window = std::make_unique<MainWindow>(menu, router, false);
+    window->afterFirstFrame([&ran] { ran.push_back("before"); });
+    window->afterFirstFrame([&ran] { ran.push_back("second"); });
+    settle();
+    EXPECT_FALSE(window->get_visible());
+    EXPECT_FALSE(window->controller().windowLoaded()) << "the panes wait for the first layout";
+    EXPECT_TRUE(ran.empty()) << "nothing painted yet";
+
+    window->present();
+    settle();
+    EXPECT_TRUE(window->controller().windowLoaded());
+    EXPECT_EQ(ran, (std::vector<std::string>{"before", "second"}));
+    // Once painted, later work runs from the main loop, never inside the caller.
+    window->afterFirstFrame([&ran] { ran.push_back("after"); });
+    EXPECT_EQ(ran.size(), 2u);
+    settle();
+    EXPECT_EQ(ran.back(), "after");
+}

@@ -38,6 +38,11 @@ run() {
   grep -q tarnwick-first-frame "$home/run.log" || { cat "$home/run.log"; fail "the installed program shows no frame"; }
   grep -rq 'text="Welcome"' "$XDG_DATA_HOME/Tarnwick" || fail "the installed program found no getting-started map"
   window=$(xdotool search --onlyvisible --class tarnwick | head -n 1)
+  # The icon follows the first frame.
+  for _ in $(seq 1 40); do
+    xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (' && break
+    sleep 0.05
+  done
   xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (' || fail "the window has no icon"
   echo PASS
 }
