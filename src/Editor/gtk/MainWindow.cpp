@@ -164,8 +164,7 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
             if (!_framePainted) {
                 // The frame counts as painted once GTK has handed it to the display.
                 _framePainted = true;
-                for (std::function<void()>& handler : std::exchange(_afterFirstFrame, {}))
-                    Glib::signal_idle().connect_once(std::move(handler));
+                scheduleAfterFirstFrame();
             }
             return false;
         },
@@ -242,6 +241,7 @@ MainWindow::~MainWindow()
     _validationIdle.disconnect();
     _resizeIdle.disconnect();
     _inspectorPagesIdle.disconnect();
+    _afterFirstFrameIdle.disconnect();
     // The inspector's pages listen to the canvas's editor: they go while it is still there, and
     // it keeps no pointer to them.
     _inspectorResponders.clear();
@@ -256,8 +256,21 @@ MainWindow::~MainWindow()
 void MainWindow::afterFirstFrame(std::function<void()> handler)
 {
     if (!handler) return;
-    if (_framePainted) Glib::signal_idle().connect_once(std::move(handler));
-    else _afterFirstFrame.push_back(std::move(handler));
+    _afterFirstFrame.push_back(std::move(handler));
+    if (_framePainted) scheduleAfterFirstFrame();
+}
+
+void MainWindow::scheduleAfterFirstFrame()
+{
+    // One turn of the loop runs what waits, in order; it goes with the window.
+    if (_afterFirstFrameIdle.connected() || _afterFirstFrame.empty()) return;
+    _afterFirstFrameIdle = Glib::signal_idle().connect([this] {
+        // What a handler asks for in turn gets a turn of its own.
+        std::vector<std::function<void()>> handlers = std::exchange(_afterFirstFrame, {});
+        _afterFirstFrameIdle.disconnect();
+        for (std::function<void()>& handler : handlers) handler();
+        return false;
+    });
 }
 
 void MainWindow::setInspectorPageFactory(int index, InspectorPageFactory factory)

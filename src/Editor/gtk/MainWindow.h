@@ -138,6 +138,7 @@ public:
     void afterFirstFrame(std::function<void()> handler);
 
 private:
+    void scheduleAfterFirstFrame();
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
     bool on_event(GdkEvent* event) override;
@@ -258,6 +259,7 @@ private:
     bool _loading = false;
     std::vector<ObservationToken> _observations;
     std::vector<std::function<void()>> _afterFirstFrame;
+    sigc::connection _afterFirstFrameIdle;
     bool _framePainted = false;
     std::function<void()> _close;
     std::function<void(const Error&)> _errorHandler;

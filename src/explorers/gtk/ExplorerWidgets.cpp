@@ -65,8 +65,10 @@ private:
 class LocalExplorerSidePane : public MainWindowSidePane, private ExplorerNavigationItem {
 public:
     explicit LocalExplorerSidePane(MainWindow& window)
-        : _explorer(MainExplorerMode, window.scheduler()), _entry(_field), _view(_explorer)
+        : _explorer(MainExplorerMode, window.scheduler()), _entry(_field), _view(_explorer, false)
     {
+        // The store is listed right after the window's first frame: the map comes first.
+        window.afterFirstFrame([this] { _view.fill(); });
         _field.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
         _explorer.setSearchBar(&_field);
         _explorer.setActive(true);

@@ -278,7 +278,7 @@ void ExplorerTreeView::on_drag_data_received(const Glib::RefPtr<Gdk::DragContext
 
 // ---- LocalExplorerView ----
 
-LocalExplorerView::LocalExplorerView(LocalMindMapExplorer& explorer)
+LocalExplorerView::LocalExplorerView(LocalMindMapExplorer& explorer, bool fillNow)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL),
       _explorer(explorer),
       _tree(*this),
@@ -334,8 +334,17 @@ LocalExplorerView::LocalExplorerView(LocalMindMapExplorer& explorer)
     _scroller.add(_tree);
     pack_start(_scroller, Gtk::PACK_EXPAND_WIDGET);
     _explorer.outlineView().setListener(this);
+    _fillDeferred = !fillNow;
     rebuild();
     show_all();
+}
+
+void LocalExplorerView::fill()
+{
+    if (!_fillDeferred) return;
+    _fillDeferred = false;
+    rebuild();
+    scheduleUpdate();
 }
 
 LocalExplorerView::~LocalExplorerView()
@@ -358,6 +367,10 @@ void LocalExplorerView::rebuild()
     if (_editable) outlineEndEditing();
     _rows.clear();
     _store->clear();
+    if (_fillDeferred) {
+        --_updating;
+        return;
+    }
     LocalExplorerAdapter& adapter = _explorer.adapter();
     appendChildren(adapter.displayedRoot(), nullptr);
     expandAsOutline(_store->children());

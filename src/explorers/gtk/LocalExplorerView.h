@@ -105,8 +105,12 @@ public:
     static constexpr int ThumbnailHeight = 64;
     static constexpr int IconSize = 16;
 
-    explicit LocalExplorerView(LocalMindMapExplorer& explorer);
+    // Without `fillNow` the tree stays empty, whatever the explorer reports, until fill(): a
+    // window shows its map first and lists the store right after.
+    explicit LocalExplorerView(LocalMindMapExplorer& explorer, bool fillNow = true);
     ~LocalExplorerView() override;
+    void fill();
+    bool filled() const { return !_fillDeferred; }
 
     LocalMindMapExplorer& explorer() { return _explorer; }
     Gtk::TreeView& treeView() { return _tree; }
@@ -204,6 +208,7 @@ private:
     // Raised while this view itself changes the tree's rows, expansion or selection.
     int _updating = 0;
     int _handlerDepth = 0;
+    bool _fillDeferred = false;
     sigc::connection _deferredRebuild;
     // The guard's answer holds for the rest of the current event: one click asks once.
     std::optional<bool> _selectionAllowed;

@@ -197,9 +197,18 @@ TEST_F(MainWindowLayoutTest, AWindowMadeUnshownIsLaidOutWhenPresentedAndRunsWait
     settle();
     EXPECT_TRUE(window->controller().windowLoaded());
     EXPECT_EQ(ran, (std::vector<std::string>{"before", "second"}));
-    // Once painted, later work runs from the main loop, never inside the caller.
-    window->afterFirstFrame([&ran] { ran.push_back("after"); });
+    // Once painted, later work runs from the main loop, never inside the caller, and work that
+    // asks for more gets it too.
+    window->afterFirstFrame([&ran, this] {
+        ran.push_back("after");
+        window->afterFirstFrame([&ran] { ran.push_back("asked by after"); });
+    });
     EXPECT_EQ(ran.size(), 2u);
     settle();
-    EXPECT_EQ(ran.back(), "after");
+    EXPECT_EQ(ran, (std::vector<std::string>{"before", "second", "after", "asked by after"}));
+    // Work still waiting when the window goes is dropped with it.
+    window->afterFirstFrame([&ran] { ran.push_back("never"); });
+    window.reset();
+    settle();
+    EXPECT_EQ(ran.size(), 4u);
 }

@@ -31,12 +31,12 @@ protected:
         LocalExplorerTest::TearDown();
     }
     // The explorer's view in a window of its own, drawn.
-    LocalExplorerView& show(int32_t mode = MainExplorerMode)
+    LocalExplorerView& show(int32_t mode = MainExplorerMode, bool fillNow = true)
     {
         window.reset();
         view.reset();
         makeExplorer(mode);
-        view = std::make_unique<LocalExplorerView>(*explorer);
+        view = std::make_unique<LocalExplorerView>(*explorer, fillNow);
         window = std::make_unique<Gtk::Window>();
         window->set_default_size(300, 500);
         window->add(*view);
@@ -87,6 +87,28 @@ TEST_F(LocalExplorerViewTest, TheTreeMirrorsTheOutlineAndFollowsTheOpenMap)
     // Collapsing in the tree collapses the outline.
     view->treeView().collapse_row(view->pathForItem(work));
     EXPECT_FALSE(outline().isItemExpanded(work));
+}
+
+TEST_F(LocalExplorerViewTest, AViewFilledLaterListsNothingUntilThenAndThenShowsTheOpenMapSelected)
+{
+    show(MainExplorerMode, false);
+    EXPECT_FALSE(view->filled());
+    // What the explorer reports meanwhile waits for the fill.
+    controller->openLocalMindMapOnGuid(GuidGamma);
+    settle();
+    EXPECT_TRUE(view->pathForItem(work).empty());
+    EXPECT_EQ(view->treeView().get_model()->children().size(), 0u);
+
+    view->fill();
+    settle();
+    EXPECT_TRUE(view->filled());
+    EXPECT_TRUE(view->treeView().row_expanded(view->pathForItem(work)));
+    EXPECT_TRUE(gtkSelected(map(GuidGamma)));
+    // A second fill changes nothing, and a click still opens a map.
+    view->fill();
+    view->treeView().get_selection()->select(view->pathForItem(map(GuidAlpha)));
+    settle();
+    EXPECT_EQ(openId(), GuidAlpha);
 }
 
 TEST_F(LocalExplorerViewTest, TitlesAreShownAsPlainText)
