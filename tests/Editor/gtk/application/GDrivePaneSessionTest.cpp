@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -309,6 +310,119 @@ TEST_F(GDrivePaneSessionTest, AUserWorksInTheGoogleDriveTab)
         << context();
     ASSERT_TRUE(eventually([&] { return !rowNamed(application, "Old notes.txt"); }, "the row to go")) << context();
     screenshot("gdrive-06-deleted");
+}
+
+// A map as another device wrote it: its central topic, selected, links to a Drive map by its path
+// only, without the file id this device would have kept beside it.
+std::string mapLinkingByPath(const std::string& guid, const std::string& title, const std::string& path)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8"?>
+<tarnwick-mindmaps doc-version="3">
+  <mindmap>
+    <meta>
+      <guid guid=")" +
+        guid + R"(" />
+      <title text=")" +
+        title + R"(" customized="true" />
+      <main-centraltheme id="0" />
+      <selection type="node" id="0" />
+    </meta>
+    <topics>
+      <topic id="0" parent="-1" x="0" y="0" text=")" +
+        title + R"(">
+        <link cloudmapref=")" +
+        path + R"(" />
+      </topic>
+    </topics>
+    <relations />
+  </mindmap>
+</tarnwick-mindmaps>
+)";
+}
+
+// The canvas: the largest drawing area of the window.
+std::optional<Element> canvasArea(RunningApplication& application)
+{
+    std::optional<Element> canvas;
+    for (const Element& area : application.findAll(ATSPI_ROLE_DRAWING_AREA))
+        if (!canvas || area.width * area.height > canvas->width * canvas->height) canvas = area;
+    return canvas;
+}
+
+// Clicks the selected topic's link icon as a user finds it: the topic is centred first, then
+// single clicks walk right along its middle until one is answered. The steps are further apart
+// than a double click reaches, so no click opens the topic for typing.
+::testing::AssertionResult clickSelectedTopicsLink(RunningApplication& application,
+                                                   const std::function<bool()>& answered)
+{
+    if (auto opened = application.click(ATSPI_ROLE_MENU, "View"); !opened) return opened;
+    if (auto opened = application.click(ATSPI_ROLE_MENU, "Zoom"); !opened) return opened;
+    if (auto chosen = application.click(ATSPI_ROLE_MENU_ITEM, "Center Selected Element"); !chosen) return chosen;
+    std::this_thread::sleep_for(500ms);
+    const std::optional<Element> canvas = canvasArea(application);
+    if (!canvas) return ::testing::AssertionFailure() << "no canvas";
+    for (int x = canvas->centreX(); x < canvas->centreX() + 240; x += 6) {
+        if (auto clicked = clickAt(x, canvas->centreY()); !clicked) return clicked;
+        const auto until = std::chrono::steady_clock::now() + 500ms;
+        while (std::chrono::steady_clock::now() < until) {
+            if (answered()) return ::testing::AssertionSuccess();
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+    return ::testing::AssertionFailure() << "no click on the topic's right was answered";
+}
+
+bool labelShown(RunningApplication& application, const std::string& text)
+{
+    for (const Element& label : application.findAll(ATSPI_ROLE_LABEL))
+        if (label.name.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST_F(GDrivePaneSessionTest, AMapLinkByPathOpensTheLinkedMap)
+{
+    const std::string docs = server.addFolder("Docs");
+    const std::string plan =
+        server.addFile("Plan.twkx", mapLinkingByPath("6D21E0C5A11A11C0FFEE0D31", "Plan", "/Docs/Gone.twkx"), docs);
+    server.addFile("Overview.twkx", mapLinkingByPath("6D21E0C5A11A11C0FFEE0D30", "Overview", "/Docs/Plan.twkx"));
+    auto started = start();
+    RunningApplication& application = *started;
+    ASSERT_TRUE(application.waitForWindow("Welcome", 30s)) << application.log();
+    auto context = [&] {
+        std::ostringstream text;
+        screenshot("gdrive-link-failure");
+        dump(application, text);
+        for (const auto& request : server.requests())
+            text << request.route << " " << request.method << " " << request.path << request.query << " "
+                 << request.status << "\n";
+        return text.str() + application.log();
+    };
+
+    ASSERT_TRUE(clickSegment(application, "Google Drive")) << context();
+    Element folder;
+    ASSERT_TRUE(waitForRow(application, "Docs", &folder)) << context();
+    listColumn = {folder.x, folder.x + folder.width};
+    ASSERT_TRUE(clickRow(application, "Overview.twkx"));
+    ASSERT_TRUE(application.waitForWindow("Overview", 30s)) << context();
+
+    // The path is walked on Drive: the folder's listing, then the map's download.
+    auto planFetched = [&] {
+        for (const auto& request : server.requestsTo("files.media"))
+            if (request.path.find(plan) != std::string::npos) return true;
+        return false;
+    };
+    ASSERT_TRUE(clickSelectedTopicsLink(application, [&] { return listed(server, docs) || planFetched(); }))
+        << context();
+    ASSERT_TRUE(eventually(planFetched, "the linked map's download")) << context();
+    ASSERT_TRUE(application.waitForWindow("Plan", 30s)) << context();
+    screenshot("gdrive-07-linked-map");
+
+    // A path that leads nowhere says so, naming it; the open map stays.
+    ASSERT_TRUE(clickSelectedTopicsLink(application, [&] {
+        return labelShown(application, "/Docs/Gone.twkx could not be found");
+    })) << context();
+    screenshot("gdrive-08-unresolved-link");
+    EXPECT_TRUE(application.hasWindow("Plan"));
 }
 
 } // namespace
