@@ -162,7 +162,7 @@ void GDriveExplorer::setListerFactory(ListerFactory factory)
     listerFactory() = std::move(factory);
 }
 
-GDriveExplorer::GDriveExplorer(int32_t explorerMode) : CloudExplorer(explorerMode)
+GDriveExplorer::GDriveExplorer(int32_t explorerMode) : ServiceCloudExplorer(explorerMode)
 {
     cancelListerAndRecreate(true);
     if (explorerMode == MainExplorerMode || explorerMode == LinkMindMapExplorerMode) {
@@ -293,19 +293,19 @@ void GDriveExplorer::refreshGDriveState()
     }
     if (state == _gdriveState) return;
     _gdriveState = state;
-    _gdriveLinked = state == Linked;
+    _linked = state == Linked;
     // The side bar's pane is made before the service starts: its icon comes with it.
     updateBreadcrumbRoot();
-    performGDriveStateChanged();
+    performServiceStateChanged();
 }
 
-void GDriveExplorer::performGDriveStateChanged()
+void GDriveExplorer::performServiceStateChanged()
 {
     cancelListerAndRecreate(true);
     setPathStack({});
     adapter().removeAllObjects();
     cancelSearchFilter();
-    if (!_gdriveLinked) {
+    if (!_linked) {
         setEmptyText(_gdriveState == Initializing ? "cloud_initializing_progress" : "gdrive_disconnected_state");
         if (searchBar()) searchBar()->setEnabled(false);
         return;
@@ -326,26 +326,6 @@ void GDriveExplorer::performGDriveStateChanged()
     refreshListing();
 }
 
-void GDriveExplorer::onActivated()
-{
-    ++_refreshLock;
-    CloudExplorer::onActivated();
-    --_refreshLock;
-    if (!_observingNetwork) {
-        NetworkController::instance().registerObserver(this);
-        _observingNetwork = true;
-    }
-    if (_viewLoaded) performGDriveStateChanged();
-}
-
-void GDriveExplorer::onDeactivated()
-{
-    CloudExplorer::onDeactivated();
-    cancelListerAndRecreate(true);
-    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
-    _observingNetwork = false;
-}
-
 void GDriveExplorer::cancelListerAndRecreate(bool recreate)
 {
     if (_lister) _lister->cancel();
@@ -357,11 +337,6 @@ void GDriveExplorer::cancelListerAndRecreate(bool recreate)
     _listerService = &drive->taskService();
     _lister = listerFactory() ? listerFactory()(*_listerService, this)
                               : std::make_unique<GDriveFolderLister>(*_listerService, this);
-}
-
-bool GDriveExplorer::canChangePathStack() const
-{
-    return listerIdle() && _gdriveLinked && searchFilter().empty();
 }
 
 std::string GDriveExplorer::rootFolderId() const
@@ -413,15 +388,10 @@ std::string GDriveExplorer::normalizedPathName(const std::string& folderId) cons
     return name;
 }
 
-bool GDriveExplorer::online() const
-{
-    return NetworkController::online();
-}
-
 bool GDriveExplorer::ready() const
 {
     GDriveExplorerService* drive = service();
-    return _gdriveLinked && listerIdle() && drive && !drive->userTaskBusy();
+    return _linked && listerIdle() && drive && !drive->userTaskBusy();
 }
 
 // ---- listing
@@ -445,7 +415,7 @@ void GDriveExplorer::showSearchBreadcrumb()
 void GDriveExplorer::refreshListing()
 {
     // The lister works for the service: once that is gone (at quit) nothing is listed.
-    if (!active() || !_gdriveLinked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
+    if (!active() || !_linked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
     if (_listerService != &service()->taskService()) return;
     if (!searchFilter().empty()) {
         showSearchBreadcrumb();
@@ -543,19 +513,8 @@ void GDriveExplorer::selectCurrentMindMap()
 
 void GDriveExplorer::currentMindMapChanged()
 {
-    if (!active() || explorerMode() != MainExplorerMode || !_gdriveLinked) return;
+    if (!active() || explorerMode() != MainExplorerMode || !_linked) return;
     selectCurrentMindMap();
-}
-
-void GDriveExplorer::tableViewSelectionDidChange()
-{
-    if (explorerMode() != MainExplorerMode || _navigationLock) return;
-    _navigationLock = true;
-    if (FileListItem* map = selectedMindMapItem()) {
-        if (MindMapProvider* own = provider())
-            EditorInterfaceInstance()->asyncOpenMindMap(own->id(), map->path(), std::any());
-    }
-    _navigationLock = false;
 }
 
 void GDriveExplorer::directoryChanged(const std::string& folderId)
@@ -563,15 +522,6 @@ void GDriveExplorer::directoryChanged(const std::string& folderId)
     if (!active() || !listerIdle()) return;
     const std::optional<std::string> top = pathStackTop();
     if (!searchFilter().empty() || (top && *top == folderId)) refreshListing();
-}
-
-void GDriveExplorer::onlineStateChanged(bool isOnline)
-{
-    if (!active()) return;
-    cancelListerAndRecreate(true);
-    cancelSearchFilter();
-    refreshListing();
-    if (!isOnline && explorerMode() == MoveToFolderExplorerMode && browserDelegate()) endBrowser({});
 }
 
 void GDriveExplorer::navigateToBreadcrumbPath(const std::string& path)
@@ -594,59 +544,7 @@ void GDriveExplorer::searchFilterChanged()
     refreshListing();
 }
 
-void GDriveExplorer::setSearchBar(MindMapSearchField* field)
-{
-    CloudExplorer::setSearchBar(field);
-    if (field) field->setEnabled(_gdriveLinked);
-}
-
-void GDriveExplorer::windowDidUpdate()
-{
-    CloudExplorer::windowDidUpdate();
-    for (const auto& item : _toolbarItems) item->validate();
-}
-
 // ---- selection and picks
-
-FileListItem* GDriveExplorer::selectedFileListItem(bool includeNavigateUp) const
-{
-    if (!_gdriveLinked || !listerIdle()) return nullptr;
-    auto& list = const_cast<GDriveExplorer*>(this)->adapter();
-    FileListTable* table = list.tableView();
-    if (!table) return nullptr;
-    const std::vector<size_t> rows = table->selectedRows();
-    if (rows.empty()) return nullptr;
-    FileListItem* item = list.itemAt(rows.front());
-    if (!item || (item->isNavigateUp() && !includeNavigateUp)) return nullptr;
-    return item;
-}
-
-FileListItem* GDriveExplorer::selectedMindMapItem() const
-{
-    FileListItem* item = selectedFileListItem(false);
-    return item && item->isTwkxMindMap() ? item : nullptr;
-}
-
-std::optional<std::string> GDriveExplorer::selectedBrowserItem() const
-{
-    if (IsFolderTargetExplorerMode(explorerMode())) return pathStackTop();
-    FileListItem* item = selectedFileListItem(false);
-    if (!item) return std::nullopt;
-    switch (explorerMode()) {
-    case LinkCloudDocumentExplorerMode:
-        if (!item->isDirectory()) return item->path();
-        break;
-    case SelectCloudImageExplorerMode:
-        if (item->type() == FileListItemType::Image) return item->path();
-        break;
-    case LinkMindMapExplorerMode:
-        if (item->isTwkxMindMap()) return item->path();
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
-}
 
 std::optional<std::string> GDriveExplorer::selectedBrowserItemTitle() const
 {
@@ -673,119 +571,14 @@ void GDriveExplorer::willReturnSelectedItem(const std::string& selection)
     service()->fileInfo().assureNavigationInfo(metadata);
 }
 
-void GDriveExplorer::tableViewDoubleClicked()
-{
-    FileListItem* item = selectedFileListItem(true);
-    if (!item) return;
-    switch (item->type()) {
-    case FileListItemType::Folder:
-        pushPath(item->path());
-        break;
-    case FileListItemType::Opml:
-    case FileListItemType::Freemind:
-        convert();
-        break;
-    case FileListItemType::Image:
-    case FileListItemType::Pdf:
-    case FileListItemType::OtherFile:
-        viewDocument();
-        break;
-    case FileListItemType::NavigateUp:
-        popPath();
-        break;
-    default:
-        break;
-    }
-}
-
-void GDriveExplorer::tableViewMoveLeft(CloudTableView&)
-{
-    goBack();
-}
-
-void GDriveExplorer::tableViewEnterKeyDown(CloudTableView& table)
-{
-    if (explorerMode() != MainExplorerMode || !allowInplaceEditing() || !selectedFileListItem(false)) return;
-    const std::vector<size_t> rows = table.selectedRows();
-    if (rows.size() == 1) table.beginEditingRow(rows.front());
-}
-
 // ---- thumbnails
 
-bool GDriveExplorer::allowCloudImageDrag()
+std::shared_ptr<const Image> GDriveExplorer::thumbnailFor(const std::string& path) const
 {
-    return provider() && EditorInterfaceInstance()->currentProvider() == provider();
-}
-
-void GDriveExplorer::fetchThumbnail(FileListItem& item)
-{
-    if (!_showThumbnails || !item.isTwkxMindMap() || item.thumbnail() || item.thumbnailUnavailable()) return;
-    ++_refreshLock;
-    std::shared_ptr<const Image> thumbnail = service() ? service()->getThumbnailForFileId(item.path()) : nullptr;
-    --_refreshLock;
-    if (thumbnail) {
-        item.setThumbnail(thumbnail);
-    } else {
-        item.setThumbnailUnavailable(true);
-    }
-}
-
-void GDriveExplorer::thumbnailsChanged()
-{
-    if (!active() || !listerIdle() || !_showThumbnails || _refreshLock > 0) return;
-    adapter().invalidateThumbnails();
-}
-
-void GDriveExplorer::setShowThumbnails(bool show)
-{
-    if (!_canShowThumbnails || show == _showThumbnails) return;
-    _showThumbnails = show;
-    adapter().setShowThumbnails(show);
-    UserDefaults::standard().setBool(ShowThumbnailsKey, show);
-    if (show) refreshListing();
-}
-
-void GDriveExplorer::toggleShowThumbnails()
-{
-    setShowThumbnails(!_showThumbnails);
+    return service() ? service()->getThumbnailForFileId(path) : nullptr;
 }
 
 // ---- toolbar and menus
-
-double GDriveExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
-{
-    if (explorerMode() == MainExplorerMode)
-        _cloudMenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
-    _toolbarItems = CloudCommands::toolbarItems(explorerMode(), this, ServiceKeys, _cloudMenu);
-    return toolbar.addSegmentedControlItems(_toolbarItems);
-}
-
-CloudCommands::CommandState GDriveExplorer::commandState() const
-{
-    CloudCommands::CommandState state;
-    state.explorerMode = explorerMode();
-    state.linked = _gdriveLinked;
-    state.listerIdle = listerIdle();
-    state.userTaskRunning = !service() || service()->userTaskBusy();
-    state.online = online();
-    state.searching = !searchFilter().empty();
-    state.pathStackCount = pathStack().size();
-    state.itemSelected = selectedFileListItem(false) != nullptr;
-    state.mapSelected = selectedMindMapItem() != nullptr;
-    state.canShowThumbnails = _canShowThumbnails;
-    return state;
-}
-
-ItemValidation GDriveExplorer::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
-{
-    const std::string action = item.action();
-    // The items of the copy-to-cloud menu stand for their providers.
-    if (action == CloudCommands::CopyToProviderAction) {
-        return ItemValidation::enabledIf(explorerMode() == MainExplorerMode && selectedMindMapItem() &&
-                                         CloudCommands::providerOfSender(&item));
-    }
-    return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
-}
 
 std::shared_ptr<Menu> GDriveExplorer::menuForEvent(const PointerEvent&)
 {
@@ -818,38 +611,7 @@ void GDriveExplorer::updateContextMenu()
     });
 }
 
-void GDriveExplorer::updateCloudMenu(Menu& menu)
-{
-    CloudCommands::fillCopyToCloudMenu(menu, provider(), this);
-}
-
 // ---- commands
-
-void GDriveExplorer::lockedCommitEditor()
-{
-    ++_refreshLock;
-    EditorInterfaceInstance()->commitEditor();
-    --_refreshLock;
-}
-
-bool GDriveExplorer::acceptTypedName(const std::string& name)
-{
-    if (std::optional<std::string> problem = CloudCommands::invalidNameMessage(name)) {
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("explorer_invalid_name_title"), *problem,
-                                                                FeedbackStateError);
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> GDriveExplorer::askForName(int32_t mode, const std::string& initialName)
-{
-    FileNamePrompt* prompt = FileNamePrompt::shared();
-    if (!prompt) return std::nullopt;
-    std::optional<std::string> name = prompt->selectNewFileName(mode, initialName);
-    if (!name || name->empty() || !acceptTypedName(*name)) return std::nullopt;
-    return name;
-}
 
 void GDriveExplorer::newDocument()
 {
@@ -1031,13 +793,13 @@ void GDriveExplorer::undoOfflineAvailable()
 
 void GDriveExplorer::synchronize()
 {
-    if (!_gdriveLinked || !online() || !service()) return;
+    if (!_linked || !online() || !service()) return;
     lockedCommitEditor();
     service()->manualSynchronize();
     refreshListing();
 }
 
-void GDriveExplorer::goBack()
+bool GDriveExplorer::userTaskRunning() const
 {
-    popPath();
+    return !service() || service()->userTaskBusy();
 }

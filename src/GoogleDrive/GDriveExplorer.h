@@ -65,10 +65,7 @@ public:
 // commands; in a browser window it picks a document, an image, a map or a folder. Drive names
 // folders by id: the path stack holds ids, and the names come from the folder cache. Main thread
 // only.
-class GDriveExplorer : public CloudExplorer,
-                       public GDriveFolderListerDelegate,
-                       public NetworkControllerObserver,
-                       public BreadcrumbBarListener {
+class GDriveExplorer : public ServiceCloudExplorer, public GDriveFolderListerDelegate, public BreadcrumbBarListener {
 public:
     static constexpr const char* ShowThumbnailsKey = "GDriveExplorer.ShowThumbnails";
     static constexpr const char* DragType = "com.orrinworks.tarnWick.GDriveExplorerDataType";
@@ -99,43 +96,27 @@ public:
 
     // CloudExplorer
     void loadView() override;
-    double insertToolbarControls(CloudExplorerToolbar& toolbar) override;
-    void onActivated() override;
-    void onDeactivated() override;
-    bool canChangePathStack() const override;
     void refreshListing() override;
-    void tableViewDoubleClicked() override;
-    void tableViewSelectionDidChange() override;
     void searchFilterChanged() override;
-    void setSearchBar(MindMapSearchField* field) override;
-    void windowDidUpdate() override;
     void renameFileItem(FileListItem& item, const std::string& newName) override;
     bool allowInplaceEditing() override;
     bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
-    bool allowCloudImageDrag() override;
-    void fetchThumbnail(FileListItem& item) override;
     std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
-    void tableViewMoveLeft(CloudTableView& table) override;
-    // Return names the selected row anew, in place.
-    void tableViewEnterKeyDown(CloudTableView& table) override;
 
     // MindMapExplorerBase
-    std::optional<std::string> selectedBrowserItem() const override;
     std::optional<std::string> selectedBrowserItemTitle() const override;
     void willReturnSelectedItem(const std::string& selection) override;
     void newDocument() override;
     void addFolder() override;
     void importDocument() override;
-    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
     void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>& folderId,
                          int result) override;
-    void onlineStateChanged(bool online) override;
     void navigateToBreadcrumbPath(const std::string& path) override;
 
     // The commands of the toolbar and the menus.
-    void convert();
-    void viewDocument();
+    void convert() override;
+    void viewDocument() override;
     void rename();
     void deleteItem();
     void duplicate();
@@ -144,18 +125,10 @@ public:
     void makeOfflineAvailable();
     void undoOfflineAvailable();
     void synchronize();
-    void goBack();
-    void toggleShowThumbnails();
-    void setShowThumbnails(bool show);
 
     void updateContextMenu();
-    void updateCloudMenu(Menu& menu);
     const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
-    const std::vector<std::shared_ptr<SegmentedControlItem>>& toolbarItems() const { return _toolbarItems; }
 
-    // The selected row's item; the navigate-up entry only when asked for.
-    FileListItem* selectedFileListItem(bool includeNavigateUp) const;
-    FileListItem* selectedMindMapItem() const;
     void selectCurrentMindMap();
 
     // Folder ids from the root to the folder, through the cached parents; the root is put
@@ -167,46 +140,34 @@ public:
     std::string normalizedPathName(const std::string& folderId) const;
 
     uint64_t gdriveState() const { return _gdriveState; }
-    bool gdriveLinked() const { return _gdriveLinked; }
-    bool canShowThumbnails() const { return _canShowThumbnails; }
-    bool showThumbnails() const { return _showThumbnails; }
+    bool gdriveLinked() const { return _linked; }
     GDriveFolderLister* lister() const { return _lister.get(); }
     void refreshGDriveState();
+
+protected:
+    bool listerIdle() const override { return !_lister || !_lister->busy(); }
+    bool userTaskRunning() const override;
+    std::shared_ptr<const Image> thumbnailFor(const std::string& path) const override;
+    const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
+    CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
+    void performServiceStateChanged() override;
 
 private:
     GDriveExplorerService* service() const { return currentService(); }
     void registerActions();
-    void performGDriveStateChanged();
     void updateBreadcrumbRoot();
     void showBreadcrumbFor(const std::string& folderId);
     void showSearchBreadcrumb();
     void directoryChanged(const std::string& folderId);
     void currentMindMapChanged();
-    void thumbnailsChanged();
-    void cancelListerAndRecreate(bool recreate);
-    bool listerIdle() const { return !_lister || !_lister->busy(); }
+    void cancelListerAndRecreate(bool recreate) override;
     bool ready() const;
-    bool online() const;
     std::string rootFolderId() const;
-    CloudCommands::CommandState commandState() const;
     void setEmptyText(const char* key);
-    void lockedCommitEditor();
-    // The name the user typed, or nothing (the user was told why) when it cannot name a file.
-    std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
-    bool acceptTypedName(const std::string& name);
 
     std::unique_ptr<GDriveFolderLister> _lister;
     GDriveTaskService* _listerService = nullptr;
     std::shared_ptr<Menu> _contextMenu;
-    std::shared_ptr<Menu> _cloudMenu;
-    std::vector<std::shared_ptr<SegmentedControlItem>> _toolbarItems;
-    bool _canShowThumbnails = false;
-    bool _showThumbnails = false;
     uint64_t _gdriveState = Unchecked;
-    bool _gdriveLinked = false;
-    int64_t _refreshLock = 0;
-    bool _navigationLock = false;
-    bool _observingNetwork = false;
-    bool _viewLoaded = false;
     std::vector<ObservationToken> _observations;
 };

@@ -57,7 +57,7 @@ void DropboxExplorer::setListerFactory(ListerFactory factory)
     listerFactory() = std::move(factory);
 }
 
-DropboxExplorer::DropboxExplorer(int32_t explorerMode) : CloudExplorer(explorerMode)
+DropboxExplorer::DropboxExplorer(int32_t explorerMode) : ServiceCloudExplorer(explorerMode)
 {
     if (Dropbox* dropbox = service()) _provider = dropbox->provider();
     cancelListerAndRecreate(true);
@@ -193,11 +193,11 @@ void DropboxExplorer::refreshDropboxState()
     }
     if (state == _dropboxState) return;
     _dropboxState = state;
-    _dropboxLinked = state == Ready;
-    performDropboxStateChanged();
+    _linked = state == Ready;
+    performServiceStateChanged();
 }
 
-void DropboxExplorer::performDropboxStateChanged()
+void DropboxExplorer::performServiceStateChanged()
 {
     cancelListerAndRecreate(true);
     replacePathStack({});
@@ -220,26 +220,6 @@ void DropboxExplorer::performDropboxStateChanged()
     refreshListing();
 }
 
-void DropboxExplorer::onActivated()
-{
-    ++_refreshLock;
-    CloudExplorer::onActivated();
-    --_refreshLock;
-    if (!_observingNetwork) {
-        NetworkController::instance().registerObserver(this);
-        _observingNetwork = true;
-    }
-    if (_viewLoaded) performDropboxStateChanged();
-}
-
-void DropboxExplorer::onDeactivated()
-{
-    CloudExplorer::onDeactivated();
-    cancelListerAndRecreate(true);
-    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
-    _observingNetwork = false;
-}
-
 void DropboxExplorer::cancelListerAndRecreate(bool recreate)
 {
     if (_lister) _lister->cancel();
@@ -248,11 +228,6 @@ void DropboxExplorer::cancelListerAndRecreate(bool recreate)
     Dropbox* dropbox = service();
     if (!dropbox) return;
     _lister = listerFactory() ? listerFactory()(*dropbox, this) : std::make_unique<DropboxLister>(*dropbox, this);
-}
-
-bool DropboxExplorer::canChangePathStack() const
-{
-    return listerIdle() && _dropboxLinked && searchFilter().empty();
 }
 
 void DropboxExplorer::replacePathStack(const std::vector<std::string>& stack)
@@ -291,14 +266,9 @@ std::string DropboxExplorer::joined(const std::string& folder, const std::string
     return withTrailingSlash(folder) + name;
 }
 
-bool DropboxExplorer::online() const
-{
-    return NetworkController::online();
-}
-
 bool DropboxExplorer::ready() const
 {
-    return _dropboxLinked && listerIdle() && !Dropbox::userTaskBusy();
+    return _linked && listerIdle() && !Dropbox::userTaskBusy();
 }
 
 // ---- listing
@@ -306,7 +276,7 @@ bool DropboxExplorer::ready() const
 void DropboxExplorer::refreshListing()
 {
     // The lister works for the service: once that is gone (at quit) nothing is listed.
-    if (!active() || !_dropboxLinked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
+    if (!active() || !_linked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
     CloudTableView* table = tableView();
     BreadcrumbBar* bar = breadcrumbBar();
     if (!searchFilter().empty()) {
@@ -445,17 +415,6 @@ void DropboxExplorer::currentMindMapChanged()
     selectCurrentMindMap();
 }
 
-void DropboxExplorer::tableViewSelectionDidChange()
-{
-    if (explorerMode() != MainExplorerMode || _navigationLock) return;
-    _navigationLock = true;
-    if (FileListItem* map = selectedMindMapItem()) {
-        if (MindMapProvider* own = provider())
-            EditorInterfaceInstance()->asyncOpenMindMap(own->id(), map->path(), std::any());
-    }
-    _navigationLock = false;
-}
-
 void DropboxExplorer::directoryChanged(const std::string& path)
 {
     if (!active() || !listerIdle()) return;
@@ -465,15 +424,6 @@ void DropboxExplorer::directoryChanged(const std::string& path)
     }
     const std::optional<std::string> top = pathStackTop();
     if (top && samePathIgnoringCase(withTrailingSlash(path), withTrailingSlash(*top))) refreshListing();
-}
-
-void DropboxExplorer::onlineStateChanged(bool isOnline)
-{
-    if (!active()) return;
-    cancelListerAndRecreate(true);
-    cancelSearchFilter();
-    refreshListing();
-    if (!isOnline && explorerMode() == MoveToFolderExplorerMode && browserDelegate()) endBrowser({});
 }
 
 void DropboxExplorer::navigateToBreadcrumbPath(const std::string& path)
@@ -488,178 +438,20 @@ void DropboxExplorer::searchFilterChanged()
     refreshListing();
 }
 
-void DropboxExplorer::setSearchBar(MindMapSearchField* field)
-{
-    CloudExplorer::setSearchBar(field);
-    if (field) field->setEnabled(_dropboxLinked);
-}
-
-void DropboxExplorer::windowDidUpdate()
-{
-    CloudExplorer::windowDidUpdate();
-    for (const auto& item : _toolbarItems) item->validate();
-}
-
 std::string DropboxExplorer::normalizedPathName(const std::string& path) const
 {
     const std::string root = online() ? title() : localized("db_offline_root_name");
     return formatText("«%@»", {root}) + path;
 }
 
-// ---- selection and picks
-
-FileListItem* DropboxExplorer::selectedFileListItem(bool includeNavigateUp) const
-{
-    if (!_dropboxLinked || !listerIdle()) return nullptr;
-    FileListTable* table = const_cast<DropboxExplorer*>(this)->adapter().tableView();
-    if (!table) return nullptr;
-    const std::vector<size_t> rows = table->selectedRows();
-    if (rows.empty()) return nullptr;
-    FileListItem* item = const_cast<DropboxExplorer*>(this)->adapter().itemAt(rows.front());
-    if (!item || (item->isNavigateUp() && !includeNavigateUp)) return nullptr;
-    return item;
-}
-
-FileListItem* DropboxExplorer::selectedMindMapItem() const
-{
-    FileListItem* item = selectedFileListItem(false);
-    return item && item->isTwkxMindMap() ? item : nullptr;
-}
-
-std::optional<std::string> DropboxExplorer::selectedBrowserItem() const
-{
-    if (IsFolderTargetExplorerMode(explorerMode())) return pathStackTop();
-    FileListItem* item = selectedFileListItem(false);
-    if (!item) return std::nullopt;
-    switch (explorerMode()) {
-    case LinkCloudDocumentExplorerMode:
-        if (!item->isDirectory()) return item->path();
-        break;
-    case SelectCloudImageExplorerMode:
-        if (item->type() == FileListItemType::Image) return item->path();
-        break;
-    case LinkMindMapExplorerMode:
-        if (item->isTwkxMindMap()) return item->path();
-        break;
-    default:
-        break;
-    }
-    return std::nullopt;
-}
-
-void DropboxExplorer::tableViewDoubleClicked()
-{
-    FileListItem* item = selectedFileListItem(true);
-    if (!item) return;
-    switch (item->type()) {
-    case FileListItemType::Folder:
-        pushPath(item->path());
-        break;
-    case FileListItemType::Opml:
-    case FileListItemType::Freemind:
-        convert();
-        break;
-    case FileListItemType::Image:
-    case FileListItemType::Pdf:
-    case FileListItemType::OtherFile:
-        viewDocument();
-        break;
-    case FileListItemType::NavigateUp:
-        popPath();
-        break;
-    default:
-        break;
-    }
-}
-
-void DropboxExplorer::tableViewMoveLeft(CloudTableView&)
-{
-    goBack();
-}
-
-void DropboxExplorer::tableViewEnterKeyDown(CloudTableView& table)
-{
-    if (explorerMode() != MainExplorerMode || !allowInplaceEditing() || !selectedFileListItem(false)) return;
-    const std::vector<size_t> rows = table.selectedRows();
-    if (rows.size() == 1) table.beginEditingRow(rows.front());
-}
-
 // ---- thumbnails
 
-bool DropboxExplorer::allowCloudImageDrag()
+std::shared_ptr<const Image> DropboxExplorer::thumbnailFor(const std::string& path) const
 {
-    return provider() && EditorInterfaceInstance()->currentProvider() == provider();
-}
-
-void DropboxExplorer::fetchThumbnail(FileListItem& item)
-{
-    if (!_showThumbnails || !item.isTwkxMindMap() || item.thumbnail() || item.thumbnailUnavailable()) return;
-    ++_refreshLock;
-    std::shared_ptr<const Image> thumbnail = service() ? service()->getThumbnailForPath(item.path()) : nullptr;
-    --_refreshLock;
-    if (thumbnail) {
-        item.setThumbnail(thumbnail);
-    } else {
-        item.setThumbnailUnavailable(true);
-    }
-}
-
-void DropboxExplorer::thumbnailsChanged()
-{
-    if (!active() || !listerIdle() || !_showThumbnails || _refreshLock > 0) return;
-    adapter().invalidateThumbnails();
-}
-
-void DropboxExplorer::setShowThumbnails(bool show)
-{
-    if (!_canShowThumbnails || show == _showThumbnails) return;
-    _showThumbnails = show;
-    adapter().setShowThumbnails(show);
-    UserDefaults::standard().setBool(ShowThumbnailsKey, show);
-    if (show) refreshListing();
-}
-
-void DropboxExplorer::toggleShowThumbnails()
-{
-    setShowThumbnails(!_showThumbnails);
+    return service() ? service()->getThumbnailForPath(path) : nullptr;
 }
 
 // ---- toolbar and menus
-
-double DropboxExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
-{
-    if (explorerMode() == MainExplorerMode)
-        _cloudMenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
-    _toolbarItems = CloudCommands::toolbarItems(explorerMode(), this, ServiceKeys, _cloudMenu);
-    return toolbar.addSegmentedControlItems(_toolbarItems);
-}
-
-CloudCommands::CommandState DropboxExplorer::commandState() const
-{
-    CloudCommands::CommandState state;
-    state.explorerMode = explorerMode();
-    state.linked = _dropboxLinked;
-    state.listerIdle = listerIdle();
-    state.userTaskRunning = Dropbox::userTaskBusy();
-    state.online = online();
-    state.searching = !searchFilter().empty();
-    state.pathStackCount = pathStack().size();
-    state.itemSelected = selectedFileListItem(false) != nullptr;
-    state.mapSelected = selectedMindMapItem() != nullptr;
-    state.canShowThumbnails = _canShowThumbnails;
-    return state;
-}
-
-ItemValidation DropboxExplorer::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
-{
-    const std::string action = item.action();
-    // The items of the copy-to-cloud menu stand for their providers.
-    if (action == CloudCommands::CopyToProviderAction) {
-        return ItemValidation::enabledIf(explorerMode() == MainExplorerMode && selectedMindMapItem() &&
-                                         CloudCommands::providerOfSender(&item));
-    }
-    return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
-}
 
 std::shared_ptr<Menu> DropboxExplorer::menuForEvent(const PointerEvent&)
 {
@@ -693,38 +485,7 @@ void DropboxExplorer::updateContextMenu()
     });
 }
 
-void DropboxExplorer::updateCloudMenu(Menu& menu)
-{
-    CloudCommands::fillCopyToCloudMenu(menu, provider(), this);
-}
-
 // ---- commands
-
-void DropboxExplorer::lockedCommitEditor()
-{
-    ++_refreshLock;
-    EditorInterfaceInstance()->commitEditor();
-    --_refreshLock;
-}
-
-bool DropboxExplorer::acceptTypedName(const std::string& name)
-{
-    if (std::optional<std::string> problem = CloudCommands::invalidNameMessage(name)) {
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("explorer_invalid_name_title"), *problem,
-                                                                FeedbackStateError);
-        return false;
-    }
-    return true;
-}
-
-std::optional<std::string> DropboxExplorer::askForName(int32_t mode, const std::string& initialName)
-{
-    FileNamePrompt* prompt = FileNamePrompt::shared();
-    if (!prompt) return std::nullopt;
-    std::optional<std::string> name = prompt->selectNewFileName(mode, initialName);
-    if (!name || name->empty() || !acceptTypedName(*name)) return std::nullopt;
-    return name;
-}
 
 void DropboxExplorer::newDocument()
 {
@@ -816,7 +577,7 @@ void DropboxExplorer::renameFileItem(FileListItem& item, const std::string& newN
 
 bool DropboxExplorer::allowInplaceEditing()
 {
-    return _dropboxLinked && listerIdle() && !Dropbox::userTaskBusy() && online();
+    return _linked && listerIdle() && !Dropbox::userTaskBusy() && online();
 }
 
 bool DropboxExplorer::moveSourceItem(FileListItem& source, FileListItem& toDirectory)
@@ -902,13 +663,13 @@ void DropboxExplorer::undoOfflineAvailable()
 
 void DropboxExplorer::synchronize()
 {
-    if (!_dropboxLinked || !online() || !service()) return;
+    if (!_linked || !online() || !service()) return;
     lockedCommitEditor();
     service()->manualSynchronize();
     refreshListing();
 }
 
-void DropboxExplorer::goBack()
+bool DropboxExplorer::userTaskRunning() const
 {
-    popPath();
+    return Dropbox::userTaskBusy();
 }

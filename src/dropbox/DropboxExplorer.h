@@ -22,10 +22,7 @@ class SegmentedControlItem;
 // bar above it, following the service's state and the network, keeping the open map selected and
 // opening a map when it is selected. In the main window it offers the file commands; in a browser
 // window it picks a document, an image, a map or a folder. Main thread only.
-class DropboxExplorer : public CloudExplorer,
-                        public DropboxListerDelegate,
-                        public NetworkControllerObserver,
-                        public BreadcrumbBarListener {
+class DropboxExplorer : public ServiceCloudExplorer, public DropboxListerDelegate, public BreadcrumbBarListener {
 public:
     static constexpr const char* ShowThumbnailsKey = "DropboxExplorer.ShowThumbnails";
     static constexpr const char* DragType = "com.orrinworks.tarnWick.DropboxExplorerDataType";
@@ -47,41 +44,25 @@ public:
 
     // CloudExplorer
     void loadView() override;
-    double insertToolbarControls(CloudExplorerToolbar& toolbar) override;
-    void onActivated() override;
-    void onDeactivated() override;
-    bool canChangePathStack() const override;
     void refreshListing() override;
-    void tableViewDoubleClicked() override;
-    void tableViewSelectionDidChange() override;
     void searchFilterChanged() override;
-    void setSearchBar(MindMapSearchField* field) override;
-    void windowDidUpdate() override;
     void renameFileItem(FileListItem& item, const std::string& newName) override;
     bool allowInplaceEditing() override;
     bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
-    bool allowCloudImageDrag() override;
-    void fetchThumbnail(FileListItem& item) override;
     std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
-    void tableViewMoveLeft(CloudTableView& table) override;
-    // Return names the selected row anew, in place.
-    void tableViewEnterKeyDown(CloudTableView& table) override;
 
     // MindMapExplorerBase
-    std::optional<std::string> selectedBrowserItem() const override;
     void newDocument() override;
     void addFolder() override;
     void importDocument() override;
-    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
     void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>& dbPath,
                          int result) override;
-    void onlineStateChanged(bool online) override;
     void navigateToBreadcrumbPath(const std::string& path) override;
 
     // The commands of the toolbar and the menus.
-    void convert();
-    void viewDocument();
+    void convert() override;
+    void viewDocument() override;
     void rename();
     void deleteItem();
     void duplicate();
@@ -90,64 +71,44 @@ public:
     void makeOfflineAvailable();
     void undoOfflineAvailable();
     void synchronize();
-    void goBack();
-    void toggleShowThumbnails();
-    void setShowThumbnails(bool show);
 
     // The context menu as it would open now, and the copy-to-cloud menu's items.
     void updateContextMenu();
-    void updateCloudMenu(Menu& menu);
     const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
-    const std::vector<std::shared_ptr<SegmentedControlItem>>& toolbarItems() const { return _toolbarItems; }
 
-    // The selected row's item; the navigate-up entry only when asked for.
-    FileListItem* selectedFileListItem(bool includeNavigateUp) const;
-    FileListItem* selectedMindMapItem() const;
-    void cancelListerAndRecreate(bool recreate);
+    void cancelListerAndRecreate(bool recreate) override;
     void selectCurrentMindMap();
     std::string normalizedPathName(const std::string& path) const;
 
     uint64_t dropboxState() const { return _dropboxState; }
-    bool dropboxLinked() const { return _dropboxLinked; }
-    bool canShowThumbnails() const { return _canShowThumbnails; }
-    bool showThumbnails() const { return _showThumbnails; }
+    bool dropboxLinked() const { return _linked; }
     DropboxLister* lister() const { return _lister.get(); }
     void refreshDropboxState();
+
+protected:
+    bool listerIdle() const override { return !_lister || !_lister->busy(); }
+    bool userTaskRunning() const override;
+    std::shared_ptr<const Image> thumbnailFor(const std::string& path) const override;
+    const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
+    CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
+    void performServiceStateChanged() override;
 
 private:
     Dropbox* service() const;
     void registerActions();
-    void performDropboxStateChanged();
     void updateBreadcrumbRoot();
     void directoryChanged(const std::string& path);
     void currentMindMapChanged();
-    void thumbnailsChanged();
-    bool listerIdle() const { return !_lister || !_lister->busy(); }
     bool ready() const;
-    bool online() const;
-    CloudCommands::CommandState commandState() const;
     std::vector<std::string> pathStackFor(const std::string& path) const;
     void replacePathStack(const std::vector<std::string>& stack);
     void showItems(const std::optional<FileListItems>& items, bool searching);
-    void lockedCommitEditor();
-    // The name the user typed, or nothing (the user was told why) when it cannot name a file.
-    std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
-    bool acceptTypedName(const std::string& name);
     std::optional<std::string> parentOf(const std::string& path) const;
     std::string joined(const std::string& folder, const std::string& name) const;
 
     std::shared_ptr<DropboxProvider> _provider;
     std::unique_ptr<DropboxLister> _lister;
     std::shared_ptr<Menu> _contextMenu;
-    std::shared_ptr<Menu> _cloudMenu;
-    std::vector<std::shared_ptr<SegmentedControlItem>> _toolbarItems;
-    bool _canShowThumbnails = false;
-    bool _showThumbnails = false;
     uint64_t _dropboxState = Unchecked;
-    bool _dropboxLinked = false;
-    int64_t _refreshLock = 0;
-    bool _navigationLock = false;
-    bool _observingNetwork = false;
-    bool _viewLoaded = false;
     std::vector<ObservationToken> _observations;
 };

@@ -1,8 +1,18 @@
 #include "explorers/CloudExplorer.h"
 
+#include "Editor/FeedbackCenter.h"
+#include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarBackground.h"
+#include "explorers/ExplorerBrowserController.h"
+#include "explorers/FileNameDialog.h"
 #include "platform/FileChooser.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
+#include "platform/UserDefaults.h"
+#include "store/EditorInterface.h"
+#include "store/MindMapProvider.h"
+
+#include <any>
 
 CloudExplorer::CloudExplorer(int32_t explorerMode) : MindMapExplorerBase(explorerMode), _adapter(this)
 {
@@ -159,4 +169,251 @@ void CloudExplorer::insertTestItems()
         items.push_back(std::move(item));
     }
     _adapter.assignItems(std::move(items));
+}
+
+void ServiceCloudExplorer::onActivated()
+{
+    ++_refreshLock;
+    CloudExplorer::onActivated();
+    --_refreshLock;
+    if (!_observingNetwork) {
+        NetworkController::instance().registerObserver(this);
+        _observingNetwork = true;
+    }
+    if (_viewLoaded) performServiceStateChanged();
+}
+
+void ServiceCloudExplorer::onDeactivated()
+{
+    CloudExplorer::onDeactivated();
+    cancelListerAndRecreate(true);
+    if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
+    _observingNetwork = false;
+}
+
+bool ServiceCloudExplorer::canChangePathStack() const
+{
+    return listerIdle() && _linked && searchFilter().empty();
+}
+
+bool ServiceCloudExplorer::online() const
+{
+    return NetworkController::online();
+}
+
+void ServiceCloudExplorer::tableViewSelectionDidChange()
+{
+    if (explorerMode() != MainExplorerMode || _navigationLock) return;
+    _navigationLock = true;
+    if (FileListItem* map = selectedMindMapItem()) {
+        if (MindMapProvider* own = provider())
+            EditorInterfaceInstance()->asyncOpenMindMap(own->id(), map->path(), std::any());
+    }
+    _navigationLock = false;
+}
+
+void ServiceCloudExplorer::onlineStateChanged(bool isOnline)
+{
+    if (!active()) return;
+    cancelListerAndRecreate(true);
+    cancelSearchFilter();
+    refreshListing();
+    if (!isOnline && explorerMode() == MoveToFolderExplorerMode && browserDelegate()) endBrowser({});
+}
+
+void ServiceCloudExplorer::setSearchBar(MindMapSearchField* field)
+{
+    CloudExplorer::setSearchBar(field);
+    if (field) field->setEnabled(_linked);
+}
+
+void ServiceCloudExplorer::windowDidUpdate()
+{
+    CloudExplorer::windowDidUpdate();
+    for (const auto& item : _toolbarItems) item->validate();
+}
+
+FileListItem* ServiceCloudExplorer::selectedFileListItem(bool includeNavigateUp) const
+{
+    if (!_linked || !listerIdle()) return nullptr;
+    FileListTable* table = const_cast<ServiceCloudExplorer*>(this)->adapter().tableView();
+    if (!table) return nullptr;
+    const std::vector<size_t> rows = table->selectedRows();
+    if (rows.empty()) return nullptr;
+    FileListItem* item = const_cast<ServiceCloudExplorer*>(this)->adapter().itemAt(rows.front());
+    if (!item || (item->isNavigateUp() && !includeNavigateUp)) return nullptr;
+    return item;
+}
+
+FileListItem* ServiceCloudExplorer::selectedMindMapItem() const
+{
+    FileListItem* item = selectedFileListItem(false);
+    return item && item->isTwkxMindMap() ? item : nullptr;
+}
+
+std::optional<std::string> ServiceCloudExplorer::selectedBrowserItem() const
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return pathStackTop();
+    FileListItem* item = selectedFileListItem(false);
+    if (!item) return std::nullopt;
+    switch (explorerMode()) {
+    case LinkCloudDocumentExplorerMode:
+        if (!item->isDirectory()) return item->path();
+        break;
+    case SelectCloudImageExplorerMode:
+        if (item->type() == FileListItemType::Image) return item->path();
+        break;
+    case LinkMindMapExplorerMode:
+        if (item->isTwkxMindMap()) return item->path();
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+void ServiceCloudExplorer::tableViewDoubleClicked()
+{
+    FileListItem* item = selectedFileListItem(true);
+    if (!item) return;
+    switch (item->type()) {
+    case FileListItemType::Folder:
+        pushPath(item->path());
+        break;
+    case FileListItemType::Opml:
+    case FileListItemType::Freemind:
+        convert();
+        break;
+    case FileListItemType::Image:
+    case FileListItemType::Pdf:
+    case FileListItemType::OtherFile:
+        viewDocument();
+        break;
+    case FileListItemType::NavigateUp:
+        popPath();
+        break;
+    default:
+        break;
+    }
+}
+
+void ServiceCloudExplorer::tableViewMoveLeft(CloudTableView&)
+{
+    goBack();
+}
+
+void ServiceCloudExplorer::tableViewEnterKeyDown(CloudTableView& table)
+{
+    if (explorerMode() != MainExplorerMode || !allowInplaceEditing() || !selectedFileListItem(false)) return;
+    const std::vector<size_t> rows = table.selectedRows();
+    if (rows.size() == 1) table.beginEditingRow(rows.front());
+}
+
+bool ServiceCloudExplorer::allowCloudImageDrag()
+{
+    return provider() && EditorInterfaceInstance()->currentProvider() == provider();
+}
+
+void ServiceCloudExplorer::fetchThumbnail(FileListItem& item)
+{
+    if (!_showThumbnails || !item.isTwkxMindMap() || item.thumbnail() || item.thumbnailUnavailable()) return;
+    ++_refreshLock;
+    std::shared_ptr<const Image> thumbnail = thumbnailFor(item.path());
+    --_refreshLock;
+    if (thumbnail) {
+        item.setThumbnail(thumbnail);
+    } else {
+        item.setThumbnailUnavailable(true);
+    }
+}
+
+void ServiceCloudExplorer::thumbnailsChanged()
+{
+    if (!active() || !listerIdle() || !_showThumbnails || _refreshLock > 0) return;
+    adapter().invalidateThumbnails();
+}
+
+void ServiceCloudExplorer::setShowThumbnails(bool show)
+{
+    if (!_canShowThumbnails || show == _showThumbnails) return;
+    _showThumbnails = show;
+    adapter().setShowThumbnails(show);
+    UserDefaults::standard().setBool(showThumbnailsKey(), show);
+    if (show) refreshListing();
+}
+
+void ServiceCloudExplorer::toggleShowThumbnails()
+{
+    setShowThumbnails(!_showThumbnails);
+}
+
+double ServiceCloudExplorer::insertToolbarControls(CloudExplorerToolbar& toolbar)
+{
+    if (explorerMode() == MainExplorerMode)
+        _cloudMenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+    _toolbarItems = CloudCommands::toolbarItems(explorerMode(), this, serviceKeys(), _cloudMenu);
+    return toolbar.addSegmentedControlItems(_toolbarItems);
+}
+
+CloudCommands::CommandState ServiceCloudExplorer::commandState() const
+{
+    CloudCommands::CommandState state;
+    state.explorerMode = explorerMode();
+    state.linked = _linked;
+    state.listerIdle = listerIdle();
+    state.userTaskRunning = userTaskRunning();
+    state.online = online();
+    state.searching = !searchFilter().empty();
+    state.pathStackCount = pathStack().size();
+    state.itemSelected = selectedFileListItem(false) != nullptr;
+    state.mapSelected = selectedMindMapItem() != nullptr;
+    state.canShowThumbnails = _canShowThumbnails;
+    return state;
+}
+
+ItemValidation ServiceCloudExplorer::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
+{
+    const std::string action = item.action();
+    // The items of the copy-to-cloud menu stand for their providers.
+    if (action == CloudCommands::CopyToProviderAction) {
+        return ItemValidation::enabledIf(explorerMode() == MainExplorerMode && selectedMindMapItem() &&
+                                         CloudCommands::providerOfSender(&item));
+    }
+    return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
+}
+
+void ServiceCloudExplorer::updateCloudMenu(Menu& menu)
+{
+    CloudCommands::fillCopyToCloudMenu(menu, provider(), this);
+}
+
+void ServiceCloudExplorer::lockedCommitEditor()
+{
+    ++_refreshLock;
+    EditorInterfaceInstance()->commitEditor();
+    --_refreshLock;
+}
+
+bool ServiceCloudExplorer::acceptTypedName(const std::string& name)
+{
+    if (std::optional<std::string> problem = CloudCommands::invalidNameMessage(name)) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("explorer_invalid_name_title"), *problem,
+                                                                FeedbackStateError);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ServiceCloudExplorer::askForName(int32_t mode, const std::string& initialName)
+{
+    FileNamePrompt* prompt = FileNamePrompt::shared();
+    if (!prompt) return std::nullopt;
+    std::optional<std::string> name = prompt->selectNewFileName(mode, initialName);
+    if (!name || name->empty() || !acceptTypedName(*name)) return std::nullopt;
+    return name;
+}
+
+void ServiceCloudExplorer::goBack()
+{
+    popPath();
 }

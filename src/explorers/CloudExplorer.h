@@ -1,9 +1,11 @@
 #pragma once
 
+#include "explorers/CloudCommands.h"
 #include "explorers/CloudTableView.h"
 #include "explorers/FileListAdapter.h"
 #include "explorers/MindMapExplorerBase.h"
 #include "explorers/MindMapSearchField.h"
+#include "platform/NetworkController.h"
 
 #include <memory>
 #include <optional>
@@ -11,6 +13,7 @@
 #include <vector>
 
 class BreadcrumbBar;
+class Image;
 class SegmentedControlItem;
 class ToolbarBackground;
 
@@ -109,4 +112,73 @@ private:
     std::string _searchFilter;
     ToolbarBackground* _pathContainer = nullptr;
     BreadcrumbBar* _breadcrumbBar = nullptr;
+};
+
+// A cloud explorer showing a real service: the decisions its panes share on selection, opening,
+// thumbnails, the toolbar, naming and the network. The service's own explorer supplies its lister,
+// its keys and its ways of reaching the service through the hooks below.
+class ServiceCloudExplorer : public CloudExplorer, public NetworkControllerObserver {
+public:
+    explicit ServiceCloudExplorer(int32_t explorerMode) : CloudExplorer(explorerMode) {}
+
+    void onActivated() override;
+    void onDeactivated() override;
+    bool canChangePathStack() const override;
+    void tableViewDoubleClicked() override;
+    void tableViewSelectionDidChange() override;
+    void setSearchBar(MindMapSearchField* field) override;
+    void windowDidUpdate() override;
+    double insertToolbarControls(CloudExplorerToolbar& toolbar) override;
+    bool allowCloudImageDrag() override;
+    void fetchThumbnail(FileListItem& item) override;
+    void tableViewMoveLeft(CloudTableView& table) override;
+    // Return names the selected row anew, in place.
+    void tableViewEnterKeyDown(CloudTableView& table) override;
+    std::optional<std::string> selectedBrowserItem() const override;
+    ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
+    void onlineStateChanged(bool online) override;
+
+    virtual void convert() = 0;
+    virtual void viewDocument() = 0;
+    virtual void cancelListerAndRecreate(bool recreate) = 0;
+    void goBack();
+    void toggleShowThumbnails();
+    void setShowThumbnails(bool show);
+    void updateCloudMenu(Menu& menu);
+    const std::vector<std::shared_ptr<SegmentedControlItem>>& toolbarItems() const { return _toolbarItems; }
+
+    // The selected row's item; the navigate-up entry only when asked for.
+    FileListItem* selectedFileListItem(bool includeNavigateUp) const;
+    FileListItem* selectedMindMapItem() const;
+
+    bool canShowThumbnails() const { return _canShowThumbnails; }
+    bool showThumbnails() const { return _showThumbnails; }
+
+protected:
+    virtual bool listerIdle() const = 0;
+    virtual bool userTaskRunning() const = 0;
+    // nullptr when the map has no thumbnail (yet) or the service is gone.
+    virtual std::shared_ptr<const Image> thumbnailFor(const std::string& path) const = 0;
+    virtual const char* showThumbnailsKey() const = 0;
+    virtual CloudCommands::ServiceKeys serviceKeys() const = 0;
+    // Brings the pane up to the service's state after it was activated.
+    virtual void performServiceStateChanged() = 0;
+
+    bool online() const;
+    CloudCommands::CommandState commandState() const;
+    void lockedCommitEditor();
+    // The name the user typed, or nothing (the user was told why) when it cannot name a file.
+    std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
+    bool acceptTypedName(const std::string& name);
+    void thumbnailsChanged();
+
+    std::shared_ptr<Menu> _cloudMenu;
+    std::vector<std::shared_ptr<SegmentedControlItem>> _toolbarItems;
+    bool _canShowThumbnails = false;
+    bool _showThumbnails = false;
+    bool _linked = false;
+    int64_t _refreshLock = 0;
+    bool _navigationLock = false;
+    bool _observingNetwork = false;
+    bool _viewLoaded = false;
 };
