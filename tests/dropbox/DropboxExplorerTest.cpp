@@ -9,6 +9,7 @@
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 #include "store/MindMapProviders.h"
+#include "support/CloudPaneDoubles.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/RecordingUriLauncher.h"
 #include "support/ScriptedAlertPanel.h"
@@ -41,42 +42,6 @@ struct HeldLister : DropboxLister {
     {
         holding = false;
         DropboxLister::cancel();
-    }
-};
-
-// A table that keeps a selection of its own.
-class SelectingTable : public CloudTableView {
-public:
-    explicit SelectingTable(FileListAdapter& adapter) : adapter(adapter) {}
-    std::vector<size_t> selectedRows() const override { return selection; }
-    void selectRows(const std::vector<size_t>& rows) override { selection = rows; }
-    void scrollRowToVisible(size_t) override {}
-    void endEditing() override {}
-    void setDraggedType(const std::optional<std::string>& type) override { draggedType = type; }
-
-    FileListAdapter& adapter;
-    std::vector<size_t> selection;
-    std::optional<std::string> draggedType;
-    std::string header;
-
-protected:
-    void reloadRows() override {}
-    size_t numberOfRows() const override { return adapter.numberOfRows(); }
-    void showEmptyText(const std::string& text) override { header = text; }
-};
-
-struct ScriptedNames : FileNamePrompt {
-    std::vector<std::optional<std::string>> answers;
-    std::vector<std::string> asked;
-    ScriptedNames() { FileNamePrompt::setShared(this); }
-    ~ScriptedNames() override { FileNamePrompt::setShared(nullptr); }
-    std::optional<std::string> selectNewFileName(int32_t mode, const std::string& initialName) override
-    {
-        asked.push_back(std::to_string(mode) + " " + initialName);
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
     }
 };
 
