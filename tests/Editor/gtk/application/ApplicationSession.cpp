@@ -24,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string_view>
@@ -668,6 +669,13 @@ std::optional<std::vector<std::string>> readMapTopics(const ApplicationHome& hom
     return mapTopicsOf(fileBytes(home.mapFile(guid)), guid);
 }
 
+std::set<std::string> mapTopicSetOf(const std::string& contents, const std::string& guid)
+{
+    std::optional<std::vector<std::string>> topics =
+        mapTopicsOf(std::vector<uint8_t>(contents.begin(), contents.end()), guid);
+    return topics ? std::set<std::string>(topics->begin(), topics->end()) : std::set<std::string>{};
+}
+
 std::optional<std::vector<std::string>> mapTopicsOf(const std::vector<uint8_t>& data, const std::string& guid)
 {
     registerNativeFormat();
@@ -830,6 +838,20 @@ void CloudSessionTest::quit(RunningApplication& application, const std::string& 
 {
     ASSERT_TRUE(application.pressKeys(title, {"ctrl+q"}));
     EXPECT_EQ(application.waitForExit(30s), 0) << application.log();
+}
+
+void CloudSessionTest::typeChildTopicAndQuit(RunningApplication& application, const std::string& title,
+                                             const std::string& text, const std::string& what)
+{
+    ASSERT_TRUE(application.pressKeys(title, {"Tab"}));
+    ASSERT_TRUE(application.typeText(title, text));
+    ASSERT_TRUE(application.pressKeys(title, {"Return"}));
+    const auto quitAsked = std::chrono::steady_clock::now();
+    ASSERT_NO_FATAL_FAILURE(quit(application, title));
+    const auto quitTime =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - quitAsked);
+    std::cout << "quit with the upload of " << what << ": " << quitTime.count() << " ms\n";
+    RecordProperty("quit_ms", static_cast<int>(quitTime.count()));
 }
 
 void CloudSessionTest::connect(RunningApplication& application)

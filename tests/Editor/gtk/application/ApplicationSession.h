@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -202,6 +203,11 @@ protected:
     // so the plain one counts the network as there.
     std::unique_ptr<RunningApplication> start(std::vector<std::string> environment);
     void quit(RunningApplication& application, const std::string& title);
+    // Types a new child of the selected central topic (Tab opens it, Return ends the typing) and
+    // quits; how long the quit took, the upload of the edit with it, is printed for `what` and
+    // recorded as "quit_ms".
+    void typeChildTopicAndQuit(RunningApplication& application, const std::string& title, const std::string& text,
+                               const std::string& what);
     // Through the cloud set-up tab and the browser; the row then offers to disconnect.
     void connect(RunningApplication& application);
     // The map the next start reopens, as the user defaults keep it.
@@ -225,6 +231,8 @@ std::optional<std::vector<StoredMap>> readStoreIndex(const ApplicationHome& home
 std::optional<std::vector<std::string>> readMapTopics(const ApplicationHome& home, const std::string& guid);
 // The same of a map's bytes (a map on a cloud, as the stand-in of its service keeps it).
 std::optional<std::vector<std::string>> mapTopicsOf(const std::vector<uint8_t>& data, const std::string& guid);
+// The same of a map's text as a set; empty when it cannot be read.
+std::set<std::string> mapTopicSetOf(const std::string& contents, const std::string& guid);
 // The number of pages poppler reads out of the PDF file and the text of its first page.
 struct PdfContents {
     int pages = 0;
