@@ -2,7 +2,6 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/FeedbackCenter.h"
-#include "Editor/SegmentedControlItem.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveProvider.h"
@@ -13,7 +12,6 @@
 #include "platform/AlertPanel.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
-#include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
@@ -165,13 +163,7 @@ void GDriveExplorer::setListerFactory(ListerFactory factory)
 GDriveExplorer::GDriveExplorer(int32_t explorerMode) : ServiceCloudExplorer(explorerMode)
 {
     cancelListerAndRecreate(true);
-    if (explorerMode == MainExplorerMode || explorerMode == LinkMindMapExplorerMode) {
-        _canShowThumbnails = adapter().isViewBased();
-        const PropertyList value = UserDefaults::standard().objectForKey(ShowThumbnailsKey);
-        _showThumbnails = _canShowThumbnails &&
-            (value.type() == PropertyList::Type::None || UserDefaults::standard().boolForKey(ShowThumbnailsKey));
-    }
-    adapter().setShowThumbnails(_showThumbnails);
+    loadShowThumbnails();
     adapter().setCaseSensitive(true);
     _observations.push_back(NotificationCenter::defaultCenter().addObserver(
         ImageStore::CustomImagesChangedNotification, nullptr, [this](const Notification&) { thumbnailsChanged(); }));
@@ -240,11 +232,7 @@ void GDriveExplorer::loadView()
     }
     updateBreadcrumbRoot();
     setEmptyText("gdrive_disconnected_state");
-    if (explorerMode() == MainExplorerMode) {
-        adapter().setDragDataFormat(std::string(DragType));
-    } else {
-        adapter().setReadOnly(true);
-    }
+    setUpRowsForMode(DragType);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     _observations.push_back(
         center.addObserver(GDrive::FolderChangedNotification, nullptr, [this](const Notification& notification) {

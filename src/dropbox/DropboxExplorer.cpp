@@ -2,7 +2,6 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/FeedbackCenter.h"
-#include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarSegmentMenu.h"
 #include "MindMaps/ImageStore.h"
 #include "dropbox/DropboxService.h"
@@ -12,7 +11,6 @@
 #include "platform/AlertPanel.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
-#include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
 #include "store/ForeignMapConversion.h"
 #include "store/MindMapProviders.h"
@@ -61,13 +59,7 @@ DropboxExplorer::DropboxExplorer(int32_t explorerMode) : ServiceCloudExplorer(ex
 {
     if (Dropbox* dropbox = service()) _provider = dropbox->provider();
     cancelListerAndRecreate(true);
-    if (explorerMode == MainExplorerMode || explorerMode == LinkMindMapExplorerMode) {
-        _canShowThumbnails = adapter().isViewBased();
-        const PropertyList value = UserDefaults::standard().objectForKey(ShowThumbnailsKey);
-        _showThumbnails = _canShowThumbnails &&
-            (value.type() == PropertyList::Type::None || UserDefaults::standard().boolForKey(ShowThumbnailsKey));
-    }
-    adapter().setShowThumbnails(_showThumbnails);
+    loadShowThumbnails();
     registerActions();
 }
 
@@ -139,11 +131,7 @@ void DropboxExplorer::loadView()
     }
     updateBreadcrumbRoot();
     if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
-    if (explorerMode() == MainExplorerMode) {
-        adapter().setDragDataFormat(std::string(DragType));
-    } else {
-        adapter().setReadOnly(true);
-    }
+    setUpRowsForMode(DragType);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     _observations.push_back(
         center.addObserver(Dropbox::DirectoryChangedNotification, nullptr, [this](const Notification& notification) {

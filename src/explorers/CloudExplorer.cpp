@@ -417,3 +417,23 @@ void ServiceCloudExplorer::goBack()
 {
     popPath();
 }
+
+void ServiceCloudExplorer::loadShowThumbnails()
+{
+    if (explorerMode() == MainExplorerMode || explorerMode() == LinkMindMapExplorerMode) {
+        _canShowThumbnails = adapter().isViewBased();
+        const PropertyList value = UserDefaults::standard().objectForKey(showThumbnailsKey());
+        _showThumbnails = _canShowThumbnails &&
+            (value.type() == PropertyList::Type::None || UserDefaults::standard().boolForKey(showThumbnailsKey()));
+    }
+    adapter().setShowThumbnails(_showThumbnails);
+}
+
+void ServiceCloudExplorer::setUpRowsForMode(const char* dragType)
+{
+    if (explorerMode() == MainExplorerMode) {
+        adapter().setDragDataFormat(std::string(dragType));
+    } else {
+        adapter().setReadOnly(true);
+    }
+}

@@ -164,6 +164,11 @@ protected:
     // Brings the pane up to the service's state after it was activated.
     virtual void performServiceStateChanged() = 0;
 
+    // Whether thumbnails can and should show, from the user's last choice; the service's
+    // explorer asks once it is made.
+    void loadShowThumbnails();
+    // In the main window rows are dragged out as `dragType`; a browser only picks.
+    void setUpRowsForMode(const char* dragType);
     bool online() const;
     CloudCommands::CommandState commandState() const;
     void lockedCommitEditor();
