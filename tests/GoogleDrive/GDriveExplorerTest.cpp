@@ -149,17 +149,10 @@ std::vector<std::string> list(std::initializer_list<const char*> entries)
 }
 
 // My Drive holds Docs, which holds Sub; the open map lives in Sub.
-struct GDriveExplorerTest : GDriveTaskFixture {
+struct GDriveExplorerTest : GDriveTaskFixture, CloudPaneParts<GDriveExplorer> {
     PaneService pane{service};
     std::vector<std::string> requests;
     std::shared_ptr<PaneEditor> editor = std::make_shared<PaneEditor>();
-    FakeTextMeasurer measurer;
-    BreadcrumbBar bar{measurer};
-    MindMapSearchField field;
-    ScriptedNames names;
-    ScriptedAlertPanel alerts;
-    std::unique_ptr<GDriveExplorer> explorer;
-    std::unique_ptr<SelectingTable> table;
 
     GDriveExplorerTest()
     {
@@ -185,13 +178,7 @@ struct GDriveExplorerTest : GDriveTaskFixture {
     {
         explorer.reset();
         requests.clear();
-        explorer = std::make_unique<GDriveExplorer>(mode);
-        table = std::make_unique<SelectingTable>(explorer->adapter());
-        explorer->setTableView(table.get());
-        explorer->setBreadcrumbBar(&bar);
-        explorer->setSearchBar(&field);
-        explorer->loadView();
-        explorer->setActive(true);
+        showPane(mode);
     }
 
     HeldLister& lister() { return static_cast<HeldLister&>(*explorer->lister()); }

@@ -58,16 +58,9 @@ std::shared_ptr<FileListItem> item(int32_t type, const std::string& path, bool o
     return made;
 }
 
-struct DropboxExplorerTest : DropboxTaskFixture {
+struct DropboxExplorerTest : DropboxTaskFixture, CloudPaneParts<DropboxExplorer> {
     std::vector<std::string> requests;
-    FakeTextMeasurer measurer;
-    BreadcrumbBar bar{measurer};
-    MindMapSearchField field;
-    ScriptedNames names;
-    ScriptedAlertPanel alerts;
     ScriptedFileChooser chooser;
-    std::unique_ptr<DropboxExplorer> explorer;
-    std::unique_ptr<SelectingTable> table;
 
     DropboxExplorerTest()
     {
@@ -81,16 +74,7 @@ struct DropboxExplorerTest : DropboxTaskFixture {
         DropboxExplorer::setListerFactory(nullptr);
     }
 
-    void open(int32_t mode = MainExplorerMode)
-    {
-        explorer = std::make_unique<DropboxExplorer>(mode);
-        table = std::make_unique<SelectingTable>(explorer->adapter());
-        explorer->setTableView(table.get());
-        explorer->setBreadcrumbBar(&bar);
-        explorer->setSearchBar(&field);
-        explorer->loadView();
-        explorer->setActive(true);
-    }
+    void open(int32_t mode = MainExplorerMode) { showPane(mode); }
 
     HeldLister& lister() { return static_cast<HeldLister&>(*explorer->lister()); }
 
@@ -104,7 +88,6 @@ struct DropboxExplorerTest : DropboxTaskFixture {
     {
         answer(std::move(items), path, DropboxLister::Listed);
     }
-    void select(size_t row) { table->selection = {row}; }
 
     std::vector<std::string> menuKeys(const Menu& menu) const
     {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "explorers/BreadcrumbBar.h"
 #include "explorers/CloudTableView.h"
 #include "explorers/FileListAdapter.h"
 #include "explorers/FileNameDialog.h"
+#include "explorers/MindMapSearchField.h"
+#include "support/FakeTextMeasurer.h"
+#include "support/ScriptedAlertPanel.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,4 +50,29 @@ struct ScriptedNames : FileNamePrompt {
         answers.erase(answers.begin());
         return answer;
     }
+};
+
+// What a cloud pane's widget gives its explorer, and the pane itself: a fixture's second base,
+// after the service's fixture the pane works with.
+template <class Explorer> struct CloudPaneParts {
+    FakeTextMeasurer measurer;
+    BreadcrumbBar bar{measurer};
+    MindMapSearchField field;
+    ScriptedNames names;
+    ScriptedAlertPanel alerts;
+    std::unique_ptr<Explorer> explorer;
+    std::unique_ptr<SelectingTable> table;
+
+    // A new pane in the mode, set up and activated as its widget does.
+    void showPane(int32_t mode)
+    {
+        explorer = std::make_unique<Explorer>(mode);
+        table = std::make_unique<SelectingTable>(explorer->adapter());
+        explorer->setTableView(table.get());
+        explorer->setBreadcrumbBar(&bar);
+        explorer->setSearchBar(&field);
+        explorer->loadView();
+        explorer->setActive(true);
+    }
+    void select(size_t row) { table->selection = {row}; }
 };
