@@ -190,37 +190,6 @@ MindMapProvider* GDriveExplorer::provider() const
     return drive ? drive->provider() : nullptr;
 }
 
-void GDriveExplorer::registerActions()
-{
-    const struct {
-        const char* action;
-        void (GDriveExplorer::*handler)();
-    } actions[] = {
-        {"newDocument:", &GDriveExplorer::newDocument},
-        {"addFolder:", &GDriveExplorer::addFolder},
-        {"importDocument:", &GDriveExplorer::importDocument},
-        {"convert:", &GDriveExplorer::convert},
-        {"viewDocument:", &GDriveExplorer::viewDocument},
-        {"rename:", &GDriveExplorer::rename},
-        {"delete:", &GDriveExplorer::deleteItem},
-        {"duplicate:", &GDriveExplorer::duplicate},
-        {"moveToFolder:", &GDriveExplorer::moveToFolder},
-        {"makeOfflineAvailable:", &GDriveExplorer::makeOfflineAvailable},
-        {"undoOfflineAvailable:", &GDriveExplorer::undoOfflineAvailable},
-        {"synchronize:", &GDriveExplorer::synchronize},
-        {"goBack:", &GDriveExplorer::goBack},
-        {"toggleShowThumbnails:", &GDriveExplorer::toggleShowThumbnails},
-    };
-    for (const auto& each : actions) {
-        auto handler = each.handler;
-        addAction(each.action, [this, handler](const ActionSender*) { (this->*handler)(); });
-    }
-    // Only names the segment and item for validation: the work is done from its menu.
-    addAction("canCopyToCloud:", [](const ActionSender*) {});
-    addAction(CloudCommands::CopyToProviderAction,
-              [this](const ActionSender* sender) { copyToProvider(CloudCommands::providerOfSender(sender)); });
-}
-
 // ---- set-up and state
 
 void GDriveExplorer::loadView()

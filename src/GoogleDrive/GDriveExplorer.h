@@ -117,14 +117,14 @@ public:
     // The commands of the toolbar and the menus.
     void convert() override;
     void viewDocument() override;
-    void rename();
-    void deleteItem();
-    void duplicate();
-    void moveToFolder();
-    void copyToProvider(MindMapProvider* target);
-    void makeOfflineAvailable();
-    void undoOfflineAvailable();
-    void synchronize();
+    void rename() override;
+    void deleteItem() override;
+    void duplicate() override;
+    void moveToFolder() override;
+    void copyToProvider(MindMapProvider* target) override;
+    void makeOfflineAvailable() override;
+    void undoOfflineAvailable() override;
+    void synchronize() override;
 
     void updateContextMenu();
     const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
@@ -154,7 +154,6 @@ protected:
 
 private:
     GDriveExplorerService* service() const { return currentService(); }
-    void registerActions();
     void updateBreadcrumbRoot();
     void showBreadcrumbFor(const std::string& folderId);
     void showSearchBreadcrumb();

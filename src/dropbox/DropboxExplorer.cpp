@@ -90,34 +90,8 @@ MindMapProvider* DropboxExplorer::provider() const
 
 void DropboxExplorer::registerActions()
 {
-    const struct {
-        const char* action;
-        void (DropboxExplorer::*handler)();
-    } actions[] = {
-        {"newDocument:", &DropboxExplorer::newDocument},
-        {"addFolder:", &DropboxExplorer::addFolder},
-        {"importDocument:", &DropboxExplorer::importDocument},
-        {"convert:", &DropboxExplorer::convert},
-        {"viewDocument:", &DropboxExplorer::viewDocument},
-        {"rename:", &DropboxExplorer::rename},
-        {"delete:", &DropboxExplorer::deleteItem},
-        {"duplicate:", &DropboxExplorer::duplicate},
-        {"moveToFolder:", &DropboxExplorer::moveToFolder},
-        {"makeOfflineAvailable:", &DropboxExplorer::makeOfflineAvailable},
-        {"undoOfflineAvailable:", &DropboxExplorer::undoOfflineAvailable},
-        {"synchronize:", &DropboxExplorer::synchronize},
-        {"goBack:", &DropboxExplorer::goBack},
-        {"toggleShowThumbnails:", &DropboxExplorer::toggleShowThumbnails},
-    };
-    for (const auto& each : actions) {
-        auto handler = each.handler;
-        addAction(each.action, [this, handler](const ActionSender*) { (this->*handler)(); });
-    }
-    // Only names the segment and item for validation: the work is done from its menu.
-    addAction("canCopyToCloud:", [](const ActionSender*) {});
+    ServiceCloudExplorer::registerActions();
     addAction("copyToCloud:", [](const ActionSender*) {});
-    addAction(CloudCommands::CopyToProviderAction,
-              [this](const ActionSender* sender) { copyToProvider(CloudCommands::providerOfSender(sender)); });
 }
 
 // ---- set-up and state

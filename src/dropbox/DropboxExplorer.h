@@ -63,14 +63,14 @@ public:
     // The commands of the toolbar and the menus.
     void convert() override;
     void viewDocument() override;
-    void rename();
-    void deleteItem();
-    void duplicate();
-    void moveToFolder();
-    void copyToProvider(MindMapProvider* target);
-    void makeOfflineAvailable();
-    void undoOfflineAvailable();
-    void synchronize();
+    void rename() override;
+    void deleteItem() override;
+    void duplicate() override;
+    void moveToFolder() override;
+    void copyToProvider(MindMapProvider* target) override;
+    void makeOfflineAvailable() override;
+    void undoOfflineAvailable() override;
+    void synchronize() override;
 
     // The context menu as it would open now, and the copy-to-cloud menu's items.
     void updateContextMenu();
@@ -92,10 +92,10 @@ protected:
     const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
     CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
     void performServiceStateChanged() override;
+    void registerActions() override;
 
 private:
     Dropbox* service() const;
-    void registerActions();
     void updateBreadcrumbRoot();
     void directoryChanged(const std::string& path);
     void currentMindMapChanged();

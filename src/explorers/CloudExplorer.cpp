@@ -437,3 +437,34 @@ void ServiceCloudExplorer::setUpRowsForMode(const char* dragType)
         adapter().setReadOnly(true);
     }
 }
+
+void ServiceCloudExplorer::registerActions()
+{
+    const struct {
+        const char* action;
+        void (ServiceCloudExplorer::*handler)();
+    } actions[] = {
+        {"newDocument:", &ServiceCloudExplorer::newDocument},
+        {"addFolder:", &ServiceCloudExplorer::addFolder},
+        {"importDocument:", &ServiceCloudExplorer::importDocument},
+        {"convert:", &ServiceCloudExplorer::convert},
+        {"viewDocument:", &ServiceCloudExplorer::viewDocument},
+        {"rename:", &ServiceCloudExplorer::rename},
+        {"delete:", &ServiceCloudExplorer::deleteItem},
+        {"duplicate:", &ServiceCloudExplorer::duplicate},
+        {"moveToFolder:", &ServiceCloudExplorer::moveToFolder},
+        {"makeOfflineAvailable:", &ServiceCloudExplorer::makeOfflineAvailable},
+        {"undoOfflineAvailable:", &ServiceCloudExplorer::undoOfflineAvailable},
+        {"synchronize:", &ServiceCloudExplorer::synchronize},
+        {"goBack:", &ServiceCloudExplorer::goBack},
+        {"toggleShowThumbnails:", &ServiceCloudExplorer::toggleShowThumbnails},
+    };
+    for (const auto& each : actions) {
+        auto handler = each.handler;
+        addAction(each.action, [this, handler](const ActionSender*) { (this->*handler)(); });
+    }
+    // Only names the segment and item for validation: the work is done from its menu.
+    addAction("canCopyToCloud:", [](const ActionSender*) {});
+    addAction(CloudCommands::CopyToProviderAction,
+              [this](const ActionSender* sender) { copyToProvider(CloudCommands::providerOfSender(sender)); });
+}

@@ -14,6 +14,7 @@
 
 class BreadcrumbBar;
 class Image;
+class MindMapProvider;
 class SegmentedControlItem;
 class ToolbarBackground;
 
@@ -138,8 +139,17 @@ public:
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
     void onlineStateChanged(bool online) override;
 
+    // The commands of the toolbar and the menus.
     virtual void convert() = 0;
     virtual void viewDocument() = 0;
+    virtual void rename() = 0;
+    virtual void deleteItem() = 0;
+    virtual void duplicate() = 0;
+    virtual void moveToFolder() = 0;
+    virtual void copyToProvider(MindMapProvider* target) = 0;
+    virtual void makeOfflineAvailable() = 0;
+    virtual void undoOfflineAvailable() = 0;
+    virtual void synchronize() = 0;
     virtual void cancelListerAndRecreate(bool recreate) = 0;
     void goBack();
     void toggleShowThumbnails();
@@ -164,6 +174,8 @@ protected:
     // Brings the pane up to the service's state after it was activated.
     virtual void performServiceStateChanged() = 0;
 
+    // Binds the commands' actions to the pane.
+    virtual void registerActions();
     // Whether thumbnails can and should show, from the user's last choice; the service's
     // explorer asks once it is made.
     void loadShowThumbnails();
