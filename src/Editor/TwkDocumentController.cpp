@@ -106,6 +106,7 @@ ItemValidation TwkDocumentController::validateUserInterfaceItem(const ValidatedU
 TwkDocumentController::~TwkDocumentController()
 {
     _scheduler.cancel(_adsCheck);
+    _scheduler.cancel(_reopenWait);
     if (_terminationProcesses)
         for (auto& process : *_terminationProcesses) process->setDelegate(nullptr);
     if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
@@ -136,6 +137,7 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
     if (!_singletonDocument) return;
     MindMapStorage* current = currentStorage();
     if (!current && (!provider || storageId.empty())) return;
+    ++_storageSwitches;
 
     // The id may belong to the storage that the switch disposes of.
     const std::string id = storageId;
@@ -310,7 +312,32 @@ bool TwkDocumentController::reopenRememberedMindMap()
     std::string providerId = defaults.stringForKey(ReopenProviderIdKey);
     std::string mindMapId = defaults.stringForKey(ReopenMindMapIdKey);
     if (providerId.empty() || mindMapId.empty()) return false;
-    asyncOpenMindMap(providerId, mindMapId, {});
+    MindMapProvider* provider = MindMapProviders::instance().getProviderById(providerId);
+    if (!provider) {
+        asyncOpenMindMap(providerId, mindMapId, {});
+        return true;
+    }
+    // At a start a cloud provider may not know yet whether the user is signed in: its keyring can
+    // be waiting for a password. The window shows meanwhile, and the map follows the answer.
+    const uint64_t reopen = ++_reopens;
+    _pendingReopen = reopen;
+    const uint64_t switches = _storageSwitches;
+    std::weak_ptr<bool> alive = _alive;
+    provider->whenSignInKnown([this, alive, reopen, switches, providerId, mindMapId] {
+        if (alive.expired() || _pendingReopen != reopen) return;
+        _pendingReopen = 0;
+        _scheduler.cancel(_reopenWait);
+        _reopenWait = 0;
+        if (_terminated || isQuitting() || _storageSwitches != switches) return;
+        asyncOpenMindMap(providerId, mindMapId, {});
+    });
+    if (_pendingReopen == reopen) {
+        _scheduler.cancel(_reopenWait);
+        _reopenWait = _scheduler.schedule(ReopenSignInWait, false, [this] {
+            _reopenWait = 0;
+            _pendingReopen = 0;
+        });
+    }
     return true;
 }
 

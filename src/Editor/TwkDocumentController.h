@@ -9,6 +9,7 @@
 #include "store/HistoryList.h"
 
 #include <any>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,6 +72,10 @@ public:
     static constexpr const char* ImportPdfPanelTitleKey = "action_import_pdf_bookmarks";
     static constexpr int64_t LocalImagesCleanupPeriod = 9;
     static constexpr double ScheduledAdsCheckDelay = 1.0;
+    // How long the remembered map waits for its provider to learn whether the user is signed in:
+    // long enough to type a keyring's password, short enough that a map never appears long after
+    // the user has given up on it.
+    static constexpr double ReopenSignInWait = 60.0;
 
     enum class TerminateReply { Now, Cancel };
 
@@ -108,7 +113,9 @@ public:
     void restoreSelectionState(const SelectionParcel& parcel);
     bool openLocalMindMapOnGuid(const std::string& guid);
     // Opens the map remembered at the last quit; false when none is remembered. A remembered map
-    // that is gone leaves the editor empty: start-up must not go on to make one.
+    // that is gone leaves the editor empty: start-up must not go on to make one. A cloud map opens
+    // once its provider knows whether the user is signed in (within ReopenSignInWait), unless a
+    // map was opened meanwhile.
     bool reopenRememberedMindMap();
 
     void closeDocument();
@@ -177,4 +184,11 @@ private:
     CleanupProcessFactory _cleanupProcessFactory;
     DocumentScheduler::Handle _adsCheck = 0;
     bool _terminated = false;
+    // Counts switches of the open map, so that a late reopen never replaces one the user made.
+    uint64_t _storageSwitches = 0;
+    uint64_t _reopens = 0;
+    // The reopen still waiting for its provider's answer; 0 when none waits.
+    uint64_t _pendingReopen = 0;
+    DocumentScheduler::Handle _reopenWait = 0;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -27,6 +27,10 @@ GDriveAuthHelper::GDriveAuthHelper(HttpEngine& engine, TokenStore& store, OAuthS
       _oauth(engine, std::move(signIn), store, GDriveSettings::KeychainItemName),
       _client(engine, _oauth, std::move(endpoints))
 {
+    std::weak_ptr<bool> alive = _alive;
+    _oauth.setStoreFailureHandler([this, alive](const Error& error) {
+        if (!alive.expired()) showFailure(error.localizedDescription);
+    });
 }
 
 GDriveAuthHelper::~GDriveAuthHelper()
@@ -38,16 +42,21 @@ GDriveClient& GDriveAuthHelper::driveService()
 {
     if (!_restored) {
         _restored = true;
-        Error error;
-        _oauth.restore(&error);
-        if (!_oauth.isLinked()) {
+        std::weak_ptr<bool> alive = _alive;
+        _oauth.restore([this, alive](const Error&) {
+            if (alive.expired()) return;
+            if (_oauth.isLinked()) return restoreEnded();
             // An earlier version's sign-in, taken over so that the user need not sign in again.
-            auto earlier = _store.read(GDriveSettings::EarlierKeychainItemName);
-            if (earlier && OAuthTokens::fromJson(*earlier)) {
-                _store.write(GDriveSettings::KeychainItemName, *earlier);
-                _oauth.restore();
-            }
-        }
+            _store.readLater(GDriveSettings::EarlierKeychainItemName,
+                             [this, alive](std::optional<std::string> earlier, const Error&) {
+                                 if (alive.expired()) return;
+                                 if (!earlier || !OAuthTokens::fromJson(*earlier)) return restoreEnded();
+                                 _store.writeLater(GDriveSettings::KeychainItemName, *earlier, {});
+                                 _oauth.restore([this, alive](const Error&) {
+                                     if (!alive.expired()) restoreEnded();
+                                 });
+                             });
+        });
     }
     return _client;
 }
@@ -69,9 +78,32 @@ bool GDriveAuthHelper::isAuthenticated()
     return _oauth.isLinked();
 }
 
+void GDriveAuthHelper::restoreEnded()
+{
+    _restoring = false;
+    auto waiting = std::move(_waitingForRestore);
+    _waitingForRestore.clear();
+    for (auto& then : waiting) then();
+}
+
+void GDriveAuthHelper::whenRestored(std::function<void()> then)
+{
+    driveService();
+    if (!_restoring) {
+        then();
+        return;
+    }
+    _waitingForRestore.push_back(std::move(then));
+}
+
 void GDriveAuthHelper::authenticate(std::function<void()> completion)
 {
     if (isAuthenticated()) return;
+    // The keyring has not answered yet: only its answer tells whether a sign-in is wanted.
+    if (_restoring) {
+        whenRestored([this, completion] { authenticate(completion); });
+        return;
+    }
     reauthenticate(std::move(completion));
 }
 
@@ -144,5 +176,5 @@ void GDriveAuthHelper::deauthenticate()
 {
     driveService();
     _oauth.unlink();
-    _store.remove(GDriveSettings::EarlierKeychainItemName);
+    _store.removeLater(GDriveSettings::EarlierKeychainItemName, {});
 }

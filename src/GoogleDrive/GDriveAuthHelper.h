@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TokenStore;
 
@@ -33,6 +34,9 @@ public:
     bool isAvailable() const;
 
     bool isAuthenticated();
+    // Runs then once the sign-in of an earlier run has been read (at once when it has been); until
+    // then isAuthenticated() answers false without meaning that nobody is signed in.
+    void whenRestored(std::function<void()> then);
     // Signs in unless signed in already; then nothing is called, not even the completion.
     void authenticate(std::function<void()> completion);
     // A new sign-in in the browser; the completion runs only after one that succeeded. While one
@@ -50,6 +54,7 @@ public:
 private:
     void flowEnded(const OAuthResult& result, const std::function<void()>& completion);
     void showFailure(const std::string& text);
+    void restoreEnded();
 
     HttpEngine& _engine;
     TokenStore& _store;
@@ -59,6 +64,8 @@ private:
     OAuthClient _oauth;
     GDriveClient _client;
     bool _restored = false;
+    bool _restoring = true;
+    std::vector<std::function<void()>> _waitingForRestore;
     bool _flowInProgress = false;
     std::unique_ptr<GDriveRedirectListener> _listener;
     std::function<void()> _bringToFront;

@@ -3,6 +3,7 @@
 #include "store/ExternalProvider.h"
 
 #include <any>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ public:
     // Signed in and set up: the application folders are known.
     virtual bool isLinked() const = 0;
     virtual bool isActive() const = 0;
+    // Runs then once the service knows whether an account of an earlier run is signed in (the
+    // keyring may first ask for its password); at once when nothing is to come.
+    virtual void whenSignInKnown(std::function<void()> then) { then(); }
 
     // Brings the latest version into the cache, then opens it.
     virtual void openMindMap(const std::string& gdriveId, const std::any& info) = 0;
@@ -71,6 +75,7 @@ public:
     Image largeIcon() const override;
     void enabledChanged() override;
     void asyncOpenStorage(const std::string& mindMapId, const std::any& info) override;
+    void whenSignInKnown(std::function<void()> then) override { _service.whenSignInKnown(std::move(then)); }
     void openCloudLink(const std::string& link) override;
     std::string uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
                             MindMapStorage* reference) override;

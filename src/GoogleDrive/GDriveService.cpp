@@ -163,7 +163,22 @@ void GDrive::initiateSession()
 {
     if (_sessionStarted) return;
     _sessionStarted = true;
-    performAuthorizedChanged();
+    // The sign-in of an earlier run may wait for the keyring's password; the state is told once known.
+    std::weak_ptr<bool> alive = _alive;
+    auth().whenRestored([this, alive] {
+        if (!alive.expired() && _sessionStarted) performAuthorizedChanged();
+    });
+}
+
+void GDrive::whenSignInKnown(std::function<void()> then)
+{
+    if (!_sessionStarted) return then();
+    // Asked after the session's own wait, so then finds a signed-in account's set-up begun: a map
+    // opened then waits for the account's folders.
+    std::weak_ptr<bool> alive = _alive;
+    auth().whenRestored([alive, then = std::move(then)] {
+        if (!alive.expired()) then();
+    });
 }
 
 void GDrive::terminateSession()

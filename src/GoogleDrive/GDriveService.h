@@ -95,6 +95,7 @@ public:
 
     bool isAuthorized() const override;
     bool isLinked() const override { return _initialized; }
+    void whenSignInKnown(std::function<void()> then) override;
     bool isActive() const override { return _isActive; }
     bool isInitializing() const { return isAuthorized() && _initializationTask != nullptr; }
 
@@ -238,4 +239,5 @@ private:
         std::any info;
     };
     std::optional<PendingOpen> _pendingOpen;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

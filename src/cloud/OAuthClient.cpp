@@ -102,13 +102,19 @@ OAuthClient::OAuthClient(HttpEngine& engine, OAuthSettings settings, TokenStore&
 
 OAuthClient::~OAuthClient() = default;
 
-bool OAuthClient::restore(Error* error)
+void OAuthClient::restore(std::function<void(const Error& error)> done)
 {
-    Error readError;
-    auto text = _store.read(_account, &readError);
-    if (!readError.isEmpty()) return setError(error, readError);
-    _tokens = text ? OAuthTokens::fromJson(*text) : std::nullopt;
-    return true;
+    _restoring = true;
+    std::weak_ptr<bool> alive = _alive;
+    const uint64_t generation = _tokensGeneration;
+    _store.readLater(_account, [this, alive, generation, done](std::optional<std::string> text, const Error& error) {
+        if (alive.expired()) return;
+        _restoring = false;
+        if (error.isEmpty() && generation == _tokensGeneration) {
+            _tokens = text ? OAuthTokens::fromJson(*text) : std::nullopt;
+        }
+        if (done) done(error);
+    });
 }
 
 std::string OAuthClient::codeVerifier(const std::vector<uint8_t>& randomBytes)
@@ -334,8 +340,13 @@ OAuthResult OAuthClient::takeTokenAnswer(const HttpResponse& response, const OAu
 void OAuthClient::keep(OAuthTokens tokens)
 {
     _tokens = std::move(tokens);
+    ++_tokensGeneration;
     // A store that fails costs the user a sign-in at the next start, not this session.
-    _store.write(_account, _tokens->toJson());
+    std::weak_ptr<bool> alive = _alive;
+    _store.writeLater(_account, _tokens->toJson(), [this, alive](const Error& error) {
+        if (alive.expired() || error.isEmpty()) return;
+        if (_storeFailed) _storeFailed(error);
+    });
 }
 
 void OAuthClient::refresh(Completion completion)
@@ -375,5 +386,6 @@ void OAuthClient::unlink()
     _refreshRequest.cancel();
     _refreshWaiters.clear();
     _tokens.reset();
-    _store.remove(_account);
+    ++_tokensGeneration;
+    _store.removeLater(_account, {});
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -82,8 +83,15 @@ public:
     void setRedirectUri(std::string redirectUri) { _settings.redirectUri = std::move(redirectUri); }
     const std::string& redirectUri() const { return _settings.redirectUri; }
 
-    // Reads the tokens of an earlier run; false (and error) when the store failed.
-    bool restore(Error* error = nullptr);
+    // Reads the tokens of an earlier run; done runs once the store has answered (later when the
+    // store has to wait for its keyring), with the store's error when it failed. Tokens had
+    // meanwhile from a sign-in win over the earlier run's.
+    void restore(std::function<void(const Error& error)> done = {});
+    bool isRestoring() const { return _restoring; }
+
+    // Told when the tokens could not be kept in the store: they still serve this run, but the next
+    // start will ask for a sign-in.
+    void setStoreFailureHandler(std::function<void(const Error& error)> handler) { _storeFailed = std::move(handler); }
 
     // Starts a sign-in and answers the address to open in the browser. The completion runs once the
     // redirect has come back and its code was exchanged, or failed. A new sign-in replaces a pending
@@ -136,6 +144,11 @@ private:
     std::function<double()> _now;
     RandomBytes _randomBytes;
     std::optional<OAuthTokens> _tokens;
+    // Counts changes of the tokens, so that a late restore never undoes a newer sign-in.
+    uint64_t _tokensGeneration = 0;
+    bool _restoring = false;
+    std::function<void(const Error&)> _storeFailed;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
     std::optional<Pending> _pending;
     HttpRequestHandle _exchangeRequest;
     HttpRequestHandle _refreshRequest;

@@ -3,6 +3,7 @@
 #include "store/ExternalProvider.h"
 
 #include <any>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ public:
     virtual ~DropboxProviderService() = default;
 
     virtual bool isAuthorized() const = 0;
+    // Runs then once isAuthorized() answers for this run: the keyring may first ask the user for
+    // its password. At once when nothing is to come.
+    virtual void whenSignInKnown(std::function<void()> then) { then(); }
     virtual bool isInitialized() const = 0;
     virtual bool isActive() const = 0;
 
@@ -68,6 +72,7 @@ public:
     Image largeIcon() const override;
     void enabledChanged() override;
     void asyncOpenStorage(const std::string& mindMapId, const std::any& info) override;
+    void whenSignInKnown(std::function<void()> then) override { _service.whenSignInKnown(std::move(then)); }
     void openCloudLink(const std::string& link) override;
     std::string uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
                             MindMapStorage* reference) override;

@@ -167,20 +167,46 @@ void Dropbox::initiateSession()
     _sessionStarted = true;
     if (_setup.tokens) {
         _oauth = std::make_unique<OAuthClient>(*_setup.engine, _setup.signIn, *_setup.tokens, TokenAccount);
-        Error error;
-        if (!_oauth->restore(&error)) {
+        _oauth->setStoreFailureHandler([](const Error& error) {
             FeedbackCenter::feedbackCenter().addItemWithTitle(localized("db_disconnected_state"),
                                                               error.localizedDescription, FeedbackStateError,
                                                               FeedbackCenter::dropboxImage());
-        }
+        });
         _client = std::make_unique<DropboxClient>(*_setup.engine, *_oauth, _setup.endpoints);
         AuthorizationRedirects::setHandler(TokenAccount,
                                            [this](const std::string& url) { return handleAuthorizationURL(url); });
+        // A keyring may wait for its password: the state stays unknown until it answers, and the
+        // OAuth client (owned here) drops the answer when the service goes first.
+        _oauth->restore([this](const Error& error) {
+            if (!error.isEmpty()) {
+                FeedbackCenter::feedbackCenter().addItemWithTitle(localized("db_disconnected_state"),
+                                                                  error.localizedDescription, FeedbackStateError,
+                                                                  FeedbackCenter::dropboxImage());
+            }
+            sessionStateKnown();
+        });
+        return;
     }
+    sessionStateKnown();
+}
+
+void Dropbox::sessionStateKnown()
+{
     const bool wasAuthorized = _isAuthorized;
     updateAuthorized();
     // A start without an account still tells everyone, so that the views show "not linked".
     if (!_isAuthorized && !wasAuthorized) performAuthorizedChanged();
+    _signInKnown = true;
+    std::vector<std::function<void()>> waiting = std::move(_waitingForSignIn);
+    _waitingForSignIn.clear();
+    for (const std::function<void()>& then : waiting) then();
+}
+
+void Dropbox::whenSignInKnown(std::function<void()> then)
+{
+    // Before the session starts nothing is being read that could change the answer.
+    if (_signInKnown || !_sessionStarted) return then();
+    _waitingForSignIn.push_back(std::move(then));
 }
 
 DropboxClient* Dropbox::dropboxClient()

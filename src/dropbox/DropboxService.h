@@ -119,6 +119,7 @@ public:
     void performDeauthorize();
     bool checkAuthorizationError(const DropboxNetworkError& error) override;
     bool isAuthorized() const override { return _isAuthorized; }
+    void whenSignInKnown(std::function<void()> then) override;
     bool isInitializing() const { return false; }
     bool isInitialized() const override { return _isInitialized; }
     bool isActive() const override { return _isActive; }
@@ -203,6 +204,7 @@ private:
     double now() const { return _setup.now(); }
     double jitter() const { return jitterFactor(_setup.random()); }
     void updateAuthorized();
+    void sessionStateKnown();
     void performAuthorizedChanged();
     void setInitialized(bool initialized);
     void updateActive();
@@ -237,6 +239,9 @@ private:
     std::vector<std::shared_ptr<DropboxUserTask>> _userTasks;
     std::shared_ptr<TerminationProcess> _terminationProcess;
     bool _isAuthorized = false;
+    // The keyring has answered whether an account of an earlier run is signed in.
+    bool _signInKnown = false;
+    std::vector<std::function<void()>> _waitingForSignIn;
     bool _isInitialized = false;
     bool _isActive = false;
     std::shared_ptr<DropboxProvider> _provider;

@@ -52,6 +52,13 @@ struct SecretLibrary {
                                   GError**, ...);
     gboolean (*passwordClearSync)(const SecretSchema*, GCancellable*, GError**, ...);
     void (*passwordFree)(gchar*);
+    // What does not hold up the window while the keyring asks for its password.
+    decltype(&secret_password_lookup) passwordLookup;
+    decltype(&secret_password_lookup_finish) passwordLookupFinish;
+    decltype(&secret_password_store) passwordStore;
+    decltype(&secret_password_store_finish) passwordStoreFinish;
+    decltype(&secret_password_clear) passwordClear;
+    decltype(&secret_password_clear_finish) passwordClearFinish;
 };
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function)
@@ -80,7 +87,13 @@ const SecretLibrary* secretLibrary(std::string* reason = nullptr)
             bind(handle, "secret_password_lookup_sync", l.passwordLookupSync) &&
             bind(handle, "secret_password_store_sync", l.passwordStoreSync) &&
             bind(handle, "secret_password_clear_sync", l.passwordClearSync) &&
-            bind(handle, "secret_password_free", l.passwordFree);
+            bind(handle, "secret_password_free", l.passwordFree) &&
+            bind(handle, "secret_password_lookup", l.passwordLookup) &&
+            bind(handle, "secret_password_lookup_finish", l.passwordLookupFinish) &&
+            bind(handle, "secret_password_store", l.passwordStore) &&
+            bind(handle, "secret_password_store_finish", l.passwordStoreFinish) &&
+            bind(handle, "secret_password_clear", l.passwordClear) &&
+            bind(handle, "secret_password_clear_finish", l.passwordClearFinish);
         if (!complete) failure = "libsecret lacks a function the sign-in needs.";
     });
     if (!complete && reason) *reason = failure;
@@ -154,6 +167,185 @@ bool SecretServiceTokenStore::remove(const std::string& account, Error* error)
     GError* gerror = nullptr;
     library->passwordClearSync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
     return !takeError(gerror, account, error);
+}
+
+void TokenStore::readLater(const std::string& account, ReadCompletion completion)
+{
+    Error error;
+    auto secret = read(account, &error);
+    if (completion) completion(std::move(secret), error);
+}
+
+void TokenStore::writeLater(const std::string& account, const std::string& secret, WriteCompletion completion)
+{
+    Error error;
+    write(account, secret, &error);
+    if (completion) completion(error);
+}
+
+void TokenStore::removeLater(const std::string& account, WriteCompletion completion)
+{
+    Error error;
+    remove(account, &error);
+    if (completion) completion(error);
+}
+
+// What an asynchronous libsecret call needs when it answers. The cancellable is its own reference,
+// so that an answer after the store is gone can still tell that it must be dropped.
+struct SecretServiceTokenStore::Call {
+    GCancellable* cancellable;
+    SecretServiceTokenStore* store;
+    std::string account;
+    ReadCompletion read;
+    WriteCompletion write;
+    ~Call() { g_object_unref(cancellable); }
+};
+
+SecretServiceTokenStore::SecretServiceTokenStore() : _cancellable(g_cancellable_new())
+{
+}
+
+SecretServiceTokenStore::~SecretServiceTokenStore()
+{
+    g_cancellable_cancel(G_CANCELLABLE(_cancellable));
+    g_object_unref(_cancellable);
+}
+
+void SecretServiceTokenStore::enqueue(std::function<void()> start)
+{
+    _waiting.push_back(std::move(start));
+    startNext();
+}
+
+void SecretServiceTokenStore::startNext()
+{
+    if (_calling || _waiting.empty()) return;
+    _calling = true;
+    std::function<void()> start = std::move(_waiting.front());
+    _waiting.pop_front();
+    start();
+}
+
+// The next call starts only after the caller heard of this one: a completion that asks the store
+// again queues behind what was asked before it.
+void SecretServiceTokenStore::callEnded(const std::function<void()>& answer)
+{
+    std::weak_ptr<bool> alive = _alive;
+    answer();
+    if (alive.expired()) return;
+    _calling = false;
+    startNext();
+}
+
+SecretServiceTokenStore::Call* SecretServiceTokenStore::makeCall(const std::string& account)
+{
+    return new Call{G_CANCELLABLE(g_object_ref(_cancellable)), this, account, {}, {}};
+}
+
+void SecretServiceTokenStore::readLater(const std::string& account, ReadCompletion completion)
+{
+    enqueue([this, account, completion = std::move(completion)] {
+        Error error;
+        const SecretLibrary* library = secretLibraryOrError(account, &error);
+        if (!library) {
+            return callEnded([&] {
+                if (completion) completion(std::nullopt, error);
+            });
+        }
+        Call* call = makeCall(account);
+        call->read = completion;
+        library->passwordLookup(
+            tokenSchema(), G_CANCELLABLE(_cancellable),
+            [](GObject*, GAsyncResult* result, gpointer data) {
+                std::unique_ptr<Call> call(static_cast<Call*>(data));
+                const SecretLibrary* library = secretLibrary();
+                GError* gerror = nullptr;
+                gchar* secret = library->passwordLookupFinish(result, &gerror);
+                std::optional<std::string> value;
+                if (secret) {
+                    value = std::string(secret);
+                    library->passwordFree(secret);
+                }
+                if (g_cancellable_is_cancelled(call->cancellable)) {
+                    if (gerror) g_error_free(gerror);
+                    return;
+                }
+                Error error;
+                if (takeError(gerror, call->account, &error)) value.reset();
+                call->store->callEnded([&] {
+                    if (call->read) call->read(std::move(value), error);
+                });
+            },
+            call, "account", account.c_str(), nullptr);
+    });
+}
+
+void SecretServiceTokenStore::writeLater(const std::string& account, const std::string& secret,
+                                         WriteCompletion completion)
+{
+    enqueue([this, account, secret, completion = std::move(completion)] {
+        Error error;
+        const SecretLibrary* library = secretLibraryOrError(account, &error);
+        if (!library) {
+            return callEnded([&] {
+                if (completion) completion(error);
+            });
+        }
+        Call* call = makeCall(account);
+        call->write = completion;
+        const std::string label = "Tarnwick: " + account;
+        library->passwordStore(
+            tokenSchema(), SECRET_COLLECTION_DEFAULT, label.c_str(), secret.c_str(), G_CANCELLABLE(_cancellable),
+            [](GObject*, GAsyncResult* result, gpointer data) {
+                std::unique_ptr<Call> call(static_cast<Call*>(data));
+                GError* gerror = nullptr;
+                const bool stored = secretLibrary()->passwordStoreFinish(result, &gerror);
+                if (g_cancellable_is_cancelled(call->cancellable)) {
+                    if (gerror) g_error_free(gerror);
+                    return;
+                }
+                Error error;
+                if (!takeError(gerror, call->account, &error) && !stored) {
+                    error = storeError(call->account, "secret service", "The secret service refused it.");
+                }
+                call->store->callEnded([&] {
+                    if (call->write) call->write(error);
+                });
+            },
+            call, "account", account.c_str(), nullptr);
+    });
+}
+
+void SecretServiceTokenStore::removeLater(const std::string& account, WriteCompletion completion)
+{
+    enqueue([this, account, completion = std::move(completion)] {
+        Error error;
+        const SecretLibrary* library = secretLibraryOrError(account, &error);
+        if (!library) {
+            return callEnded([&] {
+                if (completion) completion(error);
+            });
+        }
+        Call* call = makeCall(account);
+        call->write = completion;
+        library->passwordClear(
+            tokenSchema(), G_CANCELLABLE(_cancellable),
+            [](GObject*, GAsyncResult* result, gpointer data) {
+                std::unique_ptr<Call> call(static_cast<Call*>(data));
+                GError* gerror = nullptr;
+                secretLibrary()->passwordClearFinish(result, &gerror);
+                if (g_cancellable_is_cancelled(call->cancellable)) {
+                    if (gerror) g_error_free(gerror);
+                    return;
+                }
+                Error error;
+                takeError(gerror, call->account, &error);
+                call->store->callEnded([&] {
+                    if (call->write) call->write(error);
+                });
+            },
+            call, "account", account.c_str(), nullptr);
+    });
 }
 
 FileTokenStore::FileTokenStore(std::string path) : _path(std::move(path))

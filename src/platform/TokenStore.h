@@ -2,6 +2,8 @@
 
 #include "platform/Error.h"
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,6 +13,10 @@
 // mailed: errors name the account and the store, never the secret.
 class TokenStore {
 public:
+    // An empty error is success; a read that found nothing has no secret and no error.
+    using ReadCompletion = std::function<void(std::optional<std::string> secret, const Error& error)>;
+    using WriteCompletion = std::function<void(const Error& error)>;
+
     virtual ~TokenStore() = default;
     // The secret stored for the account; nullopt when there is none or the store failed (error set
     // then, left empty when there was simply nothing stored).
@@ -20,6 +26,13 @@ public:
     virtual bool remove(const std::string& account, Error* error = nullptr) = 0;
     // A short name of the store for messages ("secret service", "file").
     virtual std::string name() const = 0;
+
+    // The same without holding up the window: a store that may have to ask the user for a password
+    // answers later on the main loop, others may answer before returning. The completion runs once,
+    // and never after the store is gone.
+    virtual void readLater(const std::string& account, ReadCompletion completion);
+    virtual void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion);
+    virtual void removeLater(const std::string& account, WriteCompletion completion);
 };
 
 // The desktop's Secret Service (its keyring), through libsecret.
@@ -31,6 +44,29 @@ public:
     bool write(const std::string& account, const std::string& secret, Error* error = nullptr) override;
     bool remove(const std::string& account, Error* error = nullptr) override;
     std::string name() const override { return "secret service"; }
+
+    SecretServiceTokenStore();
+    ~SecretServiceTokenStore() override;
+    SecretServiceTokenStore(const SecretServiceTokenStore&) = delete;
+    SecretServiceTokenStore& operator=(const SecretServiceTokenStore&) = delete;
+    void readLater(const std::string& account, ReadCompletion completion) override;
+    void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion) override;
+    void removeLater(const std::string& account, WriteCompletion completion) override;
+
+private:
+    struct Call;
+    // One call at a time, in the order asked: libsecret runs each in several steps, and two at once
+    // could land a removal after the write that followed it.
+    void enqueue(std::function<void()> start);
+    void startNext();
+    void callEnded(const std::function<void()>& answer);
+    Call* makeCall(const std::string& account);
+
+    // A GCancellable, cancelled when the store goes so that no answer reaches its callers.
+    void* _cancellable = nullptr;
+    std::deque<std::function<void()>> _waiting;
+    bool _calling = false;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };
 
 // A file readable by its owner only, replaced whole on every change: for desktops without a Secret

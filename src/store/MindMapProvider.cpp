@@ -79,6 +79,11 @@ void MindMapProvider::asyncOpenStorage(const std::string&, const std::any&)
 {
 }
 
+void MindMapProvider::whenSignInKnown(std::function<void()> then)
+{
+    then();
+}
+
 void MindMapProvider::openCloudLink(const std::string&)
 {
 }

@@ -68,6 +68,10 @@ public:
     virtual bool isAsynchrone() const;
     // info: nothing, or the selection to restore once the map is open.
     virtual void asyncOpenStorage(const std::string& mindMapId, const std::any& info);
+    // Runs then once the provider knows whether its account is signed in, which decides whether
+    // its maps open; at once for a provider without accounts or one that knows already. A cloud
+    // provider may learn it only when the keyring answers, which may first ask for a password.
+    virtual void whenSignInKnown(std::function<void()> then);
     // Waits for its caller in the shell.
     virtual void openCloudLink(const std::string& link);
     // The id of the new cloud file; empty when none was made. reference is the storage of the open

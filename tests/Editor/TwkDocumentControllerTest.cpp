@@ -200,6 +200,73 @@ TEST_F(TwkDocumentControllerTest, ARememberedMapThatIsGoneLeavesTheEditorEmpty)
     EXPECT_FALSE(controller->reopenRememberedMindMap());
 }
 
+namespace {
+
+// A cloud provider whose keyring has not answered yet: it says whether the user is signed in only
+// when the test lets it.
+class UnansweredCloud : public MindMapProvider {
+public:
+    UnansweredCloud() : MindMapProvider(MindMapProviderDropbox) {}
+    void whenSignInKnown(std::function<void()> then) override { waiting.push_back(std::move(then)); }
+    void asyncOpenStorage(const std::string& mindMapId, const std::any&) override { opened.push_back(mindMapId); }
+    void answer()
+    {
+        std::vector<std::function<void()>> now = std::move(waiting);
+        waiting.clear();
+        for (const std::function<void()>& then : now) then();
+    }
+    std::vector<std::function<void()>> waiting;
+    std::vector<std::string> opened;
+};
+
+} // namespace
+
+TEST_F(TwkDocumentControllerTest, ARememberedCloudMapWaitsForItsProviderToKnowWhetherTheUserIsSignedIn)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;
+        std::vector<std::string> opened;
+        std::string openAfter;
+    };
+    const std::string cloudMap = "/Tarnwick/Plan.twkx";
+    const Case cases[] = {
+        {"an answer soon", [] {}, {cloudMap}, ""},
+        {"an answer just within the wait",
+         [&] { scheduler.advance(TwkDocumentController::ReopenSignInWait - 0.5); },
+         {cloudMap},
+         ""},
+        {"an answer after the wait", [&] { scheduler.advance(TwkDocumentController::ReopenSignInWait + 1); }, {}, ""},
+        {"a map the user opened meanwhile", [&] { controller->openStorage(local, GuidA, {}); }, {}, GuidA},
+    };
+    UserDefaults::standard().setString(TwkDocumentController::ReopenProviderIdKey, "Dropbox");
+    UserDefaults::standard().setString(TwkDocumentController::ReopenMindMapIdKey, cloudMap);
+    for (const Case& c : cases) {
+        auto cloud = std::make_shared<UnansweredCloud>();
+        MindMapProviders::instance().registerProvider(cloud);
+        controller->closeDocument();
+        EXPECT_TRUE(controller->reopenRememberedMindMap()) << c.what;
+        EXPECT_TRUE(cloud->opened.empty()) << c.what << ": nothing opens before the answer";
+        c.meanwhile();
+        cloud->answer();
+        EXPECT_EQ(cloud->opened, c.opened) << c.what;
+        EXPECT_EQ(openId(), c.openAfter) << c.what;
+        cloud->answer();
+        scheduler.advance(TwkDocumentController::ReopenSignInWait * 2);
+        EXPECT_EQ(cloud->opened, c.opened) << c.what << ": the map opens once at most";
+        MindMapProviders::instance().unregisterProvider(cloud.get());
+    }
+
+    // The controller goes with the window before the keyring answers.
+    auto cloud = std::make_shared<UnansweredCloud>();
+    MindMapProviders::instance().registerProvider(cloud);
+    EXPECT_TRUE(controller->reopenRememberedMindMap());
+    controller.reset();
+    cloud->answer();
+    EXPECT_TRUE(cloud->opened.empty());
+    MindMapProviders::instance().unregisterProvider(cloud.get());
+}
+
 TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreImported)
 {
     const std::string outside = dataHome() + "/outside";

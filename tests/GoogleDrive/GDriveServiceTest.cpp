@@ -18,6 +18,7 @@
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
 #include "support/FakeGoogleDriveServer.h"
+#include "support/HeldTokenStore.h"
 #include "support/ManualScheduler.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
@@ -73,19 +74,23 @@ struct GDriveServiceTest : ::testing::Test {
         const double expiry =
             std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() + 3600;
         store.write(GDriveSettings::KeychainItemName, OAuthTokens{"access-0", "refresh-0", expiry, ""}.toJson());
+        makeAuth(store);
+        for (const char* name : {GDrive::AuthorizationChangeNotification, GDrive::LinkedChangeNotification,
+                                 GDrive::ActiveChangeNotification, GDrive::FolderChangedNotification}) {
+            observations.push_back(NotificationCenter::defaultCenter().addObserver(
+                name, nullptr, [this, name](const Notification&) { posted.emplace_back(name); }));
+        }
+    }
+    void makeAuth(TokenStore& tokens)
+    {
         OAuthSettings signIn;
         signIn.clientId = FakeGoogleDriveServer::ClientId;
         signIn.clientSecret = FakeGoogleDriveServer::ClientSecret;
         signIn.authorizeUrl = fake.authorizeUrl();
         signIn.tokenUrl = fake.tokenUrl();
         auth =
-            std::make_unique<GDriveAuthHelper>(engine, store, signIn, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()},
+            std::make_unique<GDriveAuthHelper>(engine, tokens, signIn, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()},
                                                fake.baseUrl() + GDriveSettings::SuccessPath);
-        for (const char* name : {GDrive::AuthorizationChangeNotification, GDrive::LinkedChangeNotification,
-                                 GDrive::ActiveChangeNotification, GDrive::FolderChangedNotification}) {
-            observations.push_back(NotificationCenter::defaultCenter().addObserver(
-                name, nullptr, [this, name](const Notification&) { posted.emplace_back(name); }));
-        }
     }
     ~GDriveServiceTest() override
     {
@@ -313,6 +318,38 @@ TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack
     EXPECT_TRUE(service->isActive());
     EXPECT_FALSE(fake.idsNamed("Tarnwick").empty());
     EXPECT_EQ(told.shown.size(), 1u);
+}
+
+TEST_F(GDriveServiceTest, AMapAskedForOnceTheKeyringAnswersOpensWhenTheAccountIsSetUp)
+{
+    HeldTokenStore held;
+    held.secrets[GDriveSettings::KeychainItemName] = store.read(GDriveSettings::KeychainItemName).value();
+    makeAuth(held);
+    make();
+    fake.addFile("Remote.twkx", "remote", "", "REMOTE");
+    service->initiateSession();
+    int told = 0;
+    service->provider()->whenSignInKnown([&] {
+        ++told;
+        EXPECT_TRUE(service->isInitializing()) << "the account's set-up has begun";
+        service->provider()->asyncOpenStorage("REMOTE", {});
+    });
+    EXPECT_EQ(told, 0) << "nothing is known before the keyring answers";
+    EXPECT_TRUE(posted.empty());
+    held.answer();
+    EXPECT_EQ(told, 1);
+    // The account's set-up runs on the service's timers.
+    for (int step = 0; step < 2000 && editor->opened.empty(); ++step) {
+        scheduler.advance(0.01);
+        MainLoop::runUntil([] { return false; }, 0.01);
+    }
+    EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
+
+    service->provider()->whenSignInKnown([&] { ++told; });
+    EXPECT_EQ(told, 2) << "once known, at once";
+    editor->storage.reset();
+    service.reset();
+    auth.reset();
 }
 
 TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)

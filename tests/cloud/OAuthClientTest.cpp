@@ -2,6 +2,7 @@
 #include "cloud/AuthorizationRedirects.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
+#include "support/HeldTokenStore.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempDir.h"
 
@@ -129,7 +130,7 @@ TEST_F(OAuthFixture, SignsInWithPkceAndKeepsTheTokensForTheNextRun)
     EXPECT_EQ(client.tokens()->accountId, "dbid:one");
 
     OAuthClient nextRun(engine, settings, store, "dropbox");
-    ASSERT_TRUE(nextRun.restore());
+    nextRun.restore();
     ASSERT_TRUE(nextRun.isLinked());
     EXPECT_EQ(nextRun.tokens(), client.tokens());
 
@@ -235,7 +236,7 @@ TEST_F(OAuthFixture, ClassifiesTheTokenEndpointsAnswers)
 TEST_F(OAuthFixture, RunsOneRefreshForEveryoneWaiting)
 {
     store.write("dropbox", OAuthTokens{"access-1", "refresh-1", 1.0, "dbid:one"}.toJson());
-    ASSERT_TRUE(client.restore());
+    client.restore();
     std::vector<OAuthResult> results;
     for (int i = 0; i < 3; ++i) client.refresh([&](const OAuthResult& result) { results.push_back(result); });
     EXPECT_TRUE(client.isRefreshing());
@@ -247,7 +248,7 @@ TEST_F(OAuthFixture, RunsOneRefreshForEveryoneWaiting)
     EXPECT_EQ(OAuthTokens::fromJson(store.read("dropbox").value()), client.tokens());
 
     store.write("dropbox", OAuthTokens{"access-1", "revoked", 1.0, ""}.toJson());
-    ASSERT_TRUE(client.restore());
+    client.restore();
     std::optional<OAuthResult> refused;
     client.refresh([&](const OAuthResult& result) { refused = result; });
     ASSERT_TRUE(MainLoop::runUntil([&] { return refused.has_value(); }, 10));
@@ -284,4 +285,67 @@ TEST(AuthorizationRedirectsTest, TheServiceWaitingForTheAddressTakesIt)
     AuthorizationRedirects::removeHandler("two");
     EXPECT_FALSE(AuthorizationRedirects::handleAuthorizationURL("db-abc://2/token?code=y"));
     EXPECT_EQ(taken, (std::vector<std::string>{"db-abc://2/token?code=x"}));
+}
+
+TEST_F(OAuthFixture, ARestoreWaitsForTheStoreAndNeverUndoesWhatHappenedMeanwhile)
+{
+    HeldTokenStore waiting;
+    waiting.secrets["dropbox"] = OAuthTokens{"access-1", "refresh-1", 1.0, "dbid:one"}.toJson();
+    struct Case {
+        const char* what;
+        std::function<void(OAuthClient&)> meanwhile;
+        bool linkedAfter;
+    };
+    const Case cases[] = {
+        {"nothing", [](OAuthClient&) {}, true},
+        {"a sign-out", [](OAuthClient& c) { c.unlink(); }, false},
+    };
+    for (const Case& c : cases) {
+        OAuthClient later(engine, settings, waiting, "dropbox");
+        int done = 0;
+        later.restore([&](const Error& error) {
+            ++done;
+            EXPECT_TRUE(error.isEmpty());
+        });
+        EXPECT_TRUE(later.isRestoring()) << c.what;
+        EXPECT_FALSE(later.isLinked()) << c.what;
+        c.meanwhile(later);
+        waiting.answer();
+        EXPECT_EQ(done, 1) << c.what;
+        EXPECT_FALSE(later.isRestoring()) << c.what;
+        EXPECT_EQ(later.isLinked(), c.linkedAfter) << c.what;
+        waiting.secrets["dropbox"] = OAuthTokens{"access-1", "refresh-1", 1.0, "dbid:one"}.toJson();
+    }
+
+    int done = 0;
+    {
+        OAuthClient gone(engine, settings, waiting, "dropbox");
+        gone.restore([&](const Error&) { ++done; });
+    }
+    waiting.answer();
+    EXPECT_EQ(done, 0) << "a client that is gone is never called back";
+}
+
+TEST_F(OAuthFixture, ATokenTheStoreCouldNotKeepIsReportedAndStillServesThisRun)
+{
+    HeldTokenStore failing;
+    failing.writeFailure = "The keyring is locked.";
+    OAuthClient signingIn(engine, settings, failing, "dropbox");
+    std::vector<Error> reported;
+    signingIn.setStoreFailureHandler([&](const Error& error) { reported.push_back(error); });
+    std::optional<OAuthResult> result;
+    std::string address = signingIn.beginAuthorization([&](const OAuthResult& outcome) { result = outcome; });
+    auto parameters = OAuthClient::queryParameters(address).value();
+    {
+        std::lock_guard lock(endpoint.mutex);
+        endpoint.challenge = parameters["code_challenge"];
+    }
+    ASSERT_TRUE(signingIn.handleRedirect(Redirect + "?code=the-code&state=" + parameters["state"]));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return result.has_value(); }, 10));
+    ASSERT_TRUE(result->ok()) << result->message;
+    EXPECT_TRUE(reported.empty()) << "the store has not answered yet";
+    failing.answer();
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].failureReason, "The keyring is locked.");
+    EXPECT_EQ(signingIn.accessToken(), "access-1");
 }

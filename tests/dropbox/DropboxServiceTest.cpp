@@ -18,6 +18,7 @@
 #include "store/HistoryList.h"
 #include "store/MindMapProviders.h"
 #include "support/FakeDropboxServer.h"
+#include "support/HeldTokenStore.h"
 #include "support/ManualScheduler.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
@@ -105,6 +106,7 @@ struct DropboxServiceTest : ::testing::Test {
     FakeDropboxServer fake;
     HttpEngine engine;
     FileTokenStore tokens{home.file("cloud-tokens.json")};
+    TokenStore* keyring = &tokens;
     FakeClock clock{5000};
     ManualScheduler scheduler{clock};
     ShownNotifications notifications;
@@ -150,7 +152,7 @@ struct DropboxServiceTest : ::testing::Test {
     {
         DropboxServiceSetup setup;
         setup.engine = &engine;
-        setup.tokens = &tokens;
+        setup.tokens = keyring;
         setup.signIn = {FakeDropboxServer::AppKey,
                         fake.baseUrl() + "/oauth2/authorize",
                         fake.baseUrl() + "/oauth2/token",
@@ -226,6 +228,39 @@ TEST_F(DropboxServiceTest, AnUnlinkedStartStillPostsTheStateOnceAndRunsNoTimer)
     EXPECT_FALSE(service->isTickPending());
     EXPECT_EQ(MindMapProviders::instance().getProviderById(DropboxProvider::ProviderId), service->provider().get());
     EXPECT_EQ(service->startTerminationProcess(), nullptr);
+}
+
+TEST_F(DropboxServiceTest, WhetherTheUserIsSignedInIsToldOnlyOnceTheKeyringAnswers)
+{
+    fake.issueTokens("access-0", "refresh-0");
+    for (const bool linked : {true, false}) {
+        HeldTokenStore held;
+        if (linked) held.secrets[Dropbox::TokenAccount] = OAuthTokens{"access-0", "refresh-0", 0, "dbid:x"}.toJson();
+        keyring = &held;
+        posted.clear();
+        make();
+        std::vector<bool> told;
+        auto tell = [&] { told.push_back(service->isAuthorized()); };
+        service->provider()->whenSignInKnown(tell);
+        EXPECT_TRUE(told.empty()) << linked;
+        EXPECT_TRUE(posted.empty()) << "no state is shown before the keyring answers";
+        held.answer();
+        EXPECT_EQ(told, std::vector<bool>{linked});
+        EXPECT_EQ(service->provider()->enabled(), linked);
+        EXPECT_FALSE(posted.empty());
+        service->provider()->whenSignInKnown(tell);
+        EXPECT_EQ(told, (std::vector<bool>{linked, linked})) << "once known, told at once";
+        service.reset();
+    }
+
+    HeldTokenStore held;
+    keyring = &held;
+    make();
+    int told = 0;
+    service->provider()->whenSignInKnown([&] { ++told; });
+    service.reset();
+    held.answer();
+    EXPECT_EQ(told, 0) << "a service that went first tells nobody";
 }
 
 TEST_F(DropboxServiceTest, DueTimesUseTheIntervalsWithJitterAndKeepTheCleanUpDateAcrossRuns)

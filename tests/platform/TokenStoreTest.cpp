@@ -8,6 +8,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include <glib.h>
 
 namespace {
 
@@ -124,4 +129,89 @@ TEST(SecretServiceTokenStoreTest, KeepsSecretsInThePrivateKeyring)
     SecretServiceTokenStore store;
     exerciseStore(store);
     EXPECT_EQ(makeTokenStore()->name(), "secret service");
+}
+
+namespace {
+
+// Runs the main loop until done, or for at most the given seconds.
+void runMainLoopUntil(const std::function<bool()>& done, double seconds)
+{
+    gint64 end = g_get_monotonic_time() + gint64(seconds * 1e6);
+    while (!done() && g_get_monotonic_time() < end) g_main_context_iteration(nullptr, FALSE);
+}
+
+} // namespace
+
+TEST(SecretServiceTokenStoreTest, AnswersOnceAndLaterOnTheMainLoop)
+{
+    if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
+    SecretServiceTokenStore store;
+    const std::thread::id mainThread = std::this_thread::get_id();
+    struct Case {
+        const char* what;
+        std::function<void(std::function<void(const Error&)>)> start;
+    };
+    const Case cases[] = {
+        {"write", [&](auto done) { store.writeLater("later", "s-1", done); }},
+        {"read",
+         [&](auto done) {
+             store.readLater("later", [done](std::optional<std::string> secret, const Error& error) {
+                 EXPECT_EQ(secret, "s-1");
+                 done(error);
+             });
+         }},
+        {"remove", [&](auto done) { store.removeLater("later", done); }},
+        {"read of what is gone",
+         [&](auto done) {
+             store.readLater("later", [done](std::optional<std::string> secret, const Error& error) {
+                 EXPECT_FALSE(secret);
+                 done(error);
+             });
+         }},
+    };
+    for (const Case& c : cases) {
+        int calls = 0;
+        c.start([&](const Error& error) {
+            ++calls;
+            EXPECT_TRUE(error.isEmpty()) << c.what << ": " << error.failureReason;
+            EXPECT_EQ(std::this_thread::get_id(), mainThread) << c.what;
+        });
+        EXPECT_EQ(calls, 0) << c.what << " answered before the main loop ran";
+        runMainLoopUntil([&] { return calls > 0; }, 10);
+        runMainLoopUntil([] { return false; }, 0.05);
+        EXPECT_EQ(calls, 1) << c.what;
+    }
+}
+
+TEST(SecretServiceTokenStoreTest, AGoneStoreNeverAnswers)
+{
+    if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
+    int calls = 0;
+    {
+        SecretServiceTokenStore store;
+        store.writeLater("gone", "s", [&](const Error&) { ++calls; });
+        store.readLater("gone", [&](std::optional<std::string>, const Error&) { ++calls; });
+        store.removeLater("gone", [&](const Error&) { ++calls; });
+    }
+    runMainLoopUntil([] { return false; }, 1);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(SecretServiceTokenStoreTest, CallsAnswerInTheOrderAsked)
+{
+    if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
+    SecretServiceTokenStore store;
+    std::vector<std::string> answers;
+    store.writeLater("order", "first", [&](const Error&) {
+        answers.push_back("write first");
+        // Asked from a completion, it still comes after what was asked before.
+        store.readLater("order", [&](std::optional<std::string> secret, const Error&) {
+            answers.push_back("read " + secret.value_or("nothing"));
+        });
+    });
+    store.removeLater("order", [&](const Error&) { answers.push_back("remove"); });
+    store.writeLater("order", "second", [&](const Error&) { answers.push_back("write second"); });
+    runMainLoopUntil([&] { return answers.size() == 4; }, 10);
+    EXPECT_EQ(answers, (std::vector<std::string>{"write first", "remove", "write second", "read second"}));
+    store.remove("order");
 }
