@@ -5,28 +5,13 @@
 // --seed puts every file under the folder into the tree at its relative path; --dump writes the
 // tree's files into the folder when the server ends, so that a script can read what arrived.
 #include "support/FakeDropboxServer.h"
-
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
+#include "support/StandInProgram.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
-
-namespace {
-
-volatile sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -42,31 +27,17 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-
     FakeDropboxServer server;
     if (!seed.empty()) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(seed)) {
             if (!entry.is_regular_file()) continue;
-            std::ifstream input(entry.path(), std::ios::binary);
-            std::stringstream contents;
-            contents << input.rdbuf();
-            server.putFile("/" + std::filesystem::relative(entry.path(), seed).string(), contents.str());
+            server.putFile("/" + std::filesystem::relative(entry.path(), seed).string(),
+                           stand_in::fileContents(entry.path()));
         }
     }
     std::cout << server.baseUrl() << std::endl;
 
-    while (!stopRequested) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, 200);
-        if (ready > 0) {
-            char buffer[256];
-            if (read(STDIN_FILENO, buffer, sizeof(buffer)) <= 0) break;
-        }
-    }
+    stand_in::waitUntilToldToEnd();
 
     if (!dump.empty()) {
         for (const std::string& path : server.filePaths()) {

@@ -6,28 +6,13 @@
 // way; --dump writes the tree's files (trashed ones left out) into the folder when the server ends;
 // --tokens accepts a sign-in the script stored beforehand.
 #include "support/FakeGoogleDriveServer.h"
-
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
+#include "support/StandInProgram.h"
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
-
-namespace {
-
-volatile sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -46,11 +31,6 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-
     FakeGoogleDriveServer server;
     if (const size_t colon = tokens.find(':'); colon != std::string::npos) {
         server.issueTokens(tokens.substr(0, colon), tokens.substr(colon + 1));
@@ -63,22 +43,13 @@ int main(int argc, char** argv)
             if (entry.is_directory()) {
                 folders[relative.string()] = server.addFolder(relative.filename().string(), parent);
             } else if (entry.is_regular_file()) {
-                std::ifstream input(entry.path(), std::ios::binary);
-                std::stringstream contents;
-                contents << input.rdbuf();
-                server.addFile(relative.filename().string(), contents.str(), parent);
+                server.addFile(relative.filename().string(), stand_in::fileContents(entry.path()), parent);
             }
         }
     }
     std::cout << server.baseUrl() << std::endl;
 
-    while (!stopRequested) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (poll(&input, 1, 200) > 0) {
-            char buffer[256];
-            if (read(STDIN_FILENO, buffer, sizeof(buffer)) <= 0) break;
-        }
-    }
+    stand_in::waitUntilToldToEnd();
 
     if (!dump.empty()) {
         const auto files = server.files();
