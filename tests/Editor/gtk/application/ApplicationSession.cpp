@@ -7,6 +7,7 @@
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/PropertyList.h"
+#include "platform/TokenStore.h"
 #include "store/FolderIndexFormat.h"
 #include "support/DisplayRequirement.h"
 #include "support/MemoryImageStore.h"
@@ -759,6 +760,17 @@ UnlockedKeyring::UnlockedKeyring(const ApplicationHome& home, const SessionBus& 
     if (runCommand({"env", "DBUS_SESSION_BUS_ADDRESS=" + _bus, TARNWICK_STORE_SECRET, account, secret}, &output) == 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the keyring did not keep " << account << ": " << output;
+}
+
+::testing::AssertionResult keepSignIn(const ApplicationHome& home, const UnlockedKeyring& keyring,
+                                      const std::string& account, const std::string& secret)
+{
+    if (keyring.running()) return keyring.store(account, secret);
+    std::filesystem::create_directories(home.configHome() + "/tarnwick");
+    const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
+    writeTestFile(file, FileTokenStore::serialize({{account, secret}}));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    return ::testing::AssertionSuccess();
 }
 
 UnlockedKeyring::~UnlockedKeyring()

@@ -167,6 +167,10 @@ private:
     GPid _pid = 0;
 };
 
+// A sign-in kept where the program looks for it: in the keyring when one runs, else in its file.
+::testing::AssertionResult keepSignIn(const ApplicationHome& home, const UnlockedKeyring& keyring,
+                                      const std::string& account, const std::string& secret);
+
 // What the store holds, read back from its files as the store reads them.
 // The fixture of the whole-program tests: one private session bus for each suite's runs, and the
 // display and xdotool, which the tests drive the program through.

@@ -3,7 +3,6 @@
 // and every step is checked both on the window and on what the stand-in holds or was asked.
 
 #include "ApplicationSession.h"
-#include "platform/TokenStore.h"
 #include "support/FakeDropboxServer.h"
 
 #include <gtest/gtest.h>
@@ -37,15 +36,7 @@ protected:
                                        {"refresh_token", "refresh-0"},
                                        {"expires_at", 0},
                                        {"account_id", "dbid:e2e"}};
-        if (keyring->running()) {
-            ASSERT_TRUE(keyring->store("dropbox", tokens.dump()));
-        } else {
-            std::filesystem::create_directories(home.configHome() + "/tarnwick");
-            const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
-            writeTestFile(file, FileTokenStore::serialize({{"dropbox", tokens.dump()}}));
-            std::filesystem::permissions(file,
-                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        }
+        ASSERT_TRUE(keepSignIn(home, *keyring, "dropbox", tokens.dump()));
     }
     void TearDown() override { keyring.reset(); }
 

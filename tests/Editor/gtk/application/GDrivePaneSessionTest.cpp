@@ -4,7 +4,6 @@
 
 #include "ApplicationSession.h"
 #include "GoogleDrive/GDriveSettings.h"
-#include "platform/TokenStore.h"
 #include "support/FakeGoogleDriveServer.h"
 
 #include <gtest/gtest.h>
@@ -29,15 +28,7 @@ protected:
         // Expired: the program renews it with the refresh token first, as after a night's sleep.
         const nlohmann::json tokens = {
             {"access_token", "access-0"}, {"refresh_token", "refresh-0"}, {"expires_at", 0}, {"account_id", ""}};
-        if (keyring->running()) {
-            ASSERT_TRUE(keyring->store(GDriveSettings::KeychainItemName, tokens.dump()));
-        } else {
-            std::filesystem::create_directories(home.configHome() + "/tarnwick");
-            const std::string file = home.configHome() + "/tarnwick/cloud-tokens.json";
-            writeTestFile(file, FileTokenStore::serialize({{GDriveSettings::KeychainItemName, tokens.dump()}}));
-            std::filesystem::permissions(file,
-                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        }
+        ASSERT_TRUE(keepSignIn(home, *keyring, GDriveSettings::KeychainItemName, tokens.dump()));
     }
     void TearDown() override { keyring.reset(); }
 
