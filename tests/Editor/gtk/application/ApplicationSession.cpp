@@ -377,6 +377,10 @@ RunningApplication::RunningApplication(const ApplicationHome& home, const Sessio
                                        const std::vector<std::string>& settings)
     : _logFile(home.file("program.log"))
 {
+    // A loaded display has been seen to refuse a connection now and then; a program that cannot
+    // open it ends at once, and the test with it. It starts once the display answers.
+    std::string description;
+    EXPECT_TRUE(eventually([&] { return runCommand({"xdpyinfo"}, &description) == 0; }, "the display to answer", 10s));
     std::vector<std::string> environment;
     std::vector<std::string> replaced = {
         "HOME",         "XDG_DATA_HOME",   "XDG_CONFIG_HOME",     "XDG_CACHE_HOME", "DBUS_SESSION_BUS_ADDRESS",
