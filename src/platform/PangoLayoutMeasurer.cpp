@@ -251,10 +251,11 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
         return std::nullopt;
     }
 
-    // The line's logical rectangle as the layout joins its runs' rectangles, in Pango units.
-    PangoRectangle line{0, 0, 0, 0};
+    // The line's logical rectangle as the layout joins its runs' rectangles, in Pango units: wider
+    // than an int holds once a line runs to a few million points, so kept in 64 bits.
+    int64_t lineX = 0, lineY = 0, lineWidth = 0, lineHeight = 0;
     PangoGlyphString* glyphs = pango_glyph_string_new();
-    int x = 0;
+    int64_t x = 0;
     for (GList* entry = items; entry; entry = entry->next) {
         auto* rest = static_cast<PangoItem*>(entry->data);
         while (rest) {
@@ -269,17 +270,17 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
             pango_shape_item(item, string.data(), length, nullptr, glyphs, PANGO_SHAPE_NONE);
             PangoRectangle run;
             pango_glyph_string_extents(glyphs, item->analysis.font, nullptr, &run);
-            const int left = std::min(line.x, x + run.x);
-            line.width = std::max(line.x + line.width, x + run.x + run.width) - left;
-            line.x = left;
-            const int top = std::min(line.y, run.y);
-            line.height = std::max(line.y + line.height, run.y + run.height) - top;
-            line.y = top;
+            const int64_t left = std::min(lineX, x + run.x);
+            lineWidth = std::max(lineX + lineWidth, x + run.x + run.width) - left;
+            lineX = left;
+            const int64_t top = std::min<int64_t>(lineY, run.y);
+            lineHeight = std::max<int64_t>(lineY + lineHeight, int64_t{run.y} + run.height) - top;
+            lineY = top;
             x += run.width;
             pango_item_free(item);
         }
     }
     pango_glyph_string_free(glyphs);
     g_list_free(items);
-    return Size{double(line.width) / PANGO_SCALE, double(line.height) / PANGO_SCALE};
+    return Size{double(lineWidth) / PANGO_SCALE, double(lineHeight) / PANGO_SCALE};
 }

@@ -339,4 +339,10 @@ TEST(PangoTextMeasurerLongLines, LongLinesHaveTheSizesOfTheirLayouts)
     }
     const std::string plain = repeated("launch draft notes ", 300000);
     EXPECT_EQ(measurer.sizeForText(plain, Ten, 0), alone.sizeForText(plain, Ten));
+
+    // Past 2^31 Pango units (1,024 to a point) a line is still as wide as its halves.
+    const std::string half = repeated("launch draft notes ", 300000);
+    const double halfWidth = measurer.sizeForText(half, Ten, 0).width;
+    ASSERT_GT(halfWidth * 1024, double(1u << 30));
+    EXPECT_NEAR(measurer.sizeForText(half + half, Ten, 0).width, 2 * halfWidth, 1.0);
 }
