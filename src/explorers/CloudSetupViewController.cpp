@@ -1,5 +1,6 @@
 #include "explorers/CloudSetupViewController.h"
 
+#include "Editor/FeedbackCenter.h"
 #include "platform/Localizer.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
@@ -38,6 +39,7 @@ CloudSetupViewController::Row CloudSetupViewController::rowAt(size_t row) const
     MindMapProvider& provider = *_providers[row];
     shown.provider = &provider;
     shown.title = provider.title();
+    shown.iconImageName = iconImageNameOf(provider);
     shown.tag = static_cast<int64_t>(row);
     if (provider.enabled()) {
         shown.buttonImageName = "minus";
@@ -47,6 +49,15 @@ CloudSetupViewController::Row CloudSetupViewController::rowAt(size_t row) const
         shown.buttonTitle = localized("db_connect_condensed");
     }
     return shown;
+}
+
+std::string CloudSetupViewController::iconImageNameOf(const MindMapProvider& provider)
+{
+    // The same pictures as the services' messages in the feedback log.
+    const std::string id = provider.id();
+    if (id == "Dropbox") return FeedbackCenter::dropboxImage();
+    if (id == "GoogleDrive") return FeedbackCenter::gdriveImage();
+    return "cloud_16";
 }
 
 void CloudSetupViewController::providerButtonClicked(int64_t tag, const std::any& requester)

@@ -30,11 +30,15 @@ public:
     struct Row {
         MindMapProvider* provider = nullptr;
         std::string title; // plain text
+        // The service's picture, a name of the toolbar image table.
+        std::string iconImageName;
         std::string buttonImageName;
         std::string buttonTitle;
         int64_t tag = 0;
     };
     size_t numberOfRows() const { return _providers.size(); }
+    // A cloud the table has no picture of shows the general cloud.
+    static std::string iconImageNameOf(const MindMapProvider& provider);
     Row rowAt(size_t row) const;
     // Rows are never selected.
     static bool shouldSelectRow(size_t /*row*/) { return false; }

@@ -1,5 +1,7 @@
 #include "explorers/CloudExplorer.h"
+#include "Editor/FeedbackCenter.h"
 #include "Editor/ToolbarBackground.h"
+#include "Editor/ToolbarImages.h"
 #include "FileListTestSupport.h"
 #include "explorers/CloudSetupViewController.h"
 #include "platform/Localizer.h"
@@ -319,4 +321,27 @@ TEST(CloudSetupViewControllerTest, ListsTheCloudsWithConnectOrDisconnectButtons)
 
     for (auto* provider : {local.get(), dropbox.get(), drive.get()})
         MindMapProviders::instance().unregisterProvider(provider);
+}
+
+TEST(CloudSetupViewControllerTest, EveryCloudsRowHasAPictureOfTheImageTable)
+{
+    struct Case {
+        int32_t type;
+        std::string picture;
+    } cases[] = {
+        {MindMapProviderDropbox, FeedbackCenter::dropboxImage()},
+        {MindMapProviderGoogleDrive, FeedbackCenter::gdriveImage()},
+        // A cloud the table has no picture of yet still shows one.
+        {MindMapProviderOneDrive, "cloud_16"},
+    };
+    for (const Case& c : cases) {
+        auto cloud = std::make_shared<ScriptedProvider>(c.type, "Cloud", false);
+        MindMapProviders::instance().registerProvider(cloud);
+        CloudSetupViewController setup;
+        ASSERT_EQ(1u, setup.numberOfRows());
+        const std::string name = setup.rowAt(0).iconImageName;
+        EXPECT_EQ(c.picture, name) << c.type;
+        EXPECT_NE(nullptr, toolbarImage(name)) << "no picture for " << name;
+        MindMapProviders::instance().unregisterProvider(cloud.get());
+    }
 }

@@ -1,8 +1,9 @@
 #include "explorers/gtk/CloudSetupView.h"
 
+#include "Editor/gtk/ToolbarImageFactory.h"
 #include "explorers/CloudSetupViewController.h"
 #include "platform/Image.h"
-#include "store/MindMapProvider.h"
+#include "platform/gtk/GtkNamedImages.h"
 
 #include <cmath>
 
@@ -38,6 +39,8 @@ protected:
 CloudSetupView::CloudSetupView(CloudSetupViewController& controller)
     : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 6), _controller(controller)
 {
+    // The rows' pictures are named in the toolbar's image table.
+    ToolbarImageFactory::install();
     _header.set_text(controller.headerText());
     _header.set_xalign(0);
     _header.set_margin_start(8);
@@ -80,7 +83,7 @@ void CloudSetupView::reloadData()
         line->set_margin_start(8);
         line->set_margin_end(8);
         auto* icon = Gtk::manage(new Gtk::Image());
-        if (shown.provider) icon->set(pixbufOf(shown.provider->iconImage()));
+        setGtkImageNamed(*icon, shown.iconImageName);
         auto* title = Gtk::manage(new Gtk::Label());
         title->set_text(shown.title); // plain text: a provider's title is never markup
         title->set_xalign(0);

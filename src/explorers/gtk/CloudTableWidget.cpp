@@ -149,6 +149,9 @@ void CloudTableWidget::renderName(Gtk::CellRenderer* renderer, const Gtk::TreeMo
     const std::optional<size_t> row = rowOf(iter);
     if (!row) return;
     const FileListRow shown = _adapter.rowAt(*row);
+    // A selected row is drawn in the theme's selected foreground, which the greys below would
+    // override on the selection colour.
+    const bool selected = _treeView.get_selection()->is_selected(iter);
     // Plain text with attributes: a name is never read as markup.
     std::string text = shown.text;
     Pango::AttrList attributes;
@@ -158,11 +161,13 @@ void CloudTableWidget::renderName(Gtk::CellRenderer* renderer, const Gtk::TreeMo
         Pango::Attribute smaller = Pango::Attribute::create_attr_scale(0.85);
         smaller.set_start_index(start);
         attributes.insert(smaller);
-        Pango::Attribute grey = Pango::Attribute::create_attr_foreground(0x7000, 0x7000, 0x7000);
-        grey.set_start_index(start);
-        attributes.insert(grey);
+        if (!selected) {
+            Pango::Attribute grey = Pango::Attribute::create_attr_foreground(0x7000, 0x7000, 0x7000);
+            grey.set_start_index(start);
+            attributes.insert(grey);
+        }
     }
-    if (shown.greyText) {
+    if (shown.greyText && !selected) {
         Pango::Attribute light = Pango::Attribute::create_attr_foreground(0xaa00, 0xaa00, 0xaa00);
         attributes.insert(light);
     }

@@ -1,11 +1,16 @@
 #include "explorers/gtk/CloudExplorerView.h"
+#include "Editor/ToolbarImages.h"
 #include "Editor/gtk/GtkTestSupport.h"
 #include "explorers/gtk/CloudSetupView.h"
 #include "platform/Localizer.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -135,6 +140,89 @@ TEST(CloudExplorerViewTest, ShowsTheSampleListingWithItsRowHeightsAndNoEmptyTool
         window.get_window()->process_updates(true);
         auto shot = Gdk::Pixbuf::create(window.get_window(), 0, 0, 320, 400);
         shot->save(dump, "png");
+    }
+}
+
+namespace {
+
+struct Rgb {
+    double r, g, b;
+};
+
+double distance(Rgb a, Rgb b)
+{
+    return std::max({std::fabs(a.r - b.r), std::fabs(a.g - b.g), std::fabs(a.b - b.b)});
+}
+
+// The text colour in a band of the table's drawing: the pixel that stands out most from the
+// band's background, taken at its right end where no text reaches.
+Rgb inkInBand(cairo_surface_t* surface, int left, int top, int right, int bottom)
+{
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const auto at = [&](int x, int y) {
+        const auto pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + 4 * x);
+        return Rgb{((pixel >> 16) & 0xff) / 255.0, ((pixel >> 8) & 0xff) / 255.0, (pixel & 0xff) / 255.0};
+    };
+    const Rgb background = at(right - 1, (top + bottom) / 2);
+    Rgb ink = background;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (distance(at(x, y), background) > distance(ink, background)) ink = at(x, y);
+    return ink;
+}
+
+} // namespace
+
+TEST(CloudExplorerViewTest, ASelectedRowsDetailsTakeTheSelectedForegroundOthersStayGrey)
+{
+    initGtkForTests();
+    RenamingExplorer explorer(MainExplorerMode);
+    Gtk::Window window;
+    window.set_default_size(320, 400);
+    CloudExplorerView view(explorer);
+    window.add(view);
+    window.show_all();
+    explorer.adapter().items()[2]->setSize(1536);
+    explorer.adapter().assignItems(explorer.adapter().items());
+    drainGtkEvents();
+    ASSERT_FALSE(explorer.adapter().rowAt(2).details.empty());
+
+    Gtk::TreeView& tree = view.table().treeView();
+    auto context = tree.get_style_context();
+    const Gdk::RGBA selectedColor = context->get_color(context->get_state() | Gtk::STATE_FLAG_SELECTED);
+    // Only the name's cell: the type picture beside it stands out too.
+    const std::vector<Gtk::CellRenderer*> cells = tree.get_column(0)->get_cells();
+    ASSERT_EQ(3u, cells.size());
+    int nameStart = 0, nameWidth = 0;
+    ASSERT_TRUE(tree.get_column(0)->get_cell_position(*cells[1], nameStart, nameWidth));
+    const struct Case {
+        bool selected;
+        Rgb details;
+    } cases[] = {
+        {true, {selectedColor.get_red(), selectedColor.get_green(), selectedColor.get_blue()}},
+        {false, {0x70 / 255.0, 0x70 / 255.0, 0x70 / 255.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selected ? "selected" : "not selected");
+        view.table().selectRows(c.selected ? std::vector<size_t>{2} : std::vector<size_t>{});
+        tree.grab_focus();
+        drainGtkEvents();
+        const Gdk::Rectangle area = rowArea(view.table(), 2);
+        const int width = tree.get_allocated_width(), height = tree.get_allocated_height();
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        cairo_t* cr = cairo_create(surface);
+        gtk_widget_draw(GTK_WIDGET(tree.gobj()), cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        // The details are the lower of the name's two lines.
+        const int middle = area.get_y() + area.get_height() / 2;
+        const Rgb details = inkInBand(surface, area.get_x() + nameStart, middle + 2, area.get_x() + area.get_width(),
+                                      area.get_y() + area.get_height());
+        cairo_surface_destroy(surface);
+        EXPECT_LT(distance(details, c.details), 0.12)
+            << details.r << "," << details.g << "," << details.b << " instead of " << c.details.r << "," << c.details.g
+            << "," << c.details.b;
     }
 }
 
@@ -285,6 +373,13 @@ TEST(CloudSetupViewTest, RowsConnectAndDisconnectAndAreNeverSelected)
         auto* title = dynamic_cast<Gtk::Label*>(lines.at(1));
         ASSERT_NE(nullptr, title);
         EXPECT_EQ("My _Cloud <i>", title->get_layout()->get_text().raw());
+        // The service's picture is the one the image table gives its name.
+        auto* icon = dynamic_cast<Gtk::Image*>(lines.at(0));
+        ASSERT_NE(nullptr, icon);
+        const ToolbarImageRow* picture = toolbarImage(CloudSetupViewController::iconImageNameOf(*cloud));
+        ASSERT_TRUE(picture && picture->iconName);
+        EXPECT_EQ(Gtk::IMAGE_ICON_NAME, icon->get_storage_type());
+        EXPECT_EQ(picture->iconName, icon->property_icon_name().get_value().raw());
         Gtk::Button* button = view.buttonOfRow(0);
         ASSERT_NE(nullptr, button);
         EXPECT_EQ(localized("db_connect_condensed"), button->get_label().raw());

@@ -294,6 +294,13 @@ TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)
     ASSERT_TRUE(eventually([&] { return !server.requestsTo("files/search_v2").empty(); }, "the search")) << context();
     ASSERT_TRUE(waitForRow(application, "Ideas.twkx")) << context();
     screenshot("dropbox-09-search");
+
+    // The clouds tab offers to disconnect the signed-in service.
+    ASSERT_TRUE(clickSegment(application, "Clouds")) << context();
+    ASSERT_TRUE(eventually([&] { return application.find(ATSPI_ROLE_PUSH_BUTTON, "Disconnect").has_value(); },
+                           "the Disconnect button"))
+        << context();
+    screenshot("dropbox-10-clouds");
 }
 
 } // namespace
