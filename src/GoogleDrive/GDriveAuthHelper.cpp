@@ -1,5 +1,6 @@
 #include "GoogleDrive/GDriveAuthHelper.h"
 
+#include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "platform/AlertPanel.h"
 #include "platform/Localizer.h"
@@ -50,11 +51,20 @@ GDriveClient& GDriveAuthHelper::driveService()
             _store.readLater(GDriveSettings::EarlierKeychainItemName,
                              [this, alive](std::optional<std::string> earlier, const Error&) {
                                  if (alive.expired()) return;
-                                 if (!earlier || !OAuthTokens::fromJson(*earlier)) return restoreEnded();
-                                 _store.writeLater(GDriveSettings::KeychainItemName, *earlier, {});
-                                 _oauth.restore([this, alive](const Error&) {
-                                     if (!alive.expired()) restoreEnded();
-                                 });
+                                 std::optional<OAuthTokens> tokens =
+                                     earlier ? OAuthTokens::fromJson(*earlier) : std::nullopt;
+                                 if (!tokens) return restoreEnded();
+                                 _store.writeLater(GDriveSettings::KeychainItemName, *earlier,
+                                                   [this, alive, tokens](const Error& error) {
+                                                       if (alive.expired()) return;
+                                                       if (error.isEmpty()) {
+                                                           _oauth.restore([this, alive](const Error&) {
+                                                               if (!alive.expired()) restoreEnded();
+                                                           });
+                                                           return;
+                                                       }
+                                                       carryOverFailed(*tokens, error);
+                                                   });
                              });
         });
     }
@@ -76,6 +86,16 @@ bool GDriveAuthHelper::isAuthenticated()
 {
     driveService();
     return _oauth.isLinked();
+}
+
+void GDriveAuthHelper::carryOverFailed(const OAuthTokens& earlier, const Error& error)
+{
+    // The earlier item stays where it is, so the next start tries again; this run goes on signed
+    // in with it.
+    FeedbackCenter::feedbackCenter().addItemWithTitle(localized("gdrive_sign_in_not_kept"), error.localizedDescription,
+                                                      FeedbackStateError, FeedbackCenter::gdriveImage());
+    _oauth.adoptUnstored(earlier);
+    restoreEnded();
 }
 
 void GDriveAuthHelper::restoreEnded()

@@ -55,6 +55,7 @@ private:
     void flowEnded(const OAuthResult& result, const std::function<void()>& completion);
     void showFailure(const std::string& text);
     void restoreEnded();
+    void carryOverFailed(const OAuthTokens& earlier, const Error& error);
 
     HttpEngine& _engine;
     TokenStore& _store;

@@ -1,10 +1,12 @@
 #include "GoogleDrive/GDriveInstallation.h"
 
 #include "Editor/DeviceLinkServices.h"
+#include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveAuthHelper.h"
 #include "GoogleDrive/GDriveService.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "Utils/TerminationProcess.h"
+#include "platform/Localizer.h"
 
 namespace {
 
@@ -39,7 +41,15 @@ private:
 void installGoogleDrive()
 {
     setGoogleDriveServicesFactory([](Scheduler& scheduler, HistoryList*) -> std::unique_ptr<CloudServices> {
-        if (!GDriveSettings::isOffered()) return nullptr;
+        if (!GDriveSettings::isOffered()) {
+            // A build or a set-up that names a malformed client would otherwise lose Drive silently.
+            const std::string reason = GDriveSettings::notOfferedReason();
+            if (!reason.empty()) {
+                FeedbackCenter::feedbackCenter().addItemWithTitle(localized("gdrive_not_offered"), reason,
+                                                                  FeedbackStateError, FeedbackCenter::gdriveImage());
+            }
+            return nullptr;
+        }
         return std::make_unique<GDriveServices>(scheduler);
     });
 }

@@ -1,6 +1,7 @@
 #include "GoogleDrive/GDriveSettings.h"
 
 #include "Editor/ProductAddresses.h"
+#include "platform/Localizer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -56,10 +57,20 @@ bool isValidClientSecret(const std::string& secret)
     });
 }
 
-std::string clientId()
+namespace {
+
+std::string namedClientId()
 {
     std::string id = environment("TARNWICK_GDRIVE_CLIENT_ID");
     if (id.empty()) id = TARNWICK_GDRIVE_CLIENT_ID;
+    return id;
+}
+
+} // namespace
+
+std::string clientId()
+{
+    std::string id = namedClientId();
     return isValidClientId(id) ? id : std::string();
 }
 
@@ -78,6 +89,13 @@ bool isAvailable()
 bool isOffered()
 {
     return !clientId().empty();
+}
+
+std::string notOfferedReason()
+{
+    const std::string id = namedClientId();
+    if (id.empty() || isValidClientId(id)) return {};
+    return localized("gdrive_client_id_malformed");
 }
 
 GDriveEndpoints endpoints()

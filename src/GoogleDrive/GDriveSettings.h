@@ -20,6 +20,9 @@ bool isAvailable();
 // Drive is offered with a client id alone: a build or an environment that lacks the secret is told
 // so when the user connects, instead of the cloud set-up keeping quiet about Drive.
 bool isOffered();
+// Why Drive is not offered although the build or the environment names a client id (one not in
+// Google's form); empty when Drive is offered or no id is named at all.
+std::string notOfferedReason();
 
 // Drive's addresses. "TARNWICK_GDRIVE_SERVER" (a loopback address, for the program's tests) stands
 // for all of them at once.

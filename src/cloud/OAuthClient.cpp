@@ -349,6 +349,13 @@ void OAuthClient::keep(OAuthTokens tokens)
     });
 }
 
+void OAuthClient::adoptUnstored(OAuthTokens tokens)
+{
+    if (_tokens) return;
+    _tokens = std::move(tokens);
+    ++_tokensGeneration;
+}
+
 void OAuthClient::refresh(Completion completion)
 {
     if (!_tokens || _tokens->refreshToken.empty()) {

@@ -102,6 +102,10 @@ public:
     // that sign-in's state, which is used up then. Anything else is ignored (false).
     bool handleRedirect(const std::string& url);
 
+    // Serves this run with tokens kept elsewhere, without storing them: the next start reads them
+    // where they are kept. Ignored while signed in.
+    void adoptUnstored(OAuthTokens tokens);
+
     bool isLinked() const { return _tokens.has_value(); }
     const std::optional<OAuthTokens>& tokens() const { return _tokens; }
     std::string accessToken() const { return _tokens ? _tokens->accessToken : std::string(); }

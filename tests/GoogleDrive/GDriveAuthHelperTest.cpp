@@ -1,4 +1,5 @@
 #include "GoogleDrive/GDriveAuthHelper.h"
+#include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveFileOperations.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "platform/Localizer.h"
@@ -7,6 +8,7 @@
 #include "platform/UriLauncher.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeGoogleDriveServer.h"
+#include "support/HeldTokenStore.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
 
@@ -26,7 +28,8 @@ struct GDriveAuthHelperTest : ::testing::Test {
     int broughtToFront = 0;
 
     std::unique_ptr<GDriveAuthHelper> make(const std::string& clientId,
-                                           const std::string& clientSecret = FakeGoogleDriveServer::ClientSecret)
+                                           const std::string& clientSecret = FakeGoogleDriveServer::ClientSecret,
+                                           TokenStore* tokens = nullptr)
     {
         OAuthSettings signIn;
         signIn.clientId = clientId;
@@ -34,9 +37,9 @@ struct GDriveAuthHelperTest : ::testing::Test {
         signIn.authorizeUrl = fake.authorizeUrl();
         signIn.tokenUrl = fake.tokenUrl();
         signIn.authorizeParameters = {{"scope", GDriveSettings::Scopes}, {"access_type", "offline"}};
-        auto made =
-            std::make_unique<GDriveAuthHelper>(engine, store, signIn, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()},
-                                               fake.baseUrl() + GDriveSettings::SuccessPath);
+        auto made = std::make_unique<GDriveAuthHelper>(engine, tokens ? *tokens : store, signIn,
+                                                       GDriveEndpoints{fake.baseUrl(), fake.baseUrl()},
+                                                       fake.baseUrl() + GDriveSettings::SuccessPath);
         made->setBringToFront([this] { ++broughtToFront; });
         return made;
     }
@@ -187,6 +190,29 @@ TEST_F(GDriveAuthHelperTest, AnEarlierVersionsSignInIsReadAsAFallBack)
     auto restored = make(FakeGoogleDriveServer::ClientId);
     EXPECT_TRUE(restored->isAuthenticated());
     EXPECT_EQ(restored->authorization().accessToken(), "old-access");
+}
+
+TEST_F(GDriveAuthHelperTest, AnEarlierSignInTheStoreCannotTakeOverIsReportedAndKept)
+{
+    HeldTokenStore held;
+    held.secrets["Tarnwick: Google Drive"] = OAuthTokens{"old-access", "old-refresh", 0, ""}.toJson();
+    held.writeFailure = "the keyring is locked";
+    FeedbackCenter::feedbackCenter().clearFeedbackItems();
+    auto restored = make(FakeGoogleDriveServer::ClientId, FakeGoogleDriveServer::ClientSecret, &held);
+    bool known = false;
+    restored->whenRestored([&] { known = true; });
+    for (int round = 0; round < 4 && !known; ++round) held.answer();
+    ASSERT_TRUE(known);
+
+    EXPECT_TRUE(restored->isAuthenticated()) << "this run goes on with the earlier sign-in";
+    EXPECT_EQ(restored->authorization().accessToken(), "old-access");
+    EXPECT_TRUE(held.secrets.count("Tarnwick: Google Drive")) << "the next start can try again";
+    EXPECT_FALSE(held.secrets.count("Tarnwick-Trial: Google Drive-AppAuth"));
+    const auto& items = FeedbackCenter::feedbackCenter().items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0]->title(), localized("gdrive_sign_in_not_kept"));
+    EXPECT_EQ(items[0]->message(), "kept nowhere");
+    EXPECT_TRUE(alerts.requests.empty());
 }
 
 TEST_F(GDriveAuthHelperTest, WithoutAClientIdOrItsSecretNoSignInStartsAndTheUserIsToldWhich)

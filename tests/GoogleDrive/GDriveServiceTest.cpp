@@ -375,21 +375,35 @@ TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
     ScopedEnvironment server{"TARNWICK_GDRIVE_SERVER", fake.baseUrl()};
     installGoogleDrive();
     // Without the secret Drive is still offered: connecting then says what is missing.
+    // A malformed id hides Drive too, but the activity log says why.
     const struct {
         std::string clientId, clientSecret;
-        bool offered;
-    } cases[] = {{"", FakeGoogleDriveServer::ClientSecret, false},
-                 {"not-a-client-id", FakeGoogleDriveServer::ClientSecret, false},
-                 {FakeGoogleDriveServer::ClientId, FakeGoogleDriveServer::ClientSecret, true},
-                 {FakeGoogleDriveServer::ClientId, "", true}};
+        bool offered, told;
+    } cases[] = {{"", FakeGoogleDriveServer::ClientSecret, false, false},
+                 {"not-a-client-id", FakeGoogleDriveServer::ClientSecret, false, true},
+                 {"123456789012-ABCDEFGHIJKLMNOPQRSTUVWXYZ012345.apps.googleusercontent.com", "", false, true},
+                 {FakeGoogleDriveServer::ClientId, FakeGoogleDriveServer::ClientSecret, true, false},
+                 {FakeGoogleDriveServer::ClientId, "", true, false}};
     bool offeredOnce = false;
-    for (const auto& [clientId, clientSecret, offered] : cases) {
+    bool toldOnce = false;
+    for (const auto& [clientId, clientSecret, offered, told] : cases) {
         ScopedEnvironment id{"TARNWICK_GDRIVE_CLIENT_ID", clientId};
         ScopedEnvironment secret{"TARNWICK_GDRIVE_CLIENT_SECRET", clientSecret};
         if (GDriveSettings::isOffered() != offered) continue; // the build carries an id of its own
+        if (!told && !offered && !GDriveSettings::notOfferedReason().empty()) continue; // a malformed one
         offeredOnce = offeredOnce || offered;
+        toldOnce = toldOnce || told;
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
         auto services = std::make_unique<InstalledApplicationServices>();
         services->startCloudServices(scheduler);
+        std::vector<std::shared_ptr<FeedbackItem>> notices;
+        for (const auto& item : FeedbackCenter::feedbackCenter().items())
+            if (item->title() == localized("gdrive_not_offered")) notices.push_back(item);
+        ASSERT_EQ(notices.size(), told ? 1u : 0u) << clientId;
+        if (told) {
+            EXPECT_EQ(notices[0]->message(), localized("gdrive_client_id_malformed"));
+            EXPECT_EQ(notices[0]->state(), FeedbackStateError);
+        }
         EXPECT_EQ(services->hasGoogleDriveServices(), offered) << clientId;
         EXPECT_EQ(MindMapProviders::instance().getProviderById(GDriveProvider::ProviderId) != nullptr, offered)
             << clientId;
@@ -398,6 +412,7 @@ TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
     }
     setGoogleDriveServicesFactory(nullptr);
     EXPECT_TRUE(offeredOnce);
+    EXPECT_TRUE(toldOnce);
     EXPECT_TRUE(fake.requests().empty()) << "no request was made";
 }
 
