@@ -1,7 +1,6 @@
 #include "GoogleDrive/GDriveExplorer.h"
 
 #include "Editor/EditorDocument.h"
-#include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveProvider.h"
@@ -9,7 +8,6 @@
 #include "MindMaps/ImageStore.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/FileNameDialog.h"
-#include "platform/AlertPanel.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "store/EditorInterface.h"
@@ -35,13 +33,6 @@ GDriveExplorer::ListerFactory& listerFactory()
 {
     static GDriveExplorer::ListerFactory factory;
     return factory;
-}
-
-std::string replacePercentS(std::string format)
-{
-    for (size_t at = format.find("%s"); at != std::string::npos; at = format.find("%s", at + 2))
-        format.replace(at, 2, "%@");
-    return format;
 }
 
 std::string lowered(const std::string& text)
@@ -234,11 +225,6 @@ void GDriveExplorer::updateBreadcrumbRoot()
     if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
 }
 
-void GDriveExplorer::setEmptyText(const char* key)
-{
-    if (CloudTableView* table = tableView()) table->setEmptyText(localized(key));
-}
-
 void GDriveExplorer::refreshGDriveState()
 {
     GDriveExplorerService* drive = service();
@@ -361,14 +347,6 @@ void GDriveExplorer::showBreadcrumbFor(const std::string& folderId)
     bar->setEnabled(true);
 }
 
-void GDriveExplorer::showSearchBreadcrumb()
-{
-    BreadcrumbBar* bar = breadcrumbBar();
-    if (!bar) return;
-    bar->setPathItems({{localized("map_list_search_results"), ""}});
-    bar->setEnabled(false);
-}
-
 void GDriveExplorer::refreshListing()
 {
     // The lister works for the service: once that is gone (at quit) nothing is listed.
@@ -439,35 +417,6 @@ void GDriveExplorer::listerCompleted(const std::optional<FileListItems>& items,
     }
 }
 
-void GDriveExplorer::selectCurrentMindMap()
-{
-    if (IsFolderTargetExplorerMode(explorerMode())) return;
-    EditorInterface* editor = EditorInterfaceInstance();
-    MindMapStorage* storage = editor->currentStorage();
-    if (!storage || !provider() || editor->currentProvider() != provider()) return;
-    FileListTable* table = adapter().tableView();
-    if (!table) return;
-    const std::string id = storage->id();
-    const bool locked = _navigationLock;
-    _navigationLock = true;
-    bool found = false;
-    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
-        FileListItem* item = adapter().itemAt(row);
-        if (item && !item->isNavigateUp() && item->path() == id) {
-            table->selectRows({row});
-            table->scrollRowToVisible(row);
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
-        const std::vector<size_t> rows = table->selectedRows();
-        FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
-        if (selected && selected->isTwkxMindMap()) table->selectRows({});
-    }
-    _navigationLock = locked;
-}
-
 void GDriveExplorer::currentMindMapChanged()
 {
     if (!active() || explorerMode() != MainExplorerMode || !_linked) return;
@@ -536,37 +485,6 @@ std::shared_ptr<const Image> GDriveExplorer::thumbnailFor(const std::string& pat
 }
 
 // ---- toolbar and menus
-
-std::shared_ptr<Menu> GDriveExplorer::menuForEvent(const PointerEvent&)
-{
-    if (explorerMode() != MainExplorerMode) return nullptr;
-    if (service() && service()->userTaskBusy()) {
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("cannot_display_context_menu_title"),
-                                                                localized("context_menu_gdrive_busy_message"),
-                                                                FeedbackStateWarning, BusyNoticeDuration);
-        return nullptr;
-    }
-    updateContextMenu();
-    return _contextMenu;
-}
-
-void GDriveExplorer::updateContextMenu()
-{
-    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
-    CloudCommands::ContextMenuState state;
-    state.userTaskRunning = service() && service()->userTaskBusy();
-    state.searching = !searchFilter().empty();
-    state.online = online();
-    state.listerIdle = listerIdle();
-    state.canShowThumbnails = _canShowThumbnails;
-    state.showThumbnails = _showThumbnails;
-    state.item = selectedFileListItem(false);
-    CloudCommands::fillContextMenu(*_contextMenu, state, ServiceKeys, this, [this] {
-        auto submenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
-        updateCloudMenu(*submenu);
-        return submenu;
-    });
-}
 
 // ---- commands
 
@@ -683,15 +601,7 @@ void GDriveExplorer::deleteItem()
     if (!ready() || !online() || !item || !folder) return;
     const bool isFolder = item->isDirectory();
     const std::string id = item->path();
-    AlertPanel::Request request;
-    request.style = AlertPanel::Style::Warning;
-    request.messageText = localized(isFolder ? "explorer_delete_folder_title" : "explorer_delete_file_title");
-    request.informativeText = formatText(
-        replacePercentS(localized(isFolder ? "explorer_delete_folder_message" : "explorer_delete_file_message")),
-        {item->fileName()});
-    request.buttons = {{localized("map_list_delete"), ""}, {localized("cancel_button_title"), "\033"}};
-    if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn || !service()) return;
-    service()->deleteFromGDrive(id, isFolder, *folder);
+    if (confirmDeletion(isFolder, item->fileName()) && service()) service()->deleteFromGDrive(id, isFolder, *folder);
 }
 
 void GDriveExplorer::duplicate()
@@ -759,4 +669,9 @@ void GDriveExplorer::synchronize()
 bool GDriveExplorer::userTaskRunning() const
 {
     return !service() || service()->userTaskBusy();
+}
+
+bool GDriveExplorer::serviceTaskBusy() const
+{
+    return service() && service()->userTaskBusy();
 }

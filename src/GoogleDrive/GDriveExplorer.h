@@ -71,9 +71,8 @@ public:
     static constexpr const char* DragType = "com.orrinworks.tarnWick.GDriveExplorerDataType";
     // The breadcrumb root button's path, standing for the root folder whatever its id.
     static constexpr const char* RootPath = "root";
-    // How long the notice that no menu can be shown stays.
-    static constexpr double BusyNoticeDuration = 1.5;
-    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_gdrive_busy_title", "gdrive_synchronize"};
+    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_gdrive_busy_title", "gdrive_synchronize",
+                                                            "context_menu_gdrive_busy_message"};
     enum GDriveState : uint64_t { Unchecked = 0, Disconnected = 1, Initializing = 2, Linked = 3 };
 
     using ServiceSource = std::function<GDriveExplorerService*()>;
@@ -101,7 +100,6 @@ public:
     void renameFileItem(FileListItem& item, const std::string& newName) override;
     bool allowInplaceEditing() override;
     bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
-    std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
 
     // MindMapExplorerBase
     std::optional<std::string> selectedBrowserItemTitle() const override;
@@ -126,11 +124,6 @@ public:
     void undoOfflineAvailable() override;
     void synchronize() override;
 
-    void updateContextMenu();
-    const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
-
-    void selectCurrentMindMap();
-
     // Folder ids from the root to the folder, through the cached parents; the root is put
     // underneath when the cache does not reach it.
     std::vector<std::string> pathStackForFolder(const std::string& folderId) const;
@@ -147,6 +140,7 @@ public:
 protected:
     bool listerIdle() const override { return !_lister || !_lister->busy(); }
     bool userTaskRunning() const override;
+    bool serviceTaskBusy() const override;
     std::shared_ptr<const Image> thumbnailFor(const std::string& path) const override;
     const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
     CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
@@ -156,17 +150,14 @@ private:
     GDriveExplorerService* service() const { return currentService(); }
     void updateBreadcrumbRoot();
     void showBreadcrumbFor(const std::string& folderId);
-    void showSearchBreadcrumb();
     void directoryChanged(const std::string& folderId);
     void currentMindMapChanged();
     void cancelListerAndRecreate(bool recreate) override;
     bool ready() const;
     std::string rootFolderId() const;
-    void setEmptyText(const char* key);
 
     std::unique_ptr<GDriveFolderLister> _lister;
     GDriveTaskService* _listerService = nullptr;
-    std::shared_ptr<Menu> _contextMenu;
     uint64_t _gdriveState = Unchecked;
     std::vector<ObservationToken> _observations;
 };

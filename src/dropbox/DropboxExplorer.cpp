@@ -1,14 +1,12 @@
 #include "dropbox/DropboxExplorer.h"
 
 #include "Editor/EditorDocument.h"
-#include "Editor/FeedbackCenter.h"
 #include "Editor/ToolbarSegmentMenu.h"
 #include "MindMaps/ImageStore.h"
 #include "dropbox/DropboxService.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/FileNameDialog.h"
 #include "formats/ExportFormats.h"
-#include "platform/AlertPanel.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "store/EditorInterface.h"
@@ -39,13 +37,6 @@ std::string withTrailingSlash(std::string path)
 bool samePathIgnoringCase(const std::string& a, const std::string& b)
 {
     return DropboxFileInfoCache::normalizeKey(a) == DropboxFileInfoCache::normalizeKey(b);
-}
-
-std::string replacePercentS(std::string format)
-{
-    for (size_t at = format.find("%s"); at != std::string::npos; at = format.find("%s", at + 2))
-        format.replace(at, 2, "%@");
-    return format;
 }
 
 } // namespace
@@ -104,7 +95,7 @@ void DropboxExplorer::loadView()
         bar->setNavigationListener(this);
     }
     updateBreadcrumbRoot();
-    if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
+    setEmptyText("db_disconnected_state");
     setUpRowsForMode(DragType);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     _observations.push_back(
@@ -166,12 +157,12 @@ void DropboxExplorer::performServiceStateChanged()
     adapter().removeAllObjects();
     cancelSearchFilter();
     if (_dropboxState != Ready) {
-        if (CloudTableView* table = tableView()) table->setEmptyText(localized("db_disconnected_state"));
+        setEmptyText("db_disconnected_state");
         if (searchBar()) searchBar()->setEnabled(false);
         return;
     }
     if (searchBar()) searchBar()->setEnabled(true);
-    if (CloudTableView* table = tableView()) table->setEmptyText(localized("map_list_empty_folder"));
+    setEmptyText("map_list_empty_folder");
     EditorInterface* editor = EditorInterfaceInstance();
     MindMapStorage* storage = editor->currentStorage();
     if (storage && provider() && editor->currentProvider() == provider() &&
@@ -239,14 +230,10 @@ void DropboxExplorer::refreshListing()
 {
     // The lister works for the service: once that is gone (at quit) nothing is listed.
     if (!active() || !_linked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
-    CloudTableView* table = tableView();
     BreadcrumbBar* bar = breadcrumbBar();
     if (!searchFilter().empty()) {
-        if (bar) {
-            bar->setPathItems({{localized("map_list_search_results"), ""}});
-            bar->setEnabled(false);
-        }
-        if (table) table->setEmptyText(localized("explorer_search_progress"));
+        showSearchBreadcrumb();
+        setEmptyText("explorer_search_progress");
         adapter().removeAllObjects();
         _lister->loadSearchResults(searchFilter(), searchBar() && searchBar()->fullTextSearch());
         return;
@@ -257,7 +244,7 @@ void DropboxExplorer::refreshListing()
         bar->setRelativePath(*top);
         bar->setEnabled(true);
     }
-    if (table) table->setEmptyText(localized("db_directory_listing_progress"));
+    setEmptyText("db_directory_listing_progress");
     adapter().removeAllObjects();
     _lister->loadContentsOfPath(*top, getFileListItemTypeFilter());
 }
@@ -270,11 +257,7 @@ void DropboxExplorer::showItems(const std::optional<FileListItems>& items, bool 
 void DropboxExplorer::listerCompleted(const std::optional<FileListItems>& items,
                                       const std::optional<std::string>& dbPath, int result)
 {
-    CloudTableView* table = tableView();
     BreadcrumbBar* bar = breadcrumbBar();
-    const auto setEmptyText = [table](const char* key) {
-        if (table) table->setEmptyText(localized(key));
-    };
     const std::optional<std::string> top = pathStackTop();
     const bool isTop = top && dbPath && samePathIgnoringCase(withTrailingSlash(*dbPath), withTrailingSlash(*top));
     const auto showFolder = [&] {
@@ -291,10 +274,7 @@ void DropboxExplorer::listerCompleted(const std::optional<FileListItems>& items,
         showFolder();
         return;
     case DropboxLister::SearchResults:
-        if (bar) {
-            bar->setPathItems({{localized("map_list_search_results"), ""}});
-            bar->setEnabled(false);
-        }
+        showSearchBreadcrumb();
         setEmptyText("map_list_no_search_matches");
         showItems(items, true);
         selectCurrentMindMap();
@@ -342,35 +322,6 @@ void DropboxExplorer::listerCompleted(const std::optional<FileListItems>& items,
     }
 }
 
-void DropboxExplorer::selectCurrentMindMap()
-{
-    if (IsFolderTargetExplorerMode(explorerMode())) return;
-    EditorInterface* editor = EditorInterfaceInstance();
-    MindMapStorage* storage = editor->currentStorage();
-    if (!storage || !provider() || editor->currentProvider() != provider()) return;
-    FileListTable* table = adapter().tableView();
-    if (!table) return;
-    const std::string id = storage->id();
-    const bool locked = _navigationLock;
-    _navigationLock = true;
-    bool found = false;
-    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
-        FileListItem* item = adapter().itemAt(row);
-        if (item && !item->isNavigateUp() && samePathIgnoringCase(item->path(), id)) {
-            table->selectRows({row});
-            table->scrollRowToVisible(row);
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
-        const std::vector<size_t> rows = table->selectedRows();
-        FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
-        if (selected && selected->isTwkxMindMap()) table->selectRows({});
-    }
-    _navigationLock = locked;
-}
-
 void DropboxExplorer::currentMindMapChanged()
 {
     if (!active() || explorerMode() != MainExplorerMode || !service() || !service()->isAuthorized()) return;
@@ -414,38 +365,6 @@ std::shared_ptr<const Image> DropboxExplorer::thumbnailFor(const std::string& pa
 }
 
 // ---- toolbar and menus
-
-std::shared_ptr<Menu> DropboxExplorer::menuForEvent(const PointerEvent&)
-{
-    if (explorerMode() != MainExplorerMode) return nullptr;
-    if (Dropbox::userTaskBusy()) {
-        FeedbackCenter::feedbackCenter().showEditorNotification(localized("cannot_display_context_menu_title"),
-                                                                localized("context_menu_dropbox_busy_message"),
-                                                                FeedbackStateWarning, BusyNoticeDuration);
-        return nullptr;
-    }
-    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
-    updateContextMenu();
-    return _contextMenu;
-}
-
-void DropboxExplorer::updateContextMenu()
-{
-    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
-    CloudCommands::ContextMenuState state;
-    state.userTaskRunning = Dropbox::userTaskBusy();
-    state.searching = !searchFilter().empty();
-    state.online = online();
-    state.listerIdle = listerIdle();
-    state.canShowThumbnails = _canShowThumbnails;
-    state.showThumbnails = _showThumbnails;
-    state.item = selectedFileListItem(false);
-    CloudCommands::fillContextMenu(*_contextMenu, state, ServiceKeys, this, [this] {
-        auto submenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
-        updateCloudMenu(*submenu);
-        return submenu;
-    });
-}
 
 // ---- commands
 
@@ -557,15 +476,7 @@ void DropboxExplorer::deleteItem()
     if (!ready() || !online() || !item || !service()) return;
     const bool isFolder = item->isDirectory();
     const std::string path = item->path();
-    AlertPanel::Request request;
-    request.style = AlertPanel::Style::Warning;
-    request.messageText = localized(isFolder ? "explorer_delete_folder_title" : "explorer_delete_file_title");
-    request.informativeText = formatText(
-        replacePercentS(localized(isFolder ? "explorer_delete_folder_message" : "explorer_delete_file_message")),
-        {path});
-    request.buttons = {{localized("map_list_delete"), ""}, {localized("cancel_button_title"), "\033"}};
-    if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn) return;
-    service()->deleteFromDropbox(path, isFolder);
+    if (confirmDeletion(isFolder, path)) service()->deleteFromDropbox(path, isFolder);
 }
 
 void DropboxExplorer::duplicate()
@@ -634,4 +545,14 @@ void DropboxExplorer::synchronize()
 bool DropboxExplorer::userTaskRunning() const
 {
     return Dropbox::userTaskBusy();
+}
+
+bool DropboxExplorer::serviceTaskBusy() const
+{
+    return Dropbox::userTaskBusy();
+}
+
+bool DropboxExplorer::sameItemPath(const std::string& a, const std::string& b) const
+{
+    return samePathIgnoringCase(a, b);
 }

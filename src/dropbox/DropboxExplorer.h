@@ -26,9 +26,8 @@ class DropboxExplorer : public ServiceCloudExplorer, public DropboxListerDelegat
 public:
     static constexpr const char* ShowThumbnailsKey = "DropboxExplorer.ShowThumbnails";
     static constexpr const char* DragType = "com.orrinworks.tarnWick.DropboxExplorerDataType";
-    // How long the notice that no menu can be shown stays.
-    static constexpr double BusyNoticeDuration = 1.5;
-    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_dropbox_busy_title", "db_synchronize"};
+    static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_dropbox_busy_title", "db_synchronize",
+                                                            "context_menu_dropbox_busy_message"};
     enum DropboxState : uint64_t { Unchecked = 0, NotLinked = 1, Initializing = 2, Ready = 3 };
 
     using ListerFactory =
@@ -49,7 +48,6 @@ public:
     void renameFileItem(FileListItem& item, const std::string& newName) override;
     bool allowInplaceEditing() override;
     bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
-    std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
 
     // MindMapExplorerBase
     void newDocument() override;
@@ -72,12 +70,7 @@ public:
     void undoOfflineAvailable() override;
     void synchronize() override;
 
-    // The context menu as it would open now, and the copy-to-cloud menu's items.
-    void updateContextMenu();
-    const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
-
     void cancelListerAndRecreate(bool recreate) override;
-    void selectCurrentMindMap();
     std::string normalizedPathName(const std::string& path) const;
 
     uint64_t dropboxState() const { return _dropboxState; }
@@ -88,6 +81,8 @@ public:
 protected:
     bool listerIdle() const override { return !_lister || !_lister->busy(); }
     bool userTaskRunning() const override;
+    bool serviceTaskBusy() const override;
+    bool sameItemPath(const std::string& a, const std::string& b) const override;
     std::shared_ptr<const Image> thumbnailFor(const std::string& path) const override;
     const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
     CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
@@ -108,7 +103,6 @@ private:
 
     std::shared_ptr<DropboxProvider> _provider;
     std::unique_ptr<DropboxLister> _lister;
-    std::shared_ptr<Menu> _contextMenu;
     uint64_t _dropboxState = Unchecked;
     std::vector<ObservationToken> _observations;
 };

@@ -66,6 +66,8 @@ private:
 struct ServiceKeys {
     const char* busyTitle;
     const char* synchronize;
+    // The notice when a user's operation keeps the context menu shut.
+    const char* busyMessage;
 };
 
 // The toolbar of a cloud pane: in the main window the file commands (the first segment with the

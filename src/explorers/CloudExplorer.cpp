@@ -3,14 +3,17 @@
 #include "Editor/FeedbackCenter.h"
 #include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarBackground.h"
+#include "explorers/BreadcrumbBar.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/FileNameDialog.h"
+#include "platform/AlertPanel.h"
 #include "platform/FileChooser.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapProvider.h"
+#include "store/MindMapStorage.h"
 
 #include <any>
 
@@ -380,6 +383,92 @@ ItemValidation ServiceCloudExplorer::validateUserInterfaceItem(const ValidatedUs
                                          CloudCommands::providerOfSender(&item));
     }
     return ItemValidation::enabledIf(CloudCommands::isEnabled(action, commandState()));
+}
+
+std::shared_ptr<Menu> ServiceCloudExplorer::menuForEvent(const PointerEvent&)
+{
+    if (explorerMode() != MainExplorerMode) return nullptr;
+    if (serviceTaskBusy()) {
+        FeedbackCenter::feedbackCenter().showEditorNotification(localized("cannot_display_context_menu_title"),
+                                                                localized(serviceKeys().busyMessage),
+                                                                FeedbackStateWarning, BusyNoticeDuration);
+        return nullptr;
+    }
+    updateContextMenu();
+    return _contextMenu;
+}
+
+void ServiceCloudExplorer::updateContextMenu()
+{
+    if (!_contextMenu) _contextMenu = std::make_shared<Menu>();
+    CloudCommands::ContextMenuState state;
+    state.userTaskRunning = serviceTaskBusy();
+    state.searching = !searchFilter().empty();
+    state.online = online();
+    state.listerIdle = listerIdle();
+    state.canShowThumbnails = _canShowThumbnails;
+    state.showThumbnails = _showThumbnails;
+    state.item = selectedFileListItem(false);
+    CloudCommands::fillContextMenu(*_contextMenu, state, serviceKeys(), this, [this] {
+        auto submenu = std::make_shared<CloudCommands::FilledOnOpenMenu>([this](Menu& menu) { updateCloudMenu(menu); });
+        updateCloudMenu(*submenu);
+        return submenu;
+    });
+}
+
+void ServiceCloudExplorer::selectCurrentMindMap()
+{
+    if (IsFolderTargetExplorerMode(explorerMode())) return;
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (!storage || !provider() || editor->currentProvider() != provider()) return;
+    FileListTable* table = adapter().tableView();
+    if (!table) return;
+    const std::string id = storage->id();
+    const bool locked = _navigationLock;
+    _navigationLock = true;
+    bool found = false;
+    for (size_t row = 0; row < adapter().numberOfRows(); ++row) {
+        FileListItem* item = adapter().itemAt(row);
+        if (item && !item->isNavigateUp() && sameItemPath(item->path(), id)) {
+            table->selectRows({row});
+            table->scrollRowToVisible(row);
+            found = true;
+            break;
+        }
+    }
+    if (!found) {
+        const std::vector<size_t> rows = table->selectedRows();
+        FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
+        if (selected && selected->isTwkxMindMap()) table->selectRows({});
+    }
+    _navigationLock = locked;
+}
+
+void ServiceCloudExplorer::setEmptyText(const char* key)
+{
+    if (CloudTableView* table = tableView()) table->setEmptyText(localized(key));
+}
+
+void ServiceCloudExplorer::showSearchBreadcrumb()
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setPathItems({{localized("map_list_search_results"), ""}});
+    bar->setEnabled(false);
+}
+
+bool ServiceCloudExplorer::confirmDeletion(bool isFolder, const std::string& shownName)
+{
+    std::string format = localized(isFolder ? "explorer_delete_folder_message" : "explorer_delete_file_message");
+    for (size_t at = format.find("%s"); at != std::string::npos; at = format.find("%s", at + 2))
+        format.replace(at, 2, "%@");
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Warning;
+    request.messageText = localized(isFolder ? "explorer_delete_folder_title" : "explorer_delete_file_title");
+    request.informativeText = formatText(format, {shownName});
+    request.buttons = {{localized("map_list_delete"), ""}, {localized("cancel_button_title"), "\033"}};
+    return AlertPanel::shared().runModal(request).button == AlertPanel::FirstButtonReturn;
 }
 
 void ServiceCloudExplorer::updateCloudMenu(Menu& menu)

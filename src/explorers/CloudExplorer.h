@@ -120,6 +120,9 @@ private:
 // its keys and its ways of reaching the service through the hooks below.
 class ServiceCloudExplorer : public CloudExplorer, public NetworkControllerObserver {
 public:
+    // How long the notice that no menu can be shown stays.
+    static constexpr double BusyNoticeDuration = 1.5;
+
     explicit ServiceCloudExplorer(int32_t explorerMode) : CloudExplorer(explorerMode) {}
 
     void onActivated() override;
@@ -138,6 +141,14 @@ public:
     std::optional<std::string> selectedBrowserItem() const override;
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
     void onlineStateChanged(bool online) override;
+    // Only in the main window, and not while a user's operation runs (the user is told why).
+    std::shared_ptr<Menu> menuForEvent(const PointerEvent& event) override;
+
+    // The context menu as it would open now, and the copy-to-cloud menu's items.
+    void updateContextMenu();
+    const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
+    // Selects the open map's row when the pane lists it, and otherwise drops a selected map.
+    void selectCurrentMindMap();
 
     // The commands of the toolbar and the menus.
     virtual void convert() = 0;
@@ -167,6 +178,10 @@ public:
 protected:
     virtual bool listerIdle() const = 0;
     virtual bool userTaskRunning() const = 0;
+    // Whether the service runs a user's operation (false without a service).
+    virtual bool serviceTaskBusy() const = 0;
+    // Whether two paths of the service name the same item.
+    virtual bool sameItemPath(const std::string& a, const std::string& b) const { return a == b; }
     // nullptr when the map has no thumbnail (yet) or the service is gone.
     virtual std::shared_ptr<const Image> thumbnailFor(const std::string& path) const = 0;
     virtual const char* showThumbnailsKey() const = 0;
@@ -187,9 +202,14 @@ protected:
     // The name the user typed, or nothing (the user was told why) when it cannot name a file.
     std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
     bool acceptTypedName(const std::string& name);
+    // Asks before an item is deleted, naming it as shown.
+    static bool confirmDeletion(bool isFolder, const std::string& shownName);
     void thumbnailsChanged();
+    void setEmptyText(const char* key);
+    void showSearchBreadcrumb();
 
     std::shared_ptr<Menu> _cloudMenu;
+    std::shared_ptr<Menu> _contextMenu;
     std::vector<std::shared_ptr<SegmentedControlItem>> _toolbarItems;
     bool _canShowThumbnails = false;
     bool _showThumbnails = false;
