@@ -12,9 +12,6 @@
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/NetworkController.h"
-#include "store/MindMapSearchCache.h"
-#include "store/MindMapSearchInfo.h"
-#include "store/MindMapStore.h"
 
 #include <filesystem>
 #include <system_error>
@@ -48,7 +45,7 @@ std::string withExtension(const std::string& name, const std::string& extension)
 } // namespace
 
 GDriveProvider::GDriveProvider(GDriveProviderService& service)
-    : ExternalProvider(MindMapProviderGoogleDrive, ensureCacheRootDirectory()), _service(service)
+    : CloudServiceProvider(MindMapProviderGoogleDrive, ensureCacheRootDirectory(), service), _service(service)
 {
 }
 
@@ -56,13 +53,7 @@ GDriveProvider::~GDriveProvider() = default;
 
 std::string GDriveProvider::ensureCacheRootDirectory()
 {
-    const std::string root = MindMapStore::tarnWickStoreRootPath();
-    if (root.empty()) return {};
-    const std::string path = (fs::path(root) / CacheRootFolderName).string();
-    std::error_code error;
-    fs::create_directories(path, error);
-    if (!fs::is_directory(path, error)) return {};
-    return path;
+    return ensureStoreFolder(CacheRootFolderName);
 }
 
 const char* GDriveProvider::mediaFolderForKind(uint32_t mediaKind)
@@ -100,16 +91,6 @@ void GDriveProvider::enabledChanged()
     ExternalProvider::enabledChanged();
 }
 
-void GDriveProvider::asyncOpenStorage(const std::string& mindMapId, const std::any& info)
-{
-    _service.openMindMap(mindMapId, info);
-}
-
-void GDriveProvider::openCloudLink(const std::string& link)
-{
-    _service.openCloudLink(link);
-}
-
 std::string GDriveProvider::uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
                                         MindMapStorage* reference)
 {
@@ -139,11 +120,6 @@ std::string GDriveProvider::performCopyToCloud(const std::string& folderId, cons
     return gdriveId;
 }
 
-void GDriveProvider::getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable)
-{
-    _service.getImageFromLink(link, onAvailable);
-}
-
 std::shared_ptr<MindMapStorage> GDriveProvider::createStorage(const std::string& mindMapId)
 {
     return createStorage(mindMapId, true);
@@ -156,11 +132,6 @@ std::string GDriveProvider::createNewMindMapWithReference(MindMapStorage* refere
         if (const GDriveFileInfoItem* item = _service.fileInfo().get(storage->id())) folder = item->parentId();
     }
     return createNewMindMapInFolder(folder, title);
-}
-
-void GDriveProvider::duplicateMindMap(MindMapStorage* storage)
-{
-    if (storage && storage->provider() == this) _service.duplicateFile(storage->id());
 }
 
 std::optional<MindMapListInfo> GDriveProvider::getMindMapListInfo(const std::string& mindMapId)
@@ -188,43 +159,14 @@ std::string GDriveProvider::buildPathBasedLink(const std::string& gdriveId)
     return path + item->name();
 }
 
-void GDriveProvider::connectToCloud(const std::any& requester)
-{
-    _service.authorize(requester);
-}
-
-void GDriveProvider::disconnectFromCloud()
-{
-    _service.deauthorize();
-}
-
 std::shared_ptr<MindMapSearchCache> GDriveProvider::buildSearchCache()
 {
-    if (!_searchCache) _searchCache = std::make_shared<MindMapSearchCache>(this);
-    MindMapSearchCache fresh(this);
+    std::vector<SearchEntry> maps;
     for (const GDriveFileInfoItem* item : _service.fileInfo().itemsList()) {
-        if (item->extension() != MapExtension) continue;
-        const std::string cacheFile = cacheFilePathForCacheFileInfo(item);
-        const std::optional<MindMapSearchInfo::Date> date =
-            cacheFile.empty() ? std::nullopt : getDateOfItemAtPath(cacheFile);
-        std::shared_ptr<MindMapSearchInfo> info = _searchCache->get(item->gdriveId());
-        if (info) {
-            fresh.mergeSearchInfo(info);
-            // A changed file is read again at the next full-text search.
-            if (!date || !info->timestamp() || *info->timestamp() != *date) info->clearFullText();
-        } else {
-            info = fresh.addSearchInfo(item->gdriveId());
-            info->setTitle(item->name());
-        }
-        info->setTimestamp(date);
+        if (item->extension() == MapExtension)
+            maps.push_back({item->gdriveId(), item->name(), cacheFilePathForCacheFileInfo(item)});
     }
-    _searchCache->replaceItems(&fresh);
-    return _searchCache;
-}
-
-void GDriveProvider::dropSearchCache()
-{
-    _searchCache.reset();
+    return refreshSearchCache(maps);
 }
 
 std::string GDriveProvider::cacheFilePathForFileId(const std::string& fileId) const
@@ -255,10 +197,8 @@ std::shared_ptr<MindMapStorage> GDriveProvider::createStorage(const std::string&
     const std::string cacheFile = cacheFilePathForFileId(gdriveId);
     std::error_code error;
     if (cacheFile.empty() || !fs::is_regular_file(cacheFile, error)) return nullptr;
-    const std::string cacheDirectory = claimCacheDirectory();
+    const std::string cacheDirectory = makeStorageCacheDirectory();
     if (cacheDirectory.empty()) return nullptr;
-    fs::create_directories(cacheDirectory, error);
-    if (error || !fs::is_directory(cacheDirectory, error)) return nullptr;
     if (updateLastAccessed) _service.fileInfo().updateLastAccessed(gdriveId);
     return MindMapStorage::create<GDriveStorage>(this, gdriveId, cacheFile, cacheDirectory);
 }

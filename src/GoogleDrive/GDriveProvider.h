@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ExternalProvider.h"
+#include "store/CloudServiceProvider.h"
 
 #include <any>
 #include <functional>
@@ -15,29 +15,13 @@ class GDriveFolderCache;
 class GDriveIdentifierPool;
 
 // What the provider and its storages need of the Google Drive service, which implements it.
-class GDriveProviderService {
+class GDriveProviderService : public CloudProviderService {
 public:
-    virtual ~GDriveProviderService() = default;
-
     // Signed in and set up: the application folders are known.
     virtual bool isLinked() const = 0;
-    virtual bool isActive() const = 0;
-    // Runs then once the service knows whether an account of an earlier run is signed in (the
-    // keyring may first ask for its password); at once when nothing is to come.
-    virtual void whenSignInKnown(std::function<void()> then) { then(); }
-
-    // Brings the latest version into the cache, then opens it.
-    virtual void openMindMap(const std::string& gdriveId, const std::any& info) = 0;
-    virtual void openCloudLink(const std::string& link) = 0;
-    virtual void getImageFromLink(const std::string& link,
-                                  const MindMapProvider::ImageAvailableCallback& onAvailable) = 0;
-    virtual void duplicateFile(const std::string& gdriveId) = 0;
-    virtual void authorize(const std::any& requester) = 0;
     // Asks the user first.
-    virtual void deauthorize() = 0;
+    void deauthorize() override = 0;
     virtual void manualSynchronize() = 0;
-    // Puts the file at the front of the synchronisation queue.
-    virtual void highPrioritySynchronizeFile(const std::string& gdriveId) = 0;
     // Posts the folder-changed notification.
     virtual void dispatchFolderChanged(const std::string& folderId) = 0;
     virtual std::string uniqueFileName(const std::string& name, const std::string& parentFolderId) = 0;
@@ -45,14 +29,12 @@ public:
     virtual GDriveFileInfoCache& fileInfo() = 0;
     virtual GDriveFolderCache& folderCache() = 0;
     virtual GDriveIdentifierPool& identifierPool() = 0;
-    // The map's thumbnail is made again when next asked for.
-    virtual void removeThumbnail(const std::string& thumbnailHash) = 0;
 };
 
 // Google Drive as a source of maps. A map id is its Drive file id; the editor works on its local
 // copy, which lies flat in the cache root under the hex text of the id. New maps take an id Drive
 // made in advance, so they can be made offline and uploaded later under it. Main thread only.
-class GDriveProvider : public ExternalProvider {
+class GDriveProvider : public CloudServiceProvider {
 public:
     static constexpr const char* ProviderId = "GoogleDrive";
     static constexpr const char* CacheRootFolderName = "googledrive";
@@ -74,26 +56,18 @@ public:
     Image iconImage() const override;
     Image largeIcon() const override;
     void enabledChanged() override;
-    void asyncOpenStorage(const std::string& mindMapId, const std::any& info) override;
-    void whenSignInKnown(std::function<void()> then) override { _service.whenSignInKnown(std::move(then)); }
-    void openCloudLink(const std::string& link) override;
     std::string uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
                             MindMapStorage* reference) override;
     std::string performCopyToCloud(const std::string& folderId, const std::string& title,
                                    const std::vector<uint8_t>& data) override;
-    void getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable) override;
     std::shared_ptr<MindMapStorage> createStorage(const std::string& mindMapId) override;
     std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title) override;
-    void duplicateMindMap(MindMapStorage* storage) override;
     std::optional<MindMapListInfo> getMindMapListInfo(const std::string& mindMapId) override;
     std::string buildPathBasedLink(const std::string& gdriveId) override;
     bool hasCaseSensitiveIds() const override { return true; }
     bool prefersNativeLinks() const override { return true; }
     bool isValidMapId(const std::string& mindMapId) override { return !mindMapId.empty(); }
-    void connectToCloud(const std::any& requester) override;
-    void disconnectFromCloud() override;
     std::shared_ptr<MindMapSearchCache> buildSearchCache() override;
-    void dropSearchCache() override;
 
     // The local copy named by the id's record; empty without a record.
     std::string cacheFilePathForFileId(const std::string& fileId) const override;
@@ -127,5 +101,4 @@ public:
 
 private:
     GDriveProviderService& _service;
-    std::shared_ptr<MindMapSearchCache> _searchCache;
 };

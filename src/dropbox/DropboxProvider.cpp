@@ -12,9 +12,6 @@
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/NetworkController.h"
-#include "store/MindMapSearchCache.h"
-#include "store/MindMapSearchInfo.h"
-#include "store/MindMapStore.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -63,7 +60,7 @@ void showSaveError(const std::string& fileName)
 } // namespace
 
 DropboxProvider::DropboxProvider(DropboxProviderService& service)
-    : ExternalProvider(MindMapProviderDropbox, assureDropboxCacheRootDirectory()), _service(service)
+    : CloudServiceProvider(MindMapProviderDropbox, assureDropboxCacheRootDirectory(), service), _service(service)
 {
 }
 
@@ -71,13 +68,7 @@ DropboxProvider::~DropboxProvider() = default;
 
 std::string DropboxProvider::assureDropboxCacheRootDirectory()
 {
-    const std::string root = MindMapStore::tarnWickStoreRootPath();
-    if (root.empty()) return {};
-    const std::string path = (fs::path(root) / CacheRootFolderName).string();
-    std::error_code error;
-    fs::create_directories(path, error);
-    if (!fs::is_directory(path, error)) return {};
-    return path;
+    return ensureStoreFolder(CacheRootFolderName);
 }
 
 std::string DropboxProvider::title() const
@@ -99,16 +90,6 @@ void DropboxProvider::enabledChanged()
 {
     if (enabled()) assureDropboxCacheRootDirectory();
     ExternalProvider::enabledChanged();
-}
-
-void DropboxProvider::asyncOpenStorage(const std::string& mindMapId, const std::any& info)
-{
-    _service.openMindMap(mindMapId, info);
-}
-
-void DropboxProvider::openCloudLink(const std::string& link)
-{
-    _service.openCloudLink(link);
 }
 
 std::string DropboxProvider::uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
@@ -152,11 +133,6 @@ std::string DropboxProvider::performCopyToCloud(const std::string& folderId, con
     return path;
 }
 
-void DropboxProvider::getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable)
-{
-    _service.getImageFromLink(link, onAvailable);
-}
-
 std::shared_ptr<MindMapStorage> DropboxProvider::createStorage(const std::string& mindMapId)
 {
     return createStorage(mindMapId, true);
@@ -169,54 +145,20 @@ std::string DropboxProvider::createNewMindMapWithReference(MindMapStorage* refer
     return createNewMindMapInDbDirectory(folder, title);
 }
 
-void DropboxProvider::duplicateMindMap(MindMapStorage* storage)
-{
-    if (storage && storage->provider() == this) _service.duplicateFile(storage->id());
-}
-
 bool DropboxProvider::isValidMapId(const std::string& mindMapId)
 {
     return !mindMapId.empty() && _service.isAuthorized() && mindMapId.front() == '/' &&
         endsWith(mindMapId, MapExtension);
 }
 
-void DropboxProvider::connectToCloud(const std::any& requester)
-{
-    _service.authorize(requester);
-}
-
-void DropboxProvider::disconnectFromCloud()
-{
-    _service.deauthorize();
-}
-
 std::shared_ptr<MindMapSearchCache> DropboxProvider::buildSearchCache()
 {
-    if (!_searchCache) _searchCache = std::make_shared<MindMapSearchCache>(this);
-    MindMapSearchCache fresh(this);
+    std::vector<SearchEntry> maps;
     for (const DropboxFileInfoItem* item : _service.fileInfo().itemsList()) {
         const std::string& path = item->path();
-        const std::string cacheFile = cacheFilePathForDbPath(path);
-        const std::optional<MindMapSearchInfo::Date> date =
-            cacheFile.empty() ? std::nullopt : getDateOfItemAtPath(cacheFile);
-        std::shared_ptr<MindMapSearchInfo> info = _searchCache->get(path);
-        if (info) {
-            fresh.mergeSearchInfo(info);
-            // A changed file is read again at the next full-text search.
-            if (!date || !info->timestamp() || *info->timestamp() != *date) info->clearFullText();
-        } else {
-            info = fresh.addSearchInfo(path);
-            info->setTitle(fs::path(path).filename().string());
-        }
-        info->setTimestamp(date);
+        maps.push_back({path, fs::path(path).filename().string(), cacheFilePathForDbPath(path)});
     }
-    _searchCache->replaceItems(&fresh);
-    return _searchCache;
-}
-
-void DropboxProvider::dropSearchCache()
-{
-    _searchCache.reset();
+    return refreshSearchCache(maps);
 }
 
 std::string DropboxProvider::cacheFilePathForFileId(const std::string& fileId) const
@@ -242,10 +184,8 @@ std::shared_ptr<MindMapStorage> DropboxProvider::createStorage(const std::string
     std::error_code error;
     if (cacheFile.empty() || !fs::is_regular_file(cacheFile, error)) return nullptr;
     if (updateLastAccessed) _service.fileInfo().updateLastAccessed(dbPath);
-    const std::string cacheDirectory = claimCacheDirectory();
+    const std::string cacheDirectory = makeStorageCacheDirectory();
     if (cacheDirectory.empty()) return nullptr;
-    fs::create_directories(cacheDirectory, error);
-    if (error || !fs::is_directory(cacheDirectory, error)) return nullptr;
     return MindMapStorage::create<DropboxStorage>(this, dbPath, cacheFile, cacheDirectory);
 }
 

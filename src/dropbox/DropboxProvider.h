@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/ExternalProvider.h"
+#include "store/CloudServiceProvider.h"
 
 #include <any>
 #include <functional>
@@ -13,27 +13,11 @@ class DropboxBrowsingCache;
 class DropboxFileInfoCache;
 
 // What the provider and its storages need of the Dropbox service, which implements it.
-class DropboxProviderService {
+class DropboxProviderService : public CloudProviderService {
 public:
-    virtual ~DropboxProviderService() = default;
-
+    // Answers for this run once whenSignInKnown() has run its callers.
     virtual bool isAuthorized() const = 0;
-    // Runs then once isAuthorized() answers for this run: the keyring may first ask the user for
-    // its password. At once when nothing is to come.
-    virtual void whenSignInKnown(std::function<void()> then) { then(); }
     virtual bool isInitialized() const = 0;
-    virtual bool isActive() const = 0;
-
-    // Brings the latest version into the cache, then opens it.
-    virtual void openMindMap(const std::string& dbPath, const std::any& info) = 0;
-    virtual void openCloudLink(const std::string& link) = 0;
-    virtual void getImageFromLink(const std::string& dbPath,
-                                  const MindMapProvider::ImageAvailableCallback& onAvailable) = 0;
-    virtual void duplicateFile(const std::string& dbPath) = 0;
-    virtual void authorize(const std::any& requester) = 0;
-    virtual void deauthorize() = 0;
-    // Puts the file at the front of the synchronisation queue.
-    virtual void highPrioritySynchronizeFile(const std::string& dbPath) = 0;
     // Posts the folder-changed notification.
     virtual void dispatchDirectoryChanged(const std::string& dbFolder) = 0;
     // The folder listings of this run.
@@ -41,15 +25,13 @@ public:
 
     // The synchronisation record of each cached file.
     virtual DropboxFileInfoCache& fileInfo() = 0;
-    // The map's thumbnail is made again when next asked for.
-    virtual void removeThumbnail(const std::string& dbPath) = 0;
 };
 
 // Dropbox as a source of maps. A map id is the map's Dropbox path in display case ("/Projects/
 // Plan.twkx"); the editor works on its local copy in the cache root, whose tree mirrors the Dropbox
 // tree in lower case. New maps are written to the cache and handed to the synchroniser for upload.
 // Main thread only.
-class DropboxProvider : public ExternalProvider {
+class DropboxProvider : public CloudServiceProvider {
 public:
     static constexpr const char* ProviderId = "Dropbox";
     static constexpr const char* CacheRootFolderName = "dropbox-cache";
@@ -71,22 +53,14 @@ public:
     Image iconImage() const override;
     Image largeIcon() const override;
     void enabledChanged() override;
-    void asyncOpenStorage(const std::string& mindMapId, const std::any& info) override;
-    void whenSignInKnown(std::function<void()> then) override { _service.whenSignInKnown(std::move(then)); }
-    void openCloudLink(const std::string& link) override;
     std::string uploadMedia(uint32_t mediaKind, const std::string& fromPath, const std::string& targetName,
                             MindMapStorage* reference) override;
     std::string performCopyToCloud(const std::string& folderId, const std::string& title,
                                    const std::vector<uint8_t>& data) override;
-    void getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable) override;
     std::shared_ptr<MindMapStorage> createStorage(const std::string& mindMapId) override;
     std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title) override;
-    void duplicateMindMap(MindMapStorage* storage) override;
     bool isValidMapId(const std::string& mindMapId) override;
-    void connectToCloud(const std::any& requester) override;
-    void disconnectFromCloud() override;
     std::shared_ptr<MindMapSearchCache> buildSearchCache() override;
-    void dropSearchCache() override;
 
     // Ids differ from cache paths in case: every id goes through cacheFilePathForDbPath().
     std::string cacheFilePathForFileId(const std::string& fileId) const override;
@@ -123,5 +97,4 @@ public:
 
 private:
     DropboxProviderService& _service;
-    std::shared_ptr<MindMapSearchCache> _searchCache;
 };
