@@ -624,7 +624,9 @@ void GDriveFileSynchronizer::createConflictCopy()
 // ---- queue
 
 GDriveSynchronizer::GDriveSynchronizer(GDriveSyncService& service)
-    : _service(service), _syncTask(std::make_unique<GDriveFileSynchronizer>(service, this))
+    : CloudFileQueue(GDriveFileSynchronizer::Sync, [](const std::string& a, const std::string& b) { return a == b; }),
+      _service(service),
+      _syncTask(std::make_unique<GDriveFileSynchronizer>(service, this))
 {
 }
 
@@ -637,38 +639,6 @@ GDriveSynchronizer::~GDriveSynchronizer()
 bool GDriveSynchronizer::isBusy() const
 {
     return _current.has_value() || _syncTask->busy();
-}
-
-void GDriveSynchronizer::synchronizeFiles(const std::vector<std::string>& fileIds, int mode)
-{
-    for (const std::string& fileId : fileIds) {
-        if (_current && _current->fileId == fileId && _current->includesMode(mode)) continue;
-        bool queued = false;
-        for (Item& item : _queue) {
-            if (item.fileId != fileId) continue;
-            item.includeMode(mode);
-            queued = true;
-            break;
-        }
-        if (!queued) _queue.push_back({fileId, mode});
-    }
-    processQueue();
-}
-
-void GDriveSynchronizer::scheduleFirst(const std::string& fileId, int mode)
-{
-    if (fileId.empty()) return;
-    if (_current && _current->fileId == fileId && _current->includesMode(mode)) return;
-    Item item{fileId, mode};
-    for (auto it = _queue.begin(); it != _queue.end(); ++it) {
-        if (it->fileId != fileId) continue;
-        item = *it;
-        item.includeMode(mode);
-        _queue.erase(it);
-        break;
-    }
-    _queue.push_front(item);
-    processQueue();
 }
 
 void GDriveSynchronizer::schedulePoll(const std::string& fileId)
@@ -701,22 +671,6 @@ void GDriveSynchronizer::completeTermination()
     if (process && !process->completed()) process->setCompleted();
 }
 
-void GDriveSynchronizer::processQueue()
-{
-    // A run that ends at once calls back into here; the loop takes the next item instead of
-    // recursing once per file.
-    if (_processing) {
-        _processAgain = true;
-        return;
-    }
-    _processing = true;
-    do {
-        _processAgain = false;
-        startNext();
-    } while (_processAgain);
-    _processing = false;
-}
-
 void GDriveSynchronizer::startNext()
 {
     if (_current || _syncTask->busy()) return;
@@ -735,7 +689,7 @@ void GDriveSynchronizer::startNext()
     _current = _queue.front();
     _queue.pop_front();
     const Item item = *_current;
-    _syncTask->synchronizeFileId(item.fileId, item.mode, {});
+    _syncTask->synchronizeFileId(item.id, item.mode, {});
 }
 
 void GDriveSynchronizer::syncCompleted(const std::string& fileId, const UserInfo&, const std::string& error)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GoogleDrive/GDriveFileOperations.h"
+#include "cloud/CloudFileQueue.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 
@@ -148,18 +149,8 @@ private:
 // The files waiting for synchronisation, one at a time, through one file synchronizer. The upload
 // at quit completes its termination process when the queue has run dry or was cancelled. Main
 // thread only.
-class GDriveSynchronizer : public GDriveFileSynchronizerDelegate {
+class GDriveSynchronizer : public CloudFileQueue, public GDriveFileSynchronizerDelegate {
 public:
-    struct Item {
-        std::string fileId;
-        int mode = 0;
-        bool includesMode(int other) const { return mode == other || mode == GDriveFileSynchronizer::Sync; }
-        void includeMode(int other)
-        {
-            if (!includesMode(other)) mode = GDriveFileSynchronizer::Sync;
-        }
-    };
-
     explicit GDriveSynchronizer(GDriveSyncService& service);
     ~GDriveSynchronizer() override;
 
@@ -167,31 +158,23 @@ public:
     {
         synchronizeFiles(fileIds, GDriveFileSynchronizer::Sync);
     }
-    void synchronizeFiles(const std::vector<std::string>& fileIds, int mode);
-    void scheduleFirst(const std::string& fileId, int mode);
+    void synchronizeFiles(const std::vector<std::string>& fileIds, int mode) { enqueue(fileIds, mode); }
     void schedulePoll(const std::string& fileId);
     void terminateSynchronization(const std::vector<std::string>& fileIds, std::shared_ptr<TerminationProcess> process);
     void cancel();
     bool isBusy() const;
-    void processQueue();
 
-    const std::deque<Item>& queue() const { return _queue; }
-    const std::optional<Item>& current() const { return _current; }
     GDriveFileSynchronizer& fileSynchronizer() { return *_syncTask; }
 
     void syncCompleted(const std::string& fileId, const UserInfo& userInfo, const std::string& error) override;
 
 private:
-    void startNext();
+    void startNext() override;
     void completeTermination();
 
     GDriveSyncService& _service;
-    std::deque<Item> _queue;
-    std::optional<Item> _current;
     std::unique_ptr<GDriveFileSynchronizer> _syncTask;
     std::shared_ptr<TerminationProcess> _terminationProcess;
-    bool _processing = false;
-    bool _processAgain = false;
 };
 
 class GDriveExternalFileDownloader;

@@ -83,11 +83,6 @@ private:
     DropboxFileInfoCache& _records;
 };
 
-bool modeIncludes(int itemMode, int mode)
-{
-    return itemMode == mode || itemMode == DropboxSyncQueue::Periodic;
-}
-
 } // namespace
 
 // ---- task
@@ -599,7 +594,9 @@ void DropboxFileSynchronizer::downloadReceived(const DropboxResponse<DropboxMeta
 // ---- queue
 
 DropboxSynchronizer::DropboxSynchronizer(Dropbox& service)
-    : _service(service), _syncTask(std::make_unique<DropboxFileSynchronizer>(service, this))
+    : CloudFileQueue(Periodic, samePathIgnoringCase),
+      _service(service),
+      _syncTask(std::make_unique<DropboxFileSynchronizer>(service, this))
 {
 }
 
@@ -617,34 +614,7 @@ bool DropboxSynchronizer::isBusy() const
 
 void DropboxSynchronizer::synchronizeFiles(const std::vector<std::string>& dbPaths, Mode mode)
 {
-    for (const std::string& path : dbPaths) {
-        if (_current && samePathIgnoringCase(_current->path, path) && modeIncludes(_current->mode, mode)) continue;
-        bool queued = false;
-        for (Item& item : _queue) {
-            if (!samePathIgnoringCase(item.path, path)) continue;
-            if (item.mode != mode) item.mode = Periodic;
-            queued = true;
-            break;
-        }
-        if (!queued) _queue.push_back({path, mode});
-    }
-    processQueue();
-}
-
-void DropboxSynchronizer::scheduleFirst(const std::string& dbPath, int mode)
-{
-    if (dbPath.empty()) return;
-    if (_current && samePathIgnoringCase(_current->path, dbPath) && modeIncludes(_current->mode, mode)) return;
-    Item item{dbPath, mode};
-    for (auto it = _queue.begin(); it != _queue.end(); ++it) {
-        if (!samePathIgnoringCase(it->path, dbPath)) continue;
-        item = *it;
-        if (item.mode != mode) item.mode = Periodic;
-        _queue.erase(it);
-        break;
-    }
-    _queue.push_front(item);
-    processQueue();
+    enqueue(dbPaths, mode);
 }
 
 void DropboxSynchronizer::schedulePoll(const std::string& dbPath)
@@ -689,22 +659,6 @@ void DropboxSynchronizer::completeTermination()
     if (_terminationProcess && !_terminationProcess->completed()) _terminationProcess->setCompleted();
 }
 
-void DropboxSynchronizer::processQueue()
-{
-    // A run that ends at once calls back into here; the loop below takes the next item instead of
-    // recursing once per file.
-    if (_processing) {
-        _processAgain = true;
-        return;
-    }
-    _processing = true;
-    do {
-        _processAgain = false;
-        startNext();
-    } while (_processAgain);
-    _processing = false;
-}
-
 void DropboxSynchronizer::startNext()
 {
     if (_current || _syncTask->busy()) return;
@@ -723,10 +677,10 @@ void DropboxSynchronizer::startNext()
     _current = _queue.front();
     _queue.pop_front();
     if (_terminationProcess) {
-        _terminationProcess->setAction(formatText(localized("synchronizing_file_fmt"), {_current->path}));
+        _terminationProcess->setAction(formatText(localized("synchronizing_file_fmt"), {_current->id}));
     }
     const Item item = *_current;
-    _syncTask->synchronizeDbPath(item.path, item.mode);
+    _syncTask->synchronizeDbPath(item.id, item.mode);
 }
 
 void DropboxSynchronizer::syncCompleted(const std::string& dbPath, const UserInfo&, const std::string& error)

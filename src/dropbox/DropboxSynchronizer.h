@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/CloudFileQueue.h"
 #include "dropbox/DropboxClient.h"
 #include "dropbox/DropboxService.h"
 #include "platform/NotificationCenter.h"
@@ -135,18 +136,12 @@ private:
 // The files waiting for synchronisation, one at a time, through one file synchronizer. A path is
 // queued once whatever its case; the upload at quit completes its termination process when the
 // queue has run dry or was cancelled. Main thread only.
-class DropboxSynchronizer : public DropboxSyncQueue, public DropboxFileSynchronizerDelegate {
+class DropboxSynchronizer : public DropboxSyncQueue, public CloudFileQueue, public DropboxFileSynchronizerDelegate {
 public:
-    struct Item {
-        std::string path;
-        int mode = 0;
-    };
-
     explicit DropboxSynchronizer(Dropbox& service);
     ~DropboxSynchronizer() override;
 
     void synchronizeFiles(const std::vector<std::string>& dbPaths, Mode mode) override;
-    void scheduleFirst(const std::string& dbPath, int mode);
     void schedulePoll(const std::string& dbPath) override;
     void terminateSynchronization(const std::vector<std::string>& dbPaths,
                                   std::shared_ptr<TerminationProcess> process) override;
@@ -154,25 +149,18 @@ public:
     std::unique_ptr<DropboxDownloader> makeDownloader() override;
     bool isBusy() const;
 
-    const std::deque<Item>& queue() const { return _queue; }
-    const std::optional<Item>& current() const { return _current; }
     DropboxFileSynchronizer& fileSynchronizer() { return *_syncTask; }
 
     void syncCompleted(const std::string& dbPath, const UserInfo& userInfo, const std::string& error) override;
 
 private:
-    void processQueue();
-    void startNext();
+    void startNext() override;
     void completeTermination();
     void releaseRecords();
 
     Dropbox& _service;
-    std::deque<Item> _queue;
-    std::optional<Item> _current;
     std::unique_ptr<DropboxFileSynchronizer> _syncTask;
     std::shared_ptr<TerminationProcess> _terminationProcess;
-    bool _processing = false;
-    bool _processAgain = false;
     bool _recordsHeld = false;
 };
 

@@ -135,8 +135,8 @@ struct GDriveServiceTest : ::testing::Test {
     std::vector<std::string> queued()
     {
         std::vector<std::string> ids;
-        if (service->synchronizer().current()) ids.push_back(service->synchronizer().current()->fileId);
-        for (const auto& item : service->synchronizer().queue()) ids.push_back(item.fileId);
+        if (service->synchronizer().current()) ids.push_back(service->synchronizer().current()->id);
+        for (const auto& item : service->synchronizer().queue()) ids.push_back(item.id);
         return ids;
     }
 };

@@ -500,12 +500,12 @@ TEST_F(GDriveSynchronizerTest, TheQueueWidensModesInPlaceAndWaitsOffline)
     queue.synchronizeFiles({"A", "B"}, GDriveFileSynchronizer::Poll);
     queue.synchronizeFiles({"B"}, GDriveFileSynchronizer::Upload);
     ASSERT_EQ(queue.queue().size(), 2u);
-    EXPECT_EQ(queue.queue()[1].fileId, "B");
+    EXPECT_EQ(queue.queue()[1].id, "B");
     EXPECT_EQ(queue.queue()[1].mode, GDriveFileSynchronizer::Sync);
     queue.synchronizeFiles({"A"}, GDriveFileSynchronizer::Poll);
     EXPECT_EQ(queue.queue()[0].mode, GDriveFileSynchronizer::Poll);
     queue.scheduleFirst("B", GDriveFileSynchronizer::Poll);
-    EXPECT_EQ(queue.queue()[0].fileId, "B");
+    EXPECT_EQ(queue.queue()[0].id, "B");
     EXPECT_EQ(queue.queue().size(), 2u);
     EXPECT_FALSE(queue.isBusy());
 

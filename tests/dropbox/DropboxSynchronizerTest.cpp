@@ -441,7 +441,7 @@ TEST_F(DropboxSynchronizerTest, TheQueueMergesPathsIgnoringCaseWidensModesAndPut
     queue().synchronizeFiles({"/running.twkx"}, DropboxSyncQueue::Poll);
     auto listed = [&] {
         std::vector<std::string> items;
-        for (const auto& item : queue().queue()) items.push_back(item.path + " " + std::to_string(item.mode));
+        for (const auto& item : queue().queue()) items.push_back(item.id + " " + std::to_string(item.mode));
         return items;
     };
     EXPECT_EQ(listed(), (std::vector<std::string>{"/Maps/A.twkx 2", "/B.twkx 2", "/C.twkx 1"}));
@@ -597,7 +597,7 @@ TEST_F(DropboxSynchronizerTest, ALateAnswerAfterTheTimeOutNeverReachesTheNextRun
         std::vector<std::string> paths = {first};
         if (another) paths.push_back(second);
         queue().synchronizeFiles(paths, DropboxSyncQueue::Periodic);
-        ASSERT_EQ(queue().current()->path, first);
+        ASSERT_EQ(queue().current()->id, first);
         scheduler.advance(900);
         EXPECT_EQ(queue().current().has_value(), another);
         ASSERT_TRUE(runQueueDry());
