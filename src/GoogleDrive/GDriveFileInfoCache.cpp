@@ -106,7 +106,7 @@ bool GDriveFileInfoItem::updateBrowsingInfo(const GDriveMetadata& metadata)
     return changed;
 }
 
-GDriveFileInfoCache::GDriveFileInfoCache(std::string fileName) : _fileName(std::move(fileName)), _now(currentRecordDate)
+GDriveFileInfoCache::GDriveFileInfoCache(std::string fileName) : CloudRecordCache(std::move(fileName))
 {
     load();
 }
@@ -125,16 +125,9 @@ void GDriveFileInfoCache::load()
 
 GDriveFileInfoCache::~GDriveFileInfoCache() = default;
 
-bool GDriveFileInfoCache::save(Error* error)
+std::string GDriveFileInfoCache::recordFileData()
 {
-    saveSoon();
-    return _writer.flush(error);
-}
-
-void GDriveFileInfoCache::saveSoon()
-{
-    _writer.write(GDriveFileInfoCacheFiler(*this).buildDataFromCache());
-    _batch.setModified(false);
+    return GDriveFileInfoCacheFiler(*this).buildDataFromCache();
 }
 
 void GDriveFileInfoCache::clear()
@@ -142,27 +135,6 @@ void GDriveFileInfoCache::clear()
     _items.clear();
     _navigationItem.reset();
     save();
-}
-
-GDriveFileInfoItem* GDriveFileInfoCache::get(const std::string& gdriveId)
-{
-    if (gdriveId.empty()) return nullptr;
-    auto it = _items.find(gdriveId);
-    return it == _items.end() ? nullptr : it->second.get();
-}
-
-std::unique_ptr<GDriveFileInfoItem> GDriveFileInfoCache::getCopy(const std::string& gdriveId)
-{
-    GDriveFileInfoItem* item = get(gdriveId);
-    return item ? item->makeCopy() : nullptr;
-}
-
-std::vector<GDriveFileInfoItem*> GDriveFileInfoCache::itemsList()
-{
-    std::vector<GDriveFileInfoItem*> list;
-    list.reserve(_items.size());
-    for (auto& [key, item] : _items) list.push_back(item.get());
-    return list;
 }
 
 GDriveFileInfoItem* GDriveFileInfoCache::update(const GDriveMetadata& metadata)
@@ -193,34 +165,6 @@ void GDriveFileInfoCache::updateBrowsingInfoWithMetadata(const std::vector<GDriv
     endUpdate();
 }
 
-void GDriveFileInfoCache::updateLastAccessed(const std::string& gdriveId)
-{
-    GDriveFileInfoItem* item = get(gdriveId);
-    if (!item) return;
-    item->setLastAccessed(_now());
-    changed();
-}
-
-bool GDriveFileInfoCache::isOfflineAvailable(const std::string& gdriveId)
-{
-    GDriveFileInfoItem* item = get(gdriveId);
-    return item && item->offlineAvailable();
-}
-
-void GDriveFileInfoCache::setOfflineAvailable(const std::string& gdriveId, bool value)
-{
-    GDriveFileInfoItem* item = get(gdriveId);
-    if (!item || item->offlineAvailable() == value) return;
-    item->setOfflineAvailable(value);
-    changed();
-}
-
-void GDriveFileInfoCache::remove(const std::string& gdriveId)
-{
-    if (gdriveId.empty() || _items.erase(gdriveId) == 0) return;
-    changed();
-}
-
 std::vector<GDriveFileInfoItem*> GDriveFileInfoCache::getFilesInFolder(const std::string& folderId, bool newFilesOnly)
 {
     std::vector<GDriveFileInfoItem*> found;
@@ -238,11 +182,6 @@ GDriveFileInfoItem* GDriveFileInfoCache::findFileName(const std::string& name, c
     return nullptr;
 }
 
-void GDriveFileInfoCache::unmarkAll()
-{
-    for (auto& [key, item] : _items) item->setMarked(false);
-}
-
 std::vector<std::string> GDriveFileInfoCache::getUnmarkedItemGDriveIds()
 {
     std::vector<std::string> ids;
@@ -250,14 +189,6 @@ std::vector<std::string> GDriveFileInfoCache::getUnmarkedItemGDriveIds()
         if (!item->marked()) ids.push_back(item->gdriveId());
     }
     return ids;
-}
-
-std::vector<std::string> GDriveFileInfoCache::getUsedThumbnailHashes()
-{
-    std::vector<std::string> hashes;
-    hashes.reserve(_items.size());
-    for (auto& [key, item] : _items) hashes.push_back(item->thumbnailHash());
-    return hashes;
 }
 
 void GDriveFileInfoCache::assureNavigationInfo(const GDriveMetadata& metadata)

@@ -2,6 +2,7 @@
 
 #include "GoogleDrive/GDriveMetadata.h"
 #include "cloud/CloudCacheRecords.h"
+#include "cloud/CloudRecordCache.h"
 #include "platform/Error.h"
 
 #include <functional>
@@ -65,62 +66,24 @@ private:
 
 // The records of every cached Drive file by id, kept in an XML file rewritten after each change or
 // once at the end of a batch. Main thread only.
-class GDriveFileInfoCache {
+class GDriveFileInfoCache : public CloudRecordCache<GDriveFileInfoItem> {
 public:
     // Reads the file at once. An unreadable file is moved aside (to "<file>.corrupt").
     explicit GDriveFileInfoCache(std::string fileName);
-    // Waits for the last write.
-    ~GDriveFileInfoCache();
-    GDriveFileInfoCache(const GDriveFileInfoCache&) = delete;
-    GDriveFileInfoCache& operator=(const GDriveFileInfoCache&) = delete;
-
-    // Tests fix the time (record time, seconds since 2001).
-    void setClock(std::function<double()> now) { _now = std::move(now); }
+    ~GDriveFileInfoCache() override;
 
     static std::string thumbnailHashForGDriveId(const std::string& gdriveId) { return GDriveHexEncodedId(gdriveId); }
     // Ids are case-sensitive and keys as they are.
     static const std::string& normalizeKey(const std::string& gdriveId) { return gdriveId; }
 
-    const std::string& fileName() const { return _fileName; }
     void load();
-    // Writes the records and waits until they are on disk.
-    bool save(Error* error = nullptr);
-    // Hands the records to the writer thread, so that an answer never waits for the disk.
-    void saveSoon();
-    // Waits until every write handed in is on disk; false when the last one failed.
-    bool flush(Error* error = nullptr) { return _writer.flush(error); }
-    // Where failed background writes are reported, on the main thread.
-    void setWriteFailureHandler(RecordFileWriter::FailureHandler handler)
-    {
-        _writer.setFailureHandler(std::move(handler));
-    }
-    void changed() { _batch.changed(); }
     void clear();
-    void beginUpdate() { _batch.beginUpdate(); }
-    void endUpdate() { _batch.endUpdate(); }
-    bool isModified() const { return _batch.isModified(); }
-
-    // The last load found a record file it could not read and moved it aside. Cache files without
-    // a record may then be maps never uploaded: nothing may be deleted for lacking a record until
-    // the records are whole again.
-    // A record file set aside earlier counts until the user has dealt with it: the run that found it
-    // was not the only one that would otherwise delete what it no longer lists.
-    bool recordsWereUnreadable() const { return _unreadable || hasUnreadableFileAside(_fileName); }
-
-    GDriveFileInfoItem* get(const std::string& gdriveId);
-    std::unique_ptr<GDriveFileInfoItem> getCopy(const std::string& gdriveId);
-    std::vector<GDriveFileInfoItem*> itemsList();
-    size_t count() const { return _items.size(); }
 
     // The record of the file, made when there is none, with the metadata's checksum, name and
     // parent; nullptr without id or extension, or when a record of another extension exists.
     GDriveFileInfoItem* update(const GDriveMetadata& metadata);
     // Names and parents of the recorded files among a listing; trashed ones are left alone.
     void updateBrowsingInfoWithMetadata(const std::vector<GDriveMetadata>& listing);
-    void updateLastAccessed(const std::string& gdriveId);
-    bool isOfflineAvailable(const std::string& gdriveId);
-    void setOfflineAvailable(const std::string& gdriveId, bool value);
-    void remove(const std::string& gdriveId);
 
     std::vector<GDriveFileInfoItem*> getFilesInFolder(const std::string& folderId, bool newFilesOnly);
     // The first record in the folder whose name matches ignoring case.
@@ -130,9 +93,7 @@ public:
         return findFileName(name, parentFolderId) != nullptr;
     }
 
-    void unmarkAll();
     std::vector<std::string> getUnmarkedItemGDriveIds();
-    std::vector<std::string> getUsedThumbnailHashes();
 
     // A file being browsed that has no local copy gets a passing record, never stored.
     void assureNavigationInfo(const GDriveMetadata& metadata);
@@ -142,14 +103,12 @@ public:
     // Files a record read from the file under its id.
     void itemLoaded(std::unique_ptr<GDriveFileInfoItem> item);
 
+protected:
+    std::string key(const std::string& gdriveId) const override { return gdriveId; }
+    std::string recordFileData() override;
+
 private:
-    std::string _fileName;
-    std::map<std::string, std::unique_ptr<GDriveFileInfoItem>> _items;
     std::unique_ptr<GDriveFileInfoItem> _navigationItem;
-    RecordFileWriter _writer{_fileName};
-    RecordSaveBatch _batch{[this] { saveSoon(); }};
-    bool _unreadable = false;
-    std::function<double()> _now;
 };
 
 // The record file's XML: "file-cache" holding one "file" per record, attributes "id", "ext",

@@ -64,7 +64,7 @@ std::unique_ptr<DropboxFileInfoItem> DropboxFileInfoItem::makeCopy() const
 }
 
 DropboxFileInfoCache::DropboxFileInfoCache(std::string fileName, bool setAsideUnreadable)
-    : _fileName(std::move(fileName)), _setAsideUnreadable(setAsideUnreadable), _now(currentDate)
+    : CloudRecordCache(std::move(fileName)), _setAsideUnreadable(setAsideUnreadable)
 {
     load();
 }
@@ -94,43 +94,15 @@ void DropboxFileInfoCache::load()
 
 DropboxFileInfoCache::~DropboxFileInfoCache() = default;
 
-bool DropboxFileInfoCache::save(Error* error)
+std::string DropboxFileInfoCache::recordFileData()
 {
-    saveSoon();
-    return _writer.flush(error);
-}
-
-void DropboxFileInfoCache::saveSoon()
-{
-    _writer.write(DropboxFileInfoCacheFiler(*this).buildDataFromCache());
-    _batch.setModified(false);
+    return DropboxFileInfoCacheFiler(*this).buildDataFromCache();
 }
 
 void DropboxFileInfoCache::clear()
 {
     _items.clear();
     save();
-}
-
-DropboxFileInfoItem* DropboxFileInfoCache::get(const std::string& path)
-{
-    if (path.empty()) return nullptr;
-    auto it = _items.find(normalizeKey(path));
-    return it == _items.end() ? nullptr : it->second.get();
-}
-
-std::unique_ptr<DropboxFileInfoItem> DropboxFileInfoCache::getCopy(const std::string& path)
-{
-    DropboxFileInfoItem* item = get(path);
-    return item ? item->makeCopy() : nullptr;
-}
-
-std::vector<DropboxFileInfoItem*> DropboxFileInfoCache::itemsList()
-{
-    std::vector<DropboxFileInfoItem*> list;
-    list.reserve(_items.size());
-    for (auto& [key, item] : _items) list.push_back(item.get());
-    return list;
 }
 
 DropboxFileInfoItem* DropboxFileInfoCache::update(const std::string& path, std::optional<double> localModified,
@@ -179,34 +151,6 @@ void DropboxFileInfoCache::fileRenamed(const std::string& oldPath, const std::st
     if (DropboxFileInfoItem* moved = update(newPath, modified, accessed, rev)) moved->setOfflineAvailable(offline);
     remove(oldPath);
     endUpdate();
-}
-
-void DropboxFileInfoCache::updateLastAccessed(const std::string& path)
-{
-    DropboxFileInfoItem* item = get(path);
-    if (!item) return;
-    item->setLastAccessed(_now());
-    changed();
-}
-
-bool DropboxFileInfoCache::isOfflineAvailable(const std::string& path)
-{
-    DropboxFileInfoItem* item = get(path);
-    return item && item->offlineAvailable();
-}
-
-void DropboxFileInfoCache::setOfflineAvailable(const std::string& path, bool value)
-{
-    DropboxFileInfoItem* item = get(path);
-    if (!item || item->offlineAvailable() == value) return;
-    item->setOfflineAvailable(value);
-    changed();
-}
-
-void DropboxFileInfoCache::remove(const std::string& path)
-{
-    if (path.empty() || _items.erase(normalizeKey(path)) == 0) return;
-    changed();
 }
 
 void DropboxFileInfoCache::directoryRenamed(const std::string& oldFolder, const std::string& newFolder)
@@ -261,11 +205,6 @@ std::vector<DropboxFileInfoItem*> DropboxFileInfoCache::getNewFilesInDirectory(c
     return found;
 }
 
-void DropboxFileInfoCache::unmarkAll()
-{
-    for (auto& [key, item] : _items) item->setMarked(false);
-}
-
 std::vector<std::string> DropboxFileInfoCache::getUnmarkedItemPaths()
 {
     std::vector<std::string> paths;
@@ -273,13 +212,6 @@ std::vector<std::string> DropboxFileInfoCache::getUnmarkedItemPaths()
         if (!item->marked()) paths.push_back(item->path());
     }
     return paths;
-}
-
-std::vector<std::string> DropboxFileInfoCache::getUsedThumbnailHashes()
-{
-    std::vector<std::string> hashes;
-    for (auto& [key, item] : _items) hashes.push_back(item->thumbnailHash());
-    return hashes;
 }
 
 void DropboxFileInfoCache::itemLoaded(std::unique_ptr<DropboxFileInfoItem> item)
