@@ -96,7 +96,8 @@ bool isAscii(const std::string& text)
 
 } // namespace
 
-FakeDropboxServer::FakeDropboxServer() : _server([this](const LoopbackRequest& request) { return answer(request); })
+FakeDropboxServer::FakeDropboxServer()
+    : FakeCloudServer(3), _server([this](const LoopbackRequest& request) { return answer(request); })
 {
     std::lock_guard lock(_mutex);
     _items[""] = Item{true, "", "", "", "id:root", 0};
@@ -105,27 +106,6 @@ FakeDropboxServer::FakeDropboxServer() : _server([this](const LoopbackRequest& r
 std::string FakeDropboxServer::redirectUri()
 {
     return std::string("db-") + AppKey + "://2/token";
-}
-
-std::string FakeDropboxServer::issueTokens(const std::string& accessToken, const std::string& refreshToken)
-{
-    std::lock_guard lock(_mutex);
-    _accessTokens.insert(accessToken);
-    _refreshTokens.insert(refreshToken);
-    return accessToken;
-}
-
-void FakeDropboxServer::expireAccessTokens()
-{
-    std::lock_guard lock(_mutex);
-    _expiredTokens.insert(_accessTokens.begin(), _accessTokens.end());
-    _accessTokens.clear();
-}
-
-void FakeDropboxServer::revokeRefreshTokens()
-{
-    std::lock_guard lock(_mutex);
-    _refreshRevoked = true;
 }
 
 std::string FakeDropboxServer::nextRev()
@@ -223,51 +203,6 @@ std::vector<std::string> FakeDropboxServer::filePaths() const
     return paths;
 }
 
-void FakeDropboxServer::failNext(const std::string& route, int status, int count, int retryAfter)
-{
-    std::lock_guard lock(_mutex);
-    _faults.push_back(Fault{route, status, count, retryAfter});
-}
-
-void FakeDropboxServer::hang(const std::string& route)
-{
-    std::lock_guard lock(_mutex);
-    _hanging.insert(route);
-}
-
-void FakeDropboxServer::setDelay(double seconds)
-{
-    std::lock_guard lock(_mutex);
-    _delay = seconds;
-}
-
-void FakeDropboxServer::setPageSize(int entries)
-{
-    std::lock_guard lock(_mutex);
-    _pageSize = std::max(entries, 1);
-}
-
-std::vector<FakeDropboxServer::LoggedRequest> FakeDropboxServer::requests() const
-{
-    std::lock_guard lock(_mutex);
-    return _log;
-}
-
-std::vector<FakeDropboxServer::LoggedRequest> FakeDropboxServer::requestsTo(const std::string& route) const
-{
-    std::vector<LoggedRequest> matching;
-    for (const LoggedRequest& request : requests()) {
-        if (request.route == route) matching.push_back(request);
-    }
-    return matching;
-}
-
-void FakeDropboxServer::clearLog()
-{
-    std::lock_guard lock(_mutex);
-    _log.clear();
-}
-
 LoopbackReply FakeDropboxServer::answer(const LoopbackRequest& request)
 {
     std::lock_guard lock(_mutex);
@@ -278,37 +213,25 @@ LoopbackReply FakeDropboxServer::answer(const LoopbackRequest& request)
     logged.authorization = request.header("Authorization");
     logged.body = request.body;
     LoopbackReply reply = route(logged.route, request, logged);
-    logged.status = reply.hang ? 0 : reply.status;
-    _log.push_back(logged);
-    if (!reply.hang && _delay > 0) reply.delaySeconds = _delay;
-    return reply;
+    return this->logged(logged, std::move(reply));
 }
 
 LoopbackReply FakeDropboxServer::route(const std::string& name, const LoopbackRequest& request, LoggedRequest& logged)
 {
-    if (_hanging.count(name) || _hanging.count("")) {
-        LoopbackReply reply;
-        reply.hang = true;
-        return reply;
-    }
-    for (Fault& fault : _faults) {
-        if (fault.count <= 0 || (!fault.route.empty() && fault.route != name)) continue;
-        --fault.count;
-        LoopbackReply reply;
-        if (fault.status == 429) {
-            reply = LoopbackReply::json(
+    const auto held = heldBack(name, [&name](int status, int retryAfter) {
+        if (status == 429) {
+            return LoopbackReply::json(
                 429,
                 R"({"error_summary":"too_many_requests/..","error":{"reason":{".tag":"too_many_requests"},"retry_after":)" +
-                    std::to_string(fault.retryAfter) + "}}");
-        } else if (fault.status == 400) {
-            reply = badRequest(
-                name, "request body: path: 'x' did not match pattern '(/(.|[\\r\\n])*)|(ns:[0-9]+(/.*)?)|(id:.*)'");
-        } else {
-            reply = LoopbackReply::text(fault.status, "Service unavailable");
+                    std::to_string(retryAfter) + "}}");
         }
-        reply.headers.emplace_back("Retry-After", std::to_string(fault.retryAfter));
-        return reply;
-    }
+        if (status == 400) {
+            return badRequest(
+                name, "request body: path: 'x' did not match pattern '(/(.|[\\r\\n])*)|(ns:[0-9]+(/.*)?)|(id:.*)'");
+        }
+        return LoopbackReply::text(status, "Service unavailable");
+    });
+    if (held) return *held;
     if (name == "oauth2/authorize") return authorize(request);
     if (name == "oauth2/token") return token(request);
     if (request.method != "POST") return LoopbackReply::text(405, "Method not allowed");

@@ -179,7 +179,7 @@ bool FakeGoogleDriveServer::File::isFolder() const
 }
 
 FakeGoogleDriveServer::FakeGoogleDriveServer()
-    : _server([this](const LoopbackRequest& request) { return answer(request); })
+    : FakeCloudServer(2), _server([this](const LoopbackRequest& request) { return answer(request); })
 {
     std::lock_guard lock(_mutex);
     File root;
@@ -187,26 +187,6 @@ FakeGoogleDriveServer::FakeGoogleDriveServer()
     root.name = "My Drive";
     root.mimeType = FolderType;
     _files[_rootId] = root;
-}
-
-void FakeGoogleDriveServer::issueTokens(const std::string& accessToken, const std::string& refreshToken)
-{
-    std::lock_guard lock(_mutex);
-    _accessTokens.insert(accessToken);
-    _refreshTokens.insert(refreshToken);
-}
-
-void FakeGoogleDriveServer::expireAccessTokens()
-{
-    std::lock_guard lock(_mutex);
-    _expiredTokens.insert(_accessTokens.begin(), _accessTokens.end());
-    _accessTokens.clear();
-}
-
-void FakeGoogleDriveServer::revokeRefreshTokens()
-{
-    std::lock_guard lock(_mutex);
-    _refreshRevoked = true;
 }
 
 std::string FakeGoogleDriveServer::rootId() const
@@ -313,18 +293,6 @@ std::vector<std::string> FakeGoogleDriveServer::idsNamed(const std::string& name
     return ids;
 }
 
-void FakeGoogleDriveServer::failNext(const std::string& route, int status, int count, int retryAfter)
-{
-    std::lock_guard lock(_mutex);
-    _faults.push_back(Fault{route, status, count, retryAfter});
-}
-
-void FakeGoogleDriveServer::hang(const std::string& route)
-{
-    std::lock_guard lock(_mutex);
-    _hanging.insert(route);
-}
-
 void FakeGoogleDriveServer::dropNextChunks(int count)
 {
     std::lock_guard lock(_mutex);
@@ -335,39 +303,6 @@ void FakeGoogleDriveServer::padDownloads(size_t extraBytes)
 {
     std::lock_guard lock(_mutex);
     _downloadPadding = extraBytes;
-}
-
-void FakeGoogleDriveServer::setDelay(double seconds)
-{
-    std::lock_guard lock(_mutex);
-    _delay = seconds;
-}
-
-void FakeGoogleDriveServer::setPageSize(int files)
-{
-    std::lock_guard lock(_mutex);
-    _pageSize = std::max(files, 1);
-}
-
-std::vector<FakeGoogleDriveServer::LoggedRequest> FakeGoogleDriveServer::requests() const
-{
-    std::lock_guard lock(_mutex);
-    return _log;
-}
-
-std::vector<FakeGoogleDriveServer::LoggedRequest> FakeGoogleDriveServer::requestsTo(const std::string& route) const
-{
-    std::vector<LoggedRequest> matching;
-    for (const LoggedRequest& request : requests()) {
-        if (request.route == route) matching.push_back(request);
-    }
-    return matching;
-}
-
-void FakeGoogleDriveServer::clearLog()
-{
-    std::lock_guard lock(_mutex);
-    _log.clear();
 }
 
 std::string FakeGoogleDriveServer::resolve(const std::string& id) const
@@ -445,44 +380,26 @@ LoopbackReply FakeGoogleDriveServer::answer(const LoopbackRequest& request)
         logged.route = "unknown";
     }
     LoopbackReply reply = route(logged.route, id, request);
-    logged.status = reply.hang || reply.drop ? 0 : reply.status;
-    _log.push_back(logged);
-    if (!reply.hang && _delay > 0) reply.delaySeconds = _delay;
-    return reply;
+    return this->logged(logged, std::move(reply));
 }
 
 LoopbackReply FakeGoogleDriveServer::route(const std::string& name, const std::string& id,
                                            const LoopbackRequest& request)
 {
-    if (_hanging.count(name) || _hanging.count("")) {
-        LoopbackReply reply;
-        reply.hang = true;
-        return reply;
-    }
-    for (Fault& fault : _faults) {
-        if (fault.count <= 0 || (!fault.route.empty() && fault.route != name)) continue;
-        --fault.count;
-        LoopbackReply reply;
-        switch (fault.status) {
+    const auto held = heldBack(name, [&id](int status, int) {
+        switch (status) {
         case 401:
-            reply = driveError(401, "authError", "Invalid Credentials");
-            break;
+            return driveError(401, "authError", "Invalid Credentials");
         case 403:
-            reply = driveError(403, "rateLimitExceeded", "Rate Limit Exceeded");
-            break;
-        case 404:
-            reply = notFound(id);
-            break;
         case 429:
-            reply = driveError(429, "rateLimitExceeded", "Rate Limit Exceeded");
-            break;
+            return driveError(status, "rateLimitExceeded", "Rate Limit Exceeded");
+        case 404:
+            return notFound(id);
         default:
-            reply = LoopbackReply::text(fault.status, "<html><body>Backend Error</body></html>");
-            break;
+            return LoopbackReply::text(status, "<html><body>Backend Error</body></html>");
         }
-        reply.headers.emplace_back("Retry-After", std::to_string(fault.retryAfter));
-        return reply;
-    }
+    });
+    if (held) return *held;
     if (name == "oauth.authorize") return authorize(request);
     if (name == "oauth.token") return token(request);
     if (name == "unknown") return LoopbackReply::text(404, "Not Found");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FakeCloudServer.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <map>
@@ -9,14 +10,29 @@
 #include <string>
 #include <vector>
 
+struct FakeGoogleDriveRequest {
+    // "files.get", "files.list", "files.create", "files.update", "files.delete",
+    // "files.generateIds", "files.media", "upload.chunk", "oauth.authorize", "oauth.token".
+    std::string route;
+    std::string method;
+    std::string path;
+    std::string query;
+    std::string authorization;
+    std::string contentType;
+    std::string body;
+    int status = 0;
+};
+
 // A stand-in for Google Drive on 127.0.0.1, speaking its files interface (version 3): files.get,
 // files.list with its q forms and small pages, files.create and files.update as bare JSON,
 // multipart and resumable uploads, files.delete, files.generateIds and alt=media downloads; bearer
 // tokens checked on every call; the sign-in's authorize and token endpoints with PKCE and the
 // client secret; and Drive's error shapes. Its tree lives in memory. Tests set its state and read
 // its request log from the main thread while the server thread answers.
-class FakeGoogleDriveServer {
+class FakeGoogleDriveServer : public FakeCloudServer<FakeGoogleDriveRequest> {
 public:
+    using LoggedRequest = FakeGoogleDriveRequest;
+
     FakeGoogleDriveServer();
 
     std::string baseUrl() const { return _server.baseUrl(); }
@@ -25,13 +41,6 @@ public:
     static constexpr const char* ClientId = "123456789012-abcdefghijklmnopqrstuvwxyz012345.apps.googleusercontent.com";
     static constexpr const char* ClientSecret = "GOCSPX-fake_secret_0123";
     static constexpr const char* Scopes = "https://www.googleapis.com/auth/drive email";
-
-    // An access token accepted from now on, and the refresh token that renews it.
-    void issueTokens(const std::string& accessToken = "access-0", const std::string& refreshToken = "refresh-0");
-    // Every access token issued so far is refused with 401; refresh tokens stay good.
-    void expireAccessTokens();
-    // Refresh tokens are refused with invalid_grant from now on.
-    void revokeRefreshTokens();
 
     // The tree. The root's real id, also reachable as "root".
     std::string rootId() const;
@@ -60,51 +69,17 @@ public:
     // Ids of the files and folders named so, in any folder.
     std::vector<std::string> idsNamed(const std::string& name) const;
 
-    // Faults. The next count calls of the route ("files.create", or "" for any route) are answered
-    // with status: 403 with the reason rateLimitExceeded, 429 and 503 with "Retry-After".
-    void failNext(const std::string& route, int status, int count = 1, int retryAfter = 0);
-    // Calls of the route (or "" for every route) are never answered.
-    void hang(const std::string& route);
+    // Faults (failNext) are answered in Drive's shapes: 403 with the reason rateLimitExceeded, 429
+    // and 503 with "Retry-After".
     // The next count chunks of resumable sessions are taken in half, then the connection drops.
     void dropNextChunks(int count);
     // Downloads send this many bytes more than the file holds.
     void padDownloads(size_t extraBytes);
-    // Every answer waits this long; the server keeps serving others meanwhile.
-    void setDelay(double seconds);
-    // Files per page of a list.
-    void setPageSize(int files);
-
-    struct LoggedRequest {
-        // "files.get", "files.list", "files.create", "files.update", "files.delete",
-        // "files.generateIds", "files.media", "upload.chunk", "oauth.authorize", "oauth.token".
-        std::string route;
-        std::string method;
-        std::string path;
-        std::string query;
-        std::string authorization;
-        std::string contentType;
-        std::string body;
-        int status = 0;
-    };
-    std::vector<LoggedRequest> requests() const;
-    std::vector<LoggedRequest> requestsTo(const std::string& route) const;
-    void clearLog();
-
     // The sign-in as a browser would follow it: the authorize address answers with a redirect to
     // the loopback address the client named, with a code exchanged once with the verifier whose
     // challenge it saw.
 
 private:
-    struct Fault {
-        std::string route;
-        int status;
-        int count;
-        int retryAfter;
-    };
-    struct Grant {
-        std::string challenge;
-        std::string redirect;
-    };
     struct Session {
         std::string fileId;
         bool create = false;
@@ -135,24 +110,13 @@ private:
     std::string fileJson(const File& file) const;
     void touch(File& file, const std::string& contents);
 
-    mutable std::mutex _mutex;
     std::map<std::string, File> _files;
     std::string _rootId = "0AFakeRootFolderId";
-    std::set<std::string> _accessTokens;
-    std::set<std::string> _expiredTokens;
-    std::set<std::string> _refreshTokens;
-    bool _refreshRevoked = false;
-    std::map<std::string, Grant> _grants;
     std::map<std::string, std::vector<std::string>> _pages;
     std::map<std::string, Session> _sessions;
-    std::vector<Fault> _faults;
-    std::set<std::string> _hanging;
     int _dropChunks = 0;
     size_t _downloadPadding = 0;
-    double _delay = 0;
-    int _pageSize = 2;
     long long _counter = 0;
     long long _clock = 1765000000000;
-    std::vector<LoggedRequest> _log;
     LoopbackHttpServer _server;
 };

@@ -2,7 +2,7 @@
 // loopback: the program starts signed in (the sign-in kept in the file store of its private home),
 // and every step is checked both on the window and on what the stand-in holds or was asked.
 
-#include "ApplicationSession.h"
+#include "CloudPaneSession.h"
 #include "support/FakeDropboxServer.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +22,12 @@
 
 namespace {
 
-class DropboxPaneSessionTest : public WholeProgramTest {
+class DropboxPaneSessionTest : public CloudPaneSessionTest {
 protected:
     void SetUp() override
     {
-        WholeProgramTest::SetUp();
+        CloudPaneSessionTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
         server.issueTokens("access-0", "refresh-0");
         // The sign-in as the program keeps it after signing in through the stand-in, where the
         // program looks for it: the keyring when one answers, else its file.
@@ -38,7 +37,6 @@ protected:
                                        {"account_id", "dbid:e2e"}};
         ASSERT_TRUE(keepSignIn(home, *keyring, "dropbox", tokens.dump()));
     }
-    void TearDown() override { keyring.reset(); }
 
     std::unique_ptr<RunningApplication> start()
     {
@@ -52,110 +50,14 @@ protected:
                                      "GIO_USE_NETWORK_MONITOR=base"});
     }
 
-    static void screenshot(const std::string& name)
-    {
-        if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS"))
-            runCommand({"import", "-window", "root", std::string(folder) + "/" + name + ".png"});
-    }
-
-    void dump(RunningApplication& application, std::ostream& out)
-    {
-        for (AtspiRole role : {ATSPI_ROLE_PAGE_TAB, ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON,
-                               ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_TABLE_CELL, ATSPI_ROLE_TEXT, ATSPI_ROLE_ENTRY,
-                               ATSPI_ROLE_DRAWING_AREA, ATSPI_ROLE_TREE_TABLE, ATSPI_ROLE_TABLE, ATSPI_ROLE_LABEL})
-            for (const Element& element : application.findAll(role))
-                out << role << " '" << element.name << "' " << element.x << "," << element.y << " " << element.width
-                    << "x" << element.height << (element.sensitive ? "" : " disabled") << "\n";
-    }
-
-    ApplicationHome home;
     FakeDropboxServer server;
-    std::unique_ptr<UnlockedKeyring> keyring;
 };
-
-// The list's rows as the accessibility bus shows them: a row's text starts with the item's name
-// (a details line may follow).
-// Once the list was found, only its column counts: the map's outline shows topics as cells too.
-std::optional<std::pair<int, int>> listColumn;
-
-std::optional<Element> rowNamed(RunningApplication& application, const std::string& name)
-{
-    for (const Element& cell : application.findAll(ATSPI_ROLE_TABLE_CELL)) {
-        if (listColumn && (cell.centreX() < listColumn->first || cell.centreX() > listColumn->second)) continue;
-        if (cell.name == name || cell.name.rfind(name + "\n", 0) == 0) return cell;
-    }
-    return std::nullopt;
-}
-
-::testing::AssertionResult waitForRow(RunningApplication& application, const std::string& name,
-                                      Element* found = nullptr)
-{
-    return eventually(
-        [&] {
-            std::optional<Element> row = rowNamed(application, name);
-            if (row && found) *found = *row;
-            return row.has_value();
-        },
-        "the row '" + name + "'");
-}
-
-::testing::AssertionResult waitUntilRowGoes(RunningApplication& application, const std::string& name)
-{
-    return eventually([&] { return !rowNamed(application, name); }, "the row '" + name + "' to go");
-}
-
-::testing::AssertionResult xdotool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), "xdotool");
-    if (runCommand(arguments) != 0) return ::testing::AssertionFailure() << "xdotool failed";
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult clickRow(RunningApplication& application, const std::string& name, int count = 1,
-                                    int button = 1)
-{
-    Element row;
-    if (auto shown = waitForRow(application, name, &row); !shown) return shown;
-    return xdotool({"mousemove", "--sync", std::to_string(row.centreX()), std::to_string(row.centreY()), "click",
-                    "--repeat", std::to_string(count), "--delay", "60", std::to_string(button)});
-}
-
-::testing::AssertionResult keys(const std::vector<std::string>& names)
-{
-    std::vector<std::string> arguments = {"key", "--delay", "40"};
-    arguments.insert(arguments.end(), names.begin(), names.end());
-    return xdotool(arguments);
-}
-
-::testing::AssertionResult type(const std::string& text)
-{
-    return xdotool({"type", "--delay", "20", text});
-}
 
 bool requested(const FakeDropboxServer& server, const std::string& route, const std::string& fragment)
 {
     for (const FakeDropboxServer::LoggedRequest& request : server.requestsTo(route))
         if (request.argument.find(fragment) != std::string::npos) return true;
     return false;
-}
-
-// The side bar's tab of that name, whatever kind of button shows it.
-::testing::AssertionResult clickSegment(RunningApplication& application, const std::string& name)
-{
-    AtspiRole found = ATSPI_ROLE_INVALID;
-    auto shown = eventually(
-        [&] {
-            for (AtspiRole role :
-                 {ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_PAGE_TAB})
-                if (application.find(role, name)) {
-                    found = role;
-                    return true;
-                }
-            return false;
-        },
-        "the tab '" + name + "'");
-    if (!shown) return shown;
-    return application.click(found, name);
 }
 
 TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)

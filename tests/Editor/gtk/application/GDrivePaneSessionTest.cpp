@@ -2,7 +2,7 @@
 // the program starts signed in (the sign-in kept where the program looks for it), and every step
 // is checked both on the window and on what the stand-in holds or was asked.
 
-#include "ApplicationSession.h"
+#include "CloudPaneSession.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "support/FakeGoogleDriveServer.h"
 
@@ -17,20 +17,18 @@
 
 namespace {
 
-class GDrivePaneSessionTest : public WholeProgramTest {
+class GDrivePaneSessionTest : public CloudPaneSessionTest {
 protected:
     void SetUp() override
     {
-        WholeProgramTest::SetUp();
+        CloudPaneSessionTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        keyring = std::make_unique<UnlockedKeyring>(home, *bus);
         server.issueTokens("access-0", "refresh-0");
         // Expired: the program renews it with the refresh token first, as after a night's sleep.
         const nlohmann::json tokens = {
             {"access_token", "access-0"}, {"refresh_token", "refresh-0"}, {"expires_at", 0}, {"account_id", ""}};
         ASSERT_TRUE(keepSignIn(home, *keyring, GDriveSettings::KeychainItemName, tokens.dump()));
     }
-    void TearDown() override { keyring.reset(); }
 
     std::unique_ptr<RunningApplication> start()
     {
@@ -44,96 +42,8 @@ protected:
                                      "GIO_USE_NETWORK_MONITOR=base"});
     }
 
-    static void screenshot(const std::string& name)
-    {
-        if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS"))
-            runCommand({"import", "-window", "root", std::string(folder) + "/" + name + ".png"});
-    }
-
-    void dump(RunningApplication& application, std::ostream& out)
-    {
-        for (AtspiRole role :
-             {ATSPI_ROLE_PAGE_TAB, ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON,
-              ATSPI_ROLE_TABLE_CELL, ATSPI_ROLE_DRAWING_AREA, ATSPI_ROLE_TABLE, ATSPI_ROLE_LABEL})
-            for (const Element& element : application.findAll(role))
-                out << role << " '" << element.name << "' " << element.x << "," << element.y << " " << element.width
-                    << "x" << element.height << "\n";
-    }
-
-    ApplicationHome home;
     FakeGoogleDriveServer server;
-    std::unique_ptr<UnlockedKeyring> keyring;
 };
-
-// Once the list was found, only its column counts: the map's outline shows topics as cells too.
-std::optional<std::pair<int, int>> listColumn;
-
-std::optional<Element> rowNamed(RunningApplication& application, const std::string& name)
-{
-    for (const Element& cell : application.findAll(ATSPI_ROLE_TABLE_CELL)) {
-        if (listColumn && (cell.centreX() < listColumn->first || cell.centreX() > listColumn->second)) continue;
-        if (cell.name == name || cell.name.rfind(name + "\n", 0) == 0) return cell;
-    }
-    return std::nullopt;
-}
-
-::testing::AssertionResult waitForRow(RunningApplication& application, const std::string& name,
-                                      Element* found = nullptr)
-{
-    return eventually(
-        [&] {
-            std::optional<Element> row = rowNamed(application, name);
-            if (row && found) *found = *row;
-            return row.has_value();
-        },
-        "the row '" + name + "'");
-}
-
-::testing::AssertionResult xdotool(std::vector<std::string> arguments)
-{
-    arguments.insert(arguments.begin(), "xdotool");
-    if (runCommand(arguments) != 0) return ::testing::AssertionFailure() << "xdotool failed";
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult clickAt(int x, int y, int count = 1, int button = 1)
-{
-    return xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "--repeat",
-                    std::to_string(count), "--delay", "60", std::to_string(button)});
-}
-
-::testing::AssertionResult clickRow(RunningApplication& application, const std::string& name, int count = 1,
-                                    int button = 1)
-{
-    Element row;
-    if (auto shown = waitForRow(application, name, &row); !shown) return shown;
-    return clickAt(row.centreX(), row.centreY(), count, button);
-}
-
-::testing::AssertionResult keys(const std::vector<std::string>& names)
-{
-    std::vector<std::string> arguments = {"key", "--delay", "40"};
-    arguments.insert(arguments.end(), names.begin(), names.end());
-    return xdotool(arguments);
-}
-
-::testing::AssertionResult clickSegment(RunningApplication& application, const std::string& name)
-{
-    AtspiRole found = ATSPI_ROLE_INVALID;
-    auto shown = eventually(
-        [&] {
-            for (AtspiRole role :
-                 {ATSPI_ROLE_PUSH_BUTTON, ATSPI_ROLE_TOGGLE_BUTTON, ATSPI_ROLE_RADIO_BUTTON, ATSPI_ROLE_PAGE_TAB})
-                if (application.find(role, name)) {
-                    found = role;
-                    return true;
-                }
-            return false;
-        },
-        "the tab '" + name + "'");
-    if (!shown) return shown;
-    return application.click(found, name);
-}
 
 // A row of the pick browser's list, which stands beside the window's.
 std::optional<Element> browserRow(RunningApplication& application, const std::string& name)
