@@ -1,26 +1,14 @@
+#include "CloudBenchSupport.h"
 #include "dropbox/DropboxCacheManager.h"
 #include "dropbox/DropboxFileInfoCache.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
-
-// A fresh folder under the system's temporary folder, removed with its files at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-records-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~ScratchFolder() { std::filesystem::remove_all(path); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
 
 // The records of a large cloud cache: 10,000 maps in 100 folders.
 void fillRecords(DropboxFileInfoCache& cache)
@@ -38,24 +26,13 @@ void fillRecords(DropboxFileInfoCache& cache)
 
 void BM_DropboxRecordsSaveTenThousand(benchmark::State& state)
 {
-    ScratchFolder folder;
-    DropboxFileInfoCache cache(folder.file("records.xml"));
-    fillRecords(cache);
-    for (auto _ : state) benchmark::DoNotOptimize(cache.save());
+    saveRecords<DropboxFileInfoCache>(state, fillRecords);
 }
 BENCHMARK(BM_DropboxRecordsSaveTenThousand)->Unit(benchmark::kMillisecond);
 
 void BM_DropboxRecordsLoadTenThousand(benchmark::State& state)
 {
-    ScratchFolder folder;
-    {
-        DropboxFileInfoCache cache(folder.file("records.xml"));
-        fillRecords(cache);
-    }
-    for (auto _ : state) {
-        DropboxFileInfoCache cache(folder.file("records.xml"));
-        benchmark::DoNotOptimize(cache.count());
-    }
+    loadRecords<DropboxFileInfoCache>(state, fillRecords);
 }
 BENCHMARK(BM_DropboxRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
 
@@ -63,7 +40,7 @@ BENCHMARK(BM_DropboxRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
 // large enough that nothing is deleted: the walk, the record look-ups and the dates are measured.
 void BM_DropboxCacheCleanupWalksTenThousandFiles(benchmark::State& state)
 {
-    ScratchFolder folder;
+    ScratchFolder folder("tarnwick-records");
     const std::string root = folder.file("cache");
     DropboxFileInfoCache records(folder.file("records.xml"));
     records.beginUpdate();

@@ -1,3 +1,4 @@
+#include "CloudBenchSupport.h"
 #include "GoogleDrive/GDriveClient.h"
 #include "cloud/OAuthClient.h"
 #include "platform/MainLoop.h"
@@ -11,30 +12,6 @@
 #include <fstream>
 
 namespace {
-
-// A client signed in to a stand-in Drive on loopback, with a private folder for its files.
-struct DriveOnLoopback {
-    FakeGoogleDriveServer fake;
-    std::string folder;
-    HttpEngine engine;
-    std::unique_ptr<FileTokenStore> tokens;
-    std::unique_ptr<OAuthClient> oauth;
-    std::unique_ptr<GDriveClient> client;
-
-    DriveOnLoopback()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-gdrive-XXXXXX").string();
-        folder = mkdtemp(pattern.data()) ? pattern : std::string(".");
-        fake.issueTokens("access-0", "refresh-0");
-        tokens = std::make_unique<FileTokenStore>(folder + "/tokens.json");
-        tokens->write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
-        oauth = std::make_unique<OAuthClient>(
-            engine, OAuthSettings{FakeGoogleDriveServer::ClientId, "", fake.tokenUrl(), "", {}}, *tokens, "drive");
-        oauth->restore();
-        client = std::make_unique<GDriveClient>(engine, *oauth, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()});
-    }
-    ~DriveOnLoopback() { std::filesystem::remove_all(folder); }
-};
 
 std::string patterned(size_t size)
 {

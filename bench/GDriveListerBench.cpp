@@ -1,3 +1,4 @@
+#include "CloudBenchSupport.h"
 #include "GoogleDrive/GDriveClient.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
@@ -21,13 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 // The Drive service as the lister sees it: a signed-in client on a stand-in Drive, caches in a
 // private folder.
-struct ListedDrive : GDriveTaskService, GDriveFolderListerDelegate {
-    FakeGoogleDriveServer fake;
-    std::string folder;
-    HttpEngine engine;
-    std::unique_ptr<FileTokenStore> tokens;
-    std::unique_ptr<OAuthClient> oauth;
-    std::unique_ptr<GDriveClient> client;
+struct ListedDrive : DriveOnLoopback, GDriveTaskService, GDriveFolderListerDelegate {
     std::unique_ptr<GDriveFileInfoCache> records;
     std::unique_ptr<GDriveFolderCache> folders;
     std::string listed;
@@ -36,15 +31,6 @@ struct ListedDrive : GDriveTaskService, GDriveFolderListerDelegate {
 
     ListedDrive()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-gdrive-XXXXXX").string();
-        folder = mkdtemp(pattern.data()) ? pattern : std::string(".");
-        fake.issueTokens("access-0", "refresh-0");
-        tokens = std::make_unique<FileTokenStore>(folder + "/tokens.json");
-        tokens->write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
-        oauth = std::make_unique<OAuthClient>(
-            engine, OAuthSettings{FakeGoogleDriveServer::ClientId, "", fake.tokenUrl(), "", {}}, *tokens, "drive");
-        oauth->restore();
-        client = std::make_unique<GDriveClient>(engine, *oauth, GDriveEndpoints{fake.baseUrl(), fake.baseUrl()});
         records = std::make_unique<GDriveFileInfoCache>(folder + "/files.xml");
         folders = std::make_unique<GDriveFolderCache>(folder + "/folders.xml");
         folders->setRealGDriveRootFolderId(fake.rootId());
@@ -52,7 +38,6 @@ struct ListedDrive : GDriveTaskService, GDriveFolderListerDelegate {
         for (int i = 0; i < 1000; ++i) fake.addFile("Map " + std::to_string(i) + ".twkx", "zip", listed);
         fake.setPageSize(150);
     }
-    ~ListedDrive() override { std::filesystem::remove_all(folder); }
 
     bool isLinked() const override { return true; }
     bool isAuthorized() const override { return true; }

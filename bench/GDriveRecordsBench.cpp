@@ -1,3 +1,4 @@
+#include "CloudBenchSupport.h"
 #include "GoogleDrive/GDriveCacheManager.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
@@ -8,23 +9,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
-
-struct DriveScratchFolder {
-    std::string path;
-    DriveScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-gdrive-XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~DriveScratchFolder() { std::filesystem::remove_all(path); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
 
 std::string driveId(int i)
 {
@@ -49,24 +38,13 @@ void fillDriveRecords(GDriveFileInfoCache& cache)
 
 void BM_GDriveRecordsSaveTenThousand(benchmark::State& state)
 {
-    DriveScratchFolder folder;
-    GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
-    fillDriveRecords(cache);
-    for (auto _ : state) benchmark::DoNotOptimize(cache.save());
+    saveRecords<GDriveFileInfoCache>(state, fillDriveRecords);
 }
 BENCHMARK(BM_GDriveRecordsSaveTenThousand)->Unit(benchmark::kMillisecond);
 
 void BM_GDriveRecordsLoadTenThousand(benchmark::State& state)
 {
-    DriveScratchFolder folder;
-    {
-        GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
-        fillDriveRecords(cache);
-    }
-    for (auto _ : state) {
-        GDriveFileInfoCache cache(folder.file("gdrive-file-info-cache.xml"));
-        benchmark::DoNotOptimize(cache.count());
-    }
+    loadRecords<GDriveFileInfoCache>(state, fillDriveRecords);
 }
 BENCHMARK(BM_GDriveRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
 
@@ -74,7 +52,7 @@ BENCHMARK(BM_GDriveRecordsLoadTenThousand)->Unit(benchmark::kMillisecond);
 // folders, on a volume large enough that nothing is deleted.
 void BM_GDriveCacheCleanupWalksTenThousandFiles(benchmark::State& state)
 {
-    DriveScratchFolder folder;
+    ScratchFolder folder("tarnwick-gdrive");
     const std::string root = folder.file("googledrive");
     std::filesystem::create_directories(root);
     GDriveFileInfoCache records(folder.file("gdrive-file-info-cache.xml"));
@@ -109,7 +87,7 @@ BENCHMARK(BM_GDriveCacheCleanupWalksTenThousandFiles)->Unit(benchmark::kMillisec
 // their digests, from a stat each. The goal is 20 ms for the whole pass.
 void BM_GDriveDigestsOfThousandUnchangedMaps(benchmark::State& state)
 {
-    DriveScratchFolder folder;
+    ScratchFolder folder("tarnwick-gdrive");
     std::vector<std::string> paths;
     for (int i = 0; i < 1000; ++i) {
         paths.push_back(folder.file(GDriveCacheFileName(driveId(i), "twkx")));
