@@ -17,7 +17,8 @@ bool isKnownFormat(int32_t format)
 
 } // namespace
 
-// Scans arbitrary bytes (bare XML or a zip container) with every option set and with none.
+// Scans arbitrary bytes (bare XML or a zip container) with every option set, with none and for the
+// metadata alone.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::span<const uint8_t> bytes(data, size);
@@ -34,5 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         extractor.title();
     }
+    // Reading the metadata alone tells what reading the whole document tells.
+    TwkxDataExtractor whole;
+    TwkxDataExtractor head;
+    const bool readWhole = whole.readFromData(bytes, 0);
+    const bool readHead = head.readFromData(bytes, TwkxDataExtractor::MetadataOnly);
+    if (readWhole &&
+        (!readHead || head.title() != whole.title() || head.loadedGuid() != whole.loadedGuid() ||
+         head.loadedVersion() != whole.loadedVersion() || head.generator() != whole.generator() ||
+         head.containsImages() != whole.containsImages() || head.format() != whole.format()))
+        std::abort();
     return 0;
 }

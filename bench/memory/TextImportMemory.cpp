@@ -138,15 +138,17 @@ int main(int argc, char** argv)
     MindMapInfoItem* item = store->importMindMapFile(path, &error);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double after = peakMegabytes();
+    std::error_code ec;
 
     std::printf("outline: %.1f MB, %zu topics\n", static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0), topics);
-    if (item) std::printf("imported in %.2f s\n", seconds);
-    else
+    if (item) {
+        std::printf("imported in %.2f s, stored document %.1f MB\n", seconds,
+                    static_cast<double>(fs::file_size(item->mindMapFilePath(), ec)) / (1024.0 * 1024.0));
+    } else
         std::printf("refused in %.2f s: %s %s\n", seconds, error.localizedDescription.c_str(),
                     error.failureReason.c_str());
     std::printf("peak resident size: %.0f MB before the import, %.0f MB after\n", before, after);
     MindMapStore::releaseMindMapStoreInstance();
-    std::error_code ec;
     fs::remove_all(root, ec);
     return item ? 0 : 1;
 }

@@ -140,9 +140,9 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
         previous = node;
     }
     // The topics hold their own texts: a large text need not stay while they are styled and
-    // measured.
-    _lines = std::vector<std::string_view>();
-    _text = std::string();
+    // measured. Swapped out, as assigning an empty string would keep the buffer.
+    std::vector<std::string_view>().swap(_lines);
+    std::string().swap(_text);
 }
 
 void PlainTextImporter::detectPlainTextFile()

@@ -72,6 +72,48 @@ void addContainedImages(pugi::xml_node container, std::set<std::string>& images)
     }
 }
 
+// The document up to the end of its first "meta" element, closed behind it so that it parses
+// alone; nothing when there is no "meta" to cut at. A cut inside a comment, a processing
+// instruction or a section of character data leaves them open, and the head does not parse.
+std::optional<std::string> documentHead(std::span<const uint8_t> data)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+    size_t start = 0;
+    while ((start = text.find("<meta", start)) != std::string_view::npos) {
+        const size_t after = start + 5;
+        if (after < text.size() && std::strchr(" \t\r\n/>", text[after]) && text[after] != '\0') break;
+        start = after;
+    }
+    if (start == std::string_view::npos) return std::nullopt;
+    // Attribute values hold no "<" or ">" unescaped: the first ">" ends the start tag.
+    const size_t tagEnd = text.find('>', start);
+    if (tagEnd == std::string_view::npos) return std::nullopt;
+    size_t end = tagEnd + 1;
+    if (text[tagEnd - 1] != '/') {
+        const size_t close = text.find("</meta>", tagEnd);
+        if (close == std::string_view::npos) return std::nullopt;
+        end = close + 7;
+    }
+    std::string head(text.substr(0, end));
+    head += "</mindmap></";
+    head += TwkxMindMapWriter::RootElementName;
+    head += '>';
+    return head;
+}
+
+// Whether the head holds the root, "mindmap" as its first element and "meta" as the only element
+// of that: then it tells what the whole document would.
+bool isWholeHead(pugi::xml_node root)
+{
+    if (!hasName(root, TwkxMindMapWriter::RootElementName)) return false;
+    pugi::xml_node mindMap = root.first_child();
+    while (mindMap && mindMap.type() != pugi::node_element) mindMap = mindMap.next_sibling();
+    if (!mindMap || !hasName(mindMap, "mindmap") || mindMap.next_sibling()) return false;
+    pugi::xml_node meta = mindMap.first_child();
+    while (meta && meta.type() != pugi::node_element) meta = meta.next_sibling();
+    return meta && hasName(meta, "meta") && !meta.next_sibling();
+}
+
 } // namespace
 
 bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t options)
@@ -90,7 +132,16 @@ bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t opt
 
     _format = DocumentFormatNone;
     pugi::xml_document document;
-    if (!document.load_buffer(data.data(), data.size(), ParseOptions, pugi::encoding_auto)) return false;
+    const bool collectText = options & CollectFullText;
+    const bool collectImages = options & CollectImages;
+    bool readHead = false;
+    if ((options & MetadataOnly) && !collectText && !collectImages) {
+        if (const std::optional<std::string> head = documentHead(data)) {
+            readHead = document.load_buffer(head->data(), head->size(), ParseOptions, pugi::encoding_auto) &&
+                isWholeHead(document.document_element());
+        }
+    }
+    if (!readHead && !document.load_buffer(data.data(), data.size(), ParseOptions, pugi::encoding_auto)) return false;
     pugi::xml_node root = document.document_element();
     if (!root) return false;
 
@@ -117,8 +168,6 @@ bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t opt
         _containsImages = attributeAsBool(meta.child("images"), "containsImages", false);
     }
 
-    const bool collectText = options & CollectFullText;
-    const bool collectImages = options & CollectImages;
     if (collectText || collectImages) {
         for (pugi::xml_node topic : mindMap.child("topics").children("topic")) {
             if (collectText) {

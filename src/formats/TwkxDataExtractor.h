@@ -25,6 +25,11 @@ public:
         // Answers true with the format code for the older property list ("plist"), OPML ("opml")
         // and FreeMind ("map") roots, compared exactly.
         RecognizeForeignFormats = 4,
+        // Reads no further than the end of "meta" when it is the first element of "mindmap", as
+        // this program writes it: a large map's document is never parsed whole. The rest of the
+        // document is not checked, so only for data known to read (just written, or read whole
+        // before). Other documents are read whole. Ignored with CollectFullText or CollectImages.
+        MetadataOnly = 8,
     };
 
     // False for empty data, a container without a document, unparsable XML, a native root

@@ -512,17 +512,26 @@ void TwkxMindMapWriter::buildNodeIndexMap()
 void TwkxMindMapWriter::setNodes(std::vector<MindMapNode*> nodes)
 {
     _nodes = std::move(nodes);
-    _nodeIndexMap.clear();
-    _nodeIndexMap.reserve(_nodes.size());
-    for (size_t i = 0; i < _nodes.size(); ++i) _nodeIndexMap.emplace_back(_nodes[i], static_cast<int64_t>(i));
-    // A node listed twice keeps its first index.
-    std::stable_sort(_nodeIndexMap.begin(), _nodeIndexMap.end(),
-                     [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });
+    std::vector<std::pair<const MindMapNode*, int64_t>>().swap(_nodeIndexMap);
+    _lookupsWithoutIndex = 0;
 }
 
 int64_t TwkxMindMapWriter::indexOfNode(const MindMapNode* node) const
 {
     if (!node) return -1;
+    constexpr size_t LookupsBeforeIndex = 16;
+    if (_nodeIndexMap.empty() && _lookupsWithoutIndex < LookupsBeforeIndex) {
+        ++_lookupsWithoutIndex;
+        const auto listed = std::find(_nodes.begin(), _nodes.end(), node);
+        return listed != _nodes.end() ? static_cast<int64_t>(listed - _nodes.begin()) : -1;
+    }
+    if (_nodeIndexMap.empty()) {
+        _nodeIndexMap.reserve(_nodes.size());
+        for (size_t i = 0; i < _nodes.size(); ++i) _nodeIndexMap.emplace_back(_nodes[i], static_cast<int64_t>(i));
+        // A node listed twice keeps its first index.
+        std::stable_sort(_nodeIndexMap.begin(), _nodeIndexMap.end(),
+                         [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });
+    }
     auto found = std::lower_bound(
         _nodeIndexMap.begin(), _nodeIndexMap.end(), node,
         [](const auto& entry, const MindMapNode* wanted) { return std::less<>()(entry.first, wanted); });

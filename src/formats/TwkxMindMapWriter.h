@@ -94,6 +94,9 @@ private:
     std::vector<MindMapNode*> _nodes;
     bool _copying = false;
     // The listed nodes with their indexes, ordered by address: sorting once costs less than
-    // hashing every node of a large map.
-    std::vector<std::pair<const MindMapNode*, int64_t>> _nodeIndexMap;
+    // hashing every node of a large map. Made only once a few look-ups have been answered by
+    // going through the list: most documents look up a handful of nodes (the main central
+    // theme, the selection), and a large map's index would take room next to its document.
+    mutable std::vector<std::pair<const MindMapNode*, int64_t>> _nodeIndexMap;
+    mutable size_t _lookupsWithoutIndex = 0;
 };

@@ -13,10 +13,6 @@
 
 namespace {
 
-// Enough for every text of a very large map; past it the cache starts afresh rather than grow
-// without bound.
-constexpr size_t MaxCachedSizes = 100000;
-
 void setWrapWidth(PangoLayout* layout, double wrapWidth)
 {
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
@@ -140,7 +136,7 @@ PangoTextMeasurer::AttributedKey PangoTextMeasurer::keyFor(const AttributedStrin
 void PangoTextMeasurer::makeRoomFor(size_t count)
 {
     // Past the limit the remembered sizes start afresh rather than grow without bound.
-    if (_attributedSizes.size() + _plainSizes.size() + count > MaxCachedSizes) forgetSizes();
+    if (rememberedSizeCount() + count > _capacity) forgetSizes();
 }
 
 void PangoTextMeasurer::forgetSizes()
@@ -174,17 +170,22 @@ Size PangoTextMeasurer::sizeForAttributedString(const AttributedString& text, do
 std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
                                                                double wrapWidth)
 {
-    makeRoomFor(texts.size());
+    const bool remember = texts.size() <= _capacity;
+    if (remember) makeRoomFor(texts.size());
     // Each text not seen before gets its entry now and is laid out once, however often the batch
-    // holds it; the entry is filled once the batch is measured. A batch larger than the limit
-    // (every topic of a large import) keeps entries only up to it: the others are measured
-    // without being remembered, so that the sizes never hold a copy of every text.
+    // holds it; the entry is filled once the batch is measured. A batch too large to remember only
+    // looks up the sizes known before it.
     std::vector<const Size*> found(texts.size());
     std::vector<size_t> unseen;       // the text that stands for each new entry
     std::vector<Size*> unseenEntries; // nullptr for a text measured without an entry
     for (size_t i = 0; i < texts.size(); ++i) {
+        if (!remember && _attributedSizes.empty()) {
+            unseen.push_back(i);
+            unseenEntries.push_back(nullptr);
+            continue;
+        }
         AttributedKey key = keyFor(*texts[i], wrapWidth);
-        if (_attributedSizes.size() < MaxCachedSizes) {
+        if (remember) {
             const auto [entry, added] = _attributedSizes.try_emplace(std::move(key));
             if (added) {
                 unseen.push_back(i);
@@ -260,6 +261,7 @@ void PangoTextMeasurer::measureTextsAhead(size_t count, const std::function<void
     });
     size_t total = 0;
     for (const auto& sizer : sizers) total += sizer->found().size();
+    if (total > _capacity) return;
     makeRoomFor(total);
     for (const auto& sizer : sizers)
         for (auto& [key, size] : sizer->found()) _plainSizes.emplace(key, size);

@@ -17,9 +17,17 @@
 // a reopened document), a word-wrap drag and a change of text colour measure the same texts
 // again, and laying a text out costs far more than finding its earlier size. A batch of texts not
 // seen before is laid out on several threads.
+//
+// At most a capacity of sizes is remembered; past it they start afresh. A batch of more texts than
+// that (every topic of a large import) is measured without remembering any of them: a part of it
+// would spare little of the next pass over those texts, and would hold memory while the map that
+// asked for it is still being built.
 class PangoTextMeasurer : public TextMeasurer {
 public:
-    PangoTextMeasurer() = default;
+    // Enough for every text of a very large map.
+    static constexpr size_t DefaultCapacity = 100000;
+
+    explicit PangoTextMeasurer(size_t capacity = DefaultCapacity) : _capacity(capacity) {}
     PangoTextMeasurer(const PangoTextMeasurer&) = delete;
     PangoTextMeasurer& operator=(const PangoTextMeasurer&) = delete;
 
@@ -32,6 +40,8 @@ public:
 
     // Forgets every remembered size.
     void forgetSizes();
+    // The number of sizes remembered, plain and attributed.
+    size_t rememberedSizeCount() const { return _attributedSizes.size() + _plainSizes.size(); }
 
     // Dots per inch: one point is one unit.
     static constexpr double Resolution = 72.0;
@@ -74,6 +84,7 @@ private:
 
     PangoLayoutMeasurer& layoutMeasurer();
 
+    size_t _capacity;
     std::unordered_map<AttributedKey, Size, KeyHash> _attributedSizes;
     PlainSizes _plainSizes;
     // Made on first use, on the thread that uses the measurer.

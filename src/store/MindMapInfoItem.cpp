@@ -142,11 +142,11 @@ bool MindMapInfoItem::commitMindMap(MindMap* mindMap, Error* error)
     return true;
 }
 
-bool MindMapInfoItem::commitTwkxXmlData(const MindMapData& data, Error* error)
+bool MindMapInfoItem::commitTwkxXmlData(const MindMapData& data, Error* error, DocumentReading reading)
 {
     if (data.empty()) return false;
     if (!writeMindMapFile(data, error)) return false;
-    if (!synchronizeWithFileData(data)) return false;
+    if (!synchronizeWithFileData(data, reading)) return false;
     if (MindMapStore* store = MindMapStore::existingInstance()) store->mindMapExternalCommitted(this);
     signalChange();
     return true;
@@ -165,7 +165,7 @@ bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error, 
     return commitTwkxXmlData(*document, error);
 }
 
-bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData)
+bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData, DocumentReading reading)
 {
     if (fileData.empty()) return false;
     const bool fromArchive = hasPKZIPSignature(fileData);
@@ -184,7 +184,7 @@ bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData)
     _lastModified.reset();
 
     TwkxDataExtractor extractor;
-    if (!extractor.readFromData(data, 0)) {
+    if (!extractor.readFromData(data, reading == DocumentReading::MetadataOnly ? TwkxDataExtractor::MetadataOnly : 0)) {
         // Nothing can be read out of these bytes, so nothing may replace them: the item stays,
         // and the file stays as it is.
         return true;

@@ -51,8 +51,13 @@ public:
     // Writes the map (with this item's GUID) as the native document; on failure the file is as it
     // was and the error tells why.
     bool commitMindMap(MindMap* mindMap, Error* error = nullptr);
+    // How much of a document is read to bring the item in line with it: all of it, or for a
+    // document known to read (written by this program, or read whole before) only its metadata.
+    enum class DocumentReading { Whole, MetadataOnly };
+
     // Writes native bytes from outside the editor and brings the item in line with them.
-    bool commitTwkxXmlData(const MindMapData& data, Error* error = nullptr);
+    bool commitTwkxXmlData(const MindMapData& data, Error* error = nullptr,
+                           DocumentReading reading = DocumentReading::Whole);
     // A native container (its document and images) or native XML, from outside the editor.
     // The image entries of a container that were not kept are appended to *skipped.
     bool commitExternalData(const MindMapData& data, Error* error = nullptr,
@@ -61,7 +66,7 @@ public:
     // rewrites the file only when it reads as a native document of this or an older version whose
     // GUID is not this item's, or that came from a container. False for empty data or a container
     // without document.
-    bool synchronizeWithFileData(const MindMapData& data);
+    bool synchronizeWithFileData(const MindMapData& data, DocumentReading reading = DocumentReading::Whole);
     // synchronizeWithFileData() with the file's own bytes; false when it cannot be read.
     bool synchronize();
     // The map's own title, through the editor when the map is open there.

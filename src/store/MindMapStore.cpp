@@ -498,6 +498,14 @@ std::optional<MindMapData> unpackedDocument(const MindMapData& data, Error* erro
 
 } // namespace
 
+namespace {
+
+// What assureTarnwickXDataFormat() answers has been read whole, or written from a map just read:
+// the item needs no more than its metadata.
+constexpr auto Checked = MindMapInfoItem::DocumentReading::MetadataOnly;
+
+} // namespace
+
 MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
 {
     return importMindMapData(data, 0, error, skipped);
@@ -540,7 +548,7 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
     // Made before the bracket: its arrival is a change of its own.
     MindMapInfoItem* item = addMindMapItem(fileName, _rootFolder.get(), true);
     UpdateBracket bracket(this);
-    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error); })) {
+    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error, Checked); })) {
         deleteMindMap(item);
         return nullptr;
     }
@@ -565,7 +573,7 @@ MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, const std:
     MindMapInfoItem* item = mindMapByGuid(guid);
     const bool isNew = item == nullptr;
     if (isNew) item = addMindMapItem(guid + "." + MindMapExtension, _rootFolder.get(), true);
-    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error); })) {
+    if (!withinMemory(error, [&] { return item->commitTwkxXmlData(*native, error, Checked); })) {
         // A map that was there keeps its file, which the failed write left as it was.
         if (isNew) deleteMindMap(item);
         return nullptr;

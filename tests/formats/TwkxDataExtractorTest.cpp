@@ -105,6 +105,54 @@ TEST(TwkxDataExtractor, AgreesWithTheMapOnAWrittenDocument)
     EXPECT_FALSE(result->extractor.fullText().empty());
 }
 
+// Reading no further than "meta" tells what reading the whole document does; a document whose
+// "meta" cannot be cut out alone is read whole.
+TEST(TwkxDataExtractor, MetadataAloneAgreesWithTheWholeDocument)
+{
+    MindMap map;
+    buildFullMap(map);
+    const std::string written = writeDocument(map);
+    const std::string titled = documentWith("<topic text=\"A\"/>", "", TitledMeta);
+    const std::string withoutMeta = documentWith("<topic text=\"A\"/>");
+    const size_t metaStart = titled.find("<meta>");
+    const size_t metaEnd = titled.find("</meta>") + 7;
+    ASSERT_NE(metaStart, std::string::npos);
+    std::string metaLast = titled;
+    metaLast.erase(metaStart, metaEnd - metaStart);
+    metaLast.insert(metaLast.find("</mindmap>"), titled.substr(metaStart, metaEnd - metaStart));
+    std::string commented = titled;
+    commented.insert(commented.find("<guid"), "<!-- </meta> <meta> -->");
+    std::string selfClosing = titled;
+    selfClosing.replace(metaStart, metaEnd - metaStart, "<meta/>");
+    std::string emptyRoot = "<tarnwick-mindmaps doc-version=\"3\"><meta/></tarnwick-mindmaps>";
+    std::string doctypeMeta = titled;
+    doctypeMeta.insert(doctypeMeta.find("<tarnwick-mindmaps "), "<!DOCTYPE x [<!-- <meta/> -->]>");
+
+    for (const std::string& document : {written, titled, withoutMeta, metaLast, commented, selfClosing, emptyRoot,
+                                        doctypeMeta, std::string("<meta>garbage")}) {
+        SCOPED_TRACE(document.substr(0, 300));
+        const auto whole = scan(document, 0);
+        const auto head = scan(document, TwkxDataExtractor::MetadataOnly);
+        EXPECT_EQ(head->ok, whole->ok);
+        EXPECT_EQ(head->extractor.title(), whole->extractor.title());
+        EXPECT_EQ(head->extractor.loadedGuid(), whole->extractor.loadedGuid());
+        EXPECT_EQ(head->extractor.loadedVersion(), whole->extractor.loadedVersion());
+        EXPECT_EQ(head->extractor.generator(), whole->extractor.generator());
+        EXPECT_EQ(head->extractor.containsImages(), whole->extractor.containsImages());
+        EXPECT_EQ(head->extractor.format(), whole->extractor.format());
+    }
+    EXPECT_EQ(scan(written, TwkxDataExtractor::MetadataOnly)->extractor.title(), map.title());
+
+    // What follows "meta" is not read: a document broken behind it still gives its metadata, and
+    // asking for texts or images as well reads it whole.
+    const std::string broken = titled.substr(0, titled.find("<topic")) + "<topic text=";
+    EXPECT_FALSE(scan(broken, 0)->ok);
+    const auto head = scan(broken, TwkxDataExtractor::MetadataOnly);
+    ASSERT_TRUE(head->ok);
+    EXPECT_EQ(head->extractor.title(), "First\nsecond");
+    EXPECT_FALSE(scan(broken, TwkxDataExtractor::MetadataOnly | TwkxDataExtractor::CollectFullText)->ok);
+}
+
 // ---- Foreign formats ----
 
 TEST(TwkxDataExtractor, ForeignRootsAreRecognisedOnlyWhenAskedAndExactly)

@@ -1,5 +1,7 @@
 #include "TwkxTestSupport.h"
 
+#include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapNode.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +104,40 @@ TEST(TwkxRoundTrip, EveryElementAndAttributeGivesTheSameDocument)
     ASSERT_TRUE(loadDocument(copy, first, &error)) << error.localizedDescription;
     const std::string second = writeDocument(copy);
     EXPECT_EQ(first, second);
+}
+
+// Cross links name their ends by index, looked up in the list of topics written; however many
+// there are, each reads back between the same two topics.
+TEST(TwkxRoundTrip, CrossLinksKeepTheirEndsHoweverManyThereAre)
+{
+    for (size_t count : {1u, 15u, 16u, 17u, 60u}) {
+        SCOPED_TRACE(count);
+        MindMap original;
+        original.newMindMap("", true, std::string("Theme"));
+        std::vector<MindMapNode*> topics{original.mainCentralTheme()};
+        for (size_t i = 1; i < 25; ++i) {
+            MindMapNode* topic = original.addMindMapNodeAsChild(topics[(i - 1) / 3], Point{});
+            topic->setText("T" + std::to_string(i));
+            topics.push_back(topic);
+        }
+        std::vector<std::pair<std::string, std::string>> ends;
+        for (size_t i = 0; i < count; ++i) {
+            MindMapNode* source = topics[(i * 7 + 3) % topics.size()];
+            MindMapNode* target = topics[(i * 11 + 1) % topics.size()];
+            // A link along a parent line is no cross link the reader keeps.
+            if (source == target || source->parent() == target || target->parent() == source ||
+                original.containsCrossLinkBetween(source, target))
+                continue;
+            original.internalAddCrossLinkFromSource(source, target);
+            ends.emplace_back(source->text(), target->text());
+        }
+        MindMap loaded;
+        ASSERT_TRUE(loadDocument(loaded, writeDocument(original)));
+        std::vector<std::pair<std::string, std::string>> loadedEnds;
+        for (const CrossLink* link : loaded.crossLinks())
+            loadedEnds.emplace_back(link->sourceNode()->text(), link->targetNode()->text());
+        EXPECT_EQ(loadedEnds, ends);
+    }
 }
 
 } // namespace

@@ -307,6 +307,48 @@ TEST(PangoTextMeasurerAhead, PlainTextsHaveTheSizesOfTheirLayouts)
     measurer.measureTextsAhead(0, [](size_t, PlainTextSizer&) { ADD_FAILURE() << "called for nothing"; });
 }
 
+// A batch within the capacity is remembered; a larger one (every topic of a large import) is
+// measured without being remembered and leaves what was known before it. Either way every size is
+// that of the text laid out alone.
+TEST(PangoTextMeasurerBatch, ABatchBeyondTheCapacityIsMeasuredWithoutBeingKept)
+{
+    constexpr size_t Capacity = 40;
+    std::vector<AttributedString> texts;
+    for (size_t i = 0; i < 60; ++i)
+        texts.emplace_back("topic " + std::to_string(i) + std::string(i % 7, 'w'), fontAttributes(Ten));
+    LaidOutTextMeasurer alone;
+    struct Case {
+        size_t knownBefore; // texts measured one by one first
+        size_t plainBefore; // plain texts measured first
+        size_t batch;       // the first texts, in one batch
+        size_t remembered;  // attributed and plain sizes kept afterwards
+    };
+    const Case cases[] = {
+        {0, 0, 30, 30},  {0, 0, 40, 40},  {0, 0, 41, 0},   {0, 0, 60, 0},
+        {20, 0, 30, 30}, {20, 5, 60, 25}, {35, 0, 10, 10}, {20, 0, 25, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.knownBefore) + " known, batch of " + std::to_string(c.batch));
+        PangoTextMeasurer measurer(Capacity);
+        for (size_t i = 0; i < c.knownBefore; ++i) measurer.sizeForAttributedString(texts[i]);
+        for (size_t i = 0; i < c.plainBefore; ++i) measurer.sizeForText(texts[i].string(), Ten);
+        std::vector<const AttributedString*> batch;
+        for (size_t i = 0; i < c.batch; ++i) batch.push_back(&texts[i]);
+        const std::vector<Size> sizes = measurer.sizesForAttributedStrings(batch);
+        EXPECT_EQ(measurer.rememberedSizeCount(), c.remembered);
+        ASSERT_EQ(sizes.size(), c.batch);
+        for (size_t i = 0; i < c.batch; ++i) EXPECT_EQ(sizes[i], alone.sizeForAttributedString(texts[i], 0)) << i;
+    }
+
+    // Plain texts measured ahead are kept only when they fit as well.
+    for (const auto& [count, remembered] : {std::pair<size_t, size_t>{40, 40}, {41, 0}}) {
+        PangoTextMeasurer measurer(Capacity);
+        measurer.measureTextsAhead(count,
+                                   [&](size_t i, PlainTextSizer& sizer) { sizer.sizeForText(texts[i].string(), Ten); });
+        EXPECT_EQ(measurer.rememberedSizeCount(), remembered) << count;
+    }
+}
+
 // Lines far longer than any the shaper takes at once (blanks often, rarely or never; characters
 // of two to four bytes across the piece ends; another font or a fallback font inside) measure as
 // the laid-out line does, to the last bit.
