@@ -7,6 +7,7 @@
 #include "platform/TokenStore.h"
 #include "store/EditorInterface.h"
 #include "store/ExternalProvider.h"
+#include "store/MindMapStore.h"
 #include "support/FakeDropboxServer.h"
 
 #include <benchmark/benchmark.h>
@@ -46,6 +47,9 @@ struct DropboxBench {
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         std::filesystem::create_directories(home + "/data/Tarnwick");
         std::filesystem::create_directories(home + "/support");
+        // The program opens its map store, and with it the image stores, before any cloud map
+        // is converted.
+        MindMapStore::mindMapStoreInstance();
         ExternalProvider::resetProvidersDirectoryCleanup();
         NetworkController::instance().setReachability(std::make_unique<Reachable>());
         NetworkController::networkAvailable();
@@ -67,6 +71,7 @@ struct DropboxBench {
         service.reset();
         SetEditorInterfaceInstance(nullptr);
         NetworkController::instance().setReachability(nullptr);
+        MindMapStore::releaseMindMapStoreInstance();
         std::filesystem::remove_all(home);
     }
 };

@@ -8,9 +8,9 @@
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/TokenStore.h"
-#include "store/CustomImageStore.h"
 #include "store/ExternalProvider.h"
 #include "store/ForeignMapConversion.h"
+#include "store/MindMapStore.h"
 #include "support/FakeGoogleDriveServer.h"
 
 #include <benchmark/benchmark.h>
@@ -78,6 +78,9 @@ struct CachedDriveMap {
         setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
         setenv("XDG_CACHE_HOME", (home + "/cache").c_str(), 1);
         std::filesystem::create_directories(home + "/data/Tarnwick");
+        // The program opens its map store, and with it the image stores, before any cloud map
+        // is converted or painted.
+        MindMapStore::mindMapStoreInstance();
         ExternalProvider::resetProvidersDirectoryCleanup();
         registerNativeFormat();
         registerForeignFormats();
@@ -102,6 +105,7 @@ struct CachedDriveMap {
     ~CachedDriveMap()
     {
         service.reset();
+        MindMapStore::releaseMindMapStoreInstance();
         std::filesystem::remove_all(home);
     }
 };
