@@ -208,6 +208,8 @@ TEST(CloudExplorerViewTest, ASelectedRowsDetailsTakeTheSelectedForegroundOthersS
         view.table().selectRows(c.selected ? std::vector<size_t>{2} : std::vector<size_t>{});
         tree.grab_focus();
         drainGtkEvents();
+        // Drawn at once: the rows' new sizes are laid out now, not at the next frame.
+        window.check_resize();
         const Gdk::Rectangle area = rowArea(view.table(), 2);
         const int width = tree.get_allocated_width(), height = tree.get_allocated_height();
         cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
