@@ -171,6 +171,16 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
                                                                double wrapWidth)
 {
     const bool remember = texts.size() <= _capacity;
+    std::vector<Size> sizes(texts.size());
+    // A batch too large to remember, with nothing known before it (a large import), is laid out
+    // straight into the answer: no look-up and no list beside it.
+    if (!remember && _attributedSizes.empty()) {
+        TextMeasuringPool::shared().forEach(texts.size(), layoutMeasurer(),
+                                            [&](PangoLayoutMeasurer& measurer, size_t i) {
+                                                sizes[i] = measurer.sizeForAttributedString(*texts[i], wrapWidth);
+                                            });
+        return sizes;
+    }
     if (remember) makeRoomFor(texts.size());
     // Each text not seen before gets its entry now and is laid out once, however often the batch
     // holds it; the entry is filled once the batch is measured. A batch too large to remember only
@@ -179,11 +189,6 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
     std::vector<size_t> unseen;       // the text that stands for each new entry
     std::vector<Size*> unseenEntries; // nullptr for a text measured without an entry
     for (size_t i = 0; i < texts.size(); ++i) {
-        if (!remember && _attributedSizes.empty()) {
-            unseen.push_back(i);
-            unseenEntries.push_back(nullptr);
-            continue;
-        }
         AttributedKey key = keyFor(*texts[i], wrapWidth);
         if (remember) {
             const auto [entry, added] = _attributedSizes.try_emplace(std::move(key));
@@ -202,14 +207,11 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
         unseen.push_back(i);
         unseenEntries.push_back(nullptr);
     }
-    std::vector<Size> measured(unseen.size());
     TextMeasuringPool::shared().forEach(unseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
-        measured[k] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
+        sizes[unseen[k]] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
     });
-    std::vector<Size> sizes(texts.size());
     for (size_t k = 0; k < unseen.size(); ++k) {
-        if (unseenEntries[k]) *unseenEntries[k] = measured[k];
-        sizes[unseen[k]] = measured[k];
+        if (unseenEntries[k]) *unseenEntries[k] = sizes[unseen[k]];
     }
     for (size_t i = 0; i < texts.size(); ++i) {
         if (found[i]) sizes[i] = *found[i];
