@@ -331,12 +331,6 @@ std::string GDriveExplorer::normalizedPathName(const std::string& folderId) cons
     return name;
 }
 
-bool GDriveExplorer::ready() const
-{
-    GDriveExplorerService* drive = service();
-    return _linked && listerIdle() && drive && !drive->userTaskBusy();
-}
-
 // ---- listing
 
 void GDriveExplorer::showBreadcrumbFor(const std::string& folderId)
@@ -525,24 +519,6 @@ void GDriveExplorer::importDocument()
     if (!outcome.lastMade.empty()) EditorInterfaceInstance()->openStorage(own, outcome.lastMade, std::any());
 }
 
-void GDriveExplorer::convert()
-{
-    FileListItem* item = selectedFileListItem(false);
-    if (!ready() || !item) return;
-    const int32_t type = item->type();
-    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
-        service()->convertNonNativeMindMap(item->path());
-}
-
-void GDriveExplorer::viewDocument()
-{
-    FileListItem* item = selectedFileListItem(false);
-    if (!ready() || !item) return;
-    const int32_t type = item->type();
-    if (type == FileListItemType::OtherFile || type == FileListItemType::Image || type == FileListItemType::Pdf)
-        service()->openCloudLink(item->path());
-}
-
 void GDriveExplorer::rename()
 {
     FileListItem* item = selectedFileListItem(false);
@@ -604,15 +580,6 @@ void GDriveExplorer::deleteItem()
     if (confirmDeletion(isFolder, item->fileName()) && service()) service()->deleteFromGDrive(id, isFolder, *folder);
 }
 
-void GDriveExplorer::duplicate()
-{
-    FileListItem* map = selectedMindMapItem();
-    if (!ready() || !map) return;
-    const std::string id = map->path();
-    lockedCommitEditor();
-    if (service()) service()->duplicateFile(id);
-}
-
 void GDriveExplorer::moveToFolder()
 {
     FileListItem* item = selectedFileListItem(false);
@@ -655,14 +622,6 @@ void GDriveExplorer::undoOfflineAvailable()
     FileListItem* item = selectedFileListItem(false);
     if (!item || item->isDirectory() || !service()) return;
     service()->fileInfo().setOfflineAvailable(item->path(), false);
-    refreshListing();
-}
-
-void GDriveExplorer::synchronize()
-{
-    if (!_linked || !online() || !service()) return;
-    lockedCommitEditor();
-    service()->manualSynchronize();
     refreshListing();
 }
 

@@ -25,10 +25,8 @@ class SegmentedControlItem;
 // What the Drive pane asks of the Google Drive service. The pane reaches the service only through
 // this, so that it follows the service as it comes and goes (it is made before the service starts
 // and outlives it at quit).
-class GDriveExplorerService {
+class GDriveExplorerService : public CloudPaneService {
 public:
-    virtual ~GDriveExplorerService() = default;
-
     // The service the pane's lister works for.
     virtual GDriveTaskService& taskService() = 0;
     virtual bool isLinked() const = 0;
@@ -40,13 +38,8 @@ public:
     virtual GDriveFileInfoCache& fileInfo() = 0;
 
     virtual void openMindMap(const std::string& gdriveId, const std::any& info) = 0;
-    // Files other than maps, in the desktop's application for them.
-    virtual void openCloudLink(const std::string& gdriveId) = 0;
-    virtual void convertNonNativeMindMap(const std::string& gdriveId) = 0;
-    virtual void duplicateFile(const std::string& gdriveId) = 0;
     virtual void copyToCloud(const std::string& gdriveId, MindMapProvider* target, const std::string& folder) = 0;
     virtual void setOffLineAvailable(const std::string& gdriveId, bool value) = 0;
-    virtual void manualSynchronize() = 0;
     virtual void addFolder(const std::string& name, const std::string& parentFolderId) = 0;
     virtual void renameFile(const std::string& gdriveId, bool isFolder, const std::string& newName,
                             const std::string& parentFolderId) = 0;
@@ -113,16 +106,12 @@ public:
     void navigateToBreadcrumbPath(const std::string& path) override;
 
     // The commands of the toolbar and the menus.
-    void convert() override;
-    void viewDocument() override;
     void rename() override;
     void deleteItem() override;
-    void duplicate() override;
     void moveToFolder() override;
     void copyToProvider(MindMapProvider* target) override;
     void makeOfflineAvailable() override;
     void undoOfflineAvailable() override;
-    void synchronize() override;
 
     // Folder ids from the root to the folder, through the cached parents; the root is put
     // underneath when the cache does not reach it.
@@ -138,6 +127,7 @@ public:
     void refreshGDriveState();
 
 protected:
+    CloudPaneService* paneService() const override { return service(); }
     bool listerIdle() const override { return !_lister || !_lister->busy(); }
     bool userTaskRunning() const override;
     bool serviceTaskBusy() const override;
@@ -153,7 +143,6 @@ private:
     void directoryChanged(const std::string& folderId);
     void currentMindMapChanged();
     void cancelListerAndRecreate(bool recreate) override;
-    bool ready() const;
     std::string rootFolderId() const;
 
     std::unique_ptr<GDriveFolderLister> _lister;

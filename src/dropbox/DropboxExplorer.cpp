@@ -67,6 +67,11 @@ Dropbox* DropboxExplorer::service() const
     return Dropbox::instance();
 }
 
+CloudPaneService* DropboxExplorer::paneService() const
+{
+    return service();
+}
+
 std::string DropboxExplorer::title() const
 {
     return _provider ? _provider->title() : localized("provider_dropbox_title");
@@ -217,11 +222,6 @@ std::optional<std::string> DropboxExplorer::parentOf(const std::string& path) co
 std::string DropboxExplorer::joined(const std::string& folder, const std::string& name) const
 {
     return withTrailingSlash(folder) + name;
-}
-
-bool DropboxExplorer::ready() const
-{
-    return _linked && listerIdle() && !Dropbox::userTaskBusy();
 }
 
 // ---- listing
@@ -403,24 +403,6 @@ void DropboxExplorer::importDocument()
         EditorInterfaceInstance()->openStorage(_provider.get(), outcome.lastMade, std::any());
 }
 
-void DropboxExplorer::convert()
-{
-    FileListItem* item = selectedFileListItem(false);
-    if (!ready() || !item || !service()) return;
-    const int32_t type = item->type();
-    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
-        service()->convertNonNativeMindMap(item->path());
-}
-
-void DropboxExplorer::viewDocument()
-{
-    FileListItem* item = selectedFileListItem(false);
-    if (!ready() || !item || !service()) return;
-    const int32_t type = item->type();
-    if (type == FileListItemType::OtherFile || type == FileListItemType::Image || type == FileListItemType::Pdf)
-        service()->openCloudLink(item->path());
-}
-
 void DropboxExplorer::rename()
 {
     FileListItem* item = selectedFileListItem(false);
@@ -479,15 +461,6 @@ void DropboxExplorer::deleteItem()
     if (confirmDeletion(isFolder, path)) service()->deleteFromDropbox(path, isFolder);
 }
 
-void DropboxExplorer::duplicate()
-{
-    FileListItem* map = selectedMindMapItem();
-    if (!ready() || !map || !service()) return;
-    const std::string path = map->path();
-    lockedCommitEditor();
-    service()->duplicateFile(path);
-}
-
 void DropboxExplorer::moveToFolder()
 {
     FileListItem* item = selectedFileListItem(false);
@@ -531,14 +504,6 @@ void DropboxExplorer::undoOfflineAvailable()
     FileListItem* item = selectedFileListItem(false);
     if (!item || item->isDirectory() || !service()) return;
     service()->fileInfo().setOfflineAvailable(item->path(), false);
-    refreshListing();
-}
-
-void DropboxExplorer::synchronize()
-{
-    if (!_linked || !online() || !service()) return;
-    lockedCommitEditor();
-    service()->manualSynchronize();
     refreshListing();
 }
 

@@ -59,16 +59,12 @@ public:
     void navigateToBreadcrumbPath(const std::string& path) override;
 
     // The commands of the toolbar and the menus.
-    void convert() override;
-    void viewDocument() override;
     void rename() override;
     void deleteItem() override;
-    void duplicate() override;
     void moveToFolder() override;
     void copyToProvider(MindMapProvider* target) override;
     void makeOfflineAvailable() override;
     void undoOfflineAvailable() override;
-    void synchronize() override;
 
     void cancelListerAndRecreate(bool recreate) override;
     std::string normalizedPathName(const std::string& path) const;
@@ -79,6 +75,7 @@ public:
     void refreshDropboxState();
 
 protected:
+    CloudPaneService* paneService() const override;
     bool listerIdle() const override { return !_lister || !_lister->busy(); }
     bool userTaskRunning() const override;
     bool serviceTaskBusy() const override;
@@ -94,7 +91,6 @@ private:
     void updateBreadcrumbRoot();
     void directoryChanged(const std::string& path);
     void currentMindMapChanged();
-    bool ready() const;
     std::vector<std::string> pathStackFor(const std::string& path) const;
     void replacePathStack(const std::vector<std::string>& stack);
     void showItems(const std::optional<FileListItems>& items, bool searching);

@@ -7,6 +7,7 @@
 #include "dropbox/DropboxFileInfoCache.h"
 #include "dropbox/DropboxMetadataPreloader.h"
 #include "dropbox/DropboxProvider.h"
+#include "explorers/CloudPaneService.h"
 #include "platform/NetworkController.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -82,7 +83,10 @@ struct DropboxServiceSetup {
 
 // The process-wide Dropbox service: sign-in state, the provider and caches, the background timers,
 // the user's running task and the upload at quit. Main thread only.
-class Dropbox : public DropboxProviderService, public DropboxPreloaderService, public NetworkControllerObserver {
+class Dropbox : public DropboxProviderService,
+                public DropboxPreloaderService,
+                public CloudPaneService,
+                public NetworkControllerObserver {
 public:
     static constexpr const char* StateChangeNotification = "tarnwick.dropbox.stateChangeNotification";
     static constexpr const char* UserTaskChangeNotification = "tarnwick.dropbox.userTaskChangeNotification";
@@ -133,7 +137,7 @@ public:
     // Synchronisation.
     size_t synchronize();
     void highPrioritySynchronizeFile(const std::string& dbPath) override;
-    void manualSynchronize();
+    void manualSynchronize() override;
     // The timer's tick.
     void checkPendingEvents();
 
@@ -156,7 +160,7 @@ public:
     void moveSourcePath(const std::string& sourcePath, const std::string& targetPath, bool isDirectory);
     void addFolder(const std::string& dbPath);
     // Opens the new map on success.
-    void convertNonNativeMindMap(const std::string& dbPath);
+    void convertNonNativeMindMap(const std::string& dbPath) override;
     // The map's thumbnail from the thumbnail store; nullptr when it has none.
     // The map's thumbnail: the stored one, else painted now from its cached copy; nothing for a
     // file without a record or a copy that does not read as a map.

@@ -471,6 +471,45 @@ bool ServiceCloudExplorer::confirmDeletion(bool isFolder, const std::string& sho
     return AlertPanel::shared().runModal(request).button == AlertPanel::FirstButtonReturn;
 }
 
+void ServiceCloudExplorer::convert()
+{
+    FileListItem* item = selectedFileListItem(false);
+    CloudPaneService* service = paneService();
+    if (!ready() || !item || !service) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
+        service->convertNonNativeMindMap(item->path());
+}
+
+void ServiceCloudExplorer::viewDocument()
+{
+    FileListItem* item = selectedFileListItem(false);
+    CloudPaneService* service = paneService();
+    if (!ready() || !item || !service) return;
+    const int32_t type = item->type();
+    if (type == FileListItemType::OtherFile || type == FileListItemType::Image || type == FileListItemType::Pdf)
+        service->openCloudLink(item->path());
+}
+
+void ServiceCloudExplorer::duplicate()
+{
+    FileListItem* map = selectedMindMapItem();
+    if (!ready() || !map || !paneService()) return;
+    const std::string path = map->path();
+    lockedCommitEditor();
+    // Committing may end the service's run (a quit): it is asked for again.
+    if (CloudPaneService* service = paneService()) service->duplicateFile(path);
+}
+
+void ServiceCloudExplorer::synchronize()
+{
+    CloudPaneService* service = paneService();
+    if (!_linked || !online() || !service) return;
+    lockedCommitEditor();
+    service->manualSynchronize();
+    refreshListing();
+}
+
 void ServiceCloudExplorer::updateCloudMenu(Menu& menu)
 {
     CloudCommands::fillCopyToCloudMenu(menu, provider(), this);

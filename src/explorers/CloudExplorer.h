@@ -1,6 +1,7 @@
 #pragma once
 
 #include "explorers/CloudCommands.h"
+#include "explorers/CloudPaneService.h"
 #include "explorers/CloudTableView.h"
 #include "explorers/FileListAdapter.h"
 #include "explorers/MindMapExplorerBase.h"
@@ -151,16 +152,16 @@ public:
     void selectCurrentMindMap();
 
     // The commands of the toolbar and the menus.
-    virtual void convert() = 0;
-    virtual void viewDocument() = 0;
+    void convert();
+    void viewDocument();
     virtual void rename() = 0;
     virtual void deleteItem() = 0;
-    virtual void duplicate() = 0;
+    void duplicate();
     virtual void moveToFolder() = 0;
     virtual void copyToProvider(MindMapProvider* target) = 0;
     virtual void makeOfflineAvailable() = 0;
     virtual void undoOfflineAvailable() = 0;
-    virtual void synchronize() = 0;
+    void synchronize();
     virtual void cancelListerAndRecreate(bool recreate) = 0;
     void goBack();
     void toggleShowThumbnails();
@@ -176,6 +177,8 @@ public:
     bool showThumbnails() const { return _showThumbnails; }
 
 protected:
+    // nullptr while the service is not there (before it starts, after the quit).
+    virtual CloudPaneService* paneService() const = 0;
     virtual bool listerIdle() const = 0;
     virtual bool userTaskRunning() const = 0;
     // Whether the service runs a user's operation (false without a service).
@@ -197,6 +200,8 @@ protected:
     // In the main window rows are dragged out as `dragType`; a browser only picks.
     void setUpRowsForMode(const char* dragType);
     bool online() const;
+    // Linked, listed and free of a user's operation: the file commands may run.
+    bool ready() const { return _linked && listerIdle() && !userTaskRunning(); }
     CloudCommands::CommandState commandState() const;
     void lockedCommitEditor();
     // The name the user typed, or nothing (the user was told why) when it cannot name a file.

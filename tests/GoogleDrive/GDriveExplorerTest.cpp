@@ -532,8 +532,10 @@ TEST_F(GDriveExplorerTest, TheContextMenuIsRefusedWhileATaskRunsAndOffersNoCloud
               std::vector<std::string>{localized("cannot_display_context_menu_title") + " | " +
                                        localized("context_menu_gdrive_busy_message") + " | 1"});
     // Nor does any command start meanwhile.
-    for (auto command : {&GDriveExplorer::deleteItem, &GDriveExplorer::duplicate, &GDriveExplorer::convert,
-                         &GDriveExplorer::makeOfflineAvailable, &GDriveExplorer::addFolder})
+    using Command = void (GDriveExplorer::*)();
+    for (Command command :
+         {Command(&GDriveExplorer::deleteItem), Command(&GDriveExplorer::duplicate), Command(&GDriveExplorer::convert),
+          Command(&GDriveExplorer::makeOfflineAvailable), Command(&GDriveExplorer::addFolder)})
         (explorer.get()->*command)();
     auto target = row(FileListItemType::Folder, "InnerId", "Inner");
     EXPECT_FALSE(explorer->moveSourceItem(*explorer->adapter().itemAt(3), *target));
