@@ -32,6 +32,10 @@
 #include <unordered_map>
 #include <utility>
 
+// Every topic is one: the allocator serves it from its 512-byte size class, where a few bytes more
+// would take the next one (640) for every topic of a large map.
+static_assert(sizeof(MindMapNode) <= 512);
+
 namespace {
 
 double finiteOrZero(double value)
@@ -297,7 +301,7 @@ void MindMapNode::insertChildNode(MindMapNode* node)
     // A node is in one parent's list only.
     if (node->_parent) node->_parent->removeChildNode(node);
     node->_parent = this;
-    node->_indexInParent = _children.size();
+    node->_indexInParent = static_cast<uint32_t>(_children.size());
     _children.push_back(node);
     countChildPaletteInfo(node->_paletteInfo, true);
     treeChanged();
@@ -353,7 +357,7 @@ void MindMapNode::setPaletteInfo(int64_t paletteInfo)
 
 void MindMapNode::renumberChildrenFrom(size_t index)
 {
-    for (size_t i = index; i < _children.size(); ++i) _children[i]->_indexInParent = i;
+    for (size_t i = index; i < _children.size(); ++i) _children[i]->_indexInParent = static_cast<uint32_t>(i);
 }
 
 void MindMapNode::moveChildFromIndex(int64_t fromIndex, int64_t toIndex)
@@ -365,7 +369,7 @@ void MindMapNode::moveChildFromIndex(int64_t fromIndex, int64_t toIndex)
     else std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
     const auto low = static_cast<size_t>(std::min(fromIndex, toIndex));
     const auto high = static_cast<size_t>(std::max(fromIndex, toIndex));
-    for (size_t i = low; i <= high; ++i) _children[i]->_indexInParent = i;
+    for (size_t i = low; i <= high; ++i) _children[i]->_indexInParent = static_cast<uint32_t>(i);
     childrenChanged(low, high);
 }
 
@@ -411,15 +415,18 @@ size_t MindMapNode::themeIndex() const
     MindMap* map = mindMap();
     if (!map) return NotFound;
     const std::vector<MindMapNode*>& themes = map->centralThemes();
-    if (_themeIndexHint < themes.size() && themes[_themeIndexHint] == this) return _themeIndexHint;
+    const size_t hint = extrasOrDefaults().themeIndexHint;
+    if (hint < themes.size() && themes[hint] == this) return hint;
     // The positions of all central themes are kept for the map asked last, so that numbering a
     // map with many central themes does not search the list once per theme. A kept position is
     // trusted only when the list still holds the node there; anything else rebuilds the table.
     ThemePositions& kept = ThemePositions::shared();
     if (kept.map == map) {
         auto found = kept.positions.find(this);
-        if (found != kept.positions.end() && found->second < themes.size() && themes[found->second] == this)
-            return _themeIndexHint = found->second;
+        if (found != kept.positions.end() && found->second < themes.size() && themes[found->second] == this) {
+            if (found->second != 0 || _extras) extras().themeIndexHint = found->second;
+            return found->second;
+        }
     }
     kept.map = map;
     kept.positions.clear();
@@ -427,7 +434,8 @@ size_t MindMapNode::themeIndex() const
     for (size_t i = 0; i < themes.size(); ++i) kept.positions.emplace(themes[i], i);
     auto found = kept.positions.find(this);
     if (found == kept.positions.end()) return NotFound;
-    return _themeIndexHint = found->second;
+    if (found->second != 0 || _extras) extras().themeIndexHint = found->second;
+    return found->second;
 }
 
 size_t MindMapNode::indexInParent() const
@@ -604,8 +612,9 @@ std::string MindMapNode::validateNodeText(std::string_view text)
 void MindMapNode::setText(std::string_view text)
 {
     std::string validated = validateNodeText(text);
-    if (validated == _text) return;
-    _text = std::move(validated);
+    if (validated == this->text()) return;
+    if (_sourceText) *_sourceText = std::move(validated);
+    else _sourceText = std::make_unique<std::string>(std::move(validated));
     if (_isLoading) return;
     includeNodeUpdateState(UpdateText);
     MindMap* map = reportingMap();
@@ -880,17 +889,28 @@ void MindMapNode::prepareTextForMeasuring()
         _textPrepared = false;
     }
     if ((_updateState & UpdateText) && !_textPrepared) {
-        if (!_text.empty()) {
-            _displayText = MarkdownSpanParser::markdownToAttributedString(_text, font().value_or(Font()),
-                                                                          static_cast<unsigned>(fontEffects()));
-            const TextRange whole{0, _displayText.length()};
-            _displayText.setAlignment(whole, TextAlignmentForStyleAlignment(_style.alignment()));
-            _displayText.setColor(whole, textColor());
-        } else {
-            _displayText = AttributedString();
+        AttributedString display;
+        if (!text().empty()) {
+            display = MarkdownSpanParser::markdownToAttributedString(text(), font().value_or(Font()),
+                                                                     static_cast<unsigned>(fontEffects()));
+            const TextRange whole{0, display.length()};
+            display.setAlignment(whole, TextAlignmentForStyleAlignment(_style.alignment()));
+            display.setColor(whole, textColor());
         }
+        adoptDisplayText(std::move(display));
     }
     _textPrepared = true;
+}
+
+void MindMapNode::adoptDisplayText(AttributedString display)
+{
+    if (display.string() == text()) {
+        _displayText = std::move(display);
+        _sourceText.reset();
+        return;
+    }
+    if (!_sourceText) _sourceText = std::make_unique<std::string>(_displayText.string());
+    _displayText = std::move(display);
 }
 
 void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, const std::vector<CrossLink*>& crossLinks)
@@ -911,7 +931,7 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, cons
             node->_validatingState = true;
             node->prepareTextForMeasuring();
             node->_validatingState = false;
-            if ((node->_updateState & UpdateText) && !node->_text.empty()) {
+            if ((node->_updateState & UpdateText) && !node->text().empty()) {
                 waiting.push_back(node);
                 texts.push_back(&node->_displayText);
             }
@@ -938,7 +958,7 @@ void MindMapNode::validateNodeState()
     MindMap* map = reportingMap();
     prepareTextForMeasuring();
     if (_updateState & UpdateText) {
-        if (!_text.empty()) {
+        if (!text().empty()) {
             const Size measured = _hasPreparedTextSize ? _preparedTextSize : calcAttributedStringSize(_displayText);
             _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
         } else {
@@ -949,7 +969,7 @@ void MindMapNode::validateNodeState()
     _textPrepared = false;
     _hasPreparedTextSize = false;
     // A picture or a date alone: no room is kept for the empty text, unless it is being typed.
-    if ((hasEmbeddedImage() || hasDate()) && _text.empty() && !isEditing()) _textSize = Size();
+    if ((hasEmbeddedImage() || hasDate()) && text().empty() && !isEditing()) _textSize = Size();
     if (_updateState & UpdateAutoNumber) doValidateAutoNumberPath();
 
     Size content = calculateTextContentSize();
@@ -981,14 +1001,14 @@ void MindMapNode::validateNodeState()
 void MindMapNode::validateOuterSize(double width, double height)
 {
     Size size{width + 16, height + 16};
-    if (!(hasEmbeddedImage() && _text.empty())) size.height += 0.41 * _minSize.height;
+    if (!(hasEmbeddedImage() && text().empty())) size.height += 0.41 * _minSize.height;
     switch (_borderStyle) {
     case 0: // rounded rectangle
     case 2: // drop rounded rectangle
         size.width += 3;
         break;
     case 1: // half round
-        size.width += 2 * _halfRoundArcRadius / 3;
+        size.width += 2 * halfRoundArcRadius() / 3;
         break;
     case 3: // ellipse
         size.width = size.width * 1.3 + 4;
@@ -1025,7 +1045,7 @@ void MindMapNode::setMinSize(Size minSize)
 {
     if (minSize == _minSize) return;
     _minSize = minSize;
-    _halfRoundArcRadius = (minSize.height * 1.41 + 16) / 2;
+    _hasMinSize = true;
     includeNodeUpdateState(UpdateText);
 }
 
@@ -1037,7 +1057,7 @@ Size MindMapNode::calcAttributedStringSize(const AttributedString& text)
 bool MindMapNode::autoNumberBoxCounts() const
 {
     MindMap* map = mindMap();
-    return _autoNumberIconWidth > 0 && map && map->autoNumberStyle() == AutoNumberInside;
+    return autoNumberIconWidth() > 0 && map && map->autoNumberStyle() == AutoNumberInside;
 }
 
 Size MindMapNode::linkIconSize() const
@@ -1054,19 +1074,19 @@ bool MindMapNode::hasTextAdornments() const
 
 bool MindMapNode::isTextCollapsed() const
 {
-    return hasEmbeddedImage() && _text.empty() && !hasTextAdornments();
+    return hasEmbeddedImage() && text().empty() && !hasTextAdornments();
 }
 
 bool MindMapNode::showsOnlyDate() const
 {
-    return !hasEmbeddedImage() && _text.empty() && !hasTextAdornments();
+    return !hasEmbeddedImage() && text().empty() && !hasTextAdornments();
 }
 
 Size MindMapNode::calculateTextContentSize() const
 {
     Size size = _textSize;
     if (autoNumberBoxCounts()) {
-        size.width += _autoNumberIconWidth + AdornmentGap;
+        size.width += autoNumberIconWidth() + AdornmentGap;
         size.height = std::max(size.height, AutoNumberBoxHeight);
     }
     if (showCheckbox()) {
@@ -1171,7 +1191,7 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
     // each text twice.
     struct AheadElement : WordWrappableElement {
         AheadElement(const MindMapNode& node, int64_t wrapWidth)
-            : topicText(&node._text), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
+            : topicText(&node.text()), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
         {
         }
         const std::string& text() const override { return *topicText; }
@@ -1195,7 +1215,7 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
     for (MindMapNode* node : nodes) {
         // As applyDefaultWrap() finds the topic.
         node->validateNodeState();
-        if (std::optional<double> ratio = defaultWrapRatio(node->_text, node->_textSize, false))
+        if (std::optional<double> ratio = defaultWrapRatio(node->text(), node->_textSize, false))
             elements.emplace_back(*node, defaultWrapWidth(*ratio, node->_textSize.width));
     }
     if (elements.empty()) return;

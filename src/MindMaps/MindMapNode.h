@@ -10,6 +10,7 @@
 #include "platform/Color.h"
 #include "platform/Font.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -134,7 +135,7 @@ public:
     // UTF-8 become U+FFFD.
     static std::string validateNodeText(std::string_view text);
 
-    const std::string& text() const override { return _text; }
+    const std::string& text() const override { return _sourceText ? *_sourceText : _displayText.string(); }
     void setText(std::string_view text);
     void applyWrappedText(const std::string& text) override;
     const std::string& note() const { return extrasOrDefaults().note; }
@@ -266,12 +267,15 @@ public:
     // measurer (one layout reused for every call).
     static Size calcAttributedStringSize(const AttributedString& text);
     // Waits for its caller in the editor.
-    double halfRoundArcRadius() const { return _halfRoundArcRadius; }
+    double halfRoundArcRadius() const
+    {
+        return _hasMinSize ? (_minSize.height * 1.41 + 16) / 2 : DefaultHalfRoundArcRadius;
+    }
     // The border style as of the last validation.
     int32_t borderStyle() const { return _borderStyle; }
     // The label as of the last validation (made on request while numbering is off).
     const std::string& autoNumberPath() const;
-    Size autoNumberIconSize() const { return {_autoNumberIconWidth, AutoNumberBoxHeight}; }
+    Size autoNumberIconSize() const { return {autoNumberIconWidth(), AutoNumberBoxHeight}; }
     Size autoNumberTextSize() const { return extrasOrDefaults().autoNumberTextSize; }
     const AttributedString& displayText() const { return _displayText; }
 
@@ -475,6 +479,9 @@ private:
         Size autoNumberTextSize;
         Rect belowAutoNumberIcon;
         int64_t originalLevel = 0;
+        // Where a central theme stood in the map's central themes when last asked: the search
+        // starts there.
+        size_t themeIndexHint = 0;
     };
     // Topics share equal fonts: most topics of a map have one of a handful.
     using SharedFont = std::shared_ptr<const std::optional<Font>>;
@@ -509,6 +516,8 @@ private:
 
     // The steps of validation before measuring: the style sheet's style, the font, the display text.
     void prepareTextForMeasuring();
+    // Takes the display text, keeping the text as set apart only when the display differs.
+    void adoptDisplayText(AttributedString display);
     // The map to report to: none once destruction has begun.
     MindMap* reportingMap() const;
     // Whether the node may hang below the parent (nullptr included): not itself, not one of its
@@ -532,6 +541,12 @@ private:
     void taskChanged(uint64_t bits);
     // The auto-number box counts in the text line: a box exists and the map draws it inside.
     bool autoNumberBoxCounts() const;
+    // 0 without label, the plain box's side while the label is not shown, else as wide as the
+    // label's text (kept in the extras) needs.
+    double autoNumberIconWidth() const
+    {
+        return _hasAutoNumberBox ? std::max(AutoNumberBoxHeight, autoNumberTextSize().width + 2) : 0;
+    }
     // Size of the link's icon; zero without link.
     Size linkIconSize() const;
     // Height of the text line for the placing of picture and date; 0 when the text is collapsed.
@@ -548,7 +563,6 @@ private:
 
     MindMapNode* _parent = nullptr;
     std::vector<MindMapNode*> _children;
-    size_t _indexInParent = 0; // valid while _parent is set
     std::unique_ptr<ParentRelation> _parentRelation;
     // In the node itself: every topic has one, and most never carry a value of their own.
     mutable NodeStyle _style;
@@ -557,39 +571,43 @@ private:
     Size _size{DefaultWidth, DefaultHeight};
     Size _textSize{DefaultWidth, DefaultHeight};
     Size _minSize;
-    double _halfRoundArcRadius = DefaultHalfRoundArcRadius;
     SharedFont _font;
     SharedFont _styleSheetFont;
-    // 0 without label, the plain box's side while the label is not shown, else as wide as the
-    // label's text (kept in the extras) needs.
-    double _autoNumberIconWidth = 0;
     SharedSchemeColors _schemeColors;
-    int32_t _borderStyle = 1;
-    int32_t _editingState = 0;
-    uint64_t _updateState = 0;
     Size _preparedTextSize;
     int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
     std::unique_ptr<std::map<int64_t, size_t>> _childPaletteInfoCounts;
-    std::string _text;
+    // The text as set, kept apart only while it differs from the display text's string: a topic
+    // without formatting holds its text once, in its display text.
+    std::unique_ptr<std::string> _sourceText;
     AttributedString _displayText;
     std::unique_ptr<Decorations> _decorations;
     std::unique_ptr<WordWrapping> _wrapState;
-    // Where the node stood in the map's central themes when last asked: the search starts there.
-    mutable size_t _themeIndexHint = 0;
     NodeLayoutState _layout;
-    mutable bool _autoNumberPathPending = false;
-    bool _dropTarget = false;
-    bool _validatingState = false;
+    // valid while _parent is set; no node holds 2^32 children
+    uint32_t _indexInParent = 0;
+    // The update bits fit in 32: UpdateBits.
+    uint32_t _updateState = 0;
+    int32_t _borderStyle = 1;
+    int8_t _editingState = 0;
+    // Every topic has these: kept as bits, next to each other.
+    mutable bool _autoNumberPathPending : 1 = false;
+    bool _dropTarget : 1 = false;
+    bool _validatingState : 1 = false;
     // The steps before measuring have run ahead of validation, and the size a batch measured.
-    bool _textPrepared = false;
-    bool _hasPreparedTextSize = false;
-    bool _isLoading = false;
-    bool _visible = true;
-    bool _collapsed = false;
-    bool _hidden = false;
-    bool _outlineCollapsed = false;
-    bool _noteSearchMatch = false;
-    bool _tearingDown = false;
+    bool _textPrepared : 1 = false;
+    bool _hasPreparedTextSize : 1 = false;
+    bool _isLoading : 1 = false;
+    bool _visible : 1 = true;
+    bool _collapsed : 1 = false;
+    bool _hidden : 1 = false;
+    bool _outlineCollapsed : 1 = false;
+    bool _noteSearchMatch : 1 = false;
+    bool _tearingDown : 1 = false;
+    // setMinSize() has run: the half-round border's arcs follow the minimum size from then on.
+    bool _hasMinSize : 1 = false;
+    // The node has a label box (see autoNumberIconWidth()).
+    bool _hasAutoNumberBox : 1 = false;
 };

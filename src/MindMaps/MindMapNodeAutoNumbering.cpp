@@ -73,10 +73,10 @@ void MindMapNode::doValidateAutoNumberPath()
             _autoNumberPathPending = true;
             if (_extras) _extras->autoNumberTextSize = Size();
         }
-        _autoNumberIconWidth = std::max(AutoNumberBoxHeight, autoNumberTextSize().width + 2);
+        _hasAutoNumberBox = true;
     } else {
         if (_extras) _extras->autoNumberTextSize = Size();
-        _autoNumberIconWidth = 0;
+        _hasAutoNumberBox = false;
     }
     _updateState &= ~static_cast<uint64_t>(UpdateAutoNumber);
     _updateState |= UpdateOuterSize;

@@ -19,7 +19,7 @@ Rect MindMapNode::textBounds() const
     const Size text = _textSize;
     double x = _location.x - text.width / 2;
     if (showCheckbox()) x += (AdornmentBoxSide + AdornmentGap) / 2;
-    if (autoNumberBoxCounts()) x += (_autoNumberIconWidth + AdornmentGap) / 2;
+    if (autoNumberBoxCounts()) x += (autoNumberIconWidth() + AdornmentGap) / 2;
     if (icon()) x += (icon()->size().width + AdornmentGap) / 2;
     if (diagramLink()) x -= (linkIconSize().width + AdornmentGap) / 2;
     if (hasVoiceMemo()) x -= (AdornmentBoxSide + AdornmentGap) / 2;
@@ -35,14 +35,14 @@ Rect MindMapNode::textBounds() const
 Point MindMapNode::autoNumberIconOrigin() const
 {
     const Rect text = textBounds();
-    return {text.minX() - (_autoNumberIconWidth + AdornmentGap), text.midY() - AutoNumberBoxHeight / 2};
+    return {text.minX() - (autoNumberIconWidth() + AdornmentGap), text.midY() - AutoNumberBoxHeight / 2};
 }
 
 Point MindMapNode::checkboxOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX() - (AdornmentBoxSide + AdornmentGap);
-    if (autoNumberBoxCounts()) x -= _autoNumberIconWidth + AdornmentGap;
+    if (autoNumberBoxCounts()) x -= autoNumberIconWidth() + AdornmentGap;
     return {x, text.midY() - AdornmentBoxSide / 2};
 }
 
@@ -50,7 +50,7 @@ Point MindMapNode::iconOrigin() const
 {
     const Rect text = textBounds();
     double x = text.minX();
-    if (autoNumberBoxCounts()) x -= _autoNumberIconWidth + AdornmentGap;
+    if (autoNumberBoxCounts()) x -= autoNumberIconWidth() + AdornmentGap;
     if (showCheckbox()) x -= AdornmentBoxSide + AdornmentGap;
     if (!icon()) return {x, text.minY()};
     const Size iconSize = icon()->size();

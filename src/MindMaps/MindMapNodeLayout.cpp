@@ -38,8 +38,8 @@ void MindMapNode::refreshTreeCache() const
         const MindMapNode* parent = node->_parent;
         ++level;
         if (node->showHull()) ++hullDepth;
-        node->_layout.level = level;
-        node->_layout.hullDepth = hullDepth;
+        node->_layout.level = static_cast<int32_t>(level);
+        node->_layout.hullDepth = static_cast<int32_t>(hullDepth);
         node->_layout.modeAbove = nullptr;
         if (parent)
             node->_layout.modeAbove = parent->_layout.modeAbove ? parent->_layout.modeAbove

@@ -21,24 +21,41 @@ int64_t roundedWidth(double value)
     return static_cast<int64_t>(std::round(std::clamp(value, -Limit, Limit)));
 }
 
-std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, int32_t kind)
+std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, bool crossLink)
 {
     MindMapStyle* mapStyle = mindMap ? mindMap->style() : nullptr;
     if (!mapStyle) return nullptr;
-    return kind == ElementTypeCrossLink ? mapStyle->crossLinkStyle() : mapStyle->parentRelationStyle();
+    return crossLink ? mapStyle->crossLinkStyle() : mapStyle->parentRelationStyle();
 }
 
 } // namespace
 
 MindMapRelation::MindMapRelation(MindMap* mindMap, int32_t kind)
-    : CompositeElement(mindMap), _style(std::make_unique<RelationStyle>(mapPartStyle(mindMap, kind)))
+    : CompositeElement(mindMap), _crossLinkKind(kind == ElementTypeCrossLink)
 {
-    _style->setListener(this);
 }
 
 MindMapRelation::~MindMapRelation()
 {
-    _style->setListener(nullptr);
+    if (_style) _style->setListener(nullptr);
+}
+
+const RelationStyle& MindMapRelation::blankStyle() const
+{
+    MindMap* map = mindMap();
+    if (const MindMapStyle* mapStyle = map ? map->style() : nullptr)
+        return _crossLinkKind ? mapStyle->blankCrossLinkStyle() : mapStyle->blankParentRelationStyle();
+    static const RelationStyle detached;
+    return detached;
+}
+
+RelationStyle* MindMapRelation::ownStyle()
+{
+    if (!_style) {
+        _style = std::make_unique<RelationStyle>(mapPartStyle(mindMap(), _crossLinkKind));
+        _style->setListener(this);
+    }
+    return _style.get();
 }
 
 MindMapNode* MindMapRelation::sourceNode() const
@@ -70,29 +87,30 @@ void MindMapRelation::styleChanged(ElementStyle*)
 
 void MindMapRelation::clearStyleCustomization()
 {
-    _style->setCustomizedProps(0);
+    if (_style) _style->setCustomizedProps(0);
 }
 
 void MindMapRelation::assignToStyle(RelationStyle* style) const
 {
     if (!style) return;
-    style->assign(_style.get());
-    if (!_style->color()) {
+    style->assign(this->style());
+    if (!this->style()->color()) {
         if (MindMapNode* target = targetNode()) style->setColor(target->colorSchemeStrokeColor());
     }
 }
 
 void MindMapRelation::applyPreset(const ElementStyle* style)
 {
-    if (const auto* relationStyle = dynamic_cast<const RelationStyle*>(style)) _style->merge(relationStyle);
+    if (const auto* relationStyle = dynamic_cast<const RelationStyle*>(style)) ownStyle()->merge(relationStyle);
 }
 
 void MindMapRelation::setColor(const std::optional<Color>& color)
 {
     if (!color) return;
-    ElementStyle::UpdateGuard batch(*_style);
-    _style->setPropCustomized(RelationStyle::ColorMask, true);
-    _style->setColor(color);
+    RelationStyle* own = ownStyle();
+    ElementStyle::UpdateGuard batch(*own);
+    own->setPropCustomized(RelationStyle::ColorMask, true);
+    own->setColor(color);
 }
 
 void MindMapRelation::makeStraightWhenNull() const
@@ -148,10 +166,11 @@ Point MindMapRelation::location() const
 void MindMapRelation::moveCustomPoint(Point point)
 {
     _hasCustomPath = true;
-    if (_style->relationPathStyle() == PathStyleStraight) {
-        ElementStyle::UpdateGuard batch(*_style);
-        _style->setPropCustomized(RelationStyle::PathStyleMask, true);
-        _style->setRelationPathStyle(PathStyleOrthogonal);
+    if (style()->relationPathStyle() == PathStyleStraight) {
+        RelationStyle* own = ownStyle();
+        ElementStyle::UpdateGuard batch(*own);
+        own->setPropCustomized(RelationStyle::PathStyleMask, true);
+        own->setRelationPathStyle(PathStyleOrthogonal);
     }
     _relationPath.moveCustomPoint(point);
     if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
@@ -164,17 +183,17 @@ Rect MindMapRelation::unionCustomRelationPath(Rect rect) const
 
 bool MindMapRelation::isTapered() const
 {
-    const int32_t lineStyle = _style->lineStyle();
+    const int32_t lineStyle = style()->lineStyle();
     return lineStyle == LineStyleTapered || lineStyle == LineStyleReverseTapered || lineStyle == LineStyleAutoTapered;
 }
 
 void MindMapRelation::updatePathTaper()
 {
-    const double width = _style->lineWidth();
+    const double width = style()->lineWidth();
     int64_t taper = 0;
     double leadOut = width;
-    if (_style->relationPathStyle() != PathStyleOrthogonal) {
-        switch (_style->lineStyle()) {
+    if (style()->relationPathStyle() != PathStyleOrthogonal) {
+        switch (style()->lineStyle()) {
         case LineStyleTapered:
             taper = std::max<int64_t>(4, roundedWidth(width + 2.5));
             break;

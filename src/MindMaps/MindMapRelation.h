@@ -32,7 +32,12 @@ public:
     // Both ends exist.
     bool isValid() const;
 
-    RelationStyle* style() const { return _style.get(); }
+    // The style the line is drawn, routed and written with. A line that carries no value of its
+    // own answers the map's blank style of its kind; ownStyle() gives it one to change.
+    const RelationStyle* style() const { return _style ? _style.get() : &blankStyle(); }
+    // The line's own style, made on first need: most lines never carry a value of their own.
+    RelationStyle* ownStyle();
+    bool hasOwnStyle() const { return _style != nullptr; }
     RelationPath& relationPath() { return _relationPath; }
     const RelationPath& relationPath() const { return _relationPath; }
     bool hasCustomPath() const { return _hasCustomPath; }
@@ -72,8 +77,10 @@ private:
     // A relation whose path was never routed is drawn, measured and hit as the straight line
     // between its nodes.
     void makeStraightWhenNull() const;
+    const RelationStyle& blankStyle() const;
 
     mutable RelationPath _relationPath;
     std::unique_ptr<RelationStyle> _style;
     bool _hasCustomPath = false;
+    bool _crossLinkKind = false;
 };

@@ -37,6 +37,19 @@ MindMapStyle::~MindMapStyle()
     }
 }
 
+const RelationStyle& MindMapStyle::blankCrossLinkStyle() const
+{
+    if (!_blankCrossLinkStyle) _blankCrossLinkStyle = std::make_unique<const RelationStyle>(_crossLinkStyle);
+    return *_blankCrossLinkStyle;
+}
+
+const RelationStyle& MindMapStyle::blankParentRelationStyle() const
+{
+    if (!_blankParentRelationStyle)
+        _blankParentRelationStyle = std::make_unique<const RelationStyle>(_parentRelationStyle);
+    return *_blankParentRelationStyle;
+}
+
 bool MindMapStyle::isPropDefined(uint64_t mask) const
 {
     if (isPropCustomized(mask)) return true;

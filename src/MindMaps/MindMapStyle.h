@@ -60,6 +60,10 @@ public:
     const std::shared_ptr<TextStyle>& textStyle() const { return _textStyle; }
     const std::shared_ptr<RelationStyle>& crossLinkStyle() const { return _crossLinkStyle; }
     const std::shared_ptr<RelationStyle>& parentRelationStyle() const { return _parentRelationStyle; }
+    // What a relation line without a style of its own answers: a style that carries nothing and
+    // takes every value from the part. Shared by all such lines of the map; never changed.
+    const RelationStyle& blankCrossLinkStyle() const;
+    const RelationStyle& blankParentRelationStyle() const;
 
 private:
     // What equals and assign go through besides the parts.
@@ -79,6 +83,8 @@ private:
     std::shared_ptr<RelationStyle> _crossLinkStyle;
     std::shared_ptr<RelationStyle> _parentRelationStyle;
     std::shared_ptr<TextStyle> _textStyle;
+    mutable std::unique_ptr<const RelationStyle> _blankCrossLinkStyle;
+    mutable std::unique_ptr<const RelationStyle> _blankParentRelationStyle;
     int32_t _connectionStyle = 0;
     std::optional<Color> _backgroundColor;
     std::optional<Color> _checkboxColor;

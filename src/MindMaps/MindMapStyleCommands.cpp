@@ -76,7 +76,7 @@ TextStyle* textStyleOf(MindMapElement* element)
 RelationStyle* relationStyleOf(MindMapElement* element)
 {
     auto* relation = dynamic_cast<MindMapRelation*>(element);
-    return relation ? relation->style() : nullptr;
+    return relation ? relation->ownStyle() : nullptr;
 }
 
 NodeStyle* nodeStyleOf(MindMapElement* element)
@@ -343,7 +343,7 @@ void MindMap::pasteStyle()
             }
         } else if (auto* relation = dynamic_cast<MindMapRelation*>(element)) {
             if (const auto* style = dynamic_cast<const RelationStyle*>(buffer)) {
-                relation->style()->assign(style);
+                relation->ownStyle()->assign(style);
                 pasted = true;
             }
         } else if (auto* text = dynamic_cast<MindMapText*>(element)) {
@@ -431,5 +431,5 @@ void MindMap::editRelation(MindMapRelation* relation)
     prepareUndoableOperation(localized("relation_style_dialog_default_title"));
     if (!containsElement(relation)) return;
     UpdateGuard update(*this);
-    relation->style()->assign(&edited);
+    relation->ownStyle()->assign(&edited);
 }

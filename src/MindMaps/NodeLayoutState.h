@@ -16,9 +16,10 @@ struct NodeLayoutState {
     Point connectionPoint;
 
     mutable uint64_t generation = 0;
-    mutable int64_t level = 0;
+    // No tree is 2^31 levels deep.
+    mutable int32_t level = 0;
     // The number of hull-showing nodes from the root down to this one.
-    mutable int64_t hullDepth = 0;
+    mutable int32_t hullDepth = 0;
     // The outermost ancestor with a layout mode, and the nearest of the node and its ancestors
     // with one; nullptr for none.
     mutable const MindMapNode* modeAbove = nullptr;

@@ -84,7 +84,8 @@ void MindMapEditor::startEditingElement(MindMapElement* element, UndoState undoS
     }
     stopEditing(InplaceTextEditor::Commit);
     releaseRetiredEditors();
-    _originalEditText = *text;
+    // Committing may have changed the element's text, and with it where the text is kept.
+    _originalEditText = *editableText(element);
     if (_undoState) map.dropDelayedUndoableOperation(_undoState);
     _undoState.reset();
 

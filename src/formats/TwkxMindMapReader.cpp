@@ -511,7 +511,9 @@ void TwkxMindMapReader::readParentRelation(pugi::xml_node element, MindMapNode& 
     ParentRelation* relation = node.parentRelation();
     if (!element || !relation) return;
     if (!_isPasting) relation->setGuid(stringAttribute(element, "guid"));
-    if (relation->style()) readRelationStyle(*relation->style(), element, "style");
+    // Most lines carry no style of their own: theirs is made only for one the document gives.
+    if (relation->hasOwnStyle() || firstElementForName(element, "style"))
+        readRelationStyle(*relation->ownStyle(), element, "style");
     readCustomPath(element, *relation);
     if (pugi::xml_node children = firstElementForName(element, "children")) readContainedElements(children, *relation);
 }
@@ -609,7 +611,7 @@ void TwkxMindMapReader::readCrossLinks(pugi::xml_node parent)
         CrossLink* link = _mindMap.addCrossLinkFromSource(source, target);
         if (!link) continue;
         if (!_isPasting) link->setGuid(stringAttribute(element, "guid"));
-        if (link->style()) readRelationStyle(*link->style(), element, "style");
+        readRelationStyle(*link->ownStyle(), element, "style");
         readCustomPath(element, *link);
         if (pugi::xml_node children = firstElementForName(element, "children")) readContainedElements(children, *link);
     }

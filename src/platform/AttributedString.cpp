@@ -190,33 +190,61 @@ AttributedString::AttributedString(std::string text, const TextAttributes& attri
     } else {
         _text = makeValidUtf8(text);
         forEachCharacter(_text, [&](size_t, size_t, size_t units) {
-            if (units == 2) _pairStarts.push_back(_length);
+            if (units == 2) {
+                if (!_pairStarts) _pairStarts = std::make_unique<std::vector<size_t>>();
+                _pairStarts->push_back(_length);
+            }
             _length += units;
             return true;
         });
     }
-    if (_length > 0) _segments.emplace(0, SharedAttributes(attributes));
+    if (_length > 0) _whole = SharedAttributes(attributes);
 }
 
-AttributedString::Segments::const_iterator AttributedString::segmentAt(size_t position) const
+AttributedString::AttributedString(const AttributedString& other)
+    : _text(other._text),
+      _length(other._length),
+      _whole(other._whole),
+      _segments(other._segments ? std::make_unique<Segments>(*other._segments) : nullptr),
+      _pairStarts(other._pairStarts ? std::make_unique<std::vector<size_t>>(*other._pairStarts) : nullptr)
 {
-    return std::prev(_segments.upper_bound(position));
+}
+
+AttributedString& AttributedString::operator=(const AttributedString& other)
+{
+    if (this != &other) *this = AttributedString(other);
+    return *this;
+}
+
+AttributedString::~AttributedString() = default;
+
+template <class Visit> void AttributedString::forEachSegment(Visit visit) const
+{
+    if (_whole) {
+        visit(size_t(0), _length, *_whole);
+        return;
+    }
+    if (!_segments) return;
+    for (auto segment = _segments->begin(); segment != _segments->end(); ++segment) {
+        const auto next = std::next(segment);
+        visit(segment->first, next != _segments->end() ? next->first : _length, *segment->second);
+    }
 }
 
 // Makes a segment begin at position and answers it; the end for a position at or past the end.
-AttributedString::Segments::iterator AttributedString::splitAt(size_t position)
+AttributedString::Segments::iterator AttributedString::splitAt(Segments& segments, size_t position)
 {
-    if (position >= _length) return _segments.end();
-    auto after = _segments.upper_bound(position);
+    if (position >= _length) return segments.end();
+    auto after = segments.upper_bound(position);
     auto segment = std::prev(after);
     if (segment->first == position) return segment;
-    return _segments.emplace_hint(after, position, segment->second);
+    return segments.emplace_hint(after, position, segment->second);
 }
 
 // Whether a position falls between the two units of one character.
 bool AttributedString::splitsPair(size_t position) const
 {
-    return position > 0 && std::binary_search(_pairStarts.begin(), _pairStarts.end(), position - 1);
+    return position > 0 && _pairStarts && std::binary_search(_pairStarts->begin(), _pairStarts->end(), position - 1);
 }
 
 template <class Change> void AttributedString::change(TextRange range, Change change)
@@ -228,8 +256,20 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
     if (splitsPair(start)) --start;
     if (splitsPair(end)) ++end;
 
-    const auto first = splitAt(start);
-    const auto last = splitAt(end);
+    if (_whole && start == 0 && end == _length) {
+        TextAttributes attributes = *_whole;
+        change(attributes);
+        _whole = SharedAttributes(attributes);
+        return;
+    }
+    if (_whole) {
+        _segments = std::make_unique<Segments>();
+        _segments->emplace(0, std::move(_whole));
+        _whole = SharedAttributes();
+    }
+    Segments& segments = *_segments;
+    const auto first = splitAt(segments, start);
+    const auto last = splitAt(segments, end);
     for (auto segment = first; segment != last; ++segment) {
         TextAttributes attributes = *segment->second;
         change(attributes);
@@ -238,12 +278,16 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
 
     // Join the neighbours that have become equal, from the one before the range to the one that
     // ends it, so that each segment stays a maximal run.
-    const auto stop = last == _segments.end() ? last : std::next(last);
-    for (auto segment = first == _segments.begin() ? first : std::prev(first); segment != stop;) {
+    const auto stop = last == segments.end() ? last : std::next(last);
+    for (auto segment = first == segments.begin() ? first : std::prev(first); segment != stop;) {
         const auto next = std::next(segment);
         if (next == stop) break;
-        if (next->second == segment->second) _segments.erase(next);
+        if (next->second == segment->second) segments.erase(next);
         else segment = next;
+    }
+    if (segments.size() == 1) {
+        _whole = std::move(segments.begin()->second);
+        _segments.reset();
     }
 }
 
@@ -283,10 +327,14 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
         if (effectiveRange) *effectiveRange = {_length, 0};
         return {};
     }
-    const auto segment = segmentAt(position);
+    if (_whole) {
+        if (effectiveRange) *effectiveRange = {0, _length};
+        return *_whole;
+    }
+    const auto segment = std::prev(_segments->upper_bound(position));
     if (effectiveRange) {
         const auto next = std::next(segment);
-        const size_t end = next != _segments.end() ? next->first : _length;
+        const size_t end = next != _segments->end() ? next->first : _length;
         *effectiveRange = {segment->first, end - segment->first};
     }
     return *segment->second;
@@ -295,12 +343,9 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
 std::vector<AttributedString::Run> AttributedString::runs() const
 {
     std::vector<Run> result;
-    for (auto segment = _segments.begin(); segment != _segments.end(); ++segment) {
-        if (segment->second->isEmpty()) continue;
-        const auto next = std::next(segment);
-        const size_t end = next != _segments.end() ? next->first : _length;
-        result.push_back({{segment->first, end - segment->first}, *segment->second});
-    }
+    forEachSegment([&](size_t start, size_t end, const TextAttributes& attributes) {
+        if (!attributes.isEmpty()) result.push_back({{start, end - start}, attributes});
+    });
     return result;
 }
 
@@ -322,16 +367,14 @@ PangoAttrList* AttributedString::newPangoAttrList() const
     auto eachRange = [&](auto key, auto add) {
         decltype(key(TextAttributes())) value;
         size_t start = 0;
-        for (auto segment = _segments.begin();; ++segment) {
-            const bool atEnd = segment == _segments.end();
-            const size_t position = atEnd ? _length : segment->first;
-            auto next = atEnd ? decltype(value)() : key(*segment->second);
-            if (!atEnd && next == value) continue;
+        forEachSegment([&](size_t position, size_t, const TextAttributes& attributes) {
+            auto next = key(attributes);
+            if (next == value) return;
             if (value && position > start) add(*value, offsets[start], offsets[position]);
-            if (atEnd) break;
             value = std::move(next);
             start = position;
-        }
+        });
+        if (value && _length > start) add(*value, offsets[start], offsets[_length]);
     };
     auto push = [&](PangoAttribute* attribute, size_t start, size_t end) {
         pending.push_back({start, end, attribute});

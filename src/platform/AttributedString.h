@@ -53,6 +53,11 @@ public:
     AttributedString() = default;
     explicit AttributedString(std::string text);
     AttributedString(std::string text, const TextAttributes& attributes);
+    AttributedString(const AttributedString& other);
+    AttributedString& operator=(const AttributedString& other);
+    AttributedString(AttributedString&&) noexcept = default;
+    AttributedString& operator=(AttributedString&&) noexcept = default;
+    ~AttributedString();
 
     const std::string& string() const { return _text; }
     size_t length() const { return _length; } // UTF-16 units
@@ -85,7 +90,9 @@ private:
     // Segments share equal attributes: most texts of a map are set in one of a few.
     class SharedAttributes {
     public:
+        SharedAttributes() = default;
         explicit SharedAttributes(const TextAttributes& attributes);
+        explicit operator bool() const { return _attributes != nullptr; }
         const TextAttributes& operator*() const { return *_attributes; }
         const TextAttributes* operator->() const { return _attributes.get(); }
         friend bool operator==(const SharedAttributes& a, const SharedAttributes& b)
@@ -102,15 +109,21 @@ private:
     // that a text of many spans is styled span by span in n log n.
     using Segments = std::map<size_t, SharedAttributes>;
 
-    Segments::const_iterator segmentAt(size_t position) const;
-    Segments::iterator splitAt(size_t position);
+    // Calls visit(start, end, attributes) for each segment in order.
+    template <class Visit> void forEachSegment(Visit visit) const;
+    Segments::iterator splitAt(Segments& segments, size_t position);
     bool splitsPair(size_t position) const;
     template <class Change> void change(TextRange range, Change change);
 
     std::string _text;
     size_t _length = 0;
-    Segments _segments;              // the first at 0, neighbours differ; none when empty
-    std::vector<size_t> _pairStarts; // in order, the positions of characters of two units
+    // A text in one set of attributes (nearly every topic's) keeps them here and has no segment
+    // map; a text of several segments keeps them all in the map and nothing here. An empty text
+    // has neither.
+    SharedAttributes _whole;
+    std::unique_ptr<Segments> _segments; // the first at 0, neighbours differ; at least two
+    // In order, the positions of characters of two units; null when there are none.
+    std::unique_ptr<std::vector<size_t>> _pairStarts;
 };
 
 // UTF-8 <-> UTF-16 position conversions. Invalid UTF-8 bytes count as one unit each.

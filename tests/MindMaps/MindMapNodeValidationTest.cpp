@@ -1,5 +1,6 @@
 #include "MindMapNodeTestSupport.h"
 
+#include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
@@ -267,6 +268,57 @@ TEST_F(MindMapNodeValidationTest, AValidationAfterAChangeMeasuresWhatChanged)
         }
     }
     map.setNodeEditor(&editor);
+}
+
+} // namespace
+
+namespace {
+
+// A topic keeps its text as set apart from its display text only while the two differ: every
+// change between plain and formatted texts answers the text as set at once, and the display text
+// of the last validation until the next.
+TEST_F(MindMapNodeValidationTest, TextAndDisplayTextStayApartOnlyWhileTheyDiffer)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+    };
+    const std::vector<Case> cases = {
+        {"plain words", "other plain words"},
+        {"plain words", "*bold* words"},
+        {"*bold* words", "plain words"},
+        {"*bold* words", "_italic_ words"},
+        {"plain words", ""},
+        {"", "~~gone~~"},
+        {"Stra\xc3\x9f"
+         "e \xf0\x9f\x98\x80",
+         "Stra\xc3\x9f"
+         "e"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        MindMapNode* node = theme();
+        node->setText(c.from);
+        settle(node);
+        EXPECT_EQ(node->text(), c.from);
+        EXPECT_EQ(node->displayText().string(), MarkdownSpanParser::markdownFilteredString(c.from));
+
+        node->setText(c.to);
+        EXPECT_EQ(node->text(), c.to);
+        EXPECT_EQ(node->displayText().string(), MarkdownSpanParser::markdownFilteredString(c.from))
+            << "the display text changes at validation";
+        node->validateNodeState();
+        EXPECT_EQ(node->text(), c.to);
+        EXPECT_EQ(node->displayText().string(), MarkdownSpanParser::markdownFilteredString(c.to));
+        // Setting the text the topic already has changes nothing.
+        node->setText(c.to);
+        EXPECT_EQ(node->updateState(), 0u);
+        // A new font rebuilds the display text from the text as set, not from the display.
+        node->setFont(Font("Sans", 17));
+        node->validateNodeState();
+        EXPECT_EQ(node->text(), c.to);
+        EXPECT_EQ(node->displayText().string(), MarkdownSpanParser::markdownFilteredString(c.to));
+    }
 }
 
 } // namespace

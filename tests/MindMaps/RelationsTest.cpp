@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -40,7 +41,7 @@ protected:
     // A relation style carrying its own line and path style and width.
     static void styleLine(MindMapRelation& relation, int32_t lineStyle, double width, int32_t pathStyle = 0)
     {
-        RelationStyle* style = relation.style();
+        RelationStyle* style = relation.ownStyle();
         ElementStyle::UpdateGuard batch(*style);
         style->setPropCustomized(
             RelationStyle::LineStyleMask | RelationStyle::LineWidthMask | RelationStyle::PathStyleMask, true);
@@ -141,7 +142,7 @@ TEST_F(RelationsTest, DraggingTheHandleOfAStraightRelationMakesItOrthogonal)
     MindMapNode* b = node(nullptr, {200, 0});
     auto crossLink = link(a, b);
     styleLine(*crossLink, 0, 1, MindMapRelation::PathStyleStraight);
-    crossLink->style()->setPropCustomized(RelationStyle::PathStyleMask, false);
+    crossLink->ownStyle()->setPropCustomized(RelationStyle::PathStyleMask, false);
     map.style()->crossLinkStyle()->setPropCustomized(RelationStyle::PathStyleMask, true);
     map.style()->crossLinkStyle()->setRelationPathStyle(MindMapRelation::PathStyleStraight);
     ASSERT_EQ(crossLink->style()->relationPathStyle(), MindMapRelation::PathStyleStraight);
@@ -157,3 +158,54 @@ TEST_F(RelationsTest, DraggingTheHandleOfAStraightRelationMakesItOrthogonal)
 }
 
 } // namespace
+
+// A line without values of its own answers the map's part style; a change of any kind gives that
+// one line a style of its own and leaves the other lines, and the shared answer, as they were.
+TEST_F(RelationsTest, LineGainsItsOwnStyleOnlyWhenChanged)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MindMapRelation&)> change;
+        std::function<bool(const RelationStyle&)> changed;
+    };
+    const std::vector<Case> cases = {
+        {"colour", [](MindMapRelation& r) { r.setColor(Color(1, 0, 0)); },
+         [](const RelationStyle& s) { return s.color() == Color(1, 0, 0); }},
+        {"line style", [](MindMapRelation& r) { r.ownStyle()->changeLineStyle(6); },
+         [](const RelationStyle& s) { return s.lineStyle() == 6; }},
+        {"path style", [](MindMapRelation& r) { r.ownStyle()->changePathStyle(MindMapRelation::PathStyleStraight); },
+         [](const RelationStyle& s) { return s.relationPathStyle() == MindMapRelation::PathStyleStraight; }},
+        {"preset",
+         [](MindMapRelation& r) {
+             RelationStyle preset;
+             preset.setPropCustomized(RelationStyle::TargetArrowMask, true);
+             preset.setTargetArrowStyle(2);
+             r.applyPreset(&preset);
+         },
+         [](const RelationStyle& s) { return s.targetArrowStyle() == 2; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MindMapNode* root = node(nullptr, {0, 0});
+        MindMapNode* first = node(root, {200, 0});
+        MindMapNode* second = node(root, {200, 100});
+        ParentRelation& changedLine = *first->parentRelation();
+        const ParentRelation& plainLine = *second->parentRelation();
+        const RelationStyle& part = *map.style()->parentRelationStyle();
+        ASSERT_FALSE(changedLine.hasOwnStyle());
+        EXPECT_EQ(changedLine.style(), plainLine.style()) << "lines without values share one answer";
+        EXPECT_EQ(plainLine.style()->lineStyle(), part.lineStyle());
+        EXPECT_EQ(plainLine.style()->lineWidth(), part.lineWidth());
+        EXPECT_FALSE(plainLine.style()->isStored());
+
+        c.change(changedLine);
+        EXPECT_TRUE(changedLine.hasOwnStyle());
+        EXPECT_TRUE(c.changed(*changedLine.style()));
+        EXPECT_FALSE(plainLine.hasOwnStyle());
+        EXPECT_NE(changedLine.style(), plainLine.style());
+        EXPECT_EQ(plainLine.style(), &map.style()->blankParentRelationStyle());
+        EXPECT_FALSE(plainLine.style()->isStored());
+        EXPECT_EQ(plainLine.style()->color(), part.color());
+        owned.clear();
+    }
+}

@@ -197,7 +197,7 @@ void buildFullMap(MindMap& map)
     // The parent relation of the styled topic: GUID, style, custom path and contained elements.
     ParentRelation* relation = styled->parentRelation();
     relation->setGuid("relation-guid");
-    customizeRelationStyle(*relation->style(), 2, 5);
+    customizeRelationStyle(*relation->ownStyle(), 2, 5);
     relation->setHasCustomPath(true);
     relation->relationPath().setCustomOffset(Point{15.5, -7.25});
     addText(*relation, "On the line");
@@ -211,7 +211,7 @@ void buildFullMap(MindMap& map)
 
     CrossLink* link = map.internalAddCrossLinkFromSource(styled, linked[1]);
     link->setGuid("cross-link-guid");
-    customizeRelationStyle(*link->style(), 5, 6);
+    customizeRelationStyle(*link->ownStyle(), 5, 6);
     link->setHasCustomPath(true);
     link->relationPath().setCustomOffset(Point{-3.5, 60});
     addText(*link, "Linked");

@@ -57,8 +57,8 @@ TEST_F(ParentRelationRouterTest, StraightLinesLoseTheirHandleAndValidationSettle
     MindMapNode* parent = at(nullptr, {0, 0});
     MindMapNode* straight = at(parent, {200, 0});
     MindMapNode* orthogonal = at(parent, {0, 200});
-    straight->parentRelation()->style()->changePathStyle(MindMapRelation::PathStyleStraight);
-    orthogonal->parentRelation()->style()->changePathStyle(MindMapRelation::PathStyleOrthogonal);
+    straight->parentRelation()->ownStyle()->changePathStyle(MindMapRelation::PathStyleStraight);
+    orthogonal->parentRelation()->ownStyle()->changePathStyle(MindMapRelation::PathStyleOrthogonal);
     straight->parentRelation()->setHasCustomPath(true);
     for (int32_t connectionStyle : {0, 1, 2}) {
         setConnectionStyle(connectionStyle);

@@ -68,7 +68,7 @@ TEST_F(StrictLayoutTest, PathStylesShapeTheLineAndHiddenTopicsEndFurtherIn)
         MindMapNode* leaf = root->childAtIndex(1);
         MindMapNode* hidden = root->childAtIndex(2);
         for (MindMapNode* node : {leaf, hidden}) {
-            node->parentRelation()->style()->changePathStyle(c.pathStyle);
+            node->parentRelation()->ownStyle()->changePathStyle(c.pathStyle);
             node->parentRelation()->relationPath().setStraightLine({1, 2}, {3, 4});
             node->parentRelation()->setHasCustomPath(true);
         }

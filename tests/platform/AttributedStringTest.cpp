@@ -280,6 +280,70 @@ TEST(AttributedString, TextsOfEqualAttributesAndCopiesChangeApart)
     }
 }
 
+// A text in one set of attributes and a text of several runs are kept apart: every change that
+// moves a text from one to the other, on the text or on a copy, answers as a text built directly
+// in the attributes it ends with.
+TEST(AttributedString, OneRunAndSeveralRunsTurnIntoEachOther)
+{
+    const Font font("F", 12);
+    TextAttributes base;
+    base.font = font;
+    TextAttributes red = base;
+    red.color = Color(1, 0, 0);
+    struct Case {
+        const char* name;
+        std::function<void(AttributedString&)> change;
+        std::vector<AttributedString::Run> expected;
+    };
+    const std::vector<Case> cases = {
+        {"whole text",
+         [](AttributedString& s) {
+             s.setColor({0, 6}, Color(1, 0, 0));
+         },
+         {{{0, 6}, red}}},
+        {"part",
+         [](AttributedString& s) {
+             s.setColor({2, 2}, Color(1, 0, 0));
+         },
+         {{{0, 2}, base}, {{2, 2}, red}, {{4, 2}, base}}},
+        {"part and back",
+         [](AttributedString& s) {
+             s.setColor({2, 2}, Color(1, 0, 0));
+             s.setColor({0, 6}, Color(0, 0, 1));
+             s.setColor({0, 6}, Color(1, 0, 0));
+         },
+         {{{0, 6}, red}}},
+        {"parts that meet",
+         [](AttributedString& s) {
+             s.setColor({0, 3}, Color(1, 0, 0));
+             s.setColor({3, 3}, Color(1, 0, 0));
+         },
+         {{{0, 6}, red}}},
+        {"past the end",
+         [](AttributedString& s) {
+             s.setColor({4, 100}, Color(1, 0, 0));
+         },
+         {{{0, 4}, base}, {{4, 2}, red}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AttributedString text("abcdef", base);
+        const AttributedString before = text;
+        c.change(text);
+        EXPECT_EQ(text.runs(), c.expected);
+        AttributedString copy = text;
+        EXPECT_EQ(copy, text);
+        copy.setUnderline({0, 1}, 1);
+        EXPECT_EQ(text.runs(), c.expected) << "a copy changes apart";
+        EXPECT_EQ(before.runs(), (std::vector<AttributedString::Run>{{{0, 6}, base}}));
+        TextRange range;
+        EXPECT_EQ(text.attributesAt(5, &range), c.expected.back().attributes);
+        EXPECT_EQ(range, c.expected.back().range);
+        const PangoAttributes pango(text);
+        EXPECT_EQ(pango.ofType(PANGO_ATTR_FONT_DESC).size(), 1u);
+    }
+}
+
 TEST(AttributedStringPango, RangesBecomeByteOffsets)
 {
     AttributedString text("\xC3\xA4" + Emoji + "xy"); // ä 0, emoji 1-2, x 3, y 4; bytes 0-1, 2-5, 6, 7

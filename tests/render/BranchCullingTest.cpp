@@ -93,7 +93,7 @@ protected:
             style->setBorderStyle(i % 8);
             style->setPropCustomized(NodeStyle::BorderStyleMask, true);
         }
-        if (i % 3 == 0) node->parentRelation()->style()->setLineStyle(i % 10);
+        if (i % 3 == 0) node->parentRelation()->ownStyle()->setLineStyle(i % 10);
         if (i % 13 == 0) {
             node->addCustomImage("0123456789abcdef0123456789abcdef01234567", "")->setRelLocation(Point{10, -60});
             node->addText()->setText("free");

@@ -262,7 +262,7 @@ TEST_F(MapPainterTest, AClippedRepaintShowsInsideItsClipWhatTheWholeMapShows)
     a1->assureHullStyle();
     // Lines running far beyond the window: a dashed line to a distant topic and a cross link to it.
     MindMapNode* far = addTopic(map, a1b, Point{900, 6000}, "far");
-    far->parentRelation()->style()->setLineStyle(4);
+    far->parentRelation()->ownStyle()->setLineStyle(4);
     map.internalAddCrossLinkFromSource(a1a, far);
     map.validateElementStates();
     selection = MindMapPaintSelection::mindMapPaintSelection(map, false);

@@ -48,7 +48,7 @@ protected:
         topic->parentRelation()->relationPath().setStraightLine({0, 0}, {200, 0});
     }
 
-    RelationStyle& style() { return *topic->parentRelation()->style(); }
+    RelationStyle& style() { return *topic->parentRelation()->ownStyle(); }
 
     MindMapPainter& painter(uint32_t flags = 0, Rect clip = Rect())
     {
@@ -189,7 +189,7 @@ TEST_F(RelationPaintingTest, TopDownConnectorOnlyWithChildren)
 
     for (Point at : {Point{150, 60}, Point{280, 60}}) {
         MindMapNode* node = child(topic, at);
-        node->parentRelation()->style()->changeLineStyle(1);
+        node->parentRelation()->ownStyle()->changeLineStyle(1);
         node->parentRelation()->relationPath().setStraightLine({200, 30}, at);
     }
     auto entries = paintLines();
@@ -262,9 +262,9 @@ TEST_F(RelationPaintingTest, ThumbnailsDrawNoArrows)
 {
     CrossLink* link = map.internalAddCrossLinkFromSource(root, topic);
     link->relationPath().setStraightLine({0, 0}, {200, 0});
-    link->style()->changeLineStyle(1);
-    link->style()->changeSourceArrow(6);
-    link->style()->changeTargetArrow(8);
+    link->ownStyle()->changeLineStyle(1);
+    link->ownStyle()->changeSourceArrow(6);
+    link->ownStyle()->changeTargetArrow(8);
     for (auto [flags, entries] : {std::pair{0u, 3u}, {uint32_t(PaintFlagThumbnail), 1u}}) {
         painter(flags).paintCrossLink(*link);
         EXPECT_EQ(entries, context.entries().size());
