@@ -211,6 +211,13 @@ TEST_F(GDrivePaneSessionTest, AUserWorksInTheGoogleDriveTab)
         << context();
     ASSERT_TRUE(eventually([&] { return !rowNamed(application, "Old notes.txt"); }, "the row to go")) << context();
     screenshot("gdrive-06-deleted");
+
+    // The clouds tab offers to disconnect the signed-in service.
+    ASSERT_TRUE(clickSegment(application, "Clouds")) << context();
+    ASSERT_TRUE(eventually([&] { return application.find(ATSPI_ROLE_PUSH_BUTTON, "Disconnect").has_value(); },
+                           "the Disconnect button"))
+        << context();
+    screenshot("gdrive-09-clouds");
 }
 
 // A map as another device wrote it: its central topic, selected, links to a Drive map by its path
