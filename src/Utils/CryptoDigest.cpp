@@ -42,6 +42,35 @@ std::optional<std::vector<uint8_t>> textDigest(const EVP_MD* md, std::string_vie
 
 } // namespace
 
+struct SHA1Stream::Context {
+    DigestContext digest{EVP_MD_CTX_new()};
+    bool ok = digest && EVP_DigestInit_ex(digest.get(), EVP_sha1(), nullptr);
+};
+
+SHA1Stream::SHA1Stream() : _context(new Context)
+{
+}
+
+SHA1Stream::~SHA1Stream()
+{
+    delete _context;
+}
+
+void SHA1Stream::update(std::string_view bytes)
+{
+    if (_context->ok) _context->ok = EVP_DigestUpdate(_context->digest.get(), bytes.data(), bytes.size());
+}
+
+std::vector<uint8_t> SHA1Stream::finish()
+{
+    std::vector<uint8_t> out(static_cast<size_t>(EVP_MD_get_size(EVP_sha1())));
+    unsigned length = 0;
+    if (!_context->ok || !EVP_DigestFinal_ex(_context->digest.get(), out.data(), &length)) return {};
+    _context->ok = false;
+    out.resize(length);
+    return out;
+}
+
 std::vector<uint8_t> MD5(const std::vector<uint8_t>& data)
 {
     return digest(EVP_md5(), data.data(), data.size());

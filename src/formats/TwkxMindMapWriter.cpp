@@ -423,6 +423,15 @@ MindMapData TwkxMindMapWriter::writeMindMap(MindMap& mindMap, Error* error)
     return writer.writeMindMap(error);
 }
 
+void TwkxMindMapWriter::writeMindMapInPieces(MindMap& mindMap, const std::function<void(std::string_view)>& drain)
+{
+    TwkxMindMapWriter writer(mindMap);
+    writer.buildNodeIndexMap();
+    drain("\xEF\xBB\xBF");
+    XmlTextWriter out(drain);
+    writer.writeDocument(out);
+}
+
 std::string TwkxMindMapWriter::captureUndoState(MindMap& mindMap)
 {
     TwkxMindMapWriter writer(mindMap);

@@ -6,7 +6,9 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,8 @@ public:
     // The whole document of the map. The error is never set; empty data means the XML library
     // failed.
     static MindMapData writeMindMap(MindMap& mindMap, Error* error = nullptr);
+    // The same bytes handed to the drain piece by piece as they are written, never held whole.
+    static void writeMindMapInPieces(MindMap& mindMap, const std::function<void(std::string_view)>& drain);
     // The same document as a string, for the snapshot undo.
     static std::string captureUndoState(MindMap& mindMap);
     // A new document whose root carries "doc-version", "generator" and "gen-version", behind an

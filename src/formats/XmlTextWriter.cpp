@@ -13,6 +13,8 @@ constexpr const char* Indent = "  ";
 constexpr size_t IndentWidth = 2;
 // Room made at least each time the text runs out of it.
 constexpr size_t MinimumRoom = 64 * 1024;
+// How much text a writer with a drain gathers before handing it on.
+constexpr size_t DrainSize = 256 * 1024;
 
 // Kinds of bytes, as bits: what pugixml escapes in attribute values (& < " and every control
 // character) and in element text (& < > and the control characters other than tab, line feed and
@@ -65,6 +67,11 @@ XmlTextWriter::XmlTextWriter(std::vector<uint8_t>& bytes) : _bytes(&bytes), _use
 {
 }
 
+XmlTextWriter::XmlTextWriter(std::function<void(std::string_view)> drain)
+    : _text(&_drainBuffer), _drain(std::move(drain))
+{
+}
+
 void XmlTextWriter::resizeBuffer(size_t size)
 {
     if (_text) _text->resize(size);
@@ -78,6 +85,10 @@ XmlTextWriter::~XmlTextWriter()
 
 void XmlTextWriter::finish()
 {
+    if (_drain && _used > 0) {
+        _drain(std::string_view(_drainBuffer.data(), _used));
+        _used = 0;
+    }
     resizeBuffer(_used);
 }
 
@@ -86,6 +97,11 @@ char* XmlTextWriter::room(size_t size)
     // Room reserved ahead is filled a step at a time: zero filling all of it at once would make
     // every page of a generous reservation resident. Beyond it, growing by doubling keeps the
     // zero filling to twice the final length at most.
+    if (_drain && _used >= DrainSize) {
+        // Everything written so far is complete text: nothing goes back into it.
+        _drain(std::string_view(_drainBuffer.data(), _used));
+        _used = 0;
+    }
     const size_t size0 = bufferSize();
     if (size0 - _used < size) {
         const size_t capacity = _text ? _text->capacity() : _bytes->capacity();

@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ public:
     explicit XmlTextWriter(std::string& text);
     // Appends to the bytes, so that a document meant as bytes is never copied out of a string.
     explicit XmlTextWriter(std::vector<uint8_t>& bytes);
+    // Hands the text on to the drain in pieces of about DrainSize bytes as it is written, and the
+    // rest on finish: a large document is never held whole.
+    explicit XmlTextWriter(std::function<void(std::string_view)> drain);
     ~XmlTextWriter();
     XmlTextWriter(const XmlTextWriter&) = delete;
     XmlTextWriter& operator=(const XmlTextWriter&) = delete;
@@ -91,6 +95,8 @@ private:
 
     // The one written to.
     std::string* _text = nullptr;
+    std::function<void(std::string_view)> _drain;
+    std::string _drainBuffer;
     std::vector<uint8_t>* _bytes = nullptr;
     // How much of the text is written; the rest is room.
     size_t _used = 0;

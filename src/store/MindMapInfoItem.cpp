@@ -18,6 +18,7 @@
 #include "store/MindMapStorage.h"
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"
+#include "store/SiblingTempFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -147,6 +148,30 @@ bool MindMapInfoItem::commitTwkxXmlData(const MindMapData& data, Error* error, D
     if (data.empty()) return false;
     if (!writeMindMapFile(data, error)) return false;
     if (!synchronizeWithFileData(data, reading)) return false;
+    if (MindMapStore* store = MindMapStore::existingInstance()) store->mindMapExternalCommitted(this);
+    signalChange();
+    return true;
+}
+
+bool MindMapInfoItem::commitWrittenDocument(SiblingTempFile& document, const std::string& sha1,
+                                            std::span<const uint8_t> head, Error* error)
+{
+    if (sha1.empty() || mindMapFilePath().empty() || document.target() != mindMapFilePath()) return false;
+    if (!document.commit(error)) return false;
+    _lastModified.reset();
+    const std::string oldSha1 = _sha1;
+    _sha1 = sha1;
+    TwkxDataExtractor extractor;
+    if (extractor.readFromData(head, TwkxDataExtractor::MetadataOnly) &&
+        asciiCaseInsensitiveEqual(extractor.loadedGuid(), guid()) &&
+        extractor.loadedVersion() == CurrentDocumentVersion) {
+        setTitle(extractor.title());
+        _containsImages = extractor.containsImages();
+        if (!oldSha1.empty() && oldSha1 != _sha1) deleteThumbnail();
+    } else if (!synchronize()) {
+        // A head that does not tell all goes the way of any other bytes: the file, read whole.
+        return false;
+    }
     if (MindMapStore* store = MindMapStore::existingInstance()) store->mindMapExternalCommitted(this);
     signalChange();
     return true;

@@ -7,10 +7,12 @@
 #include <chrono>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
 class MindMap;
+class SiblingTempFile;
 
 // One map of the local store: the file "<GUID>.twkx" in the store's documents folder, with what
 // the store knows of it without reading it (title, SHA-1 of the bytes, whether it has images).
@@ -58,6 +60,12 @@ public:
     // Writes native bytes from outside the editor and brings the item in line with them.
     bool commitTwkxXmlData(const MindMapData& data, Error* error = nullptr,
                            DocumentReading reading = DocumentReading::Whole);
+    // Moves a native document written beside the item's file (by the store, from a map it has
+    // just read) over that file and brings the item in line with it as commitTwkxXmlData does:
+    // sha1 is the document's, head its start up to the end of "meta" at least. False, with the
+    // file as it was, when the document was written for another file or cannot be moved.
+    bool commitWrittenDocument(SiblingTempFile& document, const std::string& sha1, std::span<const uint8_t> head,
+                               Error* error = nullptr);
     // A native container (its document and images) or native XML, from outside the editor.
     // The image entries of a container that were not kept are appended to *skipped.
     bool commitExternalData(const MindMapData& data, Error* error = nullptr,

@@ -4,12 +4,15 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
+#include "Utils/CryptoDigest.h"
 #include "Utils/GuidCreation.h"
+#include "Utils/HexEncoding.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
 #include "formats/PlainTextImporter.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxDataExtractor.h"
+#include "formats/TwkxMindMapWriter.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
@@ -25,15 +28,19 @@
 #include "store/MindMapStoreFolder.h"
 #include "store/MindMapStoreLock.h"
 #include "store/NamedDiagramIcons.h"
+#include "store/SiblingTempFile.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -444,6 +451,86 @@ bool readForImport(MindMap& mindMap, const MindMapData& data, const std::string&
 
 } // namespace
 
+namespace {
+
+bool isForeignFormat(int32_t format)
+{
+    return format == int32_t(MindMapReadFormat::PropertyList) || format == int32_t(MindMapReadFormat::Opml) ||
+        format == int32_t(MindMapReadFormat::FreeMind) || format == int32_t(MindMapReadFormat::PlainText);
+}
+
+// What is known of a native document once it has been written to its file.
+struct WrittenDocument {
+    std::string sha1;
+    // Its start, up to the end of "meta" at least when that comes early.
+    std::vector<uint8_t> head;
+};
+
+// Writes the map's native document into the (empty) file at path as it is made, its SHA-1 taken on
+// the way.
+std::optional<WrittenDocument> writeDocumentToFile(MindMap& mindMap, const std::string& path, const std::string& target,
+                                                   Error* error)
+{
+    // Enough for "meta" of any ordinary map; a longer one is read from the file afterwards.
+    constexpr size_t HeadLimit = 1024 * 1024;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, fileSaveError(errno, target, "Cannot open " + path));
+        return std::nullopt;
+    }
+    WrittenDocument written;
+    SHA1Stream digest;
+    int failure = 0;
+    bool headDone = false;
+    TwkxMindMapWriter::writeMindMapInPieces(mindMap, [&](std::string_view piece) {
+        if (!headDone) {
+            written.head.insert(written.head.end(), piece.begin(), piece.end());
+            const std::string_view head(reinterpret_cast<const char*>(written.head.data()), written.head.size());
+            headDone = head.find("</meta>") != std::string_view::npos || head.size() >= HeadLimit;
+        }
+        digest.update(piece);
+        while (failure == 0 && !piece.empty()) {
+            const ssize_t done = ::write(fd, piece.data(), piece.size());
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0) failure = done < 0 ? errno : EIO;
+            else piece.remove_prefix(static_cast<size_t>(done));
+        }
+    });
+    if (::close(fd) != 0 && failure == 0) failure = errno;
+    if (failure != 0) {
+        setError(error, fileSaveError(failure, target, "Cannot write " + path));
+        return std::nullopt;
+    }
+    written.sha1 = stringByHexEncoding(digest.finish());
+    return written;
+}
+
+} // namespace
+
+MindMapInfoItem* MindMapStore::importForeignMindMap(const MindMapData& data, int32_t format,
+                                                    const std::string& fileName, Error* error)
+{
+    SiblingTempFile file(_documentsDirectory + "/" + fileName);
+    if (!file.isValid()) {
+        setError(error, file.error());
+        return nullptr;
+    }
+    std::optional<WrittenDocument> written = withinMemory(error, [&]() -> std::optional<WrittenDocument> {
+        MindMap mindMap(CustomImageStore::localImageStore());
+        if (!readForImport(mindMap, data, fs::path(fileName).stem().string(), format, error)) return std::nullopt;
+        return writeDocumentToFile(mindMap, file.path(), file.target(), error);
+    });
+    if (!written) return nullptr;
+    // Made before the bracket: its arrival is a change of its own.
+    MindMapInfoItem* item = addMindMapItem(fileName, _rootFolder.get(), true);
+    UpdateBracket bracket(this);
+    if (!withinMemory(error, [&] { return item->commitWrittenDocument(file, written->sha1, written->head, error); })) {
+        deleteMindMap(item);
+        return nullptr;
+    }
+    return item;
+}
+
 std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid,
                                                                    Error* error, int32_t undetectedFormat)
 {
@@ -537,6 +624,11 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
     // The map is read before it has a place in the store, so that a refused import leaves every
     // file of the store as it was.
     const std::string fileName = unusedMindMapFileName();
+    if (!hasPKZIPSignature(data)) {
+        const int32_t detected = MindMap::detectMindMapFormat(data);
+        const int32_t format = detected != 0 ? detected : undetectedFormat;
+        if (isForeignFormat(format)) return importForeignMindMap(data, format, fileName, error);
+    }
     std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
         const std::string guid = fs::path(fileName).stem().string();
         if (!hasPKZIPSignature(data)) return assureTarnwickXDataFormat(data, guid, error, undetectedFormat);

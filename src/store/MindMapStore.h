@@ -240,6 +240,11 @@ private:
                                                          Error* error = nullptr, int32_t undetectedFormat = 0);
     MindMapInfoItem* importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,
                                        std::vector<std::string>* skipped);
+    // A map in a foreign format read and written as a native document straight into the new item's
+    // file named fileName: a large map's document is never held whole beside the map. Nothing, with
+    // the store as it was, when it does not read.
+    MindMapInfoItem* importForeignMindMap(const MindMapData& data, int32_t format, const std::string& fileName,
+                                          Error* error);
     // Copies a native container's images into the local image store; the entries not kept are
     // appended to *skipped.
     void importCustomImages(const MindMapData& archiveData, std::vector<std::string>* skipped);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +30,27 @@ TEST(CryptoDigest, KnownDigestsOfAbc)
               "DDAF35A193617ABACC417349AE20413112E6FA4E89A97EA20A9EEEE64B55D39A"
               "2192992A274FC1A836BA3C23A3FEEBBD454D4423643CE80E2A9AC94FA54CA49F");
     EXPECT_EQ(stringByHexEncoding(SHA1(Bytes{})), "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709");
+}
+
+// However the bytes are cut into pieces (none, empty ones, one byte at a time, any bytes at all),
+// the digest is that of all of them at once.
+TEST(CryptoDigest, SHA1OfPiecesIsThatOfTheWhole)
+{
+    std::string binary;
+    for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 131) % 256);
+    struct Case {
+        std::string bytes;
+        size_t pieceSize; // 0: one piece
+    };
+    const Case cases[] = {{"", 0}, {"abc", 0}, {"abc", 1}, {binary, 0}, {binary, 1000}, {binary, 65536}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bytes.size()) + " in pieces of " + std::to_string(c.pieceSize));
+        SHA1Stream stream;
+        stream.update("");
+        const size_t step = c.pieceSize == 0 ? std::max<size_t>(c.bytes.size(), 1) : c.pieceSize;
+        for (size_t at = 0; at < c.bytes.size(); at += step) stream.update(std::string_view(c.bytes).substr(at, step));
+        EXPECT_EQ(stringByHexEncoding(stream.finish()), stringByHexEncoding(SHA1(bytesOf(c.bytes))));
+    }
 }
 
 TEST(CryptoDigest, TextThatIsNotUtf8HasNoDigest)

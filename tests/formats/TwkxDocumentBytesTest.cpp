@@ -1,5 +1,5 @@
-// The native document written as bytes and as text: the same document either way, whatever size
-// the map is and however far it outgrows the room reserved for it.
+// The native document written as bytes, as text and handed on in pieces: the same document every
+// way, whatever size the map is and however far it outgrows the room reserved for it.
 
 #include "TwkxTestSupport.h"
 
@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 using namespace twkxtest;
 
@@ -37,6 +39,20 @@ TEST(TwkxDocumentBytesTest, BytesAndTextAreTheSameDocument)
         const MindMapData bytes = TwkxMindMapWriter::writeMindMap(map);
         const std::string text = TwkxMindMapWriter::captureUndoState(map);
         ASSERT_EQ(textOf(bytes), text);
+        std::string joined;
+        size_t pieces = 0;
+        size_t largest = 0;
+        TwkxMindMapWriter::writeMindMapInPieces(map, [&](std::string_view piece) {
+            joined += piece;
+            ++pieces;
+            largest = std::max(largest, piece.size());
+        });
+        EXPECT_EQ(joined, text);
+        // A large document is never held whole; a long text is one piece at most.
+        if (text.size() > 1024 * 1024) {
+            EXPECT_GT(pieces, 3u);
+            EXPECT_LT(largest, c.textLength + 512 * 1024);
+        }
         ASSERT_GE(bytes.size(), 3u);
         EXPECT_EQ(textOf(MindMapData(bytes.begin(), bytes.begin() + 3)), "\xEF\xBB\xBF");
 

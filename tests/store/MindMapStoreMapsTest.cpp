@@ -5,7 +5,10 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ScriptedCommandPrompts.h"
+#include "Utils/CryptoDigest.h"
+#include "Utils/HexEncoding.h"
 #include "formats/MindMapConverter.h"
+#include "formats/TwkxMindMapWriter.h"
 #include "formats/ZipArchive.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
@@ -13,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace storetest;
 namespace fs = std::filesystem;
@@ -128,6 +133,79 @@ TEST_F(MindMapStoreMaps, AFileNamedAsPlainTextImportsAsPlainText)
     ASSERT_NE(map, nullptr);
     EXPECT_EQ(map->title(), "Trip");
     EXPECT_NE(fileText(map->mindMapFilePath()).find("Tickets"), std::string::npos);
+}
+
+// A map read from a foreign format goes to its file as it is written: the file holds the document
+// the map itself gives, byte for byte, the item its SHA-1 and title, and nothing is left beside it.
+TEST_F(MindMapStoreMaps, AForeignMapIsStoredAsTheDocumentTheMapGives)
+{
+    registerForeignFormats();
+    MindMapStore* store = start();
+    std::string large;
+    for (int i = 0; i < 6000; ++i) large += (i % 4 ? "\tTopic " : "Theme ") + std::to_string(i) + "\n";
+    struct Case {
+        std::string name; // imported as a file when given, else as bytes
+        std::string input;
+        MindMapReadFormat format;
+        std::string title;
+    };
+    const Case cases[] = {
+        {"notes.txt", "Trip\n\tTickets\n", MindMapReadFormat::PlainText, "Trip"},
+        {"large.txt", large, MindMapReadFormat::PlainText, "Theme 0"},
+        {"", "<opml version=\"2.0\"><body><outline text=\"From OPML\"/></body></opml>", MindMapReadFormat::Opml,
+         "From OPML"},
+        {"", "<map version=\"1.0.1\"><node TEXT=\"From FreeMind\"/></map>", MindMapReadFormat::FreeMind,
+         "From FreeMind"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        MindMapInfoItem* item = nullptr;
+        if (c.name.empty()) {
+            item = store->importMindMap(bytesOf(c.input));
+        } else {
+            writeTestFile(dataHome() + "/" + c.name, c.input);
+            item = store->importMindMapFile(dataHome() + "/" + c.name);
+        }
+        ASSERT_NE(item, nullptr);
+        MindMap read(CustomImageStore::localImageStore());
+        ASSERT_TRUE(read.readFromData(bytesOf(c.input), item->guid(), int32_t(c.format)));
+        const Bytes stored = bytesOf(fileText(item->mindMapFilePath()));
+        EXPECT_TRUE(stored == TwkxMindMapWriter::writeMindMap(read)) << "the stored document differs";
+        EXPECT_EQ(item->sha1(), stringByHexEncoding(SHA1(stored)));
+        EXPECT_EQ(item->title(), c.title);
+    }
+    for (const auto& entry : fs::directory_iterator(documents()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+// A foreign map whose document cannot be written out (here: past the process's file size limit,
+// which binds the super-user too) is refused with the reason, and the store stays as it was.
+TEST_F(MindMapStoreMaps, AForeignMapThatCannotBeWrittenLeavesTheStoreAsItWas)
+{
+    registerForeignFormats();
+    MindMapStore* store = start();
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "\tTopic " + std::to_string(i) + "\n";
+    writeTestFile(dataHome() + "/outline.txt", "Theme\n" + text);
+    const size_t before = store->count();
+
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    rlimit small = limit;
+    small.rlim_cur = 16 * 1024;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Error error;
+    MindMapInfoItem* item = store->importMindMapFile(dataHome() + "/outline.txt", &error);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(item, nullptr);
+    EXPECT_NE(error.localizedDescription.find("could not be saved"), std::string::npos) << error.localizedDescription;
+    EXPECT_NE(error.failureReason, "") << "the system's reason";
+    EXPECT_EQ(store->count(), before);
+    for (const auto& entry : fs::directory_iterator(documents()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
 }
 
 TEST_F(MindMapStoreMaps, ContainerImagesThatAreNotWhatTheirNameSaysAreSkippedAndReported)
