@@ -213,18 +213,6 @@ void GDriveExplorer::loadView()
     refreshGDriveState();
 }
 
-void GDriveExplorer::updateBreadcrumbRoot()
-{
-    BreadcrumbBar* bar = breadcrumbBar();
-    if (!bar) return;
-    bar->setRootCaption(title());
-    MindMapProvider* own = provider();
-    if (!own) return;
-    Image icon = own->iconImage();
-    if (icon.isNull()) icon = own->largeIcon();
-    if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
-}
-
 void GDriveExplorer::refreshGDriveState()
 {
     GDriveExplorerService* drive = service();

@@ -138,7 +138,6 @@ protected:
 
 private:
     GDriveExplorerService* service() const { return currentService(); }
-    void updateBreadcrumbRoot();
     void showBreadcrumbFor(const std::string& folderId);
     void directoryChanged(const std::string& folderId);
     void currentMindMapChanged();

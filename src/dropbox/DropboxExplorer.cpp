@@ -99,7 +99,7 @@ void DropboxExplorer::loadView()
         bar->setRootPath("/");
         bar->setNavigationListener(this);
     }
-    updateBreadcrumbRoot();
+    updateBreadcrumbRoot(SetUpImage);
     setEmptyText("db_disconnected_state");
     setUpRowsForMode(DragType);
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -121,27 +121,13 @@ void DropboxExplorer::loadView()
     refreshDropboxState();
 }
 
-void DropboxExplorer::updateBreadcrumbRoot()
-{
-    BreadcrumbBar* bar = breadcrumbBar();
-    if (!bar) return;
-    bar->setRootCaption(title());
-    if (!_provider) return;
-    // The root button shows a picture only: the service's small icon, else its large one, else
-    // the one of the cloud set-up.
-    Image icon = _provider->iconImage();
-    if (icon.isNull()) icon = _provider->largeIcon();
-    if (icon.isNull()) icon = Image::fromResource("ic8_48_dropbox");
-    if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
-}
-
 void DropboxExplorer::refreshDropboxState()
 {
     Dropbox* dropbox = service();
     // The side bar's pane is made before the service starts.
     if (!_provider && dropbox) {
         _provider = dropbox->provider();
-        updateBreadcrumbRoot();
+        updateBreadcrumbRoot(SetUpImage);
     }
     uint64_t state = NotLinked;
     if (dropbox && dropbox->isInitialized()) {

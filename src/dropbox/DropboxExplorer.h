@@ -26,6 +26,8 @@ class DropboxExplorer : public ServiceCloudExplorer, public DropboxListerDelegat
 public:
     static constexpr const char* ShowThumbnailsKey = "DropboxExplorer.ShowThumbnails";
     static constexpr const char* DragType = "com.orrinworks.tarnWick.DropboxExplorerDataType";
+    // The path bar's root picture when the provider has none: the one of the cloud set-up.
+    static constexpr const char* SetUpImage = "ic8_48_dropbox";
     static constexpr CloudCommands::ServiceKeys ServiceKeys{"context_menu_dropbox_busy_title", "db_synchronize",
                                                             "context_menu_dropbox_busy_message"};
     enum DropboxState : uint64_t { Unchecked = 0, NotLinked = 1, Initializing = 2, Ready = 3 };
@@ -88,7 +90,6 @@ protected:
 
 private:
     Dropbox* service() const;
-    void updateBreadcrumbRoot();
     void directoryChanged(const std::string& path);
     void currentMindMapChanged();
     std::vector<std::string> pathStackFor(const std::string& path) const;

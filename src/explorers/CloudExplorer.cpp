@@ -450,6 +450,19 @@ void ServiceCloudExplorer::setEmptyText(const char* key)
     if (CloudTableView* table = tableView()) table->setEmptyText(localized(key));
 }
 
+void ServiceCloudExplorer::updateBreadcrumbRoot(const char* fallbackImage)
+{
+    BreadcrumbBar* bar = breadcrumbBar();
+    if (!bar) return;
+    bar->setRootCaption(title());
+    MindMapProvider* own = provider();
+    if (!own) return;
+    Image icon = own->iconImage();
+    if (icon.isNull()) icon = own->largeIcon();
+    if (icon.isNull() && fallbackImage) icon = Image::fromResource(fallbackImage);
+    if (!icon.isNull()) bar->setRootImage(std::make_shared<const Image>(std::move(icon)));
+}
+
 void ServiceCloudExplorer::showSearchBreadcrumb()
 {
     BreadcrumbBar* bar = breadcrumbBar();

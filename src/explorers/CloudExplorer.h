@@ -211,6 +211,9 @@ protected:
     static bool confirmDeletion(bool isFolder, const std::string& shownName);
     void thumbnailsChanged();
     void setEmptyText(const char* key);
+    // The path bar's root: the service's name, and its small icon, else its large one, else the
+    // fallback picture when one is named.
+    void updateBreadcrumbRoot(const char* fallbackImage = nullptr);
     void showSearchBreadcrumb();
 
     std::shared_ptr<Menu> _cloudMenu;
