@@ -12,11 +12,11 @@
 #include "platform/Pasteboard.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace {
 
-constexpr size_t NoLine = static_cast<size_t>(-1);
 constexpr int32_t StrictHorizontalLayout = 1;
 
 } // namespace
@@ -69,17 +69,20 @@ size_t PlainTextImporter::leadTabCount(std::string_view line)
 
 void PlainTextImporter::setLines(std::string text)
 {
+    // Decoded text is at most three times the bytes accepted (one byte of Windows-1252 becomes
+    // three of UTF-8 at most): every offset fits the lines' 32 bits.
+    static_assert(MaximumTextSize * 3 < std::numeric_limits<uint32_t>::max());
     _text = std::move(text);
     _lines.clear();
     const std::string_view all(_text);
+    _lines.reserve(static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
     size_t start = 0;
     while (start <= all.size()) {
-        const size_t end = all.find('\n', start);
-        if (end == std::string_view::npos) {
-            _lines.push_back(all.substr(start));
-            break;
-        }
-        _lines.push_back(all.substr(start, end - start));
+        size_t end = all.find('\n', start);
+        const bool last = end == std::string_view::npos;
+        if (last) end = all.size();
+        _lines.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)});
+        if (last) break;
         start = end + 1;
     }
 }
@@ -87,19 +90,18 @@ void PlainTextImporter::setLines(std::string text)
 void PlainTextImporter::convertTextLines(MindMapNode* parent)
 {
     const size_t count = _lines.size();
-    std::vector<size_t> tabs(count);
-    std::vector<std::string_view> trimmed(count);
-    for (size_t i = 0; i < count; ++i) {
-        tabs[i] = leadTabCount(_lines[i]);
-        trimmed[i] = trimmedWhitespaceAndNewlines(_lines[i]);
-    }
     // For each line, the "]" line that would close a note block opened there: the first line
     // after it that is "]" while every line in between has the same tab count. Known up front,
     // a "[" that never closes costs nothing to find out, however many of them there are.
-    std::vector<size_t> closingLine(count, NoLine);
+    constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
+    std::vector<uint32_t> closingLine(count, NoClosingLine);
+    size_t tabsBelow = count > 0 ? leadTabCount(line(count - 1)) : 0; // of line i in the loop
     for (size_t i = count; i-- > 1;) {
-        if (tabs[i] != tabs[i - 1]) continue;
-        closingLine[i - 1] = trimmed[i] == "]" ? i : closingLine[i];
+        const size_t tabs = leadTabCount(line(i - 1));
+        if (tabs == tabsBelow)
+            closingLine[i - 1] =
+                trimmedWhitespaceAndNewlines(line(i)) == "]" ? static_cast<uint32_t>(i) : closingLine[i];
+        tabsBelow = tabs;
     }
 
     const Point location = parent ? parent->location() : Point{};
@@ -110,14 +112,14 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
     // topic a line hangs under is always the deepest of them above the line's tab count.
     std::vector<MindMapNode*> path;
     for (size_t i = 0; i < count; ++i) {
-        if (_lines[i].empty()) continue;
-        const size_t lineTabs = tabs[i];
-        const std::string_view text = trimmed[i];
-        if (lineTabs == previousTabs && previous && text.starts_with('[') && closingLine[i] != NoLine) {
+        if (_lines[i].length == 0) continue;
+        const size_t lineTabs = leadTabCount(line(i));
+        const std::string_view text = trimmedWhitespaceAndNewlines(line(i));
+        if (lineTabs == previousTabs && previous && text.starts_with('[') && closingLine[i] != NoClosingLine) {
             std::string note;
             for (size_t j = i + 1; j < closingLine[i]; ++j) {
                 if (j > i + 1) note += '\n';
-                note += trimmed[j];
+                note += trimmedWhitespaceAndNewlines(line(j));
             }
             previous->setNote(note);
             i = closingLine[i];
@@ -141,7 +143,7 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
     }
     // The topics hold their own texts: a large text need not stay while they are styled and
     // measured. Swapped out, as assigning an empty string would keep the buffer.
-    std::vector<std::string_view>().swap(_lines);
+    std::vector<Line>().swap(_lines);
     std::string().swap(_text);
 }
 

@@ -65,6 +65,17 @@ private:
     // A flat list of several top-level topics is gathered under a new central theme.
     void detectPlainTextFile();
 
+    // A line of _text, without its line end. Lines are many in a large text: each is kept in
+    // as little as it takes, and what follows from it (tabs, trimmed text) is found when needed.
+    struct Line {
+        uint32_t start = 0;
+        uint32_t length = 0;
+    };
+    std::string_view line(size_t index) const
+    {
+        return std::string_view(_text).substr(_lines[index].start, _lines[index].length);
+    }
+
     std::string _text;
-    std::vector<std::string_view> _lines; // into _text
+    std::vector<Line> _lines;
 };
