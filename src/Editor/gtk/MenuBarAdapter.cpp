@@ -7,6 +7,8 @@
 #include <glibmm/main.h>
 #include <gtkmm/menu.h>
 
+#include <utility>
+
 namespace {
 
 unsigned modifiersOf(unsigned gdkState)
@@ -72,11 +74,31 @@ void MenuBarAdapter::refillMenus()
 {
     for (auto& [entry, submenu] : _entries)
         if (Gtk::Menu* shown = entry->get_submenu(); shown && shown->get_mapped()) fillMenu(*entry, *submenu);
+    if (_refillsHeld) {
+        _refillWanted = true;
+        return;
+    }
+    scheduleRefill();
+}
+
+void MenuBarAdapter::scheduleRefill()
+{
     if (_pendingRefill.connected()) return;
     _pendingRefill = Glib::signal_idle().connect([this] {
         for (auto& [entry, submenu] : _entries) fillMenu(*entry, *submenu);
         return false;
     });
+}
+
+void MenuBarAdapter::holdRefills()
+{
+    _refillsHeld = true;
+}
+
+void MenuBarAdapter::releaseRefills()
+{
+    _refillsHeld = false;
+    if (std::exchange(_refillWanted, false)) scheduleRefill();
 }
 
 bool MenuBarAdapter::handleKeyPress(const GdkEventKey& event)

@@ -25,14 +25,21 @@ public:
     // A menu on screen is refilled at once; the others wait for the main loop to be idle, so a
     // map's first frame is not held up by menus nobody has opened yet.
     void refillMenus();
+    // While held, the menus not on screen keep what they have, and a refill asked for meanwhile
+    // waits for the release: the window's first frame is not held up by menus nobody can open yet.
+    void holdRefills();
+    void releaseRefills();
     ~MenuBarAdapter();
 
 private:
     void fillMenu(Gtk::MenuItem& entry, Menu& submenu);
+    void scheduleRefill();
 
     std::shared_ptr<Menu> _mainMenu;
     CommandRouter& _router;
     Gtk::MenuBar _menuBar;
     std::vector<std::pair<Gtk::MenuItem*, std::shared_ptr<Menu>>> _entries;
     sigc::connection _pendingRefill;
+    bool _refillsHeld = false;
+    bool _refillWanted = false;
 };

@@ -60,9 +60,6 @@ void StyleToolbarWidget::build(const StyleToolsOwner& owner)
     ToolbarImageFactory::install();
     setShrinkable(true);
     addSegmentedControlItems(StyleToolsBuilder::buildStyleTools(owner));
-    int minimum = 0, natural = 0;
-    get_size_request(minimum, natural);
-    _defaultHeight = natural;
 }
 
 void StyleToolbarWidget::install(MainWindow& window, std::function<EditorDocument*()> document)

@@ -25,7 +25,7 @@ public:
     // Enables each segment as its handler says.
     void validate() { background().validateSegmentedControlItems(); }
     // The strip's height as the controls made it.
-    double defaultHeight() const { return _defaultHeight; }
+    double defaultHeight() { return stripHeight(); }
 
 private:
     void build(const StyleToolsOwner& owner);
@@ -33,5 +33,4 @@ private:
     // The document's stand-in for the segments that name it: the application's document is made
     // after the window and goes before it.
     std::unique_ptr<Responder> _document;
-    double _defaultHeight = 0;
 };

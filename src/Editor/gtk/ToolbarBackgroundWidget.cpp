@@ -19,18 +19,50 @@ void ToolbarBackgroundWidget::addSegmentedControlItems(std::vector<std::shared_p
 {
     for (auto& control : _controls) remove(*control);
     _controls.clear();
-    // The controls take their fitted size first; the strip places them by it.
     for (const auto& item : items) {
         _controls.push_back(std::make_unique<SegmentedControlWidget>(*item));
-        _controls.back()->fitFrame();
+        put(*_controls.back(), 0, 0);
     }
-    const double height = _background.addSegmentedControlItems(std::move(items));
+    _background.addSegmentedControlItems(std::move(items));
+    _background.validateSegmentedControlItems();
+    _controlsPlaced = false;
+    placeControlsInWindow();
+}
+
+void ToolbarBackgroundWidget::setControlMargins(double left, double inset)
+{
+    _leftMargin = left;
+    _inset = inset;
+    if (_controlsPlaced) placeControls();
+}
+
+int ToolbarBackgroundWidget::stripHeight()
+{
+    if (!_controlsPlaced) placeControls();
+    return _height;
+}
+
+void ToolbarBackgroundWidget::placeControlsInWindow()
+{
+    if (_controlsPlaced) return;
+    const Gtk::Widget* top = get_toplevel();
+    if (top && top->get_is_toplevel()) placeControls();
+}
+
+void ToolbarBackgroundWidget::placeControls()
+{
+    _controlsPlaced = true;
+    // The controls take their fitted size first; the strip places them by it.
+    for (auto& control : _controls) control->fitFrame();
+    const double height = _background.addSegmentedControlItems(_background.segmentedControlItems());
+    const double shiftX = _leftMargin - ToolbarBackground::LeftMargin;
+    const double shiftY = _inset - ToolbarBackground::SegmentInset;
     for (auto& control : _controls) {
         const Rect frame = control->item().segmentedControl().frame();
-        put(*control, static_cast<int>(frame.origin.x), static_cast<int>(frame.origin.y));
+        move(*control, static_cast<int>(frame.origin.x + shiftX), static_cast<int>(frame.origin.y + shiftY));
     }
-    set_size_request(-1, static_cast<int>(height));
-    _background.validateSegmentedControlItems();
+    _height = _controls.empty() ? 0 : static_cast<int>(height + 2 * shiftY);
+    set_size_request(-1, _height);
 }
 
 void ToolbarBackgroundWidget::get_preferred_width_vfunc(int& minimum, int& natural) const
@@ -42,6 +74,7 @@ void ToolbarBackgroundWidget::get_preferred_width_vfunc(int& minimum, int& natur
 void ToolbarBackgroundWidget::on_hierarchy_changed(Gtk::Widget* previousTopLevel)
 {
     Gtk::Fixed::on_hierarchy_changed(previousTopLevel);
+    placeControlsInWindow();
     _keyWatch.disconnect();
     if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel()))
         _keyWatch = window->property_is_active().signal_changed().connect([this] { queue_draw(); });

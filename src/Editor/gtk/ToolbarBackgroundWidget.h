@@ -16,8 +16,14 @@ public:
     ~ToolbarBackgroundWidget() override;
 
     ToolbarBackground& background() { return _background; }
-    // Lays the controls out and takes the strip's height.
+    // Takes the controls. They are measured and placed once the strip is in a window: measured
+    // before, with no window's style, each would be styled and measured again there.
     void addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items);
+    // Where the first control sits from the left and how far the strip reaches above and below
+    // the controls; the toolbar's own margins unless set.
+    void setControlMargins(double left, double inset);
+    // The strip's height, for which the controls are laid out now if they are not yet.
+    int stripHeight();
     SegmentedControlWidget& controlWidget(size_t index) { return *_controls.at(index); }
     // A strip that may be narrower than its controls (the canvas's, whose pane the user sizes)
     // asks for no width of its own; its container clips the controls that do not fit.
@@ -33,8 +39,15 @@ protected:
     void get_preferred_width_vfunc(int& minimum, int& natural) const override;
 
 private:
+    void placeControlsInWindow();
+    void placeControls();
+
     ToolbarBackground _background;
     std::vector<std::unique_ptr<SegmentedControlWidget>> _controls;
     sigc::connection _keyWatch;
     bool _shrinkable = false;
+    bool _controlsPlaced = true;
+    double _leftMargin = ToolbarBackground::LeftMargin;
+    double _inset = ToolbarBackground::SegmentInset;
+    int _height = 0;
 };

@@ -33,9 +33,7 @@ CloudExplorerView::~CloudExplorerView()
 double CloudExplorerView::addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items)
 {
     _toolbar.addSegmentedControlItems(std::move(items));
-    int width = 0, height = 0;
-    _toolbar.get_size_request(width, height);
-    return std::max(height, 0);
+    return _toolbar.stripHeight();
 }
 
 void CloudExplorerView::setHidden(bool hidden)

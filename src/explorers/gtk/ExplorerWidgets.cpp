@@ -17,6 +17,7 @@
 #include "platform/gtk/MainLoopScheduler.h"
 #include "store/MindMapProvider.h"
 
+#include <glibmm/main.h>
 #include <gtkmm/icontheme.h>
 
 #include <vector>
@@ -67,8 +68,14 @@ public:
     explicit LocalExplorerSidePane(MainWindow& window)
         : _explorer(MainExplorerMode, window.scheduler()), _entry(_field), _view(_explorer, false)
     {
-        // The store is listed right after the window's first frame: the map comes first.
-        window.afterFirstFrame([this] { _view.fill(); });
+        // The store is listed right after the window's first frame, in a turn of the loop of its
+        // own: the map comes first, and what else waited for the frame is not held up.
+        window.afterFirstFrame([this] {
+            _fill = Glib::signal_idle().connect([this] {
+                _view.fill();
+                return false;
+            });
+        });
         _field.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
         _explorer.setSearchBar(&_field);
         _explorer.setActive(true);
@@ -83,7 +90,11 @@ public:
             if (std::unique_ptr<SidePaneTab> tab = factory(window.controller())) _tabs.push_back(std::move(tab));
         _tabs.push_back(std::make_unique<CloudSetupTab>());
     }
-    ~LocalExplorerSidePane() override { _explorer.setSearchBar(nullptr); }
+    ~LocalExplorerSidePane() override
+    {
+        _fill.disconnect();
+        _explorer.setSearchBar(nullptr);
+    }
 
     Gtk::Widget& widget() override { return _box; }
     Responder* responder() override { return &_explorer; }
@@ -129,6 +140,7 @@ private:
     ExplorerSearchEntry _entry;
     LocalExplorerView _view;
     std::vector<std::unique_ptr<SidePaneTab>> _tabs;
+    sigc::connection _fill;
 };
 
 // The toolbar's search field on screen, greyed out while the window disables searching.

@@ -741,13 +741,9 @@ OutlinerView::OutlinerView(MindMapEditor& editor)
             ModeImages[mode], _segmentTarget.get(),
             "outlineModeSegmentsChanged:", localized(OutlinerViewController::ModeToolTipKeys[mode])));
     _modeSegments = std::make_shared<SegmentedControlItem>(_segments);
-    _toolbar.addSegmentedControlItems({_modeSegments});
     // The strip's own margins are the toolbar's; the outliner's control sits closer to the edge.
-    SegmentedControlWidget& control = _toolbar.controlWidget(0);
-    const Rect frame = _modeSegments->segmentedControl().frame();
-    _toolbar.move(control, int(OutlinerViewController::ModeControlLeft),
-                  int(OutlinerViewController::ModeControlBottom));
-    _toolbar.set_size_request(-1, int(frame.size.height + 2 * OutlinerViewController::ModeControlBottom));
+    _toolbar.setControlMargins(OutlinerViewController::ModeControlLeft, OutlinerViewController::ModeControlBottom);
+    _toolbar.addSegmentedControlItems({_modeSegments});
     pack_start(_toolbar, Gtk::PACK_SHRINK);
 
     _outline = std::make_unique<OutlineTreeView>(_controller->adapter());
@@ -769,7 +765,7 @@ OutlinerView::OutlinerView(MindMapEditor& editor)
     _controller->adapter().setPopoverPresenter(_popoverPresenter.get());
 
     const uint64_t mode = _controller->loadView(_outline.get(), UserDefaults::standard());
-    control.button(mode).set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
+    _toolbar.controlWidget(0).button(mode).set_state_flags(Gtk::STATE_FLAG_CHECKED, false);
     _editor.setHierarchyListener(_controller.get());
     // Rows are only kept while the tab is on screen.
     _mapped = signal_map().connect([this] {

@@ -80,3 +80,36 @@ TEST(MenuBarAdapterTest, ShiftThatMakesASymbolIsPartOfTheKeyAndALettersShiftIsNo
     EXPECT_TRUE(adapter.handleKeyPress(letter));
     EXPECT_EQ((std::vector<std::string>{"editor zoomIn:", "editor redo:", "editor undo:"}), log);
 }
+
+// The window holds the refills until its first frame: a menu not on screen keeps what it has
+// meanwhile, and is made anew once released, only when a refill was asked for.
+TEST(MenuBarAdapterTest, HeldRefillsWaitForTheReleaseAndOnlyWhenAsked)
+{
+    initGtkForTests();
+    CommandRouter router;
+    auto edit = std::make_shared<Menu>("Edit");
+    edit->addItem("Undo", "undo:");
+    auto mainMenu = std::make_shared<Menu>();
+    mainMenu->addItem("Edit", "").setSubmenu(edit);
+    MenuBarAdapter adapter(mainMenu, router);
+    auto* top = dynamic_cast<Gtk::MenuItem*>(adapter.menuBar().get_children().at(0));
+    ASSERT_NE(nullptr, top);
+    Gtk::Menu* made = top->get_submenu();
+
+    adapter.holdRefills();
+    edit->addItem("Redo", "redo:");
+    adapter.refillMenus();
+    drainGtkEvents();
+    EXPECT_EQ(made, top->get_submenu());
+    EXPECT_EQ(1u, top->get_submenu()->get_children().size());
+
+    adapter.releaseRefills();
+    drainGtkEvents();
+    EXPECT_EQ(2u, top->get_submenu()->get_children().size());
+
+    made = top->get_submenu();
+    adapter.holdRefills();
+    adapter.releaseRefills();
+    drainGtkEvents();
+    EXPECT_EQ(made, top->get_submenu()) << "nothing asked for a refill";
+}

@@ -6,6 +6,7 @@
 
 #include <atkmm/object.h>
 #include <gtest/gtest.h>
+#include <optional>
 
 TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGradient)
 {
@@ -85,4 +86,55 @@ TEST(SegmentedControlWidgetTest, ASegmentShowingOnlyAPictureIsReadAloudByItsTool
         ASSERT_TRUE(accessible) << segment;
         EXPECT_EQ(accessible->get_name(), name) << segment;
     }
+}
+
+// A strip places its controls once it is in a window, where they are measured with the style they
+// are drawn with, from its margins: the toolbar's own unless set, as the outliner sets them.
+TEST(SegmentedControlWidgetTest, AStripPlacesItsControlsOnceInAWindowFromItsMargins)
+{
+    initGtkForTests();
+    struct Case {
+        std::optional<std::pair<double, double>> margins;
+        int left;
+        int inset;
+    };
+    const std::vector<Case> cases = {{std::nullopt, 10, 5}, {std::pair{7.0, 5.0}, 7, 5}, {std::pair{0.0, 2.0}, 0, 2}};
+    for (const Case& c : cases) {
+        auto first = std::make_shared<SegmentedControlItem>(
+            std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+        auto second = std::make_shared<SegmentedControlItem>(
+            std::vector{ToolbarSegment::toolbarSegment("zoom-out", nullptr, "zoomOut:", "Zoom Out"),
+                        ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+        ToolbarBackgroundWidget strip;
+        if (c.margins) strip.setControlMargins(c.margins->first, c.margins->second);
+        strip.addSegmentedControlItems({first, second});
+
+        Gtk::OffscreenWindow window;
+        window.add(strip);
+        window.show_all();
+        drainGtkEvents();
+        const Rect frame = first->segmentedControl().frame();
+
+        EXPECT_EQ(strip.controlWidget(0).get_allocation().get_x(), c.left);
+        EXPECT_EQ(strip.controlWidget(0).get_allocation().get_y(), c.inset);
+        EXPECT_EQ(strip.controlWidget(1).get_allocation().get_x(), c.left + int(frame.size.width) + 10) << c.left;
+        EXPECT_EQ(strip.get_allocated_height(), int(frame.size.height) + 2 * c.inset) << c.left;
+        EXPECT_EQ(strip.stripHeight(), strip.get_allocated_height()) << c.left;
+        window.remove();
+    }
+}
+
+TEST(SegmentedControlWidgetTest, AStripAskedForItsHeightOutsideAWindowLaysItsControlsOutThen)
+{
+    initGtkForTests();
+    auto item = std::make_shared<SegmentedControlItem>(
+        std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+    ToolbarBackgroundWidget strip;
+    strip.addSegmentedControlItems({item});
+    const int height = strip.stripHeight();
+    EXPECT_GT(item->segmentedControl().frame().size.height, 0);
+    EXPECT_EQ(height, int(item->segmentedControl().frame().size.height) + 10);
+    ToolbarBackgroundWidget empty;
+    empty.addSegmentedControlItems({});
+    EXPECT_EQ(empty.stripHeight(), 0);
 }
