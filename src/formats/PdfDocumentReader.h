@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
-class PDFDoc;
+class PdfEngineDocument;
+class PdfPageRenderer;
 
 // One PDF opened for reading its pages and its bookmark outline. Documents come from outside:
 // the outline walk is iterative and reads every outline item once, so that an outline that loops
 // back on itself or hangs one branch in several places gives each bookmark one item. It ends
 // after MaximumOutlineItems bookmarks and leaves out bookmarks nested deeper than
-// MaximumOutlineDepth.
+// MaximumOutlineDepth. The PDF library is reached through a module loaded on first use.
 class PdfDocumentReader {
 public:
     static constexpr size_t MaximumOutlineDepth = 256;
@@ -34,10 +35,14 @@ public:
         double height = 0;
     };
 
-    // Nothing when the bytes are no PDF the library can open.
+    // Nothing when the bytes are no PDF the library can open, or when the module that reads PDFs
+    // could not be loaded (unavailableReason() then says why).
     static std::unique_ptr<PdfDocumentReader> openData(std::vector<uint8_t> data);
     // Only an existing regular file is read.
     static std::unique_ptr<PdfDocumentReader> openFile(const std::string& path);
+
+    // Empty while PDFs can be read; else why the PDF module could not be loaded.
+    static std::string unavailableReason();
 
     ~PdfDocumentReader();
     PdfDocumentReader(const PdfDocumentReader&) = delete;
@@ -50,11 +55,13 @@ public:
     std::vector<OutlineItem> outline() const;
     bool hasOutline() const;
     const std::vector<uint8_t>& data() const { return _data; }
+    // Draws this document's pages; nothing when the drawing library cannot open the bytes.
+    std::unique_ptr<PdfPageRenderer> pageRenderer() const;
 
 private:
     explicit PdfDocumentReader(std::vector<uint8_t> data);
 
     // The document reads the bytes in place: they are kept for its lifetime.
     std::vector<uint8_t> _data;
-    std::unique_ptr<PDFDoc> _document;
+    std::unique_ptr<PdfEngineDocument> _document;
 };

@@ -4,6 +4,7 @@
 #include "Utils/GuidCreation.h"
 #include "formats/ExportFormats.h"
 #include "formats/PdfConverter.h"
+#include "formats/PdfDocumentReader.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "platform/Error.h"
 #include "platform/Localizer.h"
@@ -57,7 +58,15 @@ std::optional<MindMapData> readFile(const std::string& path, std::string& error)
 MindMapData nativeDocumentData(const MindMapData& data, int32_t readFormat, const std::string& path, bool isCloud,
                                std::string& readerError)
 {
-    if (readFormat == ImportFormatPdfBookmarks) return PdfConverter::twkxDataFromPdf(data, path, isCloud);
+    if (readFormat == ImportFormatPdfBookmarks) {
+        MindMapData document = PdfConverter::twkxDataFromPdf(data, path, isCloud);
+        if (document.empty()) {
+            const std::string unavailable = PdfDocumentReader::unavailableReason();
+            if (!unavailable.empty())
+                readerError = localizedFormat("map_import_pdf_support_missing_reason", {unavailable});
+        }
+        return document;
+    }
     if (readFormat != ImportFormatOpml && readFormat != ImportFormatFreeMind && readFormat != ImportFormatPlainText)
         return {};
     MindMap mindMap(CustomImageStore::localImageStore());

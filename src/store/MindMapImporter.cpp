@@ -7,6 +7,7 @@
 #include "Utils/StringUtils.h"
 #include "formats/MindMapConverter.h"
 #include "formats/PdfConverter.h"
+#include "formats/PdfDocumentReader.h"
 #include "formats/PlainTextImporter.h"
 #include "formats/TwkxDataExtractor.h"
 #include "platform/FileUtils.h"
@@ -72,7 +73,13 @@ std::optional<ImportDocument> importDocument(const MindMapData& data, const std:
     if (extension == ".pdf") {
         MindMapData native = PdfConverter::twkxDataFromPdf(data, fileName, false);
         if (native.empty()) {
-            importFailed(error, "map_import_unreadable_pdf_reason");
+            // A missing PDF module is no fault of the file: the user is told what is missing.
+            const std::string unavailable = PdfDocumentReader::unavailableReason();
+            if (!unavailable.empty())
+                setError(error,
+                         MakeAppError(ImportErrorCode, localized("map_import_error"),
+                                      localizedFormat("map_import_pdf_support_missing_reason", {unavailable})));
+            else importFailed(error, "map_import_unreadable_pdf_reason");
             return std::nullopt;
         }
         return ImportDocument{std::move(native), {}};

@@ -1,13 +1,12 @@
 #include "panels/gtk/PdfWindows.h"
 
 #include "Editor/EditorWindowController.h"
+#include "formats/PdfEngine.h"
 #include "panels/ModalResult.h"
 #include "panels/gtk/ModalDialog.h"
 #include "panels/gtk/StoredWindowFrame.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
-
-#include <poppler.h>
 
 #include <algorithm>
 #include <climits>
@@ -46,28 +45,21 @@ PdfPagesView::PdfPagesView()
     set_size_request(200, 200);
 }
 
-PdfPagesView::~PdfPagesView()
-{
-    if (_document) g_object_unref(_document);
-}
+PdfPagesView::~PdfPagesView() = default;
 
 void PdfPagesView::setDocument(const PdfDocumentReader* reader)
 {
-    if (_document) g_object_unref(_document);
-    _document = nullptr;
+    _document.reset();
     _cache.clear();
     std::vector<PdfDocumentReader::PageSize> sizes;
     if (reader) {
-        GBytes* bytes = g_bytes_new(reader->data().data(), reader->data().size());
-        _document = poppler_document_new_from_bytes(bytes, nullptr, nullptr);
-        g_bytes_unref(bytes);
+        _document = reader->pageRenderer();
         // Both readers must agree on the pages, else none are shown.
-        if (_document && poppler_document_get_n_pages(_document) == reader->pageCount()) {
+        if (_document && _document->pageCount() == reader->pageCount()) {
             for (int page = 1; page <= reader->pageCount(); ++page)
                 sizes.push_back(reader->pageSize(page).value_or(PdfDocumentReader::PageSize{612, 792}));
-        } else if (_document) {
-            g_object_unref(_document);
-            _document = nullptr;
+        } else {
+            _document.reset();
         }
     }
     const PdfViewState previous = _state;
@@ -243,20 +235,11 @@ Cairo::RefPtr<Cairo::ImageSurface> PdfPagesView::renderedPage(const PdfViewState
     const auto found = _cache.find(placement.page);
     if (found != _cache.end() && found->second->get_width() == pixelWidth && found->second->get_height() == pixelHeight)
         return found->second;
-    PopplerPage* page = poppler_document_get_page(_document, placement.page - 1);
     auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, pixelWidth, pixelHeight);
     auto cr = Cairo::Context::create(surface);
     cr->set_source_rgb(1, 1, 1);
     cr->paint();
-    if (page) {
-        double width = 0, height = 0;
-        poppler_page_get_size(page, &width, &height);
-        if (width > 0 && height > 0) {
-            cr->scale(pixelWidth / width, pixelHeight / height);
-            poppler_page_render(page, cr->cobj());
-        }
-        g_object_unref(page);
-    }
+    if (_document) _document->renderPage(placement.page, cr->cobj(), pixelWidth, pixelHeight);
     if (_cache.size() >= CachedPageLimit) {
         const int current = _state.currentPageNumber();
         auto farthest = std::max_element(_cache.begin(), _cache.end(), [current](const auto& a, const auto& b) {

@@ -12,8 +12,6 @@
 #include <optional>
 #include <string>
 
-typedef struct _PopplerDocument PopplerDocument;
-
 // Pages of a PDF drawn into a scrolled drawing area at the surface's device scale. Only the pages
 // in sight are rendered, and rendered pages are kept until the scale changes or they are many.
 class PdfPagesView : public Gtk::ScrolledWindow {
@@ -47,7 +45,7 @@ private:
 
     Gtk::DrawingArea _area;
     PdfViewState _state;
-    PopplerDocument* _document = nullptr;
+    std::unique_ptr<PdfPageRenderer> _document;
     std::vector<PdfViewState::Placement> _placements;
     double _layoutWidth = -1, _layoutHeight = -1;
     double _renderedScale = 0;
