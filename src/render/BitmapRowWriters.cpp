@@ -1,9 +1,9 @@
 #include "render/BitmapRowWriters.h"
 
 #include "Utils/AppErrors.h"
+#include "render/TiffLibrary.h"
 
 #include <png.h>
-#include <tiffio.h>
 
 #include <csetjmp>
 #include <cstdarg>
@@ -219,12 +219,18 @@ class TiffRowWriter : public BitmapRowWriter {
 public:
     TiffRowWriter(int64_t width, int64_t height) : _width(width), _height(height)
     {
-        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-        TIFFOpenOptionsSetErrorHandlerExtR(options, onMessage, this);
-        TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, this);
-        _tiff = TIFFClientOpenExt("export.tiff", "w", &_file, readMemory, writeMemory, seekMemory, closeMemory,
-                                  sizeOfMemory, mapMemory, unmapMemory, options);
-        TIFFOpenOptionsFree(options);
+        _library = TiffLibrary::get();
+        if (!_library) {
+            fail(TiffLibrary::loadError());
+            return;
+        }
+        const TiffLibrary& tiff = *_library;
+        TIFFOpenOptions* options = tiff.openOptionsAlloc();
+        tiff.openOptionsSetErrorHandlerExtR(options, onMessage, this);
+        tiff.openOptionsSetWarningHandlerExtR(options, onWarning, this);
+        _tiff = tiff.clientOpenExt("export.tiff", "w", &_file, readMemory, writeMemory, seekMemory, closeMemory,
+                                   sizeOfMemory, mapMemory, unmapMemory, options);
+        tiff.openOptionsFree(options);
         if (!_tiff) {
             fail("libtiff could not start");
             return;
@@ -236,22 +242,20 @@ public:
             return;
         }
         const uint16_t extraSamples[] = {EXTRASAMPLE_ASSOCALPHA};
-        const bool tagged = TIFFSetField(_tiff, TIFFTAG_IMAGEWIDTH, uint32_t(width)) &&
-            TIFFSetField(_tiff, TIFFTAG_IMAGELENGTH, uint32_t(height)) &&
-            TIFFSetField(_tiff, TIFFTAG_BITSPERSAMPLE, 8) && TIFFSetField(_tiff, TIFFTAG_SAMPLESPERPIXEL, 4) &&
-            TIFFSetField(_tiff, TIFFTAG_EXTRASAMPLES, 1, extraSamples) &&
-            TIFFSetField(_tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) &&
-            TIFFSetField(_tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-            TIFFSetField(_tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-            TIFFSetField(_tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
-            TIFFSetField(_tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
-            TIFFSetField(_tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(_tiff, 0));
+        const auto set = tiff.setField;
+        const bool tagged = set(_tiff, TIFFTAG_IMAGEWIDTH, uint32_t(width)) &&
+            set(_tiff, TIFFTAG_IMAGELENGTH, uint32_t(height)) && set(_tiff, TIFFTAG_BITSPERSAMPLE, 8) &&
+            set(_tiff, TIFFTAG_SAMPLESPERPIXEL, 4) && set(_tiff, TIFFTAG_EXTRASAMPLES, 1, extraSamples) &&
+            set(_tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB) && set(_tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+            set(_tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) && set(_tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW) &&
+            set(_tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL) &&
+            set(_tiff, TIFFTAG_ROWSPERSTRIP, tiff.defaultStripSize(_tiff, 0));
         if (!tagged) fail("libtiff refused the picture's tags");
     }
 
     ~TiffRowWriter() override
     {
-        if (_tiff) TIFFClose(_tiff);
+        if (_tiff) _library->close(_tiff);
     }
 
     bool writeRow(const uint32_t* row) override
@@ -266,7 +270,8 @@ public:
             out[2] = uint8_t(pixel);
             out[3] = uint8_t(pixel >> 24);
         }
-        if (TIFFWriteScanline(_tiff, _row.data(), uint32_t(_rows), 0) != 1) return fail("libtiff could not write");
+        if (_library->writeScanline(_tiff, _row.data(), uint32_t(_rows), 0) != 1)
+            return fail("libtiff could not write");
         ++_rows;
         return true;
     }
@@ -274,8 +279,8 @@ public:
     std::vector<uint8_t> finish(Error* error) override
     {
         if (!_failed && _rows != _height) fail("the picture was not painted whole");
-        if (!_failed && TIFFFlush(_tiff) != 1) fail("libtiff could not finish the file");
-        if (_tiff) TIFFClose(_tiff);
+        if (!_failed && _library->flush(_tiff) != 1) fail("libtiff could not finish the file");
+        if (_tiff) _library->close(_tiff);
         _tiff = nullptr;
         if (_failed) {
             setError(error, encodingError(_tiffMessage[0] ? _tiffMessage : _message));
@@ -304,6 +309,7 @@ private:
     static int onWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
     MemoryFile _file;
+    const TiffLibrary* _library = nullptr;
     TIFF* _tiff = nullptr;
     int64_t _width, _height;
     int64_t _rows = 0;

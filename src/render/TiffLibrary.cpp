@@ -1,0 +1,67 @@
+#include "render/TiffLibrary.h"
+
+#include <dlfcn.h>
+
+#include <mutex>
+
+namespace {
+
+template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    if (!function && error.empty()) error = std::string("libtiff has no ") + name;
+    return function != nullptr;
+}
+
+struct Loaded {
+    TiffLibrary library{};
+    bool complete = false;
+    std::string error;
+};
+
+const Loaded& loaded()
+{
+    static std::once_flag once;
+    static Loaded result;
+    // The soname the headers were written for: another major version may differ in its ABI.
+    std::call_once(once, [] { result.complete = TiffLibrary::load("libtiff.so.6", result.library, result.error); });
+    return result;
+}
+
+} // namespace
+
+bool TiffLibrary::load(const char* soname, TiffLibrary& library, std::string& error)
+{
+    error.clear();
+    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* reason = dlerror();
+        error = std::string("libtiff could not be loaded: ") + (reason ? reason : "unknown reason");
+        return false;
+    }
+    TiffLibrary& l = library;
+    bool ok = bind(handle, "TIFFOpenOptionsAlloc", l.openOptionsAlloc, error);
+    ok = bind(handle, "TIFFOpenOptionsFree", l.openOptionsFree, error) && ok;
+    ok = bind(handle, "TIFFOpenOptionsSetErrorHandlerExtR", l.openOptionsSetErrorHandlerExtR, error) && ok;
+    ok = bind(handle, "TIFFOpenOptionsSetWarningHandlerExtR", l.openOptionsSetWarningHandlerExtR, error) && ok;
+    ok = bind(handle, "TIFFClientOpenExt", l.clientOpenExt, error) && ok;
+    ok = bind(handle, "TIFFSetField", l.setField, error) && ok;
+    ok = bind(handle, "TIFFDefaultStripSize", l.defaultStripSize, error) && ok;
+    ok = bind(handle, "TIFFWriteScanline", l.writeScanline, error) && ok;
+    ok = bind(handle, "TIFFFlush", l.flush, error) && ok;
+    ok = bind(handle, "TIFFClose", l.close, error) && ok;
+    // Kept loaded for the process's lifetime, also when incomplete: a table filled in part may
+    // still point into it.
+    return ok;
+}
+
+const TiffLibrary* TiffLibrary::get()
+{
+    const Loaded& result = loaded();
+    return result.complete ? &result.library : nullptr;
+}
+
+const std::string& TiffLibrary::loadError()
+{
+    return loaded().error;
+}
