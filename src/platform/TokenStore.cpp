@@ -446,8 +446,101 @@ bool FileTokenStore::remove(const std::string& account, Error* error)
     return save(secrets, error);
 }
 
+DeferredTokenStore::DeferredTokenStore(Chooser choose) : _choose(std::move(choose))
+{
+}
+
+DeferredTokenStore::~DeferredTokenStore()
+{
+    // Calls still waiting are dropped unanswered: their completions must not outlive the store.
+    if (_idleSource) g_source_remove(_idleSource);
+}
+
+void DeferredTokenStore::choose()
+{
+    if (_store) return;
+    if (_idleSource) g_source_remove(_idleSource);
+    _idleSource = 0;
+    _store = _choose();
+    // What came first is handed on first. A store that answers at once may see its caller end
+    // this store inside a completion: the rest is then dropped.
+    std::vector<std::function<void(TokenStore&)>> waiting = std::move(_waiting);
+    _waiting.clear();
+    const std::weak_ptr<bool> alive = _alive;
+    for (const auto& call : waiting) {
+        if (alive.expired()) return;
+        call(*_store);
+    }
+}
+
+TokenStore& DeferredTokenStore::chosen()
+{
+    choose();
+    return *_store;
+}
+
+void DeferredTokenStore::later(std::function<void(TokenStore&)> call)
+{
+    if (_store) return call(*_store);
+    _waiting.push_back(std::move(call));
+    if (_idleSource) return;
+    // Below the toolkit's redraw priority: the window is painted before the bus is asked.
+    _idleSource = g_idle_add_full(
+        G_PRIORITY_LOW,
+        [](gpointer self) -> gboolean {
+            auto* store = static_cast<DeferredTokenStore*>(self);
+            store->_idleSource = 0;
+            store->choose();
+            return G_SOURCE_REMOVE;
+        },
+        this, nullptr);
+}
+
+std::optional<std::string> DeferredTokenStore::read(const std::string& account, Error* error)
+{
+    return chosen().read(account, error);
+}
+
+bool DeferredTokenStore::write(const std::string& account, const std::string& secret, Error* error)
+{
+    return chosen().write(account, secret, error);
+}
+
+bool DeferredTokenStore::remove(const std::string& account, Error* error)
+{
+    return chosen().remove(account, error);
+}
+
+std::string DeferredTokenStore::name() const
+{
+    return const_cast<DeferredTokenStore*>(this)->chosen().name();
+}
+
+void DeferredTokenStore::readLater(const std::string& account, ReadCompletion completion)
+{
+    later([account, completion = std::move(completion)](TokenStore& store) mutable {
+        store.readLater(account, std::move(completion));
+    });
+}
+
+void DeferredTokenStore::writeLater(const std::string& account, const std::string& secret, WriteCompletion completion)
+{
+    later([account, secret, completion = std::move(completion)](TokenStore& store) mutable {
+        store.writeLater(account, secret, std::move(completion));
+    });
+}
+
+void DeferredTokenStore::removeLater(const std::string& account, WriteCompletion completion)
+{
+    later([account, completion = std::move(completion)](TokenStore& store) mutable {
+        store.removeLater(account, std::move(completion));
+    });
+}
+
 std::unique_ptr<TokenStore> makeTokenStore()
 {
-    if (SecretServiceTokenStore::isAvailable()) return std::make_unique<SecretServiceTokenStore>();
-    return std::make_unique<FileTokenStore>(Folders::configFolder() + "/cloud-tokens.json");
+    return std::make_unique<DeferredTokenStore>([]() -> std::unique_ptr<TokenStore> {
+        if (SecretServiceTokenStore::isAvailable()) return std::make_unique<SecretServiceTokenStore>();
+        return std::make_unique<FileTokenStore>(Folders::configFolder() + "/cloud-tokens.json");
+    });
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Where the cloud services keep their credentials between runs. Secrets are never logged, shown or
 // mailed: errors name the account and the store, never the secret.
@@ -91,6 +92,41 @@ private:
     std::string _path;
 };
 
+// A store chosen on first use. Asking the session bus whether a Secret Service answers takes
+// round trips (and may start the keyring): a first asynchronous call waits until the main loop is
+// idle, so that the cloud services made at start never hold the first frame back. A synchronous
+// call chooses at once. Calls are handed on in the order they came.
+class DeferredTokenStore : public TokenStore {
+public:
+    using Chooser = std::function<std::unique_ptr<TokenStore>()>;
+    explicit DeferredTokenStore(Chooser choose);
+    ~DeferredTokenStore() override;
+    DeferredTokenStore(const DeferredTokenStore&) = delete;
+    DeferredTokenStore& operator=(const DeferredTokenStore&) = delete;
+
+    std::optional<std::string> read(const std::string& account, Error* error = nullptr) override;
+    bool write(const std::string& account, const std::string& secret, Error* error = nullptr) override;
+    bool remove(const std::string& account, Error* error = nullptr) override;
+    std::string name() const override;
+    void readLater(const std::string& account, ReadCompletion completion) override;
+    void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion) override;
+    void removeLater(const std::string& account, WriteCompletion completion) override;
+
+    // The store chosen so far; nullptr before the first call has been handed on.
+    TokenStore* chosenStore() const { return _store.get(); }
+
+private:
+    void choose();
+    TokenStore& chosen();
+    void later(std::function<void(TokenStore&)> call);
+
+    Chooser _choose;
+    std::unique_ptr<TokenStore> _store;
+    std::vector<std::function<void(TokenStore&)>> _waiting;
+    unsigned _idleSource = 0;
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+};
+
 // The Secret Service when one answers, otherwise the file "cloud-tokens.json" in the user's
-// configuration folder.
+// configuration folder; which one is found out on first use (see DeferredTokenStore).
 std::unique_ptr<TokenStore> makeTokenStore();

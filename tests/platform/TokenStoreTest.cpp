@@ -117,7 +117,101 @@ TEST(TokenStoreTest, FallsBackToTheFileWhenNoSecretServiceAnswers)
     ScopedEnvironment config("XDG_CONFIG_HOME", home.file("config"));
     auto store = makeTokenStore();
     ASSERT_EQ(store->name(), "file");
-    EXPECT_EQ(static_cast<FileTokenStore&>(*store).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
+    auto* chosen = dynamic_cast<DeferredTokenStore&>(*store).chosenStore();
+    ASSERT_NE(dynamic_cast<FileTokenStore*>(chosen), nullptr);
+    EXPECT_EQ(static_cast<FileTokenStore&>(*chosen).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
+}
+
+// A file store behind the deferred one, counting how often it is chosen.
+struct DeferredFixture {
+    TempDir dir;
+    int choices = 0;
+    std::unique_ptr<DeferredTokenStore> store = std::make_unique<DeferredTokenStore>([this] {
+        ++choices;
+        return std::make_unique<FileTokenStore>(dir.file("tokens.json"));
+    });
+
+    void runIdle()
+    {
+        while (g_main_context_iteration(nullptr, FALSE)) {}
+    }
+};
+
+TEST(DeferredTokenStoreTest, AsynchronousCallsWaitForTheIdleMainLoopThenRunInOrder)
+{
+    DeferredFixture f;
+    std::vector<std::string> answers;
+    f.store->writeLater("dropbox", "d-1", [&](const Error& e) { answers.push_back("write " + e.failureReason); });
+    f.store->readLater("dropbox", [&](std::optional<std::string> secret, const Error&) {
+        answers.push_back("read " + secret.value_or("-"));
+    });
+    f.store->removeLater("dropbox", [&](const Error&) { answers.push_back("remove"); });
+    f.store->readLater("dropbox", [&](std::optional<std::string> secret, const Error&) {
+        answers.push_back("read " + secret.value_or("-"));
+    });
+    EXPECT_EQ(f.choices, 0) << "nothing is asked before the main loop is idle";
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(f.store->chosenStore(), nullptr);
+    f.runIdle();
+    EXPECT_EQ(f.choices, 1);
+    EXPECT_EQ(answers, (std::vector<std::string>{"write ", "read d-1", "remove", "read -"}));
+    // Once chosen, a file store answers before returning, as it did on its own.
+    f.store->readLater("dropbox", [&](std::optional<std::string>, const Error&) { answers.push_back("again"); });
+    EXPECT_EQ(answers.back(), "again");
+    EXPECT_EQ(f.choices, 1);
+}
+
+TEST(DeferredTokenStoreTest, ASynchronousCallChoosesAtOnceAfterTheCallsBeforeIt)
+{
+    const struct {
+        const char* name;
+        std::function<void(TokenStore&)> call;
+    } cases[] = {
+        {"read", [](TokenStore& s) { EXPECT_EQ(s.read("gdrive"), "queued"); }},
+        {"write", [](TokenStore& s) { EXPECT_TRUE(s.write("other", "x")); }},
+        {"remove", [](TokenStore& s) { EXPECT_TRUE(s.remove("other")); }},
+        {"name", [](TokenStore& s) { EXPECT_EQ(s.name(), "file"); }},
+    };
+    for (const auto& c : cases) {
+        DeferredFixture f;
+        bool written = false;
+        f.store->writeLater("gdrive", "queued", [&](const Error&) { written = true; });
+        c.call(*f.store);
+        EXPECT_EQ(f.choices, 1) << c.name;
+        EXPECT_TRUE(written) << c.name << ": the waiting write went first";
+        f.runIdle();
+        EXPECT_EQ(f.choices, 1) << c.name;
+        EXPECT_EQ(FileTokenStore(f.dir.file("tokens.json")).read("gdrive"), "queued") << c.name;
+    }
+}
+
+TEST(DeferredTokenStoreTest, AStoreGoneBeforeItChoseNeverAnswers)
+{
+    bool answered = false;
+    int choices = 0;
+    {
+        DeferredTokenStore store([&] {
+            ++choices;
+            return std::make_unique<FileTokenStore>("/nonexistent/tokens.json");
+        });
+        store.readLater("dropbox", [&](std::optional<std::string>, const Error&) { answered = true; });
+    }
+    while (g_main_context_iteration(nullptr, FALSE)) {}
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(choices, 0);
+}
+
+TEST(DeferredTokenStoreTest, ACallerEndingTheStoreInACompletionStopsTheRest)
+{
+    DeferredFixture f;
+    int answers = 0;
+    f.store->readLater("a", [&](std::optional<std::string>, const Error&) {
+        ++answers;
+        f.store.reset();
+    });
+    f.store->readLater("b", [&](std::optional<std::string>, const Error&) { ++answers; });
+    f.runIdle();
+    EXPECT_EQ(answers, 1);
 }
 
 // Runs only inside the private session bus and keyring of private-keyring.sh, never against the
