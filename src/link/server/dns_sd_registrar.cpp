@@ -1,7 +1,8 @@
 #include "link/server/link_server.h"
 
+#include "link/server/dns_sd_library.h"
+
 #include <arpa/inet.h>
-#include <dns_sd.h>
 
 namespace {
 
@@ -15,23 +16,26 @@ public:
         deallocate();
         reply_ = reply;
         context_ = context;
+        // Without the library no name server can be reached: the link reports it as not there.
+        library_ = dns_sd_library::get();
+        if (!library_) return kDNSServiceErr_NotInitialized;
         const DNSServiceErrorType error =
-            DNSServiceRegister(&reference_, 0, 0, nullptr, service_type, "", nullptr, htons(port),
-                               static_cast<uint16_t>(txt_record.size()), txt_record.data(), registered, this);
+            library_->service_register(&reference_, 0, 0, nullptr, service_type, "", nullptr, htons(port),
+                                       static_cast<uint16_t>(txt_record.size()), txt_record.data(), registered, this);
         if (error != kDNSServiceErr_NoError) reference_ = nullptr;
         return error;
     }
 
     bool has_reference() const override { return reference_ != nullptr; }
-    int socket_fd() const override { return reference_ ? DNSServiceRefSockFD(reference_) : -1; }
+    int socket_fd() const override { return reference_ ? library_->ref_sock_fd(reference_) : -1; }
     int32_t process_result() override
     {
-        return reference_ ? DNSServiceProcessResult(reference_) : kDNSServiceErr_BadReference;
+        return reference_ ? library_->process_result(reference_) : kDNSServiceErr_BadReference;
     }
 
     void deallocate() override
     {
-        if (reference_) DNSServiceRefDeallocate(reference_);
+        if (reference_) library_->ref_deallocate(reference_);
         reference_ = nullptr;
     }
 
@@ -43,6 +47,7 @@ private:
         if (self->reply_) self->reply_(self->context_, error);
     }
 
+    const dns_sd_library* library_ = nullptr;
     DNSServiceRef reference_ = nullptr;
     reply_hook reply_ = nullptr;
     void* context_ = nullptr;

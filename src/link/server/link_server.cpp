@@ -1,10 +1,10 @@
 #include "link/server/link_server.h"
 
+#include "link/server/dns_sd_library.h"
 #include "link/server/link_server_internal.h"
 #include "link/server/pairing.h"
 
 #include <arpa/inet.h>
-#include <dns_sd.h>
 #include <event2/buffer.h>
 #include <event2/event.h>
 #include <event2/http.h>
@@ -333,23 +333,26 @@ void set_working_directory(link_server_state& state, const char* text)
 
 std::vector<uint8_t> bonjour_txt_record(std::string_view challenge)
 {
+    // Without the library nothing can be advertised, so there is no record to make either.
+    const dns_sd_library* library = dns_sd_library::get();
+    if (!library) return {};
     unsigned char storage[1024] = {};
     TXTRecordRef record;
-    TXTRecordCreate(&record, sizeof storage, storage);
-    const auto set = [&record](const char* key, std::string_view value) {
+    library->txt_record_create(&record, sizeof storage, storage);
+    const auto set = [&record, library](const char* key, std::string_view value) {
         // An entry is one length byte's worth of "key=value"; one that does not fit would be left
         // out altogether, so the value is cut until it fits.
         const size_t room = 255 - std::strlen(key) - 1;
         const size_t length = std::min({value.size(), size_t{255}, room});
-        TXTRecordSetValue(&record, key, static_cast<uint8_t>(length), value.data());
+        library->txt_record_set_value(&record, key, static_cast<uint8_t>(length), value.data());
     };
     set("txtvers", "1");
     set("path", "/mindmaps/");
     set("pair", "/pair");
     set("challenge", challenge);
-    const auto* bytes = static_cast<const uint8_t*>(TXTRecordGetBytesPtr(&record));
-    std::vector<uint8_t> txt(bytes, bytes + TXTRecordGetLength(&record));
-    TXTRecordDeallocate(&record);
+    const auto* bytes = static_cast<const uint8_t*>(library->txt_record_get_bytes_ptr(&record));
+    std::vector<uint8_t> txt(bytes, bytes + library->txt_record_get_length(&record));
+    library->txt_record_deallocate(&record);
     return txt;
 }
 
