@@ -12,7 +12,14 @@ std::vector<std::string> modulePaths()
 {
     std::vector<std::string> paths;
     const std::string programs = Folders::executableFolder();
-    if (!programs.empty()) paths.push_back(programs + "/../lib/tarnwick/" + ModuleFileName);
+    if (!programs.empty()) {
+        paths.push_back(programs + "/../lib/tarnwick/" + ModuleFileName);
+#ifdef TARNWICK_INSTALLED_LIBDIR
+        // An installed tree moved elsewhere as a whole still finds its module.
+        const std::string installed = programs + "/../" TARNWICK_INSTALLED_LIBDIR "/tarnwick/" + ModuleFileName;
+        if (installed != paths.back()) paths.push_back(installed);
+#endif
+    }
 #ifdef TARNWICK_INSTALLED_MODULE_DIR
     paths.push_back(std::string(TARNWICK_INSTALLED_MODULE_DIR) + "/" + ModuleFileName);
 #endif
