@@ -43,6 +43,12 @@ bool MindMapConverter::importFromText(MindMap& mindMap, const MindMapData& data,
     return importer.importMindMapFromData(data, error);
 }
 
+bool MindMapConverter::importFromText(MindMap& mindMap, MindMapData&& data, Error* error)
+{
+    PlainTextImporter importer(mindMap);
+    return importer.importMindMapFromData(std::move(data), error);
+}
+
 bool MindMapConverter::importFromOpml(MindMap& mindMap, const MindMapData& data, Error* error)
 {
     OpmlMindMapImporter importer(mindMap);

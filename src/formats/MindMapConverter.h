@@ -23,6 +23,8 @@ public:
     static MindMapData exportToFreemind(MindMap& mindMap);
 
     static bool importFromText(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
+    // The same, letting go of the bytes as soon as they are decoded.
+    static bool importFromText(MindMap& mindMap, MindMapData&& data, Error* error = nullptr);
     static bool importFromOpml(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
     static bool importFromFreemind(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
 

@@ -159,21 +159,40 @@ void PlainTextImporter::detectPlainTextFile()
     for (MindMapNode* topic : topics) topic->linkToParent(theme);
 }
 
-bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* error)
+std::optional<std::string> PlainTextImporter::decodedText(const MindMapData& data, Error* error)
 {
-    MindMap& map = mindMap();
-    if (data.empty() || !map.isEmpty()) return false;
-    if (!acceptsTextSize(data.size(), error)) return false;
+    if (data.empty() || !mindMap().isEmpty()) return std::nullopt;
+    if (!acceptsTextSize(data.size(), error)) return std::nullopt;
     std::optional<std::string> text = decodeImportedText(data.data(), data.size());
     if (!text) {
-        return setError(error,
-                        MakeAppError(RefusedErrorCode, localized("map_import_error"),
-                                     localized("map_import_text_encoding_reason")));
+        setError(error,
+                 MakeAppError(RefusedErrorCode, localized("map_import_error"),
+                              localized("map_import_text_encoding_reason")));
     }
-    *text = NormalizeNewlines(*text);
-    if (!acceptsLineCount(*text, error)) return false;
-    setLines(std::move(*text));
-    text.reset();
+    return text;
+}
+
+bool PlainTextImporter::importMindMapFromData(const MindMapData& data, Error* error)
+{
+    std::optional<std::string> text = decodedText(data, error);
+    return text && importText(std::move(*text), error);
+}
+
+bool PlainTextImporter::importMindMapFromData(MindMapData&& data, Error* error)
+{
+    std::optional<std::string> text = decodedText(data, error);
+    // The bytes are done with once decoded: a large file is not held beside its topics.
+    MindMapData().swap(data);
+    return text && importText(std::move(*text), error);
+}
+
+bool PlainTextImporter::importText(std::string decoded, Error* error)
+{
+    MindMap& map = mindMap();
+    std::string text = NormalizeNewlines(decoded);
+    std::string().swap(decoded);
+    if (!acceptsLineCount(text, error)) return false;
+    setLines(std::move(text));
     convertTextLines(nullptr);
     detectPlainTextFile();
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,8 @@ public:
     // whose encoding cannot be told (with an error that says so). Text of nothing but line breaks
     // gives no topics and true.
     bool importMindMapFromData(const MindMapData& data, Error* error = nullptr);
+    // The same, letting go of the bytes as soon as they are decoded.
+    bool importMindMapFromData(MindMapData&& data, Error* error = nullptr);
 
     // Adds the pasteboard's plain text as topics under the one selected topic, selects them and
     // makes it one undo step. Nothing happens without text, without a selected topic or on a
@@ -56,6 +59,11 @@ public:
     static size_t leadTabCount(std::string_view line);
 
 private:
+    // The data as text, for an empty map; nothing (with the reason when there is one) for empty
+    // data, a map that has topics, text too large or of an encoding that cannot be told.
+    std::optional<std::string> decodedText(const MindMapData& data, Error* error);
+    // Fills the empty map with the decoded text.
+    bool importText(std::string decoded, Error* error);
     // Whether the text has few enough lines; when not, the error says how many it has.
     static bool acceptsLineCount(std::string_view text, Error* error);
     // Takes the text (line ends already normalised) apart into lines.

@@ -9,6 +9,7 @@
 #include "Utils/HexEncoding.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "formats/MindMapConverter.h"
 #include "formats/PlainTextImporter.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxDataExtractor.h"
@@ -510,6 +511,28 @@ std::optional<WrittenDocument> writeDocumentToFile(MindMap& mindMap, const std::
 MindMapInfoItem* MindMapStore::importForeignMindMap(const MindMapData& data, int32_t format,
                                                     const std::string& fileName, Error* error)
 {
+    return importReadMindMap(
+        [&](MindMap& mindMap, const std::string& guid) { return readForImport(mindMap, data, guid, format, error); },
+        fileName, error);
+}
+
+MindMapInfoItem* MindMapStore::importTextMindMap(MindMapData&& data, const std::string& fileName, Error* error)
+{
+    return importReadMindMap(
+        [&](MindMap& mindMap, const std::string& guid) {
+            Error failure;
+            if (mindMap.importWithImporter(
+                    [&] { return MindMapConverter::importFromText(mindMap, std::move(data), &failure); }, guid))
+                return true;
+            if (failure.isEmpty()) return importFailed(error, "map_import_unreadable_reason");
+            return setError(error, failure);
+        },
+        fileName, error);
+}
+
+MindMapInfoItem* MindMapStore::importReadMindMap(const std::function<bool(MindMap&, const std::string& guid)>& read,
+                                                 const std::string& fileName, Error* error)
+{
     SiblingTempFile file(_documentsDirectory + "/" + fileName);
     if (!file.isValid()) {
         setError(error, file.error());
@@ -517,7 +540,7 @@ MindMapInfoItem* MindMapStore::importForeignMindMap(const MindMapData& data, int
     }
     std::optional<WrittenDocument> written = withinMemory(error, [&]() -> std::optional<WrittenDocument> {
         MindMap mindMap(CustomImageStore::localImageStore());
-        if (!readForImport(mindMap, data, fs::path(fileName).stem().string(), format, error)) return std::nullopt;
+        if (!read(mindMap, fs::path(fileName).stem().string())) return std::nullopt;
         return writeDocumentToFile(mindMap, file.path(), file.target(), error);
     });
     if (!written) return nullptr;
@@ -610,7 +633,12 @@ MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error*
     }
     std::optional<MindMapData> data = withinMemory(error, [&] { return readFileData(path, error); });
     if (!data) return nullptr;
-    return importMindMapData(*data, namedAsText ? int32_t(MindMapReadFormat::PlainText) : 0, error, skipped);
+    const int32_t undetectedFormat = namedAsText ? int32_t(MindMapReadFormat::PlainText) : 0;
+    // A text hands its bytes over: they go once decoded, before its topics are made.
+    if (!data->empty() && !_documentsDirectory.empty() && !hasPKZIPSignature(*data) &&
+        MindMap::detectMindMapFormat(*data) == 0 && undetectedFormat == int32_t(MindMapReadFormat::PlainText))
+        return importTextMindMap(std::move(*data), unusedMindMapFileName(), error);
+    return importMindMapData(*data, undetectedFormat, error, skipped);
 }
 
 MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,

@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -245,6 +246,11 @@ private:
     // the store as it was, when it does not read.
     MindMapInfoItem* importForeignMindMap(const MindMapData& data, int32_t format, const std::string& fileName,
                                           Error* error);
+    // The same for the bytes of a text file, let go of as soon as they are decoded.
+    MindMapInfoItem* importTextMindMap(MindMapData&& data, const std::string& fileName, Error* error);
+    // The map that read fills (with the GUID given) written into the new item's file.
+    MindMapInfoItem* importReadMindMap(const std::function<bool(MindMap&, const std::string& guid)>& read,
+                                       const std::string& fileName, Error* error);
     // Copies a native container's images into the local image store; the entries not kept are
     // appended to *skipped.
     void importCustomImages(const MindMapData& archiveData, std::vector<std::string>* skipped);

@@ -43,6 +43,12 @@ TEST_P(PlainTextImport, GivesTheTree)
     std::string expected = GetParam().tree;
     if (expected.starts_with('#')) expected.replace(0, 1, localized("import_text_central_theme_title"));
     EXPECT_EQ(importedTree(GetParam().text), expected);
+    // Bytes handed over give the same tree, and are let go of.
+    MindMap map;
+    MindMapData handed = bytes(GetParam().text);
+    EXPECT_TRUE(map.importWithImporter([&] { return MindMapConverter::importFromText(map, std::move(handed)); }, ""));
+    EXPECT_EQ(treeOf(map), expected);
+    EXPECT_EQ(handed.capacity(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,6 +109,13 @@ TEST_P(PlainTextUndetectable, FailsAndLeavesTheMapEmpty)
     // Nothing at all is no text to explain; anything else is told apart from a readable text.
     if (GetParam().empty()) EXPECT_TRUE(error.isEmpty());
     else EXPECT_EQ(error.failureReason, localized("map_import_text_encoding_reason"));
+    // Bytes handed over are refused alike.
+    MindMap handedMap;
+    Error handedError;
+    PlainTextImporter importer(handedMap);
+    EXPECT_FALSE(importer.importMindMapFromData(bytes(GetParam()), &handedError));
+    EXPECT_EQ(handedError.failureReason, error.failureReason);
+    EXPECT_TRUE(handedMap.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BadText, PlainTextUndetectable,
