@@ -53,12 +53,13 @@ std::optional<PdfDocumentReader::PageSize> PdfDocumentReader::pageSize(int page)
 
 bool PdfDocumentReader::hasOutline() const
 {
-    return _document->hasOutline();
+    return !outline().empty();
 }
 
 std::vector<PdfDocumentReader::OutlineItem> PdfDocumentReader::outline() const
 {
-    return _document->outline();
+    if (!_outline) _outline = _document->outline();
+    return *_outline;
 }
 
 std::unique_ptr<PdfPageRenderer> PdfDocumentReader::pageRenderer() const

@@ -51,7 +51,9 @@ public:
     int pageCount() const;
     // In points, as the page is shown (rotation applied); nothing for a page out of range.
     std::optional<PageSize> pageSize(int page) const;
-    // Every bookmark in document order, each after its parent; empty without an outline.
+    // Every bookmark in document order, each after its parent; empty without an outline. Read
+    // once: a damaged file's objects may be repaired while the outline is read, and both answers
+    // must stay those of the first reading.
     std::vector<OutlineItem> outline() const;
     bool hasOutline() const;
     const std::vector<uint8_t>& data() const { return _data; }
@@ -64,4 +66,5 @@ private:
     // The document reads the bytes in place: they are kept for its lifetime.
     std::vector<uint8_t> _data;
     std::unique_ptr<PdfEngineDocument> _document;
+    mutable std::optional<std::vector<OutlineItem>> _outline;
 };

@@ -22,7 +22,6 @@ public:
     virtual ~PdfEngineDocument() = default;
     virtual int pageCount() const = 0;
     virtual std::optional<PdfDocumentReader::PageSize> pageSize(int page) const = 0;
-    virtual bool hasOutline() const = 0;
     virtual std::vector<PdfDocumentReader::OutlineItem> outline() const = 0;
 };
 
@@ -39,7 +38,7 @@ public:
 // The table the module hands out. The module is built with the program; the version keeps a
 // module left over from another build from being called with another layout.
 struct PdfEngine {
-    static constexpr uint32_t CurrentVersion = 1;
+    static constexpr uint32_t CurrentVersion = 2;
     uint32_t version;
     // Nothing when the bytes are no PDF the library can open.
     std::unique_ptr<PdfEngineDocument> (*openDocument)(const uint8_t* data, size_t size);

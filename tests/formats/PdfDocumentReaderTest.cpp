@@ -110,3 +110,32 @@ TEST(PdfDocumentReader, NoOutlineAndOutlineLoopingBack)
 }
 
 } // namespace
+
+namespace {
+
+// A damaged file may have its objects repaired while its outline is read: the answers before and
+// after that reading are those of the reading itself.
+TEST(PdfDocumentReader, AnswersAboutTheOutlineAgreeWhateverTheOrderAsked)
+{
+    const std::filesystem::path corpus = std::filesystem::path(TARNWICK_SOURCE_DIR) / "fuzz/corpus/PdfOutline";
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        const std::string name = entry.path().filename().string();
+        for (bool outlineFirst : {false, true}) {
+            const auto reader = PdfDocumentReader::openFile(entry.path().string());
+            if (!reader) continue;
+            if (outlineFirst) {
+                const size_t items = reader->outline().size();
+                EXPECT_EQ(reader->hasOutline(), items > 0) << name;
+            } else {
+                const bool has = reader->hasOutline();
+                EXPECT_EQ(reader->outline().empty(), !has) << name;
+                EXPECT_EQ(reader->hasOutline(), has) << name;
+            }
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 2 * 7u) << "the corpus's PDFs were read";
+}
+
+} // namespace

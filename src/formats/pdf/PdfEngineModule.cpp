@@ -146,18 +146,6 @@ public:
         return size;
     }
 
-    bool hasOutline() const override
-    {
-        XRef& xref = *_document->getXRef();
-        const Object catalog = xref.getCatalog();
-        const Object outlines = catalog.isDict() ? catalog.dictLookup("Outlines") : Object(objNull);
-        const std::optional<Ref> first = itemReference(outlines, "First", xref);
-        // An outline whose first entry is the outline itself has no bookmark the walk would read.
-        const std::optional<Ref> self = itemReference(catalog, "Outlines", xref);
-        if (!first || (self && *first == *self)) return false;
-        return xref.fetch(*first).isDict();
-    }
-
     std::vector<OutlineItem> outline() const override
     {
         std::vector<OutlineItem> items;
