@@ -36,6 +36,7 @@ SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
         hold->signal_pressed().connect([this, i](double, double) { holdSegment(i); });
         pack_start(*button, Gtk::PACK_SHRINK);
         _buttons.push_back(std::move(button));
+        _shown.emplace_back();
         _holds.push_back(std::move(hold));
     }
     control.setMenuPresenter(_menuPresenter.get());
@@ -76,7 +77,10 @@ void SegmentedControlWidget::refresh()
     for (size_t i = 0; i < _buttons.size() && i < control.segmentCount(); ++i) {
         const SegmentedControl::Segment& segment = control.segment(i);
         Gtk::Button& button = *_buttons[i];
-        if (!segment.image.empty()) {
+        Shown& shown = _shown[i];
+        // A picture drawn for one scale is drawn anew for another.
+        const int scale = get_scale_factor();
+        if (!segment.image.empty() && (segment.image != shown.image || scale != shown.scale)) {
             auto* image = button.get_image();
             auto* icon = dynamic_cast<Gtk::Image*>(image);
             if (!icon) {
@@ -85,11 +89,21 @@ void SegmentedControlWidget::refresh()
                 button.set_always_show_image(true);
             }
             setGtkImageNamed(*icon, segment.image);
+            shown.image = segment.image;
+            shown.scale = scale;
         }
-        if (segment.label) button.set_label(*segment.label);
-        button.set_tooltip_text(segment.toolTip);
+        const bool readAloudChanged =
+            segment.toolTip != shown.toolTip || segment.label.has_value() != shown.label.has_value();
+        if (segment.label && segment.label != shown.label) {
+            button.set_label(*segment.label);
+            shown.label = segment.label;
+        }
+        if (segment.toolTip != shown.toolTip) {
+            button.set_tooltip_text(segment.toolTip);
+            shown.toolTip = segment.toolTip;
+        }
         // A segment that shows only a picture is read aloud by what its tool tip says.
-        if (!segment.label && !segment.toolTip.empty()) {
+        if (readAloudChanged && !segment.label && !segment.toolTip.empty()) {
             if (Glib::RefPtr<Atk::Object> accessible = button.get_accessible()) accessible->set_name(segment.toolTip);
         }
         button.set_sensitive(segment.enabled);

@@ -7,6 +7,8 @@
 #include <gtkmm/gesturelongpress.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class GtkMenuPresenter;
@@ -33,8 +35,18 @@ public:
 private:
     void on_size_allocate(Gtk::Allocation& allocation) override;
 
+    // What a button shows, so that a refresh changes only what changed: a picture set again is
+    // looked up, loaded and measured again, and a label set again rebuilds the button's content.
+    struct Shown {
+        std::string image;
+        int scale = 0;
+        std::optional<std::string> label;
+        std::optional<std::string> toolTip;
+    };
+
     SegmentedControlItem& _item;
     std::vector<std::unique_ptr<Gtk::Button>> _buttons;
+    std::vector<Shown> _shown;
     std::vector<Glib::RefPtr<Gtk::GestureLongPress>> _holds;
     // The segment whose button was held; its release is not a click.
     int _heldSegment = -1;

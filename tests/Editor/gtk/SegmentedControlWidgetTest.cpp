@@ -5,6 +5,7 @@
 #include "support/RecordingResponder.h"
 
 #include <atkmm/object.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -137,4 +138,48 @@ TEST(SegmentedControlWidgetTest, AStripAskedForItsHeightOutsideAWindowLaysItsCon
     ToolbarBackgroundWidget empty;
     empty.addSegmentedControlItems({});
     EXPECT_EQ(empty.stripHeight(), 0);
+}
+
+// Validation refreshes every control after each event: a picture set again is looked up and
+// loaded again, and a label set again rebuilds the button's content, so only what changed is set.
+TEST(SegmentedControlWidgetTest, ARefreshSetsOnlyWhatChanged)
+{
+    initGtkForTests();
+    auto item = std::make_shared<SegmentedControlItem>(
+        std::vector{ToolbarSegment::toolbarSegment("text_bold", nullptr, "zoomIn:", "Zoom In"),
+                    ToolbarSegment::toolbarSegment("zoom-out", nullptr, "zoomOut:", "Zoom Out")});
+    SegmentedControl& control = item->segmentedControl();
+    control.setLabel(std::string("100%"), 1);
+    SegmentedControlWidget widget(*item);
+    auto* picture = dynamic_cast<Gtk::Image*>(widget.button(0).get_image());
+    ASSERT_NE(picture, nullptr);
+    int pictureSets = 0;
+    picture->property_icon_name().signal_changed().connect([&pictureSets] { ++pictureSets; });
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int pictureSets;
+        bool sameLabelChild;
+        std::string toolTip;
+    };
+    const std::vector<Step> steps = {
+        {"nothing", [] {}, 0, true, "Zoom In"},
+        {"enabled state", [&] { control.setEnabled(false, 0); }, 0, true, "Zoom In"},
+        {"same label", [&] { control.setLabel(std::string("100%"), 1); }, 0, true, "Zoom In"},
+        {"tool tip", [&] { control.setToolTip("Bigger", 0); }, 0, true, "Bigger"},
+        {"picture", [&] { control.setImage("text_italic", 0); }, 1, true, "Bigger"},
+        {"label", [&] { control.setLabel(std::string("150%"), 1); }, 1, false, "Bigger"},
+    };
+    for (const Step& step : steps) {
+        Gtk::Widget* labelChild = widget.button(1).get_child();
+        step.change();
+        widget.refresh();
+        EXPECT_EQ(pictureSets, step.pictureSets) << step.what;
+        EXPECT_EQ(widget.button(1).get_child() == labelChild, step.sameLabelChild) << step.what;
+        EXPECT_EQ(widget.button(0).get_tooltip_text(), step.toolTip) << step.what;
+    }
+    EXPECT_FALSE(widget.button(0).get_sensitive());
+    EXPECT_EQ(widget.button(1).get_label(), "150%");
+    EXPECT_EQ(widget.button(0).get_accessible()->get_name(), "Bigger");
 }
