@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-CrossLink::CrossLink(MindMap* mindMap) : MindMapRelation(mindMap, ElementTypeCrossLink)
+CrossLink::CrossLink(MindMap* mindMap) : MindMapRelation(mindMap)
 {
 }
 

@@ -30,8 +30,7 @@ std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, bool crossLink)
 
 } // namespace
 
-MindMapRelation::MindMapRelation(MindMap* mindMap, int32_t kind)
-    : CompositeElement(mindMap), _crossLinkKind(kind == ElementTypeCrossLink)
+MindMapRelation::MindMapRelation(MindMap* mindMap) : CompositeElement(mindMap)
 {
 }
 
@@ -44,7 +43,8 @@ const RelationStyle& MindMapRelation::blankStyle() const
 {
     MindMap* map = mindMap();
     if (const MindMapStyle* mapStyle = map ? map->style() : nullptr)
-        return _crossLinkKind ? mapStyle->blankCrossLinkStyle() : mapStyle->blankParentRelationStyle();
+        return elementType() == ElementTypeCrossLink ? mapStyle->blankCrossLinkStyle()
+                                                     : mapStyle->blankParentRelationStyle();
     static const RelationStyle detached;
     return detached;
 }
@@ -52,7 +52,7 @@ const RelationStyle& MindMapRelation::blankStyle() const
 RelationStyle* MindMapRelation::ownStyle()
 {
     if (!_style) {
-        _style = std::make_unique<RelationStyle>(mapPartStyle(mindMap(), _crossLinkKind));
+        _style = std::make_unique<RelationStyle>(mapPartStyle(mindMap(), elementType() == ElementTypeCrossLink));
         _style->setListener(this);
     }
     return _style.get();
@@ -75,8 +75,8 @@ bool MindMapRelation::isValid() const
 
 void MindMapRelation::setHasCustomPath(bool hasCustomPath)
 {
-    if (hasCustomPath == _hasCustomPath) return;
-    _hasCustomPath = hasCustomPath;
+    if (hasCustomPath == _relationPath.customRouted) return;
+    _relationPath.customRouted = hasCustomPath;
     if (MindMap* map = mindMap()) map->elementBoundsChanged(this);
 }
 
@@ -165,7 +165,7 @@ Point MindMapRelation::location() const
 
 void MindMapRelation::moveCustomPoint(Point point)
 {
-    _hasCustomPath = true;
+    _relationPath.customRouted = true;
     if (style()->relationPathStyle() == PathStyleStraight) {
         RelationStyle* own = ownStyle();
         ElementStyle::UpdateGuard batch(*own);

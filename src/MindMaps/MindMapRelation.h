@@ -40,7 +40,7 @@ public:
     bool hasOwnStyle() const { return _style != nullptr; }
     RelationPath& relationPath() { return _relationPath; }
     const RelationPath& relationPath() const { return _relationPath; }
-    bool hasCustomPath() const { return _hasCustomPath; }
+    bool hasCustomPath() const { return _relationPath.customRouted; }
     void setHasCustomPath(bool hasCustomPath);
     virtual bool allowsCustomPath() const = 0;
 
@@ -69,9 +69,8 @@ public:
     void updatePathTaper();
 
 protected:
-    // kind: ElementTypeCrossLink or ElementTypeParentRelation; picks the map style's part that
-    // the relation's style inherits from.
-    MindMapRelation(MindMap* mindMap, int32_t kind);
+    // The relation's style inherits from the map style's part of its kind (elementType()).
+    explicit MindMapRelation(MindMap* mindMap);
 
 private:
     // A relation whose path was never routed is drawn, measured and hit as the straight line
@@ -81,6 +80,4 @@ private:
 
     mutable RelationPath _relationPath;
     std::unique_ptr<RelationStyle> _style;
-    bool _hasCustomPath = false;
-    bool _crossLinkKind = false;
 };

@@ -2,12 +2,11 @@
 
 #include "MindMaps/MindMapNode.h"
 
-// Every topic has one: the allocator serves it from its 224-byte size class, where a few bytes
-// more would take the next one (256) for every topic of a large map.
-static_assert(sizeof(ParentRelation) <= 224);
+// Every topic has one: the allocator serves it from its 192-byte size class, where a few bytes
+// more would take the next one (224) for every topic of a large map.
+static_assert(sizeof(ParentRelation) <= 192);
 
-ParentRelation::ParentRelation(MindMapNode* node)
-    : MindMapRelation(node ? node->mindMap() : nullptr, ElementTypeParentRelation), _node(node)
+ParentRelation::ParentRelation(MindMapNode* node) : MindMapRelation(node ? node->mindMap() : nullptr), _node(node)
 {
 }
 

@@ -193,11 +193,46 @@ Rect RelationPath::bounds() const
     return RectFromPoints(p0, p3);
 }
 
+RelationPath::RelationPath(const RelationPath& other)
+    : p0(other.p0),
+      p1(other.p1),
+      p2(other.p2),
+      p3(other.p3),
+      leadInPoint(other.leadInPoint),
+      leadOutPoint(other.leadOutPoint),
+      taperWidth(other.taperWidth),
+      leadOutWidth(other.leadOutWidth),
+      autoStraighten(other.autoStraighten),
+      hasLeadIn(other.hasLeadIn),
+      hasLeadOut(other.hasLeadOut),
+      customRouted(other.customRouted),
+      _fillPath(other._fillPath),
+      _bezierStyle(other._bezierStyle),
+      _orthoSegments(other._orthoSegments),
+      _handle(other._handle ? std::make_unique<Handle>(*other._handle) : nullptr)
+{
+}
+
+RelationPath& RelationPath::operator=(const RelationPath& other)
+{
+    if (this != &other) *this = RelationPath(other);
+    return *this;
+}
+
+RelationPath::~RelationPath() = default;
+
+RelationPath::Handle& RelationPath::handle()
+{
+    if (!_handle) _handle = std::make_unique<Handle>();
+    return *_handle;
+}
+
 void RelationPath::setCustomOffset(Point offset)
 {
     // A NaN or infinite handle would make every later route through it NaN as well.
     if (!isFinite(offset)) return;
-    _customOffset = offset;
+    if (!_handle && offset == Point()) return;
+    handle().customOffset = offset;
 }
 
 Point RelationPath::value(double t) const
@@ -227,7 +262,7 @@ Point RelationPath::getLocationPoint() const
     if (!isOrthogonal()) return value(0.5);
     switch (_orthoSegments) {
     case 4:
-        return _p12;
+        return p12();
     case 2:
         return p1;
     case 1:
@@ -243,7 +278,7 @@ Rect RelationPath::unionCustomRelationPath(const Rect& rect) const
     if (_bezierStyle == 3) side = 40;
     else if (_bezierStyle == 1) side = 2;
     else return rect;
-    Point handle = pointAdd(pointMidpoint(p0, p3), _customOffset);
+    Point handle = pointAdd(pointMidpoint(p0, p3), customOffset());
     return unionRect(rect, Rect(handle.x - side / 2, handle.y - side / 2, side, side));
 }
 
@@ -275,7 +310,7 @@ void RelationPath::updateCustomQuadPath()
 {
     // The quadratic's control point lies twice as far out as the handle, so that the curve itself
     // passes through the handle.
-    Point q = pointAdd(pointMidpoint(p0, p3), pointScale(_customOffset, 2));
+    Point q = pointAdd(pointMidpoint(p0, p3), pointScale(customOffset(), 2));
     constexpr double Third = 0.3333333333333333;
     constexpr double TwoThirds = 0.6666666666666666;
     p1 = pointAdd(pointScale(p0, Third), pointScale(q, TwoThirds));
@@ -349,7 +384,7 @@ void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
     _orthoSegments = 3;
     Rect g0 = insetRect(r0, -OrthoMargin, -OrthoMargin);
     Rect g3 = insetRect(r3, -OrthoMargin, -OrthoMargin);
-    Point c = pointAdd(pointMidpoint(p0, p3), _customOffset);
+    Point c = pointAdd(pointMidpoint(p0, p3), customOffset());
     double minX = std::min(g0.minX(), g3.minX());
     double maxX = std::max(g0.maxX(), g3.maxX());
     double minY = std::min(g0.minY(), g3.minY());
@@ -405,7 +440,7 @@ void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
 
     // Beyond a corner of the rectangles: four segments with the handle as their middle corner.
     _orthoSegments = 4;
-    _p12 = c;
+    handle().p12 = c;
     int q0 = vectorQuadrant(pointSubtract(p3, p0));
     int q1 = vectorQuadrant(pointSubtract(c, pointMidpoint(p0, p3)));
     int diff = ((q1 - q0) % 4 + 4) % 4;
@@ -528,11 +563,13 @@ void RelationPath::appendOrthogonal(BezierPath& path) const
     case 2:
         addOrthoSegment(path, p0, p1, p3);
         break;
-    case 4:
-        addOrthoSegment(path, p0, p1, _p12);
-        addOrthoSegment(path, p1, _p12, p2);
-        addOrthoSegment(path, _p12, p2, p3);
+    case 4: {
+        const Point corner = p12();
+        addOrthoSegment(path, p0, p1, corner);
+        addOrthoSegment(path, p1, corner, p2);
+        addOrthoSegment(path, corner, p2, p3);
         break;
+    }
     default:
         addOrthoSegment(path, p0, p1, p2);
         addOrthoSegment(path, p1, p2, p3);
@@ -573,7 +610,7 @@ bool RelationPath::hitTest(Point pt) const
         case 2:
             return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, p3);
         case 4:
-            return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, _p12) || segmentHitTest(pt, _p12, p2) ||
+            return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, p12()) || segmentHitTest(pt, p12(), p2) ||
                 segmentHitTest(pt, p2, p3);
         default:
             return segmentHitTest(pt, p0, p1) || segmentHitTest(pt, p1, p2) || segmentHitTest(pt, p2, p3);

@@ -4,6 +4,7 @@
 #include "platform/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 
 // Where an arrow head sits on a relation line: its tip, and the direction in which it points
 // (not normalised).
@@ -50,6 +51,15 @@ public:
     bool autoStraighten = false;
     bool hasLeadIn = false;
     bool hasLeadOut = false;
+    // The relation's own mark that the user placed the handle; the path itself does not read it.
+    bool customRouted = false;
+
+    RelationPath() = default;
+    RelationPath(const RelationPath& other);
+    RelationPath& operator=(const RelationPath& other);
+    RelationPath(RelationPath&&) noexcept = default;
+    RelationPath& operator=(RelationPath&&) noexcept = default;
+    ~RelationPath();
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
     bool isNull() const;
@@ -62,7 +72,7 @@ public:
     // of a four-segment route.
     int32_t bezierStyle() const { return _bezierStyle; }
     int64_t orthoSegments() const { return _orthoSegments; }
-    Point p12() const { return _p12; }
+    Point p12() const { return _handle ? _handle->p12 : Point(); }
 
     // The rectangle spanned by the end points only; control points and lead-ins are not included.
     Rect bounds() const;
@@ -72,7 +82,7 @@ public:
 
     // The user's handle, as an offset from the midpoint of the end points. Setting it recomputes
     // nothing. An offset that is not a finite number is refused and the previous one kept.
-    Point customOffset() const { return _customOffset; }
+    Point customOffset() const { return _handle ? _handle->customOffset : Point(); }
     void setCustomOffset(Point offset);
 
     // The point at parameter t (0 at p0, 1 at p3): linear for a straight path, the cubic for any
@@ -140,10 +150,17 @@ private:
     // the tangent there has no length.
     bool taperOffset(Point& offset) const;
 
+    // The handle's place, made when the user first moves it away from the middle: most lines
+    // never have one, and every topic has a line.
+    struct Handle {
+        Point customOffset;
+        Point p12;
+    };
+    Handle& handle();
+
     bool _fillPath = false;
     // Stored small (0 to 3 and 0 to 4): a topic's path then fits the allocator's next smaller size.
     int8_t _bezierStyle = 0;
     int8_t _orthoSegments = 0;
-    Point _customOffset;
-    Point _p12;
+    std::unique_ptr<Handle> _handle;
 };

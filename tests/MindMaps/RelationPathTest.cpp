@@ -105,6 +105,35 @@ TEST(RelationPathHandle, NotANumberNeverBecomesTheOffset)
 
 // The middle segment runs halfway across the wider gap between the rects grown by 8; where both
 // gaps are negative the route turns once, and centres at most one apart need no turn.
+// A copy of a path carries its handle and route and changes apart from the original, whether the
+// handle is at the middle (the most lines) or was moved.
+TEST(RelationPathHandle, CopiesKeepTheHandleAndChangeApart)
+{
+    for (Point offset : {Point{0, 0}, Point{-150, 120}}) {
+        SCOPED_TRACE(testing::Message() << offset.x << "," << offset.y);
+        RelationPath original = customOrthogonalPath(offset);
+        original.customRouted = true;
+        RelationPath copy = original;
+        EXPECT_EQ(copy.customOffset(), offset);
+        EXPECT_EQ(copy.p12(), original.p12());
+        EXPECT_EQ(copy.orthoSegments(), original.orthoSegments());
+        EXPECT_TRUE(copy.customRouted);
+        const auto copied = elementsOf(copy);
+        const auto originals = elementsOf(original);
+        ASSERT_EQ(copied.size(), originals.size());
+        for (size_t i = 0; i < copied.size(); ++i) {
+            EXPECT_EQ(copied[i].type, originals[i].type) << i;
+            EXPECT_EQ(copied[i].points[0], originals[i].points[0]) << i;
+        }
+        copy.setCustomOffset({7, 9});
+        EXPECT_EQ(original.customOffset(), offset);
+        RelationPath assigned;
+        assigned = original;
+        EXPECT_EQ(assigned.customOffset(), offset);
+        EXPECT_EQ(assigned.getLocationPoint(), original.getLocationPoint());
+    }
+}
+
 TEST(RelationPathOrthogonal, RoutesBetweenRects)
 {
     struct Case {
