@@ -112,7 +112,12 @@ struct GDriveCallState : std::enable_shared_from_this<GDriveCallState> {
                 auto state = weak.lock();
                 if (!state || state->done) return;
                 if (answer.status == 401 && !refreshed) {
-                    if (state->client->_authorization.accessToken() != token) {
+                    const OAuthClient& authorization = state->client->_authorization;
+                    if (!authorization.isLinked()) {
+                        // Another call's renewal was refused and the sign-in is gone: sending
+                        // again would go without a token at all.
+                        state->finish(GDriveError::httpStatus(401, "Not signed in to Google Drive."));
+                    } else if (authorization.accessToken() != token) {
                         // Another call renewed it while this one was under way.
                         state->send(build, handler, true, rateLimited);
                     } else {

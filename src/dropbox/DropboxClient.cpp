@@ -124,6 +124,15 @@ std::function<void(const HttpResponse&, DropboxCallState&)> finisher(DropboxClie
     });
 }
 
+// What Dropbox itself answers a call made without an account.
+HttpResponse notLinkedAnswer()
+{
+    HttpResponse answer;
+    answer.status = 401;
+    answer.body = R"({"error_summary":"not_linked/","error":{".tag":"not_linked"}})";
+    return answer;
+}
+
 } // namespace
 
 DropboxCall& DropboxCall::operator=(DropboxCall&& other) noexcept
@@ -184,12 +193,7 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
         (*finishShared)(answer, *state);
     };
     if (!_authorization.isLinked()) {
-        state->early = performAfterDelay(0, [fail] {
-            HttpResponse answer;
-            answer.status = 401;
-            answer.body = R"({"error_summary":"not_linked/","error":{".tag":"not_linked"}})";
-            fail(answer);
-        });
+        state->early = performAfterDelay(0, [fail] { fail(notLinkedAnswer()); });
         return DropboxCall(state);
     }
     auto routeShared = std::make_shared<Route>(std::move(route));
@@ -222,6 +226,13 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
                     // Access tokens run out every few hours: renew once and send once more.
                     state->refreshed = true;
                     if (_authorization.accessToken() != token) {
+                        if (!_authorization.isLinked()) {
+                            // Another call's renewal was refused and the sign-in is gone: sending
+                            // again would go without a token at all.
+                            (*finishShared)(notLinkedAnswer(), *state);
+                            *send = nullptr;
+                            return;
+                        }
                         // Another call renewed it while this one was under way.
                         (*send)();
                         return;

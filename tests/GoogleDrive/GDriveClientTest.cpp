@@ -188,6 +188,31 @@ TEST_F(GDriveClientTest, AnExpiredTokenIsRenewedOnceForAllCallsWaiting)
     EXPECT_EQ(fake.requestsTo("files.get").size(), 6u);
 }
 
+// A call whose expired-token answer comes back after another call's renewal was refused must end
+// as signed out, not go out again without any token.
+TEST_F(GDriveClientTest, ACallAnsweredAfterTheSignInWasRefusedEndsSignedOut)
+{
+    const std::string id = fake.addFile("Plan.twkx", "p");
+    fake.expireAccessTokens();
+    fake.revokeRefreshTokens();
+    std::optional<GDriveResponse<GDriveMetadata>> late;
+    fake.setDelay(0.3);
+    GDriveCall lateCall =
+        client.getFile(id, GDriveMetadata::FileFields, [&](const auto& response) { late = response; });
+    ASSERT_TRUE(MainLoop::runUntil([&] { return fake.requestsTo("files.get").size() == 1; }, 20));
+    fake.setDelay(0);
+    auto refused = get(id);
+    ASSERT_TRUE(refused.error);
+    // As the service does once it learns the sign-in is gone.
+    oauth.unlink();
+    ASSERT_TRUE(MainLoop::runUntil([&] { return late.has_value(); }, 20));
+    ASSERT_TRUE(late->error);
+    EXPECT_TRUE(GDriveError::isAuthenticationError(*late->error));
+    for (const auto& request : fake.requestsTo("files.get"))
+        EXPECT_GT(request.authorization.size(), 7u) << "a bearer token";
+    EXPECT_EQ(fake.requestsTo("files.get").size(), 2u);
+}
+
 TEST_F(GDriveClientTest, ATokenAboutToRunOutIsRenewedBeforeTheCall)
 {
     const std::string id = fake.addFile("Plan.twkx", "p");

@@ -336,6 +336,31 @@ TEST_F(DropboxClientTest, ARefusedRenewalOrAnUnknownTokenIsASignInError)
     EXPECT_TRUE(unlinked.networkError->isAuthError());
 }
 
+// A call whose expired-token answer comes back after another call's renewal was refused must end
+// as signed out, not go out again without any token.
+TEST_F(DropboxClientTest, ACallAnsweredAfterTheSignInWasRefusedEndsSignedOut)
+{
+    fake.putFile("/Maps/Plan.twkx", "p");
+    fake.expireAccessTokens();
+    fake.revokeRefreshTokens();
+    std::optional<DropboxResponse<DropboxMetadata>> late;
+    fake.setDelay(0.3);
+    DropboxCall lateCall = client.getMetadata("/Maps/Plan.twkx", [&](const auto& response) { late = response; });
+    ASSERT_TRUE(MainLoop::runUntil([&] { return fake.requestsTo("files/get_metadata").size() == 1; }, 20));
+    fake.setDelay(0);
+    auto refused = metadata("/Maps/Plan.twkx");
+    ASSERT_TRUE(refused.networkError);
+    EXPECT_TRUE(refused.networkError->isAuthError());
+    // As the service does once it learns the sign-in is gone.
+    oauth.unlink();
+    ASSERT_TRUE(MainLoop::runUntil([&] { return late.has_value(); }, 20));
+    ASSERT_TRUE(late->networkError);
+    EXPECT_TRUE(late->networkError->isAuthError());
+    for (const auto& request : fake.requestsTo("files/get_metadata"))
+        EXPECT_GT(request.authorization.size(), 7u) << "a bearer token";
+    EXPECT_EQ(fake.requestsTo("files/get_metadata").size(), 2u);
+}
+
 TEST_F(DropboxClientTest, ServerTroubleIsRetriedOrReportedAsANetworkError)
 {
     fake.putFile("/Maps/Plan.twkx", "p");
