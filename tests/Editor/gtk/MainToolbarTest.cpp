@@ -78,22 +78,28 @@ TEST_F(MainToolbarTest, ShowsEveryItemWithItsLabelAndTheSearchFieldInItsWidths)
     EXPECT_EQ(120, widget.searchFieldWidth()) << "room for every item: the widest";
     EXPECT_EQ(120, widget.searchWidget()->get_allocated_width());
 
+    // Widths are given through the window, as a user's resize gives them: a toolbar allocated by
+    // hand would be laid out again at the window's width whenever the window's own layout comes.
+    const auto resizeTo = [&](int width) {
+        window.resize(width, window.get_allocated_height());
+        for (int tries = 0; tries < 300 && widget.get_allocated_width() != width; ++tries) {
+            drainGtkEvents();
+            g_usleep(10000);
+        }
+        drainGtkEvents();
+        return widget.get_allocated_width() == width;
+    };
+
     // The default window has room for every item with the field at its widest.
-    Gtk::Allocation standard(0, 0, 1200, widget.get_allocated_height());
-    widget.size_allocate(standard);
-    drainGtkEvents();
+    ASSERT_TRUE(resizeTo(1200));
     EXPECT_EQ(120, widget.searchFieldWidth());
 
     // Short of room, the field gives way first, down to its narrowest.
     int toolbarMinimum = 0, toolbarNatural = 0;
     widget.get_preferred_width(toolbarMinimum, toolbarNatural);
-    Gtk::Allocation narrower(0, 0, toolbarNatural - 50, widget.get_allocated_height());
-    widget.size_allocate(narrower);
-    drainGtkEvents();
+    ASSERT_TRUE(resizeTo(toolbarNatural - 50));
     EXPECT_NEAR(70, widget.searchFieldWidth(), 8);
-    Gtk::Allocation narrowest(0, 0, toolbarNatural - 300, widget.get_allocated_height());
-    widget.size_allocate(narrowest);
-    drainGtkEvents();
+    ASSERT_TRUE(resizeTo(toolbarNatural - 300));
     EXPECT_EQ(40, widget.searchFieldWidth());
     window.remove();
 }
