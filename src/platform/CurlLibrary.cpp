@@ -1,6 +1,6 @@
 #include "platform/CurlLibrary.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
 
 #include <mutex>
 
@@ -14,21 +14,14 @@ struct Loaded {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
 {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    if (!function && error.empty()) error = std::string("libcurl has no ") + name;
-    return function != nullptr;
+    return SharedLibrary::bind(handle, name, function, "libcurl", error);
 }
 
 Loaded load()
 {
     Loaded loaded;
-    // The soname the headers were written for: another major version may differ in its ABI.
-    void* handle = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* reason = dlerror();
-        loaded.error = std::string("libcurl could not be loaded: ") + (reason ? reason : "unknown reason");
-        return loaded;
-    }
+    void* handle = SharedLibrary::open("libcurl.so.4", "libcurl", loaded.error);
+    if (!handle) return loaded;
     CurlLibrary& l = loaded.library;
     std::string& e = loaded.error;
     bool ok = bind(handle, "curl_global_init", l.globalInit, e);
@@ -55,7 +48,6 @@ Loaded load()
         ok = false;
         e = "libcurl could not be initialised";
     }
-    // Kept loaded for the process's lifetime: handles and callbacks may outlive any one user.
     loaded.complete = ok;
     return loaded;
 }

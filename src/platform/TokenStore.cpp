@@ -2,8 +2,8 @@
 
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
+#include "platform/SharedLibrary.h"
 
-#include <dlfcn.h>
 #include <libsecret/secret.h>
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
@@ -63,8 +63,8 @@ struct SecretLibrary {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function)
 {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
+    std::string unused;
+    return SharedLibrary::bind(handle, name, function, "libsecret", unused);
 }
 
 // Nothing when the library or one of its functions is missing; the reason is then in the error.
@@ -75,12 +75,8 @@ const SecretLibrary* secretLibrary(std::string* reason = nullptr)
     static bool complete = false;
     static std::string failure;
     std::call_once(once, [] {
-        void* handle = dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            const char* error = dlerror();
-            failure = std::string("libsecret could not be loaded: ") + (error ? error : "unknown reason");
-            return;
-        }
+        void* handle = SharedLibrary::open("libsecret-1.so.0", "libsecret", failure);
+        if (!handle) return;
         SecretLibrary& l = library;
         complete = bind(handle, "secret_service_get_sync", l.serviceGetSync) &&
             bind(handle, "secret_service_search_sync", l.serviceSearchSync) &&

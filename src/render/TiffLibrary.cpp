@@ -1,6 +1,6 @@
 #include "render/TiffLibrary.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
 
 #include <mutex>
 
@@ -8,9 +8,7 @@ namespace {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
 {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    if (!function && error.empty()) error = std::string("libtiff has no ") + name;
-    return function != nullptr;
+    return SharedLibrary::bind(handle, name, function, "libtiff", error);
 }
 
 struct Loaded {
@@ -33,12 +31,8 @@ const Loaded& loaded()
 bool TiffLibrary::load(const char* soname, TiffLibrary& library, std::string& error)
 {
     error.clear();
-    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* reason = dlerror();
-        error = std::string("libtiff could not be loaded: ") + (reason ? reason : "unknown reason");
-        return false;
-    }
+    void* handle = SharedLibrary::open(soname, "libtiff", error);
+    if (!handle) return false;
     TiffLibrary& l = library;
     bool ok = bind(handle, "TIFFOpenOptionsAlloc", l.openOptionsAlloc, error);
     ok = bind(handle, "TIFFOpenOptionsFree", l.openOptionsFree, error) && ok;
@@ -50,8 +44,7 @@ bool TiffLibrary::load(const char* soname, TiffLibrary& library, std::string& er
     ok = bind(handle, "TIFFWriteScanline", l.writeScanline, error) && ok;
     ok = bind(handle, "TIFFFlush", l.flush, error) && ok;
     ok = bind(handle, "TIFFClose", l.close, error) && ok;
-    // Kept loaded for the process's lifetime, also when incomplete: a table filled in part may
-    // still point into it.
+    // Also when incomplete: a table filled in part may still point into the library.
     return ok;
 }
 

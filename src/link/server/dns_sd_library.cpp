@@ -1,6 +1,6 @@
 #include "link/server/dns_sd_library.h"
 
-#include <dlfcn.h>
+#include "platform/SharedLibrary.h"
 
 #include <mutex>
 
@@ -8,9 +8,7 @@ namespace {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
 {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    if (!function && error.empty()) error = std::string("the DNS-SD library has no ") + name;
-    return function != nullptr;
+    return SharedLibrary::bind(handle, name, function, "the DNS-SD library", error);
 }
 
 struct loaded_library {
@@ -33,12 +31,8 @@ const loaded_library& loaded()
 bool dns_sd_library::load(const char* soname, dns_sd_library& library, std::string& error)
 {
     error.clear();
-    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* reason = dlerror();
-        error = std::string("the DNS-SD library could not be loaded: ") + (reason ? reason : "unknown reason");
-        return false;
-    }
+    void* handle = SharedLibrary::open(soname, "the DNS-SD library", error);
+    if (!handle) return false;
     dns_sd_library& l = library;
     bool ok = bind(handle, "DNSServiceRegister", l.service_register, error);
     ok = bind(handle, "DNSServiceRefSockFD", l.ref_sock_fd, error) && ok;
@@ -49,7 +43,6 @@ bool dns_sd_library::load(const char* soname, dns_sd_library& library, std::stri
     ok = bind(handle, "TXTRecordGetBytesPtr", l.txt_record_get_bytes_ptr, error) && ok;
     ok = bind(handle, "TXTRecordGetLength", l.txt_record_get_length, error) && ok;
     ok = bind(handle, "TXTRecordDeallocate", l.txt_record_deallocate, error) && ok;
-    // Kept loaded for the process's lifetime: a registration may outlive any one caller.
     return ok;
 }
 
