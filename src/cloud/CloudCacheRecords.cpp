@@ -174,11 +174,16 @@ void RecordFileWriter::run()
         const bool written = state.write(state.path, bytes, &error);
         lock.lock();
         state.writing = false;
+        // A write failing as the one before it did is the same trouble, which the user hears of
+        // once; it is told again after a write has gone through.
+        const bool sameFailure = state.lastWriteFailed && !written &&
+            state.lastError.localizedDescription == error.localizedDescription &&
+            state.lastError.failureReason == error.failureReason;
         state.lastWriteFailed = !written;
         if (!written) {
             state.lastError = error;
-            state.unreported.push_back(std::move(error));
-            if (!state.reportSource) {
+            if (!sameFailure) state.unreported.push_back(std::move(error));
+            if (!sameFailure && !state.reportSource) {
                 state.reportSource = g_idle_add_full(
                     G_PRIORITY_DEFAULT_IDLE,
                     [](gpointer data) -> gboolean {

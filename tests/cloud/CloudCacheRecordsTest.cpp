@@ -185,6 +185,36 @@ TEST(RecordFileWriterTest, AFailedWriteIsReportedOnceWithItsCause)
     }
 }
 
+// A failure that goes on is told once, and again once a write in between went through.
+TEST(RecordFileWriterTest, AFailureGoingOnIsReportedOnceAndAgainAfterAWriteWentThrough)
+{
+    TempDir folder;
+    bool failing = true;
+    RecordFileWriter writer(folder.file("records.xml"),
+                            [&failing](const std::string&, const std::string&, Error* error) {
+                                return failing ? setError(error, MakeAppError(1, "disk full")) : true;
+                            });
+    int reported = 0;
+    writer.setFailureHandler([&reported](const Error&) { ++reported; });
+    struct Step {
+        const char* what;
+        bool fails;
+        int reported;
+    };
+    const std::vector<Step> steps = {
+        {"the first failure", true, 1},
+        {"the same failure again", true, 1},
+        {"a write that goes through", false, 1},
+        {"failing once more", true, 2},
+    };
+    for (const Step& step : steps) {
+        failing = step.fails;
+        writer.write("x");
+        EXPECT_EQ(writer.flush(), !step.fails) << step.what;
+        EXPECT_EQ(reported, step.reported) << step.what;
+    }
+}
+
 // Without a flush, the failure reaches the handler through the main loop.
 TEST(RecordFileWriterTest, AFailureWithoutAFlushIsReportedOnTheMainLoop)
 {
