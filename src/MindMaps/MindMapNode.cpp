@@ -1211,20 +1211,28 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
         PlainTextSizer* sizer = nullptr;
     };
 
+    // A batch at a time: nearly every topic of an imported outline qualifies, and a list of them
+    // all would be alive beside the topics. A batch still gives every thread plenty to measure.
     std::vector<AheadElement> elements;
+    elements.reserve(std::min(nodes.size(), AheadWrapBatchSize));
+    auto measureBatch = [&elements] {
+        if (elements.empty()) return;
+        TextMeasurer::shared().measureTextsAhead(elements.size(), [&](size_t i, PlainTextSizer& sizer) {
+            AheadElement& element = elements[i];
+            element.sizer = &sizer;
+            if (std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element))
+                wrapState->setWrapWidth(element.width);
+        });
+        elements.clear();
+    };
     for (MindMapNode* node : nodes) {
         // As applyDefaultWrap() finds the topic.
         node->validateNodeState();
         if (std::optional<double> ratio = defaultWrapRatio(node->text(), node->_textSize, false))
             elements.emplace_back(*node, defaultWrapWidth(*ratio, node->_textSize.width));
+        if (elements.size() == AheadWrapBatchSize) measureBatch();
     }
-    if (elements.empty()) return;
-    TextMeasurer::shared().measureTextsAhead(elements.size(), [&](size_t i, PlainTextSizer& sizer) {
-        AheadElement& element = elements[i];
-        element.sizer = &sizer;
-        if (std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element))
-            wrapState->setWrapWidth(element.width);
-    });
+    measureBatch();
 }
 
 Size MindMapNode::calcTextSize(const std::string& text)

@@ -305,6 +305,8 @@ public:
     // wraps will measure, side by side where the text measurer can, so that the wraps themselves
     // find every size at once. Changes no topic.
     static void measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes);
+    // The topics measureDefaultWrapsAhead() hands the measurer at once.
+    static constexpr size_t AheadWrapBatchSize = 4096;
 
     // ---- Tasks and attachments held by the node ----
 

@@ -7,10 +7,15 @@
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/TextStyle.h"
 #include "layout/LayoutInstallation.h"
+#include "support/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,4 +116,63 @@ TEST_F(DefaultWrapTest, FreeTextForcedDefaultWrapUsesTheLargestWrapWidth)
     EXPECT_EQ(text->text(), words);
     text->applyDefaultWrap(true);
     EXPECT_EQ(text->text(), repeated('a', 7) + "\n" + repeated('b', 7));
+}
+
+// Measured ahead in batches, every topic that gets a default wrap is measured before its wrap
+// runs, the topics around a batch's end and those of a last, partial batch included: the wraps
+// then find every line's size ahead of them.
+TEST_F(DefaultWrapTest, WrapsMeasuredAheadInBatchesFindEveryLineMeasured)
+{
+    struct AheadRecordingMeasurer : FakeTextMeasurer {
+        bool ahead = false;
+        bool recording = false;
+        std::set<std::string> measuredAhead;
+        std::vector<std::string> missed;
+        Size sizeForText(const std::string& text, const Font& font, double wrapWidth) override
+        {
+            if (ahead) measuredAhead.insert(text);
+            else if (recording && wrapWidth <= 0 && !measuredAhead.count(text)) missed.push_back(text);
+            return FakeTextMeasurer::sizeForText(text, font, wrapWidth);
+        }
+        void measureTextsAhead(size_t count, const std::function<void(size_t, PlainTextSizer&)>& measure) override
+        {
+            ahead = true;
+            FakeTextMeasurer::measureTextsAhead(count, measure);
+            ahead = false;
+        }
+    };
+    constexpr size_t Batch = MindMapNode::AheadWrapBatchSize;
+    // How many topics get a wrap; every fifth topic besides is too short for one.
+    const struct {
+        size_t wrapped;
+    } cases[] = {{1}, {Batch - 1}, {Batch}, {Batch + 1}, {2 * Batch + 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wrapped);
+        AheadRecordingMeasurer recorder;
+        TextMeasurer::setShared(&recorder);
+        size_t wrappedTopics = 0;
+        {
+            MindMap wrapped;
+            wrapped.newMindMap("", false, std::nullopt);
+            MindMapNode* parent = wrapped.internalAddCentralTheme("theme");
+            for (size_t i = 0; i < c.wrapped; ++i) {
+                // A text of its own for each topic, so that no topic finds another's lines.
+                wrapped.addMindMapNodeAsChild(parent, Point{0, 0})
+                    ->setText("topic " + std::to_string(i) + " says rather more than fits on a line of its own");
+                if (i % 5 == 0) wrapped.addMindMapNodeAsChild(parent, Point{0, 0})->setText("short");
+            }
+            wrapped.validateElementStates();
+            recorder.recording = true;
+            MindMapNode::measureDefaultWrapsAhead(wrapped.nodes());
+            for (MindMapNode* node : wrapped.nodes()) {
+                const std::string before = node->text();
+                node->applyDefaultWrap();
+                if (node->text() != before) ++wrappedTopics;
+            }
+            recorder.recording = false;
+        }
+        TextMeasurer::setShared(&measurer);
+        EXPECT_EQ(wrappedTopics, c.wrapped);
+        EXPECT_TRUE(recorder.missed.empty()) << recorder.missed.size() << " lines, first: " << recorder.missed.front();
+    }
 }
