@@ -1,15 +1,12 @@
 #include "link/server/link_server.h"
 
 #include "link/server/dns_sd_library.h"
+#include "link/server/libevent_library.h"
 #include "link/server/link_server_internal.h"
 #include "link/server/pairing.h"
 
 #include <arpa/inet.h>
-#include <event2/buffer.h>
-#include <event2/event.h>
-#include <event2/http.h>
 #include <event2/keyvalq_struct.h>
-#include <event2/thread.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -35,17 +32,28 @@ void net_cleanup()
 {
 }
 
-event_base* link_event_base_create()
+// Only called once link_event_base_create has loaded the library: every event, request and server
+// comes from a base it made.
+const libevent_library& libevent()
 {
+    return *libevent_library::get();
+}
+
+event_base* link_event_base_create(link_server_context& context)
+{
+    if (!libevent_library::get()) {
+        link_error_print(context.errors, "%s\n", libevent_library::load_error().c_str());
+        return nullptr;
+    }
     static std::once_flag threads;
     // The main thread wakes the loop to stop it or to clear the pairings: the base needs locks.
-    std::call_once(threads, [] { evthread_use_pthreads(); });
-    return net_startup() ? event_base_new() : nullptr;
+    std::call_once(threads, [] { libevent().evthread_use_pthreads(); });
+    return net_startup() ? libevent().event_base_new() : nullptr;
 }
 
 void link_event_base_release(event_base* base)
 {
-    event_base_free(base);
+    libevent().event_base_free(base);
     net_cleanup();
 }
 
@@ -53,8 +61,9 @@ void link_event_base_release(event_base* base)
 // takes both families on one socket; where IPv6 is missing, IPv4 alone.
 evhttp_bound_socket* bind_listener(evhttp* http, const link_server_context& context)
 {
-    if (!context.listen_address.empty()) return evhttp_bind_socket_with_handle(http, context.listen_address.c_str(), 0);
-    if (context.loopback_only) return evhttp_bind_socket_with_handle(http, "127.0.0.1", 0);
+    if (!context.listen_address.empty())
+        return libevent().evhttp_bind_socket_with_handle(http, context.listen_address.c_str(), 0);
+    if (context.loopback_only) return libevent().evhttp_bind_socket_with_handle(http, "127.0.0.1", 0);
     const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd >= 0) {
         const int off = 0;
@@ -65,18 +74,19 @@ evhttp_bound_socket* bind_listener(evhttp* http, const link_server_context& cont
         if (::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0 &&
             ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
             ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::listen(fd, 128) == 0) {
-            if (evhttp_bound_socket* bound = evhttp_accept_socket_with_handle(http, fd)) return bound;
+            if (evhttp_bound_socket* bound = libevent().evhttp_accept_socket_with_handle(http, fd)) return bound;
         }
         ::close(fd);
     }
-    return evhttp_bind_socket_with_handle(http, "0.0.0.0", 0);
+    return libevent().evhttp_bind_socket_with_handle(http, "0.0.0.0", 0);
 }
 
 bool bound_port(evhttp_bound_socket* bound, uint16_t& port)
 {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
-    if (::getsockname(evhttp_bound_socket_get_fd(bound), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (::getsockname(libevent().evhttp_bound_socket_get_fd(bound), reinterpret_cast<sockaddr*>(&address), &length) !=
+        0)
         return false;
     if (address.ss_family == AF_INET6) port = ntohs(reinterpret_cast<const sockaddr_in6*>(&address)->sin6_port);
     else if (address.ss_family == AF_INET) port = ntohs(reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
@@ -88,25 +98,25 @@ void http_server_open(link_server_context& context, http_server& server, event_b
 {
     server.base = base;
     context.server_state = 0;
-    server.http = evhttp_new(base);
+    server.http = libevent().evhttp_new(base);
     if (!server.http) {
-        link_error_print(context.errors, "evhttp_new(base) failed\n");
+        link_error_print(context.errors, "libevent().evhttp_new(base) failed\n");
         return;
     }
-    evhttp_set_max_body_size(server.http, static_cast<ev_ssize_t>(link_max_body_size));
-    evhttp_set_max_headers_size(server.http, max_headers_size);
-    evhttp_set_timeout(server.http, context.connection_timeout_seconds);
+    libevent().evhttp_set_max_body_size(server.http, static_cast<ev_ssize_t>(link_max_body_size));
+    libevent().evhttp_set_max_headers_size(server.http, max_headers_size);
+    libevent().evhttp_set_timeout(server.http, context.connection_timeout_seconds);
     evhttp_bound_socket* bound = bind_listener(server.http, context);
     if (!bound) {
         link_error_print(context.errors, "bind() failed\n");
-        evhttp_free(server.http);
+        libevent().evhttp_free(server.http);
         server.http = nullptr;
         return;
     }
     context.server_state = 1;
     if (!bound_port(bound, server.port)) {
         link_error_print(context.errors, "getsockname() failed\n");
-        evhttp_free(server.http);
+        libevent().evhttp_free(server.http);
         server.http = nullptr;
         server.port = 0;
         return;
@@ -124,10 +134,10 @@ void http_request_dispatch(evhttp_request* evrequest, void* argument)
     http_request request;
     request.evrequest = evrequest;
     request.timeout_seconds = router.context->connection_timeout_seconds;
-    const char* uri = evhttp_request_get_uri(evrequest);
-    evbuffer* input = evhttp_request_get_input_buffer(evrequest);
-    const size_t length = evbuffer_get_length(input);
-    const unsigned char* bytes = length ? evbuffer_pullup(input, -1) : nullptr;
+    const char* uri = libevent().evhttp_request_get_uri(evrequest);
+    evbuffer* input = libevent().evhttp_request_get_input_buffer(evrequest);
+    const size_t length = libevent().evbuffer_get_length(input);
+    const unsigned char* bytes = length ? libevent().evbuffer_pullup(input, -1) : nullptr;
     http_request_parse(request, uri ? uri : "",
                        std::string_view(reinterpret_cast<const char*>(bytes), bytes ? length : 0));
     const small_string uri_copy(uri ? uri : "");
@@ -138,8 +148,8 @@ void http_request_dispatch(evhttp_request* evrequest, void* argument)
 bool http_router_add(http_router& router, const char* path, http_handler* handler)
 {
     handler->router = &router;
-    if (path) return evhttp_set_cb(router.server->http, path, http_request_dispatch, handler) == 0;
-    evhttp_set_gencb(router.server->http, http_request_dispatch, handler);
+    if (path) return libevent().evhttp_set_cb(router.server->http, path, http_request_dispatch, handler) == 0;
+    libevent().evhttp_set_gencb(router.server->http, http_request_dispatch, handler);
     return true;
 }
 
@@ -176,7 +186,7 @@ void link_server_stop(link_server_context& context)
 {
     link_server_state& state = *context.state;
     // The evhttp server goes first: it holds the handlers as callback arguments.
-    if (state.server && state.server->http) evhttp_free(state.server->http);
+    if (state.server && state.server->http) libevent().evhttp_free(state.server->http);
     state.server.reset();
     state.router.reset();
     for (auto& handler : state.handlers) handler.reset();
@@ -185,7 +195,7 @@ void link_server_stop(link_server_context& context)
 void http_loop_once(http_router& router)
 {
     router.context->server_state = 3;
-    event_base_loop(router.server->base, EVLOOP_ONCE);
+    libevent().event_base_loop(router.server->base, EVLOOP_ONCE);
     router.context->server_state = 4;
 }
 
@@ -216,7 +226,7 @@ void wake_ready(evutil_socket_t, short, void*)
 void wake(link_server_state& state)
 {
     const std::lock_guard lock(state.wake_mutex);
-    if (state.wake_event) event_active(state.wake_event, EV_READ, 0);
+    if (state.wake_event) libevent().event_active(state.wake_event, EV_READ, 0);
 }
 
 const char* bonjour_challenge_new(link_server_context& context)
@@ -250,7 +260,7 @@ void bonjour_socket_ready(evutil_socket_t, short events, void* argument)
     context.name_server_status = result;
     // A name server that went away leaves its socket readable for ever: watching it further
     // would spin the loop without serving anything.
-    if (state.bonjour_event) event_del(state.bonjour_event);
+    if (state.bonjour_event) libevent().event_del(state.bonjour_event);
 }
 
 bool bonjour_register(link_server_context& context, event_base* base, const char* type, uint16_t port,
@@ -270,9 +280,9 @@ bool bonjour_register(link_server_context& context, event_base* base, const char
         return false;
     }
     if (state.registrar->has_reference()) {
-        state.bonjour_event =
-            event_new(base, state.registrar->socket_fd(), EV_READ | EV_PERSIST, bonjour_socket_ready, &context);
-        if (state.bonjour_event && event_add(state.bonjour_event, nullptr) == 0) {
+        state.bonjour_event = libevent().event_new(base, state.registrar->socket_fd(), EV_READ | EV_PERSIST,
+                                                   bonjour_socket_ready, &context);
+        if (state.bonjour_event && libevent().event_add(state.bonjour_event, nullptr) == 0) {
             context.name_server_status = 0;
             return true;
         }
@@ -286,8 +296,8 @@ void bonjour_unregister(link_server_context& context)
     link_server_state& state = *context.state;
     context.bonjour_registered = false;
     if (state.bonjour_event) {
-        event_del(state.bonjour_event);
-        event_free(state.bonjour_event);
+        libevent().event_del(state.bonjour_event);
+        libevent().event_free(state.bonjour_event);
         state.bonjour_event = nullptr;
     }
     if (state.registrar) state.registrar->deallocate();
@@ -301,15 +311,15 @@ void http_reply(http_request& request, std::string_view body, const char* type, 
     // The time-out counts from the last transfer, and a handler may have waited for the user far
     // longer than that: without a fresh start the reply would be dropped as soon as it is queued.
     // The loop's clock stands still while a handler runs, so it is moved on first.
-    if (evhttp_connection* connection = evhttp_request_get_connection(evrequest)) {
-        event_base_update_cache_time(evhttp_connection_get_base(connection));
-        evhttp_connection_set_timeout(connection, timeout_seconds);
+    if (evhttp_connection* connection = libevent().evhttp_request_get_connection(evrequest)) {
+        libevent().event_base_update_cache_time(libevent().evhttp_connection_get_base(connection));
+        libevent().evhttp_connection_set_timeout(connection, timeout_seconds);
     }
-    evhttp_add_header(evhttp_request_get_output_headers(evrequest), "Content-Type", type);
-    evbuffer* buffer = evbuffer_new();
-    if (buffer) evbuffer_add(buffer, body.data(), body.size());
-    evhttp_send_reply(evrequest, request.status, request.status < 400 ? "OK" : "ERROR", buffer);
-    if (buffer) evbuffer_free(buffer);
+    libevent().evhttp_add_header(libevent().evhttp_request_get_output_headers(evrequest), "Content-Type", type);
+    evbuffer* buffer = libevent().evbuffer_new();
+    if (buffer) libevent().evbuffer_add(buffer, body.data(), body.size());
+    libevent().evhttp_send_reply(evrequest, request.status, request.status < 400 ? "OK" : "ERROR", buffer);
+    if (buffer) libevent().evbuffer_free(buffer);
 }
 
 } // namespace
@@ -359,7 +369,7 @@ std::vector<uint8_t> bonjour_txt_record(std::string_view challenge)
 void link_server_run(link_server_context& context, const char* working_directory)
 {
     link_server_state& state = *context.state;
-    event_base* base = link_event_base_create();
+    event_base* base = link_event_base_create(context);
     if (!base) return;
     state.base = base;
     set_working_directory(state, working_directory ? working_directory : "");
@@ -367,14 +377,14 @@ void link_server_run(link_server_context& context, const char* working_directory
     if (link_server_start(context, base, port)) {
         {
             const std::lock_guard lock(state.wake_mutex);
-            state.wake_event = event_new(base, -1, 0, wake_ready, nullptr);
+            state.wake_event = libevent().event_new(base, -1, 0, wake_ready, nullptr);
         }
         const char* challenge = bonjour_challenge_new(context);
         bonjour_register(context, base, service_type, port, challenge ? challenge : "");
         link_server_loop(context);
         bonjour_unregister(context);
         const std::lock_guard lock(state.wake_mutex);
-        if (state.wake_event) event_free(state.wake_event);
+        if (state.wake_event) libevent().event_free(state.wake_event);
         state.wake_event = nullptr;
     }
     link_server_stop(context);
@@ -438,7 +448,8 @@ void http_reply_error_page(http_request& request)
 bool http_get_header(const http_request& request, const char* name, small_string& out)
 {
     if (!request.evrequest) return false;
-    const char* value = evhttp_find_header(evhttp_request_get_input_headers(request.evrequest), name);
+    const char* value =
+        libevent().evhttp_find_header(libevent().evhttp_request_get_input_headers(request.evrequest), name);
     if (!value) return false;
     out = value;
     return true;
@@ -447,5 +458,5 @@ bool http_get_header(const http_request& request, const char* name, small_string
 bool http_set_header(http_request& request, const char* name, const char* value)
 {
     return request.evrequest &&
-        evhttp_add_header(evhttp_request_get_output_headers(request.evrequest), name, value) == 0;
+        libevent().evhttp_add_header(libevent().evhttp_request_get_output_headers(request.evrequest), name, value) == 0;
 }
