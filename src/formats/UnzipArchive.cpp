@@ -2,12 +2,12 @@
 
 #include "Utils/FileManagerUtils.h"
 #include "Utils/StringUtils.h"
+#include "formats/MinizipLibrary.h"
 #include "formats/TraditionalZipCipher.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/Folders.h"
 #include "platform/Utf8.h"
 
-#include <unzip.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -19,6 +19,12 @@
 #include <unistd.h>
 
 namespace {
+
+// Only reached with an archive open, which the library was loaded for.
+const MinizipLibrary& minizip()
+{
+    return *MinizipLibrary::get();
+}
 
 constexpr unsigned ChunkSize = 4096;
 
@@ -64,11 +70,12 @@ UnzipArchive::~UnzipArchive()
 bool UnzipArchive::UnzipOpenFile(const std::string& path)
 {
     if (_unzFile) UnzipCloseFile();
-    _unzFile = unzOpen64(path.c_str());
+    if (!MinizipLibrary::get()) return false;
+    _unzFile = minizip().unzOpen64(path.c_str());
     if (!_unzFile) return false;
     unz_global_info64 info{};
-    if (unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
-        unzClose(_unzFile);
+    if (minizip().unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
+        minizip().unzClose(_unzFile);
         _unzFile = nullptr;
         return false;
     }
@@ -86,13 +93,14 @@ bool UnzipArchive::UnzipOpenFile(const std::string& path, const std::string& pas
 bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes)
 {
     if (_unzFile) UnzipCloseFile();
+    if (!MinizipLibrary::get()) return false;
     _memory = std::make_unique<ZipMemoryBuffer>();
     _memory->bytes = std::move(bytes);
     zlib_filefunc64_def functions = _memory->fileFunctions();
-    _unzFile = unzOpen2_64("memory", &functions);
+    _unzFile = minizip().unzOpen2_64("memory", &functions);
     unz_global_info64 info{};
-    if (!_unzFile || unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
-        if (_unzFile) unzClose(_unzFile);
+    if (!_unzFile || minizip().unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
+        if (_unzFile) minizip().unzClose(_unzFile);
         _unzFile = nullptr;
         _memory.reset();
         return false;
@@ -112,7 +120,7 @@ bool UnzipArchive::UnzipCloseFile()
 {
     _password.clear();
     if (!_unzFile) return true;
-    const bool closed = unzClose(_unzFile) == UNZ_OK;
+    const bool closed = minizip().unzClose(_unzFile) == UNZ_OK;
     _unzFile = nullptr;
     _memory.reset();
     return closed;
@@ -140,11 +148,12 @@ bool UnzipArchive::isSafeEntryPath(const std::string& name)
 bool UnzipArchive::currentEntryInfo(EntryInfo& info)
 {
     unz_file_info64 fileInfo{};
-    if (unzGetCurrentFileInfo64(_unzFile, &fileInfo, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+    if (minizip().unzGetCurrentFileInfo64(_unzFile, &fileInfo, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return false;
     info.rawName.assign(fileInfo.size_filename, '\0');
     if (!info.rawName.empty() &&
-        unzGetCurrentFileInfo64(_unzFile, &fileInfo, info.rawName.data(), static_cast<uLong>(info.rawName.size()),
-                                nullptr, 0, nullptr, 0) != UNZ_OK) {
+        minizip().unzGetCurrentFileInfo64(_unzFile, &fileInfo, info.rawName.data(),
+                                          static_cast<uLong>(info.rawName.size()), nullptr, 0, nullptr, 0) != UNZ_OK) {
         return false;
     }
     info.name = withForwardSlashes(info.rawName);
@@ -177,13 +186,13 @@ bool UnzipArchive::pumpCurrentEntry(const EntryInfo& info, bool withPassword, co
         if (!withPassword || _password.empty()) return false;
         return pumpEncryptedEntry(info, sink);
     }
-    if (unzOpenCurrentFile(_unzFile) != UNZ_OK) return false;
+    if (minizip().unzOpenCurrentFile(_unzFile) != UNZ_OK) return false;
 
     uint8_t chunk[ChunkSize];
     uint64_t total = 0;
     bool ok = true;
     while (ok) {
-        const int count = unzReadCurrentFile(_unzFile, chunk, ChunkSize);
+        const int count = minizip().unzReadCurrentFile(_unzFile, chunk, ChunkSize);
         if (count == 0) break;
         if (count < 0) {
             ok = false;
@@ -194,7 +203,7 @@ bool UnzipArchive::pumpCurrentEntry(const EntryInfo& info, bool withPassword, co
     }
     // minizip checks the CRC only when exactly the declared size was read, so the size is checked
     // here as well.
-    const int closed = unzCloseCurrentFile(_unzFile);
+    const int closed = minizip().unzCloseCurrentFile(_unzFile);
     return ok && closed == UNZ_OK && total == info.declaredSize;
 }
 
@@ -202,9 +211,9 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
 {
     int method = 0;
     int level = 0;
-    if (unzOpenCurrentFile2(_unzFile, &method, &level, 1) != UNZ_OK) return false;
+    if (minizip().unzOpenCurrentFile2(_unzFile, &method, &level, 1) != UNZ_OK) return false;
     if (method != 0 && method != Z_DEFLATED) {
-        unzCloseCurrentFile(_unzFile);
+        minizip().unzCloseCurrentFile(_unzFile);
         return false;
     }
 
@@ -216,7 +225,7 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
     const bool inflating = method == Z_DEFLATED;
     z_stream stream{};
     if (inflating && inflateInit2(&stream, -MAX_WBITS) != Z_OK) {
-        unzCloseCurrentFile(_unzFile);
+        minizip().unzCloseCurrentFile(_unzFile);
         return false;
     }
 
@@ -235,7 +244,7 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
     bool streamEnded = !inflating;
     bool ok = true;
     while (ok) {
-        const int count = unzReadCurrentFile(_unzFile, chunk, ChunkSize);
+        const int count = minizip().unzReadCurrentFile(_unzFile, chunk, ChunkSize);
         if (count <= 0) {
             ok = count == 0;
             break;
@@ -272,7 +281,7 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
         if (streamEnded && stream.avail_in > 0) ok = false;
     }
     if (inflating) inflateEnd(&stream);
-    const int closed = unzCloseCurrentFile(_unzFile);
+    const int closed = minizip().unzCloseCurrentFile(_unzFile);
     return ok && closed == UNZ_OK && headerRead == TraditionalZipCipher::HeaderLength && streamEnded &&
         total == info.declaredSize && crc == info.crc;
 }
@@ -324,7 +333,7 @@ std::optional<std::vector<uint8_t>> UnzipArchive::extractFileData(const std::str
 {
     if (!_unzFile) return std::nullopt;
     const std::string wanted = withForwardSlashes(name);
-    for (int step = unzGoToFirstFile(_unzFile); step == UNZ_OK; step = unzGoToNextFile(_unzFile)) {
+    for (int step = minizip().unzGoToFirstFile(_unzFile); step == UNZ_OK; step = minizip().unzGoToNextFile(_unzFile)) {
         EntryInfo info;
         if (!currentEntryInfo(info)) return std::nullopt;
         if (!caseInsensitiveEqual(info.name, wanted)) continue;
@@ -335,15 +344,15 @@ std::optional<std::vector<uint8_t>> UnzipArchive::extractFileData(const std::str
 
 bool UnzipArchive::readContainedFiles(std::vector<std::string>& files)
 {
-    if (!_unzFile || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    if (!_unzFile || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
     for (;;) {
-        if (unzOpenCurrentFile(_unzFile) != UNZ_OK) return false;
+        if (minizip().unzOpenCurrentFile(_unzFile) != UNZ_OK) return false;
         EntryInfo info;
         const bool described = currentEntryInfo(info);
-        unzCloseCurrentFile(_unzFile);
+        minizip().unzCloseCurrentFile(_unzFile);
         if (!described) return false;
         if (Utf8::isValid(info.name) && info.name.find('\0') == std::string::npos) files.push_back(info.name);
-        const int step = unzGoToNextFile(_unzFile);
+        const int step = minizip().unzGoToNextFile(_unzFile);
         if (step == UNZ_END_OF_LIST_OF_FILE) return true;
         if (step != UNZ_OK) return false;
     }
@@ -353,7 +362,8 @@ bool UnzipArchive::fitsIntoFolder(const std::string& folder)
 {
     if (!_unzFile) return false;
     uint64_t total = 0;
-    for (int step = unzGoToFirstFile(_unzFile); step != UNZ_END_OF_LIST_OF_FILE; step = unzGoToNextFile(_unzFile)) {
+    for (int step = minizip().unzGoToFirstFile(_unzFile); step != UNZ_END_OF_LIST_OF_FILE;
+         step = minizip().unzGoToNextFile(_unzFile)) {
         if (step != UNZ_OK) return false;
         EntryInfo info;
         if (!currentEntryInfo(info)) return false;
@@ -373,7 +383,7 @@ bool UnzipArchive::fitsIntoFolder(const std::string& folder)
 
 bool UnzipArchive::UnzipFileTo(const std::string& folder, int32_t overwriteMode, bool createDirectories)
 {
-    if (!_unzFile || !fitsIntoFolder(folder) || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    if (!_unzFile || !fitsIntoFolder(folder) || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
     std::string base = folder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
 
@@ -407,7 +417,7 @@ bool UnzipArchive::UnzipFileTo(const std::string& folder, int32_t overwriteMode,
             }
         }
 
-        const int step = unzGoToNextFile(_unzFile);
+        const int step = minizip().unzGoToNextFile(_unzFile);
         if (step == UNZ_END_OF_LIST_OF_FILE) return true;
         if (step != UNZ_OK) return false;
     }

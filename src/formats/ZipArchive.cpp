@@ -1,18 +1,24 @@
 #include "formats/ZipArchive.h"
 
 #include "Utils/FileManagerUtils.h"
+#include "formats/MinizipLibrary.h"
 #include "formats/TraditionalZipCipher.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
-#include <zip.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
+
+// Only reached with an archive open, which the library was loaded for.
+const MinizipLibrary& minizip()
+{
+    return *MinizipLibrary::get();
+}
 
 // The zip headers keep an entry name's length in 16 bits.
 constexpr size_t MaxEntryNameLength = 0xFFFF;
@@ -83,17 +89,17 @@ bool addEncryptedEntry(void* zipFile, const std::string& password, std::span<con
     deflated.reset();
 
     constexpr uLong EncryptedFlag = 1;
-    if (zipOpenNewFileInZip4_64(zipFile, newName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
-                                EncryptedFlag, zip64 || entry.size() >= Zip64Threshold) != ZIP_OK) {
+    if (minizip().zipOpenNewFileInZip4_64(zipFile, newName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                          Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
+                                          EncryptedFlag, zip64 || entry.size() >= Zip64Threshold) != ZIP_OK) {
         return false;
     }
     bool written = true;
     for (size_t offset = 0; offset < entry.size() && written; offset += ZlibPiece) {
         const size_t count = std::min(ZlibPiece, entry.size() - offset);
-        written = zipWriteInFileInZip(zipFile, entry.data() + offset, static_cast<unsigned>(count)) == ZIP_OK;
+        written = minizip().zipWriteInFileInZip(zipFile, entry.data() + offset, static_cast<unsigned>(count)) == ZIP_OK;
     }
-    const bool closed = zipCloseFileInZipRaw64(zipFile, data.size(), crc) == ZIP_OK;
+    const bool closed = minizip().zipCloseFileInZipRaw64(zipFile, data.size(), crc) == ZIP_OK;
     return written && closed;
 }
 
@@ -112,7 +118,8 @@ bool ZipArchive::CreateZipFile2(const std::string& path)
 {
     if (_zipFile) CloseZipFile2();
     _memory.reset();
-    _zipFile = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    if (!MinizipLibrary::get()) return false;
+    _zipFile = minizip().zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     return _zipFile != nullptr;
 }
 
@@ -127,9 +134,10 @@ bool ZipArchive::CreateZipFile2(const std::string& path, const std::string& pass
 bool ZipArchive::CreateZipData()
 {
     if (_zipFile) CloseZipFile2();
+    if (!MinizipLibrary::get()) return false;
     _memory = std::make_unique<ZipMemoryBuffer>();
     zlib_filefunc64_def functions = _memory->fileFunctions();
-    _zipFile = zipOpen2_64("memory", APPEND_STATUS_CREATE, nullptr, &functions);
+    _zipFile = minizip().zipOpen2_64("memory", APPEND_STATUS_CREATE, nullptr, &functions);
     return _zipFile != nullptr;
 }
 
@@ -158,16 +166,16 @@ bool ZipArchive::addDataToZip(std::span<const uint8_t> data, std::optional<Date>
         return addEncryptedEntry(_zipFile, _password, data, info, newName, zip64);
     }
 
-    if (zipOpenNewFileInZip64(_zipFile, newName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                              Z_DEFAULT_COMPRESSION, zip64) != ZIP_OK) {
+    if (minizip().zipOpenNewFileInZip64(_zipFile, newName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                        Z_DEFAULT_COMPRESSION, zip64) != ZIP_OK) {
         return false;
     }
     bool written = true;
     for (size_t offset = 0; offset < data.size() && written; offset += ZlibPiece) {
         const size_t count = std::min(ZlibPiece, data.size() - offset);
-        written = zipWriteInFileInZip(_zipFile, data.data() + offset, static_cast<unsigned>(count)) == ZIP_OK;
+        written = minizip().zipWriteInFileInZip(_zipFile, data.data() + offset, static_cast<unsigned>(count)) == ZIP_OK;
     }
-    const bool closed = zipCloseFileInZip(_zipFile) == ZIP_OK;
+    const bool closed = minizip().zipCloseFileInZip(_zipFile) == ZIP_OK;
     return written && closed;
 }
 
@@ -182,7 +190,7 @@ bool ZipArchive::CloseZipFile2()
 {
     _password.clear();
     if (!_zipFile) return false;
-    const bool closed = zipClose(_zipFile, nullptr) == ZIP_OK;
+    const bool closed = minizip().zipClose(_zipFile, nullptr) == ZIP_OK;
     _zipFile = nullptr;
     if (!closed && _memory) _memory->bytes.clear();
     return closed;

@@ -4,6 +4,7 @@
 #include "Utils/FileManagerUtils.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "formats/MinizipLibrary.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Utf8.h"
@@ -13,12 +14,16 @@
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"
 
-#include <unzip.h>
-
 #include <filesystem>
 #include <system_error>
 
 namespace {
+
+// Only reached with an archive open, which the library was loaded for.
+const MinizipLibrary& minizip()
+{
+    return *MinizipLibrary::get();
+}
 
 constexpr int64_t StoreImportErrorCode = 41;
 // The longest name most file systems take.
@@ -158,7 +163,7 @@ bool StoreArchiveImporter::shouldExtractFile(const std::string& target, const st
 
 bool StoreArchiveImporter::extractFiles()
 {
-    if (!_unzFile || unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    if (!_unzFile || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
     for (;;) {
         EntryInfo info;
         if (!currentEntryInfo(info)) return false;
@@ -204,7 +209,7 @@ bool StoreArchiveImporter::extractFiles()
                 break;
             }
         }
-        const int step = unzGoToNextFile(_unzFile);
+        const int step = minizip().unzGoToNextFile(_unzFile);
         if (step == UNZ_END_OF_LIST_OF_FILE) return true;
         if (step != UNZ_OK) return false;
     }
