@@ -81,20 +81,28 @@ void SegmentedControlWidget::refresh()
         // A picture drawn for one scale is drawn anew for another.
         const int scale = get_scale_factor();
         if (!segment.image.empty() && (segment.image != shown.image || scale != shown.scale)) {
-            auto* image = button.get_image();
-            auto* icon = dynamic_cast<Gtk::Image*>(image);
-            if (!icon) {
-                icon = Gtk::manage(new Gtk::Image());
-                button.set_image(*icon);
-                button.set_always_show_image(true);
+            if (!shown.picture) {
+                shown.picture = Gtk::manage(new Gtk::Image());
+                if (segment.label) {
+                    showPictureBesideLabel(button, *shown.picture);
+                } else {
+                    // A picture alone is the button's only child. The button's own picture slot
+                    // would wrap it in two more widgets, each styled and laid out with the window,
+                    // and look the spacing beside a label up in the theme, all for no label.
+                    button.add(*shown.picture);
+                    shown.picture->show();
+                    button.get_style_context()->add_class("image-button");
+                }
             }
-            setGtkImageNamed(*icon, segment.image);
+            setGtkImageNamed(*shown.picture, segment.image);
             shown.image = segment.image;
             shown.scale = scale;
         }
         const bool readAloudChanged =
             segment.toolTip != shown.toolTip || segment.label.has_value() != shown.label.has_value();
         if (segment.label && segment.label != shown.label) {
+            // A picture shown alone so far moves beside the label instead of being replaced by it.
+            if (shown.picture && button.get_image() != shown.picture) showPictureBesideLabel(button, *shown.picture);
             button.set_label(*segment.label);
             shown.label = segment.label;
         }
@@ -108,6 +116,14 @@ void SegmentedControlWidget::refresh()
         }
         button.set_sensitive(segment.enabled);
     }
+}
+
+void SegmentedControlWidget::showPictureBesideLabel(Gtk::Button& button, Gtk::Image& picture)
+{
+    // The button takes the picture from wherever it is, its own child included.
+    button.get_style_context()->remove_class("image-button");
+    button.set_image(picture);
+    button.set_always_show_image(true);
 }
 
 void SegmentedControlWidget::holdSegment(size_t segment)

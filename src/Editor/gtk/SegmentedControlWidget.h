@@ -5,6 +5,7 @@
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/gesturelongpress.h>
+#include <gtkmm/image.h>
 
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@ public:
 
     SegmentedControlItem& item() { return _item; }
     Gtk::Button& button(size_t segment) { return *_buttons.at(segment); }
+    // The segment's picture, once it has one.
+    Gtk::Image* picture(size_t segment) const { return _shown.at(segment).picture; }
     // Shows the control's segments as they now are.
     void refresh();
     // What holding the segment's button down does (the long-press gesture calls it).
@@ -34,10 +37,12 @@ public:
 
 private:
     void on_size_allocate(Gtk::Allocation& allocation) override;
+    static void showPictureBesideLabel(Gtk::Button& button, Gtk::Image& picture);
 
     // What a button shows, so that a refresh changes only what changed: a picture set again is
     // looked up, loaded and measured again, and a label set again rebuilds the button's content.
     struct Shown {
+        Gtk::Image* picture = nullptr;
         std::string image;
         int scale = 0;
         std::optional<std::string> label;

@@ -2,11 +2,14 @@
 #include "Editor/CommandRouter.h"
 #include "Editor/gtk/ToolbarBackgroundWidget.h"
 #include "GtkTestSupport.h"
+#include "platform/gtk/GtkNamedImages.h"
 #include "support/RecordingResponder.h"
 
 #include <atkmm/object.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <gtkmm/image.h>
+#include <gtkmm/offscreenwindow.h>
 #include <optional>
 
 TEST(SegmentedControlWidgetTest, ButtonsFollowTheSegmentsAndTheStripPaintsItsGradient)
@@ -151,7 +154,7 @@ TEST(SegmentedControlWidgetTest, ARefreshSetsOnlyWhatChanged)
     SegmentedControl& control = item->segmentedControl();
     control.setLabel(std::string("100%"), 1);
     SegmentedControlWidget widget(*item);
-    auto* picture = dynamic_cast<Gtk::Image*>(widget.button(0).get_image());
+    Gtk::Image* picture = widget.picture(0);
     ASSERT_NE(picture, nullptr);
     int pictureSets = 0;
     picture->property_icon_name().signal_changed().connect([&pictureSets] { ++pictureSets; });
@@ -188,4 +191,59 @@ TEST(SegmentedControlWidgetTest, ARefreshSetsOnlyWhatChanged)
     EXPECT_FALSE(widget.button(0).get_sensitive());
     EXPECT_EQ(widget.button(1).get_label(), "150%");
     EXPECT_EQ(widget.button(0).get_accessible()->get_name(), "Bigger");
+}
+
+// A picture alone is the button's only child; beside a label, from the start or given one later,
+// it stays in the button next to the label. Either way the button keeps the toolkit's own size for
+// a picture button.
+TEST(SegmentedControlWidgetTest, APictureStaysInItsButtonAloneOrBesideALabel)
+{
+    initGtkForTests();
+    struct Case {
+        const char* what;
+        std::optional<std::string> firstLabel;
+        std::optional<std::string> laterLabel;
+        bool pictureAlone;
+    };
+    const std::vector<Case> cases = {
+        {"picture alone", std::nullopt, std::nullopt, true},
+        {"labelled from the start", std::string("100%"), std::nullopt, false},
+        {"labelled later", std::nullopt, std::string("150%"), false},
+    };
+    for (const Case& c : cases) {
+        auto item = std::make_shared<SegmentedControlItem>(
+            std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+        if (c.firstLabel) item->segmentedControl().setLabel(c.firstLabel, 0);
+        SegmentedControlWidget widget(*item);
+        if (c.laterLabel) {
+            item->segmentedControl().setLabel(c.laterLabel, 0);
+            widget.refresh();
+        }
+        Gtk::Button& button = widget.button(0);
+        Gtk::Image* picture = widget.picture(0);
+        ASSERT_NE(picture, nullptr) << c.what;
+        EXPECT_TRUE(picture->is_ancestor(button)) << c.what;
+        EXPECT_TRUE(picture->get_visible()) << c.what;
+        EXPECT_EQ(button.get_child() == picture, c.pictureAlone) << c.what;
+        EXPECT_EQ(button.get_style_context()->has_class("image-button"), c.pictureAlone) << c.what;
+        const std::string label = c.laterLabel ? *c.laterLabel : c.firstLabel.value_or("");
+        EXPECT_EQ(button.get_label(), label) << c.what;
+
+        if (!c.pictureAlone) continue;
+        Gtk::Button reference;
+        auto* referencePicture = Gtk::manage(new Gtk::Image());
+        setGtkImageNamed(*referencePicture, "zoom-in");
+        reference.set_image(*referencePicture);
+        reference.set_always_show_image(true);
+        Gtk::Box row(Gtk::ORIENTATION_HORIZONTAL);
+        row.pack_start(widget, Gtk::PACK_SHRINK);
+        row.pack_start(reference, Gtk::PACK_SHRINK);
+        Gtk::OffscreenWindow window;
+        window.add(row);
+        window.show_all();
+        drainGtkEvents();
+        EXPECT_EQ(button.get_allocated_width(), reference.get_allocated_width()) << c.what;
+        EXPECT_EQ(button.get_allocated_height(), reference.get_allocated_height()) << c.what;
+        window.remove();
+    }
 }

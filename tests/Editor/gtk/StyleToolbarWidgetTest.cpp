@@ -28,7 +28,7 @@ template <typename W> W* findIn(Gtk::Widget& widget)
 
 Gtk::Image* imageOf(Gtk::Button& button)
 {
-    return dynamic_cast<Gtk::Image*>(button.get_image());
+    return findIn<Gtk::Image>(button);
 }
 
 // The first label inside the widget, depth first.
