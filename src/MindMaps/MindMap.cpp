@@ -153,6 +153,20 @@ void MindMap::dropUnusedImages()
     if (_imageStore) _imageStore->dropUnusedImages();
 }
 
+MindMapNode* MindMap::adoptNode(std::unique_ptr<MindMapNode> node)
+{
+    // Either both lists take the node or, when memory runs out, neither does and the node goes.
+    const MindMapElement* address = node.get();
+    _nodeAddresses.insert(address);
+    try {
+        _nodes.push_back(node.get());
+    } catch (...) {
+        _nodeAddresses.erase(address);
+        throw;
+    }
+    return node.release();
+}
+
 void MindMap::destroyAllNodes()
 {
     _idIndex.clear();
@@ -161,11 +175,9 @@ void MindMap::destroyAllNodes()
     for (auto it = _nodes.rbegin(); it != _nodes.rend(); ++it) (*it)->linkToParent(nullptr);
     // In the order they were made, which is mostly the order of their memory: the table's own
     // order sends a large map's destruction all over memory.
-    for (MindMapNode* node : _nodes) {
-        if (auto owned = _ownedNodes.find(node); owned != _ownedNodes.end()) owned->second.reset();
-    }
+    for (MindMapNode* node : _nodes) delete node;
     _nodes.clear();
-    _ownedNodes.clear();
+    _nodeAddresses.clear();
 }
 
 // ---- Central themes and title ----

@@ -5,6 +5,7 @@
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapSearchData.h"
 #include "MindMaps/UndoState.h"
+#include "Utils/AddressSet.h"
 #include "platform/Error.h"
 #include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
@@ -796,6 +797,9 @@ private:
 
     bool readWith(const std::function<bool(Error*)>& read, const std::string& guid, Error* error);
     void destroyAllNodes();
+    // Takes the new node into the map and its ownership.
+    MindMapNode* adoptNode(std::unique_ptr<MindMapNode> node);
+    bool ownsNode(const MindMapElement* element) const { return _nodeAddresses.contains(element); }
 
     // Snapshot undo internals.
     // Reads the snapshot into the emptied map, inside one loading bracket; when it cannot be
@@ -806,9 +810,12 @@ private:
 
     std::shared_ptr<ImageStore> _imageStore;
     ObservationToken _imageStoreObservation;
+    // Owns the nodes, in the order they were made.
     std::vector<MindMapNode*> _nodes;
-    // Ownership and membership of the nodes and cross links, by element.
-    std::unordered_map<const MindMapElement*, std::unique_ptr<MindMapNode>> _ownedNodes;
+    // Membership of the nodes by address, as MindMapElement: a table of their own would cost an
+    // allocation per topic; addresses of nodes already gone may be asked about.
+    AddressSet _nodeAddresses;
+    // Ownership and membership of the cross links, by element.
     std::vector<MindMapNode*> _centralThemes;
     std::vector<CrossLink*> _crossLinks;
     std::unordered_map<const MindMapElement*, std::unique_ptr<CrossLink>> _ownedCrossLinks;

@@ -199,7 +199,7 @@ void MindMap::hideTopic(MindMapNode* topic)
 {
     cancelEditorModes();
     // Looked up by address before use: leaving the modes may have reloaded the map.
-    if (!topic || !_ownedNodes.count(topic) || topic->isHidden() || !topic->parent()) return;
+    if (!topic || !ownsNode(topic) || topic->isHidden() || !topic->parent()) return;
     UpdateGuard update(*this);
     pushStateToUndoManager(localized("undoable_op_hide"));
     topic->setIsHidden(true);
@@ -209,7 +209,7 @@ void MindMap::hideTopic(MindMapNode* topic)
 void MindMap::showTopic(MindMapNode* topic)
 {
     cancelEditorModes();
-    if (!topic || !_ownedNodes.count(topic) || !topic->isHidden()) return;
+    if (!topic || !ownsNode(topic) || !topic->isHidden()) return;
     UpdateGuard update(*this);
     pushStateToUndoManager(localized("undoable_op_show"));
     topic->setIsHidden(false);

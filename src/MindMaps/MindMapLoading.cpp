@@ -70,10 +70,7 @@ void MindMap::beginLoading()
 
 MindMapNode* MindMap::addNodeLoadingAtLocation(Point location)
 {
-    auto owned = std::make_unique<MindMapNode>(this, nullptr, location, true);
-    MindMapNode* node = owned.get();
-    _ownedNodes.emplace(node, std::move(owned));
-    _nodes.push_back(node);
+    MindMapNode* node = adoptNode(std::make_unique<MindMapNode>(this, nullptr, location, true));
     _needsLayout = true;
     return node;
 }

@@ -20,14 +20,14 @@ bool MindMap::containsElement(const MindMapElement* element) const
     if (!element || element->mindMap() != this) return false;
     switch (element->elementType()) {
     case ElementTypeNode:
-        return _ownedNodes.count(element) != 0;
+        return ownsNode(element);
     case ElementTypeCrossLink:
         return _ownedCrossLinks.count(element) != 0;
     case ElementTypeParentRelation: {
         const auto* relation = dynamic_cast<const ParentRelation*>(element);
         if (!relation) return false;
         const MindMapNode* node = relation->targetNode();
-        return node && _ownedNodes.count(node) != 0 && node->parentRelation() == relation;
+        return node && ownsNode(node) && node->parentRelation() == relation;
     }
     case ElementTypeImage:
     case ElementTypeText: {

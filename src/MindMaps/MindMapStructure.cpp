@@ -75,10 +75,7 @@ private:
 MindMapNode* MindMap::addMindMapNodeAsChild(MindMapNode* parent, Point location)
 {
     if (parent && !containsElement(parent)) return nullptr;
-    auto owned = std::make_unique<MindMapNode>(this, parent, location, false);
-    MindMapNode* node = owned.get();
-    _ownedNodes.emplace(node, std::move(owned));
-    _nodes.push_back(node);
+    MindMapNode* node = adoptNode(std::make_unique<MindMapNode>(this, parent, location, false));
     if (parent && parent->showCheckbox()) node->setShowCheckbox(true);
     forceNodeVisible(node);
     elementInvalidated(node);
@@ -153,7 +150,9 @@ void MindMap::removeNodes(const std::vector<MindMapNode*>& nodes)
     _idIndexValid = false;
     // Children before their parents and later siblings before earlier ones: each node is the last
     // child of its parent when it goes, so that no child list is shifted.
-    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) _ownedNodes.erase(*it);
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        if (_nodeAddresses.erase(static_cast<const MindMapElement*>(*it))) delete *it;
+    }
 }
 
 void MindMap::nodeDeleted(const std::vector<MindMapNode*>& nodes, const ElementSet& leaving)
@@ -243,7 +242,7 @@ CrossLink* MindMap::internalAddCrossLinkFromSource(MindMapNode* source, MindMapN
 {
     // A missing end is let through (the integrity check removes such links); a node of another
     // map is not, since that map would destroy it under the link.
-    if ((source && !_ownedNodes.count(source)) || (target && !_ownedNodes.count(target))) return nullptr;
+    if ((source && !ownsNode(source)) || (target && !ownsNode(target))) return nullptr;
     auto owned = std::make_unique<CrossLink>(this);
     CrossLink* link = owned.get();
     _ownedCrossLinks.emplace(link, std::move(owned));
@@ -290,7 +289,7 @@ void MindMap::discardCrossLinks(const std::vector<CrossLink*>& links, const Elem
     auto* primaryLink = dynamic_cast<CrossLink*>(selectedElement());
     if (primaryLink && going.count(primaryLink)) {
         MindMapNode* source = primaryLink->sourceNode();
-        if (source && _ownedNodes.count(source) && !leavingNodes.count(source)) successor = source;
+        if (source && ownsNode(source) && !leavingNodes.count(source)) successor = source;
         _lockedChanges |= MindMapChangeScrollSelection;
     }
     releaseElements(going, successor);
@@ -321,7 +320,7 @@ void MindMap::reconnectCrossLink(CrossLink* crossLink, MindMapNode* newSource, M
 
 void MindMap::removeCrossLinksBetween(MindMapNode* a, MindMapNode* b)
 {
-    if (!a || !b || !_ownedNodes.count(a) || !_ownedNodes.count(b)) return;
+    if (!a || !b || !ownsNode(a) || !ownsNode(b)) return;
     if (!containsCrossLinkBetween(a, b)) return;
     std::vector<CrossLink*> joining;
     for (size_t i = _crossLinks.size(); i-- > 0;) {
@@ -334,7 +333,7 @@ void MindMap::removeCrossLinksBetween(MindMapNode* a, MindMapNode* b)
 
 void MindMap::checkCrossLinksIntegrity()
 {
-    auto endInMap = [this](const MindMapNode* node) { return node && _ownedNodes.count(node) != 0; };
+    auto endInMap = [this](const MindMapNode* node) { return node && ownsNode(node); };
     // Counted per pair of ends, so that finding the duplicates does not compare every link with
     // every other.
     std::unordered_map<NodePair, size_t, NodePairHash> linksPerPair;
@@ -445,7 +444,7 @@ MindMapNode* MindMap::canDragChangeNodeParent(MindMapNode* draggedNode, const st
     if (!draggedNode || rootNodes.empty() || !containsElement(draggedNode)) return nullptr;
     ElementSet roots;
     for (const MindMapNode* root : rootNodes) {
-        if (!root || !_ownedNodes.count(root)) return nullptr;
+        if (!root || !ownsNode(root)) return nullptr;
         roots.insert(root);
     }
     MindMapNode* candidate = hitTestNodes(draggedNode->location(), draggedNode);
@@ -471,7 +470,7 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
         ElementSet seen;
         std::vector<MindMapNode*> layoutParents;
         for (MindMapNode* root : rootNodes) {
-            if (!root || !_ownedNodes.count(root) || !root->parent()) continue;
+            if (!root || !ownsNode(root) || !root->parent()) continue;
             MindMapNode* layoutParent = finder.find(root->parent());
             if (layoutParent && seen.insert(layoutParent).second) layoutParents.push_back(layoutParent);
         }
@@ -505,8 +504,7 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
             ElementSet attached;
             bool themesLeft = false;
             for (MindMapNode* root : rootNodes) {
-                if (!root || !_ownedNodes.count(root) || root->parent() == newParent || parentAndAncestors.count(root))
-                    continue;
+                if (!root || !ownsNode(root) || root->parent() == newParent || parentAndAncestors.count(root)) continue;
                 const bool wasTheme = !root->parent();
                 root->setParent(newParent);
                 if (root->parent() != newParent) continue;

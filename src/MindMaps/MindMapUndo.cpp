@@ -263,7 +263,7 @@ void MindMap::performMultipleSelectionNodeOperation(const std::function<void(Min
     for (MindMapElement* element : nodes) {
         // An earlier call may have taken a later node out of the map; looked up by address, since
         // such a node no longer exists.
-        if (!_ownedNodes.count(element)) continue;
+        if (!ownsNode(element)) continue;
         operation(static_cast<MindMapNode*>(element));
     }
 }

@@ -214,7 +214,9 @@ TEST_F(ImportLimits, RunningOutOfMemoryRefusesTheImport)
     GTEST_SKIP() << "the sanitizers reserve more address space than the limit would leave";
 #else
     std::string outline = "Root\n";
-    while (outline.size() < 4 * 1024 * 1024) outline += "\tbranch of the outline\n\t\tleaf of the branch\n";
+    // Large enough that the map needs far more than the room given, beyond whatever the allocator
+    // kept mapped from earlier tests for reuse.
+    while (outline.size() < 8 * 1024 * 1024) outline += "\tbranch of the outline\n\t\tleaf of the branch\n";
     const std::string path = inbox.file("Large.txt");
     writeTestFile(path, outline);
     for (const FileRoad& road : fileRoads()) {
