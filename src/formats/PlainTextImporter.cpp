@@ -67,41 +67,93 @@ size_t PlainTextImporter::leadTabCount(std::string_view line)
     return first == std::string_view::npos ? line.size() : first;
 }
 
-void PlainTextImporter::setLines(std::string text)
+namespace {
+
+// The lines of a text whose line ends are normalised, without their line ends; text after the last
+// line end is a line of its own, an empty one when the text ends with a line end.
+class LinesForward {
+public:
+    explicit LinesForward(std::string_view text) : _text(text) {}
+    bool atEnd() const { return _start > _text.size(); }
+    size_t index() const { return _index; }
+    std::string_view next()
+    {
+        size_t end = _text.find('\n', _start);
+        if (end == std::string_view::npos) end = _text.size();
+        const std::string_view line = _text.substr(_start, end - _start);
+        _start = end + 1;
+        ++_index;
+        return line;
+    }
+
+private:
+    std::string_view _text;
+    size_t _start = 0;
+    size_t _index = 0;
+};
+
+class LinesBackward {
+public:
+    explicit LinesBackward(std::string_view text)
+        : _text(text), _end(text.size()), _index(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')))
+    {
+    }
+    bool atEnd() const { return _done; }
+    // The index of the line next() gives.
+    size_t index() const { return _index; }
+    std::string_view next()
+    {
+        const size_t lineEnd = _end > 0 ? _text.rfind('\n', _end - 1) : std::string_view::npos;
+        // _end may sit right after a line end: then the line is empty.
+        const size_t start = _end > 0 && lineEnd != std::string_view::npos ? lineEnd + 1 : 0;
+        const std::string_view line = _text.substr(start, _end - start);
+        if (start == 0) _done = true;
+        else {
+            _end = start - 1;
+            --_index;
+        }
+        return line;
+    }
+
+private:
+    std::string_view _text;
+    size_t _end;
+    size_t _index;
+    bool _done = false;
+};
+
+} // namespace
+
+void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* parent)
 {
     // Decoded text is at most three times the bytes accepted (one byte of Windows-1252 becomes
-    // three of UTF-8 at most): every offset fits the lines' 32 bits.
+    // three of UTF-8 at most): every line index fits 32 bits.
     static_assert(MaximumTextSize * 3 < std::numeric_limits<uint32_t>::max());
-    _text = std::move(text);
-    _lines.clear();
-    const std::string_view all(_text);
-    _lines.reserve(static_cast<size_t>(std::count(all.begin(), all.end(), '\n')) + 1);
-    size_t start = 0;
-    while (start <= all.size()) {
-        size_t end = all.find('\n', start);
-        const bool last = end == std::string_view::npos;
-        if (last) end = all.size();
-        _lines.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)});
-        if (last) break;
-        start = end + 1;
-    }
-}
-
-void PlainTextImporter::convertTextLines(MindMapNode* parent)
-{
-    const size_t count = _lines.size();
-    // For each line, the "]" line that would close a note block opened there: the first line
-    // after it that is "]" while every line in between has the same tab count. Known up front,
-    // a "[" that never closes costs nothing to find out, however many of them there are.
-    constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
-    std::vector<uint32_t> closingLine(count, NoClosingLine);
-    size_t tabsBelow = count > 0 ? leadTabCount(line(count - 1)) : 0; // of line i in the loop
-    for (size_t i = count; i-- > 1;) {
-        const size_t tabs = leadTabCount(line(i - 1));
-        if (tabs == tabsBelow)
-            closingLine[i - 1] =
-                trimmedWhitespaceAndNewlines(line(i)) == "]" ? static_cast<uint32_t>(i) : closingLine[i];
-        tabsBelow = tabs;
+    // For each "[" line, the "]" line that would close a note block opened there: the first line
+    // after it that is "]" while every line in between has the same tab count. Found from the end
+    // in one pass, a "[" that never closes costs nothing to find out, however many of them there
+    // are; only the lines that open a block are kept, last first, and the text is never split into
+    // a table of all its lines.
+    std::vector<std::pair<uint32_t, uint32_t>> closings;
+    {
+        constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
+        uint32_t closingBelow = NoClosingLine; // of the line below the one read
+        bool closesBelow = false;
+        size_t tabsBelow = 0;
+        bool last = true;
+        for (LinesBackward lines(text); !lines.atEnd();) {
+            const auto index = static_cast<uint32_t>(lines.index());
+            const std::string_view line = lines.next();
+            const size_t tabs = leadTabCount(line);
+            const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
+            uint32_t closing = NoClosingLine;
+            if (!last && tabs == tabsBelow) closing = closesBelow ? index + 1 : closingBelow;
+            if (closing != NoClosingLine && trimmed.starts_with('[')) closings.emplace_back(index, closing);
+            closingBelow = closing;
+            closesBelow = trimmed == "]";
+            tabsBelow = tabs;
+            last = false;
+        }
     }
 
     const Point location = parent ? parent->location() : Point{};
@@ -111,22 +163,27 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
     // The newest topic and its ancestors among the new ones, by depth below the parent: the
     // topic a line hangs under is always the deepest of them above the line's tab count.
     std::vector<MindMapNode*> path;
-    for (size_t i = 0; i < count; ++i) {
-        if (_lines[i].length == 0) continue;
-        const size_t lineTabs = leadTabCount(line(i));
-        const std::string_view text = trimmedWhitespaceAndNewlines(line(i));
-        if (lineTabs == previousTabs && previous && text.starts_with('[') && closingLine[i] != NoClosingLine) {
+    for (LinesForward lines(text); !lines.atEnd();) {
+        const size_t i = lines.index();
+        const std::string_view line = lines.next();
+        while (!closings.empty() && closings.back().first < i) closings.pop_back();
+        if (line.empty()) continue;
+        const size_t lineTabs = leadTabCount(line);
+        const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
+        if (lineTabs == previousTabs && previous && trimmed.starts_with('[') && !closings.empty() &&
+            closings.back().first == i) {
+            const size_t closing = closings.back().second;
             std::string note;
-            for (size_t j = i + 1; j < closingLine[i]; ++j) {
+            for (size_t j = i + 1; j < closing; ++j) {
                 if (j > i + 1) note += '\n';
-                note += trimmedWhitespaceAndNewlines(line(j));
+                note += trimmedWhitespaceAndNewlines(lines.next());
             }
+            lines.next(); // the "]"
             previous->setNote(note);
-            i = closingLine[i];
             continue;
         }
         MindMapNode* node = addNodeLoadingAtLocation(location);
-        node->setText(text);
+        node->setText(trimmed);
         if (showCheckbox) node->setShowCheckbox(true);
         MindMapNode* nodeParent = parent;
         size_t depth = 0;
@@ -141,10 +198,6 @@ void PlainTextImporter::convertTextLines(MindMapNode* parent)
         previousTabs = lineTabs;
         previous = node;
     }
-    // The topics hold their own texts: a large text need not stay while they are styled and
-    // measured. Swapped out, as assigning an empty string would keep the buffer.
-    std::vector<Line>().swap(_lines);
-    std::string().swap(_text);
 }
 
 void PlainTextImporter::detectPlainTextFile()
@@ -192,8 +245,10 @@ bool PlainTextImporter::importText(std::string decoded, Error* error)
     std::string text = NormalizeNewlines(decoded);
     std::string().swap(decoded);
     if (!acceptsLineCount(text, error)) return false;
-    setLines(std::move(text));
-    convertTextLines(nullptr);
+    convertTextLines(text, nullptr);
+    // The topics hold their own texts: a large text need not stay while they are styled and
+    // measured. Swapped out, as assigning an empty string would keep the buffer.
+    std::string().swap(text);
     detectPlainTextFile();
 
     map.rethinkCentralThemes();
@@ -229,7 +284,6 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     }
     map.forceSingleSelection();
     if (!map.selectedNode()) return;
-    setLines(std::move(text));
 
     // Leaving the editor's modes can take the selected topic away; then nothing is pasted.
     MindMapNode* parent = map.prepareUndoableNodeOperation(localized("action_paste_text_as_list"));
@@ -237,7 +291,8 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     MindMap::UpdateGuard update(map);
     const bool arrange = parent->childCount() == 0 && !parent->isAutoLayout() && parent->layoutMode() == 0;
     const size_t firstNew = map.nodes().size();
-    convertTextLines(parent);
+    convertTextLines(text, parent);
+    std::string().swap(text);
     const std::vector<MindMapNode*> added(map.nodes().begin() + static_cast<std::ptrdiff_t>(firstNew),
                                           map.nodes().end());
     if (!added.empty()) {

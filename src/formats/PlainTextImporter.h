@@ -66,24 +66,9 @@ private:
     bool importText(std::string decoded, Error* error);
     // Whether the text has few enough lines; when not, the error says how many it has.
     static bool acceptsLineCount(std::string_view text, Error* error);
-    // Takes the text (line ends already normalised) apart into lines.
-    void setLines(std::string text);
-    // Adds the topics of the lines under the parent (or as top-level topics without one).
-    void convertTextLines(MindMapNode* parent);
+    // Adds the topics of the text's lines (line ends already normalised) under the parent (or as
+    // top-level topics without one).
+    void convertTextLines(std::string_view text, MindMapNode* parent);
     // A flat list of several top-level topics is gathered under a new central theme.
     void detectPlainTextFile();
-
-    // A line of _text, without its line end. Lines are many in a large text: each is kept in
-    // as little as it takes, and what follows from it (tabs, trimmed text) is found when needed.
-    struct Line {
-        uint32_t start = 0;
-        uint32_t length = 0;
-    };
-    std::string_view line(size_t index) const
-    {
-        return std::string_view(_text).substr(_lines[index].start, _lines[index].length);
-    }
-
-    std::string _text;
-    std::vector<Line> _lines;
 };

@@ -60,7 +60,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ImportCase{"NoteBlockWithEmptyLine", "A\n\tB\n\t[\n\tfirst\n\t\n\tsecond\n\t]\n\tC",
                                  "A\n  B | first//second\n  C\n"},
                       ImportCase{"UnclosedBracketIsATopic", "A\n\t[", "A\n  [\n"},
-                      ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"}),
+                      ImportCase{"AnyLineEndCounts", "A\r\n\tB\r\tC\xE2\x80\xA8\tD", "A\n  B\n  C\n  D\n"},
+                      ImportCase{"LeadingEmptyLines", "\n\nA\n\tB", "A\n  B\n"},
+                      ImportCase{"NoteBlockEndsTheText", "A\n\tB\n\t[\n\tnote\n\t]", "A\n  B | note\n"},
+                      ImportCase{"NoteBlockThenLineEnd", "A\n\tB\n\t[\n\tnote\n\t]\n", "A\n  B | note\n"},
+                      ImportCase{"BracketLineInsideANote", "A\n[\n[\nx\n]\n]", "#\n  A | [/x\n  ]\n"},
+                      ImportCase{"ClosingAtAnotherDepthIsATopic", "A\n\t[\n\t\tx\n\t]", "A\n  [\n    x\n  ]\n"},
+                      ImportCase{"TwoNoteBlocksInARow", "A\n\tB\n\t[\n\tx\n\t]\n\t[\n\ty\n\t]\n\tC",
+                                 "A\n  B | y\n  C\n"},
+                      ImportCase{"EmptyNoteBlock", "A\n\tB\n\t[\n\t]\n\tC", "A\n  B\n  C\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Text encodings ----
