@@ -13,6 +13,7 @@ ToolbarBackgroundWidget::ToolbarBackgroundWidget() : _background({0, 0, 0, 0})
 ToolbarBackgroundWidget::~ToolbarBackgroundWidget()
 {
     _keyWatch.disconnect();
+    _windowRealized.disconnect();
 }
 
 void ToolbarBackgroundWidget::addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items)
@@ -44,9 +45,18 @@ int ToolbarBackgroundWidget::stripHeight()
 
 void ToolbarBackgroundWidget::placeControlsInWindow()
 {
+    _windowRealized.disconnect();
     if (_controlsPlaced) return;
-    const Gtk::Widget* top = get_toplevel();
-    if (top && top->get_is_toplevel()) placeControls();
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    if (!window) return;
+    if (window->get_realized()) {
+        placeControls();
+        return;
+    }
+    // A window still being put together is laid out first as it is realized: the controls are
+    // measured then, once, with every widget around them in place. Measured as each strip joins,
+    // they are styled and measured again as the window grows around them.
+    _windowRealized = window->signal_realize().connect([this] { placeControlsInWindow(); }, false);
 }
 
 void ToolbarBackgroundWidget::placeControls()

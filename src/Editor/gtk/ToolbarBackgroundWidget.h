@@ -16,8 +16,9 @@ public:
     ~ToolbarBackgroundWidget() override;
 
     ToolbarBackground& background() { return _background; }
-    // Takes the controls. They are measured and placed once the strip is in a window: measured
-    // before, with no window's style, each would be styled and measured again there.
+    // Takes the controls. They are measured and placed once the strip is in a window that is
+    // realized: measured before, with no window's style or with only part of the window around
+    // them, each would be styled and measured again there.
     void addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items);
     // Where the first control sits from the left and how far the strip reaches above and below
     // the controls; the toolbar's own margins unless set.
@@ -45,6 +46,7 @@ private:
     ToolbarBackground _background;
     std::vector<std::unique_ptr<SegmentedControlWidget>> _controls;
     sigc::connection _keyWatch;
+    sigc::connection _windowRealized;
     bool _shrinkable = false;
     bool _controlsPlaced = true;
     double _leftMargin = ToolbarBackground::LeftMargin;

@@ -247,3 +247,54 @@ TEST(SegmentedControlWidgetTest, APictureStaysInItsButtonAloneOrBesideALabel)
         window.remove();
     }
 }
+
+// A strip that joins a window not yet realized waits for the window: it is placed as that window
+// is realized, not by a window it has left, and a strip gone before then is not reached at all.
+TEST(SegmentedControlWidgetTest, AStripWaitsForItsOwnWindowToBeRealized)
+{
+    initGtkForTests();
+    enum class Then { StayAndShow, MoveToAnotherWindow, Destroy };
+    struct Case {
+        const char* what;
+        Then then;
+    };
+    const std::vector<Case> cases = {
+        {"stays and its window is shown", Then::StayAndShow},
+        {"moves to another window first", Then::MoveToAnotherWindow},
+        {"is destroyed first", Then::Destroy},
+    };
+    for (const Case& c : cases) {
+        auto item = std::make_shared<SegmentedControlItem>(
+            std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+        Gtk::OffscreenWindow first;
+        Gtk::OffscreenWindow second;
+        auto strip = std::make_unique<ToolbarBackgroundWidget>();
+        strip->addSegmentedControlItems({item});
+        first.add(*strip);
+        const auto requestedHeight = [&strip] {
+            int width = 0, height = 0;
+            strip->get_size_request(width, height);
+            return height;
+        };
+        EXPECT_EQ(requestedHeight(), -1) << c.what << ": placed before any realizing";
+        if (c.then == Then::MoveToAnotherWindow) {
+            first.remove();
+            second.add(*strip);
+        }
+        if (c.then == Then::Destroy) {
+            first.remove();
+            strip.reset();
+        }
+        first.show_all();
+        drainGtkEvents();
+        if (c.then == Then::Destroy) continue;
+        if (c.then == Then::MoveToAnotherWindow) {
+            EXPECT_EQ(requestedHeight(), -1) << c.what << ": placed by the window it left";
+            second.show_all();
+            drainGtkEvents();
+        }
+        EXPECT_EQ(requestedHeight(), int(item->segmentedControl().frame().size.height) + 10) << c.what;
+        EXPECT_EQ(strip->get_allocated_height(), int(item->segmentedControl().frame().size.height) + 10) << c.what;
+        if (strip->get_parent()) static_cast<Gtk::Container*>(strip->get_parent())->remove(*strip);
+    }
+}
