@@ -926,7 +926,23 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, cons
             if (freeText && freeText->prepareTextForMeasuring()) waitingFreeTexts.push_back(freeText);
         }
     };
-    for (MindMapNode* node : nodes) {
+    auto measureWaiting = [&] {
+        for (MindMapText* freeText : waitingFreeTexts) texts.push_back(&freeText->displayText());
+        if (!texts.empty()) {
+            const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
+            for (size_t i = 0; i < waiting.size(); ++i) {
+                waiting[i]->_preparedTextSize = sizes[i];
+                waiting[i]->_hasPreparedTextSize = true;
+            }
+            for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
+                waitingFreeTexts[i]->setPreparedTextSize(sizes[waiting.size() + i]);
+        }
+        waiting.clear();
+        waitingFreeTexts.clear();
+        texts.clear();
+    };
+    for (size_t index = 0; index < nodes.size(); ++index) {
+        MindMapNode* node = nodes[index];
         if (!node->_isLoading && node->_updateState != 0 && !node->_validatingState) {
             node->_validatingState = true;
             node->prepareTextForMeasuring();
@@ -938,17 +954,14 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, cons
         }
         collectFreeTexts(*node);
         collectFreeTexts(*node->parentRelation());
+        // The last batch takes the rest of the topics when they are fewer than a batch: it stays
+        // a large one too.
+        if (waiting.size() + waitingFreeTexts.size() >= AheadMeasureBatchSize &&
+            nodes.size() - index - 1 >= AheadMeasureBatchSize)
+            measureWaiting();
     }
     for (const CrossLink* link : crossLinks) collectFreeTexts(*link);
-    for (MindMapText* freeText : waitingFreeTexts) texts.push_back(&freeText->displayText());
-    if (texts.empty()) return;
-    const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
-    for (size_t i = 0; i < waiting.size(); ++i) {
-        waiting[i]->_preparedTextSize = sizes[i];
-        waiting[i]->_hasPreparedTextSize = true;
-    }
-    for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
-        waitingFreeTexts[i]->setPreparedTextSize(sizes[waiting.size() + i]);
+    measureWaiting();
 }
 
 void MindMapNode::validateNodeState()

@@ -238,6 +238,11 @@ public:
     // the order validation would run them.
     static void measureTextsAhead(const std::vector<MindMapNode*>& nodes,
                                   const std::vector<CrossLink*>& crossLinks = {});
+    // The texts measureTextsAhead() hands the measurer at once, the last batch up to twice as many:
+    // a large map's lists of all its texts would be alive beside them. Above what a measurer
+    // remembers of a batch, so that each batch of a large import is measured as a large import is,
+    // without remembering.
+    static constexpr size_t AheadMeasureBatchSize = 131072;
 
     // ---- Auto numbering and date text ----
 

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -158,4 +160,79 @@ TEST(BatchTextMeasuring, AChangeAfterTheBatchIsMeasuredAgain)
     map.validateElementStates();
     EXPECT_EQ(theme->textSize(), shortSize);
     EXPECT_EQ(freeText->size(), shortFreeSize);
+}
+
+// A large map is measured in batches: every topic and free text still gets its own size from a
+// batch, around a batch's end and in the last batch, and none is left to be measured alone
+// afterwards.
+TEST(BatchTextMeasuring, LargeMapsAreMeasuredInBatchesThatMissNoText)
+{
+    struct CountingMeasurer : FakeTextMeasurer {
+        size_t alone = 0;
+        size_t batched = 0;
+        size_t batches = 0;
+        Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
+        {
+            ++alone;
+            return FakeTextMeasurer::sizeForAttributedString(text, wrapWidth);
+        }
+        std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                    double wrapWidth) override
+        {
+            ++batches;
+            batched += texts.size();
+            std::vector<Size> sizes;
+            for (const AttributedString* text : texts)
+                sizes.push_back(FakeTextMeasurer::sizeForAttributedString(*text, wrapWidth));
+            return sizes;
+        }
+    };
+    constexpr size_t Batch = MindMapNode::AheadMeasureBatchSize;
+    // Free texts on the topics around the first batch's end. The last batch takes the topics
+    // left over when they are fewer than a batch: alone, it would be a small one.
+    const struct {
+        const char* name;
+        size_t topics; // besides the central theme
+        size_t firstFreeText;
+        size_t freeTexts;
+        size_t batches;
+    } cases[] = {
+        {"free texts at a batch's end", 2 * Batch + 5, Batch - 4, 6, 2},
+        {"a batch and a few", Batch + 7, Batch - 1, 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingMeasurer measurer;
+        TextMeasurer::setShared(&measurer);
+        {
+            MindMap map;
+            map.newMindMap("", false, std::nullopt);
+            MindMap::UpdateGuard update(map);
+            MindMapNode* theme = map.internalAddCentralTheme("t");
+            std::vector<MindMapText*> freeTexts;
+            for (size_t i = 0; i < c.topics; ++i) {
+                // Texts of many lengths, so that a size given to the wrong topic shows.
+                MindMapNode* node = map.addMindMapNodeAsChild(theme, Point{0, 0});
+                node->setText(std::string(1 + i % 97, 'x'));
+                if (i >= c.firstFreeText && i < c.firstFreeText + c.freeTexts) freeTexts.push_back(node->addText());
+            }
+            for (size_t i = 0; i < freeTexts.size(); ++i) freeTexts[i]->setText(std::string(3 + i, 'y'));
+            map.validateElementStates();
+            EXPECT_EQ(measurer.alone, 0u);
+            EXPECT_EQ(measurer.batches, c.batches);
+            EXPECT_EQ(measurer.batched, c.topics + 1 + c.freeTexts);
+            size_t wrongSizes = 0;
+            for (MindMapNode* node : map.nodes()) {
+                const Size expected = FakeTextMeasurer().sizeForText(node->text(), *node->font());
+                if (node->textSize().width != std::max(expected.width, node->minTextSize().width)) ++wrongSizes;
+            }
+            for (size_t i = 0; i < freeTexts.size(); ++i) {
+                const Size expected = FakeTextMeasurer().sizeForText(freeTexts[i]->text(), *freeTexts[i]->font());
+                if (freeTexts[i]->textSize().width != std::max(expected.width, freeTexts[i]->minTextSize().width))
+                    ++wrongSizes;
+            }
+            EXPECT_EQ(wrongSizes, 0u);
+        }
+        TextMeasurer::setShared(nullptr);
+    }
 }
