@@ -11,8 +11,14 @@
 #include "platform/NumberText.h"
 #include "platform/Pasteboard.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <new>
 #include <utility>
 
 namespace {
@@ -76,6 +82,8 @@ public:
     explicit LinesForward(std::string_view text) : _text(text) {}
     bool atEnd() const { return _start > _text.size(); }
     size_t index() const { return _index; }
+    // Where the next line starts: everything before it has been read.
+    size_t offset() const { return _start; }
     std::string_view next()
     {
         size_t end = _text.find('\n', _start);
@@ -122,9 +130,50 @@ private:
     bool _done = false;
 };
 
+// A copy of a text read once from start to end, in memory of its own whose pages are handed back
+// to the system as soon as they have been read: a large text is not held whole beside the topics
+// made from it.
+class ReadOnceText {
+public:
+    explicit ReadOnceText(std::string_view text) : _size(text.size())
+    {
+        if (_size == 0) return;
+        void* data = ::mmap(nullptr, _size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED) throw std::bad_alloc();
+        _data = static_cast<char*>(data);
+        std::memcpy(_data, text.data(), _size);
+    }
+    ReadOnceText(const ReadOnceText&) = delete;
+    ReadOnceText& operator=(const ReadOnceText&) = delete;
+    ~ReadOnceText()
+    {
+        if (_data) ::munmap(_data, _size);
+    }
+
+    std::string_view text() const { return {_data, _size}; }
+
+    // Nothing before offset is read again.
+    void readUpTo(size_t offset)
+    {
+        // In steps of a megabyte at least, so that the calls stay few.
+        constexpr size_t Step = 1024 * 1024;
+        static const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+        const size_t end = std::min(offset, _size) / page * page;
+        if (end < _released + Step) return;
+        ::madvise(_data + _released, end - _released, MADV_DONTNEED);
+        _released = end;
+    }
+
+private:
+    char* _data = nullptr;
+    size_t _size;
+    size_t _released = 0;
+};
+
 } // namespace
 
-void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* parent)
+void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* parent,
+                                         const std::function<void(size_t offset)>& readUpTo)
 {
     // Decoded text is at most three times the bytes accepted (one byte of Windows-1252 becomes
     // three of UTF-8 at most): every line index fits 32 bits.
@@ -166,6 +215,7 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
     for (LinesForward lines(text); !lines.atEnd();) {
         const size_t i = lines.index();
         const std::string_view line = lines.next();
+        if (readUpTo) readUpTo(lines.offset() - line.size() - 1);
         while (!closings.empty() && closings.back().first < i) closings.pop_back();
         if (line.empty()) continue;
         const size_t lineTabs = leadTabCount(line);
@@ -245,10 +295,13 @@ bool PlainTextImporter::importText(std::string decoded, Error* error)
     std::string text = NormalizeNewlines(decoded);
     std::string().swap(decoded);
     if (!acceptsLineCount(text, error)) return false;
-    convertTextLines(text, nullptr);
-    // The topics hold their own texts: a large text need not stay while they are styled and
-    // measured. Swapped out, as assigning an empty string would keep the buffer.
-    std::string().swap(text);
+    {
+        // Each topic copies its line: the text read so far need not stay while the rest are made,
+        // nor any of it while they are styled and measured.
+        ReadOnceText readOnce(text);
+        std::string().swap(text);
+        convertTextLines(readOnce.text(), nullptr, [&](size_t offset) { readOnce.readUpTo(offset); });
+    }
     detectPlainTextFile();
 
     map.rethinkCentralThemes();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,8 +68,10 @@ private:
     // Whether the text has few enough lines; when not, the error says how many it has.
     static bool acceptsLineCount(std::string_view text, Error* error);
     // Adds the topics of the text's lines (line ends already normalised) under the parent (or as
-    // top-level topics without one).
-    void convertTextLines(std::string_view text, MindMapNode* parent);
+    // top-level topics without one). Tells readUpTo, when given, the offsets before which the text
+    // is read no more, as they grow.
+    void convertTextLines(std::string_view text, MindMapNode* parent,
+                          const std::function<void(size_t offset)>& readUpTo = {});
     // A flat list of several top-level topics is gathered under a new central theme.
     void detectPlainTextFile();
 };

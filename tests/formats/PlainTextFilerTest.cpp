@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 using namespace filertest;
 
@@ -162,6 +164,56 @@ TEST(PlainTextImportBadInput, UnclosedBracketsAndLongNotes)
     const MindMapNode* b = map.centralThemes().back();
     EXPECT_EQ(b->text(), "B");
     EXPECT_EQ(b->note().size(), 100000u * 27 - 1);
+}
+
+// A large text is let go of as its lines are read: every line, the lines of note blocks across
+// the steps in which it is let go of included, still reaches its topic whole.
+TEST(PlainTextImportLarge, EveryLineReachesItsTopicWhole)
+{
+    const struct {
+        const char* name;
+        size_t topics;
+        size_t noteEvery; // 0: no notes
+        size_t noteLines;
+    } cases[] = {
+        {"topics only", 90000, 0, 0},
+        {"long notes", 30000, 7000, 40000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedFakeMeasurer measurer;
+        std::string text = "Root\n";
+        std::vector<std::string> notes(c.topics);
+        for (size_t i = 0; i < c.topics; ++i) {
+            text += "\ttopic " + std::to_string(i) + " of the large outline\n";
+            if (c.noteEvery == 0 || i % c.noteEvery != 0) continue;
+            text += "\t[\n";
+            for (size_t j = 0; j < c.noteLines; ++j) {
+                const std::string line = "note " + std::to_string(i) + " line " + std::to_string(j);
+                text += "\t" + line + "\n";
+                notes[i] += (j > 0 ? "\n" : "") + line;
+            }
+            text += "\t]\n";
+        }
+        ASSERT_GT(text.size(), 2u * 1024 * 1024);
+        MindMap map;
+        ASSERT_TRUE(readAs(map, text, MindMapReadFormat::PlainText));
+        ASSERT_EQ(map.centralThemes().size(), 1u);
+        const MindMapNode* root = map.centralThemes().front();
+        EXPECT_EQ(root->text(), "Root");
+        ASSERT_EQ(root->childCount(), c.topics);
+        size_t wrong = 0;
+        for (size_t i = 0; i < c.topics; ++i) {
+            const MindMapNode* topic = root->children()[i];
+            // The default wrap may break a text into lines: compared without its breaks.
+            std::string topicText = topic->text();
+            std::replace(topicText.begin(), topicText.end(), '\n', ' ');
+            if ((topicText != "topic " + std::to_string(i) + " of the large outline" || topic->note() != notes[i]) &&
+                ++wrong < 4)
+                ADD_FAILURE() << "topic " << i << ": " << topicText;
+        }
+        EXPECT_EQ(wrong, 0u);
+    }
 }
 
 // ---- Writing the outline ----
