@@ -1,10 +1,10 @@
 #include "editor-view/gtk/GtkSpellingPanel.h"
 
 #include "editor-view/MindMapSpellChecker.h"
+#include "editor-view/gtk/GspellLibrary.h"
 #include "editor-view/gtk/GspellSpellingService.h"
 #include "platform/gtk/GtkModalRun.h"
 
-#include <gspell/gspell.h>
 #include <gtkmm/window.h>
 
 // ---- The navigator: a GObject that gspell's dialog asks for words ----
@@ -26,7 +26,8 @@ void navigatorInterfaceInit(GspellNavigatorInterface* iface);
 } // namespace
 
 G_DEFINE_TYPE_WITH_CODE(TwkSpellNavigator, twk_spell_navigator, G_TYPE_INITIALLY_UNOWNED,
-                        G_IMPLEMENT_INTERFACE(GSPELL_TYPE_NAVIGATOR, navigatorInterfaceInit))
+                        G_IMPLEMENT_INTERFACE(GspellLibrary::get()->gspell_navigator_get_type(),
+                                              navigatorInterfaceInit))
 
 static void twk_spell_navigator_init(TwkSpellNavigator* self)
 {
@@ -49,7 +50,7 @@ gboolean gotoNext(GspellNavigator* navigator, gchar** word, GspellChecker** spel
     // The checker may have ended the run and detached this navigator meanwhile.
     if (!found || !self->checker) return FALSE;
     if (word) *word = g_strdup(found->c_str());
-    if (spellChecker) *spellChecker = GSPELL_CHECKER(g_object_ref(self->service->checker()));
+    if (spellChecker) *spellChecker = static_cast<GspellChecker*>(g_object_ref(self->service->checker()));
     return TRUE;
 }
 
@@ -101,6 +102,9 @@ void GtkSpellingPanel::detach()
 
 void GtkSpellingPanel::showSpellingPanel(MindMapSpellChecker& checker)
 {
+    // Without gspell there is neither a dialog nor a word to check.
+    const GspellLibrary* gspell = GspellLibrary::get();
+    if (!gspell) return;
     if (_dialog && _navigator && _navigator->checker == &checker) {
         gtk_window_present(GTK_WINDOW(_dialog));
         return;
@@ -125,7 +129,7 @@ void GtkSpellingPanel::showSpellingPanel(MindMapSpellChecker& checker)
         if (!_fallbackParent) _fallbackParent = g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL));
         parent = GTK_WINDOW(_fallbackParent);
     }
-    _dialog = gspell_checker_dialog_new(parent, GSPELL_NAVIGATOR(_navigator));
+    _dialog = gspell->gspell_checker_dialog_new(parent, reinterpret_cast<GspellNavigator*>(_navigator));
     gtk_window_set_destroy_with_parent(GTK_WINDOW(_dialog), TRUE);
     g_signal_connect(_dialog, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
     g_signal_connect(_dialog, "destroy", G_CALLBACK(&GtkSpellingPanel::dialogDestroyed), this);

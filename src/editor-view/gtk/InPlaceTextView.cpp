@@ -1,6 +1,7 @@
 #include "editor-view/gtk/InPlaceTextView.h"
 
 #include "editor-view/InplaceTextEditor.h"
+#include "editor-view/gtk/GspellLibrary.h"
 #include "editor-view/gtk/GspellSpellingService.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 #include "platform/CairoGraphicsContext.h"
@@ -9,8 +10,6 @@
 // GtkTextView sets up the Pango contexts of its lines itself; reaching them takes its layout.
 #define GTK_TEXT_USE_INTERNAL_UNSUPPORTED_API
 #include <gtk/gtktextlayout.h>
-
-#include <gspell/gspell.h>
 
 #include <algorithm>
 #include <cmath>
@@ -302,16 +301,19 @@ bool GtkInplaceTextView::childPosition(Gtk::Widget* widget, Gdk::Rectangle& allo
 
 void GtkInplaceTextView::setSpellingFlags(bool continuousSpellChecking, bool automaticSpellingCorrection)
 {
-    gspell_text_view_set_inline_spell_checking(gspell_text_view_get_from_gtk_text_view(_textView.gobj()),
-                                               continuousSpellChecking);
+    if (const GspellLibrary* gspell = GspellLibrary::get())
+        gspell->gspell_text_view_set_inline_spell_checking(
+            gspell->gspell_text_view_get_from_gtk_text_view(_textView.gobj()), continuousSpellChecking);
     // The checker offers corrections in the context menu; nothing is corrected unasked.
     _automaticSpellingCorrection = automaticSpellingCorrection;
 }
 
 bool GtkInplaceTextView::continuousSpellChecking() const
 {
-    return gspell_text_view_get_inline_spell_checking(
-        gspell_text_view_get_from_gtk_text_view(const_cast<GtkTextView*>(_textView.gobj())));
+    const GspellLibrary* gspell = GspellLibrary::get();
+    return gspell &&
+        gspell->gspell_text_view_get_inline_spell_checking(
+            gspell->gspell_text_view_get_from_gtk_text_view(const_cast<GtkTextView*>(_textView.gobj())));
 }
 
 // ---- On the canvas ----

@@ -5,12 +5,12 @@
 #include "Editor/gtk/MainWindowActions.h"
 #include "MindMaps/MindMap.h"
 #include "editor-view/MindMapEditor.h"
+#include "editor-view/gtk/GspellLibrary.h"
 #include "editor-view/gtk/GspellSpellingService.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/FocusLoss.h"
 
 #include <gdk/gdkkeysyms.h>
-#include <gspell/gspell.h>
 #include <gtkmm/cssprovider.h>
 
 #include <cmath>
@@ -206,7 +206,9 @@ void EmbeddedNotePanel::setBackgroundColor(const std::optional<Color>& color)
 
 void EmbeddedNotePanel::checkSpelling()
 {
-    gspell_text_view_set_inline_spell_checking(gspell_text_view_get_from_gtk_text_view(_textView.gobj()), TRUE);
+    if (const GspellLibrary* gspell = GspellLibrary::get())
+        gspell->gspell_text_view_set_inline_spell_checking(
+            gspell->gspell_text_view_get_from_gtk_text_view(_textView.gobj()), TRUE);
 }
 
 void installEmbeddedNotePanel()
