@@ -78,6 +78,17 @@ bool isWayland(const Glib::RefPtr<Gdk::Display>& display)
     return display && std::strstr(G_OBJECT_TYPE_NAME(display->gobj()), "Wayland") != nullptr;
 }
 
+// A button that shows only a themed picture holds it as its one child. The button's own picture
+// slot would wrap it in two more widgets, each styled and laid out with the window, and look the
+// spacing beside a label up in the theme, all for no label.
+void showPictureAlone(Gtk::Button& button, Gtk::Image& picture, const char* iconName)
+{
+    picture.set_from_icon_name(iconName, Gtk::ICON_SIZE_MENU);
+    picture.show();
+    button.add(picture);
+    button.get_style_context()->add_class("image-button");
+}
+
 void markSelected(SegmentedControlWidget* widget, size_t segments, int selected)
 {
     if (!widget) return;
@@ -359,8 +370,7 @@ void MainWindow::buildActivityPane()
     _activityCaption.pack_start(_progressIndicator, Gtk::PACK_SHRINK);
     _activityCaption.pack_start(_progressLabel, Gtk::PACK_EXPAND_WIDGET);
     _feedbackDisclosureButton.set_relief(Gtk::RELIEF_NONE);
-    _feedbackDisclosureButton.set_always_show_image(true);
-    _feedbackDisclosureButton.set_image_from_icon_name("pan-up-symbolic", Gtk::ICON_SIZE_MENU);
+    showPictureAlone(_feedbackDisclosureButton, _feedbackDisclosurePicture, "pan-up-symbolic");
     _feedbackDisclosureButton.signal_clicked().connect([this] { _controller.feedbackDisclosureClicked(); });
     _activityCaption.pack_end(_feedbackDisclosureButton, Gtk::PACK_SHRINK);
     _activityPane.pack_start(_activityCaption, Gtk::PACK_SHRINK);
@@ -424,8 +434,9 @@ void MainWindow::buildEditorPane()
     _editorContainer.pack_start(_canvasOverlay, Gtk::PACK_EXPAND_WIDGET);
 
     // The toggles of the three panes, along the editor's bottom edge.
-    auto setUp = [this](Gtk::ToggleButton& button, const char* icon, const char* name, std::function<void()> toggle) {
-        button.set_image_from_icon_name(icon, Gtk::ICON_SIZE_MENU);
+    auto setUp = [this](Gtk::ToggleButton& button, Gtk::Image& picture, const char* icon, const char* name,
+                        std::function<void()> toggle) {
+        showPictureAlone(button, picture, icon);
         button.set_relief(Gtk::RELIEF_NONE);
         button.set_name(name);
         button.set_active(true);
@@ -433,11 +444,11 @@ void MainWindow::buildEditorPane()
             if (!_updatingButtons) toggle();
         });
     };
-    setUp(_hideExplorerButton, "sidebar-show-symbolic", "hideExplorerButton",
+    setUp(_hideExplorerButton, _hideExplorerPicture, "sidebar-show-symbolic", "hideExplorerButton",
           [this] { _controller.toggleMindMapExplorer(); });
-    setUp(_hideStyleToolsButton, "format-text-rich-symbolic", "hideStyleToolsButton",
+    setUp(_hideStyleToolsButton, _hideStyleToolsPicture, "format-text-rich-symbolic", "hideStyleToolsButton",
           [this] { _controller.toggleStyleToolbar(); });
-    setUp(_hideInspectorButton, "sidebar-show-right-symbolic", "hideInspectorButton",
+    setUp(_hideInspectorButton, _hideInspectorPicture, "sidebar-show-right-symbolic", "hideInspectorButton",
           [this] { _controller.toggleInspectorPanel(); });
     _editorBar.set_name("editorBar");
     _editorBar.pack_start(_hideExplorerButton, Gtk::PACK_SHRINK);
@@ -838,8 +849,10 @@ void MainWindow::setHideInspectorButtonOn(bool on)
 void MainWindow::setFeedbackDisclosure(bool on, const std::string& toolTip)
 {
     // On: the details are closed and the button opens them upward.
-    _feedbackDisclosureButton.set_image_from_icon_name(on ? "pan-up-symbolic" : "pan-down-symbolic",
-                                                       Gtk::ICON_SIZE_MENU);
+    // Set again as the window is resized: a picture named anew is looked up and measured anew.
+    const Glib::ustring icon = on ? "pan-up-symbolic" : "pan-down-symbolic";
+    if (_feedbackDisclosurePicture.property_icon_name().get_value() != icon)
+        _feedbackDisclosurePicture.set_from_icon_name(icon, Gtk::ICON_SIZE_MENU);
     _feedbackDisclosureButton.set_tooltip_text(toolTip);
 }
 

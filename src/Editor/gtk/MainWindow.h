@@ -16,6 +16,7 @@
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/overlay.h>
@@ -221,6 +222,7 @@ private:
     Gtk::Label _activityCaptionLabel;
     Gtk::Spinner _progressIndicator;
     Gtk::Label _progressLabel;
+    Gtk::Image _feedbackDisclosurePicture;
     Gtk::Button _feedbackDisclosureButton;
     FeedbackController _feedbackController;
     std::unique_ptr<FeedbackLogView> _feedbackTable;
@@ -229,6 +231,9 @@ private:
     Gtk::Box _editorContainer{Gtk::ORIENTATION_VERTICAL};
     Gtk::Revealer _styleToolbarRevealer;
     Gtk::Box _editorBar{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Image _hideExplorerPicture;
+    Gtk::Image _hideStyleToolsPicture;
+    Gtk::Image _hideInspectorPicture;
     Gtk::ToggleButton _hideExplorerButton;
     Gtk::ToggleButton _hideStyleToolsButton;
     Gtk::ToggleButton _hideInspectorButton;

@@ -7,6 +7,7 @@
 
 #include <atkmm/object.h>
 #include <gtest/gtest.h>
+#include <gtkmm/image.h>
 
 #include <chrono>
 #include <thread>
@@ -211,4 +212,68 @@ TEST_F(MainWindowLayoutTest, AWindowMadeUnshownIsLaidOutWhenPresentedAndRunsWait
     window.reset();
     settle();
     EXPECT_EQ(ran.size(), 4u);
+}
+
+namespace {
+
+Gtk::Widget* namedIn(Gtk::Widget& widget, const std::string& name)
+{
+    if (widget.get_name() == name) return &widget;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Widget* found = namedIn(*child, name)) return found;
+    return nullptr;
+}
+
+// The themed picture a button shows, as the icon name it was drawn from.
+std::string pictureOf(Gtk::Button& button)
+{
+    auto* picture = dynamic_cast<Gtk::Image*>(button.get_child());
+    if (!picture || !picture->get_visible()) return "";
+    return picture->property_icon_name().get_value();
+}
+
+} // namespace
+
+// The pane toggles and the activity pane's disclosure show their pictures, the disclosure turning
+// its arrow as the log opens and closes.
+TEST_F(MainWindowLayoutTest, ThePaneButtonsShowTheirPicturesAndTheDisclosurePointsWhereTheLogGoes)
+{
+    MainWindow& shown = open();
+    Gtk::Widget* caption = namedIn(shown, "activityCaption");
+    ASSERT_NE(caption, nullptr);
+    Gtk::Button* disclosure = nullptr;
+    for (Gtk::Widget* child : static_cast<Gtk::Container*>(caption)->get_children())
+        if (auto* button = dynamic_cast<Gtk::Button*>(child)) disclosure = button;
+    ASSERT_NE(disclosure, nullptr);
+
+    const std::vector<std::pair<const char*, const char*>> toggles = {
+        {"hideExplorerButton", "sidebar-show-symbolic"},
+        {"hideStyleToolsButton", "format-text-rich-symbolic"},
+        {"hideInspectorButton", "sidebar-show-right-symbolic"},
+    };
+    for (const auto& [name, icon] : toggles) {
+        auto* button = dynamic_cast<Gtk::Button*>(namedIn(shown, name));
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(pictureOf(*button), icon) << name;
+        EXPECT_GT(button->get_allocated_width(), 16) << name << ": the picture and the button's padding";
+    }
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* picture;
+    };
+    const std::vector<Step> steps = {
+        {"closed at first", [] {}, "pan-up-symbolic"},
+        {"opened", [&] { shown.controller().feedbackDisclosureClicked(); }, "pan-down-symbolic"},
+        {"window resized while open", [&] { shown.resize(shown.get_width() + 40, shown.get_height()); },
+         "pan-down-symbolic"},
+        {"closed again", [&] { shown.controller().feedbackDisclosureClicked(); }, "pan-up-symbolic"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        settle();
+        EXPECT_EQ(pictureOf(*disclosure), step.picture) << step.what;
+    }
 }
