@@ -28,13 +28,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 
-// Every topic is one: the allocator serves it from its 512-byte size class, where a few bytes more
-// would take the next one (640) for every topic of a large map.
-static_assert(sizeof(MindMapNode) <= 512);
+// Every topic is one: the allocator serves it from its 448-byte size class, where a few bytes more
+// would take the next one (512) for every topic of a large map.
+static_assert(sizeof(MindMapNode) <= 448);
 
 namespace {
 
@@ -96,17 +98,46 @@ bool isReplacedControlCharacter(char32_t c)
         c == 0xE0001;
 }
 
+// The process's one copy of a value equal to the given one, made on first use and never freed:
+// topics hold it by a plain pointer, and the threads that measure topics read it while the main
+// thread shares more. Each thread first looks among the copies it was handed lately: a map is
+// styled topic after topic, mostly with the values the topic before got.
+template <class Value> const Value* sharedValue(const Value& value)
+{
+    constexpr size_t Recent = 16;
+    thread_local std::array<const Value*, Recent> recent{};
+    thread_local size_t next = 0;
+    for (const Value* kept : recent) {
+        if (kept && *kept == value) return kept;
+    }
+    static std::mutex mutex;
+    // Never destroyed: topics that outlive the statics (a map torn down at exit) still point here.
+    static auto* values = new std::deque<Value>;
+    const Value* shared = nullptr;
+    {
+        std::lock_guard lock(mutex);
+        for (const Value& kept : *values) {
+            if (kept == value) {
+                shared = &kept;
+                break;
+            }
+        }
+        if (!shared) shared = &values->emplace_back(value);
+    }
+    recent[next] = shared;
+    next = (next + 1) % Recent;
+    return shared;
+}
+
 } // namespace
 
 MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
     : CompositeElement(mindMap),
-      _style(mindMap && mindMap->style() ? mindMap->style()->nodeStyle() : nullptr),
       _location(sanitizedPoint(location)),
       _schemeColors(defaultSchemeColors()),
       _isLoading(isLoading)
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
-    _style.setListener(this);
     setParent(parent);
     _updateState = InitialUpdateState;
     if (mindMap) mindMap->noteStatesPending();
@@ -116,7 +147,7 @@ MindMapNode::~MindMapNode()
 {
     // Nothing is reported from here on: the map may itself be going away.
     _tearingDown = true;
-    _style.setListener(nullptr);
+    if (_style) _style->setListener(nullptr);
     // The icons and the link point back at the node: they go while it is still whole.
     _wrapState.reset();
     if (_decorations) _decorations->diagramLink.reset();
@@ -160,36 +191,22 @@ MindMapNode::Extras& MindMapNode::extras() const
     return *_extras;
 }
 
-MindMapNode::SharedFont MindMapNode::shareFont(const std::optional<Font>& font, const SharedFont& candidate)
+MindMapNode::SharedFont MindMapNode::shareFont(const std::optional<Font>& font, SharedFont candidate)
 {
     if (!font) return nullptr;
     if (candidate && *candidate == font) return candidate;
-    // Topics are styled one after the other, mostly in the font the one before got.
-    thread_local SharedFont recent;
-    if (!recent || *recent != font) recent = std::make_shared<const std::optional<Font>>(font);
-    return recent;
+    return sharedValue(font);
 }
 
-const MindMapNode::SharedSchemeColors& MindMapNode::defaultSchemeColors()
+MindMapNode::SharedSchemeColors MindMapNode::defaultSchemeColors()
 {
-    static const SharedSchemeColors defaults =
-        std::make_shared<const SchemeColors>(SchemeColors{OrangeColor, CyanColor, Color::black()});
+    static const SharedSchemeColors defaults = sharedValue(SchemeColors{OrangeColor, CyanColor, Color::black()});
     return defaults;
 }
 
 MindMapNode::SharedSchemeColors MindMapNode::shareSchemeColors(const SchemeColors& colors)
 {
-    // A scheme colours by level and branch: a few recent sets find nearly every topic's.
-    constexpr size_t Kept = 16;
-    thread_local std::array<SharedSchemeColors, Kept> recent;
-    thread_local size_t next = 0;
-    for (const SharedSchemeColors& kept : recent) {
-        if (kept && *kept == colors) return kept;
-    }
-    recent[next] = std::make_shared<const SchemeColors>(colors);
-    const SharedSchemeColors& made = recent[next];
-    next = (next + 1) % Kept;
-    return made;
+    return sharedValue(colors);
 }
 
 void MindMapNode::setHullColor(const std::optional<Color>& color)
@@ -689,10 +706,29 @@ void MindMapNode::mapNodeStyleChanged()
     includeNodeUpdateState(UpdateText | UpdateOuterSize);
 }
 
+NodeStyle* MindMapNode::style() const
+{
+    if (!_style) {
+        const MindMapStyle* mapStyle = mindMap() ? mindMap()->style() : nullptr;
+        _style = std::make_unique<NodeStyle>(mapStyle ? mapStyle->nodeStyle() : nullptr);
+        _style->setListener(const_cast<MindMapNode*>(this));
+    }
+    return _style.get();
+}
+
+const NodeStyle& MindMapNode::currentStyle() const
+{
+    if (_style) return *_style;
+    if (const MindMapStyle* mapStyle = mindMap() ? mindMap()->style() : nullptr) return mapStyle->blankNodeStyle();
+    static const NodeStyle detached;
+    return detached;
+}
+
 void MindMapNode::setColorPaletteIndex(int64_t index)
 {
     setPaletteInfo(index + 1);
-    _style.clearColorCustomization();
+    // A node without a style of its own has no colour to hand back.
+    if (_style) _style->clearColorCustomization();
     reevaluateSubtreeStyle();
 }
 
@@ -711,18 +747,19 @@ void MindMapNode::setColor(const std::optional<Color>& color)
 void MindMapNode::setCustomFillColor(const std::optional<Color>& fillColor, const std::optional<Color>& strokeColor,
                                      const std::optional<Color>& textColor)
 {
-    ElementStyle::UpdateGuard batch(_style);
+    NodeStyle& style = *this->style();
+    ElementStyle::UpdateGuard batch(style);
     if (fillColor) {
-        _style.setPropCustomized(TextStyle::FillColorMask, true);
-        _style.setFillColor(fillColor);
+        style.setPropCustomized(TextStyle::FillColorMask, true);
+        style.setFillColor(fillColor);
     }
     if (strokeColor) {
-        _style.setPropCustomized(NodeStyle::StrokeColorMask, true);
-        _style.setStrokeColor(strokeColor);
+        style.setPropCustomized(NodeStyle::StrokeColorMask, true);
+        style.setStrokeColor(strokeColor);
     }
     if (textColor) {
-        _style.setPropCustomized(TextStyle::TextColorMask, true);
-        _style.setTextColor(textColor);
+        style.setPropCustomized(TextStyle::TextColorMask, true);
+        style.setTextColor(textColor);
     }
 }
 
@@ -739,9 +776,11 @@ void MindMapNode::clearStyleCustomization()
         const auto [node, level] = pending.back();
         pending.pop_back();
         if (level >= 2) node->setPaletteInfo(0);
-        node->_style.setListener(nullptr);
-        node->_style.reset();
-        node->_style.setListener(node);
+        if (NodeStyle* style = node->_style.get()) {
+            style->setListener(nullptr);
+            style->reset();
+            style->setListener(node);
+        }
         node->includeNodeUpdateState(UpdateFont);
         if (styleSheet) styleSheet->applyDefaultNodeStyle(node);
         for (auto child = node->_children.rbegin(); child != node->_children.rend(); ++child)
@@ -753,14 +792,15 @@ void MindMapNode::applyPreset(const ElementStyle* style)
 {
     const auto* preset = dynamic_cast<const NodeStyle*>(style);
     if (!preset) return;
-    ElementStyle::UpdateGuard batch(_style);
-    _style.merge(preset);
+    NodeStyle& own = *this->style();
+    ElementStyle::UpdateGuard batch(own);
+    own.merge(preset);
     // A preset that gives a border width but no border style would otherwise stay invisible on a
     // topic without border.
     if (preset->isPropCustomized(NodeStyle::BorderWidthMask) && preset->borderWidth() > 0 &&
-        !preset->isPropCustomized(NodeStyle::BorderStyleMask) && _style.borderStyle() == NodeStyle::NoBorder) {
-        _style.setPropCustomized(NodeStyle::BorderStyleMask, true);
-        _style.setBorderStyle(0);
+        !preset->isPropCustomized(NodeStyle::BorderStyleMask) && own.borderStyle() == NodeStyle::NoBorder) {
+        own.setPropCustomized(NodeStyle::BorderStyleMask, true);
+        own.setBorderStyle(0);
     }
 }
 
@@ -768,12 +808,12 @@ void MindMapNode::assignToStyle(NodeStyle* target) const
 {
     if (!target) return;
     ElementStyle::UpdateGuard batch(*target);
-    target->assign(&_style);
+    target->assign(&currentStyle());
     target->setBorderWidth(borderWidth());
     target->setFillColor(fillColor());
     target->setStrokeColor(strokeColor());
     target->setTextColor(textColor());
-    if (const std::optional<Font>& font = this->font(); !_style.isPropCustomized(TextStyle::FontMask) && font) {
+    if (const std::optional<Font>& font = this->font(); !currentStyle().isPropCustomized(TextStyle::FontMask) && font) {
         target->setFontStyle(SwapBoldItalicBits(font->traits()));
         target->setFontSize(font->pointSize());
     }
@@ -781,12 +821,12 @@ void MindMapNode::assignToStyle(NodeStyle* target) const
 
 double MindMapNode::borderWidth() const
 {
-    return _style.isPropDefined(NodeStyle::BorderWidthMask) ? _style.borderWidth() : 2.0;
+    return currentStyle().isPropDefined(NodeStyle::BorderWidthMask) ? currentStyle().borderWidth() : 2.0;
 }
 
 double MindMapNode::borderInset() const
 {
-    return _style.borderStyle() == NodeStyle::NoBorder ? 0.0 : 5.0 - borderWidth() / 2;
+    return currentStyle().borderStyle() == NodeStyle::NoBorder ? 0.0 : 5.0 - borderWidth() / 2;
 }
 
 void MindMapNode::setColorSchemeFillColor(const Color& color)
@@ -818,17 +858,17 @@ void MindMapNode::setColorSchemeTextColor(const Color& color)
 
 Color MindMapNode::fillColor() const
 {
-    return _style.fillColor().value_or(_schemeColors->fill);
+    return currentStyle().fillColor().value_or(_schemeColors->fill);
 }
 
 Color MindMapNode::strokeColor() const
 {
-    return _style.strokeColor().value_or(_schemeColors->stroke);
+    return currentStyle().strokeColor().value_or(_schemeColors->stroke);
 }
 
 Color MindMapNode::textColor() const
 {
-    return _style.textColor().value_or(_schemeColors->text);
+    return currentStyle().textColor().value_or(_schemeColors->text);
 }
 
 void MindMapNode::setFont(const std::optional<Font>& font)
@@ -840,7 +880,7 @@ void MindMapNode::setFont(const std::optional<Font>& font)
 
 uint64_t MindMapNode::fontEffects() const
 {
-    return _style.isPropCustomized(TextStyle::FontMask) ? _style.fontStyle() : 0;
+    return currentStyle().isPropCustomized(TextStyle::FontMask) ? currentStyle().fontStyle() : 0;
 }
 
 void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
@@ -883,7 +923,7 @@ void MindMapNode::prepareTextForMeasuring()
     }
     if (_updateState & UpdateFont) {
         _updateState &= ~static_cast<uint64_t>(UpdateFont);
-        if (const std::optional<Font>& font = styleSheetFont()) setFont(_style.derivedFont(*font));
+        if (const std::optional<Font>& font = styleSheetFont()) setFont(currentStyle().derivedFont(*font));
         _updateState |= UpdateText;
         _hasPreparedTextSize = false;
         _textPrepared = false;
@@ -894,7 +934,7 @@ void MindMapNode::prepareTextForMeasuring()
             display = MarkdownSpanParser::markdownToAttributedString(text(), font().value_or(Font()),
                                                                      static_cast<unsigned>(fontEffects()));
             const TextRange whole{0, display.length()};
-            display.setAlignment(whole, TextAlignmentForStyleAlignment(_style.alignment()));
+            display.setAlignment(whole, TextAlignmentForStyleAlignment(currentStyle().alignment()));
             display.setColor(whole, textColor());
         }
         adoptDisplayText(std::move(display));
@@ -992,7 +1032,7 @@ void MindMapNode::validateNodeState()
         content.height += imageSize.height;
         content.width = std::max(content.width, imageSize.width);
     }
-    const int32_t styleBorder = _style.borderStyle();
+    const int32_t styleBorder = currentStyle().borderStyle();
     if (_borderStyle != styleBorder) {
         _borderStyle = styleBorder;
         _updateState |= UpdateOuterSize;

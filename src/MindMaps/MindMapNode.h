@@ -156,7 +156,12 @@ public:
     // ---- Relations and style ----
 
     ParentRelation* parentRelation() const { return _parentRelation.get(); }
-    NodeStyle* style() const { return &_style; }
+    // The node's own style, made on first need: most topics never carry a value of their own.
+    NodeStyle* style() const;
+    // The values the node is drawn, measured and written with, without making a style of its own:
+    // a node that has none answers the map's blank node style, which carries nothing.
+    const NodeStyle& currentStyle() const;
+    bool hasOwnStyle() const { return _style != nullptr; }
     void styleChanged(ElementStyle* style) override;
     // Gives the node and then its descendants (parents first) the style sheet's default style.
     void reevaluateSubtreeStyle();
@@ -490,16 +495,18 @@ private:
         // starts there.
         size_t themeIndexHint = 0;
     };
-    // Topics share equal fonts: most topics of a map have one of a handful.
-    using SharedFont = std::shared_ptr<const std::optional<Font>>;
-    // Topics share their scheme colours too: a scheme gives a map a handful of them.
+    // Topics share equal fonts: most topics of a map have one of a handful. A font once used is
+    // kept for the rest of the process, so that a topic holds it by a plain pointer which any
+    // thread may read; null for none.
+    using SharedFont = const std::optional<Font>*;
+    // Topics share their scheme colours the same way: a scheme gives a map a handful of them.
     struct SchemeColors {
         Color fill;
         Color stroke;
         Color text;
         friend bool operator==(const SchemeColors&, const SchemeColors&) = default;
     };
-    using SharedSchemeColors = std::shared_ptr<const SchemeColors>;
+    using SharedSchemeColors = const SchemeColors*;
 
     // The hull, icon, picture and link of the few topics that have one, made with the first.
     struct Decorations {
@@ -514,12 +521,11 @@ private:
     static const std::optional<Font>& noFont();
     const Extras& extrasOrDefaults() const { return _extras ? *_extras : defaultExtras(); }
     Extras& extras() const;
-    // The font as a shared copy: the candidate's when equal, else the one this thread shared last
-    // when equal, else a new one.
-    static SharedFont shareFont(const std::optional<Font>& font, const SharedFont& candidate);
-    // The colours as a shared copy, one of those this thread shared lately when equal.
+    // The font as a shared copy: the candidate when equal, else the process's copy.
+    static SharedFont shareFont(const std::optional<Font>& font, SharedFont candidate);
+    // The colours as the process's shared copy.
     static SharedSchemeColors shareSchemeColors(const SchemeColors& colors);
-    static const SharedSchemeColors& defaultSchemeColors();
+    static SharedSchemeColors defaultSchemeColors();
 
     // The steps of validation before measuring: the style sheet's style, the font, the display text.
     void prepareTextForMeasuring();
@@ -571,15 +577,15 @@ private:
     MindMapNode* _parent = nullptr;
     std::vector<MindMapNode*> _children;
     std::unique_ptr<ParentRelation> _parentRelation;
-    // In the node itself: every topic has one, and most never carry a value of their own.
-    mutable NodeStyle _style;
+    // Null until style() is first asked: see currentStyle().
+    mutable std::unique_ptr<NodeStyle> _style;
     mutable std::unique_ptr<Extras> _extras;
     Point _location;
     Size _size{DefaultWidth, DefaultHeight};
     Size _textSize{DefaultWidth, DefaultHeight};
     Size _minSize;
-    SharedFont _font;
-    SharedFont _styleSheetFont;
+    SharedFont _font = nullptr;
+    SharedFont _styleSheetFont = nullptr;
     SharedSchemeColors _schemeColors;
     Size _preparedTextSize;
     int64_t _parentId = -1;

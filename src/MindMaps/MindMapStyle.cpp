@@ -25,6 +25,7 @@ MindMapStyle::MindMapStyle(std::shared_ptr<MindMapStyle> parentStyle) : _parentS
     _crossLinkStyle->setListener(this);
     _parentRelationStyle->setListener(this);
     _textStyle->setListener(this);
+    _blankNodeStyle = std::make_unique<const NodeStyle>(_nodeStyle);
 }
 
 MindMapStyle::~MindMapStyle()

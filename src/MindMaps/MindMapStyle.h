@@ -64,6 +64,9 @@ public:
     // takes every value from the part. Shared by all such lines of the map; never changed.
     const RelationStyle& blankCrossLinkStyle() const;
     const RelationStyle& blankParentRelationStyle() const;
+    // The same for a topic without a style of its own. Made with the parts, as the threads that
+    // measure topics may read it.
+    const NodeStyle& blankNodeStyle() const { return *_blankNodeStyle; }
 
 private:
     // What equals and assign go through besides the parts.
@@ -85,6 +88,7 @@ private:
     std::shared_ptr<TextStyle> _textStyle;
     mutable std::unique_ptr<const RelationStyle> _blankCrossLinkStyle;
     mutable std::unique_ptr<const RelationStyle> _blankParentRelationStyle;
+    std::unique_ptr<const NodeStyle> _blankNodeStyle;
     int32_t _connectionStyle = 0;
     std::optional<Color> _backgroundColor;
     std::optional<Color> _checkboxColor;

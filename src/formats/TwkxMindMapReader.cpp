@@ -482,7 +482,9 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
 
     int64_t paletteInfo = integerValue(items.attribute(TopicPalette), 0);
     if (paletteInfo == 0) paletteInfo = integerValue(items.attribute(TopicColorInfo), 0);
-    if (NodeStyle* style = node->style()) {
+    // Most topics carry no style of their own: theirs is made only for one the document gives.
+    const bool styled = node->hasOwnStyle() || items.child(TopicStyle) || paletteInfo == -1;
+    if (NodeStyle* style = styled ? node->style() : nullptr) {
         ElementStyle::UpdateGuard batch(*style);
         const bool hasStyle = items.child(TopicStyle) && readNodeStyle(*style, topic, "style");
         if (!hasStyle) style->setCustomizedProps(0);

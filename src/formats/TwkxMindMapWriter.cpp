@@ -198,10 +198,9 @@ template <typename Output> void ElementEmitter<Output>::node(MindMapNode& node, 
             _out.addStringAttribute("layout-direction", layoutDirectionName(node.layoutDirection()));
     }
 
-    NodeStyle* nodeStyle = node.style();
-    const bool customColors = nodeStyle &&
-        (nodeStyle->isPropCustomized(TextStyle::FillColorMask) ||
-         nodeStyle->isPropCustomized(NodeStyle::StrokeColorMask));
+    const NodeStyle& nodeStyle = node.currentStyle();
+    const bool customColors =
+        nodeStyle.isPropCustomized(TextStyle::FillColorMask) || nodeStyle.isPropCustomized(NodeStyle::StrokeColorMask);
     if (customColors || node.paletteInfo() != 0) {
         _out.addIntAttribute("palette", node.paletteInfo());
         _out.addIntAttribute("colorinfo", customColors ? -1 : node.paletteInfo());
@@ -219,7 +218,7 @@ template <typename Output> void ElementEmitter<Output>::node(MindMapNode& node, 
     if (node.hasDate()) _out.addStringAttribute("date", NodeDateFormatter::stringFromDate(*node.date()));
     _out.addEscapedStringAttribute("text", node.text());
 
-    style(nodeStyle, [](const NodeStyle& s, pugi::xml_node topic) { writeNodeStyle(s, topic, "style"); });
+    style(&nodeStyle, [](const NodeStyle& s, pugi::xml_node topic) { writeNodeStyle(s, topic, "style"); });
     if (customColors) {
         _out.addColorElement("fillcolor", node.fillColor());
         _out.addColorElement("strokecolor", node.strokeColor());

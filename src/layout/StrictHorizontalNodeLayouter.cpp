@@ -49,7 +49,7 @@ double StrictHorizontalNodeLayouter::extraOwnExtent(const MindMapNode* node) con
 double StrictHorizontalNodeLayouter::baselineY(const MindMapNode* node) const
 {
     double y = node->location().y + node->size().height / 2;
-    if (node->style()->borderStyle() == NodeStyle::NoBorder)
+    if (node->currentStyle().borderStyle() == NodeStyle::NoBorder)
         y += finite(node->parentRelation()->relationPath().leadOutWidth) / 2;
     return y;
 }

@@ -249,7 +249,7 @@ bool MindMapPainter::paintNodeBorder(MindMapNode& node)
         stroke.color = getDimmedColor(node.strokeColor(), dimmed);
         const Color fill = node.fillColor();
         const bool unfilled = fill.isNormalizedClearColor() ||
-            (borderless && !node.style()->isPropDefined(TextStyle::FillColorMask) && fill == backgroundColor());
+            (borderless && !node.currentStyle().isPropDefined(TextStyle::FillColorMask) && fill == backgroundColor());
         if (!unfilled) {
             filling = getDimmedColor(fill, dimmed);
         } else if (!node.isTextCollapsed() || node.hasDate() || node.isDropTarget()) {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <functional>
 #include <locale>
 
 using namespace twkxtest;
@@ -157,6 +158,74 @@ TEST(TwkxColors, AlphaIsNotStoredAndTheClearColourKeepsItsIdentity)
     ASSERT_TRUE(style->fillColor().has_value());
     EXPECT_EQ(*style->fillColor(), Color(1.0, 0.0, 0.0, 1.0));
     EXPECT_TRUE(isNormalizedClearColor(style->strokeColor()));
+}
+
+// A topic has a style of its own only once something asks to change it: the document written
+// and the values read back must not depend on whether it has one.
+namespace {
+
+std::string topicsOf(const std::string& document)
+{
+    const size_t start = document.find("<topics>");
+    return start == std::string::npos ? "" : document.substr(start, document.find("</topics>") - start);
+}
+
+} // namespace
+
+TEST(TwkxColors, ATopicReadBackHasAStyleOfItsOwnOnlyWhenItCarriesValues)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MindMapNode&)> customise;
+        bool ownStyleAfterReading;
+    };
+    const Case cases[] = {
+        {"untouched", [](MindMapNode&) {}, false},
+        {"asked but left blank", [](MindMapNode& node) { node.style(); }, false},
+        {"customised, then cleared",
+         [](MindMapNode& node) {
+             node.style()->changeBorderStyle(3);
+             node.clearStyleCustomization();
+         },
+         false},
+        {"border", [](MindMapNode& node) { node.style()->changeBorderStyle(3); }, true},
+        {"custom colours",
+         [](MindMapNode& node) { node.setCustomFillColor(Color(1.0, 0.0, 0.0), Color(0.0, 0.0, 1.0), std::nullopt); },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MindMap map;
+        map.newMindMap("", false, std::nullopt);
+        MindMapNode* node = map.internalAddCentralTheme("topic");
+        c.customise(*node);
+        map.validateElementStates();
+        const std::string document = writeDocument(map);
+        const std::string topics = topicsOf(document);
+        EXPECT_EQ(contains(topics, "<style ") || contains(topics, "colorinfo=\"-1\""), c.ownStyleAfterReading);
+
+        MindMap copy;
+        ASSERT_TRUE(loadDocument(copy, document));
+        const MindMapNode* read = onlyNode(copy);
+        EXPECT_EQ(read->hasOwnStyle(), c.ownStyleAfterReading);
+        EXPECT_TRUE(read->currentStyle().equals(&node->currentStyle()));
+        EXPECT_EQ(read->currentStyle().borderStyle(), node->currentStyle().borderStyle());
+        EXPECT_EQ(read->fillColor(), node->fillColor());
+        EXPECT_EQ(read->strokeColor(), node->strokeColor());
+        EXPECT_EQ(topicsOf(writeDocument(copy)), topics);
+    }
+}
+
+TEST(TwkxColors, ColoursOfTheOlderFormWithoutAStyleElementAreStillRead)
+{
+    const std::string topic = R"(<topic id="0" parent="-1" text="a" palette="-1" colorinfo="-1">)"
+                              R"(<fillcolor r="255" g="0" b="0"/><strokecolor r="0" g="0" b="255"/></topic>)";
+    MindMap map;
+    ASSERT_TRUE(loadDocument(map, documentWith(topic)));
+    const MindMapNode* node = onlyNode(map);
+    ASSERT_TRUE(node->hasOwnStyle());
+    EXPECT_EQ(node->currentStyle().fillColor(), Color::rgb255(255, 0, 0));
+    EXPECT_EQ(node->currentStyle().strokeColor(), Color::rgb255(0, 0, 255));
 }
 
 // ---- Positions and generators ----
