@@ -865,6 +865,13 @@ void MainWindow::selectInspectorTab(int index)
 
 void MainWindow::setExplorerSegments(const std::vector<ExplorerSegment>& segments, int selected)
 {
+    // The window's set-up hands the same segments over again in its first layout: they keep
+    // their buttons, which made anew there would be styled and measured inside that layout.
+    if (_explorerSegments && segments == _explorerSegmentList) {
+        _selectedExplorerSegment = selected;
+        markSelected(_explorerSegments.get(), segments.size(), selected);
+        return;
+    }
     _explorerSegmentList = segments;
     if (_explorerSegments) _explorerStrip.remove(*_explorerSegments);
     _explorerSegments.reset();

@@ -277,3 +277,108 @@ TEST_F(MainWindowLayoutTest, ThePaneButtonsShowTheirPicturesAndTheDisclosurePoin
         EXPECT_EQ(pictureOf(*disclosure), step.picture) << step.what;
     }
 }
+
+namespace {
+
+// A side pane of two tabs, the second of which can be turned off.
+class TwoTabSidePane : public MainWindowSidePane {
+public:
+    class Item : public ExplorerNavigationItem {
+    public:
+        explicit Item(std::string icon) : _icon(std::move(icon)) {}
+        std::string iconName() const override { return _icon; }
+        bool enabled() const override { return on; }
+        bool on = true;
+
+    private:
+        std::string _icon;
+    };
+
+    Gtk::Widget& widget() override { return _first; }
+    Responder* responder() override { return &_responder; }
+    std::vector<ExplorerNavigationItem*> navigationItems() override { return {&first, &second}; }
+    Gtk::Widget* page(size_t index) override { return index == 0 ? &_first : index == 1 ? &_second : nullptr; }
+
+    Item first{"local_maps"};
+    Item second{"cloud_setup"};
+
+private:
+    Gtk::Label _first{"first"};
+    Gtk::Label _second{"second"};
+    Responder _responder;
+};
+
+std::vector<bool> checkedButtons(Gtk::Widget& strip)
+{
+    std::vector<bool> checked;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&strip))
+        for (Gtk::Widget* child : container->get_children()) {
+            if (auto* button = dynamic_cast<Gtk::Button*>(child))
+                checked.push_back((button->get_state_flags() & Gtk::STATE_FLAG_CHECKED) != 0);
+            else
+                for (bool one : checkedButtons(*child)) checked.push_back(one);
+        }
+    return checked;
+}
+
+} // namespace
+
+// The explorer strip keeps its buttons while its segments stay the same, the selection moving
+// between them, and is made anew when a tab comes or goes.
+TEST_F(MainWindowLayoutTest, TheExplorerStripKeepsItsButtonsUntilItsTabsChange)
+{
+    TwoTabSidePane* pane = nullptr;
+    MainWindow::setSidePaneFactory([&pane](MainWindow&) {
+        auto made = std::make_unique<TwoTabSidePane>();
+        pane = made.get();
+        return made;
+    });
+    MainWindow& shown = open();
+    ASSERT_NE(pane, nullptr);
+    Gtk::Widget* strip = namedIn(shown, "explorerTabsToolbar");
+    ASSERT_NE(strip, nullptr);
+    const auto firstButton = [strip] {
+        std::vector<Gtk::Widget*> found;
+        std::function<void(Gtk::Widget&)> walk = [&](Gtk::Widget& widget) {
+            if (dynamic_cast<Gtk::Button*>(&widget)) found.push_back(&widget);
+            else if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+                for (Gtk::Widget* child : container->get_children()) walk(*child);
+        };
+        walk(*strip);
+        return found.empty() ? nullptr : found.front();
+    };
+    EditorWindowController& controller = shown.controller();
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<bool> checked;
+        bool sameButtons;
+    };
+    const std::vector<Step> steps = {
+        {"as set up", [] {}, {true, false}, true},
+        {"second tab chosen", [&] { controller.explorerSegmentsChanged(1); }, {false, true}, true},
+        {"synced again", [&] { controller.syncExplorerSegments(); }, {false, true}, true},
+        {"second tab turned off",
+         [&] {
+             pane->second.on = false;
+             controller.explorerSegmentsChanged(0);
+             controller.syncExplorerSegments();
+         },
+         {true},
+         false},
+    };
+    for (const Step& step : steps) {
+        // Watched for its end rather than compared by address: a new button may take the old one's.
+        bool ended = false;
+        GtkWidget* button = firstButton()->gobj();
+        const gulong watch =
+            g_signal_connect(button, "destroy",
+                             G_CALLBACK(+[](GtkWidget*, gpointer flag) { *static_cast<bool*>(flag) = true; }), &ended);
+        step.act();
+        settle();
+        if (!ended) g_signal_handler_disconnect(button, watch);
+        EXPECT_EQ(checkedButtons(*strip), step.checked) << step.what;
+        EXPECT_EQ(!ended, step.sameButtons) << step.what;
+    }
+}
