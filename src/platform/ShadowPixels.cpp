@@ -195,6 +195,10 @@ void enlarge(const uint8_t* alpha, int width, int height, int factor, double ori
     std::vector<uint8_t> padded(lastColumn - firstColumn + 1);
     const size_t count = columns.size();
     std::vector<uint16_t> wide((lastRow - firstRow + 1) * count);
+    // A shadow's picture is clear but for a band round its shape, and a target pixel whose taps
+    // are all clear is clear: each row is worked only between the first and the last column whose
+    // taps reach ink, and cleared beyond. [inkFirst, inkEnd) of each row of `wide`; empty: clear.
+    std::vector<size_t> inkFirst(lastRow - firstRow + 1, 0), inkEnd(lastRow - firstRow + 1, 0);
     for (size_t r = firstRow; r <= lastRow; ++r) {
         std::fill(padded.begin(), padded.end(), uint8_t(0));
         if (r >= 1 && r <= size_t(height)) {
@@ -204,19 +208,52 @@ void enlarge(const uint8_t* alpha, int width, int height, int factor, double ori
                 std::memcpy(padded.data() + (from - firstColumn), alpha + (r - 1) * size_t(width) + (from - 1),
                             to - from + 1);
         }
-        const uint8_t* source = padded.data() - firstColumn;
         uint16_t* out = wide.data() + (r - firstRow) * count;
-        for (size_t c = 0; c < count; ++c) {
+        const auto inked = [](uint8_t value) { return value != 0; };
+        const auto firstInk = std::find_if(padded.begin(), padded.end(), inked);
+        if (firstInk == padded.end()) {
+            std::fill(out, out + count, uint16_t(0));
+            continue;
+        }
+        const size_t inkFrom = firstColumn + size_t(firstInk - padded.begin());
+        const size_t inkTo =
+            firstColumn + size_t(std::find_if(padded.rbegin(), padded.rend(), inked).base() - padded.begin()) - 1;
+        // Taps only move right from column to column.
+        const size_t begin = size_t(
+            std::partition_point(columns.begin(), columns.end(), [&](const Tap& tap) { return tap.after < inkFrom; }) -
+            columns.begin());
+        const size_t end = size_t(
+            std::partition_point(columns.begin(), columns.end(), [&](const Tap& tap) { return tap.before <= inkTo; }) -
+            columns.begin());
+        const uint8_t* source = padded.data() - firstColumn;
+        std::fill(out, out + begin, uint16_t(0));
+        for (size_t c = begin; c < end; ++c) {
             const Tap& tap = columns[c];
             out[c] = uint16_t(source[tap.before] * (256 - tap.weight) + source[tap.after] * tap.weight);
         }
+        std::fill(out + std::max(begin, end), out + count, uint16_t(0));
+        inkFirst[r - firstRow] = begin;
+        inkEnd[r - firstRow] = end;
     }
     for (size_t y = 0; y < rows.size(); ++y) {
-        const uint16_t* above = wide.data() + (rows[y].before - firstRow) * count;
-        const uint16_t* below = wide.data() + (rows[y].after - firstRow) * count;
+        const size_t a = rows[y].before - firstRow, b = rows[y].after - firstRow;
+        const uint16_t* above = wide.data() + a * count;
+        const uint16_t* below = wide.data() + b * count;
         const uint32_t wb = rows[y].weight, wa = 256 - wb;
         uint8_t* out = target + ptrdiff_t(y) * targetStride;
-        for (size_t c = 0; c < count; ++c) out[c] = uint8_t((above[c] * wa + below[c] * wb + 32768) >> 16);
+        size_t begin = count, end = 0;
+        for (size_t row : {a, b})
+            if (inkFirst[row] < inkEnd[row]) {
+                begin = std::min(begin, inkFirst[row]);
+                end = std::max(end, inkEnd[row]);
+            }
+        if (begin >= end) {
+            std::memset(out, 0, count);
+            continue;
+        }
+        std::memset(out, 0, begin);
+        for (size_t c = begin; c < end; ++c) out[c] = uint8_t((above[c] * wa + below[c] * wb + 32768) >> 16);
+        std::memset(out + end, 0, count - end);
     }
 }
 

@@ -133,6 +133,50 @@ TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
     }
 }
 
+// A shadow's picture is mostly clear: the clear parts of every row are written too, and none of
+// what reaches the ink is left out.
+TEST(ShadowPixels, EnlargingAMostlyClearPictureWritesEveryPixel)
+{
+    const int width = 12, height = 9;
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, int>> ink;
+    } cases[] = {
+        {"clear", {}},
+        {"one pixel inside", {{5, 4}}},
+        {"first corner", {{0, 0}}},
+        {"last corner", {{width - 1, height - 1}}},
+        {"a diagonal", {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}},
+        {"the last column", {{width - 1, 0}, {width - 1, 3}, {width - 1, 8}}},
+        {"two far apart in a row", {{0, 4}, {width - 1, 4}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> small(size_t(width * height), 0);
+        for (auto [x, y] : c.ink) small[size_t(y * width + x)] = 200;
+        auto at = [&](int x, int y) {
+            return x < 0 || y < 0 || x >= width || y >= height ? 0.0 : double(small[size_t(y * width + x)]);
+        };
+        for (double origin : {0.0, 0.75, -2.25}) {
+            const int targetWidth = 30, targetHeight = 24, stride = 32;
+            std::vector<uint8_t> target(size_t(stride * targetHeight), 0xab);
+            ShadowPixels::enlarge(small.data(), width, height, 2, origin, origin + 1, -2, -1, target.data(),
+                                  targetWidth, targetHeight, stride);
+            for (int y = 0; y < targetHeight; ++y)
+                for (int x = 0; x < targetWidth; ++x) {
+                    const double fx = (-2 + x + 0.5 - origin) / 2 - 0.5, fy = (-1 + y + 0.5 - origin - 1) / 2 - 0.5;
+                    const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
+                    const double wx = fx - ix, wy = fy - iy;
+                    const double expected = (at(ix, iy) * (1 - wx) + at(ix + 1, iy) * wx) * (1 - wy) +
+                        (at(ix, iy + 1) * (1 - wx) + at(ix + 1, iy + 1) * wx) * wy;
+                    const int got = target[size_t(y * stride + x)];
+                    if (expected == 0) EXPECT_EQ(0, got) << c.name << " " << origin << ": " << x << ", " << y;
+                    else EXPECT_NEAR(expected, got, 1.0) << c.name << " " << origin << ": " << x << ", " << y;
+                }
+            EXPECT_EQ(0xab, target[size_t(stride - 1)]) << c.name;
+        }
+    }
+}
+
 TEST(ShadowPixels, OccupiedTilesAreThoseWithAnyInkNearThem)
 {
     // A 10 x 6 A8 picture in tiles of 4: three tiles across, two down.
