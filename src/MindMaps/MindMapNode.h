@@ -316,7 +316,7 @@ public:
     // find every size at once. Changes no topic.
     static void measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes);
     // The topics measureDefaultWrapsAhead() hands the measurer at once.
-    static constexpr size_t AheadWrapBatchSize = 4096;
+    static constexpr size_t AheadWrapBatchSize = 16384;
 
     // ---- Tasks and attachments held by the node ----
 
