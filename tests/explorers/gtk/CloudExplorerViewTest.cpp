@@ -191,11 +191,16 @@ TEST(CloudExplorerViewTest, ASelectedRowsDetailsTakeTheSelectedForegroundOthersS
     Gtk::TreeView& tree = view.table().treeView();
     auto context = tree.get_style_context();
     const Gdk::RGBA selectedColor = context->get_color(context->get_state() | Gtk::STATE_FLAG_SELECTED);
-    // Only the name's cell: the type picture beside it stands out too.
-    const std::vector<Gtk::CellRenderer*> cells = tree.get_column(0)->get_cells();
+    // Only the name's cell: the type picture beside it stands out too. The column has its width
+    // only once the window is laid out, which a window manager or a busy machine may not have
+    // let happen yet.
+    window.check_resize();
+    Gtk::TreeViewColumn& column = *tree.get_column(0);
+    const std::vector<Gtk::CellRenderer*> cells = column.get_cells();
     ASSERT_EQ(3u, cells.size());
     int nameStart = 0, nameWidth = 0;
-    ASSERT_TRUE(tree.get_column(0)->get_cell_position(*cells[1], nameStart, nameWidth));
+    ASSERT_TRUE(column.get_cell_position(*cells[1], nameStart, nameWidth));
+    ASSERT_GT(nameWidth, 0) << "the column is not laid out";
     const struct Case {
         bool selected;
         Rgb details;
