@@ -34,9 +34,9 @@
 #include <unordered_map>
 #include <utility>
 
-// Every topic is one: the allocator serves it from its 448-byte size class, where a few bytes more
-// would take the next one (512) for every topic of a large map.
-static_assert(sizeof(MindMapNode) <= 448);
+// Every topic is one: the allocator serves it from its 384-byte size class, where a few bytes more
+// would take the next one (448) for every topic of a large map.
+static_assert(sizeof(MindMapNode) <= 384);
 
 namespace {
 
@@ -147,9 +147,9 @@ MindMapNode::~MindMapNode()
 {
     // Nothing is reported from here on: the map may itself be going away.
     _tearingDown = true;
-    if (_style) _style->setListener(nullptr);
+    if (_style) _style->style.setListener(nullptr);
     // The icons and the link point back at the node: they go while it is still whole.
-    _wrapState.reset();
+    if (_decorations) _decorations->wrapState.reset();
     if (_decorations) _decorations->diagramLink.reset();
     if (_decorations) _decorations->embeddedImage.reset();
     if (_decorations) _decorations->icon.reset();
@@ -706,19 +706,25 @@ void MindMapNode::mapNodeStyleChanged()
     includeNodeUpdateState(UpdateText | UpdateOuterSize);
 }
 
+MindMapNode::OwnStyle::OwnStyle(MindMapNode& node, std::shared_ptr<NodeStyle> parentStyle)
+    : node(node), style(std::move(parentStyle))
+{
+    style.setListener(this);
+}
+
 NodeStyle* MindMapNode::style() const
 {
     if (!_style) {
         const MindMapStyle* mapStyle = mindMap() ? mindMap()->style() : nullptr;
-        _style = std::make_unique<NodeStyle>(mapStyle ? mapStyle->nodeStyle() : nullptr);
-        _style->setListener(const_cast<MindMapNode*>(this));
+        _style =
+            std::make_unique<OwnStyle>(const_cast<MindMapNode&>(*this), mapStyle ? mapStyle->nodeStyle() : nullptr);
     }
-    return _style.get();
+    return &_style->style;
 }
 
 const NodeStyle& MindMapNode::currentStyle() const
 {
-    if (_style) return *_style;
+    if (_style) return _style->style;
     if (const MindMapStyle* mapStyle = mindMap() ? mindMap()->style() : nullptr) return mapStyle->blankNodeStyle();
     static const NodeStyle detached;
     return detached;
@@ -728,7 +734,7 @@ void MindMapNode::setColorPaletteIndex(int64_t index)
 {
     setPaletteInfo(index + 1);
     // A node without a style of its own has no colour to hand back.
-    if (_style) _style->clearColorCustomization();
+    if (_style) _style->style.clearColorCustomization();
     reevaluateSubtreeStyle();
 }
 
@@ -776,10 +782,10 @@ void MindMapNode::clearStyleCustomization()
         const auto [node, level] = pending.back();
         pending.pop_back();
         if (level >= 2) node->setPaletteInfo(0);
-        if (NodeStyle* style = node->_style.get()) {
-            style->setListener(nullptr);
-            style->reset();
-            style->setListener(node);
+        if (OwnStyle* own = node->_style.get()) {
+            own->style.setListener(nullptr);
+            own->style.reset();
+            own->style.setListener(own);
         }
         node->includeNodeUpdateState(UpdateFont);
         if (styleSheet) styleSheet->applyDefaultNodeStyle(node);
@@ -1167,27 +1173,27 @@ Size MindMapNode::calculateTextContentSize() const
 
 void MindMapNode::wordWrappingStarted()
 {
-    _wrapState = MapLayouter::shared().wordWrapping(this);
+    decorations().wrapState = MapLayouter::shared().wordWrapping(this);
 }
 
 void MindMapNode::wordWrappingEnded()
 {
-    _wrapState.reset();
+    if (_decorations) _decorations->wrapState.reset();
 }
 
 void MindMapNode::setWrapWidth(int64_t width)
 {
-    if (_wrapState) _wrapState->setWrapWidth(width);
+    if (WordWrapping* wrap = activeWrap()) wrap->setWrapWidth(width);
 }
 
 int64_t MindMapNode::maxWrapWidth() const
 {
-    return _wrapState ? _wrapState->maxWrapWith() : roundedFloat(_textSize.width);
+    return activeWrap() ? activeWrap()->maxWrapWith() : roundedFloat(_textSize.width);
 }
 
 int64_t MindMapNode::minWrapWidth() const
 {
-    return _wrapState ? _wrapState->minWrapWith() : roundedFloat(_textSize.width);
+    return activeWrap() ? activeWrap()->minWrapWith() : roundedFloat(_textSize.width);
 }
 
 void MindMapNode::applyDefaultWrap(bool force)

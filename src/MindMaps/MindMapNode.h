@@ -37,7 +37,7 @@ class WordWrapping;
 //
 // While a node is loading (made by a reader), its setters only store values: no update bits, no
 // reports to the map and no restyling; loaded() ends that state.
-class MindMapNode : public CompositeElement, public ElementStyleListener, public WordWrappableElement {
+class MindMapNode : public CompositeElement, public WordWrappableElement {
 public:
     // Pending update bits: what became stale and is recomputed at the next validation.
     enum UpdateBits : uint64_t {
@@ -162,7 +162,8 @@ public:
     // a node that has none answers the map's blank node style, which carries nothing.
     const NodeStyle& currentStyle() const;
     bool hasOwnStyle() const { return _style != nullptr; }
-    void styleChanged(ElementStyle* style) override;
+    // The node's own style changed.
+    void styleChanged(ElementStyle* style);
     // Gives the node and then its descendants (parents first) the style sheet's default style.
     void reevaluateSubtreeStyle();
     // The map's node style changed.
@@ -303,7 +304,7 @@ public:
 
     void wordWrappingStarted();
     void wordWrappingEnded();
-    bool isWordWrapping() const { return _wrapState != nullptr; }
+    bool isWordWrapping() const { return activeWrap() != nullptr; }
     void setWrapWidth(int64_t width);
     int64_t maxWrapWidth() const;
     int64_t minWrapWidth() const;
@@ -471,10 +472,10 @@ public:
     // Waits for its caller in the editor.
     Rect belowAutoNumberIcon() const { return extrasOrDefaults().belowAutoNumberIcon; }
     void setBelowAutoNumberIcon(Rect rect);
-    Size measuredSize() const { return _layout.measuredSize; }
-    void setMeasuredSize(Size size) { _layout.measuredSize = size; }
-    Point connectionPoint() const { return _layout.connectionPoint; }
-    void setConnectionPoint(Point point) { _layout.connectionPoint = point; }
+    Size measuredSize() const { return _layout.measuredSize(); }
+    void setMeasuredSize(Size size) { _layout.setMeasuredSize(size); }
+    Point connectionPoint() const { return _layout.connectionPoint(); }
+    void setConnectionPoint(Point point) { _layout.setConnectionPoint(point); }
 
     void assignDefaultLocation(ContainedElement* element) override;
     void customImagesChanged(const std::string& imageHash, int operation) override;
@@ -508,13 +509,25 @@ private:
     };
     using SharedSchemeColors = const SchemeColors*;
 
-    // The hull, icon, picture and link of the few topics that have one, made with the first.
+    // The node's own style with what passes its changes on to the node: only the topics that
+    // carry a value of their own have one, so the node itself listens to no style.
+    struct OwnStyle : ElementStyleListener {
+        OwnStyle(MindMapNode& node, std::shared_ptr<NodeStyle> parentStyle);
+        void styleChanged(ElementStyle* changed) override { node.styleChanged(changed); }
+        MindMapNode& node;
+        NodeStyle style;
+    };
+
+    // The hull, icon, picture and link of the few topics that have one, made with the first; and
+    // the state of a wrap the user is dragging.
     struct Decorations {
         std::unique_ptr<NodeHullStyle> hullStyle;
         std::unique_ptr<NodeIcon> icon;
         std::unique_ptr<EmbeddedImage> embeddedImage;
         std::unique_ptr<DiagramLink> diagramLink;
+        std::unique_ptr<WordWrapping> wrapState;
     };
+    WordWrapping* activeWrap() const { return _decorations ? _decorations->wrapState.get() : nullptr; }
     Decorations& decorations();
 
     static const Extras& defaultExtras();
@@ -578,7 +591,7 @@ private:
     std::vector<MindMapNode*> _children;
     std::unique_ptr<ParentRelation> _parentRelation;
     // Null until style() is first asked: see currentStyle().
-    mutable std::unique_ptr<NodeStyle> _style;
+    mutable std::unique_ptr<OwnStyle> _style;
     mutable std::unique_ptr<Extras> _extras;
     Point _location;
     Size _size{DefaultWidth, DefaultHeight};
@@ -597,7 +610,6 @@ private:
     std::unique_ptr<std::string> _sourceText;
     AttributedString _displayText;
     std::unique_ptr<Decorations> _decorations;
-    std::unique_ptr<WordWrapping> _wrapState;
     NodeLayoutState _layout;
     // valid while _parent is set; no node holds 2^32 children
     uint32_t _indexInParent = 0;

@@ -1,6 +1,7 @@
 #include "MindMaps/MindMapRelation.h"
 
 #include "MindMaps/ContainedElement.h"
+#include "MindMaps/ElementStyleListener.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
@@ -30,13 +31,29 @@ std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, bool crossLink)
 
 } // namespace
 
+struct MindMapRelation::OwnStyle : ElementStyleListener {
+    OwnStyle(MindMapRelation& relation, std::shared_ptr<RelationStyle> parentStyle)
+        : relation(relation), style(std::move(parentStyle))
+    {
+        style.setListener(this);
+    }
+    void styleChanged(ElementStyle* changed) override { relation.styleChanged(changed); }
+    MindMapRelation& relation;
+    RelationStyle style;
+};
+
 MindMapRelation::MindMapRelation(MindMap* mindMap) : CompositeElement(mindMap)
 {
 }
 
 MindMapRelation::~MindMapRelation()
 {
-    if (_style) _style->setListener(nullptr);
+    if (_style) _style->style.setListener(nullptr);
+}
+
+const RelationStyle* MindMapRelation::style() const
+{
+    return _style ? &_style->style : &blankStyle();
 }
 
 const RelationStyle& MindMapRelation::blankStyle() const
@@ -51,11 +68,9 @@ const RelationStyle& MindMapRelation::blankStyle() const
 
 RelationStyle* MindMapRelation::ownStyle()
 {
-    if (!_style) {
-        _style = std::make_unique<RelationStyle>(mapPartStyle(mindMap(), elementType() == ElementTypeCrossLink));
-        _style->setListener(this);
-    }
-    return _style.get();
+    if (!_style)
+        _style = std::make_unique<OwnStyle>(*this, mapPartStyle(mindMap(), elementType() == ElementTypeCrossLink));
+    return &_style->style;
 }
 
 MindMapNode* MindMapRelation::sourceNode() const
@@ -87,7 +102,7 @@ void MindMapRelation::styleChanged(ElementStyle*)
 
 void MindMapRelation::clearStyleCustomization()
 {
-    if (_style) _style->setCustomizedProps(0);
+    if (_style) _style->style.setCustomizedProps(0);
 }
 
 void MindMapRelation::assignToStyle(RelationStyle* style) const

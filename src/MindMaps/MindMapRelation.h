@@ -1,7 +1,6 @@
 #pragma once
 
 #include "MindMaps/CompositeElement.h"
-#include "MindMaps/ElementStyleListener.h"
 #include "MindMaps/RelationPath.h"
 
 #include <cstdint>
@@ -16,7 +15,7 @@ class RelationStyle;
 //
 // Relation path styles: 0 curved, 1 orthogonal, 2 straight. Line styles 7 tapered, 8 reverse
 // tapered and 9 auto tapered draw a tapered line.
-class MindMapRelation : public CompositeElement, public ElementStyleListener {
+class MindMapRelation : public CompositeElement {
 public:
     static constexpr int32_t PathStyleCurved = 0;
     static constexpr int32_t PathStyleOrthogonal = 1;
@@ -34,7 +33,7 @@ public:
 
     // The style the line is drawn, routed and written with. A line that carries no value of its
     // own answers the map's blank style of its kind; ownStyle() gives it one to change.
-    const RelationStyle* style() const { return _style ? _style.get() : &blankStyle(); }
+    const RelationStyle* style() const;
     // The line's own style, made on first need: most lines never carry a value of their own.
     RelationStyle* ownStyle();
     bool hasOwnStyle() const { return _style != nullptr; }
@@ -44,7 +43,8 @@ public:
     void setHasCustomPath(bool hasCustomPath);
     virtual bool allowsCustomPath() const = 0;
 
-    void styleChanged(ElementStyle* style) override;
+    // The relation's own style changed.
+    void styleChanged(ElementStyle* style);
     // Every property follows the parent style again.
     void clearStyleCustomization() override;
     // Copies the relation's style into the given one; a relation without a colour of its own
@@ -78,6 +78,10 @@ private:
     void makeStraightWhenNull() const;
     const RelationStyle& blankStyle() const;
 
+    // The relation's own style with what passes its changes on to the relation: only the lines
+    // that carry a value of their own have one, so the relation itself listens to no style.
+    struct OwnStyle;
+
     mutable RelationPath _relationPath;
-    std::unique_ptr<RelationStyle> _style;
+    std::unique_ptr<OwnStyle> _style;
 };

@@ -198,8 +198,6 @@ RelationPath::RelationPath(const RelationPath& other)
       p1(other.p1),
       p2(other.p2),
       p3(other.p3),
-      leadInPoint(other.leadInPoint),
-      leadOutPoint(other.leadOutPoint),
       taperWidth(other.taperWidth),
       leadOutWidth(other.leadOutWidth),
       autoStraighten(other.autoStraighten),
@@ -209,7 +207,8 @@ RelationPath::RelationPath(const RelationPath& other)
       _fillPath(other._fillPath),
       _bezierStyle(other._bezierStyle),
       _orthoSegments(other._orthoSegments),
-      _handle(other._handle ? std::make_unique<Handle>(*other._handle) : nullptr)
+      _handle(other._handle ? std::make_unique<Handle>(*other._handle) : nullptr),
+      _leads(other._leads ? std::make_unique<Leads>(*other._leads) : nullptr)
 {
 }
 
@@ -225,6 +224,32 @@ RelationPath::Handle& RelationPath::handle()
 {
     if (!_handle) _handle = std::make_unique<Handle>();
     return *_handle;
+}
+
+RelationPath::Leads& RelationPath::leads()
+{
+    if (!_leads) _leads = std::make_unique<Leads>();
+    return *_leads;
+}
+
+namespace {
+
+// What a path without lead points answers; a negative zero is a value a layout left.
+bool isOrigin(Point point)
+{
+    return point.x == 0 && point.y == 0 && !std::signbit(point.x) && !std::signbit(point.y);
+}
+
+} // namespace
+
+void RelationPath::setLeadInPoint(Point point)
+{
+    if (_leads || !isOrigin(point)) leads().in = point;
+}
+
+void RelationPath::setLeadOutPoint(Point point)
+{
+    if (_leads || !isOrigin(point)) leads().out = point;
 }
 
 void RelationPath::setCustomOffset(Point offset)
@@ -469,7 +494,7 @@ void RelationPath::applyToPath(BezierPath& path, double flatness)
 {
     _fillPath = false;
     if (hasLeadIn) {
-        path.moveTo(leadInPoint);
+        path.moveTo(leadInPoint());
         path.lineTo(p0);
     } else {
         path.moveTo(p0);
@@ -595,7 +620,7 @@ void RelationPath::addOrthoSegment(BezierPath& path, Point anchor, Point p, Poin
 
 bool RelationPath::hitTest(Point pt) const
 {
-    if (hasLeadIn && segmentHitTest(pt, leadInPoint, p0)) return true;
+    if (hasLeadIn && segmentHitTest(pt, leadInPoint(), p0)) return true;
     switch (_bezierStyle) {
     case 0:
         return cubicHitTest(pt);

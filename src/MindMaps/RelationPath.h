@@ -36,10 +36,6 @@ public:
     Point p1;
     Point p2;
     Point p3;
-    // Start of a straight lead-in drawn into p0.
-    Point leadInPoint;
-    // End of a lead-out continuing from p3; the painter draws it, this class does not.
-    Point leadOutPoint;
     // Half the width of a tapered line at its wide end: positive wide at p0, negative wide at p3,
     // 0 untapered.
     int64_t taperWidth = 0;
@@ -60,6 +56,13 @@ public:
     RelationPath(RelationPath&&) noexcept = default;
     RelationPath& operator=(RelationPath&&) noexcept = default;
     ~RelationPath();
+
+    // Start of a straight lead-in drawn into p0.
+    Point leadInPoint() const { return _leads ? _leads->in : Point(); }
+    void setLeadInPoint(Point point);
+    // End of a lead-out continuing from p3; the painter draws it, this class does not.
+    Point leadOutPoint() const { return _leads ? _leads->out : Point(); }
+    void setLeadOutPoint(Point point);
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
     bool isNull() const;
@@ -158,9 +161,18 @@ private:
     };
     Handle& handle();
 
+    // The lead-in and lead-out points, made when a layout first sets one: only some layouts and
+    // connection styles draw them.
+    struct Leads {
+        Point in;
+        Point out;
+    };
+    Leads& leads();
+
     bool _fillPath = false;
     // Stored small (0 to 3 and 0 to 4): a topic's path then fits the allocator's next smaller size.
     int8_t _bezierStyle = 0;
     int8_t _orthoSegments = 0;
     std::unique_ptr<Handle> _handle;
+    std::unique_ptr<Leads> _leads;
 };

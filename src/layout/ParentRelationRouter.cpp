@@ -246,7 +246,7 @@ void ParentRelationRouter::updateParentRelationsBaseline(MindMapNode* node, Poin
                    const double farX = right ? r.maxX() : r.minX();
                    Point start = s;
                    if (!parent->parent()) start.x = right ? parent->bounds().maxX() : parent->bounds().minX();
-                   path.leadOutPoint = {farX, baseline};
+                   path.setLeadOutPoint({farX, baseline});
                    path.hasLeadOut = true;
                    path.hasLeadIn = false;
                    routeSideLine(relation, pathStyleOf(child), start, {nearX, baseline}, mo, right, false,
@@ -280,7 +280,7 @@ void ParentRelationRouter::updateParentRelationsLeftRight(MindMapNode* node, Poi
                    }
                    ParentRelation* relation = child->parentRelation();
                    RelationPath& path = relation->relationPath();
-                   path.leadOutPoint = {leadOutX, y};
+                   path.setLeadOutPoint({leadOutX, y});
                    path.hasLeadOut = true;
                    path.hasLeadIn = false;
                    routeSideLine(relation, pathStyleOf(child), start, {nearX, y}, mo, right, true, parent->bounds(), r);

@@ -145,7 +145,7 @@ void StrictNodeLayouter::setRootConnection(MindMapNode* node, Point point)
 {
     point = finite(point);
     node->setConnectionPoint(point);
-    node->parentRelation()->relationPath().leadOutPoint = point;
+    node->parentRelation()->relationPath().setLeadOutPoint(point);
 }
 
 void StrictNodeLayouter::moveContentCentre(MindMapNode* node, Point centre, const Rect& frame)
@@ -206,16 +206,16 @@ void StrictNodeLayouter::rewriteParentRelation(MindMapNode* node, Point end, con
         }
     }
     node->setConnectionPoint(connection);
-    path.leadOutPoint = connection;
+    path.setLeadOutPoint(connection);
     path.hasLeadIn = false;
 
     if (_baselineConnected) return;
     switch (style->lineStyle()) {
     case MindMapRelation::LineStyleTapered:
-        if (parent) parent->parentRelation()->relationPath().leadOutPoint = parent->location();
+        if (parent) parent->parentRelation()->relationPath().setLeadOutPoint(parent->location());
         break;
     case MindMapRelation::LineStyleReverseTapered:
-        path.leadOutPoint = node->location();
+        path.setLeadOutPoint(node->location());
         break;
     default:
         break;

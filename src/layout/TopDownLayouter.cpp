@@ -45,7 +45,7 @@ void TopDownLayouter::layoutCentralTheme(MindMapNode* node, double atX, double a
     const Point at = node->location();
     const double rowY = at.y + ySign * (frame.height() / 2 + RowGap);
     const Point leadOut = finite(Point{at.x, rowY - RowGap * ySign});
-    node->parentRelation()->relationPath().leadOutPoint = leadOut;
+    node->parentRelation()->relationPath().setLeadOutPoint(leadOut);
     const double busY = finite(leadOut.y + BusOffset * ySign);
 
     double x = atX - xSign * total / 2;
@@ -56,8 +56,8 @@ void TopDownLayouter::layoutCentralTheme(MindMapNode* node, double atX, double a
         const Point childAt = child->location();
         path.hasLeadIn = false;
         path.hasLeadOut = true;
-        path.leadInPoint = {leadOut.x, busY};
-        path.leadOutPoint = childAt;
+        path.setLeadInPoint({leadOut.x, busY});
+        path.setLeadOutPoint(childAt);
         const Point end =
             child->isVisible() ? finite(Point{childAt.x, childAt.y - ySign * child->size().height / 2}) : childAt;
         path.setStraightLine({childAt.x, busY}, end);

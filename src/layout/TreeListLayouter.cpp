@@ -82,7 +82,7 @@ double TreeListLayouter::placeCell(MindMapNode* node, Point corner, double ancho
     path.hasLeadIn = true;
     path.hasLeadOut = false;
     const double leadInX = finite(corner.x - xSign * LeadIn);
-    path.leadInPoint = {leadInX, finite(anchorY)};
+    path.setLeadInPoint({leadInX, finite(anchorY)});
     const Point at = node->location();
     path.setStraightLine({leadInX, at.y}, at);
     return height;

@@ -191,8 +191,8 @@ AttributedString::AttributedString(std::string text, const TextAttributes& attri
         _text = makeValidUtf8(text);
         forEachCharacter(_text, [&](size_t, size_t, size_t units) {
             if (units == 2) {
-                if (!_pairStarts) _pairStarts = std::make_unique<std::vector<size_t>>();
-                _pairStarts->push_back(_length);
+                if (!_detail) _detail = std::make_unique<Detail>();
+                _detail->pairStarts.push_back(_length);
             }
             _length += units;
             return true;
@@ -205,8 +205,7 @@ AttributedString::AttributedString(const AttributedString& other)
     : _text(other._text),
       _length(other._length),
       _whole(other._whole),
-      _segments(other._segments ? std::make_unique<Segments>(*other._segments) : nullptr),
-      _pairStarts(other._pairStarts ? std::make_unique<std::vector<size_t>>(*other._pairStarts) : nullptr)
+      _detail(other._detail ? std::make_unique<Detail>(*other._detail) : nullptr)
 {
 }
 
@@ -224,10 +223,11 @@ template <class Visit> void AttributedString::forEachSegment(Visit visit) const
         visit(size_t(0), _length, *_whole);
         return;
     }
-    if (!_segments) return;
-    for (auto segment = _segments->begin(); segment != _segments->end(); ++segment) {
+    if (!_detail) return;
+    const Segments& segments = _detail->segments;
+    for (auto segment = segments.begin(); segment != segments.end(); ++segment) {
         const auto next = std::next(segment);
-        visit(segment->first, next != _segments->end() ? next->first : _length, *segment->second);
+        visit(segment->first, next != segments.end() ? next->first : _length, *segment->second);
     }
 }
 
@@ -244,7 +244,8 @@ AttributedString::Segments::iterator AttributedString::splitAt(Segments& segment
 // Whether a position falls between the two units of one character.
 bool AttributedString::splitsPair(size_t position) const
 {
-    return position > 0 && _pairStarts && std::binary_search(_pairStarts->begin(), _pairStarts->end(), position - 1);
+    return position > 0 && _detail &&
+        std::binary_search(_detail->pairStarts.begin(), _detail->pairStarts.end(), position - 1);
 }
 
 template <class Change> void AttributedString::change(TextRange range, Change change)
@@ -263,11 +264,11 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
         return;
     }
     if (_whole) {
-        _segments = std::make_unique<Segments>();
-        _segments->emplace(0, std::move(_whole));
+        if (!_detail) _detail = std::make_unique<Detail>();
+        _detail->segments.emplace(0, std::move(_whole));
         _whole = SharedAttributes();
     }
-    Segments& segments = *_segments;
+    Segments& segments = _detail->segments;
     const auto first = splitAt(segments, start);
     const auto last = splitAt(segments, end);
     for (auto segment = first; segment != last; ++segment) {
@@ -287,7 +288,8 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
     }
     if (segments.size() == 1) {
         _whole = std::move(segments.begin()->second);
-        _segments.reset();
+        segments.clear();
+        if (_detail->pairStarts.empty()) _detail.reset();
     }
 }
 
@@ -331,10 +333,11 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
         if (effectiveRange) *effectiveRange = {0, _length};
         return *_whole;
     }
-    const auto segment = std::prev(_segments->upper_bound(position));
+    const Segments& segments = _detail->segments;
+    const auto segment = std::prev(segments.upper_bound(position));
     if (effectiveRange) {
         const auto next = std::next(segment);
-        const size_t end = next != _segments->end() ? next->first : _length;
+        const size_t end = next != segments.end() ? next->first : _length;
         *effectiveRange = {segment->first, end - segment->first};
     }
     return *segment->second;

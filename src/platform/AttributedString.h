@@ -121,9 +121,13 @@ private:
     // map; a text of several segments keeps them all in the map and nothing here. An empty text
     // has neither.
     SharedAttributes _whole;
-    std::unique_ptr<Segments> _segments; // the first at 0, neighbours differ; at least two
-    // In order, the positions of characters of two units; null when there are none.
-    std::unique_ptr<std::vector<size_t>> _pairStarts;
+    // What few texts need, in one block made with the first of them: null when there is neither.
+    struct Detail {
+        Segments segments; // the first at 0, neighbours differ; at least two, or none
+        // In order, the positions of characters of two units.
+        std::vector<size_t> pairStarts;
+    };
+    std::unique_ptr<Detail> _detail;
 };
 
 // UTF-8 <-> UTF-16 position conversions. Invalid UTF-8 bytes count as one unit each.

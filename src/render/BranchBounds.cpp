@@ -88,7 +88,7 @@ BranchBounds::Area BranchBounds::ownArea(MindMap& mindMap, MindMapNode& node) co
                 minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
                 minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
             };
-            if (node.parent()) add(node.parentRelation()->relationPath().leadOutPoint);
+            if (node.parent()) add(node.parentRelation()->relationPath().leadOutPoint());
             add({location.x, node.childAtIndex(0)->parentRelation()->relationPath().p0.y});
             for (const MindMapNode* child : node.children()) add({child->location().x, location.y});
             area.add(insetRect(Rect(minX, minY, maxX - minX, maxY - minY), -width, -width));

@@ -74,7 +74,7 @@ bool isFinite(Point p)
 bool hasDrawableGeometry(const RelationPath& path)
 {
     return isFinite(path.p0) && isFinite(path.p1) && isFinite(path.p2) && isFinite(path.p3) &&
-        (!path.hasLeadIn || isFinite(path.leadInPoint)) && (!path.hasLeadOut || isFinite(path.leadOutPoint));
+        (!path.hasLeadIn || isFinite(path.leadInPoint())) && (!path.hasLeadOut || isFinite(path.leadOutPoint()));
 }
 
 Rect squareAround(Point center, double side)
@@ -114,8 +114,8 @@ RelationPath& pathToDraw(MindMapRelation& relation, RelationPath& straight)
 Rect clipAreaOfPath(const RelationPath& path, const MindMapRelation& relation)
 {
     Rect area = insetRect(path.bounds(), -RelationClipMargin, -RelationClipMargin);
-    if (path.hasLeadIn) area = unionRect(area, squareAround(path.leadInPoint, LeadClipSquare));
-    if (path.hasLeadOut) area = unionRect(area, squareAround(path.leadOutPoint, LeadClipSquare));
+    if (path.hasLeadIn) area = unionRect(area, squareAround(path.leadInPoint(), LeadClipSquare));
+    if (path.hasLeadOut) area = unionRect(area, squareAround(path.leadOutPoint(), LeadClipSquare));
     return relation.unionCustomRelationPath(area);
 }
 
@@ -191,12 +191,12 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
         if (drawLeadOut) {
             BezierPath leadOut;
             leadOut.moveTo(line.currentPoint());
-            leadOut.lineTo(path.leadOutPoint);
+            leadOut.lineTo(path.leadOutPoint());
             leadOut.setLineWidth(sanitizedLineWidth(path.leadOutWidth, params.lineWidth()));
             _context.strokePath(leadOut, StrokeStyle::solid(params.strokeColor()));
         }
     } else {
-        if (drawLeadOut) line.lineTo(path.leadOutPoint);
+        if (drawLeadOut) line.lineTo(path.leadOutPoint());
         params.strokePath(line, path.pathShouldBeFilled());
     }
 
@@ -236,7 +236,7 @@ void MindMapPainter::paintTopDownConnector(MindMapNode& node)
     const bool upwards = IsTopDirection(node.layoutDirection());
     Point start = node.location();
     if (_mindMap->style()->connectionStyle() == BaselineConnectionStyle && parent && !upwards) {
-        start = node.parentRelation()->relationPath().leadOutPoint;
+        start = node.parentRelation()->relationPath().leadOutPoint();
         start.y -= halfWidth;
     }
     const double stemEnd = node.childAtIndex(0)->parentRelation()->relationPath().p0.y;

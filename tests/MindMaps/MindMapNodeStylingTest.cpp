@@ -75,6 +75,42 @@ TEST_F(MindMapNodeStylingTest, ClearingTheCustomisationResetsTheWholeBranch)
     EXPECT_NE(deeper->borderStyle(), 6);
 }
 
+// A topic gets a style of its own only when something asks for it; that style must report every
+// change to its topic, also after the topic's customisation was cleared.
+TEST_F(MindMapNodeStylingTest, AStyleMadeOnFirstNeedReportsEveryChangeToItsTopic)
+{
+    struct Case {
+        const char* name;
+        std::function<void(MindMapNode&)> before;
+    };
+    const Case cases[] = {
+        {"never asked", [](MindMapNode&) {}},
+        {"asked", [](MindMapNode& node) { node.style(); }},
+        {"customised and cleared",
+         [](MindMapNode& node) {
+             node.setColor(Color(0.5, 0.1, 0.1));
+             node.clearStyleCustomization();
+         }},
+        {"colours handed back", [](MindMapNode& node) { node.setColorPaletteIndex(2); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MindMapNode* node = child(theme("Root"));
+        c.before(*node);
+        node->validateNodeState();
+        ASSERT_EQ(node->updateState(), 0u);
+        EXPECT_EQ(node->borderStyle(), node->currentStyle().borderStyle());
+        EXPECT_EQ(node->fillColor(), node->colorSchemeFillColor());
+
+        node->style()->changeBorderStyle(5);
+        EXPECT_NE(node->updateState() & MindMapNode::UpdateFont, 0u);
+        node->validateNodeState();
+        EXPECT_EQ(node->borderStyle(), 5);
+        EXPECT_TRUE(node->hasOwnStyle());
+        EXPECT_EQ(&node->currentStyle(), node->style());
+    }
+}
+
 TEST_F(MindMapNodeStylingTest, ClearingALongChainRestylesEachTopicOnce)
 {
     // Letting every reset restyle the branch below it would cost the square of the depth.

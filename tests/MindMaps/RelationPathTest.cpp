@@ -134,6 +134,37 @@ TEST(RelationPathHandle, CopiesKeepTheHandleAndChangeApart)
     }
 }
 
+// A layout may leave a lead point anywhere, the origin and a negative zero included; copies keep
+// the points and change apart.
+TEST(RelationPathLeads, PointsAreKeptAsSetAndCopiesChangeApart)
+{
+    struct Case {
+        Point in, out;
+    };
+    const Case cases[] = {
+        {{0, 0}, {0, 0}}, {{-30, -50}, {0, 0}}, {{0, 0}, {130, 0}}, {{-0.0, 0}, {0, -0.0}}, {{-30, -50}, {130, 7}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.in.x << "," << c.in.y << " " << c.out.x << "," << c.out.y);
+        RelationPath original = straightPath({0, 0}, {100, 0});
+        original.setLeadOutPoint({5, 5});
+        original.setLeadInPoint(c.in);
+        original.setLeadOutPoint(c.out);
+        RelationPath copy = original;
+        RelationPath assigned;
+        assigned = original;
+        for (const RelationPath* path : {&original, &copy, &assigned}) {
+            EXPECT_EQ(path->leadInPoint(), c.in);
+            EXPECT_EQ(path->leadOutPoint(), c.out);
+            EXPECT_EQ(std::signbit(path->leadInPoint().x), std::signbit(c.in.x));
+            EXPECT_EQ(std::signbit(path->leadOutPoint().y), std::signbit(c.out.y));
+        }
+        copy.setLeadInPoint({1, 2});
+        EXPECT_EQ(original.leadInPoint(), c.in);
+        EXPECT_EQ(assigned.leadInPoint(), c.in);
+    }
+}
+
 TEST(RelationPathOrthogonal, RoutesBetweenRects)
 {
     struct Case {
@@ -221,9 +252,9 @@ TEST(RelationPathOutline, LeadInIsDrawnAndHitButLeadOutIsNeither)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
     path.hasLeadIn = true;
-    path.leadInPoint = {-30, -50};
+    path.setLeadInPoint({-30, -50});
     path.hasLeadOut = true;
-    path.leadOutPoint = {130, 0};
+    path.setLeadOutPoint({130, 0});
     auto elements = elementsOf(path);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo, Type::LineTo}), typesOf(elements));
     EXPECT_EQ(Point({-30, -50}), elements[0].points[0]);

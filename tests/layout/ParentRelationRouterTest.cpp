@@ -84,7 +84,7 @@ TEST_F(ParentRelationRouterTest, SideLinesStartAtTheThemeEdgeOnTheBranchSide)
     // Weight 0 is the right side.
     EXPECT_EQ(path(balanced).p0, Point({t.maxX(), 0}));
     EXPECT_EQ(path(balanced).p3, Point({b.minX(), b.maxY()}));
-    EXPECT_EQ(path(balanced).leadOutPoint, Point({b.maxX(), b.maxY()}));
+    EXPECT_EQ(path(balanced).leadOutPoint(), Point({b.maxX(), b.maxY()}));
     EXPECT_EQ(path(left).p3, Point({left->bounds().maxX(), left->bounds().maxY()}));
 
     setConnectionStyle(2);

@@ -21,8 +21,8 @@ inline std::vector<double> record(const MindMap& map)
     for (const MindMapNode* node : map.nodes()) {
         const RelationPath& path = node->parentRelation()->relationPath();
         const Size measured = node->measuredSize();
-        for (Point p : {node->location(), node->connectionPoint(), path.p0, path.p1, path.p2, path.p3, path.leadInPoint,
-                        path.leadOutPoint, Point{measured.width, measured.height}})
+        for (Point p : {node->location(), node->connectionPoint(), path.p0, path.p1, path.p2, path.p3,
+                        path.leadInPoint(), path.leadOutPoint(), Point{measured.width, measured.height}})
             values.insert(values.end(), {p.x, p.y});
         values.push_back(path.hasLeadIn + 2 * path.hasLeadOut + 4 * node->parentRelation()->hasCustomPath());
     }

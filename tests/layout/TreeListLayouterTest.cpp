@@ -32,14 +32,14 @@ TEST_F(ListLayoutTest, ListIndentsEachLevelWithLeadInsFromThePreviousRow)
     EXPECT_DOUBLE_EQ(first->bounds().minY(), y);
     const RelationPath& path = first->parentRelation()->relationPath();
     EXPECT_TRUE(path.hasLeadIn && !path.hasLeadOut && path.isStraightLine());
-    EXPECT_EQ(path.leadInPoint, (Point{x - 20, 0}));
+    EXPECT_EQ(path.leadInPoint(), (Point{x - 20, 0}));
     EXPECT_EQ(path.p0, (Point{x - 20, first->location().y}));
     EXPECT_EQ(path.p3, first->location());
 
     EXPECT_DOUBLE_EQ(grandchild->bounds().minX(), x + 30);
     EXPECT_DOUBLE_EQ(grandchild->bounds().minY(), first->bounds().maxY() + 6);
     EXPECT_DOUBLE_EQ(second->bounds().minY(), y + first->measuredSize().height);
-    EXPECT_EQ(second->parentRelation()->relationPath().leadInPoint, (Point{x - 20, first->location().y}));
+    EXPECT_EQ(second->parentRelation()->relationPath().leadInPoint(), (Point{x - 20, first->location().y}));
     EXPECT_DOUBLE_EQ(hidden->location().x, x + 16);
     EXPECT_DOUBLE_EQ(hidden->location().y, y + first->measuredSize().height + second->measuredSize().height + 8);
 
@@ -53,7 +53,7 @@ TEST_F(ListLayoutTest, ListIndentsEachLevelWithLeadInsFromThePreviousRow)
     root->setLayoutDirection(1);
     StrictNodeLayouter::layoutBranch(root, 3);
     EXPECT_DOUBLE_EQ(first->bounds().maxX(), root->bounds().maxX() - 30);
-    EXPECT_DOUBLE_EQ(first->parentRelation()->relationPath().leadInPoint.x, root->bounds().maxX() - 10);
+    EXPECT_DOUBLE_EQ(first->parentRelation()->relationPath().leadInPoint().x, root->bounds().maxX() - 10);
 }
 
 TEST_F(ListLayoutTest, CollapsedListRootLaysOutNothingButCollapsedInnerTopicsDo)
@@ -79,11 +79,11 @@ TEST_F(ListLayoutTest, TopDownRowHangsSixtyBelowOnABus)
     EXPECT_DOUBLE_EQ(only->bounds().minY(), chart->size().height / 2 + 60);
     const RelationPath& path = only->parentRelation()->relationPath();
     EXPECT_TRUE(!path.hasLeadIn && path.hasLeadOut);
-    EXPECT_DOUBLE_EQ(path.leadInPoint.y, chart->size().height / 2 + 15);
+    EXPECT_DOUBLE_EQ(path.leadInPoint().y, chart->size().height / 2 + 15);
     EXPECT_DOUBLE_EQ(path.p0.y, chart->size().height / 2 + 15);
     EXPECT_DOUBLE_EQ(path.p3.y, only->bounds().minY());
-    EXPECT_EQ(path.leadOutPoint, only->location());
-    EXPECT_DOUBLE_EQ(chart->parentRelation()->relationPath().leadOutPoint.y, chart->size().height / 2);
+    EXPECT_EQ(path.leadOutPoint(), only->location());
+    EXPECT_DOUBLE_EQ(chart->parentRelation()->relationPath().leadOutPoint().y, chart->size().height / 2);
 
     // Siblings 20 apart, the row centred.
     MindMapNode* other = topic(chart, {300, 300}, "other one");

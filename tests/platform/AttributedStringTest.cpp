@@ -344,6 +344,56 @@ TEST(AttributedString, OneRunAndSeveralRunsTurnIntoEachOther)
     }
 }
 
+// Characters of two units stay whole however the runs over them were split and joined, in the
+// text and in its copies.
+TEST(AttributedString, CharactersOfTwoUnitsStayWholeWhateverTheRunsDid)
+{
+    struct Case {
+        const char* name;
+        std::function<void(AttributedString&)> change;
+    };
+    const Case cases[] = {
+        {"one run", [](AttributedString&) {}},
+        {"split",
+         [](AttributedString& s) {
+             s.setColor({0, 3}, Color(1, 0, 0));
+         }},
+        {"split, then joined",
+         [](AttributedString& s) {
+             s.setColor({0, 3}, Color(1, 0, 0));
+             s.setColor({3, 3}, Color(1, 0, 0));
+         }},
+        {"split twice, then joined",
+         [](AttributedString& s) {
+             s.setUnderline({0, 1}, 1);
+             s.setColor({3, 1}, Color(1, 0, 0));
+             s.setUnderline({0, 1}, 0);
+             s.setColor({3, 1}, Color(0, 0, 0));
+         }},
+    };
+    TextAttributes base;
+    base.font = Font("F", 12);
+    base.color = Color(0, 0, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AttributedString text("a" + Emoji + "b" + Emoji, base); // units: a 0, emoji 1-2, b 3, emoji 4-5
+        c.change(text);
+        AttributedString copy = text;
+        AttributedString assigned;
+        assigned = text;
+        for (AttributedString* changed : {&text, &copy, &assigned}) {
+            changed->setSuperscript({5, 1}, 1);
+            TextRange range;
+            EXPECT_EQ(changed->attributesAt(5, &range).superscript, 1);
+            EXPECT_EQ(range.location, 4u);
+            EXPECT_EQ(changed->attributesAt(3).superscript, 0);
+            changed->setSuperscript({0, 2}, 2);
+            EXPECT_EQ(changed->attributesAt(2, &range).superscript, 2);
+            EXPECT_EQ(range, (TextRange{0, 3}));
+        }
+    }
+}
+
 TEST(AttributedStringPango, RangesBecomeByteOffsets)
 {
     AttributedString text("\xC3\xA4" + Emoji + "xy"); // ä 0, emoji 1-2, x 3, y 4; bytes 0-1, 2-5, 6, 7

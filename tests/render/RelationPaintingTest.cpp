@@ -149,7 +149,7 @@ TEST_F(RelationPaintingTest, FineDashesAreSimplifiedToFaintSolidLines)
 TEST_F(RelationPaintingTest, CollapsedTopicsAndClippedLinesDrawNothing)
 {
     RelationPath& path = topic->parentRelation()->relationPath();
-    path.leadOutPoint = {220, 40};
+    path.setLeadOutPoint({220, 40});
     const struct {
         Rect clip;
         bool leadOut;
