@@ -2,23 +2,13 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
 
-struct Loaded {
-    MinizipLibrary library{};
-    bool complete = false;
-    std::string error;
-};
-
-const Loaded& loaded()
+const SharedLibrary::Loaded<MinizipLibrary>& loaded()
 {
-    static std::once_flag once;
-    static Loaded result;
-    std::call_once(once,
-                   [] { result.complete = MinizipLibrary::load("libminizip.so.1", result.library, result.error); });
-    return result;
+    return SharedLibrary::loadOnce<MinizipLibrary>([](MinizipLibrary& library, std::string& error) {
+        return MinizipLibrary::load("libminizip.so.1", library, error);
+    });
 }
 
 } // namespace
@@ -37,8 +27,7 @@ bool MinizipLibrary::load(const char* soname, MinizipLibrary& library, std::stri
 
 const MinizipLibrary* MinizipLibrary::get()
 {
-    const Loaded& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& MinizipLibrary::loadError()

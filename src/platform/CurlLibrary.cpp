@@ -2,28 +2,17 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
-
-struct Loaded {
-    CurlLibrary library{};
-    bool complete = false;
-    std::string error;
-};
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
 {
     return SharedLibrary::bind(handle, name, function, "libcurl", error);
 }
 
-Loaded load()
+bool load(CurlLibrary& l, std::string& e)
 {
-    Loaded loaded;
-    void* handle = SharedLibrary::open("libcurl.so.4", "libcurl", loaded.error);
-    if (!handle) return loaded;
-    CurlLibrary& l = loaded.library;
-    std::string& e = loaded.error;
+    void* handle = SharedLibrary::open("libcurl.so.4", "libcurl", e);
+    if (!handle) return false;
     bool ok = bind(handle, "curl_global_init", l.globalInit, e);
     ok = bind(handle, "curl_easy_init", l.easyInit, e) && ok;
     ok = bind(handle, "curl_easy_cleanup", l.easyCleanup, e) && ok;
@@ -48,24 +37,19 @@ Loaded load()
         ok = false;
         e = "libcurl could not be initialised";
     }
-    loaded.complete = ok;
-    return loaded;
+    return ok;
 }
 
-const Loaded& loaded()
+const SharedLibrary::Loaded<CurlLibrary>& loaded()
 {
-    static std::once_flag once;
-    static Loaded result;
-    std::call_once(once, [] { result = load(); });
-    return result;
+    return SharedLibrary::loadOnce<CurlLibrary>(load);
 }
 
 } // namespace
 
 const CurlLibrary* CurlLibrary::get()
 {
-    const Loaded& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& CurlLibrary::loadError()

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
 #include <string>
 
 // Libraries a feature needs are opened when it is first used instead of at every start. An opened
@@ -24,6 +25,25 @@ bool bind(void* handle, const char* name, Function& function, const std::string&
     function = reinterpret_cast<Function>(dlsym(handle, name));
     if (!function && error.empty()) error = what + " has no " + name;
     return function != nullptr;
+}
+
+// A library's table of functions as its load function filled it, the first time any thread asked.
+template <typename Table> struct Loaded {
+    Table table{};
+    bool complete = false;
+    std::string error;
+
+    // Nothing when the library or one of its functions is missing; the reason is then in the error.
+    const Table* get() const { return complete ? &table : nullptr; }
+};
+
+// Loads the table once; later calls, from any thread, answer what that load gave.
+template <typename Table> const Loaded<Table>& loadOnce(bool (*load)(Table&, std::string&))
+{
+    static std::once_flag once;
+    static Loaded<Table> result;
+    std::call_once(once, [load] { result.complete = load(result.table, result.error); });
+    return result;
 }
 
 } // namespace SharedLibrary

@@ -2,8 +2,6 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
@@ -11,19 +9,11 @@ template <typename Function> bool bind(void* handle, const char* name, Function&
     return SharedLibrary::bind(handle, name, function, "libtiff", error);
 }
 
-struct Loaded {
-    TiffLibrary library{};
-    bool complete = false;
-    std::string error;
-};
-
-const Loaded& loaded()
+const SharedLibrary::Loaded<TiffLibrary>& loaded()
 {
-    static std::once_flag once;
-    static Loaded result;
     // The soname the headers were written for: another major version may differ in its ABI.
-    std::call_once(once, [] { result.complete = TiffLibrary::load("libtiff.so.6", result.library, result.error); });
-    return result;
+    return SharedLibrary::loadOnce<TiffLibrary>(
+        [](TiffLibrary& library, std::string& error) { return TiffLibrary::load("libtiff.so.6", library, error); });
 }
 
 } // namespace
@@ -50,8 +40,7 @@ bool TiffLibrary::load(const char* soname, TiffLibrary& library, std::string& er
 
 const TiffLibrary* TiffLibrary::get()
 {
-    const Loaded& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& TiffLibrary::loadError()

@@ -2,23 +2,13 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
 
-struct Loaded {
-    GspellLibrary library{};
-    bool complete = false;
-    std::string error;
-};
-
-const Loaded& loaded()
+const SharedLibrary::Loaded<GspellLibrary>& loaded()
 {
-    static std::once_flag once;
-    static Loaded result;
-    std::call_once(once,
-                   [] { result.complete = GspellLibrary::load("libgspell-1.so.2", result.library, result.error); });
-    return result;
+    return SharedLibrary::loadOnce<GspellLibrary>([](GspellLibrary& library, std::string& error) {
+        return GspellLibrary::load("libgspell-1.so.2", library, error);
+    });
 }
 
 } // namespace
@@ -37,8 +27,7 @@ bool GspellLibrary::load(const char* soname, GspellLibrary& library, std::string
 
 const GspellLibrary* GspellLibrary::get()
 {
-    const Loaded& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& GspellLibrary::loadError()

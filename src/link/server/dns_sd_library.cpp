@@ -2,8 +2,6 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function, std::string& error)
@@ -11,19 +9,11 @@ template <typename Function> bool bind(void* handle, const char* name, Function&
     return SharedLibrary::bind(handle, name, function, "the DNS-SD library", error);
 }
 
-struct loaded_library {
-    dns_sd_library library{};
-    bool complete = false;
-    std::string error;
-};
-
-const loaded_library& loaded()
+const SharedLibrary::Loaded<dns_sd_library>& loaded()
 {
-    static std::once_flag once;
-    static loaded_library result;
-    std::call_once(once,
-                   [] { result.complete = dns_sd_library::load("libdns_sd.so.1", result.library, result.error); });
-    return result;
+    return SharedLibrary::loadOnce<dns_sd_library>([](dns_sd_library& library, std::string& error) {
+        return dns_sd_library::load("libdns_sd.so.1", library, error);
+    });
 }
 
 } // namespace
@@ -48,8 +38,7 @@ bool dns_sd_library::load(const char* soname, dns_sd_library& library, std::stri
 
 const dns_sd_library* dns_sd_library::get()
 {
-    const loaded_library& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& dns_sd_library::load_error()

@@ -2,25 +2,13 @@
 
 #include "platform/SharedLibrary.h"
 
-#include <mutex>
-
 namespace {
 
-struct loaded_library {
-    libevent_library library{};
-    bool complete = false;
-    std::string error;
-};
-
-const loaded_library& loaded()
+const SharedLibrary::Loaded<libevent_library>& loaded()
 {
-    static std::once_flag once;
-    static loaded_library result;
-    std::call_once(once, [] {
-        result.complete =
-            libevent_library::load("libevent-2.1.so.7", "libevent_pthreads-2.1.so.7", result.library, result.error);
+    return SharedLibrary::loadOnce<libevent_library>([](libevent_library& library, std::string& error) {
+        return libevent_library::load("libevent-2.1.so.7", "libevent_pthreads-2.1.so.7", library, error);
     });
-    return result;
 }
 
 } // namespace
@@ -47,8 +35,7 @@ bool libevent_library::load(const char* soname, const char* threads_soname, libe
 
 const libevent_library* libevent_library::get()
 {
-    const loaded_library& result = loaded();
-    return result.complete ? &result.library : nullptr;
+    return loaded().get();
 }
 
 const std::string& libevent_library::load_error()
