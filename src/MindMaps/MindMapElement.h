@@ -67,6 +67,11 @@ public:
     bool searchMatch() const { return _searchMatch; }
     void setSearchMatch(bool match) { _searchMatch = match; }
 
+protected:
+    // The map as given to the constructor, without a virtual call: for the paths that run for
+    // every element of a large map.
+    MindMap* givenMap() const { return _mindMap; }
+
 private:
     // What only some elements have (a GUID once asked for or read, a drag under way), kept apart
     // so that a map of many elements stays small.

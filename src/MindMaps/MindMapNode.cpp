@@ -725,7 +725,7 @@ NodeStyle* MindMapNode::style() const
 const NodeStyle& MindMapNode::currentStyle() const
 {
     if (_style) return _style->style;
-    if (const MindMapStyle* mapStyle = mindMap() ? mindMap()->style() : nullptr) return mapStyle->blankNodeStyle();
+    if (const MindMapStyle* mapStyle = givenMap() ? givenMap()->style() : nullptr) return mapStyle->blankNodeStyle();
     static const NodeStyle detached;
     return detached;
 }

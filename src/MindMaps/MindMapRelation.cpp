@@ -31,16 +31,11 @@ std::shared_ptr<RelationStyle> mapPartStyle(MindMap* mindMap, bool crossLink)
 
 } // namespace
 
-struct MindMapRelation::OwnStyle : ElementStyleListener {
-    OwnStyle(MindMapRelation& relation, std::shared_ptr<RelationStyle> parentStyle)
-        : relation(relation), style(std::move(parentStyle))
-    {
-        style.setListener(this);
-    }
-    void styleChanged(ElementStyle* changed) override { relation.styleChanged(changed); }
-    MindMapRelation& relation;
-    RelationStyle style;
-};
+MindMapRelation::OwnStyle::OwnStyle(MindMapRelation& relation, std::shared_ptr<RelationStyle> parentStyle)
+    : relation(relation), style(std::move(parentStyle))
+{
+    style.setListener(this);
+}
 
 MindMapRelation::MindMapRelation(MindMap* mindMap) : CompositeElement(mindMap)
 {
@@ -49,11 +44,6 @@ MindMapRelation::MindMapRelation(MindMap* mindMap) : CompositeElement(mindMap)
 MindMapRelation::~MindMapRelation()
 {
     if (_style) _style->style.setListener(nullptr);
-}
-
-const RelationStyle* MindMapRelation::style() const
-{
-    return _style ? &_style->style : &blankStyle();
 }
 
 const RelationStyle& MindMapRelation::blankStyle() const

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "MindMaps/CompositeElement.h"
+#include "MindMaps/ElementStyleListener.h"
 #include "MindMaps/RelationPath.h"
+#include "MindMaps/RelationStyle.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 class MindMapNode;
-class RelationStyle;
 
 // A line between two nodes: a topic's line to its parent (ParentRelation) or a cross link
 // (CrossLink). Relations can carry free texts like any composite.
@@ -33,7 +34,7 @@ public:
 
     // The style the line is drawn, routed and written with. A line that carries no value of its
     // own answers the map's blank style of its kind; ownStyle() gives it one to change.
-    const RelationStyle* style() const;
+    const RelationStyle* style() const { return _style ? &_style->style : &blankStyle(); }
     // The line's own style, made on first need: most lines never carry a value of their own.
     RelationStyle* ownStyle();
     bool hasOwnStyle() const { return _style != nullptr; }
@@ -80,7 +81,12 @@ private:
 
     // The relation's own style with what passes its changes on to the relation: only the lines
     // that carry a value of their own have one, so the relation itself listens to no style.
-    struct OwnStyle;
+    struct OwnStyle : ElementStyleListener {
+        OwnStyle(MindMapRelation& relation, std::shared_ptr<RelationStyle> parentStyle);
+        void styleChanged(ElementStyle* changed) override { relation.styleChanged(changed); }
+        MindMapRelation& relation;
+        RelationStyle style;
+    };
 
     mutable RelationPath _relationPath;
     std::unique_ptr<OwnStyle> _style;

@@ -232,26 +232,6 @@ RelationPath::Leads& RelationPath::leads()
     return *_leads;
 }
 
-namespace {
-
-// What a path without lead points answers; a negative zero is a value a layout left.
-bool isOrigin(Point point)
-{
-    return point.x == 0 && point.y == 0 && !std::signbit(point.x) && !std::signbit(point.y);
-}
-
-} // namespace
-
-void RelationPath::setLeadInPoint(Point point)
-{
-    if (_leads || !isOrigin(point)) leads().in = point;
-}
-
-void RelationPath::setLeadOutPoint(Point point)
-{
-    if (_leads || !isOrigin(point)) leads().out = point;
-}
-
 void RelationPath::setCustomOffset(Point offset)
 {
     // A NaN or infinite handle would make every later route through it NaN as well.

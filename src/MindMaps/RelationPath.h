@@ -3,6 +3,7 @@
 #include "platform/BezierPath.h"
 #include "platform/Geometry.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -59,10 +60,16 @@ public:
 
     // Start of a straight lead-in drawn into p0.
     Point leadInPoint() const { return _leads ? _leads->in : Point(); }
-    void setLeadInPoint(Point point);
+    void setLeadInPoint(Point point)
+    {
+        if (_leads || !isOrigin(point)) leads().in = point;
+    }
     // End of a lead-out continuing from p3; the painter draws it, this class does not.
     Point leadOutPoint() const { return _leads ? _leads->out : Point(); }
-    void setLeadOutPoint(Point point);
+    void setLeadOutPoint(Point point)
+    {
+        if (_leads || !isOrigin(point)) leads().out = point;
+    }
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
     bool isNull() const;
@@ -168,6 +175,11 @@ private:
         Point out;
     };
     Leads& leads();
+    // What a path without lead points answers; a negative zero is a value a layout left.
+    static bool isOrigin(Point point)
+    {
+        return point.x == 0 && point.y == 0 && !std::signbit(point.x) && !std::signbit(point.y);
+    }
 
     bool _fillPath = false;
     // Stored small (0 to 3 and 0 to 4): a topic's path then fits the allocator's next smaller size.
