@@ -383,9 +383,20 @@ void pumpFor(int milliseconds)
 // down from the one shown with the keyboard, as a user does.
 void pickWithPointer(Gtk::ComboBox& popup, int steps)
 {
+    // The file chooser opens at the size it remembers from earlier dialogs, and with no window
+    // manager to keep it on screen its lower rows may lie below the screen's edge, where the
+    // pointer never reaches: the dialog is put at the screen's corner, at a size that fits.
+    if (auto* window = dynamic_cast<Gtk::Window*>(popup.get_toplevel())) {
+        window->move(0, 0);
+        window->resize(800, 600);
+        pumpFor(300);
+    }
     int x = 0, y = 0;
     popup.get_window()->get_root_coords(popup.get_allocation().get_x() + popup.get_allocated_width() / 2,
                                         popup.get_allocation().get_y() + popup.get_allocated_height() / 2, x, y);
+    const Glib::RefPtr<Gdk::Screen> screen = popup.get_screen();
+    ASSERT_TRUE(x < screen->get_width() && y < screen->get_height())
+        << "the popup at " << x << "," << y << " is off the screen";
     ASSERT_TRUE(xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)));
     ASSERT_TRUE(xdotool("click 1"));
     pumpFor(400);
