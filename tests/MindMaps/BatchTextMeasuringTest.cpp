@@ -19,6 +19,28 @@
 
 namespace {
 
+// Counts the texts measured one at a time and those measured in batches.
+struct CountingMeasurer : FakeTextMeasurer {
+    size_t alone = 0;
+    size_t batched = 0;
+    size_t batches = 0;
+    Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
+    {
+        ++alone;
+        return FakeTextMeasurer::sizeForAttributedString(text, wrapWidth);
+    }
+    std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
+                                                double wrapWidth) override
+    {
+        ++batches;
+        batched += texts.size();
+        std::vector<Size> sizes;
+        for (const AttributedString* text : texts)
+            sizes.push_back(FakeTextMeasurer::sizeForAttributedString(*text, wrapWidth));
+        return sizes;
+    }
+};
+
 // Topics of mixed scripts and markdown, a style sheet font of another family per level, every
 // third topic with a font size and style of its own, every tenth with a free text.
 void buildMixedMap(MindMap& map, size_t count)
@@ -104,24 +126,7 @@ TEST(BatchTextMeasuring, TopicsGetTheSizesOfTextsMeasuredOneByOne)
 // one by one afterwards.
 TEST(BatchTextMeasuring, RelationLabelsAreMeasuredInTheBatch)
 {
-    struct CountingMeasurer : FakeTextMeasurer {
-        size_t alone = 0;
-        size_t batched = 0;
-        Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
-        {
-            ++alone;
-            return FakeTextMeasurer::sizeForAttributedString(text, wrapWidth);
-        }
-        std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
-                                                    double wrapWidth) override
-        {
-            batched += texts.size();
-            std::vector<Size> sizes;
-            for (const AttributedString* text : texts)
-                sizes.push_back(FakeTextMeasurer::sizeForAttributedString(*text, wrapWidth));
-            return sizes;
-        }
-    } measurer;
+    CountingMeasurer measurer;
     TextMeasurer::setShared(&measurer);
     MindMap map;
     map.newMindMap("", false, std::nullopt);
@@ -167,26 +172,6 @@ TEST(BatchTextMeasuring, AChangeAfterTheBatchIsMeasuredAgain)
 // afterwards.
 TEST(BatchTextMeasuring, LargeMapsAreMeasuredInBatchesThatMissNoText)
 {
-    struct CountingMeasurer : FakeTextMeasurer {
-        size_t alone = 0;
-        size_t batched = 0;
-        size_t batches = 0;
-        Size sizeForAttributedString(const AttributedString& text, double wrapWidth) override
-        {
-            ++alone;
-            return FakeTextMeasurer::sizeForAttributedString(text, wrapWidth);
-        }
-        std::vector<Size> sizesForAttributedStrings(const std::vector<const AttributedString*>& texts,
-                                                    double wrapWidth) override
-        {
-            ++batches;
-            batched += texts.size();
-            std::vector<Size> sizes;
-            for (const AttributedString* text : texts)
-                sizes.push_back(FakeTextMeasurer::sizeForAttributedString(*text, wrapWidth));
-            return sizes;
-        }
-    };
     constexpr size_t Batch = MindMapNode::AheadMeasureBatchSize;
     // Free texts on the topics around the first batch's end. The last batch takes the topics
     // left over when they are fewer than a batch: alone, it would be a small one.

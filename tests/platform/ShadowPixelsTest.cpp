@@ -38,6 +38,21 @@ std::vector<uint8_t> randomAlpha(size_t count, unsigned seed)
     return pixels;
 }
 
+// What enlarging a picture by two, shifted by (origin, origin + 1) and read from (-2, -1), gives at
+// the target's pixel (x, y): the bilinear mean of the four pixels around the pixel's centre, clear
+// beyond the picture.
+double expectedEnlarged(const std::vector<uint8_t>& small, int width, int height, double origin, int x, int y)
+{
+    auto at = [&](int px, int py) {
+        return px < 0 || py < 0 || px >= width || py >= height ? 0.0 : double(small[size_t(py * width + px)]);
+    };
+    const double fx = (-2 + x + 0.5 - origin) / 2 - 0.5, fy = (-1 + y + 0.5 - origin - 1) / 2 - 0.5;
+    const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
+    const double wx = fx - ix, wy = fy - iy;
+    return (at(ix, iy) * (1 - wx) + at(ix + 1, iy) * wx) * (1 - wy) +
+        (at(ix, iy + 1) * (1 - wx) + at(ix + 1, iy + 1) * wx) * wy;
+}
+
 } // namespace
 
 TEST(ShadowPixels, BlurIsThreeRoundedBoxPassesEachWay)
@@ -110,9 +125,6 @@ TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
 {
     const int width = 9, height = 7;
     const std::vector<uint8_t> small = randomAlpha(size_t(width * height), 3);
-    auto at = [&](int x, int y) {
-        return x < 0 || y < 0 || x >= width || y >= height ? 0.0 : double(small[size_t(y * width + x)]);
-    };
     // Whole and fractional offsets, and a target starting before the picture and ending after it.
     for (double origin : {0.0, 3.0, 0.75, -2.25}) {
         const int targetWidth = 24, targetHeight = 20, stride = 32;
@@ -121,11 +133,7 @@ TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
                               targetHeight, stride);
         for (int y = 0; y < targetHeight; ++y)
             for (int x = 0; x < targetWidth; ++x) {
-                const double fx = (-2 + x + 0.5 - origin) / 2 - 0.5, fy = (-1 + y + 0.5 - origin - 1) / 2 - 0.5;
-                const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
-                const double wx = fx - ix, wy = fy - iy;
-                const double expected = (at(ix, iy) * (1 - wx) + at(ix + 1, iy) * wx) * (1 - wy) +
-                    (at(ix, iy + 1) * (1 - wx) + at(ix + 1, iy + 1) * wx) * wy;
+                const double expected = expectedEnlarged(small, width, height, origin, x, y);
                 EXPECT_NEAR(expected, target[size_t(y * stride + x)], 1.0) << origin << ": " << x << ", " << y;
             }
         // Beyond the target's width its rows are left alone.
@@ -153,9 +161,6 @@ TEST(ShadowPixels, EnlargingAMostlyClearPictureWritesEveryPixel)
     for (const auto& c : cases) {
         std::vector<uint8_t> small(size_t(width * height), 0);
         for (auto [x, y] : c.ink) small[size_t(y * width + x)] = 200;
-        auto at = [&](int x, int y) {
-            return x < 0 || y < 0 || x >= width || y >= height ? 0.0 : double(small[size_t(y * width + x)]);
-        };
         for (double origin : {0.0, 0.75, -2.25}) {
             const int targetWidth = 30, targetHeight = 24, stride = 32;
             std::vector<uint8_t> target(size_t(stride * targetHeight), 0xab);
@@ -163,11 +168,7 @@ TEST(ShadowPixels, EnlargingAMostlyClearPictureWritesEveryPixel)
                                   targetWidth, targetHeight, stride);
             for (int y = 0; y < targetHeight; ++y)
                 for (int x = 0; x < targetWidth; ++x) {
-                    const double fx = (-2 + x + 0.5 - origin) / 2 - 0.5, fy = (-1 + y + 0.5 - origin - 1) / 2 - 0.5;
-                    const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
-                    const double wx = fx - ix, wy = fy - iy;
-                    const double expected = (at(ix, iy) * (1 - wx) + at(ix + 1, iy) * wx) * (1 - wy) +
-                        (at(ix, iy + 1) * (1 - wx) + at(ix + 1, iy + 1) * wx) * wy;
+                    const double expected = expectedEnlarged(small, width, height, origin, x, y);
                     const int got = target[size_t(y * stride + x)];
                     if (expected == 0) EXPECT_EQ(0, got) << c.name << " " << origin << ": " << x << ", " << y;
                     else EXPECT_NEAR(expected, got, 1.0) << c.name << " " << origin << ": " << x << ", " << y;
