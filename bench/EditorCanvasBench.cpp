@@ -1,12 +1,19 @@
 #include "BenchMaps.h"
 
 #include "MindMaps/MapLayouter.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapFormats.h"
 #include "editor-view/MindMapEditor.h"
+#include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "layout/StrictNodeLayouter.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
+#include "platform/FileUtils.h"
+#include "platform/Folders.h"
 #include "platform/Image.h"
+#include "platform/ShadowSprites.h"
+#include "platform/TextLayoutCache.h"
 
 #include <benchmark/benchmark.h>
 
@@ -118,5 +125,48 @@ BENCHMARK(BM_CanvasScrollFrame)
     ->Args({100, 1})
     ->Args({25, 1})
     ->Unit(benchmark::kMillisecond);
+
+// The frame a first start shows: the getting-started map, read anew and centred in a canvas of
+// the size the window at its default size gives it, painted once with nothing kept from an earlier
+// paint (no shadow or line coverage, no text layouts). Only the paint is measured.
+void BM_FirstPaintOfGettingStartedMap(benchmark::State& state)
+{
+    registerNativeFormat();
+    installLayout();
+    const std::optional<std::vector<uint8_t>> data =
+        readFileData(Folders::resourcePath("maps/getting_started_mind_map.twkx"));
+    if (!data) {
+        state.SkipWithError("no getting-started map among the resources");
+        MapLayouter::install(nullptr);
+        return;
+    }
+    const Size frame{699, 596};
+    Image image(int(frame.width), int(frame.height));
+    for (auto _ : state) {
+        state.PauseTiming();
+        ShadowSprites::forThisThread().clear();
+        ShadowSprites::linesForThisThread().clear();
+        TextLayoutCache::forThisThread().clear();
+        auto map = std::make_shared<MindMap>();
+        if (!map->readFromData(*data, "", int32_t(MindMapReadFormat::Native))) {
+            state.SkipWithError("the getting-started map cannot be read");
+            break;
+        }
+        auto view = std::make_unique<MindMapEditor>();
+        view->setFrameSize(frame);
+        view->setMindMap(map);
+        view->mindMapLoaded(MindMapLoadedDocument);
+        const CairoContext cairo(cairo_create(image.surface()));
+        CairoGraphicsContext context(cairo.get(), GraphicsSurfaceKind::Screen);
+        state.ResumeTiming();
+        view->draw(context, {0, 0, frame.width, frame.height});
+        state.PauseTiming();
+        view.reset();
+        map.reset();
+        state.ResumeTiming();
+    }
+    MapLayouter::install(nullptr);
+}
+BENCHMARK(BM_FirstPaintOfGettingStartedMap)->Unit(benchmark::kMillisecond);
 
 } // namespace
