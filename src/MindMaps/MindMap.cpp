@@ -157,14 +157,33 @@ MindMapNode* MindMap::adoptNode(std::unique_ptr<MindMapNode> node)
 {
     // Either both lists take the node or, when memory runs out, neither does and the node goes.
     const MindMapElement* address = node.get();
-    _nodeAddresses.insert(address);
+    if (_hasNodeAddresses) _nodeAddresses.insert(address);
     try {
         _nodes.push_back(node.get());
     } catch (...) {
-        _nodeAddresses.erase(address);
+        if (_hasNodeAddresses) _nodeAddresses.erase(address);
         throw;
     }
     return node.release();
+}
+
+bool MindMap::ownsNode(const MindMapElement* element) const
+{
+    ensureNodeAddresses();
+    return _nodeAddresses.contains(element);
+}
+
+void MindMap::ensureNodeAddresses() const
+{
+    if (_hasNodeAddresses) return;
+    try {
+        _nodeAddresses.reserve(_nodes.size());
+        for (const MindMapNode* node : _nodes) _nodeAddresses.insert(static_cast<const MindMapElement*>(node));
+    } catch (...) {
+        _nodeAddresses.clear();
+        throw;
+    }
+    _hasNodeAddresses = true;
 }
 
 void MindMap::destroyAllNodes()
@@ -178,6 +197,7 @@ void MindMap::destroyAllNodes()
     for (MindMapNode* node : _nodes) delete node;
     _nodes.clear();
     _nodeAddresses.clear();
+    _hasNodeAddresses = false;
 }
 
 // ---- Central themes and title ----

@@ -447,6 +447,9 @@ public:
     void beginLoading();
     // For readers: a parentless node made in loading mode.
     MindMapNode* addNodeLoadingAtLocation(Point location);
+    // For readers that know how many more nodes they make at most: the node list takes them
+    // without growing, never twice their number nor a copy of itself while it moves.
+    void reserveLoadingNodes(size_t more);
     void nodesLoadedFromIndex(size_t index);
     void resetIdsForExistingNodes();
     void loadingCompleted();
@@ -799,7 +802,11 @@ private:
     void destroyAllNodes();
     // Takes the new node into the map and its ownership.
     MindMapNode* adoptNode(std::unique_ptr<MindMapNode> node);
-    bool ownsNode(const MindMapElement* element) const { return _nodeAddresses.contains(element); }
+    bool ownsNode(const MindMapElement* element) const;
+    // setSelectedElement for an element known to be the map's own.
+    void selectOwnElement(MindMapElement* element);
+    // Makes the membership table from _nodes when it is not there yet.
+    void ensureNodeAddresses() const;
 
     // Snapshot undo internals.
     // Reads the snapshot into the emptied map, inside one loading bracket; when it cannot be
@@ -813,8 +820,11 @@ private:
     // Owns the nodes, in the order they were made.
     std::vector<MindMapNode*> _nodes;
     // Membership of the nodes by address, as MindMapElement: a table of their own would cost an
-    // allocation per topic; addresses of nodes already gone may be asked about.
-    AddressSet _nodeAddresses;
+    // allocation per topic; addresses of nodes already gone may be asked about. Made at the first
+    // question and kept up from then on: opening or importing a large map asks none, and the
+    // table would be held beside every topic at the height of the load for nothing.
+    mutable AddressSet _nodeAddresses;
+    mutable bool _hasNodeAddresses = false;
     // Ownership and membership of the cross links, by element.
     std::vector<MindMapNode*> _centralThemes;
     std::vector<CrossLink*> _crossLinks;

@@ -75,6 +75,11 @@ MindMapNode* MindMap::addNodeLoadingAtLocation(Point location)
     return node;
 }
 
+void MindMap::reserveLoadingNodes(size_t more)
+{
+    _nodes.reserve(_nodes.size() + more);
+}
+
 void MindMap::nodesLoadedFromIndex(size_t index)
 {
     for (MindMapNode* theme : _centralThemes) theme->updateChildrenVisibility();
@@ -98,7 +103,9 @@ void MindMap::loadingCompleted()
     _crossLinksNeedCheck = false;
     if (_styleSheet) _styleSheet->applyStyleToDiagram(*this);
     if (_selection.empty()) {
-        if (MindMapNode* theme = mainCentralTheme()) setSelectedElement(theme);
+        // A theme is the map's own: asking would make the table of every node's address, which
+        // a map that is only loaded and written never needs.
+        if (MindMapNode* theme = mainCentralTheme()) selectOwnElement(theme);
     }
     for (MindMapNode* theme : _centralThemes) theme->updateChildrenVisibility();
     _needsLayout = true;

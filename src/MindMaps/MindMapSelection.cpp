@@ -77,6 +77,11 @@ const std::vector<MindMapElement*>& MindMap::selectionWithMask(uint32_t typeMask
 void MindMap::setSelectedElement(MindMapElement* element)
 {
     if (element && !containsElement(element)) return;
+    selectOwnElement(element);
+}
+
+void MindMap::selectOwnElement(MindMapElement* element)
+{
     if (element ? (_selection.size() == 1 && _selection.front() == element) : _selection.empty()) return;
     beforeChangingSelection(selectedElement());
     clearSelectionFlags();

@@ -144,6 +144,8 @@ void MindMap::removeChildNodes(MindMapNode* node)
 void MindMap::removeNodes(const std::vector<MindMapNode*>& nodes)
 {
     if (nodes.empty()) return;
+    // Only the map's own nodes are deleted: the table tells them apart.
+    ensureNodeAddresses();
     const ElementSet leaving(nodes.begin(), nodes.end());
     nodeDeleted(nodes, leaving);
     std::erase_if(_nodes, [&leaving](const MindMapNode* node) { return leaving.count(node) != 0; });

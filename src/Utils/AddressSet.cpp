@@ -24,7 +24,7 @@ bool AddressSet::insert(const void* address)
 {
     if (!address) return false;
     // At most three quarters full, so that a run of taken slots stays short.
-    if ((_size + 1) * 4 > _capacity * 3) grow();
+    if ((_size + 1) * 4 > _capacity * 3) rehash(_capacity ? _capacity * 2 : 16);
     const size_t mask = _capacity - 1;
     size_t slot = slotOf(address);
     for (; _slots[slot]; slot = (slot + 1) & mask) {
@@ -66,13 +66,21 @@ void AddressSet::clear()
     _size = 0;
 }
 
-void AddressSet::grow()
+void AddressSet::reserve(size_t count)
+{
+    if (count == 0) return;
+    size_t capacity = _capacity ? _capacity : 16;
+    while (count * 4 > capacity * 3) capacity *= 2;
+    if (capacity > _capacity) rehash(capacity);
+}
+
+void AddressSet::rehash(size_t capacity)
 {
     // Allocated before anything changes: when memory runs out, the set stays as it was.
     const size_t oldCapacity = _capacity;
-    std::unique_ptr<const void*[]> old = std::make_unique<const void*[]>(oldCapacity ? oldCapacity * 2 : 16);
+    std::unique_ptr<const void*[]> old = std::make_unique<const void*[]>(capacity);
     old.swap(_slots);
-    _capacity = oldCapacity ? oldCapacity * 2 : 16;
+    _capacity = capacity;
     const size_t mask = _capacity - 1;
     for (size_t i = 0; i < oldCapacity; ++i) {
         if (!old[i]) continue;

@@ -20,12 +20,14 @@ public:
     bool contains(const void* address) const;
     size_t size() const { return _size; }
     bool empty() const { return _size == 0; }
+    // Room for that many members in all, so that inserting up to them never grows the table.
+    void reserve(size_t count);
     // Lets go of the table as well.
     void clear();
 
 private:
     size_t slotOf(const void* address) const;
-    void grow();
+    void rehash(size_t capacity);
 
     std::unique_ptr<const void*[]> _slots;
     size_t _capacity = 0; // a power of two, or 0

@@ -184,6 +184,8 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
     // are; only the lines that open a block are kept, last first, and the text is never split into
     // a table of all its lines.
     std::vector<std::pair<uint32_t, uint32_t>> closings;
+    // Every line that is not empty makes a topic at most.
+    size_t topicLines = 0;
     {
         constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
         uint32_t closingBelow = NoClosingLine; // of the line below the one read
@@ -193,6 +195,7 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
         for (LinesBackward lines(text); !lines.atEnd();) {
             const auto index = static_cast<uint32_t>(lines.index());
             const std::string_view line = lines.next();
+            if (!line.empty()) ++topicLines;
             const size_t tabs = leadTabCount(line);
             const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
             uint32_t closing = NoClosingLine;
@@ -205,6 +208,9 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
         }
     }
 
+    // A new map's node list is made the size of its topics at once, with one more for the
+    // central theme a flat list is gathered under. A paste leaves the list's growth as it is.
+    if (!parent) mindMap().reserveLoadingNodes(topicLines + 1);
     const Point location = parent ? parent->location() : Point{};
     const bool showCheckbox = parent && parent->showCheckbox();
     size_t previousTabs = 0;

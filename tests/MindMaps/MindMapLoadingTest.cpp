@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
 
 using namespace maptest;
@@ -211,6 +213,36 @@ TEST_F(MindMapLoadingTest, MalformedAndEmptyDocuments)
     EXPECT_TRUE(map.isEmpty());
     EXPECT_TRUE(map.enabled());
     EXPECT_EQ(map.title(), localized("mindmap_empty_map"));
+}
+
+// The table of the map's own nodes is made at the first question after a load: it must hold
+// every node made before and after it, through removals and a second load.
+TEST_F(MindMapLoadingTest, MembershipHoldsEveryNodeThroughLoadsAndEdits)
+{
+    auto everyNodeIsOwn = [this] {
+        return std::all_of(map.nodes().begin(), map.nodes().end(),
+                           [this](const MindMapNode* node) { return map.containsElement(node); });
+    };
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        size_t nodes;
+    } steps[] = {
+        {"load", [&] { ASSERT_TRUE(read(TwoThemes)); }, 4},
+        {"a node made unasked", [&] { map.addMindMapNodeAsChild(nullptr, {}); }, 5},
+        {"a child made once the table is", [&] { map.addMindMapNodeAsChild(map.centralThemes().front(), {}); }, 6},
+        {"remove", [&] { map.removeChildNodes(map.centralThemes().back()); }, 5},
+        {"load again", [&] { ASSERT_TRUE(read(TwoThemes)); }, 4},
+        {"a child made after the second load", [&] { map.addMindMapNodeAsChild(map.nodes().back(), {}); }, 5},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.run();
+        EXPECT_EQ(map.nodes().size(), s.nodes);
+        EXPECT_TRUE(everyNodeIsOwn());
+    }
+    map.setSelectedElement(map.nodes().back());
+    EXPECT_EQ(map.selection(), elements({map.nodes().back()}));
 }
 
 TEST_F(MindMapLoadingTest, ParentIdsThatPointNowhereOrInCirclesMakeThemes)

@@ -56,6 +56,29 @@ TEST(AddressSet, AgreesWithANodeBasedSetThroughInsertsAndErases)
     }
 }
 
+// Reserving moves the members into a table of the new size: none may be lost, whether it comes
+// before any member, between them or asks for less than there is.
+TEST(AddressSet, ReservingKeepsEveryMember)
+{
+    const struct {
+        size_t before;
+        size_t reserved;
+        size_t after;
+    } cases[] = {{0, 0, 10}, {0, 1000, 1000}, {300, 100, 700}, {500, 5000, 4500}, {12, 13, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.before << " then " << c.reserved << " reserved then " << c.after);
+        AddressSet set;
+        const size_t total = c.before + c.after;
+        for (size_t i = 1; i <= c.before; ++i) set.insert(address(i * 48));
+        set.reserve(c.reserved);
+        for (size_t i = c.before + 1; i <= total; ++i) set.insert(address(i * 48));
+        EXPECT_EQ(set.size(), total);
+        size_t wrong = 0;
+        for (size_t i = 1; i <= total + 50; ++i) wrong += set.contains(address(i * 48)) != (i <= total);
+        EXPECT_EQ(wrong, 0u);
+    }
+}
+
 TEST(AddressSet, NullIsNeverAMemberAndClearEmptiesTheSet)
 {
     AddressSet set;
