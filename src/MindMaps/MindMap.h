@@ -345,7 +345,10 @@ public:
 
     // ---- Queries ----
 
+    // Depth first from each central theme in turn, children in their order.
     void collectHierarchicallyOrderedNodes(std::vector<MindMapNode*>& nodes) const;
+    // Whether nodes() is that very list, as it is for a map just read or imported.
+    bool nodesAreHierarchicallyOrdered() const;
     bool containsImages() const;
     void collectReferencedImages(std::set<std::string>& images) const;
     void collectReferencedIcons(std::set<std::string>& icons) const;

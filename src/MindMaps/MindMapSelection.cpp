@@ -366,20 +366,44 @@ void MindMap::setDropTarget(MindMapNode* node)
 
 // ---- Queries ----
 
-void MindMap::collectHierarchicallyOrderedNodes(std::vector<MindMapNode*>& nodes) const
+namespace {
+
+// Hands visit the nodes below the themes depth first, each theme in turn and children in their
+// order, until visit answers false; answers whether it never did.
+template <typename Visit> bool visitHierarchically(const std::vector<MindMapNode*>& themes, Visit&& visit)
 {
-    nodes.reserve(nodes.size() + _nodes.size());
     std::vector<MindMapNode*> pending;
-    for (MindMapNode* theme : _centralThemes) {
+    for (MindMapNode* theme : themes) {
         pending.push_back(theme);
         while (!pending.empty()) {
             MindMapNode* node = pending.back();
             pending.pop_back();
-            nodes.push_back(node);
+            if (!visit(node)) return false;
             const auto& children = node->children();
             for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
         }
     }
+    return true;
+}
+
+} // namespace
+
+void MindMap::collectHierarchicallyOrderedNodes(std::vector<MindMapNode*>& nodes) const
+{
+    nodes.reserve(nodes.size() + _nodes.size());
+    visitHierarchically(_centralThemes, [&nodes](MindMapNode* node) {
+        nodes.push_back(node);
+        return true;
+    });
+}
+
+bool MindMap::nodesAreHierarchicallyOrdered() const
+{
+    size_t next = 0;
+    return visitHierarchically(
+               _centralThemes,
+               [&](const MindMapNode* node) { return next < _nodes.size() && _nodes[next++] == node; }) &&
+        next == _nodes.size();
 }
 
 // Images can also sit on parent relations and cross links; leaving them out would let the image

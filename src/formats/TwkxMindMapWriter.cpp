@@ -488,7 +488,7 @@ size_t TwkxMindMapWriter::documentSizeEstimate() const
 {
     // Room for a typical topic's share, so that a large map is neither copied nor moved while it
     // grows; room not written to costs no memory.
-    return 4096 + _nodes.size() * 192;
+    return 4096 + nodes().size() * 192;
 }
 
 void TwkxMindMapWriter::writeDocument(XmlTextWriter& out)
@@ -512,6 +512,11 @@ void TwkxMindMapWriter::writeDocument(XmlTextWriter& out)
 
 void TwkxMindMapWriter::buildNodeIndexMap()
 {
+    if (_mindMap.nodesAreHierarchicallyOrdered()) {
+        setNodes({});
+        _listed = &_mindMap.nodes();
+        return;
+    }
     std::vector<MindMapNode*> nodes;
     _mindMap.collectHierarchicallyOrderedNodes(nodes);
     setNodes(std::move(nodes));
@@ -520,6 +525,7 @@ void TwkxMindMapWriter::buildNodeIndexMap()
 void TwkxMindMapWriter::setNodes(std::vector<MindMapNode*> nodes)
 {
     _nodes = std::move(nodes);
+    _listed = &_nodes;
     std::vector<std::pair<const MindMapNode*, int64_t>>().swap(_nodeIndexMap);
     _lookupsWithoutIndex = 0;
 }
@@ -527,15 +533,16 @@ void TwkxMindMapWriter::setNodes(std::vector<MindMapNode*> nodes)
 int64_t TwkxMindMapWriter::indexOfNode(const MindMapNode* node) const
 {
     if (!node) return -1;
+    const std::vector<MindMapNode*>& listed = nodes();
     constexpr size_t LookupsBeforeIndex = 16;
     if (_nodeIndexMap.empty() && _lookupsWithoutIndex < LookupsBeforeIndex) {
         ++_lookupsWithoutIndex;
-        const auto listed = std::find(_nodes.begin(), _nodes.end(), node);
-        return listed != _nodes.end() ? static_cast<int64_t>(listed - _nodes.begin()) : -1;
+        const auto found = std::find(listed.begin(), listed.end(), node);
+        return found != listed.end() ? static_cast<int64_t>(found - listed.begin()) : -1;
     }
     if (_nodeIndexMap.empty()) {
-        _nodeIndexMap.reserve(_nodes.size());
-        for (size_t i = 0; i < _nodes.size(); ++i) _nodeIndexMap.emplace_back(_nodes[i], static_cast<int64_t>(i));
+        _nodeIndexMap.reserve(listed.size());
+        for (size_t i = 0; i < listed.size(); ++i) _nodeIndexMap.emplace_back(listed[i], static_cast<int64_t>(i));
         // A node listed twice keeps its first index.
         std::stable_sort(_nodeIndexMap.begin(), _nodeIndexMap.end(),
                          [](const auto& a, const auto& b) { return std::less<>()(a.first, b.first); });

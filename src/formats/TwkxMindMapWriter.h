@@ -70,7 +70,7 @@ public:
     void buildNodeIndexMap();
     // Numbers the given nodes in their order (the clipboard numbers the copied nodes itself).
     void setNodes(std::vector<MindMapNode*> nodes);
-    const std::vector<MindMapNode*>& nodes() const { return _nodes; }
+    const std::vector<MindMapNode*>& nodes() const { return *_listed; }
     // -1 for nullptr and for a node not in the list.
     int64_t indexOfNode(const MindMapNode* node) const;
 
@@ -96,6 +96,9 @@ private:
     void writeDocument(XmlTextWriter& out);
     MindMap& _mindMap;
     std::vector<MindMapNode*> _nodes;
+    // The list numbered: _nodes, or the map's own when that is in hierarchical order already, so
+    // that a large map's save holds no second list of every topic.
+    const std::vector<MindMapNode*>* _listed = &_nodes;
     bool _copying = false;
     // The listed nodes with their indexes, ordered by address: sorting once costs less than
     // hashing every node of a large map. Made only once a few look-ups have been answered by

@@ -245,6 +245,34 @@ TEST_F(MindMapLoadingTest, MembershipHoldsEveryNodeThroughLoadsAndEdits)
     EXPECT_EQ(map.selection(), elements({map.nodes().back()}));
 }
 
+// A writer numbers the map's own node list when it is in hierarchical order already: the answer
+// must agree with the list collected in that order, or a document would number its topics wrongly.
+TEST_F(MindMapLoadingTest, NodesAreHierarchicallyOrderedOnlyWhenTheListIsThatOrder)
+{
+    const char* const ChildBeforeParent = "node 1 -1 0 A\nnode 2 3 0 C\nnode 3 1 0 B\n";
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        bool ordered;
+    } cases[] = {
+        {"as read", [&] { ASSERT_TRUE(read(TwoThemes)); }, true},
+        {"a child of the last topic", [&] { map.addMindMapNodeAsChild(map.nodes().back(), {}); }, true},
+        {"a child of an earlier topic", [&] { map.addMindMapNodeAsChild(map.nodes().front(), {}); }, false},
+        {"read anew", [&] { ASSERT_TRUE(read(TwoThemes)); }, true},
+        {"a parentless topic outside the themes", [&] { map.addMindMapNodeAsChild(nullptr, {}); }, false},
+        {"a child read before its parent", [&] { ASSERT_TRUE(read(ChildBeforeParent)); }, false},
+        {"an empty map", [&] { ASSERT_TRUE(read("guid EMPTY\n")); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.run();
+        std::vector<MindMapNode*> collected;
+        map.collectHierarchicallyOrderedNodes(collected);
+        EXPECT_EQ(collected == map.nodes(), c.ordered);
+        EXPECT_EQ(map.nodesAreHierarchicallyOrdered(), c.ordered);
+    }
+}
+
 TEST_F(MindMapLoadingTest, ParentIdsThatPointNowhereOrInCirclesMakeThemes)
 {
     // 5 names a missing parent; 6 and 7 name each other; 8 names itself.
