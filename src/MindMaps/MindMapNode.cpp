@@ -325,6 +325,17 @@ void MindMapNode::insertChildNode(MindMapNode* node)
     childrenChanged(node->_indexInParent, node->_indexInParent);
 }
 
+void MindMapNode::fitChildRoom(size_t count)
+{
+    count = std::max(count, _children.size());
+    if (_children.capacity() == count) return;
+    // shrink_to_fit is only a request, and reserve never shrinks.
+    std::vector<MindMapNode*> fitted;
+    fitted.reserve(count);
+    fitted.assign(_children.begin(), _children.end());
+    _children.swap(fitted);
+}
+
 void MindMapNode::removeChildNode(MindMapNode* node)
 {
     if (!node || node->_parent != this) return;

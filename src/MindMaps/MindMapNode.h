@@ -91,6 +91,9 @@ public:
 
     const std::vector<MindMapNode*>& children() const { return _children; }
     size_t childCount() const { return _children.size(); }
+    // Room for exactly that many children, or for those there are when they are more: for a
+    // reader that knows how many children a topic gets, or that it has made them all.
+    void fitChildRoom(size_t count);
     // nullptr for an index that is not below childCount().
     MindMapNode* childAtIndex(size_t index) const;
     // NotFound when the node is not a child.

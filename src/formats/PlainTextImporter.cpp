@@ -249,11 +249,14 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
             ++depth;
         }
         node->linkToParent(nodeParent);
+        // The topics left behind have all their children: their lists keep no room to grow.
+        for (size_t left = depth; left < path.size(); ++left) path[left]->fitChildRoom(0);
         path.resize(depth);
         path.push_back(node);
         previousTabs = lineTabs;
         previous = node;
     }
+    for (MindMapNode* left : path) left->fitChildRoom(0);
 }
 
 void PlainTextImporter::detectPlainTextFile()
@@ -265,6 +268,7 @@ void PlainTextImporter::detectPlainTextFile()
         return;
     MindMapNode* theme = addNodeLoadingAtLocation(Point{0, 0});
     theme->setText(localized("import_text_central_theme_title"));
+    theme->fitChildRoom(topics.size());
     for (MindMapNode* topic : topics) topic->linkToParent(theme);
 }
 

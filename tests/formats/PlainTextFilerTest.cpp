@@ -51,6 +51,9 @@ TEST_P(PlainTextImport, GivesTheTree)
     EXPECT_TRUE(map.importWithImporter([&] { return MindMapConverter::importFromText(map, std::move(handed)); }, ""));
     EXPECT_EQ(treeOf(map), expected);
     EXPECT_EQ(handed.capacity(), 0u);
+    // Once its children are made, no topic keeps room in its list for more.
+    for (const MindMapNode* node : map.nodes())
+        EXPECT_EQ(node->children().capacity(), node->childCount()) << node->text();
 }
 
 INSTANTIATE_TEST_SUITE_P(
