@@ -199,6 +199,9 @@ void paintSprite(cairo_t* cr, const ShadowSprites::Sprite& sprite, double x, dou
 
 constexpr double MaxKeptLayerPixels = 3840.0 * 2400.0;
 
+// cairo's miter limit when none is set, which a shadow's layer strokes with.
+constexpr double DefaultMiterLimit = 10.0;
+
 KeptLayer& keptLayer()
 {
     thread_local KeptLayer layer;
@@ -403,14 +406,24 @@ void CairoGraphicsContext::strokePath(const BezierPath& path, const StrokeStyle&
 bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>& pieces, const StrokeStyle& style)
 {
     if (pieces.empty()) return true; // nothing of the line shows
+    Point whole;
+    const ShadowSprites::Sprite* sprite = dashedLineSprite(pieces, style, whole);
+    if (!sprite) return false;
+    paintSprite(_cr, *sprite, whole.x + sprite->left, whole.y + sprite->top, style.color);
+    return true;
+}
+
+const ShadowSprites::Sprite* CairoGraphicsContext::dashedLineSprite(const std::vector<StrokePiece>& pieces,
+                                                                    const StrokeStyle& style, Point& whole)
+{
     // Only a window draws the same lines frame after frame, and only where a pixel of the sprite
     // is a pixel of the target.
-    if (_kind != GraphicsSurfaceKind::Screen) return false;
+    if (_kind != GraphicsSurfaceKind::Screen || pieces.empty()) return nullptr;
     cairo_surface_t* target = cairo_get_group_target(_cr);
     double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
     cairo_surface_get_device_scale(target, &scaleX, &scaleY);
     cairo_surface_get_device_offset(target, &offsetX, &offsetY);
-    if (scaleX != 1 || scaleY != 1 || offsetX != std::floor(offsetX) || offsetY != std::floor(offsetY)) return false;
+    if (scaleX != 1 || scaleY != 1 || offsetX != std::floor(offsetX) || offsetY != std::floor(offsetY)) return nullptr;
 
     const AffineTransform t = currentTransform();
     const double width = pieces.front().path.lineWidth();
@@ -429,7 +442,7 @@ bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>
     const double left = std::floor(bounds.minX() - outset - wholeX), top = std::floor(bounds.minY() - outset - wholeY);
     const double right = std::ceil(bounds.maxX() + outset - wholeX);
     const double bottom = std::ceil(bounds.maxY() + outset - wholeY);
-    if (!((right - left) * (bottom - top) <= MaxLineSpritePixels)) return false;
+    if (!((right - left) * (bottom - top) <= MaxLineSpritePixels)) return nullptr;
 
     const double tolerance = cairo_get_tolerance(_cr);
     const cairo_antialias_t antialias = cairo_get_antialias(_cr);
@@ -451,7 +464,7 @@ bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>
     if (!sprite) {
         ShadowSprites::Sprite made;
         made.mask.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, int(right - left), int(bottom - top)));
-        if (cairo_surface_status(made.mask.get()) != CAIRO_STATUS_SUCCESS) return false;
+        if (cairo_surface_status(made.mask.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
         {
             const CairoContext cr(cairo_create(made.mask.get()));
             cairo_matrix_t m;
@@ -468,7 +481,7 @@ bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>
                 cairo_set_dash(cr.get(), style.dash.data(), int(style.dash.size()), phase + piece.dashPhase);
                 cairo_stroke(cr.get());
             }
-            if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return false;
+            if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
         }
         cairo_surface_flush(made.mask.get());
         made.left = int(left);
@@ -477,8 +490,8 @@ bool CairoGraphicsContext::strokeDashedFromSprite(const std::vector<StrokePiece>
         findInkedBoxes(made);
         sprite = &kept.keep(key, std::move(made));
     }
-    paintSprite(_cr, *sprite, wholeX + sprite->left, wholeY + sprite->top, style.color);
-    return true;
+    whole = {wholeX, wholeY};
+    return sprite;
 }
 
 std::optional<BezierPath> CairoGraphicsContext::flattenedBeyond(const BezierPath& path, const Rect& area) const
@@ -805,6 +818,27 @@ void CairoGraphicsContext::drawDeferredShapes()
     _shadowEachAlone = eachAlone;
 }
 
+const ShadowSprites::Sprite* CairoGraphicsContext::lineCoverageForShadow(const BezierPath& path,
+                                                                         const StrokeStyle& style)
+{
+    // Only a whole dashed line, as the window will stroke it uncut, opaque, and with the pen a
+    // shadow's layer strokes with: cairo's own miter limit and anti-aliasing.
+    double dashLength = 0;
+    for (double d : style.dash) dashLength += d;
+    if (!(dashLength > 0) || style.color.alpha() != 1 || !std::isfinite(style.dashPhase) || !(path.lineWidth() > 0) ||
+        cairo_get_miter_limit(_cr) != DefaultMiterLimit || cairo_get_antialias(_cr) != CAIRO_ANTIALIAS_DEFAULT)
+        return nullptr;
+    const Rect bounds = path.controlPointBounds(), area = strokeArea(path);
+    if (bounds.minX() < area.minX() || bounds.maxX() > area.maxX() || bounds.minY() < area.minY() ||
+        bounds.maxY() > area.maxY())
+        return nullptr;
+    Point whole;
+    const ShadowSprites::Sprite* sprite = dashedLineSprite({StrokePiece{path, 0}}, style, whole);
+    // The shadow counts its pixels from the same whole pixel, that of the path's first point.
+    const Point anchor = currentTransform().apply(path.elements().front().points[0]);
+    return sprite && whole.x == std::floor(anchor.x) && whole.y == std::floor(anchor.y) ? sprite : nullptr;
+}
+
 void CairoGraphicsContext::castStrokeShadow(const BezierPath& path, const StrokeStyle& style)
 {
     // How far a shadow falls from what casts it, as castShadow blurs it, in user space: a line
@@ -816,7 +850,7 @@ void CairoGraphicsContext::castStrokeShadow(const BezierPath& path, const Stroke
     const std::optional<BezierPath> flat = flattenedBeyond(path, area);
     std::vector<StrokePiece> pieces;
     if (!cutDashedStrokeToArea(flat ? *flat : path, area, backendTransform(), pieces)) {
-        castShadow(path, std::nullopt, style, _shadow);
+        castShadowOf(path, std::nullopt, style, _shadow, lineCoverageForShadow(path, style));
         return;
     }
     for (StrokePiece& piece : pieces) {
@@ -1037,6 +1071,13 @@ void CairoGraphicsContext::paintShadowOfLayer(cairo_pattern_t* group, double lef
 void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optional<Color>& fill,
                                       const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow)
 {
+    castShadowOf(path, fill, stroke, shadow, nullptr);
+}
+
+void CairoGraphicsContext::castShadowOf(const BezierPath& path, const std::optional<Color>& fill,
+                                        const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow,
+                                        const ShadowSprites::Sprite* lineCoverage)
+{
     if (_kind == GraphicsSurfaceKind::Pdf || _kind == GraphicsSurfaceKind::PostScript) return;
     if (!std::isfinite(shadow.offset.width) || !std::isfinite(shadow.offset.height) ||
         std::abs(shadow.offset.width) > MaxDeviceCoordinate || std::abs(shadow.offset.height) > MaxDeviceCoordinate ||
@@ -1109,36 +1150,47 @@ void CairoGraphicsContext::castShadow(const BezierPath& path, const std::optiona
         const double left = std::floor(ink.minX() - wholeX) - margin, top = std::floor(ink.minY() - wholeY) - margin;
         const int width = int(std::ceil(ink.maxX() - wholeX) + margin - left);
         const int height = int(std::ceil(ink.maxY() - wholeY) + margin - top);
-        const CairoSurface layer(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-        if (cairo_surface_status(layer.get()) != CAIRO_STATUS_SUCCESS) return;
-        {
-            const CairoContext cr(cairo_create(layer.get()));
-            cairo_matrix_t m;
-            cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0 - wholeX - left, t.y0 - wholeY - top);
-            cairo_set_matrix(cr.get(), &m);
-            cairo_set_tolerance(cr.get(), tolerance);
-            if (fills) {
-                path.addToCairo(cr.get());
-                cairo_set_source_rgba(cr.get(), 0, 0, 0, fill->alpha());
-                cairo_fill(cr.get());
-            }
-            if (strokes) {
-                path.addToCairo(cr.get());
-                cairo_set_source_rgba(cr.get(), 0, 0, 0, stroke->color.alpha());
-                cairo_set_line_cap(cr.get(), cairoCap(stroke->cap));
-                cairo_set_dash(cr.get(), dashed ? stroke->dash.data() : nullptr, dashed ? int(stroke->dash.size()) : 0,
-                               stroke->dashPhase);
-                cairo_stroke(cr.get());
-            }
-            if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
-        }
-        cairo_surface_flush(layer.get());
         const int reducedWidth = (width + reduction - 1) / reduction,
                   reducedHeight = (height + reduction - 1) / reduction;
         std::vector<uint8_t> reduced(size_t(reducedWidth) * size_t(reducedHeight));
-        ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer.get()), width, height,
-                                  cairo_image_surface_get_stride(layer.get()), 0, 0, reduction, reduced.data(),
-                                  reducedWidth, reducedHeight, reducedWidth);
+        if (lineCoverage && !fills && strokes && stroke->color.alpha() == 1) {
+            // The layer would hold the line's own coverage over exactly its own pixels: that is
+            // read instead of stroked anew, clear beyond the layer as the layer is.
+            cairo_surface_t* mask = lineCoverage->mask.get();
+            const int x0 = int(left) - lineCoverage->left, y0 = int(top) - lineCoverage->top;
+            ShadowPixels::reduceCoverage(
+                cairo_image_surface_get_data(mask), std::clamp(x0 + width, 0, cairo_image_surface_get_width(mask)),
+                std::clamp(y0 + height, 0, cairo_image_surface_get_height(mask)), cairo_image_surface_get_stride(mask),
+                x0, y0, reduction, reduced.data(), reducedWidth, reducedHeight, reducedWidth);
+        } else {
+            const CairoSurface layer(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+            if (cairo_surface_status(layer.get()) != CAIRO_STATUS_SUCCESS) return;
+            {
+                const CairoContext cr(cairo_create(layer.get()));
+                cairo_matrix_t m;
+                cairo_matrix_init(&m, t.xx, t.yx, t.xy, t.yy, t.x0 - wholeX - left, t.y0 - wholeY - top);
+                cairo_set_matrix(cr.get(), &m);
+                cairo_set_tolerance(cr.get(), tolerance);
+                if (fills) {
+                    path.addToCairo(cr.get());
+                    cairo_set_source_rgba(cr.get(), 0, 0, 0, fill->alpha());
+                    cairo_fill(cr.get());
+                }
+                if (strokes) {
+                    path.addToCairo(cr.get());
+                    cairo_set_source_rgba(cr.get(), 0, 0, 0, stroke->color.alpha());
+                    cairo_set_line_cap(cr.get(), cairoCap(stroke->cap));
+                    cairo_set_dash(cr.get(), dashed ? stroke->dash.data() : nullptr,
+                                   dashed ? int(stroke->dash.size()) : 0, stroke->dashPhase);
+                    cairo_stroke(cr.get());
+                }
+                if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
+            }
+            cairo_surface_flush(layer.get());
+            ShadowPixels::reduceAlpha(cairo_image_surface_get_data(layer.get()), width, height,
+                                      cairo_image_surface_get_stride(layer.get()), 0, 0, reduction, reduced.data(),
+                                      reducedWidth, reducedHeight, reducedWidth);
+        }
         ShadowPixels::blur(reduced.data(), reducedWidth, reducedHeight, reducedWidth, kReduced);
         // Moved by the offset onto the target's pixel grid.
         const double originX = left + shadow.offset.width, originY = top + shadow.offset.height;

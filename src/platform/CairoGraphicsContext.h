@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/GraphicsContext.h"
+#include "platform/ShadowSprites.h"
 #include "platform/VisibleStroke.h"
 
 #include <cstddef>
@@ -71,6 +72,10 @@ private:
     // Strokes the pieces of a dashed path on a window from the coverage kept for their pixels,
     // made the first time: false when they are not drawn so.
     bool strokeDashedFromSprite(const std::vector<StrokePiece>& pieces, const StrokeStyle& style);
+    // The coverage a window keeps for the pieces of a dashed path, found or made, and the whole
+    // device pixel its mask is placed from: null when they are not drawn from one.
+    const ShadowSprites::Sprite* dashedLineSprite(const std::vector<StrokePiece>& pieces, const StrokeStyle& style,
+                                                  Point& whole);
     // The path as cairo flattens it under the current transform and tolerance, when it has curves
     // and reaches beyond the area; nothing otherwise.
     std::optional<BezierPath> flattenedBeyond(const BezierPath& path, const Rect& area) const;
@@ -93,6 +98,14 @@ private:
     void drawDeferredShapes();
     // The shadow of a stroke, cast by the part of it whose shadow may fall inside the clip.
     void castStrokeShadow(const BezierPath& path, const StrokeStyle& style);
+    // castShadow, the stroke's coverage taken from the line's kept coverage when there is one
+    // (an opaque stroke that fills nothing): the same pixels cairo would stroke into the layer.
+    // The kept coverage of the line, made now if need be, when the shadow of the whole line may
+    // be cast from it and the line will be drawn from it; null otherwise.
+    const ShadowSprites::Sprite* lineCoverageForShadow(const BezierPath& path, const StrokeStyle& style);
+    void castShadowOf(const BezierPath& path, const std::optional<Color>& fill,
+                      const std::optional<StrokeStyle>& stroke, const ShadowStyle& shadow,
+                      const ShadowSprites::Sprite* lineCoverage);
     // Widens the device-space extents of what the running shadow group holds.
     void noteDrawn(const Rect& userBounds, double userOutset = 0);
     void compositeShadow();

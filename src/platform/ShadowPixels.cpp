@@ -137,38 +137,45 @@ void blur(uint8_t* data, int width, int height, int stride, int k)
     }
 }
 
-void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
-                 uint8_t* out, int width, int height, int outStride)
+namespace {
+
+// The reduction of either picture: Pixel is uint32_t for ARGB32, whose alpha is its top byte, and
+// uint8_t for A8.
+template <class Pixel>
+void reduce(const uint8_t* picture, int pictureWidth, int pictureHeight, int pictureStride, int x0, int y0, int factor,
+            uint8_t* out, int width, int height, int outStride)
 {
+    constexpr int shift = sizeof(Pixel) == 4 ? 24 : 0;
     if (outStride <= 0) outStride = width;
     // The columns all of whose pixels lie on the picture; those before and after are read pixel
     // by pixel.
     auto floorDiv = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
     const int fullFirst = std::clamp(-floorDiv(x0, factor), 0, width);
-    const int fullEnd = std::clamp(floorDiv(argbWidth - x0, factor), fullFirst, width);
+    const int fullEnd = std::clamp(floorDiv(pictureWidth - x0, factor), fullFirst, width);
     std::vector<uint32_t> sums(static_cast<size_t>(width));
     const uint32_t area = uint32_t(factor * factor);
     for (int j = 0; j < height; ++j) {
         std::fill(sums.begin(), sums.end(), 0u);
         for (int dy = 0; dy < factor; ++dy) {
             const int y = y0 + j * factor + dy;
-            if (y < 0 || y >= argbHeight) continue;
-            const uint32_t* row = reinterpret_cast<const uint32_t*>(argb + ptrdiff_t(y) * argbStride);
+            if (y < 0 || y >= pictureHeight) continue;
+            const Pixel* row = reinterpret_cast<const Pixel*>(picture + ptrdiff_t(y) * pictureStride);
             auto addChecked = [&](int i) {
                 for (int dx = 0, x = x0 + i * factor; dx < factor; ++dx)
-                    if (x + dx >= 0 && x + dx < argbWidth) sums[size_t(i)] += row[x + dx] >> 24;
+                    if (x + dx >= 0 && x + dx < pictureWidth) sums[size_t(i)] += row[x + dx] >> shift;
             };
             for (int i = 0; i < fullFirst; ++i) addChecked(i);
             for (int i = fullEnd; i < width; ++i) addChecked(i);
-            const uint32_t* pixels = row + x0;
+            const Pixel* pixels = row + x0;
             uint32_t* sum = sums.data();
             if (factor == 1) {
-                for (int i = fullFirst; i < fullEnd; ++i) sum[i] += pixels[i] >> 24;
+                for (int i = fullFirst; i < fullEnd; ++i) sum[i] += pixels[i] >> shift;
             } else if (factor == 2) {
-                for (int i = fullFirst; i < fullEnd; ++i) sum[i] += (pixels[2 * i] >> 24) + (pixels[2 * i + 1] >> 24);
+                for (int i = fullFirst; i < fullEnd; ++i)
+                    sum[i] += (pixels[2 * i] >> shift) + (pixels[2 * i + 1] >> shift);
             } else {
                 for (int i = fullFirst; i < fullEnd; ++i)
-                    for (int dx = 0; dx < factor; ++dx) sum[i] += pixels[i * factor + dx] >> 24;
+                    for (int dx = 0; dx < factor; ++dx) sum[i] += pixels[i * factor + dx] >> shift;
             }
         }
         uint8_t* target = out + size_t(j) * size_t(outStride);
@@ -180,6 +187,20 @@ void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStr
             for (int i = 0; i < width; ++i) target[i] = uint8_t((sums[size_t(i)] + area / 2) / area);
         }
     }
+}
+
+} // namespace
+
+void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
+                 uint8_t* out, int width, int height, int outStride)
+{
+    reduce<uint32_t>(argb, argbWidth, argbHeight, argbStride, x0, y0, factor, out, width, height, outStride);
+}
+
+void reduceCoverage(const uint8_t* a8, int a8Width, int a8Height, int a8Stride, int x0, int y0, int factor,
+                    uint8_t* out, int width, int height, int outStride)
+{
+    reduce<uint8_t>(a8, a8Width, a8Height, a8Stride, x0, y0, factor, out, width, height, outStride);
 }
 
 void enlarge(const uint8_t* alpha, int width, int height, int factor, double originX, double originY, int firstX,

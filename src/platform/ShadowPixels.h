@@ -18,6 +18,9 @@ void blur(uint8_t* data, int width, int height, int stride, int k);
 // beyond the picture count as clear. Rows of `out` lie outStride bytes apart (0: width).
 void reduceAlpha(const uint8_t* argb, int argbWidth, int argbHeight, int argbStride, int x0, int y0, int factor,
                  uint8_t* out, int width, int height, int outStride = 0);
+// The same of an A8 picture.
+void reduceCoverage(const uint8_t* a8, int a8Width, int a8Height, int a8Stride, int x0, int y0, int factor,
+                    uint8_t* out, int width, int height, int outStride = 0);
 
 // The picture (width x height, packed) scaled up by `factor` with its top left corner at `origin`,
 // sampled at the centres of the target's pixels through a bilinear filter, clear beyond its

@@ -676,6 +676,104 @@ TEST(CairoGraphicsContext, CastShadowsMatchTheShadowOfALayer)
     }
 }
 
+// A window casts the shadow of a whole dashed line from the coverage it keeps to draw the line
+// with, instead of stroking the dashes once more: to the pixel the shadow a stroke of its own
+// casts. A line the window cuts, a translucent one and one drawn with another pen cast theirs
+// from a stroke of their own, as before.
+TEST(CairoGraphicsContext, DashedLinesCastTheirShadowsFromTheirKeptCoverage)
+{
+    BezierPath curve;
+    curve.moveTo(Point{12.3, 70.6});
+    curve.curveTo(Point{80.2, 10.1}, Point{40, 20}, Point{110.5, 64.25});
+    const struct {
+        const char* name;
+        BezierPath path;
+        std::vector<double> dash;
+        double width;
+        LineCap cap;
+        AffineTransform transform;
+        double blur;
+        double alpha;
+        double miterLimit;
+        bool shared;
+    } cases[] = {
+        {"cable", polyline({{10.25, 12.5}, {118.6, 81.3}}), {1.7, 1.7}, 3, LineCap::Butt, {}, 4, 1, 10, true},
+        {"wide dashes, narrow blur",
+         polyline({{20, 80.5}, {60.3, 15}, {125, 40.7}}),
+         {3.06, 3.06},
+         4,
+         LineCap::Butt,
+         {},
+         2,
+         1,
+         10,
+         true},
+        {"uneven dashes, round caps", curve, {5, 2, 1}, 2.5, LineCap::Round, {}, 6, 1, 10, true},
+        {"curve zoomed and turned",
+         curve,
+         {2.21, 2.21},
+         3,
+         LineCap::Butt,
+         AffineTransform{0.8, 0.3, -0.25, 0.9, 15.3, -4},
+         4,
+         1,
+         10,
+         true},
+        // Its shadow may fall into the window from all of it, but the window draws it cut.
+        {"just beyond the window", polyline({{-22, 40}, {130, 60}}), {1.7, 1.7}, 3, LineCap::Butt, {}, 4, 1, 10, false},
+        {"translucent", polyline({{10.25, 12.5}, {118.6, 81.3}}), {1.7, 1.7}, 3, LineCap::Butt, {}, 4, 0.6, 10, false},
+        {"another miter limit",
+         polyline({{20, 80.5}, {60.3, 15}, {125, 40.7}}),
+         {3.06, 3.06},
+         4,
+         LineCap::Butt,
+         {},
+         4,
+         1,
+         3,
+         false},
+    };
+    ShadowSprites& shadows = ShadowSprites::forThisThread();
+    ShadowSprites& lines = ShadowSprites::linesForThisThread();
+    for (const auto& c : cases) {
+        BezierPath path = c.path;
+        path.setLineWidth(c.width);
+        StrokeStyle style = StrokeStyle::solid(Color(0.1, 0.5, 0.2, c.alpha));
+        style.dash = c.dash;
+        style.dashPhase = 0.4;
+        style.cap = c.cap;
+        const ShadowStyle shadow{Size{3, 3}, c.blur, Color(0, 0, 0, 0.6), true};
+        auto paint = [&](bool castAlone) {
+            auto canvas = std::make_unique<BitmapCanvas>(140, 100, GraphicsSurfaceKind::Screen);
+            cairo_set_miter_limit(canvas->cr.get(), c.miterLimit);
+            canvas->context.concat(c.transform);
+            if (castAlone) {
+                // The shadow of a stroke made for it alone, then the line with no shadow.
+                canvas->context.castShadow(path, std::nullopt, style, shadow);
+                canvas->context.strokePath(path, style);
+            } else {
+                canvas->context.beginShadow(shadow);
+                canvas->context.strokePath(path, style);
+                canvas->context.endShadow();
+            }
+            EXPECT_FALSE(canvas->context.hasFailed()) << c.name;
+            return canvas;
+        };
+        shadows.clear();
+        lines.clear();
+        const auto reference = paint(true);
+        shadows.clear();
+        lines.clear();
+        const size_t hits = lines.hits();
+        const auto cast = paint(false);
+        // Made for the shadow, the line's coverage is found again when the line is drawn.
+        EXPECT_EQ(c.shared ? 1u : 0u, lines.hits() - hits) << c.name;
+        const Difference difference = compare(reference->surface.get(), cast->surface.get());
+        EXPECT_EQ(0, difference.largest) << c.name;
+        EXPECT_GT(inkedPixels(cast->surface.get()), 0) << c.name;
+    }
+}
+
 namespace {
 
 // A rectangle with round corners, as topics are drawn.
