@@ -169,8 +169,11 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
         _mindMap->setImageStore(_storage->imageStore());
         std::string path = pathWithFileURL(_fileUrl);
         std::optional<std::vector<uint8_t>> data;
+        if (_expectedDocument && !path.empty() && _expectedDocument->first == path)
+            data = std::move(_expectedDocument->second);
+        _expectedDocument.reset();
         if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
-        else if (!(data = readFileData(path, error))) result = false;
+        else if (!data && !(data = readFileData(path, error))) result = false;
         else result = readFromData(*data, NativeTypeName, error);
         _trackingTitle = result;
         setWindowTitle(_storage->title());
@@ -179,6 +182,12 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
     }
     if (_window) _window->setIsRecyclerMap(_storage && _storage->inRecycler());
     return result;
+}
+
+void EditorDocument::expectDocument(std::string path, MindMapData data)
+{
+    if (data.empty()) _expectedDocument.reset();
+    else _expectedDocument.emplace(std::move(path), std::move(data));
 }
 
 bool EditorDocument::readFromData(const MindMapData& data, const std::string& typeName, Error* error)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class MindMap;
 class MindMapStorage;
@@ -73,6 +74,9 @@ public:
     // Lets go of the storage without committing.
     void detachFromStorage();
     bool loadDocumentFromStorage(Error* error = nullptr);
+    // The next load of the file at path reads these bytes, just written there, instead of the
+    // file; a load of any other file, or empty bytes, forget them.
+    void expectDocument(std::string path, MindMapData data);
     bool readFromData(const MindMapData& data, const std::string& typeName, Error* error = nullptr);
 
     // Writes the map to its storage when it is edited; true at once without storage.
@@ -149,6 +153,7 @@ private:
     int64_t _changeCount = 0;
     EditorDocumentWindow* _window = nullptr;
     std::string _fileUrl;
+    std::optional<std::pair<std::string, MindMapData>> _expectedDocument;
     ObservationToken _titleObservation;
     ObservationToken _autoSaveObservation;
 };

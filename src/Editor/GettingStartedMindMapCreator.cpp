@@ -114,7 +114,7 @@ void GettingStartedMindMapCreator::customizeMindMap(MindMap& mindMap)
     }
 }
 
-MindMapInfoItem* GettingStartedMindMapCreator::importGettingStartedMindMap(Error* error)
+MindMapInfoItem* GettingStartedMindMapCreator::importGettingStartedMindMap(Error* error, MindMapData* written)
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return nullptr;
@@ -139,7 +139,9 @@ MindMapInfoItem* GettingStartedMindMapCreator::importGettingStartedMindMap(Error
             mindMap.assertIdentity(guid);
             MindMapData localizedData = mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
             if (localizedData.empty()) return nullptr;
-            return store->importMindMap(localizedData, guid, error);
+            MindMapInfoItem* item = store->importMindMap(localizedData, guid, error);
+            if (item && written) *written = std::move(localizedData);
+            return item;
         }
     }
 

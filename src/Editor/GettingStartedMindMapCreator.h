@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MindMaps/MindMapFormats.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -42,7 +44,9 @@ public:
     static constexpr const char* ResourcePath = "maps/getting_started_mind_map.twkx";
 
     // The store item of the new map, or nullptr when the resource is missing or cannot be imported.
-    static MindMapInfoItem* importGettingStartedMindMap(Error* error = nullptr);
+    // *written, when given, gets the bytes of the map's file where they were at hand (else it is
+    // left empty), so that opening the map need not read them back.
+    static MindMapInfoItem* importGettingStartedMindMap(Error* error = nullptr, MindMapData* written = nullptr);
     static void customizeMindMap(MindMap& mindMap);
     static std::map<std::string, TopicInfoItem> buildTopicInfoMap();
     // A line break counts as a blank; surrounding white space and case do not count.

@@ -297,12 +297,16 @@ void TwkDocumentController::restoreSelectionState(const SelectionParcel& parcel)
     }
 }
 
-bool TwkDocumentController::openLocalMindMapOnGuid(const std::string& guid)
+bool TwkDocumentController::openLocalMindMapOnGuid(const std::string& guid, MindMapData written)
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     MindMapProvider* local = MindMapProviders::localProvider();
     if (!store || !local || !store->mindMapByGuid(guid)) return false;
+    const bool expecting = _singletonDocument && !written.empty();
+    if (expecting)
+        _singletonDocument->expectDocument(pathWithFileURL(local->getSourceFileURL(guid)), std::move(written));
     openStorage(local, guid, {});
+    if (expecting) _singletonDocument->expectDocument({}, {});
     return true;
 }
 

@@ -111,7 +111,8 @@ public:
     std::shared_ptr<MindMapStorage> produceStorage(MindMapProvider* provider, const std::string& storageId);
     std::optional<HistoryPoint> captureCurrentState();
     void restoreSelectionState(const SelectionParcel& parcel);
-    bool openLocalMindMapOnGuid(const std::string& guid);
+    // The bytes just written to the map's file, when given, are read instead of the file.
+    bool openLocalMindMapOnGuid(const std::string& guid, MindMapData written = {});
     // Opens the map remembered at the last quit; false when none is remembered. A remembered map
     // that is gone leaves the editor empty: start-up must not go on to make one. A cloud map opens
     // once its provider knows whether the user is signed in (within ReopenSignInWait), unless a

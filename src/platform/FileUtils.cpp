@@ -90,7 +90,8 @@ std::string resolvedTarget(const std::string& path)
     return path;
 }
 
-bool writeBytesAtomically(const std::string& requestedPath, const uint8_t* bytes, size_t size, Error* error)
+bool writeBytesAtomically(const std::string& requestedPath, const uint8_t* bytes, size_t size, Error* error,
+                          FolderSync folderSync = FolderSync::Now)
 {
     const std::string path = resolvedTarget(requestedPath);
     std::string temporary;
@@ -122,7 +123,8 @@ bool writeBytesAtomically(const std::string& requestedPath, const uint8_t* bytes
         ::unlink(temporary.c_str());
         return setError(error, fileSaveError(failure, path, step));
     }
-    return moveTemporaryFileOver(temporary, path, error);
+    // A followed link puts the rename in a folder the caller does not know to sync later.
+    return moveTemporaryFileOver(temporary, path, error, path == requestedPath ? folderSync : FolderSync::Now);
 }
 
 } // namespace
@@ -145,7 +147,8 @@ int createTemporaryFileBeside(const std::string& target, std::string& temporaryP
     return fd;
 }
 
-bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error)
+bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error,
+                           FolderSync folderSync)
 {
     if (::rename(temporaryPath.c_str(), target.c_str()) != 0) {
         const int failure = errno;
@@ -154,11 +157,16 @@ bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& 
     }
     // Makes the rename itself durable. The new content is in place already, so a folder that
     // cannot be synced (some file systems refuse) does not turn the write into a failure.
-    const int folderFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    if (folderSync == FolderSync::Now) syncFolder(folderOf(target));
+    return true;
+}
+
+bool syncFolder(const std::string& folder)
+{
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) return false;
+    ::fsync(folderFd);
+    ::close(folderFd);
     return true;
 }
 
@@ -170,6 +178,11 @@ bool writeFileAtomically(const std::string& path, std::string_view data, Error* 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, Error* error)
 {
     return writeBytesAtomically(path, data.data(), data.size(), error);
+}
+
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, FolderSync folderSync, Error* error)
+{
+    return writeBytesAtomically(path, data.data(), data.size(), error, folderSync);
 }
 
 std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error* error)

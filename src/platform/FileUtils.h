@@ -15,6 +15,16 @@
 bool writeFileAtomically(const std::string& path, std::string_view data, Error* error = nullptr);
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, Error* error = nullptr);
 
+// Whether a replacing rename is synced into its folder at once, or left to a later syncFolder()
+// of that folder: the new content is on disk before the rename either way, so a crash before the
+// folder is synced leaves the old file or the whole new one, never a part.
+enum class FolderSync { Now, Later };
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, FolderSync folderSync,
+                         Error* error = nullptr);
+// Makes the renames and new names in a folder durable. False when the folder cannot be opened;
+// a file system that refuses to sync folders counts as synced.
+bool syncFolder(const std::string& folder);
+
 // The two ends of writeFileAtomically, for a caller that builds the new content piece by piece
 // (a zip container, an archive) before it replaces the old file.
 // createTemporaryFileBeside makes a new, uniquely named file in the folder of target, readable by
@@ -22,7 +32,8 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& da
 int createTemporaryFileBeside(const std::string& target, std::string& temporaryPath, Error* error = nullptr);
 // Renames the finished temporary file over target and makes the rename durable. On failure the
 // temporary file is removed and target is untouched.
-bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error = nullptr);
+bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& target, Error* error = nullptr,
+                           FolderSync folderSync = FolderSync::Now);
 // The error of a file that could not be saved: it names the file, the step that failed and the
 // system's reason for the code.
 Error fileSaveError(int code, const std::string& target, const std::string& step);

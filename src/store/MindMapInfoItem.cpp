@@ -121,8 +121,12 @@ bool MindMapInfoItem::writeMindMapFile(const MindMapData& data, Error* error)
 {
     std::string path = mindMapFilePath();
     if (path.empty()) return false;
-    // All or nothing: the map file is often the only copy of the user's work.
-    if (!writeFileAtomically(path, data, error)) return false;
+    // All or nothing: the map file is often the only copy of the user's work. A store holding its
+    // writes syncs the folder once, later.
+    MindMapStore* store = MindMapStore::existingInstance();
+    const bool held = store && store->holdsWrites();
+    if (!writeFileAtomically(path, data, held ? FolderSync::Later : FolderSync::Now, error)) return false;
+    if (held) store->documentsFolderLeftUnsynced();
     _lastModified.reset();
     return true;
 }

@@ -106,6 +106,7 @@ MindMapStore::~MindMapStore()
 {
     // Taking the tree apart is no change anybody needs to hear about.
     ++_lockCount;
+    if (_documentsFolderUnsynced) syncFolder(_documentsDirectory);
     if (_localProvider) {
         MindMapProviders::instance().unregisterProvider(_localProvider.get());
         _localProvider.reset();
@@ -876,7 +877,8 @@ void MindMapStore::endUpdate()
     if (_lockedTreeChanges) {
         _lockedTreeChanges = false;
         // While starting, the index just read must survive, even when it could not be understood.
-        if (!_starting) saveFolderIndexFile();
+        if (_holdingWrites) _heldTreeChanges = true;
+        else if (!_starting) saveFolderIndexFile();
     }
     if (_lockedChanges) {
         _lockedChanges = false;
@@ -896,7 +898,8 @@ void MindMapStore::mindMapStoreChanged()
 void MindMapStore::folderTreeChanged()
 {
     if (_lockCount == 0) {
-        if (!_starting) saveFolderIndexFile();
+        if (_holdingWrites) _heldTreeChanges = true;
+        else if (!_starting) saveFolderIndexFile();
         mindMapStoreChanged();
     } else {
         _lockedTreeChanges = true;

@@ -177,6 +177,18 @@ public:
     // As mindMapStoreChanged(), and the folder index is written when the bracket closes.
     void folderTreeChanged();
 
+    // Until finishHeldWrites() (or saveIndexToFile()), a map written into the documents folder is
+    // whole on disk before it takes its name, but the folder is not synced after each rename and
+    // the folder index is not written: a crash meanwhile leaves each map file as it was or whole,
+    // and no index names a map whose name may not have reached the disk. A start holds them until
+    // its first frame is painted.
+    void holdWrites() { _holdingWrites = true; }
+    bool holdsWrites() const { return _holdingWrites; }
+    // Syncs the documents folder, then writes the folder index when the tree changed meanwhile.
+    void finishHeldWrites();
+    // A file of the documents folder took its name without the folder being synced.
+    void documentsFolderLeftUnsynced() { _documentsFolderUnsynced = true; }
+
     // Opens a bracket for its lifetime.
     class UpdateBracket {
     public:
@@ -271,6 +283,9 @@ private:
     bool _lockedTreeChanges = false;
     // Set while starting: the folder index just read is not written back.
     bool _starting = false;
+    bool _holdingWrites = false;
+    bool _heldTreeChanges = false;
+    bool _documentsFolderUnsynced = false;
     std::unique_ptr<MindMapStoreLock> _storeLock;
     std::shared_ptr<LocalProvider> _localProvider;
 };

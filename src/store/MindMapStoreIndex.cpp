@@ -104,6 +104,11 @@ bool MindMapStore::saveFolderIndexFile(Error* error)
 {
     const std::string path = folderIndexFileName();
     if (path.empty()) return false;
+    // The maps the index names reach the disk under their names first.
+    if (_documentsFolderUnsynced) {
+        _documentsFolderUnsynced = false;
+        syncFolder(_documentsDirectory);
+    }
     const auto data = getFolderIndexData(false);
     if (!data) return false;
     return writeFileAtomically(path, *data, error);
@@ -227,6 +232,22 @@ void MindMapStore::validateIndex()
 void MindMapStore::saveIndexToFile()
 {
     if (_documentsDirectory.empty()) return;
+    // The index written now holds what was held back.
+    _holdingWrites = false;
+    _heldTreeChanges = false;
     saveFolderIndexFile();
     saveIndexCache();
+}
+
+void MindMapStore::finishHeldWrites()
+{
+    if (!_holdingWrites) return;
+    _holdingWrites = false;
+    if (_heldTreeChanges) {
+        _heldTreeChanges = false;
+        saveFolderIndexFile();
+    } else if (_documentsFolderUnsynced) {
+        _documentsFolderUnsynced = false;
+        syncFolder(_documentsDirectory);
+    }
 }

@@ -138,7 +138,8 @@ TEST(GettingStartedTest, TheLocalisedMapIsWrittenOnceAndCarriesItsStoreGuid)
     ASSERT_GE(watch, 0);
     ASSERT_GE(inotify_add_watch(watch, store->documentsDirectory().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
 
-    MindMapInfoItem* item = GettingStartedMindMapCreator::importGettingStartedMindMap();
+    MindMapData written;
+    MindMapInfoItem* item = GettingStartedMindMapCreator::importGettingStartedMindMap(nullptr, &written);
     ASSERT_NE(item, nullptr);
     const std::string fileName = item->guid() + "." + MindMapStore::MindMapExtension;
     int writes = 0;
@@ -157,6 +158,7 @@ TEST(GettingStartedTest, TheLocalisedMapIsWrittenOnceAndCarriesItsStoreGuid)
     MindMap map(CustomImageStore::localImageStore());
     auto stored = item->getMindMapData();
     ASSERT_TRUE(stored && map.readFromData(*stored, item->guid(), 2));
+    EXPECT_EQ(written, *stored) << "the bytes handed on are the file's";
     EXPECT_EQ(map.documentInformation().loadedGuid(), item->guid());
     ASSERT_NE(map.mainCentralTheme(), nullptr);
     EXPECT_EQ(map.selectedNode(), map.mainCentralTheme());

@@ -309,6 +309,30 @@ TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreI
     EXPECT_EQ(error.code, 1);
 }
 
+TEST_F(TwkDocumentControllerTest, BytesJustWrittenAreReadInsteadOfTheFileForThatOpenOnly)
+{
+    // Bytes that differ from the file show which was read.
+    const std::string handed = nativeDocument(GuidA, "Alpha", "<topic text=\"handed\"/>");
+    const struct {
+        const char* what;
+        std::string guid;
+        MindMapData written;
+        std::string firstTopic;
+    } opens[] = {
+        {"handed bytes", GuidA, bytesOf(handed), "handed"},
+        {"another map", GuidB, {}, "B"},
+        {"the same map again", GuidA, {}, "A"},
+        {"bytes for a map the store lacks", "CCCCCCCCCCCCCCCCCCCCCCCC", bytesOf(handed), "A"},
+        {"no bytes", GuidB, {}, "B"},
+        {"then the map they were for", GuidA, {}, "A"},
+    };
+    for (const auto& open : opens) {
+        controller->openLocalMindMapOnGuid(open.guid, open.written);
+        ASSERT_FALSE(document->mindMap()->nodes().empty()) << open.what;
+        EXPECT_EQ(document->mindMap()->nodes().front()->text(), open.firstTopic) << open.what;
+    }
+}
+
 TEST_F(TwkDocumentControllerTest, ClosingTheWindowCommitsBeforeDetachingAndRemembersTheMap)
 {
     controller->openStorage(local, GuidA, {});

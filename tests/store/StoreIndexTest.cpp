@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
 
 using namespace storetest;
 namespace fs = std::filesystem;
@@ -191,6 +194,70 @@ TEST_F(StoreIndexTest, BrokenCachesOnlyCostAScan)
         MindMapStore* store = start();
         ASSERT_EQ(store->count(), 1u);
         EXPECT_EQ(store->mindMapByGuid(GuidA)->title(), "Map A") << cache;
+    }
+}
+
+// ---- writes held until the first frame ----
+
+TEST_F(StoreIndexTest, HeldWritesLeaveWholeFilesAtEveryStepAndTheIndexFollowsTheMaps)
+{
+    placeMaps({GuidA});
+    placeFile("folder-index.xml", indexWith(diagram(GuidA)));
+    MindMapStore* store = start();
+    store->holdWrites();
+    const std::string documentB = nativeDocument(GuidB, "Map B", "<topic id=\"0\" parent=\"-1\" text=\"B\"/>");
+    const std::string documentC = nativeDocument(GuidC, "Map C", "<topic id=\"0\" parent=\"-1\" text=\"C\"/>");
+    // The top-level files of the documents folder after each step: what an interruption there leaves.
+    auto snapshot = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(documents()))
+            if (entry.is_regular_file()) files[entry.path().filename().string()] = readTestFile(entry.path().string());
+        return files;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> indexNames;
+    };
+    const Step steps[] = {
+        {"a map imported", [&] { ASSERT_NE(store->importMindMap(bytesOf(documentB), GuidB), nullptr); }, {GuidA}},
+        {"a folder made", [&] { store->addFolder(nullptr, "Held", "/H", false); }, {GuidA}},
+        {"a second map imported",
+         [&] { ASSERT_NE(store->importMindMap(bytesOf(documentC), GuidC), nullptr); },
+         {GuidA}},
+        {"the writes finished", [&] { store->finishHeldWrites(); }, {GuidA, GuidB, GuidC, "/H"}},
+    };
+    std::vector<std::pair<const char*, std::map<std::string, std::string>>> interrupted;
+    for (const Step& step : steps) {
+        step.act();
+        const std::map<std::string, std::string> files = snapshot();
+        for (const auto& [name, contents] : files) EXPECT_NE(name.front(), '.') << step.what << ": " << name;
+        const std::string index = files.count("folder-index.xml") ? files.at("folder-index.xml") : "";
+        for (const std::string& guid : {GuidA, GuidB, GuidC, std::string("/H")}) {
+            const bool named = index.find("id=\"" + guid + "\"") != std::string::npos;
+            const bool wanted =
+                std::find(step.indexNames.begin(), step.indexNames.end(), guid) != step.indexNames.end();
+            EXPECT_EQ(named, wanted) << step.what << ": " << guid;
+            // Whatever the index names is there whole.
+            if (named && guid.front() != '/') EXPECT_TRUE(files.count(guid + ".twkx")) << step.what << ": " << guid;
+        }
+        interrupted.emplace_back(step.what, files);
+    }
+    EXPECT_FALSE(store->holdsWrites());
+
+    // Started again on what each interruption left, the store has every map whose file is there,
+    // each read whole.
+    for (const auto& [what, files] : interrupted) {
+        MindMapStore::releaseMindMapStoreInstance();
+        for (const auto& entry : fs::directory_iterator(documents()))
+            if (entry.is_regular_file()) fs::remove(entry.path());
+        for (const auto& [name, contents] : files) writeTestFile(documents() + "/" + name, contents);
+        store = start();
+        for (const auto& [guid, title] : {std::pair{GuidA, "Map A"}, {GuidB, "Map B"}, {GuidC, "Map C"}}) {
+            MindMapInfoItem* item = store->mindMapByGuid(guid);
+            ASSERT_EQ(item != nullptr, files.count(guid + ".twkx") == 1) << what << ": " << guid;
+            if (item) EXPECT_EQ(item->title(), title) << what << ": " << guid;
+        }
     }
 }
 

@@ -45,6 +45,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -220,9 +221,12 @@ void TarnwickApplication::on_startup()
         return std::make_shared<Scheduler::ModeSession>(_window->scheduler().enterMode(ModalPanelRunLoopMode));
     });
     // Start-up changes several settings; each written and synced on its own held the first frame
-    // back. They are written together once the main loop is idle; every quit writes them first.
-    UserDefaults::standard().setWriteScheduler(
-        [](std::function<void()> write) { Glib::signal_idle().connect_once(std::move(write)); });
+    // back. They are written together once the first frame is painted, later ones once the main
+    // loop is idle; every quit writes them first.
+    UserDefaults::standard().setWriteScheduler([this](std::function<void()> write) {
+        if (_firstFrameWritesDone) Glib::signal_idle().connect_once(std::move(write));
+        else _settingsWrites.push_back(std::move(write));
+    });
     ApplicationStartup::registerDefaults(UserDefaults::standard());
     // A first start's default icons are written once the window is painted.
     CustomImageStore::setDefaultIconsScheduler([this](std::function<void()> write) {
@@ -270,6 +274,7 @@ MainWindow& TarnwickApplication::singletonWindow()
             [this] { return _controller ? _controller->singletonDocument() : nullptr; });
         _window->set_title(ApplicationName);
         if (std::getenv(StartupTimingVariable)) _window->afterFirstFrame([this] { reportFirstFrame(); });
+        _window->afterFirstFrame([this] { finishWritesAfterFirstFrame(); });
         // The icon is read and sent to the display in every size the theme has, the largest of
         // 512 pixels: the window manager gets it once the map is painted.
         _window->afterFirstFrame([this] {
@@ -319,7 +324,9 @@ MainWindow& TarnwickApplication::singletonWindow()
     _window->afterFirstFrame(startLink);
     _deviceLinkFallback.disconnect();
     _deviceLinkFallback = Glib::signal_timeout().connect(
-        [startLink] {
+        [this, startLink] {
+            finishWritesAfterFirstFrame();
+            importPendingGettingStarted();
             startLink();
             return false;
         },
@@ -355,15 +362,35 @@ void TarnwickApplication::checkInitialState()
     if (_checkedInitialState) return;
     _checkedInitialState = true;
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    holdStoreWritesUntilFirstFrame();
+    // The getting-started map opens from the bytes its import wrote, not read back from the disk.
+    MindMapData imported;
     const StartupDocumentSteps steps{
         [this] { return _controller->reopenRememberedMindMap(); },
-        [this](const std::string& guid) { _controller->openLocalMindMapOnGuid(guid); },
+        [this, &imported](const std::string& guid) { _controller->openLocalMindMapOnGuid(guid, std::move(imported)); },
         [this, store] {
             if (MindMapInfoItem* item = store ? store->addMindMapInFolder(nullptr) : nullptr)
                 _controller->openLocalMindMapOnGuid(item->guid());
         },
     };
-    ApplicationStartup::checkInitialState(steps, store ? store->count() : 1);
+    ApplicationStartup::checkInitialState(steps, store ? store->count() : 1, [&imported] {
+        MindMapInfoItem* item = GettingStartedMindMapCreator::importGettingStartedMindMap(nullptr, &imported);
+        return item ? item->guid() : std::string();
+    });
+}
+
+void TarnwickApplication::holdStoreWritesUntilFirstFrame()
+{
+    if (_firstFrameWritesDone) return;
+    if (MindMapStore* store = MindMapStore::existingInstance()) store->holdWrites();
+}
+
+void TarnwickApplication::finishWritesAfterFirstFrame()
+{
+    if (_firstFrameWritesDone.exchange(true)) return;
+    // The map files are durable under their names before the settings, which may name one.
+    if (MindMapStore* store = MindMapStore::existingInstance()) store->finishHeldWrites();
+    for (std::function<void()>& write : std::exchange(_settingsWrites, {})) write();
 }
 
 void TarnwickApplication::on_activate()
@@ -397,6 +424,7 @@ void TarnwickApplication::openFiles(const type_vec_files& files)
     const bool starting = !_checkedInitialState;
     _checkedInitialState = true;
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (starting) holdStoreWritesUntilFirstFrame();
     const bool storeWasEmpty = store && store->count() == 0;
     for (const Glib::RefPtr<Gio::File>& file : files) {
         std::string path = file->get_path();
@@ -430,7 +458,7 @@ void TarnwickApplication::finishStartWithFiles(bool storeWasEmpty)
     // before a quit that comes first).
     if (storeWasEmpty) {
         _gettingStartedPending = true;
-        Glib::signal_idle().connect_once([this] { importPendingGettingStarted(); }, Glib::PRIORITY_LOW);
+        _window->afterFirstFrame([this] { importPendingGettingStarted(); });
     }
 }
 

@@ -10,7 +10,9 @@
 
 #include <gtkmm/application.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -81,6 +83,10 @@ private:
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
     void importPendingGettingStarted();
+    // What a start writes before its first frame is made durable and the settings are written
+    // once it is painted (or once the device link stops waiting for it).
+    void holdStoreWritesUntilFirstFrame();
+    void finishWritesAfterFirstFrame();
     void showDocumentMindMap();
     void releaseDocumentMindMap();
     void reportFirstFrame();
@@ -130,5 +136,7 @@ private:
     bool _quitFromOutside = false;
     bool _checkedInitialState = false;
     bool _gettingStartedPending = false;
+    std::atomic<bool> _firstFrameWritesDone{false};
+    std::vector<std::function<void()>> _settingsWrites;
     bool _held = false;
 };

@@ -24,10 +24,11 @@ run() {
   # The map change: a file handed to the running program is imported and opened.
   timeout 20 "$program" "$home/outline.opml" || fail "the hand-over did not end"
   for _ in $(seq 1 100); do
-    grep -rlq 'Last edit' "$store" && break
+    grep -rlq --exclude='.*' 'Last edit' "$store" && break
     sleep 0.05
   done
-  map=$(grep -rl 'Last edit' "$store/Mind Maps" | head -n 1)
+  # A write under way has a temporary file beside the map's: only the map's own name counts.
+  map=$(grep -rl --exclude='.*' 'Last edit' "$store/Mind Maps" | head -n 1)
   [ -n "$map" ] || fail "the file was not imported"
   guid=$(basename "$map" .twkx)
 
