@@ -121,6 +121,34 @@ TEST(ShadowPixels, ReducedAlphaIsTheMeanOfFourAndClearBeyondThePicture)
         for (int x = 0; x < width; ++x) EXPECT_EQ(alpha(x, y), copy[size_t(y * width + x)]);
 }
 
+// A shape's coverage drawn into A8, its rows padded, reduces as the alpha of the same shape in
+// ARGB32 does, from anywhere on or off the picture.
+TEST(ShadowPixels, CoverageReducesAsTheAlphaOfAnArgbPicture)
+{
+    const int width = 19, height = 13, a8Stride = 24;
+    const std::vector<uint8_t> alphas = randomAlpha(size_t(width * height), 9);
+    std::vector<uint32_t> argb(alphas.size());
+    std::vector<uint8_t> a8(size_t(a8Stride * height), 0xee); // the padding must not count
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t alpha = alphas[size_t(y * width + x)];
+            argb[size_t(y * width + x)] = uint32_t(alpha) << 24 | uint32_t(alpha) << 8;
+            a8[size_t(y * a8Stride + x)] = alpha;
+        }
+    const struct {
+        int x0, y0, factor;
+    } cases[] = {{0, 0, 1}, {0, 0, 2}, {-3, -2, 2}, {5, 4, 2}, {-1, 2, 3}, {7, -5, 1}};
+    for (const auto& c : cases) {
+        const int reducedWidth = 12, reducedHeight = 9;
+        std::vector<uint8_t> fromArgb(size_t(reducedWidth * reducedHeight)), fromA8(fromArgb.size());
+        ShadowPixels::reduceAlpha(reinterpret_cast<const uint8_t*>(argb.data()), width, height, width * 4, c.x0, c.y0,
+                                  c.factor, fromArgb.data(), reducedWidth, reducedHeight);
+        ShadowPixels::reduceCoverage(a8.data(), width, height, a8Stride, c.x0, c.y0, c.factor, fromA8.data(),
+                                     reducedWidth, reducedHeight);
+        EXPECT_EQ(fromArgb, fromA8) << c.x0 << ", " << c.y0 << " by " << c.factor;
+    }
+}
+
 TEST(ShadowPixels, EnlargingSamplesBilinearlyAtPixelCentres)
 {
     const int width = 9, height = 7;
