@@ -36,7 +36,7 @@
 
 // Every topic is one: the allocator serves it from its 384-byte size class, where a few bytes more
 // would take the next one (448) for every topic of a large map.
-static_assert(sizeof(MindMapNode) <= 384);
+static_assert(sizeof(MindMapNode) <= 320);
 
 namespace {
 
@@ -132,10 +132,7 @@ template <class Value> const Value* sharedValue(const Value& value)
 } // namespace
 
 MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
-    : CompositeElement(mindMap),
-      _location(sanitizedPoint(location)),
-      _schemeColors(defaultSchemeColors()),
-      _isLoading(isLoading)
+    : CompositeElement(mindMap), _location(sanitizedPoint(location)), _look(defaultLook()), _isLoading(isLoading)
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
     setParent(parent);
@@ -149,10 +146,10 @@ MindMapNode::~MindMapNode()
     _tearingDown = true;
     if (_style) _style->style.setListener(nullptr);
     // The icons and the link point back at the node: they go while it is still whole.
-    if (_decorations) _decorations->wrapState.reset();
-    if (_decorations) _decorations->diagramLink.reset();
-    if (_decorations) _decorations->embeddedImage.reset();
-    if (_decorations) _decorations->icon.reset();
+    if (_extras) _extras->decorations.wrapState.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
+    if (_extras) _extras->decorations.embeddedImage.reset();
+    if (_extras) _extras->decorations.icon.reset();
     treeChanged();
     while (!_children.empty()) {
         _children.back()->_parent = nullptr;
@@ -181,8 +178,7 @@ const std::optional<Font>& MindMapNode::noFont()
 
 MindMapNode::Decorations& MindMapNode::decorations()
 {
-    if (!_decorations) _decorations = std::make_unique<Decorations>();
-    return *_decorations;
+    return extras().decorations;
 }
 
 MindMapNode::Extras& MindMapNode::extras() const
@@ -207,6 +203,23 @@ MindMapNode::SharedSchemeColors MindMapNode::defaultSchemeColors()
 MindMapNode::SharedSchemeColors MindMapNode::shareSchemeColors(const SchemeColors& colors)
 {
     return sharedValue(colors);
+}
+
+MindMapNode::SharedLook MindMapNode::defaultLook()
+{
+    static const SharedLook defaults = [] {
+        Look look;
+        look.schemeColors = defaultSchemeColors();
+        return sharedValue(look);
+    }();
+    return defaults;
+}
+
+template <class Change> void MindMapNode::changeLook(Change change)
+{
+    Look look = *_look;
+    change(look);
+    _look = sharedValue(look);
 }
 
 void MindMapNode::setHullColor(const std::optional<Color>& color)
@@ -364,15 +377,17 @@ void MindMapNode::countChildPaletteInfo(int64_t paletteInfo, bool added)
 {
     if (paletteInfo <= 0) return;
     if (added) {
-        if (!_childPaletteInfoCounts) _childPaletteInfoCounts = std::make_unique<std::map<int64_t, size_t>>();
-        ++(*_childPaletteInfoCounts)[paletteInfo];
+        auto& counts = extras().childPaletteInfoCounts;
+        if (!counts) counts = std::make_unique<std::map<int64_t, size_t>>();
+        ++(*counts)[paletteInfo];
         return;
     }
-    if (!_childPaletteInfoCounts) return;
-    auto entry = _childPaletteInfoCounts->find(paletteInfo);
-    if (entry == _childPaletteInfoCounts->end()) return;
-    if (--entry->second == 0) _childPaletteInfoCounts->erase(entry);
-    if (_childPaletteInfoCounts->empty()) _childPaletteInfoCounts.reset();
+    if (!_extras || !_extras->childPaletteInfoCounts) return;
+    auto& counts = _extras->childPaletteInfoCounts;
+    auto entry = counts->find(paletteInfo);
+    if (entry == counts->end()) return;
+    if (--entry->second == 0) counts->erase(entry);
+    if (counts->empty()) counts.reset();
 }
 
 void MindMapNode::setPaletteInfo(int64_t paletteInfo)
@@ -848,50 +863,50 @@ double MindMapNode::borderInset() const
 
 void MindMapNode::setColorSchemeFillColor(const Color& color)
 {
-    if (color == _schemeColors->fill) return;
-    SchemeColors colors = *_schemeColors;
+    if (color == _look->schemeColors->fill) return;
+    SchemeColors colors = *_look->schemeColors;
     colors.fill = color;
-    _schemeColors = shareSchemeColors(colors);
+    changeLook([&](Look& look) { look.schemeColors = shareSchemeColors(colors); });
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeStrokeColor(const Color& color)
 {
-    if (color == _schemeColors->stroke) return;
-    SchemeColors colors = *_schemeColors;
+    if (color == _look->schemeColors->stroke) return;
+    SchemeColors colors = *_look->schemeColors;
     colors.stroke = color;
-    _schemeColors = shareSchemeColors(colors);
+    changeLook([&](Look& look) { look.schemeColors = shareSchemeColors(colors); });
     includeNodeUpdateState(UpdateAppearance);
 }
 
 void MindMapNode::setColorSchemeTextColor(const Color& color)
 {
-    if (color == _schemeColors->text) return;
-    SchemeColors colors = *_schemeColors;
+    if (color == _look->schemeColors->text) return;
+    SchemeColors colors = *_look->schemeColors;
     colors.text = color;
-    _schemeColors = shareSchemeColors(colors);
+    changeLook([&](Look& look) { look.schemeColors = shareSchemeColors(colors); });
     includeNodeUpdateState(UpdateText);
 }
 
 Color MindMapNode::fillColor() const
 {
-    return currentStyle().fillColor().value_or(_schemeColors->fill);
+    return currentStyle().fillColor().value_or(_look->schemeColors->fill);
 }
 
 Color MindMapNode::strokeColor() const
 {
-    return currentStyle().strokeColor().value_or(_schemeColors->stroke);
+    return currentStyle().strokeColor().value_or(_look->schemeColors->stroke);
 }
 
 Color MindMapNode::textColor() const
 {
-    return currentStyle().textColor().value_or(_schemeColors->text);
+    return currentStyle().textColor().value_or(_look->schemeColors->text);
 }
 
 void MindMapNode::setFont(const std::optional<Font>& font)
 {
     if (font == this->font()) return;
-    _font = shareFont(font, _styleSheetFont);
+    changeLook([&](Look& look) { look.font = shareFont(font, look.styleSheetFont); });
     if (font) setMinSize(MinTextSizeCalculator::instance().minTextSizeForFont(*font));
 }
 
@@ -903,7 +918,7 @@ uint64_t MindMapNode::fontEffects() const
 void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
 {
     if (font == styleSheetFont()) return;
-    _styleSheetFont = shareFont(font, _font);
+    changeLook([&](Look& look) { look.styleSheetFont = shareFont(font, look.font); });
     if (font) includeNodeUpdateState(UpdateFont);
 }
 
@@ -988,7 +1003,7 @@ void MindMapNode::measureTextsAhead(const std::vector<MindMapNode*>& nodes, cons
         if (!texts.empty()) {
             const std::vector<Size> sizes = TextMeasurer::shared().sizesForAttributedStrings(texts);
             for (size_t i = 0; i < waiting.size(); ++i) {
-                waiting[i]->_preparedTextSize = sizes[i];
+                waiting[i]->_textSize = sizes[i];
                 waiting[i]->_hasPreparedTextSize = true;
             }
             for (size_t i = 0; i < waitingFreeTexts.size(); ++i)
@@ -1029,10 +1044,11 @@ void MindMapNode::validateNodeState()
     prepareTextForMeasuring();
     if (_updateState & UpdateText) {
         if (!text().empty()) {
-            const Size measured = _hasPreparedTextSize ? _preparedTextSize : calcAttributedStringSize(_displayText);
-            _textSize = {std::max(measured.width, _minSize.width), std::max(measured.height, _minSize.height)};
+            const Size measured = _hasPreparedTextSize ? _textSize : calcAttributedStringSize(_displayText);
+            const Size minSize = _look->minSize;
+            _textSize = {std::max(measured.width, minSize.width), std::max(measured.height, minSize.height)};
         } else {
-            _textSize = _minSize;
+            _textSize = _look->minSize;
         }
         _updateState |= UpdateOuterSize;
     }
@@ -1071,7 +1087,7 @@ void MindMapNode::validateNodeState()
 void MindMapNode::validateOuterSize(double width, double height)
 {
     Size size{width + 16, height + 16};
-    if (!(hasEmbeddedImage() && text().empty())) size.height += 0.41 * _minSize.height;
+    if (!(hasEmbeddedImage() && text().empty())) size.height += 0.41 * _look->minSize.height;
     switch (_borderStyle) {
     case 0: // rounded rectangle
     case 2: // drop rounded rectangle
@@ -1113,9 +1129,11 @@ Rect MindMapNode::bounds() const
 
 void MindMapNode::setMinSize(Size minSize)
 {
-    if (minSize == _minSize) return;
-    _minSize = minSize;
-    _hasMinSize = true;
+    if (minSize == _look->minSize) return;
+    changeLook([&](Look& look) {
+        look.minSize = minSize;
+        look.hasMinSize = true;
+    });
     includeNodeUpdateState(UpdateText);
 }
 
@@ -1189,7 +1207,7 @@ void MindMapNode::wordWrappingStarted()
 
 void MindMapNode::wordWrappingEnded()
 {
-    if (_decorations) _decorations->wrapState.reset();
+    if (_extras) _extras->decorations.wrapState.reset();
 }
 
 void MindMapNode::setWrapWidth(int64_t width)
@@ -1261,7 +1279,11 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
     // each text twice.
     struct AheadElement : WordWrappableElement {
         AheadElement(const MindMapNode& node, int64_t wrapWidth)
-            : topicText(&node.text()), size(node._textSize), minSize(node._minSize), font(node._font), width(wrapWidth)
+            : topicText(&node.text()),
+              size(node._textSize),
+              minSize(node._look->minSize),
+              font(node._look->font),
+              width(wrapWidth)
         {
         }
         const std::string& text() const override { return *topicText; }
@@ -1360,7 +1382,7 @@ const std::string& MindMapNode::iconName() const
 void MindMapNode::setIconName(const std::string& iconName)
 {
     if (iconName == this->iconName()) return;
-    if (_decorations) _decorations->icon.reset();
+    if (_extras) _extras->decorations.icon.reset();
     if (!iconName.empty()) {
         if (CustomIcon::isCustomIconImageName(iconName))
             decorations().icon = std::make_unique<CustomIcon>(this, iconName);
@@ -1389,7 +1411,7 @@ std::string MindMapNode::embeddedImageName() const
 void MindMapNode::setEmbeddedImageName(const std::string& imageHash)
 {
     if (imageHash == embeddedImageName()) return;
-    if (_decorations) _decorations->embeddedImage.reset();
+    if (_extras) _extras->decorations.embeddedImage.reset();
     if (!imageHash.empty())
         // The picture's first size reports the change through nodeIconChanged().
         decorations().embeddedImage = std::make_unique<EmbeddedImage>(this, imageHash);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -177,7 +178,10 @@ public:
     // The palette entries (above 0) the node's children have, each with the number of children
     // that have it; null when no child has one. Kept up to date as children come, go and change
     // their entry, so that colouring a child never has to look at all of its siblings.
-    const std::map<int64_t, size_t>* childPaletteInfoCounts() const { return _childPaletteInfoCounts.get(); }
+    const std::map<int64_t, size_t>* childPaletteInfoCounts() const
+    {
+        return _extras ? _extras->childPaletteInfoCounts.get() : nullptr;
+    }
     // Takes the palette entry of the zero-based index and hands the colours back to the scheme.
     void setColorPaletteIndex(int64_t index);
     void resetPaletteColor();
@@ -197,11 +201,11 @@ public:
     double borderInset() const;
 
     // The scheme colours that the style sheet puts into the node.
-    const Color& colorSchemeFillColor() const { return _schemeColors->fill; }
+    const Color& colorSchemeFillColor() const { return _look->schemeColors->fill; }
     void setColorSchemeFillColor(const Color& color);
-    const Color& colorSchemeStrokeColor() const { return _schemeColors->stroke; }
+    const Color& colorSchemeStrokeColor() const { return _look->schemeColors->stroke; }
     void setColorSchemeStrokeColor(const Color& color);
-    const Color& colorSchemeTextColor() const { return _schemeColors->text; }
+    const Color& colorSchemeTextColor() const { return _look->schemeColors->text; }
     void setColorSchemeTextColor(const Color& color);
     // The style's own colour when it gives one, else the scheme colour.
     Color fillColor() const;
@@ -211,10 +215,13 @@ public:
     const std::optional<Color>& hullColor() const { return extrasOrDefaults().hullColor; }
     void setHullColor(const std::optional<Color>& color);
 
-    const std::optional<Font>& font() const { return _font ? *_font : noFont(); }
+    const std::optional<Font>& font() const { return _look->font ? *_look->font : noFont(); }
     // A font also sets the minimum text size of that font.
     void setFont(const std::optional<Font>& font);
-    const std::optional<Font>& styleSheetFont() const { return _styleSheetFont ? *_styleSheetFont : noFont(); }
+    const std::optional<Font>& styleSheetFont() const
+    {
+        return _look->styleSheetFont ? *_look->styleSheetFont : noFont();
+    }
     void setStyleSheetFont(const std::optional<Font>& font);
     // The font style bits of a customised font (bold, italic, strike-through, underline), else 0.
     uint64_t fontEffects() const;
@@ -273,7 +280,7 @@ public:
     Size size() const { return _size; }
     Rect bounds() const override;
     Size textSize() override { return _textSize; }
-    Size minTextSize() override { return _minSize; }
+    Size minTextSize() override { return _look->minSize; }
     // Also sets the radius of the half-round border's arcs.
     void setMinSize(Size minSize);
     Size calcTextSize(const std::string& text) override;
@@ -283,7 +290,7 @@ public:
     // Waits for its caller in the editor.
     double halfRoundArcRadius() const
     {
-        return _hasMinSize ? (_minSize.height * 1.41 + 16) / 2 : DefaultHalfRoundArcRadius;
+        return _look->hasMinSize ? (_look->minSize.height * 1.41 + 16) / 2 : DefaultHalfRoundArcRadius;
     }
     // The border style as of the last validation.
     int32_t borderStyle() const { return _borderStyle; }
@@ -351,7 +358,7 @@ public:
 
     // ---- Hull ----
 
-    NodeHullStyle* hullStyle() const { return _decorations ? _decorations->hullStyle.get() : nullptr; }
+    NodeHullStyle* hullStyle() const { return _extras ? _extras->decorations.hullStyle.get() : nullptr; }
     void setHullStyle(std::unique_ptr<NodeHullStyle> hullStyle);
     // The hull style, made when missing.
     NodeHullStyle* assureHullStyle();
@@ -362,7 +369,7 @@ public:
 
     // ---- Icon, embedded image and link ----
 
-    NodeIcon* icon() const { return _decorations ? _decorations->icon.get() : nullptr; }
+    NodeIcon* icon() const { return _extras ? _extras->decorations.icon.get() : nullptr; }
     // The icon by its image name; the empty name for none. "#" followed by an image hash names
     // a picture of the map's images, any other name a stock icon.
     const std::string& iconName() const;
@@ -371,13 +378,13 @@ public:
     // An icon or link icon of the node may have changed its size.
     void nodeIconChanged(NodeIcon* icon);
 
-    EmbeddedImage* embeddedImage() const { return _decorations ? _decorations->embeddedImage.get() : nullptr; }
+    EmbeddedImage* embeddedImage() const { return _extras ? _extras->decorations.embeddedImage.get() : nullptr; }
     bool hasEmbeddedImage() const { return embeddedImage() != nullptr; }
     // The picture's image hash; the empty string for none.
     std::string embeddedImageName() const;
     void setEmbeddedImageName(const std::string& imageHash);
 
-    DiagramLink* diagramLink() const { return _decorations ? _decorations->diagramLink.get() : nullptr; }
+    DiagramLink* diagramLink() const { return _extras ? _extras->decorations.diagramLink.get() : nullptr; }
     // Each of these replaces the link; a target that names nothing only removes it.
     void linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked);
     void linkToURL(const std::string& url);
@@ -484,6 +491,15 @@ public:
     void customImagesChanged(const std::string& imageHash, int operation) override;
 
 private:
+    // The hull, icon, picture and link of the few topics that have one, and the state of a wrap
+    // the user is dragging.
+    struct Decorations {
+        std::unique_ptr<NodeHullStyle> hullStyle;
+        std::unique_ptr<NodeIcon> icon;
+        std::unique_ptr<EmbeddedImage> embeddedImage;
+        std::unique_ptr<DiagramLink> diagramLink;
+        std::unique_ptr<WordWrapping> wrapState;
+    };
     // What few topics have, kept apart so that a map of many plain topics stays small: made the
     // first time one of these is set to something other than its default.
     struct Extras {
@@ -498,6 +514,9 @@ private:
         // Where a central theme stood in the map's central themes when last asked: the search
         // starts there.
         size_t themeIndexHint = 0;
+        Decorations decorations;
+        // See childPaletteInfoCounts().
+        std::unique_ptr<std::map<int64_t, size_t>> childPaletteInfoCounts;
     };
     // Topics share equal fonts: most topics of a map have one of a handful. A font once used is
     // kept for the rest of the process, so that a topic holds it by a plain pointer which any
@@ -511,6 +530,24 @@ private:
         friend bool operator==(const SchemeColors&, const SchemeColors&) = default;
     };
     using SharedSchemeColors = const SchemeColors*;
+    // The fonts, scheme colours and minimum text size together: a map's topics have a handful of
+    // sets of them, so that each topic holds its set by one plain pointer, shared as the fonts are.
+    struct Look {
+        SharedFont font = nullptr;
+        SharedFont styleSheetFont = nullptr;
+        SharedSchemeColors schemeColors = nullptr;
+        Size minSize;
+        // setMinSize() has changed the minimum size: the half-round border's arcs follow it from
+        // then on.
+        bool hasMinSize = false;
+        // The sizes by their bits: a size that is not a number still finds its set.
+        friend bool operator==(const Look& a, const Look& b)
+        {
+            return a.font == b.font && a.styleSheetFont == b.styleSheetFont && a.schemeColors == b.schemeColors &&
+                std::memcmp(&a.minSize, &b.minSize, sizeof(Size)) == 0 && a.hasMinSize == b.hasMinSize;
+        }
+    };
+    using SharedLook = const Look*;
 
     // The node's own style with what passes its changes on to the node: only the topics that
     // carry a value of their own have one, so the node itself listens to no style.
@@ -521,16 +558,7 @@ private:
         NodeStyle style;
     };
 
-    // The hull, icon, picture and link of the few topics that have one, made with the first; and
-    // the state of a wrap the user is dragging.
-    struct Decorations {
-        std::unique_ptr<NodeHullStyle> hullStyle;
-        std::unique_ptr<NodeIcon> icon;
-        std::unique_ptr<EmbeddedImage> embeddedImage;
-        std::unique_ptr<DiagramLink> diagramLink;
-        std::unique_ptr<WordWrapping> wrapState;
-    };
-    WordWrapping* activeWrap() const { return _decorations ? _decorations->wrapState.get() : nullptr; }
+    WordWrapping* activeWrap() const { return _extras ? _extras->decorations.wrapState.get() : nullptr; }
     Decorations& decorations();
 
     static const Extras& defaultExtras();
@@ -542,6 +570,9 @@ private:
     // The colours as the process's shared copy.
     static SharedSchemeColors shareSchemeColors(const SchemeColors& colors);
     static SharedSchemeColors defaultSchemeColors();
+    static SharedLook defaultLook();
+    // Shares the look with one value changed.
+    template <class Change> void changeLook(Change change);
 
     // The steps of validation before measuring: the style sheet's style, the font, the display text.
     void prepareTextForMeasuring();
@@ -599,20 +630,14 @@ private:
     Point _location;
     Size _size{DefaultWidth, DefaultHeight};
     Size _textSize{DefaultWidth, DefaultHeight};
-    Size _minSize;
-    SharedFont _font = nullptr;
-    SharedFont _styleSheetFont = nullptr;
-    SharedSchemeColors _schemeColors;
-    Size _preparedTextSize;
+    SharedLook _look;
     int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
-    std::unique_ptr<std::map<int64_t, size_t>> _childPaletteInfoCounts;
     // The text as set, kept apart only while it differs from the display text's string: a topic
     // without formatting holds its text once, in its display text.
     std::unique_ptr<std::string> _sourceText;
     AttributedString _displayText;
-    std::unique_ptr<Decorations> _decorations;
     NodeLayoutState _layout;
     // valid while _parent is set; no node holds 2^32 children
     uint32_t _indexInParent = 0;
@@ -624,7 +649,9 @@ private:
     mutable bool _autoNumberPathPending : 1 = false;
     bool _dropTarget : 1 = false;
     bool _validatingState : 1 = false;
-    // The steps before measuring have run ahead of validation, and the size a batch measured.
+    // The steps before measuring have run ahead of validation; and a batch measured the text,
+    // whose size waits in the text size for validation to take: the text size is stale until
+    // then, as the pending text update says.
     bool _textPrepared : 1 = false;
     bool _hasPreparedTextSize : 1 = false;
     bool _isLoading : 1 = false;
@@ -634,8 +661,6 @@ private:
     bool _outlineCollapsed : 1 = false;
     bool _noteSearchMatch : 1 = false;
     bool _tearingDown : 1 = false;
-    // setMinSize() has run: the half-round border's arcs follow the minimum size from then on.
-    bool _hasMinSize : 1 = false;
     // The node has a label box (see autoNumberIconWidth()).
     bool _hasAutoNumberBox : 1 = false;
 };

@@ -23,21 +23,21 @@ DiagramLink* MindMapNode::replaceDiagramLink()
 
 void MindMapNode::linkToLocalMap(const std::string& mapGuid, const std::string& element, bool hotLinked)
 {
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!mapGuid.empty()) replaceDiagramLink()->linkToLocalMap(mapGuid, element, hotLinked);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToURL(const std::string& url)
 {
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!url.empty()) replaceDiagramLink()->linkToURL(url);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToCloudMap(const std::string& path, const std::string& nativeLink, const std::string& element)
 {
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!path.empty() || !nativeLink.empty()) replaceDiagramLink()->linkToCloudMap(path, nativeLink, element);
     includeNodeUpdateState(UpdateOuterSize);
 }
@@ -48,21 +48,21 @@ void MindMapNode::linkToCloudDocument(const std::string& path, const std::string
         linkToCloudMap(path, nativeLink, std::string());
         return;
     }
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!path.empty()) replaceDiagramLink()->linkToCloudDocument(path, nativeLink);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToPhoneContact(const std::string& contact, const std::string& imageHash)
 {
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!contact.empty()) replaceDiagramLink()->linkToPhoneContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::linkToEmailContact(const std::string& contact, const std::string& imageHash)
 {
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     if (!contact.empty()) replaceDiagramLink()->linkToEmailContact(contact, imageHash);
     includeNodeUpdateState(UpdateOuterSize);
 }
@@ -70,7 +70,7 @@ void MindMapNode::linkToEmailContact(const std::string& contact, const std::stri
 void MindMapNode::clearHyperlink()
 {
     if (!diagramLink()) return;
-    if (_decorations) _decorations->diagramLink.reset();
+    if (_extras) _extras->decorations.diagramLink.reset();
     includeNodeUpdateState(UpdateOuterSize);
 }
 

@@ -4,6 +4,7 @@
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/EmbeddedImage.h"
 #include "MindMaps/MMColorScheme.h"
+#include "MindMaps/MinTextSizeCalculator.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapStyle.h"
 #include "MindMaps/NodeHullStyle.h"
@@ -16,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -212,6 +214,80 @@ struct SchemeColourCase {
 };
 
 } // namespace
+
+// Topics share their fonts and minimum size as one set with the scheme colours: a change to one
+// topic leaves every other topic as it was, and a minimum size set back to zero still counts as set.
+TEST_F(MindMapNodeStylingTest, FontsAndMinimumSizesChangeOneTopicAtATime)
+{
+    const Font font = testFont(17);
+    const Size fontMinimum = MinTextSizeCalculator::instance().minTextSizeForFont(font);
+    const double defaultRadius = MindMapNode::DefaultHalfRoundArcRadius;
+    auto radiusFor = [](Size minSize) { return (minSize.height * 1.41 + 16) / 2; };
+    struct Row {
+        const char* name;
+        std::function<void(MindMapNode&)> change;
+        std::optional<Font> font;
+        std::optional<Font> styleSheetFont;
+        Size minSize;
+        double arcRadius;
+    };
+    const std::vector<Row> rows = {
+        {"zero minimum",
+         [](MindMapNode& n) {
+             n.setMinSize({0, 0});
+         },
+         std::nullopt,
+         std::nullopt,
+         {0, 0},
+         defaultRadius},
+        {"minimum",
+         [](MindMapNode& n) {
+             n.setMinSize({4, 6});
+         },
+         std::nullopt,
+         std::nullopt,
+         {4, 6},
+         radiusFor({4, 6})},
+        {"minimum back to zero",
+         [](MindMapNode& n) {
+             n.setMinSize({4, 6});
+             n.setMinSize({0, 0});
+         },
+         std::nullopt,
+         std::nullopt,
+         {0, 0},
+         radiusFor({0, 0})},
+        {"font", [&](MindMapNode& n) { n.setFont(font); }, font, std::nullopt, fontMinimum, radiusFor(fontMinimum)},
+        {"font removed",
+         [&](MindMapNode& n) {
+             n.setFont(font);
+             n.setFont(std::nullopt);
+         },
+         std::nullopt, std::nullopt, fontMinimum, radiusFor(fontMinimum)},
+        {"style sheet font",
+         [&](MindMapNode& n) { n.setStyleSheetFont(font); },
+         std::nullopt,
+         font,
+         {0, 0},
+         defaultRadius},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MindMapNode* a = map.addNodeLoadingAtLocation({0, 0});
+        MindMapNode* b = map.addNodeLoadingAtLocation({0, 0});
+        const Color fill = a->colorSchemeFillColor();
+        row.change(*a);
+        EXPECT_EQ(a->font(), row.font);
+        EXPECT_EQ(a->styleSheetFont(), row.styleSheetFont);
+        EXPECT_EQ(a->minTextSize(), row.minSize);
+        EXPECT_DOUBLE_EQ(a->halfRoundArcRadius(), row.arcRadius);
+        EXPECT_EQ(a->colorSchemeFillColor(), fill);
+        EXPECT_EQ(b->font(), std::nullopt);
+        EXPECT_EQ(b->styleSheetFont(), std::nullopt);
+        EXPECT_EQ(b->minTextSize(), Size());
+        EXPECT_DOUBLE_EQ(b->halfRoundArcRadius(), defaultRadius);
+    }
+}
 
 // Topics share equal scheme colours: giving one topic a colour leaves every other topic, and the
 // topic's other two colours, as they were, and only a new colour marks the topic for an update.
