@@ -6,8 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +22,41 @@ const char* const kFileName = "defaults.plist";
 std::string defaultsPath()
 {
     return Folders::configFolder() + "/" + kFileName;
+}
+
+// A write that takes longer than this to go from its temporary file to the settings file was
+// killed: a younger one may be another process's write in progress.
+constexpr time_t AbandonedWriteSeconds = 60;
+
+// Whether a name is the one a write's temporary file gets beside the settings file: the name
+// behind a dot and six characters made up to be unique.
+bool isTemporaryWriteName(const char* name)
+{
+    static const std::string prefix = std::string(".") + kFileName + ".";
+    if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0) return false;
+    const char* suffix = name + prefix.size();
+    if (std::strlen(suffix) != 6) return false;
+    for (const char* c = suffix; *c; ++c)
+        if (!(('a' <= *c && *c <= 'z') || ('A' <= *c && *c <= 'Z') || ('0' <= *c && *c <= '9'))) return false;
+    return true;
+}
+
+// A write killed between its temporary file and the rename leaves the file behind, unnamed by
+// anything, each one a copy of every setting.
+void removeAbandonedWrites(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const time_t now = ::time(nullptr);
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryWriteName(entry->d_name)) continue;
+        struct stat st;
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (now - st.st_mtime < AbandonedWriteSeconds) continue;
+        ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 PropertyList effectiveValue(const PropertyList::Dictionary& user, const PropertyList::Dictionary& registered,
@@ -44,6 +85,7 @@ struct UserDefaults::State {
         if (loaded) return;
         loaded = true;
         user.clear();
+        removeAbandonedWrites(Folders::configFolder());
         const std::string path = defaultsPath();
         Error error;
         auto data = readFileData(path, &error);

@@ -4,8 +4,11 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -103,6 +106,37 @@ TEST_F(UserDefaultsTest, ACorruptFileIsKeptAsideAndTheSettingsStartEmpty)
     EXPECT_FALSE(defaults().hasUserValue("autoSaveMindMaps"));
     EXPECT_EQ(readTestFile(settingsFile() + ".corrupt-2"), std::string(data.begin(), data.end()));
     EXPECT_EQ(readTestFile(settingsFile() + ".corrupt"), garbage);
+}
+
+TEST_F(UserDefaultsTest, LoadingRemovesOnlyTheAbandonedTemporaryFilesOfItsOwnWrites)
+{
+    const std::string folder = _home.path() + "/tarnwick";
+    std::filesystem::create_directories(folder);
+    defaults().setInteger("storeImportMode", 2);
+    defaults().resetForTesting();
+
+    struct Case {
+        const char* name;
+        bool old;
+        bool removed;
+    };
+    const Case cases[] = {
+        {".defaults.plist.a1B2c3", true, true},
+        {".defaults.plist.a1B2c3x", true, false}, // not the six characters of a write
+        {".defaults.plist.a1B-c3", true, false},
+        {"defaults.plist.corrupt", true, false},
+        {".other.plist.a1B2c3", true, false},
+        {".defaults.plist.Z9y8X7", false, false}, // another process's write may be under way
+    };
+    for (const Case& c : cases) {
+        writeTestFile(folder + "/" + c.name, "<?xml");
+        if (!c.old) continue;
+        const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder + "/" + c.name).c_str(), times, 0), 0);
+    }
+
+    EXPECT_EQ(defaults().integerForKey("storeImportMode"), 2);
+    for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(folder + "/" + c.name), !c.removed) << c.name;
 }
 
 TEST_F(UserDefaultsTest, AnUnwritableConfigFolderIsReportedAndValuesStayInMemory)
