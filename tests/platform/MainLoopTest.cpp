@@ -76,7 +76,9 @@ TEST(TimerTest, ReleasesWhatItsFunctionHoldsOnceDone)
 TEST(MainLoopTest, DelayedPerformsRunOnceInTheirOrder)
 {
     std::vector<int> order;
-    DelayedPerform later = performAfterDelay(0.03, [&] { order.push_back(2); });
+    // Far apart, so that a loaded machine pausing the test between two calls cannot turn the
+    // order of the due times around.
+    DelayedPerform later = performAfterDelay(0.4, [&] { order.push_back(2); });
     DelayedPerform sooner = performAfterDelay(0.01, [&] { order.push_back(1); });
     DelayedPerform now = performAfterDelay(0, [&] { order.push_back(0); });
     EXPECT_TRUE(later.isPending());
