@@ -13,18 +13,16 @@ CompositeElement::CompositeElement(MindMap* mindMap) : MindMapElement(mindMap)
 {
 }
 
-CompositeElement::~CompositeElement() = default;
+CompositeElement::~CompositeElement()
+{
+    destroyContainedList();
+}
 
 const CompositeElement::ContainedList& CompositeElement::contained() const
 {
     static const ContainedList none;
-    return _containedElements ? *_containedElements : none;
-}
-
-CompositeElement::ContainedList& CompositeElement::containedToChange()
-{
-    if (!_containedElements) _containedElements = std::make_unique<ContainedList>();
-    return *_containedElements;
+    const ContainedList* list = containedList();
+    return list ? *list : none;
 }
 
 MindMapNode* CompositeElement::asNode()

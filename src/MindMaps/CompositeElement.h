@@ -30,8 +30,16 @@ public:
 
     // In order: the first is the backmost, the last the topmost.
     std::vector<ContainedElement*> containedElements() const;
-    size_t containedElementCount() const { return _containedElements ? _containedElements->size() : 0; }
-    bool hasContainedElements() const { return _containedElements && !_containedElements->empty(); }
+    size_t containedElementCount() const
+    {
+        const ContainedList* list = containedList();
+        return list ? list->size() : 0;
+    }
+    bool hasContainedElements() const
+    {
+        const ContainedList* list = containedList();
+        return list && !list->empty();
+    }
     bool hasCustomImages() const;
     size_t indexOfContainedElement(const ContainedElement* element) const; // NotFound when not held
 
@@ -69,10 +77,6 @@ public:
     virtual void customImagesChanged(const std::string& imageHash, int operation);
 
 private:
-    using ContainedList = std::vector<std::unique_ptr<ContainedElement>>;
-    // Made when the first element arrives: most topics and lines hold none, and a map has many.
     const ContainedList& contained() const;
-    ContainedList& containedToChange();
-
-    std::unique_ptr<ContainedList> _containedElements;
+    ContainedList& containedToChange() { return containedListToChange(); }
 };

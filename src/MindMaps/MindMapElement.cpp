@@ -1,5 +1,6 @@
 #include "MindMaps/MindMapElement.h"
 
+#include "MindMaps/ContainedElement.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/GuidCreation.h"
 
@@ -26,6 +27,23 @@ MindMapElement::Rare& MindMapElement::rare()
     return *_rare;
 }
 
+MindMapElement::More& MindMapElement::more()
+{
+    Rare& block = rare();
+    if (!block.more) block.more = std::make_unique<More>();
+    return *block.more;
+}
+
+MindMapElement::ContainedList& MindMapElement::containedListToChange()
+{
+    return more().contained;
+}
+
+void MindMapElement::destroyContainedList()
+{
+    if (_rare && _rare->more) _rare->more->contained.clear();
+}
+
 const std::string& MindMapElement::guid()
 {
     std::string& guid = rare().guid;
@@ -49,8 +67,8 @@ bool MindMapElement::hasGuid() const
 
 void MindMapElement::setDragOffset(Point offset)
 {
-    if (!_rare && offset == Point()) return;
-    rare().dragOffset = offset;
+    if (!(_rare && _rare->more) && offset == Point()) return;
+    more().dragOffset = offset;
 }
 
 bool MindMapElement::hitTest(Point) const

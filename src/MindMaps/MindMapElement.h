@@ -8,7 +8,9 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+class ContainedElement;
 class MindMap;
 class ElementStyle;
 
@@ -60,7 +62,7 @@ public:
     virtual MindMap* mindMap() const;
 
     // Scratch offset kept per element while a drag runs.
-    Point dragOffset() const { return _rare ? _rare->dragOffset : Point(); }
+    Point dragOffset() const { return _rare && _rare->more ? _rare->more->dragOffset : Point(); }
     void setDragOffset(Point offset);
 
     // The element matches the map's current search criteria.
@@ -72,14 +74,30 @@ protected:
     // every element of a large map.
     MindMap* givenMap() const { return _mindMap; }
 
+    // The free texts and images a composite holds, kept with the rare parts: most topics and lines
+    // hold none, and a map has many.
+    using ContainedList = std::vector<std::unique_ptr<ContainedElement>>;
+    // nullptr while the element has never held one.
+    const ContainedList* containedList() const { return _rare && _rare->more ? &_rare->more->contained : nullptr; }
+    ContainedList& containedListToChange();
+    // Destroys the held elements while the composite that holds them is still whole, since they
+    // may call back into it.
+    void destroyContainedList();
+
 private:
-    // What only some elements have (a GUID once asked for or read, a drag under way), kept apart
-    // so that a map of many elements stays small.
+    // What only some elements have (a GUID once asked for or read, a drag under way, contained
+    // elements), kept apart so that a map of many elements stays small. A GUID is the common one
+    // (every element read from a document has it), so it alone keeps the block at its size.
+    struct More {
+        Point dragOffset;
+        ContainedList contained;
+    };
     struct Rare {
         std::string guid;
-        Point dragOffset;
+        std::unique_ptr<More> more;
     };
     Rare& rare();
+    More& more();
 
     MindMap* _mindMap = nullptr;
     std::unique_ptr<Rare> _rare;
