@@ -222,6 +222,6 @@ void MindMapRelation::updatePathTaper()
             break;
         }
     }
-    _relationPath.taperWidth = taper;
-    _relationPath.leadOutWidth = leadOut;
+    _relationPath.setTaperWidth(taper);
+    _relationPath.setLeadOutWidth(leadOut);
 }

@@ -2,9 +2,9 @@
 
 #include "MindMaps/MindMapNode.h"
 
-// Every topic has one: the allocator serves it from its 160-byte size class, where a few bytes
-// more would take the next one (192) for every topic of a large map.
-static_assert(sizeof(ParentRelation) <= 160);
+// Every topic has one: the allocator serves it from its 128-byte size class, where a few bytes
+// more would take the next one (160) for every topic of a large map.
+static_assert(sizeof(ParentRelation) <= 128);
 
 ParentRelation::ParentRelation(MindMapNode* node) : MindMapRelation(node ? node->mindMap() : nullptr), _node(node)
 {

@@ -4,6 +4,7 @@
 #include "Utils/GeometryHelpers.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <utility>
 
@@ -194,22 +195,15 @@ Rect RelationPath::bounds() const
 }
 
 RelationPath::RelationPath(const RelationPath& other)
-    : p0(other.p0),
-      p1(other.p1),
-      p2(other.p2),
-      p3(other.p3),
-      taperWidth(other.taperWidth),
-      leadOutWidth(other.leadOutWidth),
-      autoStraighten(other.autoStraighten),
-      hasLeadIn(other.hasLeadIn),
-      hasLeadOut(other.hasLeadOut),
-      customRouted(other.customRouted),
-      _fillPath(other._fillPath),
-      _bezierStyle(other._bezierStyle),
-      _orthoSegments(other._orthoSegments),
-      _handle(other._handle ? std::make_unique<Handle>(*other._handle) : nullptr),
-      _leads(other._leads ? std::make_unique<Leads>(*other._leads) : nullptr)
 {
+    takeValues(other);
+    if (other._extraIsFull) _extra = new Full(other.full());
+    else if (other._extra) _extra = new Leads(*other._extra);
+}
+
+RelationPath::RelationPath(RelationPath&& other) noexcept
+{
+    *this = std::move(other);
 }
 
 RelationPath& RelationPath::operator=(const RelationPath& other)
@@ -218,26 +212,105 @@ RelationPath& RelationPath::operator=(const RelationPath& other)
     return *this;
 }
 
-RelationPath::~RelationPath() = default;
-
-RelationPath::Handle& RelationPath::handle()
+RelationPath& RelationPath::operator=(RelationPath&& other) noexcept
 {
-    if (!_handle) _handle = std::make_unique<Handle>();
-    return *_handle;
+    if (this == &other) return *this;
+    freeExtra();
+    takeValues(other);
+    _extra = std::exchange(other._extra, nullptr);
+    // The path left behind answers the widths it holds itself, as a new path would.
+    other._extraIsFull = false;
+    other._taperApart = false;
+    other._leadOutWidthApart = false;
+    other._taperWidth = 0;
+    other._leadOutWidth = 0;
+    return *this;
+}
+
+RelationPath::~RelationPath()
+{
+    freeExtra();
+}
+
+void RelationPath::takeValues(const RelationPath& other)
+{
+    p0 = other.p0;
+    p1 = other.p1;
+    p2 = other.p2;
+    p3 = other.p3;
+    autoStraighten = other.autoStraighten;
+    hasLeadIn = other.hasLeadIn;
+    hasLeadOut = other.hasLeadOut;
+    customRouted = other.customRouted;
+    _fillPath = other._fillPath;
+    _bezierStyle = other._bezierStyle;
+    _orthoSegments = other._orthoSegments;
+    _extraIsFull = other._extraIsFull;
+    _taperApart = other._taperApart;
+    _leadOutWidthApart = other._leadOutWidthApart;
+    _taperWidth = other._taperWidth;
+    _leadOutWidth = other._leadOutWidth;
+}
+
+void RelationPath::freeExtra()
+{
+    // Deleted as what it was made as: the short block has no virtual destructor.
+    if (_extraIsFull) delete static_cast<Full*>(_extra);
+    else delete _extra;
+    _extra = nullptr;
+    _extraIsFull = false;
 }
 
 RelationPath::Leads& RelationPath::leads()
 {
-    if (!_leads) _leads = std::make_unique<Leads>();
-    return *_leads;
+    if (!_extra) _extra = new Leads();
+    return *_extra;
+}
+
+RelationPath::Full& RelationPath::full()
+{
+    if (!_extraIsFull) {
+        auto* block = new Full();
+        if (_extra) {
+            static_cast<Leads&>(*block) = *_extra;
+            delete _extra;
+        }
+        _extra = block;
+        _extraIsFull = true;
+    }
+    return *static_cast<Full*>(_extra);
+}
+
+void RelationPath::setTaperWidth(int64_t width)
+{
+    if (width >= INT16_MIN && width <= INT16_MAX) {
+        _taperWidth = static_cast<int16_t>(width);
+        _taperApart = false;
+    } else {
+        full().taperWidth = width;
+        _taperApart = true;
+    }
+}
+
+void RelationPath::setLeadOutWidth(double width)
+{
+    // Line widths are whole or simple fractions, which a float holds exactly; any other value
+    // (a NaN or a huge one from a crafted file among them) keeps its every bit in the full block.
+    if (std::fabs(width) <= FLT_MAX && static_cast<double>(static_cast<float>(width)) == width) {
+        _leadOutWidth = static_cast<float>(width);
+        _leadOutWidthApart = false;
+    } else {
+        full().leadOutWidth = width;
+        _leadOutWidthApart = true;
+    }
 }
 
 void RelationPath::setCustomOffset(Point offset)
 {
     // A NaN or infinite handle would make every later route through it NaN as well.
     if (!isFinite(offset)) return;
-    if (!_handle && offset == Point()) return;
-    handle().customOffset = offset;
+    if (!_extraIsFull && offset == Point()) return;
+    full().customOffset = offset;
 }
 
 Point RelationPath::value(double t) const
@@ -445,7 +518,7 @@ void RelationPath::updateCustomOrthogonalPath(const Rect& r0, const Rect& r3)
 
     // Beyond a corner of the rectangles: four segments with the handle as their middle corner.
     _orthoSegments = 4;
-    handle().p12 = c;
+    full().p12 = c;
     int q0 = vectorQuadrant(pointSubtract(p3, p0));
     int q1 = vectorQuadrant(pointSubtract(c, pointMidpoint(p0, p3)));
     int diff = ((q1 - q0) % 4 + 4) % 4;
@@ -503,10 +576,11 @@ void RelationPath::applyToPath(BezierPath& path, double flatness)
 
 bool RelationPath::taperOffset(Point& offset) const
 {
-    Point d = derivative(taperWidth > 0 ? 0 : 1);
+    const int64_t taper = taperWidth();
+    Point d = derivative(taper > 0 ? 0 : 1);
     double length = vectorLength(d);
     if (length == 0) return false;
-    double width = static_cast<double>(taperWidth);
+    double width = static_cast<double>(taper);
     Point n{d.x * width / length, d.y * width / length};
     offset = {-n.y, n.x};
     return true;
@@ -519,13 +593,13 @@ void RelationPath::appendCurve(BezierPath& path, double flatness)
         return;
     }
     Point e;
-    if (taperWidth == 0 || !taperOffset(e)) {
+    if (taperWidth() == 0 || !taperOffset(e)) {
         path.curveTo(p3, p1, p2);
         return;
     }
     Point near = pointScale(e, TaperNearFactor);
     Point far = pointScale(e, TaperFarFactor);
-    if (taperWidth > 0) {
+    if (taperWidth() > 0) {
         path.moveTo(pointAdd(p0, e));
         path.curveTo(p3, pointAdd(p1, near), pointAdd(p2, far));
         path.curveTo(pointSubtract(p0, e), pointSubtract(p2, far), pointSubtract(p1, near));
@@ -542,11 +616,11 @@ void RelationPath::appendCurve(BezierPath& path, double flatness)
 void RelationPath::appendStraightLine(BezierPath& path)
 {
     Point e;
-    if (taperWidth == 0 || !taperOffset(e)) {
+    if (taperWidth() == 0 || !taperOffset(e)) {
         path.lineTo(p3);
         return;
     }
-    if (taperWidth > 0) {
+    if (taperWidth() > 0) {
         path.moveTo(pointAdd(p0, e));
         path.lineTo(p3);
         path.lineTo(pointSubtract(p0, e));

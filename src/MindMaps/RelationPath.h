@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
 // Where an arrow head sits on a relation line: its tip, and the direction in which it points
 // (not normalised).
@@ -37,38 +36,40 @@ public:
     Point p1;
     Point p2;
     Point p3;
-    // Half the width of a tapered line at its wide end: positive wide at p0, negative wide at p3,
-    // 0 untapered.
-    int64_t taperWidth = 0;
-    // The width the painter strokes the lead-out with.
-    double leadOutWidth = 0;
-    // The flags sit together and the private members follow them without a gap: every topic
-    // has a path. A kind-0 path is drawn as a straight line when its end points are nearly
-    // aligned.
-    bool autoStraighten = false;
-    bool hasLeadIn = false;
-    bool hasLeadOut = false;
+    // The flags share their bytes with the path's own ones: every topic has a path. A kind-0 path
+    // is drawn as a straight line when its end points are nearly aligned.
+    bool autoStraighten : 1 = false;
+    bool hasLeadIn : 1 = false;
+    bool hasLeadOut : 1 = false;
     // The relation's own mark that the user placed the handle; the path itself does not read it.
-    bool customRouted = false;
+    bool customRouted : 1 = false;
 
     RelationPath() = default;
     RelationPath(const RelationPath& other);
     RelationPath& operator=(const RelationPath& other);
-    RelationPath(RelationPath&&) noexcept = default;
-    RelationPath& operator=(RelationPath&&) noexcept = default;
+    RelationPath(RelationPath&& other) noexcept;
+    RelationPath& operator=(RelationPath&& other) noexcept;
     ~RelationPath();
 
+    // Half the width of a tapered line at its wide end: positive wide at p0, negative wide at p3,
+    // 0 untapered.
+    int64_t taperWidth() const { return _taperApart ? full().taperWidth : _taperWidth; }
+    void setTaperWidth(int64_t width);
+    // The width the painter strokes the lead-out with.
+    double leadOutWidth() const { return _leadOutWidthApart ? full().leadOutWidth : _leadOutWidth; }
+    void setLeadOutWidth(double width);
+
     // Start of a straight lead-in drawn into p0.
-    Point leadInPoint() const { return _leads ? _leads->in : Point(); }
+    Point leadInPoint() const { return _extra ? _extra->in : Point(); }
     void setLeadInPoint(Point point)
     {
-        if (_leads || !isOrigin(point)) leads().in = point;
+        if (_extra || !isOrigin(point)) leads().in = point;
     }
     // End of a lead-out continuing from p3; the painter draws it, this class does not.
-    Point leadOutPoint() const { return _leads ? _leads->out : Point(); }
+    Point leadOutPoint() const { return _extra ? _extra->out : Point(); }
     void setLeadOutPoint(Point point)
     {
-        if (_leads || !isOrigin(point)) leads().out = point;
+        if (_extra || !isOrigin(point)) leads().out = point;
     }
 
     // No geometry yet: both end points are exactly (0, 0), whatever the kind.
@@ -82,7 +83,7 @@ public:
     // of a four-segment route.
     int32_t bezierStyle() const { return _bezierStyle; }
     int64_t orthoSegments() const { return _orthoSegments; }
-    Point p12() const { return _handle ? _handle->p12 : Point(); }
+    Point p12() const { return _extraIsFull ? full().p12 : Point(); }
 
     // The rectangle spanned by the end points only; control points and lead-ins are not included.
     Rect bounds() const;
@@ -92,7 +93,7 @@ public:
 
     // The user's handle, as an offset from the midpoint of the end points. Setting it recomputes
     // nothing. An offset that is not a finite number is refused and the previous one kept.
-    Point customOffset() const { return _handle ? _handle->customOffset : Point(); }
+    Point customOffset() const { return _extraIsFull ? full().customOffset : Point(); }
     void setCustomOffset(Point offset);
 
     // The point at parameter t (0 at p0, 1 at p3): linear for a straight path, the cubic for any
@@ -160,31 +161,44 @@ private:
     // the tangent there has no length.
     bool taperOffset(Point& offset) const;
 
-    // The handle's place, made when the user first moves it away from the middle: most lines
-    // never have one, and every topic has a line.
-    struct Handle {
-        Point customOffset;
-        Point p12;
-    };
-    Handle& handle();
-
-    // The lead-in and lead-out points, made when a layout first sets one: only some layouts and
-    // connection styles draw them.
+    // What only some lines have, in one block made on first need: the lead-in and lead-out points
+    // (only some layouts and connection styles draw them), and beyond them the handle's place and
+    // the widths too large or too fine for the path itself (the user's dragged handle, a crafted
+    // file). A path with lead points only has the short block, so that the layouts that give every
+    // line lead points do not pay for the rest.
     struct Leads {
         Point in;
         Point out;
     };
+    struct Full : Leads {
+        Point customOffset;
+        Point p12;
+        int64_t taperWidth = 0;
+        double leadOutWidth = 0;
+    };
     Leads& leads();
+    Full& full();
+    // Everything but the block.
+    void takeValues(const RelationPath& other);
+    const Full& full() const { return *static_cast<const Full*>(_extra); }
+    void freeExtra();
     // What a path without lead points answers; a negative zero is a value a layout left.
     static bool isOrigin(Point point)
     {
         return point.x == 0 && point.y == 0 && !std::signbit(point.x) && !std::signbit(point.y);
     }
 
-    bool _fillPath = false;
-    // Stored small (0 to 3 and 0 to 4): a topic's path then fits the allocator's next smaller size.
-    int8_t _bezierStyle = 0;
-    int8_t _orthoSegments = 0;
-    std::unique_ptr<Handle> _handle;
-    std::unique_ptr<Leads> _leads;
+    // Stored small (0 to 3 and 0 to 4) and next to the flags above: with the widths below, a
+    // topic's line then fits the allocator's next smaller size.
+    bool _fillPath : 1 = false;
+    uint8_t _bezierStyle : 2 = 0;
+    uint8_t _orthoSegments : 3 = 0;
+    bool _extraIsFull : 1 = false;
+    // The width is held in the full block, not below.
+    bool _taperApart : 1 = false;
+    bool _leadOutWidthApart : 1 = false;
+    // The widths every layout sets, as long as they are held exactly.
+    int16_t _taperWidth = 0;
+    float _leadOutWidth = 0;
+    Leads* _extra = nullptr;
 };

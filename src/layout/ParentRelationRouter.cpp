@@ -241,7 +241,7 @@ void ParentRelationRouter::updateParentRelationsBaseline(MindMapNode* node, Poin
                    ParentRelation* relation = child->parentRelation();
                    RelationPath& path = relation->relationPath();
                    double baseline = r.maxY();
-                   if (child->borderStyle() == BorderStyleNone) baseline += path.leadOutWidth / 2;
+                   if (child->borderStyle() == BorderStyleNone) baseline += path.leadOutWidth() / 2;
                    const double nearX = right ? r.minX() : r.maxX();
                    const double farX = right ? r.maxX() : r.minX();
                    Point start = s;

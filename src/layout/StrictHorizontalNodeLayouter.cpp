@@ -43,14 +43,14 @@ void StrictHorizontalNodeLayouter::layoutChildren(MindMapNode* node, double marg
 
 double StrictHorizontalNodeLayouter::extraOwnExtent(const MindMapNode* node) const
 {
-    return baselineConnected() ? finite(node->parentRelation()->relationPath().leadOutWidth) : 0;
+    return baselineConnected() ? finite(node->parentRelation()->relationPath().leadOutWidth()) : 0;
 }
 
 double StrictHorizontalNodeLayouter::baselineY(const MindMapNode* node) const
 {
     double y = node->location().y + node->size().height / 2;
     if (node->currentStyle().borderStyle() == NodeStyle::NoBorder)
-        y += finite(node->parentRelation()->relationPath().leadOutWidth) / 2;
+        y += finite(node->parentRelation()->relationPath().leadOutWidth()) / 2;
     return y;
 }
 

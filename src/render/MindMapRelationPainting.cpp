@@ -169,7 +169,7 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
     // Relations never match a search: while searching every line is dimmed.
     const bool dimmed = _searching || (_autoFocus && !relation.isAutoFocused());
     LinePaintParams& params = *_linePaintParams;
-    params.setStyle(*relation.style(), target, dimmed, path.leadOutWidth);
+    params.setStyle(*relation.style(), target, dimmed, path.leadOutWidth());
 
     double flatness = params.useFlatten() ? FlattenedCurveFlatness : FineCurveFlatness;
     if (_simplifyLines && _designing) flatness = FlattenedCurveFlatness;
@@ -192,7 +192,7 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
             BezierPath leadOut;
             leadOut.moveTo(line.currentPoint());
             leadOut.lineTo(path.leadOutPoint());
-            leadOut.setLineWidth(sanitizedLineWidth(path.leadOutWidth, params.lineWidth()));
+            leadOut.setLineWidth(sanitizedLineWidth(path.leadOutWidth(), params.lineWidth()));
             _context.strokePath(leadOut, StrokeStyle::solid(params.strokeColor()));
         }
     } else {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -165,6 +167,59 @@ TEST(RelationPathLeads, PointsAreKeptAsSetAndCopiesChangeApart)
     }
 }
 
+// A layout sets any width a style or a file gives: every one is answered to the bit, whether the
+// path holds it itself or apart, alongside lead points and a handle set before and after, in copies
+// and in a path moved from it; a later ordinary width is answered again.
+TEST(RelationPathWidths, KeptToTheBitBesideLeadsAndHandle)
+{
+    struct Case {
+        int64_t taper;
+        double leadOut;
+    };
+    const Case cases[] = {
+        {0, 0},
+        {-6, 15},
+        {4, 1.5},
+        {-0, -0.0},
+        {40000, 0.1},
+        {-40000, 1e300},
+        {std::numeric_limits<int64_t>::max(), NaN},
+        {std::numeric_limits<int64_t>::min(), -Inf},
+        {32767, 3.4028234663852886e38},
+        {-32768, 1e-320},
+    };
+    auto same = [](double a, double b) {
+        return std::isnan(a) ? std::isnan(b) : a == b && std::signbit(a) == std::signbit(b);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.taper << " " << c.leadOut);
+        RelationPath original = straightPath({0, 0}, {100, 0});
+        original.setLeadInPoint({-3, 4});
+        original.setTaperWidth(c.taper);
+        original.setLeadOutWidth(c.leadOut);
+        original.setCustomOffset({7, -9});
+        original.setLeadOutPoint({130, 7});
+        RelationPath copy = original;
+        RelationPath assigned;
+        assigned = original;
+        RelationPath source = original;
+        RelationPath moved = std::move(source);
+        for (const RelationPath* path : {&original, &copy, &assigned, &moved}) {
+            EXPECT_EQ(path->taperWidth(), c.taper);
+            EXPECT_TRUE(same(path->leadOutWidth(), c.leadOut)) << path->leadOutWidth();
+            EXPECT_EQ(path->leadInPoint(), (Point{-3, 4}));
+            EXPECT_EQ(path->leadOutPoint(), (Point{130, 7}));
+            EXPECT_EQ(path->customOffset(), (Point{7, -9}));
+        }
+        copy.setTaperWidth(5);
+        copy.setLeadOutWidth(2);
+        EXPECT_EQ(copy.taperWidth(), 5);
+        EXPECT_EQ(copy.leadOutWidth(), 2);
+        EXPECT_EQ(original.taperWidth(), c.taper);
+        EXPECT_TRUE(same(original.leadOutWidth(), c.leadOut));
+    }
+}
+
 TEST(RelationPathOrthogonal, RoutesBetweenRects)
 {
     struct Case {
@@ -266,9 +321,9 @@ TEST(RelationPathOutline, LeadInIsDrawnAndHitButLeadOutIsNeither)
 TEST(RelationPathOutline, TaperedStraightLine)
 {
     RelationPath path = straightPath({0, 0}, {100, 0});
-    path.taperWidth = 5;
+    path.setTaperWidth(5);
     EXPECT_EQ(Point({0, -5}), elementsOf(path)[3].points[0]);
-    path.taperWidth = -5; // wide at the end
+    path.setTaperWidth(-5); // wide at the end
     auto elements = elementsOf(path);
     ASSERT_EQ(6u, elements.size());
     EXPECT_EQ(Point({100, -5}), elements[1].points[0]);
@@ -278,7 +333,7 @@ TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
 {
     // Tangent at the start (0, 150): the offset across it is (−10, 0).
     RelationPath path = archPath();
-    path.taperWidth = 10;
+    path.setTaperWidth(10);
     auto elements = elementsOf(path);
     EXPECT_EQ(
         (std::vector<Type>{Type::MoveTo, Type::MoveTo, Type::CurveTo, Type::CurveTo, Type::ClosePath, Type::MoveTo}),
@@ -292,12 +347,12 @@ TEST(RelationPathOutline, TaperedCurveUsesTheSinglePrecisionFactors)
 TEST(RelationPathOutline, TangentOfNoLengthLeavesTheLineUntapered)
 {
     RelationPath curve = bezierPath({0, 0}, {0, 0}, {100, 50}, {100, 0});
-    curve.taperWidth = 8;
+    curve.setTaperWidth(8);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::CurveTo}), typesOf(elementsOf(curve)));
     EXPECT_FALSE(curve.pathShouldBeFilled());
 
     RelationPath dot = straightPath({7, 7}, {7, 7});
-    dot.taperWidth = -8;
+    dot.setTaperWidth(-8);
     EXPECT_EQ((std::vector<Type>{Type::MoveTo, Type::LineTo}), typesOf(elementsOf(dot)));
     EXPECT_FALSE(dot.pathShouldBeFilled());
 }
@@ -332,11 +387,11 @@ TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
 {
     for (double bad : {NaN, Inf, -Inf}) {
         RelationPath curve = bezierPath({0, 0}, {bad, 5}, {100, 50}, {200, 0});
-        curve.taperWidth = 3;
+        curve.setTaperWidth(3);
         EXPECT_FALSE(elementsOf(curve, 2.0).empty());
 
         RelationPath straight = straightPath({0, bad}, {200, 0});
-        straight.taperWidth = -3;
+        straight.setTaperWidth(-3);
         EXPECT_FALSE(elementsOf(straight).empty());
 
         RelationPath ortho;
@@ -349,7 +404,7 @@ TEST(RelationPathOutline, BrokenCoordinatesStillGiveAnOutline)
 TEST(RelationPathOutline, ABrokenRouteDoesNotLinger)
 {
     RelationPath path = straightPath({NaN, NaN}, {1, 1});
-    path.taperWidth = 4;
+    path.setTaperWidth(4);
     elementsOf(path);
     path.setStraightLine({0, 0}, {100, 0});
     auto elements = elementsOf(path);

@@ -87,18 +87,18 @@ TEST_F(RelationsTest, TaperedLineWidths)
 
     styleLine(relation, 7, 1);
     relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, 4);
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 1);
+    EXPECT_EQ(relation.relationPath().taperWidth(), 4);
+    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth(), 1);
 
     styleLine(relation, 7, 3);
     relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, 6); // round(5.5)
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 3);
+    EXPECT_EQ(relation.relationPath().taperWidth(), 6); // round(5.5)
+    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth(), 3);
 
     styleLine(relation, 8, 3);
     relation.updatePathTaper();
-    EXPECT_EQ(relation.relationPath().taperWidth, -6);
-    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, 15);
+    EXPECT_EQ(relation.relationPath().taperWidth(), -6);
+    EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth(), 15);
 }
 
 TEST_F(RelationsTest, AutoTaperThinsWithTheLevel)
@@ -117,8 +117,8 @@ TEST_F(RelationsTest, AutoTaperThinsWithTheLevel)
         ParentRelation& relation = *chain[static_cast<size_t>(expected.level)]->parentRelation();
         styleLine(relation, 9, w);
         relation.updatePathTaper();
-        EXPECT_EQ(relation.relationPath().taperWidth, expected.taper) << "level " << expected.level;
-        EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth, expected.leadOut) << "level " << expected.level;
+        EXPECT_EQ(relation.relationPath().taperWidth(), expected.taper) << "level " << expected.level;
+        EXPECT_DOUBLE_EQ(relation.relationPath().leadOutWidth(), expected.leadOut) << "level " << expected.level;
         EXPECT_TRUE(relation.isTapered());
     }
 }
@@ -130,10 +130,10 @@ TEST_F(RelationsTest, TaperOfAWidthThatIsNoNumberIsHarmless)
     auto crossLink = link(a, b);
     styleLine(*crossLink, 7, std::numeric_limits<double>::quiet_NaN());
     crossLink->updatePathTaper();
-    EXPECT_EQ(crossLink->relationPath().taperWidth, 4);
+    EXPECT_EQ(crossLink->relationPath().taperWidth(), 4);
     styleLine(*crossLink, 8, 1e300);
     crossLink->updatePathTaper();
-    EXPECT_LT(crossLink->relationPath().taperWidth, 0);
+    EXPECT_LT(crossLink->relationPath().taperWidth(), 0);
 }
 
 TEST_F(RelationsTest, DraggingTheHandleOfAStraightRelationMakesItOrthogonal)

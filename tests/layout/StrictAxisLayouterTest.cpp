@@ -99,7 +99,7 @@ TEST_F(StrictLayoutTest, HorizontalBaselineRunsAlongTheBottomEdge)
     MindMapNode* bare = root->childAtIndex(2);
     bare->style()->changeBorderStyle(NodeStyle::NoBorder);
     bare->validateNodeState();
-    bare->parentRelation()->relationPath().leadOutWidth = 4;
+    bare->parentRelation()->relationPath().setLeadOutWidth(4);
     StrictNodeLayouter::layoutBranch(root, 1);
 
     const RelationPath& path = boxed->parentRelation()->relationPath();

@@ -44,7 +44,7 @@ TEST_F(StrictLayoutTest, NonFiniteAndHugeValuesLayOutToFinitePlaces)
                 MindMapNode* root = smallBranch(mode, 0);
                 for (MindMapNode* node : map.nodes()) {
                     node->setLocation(node == root ? at : Point{-at.x, -at.y});
-                    node->parentRelation()->relationPath().leadOutWidth = node == root ? nan : huge;
+                    node->parentRelation()->relationPath().setLeadOutWidth(node == root ? nan : huge);
                 }
                 map.nodes().back()->setIsHidden(true);
                 StrictNodeLayouter::layoutBranch(root, mode);

@@ -112,7 +112,7 @@ TEST_F(RelationPaintingTest, LineStyles)
     for (int32_t tapered : {7, 8, 9}) {
         style().changeLineStyle(tapered);
         topic->parentRelation()->updatePathTaper();
-        topic->parentRelation()->relationPath().leadOutWidth = 6.5;
+        topic->parentRelation()->relationPath().setLeadOutWidth(6.5);
         auto entries = paintLines();
         ASSERT_EQ(2u, entries.size());
         EXPECT_EQ(Kind::Fill, entries[0]->kind);
