@@ -1200,9 +1200,45 @@ Size MindMapNode::calculateTextContentSize() const
 
 // ---- Word wrap ----
 
+namespace {
+
+// A topic as a wrap reads and rewrites it. A topic is no wrappable element itself, which would
+// cost every topic of a map a pointer for what only a wrap asks.
+class TopicWrapElement : public WordWrappableElement {
+public:
+    explicit TopicWrapElement(MindMapNode& node) : _node(node) {}
+    const std::string& text() const override { return _node.text(); }
+    Size textSize() override { return _node.textSize(); }
+    Size minTextSize() override { return _node.minTextSize(); }
+    Size calcTextSize(const std::string& text) override { return _node.calcTextSize(text); }
+    void applyWrappedText(const std::string& text) override { _node.applyWrappedText(text); }
+
+private:
+    MindMapNode& _node;
+};
+
+// The wrap a topic holds while the user drags its wrap handle, keeping the element the wrap state
+// points at for as long as the state lives.
+class TopicWrap : public WordWrapping {
+public:
+    explicit TopicWrap(MindMapNode& node) : _element(node), _state(MapLayouter::shared().wordWrapping(&_element)) {}
+    bool isMade() const { return _state != nullptr; }
+    void setWrapWidth(int64_t width) override { _state->setWrapWidth(width); }
+    int64_t maxWrapWith() const override { return _state->maxWrapWith(); }
+    int64_t minWrapWith() const override { return _state->minWrapWith(); }
+
+private:
+    TopicWrapElement _element;
+    std::unique_ptr<WordWrapping> _state;
+};
+
+} // namespace
+
 void MindMapNode::wordWrappingStarted()
 {
-    decorations().wrapState = MapLayouter::shared().wordWrapping(this);
+    auto wrap = std::make_unique<TopicWrap>(*this);
+    if (wrap->isMade()) decorations().wrapState = std::move(wrap);
+    else decorations().wrapState.reset();
 }
 
 void MindMapNode::wordWrappingEnded()
@@ -1228,7 +1264,8 @@ int64_t MindMapNode::minWrapWidth() const
 void MindMapNode::applyDefaultWrap(bool force)
 {
     validateNodeState();
-    applyDefaultWrap(*this, force);
+    TopicWrapElement element(*this);
+    applyDefaultWrap(element, force);
 }
 
 namespace {

@@ -38,7 +38,7 @@ class WordWrapping;
 //
 // While a node is loading (made by a reader), its setters only store values: no update bits, no
 // reports to the map and no restyling; loaded() ends that state.
-class MindMapNode : public CompositeElement, public WordWrappableElement {
+class MindMapNode : public CompositeElement {
 public:
     // Pending update bits: what became stale and is recomputed at the next validation.
     enum UpdateBits : uint64_t {
@@ -139,9 +139,10 @@ public:
     // UTF-8 become U+FFFD.
     static std::string validateNodeText(std::string_view text);
 
-    const std::string& text() const override { return _sourceText ? *_sourceText : _displayText.string(); }
+    const std::string& text() const { return _sourceText ? *_sourceText : _displayText.string(); }
     void setText(std::string_view text);
-    void applyWrappedText(const std::string& text) override;
+    // Takes over a text that a wrap has broken into lines.
+    void applyWrappedText(const std::string& text);
     const std::string& note() const { return extrasOrDefaults().note; }
     // Trimmed of white space and newlines at both ends, then validated as a text.
     void setNote(std::string_view note);
@@ -279,11 +280,12 @@ public:
 
     Size size() const { return _size; }
     Rect bounds() const override;
-    Size textSize() override { return _textSize; }
-    Size minTextSize() override { return _look->minSize; }
+    Size textSize() const { return _textSize; }
+    Size minTextSize() const { return _look->minSize; }
     // Also sets the radius of the half-round border's arcs.
     void setMinSize(Size minSize);
-    Size calcTextSize(const std::string& text) override;
+    // The size of a string in the topic's font.
+    Size calcTextSize(const std::string& text);
     // The used size of the attributed text laid out on unbounded lines, through the shared
     // measurer (one layout reused for every call).
     static Size calcAttributedStringSize(const AttributedString& text);
