@@ -11,9 +11,9 @@
 #include "platform/Font.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -546,7 +546,9 @@ private:
         friend bool operator==(const Look& a, const Look& b)
         {
             return a.font == b.font && a.styleSheetFont == b.styleSheetFont && a.schemeColors == b.schemeColors &&
-                std::memcmp(&a.minSize, &b.minSize, sizeof(Size)) == 0 && a.hasMinSize == b.hasMinSize;
+                std::bit_cast<uint64_t>(a.minSize.width) == std::bit_cast<uint64_t>(b.minSize.width) &&
+                std::bit_cast<uint64_t>(a.minSize.height) == std::bit_cast<uint64_t>(b.minSize.height) &&
+                a.hasMinSize == b.hasMinSize;
         }
     };
     using SharedLook = const Look*;
