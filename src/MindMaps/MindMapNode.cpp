@@ -36,7 +36,7 @@
 
 // Every topic is one: the allocator serves it from its 384-byte size class, where a few bytes more
 // would take the next one (448) for every topic of a large map.
-static_assert(sizeof(MindMapNode) <= 320);
+static_assert(sizeof(MindMapNode) <= 304);
 
 namespace {
 
