@@ -23,9 +23,15 @@ for _ in $(seq 1 200); do
   sleep 0.05
 done
 grep -q tarnwick-first-frame "$home/first.log" || { cat "$home/first.log"; fail "the first program shows no frame"; }
-sleep 0.3
-touch "$home/marker"
-sleep 0.01
+# The first program writes its thumbnail, settings and store index at idle after its first frame,
+# later on a loaded machine: the marker is set once nothing of it has changed for half a second.
+settled=
+for _ in $(seq 1 40); do
+  touch "$home/marker"
+  sleep 0.5
+  [ -z "$(find "$home/data" "$home/config" -newer "$home/marker" -print)" ] && { settled=1; break; }
+done
+[ -n "$settled" ] || fail "the first program kept writing for 20 seconds after its first frame"
 
 # Without a display: a message and the status, nothing else.
 status=0
