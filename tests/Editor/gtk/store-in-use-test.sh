@@ -23,12 +23,17 @@ for _ in $(seq 1 200); do
   sleep 0.05
 done
 grep -q tarnwick-first-frame "$home/first.log" || { cat "$home/first.log"; fail "the first program shows no frame"; }
-# The first program writes its thumbnail, settings and store index at idle after its first frame,
-# later on a loaded machine: the marker is set once nothing of it has changed for half a second.
+# The first program writes its settings and store index after its first frame, and the explorer
+# the map's thumbnail once it has painted it, all later on a loaded machine: the marker is set once
+# the thumbnail is there (10 s at most) and nothing has changed for a second.
+for _ in $(seq 1 100); do
+  compgen -G "$home/data/Tarnwick/Caches/*-tn.png" >/dev/null && break
+  sleep 0.1
+done
 settled=
-for _ in $(seq 1 40); do
+for _ in $(seq 1 20); do
   touch "$home/marker"
-  sleep 0.5
+  sleep 1
   [ -z "$(find "$home/data" "$home/config" -newer "$home/marker" -print)" ] && { settled=1; break; }
 done
 [ -n "$settled" ] || fail "the first program kept writing for 20 seconds after its first frame"
