@@ -15,6 +15,13 @@ program="$build/bin/tarnwick"
 other=${3:-}
 [[ -x $program ]] || { echo "no program at $program; build first" >&2; exit 1; }
 [[ -z $other || -x $other ]] || { echo "no program at $other" >&2; exit 1; }
+# A program finds its resources beside its own folder; one copied elsewhere starts without the
+# getting-started map and would time a blank map instead.
+for p in "$program" $other; do
+  dir=$(dirname "$p")
+  [[ -n ${TARNWICK_RESOURCES:-} || -d $dir/../resources || -d $dir/../share/tarnwick ]] ||
+    { echo "no resources beside $p (its build folder's resources/ or ../share/tarnwick)" >&2; exit 1; }
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
