@@ -352,6 +352,16 @@ void GDriveExplorer::refreshListing()
 void GDriveExplorer::listerCompleted(const std::optional<FileListItems>& items,
                                      const std::optional<std::string>& folderId, int result)
 {
+    showListerAnswer(items, folderId, result);
+    // An answer from the cache comes while the lister still asks the service: not yet.
+    if (!_relistWhenAnswered || !listerIdle()) return;
+    _relistWhenAnswered = false;
+    refreshListing();
+}
+
+void GDriveExplorer::showListerAnswer(const std::optional<FileListItems>& items,
+                                      const std::optional<std::string>& folderId, int result)
+{
     const std::optional<std::string> top = pathStackTop();
     const bool forFolder = result == GDriveFolderLister::Listed || result == GDriveFolderLister::Offline ||
         result == GDriveFolderLister::Busy;
@@ -407,9 +417,16 @@ void GDriveExplorer::currentMindMapChanged()
 
 void GDriveExplorer::directoryChanged(const std::string& folderId)
 {
-    if (!active() || !listerIdle()) return;
+    if (!active()) return;
     const std::optional<std::string> top = pathStackTop();
-    if (!searchFilter().empty() || (top && *top == folderId)) refreshListing();
+    if (searchFilter().empty() && !(top && *top == folderId)) return;
+    // The listing under way may have been asked for before the change and would show the folder
+    // without it (a map just uploaded would drop out of the list): it is asked again once answered.
+    if (!listerIdle()) {
+        _relistWhenAnswered = true;
+        return;
+    }
+    refreshListing();
 }
 
 void GDriveExplorer::navigateToBreadcrumbPath(const std::string& path)

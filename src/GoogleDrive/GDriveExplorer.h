@@ -140,6 +140,8 @@ private:
     GDriveExplorerService* service() const { return currentService(); }
     void showBreadcrumbFor(const std::string& folderId);
     void directoryChanged(const std::string& folderId);
+    void showListerAnswer(const std::optional<FileListItems>& items, const std::optional<std::string>& folderId,
+                          int result);
     void currentMindMapChanged();
     void cancelListerAndRecreate(bool recreate) override;
     std::string rootFolderId() const;
@@ -147,5 +149,6 @@ private:
     std::unique_ptr<GDriveFolderLister> _lister;
     GDriveTaskService* _listerService = nullptr;
     uint64_t _gdriveState = Unchecked;
+    bool _relistWhenAnswered = false;
     std::vector<ObservationToken> _observations;
 };

@@ -243,6 +243,16 @@ void DropboxExplorer::showItems(const std::optional<FileListItems>& items, bool 
 void DropboxExplorer::listerCompleted(const std::optional<FileListItems>& items,
                                       const std::optional<std::string>& dbPath, int result)
 {
+    showListerAnswer(items, dbPath, result);
+    // A cached answer is followed by the service's own, which may still be the older one.
+    if (result == DropboxLister::Cached || !_relistWhenAnswered || !listerIdle()) return;
+    _relistWhenAnswered = false;
+    refreshListing();
+}
+
+void DropboxExplorer::showListerAnswer(const std::optional<FileListItems>& items,
+                                       const std::optional<std::string>& dbPath, int result)
+{
     BreadcrumbBar* bar = breadcrumbBar();
     const std::optional<std::string> top = pathStackTop();
     const bool isTop = top && dbPath && samePathIgnoringCase(withTrailingSlash(*dbPath), withTrailingSlash(*top));
@@ -316,13 +326,18 @@ void DropboxExplorer::currentMindMapChanged()
 
 void DropboxExplorer::directoryChanged(const std::string& path)
 {
-    if (!active() || !listerIdle()) return;
-    if (!searchFilter().empty()) {
-        refreshListing();
+    if (!active()) return;
+    const std::optional<std::string> top = pathStackTop();
+    const bool shown =
+        !searchFilter().empty() || (top && samePathIgnoringCase(withTrailingSlash(path), withTrailingSlash(*top)));
+    if (!shown) return;
+    // The listing under way may have been asked for before the change and would show the folder
+    // without it (a map just uploaded would drop out of the list): it is asked again once answered.
+    if (!listerIdle()) {
+        _relistWhenAnswered = true;
         return;
     }
-    const std::optional<std::string> top = pathStackTop();
-    if (top && samePathIgnoringCase(withTrailingSlash(path), withTrailingSlash(*top))) refreshListing();
+    refreshListing();
 }
 
 void DropboxExplorer::navigateToBreadcrumbPath(const std::string& path)

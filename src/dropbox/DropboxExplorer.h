@@ -91,6 +91,8 @@ protected:
 private:
     Dropbox* service() const;
     void directoryChanged(const std::string& path);
+    void showListerAnswer(const std::optional<FileListItems>& items, const std::optional<std::string>& dbPath,
+                          int result);
     void currentMindMapChanged();
     std::vector<std::string> pathStackFor(const std::string& path) const;
     void replacePathStack(const std::vector<std::string>& stack);
@@ -101,5 +103,6 @@ private:
     std::shared_ptr<DropboxProvider> _provider;
     std::unique_ptr<DropboxLister> _lister;
     uint64_t _dropboxState = Unchecked;
+    bool _relistWhenAnswered = false;
     std::vector<ObservationToken> _observations;
 };

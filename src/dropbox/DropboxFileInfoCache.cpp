@@ -60,6 +60,7 @@ std::unique_ptr<DropboxFileInfoItem> DropboxFileInfoItem::makeCopy() const
     copy->_lastAccessed = _lastAccessed;
     copy->_rev = _rev;
     copy->_offlineAvailable = _offlineAvailable;
+    copy->_revisedAt = _revisedAt;
     return copy;
 }
 
@@ -120,6 +121,7 @@ DropboxFileInfoItem* DropboxFileInfoCache::update(const std::string& path, std::
     if (!slot) slot = std::make_unique<DropboxFileInfoItem>(path);
     slot->setLocalModified(localModified ? *localModified : _now());
     slot->setRev(rev.value_or(std::string()));
+    slot->setRevisedAt(++_revisions);
     if (lastAccessed) slot->setLastAccessed(lastAccessed);
     DropboxFileInfoItem* item = slot.get();
     if (!item->isValid()) {
@@ -141,6 +143,7 @@ void DropboxFileInfoCache::fileRenamed(const std::string& oldPath, const std::st
     if (normalizeKey(oldPath) == normalizeKey(newPath)) {
         old->setPath(newPath);
         old->setRev(rev);
+        old->setRevisedAt(++_revisions);
         changed();
         return;
     }

@@ -4,6 +4,7 @@
 #include "cloud/CloudRecordCache.h"
 #include "platform/Error.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -38,6 +39,10 @@ public:
     bool marked() const { return _marked; }
     void setMarked(bool marked) { _marked = marked; }
     const std::string& thumbnailHash() const { return _thumbnailHash; }
+    // The records' change count when the rev was last set: a folder listing asked for before that
+    // may not hold the file yet. Never stored.
+    uint64_t revisedAt() const { return _revisedAt; }
+    void setRevisedAt(uint64_t count) { _revisedAt = count; }
 
 private:
     std::string _path;
@@ -47,6 +52,7 @@ private:
     std::string _rev;
     bool _marked = false;
     std::string _thumbnailHash;
+    uint64_t _revisedAt = 0;
 };
 
 // The records of every cached file, by a key that ignores case and Unicode composition, kept in an
@@ -74,6 +80,8 @@ public:
     void directoryDeleted(const std::string& folder);
     std::vector<DropboxFileInfoItem*> getNewFilesInDirectory(const std::string& folder);
     std::vector<std::string> getUnmarkedItemPaths();
+    // Grows with every rev set here; see DropboxFileInfoItem::revisedAt.
+    uint64_t revisions() const { return _revisions; }
 
     // Files a record read from the file under its key.
     void itemLoaded(std::unique_ptr<DropboxFileInfoItem> item);
@@ -84,6 +92,7 @@ protected:
 
 private:
     bool _setAsideUnreadable = true;
+    uint64_t _revisions = 0;
 };
 
 // The record file's XML.

@@ -221,6 +221,7 @@ void DropboxLister::loadContentsOfPath(const std::optional<std::string>& dbPath,
         if (alive.expired() || !*alive.lock() || isCancelled() || !busy()) return;
     }
     _folderContents.clear();
+    _askedAtRevision = _service.fileInfo().revisions();
     listPage(false, {});
 }
 
@@ -275,7 +276,7 @@ void DropboxLister::processPage(const DropboxResponse<DropboxListing>& response)
         listerCompleted(std::nullopt, Failed, "Invalid state");
         return;
     }
-    _service.folderContentsLoaded(_folderContents, *_dbPath);
+    _service.folderContentsLoaded(_folderContents, *_dbPath, _askedAtRevision);
     FileListItems items = convertMetaData(_folderContents);
     finishListing(std::move(items));
 }

@@ -76,6 +76,7 @@ private:
     std::optional<std::string> _dbPath;
     int32_t _filter = 0;
     std::vector<DropboxMetadata> _folderContents;
+    uint64_t _askedAtRevision = 0;
     std::string _searchText;
     bool _fullTextSearch = false;
     // Goes with the lister: an answer handed out synchronously tells whether the delegate threw

@@ -715,7 +715,8 @@ std::string Dropbox::parentFolder(const std::string& dbPath) const
     return slash == std::string::npos || slash == 0 ? std::string("/") : dbPath.substr(0, slash);
 }
 
-void Dropbox::folderContentsLoaded(const std::vector<DropboxMetadata>& entries, const std::string& dbFolder)
+void Dropbox::folderContentsLoaded(const std::vector<DropboxMetadata>& entries, const std::string& dbFolder,
+                                   uint64_t askedAtRevision)
 {
     _browsingCache.put(dbFolder, entries);
     const std::string openId = editorDropboxStorageId();
@@ -723,6 +724,9 @@ void Dropbox::folderContentsLoaded(const std::vector<DropboxMetadata>& entries, 
     if (lowerCase(withTrailingSlash(parentFolder(openId))) != lowerCase(withTrailingSlash(dbFolder))) return;
     DropboxFileInfoItem* record = _fileInfo->get(openId);
     if (!record || record->isNew()) return;
+    // A map that went up after the listing was asked for is missing from it only because the
+    // listing is older: its copy here is the one just uploaded.
+    if (record->revisedAt() > askedAtRevision) return;
     if (DropboxBrowsingCache::metadataContainsFilename(entries, fs::path(openId).filename().string())) return;
     // Edits not yet sent would go with the local copy: the map stays, to go up again as a new file.
     const std::optional<double> date = fileModificationDate(_provider->cacheFilePathForDbPath(openId));

@@ -174,7 +174,9 @@ public:
     size_t userTaskCount() const { return _userTasks.size(); }
 
     // Cache operations of the other Dropbox parts.
-    void folderContentsLoaded(const std::vector<DropboxMetadata>& entries, const std::string& dbFolder);
+    // `askedAtRevision` is the file records' revision count when the listing was asked for.
+    void folderContentsLoaded(const std::vector<DropboxMetadata>& entries, const std::string& dbFolder,
+                              uint64_t askedAtRevision);
     std::string getUniqueFileName(const std::string& name, const std::string& dbFolder) const;
     bool isFileOpenInEditor(const std::string& dbPath) const;
     void deleteLocalFile(const std::string& dbPath);

@@ -705,3 +705,44 @@ TEST_F(GDriveExplorerTest, APathStackIsRebuiltThroughCachedParentsEvenWhenTheyLo
     ASSERT_EQ(crumbs.size(), 1u);
     EXPECT_EQ(crumbs[0].path, "SubId");
 }
+
+TEST_F(GDriveExplorerTest, AFolderChangedWhileItIsListedIsListedAgainOnceAnswered)
+{
+    struct Case {
+        const char* name;
+        const char* changed;
+        // Whether the lister goes on to ask the service after each answer (a cached one).
+        std::vector<bool> stillListing;
+        std::vector<std::string> newRequests;
+    };
+    const std::string filter = std::to_string(FileListItemMask::AllButNavigateUp);
+    const std::vector<Case> cases = {
+        {"the shown folder", "SubId", {false}, {"list SubId "}},
+        {"another folder", "DocsId", {false}, {}},
+        {"answered from the cache first", "SubId", {true}, {}},
+        {"answered from the cache, then listed", "SubId", {true, false}, {"list SubId "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        explorer->navigateToBreadcrumbPath(GDriveExplorer::RootPath);
+        answer(FileListItems{}, root, GDriveFolderLister::Listed);
+        explorer->navigateToBreadcrumbPath("SubId");
+        requests.clear();
+        NotificationCenter::defaultCenter().post(GDrive::FolderChangedNotification, nullptr,
+                                                 {{GDrive::FolderIdKey, std::string(c.changed)}});
+        EXPECT_TRUE(requests.empty()) << "asked again while the first listing runs";
+        for (bool listing : c.stillListing) {
+            lister().holding = listing;
+            explorer->listerCompleted(FileListItems{}, std::string("SubId"), GDriveFolderLister::Listed);
+        }
+        std::vector<std::string> expected;
+        for (const std::string& each : c.newRequests) expected.push_back(each + filter);
+        EXPECT_EQ(requests, expected);
+        if (!expected.empty()) {
+            requests.clear();
+            answer(FileListItems{}, std::string("SubId"), GDriveFolderLister::Listed);
+            EXPECT_TRUE(requests.empty()) << "asked again only once";
+        }
+    }
+}

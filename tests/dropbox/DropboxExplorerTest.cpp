@@ -484,3 +484,49 @@ TEST_F(DropboxExplorerTest, ViewingADownloadedFileNeverRunsIt)
     EXPECT_EQ(desktop.opened[0].rfind("file://", 0), 0u);
     EXPECT_NE(desktop.opened[0].find("notes.txt"), std::string::npos);
 }
+
+TEST_F(DropboxExplorerTest, AFolderChangedWhileItIsListedIsListedAgainOnceAnswered)
+{
+    struct Case {
+        const char* name;
+        const char* changed;
+        std::vector<int> answers;
+        std::vector<std::string> newRequests;
+    };
+    const std::vector<Case> cases = {
+        {"the shown folder", "/A/", {DropboxLister::Listed}, {"list /A/ 254"}},
+        {"the shown folder, other case", "/a", {DropboxLister::Listed}, {"list /A/ 254"}},
+        {"another folder", "/B/", {DropboxLister::Listed}, {}},
+        // The cached answer is followed by the service's own, which may be the older one.
+        {"answered from the cache first", "/A/", {DropboxLister::Cached}, {}},
+        {"answered from the cache, then listed",
+         "/A/",
+         {DropboxLister::Cached, DropboxLister::Listed},
+         {"list /A/ 254"}},
+        {"failed", "/A/", {DropboxLister::Failed}, {"list /A/ 254"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        answer(FileListItems{}, "/", DropboxLister::Listed);
+        explorer->navigateToBreadcrumbPath("/A/");
+        requests.clear();
+        service->dispatchDirectoryChanged(c.changed);
+        EXPECT_TRUE(requests.empty()) << "asked again while the first listing runs";
+        for (int result : c.answers) {
+            if (result == DropboxLister::Cached) {
+                explorer->listerCompleted(FileListItems{}, "/A/", result);
+                continue;
+            }
+            answer(FileListItems{}, "/A/", result);
+        }
+        EXPECT_EQ(requests, c.newRequests);
+        lister().holding = false;
+        if (!c.newRequests.empty()) {
+            requests.clear();
+            answer(FileListItems{}, "/A/", DropboxLister::Listed);
+            EXPECT_TRUE(requests.empty()) << "asked again only once";
+        }
+        requests.clear();
+    }
+}

@@ -514,7 +514,7 @@ DropboxMetadata fileEntry(const std::string& path)
 
 } // namespace
 
-TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHere)
+TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHereOrListedBeforeItWentUp)
 {
     linkAccount();
     make();
@@ -522,15 +522,21 @@ TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHe
         const char* name;
         bool editedFile;
         bool editorModified;
+        bool listedBeforeUpload;
         bool kept;
+        bool keptAsNew;
     };
     const std::vector<Case> cases = {
-        {"unchanged", false, false, false},
-        {"file saved since the last upload", true, false, true},
-        {"edits not yet saved", false, true, true},
+        {"unchanged", false, false, false, false, false},
+        {"file saved since the last upload", true, false, false, true, true},
+        {"edits not yet saved", false, true, false, true, true},
+        // The listing left before the upload finished and came back after it.
+        {"listing asked for before the upload", false, false, true, true, false},
     };
     for (const Case& c : cases) {
+        const uint64_t beforeUpload = service->fileInfo().revisions();
         syncedFile("/Maps/Plan.twkx");
+        const uint64_t asked = c.listedBeforeUpload ? beforeUpload : service->fileInfo().revisions();
         const std::string file = service->provider()->cacheFilePathForDbPath("/Maps/Plan.twkx");
         if (c.editedFile) service->fileInfo().get("/Maps/Plan.twkx")->setLocalModified(*fileModificationDate(file) - 5);
         auto editor = std::make_shared<OneMapEditor>();
@@ -541,17 +547,18 @@ TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHe
         notifications.shown.clear();
 
         // Another folder's listing and a listing that has the map change nothing.
-        service->folderContentsLoaded({}, "/Other");
-        service->folderContentsLoaded({fileEntry("/Maps/plan.TWKX")}, "/maps/");
+        service->folderContentsLoaded({}, "/Other", asked);
+        service->folderContentsLoaded({fileEntry("/Maps/plan.TWKX")}, "/maps/", asked);
         EXPECT_TRUE(notifications.shown.empty()) << c.name;
 
-        service->folderContentsLoaded({fileEntry("/Maps/Other.twkx")}, "/Maps/");
+        service->folderContentsLoaded({fileEntry("/Maps/Other.twkx")}, "/Maps/", asked);
         EXPECT_EQ(fs::exists(file), c.kept) << c.name;
         const DropboxFileInfoItem* record = service->fileInfo().get("/Maps/Plan.twkx");
         if (c.kept) {
             ASSERT_NE(record, nullptr) << c.name;
-            EXPECT_TRUE(record->isNew()) << c.name;
+            EXPECT_EQ(record->isNew(), c.keptAsNew) << c.name;
             EXPECT_TRUE(editor->deleted.empty()) << c.name;
+            if (!c.keptAsNew) EXPECT_TRUE(notifications.shown.empty()) << c.name;
         } else {
             EXPECT_EQ(record, nullptr) << c.name;
             EXPECT_EQ(editor->deleted, std::vector<std::string>{"/Maps/Plan.twkx"}) << c.name;
