@@ -13,6 +13,12 @@ namespace {
 // together.
 constexpr size_t ChunkSize = 16;
 
+// Each worker loads its fonts anew in a font map of its own, and Pango starts a thread of its own
+// for each font the map first matches: a few milliseconds of processor that a batch of a small
+// map (a first start's map has some 40 texts) never wins back. A smaller batch is laid out on the
+// calling thread until a batch this large has started the workers.
+constexpr size_t StartingBatch = 512;
+
 // Font maps of different threads still share cairo's scaled fonts and its process-wide cache of
 // glyph pages, which this cairo does not guard against use from two threads at once (a worker
 // evicting another's page crashes the other). Pango reaches those caches only when it asks a
@@ -100,6 +106,12 @@ TextMeasuringPool::~TextMeasuringPool()
     for (std::thread& worker : _workers) worker.join();
 }
 
+size_t TextMeasuringPool::workerCount() const
+{
+    std::lock_guard lock(_mutex);
+    return _workers.size();
+}
+
 void TextMeasuringPool::start()
 {
     // The calling thread measures too; more threads than cores would only take turns.
@@ -112,8 +124,9 @@ void TextMeasuringPool::start()
 void TextMeasuringPool::forEach(size_t count, PangoLayoutMeasurer& callerMeasurer,
                                 const std::function<void(PangoLayoutMeasurer&, size_t)>& measure)
 {
-    if (count <= ChunkSize) {
-        // Waking the workers would cost more than they could save.
+    // Waking the workers would cost more than they could save.
+    const bool alone = count <= ChunkSize || (_workers.empty() && count < StartingBatch);
+    if (alone) {
         for (size_t i = 0; i < count; ++i) measure(callerMeasurer, i);
         return;
     }

@@ -12,8 +12,8 @@ class PangoLayoutMeasurer;
 // Lays many texts out side by side. Pango objects must not be shared between threads, so each
 // worker thread has a font map, context and layout of its own, set up as the measurer sets up its
 // own; a text's size depends on nothing but the text, so whichever thread lays it out finds the
-// size the measurer would find. The workers start on the first large batch and stay for the rest
-// of the process, keeping the fonts they have loaded.
+// size the measurer would find. The workers start on the first batch of several hundred texts and
+// stay for the rest of the process, keeping the fonts they have loaded.
 class TextMeasuringPool {
 public:
     static TextMeasuringPool& shared();
@@ -28,6 +28,8 @@ public:
     // measurers call it from the main thread.
     void forEach(size_t count, PangoLayoutMeasurer& callerMeasurer,
                  const std::function<void(PangoLayoutMeasurer&, size_t)>& measure);
+    // The threads started besides the callers': none before the first large batch.
+    size_t workerCount() const;
 
 private:
     TextMeasuringPool() = default;
@@ -36,7 +38,7 @@ private:
     // Takes the next chunk of the current batch and measures it; false when none is left.
     bool measureChunk(PangoLayoutMeasurer& measurer);
 
-    std::mutex _mutex;
+    mutable std::mutex _mutex;
     std::condition_variable _wake;
     std::condition_variable _done;
     std::vector<std::thread> _workers;

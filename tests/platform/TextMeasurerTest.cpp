@@ -1,5 +1,6 @@
 #include "platform/TextMeasurer.h"
 #include "platform/PangoTextMeasurer.h"
+#include "platform/TextMeasuringPool.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/LaidOutTextMeasurer.h"
 #include "support/MixedTopicTexts.h"
@@ -7,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -305,6 +309,50 @@ TEST(PangoTextMeasurerAhead, PlainTextsHaveTheSizesOfTheirLayouts)
     }
     EXPECT_EQ(differing, 0u);
     measurer.measureTextsAhead(0, [](size_t, PlainTextSizer&) { ADD_FAILURE() << "called for nothing"; });
+}
+
+namespace {
+
+// Measures new texts in batches of several sizes and counts the batches after which the shared
+// pool has another number of workers than expected.
+int unexpectedWorkerCounts()
+{
+    std::vector<AttributedString> texts;
+    for (size_t i = 0; i < 1100; ++i) texts.emplace_back("topic " + std::to_string(i), fontAttributes(Ten));
+    PangoTextMeasurer measurer;
+    size_t next = 0;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t workers = std::min(cores, 8u) - 1;
+    const struct {
+        size_t batch;
+        size_t workersAfter;
+    } steps[] = {{40, 0}, {511, 0}, {512, workers}, {40, workers}};
+    int failures = 0;
+    measurer.measureTextsAhead(
+        40, [&](size_t i, PlainTextSizer& sizer) { sizer.sizeForText(texts[1099 - i].string(), Ten); });
+    if (TextMeasuringPool::shared().workerCount() != 0) ++failures;
+    for (const auto& step : steps) {
+        std::vector<const AttributedString*> batch;
+        for (size_t i = 0; i < step.batch; ++i) batch.push_back(&texts[next++]);
+        measurer.sizesForAttributedStrings(batch);
+        const size_t started = TextMeasuringPool::shared().workerCount();
+        if (started != step.workersAfter) {
+            std::fprintf(stderr, "after a batch of %zu: %zu workers\n", step.batch, started);
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+} // namespace
+
+// A small map's texts are laid out on the calling thread: the workers, each loading its fonts
+// anew, start only for a batch of several hundred texts.
+TEST(TextMeasuringPoolDeathTest, WorkersStartOnlyForALargeBatch)
+{
+    // A process of its own, whose workers no earlier test has started.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(unexpectedWorkerCounts()), testing::ExitedWithCode(0), "");
 }
 
 // A batch within the capacity is remembered; a larger one (every topic of a large import) is
