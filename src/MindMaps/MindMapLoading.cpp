@@ -88,10 +88,7 @@ void MindMap::nodesLoadedFromIndex(size_t index)
 
 void MindMap::resetIdsForExistingNodes()
 {
-    for (MindMapNode* node : _nodes) {
-        node->setId(-100);
-        node->setParentId(-100);
-    }
+    for (MindMapNode* node : _nodes) node->setId(-100);
     _idIndex.clear();
     _idIndexCoverage = 0;
 }

@@ -474,8 +474,6 @@ public:
     int64_t id() const { return _id; }
     // Tells the map, which keeps an index of the ids.
     void setId(int64_t nodeId);
-    int64_t parentId() const { return _parentId; }
-    void setParentId(int64_t parentId) { _parentId = parentId; }
     int64_t originalLevel() const { return extrasOrDefaults().originalLevel; }
     void setOriginalLevel(int64_t level);
     // Waits for its caller in the editor.
@@ -635,7 +633,6 @@ private:
     Size _size{DefaultWidth, DefaultHeight};
     Size _textSize{DefaultWidth, DefaultHeight};
     SharedLook _look;
-    int64_t _parentId = -1;
     int64_t _id = -1;
     int64_t _paletteInfo = 0;
     // The text as set, kept apart only while it differs from the display text's string: a topic

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -112,6 +113,9 @@ void TwkMindMapReader::loadNodesDataFromArray(const PropertyList& nodes, const M
     if (!entries) return;
     const double scale = compatibility.generator() == OldestGenerator ? OldestGeneratorScale : 1.0;
 
+    // The parents the topics name, in the order the topics were made, until each is linked.
+    std::vector<int64_t> parentIds;
+    parentIds.reserve(entries->size());
     for (const PropertyList& entry : *entries) {
         const PropertyList& name = entry["name"];
         const PropertyList& x = entry["location"]["X"];
@@ -120,7 +124,7 @@ void TwkMindMapReader::loadNodesDataFromArray(const PropertyList& nodes, const M
 
         MindMapNode* node = addNodeLoadingAtLocation(Point{coordinate(x, scale), coordinate(y, scale)});
         node->setId(documentId(entry["id"]).value_or(-1));
-        node->setParentId(documentId(entry["parent"]).value_or(-1));
+        parentIds.push_back(documentId(entry["parent"]).value_or(-1));
         node->setText(name.stringValue());
 
         const PropertyList& fillInfo = entry["fillInfo"];
@@ -148,10 +152,11 @@ void TwkMindMapReader::loadNodesDataFromArray(const PropertyList& nodes, const M
     const std::vector<MindMapNode*>& all = map.nodes();
     for (size_t i = firstNew; i < all.size(); ++i) {
         MindMapNode* node = all[i];
-        if (node->parentId() < 0) continue;
+        const int64_t parentId = parentIds[i - firstNew];
+        if (parentId < 0) continue;
         // The node refuses itself and its own descendants: such a topic stays a central theme, so
         // that no walk up the tree can run in a circle.
-        if (MindMapNode* parent = map.findNodeOnId(node->parentId())) node->linkToParent(parent);
+        if (MindMapNode* parent = map.findNodeOnId(parentId)) node->linkToParent(parent);
     }
     map.rethinkCentralThemes();
     if (map.loadingState() != MindMapPasting) nodesLoadedFromIndex(firstNew);

@@ -372,7 +372,11 @@ void TwkxMindMapReader::readNodes(pugi::xml_node parent)
     const size_t firstNew = _mindMap.nodes().size();
     pugi::xml_node topics = firstElementForName(parent, "topics");
     if (!topics) return;
-    for (pugi::xml_node topic = topics.child("topic"); topic; topic = topic.next_sibling("topic")) readNode(topic);
+    // The parents the topics name, in the order the topics were made: needed only until each is
+    // linked, so the topics themselves keep no room for them.
+    std::vector<int64_t> parentIds;
+    for (pugi::xml_node topic = topics.child("topic"); topic; topic = topic.next_sibling("topic"))
+        parentIds.push_back(readNode(topic));
     const std::vector<MindMapNode*>& nodes = _mindMap.nodes();
     if (nodes.size() == firstNew) return;
 
@@ -394,7 +398,7 @@ void TwkxMindMapReader::readNodes(pugi::xml_node parent)
         MindMapNode* node = nodes[i];
         // The node refuses itself and its own descendants as parent: a topic naming one of them
         // stays a central theme, so that no walk up the tree can run in a circle.
-        if (MindMapNode* parent = nodeOnId(node->parentId())) node->linkToParent(parent);
+        if (MindMapNode* parent = nodeOnId(parentIds[i - firstNew])) node->linkToParent(parent);
         if (_isPasting) node->collectReferencedImages(_referencedImages);
     }
 }
@@ -408,14 +412,14 @@ MindMapNode* TwkxMindMapReader::nodeOnId(int64_t id)
     return found != _nodesBySparseId.end() ? found->second : nullptr;
 }
 
-void TwkxMindMapReader::readNode(pugi::xml_node topic)
+int64_t TwkxMindMapReader::readNode(pugi::xml_node topic)
 {
     // A topic carries up to two dozen attributes and a dozen kinds of children: one pass over
     // each finds them all, where a look-up per item would scan them again every time.
     const TopicItems items(topic);
     MindMapNode* node = _mindMap.addNodeLoadingAtLocation(Point{0, 0});
     node->setId(integerValue(items.attribute(TopicId), -1));
-    node->setParentId(integerValue(items.attribute(TopicParent), -1));
+    const int64_t parentId = integerValue(items.attribute(TopicParent), -1);
     if (_isPasting) node->setOriginalLevel(integerValue(items.attribute(TopicOriginalLevel), -1));
     else node->setGuid(items.attribute(TopicGuid).value());
 
@@ -506,6 +510,7 @@ void TwkxMindMapReader::readNode(pugi::xml_node topic)
     }
 
     if (auto note = getFirstTextValue(items.child(TopicNote))) node->setNote(*note);
+    return parentId;
 }
 
 void TwkxMindMapReader::readParentRelation(pugi::xml_node element, MindMapNode& node)

@@ -89,7 +89,9 @@ public:
     static bool isUsableImageHash(const std::string& hash);
 
 private:
-    void readNode(pugi::xml_node topic);
+    // Makes the topic and answers the id of the parent it names, which readNodes() links once
+    // every topic is made.
+    int64_t readNode(pugi::xml_node topic);
     void readParentRelation(pugi::xml_node element, MindMapNode& node);
     void readLink(pugi::xml_node link, MindMapNode& node);
     void readCustomPath(pugi::xml_node element, MindMapRelation& relation);

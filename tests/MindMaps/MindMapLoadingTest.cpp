@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <sstream>
+#include <vector>
 
 using namespace maptest;
 
@@ -28,6 +29,7 @@ bool readLineDocument(MindMap& map, const MindMapData& data, Error* error)
     std::istringstream in(std::string(data.begin(), data.end()));
     map.resetIdsForExistingNodes();
     const size_t firstNew = map.nodes().size();
+    std::vector<int64_t> parentIds;
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream fields(line);
@@ -45,7 +47,7 @@ bool readLineDocument(MindMap& map, const MindMapData& data, Error* error)
             std::getline(fields >> std::ws, text);
             MindMapNode* node = map.addNodeLoadingAtLocation(Point{x, 0});
             node->setId(id);
-            node->setParentId(parentId);
+            parentIds.push_back(parentId);
             node->setText(text);
         } else if (!kind.empty()) {
             return setError(error, MakeAppError(7, "unknown line"));
@@ -53,7 +55,7 @@ bool readLineDocument(MindMap& map, const MindMapData& data, Error* error)
     }
     for (size_t i = firstNew; i < map.nodes().size(); ++i) {
         MindMapNode* node = map.nodes()[i];
-        if (MindMapNode* parent = map.findNodeOnId(node->parentId())) node->setParent(parent);
+        if (MindMapNode* parent = map.findNodeOnId(parentIds[i - firstNew])) node->setParent(parent);
     }
     map.nodesLoadedFromIndex(firstNew);
     map.rethinkCentralThemes();
