@@ -34,9 +34,9 @@
 #include <unordered_map>
 #include <utility>
 
-// Every topic is one: the allocator serves it from its 384-byte size class, where a few bytes more
-// would take the next one (448) for every topic of a large map.
-static_assert(sizeof(MindMapNode) <= 304);
+// Every topic is one: the allocator serves it from its 320-byte size class, and from the 256-byte one
+// once it fits there. No change takes back the bytes the topics gave up.
+static_assert(sizeof(MindMapNode) <= 280);
 
 namespace {
 
@@ -132,7 +132,7 @@ template <class Value> const Value* sharedValue(const Value& value)
 } // namespace
 
 MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, bool isLoading)
-    : CompositeElement(mindMap), _location(sanitizedPoint(location)), _look(defaultLook()), _isLoading(isLoading)
+    : CompositeElement(mindMap), _isLoading(isLoading), _location(sanitizedPoint(location)), _look(defaultLook())
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
     setParent(parent);
@@ -404,9 +404,13 @@ void MindMapNode::countChildPaletteInfo(int64_t paletteInfo, bool added)
 
 void MindMapNode::setPaletteInfo(int64_t paletteInfo)
 {
-    if (paletteInfo == _paletteInfo) return;
+    // No palette has 2^31 entries, and a topic whose entry is beyond its palette takes the
+    // palette's last one: a larger entry (an old document may hold one) colours the topic as the
+    // largest kept one does, and that negative entries mean none holds as well at the other end.
+    const auto kept = static_cast<int32_t>(std::clamp<int64_t>(paletteInfo, INT32_MIN, INT32_MAX));
+    if (kept == _paletteInfo) return;
     if (_parent) _parent->countChildPaletteInfo(_paletteInfo, false);
-    _paletteInfo = paletteInfo;
+    _paletteInfo = kept;
     if (_parent) _parent->countChildPaletteInfo(_paletteInfo, true);
 }
 
@@ -939,6 +943,8 @@ void MindMapNode::setStyleSheetFont(const std::optional<Font>& font)
 void MindMapNode::includeNodeUpdateState(uint64_t bits)
 {
     if (_isLoading) return;
+    // A bit no validation step answers would keep the node pending for ever.
+    bits &= AllUpdateBits;
     // A display text built ahead of a batch measurement no longer stands for the node.
     if (bits & (UpdateDefaultStyle | UpdateFont | UpdateText)) {
         _textPrepared = false;
@@ -950,7 +956,7 @@ void MindMapNode::includeNodeUpdateState(uint64_t bits)
         _updateState |= bits;
         return;
     }
-    _updateState = bits;
+    _updateState = static_cast<uint8_t>(bits);
     if (_validatingState) return;
     if (MindMap* map = reportingMap()) map->elementInvalidated(this);
 }
@@ -1077,7 +1083,9 @@ void MindMapNode::validateNodeState()
         content.height += imageSize.height;
         content.width = std::max(content.width, imageSize.width);
     }
-    const int32_t styleBorder = currentStyle().borderStyle();
+    // Every border style the painter and the sizes know is small: one beyond a byte is as unknown
+    // to them at the byte's end.
+    const auto styleBorder = static_cast<int8_t>(std::clamp<int32_t>(currentStyle().borderStyle(), INT8_MIN, INT8_MAX));
     if (_borderStyle != styleBorder) {
         _borderStyle = styleBorder;
         _updateState |= UpdateOuterSize;

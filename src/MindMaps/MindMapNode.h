@@ -51,6 +51,8 @@ public:
         UpdateDateText = 128,
     };
     static constexpr uint64_t InitialUpdateState = 0xC3;
+    static constexpr uint64_t AllUpdateBits = UpdateDefaultStyle | UpdateFont | UpdateText | UpdateOuterSize |
+        UpdateAppearance | UpdateAutoNumber | UpdateDateText;
 
     using Date = std::chrono::system_clock::time_point;
 
@@ -175,6 +177,8 @@ public:
     void mapNodeStyleChanged();
 
     int64_t paletteInfo() const { return _paletteInfo; }
+    // An entry beyond the 32-bit range is kept as the nearest one within it, which colours the
+    // topic alike.
     void setPaletteInfo(int64_t paletteInfo);
     // The palette entries (above 0) the node's children have, each with the number of children
     // that have it; null when no child has one. Kept up to date as children come, go and change
@@ -244,7 +248,7 @@ public:
 
     uint64_t updateState() const { return _updateState; }
     // Records stale state; the first bit recorded while the node is valid reports the node to
-    // the map as invalid. Ignored while loading.
+    // the map as invalid. Ignored while loading; bits that are no UpdateBits are dropped.
     void includeNodeUpdateState(uint64_t bits);
     // Recomputes what the pending bits mark as stale, in a fixed order (style, font, text,
     // auto number, border, date, outer size), and reports a new outer size to the map.
@@ -623,29 +627,13 @@ private:
     void refreshTreeCache() const;
     static void treeChanged();
 
-    MindMapNode* _parent = nullptr;
-    std::vector<MindMapNode*> _children;
-    std::unique_ptr<ParentRelation> _parentRelation;
-    // Null until style() is first asked: see currentStyle().
-    mutable std::unique_ptr<OwnStyle> _style;
-    mutable std::unique_ptr<Extras> _extras;
-    Point _location;
-    Size _size{DefaultWidth, DefaultHeight};
-    Size _textSize{DefaultWidth, DefaultHeight};
-    SharedLook _look;
-    int64_t _id = -1;
-    int64_t _paletteInfo = 0;
-    // The text as set, kept apart only while it differs from the display text's string: a topic
-    // without formatting holds its text once, in its display text.
-    std::unique_ptr<std::string> _sourceText;
-    AttributedString _displayText;
-    NodeLayoutState _layout;
-    // valid while _parent is set; no node holds 2^32 children
-    uint32_t _indexInParent = 0;
-    // The update bits fit in 32: UpdateBits.
-    uint32_t _updateState = 0;
-    int32_t _borderStyle = 1;
+    // The small fields come first: they fill the room the element's own fields leave at the end
+    // of their last eight bytes, which would otherwise go unused.
     int8_t _editingState = 0;
+    // As of the last validation: see validateNodeState().
+    int8_t _borderStyle = 1;
+    // UpdateBits: all of them fit in a byte.
+    uint8_t _updateState = 0;
     // Every topic has these: kept as bits, next to each other.
     mutable bool _autoNumberPathPending : 1 = false;
     bool _dropTarget : 1 = false;
@@ -664,4 +652,24 @@ private:
     bool _tearingDown : 1 = false;
     // The node has a label box (see autoNumberIconWidth()).
     bool _hasAutoNumberBox : 1 = false;
+    MindMapNode* _parent = nullptr;
+    std::vector<MindMapNode*> _children;
+    std::unique_ptr<ParentRelation> _parentRelation;
+    // Null until style() is first asked: see currentStyle().
+    mutable std::unique_ptr<OwnStyle> _style;
+    mutable std::unique_ptr<Extras> _extras;
+    Point _location;
+    Size _size{DefaultWidth, DefaultHeight};
+    Size _textSize{DefaultWidth, DefaultHeight};
+    SharedLook _look;
+    int64_t _id = -1;
+    // The text as set, kept apart only while it differs from the display text's string: a topic
+    // without formatting holds its text once, in its display text.
+    std::unique_ptr<std::string> _sourceText;
+    AttributedString _displayText;
+    NodeLayoutState _layout;
+    // valid while _parent is set; no node holds 2^32 children
+    uint32_t _indexInParent = 0;
+    // See setPaletteInfo().
+    int32_t _paletteInfo = 0;
 };

@@ -76,14 +76,20 @@ TEST_F(MindMapNodeValidationTest, OuterSizeFollowsTheBorderStyle)
         EXPECT_DOUBLE_EQ(node->size().width, border.width);
         EXPECT_DOUBLE_EQ(node->size().height, border.height);
     }
-    // A code no border knows keeps the plain size.
-    {
-        ElementStyle::UpdateGuard batch(*node->style());
-        node->style()->setBorderStyle(42);
+    // A code no border knows keeps the plain size, also one whose low byte is a known border.
+    for (int32_t unknown : {42, 256, 263, 1 << 20, -1, -250}) {
+        SCOPED_TRACE(unknown);
+        node->style()->changeBorderStyle(5);
+        node->validateNodeState();
+        {
+            ElementStyle::UpdateGuard batch(*node->style());
+            node->style()->setPropCustomized(NodeStyle::BorderStyleMask, true);
+            node->style()->setBorderStyle(unknown);
+        }
+        node->validateNodeState();
+        EXPECT_DOUBLE_EQ(node->size().width, W + 16);
+        EXPECT_DOUBLE_EQ(node->size().height, base);
     }
-    node->validateNodeState();
-    EXPECT_DOUBLE_EQ(node->size().width, W + 16);
-    EXPECT_DOUBLE_EQ(node->size().height, base);
 }
 
 TEST_F(MindMapNodeValidationTest, EmbeddedImageOnlyHasNoTextSizeAndNoMinimumHeight)

@@ -228,6 +228,46 @@ TEST(TwkxColors, ColoursOfTheOlderFormWithoutAStyleElementAreStillRead)
     EXPECT_EQ(node->currentStyle().strokeColor(), Color::rgb255(0, 0, 255));
 }
 
+TEST(TwkxColors, PaletteEntriesBeyondThe32BitRangeColourAndReadBackAsTheLargestKeptOne)
+{
+    // Entries whose low 32 bits would be a negative entry (none), the first entry, or an entry
+    // beyond the palette; the last one is beyond the 64-bit range as well.
+    const std::vector<std::string> entries = {"2147483648", "4294967297", "5000000000", "99999999999999999999"};
+    std::string topics = R"(<topic id="0" parent="-1" text="Theme"/>)"
+                         R"(<topic id="1" parent="0" text="First" palette="1"/>)"
+                         R"(<topic id="2" parent="0" text="Beyond" palette="99"/>)";
+    for (size_t i = 0; i < entries.size(); ++i) {
+        topics += "<topic id=\"" + std::to_string(i + 3) + R"(" parent="0" text=")" + entries[i] + R"(" palette=")" +
+            entries[i] + R"("/>)";
+    }
+    const std::string document = documentWith(topics, "", R"(<style key="system.bright-palette"/>)");
+    auto named = [](MindMap& map, const std::string& text) {
+        for (MindMapNode* node : map.nodes()) {
+            if (node->text() == text) return node;
+        }
+        return static_cast<MindMapNode*>(nullptr);
+    };
+    MindMap map;
+    ASSERT_TRUE(loadDocument(map, document));
+    const MindMapNode* beyond = named(map, "Beyond");
+    ASSERT_TRUE(beyond);
+    ASSERT_NE(beyond->fillColor(), named(map, "First")->fillColor());
+    const std::string written = writeDocument(map);
+    MindMap again;
+    ASSERT_TRUE(loadDocument(again, written));
+    for (const std::string& entry : entries) {
+        SCOPED_TRACE(entry);
+        for (MindMap* read : {&map, &again}) {
+            const MindMapNode* node = named(*read, entry);
+            ASSERT_TRUE(node);
+            EXPECT_EQ(node->paletteInfo(), INT32_MAX);
+            EXPECT_EQ(node->fillColor(), beyond->fillColor());
+            EXPECT_EQ(node->strokeColor(), beyond->strokeColor());
+        }
+    }
+    EXPECT_EQ(topicsOf(writeDocument(again)), topicsOf(written));
+}
+
 // ---- Positions and generators ----
 
 TEST(TwkxGenerators, OnlyTheOldestGeneratorIsScaled)
