@@ -94,8 +94,10 @@ bool hasBaselineTable(PangoFont* font)
 
 PangoLayoutMeasurer::PangoLayoutMeasurer()
 {
-    _fontMap = pango_cairo_font_map_new();
-    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(_fontMap), PangoTextMeasurer::Resolution);
+    // The thread's own font map, which the window draws its texts with: a font measured here is
+    // found there again instead of being matched and loaded a second time (with a thread of
+    // Pango's for each match). The context carries the resolution, the map's stays the window's.
+    _fontMap = PANGO_FONT_MAP(g_object_ref(pango_cairo_font_map_get_default()));
     _context = pango_font_map_create_context(_fontMap);
     PangoTextMeasurer::prepareContext(_context);
     // The font a layout merges over the context's: one line is itemized against the same.

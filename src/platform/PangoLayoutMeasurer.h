@@ -13,7 +13,7 @@ typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
 typedef struct _PangoLayout PangoLayout;
 
-// A font map, context and layout of one thread, set up as the measurer measures: it lays a text
+// A context and layout on the font map of one thread, set up as the measurer measures: it lays a text
 // out and answers its size, remembering nothing. A text of one line without raised or lowered
 // parts, whose runs all sit on the roman baseline, is itemized and shaped without the layout,
 // which would give it the same size; so is a plain text of one such line. Only the thread that made it may use it.
