@@ -36,7 +36,7 @@
 
 // Every topic is one: the allocator serves it from its 320-byte size class, and from the 256-byte one
 // once it fits there. No change takes back the bytes the topics gave up.
-static_assert(sizeof(MindMapNode) <= 280);
+static_assert(sizeof(MindMapNode) <= 272);
 
 namespace {
 

@@ -2,14 +2,24 @@
 
 #include "MindMaps/LayoutModes.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
 
 // Bumped whenever a node changes its parent, a hull appears or goes, or a layout mode changes:
 // the levels, hull depths and layout owners that nodes keep are current only while it stays the
-// same. Main thread only, as the whole model.
+// same. Main thread only, as the whole model. A node keeps 48 bits of it: past them, no node's
+// values count as current any more, which is slower but never wrong.
 uint64_t treeGeneration = 1;
+
+// Every mode and direction the layouters know is small: one beyond a byte is as unknown to them at
+// the byte's end, where it keeps its sign.
+int8_t keptLayoutCode(int32_t code)
+{
+    return static_cast<int8_t>(std::clamp<int32_t>(code, INT8_MIN, INT8_MAX));
+}
 
 } // namespace
 
@@ -58,19 +68,21 @@ int64_t MindMapNode::nodeLevel() const
 
 void MindMapNode::setLayoutMode(int32_t layoutMode)
 {
+    layoutMode = keptLayoutCode(layoutMode);
     if (layoutMode == _layout.mode) return;
-    _layout.mode = layoutMode;
+    _layout.mode = static_cast<int8_t>(layoutMode);
     // The branch below is laid out by another mode now.
     treeChanged();
     if (_isLoading) return;
-    _layout.direction = DefaultLayoutDirectionForMode(layoutMode);
+    _layout.direction = keptLayoutCode(DefaultLayoutDirectionForMode(layoutMode));
     includeNodeUpdateState(UpdateOuterSize);
 }
 
 void MindMapNode::setLayoutDirection(int32_t layoutDirection)
 {
+    layoutDirection = keptLayoutCode(layoutDirection);
     if (layoutDirection == _layout.direction) return;
-    _layout.direction = layoutDirection;
+    _layout.direction = static_cast<int8_t>(layoutDirection);
     if (!_isLoading) includeNodeUpdateState(UpdateOuterSize);
 }
 

@@ -12,8 +12,14 @@ class MindMapNode;
 // that the automatic layouts leave on it, and what is worked out from the tree above it (level,
 // hull depth, layout owners), valid while the tree generation it was worked out in stays current.
 struct NodeLayoutState {
-    int32_t mode = 0;
-    int32_t direction = 0;
+    // The tree generation the values below were worked out in (see MindMapNode::refreshTreeCache()):
+    // 48 bits count more tree changes than any process makes, and leave the rest of the word to
+    // the mode and the direction.
+    mutable uint64_t generation : 48 = 0;
+    // The topic's own layout mode and direction: every one there is fits in a byte (see
+    // MindMapNode::setLayoutMode()).
+    int8_t mode = 0;
+    int8_t direction = 0;
 
     // Zero until an automatic layout first leaves a value: a free-form map never does, and its
     // topics keep no room for them.
@@ -28,7 +34,6 @@ struct NodeLayoutState {
         if (_placement || !isPositiveZero(point.x) || !isPositiveZero(point.y)) placement().connectionPoint = point;
     }
 
-    mutable uint64_t generation = 0;
     // No tree is 2^31 levels deep.
     mutable int32_t level = 0;
     // The number of hull-showing nodes from the root down to this one.

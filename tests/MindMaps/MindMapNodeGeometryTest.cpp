@@ -157,6 +157,29 @@ TEST_F(MindMapNodeGeometryTest, HitCodesOfPictureAndDate)
     for (const auto& [point, code] : cases) EXPECT_EQ(node->getHitTestInfo(point), code) << point.x << ", " << point.y;
 }
 
+TEST_F(MindMapNodeGeometryTest, LayoutCodesBeyondAByteStayAsUnknownAsTheyAre)
+{
+    MindMapNode* root = theme("Root");
+    MindMapNode* main = child(root, {-200, 0});
+    MindMapNode* leaf = child(main, {-300, 0});
+    // Codes whose low byte is free form, a list growing to the left or a right-to-left tree.
+    for (int32_t code : {256, 257, 260, -255, 1 << 20}) {
+        SCOPED_TRACE(code);
+        main->setLayoutMode(code);
+        EXPECT_NE(leaf->effectiveLayoutMode(), 0);
+        EXPECT_EQ(main->layoutMode() < 0, code < 0);
+        for (int32_t mode : {3, 4}) {
+            main->setLayoutMode(mode);
+            main->setLayoutDirection(99);
+            const bool listLeftToRight = MindMapNode::isListLayoutLeftToRight(leaf);
+            const bool treeLeftToRight = MindMapNode::isTopdownLayoutLeftToRight(leaf);
+            main->setLayoutDirection(code);
+            EXPECT_EQ(MindMapNode::isListLayoutLeftToRight(leaf), listLeftToRight);
+            EXPECT_EQ(MindMapNode::isTopdownLayoutLeftToRight(leaf), treeLeftToRight);
+        }
+    }
+}
+
 TEST_F(MindMapNodeGeometryTest, CollapseMarkerSideFollowsTheLayout)
 {
     MindMapNode* root = theme("Root");
