@@ -6,7 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <memory>
+
+// Every topic holds one: a few bytes more would take a larger size class for every topic of a
+// large map.
+static_assert(sizeof(AttributedString) <= 48);
 
 namespace {
 
@@ -160,22 +165,103 @@ AttributedString::AttributedString(std::string text) : AttributedString(std::mov
 {
 }
 
+// The count is atomic: texts are copied and dropped on the threads that measure them.
+struct AttributedString::SharedAttributes::Block {
+    std::atomic<size_t> references{1};
+    const TextAttributes attributes;
+};
+
 AttributedString::SharedAttributes::SharedAttributes(const TextAttributes& attributes)
 {
     // One of the attributes this thread shared lately when equal: topics are made one after the
     // other, mostly in the attributes of the one before.
     constexpr size_t Kept = 8;
-    thread_local std::array<std::shared_ptr<const TextAttributes>, Kept> recent;
+    thread_local std::array<SharedAttributes, Kept> recent;
     thread_local size_t next = 0;
-    for (const std::shared_ptr<const TextAttributes>& kept : recent) {
+    for (const SharedAttributes& kept : recent) {
         if (kept && *kept == attributes) {
-            _attributes = kept;
+            *this = kept;
             return;
         }
     }
-    _attributes = std::make_shared<const TextAttributes>(attributes);
-    recent[next] = _attributes;
+    _block = new Block{1, attributes};
+    recent[next] = *this;
     next = (next + 1) % Kept;
+}
+
+AttributedString::SharedAttributes::SharedAttributes(const SharedAttributes& other) noexcept : _block(other._block)
+{
+    if (_block) _block->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+AttributedString::SharedAttributes::~SharedAttributes()
+{
+    if (_block && _block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete _block;
+}
+
+const TextAttributes& AttributedString::SharedAttributes::operator*() const
+{
+    return _block->attributes;
+}
+
+AttributedString::SharedAttributes AttributedString::SharedAttributes::adopt(Block* block)
+{
+    SharedAttributes shared;
+    shared._block = block;
+    return shared;
+}
+
+AttributedString::Attributes::Attributes(const Attributes& other)
+{
+    if (Detail* detail = other.detail()) {
+        _word = reinterpret_cast<uintptr_t>(new Detail(*detail)) | 1;
+    } else if (other._word) {
+        reinterpret_cast<SharedAttributes::Block*>(other._word)->references.fetch_add(1, std::memory_order_relaxed);
+        _word = other._word;
+    }
+}
+
+AttributedString::Attributes::~Attributes()
+{
+    if (Detail* detail = this->detail()) delete detail;
+    // The adopted reference is dropped with the temporary.
+    else if (_word) SharedAttributes::adopt(reinterpret_cast<SharedAttributes::Block*>(_word));
+}
+
+const TextAttributes* AttributedString::Attributes::whole() const
+{
+    if (Detail* detail = this->detail()) return detail->whole ? &*detail->whole : nullptr;
+    return _word ? &reinterpret_cast<const SharedAttributes::Block*>(_word)->attributes : nullptr;
+}
+
+void AttributedString::Attributes::setWhole(SharedAttributes whole)
+{
+    // The lowest bit marks a detail: both it and a block are aligned to more than one byte.
+    static_assert(alignof(SharedAttributes::Block) > 1 && alignof(Detail) > 1);
+    if (Detail* detail = this->detail()) {
+        detail->whole = std::move(whole);
+        dropPlainDetail();
+        return;
+    }
+    *this = Attributes();
+    _word = reinterpret_cast<uintptr_t>(whole.release());
+}
+
+AttributedString::Detail& AttributedString::Attributes::makeDetail()
+{
+    if (Detail* detail = this->detail()) return *detail;
+    auto detail = std::make_unique<Detail>();
+    if (_word) detail->whole = SharedAttributes::adopt(reinterpret_cast<SharedAttributes::Block*>(_word));
+    _word = reinterpret_cast<uintptr_t>(detail.release()) | 1;
+    return *this->detail();
+}
+
+void AttributedString::Attributes::dropPlainDetail()
+{
+    Detail* detail = this->detail();
+    if (!detail || !detail->segments.empty() || !detail->pairStarts.empty()) return;
+    _word = reinterpret_cast<uintptr_t>(detail->whole.release());
+    delete detail;
 }
 
 AttributedString::AttributedString(std::string text, const TextAttributes& attributes)
@@ -190,23 +276,12 @@ AttributedString::AttributedString(std::string text, const TextAttributes& attri
     } else {
         _text = makeValidUtf8(text);
         forEachCharacter(_text, [&](size_t, size_t, size_t units) {
-            if (units == 2) {
-                if (!_detail) _detail = std::make_unique<Detail>();
-                _detail->pairStarts.push_back(_length);
-            }
+            if (units == 2) _attributes.makeDetail().pairStarts.push_back(_length);
             _length += units;
             return true;
         });
     }
-    if (_length > 0) _whole = SharedAttributes(attributes);
-}
-
-AttributedString::AttributedString(const AttributedString& other)
-    : _text(other._text),
-      _length(other._length),
-      _whole(other._whole),
-      _detail(other._detail ? std::make_unique<Detail>(*other._detail) : nullptr)
-{
+    if (_length > 0) _attributes.setWhole(SharedAttributes(attributes));
 }
 
 AttributedString& AttributedString::operator=(const AttributedString& other)
@@ -215,16 +290,15 @@ AttributedString& AttributedString::operator=(const AttributedString& other)
     return *this;
 }
 
-AttributedString::~AttributedString() = default;
-
 template <class Visit> void AttributedString::forEachSegment(Visit visit) const
 {
-    if (_whole) {
-        visit(size_t(0), _length, *_whole);
+    if (const TextAttributes* whole = _attributes.whole()) {
+        visit(size_t(0), _length, *whole);
         return;
     }
-    if (!_detail) return;
-    const Segments& segments = _detail->segments;
+    const Detail* detail = _attributes.detail();
+    if (!detail) return;
+    const Segments& segments = detail->segments;
     for (auto segment = segments.begin(); segment != segments.end(); ++segment) {
         const auto next = std::next(segment);
         visit(segment->first, next != segments.end() ? next->first : _length, *segment->second);
@@ -244,8 +318,9 @@ AttributedString::Segments::iterator AttributedString::splitAt(Segments& segment
 // Whether a position falls between the two units of one character.
 bool AttributedString::splitsPair(size_t position) const
 {
-    return position > 0 && _detail &&
-        std::binary_search(_detail->pairStarts.begin(), _detail->pairStarts.end(), position - 1);
+    const Detail* detail = _attributes.detail();
+    return position > 0 && detail &&
+        std::binary_search(detail->pairStarts.begin(), detail->pairStarts.end(), position - 1);
 }
 
 template <class Change> void AttributedString::change(TextRange range, Change change)
@@ -257,18 +332,15 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
     if (splitsPair(start)) --start;
     if (splitsPair(end)) ++end;
 
-    if (_whole && start == 0 && end == _length) {
-        TextAttributes attributes = *_whole;
+    if (const TextAttributes* whole = _attributes.whole(); whole && start == 0 && end == _length) {
+        TextAttributes attributes = *whole;
         change(attributes);
-        _whole = SharedAttributes(attributes);
+        _attributes.setWhole(SharedAttributes(attributes));
         return;
     }
-    if (_whole) {
-        if (!_detail) _detail = std::make_unique<Detail>();
-        _detail->segments.emplace(0, std::move(_whole));
-        _whole = SharedAttributes();
-    }
-    Segments& segments = _detail->segments;
+    Detail& detail = _attributes.makeDetail();
+    if (detail.whole) detail.segments.emplace(0, std::move(detail.whole));
+    Segments& segments = detail.segments;
     const auto first = splitAt(segments, start);
     const auto last = splitAt(segments, end);
     for (auto segment = first; segment != last; ++segment) {
@@ -287,9 +359,9 @@ template <class Change> void AttributedString::change(TextRange range, Change ch
         else segment = next;
     }
     if (segments.size() == 1) {
-        _whole = std::move(segments.begin()->second);
+        SharedAttributes whole = std::move(segments.begin()->second);
         segments.clear();
-        if (_detail->pairStarts.empty()) _detail.reset();
+        _attributes.setWhole(std::move(whole));
     }
 }
 
@@ -329,11 +401,11 @@ TextAttributes AttributedString::attributesAt(size_t position, TextRange* effect
         if (effectiveRange) *effectiveRange = {_length, 0};
         return {};
     }
-    if (_whole) {
+    if (const TextAttributes* whole = _attributes.whole()) {
         if (effectiveRange) *effectiveRange = {0, _length};
-        return *_whole;
+        return *whole;
     }
-    const Segments& segments = _detail->segments;
+    const Segments& segments = _attributes.detail()->segments;
     const auto segment = std::prev(segments.upper_bound(position));
     if (effectiveRange) {
         const auto next = std::next(segment);

@@ -4,10 +4,12 @@
 #include "platform/Font.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 typedef struct _PangoAttrList PangoAttrList;
@@ -53,11 +55,11 @@ public:
     AttributedString() = default;
     explicit AttributedString(std::string text);
     AttributedString(std::string text, const TextAttributes& attributes);
-    AttributedString(const AttributedString& other);
+    AttributedString(const AttributedString& other) = default;
     AttributedString& operator=(const AttributedString& other);
     AttributedString(AttributedString&&) noexcept = default;
     AttributedString& operator=(AttributedString&&) noexcept = default;
-    ~AttributedString();
+    ~AttributedString() = default;
 
     const std::string& string() const { return _text; }
     size_t length() const { return _length; } // UTF-16 units
@@ -87,27 +89,79 @@ public:
     }
 
 private:
-    // Segments share equal attributes: most texts of a map are set in one of a few.
+    // Segments share equal attributes: most texts of a map are set in one of a few. One word, as
+    // the attributes of a text of one set are kept in the text's own.
     class SharedAttributes {
     public:
+        struct Block;
+
         SharedAttributes() = default;
         explicit SharedAttributes(const TextAttributes& attributes);
-        explicit operator bool() const { return _attributes != nullptr; }
-        const TextAttributes& operator*() const { return *_attributes; }
-        const TextAttributes* operator->() const { return _attributes.get(); }
+        SharedAttributes(const SharedAttributes& other) noexcept;
+        SharedAttributes(SharedAttributes&& other) noexcept : _block(std::exchange(other._block, nullptr)) {}
+        SharedAttributes& operator=(SharedAttributes other) noexcept
+        {
+            std::swap(_block, other._block);
+            return *this;
+        }
+        ~SharedAttributes();
+
+        explicit operator bool() const { return _block != nullptr; }
+        const TextAttributes& operator*() const;
+        const TextAttributes* operator->() const { return &**this; }
         friend bool operator==(const SharedAttributes& a, const SharedAttributes& b)
         {
-            return a._attributes == b._attributes || *a._attributes == *b._attributes;
+            return a._block == b._block || *a == *b;
         }
 
+        // Hands its reference over as the block, and takes one back.
+        Block* release() { return std::exchange(_block, nullptr); }
+        static SharedAttributes adopt(Block* block);
+
     private:
-        std::shared_ptr<const TextAttributes> _attributes;
+        Block* _block = nullptr;
     };
 
     // Each segment holds the attributes from its start up to the next segment's start (or the
     // end of the text). A change touches only the segments of its range and their neighbours, so
     // that a text of many spans is styled span by span in n log n.
     using Segments = std::map<size_t, SharedAttributes>;
+
+    // What few texts need: a text of several segments, or one with characters of two units.
+    struct Detail {
+        SharedAttributes whole; // the text's one set when it has no segments
+        Segments segments;      // the first at 0, neighbours differ; at least two, or none
+        // In order, the positions of characters of two units.
+        std::vector<size_t> pairStarts;
+    };
+
+    // A text's attributes in one word: nothing for an empty text, the shared set of a text in one
+    // set of attributes without characters of two units (nearly every topic's), or else its
+    // Detail, told from a set by the lowest bit.
+    class Attributes {
+    public:
+        Attributes() = default;
+        Attributes(const Attributes& other);
+        Attributes(Attributes&& other) noexcept : _word(std::exchange(other._word, 0)) {}
+        Attributes& operator=(Attributes other) noexcept
+        {
+            std::swap(_word, other._word);
+            return *this;
+        }
+        ~Attributes();
+
+        // The text's one set; null for a text of several segments or an empty one.
+        const TextAttributes* whole() const;
+        Detail* detail() const { return _word & 1 ? reinterpret_cast<Detail*>(_word & ~uintptr_t(1)) : nullptr; }
+        void setWhole(SharedAttributes whole);
+        // The detail, made (with the one set moved into it) when there is none.
+        Detail& makeDetail();
+        // Back to the set alone when the detail holds nothing beyond it.
+        void dropPlainDetail();
+
+    private:
+        uintptr_t _word = 0;
+    };
 
     // Calls visit(start, end, attributes) for each segment in order.
     template <class Visit> void forEachSegment(Visit visit) const;
@@ -117,17 +171,7 @@ private:
 
     std::string _text;
     size_t _length = 0;
-    // A text in one set of attributes (nearly every topic's) keeps them here and has no segment
-    // map; a text of several segments keeps them all in the map and nothing here. An empty text
-    // has neither.
-    SharedAttributes _whole;
-    // What few texts need, in one block made with the first of them: null when there is neither.
-    struct Detail {
-        Segments segments; // the first at 0, neighbours differ; at least two, or none
-        // In order, the positions of characters of two units.
-        std::vector<size_t> pairStarts;
-    };
-    std::unique_ptr<Detail> _detail;
+    Attributes _attributes;
 };
 
 // UTF-8 <-> UTF-16 position conversions. Invalid UTF-8 bytes count as one unit each.

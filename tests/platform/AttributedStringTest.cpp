@@ -458,3 +458,56 @@ TEST(AttributedStringPango, ColourAndAlpha)
     // Pango reads an alpha of 0 as "not set": a transparent colour gets the smallest alpha instead.
     EXPECT_EQ(intValue(alphas[1]), 1);
 }
+
+// Texts of every kind (empty, one set, one set over characters of two units, several runs with and
+// without them) copied and moved over each other take the text they were given whole, and change
+// apart from it.
+TEST(AttributedString, CopiesAndMovesBetweenKindsStayExact)
+{
+    TextAttributes base;
+    base.font = Font("F", 12);
+    const std::string combining = "e\xCC\x81"; // e and a combining acute, two units of one unit each
+    struct Kind {
+        const char* name;
+        std::function<AttributedString()> make;
+    };
+    const Kind kinds[] = {
+        {"empty", [] { return AttributedString(); }},
+        {"one set", [&] { return AttributedString("plain", base); }},
+        {"combining marks", [&] { return AttributedString(combining + combining, base); }},
+        {"pairs in one set", [&] { return AttributedString("a" + Emoji + combining, base); }},
+        {"runs",
+         [&] {
+             AttributedString s("abcdef", base);
+             s.setUnderline({1, 2}, 1);
+             return s;
+         }},
+        {"runs over pairs",
+         [&] {
+             AttributedString s(Emoji + combining + Emoji, base);
+             s.setColor({0, 1}, Color(1, 0, 0));
+             return s;
+         }},
+    };
+    for (const Kind& from : kinds) {
+        const AttributedString given = from.make();
+        for (const Kind& over : kinds) {
+            SCOPED_TRACE(std::string(from.name) + " over " + over.name);
+            AttributedString copied = over.make();
+            copied = given;
+            AttributedString moved = over.make();
+            moved = from.make();
+            AttributedString constructed(given);
+            for (const AttributedString* s : {&copied, &moved, &constructed}) {
+                EXPECT_EQ(s->string(), given.string());
+                EXPECT_EQ(s->length(), given.length());
+                EXPECT_EQ(s->runs(), given.runs());
+            }
+            const auto runs = given.runs();
+            copied.setStrikethrough({0, copied.length()}, 1);
+            copied.setSuperscript({1, 1}, 1);
+            EXPECT_EQ(given.runs(), runs);
+            EXPECT_EQ(moved, given);
+        }
+    }
+}
