@@ -34,9 +34,9 @@
 #include <unordered_map>
 #include <utility>
 
-// Every topic is one: the allocator serves it from its 320-byte size class, and from the 256-byte one
-// once it fits there. No change takes back the bytes the topics gave up.
-static_assert(sizeof(MindMapNode) <= 272);
+// Every topic is one: the allocator serves it from its 256-byte size class, where a few bytes more
+// would take the next one (320) for every topic of a large map.
+static_assert(sizeof(MindMapNode) <= 256);
 
 namespace {
 
