@@ -3,6 +3,7 @@
 #include "Utils/HexEncoding.h"
 #include "platform/Utf8.h"
 
+#include <glib.h>
 #include <openssl/evp.h>
 
 #include <cerrno>
@@ -25,8 +26,34 @@ struct FileCloser {
     }
 };
 
-std::vector<uint8_t> digest(const EVP_MD* md, const void* bytes, size_t size)
+enum class Algorithm { MD5, SHA1, SHA256, SHA512 };
+
+// OpenSSL sets itself up at its first digest (its configuration file, its providers), which costs
+// a start more than a millisecond for the few kilobytes of the map it imports. Short buffers are
+// digested by GLib, loaded and ready anyway; OpenSSL, several times faster per byte, takes longer
+// ones.
+constexpr size_t ShortBufferLimit = 64 * 1024;
+
+std::vector<uint8_t> digest(Algorithm algorithm, const void* bytes, size_t size)
 {
+    if (size < ShortBufferLimit) {
+        const GChecksumType type = algorithm == Algorithm::MD5 ? G_CHECKSUM_MD5
+            : algorithm == Algorithm::SHA1                     ? G_CHECKSUM_SHA1
+            : algorithm == Algorithm::SHA256                   ? G_CHECKSUM_SHA256
+                                                               : G_CHECKSUM_SHA512;
+        GChecksum* checksum = g_checksum_new(type);
+        g_checksum_update(checksum, static_cast<const guchar*>(bytes), static_cast<gssize>(size));
+        std::vector<uint8_t> out(static_cast<size_t>(g_checksum_type_get_length(type)));
+        gsize length = out.size();
+        g_checksum_get_digest(checksum, out.data(), &length);
+        g_checksum_free(checksum);
+        out.resize(length);
+        return out;
+    }
+    const EVP_MD* md = algorithm == Algorithm::MD5 ? EVP_md5()
+        : algorithm == Algorithm::SHA1             ? EVP_sha1()
+        : algorithm == Algorithm::SHA256           ? EVP_sha256()
+                                                   : EVP_sha512();
     std::vector<uint8_t> out(static_cast<size_t>(EVP_MD_get_size(md)));
     unsigned length = 0;
     if (!EVP_Digest(bytes, size, out.data(), &length, md, nullptr)) return {};
@@ -34,10 +61,10 @@ std::vector<uint8_t> digest(const EVP_MD* md, const void* bytes, size_t size)
     return out;
 }
 
-std::optional<std::vector<uint8_t>> textDigest(const EVP_MD* md, std::string_view text)
+std::optional<std::vector<uint8_t>> textDigest(Algorithm algorithm, std::string_view text)
 {
     if (!Utf8::isValid(text)) return std::nullopt;
-    return digest(md, text.data(), text.size());
+    return digest(algorithm, text.data(), text.size());
 }
 
 } // namespace
@@ -73,37 +100,37 @@ std::vector<uint8_t> SHA1Stream::finish()
 
 std::vector<uint8_t> MD5(const std::vector<uint8_t>& data)
 {
-    return digest(EVP_md5(), data.data(), data.size());
+    return digest(Algorithm::MD5, data.data(), data.size());
 }
 
 std::vector<uint8_t> SHA1(const std::vector<uint8_t>& data)
 {
-    return digest(EVP_sha1(), data.data(), data.size());
+    return digest(Algorithm::SHA1, data.data(), data.size());
 }
 
 std::vector<uint8_t> SHA256(const std::vector<uint8_t>& data)
 {
-    return digest(EVP_sha256(), data.data(), data.size());
+    return digest(Algorithm::SHA256, data.data(), data.size());
 }
 
 std::vector<uint8_t> SHA512(const std::vector<uint8_t>& data)
 {
-    return digest(EVP_sha512(), data.data(), data.size());
+    return digest(Algorithm::SHA512, data.data(), data.size());
 }
 
 std::optional<std::vector<uint8_t>> SHA1(std::string_view text)
 {
-    return textDigest(EVP_sha1(), text);
+    return textDigest(Algorithm::SHA1, text);
 }
 
 std::optional<std::vector<uint8_t>> SHA256(std::string_view text)
 {
-    return textDigest(EVP_sha256(), text);
+    return textDigest(Algorithm::SHA256, text);
 }
 
 std::optional<std::vector<uint8_t>> SHA512(std::string_view text)
 {
-    return textDigest(EVP_sha512(), text);
+    return textDigest(Algorithm::SHA512, text);
 }
 
 std::optional<std::string> FileMD5HexString(const std::string& path)

@@ -53,6 +53,44 @@ TEST(CryptoDigest, SHA1OfPiecesIsThatOfTheWhole)
     }
 }
 
+// Buffers short and long digest alike: the standard vectors of a message of two blocks and of a
+// million "a", and buffers of every length about where short ones end, each against the digest
+// taken in pieces (SHA-1) and from a file (MD5).
+TEST(CryptoDigest, ShortAndLongBuffersHaveTheirKnownDigests)
+{
+    const Bytes twoBlocks = bytesOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq");
+    const Bytes million(1000000, 'a');
+    struct Case {
+        const Bytes* bytes;
+        Bytes (*digest)(const Bytes&);
+        const char* expected;
+    };
+    const Case cases[] = {
+        {&twoBlocks, MD5, "8215EF0796A20BCAAAE116D3876C664A"},
+        {&twoBlocks, SHA1, "84983E441C3BD26EBAAE4AA1F95129E5E54670F1"},
+        {&twoBlocks, SHA256, "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1"},
+        {&million, MD5, "7707D6AE4E027C70EEA2A935C2296F21"},
+        {&million, SHA1, "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F"},
+        {&million, SHA256, "CDC76E5C9914FB9281A1C7E284D73E67F1809A48A497200E046D39CCC7112CD0"},
+        {&million, SHA512,
+         "E718483D0CE769644E2E42C7BC15B4638E1F98B13B2044285632A803AFA973EB"
+         "DE0FF244877EA60A4CB0432CE577C31BEB009C5C2C49AA2E4EADB217AD8CC09B"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(stringByHexEncoding(c.digest(*c.bytes)), c.expected) << c.expected;
+
+    TempDir dir;
+    for (size_t size = 65536 - 65; size <= 65536 + 65; size += 13) {
+        SCOPED_TRACE(size);
+        Bytes bytes(size);
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 131 % 251);
+        SHA1Stream stream;
+        stream.update(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        EXPECT_EQ(SHA1(bytes), stream.finish());
+        writeTestFile(dir.file("bytes"), std::string(bytes.begin(), bytes.end()));
+        EXPECT_EQ(stringByHexEncoding(MD5(bytes)), FileMD5HexString(dir.file("bytes")));
+    }
+}
+
 TEST(CryptoDigest, TextThatIsNotUtf8HasNoDigest)
 {
     EXPECT_EQ(SHA1(std::string_view("\xC3")), std::nullopt);
