@@ -1,10 +1,12 @@
 #include "Utils/CryptoDigest.h"
 
 #include "Utils/HexEncoding.h"
+#include "platform/SharedLibrary.h"
 #include "platform/Utf8.h"
 
 #include <glib.h>
 #include <openssl/evp.h>
+#include <openssl/opensslv.h>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -13,10 +15,64 @@
 
 namespace {
 
+// OpenSSL's digests, from the library loaded at the first long digest. Linked into the program,
+// libcrypto was loaded and relocated at every start, before the first frame, for the short
+// buffers a start digests, which GLib takes.
+static_assert(OPENSSL_VERSION_MAJOR == 3, "the library is opened by the soname of these headers");
+struct CryptoLibrary {
+    EVP_MD_CTX* (*newContext)();
+    void (*freeContext)(EVP_MD_CTX* context);
+    int (*digestInit)(EVP_MD_CTX* context, const EVP_MD* type, ENGINE* engine);
+    int (*digestUpdate)(EVP_MD_CTX* context, const void* bytes, size_t count);
+    int (*digestFinal)(EVP_MD_CTX* context, unsigned char* digest, unsigned int* length);
+    int (*digest)(const void* bytes, size_t count, unsigned char* digest, unsigned int* length, const EVP_MD* type,
+                  ENGINE* engine);
+    const EVP_MD* (*md5)();
+    const EVP_MD* (*sha1)();
+    const EVP_MD* (*sha256)();
+    const EVP_MD* (*sha512)();
+};
+
+bool loadCrypto(CryptoLibrary& l, std::string& e)
+{
+    void* handle = SharedLibrary::open("libcrypto.so.3", "libcrypto", e);
+    if (!handle) return false;
+    auto bind = [&](const char* name, auto& function) {
+        return SharedLibrary::bind(handle, name, function, "libcrypto", e);
+    };
+    bool ok = bind("EVP_MD_CTX_new", l.newContext);
+    ok = bind("EVP_MD_CTX_free", l.freeContext) && ok;
+    ok = bind("EVP_DigestInit_ex", l.digestInit) && ok;
+    ok = bind("EVP_DigestUpdate", l.digestUpdate) && ok;
+    ok = bind("EVP_DigestFinal_ex", l.digestFinal) && ok;
+    ok = bind("EVP_Digest", l.digest) && ok;
+    ok = bind("EVP_md5", l.md5) && ok;
+    ok = bind("EVP_sha1", l.sha1) && ok;
+    ok = bind("EVP_sha256", l.sha256) && ok;
+    ok = bind("EVP_sha512", l.sha512) && ok;
+    return ok;
+}
+
+// Nothing when the library cannot be loaded: every digest it would take is then empty.
+const CryptoLibrary* crypto()
+{
+    return SharedLibrary::loadOnce<CryptoLibrary>(loadCrypto).get();
+}
+
 struct DigestContextDeleter {
-    void operator()(EVP_MD_CTX* ctx) const { EVP_MD_CTX_free(ctx); }
+    void operator()(EVP_MD_CTX* context) const { crypto()->freeContext(context); }
 };
 using DigestContext = std::unique_ptr<EVP_MD_CTX, DigestContextDeleter>;
+
+// A context set up for the digest, or none without the library.
+DigestContext newDigestContext(const EVP_MD* (*CryptoLibrary::*type)())
+{
+    const CryptoLibrary* c = crypto();
+    if (!c) return nullptr;
+    DigestContext context(c->newContext());
+    if (context && !c->digestInit(context.get(), (c->*type)(), nullptr)) context.reset();
+    return context;
+}
 
 struct FileCloser {
     int fd;
@@ -50,13 +106,15 @@ std::vector<uint8_t> digest(Algorithm algorithm, const void* bytes, size_t size)
         out.resize(length);
         return out;
     }
-    const EVP_MD* md = algorithm == Algorithm::MD5 ? EVP_md5()
-        : algorithm == Algorithm::SHA1             ? EVP_sha1()
-        : algorithm == Algorithm::SHA256           ? EVP_sha256()
-                                                   : EVP_sha512();
-    std::vector<uint8_t> out(static_cast<size_t>(EVP_MD_get_size(md)));
+    const CryptoLibrary* c = crypto();
+    if (!c) return {};
+    const EVP_MD* md = algorithm == Algorithm::MD5 ? c->md5()
+        : algorithm == Algorithm::SHA1             ? c->sha1()
+        : algorithm == Algorithm::SHA256           ? c->sha256()
+                                                   : c->sha512();
+    std::vector<uint8_t> out(EVP_MAX_MD_SIZE);
     unsigned length = 0;
-    if (!EVP_Digest(bytes, size, out.data(), &length, md, nullptr)) return {};
+    if (!c->digest(bytes, size, out.data(), &length, md, nullptr)) return {};
     out.resize(length);
     return out;
 }
@@ -70,8 +128,8 @@ std::optional<std::vector<uint8_t>> textDigest(Algorithm algorithm, std::string_
 } // namespace
 
 struct SHA1Stream::Context {
-    DigestContext digest{EVP_MD_CTX_new()};
-    bool ok = digest && EVP_DigestInit_ex(digest.get(), EVP_sha1(), nullptr);
+    DigestContext digest = newDigestContext(&CryptoLibrary::sha1);
+    bool ok = digest != nullptr;
 };
 
 SHA1Stream::SHA1Stream() : _context(new Context)
@@ -85,14 +143,14 @@ SHA1Stream::~SHA1Stream()
 
 void SHA1Stream::update(std::string_view bytes)
 {
-    if (_context->ok) _context->ok = EVP_DigestUpdate(_context->digest.get(), bytes.data(), bytes.size());
+    if (_context->ok) _context->ok = crypto()->digestUpdate(_context->digest.get(), bytes.data(), bytes.size());
 }
 
 std::vector<uint8_t> SHA1Stream::finish()
 {
-    std::vector<uint8_t> out(static_cast<size_t>(EVP_MD_get_size(EVP_sha1())));
+    std::vector<uint8_t> out(EVP_MAX_MD_SIZE);
     unsigned length = 0;
-    if (!_context->ok || !EVP_DigestFinal_ex(_context->digest.get(), out.data(), &length)) return {};
+    if (!_context->ok || !crypto()->digestFinal(_context->digest.get(), out.data(), &length)) return {};
     _context->ok = false;
     out.resize(length);
     return out;
@@ -137,8 +195,8 @@ std::optional<std::string> FileMD5HexString(const std::string& path)
 {
     FileCloser file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) return std::nullopt;
-    DigestContext ctx(EVP_MD_CTX_new());
-    if (!ctx || !EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr)) return std::nullopt;
+    DigestContext ctx = newDigestContext(&CryptoLibrary::md5);
+    if (!ctx) return std::nullopt;
 
     std::vector<uint8_t> buffer(64 * 1024);
     for (;;) {
@@ -148,11 +206,11 @@ std::optional<std::string> FileMD5HexString(const std::string& path)
             if (errno == EINTR) continue;
             return std::nullopt; // a folder, or a read error part way
         }
-        if (!EVP_DigestUpdate(ctx.get(), buffer.data(), static_cast<size_t>(n))) return std::nullopt;
+        if (!crypto()->digestUpdate(ctx.get(), buffer.data(), static_cast<size_t>(n))) return std::nullopt;
     }
     std::vector<uint8_t> md(EVP_MAX_MD_SIZE);
     unsigned length = 0;
-    if (!EVP_DigestFinal_ex(ctx.get(), md.data(), &length)) return std::nullopt;
+    if (!crypto()->digestFinal(ctx.get(), md.data(), &length)) return std::nullopt;
     md.resize(length);
     return stringByHexEncoding(md);
 }

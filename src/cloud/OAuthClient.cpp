@@ -5,10 +5,11 @@
 #include "platform/TokenStore.h"
 
 #include <nlohmann/json.hpp>
-#include <openssl/rand.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <sys/random.h>
 
 namespace {
 
@@ -20,9 +21,12 @@ double wallClock()
 std::vector<uint8_t> secureRandomBytes(size_t count)
 {
     std::vector<uint8_t> bytes(count);
-    if (RAND_bytes(bytes.data(), int(count)) != 1) {
+    for (size_t done = 0; done < count;) {
+        const ssize_t n = getrandom(bytes.data() + done, count - done, 0);
+        if (n < 0 && errno == EINTR) continue;
         // Never sign in with a guessable verifier or state.
-        throw std::runtime_error("no secure random bytes");
+        if (n <= 0) throw std::runtime_error("no secure random bytes");
+        done += static_cast<size_t>(n);
     }
     return bytes;
 }

@@ -1,12 +1,14 @@
 #include "link/server/link_support.h"
 
-#include <openssl/sha.h>
+#include "Utils/CryptoDigest.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -409,7 +411,10 @@ bool utf8_valid(std::string_view text) noexcept
 
 void sha256(const void* bytes, size_t length, unsigned char out[32])
 {
-    SHA256(static_cast<const unsigned char*>(bytes), length, out);
+    const auto* first = static_cast<const uint8_t*>(bytes);
+    const std::vector<uint8_t> digest = SHA256(std::vector<uint8_t>(first, first + length));
+    std::fill(out, out + 32, 0);
+    std::copy_n(digest.begin(), std::min<size_t>(digest.size(), 32), out);
 }
 
 small_string sha256_string(const small_string& string)

@@ -2,8 +2,6 @@
 
 #include "Utils/RandomData.h"
 
-#include <openssl/crypto.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -206,8 +204,12 @@ bool pairing_verify(const pairing_session& record, const small_string& authentic
     if (!base64url_decode(authenticator.view(), presented)) return false;
     const small_string expected = digest_of(record.secret, record.challenge.view());
     // Constant time, so the time of a refusal tells nothing about how much of a guess was right.
-    return presented.size() == expected.size() &&
-        CRYPTO_memcmp(presented.data(), expected.data(), expected.size()) == 0;
+    if (presented.size() != expected.size()) return false;
+    unsigned char difference = 0;
+    const volatile unsigned char* a = reinterpret_cast<const unsigned char*>(presented.data());
+    const volatile unsigned char* b = reinterpret_cast<const unsigned char*>(expected.data());
+    for (size_t i = 0; i < expected.size(); ++i) difference |= a[i] ^ b[i];
+    return difference == 0;
 }
 
 bool pairing_answer(const pairing_session& record, const small_string& app_challenge, small_string& out)
