@@ -90,31 +90,35 @@ enum class Algorithm { MD5, SHA1, SHA256, SHA512 };
 // ones.
 constexpr size_t ShortBufferLimit = 64 * 1024;
 
+std::vector<uint8_t> glibDigest(Algorithm algorithm, const void* bytes, size_t size)
+{
+    const GChecksumType type = algorithm == Algorithm::MD5 ? G_CHECKSUM_MD5
+        : algorithm == Algorithm::SHA1                     ? G_CHECKSUM_SHA1
+        : algorithm == Algorithm::SHA256                   ? G_CHECKSUM_SHA256
+                                                           : G_CHECKSUM_SHA512;
+    GChecksum* checksum = g_checksum_new(type);
+    g_checksum_update(checksum, static_cast<const guchar*>(bytes), static_cast<gssize>(size));
+    std::vector<uint8_t> out(static_cast<size_t>(g_checksum_type_get_length(type)));
+    gsize length = out.size();
+    g_checksum_get_digest(checksum, out.data(), &length);
+    g_checksum_free(checksum);
+    out.resize(length);
+    return out;
+}
+
 std::vector<uint8_t> digest(Algorithm algorithm, const void* bytes, size_t size)
 {
-    if (size < ShortBufferLimit) {
-        const GChecksumType type = algorithm == Algorithm::MD5 ? G_CHECKSUM_MD5
-            : algorithm == Algorithm::SHA1                     ? G_CHECKSUM_SHA1
-            : algorithm == Algorithm::SHA256                   ? G_CHECKSUM_SHA256
-                                                               : G_CHECKSUM_SHA512;
-        GChecksum* checksum = g_checksum_new(type);
-        g_checksum_update(checksum, static_cast<const guchar*>(bytes), static_cast<gssize>(size));
-        std::vector<uint8_t> out(static_cast<size_t>(g_checksum_type_get_length(type)));
-        gsize length = out.size();
-        g_checksum_get_digest(checksum, out.data(), &length);
-        g_checksum_free(checksum);
-        out.resize(length);
-        return out;
-    }
-    const CryptoLibrary* c = crypto();
-    if (!c) return {};
+    // Without OpenSSL, GLib digests the long buffers too: slower, but never an empty digest that
+    // a caller could take for the right one.
+    const CryptoLibrary* c = size < ShortBufferLimit ? nullptr : crypto();
+    if (!c) return glibDigest(algorithm, bytes, size);
     const EVP_MD* md = algorithm == Algorithm::MD5 ? c->md5()
         : algorithm == Algorithm::SHA1             ? c->sha1()
         : algorithm == Algorithm::SHA256           ? c->sha256()
                                                    : c->sha512();
     std::vector<uint8_t> out(EVP_MAX_MD_SIZE);
     unsigned length = 0;
-    if (!c->digest(bytes, size, out.data(), &length, md, nullptr)) return {};
+    if (!c->digest(bytes, size, out.data(), &length, md, nullptr)) return glibDigest(algorithm, bytes, size);
     out.resize(length);
     return out;
 }
