@@ -197,12 +197,18 @@ struct GDriveExplorerTest : GDriveTaskFixture, CloudPaneParts<GDriveExplorer> {
                 row(FileListItemType::Opml, "OutlineId", "Outline.opml"),
                 row(FileListItemType::Image, "PictureId", "Picture.png", true)};
     }
-    void openInSub()
+    // Sub is asked for and its listing not yet answered.
+    void listingSub()
     {
         open();
         explorer->navigateToBreadcrumbPath(GDriveExplorer::RootPath);
         answer(FileListItems{}, root, GDriveFolderLister::Listed);
         explorer->navigateToBreadcrumbPath("SubId");
+        requests.clear();
+    }
+    void openInSub()
+    {
+        listingSub();
         answer(subRows(), "SubId", GDriveFolderLister::Listed);
         requests.clear();
     }
@@ -397,11 +403,7 @@ TEST_F(GDriveExplorerTest, ListerAnswersForTheShownFolderAndForOthers)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        open();
-        explorer->navigateToBreadcrumbPath(GDriveExplorer::RootPath);
-        answer(FileListItems{}, root, GDriveFolderLister::Listed);
-        explorer->navigateToBreadcrumbPath("SubId");
-        requests.clear();
+        listingSub();
         std::optional<FileListItems> items;
         if (c.withItems) items = FileListItems{row(FileListItemType::NativeMindMap, "XId", "x.twkx")};
         answer(items, c.folder, c.result);
@@ -724,11 +726,7 @@ TEST_F(GDriveExplorerTest, AFolderChangedWhileItIsListedIsListedAgainOnceAnswere
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        open();
-        explorer->navigateToBreadcrumbPath(GDriveExplorer::RootPath);
-        answer(FileListItems{}, root, GDriveFolderLister::Listed);
-        explorer->navigateToBreadcrumbPath("SubId");
-        requests.clear();
+        listingSub();
         NotificationCenter::defaultCenter().post(GDrive::FolderChangedNotification, nullptr,
                                                  {{GDrive::FolderIdKey, std::string(c.changed)}});
         EXPECT_TRUE(requests.empty()) << "asked again while the first listing runs";
