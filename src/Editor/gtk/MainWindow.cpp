@@ -146,7 +146,8 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
     _controller.setEditor(&_canvas.editorView());
     _controller.setApplicationName(Glib::get_application_name());
     _menuBar = std::make_unique<MenuBarAdapter>(menu.bar, router);
-    // The map's menus are made anew once the window is painted.
+    // The bar's titles are in the first frame; its menus are made once the frame is painted, for
+    // the map opened by then.
     _menuBar->holdRefills();
     afterFirstFrame([this] { _menuBar->releaseRefills(); });
     // The canvas's context menu copies these menus and sends its actions the menu bar's way.

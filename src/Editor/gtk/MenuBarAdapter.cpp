@@ -32,7 +32,6 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
         // The map may have changed since the menu was last open: its entries are made anew as
         // the bar entry is selected, before GTK opens the menu.
         auto fill = [this, entry, submenu] { fillMenu(*entry, *submenu); };
-        fill();
         // Selecting comes first when the pointer or a key opens the menu; a screen reader's click
         // only activates.
         entry->signal_select().connect(fill, false);
@@ -44,6 +43,10 @@ MenuBarAdapter::MenuBarAdapter(std::shared_ptr<Menu> mainMenu, CommandRouter& ro
         _menuBar.append(*entry);
     }
     _menuBar.show_all();
+    // The bar shows its titles at once; the menus themselves, a few milliseconds of widgets, are
+    // made when the main loop is next idle, or when an entry is selected before that.
+    _refillWanted = true;
+    scheduleRefill();
 }
 
 void MenuBarAdapter::fillMenu(Gtk::MenuItem& entry, Menu& submenu)
@@ -85,6 +88,7 @@ void MenuBarAdapter::scheduleRefill()
 {
     if (_pendingRefill.connected()) return;
     _pendingRefill = Glib::signal_idle().connect([this] {
+        _refillWanted = false;
         for (auto& [entry, submenu] : _entries) fillMenu(*entry, *submenu);
         return false;
     });
@@ -93,6 +97,10 @@ void MenuBarAdapter::scheduleRefill()
 void MenuBarAdapter::holdRefills()
 {
     _refillsHeld = true;
+    if (_pendingRefill.connected()) {
+        _pendingRefill.disconnect();
+        _refillWanted = true;
+    }
 }
 
 void MenuBarAdapter::releaseRefills()

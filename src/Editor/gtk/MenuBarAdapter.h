@@ -25,8 +25,9 @@ public:
     // A menu on screen is refilled at once; the others wait for the main loop to be idle, so a
     // map's first frame is not held up by menus nobody has opened yet.
     void refillMenus();
-    // While held, the menus not on screen keep what they have, and a refill asked for meanwhile
-    // waits for the release: the window's first frame is not held up by menus nobody can open yet.
+    // While held, the menus not on screen keep what they have (none before the first fill), and a
+    // refill asked for meanwhile waits for the release: the window's first frame is not held up by
+    // menus nobody can open yet. An entry selected meanwhile still gets its menu.
     void holdRefills();
     void releaseRefills();
     ~MenuBarAdapter();

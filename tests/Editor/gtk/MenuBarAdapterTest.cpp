@@ -92,9 +92,11 @@ TEST(MenuBarAdapterTest, HeldRefillsWaitForTheReleaseAndOnlyWhenAsked)
     auto mainMenu = std::make_shared<Menu>();
     mainMenu->addItem("Edit", "").setSubmenu(edit);
     MenuBarAdapter adapter(mainMenu, router);
+    drainGtkEvents();
     auto* top = dynamic_cast<Gtk::MenuItem*>(adapter.menuBar().get_children().at(0));
     ASSERT_NE(nullptr, top);
     Gtk::Menu* made = top->get_submenu();
+    ASSERT_NE(nullptr, made) << "made once the main loop was idle";
 
     adapter.holdRefills();
     edit->addItem("Redo", "redo:");
