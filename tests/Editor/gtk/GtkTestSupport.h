@@ -17,3 +17,13 @@ inline void drainGtkEvents()
 {
     while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
 }
+
+// The first widget of the type inside the widget (the widget itself included), depth first.
+template <typename W> W* findIn(Gtk::Widget& widget)
+{
+    if (auto* found = dynamic_cast<W*>(&widget)) return found;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (W* found = findIn<W>(*child)) return found;
+    return nullptr;
+}

@@ -12,19 +12,6 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
-Gtk::MenuBar* menuBarIn(Gtk::Widget& widget)
-{
-    if (auto* bar = dynamic_cast<Gtk::MenuBar*>(&widget)) return bar;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            if (Gtk::MenuBar* found = menuBarIn(*child)) return found;
-    return nullptr;
-}
-
-} // namespace
-
 // GTK sizes a bar's menu before the entry announces that it opens; a menu still empty then pops
 // up as a blank strip, its entries laid out over garbage sizes. The window makes its menus after
 // its first frame: by the time the user can reach the bar, every menu has its entries.
@@ -47,7 +34,7 @@ TEST(MainMenuBarTest, MenusHaveTheirEntriesBeforeTheyFirstOpen)
     // The menus are made in the main loop's next idle turn after the frame.
     drainGtkEvents();
 
-    Gtk::MenuBar* bar = menuBarIn(window);
+    Gtk::MenuBar* bar = findIn<Gtk::MenuBar>(window);
     ASSERT_NE(nullptr, bar);
     const std::vector<Gtk::Widget*> entries = bar->get_children();
     ASSERT_FALSE(entries.empty());

@@ -16,29 +16,14 @@
 
 namespace {
 
-// The first widget of the type inside the widget, depth first.
-template <typename W> W* findIn(Gtk::Widget& widget)
-{
-    if (auto* found = dynamic_cast<W*>(&widget)) return found;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            if (W* found = findIn<W>(*child)) return found;
-    return nullptr;
-}
-
 Gtk::Image* imageOf(Gtk::Button& button)
 {
     return findIn<Gtk::Image>(button);
 }
 
-// The first label inside the widget, depth first.
 Gtk::Label* labelIn(Gtk::Widget& widget)
 {
-    if (auto* label = dynamic_cast<Gtk::Label*>(&widget)) return label;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            if (Gtk::Label* label = labelIn(*child)) return label;
-    return nullptr;
+    return findIn<Gtk::Label>(widget);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/MainMenu.h"
+#include "Editor/gtk/GtkTestSupport.h"
 #include "Editor/gtk/MainWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
@@ -48,15 +49,6 @@ void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
     event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
     gboolean handled = FALSE;
     g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
-}
-
-template <typename T> T* findWidget(Gtk::Widget& root)
-{
-    if (auto* found = dynamic_cast<T*>(&root)) return found;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&root))
-        for (Gtk::Widget* child : container->get_children())
-            if (T* found = findWidget<T>(*child)) return found;
-    return nullptr;
 }
 
 // The document controller's part: leaving the note ends the editor's modes, which commits it.
@@ -108,7 +100,7 @@ protected:
         map->setSelectedElement(first);
         map->undoManager()->removeAllActions();
         MainLoop::runFor(0.2);
-        panel = findWidget<EmbeddedNotePanel>(*window);
+        panel = findIn<EmbeddedNotePanel>(*window);
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(xdotool("windowfocus --sync " + xidOf(*window)));
         ASSERT_TRUE(MainLoop::runUntil([&] { return window->is_active(); }, 5));
