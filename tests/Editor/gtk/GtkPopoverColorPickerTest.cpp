@@ -65,7 +65,9 @@ TEST(GtkPopoverColorPickerTest, PointsAtTheElementOffersAlphaOnlyWhenAskedAndHan
             picker.setTag(c.tag);
             picker.popupAtFrame({40, 250, 120, 30}, PopoverPresenter::Edge::Top, c.transparency);
             ASSERT_TRUE(spinUntil([&] {
-                return picker.isShown() && gtk_widget_get_allocated_width(picker.gridWidget()) > 1;
+                // Shown again after a pick, the popover keeps its old allocation before it is mapped.
+                return picker.isShown() && gtk_widget_get_mapped(picker.gridWidget()) &&
+                    gtk_widget_get_allocated_width(picker.gridWidget()) > 1;
             })) << c.tag;
             EXPECT_EQ(177, gtk_widget_get_allocated_width(picker.gridWidget()));
             EXPECT_EQ(229, gtk_widget_get_allocated_height(picker.gridWidget()));
