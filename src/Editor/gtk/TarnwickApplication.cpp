@@ -40,6 +40,7 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/window.h>
+#include <pango/pangocairo.h>
 
 #include <csignal>
 #include <cstdio>
@@ -108,6 +109,9 @@ private:
 int TarnwickApplication::runMain(int argc, char* argv[])
 {
     markStartupPhase("main");
+    // The first font map reads the font configuration on a thread of its own, and the first text
+    // waits for it: made now, that reading overlaps the bus registration and the toolkit's start.
+    if (hasDisplay()) pango_cairo_font_map_get_default();
     // The store's lock comes first: a program that does not get it must not write anything,
     // whichever way it ends.
     const bool ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath());
