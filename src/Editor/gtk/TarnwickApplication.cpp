@@ -109,9 +109,6 @@ private:
 int TarnwickApplication::runMain(int argc, char* argv[])
 {
     markStartupPhase("main");
-    // The first font map reads the font configuration on a thread of its own, and the first text
-    // waits for it: made now, that reading overlaps the bus registration and the toolkit's start.
-    if (hasDisplay()) pango_cairo_font_map_get_default();
     // The store's lock comes first: a program that does not get it must not write anything,
     // whichever way it ends.
     const bool ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath());
@@ -199,6 +196,10 @@ void TarnwickApplication::on_startup()
     markStartupPhase("toolkit started");
     // Programs started from here (the browser of a link) probe OpenGL as usual.
     if (s_disabledGl) g_unsetenv("GDK_GL");
+    // The first font map reads the font configuration on a thread of its own, and the window's
+    // first text waits for it: made now, that reading overlaps the window's making. Not earlier:
+    // the thread reads the environment, which must not change while it runs.
+    pango_cairo_font_map_get_default();
     installGtkDesktopPorts();
     // The application's own PDF viewer, when the panels installed it, comes first.
     static GtkPdfPageViewer pdfViewer;
