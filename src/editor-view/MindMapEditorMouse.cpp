@@ -232,6 +232,9 @@ void MindMapEditor::mouseDown(const PointerEvent& event)
         case ElementTypeParentRelation:
             map.editRelation(static_cast<MindMapRelation*>(hit));
             break;
+        case ElementTypeImage:
+            openFullSizeImage();
+            break;
         default:
             break;
         }

@@ -6,7 +6,6 @@
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
 #include "editor-view/AudioManager.h"
-#include "editor-view/ImagePreviewWindowController.h"
 #include "editor-view/PictureTestSupport.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
@@ -29,18 +28,6 @@ namespace {
 
 constexpr const char* OpenMapId = "0123456789ABCDEF01234567";
 constexpr const char* OtherMapId = "FEDCBA9876543210FEDCBA98";
-
-class RecordingImagePreview : public ImagePreviewWindowController {
-public:
-    RecordingImagePreview() { ImagePreviewWindowController::setShared(this); }
-    ~RecordingImagePreview() override { ImagePreviewWindowController::setShared(nullptr); }
-    bool loadImageFromUrl(const std::string& fileUrl) override
-    {
-        shown.push_back(fileUrl);
-        return true;
-    }
-    std::vector<std::string> shown;
-};
 
 class LinkNavigationTest : public EditorViewTest {
 protected:

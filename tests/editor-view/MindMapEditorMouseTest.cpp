@@ -1,9 +1,15 @@
 #include "GestureTestSupport.h"
 
 #include "MindMaps/CrossLink.h"
+#include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapText.h"
+#include "Utils/URLUtils.h"
+#include "editor-view/PictureTestSupport.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
+#include "store/CustomImageStore.h"
+
+#include "support/TempDir.h"
 
 #include <functional>
 
@@ -329,6 +335,49 @@ TEST_F(GestureTest, ADoubleClickOnEmptyCanvasAddsATopicThere)
     editor->setReadOnly(true);
     click({650, 250}, 0, 2);
     EXPECT_EQ(4u, map->nodes().size());
+}
+
+// ---- Double clicks on elements ----
+
+TEST_F(GestureTest, ADoubleClickOpensAPictureWhetherReadOnlyOrNotAndEditsTextOnlyWhenWritable)
+{
+    TempDir folder;
+    auto store = std::make_shared<CustomImageStore>(folder.file("images"));
+    map->setImageStore(store);
+    const std::string hash = store->importImage(picturetest::makePicture(50, 40), 320);
+    MindMapImage* image = theme->addCustomImage(hash, "");
+    map->validateElementStates();
+    picturetest::RecordingImagePreview preview;
+    const std::string pictureUrl = fileURLWithPath(store->customImageFilePath(hash));
+
+    struct Case {
+        const char* what;
+        MindMapElement* element;
+        bool readOnly;
+        bool opensPicture;
+        bool editsText;
+    };
+    const Case cases[] = {
+        {"a picture", image, false, true, false},
+        {"a picture, read-only", image, true, true, false},
+        {"a topic", child, false, false, true},
+        {"a topic, read-only", child, true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        editor->setReadOnly(c.readOnly);
+        map->setSelectedElement(nullptr);
+        preview.shown.clear();
+        const Point at = editor->mapToViewSpace(c.element->location());
+        click(at, 0, 1);
+        click(at, 0, 2);
+        EXPECT_EQ(std::vector<MindMapElement*>{c.element}, map->selection());
+        EXPECT_EQ(c.opensPicture ? std::vector<std::string>{pictureUrl} : std::vector<std::string>{}, preview.shown);
+        EXPECT_EQ(c.editsText, editor->inplaceEditor() != nullptr);
+        if (editor->inplaceEditor()) editor->stopEditing(InplaceTextEditor::Cancel);
+        scheduler.advance(MindMapEditor::IgnoreMouseDownAfterEditing * 2);
+        EXPECT_FALSE(canUndo()) << "opening and looking change nothing";
+    }
 }
 
 // ---- Lasso ----

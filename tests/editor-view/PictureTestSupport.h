@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor-view/ImageLinkData.h"
+#include "editor-view/ImagePreviewWindowController.h"
 #include "editor-view/PdfPreviewManager.h"
 #include "platform/CairoGuard.h"
 #include "platform/Image.h"
@@ -41,6 +42,19 @@ inline void writePicture(const std::string& path, int width, int height)
 {
     makePicture(width, height).writePng(path);
 }
+
+// Keeps the pictures shown at full size instead of showing them; installed while it lives.
+class RecordingImagePreview : public ImagePreviewWindowController {
+public:
+    RecordingImagePreview() { ImagePreviewWindowController::setShared(this); }
+    ~RecordingImagePreview() override { ImagePreviewWindowController::setShared(nullptr); }
+    bool loadImageFromUrl(const std::string& fileUrl) override
+    {
+        shown.push_back(fileUrl);
+        return true;
+    }
+    std::vector<std::string> shown;
+};
 
 // A cloud provider that keeps what is uploaded and fetched, and answers with the links it is told.
 class FakeCloudProvider : public MindMapProvider {
