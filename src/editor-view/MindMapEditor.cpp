@@ -11,7 +11,9 @@
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -326,6 +328,16 @@ namespace {
 constexpr std::pair<const char*, int32_t> kAutoFocusActions[] = {
     {"autoFocusDisabled:", 0}, {"autoFocusSelected:", 1}, {"autoFocusChildren:", 2}, {"autoFocusBranch:", 3}};
 
+// Markup that only a text being typed takes. The edit's own view answers them while it has the
+// keys; sent from anywhere else they reach the open edit, and they stay off while none is open.
+constexpr const char* kInplaceMarkupActions[] = {
+    "toggleSuperscriptFontStyle:", "toggleSubscriptFontStyle:", "removeMarkdown:"};
+
+bool isInplaceMarkupAction(const std::string& action)
+{
+    return std::ranges::find(kInplaceMarkupActions, action) != std::end(kInplaceMarkupActions);
+}
+
 } // namespace
 
 void MindMapEditor::registerActions()
@@ -364,6 +376,10 @@ void MindMapEditor::registerActions()
         addAction(action, [this, mode = mode](const ActionSender*) {
             if (enabled()) _autoFocusser.setAutoFocusMode(mode);
         });
+    for (const char* action : kInplaceMarkupActions)
+        addAction(action, [this, action](const ActionSender* sender) {
+            if (_inplaceEditor) _inplaceEditor->performAction(action, sender);
+        });
 }
 
 ItemValidation MindMapEditor::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
@@ -391,6 +407,8 @@ ItemValidation MindMapEditor::validateAction(const std::string& action) const
         return ItemValidation::enabledIf(selected);
     if (action == "addCrossLink:") return ItemValidation::enabledIf(!_readOnly && _mindMap->selectedNode());
     if (action == "checkSpelling:") return ItemValidation::enabledIf(!_readOnly);
+    if (isInplaceMarkupAction(action))
+        return _inplaceEditor ? _inplaceEditor->validateAction(action) : ItemValidation::enabledIf(false);
     ItemValidation validation;
     for (const auto& [name, mode] : kAutoFocusActions)
         if (action == name) validation.checked = _autoFocusser.autoFocusMode() == mode;

@@ -181,6 +181,42 @@ TEST(MainMenuTest, TitlesAreTheTranslatorsAndEveryActionAndKeyIsUsedOnce)
     }
 }
 
+// The text editor's markup and the fonts pane have their items; the markup ones are the only way
+// to superscript, subscript or strip markdown from the menus.
+TEST(MainMenuTest, TheFontMenuOffersTheFontsPaneAndEveryMarkupOfTheTextEditor)
+{
+    MainMenu menu = MainMenu::build();
+    CheckboxMenuHandler handler(nullptr);
+    prepareMainMenu(menu, handler, "Tarnwick");
+    ASSERT_NE(menu.styleMenu, nullptr);
+    Menu* font = nullptr;
+    for (const auto& item : menu.styleMenu->items())
+        if (item->title() == localized("text_style_font")) font = item->submenu();
+    ASSERT_NE(font, nullptr);
+    const std::pair<const char*, const char*> expected[] = {
+        {"action_change_fonts", "changeGlobalFonts:"},
+        {"-", "-"},
+        {"node_style_dialog_bold", "toggleBoldFontStyle:"},
+        {"node_style_dialog_italic", "toggleItalicFontStyle:"},
+        {"node_style_dialog_underline", "toggleUnderlineFontStyle:"},
+        {"node_style_dialog_strike_through", "toggleStrikeThroughFontStyle:"},
+        {"node_style_dialog_superscript", "toggleSuperscriptFontStyle:"},
+        {"node_style_dialog_subscript", "toggleSubscriptFontStyle:"},
+        {"-", "-"},
+        {"typography_remove_markdown", "removeMarkdown:"},
+    };
+    std::vector<std::string> expectedTitles;
+    std::vector<std::string> expectedActions;
+    for (auto [key, action] : expected) {
+        expectedTitles.push_back(std::string(key) == "-" ? "-" : localized(key));
+        expectedActions.push_back(action);
+    }
+    // It opens a window: its title promises one.
+    expectedTitles.front() += "\u2026";
+    EXPECT_EQ(titles(*font), expectedTitles);
+    EXPECT_EQ(actions(*font), expectedActions);
+}
+
 TEST(StandardMenuBuilderTest, ImageAndLinkMenusInOrder)
 {
     Menu image;

@@ -509,6 +509,43 @@ TEST_F(InplaceTextEditingTest, MarkdownTogglesWrapTheSelectionClosingTokenFirst)
     EXPECT_EQ("bold and italic", view().text());
 }
 
+// The Font menu's markup items reach the editor when the keys are elsewhere (a panel, the menu
+// bar): it hands them to the open edit, and keeps them off while nothing is edited.
+TEST_F(InplaceTextEditingTest, MarkupSentToTheEditorReachesTheOpenEditAndIsOffWithoutOne)
+{
+    struct Case {
+        const char* action;
+        std::string text;
+        TextRange selection;
+        bool enabled;
+        std::string result;
+    };
+    const Case cases[] = {
+        {"toggleSuperscriptFontStyle:", "x2", {1, 1}, true, "x^^2^^"},
+        {"toggleSubscriptFontStyle:", "H2O", {1, 1}, true, "H,,2,,O"},
+        {"toggleSuperscriptFontStyle:", "x2", {2, 0}, false, "x2"},
+        {"removeMarkdown:", "*bold*", {0, 0}, true, "bold"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " on " + c.text);
+        theme->setText(c.text);
+        map->setSelectedElement(theme);
+        ASSERT_TRUE(editor->respondsToAction(c.action));
+        EXPECT_FALSE(editor->validateAction(c.action).enabled) << "nothing is edited";
+        editor->performAction(c.action, nullptr);
+        EXPECT_EQ(c.text, theme->text());
+
+        map->editText();
+        view().setSelectedRange(c.selection);
+        EXPECT_EQ(c.enabled, editor->validateAction(c.action).enabled);
+        if (c.enabled) editor->performAction(c.action, nullptr);
+        EXPECT_EQ(c.result, view().text());
+        editor->stopEditing(InplaceTextEditor::CommitByReturn);
+        scheduler.advance(1);
+        EXPECT_EQ(c.result, theme->text());
+    }
+}
+
 // The spelling switches go to the open view and come back to the editor and its defaults when the
 // edit ends; each new view starts with them.
 TEST_F(InplaceTextEditingTest, SpellingSwitchesTravelBetweenTheEditorAndTheTextView)
