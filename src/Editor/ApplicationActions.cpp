@@ -1,5 +1,7 @@
 #include "Editor/ApplicationActions.h"
 
+#include "Editor/ColorPanel.h"
+
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/VersionInfoUtils.h"
@@ -28,10 +30,11 @@ constexpr std::array<PreferencePaneInfo, 6> kPanes = {{
 }};
 
 // The items that are always there while the application runs.
-constexpr std::array<const char*, 12> kAlwaysEnabled = {
+constexpr std::array<const char*, 13> kAlwaysEnabled = {
     "showPreferencesPanel:",         "changeGlobalFonts:",  "sendFeedback:",       "invokeImportMindMapStore:",
     "orderFrontStandardAboutPanel:", "exportMindMapStore:", "importMindMapStore:", "showFAQ:",
     "showEditorQuickHelp:",          "gotoYouTubeChannel:", "showHomePage:",       "toggleUserOffline:",
+    "orderFrontColorPanel:",
 };
 
 CustomStyleSheet* customSheetOf(MindMap* mindMap)
@@ -109,6 +112,10 @@ void ApplicationActions::registerActions()
     addAction("showPreferencesPanel:", preferences(""));
     addAction("invokeImportMindMapStore:", preferences(PreferencesWindowController::MaintenancePane));
     addAction("changeGlobalFonts:", preferences(PreferencesWindowController::GlobalFontsPane));
+    addAction("orderFrontColorPanel:", [this](const ActionSender*) {
+        if (_services.orderFrontColorPanel) _services.orderFrontColorPanel();
+        else ColorPanel::shared().orderFront();
+    });
     addAction("deleteSelectedCustomStyle:", [this](const ActionSender*) { deleteSelectedCustomStyle(); });
     addAction("exportMindMapStore:", [this](const ActionSender*) { exportMindMapStore(); });
     addAction("importMindMapStore:", [this](const ActionSender*) { importMindMapStore(); });

@@ -62,7 +62,7 @@ private:
 };
 
 // The application's own items, answered at the end of the responder chain: the product's web
-// pages and feedback mail, the about box, preferences, deleting the open map's custom style sheet,
+// pages and feedback mail, the about box, preferences, the colour panel, deleting the open map's custom style sheet,
 // exporting and importing the whole store, the report of a Dropbox sync that timed out, and
 // working offline. None of them is available before the application runs or once it quits.
 class ApplicationActions : public Responder {
@@ -82,6 +82,8 @@ public:
         std::function<MindMap*()> openMindMap;
         std::function<MindMapStore*()> store;
         std::function<void(const std::string& paneIdentifier)> showPreferences;
+        // The colour panel; the shared one when not given.
+        std::function<void()> orderFrontColorPanel;
         std::function<ProductAddresses()> addresses;
         // Where the addresses come from, named when one is missing.
         std::string addressesSource;

@@ -174,6 +174,8 @@ const std::vector<Entry>& menuBarTable()
                 }),
         submenu("Style",
                 {
+                    {"Custom Color", "orderFrontColorPanel:"},
+                    kSeparator,
                     {"Clear Customization", "clearStyleCustomization:"},
                     {"Clear manually adjusted path", "clearPathCustomization:"},
                     kSeparator,

@@ -231,7 +231,8 @@ TEST_F(ApplicationActionsTest, EveryItemIsDisabledBeforeTheRunAndWhileQuitting)
     const char* const items[] = {
         "showPreferencesPanel:",         "changeGlobalFonts:",  "sendFeedback:",       "invokeImportMindMapStore:",
         "orderFrontStandardAboutPanel:", "exportMindMapStore:", "importMindMapStore:", "showFAQ:",
-        "showEditorQuickHelp:",          "gotoYouTubeChannel:", "showHomePage:",       "toggleUserOffline:"};
+        "showEditorQuickHelp:",          "gotoYouTubeChannel:", "showHomePage:",       "toggleUserOffline:",
+        "orderFrontColorPanel:"};
     for (const char* action : items) {
         EXPECT_TRUE(actions->respondsToAction(action)) << action;
         EXPECT_TRUE(validate(MenuItem("", action)).enabled) << action;

@@ -1,5 +1,6 @@
 #include "Editor/gtk/MainWindowActions.h"
 
+#include "Editor/ColorPanel.h"
 #include "Editor/EditorDocument.h"
 #include "Editor/FeedbackCenter.h"
 #include "Editor/gtk/GtkPopoverColorPicker.h"
@@ -159,6 +160,7 @@ void MainWindowActions::setReadOnly(bool readOnly)
 void MainWindowActions::closeColorPanels()
 {
     if (PopoverColorPicker* picker = _actions->colorPicker()) picker->close();
+    if (ColorPanel::sharedColorPanelExists()) ColorPanel::shared().close();
 }
 
 int MainWindowActions::styleToolsState() const

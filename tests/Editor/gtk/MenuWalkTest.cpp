@@ -4,6 +4,7 @@
 #include "Editor/EditorActionBarController.h"
 #include "Editor/HistoryMenu.h"
 #include "Editor/MainMenu.h"
+#include "Editor/StyleToolsBuilder.h"
 #include "Editor/TwToolbar.h"
 #include "Editor/TwkDocumentController.h"
 #include "Editor/gtk/MainWindow.h"
@@ -184,6 +185,25 @@ TEST_F(MenuWalkTest, EveryToolbarSegmentReachesAHandler)
         }
     }
     EXPECT_GT(walked, 10u);
+    shared.setResponderChain(nullptr);
+}
+
+TEST_F(MenuWalkTest, EveryStyleToolbarSegmentReachesAHandler)
+{
+    CommandRouter& shared = CommandRouter::shared();
+    shared.setResponderChain([this] { return router.responderChain(); });
+    StyleToolsOwner owner;
+    owner.windowController = &window->controller();
+    owner.document = document;
+    owner.currentMindMap = [this] { return document->mindMap(); };
+    size_t walked = 0;
+    for (const std::shared_ptr<SegmentedControlItem>& control : StyleToolsBuilder::buildStyleTools(owner))
+        for (const std::shared_ptr<ToolbarSegment>& segment : control->segments()) {
+            if (segment->action().empty()) continue;
+            ++walked;
+            EXPECT_NE(segment->findActionHandler(), nullptr) << segment->action() << ", which nothing answers";
+        }
+    EXPECT_EQ(walked, 24u);
     shared.setResponderChain(nullptr);
 }
 
