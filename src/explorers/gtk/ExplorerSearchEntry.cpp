@@ -8,7 +8,9 @@
 ExplorerSearchEntry::ExplorerSearchEntry(MindMapSearchField& field)
     : _field(field), _menuPresenter(std::make_unique<GtkMenuPresenter>(*this))
 {
+    // A search entry starts with its magnifier insensitive, and an insensitive icon takes no press.
     set_icon_activatable(true, Gtk::ENTRY_ICON_PRIMARY);
+    set_icon_sensitive(Gtk::ENTRY_ICON_PRIMARY, true);
     set_icon_tooltip_text(MindMapSearchField::scopeText(false) + " / " + MindMapSearchField::scopeText(true),
                           Gtk::ENTRY_ICON_PRIMARY);
     signal_icon_press().connect([this](Gtk::EntryIconPosition position, const GdkEventButton*) {

@@ -5,6 +5,7 @@
 #include "explorers/gtk/ExplorerSearchEntry.h"
 #include "explorers/gtk/ExplorerWidgets.h"
 #include "explorers/gtk/GtkExplorerBrowserWindow.h"
+#include "panels/gtk/RealInput.h"
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
 #include "store/MindMapProvider.h"
@@ -227,6 +228,62 @@ TEST_F(LocalExplorerViewTest, TheSearchEntryFiltersAndItsMenuSwitchesTheMode)
     // Switching maps elsewhere clears the field on screen too.
     controller->openLocalMindMapOnGuid(GuidAlpha);
     EXPECT_EQ(entry.get_text(), "");
+    explorer->setSearchBar(nullptr);
+}
+
+TEST_F(LocalExplorerViewTest, APressOnTheMagnifierOffersFullTextSearchWhichFindsAWordInsideAMapAndIsKept)
+{
+    TARNWICK_REQUIRE_DISPLAY(RealInput::startGtk());
+    // The menu's grab leaves the keyboard focus where a later window could not take it.
+    struct FocusBack {
+        ~FocusBack() { RealInput::releaseFocus(); }
+    } focusBack;
+    show();
+    MindMapSearchField field;
+    field.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
+    ExplorerSearchEntry entry(field);
+    bool menuShown = false;
+    entry.setMenuShownHandler([&menuShown](bool shown) { menuShown = shown; });
+    Gtk::Window fieldWindow;
+    fieldWindow.add(entry);
+    fieldWindow.show_all();
+    explorer->setSearchBar(&field);
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return entry.get_mapped() && entry.get_allocated_width() > 1; }));
+    // "grape" is a topic of Gamma, in no map's title.
+    entry.set_text("grape");
+    g_signal_emit_by_name(entry.gobj(), "search-changed");
+    settle();
+    EXPECT_EQ(outline().numberOfRows(), 0);
+
+    const Gdk::Rectangle magnifier = entry.get_icon_area(Gtk::ENTRY_ICON_PRIMARY);
+    ASSERT_GT(magnifier.get_width(), 0);
+    RealInput::moveTo(entry, magnifier.get_x() + magnifier.get_width() / 2,
+                      magnifier.get_y() + magnifier.get_height() / 2);
+    // Held down, as a user holding the magnifier does: the menu is there before the release.
+    RealInput::button(true);
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return menuShown; })) << "the magnifier opened no menu";
+    RealInput::button(false);
+    Gtk::MenuItem* fullText = nullptr;
+    for (Gtk::Window* each : Gtk::Window::list_toplevels())
+        if (auto* menu = findIn<Gtk::Menu>(*each))
+            for (Gtk::Widget* child : menu->get_children())
+                if (auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+                    item && item->get_label() == MindMapSearchField::scopeText(true))
+                    fullText = item;
+    ASSERT_TRUE(fullText);
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return fullText->get_mapped(); }));
+    RealInput::click(*fullText, fullText->get_allocated_width() / 2, fullText->get_allocated_height() / 2);
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return field.fullTextSearch(); })) << "the full-text item did nothing";
+    ASSERT_TRUE(RealInput::pumpUntil([&] { return !menuShown; }));
+    settle();
+    EXPECT_EQ(entry.get_placeholder_text(), MindMapSearchField::scopeText(true));
+    ASSERT_EQ(outline().numberOfRows(), 1);
+    EXPECT_EQ(outline().itemAtRow(0)->title(), "Gamma");
+    // Kept under the owner's key: the next field made with that key searches full text.
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(MindMapSearchField::MainTopicSearchModeKey));
+    MindMapSearchField next;
+    next.setSearchModeAutoSaveKey(MindMapSearchField::MainTopicSearchModeKey);
+    EXPECT_TRUE(next.fullTextSearch());
     explorer->setSearchBar(nullptr);
 }
 

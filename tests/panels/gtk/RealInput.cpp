@@ -82,6 +82,13 @@ void button(bool down)
     pump(20);
 }
 
+void releaseFocus()
+{
+    XSetInputFocus(display(), PointerRoot, RevertToPointerRoot, CurrentTime);
+    XFlush(display());
+    pump(20);
+}
+
 void click(Gtk::Widget& widget, int x, int y)
 {
     moveTo(widget, x, y);

@@ -20,6 +20,9 @@ void screenPoint(Gtk::Widget& widget, int x, int y, int& screenX, int& screenY);
 void moveTo(Gtk::Widget& widget, int x, int y);
 void button(bool down);
 void click(Gtk::Widget& widget, int x, int y);
+// Gives the keyboard focus back to whatever window the pointer is over, as the server has it
+// before any window took it.
+void releaseFocus();
 void doubleClick(Gtk::Widget& widget, int x, int y);
 // Presses at one point, moves in steps past the drag threshold to the other, and releases.
 void drag(Gtk::Widget& widget, int fromX, int fromY, int toX, int toY);
