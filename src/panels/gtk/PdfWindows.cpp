@@ -303,6 +303,20 @@ PdfOutlinedWindowBase::PdfOutlinedWindowBase(const std::string& fileName)
             },
             false);
         _outline.get_selection()->signal_changed().connect([this] { outlineSelectionChanged(); });
+        // A tree view taking the focus selects its first row when none is selected: that row was
+        // not chosen, so the page stays and the row is let go again, ready to be clicked.
+        _outline.signal_grab_focus().connect(
+            [this] {
+                _takingFocus = true;
+                _selectedBeforeFocus = _outline.get_selection()->count_selected_rows() > 0;
+            },
+            false);
+        _outline.signal_grab_focus().connect(
+            [this] {
+                _takingFocus = false;
+                if (!_selectedBeforeFocus) _outline.get_selection()->unselect_all();
+            },
+            true);
         _outlineScroll.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
         _outlineScroll.add(_outline);
         _outlineScroll.set_size_request(180, -1);
@@ -338,6 +352,7 @@ void PdfOutlinedWindowBase::outlineRowExpanded(const Gtk::TreeModel::iterator& i
 
 void PdfOutlinedWindowBase::outlineSelectionChanged()
 {
+    if (_takingFocus) return;
     const Gtk::TreeModel::iterator selected = _outline.get_selection()->get_selected();
     if (!selected) return;
     const int64_t index = (*selected)[_columns.index];

@@ -106,6 +106,9 @@ private:
     Glib::RefPtr<Gtk::TreeStore> _store;
     PdfPagesView _pages;
     bool _outlineShown = false;
+    // Set while the outline takes the focus, which selects its first row when none is.
+    bool _takingFocus = false;
+    bool _selectedBeforeFocus = false;
 };
 
 // The viewer a followed PDF page link opens; one a file, kept by the preview windows' manager.

@@ -208,4 +208,53 @@ TEST_F(PdfWindowsTest, LinkDialogAnswersThePageShownOrNothing)
     PdfLinkDialog::setShownObserver(nullptr);
 }
 
+TEST_F(PdfWindowsTest, TheLinkDialogOpensOnTheFirstPageThoughItsBookmarkListTakesTheFocus)
+{
+    // A report whose first bookmark, its summary, is the last of six pages.
+    const std::string report = dir.path() + "/Summary.pdf";
+    {
+        cairo_surface_t* surface = cairo_pdf_surface_create(report.c_str(), 300, 400);
+        cairo_t* cr = cairo_create(surface);
+        cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, "Summary", "page=6",
+                                      cairo_pdf_outline_flags_t(0));
+        cairo_pdf_surface_add_outline(surface, CAIRO_PDF_OUTLINE_ROOT, "Detail", "page=2",
+                                      cairo_pdf_outline_flags_t(0));
+        for (int page = 1; page <= 6; ++page) cairo_show_page(cr);
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+    int shownPage = -1;
+    int clickedPage = -1;
+    bool focused = false;
+    PdfLinkDialog::setShownObserver([&](PdfLinkDialog& dialog) {
+        Glib::signal_timeout().connect(
+            [&, ticks = 0]() mutable {
+                focused = dialog.get_focus() == &dialog.outlineView();
+                if (!focused && ++ticks < 500) return true;
+                // Whatever the focus set off has run by the next turn of the loop.
+                Glib::signal_idle().connect_once([&] {
+                    shownPage = dialog.currentPageNumber();
+                    // The first bookmark is still there to be chosen.
+                    Gtk::TreeView& outline = dialog.outlineView();
+                    Gdk::Rectangle cell;
+                    outline.get_cell_area(Gtk::TreePath("0"), *outline.get_column(0), cell);
+                    int x = 0, y = 0;
+                    outline.convert_bin_window_to_widget_coords(cell.get_x() + 10, cell.get_y() + cell.get_height() / 2,
+                                                                x, y);
+                    RealInput::click(outline, x, y);
+                    RealInput::pumpUntil([&] { return dialog.currentPageNumber() == 6; });
+                    clickedPage = dialog.currentPageNumber();
+                    dialog.close();
+                });
+                return false;
+            },
+            10);
+    });
+    EXPECT_EQ(PdfLinkDialog::pdfLinkForFileName(report), std::nullopt);
+    PdfLinkDialog::setShownObserver(nullptr);
+    EXPECT_TRUE(focused);
+    EXPECT_EQ(shownPage, 1);
+    EXPECT_EQ(clickedPage, 6);
+}
+
 } // namespace
