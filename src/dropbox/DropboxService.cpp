@@ -225,15 +225,21 @@ void Dropbox::updateAuthorized()
 void Dropbox::performAuthorizedChanged()
 {
     setInitialized(false);
+    // Written while inactive, the open map's edits wait in the cache for the next sign-in instead
+    // of starting an upload that has no account to go with.
+    MindMapStorage* keep = _isAuthorized ? nullptr : commitOpenMap();
     _provider->setEnabled(_isAuthorized);
     NetworkController& network = NetworkController::instance();
     if (_isAuthorized) {
         if (!_observingNetwork) network.registerObserver(this);
         _observingNetwork = true;
+        // Edits kept while the sign-in was lost go up now, not at the next periodic run.
+        if (_signInLost) _nextSyncTime = now();
+        _signInLost = false;
     } else {
         cancelUserTasks();
         if (_synchronizer) _synchronizer->cancel();
-        _provider->dropStorages();
+        dropStoragesExcept(keep);
         _provider->dropSearchCache();
         if (_observingNetwork) network.unregisterObserver(this);
         _observingNetwork = false;
@@ -241,6 +247,24 @@ void Dropbox::performAuthorizedChanged()
     NotificationCenter::defaultCenter().post(StateChangeNotification, this);
     // Nothing needs preparing once signed in.
     if (_isAuthorized) setInitialized(true);
+}
+
+MindMapStorage* Dropbox::commitOpenMap()
+{
+    if (editorDropboxStorageId().empty()) return nullptr;
+    EditorInterface* editor = EditorInterfaceInstance();
+    editor->commitModelessEditors();
+    if (editor->commitEditor()) return nullptr;
+    // Its edits exist only in the window: the map stays open there rather than go with them.
+    return editor->currentStorage();
+}
+
+void Dropbox::dropStoragesExcept(MindMapStorage* keep)
+{
+    const auto snapshot = _provider->storages();
+    for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
+        if (it->get() != keep) (*it)->dispose();
+    }
 }
 
 void Dropbox::setInitialized(bool initialized)
@@ -306,6 +330,7 @@ bool Dropbox::checkAuthorizationError(const DropboxNetworkError& error)
 void Dropbox::reauthenticationRequired()
 {
     if (!dropboxClient()) return;
+    _signInLost = true;
     _oauth->unlink();
     updateAuthorized();
     showEditorNotification("db_disconnected_state", localized("dropbox_reauthentication_required"), FeedbackStateError);

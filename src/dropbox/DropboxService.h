@@ -215,6 +215,10 @@ private:
     void setInitialized(bool initialized);
     void updateActive();
     void reauthenticationRequired();
+    // Writes the open Dropbox map to its cache copy; the storage that could not be written, which
+    // must stay open, else nullptr.
+    MindMapStorage* commitOpenMap();
+    void dropStoragesExcept(MindMapStorage* keep);
     void dropPersonality();
     void scheduleTick(double delay);
     void checkCacheCleanupPending();
@@ -245,6 +249,8 @@ private:
     std::vector<std::shared_ptr<DropboxUserTask>> _userTasks;
     std::shared_ptr<TerminationProcess> _terminationProcess;
     bool _isAuthorized = false;
+    // The server refused the sign-in; cleared once the user has signed in again.
+    bool _signInLost = false;
     // The keyring has answered whether an account of an earlier run is signed in.
     bool _signInKnown = false;
     std::vector<std::function<void()>> _waitingForSignIn;

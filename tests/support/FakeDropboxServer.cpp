@@ -192,6 +192,28 @@ std::optional<std::string> FakeDropboxServer::displayPath(const std::string& pat
     return it->second.displayPath;
 }
 
+void FakeDropboxServer::invalidateAccessTokens()
+{
+    std::lock_guard lock(_mutex);
+    _accessTokens.clear();
+}
+
+void FakeDropboxServer::answerNext(const std::string& route, LoopbackReply reply, int count)
+{
+    std::lock_guard lock(_mutex);
+    _canned.push_back(Canned{route, std::move(reply), count});
+}
+
+std::optional<LoopbackReply> FakeDropboxServer::cannedAnswer(const std::string& route)
+{
+    for (Canned& canned : _canned) {
+        if (canned.count <= 0 || (!canned.route.empty() && canned.route != route)) continue;
+        --canned.count;
+        return canned.reply;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::string> FakeDropboxServer::filePaths() const
 {
     std::lock_guard lock(_mutex);
@@ -256,6 +278,8 @@ LoopbackReply FakeDropboxServer::route(const std::string& name, const LoopbackRe
         return LoopbackReply::json(
             401, R"({"error_summary":"invalid_access_token/","error":{".tag":"invalid_access_token"}})");
     }
+
+    if (auto canned = cannedAnswer(name)) return *canned;
 
     if (content) {
         if (!request.hasHeader("Dropbox-API-Arg"))

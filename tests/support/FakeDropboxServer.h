@@ -48,6 +48,14 @@ public:
     // Display paths of every file, sorted.
     std::vector<std::string> filePaths() const;
 
+    // Every access token issued so far is refused as invalid (revoked from another device, say);
+    // refresh tokens stay as they are.
+    void invalidateAccessTokens();
+    // The next count requests to the route ("" for any) get this reply as it is, after the token
+    // check: a hostile or broken answer of the test's making (a root that is "not found", a field
+    // holding "../", a 5xx without "Retry-After").
+    void answerNext(const std::string& route, LoopbackReply reply, int count = 1);
+
     // The sign-in as a browser would follow it: the authorize address answers with the redirect.
     // The code it hands out is exchanged once, with the verifier whose challenge it saw.
 
@@ -81,6 +89,14 @@ private:
     std::string nextRev();
     std::string freeName(const std::string& path) const;
 
+    struct Canned {
+        std::string route;
+        LoopbackReply reply;
+        int count = 0;
+    };
+    std::optional<LoopbackReply> cannedAnswer(const std::string& route);
+
+    std::vector<Canned> _canned;
     std::map<std::string, Item> _items;
     std::map<std::string, std::vector<std::string>> _cursors;
     long long _counter = 0;

@@ -1,0 +1,151 @@
+// What the user made here survives what the service does meanwhile: a sign-in refused by the
+// server, a folder renamed or a root answered as missing, each against the loopback stand-in.
+
+#include "DropboxTaskFixture.h"
+
+#include "dropbox/DropboxLister.h"
+#include "store/MindMapStorage.h"
+#include "store/MindMapStorageDelegate.h"
+#include "support/RecordingUriLauncher.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The editor with one Dropbox map open whose typed edit only a commit writes to the cache copy.
+struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
+    std::shared_ptr<MindMapStorage> open;
+    std::string typed;
+    bool commitFails = false;
+
+    void show(std::shared_ptr<MindMapStorage> shown, MindMapProvider* owner)
+    {
+        open = std::move(shown);
+        storage = open.get();
+        provider = owner;
+        open->setDelegate(this);
+    }
+    bool isEditorModified() override { return !typed.empty(); }
+    bool commitEditor() override
+    {
+        log.push_back("commit");
+        if (!open || typed.empty()) return true;
+        if (commitFails) return false;
+        writeTestFile(Dropbox::instance()->provider()->cacheFilePathForDbPath(open->id()), typed);
+        typed.clear();
+        return true;
+    }
+    void recyclerStatusChanged(MindMapStorage*) override {}
+    void externallyChanged(MindMapStorage*) override {}
+    void dropStorage(MindMapStorage*) override
+    {
+        log.push_back("dropped");
+        open.reset();
+        storage = nullptr;
+        provider = nullptr;
+    }
+};
+
+struct NoAnswer : DropboxListerDelegate {
+    void listerCompleted(const std::optional<FileListItems>&, const std::optional<std::string>&, int) override {}
+};
+
+struct DropboxLocalWorkTest : DropboxTaskFixture {
+    std::shared_ptr<TypingEditor> typing = std::make_shared<TypingEditor>();
+    RecordingUriLauncher browser;
+    NoAnswer quiet;
+
+    DropboxLocalWorkTest()
+    {
+        make(true);
+        SetEditorInterfaceInstance(typing);
+    }
+
+    // A map in step with the server, open in the editor.
+    void openSyncedMap(const std::string& dbPath, const std::string& contents)
+    {
+        const std::string rev = fake.putFile(dbPath, contents);
+        const std::string path = cacheFile(dbPath);
+        fs::create_directories(fs::path(path).parent_path());
+        writeTestFile(path, contents);
+        service->fileInfo().update(dbPath, fileModificationDate(path), rev);
+        typing->show(service->provider()->createStorage(dbPath), service->provider().get());
+    }
+
+    void listFolder(const std::string& dbPath)
+    {
+        DropboxLister lister(*service, &quiet);
+        lister.loadContentsOfPath(dbPath, FileListItemMask::AllButNavigateUp);
+        EXPECT_TRUE(waitFor([&] { return !lister.busy(); }));
+    }
+
+    // The sign-in as the user does it again: the browser follows the address and the redirect
+    // comes back.
+    bool signInAgain()
+    {
+        browser.opened.clear();
+        service->authorize({});
+        if (browser.opened.size() != 1) return false;
+        HttpRequest open;
+        open.url = browser.opened[0];
+        std::optional<HttpResponse> page;
+        HttpRequestHandle browsing = engine.start(open, [&](HttpResponse response) { page = std::move(response); });
+        if (!waitFor([&] { return page.has_value(); }) || page->status != 302) return false;
+        return service->handleAuthorizationURL(page->header("Location")) &&
+            waitFor([&] { return service->isActive(); });
+    }
+};
+
+} // namespace
+
+TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextOne)
+{
+    struct Case {
+        const char* name;
+        std::function<void(FakeDropboxServer&)> loseSignIn;
+    };
+    const std::vector<Case> cases = {
+        {"refresh token revoked",
+         [](FakeDropboxServer& server) {
+             server.expireAccessTokens();
+             server.revokeRefreshTokens();
+         }},
+        {"access token answered as invalid", [](FakeDropboxServer& server) { server.invalidateAccessTokens(); }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dbPath = "/Notes/Plan" + std::to_string(++n) + ".twkx";
+        openSyncedMap(dbPath, "as uploaded");
+        typing->typed = "typed edit";
+        typing->log.clear();
+        c.loseSignIn(fake);
+
+        listFolder("/Other");
+        ASSERT_FALSE(service->isAuthorized());
+        EXPECT_EQ(typing->log, (std::vector<std::string>{"commit", "dropped"}));
+        EXPECT_EQ(readTestFile(cacheFile(dbPath)), "typed edit");
+        ASSERT_NE(service->fileInfo().get(dbPath), nullptr);
+        EXPECT_EQ(fake.fileContents(dbPath), "as uploaded");
+
+        // No time passes: the edit goes up as the account comes back.
+        ASSERT_TRUE(signInAgain());
+        EXPECT_TRUE(waitFor([&] { return fake.fileContents(dbPath) == "typed edit"; }));
+        EXPECT_EQ(readTestFile(cacheFile(dbPath)), "typed edit");
+    }
+}
+
+TEST_F(DropboxLocalWorkTest, AMapThatCannotBeWrittenStaysOpenWhenTheSignInIsLost)
+{
+    openSyncedMap("/Notes/Plan.twkx", "as uploaded");
+    typing->typed = "typed edit";
+    typing->commitFails = true;
+    typing->log.clear();
+    fake.invalidateAccessTokens();
+
+    listFolder("/Other");
+    ASSERT_FALSE(service->isAuthorized());
+    EXPECT_EQ(typing->log, std::vector<std::string>{"commit"});
+    EXPECT_NE(typing->open, nullptr);
+    EXPECT_EQ(typing->typed, "typed edit");
+}
