@@ -101,14 +101,15 @@ bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, boo
             continue;
         }
         DropboxFileInfoItem* record = _fileInfo.get(dbPath);
-        if (!record) {
-            if (_keepUnrecorded) {
-                holdsAnything = true;
-            } else {
-                deleteCacheFile(path, dbPath);
-            }
+        if (!record && _keepUnrecorded) {
+            holdsAnything = true;
             continue;
         }
+        // A copy whose record was lost may hold the only version of an edit: it is kept as a new
+        // file, which goes up beside the server's own only when the two differ.
+        if (!record)
+            record = _fileInfo.update(dbPath, fileModificationDate(path), DropboxFileInfoItem::makeNewFileRev());
+        if (!record) continue;
         holdsAnything = true;
         record->setMarked(true);
         const uint64_t size = uint64_t(st.st_size);

@@ -192,6 +192,8 @@ void DropboxFileInfoCache::directoryRenamed(const std::string& oldFolder, const 
 void DropboxFileInfoCache::directoryDeleted(const std::string& folder)
 {
     const std::string key = normalizeKey(withTrailingSlash(folder));
+    // Every record lies below the root, which is never deleted.
+    if (key == "/") return;
     size_t removed = std::erase_if(_items, [&](const auto& entry) { return entry.first.rfind(key, 0) == 0; });
     if (removed > 0) changed();
 }

@@ -233,6 +233,11 @@ void DropboxLister::listPage(bool continuing, const std::string& cursor)
         if (!continuing && response.routeError &&
             (response.routeError->is("path", "not_found") || response.routeError->is("path", "not_folder"))) {
             const std::string path = _dbPath.value_or("");
+            // The root is the account itself: an answer that it is missing is broken, not news.
+            if (DropboxBrowsingCache::normalizeKey(path) == "/") {
+                listerCompleted(std::nullopt, Failed, localized("db_root_not_found"));
+                return;
+            }
             _service.directoryDeleted(path);
             listerCompleted(std::nullopt, FolderNotFound, localized("db_directory_not_found"));
             return;

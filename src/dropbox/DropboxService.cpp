@@ -795,13 +795,12 @@ void Dropbox::deleteLocalFile(const std::string& dbPath)
 
 void Dropbox::directoryDeleted(const std::string& dbFolder)
 {
-    _browsingCache.directoryDeleted(dbFolder);
     const std::string cacheFolder = _provider->cacheFilePathForDbPath(dbFolder);
-    // The root stays: only a folder inside it goes with its contents.
-    if (!cacheFolder.empty() && withTrailingSlash(cacheFolder) != withTrailingSlash(_provider->rootDirectory())) {
-        std::error_code error;
-        fs::remove_all(cacheFolder, error);
-    }
+    // The root is the account itself: whatever is said of it, nothing it holds goes.
+    if (cacheFolder.empty() || withTrailingSlash(cacheFolder) == withTrailingSlash(_provider->rootDirectory())) return;
+    _browsingCache.directoryDeleted(dbFolder);
+    std::error_code error;
+    fs::remove_all(cacheFolder, error);
     _fileInfo->directoryDeleted(dbFolder);
     _provider->validateOpenStorages();
     dispatchDirectoryChanged(parentFolder(dbFolder));

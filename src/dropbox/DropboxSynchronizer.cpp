@@ -248,11 +248,23 @@ void DropboxFileSynchronizer::synchronizeDbPath(const std::string& dbPath, int m
     _fileInfo = _service.fileInfo().getCopy(dbPath);
 
     if (cached && (!_fileInfo || !_fileInfo->isValid())) {
-        // With the record file unreadable, this copy may be a map that never went up: it stays
-        // until the records are whole again.
-        if (!_service.fileInfo().recordsWereUnreadable()) _service.deleteLocalFile(dbPath);
-        syncCompleted(localized("db_local_file_info_not_found"));
-        return;
+        // With the record file unreadable, the records may come back whole: until then the copy
+        // stays as it is.
+        if (_service.fileInfo().recordsWereUnreadable()) {
+            syncCompleted(localized("db_local_file_info_not_found"));
+            return;
+        }
+        // A copy whose record was lost may hold the only version of an edit. It goes up as a new
+        // file, which the server keeps beside its own only when the two differ.
+        _service.fileInfo().update(dbPath, _lastModified, DropboxFileInfoItem::makeNewFileRev());
+        _fileInfo = _service.fileInfo().getCopy(dbPath);
+        FeedbackCenter::feedbackCenter().showEditorNotification(
+            localized("db_local_file_info_not_found"), formatText(localized("db_file_kept_without_record"), {dbPath}),
+            FeedbackStateWarning);
+        if (!_fileInfo) {
+            syncCompleted(localized("db_local_file_info_not_found"));
+            return;
+        }
     }
     if (mode == DropboxSyncQueue::Open && cached && (_fileInfo->isNew() || !NetworkController::networkAvailable())) {
         syncCompleted({});

@@ -106,7 +106,8 @@ TEST_F(CacheManagerTest, NothingGoesWithinTheBudget)
     EXPECT_EQ(manager.deletedPaths(), (std::vector<std::string>{"/a.twkx"})) << "one byte over is over";
 }
 
-TEST_F(CacheManagerTest, DropsStrayFilesEmptyFoldersAndRecordsWithoutFiles)
+// A copy whose record was lost may hold the only version of an edit: it stays, as a new file.
+TEST_F(CacheManagerTest, KeepsUnrecordedCopiesAsNewAndDropsEmptyFoldersAndRecordsWithoutFiles)
 {
     cacheFile("/Stray/unrecorded.twkx", 10);
     std::filesystem::create_directories(root + "/empty/inner");
@@ -116,12 +117,14 @@ TEST_F(CacheManagerTest, DropsStrayFilesEmptyFoldersAndRecordsWithoutFiles)
 
     manager.cleanupCache("");
 
-    EXPECT_FALSE(std::filesystem::exists(root + "/stray")) << "emptied by the clean-up, so removed";
+    EXPECT_TRUE(std::filesystem::exists(root + "/stray/unrecorded.twkx"));
     EXPECT_FALSE(std::filesystem::exists(root + "/empty"));
     EXPECT_TRUE(std::filesystem::exists(root)) << "the root stays, even empty of maps";
     EXPECT_TRUE(std::filesystem::exists(root + "/.hidden"));
-    EXPECT_EQ(records.count(), 0u);
-    EXPECT_EQ(manager.deletedPaths(), (std::vector<std::string>{"/stray/unrecorded.twkx"}));
+    EXPECT_EQ(records.count(), 1u);
+    ASSERT_NE(records.get("/Stray/Unrecorded.twkx"), nullptr);
+    EXPECT_TRUE(records.get("/Stray/Unrecorded.twkx")->isNew());
+    EXPECT_TRUE(manager.deletedPaths().empty());
 }
 
 // Downloads under way are left alone; those a stopped program left behind go after an hour.
@@ -181,7 +184,9 @@ TEST_F(CacheManagerTest, ARecordFileSetAsideEarlierStillKeepsUnrecordedCopies)
 
     std::filesystem::remove(folder.file("records.xml.corrupt"));
     later.cleanupCache("");
-    EXPECT_FALSE(std::filesystem::exists(neverUploaded)) << "once recovered, a stray copy goes again";
+    EXPECT_TRUE(std::filesystem::exists(neverUploaded)) << "once recovered, a stray copy stays as a new map";
+    ASSERT_NE(restarted.get("/Maps/Only here.twkx"), nullptr);
+    EXPECT_TRUE(restarted.get("/Maps/Only here.twkx")->isNew());
 }
 
 // A map made a moment ago may have its record only in the writer's hands: whatever the clean-up

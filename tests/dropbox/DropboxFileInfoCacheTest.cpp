@@ -178,6 +178,8 @@ TEST_F(RecordsTest, FolderRenamesMoveOnlyWhatIsInsideTheFolder)
 
     cache->directoryDeleted("/B");
     EXPECT_EQ(cache->count(), 1u);
+    for (const char* root : {"/", "", "//"}) cache->directoryDeleted(root);
+    EXPECT_EQ(cache->count(), 1u) << "the root is never deleted";
     ASSERT_TRUE(cache->flush());
     EXPECT_EQ(open()->count(), 1u) << "saved";
 }

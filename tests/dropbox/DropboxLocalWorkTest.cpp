@@ -23,7 +23,7 @@ struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
         open = std::move(shown);
         storage = open.get();
         provider = owner;
-        open->setDelegate(this);
+        if (open) open->setDelegate(this);
     }
     bool isEditorModified() override { return !typed.empty(); }
     bool commitEditor() override
@@ -58,6 +58,9 @@ struct DropboxLocalWorkTest : DropboxTaskFixture {
     DropboxLocalWorkTest()
     {
         make(true);
+        // The new service reads a few folders ahead once it is active: that is over first.
+        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+        service->browsingCache().clear();
         SetEditorInterfaceInstance(typing);
     }
 
@@ -148,4 +151,106 @@ TEST_F(DropboxLocalWorkTest, AMapThatCannotBeWrittenStaysOpenWhenTheSignInIsLost
     EXPECT_EQ(typing->log, std::vector<std::string>{"commit"});
     EXPECT_NE(typing->open, nullptr);
     EXPECT_EQ(typing->typed, "typed edit");
+}
+
+namespace {
+
+LoopbackReply lookupFailure(const std::string& tag)
+{
+    return LoopbackReply::json(409,
+                               "{\"error_summary\":\"path/" + tag +
+                                   "/..\",\"error\":{\".tag\":\"path\",\"path\":{\".tag\":\"" + tag + "\"}}}");
+}
+
+struct RunEnd : DropboxFileSynchronizerDelegate {
+    std::optional<std::string> error;
+    void syncCompleted(const std::string&, const UserInfo&, const std::string& text) override { error = text; }
+};
+
+} // namespace
+
+TEST_F(DropboxLocalWorkTest, TheRootIsNeverTakenAsDeletedAndAnEditSavedHereSurvivesTheAnswer)
+{
+    openSyncedMap("/Notes/Plan.twkx", "as uploaded");
+    typing->show(nullptr, nullptr);
+    const std::string copy = cacheFile("/Notes/Plan.twkx");
+    writeTestFile(copy, "saved, not sent");
+    service->fileInfo().get("/Notes/Plan.twkx")->setLocalModified(*fileModificationDate(copy) - 60);
+    for (const char* tag : {"not_found", "not_folder"}) {
+        for (const char* root : {"/", ""}) {
+            SCOPED_TRACE(std::string(tag) + " for \"" + root + "\"");
+            fake.answerNext("files/list_folder", lookupFailure(tag));
+            struct Result : DropboxListerDelegate {
+                std::optional<int> code;
+                void listerCompleted(const std::optional<FileListItems>&, const std::optional<std::string>&,
+                                     int result) override
+                {
+                    code = result;
+                }
+            } result;
+            DropboxLister lister(*service, &result);
+            lister.loadContentsOfPath(root, FileListItemMask::AllButNavigateUp);
+            ASSERT_TRUE(waitFor([&] { return !lister.busy(); }));
+            EXPECT_EQ(result.code, DropboxLister::Failed);
+            EXPECT_EQ(service->fileInfo().count(), 1u);
+            EXPECT_EQ(readTestFile(copy), "saved, not sent");
+        }
+    }
+    // Reopening polls the map; the periodic run then sends the edit.
+    service->openMindMap("/Notes/Plan.twkx", {});
+    auto& queue = static_cast<DropboxSynchronizer&>(*service->synchronizer());
+    ASSERT_TRUE(waitFor([&] { return !queue.isBusy(); }));
+    EXPECT_EQ(readTestFile(copy), "saved, not sent");
+    EXPECT_EQ(service->synchronize(), 1u);
+    EXPECT_TRUE(waitFor([&] { return fake.fileContents("/Notes/Plan.twkx") == "saved, not sent"; }));
+}
+
+TEST_F(DropboxLocalWorkTest, ACachedMapThatLostItsRecordIsKeptAndGoesUpBesideTheServersOnlyWhenTheyDiffer)
+{
+    struct Case {
+        const char* name;
+        std::optional<std::string> onServer;
+        int mode;
+        // Where the local version is on the server afterwards; none when nothing went up.
+        std::optional<std::string> upAs;
+    };
+    const std::vector<Case> cases = {
+        {"open, never uploaded", std::nullopt, DropboxSyncQueue::Open, std::nullopt},
+        {"open, server differs", "server", DropboxSyncQueue::Open, std::nullopt},
+        {"poll, the same on the server", "local", DropboxSyncQueue::Poll, ""},
+        {"poll, server differs", "server", DropboxSyncQueue::Poll, " (1)"},
+        {"both ways, never uploaded", std::nullopt, DropboxSyncQueue::Periodic, ""},
+        {"quit, server differs", "server", DropboxSyncQueue::Terminate, " (1)"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string base = "/Notes/Lost" + std::to_string(++n);
+        const std::string dbPath = base + ".twkx";
+        if (c.onServer) fake.putFile(dbPath, *c.onServer);
+        const std::string copy = cacheFile(dbPath);
+        fs::create_directories(fs::path(copy).parent_path());
+        writeTestFile(copy, "local");
+        told.shown.clear();
+
+        RunEnd end;
+        DropboxFileSynchronizer synchronizer(*service, &end);
+        synchronizer.synchronizeDbPath(dbPath, c.mode);
+        ASSERT_TRUE(waitFor([&] { return end.error.has_value(); }));
+        EXPECT_EQ(end.error, "");
+        EXPECT_EQ(told.shown.size(), 1u);
+        if (!c.upAs) {
+            EXPECT_EQ(readTestFile(copy), "local");
+            ASSERT_NE(service->fileInfo().get(dbPath), nullptr);
+            EXPECT_TRUE(service->fileInfo().get(dbPath)->isNew());
+            EXPECT_EQ(fake.fileContents(dbPath), c.onServer);
+            continue;
+        }
+        const std::string upPath = base + *c.upAs + ".twkx";
+        EXPECT_EQ(fake.fileContents(upPath), "local");
+        EXPECT_EQ(fake.fileContents(dbPath), c.onServer.value_or("local"));
+        EXPECT_EQ(readTestFile(cacheFile(upPath)), "local");
+        ASSERT_NE(service->fileInfo().get(upPath), nullptr);
+        EXPECT_EQ(service->fileInfo().get(upPath)->rev(), fake.revision(upPath));
+    }
 }

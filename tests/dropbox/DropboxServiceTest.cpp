@@ -653,8 +653,11 @@ TEST_F(DropboxServiceTest, ADeletedFolderLeavesTheCacheRecordsAndListingsAndIsAn
         posted,
         (std::vector<std::string>{"directoryChangedNotification /work/", "directoryChangedNotification /work/sub/"}));
 
-    // The root itself is never deleted, only what it holds.
-    service->directoryDeleted("/");
-    EXPECT_TRUE(fs::is_directory(service->provider()->rootDirectory()));
-    EXPECT_EQ(service->fileInfo().get("/Work-old/Other.twkx"), nullptr);
+    // The root is the account itself: nothing it holds goes for an answer about it.
+    for (const char* root : {"/", "", "//"}) {
+        service->directoryDeleted(root);
+        EXPECT_TRUE(fs::is_directory(service->provider()->rootDirectory()));
+        EXPECT_NE(service->fileInfo().get("/Work-old/Other.twkx"), nullptr);
+        EXPECT_TRUE(fs::exists(service->provider()->cacheFilePathForDbPath("/Work-old/Other.twkx")));
+    }
 }
