@@ -143,7 +143,7 @@ void DropboxDeleteTask::deleteFromDropbox(const std::string& dbPath, bool isDire
 void DropboxDeleteTask::deletedLocally(const std::string& dbPath)
 {
     if (_isDirectory) {
-        _service.directoryDeleted(dbPath);
+        _service.directoryDeleted(dbPath, true);
     } else {
         _service.deleteLocalFile(dbPath);
     }

@@ -4,6 +4,7 @@
 #include "Utils/TerminationProcess.h"
 #include "Utils/URLUtils.h"
 #include "cloud/AuthorizationRedirects.h"
+#include "cloud/CacheFiles.h"
 #include "dropbox/DropboxCacheMigration.h"
 #include "editor-view/CloudDocumentLinks.h"
 #include "platform/AlertPanel.h"
@@ -793,18 +794,61 @@ void Dropbox::deleteLocalFile(const std::string& dbPath)
     dispatchDirectoryChanged(parentFolder(dbPath));
 }
 
-void Dropbox::directoryDeleted(const std::string& dbFolder)
+bool Dropbox::hasLocalWork(const DropboxFileInfoItem& record) const
+{
+    if (record.isNew()) return true;
+    const std::optional<double> date = fileModificationDate(_provider->cacheFilePathForDbPath(record.path()));
+    return date && (!record.localModified() || !sameRecordDate(*date, *record.localModified()));
+}
+
+void Dropbox::directoryDeleted(const std::string& dbFolder, bool deletedByUser)
 {
     const std::string cacheFolder = _provider->cacheFilePathForDbPath(dbFolder);
     // The root is the account itself: whatever is said of it, nothing it holds goes.
     if (cacheFolder.empty() || withTrailingSlash(cacheFolder) == withTrailingSlash(_provider->rootDirectory())) return;
     _browsingCache.directoryDeleted(dbFolder);
-    std::error_code error;
-    fs::remove_all(cacheFolder, error);
+
+    // The open map's edits are judged with the rest once they are on disk; those that cannot be
+    // written keep the map as well.
+    const std::string folderKey = DropboxFileInfoCache::normalizeKey(withTrailingSlash(dbFolder));
+    const std::string openId = editorDropboxStorageId();
+    const bool openInside = !openId.empty() && DropboxFileInfoCache::normalizeKey(openId).rfind(folderKey, 0) == 0;
+    const bool openUnwritten = !deletedByUser && openInside && commitOpenMap() != nullptr;
+
+    struct Kept {
+        std::string dbPath;
+        bool offline;
+    };
+    std::vector<Kept> kept;
+    std::set<std::string> keptFiles;
+    for (DropboxFileInfoItem* record : deletedByUser ? std::vector<DropboxFileInfoItem*>() : _fileInfo->itemsList()) {
+        if (DropboxFileInfoCache::normalizeKey(record->path()).rfind(folderKey, 0) != 0) continue;
+        const std::string cacheFile = _provider->cacheFilePathForDbPath(record->path());
+        std::error_code error;
+        if (cacheFile.empty() || !fs::is_regular_file(cacheFile, error)) continue;
+        if (!hasLocalWork(*record) && !(openUnwritten && samePath(record->path(), openId))) continue;
+        kept.push_back({record->path(), record->offlineAvailable()});
+        keptFiles.insert(cacheFile);
+    }
+
+    removeTreeExcept(cacheFolder, keptFiles);
+    _fileInfo->beginUpdate();
     _fileInfo->directoryDeleted(dbFolder);
+    for (const Kept& map : kept) {
+        const std::string cacheFile = _provider->cacheFilePathForDbPath(map.dbPath);
+        DropboxFileInfoItem* record =
+            _fileInfo->update(map.dbPath, fileModificationDate(cacheFile), DropboxFileInfoItem::makeNewFileRev());
+        if (record) record->setOfflineAvailable(map.offline);
+    }
+    _fileInfo->endUpdate();
     _provider->validateOpenStorages();
     dispatchDirectoryChanged(parentFolder(dbFolder));
     dispatchDirectoryChanged(dbFolder);
+    for (const Kept& map : kept) {
+        showEditorNotification("db_directory_not_found", formatText(localized("db_file_kept_as_new"), {map.dbPath}),
+                               FeedbackStateWarning);
+        highPrioritySynchronizeFile(map.dbPath);
+    }
 }
 
 void Dropbox::fileExternallyChanged(const std::string& dbPath)

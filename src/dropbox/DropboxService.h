@@ -180,7 +180,9 @@ public:
     std::string getUniqueFileName(const std::string& name, const std::string& dbFolder) const;
     bool isFileOpenInEditor(const std::string& dbPath) const;
     void deleteLocalFile(const std::string& dbPath);
-    void directoryDeleted(const std::string& dbFolder);
+    // The folder is gone from Dropbox. Unless the user deleted it, its maps that never went up or
+    // hold edits not yet sent are kept, as new maps that go up again, and the user is told.
+    void directoryDeleted(const std::string& dbFolder, bool deletedByUser = false);
     void fileExternallyChanged(const std::string& dbPath);
     void dispatchDirectoryChanged(const std::string& dbFolder) override;
     void removeThumbnail(const std::string& dbPath) override;
@@ -219,6 +221,8 @@ private:
     // must stay open, else nullptr.
     MindMapStorage* commitOpenMap();
     void dropStoragesExcept(MindMapStorage* keep);
+    // Whether the cached copy holds work not on Dropbox: never uploaded, or changed since.
+    bool hasLocalWork(const DropboxFileInfoItem& record) const;
     void dropPersonality();
     void scheduleTick(double delay);
     void checkCacheCleanupPending();

@@ -37,8 +37,9 @@ struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
     }
     void recyclerStatusChanged(MindMapStorage*) override {}
     void externallyChanged(MindMapStorage*) override {}
-    void dropStorage(MindMapStorage*) override
+    void dropStorage(MindMapStorage* dropped) override
     {
+        if (dropped != open.get()) return;
         log.push_back("dropped");
         open.reset();
         storage = nullptr;
@@ -253,4 +254,66 @@ TEST_F(DropboxLocalWorkTest, ACachedMapThatLostItsRecordIsKeptAndGoesUpBesideThe
         ASSERT_NE(service->fileInfo().get(upPath), nullptr);
         EXPECT_EQ(service->fileInfo().get(upPath)->rev(), fake.revision(upPath));
     }
+}
+
+TEST_F(DropboxLocalWorkTest, AVanishedFolderKeepsTheMapsThatHoldWorkNotOnDropboxAndSendsThemAgain)
+{
+    // A map made while working offline.
+    network.set(false);
+    NetworkController::networkAvailable();
+    const std::string idea = service->provider()->createNewMindMapInDbDirectory("/Notes", "Idea");
+    ASSERT_EQ(idea, "/Notes/Idea.twkx");
+    network.set(true);
+    NetworkController::networkAvailable();
+    ASSERT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+
+    // One map in step, one saved here and not sent, one open with a typed edit.
+    openSyncedMap("/Notes/Old.twkx", "old");
+    openSyncedMap("/Notes/Sub/Edited.twkx", "edited there");
+    const std::string edited = cacheFile("/Notes/Sub/Edited.twkx");
+    writeTestFile(edited, "saved here");
+    service->fileInfo().get("/Notes/Sub/Edited.twkx")->setLocalModified(*fileModificationDate(edited) - 60);
+    openSyncedMap("/Notes/Open.twkx", "open");
+    typing->typed = "typed in the window";
+    fake.removeItem("/Notes");
+    told.shown.clear();
+
+    listFolder("/Notes");
+
+    EXPECT_FALSE(fs::exists(cacheFile("/Notes/Old.twkx")));
+    EXPECT_EQ(service->fileInfo().get("/Notes/Old.twkx"), nullptr);
+    const std::vector<std::pair<std::string, std::string>> kept = {{"/Notes/Idea.twkx", ""},
+                                                                   {"/Notes/Sub/Edited.twkx", "saved here"},
+                                                                   {"/Notes/Open.twkx", "typed in the window"}};
+    for (const auto& [dbPath, contents] : kept) {
+        SCOPED_TRACE(dbPath);
+        ASSERT_TRUE(fs::exists(cacheFile(dbPath)));
+        if (!contents.empty()) EXPECT_EQ(readTestFile(cacheFile(dbPath)), contents);
+        const DropboxFileInfoItem* record = service->fileInfo().get(dbPath);
+        ASSERT_NE(record, nullptr);
+        const std::string notice = localized("db_directory_not_found") + " | " +
+            formatText(localized("db_file_kept_as_new"), {dbPath}) + " | " + std::to_string(FeedbackStateWarning);
+        EXPECT_NE(std::find(told.shown.begin(), told.shown.end(), notice), told.shown.end());
+    }
+    EXPECT_NE(typing->open, nullptr) << "the open map stays open";
+
+    // They go up again, recreating the folder, without waiting for the periodic run.
+    for (const auto& [dbPath, contents] : kept) {
+        SCOPED_TRACE(dbPath);
+        EXPECT_TRUE(waitFor([&, &dbPath = dbPath] { return fake.fileContents(dbPath).has_value(); }));
+        if (!contents.empty()) EXPECT_EQ(fake.fileContents(dbPath), contents);
+    }
+    auto& queue = static_cast<DropboxSynchronizer&>(*service->synchronizer());
+    ASSERT_TRUE(waitFor([&] { return !queue.isBusy(); }));
+    for (const auto& [dbPath, contents] : kept) EXPECT_FALSE(service->fileInfo().get(dbPath)->isNew()) << dbPath;
+
+    // A folder the user deletes takes everything with it.
+    typing->show(nullptr, nullptr);
+    service->provider()->createNewMindMapInDbDirectory("/Notes", "Second thought");
+    ASSERT_TRUE(waitFor([&] { return !queue.isBusy() && engine.activeCount() == 0; }));
+    service->deleteFromDropbox("/Notes", true);
+    ASSERT_TRUE(waitFor([&] { return service->userTaskCount() == 0; }));
+    EXPECT_FALSE(fs::exists(cacheFile("/Notes")));
+    EXPECT_EQ(service->fileInfo().count(), 0u);
+    EXPECT_TRUE(fake.filePaths().empty());
 }
