@@ -29,6 +29,9 @@ TEST(LinkHandlers, FetchesTheIndexInOneOrTwoCalls)
              Case{over, over + "more", 0, {2048, 2049}, 500, error_index("2nd try need more space", 2053)},
              Case{"", "", -1, {2048}, 500, error_index("1st try error", -1)},
              Case{"<i/>", "", 0, {2048}, 200, "<i/>\n"},
+             Case{"<i/>\n", "", 0, {2048}, 200, "<i/>\n"},
+             Case{"<i/>\n\n", "", 0, {2048}, 200, "<i/>\n\n"},
+             Case{"", "", 0, {2048}, 200, "\n"},
              Case{std::string("a\0b", 3), "", 0, {2048}, 200, "a\n"},
          }) {
         fake_services services;

@@ -25,6 +25,14 @@ std::string_view text_before_zero(const std::string& buffer)
     return view.substr(0, std::min(view.find('\0'), view.size()));
 }
 
+// The phone reads the index up to one line feed after it; the store's index already ends with one.
+std::string index_body(const std::string& buffer)
+{
+    std::string body(text_before_zero(buffer));
+    if (!body.ends_with('\n')) body += '\n';
+    return body;
+}
+
 link_server_callbacks* callbacks_of(const http_router& router)
 {
     return router.context->callbacks;
@@ -51,7 +59,7 @@ int link_fetch_index(link_server_callbacks* callbacks, std::string& body)
     std::string buffer(2048, '\0');
     int result = callbacks ? callbacks->LinkServerGetMindMapIndex(buffer.data(), buffer.size()) : -1;
     if (result == 0) {
-        body = std::string(text_before_zero(buffer)) + "\n";
+        body = index_body(buffer);
         return 200;
     }
     if (result < 0) {
@@ -63,7 +71,7 @@ int link_fetch_index(link_server_callbacks* callbacks, std::string& body)
         buffer.assign(static_cast<size_t>(result), '\0');
         result = callbacks->LinkServerGetMindMapIndex(buffer.data(), buffer.size());
         if (result == 0) {
-            body = std::string(text_before_zero(buffer)) + "\n";
+            body = index_body(buffer);
             return 200;
         }
     }
