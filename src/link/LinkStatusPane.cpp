@@ -20,9 +20,21 @@ std::string LinkStatusPane::statusText(const iPhoneLink* link)
 {
     iPhoneLinkStatus status;
     if (!link || !link->getIPhoneLinkStatusDetails(&status)) return localized(StatusErrorKey);
-    return formatText("%@\nCommunication requests: %ld\nName Server Status : %ld\nData Server Status : %ld",
-                      {versionLine(), std::to_string(status.requestCount), std::to_string(status.nameServerStatus),
-                       std::to_string(status.dataServerStatus)});
+    return statusText(status);
+}
+
+std::string LinkStatusPane::statusText(const iPhoneLinkStatus& status)
+{
+    std::string text = formatText("%@\nCommunication requests: %ld\nName Server Status : %ld\nData Server Status : %ld",
+                                  {versionLine(), std::to_string(status.requestCount),
+                                   std::to_string(status.nameServerStatus), std::to_string(status.dataServerStatus)});
+    // The compatibility library answers "unknown" when it finds no daemon to talk to; a daemon
+    // that went away later answers "service not running".
+    constexpr int64_t unknown = -65537;
+    constexpr int64_t serviceNotRunning = -65563;
+    if (status.nameServerStatus == unknown || status.nameServerStatus == serviceNotRunning)
+        text += "\n\n" + localized(NameServerNotRunningKey);
+    return text;
 }
 
 bool LinkStatusPane::removePairingFiles(const std::string& folder)

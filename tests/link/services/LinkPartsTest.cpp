@@ -4,6 +4,7 @@
 #include "link/DevicePinModel.h"
 #include "link/LinkStatusPane.h"
 #include "link/MainThreadHop.h"
+#include "link/iPhoneLink.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "support/TempDir.h"
@@ -127,6 +128,27 @@ TEST(LinkStatusPane, WithoutALinkTheStatusIsTheErrorMessage)
     EXPECT_EQ(LinkStatusPane::statusText(nullptr), localized("iphone_link_status_error_message"));
     EXPECT_FALSE(localized("iphone_link_status_error_message").empty());
     EXPECT_EQ(LinkStatusPane::versionLine().rfind("Tarnwick version ", 0), 0u) << LinkStatusPane::versionLine();
+}
+
+TEST(LinkStatusPane, SaysInWordsWhenTheNameServerIsNotRunning)
+{
+    const std::string words = localized("iphone_link_name_server_not_running");
+    ASSERT_NE(words, "iphone_link_name_server_not_running") << "the key is in the string table";
+    const struct {
+        int64_t nameServer;
+        bool notRunning;
+    } cases[] = {{-65537, true}, {-65563, true}, {0, false}, {-65545, false}, {-65540, false}};
+    for (const auto& test : cases) {
+        iPhoneLinkStatus status;
+        status.requestCount = 2;
+        status.nameServerStatus = test.nameServer;
+        status.dataServerStatus = 3;
+        const std::string figures = LinkStatusPane::versionLine() +
+            "\nCommunication requests: 2\nName Server Status : " + std::to_string(test.nameServer) +
+            "\nData Server Status : 3";
+        EXPECT_EQ(LinkStatusPane::statusText(status), test.notRunning ? figures + "\n\n" + words : figures)
+            << test.nameServer;
+    }
 }
 
 TEST(LinkStatusPane, RemovingPairingFilesReportsWhatCouldNotGoAndStillRemovesTheRest)
