@@ -107,10 +107,12 @@ int iPhoneLink::LinkServerGetMindMapIndex(char* buffer, size_t size)
 int iPhoneLink::LinkServerGetMindMapData(const char* key, char* buffer, size_t size, int streamVersion)
 {
     IIPhoneLinkServices* delegate = _delegate;
-    std::optional<std::optional<std::vector<uint8_t>>> data = _hop.run<std::optional<std::vector<uint8_t>>>(
+    std::optional<LinkFetchedData> fetched = _hop.run<LinkFetchedData>(
         [delegate, key = textOf(key), streamVersion] { return delegate->getMindMapData(key, streamVersion); });
-    if (!data) return -1;
-    return copyInto(*data, buffer, size);
+    // A key that names nothing gets the server's text for a file that does not exist, not an
+    // empty map.
+    if (!fetched || !fetched->found) return -1;
+    return copyInto(fetched->data, buffer, size);
 }
 
 int iPhoneLink::LinkServerSaveMindMapData(const char* key, const char* /*userId*/, const char* data)

@@ -10,6 +10,14 @@
 #include <thread>
 #include <vector>
 
+// What a fetch finds for a key: nothing at all (no such map or custom style, or its file cannot be
+// read), or the key's data, which is nothing for a stream version too old for maps and for a
+// built-in style.
+struct LinkFetchedData {
+    bool found = false;
+    std::optional<std::vector<uint8_t>> data;
+};
+
 // What the link asks of the application. Every operation runs on the main thread; the link hops
 // there from its server thread and waits.
 class IIPhoneLinkServices {
@@ -21,8 +29,8 @@ public:
     // The PIN the user typed for the device (0 to 9999), or -1 when the user cancelled.
     virtual int getPinCodeForDevice(const std::string& deviceName) = 0;
     // The data of a map or of a custom style (key ".twkstyle." and the style's key) in the stream
-    // version the app asks for; nothing when there is none.
-    virtual std::optional<std::vector<uint8_t>> getMindMapData(const std::string& key, int streamVersion) = 0;
+    // version the app asks for.
+    virtual LinkFetchedData getMindMapData(const std::string& key, int streamVersion) = 0;
     // Imports an uploaded map under the key; true when a map was imported.
     virtual bool saveMindMapData(const std::string& key, const std::vector<uint8_t>& data) = 0;
 };

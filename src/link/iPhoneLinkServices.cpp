@@ -58,23 +58,27 @@ int iPhoneLinkServices::askPinCode(const std::string& deviceName)
     return pin.pinValue().value_or(-1);
 }
 
-std::optional<std::vector<uint8_t>> iPhoneLinkServices::getMindMapData(const std::string& key, int streamVersion)
+LinkFetchedData iPhoneLinkServices::getMindMapData(const std::string& key, int streamVersion)
 {
     if (key.starts_with(CustomStylePrefix)) {
         std::shared_ptr<StyleSheet> style = StyleManager::styleManager().getStyleOnKey(
             key.substr(std::char_traits<char>::length(CustomStylePrefix)), false);
+        if (!style) return {};
         auto* custom = dynamic_cast<CustomStyleSheet*>(style.get());
-        if (!custom || !custom->isCustomStyle() || !custom->hasFileName()) return std::nullopt;
-        return readFileData(custom->fileName());
+        // A built-in style is there but has no file to send.
+        if (!custom || !custom->isCustomStyle() || !custom->hasFileName()) return {true, std::nullopt};
+        std::optional<std::vector<uint8_t>> file = readFileData(custom->fileName());
+        return {file.has_value(), std::move(file)};
     }
     MindMapInfoItem* item = MindMapStore::safeGetMindMapByGuid(key);
-    if (!item) return std::nullopt;
+    if (!item) return {};
     commitCurrentEditor(key);
     // Older stream versions want the older native format, which is never written.
-    if (streamVersion < ArchiveStreamVersion) return std::nullopt;
+    if (streamVersion < ArchiveStreamVersion) return {true, std::nullopt};
     std::optional<MindMapData> data = item->getMindMapExportData();
-    if (data && hasPKZIPSignature(*data)) return encodeAsArchive(*data);
-    return data;
+    if (!data) return {};
+    if (hasPKZIPSignature(*data)) return {true, encodeAsArchive(*data)};
+    return {true, std::move(data)};
 }
 
 bool iPhoneLinkServices::saveMindMapData(const std::string& key, const std::vector<uint8_t>& data)

@@ -33,7 +33,7 @@ public:
     // IIPhoneLinkServices (main thread)
     std::optional<std::vector<uint8_t>> getMindMapIndex() override;
     int getPinCodeForDevice(const std::string& deviceName) override;
-    std::optional<std::vector<uint8_t>> getMindMapData(const std::string& key, int streamVersion) override;
+    LinkFetchedData getMindMapData(const std::string& key, int streamVersion) override;
     bool saveMindMapData(const std::string& key, const std::vector<uint8_t>& data) override;
 
     // The pairing dialog: the PIN typed and confirmed, or -1.

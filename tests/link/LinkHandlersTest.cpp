@@ -179,6 +179,8 @@ TEST(LinkHandlers, UploadsTheMapPartAndEchoesThePartsReceived)
                   "<upload>\n<twk></twk>\n<pdf></pdf>\n<png></png>\n</upload>",
                   "m"},
              Case{{{"pdf", "%PDF"}}, 1, 200, "<upload>\n<pdf></pdf>\n</upload>", ""},
+             // No map part: nothing is saved and the answer lists no part.
+             Case{{{"filename", "m.twkx"}, {"file", "x"}}, 1, 200, "<upload>\n</upload>", ""},
              Case{{{"filename", "bad.twkx"}, {"twk", "not a map"}}, 0, 500, "<upload>\n<twk></twk>\n</upload>", "bad"},
          }) {
         services.save_result = c.save_result;

@@ -226,7 +226,7 @@ TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
     App app("app");
     ASSERT_EQ(pair(app).body, "OK");
 
-    enum class Expect { Empty, Archive, Document, Style };
+    enum class Expect { Empty, Missing, Archive, Document, Style };
     const struct {
         std::string key;
         const char* version;
@@ -237,10 +237,12 @@ TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
         {withImages, "2", Expect::Empty},
         {withImages, nullptr, Expect::Empty},
         {GuidB, "3", Expect::Document},
-        {GuidB.substr(0, 10), "3", Expect::Empty},
+        {GuidB.substr(0, 10), "3", Expect::Missing},
+        {GuidB.substr(0, 10), nullptr, Expect::Missing},
         {".twkstyle." + custom->styleKeyName(), nullptr, Expect::Style},
         {".twkstyle.system.bright-palette", "3", Expect::Empty},
-        {".twkstyle.", "3", Expect::Empty},
+        {".twkstyle.", "3", Expect::Missing},
+        {".twkstyle.no-such-style", "3", Expect::Missing},
     };
     for (const auto& test : cases) {
         std::vector<std::string> headers;
@@ -251,6 +253,10 @@ TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
         switch (test.expect) {
         case Expect::Empty:
             EXPECT_EQ(reply.body, "") << what;
+            break;
+        case Expect::Missing:
+            EXPECT_EQ(reply.body, "<error>Stream Error: unable to read the file or file does no exist.</error>")
+                << what;
             break;
         case Expect::Archive: {
             ASSERT_TRUE(isEncodedArchive(bytesOf(reply.body))) << what;
