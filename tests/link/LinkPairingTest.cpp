@@ -192,6 +192,62 @@ TEST(LinkPairing, UsesUpAChallengeBeforeTheWorkSoARequestCannotBeReplayed)
     EXPECT_EQ(stranger.body, "FAIL");
 }
 
+TEST(LinkPairing, AStrangersIdentifyLeavesThePairedPhonesSessionWorking)
+{
+    TempDir folder;
+    paired_fixture paired(folder.path());
+    paired.server.services.index = "<i/>";
+    struct Case {
+        std::string what;
+        std::function<http_call(const test_phone&)> call;
+        std::string body;
+    };
+    const std::vector<Case> cases = {
+        {"no authenticator",
+         [](const test_phone& phone) {
+             http_call call;
+             call.headers = {{"fernquill-app-id", phone.app_id}, {"fernquill-challenge", b64(std::string(32, 's'))}};
+             return call;
+         },
+         "OK"},
+        {"a wrong authenticator",
+         [](const test_phone& phone) {
+             test_phone stranger = phone;
+             stranger.secret = "guessed";
+             stranger.own_challenge = std::string(32, 't');
+             return stranger.paired_call();
+         },
+         "OK"},
+        // Answered, this would be the authenticator of the phone's next request.
+        {"the phone's issued challenge as its own",
+         [](const test_phone& phone) {
+             http_call call;
+             call.headers = {{"fernquill-app-id", phone.app_id}, {"fernquill-challenge", b64(phone.issued)}};
+             return call;
+         },
+         "FAIL"},
+    };
+    for (const Case& c : cases) {
+        const http_reply_seen stranger = http_fetch(paired.server.url("/identify"), c.call(paired.phone));
+        EXPECT_EQ(stranger.body, c.body) << c.what;
+        if (c.body == "FAIL") EXPECT_EQ(stranger.header("fernquill-authenticate"), "") << c.what;
+        const http_reply_seen list = paired.call("/mindmaps/list");
+        EXPECT_EQ(list.status, 200) << "after a stranger's identify with " << c.what;
+        EXPECT_EQ(list.body, "<i/>\n") << c.what;
+    }
+
+    // A phone that lost its challenge still gets one from "/identify", which serves one request.
+    test_phone lost = paired.phone;
+    lost.issued = "forgotten";
+    const http_reply_seen identify = http_fetch(paired.server.url("/identify"), lost.paired_call());
+    EXPECT_EQ(identify.body, "OK");
+    ASSERT_TRUE(lost.take(identify));
+    const http_call once = lost.paired_call();
+    EXPECT_EQ(http_fetch(paired.server.url("/mindmaps/list"), once).status, 200);
+    EXPECT_EQ(http_fetch(paired.server.url("/mindmaps/list"), once).status, 403) << "used up";
+    EXPECT_EQ(paired.call("/mindmaps/list").status, 403) << "the older challenge went with it";
+}
+
 TEST(LinkPairing, NeverReadsOrWritesThroughALinkAtThePairingFile)
 {
     TempDir folder;

@@ -116,9 +116,11 @@ void identify_handler::handle(http_router& router, const small_string&, http_req
 {
     link_server_state& state = *router.context->state;
     pairing_session record;
-    // Only to load the app's pairing: an app that lost its challenge gets a fresh one here.
-    check_authenticate(state, record, request);
-    const bool answered = answer_challenge(state, record, request);
+    // An app that lost its challenge gets a fresh one here without a valid authenticator; only a
+    // request that proves the pairing moves the app's own challenge on.
+    const bool answered = check_authenticate(state, record, request)
+        ? answer_challenge(state, record, request)
+        : answer_unauthenticated_challenge(state, record, request);
     if (answered) http_set_header(request, "Fernquill-Version", "3");
     http_reply_text(request, answered ? "OK" : "FAIL");
 }

@@ -69,6 +69,10 @@ struct link_server_state {
     small_string bonjour_challenge;
     string_map<small_string> paired_secrets;
     string_map<small_string> issued_challenges;
+    // The challenge "/identify" last gave an app without a valid authenticator. Kept apart from the
+    // issued one, so that a stranger asking there under a phone's app id cannot take the phone's
+    // challenge away; either one passes the next check, which uses up both.
+    string_map<small_string> identify_challenges;
 
     event_base* base = nullptr;
     std::unique_ptr<http_server> server;

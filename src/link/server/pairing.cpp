@@ -239,6 +239,11 @@ bool check_authenticate(link_server_state& state, pairing_session& record, http_
         small_string authenticator;
         passed = pairing_load(state, record) && pairing_restore_challenge(state, record) &&
             http_get_header(request, "fernquill-authenticate", authenticator) && pairing_verify(record, authenticator);
+        const int32_t identified = state.identify_challenges.find(app_id.view());
+        if (!passed && identified >= 0 && !record.secret.empty() && !authenticator.empty()) {
+            record.challenge = state.identify_challenges.at(static_cast<uint32_t>(identified)).value;
+            passed = pairing_verify(record, authenticator);
+        }
     }
     if (!passed) {
         request.status = 403;
@@ -248,6 +253,8 @@ bool check_authenticate(link_server_state& state, pairing_session& record, http_
     // never asks for the next challenge. The app gets the next one in this reply, or from
     // "/identify".
     state.issued_challenges.lookup_or_insert(record.app_id.view()) = fresh_challenge();
+    if (const int32_t identified = state.identify_challenges.find(record.app_id.view()); identified >= 0)
+        state.identify_challenges.at(static_cast<uint32_t>(identified)).value = fresh_challenge();
     return true;
 }
 
@@ -262,6 +269,33 @@ bool answer_challenge(link_server_state& state, pairing_session& record, http_re
         http_set_header(request, "Fernquill-Authenticate", answer.c_str());
         answered = pairing_issue_challenge(state, record, next);
         if (answered) http_set_header(request, "Fernquill-Challenge", next.c_str());
+    }
+    request.status = answered ? 200 : 500;
+    return answered;
+}
+
+bool answer_unauthenticated_challenge(link_server_state& state, pairing_session& record, http_request& request)
+{
+    small_string app_challenge;
+    small_string decoded;
+    small_string answer;
+    small_string next;
+    bool answered = http_get_header(request, "fernquill-challenge", app_challenge) &&
+        base64url_decode(app_challenge.view(), decoded) > 0;
+    if (answered) {
+        small_string held;
+        const int32_t issued = state.issued_challenges.find(record.app_id.view());
+        if (issued >= 0) held = state.issued_challenges.at(static_cast<uint32_t>(issued)).value;
+        answered = !(issued >= 0 && held == decoded) && pairing_answer(record, app_challenge, answer);
+    }
+    if (answered) {
+        http_set_header(request, "Fernquill-Authenticate", answer.c_str());
+        record.challenge = fresh_challenge();
+        answered = base64url_encode(record.challenge.view(), next) > 0;
+        if (answered) {
+            state.identify_challenges.lookup_or_insert(record.app_id.view()) = record.challenge;
+            http_set_header(request, "Fernquill-Challenge", next.c_str());
+        }
     }
     request.status = answered ? 200 : 500;
     return answered;

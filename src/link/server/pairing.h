@@ -57,3 +57,7 @@ void pairing_clear_cache(link_server_state& state);
 bool check_authenticate(link_server_state& state, pairing_session& record, http_request& request);
 // Answers the app's challenge and issues the next one; status 200, or 500 on failure.
 bool answer_challenge(link_server_state& state, pairing_session& record, http_request& request);
+// The same for a request that did not authenticate: the next challenge goes beside the issued
+// one, which stays. An app challenge that is a challenge the app holds from the desktop is not
+// answered: the answer would be the authenticator of the app's next request.
+bool answer_unauthenticated_challenge(link_server_state& state, pairing_session& record, http_request& request);
