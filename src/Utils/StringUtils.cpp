@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -66,6 +67,12 @@ std::string NormalizeNewlines(std::string_view text)
 
 bool caseInsensitiveEqual(std::string_view text, std::string_view other)
 {
+    // Folding and decomposing ASCII only lowers its letters; a character beyond ASCII may fold
+    // into it, so only two texts of ASCII alone skip GLib.
+    const auto ascii = [](std::string_view piece) {
+        return std::all_of(piece.begin(), piece.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (ascii(text) && ascii(other)) return asciiCaseInsensitiveEqual(text, other);
     if (!Utf8::isValid(text) || !Utf8::isValid(other)) return asciiCaseInsensitiveEqual(text, other);
     // GLib works on NUL-terminated pieces, so texts holding NUL characters are compared piecewise.
     for (;;) {

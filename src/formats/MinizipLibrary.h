@@ -13,6 +13,8 @@
     X(unzGetGlobalInfo64)                                                                                              \
     X(unzGoToFirstFile)                                                                                                \
     X(unzGoToNextFile)                                                                                                 \
+    X(unzGetFilePos64)                                                                                                 \
+    X(unzGoToFilePos64)                                                                                                \
     X(unzGetCurrentFileInfo64)                                                                                         \
     X(unzOpenCurrentFile)                                                                                              \
     X(unzOpenCurrentFile2)                                                                                             \

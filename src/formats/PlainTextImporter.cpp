@@ -4,6 +4,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/StyleSheet.h"
 #include "Utils/StringUtils.h"
+#include "formats/MegabytesText.h"
 #include "formats/TextDecoding.h"
 #include "layout/NodeLayouter.h"
 #include "layout/StrictNodeLayouter.h"
@@ -32,14 +33,6 @@ PlainTextImporter::PlainTextImporter(MindMap& mindMap) : MindMapFilerBase(mindMa
 }
 
 namespace {
-
-// Sizes for the user in megabytes with one decimal, "8.0 MB"; never rounded down to the limit.
-std::string megabytesText(uint64_t bytes)
-{
-    const uint64_t tenths = (bytes * 10 + 1024 * 1024 - 1) / (1024 * 1024);
-    return formatInteger(static_cast<int64_t>(tenths / 10)) + "." + formatInteger(static_cast<int64_t>(tenths % 10)) +
-        " MB";
-}
 
 bool refused(Error* error, const std::string& reasonKey, const std::vector<std::string>& arguments)
 {

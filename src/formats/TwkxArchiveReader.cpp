@@ -5,6 +5,7 @@
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/UnzipArchive.h"
 #include "platform/FileUtils.h"
+#include "platform/Utf8.h"
 
 #include <filesystem>
 #include <system_error>
@@ -20,15 +21,16 @@ bool itemExists(const std::string& path)
 
 } // namespace
 
-TwkxArchiveReader::TwkxArchiveReader(const std::string& fileName, bool isTemp)
+TwkxArchiveReader::TwkxArchiveReader(const std::string& fileName, bool isTemp, Error* error)
     : _fileName(fileName), _archive(std::make_unique<UnzipArchive>()), _usesTempFile(isTemp)
 {
-    if (_archive->UnzipOpenFile(_fileName)) _archive->readContainedFiles(_files);
+    if (_archive->UnzipOpenFile(_fileName, error)) _archive->readContainedFiles(_files);
 }
 
-TwkxArchiveReader::TwkxArchiveReader(std::vector<uint8_t> data) : _archive(std::make_unique<UnzipArchive>())
+TwkxArchiveReader::TwkxArchiveReader(std::vector<uint8_t> data, Error* error)
+    : _archive(std::make_unique<UnzipArchive>())
 {
-    if (_archive->UnzipOpenData(std::move(data))) _archive->readContainedFiles(_files);
+    if (_archive->UnzipOpenData(std::move(data), error)) _archive->readContainedFiles(_files);
 }
 
 TwkxArchiveReader::~TwkxArchiveReader()
@@ -38,6 +40,11 @@ TwkxArchiveReader::~TwkxArchiveReader()
         std::error_code ignored;
         std::filesystem::remove(_fileName, ignored);
     }
+}
+
+bool TwkxArchiveReader::isOpen() const
+{
+    return _archive->isOpen();
 }
 
 std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractMindMapDocument()
@@ -53,7 +60,10 @@ std::optional<std::vector<uint8_t>> TwkxArchiveReader::extractFile(const std::st
 std::vector<std::string> TwkxArchiveReader::importCustomImages(ImageStore& imageStore)
 {
     std::vector<std::string> skipped;
-    for (const std::string& name : _files) {
+    // By index: looking each name up again would read the directory once per picture.
+    for (size_t index = 0; index < _archive->entryCount(); ++index) {
+        const std::string& name = _archive->entryName(index);
+        if (!Utf8::isValid(name) || name.find('\0') != std::string::npos) continue;
         const size_t slash = name.rfind('/');
         if (slash == std::string::npos) continue;
         if (!caseInsensitiveEqual(std::string_view(name).substr(0, slash), TwkxImagesFolderName)) continue;
@@ -71,7 +81,7 @@ std::vector<std::string> TwkxArchiveReader::importCustomImages(ImageStore& image
             continue;
         }
         if (itemExists(path)) continue;
-        const auto data = extractFile(name);
+        const auto data = _archive->extractEntryData(index);
         // Under another picture's name it would stand in for that picture for good; the store
         // also keeps only what decodes.
         if (!data || imageStore.storeImagePngDataNamed(*data, hash).empty()) skipped.push_back(name);

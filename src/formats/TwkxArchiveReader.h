@@ -6,23 +6,30 @@
 #include <string>
 #include <vector>
 
+#include "platform/Error.h"
+
 class ImageStore;
 class UnzipArchive;
 
 // Reads the native container of one map: its document and its custom images. An archive that
-// cannot be read lists no files and yields nothing.
+// cannot be read, or that is beyond the archive limits (UnzipArchive::Limits), lists no files and
+// yields nothing; the error then says why. A reader works on its own data only: readers may run
+// on any thread.
 class TwkxArchiveReader {
 public:
     // Opens the zip file; a temporary file is deleted when the reader goes away.
-    explicit TwkxArchiveReader(const std::string& fileName, bool isTemp = false);
+    explicit TwkxArchiveReader(const std::string& fileName, bool isTemp = false, Error* error = nullptr);
     // Reads the container from the bytes themselves, without a file.
-    explicit TwkxArchiveReader(std::vector<uint8_t> data);
+    explicit TwkxArchiveReader(std::vector<uint8_t> data, Error* error = nullptr);
     ~TwkxArchiveReader();
     TwkxArchiveReader(const TwkxArchiveReader&) = delete;
     TwkxArchiveReader& operator=(const TwkxArchiveReader&) = delete;
 
     // The entries' names, with "/" as separator.
     const std::vector<std::string>& files() const { return _files; }
+
+    // Whether the archive opened within the limits.
+    bool isOpen() const;
 
     // "document/mindmap.xml", found without regard to case.
     std::optional<std::vector<uint8_t>> extractMindMapDocument();

@@ -2,10 +2,13 @@
 
 #include "Utils/FileManagerUtils.h"
 #include "Utils/StringUtils.h"
+#include "formats/MegabytesText.h"
 #include "formats/MinizipLibrary.h"
 #include "formats/TraditionalZipCipher.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/Folders.h"
+#include "platform/Localizer.h"
+#include "platform/NumberText.h"
 #include "platform/Utf8.h"
 
 #include <zlib.h>
@@ -67,30 +70,26 @@ UnzipArchive::~UnzipArchive()
     UnzipCloseFile();
 }
 
-bool UnzipArchive::UnzipOpenFile(const std::string& path)
+bool UnzipArchive::UnzipOpenFile(const std::string& path, Error* error)
 {
     if (_unzFile) UnzipCloseFile();
     if (!MinizipLibrary::get()) return false;
     _unzFile = minizip().unzOpen64(path.c_str());
     if (!_unzFile) return false;
-    unz_global_info64 info{};
-    if (minizip().unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
-        minizip().unzClose(_unzFile);
-        _unzFile = nullptr;
-        return false;
-    }
-    return true;
+    std::error_code sizeError;
+    const uintmax_t size = std::filesystem::file_size(path, sizeError);
+    return opened(sizeError ? 0 : static_cast<uint64_t>(size), error);
 }
 
-bool UnzipArchive::UnzipOpenFile(const std::string& path, const std::string& password)
+bool UnzipArchive::UnzipOpenFile(const std::string& path, const std::string& password, Error* error)
 {
     // Closing forgets the password, so an open archive is closed before it is set.
     if (_unzFile) UnzipCloseFile();
     setPassword(password);
-    return UnzipOpenFile(path);
+    return UnzipOpenFile(path, error);
 }
 
-bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes)
+bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes, Error* error)
 {
     if (_unzFile) UnzipCloseFile();
     if (!MinizipLibrary::get()) return false;
@@ -98,22 +97,87 @@ bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes)
     _memory->bytes = std::move(bytes);
     zlib_filefunc64_def functions = _memory->fileFunctions();
     _unzFile = minizip().unzOpen2_64("memory", &functions);
-    unz_global_info64 info{};
-    if (!_unzFile || minizip().unzGetGlobalInfo64(_unzFile, &info) != UNZ_OK) {
-        if (_unzFile) minizip().unzClose(_unzFile);
-        _unzFile = nullptr;
+    if (!_unzFile) {
         _memory.reset();
         return false;
     }
-    return true;
+    return opened(_memory->bytes.size(), error);
 }
 
-bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes, const std::string& password)
+bool UnzipArchive::UnzipOpenData(std::vector<uint8_t> bytes, const std::string& password, Error* error)
 {
     // Closing forgets the password, so an open archive is closed before it is set.
     if (_unzFile) UnzipCloseFile();
     setPassword(password);
-    return UnzipOpenData(std::move(bytes));
+    return UnzipOpenData(std::move(bytes), error);
+}
+
+bool UnzipArchive::opened(uint64_t archiveSize, Error* error)
+{
+    unz_global_info64 info{};
+    if (minizip().unzGetGlobalInfo64(_unzFile, &info) == UNZ_OK && readDirectory(archiveSize, info.number_entry, error))
+        return true;
+    // Closing forgets the password, which a failed opening keeps for the next one.
+    const std::string password = _password;
+    UnzipCloseFile();
+    _password = password;
+    return false;
+}
+
+bool UnzipArchive::checkLimits(const Limits& limits, uint64_t archiveSize, uint64_t entries, uint64_t largestEntry,
+                               uint64_t totalSize, Error* error)
+{
+    auto refused = [error](const std::string& reasonKey, const std::vector<std::string>& arguments) {
+        return setError(
+            error,
+            MakeAppError(RefusedErrorCode, localized("archive_refused_error"), localizedFormat(reasonKey, arguments)));
+    };
+    if (entries > limits.maximumEntries) {
+        return refused(
+            "archive_too_many_entries_reason",
+            {formatInteger(static_cast<int64_t>(entries)), formatInteger(static_cast<int64_t>(limits.maximumEntries))});
+    }
+    if (largestEntry > limits.maximumEntrySize)
+        return refused("archive_entry_too_large_reason",
+                       {megabytesText(largestEntry), megabytesText(limits.maximumEntrySize)});
+    if (totalSize > limits.maximumTotalSize)
+        return refused("archive_too_large_reason", {megabytesText(totalSize), megabytesText(limits.maximumTotalSize)});
+    // The ratio is compared without dividing: an empty archive claiming data has no ratio at all.
+    if (limits.maximumRatio > 0 && totalSize > limits.ratioFloor && totalSize / limits.maximumRatio > archiveSize) {
+        return refused("archive_too_compressed_reason",
+                       {megabytesText(totalSize), megabytesText(archiveSize),
+                        formatInteger(static_cast<int64_t>(limits.maximumRatio))});
+    }
+    return true;
+}
+
+bool UnzipArchive::readDirectory(uint64_t archiveSize, uint64_t listedEntries, Error* error)
+{
+    _entries.clear();
+    _directoryComplete = false;
+    // The count the directory's end gives is checked before a single entry is read; the entries
+    // actually found are counted again, as that count may lie.
+    if (!checkLimits(_limits, archiveSize, listedEntries, 0, 0, error)) return false;
+    _entries.reserve(static_cast<size_t>(std::min<uint64_t>(listedEntries, _limits.maximumEntries)));
+    uint64_t largest = 0;
+    uint64_t total = 0;
+    int step = minizip().unzGoToFirstFile(_unzFile);
+    for (; step == UNZ_OK; step = minizip().unzGoToNextFile(_unzFile)) {
+        Entry entry;
+        if (!currentEntryInfo(entry.info) || minizip().unzGetFilePos64(_unzFile, &entry.position) != UNZ_OK) break;
+        if (!entry.info.isDirectory) {
+            largest = std::max(largest, entry.info.declaredSize);
+            total += std::min(entry.info.declaredSize, _limits.maximumTotalSize + 1);
+        }
+        _entries.push_back(std::move(entry));
+        // Counts and sizes stop the pass as soon as they are past; the ratio is the whole
+        // archive's, so it waits for the last entry.
+        Limits withoutRatio = _limits;
+        withoutRatio.ratioFloor = withoutRatio.maximumTotalSize;
+        if (!checkLimits(withoutRatio, archiveSize, _entries.size(), largest, total, error)) return false;
+    }
+    _directoryComplete = step == UNZ_END_OF_LIST_OF_FILE;
+    return checkLimits(_limits, archiveSize, _entries.size(), largest, total, error);
 }
 
 bool UnzipArchive::UnzipCloseFile()
@@ -123,6 +187,8 @@ bool UnzipArchive::UnzipCloseFile()
     const bool closed = minizip().unzClose(_unzFile) == UNZ_OK;
     _unzFile = nullptr;
     _memory.reset();
+    _entries.clear();
+    _directoryComplete = false;
     return closed;
 }
 
@@ -159,28 +225,38 @@ bool UnzipArchive::currentEntryInfo(EntryInfo& info)
     info.name = withForwardSlashes(info.rawName);
     info.isDirectory = !info.name.empty() && info.name.back() == '/';
     info.declaredSize = fileInfo.uncompressed_size;
+    info.packedSize = fileInfo.compressed_size;
     info.crc = static_cast<uint32_t>(fileInfo.crc);
     info.isEncrypted = (fileInfo.flag & 1) != 0;
     info.hasDataDescriptor = (fileInfo.flag & 8) != 0;
     info.dosDate = static_cast<uint32_t>(fileInfo.dosDate);
+    info.fields = fileInfo.tmu_date;
+    return true;
+}
 
+std::optional<UnzipArchive::Date> UnzipArchive::entryDate(const EntryInfo& info) const
+{
     // minizip unpacks the DOS fields with the month counted from 0; an all-zero date (written for
     // entries without one) or fields out of range make no date.
-    const tm_unz& t = fileInfo.tmu_date;
-    info.date.reset();
-    const bool valid = fileInfo.dosDate != 0 && t.tm_mon < 12 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_hour < 24 &&
+    const tm_unz& t = info.fields;
+    const bool valid = info.dosDate != 0 && t.tm_mon < 12 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_hour < 24 &&
         t.tm_min < 60 && t.tm_sec < 60;
-    if (valid) {
-        info.date = _calendar.dateFromComponents({static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon) + 1,
-                                                  static_cast<int>(t.tm_mday), static_cast<int>(t.tm_hour),
-                                                  static_cast<int>(t.tm_min), static_cast<int>(t.tm_sec)});
-    }
-    return true;
+    if (!valid) return std::nullopt;
+    return _calendar.dateFromComponents({static_cast<int>(t.tm_year), static_cast<int>(t.tm_mon) + 1,
+                                         static_cast<int>(t.tm_mday), static_cast<int>(t.tm_hour),
+                                         static_cast<int>(t.tm_min), static_cast<int>(t.tm_sec)});
+}
+
+bool UnzipArchive::goToEntry(size_t index)
+{
+    if (!_unzFile || index >= _entries.size()) return false;
+    unz64_file_pos position = _entries[index].position;
+    return minizip().unzGoToFilePos64(_unzFile, &position) == UNZ_OK;
 }
 
 bool UnzipArchive::pumpCurrentEntry(const EntryInfo& info, bool withPassword, const Sink& sink)
 {
-    if (info.declaredSize > _extractionLimit) return false;
+    if (info.declaredSize > _limits.maximumEntrySize) return false;
     if (info.isEncrypted) {
         // Encrypted bytes read as plain ones are only noise.
         if (!withPassword || _password.empty()) return false;
@@ -289,7 +365,7 @@ bool UnzipArchive::pumpEncryptedEntry(const EntryInfo& info, const Sink& sink)
 std::optional<std::vector<uint8_t>> UnzipArchive::readCurrentEntry(const EntryInfo& info, bool withPassword)
 {
     std::vector<uint8_t> data;
-    data.reserve(static_cast<size_t>(std::min({info.declaredSize, _extractionLimit, MaxInitialReservation})));
+    data.reserve(static_cast<size_t>(std::min({info.declaredSize, _limits.maximumEntrySize, MaxInitialReservation})));
     const bool complete = pumpCurrentEntry(info, withPassword, [&data](const uint8_t* bytes, size_t count) {
         data.insert(data.end(), bytes, bytes + count);
         return true;
@@ -314,8 +390,9 @@ bool UnzipArchive::writeCurrentEntryToFile(const EntryInfo& info, const std::str
     });
     if (!pumped && !writeFailed && damaged) *damaged = true;
     ok = pumped && ok;
-    if (ok && info.date) {
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(info.date->time_since_epoch());
+    const std::optional<Date> date = ok ? entryDate(info) : std::nullopt;
+    if (date) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(date->time_since_epoch());
         timespec times[2];
         times[0].tv_sec = 0;
         times[0].tv_nsec = UTIME_OMIT;
@@ -333,43 +410,36 @@ std::optional<std::vector<uint8_t>> UnzipArchive::extractFileData(const std::str
 {
     if (!_unzFile) return std::nullopt;
     const std::string wanted = withForwardSlashes(name);
-    for (int step = minizip().unzGoToFirstFile(_unzFile); step == UNZ_OK; step = minizip().unzGoToNextFile(_unzFile)) {
-        EntryInfo info;
-        if (!currentEntryInfo(info)) return std::nullopt;
-        if (!caseInsensitiveEqual(info.name, wanted)) continue;
-        return readCurrentEntry(info, false);
+    for (size_t i = 0; i < _entries.size(); ++i) {
+        if (caseInsensitiveEqual(_entries[i].info.name, wanted)) return extractEntryData(i);
     }
     return std::nullopt;
 }
 
+std::optional<std::vector<uint8_t>> UnzipArchive::extractEntryData(size_t index)
+{
+    if (!goToEntry(index)) return std::nullopt;
+    return readCurrentEntry(_entries[index].info, false);
+}
+
 bool UnzipArchive::readContainedFiles(std::vector<std::string>& files)
 {
-    if (!_unzFile || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
-    for (;;) {
-        if (minizip().unzOpenCurrentFile(_unzFile) != UNZ_OK) return false;
-        EntryInfo info;
-        const bool described = currentEntryInfo(info);
-        minizip().unzCloseCurrentFile(_unzFile);
-        if (!described) return false;
-        if (Utf8::isValid(info.name) && info.name.find('\0') == std::string::npos) files.push_back(info.name);
-        const int step = minizip().unzGoToNextFile(_unzFile);
-        if (step == UNZ_END_OF_LIST_OF_FILE) return true;
-        if (step != UNZ_OK) return false;
+    if (!_unzFile || _entries.empty()) return false;
+    for (const Entry& entry : _entries) {
+        if (Utf8::isValid(entry.info.name) && entry.info.name.find('\0') == std::string::npos)
+            files.push_back(entry.info.name);
     }
+    return _directoryComplete;
 }
 
 bool UnzipArchive::fitsIntoFolder(const std::string& folder)
 {
-    if (!_unzFile) return false;
+    if (!_unzFile || !_directoryComplete) return false;
     uint64_t total = 0;
-    for (int step = minizip().unzGoToFirstFile(_unzFile); step != UNZ_END_OF_LIST_OF_FILE;
-         step = minizip().unzGoToNextFile(_unzFile)) {
-        if (step != UNZ_OK) return false;
-        EntryInfo info;
-        if (!currentEntryInfo(info)) return false;
-        if (info.isDirectory) continue;
-        if (info.declaredSize > _totalExtractionLimit - total) return false;
-        total += info.declaredSize;
+    for (const Entry& entry : _entries) {
+        if (entry.info.isDirectory) continue;
+        if (entry.info.declaredSize > _limits.maximumTotalSize - total) return false;
+        total += entry.info.declaredSize;
     }
     // The folder may be made by the extraction: its nearest existing ancestor has the space.
     std::error_code error;
@@ -383,13 +453,13 @@ bool UnzipArchive::fitsIntoFolder(const std::string& folder)
 
 bool UnzipArchive::UnzipFileTo(const std::string& folder, int32_t overwriteMode, bool createDirectories)
 {
-    if (!_unzFile || !fitsIntoFolder(folder) || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
+    if (!_unzFile || _entries.empty() || !fitsIntoFolder(folder)) return false;
     std::string base = folder;
     while (base.size() > 1 && base.back() == '/') base.pop_back();
 
-    for (;;) {
-        EntryInfo info;
-        if (!currentEntryInfo(info) || !Utf8::isValid(info.name)) return false;
+    for (size_t i = 0; i < _entries.size(); ++i) {
+        const EntryInfo& info = _entries[i].info;
+        if (!goToEntry(i) || !Utf8::isValid(info.name)) return false;
         const std::string name = canonicalForFileSystem(info.name);
         if (!isSafeEntryPath(name)) return false;
 
@@ -397,28 +467,26 @@ bool UnzipArchive::UnzipFileTo(const std::string& folder, int32_t overwriteMode,
         if (info.isDirectory) {
             target.pop_back();
             if (createDirectories && !Folders::createFolder(target)) return false;
-        } else {
-            bool extract = true;
-            if (itemExists(target)) {
-                if (overwriteMode == UnzipReplaceAlways) {
-                    extract = true;
-                } else if (overwriteMode == UnzipReplaceOlder) {
-                    const auto existingDate = getDateOfItemAtPath(target);
-                    extract = existingDate && info.date && *info.date > *existingDate;
-                } else {
-                    extract = false;
-                }
-            }
-            if (extract) {
-                const std::string parent = std::filesystem::path(target).parent_path().string();
-                if (createDirectories && !Folders::createFolder(parent)) return false;
-                if (!writeCurrentEntryToFile(info, target, true)) return false;
-                ++_unzippedFiles;
+            continue;
+        }
+        bool extract = true;
+        if (itemExists(target)) {
+            if (overwriteMode == UnzipReplaceAlways) {
+                extract = true;
+            } else if (overwriteMode == UnzipReplaceOlder) {
+                const auto existingDate = getDateOfItemAtPath(target);
+                const auto date = entryDate(info);
+                extract = existingDate && date && *date > *existingDate;
+            } else {
+                extract = false;
             }
         }
-
-        const int step = minizip().unzGoToNextFile(_unzFile);
-        if (step == UNZ_END_OF_LIST_OF_FILE) return true;
-        if (step != UNZ_OK) return false;
+        if (extract) {
+            const std::string parent = std::filesystem::path(target).parent_path().string();
+            if (createDirectories && !Folders::createFolder(parent)) return false;
+            if (!writeCurrentEntryToFile(info, target, true)) return false;
+            ++_unzippedFiles;
+        }
     }
+    return _directoryComplete;
 }

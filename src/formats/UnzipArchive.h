@@ -1,6 +1,9 @@
 #pragma once
 
 #include "formats/ArchiveBase.h"
+#include "platform/Error.h"
+
+#include <unzip.h>
 
 #include <chrono>
 #include <cstdint>
@@ -22,6 +25,11 @@ enum UnzipOverwriteMode : int32_t {
 // Reads a zip archive from a file or from memory. Archives come from outside, so every entry is
 // read as if hostile: its declared size is a hint, never an allocation; its data must match its
 // CRC and its declared size; and no entry is written outside the folder it is extracted to.
+//
+// Opening reads the central directory once, and an archive beyond the limits is refused then,
+// before anything is unpacked; every later look-up and walk works from what that pass kept, so
+// reading all entries stays linear in their number. An archive reads only its own data: archives
+// on different threads need no lock.
 class UnzipArchive : public ArchiveBase {
 public:
     using Date = std::chrono::system_clock::time_point;
@@ -32,28 +40,60 @@ public:
     // The most all entries of one archive may unpack to together.
     static constexpr uint64_t DefaultTotalExtractionLimit = uint64_t(2) << 30;
 
+    // What an archive may hold to be read at all: the same for a map's container, a store
+    // archive and an upload from the device link. The sizes are the ones the central directory
+    // declares; no entry is ever unpacked past its declared size.
+    struct Limits {
+        // Far more than a store holds: each map, style and picture is one entry.
+        uint64_t maximumEntries = 100000;
+        uint64_t maximumEntrySize = DefaultExtractionLimit;
+        uint64_t maximumTotalSize = DefaultTotalExtractionLimit;
+        // An archive that unpacks to more than this may unpack to at most maximumRatio times its
+        // own size. Pictures do not shrink and documents shrink tenfold or so; only data made to
+        // inflate (or entries sharing their packed bytes) goes past it, and below the floor no
+        // ratio costs enough to matter.
+        uint64_t ratioFloor = uint64_t(64) << 20;
+        uint64_t maximumRatio = 200;
+    };
+    // The code of an archive refused for its limits, in the application's domain.
+    static constexpr int64_t RefusedErrorCode = 44;
+
+    // Whether an archive of that many bytes, whose central directory declares those entries with
+    // those sizes, is within the limits; when not, the error's reason says which limit and what
+    // the archive holds. The check the opening applies, for callers that know the figures first.
+    static bool checkLimits(const Limits& limits, uint64_t archiveSize, uint64_t entries, uint64_t largestEntry,
+                            uint64_t totalSize, Error* error = nullptr);
+
     UnzipArchive();
     ~UnzipArchive() override;
 
-    // Opens the archive and reads its directory. An archive still open is closed first.
-    bool UnzipOpenFile(const std::string& path);
-    bool UnzipOpenFile(const std::string& path, const std::string& password);
+    // Opens the archive and reads its directory. An archive still open is closed first. False for
+    // bytes that are no zip and for an archive beyond the limits (the error then says which).
+    bool UnzipOpenFile(const std::string& path, Error* error = nullptr);
+    bool UnzipOpenFile(const std::string& path, const std::string& password, Error* error = nullptr);
     // The same over bytes in memory.
-    bool UnzipOpenData(std::vector<uint8_t> bytes);
-    bool UnzipOpenData(std::vector<uint8_t> bytes, const std::string& password);
+    bool UnzipOpenData(std::vector<uint8_t> bytes, Error* error = nullptr);
+    bool UnzipOpenData(std::vector<uint8_t> bytes, const std::string& password, Error* error = nullptr);
 
     // Forgets the password; true when nothing was open, else whether closing succeeded.
     bool UnzipCloseFile();
 
     bool isOpen() const { return _unzFile != nullptr; }
 
-    // The bytes of the entry whose name, with "\" read as "/", equals the name ignoring case.
-    // The entry is read without a password. Empty when the entry is missing or unreadable, is
-    // larger than the extraction limit, or its data does not match its size or CRC.
+    // The bytes of the first entry whose name, with "\" read as "/", equals the name ignoring
+    // case. The entry is read without a password. Empty when the entry is missing or unreadable,
+    // is larger than the extraction limit, or its data does not match its size or CRC.
     std::optional<std::vector<uint8_t>> extractFileData(const std::string& name);
 
+    // The entries the central directory lists, in its order, up to the first that cannot be
+    // described; names with "\" turned into "/".
+    size_t entryCount() const { return _entries.size(); }
+    const std::string& entryName(size_t index) const { return _entries[index].info.name; }
+    // extractFileData for the entry of that index.
+    std::optional<std::vector<uint8_t>> extractEntryData(size_t index);
+
     // Appends the name of every entry, "\" turned into "/". Entries whose names are not UTF-8 are
-    // left out. False when the archive has no entry or an entry cannot be opened or described.
+    // left out. False when the archive has no entry or an entry cannot be described.
     bool readContainedFiles(std::vector<std::string>& files);
 
     // Extracts every entry below the folder. Entries whose names would leave the folder (absolute
@@ -66,8 +106,11 @@ public:
     // Files written by UnzipFileTo (and by walks of subclasses).
     int64_t unzippedFiles() const { return _unzippedFiles; }
 
-    void setExtractionLimit(uint64_t limit) { _extractionLimit = limit; }
-    void setTotalExtractionLimit(uint64_t limit) { _totalExtractionLimit = limit; }
+    // The limits apply from the next opening on; the extraction limit also to each entry read.
+    void setLimits(const Limits& limits) { _limits = limits; }
+    const Limits& limits() const { return _limits; }
+    void setExtractionLimit(uint64_t limit) { _limits.maximumEntrySize = limit; }
+    void setTotalExtractionLimit(uint64_t limit) { _limits.maximumTotalSize = limit; }
 
     // Whether every entry of the archive, at the size it declares, fits under the total
     // extraction limit and into the free space of the folder's file system. Entries never unpack
@@ -85,16 +128,26 @@ protected:
         std::string rawName;       // as stored
         std::string name;          // "\" turned into "/"
         bool isDirectory = false;  // the stored name ends in "/" or "\"
-        std::optional<Date> date;  // empty when the stored fields make no date
         uint64_t declaredSize = 0; // the uncompressed size the archive claims
+        uint64_t packedSize = 0;   // the compressed size the archive claims
         uint32_t crc = 0;
         bool isEncrypted = false;
         bool hasDataDescriptor = false;
         uint32_t dosDate = 0; // date in the high, time in the low 16 bits
+        tm_unz fields{};      // the date's fields, the month counted from 0
     };
 
     // Describes the current entry; false when it cannot be described.
     bool currentEntryInfo(EntryInfo& info);
+    // The entry's date; empty when its stored fields make no date. Worked out only when asked:
+    // most reads never need it.
+    std::optional<Date> entryDate(const EntryInfo& info) const;
+
+    // The entry of that index as the opening described it, and making it the current one.
+    const EntryInfo& entryInfo(size_t index) const { return _entries[index].info; }
+    bool goToEntry(size_t index);
+    // Whether the opening described every entry the central directory lists.
+    bool directoryComplete() const { return _directoryComplete; }
 
     // Reads the current entry completely, checking limit, size and CRC. Encrypted entries are
     // read with the password when withPassword is set and there is one, else not at all.
@@ -110,6 +163,16 @@ protected:
     int64_t _unzippedFiles = 0;
 
 private:
+    struct Entry {
+        EntryInfo info;
+        unz64_file_pos position{};
+    };
+
+    // The one pass over the central directory; false, with the reason, for an archive beyond
+    // the limits.
+    bool readDirectory(uint64_t archiveSize, uint64_t listedEntries, Error* error);
+    bool opened(uint64_t archiveSize, Error* error);
+
     using Sink = std::function<bool(const uint8_t* bytes, size_t count)>;
     // Opens the current entry, hands its plain bytes to the sink and closes it; true only for
     // complete, correct data.
@@ -117,6 +180,7 @@ private:
     bool pumpEncryptedEntry(const EntryInfo& info, const Sink& sink);
 
     std::unique_ptr<ZipMemoryBuffer> _memory;
-    uint64_t _extractionLimit = DefaultExtractionLimit;
-    uint64_t _totalExtractionLimit = DefaultTotalExtractionLimit;
+    Limits _limits;
+    std::vector<Entry> _entries;
+    bool _directoryComplete = false;
 };

@@ -184,9 +184,10 @@ bool MindMapInfoItem::commitWrittenDocument(SiblingTempFile& document, const std
 bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
 {
     if (!hasPKZIPSignature(data)) return commitTwkxXmlData(data, error);
-    TwkxArchiveReader archive{MindMapData(data)};
+    Error refusal;
+    TwkxArchiveReader archive{MindMapData(data), &refusal};
     std::optional<MindMapData> document = archive.extractMindMapDocument();
-    if (!document) return false;
+    if (!document) return refusal.isEmpty() ? false : setError(error, std::move(refusal));
     if (auto images = CustomImageStore::localImageStore()) {
         std::vector<std::string> notKept = archive.importCustomImages(*images);
         if (skipped) skipped->insert(skipped->end(), notKept.begin(), notKept.end());

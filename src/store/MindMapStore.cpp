@@ -601,10 +601,14 @@ namespace {
 // own document, used as it is: a copy would hold a large text twice while it is read.
 std::optional<MindMapData> unpackedDocument(const MindMapData& data, Error* error)
 {
-    TwkxArchiveReader archive{MindMapData(data)};
+    Error refusal;
+    TwkxArchiveReader archive{MindMapData(data), &refusal};
     std::optional<MindMapData> document = archive.extractMindMapDocument();
-    if (!document) importFailed(error, "map_import_no_document_reason");
-    return document;
+    if (document) return document;
+    // A container beyond the archive limits says which; any other holds no document.
+    if (refusal.isEmpty()) importFailed(error, "map_import_no_document_reason");
+    else setError(error, MakeAppError(ImportErrorCode, localized("map_import_error"), refusal.failureReason));
+    return std::nullopt;
 }
 
 } // namespace

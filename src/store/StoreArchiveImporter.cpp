@@ -4,7 +4,6 @@
 #include "Utils/FileManagerUtils.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
-#include "formats/MinizipLibrary.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Utf8.h"
@@ -18,12 +17,6 @@
 #include <system_error>
 
 namespace {
-
-// Only reached with an archive open, which the library was loaded for.
-const MinizipLibrary& minizip()
-{
-    return *MinizipLibrary::get();
-}
 
 constexpr int64_t StoreImportErrorCode = 41;
 // The longest name most file systems take.
@@ -68,11 +61,14 @@ std::unique_ptr<MindMapStoreImportResult> StoreArchiveImporter::importStore(cons
     _unzippedFiles = 0;
     if (!_store || _store->documentsDirectory().empty()) return nullptr;
 
-    // Not an archive at all is a failure to report, not an archive with nothing in it.
-    if (!UnzipOpenFile(archivePath)) {
+    // Not an archive at all is a failure to report, not an archive with nothing in it; one beyond
+    // the archive limits is refused with the limit it passes, before anything is unpacked.
+    Error refusal;
+    if (!UnzipOpenFile(archivePath, &refusal)) {
         setError(error,
                  MakeAppError(StoreImportErrorCode, localized("store_archive_import_error"),
-                              localizedFormat("store_archive_open_error", {archivePath})));
+                              refusal.isEmpty() ? localizedFormat("store_archive_open_error", {archivePath})
+                                                : refusal.failureReason));
         return nullptr;
     }
     // A small archive may claim to unpack to any size: it is measured before anything is written.
@@ -137,7 +133,7 @@ StoreArchiveImporter::EntryKind StoreArchiveImporter::classifyEntry(const std::s
 }
 
 bool StoreArchiveImporter::shouldExtractFile(const std::string& target, const std::string& extension,
-                                             const std::optional<Date>& zippedFileDate, bool isCustomImage)
+                                             const EntryInfo& entry, bool isCustomImage)
 {
     if (!isCustomImage && extension != MindMapStore::MindMapExtension && extension != CustomStyleExtension) {
         return false;
@@ -155,6 +151,7 @@ bool StoreArchiveImporter::shouldExtractFile(const std::string& target, const st
         replace = true;
     } else if (_overwriteMode == ReplaceOlder) {
         const auto existingDate = getDateOfItemAtPath(target);
+        const auto zippedFileDate = entryDate(entry);
         replace = existingDate && zippedFileDate && *zippedFileDate > *existingDate;
     }
     if (!replace) ++_skippedFiles;
@@ -163,15 +160,14 @@ bool StoreArchiveImporter::shouldExtractFile(const std::string& target, const st
 
 bool StoreArchiveImporter::extractFiles()
 {
-    if (!_unzFile || minizip().unzGoToFirstFile(_unzFile) != UNZ_OK) return false;
-    for (;;) {
-        EntryInfo info;
-        if (!currentEntryInfo(info)) return false;
+    if (!_unzFile || entryCount() == 0) return false;
+    for (size_t index = 0; index < entryCount(); ++index) {
+        if (!goToEntry(index)) return false;
+        const EntryInfo& info = entryInfo(index);
         std::string target;
         std::string extension;
         EntryKind kind = info.isDirectory ? EntryKind::Skip : classifyEntry(info.name, target, extension);
-        if (kind != EntryKind::Skip &&
-            shouldExtractFile(target, extension, info.date, kind == EntryKind::CustomImage)) {
+        if (kind != EntryKind::Skip && shouldExtractFile(target, extension, info, kind == EntryKind::CustomImage)) {
             bool damaged = false;
             bool written = false;
             if (kind == EntryKind::CustomImage) {
@@ -209,10 +205,8 @@ bool StoreArchiveImporter::extractFiles()
                 break;
             }
         }
-        const int step = minizip().unzGoToNextFile(_unzFile);
-        if (step == UNZ_END_OF_LIST_OF_FILE) return true;
-        if (step != UNZ_OK) return false;
     }
+    return directoryComplete();
 }
 
 std::optional<std::vector<uint8_t>> StoreArchiveImporter::getFolderIndexData()

@@ -87,8 +87,8 @@ public:
 protected:
     bool extractFiles();
     // Whether to write an entry to the target; counts the entries that an existing file keeps out.
-    bool shouldExtractFile(const std::string& target, const std::string& extension,
-                           const std::optional<Date>& zippedFileDate, bool isCustomImage);
+    bool shouldExtractFile(const std::string& target, const std::string& extension, const EntryInfo& entry,
+                           bool isCustomImage);
     std::optional<std::vector<uint8_t>> getFolderIndexData();
     void mergeFolderIndex();
     void removeImportFolder();

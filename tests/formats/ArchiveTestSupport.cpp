@@ -129,6 +129,13 @@ uint32_t readUInt32(const Bytes& bytes, size_t offset)
         (uint32_t(bytes[offset + 3]) << 24);
 }
 
+void setDirectorySizes(Bytes& zip, uint32_t size)
+{
+    for (size_t i = 0; i + 46 <= zip.size(); ++i) {
+        if (readUInt32(zip, i) == 0x02014b50) patchUInt32(zip, i + 24, size);
+    }
+}
+
 void setDeclaredSize(Bytes& zip, uint32_t size)
 {
     const auto layout = singleEntryLayout(zip);

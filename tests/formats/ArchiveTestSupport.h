@@ -56,6 +56,10 @@ uint32_t readUInt32(const Bytes& bytes, size_t offset);
 // and only the data can tell the lie.
 void setDeclaredSize(Bytes& zip, uint32_t size);
 
+// Sets the uncompressed size every central directory header declares, leaving the data and the
+// local headers alone: what an archive claims before anything of it is read.
+void setDirectorySizes(Bytes& zip, uint32_t size);
+
 using ::ScopedTimeZone;
 
 } // namespace ArchiveTest

@@ -1,5 +1,6 @@
 #include "ArchiveTestSupport.h"
 
+#include "formats/TwkxArchiveReader.h"
 #include "formats/UnzipArchive.h"
 #include "formats/ZipArchive.h"
 #include "formats/ZipDetection.h"
@@ -96,10 +97,15 @@ protected:
 TEST_F(HostileZipTest, DeclaredSizeThatLiesIsNotTrustedOrAllocated)
 {
     // Four gigabytes claimed for eleven bytes: sizing the buffer by the claim would exhaust memory.
+    // A claim beyond the entry limit refuses the archive before anything is read.
     for (uint32_t size : {5u, 1000000u, 0xFFFFFFF0u}) {
         Bytes zip = storedZip("a.txt", "hello world");
         setDeclaredSize(zip, size);
         UnzipArchive unzip;
+        if (size > UnzipArchive::DefaultExtractionLimit) {
+            EXPECT_FALSE(unzip.UnzipOpenData(zip));
+            continue;
+        }
         ASSERT_TRUE(unzip.UnzipOpenData(zip));
         EXPECT_FALSE(unzip.extractFileData("a.txt")) << size;
     }
@@ -144,6 +150,120 @@ TEST_F(ZipArchiveTest, TruncatedAndGarbageArchivesDoNotOpen)
     UnzipArchive unzip;
     EXPECT_FALSE(unzip.UnzipOpenData(garbage));
     EXPECT_FALSE(unzip.UnzipOpenFile(_dir.file("missing.zip")));
+}
+
+// --- Limits ------------------------------------------------------------------------------------
+
+// The standard limits at their edges: what the central directory declares decides, before any
+// entry is unpacked.
+TEST(ArchiveLimits, TheStandardLimitsRefuseOnlyArchivesPastThem)
+{
+    constexpr uint64_t MiB = 1024 * 1024;
+    struct Case {
+        uint64_t archiveSize, entries, largest, total;
+        const char* refusedFor; // a piece of the reason, or nullptr when the archive is read
+    };
+    const Case cases[] = {
+        {MiB, 100000, 0, 0, nullptr},
+        {MiB, 100001, 0, 0, "100001 entries"},
+        {1024 * MiB, 1, 512 * MiB, 512 * MiB, nullptr},
+        {1024 * MiB, 1, 512 * MiB + 1, 512 * MiB + 1, "512.1 MB"},
+        {2048 * MiB, 8, 256 * MiB, 2048 * MiB, nullptr},
+        {2048 * MiB, 9, 256 * MiB, 2048 * MiB + 1, "2048.1 MB"},
+        // Below the floor any ratio is read; past it, 200 times the archive's size at most.
+        {1, 2, 64 * MiB, 64 * MiB, nullptr},
+        {1, 2, 64 * MiB, 64 * MiB + 1, "200 times"},
+        {MiB, 2, 100 * MiB, 200 * MiB, nullptr},
+        {MiB, 3, 100 * MiB, 200 * MiB + 200, "200 times"},
+    };
+    for (const Case& c : cases) {
+        Error error;
+        const bool read =
+            UnzipArchive::checkLimits(UnzipArchive::Limits(), c.archiveSize, c.entries, c.largest, c.total, &error);
+        EXPECT_EQ(read, c.refusedFor == nullptr) << c.entries << " " << c.total;
+        if (!c.refusedFor) continue;
+        EXPECT_EQ(error.code, UnzipArchive::RefusedErrorCode);
+        EXPECT_NE(error.failureReason.find(c.refusedFor), std::string::npos) << error.failureReason;
+    }
+}
+
+// Real archives against small limits: at a limit they open and every entry reads; one past it they
+// are refused at the opening, whatever the entries hold.
+TEST(ArchiveLimits, ArchivesPastALimitAreRefusedWhenOpenedAndArchivesAtItRead)
+{
+    UnzipArchive::Limits limits;
+    limits.maximumEntries = 3;
+    limits.maximumEntrySize = 1000;
+    limits.maximumTotalSize = 2500;
+    limits.ratioFloor = 1500;
+    limits.maximumRatio = 4;
+    struct Case {
+        std::vector<std::pair<std::string, Bytes>> entries;
+        bool read;
+    };
+    auto noise = [](size_t size) {
+        Bytes bytes(size);
+        uint32_t state = 12345;
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 24);
+        return bytes;
+    };
+    const Case cases[] = {
+        {{{"a", noise(1000)}, {"b", noise(1000)}, {"c", noise(500)}}, true},
+        {{{"a", noise(10)}, {"b", noise(10)}, {"c", noise(10)}, {"d", noise(10)}}, false},
+        {{{"a", noise(1001)}}, false},
+        {{{"a", noise(1000)}, {"b", noise(1000)}, {"c", noise(501)}}, false},
+        // Zeros pack tightly: below the floor that is no reason, past it it is.
+        {{{"a", Bytes(750, 0)}, {"b", Bytes(750, 0)}}, true},
+        {{{"a", Bytes(1000, 0)}, {"b", Bytes(501, 0)}}, false},
+    };
+    for (const Case& c : cases) {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateZipData());
+        for (const auto& [name, data] : c.entries) ASSERT_TRUE(zip.addDataToZip(data, std::nullopt, name));
+        ASSERT_TRUE(zip.CloseZipFile2());
+
+        UnzipArchive unzip;
+        unzip.setLimits(limits);
+        Error error;
+        EXPECT_EQ(unzip.UnzipOpenData(zip.zipData(), &error), c.read) << c.entries.size();
+        EXPECT_EQ(error.isEmpty(), c.read) << error.failureReason;
+        EXPECT_EQ(unzip.entryCount(), c.read ? c.entries.size() : 0u);
+        for (const auto& [name, data] : c.entries)
+            EXPECT_EQ(unzip.extractFileData(name), c.read ? std::optional(data) : std::nullopt);
+    }
+}
+
+// The containers of every reader road, with the standard limits: a directory claiming more than
+// the limits allow is refused by its claim alone.
+TEST(ArchiveLimits, ContainersClaimingTooMuchAreRefusedWithTheLimitTheyPass)
+{
+    auto container = [](uint32_t claimed, size_t entries) {
+        ZipArchive zip;
+        EXPECT_TRUE(zip.CreateZipData());
+        for (size_t i = 0; i < entries; ++i)
+            EXPECT_TRUE(zip.addDataToZip(bytesOf("x"), std::nullopt, "images/" + std::to_string(i) + ".png"));
+        EXPECT_TRUE(zip.CloseZipFile2());
+        Bytes bytes = zip.zipData();
+        setDirectorySizes(bytes, claimed);
+        return bytes;
+    };
+    const struct {
+        Bytes archive;
+        const char* refusedFor;
+    } cases[] = {
+        {container(600u << 20, 1), "512.0 MB"},
+        {container(500u << 20, 5), "2048.0 MB"},
+        {container(65u << 20, 1), "200 times"},
+    };
+    for (const auto& c : cases) {
+        Error error;
+        TwkxArchiveReader reader(c.archive, &error);
+        EXPECT_FALSE(reader.isOpen());
+        EXPECT_TRUE(reader.files().empty());
+        EXPECT_FALSE(reader.extractFile("images/0.png"));
+        EXPECT_EQ(error.code, UnzipArchive::RefusedErrorCode);
+        EXPECT_NE(error.failureReason.find(c.refusedFor), std::string::npos) << error.failureReason;
+    }
 }
 
 // --- Extracting to a folder ---------------------------------------------------------------------
