@@ -7,6 +7,7 @@
 #include "Utils/GuidCreation.h"
 #include "Utils/ProtocolUtils.h"
 #include "Utils/StringUtils.h"
+#include "editor-view/CloudFetchProgress.h"
 #include "editor-view/ImageLinkData.h"
 #include "platform/Image.h"
 #include "platform/ImagePasteboard.h"
@@ -221,9 +222,12 @@ void CustomImageHandler::addImageFromCurrentCloud(const std::string& cloudPath)
     if (!topic) return;
     const std::string topicGuid = topic->guid();
     std::weak_ptr<MindMapStorage> startStorage = storage->weak_from_this();
+    // A provider that cannot fetch answers at once, closing the window it has just opened.
+    std::shared_ptr<CloudFetchProgress> progress = CloudFetchProgress::show();
     provider->getImageFromLink(cloudPath,
-                               [self = shared_from_this(), startStorage, topicGuid](const std::string& imageFilePath,
-                                                                                    const std::string& cloudLink) {
+                               [self = shared_from_this(), startStorage, topicGuid,
+                                progress](const std::string& imageFilePath, const std::string& cloudLink) {
+                                   if (progress) progress->close();
                                    if (imageFilePath.empty()) return;
                                    const std::shared_ptr<MindMapStorage> storage = startStorage.lock();
                                    if (!storage || EditorInterfaceInstance()->currentStorage() != storage.get()) return;

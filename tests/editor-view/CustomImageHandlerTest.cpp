@@ -3,6 +3,7 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/RecordingFeedbackSink.h"
+#include "editor-view/CloudFetchProgress.h"
 #include "editor-view/ImageLinkData.h"
 #include "editor-view/PictureTestSupport.h"
 #include "platform/ImagePasteboard.h"
@@ -329,6 +330,64 @@ TEST_F(CustomImageHandlerTest, ACloudPictureIsAddedOnlyToTheTopicStillSelectedOn
     // The handler lives on in the callback alone.
     scope.cloud->pendingFetch(path, "/Pics/a.png");
     EXPECT_EQ(theme->containedElements().size(), 1u);
+}
+
+// The progress window shows from the start of a cloud fetch until its answer, whatever it is.
+TEST_F(CustomImageHandlerTest, ACloudFetchShowsItsProgressWindowUntilTheAnswerComes)
+{
+    class RecordingProgress : public CloudFetchProgress {
+    public:
+        explicit RecordingProgress(std::vector<std::string>& log) : _log(log) {}
+        void close() override { _log.push_back("close"); }
+
+    private:
+        std::vector<std::string>& _log;
+    };
+    std::vector<std::string> log;
+    CloudFetchProgress::setPresenter([&] {
+        log.push_back("show");
+        return std::make_unique<RecordingProgress>(log);
+    });
+    const std::string path = folder.file("cloud.png");
+    writePicture(path, 100, 80);
+    MindMapNode* theme = map->mainCentralTheme();
+    MindMapNode* child = map->addMindMapNodeAsChild(theme, {700, 400});
+
+    struct Case {
+        const char* what;
+        bool cloudMap;
+        bool busy;
+        std::string arrives; // the file the provider hands back
+        bool selectOther;
+        std::vector<std::string> log;
+        size_t added;
+    };
+    const Case cases[] = {
+        {"the picture arrives", true, false, path, false, {"show", "close"}, 1},
+        {"the download failed", true, false, "", false, {"show", "close"}, 0},
+        {"another topic was chosen meanwhile", true, false, path, true, {"show", "close"}, 0},
+        {"the service is busy", true, true, "", false, {"show", "close"}, 0},
+        {"a local map fetches nothing", false, false, path, false, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.clear();
+        scope.cloud->pendingFetch = nullptr;
+        scope.cloud->busy = c.busy;
+        if (c.cloudMap) scope.useCloudMap();
+        else scope.useLocalMap();
+        map->setSelectedElement(child);
+        const size_t before = child->containedElements().size();
+        handler()->addImageFromCurrentCloud("/Pics/a.png");
+        if (scope.cloud->pendingFetch) {
+            EXPECT_EQ(log, std::vector<std::string>{"show"}) << "open while the picture comes";
+            if (c.selectOther) map->setSelectedElement(theme);
+            scope.cloud->pendingFetch(c.arrives, "/Pics/a.png");
+        }
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(child->containedElements().size() - before, c.added);
+    }
+    CloudFetchProgress::setPresenter(nullptr);
 }
 
 } // namespace

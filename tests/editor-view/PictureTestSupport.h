@@ -83,10 +83,13 @@ public:
     void getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable) override
     {
         fetched.push_back(link);
-        pendingFetch = onAvailable;
+        // As a busy service answers: nothing, before the call returns.
+        if (busy) onAvailable({}, {});
+        else pendingFetch = onAvailable;
     }
 
     bool signedIn = true;
+    bool busy = false;
     std::string uploadAnswer = "/Images/";
     std::vector<Upload> uploads;
     std::vector<std::string> openedLinks;

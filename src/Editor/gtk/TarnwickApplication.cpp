@@ -9,6 +9,7 @@
 #include "Editor/HistoryMenu.h"
 #include "Editor/RunLoopDocumentScheduler.h"
 #include "Editor/TerminationWindowController.h"
+#include "Editor/gtk/CloudProgressWindow.h"
 #include "Editor/gtk/ColorPanelWindow.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
@@ -220,6 +221,7 @@ void TarnwickApplication::on_startup()
     Gtk::IconTheme::get_default()->append_search_path(Folders::resourcesFolder() + "/icons");
     installGtkDocumentPanels();
     installColorPanelWindow();
+    installCloudProgressWindow();
     setCommandPrompts(&_commandPrompts);
     // A dialog runs in the modal mode of the window's scheduler: autosave and a delayed edit wait
     // until it is answered.

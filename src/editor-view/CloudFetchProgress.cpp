@@ -1,0 +1,22 @@
+#include "editor-view/CloudFetchProgress.h"
+
+namespace {
+
+CloudFetchProgress::Presenter& installedPresenter()
+{
+    static CloudFetchProgress::Presenter presenter;
+    return presenter;
+}
+
+} // namespace
+
+void CloudFetchProgress::setPresenter(Presenter presenter)
+{
+    installedPresenter() = std::move(presenter);
+}
+
+std::unique_ptr<CloudFetchProgress> CloudFetchProgress::show()
+{
+    const Presenter& presenter = installedPresenter();
+    return presenter ? presenter() : nullptr;
+}
