@@ -16,6 +16,13 @@ void WindowModes::togglePresentationMode()
 {
     _host.commitEditor();
     _enterPresentationMode = true;
+    // A full-screen window presents where it is: the window manager has nothing to grant, so the
+    // steps of entering run now. Presenting already, the toggle leaves as from a window.
+    if (_fullScreen && !_presentationMode && !_exitAnnounced) {
+        windowWillEnterFullScreen();
+        windowDidEnterFullScreen();
+        return;
+    }
     toggleFullScreen();
 }
 

@@ -147,6 +147,53 @@ TEST_F(WindowModesTest, EscapeLeavesEitherModeAndDoesNothingInAWindow)
     }
 }
 
+// The window manager has nothing to do when a full-screen window starts presenting: the window
+// stays full screen and presents as one entered from a window does; each way out leaves both.
+TEST_F(WindowModesTest, PresentingFromFullScreenStaysFullScreenAndEveryWayOutLeavesBoth)
+{
+    struct Case {
+        const char* what;
+        void (WindowModes::*leave)();
+    };
+    const Case cases[] = {
+        {"presentation again", &WindowModes::togglePresentationMode},
+        {"full screen again", &WindowModes::toggleFullScreenMode},
+        {"Escape", &WindowModes::editorEscapePressed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingWindow host;
+        ManualScheduler clock;
+        WindowModes subject(host, clock);
+        const auto grantLast = [&] { subject.windowFullScreenChanged(host.requests.back()); };
+        subject.toggleFullScreenMode();
+        grantLast();
+        subject.togglePresentationMode();
+        EXPECT_EQ(host.requests, std::vector<bool>{true}) << "no request to leave full screen";
+        EXPECT_TRUE(subject.isFullScreen());
+        EXPECT_TRUE(subject.inPresentationMode());
+        EXPECT_TRUE(host.readOnly);
+        EXPECT_TRUE(host.leftPaneHidden);
+        EXPECT_TRUE(host.toolbarAutoHidden);
+        EXPECT_EQ(host.state, WindowModes::StyleToolsHiddenForPresentation);
+        ASSERT_EQ(host.notices.size(), 1u);
+        EXPECT_EQ(host.notices[0].title, localized(WindowModes::NoticeTitleKey));
+        EXPECT_EQ(host.notices[0].duration, WindowModes::NoticeDuration);
+        EXPECT_EQ(host.log.front(), "commit");
+
+        (subject.*c.leave)();
+        EXPECT_EQ(host.requests, (std::vector<bool>{true, false}));
+        EXPECT_FALSE(subject.inPresentationMode());
+        EXPECT_FALSE(host.readOnly);
+        grantLast();
+        EXPECT_FALSE(subject.isFullScreen());
+        EXPECT_FALSE(host.leftPaneHidden);
+        EXPECT_FALSE(host.toolbarAutoHidden);
+        EXPECT_EQ(host.state, WindowModes::StyleToolsShown);
+        EXPECT_EQ(host.hiddenNotices, 1);
+    }
+}
+
 TEST_F(WindowModesTest, AFullScreenTheWindowManagerNeverGrantsLeavesNoPresentationBehind)
 {
     modes.togglePresentationMode();

@@ -234,6 +234,21 @@ TEST_F(MainWindowSessionTest, PresentationIsFullScreenReadOnlyAndEscapeLeavesIt)
     EXPECT_EQ(*after, *before) << "the presented map changed";
 }
 
+// Presenting from full screen: the window stays full screen and presents, with its notice; the
+// Escapes that leave a presentation entered from a window leave this one too.
+TEST_F(MainWindowSessionTest, PresentingFromFullScreenStaysFullScreenAndEscapeLeavesBoth)
+{
+    auto application = start();
+    ASSERT_TRUE(application->pressKeys(title, {"F11"}));
+    ASSERT_TRUE(eventually([&] { return fullScreen(application->pid()); }, "full screen"));
+    ASSERT_TRUE(application->pressKeys(title, {"F5"}));
+    EXPECT_TRUE(application->waitFor(ATSPI_ROLE_LABEL, PresentationNotice, nullptr, 10s)) << application->log();
+    EXPECT_TRUE(fullScreen(application->pid())) << "presenting left full screen";
+    ASSERT_TRUE(application->pressKeys(title, {"Escape", "Escape", "Escape"}));
+    ASSERT_TRUE(eventually([&] { return !fullScreen(application->pid()); }, "the window to leave full screen"));
+    quit(*application);
+}
+
 // The side bar keeps the width the user dragged it to across a restart.
 TEST_F(MainWindowSessionTest, TheSideBarKeepsItsDraggedWidthAcrossARestart)
 {
