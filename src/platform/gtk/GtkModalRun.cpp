@@ -31,6 +31,8 @@ Gtk::Window* GtkModalRun::activeWindow()
 int GtkModalRun::run(Gtk::Dialog& dialog)
 {
     if (Gtk::Window* parent = activeWindow()) dialog.set_transient_for(*parent);
+    // The window manager shows the title; an alert without one of its own is the application's.
+    if (dialog.get_title().empty()) dialog.set_title(Glib::get_application_name());
     dialog.set_modal(true);
     std::shared_ptr<void> session = beginSession();
     const int response = dialog.run();
