@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 namespace {
@@ -18,8 +17,7 @@ struct RecordingDelegate : PopoverColorPickerDelegate {
 };
 
 // A press of the first button at the point of the widget's own window, handed to the widget
-// itself: on a display shared with other test programs, a pointer grab or press of theirs could
-// otherwise reroute it, and what is tested is what the widget does with the press.
+// itself: what is tested is what the widget does with the press, not the pointer's way there.
 void press(GtkWidget* widget, Point point)
 {
     GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
@@ -29,19 +27,8 @@ void press(GtkWidget* widget, Point point)
     event->button.y = point.y;
     event->button.time = GDK_CURRENT_TIME;
     gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(widget, event);
+    handEvent(widget, event);
     gdk_event_free(event);
-}
-
-// Runs the main loop until the condition holds or two seconds have passed: a popover is laid out
-// on the frame after it is shown.
-bool spinUntil(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 200 && !condition(); ++i) {
-        drainGtkEvents();
-        g_usleep(10000);
-    }
-    return condition();
 }
 
 } // namespace
@@ -66,8 +53,9 @@ TEST(GtkPopoverColorPickerTest, PointsAtTheElementOffersAlphaOnlyWhenAskedAndHan
         for (const Case& c : {Case{2, true}, Case{1, false}}) {
             picker.setTag(c.tag);
             picker.popupAtFrame({40, 250, 120, 30}, PopoverPresenter::Edge::Top, c.transparency);
-            ASSERT_TRUE(spinUntil([&] {
-                // Shown again after a pick, the popover keeps its old allocation before it is mapped.
+            // A popover is laid out on the frame after it is shown; shown again after a pick, it
+            // keeps its old sizes until then.
+            ASSERT_TRUE(runMainLoopUntil([&] {
                 return picker.isShown() && gtk_widget_get_mapped(picker.gridWidget()) &&
                     gtk_widget_get_allocated_width(picker.gridWidget()) > 1;
             })) << c.tag;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <gtkmm.h>
+
+#include <chrono>
+#include <functional>
 
 // GTK and its C++ binding, started once per test process on the display Xvfb gives.
 inline void initGtkForTests()
@@ -22,6 +26,40 @@ inline void initGtkForTests()
 inline void drainGtkEvents()
 {
     while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+}
+
+// Runs the main loop until the condition holds. Not every change a test waits for comes with an
+// event (a layout runs on the frame clock), so the loop wakes now and then to look again. False
+// once the limit has passed: a test waiting for what never comes fails instead of hanging.
+inline bool runMainLoopUntil(const std::function<bool()>& condition,
+                             std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    const guint wake = g_timeout_add(
+        10, +[](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    bool met = condition();
+    while (!met && std::chrono::steady_clock::now() < end) {
+        g_main_context_iteration(nullptr, TRUE);
+        met = condition();
+    }
+    g_source_remove(wake);
+    return met;
+}
+
+// Hands an input event to the widget, as GTK's own dispatch would. GTK drops an input event whose
+// window is not viewable without a word, and a window can lag behind its widget: a popover shown
+// again maps its contents at once with their old sizes, but the toplevel shows the popover's
+// window only in its next layout, which a loaded machine may run after the test's next step. So
+// the event first waits for its window; what the widget answered, or false if the window never
+// showed.
+inline bool handEvent(GtkWidget* widget, GdkEvent* event)
+{
+    GdkWindow* window = event->any.window;
+    if (!runMainLoopUntil([window] { return gdk_window_is_viewable(window) != FALSE; })) {
+        ADD_FAILURE() << "the window of a " << gtk_widget_get_name(widget) << "'s event never showed";
+        return false;
+    }
+    return gtk_widget_event(widget, event) != FALSE;
 }
 
 // The first widget of the type inside the widget (the widget itself included), depth first.

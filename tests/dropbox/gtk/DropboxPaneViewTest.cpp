@@ -18,7 +18,7 @@ void sendButton(Gtk::Widget& widget, GdkEventType type, guint button, double x, 
     event->button.y = y;
     event->button.time = GDK_CURRENT_TIME;
     gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(widget.gobj(), event);
+    handEvent(widget.gobj(), event);
     gdk_event_free(event);
 }
 
@@ -29,7 +29,7 @@ void sendKey(Gtk::Widget& widget, guint keyval)
     event->key.keyval = keyval;
     event->key.time = GDK_CURRENT_TIME;
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(widget.gobj(), event);
+    handEvent(widget.gobj(), event);
     gdk_event_free(event);
 }
 

@@ -23,7 +23,7 @@ void typeCharacter(Gtk::Entry& entry, guint keyval)
     }
     g_free(keys);
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(GTK_WIDGET(entry.gobj()), event);
+    handEvent(GTK_WIDGET(entry.gobj()), event);
     gdk_event_free(event);
 }
 

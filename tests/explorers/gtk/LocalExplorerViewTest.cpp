@@ -135,7 +135,7 @@ TEST_F(LocalExplorerViewTest, OnlyTheRenameCommandStartsAnEditAndItsTextRenames)
     press->button.x = area.get_x() + 40;
     press->button.y = area.get_y() + area.get_height() / 2.0;
     gdk_event_set_device(press, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(GTK_WIDGET(view->treeView().gobj()), press);
+    handEvent(GTK_WIDGET(view->treeView().gobj()), press);
     gdk_event_free(press);
     settle();
     EXPECT_FALSE(view->isEditing());

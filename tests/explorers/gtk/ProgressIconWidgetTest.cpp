@@ -16,7 +16,7 @@ void sendButton(Gtk::Widget& widget, GdkEventType type, double x, double y)
     event->button.y = y;
     event->button.time = GDK_CURRENT_TIME;
     gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    gtk_widget_event(widget.gobj(), event);
+    handEvent(widget.gobj(), event);
     gdk_event_free(event);
 }
 

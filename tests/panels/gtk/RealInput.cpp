@@ -67,6 +67,9 @@ void screenPoint(Gtk::Widget& widget, int x, int y, int& screenX, int& screenY)
 
 void moveTo(Gtk::Widget& widget, int x, int y)
 {
+    // GDK gives the pointer's events to the windows it shows, and a window can lag behind its
+    // widget: a popover shown again has its window shown only with the toplevel's next layout.
+    pumpUntil([&widget] { return widget.get_window() && widget.get_window()->is_viewable(); });
     int screenX = 0;
     int screenY = 0;
     screenPoint(widget, x, y, screenX, screenY);
