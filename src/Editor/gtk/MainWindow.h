@@ -117,6 +117,7 @@ public:
     void setWindowTitle(const std::string& title) override;
     bool canAutoSave() override;
     void presentError(const Error& error) override;
+    void setIsRecyclerMap(bool isRecyclerMap) override { _canvas.editorView().setIsRecyclerMap(isRecyclerMap); }
 
     // The pane each new window gets; none when nothing is installed.
     static void setSidePaneFactory(MainWindowSidePaneFactory factory);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The side bar as a user works it, with real pointer and key events: a filter typed into the
 # search field, a click that opens a map on the canvas, a folder named in place, a map dragged
-# into it, another deleted into the recycle bin; after quitting, and again after a restart, the
-# tree on disk is as it was left.
+# into it, another deleted into the recycle bin, where the canvas shows it on the basket; after
+# quitting, and again after a restart, the tree on disk is as it was left.
 #   side-bar-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
 program=$1
@@ -87,6 +87,14 @@ run() {
   # The search field is the main toolbar's, second from the left. Rows under the toolbar and the
   # strip of the explorer tabs: the explorer's own strip, then the list from y = 108 below them (a
   # folder row is 18 pixels high, a map row with its thumbnail 73).
+  # The basket's light blue greys fill part of the 128-pixel square at the canvas's centre; the
+  # map's own topic there is white and lavender.
+  basket_shown() {
+    import -window root -crop 128x128+547+364 +repage "$home/basket.png"
+    local share
+    share=$(convert "$home/basket.png" -fx '(b-r>0.1 && g-r>0.06 && r<0.8)?1:0' -format '%[fx:mean]' info:)
+    awk -v s="$share" 'BEGIN { exit !(s > 0.1) }'
+  }
   search_x=150
   search_y=46
   row_x=150
@@ -123,11 +131,14 @@ run() {
   sleep 0.5
   xdotool mouseup 1
   sleep 1
-  # Rows now: Projects, Alpha inside it, Beta. Beta goes to the recycle bin.
+  # Rows now: Projects, Alpha inside it, Beta. Beta goes to the recycle bin, and the canvas then
+  # draws the recycle bin's basket behind it, centred.
   xdotool mousemove $row_x "$(y 235)" click 1
   titled Beta || fail "clicking Beta did not open it"
+  basket_shown && fail "a map outside the recycle bin shows the basket"
   xdotool key Delete
-  sleep 1
+  for _ in $(seq 1 100); do basket_shown && break; sleep 0.1; done
+  basket_shown || fail "the map in the recycle bin is drawn without the basket behind it"
   quit
 
   index="$documents/folder-index.xml"
