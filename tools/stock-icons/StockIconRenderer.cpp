@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -565,6 +566,108 @@ void drawMindMap(cairo_t* cr, const std::vector<std::string>&)
     fillAndOutline(cr, hexColor("1e88e5"), 0.03);
 }
 
+// The layout modes as small diagrams of topics and their lines: blue grey lines and outlines, which
+// stand out from light and dark backgrounds alike, a blue root and light topics.
+namespace layout {
+
+const Color Line = {0.38, 0.49, 0.55};
+
+void line(cairo_t* cr, std::initializer_list<std::pair<double, double>> points)
+{
+    bool first = true;
+    for (const auto& [x, y] : points) {
+        if (first) cairo_move_to(cr, x, y);
+        else cairo_line_to(cr, x, y);
+        first = false;
+    }
+    setColor(cr, Line);
+    cairo_set_line_width(cr, 0.045);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_stroke(cr);
+}
+
+void curve(cairo_t* cr, double x0, double y0, double x1, double y1, bool horizontal)
+{
+    cairo_move_to(cr, x0, y0);
+    if (horizontal) cairo_curve_to(cr, (x0 + x1) / 2, y0, (x0 + x1) / 2, y1, x1, y1);
+    else cairo_curve_to(cr, x0, (y0 + y1) / 2, x1, (y0 + y1) / 2, x1, y1);
+    setColor(cr, Line);
+    cairo_set_line_width(cr, 0.045);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_stroke(cr);
+}
+
+// A topic centred on (cx, cy).
+void topic(cairo_t* cr, double cx, double cy, double w, double h, bool root)
+{
+    roundedRectangle(cr, cx - w / 2, cy - h / 2, w, h, std::min(w, h) / 2);
+    setColor(cr, root ? hexColor("1e88e5") : hexColor("e3f2fd"));
+    cairo_fill_preserve(cr);
+    setColor(cr, root ? hexColor("1565c0") : Line);
+    cairo_set_line_width(cr, 0.04);
+    cairo_stroke(cr);
+}
+
+void freeForm(cairo_t* cr)
+{
+    const std::pair<double, double> children[] = {{0.2, 0.16}, {0.82, 0.26}, {0.14, 0.74}, {0.74, 0.86}};
+    for (const auto& [x, y] : children) curve(cr, 0.5, 0.5, x, y, true);
+    for (const auto& [x, y] : children) topic(cr, x, y, 0.3, 0.18, false);
+    topic(cr, 0.5, 0.5, 0.44, 0.24, true);
+}
+
+void horizontal(cairo_t* cr)
+{
+    for (double y : {0.16, 0.5, 0.84}) curve(cr, 0.5, 0.5, 0.84, y, true);
+    for (double y : {0.28, 0.72}) curve(cr, 0.5, 0.5, 0.16, y, true);
+    for (double y : {0.16, 0.5, 0.84}) topic(cr, 0.84, y, 0.3, 0.18, false);
+    for (double y : {0.28, 0.72}) topic(cr, 0.16, y, 0.3, 0.18, false);
+    topic(cr, 0.5, 0.5, 0.36, 0.24, true);
+}
+
+void vertical(cairo_t* cr)
+{
+    for (double x : {0.16, 0.5, 0.84}) curve(cr, 0.5, 0.5, x, 0.86, false);
+    for (double x : {0.28, 0.72}) curve(cr, 0.5, 0.5, x, 0.14, false);
+    for (double x : {0.16, 0.5, 0.84}) topic(cr, x, 0.86, 0.28, 0.18, false);
+    for (double x : {0.28, 0.72}) topic(cr, x, 0.14, 0.28, 0.18, false);
+    topic(cr, 0.5, 0.5, 0.44, 0.22, true);
+}
+
+void list(cairo_t* cr)
+{
+    line(cr, {{0.16, 0.2}, {0.16, 0.8}});
+    for (double y : {0.4, 0.6, 0.8}) line(cr, {{0.16, y}, {0.3, y}});
+    line(cr, {{0.44, 0.6}, {0.44, 0.8}, {0.52, 0.8}});
+    topic(cr, 0.32, 0.14, 0.56, 0.2, true);
+    topic(cr, 0.56, 0.4, 0.52, 0.14, false);
+    topic(cr, 0.56, 0.6, 0.52, 0.14, false);
+    topic(cr, 0.74, 0.8, 0.44, 0.14, false);
+}
+
+void topDown(cairo_t* cr)
+{
+    line(cr, {{0.5, 0.2}, {0.5, 0.5}});
+    line(cr, {{0.16, 0.78}, {0.16, 0.5}, {0.84, 0.5}, {0.84, 0.78}});
+    line(cr, {{0.5, 0.5}, {0.5, 0.78}});
+    topic(cr, 0.5, 0.18, 0.44, 0.22, true);
+    for (double x : {0.16, 0.5, 0.84}) topic(cr, x, 0.8, 0.28, 0.2, false);
+}
+
+} // namespace layout
+
+void drawLayout(cairo_t* cr, const std::vector<std::string>& args)
+{
+    static const std::map<std::string, std::function<void(cairo_t*)>> modes = {
+        {"free", layout::freeForm}, {"horizontal", layout::horizontal}, {"vertical", layout::vertical},
+        {"list", layout::list},     {"top-down", layout::topDown},
+    };
+    const auto mode = modes.find(args.at(0));
+    if (mode == modes.end()) throw std::runtime_error("unknown layout " + args.at(0));
+    mode->second(cr);
+}
+
 // A cloud of three puffs on a flat base in the colour, outlined all round. The outline is stroked
 // at twice its width first and the fill covers its inner half, so no line runs where puffs meet.
 void drawCloud(cairo_t* cr, const std::vector<std::string>& args)
@@ -607,6 +710,7 @@ const std::map<std::string, Drawing>& drawings()
         {"swissknife", drawSwissKnife},
         {"heraldic-cross", drawHeraldicCross},
         {"mindmap", drawMindMap},
+        {"layout", drawLayout},
     };
     return table;
 }

@@ -5,8 +5,12 @@
 #include "panels/RelationStyleDialog.h"
 #include "panels/gtk/MapStyleDialog.h"
 #include "panels/gtk/ModalDialog.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkAlertPanel.h"
+#include "platform/gtk/GtkNamedImages.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -163,13 +167,18 @@ LayoutModeDialog::LayoutModeDialog(LayoutModePanelController& controller) : _con
     _directionLabel.set_text(localized(LayoutModePanelController::DirectionLabelKey));
     _directionLabel.set_halign(Gtk::ALIGN_START);
     for (int mode = 0; mode < LayoutModePanelController::ModeCount; ++mode) {
+        auto* row = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 8));
+        row->set_margin_start(6);
+        row->set_margin_end(6);
+        row->set_margin_top(4);
+        row->set_margin_bottom(4);
+        auto* picture = Gtk::manage(new Gtk::Image());
+        setGtkImagePicture(*picture, Image::fromResource(LayoutModePanelController::ModeImageNames[size_t(mode)]));
+        row->pack_start(*picture, Gtk::PACK_SHRINK);
         auto* label = Gtk::manage(new Gtk::Label(LayoutModeDisplayName(mode)));
         label->set_halign(Gtk::ALIGN_START);
-        label->set_margin_start(6);
-        label->set_margin_end(6);
-        label->set_margin_top(4);
-        label->set_margin_bottom(4);
-        _modes.append(*label);
+        row->pack_start(*label, Gtk::PACK_EXPAND_WIDGET);
+        _modes.append(*row);
     }
     _modes.set_selection_mode(Gtk::SELECTION_SINGLE);
     _modes.set_size_request(200, -1);
@@ -191,6 +200,7 @@ LayoutModeDialog::LayoutModeDialog(LayoutModePanelController& controller) : _con
     _grid.attach(_radioBox, 1, 1, 1, 1);
     get_content_area()->pack_start(_grid, Gtk::PACK_EXPAND_WIDGET);
     show_all_children();
+    keepRoomForEveryModesRadios();
     _showing = true;
     _modes.select_row(*_modes.get_row_at_index(controller.layoutMode()));
     _showing = false;
@@ -205,6 +215,26 @@ LayoutModeDialog::LayoutModeDialog(LayoutModePanelController& controller) : _con
 LayoutModeDialog::~LayoutModeDialog()
 {
     _controller.setRadiosChangedHandler(nullptr);
+}
+
+void LayoutModeDialog::keepRoomForEveryModesRadios()
+{
+    // The radios box takes the room of the widest and tallest set of radios, so that picking a
+    // mode never resizes the dialog and OK stays under the pointer.
+    int width = 0;
+    int height = 0;
+    for (int mode = 0; mode < LayoutModePanelController::ModeCount; ++mode) {
+        const std::vector<int32_t> directions = LayoutModePanelController::directionsForMode(mode);
+        for (size_t index = 0; index < _radios.size(); ++index) {
+            if (index < directions.size()) _radios[index]->set_label(LayoutDirectionDisplayName(directions[index]));
+            _radios[index]->set_visible(index < directions.size());
+        }
+        Gtk::Requisition minimum, natural;
+        _radioBox.get_preferred_size(minimum, natural);
+        width = std::max(width, natural.width);
+        height = std::max(height, natural.height);
+    }
+    _radioBox.set_size_request(width, height);
 }
 
 void LayoutModeDialog::showRadios()

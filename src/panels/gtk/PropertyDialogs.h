@@ -89,6 +89,7 @@ public:
     Gtk::Button& okButton() { return *_ok; }
 
 private:
+    void keepRoomForEveryModesRadios();
     void showRadios();
 
     LayoutModePanelController& _controller;

@@ -1,6 +1,7 @@
 #include "panels/gtk/PropertyDialogs.h"
 #include "panels/gtk/URLLinkDialog.h"
 
+#include "Editor/gtk/GtkTestSupport.h"
 #include "MindMaps/LayoutModes.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -134,6 +135,38 @@ TEST_F(PropertyDialogsViewTest, TheLayoutRadiosFollowTheSelectedRow)
     EXPECT_TRUE(dialog.radio(2).get_active());
     dialog.radio(0).set_active(true);
     EXPECT_EQ(controller.getLayoutDirection(), LayoutDirectionTop);
+}
+
+TEST_F(PropertyDialogsViewTest, EveryLayoutRowShowsItsPictureAndPickingARowLeavesTheDialogItsSize)
+{
+    LayoutModePanelController controller(LayoutModeFreeForm, LayoutDirectionAutomatic);
+    LayoutModeDialog dialog(controller);
+    dialog.show_all();
+    for (int mode = 0; mode < LayoutModePanelController::ModeCount; ++mode) {
+        Gtk::ListBoxRow* row = dialog.modeList().get_row_at_index(mode);
+        ASSERT_TRUE(row);
+        Gtk::Image* picture = findIn<Gtk::Image>(*row);
+        ASSERT_TRUE(picture) << mode;
+        EXPECT_EQ(picture->get_storage_type(), Gtk::IMAGE_SURFACE) << LayoutModePanelController::ModeImageNames[mode];
+        int width = 0, height = 0;
+        picture->get_preferred_width(width, width);
+        picture->get_preferred_height(height, height);
+        EXPECT_EQ(width, 32) << LayoutModePanelController::ModeImageNames[mode];
+        EXPECT_EQ(height, 32) << LayoutModePanelController::ModeImageNames[mode];
+    }
+    // The window takes the size it asks for: the same whichever mode's radios it shows keeps OK
+    // under the pointer.
+    const auto asked = [&dialog] {
+        Gtk::Requisition minimum, natural;
+        dialog.get_preferred_size(minimum, natural);
+        return std::pair{natural.width, natural.height};
+    };
+    const auto first = asked();
+    for (int mode : {LayoutModeTopDown, LayoutModeStrictHorizontal, LayoutModeList, LayoutModeStrictVertical,
+                     LayoutModeFreeForm, LayoutModeTopDown}) {
+        dialog.modeList().select_row(*dialog.modeList().get_row_at_index(mode));
+        EXPECT_EQ(asked(), first) << LayoutModeDisplayName(mode);
+    }
 }
 
 TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesOnRequest)
