@@ -2,6 +2,7 @@
 
 #include "Editor/ErrorAlert.h"
 #include "Editor/HistoryMenu.h"
+#include "MindMaps/MarkdownSpanParser.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/StyleManager.h"
@@ -64,6 +65,7 @@ TwkDocumentController::TwkDocumentController(DocumentScheduler& scheduler, Docum
       _services(services),
       _cleanupProcessFactory([] { return std::make_unique<CleanupLocalImagesProcess>(); })
 {
+    MarkdownSpanParser::initMarkdownSupport();
     registerActions();
 }
 

@@ -1,11 +1,14 @@
 #include "MindMaps/StyleSheet.h"
 #include "layout/SnapEngine.h"
+#include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
 #include "preferences/GeneralOptionsModel.h"
 #include "preferences/GlobalFontsModel.h"
 #include "preferences/PreferencesTestSupport.h"
 #include "preferences/SnapOptionsModel.h"
 
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -104,6 +107,23 @@ TEST_F(OptionPanesTest, SnapCheckboxesStandForTheGuideBitsAndTheGridIsClamped)
         SnapEngineOptions reread(defaults());
         EXPECT_EQ(SnapOptionsModel(reread).controls().guideLines, c.guides);
     }
+}
+
+TEST_F(OptionPanesTest, TheSnapHintNamesTheKeyTheReadmeNamesForTurningSnappingTheOtherWay)
+{
+    // The README's table of modifier keys: "| Ctrl (…) | … turns snapping the other way |". The
+    // element mover turns it with the same key (its tests drag with ControlModifier).
+    std::ifstream readme(std::string(TARNWICK_SOURCE_DIR) + "/README.md");
+    ASSERT_TRUE(readme);
+    std::string key;
+    for (std::string line; std::getline(readme, line);)
+        if (line.rfind("| ", 0) == 0 && line.find("turns snapping the other way") != std::string::npos)
+            key = line.substr(2, line.find(' ', 2) - 2);
+    EXPECT_EQ(key, "Ctrl");
+    const std::string hint = localized("snap_enabled_hint_mac");
+    EXPECT_NE(hint.find(key), std::string::npos) << hint;
+    for (const char* other : {"Alt", "Shift", "Super", "Option", "Command"})
+        EXPECT_EQ(hint.find(other), std::string::npos) << hint;
 }
 
 TEST_F(OptionPanesTest, OpeningTheSnapPaneWritesTheOptionsBackUnchanged)

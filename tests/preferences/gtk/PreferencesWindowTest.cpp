@@ -1,9 +1,13 @@
 #include "preferences/gtk/PreferencesWindow.h"
 
 #include "Editor/ApplicationActions.h"
+#include "Editor/TwkDocumentController.h"
+#include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
 #include "layout/SnapEngine.h"
 #include "panels/gtk/RealInput.h"
 #include "platform/Localizer.h"
+#include "platform/TextMeasurer.h"
 #include "platform/UserDefaults.h"
 #include "preferences/gtk/GeneralOptionsViewController.h"
 #include "preferences/gtk/GlobalFontsViewController.h"
@@ -12,6 +16,7 @@
 #include "preferences/gtk/PreferencesInstallation.h"
 #include "preferences/gtk/SnapOptionsViewController.h"
 #include "store/CustomImageSettings.h"
+#include "support/FakeTextMeasurer.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -180,6 +185,65 @@ TEST_F(PreferencesWindowTest, TheGeneralPaneOffersTheModesDirectionsAndStoresOnl
     // A change made elsewhere shows at once.
     UserDefaults::standard().setBool("topicHasHideTool", true);
     EXPECT_TRUE(general.checkbox("topicHasHideTool")->get_active());
+}
+
+// The application's start as far as the markdown setting goes: the document controller sets it up.
+class StartedController {
+public:
+    StartedController() : controller(scheduler, host, services) {}
+
+private:
+    class IdleScheduler : public DocumentScheduler {
+    public:
+        double now() const override { return 0; }
+        Handle schedule(double, bool, std::function<void()>) override { return ++_last; }
+        void cancel(Handle) override {}
+
+    private:
+        Handle _last = 0;
+    };
+    IdleScheduler scheduler;
+    DocumentControllerHost host;
+    ApplicationTerminationServices services;
+    TwkDocumentController controller;
+};
+
+TEST_F(PreferencesWindowTest, OnAFreshProfileMarkdownIsOnAndTickedAndTheBoxSwitchesTheTopicsMarkup)
+{
+    FakeTextMeasurer measurer;
+    TextMeasurer::setShared(&measurer);
+    StartedController started;
+    MindMap map;
+    map.newMindMap("", true, std::string("*Bold* and plain"));
+    MindMapNode* theme = map.mainCentralTheme();
+    // The text, and whether its first word stands out in bold from the rest.
+    const auto shown = [&] {
+        map.validateElementStates();
+        const AttributedString& text = theme->displayText();
+        const auto bold = [&text](size_t at) {
+            const std::optional<Font> font = text.attributesAt(at).font;
+            return font && font->isBold();
+        };
+        return std::pair{text.string(), bold(0) && !bold(text.length() - 1)};
+    };
+    EXPECT_EQ(shown(), (std::pair{std::string("Bold and plain"), true}));
+
+    open();
+    auto& general = pane<GeneralOptionsViewController>("GeneralOptions");
+    Gtk::CheckButton* markdown = general.checkbox("markDownSyntaxEnabled");
+    ASSERT_NE(markdown, nullptr);
+    EXPECT_TRUE(markdown->get_active());
+    const auto click = [&] {
+        const bool before = markdown->get_active();
+        RealInput::click(*markdown, markdown->get_allocated_height() / 2, markdown->get_allocated_height() / 2);
+        return RealInput::pumpUntil([&] { return markdown->get_active() != before; });
+    };
+    ASSERT_TRUE(click());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("markDownSyntaxEnabled"));
+    EXPECT_EQ(shown(), (std::pair{std::string("*Bold* and plain"), false}));
+    ASSERT_TRUE(click());
+    EXPECT_EQ(shown(), (std::pair{std::string("Bold and plain"), true}));
+    TextMeasurer::setShared(nullptr);
 }
 
 TEST_F(PreferencesWindowTest, TheImportModeRadiosStandForTheStoredMode)
