@@ -439,11 +439,11 @@ void GDrive::manualSynchronize()
         return;
     }
     const size_t count = synchronize();
-    center.showEditorNotification(
-        localized("gdrive_synchronize"),
-        count == 0 ? localized("gdrive_nothing_to_synchronize")
-                   : formatText(localized("gdrive_synchronizing_nnn_files"), {std::to_string(count)}),
-        FeedbackStateInformation);
+    const char* countKey = count == 1 ? "gdrive_synchronizing_one_file" : "gdrive_synchronizing_nnn_files";
+    center.showEditorNotification(localized("gdrive_synchronize"),
+                                  count == 0 ? localized("gdrive_nothing_to_synchronize")
+                                             : formatText(localized(countKey), {std::to_string(count)}),
+                                  FeedbackStateInformation);
 }
 
 // ---- quit

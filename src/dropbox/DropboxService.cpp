@@ -505,9 +505,9 @@ void Dropbox::manualSynchronize()
         return;
     }
     const size_t count = synchronize();
-    const std::string message = count > 0
-        ? formatText(localized("gdrive_synchronizing_nnn_files"), {std::to_string(count)})
-        : localized("gdrive_nothing_to_synchronize");
+    const char* countKey = count == 1 ? "gdrive_synchronizing_one_file" : "gdrive_synchronizing_nnn_files";
+    const std::string message = count > 0 ? formatText(localized(countKey), {std::to_string(count)})
+                                          : localized("gdrive_nothing_to_synchronize");
     showEditorNotification("db_synchronize", message, FeedbackStateInformation);
 }
 

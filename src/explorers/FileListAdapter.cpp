@@ -295,7 +295,8 @@ std::shared_ptr<const Image> FileListAdapter::dimmedTypeImageForItem(const FileL
 
 std::string FileListAdapter::humanReadableByteCount(uint64_t bytes)
 {
-    if (bytes < 1024) return formatText("%d bytes", {std::to_string(bytes)});
+    if (bytes == 1) return localized("file_size_one_byte");
+    if (bytes < 1024) return formatText(localized("file_size_bytes_fmt"), {std::to_string(bytes)});
     static constexpr char Units[] = "kMGTPE";
     unsigned exponent = 1;
     unsigned __int128 unit = 1024;

@@ -482,7 +482,8 @@ void LocalMindMapExplorer::deleteFolder(MindMapStoreFolder* folder)
         AlertPanel::Request request;
         request.style = AlertPanel::Style::Warning;
         request.messageText = localized(recycleBin ? "action_empty_trash" : "delete_folder_dialog_title");
-        request.informativeText = formatLocalizedText("delete_folder_dialog_delete_contained_maps",
+        request.informativeText = formatLocalizedText(maps.size() == 1 ? "delete_folder_dialog_delete_contained_map"
+                                                                       : "delete_folder_dialog_delete_contained_maps",
                                                       {folder->singleLineTitle(), std::to_string(maps.size())});
         request.buttons = {{localized(recycleBin ? "action_empty_trash" : "editor_menu_delete"), "\r"},
                            {localized("cancel_button_title"), "\033"}};

@@ -614,7 +614,7 @@ TEST_F(DropboxServiceTest, ManualSynchronisationSaysWhyNothingHappensOrHowMuchGo
         {true, false, false, shown("dropbox_synchronization_error", localized("no_network_available"), 2)},
         {false, true, false, shown("dropbox_synchronization_error", localized("db_disconnected_state"), 2)},
         {true, true, false, shown("db_synchronize", localized("gdrive_nothing_to_synchronize"), 0)},
-        {true, true, true, shown("db_synchronize", formatText(localized("gdrive_synchronizing_nnn_files"), {"1"}), 0)},
+        {true, true, true, shown("db_synchronize", "One map is being synchronised.", 0)},
     };
     for (const Case& c : cases) {
         service.reset();

@@ -36,7 +36,7 @@ TEST(FileListAdapterTest, ByteCountsAreCountedInWholeNumbers)
         const char* text;
     } cases[] = {
         {0, "0 bytes"},
-        {1, "1 bytes"},
+        {1, "1 byte"},
         {1023, "1023 bytes"},
         {1024, "1.0 kB"},
         {1536, "1.5 kB"},

@@ -104,6 +104,26 @@ TEST_F(LocalExplorerDeleteTest, EmptyingTheRecycleBinLetsTheOpenMapInsideGoFirst
     EXPECT_EQ(store->recycleBin()->childCount(), 0u);
 }
 
+TEST_F(LocalExplorerDeleteTest, TheAlertBeforeEmptyingTheBinCountsItsMapsInWords)
+{
+    const struct {
+        std::vector<std::string> maps;
+        std::string text;
+    } cases[] = {
+        {{GuidDelta}, "“Trash” holds one mind map, which will be deleted. This cannot be undone."},
+        {{GuidDelta, GuidAlpha}, "“Trash” holds 2 mind maps, which will be deleted. This cannot be undone."},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& guid : c.maps) explorer->deleteMindMap(map(guid));
+        alerts.requests.clear();
+        alerts.answers = {{CancelAnswer, ""}};
+        explorer->emptyRecycleBin();
+        ASSERT_EQ(alerts.requests.size(), 1u);
+        EXPECT_EQ(alerts.requests[0].informativeText, c.text);
+        for (const std::string& guid : c.maps) map(guid)->setParent(store->rootFolder());
+    }
+}
+
 TEST_F(LocalExplorerDeleteTest, FoldersOutsideTheBinMoveThereAndEmptyOnesInsideGoWithoutAsking)
 {
     explorer->deleteFolder(deep);
