@@ -657,6 +657,36 @@ void topDown(cairo_t* cr)
 
 } // namespace layout
 
+// A topic's call-out: none, a tapered pointer or a line from the topic down to what it points at.
+void drawCallout(cairo_t* cr, const std::vector<std::string>& args)
+{
+    const std::string& kind = args.at(0);
+    if (kind != "none" && kind != "tapered" && kind != "line") throw std::runtime_error("unknown call-out " + kind);
+    const bool pointing = kind != "none";
+    const double bottom = pointing ? 0.62 : 0.8;
+    const double top = pointing ? 0.08 : 0.2;
+    if (kind == "tapered") {
+        cairo_move_to(cr, 0.26, bottom - 0.05);
+        cairo_line_to(cr, 0.06, 0.96);
+        cairo_line_to(cr, 0.5, bottom - 0.05);
+        cairo_close_path(cr);
+        setColor(cr, hexColor("e3f2fd"));
+        cairo_fill_preserve(cr);
+        setColor(cr, layout::Line);
+        cairo_set_line_width(cr, 0.07);
+        cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke(cr);
+    } else if (kind == "line") {
+        layout::line(cr, {{0.3, bottom}, {0.06, 0.96}});
+    }
+    roundedRectangle(cr, 0.04, top, 0.92, bottom - top, 0.12);
+    setColor(cr, hexColor("e3f2fd"));
+    cairo_fill_preserve(cr);
+    setColor(cr, layout::Line);
+    cairo_set_line_width(cr, 0.07);
+    cairo_stroke(cr);
+}
+
 void drawLayout(cairo_t* cr, const std::vector<std::string>& args)
 {
     static const std::map<std::string, std::function<void(cairo_t*)>> modes = {
@@ -711,6 +741,7 @@ const std::map<std::string, Drawing>& drawings()
         {"heraldic-cross", drawHeraldicCross},
         {"mindmap", drawMindMap},
         {"layout", drawLayout},
+        {"callout", drawCallout},
     };
     return table;
 }
