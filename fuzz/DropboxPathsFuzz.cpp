@@ -1,3 +1,4 @@
+#include "cloud/CacheFiles.h"
 #include "dropbox/DropboxBrowsingCache.h"
 #include "dropbox/DropboxFileInfoCache.h"
 #include "dropbox/DropboxProvider.h"
@@ -9,7 +10,8 @@
 #include <string>
 
 // Paths the file service sends (display paths, moved folders) become cache paths: whatever they
-// hold, a cache path stays below the cache root, and folder keys never come out empty.
+// hold, a cache path stays below the cache root with every name short enough for the file system,
+// and folder keys never come out empty.
 namespace {
 
 struct NoService : DropboxProviderService {
@@ -56,8 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::filesystem::path relative = std::filesystem::path(cachePath.substr(root.size()));
         for (const auto& component : relative) {
             if (component == ".." || component == ".") std::abort();
+            // Dropbox counts characters, the file system bytes: every name must fit the latter.
+            if (component.string().size() > MaximumCacheNameBytes) std::abort();
         }
+        if (dropbox.cacheFilePathForDbPath(path) != cachePath) std::abort();
     }
+    const std::string fitted = fitCacheFileName(path);
+    if (fitted.size() > MaximumCacheNameBytes && fitted != path) std::abort();
+    if (path.size() > MaximumCacheNameBytes && (fitted.size() > MaximumCacheNameBytes || fitted == path)) std::abort();
     if (DropboxBrowsingCache::normalizeKey(path).empty()) std::abort();
     DropboxBrowsingCache cache;
     cache.put(path, {});

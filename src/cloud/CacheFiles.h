@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 
@@ -10,3 +11,15 @@
 // as the caller builds them) and the folders on their way. Symbolic links are removed, never
 // followed. Answers whether nothing is left at path.
 bool removeTreeExcept(const std::string& path, const std::set<std::string>& keep);
+
+// The longest file name the file systems of the cache take, in bytes. A service that counts its
+// limit in characters allows longer names.
+inline constexpr size_t MaximumCacheNameBytes = 255;
+
+// A server's name as a cache file may be named: unchanged while it fits MaximumCacheNameBytes;
+// otherwise cut at a character boundary and ended by "~" and 16 hexadecimal digits of the whole
+// name's SHA-256, before its extension when that is short. Two long names never share a file and a
+// name always gets the same one, so a copy is found again after a restart.
+std::string fitCacheFileName(const std::string& name);
+// Every name of a relative path ("a/b/c") fitted.
+std::string fitCachePath(const std::string& relativePath);

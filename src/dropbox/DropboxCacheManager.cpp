@@ -38,11 +38,17 @@ void DropboxCacheManager::cleanupCache(const std::string& editorStorageId)
     _deleted.clear();
     _fileInfo.beginUpdate();
     _fileInfo.unmarkAll();
+    _recordedPaths.clear();
+    if (_cachePathForDbPath) {
+        for (DropboxFileInfoItem* record : _fileInfo.itemsList())
+            _recordedPaths[_cachePathForDbPath(record->path())] = record->path();
+    }
     collectFilesInDirectory(_cacheRoot, true);
     processFiles();
     for (const std::string& path : _fileInfo.getUnmarkedItemPaths()) _fileInfo.remove(path);
     _fileInfo.endUpdate();
     _sizes.forgetFiles();
+    _recordedPaths.clear();
 }
 
 void DropboxCacheManager::deleteCacheFile(const std::string& cachePath, const std::string& dbPath)
@@ -85,7 +91,9 @@ bool DropboxCacheManager::collectFilesInDirectory(const std::string& folder, boo
         const std::string path = folder + "/" + name;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0) continue;
-        const std::string dbPath = dbKeyPathForCacheFilePath(_cacheRoot, path);
+        const auto recorded = _recordedPaths.find(path);
+        const std::string dbPath =
+            recorded != _recordedPaths.end() ? recorded->second : dbKeyPathForCacheFilePath(_cacheRoot, path);
         if (S_ISDIR(st.st_mode)) {
             if (collectFilesInDirectory(path, false)) {
                 holdsAnything = true;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ public:
 
     DropboxCacheManager(DropboxFileInfoCache& fileInfo, std::string cacheRoot);
     void setVolumeSize(VolumeSize volumeSize) { _volumeSize = std::move(volumeSize); }
+    // The cache file of a service path, as the provider makes it. A name too long for the file
+    // system is shortened there, so a file is matched to its record through this; without it,
+    // by the path below the root.
+    void setCachePathForDbPath(std::function<std::string(const std::string&)> cachePathForDbPath)
+    {
+        _cachePathForDbPath = std::move(cachePathForDbPath);
+    }
 
     // editorStorageId: the service path of the map open in the editor, empty when none is.
     void cleanupCache(const std::string& editorStorageId);
@@ -48,6 +56,9 @@ private:
     DropboxFileInfoCache& _fileInfo;
     std::string _cacheRoot;
     VolumeSize _volumeSize;
+    std::function<std::string(const std::string&)> _cachePathForDbPath;
+    // The service path of each recorded cache file, during a run.
+    std::map<std::string, std::string> _recordedPaths;
     std::string _editorStorageId;
     bool _keepUnrecorded = false;
     CacheBudget _sizes;

@@ -52,11 +52,12 @@ std::string lastComponent(std::string path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The names of the folder's sub-folders as the user's Dropbox spells them, by their normalised
-// paths. The cache keeps folders in lower case only, so offline the spelling comes from this run's
-// listing of the folder, else from the paths of the files recorded below them.
-std::map<std::string, std::string> folderSpellings(const std::string& dbPath, DropboxFileInfoCache& records,
-                                                   const DropboxBrowsingCache& listings)
+// The names of the folder's sub-folders as the user's Dropbox spells them, by their cache paths.
+// The cache keeps folders in lower case only, and long names shortened, so offline the spelling
+// comes from this run's listing of the folder, else from the paths of the files recorded below
+// them.
+std::map<std::string, std::string> folderSpellings(const std::string& dbPath, const DropboxProvider& provider,
+                                                   DropboxFileInfoCache& records, const DropboxBrowsingCache& listings)
 {
     std::map<std::string, std::string> spellings;
     const std::string folderKey = DropboxBrowsingCache::normalizeKey(dbPath);
@@ -74,12 +75,11 @@ std::map<std::string, std::string> folderSpellings(const std::string& dbPath, Dr
         }
         // Only a component with a file below it is a folder.
         if (components.size() <= depth + 1) continue;
-        spellings.emplace(DropboxBrowsingCache::normalizeKey(joinPath(dbPath, components[depth])), components[depth]);
+        spellings.emplace(provider.cacheFilePathForDbPath(joinPath(dbPath, components[depth])), components[depth]);
     }
     if (DropboxBrowsingCache::Listing listing = listings.get(dbPath)) {
         for (const DropboxMetadata& entry : *listing) {
-            if (entry.isFolder)
-                spellings[DropboxBrowsingCache::normalizeKey(joinPath(dbPath, entry.name))] = entry.name;
+            if (entry.isFolder) spellings[provider.cacheFilePathForDbPath(joinPath(dbPath, entry.name))] = entry.name;
         }
     }
     return spellings;
@@ -333,21 +333,31 @@ std::optional<FileListItems> DropboxLister::loadOfflineContents(const std::strin
     const std::string cacheFolder = provider->cacheFilePathForDbPath(dbPath);
     std::error_code error;
     if (cacheFolder.empty() || !fs::is_directory(cacheFolder, error)) return std::nullopt;
-    fs::directory_iterator entries(cacheFolder, error);
+    std::vector<fs::path> entries;
+    fs::directory_iterator it(cacheFolder, error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) entries.push_back(it->path());
     if (error) return std::nullopt;
 
     FileListItems items;
     DropboxFileInfoCache& records = _service.fileInfo();
-    const std::map<std::string, std::string> spellings = folderSpellings(dbPath, records, _service.browsingCache());
-    for (const fs::directory_entry& entry : entries) {
-        const std::string name = entry.path().filename().string();
+    const std::map<std::string, std::string> spellings =
+        folderSpellings(dbPath, *provider, records, _service.browsingCache());
+    // Cache names are shortened where the service's are too long: a file is known by its path.
+    std::map<std::string, DropboxFileInfoItem*> recorded;
+    const std::string folderKey = DropboxBrowsingCache::normalizeKey(dbPath);
+    const std::string prefix = folderKey == "/" ? folderKey : folderKey + "/";
+    for (DropboxFileInfoItem* record : records.itemsList()) {
+        if (DropboxFileInfoCache::normalizeKey(record->path()).rfind(prefix, 0) != 0) continue;
+        recorded[provider->cacheFilePathForDbPath(record->path())] = record;
+    }
+    for (const fs::path& entry : entries) {
+        const std::string name = entry.filename().string();
         if (name.empty() || name.front() == '.') continue;
-        const int32_t type = FileListItem::detectItemType(entry.path().string());
+        const int32_t type = FileListItem::detectItemType(entry.string());
         if (!(type & _filter)) continue;
-        const std::string entryDbPath = joinPath(dbPath, name);
         if (type == FileListItemType::Folder) {
             auto item = std::make_shared<FileListItem>(type);
-            const auto spelled = spellings.find(DropboxBrowsingCache::normalizeKey(entryDbPath));
+            const auto spelled = spellings.find(entry.string());
             const std::string& shown = spelled == spellings.end() ? name : spelled->second;
             item->setPath(joinPath(dbPath, shown));
             item->setFileName(shown);
@@ -355,14 +365,15 @@ std::optional<FileListItems> DropboxLister::loadOfflineContents(const std::strin
             continue;
         }
         // A cache file without a record is a leftover, not a file of the user's Dropbox.
-        DropboxFileInfoItem* record = records.get(entryDbPath);
-        if (!record) continue;
+        const auto found = recorded.find(entry.string());
+        if (found == recorded.end()) continue;
+        DropboxFileInfoItem* record = found->second;
         auto item = std::make_shared<FileListItem>(type);
         item->setFileName(lastComponent(record->path()));
         item->setPath(record->path());
         item->setOfflineAvailable(record->offlineAvailable());
         uint64_t size = 0;
-        item->setModified(fileDate(entry.path().string(), &size));
+        item->setModified(fileDate(entry.string(), &size));
         item->setSize(size);
         items.push_back(std::move(item));
     }

@@ -5,6 +5,7 @@
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "cloud/CacheFiles.h"
 #include "dropbox/DropboxBrowsingCache.h"
 #include "dropbox/DropboxFileInfoCache.h"
 #include "dropbox/DropboxStorage.h"
@@ -174,7 +175,11 @@ std::string DropboxProvider::cacheFilePathForDbPath(const std::string& dbPath) c
     std::replace(path.begin(), path.end(), '\\', '/');
     // Folders come with or without their trailing "/".
     while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return ExternalProvider::cacheFilePathForFileId(lowercased(path));
+    const std::string cachePath = ExternalProvider::cacheFilePathForFileId(lowercased(path));
+    // The service's names may be longer than the file system takes.
+    const std::string& root = rootDirectory();
+    if (cachePath.size() <= root.size() || cachePath.compare(0, root.size(), root) != 0) return cachePath;
+    return root + fitCachePath(cachePath.substr(root.size()));
 }
 
 std::shared_ptr<MindMapStorage> DropboxProvider::createStorage(const std::string& dbPath, bool updateLastAccessed)

@@ -64,8 +64,9 @@ public:
 
     // Ids differ from cache paths in case: every id goes through cacheFilePathForDbPath().
     std::string cacheFilePathForFileId(const std::string& fileId) const override;
-    // "", "/" give the cache root; "\" is read as "/"; the rest is lower-cased and decomposed.
-    // A path that would leave the root ("." or ".." components) gives the empty text.
+    // "", "/" give the cache root; "\" is read as "/"; the rest is lower-cased and decomposed, and
+    // a name too long for the file system is shortened (fitCacheFileName). A path that would leave
+    // the root ("." or ".." components) gives the empty text.
     std::string cacheFilePathForDbPath(const std::string& dbPath) const;
 
     // nullptr when the map has no cache copy yet (it is downloaded first) or no private folder

@@ -105,6 +105,8 @@ Dropbox::Dropbox(DropboxServiceSetup setup) : _setup(std::move(setup))
     }
 
     _cacheManager = std::make_unique<DropboxCacheManager>(*_fileInfo, cacheRoot);
+    _cacheManager->setCachePathForDbPath(
+        [this](const std::string& dbPath) { return _provider->cacheFilePathForDbPath(dbPath); });
     if (_setup.makeSyncQueue) _synchronizer = _setup.makeSyncQueue(*this);
 
     const double start = now();
@@ -392,7 +394,8 @@ std::vector<std::string> Dropbox::locallyChangedPaths(bool includeOpenAndOffline
     std::vector<std::string> paths;
     for (DropboxFileInfoItem* item : _fileInfo->itemsList()) {
         const std::string cacheFile = _provider->cacheFilePathForDbPath(item->path());
-        if (cacheFile.empty() || !fs::is_regular_file(cacheFile)) continue;
+        std::error_code error;
+        if (cacheFile.empty() || !fs::is_regular_file(cacheFile, error)) continue;
         bool wanted = item->isNew();
         if (!wanted) {
             const std::optional<double> date = fileModificationDate(cacheFile);
@@ -616,7 +619,8 @@ void Dropbox::openMindMap(const std::string& dbPath, const std::any& info)
 {
     if (!availableDownloader()) return;
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);
-    if (!cacheFile.empty() && fs::is_regular_file(cacheFile)) {
+    std::error_code error;
+    if (!cacheFile.empty() && fs::is_regular_file(cacheFile, error)) {
         EditorInterfaceInstance()->openStorage(_provider.get(), dbPath, info);
         highPrioritySynchronizeFile(dbPath);
         return;

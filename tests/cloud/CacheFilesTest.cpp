@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -44,4 +46,61 @@ TEST(CacheFilesTest, RemovesATreeButTheFilesToKeepAndNeverFollowsALink)
     }
     EXPECT_TRUE(removeTreeExcept("/nonexistent/folder/of/nothing", {}));
     EXPECT_FALSE(removeTreeExcept("", {}));
+}
+
+namespace {
+
+std::string repeated(const std::string& text, size_t times)
+{
+    std::string result;
+    for (size_t i = 0; i < times; ++i) result += text;
+    return result;
+}
+
+bool isWholeUtf8(const std::string& text)
+{
+    return g_utf8_validate(text.data(), gssize(text.size()), nullptr);
+}
+
+} // namespace
+
+TEST(CacheFilesTest, NamesTooLongForTheFileSystemAreShortenedUniquelyAndAlwaysAlike)
+{
+    const std::string cjk = "\xe6\xbc\xa2"; // three bytes
+    struct Case {
+        const char* name;
+        std::string given;
+        bool shortened;
+        std::string extension;
+    };
+    const std::vector<Case> cases = {
+        {"short", "Plan.twkx", false, ".twkx"},
+        {"exactly the limit", repeated("a", 250) + ".twkx", false, ".twkx"},
+        {"one byte over", repeated("a", 251) + ".twkx", true, ".twkx"},
+        {"ninety CJK characters", repeated(cjk, 90) + ".twkx", true, ".twkx"},
+        {"decomposed accents", repeated("e\xcc\x81", 100) + ".twkx", true, ".twkx"},
+        {"no extension", repeated(cjk, 100), true, ""},
+        {"an extension too long to keep", "a." + repeated("b", 300), true, ""},
+        {"a leading dot only", "." + repeated("x", 300), true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string fitted = fitCacheFileName(c.given);
+        EXPECT_LE(fitted.size(), MaximumCacheNameBytes);
+        EXPECT_EQ(fitted != c.given, c.shortened);
+        EXPECT_EQ(fitted, fitCacheFileName(c.given)) << "the same name always gets the same file";
+        EXPECT_TRUE(isWholeUtf8(fitted));
+        EXPECT_EQ(fitted.find('/'), std::string::npos);
+        EXPECT_TRUE(fitted.size() >= c.extension.size() &&
+                    fitted.compare(fitted.size() - c.extension.size(), c.extension.size(), c.extension) == 0);
+        if (c.shortened) {
+            EXPECT_EQ(fitCacheFileName(c.given + "x"), fitCacheFileName(c.given + "x"));
+            EXPECT_NE(fitCacheFileName("x" + c.given), fitted) << "names that differ share no file";
+            EXPECT_NE(fitCacheFileName(c.given.substr(0, c.given.size() - 1) + "!"), fitted);
+        }
+    }
+    EXPECT_EQ(fitCachePath("a/" + repeated(cjk, 90) + "/b.twkx"),
+              "a/" + fitCacheFileName(repeated(cjk, 90)) + "/b.twkx");
+    EXPECT_EQ(fitCachePath(""), "");
+    EXPECT_EQ(fitCachePath("a/b/"), "a/b/");
 }

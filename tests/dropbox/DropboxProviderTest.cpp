@@ -49,6 +49,8 @@ struct DropboxProviderTest : ::testing::Test {
         provider = std::make_unique<DropboxProvider>(service);
         root = provider->rootDirectory();
         FeedbackCenter::feedbackCenter().setDelegate(&notifications);
+        // The log holds a bounded number of items: counting new ones needs room for them.
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
     }
     ~DropboxProviderTest() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 

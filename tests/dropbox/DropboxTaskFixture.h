@@ -95,6 +95,7 @@ struct DropboxTaskFixture : ::testing::Test {
             std::filesystem::create_directories(home.file(folder));
         ExternalProvider::resetProvidersDirectoryCleanup();
         FeedbackCenter::feedbackCenter().setDelegate(&told);
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
         SetEditorInterfaceInstance(editor);
         fake.issueTokens("access-0", "refresh-0");
         tokens.write(Dropbox::TokenAccount, OAuthTokens{"access-0", "refresh-0", 0, "dbid:fake"}.toJson());
