@@ -3,6 +3,7 @@
 #include "cloud/OAuthClient.h"
 #include "dropbox/DropboxFileInfoCache.h"
 #include "platform/FileUtils.h"
+#include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 
 #include <nlohmann/json.hpp>
@@ -18,6 +19,11 @@ struct DropboxClient::Route {
     bool content = false;
     std::string body;
     std::string downloadPath;
+    // Sent again after a failure on the service's side: the call does no harm when it arrives
+    // twice. A read; an upload, which the service stores once when its bytes are already there; a
+    // deletion, whose repeat finds the item gone as wanted. Not a move or a new folder, whose
+    // repeat would fail or make a second one.
+    bool repeatable = false;
 };
 
 struct DropboxCallState {
@@ -56,6 +62,14 @@ DropboxNetworkError networkError(long status, HttpTransportError transport, std:
     return error;
 }
 
+// What the user reads of a failure on the service's side, and of the tries that went before it.
+std::string serverFailureText(const HttpResponse& answer)
+{
+    const std::string status = std::to_string(answer.status);
+    if (answer.retries <= 0) return formatText(localized("db_server_error"), {status});
+    return formatText(localized("db_server_error_retried"), {status, std::to_string(answer.retries + 1)});
+}
+
 // Fills the response's error from an answer that is not a success; false for a success.
 template <class Result> bool takeFailure(const HttpResponse& answer, DropboxResponse<Result>& response)
 {
@@ -84,8 +98,7 @@ template <class Result> bool takeFailure(const HttpResponse& answer, DropboxResp
         response.networkError = networkError(400, HttpTransportError::None, answer.body);
         return true;
     }
-    response.networkError = networkError(answer.status, HttpTransportError::None,
-                                         "The file service failed (HTTP " + std::to_string(answer.status) + ").");
+    response.networkError = networkError(answer.status, HttpTransportError::None, serverFailureText(answer));
     return true;
 }
 
@@ -204,6 +217,7 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
         HttpRequest request;
         request.method = "POST";
         request.url = routeShared->url;
+        request.retryServerErrors = routeShared->repeatable;
         const std::string token = _authorization.accessToken();
         request.headers = {{"Authorization", "Bearer " + token}};
         if (routeShared->content) {
@@ -275,6 +289,7 @@ DropboxCall DropboxClient::getMetadata(const std::string& path, Completion<Dropb
 {
     Route route{"files/get_metadata", _endpoints.api + "/2/files/get_metadata",
                 json{{"path", normalizePath(path)}}.dump()};
+    route.repeatable = true;
     return start(std::move(route), finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata));
 }
 
@@ -282,6 +297,7 @@ DropboxCall DropboxClient::listFolder(const std::string& path, Completion<Dropbo
 {
     Route route{"files/list_folder", _endpoints.api + "/2/files/list_folder",
                 json{{"path", normalizePath(path)}, {"recursive", false}}.dump()};
+    route.repeatable = true;
     return start(std::move(route), finisher<DropboxListing>(std::move(completion), &DropboxAnswers::readListing));
 }
 
@@ -289,6 +305,7 @@ DropboxCall DropboxClient::listFolderContinue(const std::string& cursor, Complet
 {
     Route route{"files/list_folder/continue", _endpoints.api + "/2/files/list_folder/continue",
                 json{{"cursor", cursor}}.dump()};
+    route.repeatable = true;
     return start(std::move(route), finisher<DropboxListing>(std::move(completion), &DropboxAnswers::readListing));
 }
 
@@ -300,6 +317,7 @@ DropboxCall DropboxClient::search(const std::string& path, const std::string& qu
     if (!normalizePath(path).empty()) options["path"] = normalizePath(path);
     Route route{"files/search_v2", _endpoints.api + "/2/files/search_v2",
                 json{{"query", query}, {"options", options}}.dump()};
+    route.repeatable = true;
     return start(std::move(route),
                  finisher<std::vector<DropboxMetadata>>(
                      std::move(completion), [](const HttpResponse& answer, std::string& problem) {
@@ -355,6 +373,7 @@ DropboxCall DropboxClient::upload(const std::string& path, const DropboxWriteMod
     }
     Route route{"files/upload", _endpoints.content + "/2/files/upload", dumpArgument(argument), true,
                 std::move(contents.bytes)};
+    route.repeatable = true;
     return start(std::move(route), finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readMetadata));
 }
 
@@ -368,6 +387,7 @@ DropboxCall DropboxClient::download(const std::string& path, const std::string& 
                 true,
                 {},
                 partial};
+    route.repeatable = true;
     Reader<DropboxMetadata> reader = [partial, localFile](const HttpResponse& answer, std::string& problem) {
         auto metadata = DropboxAnswers::readMetadata(answer.header("Dropbox-API-Result"), problem);
         if (metadata && metadata->isFolder) {
@@ -391,6 +411,7 @@ DropboxCall DropboxClient::download(const std::string& path, const std::string& 
 DropboxCall DropboxClient::deleteItem(const std::string& path, Completion<DropboxMetadata> completion)
 {
     Route route{"files/delete_v2", _endpoints.api + "/2/files/delete_v2", json{{"path", normalizePath(path)}}.dump()};
+    route.repeatable = true;
     return start(std::move(route),
                  finisher<DropboxMetadata>(std::move(completion), &DropboxAnswers::readWrappedMetadata));
 }

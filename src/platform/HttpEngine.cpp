@@ -1,6 +1,7 @@
 #include "platform/HttpEngine.h"
 
 #include "platform/CurlLibrary.h"
+#include "platform/Scheduler.h"
 
 #include <glib-unix.h>
 #include <glib.h>
@@ -13,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <iterator>
 #include <unordered_map>
 
 struct HttpTransfer {
@@ -28,7 +31,9 @@ struct HttpTransfer {
     uint64_t downloadedBytes = 0;
     bool downloadTooLong = false;
     int retries = 0;
+    double retryWaited = 0;
     guint waitSource = 0;
+    ScheduledCall retryCall;
     bool done = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
@@ -90,15 +95,42 @@ HttpTransportError classify(CURLcode code)
     }
 }
 
-// Seconds the server asked to wait; delta-seconds only, anything else waits a second.
-double retryDelay(const HttpResponse& response, double cap)
+// "Sun, 06 Nov 1994 08:49:37 GMT" as seconds since 1970, read the same in every locale.
+std::optional<double> parseHttpDate(const std::string& text)
 {
-    std::string value = response.header("Retry-After");
-    double seconds = 1;
-    if (!value.empty() && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        seconds = value.size() > 6 ? 1e6 : std::strtod(value.c_str(), nullptr);
+    static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char month[4] = {};
+    int day = 0, year = 0, hour = 0, minute = 0, second = 0, consumed = 0;
+    const size_t comma = text.find(", ");
+    if (comma == std::string::npos) return std::nullopt;
+    const std::string rest = text.substr(comma + 2);
+    if (std::sscanf(rest.c_str(), "%2d %3c %4d %2d:%2d:%2d GMT%n", &day, month, &year, &hour, &minute, &second,
+                    &consumed) != 6 ||
+        consumed != int(rest.size())) {
+        return std::nullopt;
     }
-    return std::clamp(seconds, 0.0, std::max(cap, 0.0));
+    const auto found = std::find_if(std::begin(months), std::end(months),
+                                    [&](const char* name) { return std::strncmp(name, month, 3) == 0; });
+    if (found == std::end(months) || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60 || year < 1970)
+        return std::nullopt;
+    tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = int(found - std::begin(months));
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return double(timegm(&parts));
+}
+
+double systemRandom()
+{
+    return g_random_double();
+}
+
+double wallClock()
+{
+    return double(g_get_real_time()) / 1e6;
 }
 
 } // namespace
@@ -140,6 +172,7 @@ void HttpTransfer::releaseEasy()
 }
 
 struct HttpEngine::Impl {
+    HttpEngineTiming timing;
     // Nothing without the library: every request then ends with the reason.
     const CurlLibrary* lib = CurlLibrary::get();
     CURLM* multi = nullptr;
@@ -155,8 +188,9 @@ struct HttpEngine::Impl {
     std::vector<std::shared_ptr<HttpTransfer>> waiting;
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
-    Impl()
+    explicit Impl(HttpEngineTiming timingGiven) : timing(std::move(timingGiven))
     {
+        if (!timing.random) timing.random = systemRandom;
         if (!lib) return;
         multi = lib->multiInit();
         lib->multiSetopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::socketCallback);
@@ -179,6 +213,7 @@ struct HttpEngine::Impl {
         for (auto& transfer : waiting) {
             if (transfer->waitSource) g_source_remove(transfer->waitSource);
             transfer->waitSource = 0;
+            transfer->retryCall.cancel();
             transfer->engine = nullptr;
             transfer->completion = nullptr;
         }
@@ -360,6 +395,27 @@ struct HttpEngine::Impl {
 
     void deliverLater(const std::shared_ptr<HttpTransfer>& transfer) { waitThen(transfer, 0, false); }
 
+    void retryLater(const std::shared_ptr<HttpTransfer>& transfer, double seconds)
+    {
+        if (!timing.scheduler) {
+            waitThen(transfer, seconds, true);
+            return;
+        }
+        waiting.push_back(transfer);
+        std::weak_ptr<HttpTransfer> weak = transfer;
+        // A modal dialog or a drag must not hold a transfer back.
+        transfer->retryCall = timing.scheduler->performAfterDelay(
+            seconds,
+            [weak] {
+                auto transfer = weak.lock();
+                if (!transfer || !transfer->engine) return;
+                Impl* impl = transfer->engine;
+                std::erase(impl->waiting, transfer);
+                impl->launch(transfer);
+            },
+            CommonRunLoopModes);
+    }
+
     void waitThen(const std::shared_ptr<HttpTransfer>& transfer, double seconds, bool retry)
     {
         struct Wait {
@@ -427,16 +483,24 @@ struct HttpEngine::Impl {
         }
         transfer->closeDownload(response.error == HttpTransportError::None);
         transfer->releaseEasy();
-        if ((response.status == 429 || response.status == 503) && transfer->retries < transfer->request.maxRetries) {
-            ++transfer->retries;
-            waitThen(transfer, retryDelay(response, transfer->request.maxRetryDelaySeconds), true);
-            return;
+        const HttpRequest& request = transfer->request;
+        if (transfer->retries < request.maxRetries && HttpEngine::isRetryable(request, response)) {
+            const double delay =
+                HttpEngine::retryDelay(request, response, transfer->retries, timing.random(), wallClock());
+            if (transfer->retryWaited + delay <= request.maxRetryWaitSeconds) {
+                ++transfer->retries;
+                transfer->retryWaited += delay;
+                retryLater(transfer, delay);
+                return;
+            }
         }
         complete(transfer);
     }
 
     void complete(const std::shared_ptr<HttpTransfer>& transfer)
     {
+        transfer->response.retries = transfer->retries;
+        transfer->response.retryWaitSeconds = transfer->retryWaited;
         transfer->done = true;
         transfer->engine = nullptr;
         HttpCompletion completion = std::move(transfer->completion);
@@ -488,6 +552,7 @@ void HttpRequestHandle::cancel()
         }
         if (transfer->waitSource) g_source_remove(transfer->waitSource);
         transfer->waitSource = 0;
+        transfer->retryCall.cancel();
         std::erase(impl->waiting, transfer);
     }
     transfer->closeDownload(false);
@@ -499,7 +564,7 @@ bool HttpRequestHandle::isPending() const
     return _transfer && !_transfer->done;
 }
 
-HttpEngine::HttpEngine() : _impl(std::make_unique<Impl>())
+HttpEngine::HttpEngine(HttpEngineTiming timing) : _impl(std::make_unique<Impl>(std::move(timing)))
 {
 }
 
@@ -536,7 +601,53 @@ HttpRequestHandle HttpEngine::start(HttpRequest request, HttpCompletion completi
     return HttpRequestHandle(transfer);
 }
 
+std::optional<double> HttpEngine::retryAfterSeconds(const std::string& value, double now)
+{
+    if (value.empty()) return std::nullopt;
+    if (std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return value.size() > 9 ? 1e9 : std::strtod(value.c_str(), nullptr);
+    }
+    if (const std::optional<double> date = parseHttpDate(value)) return std::max(*date - now, 0.0);
+    return std::nullopt;
+}
+
+double HttpEngine::retryDelay(const HttpRequest& request, const HttpResponse& answer, int attempt, double random,
+                              double now)
+{
+    const double cap = std::max(request.maxRetryDelaySeconds, 0.0);
+    if (const std::optional<double> asked = retryAfterSeconds(answer.header("Retry-After"), now)) {
+        return std::min(*asked, cap);
+    }
+    const double backoff =
+        std::min(cap, std::max(request.firstRetryDelaySeconds, 0.0) * std::ldexp(1.0, std::clamp(attempt, 0, 30)));
+    return backoff * (0.5 + 0.5 * std::clamp(random, 0.0, 1.0));
+}
+
+bool HttpEngine::isRetryable(const HttpRequest& request, const HttpResponse& answer)
+{
+    if (answer.isTransportError()) return false;
+    switch (answer.status) {
+    case 429:
+    case 503:
+        return true;
+    case 500:
+    case 502:
+    case 504:
+        if (request.retryServerErrors) return true;
+        break;
+    default:
+        break;
+    }
+    return request.retryWhen && request.retryWhen(answer);
+}
+
 size_t HttpEngine::activeCount() const
 {
     return _impl->running.size() + _impl->waiting.size();
+}
+
+size_t HttpEngine::retryingCount() const
+{
+    return size_t(std::count_if(_impl->waiting.begin(), _impl->waiting.end(),
+                                [](const auto& transfer) { return transfer->retries > 0; }));
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,8 @@
 // wait on the network. Main thread only.
 
 using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
+
+struct HttpResponse;
 
 struct HttpRequest {
     std::string method = "GET";
@@ -32,10 +35,22 @@ struct HttpRequest {
     long lowSpeedSeconds = 60;
     // Total time allowed, 0 for no limit.
     double timeoutSeconds = 0;
-    // 429 and 503 mean the server did not process the request: it is sent again after the
-    // server's "Retry-After" (at most maxRetryDelaySeconds), at most maxRetries times.
+
+    // Retries. 429 and 503 mean the server did not process the request: it is always sent again.
+    // 500, 502 and 504 may come after the server did the work, so they are retried only for a
+    // request that does no harm when it arrives twice (retryServerErrors). A retry waits for the
+    // server's "Retry-After", else for a back-off that doubles from firstRetryDelaySeconds, half
+    // of it random so that many clients spread apart; no wait is longer than
+    // maxRetryDelaySeconds. The request is given up, and its last answer delivered with the
+    // retries counted, after maxRetries retries or once the waits would pass maxRetryWaitSeconds.
     int maxRetries = 3;
     double maxRetryDelaySeconds = 60;
+    double firstRetryDelaySeconds = 1;
+    double maxRetryWaitSeconds = 120;
+    bool retryServerErrors = false;
+    // Answers of a service's own that mean "try again later" (a rate limit worded as 403, say);
+    // called on the main thread before the answer is delivered.
+    std::function<bool(const HttpResponse&)> retryWhen;
 };
 
 enum class HttpTransportError {
@@ -55,6 +70,9 @@ struct HttpResponse {
     std::string downloadedPath;
     HttpTransportError error = HttpTransportError::None;
     std::string errorText;
+    // How often the request was sent again before this answer, and the seconds waited for that.
+    int retries = 0;
+    double retryWaitSeconds = 0;
 
     bool isTransportError() const { return error != HttpTransportError::None; }
     // The first header of that name, compared ignoring case; empty when missing.
@@ -85,9 +103,19 @@ private:
     std::shared_ptr<HttpTransfer> _transfer;
 };
 
+class Scheduler;
+
+// What the waits between retries run on; tests drive both.
+struct HttpEngineTiming {
+    // The main loop's timers when none.
+    Scheduler* scheduler = nullptr;
+    // A uniform number in [0, 1); the system's randomness when empty.
+    std::function<double()> random;
+};
+
 class HttpEngine {
 public:
-    HttpEngine();
+    explicit HttpEngine(HttpEngineTiming timing = {});
     ~HttpEngine();
     HttpEngine(const HttpEngine&) = delete;
     HttpEngine& operator=(const HttpEngine&) = delete;
@@ -101,9 +129,20 @@ public:
 
     // Transfers started and not yet completed or cancelled.
     size_t activeCount() const;
+    // Those of them waiting to be sent again.
+    size_t retryingCount() const;
 
     // Whether the address may be requested: https anywhere, http only to 127.0.0.1, ::1 or localhost.
     static bool isAllowedUrl(const std::string& url);
+    // The seconds a "Retry-After" value asks to wait: delta seconds or an HTTP date (against now,
+    // seconds since 1970); nullopt when it is neither.
+    static std::optional<double> retryAfterSeconds(const std::string& value, double now);
+    // The wait before retry number attempt (0 for the first) of the request after this answer;
+    // random is in [0, 1).
+    static double retryDelay(const HttpRequest& request, const HttpResponse& answer, int attempt, double random,
+                             double now);
+    // Whether the answer asks for the request to be sent again (the count and time left aside).
+    static bool isRetryable(const HttpRequest& request, const HttpResponse& answer);
 
     struct Impl;
 

@@ -126,9 +126,10 @@ TEST_F(DropboxMetadataPreloaderTest, EndsEarlyOnFailuresSignInLossOfflineOrNoCli
              for (const char* map : {"/A/x.twkx", "/Work/Plan.twkx", "/Work/Sub/y.twkx", "/Work/Sub2/z.twkx"}) {
                  t.service.history.addPoint(HistoryPoint(DropboxProvider::ProviderId, map));
              }
-             t.fake.failNext("files/list_folder", 500, 3);
+             // Three folders fail, each after three retries; a fourth is listed.
+             t.fake.failNext("files/list_folder", 500, 3 * 4);
          },
-         4, 1, false},
+         3 * 4 + 1, 1, false},
         {"sign-in gone",
          [](auto& t) {
              t.fake.expireAccessTokens();

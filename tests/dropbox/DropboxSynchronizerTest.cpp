@@ -359,8 +359,10 @@ TEST_F(DropboxSynchronizerTest, FailuresEndTheRunWithTheirText)
         {"a folder", "/Maps/", [] {}, localized("db_unspecified_error")},
         {"the root", "/", [] {}, localized("db_unspecified_error")},
         {"a path out of the cache", "/../Plan.twkx", [] {}, localized("db_unspecified_error")},
-        {"the server refuses", "/Plan.twkx", [&] { fake.failNext("files/get_metadata", 500); },
-         "The file service failed (HTTP 500)."},
+        {"the server fails", "/Plan.twkx", [&] { fake.failNext("files/get_metadata", 500, 4); },
+         formatText(localized("db_server_error_retried"), {"500", "4"})},
+        {"the server fails in a way no retry mends", "/Plan.twkx", [&] { fake.failNext("files/get_metadata", 501); },
+         formatText(localized("db_server_error"), {"501"})},
         {"the sign-in is gone", "/Plan.twkx",
          [&] {
              fake.expireAccessTokens();

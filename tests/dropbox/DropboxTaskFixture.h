@@ -80,10 +80,11 @@ struct DropboxTaskFixture : ::testing::Test {
     ScopedEnvironment tmp{"TMPDIR", home.file("tmp")};
     ScopedNetwork network{true};
     FakeDropboxServer fake;
-    HttpEngine engine;
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
     FakeClock clock{5000};
     ManualScheduler scheduler{clock};
+    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
+    HttpEngine engine{{&scheduler, [] { return 0.5; }}};
+    FileTokenStore tokens{home.file("cloud-tokens.json")};
     ToldUser told;
     std::shared_ptr<RecordingEditor> editor = std::make_shared<RecordingEditor>();
     std::unique_ptr<Dropbox> service;

@@ -1,6 +1,7 @@
 #include "platform/HttpEngine.h"
 #include "platform/MainLoop.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/ManualScheduler.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -331,4 +332,164 @@ TEST(HttpEngineTest, RefusesAPeerWhoseCertificateCannotBeVerified)
     EXPECT_EQ(response->error, HttpTransportError::Other) << response->errorText;
     EXPECT_TRUE(response->body.empty());
     EXPECT_EQ(server.requestCount(), 0u) << "no request may reach a peer that was not verified";
+}
+
+namespace {
+
+// An answer of the server in a retry table: a status and its "Retry-After", if any.
+struct Answer {
+    int status;
+    std::string retryAfter;
+    std::string body = "answer";
+};
+
+// The request and its retries as the engine runs them on a scheduler the test drives: every wait
+// the engine asks for is taken down, then let pass at once.
+struct RetryRun {
+    std::optional<HttpResponse> response;
+    std::vector<double> waits;
+    size_t requests = 0;
+};
+
+RetryRun runWithRetries(const std::vector<Answer>& answers, HttpRequest request)
+{
+    std::atomic<size_t> served{0};
+    LoopbackHttpServer server([&](const LoopbackRequest&) {
+        const Answer& answer = answers[std::min(served++, answers.size() - 1)];
+        LoopbackReply reply = LoopbackReply::text(answer.status, answer.body);
+        if (!answer.retryAfter.empty()) reply.headers.emplace_back("Retry-After", answer.retryAfter);
+        return reply;
+    });
+    FakeClock clock;
+    ManualScheduler scheduler(clock);
+    HttpEngine engine({&scheduler, [] { return 0.5; }});
+    request.url = server.baseUrl() + "/";
+    RetryRun run;
+    HttpRequestHandle handle =
+        engine.start(std::move(request), [&](HttpResponse response) { run.response = std::move(response); });
+    while (MainLoop::runUntil([&] { return run.response || scheduler.nextWakeTime(); }, 10) && !run.response) {
+        const double wait = *scheduler.nextWakeTime() - clock.now();
+        run.waits.push_back(wait);
+        scheduler.advance(wait);
+    }
+    run.requests = server.requestCount();
+    return run;
+}
+
+} // namespace
+
+TEST(HttpEngineTest, ServerErrorsAreRetriedWithABackOffOnlyForRequestsThatMayRunTwice)
+{
+    struct Case {
+        const char* name;
+        std::vector<Answer> answers;
+        bool mayRunTwice;
+        long status;
+        std::vector<double> waits;
+    };
+    // The random half of each back-off is 0.5 here: a wait is three quarters of its step.
+    const std::vector<Case> cases = {
+        {"500 then success", {{500, ""}, {200, ""}}, true, 200, {0.75}},
+        {"502, 504, 500 doubling", {{502, ""}, {504, ""}, {500, ""}, {200, ""}}, true, 200, {0.75, 1.5, 3}},
+        {"given up after three retries", {{500, ""}}, true, 500, {0.75, 1.5, 3}},
+        {"500 for a request that may not run twice", {{500, ""}, {200, ""}}, false, 500, {}},
+        {"503 did no work: always retried", {{503, ""}, {200, ""}}, false, 200, {0.75}},
+        {"429 with Retry-After", {{429, "7"}, {200, ""}}, false, 200, {7}},
+        {"Retry-After of a day, capped", {{503, "86400"}, {200, ""}}, false, 200, {60}},
+        {"Retry-After that is not a number", {{503, "soon"}, {200, ""}}, false, 200, {0.75}},
+        {"a date long past", {{503, "Sun, 06 Nov 1994 08:49:37 GMT"}, {200, ""}}, true, 200, {0}},
+        {"401 is never retried", {{401, ""}, {200, ""}}, true, 401, {}},
+        {"501 is not a passing fault", {{501, ""}, {200, ""}}, true, 501, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HttpRequest request;
+        request.retryServerErrors = c.mayRunTwice;
+        const RetryRun run = runWithRetries(c.answers, request);
+        ASSERT_TRUE(run.response);
+        EXPECT_EQ(run.response->status, c.status);
+        EXPECT_EQ(run.waits, c.waits);
+        EXPECT_EQ(run.requests, c.waits.size() + 1);
+        EXPECT_EQ(run.response->retries, int(c.waits.size()));
+    }
+}
+
+TEST(HttpEngineTest, RetriesStopWithinTheirTimeAndAServiceMayNameItsOwnPassingFaults)
+{
+    HttpRequest bounded;
+    bounded.retryServerErrors = true;
+    bounded.maxRetries = 10;
+    bounded.maxRetryWaitSeconds = 5;
+    RetryRun run = runWithRetries({{500, ""}}, bounded);
+    ASSERT_TRUE(run.response);
+    EXPECT_EQ(run.response->status, 500);
+    EXPECT_EQ(run.waits, (std::vector<double>{0.75, 1.5}));
+    EXPECT_DOUBLE_EQ(run.response->retryWaitSeconds, 2.25);
+
+    // A rate limit worded as a 403 is retried when the service says so; any other 403 is not.
+    HttpRequest limited;
+    limited.retryWhen = [](const HttpResponse& answer) {
+        return answer.status == 403 && answer.body.find("rateLimitExceeded") != std::string::npos;
+    };
+    run = runWithRetries({{403, "", "rateLimitExceeded"}, {200, ""}}, limited);
+    ASSERT_TRUE(run.response);
+    EXPECT_EQ(run.response->status, 200);
+    EXPECT_EQ(run.waits.size(), 1u);
+    run = runWithRetries({{403, "", "forbidden"}, {200, ""}}, limited);
+    ASSERT_TRUE(run.response);
+    EXPECT_EQ(run.response->status, 403);
+}
+
+TEST(HttpEngineTest, RetryWaitsFollowRetryAfterOrADoublingBackOffWithJitter)
+{
+    HttpRequest request;
+    request.firstRetryDelaySeconds = 2;
+    request.maxRetryDelaySeconds = 20;
+    HttpResponse plain;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        const double step = std::min(20.0, 2.0 * (1 << attempt));
+        EXPECT_DOUBLE_EQ(HttpEngine::retryDelay(request, plain, attempt, 0.0, 0), step / 2) << attempt;
+        EXPECT_DOUBLE_EQ(HttpEngine::retryDelay(request, plain, attempt, 0.999999, 0), step * (0.5 + 0.4999995))
+            << attempt;
+    }
+    const double now = 784111777; // Sun, 06 Nov 1994 08:49:37 GMT
+    const std::vector<std::pair<std::string, std::optional<double>>> values = {
+        {"0", 0.0},
+        {"120", 120.0},
+        {"99999999999", 1e9},
+        {"Sun, 06 Nov 1994 08:50:07 GMT", 30.0},
+        {"Sun, 06 Nov 1994 08:49:00 GMT", 0.0},
+        {"Sun, 06 Foo 1994 08:49:00 GMT", std::nullopt},
+        {"Sun, 06 Nov 1994 08:49:00 CET", std::nullopt},
+        {"Sunday, 06-Nov-94 08:49:37 GMT", std::nullopt},
+        {"-5", std::nullopt},
+        {"1.5", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [value, seconds] : values) EXPECT_EQ(HttpEngine::retryAfterSeconds(value, now), seconds) << value;
+}
+
+TEST(HttpEngineTest, ARequestCancelledWhileWaitingToRetryIsNeverSentAgain)
+{
+    std::atomic<size_t> served{0};
+    LoopbackHttpServer server([&](const LoopbackRequest&) {
+        ++served;
+        return LoopbackReply::text(500, "down");
+    });
+    FakeClock clock;
+    ManualScheduler scheduler(clock);
+    HttpEngine engine({&scheduler, [] { return 0.5; }});
+    HttpRequest request = get(server.baseUrl() + "/");
+    request.retryServerErrors = true;
+    bool called = false;
+    HttpRequestHandle handle = engine.start(request, [&](HttpResponse) { called = true; });
+    ASSERT_TRUE(MainLoop::runUntil([&] { return scheduler.nextWakeTime().has_value(); }, 10));
+    EXPECT_EQ(engine.activeCount(), 1u);
+    handle.cancel();
+    EXPECT_EQ(engine.activeCount(), 0u);
+    EXPECT_FALSE(scheduler.nextWakeTime().has_value()) << "the wait went with the request";
+    scheduler.advance(100);
+    EXPECT_EQ(engine.activeCount(), 0u);
+    EXPECT_EQ(served, 1u);
+    EXPECT_FALSE(called);
 }
