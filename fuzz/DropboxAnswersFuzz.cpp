@@ -20,9 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (auto listing = DropboxAnswers::readListing(text, problem)) {
         for (const auto& entry : listing->entries) check(entry);
     }
-    bool hasMore = false;
-    if (auto matches = DropboxAnswers::readSearchMatches(text, hasMore, problem)) {
-        for (const auto& entry : *matches) check(entry);
+    if (auto page = DropboxAnswers::readSearchPage(text, problem)) {
+        for (const auto& entry : page->matches) check(entry);
+        // A page that promises more always says how to ask for it.
+        if (page->hasMore && page->cursor.empty()) std::abort();
     }
     if (auto error = DropboxAnswers::readRouteError(text, problem)) {
         if (error->tags.empty() || error->tags.size() > 8) std::abort();

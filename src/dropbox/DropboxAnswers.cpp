@@ -160,8 +160,7 @@ std::optional<DropboxListing> readListing(const std::string& text, std::string& 
     return listing;
 }
 
-std::optional<std::vector<DropboxMetadata>> readSearchMatches(const std::string& text, bool& hasMore,
-                                                              std::string& problem)
+std::optional<DropboxSearchPage> readSearchPage(const std::string& text, std::string& problem)
 {
     auto document = parseObject(text, problem);
     if (!document) return std::nullopt;
@@ -170,9 +169,15 @@ std::optional<std::vector<DropboxMetadata>> readSearchMatches(const std::string&
         problem = "The file service sent search results without matches.";
         return std::nullopt;
     }
+    DropboxSearchPage page;
     auto more = document->find("has_more");
-    hasMore = more != document->end() && more->is_boolean() && more->get<bool>();
-    std::vector<DropboxMetadata> found;
+    page.hasMore = more != document->end() && more->is_boolean() && more->get<bool>();
+    if (!readString(*document, "cursor", page.cursor, problem, page.hasMore)) return std::nullopt;
+    if (page.hasMore && page.cursor.empty()) {
+        problem = "The file service sent more search results without a way to ask for them.";
+        return std::nullopt;
+    }
+    std::vector<DropboxMetadata>& found = page.matches;
     for (const json& match : *matches) {
         auto outer = match.is_object() ? match.find("metadata") : match.end();
         if (!match.is_object() || outer == match.end() || !outer->is_object()) {
@@ -188,7 +193,7 @@ std::optional<std::vector<DropboxMetadata>> readSearchMatches(const std::string&
         if (!metadata) return std::nullopt;
         found.push_back(std::move(*metadata));
     }
-    return found;
+    return page;
 }
 
 std::optional<DropboxRouteError> readRouteError(const std::string& text, std::string& problem)

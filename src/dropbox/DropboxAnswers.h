@@ -27,6 +27,13 @@ struct DropboxListing {
     bool hasMore = false;
 };
 
+// One page of a search's matches; the cursor asks for the next while hasMore is set.
+struct DropboxSearchPage {
+    std::vector<DropboxMetadata> matches;
+    std::string cursor;
+    bool hasMore = false;
+};
+
 // A route's own failure (HTTP 409): the chain of tags, outermost first ("path", "not_found"), and
 // the service's summary, which is its description.
 struct DropboxRouteError {
@@ -46,9 +53,9 @@ std::optional<DropboxMetadata> readMetadata(const std::string& json, std::string
 // The results of delete_v2, move_v2 and create_folder_v2: metadata wrapped in "metadata".
 std::optional<DropboxMetadata> readWrappedMetadata(const std::string& json, std::string& problem);
 std::optional<DropboxListing> readListing(const std::string& json, std::string& problem);
-// search_v2: each match's metadata, under "metadata" / "metadata".
-std::optional<std::vector<DropboxMetadata>> readSearchMatches(const std::string& json, bool& hasMore,
-                                                              std::string& problem);
+// search_v2 and search/continue_v2: each match's metadata, under "metadata" / "metadata". A page
+// that says there is more carries the cursor for it.
+std::optional<DropboxSearchPage> readSearchPage(const std::string& json, std::string& problem);
 std::optional<DropboxRouteError> readRouteError(const std::string& json, std::string& problem);
 // The tag of a 401's error ("expired_access_token", "invalid_access_token", ...); empty when none.
 std::string readAuthErrorTag(const std::string& json);

@@ -310,7 +310,7 @@ DropboxCall DropboxClient::listFolderContinue(const std::string& cursor, Complet
 }
 
 DropboxCall DropboxClient::search(const std::string& path, const std::string& query,
-                                  Completion<std::vector<DropboxMetadata>> completion)
+                                  Completion<DropboxSearchPage> completion)
 {
     json options = {{"filename_only", true}, {"max_results", 1000}};
     // The whole account unless a folder is named.
@@ -318,12 +318,15 @@ DropboxCall DropboxClient::search(const std::string& path, const std::string& qu
     Route route{"files/search_v2", _endpoints.api + "/2/files/search_v2",
                 json{{"query", query}, {"options", options}}.dump()};
     route.repeatable = true;
-    return start(std::move(route),
-                 finisher<std::vector<DropboxMetadata>>(
-                     std::move(completion), [](const HttpResponse& answer, std::string& problem) {
-                         bool hasMore = false;
-                         return DropboxAnswers::readSearchMatches(answer.body, hasMore, problem);
-                     }));
+    return start(std::move(route), finisher<DropboxSearchPage>(std::move(completion), &DropboxAnswers::readSearchPage));
+}
+
+DropboxCall DropboxClient::searchContinue(const std::string& cursor, Completion<DropboxSearchPage> completion)
+{
+    Route route{"files/search/continue_v2", _endpoints.api + "/2/files/search/continue_v2",
+                json{{"cursor", cursor}}.dump()};
+    route.repeatable = true;
+    return start(std::move(route), finisher<DropboxSearchPage>(std::move(completion), &DropboxAnswers::readSearchPage));
 }
 
 std::optional<DropboxUploadContents> DropboxClient::readUploadContents(const std::string& localFile,

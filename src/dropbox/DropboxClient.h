@@ -89,9 +89,11 @@ public:
     // The root is "" or "/".
     [[nodiscard]] DropboxCall listFolder(const std::string& path, Completion<DropboxListing> completion);
     [[nodiscard]] DropboxCall listFolderContinue(const std::string& cursor, Completion<DropboxListing> completion);
-    // Files and folders under path whose names hold every word of query.
+    // Files and folders under path whose names hold every word of query: the first page.
     [[nodiscard]] DropboxCall search(const std::string& path, const std::string& query,
-                                     Completion<std::vector<DropboxMetadata>> completion);
+                                     Completion<DropboxSearchPage> completion);
+    // The page after the one whose cursor is given.
+    [[nodiscard]] DropboxCall searchContinue(const std::string& cursor, Completion<DropboxSearchPage> completion);
     // Sends the local file's bytes as they are when the call starts.
     [[nodiscard]] DropboxCall upload(const std::string& path, const DropboxWriteMode& mode, bool autorename,
                                      const std::string& localFile, Completion<DropboxMetadata> completion);

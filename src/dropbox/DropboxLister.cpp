@@ -149,6 +149,8 @@ void DropboxLister::clearState()
     _folderContents.clear();
     _searchText.clear();
     _fullTextSearch = false;
+    _searchMatches.clear();
+    _searchPages = 0;
     _client = nullptr;
 }
 
@@ -405,12 +407,12 @@ void DropboxLister::loadSearchResults(const std::string& text, bool fullTextSear
     setState(Searching);
     std::weak_ptr<bool> alive = _alive;
     _call = _client->search({}, std::string(".twkx ") + text,
-                            [this, alive](const DropboxResponse<std::vector<DropboxMetadata>>& response) {
+                            [this, alive](const DropboxResponse<DropboxSearchPage>& response) {
                                 if (!alive.expired() && !isCancelled()) searchAnswered(response);
                             });
 }
 
-void DropboxLister::searchAnswered(const DropboxResponse<std::vector<DropboxMetadata>>& response)
+void DropboxLister::searchAnswered(const DropboxResponse<DropboxSearchPage>& response)
 {
     if (response.networkError && _service.checkAuthorizationError(*response.networkError)) {
         searchError(localized("db_disconnected_state"));
@@ -424,10 +426,20 @@ void DropboxLister::searchAnswered(const DropboxResponse<std::vector<DropboxMeta
         searchError(getDBErrorDescription(response.networkError, response.routeError));
         return;
     }
+    const DropboxSearchPage& page = *response.result;
+    _searchMatches.insert(_searchMatches.end(), page.matches.begin(), page.matches.end());
+    // A service that keeps saying "more" still ends: what came so far is listed.
+    if (page.hasMore && ++_searchPages < MaximumSearchPages) {
+        std::weak_ptr<bool> alive = _alive;
+        _call = _client->searchContinue(page.cursor, [this, alive](const DropboxResponse<DropboxSearchPage>& next) {
+            if (!alive.expired() && !isCancelled()) searchAnswered(next);
+        });
+        return;
+    }
     std::shared_ptr<MindMapSearchCache> cache = _service.provider()->buildSearchCache();
     if (cache) {
         cache->resetNativeMatches();
-        for (const DropboxMetadata& match : *response.result) {
+        for (const DropboxMetadata& match : _searchMatches) {
             if (match.isFolder || lowerCase(extensionOf(match.name)) != "twkx") continue;
             std::shared_ptr<MindMapSearchInfo> info = cache->get(match.pathDisplay);
             if (!info) info = cache->addSearchInfo(match.pathDisplay);

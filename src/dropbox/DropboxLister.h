@@ -38,6 +38,8 @@ public:
         Busy = 7,
     };
     enum State : int32_t { Idle = 0, Listing = 1, Searching = 2 };
+    // A search follows the service's pages up to this many (of up to 1000 matches each).
+    static constexpr int MaximumSearchPages = 20;
 
     DropboxLister(Dropbox& service, DropboxListerDelegate* delegate);
     ~DropboxLister() override;
@@ -60,7 +62,7 @@ private:
     void clearState();
     void listPage(bool continuing, const std::string& cursor);
     void processPage(const DropboxResponse<DropboxListing>& response);
-    void searchAnswered(const DropboxResponse<std::vector<DropboxMetadata>>& response);
+    void searchAnswered(const DropboxResponse<DropboxSearchPage>& response);
     FileListItems convertMetaData(const std::vector<DropboxMetadata>& entries) const;
     void appendNewFiles(FileListItems& items, const std::string& dbFolder) const;
     std::optional<FileListItems> loadOfflineContents(const std::string& dbPath) const;
@@ -79,6 +81,8 @@ private:
     uint64_t _askedAtRevision = 0;
     std::string _searchText;
     bool _fullTextSearch = false;
+    std::vector<DropboxMetadata> _searchMatches;
+    int _searchPages = 0;
     // Goes with the lister: an answer handed out synchronously tells whether the delegate threw
     // the lister away meanwhile.
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <tuple>
 
 namespace {
 
@@ -118,20 +119,37 @@ TEST(DropboxAnswersTest, ReadsTheChainOfErrorTags)
     }
 }
 
-TEST(DropboxAnswersTest, ReadsSearchMatches)
+TEST(DropboxAnswersTest, ReadsSearchPages)
 {
-    bool hasMore = true;
-    std::string problem;
-    auto matches = DropboxAnswers::readSearchMatches(
-        R"({"matches":[{"match_type":{".tag":"filename"},"metadata":{".tag":"metadata","metadata":)" + File +
-            R"(}}],"has_more":false})",
-        hasMore, problem);
-    ASSERT_TRUE(matches) << problem;
-    EXPECT_EQ(matches->size(), 1u);
-    EXPECT_FALSE(hasMore);
-    for (const std::string bad : {R"({"matches":[{}]})", R"({"matches":[{"metadata":5}]})",
-                                  R"({"matches":[{"metadata":{}}]})", R"({"matches":"all"})", R"({})"}) {
-        EXPECT_FALSE(DropboxAnswers::readSearchMatches(bad, hasMore, problem)) << bad;
+    const std::string match =
+        R"({"match_type":{".tag":"filename"},"metadata":{".tag":"metadata","metadata":)" + File + "}}";
+    struct Case {
+        std::string json;
+        std::optional<std::tuple<size_t, bool, std::string>> expected;
+    };
+    const std::vector<Case> cases = {
+        {R"({"matches":[)" + match + R"(],"has_more":false})", std::make_tuple(1u, false, "")},
+        {R"({"matches":[)" + match + R"(],"has_more":true,"cursor":"c1"})", std::make_tuple(1u, true, "c1")},
+        {R"({"matches":[],"has_more":false,"cursor":"spare"})", std::make_tuple(0u, false, "spare")},
+        {R"({"matches":[)" + match + "]}", std::make_tuple(1u, false, "")},
+        {R"({"matches":[],"has_more":true})", std::nullopt},
+        {R"({"matches":[],"has_more":true,"cursor":""})", std::nullopt},
+        {R"({"matches":[],"has_more":true,"cursor":7})", std::nullopt},
+        {R"({"matches":[{}]})", std::nullopt},
+        {R"({"matches":[{"metadata":5}]})", std::nullopt},
+        {R"({"matches":[{"metadata":{}}]})", std::nullopt},
+        {R"({"matches":"all"})", std::nullopt},
+        {R"({})", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::string problem;
+        auto page = DropboxAnswers::readSearchPage(c.json, problem);
+        ASSERT_EQ(page.has_value(), c.expected.has_value()) << c.json << " " << problem;
+        if (!page) {
+            EXPECT_FALSE(problem.empty()) << c.json;
+            continue;
+        }
+        EXPECT_EQ(std::make_tuple(page->matches.size(), page->hasMore, page->cursor), *c.expected) << c.json;
     }
 }
 

@@ -280,18 +280,35 @@ TEST_F(DropboxClientTest, SearchFindsNamesHoldingEveryWord)
     fake.putFile("/Maps/Plan.twkx", "p");
     fake.putFile("/Maps/Other.twkx", "o");
     fake.putFile("/Notes/plan.txt", "t");
-    auto found = wait<std::vector<DropboxMetadata>>([&](auto done) { return client.search("/", ".twkx plan", done); });
+    auto found = wait<DropboxSearchPage>([&](auto done) { return client.search("/", ".twkx plan", done); });
     ASSERT_TRUE(found.result);
-    ASSERT_EQ(found.result->size(), 1u);
-    EXPECT_EQ(found.result->at(0).pathDisplay, "/Maps/Plan.twkx");
+    ASSERT_EQ(found.result->matches.size(), 1u);
+    EXPECT_EQ(found.result->matches.at(0).pathDisplay, "/Maps/Plan.twkx");
+    EXPECT_FALSE(found.result->hasMore);
     auto argument = nlohmann::json::parse(fake.requestsTo("files/search_v2").at(0).argument);
     EXPECT_EQ(argument["query"], ".twkx plan");
     EXPECT_FALSE(argument["options"].contains("path")) << "the root is the whole account";
 
-    auto scoped = wait<std::vector<DropboxMetadata>>([&](auto done) { return client.search("/Notes/", "plan", done); });
+    auto scoped = wait<DropboxSearchPage>([&](auto done) { return client.search("/Notes/", "plan", done); });
     ASSERT_TRUE(scoped.result);
-    ASSERT_EQ(scoped.result->size(), 1u);
-    EXPECT_EQ(scoped.result->at(0).pathDisplay, "/Notes/plan.txt");
+    ASSERT_EQ(scoped.result->matches.size(), 1u);
+    EXPECT_EQ(scoped.result->matches.at(0).pathDisplay, "/Notes/plan.txt");
+
+    // Many matches come a page at a time, each page asked for with the cursor of the one before.
+    for (int i = 0; i < 7; ++i) fake.putFile("/Many/plan" + std::to_string(i) + ".twkx", "p");
+    std::vector<std::string> paths;
+    auto page = wait<DropboxSearchPage>([&](auto done) { return client.search("/Many", "plan", done); });
+    while (page.result) {
+        for (const auto& match : page.result->matches) paths.push_back(match.pathDisplay);
+        if (!page.result->hasMore) break;
+        const std::string cursor = page.result->cursor;
+        page = wait<DropboxSearchPage>([&](auto done) { return client.searchContinue(cursor, done); });
+    }
+    EXPECT_EQ(paths.size(), 7u);
+    EXPECT_EQ(fake.requestsTo("files/search/continue_v2").size(), 2u);
+    auto stale = wait<DropboxSearchPage>([&](auto done) { return client.searchContinue("no such cursor", done); });
+    ASSERT_TRUE(stale.routeError);
+    EXPECT_TRUE(stale.routeError->is("invalid_argument"));
 }
 
 TEST_F(DropboxClientTest, AnExpiredTokenIsRenewedOnceForAllCallsWaiting)

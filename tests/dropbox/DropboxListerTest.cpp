@@ -290,6 +290,54 @@ TEST_F(DropboxListerTest, SearchesFindNativeMapsOnlineAndTheKnownMapsOffline)
                                        " | 2"});
 }
 
+TEST_F(DropboxListerTest, ASearchFollowsTheServicesPagesToTheEndOrToItsBound)
+{
+    // Three matches a page: eight maps come in three pages.
+    std::vector<std::string> expected;
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "Idea " + std::to_string(i) + ".twkx";
+        fake.putFile("/Ideas/" + name, "x");
+        expected.push_back(name + " /Ideas/" + name);
+    }
+    fake.clearLog();
+    delegate.answers.clear();
+    lister->loadSearchResults("Idea", false);
+    ASSERT_TRUE(waitFor([&] { return !lister->busy(); }));
+    ASSERT_EQ(delegate.answers.size(), 1u);
+    EXPECT_EQ(delegate.answers[0].result, DropboxLister::SearchResults);
+    EXPECT_EQ(delegate.answers[0].rows, expected);
+    EXPECT_EQ(fake.requestsTo("files/search/continue_v2").size(), 2u);
+
+    // A service that never stops saying "more" is asked a bounded number of times.
+    nlohmann::json match = {{"match_type", {{".tag", "filename"}}},
+                            {"metadata",
+                             {{".tag", "metadata"},
+                              {"metadata",
+                               {{".tag", "file"},
+                                {"name", "Endless.twkx"},
+                                {"path_display", "/Endless.twkx"},
+                                {"id", "id:endless"},
+                                {"rev", "0123456789a"},
+                                {"size", 1},
+                                {"server_modified", "2024-01-02T03:04:05Z"}}}}}};
+    fake.answerNext(
+        "files/search/continue_v2",
+        LoopbackReply::json(
+            200,
+            nlohmann::json{{"matches", nlohmann::json::array({match})}, {"has_more", true}, {"cursor", "again"}}
+                .dump()),
+        1000);
+    fake.clearLog();
+    delegate.answers.clear();
+    lister->loadSearchResults("Idea", false);
+    ASSERT_TRUE(waitFor([&] { return !lister->busy(); }));
+    ASSERT_EQ(delegate.answers.size(), 1u);
+    EXPECT_EQ(delegate.answers[0].result, DropboxLister::SearchResults);
+    EXPECT_EQ(fake.requestsTo("files/search/continue_v2").size(), size_t(DropboxLister::MaximumSearchPages - 1));
+    ASSERT_TRUE(delegate.answers[0].rows);
+    EXPECT_EQ(delegate.answers[0].rows->size(), 4u) << "the first page and the endless map";
+}
+
 TEST_F(DropboxListerTest, AfterCancelNoLateAnswerArrivesAndDestroyingInsideTheCallbackIsSafe)
 {
     fake.setDelay(0.2);

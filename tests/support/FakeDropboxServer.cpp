@@ -260,8 +260,9 @@ LoopbackReply FakeDropboxServer::route(const std::string& name, const LoopbackRe
 
     static const std::set<std::string> contentRoutes = {"files/upload", "files/download"};
     static const std::set<std::string> rpcRoutes = {
-        "files/get_metadata", "files/list_folder", "files/list_folder/continue", "files/search_v2",
-        "files/delete_v2",    "files/move_v2",     "files/create_folder_v2"};
+        "files/get_metadata", "files/list_folder",        "files/list_folder/continue",
+        "files/search_v2",    "files/search/continue_v2", "files/delete_v2",
+        "files/move_v2",      "files/create_folder_v2"};
     const bool content = contentRoutes.count(name) > 0;
     if (!content && !rpcRoutes.count(name)) return LoopbackReply::text(404, "Unknown API function: " + name);
 
@@ -308,6 +309,7 @@ LoopbackReply FakeDropboxServer::route(const std::string& name, const LoopbackRe
     if (name == "files/list_folder") return listFolder(request.body);
     if (name == "files/list_folder/continue") return listFolderContinue(request.body);
     if (name == "files/search_v2") return search(request.body);
+    if (name == "files/search/continue_v2") return searchContinue(request.body);
     if (name == "files/delete_v2") return deleteItem(request.body);
     if (name == "files/move_v2") return move(request.body);
     return createFolder(request.body);
@@ -434,7 +436,7 @@ LoopbackReply FakeDropboxServer::search(const std::string& argument)
         if (end > start) terms.push_back(lowered.substr(start, end - start));
         start = end + 1;
     }
-    json matches = json::array();
+    std::vector<json> matches;
     for (const auto& [key, item] : _items) {
         if (key.empty() || (!scope.empty() && key.rfind(scope + "/", 0) != 0)) continue;
         std::string name = nameOf(key);
@@ -449,7 +451,34 @@ LoopbackReply FakeDropboxServer::search(const std::string& argument)
                               metadataOf(item.displayPath, item.isFolder, item.id, item.rev, item.modified,
                                          item.contents.size())}}}});
     }
-    return LoopbackReply::json(200, json{{"matches", matches}, {"has_more", false}}.dump());
+    return searchPageOf(std::move(matches));
+}
+
+// Matches come a page at a time, as folder entries do.
+LoopbackReply FakeDropboxServer::searchPageOf(std::vector<json> matches)
+{
+    const size_t end = std::min(matches.size(), size_t(_pageSize));
+    json page = json::array();
+    for (size_t i = 0; i < end; ++i) page.push_back(matches[i]);
+    json answer = {{"matches", page}, {"has_more", end < matches.size()}};
+    if (end < matches.size()) {
+        const std::string cursor = "search-cursor-" + std::to_string(++_counter);
+        _searchCursors[cursor] = std::vector<json>(matches.begin() + long(end), matches.end());
+        answer["cursor"] = cursor;
+    }
+    return LoopbackReply::json(200, answer.dump());
+}
+
+LoopbackReply FakeDropboxServer::searchContinue(const std::string& argument)
+{
+    FAKE_PARSE("files/search/continue_v2", argument, document);
+    auto cursor = stringField(document, "cursor");
+    if (!cursor) return badRequest("files/search/continue_v2", "request body: missing required field 'cursor'");
+    auto it = _searchCursors.find(*cursor);
+    if (it == _searchCursors.end()) return routeError("invalid_argument/..", json{{".tag", "invalid_argument"}});
+    std::vector<json> rest = std::move(it->second);
+    _searchCursors.erase(it);
+    return searchPageOf(std::move(rest));
 }
 
 std::string FakeDropboxServer::freeName(const std::string& path) const

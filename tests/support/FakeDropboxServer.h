@@ -3,6 +3,8 @@
 #include "support/FakeCloudServer.h"
 #include "support/LoopbackHttpServer.h"
 
+#include <nlohmann/json.hpp>
+
 #include <map>
 #include <mutex>
 #include <optional>
@@ -76,6 +78,8 @@ private:
     LoopbackReply listFolder(const std::string& argument);
     LoopbackReply listFolderContinue(const std::string& argument);
     LoopbackReply search(const std::string& argument);
+    LoopbackReply searchContinue(const std::string& argument);
+    LoopbackReply searchPageOf(std::vector<nlohmann::json> matches);
     LoopbackReply upload(const std::string& argument, const std::string& body);
     LoopbackReply download(const std::string& argument);
     LoopbackReply deleteItem(const std::string& argument);
@@ -99,6 +103,8 @@ private:
     std::vector<Canned> _canned;
     std::map<std::string, Item> _items;
     std::map<std::string, std::vector<std::string>> _cursors;
+    // The matches of a search still to come, by cursor.
+    std::map<std::string, std::vector<nlohmann::json>> _searchCursors;
     long long _counter = 0;
     LoopbackHttpServer _server;
 };
