@@ -414,7 +414,7 @@ std::shared_ptr<TerminationProcess> Dropbox::startTerminationProcess()
     cancelUserTasks();
     if (_terminationProcess) return nullptr;
     if (!_isActive || !_synchronizer) return nullptr;
-    const std::vector<std::string> paths = locallyChangedPaths(false);
+    const std::vector<std::string> paths = pathsToUploadAtQuit();
     if (paths.empty()) return nullptr;
     _tick.cancel();
     _terminationProcess = std::make_shared<DropboxTerminationProcess>(localized("dropbox_uploading_local_changes"),

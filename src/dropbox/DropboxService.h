@@ -131,6 +131,8 @@ public:
     void willTerminateNotification();
     void terminateSession();
     std::shared_ptr<TerminationProcess> startTerminationProcess();
+    // The files the upload at quit sends: never uploaded, or changed since they were in step.
+    std::vector<std::string> pathsToUploadAtQuit() const { return locallyChangedPaths(false); }
     bool isTerminating() const { return _terminating; }
     const std::shared_ptr<TerminationProcess>& terminationProcess() const { return _terminationProcess; }
 

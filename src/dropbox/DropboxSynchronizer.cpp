@@ -674,6 +674,19 @@ void DropboxSynchronizer::completeTermination()
 void DropboxSynchronizer::startNext()
 {
     if (_current || _syncTask->busy()) return;
+    if (_queue.empty() && _terminationProcess && !_terminationProcess->completed() && _service.isInitialized() &&
+        NetworkController::online()) {
+        // A run of the quit may leave a file to send that was not on its list: a conflict copy
+        // holding the last commit, say. It goes now, not at the next start.
+        std::vector<std::string> more;
+        for (const std::string& dbPath : _service.pathsToUploadAtQuit()) {
+            if (!_runAtQuit.count(DropboxFileInfoCache::normalizeKey(dbPath))) more.push_back(dbPath);
+        }
+        if (!more.empty()) {
+            synchronizeFiles(more, Terminate);
+            return;
+        }
+    }
     if (_queue.empty()) {
         completeTermination();
         return;
@@ -689,6 +702,7 @@ void DropboxSynchronizer::startNext()
     _current = _queue.front();
     _queue.pop_front();
     if (_terminationProcess) {
+        _runAtQuit.insert(DropboxFileInfoCache::normalizeKey(_current->id));
         _terminationProcess->setAction(formatText(localized("synchronizing_file_fmt"), {_current->id}));
     }
     const Item item = *_current;

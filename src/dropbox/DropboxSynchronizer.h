@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,8 @@ private:
     Dropbox& _service;
     std::unique_ptr<DropboxFileSynchronizer> _syncTask;
     std::shared_ptr<TerminationProcess> _terminationProcess;
+    // The files the quit has run, by key: each is sent once per quit.
+    std::set<std::string> _runAtQuit;
     bool _recordsHeld = false;
 };
 

@@ -829,3 +829,31 @@ TEST_F(DropboxSynchronizerTest, TheApplicationSynchronisesThroughTheQueue)
     services.reset();
     setDropboxServicesFactory(nullptr);
 }
+
+// The quit's commit can land while a poll's conflict copy is going up: the copy then holds an edit
+// its upload did not carry, and goes up before the quit ends.
+TEST_F(DropboxSynchronizerTest, AConflictCopyMadeWhileQuittingGoesUpInTheSameQuit)
+{
+    inStep("/Maps/Plan.twkx", "before");
+    fake.putFile("/Maps/Plan.twkx", "changed there");
+    rewriteLater(cachePath("/Maps/Plan.twkx"), "changed here");
+    fake.setDelay(0.2);
+    queue().schedulePoll("/Maps/Plan.twkx");
+    {
+        // The server's log changes on its own thread: a beat wakes the loop to look at it.
+        auto beat = Timer::scheduledTimer(0.005, true, [] {});
+        ASSERT_TRUE(MainLoop::runUntil([&] { return requestCount("files/upload") == 1; }, 10));
+    }
+    ASSERT_EQ(queue().fileSynchronizer().state(), DropboxFileSynchronizer::UploadingConflictCopy);
+
+    // The editor's last commit, then the quit.
+    rewriteLater(cachePath("/Maps/Plan.twkx"), "committed at quit");
+    auto process = service->startTerminationProcess();
+    ASSERT_NE(process, nullptr);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return process->completed(); }, 10));
+
+    EXPECT_EQ(fake.fileContents("/Maps/Plan.twkx"), "changed there");
+    EXPECT_EQ(fake.fileContents("/Maps/Plan (1).twkx"), "committed at quit");
+    make();
+    EXPECT_EQ(service->startTerminationProcess(), nullptr) << "nothing left for the next quit";
+}
