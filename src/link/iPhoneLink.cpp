@@ -136,3 +136,15 @@ int iPhoneLink::LinkServerGetPinCode(const char* deviceName)
     if (!pin || *pin < 0 || *pin > 9999) return -1;
     return *pin;
 }
+
+// The server calls the application from threads of its own; each must hop to the main thread, never
+// run the work itself.
+void iPhoneLink::link_thread_started()
+{
+    MainThreadHop::prepareCallingThread();
+}
+
+void iPhoneLink::link_thread_ending()
+{
+    MainThreadHop::endCallingThread();
+}

@@ -75,6 +75,8 @@ private:
     int LinkServerGetMindMapData(const char* key, char* buffer, size_t size, int streamVersion) override;
     int LinkServerSaveMindMapData(const char* key, const char* userId, const char* data) override;
     int LinkServerGetPinCode(const char* deviceName) override;
+    void link_thread_started() override;
+    void link_thread_ending() override;
 
     void runloop();
 

@@ -230,7 +230,9 @@ TEST(LinkPairing, AStrangersIdentifyLeavesThePairedPhonesSessionWorking)
     for (const Case& c : cases) {
         const http_reply_seen stranger = http_fetch(paired.server.url("/identify"), c.call(paired.phone));
         EXPECT_EQ(stranger.body, c.body) << c.what;
-        if (c.body == "FAIL") EXPECT_EQ(stranger.header("fernquill-authenticate"), "") << c.what;
+        if (c.body == "FAIL") {
+            EXPECT_EQ(stranger.header("fernquill-authenticate"), "") << c.what;
+        }
         const http_reply_seen list = paired.call("/mindmaps/list");
         EXPECT_EQ(list.status, 200) << "after a stranger's identify with " << c.what;
         EXPECT_EQ(list.body, "<i/>\n") << c.what;
@@ -320,6 +322,77 @@ TEST(LinkPairing, ClearsThePairingsWhileTheServerWaitsForThePinWithoutWaitingFor
     link_clear_pairing_cache(context);
     user.answer.set_value(1234);
     EXPECT_EQ(reply.get().body, "OK");
+    link_server_request_stop(context);
+    thread.join();
+}
+
+// The body of a reply read off a raw client, or what came when there was no whole reply.
+std::string reply_body(raw_client& client)
+{
+    const std::string reply = client.read_reply();
+    const size_t end = reply.find("\r\n\r\n");
+    return end == std::string::npos ? reply : reply.substr(end + 4);
+}
+
+std::string ask_to_pair(uint16_t port, const std::string& source, const std::string& bonjour,
+                        const std::string& app_id = "com.example.stranger")
+{
+    test_phone stranger;
+    stranger.app_id = app_id;
+    raw_client client(port, source);
+    client.send_all(raw_head("GET", "/pair", stranger.pair_call(bonjour, 1111, "Stranger")));
+    return reply_body(client);
+}
+
+TEST(LinkPairing, APairingQuestionHoldsNeitherTheServerNorTheOtherRequests)
+{
+    // The first question is answered at once; the second waits until the test lets it go.
+    struct user_at_dialog final : link_server_callbacks {
+        std::atomic<int> questions{0};
+        std::promise<void> asked;
+        std::promise<int> answer;
+        int LinkServerGetMindMapIndex(char* buffer, size_t size) override
+        {
+            std::memcpy(buffer, "<i/>", std::min<size_t>(size, 4));
+            return 0;
+        }
+        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
+        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
+        int LinkServerGetPinCode(const char*) override
+        {
+            if (++questions == 1) return 1234;
+            asked.set_value();
+            return answer.get_future().get();
+        }
+    } user;
+    TempDir folder;
+    auto seen = std::make_shared<fake_registrar::record>();
+    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
+    context.loopback_only = true;
+    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
+    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
+    const uint16_t port = link_server_port(context);
+    const std::string url = "http://127.0.0.1:" + std::to_string(port);
+    const std::string bonjour = published_challenge(seen->txt);
+    test_phone phone;
+    phone.secret = test_phone::secret_for(1234, phone.own_challenge);
+    ASSERT_TRUE(phone.take(http_fetch(url + "/pair", phone.pair_call(bonjour, 1234, "phone"))));
+
+    auto waiting = std::async(std::launch::async, [&] { return ask_to_pair(port, "127.0.0.2", bonjour); });
+    user.asked.get_future().wait();
+    // While the dialog is open the phone lists and identifies.
+    auto served = std::async(std::launch::async, [&] {
+        const http_reply_seen list = http_fetch(url + "/mindmaps/list", phone.paired_call());
+        phone.take(list);
+        const http_reply_seen identify = http_fetch(url + "/identify", phone.paired_call());
+        return list.body + " " + identify.body;
+    });
+    const bool in_time = served.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    user.answer.set_value(-1);
+    EXPECT_TRUE(in_time) << "the phone waited for the stranger's dialog";
+    EXPECT_EQ(served.get(), "<i/>\n OK");
+    EXPECT_EQ(waiting.get(), "REJECT");
+    EXPECT_EQ(user.questions, 2);
     link_server_request_stop(context);
     thread.join();
 }

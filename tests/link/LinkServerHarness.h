@@ -5,13 +5,19 @@
 
 #include "link/server/link_server.h"
 
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -156,14 +162,22 @@ inline bool eventually(const std::function<bool()>& condition)
 
 class running_link_server {
 public:
-    running_link_server(const std::string& folder, int32_t register_error = 0, int32_t reply_error = 0,
-                        bool give_reference = true)
+    // Settings of the context are made by configure, before the server thread starts.
+    explicit running_link_server(const std::string& folder,
+                                 const std::function<void(link_server_context&)>& configure = nullptr)
+        : running_link_server(folder, 0, 0, true, configure)
+    {
+    }
+    running_link_server(const std::string& folder, int32_t register_error, int32_t reply_error = 0,
+                        bool give_reference = true,
+                        const std::function<void(link_server_context&)>& configure = nullptr)
         : seen(std::make_shared<fake_registrar::record>())
     {
         auto registrar = std::make_unique<fake_registrar>(seen, register_error, reply_error, give_reference);
         registrar_ = registrar.get();
         context = std::make_unique<link_server_context>(&services, std::move(registrar));
         context->loopback_only = true;
+        if (configure) configure(*context);
         thread_ = std::thread([this, folder] {
             link_server_run(*context, folder.c_str());
             finished = true;
@@ -272,6 +286,95 @@ inline http_reply_seen http_fetch(const std::string& url, const http_call& call 
     curl_slist_free_all(list);
     curl_easy_cleanup(curl);
     return reply;
+}
+
+// A client on a socket of its own, from any address of the loopback network, for what no HTTP
+// library sends: a head without its body, half a head, nothing at all.
+class raw_client {
+public:
+    raw_client(uint16_t port, const std::string& source = "127.0.0.1")
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ < 0) return;
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        ::inet_pton(AF_INET, source.c_str(), &local.sin_addr);
+        sockaddr_in server{};
+        server.sin_family = AF_INET;
+        server.sin_port = htons(port);
+        ::inet_pton(AF_INET, "127.0.0.1", &server.sin_addr);
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+            ::connect(fd_, reinterpret_cast<sockaddr*>(&server), sizeof server) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~raw_client()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    raw_client(const raw_client&) = delete;
+    raw_client& operator=(const raw_client&) = delete;
+
+    bool connected() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+    bool send_all(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t sent = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (sent <= 0) return false;
+            bytes.remove_prefix(static_cast<size_t>(sent));
+        }
+        return true;
+    }
+
+    // What the server has sent once a whole reply (its head and the body its length gives) has
+    // arrived or the server closed; the wait is bounded only so that a broken server cannot hang
+    // the run.
+    std::string read_reply()
+    {
+        std::string received;
+        for (int round = 0; round < 2000; ++round) {
+            const size_t head_end = received.find("\r\n\r\n");
+            if (head_end != std::string::npos) {
+                const size_t at = received.find("Content-Length: ");
+                if (at != std::string::npos && at < head_end &&
+                    received.size() >= head_end + 4 + std::stoul(received.substr(at + 16)))
+                    return received;
+            }
+            pollfd ready{fd_, POLLIN, 0};
+            if (::poll(&ready, 1, 10) <= 0) continue;
+            char buffer[4096];
+            const ssize_t count = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (count <= 0) return received;
+            received.append(buffer, static_cast<size_t>(count));
+        }
+        return received;
+    }
+
+    // True once the server has closed the connection; whatever it sent before is dropped.
+    bool closed_by_server()
+    {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, 0) <= 0) return false;
+        char buffer[4096];
+        const ssize_t count = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        return count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// The head of a request as it goes on the wire.
+inline std::string raw_head(const std::string& method, const std::string& path, const http_call& call,
+                            const std::vector<std::string>& more = {})
+{
+    std::string head = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    for (const auto& [name, value] : call.headers) head += name + ": " + value + "\r\n";
+    for (const std::string& line : more) head += line + "\r\n";
+    return head + "\r\n";
 }
 
 inline std::string b64(std::string_view bytes)

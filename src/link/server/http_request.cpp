@@ -1,7 +1,6 @@
 #include "link/server/http_request.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -51,22 +50,19 @@ void split_multipart_body(std::string_view body, std::vector<multipart_part>& pa
 {
     size_t position = 0;
     while (position < body.size()) {
-        // The delimiter line ends at the first line end, looked for only up to a zero byte.
-        const std::string_view rest = body.substr(position);
-        const std::string_view searched = rest.substr(0, std::min(rest.find('\0'), rest.size()));
-        const size_t line = searched.find(line_end);
-        if (line == std::string_view::npos) return;
-        const std::string_view delimiter = rest.substr(0, line);
-        if (delimiter.size() < 4 || 2 * delimiter.size() >= rest.size()) return;
-        const size_t content = position + line + line_end.size();
+        // The delimiter line ends at the first line end, looked for only up to a zero byte; the
+        // scan stops at either, so each line is read once.
+        size_t line = position;
+        while (line < body.size() && body[line] != '\0' &&
+               !(body[line] == '\r' && line + 1 < body.size() && body[line + 1] == '\n'))
+            ++line;
+        if (line >= body.size() || body[line] == '\0') return;
+        const std::string_view delimiter = body.substr(position, line - position);
+        if (delimiter.size() < 4 || 2 * delimiter.size() >= body.size() - position) return;
+        const size_t content = line + line_end.size();
         // A match must start before the body's length less the delimiter's length.
-        const size_t last_start = body.size() - delimiter.size();
-        if (content >= last_start) return;
-        const std::string_view window = body.substr(content, last_start - 1 - content + delimiter.size());
-        const auto found = std::search(window.begin(), window.end(),
-                                       std::boyer_moore_horspool_searcher(delimiter.begin(), delimiter.end()));
-        if (found == window.end()) return;
-        const size_t occurrence = content + static_cast<size_t>(found - window.begin());
+        const size_t occurrence = find_bytes(body.substr(0, body.size() - 1), delimiter, content);
+        if (occurrence == std::string_view::npos) return;
         parts.push_back(body.substr(content, occurrence - content));
         position = occurrence;
     }
@@ -102,10 +98,10 @@ void parse_multipart_part(multipart_part part, params_map& params)
     if (!name.empty()) params_add(params, name, content);
 }
 
-void http_request_parse(http_request& request, std::string_view uri, std::string_view body)
+void http_request_parse_path(http_request& request, std::string_view uri)
 {
-    http_request_free(request);
-    request.status = 200;
+    request.path.clear();
+    request.name.clear();
     const size_t question = uri.find('?');
     request.path = small_string(uri.substr(0, question));
     url_decode(request.path);
@@ -116,6 +112,14 @@ void http_request_parse(http_request& request, std::string_view uri, std::string
         // The name becomes a store key and a file name: it has to be text.
         if (!utf8_valid(request.name.view())) request.name.clear();
     }
+}
+
+void http_request_parse(http_request& request, std::string_view uri, std::string_view body)
+{
+    http_request_free(request);
+    request.status = 200;
+    http_request_parse_path(request, uri);
+    const size_t question = uri.find('?');
     if (question != std::string_view::npos) parse_query_string(uri.substr(question + 1), request.params);
 
     std::vector<multipart_part> parts;

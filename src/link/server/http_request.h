@@ -5,12 +5,14 @@
 
 #include "link/server/link_support.h"
 
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using params_map = string_map<string_vector>;
 
-struct evhttp_request;
+using http_header_list = std::vector<std::pair<std::string, std::string>>;
 
 struct http_request {
     int32_t status = 200;
@@ -18,10 +20,25 @@ struct http_request {
     // Empty when the path holds no "/", or when the twice-decoded component is not UTF-8 text.
     small_string name;
     params_map params;
-    // The request being answered, not owned; null in a record parsed from text alone.
-    evhttp_request* evrequest = nullptr;
-    // The connection's time-out, started afresh when the reply is sent.
-    int timeout_seconds = 60;
+
+    // What arrived: the request target as sent and the headers in arrival order.
+    std::string method;
+    std::string uri;
+    http_header_list input_headers;
+
+    // The reply a handler made; the server sends it once the handler has returned.
+    http_header_list output_headers;
+    std::string content_type;
+    std::string reply_body;
+    bool replied = false;
+
+    // The authentication the server ran when the headers arrived, before any body was read; the
+    // handler takes its verdict up instead of checking a second time.
+    enum class authentication { unchecked, passed, failed };
+    authentication authenticated = authentication::unchecked;
+    small_string auth_app_id;
+    small_string auth_secret;
+    small_string auth_challenge;
 };
 
 // A view into the body it was split from; the body must outlive it.
@@ -30,6 +47,8 @@ using multipart_part = std::string_view;
 // Fills the record from the request URI and body. Nothing here fails a request: what cannot be
 // read adds nothing, and the handler then finds the parameters it needs empty.
 void http_request_parse(http_request& request, std::string_view uri, std::string_view body);
+// The path and name alone, as the router needs them before any body has arrived.
+void http_request_parse_path(http_request& request, std::string_view uri);
 void http_request_free(http_request& request);
 
 // The index-th value of the name; a shared empty string when there is none.

@@ -1,27 +1,129 @@
 #include "link/server/link_server.h"
 
 #include "link/server/dns_sd_library.h"
+#include "link/server/http_wire.h"
 #include "link/server/libevent_library.h"
 #include "link/server/link_server_internal.h"
 #include "link/server/pairing.h"
 
 #include <arpa/inet.h>
-#include <event2/keyvalq_struct.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <mutex>
+#include <thread>
+
+// One client connection, from its accept to its close.
+struct link_connection {
+    enum class phase { head, body, handling, writing, lingering };
+
+    link_server_context* context = nullptr;
+    uint64_t id = 0;
+    int fd = -1;
+    // The peer's address bytes; an IPv4 peer on the IPv6 socket counts as its IPv4 address.
+    std::string address;
+    event* readable = nullptr;
+    event* writable = nullptr;
+    event* timer = nullptr;
+    bool reading = false;
+    bool writing = false;
+    phase stage = phase::head;
+    std::chrono::steady_clock::time_point stage_start;
+
+    std::string input;
+    size_t input_used = 0;
+    size_t head_scanned = 0;
+    http_wire_head head;
+    http_body_reader body_reader;
+    std::unique_ptr<std::string> body;
+    std::shared_ptr<http_request> request;
+    http_handler* handler = nullptr;
+
+    std::string output;
+    size_t output_sent = 0;
+    bool close_after_reply = false;
+    size_t lingered = 0;
+};
+
+// A thread that runs handlers one after the other.
+class link_lane {
+public:
+    explicit link_lane(link_server_callbacks* callbacks) : thread_([this, callbacks] { run(callbacks); }) {}
+    ~link_lane() { stop(); }
+    link_lane(const link_lane&) = delete;
+    link_lane& operator=(const link_lane&) = delete;
+
+    void post(std::function<void()> job)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            jobs_.push_back(std::move(job));
+        }
+        ready_.notify_one();
+    }
+
+    // The job that runs finishes; those still waiting are dropped with their connections.
+    void stop()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+            jobs_.clear();
+        }
+        ready_.notify_one();
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    void run(link_server_callbacks* callbacks)
+    {
+        if (callbacks) callbacks->link_thread_started();
+        while (true) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(mutex_);
+                ready_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+                if (stopping_) break;
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+        if (callbacks) callbacks->link_thread_ending();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> jobs_;
+    bool stopping_ = false;
+    // Last, so that it starts once everything it uses exists.
+    std::thread thread_;
+};
 
 namespace {
+
+using phase = link_connection::phase;
+using clock_type = std::chrono::steady_clock;
 
 constexpr const char* service_type = "_tarnwick._tcp";
 constexpr const char* error_page_format = "<html><head><title>Error %d</title></head><body>Error %d</body></html>";
 // Headers are a few short lines; a client that sends more is not a phone of ours.
-constexpr ev_ssize_t max_headers_size = 64 * 1024;
+constexpr size_t max_head_size = 64 * 1024;
+constexpr size_t read_chunk = 16 * 1024;
+// What one connection may read in one turn, so that a fast sender cannot hold the others.
+constexpr size_t read_per_turn = 256 * 1024;
+// After a reply that closes its connection, what the client still sends is read and dropped for
+// this long, or up to this much.
+constexpr int linger_milliseconds = 2000;
+constexpr size_t linger_bytes = size_t{1} << 20;
 
 int net_startup()
 {
@@ -32,11 +134,21 @@ void net_cleanup()
 {
 }
 
-// Only called once link_event_base_create has loaded the library: every event, request and server
-// comes from a base it made.
+// Only called once link_event_base_create has loaded the library: every event comes from a base
+// it made.
 const libevent_library& libevent()
 {
     return *libevent_library::get();
+}
+
+link_server_state& state_of(link_server_context& context)
+{
+    return *context.state;
+}
+
+timeval milliseconds(int count)
+{
+    return timeval{count / 1000, (count % 1000) * 1000};
 }
 
 event_base* link_event_base_create(link_server_context& context)
@@ -46,7 +158,8 @@ event_base* link_event_base_create(link_server_context& context)
         return nullptr;
     }
     static std::once_flag threads;
-    // The main thread wakes the loop to stop it or to clear the pairings: the base needs locks.
+    // The main thread wakes the loop, and the handlers' threads hand their replies back: the base
+    // needs locks.
     std::call_once(threads, [] { libevent().evthread_use_pthreads(); });
     return net_startup() ? libevent().event_base_new() : nullptr;
 }
@@ -57,67 +170,86 @@ void link_event_base_release(event_base* base)
     net_cleanup();
 }
 
-// A phone may pick any address the advertisement publishes, IPv6 ones included, so the listener
-// takes both families on one socket; where IPv6 is missing, IPv4 alone.
-evhttp_bound_socket* bind_listener(evhttp* http, const link_server_context& context)
+int listen_on(const sockaddr* address, socklen_t length, bool both_families)
 {
-    if (!context.listen_address.empty())
-        return libevent().evhttp_bind_socket_with_handle(http, context.listen_address.c_str(), 0);
-    if (context.loopback_only) return libevent().evhttp_bind_socket_with_handle(http, "127.0.0.1", 0);
-    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd >= 0) {
-        const int off = 0;
-        const int on = 1;
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_addr = in6addr_any;
-        if (::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0 &&
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
-            ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && ::listen(fd, 128) == 0) {
-            if (evhttp_bound_socket* bound = libevent().evhttp_accept_socket_with_handle(http, fd)) return bound;
-        }
-        ::close(fd);
-    }
-    return libevent().evhttp_bind_socket_with_handle(http, "0.0.0.0", 0);
+    const int fd = ::socket(address->sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const int on = 1;
+    const int off = 0;
+    if (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
+        (!both_families || ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0) &&
+        ::bind(fd, address, length) == 0 && ::listen(fd, SOMAXCONN) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }
 
-bool bound_port(evhttp_bound_socket* bound, uint16_t& port)
+int listen_on_text(const char* text)
+{
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    if (::inet_pton(AF_INET, text, &v4.sin_addr) == 1)
+        return listen_on(reinterpret_cast<const sockaddr*>(&v4), sizeof v4, false);
+    sockaddr_in6 v6{};
+    v6.sin6_family = AF_INET6;
+    if (::inet_pton(AF_INET6, text, &v6.sin6_addr) == 1)
+        return listen_on(reinterpret_cast<const sockaddr*>(&v6), sizeof v6, false);
+    return -1;
+}
+
+// A phone may pick any address the advertisement publishes, IPv6 ones included, so the listener
+// takes both families on one socket; where IPv6 is missing, IPv4 alone.
+int bind_listener(const link_server_context& context)
+{
+    if (!context.listen_address.empty()) return listen_on_text(context.listen_address.c_str());
+    if (context.loopback_only) return listen_on_text("127.0.0.1");
+    sockaddr_in6 any6{};
+    any6.sin6_family = AF_INET6;
+    any6.sin6_addr = in6addr_any;
+    const int fd = listen_on(reinterpret_cast<const sockaddr*>(&any6), sizeof any6, true);
+    return fd >= 0 ? fd : listen_on_text("0.0.0.0");
+}
+
+bool bound_port(int fd, uint16_t& port)
 {
     sockaddr_storage address{};
     socklen_t length = sizeof address;
-    if (::getsockname(libevent().evhttp_bound_socket_get_fd(bound), reinterpret_cast<sockaddr*>(&address), &length) !=
-        0)
-        return false;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return false;
     if (address.ss_family == AF_INET6) port = ntohs(reinterpret_cast<const sockaddr_in6*>(&address)->sin6_port);
     else if (address.ss_family == AF_INET) port = ntohs(reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
     else return false;
     return true;
 }
 
+std::string address_key(const sockaddr_storage& address)
+{
+    if (address.ss_family == AF_INET) {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(address);
+        return std::string(reinterpret_cast<const char*>(&v4.sin_addr), sizeof v4.sin_addr);
+    }
+    if (address.ss_family == AF_INET6) {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
+        const auto* bytes = reinterpret_cast<const char*>(&v6.sin6_addr);
+        if (IN6_IS_ADDR_V4MAPPED(&v6.sin6_addr)) return std::string(bytes + 12, 4);
+        return std::string(bytes, sizeof v6.sin6_addr);
+    }
+    return {};
+}
+
 void http_server_open(link_server_context& context, http_server& server, event_base* base)
 {
     server.base = base;
     context.server_state = 0;
-    server.http = libevent().evhttp_new(base);
-    if (!server.http) {
-        link_error_print(context.errors, "libevent().evhttp_new(base) failed\n");
-        return;
-    }
-    libevent().evhttp_set_max_body_size(server.http, static_cast<ev_ssize_t>(link_max_body_size));
-    libevent().evhttp_set_max_headers_size(server.http, max_headers_size);
-    libevent().evhttp_set_timeout(server.http, context.connection_timeout_seconds);
-    evhttp_bound_socket* bound = bind_listener(server.http, context);
-    if (!bound) {
-        link_error_print(context.errors, "bind() failed\n");
-        libevent().evhttp_free(server.http);
-        server.http = nullptr;
+    server.listener = bind_listener(context);
+    if (server.listener < 0) {
+        link_error_print(context.errors, "bind() failed: %s\n", std::strerror(errno));
         return;
     }
     context.server_state = 1;
-    if (!bound_port(bound, server.port)) {
+    if (!bound_port(server.listener, server.port)) {
         link_error_print(context.errors, "getsockname() failed\n");
-        libevent().evhttp_free(server.http);
-        server.http = nullptr;
+        ::close(server.listener);
+        server.listener = -1;
         server.port = 0;
         return;
     }
@@ -125,32 +257,378 @@ void http_server_open(link_server_context& context, http_server& server, event_b
     context.server_state = 2;
 }
 
-void http_request_dispatch(evhttp_request* evrequest, void* argument)
-{
-    auto* handler = static_cast<http_handler*>(argument);
-    http_router& router = *handler->router;
-    ++router.context->request_count;
-
-    http_request request;
-    request.evrequest = evrequest;
-    request.timeout_seconds = router.context->connection_timeout_seconds;
-    const char* uri = libevent().evhttp_request_get_uri(evrequest);
-    evbuffer* input = libevent().evhttp_request_get_input_buffer(evrequest);
-    const size_t length = libevent().evbuffer_get_length(input);
-    const unsigned char* bytes = length ? libevent().evbuffer_pullup(input, -1) : nullptr;
-    http_request_parse(request, uri ? uri : "",
-                       std::string_view(reinterpret_cast<const char*>(bytes), bytes ? length : 0));
-    const small_string uri_copy(uri ? uri : "");
-    handler->handle(router, uri_copy, request);
-    http_request_free(request);
-}
-
 bool http_router_add(http_router& router, const char* path, http_handler* handler)
 {
     handler->router = &router;
-    if (path) return libevent().evhttp_set_cb(router.server->http, path, http_request_dispatch, handler) == 0;
-    libevent().evhttp_set_gencb(router.server->http, http_request_dispatch, handler);
+    if (path) router.routes.emplace_back(path, handler);
+    else router.generic = handler;
     return true;
+}
+
+// Paths are matched exactly, decoded and without their query.
+http_handler* http_route(const http_router& router, std::string_view path)
+{
+    for (const auto& [route, handler] : router.routes)
+        if (route == path) return handler;
+    return router.generic;
+}
+
+// ---- Connections ----
+
+void arm_timer(link_connection& connection, int milliseconds_from_now)
+{
+    libevent().event_del(connection.timer);
+    if (milliseconds_from_now <= 0) return;
+    const timeval after = milliseconds(milliseconds_from_now);
+    libevent().event_add(connection.timer, &after);
+}
+
+void set_reading(link_connection& connection, bool on)
+{
+    if (connection.reading == on) return;
+    connection.reading = on;
+    if (on) libevent().event_add(connection.readable, nullptr);
+    else libevent().event_del(connection.readable);
+}
+
+void set_writing(link_connection& connection, bool on)
+{
+    if (connection.writing == on) return;
+    connection.writing = on;
+    if (on) libevent().event_add(connection.writable, nullptr);
+    else libevent().event_del(connection.writable);
+}
+
+void enter(link_connection& connection, phase stage, int timeout_milliseconds)
+{
+    connection.stage = stage;
+    connection.stage_start = clock_type::now();
+    arm_timer(connection, timeout_milliseconds);
+}
+
+void close_connection(link_server_context& context, uint64_t id)
+{
+    link_server_state& state = state_of(context);
+    const auto found = state.connections.find(id);
+    if (found == state.connections.end()) return;
+    link_connection& connection = *found->second;
+    for (event* watched : {connection.readable, connection.writable, connection.timer}) {
+        if (!watched) continue;
+        libevent().event_del(watched);
+        libevent().event_free(watched);
+    }
+    if (connection.fd >= 0) ::close(connection.fd);
+    state.connections.erase(found);
+}
+
+bool advance(link_server_context& context, link_connection& connection);
+bool send_reply(link_server_context& context, link_connection& connection);
+
+bool reply_sent(link_server_context& context, link_connection& connection)
+{
+    std::string().swap(connection.output);
+    connection.output_sent = 0;
+    if (connection.close_after_reply) {
+        // Bytes the client still sends (a body that was never read) would turn a close into a
+        // reset, which can destroy the reply before the client has read it: the sending side
+        // closes first, and what arrives meanwhile is read and dropped for a moment.
+        ::shutdown(connection.fd, SHUT_WR);
+        std::string().swap(connection.input);
+        connection.input_used = 0;
+        enter(connection, phase::lingering, linger_milliseconds);
+        set_reading(connection, true);
+        return true;
+    }
+    connection.head = http_wire_head{};
+    connection.body_reader = http_body_reader{};
+    connection.body.reset();
+    connection.handler = nullptr;
+    enter(connection, phase::head, context.connection_timeout_seconds * 1000);
+    set_reading(connection, true);
+    // A request that came behind this one is already here.
+    return advance(context, connection);
+}
+
+bool flush(link_server_context& context, link_connection& connection)
+{
+    while (connection.output_sent < connection.output.size()) {
+        const ssize_t sent = ::send(connection.fd, connection.output.data() + connection.output_sent,
+                                    connection.output.size() - connection.output_sent, MSG_NOSIGNAL);
+        if (sent > 0) {
+            connection.output_sent += static_cast<size_t>(sent);
+            continue;
+        }
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            set_writing(connection, true);
+            // Counted from the last progress: a large map to a slow phone is not cut off.
+            arm_timer(connection, context.connection_timeout_seconds * 1000);
+            return true;
+        }
+        close_connection(context, connection.id);
+        return false;
+    }
+    set_writing(connection, false);
+    return reply_sent(context, connection);
+}
+
+bool send_reply(link_server_context& context, link_connection& connection)
+{
+    std::shared_ptr<http_request> request = std::move(connection.request);
+    if (!request->replied) {
+        request->status = 500;
+        http_reply_error_page(*request);
+    }
+    const bool closing =
+        connection.close_after_reply || !connection.head.keep_alive || state_of(context).stop_requested;
+    connection.close_after_reply = closing;
+    connection.output =
+        http_reply_bytes(*request, connection.head.minor_version, connection.head.method == "HEAD", closing);
+    connection.output_sent = 0;
+    request.reset();
+    set_reading(connection, false);
+    enter(connection, phase::writing, context.connection_timeout_seconds * 1000);
+    return flush(context, connection);
+}
+
+// A request refused before any handler saw it: bad syntax, or a head or body over its limit.
+bool refuse(link_server_context& context, link_connection& connection, int status)
+{
+    connection.request = std::make_shared<http_request>();
+    connection.request->status = status;
+    http_reply_error_page(*connection.request);
+    connection.close_after_reply = true;
+    connection.body.reset();
+    return send_reply(context, connection);
+}
+
+void post_finished(link_server_context& context, uint64_t id, std::shared_ptr<http_request> request)
+{
+    link_server_state& state = state_of(context);
+    {
+        const std::lock_guard lock(state.finished_mutex);
+        state.finished.push_back({id, std::move(request)});
+    }
+    libevent().event_active(state.finished_event, EV_READ, 0);
+}
+
+bool start_job(link_server_context& context, link_connection& connection, link_lane& lane)
+{
+    link_server_state& state = state_of(context);
+    set_reading(connection, false);
+    enter(connection, phase::handling, 0);
+    std::shared_ptr<std::string> body(std::move(connection.body));
+    lane.post([&context, &state, handler = connection.handler, id = connection.id, request = connection.request,
+               body = std::move(body)]() mutable {
+        // Only an upload comes with a body; it is parsed here, off the server's thread.
+        if (body) http_request_parse(*request, request->uri, *body);
+        handler->handle(*state.router, small_string(request->uri), *request);
+        post_finished(context, id, std::move(request));
+    });
+    connection.request.reset();
+    return true;
+}
+
+bool send_continue(link_connection& connection)
+{
+    // Sent once the request has proved its pairing; a client that waits for it sends its body
+    // only then.
+    const std::string_view line = "HTTP/1.1 100 Continue\r\n\r\n";
+    const ssize_t sent = ::send(connection.fd, line.data(), line.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    return sent == static_cast<ssize_t>(line.size());
+}
+
+// The head has arrived: the request is routed, and checked before any of its body is read.
+bool dispatch(link_server_context& context, link_connection& connection)
+{
+    link_server_state& state = state_of(context);
+    ++context.request_count;
+    auto request = std::make_shared<http_request>();
+    request->method = connection.head.method;
+    request->uri = connection.head.target;
+    request->input_headers = connection.head.headers;
+    http_request_parse_path(*request, request->uri);
+    http_handler* handler = http_route(*state.router, request->path.view());
+    connection.handler = handler;
+    connection.request = request;
+
+    link_lane* lane = nullptr;
+    const bool upload = handler == state.handlers[4].get();
+    if (handler == state.handlers[0].get()) {
+        if (pair_request_asks(*request)) {
+            lane = state.pairing_lane.get();
+        }
+    } else if (handler != state.handlers[1].get()) {
+        pairing_session record;
+        if (check_authenticate(state, record, *request))
+            lane = upload ? state.upload_lane.get() : state.maps_lane.get();
+    }
+
+    if (upload && lane) {
+        if (connection.head.expects_continue && connection.head.has_body() && !send_continue(connection)) {
+            close_connection(context, connection.id);
+            return false;
+        }
+        connection.body = std::make_unique<std::string>();
+        connection.body_reader.start(connection.head, link_max_body_size);
+        enter(connection, phase::body, context.connection_timeout_seconds * 1000);
+        return true;
+    }
+    // No other request needs its body, and none is read: the connection closes after the reply.
+    if (connection.head.has_body()) connection.close_after_reply = true;
+    if (lane) return start_job(context, connection, *lane);
+    handler->handle(*state.router, small_string(request->uri), *request);
+    return send_reply(context, connection);
+}
+
+bool advance(link_server_context& context, link_connection& connection)
+{
+    const http_wire_limits limits{max_head_size, 100, link_max_body_size};
+    while (true) {
+        const std::string_view pending = std::string_view(connection.input).substr(connection.input_used);
+        if (connection.stage == phase::head) {
+            const size_t end = http_find_head_end(pending, connection.head_scanned);
+            if (end == std::string_view::npos) {
+                if (pending.size() > max_head_size)
+                    return refuse(context, connection, http_wire_status(http_wire_error::head_too_large));
+                break;
+            }
+            http_wire_error error = http_wire_error::none;
+            if (!http_parse_head(pending.substr(0, end), limits, connection.head, error))
+                return refuse(context, connection, http_wire_status(error));
+            connection.input_used += end;
+            connection.head_scanned = 0;
+            if (!dispatch(context, connection)) return false;
+            continue;
+        }
+        if (connection.stage == phase::body) {
+            std::string& body = *connection.body;
+            connection.input_used += connection.body_reader.consume(pending, [&body](std::string_view bytes) {
+                body.append(bytes);
+                return true;
+            });
+            if (connection.body_reader.failed())
+                return refuse(context, connection, http_wire_status(connection.body_reader.error()));
+            if (!connection.body_reader.done()) break;
+            start_job(context, connection, *state_of(context).upload_lane);
+            continue;
+        }
+        break;
+    }
+    if (connection.input_used == connection.input.size()) {
+        connection.input.clear();
+        connection.input_used = 0;
+    } else if (connection.input_used > read_per_turn) {
+        connection.input.erase(0, connection.input_used);
+        connection.input_used = 0;
+    }
+    return true;
+}
+
+void connection_readable(evutil_socket_t, short, void* argument)
+{
+    link_connection& connection = *static_cast<link_connection*>(argument);
+    link_server_context& context = *connection.context;
+    const uint64_t id = connection.id;
+    char buffer[read_chunk];
+    for (size_t taken = 0; taken < read_per_turn;) {
+        const ssize_t count = ::recv(connection.fd, buffer, sizeof buffer, 0);
+        if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            // The client went: whatever it left unfinished goes with it.
+            close_connection(context, id);
+            return;
+        }
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        taken += static_cast<size_t>(count);
+        if (connection.stage == phase::lingering) {
+            connection.lingered += static_cast<size_t>(count);
+            if (connection.lingered > linger_bytes) {
+                close_connection(context, id);
+                return;
+            }
+            continue;
+        }
+        connection.input.append(buffer, static_cast<size_t>(count));
+        // A body goes to its storage as it comes, and a head is looked at before more is read.
+        if (!advance(context, connection)) return;
+        if (!connection.reading) return;
+    }
+}
+
+void connection_writable(evutil_socket_t, short, void* argument)
+{
+    link_connection& connection = *static_cast<link_connection*>(argument);
+    flush(*connection.context, connection);
+}
+
+void connection_timed_out(evutil_socket_t, short, void* argument)
+{
+    link_connection& connection = *static_cast<link_connection*>(argument);
+    close_connection(*connection.context, connection.id);
+}
+
+void admit(link_server_context& context, int fd, std::string address)
+{
+    link_server_state& state = state_of(context);
+    auto connection = std::make_unique<link_connection>();
+    link_connection& made = *connection;
+    made.context = &context;
+    made.id = state.next_connection_id++;
+    made.fd = fd;
+    made.address = std::move(address);
+    made.readable = libevent().event_new(state.base, fd, EV_READ | EV_PERSIST, connection_readable, &made);
+    made.writable = libevent().event_new(state.base, fd, EV_WRITE | EV_PERSIST, connection_writable, &made);
+    made.timer = libevent().event_new(state.base, -1, 0, connection_timed_out, &made);
+    state.connections.emplace(made.id, std::move(connection));
+    if (!made.readable || !made.writable || !made.timer) {
+        close_connection(context, made.id);
+        return;
+    }
+    enter(made, phase::head, context.connection_timeout_seconds * 1000);
+    set_reading(made, true);
+}
+
+void accept_ready(evutil_socket_t listener, short, void* argument)
+{
+    auto& context = *static_cast<link_server_context*>(argument);
+    // A few at a time, so that a flood of connections cannot hold the loop.
+    for (int accepted = 0; accepted < 64; ++accepted) {
+        sockaddr_storage address{};
+        socklen_t length = sizeof address;
+        const int fd =
+            ::accept4(listener, reinterpret_cast<sockaddr*>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
+            return;
+        }
+        admit(context, fd, address_key(address));
+    }
+}
+
+void finished_ready(evutil_socket_t, short, void* argument)
+{
+    auto& context = *static_cast<link_server_context*>(argument);
+    link_server_state& state = state_of(context);
+    std::vector<link_server_state::finished_request> finished;
+    {
+        const std::lock_guard lock(state.finished_mutex);
+        finished.swap(state.finished);
+    }
+    for (link_server_state::finished_request& done : finished) {
+        const auto found = state.connections.find(done.connection);
+        if (found == state.connections.end()) continue;
+        found->second->request = std::move(done.request);
+        send_reply(context, *found->second);
+    }
+}
+
+void close_all_connections(link_server_context& context)
+{
+    link_server_state& state = state_of(context);
+    while (!state.connections.empty()) close_connection(context, state.connections.begin()->first);
 }
 
 bool link_server_start(link_server_context& context, event_base* base, uint16_t& port)
@@ -159,7 +637,7 @@ bool link_server_start(link_server_context& context, event_base* base, uint16_t&
     link_error_hook_install(context.errors);
     state.server = std::make_unique<http_server>();
     http_server_open(context, *state.server, base);
-    if (!state.server->http) {
+    if (state.server->listener < 0) {
         // Without a bound port there is nothing to route to and nothing to advertise.
         std::fputs("Couldn't open net interface\n", stderr);
         state.server.reset();
@@ -178,6 +656,14 @@ bool link_server_start(link_server_context& context, event_base* base, uint16_t&
     http_router_add(*state.router, "/mindmaps/list", state.handlers[2].get());
     http_router_add(*state.router, nullptr, state.handlers[3].get());
     http_router_add(*state.router, "/mindmaps/upload", state.handlers[4].get());
+
+    state.finished_event = libevent().event_new(base, -1, 0, finished_ready, &context);
+    state.server->accepting =
+        libevent().event_new(base, state.server->listener, EV_READ | EV_PERSIST, accept_ready, &context);
+    if (state.server->accepting) libevent().event_add(state.server->accepting, nullptr);
+    state.pairing_lane = std::make_unique<link_lane>(context.callbacks);
+    state.maps_lane = std::make_unique<link_lane>(context.callbacks);
+    state.upload_lane = std::make_unique<link_lane>(context.callbacks);
     port = state.server->port;
     return true;
 }
@@ -185,8 +671,24 @@ bool link_server_start(link_server_context& context, event_base* base, uint16_t&
 void link_server_stop(link_server_context& context)
 {
     link_server_state& state = *context.state;
-    // The evhttp server goes first: it holds the handlers as callback arguments.
-    if (state.server && state.server->http) libevent().evhttp_free(state.server->http);
+    close_all_connections(context);
+    // The lanes end before what their handlers use goes.
+    state.pairing_lane.reset();
+    state.maps_lane.reset();
+    state.upload_lane.reset();
+    state.finished.clear();
+    if (state.finished_event) {
+        libevent().event_del(state.finished_event);
+        libevent().event_free(state.finished_event);
+        state.finished_event = nullptr;
+    }
+    if (state.server) {
+        if (state.server->accepting) {
+            libevent().event_del(state.server->accepting);
+            libevent().event_free(state.server->accepting);
+        }
+        if (state.server->listener >= 0) ::close(state.server->listener);
+    }
     state.server.reset();
     state.router.reset();
     for (auto& handler : state.handlers) handler.reset();
@@ -305,24 +807,11 @@ void bonjour_unregister(link_server_context& context)
     state.owned_registrar.reset();
 }
 
-void http_reply(http_request& request, std::string_view body, const char* type, int timeout_seconds)
-{
-    evhttp_request* evrequest = request.evrequest;
-    // The time-out counts from the last transfer, and a handler may have waited for the user far
-    // longer than that: without a fresh start the reply would be dropped as soon as it is queued.
-    // The loop's clock stands still while a handler runs, so it is moved on first.
-    if (evhttp_connection* connection = libevent().evhttp_request_get_connection(evrequest)) {
-        libevent().event_base_update_cache_time(libevent().evhttp_connection_get_base(connection));
-        libevent().evhttp_connection_set_timeout(connection, timeout_seconds);
-    }
-    libevent().evhttp_add_header(libevent().evhttp_request_get_output_headers(evrequest), "Content-Type", type);
-    evbuffer* buffer = libevent().evbuffer_new();
-    if (buffer) libevent().evbuffer_add(buffer, body.data(), body.size());
-    libevent().evhttp_send_reply(evrequest, request.status, request.status < 400 ? "OK" : "ERROR", buffer);
-    if (buffer) libevent().evbuffer_free(buffer);
-}
-
 } // namespace
+
+link_server_state::link_server_state() = default;
+
+link_server_state::~link_server_state() = default;
 
 link_server_context::link_server_context(link_server_callbacks* callbacks, std::unique_ptr<dns_sd_registrar> registrar)
     : callbacks(callbacks), registrar(std::move(registrar)), state(std::make_unique<link_server_state>())
@@ -431,12 +920,16 @@ uint16_t link_server_port(const link_server_context& context)
 
 void http_reply_text(http_request& request, std::string_view body)
 {
-    http_reply(request, body, "text/plain", request.timeout_seconds);
+    request.content_type = "text/plain";
+    request.reply_body.assign(body);
+    request.replied = true;
 }
 
 void http_reply_html(http_request& request, std::string_view body)
 {
-    http_reply(request, body, "text/html", request.timeout_seconds);
+    request.content_type = "text/html";
+    request.reply_body.assign(body);
+    request.replied = true;
 }
 
 void http_reply_error_page(http_request& request)
@@ -445,18 +938,39 @@ void http_reply_error_page(http_request& request)
     http_reply_html(request, page.view());
 }
 
+std::string http_reply_bytes(const http_request& request, int minor_version, bool head_only, bool closing)
+{
+    std::string bytes = "HTTP/1." + std::to_string(minor_version) + " " + std::to_string(request.status) +
+        (request.status < 400 ? " OK" : " ERROR") + "\r\n";
+    for (const auto& [name, value] : request.output_headers) bytes += name + ": " + value + "\r\n";
+    bytes += "Content-Type: " + request.content_type + "\r\n";
+    bytes += "Content-Length: " + std::to_string(request.reply_body.size()) + "\r\n";
+    if (closing) bytes += "Connection: close\r\n";
+    else if (minor_version == 0) bytes += "Connection: keep-alive\r\n";
+    bytes += "\r\n";
+    // The body is sent whole, zero bytes included.
+    if (!head_only) bytes += request.reply_body;
+    return bytes;
+}
+
 bool http_get_header(const http_request& request, const char* name, small_string& out)
 {
-    if (!request.evrequest) return false;
-    const char* value =
-        libevent().evhttp_find_header(libevent().evhttp_request_get_input_headers(request.evrequest), name);
-    if (!value) return false;
-    out = value;
-    return true;
+    const std::string_view wanted(name);
+    for (const auto& [key, value] : request.input_headers) {
+        if (key.size() != wanted.size() || !std::equal(key.begin(), key.end(), wanted.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            }))
+            continue;
+        out = small_string(std::string_view(value));
+        return true;
+    }
+    return false;
 }
 
 bool http_set_header(http_request& request, const char* name, const char* value)
 {
-    return request.evrequest &&
-        libevent().evhttp_add_header(libevent().evhttp_request_get_output_headers(request.evrequest), name, value) == 0;
+    // A line end in a value would start a header of its own.
+    if (std::strpbrk(value, "\r\n")) return false;
+    request.output_headers.emplace_back(name, value);
+    return true;
 }

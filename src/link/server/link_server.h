@@ -4,9 +4,10 @@
 // one server's state, the thread's entry, its status and the calls that stop it.
 //
 // The services make one link_server_context, start a thread on link_server_run and read the status
-// accessors from the main thread. To quit they first make every callback answer -1 at once (so the
-// server thread never waits for the main thread again), then call link_server_request_stop and
-// join: the thread leaves its loop, unregisters, frees its objects and returns.
+// accessors from the main thread. To quit they first make every callback answer -1 at once (so no
+// thread of the server waits for the main thread again), then call link_server_request_stop and
+// join: the thread leaves its loop, ends the threads that run handlers, unregisters, frees its
+// objects and returns.
 
 #include "link/server/link_support.h"
 
@@ -17,8 +18,9 @@
 #include <span>
 #include <string>
 
-// Called on the server thread; each may block until the main thread has answered. Every text is
-// zero-terminated UTF-8.
+// Called on threads of the server, never on the one that serves connections; each may block until
+// the main thread has answered. Up to three run at once (a pairing question, a list or fetch, and
+// an upload). Every text is zero-terminated UTF-8.
 class link_server_callbacks {
 public:
     virtual ~link_server_callbacks() = default;
@@ -34,6 +36,10 @@ public:
     // 0 to 9999 when the user confirmed the device, -1 when cancelled or no services; another
     // negative value is a failure other than a cancel.
     virtual int LinkServerGetPinCode(const char* device_name) = 0;
+    // Called on each thread of the server that calls the four above, as it starts and before it
+    // ends.
+    virtual void link_thread_started() {}
+    virtual void link_thread_ending() {}
 };
 
 // The advertisement on the local network, behind an interface so that headless tests never reach
@@ -75,8 +81,8 @@ struct link_server_context {
     bool loopback_only = false;
     // When set, the one address listened on, in place of the two above.
     std::string listen_address;
-    // A connection that stops sending or receiving for this long is dropped, so a stalled client
-    // cannot hold the only thread the server has.
+    // A request that has not arrived, or a reply the client has not taken, within this time is
+    // dropped with its connection, so a stalled client cannot hold its place for ever.
     int connection_timeout_seconds = 60;
 
     std::atomic<int32_t> request_count{0};

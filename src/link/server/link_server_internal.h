@@ -1,31 +1,39 @@
 #pragma once
 
 // The server's inner objects, shared by the frame, the pairing and the map handlers. Everything
-// here is touched by the server thread only.
+// here belongs to the server thread, except where a field says otherwise.
 
 #include "link/server/http_request.h"
 #include "link/server/link_server.h"
 
 #include <array>
+#include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 struct event;
 struct event_base;
-struct evhttp;
-struct evhttp_bound_socket;
-struct evhttp_request;
 
 struct http_server {
     event_base* base = nullptr; // not owned
-    evhttp* http = nullptr;     // owned; null when opening failed
+    int listener = -1;          // owned; -1 when opening failed
+    event* accepting = nullptr; // the listener's read event
     uint16_t port = 0;          // host byte order
 };
+
+class http_handler;
 
 struct http_router {
     http_server* server = nullptr;
     link_server_context* context = nullptr;
     bool busy = false;
+    // Paths matched exactly, and the handler of every other path.
+    std::vector<std::pair<std::string, http_handler*>> routes;
+    http_handler* generic = nullptr;
 };
 
 class http_handler {
@@ -64,9 +72,18 @@ public:
     void handle(http_router& router, const small_string& uri, http_request& request) override;
 };
 
+struct link_connection;
+class link_lane;
+
 struct link_server_state {
+    link_server_state();
+    ~link_server_state();
+
     small_string working_directory;
     small_string bonjour_challenge;
+    // The pairing tables below are read and written by the server thread and by the threads that
+    // run handlers; every access holds this.
+    std::mutex pairing_mutex;
     string_map<small_string> paired_secrets;
     string_map<small_string> issued_challenges;
     // The challenge "/identify" last gave an app without a valid authenticator. Kept apart from the
@@ -88,6 +105,24 @@ struct link_server_state {
     event* wake_event = nullptr;
     std::atomic<bool> stop_requested{false};
     std::atomic<bool> clear_requested{false};
+
+    // Connections by id.
+    std::map<uint64_t, std::unique_ptr<link_connection>> connections;
+    uint64_t next_connection_id = 1;
+
+    // Handlers that wait for the application run on threads of their own, one each for pairing,
+    // for lists and fetches, and for uploads, so that none of them holds the server or another.
+    std::unique_ptr<link_lane> pairing_lane;
+    std::unique_ptr<link_lane> maps_lane;
+    std::unique_ptr<link_lane> upload_lane;
+    // What they have answered, for the server thread to send.
+    struct finished_request {
+        uint64_t connection = 0;
+        std::shared_ptr<http_request> request;
+    };
+    std::mutex finished_mutex;
+    std::vector<finished_request> finished;
+    event* finished_event = nullptr;
 };
 
 // The largest body a request may carry, and the largest buffer a handler makes for an answer.
@@ -99,6 +134,8 @@ void set_working_directory(link_server_state& state, const char* text);
 void http_reply_text(http_request& request, std::string_view body);
 void http_reply_html(http_request& request, std::string_view body);
 void http_reply_error_page(http_request& request);
+// The reply as it goes on the wire; a HEAD request gets the headers alone.
+std::string http_reply_bytes(const http_request& request, int minor_version, bool head_only, bool closing);
 // Request header names are compared without regard to case. Absent leaves the out string as it was.
 bool http_get_header(const http_request& request, const char* name, small_string& out);
 bool http_set_header(http_request& request, const char* name, const char* value);

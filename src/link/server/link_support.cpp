@@ -409,6 +409,100 @@ bool utf8_valid(std::string_view text) noexcept
     return true;
 }
 
+namespace {
+
+// The maximal suffix of the needle for one order of the bytes (the other order when reversed),
+// with its period: one half of a critical factorisation.
+std::pair<size_t, size_t> maximal_suffix(const unsigned char* needle, size_t length, bool reversed) noexcept
+{
+    // The suffix starts after start; start is one before the first byte to begin with, so the
+    // arithmetic wraps on purpose.
+    size_t start = SIZE_MAX;
+    size_t candidate = 0;
+    size_t offset = 1;
+    size_t period = 1;
+    while (candidate + offset < length) {
+        const unsigned char a = needle[start + offset];
+        const unsigned char b = needle[candidate + offset];
+        if (a == b) {
+            if (offset == period) {
+                candidate += period;
+                offset = 1;
+            } else {
+                ++offset;
+            }
+        } else if (reversed ? a < b : a > b) {
+            candidate += offset;
+            offset = 1;
+            period = candidate - start;
+        } else {
+            start = candidate++;
+            offset = 1;
+            period = 1;
+        }
+    }
+    return {start, period};
+}
+
+} // namespace
+
+size_t find_bytes(std::string_view haystack, std::string_view needle, size_t from) noexcept
+{
+    constexpr size_t npos = std::string_view::npos;
+    const size_t length = needle.size();
+    if (from > haystack.size() || haystack.size() - from < length) return npos;
+    if (length == 0) return from;
+    const auto* base = reinterpret_cast<const unsigned char*>(haystack.data());
+    const auto* n = reinterpret_cast<const unsigned char*>(needle.data());
+    if (length == 1) {
+        const void* found = std::memchr(base + from, n[0], haystack.size() - from);
+        return found ? static_cast<size_t>(static_cast<const unsigned char*>(found) - base) : npos;
+    }
+
+    // The two-way search (Crochemore and Perrin): the needle is cut at a critical factorisation,
+    // the right part compared first, the left part after; a periodic needle remembers how much of
+    // its start is known to match after a shift by its period.
+    size_t last_at[256] = {};
+    for (size_t index = 0; index < length; ++index) last_at[n[index]] = index + 1;
+    const auto [forward, forward_period] = maximal_suffix(n, length, false);
+    const auto [backward, backward_period] = maximal_suffix(n, length, true);
+    size_t split = forward;
+    size_t period = forward_period;
+    if (backward + 1 > forward + 1) {
+        split = backward;
+        period = backward_period;
+    }
+    size_t remembered_after_shift = 0;
+    if (std::memcmp(n, n + period, split + 1) != 0) period = std::max(split, length - split - 1) + 1;
+    else remembered_after_shift = length - period;
+
+    const unsigned char* h = base + from;
+    const unsigned char* const end = base + haystack.size();
+    size_t remembered = 0;
+    while (static_cast<size_t>(end - h) >= length) {
+        // The last byte first: one the needle does not hold, or holds only earlier, moves it on.
+        const size_t skip = length - (last_at[h[length - 1]] ? last_at[h[length - 1]] : 0);
+        if (skip) {
+            h += skip;
+            remembered = 0;
+            continue;
+        }
+        size_t at = std::max(split + 1, remembered);
+        while (at < length && n[at] == h[at]) ++at;
+        if (at < length) {
+            h += at - split;
+            remembered = 0;
+            continue;
+        }
+        at = split + 1;
+        while (at > remembered && n[at - 1] == h[at - 1]) --at;
+        if (at <= remembered) return static_cast<size_t>(h - base);
+        h += period;
+        remembered = remembered_after_shift;
+    }
+    return npos;
+}
+
 void sha256(const void* bytes, size_t length, unsigned char out[32])
 {
     const auto* first = static_cast<const uint8_t*>(bytes);

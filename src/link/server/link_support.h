@@ -239,6 +239,11 @@ bool base64url_decode_string(const small_string& string, small_string& out);
 void url_decode(small_string& string);
 bool utf8_valid(std::string_view text) noexcept;
 
+// The first occurrence of the needle in the haystack at or after from; npos when there is none.
+// Linear in both lengths whatever the bytes, with no memory beyond a fixed table: a body sent by
+// anyone must not cost the server the product of its length and a line's.
+size_t find_bytes(std::string_view haystack, std::string_view needle, size_t from = 0) noexcept;
+
 void sha256(const void* bytes, size_t length, unsigned char out[32]);
 small_string sha256_string(const small_string& string);
 

@@ -149,7 +149,10 @@ bool pairing_load(link_server_state& state, pairing_session& record)
 void pairing_save(link_server_context& context, pairing_session& record)
 {
     link_server_state& state = *context.state;
-    state.paired_secrets.lookup_or_insert(record.app_id.view()) = record.secret;
+    {
+        const std::lock_guard lock(state.pairing_mutex);
+        state.paired_secrets.lookup_or_insert(record.app_id.view()) = record.secret;
+    }
     small_string text;
     base64url_encode(record.secret.view(), text);
 
@@ -227,11 +230,22 @@ bool pairing_take_bonjour_challenge(const link_server_state& state, pairing_sess
 
 void pairing_clear_cache(link_server_state& state)
 {
+    const std::lock_guard lock(state.pairing_mutex);
     state.paired_secrets.destroy();
 }
 
 bool check_authenticate(link_server_state& state, pairing_session& record, http_request& request)
 {
+    using authentication = http_request::authentication;
+    if (request.authenticated != authentication::unchecked) {
+        record.app_id = request.auth_app_id;
+        record.secret = request.auth_secret;
+        record.challenge = request.auth_challenge;
+        if (request.authenticated == authentication::passed) return true;
+        request.status = 403;
+        return false;
+    }
+    const std::lock_guard lock(state.pairing_mutex);
     bool passed = false;
     small_string app_id;
     if (http_get_header(request, "fernquill-app-id", app_id) && pairing_app_id_valid(app_id.view())) {
@@ -245,6 +259,10 @@ bool check_authenticate(link_server_state& state, pairing_session& record, http_
             passed = pairing_verify(record, authenticator);
         }
     }
+    request.auth_app_id = record.app_id;
+    request.auth_secret = record.secret;
+    request.auth_challenge = record.challenge;
+    request.authenticated = passed ? authentication::passed : authentication::failed;
     if (!passed) {
         request.status = 403;
         return false;
@@ -260,6 +278,7 @@ bool check_authenticate(link_server_state& state, pairing_session& record, http_
 
 bool answer_challenge(link_server_state& state, pairing_session& record, http_request& request)
 {
+    const std::lock_guard lock(state.pairing_mutex);
     small_string app_challenge;
     small_string answer;
     small_string next;
@@ -276,6 +295,7 @@ bool answer_challenge(link_server_state& state, pairing_session& record, http_re
 
 bool answer_unauthenticated_challenge(link_server_state& state, pairing_session& record, http_request& request)
 {
+    const std::lock_guard lock(state.pairing_mutex);
     small_string app_challenge;
     small_string decoded;
     small_string answer;
@@ -301,6 +321,34 @@ bool answer_unauthenticated_challenge(link_server_state& state, pairing_session&
     return answered;
 }
 
+namespace {
+
+// The headers of a "/pair" request, the app's challenge decoded; false when one is missing.
+bool pair_headers(const http_request& request, small_string& app_id, small_string& device, small_string& challenge)
+{
+    small_string app_challenge;
+    const bool complete = http_get_header(request, "fernquill-app-id", app_id) &&
+        http_get_header(request, "fernquill-challenge", app_challenge) &&
+        http_get_header(request, "fernquill-device", device);
+    // Only base64url text counts: the decoder skips foreign characters, and a challenge made of
+    // them would decode to bytes the app never chose.
+    if (complete && is_base64url_text(app_challenge.view())) base64url_decode(app_challenge.view(), challenge);
+    return complete;
+}
+
+} // namespace
+
+bool pair_request_asks(const http_request& request)
+{
+    small_string app_id;
+    small_string device;
+    small_string challenge;
+    // Nothing is asked of the user for a request that could never pair: an app id that cannot name
+    // a file, or no challenge of the app's own (the secret would be the PIN alone).
+    return pair_headers(request, app_id, device, challenge) && pairing_app_id_valid(app_id.view()) &&
+        !challenge.empty();
+}
+
 void pair_handler::handle(http_router& router, const small_string&, http_request& request)
 {
     link_server_context& context = *router.context;
@@ -310,17 +358,9 @@ void pair_handler::handle(http_router& router, const small_string&, http_request
     const char* outcome = "REJECT";
 
     small_string app_id;
-    small_string app_challenge;
     small_string device;
-    const bool complete = http_get_header(request, "fernquill-app-id", app_id) &&
-        http_get_header(request, "fernquill-challenge", app_challenge) &&
-        http_get_header(request, "fernquill-device", device);
-    // Only base64url text counts: the decoder skips foreign characters, and a challenge made of
-    // them would decode to bytes the app never chose.
-    if (complete && is_base64url_text(app_challenge.view())) base64url_decode(app_challenge.view(), pairing.challenge);
-    // Nothing is asked of the user for a request that could never pair: an app id that cannot name
-    // a file, or no challenge of the app's own (the secret would be the PIN alone).
-    if (complete && pairing_app_id_valid(app_id.view()) && !pairing.challenge.empty()) {
+    pair_headers(request, app_id, device, pairing.challenge);
+    if (pair_request_asks(request)) {
         record.app_id = app_id;
         const small_string name = pairing_device_name(device.view());
         const int pin = context.callbacks ? context.callbacks->LinkServerGetPinCode(name.c_str()) : -1;

@@ -53,8 +53,11 @@ bool pairing_take_bonjour_challenge(const link_server_state& state, pairing_sess
 void pairing_clear_cache(link_server_state& state);
 
 // The request's authenticator against the app's pairing and its last issued challenge; on
-// failure the status becomes 403. A passing check uses up the challenge.
+// failure the status becomes 403. A passing check uses up the challenge. The verdict is kept in
+// the request: asked again for the same request, the check answers it without a second try.
 bool check_authenticate(link_server_state& state, pairing_session& record, http_request& request);
+// Whether a "/pair" request could pair at all, so that the user would be asked for a PIN.
+bool pair_request_asks(const http_request& request);
 // Answers the app's challenge and issues the next one; status 200, or 500 on failure.
 bool answer_challenge(link_server_state& state, pairing_session& record, http_request& request);
 // The same for a request that did not authenticate: the next challenge goes beside the issued
