@@ -2,6 +2,9 @@
 
 #include "support/TempDir.h"
 
+#include <sys/resource.h>
+
+#include <filesystem>
 #include <future>
 #include <memory>
 
@@ -70,6 +73,153 @@ TEST(LinkTraffic, HostileFormBodiesOfGrowingSizeAreAnswered)
         EXPECT_EQ(reply.body, "<upload>\n</upload>") << size;
     }
     EXPECT_TRUE(paired.server.services.saves.empty());
+}
+
+// Counts the clients the server has closed; each is asked once it has not been seen closed.
+size_t count_closed(std::vector<std::unique_ptr<raw_client>>& clients, std::vector<bool>& closed)
+{
+    closed.resize(clients.size(), false);
+    size_t count = 0;
+    for (size_t index = 0; index < clients.size(); ++index) {
+        if (!closed[index]) closed[index] = clients[index]->closed_by_server();
+        count += closed[index] ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(LinkTraffic, AFloodOfIdleConnectionsFromOneAddressKeepsToItsShareAndThePhoneIsServed)
+{
+    TempDir folder;
+    paired_fixture paired(folder.path());
+    paired.server.services.index = "<i/>";
+    const uint16_t port = link_server_port(*paired.server.context);
+    std::vector<std::unique_ptr<raw_client>> flood;
+    for (int index = 0; index < 300; ++index) {
+        flood.push_back(std::make_unique<raw_client>(port, "127.0.0.2"));
+        ASSERT_TRUE(flood.back()->connected()) << index;
+    }
+    std::vector<bool> closed;
+    // Each new connection of the address takes the place of its oldest.
+    EXPECT_TRUE(eventually([&] { return count_closed(flood, closed) >= 300 - 16; }));
+    EXPECT_EQ(paired.call("/mindmaps/list").body, "<i/>\n");
+    EXPECT_TRUE(eventually([&] { return count_closed(flood, closed) == 300 - 16; }))
+        << count_closed(flood, closed) << " of 300 closed";
+}
+
+TEST(LinkTraffic, AFloodFromManyAddressesKeepsDescriptorsForTheRestOfTheProgram)
+{
+    // A process that may open this many descriptors more than it holds now: the server may hold a
+    // quarter of its limit.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const auto open_now = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+    rlimit lowered = saved;
+    lowered.rlim_cur = open_now + 300;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    struct restore_limit {
+        rlimit limit;
+        ~restore_limit() { ::setrlimit(RLIMIT_NOFILE, &limit); }
+    } restore{saved};
+    {
+        TempDir folder;
+        paired_fixture paired(folder.path());
+        paired.server.services.index = "<i/>";
+        const uint16_t port = link_server_port(*paired.server.context);
+        const size_t held = static_cast<size_t>(lowered.rlim_cur / 4);
+        std::vector<std::unique_ptr<raw_client>> flood;
+        for (int index = 0; index < 160; ++index)
+            flood.push_back(std::make_unique<raw_client>(port, "127.0.1." + std::to_string(1 + index % 10)));
+        size_t connected = 0;
+        for (const auto& client : flood) connected += client->connected() ? 1 : 0;
+        EXPECT_EQ(connected, 160u) << "the test's own connections took descriptors the server should have left";
+        std::vector<bool> closed;
+        EXPECT_TRUE(eventually([&] { return count_closed(flood, closed) + held >= connected; }))
+            << count_closed(flood, closed) << " of " << connected << " closed";
+        // Ctrl+N and every other file the program opens still find a descriptor.
+        const int file = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        EXPECT_GE(file, 0);
+        if (file >= 0) ::close(file);
+        EXPECT_EQ(paired.call("/mindmaps/list").body, "<i/>\n");
+    }
+}
+
+std::atomic<int> errors_said{0};
+std::string last_error_said;
+
+TEST(LinkTraffic, RunningOutOfDescriptorsPausesTakingConnectionsAndSaysSoOnce)
+{
+    errors_said = 0;
+    TempDir folder;
+    running_link_server server(folder.path(), [](link_server_context& context) {
+        context.errors.error_hook = [](int, const char* text) {
+            last_error_said = text;
+            ++errors_said;
+        };
+    });
+    const uint16_t port = link_server_port(*server.context);
+    // The client's socket is made first; then every descriptor left is taken, so that the server
+    // finds none when the connection arrives.
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(client, 0);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const auto open_now = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+    rlimit lowered = saved;
+    lowered.rlim_cur = open_now + 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> taken;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) taken.push_back(fd);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const bool said = eventually([] { return errors_said > 0; });
+    for (const int fd : taken) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    ASSERT_TRUE(said) << "nothing said about the connection that could not be taken";
+    EXPECT_NE(last_error_said.find("Too many open files"), std::string::npos) << last_error_said;
+
+    // Once descriptors are free again the waiting connection is taken and served.
+    const std::string head = "GET /mindmaps/list HTTP/1.1\r\nHost: x\r\n\r\n";
+    ASSERT_EQ(::send(client, head.data(), head.size(), MSG_NOSIGNAL), static_cast<ssize_t>(head.size()));
+    std::string reply;
+    char buffer[1024];
+    for (ssize_t count;
+         reply.find("</html>") == std::string::npos && (count = ::recv(client, buffer, sizeof buffer, 0)) > 0;)
+        reply.append(buffer, static_cast<size_t>(count));
+    ::close(client);
+    EXPECT_EQ(reply.substr(0, 18), "HTTP/1.1 403 ERROR") << reply;
+    EXPECT_EQ(errors_said, 1) << "said once for the whole spell";
+}
+
+TEST(LinkTraffic, DropsConnectionsWhoseHeadOrBodyDoesNotArriveInTime)
+{
+    TempDir folder;
+    paired_fixture paired(folder.path());
+    paired.server.stop();
+    running_link_server server(folder.path(), [](link_server_context& context) {
+        context.header_timeout_seconds = 1;
+        context.body_timeout_seconds = 1;
+    });
+    server.services.index = "<i/>";
+    const uint16_t port = link_server_port(*server.context);
+    test_phone phone = paired.phone;
+    phone.issued.clear(); // a restart: the first request signs the secret alone
+
+    raw_client silent(port);
+    raw_client half_head(port);
+    ASSERT_TRUE(half_head.send_all("GET /mindmaps/list HTTP/1.1\r\nHost: 127.0"));
+    raw_client half_body(port);
+    ASSERT_TRUE(half_body.send_all(
+        raw_head("POST", "/mindmaps/upload", phone.paired_call("POST"), {"Content-Length: 1000"}) + "0123456789"));
+    raw_client kept_alive(port);
+    ASSERT_TRUE(kept_alive.send_all(raw_head("GET", "/mindmaps/list", http_call{})));
+    EXPECT_NE(kept_alive.read_reply().find("403"), std::string::npos);
+
+    for (raw_client* client : {&silent, &half_head, &half_body, &kept_alive})
+        EXPECT_TRUE(eventually([client] { return client->closed_by_server(); }));
+    EXPECT_TRUE(server.services.saves.empty());
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,6 +125,9 @@ constexpr size_t read_per_turn = 256 * 1024;
 // this long, or up to this much.
 constexpr int linger_milliseconds = 2000;
 constexpr size_t linger_bytes = size_t{1} << 20;
+// Accepting pauses after an error, first briefly, then up to the longest pause.
+constexpr int accept_pause_first_ms = 100;
+constexpr int accept_pause_last_ms = 2000;
 
 int net_startup()
 {
@@ -318,7 +322,26 @@ void close_connection(link_server_context& context, uint64_t id)
         libevent().event_free(watched);
     }
     if (connection.fd >= 0) ::close(connection.fd);
+    if (const auto count = state.connections_by_address.find(connection.address);
+        count != state.connections_by_address.end() && --count->second <= 0)
+        state.connections_by_address.erase(count);
     state.connections.erase(found);
+}
+
+// The connection that has waited longest for a request (or lingers after its last reply), of the
+// address when one is given. Connections whose request is being read, handled or answered are
+// never taken: those are the ones already serving someone.
+bool evict_oldest_waiting(link_server_context& context, const std::string* address)
+{
+    const link_connection* oldest = nullptr;
+    for (const auto& [id, connection] : state_of(context).connections) {
+        if (address && connection->address != *address) continue;
+        if (connection->stage != phase::head && connection->stage != phase::lingering) continue;
+        if (!oldest || connection->stage_start < oldest->stage_start) oldest = connection.get();
+    }
+    if (!oldest) return false;
+    close_connection(context, oldest->id);
+    return true;
 }
 
 bool advance(link_server_context& context, link_connection& connection);
@@ -343,7 +366,7 @@ bool reply_sent(link_server_context& context, link_connection& connection)
     connection.body_reader = http_body_reader{};
     connection.body.reset();
     connection.handler = nullptr;
-    enter(connection, phase::head, context.connection_timeout_seconds * 1000);
+    enter(connection, phase::head, context.header_timeout_seconds * 1000);
     set_reading(connection, true);
     // A request that came behind this one is already here.
     return advance(context, connection);
@@ -471,7 +494,7 @@ bool dispatch(link_server_context& context, link_connection& connection)
         }
         connection.body = std::make_unique<std::string>();
         connection.body_reader.start(connection.head, link_max_body_size);
-        enter(connection, phase::body, context.connection_timeout_seconds * 1000);
+        enter(connection, phase::body, context.body_timeout_seconds * 1000);
         return true;
     }
     // No other request needs its body, and none is read: the connection closes after the reply.
@@ -573,6 +596,17 @@ void connection_timed_out(evutil_socket_t, short, void* argument)
 void admit(link_server_context& context, int fd, std::string address)
 {
     link_server_state& state = state_of(context);
+    const auto held = state.connections_by_address.find(address);
+    if (held != state.connections_by_address.end() && held->second >= context.max_connections_per_address &&
+        !evict_oldest_waiting(context, &address)) {
+        ::close(fd);
+        return;
+    }
+    if (static_cast<int>(state.connections.size()) >= state.connection_limit &&
+        !evict_oldest_waiting(context, nullptr)) {
+        ::close(fd);
+        return;
+    }
     auto connection = std::make_unique<link_connection>();
     link_connection& made = *connection;
     made.context = &context;
@@ -582,18 +616,41 @@ void admit(link_server_context& context, int fd, std::string address)
     made.readable = libevent().event_new(state.base, fd, EV_READ | EV_PERSIST, connection_readable, &made);
     made.writable = libevent().event_new(state.base, fd, EV_WRITE | EV_PERSIST, connection_writable, &made);
     made.timer = libevent().event_new(state.base, -1, 0, connection_timed_out, &made);
+    ++state.connections_by_address[made.address];
     state.connections.emplace(made.id, std::move(connection));
     if (!made.readable || !made.writable || !made.timer) {
         close_connection(context, made.id);
         return;
     }
-    enter(made, phase::head, context.connection_timeout_seconds * 1000);
+    enter(made, phase::head, context.header_timeout_seconds * 1000);
     set_reading(made, true);
+}
+
+void accept_resume(evutil_socket_t, short, void* argument)
+{
+    auto& context = *static_cast<link_server_context*>(argument);
+    libevent().event_add(state_of(context).server->accepting, nullptr);
+}
+
+// Out of descriptors (or memory), every try fails at once while the connection waits: accepting
+// pauses, and the reason is said once for the whole spell, not once per try.
+void pause_accepting(link_server_context& context, int error)
+{
+    link_server_state& state = state_of(context);
+    if (!state.accept_error_said)
+        link_error_print(context.errors, "The device link pauses taking connections: %s\n", std::strerror(error));
+    state.accept_error_said = true;
+    state.accept_pause_ms =
+        state.accept_pause_ms ? std::min(state.accept_pause_ms * 2, accept_pause_last_ms) : accept_pause_first_ms;
+    libevent().event_del(state.server->accepting);
+    const timeval after = milliseconds(state.accept_pause_ms);
+    libevent().event_add(state.accept_pause, &after);
 }
 
 void accept_ready(evutil_socket_t listener, short, void* argument)
 {
     auto& context = *static_cast<link_server_context*>(argument);
+    link_server_state& state = state_of(context);
     // A few at a time, so that a flood of connections cannot hold the loop.
     for (int accepted = 0; accepted < 64; ++accepted) {
         sockaddr_storage address{};
@@ -602,8 +659,11 @@ void accept_ready(evutil_socket_t listener, short, void* argument)
             ::accept4(listener, reinterpret_cast<sockaddr*>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) pause_accepting(context, errno);
             return;
         }
+        state.accept_pause_ms = 0;
+        state.accept_error_said = false;
         admit(context, fd, address_key(address));
     }
 }
@@ -631,10 +691,22 @@ void close_all_connections(link_server_context& context)
     while (!state.connections.empty()) close_connection(context, state.connections.begin()->first);
 }
 
+// Connections are kept within a quarter of the descriptors the process may open.
+int connection_limit(const link_server_context& context)
+{
+    rlimit limit{};
+    int allowed = context.max_connections;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        allowed =
+            static_cast<int>(std::min<rlim_t>(static_cast<rlim_t>(allowed), std::max<rlim_t>(4, limit.rlim_cur / 4)));
+    return std::max(1, allowed);
+}
+
 bool link_server_start(link_server_context& context, event_base* base, uint16_t& port)
 {
     link_server_state& state = *context.state;
-    link_error_hook_install(context.errors);
+    // A hook given beforehand (a test's) stays.
+    if (!context.errors.error_hook) link_error_hook_install(context.errors);
     state.server = std::make_unique<http_server>();
     http_server_open(context, *state.server, base);
     if (state.server->listener < 0) {
@@ -657,7 +729,9 @@ bool link_server_start(link_server_context& context, event_base* base, uint16_t&
     http_router_add(*state.router, nullptr, state.handlers[3].get());
     http_router_add(*state.router, "/mindmaps/upload", state.handlers[4].get());
 
+    state.connection_limit = connection_limit(context);
     state.finished_event = libevent().event_new(base, -1, 0, finished_ready, &context);
+    state.accept_pause = libevent().event_new(base, -1, 0, accept_resume, &context);
     state.server->accepting =
         libevent().event_new(base, state.server->listener, EV_READ | EV_PERSIST, accept_ready, &context);
     if (state.server->accepting) libevent().event_add(state.server->accepting, nullptr);
@@ -677,10 +751,11 @@ void link_server_stop(link_server_context& context)
     state.maps_lane.reset();
     state.upload_lane.reset();
     state.finished.clear();
-    if (state.finished_event) {
-        libevent().event_del(state.finished_event);
-        libevent().event_free(state.finished_event);
-        state.finished_event = nullptr;
+    for (event** owned : {&state.finished_event, &state.accept_pause}) {
+        if (!*owned) continue;
+        libevent().event_del(*owned);
+        libevent().event_free(*owned);
+        *owned = nullptr;
     }
     if (state.server) {
         if (state.server->accepting) {

@@ -81,9 +81,19 @@ struct link_server_context {
     bool loopback_only = false;
     // When set, the one address listened on, in place of the two above.
     std::string listen_address;
-    // A request that has not arrived, or a reply the client has not taken, within this time is
-    // dropped with its connection, so a stalled client cannot hold its place for ever.
+    // A reply the client stops taking for this long is dropped.
     int connection_timeout_seconds = 60;
+    // A request's headers must arrive within this time of the connection's start (or of the
+    // previous reply), and its body within this time of its headers; otherwise the connection is
+    // dropped, so that slow or stalled clients cannot hold places a phone needs.
+    int header_timeout_seconds = 10;
+    int body_timeout_seconds = 120;
+    // Connections held at once, in all and from one address; a new one beyond either takes the
+    // place of the oldest that is still waiting for its headers, or is closed. The total is also
+    // kept within a quarter of the descriptors the process may open, so that the rest of the
+    // program always has descriptors left.
+    int max_connections = 128;
+    int max_connections_per_address = 16;
 
     std::atomic<int32_t> request_count{0};
     std::atomic<int32_t> server_state{0};

@@ -106,9 +106,15 @@ struct link_server_state {
     std::atomic<bool> stop_requested{false};
     std::atomic<bool> clear_requested{false};
 
-    // Connections by id.
+    // Connections by id; the per-address counts bound what one address may hold.
     std::map<uint64_t, std::unique_ptr<link_connection>> connections;
+    std::map<std::string, int> connections_by_address;
     uint64_t next_connection_id = 1;
+    int connection_limit = 0;
+    // Accepting pauses after an error such as running out of descriptors, said once a spell.
+    event* accept_pause = nullptr;
+    int accept_pause_ms = 0;
+    bool accept_error_said = false;
 
     // Handlers that wait for the application run on threads of their own, one each for pairing,
     // for lists and fetches, and for uploads, so that none of them holds the server or another.
