@@ -40,10 +40,11 @@ void setIPhoneLinkInstance(iPhoneLink* link)
 }
 
 iPhoneLink::iPhoneLink(std::string workingDirectory, IIPhoneLinkServices* delegate,
-                       std::unique_ptr<dns_sd_registrar> registrar, bool loopbackOnly)
+                       std::unique_ptr<dns_sd_registrar> registrar, bool loopbackOnly, std::string scratchDirectory)
     : _workingDirectory(std::move(workingDirectory)), _delegate(delegate), _context(this, std::move(registrar))
 {
     _context.loopback_only = loopbackOnly;
+    _context.scratch_directory = std::move(scratchDirectory);
     _thread = std::thread([this] { runloop(); });
 }
 

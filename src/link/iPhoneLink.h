@@ -49,9 +49,11 @@ struct iPhoneLinkStatus {
 class iPhoneLink : private link_server_callbacks {
 public:
     // Tests give a registrar of their own (nullptr advertises through the system's name server)
-    // and listen on 127.0.0.1 alone.
+    // and listen on 127.0.0.1 alone. Large uploads wait in the scratch folder while they arrive
+    // (the working directory when none is given).
     iPhoneLink(std::string workingDirectory, IIPhoneLinkServices* delegate,
-               std::unique_ptr<dns_sd_registrar> registrar = nullptr, bool loopbackOnly = false);
+               std::unique_ptr<dns_sd_registrar> registrar = nullptr, bool loopbackOnly = false,
+               std::string scratchDirectory = {});
     ~iPhoneLink() override;
     iPhoneLink(const iPhoneLink&) = delete;
     iPhoneLink& operator=(const iPhoneLink&) = delete;

@@ -19,7 +19,7 @@ iPhoneLinkServices::iPhoneLinkServices(std::unique_ptr<dns_sd_registrar> registr
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     const std::string folder = store ? store->documentsDirectory() : std::string();
     if (folder.empty()) return;
-    _link = std::make_unique<iPhoneLink>(folder, this, std::move(registrar), loopbackOnly);
+    _link = std::make_unique<iPhoneLink>(folder, this, std::move(registrar), loopbackOnly, store->scratchDirectory());
     setIPhoneLinkInstance(_link.get());
 }
 

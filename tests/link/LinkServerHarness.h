@@ -109,6 +109,9 @@ public:
     std::vector<int> index_calls;
     std::vector<std::pair<std::string, int>> data_calls;
     std::vector<std::tuple<std::string, std::string, std::string>> saves;
+    // Off, a save records its text's size alone, so that a large upload leaves nothing behind.
+    bool keep_saved_texts = true;
+    std::vector<size_t> saved_sizes;
 
     int LinkServerGetMindMapIndex(char* buffer, size_t size) override
     {
@@ -130,7 +133,8 @@ public:
     int LinkServerSaveMindMapData(const char* key, const char* user_id, const char* text) override
     {
         const std::lock_guard lock(mutex);
-        saves.emplace_back(key, user_id, text);
+        saved_sizes.push_back(std::strlen(text));
+        if (keep_saved_texts) saves.emplace_back(key, user_id, text);
         return save_result;
     }
     int LinkServerGetPinCode(const char* device_name) override
@@ -375,6 +379,18 @@ inline std::string raw_head(const std::string& method, const std::string& path, 
     for (const auto& [name, value] : call.headers) head += name + ": " + value + "\r\n";
     for (const std::string& line : more) head += line + "\r\n";
     return head + "\r\n";
+}
+
+// The resident memory of this process in bytes.
+inline uint64_t resident_bytes()
+{
+    unsigned long pages = 0;
+    unsigned long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%lu %lu", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<uint64_t>(resident) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
 inline std::string b64(std::string_view bytes)

@@ -15,6 +15,22 @@ namespace {
 
 constexpr uint64_t mebibyte = 1024 * 1024;
 
+// Pairs one more phone with the server, whose services answer PIN 1234.
+test_phone pair_phone(running_link_server& server, const std::string& app_id, const std::string& source = {})
+{
+    test_phone phone;
+    phone.app_id = app_id;
+    phone.secret = test_phone::secret_for(1234, phone.own_challenge);
+    const http_call call = phone.pair_call(published_challenge(server.seen->txt), 1234, "phone");
+    raw_client client(link_server_port(*server.context), source.empty() ? "127.0.0.1" : source);
+    client.send_all(raw_head("GET", "/pair", call));
+    const std::string reply = client.read_reply();
+    EXPECT_NE(reply.find("\r\n\r\nOK"), std::string::npos) << reply;
+    const size_t at = reply.find("Fernquill-Challenge: ");
+    if (at != std::string::npos) phone.issued = unb64(reply.substr(at + 21, 43));
+    return phone;
+}
+
 // A body that costs a search comparing a delimiter from its end at every position the product of
 // the two lengths: a delimiter line of a third of the body, then twice that of bytes that match
 // all of it but its first byte.
@@ -220,6 +236,81 @@ TEST(LinkTraffic, DropsConnectionsWhoseHeadOrBodyDoesNotArriveInTime)
     for (raw_client* client : {&silent, &half_head, &half_body, &kept_alive})
         EXPECT_TRUE(eventually([client] { return client->closed_by_server(); }));
     EXPECT_TRUE(server.services.saves.empty());
+}
+
+// The server's bodies waiting on disk: its temporary files, already removed from their folder.
+std::vector<uint64_t> waiting_bodies()
+{
+    std::vector<uint64_t> sizes;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (error || target.find(".link-body-") == std::string::npos) continue;
+        struct stat info {};
+        if (::stat(entry.path().c_str(), &info) == 0) sizes.push_back(static_cast<uint64_t>(info.st_size));
+    }
+    return sizes;
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TARNWICK_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TARNWICK_SANITIZED 1
+#endif
+#endif
+
+TEST(LinkTraffic, StalledUploadsWaitOnDiskAndTheMemoryOfAHandledOneIsGivenBack)
+{
+#ifdef TARNWICK_SANITIZED
+    GTEST_SKIP() << "the sanitizers keep freed memory on purpose";
+#else
+    TempDir folder;
+    running_link_server server(folder.path());
+    server.services.pin = 1234;
+    server.services.keep_saved_texts = false;
+    const uint16_t port = link_server_port(*server.context);
+    std::vector<test_phone> phones;
+    for (int index = 0; index < 8; ++index) phones.push_back(pair_phone(server, "phone-" + std::to_string(index)));
+
+    // A large map that was imported: its memory goes back once it is answered.
+    {
+        const std::string map = std::string(24 * mebibyte, 'm');
+        http_call call = phones[0].paired_call("POST");
+        const std::string delimiter = "--------------------------twk7e2";
+        call.body = delimiter + "\r\nContent-Disposition: form-data; name=\"filename\"\r\n\r\nbig.twkx\r\n" +
+            delimiter + "\r\nContent-Disposition: form-data; name=\"twk\"\r\n\r\n" + map + "\r\n" + delimiter +
+            "--\r\n";
+        const uint64_t quiet = resident_bytes();
+        const http_reply_seen reply = http_fetch(server.url("/mindmaps/upload"), call);
+        EXPECT_EQ(reply.body, "<upload>\n<twk></twk>\n</upload>");
+        ASSERT_EQ(server.services.saved_sizes.size(), 1u);
+        EXPECT_EQ(server.services.saved_sizes[0], map.size());
+        EXPECT_LT(resident_bytes(), quiet + 16 * mebibyte) << "the memory of the upload stays with the program";
+    }
+
+    const std::string sixteen(16 * mebibyte, 'x');
+    const uint64_t before = resident_bytes();
+    std::vector<std::unique_ptr<raw_client>> uploads;
+    for (test_phone& phone : phones) {
+        if (&phone == &phones[0]) phone.take(http_fetch(server.url("/identify"), phone.paired_call()));
+        auto client = std::make_unique<raw_client>(port);
+        ASSERT_TRUE(client->send_all(raw_head("POST", "/mindmaps/upload", phone.paired_call("POST"),
+                                              {"Content-Length: " + std::to_string(60 * mebibyte)})));
+        ASSERT_TRUE(client->send_all(sixteen));
+        uploads.push_back(std::move(client));
+    }
+    // Eight bodies of sixteen megabytes each have arrived, and wait for the rest.
+    EXPECT_TRUE(eventually([] {
+        const std::vector<uint64_t> sizes = waiting_bodies();
+        return sizes.size() == 8 &&
+            std::all_of(sizes.begin(), sizes.end(), [](uint64_t size) { return size == 16 * mebibyte; });
+    })) << waiting_bodies().size();
+    EXPECT_LT(resident_bytes(), before + 32 * mebibyte) << "the bodies are held in memory";
+    uploads.clear();
+    EXPECT_TRUE(eventually([] { return waiting_bodies().empty(); }));
+    EXPECT_LT(resident_bytes(), before + 32 * mebibyte) << "the memory of the stalled bodies stays";
+#endif
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "link/server/pairing.h"
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
+#include <malloc.h>
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -44,7 +46,7 @@ struct link_connection {
     size_t head_scanned = 0;
     http_wire_head head;
     http_body_reader body_reader;
-    std::unique_ptr<std::string> body;
+    std::unique_ptr<link_body> body;
     std::shared_ptr<http_request> request;
     http_handler* handler = nullptr;
 
@@ -121,10 +123,15 @@ constexpr size_t max_head_size = 64 * 1024;
 constexpr size_t read_chunk = 16 * 1024;
 // What one connection may read in one turn, so that a fast sender cannot hold the others.
 constexpr size_t read_per_turn = 256 * 1024;
+// A body kept in memory while it arrives, and every such body together; more waits on disk.
+constexpr size_t body_memory_limit = 256 * 1024;
+constexpr size_t body_budget_limit = size_t{4} << 20;
 // After a reply that closes its connection, what the client still sends is read and dropped for
 // this long, or up to this much.
 constexpr int linger_milliseconds = 2000;
 constexpr size_t linger_bytes = size_t{1} << 20;
+// After a body or a reply of this size has gone, the allocator gives its pages back.
+constexpr size_t release_after_bytes = size_t{1} << 20;
 // Accepting pauses after an error, first briefly, then up to the longest pause.
 constexpr int accept_pause_first_ms = 100;
 constexpr int accept_pause_last_ms = 2000;
@@ -153,6 +160,17 @@ link_server_state& state_of(link_server_context& context)
 timeval milliseconds(int count)
 {
     return timeval{count / 1000, (count % 1000) * 1000};
+}
+
+// Freed pages of a large body or reply would otherwise stay with the allocator. The program runs
+// on jemalloc, whose arenas are purged through its control call (arena 4096 stands for all of
+// them); where the C library's allocator is the one in use, it is trimmed.
+void release_memory()
+{
+    using mallctl_function = int (*)(const char*, void*, size_t*, void*, size_t);
+    static const auto mallctl = reinterpret_cast<mallctl_function>(::dlsym(RTLD_DEFAULT, "mallctl"));
+    if (mallctl) mallctl("arena.4096.purge", nullptr, nullptr, nullptr, 0);
+    ::malloc_trim(0);
 }
 
 event_base* link_event_base_create(link_server_context& context)
@@ -325,7 +343,10 @@ void close_connection(link_server_context& context, uint64_t id)
     if (const auto count = state.connections_by_address.find(connection.address);
         count != state.connections_by_address.end() && --count->second <= 0)
         state.connections_by_address.erase(count);
+    const bool large = connection.output.size() > release_after_bytes ||
+        (connection.body && connection.body->size() > release_after_bytes);
     state.connections.erase(found);
+    if (large) release_memory();
 }
 
 // The connection that has waited longest for a request (or lingers after its last reply), of the
@@ -349,8 +370,10 @@ bool send_reply(link_server_context& context, link_connection& connection);
 
 bool reply_sent(link_server_context& context, link_connection& connection)
 {
+    const bool large = connection.output.size() > release_after_bytes;
     std::string().swap(connection.output);
     connection.output_sent = 0;
+    if (large) release_memory();
     if (connection.close_after_reply) {
         // Bytes the client still sends (a body that was never read) would turn a close into a
         // reset, which can destroy the reply before the client has read it: the sending side
@@ -414,7 +437,8 @@ bool send_reply(link_server_context& context, link_connection& connection)
     return flush(context, connection);
 }
 
-// A request refused before any handler saw it: bad syntax, or a head or body over its limit.
+// A request refused before any handler saw it: bad syntax, a head or body over its limit, or a
+// body that could not be kept.
 bool refuse(link_server_context& context, link_connection& connection, int status)
 {
     connection.request = std::make_shared<http_request>();
@@ -440,12 +464,18 @@ bool start_job(link_server_context& context, link_connection& connection, link_l
     link_server_state& state = state_of(context);
     set_reading(connection, false);
     enter(connection, phase::handling, 0);
-    std::shared_ptr<std::string> body(std::move(connection.body));
+    std::shared_ptr<link_body> body(std::move(connection.body));
     lane.post([&context, &state, handler = connection.handler, id = connection.id, request = connection.request,
                body = std::move(body)]() mutable {
         // Only an upload comes with a body; it is parsed here, off the server's thread.
-        if (body) http_request_parse(*request, request->uri, *body);
+        if (body) http_request_parse(*request, request->uri, body->view());
         handler->handle(*state.router, small_string(request->uri), *request);
+        // The reply is made: the body and its fields go here, so that their pages can be given
+        // back at once.
+        const bool large = body && body->size() > release_after_bytes;
+        request->params.destroy();
+        body.reset();
+        if (large) release_memory();
         post_finished(context, id, std::move(request));
     });
     connection.request.reset();
@@ -492,7 +522,9 @@ bool dispatch(link_server_context& context, link_connection& connection)
             close_connection(context, connection.id);
             return false;
         }
-        connection.body = std::make_unique<std::string>();
+        const std::string folder = !context.scratch_directory.empty() ? context.scratch_directory
+                                                                      : std::string(state.working_directory.view());
+        connection.body = std::make_unique<link_body>(*state.body_budget, folder, body_memory_limit);
         connection.body_reader.start(connection.head, link_max_body_size);
         enter(connection, phase::body, context.body_timeout_seconds * 1000);
         return true;
@@ -525,13 +557,14 @@ bool advance(link_server_context& context, link_connection& connection)
             continue;
         }
         if (connection.stage == phase::body) {
-            std::string& body = *connection.body;
-            connection.input_used += connection.body_reader.consume(pending, [&body](std::string_view bytes) {
-                body.append(bytes);
-                return true;
-            });
-            if (connection.body_reader.failed())
-                return refuse(context, connection, http_wire_status(connection.body_reader.error()));
+            link_body& body = *connection.body;
+            connection.input_used +=
+                connection.body_reader.consume(pending, [&body](std::string_view bytes) { return body.append(bytes); });
+            if (connection.body_reader.failed()) {
+                const http_wire_error error = connection.body_reader.error();
+                // No error of the request's own: the body could not be kept.
+                return refuse(context, connection, error == http_wire_error::none ? 500 : http_wire_status(error));
+            }
             if (!connection.body_reader.done()) break;
             start_job(context, connection, *state_of(context).upload_lane);
             continue;
@@ -884,7 +917,9 @@ void bonjour_unregister(link_server_context& context)
 
 } // namespace
 
-link_server_state::link_server_state() = default;
+link_server_state::link_server_state() : body_budget(std::make_unique<link_body_budget>(body_budget_limit))
+{
+}
 
 link_server_state::~link_server_state() = default;
 

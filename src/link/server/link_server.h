@@ -94,6 +94,8 @@ struct link_server_context {
     // program always has descriptors left.
     int max_connections = 128;
     int max_connections_per_address = 16;
+    // Where large bodies wait until their request is handled; empty means the working directory.
+    std::string scratch_directory;
 
     std::atomic<int32_t> request_count{0};
     std::atomic<int32_t> server_state{0};

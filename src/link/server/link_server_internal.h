@@ -4,6 +4,7 @@
 // here belongs to the server thread, except where a field says otherwise.
 
 #include "link/server/http_request.h"
+#include "link/server/link_body.h"
 #include "link/server/link_server.h"
 
 #include <array>
@@ -129,6 +130,8 @@ struct link_server_state {
     std::mutex finished_mutex;
     std::vector<finished_request> finished;
     event* finished_event = nullptr;
+
+    std::unique_ptr<link_body_budget> body_budget;
 };
 
 // The largest body a request may carry, and the largest buffer a handler makes for an answer.
