@@ -84,7 +84,9 @@ TEST(LinkPairing, RefusesRequestsThatCouldNeverPairWithoutAskingTheUser)
 TEST(LinkPairing, SavesNothingWhenTheUserCancelsOrThePinIsWrong)
 {
     TempDir folder;
-    running_link_server server(folder.path());
+    // Five questions in a row from one address.
+    running_link_server server(folder.path(),
+                               [](link_server_context& context) { context.pairing_questions_per_address = 5; });
     const std::string bonjour = published_challenge(server.seen->txt);
     struct Case {
         int pin_answer;
@@ -380,21 +382,36 @@ TEST(LinkPairing, APairingQuestionHoldsNeitherTheServerNorTheOtherRequests)
 
     auto waiting = std::async(std::launch::async, [&] { return ask_to_pair(port, "127.0.0.2", bonjour); });
     user.asked.get_future().wait();
-    // While the dialog is open the phone lists and identifies.
+    // While the dialog is open the phone lists, identifies, and a second question is refused
+    // without a second dialog.
     auto served = std::async(std::launch::async, [&] {
         const http_reply_seen list = http_fetch(url + "/mindmaps/list", phone.paired_call());
         phone.take(list);
         const http_reply_seen identify = http_fetch(url + "/identify", phone.paired_call());
-        return list.body + " " + identify.body;
+        return list.body + " " + identify.body + " " + ask_to_pair(port, "127.0.0.3", bonjour, "com.example.other");
     });
     const bool in_time = served.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     user.answer.set_value(-1);
     EXPECT_TRUE(in_time) << "the phone waited for the stranger's dialog";
-    EXPECT_EQ(served.get(), "<i/>\n OK");
+    EXPECT_EQ(served.get(), "<i/>\n OK REJECT");
     EXPECT_EQ(waiting.get(), "REJECT");
     EXPECT_EQ(user.questions, 2);
     link_server_request_stop(context);
     thread.join();
+}
+
+TEST(LinkPairing, AnAddressAsksOnlyAFewPairingQuestionsInARow)
+{
+    TempDir folder;
+    running_link_server server(folder.path());
+    server.services.pin = -1;
+    const uint16_t port = link_server_port(*server.context);
+    const std::string bonjour = published_challenge(server.seen->txt);
+    for (int request = 0; request < 5; ++request)
+        EXPECT_EQ(ask_to_pair(port, "127.0.0.2", bonjour), "REJECT") << request;
+    EXPECT_EQ(server.services.pin_devices.size(), 3u) << "questions after the third are not asked";
+    EXPECT_EQ(ask_to_pair(port, "127.0.0.3", bonjour), "REJECT");
+    EXPECT_EQ(server.services.pin_devices.size(), 4u) << "another address still asks";
 }
 
 TEST(LinkPairing, ReadsTheFirstLineOfAPairingFileCutAt127Characters)

@@ -266,7 +266,8 @@ TEST(LinkTraffic, StalledUploadsWaitOnDiskAndTheMemoryOfAHandledOneIsGivenBack)
     GTEST_SKIP() << "the sanitizers keep freed memory on purpose";
 #else
     TempDir folder;
-    running_link_server server(folder.path());
+    running_link_server server(folder.path(),
+                               [](link_server_context& context) { context.pairing_questions_per_address = 8; });
     server.services.pin = 1234;
     server.services.keep_saved_texts = false;
     const uint16_t port = link_server_port(*server.context);

@@ -39,6 +39,9 @@ struct http_request {
     small_string auth_app_id;
     small_string auth_secret;
     small_string auth_challenge;
+    // Set when a pairing question may not be asked now: another one is open, or the sender's
+    // address has asked too often.
+    bool pairing_refused = false;
 };
 
 // A view into the body it was split from; the body must outlive it.

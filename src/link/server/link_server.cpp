@@ -135,6 +135,8 @@ constexpr size_t release_after_bytes = size_t{1} << 20;
 // Accepting pauses after an error, first briefly, then up to the longest pause.
 constexpr int accept_pause_first_ms = 100;
 constexpr int accept_pause_last_ms = 2000;
+// An address regains a pairing question once per interval.
+constexpr double pairing_question_regained_seconds = 60;
 
 int net_startup()
 {
@@ -449,12 +451,12 @@ bool refuse(link_server_context& context, link_connection& connection, int statu
     return send_reply(context, connection);
 }
 
-void post_finished(link_server_context& context, uint64_t id, std::shared_ptr<http_request> request)
+void post_finished(link_server_context& context, uint64_t id, std::shared_ptr<http_request> request, bool pairing)
 {
     link_server_state& state = state_of(context);
     {
         const std::lock_guard lock(state.finished_mutex);
-        state.finished.push_back({id, std::move(request)});
+        state.finished.push_back({id, std::move(request), pairing});
     }
     libevent().event_active(state.finished_event, EV_READ, 0);
 }
@@ -464,9 +466,10 @@ bool start_job(link_server_context& context, link_connection& connection, link_l
     link_server_state& state = state_of(context);
     set_reading(connection, false);
     enter(connection, phase::handling, 0);
+    const bool pairing = &lane == state.pairing_lane.get();
     std::shared_ptr<link_body> body(std::move(connection.body));
     lane.post([&context, &state, handler = connection.handler, id = connection.id, request = connection.request,
-               body = std::move(body)]() mutable {
+               body = std::move(body), pairing]() mutable {
         // Only an upload comes with a body; it is parsed here, off the server's thread.
         if (body) http_request_parse(*request, request->uri, body->view());
         handler->handle(*state.router, small_string(request->uri), *request);
@@ -476,9 +479,31 @@ bool start_job(link_server_context& context, link_connection& connection, link_l
         request->params.destroy();
         body.reset();
         if (large) release_memory();
-        post_finished(context, id, std::move(request));
+        post_finished(context, id, std::move(request), pairing);
     });
     connection.request.reset();
+    return true;
+}
+
+// A pairing question costs the user's attention: one address may ask a few, regained slowly.
+bool pairing_question_allowed(const link_server_context& context, link_server_state& state, const std::string& address)
+{
+    const clock_type::time_point now = clock_type::now();
+    const double pairing_questions_per_address = context.pairing_questions_per_address;
+    const auto regained = [now, pairing_questions_per_address](const link_server_state::pairing_allowance& allowance) {
+        const double seconds = std::chrono::duration<double>(now - allowance.at).count();
+        return std::min(pairing_questions_per_address,
+                        allowance.questions + seconds / pairing_question_regained_seconds);
+    };
+    if (state.pairing_allowances.size() > 1024)
+        std::erase_if(state.pairing_allowances,
+                      [&](const auto& entry) { return regained(entry.second) >= pairing_questions_per_address; });
+    const auto [entry, fresh] = state.pairing_allowances.try_emplace(address);
+    link_server_state::pairing_allowance& allowance = entry->second;
+    allowance.questions = fresh ? pairing_questions_per_address : regained(allowance);
+    allowance.at = now;
+    if (allowance.questions < 1) return false;
+    allowance.questions -= 1;
     return true;
 }
 
@@ -509,7 +534,12 @@ bool dispatch(link_server_context& context, link_connection& connection)
     const bool upload = handler == state.handlers[4].get();
     if (handler == state.handlers[0].get()) {
         if (pair_request_asks(*request)) {
-            lane = state.pairing_lane.get();
+            if (state.pairing_question_open || !pairing_question_allowed(context, state, connection.address)) {
+                request->pairing_refused = true;
+            } else {
+                lane = state.pairing_lane.get();
+                state.pairing_question_open = true;
+            }
         }
     } else if (handler != state.handlers[1].get()) {
         pairing_session record;
@@ -711,6 +741,7 @@ void finished_ready(evutil_socket_t, short, void* argument)
         finished.swap(state.finished);
     }
     for (link_server_state::finished_request& done : finished) {
+        if (done.pairing) state.pairing_question_open = false;
         const auto found = state.connections.find(done.connection);
         if (found == state.connections.end()) continue;
         found->second->request = std::move(done.request);

@@ -94,6 +94,8 @@ struct link_server_context {
     // program always has descriptors left.
     int max_connections = 128;
     int max_connections_per_address = 16;
+    // Pairing questions (PIN dialogs) one address may cause in a row; it regains one a minute.
+    int pairing_questions_per_address = 3;
     // Where large bodies wait until their request is handled; empty means the working directory.
     std::string scratch_directory;
 

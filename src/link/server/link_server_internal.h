@@ -126,10 +126,19 @@ struct link_server_state {
     struct finished_request {
         uint64_t connection = 0;
         std::shared_ptr<http_request> request;
+        bool pairing = false;
     };
     std::mutex finished_mutex;
     std::vector<finished_request> finished;
     event* finished_event = nullptr;
+
+    // One pairing question at a time, and only a few from one address.
+    bool pairing_question_open = false;
+    struct pairing_allowance {
+        double questions = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::map<std::string, pairing_allowance> pairing_allowances;
 
     std::unique_ptr<link_body_budget> body_budget;
 };

@@ -360,7 +360,9 @@ void pair_handler::handle(http_router& router, const small_string&, http_request
     small_string app_id;
     small_string device;
     pair_headers(request, app_id, device, pairing.challenge);
-    if (pair_request_asks(request)) {
+    // A question the server may not ask now (another one is open, or the address asked too often)
+    // is refused as a cancelled one would be.
+    if (pair_request_asks(request) && !request.pairing_refused) {
         record.app_id = app_id;
         const small_string name = pairing_device_name(device.view());
         const int pin = context.callbacks ? context.callbacks->LinkServerGetPinCode(name.c_str()) : -1;

@@ -119,13 +119,16 @@ struct FormPart {
     std::string value;
 };
 
+// From the source address given (any of 127.0.0.0/8), or the default one.
 inline Reply request(uint16_t port, const std::string& path, const std::vector<std::string>& headers,
-                     const std::vector<FormPart>& form = {})
+                     const std::vector<FormPart>& form = {}, const std::string& source = {})
 {
     Reply reply;
     CURL* curl = curl_easy_init();
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + path;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    const std::string interface = "host!" + source;
+    if (!source.empty()) curl_easy_setopt(curl, CURLOPT_INTERFACE, interface.c_str());
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
     curl_slist* list = nullptr;
@@ -181,7 +184,7 @@ inline std::string randomBytes(size_t count)
 // One app: pairs with a PIN, then signs each request with the challenge the desktop issued last.
 class App {
 public:
-    explicit App(std::string id) : _id(std::move(id)) {}
+    explicit App(std::string id, std::string source = {}) : _id(std::move(id)), _source(std::move(source)) {}
 
     Reply pair(uint16_t port, int pin, const std::string& bonjourChallenge, const std::string& deviceName)
     {
@@ -192,7 +195,8 @@ public:
         const std::string authenticator = encode(sha256Of(secret + decode(bonjourChallenge)));
         Reply reply = request(port, "/pair",
                               {"fernquill-app-id: " + _id, "fernquill-challenge: " + encode(own),
-                               "fernquill-device: " + encode(deviceName), "fernquill-authenticate: " + authenticator});
+                               "fernquill-device: " + encode(deviceName), "fernquill-authenticate: " + authenticator},
+                              {}, _source);
         if (reply.body == "OK") {
             _secret = secret;
             take(reply);
@@ -207,7 +211,7 @@ public:
         headers.push_back("fernquill-app-id: " + _id);
         headers.push_back("fernquill-authenticate: " + encode(sha256Of(_secret + _challenge)));
         headers.push_back("fernquill-challenge: " + encode(randomBytes(32)));
-        Reply reply = request(port, path, headers, form);
+        Reply reply = request(port, path, headers, form, _source);
         take(reply);
         return reply;
     }
@@ -224,6 +228,7 @@ private:
     }
 
     std::string _id;
+    std::string _source;
     std::string _secret;
     std::string _challenge;
 };

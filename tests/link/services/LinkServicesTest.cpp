@@ -176,9 +176,11 @@ TEST_F(LinkServicesTest, OnlyAConfirmedFourDigitPinPairs)
         {{"42"}, "REJECT"},                                      // OK without a PIN never pairs
         {{"1234"}, "FAIL"},                                      // the app shows another PIN
     };
+    int address = 1;
     for (const auto& test : cases) {
         typist.typings.push_back(test.typing);
-        App app("app-" + test.typing.text);
+        // An address asks only a few questions in a row.
+        App app("app-" + test.typing.text, "127.0.0." + std::to_string(++address));
         const Reply reply = pair(app);
         EXPECT_EQ(reply.body, test.outcome) << test.typing.text << " " << test.typing.button;
         EXPECT_EQ(reply.status, 200);
