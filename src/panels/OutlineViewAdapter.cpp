@@ -37,11 +37,18 @@ void OutlineViewAdapter::setHidden(bool hidden)
     cancelEditing();
     _hidden = hidden;
     if (!_hidden) {
-        refreshOutline();
+        refresh(true);
         return;
     }
     // A hidden outline keeps no rows: they would only go stale.
+    clearRows();
+}
+
+void OutlineViewAdapter::clearRows()
+{
     _nodes.clear();
+    _rows.clear();
+    _datedRows = 0;
     Raise raise(_reloading);
     if (_outlineView) _outlineView->reloadData();
 }
@@ -52,12 +59,10 @@ void OutlineViewAdapter::setEnabled(bool enabled)
     cancelEditing();
     _enabled = enabled;
     if (_enabled) {
-        refreshOutline();
+        refresh(true);
     } else {
-        _nodes.clear();
         _dragItem = nullptr;
-        Raise raise(_reloading);
-        if (_outlineView) _outlineView->reloadData();
+        clearRows();
     }
     updateOutlineState();
 }
@@ -83,7 +88,7 @@ void OutlineViewAdapter::setOutlineMode(uint64_t mode)
     if (mode == _outlineMode) return;
     _outlineMode = mode;
     updateOutlineState();
-    refreshOutline();
+    refresh(true);
 }
 
 OutlineViewState OutlineViewAdapter::outlineState() const
@@ -104,7 +109,7 @@ void OutlineViewAdapter::updateOutlineState()
     if (_outlineView) _outlineView->applyOutlineState(outlineState());
 }
 
-void OutlineViewAdapter::buildRows(MindMap& map)
+void OutlineViewAdapter::buildRows(MindMap& map, std::vector<OutlineRow>& rows)
 {
     const std::vector<MindMapNode*>& all = map.nodes();
     const bool anyCheckbox =
@@ -112,7 +117,8 @@ void OutlineViewAdapter::buildRows(MindMap& map)
     switch (_outlineMode) {
     case Hierarchy:
         _hasCheckboxes = anyCheckbox;
-        break;
+        collectTreeRows(map, rows);
+        return;
     case CheckList:
     case TodoList:
     case DoneList: {
@@ -141,45 +147,153 @@ void OutlineViewAdapter::buildRows(MindMap& map)
     default:
         break;
     }
+    rows.reserve(_nodes.size());
+    for (MindMapNode* node : _nodes) rows.push_back({node, 0, node->hasDate() ? OutlineRow::Dated : uint8_t(0)});
 }
 
+void OutlineViewAdapter::collectTreeRows(MindMap& map, std::vector<OutlineRow>& rows) const
+{
+    rows.reserve(map.nodes().size());
+    // Depth first without recursion: a chain of topics may be as deep as the map is large.
+    std::vector<std::pair<MindMapNode*, uint32_t>> pending;
+    const std::vector<MindMapNode*>& themes = map.centralThemes();
+    for (auto theme = themes.rbegin(); theme != themes.rend(); ++theme) pending.emplace_back(*theme, 0);
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        OutlineRow row{node, level, node->hasDate() ? OutlineRow::Dated : uint8_t(0)};
+        if (const size_t count = node->childCount(); count > 0) {
+            row.flags |= OutlineRow::Expandable;
+            // Rows open unless the user closed them; the flag lives on the topic.
+            if (!node->outlineCollapsed()) {
+                row.flags |= OutlineRow::Expanded;
+                for (size_t index = count; index-- > 0;) pending.emplace_back(node->childAtIndex(index), level + 1);
+            }
+        }
+        rows.push_back(row);
+    }
+}
+
+namespace {
+
+size_t datedRows(const std::vector<OutlineRow>& rows)
+{
+    return size_t(std::count_if(rows.begin(), rows.end(), [](const OutlineRow& row) { return row.dated(); }));
+}
+
+} // namespace
+
 void OutlineViewAdapter::refreshOutline()
+{
+    refresh(false);
+}
+
+void OutlineViewAdapter::refresh(bool reload)
 {
     if (!shown()) return;
     cancelEditing();
     Raise raise(_reloading);
     _nodes.clear();
     _dragItem = nullptr;
-    MindMap* map = mindMap();
-    if (map) buildRows(*map);
-    if (!_outlineView) return;
-    _outlineView->reloadData();
-    // Rows open unless the user closed them; the flag lives on the topic, so that a closed row
-    // stays closed across refreshes and mode switches. Every row opens with its descendants in
-    // one go, which the widget does far faster than row by row, and then the closed ones close
-    // again, the last first.
-    if (_outlineMode == Hierarchy && map) {
-        const std::vector<MindMapNode*>& themes = map->centralThemes();
-        for (MindMapNode* theme : themes) _outlineView->expandItem(theme, true);
-        for (auto theme = themes.rbegin(); theme != themes.rend(); ++theme) collapseClosedRows(*theme);
+    std::vector<OutlineRow> rows;
+    if (MindMap* map = mindMap()) buildRows(*map, rows);
+    if (reload || !_outlineView) {
+        _rows = std::move(rows);
+        _datedRows = datedRows(_rows);
+        if (_outlineView) _outlineView->reloadData();
+    } else {
+        applyRows(std::move(rows));
     }
+    if (!_outlineView) return;
     syncSelectedElement();
     _outlineView->setNeedsDisplay();
 }
 
-void OutlineViewAdapter::collapseClosedRows(MindMapNode* node)
+void OutlineViewAdapter::applyRows(std::vector<OutlineRow> rows)
 {
-    const size_t count = node->childCount();
-    if (count == 0) return;
-    for (size_t index = count; index-- > 0;) collapseClosedRows(node->childAtIndex(index));
-    if (node->outlineCollapsed()) _outlineView->collapseItem(node, false);
+    // A change of the map touches few rows in one place (a topic added, removed or moved among
+    // its siblings, a row opened): what lies before and after it stays as it was. Rows that keep
+    // their topics at either end of the rest only change in look.
+    const std::vector<OutlineRow>& old = _rows;
+    const size_t oldCount = old.size(), newCount = rows.size();
+    size_t head = 0;
+    while (head < oldCount && head < newCount && old[head] == rows[head]) ++head;
+    size_t tail = 0;
+    while (tail < oldCount - head && tail < newCount - head && old[oldCount - 1 - tail] == rows[newCount - 1 - tail])
+        ++tail;
+    const size_t oldEnd = oldCount - tail, newEnd = newCount - tail;
+    size_t leading = 0;
+    while (head + leading < oldEnd && head + leading < newEnd && old[head + leading].node == rows[head + leading].node)
+        ++leading;
+    size_t trailing = 0;
+    while (head + leading + trailing < oldEnd && head + leading + trailing < newEnd &&
+           old[oldEnd - 1 - trailing].node == rows[newEnd - 1 - trailing].node)
+        ++trailing;
+    const size_t removed = oldEnd - head - leading - trailing;
+    const size_t inserted = newEnd - head - leading - trailing;
+    _rows = std::move(rows);
+    _datedRows = datedRows(_rows);
+    if (!_outlineView) return;
+    if (leading > 0) _outlineView->updateRows(head, leading);
+    if (removed > 0 || inserted > 0) _outlineView->replaceRows(head + leading, removed, inserted);
+    if (trailing > 0) _outlineView->updateRows(head + leading + inserted, trailing);
 }
 
-void OutlineViewAdapter::expandUncollapsedChildren(MindMapNode* node)
+std::optional<size_t> OutlineViewAdapter::rowOf(const MindMapNode* item) const
 {
-    if (node->childCount() == 0 || node->outlineCollapsed()) return;
-    _outlineView->expandItem(node, false);
-    for (size_t index = 0; index < node->childCount(); ++index) expandUncollapsedChildren(node->childAtIndex(index));
+    if (!item) return std::nullopt;
+    const auto found =
+        std::find_if(_rows.begin(), _rows.end(), [item](const OutlineRow& row) { return row.node == item; });
+    if (found == _rows.end()) return std::nullopt;
+    return size_t(found - _rows.begin());
+}
+
+bool OutlineViewAdapter::isItemExpanded(const MindMapNode* item) const
+{
+    const std::optional<size_t> row = rowOf(item);
+    return row && _rows[*row].expanded();
+}
+
+void OutlineViewAdapter::expandItem(MindMapNode* item, bool withDescendants)
+{
+    setItemsExpanded({item}, true, withDescendants);
+}
+
+void OutlineViewAdapter::collapseItem(MindMapNode* item, bool withDescendants)
+{
+    setItemsExpanded({item}, false, withDescendants);
+}
+
+void OutlineViewAdapter::setItemsExpanded(const std::vector<MindMapNode*>& items, bool expanded, bool withDescendants)
+{
+    if (_outlineMode != Hierarchy) return;
+    bool changed = false;
+    std::vector<MindMapNode*> pending;
+    for (MindMapNode* item : items) {
+        if (!item) continue;
+        pending.push_back(item);
+        while (!pending.empty()) {
+            MindMapNode* node = pending.back();
+            pending.pop_back();
+            const size_t count = node->childCount();
+            // A row without children neither opens nor closes.
+            if (count > 0 && node->outlineCollapsed() == expanded) {
+                node->setOutlineCollapsed(!expanded);
+                changed = true;
+            }
+            if (withDescendants)
+                for (size_t index = 0; index < count; ++index) pending.push_back(node->childAtIndex(index));
+        }
+    }
+    MindMap* map = mindMap();
+    if (!changed || !shown() || !map) return;
+    Raise raise(_reloading);
+    _nodes.clear();
+    std::vector<OutlineRow> rows;
+    buildRows(*map, rows);
+    applyRows(std::move(rows));
+    // The selected topic may have lost its row; the selection then shows no row.
+    syncSelectedElement();
 }
 
 void OutlineViewAdapter::syncSelectedElement()
@@ -277,17 +391,18 @@ void OutlineViewAdapter::selectionDidChange()
 void OutlineViewAdapter::itemDidExpand(MindMapNode* item)
 {
     if (_reloading > 0 || _outlineMode != Hierarchy || !item) return;
-    item->setOutlineCollapsed(false);
-    // The toolkit opens a row with its children closed; those the user left open open again.
-    if (!_outlineView) return;
-    Raise raise(_reloading);
-    for (size_t index = 0; index < item->childCount(); ++index) expandUncollapsedChildren(item->childAtIndex(index));
+    expandItem(item, false);
 }
 
 void OutlineViewAdapter::itemDidCollapse(MindMapNode* item)
 {
     if (_reloading > 0 || _outlineMode != Hierarchy || !item) return;
-    item->setOutlineCollapsed(true);
+    MindMap* map = mindMap();
+    MindMapNode* selected = map ? map->selectedNode() : nullptr;
+    const bool selectedShown = rowOf(selected).has_value();
+    collapseItem(item, false);
+    // Closing the row over the selected topic selects the row that closed, as a click on it would.
+    if (selectedShown && !rowOf(selected) && _outlineView) _outlineView->selectItem(item);
 }
 
 double OutlineViewAdapter::heightOfRowByItem(MindMapNode* item) const
@@ -316,6 +431,16 @@ OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
     row.hasCheckboxes = _hasCheckboxes;
     row.height = heightOfRowByItem(item);
     return row;
+}
+
+OutlineRowContent OutlineViewAdapter::viewForRow(const OutlineRow& row) const
+{
+    OutlineRowContent content = viewForItem(row.node);
+    content.inTree = _outlineMode == Hierarchy;
+    content.level = row.level;
+    content.expandable = row.expandable();
+    content.expanded = row.expanded();
+    return content;
 }
 
 void OutlineViewAdapter::cellEndEdit(MindMapNode* item, const std::string& text)
@@ -403,6 +528,20 @@ OutlineViewAdapter::DragOperation OutlineViewAdapter::validateDrop(bool fromOwnV
     return index == currentIndex(_dragItem) ? DragOperation::None : DragOperation::Move;
 }
 
+void OutlineViewAdapter::proposedDrop(MindMapNode* row, DropPlace place, MindMapNode*& parent, int64_t& index) const
+{
+    parent = nullptr;
+    index = -1;
+    if (!row) return;
+    if (place == DropPlace::Onto) {
+        parent = row;
+        return;
+    }
+    parent = row->parent();
+    const int64_t at = currentIndex(row);
+    index = place == DropPlace::Before ? at : at + 1;
+}
+
 bool OutlineViewAdapter::acceptDrop(bool fromOwnView, MindMapNode* parent, int64_t index)
 {
     MindMap* map = mindMap();
@@ -429,6 +568,12 @@ OutlineRowLayout OutlineRowLayout::layout(const OutlineRowContent& row, const Re
     OutlineRowLayout layout;
     double left = cell.minX();
     double right = cell.maxX();
+    // Every tree row keeps the expander's room, so that the titles of a level line up.
+    if (row.inTree) {
+        left += row.level * OutlineViewAdapter::TreeIndentation;
+        layout.expander = Rect(left, cell.minY(), ExpanderWidth, cell.height());
+        left += ExpanderWidth;
+    }
     // Room for the icon is kept on every row once any row has one, so that the titles line up.
     if (row.hasCheckboxes) {
         layout.progressIcon = Rect(left, cell.minY(), ProgressSlotWidth, cell.height());

@@ -28,15 +28,36 @@ struct OutlineViewState {
     friend bool operator==(const OutlineViewState&, const OutlineViewState&) = default;
 };
 
-// What the outline widget does for its adapter. Items are topics; nullptr stands for the root.
+// One shown row of the outline: its topic, how deep the topic sits (0 in the list modes) and what
+// of its look changes how the row is measured or opened.
+struct OutlineRow {
+    enum Flag : uint8_t {
+        Expandable = 1, // the tree mode, and the topic has children
+        Expanded = 2,   // its children are rows too
+        Dated = 4,      // a taller row, with the date under the title
+    };
+    MindMapNode* node = nullptr;
+    uint32_t level = 0;
+    uint8_t flags = 0;
+
+    bool expandable() const { return flags & Expandable; }
+    bool expanded() const { return flags & Expanded; }
+    bool dated() const { return flags & Dated; }
+    friend bool operator==(const OutlineRow&, const OutlineRow&) = default;
+};
+
+// What the outline widget does for its adapter. The widget shows the adapter's rows() as one flat
+// list, each row indented by its level: it keeps no tree of its own, so that no walk of it, the
+// widget's included, goes deeper than one level whatever the depth of the map.
 class OutlineView {
 public:
     virtual ~OutlineView() = default;
-    // Builds every row again from the adapter's data source; every row starts collapsed.
+    // Builds every row again from the adapter's rows().
     virtual void reloadData() = 0;
-    virtual void expandItem(MindMapNode* item, bool expandChildren) = 0;
-    virtual void collapseItem(MindMapNode* item, bool collapseChildren) = 0;
-    virtual bool isItemExpanded(MindMapNode* item) const = 0;
+    // From the row at first on, removed rows gave way to inserted ones, which rows() holds.
+    virtual void replaceRows(size_t first, size_t removed, size_t inserted) = 0;
+    // The rows [first, first + count) keep their topics; their levels or flags changed.
+    virtual void updateRows(size_t first, size_t count) = 0;
     // The item's row selected alone and scrolled into view; nullptr, or an item without a shown
     // row, deselects every row.
     virtual void selectItem(MindMapNode* item) = 0;
@@ -71,10 +92,16 @@ struct OutlineRowContent {
     bool progressEnabled = false;
     bool hasCheckboxes = false;
     double height = 0;
+    // The tree mode's indentation and expander; list rows have neither.
+    bool inTree = false;
+    uint32_t level = 0;
+    bool expandable = false;
+    bool expanded = false;
 };
 
-// Where the parts of a row go inside its cell, left to right: the checkbox or progress icon, the
-// auto-number text, the title (with the date line under it), the note mark and the date icon.
+// Where the parts of a row go inside its cell, left to right: in the tree mode the indentation of
+// the row's level and the expander, then the checkbox or progress icon, the auto-number text, the
+// title (with the date line under it), the note mark and the date icon.
 // Each slot but the title and date line spans the cell's height; an empty slot is a part the row
 // does not show. Clicks on the icons are told apart by these slots, so drawing and hit testing
 // cannot drift apart.
@@ -84,6 +111,8 @@ struct OutlineRowLayout {
     static constexpr double DateLineHeight = 14;
     static constexpr double ProgressSlotWidth = 20; // the icon and the gap to the texts
     static constexpr double TextPadding = 2;
+    static constexpr double ExpanderWidth = 16;
+    Rect expander;
     Rect progressIcon;
     Rect autoNumber;
     Rect title;
@@ -101,9 +130,13 @@ struct OutlineRowLayout {
 // what a row shows, and what selecting, expanding, renaming, ticking and dragging rows does to
 // the map. The widget asks it for everything and reports every user action to it.
 //
+// The adapter keeps the shown rows itself. A change of the map reaches the widget as the rows it
+// touches (a topic added, removed, moved or changed in look); only a new map, a mode switch or
+// showing the tab again builds every row anew.
+//
 // Two counters guard against feedback: while `reloading` is raised the adapter itself changes
-// rows, expansion or selection, and whatever the widget reports then is ignored; while
-// `cancelEdit` is raised an in-place edit being abandoned is not applied.
+// rows or selection, and whatever the widget reports then is ignored; while `cancelEdit` is
+// raised an in-place edit being abandoned is not applied.
 class OutlineViewAdapter {
 public:
     enum OutlineMode : uint64_t { Hierarchy = 0, CheckList = 1, TodoList = 2, DoneList = 3, DateList = 4 };
@@ -144,6 +177,12 @@ public:
     int64_t cancelEdit() const { return _cancelEdit; }
     // The rows of the list modes (empty in the tree mode).
     const std::vector<MindMapNode*>& nodes() const { return _nodes; }
+    // The rows the widget shows, in order.
+    const std::vector<OutlineRow>& rows() const { return _rows; }
+    // The index of the topic's row; nullopt when it has none.
+    std::optional<size_t> rowOf(const MindMapNode* item) const;
+    // Whether every row is of the plain height.
+    bool uniformRows() const { return _datedRows == 0; }
     MindMapNode* dragItem() const { return _dragItem; }
 
     void refreshOutline();
@@ -169,12 +208,24 @@ public:
     MindMapNode* child(size_t index, MindMapNode* item) const;
     bool isItemExpandable(MindMapNode* item) const;
 
+    // ---- Opening and closing rows (the tree mode only) ----
+    // The topics keep whether their rows are open, so that a closed row stays closed across
+    // refreshes and mode switches. With descendants, every row below the topic's opens or closes
+    // too. Several topics change the rows once.
+    void expandItem(MindMapNode* item, bool withDescendants);
+    void collapseItem(MindMapNode* item, bool withDescendants);
+    void setItemsExpanded(const std::vector<MindMapNode*>& items, bool expanded, bool withDescendants);
+    bool isItemExpanded(const MindMapNode* item) const;
+
     // ---- Delegate ----
     void selectionDidChange();
+    // The user opened or closed the item's row.
     void itemDidExpand(MindMapNode* item);
     void itemDidCollapse(MindMapNode* item);
     double heightOfRowByItem(MindMapNode* item) const;
     OutlineRowContent viewForItem(MindMapNode* item) const;
+    // The same with the row's place in the tree.
+    OutlineRowContent viewForRow(const OutlineRow& row) const;
     // The title field of the item's row ended editing with this text.
     void cellEndEdit(MindMapNode* item, const std::string& text);
     // The checkbox or progress icon of the item's row was clicked; a progress icon opens the
@@ -189,6 +240,10 @@ public:
     bool writeItems(const std::vector<MindMapNode*>& items);
     // index -1: onto the parent itself, which stands for after its last child.
     DragOperation validateDrop(bool fromOwnView, MindMapNode* proposedParent, int64_t proposedIndex) const;
+    // The parent and index a drop proposes when it falls onto the row's topic (index -1), or
+    // beside it, before or after it under its own parent (nullptr: the top level).
+    enum class DropPlace { Onto, Before, After };
+    void proposedDrop(MindMapNode* row, DropPlace place, MindMapNode*& parent, int64_t& index) const;
     bool acceptDrop(bool fromOwnView, MindMapNode* parent, int64_t index);
     // The drag ended without a drop.
     void dragEnded() { _dragItem = nullptr; }
@@ -212,10 +267,12 @@ private:
 
     MindMap* mindMap() const;
     bool shown() const { return !_hidden && _enabled; }
-    void buildRows(MindMap& map);
-    void expandUncollapsedChildren(MindMapNode* node);
-    // Below the node first, so that closing a row never leaves one under it to close.
-    void collapseClosedRows(MindMapNode* node);
+    // Rebuilds the rows; a reload hands the widget every row, otherwise only those that differ.
+    void refresh(bool reload);
+    void buildRows(MindMap& map, std::vector<OutlineRow>& rows);
+    void collectTreeRows(MindMap& map, std::vector<OutlineRow>& rows) const;
+    void applyRows(std::vector<OutlineRow> rows);
+    void clearRows();
     void revealNode(MindMapNode* node);
     int64_t endIndexUnder(MindMapNode* parent) const;
     int64_t currentIndex(MindMapNode* node) const;
@@ -230,6 +287,8 @@ private:
     int64_t _cancelEdit = 0;
     MindMapNode* _dragItem = nullptr;
     std::vector<MindMapNode*> _nodes;
+    std::vector<OutlineRow> _rows;
+    size_t _datedRows = 0;
     uint64_t _outlineMode = Hierarchy;
     // The date popover was opened from a row on the canvas and may still be shown.
     bool _datePickerOpened = false;

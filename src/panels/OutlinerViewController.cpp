@@ -6,6 +6,7 @@
 #include "platform/UserDefaults.h"
 
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -107,24 +108,29 @@ void OutlinerViewController::registerCommands()
     for (const char* action : {"deleteForward:", "deleteBackward:"})
         addAction(action, [this](const ActionSender*) { mapCommand("delete:"); });
 
-    auto onRow = [this](std::function<void(OutlineView&, MindMapNode*)> act) {
+    auto onRow = [this](std::function<void(OutlineViewAdapter&, MindMapNode*)> act) {
         return [this, act = std::move(act)](const ActionSender*) {
-            OutlineView* view = _adapter->outlineView();
-            if (MindMapNode* node = selectRowTopic(); node && view) act(*view, node);
+            if (MindMapNode* node = selectRowTopic()) act(*_adapter, node);
         };
     };
-    addAction("collapse:", onRow([](OutlineView& view, MindMapNode* node) { view.collapseItem(node, false); }));
-    addAction("fullCollapse:", onRow([](OutlineView& view, MindMapNode* node) { view.collapseItem(node, true); }));
-    addAction("expand:", onRow([](OutlineView& view, MindMapNode* node) { view.expandItem(node, false); }));
-    addAction("fullExpand:", onRow([](OutlineView& view, MindMapNode* node) { view.expandItem(node, true); }));
-    addAction("collapseChildren:", onRow([](OutlineView& view, MindMapNode* node) {
+    addAction("collapse:",
+              onRow([](OutlineViewAdapter& adapter, MindMapNode* node) { adapter.collapseItem(node, false); }));
+    addAction("fullCollapse:",
+              onRow([](OutlineViewAdapter& adapter, MindMapNode* node) { adapter.collapseItem(node, true); }));
+    addAction("expand:",
+              onRow([](OutlineViewAdapter& adapter, MindMapNode* node) { adapter.expandItem(node, false); }));
+    addAction("fullExpand:",
+              onRow([](OutlineViewAdapter& adapter, MindMapNode* node) { adapter.expandItem(node, true); }));
+    addAction("collapseChildren:", onRow([](OutlineViewAdapter& adapter, MindMapNode* node) {
+                  std::vector<MindMapNode*> children;
                   for (size_t index = 0; index < node->childCount(); ++index)
-                      view.collapseItem(node->childAtIndex(index), false);
+                      children.push_back(node->childAtIndex(index));
+                  adapter.setItemsExpanded(children, false, false);
               }));
-    addAction("expandChildren:", onRow([](OutlineView& view, MindMapNode* node) {
-                  view.expandItem(node, false);
-                  for (size_t index = 0; index < node->childCount(); ++index)
-                      view.expandItem(node->childAtIndex(index), false);
+    addAction("expandChildren:", onRow([](OutlineViewAdapter& adapter, MindMapNode* node) {
+                  std::vector<MindMapNode*> rows{node};
+                  for (size_t index = 0; index < node->childCount(); ++index) rows.push_back(node->childAtIndex(index));
+                  adapter.setItemsExpanded(rows, true, false);
               }));
 }
 

@@ -4,6 +4,7 @@
 #include "support/RecordingPopoverPresenter.h"
 
 #include <chrono>
+#include <functional>
 
 namespace outlinertest {
 namespace {
@@ -132,6 +133,33 @@ TEST_F(OutlinerTest, DropsAreValidatedAgainstTheDraggedTopicsPlace)
     }
 }
 
+TEST_F(OutlinerTest, ADropBesideARowProposesItsParentAndPlace)
+{
+    using Place = OutlineViewAdapter::DropPlace;
+    const struct {
+        const char* name;
+        MindMapNode* row;
+        Place place;
+        MindMapNode* parent;
+        int64_t index;
+    } cases[] = {
+        {"onto a row", a1, Place::Onto, a1, -1},
+        {"before a first child", a1, Place::Before, alpha, 0},
+        {"after a last child", a2, Place::After, alpha, 2},
+        {"after a row with open children: beside it, not under it", a1, Place::After, alpha, 1},
+        {"before a deeper row", a1b, Place::Before, a1, 1},
+        {"before a central theme", beta, Place::Before, nullptr, 1},
+        {"after the first central theme", alpha, Place::After, nullptr, 1},
+    };
+    for (const auto& c : cases) {
+        MindMapNode* parent = nullptr;
+        int64_t index = 0;
+        adapter().proposedDrop(c.row, c.place, parent, index);
+        EXPECT_EQ(parent, c.parent) << c.name;
+        EXPECT_EQ(index, c.index) << c.name;
+    }
+}
+
 TEST_F(OutlinerTest, ADropMovesTheTopicAsOneUndoStep)
 {
     ASSERT_TRUE(adapter().writeItems({a1}));
@@ -140,7 +168,7 @@ TEST_F(OutlinerTest, ADropMovesTheTopicAsOneUndoStep)
     EXPECT_EQ(undoChanges(), before + 1);
     EXPECT_EQ(a1->parent(), b1);
     EXPECT_EQ(adapter().dragItem(), nullptr);
-    EXPECT_EQ(view->parents.at(a1), b1) << "the hierarchy change rebuilt the rows";
+    EXPECT_EQ(view->parentRow(a1), b1) << "the hierarchy change moved the row";
 
     // The top level: a central theme at the end.
     ASSERT_TRUE(adapter().writeItems({a2}));
@@ -396,7 +424,7 @@ TEST_F(OutlinerTest, AMapSwitchedAwayLeavesNoRowsOfIt)
     other->setEnabled(true);
     editor->setMindMap(other);
     EXPECT_EQ(texts(view->topRows()), (std::vector<std::string>{"Other"}));
-    for (MindMapNode* node : map->nodes()) EXPECT_FALSE(view->rows.count(node)) << node->text();
+    for (MindMapNode* node : map->nodes()) EXPECT_FALSE(view->hasRow(node)) << node->text();
     editor->setMindMap(nullptr);
     EXPECT_TRUE(view->rows.empty());
     EXPECT_FALSE(adapter().enabled());
@@ -481,6 +509,83 @@ TEST_F(OutlinerTest, ARowWithoutAPlaceOnScreenOpensTheDatePopoverOnTheCanvas)
     adapter().setPopoverPresenter(nullptr);
 }
 
+// The rows a new outline of the map would show in the mode.
+std::vector<OutlineRow> refilledRows(MindMapEditor* editor, uint64_t mode)
+{
+    OutlinerViewController fresh(editor);
+    FakeOutlineView freshView(fresh.adapter());
+    fresh.adapter().setOutlineMode(mode);
+    fresh.adapter().setOutlineView(&freshView);
+    fresh.setHidden(false);
+    fresh.setEnabled(true);
+    return freshView.rows;
+}
+
+TEST_F(OutlinerTest, RowsAfterEachChangeEqualAFullRefillAndOnlyTheTouchedRowsChange)
+{
+    const Date day = Date(1'700'000'000s);
+    MindMapNode* added = nullptr;
+    // One map changed step by step; each step is checked in the mode it names.
+    const struct {
+        const char* name;
+        uint64_t mode;
+        std::function<void()> change;
+        size_t touched; // rows removed, inserted or updated at most
+        bool reload = false;
+    } steps[] = {
+        {"a child under a leaf", 0, [&] { added = child(a1b, "A1b1"); }, 2},
+        {"a retitle", 0, [&] { adapter().applyEditedText("A1b1 renamed", added); }, 0},
+        {"a date makes a taller row", 0, [&] { a2->setDate(day); }, 1},
+        {"a branch deleted", 0,
+         [&] {
+             map->setSelectedNode(a1);
+             map->delete_();
+         },
+         4},
+        // The theme left without children changes in look, and the two rows trade places.
+        {"a topic moved under another theme", 0, [&] { map->reconnectNode(a2, beta, 0); }, 5},
+        // Undo reads the whole map back: every topic is made anew, and the outline with it.
+        {"undone", 0, [&] { map->undoManager()->undo(); }, 0, true},
+        {"redone", 0, [&] { map->undoManager()->redo(); }, 0, true},
+        {"a row closed", 0, [&] { view->userCollapse(map->centralThemes()[1]); }, 3},
+        {"the row opened again", 0, [&] { view->userExpand(map->centralThemes()[1]); }, 3},
+        {"a row closed as the deep fold's root", 0, [&] { adapter().collapseItem(map->centralThemes()[0], true); }, 1},
+        {"a checkbox shown", 1, [&] { map->centralThemes()[1]->setCheckboxMode(1); }, 1},
+        {"a second checkbox", 2, [&] { map->centralThemes()[0]->setCheckboxMode(1); }, 1},
+        {"ticked off the to-do list", 2,
+         [&] {
+             map->setSelectedNode(map->centralThemes()[1]);
+             map->toggleCheckedState();
+         },
+         1},
+        {"ticked onto the done list", 3,
+         [&] {
+             map->setSelectedNode(map->centralThemes()[0]);
+             map->toggleCheckedState();
+         },
+         1},
+        {"a second date", 4, [&] { map->centralThemes()[1]->setDate(day); }, 1},
+        // Equal dates sort by title.
+        {"a retitle reorders equal dates", 4, [&] { adapter().applyEditedText("A0", map->centralThemes()[1]); }, 2},
+        {"a date cleared", 4, [&] { map->centralThemes()[1]->setDate(std::nullopt); }, 1},
+    };
+    for (const auto& step : steps) {
+        adapter().setOutlineMode(step.mode);
+        const int reloads = view->reloads;
+        const size_t before = view->removedRows + view->insertedRows + view->updatedRows;
+        step.change();
+        map->validateElementStates();
+        EXPECT_EQ(view->rows, refilledRows(editor.get(), step.mode)) << step.name;
+        EXPECT_EQ(view->rows, adapter().rows()) << step.name;
+        if (step.reload) {
+            EXPECT_GT(view->reloads, reloads) << step.name;
+            continue;
+        }
+        EXPECT_EQ(view->reloads, reloads) << step.name << ": a change is no reload";
+        EXPECT_LE(view->removedRows + view->insertedRows + view->updatedRows - before, step.touched) << step.name;
+    }
+}
+
 TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
 {
     const struct {
@@ -491,6 +596,10 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         bool note;
         bool date;
         Rect progress, autoNumber, title, noteMark, dateText, dateIcon;
+        // The tree mode's rows: indented by level, after the expander.
+        bool tree = false;
+        uint32_t level = 0;
+        Rect expander = {};
     } cases[] = {
         {"title alone", 18, false, "", false, false, {}, {}, Rect(10, 40, 200, 18), {}, {}, {}},
         {"checkbox room", 18, true, "", false, false, Rect(10, 40, 20, 18), {}, Rect(30, 40, 180, 18), {}, {}, {}},
@@ -531,9 +640,56 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
          Rect(194, 40, 16, 18),
          {},
          {}},
+        {"a top-level tree row",
+         18,
+         false,
+         "",
+         false,
+         false,
+         {},
+         {},
+         Rect(26, 40, 184, 18),
+         {},
+         {},
+         {},
+         true,
+         0,
+         Rect(10, 40, 16, 18)},
+        {"a tree row two levels down, with its checkbox room",
+         18,
+         true,
+         "",
+         false,
+         false,
+         Rect(58, 40, 20, 18),
+         {},
+         Rect(78, 40, 132, 18),
+         {},
+         {},
+         {},
+         true,
+         2,
+         Rect(42, 40, 16, 18)},
+        {"a row deeper than the cell is wide keeps no room rather than a negative one",
+         18,
+         false,
+         "",
+         false,
+         false,
+         {},
+         {},
+         Rect(3226, 40, 0, 18),
+         {},
+         {},
+         {},
+         true,
+         200,
+         Rect(3210, 40, 16, 18)},
     };
     for (const auto& c : cases) {
         OutlineRowContent row;
+        row.inTree = c.tree;
+        row.level = c.level;
         row.hasCheckboxes = c.checkboxes;
         row.autoNumberPath = c.number;
         row.hasNote = c.note;
@@ -545,6 +701,7 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         EXPECT_EQ(layout.noteMark, c.noteMark) << c.what;
         EXPECT_EQ(layout.dateText, c.dateText) << c.what;
         EXPECT_EQ(layout.dateIcon, c.dateIcon) << c.what;
+        EXPECT_EQ(layout.expander, c.expander) << c.what;
     }
     // A cell narrower than its icons, or lower than the date line, leaves the title no room
     // rather than a negative size.

@@ -16,15 +16,15 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace outlinertest {
 
-// An outline widget as GTK behaves: it builds its rows from the data source, and reports every
-// selection, expansion and collapse back to the adapter, also those the adapter itself makes. A
-// rename in progress is committed when the view takes the focus, as GTK's cell editor does.
+// An outline widget as GTK behaves: it keeps its own copy of the rows, changed only by what the
+// adapter tells it, and reports every selection back to the adapter, also those the adapter
+// itself makes. A rename in progress is committed when the view takes the focus, as GTK's cell
+// editor does.
 class FakeOutlineView : public OutlineView {
 public:
     explicit FakeOutlineView(OutlineViewAdapter& adapter) : adapter(adapter) {}
@@ -32,36 +32,37 @@ public:
     void reloadData() override
     {
         ++reloads;
-        rows.clear();
-        parents.clear();
-        expanded.clear();
+        rows = adapter.rows();
         selected = nullptr;
         editing = nullptr;
-        add(nullptr);
     }
-    void expandItem(MindMapNode* item, bool children) override
+    void replaceRows(size_t first, size_t removed, size_t inserted) override
     {
-        if (!rows.count(item) || !adapter.isItemExpandable(item)) return;
-        expanded.insert(item);
-        adapter.itemDidExpand(item);
-        if (children)
-            for (size_t i = 0; i < adapter.numberOfChildrenOfItem(item); ++i) expandItem(adapter.child(i, item), true);
+        ASSERT_LE(first + removed, rows.size());
+        ASSERT_LE(first + inserted, adapter.rows().size());
+        rows.erase(rows.begin() + long(first), rows.begin() + long(first + removed));
+        rows.insert(rows.begin() + long(first), adapter.rows().begin() + long(first),
+                    adapter.rows().begin() + long(first + inserted));
+        removedRows += removed;
+        insertedRows += inserted;
+        // Like GTK, a selected row that goes takes the selection with it.
+        if (selected && !hasRow(selected)) {
+            selected = nullptr;
+            adapter.selectionDidChange();
+        }
     }
-    void collapseItem(MindMapNode* item, bool children) override
+    void updateRows(size_t first, size_t count) override
     {
-        if (children)
-            for (size_t i = 0; i < adapter.numberOfChildrenOfItem(item); ++i)
-                collapseItem(adapter.child(i, item), true);
-        if (!expanded.count(item)) return;
-        // Like GTK, closing a row forgets how its descendants were open.
-        forgetExpansionBelow(item);
-        expanded.erase(item);
-        adapter.itemDidCollapse(item);
+        ASSERT_LE(first + count, rows.size());
+        for (size_t index = first; index < first + count; ++index) {
+            EXPECT_EQ(rows[index].node, adapter.rows()[index].node) << "an updated row keeps its topic";
+            rows[index] = adapter.rows()[index];
+        }
+        updatedRows += count;
     }
-    bool isItemExpanded(MindMapNode* item) const override { return expanded.count(item) > 0; }
     void selectItem(MindMapNode* item) override
     {
-        MindMapNode* now = item && isShown(item) ? item : nullptr;
+        MindMapNode* now = hasRow(item) ? item : nullptr;
         if (now == selected) return;
         selected = now;
         adapter.selectionDidChange();
@@ -80,7 +81,7 @@ public:
     Rect dateIconFrame(MindMapNode* item) override
     {
         const auto found = dateIcons.find(item);
-        return found != dateIcons.end() && isShown(item) ? found->second : Rect();
+        return found != dateIcons.end() && hasRow(item) ? found->second : Rect();
     }
 
     // The user's actions, as the widget reports them.
@@ -90,8 +91,8 @@ public:
         selected = item;
         adapter.selectionDidChange();
     }
-    void userCollapse(MindMapNode* item) { collapseItem(item, false); }
-    void userExpand(MindMapNode* item) { expandItem(item, false); }
+    void userCollapse(MindMapNode* item) { adapter.itemDidCollapse(item); }
+    void userExpand(MindMapNode* item) { adapter.itemDidExpand(item); }
     void beginEditing(MindMapNode* item, const std::string& text)
     {
         editing = item;
@@ -104,25 +105,37 @@ public:
         adapter.cellEndEdit(item, editText);
     }
 
-    // A row is shown when every ancestor row is open.
-    bool isShown(MindMapNode* item) const
+    const OutlineRow* rowOf(const MindMapNode* item) const
     {
-        if (!rows.count(item)) return false;
-        for (MindMapNode* parent = parents.at(item); parent; parent = parents.at(parent))
-            if (!expanded.count(parent)) return false;
-        return true;
+        for (const OutlineRow& row : rows)
+            if (row.node == item) return &row;
+        return nullptr;
+    }
+    bool hasRow(const MindMapNode* item) const { return item && rowOf(item); }
+    bool isItemExpanded(const MindMapNode* item) const
+    {
+        const OutlineRow* row = rowOf(item);
+        return row && row->expanded();
+    }
+    // The topic of the closest row above the item's one level up; nullptr at the top level.
+    MindMapNode* parentRow(const MindMapNode* item) const
+    {
+        const OutlineRow* row = rowOf(item);
+        if (!row || row->level == 0) return nullptr;
+        for (const OutlineRow* above = row; above-- != rows.data();)
+            if (above->level + 1 == row->level) return above->node;
+        return nullptr;
     }
     std::vector<MindMapNode*> topRows() const
     {
         std::vector<MindMapNode*> top;
-        for (size_t i = 0; i < adapter.numberOfChildrenOfItem(nullptr); ++i) top.push_back(adapter.child(i, nullptr));
+        for (const OutlineRow& row : rows)
+            if (row.level == 0) top.push_back(row.node);
         return top;
     }
 
     OutlineViewAdapter& adapter;
-    std::set<MindMapNode*> rows;
-    std::map<MindMapNode*, MindMapNode*> parents;
-    std::set<MindMapNode*> expanded;
+    std::vector<OutlineRow> rows;
     MindMapNode* selected = nullptr;
     MindMapNode* editing = nullptr;
     std::string editText;
@@ -132,25 +145,9 @@ public:
     bool focused = false;
     int reloads = 0;
     int displays = 0;
-
-private:
-    void add(MindMapNode* item)
-    {
-        for (size_t i = 0; i < adapter.numberOfChildrenOfItem(item); ++i) {
-            MindMapNode* child = adapter.child(i, item);
-            rows.insert(child);
-            parents[child] = item;
-            add(child);
-        }
-    }
-    void forgetExpansionBelow(MindMapNode* item)
-    {
-        for (size_t i = 0; i < adapter.numberOfChildrenOfItem(item); ++i) {
-            MindMapNode* child = adapter.child(i, item);
-            expanded.erase(child);
-            forgetExpansionBelow(child);
-        }
-    }
+    size_t removedRows = 0;
+    size_t insertedRows = 0;
+    size_t updatedRows = 0;
 };
 
 // A map of two central themes, "Alpha" with children A1 (children A1a, A1b) and A2, and "Beta"

@@ -23,19 +23,33 @@
 
 namespace {
 
-// The rows' store: GTK's own, one column of topic pointers. The C++ wrapper's store type routes
-// every read of the model through its dispatch, which GTK makes many times for each row.
-Glib::RefPtr<Gtk::TreeStore> newStore()
+// The rows' store: GTK's own, with the row's topic, level and flags. The C++ wrapper's store type
+// routes every read of the model through its dispatch, which GTK makes many times for each row.
+enum StoreColumn { NodeColumn, LevelColumn, FlagsColumn };
+
+Glib::RefPtr<Gtk::ListStore> newStore()
 {
-    return Glib::wrap(gtk_tree_store_new(1, G_TYPE_POINTER), false);
+    return Glib::wrap(gtk_list_store_new(3, G_TYPE_POINTER, G_TYPE_UINT, G_TYPE_UINT), false);
+}
+
+OutlineRow rowOf(GtkTreeModel* model, GtkTreeIter* iter)
+{
+    gpointer node = nullptr;
+    guint level = 0, flags = 0;
+    gtk_tree_model_get(model, iter, NodeColumn, &node, LevelColumn, &level, FlagsColumn, &flags, -1);
+    return {static_cast<MindMapNode*>(node), level, uint8_t(flags)};
 }
 
 MindMapNode* nodeOf(GtkTreeModel* model, GtkTreeIter* iter)
 {
     gpointer node = nullptr;
-    gtk_tree_model_get(model, iter, 0, &node, -1);
+    gtk_tree_model_get(model, iter, NodeColumn, &node, -1);
     return static_cast<MindMapNode*>(node);
 }
+
+// A change of more rows than this, and of more than half the rows, fills a new store: GTK takes
+// a whole store faster than as many single rows.
+constexpr size_t RowsChangedOneByOne = 512;
 
 constexpr double DateTextScale = 0.85;
 constexpr double DateTextWhite = 0.4;
@@ -96,16 +110,17 @@ public:
         };
     }
 
-    // The column's data function: the row's topic straight from the store.
+    // The column's data function: the row straight from the store.
     static void cellData(GtkTreeViewColumn*, GtkCellRenderer* cell, GtkTreeModel* model, GtkTreeIter* iter, gpointer)
     {
         OutlineRowRenderer& renderer = of(cell);
-        renderer._node = nodeOf(model, iter);
+        renderer._row = rowOf(model, iter);
         // The text is what screen readers read of the row; the row itself is drawn from its topic.
         // Rows of two heights are each given here to be measured, which needs no text.
         if (!renderer._view.rowTextWanted()) return;
+        MindMapNode* node = renderer._row.node;
         const std::string title =
-            renderer._node ? OutlineViewAdapter::singleLineText(renderer._node->displayText().string()) : std::string();
+            node ? OutlineViewAdapter::singleLineText(node->displayText().string()) : std::string();
         g_object_set(cell, "text", title.c_str(), nullptr);
     }
 
@@ -113,7 +128,7 @@ protected:
     void render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr, Gtk::Widget&, const Gdk::Rectangle&,
                       const Gdk::Rectangle& cellArea, Gtk::CellRendererState) override
     {
-        _view.renderRow(cr, _node, cellArea);
+        _view.renderRow(cr, _row, cellArea);
     }
 
 private:
@@ -126,10 +141,10 @@ private:
     {
         return *static_cast<OutlineRowRenderer*>(g_object_get_qdata(G_OBJECT(cell), quark()));
     }
-    int height() const { return _view.rowHeight(_node); }
+    int height() const { return OutlineTreeView::rowHeight(_row); }
 
     OutlineTreeView& _view;
-    MindMapNode* _node = nullptr;
+    OutlineRow _row;
 };
 
 OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
@@ -159,12 +174,6 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     set_fixed_height_mode(true);
 
     get_selection()->signal_changed().connect([this] { _adapter.selectionDidChange(); });
-    // A refill opens thousands of rows, and GTK reports each. The C++ wrappers' dispatch of a
-    // report looks the view up again and costs more than opening the row: this view's own class
-    // (the type named above) drops it, and plain handlers take the reports.
-    GtkTreeViewClass* viewClass = GTK_TREE_VIEW_GET_CLASS(gobj());
-    viewClass->row_expanded = nullptr;
-    viewClass->row_collapsed = nullptr;
     // Once anything asks for the view's accessible, something may read the rows' texts at any
     // time; until then only drawing needs them.
     g_object_set_qdata(G_OBJECT(gobj()), viewQuark(), this);
@@ -174,14 +183,16 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
             view->_accessibleAsked = true;
         return GTK_WIDGET_CLASS(g_type_class_peek_parent(GTK_WIDGET_GET_CLASS(widget)))->get_accessible(widget);
     };
-    g_signal_connect(gobj(), "row-expanded",
-                     G_CALLBACK(+[](GtkTreeView* view, GtkTreeIter* iter, GtkTreePath*, gpointer self) {
-                         static_cast<OutlineTreeView*>(self)->rowExpandedOrCollapsed(view, iter, true);
-                     }),
-                     this);
-    g_signal_connect(gobj(), "row-collapsed",
-                     G_CALLBACK(+[](GtkTreeView* view, GtkTreeIter* iter, GtkTreePath*, gpointer self) {
-                         static_cast<OutlineTreeView*>(self)->rowExpandedOrCollapsed(view, iter, false);
+    // The keys GTK binds to opening and closing rows (plus, minus, asterisk, shift and an arrow)
+    // open and close the adapter's rows, which GTK's flat list knows nothing of.
+    g_signal_connect(gobj(), "expand-collapse-cursor-row",
+                     G_CALLBACK(+[](GtkTreeView* view, gboolean logical, gboolean expand, gboolean openAll,
+                                    gpointer self) -> gboolean {
+                         if (!logical && gtk_widget_get_direction(GTK_WIDGET(view)) == GTK_TEXT_DIR_RTL)
+                             expand = !expand;
+                         static_cast<OutlineTreeView*>(self)->expandOrCollapseCursorRow(expand, openAll);
+                         g_signal_stop_emission_by_name(view, "expand-collapse-cursor-row");
+                         return TRUE;
                      }),
                      this);
     _renderer->signal_editing_started().connect([this](Gtk::CellEditable* editable, const Glib::ustring& path) {
@@ -232,21 +243,16 @@ OutlineTreeView::~OutlineTreeView()
     if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
 }
 
-void OutlineTreeView::fill(GtkTreeIter* parent, MindMapNode* item, bool& uniformRows)
+void OutlineTreeView::insertRows(size_t first, size_t count)
 {
-    // Last to first, each in front: appending walks a row's children to their end every time.
-    // The store is filled through GTK's own calls: ten thousand rows through the C++ wrappers
-    // cost more than the rest of the refill.
-    GtkTreeStore* store = _store->gobj();
-    const size_t count = _adapter.numberOfChildrenOfItem(item);
-    for (size_t index = count; index-- > 0;) {
-        MindMapNode* child = _adapter.child(index, item);
-        if (!child) continue;
-        GtkTreeIter iter;
-        gtk_tree_store_insert_with_values(store, &iter, parent, 0, 0, child, -1);
-        _rows[child] = iter;
-        if (uniformRows && _adapter.heightOfRowByItem(child) != OutlineViewAdapter::RowHeight) uniformRows = false;
-        if (_adapter.isItemExpandable(child)) fill(&iter, child, uniformRows);
+    // Filled through GTK's own calls: ten thousand rows through the C++ wrappers cost more than
+    // the rest of the refill.
+    GtkListStore* store = _store->gobj();
+    const std::vector<OutlineRow>& rows = _adapter.rows();
+    for (size_t index = first; index < first + count && index < rows.size(); ++index) {
+        const OutlineRow& row = rows[index];
+        gtk_list_store_insert_with_values(store, nullptr, int(index), NodeColumn, row.node, LevelColumn,
+                                          guint(row.level), FlagsColumn, guint(row.flags), -1);
     }
 }
 
@@ -260,23 +266,84 @@ void OutlineTreeView::reloadData()
     // store rather than a cleared one: clearing reports each row's removal.
     unset_model();
     _store = newStore();
-    _rows.clear();
-    bool uniformRows = true;
-    fill(nullptr, nullptr, uniformRows);
-    // Rows of one height let GTK measure one row instead of every row of the map; a dated row is
-    // taller, and then every row is measured. Switched while no store is attached, so that the
-    // switch measures nothing.
-    if (uniformRows != get_fixed_height_mode()) set_fixed_height_mode(uniformRows);
+    insertRows(0, _adapter.rows().size());
+    // Switched while no store is attached, so that the switch measures nothing.
+    updateHeightMode();
     set_model(_store);
     updateDragSource();
 }
 
+void OutlineTreeView::replaceRows(size_t first, size_t removed, size_t inserted)
+{
+    if (removed + inserted > std::max(RowsChangedOneByOne, _adapter.rows().size() / 2)) {
+        reloadData();
+        return;
+    }
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    GtkTreeIter iter;
+    if (removed > 0 && gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first)))
+        for (size_t count = 0; count < removed && gtk_list_store_remove(_store->gobj(), &iter); ++count) {}
+    insertRows(first, inserted);
+    updateHeightMode();
+}
+
+void OutlineTreeView::updateRows(size_t first, size_t count)
+{
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    const std::vector<OutlineRow>& rows = _adapter.rows();
+    GtkTreeIter iter;
+    bool valid = gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first));
+    for (size_t index = first; valid && index < first + count && index < rows.size(); ++index) {
+        const OutlineRow& row = rows[index];
+        gtk_list_store_set(_store->gobj(), &iter, NodeColumn, row.node, LevelColumn, guint(row.level), FlagsColumn,
+                           guint(row.flags), -1);
+        valid = gtk_tree_model_iter_next(model, &iter);
+    }
+    updateHeightMode();
+}
+
+void OutlineTreeView::updateHeightMode()
+{
+    // Rows of one height let GTK measure one row instead of every row of the map; a dated row is
+    // taller, and then every row is measured.
+    const bool uniform = _adapter.uniformRows();
+    if (uniform != get_fixed_height_mode()) set_fixed_height_mode(uniform);
+}
+
+void OutlineTreeView::setNeedsDisplay()
+{
+    queue_draw();
+    if (!_accessibleAsked) return;
+    // Rows keep their place when only their topics' texts change; screen readers read the texts
+    // shown again.
+    Gtk::TreeModel::Path first, last;
+    if (!get_visible_range(first, last) || first.empty() || last.empty()) return;
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    for (Gtk::TreeModel::Path path = first; !(last < path); path.next()) {
+        GtkTreeIter iter;
+        if (!gtk_tree_model_get_iter(model, &iter, path.gobj())) break;
+        gtk_tree_model_row_changed(model, path.gobj(), &iter);
+    }
+}
+
+std::vector<OutlineRow> OutlineTreeView::storedRows() const
+{
+    std::vector<OutlineRow> rows;
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    GtkTreeIter iter;
+    for (bool valid = gtk_tree_model_get_iter_first(model, &iter); valid;
+         valid = gtk_tree_model_iter_next(model, &iter))
+        rows.push_back(rowOf(model, &iter));
+    return rows;
+}
+
 Gtk::TreeModel::Path OutlineTreeView::pathOfItem(MindMapNode* item) const
 {
-    const auto found = _rows.find(item);
-    if (found == _rows.end()) return {};
-    GtkTreeIter iter = found->second;
-    return Gtk::TreeModel::Path(gtk_tree_model_get_path(GTK_TREE_MODEL(_store->gobj()), &iter), false);
+    const std::optional<size_t> row = _adapter.rowOf(item);
+    if (!row) return {};
+    Gtk::TreeModel::Path path;
+    path.push_back(int(*row));
+    return path;
 }
 
 MindMapNode* OutlineTreeView::itemAtPath(const Gtk::TreeModel::Path& path) const
@@ -288,38 +355,27 @@ MindMapNode* OutlineTreeView::itemAtPath(const Gtk::TreeModel::Path& path) const
     return nodeOf(GTK_TREE_MODEL(_store->gobj()), &iter);
 }
 
-void OutlineTreeView::expandItem(MindMapNode* item, bool expandChildren)
+void OutlineTreeView::expandOrCollapseCursorRow(bool expand, bool openAll)
 {
-    const Gtk::TreeModel::Path path = pathOfItem(item);
-    if (!path.empty()) expand_row(path, expandChildren);
-}
-
-void OutlineTreeView::collapseItem(MindMapNode* item, bool collapseChildren)
-{
-    const Gtk::TreeModel::Path path = pathOfItem(item);
-    if (path.empty()) return;
-    if (collapseChildren) {
-        // The descendants first: GTK forgets them with their ancestor, and their flags would stay.
-        for (size_t index = 0; index < item->childCount(); ++index) collapseItem(item->childAtIndex(index), true);
+    Gtk::TreeModel::Path path;
+    Gtk::TreeViewColumn* column = nullptr;
+    get_cursor(path, column);
+    MindMapNode* node = itemAtPath(path);
+    if (!node) return;
+    if (openAll) {
+        if (expand) _adapter.expandItem(node, true);
+        else _adapter.collapseItem(node, true);
+    } else if (expand) {
+        _adapter.itemDidExpand(node);
+    } else {
+        _adapter.itemDidCollapse(node);
     }
-    if (row_expanded(path)) collapse_row(path);
-}
-
-bool OutlineTreeView::isItemExpanded(MindMapNode* item) const
-{
-    const Gtk::TreeModel::Path path = pathOfItem(item);
-    return !path.empty() && const_cast<OutlineTreeView*>(this)->row_expanded(path);
 }
 
 void OutlineTreeView::selectItem(MindMapNode* item)
 {
     Gtk::TreeModel::Path path = pathOfItem(item);
-    bool shown = !path.empty();
-    for (Gtk::TreeModel::Path ancestor = path; shown && ancestor.size() > 1;) {
-        ancestor.up();
-        shown = row_expanded(ancestor);
-    }
-    if (!shown) {
+    if (path.empty()) {
         get_selection()->unselect_all();
         if (_keptScroll) {
             if (auto adjustment = get_vadjustment()) adjustment->set_value(*_keptScroll);
@@ -333,8 +389,9 @@ void OutlineTreeView::selectItem(MindMapNode* item)
         if (auto adjustment = get_vadjustment()) adjustment->set_value(*_keptScroll);
         _keptScroll.reset();
     }
-    Gtk::TreeModel::Path first, last;
-    if (!get_visible_range(first, last) || path < first || last < path) scroll_to_row(path);
+    // The folding keys act on the cursor's row: it goes with the selection, and scrolls it into
+    // view when it is out of view.
+    set_cursor(path);
 }
 
 MindMapNode* OutlineTreeView::selectedItem() const
@@ -350,8 +407,8 @@ void OutlineTreeView::applyOutlineState(const OutlineViewState& state)
 {
     _state = state;
     _renderer->property_editable() = state.editable;
-    const bool tree = state.indentationPerLevel > 0;
-    set_show_expanders(tree);
+    // The rows draw their own indentation and expanders.
+    set_show_expanders(false);
     set_level_indentation(0);
     std::string css;
     if (state.background)
@@ -393,9 +450,9 @@ bool OutlineTreeView::isFirstResponder() const
     return has_focus() || _editable != nullptr;
 }
 
-int OutlineTreeView::rowHeight(MindMapNode* item) const
+int OutlineTreeView::rowHeight(const OutlineRow& row)
 {
-    return int(_adapter.heightOfRowByItem(item));
+    return int(row.dated() ? OutlineViewAdapter::DateRowHeight : OutlineViewAdapter::RowHeight);
 }
 
 Glib::RefPtr<Pango::Layout> OutlineTreeView::autoNumberLayout(const OutlineRowContent& row)
@@ -418,7 +475,8 @@ Glib::RefPtr<Pango::Layout> OutlineTreeView::dateLayout(const OutlineRowContent&
 
 OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
 {
-    const OutlineRowContent row = _adapter.viewForItem(item);
+    const std::optional<size_t> index = _adapter.rowOf(item);
+    const OutlineRowContent row = index ? _adapter.viewForRow(_adapter.rows()[*index]) : _adapter.viewForItem(item);
     int numberWidth = 0, height = 0;
     if (auto number = autoNumberLayout(row)) number->get_pixel_size(numberWidth, height);
     return OutlineRowLayout::layout(row, cell, numberWidth);
@@ -448,11 +506,29 @@ Glib::RefPtr<Gdk::Pixbuf> OutlineTreeView::icon(const std::string& name, bool se
     return pixbuf;
 }
 
-void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node,
+void OutlineTreeView::renderExpander(const Cairo::RefPtr<Cairo::Context>& cr, const Rect& slot, bool expanded)
+{
+    // Drawn as GTK draws the expanders of its own trees, in the theme's look.
+    GtkWidget* widget = GTK_WIDGET(gobj());
+    int size = int(OutlineRowLayout::IconSize);
+    gtk_widget_style_get(widget, "expander-size", &size, nullptr);
+    size = std::clamp(size, 1, int(slot.width()));
+    GtkStyleContext* context = gtk_widget_get_style_context(widget);
+    gtk_style_context_save(context);
+    gtk_style_context_add_class(context, GTK_STYLE_CLASS_EXPANDER);
+    GtkStateFlags state = GtkStateFlags(gtk_style_context_get_state(context) & ~GTK_STATE_FLAG_CHECKED);
+    if (expanded) state = GtkStateFlags(state | GTK_STATE_FLAG_CHECKED);
+    gtk_style_context_set_state(context, state);
+    gtk_render_expander(context, cr->cobj(), slot.minX() + std::floor((slot.width() - size) / 2),
+                        slot.minY() + std::floor((slot.height() - size) / 2), size, size);
+    gtk_style_context_restore(context);
+}
+
+void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, const OutlineRow& shownRow,
                                 const Gdk::Rectangle& cellArea)
 {
-    if (!node) return;
-    const OutlineRowContent row = _adapter.viewForItem(node);
+    if (!shownRow.node) return;
+    const OutlineRowContent row = _adapter.viewForRow(shownRow);
     const Glib::RefPtr<Pango::Layout> number = autoNumberLayout(row);
     const Glib::RefPtr<Pango::Layout> date = dateLayout(row);
     int numberWidth = 0, height = 0;
@@ -464,6 +540,7 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMap
     const Gdk::RGBA textColor = style->get_color(style->get_state());
     const double grey = 128 / 255.0;
 
+    if (!layout.expander.isEmpty() && row.expandable) renderExpander(cr, layout.expander, row.expanded);
     if (!layout.progressIcon.isEmpty() && !row.progressHidden) {
         ProgressIconView view;
         view.setCheckboxMode(row.checkboxMode);
@@ -550,6 +627,11 @@ Gdk::Rectangle OutlineTreeView::titleArea(MindMapNode* item)
     return partArea(item, &OutlineRowLayout::title);
 }
 
+Gdk::Rectangle OutlineTreeView::expanderArea(MindMapNode* item)
+{
+    return partArea(item, &OutlineRowLayout::expander);
+}
+
 Gdk::Rectangle OutlineTreeView::progressIconArea(MindMapNode* item)
 {
     return partArea(item, &OutlineRowLayout::progressIcon);
@@ -596,6 +678,12 @@ bool OutlineTreeView::on_button_press_event(GdkEventButton* event)
                 return area.get_width() > 0 && x >= area.get_x() && x < area.get_x() + area.get_width() &&
                     y >= area.get_y() && y < area.get_y() + area.get_height();
             };
+            if (const std::optional<size_t> row = _adapter.rowOf(node);
+                row && _adapter.rows()[*row].expandable() && inside(expanderArea(node))) {
+                if (_adapter.rows()[*row].expanded()) _adapter.itemDidCollapse(node);
+                else _adapter.itemDidExpand(node);
+                return true;
+            }
             if (node && _adapter.viewForItem(node).checkboxMode != 0 && inside(progressIconArea(node))) {
                 if (!_state.editable) return true;
                 if (node->checkboxMode() != 1 && _progressMenu) {
@@ -635,15 +723,6 @@ bool OutlineTreeView::on_key_press_event(GdkEventKey* event)
     return Gtk::TreeView::on_key_press_event(event);
 }
 
-void OutlineTreeView::rowExpandedOrCollapsed(GtkTreeView* view, GtkTreeIter* iter, bool expanded)
-{
-    // Nothing to tell while the adapter itself opens the rows of a refill.
-    if (_adapter.reloading() > 0) return;
-    MindMapNode* node = nodeOf(gtk_tree_view_get_model(view), iter);
-    if (expanded) _adapter.itemDidExpand(node);
-    else _adapter.itemDidCollapse(node);
-}
-
 void OutlineTreeView::on_drag_begin(const Glib::RefPtr<Gdk::DragContext>& context)
 {
     Gtk::TreeView::on_drag_begin(context);
@@ -669,14 +748,11 @@ bool OutlineTreeView::proposedDrop(int x, int y, MindMapNode*& parent, int64_t& 
     }
     MindMapNode* node = itemAtPath(path);
     if (!node) return false;
-    if (position == Gtk::TREE_VIEW_DROP_INTO_OR_BEFORE || position == Gtk::TREE_VIEW_DROP_INTO_OR_AFTER) {
-        parent = node;
-        return true;
-    }
-    Gtk::TreeModel::Path parentPath = path;
-    const int64_t place = path.back();
-    parent = parentPath.up() && !parentPath.empty() ? itemAtPath(parentPath) : nullptr;
-    index = position == Gtk::TREE_VIEW_DROP_BEFORE ? place : place + 1;
+    using Place = OutlineViewAdapter::DropPlace;
+    const Place place = position == Gtk::TREE_VIEW_DROP_BEFORE ? Place::Before
+        : position == Gtk::TREE_VIEW_DROP_AFTER                ? Place::After
+                                                               : Place::Onto;
+    _adapter.proposedDrop(node, place, parent, index);
     return true;
 }
 

@@ -18,8 +18,10 @@ class MindMapEditor;
 class MindMapNode;
 class OutlineRowRenderer;
 
-// The outline of the inspector's outliner tab: a tree view over a tree store whose rows are the
-// adapter's topics. It hands every user action to the adapter and shows what the adapter decides.
+// The outline of the inspector's outliner tab: a tree view over a flat list of the adapter's rows,
+// which draws each row's indentation and expander itself. GTK's own tree of rows would be walked
+// recursively by GTK, and with the square of its depth; a list keeps every walk flat. It hands
+// every user action to the adapter and shows what the adapter decides.
 class OutlineTreeView : public Gtk::TreeView, public OutlineView {
 public:
     explicit OutlineTreeView(OutlineViewAdapter& adapter);
@@ -27,12 +29,11 @@ public:
 
     // ---- OutlineView ----
     void reloadData() override;
-    void expandItem(MindMapNode* item, bool expandChildren) override;
-    void collapseItem(MindMapNode* item, bool collapseChildren) override;
-    bool isItemExpanded(MindMapNode* item) const override;
+    void replaceRows(size_t first, size_t removed, size_t inserted) override;
+    void updateRows(size_t first, size_t count) override;
     void selectItem(MindMapNode* item) override;
     MindMapNode* selectedItem() const override;
-    void setNeedsDisplay() override { queue_draw(); }
+    void setNeedsDisplay() override;
     void applyOutlineState(const OutlineViewState& state) override;
     void takeFocusFromEditor() override;
     bool isFirstResponder() const override;
@@ -42,9 +43,12 @@ public:
     Gtk::TreeModel::Path pathOfItem(MindMapNode* item) const;
     MindMapNode* itemAtPath(const Gtk::TreeModel::Path& path) const;
     bool isEditing() const { return _editable != nullptr; }
-    // Where the title, progress icon and date icon of the item's row are (widget coordinates);
-    // empty when the row is not shown.
+    // The store's rows, in order, as GTK shows them.
+    std::vector<OutlineRow> storedRows() const;
+    // Where the title, expander, progress icon and date icon of the item's row are (widget
+    // coordinates); empty when the row is not shown.
     Gdk::Rectangle titleArea(MindMapNode* item);
+    Gdk::Rectangle expanderArea(MindMapNode* item);
     Gdk::Rectangle progressIconArea(MindMapNode* item);
     Gdk::Rectangle dateIconArea(MindMapNode* item);
     // The drop the pointer at the widget point proposes: the parent (nullptr for the top level)
@@ -73,11 +77,13 @@ private:
     // Whether a row given to the renderer needs its text: it is drawn, or screen readers may read it.
     bool rowTextWanted() const { return _drawing || _accessibleAsked; }
 
-    // uniformRows turns false once a filled row is taller than a plain one.
-    void fill(GtkTreeIter* parent, MindMapNode* item, bool& uniformRows);
-    void rowExpandedOrCollapsed(GtkTreeView* view, GtkTreeIter* iter, bool expanded);
-    int rowHeight(MindMapNode* item) const;
-    void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, MindMapNode* node, const Gdk::Rectangle& cellArea);
+    void insertRows(size_t first, size_t count);
+    void updateHeightMode();
+    // A key asked to open or close the cursor's row (with openAll, every row below it too).
+    void expandOrCollapseCursorRow(bool expand, bool openAll);
+    static int rowHeight(const OutlineRow& row);
+    void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, const OutlineRow& row, const Gdk::Rectangle& cellArea);
+    void renderExpander(const Cairo::RefPtr<Cairo::Context>& cr, const Rect& slot, bool expanded);
     Glib::RefPtr<Pango::Layout> autoNumberLayout(const OutlineRowContent& row);
     Glib::RefPtr<Pango::Layout> dateLayout(const OutlineRowContent& row);
     OutlineRowLayout rowLayout(MindMapNode* item, const Rect& cell);
@@ -86,9 +92,7 @@ private:
     void updateDragSource();
 
     OutlineViewAdapter& _adapter;
-    Glib::RefPtr<Gtk::TreeStore> _store;
-    // The store's iterators stay valid while the store is unchanged.
-    std::unordered_map<MindMapNode*, GtkTreeIter> _rows;
+    Glib::RefPtr<Gtk::ListStore> _store;
     Gtk::TreeViewColumn _column;
     std::unique_ptr<OutlineRowRenderer> _renderer;
     std::unordered_map<std::string, Glib::RefPtr<Gdk::Pixbuf>> _icons;

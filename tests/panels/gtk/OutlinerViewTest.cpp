@@ -15,9 +15,11 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+#include <pthread.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -254,7 +256,8 @@ TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
     OutlineTreeView& outline = outliner->outline();
     ASSERT_TRUE(clickAt(onScreen(outline.titleArea(a2))));
     ASSERT_EQ(map->selectedNode(), a2);
-    outline.collapseItem(alpha, false);
+    OutlineViewAdapter& adapter = outliner->controller().adapter();
+    adapter.itemDidCollapse(alpha);
     ASSERT_TRUE(alpha->outlineCollapsed());
     map->setSelectedNode(b1);
     const uint64_t before = undoChanges();
@@ -263,15 +266,73 @@ TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
     EXPECT_EQ(map->selectedNode(), b1);
     EXPECT_EQ(outline.selectedItem(), b1);
     EXPECT_TRUE(alpha->outlineCollapsed());
-    EXPECT_FALSE(outline.isItemExpanded(alpha));
-    EXPECT_TRUE(outline.isItemExpanded(beta));
+    EXPECT_FALSE(adapter.isItemExpanded(alpha));
+    EXPECT_TRUE(adapter.isItemExpanded(beta));
     for (MindMapNode* node : {a1, a2, beta, b1}) EXPECT_FALSE(node->outlineCollapsed()) << node->text();
     EXPECT_EQ(undoChanges(), before);
 
     // A mode switch and back keeps the closed row closed.
     outliner->controller().outlineModeSegmentsChanged(1, UserDefaults::standard());
     outliner->controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
-    EXPECT_FALSE(outline.isItemExpanded(alpha));
+    EXPECT_FALSE(adapter.isItemExpanded(alpha));
+}
+
+TEST_F(OutlinerViewTest, TheExpanderAndTheFoldingKeysFoldRowsAndTheStoreFollowsEveryChange)
+{
+    OutlineTreeView& outline = outliner->outline();
+    OutlineViewAdapter& adapter = outliner->controller().adapter();
+    EXPECT_EQ(outline.storedRows(), adapter.rows());
+
+    // Closing the row over the selected topic selects the row that closed, on the canvas too.
+    ASSERT_TRUE(clickAt(onScreen(outline.titleArea(a2))));
+    ASSERT_EQ(map->selectedNode(), a2);
+    const Gdk::Rectangle expander = outline.expanderArea(alpha);
+    ASSERT_GT(expander.get_width(), 0);
+    EXPECT_LT(expander.get_x(), outline.titleArea(alpha).get_x());
+    ASSERT_TRUE(clickAt(onScreen(expander)));
+    EXPECT_TRUE(alpha->outlineCollapsed());
+    EXPECT_TRUE(outline.pathOfItem(a1).empty());
+    EXPECT_EQ(map->selectedNode(), alpha);
+    EXPECT_EQ(outline.storedRows(), adapter.rows());
+    ASSERT_TRUE(clickAt(onScreen(outline.expanderArea(alpha))));
+    EXPECT_FALSE(alpha->outlineCollapsed());
+    EXPECT_EQ(outline.storedRows(), adapter.rows());
+
+    // GTK's folding keys on the cursor's row.
+    const struct {
+        const char* key;
+        bool collapsed;
+    } keys[] = {{"minus", true}, {"plus", false}, {"shift+Left", true}, {"shift+Right", false}};
+    for (const auto& k : keys) {
+        ASSERT_TRUE(xdotool({"key", k.key}));
+        pump();
+        EXPECT_EQ(alpha->outlineCollapsed(), k.collapsed) << k.key;
+        EXPECT_EQ(outline.storedRows(), adapter.rows()) << k.key;
+    }
+
+    // Changes of the map reach the store as the rows they touch.
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } changes[] = {
+        {"a child added",
+         [&] {
+             map->addMindMapNodeAsChild(a1, {0, 0});
+         }},
+        {"a branch deleted",
+         [&] {
+             map->setSelectedNode(beta);
+             map->delete_();
+         }},
+        {"a date added", [&] { a1->setDate(std::chrono::system_clock::time_point(std::chrono::hours(24 * 20002))); }},
+    };
+    for (const auto& change : changes) {
+        change.change();
+        map->validateElementStates();
+        pump();
+        EXPECT_EQ(outline.storedRows(), adapter.rows()) << change.name;
+    }
+    EXPECT_EQ(undoChanges(), 1u) << "folding records nothing; the deletion one step";
 }
 
 TEST_F(OutlinerViewTest, ADatedRowIsTallerWithItsDateUnderTheTitleFromTheNextRefresh)
@@ -401,6 +462,104 @@ TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereC
     EXPECT_EQ(shownCalendar(*window), nullptr);
     EXPECT_EQ(map->selectedNode(), a1) << "the closing press reached the row";
     EXPECT_EQ(undoChanges(), 1u);
+}
+
+// A chain of topics as deep as a document may be, shown, folded, opened and followed by the
+// outliner on a thread whose stack a walk recursing over the depth would overflow (GTK's walks
+// of a tree of rows, its store's and its freeing included). Answers a process exit code.
+int deepChainOnASmallStack()
+{
+    constexpr size_t Depth = 10000;
+    registerNativeFormat();
+    FakeTextMeasurer measurer;
+    TextMeasurer::setShared(&measurer);
+    ManualScheduler scheduler;
+    MindMapEditor editor(&scheduler);
+    editor.setFrameSize({800, 600});
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Root"));
+    MindMapNode* root = map->mainCentralTheme();
+    MindMapNode* deepest = root;
+    {
+        MindMap::UpdateGuard update(*map);
+        for (size_t level = 0; level < Depth; ++level) deepest = map->addMindMapNodeAsChild(deepest, {0, 0});
+    }
+    map->validateElementStates();
+    map->setEnabled(true);
+    editor.setMindMap(map);
+
+    struct Run {
+        MindMapEditor* editor;
+        std::shared_ptr<MindMap> map;
+        MindMapNode* root;
+        MindMapNode* deepest;
+        int code = 0;
+    } run{&editor, map, root, deepest};
+    auto body = [](void* data) -> void* {
+        Run& r = *static_cast<Run*>(data);
+        if (!gtk_init_check(nullptr, nullptr)) {
+            r.code = 2;
+            return nullptr;
+        }
+        Gtk::Main::init_gtkmm_internals();
+        auto settle = [](const std::function<bool()>& done) {
+            for (int round = 0; round < 400 && !done(); ++round) {
+                while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+                if (!done()) g_usleep(5000);
+            }
+            return done();
+        };
+        {
+            Gtk::Window window;
+            window.set_default_size(260, 360);
+            OutlinerView outliner(*r.editor);
+            window.add(outliner);
+            window.show_all();
+            OutlineTreeView& outline = outliner.outline();
+            auto shown = [&outline](MindMapNode* node) {
+                const Gtk::TreeModel::Path path = outline.pathOfItem(node);
+                if (path.empty()) return false;
+                Gdk::Rectangle cell;
+                outline.get_cell_area(path, *outline.get_column(0), cell);
+                return cell.get_height() > 0;
+            };
+            auto selected = [&outline](MindMapNode* node) {
+                return [&outline, node] { return outline.selectedItem() == node; };
+            };
+            r.map->setSelectedNode(r.deepest);
+            if (!settle([&] { return outline.get_realized() && shown(r.deepest); }) || !settle(selected(r.deepest)))
+                r.code = 3;
+            r.map->setSelectedNode(r.root);
+            outliner.controller().performAction("fullCollapse:", nullptr);
+            if (!r.code && (!settle(selected(r.root)) || shown(r.deepest) || !r.root->outlineCollapsed())) r.code = 4;
+            outliner.controller().performAction("fullExpand:", nullptr);
+            r.map->setSelectedNode(r.deepest);
+            if (!r.code &&
+                (!settle(selected(r.deepest)) || !shown(r.deepest) || r.deepest->parent()->outlineCollapsed()))
+                r.code = 5;
+            window.remove();
+        }
+        while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
+        return nullptr;
+    };
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 512 * 1024);
+    pthread_t thread;
+    if (pthread_create(&thread, &attributes, body, &run) != 0) return 6;
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    editor.setMindMap(nullptr);
+    TextMeasurer::setShared(nullptr);
+    return run.code;
+}
+
+TEST(OutlinerDeepChainTest, AChainTenThousandDeepShowsFoldsAndFollowsTheSelectionOnASmallStack)
+{
+    TARNWICK_REQUIRE_DISPLAY(std::getenv("DISPLAY") != nullptr);
+    // A process of its own, which starts GTK on the thread of the small stack.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(deepChainOnASmallStack()), testing::ExitedWithCode(0), "");
 }
 
 } // namespace
