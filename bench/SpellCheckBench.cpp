@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <memory>
 
@@ -87,5 +88,27 @@ void BM_SpellCheckCleanRunToComplete(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SpellCheckCleanRunToComplete)->Unit(benchmark::kMillisecond);
+
+// The text view of an in-place edit given its spelling checker, as every edit's is, and let go
+// when the edit ends. Needs a display (Xvfb).
+void BM_SpellCheckInlineViewSetUp(benchmark::State& state)
+{
+    static const bool display = gtk_init_check(nullptr, nullptr);
+    if (!display) {
+        state.SkipWithError("no display");
+        return;
+    }
+    if (!spellingMap().service.hasDictionary()) {
+        state.SkipWithError("no spelling dictionary installed");
+        return;
+    }
+    for (auto _ : state) {
+        GtkWidget* view = g_object_ref_sink(gtk_text_view_new());
+        gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), "plan budget", -1);
+        attachInlineSpellChecker(GTK_TEXT_VIEW(view));
+        g_object_unref(view);
+    }
+}
+BENCHMARK(BM_SpellCheckInlineViewSetUp)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The functions of gspell the spelling services call, each under its own name.
+// The functions of gspell the spelling services call, each under its own name, and those of the
+// spelling library under it (found through gspell, which loads it).
 #define GSPELL_LIBRARY_FUNCTIONS(X)                                                                                    \
     X(gspell_language_get_default)                                                                                     \
     X(gspell_language_get_available)                                                                                   \
@@ -15,15 +16,18 @@
     X(gspell_checker_check_word)                                                                                       \
     X(gspell_checker_get_suggestions)                                                                                  \
     X(gspell_checker_add_word_to_session)                                                                              \
-    X(gspell_checker_clear_session)                                                                                    \
+    X(gspell_checker_get_enchant_dict)                                                                                 \
     X(gspell_checker_dialog_new)                                                                                       \
     X(gspell_navigator_get_type)                                                                                       \
     X(gspell_text_buffer_get_from_gtk_text_buffer)                                                                     \
+    X(gspell_text_buffer_get_spell_checker)                                                                            \
     X(gspell_text_buffer_set_spell_checker)                                                                            \
     X(gspell_text_view_get_from_gtk_text_view)                                                                         \
     X(gspell_text_view_get_inline_spell_checking)                                                                      \
     X(gspell_text_view_set_inline_spell_checking)                                                                      \
-    X(gspell_text_view_set_enable_language_menu)
+    X(gspell_text_view_set_enable_language_menu)                                                                       \
+    X(enchant_dict_add_to_session)                                                                                     \
+    X(enchant_dict_remove_from_session)
 
 // gspell, loaded when spelling is first checked. Linked into the program, it and the spelling
 // library under it were loaded and relocated at every start, although a start checks no word.

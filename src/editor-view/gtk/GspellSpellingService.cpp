@@ -19,26 +19,72 @@ const GspellLanguage* chosenLanguage(const GspellLibrary& library)
 
 } // namespace
 
+GspellChecker* sharedSpellChecker()
+{
+    // Never freed: the process may end after GTK has gone.
+    static GspellChecker* const checker = []() -> GspellChecker* {
+        const GspellLibrary* library = GspellLibrary::get();
+        const GspellLanguage* language = library ? chosenLanguage(*library) : nullptr;
+        return language ? library->gspell_checker_new(language) : nullptr;
+    }();
+    return checker;
+}
+
 GspellSpellingService::~GspellSpellingService()
 {
-    if (_checker) g_object_unref(_checker);
+    if (!_listening) return;
+    // The words ignored in this service's run leave the shared dictionary with it.
+    forgetIgnoredWords();
+    g_signal_handlers_disconnect_by_data(sharedSpellChecker(), this);
 }
 
 GspellChecker* GspellSpellingService::checker() const
 {
-    if (!_made) {
-        _made = true;
-        const GspellLibrary* library = GspellLibrary::get();
-        if (const GspellLanguage* language = library ? chosenLanguage(*library) : nullptr) {
-            _checker = library->gspell_checker_new(language);
-            // The dialog's "Ignore All" adds to the session behind this service's back.
-            g_signal_connect(_checker, "word-added-to-session", G_CALLBACK(+[](GspellChecker*, gchar*, gpointer data) {
-                                 static_cast<GspellSpellingService*>(data)->_sessionHasWords = true;
-                             }),
-                             const_cast<GspellSpellingService*>(this));
-        }
-    }
-    return _checker;
+    GspellChecker* checker = sharedSpellChecker();
+    if (!checker || _listening) return checker;
+    _listening = true;
+    auto* self = const_cast<GspellSpellingService*>(this);
+    // The dialog's "Ignore All" and the text views' menus change the shared dictionary behind
+    // this service's back.
+    g_signal_connect(checker, "word-added-to-session", G_CALLBACK(+[](GspellChecker*, gchar* word, gpointer data) {
+                         if (word) static_cast<GspellSpellingService*>(data)->wordAddedToSession(word);
+                     }),
+                     self);
+    g_signal_connect(checker, "word-added-to-personal", G_CALLBACK(+[](GspellChecker*, gchar* word, gpointer data) {
+                         if (word) static_cast<GspellSpellingService*>(data)->wordAddedToPersonal(word);
+                     }),
+                     self);
+    g_signal_connect(checker, "notify::language", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
+                         static_cast<GspellSpellingService*>(data)->languageChanged();
+                     }),
+                     self);
+    return checker;
+}
+
+void GspellSpellingService::wordAddedToSession(const std::string& word)
+{
+    _ignoredWords.insert(word);
+    // Adding a word to the session lifts its earlier exclusion.
+    _forgottenWords.erase(word);
+}
+
+void GspellSpellingService::wordAddedToPersonal(const std::string& word)
+{
+    // The user's own word now: never taken out of the session again.
+    _ignoredWords.erase(word);
+    // A word taken out of the session stays misspelled even in the personal dictionary until it
+    // is let into the session again.
+    if (_forgottenWords.erase(word) > 0)
+        if (EnchantDict* dict = gspell().gspell_checker_get_enchant_dict(sharedSpellChecker()))
+            gspell().enchant_dict_add_to_session(dict, word.data(), static_cast<ssize_t>(word.size()));
+}
+
+void GspellSpellingService::languageChanged()
+{
+    // The new language's dictionary has a session of its own, and other words.
+    _knownWords.clear();
+    _ignoredWords.clear();
+    _forgottenWords.clear();
 }
 
 std::string GspellSpellingService::language() const
@@ -87,23 +133,25 @@ void GspellSpellingService::ignoreWord(std::string_view word)
 
 void GspellSpellingService::forgetIgnoredWords()
 {
-    if (!_sessionHasWords) return;
-    // The remembered words may include ignored ones.
-    _knownWords.clear();
-    // Clearing reloads the whole dictionary: only worth it when something was ignored.
-    if (_checker) gspell().gspell_checker_clear_session(_checker);
-    // The reload adds the program's own name to the session again.
-    _sessionHasWords = false;
+    if (_ignoredWords.empty()) return;
+    // Each word leaves the session on its own: a new session would load the whole dictionary
+    // again.
+    EnchantDict* dict = _listening ? gspell().gspell_checker_get_enchant_dict(sharedSpellChecker()) : nullptr;
+    for (const std::string& word : _ignoredWords) {
+        if (dict) gspell().enchant_dict_remove_from_session(dict, word.data(), static_cast<ssize_t>(word.size()));
+        _forgottenWords.insert(word);
+        _knownWords.erase(word);
+    }
+    _ignoredWords.clear();
 }
 
 void attachInlineSpellChecker(GtkTextView* textView)
 {
     const GspellLibrary* library = GspellLibrary::get();
-    if (!library) return;
-    GspellChecker* checker = library->gspell_checker_new(chosenLanguage(*library));
+    GspellChecker* checker = sharedSpellChecker();
+    if (!library || !checker) return;
     library->gspell_text_buffer_set_spell_checker(
         library->gspell_text_buffer_get_from_gtk_text_buffer(gtk_text_view_get_buffer(textView)), checker);
-    g_object_unref(checker);
     library->gspell_text_view_set_enable_language_menu(library->gspell_text_view_get_from_gtk_text_view(textView),
                                                        TRUE);
 }

@@ -9,8 +9,8 @@ typedef struct _GspellChecker GspellChecker;
 typedef struct _GtkTextView GtkTextView;
 
 // The dictionary of the user's language through gspell (Enchant with hunspell dictionaries):
-// the language follows the locale, else the first installed dictionary. The inline checker of the
-// text view uses the same choice. Made on first use; main thread only.
+// the language follows the locale, else the first installed dictionary, until the user picks
+// another in a text view's menu. Main thread only.
 class GspellSpellingService : public SpellingService {
 public:
     GspellSpellingService() = default;
@@ -30,13 +30,25 @@ public:
     GspellChecker* checker() const;
 
 private:
-    mutable GspellChecker* _checker = nullptr;
-    mutable bool _made = false;
-    bool _sessionHasWords = false;
+    void wordAddedToSession(const std::string& word);
+    void wordAddedToPersonal(const std::string& word);
+    void languageChanged();
+
+    mutable bool _listening = false;
     std::unordered_set<std::string> _knownWords;
+    // Ignored since the run began, by this service, the dialog or a text view's menu.
+    std::unordered_set<std::string> _ignoredWords;
+    // Ignored once and forgotten again: the dictionary takes them for misspelled from then on.
+    std::unordered_set<std::string> _forgottenWords;
 };
+
+// The one checker of the program, with the one dictionary it loads: made on first use and kept,
+// as loading a dictionary takes longer than the edit it is loaded for. Every text view and the
+// whole-map check share it; nullptr without a dictionary.
+GspellChecker* sharedSpellChecker();
 
 // Underlines the words the installed dictionary of the user's language does not know, as the
 // text is typed, and offers corrections and the language in the view's context menu. Every text
-// view the user types in (the in-place editor, the note) checks alike.
+// view the user types in (the in-place editor, the note) checks alike, with the shared checker:
+// a language picked in one view's menu is the language of every view from then on.
 void attachInlineSpellChecker(GtkTextView* textView);

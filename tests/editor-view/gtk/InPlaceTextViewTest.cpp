@@ -1,4 +1,6 @@
 #include "editor-view/gtk/InPlaceTextView.h"
+#include "editor-view/gtk/GspellLibrary.h"
+#include "editor-view/gtk/GspellSpellingService.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 
 #include "MindMaps/MindMap.h"
@@ -325,6 +327,47 @@ TEST_F(InPlaceTextViewTest, KeysInTheTextViewEndTheEditAndGiveTheCanvasItsKeysBa
     ASSERT_NE(nullptr, view.inplaceEditor());
     EXPECT_EQ(theme, map->selectedNode()->parent());
     view.stopEditing(InplaceTextEditor::Cancel);
+}
+
+// The spelling checker of the text view the in-place editor shows; nullptr without one.
+GspellChecker* inplaceSpellChecker(Gtk::Widget& root)
+{
+    const GspellLibrary* gspell = GspellLibrary::get();
+    std::vector<GtkWidget*> pending{GTK_WIDGET(root.gobj())};
+    while (!pending.empty()) {
+        GtkWidget* widget = pending.back();
+        pending.pop_back();
+        if (GTK_IS_TEXT_VIEW(widget) && gspell)
+            return gspell->gspell_text_buffer_get_spell_checker(
+                gspell->gspell_text_buffer_get_from_gtk_text_buffer(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget))));
+        if (GTK_IS_CONTAINER(widget))
+            gtk_container_forall(
+                GTK_CONTAINER(widget),
+                [](GtkWidget* child, gpointer list) { static_cast<std::vector<GtkWidget*>*>(list)->push_back(child); },
+                &pending);
+    }
+    return nullptr;
+}
+
+// A dictionary takes longer to load than a short edit: each edit checks with the one the program
+// loaded for its first.
+TEST_F(InPlaceTextViewTest, EachEditChecksItsTextWithTheOneDictionary)
+{
+    ASSERT_NE(sharedSpellChecker(), nullptr) << "no spelling dictionary installed";
+    MindMapEditor& view = canvas->editorView();
+    GspellChecker* first = nullptr;
+    for (int edit = 0; edit < 2; ++edit) {
+        map->setSelectedElement(theme);
+        map->editText();
+        ASSERT_NE(view.inplaceEditor(), nullptr);
+        GspellChecker* checker = inplaceSpellChecker(*overlay);
+        EXPECT_EQ(checker, sharedSpellChecker()) << "edit " << edit;
+        // Held, so that a second checker cannot take the first one's place in memory.
+        if (!first && checker) first = static_cast<GspellChecker*>(g_object_ref(checker));
+        view.stopEditing(InplaceTextEditor::Cancel);
+        MainLoop::runUntil([&] { return view.inplaceEditor() == nullptr; }, 2);
+    }
+    if (first) g_object_unref(first);
 }
 
 // Real key events through the display, the input method's road included: a new child's text,

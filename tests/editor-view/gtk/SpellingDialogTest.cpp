@@ -1,3 +1,4 @@
+#include "editor-view/gtk/GspellLibrary.h"
 #include "editor-view/gtk/GspellSpellingService.h"
 #include "editor-view/gtk/GtkSpellingPanel.h"
 
@@ -13,6 +14,7 @@
 #include <gtk/gtk.h>
 
 #include <chrono>
+#include <dlfcn.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -92,6 +94,64 @@ TEST_F(SpellingDialogTest, DictionarySuggestsAndSplitsLikeTheInlineChecker)
     EXPECT_TRUE(service.checkWord("Teh"));
     service.forgetIgnoredWords();
     EXPECT_FALSE(service.checkWord("Teh"));
+}
+
+// The whole-map check and every text view share one dictionary, loaded once: a new check run
+// forgets the words ignored in the last one without loading the dictionary again.
+TEST_F(SpellingDialogTest, OneDictionaryServesEveryTextViewAndEveryCheckRun)
+{
+    const GspellLibrary& gspell = *GspellLibrary::get();
+    GspellChecker* checker = service.checker();
+    ASSERT_NE(checker, nullptr);
+    auto attachedChecker = [&gspell](GtkWidget* view) {
+        attachInlineSpellChecker(GTK_TEXT_VIEW(view));
+        return gspell.gspell_text_buffer_get_spell_checker(
+            gspell.gspell_text_buffer_get_from_gtk_text_buffer(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view))));
+    };
+    GtkWidget* note = g_object_ref_sink(gtk_text_view_new());
+    GtkWidget* topic = g_object_ref_sink(gtk_text_view_new());
+    EXPECT_EQ(attachedChecker(note), checker);
+    EXPECT_EQ(attachedChecker(topic), checker);
+    g_object_unref(note);
+    g_object_unref(topic);
+
+    int sessionsCleared = 0;
+    g_signal_connect(checker, "session-cleared",
+                     G_CALLBACK(+[](GspellChecker*, gpointer count) { ++*static_cast<int*>(count); }),
+                     &sessionsCleared);
+    EnchantDict* dictionary = gspell.gspell_checker_get_enchant_dict(checker);
+    // What the "Add" of a text view's menu calls (the program itself never does).
+    void* library = dlopen("libgspell-1.so.2", RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    auto addToPersonal = reinterpret_cast<decltype(&gspell_checker_add_word_to_personal)>(
+        dlsym(library, "gspell_checker_add_word_to_personal"));
+    ASSERT_NE(addToPersonal, nullptr);
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        const char* word;
+        bool known;
+    } steps[] = {
+        {"ignored in the run", [&] { service.ignoreWord("Teh"); }, "Teh", true},
+        {"a new run", [&] { service.forgetIgnoredWords(); }, "Teh", false},
+        // The dialog's "Ignore All" and a text view's menu ignore through the checker itself.
+        {"ignored through the checker", [&] { gspell.gspell_checker_add_word_to_session(checker, "Helo", -1); }, "Helo",
+         true},
+        {"another new run", [&] { service.forgetIgnoredWords(); }, "Helo", false},
+        {"ignored again", [&] { service.ignoreWord("Helo"); }, "Helo", true},
+        // A forgotten word the user then adds to the personal dictionary is known.
+        {"ignored once more", [&] { service.ignoreWord("Qwertzy"); }, "Qwertzy", true},
+        {"forgotten", [&] { service.forgetIgnoredWords(); }, "Qwertzy", false},
+        {"added to the personal dictionary", [&] { addToPersonal(checker, "Qwertzy", -1); }, "Qwertzy", true},
+    };
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(service.checkWord(s.word), s.known) << s.step;
+    }
+    EXPECT_EQ(sessionsCleared, 0) << "a new run reloaded the dictionary";
+    EXPECT_EQ(gspell.gspell_checker_get_enchant_dict(checker), dictionary);
+    g_signal_handlers_disconnect_by_data(checker, &sessionsCleared);
+    dlclose(library);
 }
 
 TEST_F(SpellingDialogTest, ChangeInTheDialogCorrectsTheTopicAndOneUndoRestoresIt)
