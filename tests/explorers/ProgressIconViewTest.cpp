@@ -1,5 +1,4 @@
 #include "explorers/ProgressIconView.h"
-#include "explorers/OutlineCellView.h"
 #include "support/RecordingGraphicsContext.h"
 
 #include <gtest/gtest.h>
@@ -112,35 +111,4 @@ TEST(ProgressIconViewTest, PaintsInTheTintOrGreyWhenDisabledInsetByOne)
     RecordingGraphicsContext none;
     view.draw(none);
     EXPECT_TRUE(none.entries().empty()) << "other modes paint nothing";
-}
-
-TEST(OutlineCellViewTest, TrailingSpacesFollowTheCheckboxColumnAndTheImage)
-{
-    OutlineCellView cell;
-    struct Case {
-        bool checkboxes;
-        std::optional<double> icon, image;
-        double note, text;
-    } cases[] = {
-        {false, std::nullopt, std::nullopt, 3, 3},
-        {false, 16.0, std::nullopt, 3, 3},
-        {true, 16.0, std::nullopt, 20, 20},
-        {true, std::nullopt, std::nullopt, 4, 4},
-        {true, 16.0, 24.0, 20, 45},
-        {false, std::nullopt, 24.0, 3, 28},
-    };
-    for (const Case& c : cases) {
-        const OutlineCellView::Spacing spacing = cell.layoutSubviewsWithCheckboxes(c.checkboxes, c.icon, c.image);
-        EXPECT_EQ(c.note, spacing.noteTrailing);
-        EXPECT_EQ(c.text, spacing.textTrailing);
-        EXPECT_FALSE(spacing.numberingActive);
-    }
-    cell.setAutoNumberPath("1.2.3");
-    EXPECT_FALSE(cell.isDetailsHidden());
-    EXPECT_EQ("1.2.3", cell.detailsText());
-    EXPECT_TRUE(cell.layoutSubviewsWithCheckboxes(false, std::nullopt, std::nullopt).numberingActive);
-    cell.setAutoNumberPath("");
-    EXPECT_TRUE(cell.isDetailsHidden());
-    EXPECT_EQ("", cell.detailsText());
-    EXPECT_FALSE(cell.layoutSubviewsWithCheckboxes(false, std::nullopt, std::nullopt).numberingActive);
 }

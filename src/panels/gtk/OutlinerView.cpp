@@ -6,7 +6,6 @@
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
 #include "editor-view/gtk/DatePickerContent.h"
-#include "explorers/OutlineCellView.h"
 #include "explorers/ProgressIconView.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Localizer.h"

@@ -1,6 +1,5 @@
 #include "explorers/gtk/ProgressIconWidget.h"
 #include "Editor/gtk/GtkTestSupport.h"
-#include "explorers/gtk/OutlineCellWidget.h"
 #include "support/PixelProbe.h"
 
 #include <gtest/gtest.h>
@@ -68,26 +67,4 @@ TEST(ProgressIconWidgetTest, ClicksInsideActAndAFullBoxShowsTheTintOrGreyWhenDis
     EXPECT_EQ(grey.r, grey.g);
     EXPECT_EQ(grey.g, grey.b);
     EXPECT_NE(255, grey.r);
-}
-
-TEST(OutlineCellWidgetTest, NumbersShowOnlyWhenGivenAndTitlesStayPlainText)
-{
-    initGtkForTests();
-    Gtk::OffscreenWindow window;
-    OutlineCellWidget cell;
-    window.add(cell);
-    window.show_all();
-    cell.setTitle("<b>_Plans</b>");
-    EXPECT_EQ("<b>_Plans</b>", cell.textField().get_text().raw());
-    EXPECT_EQ("<b>_Plans</b>", cell.textField().get_layout()->get_text().raw());
-    cell.setAutoNumberPath("2.1");
-    EXPECT_TRUE(cell.detailsText().get_visible());
-    cell.layoutSubviewsWithCheckboxes(true);
-    EXPECT_TRUE(cell.progressIcon().get_visible());
-    EXPECT_EQ(20, cell.textField().get_margin_end()) << "the 16-point icon and 4";
-    cell.setAutoNumberPath("");
-    EXPECT_FALSE(cell.detailsText().get_visible());
-    cell.layoutSubviewsWithCheckboxes(false);
-    EXPECT_FALSE(cell.progressIcon().get_visible());
-    EXPECT_EQ(3, cell.textField().get_margin_end());
 }
