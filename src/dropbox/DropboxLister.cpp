@@ -290,7 +290,7 @@ void DropboxLister::processPage(const DropboxResponse<DropboxListing>& response)
 
 void DropboxLister::finishListing(FileListItems items)
 {
-    if (_filter & FileListItemType::NativeMindMap) appendNewFiles(items, *_dbPath);
+    if (_filter & FileListItemType::NativeMindMap) appendNewFiles(items, *_dbPath, _askedAtRevision);
     sortFileListItems(items);
     if (auto up = navigateUpItem(*_dbPath, _service.provider()->title())) items.insert(items.begin(), up);
     listerCompleted(std::move(items), Listed);
@@ -311,10 +311,24 @@ FileListItems DropboxLister::convertMetaData(const std::vector<DropboxMetadata>&
     return items;
 }
 
-void DropboxLister::appendNewFiles(FileListItems& items, const std::string& dbFolder) const
+void DropboxLister::appendNewFiles(FileListItems& items, const std::string& dbFolder,
+                                   std::optional<uint64_t> askedAtRevision) const
 {
     const std::shared_ptr<DropboxProvider>& provider = _service.provider();
-    for (DropboxFileInfoItem* record : _service.fileInfo().getNewFilesInDirectory(dbFolder)) {
+    DropboxFileInfoCache& records = _service.fileInfo();
+    std::vector<DropboxFileInfoItem*> found = records.getNewFilesInDirectory(dbFolder);
+    // A file that went up after the listing was asked for is missing from it only because the
+    // listing is older: it is shown as the new file it was.
+    if (askedAtRevision) {
+        const std::string folderKey = DropboxFileInfoCache::normalizeKey(dbFolder);
+        const std::string prefix = folderKey.empty() || folderKey.back() != '/' ? folderKey + "/" : folderKey;
+        for (DropboxFileInfoItem* record : records.itemsList()) {
+            if (record->isNew() || record->revisedAt() <= *askedAtRevision) continue;
+            const std::string key = DropboxFileInfoCache::normalizeKey(record->path());
+            if (key.rfind(prefix, 0) == 0 && key.find('/', prefix.size()) == std::string::npos) found.push_back(record);
+        }
+    }
+    for (DropboxFileInfoItem* record : found) {
         const std::string name = lastComponent(record->path());
         if (containsFileName(items, name)) continue;
         auto item = std::make_shared<FileListItem>(FileListItem::extensionToItemType(extensionOf(name)));

@@ -64,7 +64,10 @@ private:
     void processPage(const DropboxResponse<DropboxListing>& response);
     void searchAnswered(const DropboxResponse<DropboxSearchPage>& response);
     FileListItems convertMetaData(const std::vector<DropboxMetadata>& entries) const;
-    void appendNewFiles(FileListItems& items, const std::string& dbFolder) const;
+    // With the revision count at which the listing was asked for, files recorded since are added
+    // too.
+    void appendNewFiles(FileListItems& items, const std::string& dbFolder,
+                        std::optional<uint64_t> askedAtRevision = std::nullopt) const;
     std::optional<FileListItems> loadOfflineContents(const std::string& dbPath) const;
     FileListItems convertSearchMatchesToFileItems(const std::shared_ptr<MindMapSearchCache>& cache) const;
     void finishListing(FileListItems items);

@@ -1,5 +1,6 @@
 #include "DropboxTaskFixture.h"
 
+#include "dropbox/DropboxLister.h"
 #include "dropbox/DropboxNonNativeConversionTask.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxDataExtractor.h"
@@ -165,6 +166,52 @@ TEST_F(DropboxNonNativeConversionTest, TheServiceOpensTheNewMapOrTellsTheUser)
     EXPECT_EQ(told.shown,
               std::vector<std::string>{localized("error_unable_to_convert_to_native_mind_map") +
                                        " | Unsupported mind map format\n/Work/Letter.doc | 2"});
+}
+
+// The folder list shows the new map even when the listing was asked for before the map went up and
+// answered after it: the answer no longer holds the map as new, nor the map itself.
+TEST_F(DropboxNonNativeConversionTest, AConvertedMapIsListedWhenTheListingRacesItsUpload)
+{
+    make(true);
+    ASSERT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+    struct Rows : DropboxListerDelegate {
+        std::optional<std::vector<std::string>> paths;
+        void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>&, int) override
+        {
+            paths.reset();
+            if (!items) return;
+            paths.emplace();
+            for (const auto& item : *items)
+                if (!item->isNavigateUp()) paths->push_back(item->path());
+        }
+    } rows;
+    // The folder as it was when asked for, answered only once the conversion has gone up.
+    const std::string before = fake.revision("/Notes/Ideas.opml").value();
+    LoopbackReply stale = LoopbackReply::json(
+        200,
+        "{\"entries\":[{\".tag\":\"file\",\"name\":\"Ideas.opml\",\"path_display\":\"/Notes/Ideas.opml\","
+        "\"id\":\"id:1\",\"rev\":\"" +
+            before +
+            "\",\"size\":9,\"server_modified\":\"2024-01-02T03:04:05Z\"}],\"cursor\":\"c\",\"has_more\":false}");
+    stale.delaySeconds = 1;
+    fake.answerNext("files/list_folder", stale);
+
+    DropboxLister lister(*service, &rows);
+    lister.loadContentsOfPath("/Notes", FileListItemMask::AllButNavigateUp);
+    service->convertNonNativeMindMap("/Notes/Ideas.opml");
+    ASSERT_TRUE(waitFor([&] { return fake.fileContents("/Notes/Ideas.twkx").has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return !service->fileInfo().get("/Notes/Ideas.twkx")->isNew(); }));
+    ASSERT_TRUE(lister.busy()) << "the listing answers after the upload";
+    // The new map is open in the editor by then.
+    std::shared_ptr<MindMapStorage> open = service->provider()->createStorage("/Notes/Ideas.twkx");
+    editor->storage = open.get();
+    editor->provider = service->provider().get();
+
+    ASSERT_TRUE(waitFor([&] { return !lister.busy(); }));
+    EXPECT_EQ(rows.paths, (std::vector<std::string>{"/Notes/Ideas.twkx", "/Notes/Ideas.opml"}));
+    EXPECT_TRUE(fs::exists(cacheFile("/Notes/Ideas.twkx"))) << "the open map was not taken for one gone";
+    editor->storage = nullptr;
+    editor->provider = nullptr;
 }
 
 TEST(ForeignMapConversionTest, LargeOrMissingFilesAreRefusedBeforeReading)
