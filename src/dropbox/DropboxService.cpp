@@ -784,6 +784,13 @@ bool Dropbox::isFileOpenInEditor(const std::string& dbPath) const
     return !openId.empty() && samePath(openId, dbPath);
 }
 
+bool Dropbox::hasUnsentChanges(const std::string& dbPath) const
+{
+    const DropboxFileInfoItem* record = _fileInfo->get(dbPath);
+    if (record && hasLocalWork(*record)) return true;
+    return isFileOpenInEditor(dbPath) && EditorInterfaceInstance()->isEditorModified();
+}
+
 void Dropbox::deleteLocalFile(const std::string& dbPath)
 {
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);

@@ -181,6 +181,9 @@ public:
                               uint64_t askedAtRevision);
     std::string getUniqueFileName(const std::string& name, const std::string& dbFolder) const;
     bool isFileOpenInEditor(const std::string& dbPath) const;
+    // Whether edits of the file made here have not gone up: it was never uploaded, its copy changed
+    // since it was in step, or it is open with unsaved edits.
+    bool hasUnsentChanges(const std::string& dbPath) const;
     void deleteLocalFile(const std::string& dbPath);
     // The folder is gone from Dropbox. Unless the user deleted it, its maps that never went up or
     // hold edits not yet sent are kept, as new maps that go up again, and the user is told.

@@ -719,9 +719,11 @@ void DropboxSynchronizer::syncCompleted(const std::string& dbPath, const UserInf
                                                 formatText("%@\n%@", {error, dbPath}), FeedbackStateError);
             center.showEditorNotification(item);
         } else {
-            center.addItemWithTitle(
-                formatText(localized("dropbox_synchronization_success_title"), {fs::path(dbPath).filename().string()}),
-                dbPath, FeedbackStateInformation, FeedbackCenter::dropboxImage());
+            // A poll leaves edits made here where they are: the map is then not in step.
+            const char* title = _service.hasUnsentChanges(dbPath) ? "dropbox_synchronization_unsent_title"
+                                                                  : "dropbox_synchronization_success_title";
+            center.addItemWithTitle(formatText(localized(title), {fs::path(dbPath).filename().string()}), dbPath,
+                                    FeedbackStateInformation, FeedbackCenter::dropboxImage());
         }
     }
     processQueue();

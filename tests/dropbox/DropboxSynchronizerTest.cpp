@@ -857,3 +857,40 @@ TEST_F(DropboxSynchronizerTest, AConflictCopyMadeWhileQuittingGoesUpInTheSameQui
     make();
     EXPECT_EQ(service->startTerminationProcess(), nullptr) << "nothing left for the next quit";
 }
+
+// What the log says of a run is true: a map whose edits a poll leaves here is not in step.
+TEST_F(DropboxSynchronizerTest, TheLogSaysAMapIsInStepOnlyWhenNoEditOfItWaitsHere)
+{
+    struct Case {
+        const char* name;
+        DropboxSyncQueue::Mode mode;
+        bool savedHere;
+        bool editorModified;
+        bool inStep;
+    };
+    const std::vector<Case> cases = {
+        {"poll, nothing changed", DropboxSyncQueue::Poll, false, false, true},
+        {"poll, saved here", DropboxSyncQueue::Poll, true, false, false},
+        {"poll, edited in the window", DropboxSyncQueue::Poll, false, true, false},
+        {"both ways, saved here", DropboxSyncQueue::Periodic, true, false, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = "Plan" + std::to_string(++n) + ".twkx";
+        const std::string dbPath = "/Maps/" + name;
+        inStep(dbPath, "before");
+        if (c.savedHere) rewriteLater(cachePath(dbPath), "saved here");
+        auto editor = openInEditor(dbPath, c.editorModified);
+        FeedbackCenter::feedbackCenter().clearFeedbackItems();
+        queue().synchronizeFiles({dbPath}, c.mode);
+        ASSERT_TRUE(runQueueDry());
+        const auto items = FeedbackCenter::feedbackCenter().items();
+        ASSERT_EQ(items.size(), 1u);
+        const std::string key =
+            c.inStep ? "dropbox_synchronization_success_title" : "dropbox_synchronization_unsent_title";
+        EXPECT_EQ(items[0]->title(), formatText(localized(key), {name}));
+        EXPECT_EQ(items[0]->message(), dbPath);
+        SetEditorInterfaceInstance(nullptr);
+    }
+}
