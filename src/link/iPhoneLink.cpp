@@ -119,11 +119,11 @@ int iPhoneLink::LinkServerGetMindMapData(const char* key, char* buffer, size_t s
 int iPhoneLink::LinkServerSaveMindMapData(const char* key, const char* /*userId*/, const char* data)
 {
     IIPhoneLinkServices* delegate = _delegate;
-    const std::string text = textOf(data);
-    std::optional<bool> saved =
-        _hop.run<bool>([delegate, key = textOf(key), bytes = std::vector<uint8_t>(text.begin(), text.end())] {
-            return delegate->saveMindMapData(key, bytes);
-        });
+    const size_t length = data ? std::strlen(data) : 0;
+    std::optional<std::vector<uint8_t>> map = delegate->readUploadedMap(std::vector<uint8_t>(data, data + length));
+    if (!map) return _hop.isClosed() ? -1 : 0;
+    std::optional<bool> saved = _hop.run<bool>(
+        [delegate, key = textOf(key), bytes = std::move(*map)] { return delegate->saveMindMapData(key, bytes); });
     if (!saved) return -1;
     return *saved ? 1 : 0;
 }

@@ -31,8 +31,15 @@ public:
     // The data of a map or of a custom style (key ".twkstyle." and the style's key) in the stream
     // version the app asks for.
     virtual LinkFetchedData getMindMapData(const std::string& key, int streamVersion) = 0;
-    // Imports an uploaded map under the key; true when a map was imported.
+    // Imports under the key the map that readUploadedMap answered for an upload; true when a map
+    // was imported.
     virtual bool saveMindMapData(const std::string& key, const std::vector<uint8_t>& data) = 0;
+
+    // The one operation called on a thread of the link, never on the main thread: reads the map an
+    // upload carries as far as the store's import will (a container in text form decoded, the
+    // container opened within its limits, the document parsed), so that what does not read is
+    // refused without the window waiting for it. Answers the data for saveMindMapData, or nothing.
+    virtual std::optional<std::vector<uint8_t>> readUploadedMap(std::vector<uint8_t> data) = 0;
 };
 
 // The request count, the name server status and the data server state of the link server.

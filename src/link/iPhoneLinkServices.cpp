@@ -3,6 +3,7 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/StyleManager.h"
 #include "Utils/StringUtils.h"
+#include "formats/TwkxDataExtractor.h"
 #include "formats/ZipDetection.h"
 #include "link/DevicePinModel.h"
 #include "platform/AlertPanel.h"
@@ -85,13 +86,10 @@ bool iPhoneLinkServices::saveMindMapData(const std::string& key, const std::vect
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store || data.empty()) return false;
-    std::optional<std::vector<uint8_t>> bytes =
-        isEncodedArchive(data) ? decodeEncodedArchive(data) : std::optional<std::vector<uint8_t>>(data);
-    if (!bytes || bytes->empty()) return false;
     // The editor's pending edits go to the store first: written later, they would replace the
     // upload.
     commitCurrentEditor(key);
-    MindMapInfoItem* item = store->importMindMap(*bytes, key);
+    MindMapInfoItem* item = store->importMindMap(data, key);
     if (!item) return false;
     // The open map of that id has been reloaded by the store's notice of the import; any other
     // map is opened.
@@ -101,6 +99,21 @@ bool iPhoneLinkServices::saveMindMapData(const std::string& key, const std::vect
     if (!current || !current->isLocalMindMap() || !caseInsensitiveEqual(current->id(), guid))
         editor->openStorage(MindMapProviders::localProvider(), guid, {});
     return true;
+}
+
+std::optional<std::vector<uint8_t>> iPhoneLinkServices::readUploadedMap(std::vector<uint8_t> data)
+{
+    if (isEncodedArchive(data)) {
+        std::optional<std::vector<uint8_t>> container = decodeEncodedArchive(data);
+        if (!container) return std::nullopt;
+        data = std::move(*container);
+    }
+    // The reader the store's import checks a document with, and the archive reader below it with
+    // the limits every import road has; the formats the store converts are recognised here and
+    // read there.
+    TwkxDataExtractor extractor;
+    if (data.empty() || !extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats)) return std::nullopt;
+    return data;
 }
 
 bool iPhoneLinkServices::commitCurrentEditor(const std::string& mindMapId)

@@ -341,6 +341,61 @@ TEST_F(LinkServicesTest, AnUploadedMapIsImportedAndOpenedAndGarbageIsRefused)
     EXPECT_EQ(store->mindMapByGuid("x"), nullptr);
 }
 
+// The container with its document declared larger than any entry may unpack to.
+std::vector<uint8_t> withHugeDocument(std::vector<uint8_t> container)
+{
+    const std::string name = "document/mindmap.xml";
+    for (size_t at = 0; at + 46 + name.size() <= container.size(); ++at) {
+        if (std::memcmp(container.data() + at, "PK\x01\x02", 4) != 0) continue;
+        if (std::memcmp(container.data() + at + 46, name.data(), name.size()) != 0) continue;
+        const uint32_t declared = 600u << 20;
+        for (int byte = 0; byte < 4; ++byte) container[at + 24 + byte] = static_cast<uint8_t>(declared >> (8 * byte));
+    }
+    return container;
+}
+
+TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
+{
+    const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
+    MindMapInfoItem* pictures = store->importMindMap(
+        bytesOf(nativeDocument(
+            "CCCCCCCCCCCCCCCCCCCCCCCC", "Pictures",
+            "<topic id=\"0\" parent=\"-1\" text=\"P\"><children>" + image(hash) + "</children></topic>", 3, true)),
+        "CCCCCCCCCCCCCCCCCCCCCCCC");
+    ASSERT_TRUE(pictures);
+    std::optional<MindMapData> container = pictures->getMindMapExportData();
+    ASSERT_TRUE(container && hasPKZIPSignature(*container));
+    startLink();
+    typist.typings.push_back({"0042"});
+    App app("app");
+    ASSERT_EQ(pair(app).body, "OK");
+
+    const struct {
+        const char* what;
+        std::string map;
+    } cases[] = {
+        {"no map at all", "not a map"},
+        {"a container that does not decode", "PK--!!!!"},
+        {"a document of another kind", "<?xml version=\"1.0\"?><html><body/></html>"},
+        {"a container past the limits of every import", textOf(encodeAsArchive(withHugeDocument(*container)))},
+    };
+    for (const auto& test : cases) {
+        // The main loop does not run meanwhile: only an answer found off the main thread comes.
+        std::future<Reply> reply = std::async(std::launch::async, [&] {
+            return app.get(port, "/mindmaps/upload", {}, {{"filename", "x.twkx"}, {"twk", test.map}});
+        });
+        const bool answered = reply.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        EXPECT_TRUE(answered) << test.what << ": the upload waited for the main thread";
+        if (!answered)
+            pumpUntil([&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 90);
+        const Reply refused = reply.get();
+        EXPECT_EQ(refused.status, 500) << test.what;
+        EXPECT_EQ(refused.body, "<upload>\n<twk></twk>\n</upload>") << test.what;
+    }
+    EXPECT_EQ(store->mindMapByGuid("x"), nullptr);
+    EXPECT_EQ(openId(), GuidA) << "the editor keeps its map";
+}
+
 TEST_F(LinkServicesTest, ClearingThePairingsForbidsThePairedAppUntilItPairsAgain)
 {
     startLink();
