@@ -326,8 +326,10 @@ void ApplicationActions::importMindMapStore()
     std::unique_ptr<MindMapStoreImportResult> result =
         store ? store->importFromArchive(paths.front(), &error) : nullptr;
     if (!result) {
+        // The title says what failed; the reason says why (an archive past a limit names it).
         std::string informative = localized("db_unspecified_error");
-        if (!error.localizedDescription.empty()) informative = error.localizedDescription;
+        if (!error.failureReason.empty()) informative = error.failureReason;
+        else if (!error.localizedDescription.empty()) informative = error.localizedDescription;
         showAlert(localized("store_archive_import_error"), informative, static_cast<int>(AlertPanel::Style::Critical));
         return;
     }

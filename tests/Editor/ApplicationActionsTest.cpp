@@ -325,7 +325,9 @@ TEST_F(ApplicationActionsTest, StoreImportCountsMapsStylesImagesAndSkippedFiles)
     ASSERT_EQ(alerts.requests.size(), 2u);
     EXPECT_EQ(alerts.requests[1].style, AlertPanel::Style::Critical);
     EXPECT_EQ(alerts.requests[1].messageText, localized("store_archive_import_error"));
-    EXPECT_FALSE(alerts.requests[1].informativeText.empty());
+    // Under the title that says what failed, the reason says why.
+    EXPECT_EQ(alerts.requests[1].informativeText,
+              localizedFormat("store_archive_open_error", {dataHome() + "/broken.twkstore"}));
 }
 
 TEST_F(ApplicationActionsTest, DropboxTimeOutReportGoesToSupportAndAMailThatCannotStartIsReported)
