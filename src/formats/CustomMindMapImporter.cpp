@@ -2,11 +2,13 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/StrictNodeLayouter.h"
 #include "platform/Localizer.h"
 #include "platform/NumberText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -43,8 +45,27 @@ MindMapNode* CustomMindMapImporter::addTopic(MindMapNode* parentNode)
     return node;
 }
 
-void CustomMindMapImporter::readNodeElements(pugi::xml_node container, MindMapNode* parentNode)
+size_t CustomMindMapImporter::nestedLevels(pugi::xml_node container, const char* name)
 {
+    size_t deepest = 0;
+    std::vector<std::pair<pugi::xml_node, size_t>> pending{{container, 0}};
+    while (!pending.empty()) {
+        const auto [element, level] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, level);
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+            if (child.type() == pugi::node_element && std::strcmp(child.name(), name) == 0)
+                pending.emplace_back(child, level + 1);
+        }
+    }
+    return deepest;
+}
+
+bool CustomMindMapImporter::readNodeElements(pugi::xml_node container, MindMapNode* parentNode)
+{
+    if (!TopicDepthLimit::acceptsLevelsBelow(parentNode ? parentNode->nodeLevel() : -1,
+                                             nestedLevels(container, nodeElementName()), &_refusal))
+        return false;
     const char* name = nodeElementName();
     std::vector<std::pair<pugi::xml_node, MindMapNode*>> pending;
     // Children go on the list last first, so that they come off it in document order.
@@ -60,6 +81,7 @@ void CustomMindMapImporter::readNodeElements(pugi::xml_node container, MindMapNo
         pending.pop_back();
         if (MindMapNode* node = handleNodeElement(element, parent)) addChildren(element, node);
     }
+    return true;
 }
 
 bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error* error)
@@ -77,6 +99,7 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
         return setError(error, std::move(parseError));
     }
     if (!handleRootElement(_document.document_element())) {
+        if (!_refusal.isEmpty()) return setError(error, std::move(_refusal));
         // Well-formed, but not this format: say what the document is instead.
         const char* root = _document.document_element().name();
         return setError(error,

@@ -24,7 +24,9 @@ public:
     // Fills an empty map. false for empty data or a map that already has topics; false with the
     // XML parser's error (what it found and at which offset) for data that is not well-formed XML;
     // false with an error that names the document's root element when the document is not of the
-    // format. On failure the map keeps whatever was read; the caller's loading clears it.
+    // format; false with the limit for topics nested deeper than TopicDepthLimit allows, measured
+    // before any topic is made. On failure the map keeps whatever was read; the caller's loading
+    // clears it.
     bool importMindMapFromData(const MindMapData& data, Error* error = nullptr);
 
     // Where new topics are made (the layout places them afterwards).
@@ -47,9 +49,18 @@ protected:
     // A topic at the importer's point, linked to the parent.
     MindMapNode* addTopic(MindMapNode* parentNode);
     // The topic elements among the container's children and their descendants, in document order.
-    void readNodeElements(pugi::xml_node container, MindMapNode* parentNode);
+    // Nothing is read, and false answered, when they nest deeper than the limit allows below the
+    // parent.
+    bool readNodeElements(pugi::xml_node container, MindMapNode* parentNode);
+
+public:
+    // The levels the elements of that name nested in the container make, their own nesting
+    // alone: the topics an import would make of them.
+    static size_t nestedLevels(pugi::xml_node container, const char* elementName);
 
 private:
     pugi::xml_document _document;
     Point _center;
+    // Why readNodeElements read nothing.
+    Error _refusal;
 };

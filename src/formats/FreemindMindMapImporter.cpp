@@ -243,8 +243,7 @@ bool FreemindMindMapImporter::isHtmlDocument(std::string_view text)
 bool FreemindMindMapImporter::handleRootElement(pugi::xml_node root)
 {
     if (!root || std::strcmp(root.name(), "map") != 0) return false;
-    readNodeElements(root, nullptr);
-    return true;
+    return readNodeElements(root, nullptr);
 }
 
 unsigned FreemindMindMapImporter::xmlParseOptions() const

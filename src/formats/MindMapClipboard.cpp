@@ -10,6 +10,7 @@
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/AppErrors.h"
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
@@ -158,6 +159,10 @@ bool MindMapClipboard::internalPasteNodes(pugi::xml_node selection, bool asCentr
     if (!asCentralTheme && !target && !_mindMap.isEmpty()) {
         return setError(error, MakeAppError(AppErrors::PasteNoTopicSelected));
     }
+    // Measured before anything is made: refused, the paste leaves the map as it was.
+    if (!TopicDepthLimit::acceptsLevelsBelow(target ? target->nodeLevel() : -1,
+                                             TwkxMindMapReader::topicLevels(selection), error))
+        return false;
     const Rect visualArea = _mindMap.getVisualArea(true);
     const size_t oldCount = _mindMap.nodes().size();
 

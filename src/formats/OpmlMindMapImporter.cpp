@@ -7,8 +7,7 @@ bool OpmlMindMapImporter::handleRootElement(pugi::xml_node root)
     if (!root) return false;
     pugi::xml_node body = root.child("body");
     if (!body) return false;
-    readNodeElements(body, nullptr);
-    return true;
+    return readNodeElements(body, nullptr);
 }
 
 MindMapNode* OpmlMindMapImporter::handleNodeElement(pugi::xml_node element, MindMapNode* parentNode)

@@ -3,6 +3,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/StringUtils.h"
 #include "formats/MegabytesText.h"
 #include "formats/TextDecoding.h"
@@ -165,90 +166,135 @@ private:
 
 } // namespace
 
-void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* parent,
-                                         const std::function<void(size_t offset)>& readUpTo)
-{
-    // Decoded text is at most three times the bytes accepted (one byte of Windows-1252 becomes
-    // three of UTF-8 at most): every line index fits 32 bits.
-    static_assert(MaximumTextSize * 3 < std::numeric_limits<uint32_t>::max());
-    // For each "[" line, the "]" line that would close a note block opened there: the first line
-    // after it that is "]" while every line in between has the same tab count. Found from the end
-    // in one pass, a "[" that never closes costs nothing to find out, however many of them there
-    // are; only the lines that open a block are kept, last first, and the text is never split into
-    // a table of all its lines.
+namespace {
+
+// For each "[" line, the "]" line that would close a note block opened there: the first line after
+// it that is "]" while every line in between has the same tab count. Found from the end in one
+// pass, a "[" that never closes costs nothing to find out, however many of them there are; only
+// the lines that open a block are kept, last first, and the text is never split into a table of
+// all its lines.
+struct NoteBlocks {
     std::vector<std::pair<uint32_t, uint32_t>> closings;
     // Every line that is not empty makes a topic at most.
     size_t topicLines = 0;
-    {
-        constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
-        uint32_t closingBelow = NoClosingLine; // of the line below the one read
-        bool closesBelow = false;
-        size_t tabsBelow = 0;
-        bool last = true;
-        for (LinesBackward lines(text); !lines.atEnd();) {
-            const auto index = static_cast<uint32_t>(lines.index());
-            const std::string_view line = lines.next();
-            if (!line.empty()) ++topicLines;
-            const size_t tabs = leadTabCount(line);
-            const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
-            uint32_t closing = NoClosingLine;
-            if (!last && tabs == tabsBelow) closing = closesBelow ? index + 1 : closingBelow;
-            if (closing != NoClosingLine && trimmed.starts_with('[')) closings.emplace_back(index, closing);
-            closingBelow = closing;
-            closesBelow = trimmed == "]";
-            tabsBelow = tabs;
-            last = false;
-        }
-    }
+};
 
-    // A new map's node list is made the size of its topics at once, with one more for the
-    // central theme a flat list is gathered under. A paste leaves the list's growth as it is.
-    if (!parent) mindMap().reserveLoadingNodes(topicLines + 1);
-    const Point location = parent ? parent->location() : Point{};
-    const bool showCheckbox = parent && parent->showCheckbox();
+NoteBlocks findNoteBlocks(std::string_view text)
+{
+    // Decoded text is at most three times the bytes accepted (one byte of Windows-1252 becomes
+    // three of UTF-8 at most): every line index fits 32 bits.
+    static_assert(PlainTextImporter::MaximumTextSize * 3 < std::numeric_limits<uint32_t>::max());
+    NoteBlocks blocks;
+    constexpr uint32_t NoClosingLine = std::numeric_limits<uint32_t>::max();
+    uint32_t closingBelow = NoClosingLine; // of the line below the one read
+    bool closesBelow = false;
+    size_t tabsBelow = 0;
+    bool last = true;
+    for (LinesBackward lines(text); !lines.atEnd();) {
+        const auto index = static_cast<uint32_t>(lines.index());
+        const std::string_view line = lines.next();
+        if (!line.empty()) ++blocks.topicLines;
+        const size_t tabs = PlainTextImporter::leadTabCount(line);
+        const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
+        uint32_t closing = NoClosingLine;
+        if (!last && tabs == tabsBelow) closing = closesBelow ? index + 1 : closingBelow;
+        if (closing != NoClosingLine && trimmed.starts_with('[')) blocks.closings.emplace_back(index, closing);
+        closingBelow = closing;
+        closesBelow = trimmed == "]";
+        tabsBelow = tabs;
+        last = false;
+    }
+    return blocks;
+}
+
+// Walks the topics of the text in order without making any: topic(depth, text) for each, depth
+// being the number of new topics above it; note(lines) for a note block of the topic before, with
+// the lines between "[" and "]" as they stand. readUpTo(offset) as the walk leaves text behind.
+template <typename Topic, typename Note, typename ReadUpTo>
+void walkTopicLines(std::string_view text, const NoteBlocks& blocks, Topic&& topic, Note&& note, ReadUpTo&& readUpTo)
+{
+    size_t closing = blocks.closings.size(); // the next block opens at closings[closing - 1]
     size_t previousTabs = 0;
-    MindMapNode* previous = nullptr;
-    // The newest topic and its ancestors among the new ones, by depth below the parent: the
-    // topic a line hangs under is always the deepest of them above the line's tab count.
-    std::vector<MindMapNode*> path;
+    bool hasPrevious = false;
+    // The newest topic and its ancestors among the new ones: a line hangs under the deepest of
+    // them above its tab count.
+    size_t pathLength = 0;
     for (LinesForward lines(text); !lines.atEnd();) {
         const size_t i = lines.index();
         const std::string_view line = lines.next();
-        if (readUpTo) readUpTo(lines.offset() - line.size() - 1);
-        while (!closings.empty() && closings.back().first < i) closings.pop_back();
+        readUpTo(lines.offset() - line.size() - 1);
+        while (closing > 0 && blocks.closings[closing - 1].first < i) --closing;
         if (line.empty()) continue;
-        const size_t lineTabs = leadTabCount(line);
+        const size_t lineTabs = PlainTextImporter::leadTabCount(line);
         const std::string_view trimmed = trimmedWhitespaceAndNewlines(line);
-        if (lineTabs == previousTabs && previous && trimmed.starts_with('[') && !closings.empty() &&
-            closings.back().first == i) {
-            const size_t closing = closings.back().second;
-            std::string note;
-            for (size_t j = i + 1; j < closing; ++j) {
-                if (j > i + 1) note += '\n';
-                note += trimmedWhitespaceAndNewlines(lines.next());
-            }
+        if (lineTabs == previousTabs && hasPrevious && trimmed.starts_with('[') && closing > 0 &&
+            blocks.closings[closing - 1].first == i) {
+            const size_t end = blocks.closings[closing - 1].second;
+            const size_t first = lines.offset();
+            for (size_t j = i + 1; j < end; ++j) lines.next();
+            const size_t last = lines.offset();
             lines.next(); // the "]"
-            previous->setNote(note);
+            // Without the line end before the "]"; a block of no lines is an empty note.
+            note(end == i + 1 ? std::string_view() : text.substr(first, last - 1 - first));
             continue;
         }
-        MindMapNode* node = addNodeLoadingAtLocation(location);
-        node->setText(trimmed);
-        if (showCheckbox) node->setShowCheckbox(true);
-        MindMapNode* nodeParent = parent;
         size_t depth = 0;
-        if (lineTabs > 0 && !path.empty()) {
-            depth = std::min(lineTabs - 1, path.size() - 1);
-            nodeParent = path[depth];
-            ++depth;
-        }
-        node->linkToParent(nodeParent);
-        // The topics left behind have all their children: their lists keep no room to grow.
-        for (size_t left = depth; left < path.size(); ++left) path[left]->fitChildRoom(0);
-        path.resize(depth);
-        path.push_back(node);
+        if (lineTabs > 0 && pathLength > 0) depth = std::min(lineTabs - 1, pathLength - 1) + 1;
+        topic(depth, trimmed);
+        pathLength = depth + 1;
         previousTabs = lineTabs;
-        previous = node;
+        hasPrevious = true;
     }
+}
+
+} // namespace
+
+size_t PlainTextImporter::textLevels(std::string_view text)
+{
+    size_t deepest = 0;
+    walkTopicLines(
+        text, findNoteBlocks(text),
+        [&deepest](size_t depth, std::string_view) { deepest = std::max(deepest, depth + 1); }, [](std::string_view) {},
+        [](size_t) {});
+    return deepest;
+}
+
+void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* parent,
+                                         const std::function<void(size_t offset)>& readUpTo)
+{
+    const NoteBlocks blocks = findNoteBlocks(text);
+    // A new map's node list is made the size of its topics at once, with one more for the
+    // central theme a flat list is gathered under. A paste leaves the list's growth as it is.
+    if (!parent) mindMap().reserveLoadingNodes(blocks.topicLines + 1);
+    const Point location = parent ? parent->location() : Point{};
+    const bool showCheckbox = parent && parent->showCheckbox();
+    MindMapNode* previous = nullptr;
+    std::vector<MindMapNode*> path;
+    walkTopicLines(
+        text, blocks,
+        [&](size_t depth, std::string_view trimmed) {
+            MindMapNode* node = addNodeLoadingAtLocation(location);
+            node->setText(trimmed);
+            if (showCheckbox) node->setShowCheckbox(true);
+            node->linkToParent(depth > 0 ? path[depth - 1] : parent);
+            // The topics left behind have all their children: their lists keep no room to grow.
+            for (size_t left = depth; left < path.size(); ++left) path[left]->fitChildRoom(0);
+            path.resize(depth);
+            path.push_back(node);
+            previous = node;
+        },
+        [&](std::string_view block) {
+            std::string note;
+            bool first = true;
+            for (LinesForward lines(block); !lines.atEnd(); first = false) {
+                if (!first) note += '\n';
+                note += trimmedWhitespaceAndNewlines(lines.next());
+            }
+            previous->setNote(note);
+        },
+        [&readUpTo](size_t offset) {
+            if (readUpTo) readUpTo(offset);
+        });
     for (MindMapNode* left : path) left->fitChildRoom(0);
 }
 
@@ -298,6 +344,7 @@ bool PlainTextImporter::importText(std::string decoded, Error* error)
     std::string text = NormalizeNewlines(decoded);
     std::string().swap(decoded);
     if (!acceptsLineCount(text, error)) return false;
+    if (!TopicDepthLimit::acceptsLevels(textLevels(text), error)) return false;
     {
         // Each topic copies its line: the text read so far need not stay while the rest are made,
         // nor any of it while they are styled and measured.
@@ -340,6 +387,10 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     }
     map.forceSingleSelection();
     if (!map.selectedNode()) return;
+    if (!TopicDepthLimit::acceptsLevelsBelow(map.selectedNode()->nodeLevel(), textLevels(text), &error)) {
+        map.presentErrorAlt(error);
+        return;
+    }
 
     // Leaving the editor's modes can take the selected topic away; then nothing is pasted.
     MindMapNode* parent = map.prepareUndoableNodeOperation(localized("action_paste_text_as_list"));

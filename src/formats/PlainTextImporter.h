@@ -58,6 +58,8 @@ public:
 
     // The number of tab characters at the start of the line; blanks do not count.
     static size_t leadTabCount(std::string_view line);
+    // The levels the topics of the text (line ends normalised) make, measured without making any.
+    static size_t textLevels(std::string_view text);
 
 private:
     // The data as text, for an empty map; nothing (with the reason when there is one) for empty

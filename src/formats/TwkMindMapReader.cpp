@@ -4,6 +4,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/AppErrors.h"
 #include "Utils/PropertyListUtils.h"
 #include "formats/TwkxNames.h"
@@ -34,6 +35,13 @@ std::optional<int64_t> documentId(const PropertyList& value)
     const int64_t id = value.integerValue(-1);
     if (id < 0 || id == std::numeric_limits<int64_t>::max()) return std::nullopt;
     return id;
+}
+
+// An entry without a text or a whole location makes no topic.
+bool isUsableTopic(const PropertyList& entry)
+{
+    return entry["name"].type() == PropertyList::Type::String && isNumber(entry["location"]["X"]) &&
+        isNumber(entry["location"]["Y"]);
 }
 
 double coordinate(const PropertyList& value, double scale)
@@ -81,8 +89,24 @@ bool TwkMindMapReader::readMindMapFromData(const MindMapData& data, Error* error
             !plist ? failure.failureReason : localized("map_import_property_list_not_a_map_reason");
         return setError(error, std::move(unreadable));
     }
-    loadFromDictionary(plist->isNone() ? emptyDictionary() : *plist);
+    const PropertyList& dictionary = plist->isNone() ? emptyDictionary() : *plist;
+    if (!TopicDepthLimit::acceptsLevels(topicLevels(dictionary["nodes"]), error)) return false;
+    loadFromDictionary(dictionary);
     return true;
+}
+
+size_t TwkMindMapReader::topicLevels(const PropertyList& nodes)
+{
+    const PropertyList::Array* entries = nodes.arrayValue();
+    if (!entries) return 0;
+    std::vector<int64_t> ids;
+    std::vector<int64_t> parentIds;
+    for (const PropertyList& entry : *entries) {
+        if (!isUsableTopic(entry)) continue;
+        ids.push_back(documentId(entry["id"]).value_or(-1));
+        parentIds.push_back(documentId(entry["parent"]).value_or(-1));
+    }
+    return TopicDepthLimit::linkedLevels(ids, parentIds);
 }
 
 void TwkMindMapReader::loadFromDictionary(const PropertyList& dictionary)
@@ -117,10 +141,10 @@ void TwkMindMapReader::loadNodesDataFromArray(const PropertyList& nodes, const M
     std::vector<int64_t> parentIds;
     parentIds.reserve(entries->size());
     for (const PropertyList& entry : *entries) {
+        if (!isUsableTopic(entry)) continue;
         const PropertyList& name = entry["name"];
         const PropertyList& x = entry["location"]["X"];
         const PropertyList& y = entry["location"]["Y"];
-        if (name.type() != PropertyList::Type::String || !isNumber(x) || !isNumber(y)) continue;
 
         MindMapNode* node = addNodeLoadingAtLocation(Point{coordinate(x, scale), coordinate(y, scale)});
         node->setId(documentId(entry["id"]).value_or(-1));

@@ -47,8 +47,11 @@ public:
     static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
 
     // Data that is no property list, or whose root is neither missing nor a dictionary, fails with
-    // the application error of code 10.
+    // the application error of code 10; topics nested deeper than TopicDepthLimit allows fail
+    // with the limit, before anything of the map is touched.
     bool readMindMapFromData(const MindMapData& data, Error* error = nullptr);
+    // The levels the usable topics of the "nodes" array make once linked, from their ids alone.
+    static size_t topicLevels(const PropertyList& nodes);
     void loadFromDictionary(const PropertyList& dictionary);
 
     // A colour of "r", "g" and "b" from 0 to 255; nothing when one of them is missing.

@@ -4,6 +4,7 @@
 #include "Utils/PathValidation.h"
 #include "formats/MindMapFormatDetector.h"
 #include "formats/TwkxArchiveReader.h"
+#include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
 #include "formats/TwkxNames.h"
 #include "formats/XmlAttributeHelpers.h"
@@ -135,7 +136,7 @@ bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t opt
     const bool collectText = options & CollectFullText;
     const bool collectImages = options & CollectImages;
     bool readHead = false;
-    if ((options & MetadataOnly) && !collectText && !collectImages) {
+    if ((options & MetadataOnly) && !collectText && !collectImages && !(options & MeasureTopicLevels)) {
         if (const std::optional<std::string> head = documentHead(data)) {
             readHead = document.load_buffer(head->data(), head->size(), ParseOptions, pugi::encoding_auto) &&
                 isWholeHead(document.document_element());
@@ -168,6 +169,7 @@ bool TwkxDataExtractor::readFromData(std::span<const uint8_t> data, uint32_t opt
         _containsImages = attributeAsBool(meta.child("images"), "containsImages", false);
     }
 
+    if (options & MeasureTopicLevels) _topicLevels = TwkxMindMapReader::topicLevels(mindMap);
     if (collectText || collectImages) {
         for (pugi::xml_node topic : mindMap.child("topics").children("topic")) {
             if (collectText) {

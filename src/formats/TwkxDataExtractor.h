@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <set>
 #include <span>
@@ -30,6 +31,8 @@ public:
         // document is not checked, so only for data known to read (just written, or read whole
         // before). Other documents are read whole. Ignored with CollectFullText or CollectImages.
         MetadataOnly = 8,
+        // Measures how deeply the topics nest (topicLevels), as the reader would link them.
+        MeasureTopicLevels = 16,
     };
 
     // False for empty data, a container without a document, unparsable XML, a native root
@@ -58,6 +61,8 @@ public:
     const std::string& generatorVersion() const { return _generatorVersion; }
     // MindMapDocumentFormat: 2 after a native scan, 1, 4 or 5 for a recognised foreign root, else 0.
     int32_t format() const { return _format; }
+    // With MeasureTopicLevels: the levels of the document's topic trees (TopicDepthLimit).
+    size_t topicLevels() const { return _topicLevels; }
 
 private:
     bool _isArchive = false;
@@ -70,4 +75,5 @@ private:
     int32_t _generator = 0;
     std::string _generatorVersion;
     int32_t _format = 0;
+    size_t _topicLevels = 0;
 };

@@ -18,6 +18,7 @@
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
 #include "formats/MindMapClipboard.h"
@@ -243,7 +244,21 @@ bool TwkxMindMapReader::readMindMap(MindMap& mindMap, const MindMapData& data, E
 bool TwkxMindMapReader::loadMindMap(MindMap& mindMap, const std::string& undoState, Error* error)
 {
     TwkxMindMapReader reader(mindMap);
+    reader._checksDepth = false;
     return reader.readMindMapFromData(undoState.data(), undoState.size(), error);
+}
+
+size_t TwkxMindMapReader::topicLevels(pugi::xml_node parent)
+{
+    std::vector<int64_t> ids;
+    std::vector<int64_t> parentIds;
+    pugi::xml_node topics = firstElementForName(parent, "topics");
+    for (pugi::xml_node topic = topics.child("topic"); topic; topic = topic.next_sibling("topic")) {
+        // The first of equally named attributes counts, as it does when the topic is read.
+        ids.push_back(integerValue(topic.attribute("id"), -1));
+        parentIds.push_back(integerValue(topic.attribute("parent"), -1));
+    }
+    return TopicDepthLimit::linkedLevels(ids, parentIds);
 }
 
 bool TwkxMindMapReader::parseDocument(pugi::xml_document& document, const void* data, size_t size, Error* error)
@@ -266,6 +281,7 @@ bool TwkxMindMapReader::readMindMapFromData(const void* data, size_t size, Error
     if (std::strcmp(root.name(), TwkxMindMapWriter::RootElementName) != 0) return false;
     pugi::xml_node mindMapElement = root.child("mindmap");
     if (!mindMapElement) return false;
+    if (_checksDepth && !TopicDepthLimit::acceptsLevels(topicLevels(mindMapElement), error)) return false;
 
     readDocumentProperties(root);
     _mindMap.documentInformation().setLoadedVersion(_documentVersion);

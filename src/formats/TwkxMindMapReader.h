@@ -41,11 +41,15 @@ public:
     TwkxMindMapReader& operator=(const TwkxMindMapReader&) = delete;
 
     // Fills the map from the document. Empty data, a foreign root element or a missing "mindmap"
-    // fail without an error object; XML that does not parse fails with the parser's error. In
-    // those cases the map is not touched.
+    // fail without an error object; XML that does not parse fails with the parser's error, and
+    // topics nested deeper than TopicDepthLimit allows with the limit. In those cases the map is
+    // not touched.
     static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
-    // An undo snapshot: the same reading.
+    // An undo snapshot: the same reading, of the map's own state, which no limit refuses.
     static bool loadMindMap(MindMap& mindMap, const std::string& undoState, Error* error = nullptr);
+    // The levels the "topics" of the element (a "mindmap" or a clipboard "selection") make once
+    // linked as readNodes links them; measured from the ids alone, before any topic is made.
+    static size_t topicLevels(pugi::xml_node parent);
     // Parses with the options every native document is read with: entity references other than
     // the five predefined ones and character references stay text, and a document type
     // declaration (internal subset included) is skipped unread.
@@ -112,6 +116,7 @@ private:
     std::string _generatorVersion;
     double _documentScaleFactor = 1.0;
     bool _isPasting = false;
+    bool _checksDepth = true;
     // The topics read, by id: documents number them 0, 1, 2, ..., so those ids index a plain
     // table and any others a hash table.
     bool _idTableMade = false;

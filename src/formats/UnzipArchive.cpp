@@ -378,18 +378,32 @@ bool UnzipArchive::writeCurrentEntryToFile(const EntryInfo& info, const std::str
                                            bool* damaged)
 {
     if (damaged) *damaged = false;
+    bool writeFailed = false;
+    return writeThroughTemporary(info, path, [&](const Sink& write) {
+        const bool pumped = pumpCurrentEntry(info, withPassword, [&](const uint8_t* bytes, size_t count) {
+            writeFailed = !write(bytes, count);
+            return !writeFailed;
+        });
+        if (!pumped && !writeFailed && damaged) *damaged = true;
+        return pumped;
+    });
+}
+
+bool UnzipArchive::writeEntryDataToFile(const EntryInfo& info, const std::vector<uint8_t>& data,
+                                        const std::string& path)
+{
+    return writeThroughTemporary(info, path, [&data](const Sink& write) { return write(data.data(), data.size()); });
+}
+
+bool UnzipArchive::writeThroughTemporary(const EntryInfo& info, const std::string& path,
+                                         const std::function<bool(const Sink& write)>& fill)
+{
     const std::filesystem::path target(path);
     std::string temporary = (target.parent_path() / ".tw-unzip-XXXXXX").string();
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fchmod(fd, 0644) == 0;
-    bool writeFailed = false;
-    const bool pumped = pumpCurrentEntry(info, withPassword, [fd, &writeFailed](const uint8_t* bytes, size_t count) {
-        writeFailed = !writeAll(fd, bytes, count);
-        return !writeFailed;
-    });
-    if (!pumped && !writeFailed && damaged) *damaged = true;
-    ok = pumped && ok;
+    ok = fill([fd](const uint8_t* bytes, size_t count) { return writeAll(fd, bytes, count); }) && ok;
     const std::optional<Date> date = ok ? entryDate(info) : std::nullopt;
     if (date) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(date->time_since_epoch());

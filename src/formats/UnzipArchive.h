@@ -158,6 +158,9 @@ protected:
     // whether the failure lay in the entry itself (its data, CRC or size) rather than in writing.
     bool writeCurrentEntryToFile(const EntryInfo& info, const std::string& path, bool withPassword,
                                  bool* damaged = nullptr);
+    // Writes bytes already read from the entry to the path the same way; false, with nothing
+    // left behind, when they cannot be written.
+    bool writeEntryDataToFile(const EntryInfo& info, const std::vector<uint8_t>& data, const std::string& path);
 
     void* _unzFile = nullptr;
     int64_t _unzippedFiles = 0;
@@ -178,6 +181,10 @@ private:
     // complete, correct data.
     bool pumpCurrentEntry(const EntryInfo& info, bool withPassword, const Sink& sink);
     bool pumpEncryptedEntry(const EntryInfo& info, const Sink& sink);
+    // A file written beside the path under a temporary name, filled, dated with the entry's date
+    // and renamed onto the path; removed again when anything fails.
+    bool writeThroughTemporary(const EntryInfo& info, const std::string& path,
+                               const std::function<bool(const Sink& write)>& fill);
 
     std::unique_ptr<ZipMemoryBuffer> _memory;
     Limits _limits;

@@ -6,6 +6,7 @@
 #include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
+#include "formats/DocumentLimits.h"
 #include "formats/EmptyMindMapTemplate.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxArchiveWriter.h"
@@ -183,6 +184,8 @@ bool MindMapInfoItem::commitWrittenDocument(SiblingTempFile& document, const std
 
 bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
 {
+    // Data from outside replaces the file only when the readers would take it.
+    if (!DocumentLimits::acceptsData(data, error)) return false;
     if (!hasPKZIPSignature(data)) return commitTwkxXmlData(data, error);
     Error refusal;
     TwkxArchiveReader archive{MindMapData(data), &refusal};

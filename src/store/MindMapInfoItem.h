@@ -67,7 +67,8 @@ public:
     bool commitWrittenDocument(SiblingTempFile& document, const std::string& sha1, std::span<const uint8_t> head,
                                Error* error = nullptr);
     // A native container (its document and images) or native XML, from outside the editor.
-    // The image entries of a container that were not kept are appended to *skipped.
+    // The image entries of a container that were not kept are appended to *skipped. Data beyond
+    // the document limits (DocumentLimits) is refused with the reason, the file left as it was.
     bool commitExternalData(const MindMapData& data, Error* error = nullptr,
                             std::vector<std::string>* skipped = nullptr);
     // Brings title, SHA-1 and image flag in line with the bytes (the file's, or ones just written);

@@ -4,6 +4,7 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/HexEncoding.h"
@@ -562,9 +563,13 @@ std::optional<MindMapData> MindMapStore::assureTarnwickXDataFormat(const MindMap
     if (format == 0) format = undetectedFormat;
     switch (format) {
     case int32_t(MindMapReadFormat::Native): {
-        // Only a document that reads is let into the store.
+        // Only a document that reads is let into the store: one the reader would refuse for its
+        // depth is refused here with the reader's reason.
         TwkxDataExtractor extractor;
-        if (extractor.readFromData(data, 0)) return data;
+        if (extractor.readFromData(data, TwkxDataExtractor::MeasureTopicLevels)) {
+            if (!TopicDepthLimit::acceptsLevels(extractor.topicLevels(), error)) return std::nullopt;
+            return data;
+        }
         // Read again, only to learn what is wrong and where.
         MindMap mindMap(CustomImageStore::localImageStore());
         readForImport(mindMap, data, guid, format, error);

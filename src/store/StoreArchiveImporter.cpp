@@ -4,6 +4,7 @@
 #include "Utils/FileManagerUtils.h"
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "formats/DocumentLimits.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/Utf8.h"
@@ -178,6 +179,12 @@ bool StoreArchiveImporter::extractFiles()
                 const std::string hash = std::filesystem::path(target).stem().string();
                 written = data && imageStore && !imageStore->storeImagePngDataNamed(*data, hash).empty();
                 damaged = !written;
+            } else if (kind == EntryKind::MindMap) {
+                // A map no reader would open (nested too deeply) is left out like a damaged
+                // entry, before it replaces anything.
+                const auto data = readCurrentEntry(info, false);
+                damaged = !data || !DocumentLimits::acceptsData(*data);
+                written = !damaged && writeEntryDataToFile(info, *data, target);
             } else {
                 // Written beside the target and renamed only once complete and matching its CRC.
                 written = writeCurrentEntryToFile(info, target, false, &damaged);

@@ -8,6 +8,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "formats/TwkxNames.h"
 #include "platform/Localizer.h"
 #include "platform/Pasteboard.h"
@@ -317,7 +318,8 @@ TEST_F(ClipboardTest, ParentCyclesInTheDocumentEndAsCentralThemes)
 
 TEST_F(ClipboardTest, AVeryDeepBranchPastes)
 {
-    constexpr int Depth = 20000;
+    // Below a central theme: as deep as a map may be.
+    constexpr int Depth = int(TopicDepthLimit::MaximumLevels) - 1;
     std::string document = "<tarnwick-mindmaps><selection type=\"node\"><topics>";
     for (int i = 0; i < Depth; ++i) {
         document += "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(i - 1) + "\" text=\"n" +

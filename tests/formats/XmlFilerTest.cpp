@@ -4,6 +4,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapStyle.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "formats/FreemindMindMapImporter.h"
 #include "formats/MindMapConverter.h"
 #include "formats/OpmlMindMapImporter.h"
@@ -299,12 +300,12 @@ TEST(XmlBadInputMap, MapWithTopicsIsRefused)
     EXPECT_EQ(treeOf(map), "Existing\n");
 }
 
-// Nesting deeper than any stack would allow for a walk by recursion, through import, export and
-// reading the export again.
+// Nesting as deep as a map may be, through import, export and reading the export again; and
+// exports of a branch far deeper than any stack would allow for a walk by recursion.
 TEST(XmlBadInputMap, VeryDeepNestingIsReadAndWritten)
 {
     ScopedFakeMeasurer measurer;
-    constexpr int Depth = 100000;
+    constexpr int Depth = int(TopicDepthLimit::MaximumLevels);
     // Indenting each line by its depth would make the exports quadratic in the depth: they are
     // kept linear (under 50 bytes a topic here).
     std::string opml = "<opml><body>";
@@ -324,6 +325,15 @@ TEST(XmlBadInputMap, VeryDeepNestingIsReadAndWritten)
     ASSERT_TRUE(readAs(fromOpml, textOf(MindMapConverter::exportToOpml(map)), Opml));
     EXPECT_EQ(deepestLevel(fromOpml), Depth - 1);
     EXPECT_LT(MindMapConverter::exportToHtmlOutline(map, false).size(), 50u * Depth);
+
+    constexpr size_t Deeper = 100000;
+    MindMap chain;
+    chain.newMindMap("", true, std::string("x"));
+    MindMapNode* last = chain.mainCentralTheme();
+    for (size_t i = 1; i < Deeper; ++i) last = chain.addMindMapNodeAsChild(last, Point{});
+    EXPECT_LT(MindMapConverter::exportToFreemind(chain).size(), 50u * Deeper);
+    EXPECT_LT(MindMapConverter::exportToOpml(chain).size(), 50u * Deeper);
+    EXPECT_LT(MindMapConverter::exportToHtmlOutline(chain, false).size(), 50u * Deeper);
 }
 
 } // namespace
