@@ -62,7 +62,7 @@ bool BranchBounds::branchMayMeet(const MindMapNode& node, const Rect& rect) cons
     return !area.empty && intersectsRect(area.rect, rect);
 }
 
-BranchBounds::Area BranchBounds::ownArea(MindMap& mindMap, MindMapNode& node) const
+BranchBounds::Area BranchBounds::ownArea(MindMap& mindMap, MindMapNode& node, const HullReachPart& hullPart) const
 {
     Area area;
     area.add(MindMapPainter::nodeClipArea(node));
@@ -71,7 +71,7 @@ BranchBounds::Area BranchBounds::ownArea(MindMap& mindMap, MindMapNode& node) co
         if (relation->hasContainedElements()) area.add(relation->unionContainedElementBounds(Rect()));
     }
     if (node.isHidden()) area.add(node.getUnhideMarkerBounds());
-    if (node.showHull()) area.add(MapHullBuilder::branchHullReach(node));
+    if (node.showHull()) area.add(MapHullBuilder::hullReach(hullPart));
 
     // The top-down connector: from the topic (or the end of its line) down to the bar over its
     // children, as wide as the widest line it may be drawn with.
@@ -102,7 +102,11 @@ void BranchBounds::measure(MindMap& mindMap)
     _areas.clear();
     _areas.reserve(mindMap.nodes().size());
     // Children before their parents, so that each branch's area takes its children's whole. A
-    // stack of its own: documents may nest deeper than the call stack reaches.
+    // stack of its own: documents may nest deeper than the call stack reaches. The reaches of
+    // hulls are built up the same way, each part kept until its parent has taken it: hulls
+    // nested in hulls never walk a branch twice.
+    std::unordered_map<const MindMapNode*, HullReachPart> hullParts;
+    auto childPart = [&hullParts](const MindMapNode& child) -> const HullReachPart& { return hullParts[&child]; };
     std::vector<std::pair<MindMapNode*, bool>> stack; // a topic, and whether its children are done
     for (MindMapNode* theme : mindMap.centralThemes()) stack.emplace_back(theme, false);
     while (!stack.empty()) {
@@ -113,9 +117,12 @@ void BranchBounds::measure(MindMap& mindMap)
             continue;
         }
         stack.pop_back();
-        Area area = ownArea(mindMap, *node);
+        const HullReachPart hullPart = MapHullBuilder::branchHullPart(*node, childPart);
+        for (MindMapNode* child : node->children()) hullParts.erase(child);
+        Area area = ownArea(mindMap, *node, hullPart);
         for (MindMapNode* child : node->children()) area.add(_areas[child]);
         _areas[node] = area;
+        hullParts[node] = hullPart;
     }
     _mindMap = &mindMap;
     _contentGeneration = mindMap.contentGeneration();

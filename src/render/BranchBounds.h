@@ -8,6 +8,7 @@
 
 class MindMap;
 class MindMapNode;
+struct HullReachPart;
 
 // Where each branch of a map may draw: for every topic one rectangle round all that the painter
 // may draw of the topic and everything below it (its parent relation with its texts and images,
@@ -52,7 +53,7 @@ private:
         void add(const Area& other);
     };
     void measure(MindMap& mindMap);
-    Area ownArea(MindMap& mindMap, MindMapNode& node) const;
+    Area ownArea(MindMap& mindMap, MindMapNode& node, const HullReachPart& hullPart) const;
 
     std::unordered_map<const MindMapNode*, Area> _areas;
     const MindMap* _mindMap = nullptr;

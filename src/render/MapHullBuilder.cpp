@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -24,14 +25,6 @@ namespace {
 constexpr double DarkBackgroundLuminance = 0.2;
 constexpr double LightLevelFactor = 0.95;
 constexpr double DarkLevelFactor = 0.9;
-
-// Topics in list and top-down layouts hang below their parent relation's start point, which the
-// hull must enclose as well.
-bool hangsFromRelationStart(const MindMapNode& node)
-{
-    const int32_t mode = node.effectiveLayoutMode();
-    return mode == LayoutModeList || mode == LayoutModeTopDown;
-}
 
 } // namespace
 
@@ -124,46 +117,60 @@ bool MapHullBuilder::branchHullMayMeetClip(const MindMapNode& branch) const
     return intersectsRect(branchHullReach(branch), *_clip);
 }
 
-Rect MapHullBuilder::branchHullReach(const MindMapNode& branch)
+void HullReachPart::add(Point p)
 {
-    // The box of every point the branch's scans are given, walked as the scan walks the branch.
+    // As the scan takes coordinates: not a number as 0, far ones held in range.
+    const double limit = double(GrahamPoint::MaxCoordinate);
+    const double x = std::isnan(p.x) ? 0 : std::clamp(p.x, -limit, limit);
+    const double y = std::isnan(p.y) ? 0 : std::clamp(p.y, -limit, limit);
+    minX = std::min(minX, x), maxX = std::max(maxX, x);
+    minY = std::min(minY, y), maxY = std::max(maxY, y);
+}
+
+void HullReachPart::add(const Rect& r)
+{
+    add(r.origin);
+    add(Point{r.maxX(), r.maxY()});
+}
+
+bool MapHullBuilder::hangsFromRelationStart(const MindMapNode& node)
+{
+    const int32_t mode = node.effectiveLayoutMode();
+    return mode == LayoutModeList || mode == LayoutModeTopDown;
+}
+
+Rect MapHullBuilder::hullReach(const HullReachPart& part)
+{
     // Each hull grows its input by the margin and hands its outline, grown once more, to the hull
     // round it; rounding to whole points adds at most half a point a level.
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    auto add = [&](Point p) {
-        // As the scan takes coordinates: not a number as 0, far ones held in range.
-        const double limit = double(GrahamPoint::MaxCoordinate);
-        const double x = std::isnan(p.x) ? 0 : std::clamp(p.x, -limit, limit);
-        const double y = std::isnan(p.y) ? 0 : std::clamp(p.y, -limit, limit);
-        minX = std::min(minX, x), maxX = std::max(maxX, x);
-        minY = std::min(minY, y), maxY = std::max(maxY, y);
-    };
-    auto addRect = [&](const Rect& r) {
-        add(r.origin);
-        add({r.maxX(), r.maxY()});
-    };
-    int deepest = 0;
-    std::vector<std::pair<const MindMapNode*, int>> stack{{&branch, 1}}; // a visible topic and its hull levels
+    const double reach = (GrahamScan::InputMargin + 0.5) * (part.nestedHulls + 1) + MapHull::DefaultStrokeWidth + 1;
+    return {part.minX - reach, part.minY - reach, part.maxX - part.minX + 2 * reach, part.maxY - part.minY + 2 * reach};
+}
+
+Rect MapHullBuilder::branchHullReach(const MindMapNode& branch)
+{
+    // From the leaves up, with a stack of its own: documents may nest deeper than the call stack
+    // reaches. Each part waits in the table until its parent has taken it.
+    std::unordered_map<const MindMapNode*, HullReachPart> parts;
+    auto childPart = [&parts](const MindMapNode& child) -> const HullReachPart& { return parts[&child]; };
+    std::vector<std::pair<const MindMapNode*, bool>> stack{{&branch, false}}; // and whether its children are done
     while (!stack.empty()) {
-        const auto [node, levels] = stack.back();
-        stack.pop_back();
-        deepest = std::max(deepest, levels);
-        addRect(node->bounds());
-        if (node->hasContainedElements())
-            for (ContainedElement* element : node->containedElements()) addRect(element->bounds());
-        if (node->collapsed()) continue;
-        for (MindMapNode* child : node->children()) {
-            const RelationPath& path = child->parentRelation()->relationPath();
-            if (child->isVisible() && child->parentRelation()->hasContainedElements())
-                for (ContainedElement* element : child->parentRelation()->containedElements())
-                    addRect(element->bounds());
-            if (child->isHidden()) add(path.endPoint());
-            if (hangsFromRelationStart(*child)) add(path.p0);
-            if (child->isVisible()) stack.emplace_back(child, levels + (child->showHull() ? 1 : 0));
+        auto [node, childrenDone] = stack.back();
+        if (!childrenDone) {
+            stack.back().second = true;
+            if (!node->collapsed()) {
+                for (const MindMapNode* child : node->children())
+                    if (child->isVisible()) stack.emplace_back(child, false);
+            }
+            continue;
         }
+        stack.pop_back();
+        HullReachPart part = branchHullPart(*node, childPart);
+        if (!node->collapsed())
+            for (const MindMapNode* child : node->children()) parts.erase(child);
+        parts[node] = part;
     }
-    const double reach = (GrahamScan::InputMargin + 0.5) * deepest + MapHull::DefaultStrokeWidth + 1;
-    return {minX - reach, minY - reach, maxX - minX + 2 * reach, maxY - minY + 2 * reach};
+    return hullReach(parts[&branch]);
 }
 
 void MapHullBuilder::finishHull(MindMapNode& node)

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "MindMaps/ContainedElement.h"
+#include "MindMaps/LayoutModes.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/ParentRelation.h"
 #include "platform/Color.h"
 #include "render/GrahamScan.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,6 +39,19 @@ private:
     double _strokeWidth = DefaultStrokeWidth;
 };
 
+// What a topic's branch gives the reach of the hull round it (MapHullBuilder::branchHullReach):
+// the box of every point the hull scans of the branch are given, and how many hulls nest in it.
+// Built from the leaves up, each branch from its children's, so that the reaches of nested hulls
+// cost one walk of the map together.
+struct HullReachPart {
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    // Hulls below the branch's topic on the deepest way down, the topic's own not counted.
+    int nestedHulls = 0;
+
+    void add(Point p);
+    void add(const Rect& r);
+};
+
 // Builds the hulls of a whole map from its current layout and gives every topic the colour of the
 // hull it lies in. Hulls nest: an inner hull's outline goes into the hull round it, which thus
 // keeps a margin from it.
@@ -60,6 +78,14 @@ public:
 
     // A rectangle that holds the hull of the branch of a hulled topic and every hull inside it.
     static Rect branchHullReach(const MindMapNode& branch);
+    // The part of the topic's branch, from the parts of its children: childPart answers the part
+    // of a child that has one to give (a visible child of a topic that is not collapsed).
+    template <typename ChildPart> static HullReachPart branchHullPart(const MindMapNode& node, ChildPart&& childPart);
+    // The reach of a hulled topic's hull, from the part of its branch.
+    static Rect hullReach(const HullReachPart& part);
+    // Topics in list and top-down layouts hang below their parent relation's start point, which
+    // the hull must enclose as well.
+    static bool hangsFromRelationStart(const MindMapNode& node);
 
 private:
     // Closes the topic's scan into a hull and hands its outline to the enclosing scan.
@@ -75,3 +101,26 @@ private:
     std::optional<Rect> _clip;
     const BranchBounds* _branchBounds = nullptr;
 };
+
+template <typename ChildPart>
+HullReachPart MapHullBuilder::branchHullPart(const MindMapNode& node, ChildPart&& childPart)
+{
+    HullReachPart part;
+    part.add(node.bounds());
+    if (node.hasContainedElements())
+        for (ContainedElement* element : node.containedElements()) part.add(element->bounds());
+    if (node.collapsed()) return part;
+    for (MindMapNode* child : node.children()) {
+        const RelationPath& path = child->parentRelation()->relationPath();
+        if (child->isVisible() && child->parentRelation()->hasContainedElements())
+            for (ContainedElement* element : child->parentRelation()->containedElements()) part.add(element->bounds());
+        if (child->isHidden()) part.add(path.endPoint());
+        if (hangsFromRelationStart(*child)) part.add(path.p0);
+        if (!child->isVisible()) continue;
+        const HullReachPart& below = childPart(*child);
+        part.minX = std::min(part.minX, below.minX), part.maxX = std::max(part.maxX, below.maxX);
+        part.minY = std::min(part.minY, below.minY), part.maxY = std::max(part.maxY, below.maxY);
+        part.nestedHulls = std::max(part.nestedHulls, below.nestedHulls + (child->showHull() ? 1 : 0));
+    }
+    return part;
+}
