@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (fileFiler.loadCacheFromData(text)) {
         for (GDriveFileInfoItem* item : files.itemsList()) {
             if (!item->isValid() || !GDriveAnswers::isValidId(item->gdriveId()) ||
-                item->cacheFileName().find('/') != std::string::npos)
+                item->cacheFileName().find_first_of(std::string("/\0", 2)) != std::string::npos ||
+                item->cacheFileName().size() > 255)
                 std::abort();
         }
         GDriveFileInfoCache again(missing + "files.xml");

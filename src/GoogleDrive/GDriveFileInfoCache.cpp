@@ -1,6 +1,7 @@
 #include "GoogleDrive/GDriveFileInfoCache.h"
 
 #include "GoogleDrive/GDriveAnswers.h"
+#include "GoogleDrive/GDriveUniqueNames.h"
 #include "GoogleDrive/GDriveXml.h"
 #include "explorers/FileListItem.h"
 #include "platform/FileUtils.h"
@@ -29,15 +30,8 @@ bool isSafeExtension(const std::string& extension)
     return xmlSafeText(extension) == extension;
 }
 
-bool sameIgnoringCase(const std::string& first, const std::string& second)
-{
-    gchar* a = g_utf8_casefold(first.c_str(), gssize(first.size()));
-    gchar* b = g_utf8_casefold(second.c_str(), gssize(second.size()));
-    const bool same = a && b && g_strcmp0(a, b) == 0;
-    g_free(a);
-    g_free(b);
-    return same;
-}
+// What one name in a folder may hold on the file systems the cache lives on.
+constexpr size_t MaxFileNameBytes = 255;
 
 } // namespace
 
@@ -53,9 +47,16 @@ std::string GDriveHexEncodedId(const std::string& gdriveId)
     return text;
 }
 
+bool GDriveIsSafeCacheName(const std::string& gdriveId, const std::string& extension)
+{
+    if (!GDriveAnswers::isValidId(gdriveId) || !isSafeExtension(extension)) return false;
+    // A name the file system cannot hold would only fail later, at the first write.
+    return gdriveId.size() * 2 + 1 + extension.size() <= MaxFileNameBytes;
+}
+
 std::string GDriveCacheFileName(const std::string& gdriveId, const std::string& extension)
 {
-    if (gdriveId.empty()) return {};
+    if (!GDriveIsSafeCacheName(gdriveId, extension)) return {};
     return GDriveHexEncodedId(gdriveId) + "." + extension;
 }
 
@@ -144,9 +145,9 @@ GDriveFileInfoItem* GDriveFileInfoCache::update(const GDriveMetadata& metadata)
         g_message("trying to update file info cache using a zero length gdriveId or extension.");
         return nullptr;
     }
-    if (!GDriveAnswers::isValidId(metadata.gdriveId()) || !isSafeExtension(extension)) return nullptr;
+    if (!GDriveIsSafeCacheName(metadata.gdriveId(), extension)) return nullptr;
     auto& slot = _items[metadata.gdriveId()];
-    if (slot && !sameIgnoringCase(slot->extension(), extension)) return nullptr;
+    if (slot && !GDriveSameName(slot->extension(), extension)) return nullptr;
     if (!slot) slot = std::make_unique<GDriveFileInfoItem>(metadata.gdriveId(), extension);
     slot->setMd5Checksum(metadata.md5Checksum.value_or(std::string()));
     slot->updateBrowsingInfo(metadata);
@@ -177,7 +178,7 @@ std::vector<GDriveFileInfoItem*> GDriveFileInfoCache::getFilesInFolder(const std
 GDriveFileInfoItem* GDriveFileInfoCache::findFileName(const std::string& name, const std::string& parentFolderId)
 {
     for (auto& [key, item] : _items) {
-        if (item->parentId() == parentFolderId && sameIgnoringCase(item->name(), name)) return item.get();
+        if (item->parentId() == parentFolderId && GDriveSameName(item->name(), name)) return item.get();
     }
     return nullptr;
 }
@@ -195,7 +196,7 @@ void GDriveFileInfoCache::assureNavigationInfo(const GDriveMetadata& metadata)
 {
     _navigationItem.reset();
     const std::string extension = metadata.extension().value_or(std::string());
-    if (metadata.gdriveId().empty() || extension.empty() || get(metadata.gdriveId())) return;
+    if (!GDriveIsSafeCacheName(metadata.gdriveId(), extension) || get(metadata.gdriveId())) return;
     _navigationItem = std::make_unique<GDriveFileInfoItem>(metadata.gdriveId(), extension);
     _navigationItem->setMd5Checksum(metadata.md5Checksum.value_or(std::string()));
     _navigationItem->updateBrowsingInfo(metadata);
@@ -210,8 +211,7 @@ GDriveFileInfoItem* GDriveFileInfoCache::getNavigationInfo(const std::string& gd
 
 void GDriveFileInfoCache::itemLoaded(std::unique_ptr<GDriveFileInfoItem> item)
 {
-    if (!item || !item->isValid() || !GDriveAnswers::isValidId(item->gdriveId()) || !isSafeExtension(item->extension()))
-        return;
+    if (!item || !item->isValid() || item->cacheFileName().empty()) return;
     const std::string key = item->gdriveId();
     _items[key] = std::move(item);
 }

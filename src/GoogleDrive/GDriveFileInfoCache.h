@@ -15,6 +15,11 @@
 // Cache files are named by the hex text of the id's bytes: ids are case-sensitive, file systems
 // need not be. Each answers the empty text for an empty id.
 std::string GDriveHexEncodedId(const std::string& gdriveId);
+// Whether an id and an extension, from Drive's answers or from the record file, may name a cache
+// file: every road from them to a local path passes here, so that no answer names a file outside
+// the cache folder, a folder inside it, or a name the file system cannot hold.
+bool GDriveIsSafeCacheName(const std::string& gdriveId, const std::string& extension);
+// The empty text unless GDriveIsSafeCacheName holds.
 std::string GDriveCacheFileName(const std::string& gdriveId, const std::string& extension);
 // The id a cache file's name (without extension) stands for; a trailing odd character is ignored.
 // nullopt as soon as a pair is not two hex digits.
@@ -80,7 +85,8 @@ public:
     void clear();
 
     // The record of the file, made when there is none, with the metadata's checksum, name and
-    // parent; nullptr without id or extension, or when a record of another extension exists.
+    // parent; nullptr without id or extension, for an id and extension that cannot name a cache
+    // file, or when a record of another extension exists.
     GDriveFileInfoItem* update(const GDriveMetadata& metadata);
     // Names and parents of the recorded files among a listing; trashed ones are left alone.
     void updateBrowsingInfoWithMetadata(const std::vector<GDriveMetadata>& listing);

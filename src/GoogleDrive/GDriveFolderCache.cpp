@@ -1,6 +1,7 @@
 #include "GoogleDrive/GDriveFolderCache.h"
 
 #include "GoogleDrive/GDriveAnswers.h"
+#include "GoogleDrive/GDriveUniqueNames.h"
 #include "GoogleDrive/GDriveXml.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -10,20 +11,6 @@
 
 #include <algorithm>
 #include <set>
-
-namespace {
-
-bool sameIgnoringCase(const std::string& first, const std::string& second)
-{
-    gchar* a = g_utf8_casefold(first.c_str(), gssize(first.size()));
-    gchar* b = g_utf8_casefold(second.c_str(), gssize(second.size()));
-    const bool same = a && b && g_strcmp0(a, b) == 0;
-    g_free(a);
-    g_free(b);
-    return same;
-}
-
-} // namespace
 
 GDriveFolderInfoItem::GDriveFolderInfoItem(std::string gdriveId, GDriveFolderCache* cache)
     : _cache(cache), _gdriveId(std::move(gdriveId))
@@ -204,7 +191,7 @@ GDriveFolderInfoItem* GDriveFolderCache::findSubFolder(const std::string& name, 
 {
     for (const auto& [key, item] : _items) {
         if (item->parentId() && *item->parentId() == parentFolderId && item->name() &&
-            sameIgnoringCase(*item->name(), name))
+            GDriveSameName(*item->name(), name))
             return item.get();
     }
     return nullptr;
@@ -215,7 +202,7 @@ bool GDriveFolderCache::fileNameExists(const std::string& name, const std::strin
     GDriveFolderInfoItem* folder = get(folderId);
     if (!folder || !folder->items()) return false;
     return std::any_of(folder->items()->begin(), folder->items()->end(),
-                       [&](const GDriveMetadata& entry) { return sameIgnoringCase(entry.name, name); });
+                       [&](const GDriveMetadata& entry) { return GDriveSameName(entry.name, name); });
 }
 
 std::optional<std::string> GDriveFolderCache::buildFolderPath(const std::string& folderId) const

@@ -5,6 +5,7 @@
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveProvider.h"
+#include "GoogleDrive/GDriveUniqueNames.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/NetworkController.h"
@@ -25,16 +26,6 @@ FileListItem::Date dateFromUnixSeconds(double seconds)
 {
     return FileListItem::Date(
         std::chrono::duration_cast<FileListItem::Date::duration>(std::chrono::duration<double>(seconds)));
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    gchar* left = g_utf8_casefold(a.c_str(), static_cast<gssize>(a.size()));
-    gchar* right = g_utf8_casefold(b.c_str(), static_cast<gssize>(b.size()));
-    const bool equal = left && right && g_strcmp0(left, right) == 0;
-    g_free(left);
-    g_free(right);
-    return equal;
 }
 
 bool containsFileId(const FileListItems& items, const std::string& gdriveId)
@@ -438,7 +429,7 @@ void GDrivePathResolverTask::locateFile()
     if (folder->items()) {
         for (const GDriveMetadata& entry : *folder->items()) {
             // A link names a file: a folder of that name is no answer to open.
-            if (!entry.deleted() && !entry.isFolder() && equalIgnoringCase(entry.name, name)) {
+            if (!entry.deleted() && !entry.isFolder() && GDriveSameName(entry.name, name)) {
                 report(entry.gdriveId());
                 return;
             }

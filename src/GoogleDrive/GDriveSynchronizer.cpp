@@ -374,6 +374,15 @@ void GDriveFileSynchronizer::keepAsNewFile(const std::string& parentId)
     syncCompleted({});
 }
 
+// The records are kept by the id asked for: an answer about another id would file one file's
+// content under another's record.
+bool GDriveFileSynchronizer::answeredAboutAnotherFile(const GDriveMetadata& metadata)
+{
+    if (metadata.gdriveId() == _fileId) return false;
+    syncCompleted("Internal Error: Google Drive answered about another file");
+    return true;
+}
+
 void GDriveFileSynchronizer::getMetadataFromGDrive()
 {
     setState(FetchingMetadata);
@@ -389,6 +398,7 @@ void GDriveFileSynchronizer::getMetadataFromGDrive()
             syncCompleted("Internal Error: file is nil");
             return;
         }
+        if (answeredAboutAnotherFile(*metadata)) return;
         if (metadata->deleted()) {
             fileNotFoundOnGDrive(metadata->parentIdentifier);
             return;
@@ -463,8 +473,16 @@ void GDriveFileSynchronizer::downloadNewFileFromGDrive()
             syncCompleted(localized("gdrive_file_not_found"));
             return;
         }
-        _fileInfo = std::make_unique<GDriveFileInfoItem>(metadata->gdriveId(), metadata->extension().value_or(""));
+        if (answeredAboutAnotherFile(*metadata)) return;
+        _fileInfo = std::make_unique<GDriveFileInfoItem>(_fileId, metadata->extension().value_or(""));
         _sourceFile = _service.provider()->cacheFilePathForCacheFileInfo(_fileInfo.get());
+        if (_sourceFile.empty()) {
+            // An extension that would climb out of the cache, or a name the file system cannot hold:
+            // nothing is written, and the user hears which file it is.
+            syncCompleted(formatText(localized("gdrive_file_name_not_storable"),
+                                     {metadata->name.empty() ? _fileId : metadata->name}));
+            return;
+        }
         downloadFromGDrive(*metadata);
     });
 }

@@ -113,6 +113,8 @@ private:
     // A copy with edits not on Drive outlives the Drive file: it goes up again under a new id.
     void keepAsNewFile(const std::string& parentId);
     std::string replaceByNewFile(const std::string& name, const std::string& folderId, bool goneOnDrive);
+    // True when the answer named another id than asked for: the run has ended.
+    bool answeredAboutAnotherFile(const GDriveMetadata& metadata);
     void getMetadataFromGDrive();
     void metadataReceived(const GDriveMetadata& metadata);
     void downloadNewFileFromGDrive();

@@ -4,6 +4,23 @@
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "platform/Localizer.h"
 
+#include <glib.h>
+
+bool GDriveSameName(const std::string& first, const std::string& second)
+{
+    if (first == second) return true;
+    for (const std::string* name : {&first, &second}) {
+        if (name->find('\0') != std::string::npos || !g_utf8_validate_len(name->data(), name->size(), nullptr))
+            return false;
+    }
+    gchar* a = g_utf8_casefold(first.data(), gssize(first.size()));
+    gchar* b = g_utf8_casefold(second.data(), gssize(second.size()));
+    const bool same = a && b && g_strcmp0(a, b) == 0;
+    g_free(a);
+    g_free(b);
+    return same;
+}
+
 std::string GDriveUniqueFileName(const GDriveFolderCache& folders, GDriveFileInfoCache& files, const std::string& name,
                                  const std::string& parentFolderId)
 {

@@ -117,7 +117,7 @@ TEST_F(DriveCacheManagerTest, StrangersGoAndRecordsWithoutACopyGo)
     unchanged("Kept", 1, 1);
     cacheFile("zz.twkx", 10);
     cacheFile(GDriveCacheFileName("NoRecord", "twkx"), 10);
-    cacheFile(GDriveCacheFileName("bad/id", "twkx"), 10);
+    cacheFile(GDriveHexEncodedId("bad/id") + ".twkx", 10);
     cacheFile(".partial-download", 10);
     std::filesystem::create_directories(root + "/" + GDriveHexEncodedId("Sub"));
     GDriveMetadata lost("Lost", "twkx");
@@ -134,7 +134,7 @@ TEST_F(DriveCacheManagerTest, StrangersGoAndRecordsWithoutACopyGo)
     manager.cleanupCache("");
     EXPECT_FALSE(std::filesystem::exists(root + "/zz.twkx"));
     EXPECT_FALSE(std::filesystem::exists(root + "/" + GDriveCacheFileName("NoRecord", "twkx")));
-    EXPECT_FALSE(std::filesystem::exists(root + "/" + GDriveCacheFileName("bad/id", "twkx")));
+    EXPECT_FALSE(std::filesystem::exists(root + "/" + GDriveHexEncodedId("bad/id") + ".twkx"));
     EXPECT_TRUE(std::filesystem::exists(root + "/.partial-download")) << "a write in progress";
     EXPECT_TRUE(std::filesystem::is_directory(root + "/" + GDriveHexEncodedId("Sub")));
     EXPECT_TRUE(copyExists("Kept"));

@@ -45,6 +45,23 @@ TEST(GDriveCacheNamesTest, HexNamesStandForCaseSensitiveIds)
         {"3 41", std::nullopt}, {"+1", std::nullopt}, {"4A4a", "JJ"},
     };
     for (const auto& [name, gdriveId] : names) EXPECT_EQ(GDriveIdFromHexName(name), gdriveId) << name;
+    // What no answer or record may make a cache name of: a climb out of the folder, a folder inside
+    // it, a NUL cutting the name, or more than a file system's 255 bytes.
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"1AbC", "../../../../tmp/x"},
+        {"1AbC", "/tmp/x"},
+        {"1AbC", "a/b"},
+        {"1AbC", ".."},
+        {"1AbC", std::string("x\0y", 3)},
+        {"a/b", "twkx"},
+        {"../x", "twkx"},
+        {"1AbC", ""},
+        {std::string(126, 'A'), "twkx"},
+        {"1AbC", std::string(65, 'x')},
+    };
+    for (const auto& [gdriveId, extension] : refused)
+        EXPECT_EQ(GDriveCacheFileName(gdriveId, extension), "") << gdriveId << " " << extension;
+    EXPECT_EQ(GDriveCacheFileName(std::string(125, 'A'), "twkx").size(), 255u);
 }
 
 TEST_F(FileInfoTest, UpdateRecordsTheDriveVersionAndRefusesAnotherExtension)

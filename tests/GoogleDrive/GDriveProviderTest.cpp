@@ -361,6 +361,9 @@ TEST_F(GDriveProviderTest, TakenNamesGetTheFirstFreeNumberBeforeTheExtension)
 {
     cachedMap("plan", "Plan.twkx", "A");
     cachedMap("plan1", "plan (1).TWKX", "A");
+    // Names only a broken or hostile server sends: each is taken only by itself.
+    cachedMap("nul", std::string("x\0y.twkx", 8), "A");
+    cachedMap("latin1", "caf\xe9.twkx", "A");
     // A listed entry counts as much as a cached record.
     GDriveMetadata listed("notes", "txt");
     listed.name = "Notes";
@@ -372,8 +375,16 @@ TEST_F(GDriveProviderTest, TakenNamesGetTheFirstFreeNumberBeforeTheExtension)
         std::string unique;
     };
     const std::vector<Case> cases = {
-        {"Plan.twkx", "A", "Plan (2).twkx"}, {"PLAN.twkx", "A", "PLAN (2).twkx"}, {"Plan.twkx", "B", "Plan.twkx"},
-        {"notes", "A", "notes (1)"},         {"Other.twkx", "A", "Other.twkx"},
+        {"Plan.twkx", "A", "Plan (2).twkx"},
+        {"PLAN.twkx", "A", "PLAN (2).twkx"},
+        {"Plan.twkx", "B", "Plan.twkx"},
+        {"notes", "A", "notes (1)"},
+        {"Other.twkx", "A", "Other.twkx"},
+        {std::string("x\0z.twkx", 8), "A", std::string("x\0z.twkx", 8)},
+        {std::string("x\0y.twkx", 8), "A", std::string("x\0y (1).twkx", 12)},
+        {"x.twkx", "A", "x.twkx"},
+        {"caf\xe9.twkx", "A", "caf\xe9 (1).twkx"},
+        {"CAF\xe9.twkx", "A", "CAF\xe9.twkx"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GDriveUniqueFileName(service.folders, service.records, c.name, c.folder), c.unique) << c.name;

@@ -24,6 +24,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -543,4 +545,157 @@ TEST_F(GDriveSynchronizerTest, TheQueueReportsEachFileInTheActivityPane)
     EXPECT_EQ(items[1]->message(), "Plan.twkx");
     EXPECT_EQ(items[0]->title(), localized("gdrive_synchronization_error"));
     EXPECT_EQ(items[0]->state(), 2u);
+}
+
+namespace {
+
+// Every file and folder below the folder; folders end in "/".
+std::set<std::string> entriesBelow(const std::string& root)
+{
+    std::set<std::string> found;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        std::error_code typeError;
+        found.insert(it->path().string() + (it->is_directory(typeError) ? "/" : ""));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST_F(GDriveSynchronizerTest, NoAnswerOrRecordMakesAPathOutsideTheCacheFolder)
+{
+    TempDir temporary;
+    ScopedEnvironment tmp{"TMPDIR", temporary.path()};
+    // The provider's root ends in a separator.
+    const fs::path cacheRoot = fs::path(service->drive->rootDirectory()).parent_path();
+    const std::string cjk = [] {
+        std::string text;
+        for (int i = 0; i < 90; ++i) text += "\xe5\x9c\xb0";
+        return text;
+    }();
+    const std::string longId(200, 'A');
+    auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+    struct Value {
+        const char* field;
+        std::string json;
+    };
+    const Value values[] = {
+        {"fileExtension", quoted("../../../../tmp/x")},
+        {"fileExtension", quoted("/tmp/x")},
+        {"fileExtension", quoted("a/b")},
+        {"fileExtension", quoted("..")},
+        {"fileExtension", quoted("x\\u0000y")},
+        {"fileExtension", quoted(std::string(300, 'x'))},
+        {"fileExtension", quoted(cjk)},
+        {"name", quoted("../../../../tmp/x.twkx")},
+        {"name", quoted("/tmp/x.twkx")},
+        {"name", quoted("a/b.twkx")},
+        {"name", quoted("x\\u0000y.twkx")},
+        {"name", quoted(std::string(300, 'n') + ".twkx")},
+        {"name", quoted(cjk + ".twkx")},
+        {"id", quoted("../../../../tmp/x")},
+        {"id", quoted(longId)},
+        {"id", quoted("W")},
+        {"parents", "[" + quoted("../../../../tmp") + "]"},
+    };
+    // The roads from an answer or a record to a local path, each ending in one run.
+    struct Road {
+        const char* what;
+        std::function<std::string(const Value&)> run;
+    };
+    const Road roads[] = {
+        {"opening a file not cached",
+         [&](const Value& value) {
+             fake.addFile("Hostile.twkx", "content", "W", "H1");
+             fake.forgeField("H1", value.field, value.json);
+             sync->getMostRecentVersionForFileId("H1", {});
+             EXPECT_TRUE(MainLoop::runUntil([&] { return !sync->busy(); }, 20));
+             return completions.done.back().second;
+         }},
+        {"polling a copy changed on Drive",
+         [&](const Value& value) {
+             plan("v2", "v1", "v1");
+             fake.forgeField("F1", value.field, value.json);
+             return run("F1", GDriveFileSynchronizer::Poll);
+         }},
+        {"a conflict copy named by Drive",
+         [&](const Value& value) {
+             plan("v1", "v1", "v1");
+             fake.forgeField("F1", value.field, value.json);
+             // The rename check takes Drive's name into the record, and the copy is named after it.
+             run("F1", GDriveFileSynchronizer::Poll);
+             fake.addFile("Plan.twkx", "v2", "W", "F1");
+             writeTestFile(cachePath("F1"), "mine");
+             return run("F1", GDriveFileSynchronizer::Sync);
+         }},
+        {"uploading a new map",
+         [&](const Value& value) {
+             GDriveMetadata metadata("N1", "twkx");
+             metadata.name = "Idea.twkx";
+             metadata.parentIdentifier = "W";
+             service->records.update(metadata);
+             writeTestFile(cachePath("N1"), "idea");
+             fake.forgeField("N1", value.field, value.json);
+             return run("N1", GDriveFileSynchronizer::Upload);
+         }},
+        {"uploading a change",
+         [&](const Value& value) {
+             plan("v1", "mine", "v1");
+             fake.forgeField("F1", value.field, value.json);
+             return run("F1", GDriveFileSynchronizer::Upload);
+         }},
+        {"a record file naming the cache file",
+         [&](const Value& value) {
+             // The record file keeps what an answer carried; a value that is no text stands as one.
+             std::string text = value.json;
+             if (text.front() == '[') text = text.substr(1, text.size() - 2);
+             text = text.substr(1, text.size() - 2);
+             const std::string attribute = std::string(value.field) == "fileExtension" ? "ext"
+                 : std::string(value.field) == "name"                                  ? "title"
+                 : std::string(value.field) == "parents"                               ? "parent"
+                                                                                       : "id";
+             std::string file = "<file id=\"R1\" ext=\"twkx\" md5=\"" + md5Of("v1") + "\"/>";
+             const size_t at = file.find(attribute + "=\"");
+             const size_t end = file.find('"', at + attribute.size() + 2);
+             if (at != std::string::npos) {
+                 file.replace(at + attribute.size() + 2, end - at - attribute.size() - 2, text);
+             } else {
+                 file.insert(file.size() - 2, " " + attribute + "=\"" + text + "\"");
+             }
+             writeTestFile(home.file("gdrive-file-info-cache.xml"), "<file-cache>" + file + "</file-cache>");
+             service->records.load();
+             fake.addFile("Record.twkx", "v2", "W", "R1");
+             sync->getMostRecentVersionForFileId("R1", {});
+             EXPECT_TRUE(MainLoop::runUntil([&] { return !sync->busy(); }, 20));
+             return completions.done.back().second;
+         }},
+    };
+    for (const Road& road : roads) {
+        for (const Value& value : values) {
+            SCOPED_TRACE(std::string(road.what) + ": " + value.field + " " + value.json.substr(0, 40));
+            const std::set<std::string> before = entriesBelow(home.path());
+            const size_t answered = completions.done.size();
+            road.run(value);
+            EXPECT_GT(completions.done.size(), answered);
+            for (const std::string& entry : entriesBelow(home.path())) {
+                if (before.count(entry)) continue;
+                const fs::path path(entry);
+                const bool cacheFile =
+                    entry.back() != '/' && (path.parent_path() == cacheRoot || path.parent_path() == home.path());
+                EXPECT_TRUE(cacheFile) << entry << " is no cache file";
+                // The next case starts from a clean home.
+                if (!cacheFile) fs::remove_all(entry.back() == '/' ? path.parent_path() : path);
+            }
+            EXPECT_EQ(entriesBelow(temporary.path()), std::set<std::string>{});
+            fake.clearForgedFields();
+            for (const char* gdriveId : {"F1", "H1", "N1", "R1"}) {
+                fake.remove(gdriveId);
+                fs::remove(cacheRoot / GDriveCacheFileName(gdriveId, "twkx"));
+            }
+            service->records.clear();
+            editor->storage.reset();
+        }
+    }
 }

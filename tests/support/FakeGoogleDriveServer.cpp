@@ -305,6 +305,18 @@ void FakeGoogleDriveServer::padDownloads(size_t extraBytes)
     _downloadPadding = extraBytes;
 }
 
+void FakeGoogleDriveServer::forgeField(const std::string& id, const std::string& field, const std::string& jsonValue)
+{
+    std::lock_guard lock(_mutex);
+    _forged[id][field] = jsonValue;
+}
+
+void FakeGoogleDriveServer::clearForgedFields()
+{
+    std::lock_guard lock(_mutex);
+    _forged.clear();
+}
+
 std::string FakeGoogleDriveServer::resolve(const std::string& id) const
 {
     return id == "root" ? _rootId : id;
@@ -339,6 +351,9 @@ std::string FakeGoogleDriveServer::fileJson(const File& file) const
         object["size"] = std::to_string(file.contents.size());
         size_t dot = file.name.rfind('.');
         if (dot != std::string::npos && dot + 1 < file.name.size()) object["fileExtension"] = file.name.substr(dot + 1);
+    }
+    if (auto forged = _forged.find(file.id); forged != _forged.end()) {
+        for (const auto& [field, value] : forged->second) object[field] = json::parse(value);
     }
     return object.dump();
 }

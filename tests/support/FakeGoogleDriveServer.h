@@ -75,6 +75,11 @@ public:
     void dropNextChunks(int count);
     // Downloads send this many bytes more than the file holds.
     void padDownloads(size_t extraBytes);
+    // Every answer about the file (get, list, create, update) carries the field with this JSON
+    // value, as a broken or hostile server sends it: a fileExtension climbing out of a folder, an
+    // id of another file, a name with a NUL in it.
+    void forgeField(const std::string& id, const std::string& field, const std::string& jsonValue);
+    void clearForgedFields();
     // The sign-in as a browser would follow it: the authorize address answers with a redirect to
     // the loopback address the client named, with a code exchanged once with the verifier whose
     // challenge it saw.
@@ -116,6 +121,7 @@ private:
     std::map<std::string, Session> _sessions;
     int _dropChunks = 0;
     size_t _downloadPadding = 0;
+    std::map<std::string, std::map<std::string, std::string>> _forged;
     long long _counter = 0;
     long long _clock = 1765000000000;
     LoopbackHttpServer _server;
