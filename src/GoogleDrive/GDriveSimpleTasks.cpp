@@ -83,7 +83,7 @@ void GDriveSimpleTasks::addFolder(const std::string& name, const std::string& pa
     const std::string errorTitle = localized("gdrive_create_folder_error");
     if (!performSanityCheck(true, errorTitle)) return;
     const std::string unique = _service.uniqueFolderName(name, parentFolderId);
-    setProgress(localized("db_creating_folder_progress"));
+    setProgress(localized("gdrive_creating_folder_progress"));
     GDriveFileObject folder;
     folder.name = unique;
     folder.mimeType = GDriveMetadata::FolderMimeType;
@@ -184,7 +184,7 @@ void GDriveSimpleTasks::deleteFile(const std::string& gdriveId, bool isFolder, c
         taskCompletedWithError(errorTitle, localized("no_network_available"));
         return;
     }
-    setProgress(localized("db_delete_progress"));
+    setProgress(localized("gdrive_delete_progress"));
     std::weak_ptr<bool> alive = _alive;
     _call = _service.driveClient()->deleteFile(
         gdriveId,

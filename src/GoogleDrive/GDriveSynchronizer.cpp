@@ -147,13 +147,13 @@ void GDriveFileSynchronizer::setState(State state)
         break;
     case UploadingNewFile:
     case Uploading:
-        setProgress(localized("db_upload_progress"));
+        setProgress(localized("gdrive_upload_progress"));
         break;
     case FetchingMetadata:
         setProgress(localized("gdrive_synchronize_progress"));
         break;
     case Downloading:
-        setProgress(localized("db_download_progress"));
+        setProgress(localized("gdrive_download_progress"));
         break;
     }
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct RenameEditor : NullEditorInterface {
@@ -96,6 +98,26 @@ TEST_F(GDriveSimpleTasksTest, AddsAFolderUnderAUniqueName)
     EXPECT_EQ(service.log, std::vector<std::string>{"changed " + docs});
     EXPECT_EQ(latestFeedback(), localized("gdrive_add_folder_success_title") + " | Docs/Sub (1)");
     EXPECT_TRUE(told.shown.empty());
+}
+
+TEST_F(GDriveSimpleTasksTest, ProgressNamesGoogleDriveNotAnotherService)
+{
+    struct Case {
+        const char* title;
+        std::function<void()> start;
+    };
+    const Case cases[] = {
+        {"gdrive_creating_folder_progress", [&] { task->addFolder("New", docs); }},
+        {"gdrive_delete_progress", [&] { task->deleteFile("PlanId", false, docs); }},
+    };
+    for (const Case& c : cases) {
+        newTask();
+        told.progressTitles.clear();
+        c.start();
+        finish();
+        EXPECT_EQ(told.progressTitles, std::vector<std::string>{localized(c.title)});
+        EXPECT_NE(localized(c.title).find("Google Drive"), std::string::npos) << localized(c.title);
+    }
 }
 
 TEST_F(GDriveSimpleTasksTest, RenamesOnDriveAndInTheCaches)

@@ -113,8 +113,9 @@ struct OpenMapEditor : NullEditorInterface {
 
 struct Notifications : FeedbackProgressDelegate {
     std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
+    std::vector<std::string> progressTitles;
+    void startProgress(double, const std::string& title) override { progressTitles.push_back(title); }
+    void progress(double, const std::string& title) override { progressTitles.push_back(title); }
     void endProgress() override {}
     void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
     {
@@ -297,6 +298,31 @@ TEST_F(GDriveSynchronizerTest, DecidesByTheThreeChecksumsInEveryMode)
         }
         }
         editor->storage.reset();
+    }
+}
+
+TEST_F(GDriveSynchronizerTest, ProgressNamesGoogleDriveNotAnotherService)
+{
+    struct Row {
+        const char* server;
+        const char* local;
+        std::vector<const char*> titles;
+    };
+    const Row rows[] = {
+        {"v2", "v1", {"gdrive_synchronize_progress", "gdrive_download_progress"}},
+        {"v1", "mine", {"gdrive_synchronize_progress", "gdrive_upload_progress"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("server ") + row.server + " local " + row.local);
+        fake.remove("F1");
+        service->records.clear();
+        plan(row.server, row.local, "v1");
+        notifications.progressTitles.clear();
+        EXPECT_EQ(run("F1", GDriveFileSynchronizer::Sync), "");
+        std::vector<std::string> expected;
+        for (const char* title : row.titles) expected.push_back(localized(title));
+        EXPECT_EQ(notifications.progressTitles, expected);
+        for (const std::string& title : expected) EXPECT_EQ(title.find("Dropbox"), std::string::npos) << title;
     }
 }
 

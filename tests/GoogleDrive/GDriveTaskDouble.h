@@ -81,8 +81,9 @@ struct GDriveTaskDouble : GDriveProviderService, GDriveTaskService {
 
 struct ToldUser : FeedbackProgressDelegate {
     std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
+    std::vector<std::string> progressTitles;
+    void startProgress(double, const std::string& title) override { progressTitles.push_back(title); }
+    void progress(double, const std::string& title) override { progressTitles.push_back(title); }
     void endProgress() override {}
     void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
     {
