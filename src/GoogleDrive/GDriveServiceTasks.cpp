@@ -82,6 +82,11 @@ void GDrive::openMindMap(const std::string& gdriveId, const std::any& info)
         if (_userTasks->add(std::move(resolver))) started->execute();
         return;
     }
+    // The download that opens the map when it ends is under way: the pane that keeps its selection
+    // while the download puts the file in place asks again, and the map would open, or fail to, twice.
+    if (_downloader && _downloader->busy() && _downloader->fileId() == gdriveId &&
+        Notification{"", nullptr, _downloader->userInfo()}.value<int>(OperationKey, 0) == OpenMap)
+        return;
     const std::string cacheFile = _provider->cacheFilePathForFileId(gdriveId);
     std::error_code error;
     if (!cacheFile.empty() && fs::is_regular_file(cacheFile, error)) {

@@ -98,6 +98,9 @@ public:
     void cancel() override;
 
     State state() const { return _state; }
+    // The file and the caller's userInfo of the run under way.
+    const std::string& fileId() const { return _fileId; }
+    const UserInfo& userInfo() const { return _userInfo; }
     static std::string modeAsString(int mode);
 
 private:

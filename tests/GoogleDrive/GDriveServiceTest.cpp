@@ -8,6 +8,7 @@
 #include "GoogleDrive/GDriveInstallation.h"
 #include "GoogleDrive/GDriveSettings.h"
 #include "GoogleDrive/GDriveSimpleTasks.h"
+#include "MindMaps/ImageStore.h"
 #include "Utils/TerminationProcess.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
@@ -254,9 +255,14 @@ TEST_F(GDriveServiceTest, OpensAnUncachedMapOnceDownloaded)
 {
     start();
     fake.addFile("Remote.twkx", "remote", "", "REMOTE");
+    // The pane keeps its selection when the thumbnails change, which asks for the selected map
+    // again while the download puts its file in place.
+    observations.push_back(NotificationCenter::defaultCenter().addObserver(
+        ImageStore::CustomImagesChangedNotification, nullptr,
+        [this](const Notification&) { service->openMindMap("REMOTE", {}); }));
     service->openMindMap("REMOTE", {});
     ASSERT_TRUE(MainLoop::runUntil([&] { return !editor->opened.empty(); }, 20));
-    EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
+    EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"}) << "opened once";
     EXPECT_EQ(readTestFile(service->provider()->cacheFilePathForFileId("REMOTE")), "remote");
 }
 
