@@ -1,6 +1,5 @@
 #include "GoogleDrive/GDriveCacheManager.h"
 
-#include "GoogleDrive/GDriveAnswers.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "Utils/CryptoDigest.h"
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 GDriveCacheManager::GDriveCacheManager(GDriveFileInfoCache& fileInfo, GDriveFolderCache& folderCache,
                                        std::string rootDirectory)
@@ -67,14 +67,17 @@ void GDriveCacheManager::collectFilesInDirectory(const std::string& directory)
     }
     ::closedir(folder);
     std::sort(names.begin(), names.end());
+    // A shortened name no longer spells its id: each copy is found by the name its record gives it.
+    std::unordered_map<std::string, GDriveFileInfoItem*> recordsByName;
+    for (GDriveFileInfoItem* item : _fileInfo.itemsList()) {
+        if (!item->cacheFileName().empty()) recordsByName.emplace(item->cacheFileName(), item);
+    }
     for (const std::string& name : names) {
         const std::string path = directory + "/" + name;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        const size_t dot = name.find_last_of('.');
-        const std::optional<std::string> gdriveId =
-            GDriveIdFromHexName(dot == std::string::npos ? name : name.substr(0, dot));
-        GDriveFileInfoItem* item = gdriveId && GDriveAnswers::isValidId(*gdriveId) ? _fileInfo.get(*gdriveId) : nullptr;
+        const auto found = recordsByName.find(name);
+        GDriveFileInfoItem* item = found == recordsByName.end() ? nullptr : found->second;
         if (!item) {
             if (!_keepUnrecorded) deleteFile(path);
             continue;

@@ -3,6 +3,7 @@
 #include "GoogleDrive/GDriveAnswers.h"
 #include "GoogleDrive/GDriveUniqueNames.h"
 #include "GoogleDrive/GDriveXml.h"
+#include "cloud/CacheFiles.h"
 #include "explorers/FileListItem.h"
 #include "platform/FileUtils.h"
 
@@ -30,9 +31,6 @@ bool isSafeExtension(const std::string& extension)
     return xmlSafeText(extension) == extension;
 }
 
-// What one name in a folder may hold on the file systems the cache lives on.
-constexpr size_t MaxFileNameBytes = 255;
-
 } // namespace
 
 std::string GDriveHexEncodedId(const std::string& gdriveId)
@@ -49,15 +47,15 @@ std::string GDriveHexEncodedId(const std::string& gdriveId)
 
 bool GDriveIsSafeCacheName(const std::string& gdriveId, const std::string& extension)
 {
-    if (!GDriveAnswers::isValidId(gdriveId) || !isSafeExtension(extension)) return false;
-    // A name the file system cannot hold would only fail later, at the first write.
-    return gdriveId.size() * 2 + 1 + extension.size() <= MaxFileNameBytes;
+    return GDriveAnswers::isValidId(gdriveId) && isSafeExtension(extension);
 }
 
 std::string GDriveCacheFileName(const std::string& gdriveId, const std::string& extension)
 {
     if (!GDriveIsSafeCacheName(gdriveId, extension)) return {};
-    return GDriveHexEncodedId(gdriveId) + "." + extension;
+    // An id of Drive's usual length makes a name of less than a hundred bytes; a longer one is
+    // shortened as every cloud cache name is.
+    return fitCacheFileName(GDriveHexEncodedId(gdriveId) + "." + extension);
 }
 
 std::optional<std::string> GDriveIdFromHexName(const std::string& name)

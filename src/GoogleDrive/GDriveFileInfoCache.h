@@ -17,9 +17,10 @@
 std::string GDriveHexEncodedId(const std::string& gdriveId);
 // Whether an id and an extension, from Drive's answers or from the record file, may name a cache
 // file: every road from them to a local path passes here, so that no answer names a file outside
-// the cache folder, a folder inside it, or a name the file system cannot hold.
+// the cache folder or a folder inside it.
 bool GDriveIsSafeCacheName(const std::string& gdriveId, const std::string& extension);
-// The empty text unless GDriveIsSafeCacheName holds.
+// The empty text unless GDriveIsSafeCacheName holds. A name past the file system's limit is
+// shortened, stably and uniquely (fitCacheFileName), and then no longer spells its id.
 std::string GDriveCacheFileName(const std::string& gdriveId, const std::string& extension);
 // The id a cache file's name (without extension) stands for; a trailing odd character is ignored.
 // nullopt as soon as a pair is not two hex digits.

@@ -112,6 +112,19 @@ TEST_F(DriveCacheManagerTest, KeptFilesStayEvenAloneAboveTheBudget)
     EXPECT_EQ(records.count(), 3u);
 }
 
+TEST_F(DriveCacheManagerTest, ACopyWhoseNameWasShortenedIsFoundByItsRecord)
+{
+    const std::string longId(200, 'L');
+    const std::string otherLongId = std::string(199, 'L') + "M";
+    unchanged(longId, 1, 1)->setMd5Checksum("");
+    unchanged(otherLongId, 1, 1);
+    manager.cleanupCache("");
+    EXPECT_TRUE(manager.deletedFiles().empty());
+    EXPECT_TRUE(copyExists(longId));
+    EXPECT_TRUE(copyExists(otherLongId));
+    EXPECT_EQ(records.count(), 2u);
+}
+
 TEST_F(DriveCacheManagerTest, StrangersGoAndRecordsWithoutACopyGo)
 {
     unchanged("Kept", 1, 1);

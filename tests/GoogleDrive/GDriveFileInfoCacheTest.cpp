@@ -46,22 +46,21 @@ TEST(GDriveCacheNamesTest, HexNamesStandForCaseSensitiveIds)
     };
     for (const auto& [name, gdriveId] : names) EXPECT_EQ(GDriveIdFromHexName(name), gdriveId) << name;
     // What no answer or record may make a cache name of: a climb out of the folder, a folder inside
-    // it, a NUL cutting the name, or more than a file system's 255 bytes.
+    // it, or a NUL cutting the name.
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {"1AbC", "../../../../tmp/x"},
-        {"1AbC", "/tmp/x"},
-        {"1AbC", "a/b"},
-        {"1AbC", ".."},
-        {"1AbC", std::string("x\0y", 3)},
-        {"a/b", "twkx"},
-        {"../x", "twkx"},
-        {"1AbC", ""},
-        {std::string(126, 'A'), "twkx"},
+        {"1AbC", "../../../../tmp/x"},    {"1AbC", "/tmp/x"}, {"1AbC", "a/b"},  {"1AbC", ".."},
+        {"1AbC", std::string("x\0y", 3)}, {"a/b", "twkx"},    {"../x", "twkx"}, {"1AbC", ""},
         {"1AbC", std::string(65, 'x')},
     };
     for (const auto& [gdriveId, extension] : refused)
         EXPECT_EQ(GDriveCacheFileName(gdriveId, extension), "") << gdriveId << " " << extension;
-    EXPECT_EQ(GDriveCacheFileName(std::string(125, 'A'), "twkx").size(), 255u);
+    // A long id's name fits the file system's 255 bytes, keeps its extension, and is its own.
+    const std::string longName = GDriveCacheFileName(std::string(200, 'A'), "twkx");
+    EXPECT_LE(longName.size(), 255u);
+    EXPECT_TRUE(longName.ends_with(".twkx")) << longName;
+    EXPECT_EQ(longName, GDriveCacheFileName(std::string(200, 'A'), "twkx"));
+    EXPECT_NE(longName, GDriveCacheFileName(std::string(199, 'A') + "B", "twkx"));
+    EXPECT_EQ(GDriveCacheFileName(std::string(125, 'A'), "twkx"), GDriveHexEncodedId(std::string(125, 'A')) + ".twkx");
 }
 
 TEST_F(FileInfoTest, UpdateRecordsTheDriveVersionAndRefusesAnotherExtension)

@@ -725,3 +725,21 @@ TEST_F(GDriveSynchronizerTest, NoAnswerOrRecordMakesAPathOutsideTheCacheFolder)
         }
     }
 }
+
+TEST_F(GDriveSynchronizerTest, AFileWhoseIdMakesALongNameIsCachedUnderAShortenedOne)
+{
+    const std::string longId(200, 'L');
+    fake.addFile("Long.twkx", "v1", "W", longId);
+    sync->getMostRecentVersionForFileId(longId, {});
+    ASSERT_TRUE(MainLoop::runUntil([&] { return !sync->busy(); }, 20));
+    EXPECT_EQ(completions.done.back().second, "");
+    EXPECT_EQ(cached(longId), "v1");
+    EXPECT_LE(fs::path(cachePath(longId)).filename().string().size(), 255u);
+    // The same name after a restart, so the next run finds the copy.
+    service->records.save();
+    service->records.load();
+    fake.addFile("Long.twkx", "v2", "W", longId);
+    EXPECT_EQ(run(longId, GDriveFileSynchronizer::Poll), "");
+    EXPECT_EQ(cached(longId), "v2");
+    EXPECT_EQ(recordedMd5(longId), md5Of("v2"));
+}
