@@ -54,11 +54,14 @@ std::string queryString(const std::vector<std::pair<std::string, std::string>>& 
     return text;
 }
 
-HttpRequest makeRequest(std::string method, std::string url)
+// repeatable: the request does no harm when it arrives twice, so that a failure on Drive's side
+// after it may have done the work is sent again too.
+HttpRequest makeRequest(std::string method, std::string url, bool repeatable)
 {
     HttpRequest request;
     request.method = std::move(method);
     request.url = std::move(url);
+    request.retryServerErrors = repeatable;
     return request;
 }
 
@@ -93,22 +96,27 @@ struct GDriveCallState : std::enable_shared_from_this<GDriveCallState> {
     using Handler = std::function<void(const HttpResponse&)>;
 
     // Sends the request with the current bearer token and hands the answer to the handler once a
-    // renewal of the token and Drive's rate limit have been dealt with.
-    void send(Build build, Handler handler, bool refreshed = false, size_t rateLimited = 0)
+    // renewal of the token has been dealt with. The engine sends it again after Drive's rate limit,
+    // which Drive words as a 403 of its own, and after 429 and 503; after 500, 502 and 504 only
+    // when the builder marked the request as one that does no harm when it arrives twice.
+    void send(Build build, Handler handler, bool refreshed = false)
     {
         if (done) return;
         OAuthClient& authorization = client->_authorization;
         const auto& tokens = authorization.tokens();
         if (!refreshed && tokens && tokens->expiresAt > 0 && client->_now() >= tokens->expiresAt - ExpiryMargin) {
-            renewThenSend(std::move(build), std::move(handler), rateLimited);
+            renewThenSend(std::move(build), std::move(handler));
             return;
         }
         HttpRequest request = build();
+        request.retryWhen = [](const HttpResponse& answer) {
+            return answer.status == 403 && GDriveError::fromResponse(answer).isRateLimit();
+        };
         const std::string token = authorization.accessToken();
         request.headers.emplace_back("Authorization", "Bearer " + token);
         std::weak_ptr<GDriveCallState> weak = weak_from_this();
-        this->request = client->_engine.start(
-            std::move(request), [weak, build, handler, refreshed, rateLimited, token](HttpResponse answer) {
+        this->request =
+            client->_engine.start(std::move(request), [weak, build, handler, refreshed, token](HttpResponse answer) {
                 auto state = weak.lock();
                 if (!state || state->done) return;
                 if (answer.status == 401 && !refreshed) {
@@ -119,44 +127,27 @@ struct GDriveCallState : std::enable_shared_from_this<GDriveCallState> {
                         state->finish(GDriveError::httpStatus(401, "Not signed in to Google Drive."));
                     } else if (authorization.accessToken() != token) {
                         // Another call renewed it while this one was under way.
-                        state->send(build, handler, true, rateLimited);
+                        state->send(build, handler, true);
                     } else {
-                        state->renewThenSend(build, handler, rateLimited);
+                        state->renewThenSend(build, handler);
                     }
-                    return;
-                }
-                if (answer.status == 403 && rateLimited < state->client->_rateLimitDelays.size() &&
-                    GDriveError::fromResponse(answer).isRateLimit()) {
-                    double delay = state->client->_rateLimitDelays[rateLimited];
-                    // Drive may say how long; never longer than a minute, which the user would take
-                    // for a hang.
-                    const std::string after = answer.header("Retry-After");
-                    if (!after.empty() && after.size() < 6 &&
-                        after.find_first_not_of("0123456789") == std::string::npos) {
-                        delay = std::max(delay, std::min(60.0, std::stod(after)));
-                    }
-                    state->timer = performAfterDelay(delay, [weak, build, handler, refreshed, rateLimited] {
-                        if (auto state = weak.lock()) {
-                            state->send(build, handler, refreshed, rateLimited + 1);
-                        }
-                    });
                     return;
                 }
                 handler(answer);
             });
     }
 
-    void renewThenSend(Build build, Handler handler, size_t rateLimited)
+    void renewThenSend(Build build, Handler handler)
     {
         std::weak_ptr<GDriveCallState> weak = weak_from_this();
-        client->_authorization.refresh([weak, build, handler, rateLimited](const OAuthResult& result) {
+        client->_authorization.refresh([weak, build, handler](const OAuthResult& result) {
             auto state = weak.lock();
             if (!state || state->done) return;
             if (!result.ok()) {
                 state->finish(refreshFailure(result));
                 return;
             }
-            state->send(build, handler, true, rateLimited);
+            state->send(build, handler, true);
         });
     }
 
@@ -340,7 +331,7 @@ GDriveCall GDriveClient::getFile(const std::string& id, const std::string& field
     if (!mayStart(state, _authorization, {&id})) return GDriveCall(state);
     const std::string url = _endpoints.api + "/drive/v3/files/" + OAuthClient::percentEncode(id) +
         queryString({{"fields", fields}, {"supportsAllDrives", "true"}});
-    state->send([url] { return makeRequest("GET", url); },
+    state->send([url] { return makeRequest("GET", url, true); },
                 readingHandler<GDriveMetadata>(state, succeed, &GDriveAnswers::readFile));
     return GDriveCall(state);
 }
@@ -367,7 +358,7 @@ GDriveCall GDriveClient::listFiles(const std::string& q, const std::string& fiel
                          {"pageSize", std::to_string(ListPageSize)},
                          {"pageToken", pageToken}});
         std::weak_ptr<GDriveCallState> inner = weak;
-        state->send([url] { return makeRequest("GET", url); },
+        state->send([url] { return makeRequest("GET", url, true); },
                     [inner, collected, seenTokens, succeed, page](const HttpResponse& answer) {
                         auto state = inner.lock();
                         if (!state) return;
@@ -423,9 +414,11 @@ GDriveCall GDriveClient::createFile(const GDriveFileObject& file, std::optional<
     if (!mayStart(state, _authorization, {})) return GDriveCall(state);
     const std::string url = _endpoints.api + "/drive/v3/files" + queryString({{"fields", fields}});
     const std::string body = fileObjectJson(file);
+    // A second create under the id given is refused as a duplicate; without one it makes a second item.
+    const bool repeatable = !file.id.empty();
     state->send(
-        [url, body] {
-            HttpRequest request = makeRequest("POST", url);
+        [url, body, repeatable] {
+            HttpRequest request = makeRequest("POST", url, repeatable);
             request.headers = {{"Content-Type", "application/json; charset=UTF-8"}};
             request.body = body;
             return request;
@@ -465,9 +458,11 @@ GDriveCall GDriveClient::updateFile(const std::string& id, const GDriveFileObjec
     const std::string url = _endpoints.api + path + parameters + (parameters.empty() ? "?" : "&") +
         "fields=" + OAuthClient::percentEncode(fields);
     const std::string body = fileObjectJson(object);
+    // A rename done twice renames once; a move's parents may have changed in between.
+    const bool renameOnly = addParents.empty() && removeParents.empty();
     state->send(
-        [url, body] {
-            HttpRequest request = makeRequest("PATCH", url);
+        [url, body, renameOnly] {
+            HttpRequest request = makeRequest("PATCH", url, renameOnly);
             request.headers = {{"Content-Type", "application/json; charset=UTF-8"}};
             request.body = body;
             return request;
@@ -482,7 +477,7 @@ GDriveCall GDriveClient::deleteFile(const std::string& id, Completion<GDriveDone
     auto state = makeState<GDriveDone>(this, std::move(completion), succeed);
     if (!mayStart(state, _authorization, {&id})) return GDriveCall(state);
     const std::string url = _endpoints.api + "/drive/v3/files/" + OAuthClient::percentEncode(id);
-    state->send([url] { return makeRequest("DELETE", url); },
+    state->send([url] { return makeRequest("DELETE", url, true); },
                 readingHandler<GDriveDone>(state, succeed, [](const std::string&, std::string&) {
                     return std::optional<GDriveDone>(GDriveDone{});
                 }));
@@ -498,7 +493,7 @@ GDriveCall GDriveClient::generateIds(int count, Completion<std::vector<std::stri
     count = std::clamp(count, 1, 1000);
     const std::string url = _endpoints.api + "/drive/v3/files/generateIds" +
         queryString({{"count", std::to_string(count)}, {"space", "drive"}});
-    state->send([url] { return makeRequest("GET", url); },
+    state->send([url] { return makeRequest("GET", url, true); },
                 readingHandler<std::vector<std::string>>(state, succeed, &GDriveAnswers::readGeneratedIds));
     return GDriveCall(state);
 }
@@ -513,7 +508,7 @@ GDriveCall GDriveClient::download(const std::string& id, const std::string& save
     std::weak_ptr<GDriveCallState> weak = state;
     state->send(
         [url, savePath, maxBytes] {
-            HttpRequest request = makeRequest("GET", url);
+            HttpRequest request = makeRequest("GET", url, true);
             request.downloadPath = savePath;
             request.maxDownloadBytes = maxBytes;
             return request;
@@ -554,6 +549,9 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
     const std::string mimeType = upload->mimeType.empty() ? "application/octet-stream" : upload->mimeType;
     const std::string separator = path.find('?') == std::string::npos ? "?" : "&";
     const std::string fieldsParameter = "fields=" + OAuthClient::percentEncode(fields);
+    // New content under an id of ours, or a file's content replaced, lands once however often it is
+    // sent; a move of parents does not.
+    const bool repeatable = method == "POST" ? !file.id.empty() : path.find("Parents=") == std::string::npos;
     std::weak_ptr<GDriveCallState> weak = state;
 
     if (content->size() <= MultipartLimit) {
@@ -569,8 +567,8 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
         auto shared = std::make_shared<const std::string>(std::move(body));
         const std::string url = _endpoints.upload + path + separator + "uploadType=multipart&" + fieldsParameter;
         state->send(
-            [method, url, boundary, shared] {
-                HttpRequest request = makeRequest(method, url);
+            [method, url, boundary, shared, repeatable] {
+                HttpRequest request = makeRequest(method, url, repeatable);
                 request.headers = {{"Content-Type", "multipart/related; boundary=" + boundary}};
                 request.body = *shared;
                 return request;
@@ -593,7 +591,7 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
         const size_t end = asking ? 0 : std::min(offset + chunkSize, total);
         state->send(
             [session, content, offset, end, total, asking] {
-                HttpRequest request = makeRequest("PUT", session);
+                HttpRequest request = makeRequest("PUT", session, false);
                 if (asking) {
                     request.headers = {{"Content-Range", "bytes */" + std::to_string(total)}};
                 } else {
@@ -648,7 +646,7 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
     const std::string total = std::to_string(content->size());
     state->send(
         [method, url, metadata, mimeType, total] {
-            HttpRequest request = makeRequest(method, url);
+            HttpRequest request = makeRequest(method, url, true);
             request.headers = {{"Content-Type", "application/json; charset=UTF-8"},
                                {"X-Upload-Content-Type", mimeType},
                                {"X-Upload-Content-Length", total}};

@@ -84,11 +84,10 @@ public:
     GDriveClient(HttpEngine& engine, OAuthClient& authorization, GDriveEndpoints endpoints = {});
 
     const GDriveEndpoints& endpoints() const { return _endpoints; }
-    // Tests: the clock the token's expiry is compared with (seconds since 1970), the chunk size of
-    // resumable uploads and the waits after a rate limit.
+    // Tests: the clock the token's expiry is compared with (seconds since 1970) and the chunk size
+    // of resumable uploads.
     void setClock(std::function<double()> now) { _now = std::move(now); }
     void setChunkSize(size_t bytes) { _chunkSize = bytes; }
-    void setRateLimitDelays(std::vector<double> seconds) { _rateLimitDelays = std::move(seconds); }
 
     // id may be "root".
     [[nodiscard]] GDriveCall getFile(const std::string& id, const std::string& fields,
@@ -127,5 +126,4 @@ private:
     GDriveEndpoints _endpoints;
     std::function<double()> _now;
     size_t _chunkSize = ChunkSize;
-    std::vector<double> _rateLimitDelays = {1, 2, 4};
 };

@@ -1,6 +1,7 @@
 #include "GoogleDrive/GDriveError.h"
 
 #include "GoogleDrive/GDriveAnswers.h"
+#include "platform/Localizer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +12,16 @@ std::string lowercased(std::string text)
 {
     for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+std::string serverTroubleText(const GDriveError& error)
+{
+    const bool limited = error.code == 429 || error.code == 403;
+    const std::string status = std::to_string(error.code);
+    if (error.retries <= 0)
+        return formatText(localized(limited ? "gdrive_rate_limited" : "gdrive_server_error"), {status});
+    return formatText(localized(limited ? "gdrive_rate_limited_retried" : "gdrive_server_error_retried"),
+                      {status, std::to_string(error.retries + 1)});
 }
 
 } // namespace
@@ -57,6 +68,7 @@ GDriveError GDriveError::fromResponse(const HttpResponse& response)
         httpStatus(response.status, "Google Drive answered with HTTP status " + std::to_string(response.status) + ".");
     result.structured = GDriveAnswers::readStructuredError(response.body);
     GDriveAnswers::readTokenError(response.body, result.tokenError, result.tokenErrorDescription);
+    result.retries = response.retries;
     return result;
 }
 
@@ -75,12 +87,14 @@ bool GDriveError::isAuthenticationError(const GDriveError& error)
 
 std::string GDriveError::getDefaultErrorMessage(const GDriveError& error)
 {
+    if (error.isServerTrouble()) return serverTroubleText(error);
     if (error.structured) return error.structured->message + " (" + std::to_string(error.structured->code) + ")";
     return error.localizedDescription + " (" + std::to_string(error.code) + ")";
 }
 
 std::string GDriveError::errorDescription() const
 {
+    if (isServerTrouble()) return serverTroubleText(*this);
     if (structured) return structured->message + " (" + std::to_string(structured->code) + ")";
     if (getGDriveErrorCode(*this) == 400 && !tokenErrorDescription.empty()) return tokenErrorDescription;
     return localizedDescription;
@@ -106,4 +120,10 @@ bool GDriveError::isRateLimit() const
 {
     if (getGDriveErrorCode(*this) != 403 || !structured) return false;
     return structured->reason == "rateLimitExceeded" || structured->reason == "userRateLimitExceeded";
+}
+
+bool GDriveError::isServerTrouble() const
+{
+    if (kind != Kind::HttpStatus) return false;
+    return code == 500 || code == 502 || code == 503 || code == 504 || code == 429 || (code == 403 && isRateLimit());
 }

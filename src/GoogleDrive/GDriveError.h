@@ -50,6 +50,8 @@ public:
     std::string tokenErrorDescription;
     // The text of the failure without the structured error.
     std::string localizedDescription;
+    // How often the request was sent again before this answer.
+    int retries = 0;
 
     bool isOffline() const { return kind == Kind::Offline; }
 
@@ -57,14 +59,20 @@ public:
     static long getGDriveErrorCode(const GDriveError& error);
     // For 400 the invalid credentials answer; otherwise exactly 401.
     static bool isAuthenticationError(const GDriveError& error);
-    // "%@ (%ld)": the structured error's message and code, else the description and the code.
+    // "%@ (%ld)": the structured error's message and code, else the description and the code; the
+    // words of server trouble for that.
     static std::string getDefaultErrorMessage(const GDriveError& error);
 
-    // "%@ (%@)" with a structured error; for 400 the token endpoint's description; else the description.
+    // "%@ (%@)" with a structured error; for 400 the token endpoint's description; else the
+    // description; the words of server trouble for that.
     std::string errorDescription() const;
     // A 400 whose token error is "invalid_grant" and whose description says "revoked"; or a 401.
     bool invalidCredentials() const;
     bool is404Error() const;
     // Drive's way of saying 429: a 403 with one of the rate-limit reasons.
     bool isRateLimit() const;
+    // A failure on Drive's side or a limit on how much it takes (5xx, 429, a rate-limit 403), which
+    // passes by itself: its texts say so, and how often the request was tried, instead of the
+    // server's terse "Backend Error".
+    bool isServerTrouble() const;
 };

@@ -1,14 +1,17 @@
 #include "GoogleDrive/GDriveClient.h"
 #include "cloud/OAuthClient.h"
+#include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/TokenStore.h"
 #include "support/FakeGoogleDriveServer.h"
+#include "support/ManualScheduler.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <functional>
 
 namespace {
 
@@ -20,7 +23,10 @@ double now()
 struct GDriveClientTest : ::testing::Test {
     FakeGoogleDriveServer fake;
     TempDir home;
-    HttpEngine engine;
+    FakeClock retryClock{5000};
+    ManualScheduler retryWaits{retryClock};
+    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
+    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
     FileTokenStore tokens{home.file("cloud-tokens.json")};
     OAuthClient oauth{engine,
                       {FakeGoogleDriveServer::ClientId,
@@ -37,7 +43,17 @@ struct GDriveClientTest : ::testing::Test {
     {
         fake.issueTokens("access-0", "refresh-0");
         signIn(now() + 3600);
-        client.setRateLimitDelays({0, 0, 0});
+    }
+
+    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
+    bool driveUntil(const std::function<bool()>& condition)
+    {
+        for (int round = 0; round < 50; ++round) {
+            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 20)) return false;
+            if (condition()) return true;
+            retryWaits.advance(60);
+        }
+        return false;
     }
 
     void signIn(double expiresAt)
@@ -50,7 +66,7 @@ struct GDriveClientTest : ::testing::Test {
     {
         std::optional<GDriveResponse<Result>> response;
         GDriveCall call = start([&](const GDriveResponse<Result>& answer) { response = answer; });
-        EXPECT_TRUE(MainLoop::runUntil([&] { return response.has_value(); }, 20));
+        EXPECT_TRUE(driveUntil([&] { return response.has_value(); }));
         return response.value_or(GDriveResponse<Result>{});
     }
 
@@ -262,8 +278,8 @@ TEST_F(GDriveClientTest, RateLimitsAreWaitedOutAndOtherFailuresReported)
         size_t requests;
     };
     const Case cases[] = {
-        {403, 2, true, 0, 3},    {403, 4, false, 403, 4}, {429, 1, true, 0, 2}, {503, 3, true, 0, 4},
-        {500, 1, false, 500, 1}, {404, 1, false, 404, 1}, {401, 1, true, 0, 3},
+        {403, 2, true, 0, 3}, {403, 4, false, 403, 4}, {429, 1, true, 0, 2}, {503, 3, true, 0, 4},
+        {500, 1, true, 0, 2}, {404, 1, false, 404, 1}, {401, 1, true, 0, 3},
     };
     for (const Case& test : cases) {
         fake.clearLog();
@@ -275,6 +291,124 @@ TEST_F(GDriveClientTest, RateLimitsAreWaitedOutAndOtherFailuresReported)
         }
         EXPECT_EQ(fake.requests().size(), test.requests) << test.status;
         fake.failNext("files.get", 200, 0);
+    }
+}
+
+TEST_F(GDriveClientTest, TroubleOnDrivesSideIsSentAgainWhereARepeatDoesNoHarm)
+{
+    const std::string a = fake.addFolder("A");
+    const std::string b = fake.addFolder("B");
+    const std::string map = fake.addFile("Plan.twkx", "plan", a);
+    writeTestFile(home.file("upload.twkx"), "new content");
+    const GDriveUpload upload{home.file("upload.twkx"), "application/x-zip"};
+    int made = 0;
+    struct Call {
+        const char* route;
+        bool repeatable;
+        // Whether it succeeded.
+        std::function<bool()> run;
+    };
+    const Call calls[] = {
+        {"files.get", true, [&] { return bool(get(map).result); }},
+        {"files.list", true, [&] { return bool(list("'" + a + "' in parents").result); }},
+        {"files.media", true, [&] { return bool(download(map, home.file("copy.twkx")).result); }},
+        {"files.create", true,
+         [&] {
+             GDriveFileObject file;
+             file.id = "1Made" + std::to_string(++made);
+             file.name = "Made.twkx";
+             return bool(create(file, "made").result);
+         }},
+        {"files.update", true,
+         [&] {
+             return bool(wait<GDriveMetadata>([&](auto done) {
+                             return client.updateFile(map, {}, "", "", upload, GDriveMetadata::FileFields, done);
+                         }).result);
+         }},
+        {"files.update", true,
+         [&] {
+             GDriveFileObject renamed;
+             renamed.name = "Renamed " + std::to_string(++made) + ".twkx";
+             return bool(wait<GDriveMetadata>([&](auto done) {
+                             return client.updateFile(map, renamed, "", "", std::nullopt, GDriveMetadata::FileFields,
+                                                      done);
+                         }).result);
+         }},
+        // A repeat of these could make a second folder, or move from a parent the file has left.
+        {"files.create", false,
+         [&] {
+             GDriveFileObject folder;
+             folder.name = "Folder " + std::to_string(++made);
+             folder.mimeType = GDriveMetadata::FolderMimeType;
+             return bool(wait<GDriveMetadata>([&](auto done) {
+                             return client.createFile(folder, std::nullopt, GDriveMetadata::FileFields, done);
+                         }).result);
+         }},
+        {"files.update", false,
+         [&] {
+             const bool toB = fake.file(map)->parents == std::vector<std::string>{a};
+             return bool(wait<GDriveMetadata>([&](auto done) {
+                             return client.updateFile(map, {}, toB ? b : a, toB ? a : b, std::nullopt,
+                                                      GDriveMetadata::FileFields, done);
+                         }).result);
+         }},
+        {"files.delete", true,
+         [&] {
+             const std::string gone = fake.addFile("Gone.twkx", "gone", a);
+             return bool(wait<GDriveDone>([&](auto done) { return client.deleteFile(gone, done); }).result);
+         }},
+    };
+    struct Trouble {
+        int status;
+        std::optional<int> retryAfter;
+        const char* reason;
+        // Not processed: sent again whatever the call.
+        bool always;
+    };
+    const Trouble troubles[] = {
+        {500, std::nullopt, "", false},
+        {502, std::nullopt, "", false},
+        {504, 2, "", false},
+        {503, std::nullopt, "", true},
+        {403, std::nullopt, "rateLimitExceeded", true},
+        {403, 5, "userRateLimitExceeded", true},
+        {429, std::nullopt, "", true},
+    };
+    for (const Call& call : calls) {
+        for (const Trouble& trouble : troubles) {
+            SCOPED_TRACE(std::string(call.route) + (call.repeatable ? "" : " (no repeat) ") + " " +
+                         std::to_string(trouble.status) + " " + trouble.reason);
+            fake.failNextAsDrive(call.route, trouble.status, 1, trouble.retryAfter, trouble.reason);
+            fake.clearLog();
+            const bool retried = call.repeatable || trouble.always;
+            EXPECT_EQ(call.run(), retried);
+            EXPECT_EQ(fake.requestsTo(call.route).size(), retried ? 2u : 1u);
+        }
+    }
+}
+
+TEST_F(GDriveClientTest, TroubleThatStaysIsSaidInWordsAfterTheBoundedTries)
+{
+    const std::string map = fake.addFile("Plan.twkx", "plan");
+    struct Case {
+        int status;
+        const char* reason;
+        std::string told;
+    };
+    const Case cases[] = {
+        {500, "", formatText(localized("gdrive_server_error_retried"), {"500", "4"})},
+        {502, "", formatText(localized("gdrive_server_error_retried"), {"502", "4"})},
+        {403, "userRateLimitExceeded", formatText(localized("gdrive_rate_limited_retried"), {"403", "4"})},
+    };
+    for (const Case& c : cases) {
+        fake.clearLog();
+        // As many as the first request and its retries take.
+        fake.failNextAsDrive("files.get", c.status, 4, std::nullopt, c.reason);
+        auto response = get(map);
+        ASSERT_TRUE(response.error) << c.status;
+        EXPECT_EQ(fake.requestsTo("files.get").size(), 4u) << c.status;
+        EXPECT_EQ(response.error->errorDescription(), c.told);
+        EXPECT_EQ(GDriveError::getDefaultErrorMessage(*response.error), c.told);
     }
 }
 

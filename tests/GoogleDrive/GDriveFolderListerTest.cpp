@@ -228,6 +228,22 @@ TEST_F(GDriveFolderListerTest, DriveErrorsFailTheListing)
     }
 }
 
+TEST_F(GDriveFolderListerTest, AListingOutlivesPassingTroubleOnDrivesSideAndSaysWhenItStays)
+{
+    fake.failNextAsDrive("files.list", 500);
+    Answer answer = list(docs);
+    EXPECT_EQ(answer.result, GDriveFolderLister::Listed);
+    EXPECT_TRUE(told.shown.empty());
+
+    fake.failNextAsDrive("files.list", 503, 4, 1);
+    answer = list(docs);
+    EXPECT_EQ(answer.result, GDriveFolderLister::Failed);
+    ASSERT_EQ(told.shown.size(), 1u);
+    EXPECT_EQ(told.shown[0],
+              localized("gdrive_directory_listing_error_title") + " | " +
+                  formatText(localized("gdrive_server_error_retried"), {"503", "4"}) + " | 2");
+}
+
 TEST_F(GDriveFolderListerTest, ALostConnectionListsFromTheCaches)
 {
     GDriveClient unreachable{engine, oauth, {"http://127.0.0.1:1", "http://127.0.0.1:1"}};

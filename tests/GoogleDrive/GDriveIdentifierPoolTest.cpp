@@ -205,7 +205,8 @@ TEST(IdentifierPoolOnDriveTest, RefillsFromDriveAndKeepsThePoolWhenDriveFails)
 
     GDriveIdentifierPool pool(home.file("gdrive-identifier-pool.xml"), &source);
     pool.setOnline([] { return true; });
-    fake.failNext("files.generateIds", 500);
+    // A fault that outlasts the retries.
+    fake.failNext("files.generateIds", 500, 4);
     pool.checkIdentifierPoolSize();
     ASSERT_TRUE(MainLoop::runUntil([&] { return !pool.isRefilling(); }, 20));
     EXPECT_TRUE(pool.identifiers().empty());

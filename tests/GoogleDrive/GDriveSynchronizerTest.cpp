@@ -146,7 +146,10 @@ struct GDriveSynchronizerTest : ::testing::Test {
     TempDir home;
     ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
     ScopedNetwork network{true};
-    HttpEngine engine;
+    FakeClock retryClock{5000};
+    ManualScheduler retryWaits{retryClock};
+    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
+    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
     FileTokenStore tokens{home.file("cloud-tokens.json")};
     OAuthClient oauth{engine,
                       {FakeGoogleDriveServer::ClientId,
@@ -171,7 +174,6 @@ struct GDriveSynchronizerTest : ::testing::Test {
         fake.issueTokens("access-0", "refresh-0");
         tokens.write("drive", OAuthTokens{"access-0", "refresh-0", now() + 3600, ""}.toJson());
         oauth.restore();
-        client.setRateLimitDelays({0, 0, 0});
         fake.addFolder("Tarnwick", "", "T");
         fake.addFolder("Work", "", "W");
         service = std::make_unique<SyncServiceDouble>(home, client);
@@ -214,11 +216,22 @@ struct GDriveSynchronizerTest : ::testing::Test {
         return item ? item->md5Checksum() : "none";
     }
 
+    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
+    bool driveUntil(const std::function<bool()>& condition)
+    {
+        for (int round = 0; round < 50; ++round) {
+            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 20)) return false;
+            if (condition()) return true;
+            retryWaits.advance(60);
+        }
+        return false;
+    }
+
     std::string run(const std::string& gdriveId, int mode)
     {
         const size_t before = completions.done.size();
         sync->synchronizeFileId(gdriveId, mode, {});
-        EXPECT_TRUE(MainLoop::runUntil([&] { return completions.done.size() > before; }, 20));
+        EXPECT_TRUE(driveUntil([&] { return completions.done.size() > before; }));
         EXPECT_FALSE(sync->busy());
         return completions.done.size() > before ? completions.done.back().second : "no answer";
     }
@@ -742,4 +755,34 @@ TEST_F(GDriveSynchronizerTest, AFileWhoseIdMakesALongNameIsCachedUnderAShortened
     EXPECT_EQ(run(longId, GDriveFileSynchronizer::Poll), "");
     EXPECT_EQ(cached(longId), "v2");
     EXPECT_EQ(recordedMd5(longId), md5Of("v2"));
+}
+
+TEST_F(GDriveSynchronizerTest, ADownloadOutlivesPassingTroubleOnDrivesSideAndSaysWhenItStays)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        std::string told;
+    };
+    const Case cases[] = {
+        {"one 500", [&] { fake.failNextAsDrive("files.media", 500); }, ""},
+        {"502 then 504 with Retry-After",
+         [&] {
+             fake.failNextAsDrive("files.media", 502);
+             fake.failNextAsDrive("files.media", 504, 1, 3);
+         },
+         ""},
+        {"a rate limit on the metadata", [&] { fake.failNextAsDrive("files.get", 403, 2, std::nullopt, ""); }, ""},
+        {"500 that stays", [&] { fake.failNextAsDrive("files.media", 500, 4); },
+         formatText(localized("gdrive_server_error_retried"), {"500", "4"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.remove("F1");
+        service->records.clear();
+        plan("v2", "v1", "v1");
+        c.arrange();
+        EXPECT_EQ(run("F1", GDriveFileSynchronizer::Poll), c.told);
+        EXPECT_EQ(cached("F1"), c.told.empty() ? "v2" : "v1");
+    }
 }

@@ -13,6 +13,7 @@
 #include "platform/TokenStore.h"
 #include "store/ExternalProvider.h"
 #include "support/FakeGoogleDriveServer.h"
+#include "support/ManualScheduler.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
 #include "support/TempDir.h"
@@ -100,7 +101,10 @@ struct GDriveTaskFixture : ::testing::Test {
     ScopedEnvironment cache{"XDG_CACHE_HOME", home.file("cache")};
     ScopedNetwork network{true};
     FakeGoogleDriveServer fake;
-    HttpEngine engine;
+    FakeClock retryClock{5000};
+    ManualScheduler retryWaits{retryClock};
+    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
+    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
     FileTokenStore tokens{home.file("cloud-tokens.json")};
     OAuthClient oauth{engine,
                       {FakeGoogleDriveServer::ClientId,
@@ -124,7 +128,6 @@ struct GDriveTaskFixture : ::testing::Test {
         const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
         tokens.write("drive", OAuthTokens{"access-0", "refresh-0", now + 3600, ""}.toJson());
         oauth.restore();
-        client.setRateLimitDelays({0, 0, 0});
         service.client = &client;
         service.driveProvider = std::make_unique<GDriveProvider>(service);
         root = fake.rootId();
@@ -133,7 +136,16 @@ struct GDriveTaskFixture : ::testing::Test {
     }
     ~GDriveTaskFixture() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 
-    static bool waitFor(const std::function<bool()>& condition) { return MainLoop::runUntil(condition, 10); }
+    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
+    bool waitFor(const std::function<bool()>& condition)
+    {
+        for (int round = 0; round < 50; ++round) {
+            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 10)) return false;
+            if (condition()) return true;
+            retryWaits.advance(60);
+        }
+        return false;
+    }
 
     // The decoded parameters of a logged request.
     static std::map<std::string, std::string> parameters(const FakeGoogleDriveServer::LoggedRequest& request)

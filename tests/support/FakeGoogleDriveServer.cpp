@@ -311,6 +311,13 @@ void FakeGoogleDriveServer::forgeField(const std::string& id, const std::string&
     _forged[id][field] = jsonValue;
 }
 
+void FakeGoogleDriveServer::failNextAsDrive(const std::string& route, int status, int count,
+                                            std::optional<int> retryAfter, const std::string& reason)
+{
+    std::lock_guard lock(_mutex);
+    _driveFaults.push_back(DriveFault{route, status, count, retryAfter, reason});
+}
+
 void FakeGoogleDriveServer::clearForgedFields()
 {
     std::lock_guard lock(_mutex);
@@ -415,6 +422,32 @@ LoopbackReply FakeGoogleDriveServer::route(const std::string& name, const std::s
         }
     });
     if (held) return *held;
+    for (DriveFault& fault : _driveFaults) {
+        if (fault.count <= 0 || (!fault.route.empty() && fault.route != name)) continue;
+        --fault.count;
+        LoopbackReply reply;
+        switch (fault.status) {
+        case 403:
+        case 429: {
+            const std::string reason = fault.reason.empty() ? "rateLimitExceeded" : fault.reason;
+            reply = driveError(fault.status, reason,
+                               reason == "userRateLimitExceeded" ? "User Rate Limit Exceeded" : "Rate Limit Exceeded");
+            break;
+        }
+        case 500:
+        case 503:
+            reply = driveError(fault.status, "backendError", "Backend Error");
+            break;
+        default:
+            reply = LoopbackReply::text(fault.status,
+                                        "<!DOCTYPE html><html lang=en><title>Error " + std::to_string(fault.status) +
+                                            " (Server Error)!!1</title><p>That's an error.</html>");
+            reply.headers = {{"Content-Type", "text/html; charset=UTF-8"}};
+            break;
+        }
+        if (fault.retryAfter) reply.headers.emplace_back("Retry-After", std::to_string(*fault.retryAfter));
+        return reply;
+    }
     if (name == "oauth.authorize") return authorize(request);
     if (name == "oauth.token") return token(request);
     if (name == "unknown") return LoopbackReply::text(404, "Not Found");

@@ -71,6 +71,12 @@ public:
 
     // Faults (failNext) are answered in Drive's shapes: 403 with the reason rateLimitExceeded, 429
     // and 503 with "Retry-After".
+    // The next count requests to the route ("" for any) are answered as Drive and Google's front end
+    // answer trouble on their side: 500 and 503 as a "backendError", 502 and 504 as the front end's
+    // HTML page, 403 and 429 with the rate-limit reason given (rateLimitExceeded when none). They
+    // carry "Retry-After" only when retryAfter is set.
+    void failNextAsDrive(const std::string& route, int status, int count = 1,
+                         std::optional<int> retryAfter = std::nullopt, const std::string& reason = "");
     // The next count chunks of resumable sessions are taken in half, then the connection drops.
     void dropNextChunks(int count);
     // Downloads send this many bytes more than the file holds.
@@ -122,6 +128,14 @@ private:
     int _dropChunks = 0;
     size_t _downloadPadding = 0;
     std::map<std::string, std::map<std::string, std::string>> _forged;
+    struct DriveFault {
+        std::string route;
+        int status;
+        int count;
+        std::optional<int> retryAfter;
+        std::string reason;
+    };
+    std::vector<DriveFault> _driveFaults;
     long long _counter = 0;
     long long _clock = 1765000000000;
     LoopbackHttpServer _server;
