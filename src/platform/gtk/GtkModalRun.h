@@ -5,6 +5,7 @@
 
 namespace Gtk {
 class Dialog;
+class Widget;
 class Window;
 } // namespace Gtk
 
@@ -20,8 +21,15 @@ void setSessionStarter(SessionStarter starter);
 // loop runs. Nothing when no starter is set.
 std::shared_ptr<void> beginSession();
 
-// The window dialogs are transient for: the application's active window, if any.
+// The window a dialog asked for by the widget belongs to: the asker's own window while it shows;
+// else the window of ours the user works in, which is not always the one the application knows
+// of (the preferences, the style editor and the panels are windows of their own). The excluded
+// window (the dialog about to run) is never the answer.
+Gtk::Window* windowFor(const Gtk::Widget* asker, const Gtk::Window* excluded = nullptr);
+// The window dialogs asked for by no widget are transient for: windowFor(nullptr).
 Gtk::Window* activeWindow();
-int run(Gtk::Dialog& dialog);
+// Runs the dialog transient for the asker's window (see windowFor), so that the window manager
+// stacks it above the window that asked and not beneath it.
+int run(Gtk::Dialog& dialog, const Gtk::Widget* asker = nullptr);
 
 } // namespace GtkModalRun
