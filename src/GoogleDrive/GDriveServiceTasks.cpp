@@ -152,7 +152,11 @@ void GDrive::syncCompleted(const std::string& fileId, const UserInfo& userInfo, 
 {
     Notification info{"", nullptr, userInfo};
     if (!error.empty()) {
-        notifyError(localized("error_title_error_opening_document"), error);
+        // The map reopened at a start is fetched here too: a notice alone may pass while the window
+        // still shows nothing, and the reason must stay where the user can find it.
+        FeedbackCenter& center = FeedbackCenter::feedbackCenter();
+        center.showEditorNotification(center.addItemWithTitle(localized("error_title_error_opening_document"), error,
+                                                              FeedbackStateError, FeedbackCenter::gdriveImage()));
     } else {
         switch (info.value<int>(OperationKey, 0)) {
         case OpenMap: {

@@ -28,7 +28,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -284,22 +287,85 @@ TEST_F(GDriveServiceTest, AMapAskedForWhileTheAccountIsSetUpOpensOnceItIs)
     EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
 }
 
+namespace {
+
+// The notices the window shows, "title | message", while it lives.
+struct Told : FeedbackProgressDelegate {
+    std::vector<std::string> shown;
+    Told() { FeedbackCenter::feedbackCenter().setDelegate(this); }
+    ~Told() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
+    void startProgress(double, const std::string&) override {}
+    void progress(double, const std::string&) override {}
+    void endProgress() override {}
+    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
+    {
+        shown.push_back(item->title() + " | " + item->message());
+    }
+};
+
+// Writes past a size fail as on a full disk, for the process, while it lives.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &_old);
+        _oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = _old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~ScopedFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &_old);
+        std::signal(SIGXFSZ, _oldHandler);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    rlimit _old{};
+    void (*_oldHandler)(int) = nullptr;
+};
+
+} // namespace
+
+// The map of the last session is reopened at the start while the account is set up; the disk
+// fills up during its download. The window shows no map, and says why.
+TEST_F(GDriveServiceTest, AReopenedMapWhoseDownloadCannotBeWrittenIsSaidAndKeptInTheActivityPane)
+{
+    Told told;
+    FeedbackCenter::feedbackCenter().clearFeedbackItems();
+    make();
+    fake.addFile("Remote.twkx", std::string(256 * 1024, 'm'), "", "REMOTE");
+    service->initiateSession();
+    ASSERT_TRUE(service->isInitializing());
+    service->openMindMap("REMOTE", {});
+    {
+        ScopedFileSizeLimit full(64 * 1024);
+        for (int step = 0; step < 200 && !service->isLinked(); ++step) {
+            scheduler.advance(0.01);
+            MainLoop::runUntil([] { return false; }, 0.01);
+        }
+        ASSERT_TRUE(service->isLinked());
+        ASSERT_TRUE(MainLoop::runUntil([&] { return !told.shown.empty() || !editor->opened.empty(); }, 20));
+    }
+    EXPECT_TRUE(editor->opened.empty());
+    const std::string title = localized("error_title_error_opening_document");
+    ASSERT_EQ(told.shown.size(), 1u);
+    EXPECT_EQ(told.shown[0].rfind(title + " | ", 0), 0u) << told.shown[0];
+    const auto& items = FeedbackCenter::feedbackCenter().items();
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items.front()->title(), title);
+    EXPECT_EQ(items.front()->state(), unsigned(FeedbackStateError));
+    EXPECT_FALSE(items.front()->message().empty());
+    EXPECT_FALSE(fs::exists(service->provider()->cacheFilePathForFileId("REMOTE")));
+}
+
 // Without the network at the first start nothing of Drive can work: the user is told, and the
 // set-up runs again once the network is back instead of at the next start.
 TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack)
 {
-    struct Told : FeedbackProgressDelegate {
-        std::vector<std::string> shown;
-        Told() { FeedbackCenter::feedbackCenter().setDelegate(this); }
-        ~Told() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
-        void startProgress(double, const std::string&) override {}
-        void progress(double, const std::string&) override {}
-        void endProgress() override {}
-        void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-        {
-            shown.push_back(item->title() + " | " + item->message());
-        }
-    } told;
+    Told told;
     network.set(false);
     make();
     service->initiateSession();
