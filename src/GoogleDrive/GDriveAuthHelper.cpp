@@ -10,6 +10,8 @@
 
 #include <glib.h>
 
+#include <utility>
+
 GDriveAuthHelper& GDriveAuthHelper::sharedHelper()
 {
     static std::unique_ptr<TokenStore> store = makeTokenStore();
@@ -32,6 +34,9 @@ GDriveAuthHelper::GDriveAuthHelper(HttpEngine& engine, TokenStore& store, OAuthS
     _oauth.setStoreFailureHandler([this, alive](const Error& error) {
         if (!alive.expired()) showFailure(error.localizedDescription);
     });
+    _store.setUnlockHandler([this, alive] {
+        if (!alive.expired()) keyringUnlocked();
+    });
 }
 
 GDriveAuthHelper::~GDriveAuthHelper()
@@ -43,32 +48,47 @@ GDriveClient& GDriveAuthHelper::driveService()
 {
     if (!_restored) {
         _restored = true;
-        std::weak_ptr<bool> alive = _alive;
-        _oauth.restore([this, alive](const Error&) {
-            if (alive.expired()) return;
-            if (_oauth.isLinked()) return restoreEnded();
-            // An earlier version's sign-in, taken over so that the user need not sign in again.
-            _store.readLater(GDriveSettings::EarlierKeychainItemName,
-                             [this, alive](std::optional<std::string> earlier, const Error&) {
-                                 if (alive.expired()) return;
-                                 std::optional<OAuthTokens> tokens =
-                                     earlier ? OAuthTokens::fromJson(*earlier) : std::nullopt;
-                                 if (!tokens) return restoreEnded();
-                                 _store.writeLater(GDriveSettings::KeychainItemName, *earlier,
-                                                   [this, alive, tokens](const Error& error) {
-                                                       if (alive.expired()) return;
-                                                       if (error.isEmpty()) {
-                                                           _oauth.restore([this, alive](const Error&) {
-                                                               if (!alive.expired()) restoreEnded();
-                                                           });
-                                                           return;
-                                                       }
-                                                       carryOverFailed(*tokens, error);
-                                                   });
-                             });
-        });
+        restoreSignIn();
     }
     return _client;
+}
+
+void GDriveAuthHelper::keyringUnlocked()
+{
+    if (!_keyringLocked || _restoring || _flowInProgress || _oauth.isLinked()) return;
+    _restoring = true;
+    _restoringAfterUnlock = true;
+    restoreSignIn();
+}
+
+void GDriveAuthHelper::restoreSignIn()
+{
+    std::weak_ptr<bool> alive = _alive;
+    _oauth.restore([this, alive](const Error& error) {
+        if (alive.expired()) return;
+        // A keyring left locked would ask for its password again for the earlier item: the
+        // sign-in is read once the keyring is unlocked.
+        _keyringLocked = TokenStore::isKeyringLocked(error);
+        if (_oauth.isLinked() || _keyringLocked) return restoreEnded();
+        // An earlier version's sign-in, taken over so that the user need not sign in again.
+        _store.readLater(
+            GDriveSettings::EarlierKeychainItemName, [this, alive](std::optional<std::string> earlier, const Error&) {
+                if (alive.expired()) return;
+                std::optional<OAuthTokens> tokens = earlier ? OAuthTokens::fromJson(*earlier) : std::nullopt;
+                if (!tokens) return restoreEnded();
+                _store.writeLater(GDriveSettings::KeychainItemName, *earlier,
+                                  [this, alive, tokens](const Error& error) {
+                                      if (alive.expired()) return;
+                                      if (error.isEmpty()) {
+                                          _oauth.restore([this, alive](const Error&) {
+                                              if (!alive.expired()) restoreEnded();
+                                          });
+                                          return;
+                                      }
+                                      carryOverFailed(*tokens, error);
+                                  });
+            });
+    });
 }
 
 OAuthClient& GDriveAuthHelper::authorization()
@@ -104,6 +124,9 @@ void GDriveAuthHelper::restoreEnded()
     auto waiting = std::move(_waitingForRestore);
     _waitingForRestore.clear();
     for (auto& then : waiting) then();
+    // Found after the start, once the keyring was unlocked elsewhere: the service hears of it as of
+    // a new sign-in.
+    if (std::exchange(_restoringAfterUnlock, false) && _oauth.isLinked() && _unlockedSignIn) _unlockedSignIn();
 }
 
 void GDriveAuthHelper::whenRestored(std::function<void()> then)
@@ -194,6 +217,7 @@ void GDriveAuthHelper::showFailure(const std::string& text)
 
 void GDriveAuthHelper::deauthenticate()
 {
+    _keyringLocked = false;
     driveService();
     _oauth.unlink();
     _store.removeLater(GDriveSettings::EarlierKeychainItemName, {});

@@ -46,6 +46,11 @@ public:
     void deauthenticate();
 
     bool isFlowInProgress() const { return _flowInProgress; }
+    // The sign-in of an earlier run may be in a keyring the user left locked (its password
+    // question was dismissed): it is read when the keyring is unlocked elsewhere, and then the
+    // handler runs as after a sign-in.
+    bool isSignInLocked() const { return _keyringLocked; }
+    void setUnlockedSignInHandler(std::function<void()> handler) { _unlockedSignIn = std::move(handler); }
     // Brings the program's windows to the front once the browser has handed the sign-in back.
     void setBringToFront(std::function<void()> bringToFront) { _bringToFront = std::move(bringToFront); }
     // The listener of the running or last sign-in (tests).
@@ -54,7 +59,9 @@ public:
 private:
     void flowEnded(const OAuthResult& result, const std::function<void()>& completion);
     void showFailure(const std::string& text);
+    void restoreSignIn();
     void restoreEnded();
+    void keyringUnlocked();
     void carryOverFailed(const OAuthTokens& earlier, const Error& error);
 
     HttpEngine& _engine;
@@ -66,6 +73,9 @@ private:
     GDriveClient _client;
     bool _restored = false;
     bool _restoring = true;
+    bool _restoringAfterUnlock = false;
+    bool _keyringLocked = false;
+    std::function<void()> _unlockedSignIn;
     std::vector<std::function<void()>> _waitingForRestore;
     bool _flowInProgress = false;
     std::unique_ptr<GDriveRedirectListener> _listener;

@@ -168,6 +168,11 @@ void GDrive::initiateSession()
     auth().whenRestored([this, alive] {
         if (!alive.expired() && _sessionStarted) performAuthorizedChanged();
     });
+    // A keyring left locked at the start and unlocked later, in another program, brings the
+    // sign-in then.
+    auth().setUnlockedSignInHandler([this, alive] {
+        if (!alive.expired() && _sessionStarted) performAuthorizedChanged();
+    });
 }
 
 void GDrive::whenSignInKnown(std::function<void()> then)
@@ -201,7 +206,19 @@ void GDrive::performAuthorizedChanged()
     _observingNetwork = authorized;
     NotificationCenter::defaultCenter().post(AuthorizationChangeNotification, this);
     updateActive();
+    std::optional<LockedOpen> waiting = std::move(_openOnceUnlocked);
+    _openOnceUnlocked.reset();
+    // The map asked for while the keyring was locked follows, unless the user went to another.
+    if (authorized && waiting && waiting->editorStorage == currentEditorStorage())
+        _pendingOpen = PendingOpen{waiting->gdriveId, waiting->info};
     if (authorized) runInitializationTask();
+}
+
+std::string GDrive::currentEditorStorage()
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor ? editor->currentStorage() : nullptr;
+    return storage ? storage->providerId() + "/" + storage->id() : std::string();
 }
 
 void GDrive::authorize(const std::any&)

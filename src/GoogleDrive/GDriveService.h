@@ -105,6 +105,8 @@ public:
     void performDeauthorize();
     void dropPersonality() override;
     void performAuthorizedChanged();
+    // The provider and id of the map the window shows, empty when none.
+    static std::string currentEditorStorage();
 
     // Periodic work.
     void checkPendingEvents();
@@ -239,5 +241,12 @@ private:
         std::any info;
     };
     std::optional<PendingOpen> _pendingOpen;
+    // Asked for while the sign-in was in a locked keyring, with the map the window showed then.
+    struct LockedOpen {
+        std::string gdriveId;
+        std::any info;
+        std::string editorStorage;
+    };
+    std::optional<LockedOpen> _openOnceUnlocked;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -1,4 +1,5 @@
 #include "Editor/FeedbackCenter.h"
+#include "GoogleDrive/GDriveAuthHelper.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFileTasks.h"
 #include "GoogleDrive/GDriveFolderLister.h"
@@ -74,7 +75,12 @@ GDriveSimpleTasks* GDrive::startSimpleTask()
 
 void GDrive::openMindMap(const std::string& gdriveId, const std::any& info)
 {
-    if (!isAuthorized() || gdriveId.empty()) return;
+    if (gdriveId.empty()) return;
+    if (!isAuthorized()) {
+        // The sign-in is in a keyring the user left locked: the map follows once it is unlocked.
+        if (auth().isSignInLocked()) _openOnceUnlocked = LockedOpen{gdriveId, info, currentEditorStorage()};
+        return;
+    }
     if (gdriveId.find('/') != std::string::npos) {
         if (!_userTasks || _userTasks->busy()) return;
         auto resolver = std::make_unique<GDrivePathResolverTask>(*this, this, gdriveId, ResolveAsMap, info);

@@ -27,6 +27,25 @@ const SecretSchema* tokenSchema()
     return &schema;
 }
 
+// The same items found by their account alone. A keyring read locked from disk keeps the items'
+// attributes only as hashes, and the schema's name among them cannot be matched: a search naming it
+// finds nothing, so nothing is unlocked and the sign-in looks absent.
+const SecretSchema* lockedItemSchema()
+{
+    static const SecretSchema schema = {
+        "com.orrinworks.Tarnwick.CloudToken",
+        SECRET_SCHEMA_DONT_MATCH_NAME,
+        {{"account", SECRET_SCHEMA_ATTRIBUTE_STRING}, {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+    };
+    return &schema;
+}
+
+Error lockedError(const std::string& account)
+{
+    return Error{PlatformErrorDomain, TokenStore::KeyringLockedCode,
+                 "The keyring holding the sign-in of " + account + " is locked.", "The keyring was not unlocked."};
+}
+
 Error storeError(const std::string& account, const std::string& store, const std::string& reason)
 {
     return MakeAppError(TokenStoreErrorCode, "The sign-in of " + account + " could not be kept in the " + store + ".",
@@ -59,6 +78,11 @@ struct SecretLibrary {
     decltype(&secret_password_store_finish) passwordStoreFinish;
     decltype(&secret_password_clear) passwordClear;
     decltype(&secret_password_clear_finish) passwordClearFinish;
+    decltype(&secret_service_get) serviceGet;
+    decltype(&secret_service_get_finish) serviceGetFinish;
+    decltype(&secret_service_search) serviceSearch;
+    decltype(&secret_service_search_finish) serviceSearchFinish;
+    decltype(&secret_item_get_locked) itemGetLocked;
 };
 
 template <typename Function> bool bind(void* handle, const char* name, Function& function)
@@ -89,7 +113,12 @@ const SecretLibrary* secretLibrary(std::string* reason = nullptr)
             bind(handle, "secret_password_store", l.passwordStore) &&
             bind(handle, "secret_password_store_finish", l.passwordStoreFinish) &&
             bind(handle, "secret_password_clear", l.passwordClear) &&
-            bind(handle, "secret_password_clear_finish", l.passwordClearFinish);
+            bind(handle, "secret_password_clear_finish", l.passwordClearFinish) &&
+            bind(handle, "secret_service_get", l.serviceGet) &&
+            bind(handle, "secret_service_get_finish", l.serviceGetFinish) &&
+            bind(handle, "secret_service_search", l.serviceSearch) &&
+            bind(handle, "secret_service_search_finish", l.serviceSearchFinish) &&
+            bind(handle, "secret_item_get_locked", l.itemGetLocked);
         if (!complete) failure = "libsecret lacks a function the sign-in needs.";
     });
     if (!complete && reason) *reason = failure;
@@ -102,6 +131,40 @@ const SecretLibrary* secretLibraryOrError(const std::string& account, Error* err
     const SecretLibrary* library = secretLibrary(&reason);
     if (!library) setError(error, storeError(account, "secret service", reason));
     return library;
+}
+
+GHashTable* accountAttributes(const std::string& account)
+{
+    GHashTable* attributes = g_hash_table_new_full(g_str_hash, g_str_equal, nullptr, g_free);
+    g_hash_table_insert(attributes, const_cast<char*>("account"), g_strdup(account.c_str()));
+    return attributes;
+}
+
+// Whether an item the unlocking search found stayed locked: the user dismissed the keyring's
+// password question.
+bool anyLocked(const SecretLibrary* library, GList* items)
+{
+    bool locked = false;
+    for (GList* item = items; item; item = item->next)
+        locked = locked || library->itemGetLocked(static_cast<SecretItem*>(item->data));
+    g_list_free_full(items, g_object_unref);
+    return locked;
+}
+
+constexpr SecretSearchFlags UnlockingSearch = SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK);
+
+// Unlocks the items of the account, the keyring asking the user for its password when it is
+// locked; answers whether one stayed locked.
+bool unlockSync(const SecretLibrary* library, const std::string& account, GError** gerror)
+{
+    SecretService* service = library->serviceGetSync(SECRET_SERVICE_NONE, nullptr, gerror);
+    if (!service) return false;
+    GHashTable* attributes = accountAttributes(account);
+    GList* items =
+        library->serviceSearchSync(service, lockedItemSchema(), attributes, UnlockingSearch, nullptr, gerror);
+    g_hash_table_unref(attributes);
+    g_object_unref(service);
+    return anyLocked(library, items);
 }
 
 } // namespace
@@ -135,9 +198,17 @@ std::optional<std::string> SecretServiceTokenStore::read(const std::string& acco
     const SecretLibrary* library = secretLibraryOrError(account, error);
     if (!library) return std::nullopt;
     GError* gerror = nullptr;
+    const bool locked = unlockSync(library, account, &gerror);
+    if (takeError(gerror, account, error)) return std::nullopt;
     gchar* secret = library->passwordLookupSync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
     if (takeError(gerror, account, error)) return std::nullopt;
-    if (!secret) return std::nullopt;
+    if (!secret) {
+        if (locked) {
+            setError(error, lockedError(account));
+            keyringFoundLocked();
+        }
+        return std::nullopt;
+    }
     std::string value = secret;
     library->passwordFree(secret);
     return value;
@@ -161,8 +232,16 @@ bool SecretServiceTokenStore::remove(const std::string& account, Error* error)
     const SecretLibrary* library = secretLibraryOrError(account, error);
     if (!library) return false;
     GError* gerror = nullptr;
+    // A sign-out must not leave the sign-in in a locked keyring, for the next start to find.
+    if (unlockSync(library, account, &gerror)) return setError(error, lockedError(account));
+    if (takeError(gerror, account, error)) return false;
     library->passwordClearSync(tokenSchema(), nullptr, &gerror, "account", account.c_str(), nullptr);
     return !takeError(gerror, account, error);
+}
+
+bool TokenStore::isKeyringLocked(const Error& error)
+{
+    return error.domain == PlatformErrorDomain && error.code == KeyringLockedCode;
 }
 
 void TokenStore::readLater(const std::string& account, ReadCompletion completion)
@@ -194,8 +273,93 @@ struct SecretServiceTokenStore::Call {
     std::string account;
     ReadCompletion read;
     WriteCompletion write;
+    // Whether an item stayed locked after the unlocking search, and what runs after it.
+    bool locked = false;
+    void (*next)(Call*) = nullptr;
     ~Call() { g_object_unref(cancellable); }
+
+    // Ends the call when the store is gone (silently) or the step failed (answering the error);
+    // true when it ended, and then the call is deleted.
+    bool endedBy(GError* gerror)
+    {
+        if (g_cancellable_is_cancelled(cancellable)) {
+            if (gerror) g_error_free(gerror);
+            delete this;
+            return true;
+        }
+        if (!gerror) return false;
+        Error error;
+        takeError(gerror, account, &error);
+        std::unique_ptr<Call> ending(this);
+        store->callEnded([&] {
+            if (read) read(std::nullopt, error);
+            if (write) write(error);
+        });
+        return true;
+    }
 };
+
+void SecretServiceTokenStore::unlockThen(Call* call, void (*next)(Call*))
+{
+    call->next = next;
+    secretLibrary()->serviceGet(
+        SECRET_SERVICE_NONE, call->cancellable,
+        [](GObject*, GAsyncResult* result, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            const SecretLibrary* library = secretLibrary();
+            GError* gerror = nullptr;
+            SecretService* service = library->serviceGetFinish(result, &gerror);
+            if (call->endedBy(gerror)) {
+                if (service) g_object_unref(service);
+                return;
+            }
+            GHashTable* attributes = accountAttributes(call->account);
+            library->serviceSearch(
+                service, lockedItemSchema(), attributes, UnlockingSearch, call->cancellable,
+                [](GObject* source, GAsyncResult* result, gpointer data) {
+                    auto* call = static_cast<Call*>(data);
+                    const SecretLibrary* library = secretLibrary();
+                    GError* gerror = nullptr;
+                    GList* items =
+                        library->serviceSearchFinish(reinterpret_cast<SecretService*>(source), result, &gerror);
+                    const bool locked = anyLocked(library, items);
+                    if (call->endedBy(gerror)) return;
+                    call->locked = locked;
+                    call->next(call);
+                },
+                call);
+            g_hash_table_unref(attributes);
+            g_object_unref(service);
+        },
+        call);
+}
+
+void SecretServiceTokenStore::keyringFoundLocked()
+{
+    _foundLocked = true;
+    if (_bus) return;
+    // The connection libsecret talks over: already there, so this does not wait on the bus.
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!bus) return;
+    _bus = bus;
+    // Unlocking a collection is announced as a change of it, whoever unlocked it. Any sender: a
+    // signal from another only makes the store's users read again.
+    _subscription = g_dbus_connection_signal_subscribe(
+        bus, nullptr, "org.freedesktop.Secret.Service", "CollectionChanged", "/org/freedesktop/secrets", nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*, gpointer store) {
+            static_cast<SecretServiceTokenStore*>(store)->collectionChanged();
+        },
+        this, nullptr);
+}
+
+void SecretServiceTokenStore::collectionChanged()
+{
+    // Other changes of the keyring are no news to a store that read everything it asked for.
+    if (!_foundLocked) return;
+    _foundLocked = false;
+    if (_unlockHandler) _unlockHandler();
+}
 
 SecretServiceTokenStore::SecretServiceTokenStore() : _cancellable(g_cancellable_new())
 {
@@ -205,6 +369,10 @@ SecretServiceTokenStore::~SecretServiceTokenStore()
 {
     g_cancellable_cancel(G_CANCELLABLE(_cancellable));
     g_object_unref(_cancellable);
+    if (_bus) {
+        if (_subscription) g_dbus_connection_signal_unsubscribe(G_DBUS_CONNECTION(_bus), _subscription);
+        g_object_unref(_bus);
+    }
 }
 
 void SecretServiceTokenStore::enqueue(std::function<void()> start)
@@ -250,29 +418,35 @@ void SecretServiceTokenStore::readLater(const std::string& account, ReadCompleti
         }
         Call* call = makeCall(account);
         call->read = completion;
-        library->passwordLookup(
-            tokenSchema(), G_CANCELLABLE(_cancellable),
-            [](GObject*, GAsyncResult* result, gpointer data) {
-                std::unique_ptr<Call> call(static_cast<Call*>(data));
-                const SecretLibrary* library = secretLibrary();
-                GError* gerror = nullptr;
-                gchar* secret = library->passwordLookupFinish(result, &gerror);
-                std::optional<std::string> value;
-                if (secret) {
-                    value = std::string(secret);
-                    library->passwordFree(secret);
-                }
-                if (g_cancellable_is_cancelled(call->cancellable)) {
-                    if (gerror) g_error_free(gerror);
-                    return;
-                }
-                Error error;
-                if (takeError(gerror, call->account, &error)) value.reset();
-                call->store->callEnded([&] {
-                    if (call->read) call->read(std::move(value), error);
-                });
-            },
-            call, "account", account.c_str(), nullptr);
+        unlockThen(call, [](Call* call) {
+            secretLibrary()->passwordLookup(
+                tokenSchema(), call->cancellable,
+                [](GObject*, GAsyncResult* result, gpointer data) {
+                    std::unique_ptr<Call> call(static_cast<Call*>(data));
+                    const SecretLibrary* library = secretLibrary();
+                    GError* gerror = nullptr;
+                    gchar* secret = library->passwordLookupFinish(result, &gerror);
+                    std::optional<std::string> value;
+                    if (secret) {
+                        value = std::string(secret);
+                        library->passwordFree(secret);
+                    }
+                    if (g_cancellable_is_cancelled(call->cancellable)) {
+                        if (gerror) g_error_free(gerror);
+                        return;
+                    }
+                    Error error;
+                    if (takeError(gerror, call->account, &error)) value.reset();
+                    if (!value && error.isEmpty() && call->locked) {
+                        error = lockedError(call->account);
+                        call->store->keyringFoundLocked();
+                    }
+                    call->store->callEnded([&] {
+                        if (call->read) call->read(std::move(value), error);
+                    });
+                },
+                call, "account", call->account.c_str(), nullptr);
+        });
     });
 }
 
@@ -324,23 +498,34 @@ void SecretServiceTokenStore::removeLater(const std::string& account, WriteCompl
         }
         Call* call = makeCall(account);
         call->write = completion;
-        library->passwordClear(
-            tokenSchema(), G_CANCELLABLE(_cancellable),
-            [](GObject*, GAsyncResult* result, gpointer data) {
-                std::unique_ptr<Call> call(static_cast<Call*>(data));
-                GError* gerror = nullptr;
-                secretLibrary()->passwordClearFinish(result, &gerror);
-                if (g_cancellable_is_cancelled(call->cancellable)) {
-                    if (gerror) g_error_free(gerror);
-                    return;
-                }
-                Error error;
-                takeError(gerror, call->account, &error);
+        // A sign-out must not leave the sign-in in a locked keyring, for the next start to find.
+        unlockThen(call, [](Call* call) {
+            if (call->locked) {
+                std::unique_ptr<Call> ending(call);
+                const Error error = lockedError(call->account);
                 call->store->callEnded([&] {
                     if (call->write) call->write(error);
                 });
-            },
-            call, "account", account.c_str(), nullptr);
+                return;
+            }
+            secretLibrary()->passwordClear(
+                tokenSchema(), call->cancellable,
+                [](GObject*, GAsyncResult* result, gpointer data) {
+                    std::unique_ptr<Call> call(static_cast<Call*>(data));
+                    GError* gerror = nullptr;
+                    secretLibrary()->passwordClearFinish(result, &gerror);
+                    if (g_cancellable_is_cancelled(call->cancellable)) {
+                        if (gerror) g_error_free(gerror);
+                        return;
+                    }
+                    Error error;
+                    takeError(gerror, call->account, &error);
+                    call->store->callEnded([&] {
+                        if (call->write) call->write(error);
+                    });
+                },
+                call, "account", call->account.c_str(), nullptr);
+        });
     });
 }
 
@@ -452,12 +637,19 @@ DeferredTokenStore::~DeferredTokenStore()
     if (_idleSource) g_source_remove(_idleSource);
 }
 
+void DeferredTokenStore::setUnlockHandler(std::function<void()> handler)
+{
+    _unlockHandler = std::move(handler);
+    if (_store) _store->setUnlockHandler(_unlockHandler);
+}
+
 void DeferredTokenStore::choose()
 {
     if (_store) return;
     if (_idleSource) g_source_remove(_idleSource);
     _idleSource = 0;
     _store = _choose();
+    if (_unlockHandler) _store->setUnlockHandler(_unlockHandler);
     // What came first is handed on first. A store that answers at once may see its caller end
     // this store inside a completion: the rest is then dropped.
     std::vector<std::function<void(TokenStore&)>> waiting = std::move(_waiting);

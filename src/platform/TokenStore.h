@@ -34,6 +34,15 @@ public:
     virtual void readLater(const std::string& account, ReadCompletion completion);
     virtual void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion);
     virtual void removeLater(const std::string& account, WriteCompletion completion);
+
+    // A read whose keyring stayed locked (its password question was dismissed) fails with this
+    // code, in the platform's error domain: a sign-in may be there, unreadable for now.
+    static constexpr int64_t KeyringLockedCode = 2001;
+    static bool isKeyringLocked(const Error& error);
+    // Called on the main loop once a keyring that kept a read from its secret was unlocked
+    // elsewhere, by the user in another program: what it holds may be read now. A store that
+    // never locks never calls it.
+    virtual void setUnlockHandler(std::function<void()> handler) { (void)handler; }
 };
 
 // The desktop's Secret Service (its keyring), through libsecret.
@@ -53,9 +62,16 @@ public:
     void readLater(const std::string& account, ReadCompletion completion) override;
     void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion) override;
     void removeLater(const std::string& account, WriteCompletion completion) override;
+    void setUnlockHandler(std::function<void()> handler) override { _unlockHandler = std::move(handler); }
 
 private:
     struct Call;
+    // Unlocks the call's account items first, the keyring asking for its password when it is
+    // locked, then runs next; a failure or the store's end finishes the call instead.
+    void unlockThen(Call* call, void (*next)(Call*));
+    // A read found the keyring locked: its unlocking elsewhere is watched for from now on.
+    void keyringFoundLocked();
+    void collectionChanged();
     // One call at a time, in the order asked: libsecret runs each in several steps, and two at once
     // could land a removal after the write that followed it.
     void enqueue(std::function<void()> start);
@@ -68,6 +84,11 @@ private:
     std::deque<std::function<void()>> _waiting;
     bool _calling = false;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+    std::function<void()> _unlockHandler;
+    bool _foundLocked = false;
+    // The session bus (a GDBusConnection) and the subscription to the service's collection changes.
+    void* _bus = nullptr;
+    unsigned _subscription = 0;
 };
 
 // A file readable by its owner only, replaced whole on every change: for desktops without a Secret
@@ -111,6 +132,8 @@ public:
     void readLater(const std::string& account, ReadCompletion completion) override;
     void writeLater(const std::string& account, const std::string& secret, WriteCompletion completion) override;
     void removeLater(const std::string& account, WriteCompletion completion) override;
+    // Handed on to the store once it is chosen.
+    void setUnlockHandler(std::function<void()> handler) override;
 
     // The store chosen so far; nullptr before the first call has been handed on.
     TokenStore* chosenStore() const { return _store.get(); }
@@ -123,6 +146,7 @@ private:
     Chooser _choose;
     std::unique_ptr<TokenStore> _store;
     std::vector<std::function<void(TokenStore&)>> _waiting;
+    std::function<void()> _unlockHandler;
     unsigned _idleSource = 0;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

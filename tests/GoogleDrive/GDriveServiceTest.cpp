@@ -424,6 +424,80 @@ TEST_F(GDriveServiceTest, AMapAskedForOnceTheKeyringAnswersOpensWhenTheAccountIs
     auth.reset();
 }
 
+namespace {
+
+// A keyring the user left locked at the start, its password question dismissed: reads fail as
+// locked until another program unlocks it, which the store tells.
+struct LockedKeyring : TokenStore {
+    std::map<std::string, std::string> secrets;
+    bool locked = true;
+    std::function<void()> unlocked;
+
+    std::optional<std::string> read(const std::string& account, Error* error) override
+    {
+        if (locked) {
+            setError(error, Error{PlatformErrorDomain, KeyringLockedCode, "locked", "not unlocked"});
+            return std::nullopt;
+        }
+        auto it = secrets.find(account);
+        return it == secrets.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool write(const std::string& account, const std::string& secret, Error*) override
+    {
+        secrets[account] = secret;
+        return true;
+    }
+    bool remove(const std::string& account, Error*) override
+    {
+        secrets.erase(account);
+        return true;
+    }
+    std::string name() const override { return "locked keyring"; }
+    void setUnlockHandler(std::function<void()> handler) override { unlocked = std::move(handler); }
+    void unlockElsewhere()
+    {
+        locked = false;
+        if (unlocked) unlocked();
+    }
+};
+
+} // namespace
+
+TEST_F(GDriveServiceTest, ASignInInAKeyringLeftLockedComesBackWithTheMapOnceItIsUnlockedElsewhere)
+{
+    fake.addFile("Remote.twkx", "remote", "", "REMOTE");
+    for (const bool anotherMapMeanwhile : {false, true}) {
+        SCOPED_TRACE(anotherMapMeanwhile ? "another map opened meanwhile" : "the map follows");
+        LockedKeyring keyring;
+        keyring.secrets[GDriveSettings::KeychainItemName] = store.read(GDriveSettings::KeychainItemName).value();
+        makeAuth(keyring);
+        make();
+        service->initiateSession();
+        // The start's reopening of the last map, once the sign-in is known.
+        service->provider()->whenSignInKnown([&] { service->provider()->asyncOpenStorage("REMOTE", {}); });
+        EXPECT_FALSE(service->isAuthorized());
+        if (anotherMapMeanwhile) editor->storage = service->provider()->createStorage(cachedMap("Other", "o", ""));
+        posted.clear();
+        editor->opened.clear();
+
+        keyring.unlockElsewhere();
+        EXPECT_TRUE(service->isAuthorized());
+        EXPECT_EQ(posted.empty() ? "" : posted.front(), GDrive::AuthorizationChangeNotification) << "the Drive tab";
+        for (int step = 0; step < 2000 &&
+             !(service->isLinked() && !GDrive::userTaskBusy() && (anotherMapMeanwhile || !editor->opened.empty()));
+             ++step) {
+            scheduler.advance(0.01);
+            MainLoop::runUntil([] { return false; }, 0.01);
+        }
+        EXPECT_TRUE(service->isLinked());
+        EXPECT_EQ(editor->opened,
+                  anotherMapMeanwhile ? std::vector<std::string>{} : std::vector<std::string>{"REMOTE"});
+        editor->storage.reset();
+        service.reset();
+        auth.reset();
+    }
+}
+
 TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
 {
     start();

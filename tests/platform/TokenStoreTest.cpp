@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <gio/gio.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -308,4 +312,207 @@ TEST(SecretServiceTokenStoreTest, CallsAnswerInTheOrderAsked)
     runMainLoopUntil([&] { return answers.size() == 4; }, 10);
     EXPECT_EQ(answers, (std::vector<std::string>{"write first", "remove", "write second", "read second"}));
     store.remove("order");
+}
+
+// ---- a keyring read locked from disk, as after a new login
+
+namespace {
+
+// Kept by the run of private-keyring.sh whose login keyring is unlocked, for its later runs that
+// start a keyring daemon reading it locked from disk.
+constexpr const char* LockedAccount = "Tarnwick-Trial: Google Drive-AppAuth";
+constexpr const char* LockedSecret = "{\"refresh_token\":\"kept over the night\"}";
+constexpr const char* KeyringPassword = "private";
+
+// The desktop's prompter as the keyring daemon talks to it, played by gcr's stand-in on the
+// session bus: it answers the password questions the test expects, in order.
+class StandInPrompter {
+public:
+    StandInPrompter()
+    {
+        void* gcr = dlopen("libgcr-base-3.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (!gcr) return;
+        _start = reinterpret_cast<const char* (*)()>(dlsym(gcr, "gcr_mock_prompter_start"));
+        _expectPassword = reinterpret_cast<void (*)(const char*, const char*, ...)>(
+            dlsym(gcr, "gcr_mock_prompter_expect_password_ok"));
+        _expectDismissal = reinterpret_cast<void (*)()>(dlsym(gcr, "gcr_mock_prompter_expect_password_cancel"));
+        _expecting = reinterpret_cast<gboolean (*)()>(dlsym(gcr, "gcr_mock_prompter_is_expecting"));
+        if (_start && _expectPassword && _expectDismissal && _expecting) _busName = _start();
+    }
+    bool available() const { return !_busName.empty(); }
+    const std::string& busName() const { return _busName; }
+    void expectPassword(const char* password) { _expectPassword(password, nullptr); }
+    void expectDismissal() { _expectDismissal(); }
+    bool expecting() const { return _expecting(); }
+
+private:
+    const char* (*_start)() = nullptr;
+    void (*_expectPassword)(const char*, const char*, ...) = nullptr;
+    void (*_expectDismissal)() = nullptr;
+    gboolean (*_expecting)() = nullptr;
+    std::string _busName;
+};
+
+bool secretServiceOnTheBus(GDBusConnection* bus)
+{
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", "org.freedesktop.secrets"), nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    return owned;
+}
+
+// A keyring daemon of the test's session that reads the login keyring locked from disk and asks
+// the stand-in prompter for its password.
+class LockedKeyringDaemon {
+public:
+    explicit LockedKeyringDaemon(const std::string& prompter)
+    {
+        // The home of the script's keyring, not the test's own temporary one.
+        const char* home = std::getenv("TARNWICK_KEYRING_HOME");
+        gchar** environment = g_environ_setenv(g_get_environ(), "GNOME_KEYRING_TEST_PROMPTER", prompter.c_str(), TRUE);
+        if (home) {
+            environment = g_environ_setenv(environment, "HOME", home, TRUE);
+            environment = g_environ_setenv(environment, "XDG_DATA_HOME", (std::string(home) + "/data").c_str(), TRUE);
+        }
+        const gchar* arguments[] = {"gnome-keyring-daemon", "--foreground", "--components=secrets", nullptr};
+        _started = g_spawn_async(nullptr, const_cast<gchar**>(arguments), environment,
+                                 GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
+                                             G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                                 nullptr, nullptr, &_pid, nullptr);
+        g_strfreev(environment);
+        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        // Until the daemon owns its name a call would have the bus start another one.
+        const gint64 end = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+        while (_started && bus && !secretServiceOnTheBus(bus) && g_get_monotonic_time() < end)
+            g_main_context_iteration(nullptr, FALSE);
+        _running = bus && secretServiceOnTheBus(bus);
+        if (bus) g_object_unref(bus);
+    }
+    ~LockedKeyringDaemon()
+    {
+        if (!_started) return;
+        kill(_pid, SIGTERM);
+        waitpid(_pid, nullptr, 0);
+        g_spawn_close_pid(_pid);
+    }
+    bool running() const { return _running; }
+
+private:
+    GPid _pid = 0;
+    bool _started = false;
+    bool _running = false;
+};
+
+// Another program unlocking the login keyring through the service, as a keyring manager does.
+void unlockElsewhere()
+{
+    gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GDBusConnection* other =
+        g_dbus_connection_new_for_address_sync(address,
+                                               GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                               nullptr, nullptr, nullptr);
+    g_free(address);
+    ASSERT_TRUE(other);
+    GVariant* reply = g_dbus_connection_call_sync(
+        other, "org.freedesktop.secrets", "/org/freedesktop/secrets", "org.freedesktop.Secret.Service", "Unlock",
+        g_variant_new_parsed("([objectpath '/org/freedesktop/secrets/collection/login'],)"), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    ASSERT_TRUE(reply);
+    gchar* prompt = nullptr;
+    g_variant_get(reply, "(@aoo)", nullptr, &prompt);
+    g_variant_unref(reply);
+    if (prompt && std::string(prompt) != "/") {
+        // The keyring drops a prompt whose caller has gone: the caller waits for its end.
+        bool completed = false;
+        const guint subscription = g_dbus_connection_signal_subscribe(
+            other, nullptr, "org.freedesktop.Secret.Prompt", "Completed", prompt, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+            [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*, gpointer done) {
+                *static_cast<bool*>(done) = true;
+            },
+            &completed, nullptr);
+        GVariant* shown = g_dbus_connection_call_sync(
+            other, "org.freedesktop.secrets", prompt, "org.freedesktop.Secret.Prompt", "Prompt",
+            g_variant_new("(s)", ""), nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (shown) g_variant_unref(shown);
+        runMainLoopUntil([&] { return completed; }, 20);
+        EXPECT_TRUE(completed) << "the unlock's prompt ended";
+        g_dbus_connection_signal_unsubscribe(other, subscription);
+    }
+    g_free(prompt);
+    g_object_unref(other);
+}
+
+std::optional<std::string> readAndWait(TokenStore& store, const std::string& account, Error& error)
+{
+    std::optional<std::string> secret;
+    bool answered = false;
+    store.readLater(account, [&](std::optional<std::string> value, const Error& failure) {
+        secret = std::move(value);
+        error = failure;
+        answered = true;
+    });
+    runMainLoopUntil([&] { return answered; }, 20);
+    EXPECT_TRUE(answered) << account;
+    return secret;
+}
+
+// The locked-keyring tests run in sessions of their own that private-keyring.sh starts.
+#define NEEDS_LOCKED_KEYRING()                                                                                         \
+    if (std::string(std::getenv("TARNWICK_PRIVATE_KEYRING") ? std::getenv("TARNWICK_PRIVATE_KEYRING") : "") !=         \
+        "locked")                                                                                                      \
+        GTEST_SKIP() << "needs a locked keyring session of private-keyring.sh";                                        \
+    StandInPrompter prompter;                                                                                          \
+    if (!prompter.available()) GTEST_SKIP() << "gcr's stand-in prompter is missing";                                   \
+    LockedKeyringDaemon daemon(prompter.busName());                                                                    \
+    ASSERT_TRUE(daemon.running())
+
+} // namespace
+
+TEST(SecretServiceTokenStoreTest, KeepsASignInForTheKeyringReadLockedLater)
+{
+    if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
+    SecretServiceTokenStore store;
+    Error error;
+    ASSERT_TRUE(store.write(LockedAccount, LockedSecret, &error)) << error.failureReason;
+}
+
+TEST(SecretServiceLockedKeyringTest, AsksForThePasswordAndReadsTheSignIn)
+{
+    NEEDS_LOCKED_KEYRING();
+    prompter.expectPassword(KeyringPassword);
+    SecretServiceTokenStore store;
+    Error error;
+    EXPECT_EQ(readAndWait(store, LockedAccount, error), LockedSecret);
+    EXPECT_TRUE(error.isEmpty()) << error.localizedDescription;
+    EXPECT_FALSE(prompter.expecting()) << "the keyring asked for its password";
+    // Unlocked now: found at once, with the same attributes it was kept under.
+    EXPECT_EQ(store.read(LockedAccount), LockedSecret);
+    EXPECT_EQ(readAndWait(store, "nobody", error), std::nullopt);
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(SecretServiceLockedKeyringTest, ADismissedPasswordIsSaidAndAnUnlockElsewhereIsTold)
+{
+    NEEDS_LOCKED_KEYRING();
+    prompter.expectDismissal();
+    SecretServiceTokenStore store;
+    int unlocks = 0;
+    store.setUnlockHandler([&] { ++unlocks; });
+    Error error;
+    EXPECT_EQ(readAndWait(store, LockedAccount, error), std::nullopt);
+    EXPECT_TRUE(TokenStore::isKeyringLocked(error)) << error.localizedDescription;
+    EXPECT_FALSE(prompter.expecting());
+
+    prompter.expectPassword(KeyringPassword);
+    unlockElsewhere();
+    runMainLoopUntil([&] { return unlocks > 0; }, 20);
+    EXPECT_EQ(unlocks, 1);
+    EXPECT_EQ(readAndWait(store, LockedAccount, error), LockedSecret);
+    EXPECT_TRUE(error.isEmpty());
 }
