@@ -624,6 +624,9 @@ public:
     void internalPaste(bool asCentralTheme);
     // A failed paste, as an editor notification.
     void presentErrorAlt(const Error& error);
+    // Whether a branch of that many levels may be added under the topic (nullptr: as a central
+    // theme); when not, the editor notification says why.
+    bool acceptsLevelsBelow(const MindMapNode* parent, size_t levels);
     // For the paste: 3 while pasted content is read, back to 0 after.
     void setLoadingState(uint64_t loadingState) { _loadingState = loadingState; }
 

@@ -5,6 +5,7 @@
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/FeedbackSink.h"
 #include "platform/ImagePasteboard.h"
 #include "platform/Localizer.h"
@@ -103,6 +104,7 @@ void MindMap::internalPaste(bool asCentralTheme)
     const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
     const std::string text = MindMapNode::validateNodeText(pasted);
     if (trimWhitespaceAndNewlines(text).empty()) return;
+    if (selectedNode() && !acceptsLevelsBelow(selectedNode(), 1)) return;
     MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
     if (!node) return;
     UpdateGuard update(*this);
@@ -116,6 +118,14 @@ void MindMap::internalPaste(bool asCentralTheme)
 void MindMap::presentErrorAlt(const Error& error)
 {
     feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason, FeedbackStateError);
+}
+
+bool MindMap::acceptsLevelsBelow(const MindMapNode* parent, size_t levels)
+{
+    Error error;
+    if (TopicDepthLimit::acceptsLevelsBelow(parent ? parent->nodeLevel() : -1, levels, &error)) return true;
+    presentErrorAlt(error);
+    return false;
 }
 
 void MindMap::pasteTextAsList()

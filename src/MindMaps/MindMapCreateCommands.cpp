@@ -94,7 +94,7 @@ MindMapNode* topicForNewChild(MindMap& map)
     MindMapNode* node = map.cancelEditorModes();
     if (!node) return nullptr;
     map.forceSingleSelection();
-    return node->collapsed() ? nullptr : node;
+    return node->collapsed() || !map.acceptsLevelsBelow(node, 1) ? nullptr : node;
 }
 
 // A new topic right after the topic among its siblings.
@@ -210,7 +210,8 @@ void MindMap::insertNode()
     if (!node) {
         if (auto* relation = dynamic_cast<ParentRelation*>(selectedElement())) node = relation->targetNode();
     }
-    if (!node || !node->parent()) return;
+    // The inserted topic takes the node's place: its branch goes one level deeper.
+    if (!node || !node->parent() || !acceptsLevelsBelow(node, node->branchLevels())) return;
     addTopicAndEdit(*this, "undoable_op_add_topic", [this, node] {
         MindMapNode* parent = node->parent();
         MindMapNode* inserted = addMindMapNodeAsChild(parent, pointMidpoint(node->location(), parent->location()));
@@ -244,6 +245,10 @@ void MindMap::textDropped(const std::string& text, Point location)
 {
     if (_readOnly || !hasVisibleText(text)) return;
     cancelEditorModes();
+    // Refused before the undo step, which would otherwise undo nothing.
+    MindMapNode* below = hitTestNodes(location, nullptr);
+    if (!below) below = selectedNode();
+    if (below && !acceptsLevelsBelow(below, 1)) return;
     pushStateToUndoManager(localized("undoable_op_add_topic"));
     UpdateGuard update(*this);
     MindMapNode* target = hitTestNodes(location, nullptr);
@@ -280,6 +285,7 @@ MindMapNode* MindMap::addImageAsTopicWithHash(const std::string& imageHash)
     if (_readOnly || imageHash.empty()) return nullptr;
     MindMapNode* node = cancelEditorModes();
     forceSingleSelection();
+    if (node && !acceptsLevelsBelow(node, 1)) return nullptr;
     UpdateGuard update(*this);
     // The step comes before the selection is cleared, so that undoing brings the selection back.
     pushStateToUndoManager(localized("topic_menu_image_as_topic"));

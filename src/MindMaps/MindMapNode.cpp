@@ -20,6 +20,7 @@
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextSizeCalculator.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "MindMaps/WordWrapping.h"
 #include "Utils/StringUtils.h"
 #include "platform/TextMeasurer.h"
@@ -135,7 +136,7 @@ MindMapNode::MindMapNode(MindMap* mindMap, MindMapNode* parent, Point location, 
     : CompositeElement(mindMap), _isLoading(isLoading), _location(sanitizedPoint(location)), _look(defaultLook())
 {
     _parentRelation = std::make_unique<ParentRelation>(this);
-    setParent(parent);
+    placeUnder(parent);
     _updateState = InitialUpdateState;
     if (mindMap) mindMap->noteStatesPending();
 }
@@ -304,6 +305,15 @@ bool MindMapNode::acceptsParent(const MindMapNode* parent) const
 }
 
 void MindMapNode::setParent(MindMapNode* parent)
+{
+    if (parent == _parent || !acceptsParent(parent)) return;
+    // A branch moved deeper than the limit would make a map every reader refuses, its own file
+    // included. (Readers measure what they read beforehand; their topics load.)
+    if (!_isLoading && parent && !TopicDepthLimit::acceptsLevelsBelow(parent->nodeLevel(), branchLevels())) return;
+    placeUnder(parent);
+}
+
+void MindMapNode::placeUnder(MindMapNode* parent)
 {
     if (parent == _parent || !acceptsParent(parent)) return;
     if (!_isLoading) {
@@ -536,6 +546,19 @@ bool MindMapNode::isValidParentNode(const MindMapNode* node) const
         if (ancestor == this) return false;
     }
     return true;
+}
+
+size_t MindMapNode::branchLevels() const
+{
+    size_t deepest = 0;
+    std::vector<std::pair<const MindMapNode*, size_t>> pending{{this, 1}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, level);
+        for (const MindMapNode* child : node->_children) pending.emplace_back(child, level + 1);
+    }
+    return deepest;
 }
 
 void MindMapNode::collectNodeAndChildrenInArray(std::vector<MindMapNode*>& nodes)

@@ -79,7 +79,8 @@ public:
     MindMapNode* parent() const { return _parent; }
     // Moves the node under another parent (or makes it a central theme with nullptr), resetting
     // palette entries by the node's former level and restyling the branch. A parent that is the
-    // node itself, one of its descendants or a node of another map is refused.
+    // node itself, one of its descendants or a node of another map is refused, and so is one that
+    // would nest the branch deeper than TopicDepthLimit allows.
     void setParent(MindMapNode* parent);
     // The bare tree move, without palette resets or restyling.
     void linkToParent(MindMapNode* parent);
@@ -116,6 +117,8 @@ public:
     bool isValidParentNode(const MindMapNode* node) const;
     // Appends this node and then its subtree, depth first, pre-order.
     void collectNodeAndChildrenInArray(std::vector<MindMapNode*>& nodes);
+    // The levels of the node's branch: 1 for a topic without children.
+    size_t branchLevels() const;
 
     Point location() const override { return _location; }
     void setLocation(Point location) override;
@@ -495,6 +498,10 @@ public:
     void customImagesChanged(const std::string& imageHash, int operation) override;
 
 private:
+    // setParent without the depth limit: a topic made under its parent; commands that make one
+    // measure the depth themselves.
+    void placeUnder(MindMapNode* parent);
+
     // The hull, icon, picture and link of the few topics that have one, and the state of a wrap
     // the user is dragging.
     struct Decorations {
