@@ -5,6 +5,7 @@
 #include "Utils/ModalAlert.h"
 #include "Utils/StandardButtons.h"
 #include "Utils/StringUtils.h"
+#include "formats/DocumentLimits.h"
 #include "formats/MindMapConverter.h"
 #include "formats/PdfConverter.h"
 #include "formats/PdfDocumentReader.h"
@@ -95,6 +96,9 @@ std::optional<ImportDocument> importDocument(const MindMapData& data, const std:
         if (native.empty()) return std::nullopt;
         return ImportDocument{std::move(native), {}};
     }
+    // A container past the archive limits, or topics nested too deeply, are refused with the
+    // limit they pass rather than as a format that cannot be imported.
+    if (!DocumentLimits::acceptsData(data, error)) return std::nullopt;
     TwkxDataExtractor extractor;
     if (!extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats)) {
         importFailed(error, "map_import_unknown_format_reason");
