@@ -219,7 +219,7 @@ void EditorDocument::commitModelessEditors()
 void EditorDocument::saveDocument()
 {
     Error error;
-    if (!commitEditor(&error)) presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::EditsStayOpen));
+    if (!commitEditor(&error)) presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::EditsStayOpen, title()));
 }
 
 bool EditorDocument::canCloseDocument()

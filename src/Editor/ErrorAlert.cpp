@@ -2,13 +2,11 @@
 
 #include "platform/Localizer.h"
 
+#include <cstring>
+
 namespace ErrorAlert {
 
 namespace {
-
-// The storage's own commit error already names the failure; a cause of the layers below (a file
-// that could not be written) is the reason.
-constexpr const char* CommitErrorKey = "map_commit_error";
 
 void appendParagraph(std::string& text, const std::string& paragraph)
 {
@@ -28,15 +26,24 @@ AlertPanel::Request request(const Error& error)
     return request;
 }
 
-Error commitFailure(const Error& cause, Kept kept)
+std::string plainCause(const Error& cause, const std::string& skip)
 {
-    const std::string description = localized(CommitErrorKey);
+    if (cause.domain == PosixErrorDomain && cause.code > 0) return std::string(std::strerror(int(cause.code))) + ".";
+    std::string text;
+    if (cause.localizedDescription != skip) appendParagraph(text, cause.localizedDescription);
+    if (cause.failureReason != skip) appendParagraph(text, cause.failureReason);
+    return text;
+}
+
+Error commitFailure(const Error& cause, Kept kept, const std::string& mapTitle)
+{
     Error failure = cause;
     if (failure.isEmpty()) failure = MakeAppError(0);
-    failure.localizedDescription = description;
-    std::string reason;
-    if (cause.localizedDescription != description) appendParagraph(reason, cause.localizedDescription);
-    appendParagraph(reason, cause.failureReason);
+    failure.localizedDescription =
+        mapTitle.empty() ? localized(CommitErrorKey) : localizedFormat(NamedCommitErrorKey, {mapTitle});
+    // The storage's own commit error already names the failure; a cause of the layers below (a
+    // file that could not be written) is the reason.
+    std::string reason = plainCause(cause, localized(CommitErrorKey));
     appendParagraph(reason, localized(kept == Kept::EditsStayOpen ? CommitKeptOpenKey : CommitKeptSavedKey));
     failure.failureReason = reason;
     return failure;

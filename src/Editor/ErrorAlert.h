@@ -7,6 +7,8 @@
 namespace ErrorAlert {
 
 inline constexpr const char* UnknownErrorKey = "error_alert_unknown_error";
+inline constexpr const char* CommitErrorKey = "map_commit_error";
+inline constexpr const char* NamedCommitErrorKey = "map_commit_error_named";
 // What is left of the user's work when a commit fails: the edits still open in the window, or
 // only the copy saved last.
 inline constexpr const char* CommitKeptOpenKey = "map_commit_error_kept_open";
@@ -19,9 +21,16 @@ enum class Kept { EditsStayOpen, LastSavedCopyOnly };
 // The alert for an error: its description as the message, its reason as the informative text.
 AlertPanel::Request request(const Error& error);
 
-// A commit that failed, as the user reads it: "the map could not be saved", the cause (which may
-// be empty: a storage that failed without saying why), and what was kept.
-Error commitFailure(const Error& cause, Kept kept);
+// A commit that failed, as the user reads it: "the map “title” could not be saved" (without a
+// title, "the map"), the cause (which may be empty: a storage that failed without saying why), and
+// what was kept. The file the store keeps a map in is named by an id the user never sees: a
+// failure of the file system is said in the system's words for it.
+Error commitFailure(const Error& cause, Kept kept, const std::string& mapTitle = {});
+
+// What the user reads of a cause: a failure of the file system in the system's words for it ("No
+// space left on device."), any other as its description and reason, in paragraphs; the texts in
+// skip are left out.
+std::string plainCause(const Error& cause, const std::string& skip = {});
 
 // A map that could not be opened, as the user reads it. An error of the application's own says
 // so already; one of the layers below (a file that does not read, a document that does not

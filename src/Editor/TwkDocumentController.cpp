@@ -232,7 +232,9 @@ bool TwkDocumentController::commitEditor()
     bool committed = _singletonDocument->commitEditor(&error);
     // The document is about to let go of the map (a switch or the quit): what was not written is
     // lost, and the user hears so even when the storage gave no reason.
-    if (!committed) presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::LastSavedCopyOnly));
+    if (!committed)
+        presentError(
+            ErrorAlert::commitFailure(error, ErrorAlert::Kept::LastSavedCopyOnly, _singletonDocument->title()));
     return committed;
 }
 

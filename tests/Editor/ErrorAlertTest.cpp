@@ -14,7 +14,9 @@ TEST(ErrorAlertTest, TheAlertSaysWhatFailedAndWhy)
     EXPECT_EQ(ErrorAlert::request(Error{}).messageText, "The operation could not be completed.");
 }
 
-TEST(ErrorAlertTest, AFailedCommitSaysWhatWasKept)
+// The map is named by its title; a failure of the file system is said in the system's words, for
+// the file the store keeps a map in is named by an id the user never sees.
+TEST(ErrorAlertTest, AFailedCommitNamesTheMapAndSaysWhatWasKept)
 {
     const std::string openText =
         "The map on disk stays as it was last saved; your changes are still open in the window.";
@@ -23,23 +25,32 @@ TEST(ErrorAlertTest, AFailedCommitSaysWhatWasKept)
     struct Case {
         Error cause;
         ErrorAlert::Kept kept;
+        std::string title;
+        std::string message;
         std::string reason;
     };
-    Error diskFull{PosixErrorDomain, 28, "The file \"A.twkx\" could not be saved.",
-                   "Cannot write A.twkx: No space left"};
+    const std::string file = "92886F42C5E34F0B9A3D1E27.twkx";
+    Error diskFull{PosixErrorDomain, 28, "The file \u201C" + file + "\u201D could not be saved.",
+                   "Cannot write /home/u/.local/share/Tarnwick/Mind Maps/" + file + ": No space left on device"};
     Error unloaded = MakeAppError(31, "The map could not be saved.", "The map did not open completely.");
+    Error upload = MakeAppError(40, "The map could not be saved for upload.", "");
     const Case cases[] = {
-        {diskFull, ErrorAlert::Kept::EditsStayOpen,
-         "The file \"A.twkx\" could not be saved.\n\nCannot write A.twkx: No space left\n\n" + openText},
+        {diskFull, ErrorAlert::Kept::EditsStayOpen, "Garden plan",
+         "The map \u201CGarden plan\u201D could not be saved.", "No space left on device.\n\n" + openText},
+        {diskFull, ErrorAlert::Kept::LastSavedCopyOnly, "", "The map could not be saved.",
+         "No space left on device.\n\n" + savedText},
         // The storage's own commit error is not said twice.
-        {unloaded, ErrorAlert::Kept::LastSavedCopyOnly, "The map did not open completely.\n\n" + savedText},
+        {unloaded, ErrorAlert::Kept::LastSavedCopyOnly, "", "The map could not be saved.",
+         "The map did not open completely.\n\n" + savedText},
+        {upload, ErrorAlert::Kept::EditsStayOpen, "Plan", "The map \u201CPlan\u201D could not be saved.",
+         "The map could not be saved for upload.\n\n" + openText},
         // A storage that failed without a word still gives the user an alert.
-        {Error{}, ErrorAlert::Kept::LastSavedCopyOnly, savedText},
+        {Error{}, ErrorAlert::Kept::LastSavedCopyOnly, "", "The map could not be saved.", savedText},
     };
     for (const Case& c : cases) {
-        Error failure = ErrorAlert::commitFailure(c.cause, c.kept);
+        Error failure = ErrorAlert::commitFailure(c.cause, c.kept, c.title);
         EXPECT_FALSE(failure.isEmpty());
-        EXPECT_EQ(failure.localizedDescription, "The map could not be saved.");
+        EXPECT_EQ(failure.localizedDescription, c.message);
         EXPECT_EQ(failure.failureReason, c.reason);
     }
     EXPECT_EQ(ErrorAlert::commitFailure(diskFull, ErrorAlert::Kept::EditsStayOpen).code, 28);
