@@ -26,8 +26,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +56,22 @@ bool isInStoreDocumentsFolder(const std::string& path)
 void showMapNotFound()
 {
     feedbackSinkInstance().showEditorNotification({}, localized(TwkDocumentController::MapNotFoundKey), 1);
+}
+
+AlertPanel::Request quitCommitQuestion(const Error& cause, const std::string& mapTitle)
+{
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Critical;
+    request.messageText =
+        ErrorAlert::commitFailure(cause, ErrorAlert::Kept::EditsStayOpen, mapTitle).localizedDescription;
+    request.informativeText = ErrorAlert::plainCause(cause, localized(ErrorAlert::CommitErrorKey));
+    if (!request.informativeText.empty()) request.informativeText += "\n\n";
+    request.informativeText += localized(TwkDocumentController::QuitCommitConsequenceKey);
+    // Escape and closing the alert keep the program: losing the changes takes a deliberate click.
+    request.buttons = {{localized(TwkDocumentController::QuitCommitTryAgainKey), "\r"},
+                       {localized("cancel_button_title"), "\033"},
+                       {localized(TwkDocumentController::QuitWithoutSavingKey), ""}};
+    return request;
 }
 
 } // namespace
@@ -505,16 +523,36 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
     return openLocalMindMapOnGuid(item->guid());
 }
 
-void TwkDocumentController::reviewUnsavedDocuments()
+bool TwkDocumentController::commitEditorForQuit()
 {
-    commitEditor();
-    // A failed commit has been shown; the quit goes on without asking again.
-    if (_singletonDocument) _singletonDocument->updateChangeCount(MindMapDocumentOwner::ChangeKind::Cleared);
+    if (_askingToQuit) return false;
+    while (!_terminated && _singletonDocument) {
+        commitModelessEditors();
+        Error error;
+        if (_singletonDocument->commitEditor(&error)) return true;
+        _askingToQuit = true;
+        const int answer = AlertPanel::shared().runModal(quitCommitQuestion(error, _singletonDocument->title())).button;
+        _askingToQuit = false;
+        if (answer == int(QuitChoice::TryAgain)) continue;
+        if (answer != int(QuitChoice::QuitWithoutSaving)) return false;
+        if (_singletonDocument) _singletonDocument->updateChangeCount(MindMapDocumentOwner::ChangeKind::Cleared);
+        return true;
+    }
+    return true;
+}
+
+bool TwkDocumentController::reviewUnsavedDocuments()
+{
+    if (!commitEditorForQuit()) return false;
     _host.closeCustomStyleEditor();
+    return true;
 }
 
 TwkDocumentController::TerminateReply TwkDocumentController::applicationShouldTerminate()
 {
+    // The first request asks before anything of the quit is done: the cloud services hear that
+    // the application goes only once it does.
+    if (!_terminated && !_terminationProcesses && !commitEditorForQuit()) return TerminateReply::Cancel;
     PostWillTerminateNotification();
     _host.closeCustomStyleEditor();
     commitModelessEditors();
@@ -565,7 +603,21 @@ void TwkDocumentController::applicationWillTerminate()
     _services.releaseDeviceLinkServices();
     MindMapStore::releaseMindMapStoreInstance();
     StyleManager::releaseStyleManagerInstance();
-    UserDefaults::standard().synchronize();
+    Error error;
+    if (!UserDefaults::standard().synchronize(&error)) quitWriteFailed(QuitWriteErrorSettingsKey, error);
+    if (_quitWriteFailures.empty()) return;
+    std::string reason;
+    for (const std::string& line : std::exchange(_quitWriteFailures, {})) reason += line + "\n";
+    reason += "\n" + localized(QuitWriteErrorKeptKey);
+    presentError(MakeAppError(0, localized(QuitWriteErrorKey), reason));
+}
+
+void TwkDocumentController::quitWriteFailed(const char* whatKey, const Error& error)
+{
+    const std::string cause = ErrorAlert::plainCause(error);
+    _quitWriteFailures.push_back(localizedFormat(whatKey, {cause}));
+    // Whoever ends the program from a terminal, or reads the session's log, hears it too.
+    std::fprintf(stderr, "Tarnwick: %s\n", _quitWriteFailures.back().c_str());
 }
 
 void TwkDocumentController::terminateSingletonDocument()
@@ -576,7 +628,8 @@ void TwkDocumentController::terminateSingletonDocument()
     commitModelessEditors();
     commitEditor();
     _terminated = true;
-    _history.saveNavigationHistory();
+    Error error;
+    if (!_history.saveNavigationHistory(&error)) quitWriteFailed(QuitWriteErrorHistoryKey, error);
     if (_singletonDocument) {
         UserDefaults& defaults = UserDefaults::standard();
         if (MindMapStorage* storage = _singletonDocument->storage()) {
@@ -586,17 +639,20 @@ void TwkDocumentController::terminateSingletonDocument()
             defaults.removeObject(ReopenProviderIdKey);
             defaults.removeObject(ReopenMindMapIdKey);
         }
+        _host.willReleaseSingletonDocument();
         _singletonDocument->detachFromStorage();
         _singletonDocument.reset();
     }
     if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
 }
 
-void TwkDocumentController::mindMapEditorWillClose()
+bool TwkDocumentController::mindMapEditorWillClose()
 {
+    if (!commitEditorForQuit()) return false;
     _host.closePreferencesWindow();
     _host.closeCustomStyleEditor();
     terminateSingletonDocument();
+    return true;
 }
 
 std::unique_ptr<TerminationProcess> TwkDocumentController::createCleanupLocalImagesProcess()

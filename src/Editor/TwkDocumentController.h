@@ -3,6 +3,7 @@
 #include "Editor/DocumentScheduler.h"
 #include "Editor/EditorDocument.h"
 #include "Utils/TerminationProcess.h"
+#include "platform/AlertPanel.h"
 #include "platform/Error.h"
 #include "platform/Responder.h"
 #include "store/EditorInterface.h"
@@ -33,6 +34,8 @@ public:
     virtual void closeCustomStyleEditor() {}
     virtual void closePreferencesWindow() {}
     virtual void closeAllWindows() {}
+    // The quit is about to let go of the document and its map: whatever shows the map lets go first.
+    virtual void willReleaseSingletonDocument() {}
     virtual void showTerminationWindow(const std::vector<TerminationProcess*>& /*processes*/) {}
     virtual void terminationProcessesChanged() {}
     // Asks the application to quit again; it calls applicationShouldTerminate() once more later,
@@ -70,6 +73,13 @@ public:
     static constexpr const char* ImportDirectoryKey = "import.default-directory";
     static constexpr const char* ImportPanelTitleKey = "import_menu_import";
     static constexpr const char* ImportPdfPanelTitleKey = "action_import_pdf_bookmarks";
+    static constexpr const char* QuitCommitConsequenceKey = "quit_commit_error_consequence";
+    static constexpr const char* QuitCommitTryAgainKey = "quit_commit_try_again";
+    static constexpr const char* QuitWithoutSavingKey = "quit_commit_quit_without_saving";
+    static constexpr const char* QuitWriteErrorKey = "quit_write_error";
+    static constexpr const char* QuitWriteErrorHistoryKey = "quit_write_error_history";
+    static constexpr const char* QuitWriteErrorSettingsKey = "quit_write_error_settings";
+    static constexpr const char* QuitWriteErrorKeptKey = "quit_write_error_kept";
     static constexpr int64_t LocalImagesCleanupPeriod = 9;
     static constexpr double ScheduledAdsCheckDelay = 1.0;
     // How long the remembered map waits for its provider to learn whether the user is signed in:
@@ -78,6 +88,8 @@ public:
     static constexpr double ReopenSignInWait = 60.0;
 
     enum class TerminateReply { Now, Cancel };
+    // The answers of the question a map that cannot be saved at quit asks, as the alert's buttons.
+    enum class QuitChoice { TryAgain = AlertPanel::FirstButtonReturn, Stay, QuitWithoutSaving };
 
     using CleanupProcessFactory = std::function<std::unique_ptr<TerminationProcess>()>;
 
@@ -150,12 +162,21 @@ public:
     // Keeps the folder of the first file chosen for the next panel.
     static void rememberImportDirectory(const std::vector<std::string>& chosenPaths);
 
-    // Quitting.
-    void reviewUnsavedDocuments();
+    // Quitting. Every road out (the quit, the window's close, the review) first commits the open
+    // map. When that fails the user chooses: try again (after freeing some space, say), stay (the
+    // road answers false or cancel, and nothing of the quit has been done), or quit without the
+    // changes, which are then dropped knowingly. A road taken while the question is up stays.
+    bool commitEditorForQuit();
+    bool isAskingToQuit() const { return _askingToQuit; }
+    bool reviewUnsavedDocuments();
     TerminateReply applicationShouldTerminate();
+    // Writes what is left and says every write of the quit that failed (the navigation history,
+    // the settings with the map to reopen), in one alert.
     void applicationWillTerminate();
+    // Lets go of the document without asking: a failed commit is only said.
     void terminateSingletonDocument();
-    void mindMapEditorWillClose();
+    // false when the user chose to stay: the window stays open.
+    bool mindMapEditorWillClose();
     std::unique_ptr<TerminationProcess> createCleanupLocalImagesProcess();
     void setCleanupProcessFactory(CleanupProcessFactory factory) { _cleanupProcessFactory = std::move(factory); }
     bool isTerminated() const { return _terminated; }
@@ -174,6 +195,7 @@ private:
     void registerActions();
     void afterChangingMindMap();
     void presentError(const Error& error);
+    void quitWriteFailed(const char* whatKey, const Error& error);
 
     DocumentScheduler& _scheduler;
     DocumentControllerHost& _host;
@@ -185,6 +207,9 @@ private:
     CleanupProcessFactory _cleanupProcessFactory;
     DocumentScheduler::Handle _adsCheck = 0;
     bool _terminated = false;
+    bool _askingToQuit = false;
+    // What the quit could not write, one line each, said once everything is written.
+    std::vector<std::string> _quitWriteFailures;
     // Counts switches of the open map, so that a late reopen never replaces one the user made.
     uint64_t _storageSwitches = 0;
     uint64_t _reopens = 0;

@@ -6,6 +6,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ScriptedCommandPrompts.h"
 #include "Utils/RecordingFeedbackSink.h"
+#include "platform/Folders.h"
 #include "platform/Localizer.h"
 #include "store/MindMapImporter.h"
 #include "store/MindMapProvider.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 
 using namespace storetest;
@@ -27,7 +29,12 @@ const std::string TopicGuid = "TTTTTTTTTTTTTTTTTTTTTTTT";
 
 class RecordingHost : public DocumentControllerHost {
 public:
-    void presentError(const Error& error) override { log.push_back("error " + error.localizedDescription); }
+    void presentError(const Error& error) override
+    {
+        log.push_back("error " + error.localizedDescription);
+        errors.push_back(error);
+    }
+    void willReleaseSingletonDocument() override { ++releases; }
     void checkScheduledAds() override { log.push_back("ads"); }
     void closeAllWindows() override { log.push_back("close windows"); }
     void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override
@@ -36,6 +43,8 @@ public:
     }
     void terminate() override { log.push_back("terminate"); }
     std::vector<std::string> log;
+    std::vector<Error> errors;
+    int releases = 0;
 };
 
 class ScriptedProcess : public TerminationProcess {
@@ -446,6 +455,187 @@ TEST_F(TwkDocumentControllerTest, BackAndTheHistoryMenuFollowTheListsAndOpenTheM
 
     EXPECT_EQ(controller->applicationShouldTerminate(), TwkDocumentController::TerminateReply::Now);
     EXPECT_FALSE(enabled(back)) << "quitting";
+}
+
+using QuitChoice = TwkDocumentController::QuitChoice;
+
+// The user before the question about a map that cannot be saved: each question gets the next
+// step's choice (none: the alert is closed without one), after the user may have freed some
+// space meanwhile. Once the steps run out the alert is closed.
+class QuitQuestions : public AlertPanel {
+public:
+    struct Step {
+        std::optional<QuitChoice> choice;
+        bool freesSpace = false;
+    };
+    QuitQuestions(std::vector<Step> script, std::function<void()> freeSpace)
+        : steps(script.begin(), script.end()), _freeSpace(std::move(freeSpace))
+    {
+        AlertPanel::setShared(this);
+    }
+    ~QuitQuestions() override { AlertPanel::setShared(nullptr); }
+    Answer runModal(const Request& request) override
+    {
+        requests.push_back(request);
+        if (steps.empty()) return {};
+        const Step step = steps.front();
+        steps.pop_front();
+        if (step.freesSpace) _freeSpace();
+        return {step.choice ? int(*step.choice) : Dismissed, {}};
+    }
+    std::deque<Step> steps;
+    std::vector<Request> requests;
+
+private:
+    std::function<void()> _freeSpace;
+};
+
+// A map the disk refuses at quit stops the quit and the window's close alike until the user
+// chooses: trying again writes it once there is room, cancelling keeps the program with the edit
+// open, and only quitting without saving lets the edit go. The question names the map by its
+// title, never by the id its file is named with.
+TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersChoice)
+{
+    const std::string stored = fileText(mapPath(GuidA));
+    const std::string aside = mapPath(GuidA) + ".aside";
+    // The file system refuses the map's file while a folder stands in its place.
+    auto refuse = [&] {
+        fs::rename(mapPath(GuidA), aside);
+        fs::create_directory(mapPath(GuidA));
+    };
+    auto freeSpace = [&] {
+        if (!fs::is_directory(mapPath(GuidA))) return;
+        fs::remove(mapPath(GuidA));
+        fs::rename(aside, mapPath(GuidA));
+    };
+    using Step = QuitQuestions::Step;
+    struct Case {
+        const char* what;
+        bool refused;
+        std::vector<Step> steps;
+        bool quits;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"saved at once", false, {}, true, true},
+        {"tried again once there is room", true, {{QuitChoice::TryAgain, true}}, true, true},
+        {"tried again too soon, then with room",
+         true,
+         {{QuitChoice::TryAgain, false}, {QuitChoice::TryAgain, true}},
+         true,
+         true},
+        {"cancelled", true, {{QuitChoice::Stay, false}}, false, false},
+        {"closed without a choice", true, {{std::nullopt, false}}, false, false},
+        {"quit without saving", true, {{QuitChoice::QuitWithoutSaving, false}}, true, false},
+    };
+    const std::string edit = "Typed before quitting";
+    const std::vector<std::string> buttons = {"Try Again", "Cancel", "Quit Without Saving"};
+    for (const bool closingTheWindow : {false, true}) {
+        auto quit = [&] {
+            return closingTheWindow
+                ? controller->mindMapEditorWillClose()
+                : controller->applicationShouldTerminate() == TwkDocumentController::TerminateReply::Now;
+        };
+        for (const Case& c : cases) {
+            const std::string what = std::string(c.what) + (closingTheWindow ? ", closing the window" : ", quitting");
+            writeTestFile(mapPath(GuidA), stored);
+            UserDefaults::standard().removeObject(TwkDocumentController::ReopenMindMapIdKey);
+            controller = std::make_unique<TwkDocumentController>(scheduler, host, services);
+            document = controller->makeSingletonDocument();
+            document->setWindow(&window);
+            controller->openStorage(local, GuidA, {});
+            document->mindMap()->setCustomTitle(edit);
+            document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+            if (c.refused) refuse();
+            host.errors.clear();
+            host.releases = 0;
+            QuitQuestions questions(c.steps, freeSpace);
+
+            EXPECT_EQ(quit(), c.quits) << what;
+            freeSpace();
+            EXPECT_EQ(questions.requests.size(), c.steps.size()) << what;
+            for (const AlertPanel::Request& request : questions.requests) {
+                EXPECT_EQ(request.messageText, "The map \u201C" + edit + "\u201D could not be saved.") << what;
+                EXPECT_EQ((request.messageText + request.informativeText).find(GuidA), std::string::npos) << what;
+                std::vector<std::string> titles;
+                for (const AlertPanel::Button& button : request.buttons) titles.push_back(button.title);
+                EXPECT_EQ(titles, buttons) << what;
+            }
+            EXPECT_EQ(fileText(mapPath(GuidA)).find(edit) != std::string::npos, c.saved) << what;
+            EXPECT_TRUE(host.errors.empty()) << what << ": " << host.log.back();
+            EXPECT_EQ(controller->isTerminated(), c.quits) << what;
+            EXPECT_EQ(host.releases, c.quits ? 1 : 0) << what;
+            if (c.quits) {
+                EXPECT_EQ(UserDefaults::standard().stringForKey(TwkDocumentController::ReopenMindMapIdKey), GuidA)
+                    << what;
+                continue;
+            }
+            // The program stays with the edit open; the next road out, with room, saves it unasked.
+            ASSERT_EQ(controller->singletonDocument(), document) << what;
+            EXPECT_EQ(openId(), GuidA) << what;
+            EXPECT_TRUE(document->isDocumentEdited()) << what;
+            EXPECT_FALSE(controller->isQuitting()) << what;
+            EXPECT_FALSE(UserDefaults::standard().hasUserValue(TwkDocumentController::ReopenMindMapIdKey)) << what;
+            EXPECT_TRUE(quit()) << what;
+            EXPECT_EQ(questions.requests.size(), c.steps.size()) << what;
+            EXPECT_NE(fileText(mapPath(GuidA)).find(edit), std::string::npos) << what;
+        }
+    }
+}
+
+// Every write of the quit that fails is said, in one alert at the end: the navigation history
+// and the settings, which hold the map to reopen. The files saved before stay as they were.
+TEST_F(TwkDocumentControllerTest, EveryWriteTheQuitCannotMakeIsSaidInOneAlert)
+{
+    struct Case {
+        const char* what;
+        bool historyFails;
+        bool settingsFail;
+        std::vector<std::string> lines;
+    };
+    const std::string history = "The list of recently opened maps: Is a directory.";
+    const std::string settings = "The settings, with the map to open at the next start: Not a directory.";
+    const Case cases[] = {
+        {"every write made", false, false, {}},
+        {"the history refused", true, false, {history}},
+        {"the settings refused", false, true, {settings}},
+        {"both refused", true, true, {history, settings}},
+    };
+    for (const Case& c : cases) {
+        store = start();
+        local = MindMapProviders::localProvider();
+        controller = std::make_unique<TwkDocumentController>(scheduler, host, services);
+        document = controller->makeSingletonDocument();
+        controller->openStorage(local, GuidA, {});
+        // A folder where the history's file goes, a file where the settings' folder goes.
+        const std::string historyFile = MindMapStore::appSupportDirectory() + "/" + RecentHistoryList::HistoryFileName;
+        const std::string settingsFolder = Folders::configFolder();
+        if (c.historyFails) {
+            fs::remove(historyFile);
+            fs::create_directories(historyFile);
+        }
+        if (c.settingsFail) {
+            fs::remove_all(settingsFolder);
+            writeTestFile(settingsFolder, "");
+        }
+        host.errors.clear();
+
+        EXPECT_EQ(controller->applicationShouldTerminate(), TwkDocumentController::TerminateReply::Now) << c.what;
+        controller->applicationWillTerminate();
+        if (c.lines.empty()) {
+            EXPECT_TRUE(host.errors.empty()) << c.what;
+        } else {
+            ASSERT_EQ(host.errors.size(), 1u) << c.what;
+            std::string reason;
+            for (const std::string& line : c.lines) reason += line + "\n";
+            EXPECT_EQ(host.errors[0].localizedDescription, "Tarnwick could not save everything before quitting.")
+                << c.what;
+            EXPECT_EQ(host.errors[0].failureReason, reason + "\nThe next start finds them as they were saved before.")
+                << c.what;
+        }
+        fs::remove_all(historyFile);
+        fs::remove_all(settingsFolder);
+    }
 }
 
 } // namespace

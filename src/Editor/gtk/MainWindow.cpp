@@ -616,8 +616,9 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
 bool MainWindow::on_delete_event(GdkEventAny* event)
 {
     saveWindowState();
-    // The open map is committed while the window and its editor still exist.
-    if (_close) _close();
+    // The open map is committed while the window and its editor still exist; a map that cannot
+    // be may keep the window.
+    if (_close && !_close()) return true;
     return Gtk::ApplicationWindow::on_delete_event(event);
 }
 

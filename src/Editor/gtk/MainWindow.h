@@ -84,8 +84,8 @@ public:
     MainLoopScheduler& scheduler() { return _scheduler; }
     // Writes the frame and the panes' states; the window closes or the application quits.
     void saveWindowState();
-    // Called when the user closes the window, before it goes.
-    void setCloseHandler(std::function<void()> handler) { _close = std::move(handler); }
+    // Called when the user closes the window, before it goes; false keeps the window.
+    void setCloseHandler(std::function<bool()> handler) { _close = std::move(handler); }
     // Where the document's errors go; without a handler the window shows them itself.
     void setErrorHandler(std::function<void(const Error&)> handler) { _errorHandler = std::move(handler); }
     EditorNotificationPresenter& notificationPresenter() { return *_notificationPresenter; }
@@ -267,7 +267,7 @@ private:
     std::vector<std::function<void()>> _afterFirstFrame;
     sigc::connection _afterFirstFrameIdle;
     bool _framePainted = false;
-    std::function<void()> _close;
+    std::function<bool()> _close;
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
     sigc::connection _validationIdle;

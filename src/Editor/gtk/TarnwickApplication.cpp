@@ -58,6 +58,8 @@ constexpr int QuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr unsigned MainLoopPollMilliseconds = 20;
 // How long the device link waits for a first frame that does not come.
 constexpr unsigned DeviceLinkFallbackMilliseconds = 2000;
+constexpr const char* QuitCommitWaitingKey = "quit_commit_waiting";
+constexpr const char* LogoutInhibitReasonKey = "quit_commit_logout_reason";
 
 // Set when this process turned GDK's OpenGL probe off for itself.
 bool s_disabledGl = false;
@@ -292,12 +294,12 @@ MainWindow& TarnwickApplication::singletonWindow()
         });
         _window->setErrorHandler([this](const Error& error) { presentError(error); });
         _window->setCloseHandler([this] {
-            if (!_controller) return;
+            if (!_controller) return true;
             ErrorDeferral deferral(*this);
-            releaseDocumentMindMap();
-            _controller->mindMapEditorWillClose();
+            if (!_controller->mindMapEditorWillClose()) return false;
             // Closing the last window is a quit: it waits for the termination processes.
             requestQuit();
+            return true;
         });
         add_window(*_window);
         markStartupPhase("window made");
@@ -520,8 +522,14 @@ void TarnwickApplication::requestQuit()
     {
         ErrorDeferral deferral(*this);
         importPendingGettingStarted();
-        releaseDocumentMindMap();
         if (_controller->applicationShouldTerminate() == TwkDocumentController::TerminateReply::Cancel) {
+            // The user kept the program with a map that could not be saved: nothing of the quit
+            // was done, and a later signal or logout asks again.
+            if (!_controller->isTerminated()) {
+                _quitFromOutside = false;
+                if (_logoutInhibit) uninhibit(std::exchange(_logoutInhibit, 0));
+                return;
+            }
             // Everything is written before the quit waits for the termination processes: a session
             // that ends meanwhile finds every file complete.
             if (MindMapStore* store = MindMapStore::existingInstance()) store->saveIndexToFile();
@@ -545,22 +553,43 @@ void TarnwickApplication::requestQuit()
 
 void TarnwickApplication::quitFromOutside()
 {
-    // A second request while the first one runs adds nothing: its work was saved first.
+    // A second request while the first one runs adds nothing: its work was saved first. While the
+    // user is asked about a map that cannot be saved, the answer decides.
+    if (_controller && _controller->isAskingToQuit()) {
+        std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitCommitWaitingKey).c_str());
+        return;
+    }
     if (_quitFromOutside) return;
     _quitFromOutside = true;
-    saveWorkNow();
+    std::string failure;
+    if (!saveWorkNow(&failure)) {
+        // The quit asks in the window; a terminal or the session's log says why it waits, and a
+        // session that ends waits for the answer too.
+        std::fprintf(stderr, "Tarnwick: %s\n%s\n", failure.c_str(), localized(QuitCommitWaitingKey).c_str());
+        if (_window && !_logoutInhibit)
+            _logoutInhibit = inhibit(*_window, Gtk::APPLICATION_INHIBIT_LOGOUT, localized(LogoutInhibitReasonKey));
+    }
     answerOpenDialogs();
     finishQuitInMainLoop();
 }
 
-void TarnwickApplication::saveWorkNow()
+bool TarnwickApplication::saveWorkNow(std::string* mapFailure)
 {
-    if (!_controller || _controller->isTerminated()) return;
+    if (!_controller || _controller->isTerminated()) return true;
     ErrorDeferral deferral(*this);
     importPendingGettingStarted();
     // A dialog may be up, its caller waiting with the document in hand: the document stays, only
-    // what it holds is written, as the quit would write it.
-    _controller->commitEditor();
+    // what it holds is written, as the quit would write it. A map that cannot be written is asked
+    // about by the quit itself.
+    bool committed = true;
+    if (EditorDocument* document = _controller->singletonDocument()) {
+        Error error;
+        committed = document->commitEditor(&error);
+        if (!committed) {
+            const Error failure = ErrorAlert::commitFailure(error, ErrorAlert::Kept::EditsStayOpen, document->title());
+            *mapFailure = failure.localizedDescription + " " + ErrorAlert::plainCause(error);
+        }
+    }
     _controller->history().saveNavigationHistory();
     if (_window) _window->saveWindowState();
     UserDefaults& defaults = UserDefaults::standard();
@@ -570,6 +599,7 @@ void TarnwickApplication::saveWorkNow()
     }
     if (MindMapStore* store = MindMapStore::existingInstance()) store->saveIndexToFile();
     defaults.synchronize();
+    return committed;
 }
 
 void TarnwickApplication::finishQuitInMainLoop()
@@ -608,6 +638,12 @@ void TarnwickApplication::terminate()
 {
     // Never from within the controller's call: it asks again once the call is over.
     Glib::signal_idle().connect_once([this] { requestQuit(); });
+}
+
+void TarnwickApplication::willReleaseSingletonDocument()
+{
+    // The view borrows the document's map, which goes with the document.
+    if (_window) _window->showMindMap(nullptr);
 }
 
 void TarnwickApplication::closeAllWindows()

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class MainWindow;
@@ -56,6 +57,7 @@ public:
     void presentError(const Error& error) override;
     void verifySingletonDocumentVisible() override { singletonWindow(); }
     void terminate() override;
+    void willReleaseSingletonDocument() override;
     void closeAllWindows() override;
     void showTerminationWindow(const std::vector<TerminationProcess*>& processes) override;
     void terminationProcessesChanged() override;
@@ -97,9 +99,11 @@ private:
     void requestQuit();
     // A quit asked for from outside the window (a signal, the session's end), possibly while a
     // dialog runs its own loop: the work is saved at once, the dialogs are answered, and the quit
-    // itself runs once control is back in the main loop.
+    // itself runs once control is back in the main loop. A map that cannot be saved is asked about
+    // there, as on every road out; meanwhile the end of the session waits.
     void quitFromOutside();
-    void saveWorkNow();
+    // false, with what failed, when the open map could not be written.
+    bool saveWorkNow(std::string* mapFailure);
     void finishQuitInMainLoop();
     void installQuitSignals();
     void removeQuitSignals();
@@ -134,6 +138,8 @@ private:
     bool _ownsStore = true;
     bool _storeInUse = false;
     bool _quitFromOutside = false;
+    // Set while the session's end waits for the answer about a map that could not be saved.
+    unsigned _logoutInhibit = 0;
     bool _checkedInitialState = false;
     bool _gettingStartedPending = false;
     std::atomic<bool> _firstFrameWritesDone{false};
