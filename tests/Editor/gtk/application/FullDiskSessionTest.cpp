@@ -1,0 +1,215 @@
+// The program quitting on a disk that is full: its store and its settings lie on small file
+// systems of their own, filled up after the start. Mounting them takes the administrator; without
+// that the tests are skipped.
+
+#include "ApplicationSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <sys/mount.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* WelcomeTitle = "Welcome";
+constexpr const char* MapNotSaved = "The map \u201CWelcome\u201D could not be saved.";
+constexpr const char* DiskFull = "No space left on device.";
+
+// A small file system mounted over a folder, which keeps what the folder held, and filled on
+// demand: each fill takes whatever room is left.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::string& folder, const std::string& size) : _folder(folder)
+    {
+        const std::string before = folder + ".before";
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        fs::rename(folder, before, ec);
+        fs::create_directories(folder, ec);
+        _mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+        if (_mounted) fs::copy(before, folder, fs::copy_options::recursive, ec);
+        fs::remove_all(before, ec);
+    }
+    ~SmallFileSystem()
+    {
+        if (_mounted) ::umount2(_folder.c_str(), MNT_DETACH);
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return _mounted; }
+
+    // true once a write is refused for want of room.
+    bool fill()
+    {
+        const std::string path = _folder + "/.filler-" + std::to_string(_fillers++);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::vector<char> block(4096, 'x');
+        while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {}
+        const bool full = errno == ENOSPC;
+        if (fd >= 0) ::close(fd);
+        return full;
+    }
+    void freeSpace()
+    {
+        for (int filler = 0; filler < _fillers; ++filler)
+            ::unlink((_folder + "/.filler-" + std::to_string(filler)).c_str());
+    }
+
+private:
+    std::string _folder;
+    bool _mounted = false;
+    int _fillers = 0;
+};
+
+bool holds(const std::vector<std::string>& texts, const std::string& text)
+{
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+bool holdsOneStartingWith(const std::vector<std::string>& texts, const std::string& start)
+{
+    return std::any_of(texts.begin(), texts.end(), [&](const std::string& text) { return text.rfind(start, 0) == 0; });
+}
+
+class FullDiskSessionTest : public WholeProgramTest {
+protected:
+    void SetUp() override
+    {
+        WholeProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        if (::geteuid() != 0) GTEST_SKIP() << "mounting the small file systems takes the administrator";
+        store = std::make_unique<SmallFileSystem>(home.dataHome(), "512k");
+        settings = std::make_unique<SmallFileSystem>(home.configHome(), "256k");
+        if (!store->mounted() || !settings->mounted()) GTEST_SKIP() << "no small file system could be mounted";
+    }
+    void TearDown() override
+    {
+        application.reset();
+        settings.reset();
+        store.reset();
+    }
+
+    // The program with the getting-started map in the store, then both disks full, then a child
+    // of the selected theme typed with that text.
+    void startFillAndType(const std::string& text)
+    {
+        application = std::make_unique<RunningApplication>(home, *bus);
+        ASSERT_TRUE(application->waitForWindow(WelcomeTitle)) << application->log();
+        ASSERT_TRUE(eventually([&] { return readStoreIndex(home).value_or(std::vector<StoredMap>{}).size() == 1; },
+                               "the getting-started map in the store"));
+        guid = readStoreIndex(home)->front().id;
+        ASSERT_TRUE(store->fill());
+        ASSERT_TRUE(settings->fill());
+        ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"Tab"}));
+        ASSERT_TRUE(application->typeText(WelcomeTitle, text));
+        ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"Return"}));
+    }
+
+    // The alert that is up, with the texts it shows.
+    std::vector<std::string> alertTexts()
+    {
+        std::vector<Element> alerts;
+        if (!eventually([&] { return !(alerts = application->findAll(ATSPI_ROLE_ALERT)).empty(); }, "an alert"))
+            return {};
+        return labelsIn(alerts.front());
+    }
+
+    // The alert about the map, whether the road asks or only says.
+    void expectMapAlert(const std::string& road)
+    {
+        const std::vector<std::string> texts = alertTexts();
+        EXPECT_TRUE(holds(texts, MapNotSaved)) << road << ": " << ::testing::PrintToString(texts);
+        EXPECT_TRUE(holdsOneStartingWith(texts, DiskFull)) << road << ": " << ::testing::PrintToString(texts);
+        for (const std::string& text : texts) EXPECT_EQ(text.find(guid), std::string::npos) << road << ": " << text;
+    }
+
+    ::testing::AssertionResult answer(const std::string& button)
+    {
+        if (auto clicked = application->click(ATSPI_ROLE_PUSH_BUTTON, button); !clicked) return clicked;
+        return eventually([&] { return application->findAll(ATSPI_ROLE_ALERT).empty(); }, "the alert to go");
+    }
+
+    std::vector<std::string> topics() { return readMapTopics(home, guid).value_or(std::vector<std::string>{}); }
+
+    ApplicationHome home;
+    std::unique_ptr<SmallFileSystem> store;
+    std::unique_ptr<SmallFileSystem> settings;
+    std::unique_ptr<RunningApplication> application;
+    std::string guid;
+};
+
+// Saving names the map the disk refuses by its title. The Quit item and a signal both stop at it:
+// Cancel keeps the program with the edit; once there is room, Try Again writes the edit and the
+// quit goes on.
+TEST_F(FullDiskSessionTest, AnEditTheFullDiskRefusesStopsTheQuitUntilThereIsRoom)
+{
+    // Short enough to stay on one line of its topic.
+    const std::string edit = "Kept edit";
+    ASSERT_NO_FATAL_FAILURE(startFillAndType(edit));
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+s"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("saving"));
+    ASSERT_TRUE(answer("OK"));
+
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+q"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("the Quit item"));
+    ASSERT_TRUE(answer("Cancel"));
+    // The program goes on: its menus still answer, and the store holds no edit.
+    EXPECT_EQ(application->menuItemEnabled("Tarnwick", "Quit Tarnwick"), true) << application->log();
+    EXPECT_FALSE(application->waitForExit(0ms).has_value());
+    EXPECT_FALSE(holds(topics(), edit));
+
+    application->sendSignal(SIGTERM);
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("SIGTERM"));
+    store->freeSpace();
+    settings->freeSpace();
+    ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "Try Again"));
+    ASSERT_EQ(application->waitForExit(), 0) << application->log();
+    EXPECT_TRUE(holds(topics(), edit));
+}
+
+// Closing the window on a full disk asks too; quitting without saving loses the edit, said
+// plainly, and the settings that could not be written are said before the program goes.
+TEST_F(FullDiskSessionTest, QuittingWithoutSavingLosesTheEditAndSaysWhatElseWasNotWritten)
+{
+    const std::string edit = "Given up";
+    ASSERT_NO_FATAL_FAILURE(startFillAndType(edit));
+    const std::string settingsBefore = readTestFile(home.defaultsFile());
+
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+shift+w"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("closing the window"));
+    // Whatever the program freed meanwhile is taken again.
+    store->fill();
+    settings->fill();
+    ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "Quit Without Saving"));
+
+    std::vector<std::string> texts;
+    EXPECT_TRUE(eventually(
+        [&] {
+            std::vector<Element> alerts = application->findAll(ATSPI_ROLE_ALERT);
+            texts = alerts.empty() ? std::vector<std::string>{} : labelsIn(alerts.front());
+            return holds(texts, "Tarnwick could not save everything before quitting.");
+        },
+        "the alert about the files not written"))
+        << ::testing::PrintToString(texts);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+        return text.find("The settings, with the map to open at the next start: No space left on device.") !=
+            std::string::npos;
+    })) << ::testing::PrintToString(texts);
+    ASSERT_TRUE(application->click(ATSPI_ROLE_PUSH_BUTTON, "OK"));
+    ASSERT_EQ(application->waitForExit(), 0) << application->log();
+    EXPECT_FALSE(holds(topics(), edit));
+    EXPECT_TRUE(holds(topics(), WelcomeTitle)) << "the map saved before stays";
+    EXPECT_EQ(readTestFile(home.defaultsFile()), settingsBefore);
+}
+
+} // namespace
