@@ -182,6 +182,7 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
     _elementTools.attachToSelection();
     updateElementToolsVisibility();
     setNeedsDisplay();
+    interfaceChanged(InterfaceChange::Map);
 }
 
 bool MindMapEditor::enabled() const
@@ -201,6 +202,7 @@ void MindMapEditor::setReadOnly(bool readOnly)
     }
     _elementTools.attachToSelection();
     setNeedsDisplay();
+    interfaceChanged(InterfaceChange::Map);
 }
 
 void MindMapEditor::setIsRecyclerMap(bool isRecyclerMap)
@@ -208,6 +210,7 @@ void MindMapEditor::setIsRecyclerMap(bool isRecyclerMap)
     if (isRecyclerMap == _isRecyclerMap) return;
     _isRecyclerMap = isRecyclerMap;
     setNeedsDisplay();
+    interfaceChanged(InterfaceChange::Map);
 }
 
 void MindMapEditor::setModelessEditor(MindMapModelessEditor* editor)
@@ -475,6 +478,7 @@ void MindMapEditor::mindMapChanged()
 {
     _toolTipRects.clear();
     setNeedsDisplay();
+    interfaceChanged(InterfaceChange::Content);
 }
 
 void MindMapEditor::selectedElementChanged()
@@ -484,6 +488,7 @@ void MindMapEditor::selectedElementChanged()
     // The handles of a running tool drag stay where the drag put them.
     if (!_elementTools.isActive()) _elementTools.attachToSelection();
     updateElementToolsVisibility();
+    interfaceChanged(InterfaceChange::Selection);
 }
 
 void MindMapEditor::updateElementTools(MindMapElement* /*element*/)

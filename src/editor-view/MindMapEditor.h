@@ -172,6 +172,13 @@ public:
     void setActionBarPresenter(ElementActionBarPresenter* presenter) { _actionBarPresenter = presenter; }
     void setMenuSource(EditorMenuSource source);
     const EditorMenuSource& menuSource() const { return _menuSource; }
+    // Told of what may change the state of the window's controls, which a click on the canvas
+    // changes without any event reaching the window: the window validates them again.
+    enum class InterfaceChange { Map, Selection, Content, Focus, Editing, Gesture };
+    void setInterfaceChangeHandler(std::function<void(InterfaceChange)> handler)
+    {
+        _interfaceChanged = std::move(handler);
+    }
 
     // ---- Map ----
     MindMap* mindMap() const override { return _mindMap.get(); }
@@ -469,6 +476,10 @@ public:
     void openFullSizeImage();
 
 private:
+    void interfaceChanged(InterfaceChange change)
+    {
+        if (_interfaceChanged) _interfaceChanged(change);
+    }
     // The state of the gesture under way, kept between the events that feed it.
     struct GestureSession {
         EditorGesture kind = EditorGesture::None;
@@ -554,6 +565,7 @@ private:
     Size _frameSize;
     double _backingScaleFactor = 1.0;
     bool _focused = false;
+    std::function<void(InterfaceChange)> _interfaceChanged;
 
     Point _position;
     double _globalScaleFactor = 1.0;

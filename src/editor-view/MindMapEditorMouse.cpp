@@ -78,8 +78,10 @@ std::shared_ptr<Menu> toolMenu(const char* title, std::initializer_list<MenuEntr
 
 void MindMapEditor::setFocused(bool focused)
 {
+    const bool changed = focused != _focused;
     _focused = focused;
     if (!focused) cancelGesture();
+    if (changed) interfaceChanged(InterfaceChange::Focus);
 }
 
 void MindMapEditor::setDoubleClickInterval(double seconds)
@@ -349,6 +351,7 @@ void MindMapEditor::beginGesture(EditorGesture kind, const PointerEvent& event)
     _gesture.lastMap = viewToMapSpace(event.viewPoint);
     if (_scheduler) _gesture.mode = _scheduler->enterMode(EventTrackingRunLoopMode);
     if (_host && kind != EditorGesture::Scroll) _host->setPeriodicTicks(true);
+    interfaceChanged(InterfaceChange::Gesture);
 }
 
 void MindMapEditor::moveSelectedElement(MindMapElement* element, const PointerEvent& event)
@@ -588,6 +591,7 @@ void MindMapEditor::endGesture(bool cancelled)
     if (cancelled && _position != position) setPosition(position);
     // The held-back calls (autosave, the clear-selection tick) may run from here on.
     _gesture.mode.end();
+    interfaceChanged(InterfaceChange::Gesture);
     if (longPressed) toolLongPressed(tool);
 }
 

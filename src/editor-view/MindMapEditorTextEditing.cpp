@@ -129,6 +129,7 @@ void MindMapEditor::startEditingElement(MindMapElement* element, UndoState undoS
     textView.show();
     if (!_placeholderSet) textView.setSelectedRange({utf16Length(textView.text()), 0});
     setNeedsDisplay();
+    interfaceChanged(InterfaceChange::Editing);
 }
 
 void MindMapEditor::becomeFirstResponder()
@@ -188,6 +189,7 @@ void MindMapEditor::stopEditing(int mode)
     if (_scheduler) _releaseRetiredCall = _scheduler->performAfterDelay(0, [this] { releaseRetiredEditors(); });
     setNeedsDisplay();
     updateElementToolsVisibility();
+    interfaceChanged(InterfaceChange::Editing);
 }
 
 bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::string& newText, int mode, bool& applied)

@@ -126,6 +126,24 @@ Responder* MainWindow::focusedInspectorResponder()
     return found == _inspectorResponders.end() ? nullptr : found->second;
 }
 
+MainWindowResponders MainWindow::responders()
+{
+    MainWindowResponders links;
+    Responder* explorer = explorerResponder();
+    if (explorer && sidePaneHasFocus()) {
+        links.focusedView = explorer;
+    } else if (Responder* inspector = focusedInspectorResponder()) {
+        links.focusedView = inspector;
+        links.editor = &editor();
+    } else {
+        links.focusedView = editor().focusedResponder();
+        links.editor = &editor();
+    }
+    links.window = &_controller;
+    links.explorer = explorer;
+    return links;
+}
+
 Responder* MainWindow::explorerResponder() const
 {
     if (!_sidePane) return nullptr;
@@ -230,6 +248,10 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
                               static_cast<Gtk::Widget*>(&_inspectorContainer)})
         pane->signal_size_allocate().connect([this](Gtk::Allocation&) { resized(); }, true);
 
+    _canvas.editorView().setInterfaceChangeHandler(
+        [this](MindMapEditor::InterfaceChange change) { editorInterfaceChanged(change); });
+    // Coming back from another window (a dialog, another application) may find another state.
+    property_is_active().signal_changed().connect([this] { scheduleValidation(); });
     // Keys go to the map until the user clicks elsewhere.
     _canvas.grab_focus();
     // The window's own commands, after the editor's in the responder chain.
@@ -253,6 +275,9 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
 
 MainWindow::~MainWindow()
 {
+    // Taking the widgets down moves the focus and lets grabs go, which would ask for a pass.
+    _closing = true;
+    _canvas.editorView().setInterfaceChangeHandler(nullptr);
     _validationIdle.disconnect();
     _resizeIdle.disconnect();
     _inspectorPagesIdle.disconnect();
@@ -533,7 +558,7 @@ void MainWindow::addValidator(std::function<void()> validate)
 
 void MainWindow::scheduleValidation()
 {
-    if (_validationPending || _validators.empty()) return;
+    if (_validationPending || _validating > 0 || _closing) return;
     _validationPending = true;
     _validationIdle = Glib::signal_idle().connect([this] {
         runValidators();
@@ -544,11 +569,21 @@ void MainWindow::scheduleValidation()
 void MainWindow::runValidators()
 {
     _validationPending = false;
+    ++_validating;
+    ++_validationPasses;
     for (const std::function<void()>& validate : _validators) validate();
     if (_sidePane && _controller.selectedExplorerTab() >= 0) {
         const auto& items = _controller.explorerNavigationItems();
         items[_controller.selectedExplorerTab()]->windowDidUpdate();
     }
+    if (_actionBars)
+        if (EditorActionBar* bar = _actionBars->shownBar()) bar->controller().validateSegments();
+    --_validating;
+}
+
+void MainWindow::editorInterfaceChanged(MindMapEditor::InterfaceChange /*change*/)
+{
+    scheduleValidation();
 }
 
 void MainWindow::setInspectorPage(int index, Gtk::Widget& page)
@@ -600,6 +635,20 @@ bool MainWindow::on_event(GdkEvent* event)
         break;
     }
     return Gtk::ApplicationWindow::on_event(event);
+}
+
+void MainWindow::on_set_focus(Gtk::Widget* focus)
+{
+    Gtk::ApplicationWindow::on_set_focus(focus);
+    // The first responder changed: a command now goes elsewhere.
+    scheduleValidation();
+}
+
+void MainWindow::on_grab_notify(bool wasGrabbed)
+{
+    Gtk::ApplicationWindow::on_grab_notify(wasGrabbed);
+    // A menu, popover or dialog that held the input let it go: what it did shows now.
+    if (wasGrabbed) scheduleValidation();
 }
 
 bool MainWindow::on_key_press_event(GdkEventKey* event)

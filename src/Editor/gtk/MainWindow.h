@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/CommandRouter.h"
 #include "Editor/EditorDocument.h"
 #include "Editor/EditorNotificationPresenter.h"
 #include "Editor/EditorWindowController.h"
@@ -26,6 +27,7 @@
 #include <gtkmm/stack.h>
 #include <gtkmm/togglebutton.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -100,10 +102,14 @@ public:
     void setStyleToolbar(Gtk::Widget& strip);
     // A bar or box over the canvas, placed by its alignment.
     void addEditorOverlay(Gtk::Widget& widget, Gtk::Align halign, Gtk::Align valign);
-    // Runs with the others once after each input event and each change of the map, when the main
-    // loop is idle: the bars' enabled states follow the selection without a pass per event.
+    // Runs with the others in the window's one validation pass. The pass runs when the main loop is
+    // idle after anything that may change what is enabled (input, the selection, the keyboard
+    // focus, the map and its undo steps, a menu or popover closing, a pane's own news), at most
+    // once a turn of the loop however many changes came: the bars never show an earlier moment.
     void addValidator(std::function<void()> validate);
     void scheduleValidation();
+    // How many passes have run, for whoever checks that changes are coalesced.
+    uint64_t validationPasses() const { return _validationPasses; }
     // The inspector's pages: outliner 0, note 1, icons 2.
     void setInspectorPage(int index, Gtk::Widget& page);
     // The styling, zoom, auto-focus and full-screen actions registered on the controller.
@@ -115,6 +121,7 @@ public:
 
     // EditorDocumentWindow
     void setWindowTitle(const std::string& title) override;
+    void updateWindows() override { scheduleValidation(); }
     bool canAutoSave() override;
     void presentError(const Error& error) override;
     void setIsRecyclerMap(bool isRecyclerMap) override { _canvas.editorView().setIsRecyclerMap(isRecyclerMap); }
@@ -130,6 +137,10 @@ public:
     Responder* explorerResponder() const;
     // The keyboard focus is in the side pane (its list or its search field).
     bool sidePaneHasFocus();
+    // The window's links of the responder chain as the keyboard focus stands: the side pane's
+    // explorer first while it has the focus (the canvas's editor takes no keys then), else the
+    // focused inspector page or the text edited in place, then the editor and the window.
+    MainWindowResponders responders();
     // The commands of an inspector page (the outliner's edit and fold commands) answer first while
     // the keyboard focus is inside that page.
     void setInspectorResponder(int index, Responder* responder);
@@ -144,6 +155,8 @@ private:
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
     bool on_event(GdkEvent* event) override;
+    void on_set_focus(Gtk::Widget* focus) override;
+    void on_grab_notify(bool wasGrabbed) override;
     void on_size_allocate(Gtk::Allocation& allocation) override;
 
     void buildLeftPane();
@@ -158,6 +171,7 @@ private:
     void restoreFrame();
     void saveFrame();
     void runValidators();
+    void editorInterfaceChanged(MindMapEditor::InterfaceChange change);
     void resized();
     void updateNavigatorVisibility();
     void showFeedbackTable(bool shown);
@@ -259,6 +273,10 @@ private:
     std::unique_ptr<ElementActionBars> _actionBars;
     std::vector<std::function<void()>> _validators;
     bool _validationPending = false;
+    // Raised while the pass runs: what a validator changes asks for no pass of its own.
+    int _validating = 0;
+    uint64_t _validationPasses = 0;
+    bool _closing = false;
     bool _resizePending = false;
     bool _updatingButtons = false;
     bool _dividersMoved = false;

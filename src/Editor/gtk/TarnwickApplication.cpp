@@ -248,23 +248,7 @@ void TarnwickApplication::on_startup()
     // The canvas's editor comes first, after the text it is editing in place; then the window,
     // the document and the document controller; the application answers last.
     CommandRouter::shared().setResponderChain([this] {
-        MainWindowResponders links;
-        if (_window) {
-            Responder* explorer = _window->explorerResponder();
-            // Focus in the explorer makes it the first responder; the canvas's editor then
-            // takes no keys.
-            if (explorer && _window->sidePaneHasFocus()) {
-                links.focusedView = explorer;
-            } else if (Responder* inspector = _window->focusedInspectorResponder()) {
-                links.focusedView = inspector;
-                links.editor = &_window->editor();
-            } else {
-                links.focusedView = _window->editor().focusedResponder();
-                links.editor = &_window->editor();
-            }
-            links.window = &_window->controller();
-            links.explorer = explorer;
-        }
+        MainWindowResponders links = _window ? _window->responders() : MainWindowResponders();
         links.document = _controller ? _controller->singletonDocument() : nullptr;
         links.documentController = _controller.get();
         links.application = this;
@@ -690,6 +674,11 @@ ItemValidation TarnwickApplication::validateUserInterfaceItem(const ValidatedUse
     if (!Responder::respondsToAction(item.action()) && _applicationActions)
         return _applicationActions->validateUserInterfaceItem(item);
     return {};
+}
+
+void TarnwickApplication::updateWindows()
+{
+    if (_window) _window->scheduleValidation();
 }
 
 void TarnwickApplication::checkScheduledAds()

@@ -55,6 +55,7 @@ public:
 
     // DocumentControllerHost
     void presentError(const Error& error) override;
+    void updateWindows() override;
     void verifySingletonDocumentVisible() override { singletonWindow(); }
     void terminate() override;
     void willReleaseSingletonDocument() override;
