@@ -115,6 +115,9 @@ public:
     virtual void setProgressVisible(bool /*visible*/) {}
     virtual void setProgressTitle(const std::string& /*title*/) {}
     virtual void setStyleToolbarVisible(bool /*visible*/, bool /*animated*/) {}
+    // What the window's controls show may have changed outside any input event (a listing that
+    // ended, the network): they are validated once the main loop is idle.
+    virtual void setNeedsValidation() {}
 };
 
 // The controller of the one main window: the panes' sizes and states and what the user defaults
@@ -203,6 +206,11 @@ public:
     void setExplorerNavigationItems(std::vector<ExplorerNavigationItem*> items);
     const std::vector<ExplorerNavigationItem*>& explorerNavigationItems() const { return _navigationItems; }
     void syncExplorerSegments();
+    // A pane's state changed by itself: the window validates its controls when idle.
+    void setNeedsValidation()
+    {
+        if (_view) _view->setNeedsValidation();
+    }
     // The user chose the segment with this tag.
     void explorerSegmentsChanged(int tag);
     // The explorer tab view shows the tab now.

@@ -206,6 +206,7 @@ bool ServiceCloudExplorer::online() const
 
 void ServiceCloudExplorer::tableViewSelectionDidChange()
 {
+    setNeedsValidation();
     if (explorerMode() != MainExplorerMode || _navigationLock) return;
     _navigationLock = true;
     if (FileListItem* map = selectedMindMapItem()) {
@@ -217,6 +218,7 @@ void ServiceCloudExplorer::tableViewSelectionDidChange()
 
 void ServiceCloudExplorer::onlineStateChanged(bool isOnline)
 {
+    setNeedsValidation();
     if (!active()) return;
     cancelListerAndRecreate(true);
     cancelSearchFilter();
@@ -448,6 +450,9 @@ void ServiceCloudExplorer::selectCurrentMindMap()
 void ServiceCloudExplorer::setEmptyText(const char* key)
 {
     if (CloudTableView* table = tableView()) table->setEmptyText(localized(key));
+    // Every listing says here how it began or ended, whether a click started it or a retry after
+    // the service's refusal or a renewed sign-in: the strip follows, after the last input event.
+    setNeedsValidation();
 }
 
 void ServiceCloudExplorer::updateBreadcrumbRoot(const char* fallbackImage)

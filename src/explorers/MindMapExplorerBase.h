@@ -4,6 +4,7 @@
 #include "platform/Responder.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,9 @@ public:
     virtual void loadView() {}
     // The window brings its menus and bars up to date.
     virtual void windowDidUpdate() {}
+    // How the explorer asks its window to bring them up to date once the main loop is idle; none
+    // in a browser window.
+    void setNeedsValidationHandler(std::function<void()> handler) { _needsValidation = std::move(handler); }
 
     // An item identifier or path to start with; may be empty.
     virtual void setInitialSelection(const std::string& /*selection*/) {}
@@ -93,9 +97,16 @@ public:
 protected:
     // Ends the browser with the pick, when the explorer runs in one.
     void endBrowser(const std::string& selection);
+    // What the window's controls show of the explorer changed without an input event of the
+    // window's (a listing that ended, the network).
+    void setNeedsValidation()
+    {
+        if (_needsValidation) _needsValidation();
+    }
 
 private:
     int32_t _explorerMode;
+    std::function<void()> _needsValidation;
     bool _active = false;
     MindMapBrowserDelegate* _browserDelegate = nullptr;
 };

@@ -205,6 +205,7 @@ private:
     void setProgressVisible(bool visible) override;
     void setProgressTitle(const std::string& title) override;
     void setStyleToolbarVisible(bool visible, bool animated) override;
+    void setNeedsValidation() override { scheduleValidation(); }
 
     EditorWindowController _controller;
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL};

@@ -32,6 +32,7 @@ public:
         : _window(window), _traits(std::move(traits)), _explorer(MainExplorerMode), _view(_explorer)
     {
         _view.show_all();
+        _explorer.setNeedsValidationHandler([&window] { window.setNeedsValidation(); });
         for (const char* name : _traits.changeNotifications) {
             _observations.push_back(
                 NotificationCenter::defaultCenter().addObserver(name, nullptr, [this](const Notification&) {

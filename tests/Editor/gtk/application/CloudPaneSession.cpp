@@ -103,3 +103,20 @@ std::optional<Element> rowNamed(RunningApplication& application, const std::stri
     if (!shown) return shown;
     return application.click(found, name);
 }
+
+::testing::AssertionResult waitUntilEnabled(RunningApplication& application, const std::vector<std::string>& names)
+{
+    std::string disabled;
+    auto enabled = eventually(
+        [&] {
+            disabled.clear();
+            for (const std::string& name : names) {
+                std::optional<Element> button = application.find(ATSPI_ROLE_PUSH_BUTTON, name);
+                if (!button || !button->sensitive) disabled += " '" + name + "'";
+            }
+            return disabled.empty();
+        },
+        "the buttons to be enabled", 10s);
+    if (!enabled) return enabled << ": still disabled" << disabled;
+    return enabled;
+}

@@ -45,3 +45,5 @@ std::optional<Element> rowNamed(RunningApplication& application, const std::stri
 ::testing::AssertionResult type(const std::string& text);
 // The side bar's tab of that name, whatever kind of button shows it.
 ::testing::AssertionResult clickSegment(RunningApplication& application, const std::string& name);
+// Waits until every button of the names is shown and enabled.
+::testing::AssertionResult waitUntilEnabled(RunningApplication& application, const std::vector<std::string>& names);
