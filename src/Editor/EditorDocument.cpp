@@ -139,6 +139,7 @@ void EditorDocument::stopAutoSaveTimer()
 
 void EditorDocument::detachFromStorage()
 {
+    if (_window) _window->mindMapWillChange();
     _trackingTitle = false;
     // A pending start of editing would otherwise reach the next map, or an empty one.
     cancelStartEditing();
@@ -159,6 +160,7 @@ void EditorDocument::detachFromStorage()
 
 bool EditorDocument::loadDocumentFromStorage(Error* error)
 {
+    if (_window) _window->mindMapWillChange();
     updateChangeCount(ChangeKind::Cleared);
     _undoManager.removeAllActions();
     _trackingTitle = false;

@@ -37,6 +37,9 @@ public:
     virtual void presentError(const Error& error) = 0;
     virtual void updateWindows() {}
     virtual void setIsRecyclerMap(bool /*isRecyclerMap*/) {}
+    // The map is about to be emptied or read anew, for another map or the same one changed
+    // elsewhere: the selections it goes through meanwhile are the map's, not the user's.
+    virtual void mindMapWillChange() {}
 };
 
 // The one document of the application. It owns the map being edited and is bound to at most one

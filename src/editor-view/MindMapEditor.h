@@ -173,7 +173,8 @@ public:
     void setMenuSource(EditorMenuSource source);
     const EditorMenuSource& menuSource() const { return _menuSource; }
     // Told of what may change the state of the window's controls, which a click on the canvas
-    // changes without any event reaching the window: the window validates them again.
+    // changes without any event reaching the window: the window validates them again, and a
+    // selection made on the map takes the keyboard to the canvas that shows it.
     enum class InterfaceChange { Map, Selection, Content, Focus, Editing, Gesture };
     void setInterfaceChangeHandler(std::function<void(InterfaceChange)> handler)
     {

@@ -569,6 +569,7 @@ void MainWindow::scheduleValidation()
 void MainWindow::runValidators()
 {
     _validationPending = false;
+    _mapChanging = false;
     ++_validating;
     ++_validationPasses;
     for (const std::function<void()>& validate : _validators) validate();
@@ -581,8 +582,15 @@ void MainWindow::runValidators()
     --_validating;
 }
 
-void MainWindow::editorInterfaceChanged(MindMapEditor::InterfaceChange /*change*/)
+void MainWindow::editorInterfaceChanged(MindMapEditor::InterfaceChange change)
 {
+    if (change == MindMapEditor::InterfaceChange::Map) _mapChanging = true;
+    // A selection made on the map while the side bar has the keyboard (Select All from the menu
+    // or its key, a drop) is what the user acts on next: the keyboard and the Edit menu go to the
+    // canvas that shows it, not to the map listed in the side bar. A map opened from the side bar
+    // comes with its own selection, and the side bar keeps the keyboard to go on browsing.
+    if (change == MindMapEditor::InterfaceChange::Selection && !_mapChanging && sidePaneHasFocus())
+        _canvas.grab_focus();
     scheduleValidation();
 }
 
@@ -722,6 +730,7 @@ void MainWindow::resized()
 void MainWindow::showMindMap(std::shared_ptr<MindMap> mindMap)
 {
     const bool shown = mindMap != nullptr;
+    _mapChanging = true;
     _canvas.editorView().setMindMap(std::move(mindMap));
     if (_editorOverlays) _editorOverlays->editorMindMapChanged();
     scheduleValidation();

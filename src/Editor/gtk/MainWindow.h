@@ -122,6 +122,7 @@ public:
     // EditorDocumentWindow
     void setWindowTitle(const std::string& title) override;
     void updateWindows() override { scheduleValidation(); }
+    void mindMapWillChange() override { _mapChanging = true; }
     bool canAutoSave() override;
     void presentError(const Error& error) override;
     void setIsRecyclerMap(bool isRecyclerMap) override { _canvas.editorView().setIsRecyclerMap(isRecyclerMap); }
@@ -277,6 +278,9 @@ private:
     // Raised while the pass runs: what a validator changes asks for no pass of its own.
     int _validating = 0;
     uint64_t _validationPasses = 0;
+    // The map was shown, emptied or read anew since the last pass: the selection it comes with is
+    // the map's, not one the user just made.
+    bool _mapChanging = false;
     bool _closing = false;
     bool _resizePending = false;
     bool _updatingButtons = false;

@@ -37,6 +37,7 @@ extern "C" unsigned long gdk_x11_window_get_xid(GdkWindow* window);
 namespace {
 
 const std::string Guid = "DDDDDDDDDDDDDDDDDDDDDDDD";
+const std::string OtherGuid = "EEEEEEEEEEEEEEEEEEEEEEEE";
 // A central topic with two branches, the first with a child of its own: its fold handle shows.
 const std::string Topics = "<topic id=\"0\" parent=\"-1\" x=\"0.00\" y=\"0.00\" text=\"Root\" />"
                            "<topic id=\"1\" parent=\"0\" x=\"190.00\" y=\"-70.00\" text=\"Branch\" />"
@@ -118,6 +119,7 @@ protected:
         doubleClickTime = Gtk::Settings::get_default()->property_gtk_double_click_time();
         Gtk::Settings::get_default()->property_gtk_double_click_time() = 1;
         placeFile(Guid + ".twkx", nativeDocument(Guid, "Alpha", Topics));
+        placeFile(OtherGuid + ".twkx", nativeDocument(OtherGuid, "Beta", Topics));
         start();
         MainWindow::setSidePaneFactory([this](MainWindow&) {
             auto pane = std::make_unique<ListPane>(log);
@@ -404,4 +406,45 @@ TEST_F(WindowValidationTest, ChangesOfOneTurnMakeOnePass)
         EXPECT_EQ(window->validationPasses(), before + 1) << turn.what;
         EXPECT_EQ(staleSegments(), std::vector<std::string>()) << turn.what;
     }
+}
+
+// Select All from the keyboard while the side bar's list has it: the topics show selected on the
+// canvas, which takes the keyboard, so that the Edit menu's Delete deletes them, not the map.
+TEST_F(WindowValidationTest, ASelectionMadeWhileTheSideBarHasTheKeyboardTakesItToTheCanvas)
+{
+    ASSERT_NE(sidePane, nullptr);
+    ASSERT_TRUE(clickInto(sidePane->list()));
+    ASSERT_TRUE(window->sidePaneHasFocus());
+
+    // A map opened from the list shows with the selection it comes with, in the same turn; the
+    // list keeps the keyboard to browse on.
+    bool opened = false;
+    Glib::signal_idle().connect_once([&] {
+        controller->openStorage(MindMapProviders::localProvider(), OtherGuid, {});
+        map = document->mindMap();
+        window->showMindMap(std::shared_ptr<MindMap>(map, [](MindMap*) {}));
+        map->setSelectedElement(topic("Other"));
+        opened = true;
+    });
+    ASSERT_TRUE(spinUntil([&] { return opened; }));
+    drainGtkEvents();
+    EXPECT_TRUE(window->sidePaneHasFocus()) << "opening a map took the keyboard from the side bar";
+    const size_t topics = map->nodes().size();
+
+    ASSERT_TRUE(xdotool("key ctrl+a"));
+    ASSERT_TRUE(spinUntil([&] { return map->selection().size() == topics; }));
+    EXPECT_TRUE(spinUntil([&] { return window->canvas().has_focus(); })) << "the keyboard stayed in the side bar";
+    EXPECT_TRUE(window->editor().isFocused());
+    drainGtkEvents();
+    EXPECT_TRUE(button("Delete Node", 0).get_sensitive());
+
+    // The Edit menu's Delete, as the open menu validates and sends it.
+    std::shared_ptr<MenuItem> remove;
+    for (const auto& item : menu.editMenu->items())
+        if (item->action() == "delete:") remove = item;
+    ASSERT_TRUE(remove);
+    CommandRouter::shared().validateMenu(*menu.editMenu);
+    EXPECT_EQ(CommandRouter::shared().targetForAction(remove->action()), &window->editor());
+    if (remove->isEnabled()) CommandRouter::shared().sendAction(remove->action(), remove->target(), remove.get());
+    EXPECT_EQ(log, std::vector<std::string>()) << "the side bar's map went to the recycle bin";
 }
