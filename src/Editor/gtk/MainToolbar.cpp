@@ -1,10 +1,8 @@
 #include "Editor/gtk/MainToolbar.h"
 
-#include "Editor/CommandRouter.h"
-
+#include "Editor/gtk/SegmentMenuEntries.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "Editor/gtk/ToolbarCustomizeDialog.h"
-#include "platform/gtk/GtkMenuBuilder.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/cssprovider.h>
@@ -199,38 +197,14 @@ Gtk::MenuItem& MainToolbar::makeOverflowEntry(Entry& entry)
     SegmentedControlItem& item = *entry.segmented;
     SegmentedControl& control = item.segmentedControl();
     auto* top = Gtk::manage(new Gtk::MenuItem(entry.label ? entry.label->get_text() : Glib::ustring(), false));
-    // What a segment's click does, as a menu entry: its own menu, or its action.
-    const auto actAs = [&item, &control](Gtk::MenuItem& menuItem, size_t index) {
-        const std::vector<std::shared_ptr<ToolbarSegment>>& segments = item.segments();
-        Menu* menu = control.menu(index);
-        if (menu && index < segments.size() && segments[index]->handleMenu()) {
-            auto* submenu = Gtk::manage(new Gtk::Menu());
-            // Filled as it opens, so its entries are validated then and not at every layout.
-            submenu->signal_show().connect([submenu, menu] {
-                for (Gtk::Widget* child : submenu->get_children()) submenu->remove(*child);
-                CommandRouter::shared().validateMenu(*menu);
-                fillGtkMenu(*submenu, *menu, [](const std::shared_ptr<MenuItem>& chosen) {
-                    CommandRouter::shared().sendAction(chosen->action(), chosen->target(), chosen.get());
-                });
-            });
-            menuItem.set_submenu(*submenu);
-            return;
-        }
-        menuItem.set_sensitive(control.isEnabled(index));
-        menuItem.signal_activate().connect([&control, index] { control.performClick(static_cast<int>(index)); });
-    };
     if (control.segmentCount() == 1) {
-        actAs(*top, 0);
+        actAsSegment(*top, item, 0);
         return *top;
     }
     auto* segments = Gtk::manage(new Gtk::Menu());
     for (size_t index = 0; index < control.segmentCount(); ++index) {
-        const SegmentedControl::Segment& segment = control.segment(index);
-        // A tool tip ends in its key after two blanks; the menu entry names the command only.
-        std::string name = segment.label ? *segment.label : segment.toolTip;
-        if (const size_t key = name.find("  ("); key != std::string::npos) name.erase(key);
-        auto* menuItem = Gtk::manage(new Gtk::MenuItem(name, false));
-        actAs(*menuItem, index);
+        auto* menuItem = Gtk::manage(new Gtk::MenuItem(segmentEntryTitle(item, index), false));
+        actAsSegment(*menuItem, item, index);
         segments->append(*menuItem);
     }
     segments->show_all();

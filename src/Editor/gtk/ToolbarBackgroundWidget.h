@@ -3,6 +3,9 @@
 #include "Editor/ToolbarBackground.h"
 
 #include <gtkmm/fixed.h>
+#include <gtkmm/image.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/togglebutton.h>
 
 #include <memory>
 #include <vector>
@@ -27,27 +30,38 @@ public:
     int stripHeight();
     SegmentedControlWidget& controlWidget(size_t index) { return *_controls.at(index); }
     // A strip that may be narrower than its controls (the canvas's, whose pane the user sizes)
-    // asks for no width of its own; its container clips the controls that do not fit.
-    void setShrinkable(bool shrinkable)
-    {
-        _shrinkable = shrinkable;
-        queue_resize();
-    }
+    // asks for no width of its own. The controls that do not fit whole give way, from the last,
+    // to an arrow at its end whose menu reaches them, as the main toolbar's does.
+    void setShrinkable(bool shrinkable);
+    // How many controls, from the first, the strip shows now.
+    size_t shownControlCount() const { return _shownControls; }
+    // The arrow, shown while a control does not fit.
+    Gtk::ToggleButton& overflowButton() { return _overflowButton; }
+    // The arrow's menu, as it shows for the controls that do not fit; made anew at each opening.
+    Gtk::Menu* overflowMenu() { return _overflowMenu.get(); }
 
 protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
     void on_hierarchy_changed(Gtk::Widget* previousTopLevel) override;
+    void on_size_allocate(Gtk::Allocation& allocation) override;
     void get_preferred_width_vfunc(int& minimum, int& natural) const override;
 
 private:
     void placeControlsInWindow();
     void placeControls();
+    void fitControls(const Gtk::Allocation& allocation);
+    void overflowToggled();
+    void fillOverflowMenu();
 
     ToolbarBackground _background;
     std::vector<std::unique_ptr<SegmentedControlWidget>> _controls;
     sigc::connection _keyWatch;
     sigc::connection _windowRealized;
     bool _shrinkable = false;
+    Gtk::Image _overflowPicture;
+    Gtk::ToggleButton _overflowButton;
+    std::unique_ptr<Gtk::Menu> _overflowMenu;
+    size_t _shownControls = 0;
     bool _controlsPlaced = true;
     double _leftMargin = ToolbarBackground::LeftMargin;
     double _inset = ToolbarBackground::SegmentInset;
