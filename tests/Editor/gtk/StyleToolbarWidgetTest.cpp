@@ -9,9 +9,6 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StyleSheet.h"
-#include "platform/Localizer.h"
-#include "platform/MainLoop.h"
-#include "platform/UserDefaults.h"
 #include "platform/gtk/GtkMenuBuilder.h"
 #include "support/RecordingResponder.h"
 
@@ -138,111 +135,5 @@ TEST(StyleToolbarWidgetTest, TheMainWindowShowsTheStripAndValidatesItWhenIdle)
     EXPECT_TRUE(clipboard.button(1).get_sensitive()) << "the chain copies styles";
     EXPECT_FALSE(clipboard.button(2).get_sensitive()) << "nobody pastes them";
     EXPECT_FALSE(clipboard.button(3).get_sensitive()) << "no document clears customisations";
-    CommandRouter::shared().setResponderChain(nullptr);
-}
-
-namespace {
-
-// The side bar as the application has it, which takes its width from the canvas.
-class PlainSidePane : public MainWindowSidePane {
-public:
-    Gtk::Widget& widget() override { return _list; }
-    Responder* responder() override { return &_explorer; }
-
-private:
-    Gtk::Label _list{"Maps"};
-    Responder _explorer;
-};
-
-} // namespace
-
-// At the window's default size, beside the side bar and the inspector, the canvas is narrower than
-// the strip: the controls without room give way whole to an arrow at its end, whose menu offers
-// their segments enabled as they validate and acts as they would; with room again, the strip shows
-// every control and no arrow.
-TEST(StyleToolbarWidgetTest, ControlsWithoutRoomAreReachedThroughTheArrowsMenu)
-{
-    initGtkForTests();
-    UserDefaults::standard().resetForTesting();
-    std::vector<std::string> log;
-    RecordingResponder editor("editor", log);
-    editor.handle("pasteStyle:");
-    editor.handle("copyStyle:");
-    editor.answers["copyStyle:"] = ItemValidation::enabledIf(false);
-    editor.handle("changeLineStyle:");
-    CommandRouter::shared().setResponderChain([&] { return std::vector<Responder*>{&editor}; });
-    MainWindow::setSidePaneFactory([](MainWindow&) { return std::make_unique<PlainSidePane>(); });
-    CommandRouter router;
-    MainMenu menu = MainMenu::build();
-    MainWindow window(menu, router);
-    MainWindow::setSidePaneFactory(nullptr);
-    StyleToolbarWidget::install(window, [] { return nullptr; });
-    auto* strip = findIn<StyleToolbarWidget>(window);
-    ASSERT_NE(strip, nullptr);
-    ASSERT_TRUE(MainLoop::runUntil(
-        [&] { return strip->get_allocated_width() > 1 && window.get_allocated_width() == 1200; }, 5.0));
-    drainGtkEvents();
-
-    const auto& items = strip->background().segmentedControlItems();
-    const size_t shown = strip->shownControlCount();
-    ASSERT_GT(shown, 0u);
-    ASSERT_LT(shown, items.size()) << "the strip fits beside the side bar and the inspector";
-    Gtk::ToggleButton& arrow = strip->overflowButton();
-    ASSERT_TRUE(arrow.get_child_visible());
-    const Gtk::Allocation area = strip->get_allocation();
-    const Gtk::Allocation arrowArea = arrow.get_allocation();
-    EXPECT_LE(arrowArea.get_x() + arrowArea.get_width(), area.get_x() + area.get_width()) << "the arrow is cut off";
-    for (size_t index = 0; index < items.size(); ++index) {
-        SegmentedControlWidget& control = strip->controlWidget(index);
-        EXPECT_EQ(control.get_child_visible(), index < shown) << index;
-        if (index < shown)
-            EXPECT_LE(control.get_allocation().get_x() + control.get_allocation().get_width(), arrowArea.get_x())
-                << "control " << index << " runs under the arrow";
-    }
-
-    arrow.set_active(true);
-    Gtk::Menu* overflow = strip->overflowMenu();
-    ASSERT_NE(overflow, nullptr);
-    std::vector<Gtk::MenuItem*> entries;
-    for (Gtk::Widget* child : overflow->get_children())
-        if (!dynamic_cast<Gtk::SeparatorMenuItem*>(child)) entries.push_back(dynamic_cast<Gtk::MenuItem*>(child));
-    std::vector<std::string> expected;
-    for (size_t index = shown; index < items.size(); ++index)
-        for (const auto& segment : items[index]->segments()) {
-            std::string title = segment->toolTip();
-            title.erase(std::min(title.size(), title.find("  (")));
-            expected.push_back(title);
-        }
-    ASSERT_EQ(entries.size(), expected.size());
-    Gtk::MenuItem* paste = nullptr;
-    Gtk::MenuItem* copy = nullptr;
-    Gtk::MenuItem* lineStyle = nullptr;
-    for (size_t index = 0; index < entries.size(); ++index) {
-        EXPECT_EQ(entries[index]->get_label(), expected[index]);
-        if (expected[index] == localized("editor_menu_paste_style")) paste = entries[index];
-        if (expected[index] == localized("editor_menu_copy_style")) copy = entries[index];
-        if (expected[index] == localized("relation_style_line_style")) lineStyle = entries[index];
-    }
-    ASSERT_NE(paste, nullptr) << "the style clipboard has no room";
-    EXPECT_TRUE(paste->get_sensitive());
-    ASSERT_NE(copy, nullptr);
-    EXPECT_FALSE(copy->get_sensitive()) << "enabled as its segment validates";
-    paste->activate();
-    EXPECT_EQ(log, std::vector<std::string>{"editor pasteStyle:"});
-    if (lineStyle) {
-        // A segment that opens a menu offers that menu, filled as it opens.
-        EXPECT_TRUE(lineStyle->get_sensitive()) << "the chain styles lines";
-        ASSERT_NE(lineStyle->get_submenu(), nullptr);
-        lineStyle->get_submenu()->show();
-        EXPECT_FALSE(lineStyle->get_submenu()->get_children().empty());
-        lineStyle->get_submenu()->hide();
-    }
-    overflow->deactivate();
-    EXPECT_FALSE(arrow.get_active()) << "the arrow stays down after its menu closed";
-
-    // Without the side bar the canvas has room for every control.
-    window.controller().toggleMindMapExplorer();
-    EXPECT_TRUE(MainLoop::runUntil([&] { return strip->shownControlCount() == items.size(); }, 5.0));
-    EXPECT_FALSE(arrow.get_child_visible());
     CommandRouter::shared().setResponderChain(nullptr);
 }

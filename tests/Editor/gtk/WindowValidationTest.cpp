@@ -13,10 +13,10 @@
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "GtkTestSupport.h"
-#include "MindMaps/ElementTools.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/NodeCreatorTools.h"
+#include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/Menu.h"
 #include "store/MindMapProviders.h"
@@ -102,11 +102,6 @@ private:
     std::unique_ptr<Gtk::TreeView> _list = oneRowList("Alpha");
 };
 
-struct DocumentMap : CheckboxMenuHandlerDelegate {
-    EditorDocument* document = nullptr;
-    MindMap* getMindMap() override { return document ? document->mindMap() : nullptr; }
-};
-
 class WindowValidationTest : public StoreTest {
 protected:
     void SetUp() override
@@ -134,7 +129,6 @@ protected:
         controller = std::make_shared<TwkDocumentController>(scheduler, host, services);
         document = controller->makeSingletonDocument();
         document->setWindow(window.get());
-        documentMap.document = document;
         router.setResponderChain([this] {
             MainWindowResponders links = window->responders();
             links.document = controller->singletonDocument();
@@ -210,7 +204,8 @@ protected:
     {
         if (!xdotool("mousemove --sync " + atTopic(node) + " click 1"))
             return ::testing::AssertionFailure() << "xdotool failed";
-        if (!spinUntil([&] { return map->selectedElement() == node; }))
+        // The click has landed once the canvas has the keyboard and the topic is selected.
+        if (!spinUntil([&] { return window->canvas().has_focus() && map->selectedElement() == node; }))
             return ::testing::AssertionFailure() << node->text() << " was not selected";
         return ::testing::AssertionSuccess();
     }
@@ -225,12 +220,11 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    // The button of a toolbar item's segment and that of the style toolbar's control.
+    // The button of a toolbar item's segment.
     Gtk::Button& button(const std::string& item, size_t segment)
     {
         return toolbar->widget().controlWidget(item)->button(segment);
     }
-    Gtk::Button& styleButton(size_t control, size_t segment) { return strip->controlWidget(control).button(segment); }
 
     // The tool tips of the segments of every bar whose buttons show another state than their
     // validation gives now.
@@ -254,21 +248,11 @@ protected:
         return stale;
     }
 
-    // Nothing selected, the bars shown so.
-    void startWithNothingSelected()
-    {
-        map->setSelectedElement(nullptr);
-        window->scheduleValidation();
-        drainGtkEvents();
-        ASSERT_FALSE(button("Delete Node", 0).get_sensitive());
-    }
-
     int doubleClickTime = 0;
     FakeDocumentScheduler scheduler;
     DocumentControllerHost host;
     ApplicationTerminationServices services;
-    DocumentMap documentMap;
-    CheckboxMenuHandler checkboxHandler{&documentMap};
+    CheckboxMenuHandler checkboxHandler{nullptr};
     MainMenu menu;
     std::vector<std::string> log;
     ListPane* sidePane = nullptr;
@@ -286,77 +270,83 @@ protected:
 
 } // namespace
 
-// A long press on a fold handle opens its menu; Escape closes it; the next topic clicked has its
-// commands enabled on every bar.
-TEST_F(WindowValidationTest, AfterTheLongPressMenuTheClickedTopicsCommandsAreEnabled)
+// The roads on which the bars showed an earlier moment: each ends on the canvas, whose commands
+// must then be enabled on every bar, however the bars stood before.
+TEST_F(WindowValidationTest, EveryRoadBackToTheCanvasLeavesItsCommandsEnabled)
 {
-    startWithNothingSelected();
-    MindMapNode* branch = topic("Branch");
-    ASSERT_TRUE(clickTopic(branch));
-    NodeCreatorTools* tools = window->editor().elementTools();
-    ASSERT_TRUE(tools->getCollapseTool().visible);
-    const Point handle = window->editor().mapToViewSpace(tools->toolLocation(ElementToolCollapse));
-    ASSERT_TRUE(xdotool("mousemove --sync " + onScreen(window->canvas(), handle.x, handle.y) + " mousedown 1"));
-    ASSERT_TRUE(spinUntil([] { return shownPopupMenu() != nullptr; })) << "the long press opened no menu";
-    const uint64_t whileOpen = window->validationPasses();
-    // The menu has the pointer and the keyboard: the release and Escape go to it.
-    ASSERT_TRUE(xdotool("mouseup 1"));
-    drainGtkEvents();
-    if (shownPopupMenu()) ASSERT_TRUE(xdotool("key Escape"));
-    ASSERT_TRUE(spinUntil([] { return shownPopupMenu() == nullptr; }));
-    EXPECT_TRUE(spinUntil([&] { return window->validationPasses() > whileOpen; }))
-        << "the menu's closing validated nothing";
+    const struct {
+        const char* road;
+        std::function<::testing::AssertionResult()> go;
+    } roads[] = {
+        {"a long press on a fold handle, its menu closed, a click on another topic",
+         [&]() -> ::testing::AssertionResult {
+             if (auto clicked = clickTopic(topic("Branch")); !clicked) return clicked;
+             const Point handle =
+                 window->editor().mapToViewSpace(window->editor().elementTools()->toolLocation(ElementToolCollapse));
+             xdotool("mousemove --sync " + onScreen(window->canvas(), handle.x, handle.y) + " mousedown 1");
+             if (!spinUntil([] { return shownPopupMenu() != nullptr; }))
+                 return ::testing::AssertionFailure() << "the long press opened no menu";
+             // The menu has the pointer and the keyboard: the release and Escape go to it.
+             xdotool("mouseup 1");
+             drainGtkEvents();
+             if (shownPopupMenu()) xdotool("key Escape");
+             if (!spinUntil([] { return shownPopupMenu() == nullptr; }))
+                 return ::testing::AssertionFailure() << "the menu stayed";
+             return clickTopic(topic("Other"));
+         }},
+        {"a row of the outline, then the same topic on the canvas",
+         [&]() -> ::testing::AssertionResult {
+             // The user looks at the bars after each step, as a key pressed on the way shows them.
+             if (auto clicked = clickTopic(topic("Branch")); !clicked) return clicked;
+             xdotool("key shift");
+             if (!spinUntil([&] { return button("Add Commands", 0).get_sensitive(); }))
+                 return ::testing::AssertionFailure() << "the bars never showed the canvas's commands";
+             if (auto clicked = clickInto(*outlineList); !clicked) return clicked;
+             xdotool("key shift");
+             if (!spinUntil([&] { return !button("Add Commands", 0).get_sensitive(); }))
+                 return ::testing::AssertionFailure() << "the bars kept the canvas's commands for the outline";
+             return clickTopic(topic("Branch"));
+         }},
+        {"a note typed, then topics clicked",
+         [&]() -> ::testing::AssertionResult {
+             window->controller().inspectorSegmentsChanged(1);
+             spinUntil([&] { return noteText->get_is_drawable() && noteText->get_allocated_width() > 1; });
+             if (auto clicked = clickInto(*noteText); !clicked) return clicked;
+             xdotool("type --delay 20 'A note'");
+             if (!spinUntil([&] {
+                     return noteText->get_buffer()->get_text() == "A note" &&
+                         button("Clipboard Commands", 2).get_sensitive() && !button("Delete Node", 0).get_sensitive();
+                 }))
+                 return ::testing::AssertionFailure() << "the bars never showed the note's commands";
+             if (auto clicked = clickTopic(topic("Other")); !clicked) return clicked;
+             return clickTopic(topic("Branch"));
+         }},
+    };
+    const std::pair<const char*, size_t> named[] = {{"Delete Node", 0},
+                                                    {"Clipboard Commands", 0},
+                                                    {"Clipboard Commands", 1},
+                                                    {"Add Commands", 0},
+                                                    {"Icon", 0},
+                                                    {"Icon", 3},
+                                                    {"Icon", 4},
+                                                    {"Icon", 5},
+                                                    {"Rearrange Subtree", 0}};
+    for (const auto& road : roads) {
+        // The bars show a moment without a selection, as a pass then would.
+        map->setSelectedElement(nullptr);
+        window->scheduleValidation();
+        drainGtkEvents();
+        ASSERT_FALSE(button("Delete Node", 0).get_sensitive()) << road.road;
 
-    ASSERT_TRUE(clickTopic(topic("Other")));
-    EXPECT_TRUE(spinUntil([&] { return button("Delete Node", 0).get_sensitive(); }));
-    EXPECT_TRUE(button("Clipboard Commands", 0).get_sensitive()) << "Cut";
-    EXPECT_TRUE(button("Clipboard Commands", 1).get_sensitive()) << "Copy";
-    EXPECT_TRUE(button("Icon", 0).get_sensitive()) << "Add Label";
-    EXPECT_TRUE(button("Icon", 3).get_sensitive()) << "check boxes";
-    EXPECT_TRUE(button("Icon", 4).get_sensitive()) << "date";
-    EXPECT_TRUE(button("Icon", 5).get_sensitive()) << "hull";
-    EXPECT_TRUE(styleButton(3, 0).get_sensitive()) << "border style";
-    EXPECT_EQ(staleSegments(), std::vector<std::string>());
-}
-
-// A row of the outline takes the keyboard; a click on the same topic on the canvas gives it back,
-// and with it the canvas's commands.
-TEST_F(WindowValidationTest, BackFromTheOutlineTheSameTopicsCommandsAreEnabled)
-{
-    MindMapNode* branch = topic("Branch");
-    ASSERT_TRUE(clickTopic(branch));
-    ASSERT_TRUE(spinUntil([&] { return button("Add Commands", 0).get_sensitive(); }));
-    ASSERT_TRUE(clickInto(*outlineList));
-    EXPECT_TRUE(spinUntil([&] { return !button("Add Commands", 0).get_sensitive(); }))
-        << "the canvas's commands stay on while the outline has the keyboard";
-
-    ASSERT_TRUE(clickTopic(branch));
-    EXPECT_TRUE(spinUntil([&] { return button("Add Commands", 0).get_sensitive(); })) << "Add Child";
-    EXPECT_TRUE(styleButton(3, 3).get_sensitive()) << "Fill Color";
-    EXPECT_TRUE(button("Icon", 4).get_sensitive()) << "Set Date";
-    EXPECT_TRUE(button("Rearrange Subtree", 0).get_sensitive()) << "Layout";
-    EXPECT_EQ(staleSegments(), std::vector<std::string>());
-}
-
-// Typing a note gives the note's commands to the bars; clicking topics gives the canvas's back.
-TEST_F(WindowValidationTest, AfterTypingANoteTheClickedTopicsCommandsAreEnabled)
-{
-    window->controller().inspectorSegmentsChanged(1);
-    ASSERT_TRUE(spinUntil([&] { return noteText->get_is_drawable() && noteText->get_allocated_width() > 1; }));
-    ASSERT_TRUE(clickInto(*noteText));
-    ASSERT_TRUE(xdotool("type --delay 20 'A note'"));
-    ASSERT_TRUE(spinUntil([&] { return noteText->get_buffer()->get_text() == "A note"; }));
-    EXPECT_TRUE(spinUntil([&] { return !button("Delete Node", 0).get_sensitive(); }));
-    EXPECT_TRUE(button("Clipboard Commands", 2).get_sensitive()) << "the note pastes";
-
-    ASSERT_TRUE(clickTopic(topic("Other")));
-    ASSERT_TRUE(clickTopic(topic("Branch")));
-    EXPECT_TRUE(spinUntil([&] { return button("Delete Node", 0).get_sensitive(); }));
-    EXPECT_TRUE(button("Clipboard Commands", 0).get_sensitive()) << "Cut";
-    EXPECT_TRUE(button("Clipboard Commands", 1).get_sensitive()) << "Copy";
-    EXPECT_TRUE(button("Icon", 3).get_sensitive()) << "check boxes";
-    EXPECT_TRUE(button("Icon", 4).get_sensitive()) << "date";
-    EXPECT_EQ(staleSegments(), std::vector<std::string>()) << "Paste follows the map's clipboard again";
+        ASSERT_TRUE(road.go()) << road.road;
+        EXPECT_TRUE(spinUntil([&] { return staleSegments().empty(); }))
+            << road.road << ": " << ::testing::PrintToString(staleSegments());
+        // Delete, Cut, Copy, Add Child, Add Label, check boxes, date, hull and Layout.
+        for (const auto& [item, segment] : named)
+            EXPECT_TRUE(button(item, segment).get_sensitive()) << road.road << ": " << item << " " << segment;
+        EXPECT_TRUE(strip->controlWidget(3).button(0).get_sensitive()) << road.road << ": border style";
+        EXPECT_TRUE(strip->controlWidget(3).button(3).get_sensitive()) << road.road << ": fill colour";
+    }
 }
 
 // However many changes come in one turn of the main loop, the bars are validated once, after it;
@@ -447,4 +437,54 @@ TEST_F(WindowValidationTest, ASelectionMadeWhileTheSideBarHasTheKeyboardTakesItT
     EXPECT_EQ(CommandRouter::shared().targetForAction(remove->action()), &window->editor());
     if (remove->isEnabled()) CommandRouter::shared().sendAction(remove->action(), remove->target(), remove.get());
     EXPECT_EQ(log, std::vector<std::string>()) << "the side bar's map went to the recycle bin";
+}
+
+// At the window's default size, beside the side bar and the inspector, the canvas is narrower than
+// the style toolbar: the controls without room give way whole to an arrow at its end, whose menu
+// offers their segments enabled as the bar would show them and acts as they would; with the side
+// bar closed, every control shows again and the arrow goes.
+TEST_F(WindowValidationTest, TheStyleToolbarsControlsWithoutRoomAreInItsArrowsMenu)
+{
+    ASSERT_EQ(window->get_allocated_width(), 1200);
+    const auto& items = strip->background().segmentedControlItems();
+    const size_t shown = strip->shownControlCount();
+    ASSERT_LT(shown, items.size()) << "the strip fits beside the side bar and the inspector";
+    Gtk::ToggleButton& arrow = strip->overflowButton();
+    ASSERT_TRUE(arrow.get_child_visible());
+    const Gtk::Allocation area = strip->get_allocation(), arrowArea = arrow.get_allocation();
+    EXPECT_LE(arrowArea.get_x() + arrowArea.get_width(), area.get_x() + area.get_width());
+    for (size_t index = 0; index < items.size(); ++index) {
+        const Gtk::Allocation control = strip->controlWidget(index).get_allocation();
+        EXPECT_EQ(strip->controlWidget(index).get_child_visible(), index < shown) << index;
+        if (index < shown) EXPECT_LE(control.get_x() + control.get_width(), arrowArea.get_x()) << index;
+    }
+
+    ASSERT_TRUE(clickTopic(topic("Other")));
+    ASSERT_TRUE(xdotool("mousemove --sync " + onScreen(arrow, 4, 4) + " click 1"));
+    ASSERT_TRUE(spinUntil([&] { return strip->overflowMenu() && strip->overflowMenu()->get_mapped(); }));
+    std::vector<std::pair<std::string, bool>> offered, expected;
+    Gtk::MenuItem* copyStyle = nullptr;
+    for (Gtk::Widget* child : strip->overflowMenu()->get_children())
+        if (auto* entry = dynamic_cast<Gtk::MenuItem*>(child); entry && !entry->get_label().empty()) {
+            offered.emplace_back(entry->get_label(), entry->get_sensitive());
+            if (entry->get_label() == localized("editor_menu_copy_style")) copyStyle = entry;
+        }
+    for (size_t index = shown; index < items.size(); ++index)
+        for (size_t segment = 0; segment < items[index]->segments().size(); ++segment) {
+            std::string title = items[index]->segments()[segment]->toolTip();
+            expected.emplace_back(title.substr(0, title.find("  (")),
+                                  strip->controlWidget(index).button(segment).get_sensitive());
+        }
+    EXPECT_EQ(offered, expected);
+    ASSERT_NE(copyStyle, nullptr) << "the style clipboard has room";
+    ASSERT_TRUE(copyStyle->get_sensitive());
+    copyStyle->activate();
+    strip->overflowMenu()->deactivate();
+    EXPECT_TRUE(spinUntil([&] { return strip->controlWidget(5).button(2).get_sensitive(); }))
+        << "Paste Style stays off: the entry copied no style";
+    EXPECT_FALSE(arrow.get_active());
+
+    window->controller().toggleMindMapExplorer();
+    EXPECT_TRUE(spinUntil([&] { return strip->shownControlCount() == items.size(); }));
+    EXPECT_FALSE(arrow.get_child_visible());
 }
