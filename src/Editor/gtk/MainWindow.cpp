@@ -579,6 +579,8 @@ void MainWindow::runValidators()
     }
     if (_actionBars)
         if (EditorActionBar* bar = _actionBars->shownBar()) bar->controller().validateSegments();
+    for (SegmentedControlItem* tabs : {_explorerSegmentsItem.get(), _inspectorSegmentsItem.get()})
+        if (tabs) tabs->validate();
     --_validating;
 }
 
