@@ -10,7 +10,7 @@ class EditorDocument;
 class MainWindow;
 
 // The style toolbar: the gradient strip with the six style controls, laid over the top of the
-// canvas by the main window. Its window validates it after every event and map change.
+// canvas by the main window, which validates it in its one idle pass with the other bars.
 class StyleToolbarWidget : public ToolbarBackgroundWidget {
 public:
     explicit StyleToolbarWidget(const StyleToolsOwner& owner);
