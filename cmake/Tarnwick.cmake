@@ -22,8 +22,9 @@ endfunction()
 # tarnwick_test(<target> [LINKS <targets>...])
 # One test executable per folder under tests/, from every .cpp in it. The target tarnwick_tests
 # builds every test program and what they need, and nothing else.
-#   GTK: the tests need a display (they get the ctest label "xvfb"; the others "headless"), and
-#   GTK's own caches are not leaks of ours.
+#   GTK: the tests need a display (they get the ctest label "xvfb"; the others "headless"): each
+#   test process starts one of its own (tests/support/PrivateDisplay.h), so they run side by side
+#   and none reaches another's windows. GTK's own caches are not leaks of ours.
 function(tarnwick_test target)
   cmake_parse_arguments(ARG "GTK" "" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -33,6 +34,9 @@ function(tarnwick_test target)
   endif()
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE tw_test_support ${ARG_LINKS} GTest::gmock)
+  if(ARG_GTK)
+    target_link_libraries(${target} PRIVATE tw_test_display)
+  endif()
   # Tests that run scripts of the source tree find it also when the binary is started by hand.
   target_compile_definitions(${target} PRIVATE TARNWICK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # Google Test and Mock are most of what a test file costs to compile: every test program uses
@@ -66,9 +70,7 @@ function(tarnwick_test target)
       PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
       # One variable each: a list in a property loses its separators on the way through test
       # discovery, and the properties after it (the label) with them.
-      ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0" TIMEOUT 300 LABELS xvfb
-      # Windows of tests running side by side on one display cover each other's screenshots.
-      RESOURCE_LOCK display)
+      ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0" TIMEOUT 300 LABELS xvfb)
   else()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "TARNWICK_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300 LABELS headless)

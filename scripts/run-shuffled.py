@@ -5,8 +5,9 @@ environment) fails the run instead of passing by the order it happens to run in.
 
     run-shuffled.py <build dir> [seed]
 
-The seed is printed; the same seed gives the same order again. Programs whose tests need the
-display run one after another; the others side by side.
+The seed is printed; the same seed gives the same order again. The programs run side by side,
+as many at once as the machine has cores for this process; those whose tests need a display start
+one of their own, so no program's windows, grabs or presses reach another's.
 """
 import concurrent.futures
 import json
@@ -14,6 +15,7 @@ import os
 import random
 import subprocess
 import sys
+import time
 
 
 def test_programs(build):
@@ -29,7 +31,6 @@ def test_programs(build):
         entry = programs.setdefault(command[0], {
             "cwd": properties.get("WORKING_DIRECTORY", build),
             "environment": properties.get("ENVIRONMENT", []),
-            "display": "xvfb" in properties.get("LABELS", []),
         })
         entry["cwd"] = properties.get("WORKING_DIRECTORY", entry["cwd"])
     return programs
@@ -40,9 +41,10 @@ def run(program, entry, seed):
     for assignment in entry["environment"]:
         name, _, value = assignment.partition("=")
         environment[name] = value
+    start = time.monotonic()
     result = subprocess.run([program, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_brief=1"],
                             cwd=entry["cwd"], env=environment, capture_output=True, text=True)
-    return program, result.returncode, result.stdout + result.stderr
+    return program, result.returncode, result.stdout + result.stderr, time.monotonic() - start
 
 
 def main():
@@ -53,20 +55,16 @@ def main():
     failed = []
 
     def report(outcome):
-        program, status, output = outcome
+        program, status, output, seconds = outcome
         name = os.path.basename(program)
-        print(f"  {'ok  ' if status == 0 else 'FAIL'} {name}", flush=True)
+        print(f"  {'ok  ' if status == 0 else 'FAIL'} {name} ({seconds:.0f} s)", flush=True)
         if status != 0:
             failed.append(name)
             print(output, flush=True)
 
-    headless = [(p, e) for p, e in programs.items() if not e["display"]]
-    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-        for outcome in pool.map(lambda item: run(item[0], item[1], seed), headless):
+    with concurrent.futures.ThreadPoolExecutor(max_workers=len(os.sched_getaffinity(0))) as pool:
+        for outcome in pool.map(lambda item: run(item[0], item[1], seed), programs.items()):
             report(outcome)
-    for program, entry in programs.items():
-        if entry["display"]:
-            report(run(program, entry, seed))
 
     if failed:
         print(f"shuffled runs failed with --gtest_random_seed={seed}: {' '.join(failed)}")

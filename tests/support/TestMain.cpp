@@ -5,9 +5,14 @@
 #include <clocale>
 #include <cstdlib>
 
+// Defined in the test programs whose tests need a display (support/PrivateDisplay.cpp): they
+// get one of their own.
+[[gnu::weak]] void providePrivateDisplay(int argc, char** argv);
+
 // Every test process gets its own data and config folders, so that no test touches the user's.
 int main(int argc, char** argv)
 {
+    if (providePrivateDisplay) providePrivateDisplay(argc, argv);
     TempDir home;
     setenv("HOME", home.path().c_str(), 1);
     setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);

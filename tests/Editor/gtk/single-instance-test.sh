@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A first start with an empty store imports the getting-started map and shows it; a second start
 # hands the file it was given to the running program and ends, and the running one imports it.
-# Runs on its own session bus and in its own home, under the display the test run provides.
+# Runs on its own session bus, in its own home and on a display of its own (tw_with_display).
 #   single-instance-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
