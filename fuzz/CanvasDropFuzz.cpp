@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static FakeTextMeasurer measurer;
     TextMeasurer::setShared(&measurer);
     static auto store = [] {
-        char folder[] = "/tmp/tarnwick-drop-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) std::abort();
-        return std::make_shared<CustomImageStore>(folder);
+        const std::filesystem::path folder = fuzzhome::folder() / "images";
+        std::filesystem::create_directories(folder);
+        return std::make_shared<CustomImageStore>(folder.string());
     }();
     if (size == 0) return 0;
 

@@ -1,3 +1,5 @@
+#include "FuzzHome.h"
+
 #include "cloud/CacheFiles.h"
 #include "dropbox/DropboxBrowsingCache.h"
 #include "dropbox/DropboxFileInfoCache.h"
@@ -37,9 +39,7 @@ DropboxProvider& provider()
 {
     static NoService service;
     static DropboxProvider* instance = [] {
-        const std::string home = std::filesystem::temp_directory_path() / "tarnwick-fuzz-paths";
-        std::filesystem::create_directories(home + "/Tarnwick");
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        std::filesystem::create_directories(fuzzhome::folder() / "data" / "Tarnwick");
         return new DropboxProvider(service);
     }();
     return *instance;

@@ -1,9 +1,10 @@
 #pragma once
 
-// Every fuzz target includes this first: before anything runs, the process gets a home, data,
-// config and cache folder of its own in a temporary folder, so that nothing an input makes (a
-// style file a document carries, a store, settings) reaches the user's folders. The folder is
-// removed when the run ends.
+// Every fuzz target has this included first (fuzz/CMakeLists.txt): before anything runs, the
+// process gets a home, data, config and cache folder of its own in a new temporary folder (under
+// TMPDIR), so that nothing an input makes (a style file a document carries, a store, settings)
+// reaches the user's folders or another run's. Whatever a target writes goes below folder(). The
+// folder is removed when the run ends; scripts/fuzz.sh removes what a run that crashed left.
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,8 +26,8 @@ inline void removeFolder()
 
 inline bool prepare()
 {
-    char pattern[] = "/tmp/tarnwick-fuzz-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
     folder() = pattern;
     const std::string home = folder().string();
     setenv("HOME", home.c_str(), 1);

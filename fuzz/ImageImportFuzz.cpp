@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,9 @@ namespace {
 CustomImageStore& store()
 {
     static CustomImageStore* made = [] {
-        char folder[] = "/tmp/tarnwick-image-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) abort();
-        return new CustomImageStore(folder);
+        const std::filesystem::path folder = fuzzhome::folder() / "images";
+        std::filesystem::create_directories(folder);
+        return new CustomImageStore(folder.string());
     }();
     return *made;
 }

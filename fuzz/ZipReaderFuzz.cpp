@@ -1,10 +1,9 @@
 #include "FuzzHome.h"
 
+#include "formats/MinizipLibrary.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/UnzipArchive.h"
 #include "formats/ZipDetection.h"
-
-#include <unzip.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,19 +12,22 @@
 
 namespace {
 
-// Walks the entries as the store importer does, reading encrypted ones with a password.
+// Walks the entries as the store importer does, reading encrypted ones with a password, through
+// the minizip the program loads.
 class EntryWalker : public UnzipArchive {
 public:
     void readAll(uint64_t limit, size_t maxEntries)
     {
-        if (!_unzFile || unzGoToFirstFile(_unzFile) != UNZ_OK) return;
+        const MinizipLibrary* minizip = MinizipLibrary::get();
+        if (!minizip) std::abort();
+        if (!_unzFile || minizip->unzGoToFirstFile(_unzFile) != UNZ_OK) return;
         for (size_t i = 0; i < maxEntries; ++i) {
             EntryInfo info;
             if (!currentEntryInfo(info)) return;
             if (const auto entry = readCurrentEntry(info, true)) {
                 if (entry->size() > limit || entry->size() != info.declaredSize) std::abort();
             }
-            if (unzGoToNextFile(_unzFile) != UNZ_OK) return;
+            if (minizip->unzGoToNextFile(_unzFile) != UNZ_OK) return;
         }
     }
 };

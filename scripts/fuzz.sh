@@ -3,7 +3,9 @@
 #   scripts/fuzz.sh [seconds] [target-name-filter]
 # (TARNWICK_FUZZ_MAX_LEN sets the largest input, 64 KB unless given).
 # Each target starts from the seeds kept in fuzz/corpus/<Name>/ (fuzz_<Name> is the target) and
-# adds what it finds to fuzz-build/corpus/<Name>/, which later runs start from too.
+# adds what it finds to fuzz-build/corpus/<Name>/, which later runs start from too; an input that
+# fails a target is kept in fuzz-build/artifacts/<Name>/. Every target runs, also after one
+# failed; the script fails at the end if any did, naming them.
 # TARNWICK_BUILD_JOBS limits the build's parallel jobs on a shared machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,14 +18,27 @@ CC=clang CXX=clang++ cmake -S . -B fuzz-build -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DTARNWICK_FUZZ=ON -DTARNWICK_TESTS=OFF -DTARNWICK_BENCH=OFF >/dev/null
 cmake --build fuzz-build -j"${TARNWICK_BUILD_JOBS:-$(nproc)}"
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
+# What the targets write goes into a temporary folder of each run's own (fuzz/FuzzHome.h), made
+# in this one; it goes after each target, also one that crashed before it could clean up.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=()
 for target in fuzz-build/bin/fuzz_*; do
   [[ -z "$filter" || "$target" == *"$filter"* ]] || continue
   name=$(basename "$target")
   name=${name#fuzz_}
   corpus="fuzz-build/corpus/$name"
-  mkdir -p "$corpus"
+  artifacts="fuzz-build/artifacts/$name/"
+  mkdir -p "$corpus" "$artifacts"
   seeds=()
   [[ -d "fuzz/corpus/$name" ]] && seeds=("fuzz/corpus/$name")
   echo "== fuzz_$name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -max_len="$max_len" "$corpus" "${seeds[@]}"
+  mkdir -p "$scratch/$name"
+  TMPDIR="$scratch/$name" "$target" -max_total_time="$seconds" -max_len="$max_len" -artifact_prefix="$artifacts" \
+    "$corpus" "${seeds[@]}" || failed+=("fuzz_$name")
+  rm -rf "${scratch:?}/$name"
 done
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "failed: ${failed[*]} (inputs in fuzz-build/artifacts/)" >&2
+  exit 1
+fi
