@@ -14,15 +14,18 @@
 namespace {
 
 constexpr double S = StylePictures::Side;
-// Dark enough on the strip's grey and on a light menu.
-const Color Ink(0.2, 0.2, 0.2);
-const Color Paper = Color::white();
 // The colour-aspect pictures show a colour, not the ink.
 const Color SampleFill = Color::rgb255(255, 204, 102);
 const Color SampleStroke = Color::rgb255(65, 137, 255);
 const Color SampleText = Color::rgb255(220, 40, 40);
 
-using Drawer = std::function<void(GraphicsContext&)>;
+using Drawer = std::function<void(GraphicsContext&, const Color& ink)>;
+
+// A topic's body: a wash of the ink, which reads as filled on a light and on a dark theme.
+Color paper(const Color& ink)
+{
+    return ink.withAlpha(ink.alpha() * 0.15);
+}
 
 // The painter's lines and arrow heads need a painter; one without a map paints on white.
 void withPainter(GraphicsContext& context, const std::function<void(MindMapPainter&)>& paint)
@@ -32,7 +35,7 @@ void withPainter(GraphicsContext& context, const std::function<void(MindMapPaint
     paint(painter);
 }
 
-void drawBorder(GraphicsContext& context, int32_t style)
+void drawBorder(GraphicsContext& context, const Color& ink, int32_t style)
 {
     const Rect rect{1.5, 3.5, 13, 9};
     BezierPath path;
@@ -61,7 +64,7 @@ void drawBorder(GraphicsContext& context, int32_t style)
         break;
     default: {
         // No border: the topic's text alone, its box only hinted.
-        StrokeStyle hint = StrokeStyle::solid(Ink.withAlpha(0.6));
+        StrokeStyle hint = StrokeStyle::solid(ink.withAlpha(ink.alpha() * 0.6));
         hint.dash = {1.5, 1.5};
         path.setLineWidth(1);
         path.appendRect(rect);
@@ -70,21 +73,21 @@ void drawBorder(GraphicsContext& context, int32_t style)
         text.setLineWidth(1.5);
         text.moveTo({4.5, 8});
         text.lineTo({11.5, 8});
-        context.strokePath(text, StrokeStyle::solid(Ink));
+        context.strokePath(text, StrokeStyle::solid(ink));
         return;
     }
     }
-    context.fillPath(path, Paper);
-    context.strokePath(path, StrokeStyle::solid(Ink));
+    context.fillPath(path, paper(ink));
+    context.strokePath(path, StrokeStyle::solid(ink));
 }
 
 // Lines run from left to right through the middle, as the painter strokes relations.
-void drawLineStyle(GraphicsContext& context, int32_t lineStyle)
+void drawLineStyle(GraphicsContext& context, const Color& ink, int32_t lineStyle)
 {
-    withPainter(context, [lineStyle](MindMapPainter& painter) {
+    withPainter(context, [&ink, lineStyle](MindMapPainter& painter) {
         RelationStyle style;
         style.setLineStyle(lineStyle);
-        style.setColor(Ink);
+        style.setColor(ink);
         LinePaintParams& params = painter.linePaintParams();
         params.setStyle(style, nullptr, false, RelationStyle::defaultLineWidth(lineStyle));
         BezierPath path;
@@ -110,13 +113,17 @@ void drawLineStyle(GraphicsContext& context, int32_t lineStyle)
 }
 
 // The arrow at the right end of a short line; reversed, at the left end pointing left.
-void drawArrow(GraphicsContext& context, int32_t arrowStyle, bool reversed)
+void drawArrow(GraphicsContext& context, const Color& ink, int32_t arrowStyle, bool reversed)
 {
-    withPainter(context, [arrowStyle, reversed](MindMapPainter& painter) {
+    withPainter(context, [&ink, arrowStyle, reversed](MindMapPainter& painter) {
+        // Open heads show what lies behind them, the toolbar's own colour, so the line stops where
+        // the head begins instead of running through it.
+        painter.setBackgroundColor(Color(0, 0, 0, 0));
+        const double openHead = arrowStyle == 3 ? 5.6 : arrowStyle == 5 ? 10.1 : arrowStyle == 7 ? 11.7 : 0;
         BezierPath line;
         line.setLineWidth(1.5);
-        line.moveTo({1, 8});
-        line.lineTo({15, 8});
+        line.moveTo({reversed ? 1 + openHead : 1, 8});
+        line.lineTo({reversed ? 15 : 15 - openHead, 8});
         const bool shortened = arrowStyle >= 5;
         ArrowPosition position;
         if (reversed) {
@@ -124,17 +131,17 @@ void drawArrow(GraphicsContext& context, int32_t arrowStyle, bool reversed)
         } else {
             position = ArrowPosition{{shortened ? 14.5 : 15, 8}, {1, 0}};
         }
-        painter.context().strokePath(line, StrokeStyle::solid(Ink));
+        painter.context().strokePath(line, StrokeStyle::solid(ink));
         // The painter's heads are sized for relation lines; a picture shows them smaller.
         painter.context().save();
         painter.context().translate(position.position.x, position.position.y);
         painter.context().scale(0.8, 0.8);
-        painter.paintArrow(ArrowPosition{{0, 0}, position.direction}, arrowStyle, Ink, 1);
+        painter.paintArrow(ArrowPosition{{0, 0}, position.direction}, arrowStyle, ink, 1);
         painter.context().restore();
     });
 }
 
-void drawPath(GraphicsContext& context, int pathStyle)
+void drawPath(GraphicsContext& context, const Color& ink, int pathStyle)
 {
     BezierPath path;
     path.setLineWidth(1.5);
@@ -154,10 +161,10 @@ void drawPath(GraphicsContext& context, int pathStyle)
         path.lineTo({14.5, 3});
         break;
     }
-    context.strokePath(path, StrokeStyle::solid(Ink));
+    context.strokePath(path, StrokeStyle::solid(ink));
 }
 
-void drawWidths(GraphicsContext& context)
+void drawWidths(GraphicsContext& context, const Color& ink)
 {
     double y = 3;
     for (double width : {0.75, 1.5, 2.5, 3.5}) {
@@ -165,12 +172,12 @@ void drawWidths(GraphicsContext& context)
         line.setLineWidth(width);
         line.moveTo({1.5, y});
         line.lineTo({14.5, y});
-        context.strokePath(line, StrokeStyle::solid(Ink));
+        context.strokePath(line, StrokeStyle::solid(ink));
         y += width / 2 + 1.6 + (width + 0.75) / 2;
     }
 }
 
-void drawPaletteColors(GraphicsContext& context)
+void drawPaletteColors(GraphicsContext& context, const Color& ink)
 {
     const Color colors[] = {Color::rgb255(255, 110, 90), Color::rgb255(120, 200, 90), Color::rgb255(80, 150, 255),
                             Color::rgb255(255, 200, 60)};
@@ -179,29 +186,29 @@ void drawPaletteColors(GraphicsContext& context)
         swatch.setLineWidth(1);
         addRoundedRect(swatch, Rect{1.5 + (i % 2) * 7, 1.5 + (i / 2) * 7, 6, 6}, 1.5);
         context.fillPath(swatch, colors[i]);
-        context.strokePath(swatch, StrokeStyle::solid(Ink.withAlpha(0.7)));
+        context.strokePath(swatch, StrokeStyle::solid(ink.withAlpha(ink.alpha() * 0.7)));
     }
 }
 
-void drawFillColor(GraphicsContext& context)
+void drawFillColor(GraphicsContext& context, const Color& ink)
 {
     BezierPath box;
     box.setLineWidth(1);
     addRoundedRect(box, Rect{1.5, 2.5, 13, 11}, 2);
     context.fillPath(box, SampleFill);
-    context.strokePath(box, StrokeStyle::solid(Ink));
+    context.strokePath(box, StrokeStyle::solid(ink));
 }
 
-void drawBorderColor(GraphicsContext& context)
+void drawBorderColor(GraphicsContext& context, const Color& ink)
 {
     BezierPath box;
     box.setLineWidth(2.5);
     addRoundedRect(box, Rect{2.25, 3.25, 11.5, 9.5}, 2);
-    context.fillPath(box, Paper);
+    context.fillPath(box, paper(ink));
     context.strokePath(box, StrokeStyle::solid(SampleStroke));
 }
 
-void drawFontColor(GraphicsContext& context)
+void drawFontColor(GraphicsContext& context, const Color& ink)
 {
     // A capital A built from strokes, so that it needs no font, over a bar of the text colour.
     BezierPath letter;
@@ -211,7 +218,7 @@ void drawFontColor(GraphicsContext& context)
     letter.lineTo({12.5, 11});
     letter.moveTo({5.4, 7.5});
     letter.lineTo({10.6, 7.5});
-    context.strokePath(letter, StrokeStyle::solid(Ink));
+    context.strokePath(letter, StrokeStyle::solid(ink));
     BezierPath bar;
     bar.appendRect(Rect{2, 12.5, 12, 3});
     context.fillPath(bar, SampleText);
@@ -225,13 +232,15 @@ const std::vector<std::pair<std::string, Drawer>>& drawers()
                                  "border_ellipse_16",    "border_rectangle_16",  "border_diamond_16",
                                  "border_cloud_16",      "border_none_16"};
         for (int32_t style = 0; style < 8; ++style)
-            rows.emplace_back(borders[style], [style](GraphicsContext& c) { drawBorder(c, style); });
+            rows.emplace_back(borders[style],
+                              [style](GraphicsContext& c, const Color& ink) { drawBorder(c, ink, style); });
         const char* lines[] = {"line_1_16",           "line_2_16",       "line_3_16",
                                "line_4_16",           "line_5_16",       "line_6_16",
                                "line_7_16",           "line_tapered_16", "line_tapered_reverse_16",
                                "line_tapered_auto_16"};
         for (int32_t style = 0; style < 10; ++style)
-            rows.emplace_back(lines[style], [style](GraphicsContext& c) { drawLineStyle(c, style); });
+            rows.emplace_back(lines[style],
+                              [style](GraphicsContext& c, const Color& ink) { drawLineStyle(c, ink, style); });
         struct ArrowRow {
             const char* name;
             int32_t style;
@@ -245,10 +254,11 @@ const std::vector<std::pair<std::string, Drawer>>& drawers()
             {"diamond_filled_16", 8, false},
         };
         for (const ArrowRow& row : arrows)
-            rows.emplace_back(row.name, [row](GraphicsContext& c) { drawArrow(c, row.style, row.reversed); });
+            rows.emplace_back(
+                row.name, [row](GraphicsContext& c, const Color& ink) { drawArrow(c, ink, row.style, row.reversed); });
         const char* paths[] = {"path_bezier16", "path_ortho16", "path_straight16"};
         for (int style = 0; style < 3; ++style)
-            rows.emplace_back(paths[style], [style](GraphicsContext& c) { drawPath(c, style); });
+            rows.emplace_back(paths[style], [style](GraphicsContext& c, const Color& ink) { drawPath(c, ink, style); });
         rows.emplace_back("border_weight", drawWidths);
         rows.emplace_back("palette-color", drawPaletteColors);
         rows.emplace_back("fill_color", drawFillColor);
@@ -283,13 +293,13 @@ bool StylePictures::isDrawn(const std::string& name)
     return drawerNamed(name) != nullptr;
 }
 
-bool StylePictures::draw(const std::string& name, GraphicsContext& context)
+bool StylePictures::draw(const std::string& name, GraphicsContext& context, const Color& ink)
 {
     const Drawer* drawer = drawerNamed(name);
     if (!drawer) return false;
     context.save();
     context.clipToRect(Rect{0, 0, S, S});
-    (*drawer)(context);
+    (*drawer)(context, ink);
     context.restore();
     return true;
 }

@@ -8,10 +8,13 @@
 
 namespace {
 
-// The drawn pictures sit among symbolic themed icons: the same dark grey, one colour at most.
-const Color InkColor(0.2, 0.2, 0.2);
-const Color TopicFillColor(1, 1, 1);
+// The drawn pictures sit among symbolic themed icons: their ink, one colour at most.
 const Color PaletteColor = Color::rgb255(65, 137, 255);
+// A topic's body is a wash of the ink, so that it reads as filled on a light and a dark theme.
+Color wash(const Color& ink)
+{
+    return ink.withAlpha(ink.alpha() * 0.15);
+}
 
 Point at(const Rect& box, double x, double y)
 {
@@ -25,16 +28,16 @@ Rect part(const Rect& box, double x, double y, double width, double height)
 }
 
 // A topic as the painter outlines one: a rounded rectangle, filled, with a one-point border.
-void topic(GraphicsContext& context, const Rect& rect, const Color& fill = TopicFillColor)
+void topic(GraphicsContext& context, const Rect& rect, const Color& ink, const Color* fill = nullptr)
 {
     BezierPath path;
     addRoundedRect(path, rect, 2);
     path.setLineWidth(1);
-    context.fillPath(path, fill, FillRule::Winding);
-    context.strokePath(path, StrokeStyle::solid(InkColor));
+    context.fillPath(path, fill ? *fill : wash(ink), FillRule::Winding);
+    context.strokePath(path, StrokeStyle::solid(ink));
 }
 
-void line(GraphicsContext& context, std::initializer_list<Point> points, double width = 1)
+void line(GraphicsContext& context, const Color& ink, std::initializer_list<Point> points, double width = 1)
 {
     BezierPath path;
     bool first = true;
@@ -44,78 +47,78 @@ void line(GraphicsContext& context, std::initializer_list<Point> points, double 
         first = false;
     }
     path.setLineWidth(width);
-    context.strokePath(path, StrokeStyle::solid(InkColor));
+    context.strokePath(path, StrokeStyle::solid(ink));
 }
 
-void plus(GraphicsContext& context, Point centre)
+void plus(GraphicsContext& context, const Color& ink, Point centre)
 {
-    line(context, {{centre.x - 2.5, centre.y}, {centre.x + 2.5, centre.y}}, 1.5);
-    line(context, {{centre.x, centre.y - 2.5}, {centre.x, centre.y + 2.5}}, 1.5);
+    line(context, ink, {{centre.x - 2.5, centre.y}, {centre.x + 2.5, centre.y}}, 1.5);
+    line(context, ink, {{centre.x, centre.y - 2.5}, {centre.x, centre.y + 2.5}}, 1.5);
 }
 
 // A topic at the left with a new child to its right.
-void drawAddChild(GraphicsContext& context, const Rect& box, const char*)
+void drawAddChild(GraphicsContext& context, const Rect& box, const char*, const Color& ink)
 {
-    topic(context, part(box, 0.5, 5.5, 6, 5));
-    line(context, {at(box, 6.5, 8), at(box, 9.5, 8)});
-    plus(context, at(box, 12.5, 8));
+    topic(context, part(box, 0.5, 5.5, 6, 5), ink);
+    line(context, ink, {at(box, 6.5, 8), at(box, 9.5, 8)});
+    plus(context, ink, at(box, 12.5, 8));
 }
 
 // A topic with a new sibling below it, both hanging from the same parent line.
-void drawAddSibling(GraphicsContext& context, const Rect& box, const char*)
+void drawAddSibling(GraphicsContext& context, const Rect& box, const char*, const Color& ink)
 {
-    line(context, {at(box, 1.5, 1), at(box, 1.5, 12.5), at(box, 4.5, 12.5)});
-    line(context, {at(box, 1.5, 4), at(box, 4.5, 4)});
-    topic(context, part(box, 4.5, 1.5, 8, 5));
-    plus(context, at(box, 8.5, 12.5));
+    line(context, ink, {at(box, 1.5, 1), at(box, 1.5, 12.5), at(box, 4.5, 12.5)});
+    line(context, ink, {at(box, 1.5, 4), at(box, 4.5, 4)});
+    topic(context, part(box, 4.5, 1.5, 8, 5), ink);
+    plus(context, ink, at(box, 8.5, 12.5));
 }
 
 // A new branch in a colour of the map's palette.
-void drawAddPaletteColor(GraphicsContext& context, const Rect& box, const char*)
+void drawAddPaletteColor(GraphicsContext& context, const Rect& box, const char*, const Color& ink)
 {
-    topic(context, part(box, 0.5, 5.5, 5, 5));
+    topic(context, part(box, 0.5, 5.5, 5, 5), ink);
     BezierPath branch;
     branch.moveTo(at(box, 5.5, 8));
     branch.curveTo(at(box, 10, 3.5), at(box, 8, 8), at(box, 8, 3.5));
     branch.setLineWidth(2);
     context.strokePath(branch, StrokeStyle::solid(PaletteColor));
-    topic(context, part(box, 9.5, 9.5, 6, 5), PaletteColor);
+    topic(context, part(box, 9.5, 9.5, 6, 5), ink, &PaletteColor);
 }
 
 // A parent with its children stacked at the right: what rearranging a subtree gives.
-void drawLayout(GraphicsContext& context, const Rect& box, const char*)
+void drawLayout(GraphicsContext& context, const Rect& box, const char*, const Color& ink)
 {
-    topic(context, part(box, 0.5, 6, 5, 4));
-    line(context, {at(box, 5.5, 8), at(box, 8, 8)});
-    line(context, {at(box, 8, 2.5), at(box, 8, 13.5)});
+    topic(context, part(box, 0.5, 6, 5, 4), ink);
+    line(context, ink, {at(box, 5.5, 8), at(box, 8, 8)});
+    line(context, ink, {at(box, 8, 2.5), at(box, 8, 13.5)});
     for (double y : {0.5, 6.0, 11.5}) {
-        line(context, {at(box, 8, y + 2), at(box, 10, y + 2)});
-        topic(context, part(box, 10, y, 5.5, 4));
+        line(context, ink, {at(box, 8, y + 2), at(box, 10, y + 2)});
+        topic(context, part(box, 10, y, 5.5, 4), ink);
     }
 }
 
 // Two topics inside the soft outline of a hull.
-void drawHull(GraphicsContext& context, const Rect& box, const char*)
+void drawHull(GraphicsContext& context, const Rect& box, const char*, const Color& ink)
 {
     BezierPath hull;
     addRoundedRect(hull, part(box, 0.5, 1.5, 15, 13), 6);
     hull.setLineWidth(1);
-    context.fillPath(hull, Color(0.2, 0.2, 0.2, 0.15), FillRule::Winding);
-    StrokeStyle dashed = StrokeStyle::solid(InkColor);
+    context.fillPath(hull, wash(ink), FillRule::Winding);
+    StrokeStyle dashed = StrokeStyle::solid(ink);
     dashed.dash = {2, 1.5};
     context.strokePath(hull, dashed);
-    topic(context, part(box, 3, 4, 5, 4));
-    topic(context, part(box, 8, 8.5, 5, 4));
+    topic(context, part(box, 3, 4, 5, 4), ink);
+    topic(context, part(box, 8, 8.5, 5, 4), ink);
 }
 
 // The style toolbar's pictures show a style as the map shows it; they are drawn where the styles
 // are, in their own square.
-void drawStyle(GraphicsContext& context, const Rect& box, const char* name)
+void drawStyle(GraphicsContext& context, const Rect& box, const char* name, const Color& ink)
 {
     context.save();
     context.translate(box.minX(), box.minY());
     context.scale(box.width() / StylePictures::Side, box.height() / StylePictures::Side);
-    StylePictures::draw(name, context);
+    StylePictures::draw(name, context, ink);
     context.restore();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Color.h"
 #include "platform/Geometry.h"
 
 #include <span>
@@ -15,12 +16,14 @@ struct ToolbarImageRow {
     const char* name;
     // A themed icon name, or nullptr for a drawn picture.
     const char* iconName;
-    // Draws the picture of that name into the square box (ToolbarPictureSize points a side), or
-    // nullptr.
-    void (*draw)(GraphicsContext& context, const Rect& box, const char* name);
+    // Draws the picture of that name into the square box (ToolbarPictureSize points a side) with
+    // the ink, or nullptr.
+    void (*draw)(GraphicsContext& context, const Rect& box, const char* name, const Color& ink);
 };
 
 inline constexpr double ToolbarPictureSize = 16;
+// The ink where no theme gives one: the dark grey of a light theme's symbolic icons.
+inline constexpr Color ToolbarDefaultInk{0.2, 0.2, 0.2};
 
 // Every row, the toolbar's first.
 std::span<const ToolbarImageRow> toolbarImageRows();

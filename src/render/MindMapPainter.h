@@ -143,6 +143,9 @@ public:
     const Color& noteStrokeColor() const { return _noteStrokeColor; }
     const Color& noteFillColor() const { return _noteFillColor; }
     const Color& backgroundColor() const { return _backgroundColor; }
+    // A painter drawing where no map lies behind (a toolbar's picture) fills open arrow heads
+    // with what does.
+    void setBackgroundColor(const Color& color) { _backgroundColor = color; }
     const Color& lineSelectionColor() const { return _lineSelectionColor; }
     bool darkBackground() const { return _darkBackground; }
 

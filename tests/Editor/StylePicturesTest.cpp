@@ -89,3 +89,45 @@ TEST(StylePicturesTest, AnUnknownNameDrawsNothing)
     EXPECT_FALSE(StylePictures::draw("no_such_picture", context));
     EXPECT_TRUE(context.entries().empty());
 }
+
+// On a dark theme the ink is light: a picture of a shape that kept a white paper or a dark stroke
+// anywhere would show a blob or vanish. Only the colour aspects show other colours, and the two
+// cable lines their white core, as the map does on any background.
+TEST(StylePicturesTest, APictureOfAShapeIsDrawnInItsInkAlone)
+{
+    const std::set<std::string> colourAspects = {"palette-color", "fill_color", "border_color",
+                                                 "font_color",    "line_3_16",  "line_6_16"};
+    const Color ink = Color::rgb255(238, 238, 236);
+    for (const std::string& name : StylePictures::names()) {
+        if (colourAspects.contains(name)) continue;
+        SCOPED_TRACE(name);
+        Image image(32, 32);
+        CairoContext cr(cairo_create(image.surface()));
+        CairoGraphicsContext context(cr.get(), GraphicsSurfaceKind::Bitmap);
+        context.scale(2, 2);
+        ASSERT_TRUE(StylePictures::draw(name, context, ink));
+        cairo_surface_flush(image.surface());
+        const unsigned char* data = cairo_image_surface_get_data(image.surface());
+        const int stride = cairo_image_surface_get_stride(image.surface());
+        int foreign = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                uint32_t pixel;
+                std::memcpy(&pixel, data + y * stride + 4 * x, 4);
+                const int alpha = int(pixel >> 24);
+                if (alpha < 16) continue;
+                // Unpremultiplied, each component is the ink's, give or take the rounding of a
+                // faint pixel.
+                const int tolerance = 2 + 255 / alpha;
+                const int components[] = {int(pixel >> 16 & 0xff), int(pixel >> 8 & 0xff), int(pixel & 0xff)};
+                const int wanted[] = {238, 238, 236};
+                for (int i = 0; i < 3; ++i)
+                    if (std::abs(components[i] * 255 / alpha - wanted[i]) > tolerance) {
+                        ++foreign;
+                        break;
+                    }
+            }
+        EXPECT_EQ(0, foreign) << "pixels in another colour than the ink";
+        EXPECT_GT(alphaAt(image, 16, 16) + inkIn(image, 0, 32), 0);
+    }
+}

@@ -36,7 +36,7 @@ TEST(ToolbarImagesTest, DrawnPicturesStayInsideTheirBoxAndShowSomething)
             CairoGraphicsContext context(cr, GraphicsSurfaceKind::Bitmap);
             context.translate(Margin, Margin);
             context.scale(Scale, Scale);
-            row.draw(context, {0, 0, ToolbarPictureSize, ToolbarPictureSize}, row.name);
+            row.draw(context, {0, 0, ToolbarPictureSize, ToolbarPictureSize}, row.name, ToolbarDefaultInk);
             EXPECT_FALSE(context.hasFailed());
         }
         cairo_surface_flush(surface);
