@@ -19,6 +19,7 @@ constexpr int FlareWidth = 4;
 // The full bar: the search row and the filter row.
 constexpr double FullWidth = 470.0;
 constexpr double MainRowHeight = 34.0;
+constexpr int CheckedPictureSide = 16;
 
 Glib::RefPtr<Gdk::Pixbuf> pixbufOf(const Image& image, Size shownSize)
 {
@@ -171,7 +172,8 @@ void MapSearchBar::buildFilters()
     Gtk::TreeModel::Row anyIcon = *_iconModel->append();
     anyIcon[_columns.title] = localized("search_filter_any_icon");
     _iconPopup.set_model(_iconModel);
-    _iconPopup.pack_start(_columns.image, false);
+    _iconPopup.pack_start(_iconPicture, false);
+    _iconPopup.add_attribute(_iconPicture.property_pixbuf(), _columns.image);
     _iconPopup.pack_start(_columns.title);
     _iconPopup.set_active(0);
     _iconPopup.signal_changed().connect([this] {
@@ -192,12 +194,14 @@ void MapSearchBar::buildFilters()
         row[_columns.title] = localized(checkedTitles[i]);
         if (i > 0) {
             const Image picture = MapSearchBarController::checkedImage(i == 2);
-            row[_columns.image] = pixbufOf(picture, {16, 16});
+            row[_columns.image] = pixbufOf(picture, {CheckedPictureSide, CheckedPictureSide});
         }
     }
     _checkedPopup.set_model(_checkedModel);
-    _checkedPopup.pack_start(_columns.image, false);
+    _checkedPopup.pack_start(_checkedPicture, false);
+    _checkedPopup.add_attribute(_checkedPicture.property_pixbuf(), _columns.image);
     _checkedPopup.pack_start(_columns.title);
+    fitPictureColumn(_checkedPicture, CheckedPictureSide);
     _checkedPopup.set_active(0);
     _checkedPopup.signal_changed().connect([this] {
         if (_updating == 0) _controller->setCheckedFilterIndex(_checkedPopup.get_active_row_number());
@@ -237,6 +241,18 @@ void MapSearchBar::buildFilters()
         widget->set_valign(Gtk::ALIGN_CENTER);
 }
 
+void MapSearchBar::fitPictureColumn(Gtk::CellRendererPixbuf& picture, int widest)
+{
+    // The box gives a pop-up the width of its shown entry, while the entry draws its picture
+    // column as wide as the widest picture of the list: an entry without a picture ("Any Icon")
+    // had its text cut by that much. A column of one width for every entry needs the same room in
+    // both.
+    int xpad = 0, ypad = 0;
+    picture.get_padding(xpad, ypad);
+    picture.set_fixed_size(widest > 0 ? widest + 2 * xpad : 0, -1);
+    picture.set_visible(widest > 0);
+}
+
 void MapSearchBar::updateDateLabel()
 {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(_controller->filterDate().time_since_epoch());
@@ -253,13 +269,18 @@ void MapSearchBar::updateIconPopup()
     Gtk::TreeModel::Row anyIcon = *_iconModel->append();
     anyIcon[_columns.title] = localized("search_filter_any_icon");
     int activeRow = 0;
+    int widestPicture = 0;
     for (size_t i = 1; i < _iconItems.size(); ++i) {
         const IconFilterItem& item = _iconItems[i];
         Gtk::TreeModel::Row row = *_iconModel->append();
         row[_columns.key] = item.key;
-        if (item.image) row[_columns.image] = pixbufOf(*item.image, item.imageSize);
+        if (item.image) {
+            row[_columns.image] = pixbufOf(*item.image, item.imageSize);
+            widestPicture = std::max(widestPicture, static_cast<int>(std::lround(item.imageSize.width)));
+        }
         if (item.key == active) activeRow = static_cast<int>(i);
     }
+    fitPictureColumn(_iconPicture, widestPicture);
     _iconPopup.set_active(activeRow);
     --_updating;
     // The icon filtered by is no topic's any more: the filter goes with it.

@@ -5,6 +5,7 @@
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/calendar.h>
+#include <gtkmm/cellrendererpixbuf.h>
 #include <gtkmm/combobox.h>
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/eventbox.h>
@@ -90,6 +91,8 @@ private:
     };
 
     void buildFilters();
+    // Gives the pictures of a pop-up's entries a column as wide as the widest; none without any.
+    static void fitPictureColumn(Gtk::CellRendererPixbuf& picture, int widest);
     void updateDateLabel();
     void fieldActivated(bool backward);
 
@@ -108,6 +111,8 @@ private:
     FilterColumns _columns;
     Glib::RefPtr<Gtk::ListStore> _iconModel;
     Glib::RefPtr<Gtk::ListStore> _checkedModel;
+    Gtk::CellRendererPixbuf _iconPicture;
+    Gtk::CellRendererPixbuf _checkedPicture;
     Gtk::ComboBox _iconPopup;
     Gtk::ComboBox _checkedPopup;
     Gtk::ComboBoxText _datePopup;

@@ -5,6 +5,7 @@
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MapSearchBar.h"
+#include "GtkTestSupport.h"
 #include "MindMaps/MapImageServices.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -199,6 +200,49 @@ TEST_F(EditorOverlaysTest, TheFindBarsFiltersSearch)
     searchBar->iconPopup().set_active(1);
     EXPECT_EQ(searchBar->controller().iconFilter(), "flag");
     EXPECT_EQ(searchBar->resultsLabel().get_text(), "0/1");
+}
+
+// The filters keep the room their texts need once the map's icons have come into the icon
+// list, whose pictures widen every row of it.
+TEST_F(EditorOverlaysTest, TheFiltersShowTheirWholeTextsOnceTheMapHasIcons)
+{
+    class Icons : public MapImageServices {
+    public:
+        std::shared_ptr<ImageStore> localImageStore() override { return nullptr; }
+        std::shared_ptr<ImageStore> clipboardImageStore() override { return nullptr; }
+        std::shared_ptr<const Image> stockIconNamed(const std::string&) override
+        {
+            return std::make_shared<const Image>(48, 48);
+        }
+        bool addInNativeDensity() override { return false; }
+    } services;
+    setMapImageServices(&services);
+    struct Uninstall {
+        ~Uninstall() { setMapImageServices(nullptr); }
+    } uninstall;
+    searchBar->showMapSearchbar();
+    // Until the next layout has given each pop-up the room its shown entry asks for.
+    const auto whole = [&] {
+        for (Gtk::ComboBox* popup : {&searchBar->iconPopup(), &searchBar->checkedPopup()}) {
+            Gtk::Widget* shown = popup->get_child();
+            int minimum = 0, natural = 0;
+            if (shown) shown->get_preferred_width(minimum, natural);
+            if (!shown || shown->get_allocated_width() < natural) return false;
+        }
+        return true;
+    };
+    const auto expectWhole = [&](const char* when) {
+        EXPECT_TRUE(runMainLoopUntil(whole, std::chrono::seconds(5))) << when << ": a shown entry is cut";
+    };
+    expectWhole("a map without icons");
+    map->mainCentralTheme()->children()[0]->setIconName("flag");
+    map->mainCentralTheme()->children()[1]->setIconName("star");
+    searchBar->updateIconPopup();
+    expectWhole("once its icons are listed");
+    searchBar->iconPopup().set_active(1);
+    expectWhole("with an icon chosen");
+    searchBar->iconPopup().set_active(0);
+    expectWhole("back to any icon");
 }
 
 TEST_F(EditorOverlaysTest, TheRecentSearchesMenuShowsTextsAsTheyAre)
