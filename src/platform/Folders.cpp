@@ -12,7 +12,15 @@ namespace {
 std::string homeFolder()
 {
     const char* home = std::getenv("HOME");
-    if (home && *home) return home;
+    // A relative home ("HOME=." in a script) is taken from the working folder: every path and
+    // file URL made from it must name the same file wherever it is used.
+    if (home && *home) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(home, ec).lexically_normal();
+        std::string folder = ec ? std::string(home) : absolute.string();
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        return folder;
+    }
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/tmp";
 }

@@ -22,6 +22,28 @@ TEST(FoldersTest, MissingRelativeOrEmptyXdgVariablesFallBackToHome)
     }
 }
 
+// A map's file URL is made from these folders; a relative one made a URL that named no file, so a
+// file imported at the start never opened.
+TEST(FoldersTest, ARelativeHomeIsTakenFromTheWorkingFolder)
+{
+    ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
+    ScopedEnvironment data("XDG_DATA_HOME", std::nullopt);
+    const std::string working = fs::current_path().string();
+    const std::pair<const char*, std::string> homes[] = {
+        {".", working},
+        {"relative/dir", working + "/relative/dir"},
+        {"./relative/dir/", working + "/relative/dir"},
+        {"/home/someone", "/home/someone"},
+        {"/home/someone/", "/home/someone"},
+    };
+    for (const auto& [value, folder] : homes) {
+        SCOPED_TRACE(value);
+        ScopedEnvironment home("HOME", std::string(value));
+        EXPECT_EQ(Folders::userDataFolder(), folder + "/.local/share/Tarnwick");
+        EXPECT_EQ(Folders::configFolder(), folder + "/.config/tarnwick");
+    }
+}
+
 TEST(FoldersTest, ResourcesComeFromTheVariableOrBesideTheExecutables)
 {
     EXPECT_TRUE(fs::exists(fs::path(Folders::executableFolder()) / "tw_tests_platform"));

@@ -29,8 +29,18 @@ run() {
   [ "$(reopen_id)" = "$second" ] || fail "the second start did not show the file's map"
   grep -q "$first" "$store/AppSupport/navigation-history.bin" || fail "the map open before is not in the history"
   [ "$(grep -l 'text="Welcome"' "$store/Mind Maps/"*.twkx | wc -l)" = 1 ] || fail "the getting-started map was imported again"
+
+  # A home given relative to the working folder (HOME=.) opens the file as an absolute one does.
+  mkdir -p "$home/relative/.config"
+  mark_new_features_seen "$(dirname "$program")/.." "$home/relative/.config"
+  (cd "$home/relative" && HOME=. XDG_DATA_HOME= XDG_CONFIG_HOME= XDG_CACHE_HOME= \
+    timeout 60 "$program" "$home/First.opml" >"$home/relative.log" 2>&1) || fail "the start with a relative home did not quit"
+  relative=$(basename "$(grep -l 'First outline' "$home/relative/.local/share/Tarnwick/Mind Maps/"*.twkx | head -n 1)" .twkx)
+  [ -n "$relative" ] || fail "the start with a relative home did not import the file"
+  [ "$(XDG_CONFIG_HOME=$home/relative/.config reopen_id)" = "$relative" ] ||
+    fail "the start with a relative home did not show the file's map"
   echo PASS
 }
-export -f run
+export -f run mark_new_features_seen
 export program
 dbus-run-session -- bash -c run
