@@ -83,6 +83,8 @@ enum MindMapLoadedCode : int {
     MindMapLoadedCleared = 0,
     MindMapLoadedNew = 1,
     MindMapLoadedDocument = 2,
+    // An undo or redo step read the map anew: the view stays, showing the selection.
+    MindMapLoadedSelection = 3,
 };
 
 // The in-memory document of one mind map. It owns every element (nodes and cross links; through
@@ -455,7 +457,7 @@ public:
     void reserveLoadingNodes(size_t more);
     void nodesLoadedFromIndex(size_t index);
     void resetIdsForExistingNodes();
-    void loadingCompleted();
+    void loadingCompleted(int loadedCode = MindMapLoadedDocument);
     void doMindMapLoaded(int code);
     // An empty guid gets a new one.
     void newMindMap(const std::string& guid, bool addDefaultTheme, const std::optional<std::string>& themeText);

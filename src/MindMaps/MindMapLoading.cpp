@@ -93,7 +93,7 @@ void MindMap::resetIdsForExistingNodes()
     _idIndexCoverage = 0;
 }
 
-void MindMap::loadingCompleted()
+void MindMap::loadingCompleted(int loadedCode)
 {
     rethinkCentralThemes();
     checkCrossLinksIntegrity();
@@ -112,7 +112,7 @@ void MindMap::loadingCompleted()
     _lockedChanges = AllChangeBits;
     if (_undoManager) _undoManager->enableUndoRegistration();
     endUpdate();
-    doMindMapLoaded(MindMapLoadedDocument);
+    doMindMapLoaded(loadedCode);
 }
 
 void MindMap::doMindMapLoaded(int code)

@@ -4,8 +4,10 @@
 #include "MindMaps/ContainedElement.h"
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapDocumentOwner.h"
+#include "MindMaps/MindMapEditorScrollState.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/MindMapRelation.h"
 #include "MindMaps/MindMapText.h"
 #include "platform/UndoManager.h"
@@ -104,13 +106,18 @@ void MindMap::reloadFromUndoState(const std::string& undoState, const std::strin
 {
     if (!hasUndoStateFormat()) return;
     const UndoStateLoader load = undoStateFormat().load;
+    // The snapshot carries the view of the moment it was taken, read as a map opened anew (centred
+    // on its selection): the view stays where the user is instead.
+    MindMapEditorScrollState view;
+    if (_nodeEditor) _nodeEditor->getEditorScrollState(view);
     beginLoading();
     // beginLoading emptied the map: a failed read must not leave it so.
     if (!load(*this, undoState) && fallback) {
         internalClearDiagram();
         load(*this, *fallback);
     }
-    loadingCompleted();
+    if (_nodeEditor) setEditorScrollState(view);
+    loadingCompleted(MindMapLoadedSelection);
 }
 
 // ---- Ordinary steps ----

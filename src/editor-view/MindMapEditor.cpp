@@ -140,6 +140,7 @@ void MindMapEditor::setFrameSize(Size size)
     size.height = std::max(0.0, size.height);
     if (size == _frameSize) return;
     _frameSize = size;
+    if (_openingPlacement >= 0) placeLoadedMindMap(_openingPlacement);
     setNeedsDisplay();
 }
 
@@ -161,6 +162,8 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
     cancelEditorModes(true);
     _toolTipRects.clear();
     if (_mindMap) {
+        // The map keeps how it was viewed, for when it is shown again.
+        if (_mindMap->nodeEditor() == this) _mindMap->getEditorScrollState();
         if (_mindMap->nodeEditor() == this) _mindMap->setNodeEditor(nullptr);
         _mindMap->setModelessEditor(nullptr);
         _mindMap->setHierarchyListener(nullptr);
@@ -169,7 +172,11 @@ void MindMapEditor::setMindMap(std::shared_ptr<MindMap> mindMap)
     }
     _mindMap = std::move(mindMap);
     _branchBounds.invalidate();
+    _openingPlacement = -1;
     if (_mindMap) {
+        // Each map is viewed at its own zoom, not at the one the map before was left at.
+        const MindMapEditorScrollState* shown = _mindMap->nodeEditor() ? nullptr : _mindMap->getEditorScrollState();
+        setUserScaleFactor(shown ? zoomForShownMap(*shown) : 1.0);
         // A map shown while the editor is read-only (presenting) is read-only too: its own
         // commands ask the map, not the editor.
         _mindMap->setReadOnly(_readOnly);
@@ -458,6 +465,16 @@ void MindMapEditor::mindMapLoaded(int code)
 {
     // The elements under check are gone with the reload.
     if (_spellChecker) _spellChecker->cancelSpellCheck();
+    if (code == MindMapLoadedSelection) {
+        scrollSelectedElementVisible();
+        return;
+    }
+    placeLoadedMindMap(code);
+}
+
+void MindMapEditor::placeLoadedMindMap(int code)
+{
+    _placing = true;
     switch (code) {
     case MindMapLoadedNew:
         scrollSelectedElementToCenter();
@@ -466,12 +483,20 @@ void MindMapEditor::mindMapLoaded(int code)
         scrollMapToCenter();
         scrollSelectedElementVisible();
         break;
-    case 3:
-        scrollSelectedElementVisible();
-        break;
     default:
         break;
     }
+    _placing = false;
+    _openingPlacement = (code == MindMapLoadedNew || code == MindMapLoadedDocument) && _mindMap ? code : -1;
+}
+
+double MindMapEditor::zoomForShownMap(const MindMapEditorScrollState& state)
+{
+    // A map opened anew centres its selection at actual size, or at the zoom it was last viewed
+    // at when the user asks for that; a kept view comes back with the zoom its offset is in.
+    double zoom = 1.0;
+    if (!state.centerSelection() || UserDefaults::standard().boolForKey(RestoreZoomFactorKey)) zoom = state.zoomScale();
+    return std::isfinite(zoom) ? zoom : 1.0;
 }
 
 void MindMapEditor::mindMapChanged()

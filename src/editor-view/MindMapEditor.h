@@ -560,6 +560,10 @@ private:
     bool popoverShown() const { return _activity.popoverShown || isActionBarVisible(); }
     void closePopovers();
     void popUpMenu(const std::shared_ptr<Menu>& menu, Point viewPoint);
+    // Places a map just loaded as the code says (centred, the selection shown), and keeps that
+    // placement for the canvas's next sizes until the view moves.
+    void placeLoadedMindMap(int code);
+    static double zoomForShownMap(const MindMapEditorScrollState& state);
 
     MindMapEditorHost* _host = nullptr;
     Scheduler* _scheduler = nullptr;
@@ -569,6 +573,11 @@ private:
     std::function<void(InterfaceChange)> _interfaceChanged;
 
     Point _position;
+    // The way the shown map was placed when it was loaded (a MindMapLoadedCode), kept while the
+    // view has not moved since: a canvas that is laid out again (a window still taking its size,
+    // panes opening beside it) places the map again instead of leaving it off centre.
+    int _openingPlacement = -1;
+    bool _placing = false;
     double _globalScaleFactor = 1.0;
     double _monitorScaleFactor = 1.0;
     double _deviceScaleFactor = 1.0;

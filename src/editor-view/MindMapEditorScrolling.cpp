@@ -36,6 +36,7 @@ void MindMapEditor::setUserScaleFactor(double scale)
     if (std::isnan(scale)) return;
     scale = std::clamp(scale, MinimumUserScale, MaximumUserScale);
     if (scale == _userScaleFactor) return;
+    if (!_placing) _openingPlacement = -1;
     _userScaleFactor = scale;
     updateScaleFactors();
     cancelEditorModes(true);
@@ -111,6 +112,7 @@ void MindMapEditor::setPosition(Point position)
 {
     const Point constrained = constraintPosition(position);
     if (constrained == _position) return;
+    if (!_placing) _openingPlacement = -1;
     _position = constrained;
     cancelEditorModes(false);
     setNeedsDisplayForNewPosition();
@@ -147,6 +149,7 @@ bool MindMapEditor::autoScrollWithVector(Point vector)
     if (wanted == _position) return false;
     const Point constrained = constraintPosition(wanted);
     if (constrained == _position) return false;
+    _openingPlacement = -1;
     _position = constrained;
     setNeedsDisplayForNewPosition();
     return true;

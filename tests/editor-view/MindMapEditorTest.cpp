@@ -491,6 +491,109 @@ TEST_F(EditorViewTest, ScrollStateRestoresTheOffsetOrCentresTheSelection)
     EXPECT_EQ(2.0, editor->userScaleFactor());
 }
 
+// The zoom a large map was left at (10 %) is the large map's: the next map shows at its own.
+TEST_F(EditorViewTest, EachMapIsShownAtItsOwnZoom)
+{
+    enum Kept { OpenedAnew, KeptView, NoState };
+    struct Case {
+        const char* what;
+        Kept kept;
+        double storedZoom;
+        bool restoreZoom;
+        double shownZoom;
+    };
+    const Case cases[] = {
+        {"a map opened anew, its zoom not restored", OpenedAnew, 0.8, false, 1.0},
+        {"a map opened anew, its zoom restored", OpenedAnew, 0.8, true, 0.8},
+        {"a map whose view was kept", KeptView, 2.0, false, 2.0},
+        {"a map that was never viewed", NoState, 0.0, false, 1.0},
+        {"a stored zoom that is no number", OpenedAnew, NaN, true, 1.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UserDefaults::standard().setBool("restoreZoomFactor", c.restoreZoom);
+        showMap();
+        editor->setUserScaleFactor(0.1);
+        auto next = std::make_shared<MindMap>();
+        next->newMindMap("", true, std::string("Small"));
+        if (c.kept != NoState) {
+            MindMapEditorScrollState state;
+            state.setZoomScale(c.storedZoom);
+            state.setCenterSelection(c.kept == OpenedAnew);
+            state.setOffsetValid(c.kept == KeptView);
+            next->setEditorScrollState(state);
+        }
+        editor->setMindMap(next);
+        EXPECT_EQ(c.shownZoom, editor->userScaleFactor());
+        editor->setMindMap(map);
+        EXPECT_EQ(MindMapEditor::MinimumUserScale, editor->userScaleFactor())
+            << "the first map comes back at the zoom it was left at";
+        editor->setMindMap(nullptr);
+    }
+}
+
+// A window still taking its size lays its canvas out more than once: the map placed at the first,
+// smaller size stood with its left part cut off and the right empty once the canvas grew.
+TEST_F(EditorViewTest, AMapJustOpenedIsPlacedAgainWhenTheCanvasTakesItsSizeUntilTheViewMoves)
+{
+    struct Case {
+        const char* what;
+        Size first;
+        bool userScrolls;
+    };
+    const Case cases[] = {
+        {"a canvas that grows", {200, 150}, false},
+        {"a canvas that shrinks", {1600, 1200}, false},
+        {"a view the user has moved", {200, 150}, true},
+    };
+    MindMapEditor reference(&scheduler);
+    reference.setFrameSize({800, 600});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto shown = std::make_shared<MindMap>();
+        shown->newMindMap("", true, std::string("Theme"));
+        shown->addMindMapNodeAsChild(shown->mainCentralTheme(), {1400, 1000});
+        shown->validateElementStates();
+        reference.setMindMap(shown);
+        reference.mindMapLoaded(MindMapLoadedDocument);
+        const Point placed = reference.position();
+        reference.setMindMap(nullptr);
+
+        editor->setFrameSize(c.first);
+        editor->setMindMap(shown);
+        editor->mindMapLoaded(MindMapLoadedDocument);
+        Point moved = editor->position();
+        if (c.userScrolls) {
+            editor->scrollBy(40, 25);
+            moved = editor->position();
+        }
+        editor->setFrameSize({800, 600});
+        if (c.userScrolls) expectNear(moved, editor->position());
+        else expectNear(placed, editor->position());
+        editor->setMindMap(nullptr);
+    }
+}
+
+// Undo reads the map anew from its snapshot; the view stays where the user is.
+TEST_F(EditorViewTest, UndoKeepsTheViewWhereTheUserIs)
+{
+    registerNativeFormat();
+    showMap();
+    editor->mindMapLoaded(MindMapLoadedDocument);
+    editor->scrollMapPointToCenter(theme->location());
+    editor->scrollBy(-60, 45);
+    const Point kept = editor->position();
+    map->prepareUndoableOperation("Move");
+    theme->setText("Changed");
+    ASSERT_TRUE(map->undoManager()->canUndo());
+    map->undoManager()->undo();
+    EXPECT_EQ("Theme", map->mainCentralTheme()->text());
+    expectNear(kept, editor->position());
+    map->undoManager()->redo();
+    EXPECT_EQ("Changed", map->mainCentralTheme()->text());
+    expectNear(kept, editor->position());
+}
+
 TEST_F(EditorViewTest, ANewTopicAndItsTypedTextAreOneUndoStepOnceTheEditEnds)
 {
     registerNativeFormat();
