@@ -145,9 +145,13 @@ const std::vector<const char*>& PrintOptionsModel::pageBorderKeys()
     return keys;
 }
 
-PrintOptionsModel::PreviewLayout PrintOptionsModel::previewLayout(const PrintMatrix& matrix, Size bounds)
+PrintOptionsModel::PreviewLayout PrintOptionsModel::previewLayout(const PrintMatrix& matrix, Size bounds,
+                                                                  std::optional<Size> paper)
 {
-    const Size sheet = matrix.isPortrait() ? PreviewSheet : Size{PreviewSheet.height, PreviewSheet.width};
+    const Size portrait = paper && paper->width > 0 && paper->height > 0
+        ? Size{std::min(paper->width, paper->height), std::max(paper->width, paper->height)}
+        : PreviewSheet;
+    const Size sheet = matrix.isPortrait() ? portrait : Size{portrait.height, portrait.width};
     const double width = std::trunc(bounds.width - PreviewBorder);
     const double height = std::trunc(bounds.height - PreviewBorder);
     const double columns = static_cast<double>(matrix.columns());

@@ -4,6 +4,7 @@
 #include "render/PaperSizes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,12 +90,13 @@ public:
     static const std::vector<const char*>& pageBorderKeys();
 
     // Where the preview draws the sheets of a matrix in a view of that size: one rectangle per
-    // sheet, column by column, centred, each shrunk by 2 on every side.
+    // sheet, column by column, centred, each shrunk by 2 on every side. The sheets have the
+    // proportions of the paper given (turned as the matrix says), else of PreviewSheet.
     struct PreviewLayout {
         double scale = 0;
         std::vector<Rect> sheets;
     };
-    static PreviewLayout previewLayout(const PrintMatrix& matrix, Size bounds);
+    static PreviewLayout previewLayout(const PrintMatrix& matrix, Size bounds, std::optional<Size> paper = {});
 
 private:
     Size _mapSize;

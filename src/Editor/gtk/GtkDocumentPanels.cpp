@@ -40,7 +40,7 @@ void setUpGrid(Gtk::Grid& grid)
 // itself; what the user chose is copied out when the print is confirmed.
 class PrintOptionsTab : public Gtk::Box {
 public:
-    PrintOptionsTab(Size mapSize, Size selectionSize) : _controller(mapSize, selectionSize)
+    PrintOptionsTab(Size mapSize, Size selectionSize, MindMap& mindMap) : _controller(mapSize, selectionSize, &mindMap)
     {
         pack_start(_controller.view(), Gtk::PACK_EXPAND_WIDGET);
         show_all();
@@ -275,8 +275,8 @@ bool GtkDocumentPanels::runPrintPanel(MindMap& mindMap, Size mapSize, Size selec
 
     MindMapPrintOperation::AccessoryTab tab;
     tab.label = localized("print_options_tab_title");
-    tab.create = [mapSize, selectionSize]() -> Gtk::Widget* {
-        return Gtk::manage(new PrintOptionsTab(mapSize, selectionSize));
+    tab.create = [mapSize, selectionSize, &mindMap]() -> Gtk::Widget* {
+        return Gtk::manage(new PrintOptionsTab(mapSize, selectionSize, mindMap));
     };
     tab.apply = [&choice](Gtk::Widget& widget) {
         auto* options = dynamic_cast<PrintOptionsTab*>(&widget);

@@ -4,6 +4,7 @@
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "render/TiledMindMapRenderingView.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ void PrintMatrixPreview::setPrintMatrix(const PrintMatrix* matrix)
     queue_draw();
 }
 
+void PrintMatrixPreview::setPages(std::shared_ptr<const TiledMindMapRenderingView> pages)
+{
+    _pages = std::move(pages);
+    if (_pages) setPrintMatrix(&_pages->printMatrix());
+    queue_draw();
+}
+
 bool PrintMatrixPreview::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
 {
     const Size bounds{static_cast<double>(get_allocated_width()), static_cast<double>(get_allocated_height())};
@@ -37,16 +45,35 @@ bool PrintMatrixPreview::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
     background.appendRect(Rect(Point{0, 0}, bounds));
     context.fillPath(background, PreviewBackground);
 
+    std::optional<Size> paper;
+    if (_pages) paper = _pages->pageSize();
+    const std::vector<Rect> layout = PrintOptionsModel::previewLayout(_printMatrix, bounds, paper).sheets;
     BezierPath sheets;
-    for (const Rect& sheet : PrintOptionsModel::previewLayout(_printMatrix, bounds).sheets) sheets.appendRect(sheet);
+    for (const Rect& sheet : layout) sheets.appendRect(sheet);
     sheets.setLineWidth(PreviewLineWidth);
     context.fillPath(sheets, Color::white());
+    // The sheets are laid out column by column; the pages run along a row, then down.
+    const int64_t columns = _printMatrix.columns(), rows = _printMatrix.rows();
+    if (_pages && int64_t(layout.size()) == columns * rows && columns * rows <= MaximumDrawnSheets) {
+        const Size page = _pages->pageSize();
+        for (int64_t column = 0; column < columns; ++column) {
+            for (int64_t row = 0; row < rows; ++row) {
+                const Rect& sheet = layout[size_t(column * rows + row)];
+                context.save();
+                context.clipToRect(sheet);
+                context.translate(sheet.minX(), sheet.minY());
+                context.scale(sheet.width() / page.width, sheet.height() / page.height);
+                _pages->drawPage(context, row * columns + column);
+                context.restore();
+            }
+        }
+    }
     context.strokePath(sheets, StrokeStyle::solid(PreviewSheetStroke));
     return true;
 }
 
-PrintOptionsViewController::PrintOptionsViewController(Size mapSize, Size selectionSize)
-    : _model(mapSize, selectionSize), _scaleSlider(Gtk::ORIENTATION_HORIZONTAL)
+PrintOptionsViewController::PrintOptionsViewController(Size mapSize, Size selectionSize, MindMap* mindMap)
+    : _model(mapSize, selectionSize), _mindMap(mindMap), _scaleSlider(Gtk::ORIENTATION_HORIZONTAL)
 {
     buildView();
     ++_updating;
@@ -168,6 +195,13 @@ void PrintOptionsViewController::tileScaleChanged()
     _scaleLabel.set_text(_model.scaleLabelText());
     _scaleSlider.set_sensitive(_model.scaleSliderEnabled());
     _pagesLabel.set_text(_model.pagesLabelText());
+    if (_mindMap) {
+        // The pages the print makes of the choice: their sheets, orientation and map.
+        _preview.setPages(std::make_shared<TiledMindMapRenderingView>(
+            *_mindMap, _model.selectionOnly(), static_cast<uint32_t>(_model.printMode()), _model.tileScale(),
+            PaperSizeForFormat(_model.pageFormat()), static_cast<uint32_t>(_model.printOptions())));
+        return;
+    }
     const PrintMatrix matrix = _model.printMatrix();
     _preview.setPrintMatrix(&matrix);
 }

@@ -8,30 +8,44 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
-// A miniature of the sheet grid a print needs.
+class MindMap;
+class TiledMindMapRenderingView;
+
+// A miniature of the sheet grid a print needs: with the pages to print, the sheets in their
+// paper's proportions and orientation with the map on them, as they will come out.
 class PrintMatrixPreview : public Gtk::DrawingArea {
 public:
+    // Beyond this many sheets the preview shows them empty: each would be a speck, and drawing the
+    // map once for each would hold up the dialog.
+    static constexpr int64_t MaximumDrawnSheets = 100;
+
     PrintMatrixPreview();
 
     // Copies the matrix (made valid) and redraws; nullptr is ignored.
     void setPrintMatrix(const PrintMatrix* matrix);
     const PrintMatrix& printMatrix() const { return _printMatrix; }
+    // The pages drawn on the sheets, whose matrix the preview then shows; none draws blank sheets.
+    void setPages(std::shared_ptr<const TiledMindMapRenderingView> pages);
+    const TiledMindMapRenderingView* pages() const { return _pages.get(); }
 
 protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
 
 private:
     PrintMatrix _printMatrix;
+    std::shared_ptr<const TiledMindMapRenderingView> _pages;
 };
 
 // The accessory of the print dialog: print mode, range, paper format, page border and tile
 // scale, with the sheets the choice needs. The figures live in a PrintOptionsModel; the widgets
 // show it and hand it every change. The caller puts view() into its dialog, reads the choice
-// when the user confirms and then calls commitSettings().
+// when the user confirms and then calls commitSettings(). Given the map, the preview shows it as
+// the choice prints it.
 class PrintOptionsViewController {
 public:
-    PrintOptionsViewController(Size mapSize, Size selectionSize);
+    PrintOptionsViewController(Size mapSize, Size selectionSize, MindMap* mindMap = nullptr);
     PrintOptionsViewController(const PrintOptionsViewController&) = delete;
     PrintOptionsViewController& operator=(const PrintOptionsViewController&) = delete;
 
@@ -70,6 +84,7 @@ private:
     void showModel();
 
     PrintOptionsModel _model;
+    MindMap* _mindMap;
     // Raised while the controls are being set from the model, whose signals then change nothing.
     int _updating = 0;
 
