@@ -70,6 +70,11 @@ void moveTo(Gtk::Widget& widget, int x, int y)
     // GDK gives the pointer's events to the windows it shows, and a window can lag behind its
     // widget: a popover shown again has its window shown only with the toplevel's next layout.
     pumpUntil([&widget] { return widget.get_window() && widget.get_window()->is_viewable(); });
+    // GDK takes a toplevel for shown as soon as it asks for it; under a window manager the window
+    // comes on the screen only once the manager has placed it, often elsewhere than it was asked
+    // for, and its place is known from then on. A point taken before would miss the widget.
+    Gtk::Widget* top = widget.get_toplevel();
+    pumpUntil([top] { return top->get_window() && !(top->get_window()->get_state() & Gdk::WINDOW_STATE_WITHDRAWN); });
     int screenX = 0;
     int screenY = 0;
     screenPoint(widget, x, y, screenX, screenY);
