@@ -208,6 +208,8 @@ KeptLayer& keptLayer()
     return layer;
 }
 
+thread_local int layerKeepers = 0;
+
 // Clears what the tiles hold, every other tile of the layer being clear already.
 void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked, bool keep)
 {
@@ -232,6 +234,20 @@ void clearKeptLayer(KeptLayer& layer, const std::vector<TileRun>& inked, bool ke
 
 CairoGraphicsContext::CairoGraphicsContext(cairo_t* cr, GraphicsSurfaceKind kind) : _cr(cr), _kind(kind)
 {
+}
+
+CairoGraphicsContext::ShadowLayerKeeper::ShadowLayerKeeper()
+{
+    ++layerKeepers;
+}
+
+CairoGraphicsContext::ShadowLayerKeeper::~ShadowLayerKeeper()
+{
+    if (--layerKeepers > 0) return;
+    KeptLayer& layer = keptLayer();
+    if (layer.inUse) return;
+    layer.surface.reset();
+    layer.width = layer.height = 0;
 }
 
 CairoGraphicsContext::~CairoGraphicsContext()
@@ -892,8 +908,9 @@ void CairoGraphicsContext::compositeShadow()
     }
     if (!inked.empty()) compositeShadowOfGroup(group, &inked);
     cairo_pattern_destroy(group);
-    // Only a window draws frame after frame: pictures and pages of other threads let theirs go.
-    clearKeptLayer(layer, runs, _kind == GraphicsSurfaceKind::Screen);
+    // Only a window draws frame after frame: pictures and pages of other threads let theirs go,
+    // unless more jobs of the same picture follow.
+    clearKeptLayer(layer, runs, _kind == GraphicsSurfaceKind::Screen || layerKeepers > 0);
 }
 
 void CairoGraphicsContext::compositeShadowOfGroup(cairo_pattern_t* group, const std::vector<Rect>* inked)

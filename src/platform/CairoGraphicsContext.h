@@ -59,6 +59,17 @@ public:
     // The attribute string of a PDF link tag for the URI and the rectangle (device space).
     static std::string linkAttributes(const std::string& uri, const Rect& rect);
 
+    // While one lives, pictures painted on its thread keep their shadow layer from one paint job
+    // to the next, as a window does; the last to go lets the layer go. A picture painted in bands
+    // is a job per band, and making the layer anew for each costs more than its shadows.
+    class ShadowLayerKeeper {
+    public:
+        ShadowLayerKeeper();
+        ~ShadowLayerKeeper();
+        ShadowLayerKeeper(const ShadowLayerKeeper&) = delete;
+        ShadowLayerKeeper& operator=(const ShadowLayerKeeper&) = delete;
+    };
+
 private:
     // Sends what follows to a kept layer of this thread instead of a group cairo makes and clears
     // anew: false when the layer cannot stand in for a group here.

@@ -31,9 +31,6 @@ const Color ThumbnailFrameColor(0.0, 122.0 / 255.0, 1.0);
 // glow, the shadow.
 constexpr double NodePaintOutset = 20;
 
-// Shadows reach three map units down and right, whatever the zoom.
-constexpr double ShadowSize = 3.0;
-
 void strokeThumbnailFrame(GraphicsContext& context, Size size)
 {
     BezierPath frame;
@@ -204,7 +201,7 @@ void MindMapPainter::paintStructure()
         shadowColor = _mindMap->styleSheet()->colorScheme()->shadowColor();
     if (shadowColor) {
         const AffineTransform t = _context.currentTransform();
-        const double size = ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
+        const double size = MindMapPainter::ShadowSize * std::max(std::abs(t.xx), std::abs(t.yx));
         _shadow = ShadowStyle{Size{size, size}, size, *shadowColor};
         // The editor's topics and lines cast their shadows each alone, the topics' over all
         // lines: a shadow layer as large as the window would be blurred again for every frame,

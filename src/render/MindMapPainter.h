@@ -85,6 +85,11 @@ public:
         PaintFlagThumbnail | PaintFlagNoShadows | PaintFlagSimplifyLines | PaintFlagSimplifyFineDashes;
     // Room round the map in a thumbnail, in map points.
     static constexpr double ThumbnailMargin = 30;
+    // Shadows fall this many map units down and right, blurred as far, whatever the zoom.
+    static constexpr double ShadowSize = 3.0;
+    // How far beyond its shape a shadow may show, in map units at scale 1: its offset, and its
+    // blur of three box passes of half the size each.
+    static constexpr double ShadowReach = 4 * ShadowSize;
     // A background at most this light counts as dark.
     static constexpr double DarkBackgroundLuminance = 0.35;
     // The opacity of a dimmed image.

@@ -6,18 +6,26 @@
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
 #include "render/BitmapRowWriters.h"
+#include "render/BranchBounds.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <new>
 
 namespace {
 
-// A band of a streamed picture stays below this many bytes however wide the picture is.
-constexpr int64_t MaxBandBytes = 64 << 20;
+// A picture of at most this many bytes is painted whole. A larger one is painted in bands of at
+// most MaxBandBytes however wide it is: a band's surface and its shadow layer are the most memory
+// an export takes besides its file. Shadows and dashed lines are worked out a little differently
+// where a band ends, so pictures that were always painted in one piece still are.
+constexpr int64_t WholePictureBytes = 64 << 20;
+constexpr int64_t MaxBandBytes = 8 << 20;
+// Bands start on rows that are multiples of this (the shadow layer's tile side).
+constexpr int64_t BandAlignment = 32;
 
 Color backgroundColorOf(MindMap& mindMap)
 {
@@ -54,7 +62,8 @@ Error renderingError(const std::string& reason)
 // Paints the part of the picture whose top left pixel is (left, top) into an image surface of its
 // own size: the picture is the area at the scale on the background colour.
 bool paintImagePart(cairo_surface_t* surface, const MindMapPaintSelection& selection, const Rect& area, double scale,
-                    int64_t left, int64_t top, const Color& background, Error* error)
+                    int64_t left, int64_t top, const Color& background, Error* error,
+                    BranchBounds* branchBounds = nullptr)
 {
     const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
     const CairoContext cr(cairo_create(surface));
@@ -65,16 +74,29 @@ bool paintImagePart(cairo_surface_t* surface, const MindMapPaintSelection& selec
     // Only what meets this part is painted: a streamed picture paints the map once per band.
     const Rect part(area.origin.x + double(left) / scale, area.origin.y + double(top) / scale, width / scale,
                     height / scale);
-    const bool painted = MindMapPainter::paintMindMap(context, selection, 0, part);
+    const bool painted = MindMapPainter::paintMindMap(context, selection, 0, part, branchBounds);
     cairo_surface_flush(surface);
     if (!painted || context.hasFailed()) return setError(error, renderingError(context.failureReason()));
     return true;
 }
 
+// Pixels a band is painted beyond its own rows and columns where the picture goes on: what lies
+// there casts shadows into the band, and painted without it a band would show them cut off at
+// its edge. A multiple of the shadow layer's tiles, so that each band's layer lies on the same
+// grid as the whole picture's.
+int64_t bandOverlap(double scale)
+{
+    const double reach = std::ceil(MindMapPainter::ShadowReach * scale) + 2;
+    return std::min<int64_t>((int64_t(reach) + BandAlignment - 1) / BandAlignment * BandAlignment,
+                             Image::MaxSide / 4 / BandAlignment * BandAlignment);
+}
+
+using WriterMaker = std::function<std::unique_ptr<BitmapRowWriter>(int64_t width, int64_t height, bool opaque)>;
+
 // The picture handed row by row to the writer, painted in bands of whole rows, each band in parts
 // no wider than an image surface may be.
-std::vector<uint8_t> streamImage(MindMap& mindMap, double scale, bool selectionOnly,
-                                 std::unique_ptr<BitmapRowWriter> (*makeWriter)(int64_t, int64_t), Error* error)
+std::vector<uint8_t> streamImage(MindMap& mindMap, double scale, bool selectionOnly, const WriterMaker& makeWriter,
+                                 Error* error)
 {
     const auto selection = measuredSelection(mindMap, selectionOnly);
     const Rect area = grownArea(*selection);
@@ -82,36 +104,63 @@ std::vector<uint8_t> streamImage(MindMap& mindMap, double scale, bool selectionO
     if (!size) return {};
     const auto [width, height] = *size;
     const Color background = backgroundColorOf(mindMap);
-    const int64_t partWidth = std::min<int64_t>(width, Image::MaxSide);
-    const int64_t bandHeight = std::clamp<int64_t>(MaxBandBytes / (4 * width), 1, Image::MaxSide);
+    const bool whole = width <= Image::MaxSide && height <= Image::MaxSide && 4 * width * height <= WholePictureBytes;
+    const int64_t overlap = whole ? 0 : bandOverlap(scale);
+    const int64_t partWidth = std::min<int64_t>(width, Image::MaxSide - 2 * overlap);
+    int64_t bandHeight = std::clamp<int64_t>(MaxBandBytes / (4 * width), 1, Image::MaxSide - 2 * overlap);
+    if (bandHeight >= BandAlignment) bandHeight = bandHeight / BandAlignment * BandAlignment;
+    if (whole) bandHeight = height;
+    const bool parts = partWidth < width;
 
-    std::unique_ptr<BitmapRowWriter> writer = makeWriter(width, height);
+    std::unique_ptr<BitmapRowWriter> writer = makeWriter(width, height, background.alpha() >= 1.0);
+    // A picture wider than a surface is put together from its parts before its rows go out.
     std::vector<uint32_t> band;
     try {
-        band.resize(size_t(width * std::min(bandHeight, height)));
+        if (parts) band.resize(size_t(width * std::min(bandHeight, height)));
     } catch (const std::bad_alloc&) {
         setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
         return {};
     }
+    // Every band paints the same map: where its branches lie is measured once, and the shadow
+    // layer is made once.
+    BranchBounds branchBounds;
+    const CairoGraphicsContext::ShadowLayerKeeper keeper;
+    CairoSurface surface;
     for (int64_t top = 0; top < height; top += bandHeight) {
         const int64_t rows = std::min(bandHeight, height - top);
+        const int64_t above = std::min(overlap, top), below = std::min(overlap, height - top - rows);
         for (int64_t left = 0; left < width; left += partWidth) {
             const int64_t columns = std::min(partWidth, width - left);
-            const CairoSurface part(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(columns), int(rows)));
-            if (cairo_surface_status(part.get()) != CAIRO_STATUS_SUCCESS) {
+            const int64_t before = std::min(overlap, left), after = std::min(overlap, width - left - columns);
+            const int surfaceWidth = int(before + columns + after), surfaceHeight = int(above + rows + below);
+            if (!surface || cairo_image_surface_get_width(surface.get()) != surfaceWidth ||
+                cairo_image_surface_get_height(surface.get()) != surfaceHeight)
+                surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, surfaceWidth, surfaceHeight));
+            if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
                 setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
                 return {};
             }
-            if (!paintImagePart(part.get(), *selection, area, scale, left, top, background, error)) return {};
-            const unsigned char* pixels = cairo_image_surface_get_data(part.get());
-            const int stride = cairo_image_surface_get_stride(part.get());
-            for (int64_t y = 0; y < rows; ++y)
-                std::memcpy(band.data() + y * width + left, pixels + y * stride, size_t(columns) * 4);
+            if (!paintImagePart(surface.get(), *selection, area, scale, left - before, top - above, background, error,
+                                &branchBounds))
+                return {};
+            const unsigned char* pixels = cairo_image_surface_get_data(surface.get());
+            const int stride = cairo_image_surface_get_stride(surface.get());
+            for (int64_t y = 0; y < rows; ++y) {
+                const auto* row = reinterpret_cast<const uint32_t*>(pixels + (above + y) * stride) + before;
+                if (parts) std::memcpy(band.data() + y * width + left, row, size_t(columns) * 4);
+                else if (!writer->writeRow(row)) return writer->finish(error);
+            }
         }
-        for (int64_t y = 0; y < rows; ++y)
-            if (!writer->writeRow(band.data() + y * width)) break;
+        if (parts)
+            for (int64_t y = 0; y < rows; ++y)
+                if (!writer->writeRow(band.data() + y * width)) return writer->finish(error);
     }
     return writer->finish(error);
+}
+
+std::unique_ptr<BitmapRowWriter> tiffWriter(int64_t width, int64_t height, bool)
+{
+    return BitmapRowWriter::tiff(width, height);
 }
 
 } // namespace
@@ -199,7 +248,7 @@ Image MindMapRenderingView::createImageWithMindMap(MindMap& mindMap, double scal
 std::vector<uint8_t> MindMapRenderingView::tiffDataWithMindMap(MindMap& mindMap, double scaleFactor, bool selectionOnly,
                                                                Error* error)
 {
-    return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::tiff, error);
+    return streamImage(mindMap, scaleFactor, selectionOnly, tiffWriter, error);
 }
 
 std::vector<uint8_t> MindMapRenderingView::bitmapDataWithMindMap(MindMap& mindMap, int32_t representation,
@@ -207,9 +256,12 @@ std::vector<uint8_t> MindMapRenderingView::bitmapDataWithMindMap(MindMap& mindMa
 {
     switch (representation) {
     case BitmapFileTypeTIFF:
-        return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::tiff, error);
+        return streamImage(mindMap, scaleFactor, selectionOnly, tiffWriter, error);
     case BitmapFileTypePNG:
-        return streamImage(mindMap, scaleFactor, selectionOnly, BitmapRowWriter::png, error);
+        return streamImage(
+            mindMap, scaleFactor, selectionOnly,
+            [](int64_t width, int64_t height, bool opaque) { return BitmapRowWriter::png(width, height, opaque); },
+            error);
     default:
         setError(error, MakeAppError(AppErrors::MindMapUnsupportedFormat));
         return {};

@@ -17,8 +17,10 @@ std::optional<ReadBackPicture> readPng(const std::vector<uint8_t>& data)
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data.data(), data.size())) return std::nullopt;
+    const bool storesAlpha = image.format & PNG_FORMAT_FLAG_ALPHA;
     image.format = PNG_FORMAT_RGBA;
     ReadBackPicture picture{image.width, image.height, std::vector<uint32_t>(size_t(image.width) * image.height)};
+    picture.storesAlpha = storesAlpha;
     if (!png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr)) return std::nullopt;
     return picture;
 }

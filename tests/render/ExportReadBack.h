@@ -15,6 +15,7 @@ struct ReadBackPicture {
     int64_t width = 0, height = 0;
     std::vector<uint32_t> rgba; // libtiff's packing: r in the lowest byte
     bool associatedAlpha = false;
+    bool storesAlpha = true; // the file has an alpha channel
     ReadBackPixel at(int64_t x, int64_t y) const;
 };
 std::optional<ReadBackPicture> readPng(const std::vector<uint8_t>& data);

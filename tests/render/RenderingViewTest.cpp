@@ -10,10 +10,25 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 using namespace maptest;
 
 namespace {
+
+// The straight colour of a pixel of an image, as a PNG stores it.
+ReadBackPixel imagePixel(const Image& image, int x, int y)
+{
+    cairo_surface_t* surface = image.surface();
+    cairo_surface_flush(surface);
+    const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) +
+                                                        size_t(y) * cairo_image_surface_get_stride(surface));
+    const uint32_t pixel = row[x];
+    const int a = int(pixel >> 24);
+    if (a == 0) return {};
+    const auto channel = [&](int shift) { return (int(pixel >> shift & 0xff) * 255 + a / 2) / a; };
+    return {channel(16), channel(8), channel(0), a};
+}
 
 const ReadBackPixel Background{20, 40, 60, 255};
 
@@ -27,10 +42,11 @@ protected:
     }
     // The map's style sheet is the process-wide default one: its scheme goes back for the next test.
     void TearDown() override { map.styleSheet()->setColorScheme(_sharedScheme); }
-    void useBackground(const Color& color)
+    void useBackground(const Color& color, std::optional<Color> shadow = std::nullopt)
     {
         auto scheme = std::make_shared<MMColorScheme>("test", "test");
         scheme->setBackgroundColor(color);
+        scheme->setShadowColor(shadow);
         map.styleSheet()->setColorScheme(scheme);
     }
     Rect page() { return MindMapRenderingView::originalPageForVisualArea(map.getVisualArea(false)); }
@@ -106,6 +122,61 @@ TEST_F(RenderingViewTest, RefusedPicturesAreErrorsNotEmptySuccess)
     // The map's export command hands the pictures on.
     EXPECT_TRUE(readPng(map.exportDataOfFormat(int32_t(MindMapExportFormat::Png), 2, false)));
     EXPECT_TRUE(readTiff(map.exportDataOfFormat(int32_t(MindMapExportFormat::Tiff), 1, false)));
+}
+
+// A PNG export is the map's picture painted in one image, read back pixel for pixel: three
+// channels where the background is opaque, straight colour with alpha where it is not.
+TEST_F(RenderingViewTest, PngExportsAreTheirPictureWithAlphaOnlyWhenItShows)
+{
+    MindMapNode* theme = addTopic(map, nullptr, Point{0, 0}, "Theme");
+    for (int i = 0; i < 5; ++i) {
+        MindMapNode* topic = addTopic(map, theme, Point{220, i * 45.0 - 90}, "topic " + std::to_string(i));
+        if (i % 2) topic->setCustomFillColor(Color::rgb255(200, 30 * i, 30), std::nullopt, std::nullopt);
+    }
+    const struct {
+        Color background;
+        bool alpha;
+    } cases[] = {{Color::rgb255(20, 40, 60), false}, {Color(0.1, 0.2, 0.3, 0.5), true}};
+    for (const auto& c : cases) {
+        useBackground(c.background, Color(0, 0, 0, 0.5));
+        map.validateElementStates();
+        const auto png = readPng(MindMapRenderingView::bitmapDataWithMindMap(map, BitmapFileTypePNG, 1.5, false));
+        const Image image = MindMapRenderingView::createImageWithMindMap(map, 1.5, false);
+        ASSERT_TRUE(png && !image.isNull());
+        EXPECT_EQ(c.alpha, png->storesAlpha);
+        ASSERT_EQ(std::pair(int64_t(image.pixelWidth()), int64_t(image.pixelHeight())),
+                  std::pair(png->width, png->height));
+        int64_t wrong = 0;
+        for (int y = 0; y < image.pixelHeight(); ++y)
+            for (int x = 0; x < image.pixelWidth(); ++x) wrong += png->at(x, y) != imagePixel(image, x, y);
+        EXPECT_EQ(0, wrong) << (c.alpha ? "translucent" : "opaque");
+    }
+}
+
+// A picture too large to paint in one piece is painted in bands, and comes out as the picture
+// painted whole: the shadows of topics lying across the edge between two bands show on both sides
+// of it. (At half size a shadow is blurred at full resolution, where a band paints each pixel as
+// the whole picture does.)
+TEST_F(RenderingViewTest, PicturesPaintedInBandsAreThePicturePaintedWhole)
+{
+    installRendering();
+    useBackground(Color::white(), Color(0, 0, 0, 0.6));
+    // A column of topics whose shadows fall across every few rows, and one far to the right.
+    for (int i = 0; i < 220; ++i)
+        addTopic(map, nullptr, Point{0, i * 60.0}, "same")
+            ->setCustomFillColor(Color::rgb255(230, 200, 40), std::nullopt, std::nullopt);
+    addTopic(map, nullptr, Point{8000, 0}, "far");
+    map.validateElementStates();
+    const auto picture = readPng(MindMapRenderingView::bitmapDataWithMindMap(map, BitmapFileTypePNG, 0.5, false));
+    const Image image = MindMapRenderingView::createImageWithMindMap(map, 0.5, false);
+    ASSERT_TRUE(picture && !image.isNull());
+    // Pictures of 64 MB or less are painted whole.
+    ASSERT_GT(4 * picture->width * picture->height, 64 << 20);
+    std::set<int64_t> rows;
+    for (int y = 0; y < image.pixelHeight(); ++y)
+        for (int x = 0; x < image.pixelWidth(); ++x)
+            if (picture->at(x, y) != imagePixel(image, x, y)) rows.insert(y);
+    EXPECT_TRUE(rows.empty()) << rows.size() << " rows differ, the first " << *rows.begin();
 }
 
 // Pictures wider or higher than one image surface are painted in parts and bands and streamed.
