@@ -57,52 +57,9 @@ fill_store() {
   measure "$home" >/dev/null
 }
 
-# A FreeMind map like the benchmarks' rich map: ten themes, four to eight children a topic filled
-# breadth first to 10,000 topics, texts of 5 to 40 characters, a note on every fifth topic.
+# A FreeMind map like the benchmarks' rich map, of 10,000 topics (bench/freemind-map.py).
 write_freemind() {
-  python3 - "$1" <<'PY'
-import collections, html, random, sys
-random.seed(20240601)
-words = ["plan", "budget", "review", "idea", "task", "goal", "risk", "team", "launch", "draft", "notes",
-         "open", "market", "design", "test"]
-def text(low=5, high=40):
-    wanted, t = random.randint(low, high), ""
-    while len(t) < wanted:
-        t += (" " if t else "") + random.choice(words)
-    return t[:wanted]
-root = {"text": "Ten thousand topics", "children": []}
-queue = collections.deque()
-for _ in range(10):
-    theme = {"text": text(), "children": []}
-    root["children"].append(theme)
-    queue.append(theme)
-count = 11
-while count < 10000 and queue:
-    parent = queue.popleft()
-    for _ in range(random.randint(4, 8)):
-        if count >= 10000:
-            break
-        node = {"text": text(), "children": []}
-        if count % 5 == 0:
-            node["note"] = text(20, 120)
-        parent["children"].append(node)
-        queue.append(node)
-        count += 1
-out = ['<map version="1.0.1">']
-def emit(node, depth):
-    attributes = 'TEXT="%s"' % html.escape(node["text"], quote=True)
-    if depth == 1:
-        attributes += ' POSITION="%s"' % random.choice(["left", "right"])
-    out.append("<node %s>" % attributes)
-    if "note" in node:
-        out.append('<richcontent TYPE="NOTE"><html><body><p>%s</p></body></html></richcontent>' % html.escape(node["note"]))
-    for child in node["children"]:
-        emit(child, depth + 1)
-    out.append("</node>")
-emit(root, 0)
-out.append("</map>")
-open(sys.argv[1], "w").write("\n".join(out))
-PY
+  python3 bench/freemind-map.py 10000 "$1"
 }
 
 report() {

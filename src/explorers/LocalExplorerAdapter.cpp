@@ -1,7 +1,12 @@
 #include "explorers/LocalExplorerAdapter.h"
 
+#include "Editor/EditorDocument.h"
+#include "Editor/TwkDocumentController.h"
 #include "platform/DateFormatter.h"
+#include "platform/FileUtils.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
+#include "render/MindMapPainter.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStorage.h"
@@ -9,6 +14,23 @@
 #include "store/MindMapStoreFolder.h"
 
 #include <filesystem>
+
+namespace {
+
+// The map of the item when the editor holds it as its file has it: reading a large map again
+// would hold the window far longer than painting it does.
+MindMap* openMindMapOf(const MindMapInfoItem& item)
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor->currentStorage();
+    if (!storage || !storage->isLocalMindMap() || storage->id() != item.guid() || editor->isEditorModified())
+        return nullptr;
+    auto* controller = dynamic_cast<TwkDocumentController*>(editor);
+    EditorDocument* document = controller ? controller->singletonDocument() : nullptr;
+    return document ? document->mindMap() : nullptr;
+}
+
+} // namespace
 
 LocalExplorerAdapter::LocalExplorerAdapter(Scheduler& scheduler, bool isExplorer, bool displayFilesGrayed)
     : _scheduler(scheduler),
@@ -160,6 +182,16 @@ std::shared_ptr<const Image> LocalExplorerAdapter::thumbnail(MindMapStoreItem* i
     if (!item) return nullptr;
     auto* map = dynamic_cast<MindMapInfoItem*>(item);
     if (map && !_showThumbnails) return map->defaultThumbnail();
+    std::error_code ec;
+    const std::string path = map ? map->thumbnailFilePath() : std::string();
+    if (MindMap* open = map && !std::filesystem::exists(path, ec) ? openMindMapOf(*map) : nullptr) {
+        const std::vector<uint8_t> png = MindMapPainter::createThumbnailImage(*open);
+        if (Image painted = Image::fromData(png); !painted.isNull()) {
+            // Cached as the store caches the pictures it paints itself.
+            if (!path.empty()) writeFileAtomically(path, png);
+            return std::make_shared<const Image>(std::move(painted));
+        }
+    }
     std::shared_ptr<const Image> picture = item->thumbnail();
     if ((!picture || picture->isNull()) && map) return map->defaultThumbnail();
     return picture;

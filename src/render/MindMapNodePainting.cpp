@@ -102,6 +102,10 @@ enum class Edge { Top, Left, Right, Bottom };
 
 void MindMapPainter::paintMindMapNode(MindMapNode& node)
 {
+    if (_reducedPainting) {
+        paintReducedNode(node);
+        return;
+    }
     if (!node.isVisible()) {
         // Only the editor shows where a selected topic hides; pictures of the map never do.
         if (!outlinePainting() && designing() && node.isSelected()) paintNodeBorder(node);

@@ -168,6 +168,7 @@ MindMapPainter::MindMapPainter(GraphicsContext& context, const MindMapPaintSelec
     _useClipRect = !(clipRect == Rect());
     _linePaintParams = std::make_unique<LinePaintParams>(*this);
     _scaleFactor = context.currentTransform().xx;
+    _reducedPainting = _thumbnailPainting && std::abs(_scaleFactor) < ReducedPaintingScale;
     _progressIconPainter.setDarkBackground(_darkBackground);
     _progressIconPainter.setBackgroundColor(_backgroundColor);
     // The context keeps the job's transform and sets link rectangles in device space itself.
@@ -250,9 +251,11 @@ void MindMapPainter::paintRelations()
 
     // Texts and pictures on lines are drawn over every line, and never cast a shadow.
     suspendShadow();
-    for (MindMapNode* root : _selection.roots()) paintElementsContainedByParentRelations(*root);
-    for (CrossLink* link : _selection.crossLinks())
-        if (link->hasContainedElements()) paintContainedElements(*link);
+    if (!_reducedPainting) {
+        for (MindMapNode* root : _selection.roots()) paintElementsContainedByParentRelations(*root);
+        for (CrossLink* link : _selection.crossLinks())
+            if (link->hasContainedElements()) paintContainedElements(*link);
+    }
     resumeShadow();
 
     if (_designing) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@ class MindMapPaintSelection;
 class MindMapNode;
 class MindMapRelation;
 class LinePaintParams;
+class RelationPath;
 struct ArrowPosition;
 
 // The flag word of one paint job; bits combine.
@@ -40,8 +42,9 @@ enum PaintFlags : uint32_t {
 //
 // Its methods are spread over files by pass: MindMapPainter.cpp (set-up, passes, dimming,
 // thumbnails), MindMapNodePainting.cpp (the node pass and contained elements),
-// MindMapRelationPainting.cpp (relation lines, arrows, anchor and guide lines). Hulls have their
-// own classes (HullPainter.h).
+// MindMapRelationPainting.cpp (relation lines, arrows, anchor and guide lines),
+// MindMapReducedPainting.cpp (thumbnails of maps too large for their texts to show). Hulls have
+// their own classes (HullPainter.h).
 class MindMapPainter {
 public:
     // The size of the thumbnails of the store and the explorers, in points.
@@ -85,6 +88,9 @@ public:
         PaintFlagThumbnail | PaintFlagNoShadows | PaintFlagSimplifyLines | PaintFlagSimplifyFineDashes;
     // Room round the map in a thumbnail, in map points.
     static constexpr double ThumbnailMargin = 30;
+    // A thumbnail drawn at fewer pixels a map unit than this shows a map whose texts would be less
+    // than a pixel high: it is drawn in a reduced pass (MindMapReducedPainting.cpp).
+    static constexpr double ReducedPaintingScale = 1.0 / 16;
     // Shadows fall this many map units down and right, blurred as far, whatever the zoom.
     static constexpr double ShadowSize = 3.0;
     // How far beyond its shape a shadow may show, in map units at scale 1: its offset, and its
@@ -112,6 +118,7 @@ public:
     bool simplifyFineDashes() const { return _simplifyFineDashes; }
     bool thumbnailPainting() const { return _thumbnailPainting; }
     bool highResThumbnail() const { return _highResThumbnail; }
+    bool reducedPainting() const { return _reducedPainting; }
     bool insertHyperlinkUrls() const { return _insertHyperlinkUrls; }
 
     bool useClipRect() const { return _useClipRect; }
@@ -211,9 +218,17 @@ public:
     // Guide lines (anchor, end point) kept as thin on screen at any zoom.
     void paintGuideLines(const std::vector<std::pair<Point, Point>>& guideLines);
 
+    // ---- Reduced pass of thumbnails of large maps (MindMapReducedPainting.cpp) ----
+    void paintReducedNode(MindMapNode& node);
+    void paintReducedRelation(MindMapRelation& relation, RelationPath& path, bool leadOut);
+
     // ---- end of the passes ----
 
 private:
+    // Whether nothing of the kind (a rectangle from one pixel to the other, or a line between
+    // them; device space) was drawn yet in that colour; notes that it is now.
+    bool firstOnPixels(Point from, Point to, const Color& color, bool line);
+
     void paintHulls();
     void paintRelations();
     void paintNodes();
@@ -236,6 +251,7 @@ private:
     bool _simplifyFineDashes = false;
     bool _thumbnailPainting = false;
     bool _highResThumbnail = false;
+    bool _reducedPainting = false;
     bool _insertHyperlinkUrls = false;
     bool _useClipRect = false;
     Rect _clipRect;
@@ -263,4 +279,16 @@ private:
 
     std::unique_ptr<LinePaintParams> _linePaintParams;
     ProgressIconPainter _progressIconPainter;
+
+    // What the reduced pass drew: whole pixels and colour.
+    struct DrawnPixels {
+        int64_t x0, y0, x1, y1;
+        uint32_t rgba;
+        bool line;
+        friend bool operator==(const DrawnPixels&, const DrawnPixels&) = default;
+    };
+    struct DrawnPixelsHash {
+        size_t operator()(const DrawnPixels& d) const;
+    };
+    std::unordered_set<DrawnPixels, DrawnPixelsHash> _drawnPixels;
 };

@@ -132,7 +132,7 @@ void MindMapPainter::paintParentRelations(MindMapNode& root)
         if (!branchMeetsClip(child)) return false;
         ParentRelation* relation = child.parentRelation();
         paintRelation(*relation);
-        if (child.isHidden() && !child.isSelected() && !relation->isSelected() &&
+        if (child.isHidden() && !child.isSelected() && !relation->isSelected() && !_reducedPainting &&
             meetsClip(child.getUnhideMarkerBounds())) {
             paintUnhideMarker(child, _searching || (_autoFocus && !child.isAutoFocused()));
         }
@@ -165,6 +165,10 @@ void MindMapPainter::paintRelation(MindMapRelation& relation)
     RelationPath& path = pathToDraw(relation, straight);
     if (!hasDrawableGeometry(path)) return;
     if (_useClipRect && !meetsClip(clipAreaOfPath(path, relation))) return;
+    if (_reducedPainting) {
+        paintReducedRelation(relation, path, !target->isHidden() && path.hasLeadOut);
+        return;
+    }
 
     // Relations never match a search: while searching every line is dimmed.
     const bool dimmed = _searching || (_autoFocus && !relation.isAutoFocused());

@@ -1,9 +1,16 @@
 #include "LocalExplorerTestSupport.h"
 
+#include "Editor/EditorDocument.h"
 #include "Editor/SegmentedControlItem.h"
+#include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "render/MindMapPainter.h"
+#include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
+#include "support/PixelProbe.h"
+
+#include <filesystem>
 
 using namespace explorertest;
 
@@ -394,3 +401,36 @@ TEST_F(LocalExplorerTest, AReloadAskedForDuringAReloadRunsAMomentLater)
 }
 
 } // namespace
+
+// The open map's picture is painted from the map the editor holds while the editor has not
+// changed it: reading a large map again would hold the window far longer than painting it. Any
+// other map, and the open one once edited, are read from their files, and each picture is cached.
+TEST_F(LocalExplorerTest, TheOpenMapsThumbnailIsPaintedFromTheOpenMap)
+{
+    makeExplorer();
+    controller->openLocalMindMapOnGuid(GuidAlpha);
+    EditorDocument& document = *controller->singletonDocument();
+    // The files now show a row of topics where the open map has one topic.
+    const std::string row = "<topic text=\"one\"/><topic text=\"two\" x=\"900\"/><topic text=\"three\" x=\"1800\"/>";
+    placeFile(GuidAlpha + ".twkx", nativeDocument(GuidAlpha, "Alpha", row));
+    placeFile(GuidDelta + ".twkx", nativeDocument(GuidDelta, "Delta", row));
+    const Image ofOpenMap = Image::fromData(MindMapPainter::createThumbnailImage(*document.mindMap()));
+    const auto samePicture = [&](const Image& a) {
+        for (int y = 0; y < a.pixelHeight(); ++y)
+            for (int x = 0; x < a.pixelWidth(); ++x)
+                if (pixelAt(a.surface(), x, y) != pixelAt(ofOpenMap.surface(), x, y)) return false;
+        return true;
+    };
+    const struct {
+        std::string guid;
+        bool edited, fromOpenMap;
+    } cases[] = {{GuidAlpha, false, true}, {GuidDelta, false, false}, {GuidAlpha, true, false}};
+    for (const auto& c : cases) {
+        if (c.edited) document.updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+        std::filesystem::remove(map(c.guid)->thumbnailFilePath());
+        const std::shared_ptr<const Image> picture = explorer->adapter().thumbnail(map(c.guid));
+        ASSERT_TRUE(picture && !picture->isNull());
+        EXPECT_EQ(c.fromOpenMap, samePicture(*picture)) << c.guid << (c.edited ? " edited" : "");
+        EXPECT_TRUE(std::filesystem::exists(map(c.guid)->thumbnailFilePath()));
+    }
+}

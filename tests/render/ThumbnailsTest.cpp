@@ -1,5 +1,6 @@
 #include "MindMaps/MMColorScheme.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "MindMaps/NodeStyle.h"
 #include "MindMaps/StyleManager.h"
 #include "MindMaps/StylePreviewCache.h"
 #include "MindMaps/StyleSheet.h"
@@ -9,6 +10,9 @@
 #include "support/PixelProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
 
 using namespace maptest;
 
@@ -114,4 +118,61 @@ TEST(Thumbnails, StylePreviewsArePaintedThumbnails)
     EXPECT_EQ(108, cairo_image_surface_get_height(preview.surface()));
     EXPECT_EQ(FrameBlue, pixelAt(preview.surface(), 0, 0));
     StyleManager::releaseStyleManagerInstance();
+}
+
+// A map of thousands of topics is a few pixels in a thumbnail, its topics and lines each a
+// sliver of one: still its shape shows, in its colours, where the fit puts it (a tall map a
+// column down the middle, a wide one a row across), and nothing shows beside it.
+TEST(Thumbnails, LargeMapsShowTheirShape)
+{
+    enum class Shape { TallColumn, WideRow, PlainBranch };
+    for (Shape shape : {Shape::TallColumn, Shape::WideRow, Shape::PlainBranch}) {
+        SCOPED_TRACE(int(shape));
+        MindMap map;
+        map.newMindMap("", false, std::nullopt);
+        MindMapNode* theme = addTopic(map, nullptr, Point{0, 0}, "theme");
+        for (int i = 0; i < 3000; ++i) {
+            if (shape == Shape::WideRow) {
+                addTopic(map, nullptr, Point{(i + 1) * 150.0, 0}, "topic")
+                    ->setCustomFillColor(Color::rgb255(40, 160, 60), std::nullopt, std::nullopt);
+                continue;
+            }
+            MindMapNode* topic = addTopic(map, theme, Point{200, i * 30.0 - 45000}, "topic");
+            if (shape == Shape::TallColumn) {
+                topic->setCustomFillColor(Color::rgb255(220, 60, 40), std::nullopt, std::nullopt);
+                continue;
+            }
+            // Only their lines are drawn.
+            NodeStyle* style = topic->style();
+            ElementStyle::UpdateGuard batch(*style);
+            style->setBorderStyle(NodeStyle::NoBorder);
+            style->setPropCustomized(NodeStyle::BorderStyleMask, true);
+        }
+        map.validateElementStates();
+        const Image image = Image::fromData(MindMapPainter::createThumbnailImage(map));
+        ASSERT_FALSE(image.isNull());
+        cairo_surface_t* surface = image.surface();
+        const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+        const Rgb background = pixelAt(surface, 1, 1);
+        std::set<std::tuple<int, int, int>> colours;
+        std::set<int> across, down;
+        for (int y = 1; y < h - 1; ++y)
+            for (int x = 1; x < w - 1; ++x) {
+                const Rgb c = pixelAt(surface, x, y);
+                colours.insert({c.r, c.g, c.b});
+                if (c == background) continue;
+                across.insert(x);
+                down.insert(y);
+            }
+        ASSERT_GT(colours.size(), 1u);
+        if (shape == Shape::WideRow) {
+            EXPECT_GE(across.size(), size_t(w - 4));
+            EXPECT_LE(*down.rbegin() - *down.begin(), 4);
+            EXPECT_NEAR(h / 2.0, (*down.rbegin() + *down.begin()) / 2.0, 2);
+        } else {
+            EXPECT_GE(down.size(), size_t(h - 4));
+            EXPECT_LE(*across.rbegin() - *across.begin(), 4);
+            EXPECT_NEAR(w / 2.0, (*across.rbegin() + *across.begin()) / 2.0, 2);
+        }
+    }
 }
