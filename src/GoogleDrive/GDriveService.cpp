@@ -8,7 +8,6 @@
 #include "GoogleDrive/GDriveIdentifierPool.h"
 #include "GoogleDrive/GDriveSimpleTasks.h"
 #include "GoogleDrive/GDriveUniqueNames.h"
-#include "Utils/CryptoDigest.h"
 #include "Utils/TerminationProcess.h"
 #include "platform/AlertPanel.h"
 #include "platform/Localizer.h"
@@ -35,11 +34,6 @@ GDrive* theInstance = nullptr;
 double currentDate()
 {
     return static_cast<double>(g_get_real_time()) / 1e6 - ReferenceDateOffsetFrom1970;
-}
-
-bool sameChecksum(const std::string& a, const std::string& b)
-{
-    return g_ascii_strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 class GDriveTerminationProcess : public TerminationProcess {
@@ -423,9 +417,7 @@ void GDrive::highPrioritySynchronizeFile(const std::string& gdriveId)
 
 bool GDrive::locallyChanged(GDriveFileInfoItem* item) const
 {
-    if (item->isNew()) return true;
-    const std::optional<std::string> local = FileMD5HexString(_provider->cacheFilePathForCacheFileInfo(item));
-    return local && !sameChecksum(*local, item->md5Checksum());
+    return GDriveLocallyChanged(*_provider, *item);
 }
 
 size_t GDrive::synchronize()

@@ -82,6 +82,13 @@ std::string GDriveMimeTypeForExtension(const std::string& extension)
     return "application/x-zip";
 }
 
+bool GDriveLocallyChanged(const GDriveProvider& provider, const GDriveFileInfoItem& item)
+{
+    if (item.isNew()) return true;
+    const std::optional<std::string> local = FileMD5HexString(provider.cacheFilePathForCacheFileInfo(&item));
+    return local && !sameChecksum(*local, item.md5Checksum());
+}
+
 // ---- task
 
 GDriveTask::~GDriveTask()
@@ -669,6 +676,7 @@ void GDriveSynchronizer::terminateSynchronization(const std::vector<std::string>
                                                   std::shared_ptr<TerminationProcess> process)
 {
     _queue.clear();
+    _runAtQuit.clear();
     _terminationProcess = std::move(process);
     synchronizeFiles(fileIds, GDriveFileSynchronizer::Upload);
 }
@@ -692,6 +700,21 @@ void GDriveSynchronizer::completeTermination()
 void GDriveSynchronizer::startNext()
 {
     if (_current || _syncTask->busy()) return;
+    if (_queue.empty() && _terminationProcess && !_terminationProcess->completed() && _service.isLinked() &&
+        _service.provider() && NetworkController::online()) {
+        // A run of the quit may leave a file to send that was not on its list: a conflict copy
+        // holding the last commit, say, whose own upload the quit turned away. It goes now, not at
+        // the next start.
+        std::vector<std::string> more;
+        for (GDriveFileInfoItem* item : _service.fileInfo().itemsList()) {
+            if (!_runAtQuit.count(item->gdriveId()) && GDriveLocallyChanged(*_service.provider(), *item))
+                more.push_back(item->gdriveId());
+        }
+        if (!more.empty()) {
+            synchronizeFiles(more, GDriveFileSynchronizer::Upload);
+            return;
+        }
+    }
     if (_queue.empty()) {
         if (_terminationProcess) completeTermination();
         return;
@@ -706,6 +729,7 @@ void GDriveSynchronizer::startNext()
     }
     _current = _queue.front();
     _queue.pop_front();
+    if (_terminationProcess) _runAtQuit.insert(_current->id);
     const Item item = *_current;
     _syncTask->synchronizeFileId(item.id, item.mode, {});
 }

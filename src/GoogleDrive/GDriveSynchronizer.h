@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ public:
 
 // The upload type of a file's extension; maps and unknown kinds go up as zip.
 std::string GDriveMimeTypeForExtension(const std::string& extension);
+
+// Whether the cached copy holds what Drive lacks: a file never uploaded, or one changed since it was
+// last in step.
+bool GDriveLocallyChanged(const GDriveProvider& provider, const GDriveFileInfoItem& item);
 
 // The base of the Drive work that runs requests: its entry in the activity pane.
 class GDriveTask {
@@ -180,6 +185,8 @@ private:
     GDriveSyncService& _service;
     std::unique_ptr<GDriveFileSynchronizer> _syncTask;
     std::shared_ptr<TerminationProcess> _terminationProcess;
+    // The files the quit has run: each is sent once per quit.
+    std::set<std::string> _runAtQuit;
 };
 
 class GDriveExternalFileDownloader;

@@ -571,6 +571,29 @@ TEST_F(GDriveSynchronizerTest, TheQueueUploadsAtQuitAndCompletesTheProcess)
         << "no feedback while quitting";
 }
 
+// The quit's commit can land while a poll's download runs: the conflict copy keeping it is made
+// after the quit listed its files, and goes up before the quit ends.
+TEST_F(GDriveSynchronizerTest, AConflictCopyMadeWhileQuittingGoesUpInTheSameQuit)
+{
+    plan("changed there", "before", "before");
+    GDriveSynchronizer queue(*service);
+    fake.setDelay(0.2);
+    queue.schedulePoll("F1");
+    ASSERT_TRUE(MainLoop::runUntil(
+        [&] { return queue.fileSynchronizer().state() == GDriveFileSynchronizer::Downloading; }, 20));
+    writeTestFile(cachePath("F1"), "committed at quit");
+    auto process = std::make_shared<QuitUpload>();
+    queue.terminateSynchronization({"F1"}, process);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return process->completed(); }, 20));
+
+    GDriveFileInfoItem* copy = service->records.findFileName("Plan Conflict Copy.twkx", "W");
+    ASSERT_NE(copy, nullptr);
+    const auto uploaded = fake.file(copy->gdriveId());
+    ASSERT_TRUE(uploaded) << "the copy went up";
+    EXPECT_EQ(uploaded->contents, "committed at quit");
+    EXPECT_EQ(fake.file("F1")->contents, "changed there");
+}
+
 TEST_F(GDriveSynchronizerTest, TheQueueReportsEachFileInTheActivityPane)
 {
     plan("v1", "mine", "v1");
