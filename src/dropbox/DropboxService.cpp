@@ -10,6 +10,7 @@
 #include "platform/AlertPanel.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
+#include "platform/TokenStore.h"
 #include "platform/UriLauncher.h"
 #include "platform/UserDefaults.h"
 #include "platform/Utf8.h"
@@ -136,7 +137,10 @@ Dropbox::~Dropbox()
 {
     _tick.cancel();
     if (_observingNetwork) NetworkController::instance().unregisterObserver(this);
-    if (_setup.tokens) AuthorizationRedirects::removeHandler(TokenAccount);
+    if (_setup.tokens) {
+        AuthorizationRedirects::removeHandler(TokenAccount);
+        _setup.tokens->setUnlockHandler({});
+    }
     cancelUserTasks();
     // A preloader keeps itself alive while it lists and calls back into this service: it ends
     // here, its request cancelled and its progress taken off the activity pane.
@@ -181,16 +185,45 @@ void Dropbox::initiateSession()
         // A keyring may wait for its password: the state stays unknown until it answers, and the
         // OAuth client (owned here) drops the answer when the service goes first.
         _oauth->restore([this](const Error& error) {
-            if (!error.isEmpty()) {
-                FeedbackCenter::feedbackCenter().addItemWithTitle(localized("db_disconnected_state"),
-                                                                  error.localizedDescription, FeedbackStateError,
-                                                                  FeedbackCenter::dropboxImage());
-            }
+            signInRead(error);
             sessionStateKnown();
         });
+        // A keyring left locked at the start and unlocked later, in another program, brings the
+        // sign-in then.
+        _setup.tokens->setUnlockHandler([this] { keyringUnlocked(); });
         return;
     }
     sessionStateKnown();
+}
+
+void Dropbox::signInRead(const Error& error)
+{
+    _signInLocked = TokenStore::isKeyringLocked(error);
+    if (error.isEmpty()) return;
+    FeedbackCenter::feedbackCenter().addItemWithTitle(localized("db_disconnected_state"), error.localizedDescription,
+                                                      FeedbackStateError, FeedbackCenter::dropboxImage());
+}
+
+void Dropbox::keyringUnlocked()
+{
+    if (!_signInLocked || !_oauth || _oauth->isLinked()) return;
+    _signInLocked = false;
+    _oauth->restore([this](const Error& error) {
+        signInRead(error);
+        updateAuthorized();
+        std::optional<LockedOpen> waiting = std::move(_openOnceUnlocked);
+        _openOnceUnlocked.reset();
+        // The map asked for while the keyring was locked follows, unless the user went to another.
+        if (_isAuthorized && waiting && waiting->editorStorage == currentEditorStorage())
+            openMindMap(waiting->dbPath, waiting->info);
+    });
+}
+
+std::string Dropbox::currentEditorStorage()
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    MindMapStorage* storage = editor ? editor->currentStorage() : nullptr;
+    return storage ? storage->providerId() + "/" + storage->id() : std::string();
 }
 
 void Dropbox::sessionStateKnown()
@@ -617,6 +650,11 @@ void Dropbox::syncCompleted(const UserInfo& userInfo, const std::string& error)
 
 void Dropbox::openMindMap(const std::string& dbPath, const std::any& info)
 {
+    if (!_isAuthorized && _signInLocked) {
+        // The sign-in is in a keyring the user left locked: the map follows once it is unlocked.
+        _openOnceUnlocked = LockedOpen{dbPath, info, currentEditorStorage()};
+        return;
+    }
     if (!availableDownloader()) return;
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);
     std::error_code error;

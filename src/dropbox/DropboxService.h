@@ -217,6 +217,11 @@ private:
     double now() const { return _setup.now(); }
     double jitter() const { return jitterFactor(_setup.random()); }
     void updateAuthorized();
+    // The keyring's answer at the start or after an unlock; a locked keyring is remembered.
+    void signInRead(const Error& error);
+    void keyringUnlocked();
+    // The provider and id of the map the window shows, empty when none.
+    static std::string currentEditorStorage();
     void sessionStateKnown();
     void performAuthorizedChanged();
     void setInitialized(bool initialized);
@@ -263,6 +268,15 @@ private:
     // The keyring has answered whether an account of an earlier run is signed in.
     bool _signInKnown = false;
     std::vector<std::function<void()>> _waitingForSignIn;
+    // The sign-in is in a keyring the user left locked (its password question was dismissed).
+    bool _signInLocked = false;
+    // Asked for while the sign-in was in a locked keyring, with the map the window showed then.
+    struct LockedOpen {
+        std::string dbPath;
+        std::any info;
+        std::string editorStorage;
+    };
+    std::optional<LockedOpen> _openOnceUnlocked;
     bool _isInitialized = false;
     bool _isActive = false;
     std::shared_ptr<DropboxProvider> _provider;

@@ -20,6 +20,7 @@
 #include "store/MindMapStorage.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/HeldTokenStore.h"
+#include "support/LockedTokenStore.h"
 #include "support/ManualScheduler.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
@@ -424,51 +425,12 @@ TEST_F(GDriveServiceTest, AMapAskedForOnceTheKeyringAnswersOpensWhenTheAccountIs
     auth.reset();
 }
 
-namespace {
-
-// A keyring the user left locked at the start, its password question dismissed: reads fail as
-// locked until another program unlocks it, which the store tells.
-struct LockedKeyring : TokenStore {
-    std::map<std::string, std::string> secrets;
-    bool locked = true;
-    std::function<void()> unlocked;
-
-    std::optional<std::string> read(const std::string& account, Error* error) override
-    {
-        if (locked) {
-            setError(error, Error{PlatformErrorDomain, KeyringLockedCode, "locked", "not unlocked"});
-            return std::nullopt;
-        }
-        auto it = secrets.find(account);
-        return it == secrets.end() ? std::nullopt : std::optional(it->second);
-    }
-    bool write(const std::string& account, const std::string& secret, Error*) override
-    {
-        secrets[account] = secret;
-        return true;
-    }
-    bool remove(const std::string& account, Error*) override
-    {
-        secrets.erase(account);
-        return true;
-    }
-    std::string name() const override { return "locked keyring"; }
-    void setUnlockHandler(std::function<void()> handler) override { unlocked = std::move(handler); }
-    void unlockElsewhere()
-    {
-        locked = false;
-        if (unlocked) unlocked();
-    }
-};
-
-} // namespace
-
 TEST_F(GDriveServiceTest, ASignInInAKeyringLeftLockedComesBackWithTheMapOnceItIsUnlockedElsewhere)
 {
     fake.addFile("Remote.twkx", "remote", "", "REMOTE");
     for (const bool anotherMapMeanwhile : {false, true}) {
         SCOPED_TRACE(anotherMapMeanwhile ? "another map opened meanwhile" : "the map follows");
-        LockedKeyring keyring;
+        LockedTokenStore keyring;
         keyring.secrets[GDriveSettings::KeychainItemName] = store.read(GDriveSettings::KeychainItemName).value();
         makeAuth(keyring);
         make();

@@ -19,6 +19,7 @@
 #include "store/MindMapProviders.h"
 #include "support/FakeDropboxServer.h"
 #include "support/HeldTokenStore.h"
+#include "support/LockedTokenStore.h"
 #include "support/ManualScheduler.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
@@ -568,6 +569,39 @@ TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHe
         editor->storage.reset();
         SetEditorInterfaceInstance(nullptr);
         service->fileInfo().remove("/Maps/Plan.twkx");
+    }
+}
+
+TEST_F(DropboxServiceTest, ASignInInAKeyringLeftLockedComesBackWithTheMapOnceItIsUnlockedElsewhere)
+{
+    linkAccount();
+    for (const bool anotherMapMeanwhile : {false, true}) {
+        SCOPED_TRACE(anotherMapMeanwhile ? "another map opened meanwhile" : "the map follows");
+        LockedTokenStore locked;
+        locked.secrets[Dropbox::TokenAccount] = tokens.read(Dropbox::TokenAccount).value();
+        keyring = &locked;
+        make();
+        // The start's reopening of the last map, once the sign-in is known.
+        service->provider()->whenSignInKnown([&] { service->provider()->asyncOpenStorage("/Maps/Plan.twkx", {}); });
+        EXPECT_FALSE(service->isAuthorized());
+        auto editor = std::make_shared<OneMapEditor>();
+        SetEditorInterfaceInstance(editor);
+        if (anotherMapMeanwhile) {
+            cacheFile("/Other.twkx");
+            editor->storage = service->provider()->createStorage("/Other.twkx");
+            ASSERT_TRUE(editor->storage);
+        }
+        posted.clear();
+
+        locked.unlockElsewhere();
+        EXPECT_TRUE(service->isAuthorized());
+        EXPECT_EQ(posted.empty() ? "" : posted.front(), "stateChangeNotification ") << "the Dropbox tab";
+        EXPECT_EQ(downloader ? downloader->asked : std::vector<std::string>{},
+                  anotherMapMeanwhile ? std::vector<std::string>{} : std::vector<std::string>{"/Maps/Plan.twkx"});
+        editor->storage.reset();
+        SetEditorInterfaceInstance(nullptr);
+        service.reset();
+        downloader = nullptr;
     }
 }
 

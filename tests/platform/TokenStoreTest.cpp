@@ -10,10 +10,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <glib.h>
@@ -322,6 +325,11 @@ namespace {
 // start a keyring daemon reading it locked from disk.
 constexpr const char* LockedAccount = "Tarnwick-Trial: Google Drive-AppAuth";
 constexpr const char* LockedSecret = "{\"refresh_token\":\"kept over the night\"}";
+// Each cloud service's sign-in, read at the start by a store of its own.
+constexpr std::pair<const char*, const char*> KeptSignIns[] = {
+    {LockedAccount, LockedSecret},
+    {"dropbox", "{\"refresh_token\":\"kept by the other service\"}"},
+};
 constexpr const char* KeyringPassword = "private";
 
 // The desktop's prompter as the keyring daemon talks to it, played by gcr's stand-in on the
@@ -479,7 +487,8 @@ TEST(SecretServiceTokenStoreTest, KeepsASignInForTheKeyringReadLockedLater)
     if (!std::getenv("TARNWICK_PRIVATE_KEYRING")) GTEST_SKIP() << "needs the private keyring of private-keyring.sh";
     SecretServiceTokenStore store;
     Error error;
-    ASSERT_TRUE(store.write(LockedAccount, LockedSecret, &error)) << error.failureReason;
+    for (const auto& [account, secret] : KeptSignIns)
+        ASSERT_TRUE(store.write(account, secret, &error)) << error.failureReason;
 }
 
 TEST(SecretServiceLockedKeyringTest, AsksForThePasswordAndReadsTheSignIn)
@@ -497,22 +506,28 @@ TEST(SecretServiceLockedKeyringTest, AsksForThePasswordAndReadsTheSignIn)
     EXPECT_TRUE(error.isEmpty());
 }
 
+// Every service's store asks at the start and hears of the one unlock in another program.
 TEST(SecretServiceLockedKeyringTest, ADismissedPasswordIsSaidAndAnUnlockElsewhereIsTold)
 {
     NEEDS_LOCKED_KEYRING();
-    prompter.expectDismissal();
-    SecretServiceTokenStore store;
-    int unlocks = 0;
-    store.setUnlockHandler([&] { ++unlocks; });
+    std::vector<std::unique_ptr<SecretServiceTokenStore>> stores;
+    std::vector<int> unlocks(std::size(KeptSignIns));
     Error error;
-    EXPECT_EQ(readAndWait(store, LockedAccount, error), std::nullopt);
-    EXPECT_TRUE(TokenStore::isKeyringLocked(error)) << error.localizedDescription;
-    EXPECT_FALSE(prompter.expecting());
+    for (size_t i = 0; i < std::size(KeptSignIns); ++i) {
+        prompter.expectDismissal();
+        stores.push_back(std::make_unique<SecretServiceTokenStore>());
+        stores[i]->setUnlockHandler([&unlocks, i] { ++unlocks[i]; });
+        EXPECT_EQ(readAndWait(*stores[i], KeptSignIns[i].first, error), std::nullopt);
+        EXPECT_TRUE(TokenStore::isKeyringLocked(error)) << error.localizedDescription;
+        EXPECT_FALSE(prompter.expecting());
+    }
 
     prompter.expectPassword(KeyringPassword);
     unlockElsewhere();
-    runMainLoopUntil([&] { return unlocks > 0; }, 20);
-    EXPECT_EQ(unlocks, 1);
-    EXPECT_EQ(readAndWait(store, LockedAccount, error), LockedSecret);
-    EXPECT_TRUE(error.isEmpty());
+    runMainLoopUntil([&] { return std::count(unlocks.begin(), unlocks.end(), 0) == 0; }, 20);
+    for (size_t i = 0; i < std::size(KeptSignIns); ++i) {
+        EXPECT_EQ(unlocks[i], 1) << KeptSignIns[i].first;
+        EXPECT_EQ(readAndWait(*stores[i], KeptSignIns[i].first, error), KeptSignIns[i].second);
+        EXPECT_TRUE(error.isEmpty());
+    }
 }
