@@ -498,8 +498,8 @@ GDriveCall GDriveClient::generateIds(int count, Completion<std::vector<std::stri
     return GDriveCall(state);
 }
 
-GDriveCall GDriveClient::download(const std::string& id, const std::string& savePath, uint64_t maxBytes,
-                                  Completion<GDriveDone> completion)
+GDriveCall GDriveClient::download(const std::string& id, const std::string& name, const std::string& savePath,
+                                  uint64_t maxBytes, Completion<GDriveDone> completion)
 {
     std::function<void(GDriveDone)> succeed;
     auto state = makeState<GDriveDone>(this, std::move(completion), succeed);
@@ -507,9 +507,10 @@ GDriveCall GDriveClient::download(const std::string& id, const std::string& save
     const std::string url = _endpoints.api + "/drive/v3/files/" + OAuthClient::percentEncode(id) + "?alt=media";
     std::weak_ptr<GDriveCallState> weak = state;
     state->send(
-        [url, savePath, maxBytes] {
+        [url, name, savePath, maxBytes] {
             HttpRequest request = makeRequest("GET", url, true);
             request.downloadPath = savePath;
+            request.downloadName = name;
             request.maxDownloadBytes = maxBytes;
             return request;
         },

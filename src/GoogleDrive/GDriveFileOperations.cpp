@@ -48,10 +48,11 @@ void GDriveFileMetadataGet::get(const std::string& fileId, GDriveMetadataComplet
     _call = client().getFile(fileId, GDriveMetadata::FileFields, adapt(std::move(completion)));
 }
 
-void GDriveFileDownload::download(const std::string& fileId, const std::string& savePath,
+void GDriveFileDownload::download(const std::string& fileId, const std::string& name, const std::string& savePath,
                                   std::function<void(const GDriveError*)> completion, uint64_t declaredSize)
 {
-    _call = client().download(fileId, savePath, declaredSize, [completion](const GDriveResponse<GDriveDone>& response) {
-        if (completion) completion(response.error ? &*response.error : nullptr);
-    });
+    _call = client().download(fileId, name, savePath, declaredSize,
+                              [completion](const GDriveResponse<GDriveDone>& response) {
+                                  if (completion) completion(response.error ? &*response.error : nullptr);
+                              });
 }

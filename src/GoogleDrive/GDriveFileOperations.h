@@ -60,6 +60,6 @@ public:
 class GDriveFileDownload : public GDriveFileOperation {
 public:
     using GDriveFileOperation::GDriveFileOperation;
-    void download(const std::string& fileId, const std::string& savePath,
+    void download(const std::string& fileId, const std::string& name, const std::string& savePath,
                   std::function<void(const GDriveError*)> completion, uint64_t declaredSize = 0);
 };

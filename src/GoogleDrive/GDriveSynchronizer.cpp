@@ -511,8 +511,10 @@ void GDriveFileSynchronizer::downloadFromGDrive(const GDriveMetadata& metadata)
     _downloader = std::make_unique<GDriveFileDownload>(*_service.driveClient());
     const uint64_t declared =
         metadata.fileSize && *metadata.fileSize > 0 ? static_cast<uint64_t>(*metadata.fileSize) : 0;
+    // Named as the user knows it, not by the hidden file it goes into first.
+    const std::string name = !metadata.name.empty() ? metadata.name : _fileInfo ? _fileInfo->name() : _fileId;
     _downloader->download(
-        _fileId, _tempFile,
+        _fileId, name, _tempFile,
         [this, metadata](const GDriveError* error) {
             RecordBatch batch(_service.fileInfo());
             if (handledError(error, true, {})) return;

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cstdio>
 
 using nlohmann::json;
@@ -19,6 +20,7 @@ struct DropboxClient::Route {
     bool content = false;
     std::string body;
     std::string downloadPath;
+    std::string downloadName;
     // Sent again after a failure on the service's side: the call does no harm when it arrives
     // twice. A read; an upload, which the service stores once when its bytes are already there; a
     // deletion, whose repeat finds the item gone as wanted. Not a move or a new folder, whose
@@ -227,6 +229,7 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
                                          routeShared->downloadPath.empty() ? "application/octet-stream" : "");
             request.body = routeShared->body;
             request.downloadPath = routeShared->downloadPath;
+            request.downloadName = routeShared->downloadName;
         } else {
             request.headers.emplace_back("Content-Type", "application/json");
             request.body = routeShared->argument;
@@ -391,7 +394,11 @@ DropboxCall DropboxClient::download(const std::string& path, const std::string& 
                 {},
                 partial};
     route.repeatable = true;
-    Reader<DropboxMetadata> reader = [partial, localFile](const HttpResponse& answer, std::string& problem) {
+    // The file as the user knows it: its name on the service, not the cache's temporary one.
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    route.downloadName = name;
+    Reader<DropboxMetadata> reader = [partial, localFile, name](const HttpResponse& answer, std::string& problem) {
         auto metadata = DropboxAnswers::readMetadata(answer.header("Dropbox-API-Result"), problem);
         if (metadata && metadata->isFolder) {
             problem = "The file service sent a folder as a download.";
@@ -402,8 +409,8 @@ DropboxCall DropboxClient::download(const std::string& path, const std::string& 
             return metadata;
         }
         if (std::rename(partial.c_str(), localFile.c_str()) != 0) {
+            problem = HttpEngine::fileWriteFailureText(name, errno);
             std::remove(partial.c_str());
-            problem = "The downloaded file could not be put in place: " + localFile;
             return std::optional<DropboxMetadata>();
         }
         return metadata;

@@ -1,6 +1,7 @@
 #include "platform/HttpEngine.h"
 
 #include "platform/CurlLibrary.h"
+#include "platform/Localizer.h"
 #include "platform/Scheduler.h"
 
 #include <glib-unix.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +29,8 @@ struct HttpTransfer {
     HttpResponse response;
     FILE* downloadFile = nullptr;
     std::string downloadTempPath;
-    bool downloadWriteFailed = false;
+    // The system's error code of a write into the download file that failed; 0 while none did.
+    int downloadWriteError = 0;
     uint64_t downloadedBytes = 0;
     bool downloadTooLong = false;
     int retries = 0;
@@ -39,6 +42,8 @@ struct HttpTransfer {
 
     bool openDownload();
     void closeDownload(bool keep);
+    void failedWrite();
+    std::string downloadWriteFailureText() const;
     void releaseEasy();
 };
 
@@ -146,20 +151,34 @@ std::string HttpResponse::header(const std::string& name) const
 void HttpTransfer::closeDownload(bool keep)
 {
     if (!downloadFile) return;
-    bool flushed = std::fflush(downloadFile) == 0 && fsync(fileno(downloadFile)) == 0;
-    bool closed = std::fclose(downloadFile) == 0;
+    if (std::fflush(downloadFile) != 0 || fsync(fileno(downloadFile)) != 0) failedWrite();
+    if (std::fclose(downloadFile) != 0) failedWrite();
     downloadFile = nullptr;
-    if (keep && flushed && closed && !downloadWriteFailed &&
-        std::rename(downloadTempPath.c_str(), request.downloadPath.c_str()) == 0) {
+    if (keep && downloadWriteError == 0 && std::rename(downloadTempPath.c_str(), request.downloadPath.c_str()) != 0)
+        failedWrite();
+    if (keep && downloadWriteError == 0) {
         response.downloadedPath = request.downloadPath;
     } else {
         std::remove(downloadTempPath.c_str());
         if (keep && response.error == HttpTransportError::None) {
             response.error = HttpTransportError::Other;
-            response.errorText = "The downloaded file could not be written: " + request.downloadPath;
+            response.errorText = downloadWriteFailureText();
         }
     }
     downloadTempPath.clear();
+}
+
+void HttpTransfer::failedWrite()
+{
+    // A short write without a reason is the disk's doing all the same.
+    if (downloadWriteError == 0) downloadWriteError = errno != 0 ? errno : EIO;
+}
+
+std::string HttpTransfer::downloadWriteFailureText() const
+{
+    const std::string& path = request.downloadPath;
+    const std::string name = !request.downloadName.empty() ? request.downloadName : path.substr(path.rfind('/') + 1);
+    return HttpEngine::fileWriteFailureText(name, downloadWriteError);
 }
 
 void HttpTransfer::releaseEasy()
@@ -317,7 +336,7 @@ struct HttpEngine::Impl {
                 return 0;
             }
             if (std::fwrite(data, 1, bytes, transfer->downloadFile) != bytes) {
-                transfer->downloadWriteFailed = true;
+                transfer->failedWrite();
                 return 0;
             }
         } else {
@@ -468,13 +487,12 @@ struct HttpEngine::Impl {
         HttpResponse& response = transfer->response;
         lib->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
         if (result != CURLE_OK) {
-            response.error = transfer->downloadWriteFailed || transfer->downloadTooLong ? HttpTransportError::Other
-                                                                                        : classify(result);
+            const bool writeFailed = transfer->downloadWriteError != 0;
+            response.error = writeFailed || transfer->downloadTooLong ? HttpTransportError::Other : classify(result);
             response.errorText = transfer->downloadTooLong
                 ? "The download was longer than announced: " + transfer->request.url
-                : transfer->downloadWriteFailed
-                ? "The downloaded file could not be written: " + transfer->request.downloadPath
-                : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
+                : writeFailed ? transfer->downloadWriteFailureText()
+                              : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
             response.status = 0;
         } else if (!transfer->request.downloadPath.empty() && response.status >= 200 && response.status < 300 &&
                    !transfer->downloadFile && transfer->downloadTempPath.empty()) {
@@ -514,18 +532,41 @@ bool HttpTransfer::openDownload()
     std::string pattern = request.downloadPath + ".partXXXXXX";
     int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        downloadWriteFailed = true;
+        failedWrite();
         return false;
     }
     downloadFile = fdopen(fd, "wb");
     if (!downloadFile) {
+        failedWrite();
         ::close(fd);
         std::remove(pattern.c_str());
-        downloadWriteFailed = true;
         return false;
     }
     downloadTempPath = pattern;
     return true;
+}
+
+std::string HttpEngine::fileWriteFailureText(const std::string& name, int code)
+{
+    std::string cause;
+    switch (code) {
+    case ENOSPC:
+        cause = localized("file_write_disk_full");
+        break;
+    case EDQUOT:
+        cause = localized("file_write_quota_used_up");
+        break;
+    case EFBIG:
+        cause = localized("file_write_too_large");
+        break;
+    case EROFS:
+        cause = localized("file_write_read_only");
+        break;
+    default:
+        cause = g_strerror(code);
+        break;
+    }
+    return localizedFormat("file_write_failed", {name, cause});
 }
 
 HttpRequestHandle& HttpRequestHandle::operator=(HttpRequestHandle&& other) noexcept

@@ -25,6 +25,9 @@ struct HttpRequest {
     // When set, a successful (2xx) answer's body goes into this file, which is replaced whole only
     // once the body has arrived completely; any other answer's body stays in the response.
     std::string downloadPath;
+    // The name the user knows the download by, said when it cannot be written: the download path
+    // is often a hidden temporary file. The path's last part when empty.
+    std::string downloadName;
     // A download whose body grows beyond this many bytes (0: no limit) is given up: a server
     // that sends more than it announced never fills the disk.
     uint64_t maxDownloadBytes = 0;
@@ -143,6 +146,9 @@ public:
                              double now);
     // Whether the answer asks for the request to be sent again (the count and time left aside).
     static bool isRetryable(const HttpRequest& request, const HttpResponse& answer);
+    // What the user reads of a file, named as they know it, that could not be written for the
+    // system's error code: the cause in words, a full disk said as one.
+    static std::string fileWriteFailureText(const std::string& name, int code);
 
     struct Impl;
 

@@ -92,7 +92,7 @@ struct GDriveClientTest : ::testing::Test {
 
     GDriveResponse<GDriveDone> download(const std::string& id, const std::string& path, uint64_t maxBytes = 0)
     {
-        return wait<GDriveDone>([&](auto done) { return client.download(id, path, maxBytes, done); });
+        return wait<GDriveDone>([&](auto done) { return client.download(id, "Plan.twkx", path, maxBytes, done); });
     }
 };
 

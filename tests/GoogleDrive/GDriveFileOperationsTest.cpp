@@ -97,7 +97,7 @@ TEST_F(GDriveFileOperationsTest, UpdateGetAndDownloadAnswerOnce)
     int downloads = 0;
     const GDriveError* failure = reinterpret_cast<const GDriveError*>(1);
     GDriveFileDownload download(client);
-    download.download(id, home.file("copy.twkx"), [&](const GDriveError* error) {
+    download.download(id, "copy.twkx", home.file("copy.twkx"), [&](const GDriveError* error) {
         ++downloads;
         failure = error;
     });

@@ -6,12 +6,14 @@
 #include "support/FakeDropboxServer.h"
 #include "support/TempDir.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace {
@@ -119,6 +121,12 @@ TEST_F(DropboxClientTest, UploadsDownloadsAndDescribesAFile)
     EXPECT_EQ(readTestFile(local), "map bytes");
     EXPECT_EQ(downloaded.result->rev, uploaded.result->rev);
     EXPECT_EQ(downloaded.result->pathDisplay, "/Maps/Plan.twkx");
+    // A copy that cannot be written is said by the file's name, not the cache's hidden one.
+    auto unwritten = wait<DropboxMetadata>(
+        [&](auto done) { return client.download("/Maps/Plan.twkx", home.file("gone/.partial"), done); });
+    ASSERT_TRUE(unwritten.networkError);
+    EXPECT_EQ(unwritten.networkError->content,
+              "“Plan.twkx” could not be written: " + std::string(g_strerror(ENOENT)) + ".");
 
     auto described = metadata("/MAPS/plan.twkx");
     ASSERT_TRUE(described.result);

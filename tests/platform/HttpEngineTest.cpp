@@ -1,9 +1,12 @@
 #include "platform/HttpEngine.h"
+#include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
+#include "support/ScopedFileSizeLimit.h"
 #include "support/TempDir.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 
@@ -298,6 +302,48 @@ TEST(HttpEngineTest, DownloadsReplaceTheFileOnlyWithACompleteSuccessfulBody)
     ASSERT_TRUE(failed);
     EXPECT_EQ(failed->error, HttpTransportError::Other);
     EXPECT_TRUE(failed->downloadedPath.empty());
+}
+
+// The download goes into a hidden file first: the user reads of the file they know, and why.
+TEST(HttpEngineTest, ADownloadThatCannotBeWrittenIsSaidByItsNameAndCause)
+{
+    LoopbackHttpServer server(
+        [](const LoopbackRequest&) { return LoopbackReply::text(200, std::string(100000, 'x')); });
+    TempDir folder;
+    HttpEngine engine;
+    struct Case {
+        const char* name;
+        std::string downloadPath;
+        std::string downloadName;
+        std::optional<rlim_t> sizeLimit;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {"the disk takes no more", folder.file(".4f2a.download"), "Plan.twkx", 64 * 1024,
+         "“Plan.twkx” could not be written: " + localized("file_write_too_large") + "."},
+        {"no folder to write in", folder.file("gone/map.twkx"), "", std::nullopt,
+         "“map.twkx” could not be written: " + std::string(g_strerror(ENOENT)) + "."},
+    };
+    for (const Case& c : cases) {
+        HttpRequest request = get(server.baseUrl() + "/file");
+        request.downloadPath = c.downloadPath;
+        request.downloadName = c.downloadName;
+        std::optional<HttpResponse> response;
+        {
+            std::optional<ScopedFileSizeLimit> full;
+            if (c.sizeLimit) full.emplace(*c.sizeLimit);
+            response = fetch(engine, request);
+        }
+        ASSERT_TRUE(response) << c.name;
+        EXPECT_EQ(response->error, HttpTransportError::Other) << c.name;
+        EXPECT_EQ(response->errorText, c.said) << c.name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "no partial file stays behind";
+    // A full disk or quota is said as such; this system cannot fill one for a test.
+    EXPECT_EQ(HttpEngine::fileWriteFailureText("Plan.twkx", ENOSPC),
+              "“Plan.twkx” could not be written: " + localized("file_write_disk_full") + ".");
+    EXPECT_EQ(HttpEngine::fileWriteFailureText("Plan.twkx", EDQUOT),
+              "“Plan.twkx” could not be written: " + localized("file_write_quota_used_up") + ".");
 }
 
 TEST(HttpEngineTest, RunsManyRequestsSideBySide)
