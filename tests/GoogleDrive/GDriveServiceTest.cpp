@@ -118,11 +118,7 @@ struct GDriveServiceTest : ::testing::Test {
     {
         make();
         service->initiateSession();
-        for (int step = 0; step < 200 && !service->isLinked(); ++step) {
-            scheduler.advance(0.01);
-            MainLoop::runUntil([] { return false; }, 0.01);
-        }
-        ASSERT_TRUE(service->isLinked());
+        ASSERT_TRUE(settle([&] { return service->isLinked(); }));
         ASSERT_TRUE(service->isActive());
     }
     std::string cachedMap(const std::string& gdriveId, const std::string& contents, const std::string& recorded)
@@ -134,6 +130,15 @@ struct GDriveServiceTest : ::testing::Test {
         service->fileInfo().update(metadata);
         writeTestFile(service->provider()->cacheFilePathForFileId(gdriveId), contents);
         return gdriveId;
+    }
+    // Lets the service's timers and the network run until the condition holds, or for the steps.
+    bool settle(const std::function<bool()>& done, int steps = 2000)
+    {
+        for (int step = 0; step < steps && !done(); ++step) {
+            scheduler.advance(0.01);
+            MainLoop::runUntil(done, 0.01);
+        }
+        return done();
     }
     std::vector<std::string> queued()
     {
@@ -189,10 +194,7 @@ TEST_F(GDriveServiceTest, TheFirstTickAfterBecomingActivePollsTheOpenMap)
     network.set(false);
     service->onlineStateChanged(false);
     network.set(true);
-    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
-        scheduler.advance(0.01);
-        MainLoop::runUntil([] { return false; }, 0.01);
-    }
+    settle([&] { return service->isLinked(); });
     ASSERT_TRUE(service->isActive());
     MainLoop::runUntil([this] { return !service->synchronizer().isBusy(); }, 10);
     bool polled = false;
@@ -277,11 +279,7 @@ TEST_F(GDriveServiceTest, AMapAskedForWhileTheAccountIsSetUpOpensOnceItIs)
     ASSERT_TRUE(service->isInitializing());
     service->openMindMap("REMOTE", {});
     EXPECT_TRUE(editor->opened.empty());
-    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
-        scheduler.advance(0.01);
-        MainLoop::runUntil([] { return false; }, 0.01);
-    }
-    ASSERT_TRUE(service->isLinked());
+    ASSERT_TRUE(settle([&] { return service->isLinked(); }));
     ASSERT_TRUE(MainLoop::runUntil([&] { return !editor->opened.empty(); }, 20));
     EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
 }
@@ -317,11 +315,7 @@ TEST_F(GDriveServiceTest, AReopenedMapWhoseDownloadCannotBeWrittenIsSaidAndKeptI
     service->openMindMap("REMOTE", {});
     {
         ScopedFileSizeLimit full(64 * 1024);
-        for (int step = 0; step < 200 && !service->isLinked(); ++step) {
-            scheduler.advance(0.01);
-            MainLoop::runUntil([] { return false; }, 0.01);
-        }
-        ASSERT_TRUE(service->isLinked());
+        ASSERT_TRUE(settle([&] { return service->isLinked(); }));
         ASSERT_TRUE(MainLoop::runUntil([&] { return !told.shown.empty() || !editor->opened.empty(); }, 20));
     }
     EXPECT_TRUE(editor->opened.empty());
@@ -347,10 +341,7 @@ TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack
     network.set(false);
     make();
     service->initiateSession();
-    for (int step = 0; step < 20; ++step) {
-        scheduler.advance(0.01);
-        MainLoop::runUntil([] { return false; }, 0.01);
-    }
+    settle([] { return false; }, 20);
     EXPECT_FALSE(service->isLinked());
     EXPECT_FALSE(service->isInitializing());
     EXPECT_EQ(told.shown,
@@ -360,11 +351,7 @@ TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack
 
     network.set(true);
     service->onlineStateChanged(true);
-    for (int step = 0; step < 200 && !service->isLinked(); ++step) {
-        scheduler.advance(0.01);
-        MainLoop::runUntil([] { return false; }, 0.01);
-    }
-    EXPECT_TRUE(service->isLinked());
+    EXPECT_TRUE(settle([&] { return service->isLinked(); }));
     EXPECT_TRUE(service->isActive());
     EXPECT_FALSE(fake.idsNamed("Tarnwick").empty());
     EXPECT_EQ(told.shown.size(), 1u);
@@ -389,10 +376,7 @@ TEST_F(GDriveServiceTest, AMapAskedForOnceTheKeyringAnswersOpensWhenTheAccountIs
     held.answer();
     EXPECT_EQ(told, 1);
     // The account's set-up runs on the service's timers.
-    for (int step = 0; step < 2000 && editor->opened.empty(); ++step) {
-        scheduler.advance(0.01);
-        MainLoop::runUntil([] { return false; }, 0.01);
-    }
+    settle([&] { return !editor->opened.empty(); });
     EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
 
     service->provider()->whenSignInKnown([&] { ++told; });
@@ -422,12 +406,9 @@ TEST_F(GDriveServiceTest, ASignInInAKeyringLeftLockedComesBackWithTheMapOnceItIs
         keyring.unlockElsewhere();
         EXPECT_TRUE(service->isAuthorized());
         EXPECT_EQ(posted.empty() ? "" : posted.front(), GDrive::AuthorizationChangeNotification) << "the Drive tab";
-        for (int step = 0; step < 2000 &&
-             !(service->isLinked() && !GDrive::userTaskBusy() && (anotherMapMeanwhile || !editor->opened.empty()));
-             ++step) {
-            scheduler.advance(0.01);
-            MainLoop::runUntil([] { return false; }, 0.01);
-        }
+        settle([&] {
+            return service->isLinked() && !GDrive::userTaskBusy() && (anotherMapMeanwhile || !editor->opened.empty());
+        });
         EXPECT_TRUE(service->isLinked());
         EXPECT_EQ(editor->opened,
                   anotherMapMeanwhile ? std::vector<std::string>{} : std::vector<std::string>{"REMOTE"});

@@ -88,8 +88,11 @@ struct GDriveSimpleTasksTest : GDriveTaskFixture, GDriveTaskCompletedDelegate {
 
 TEST_F(GDriveSimpleTasksTest, AddsAFolderUnderAUniqueName)
 {
+    told.progressTitles.clear();
     task->addFolder("Sub", docs);
     finish();
+    EXPECT_EQ(told.progressTitles, std::vector<std::string>{localized("gdrive_creating_folder_progress")});
+    EXPECT_NE(localized("gdrive_creating_folder_progress").find("Google Drive"), std::string::npos);
     const auto made = fake.idsNamed("Sub (1)");
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(fake.file(made[0])->mimeType, "application/vnd.google-apps.folder");
@@ -98,26 +101,6 @@ TEST_F(GDriveSimpleTasksTest, AddsAFolderUnderAUniqueName)
     EXPECT_EQ(service.log, std::vector<std::string>{"changed " + docs});
     EXPECT_EQ(latestFeedback(), localized("gdrive_add_folder_success_title") + " | Docs/Sub (1)");
     EXPECT_TRUE(told.shown.empty());
-}
-
-TEST_F(GDriveSimpleTasksTest, ProgressNamesGoogleDriveNotAnotherService)
-{
-    struct Case {
-        const char* title;
-        std::function<void()> start;
-    };
-    const Case cases[] = {
-        {"gdrive_creating_folder_progress", [&] { task->addFolder("New", docs); }},
-        {"gdrive_delete_progress", [&] { task->deleteFile("PlanId", false, docs); }},
-    };
-    for (const Case& c : cases) {
-        newTask();
-        told.progressTitles.clear();
-        c.start();
-        finish();
-        EXPECT_EQ(told.progressTitles, std::vector<std::string>{localized(c.title)});
-        EXPECT_NE(localized(c.title).find("Google Drive"), std::string::npos) << localized(c.title);
-    }
 }
 
 TEST_F(GDriveSimpleTasksTest, RenamesOnDriveAndInTheCaches)
@@ -238,8 +221,11 @@ TEST_F(GDriveSimpleTasksTest, DeletesFromDriveAndANotFoundCountsAsDone)
         record("OldId", "Old.twkx", docs, false);
         if (c.goneAlready) fake.remove("OldId");
         newTask();
+        told.progressTitles.clear();
         task->deleteFile("OldId", false, docs);
         finish();
+        EXPECT_EQ(told.progressTitles, std::vector<std::string>{localized("gdrive_delete_progress")}) << c.name;
+        EXPECT_NE(localized("gdrive_delete_progress").find("Google Drive"), std::string::npos);
         EXPECT_FALSE(fake.file("OldId")) << c.name;
         EXPECT_EQ(service.log, std::vector<std::string>{"deleteLocal OldId in " + docs}) << c.name;
         EXPECT_EQ(latestFeedback(), localized("gdrive_delete_success") + " | ") << c.name;

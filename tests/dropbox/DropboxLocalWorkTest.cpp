@@ -3,7 +3,6 @@
 
 #include "DropboxTaskFixture.h"
 
-#include "dropbox/DropboxLister.h"
 #include "store/MindMapStorage.h"
 #include "store/MindMapStorageDelegate.h"
 #include "support/RecordingUriLauncher.h"
@@ -47,20 +46,13 @@ struct TypingEditor : RecordingEditor, MindMapStorageDelegate {
     }
 };
 
-struct NoAnswer : DropboxListerDelegate {
-    void listerCompleted(const std::optional<FileListItems>&, const std::optional<std::string>&, int) override {}
-};
-
 struct DropboxLocalWorkTest : DropboxTaskFixture {
     std::shared_ptr<TypingEditor> typing = std::make_shared<TypingEditor>();
     RecordingUriLauncher browser;
-    NoAnswer quiet;
 
     DropboxLocalWorkTest()
     {
-        make(true);
-        // The new service reads a few folders ahead once it is active: that is over first.
-        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+        makeActive();
         service->browsingCache().clear();
         SetEditorInterfaceInstance(typing);
     }
@@ -74,13 +66,6 @@ struct DropboxLocalWorkTest : DropboxTaskFixture {
         writeTestFile(path, contents);
         service->fileInfo().update(dbPath, fileModificationDate(path), rev);
         typing->show(service->provider()->createStorage(dbPath), service->provider().get());
-    }
-
-    void listFolder(const std::string& dbPath)
-    {
-        DropboxLister lister(*service, &quiet);
-        lister.loadContentsOfPath(dbPath, FileListItemMask::AllButNavigateUp);
-        EXPECT_TRUE(waitFor([&] { return !lister.busy(); }));
     }
 
     // The sign-in as the user does it again: the browser follows the address and the redirect
@@ -107,6 +92,7 @@ TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextO
     struct Case {
         const char* name;
         std::function<void(FakeDropboxServer&)> loseSignIn;
+        bool commitFails = false;
     };
     const std::vector<Case> cases = {
         {"refresh token revoked",
@@ -115,6 +101,7 @@ TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextO
              server.revokeRefreshTokens();
          }},
         {"access token answered as invalid", [](FakeDropboxServer& server) { server.invalidateAccessTokens(); }},
+        {"a map that cannot be written", [](FakeDropboxServer& server) { server.invalidateAccessTokens(); }, true},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -122,11 +109,19 @@ TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextO
         const std::string dbPath = "/Notes/Plan" + std::to_string(++n) + ".twkx";
         openSyncedMap(dbPath, "as uploaded");
         typing->typed = "typed edit";
+        typing->commitFails = c.commitFails;
         typing->log.clear();
         c.loseSignIn(fake);
 
         listFolder("/Other");
         ASSERT_FALSE(service->isAuthorized());
+        if (c.commitFails) {
+            // It stays open with the edit.
+            EXPECT_EQ(typing->log, std::vector<std::string>{"commit"});
+            EXPECT_NE(typing->open, nullptr);
+            EXPECT_EQ(typing->typed, "typed edit");
+            continue;
+        }
         EXPECT_EQ(typing->log, (std::vector<std::string>{"commit", "dropped"}));
         EXPECT_EQ(readTestFile(cacheFile(dbPath)), "typed edit");
         ASSERT_NE(service->fileInfo().get(dbPath), nullptr);
@@ -137,21 +132,6 @@ TEST_F(DropboxLocalWorkTest, ATypedEditOutlivesALostSignInAndGoesUpAfterTheNextO
         EXPECT_TRUE(waitFor([&] { return fake.fileContents(dbPath) == "typed edit"; }));
         EXPECT_EQ(readTestFile(cacheFile(dbPath)), "typed edit");
     }
-}
-
-TEST_F(DropboxLocalWorkTest, AMapThatCannotBeWrittenStaysOpenWhenTheSignInIsLost)
-{
-    openSyncedMap("/Notes/Plan.twkx", "as uploaded");
-    typing->typed = "typed edit";
-    typing->commitFails = true;
-    typing->log.clear();
-    fake.invalidateAccessTokens();
-
-    listFolder("/Other");
-    ASSERT_FALSE(service->isAuthorized());
-    EXPECT_EQ(typing->log, std::vector<std::string>{"commit"});
-    EXPECT_NE(typing->open, nullptr);
-    EXPECT_EQ(typing->typed, "typed edit");
 }
 
 namespace {
@@ -181,18 +161,7 @@ TEST_F(DropboxLocalWorkTest, TheRootIsNeverTakenAsDeletedAndAnEditSavedHereSurvi
         for (const char* root : {"/", ""}) {
             SCOPED_TRACE(std::string(tag) + " for \"" + root + "\"");
             fake.answerNext("files/list_folder", lookupFailure(tag));
-            struct Result : DropboxListerDelegate {
-                std::optional<int> code;
-                void listerCompleted(const std::optional<FileListItems>&, const std::optional<std::string>&,
-                                     int result) override
-                {
-                    code = result;
-                }
-            } result;
-            DropboxLister lister(*service, &result);
-            lister.loadContentsOfPath(root, FileListItemMask::AllButNavigateUp);
-            ASSERT_TRUE(waitFor([&] { return !lister.busy(); }));
-            EXPECT_EQ(result.code, DropboxLister::Failed);
+            EXPECT_EQ(listFolder(root).result, DropboxLister::Failed);
             EXPECT_EQ(service->fileInfo().count(), 1u);
             EXPECT_EQ(readTestFile(copy), "saved, not sent");
         }

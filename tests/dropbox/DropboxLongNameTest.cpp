@@ -3,8 +3,6 @@
 
 #include "DropboxTaskFixture.h"
 
-#include "dropbox/DropboxLister.h"
-
 #include <nlohmann/json.hpp>
 
 namespace fs = std::filesystem;
@@ -20,28 +18,8 @@ std::string repeated(const std::string& text, size_t times)
 
 const std::string Han = "\xe6\xbc\xa2";
 
-struct Rows : DropboxListerDelegate {
-    std::vector<std::string> names;
-    void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>&, int) override
-    {
-        names.clear();
-        if (!items) return;
-        for (const auto& item : *items)
-            if (!item->isNavigateUp()) names.push_back(item->fileName());
-    }
-};
-
 struct DropboxLongNameTest : DropboxTaskFixture {
-    DropboxLongNameTest()
-    {
-        make(true);
-        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
-    }
-
-    bool opened(const std::string& dbPath)
-    {
-        return std::find(editor->log.begin(), editor->log.end(), "open " + dbPath) != editor->log.end();
-    }
+    DropboxLongNameTest() { makeActive(); }
 };
 
 } // namespace
@@ -72,8 +50,7 @@ TEST_F(DropboxLongNameTest, AMapNamedWithNinetyCjkCharactersOpensSynchronisesAnd
 
     // After a restart the copy is still the map's: listed offline by its name, kept by the
     // clean-up with its record.
-    make(true);
-    ASSERT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+    makeActive();
     service->cacheManager().cleanupCache("");
     ASSERT_NE(service->fileInfo().get(dbPath), nullptr);
     EXPECT_FALSE(service->fileInfo().get(dbPath)->isNew());
@@ -81,13 +58,8 @@ TEST_F(DropboxLongNameTest, AMapNamedWithNinetyCjkCharactersOpensSynchronisesAnd
     EXPECT_EQ(readTestFile(copy), "edited here");
     network.set(false);
     NetworkController::networkAvailable();
-    Rows rows;
-    DropboxLister lister(*service, &rows);
-    lister.loadContentsOfPath("/Notes", FileListItemMask::AllButNavigateUp);
-    EXPECT_EQ(rows.names, std::vector<std::string>{name});
-    rows.names.clear();
-    lister.loadContentsOfPath("/", FileListItemMask::AllButNavigateUp);
-    EXPECT_EQ(rows.names, std::vector<std::string>{"Notes"});
+    EXPECT_EQ(listFolder("/Notes").names, std::vector<std::string>{name});
+    EXPECT_EQ(listFolder("/").names, std::vector<std::string>{"Notes"});
 }
 
 TEST_F(DropboxLongNameTest, FoldersWithLongNamesKeepTheirSpellingAndAPathBeyondAnyLimitFailsInWords)
@@ -99,10 +71,7 @@ TEST_F(DropboxLongNameTest, FoldersWithLongNamesKeepTheirSpellingAndAPathBeyondA
     ASSERT_TRUE(waitFor([&] { return opened(dbPath); }));
     network.set(false);
     NetworkController::networkAvailable();
-    Rows rows;
-    DropboxLister lister(*service, &rows);
-    lister.loadContentsOfPath("/", FileListItemMask::AllButNavigateUp);
-    EXPECT_EQ(rows.names, std::vector<std::string>{repeated(Han, 90)});
+    EXPECT_EQ(listFolder("/").names, std::vector<std::string>{repeated(Han, 90)});
     network.set(true);
     NetworkController::networkAvailable();
 
@@ -151,10 +120,7 @@ TEST_F(DropboxLongNameTest, NamesAndPathsFromTheServerNeverLeadOutOfTheCache)
                 200,
                 nlohmann::json{{"entries", nlohmann::json::array({entry})}, {"cursor", "c"}, {"has_more", false}}
                     .dump()));
-        Rows rows;
-        DropboxLister lister(*service, &rows);
-        lister.loadContentsOfPath("/Notes", FileListItemMask::AllButNavigateUp);
-        ASSERT_TRUE(waitFor([&] { return !lister.busy(); }));
+        listFolder("/Notes");
         // The user picks what was listed.
         LoopbackReply download;
         download.body = "evil";

@@ -1,6 +1,5 @@
 #include "DropboxTaskFixture.h"
 
-#include "dropbox/DropboxLister.h"
 #include "dropbox/DropboxNonNativeConversionTask.h"
 #include "formats/MindMapConverter.h"
 #include "formats/TwkxDataExtractor.h"
@@ -172,19 +171,8 @@ TEST_F(DropboxNonNativeConversionTest, TheServiceOpensTheNewMapOrTellsTheUser)
 // answered after it: the answer no longer holds the map as new, nor the map itself.
 TEST_F(DropboxNonNativeConversionTest, AConvertedMapIsListedWhenTheListingRacesItsUpload)
 {
-    make(true);
-    ASSERT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
-    struct Rows : DropboxListerDelegate {
-        std::optional<std::vector<std::string>> paths;
-        void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>&, int) override
-        {
-            paths.reset();
-            if (!items) return;
-            paths.emplace();
-            for (const auto& item : *items)
-                if (!item->isNavigateUp()) paths->push_back(item->path());
-        }
-    } rows;
+    makeActive();
+    ListedRows rows;
     // The folder as it was when asked for, answered only once the conversion has gone up.
     const std::string before = fake.revision("/Notes/Ideas.opml").value();
     LoopbackReply stale = LoopbackReply::json(

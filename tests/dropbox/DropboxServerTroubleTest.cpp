@@ -10,8 +10,7 @@ namespace {
 struct DropboxServerTroubleTest : DropboxTaskFixture {
     DropboxServerTroubleTest()
     {
-        make(true);
-        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+        makeActive();
         fake.putFile("/Maps/Plan.twkx", "plan");
         fake.clearLog();
     }
@@ -25,11 +24,6 @@ struct DropboxServerTroubleTest : DropboxTaskFixture {
             scheduler.advance(60);
         }
         return false;
-    }
-
-    bool opened(const std::string& dbPath)
-    {
-        return std::find(editor->log.begin(), editor->log.end(), "open " + dbPath) != editor->log.end();
     }
 };
 

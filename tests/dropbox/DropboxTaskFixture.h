@@ -3,6 +3,7 @@
 #include "DropboxServiceDouble.h"
 
 #include "Editor/FeedbackCenter.h"
+#include "dropbox/DropboxLister.h"
 #include "dropbox/DropboxService.h"
 #include "dropbox/DropboxSynchronizer.h"
 #include "platform/FileUtils.h"
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,28 @@ struct RecordingEditor : EditorInterface {
         log.push_back("renamed " + oldId + " -> " + newId);
     }
     void removeProviderEntries(MindMapProvider*) override {}
+};
+
+// What a listing answered: its result, and the names and paths of its rows (none when it failed).
+struct ListedRows : DropboxListerDelegate {
+    std::optional<int> result;
+    std::optional<std::vector<std::string>> names;
+    std::optional<std::vector<std::string>> paths;
+    void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>&,
+                         int code) override
+    {
+        result = code;
+        names.reset();
+        paths.reset();
+        if (!items) return;
+        names.emplace();
+        paths.emplace();
+        for (const auto& item : *items) {
+            if (item->isNavigateUp()) continue;
+            names->push_back(item->fileName());
+            paths->push_back(item->path());
+        }
+    }
 };
 
 // A linked Dropbox service of its own on the fake server, with a private home, a fixed network and
@@ -136,7 +160,29 @@ struct DropboxTaskFixture : ::testing::Test {
         service->initiateSession();
     }
 
+    // A service that synchronises, done with the folders it reads ahead as it becomes active.
+    void makeActive()
+    {
+        make(true);
+        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
+    }
+
     void unlink() { service->performDeauthorize(); }
+
+    bool opened(const std::string& dbPath) const
+    {
+        return std::find(editor->log.begin(), editor->log.end(), "open " + dbPath) != editor->log.end();
+    }
+
+    // The folder as the pane lists it, once the listing is over.
+    ListedRows listFolder(const std::string& dbPath)
+    {
+        ListedRows rows;
+        DropboxLister lister(*service, &rows);
+        lister.loadContentsOfPath(dbPath, FileListItemMask::AllButNavigateUp);
+        EXPECT_TRUE(waitFor([&] { return !lister.busy(); }));
+        return rows;
+    }
 
     std::string cacheFile(const std::string& dbPath) { return service->provider()->cacheFilePathForDbPath(dbPath); }
 
