@@ -3,6 +3,7 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/StyleManager.h"
 #include "Utils/StringUtils.h"
+#include "formats/DocumentLimits.h"
 #include "formats/TwkxDataExtractor.h"
 #include "formats/ZipDetection.h"
 #include "link/DevicePinModel.h"
@@ -110,9 +111,12 @@ std::optional<std::vector<uint8_t>> iPhoneLinkServices::readUploadedMap(std::vec
     }
     // The reader the store's import checks a document with, and the archive reader below it with
     // the limits every import road has; the formats the store converts are recognised here and
-    // read there.
+    // read there. Topics nested past the depth limit are refused here too: the store would refuse
+    // them only on the main thread, after a parse the window waits for.
     TwkxDataExtractor extractor;
-    if (data.empty() || !extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats)) return std::nullopt;
+    if (data.empty() || !DocumentLimits::acceptsData(data) ||
+        !extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats))
+        return std::nullopt;
     return data;
 }
 

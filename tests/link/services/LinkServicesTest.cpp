@@ -6,6 +6,8 @@
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/TopicDepthLimit.h"
+#include "formats/ZipArchive.h"
 #include "formats/ZipDetection.h"
 #include "link/DevicePinModel.h"
 #include "link/LinkStatusPane.h"
@@ -354,6 +356,28 @@ std::vector<uint8_t> withHugeDocument(std::vector<uint8_t> container)
     return container;
 }
 
+// Topics one level past the depth limit: each the only child of the one before.
+std::string nestedOutline(size_t levels)
+{
+    std::string text = "<?xml version=\"1.0\"?><opml version=\"2.0\"><body>";
+    for (size_t i = 0; i < levels; ++i) text += "<outline text=\"t\">";
+    for (size_t i = 0; i < levels; ++i) text += "</outline>";
+    return text + "</body></opml>";
+}
+
+std::vector<uint8_t> containerOfChain(size_t levels)
+{
+    std::string topics;
+    for (size_t i = 0; i < levels; ++i)
+        topics +=
+            "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(int64_t(i) - 1) + "\" text=\"t\"/>";
+    ZipArchive zip;
+    EXPECT_TRUE(zip.CreateZipData());
+    EXPECT_TRUE(zip.addDataToZip(bytesOf(nativeDocument(GuidB, "Deep", topics)), std::nullopt, "document/mindmap.xml"));
+    EXPECT_TRUE(zip.CloseZipFile2());
+    return zip.zipData();
+}
+
 TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
 {
     const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
@@ -378,6 +402,9 @@ TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
         {"a container that does not decode", "PK--!!!!"},
         {"a document of another kind", "<?xml version=\"1.0\"?><html><body/></html>"},
         {"a container past the limits of every import", textOf(encodeAsArchive(withHugeDocument(*container)))},
+        {"an outline nested past the depth limit", nestedOutline(TopicDepthLimit::MaximumLevels + 1)},
+        {"a container of a map nested past the depth limit",
+         textOf(encodeAsArchive(containerOfChain(TopicDepthLimit::MaximumLevels + 1)))},
     };
     for (const auto& test : cases) {
         // The main loop does not run meanwhile: only an answer found off the main thread comes.
