@@ -174,7 +174,11 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
         if (_expectedDocument && !path.empty() && _expectedDocument->first == path)
             data = std::move(_expectedDocument->second);
         _expectedDocument.reset();
-        if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
+        // A cloud storage unpacks its document from its local copy: when that copy did not read,
+        // the reader's reason is the one the user can act on, not the document it left missing.
+        Error unpacking = _storage->openError();
+        if (!unpacking.isEmpty()) result = setError(error, std::move(unpacking));
+        else if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
         else if (!data && !(data = readFileData(path, error))) result = false;
         else result = readFromData(*data, NativeTypeName, error);
         _trackingTitle = result;

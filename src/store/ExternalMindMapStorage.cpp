@@ -77,6 +77,7 @@ std::string ExternalMindMapStorage::cacheMindMapFileName() const
 
 void ExternalMindMapStorage::open()
 {
+    _openError = {};
     if (isZipFile(_fileName)) {
         openZipDocument();
     } else {
@@ -90,7 +91,7 @@ void ExternalMindMapStorage::open()
 
 void ExternalMindMapStorage::openZipDocument()
 {
-    TwkxArchiveReader reader(_fileName);
+    TwkxArchiveReader reader(_fileName, false, &_openError);
     const auto document = reader.extractMindMapDocument();
     if (!document || !writeFileAtomically(cacheMindMapFileName(), *document)) removeFile(cacheMindMapFileName());
     if (_imageStore) reader.importCustomImages(*_imageStore);

@@ -30,6 +30,7 @@ public:
     void setSourceFile(const std::string& fileName);
 
     void open() override;
+    Error openError() const override { return _openError; }
     // Unpacks again without closing (closing would delete the cache folder); nothing when closed.
     void reopen() override;
     // Removes the cache folder of an open storage.
@@ -64,4 +65,5 @@ private:
     std::string _cacheDirectory;
     std::shared_ptr<CustomImageStore> _imageStore;
     std::string _fileName;
+    Error _openError;
 };

@@ -64,6 +64,9 @@ public:
     void changeId(const std::string& newId);
     void setInRecycler(bool inRecycler);
     virtual void open();
+    // Why the last open() left no document to load (a local copy past the archive limits, say);
+    // empty when it did, or when the storage cannot tell.
+    virtual Error openError() const { return {}; }
     virtual void close();
     // Lets go of the delegate (which hears dropStorage()), closes, and leaves the provider's list.
     void dispose();

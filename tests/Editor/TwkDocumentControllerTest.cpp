@@ -6,8 +6,12 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/ScriptedCommandPrompts.h"
 #include "Utils/RecordingFeedbackSink.h"
+#include "formats/ArchiveTestSupport.h"
+#include "formats/ZipArchive.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
+#include "store/ExternalMindMapStorage.h"
+#include "store/ExternalProvider.h"
 #include "store/MindMapImporter.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
@@ -316,6 +320,64 @@ TEST_F(TwkDocumentControllerTest, FilesFromTheStoreFolderOpenByGuidAndOthersAreI
     writeTestFile(documents() + "/" + "CCCCCCCCCCCCCCCCCCCCCCCC.twkx", "not a map");
     EXPECT_FALSE(controller->openDocumentWithContentsOfFile(documents() + "/CCCCCCCCCCCCCCCCCCCCCCCC.twkx", &error));
     EXPECT_EQ(error.code, 1);
+}
+
+namespace {
+
+// Local copies of cloud maps, opened through cache folders as the services open theirs.
+class CopiesCloud : public ExternalProvider {
+public:
+    explicit CopiesCloud(const std::string& root) : ExternalProvider(MindMapProviderDropbox, root) {}
+    std::shared_ptr<MindMapStorage> createStorage(const std::string& id) override
+    {
+        const std::string cache = claimCacheDirectory();
+        if (cache.empty() || !fs::create_directories(cache)) return nullptr;
+        return MindMapStorage::create<ExternalMindMapStorage>(this, id, cacheFilePathForFileId(id), cache);
+    }
+};
+
+} // namespace
+
+// A cloud copy that does not open is said with the reason its reader gave, as a file of the store
+// is, instead of as a copy that is not there.
+TEST_F(TwkDocumentControllerTest, ACloudCopyThatDoesNotOpenSaysWhy)
+{
+    const std::string root = dataHome() + "/cloud";
+    fs::create_directories(root);
+    auto cloud = std::make_shared<CopiesCloud>(root);
+    MindMapProviders::instance().registerProvider(cloud);
+    auto containerOf = [](const std::string& document) {
+        ZipArchive zip;
+        EXPECT_TRUE(zip.CreateZipData());
+        EXPECT_TRUE(zip.addDataToZip(bytesOf(document), std::nullopt, "document/mindmap.xml"));
+        EXPECT_TRUE(zip.CloseZipFile2());
+        return zip.zipData();
+    };
+    ArchiveTest::Bytes pastTheLimits = containerOf(nativeDocument(GuidB, "Big"));
+    ArchiveTest::setDirectorySizes(pastTheLimits, 600u << 20);
+    std::string chain;
+    for (int level = 0; level <= 2000; ++level)
+        chain += "<topic id=\"" + std::to_string(level) + "\" parent=\"" + std::to_string(level - 1) + "\"/>";
+    const struct {
+        const char* what;
+        ArchiveTest::Bytes copy;
+        std::string reason;
+    } cases[] = {
+        {"a container past the archive limits", pastTheLimits,
+         "An entry of the archive would unpack to 600.0 MB; entries of at most 512.0 MB can be read."},
+        {"a container of topics nested past the depth limit", containerOf(nativeDocument(GuidB, "Deep", chain)),
+         "Its topics are nested 2001 levels deep"},
+    };
+    for (const auto& c : cases) {
+        ArchiveTest::writeBytes(root + "/Big.twkx", c.copy);
+        host.errors.clear();
+        controller->openStorage(cloud.get(), "Big.twkx", {});
+        ASSERT_EQ(host.errors.size(), 1u) << c.what;
+        EXPECT_NE(host.errors[0].failureReason.find(c.reason), std::string::npos)
+            << c.what << ": " << host.errors[0].failureReason;
+        EXPECT_EQ(ArchiveTest::readBytes(root + "/Big.twkx"), c.copy) << c.what;
+    }
+    MindMapProviders::instance().unregisterProvider(cloud.get());
 }
 
 TEST_F(TwkDocumentControllerTest, BytesJustWrittenAreReadInsteadOfTheFileForThatOpenOnly)
