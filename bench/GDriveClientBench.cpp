@@ -73,8 +73,8 @@ void BM_GDriveUncachedMapMetadataAndDownload(benchmark::State& state)
                 failed = done = true;
                 return;
             }
-            download = drive.client->download(id, drive.folder + "/Plan.twkx", uint64_t(metadata.result->size()),
-                                              [&](const auto& answer) {
+            download = drive.client->download(id, "Plan.twkx", drive.folder + "/Plan.twkx",
+                                              uint64_t(metadata.result->size()), [&](const auto& answer) {
                                                   failed = !answer.result;
                                                   done = true;
                                               });
