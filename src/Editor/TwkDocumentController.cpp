@@ -58,7 +58,8 @@ void showMapNotFound()
     feedbackSinkInstance().showEditorNotification({}, localized(TwkDocumentController::MapNotFoundKey), 1);
 }
 
-AlertPanel::Request quitCommitQuestion(const Error& cause, const std::string& mapTitle)
+AlertPanel::Request commitQuestion(const Error& cause, const std::string& mapTitle, const char* consequenceKey,
+                                   const char* goOnKey)
 {
     AlertPanel::Request request;
     request.style = AlertPanel::Style::Critical;
@@ -66,11 +67,11 @@ AlertPanel::Request quitCommitQuestion(const Error& cause, const std::string& ma
         ErrorAlert::commitFailure(cause, ErrorAlert::Kept::EditsStayOpen, mapTitle).localizedDescription;
     request.informativeText = ErrorAlert::plainCause(cause, localized(ErrorAlert::CommitErrorKey));
     if (!request.informativeText.empty()) request.informativeText += "\n\n";
-    request.informativeText += localized(TwkDocumentController::QuitCommitConsequenceKey);
-    // Escape and closing the alert keep the program: losing the changes takes a deliberate click.
+    request.informativeText += localized(consequenceKey);
+    // Escape and closing the alert keep the map: losing the changes takes a deliberate click.
     request.buttons = {{localized(TwkDocumentController::QuitCommitTryAgainKey), "\r"},
                        {localized("cancel_button_title"), "\033"},
-                       {localized(TwkDocumentController::QuitWithoutSavingKey), ""}};
+                       {localized(goOnKey), ""}};
     return request;
 }
 
@@ -155,8 +156,7 @@ MindMapProvider* TwkDocumentController::currentProvider()
 void TwkDocumentController::openStorage(MindMapProvider* provider, const std::string& storageId, const std::any& info)
 {
     if (!_singletonDocument) return;
-    MindMapStorage* current = currentStorage();
-    if (!current && (!provider || storageId.empty())) return;
+    if (!currentStorage() && (!provider || storageId.empty())) return;
     ++_storageSwitches;
 
     // The id may belong to the storage that the switch disposes of.
@@ -168,6 +168,20 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
         selection = back->parcel();
     }
 
+    // Another map takes the place of one whose edit cannot be saved only when the user says so; a
+    // place taken off the backward stack for it goes back there. Letting go of the map without
+    // another (its file is about to be deleted) asks nothing.
+    const bool replacing = provider && !(currentStorage() && currentStorage()->isEqual(provider, id));
+    if (replacing && !commitEditorBeforeLeaving()) {
+        if (goingBack) {
+            HistoryPoint point(provider->id(), id);
+            point.setSelectionParcel(std::any_cast<HistoryStackParcel>(info).parcel());
+            _backwardStack.push(std::move(point));
+        }
+        return;
+    }
+    // The question ran its own loop: the map may have gone meanwhile.
+    MindMapStorage* current = currentStorage();
     MindMap* mindMap = _singletonDocument->mindMap();
     Error attachError;
     bool attachFailed = false;
@@ -178,7 +192,7 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
     } else {
         if (current) {
             commitModelessEditors();
-            commitEditor();
+            commitEditorLettingGo();
             std::optional<HistoryPoint> point = captureCurrentState();
             _singletonDocument->detachFromStorage();
             if (point) {
@@ -248,12 +262,24 @@ bool TwkDocumentController::commitEditor()
     if (!_singletonDocument) return false;
     Error error;
     bool committed = _singletonDocument->commitEditor(&error);
-    // The document is about to let go of the map (a switch or the quit): what was not written is
-    // lost, and the user hears so even when the storage gave no reason.
+    // The user hears of it even when the storage gave no reason.
     if (!committed)
+        presentError(ErrorAlert::commitFailure(error, ErrorAlert::Kept::EditsStayOpen, _singletonDocument->title()));
+    return committed;
+}
+
+void TwkDocumentController::commitEditorLettingGo()
+{
+    if (_terminated || !_singletonDocument) return;
+    Error error;
+    if (!_singletonDocument->commitEditor(&error))
         presentError(
             ErrorAlert::commitFailure(error, ErrorAlert::Kept::LastSavedCopyOnly, _singletonDocument->title()));
-    return committed;
+}
+
+bool TwkDocumentController::commitEditorBeforeLeaving()
+{
+    return commitEditorOrAsk(Leaving::Switch);
 }
 
 void TwkDocumentController::setCustomMindMapTitle(const std::string& title)
@@ -369,6 +395,7 @@ bool TwkDocumentController::reopenRememberedMindMap()
 
 void TwkDocumentController::closeDocument()
 {
+    if (!commitEditorBeforeLeaving()) return;
     openStorage(nullptr, {}, {});
 }
 
@@ -396,15 +423,16 @@ void TwkDocumentController::navigateBackward()
 void TwkDocumentController::duplicateDocument()
 {
     MindMapStorage* storage = currentStorage();
-    if (!storage || !storage->provider()) return;
-    EditorInterfaceInstance()->commitEditor();
-    storage->provider()->duplicateMindMap(storage);
+    if (!storage || !storage->provider() || !commitEditorBeforeLeaving()) return;
+    // The question ran its own loop: the map may have gone meanwhile.
+    storage = currentStorage();
+    if (storage && storage->provider()) storage->provider()->duplicateMindMap(storage);
 }
 
 void TwkDocumentController::newDocument()
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
-    if (!store) return;
+    if (!store || !commitEditorBeforeLeaving()) return;
     if (MindMapInfoItem* item = store->addMindMapInFolder(nullptr)) openLocalMindMapOnGuid(item->guid());
 }
 
@@ -418,6 +446,7 @@ void TwkDocumentController::importDocument()
     options.shouldEnable = shouldEnableFileForImport;
     const std::vector<std::string> paths = FileChooser::shared().runOpenPanel(options);
     rememberImportDirectory(paths);
+    if (paths.empty() || !commitEditorBeforeLeaving()) return;
     for (const std::string& path : paths) {
         Error error;
         if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
@@ -498,6 +527,8 @@ bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& pa
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         return setError(error, Error{PosixErrorDomain, ENOENT, "The file cannot be opened.", path});
+    // Staying with a map that cannot be saved is the user's own answer: no error to show.
+    if (!commitEditorBeforeLeaving()) return false;
     const fs::path file(path);
     if (asciiCaseInsensitiveEqual(file.extension().string(), std::string(".") + MindMapStore::MindMapExtension) &&
         isInStoreDocumentsFolder(path)) {
@@ -515,6 +546,8 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return setError(error, MakeAppError(AppErrors::OpenFromFinder));
+    // Nothing is imported for a map that would not open.
+    if (!commitEditorBeforeLeaving()) return false;
     // Whatever the file holds, the importer decides (a text too large by its size, before it is
     // read), and asks before a map of the store is overwritten; an answer of cancel leaves the
     // error empty.
@@ -525,14 +558,27 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
 
 bool TwkDocumentController::commitEditorForQuit()
 {
-    if (_askingToQuit) return false;
+    return commitEditorOrAsk(Leaving::Quit);
+}
+
+bool TwkDocumentController::commitEditorOrAsk(Leaving leaving)
+{
+    if (_asking) return false;
+    static_assert(int(QuitChoice::TryAgain) == int(SwitchChoice::TryAgain) &&
+                  int(QuitChoice::QuitWithoutSaving) == int(SwitchChoice::DiscardChanges));
+    const bool quitting = leaving == Leaving::Quit;
     while (!_terminated && _singletonDocument) {
         commitModelessEditors();
         Error error;
         if (_singletonDocument->commitEditor(&error)) return true;
-        _askingToQuit = true;
-        const int answer = AlertPanel::shared().runModal(quitCommitQuestion(error, _singletonDocument->title())).button;
-        _askingToQuit = false;
+        _asking = leaving;
+        const int answer =
+            AlertPanel::shared()
+                .runModal(commitQuestion(error, _singletonDocument->title(),
+                                         quitting ? QuitCommitConsequenceKey : SwitchCommitConsequenceKey,
+                                         quitting ? QuitWithoutSavingKey : DiscardChangesKey))
+                .button;
+        _asking.reset();
         if (answer == int(QuitChoice::TryAgain)) continue;
         if (answer != int(QuitChoice::QuitWithoutSaving)) return false;
         if (_singletonDocument) _singletonDocument->updateChangeCount(MindMapDocumentOwner::ChangeKind::Cleared);
@@ -626,7 +672,7 @@ void TwkDocumentController::terminateSingletonDocument()
     // Whichever road the quit takes (the window closing, the quit action, a signal), the open
     // map is committed before the document lets go of it: detaching drops unsaved edits.
     commitModelessEditors();
-    commitEditor();
+    commitEditorLettingGo();
     _terminated = true;
     Error error;
     if (!_history.saveNavigationHistory(&error)) quitWriteFailed(QuitWriteErrorHistoryKey, error);

@@ -76,6 +76,8 @@ public:
     static constexpr const char* QuitCommitConsequenceKey = "quit_commit_error_consequence";
     static constexpr const char* QuitCommitTryAgainKey = "quit_commit_try_again";
     static constexpr const char* QuitWithoutSavingKey = "quit_commit_quit_without_saving";
+    static constexpr const char* SwitchCommitConsequenceKey = "switch_commit_error_consequence";
+    static constexpr const char* DiscardChangesKey = "switch_commit_discard_changes";
     static constexpr const char* QuitWriteErrorKey = "quit_write_error";
     static constexpr const char* QuitWriteErrorHistoryKey = "quit_write_error_history";
     static constexpr const char* QuitWriteErrorSettingsKey = "quit_write_error_settings";
@@ -90,6 +92,8 @@ public:
     enum class TerminateReply { Now, Cancel };
     // The answers of the question a map that cannot be saved at quit asks, as the alert's buttons.
     enum class QuitChoice { TryAgain = AlertPanel::FirstButtonReturn, Stay, QuitWithoutSaving };
+    // The answers of the question a map that cannot be saved asks before another takes its place.
+    enum class SwitchChoice { TryAgain = AlertPanel::FirstButtonReturn, Stay, DiscardChanges };
 
     using CleanupProcessFactory = std::function<std::unique_ptr<TerminationProcess>()>;
 
@@ -114,7 +118,14 @@ public:
     void asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId, const std::any& info) override;
     bool isEditorModified() override;
     void commitModelessEditors() override;
+    // A failure is said; the edit stays open in the window.
     bool commitEditor() override;
+    // Commits the open map before another map, or none, takes its place. When that fails the user
+    // chooses, as at quit: try again, stay with the map and its edit (false: the road that asked
+    // does nothing), or discard the changes knowingly. Every road that replaces the open map
+    // (opening another, going back, New, Duplicate, the imports, the files handed over, Close)
+    // asks before it changes anything. A road taken while the question is up stays.
+    bool commitEditorBeforeLeaving();
     void setCustomMindMapTitle(const std::string& title) override;
     void mindMapDeleted(MindMapProvider* provider, const std::string& mindMapId) override;
     void mindMapRenamed(MindMapProvider* provider, const std::string& oldId, const std::string& newId) override;
@@ -167,7 +178,7 @@ public:
     // road answers false or cancel, and nothing of the quit has been done), or quit without the
     // changes, which are then dropped knowingly. A road taken while the question is up stays.
     bool commitEditorForQuit();
-    bool isAskingToQuit() const { return _askingToQuit; }
+    bool isAskingToQuit() const { return _asking == Leaving::Quit; }
     bool reviewUnsavedDocuments();
     TerminateReply applicationShouldTerminate();
     // Writes what is left and says every write of the quit that failed (the navigation history,
@@ -194,6 +205,10 @@ public:
 private:
     void registerActions();
     void afterChangingMindMap();
+    enum class Leaving { Quit, Switch };
+    bool commitEditorOrAsk(Leaving leaving);
+    // The document is about to let go of the map: what could not be written is lost, and said.
+    void commitEditorLettingGo();
     void presentError(const Error& error);
     void quitWriteFailed(const char* whatKey, const Error& error);
 
@@ -207,7 +222,8 @@ private:
     CleanupProcessFactory _cleanupProcessFactory;
     DocumentScheduler::Handle _adsCheck = 0;
     bool _terminated = false;
-    bool _askingToQuit = false;
+    // The question about a map that cannot be saved that is up, if any.
+    std::optional<Leaving> _asking;
     // What the quit could not write, one line each, said once everything is written.
     std::vector<std::string> _quitWriteFailures;
     // Counts switches of the open map, so that a late reopen never replaces one the user made.

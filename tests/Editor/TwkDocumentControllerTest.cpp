@@ -117,6 +117,19 @@ protected:
         MindMapStorage* storage = controller->currentStorage();
         return storage ? storage->id() : std::string();
     }
+    // The file system refuses the map's file while a folder stands in its place; freeing space
+    // puts the file back.
+    void refuseMapFile()
+    {
+        fs::rename(mapPath(GuidA), mapPath(GuidA) + ".aside");
+        fs::create_directory(mapPath(GuidA));
+    }
+    void freeSpace()
+    {
+        if (!fs::is_directory(mapPath(GuidA))) return;
+        fs::remove(mapPath(GuidA));
+        fs::rename(mapPath(GuidA) + ".aside", mapPath(GuidA));
+    }
     static std::vector<std::string> idsOf(const HistoryList& list)
     {
         std::vector<std::string> ids;
@@ -520,22 +533,23 @@ TEST_F(TwkDocumentControllerTest, BackAndTheHistoryMenuFollowTheListsAndOpenTheM
 }
 
 using QuitChoice = TwkDocumentController::QuitChoice;
+using SwitchChoice = TwkDocumentController::SwitchChoice;
 
 // The user before the question about a map that cannot be saved: each question gets the next
 // step's choice (none: the alert is closed without one), after the user may have freed some
 // space meanwhile. Once the steps run out the alert is closed.
-class QuitQuestions : public AlertPanel {
+template <class Choice> class CommitQuestions : public AlertPanel {
 public:
     struct Step {
-        std::optional<QuitChoice> choice;
+        std::optional<Choice> choice;
         bool freesSpace = false;
     };
-    QuitQuestions(std::vector<Step> script, std::function<void()> freeSpace)
+    CommitQuestions(std::vector<Step> script, std::function<void()> freeSpace)
         : steps(script.begin(), script.end()), _freeSpace(std::move(freeSpace))
     {
         AlertPanel::setShared(this);
     }
-    ~QuitQuestions() override { AlertPanel::setShared(nullptr); }
+    ~CommitQuestions() override { AlertPanel::setShared(nullptr); }
     Answer runModal(const Request& request) override
     {
         requests.push_back(request);
@@ -551,6 +565,7 @@ public:
 private:
     std::function<void()> _freeSpace;
 };
+using QuitQuestions = CommitQuestions<QuitChoice>;
 
 // A map the disk refuses at quit stops the quit and the window's close alike until the user
 // chooses: trying again writes it once there is room, cancelling keeps the program with the edit
@@ -559,17 +574,6 @@ private:
 TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersChoice)
 {
     const std::string stored = fileText(mapPath(GuidA));
-    const std::string aside = mapPath(GuidA) + ".aside";
-    // The file system refuses the map's file while a folder stands in its place.
-    auto refuse = [&] {
-        fs::rename(mapPath(GuidA), aside);
-        fs::create_directory(mapPath(GuidA));
-    };
-    auto freeSpace = [&] {
-        if (!fs::is_directory(mapPath(GuidA))) return;
-        fs::remove(mapPath(GuidA));
-        fs::rename(aside, mapPath(GuidA));
-    };
     using Step = QuitQuestions::Step;
     struct Case {
         const char* what;
@@ -608,10 +612,10 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersCho
             controller->openStorage(local, GuidA, {});
             document->mindMap()->setCustomTitle(edit);
             document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
-            if (c.refused) refuse();
+            if (c.refused) refuseMapFile();
             host.errors.clear();
             host.releases = 0;
-            QuitQuestions questions(c.steps, freeSpace);
+            QuitQuestions questions(c.steps, [this] { freeSpace(); });
 
             EXPECT_EQ(quit(), c.quits) << what;
             freeSpace();
@@ -641,6 +645,89 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersCho
             EXPECT_TRUE(quit()) << what;
             EXPECT_EQ(questions.requests.size(), c.steps.size()) << what;
             EXPECT_NE(fileText(mapPath(GuidA)).find(edit), std::string::npos) << what;
+        }
+    }
+}
+
+// Every road that puts another map, or none, in the place of one whose edit cannot be saved
+// waits for the user's choice, asked as the quit asks: trying again saves the edit once there is
+// room, cancelling keeps the map open with it and leaves the lists and the store as they were,
+// and only discarding the changes lets the edit go.
+TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLeaveIt)
+{
+    const std::string handedOver = dataHome() + "/outside/Gamma.twkx";
+    fs::create_directories(dataHome() + "/outside");
+    writeTestFile(handedOver, nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "Gamma", "<topic text=\"G\"/>"));
+    const std::string aNewMap = "a map new to the store";
+    const struct {
+        const char* name;
+        std::function<void()> take;
+        std::string opens;
+    } roads[] = {
+        {"a click in a list", [&] { controller->openStorage(local, GuidB, {}); }, GuidB},
+        {"a link or the history menu", [&] { controller->asyncOpenMindMap("Local", GuidB, {}); }, GuidB},
+        {"Back", [&] { controller->navigateBackward(); }, GuidB},
+        {"New", [&] { controller->newDocument(); }, aNewMap},
+        {"Duplicate", [&] { controller->duplicateDocument(); }, aNewMap},
+        {"Import", [&] { controller->importDocumentWithContentsOfFile(handedOver); }, aNewMap},
+        {"a file of the store handed over", [&] { controller->openDocumentWithContentsOfFile(mapPath(GuidB)); }, GuidB},
+        {"Close", [&] { controller->closeDocument(); }, ""},
+    };
+    const struct {
+        const char* name;
+        SwitchChoice choice;
+        bool leaves;
+        bool saved;
+    } choices[] = {
+        {"cancelled", SwitchChoice::Stay, false, false},
+        {"tried again with room", SwitchChoice::TryAgain, true, true},
+        {"changes discarded", SwitchChoice::DiscardChanges, true, false},
+    };
+    const std::string stored = fileText(mapPath(GuidA));
+    const std::string edit = "Typed before leaving";
+    for (const auto& road : roads) {
+        for (const auto& choice : choices) {
+            const std::string what = std::string(road.name) + ", " + choice.name;
+            controller = std::make_unique<TwkDocumentController>(scheduler, host, services);
+            SetEditorInterfaceInstance({controller.get(), [](TwkDocumentController*) {}});
+            document = controller->makeSingletonDocument();
+            writeTestFile(mapPath(GuidA), stored);
+            for (const auto& map : std::vector(store->mindMaps()))
+                if (map->guid() != GuidA && map->guid() != GuidB) store->deleteMindMap(map.get());
+            controller->openStorage(local, GuidB, {});
+            controller->openStorage(local, GuidA, {});
+            document->mindMap()->setCustomTitle(edit);
+            document->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+            refuseMapFile();
+            const size_t maps = store->count();
+            const std::vector<std::string> back = idsOf(controller->backwardStack());
+            host.errors.clear();
+            // The user frees some space before answering: only trying again saves the edit.
+            CommitQuestions<SwitchChoice> questions({{choice.choice, true}}, [this] { freeSpace(); });
+
+            road.take();
+            freeSpace();
+            ASSERT_EQ(questions.requests.size(), 1u) << what;
+            EXPECT_EQ(questions.requests[0].messageText, "The map \u201C" + edit + "\u201D could not be saved.")
+                << what;
+            std::vector<std::string> buttons;
+            for (const AlertPanel::Button& button : questions.requests[0].buttons) buttons.push_back(button.title);
+            EXPECT_EQ(buttons, (std::vector<std::string>{"Try Again", "Cancel", "Discard Changes"})) << what;
+            EXPECT_TRUE(host.errors.empty()) << what << ": no alert besides the question";
+            EXPECT_EQ(fileText(mapPath(GuidA)).find(edit) != std::string::npos, choice.saved) << what;
+            if (!choice.leaves) {
+                EXPECT_EQ(openId(), GuidA) << what;
+                EXPECT_TRUE(document->isDocumentEdited()) << what;
+                EXPECT_EQ(store->count(), maps) << what;
+                EXPECT_EQ(idsOf(controller->backwardStack()), back) << what;
+            } else if (road.opens == aNewMap) {
+                EXPECT_EQ(store->count(), maps + 1) << what;
+                EXPECT_NE(openId(), GuidA) << what;
+                EXPECT_NE(openId(), "") << what;
+            } else {
+                EXPECT_EQ(openId(), road.opens) << what;
+            }
+            SetEditorInterfaceInstance(nullptr);
         }
     }
 }

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* WelcomeTitle = "Welcome";
+constexpr const char* UnnamedTitle = "Unnamed Map";
 constexpr const char* MapNotSaved = "The map \u201CWelcome\u201D could not be saved.";
 constexpr const char* DiskFull = "No space left on device.";
 
@@ -103,11 +104,19 @@ protected:
     // of the selected theme typed with that text.
     void startFillAndType(const std::string& text)
     {
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_NO_FATAL_FAILURE(fillAndType(text));
+    }
+    void start()
+    {
         application = std::make_unique<RunningApplication>(home, *bus);
         ASSERT_TRUE(application->waitForWindow(WelcomeTitle)) << application->log();
         ASSERT_TRUE(eventually([&] { return readStoreIndex(home).value_or(std::vector<StoredMap>{}).size() == 1; },
                                "the getting-started map in the store"));
         guid = readStoreIndex(home)->front().id;
+    }
+    void fillAndType(const std::string& text)
+    {
         ASSERT_TRUE(store->fill());
         ASSERT_TRUE(settings->fill());
         ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"Tab"}));
@@ -210,6 +219,39 @@ TEST_F(FullDiskSessionTest, QuittingWithoutSavingLosesTheEditAndSaysWhatElseWasN
     EXPECT_FALSE(holds(topics(), edit));
     EXPECT_TRUE(holds(topics(), WelcomeTitle)) << "the map saved before stays";
     EXPECT_EQ(readTestFile(home.defaultsFile()), settingsBefore);
+}
+
+// Another map does not take the place of one whose edit the full disk refuses until the user
+// chooses, as at quit: Cancel keeps the map with its edit; once there is room, Try Again writes
+// the edit and Back opens the map it goes to.
+TEST_F(FullDiskSessionTest, AnEditTheFullDiskRefusesKeepsItsMapOpenUntilThereIsRoom)
+{
+    const std::string elsewhere = "Elsewhere";
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+n"}));
+    ASSERT_TRUE(application->waitFor(ATSPI_ROLE_TEXT, "")) << "no text editing on the new theme";
+    ASSERT_TRUE(application->typeText(UnnamedTitle, elsewhere));
+    ASSERT_TRUE(application->pressKeys(UnnamedTitle, {"Return"}));
+    ASSERT_TRUE(application->pressKeys(elsewhere, {"alt+Left"}));
+    ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
+    const std::string edit = "Kept open";
+    ASSERT_NO_FATAL_FAILURE(fillAndType(edit));
+
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"alt+Left"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("Back"));
+    ASSERT_TRUE(answer("Cancel"));
+    EXPECT_TRUE(application->hasWindow(WelcomeTitle));
+    EXPECT_EQ(application->menuItemEnabled("Mind Map", "Back"), true);
+
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"alt+Left"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("Back, again"));
+    store->freeSpace();
+    settings->freeSpace();
+    ASSERT_TRUE(answer("Try Again"));
+    ASSERT_TRUE(application->waitForWindow(elsewhere)) << application->log();
+    EXPECT_TRUE(holds(topics(), edit));
+    ASSERT_TRUE(application->pressKeys(elsewhere, {"ctrl+q"}));
+    ASSERT_EQ(application->waitForExit(), 0) << application->log();
 }
 
 } // namespace
