@@ -70,6 +70,18 @@ int shapedPieceLength(const std::string& text, int start, int most)
     return end;
 }
 
+// Printable ASCII with a letter among it: a Latin text that one font of any fontset holds whole
+// once it holds every printable ASCII character.
+bool isAsciiWithLetter(const std::string& text)
+{
+    bool letter = false;
+    for (const char c : text) {
+        if (c < 0x20 || c > 0x7e) return false;
+        letter = letter || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    }
+    return letter;
+}
+
 gboolean isFontAttribute(PangoAttribute* attribute, gpointer)
 {
     return attribute->klass->type == PANGO_ATTR_FONT_DESC;
@@ -109,6 +121,8 @@ PangoLayoutMeasurer::PangoLayoutMeasurer()
 
 PangoLayoutMeasurer::~PangoLayoutMeasurer()
 {
+    for (auto& [font, item] : _asciiItems)
+        if (item) pango_item_free(item);
     if (_lastDescription) pango_font_description_free(_lastDescription);
     g_object_unref(_layout);
     g_object_unref(_context);
@@ -160,6 +174,11 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
     }
     oneFont = oneFont && (runs.empty() || !runs.front().attributes.font || covered == text.length());
 
+    if (oneFont) {
+        std::optional<Font> font;
+        if (!runs.empty() && runs.front().attributes.font) font = *runs.front().attributes.font;
+        if (const std::optional<Size> size = asciiLineSize(string, font)) return size;
+    }
     // Only fonts decide how the layout itemizes such a text: the rest of its attributes (lines,
     // colours) leave the logical extents alone.
     PangoAttrList* fonts = nullptr;
@@ -218,6 +237,7 @@ std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString&
 
 std::optional<Size> PangoLayoutMeasurer::oneLineSize(const std::string& text, const Font& font)
 {
+    if (const std::optional<Size> size = asciiLineSize(text, font)) return size;
     if (text.empty() || !isOneRomanLine(text)) return std::nullopt;
     // The layout's font over the context's is what a font attribute over the whole text gives.
     PangoAttrList* fonts = pango_attr_list_new();
@@ -253,6 +273,12 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
         return std::nullopt;
     }
 
+    return shapedItemsSize(string, items);
+}
+
+Size PangoLayoutMeasurer::shapedItemsSize(const std::string& string, GList* items)
+{
+    const int length = static_cast<int>(string.size());
     // The line's logical rectangle as the layout joins its runs' rectangles, in Pango units: wider
     // than an int holds once a line runs to a few million points, so kept in 64 bits.
     int64_t lineX = 0, lineY = 0, lineWidth = 0, lineHeight = 0;
@@ -285,4 +311,46 @@ std::optional<Size> PangoLayoutMeasurer::shapedLineSize(const std::string& strin
     pango_glyph_string_free(glyphs);
     g_list_free(items);
     return Size{double(lineWidth) / PANGO_SCALE, double(lineHeight) / PANGO_SCALE};
+}
+
+const PangoItem* PangoLayoutMeasurer::asciiItem(const std::optional<Font>& font)
+{
+    for (const auto& [known, item] : _asciiItems)
+        if (known == font) return item;
+    // Every printable character, letters among them: one item of one font on the Latin script,
+    // left to right, is what each text of them is itemized to.
+    std::string sample;
+    for (char c = 0x20; c <= 0x7e; ++c) sample += c;
+    PangoAttrList* fonts = nullptr;
+    if (font) {
+        fonts = pango_attr_list_new();
+        PangoAttribute* attribute = pango_attr_font_desc_new(description(*font));
+        attribute->start_index = 0;
+        attribute->end_index = static_cast<guint>(sample.size());
+        pango_attr_list_insert(fonts, attribute);
+    }
+    GList* items = pango_itemize_with_base_dir(_context, PANGO_DIRECTION_LTR, sample.data(), 0,
+                                               static_cast<int>(sample.size()), fonts, nullptr);
+    if (fonts) pango_attr_list_unref(fonts);
+    PangoItem* item = nullptr;
+    if (items && !items->next) {
+        auto* only = static_cast<PangoItem*>(items->data);
+        if (only->analysis.level == 0 && only->analysis.script == PANGO_SCRIPT_LATIN && only->analysis.font)
+            item = pango_item_copy(only);
+    }
+    g_list_free_full(items, [](gpointer entry) { pango_item_free(static_cast<PangoItem*>(entry)); });
+    _asciiItems.emplace_back(font, item);
+    return item;
+}
+
+std::optional<Size> PangoLayoutMeasurer::asciiLineSize(const std::string& text, const std::optional<Font>& font)
+{
+    if (!isAsciiWithLetter(text)) return std::nullopt;
+    const PangoItem* model = asciiItem(font);
+    if (!model) return std::nullopt;
+    PangoItem* item = pango_item_copy(const_cast<PangoItem*>(model));
+    item->offset = 0;
+    item->length = static_cast<int>(text.size());
+    item->num_chars = static_cast<int>(text.size());
+    return shapedItemsSize(text, g_list_prepend(nullptr, item));
 }

@@ -6,8 +6,12 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+typedef struct _GList GList;
 typedef struct _PangoAttrList PangoAttrList;
+typedef struct _PangoItem PangoItem;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoFontMap PangoFontMap;
@@ -39,6 +43,13 @@ private:
     // Itemizes the text against the fonts (nullptr: the context's) and joins its runs' rectangles;
     // nullopt where the layout would move a run off where shaping put it. Takes the list.
     std::optional<Size> shapedLineSize(const std::string& text, PangoAttrList* fonts);
+    // The runs' rectangles of the itemized text joined; frees the items.
+    static Size shapedItemsSize(const std::string& text, GList* items);
+    // The item every text of printable ASCII with a letter in it is itemized to in the font
+    // (none: the context's), or nullptr when some such text would be more than one item.
+    const PangoItem* asciiItem(const std::optional<Font>& font);
+    // The size of such a text, shaped as that item: what itemizing it would give, found without.
+    std::optional<Size> asciiLineSize(const std::string& text, const std::optional<Font>& font);
     const PangoFontDescription* description(const Font& font);
 
     PangoFontMap* _fontMap = nullptr;
@@ -46,4 +57,6 @@ private:
     PangoLayout* _layout = nullptr;
     std::optional<Font> _lastFont;
     PangoFontDescription* _lastDescription = nullptr;
+    // By font; topics use a few.
+    std::vector<std::pair<std::optional<Font>, PangoItem*>> _asciiItems;
 };

@@ -106,6 +106,11 @@ size_t PangoTextMeasurer::KeyHash::operator()(const AttributedKey& key) const
 
 size_t PangoTextMeasurer::KeyHash::operator()(const PlainKey& key) const
 {
+    return (*this)(PlainKeyView{key.text, key.font, key.wrapWidth});
+}
+
+size_t PangoTextMeasurer::KeyHash::operator()(const PlainKeyView& key) const
+{
     return std::hash<std::string>()(key.text) ^ (std::hash<double>()(key.font.pointSize()) * 31) ^
         (std::hash<double>()(key.wrapWidth) * 131);
 }
@@ -147,12 +152,12 @@ void PangoTextMeasurer::forgetSizes()
 
 Size PangoTextMeasurer::sizeForText(const std::string& text, const Font& font, double wrapWidth)
 {
-    PlainKey key{text, font, usableWrapWidth(wrapWidth)};
+    const PlainKeyView key{text, font, usableWrapWidth(wrapWidth)};
     const auto found = _plainSizes.find(key);
     if (found != _plainSizes.end()) return found->second;
     const Size size = layoutMeasurer().sizeForText(text, font, wrapWidth);
     makeRoomFor(1);
-    _plainSizes.emplace(std::move(key), size);
+    _plainSizes.emplace(PlainKey{text, font, key.wrapWidth}, size);
     return size;
 }
 
@@ -227,11 +232,11 @@ public:
 
     Size sizeForText(const std::string& text, const Font& font) override
     {
-        PlainKey key{text, font, 0};
+        const PlainKeyView key{text, font, 0};
         if (const auto known = _known.find(key); known != _known.end()) return known->second;
         if (const auto found = _found.find(key); found != _found.end()) return found->second;
         const Size size = _measurer.sizeForText(text, font, 0);
-        _found.emplace(std::move(key), size);
+        _found.emplace(PlainKey{text, font, 0}, size);
         return size;
     }
 
@@ -265,6 +270,7 @@ void PangoTextMeasurer::measureTextsAhead(size_t count, const std::function<void
     for (const auto& sizer : sizers) total += sizer->found().size();
     if (total > _capacity) return;
     makeRoomFor(total);
-    for (const auto& sizer : sizers)
-        for (auto& [key, size] : sizer->found()) _plainSizes.emplace(key, size);
+    // The sizers' entries are handed over as they are, neither copied nor made again.
+    _plainSizes.reserve(_plainSizes.size() + total);
+    for (const auto& sizer : sizers) _plainSizes.merge(sizer->found());
 }

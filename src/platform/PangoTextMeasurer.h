@@ -73,11 +73,29 @@ private:
         double wrapWidth = 0;
         friend bool operator==(const PlainKey&, const PlainKey&) = default;
     };
+    // A plain text looked up as it is: word wrap asks for many sizes it has, and copying each
+    // text and font into a key would cost more than finding the size.
+    struct PlainKeyView {
+        const std::string& text;
+        const Font& font;
+        double wrapWidth = 0;
+    };
     struct KeyHash {
+        using is_transparent = void;
         size_t operator()(const AttributedKey& key) const;
         size_t operator()(const PlainKey& key) const;
+        size_t operator()(const PlainKeyView& key) const;
     };
-    using PlainSizes = std::unordered_map<PlainKey, Size, KeyHash>;
+    struct PlainKeyEqual {
+        using is_transparent = void;
+        bool operator()(const PlainKey& a, const PlainKey& b) const { return a == b; }
+        bool operator()(const PlainKeyView& a, const PlainKey& b) const
+        {
+            return a.text == b.text && a.font == b.font && a.wrapWidth == b.wrapWidth;
+        }
+        bool operator()(const PlainKey& a, const PlainKeyView& b) const { return (*this)(b, a); }
+    };
+    using PlainSizes = std::unordered_map<PlainKey, Size, KeyHash, PlainKeyEqual>;
     class AheadSizer;
     static AttributedKey keyFor(const AttributedString& text, double wrapWidth);
     void makeRoomFor(size_t count);
