@@ -67,6 +67,7 @@ TEST(DialogOwnerTest, ADialogIsTransientForAndStackedAboveTheWindowThatAskedForI
     initGtkForTests();
     WindowManager windowManager;
     ASSERT_EQ("", windowManager.failure());
+    ASSERT_TRUE(windowManagerReady());
     // As in the program, only the main window is the application's; the other stands for the
     // preferences or the style editor, a window of its own.
     Glib::RefPtr<Gtk::Application> application =

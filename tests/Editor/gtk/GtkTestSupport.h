@@ -46,6 +46,43 @@ inline bool runMainLoopUntil(const std::function<bool()>& condition,
     return met;
 }
 
+// (Declared here: GDK's X11 header brings Xlib's macros and names, which clash with gtkmm's and ours.)
+extern "C" gboolean gdk_x11_screen_supports_net_wm_hint(GdkScreen* screen, GdkAtom property);
+
+// Until the window manager that runs on the display takes over the windows this process shows,
+// and GTK here knows of it. The window manager announces itself before it takes over windows
+// being shown, and one shown in between stays without its frame, so a probe is shown again until
+// the window manager frames it. GDK looks for a window manager again at most every fifteen
+// seconds after it last found none: a test that asks about focus or stacking waits for that too.
+inline bool windowManagerReady()
+{
+    Gtk::Window probe;
+    probe.set_default_size(20, 20);
+    const auto framed = [&probe] {
+        Glib::RefPtr<Gdk::Window> window = probe.get_window();
+        if (!window || !probe.get_mapped()) return false;
+        Gdk::Rectangle frame;
+        window->get_frame_extents(frame);
+        return frame.get_width() > window->get_width() || frame.get_height() > window->get_height();
+    };
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool taken = false;
+    while (!taken && std::chrono::steady_clock::now() < end) {
+        probe.show();
+        taken = runMainLoopUntil(framed, std::chrono::seconds(1));
+        probe.hide();
+        drainGtkEvents();
+    }
+    return taken &&
+        runMainLoopUntil(
+               [] {
+                   return gdk_x11_screen_supports_net_wm_hint(
+                              gdk_screen_get_default(), gdk_atom_intern_static_string("_NET_CLIENT_LIST_STACKING")) !=
+                       FALSE;
+               },
+               std::chrono::seconds(30));
+}
+
 // Hands an input event to the widget, as GTK's own dispatch would. GTK drops an input event whose
 // window is not viewable without a word, and a window can lag behind its widget: a popover shown
 // again maps its contents at once with their old sizes, but the toplevel shows the popover's

@@ -140,6 +140,7 @@ TEST(ImagePreviewWindowTest, APreviewClosesWhenTheUserTurnsToAnotherWindow)
     Gtk::Main::init_gtkmm_internals();
     WindowManager windowManager;
     ASSERT_EQ("", windowManager.failure());
+    ASSERT_TRUE(windowManagerReady());
     TempDir dir;
     ImagePreviewWindows previews;
     const auto until = [](const std::function<bool()>& condition) {
