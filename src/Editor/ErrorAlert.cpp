@@ -3,6 +3,9 @@
 #include "platform/Localizer.h"
 
 #include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 namespace ErrorAlert {
 
@@ -47,6 +50,21 @@ Error commitFailure(const Error& cause, Kept kept, const std::string& mapTitle)
     appendParagraph(reason, localized(kept == Kept::EditsStayOpen ? CommitKeptOpenKey : CommitKeptSavedKey));
     failure.failureReason = reason;
     return failure;
+}
+
+Error failure(const std::string& what, const Error& cause, const std::string& skip)
+{
+    Error failure = cause;
+    if (failure.isEmpty()) failure = MakeAppError(0);
+    failure.localizedDescription = what;
+    failure.failureReason = plainCause(cause, skip.empty() ? what : skip);
+    return failure;
+}
+
+Error importFailure(const Error& cause, const std::string& path)
+{
+    if (cause.domain != PosixErrorDomain || cause.code <= 0) return cause;
+    return failure(localizedFormat(ImportFileErrorKey, {fs::path(path).filename().string()}), cause);
 }
 
 Error openFailure(const Error& cause)

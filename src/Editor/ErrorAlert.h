@@ -15,6 +15,7 @@ inline constexpr const char* CommitKeptOpenKey = "map_commit_error_kept_open";
 inline constexpr const char* CommitKeptSavedKey = "map_commit_error_kept_saved";
 inline constexpr const char* OpenErrorKey = "map_open_error";
 inline constexpr const char* OpenKeptKey = "map_open_error_kept";
+inline constexpr const char* ImportFileErrorKey = "map_import_file_error";
 
 enum class Kept { EditsStayOpen, LastSavedCopyOnly };
 
@@ -31,6 +32,14 @@ Error commitFailure(const Error& cause, Kept kept, const std::string& mapTitle =
 // space left on device."), any other as its description and reason, in paragraphs; the texts in
 // skip are left out.
 std::string plainCause(const Error& cause, const std::string& skip = {});
+
+// A command that could not be done, as the user reads it: what, and the cause as plainCause()
+// says it (skip left out).
+Error failure(const std::string& what, const Error& cause, const std::string& skip = {});
+
+// An import that failed: a failure of the file system names the file the user chose, never the
+// one the store was writing; any other error says itself.
+Error importFailure(const Error& cause, const std::string& path);
 
 // A map that could not be opened, as the user reads it. An error of the application's own says
 // so already; one of the layers below (a file that does not read, a document that does not

@@ -433,7 +433,9 @@ void TwkDocumentController::newDocument()
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store || !commitEditorBeforeLeaving()) return;
-    if (MindMapInfoItem* item = store->addMindMapInFolder(nullptr)) openLocalMindMapOnGuid(item->guid());
+    Error error;
+    if (MindMapInfoItem* item = store->addMindMapInFolder(nullptr, &error)) openLocalMindMapOnGuid(item->guid());
+    else presentError(ErrorAlert::failure(localized(NewMapErrorKey), error));
 }
 
 void TwkDocumentController::importDocument()
@@ -449,7 +451,8 @@ void TwkDocumentController::importDocument()
     if (paths.empty() || !commitEditorBeforeLeaving()) return;
     for (const std::string& path : paths) {
         Error error;
-        if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
+        if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty())
+            presentError(ErrorAlert::importFailure(error, path));
     }
 }
 
@@ -463,7 +466,7 @@ void TwkDocumentController::importPdf()
     if (paths.size() != 1) return;
     Error error;
     if (!importDocumentWithContentsOfFile(paths.front(), &error)) {
-        if (!error.isEmpty()) presentError(error);
+        if (!error.isEmpty()) presentError(ErrorAlert::importFailure(error, paths.front()));
         return;
     }
     _host.verifySingletonDocumentVisible();

@@ -76,6 +76,7 @@ public:
     static constexpr const char* QuitCommitConsequenceKey = "quit_commit_error_consequence";
     static constexpr const char* QuitCommitTryAgainKey = "quit_commit_try_again";
     static constexpr const char* QuitWithoutSavingKey = "quit_commit_quit_without_saving";
+    static constexpr const char* NewMapErrorKey = "map_new_error";
     static constexpr const char* SwitchCommitConsequenceKey = "switch_commit_error_consequence";
     static constexpr const char* DiscardChangesKey = "switch_commit_discard_changes";
     static constexpr const char* QuitWriteErrorKey = "quit_write_error";

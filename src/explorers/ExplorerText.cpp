@@ -40,3 +40,8 @@ void presentExplorerError(const Error& error)
 {
     AlertPanel::shared().runModal(ErrorAlert::request(error));
 }
+
+void presentExplorerFailure(const std::string& what, const Error& cause)
+{
+    presentExplorerError(ErrorAlert::failure(what, cause));
+}

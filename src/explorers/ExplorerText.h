@@ -14,3 +14,6 @@ std::string objectPlaceholders(const std::string& format);
 
 // Shows an error of an explorer command as an alert.
 void presentExplorerError(const Error& error);
+// Shows an alert saying what could not be done and why, a failure of the file system in the
+// system's words: the files the store keeps are named by ids the user never sees.
+void presentExplorerFailure(const std::string& what, const Error& cause);

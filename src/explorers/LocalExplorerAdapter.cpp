@@ -2,6 +2,7 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/TwkDocumentController.h"
+#include "explorers/ExplorerText.h"
 #include "platform/DateFormatter.h"
 #include "platform/FileUtils.h"
 #include "platform/Image.h"
@@ -31,6 +32,16 @@ MindMap* openMindMapOf(const MindMapInfoItem& item)
 }
 
 } // namespace
+
+bool changeFolderTree(MindMapStore& store, const std::function<bool(Error*)>& change, Error* error)
+{
+    store.beginUpdate();
+    const bool changed = change(error);
+    Error indexError;
+    const bool written = store.endUpdate(&indexError);
+    if (changed && !written && error) *error = indexError;
+    return changed && written;
+}
 
 LocalExplorerAdapter::LocalExplorerAdapter(Scheduler& scheduler, bool isExplorer, bool displayFilesGrayed)
     : _scheduler(scheduler),
@@ -201,15 +212,35 @@ void LocalExplorerAdapter::cellEndEdit(MindMapStoreItem* item, const std::string
 {
     if (_cancelEdit > 0 || (_outlineView && _outlineView->isReloadingData())) return;
     if (!item || text == item->title()) return;
+    const std::string failure = localizedFormat(RenameErrorKey, {item->singleLineTitle()});
+    Error error;
     if (auto* map = dynamic_cast<MindMapInfoItem*>(item)) {
-        map->setCustomTitle(text);
+        if (!map->setCustomTitle(text, &error)) presentFailureLater(failure, error);
         return;
     }
+    MindMapStore* store = MindMapStore::existingInstance();
+    if (!store) return;
     // The store reports the new title and the rows are rebuilt: the selection stays where it was.
     std::set<int64_t> selected;
     if (_outlineView) selected = _outlineView->selectedRows();
-    item->setTitle(text);
+    const std::string old = item->title();
+    if (!changeFolderTree(
+            *store,
+            [&](Error*) {
+                item->setTitle(text);
+                return true;
+            },
+            &error)) {
+        item->setTitle(old);
+        presentFailureLater(failure, error);
+    }
     if (_outlineView) _outlineView->selectRowIndexes(selected);
+}
+
+void LocalExplorerAdapter::presentFailureLater(const std::string& what, const Error& cause)
+{
+    _failureAlert = _scheduler.performAfterDelay(
+        0.0, [what, cause] { presentExplorerFailure(what, cause); }, CommonRunLoopModes);
 }
 
 std::optional<std::string> LocalExplorerAdapter::writeItems(const std::vector<MindMapStoreItem*>& items)
@@ -264,8 +295,21 @@ bool LocalExplorerAdapter::acceptDrop(const std::string& payload, MindMapStoreIt
     const DropTarget target = validateDrop(item, childIndex, true);
     if (target.operation != DragOperationMove) return false;
     std::shared_ptr<MindMapStoreItem> keep = dragged->shared_from_this();
-    dragged->moveToParent(target.folder, target.index);
-    if (_outlineView) _outlineView->expandItem(target.folder);
     _dragItem.reset();
+    MindMapStoreFolder* from = dragged->parent();
+    const int64_t at = dragged->indexInParent();
+    Error error;
+    if (!changeFolderTree(
+            *store,
+            [&](Error*) {
+                dragged->moveToParent(target.folder, target.index);
+                return true;
+            },
+            &error)) {
+        dragged->moveToParent(from, at);
+        presentFailureLater(localizedFormat(MoveErrorKey, {dragged->singleLineTitle()}), error);
+        return false;
+    }
+    if (_outlineView) _outlineView->expandItem(target.folder);
     return true;
 }

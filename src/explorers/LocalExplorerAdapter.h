@@ -5,13 +5,21 @@
 #include "platform/Scheduler.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+class Error;
+class MindMapStore;
 class MindMapStoreFolder;
 class MindMapStoreItem;
 class MindMapStoreRefFolder;
+
+// Makes a change of the store's folder tree, with whatever the change writes itself, and writes
+// the folder index once it is made: false, with why, when either could not be written. The caller
+// undoes what was made, so that the side bar shows what the disk holds.
+bool changeFolderTree(MindMapStore& store, const std::function<bool(Error*)>& change, Error* error);
 
 // The rows of the local store explorer: the store's folder tree, or the search results while the
 // user searches; what each row shows; renaming in place; dragging items to rearrange the tree; and
@@ -21,6 +29,8 @@ public:
     // The drag type of store items; the dragged value is the item's GUID.
     static constexpr const char* DragType = "com.orrinworks.tarnWick.LocalExplorerDataType";
     static constexpr const char* SearchResultsTitleKey = "map_list_search_results";
+    static constexpr const char* RenameErrorKey = "explorer_rename_error";
+    static constexpr const char* MoveErrorKey = "explorer_move_error";
     // Cell kinds, each with its own look.
     static constexpr const char* MapCellIdentifier = "LocalAdapterMapView";
     static constexpr const char* ThumbnailMapCellIdentifier = "LocalAdapterTNMapView";
@@ -84,7 +94,8 @@ public:
     // The picture of a map row, painted and cached when missing; the default icon without thumbnails.
     std::shared_ptr<const Image> thumbnail(MindMapStoreItem* item) const;
 
-    // The in-place edit of the item's title ended with this text.
+    // The in-place edit of the item's title ended with this text. A title the disk refuses stays
+    // as it was, and the user is told a moment later, outside the widget's signal.
     void cellEndEdit(MindMapStoreItem* item, const std::string& text);
 
     // ---- Dragging ----
@@ -100,12 +111,14 @@ public:
         int64_t index = -1;
     };
     DropTarget validateDrop(MindMapStoreItem* item, int64_t childIndex, bool fromThisOutline) const;
-    // The dragged item named by the payload (it must be the one this outline dragged).
+    // The dragged item named by the payload (it must be the one this outline dragged). A move the
+    // disk refuses is undone and refused, and said as a refused title is.
     bool acceptDrop(const std::string& payload, MindMapStoreItem* item, int64_t childIndex);
 
 private:
     void resetBlockingChange();
     void reloadKeepingSelection();
+    void presentFailureLater(const std::string& what, const Error& cause);
 
     Scheduler& _scheduler;
     MindMapOutlineView* _outlineView = nullptr;
@@ -118,4 +131,5 @@ private:
     int64_t _cancelEdit = 0;
     std::weak_ptr<MindMapStoreItem> _dragItem;
     ScheduledCall _blockingReset;
+    ScheduledCall _failureAlert;
 };

@@ -2,9 +2,11 @@
 
 #include "Editor/CommandRouter.h"
 #include "Editor/EditorDocument.h"
+#include "Editor/ErrorAlert.h"
 #include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarSegment.h"
 #include "Editor/ToolbarSegmentMenu.h"
+#include "Editor/TwkDocumentController.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/ExplorerText.h"
 #include "platform/AlertPanel.h"
@@ -361,11 +363,27 @@ void LocalMindMapExplorer::openMap(MindMapInfoItem* map)
     if (map && editor) editor->openStorage(provider(), map->guid(), {});
 }
 
+MindMapInfoItem* LocalMindMapExplorer::makeMap(const std::function<MindMapInfoItem*(Error*)>& make, Error* error)
+{
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    if (!store) return nullptr;
+    MindMapInfoItem* map = nullptr;
+    if (changeFolderTree(
+            *store, [&](Error* cause) { return (map = make(cause)) != nullptr; }, error))
+        return map;
+    if (map) store->deleteMindMap(map);
+    return nullptr;
+}
+
 void LocalMindMapExplorer::newDocument()
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return;
-    openMap(store->addMindMapInFolder(getSelectedFolder()));
+    Error error;
+    if (MindMapInfoItem* map =
+            makeMap([&](Error* cause) { return store->addMindMapInFolder(getSelectedFolder(), cause); }, &error))
+        openMap(map);
+    else presentExplorerFailure(localized(TwkDocumentController::NewMapErrorKey), error);
 }
 
 void LocalMindMapExplorer::addFolder()
@@ -373,8 +391,19 @@ void LocalMindMapExplorer::addFolder()
     cancelSearchFilter();
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return;
-    MindMapStoreFolder* folder = store->addNewFolder(getSelectedFolder(), localized(DefaultFolderNameKey));
-    if (!folder) return;
+    MindMapStoreFolder* folder = nullptr;
+    Error error;
+    if (!changeFolderTree(
+            *store,
+            [&](Error*) {
+                folder = store->addNewFolder(getSelectedFolder(), localized(DefaultFolderNameKey));
+                return folder != nullptr;
+            },
+            &error)) {
+        if (folder) store->deleteFolder(folder);
+        presentExplorerFailure(localized(NewFolderErrorKey), error);
+        return;
+    }
     std::vector<MindMapStoreFolder*> folders;
     for (MindMapStoreFolder* each = folder; each && each != store->rootFolder(); each = each->parent())
         folders.push_back(each);
@@ -402,12 +431,14 @@ void LocalMindMapExplorer::importPdf()
     const std::vector<std::string> paths = FileChooser::shared().runOpenPanel(options);
     if (paths.size() != 1) return;
     Error error;
-    MindMapInfoItem* map = MindMapImporter::importMindMapFromFile(paths.front(), getSelectedFolder(), &error);
-    if (map) {
+    if (MindMapInfoItem* map = makeMap(
+            [&](Error* cause) {
+                return MindMapImporter::importMindMapFromFile(paths.front(), getSelectedFolder(), cause);
+            },
+            &error))
         openMap(map);
-        return;
-    }
-    if (!error.isEmpty()) presentExplorerError(error);
+    // An answer of cancel (the import would overwrite a map) leaves nothing to say.
+    else if (!error.isEmpty()) presentExplorerError(ErrorAlert::importFailure(error, paths.front()));
 }
 
 void LocalMindMapExplorer::rename()
@@ -422,10 +453,11 @@ void LocalMindMapExplorer::duplicate()
     MindMapStore* store = MindMapStore::existingInstance();
     if (!map || !store) return;
     if (EditorInterface* editor = EditorInterfaceInstance()) editor->commitEditor();
+    const std::string failure = localizedFormat(DuplicateErrorKey, {map->singleLineTitle()});
     Error error;
-    MindMapInfoItem* copy = store->duplicateMindMap(map, &error);
-    if (copy) openMap(copy);
-    else if (!error.isEmpty()) presentExplorerError(error);
+    if (MindMapInfoItem* copy = makeMap([&](Error* cause) { return store->duplicateMindMap(map, cause); }, &error))
+        openMap(copy);
+    else presentExplorerFailure(failure, error);
 }
 
 void LocalMindMapExplorer::deleteItem()
@@ -450,7 +482,7 @@ void LocalMindMapExplorer::deleteMindMap(MindMapInfoItem* mindMap)
     if (!mindMap || !store) return;
     if (!store->isRecyclerFolder(mindMap->parent())) {
         // Nothing is lost: the map waits in the recycle bin.
-        mindMap->setParent(store->assureRecycleBin());
+        moveIntoRecycleBin(mindMap, [&] { mindMap->setParent(store->assureRecycleBin()); });
         return;
     }
     AlertPanel::Request request;
@@ -472,7 +504,7 @@ void LocalMindMapExplorer::deleteFolder(MindMapStoreFolder* folder)
     MindMapStore* store = MindMapStore::existingInstance();
     if (!folder || !store || folder->folderKind() == MindMapStoreFolder::RootFolder) return;
     if (!store->isRecyclerFolder(folder)) {
-        store->moveFolderToRecycleBin(folder);
+        moveIntoRecycleBin(folder, [&] { store->moveFolderToRecycleBin(folder); });
         return;
     }
     std::vector<MindMapInfoItem*> maps;
@@ -495,7 +527,39 @@ void LocalMindMapExplorer::deleteFolder(MindMapStoreFolder* folder)
         folder->getContainedMaps(maps);
     }
     closeMapIfAmong(maps);
-    store->deleteFolder(folder);
+    // What was deleted cannot be put back; the folders the disk still lists would show again at
+    // the next start.
+    const std::string failure = folder == store->recycleBin()
+        ? localized(EmptyBinErrorKey)
+        : localizedFormat(DeleteErrorKey, {folder->singleLineTitle()});
+    Error error;
+    if (!changeFolderTree(
+            *store,
+            [&](Error*) {
+                store->deleteFolder(folder);
+                return true;
+            },
+            &error))
+        presentExplorerFailure(failure, error);
+}
+
+void LocalMindMapExplorer::moveIntoRecycleBin(MindMapStoreItem* item, const std::function<void()>& move)
+{
+    MindMapStore* store = MindMapStore::existingInstance();
+    MindMapStoreFolder* from = item->parent();
+    const int64_t at = item->indexInParent();
+    std::shared_ptr<MindMapStoreItem> keep = item->shared_from_this();
+    Error error;
+    if (changeFolderTree(
+            *store,
+            [&](Error*) {
+                move();
+                return true;
+            },
+            &error))
+        return;
+    item->moveToParent(from, at);
+    presentExplorerFailure(localizedFormat(LocalExplorerAdapter::MoveErrorKey, {item->singleLineTitle()}), error);
 }
 
 void LocalMindMapExplorer::emptyRecycleBin()

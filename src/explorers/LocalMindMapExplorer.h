@@ -8,11 +8,13 @@
 #include "platform/NotificationCenter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class Error;
 class MindMapInfoItem;
 class MindMapStoreFolder;
 class MindMapStoreItem;
@@ -29,6 +31,10 @@ public:
     static constexpr const char* DefaultFolderNameKey = "map_list_default_folder_name";
     static constexpr const char* NoAdditionalCloudsKey = "no_additional_clouds_enabled_message";
     static constexpr const char* CopyToCloudFormatKey = "explorer_copy_to_cloud_caption_fmt";
+    static constexpr const char* NewFolderErrorKey = "explorer_new_folder_error";
+    static constexpr const char* DuplicateErrorKey = "explorer_duplicate_error";
+    static constexpr const char* DeleteErrorKey = "explorer_delete_error";
+    static constexpr const char* EmptyBinErrorKey = "explorer_empty_bin_error";
 
     LocalMindMapExplorer(int32_t explorerMode, Scheduler& scheduler);
     ~LocalMindMapExplorer() override;
@@ -110,6 +116,11 @@ private:
     // Switches the editor to no map when the open map is one of these.
     void closeMapIfAmong(const std::vector<MindMapInfoItem*>& maps);
     void openMap(MindMapInfoItem* map);
+    // The map made, with the folder index written; nothing, with why, when either failed (what
+    // was made is deleted again).
+    MindMapInfoItem* makeMap(const std::function<MindMapInfoItem*(Error*)>& make, Error* error);
+    // A move the disk refuses is undone and said.
+    void moveIntoRecycleBin(MindMapStoreItem* item, const std::function<void()>& move);
 
     LocalExplorerAdapter _adapter;
     MindMapOutlineView _outlineView;

@@ -251,21 +251,21 @@ bool MindMapInfoItem::synchronize()
     return synchronizeWithFileData(*data);
 }
 
-void MindMapInfoItem::setCustomTitle(const std::string& title)
+bool MindMapInfoItem::setCustomTitle(const std::string& title, Error* error)
 {
-    if (title == this->title()) return;
+    if (title == this->title()) return true;
     EditorInterface* editor = EditorInterfaceInstance();
     MindMapStorage* storage = editor->currentStorage();
     if (storage && storage->isLocalMindMap() && asciiCaseInsensitiveEqual(storage->guid(), guid())) {
         editor->setCustomMindMapTitle(title);
-        return;
+        return true;
     }
-    std::optional<MindMapData> data = getMindMapData();
-    if (!data) return;
+    std::optional<MindMapData> data = getMindMapData(error);
+    if (!data) return false;
     MindMap mindMap(CustomImageStore::localImageStore());
-    if (!mindMap.readFromData(*data, guid(), NativeFormat)) return;
+    if (!mindMap.readFromData(*data, guid(), NativeFormat, error)) return false;
     mindMap.setCustomTitle(title);
-    commitMindMap(&mindMap);
+    return commitMindMap(&mindMap, error);
 }
 
 void MindMapInfoItem::deleteAssociatedFiles()

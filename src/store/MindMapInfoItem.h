@@ -78,8 +78,9 @@ public:
     bool synchronizeWithFileData(const MindMapData& data, DocumentReading reading = DocumentReading::Whole);
     // synchronizeWithFileData() with the file's own bytes; false when it cannot be read.
     bool synchronize();
-    // The map's own title, through the editor when the map is open there.
-    void setCustomTitle(const std::string& title);
+    // The map's own title, through the editor when the map is open there; false, with why, when
+    // the map's file could not be read or written.
+    bool setCustomTitle(const std::string& title, Error* error = nullptr);
 
     std::string mindMapFilePath() const;
     std::string mindMapFileUrl() const;

@@ -381,13 +381,13 @@ MindMapInfoItem* MindMapStore::createMindMapInfoItemAndAssignGuid(MindMapStoreFo
     return addMindMapItem(unusedMindMapFileName(), folder, true);
 }
 
-MindMapInfoItem* MindMapStore::addMindMapInFolder(MindMapStoreFolder* folder)
+MindMapInfoItem* MindMapStore::addMindMapInFolder(MindMapStoreFolder* folder, Error* error)
 {
     UpdateBracket bracket(this);
     MindMapInfoItem* item = createMindMapInfoItemAndAssignGuid(folder);
     if (!item) return nullptr;
     item->parent()->moveChild(item, 0);
-    if (!item->saveDefaultData()) {
+    if (!item->saveDefaultData(error)) {
         deleteMindMap(item);
         return nullptr;
     }
@@ -413,7 +413,7 @@ MindMapInfoItem* MindMapStore::duplicateMindMap(MindMapInfoItem* mindMap, Error*
     }
     if (!ok) {
         deleteMindMap(copy);
-        if (!failure.isEmpty()) commandPromptsInstance().presentError(failure);
+        if (!error && !failure.isEmpty()) commandPromptsInstance().presentError(failure);
         setError(error, failure);
         return nullptr;
     }
@@ -879,20 +879,22 @@ void MindMapStore::beginUpdate()
     }
 }
 
-void MindMapStore::endUpdate()
+bool MindMapStore::endUpdate(Error* error)
 {
-    if (_lockCount <= 0) return;
-    if (--_lockCount > 0) return;
+    if (_lockCount <= 0) return true;
+    if (--_lockCount > 0) return true;
+    bool written = true;
     if (_lockedTreeChanges) {
         _lockedTreeChanges = false;
         // While starting, the index just read must survive, even when it could not be understood.
         if (_holdingWrites) _heldTreeChanges = true;
-        else if (!_starting) saveFolderIndexFile();
+        else if (!_starting) written = saveFolderIndexFile(error);
     }
     if (_lockedChanges) {
         _lockedChanges = false;
         mindMapStoreChanged();
     }
+    return written;
 }
 
 void MindMapStore::mindMapStoreChanged()

@@ -114,7 +114,8 @@ public:
     // not touched; the caller fills title, SHA-1 and image flag (or synchronises).
     MindMapInfoItem* addMindMapItem(const std::string& mindMapFile, MindMapStoreFolder* folder, bool atFront);
     // A new empty map titled "New Mind Map" at the top of the folder (the root for nullptr).
-    MindMapInfoItem* addMindMapInFolder(MindMapStoreFolder* folder);
+    MindMapInfoItem* addMindMapInFolder(MindMapStoreFolder* folder, Error* error = nullptr);
+    // A caller that takes the error says it; without one the failure is presented here.
     MindMapInfoItem* duplicateMindMap(MindMapInfoItem* mindMap, Error* error = nullptr);
     // Native XML, a native container, the older format, OPML or FreeMind, as a new map in the
     // root; nullptr (and no map left behind), with the reader's error, when the data reads as
@@ -170,8 +171,8 @@ public:
 
     void beginUpdate();
     // The outermost end posts MindMapStoreChangedNotification when anything changed inside, and
-    // writes the folder index when the tree changed.
-    void endUpdate();
+    // writes the folder index when the tree changed: false, with why, when that write failed.
+    bool endUpdate(Error* error = nullptr);
     // Posts at once outside a bracket, else marks the bracket changed.
     void mindMapStoreChanged();
     // As mindMapStoreChanged(), and the folder index is written when the bracket closes.

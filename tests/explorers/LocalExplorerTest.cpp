@@ -2,6 +2,7 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/SegmentedControlItem.h"
+#include "formats/PdfTestSupport.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
@@ -9,7 +10,11 @@
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
 #include "support/PixelProbe.h"
+#include "support/ScopedFileSizeLimit.h"
+#include "support/ScriptedFileChooser.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 using namespace explorertest;
@@ -305,6 +310,65 @@ TEST_F(LocalExplorerTest, DuplicatingCommitsAndOpensTheCopyBesideTheMap)
     EXPECT_NE(storage->id(), GuidBeta);
     EXPECT_EQ(map(storage->id())->parent(), work);
     EXPECT_EQ(map(storage->id())->indexInParent(), map(GuidBeta)->indexInParent() + 1);
+}
+
+// Every command of the side bar that the disk refuses to write says what failed and why, in the
+// system's words and never by the store's file names, and leaves the store as the disk holds it.
+TEST_F(LocalExplorerTest, EveryCommandTheDiskRefusesIsSaidAndChangesNothing)
+{
+    const pdftest::Bytes pdf = pdftest::cairoPdf(1, nullptr);
+    const std::string report = dataHome() + "/Report.pdf";
+    writeTestFile(report, std::string(pdf.begin(), pdf.end()));
+    ScriptedFileChooser chooser;
+    chooser.openAnswer = {report};
+    makeExplorer();
+    store->addNewFolder(store->assureRecycleBin(), "Old");
+    const auto tree = store->getFolderIndexData(false);
+    const struct {
+        const char* name;
+        std::function<void()> command;
+        std::string said;
+        // What was deleted for good stays deleted.
+        bool treeKept = true;
+    } cases[] = {
+        {"New", [&] { explorer->newDocument(); }, "The new mind map could not be made."},
+        {"New from the menu", [&] { controller->newDocument(); }, "The new mind map could not be made."},
+        {"New Folder", [&] { explorer->addFolder(); }, "The new folder could not be made."},
+        {"Duplicate", [&] { explorer->duplicate(); }, "\u201CAlpha\u201D could not be duplicated."},
+        {"PDF import", [&] { explorer->importPdf(); }, "\u201CReport.pdf\u201D could not be imported."},
+        {"Rename a map", [&] { explorer->adapter().cellEndEdit(map(GuidDelta), "Dates"); },
+         "\u201CDelta\u201D could not be renamed."},
+        {"Rename a folder", [&] { explorer->adapter().cellEndEdit(work, "Job"); },
+         "\u201CWork\u201D could not be renamed."},
+        {"Drop into a folder",
+         [&] {
+             explorer->adapter().writeItems({map(GuidAlpha)});
+             EXPECT_FALSE(explorer->adapter().acceptDrop(GuidAlpha, work, -1));
+         },
+         "\u201CAlpha\u201D could not be moved."},
+        {"Delete", [&] { explorer->deleteMindMap(map(GuidAlpha)); }, "\u201CAlpha\u201D could not be moved."},
+        {"Empty the recycle bin", [&] { explorer->emptyRecycleBin(); }, "The recycle bin could not be emptied.", false},
+    };
+    for (const auto& c : cases) {
+        click(map(GuidAlpha));
+        alerts.requests.clear();
+        host.errors.clear();
+        {
+            // Every write fails as on a full disk.
+            ScopedFileSizeLimit full(0);
+            c.command();
+            scheduler.runPending();
+        }
+        std::vector<std::string> said;
+        for (const AlertPanel::Request& request : alerts.requests)
+            said.push_back(request.messageText + " " + request.informativeText);
+        for (const Error& error : host.errors) said.push_back(error.localizedDescription + " " + error.failureReason);
+        EXPECT_EQ(said, std::vector<std::string>{c.said + " " + std::strerror(EFBIG) + "."}) << c.name;
+        EXPECT_EQ(store->count(), 4u) << c.name;
+        EXPECT_EQ(map(GuidDelta)->title(), "Delta") << c.name;
+        EXPECT_EQ(store->getFolderIndexData(false) == tree, c.treeKept) << c.name;
+        EXPECT_EQ(openId(), GuidAlpha) << c.name;
+    }
 }
 
 TEST_F(LocalExplorerTest, BrowserPicksFollowTheMode)

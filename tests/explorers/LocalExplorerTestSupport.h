@@ -27,7 +27,11 @@ const std::string GuidBeta = "B2B2B2B2B2B2B2B2B2B2B2B2";
 const std::string GuidGamma = "C3C3C3C3C3C3C3C3C3C3C3C3";
 const std::string GuidDelta = "D4D4D4D4D4D4D4D4D4D4D4D4";
 
-class NullHost : public DocumentControllerHost {};
+class NullHost : public DocumentControllerHost {
+public:
+    void presentError(const Error& error) override { errors.push_back(error); }
+    std::vector<Error> errors;
+};
 
 class LocalExplorerTest : public StoreTest {
 protected:
