@@ -43,6 +43,13 @@ bool changeFolderTree(MindMapStore& store, const std::function<bool(Error*)>& ch
     return changed && written;
 }
 
+bool leaveOpenMap()
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    if (auto* controller = dynamic_cast<TwkDocumentController*>(editor)) return controller->commitEditorBeforeLeaving();
+    return editor->commitEditor();
+}
+
 LocalExplorerAdapter::LocalExplorerAdapter(Scheduler& scheduler, bool isExplorer, bool displayFilesGrayed)
     : _scheduler(scheduler),
       _searchResults(MindMapStoreRefFolder::create(localized(SearchResultsTitleKey))),

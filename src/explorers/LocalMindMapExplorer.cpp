@@ -378,7 +378,8 @@ MindMapInfoItem* LocalMindMapExplorer::makeMap(const std::function<MindMapInfoIt
 void LocalMindMapExplorer::newDocument()
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
-    if (!store) return;
+    // Nothing is made for a map that would not open.
+    if (!store || !leaveOpenMap()) return;
     Error error;
     if (MindMapInfoItem* map =
             makeMap([&](Error* cause) { return store->addMindMapInFolder(getSelectedFolder(), cause); }, &error))
@@ -429,7 +430,7 @@ void LocalMindMapExplorer::importPdf()
     options.title = localized("action_import_pdf_bookmarks");
     options.allowedTypes = {"pdf"};
     const std::vector<std::string> paths = FileChooser::shared().runOpenPanel(options);
-    if (paths.size() != 1) return;
+    if (paths.size() != 1 || !leaveOpenMap()) return;
     Error error;
     if (MindMapInfoItem* map = makeMap(
             [&](Error* cause) {
@@ -452,7 +453,11 @@ void LocalMindMapExplorer::duplicate()
     auto* map = dynamic_cast<MindMapInfoItem*>(selectedItem());
     MindMapStore* store = MindMapStore::existingInstance();
     if (!map || !store) return;
-    if (EditorInterface* editor = EditorInterfaceInstance()) editor->commitEditor();
+    // The copy takes the open map's place; the open map's edit is in the copy when it is the map.
+    const std::string guid = map->guid();
+    if (!leaveOpenMap()) return;
+    // The question ran its own loop: the map may have gone meanwhile.
+    if (!(map = store->mindMapByGuid(guid))) return;
     const std::string failure = localizedFormat(DuplicateErrorKey, {map->singleLineTitle()});
     Error error;
     if (MindMapInfoItem* copy = makeMap([&](Error* cause) { return store->duplicateMindMap(map, cause); }, &error))

@@ -2,7 +2,6 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/SegmentedControlItem.h"
-#include "formats/PdfTestSupport.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
@@ -316,11 +315,8 @@ TEST_F(LocalExplorerTest, DuplicatingCommitsAndOpensTheCopyBesideTheMap)
 // system's words and never by the store's file names, and leaves the store as the disk holds it.
 TEST_F(LocalExplorerTest, EveryCommandTheDiskRefusesIsSaidAndChangesNothing)
 {
-    const pdftest::Bytes pdf = pdftest::cairoPdf(1, nullptr);
-    const std::string report = dataHome() + "/Report.pdf";
-    writeTestFile(report, std::string(pdf.begin(), pdf.end()));
     ScriptedFileChooser chooser;
-    chooser.openAnswer = {report};
+    chooser.openAnswer = {placePdf()};
     makeExplorer();
     store->addNewFolder(store->assureRecycleBin(), "Old");
     const auto tree = store->getFolderIndexData(false);
@@ -368,6 +364,78 @@ TEST_F(LocalExplorerTest, EveryCommandTheDiskRefusesIsSaidAndChangesNothing)
         EXPECT_EQ(map(GuidDelta)->title(), "Delta") << c.name;
         EXPECT_EQ(store->getFolderIndexData(false) == tree, c.treeKept) << c.name;
         EXPECT_EQ(openId(), GuidAlpha) << c.name;
+    }
+}
+
+// The side bar's roads to another map wait, as every other road, for the user's choice about an
+// open map whose edit the disk refuses: cancelling keeps the map open with its edit and makes
+// nothing, trying again once there is room saves the edit, and discarding lets it go.
+TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLeaveIt)
+{
+    namespace fs = std::filesystem;
+    ScriptedFileChooser chooser;
+    chooser.openAnswer = {placePdf()};
+    // A folder in the place of the open map's file refuses it; freeing space puts the file back.
+    const std::string file = mapPath(GuidAlpha);
+    const auto freeSpace = [&] {
+        if (!fs::is_directory(file)) return;
+        fs::remove(file);
+        fs::rename(file + ".aside", file);
+    };
+    // The user frees some space before answering.
+    struct Questions : ScriptedAlertPanel {
+        std::function<void()> beforeAnswer;
+        Answer runModal(const Request& request) override
+        {
+            beforeAnswer();
+            return ScriptedAlertPanel::runModal(request);
+        }
+    } questions;
+    questions.beforeAnswer = freeSpace;
+    makeExplorer();
+    using Choice = TwkDocumentController::SwitchChoice;
+    const struct {
+        const char* name;
+        std::function<void()> take;
+    } roads[] = {
+        {"New", [&] { explorer->newDocument(); }},
+        {"Duplicate", [&] { explorer->duplicate(); }},
+        {"PDF import", [&] { explorer->importPdf(); }},
+    };
+    const struct {
+        const char* name;
+        Choice choice;
+        bool leaves, saved;
+    } choices[] = {
+        {"cancelled", Choice::Stay, false, false},
+        {"tried again with room", Choice::TryAgain, true, true},
+        {"changes discarded", Choice::DiscardChanges, true, false},
+    };
+    for (const auto& road : roads) {
+        for (const auto& choice : choices) {
+            const std::string what = std::string(road.name) + ", " + choice.name;
+            const std::string edit = "Typed before " + what;
+            click(map(GuidAlpha));
+            ASSERT_EQ(openId(), GuidAlpha) << what;
+            EditorDocument& document = *controller->singletonDocument();
+            document.mindMap()->setCustomTitle(edit);
+            document.updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
+            fs::rename(file, file + ".aside");
+            fs::create_directory(file);
+            const size_t maps = store->count();
+            questions.requests.clear();
+            questions.answers = {{int(choice.choice), ""}};
+
+            road.take();
+            scheduler.runPending();
+            freeSpace();
+            ASSERT_EQ(questions.requests.size(), 1u) << what;
+            EXPECT_EQ(questions.requests[0].buttons.size(), 3u) << what;
+            EXPECT_EQ(readTestFile(file).find(edit) != std::string::npos, choice.saved) << what;
+            EXPECT_EQ(store->count(), choice.leaves ? maps + 1 : maps) << what;
+            EXPECT_EQ(openId() == GuidAlpha, !choice.leaves) << what;
+            if (!choice.leaves) EXPECT_TRUE(document.isDocumentEdited()) << what;
+        }
     }
 }
 

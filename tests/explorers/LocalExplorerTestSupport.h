@@ -4,6 +4,7 @@
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/MindMap.h"
 #include "explorers/LocalMindMapExplorer.h"
+#include "formats/PdfTestSupport.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
 #include "support/ManualScheduler.h"
@@ -73,6 +74,13 @@ protected:
     }
 
     MindMapOutlineView& outline() { return explorer->outlineView(); }
+    // A PDF with one page and no bookmarks, to import.
+    std::string placePdf()
+    {
+        const pdftest::Bytes pdf = pdftest::cairoPdf(1, nullptr);
+        writeTestFile(dataHome() + "/Report.pdf", std::string(pdf.begin(), pdf.end()));
+        return dataHome() + "/Report.pdf";
+    }
 
     // The visible rows, indented two spaces a level.
     std::vector<std::string> rows()
