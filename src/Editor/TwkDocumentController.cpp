@@ -583,7 +583,10 @@ bool TwkDocumentController::commitEditorOrAsk(Leaving leaving)
                 .button;
         _asking.reset();
         if (answer == int(QuitChoice::TryAgain)) continue;
-        if (answer != int(QuitChoice::QuitWithoutSaving)) return false;
+        if (answer != int(QuitChoice::QuitWithoutSaving)) {
+            if (!quitting) NotificationCenter::defaultCenter().post(KeptOpenMapNotification, this);
+            return false;
+        }
         if (_singletonDocument) _singletonDocument->updateChangeCount(MindMapDocumentOwner::ChangeKind::Cleared);
         return true;
     }

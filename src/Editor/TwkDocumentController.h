@@ -79,6 +79,9 @@ public:
     static constexpr const char* NewMapErrorKey = "map_new_error";
     static constexpr const char* SwitchCommitConsequenceKey = "switch_commit_error_consequence";
     static constexpr const char* DiscardChangesKey = "switch_commit_discard_changes";
+    // Posted when the user chose to stay with an open map whose edit could not be saved rather
+    // than leave it for another: a list that selected the other map selects the open one again.
+    static constexpr const char* KeptOpenMapNotification = "TwkDocumentController.KeptOpenMap";
     static constexpr const char* QuitWriteErrorKey = "quit_write_error";
     static constexpr const char* QuitWriteErrorHistoryKey = "quit_write_error_history";
     static constexpr const char* QuitWriteErrorSettingsKey = "quit_write_error_settings";

@@ -3,6 +3,7 @@
 #include "Editor/FeedbackCenter.h"
 #include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarBackground.h"
+#include "Editor/TwkDocumentController.h"
 #include "explorers/BreadcrumbBar.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/FileNameDialog.h"
@@ -172,6 +173,13 @@ void CloudExplorer::insertTestItems()
         items.push_back(std::move(item));
     }
     _adapter.assignItems(std::move(items));
+}
+
+ServiceCloudExplorer::ServiceCloudExplorer(int32_t explorerMode) : CloudExplorer(explorerMode)
+{
+    if (explorerMode == MainExplorerMode)
+        _openMapKept = NotificationCenter::defaultCenter().addObserver(
+            TwkDocumentController::KeptOpenMapNotification, nullptr, [this](const Notification&) { openMapKept(); });
 }
 
 void ServiceCloudExplorer::onActivated()
@@ -444,6 +452,21 @@ void ServiceCloudExplorer::selectCurrentMindMap()
         FileListItem* selected = rows.size() == 1 ? adapter().itemAt(rows[0]) : nullptr;
         if (selected && selected->isTwkxMindMap()) table->selectRows({});
     }
+    _navigationLock = locked;
+}
+
+void ServiceCloudExplorer::openMapKept()
+{
+    if (!active()) return;
+    if (provider() && EditorInterfaceInstance()->currentProvider() == provider()) {
+        selectCurrentMindMap();
+        return;
+    }
+    CloudTableView* table = tableView();
+    if (!table || !selectedMindMapItem()) return;
+    const bool locked = _navigationLock;
+    _navigationLock = true;
+    table->selectRows({});
     _navigationLock = locked;
 }
 

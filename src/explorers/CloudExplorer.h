@@ -7,6 +7,7 @@
 #include "explorers/MindMapExplorerBase.h"
 #include "explorers/MindMapSearchField.h"
 #include "platform/NetworkController.h"
+#include "platform/NotificationCenter.h"
 
 #include <memory>
 #include <optional>
@@ -124,7 +125,7 @@ public:
     // How long the notice that no menu can be shown stays.
     static constexpr double BusyNoticeDuration = 1.5;
 
-    explicit ServiceCloudExplorer(int32_t explorerMode) : CloudExplorer(explorerMode) {}
+    explicit ServiceCloudExplorer(int32_t explorerMode);
 
     void onActivated() override;
     void onDeactivated() override;
@@ -150,6 +151,9 @@ public:
     const std::shared_ptr<Menu>& contextMenu() const { return _contextMenu; }
     // Selects the open map's row when the pane lists it, and otherwise drops a selected map.
     void selectCurrentMindMap();
+    // The user kept the open map rather than leave it for the one selected here: the open map's
+    // row is selected again, or no map's row when the open map is another service's.
+    void openMapKept();
 
     // The commands of the toolbar and the menus.
     void convert();
@@ -226,4 +230,5 @@ protected:
     bool _navigationLock = false;
     bool _observingNetwork = false;
     bool _viewLoaded = false;
+    ObservationToken _openMapKept;
 };

@@ -2,6 +2,7 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/TwkDocumentController.h"
+#include "Utils/StringUtils.h"
 #include "explorers/ExplorerText.h"
 #include "platform/DateFormatter.h"
 #include "platform/FileUtils.h"
@@ -121,24 +122,53 @@ bool LocalExplorerAdapter::isItemExpandable(MindMapStoreItem* item)
     return item && item->isFolder();
 }
 
-bool LocalExplorerAdapter::selectionShouldChange()
+bool LocalExplorerAdapter::selectionShouldChange(const std::set<int64_t>& rows)
 {
     if (!_isExplorer) return true;
     if (_blockingChange) return false;
+    if (!leavesOpenMap(rows)) return true;
     EditorInterface* editor = EditorInterfaceInstance();
-    MindMapStorage* storage = editor ? editor->currentStorage() : nullptr;
-    if (!storage || !storage->isLocalMindMap()) return true;
-    if (editor->commitEditor()) return true;
-    // The user has been told why; the click that follows at once must not try again.
+    auto* controller = dynamic_cast<TwkDocumentController*>(editor);
+    EditorDocument* document = controller ? controller->singletonDocument() : nullptr;
+    if (!document) return editor->commitEditor();
+    controller->commitModelessEditors();
+    if (document->commitEditor()) return true;
+    // The question runs its own loop, which GTK's selection check must not.
+    std::vector<std::weak_ptr<MindMapStoreItem>> wanted;
+    for (int64_t row : rows)
+        if (MindMapStoreItem* item = _outlineView->itemAtRow(row)) wanted.push_back(item->weak_from_this());
     _blockingChange = true;
-    _blockingReset = _scheduler.performAfterDelay(
-        0.0, [this] { resetBlockingChange(); }, CommonRunLoopModes);
+    _leavingQuestion = _scheduler.performAfterDelay(0.0, [this, wanted] { askBeforeLeaving(wanted); });
     return false;
 }
 
-void LocalExplorerAdapter::resetBlockingChange()
+bool LocalExplorerAdapter::leavesOpenMap(const std::set<int64_t>& rows) const
 {
+    MindMapStorage* storage = EditorInterfaceInstance()->currentStorage();
+    if (!storage || !_outlineView) return false;
+    // As the explorer answers a change of the selection: a map row opens its map, and no row at
+    // all lets go of a local map unless a search shows the rows.
+    if (rows.empty()) return storage->isLocalMindMap() && !_searching;
+    for (int64_t row : rows) {
+        MindMapStoreItem* item = _outlineView->itemAtRow(row);
+        if (item && !item->isFolder() &&
+            !(storage->isLocalMindMap() && asciiCaseInsensitiveEqual(storage->id(), item->guid())))
+            return true;
+    }
+    return false;
+}
+
+void LocalExplorerAdapter::askBeforeLeaving(const std::vector<std::weak_ptr<MindMapStoreItem>>& wanted)
+{
+    const bool leaves = leaveOpenMap();
     _blockingChange = false;
+    if (!leaves || !_outlineView) return;
+    std::set<int64_t> rows;
+    for (const auto& each : wanted)
+        if (std::shared_ptr<MindMapStoreItem> item = each.lock())
+            if (const int64_t row = _outlineView->rowForItem(item.get()); row >= 0) rows.insert(row);
+    // Rows that went meanwhile leave nothing to select.
+    if (rows.size() == wanted.size()) _outlineView->selectRowIndexes(rows);
 }
 
 std::string LocalExplorerAdapter::cellIdentifier(MindMapStoreItem* item) const

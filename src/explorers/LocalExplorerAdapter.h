@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 class Error;
 class MindMapStore;
@@ -77,9 +79,11 @@ public:
     size_t numberOfChildren(MindMapStoreItem* item) override;
     MindMapStoreItem* child(size_t index, MindMapStoreItem* item) override;
     bool isItemExpandable(MindMapStoreItem* item) override;
-    // Always yes outside the main explorer; no for a turn after a failed commit; with a local map
-    // open, yes only once it is written.
-    bool selectionShouldChange() override;
+    // Always yes outside the main explorer and for rows that leave the open map where it is. Else
+    // yes once the open map is written; when it cannot be, no, and a moment later, outside the
+    // widget's selection check, the user is asked as on every road to another map: once the map
+    // is written or its changes discarded, the rows are selected. No while the question waits.
+    bool selectionShouldChange(const std::set<int64_t>& rows) override;
 
     // ---- What a row shows ----
     std::string cellIdentifier(MindMapStoreItem* item) const;
@@ -120,7 +124,9 @@ public:
     bool acceptDrop(const std::string& payload, MindMapStoreItem* item, int64_t childIndex);
 
 private:
-    void resetBlockingChange();
+    // Whether selecting the rows puts another map, or none, in the open map's place.
+    bool leavesOpenMap(const std::set<int64_t>& rows) const;
+    void askBeforeLeaving(const std::vector<std::weak_ptr<MindMapStoreItem>>& wanted);
     void reloadKeepingSelection();
     void presentFailureLater(const std::string& what, const Error& cause);
 
@@ -134,6 +140,6 @@ private:
     bool _displayFilesGrayed;
     int64_t _cancelEdit = 0;
     std::weak_ptr<MindMapStoreItem> _dragItem;
-    ScheduledCall _blockingReset;
+    ScheduledCall _leavingQuestion;
     ScheduledCall _failureAlert;
 };

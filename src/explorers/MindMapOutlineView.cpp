@@ -147,15 +147,15 @@ void MindMapOutlineView::selectRowIndexes(const std::set<int64_t>& rows, bool ex
     selectionChanged();
 }
 
-bool MindMapOutlineView::selectionShouldChange()
+bool MindMapOutlineView::selectionShouldChange(const std::set<int64_t>& rows)
 {
-    return !_dataSource || _dataSource->selectionShouldChange();
+    return !_dataSource || _dataSource->selectionShouldChange(rows);
 }
 
 bool MindMapOutlineView::userSelectRowIndexes(const std::set<int64_t>& rows)
 {
     if (rows == _selectedRows) return true;
-    if (!selectionShouldChange()) return false;
+    if (!selectionShouldChange(rows)) return false;
     selectRowIndexes(rows);
     return true;
 }

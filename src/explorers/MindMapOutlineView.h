@@ -13,14 +13,14 @@ class Menu;
 class MindMapStoreItem;
 
 // Where an outline gets its rows: the children of an item (nullptr: the top level) and whether the
-// user may change the selection now.
+// user may select these rows instead now.
 class OutlineDataSource {
 public:
     virtual ~OutlineDataSource() = default;
     virtual size_t numberOfChildren(MindMapStoreItem* item) = 0;
     virtual MindMapStoreItem* child(size_t index, MindMapStoreItem* item) = 0;
     virtual bool isItemExpandable(MindMapStoreItem* item) = 0;
-    virtual bool selectionShouldChange() { return true; }
+    virtual bool selectionShouldChange(const std::set<int64_t>& /*rows*/) { return true; }
 };
 
 // The owner of an outline, asked for its context menu.
@@ -99,7 +99,7 @@ public:
     void deselectAll() { selectRowIndexes({}); }
     // As the user selects: refused (false) when the data source says no.
     bool userSelectRowIndexes(const std::set<int64_t>& rows);
-    bool selectionShouldChange();
+    bool selectionShouldChange(const std::set<int64_t>& rows);
 
     void scrollRowToVisible(int64_t row);
 

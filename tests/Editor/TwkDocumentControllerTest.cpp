@@ -10,6 +10,7 @@
 #include "formats/ZipArchive.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
+#include "platform/NotificationCenter.h"
 #include "store/ExternalMindMapStorage.h"
 #include "store/ExternalProvider.h"
 #include "store/MindMapImporter.h"
@@ -704,6 +705,9 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoo
             host.errors.clear();
             // The user frees some space before answering: only trying again saves the edit.
             CommitQuestions<SwitchChoice> questions({{choice.choice, true}}, [this] { freeSpace(); });
+            int keptOpen = 0;
+            ObservationToken kept = NotificationCenter::defaultCenter().addObserver(
+                TwkDocumentController::KeptOpenMapNotification, nullptr, [&](const Notification&) { ++keptOpen; });
 
             road.take();
             freeSpace();
@@ -715,6 +719,8 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoo
             EXPECT_EQ(buttons, (std::vector<std::string>{"Try Again", "Cancel", "Discard Changes"})) << what;
             EXPECT_TRUE(host.errors.empty()) << what << ": no alert besides the question";
             EXPECT_EQ(fileText(mapPath(GuidA)).find(edit) != std::string::npos, choice.saved) << what;
+            // The lists that selected another map hear that the open one stays.
+            EXPECT_EQ(keptOpen, choice.leaves ? 0 : 1) << what;
             if (!choice.leaves) {
                 EXPECT_EQ(openId(), GuidA) << what;
                 EXPECT_TRUE(document->isDocumentEdited()) << what;

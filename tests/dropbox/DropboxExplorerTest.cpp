@@ -1,5 +1,6 @@
 #include "DropboxTaskFixture.h"
 
+#include "Editor/TwkDocumentController.h"
 #include "dropbox/DropboxExplorer.h"
 #include "dropbox/DropboxStorage.h"
 #include "editor-view/EditorEvents.h"
@@ -179,11 +180,20 @@ TEST_F(DropboxExplorerTest, ActivationStartsAtTheOpenMapsFolderExceptWhenPicking
     // The open map is selected once its folder is shown, and selecting it does not open it again.
     open();
     showFolder("/A/B/",
-               {item(FileListItemType::NavigateUp, "/A"), item(FileListItemType::NativeMindMap, "/A/B/m.twkx")});
+               {item(FileListItemType::NavigateUp, "/A"), item(FileListItemType::NativeMindMap, "/A/B/m.twkx"),
+                item(FileListItemType::NativeMindMap, "/A/B/n.twkx")});
     EXPECT_EQ(table->selection, std::vector<size_t>{1});
     editor->log.clear();
     explorer->tableViewSelectionDidChange();
     EXPECT_EQ(editor->log, std::vector<std::string>{"asyncOpen /A/B/m.twkx"});
+    // The user kept the open map rather than leave it for another map selected here: the open
+    // map's row is selected again, and no map's row while the open map is another's.
+    for (MindMapProvider* openIn : std::vector<MindMapProvider*>{service->provider().get(), nullptr}) {
+        editor->provider = openIn;
+        select(2);
+        NotificationCenter::defaultCenter().post(TwkDocumentController::KeptOpenMapNotification, nullptr);
+        EXPECT_EQ(table->selection, openIn ? std::vector<size_t>{1} : std::vector<size_t>{});
+    }
     editor->storage = nullptr;
     storage->dispose();
 }

@@ -522,12 +522,17 @@ bool LocalExplorerView::paintPendingThumbnails(size_t count)
 
 // ---- What the user does ----
 
-bool LocalExplorerView::selectFunction(const Glib::RefPtr<Gtk::TreeModel>&, const Gtk::TreeModel::Path&, bool)
+bool LocalExplorerView::selectFunction(const Glib::RefPtr<Gtk::TreeModel>&, const Gtk::TreeModel::Path& path,
+                                       bool selected)
 {
     if (_updating > 0) return true;
     if (!_selectionAllowed) {
         // Leaving the open map writes it first; a map that cannot be written keeps the selection.
-        _selectionAllowed = _explorer.outlineView().selectionShouldChange();
+        // GTK asks about the row the user picks before the row it leaves; none picked deselects.
+        MindMapOutlineView& outline = _explorer.outlineView();
+        std::set<int64_t> rows;
+        if (const int64_t row = selected ? -1 : outline.rowForItem(itemForPath(path)); row >= 0) rows.insert(row);
+        _selectionAllowed = outline.selectionShouldChange(rows);
         _guardReset.disconnect();
         _guardReset = Glib::signal_idle().connect([this] {
             _selectionAllowed.reset();

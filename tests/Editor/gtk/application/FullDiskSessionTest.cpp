@@ -222,8 +222,8 @@ TEST_F(FullDiskSessionTest, QuittingWithoutSavingLosesTheEditAndSaysWhatElseWasN
 }
 
 // Another map does not take the place of one whose edit the full disk refuses until the user
-// chooses, as at quit: Cancel keeps the map with its edit; once there is room, Try Again writes
-// the edit and Back opens the map it goes to.
+// chooses, as at quit, whether Back or the side bar leads there: Cancel keeps the map with its
+// edit; once there is room, Try Again writes the edit and Back opens the map it goes to.
 TEST_F(FullDiskSessionTest, AnEditTheFullDiskRefusesKeepsItsMapOpenUntilThereIsRoom)
 {
     const std::string elsewhere = "Elsewhere";
@@ -242,6 +242,16 @@ TEST_F(FullDiskSessionTest, AnEditTheFullDiskRefusesKeepsItsMapOpenUntilThereIsR
     ASSERT_TRUE(answer("Cancel"));
     EXPECT_TRUE(application->hasWindow(WelcomeTitle));
     EXPECT_EQ(application->menuItemEnabled("Mind Map", "Back"), true);
+
+    // The side bar asks the same, after a click on the other map and before its own New makes
+    // anything.
+    ASSERT_TRUE(application->click(ATSPI_ROLE_TABLE_CELL, elsewhere));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("a click in the side bar"));
+    ASSERT_TRUE(answer("Cancel"));
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+n"}));
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("the side bar's New"));
+    ASSERT_TRUE(answer("Cancel"));
+    EXPECT_TRUE(application->hasWindow(WelcomeTitle));
 
     ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"alt+Left"}));
     ASSERT_NO_FATAL_FAILURE(expectMapAlert("Back, again"));
