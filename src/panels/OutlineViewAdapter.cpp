@@ -148,7 +148,7 @@ void OutlineViewAdapter::buildRows(MindMap& map, std::vector<OutlineRow>& rows)
         break;
     }
     rows.reserve(_nodes.size());
-    for (MindMapNode* node : _nodes) rows.push_back({node, 0, node->hasDate() ? OutlineRow::Dated : uint8_t(0)});
+    for (MindMapNode* node : _nodes) rows.push_back({node, 0, uint8_t(node->hasDate() ? OutlineRow::Dated : 0)});
 }
 
 void OutlineViewAdapter::collectTreeRows(MindMap& map, std::vector<OutlineRow>& rows) const
@@ -161,7 +161,7 @@ void OutlineViewAdapter::collectTreeRows(MindMap& map, std::vector<OutlineRow>& 
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
-        OutlineRow row{node, level, node->hasDate() ? OutlineRow::Dated : uint8_t(0)};
+        OutlineRow row{node, level, uint8_t(node->hasDate() ? OutlineRow::Dated : 0)};
         if (const size_t count = node->childCount(); count > 0) {
             row.flags |= OutlineRow::Expandable;
             // Rows open unless the user closed them; the flag lives on the topic.
