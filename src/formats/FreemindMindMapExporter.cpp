@@ -14,14 +14,6 @@ pugi::xml_node FreemindMindMapExporter::createRootElement(pugi::xml_document& do
     return root;
 }
 
-pugi::xml_node FreemindMindMapExporter::initializeRootElement(pugi::xml_node root)
-{
-    if (mindMap().centralThemes().size() <= 1) return root;
-    pugi::xml_node mapNode = root.append_child("node");
-    mapNode.append_attribute("TEXT").set_value(xmlSafeText(mindMap().singleLineTitle()).c_str());
-    return mapNode;
-}
-
 namespace {
 
 // Rich content as the format holds it: an HTML page with one paragraph per line of the text.
@@ -43,16 +35,29 @@ void appendRichContent(pugi::xml_node element, const char* type, std::string_vie
     }
 }
 
+// A text that begins like an HTML page would be read back as one; as rich content it stays the
+// text it is.
+void appendNodeText(pugi::xml_node element, std::string_view text)
+{
+    const std::string safe = xmlSafeText(text);
+    if (FreemindMindMapImporter::isHtmlDocument(safe)) appendRichContent(element, "NODE", safe);
+    else element.append_attribute("TEXT").set_value(safe.c_str());
+}
+
 } // namespace
+
+pugi::xml_node FreemindMindMapExporter::initializeRootElement(pugi::xml_node root)
+{
+    if (mindMap().centralThemes().size() <= 1) return root;
+    pugi::xml_node mapNode = root.append_child("node");
+    appendNodeText(mapNode, mindMap().singleLineTitle());
+    return mapNode;
+}
 
 pugi::xml_node FreemindMindMapExporter::createNodeElement(MindMapNode* node, pugi::xml_node inElement)
 {
     pugi::xml_node element = inElement.append_child("node");
-    const std::string text = xmlSafeText(node->text());
-    // A text that begins like an HTML page would be read back as one; as rich content it stays
-    // the text it is.
-    if (FreemindMindMapImporter::isHtmlDocument(text)) appendRichContent(element, "NODE", text);
-    else element.append_attribute("TEXT").set_value(text.c_str());
+    appendNodeText(element, node->text());
     if (node->hasNote()) appendRichContent(element, "NOTE", node->note());
     return element;
 }

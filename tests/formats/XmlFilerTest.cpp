@@ -244,6 +244,66 @@ TEST(XmlRoundTrip, OpmlAndFreemindKeepTreeTextsAndNotes)
     EXPECT_EQ(treeOf(fromFreemind), SampleBranch);
 }
 
+// Texts that look like markup, in each place an export writes a text: every export brings them
+// back as written. The FreeMind format holds several themes under a root named after the map.
+struct WrittenTextCase {
+    const char* name;
+    std::string title; // empty: the map's own
+    std::string topic;
+    std::string note;
+    std::string url;
+
+    friend void PrintTo(const WrittenTextCase& value, std::ostream* out) { *out << value.name; }
+};
+
+class XmlWrittenTexts : public ::testing::TestWithParam<WrittenTextCase> {};
+
+TEST_P(XmlWrittenTexts, ComeBackAsWritten)
+{
+    const WrittenTextCase& row = GetParam();
+    MindMap map;
+    const auto nodes = buildMap(map, "Theme\n  Child\nSecond theme\n");
+    if (!row.topic.empty()) nodes[0]->setText(row.topic);
+    if (!row.note.empty()) nodes[0]->setNote(row.note);
+    if (!row.url.empty()) nodes[0]->linkToURL(row.url);
+    if (!row.title.empty()) map.setCustomTitle(row.title);
+    const std::string tree = treeOf(map);
+
+    MindMap fromFreemind;
+    ASSERT_TRUE(readAs(fromFreemind, textOf(MindMapConverter::exportToFreemind(map)), FreeMind));
+    std::string underRoot = map.singleLineTitle() + "\n";
+    for (size_t start = 0; start < tree.size(); start = tree.find('\n', start) + 1)
+        underRoot += "  " + tree.substr(start, tree.find('\n', start) + 1 - start);
+    // Opening wraps a long text again, at a blank.
+    EXPECT_EQ(treeOf(fromFreemind, ' '), underRoot);
+
+    const std::string opml = withoutBom(MindMapConverter::exportToOpml(map));
+    EXPECT_EQ(parsed(opml).child("opml").child("head").child("title").text().as_string(), map.title());
+    MindMap fromOpml;
+    ASSERT_TRUE(readAs(fromOpml, opml, Opml));
+    EXPECT_EQ(treeOf(fromOpml), tree);
+
+    const pugi::xml_document html = parsed(withoutBom(MindMapConverter::exportToHtmlOutline(map, false)));
+    EXPECT_EQ(html.child("html").child("head").child("title").text().as_string(), map.title());
+    const pugi::xml_node item = html.child("html").child("body").child("ol").child("li");
+    EXPECT_EQ(item.first_child().value(), nodes[0]->text());
+    EXPECT_EQ(item.child("p").text().as_string(), row.note);
+    EXPECT_EQ(item.child("a").attribute("href").value(), row.url);
+    EXPECT_EQ(item.child("a").text().as_string(), row.url);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, XmlWrittenTexts,
+    ::testing::Values(
+        // An HTML reader once took the map's title for a page and kept only its visible words.
+        WrittenTextCase{"TitleLikeAnHtmlPage", "<html t;<body><p>Plan <b>now</b>&#160?x<br>y</p></body></html>", "", "",
+                        ""},
+        WrittenTextCase{"TopicLikeAnHtmlPageNamesTheMap", "", "<HTML><body><p>Plan</p></body></HTML>", "", ""},
+        WrittenTextCase{"NoteLikeAnHtmlPage", "", "", "<html><body><p>n &amp; m</p></body></html>", ""},
+        WrittenTextCase{"ReferencesAndSectionEnds", "&amp; &#160; ]]> <![CDATA[x]]>", "&lt;b&gt; ]]>",
+                        "<![CDATA[<p>]]> &nbsp;", "https://example.org/<html>?a=&#160;&b=</a>\"'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- Bad input ----
 
 struct BadCase {
