@@ -6,15 +6,19 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <unistd.h>
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     _path = pattern;
+    _owner = getpid();
 }
 
 TempDir::~TempDir()
 {
+    if (getpid() != _owner) return;
     std::error_code ec;
     std::filesystem::remove_all(_path, ec);
 }

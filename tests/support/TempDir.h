@@ -3,7 +3,8 @@
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
-// object goes away.
+// object goes away in the process that made it: a child forked by a test that ends with exit()
+// leaves the folder to its parent.
 class TempDir {
 public:
     TempDir();
@@ -16,6 +17,7 @@ public:
 
 private:
     std::string _path;
+    int _owner = 0;
 };
 
 // Writes and reads whole files for tests.

@@ -13,7 +13,10 @@
 int main(int argc, char** argv)
 {
     if (providePrivateDisplay) providePrivateDisplay(argc, argv);
-    TempDir home;
+    // Static, so that it goes also when a test ends the process with exit(), as the child of a
+    // death test does (it runs this main anew), and after the objects made later, which may
+    // still write their settings into it as they go.
+    static TempDir home;
     setenv("HOME", home.path().c_str(), 1);
     setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
