@@ -9,6 +9,7 @@
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
+#include "support/UndoSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -74,18 +75,6 @@ protected:
             [this](const std::string& action, const ActionSender& sender) {
                 router.sendAction(action, nullptr, &sender);
             });
-    }
-
-    size_t undoSteps()
-    {
-        size_t steps = 0;
-        UndoManager& undo = *map->undoManager();
-        while (undo.canUndo()) {
-            undo.undo();
-            ++steps;
-        }
-        for (size_t i = 0; i < steps; ++i) undo.redo();
-        return steps;
     }
 
     FakeDocumentScheduler scheduler;
@@ -160,7 +149,7 @@ TEST_F(ColorPanelTest, AChosenColourRecoloursTheSelectionAndADragIsOneStep)
         };
         EXPECT_EQ(recoloured(root) ? last : rootBefore, root->fillColor());
         EXPECT_EQ(recoloured(other) ? last : otherBefore, other->fillColor());
-        EXPECT_EQ(c.steps, undoSteps());
+        EXPECT_EQ(c.steps, undoSteps(*map->undoManager()));
         if (c.steps) EXPECT_EQ(localized("undoable_op_apply_custom_color"), map->undoManager()->undoActionName());
         while (map->undoManager()->canUndo()) map->undoManager()->undo();
         map->setReadOnly(false);

@@ -1,6 +1,6 @@
 #include "Editor/MapSearchBarController.h"
 
-#include "MindMaps/MapImageServices.h"
+#include "MindMaps/FakeMapImageServices.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
@@ -360,26 +360,10 @@ TEST(MapSearchBarIconFilterTest, TheCheckboxPicturesDifferAndAreSixteenSquare)
     EXPECT_NE(*unchecked.pngData(), *checked.pngData());
 }
 
-namespace {
-
-class StockIconServices : public MapImageServices {
-public:
-    std::shared_ptr<ImageStore> localImageStore() override { return nullptr; }
-    std::shared_ptr<ImageStore> clipboardImageStore() override { return nullptr; }
-    std::shared_ptr<const Image> stockIconNamed(const std::string& name) override
-    {
-        if (name != "flag" && name != "star") return nullptr;
-        return std::make_shared<const Image>(48, 48);
-    }
-    bool addInNativeDensity() override { return false; }
-};
-
-} // namespace
-
 TEST_F(MapSearchBarControllerTest, TheIconMenuFollowsTheMapsIcons)
 {
-    StockIconServices services;
-    setMapImageServices(&services);
+    maptest::FakeMapImageServices services;
+    for (const char* name : {"flag", "star"}) services.stockIcons[name] = std::make_shared<const Image>(48, 48);
     children[0]->setIconName("flag");
     children[1]->setIconName("star");
     children[2]->setIconName("no-such-icon");
@@ -406,5 +390,4 @@ TEST_F(MapSearchBarControllerTest, TheIconMenuFollowsTheMapsIcons)
     ASSERT_EQ(fresh.size(), 2u) << "a list without its fixed first entry gets one";
     EXPECT_EQ(fresh[0].key, "");
     EXPECT_EQ(fresh[1].key, "star");
-    setMapImageServices(nullptr);
 }

@@ -5,6 +5,7 @@
 #include "platform/TokenStore.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RetryingLoop.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -45,15 +46,9 @@ struct GDriveClientTest : ::testing::Test {
         signIn(now() + 3600);
     }
 
-    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
     bool driveUntil(const std::function<bool()>& condition)
     {
-        for (int round = 0; round < 50; ++round) {
-            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 20)) return false;
-            if (condition()) return true;
-            retryWaits.advance(60);
-        }
-        return false;
+        return runPastRetries(engine, retryWaits, condition, 20);
     }
 
     void signIn(double expiresAt)

@@ -16,6 +16,7 @@
 #include "store/MindMapStorage.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RetryingLoop.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
 #include "support/TempDir.h"
@@ -216,15 +217,9 @@ struct GDriveSynchronizerTest : ::testing::Test {
         return item ? item->md5Checksum() : "none";
     }
 
-    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
     bool driveUntil(const std::function<bool()>& condition)
     {
-        for (int round = 0; round < 50; ++round) {
-            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 20)) return false;
-            if (condition()) return true;
-            retryWaits.advance(60);
-        }
-        return false;
+        return runPastRetries(engine, retryWaits, condition, 20);
     }
 
     std::string run(const std::string& gdriveId, int mode)

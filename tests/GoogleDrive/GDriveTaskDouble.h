@@ -14,6 +14,7 @@
 #include "store/ExternalProvider.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RetryingLoop.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
 #include "support/TempDir.h"
@@ -136,16 +137,7 @@ struct GDriveTaskFixture : ::testing::Test {
     }
     ~GDriveTaskFixture() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 
-    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
-    bool waitFor(const std::function<bool()>& condition)
-    {
-        for (int round = 0; round < 50; ++round) {
-            if (!MainLoop::runUntil([&] { return condition() || engine.retryingCount() > 0; }, 10)) return false;
-            if (condition()) return true;
-            retryWaits.advance(60);
-        }
-        return false;
-    }
+    bool waitFor(const std::function<bool()>& condition) { return runPastRetries(engine, retryWaits, condition, 10); }
 
     // The decoded parameters of a logged request.
     static std::map<std::string, std::string> parameters(const FakeGoogleDriveServer::LoggedRequest& request)

@@ -65,6 +65,15 @@ struct DropboxListerTest : DropboxTaskFixture {
         return delegate.answers;
     }
 
+    // Searches and waits for the lister to become idle.
+    std::vector<Answer> search(const std::string& text)
+    {
+        delegate.answers.clear();
+        lister->loadSearchResults(text, false);
+        EXPECT_TRUE(waitFor([&] { return !lister->busy(); }));
+        return delegate.answers;
+    }
+
     std::vector<std::string> listedPaths() const
     {
         std::vector<std::string> paths;
@@ -300,12 +309,10 @@ TEST_F(DropboxListerTest, ASearchFollowsTheServicesPagesToTheEndOrToItsBound)
         expected.push_back(name + " /Ideas/" + name);
     }
     fake.clearLog();
-    delegate.answers.clear();
-    lister->loadSearchResults("Idea", false);
-    ASSERT_TRUE(waitFor([&] { return !lister->busy(); }));
-    ASSERT_EQ(delegate.answers.size(), 1u);
-    EXPECT_EQ(delegate.answers[0].result, DropboxLister::SearchResults);
-    EXPECT_EQ(delegate.answers[0].rows, expected);
+    const std::vector<Answer> pages = search("Idea");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].result, DropboxLister::SearchResults);
+    EXPECT_EQ(pages[0].rows, expected);
     EXPECT_EQ(fake.requestsTo("files/search/continue_v2").size(), 2u);
 
     // A service that never stops saying "more" is asked a bounded number of times.
@@ -328,14 +335,12 @@ TEST_F(DropboxListerTest, ASearchFollowsTheServicesPagesToTheEndOrToItsBound)
                 .dump()),
         1000);
     fake.clearLog();
-    delegate.answers.clear();
-    lister->loadSearchResults("Idea", false);
-    ASSERT_TRUE(waitFor([&] { return !lister->busy(); }));
-    ASSERT_EQ(delegate.answers.size(), 1u);
-    EXPECT_EQ(delegate.answers[0].result, DropboxLister::SearchResults);
+    const std::vector<Answer> bounded = search("Idea");
+    ASSERT_EQ(bounded.size(), 1u);
+    EXPECT_EQ(bounded[0].result, DropboxLister::SearchResults);
     EXPECT_EQ(fake.requestsTo("files/search/continue_v2").size(), size_t(DropboxLister::MaximumSearchPages - 1));
-    ASSERT_TRUE(delegate.answers[0].rows);
-    EXPECT_EQ(delegate.answers[0].rows->size(), 4u) << "the first page and the endless map";
+    ASSERT_TRUE(bounded[0].rows);
+    EXPECT_EQ(bounded[0].rows->size(), 4u) << "the first page and the endless map";
 }
 
 TEST_F(DropboxListerTest, AfterCancelNoLateAnswerArrivesAndDestroyingInsideTheCallbackIsSafe)

@@ -4,6 +4,7 @@
 #include "DropboxTaskFixture.h"
 
 #include "platform/Localizer.h"
+#include "support/RetryingLoop.h"
 
 namespace {
 
@@ -15,15 +16,9 @@ struct DropboxServerTroubleTest : DropboxTaskFixture {
         fake.clearLog();
     }
 
-    // Runs the loop until the condition holds, letting every wait for a retry pass at once.
     bool driveUntil(const std::function<bool()>& condition)
     {
-        for (int rounds = 0; rounds < 20; ++rounds) {
-            if (!waitFor([&] { return condition() || engine.retryingCount() > 0; })) return false;
-            if (condition()) return true;
-            scheduler.advance(60);
-        }
-        return false;
+        return runPastRetries(engine, scheduler, condition, 10, 20);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "platform/Localizer.h"
 #include "platform/Pasteboard.h"
 #include "platform/UndoManager.h"
+#include "support/UndoSteps.h"
 
 #include <functional>
 
@@ -55,17 +56,6 @@ protected:
         return *editor->inplaceEditor();
     }
     PlainInplaceTextView& view() { return static_cast<PlainInplaceTextView&>(session().view()); }
-    size_t undoSteps()
-    {
-        size_t steps = 0;
-        UndoManager& undo = *map->undoManager();
-        while (undo.canUndo()) {
-            undo.undo();
-            ++steps;
-        }
-        for (size_t i = 0; i < steps; ++i) undo.redo();
-        return steps;
-    }
 
     EditingHost editingHost;
 };
@@ -259,7 +249,7 @@ TEST_F(InplaceTextEditingTest, HowAnEditEndsDecidesWhatStaysAndWhatCanBeUndone)
             EXPECT_EQ(c.text, edited->text());
             EXPECT_EQ(0, edited->editingState());
         }
-        EXPECT_EQ(c.steps, undoSteps());
+        EXPECT_EQ(c.steps, undoSteps(*map->undoManager()));
         if (c.made == Made::Existing && c.steps == 1)
             EXPECT_EQ(localized("undoable_op_edit_text"), map->undoManager()->undoActionName());
         // A fresh editor and map for the next case.
@@ -368,7 +358,7 @@ TEST_F(InplaceTextEditingTest, FocusSignalsOfTheClosingViewDoNotEndTheEditTwice)
     editor->stopEditing(InplaceTextEditor::CommitByReturn);
     ASSERT_EQ(added, map->nodes().back());
     EXPECT_EQ("Once", added->text());
-    EXPECT_EQ(1u, undoSteps());
+    EXPECT_EQ(1u, undoSteps(*map->undoManager()));
     scheduler.advance(1);
 }
 
@@ -408,7 +398,7 @@ TEST_F(InplaceTextEditingTest, TypingUndoesByRunsWhileTheViewIsOpenAndLeavesWith
     EXPECT_FALSE(session().canRedo()) << "a new change forgets what was undone";
     editor->stopEditing(InplaceTextEditor::CommitByReturn);
     EXPECT_EQ("az", map->selectedNode()->text());
-    EXPECT_EQ(1u, undoSteps()) << "the map has one step for the whole edit";
+    EXPECT_EQ(1u, undoSteps(*map->undoManager())) << "the map has one step for the whole edit";
 }
 
 TEST_F(InplaceTextEditingTest, PasteTakesPlainTextOnlyAndMakesItAValidTopicText)

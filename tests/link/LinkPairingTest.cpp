@@ -123,16 +123,12 @@ TEST(LinkPairing, AnswersAfterAPinDialogThatTookLongerThanTheTimeOut)
         }
     } user;
     TempDir folder;
-    auto seen = std::make_shared<fake_registrar::record>();
-    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
-    context.loopback_only = true;
-    context.connection_timeout_seconds = 1;
-    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
-    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
-    const http_reply_seen reply = http_fetch("http://127.0.0.1:" + std::to_string(link_server_port(context)) + "/pair",
-                                             test_phone{}.pair_call(published_challenge(seen->txt), 1234, "phone"));
-    link_server_request_stop(context);
-    thread.join();
+    running_link_server server(folder.path(), user,
+                               [](link_server_context& context) { context.connection_timeout_seconds = 1; });
+    ASSERT_GE(link_data_server_status(*server.context), 3);
+    const http_reply_seen reply =
+        http_fetch(server.url("/pair"), test_phone{}.pair_call(published_challenge(server.seen->txt), 1234, "phone"));
+    server.stop();
     EXPECT_TRUE(reply.ok);
     EXPECT_EQ(reply.body, "OK");
 }
@@ -294,38 +290,47 @@ TEST(LinkPairing, ClearingTheCacheOnTheServerThreadEndsPairingsWhoseFilesAreGone
     EXPECT_TRUE(eventually([&] { return paired.call("/mindmaps/list").status == 403; }));
 }
 
+// The user at the PIN dialog: the first questions are answered at once with 1234, a later one
+// waits at the dialog until the test answers it. The list of maps is "<i/>".
+struct user_at_dialog final : link_server_callbacks {
+    explicit user_at_dialog(int answered_at_once) : at_once(answered_at_once) {}
+
+    const int at_once;
+    std::atomic<int> questions{0};
+    std::promise<void> asked;
+    std::promise<int> answer;
+
+    int LinkServerGetMindMapIndex(char* buffer, size_t size) override
+    {
+        std::memcpy(buffer, "<i/>", std::min<size_t>(size, 4));
+        return 0;
+    }
+    int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
+    int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
+    int LinkServerGetPinCode(const char*) override
+    {
+        if (++questions <= at_once) return 1234;
+        asked.set_value();
+        return answer.get_future().get();
+    }
+};
+
 TEST(LinkPairing, ClearsThePairingsWhileTheServerWaitsForThePinWithoutWaitingForIt)
 {
     // The PIN dialog runs on the main thread while the server waits; the pane's clear comes from
     // that same main thread and must return at once.
-    struct waiting_user final : link_server_callbacks {
-        std::promise<int> answer;
-        std::promise<void> asked;
-        int LinkServerGetMindMapIndex(char*, size_t) override { return -1; }
-        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
-        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
-        int LinkServerGetPinCode(const char*) override
-        {
-            asked.set_value();
-            return answer.get_future().get();
-        }
-    } user;
+    user_at_dialog user(0);
     TempDir folder;
-    auto seen = std::make_shared<fake_registrar::record>();
-    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
-    context.loopback_only = true;
-    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
-    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
+    running_link_server server(folder.path(), user);
+    ASSERT_GE(link_data_server_status(*server.context), 3);
     auto reply = std::async(std::launch::async, [&] {
-        return http_fetch("http://127.0.0.1:" + std::to_string(link_server_port(context)) + "/pair",
-                          test_phone{}.pair_call(published_challenge(seen->txt), 1234, "phone"));
+        return http_fetch(server.url("/pair"),
+                          test_phone{}.pair_call(published_challenge(server.seen->txt), 1234, "phone"));
     });
     user.asked.get_future().wait();
-    link_clear_pairing_cache(context);
+    link_clear_pairing_cache(*server.context);
     user.answer.set_value(1234);
     EXPECT_EQ(reply.get().body, "OK");
-    link_server_request_stop(context);
-    thread.join();
 }
 
 // The body of a reply read off a raw client, or what came when there was no whole reply.
@@ -349,33 +354,13 @@ std::string ask_to_pair(uint16_t port, const std::string& source, const std::str
 TEST(LinkPairing, APairingQuestionHoldsNeitherTheServerNorTheOtherRequests)
 {
     // The first question is answered at once; the second waits until the test lets it go.
-    struct user_at_dialog final : link_server_callbacks {
-        std::atomic<int> questions{0};
-        std::promise<void> asked;
-        std::promise<int> answer;
-        int LinkServerGetMindMapIndex(char* buffer, size_t size) override
-        {
-            std::memcpy(buffer, "<i/>", std::min<size_t>(size, 4));
-            return 0;
-        }
-        int LinkServerGetMindMapData(const char*, char*, size_t, int) override { return -1; }
-        int LinkServerSaveMindMapData(const char*, const char*, const char*) override { return -1; }
-        int LinkServerGetPinCode(const char*) override
-        {
-            if (++questions == 1) return 1234;
-            asked.set_value();
-            return answer.get_future().get();
-        }
-    } user;
+    user_at_dialog user(1);
     TempDir folder;
-    auto seen = std::make_shared<fake_registrar::record>();
-    link_server_context context(&user, std::make_unique<fake_registrar>(seen));
-    context.loopback_only = true;
-    std::thread thread([&] { link_server_run(context, folder.path().c_str()); });
-    ASSERT_TRUE(eventually([&] { return link_data_server_status(context) >= 3; }));
-    const uint16_t port = link_server_port(context);
-    const std::string url = "http://127.0.0.1:" + std::to_string(port);
-    const std::string bonjour = published_challenge(seen->txt);
+    running_link_server server(folder.path(), user);
+    ASSERT_GE(link_data_server_status(*server.context), 3);
+    const uint16_t port = link_server_port(*server.context);
+    const std::string url = server.url("");
+    const std::string bonjour = published_challenge(server.seen->txt);
     test_phone phone;
     phone.secret = test_phone::secret_for(1234, phone.own_challenge);
     ASSERT_TRUE(phone.take(http_fetch(url + "/pair", phone.pair_call(bonjour, 1234, "phone"))));
@@ -396,8 +381,6 @@ TEST(LinkPairing, APairingQuestionHoldsNeitherTheServerNorTheOtherRequests)
     EXPECT_EQ(served.get(), "<i/>\n OK REJECT");
     EXPECT_EQ(waiting.get(), "REJECT");
     EXPECT_EQ(user.questions, 2);
-    link_server_request_stop(context);
-    thread.join();
 }
 
 TEST(LinkPairing, AnAddressAsksOnlyAFewPairingQuestionsInARow)

@@ -172,14 +172,21 @@ public:
         : running_link_server(folder, 0, 0, true, configure)
     {
     }
+    // Served by the test's own callbacks instead of the tables.
+    running_link_server(const std::string& folder, link_server_callbacks& callbacks,
+                        const std::function<void(link_server_context&)>& configure = nullptr)
+        : running_link_server(folder, 0, 0, true, configure, &callbacks)
+    {
+    }
     running_link_server(const std::string& folder, int32_t register_error, int32_t reply_error = 0,
                         bool give_reference = true,
-                        const std::function<void(link_server_context&)>& configure = nullptr)
+                        const std::function<void(link_server_context&)>& configure = nullptr,
+                        link_server_callbacks* callbacks = nullptr)
         : seen(std::make_shared<fake_registrar::record>())
     {
         auto registrar = std::make_unique<fake_registrar>(seen, register_error, reply_error, give_reference);
         registrar_ = registrar.get();
-        context = std::make_unique<link_server_context>(&services, std::move(registrar));
+        context = std::make_unique<link_server_context>(callbacks ? callbacks : &services, std::move(registrar));
         context->loopback_only = true;
         if (configure) configure(*context);
         thread_ = std::thread([this, folder] {

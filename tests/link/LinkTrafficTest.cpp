@@ -1,5 +1,6 @@
 #include "LinkServerHarness.h"
 
+#include "support/Sanitized.h"
 #include "support/TempDir.h"
 
 #include <sys/resource.h>
@@ -251,14 +252,6 @@ std::vector<uint64_t> waiting_bodies()
     }
     return sizes;
 }
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TARNWICK_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TARNWICK_SANITIZED 1
-#endif
-#endif
 
 TEST(LinkTraffic, StalledUploadsWaitOnDiskAndTheMemoryOfAHandledOneIsGivenBack)
 {

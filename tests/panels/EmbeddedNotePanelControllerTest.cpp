@@ -12,6 +12,7 @@
 #include "store/EditorInterface.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/ManualScheduler.h"
+#include "support/UndoSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -105,12 +106,7 @@ protected:
     int undoSteps()
     {
         const std::string guids[] = {theme->guid(), first->guid(), second->guid()};
-        int steps = 0;
-        while (map->undoManager()->canUndo()) {
-            map->undoManager()->undo();
-            ++steps;
-        }
-        for (int step = 0; step < steps; ++step) map->undoManager()->redo();
+        const int steps = int(::undoSteps(*map->undoManager()));
         theme = static_cast<MindMapNode*>(map->elementWithGuid(guids[0]));
         first = static_cast<MindMapNode*>(map->elementWithGuid(guids[1]));
         second = static_cast<MindMapNode*>(map->elementWithGuid(guids[2]));

@@ -19,6 +19,7 @@
 #include "store/StockIcons.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/TempDir.h"
+#include "support/UndoSteps.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -480,13 +481,7 @@ protected:
 
     int steps()
     {
-        int count = 0;
-        UndoManager& undo = *map.undoManager();
-        while (undo.canUndo()) {
-            undo.undo();
-            ++count;
-        }
-        for (int i = 0; i < count; ++i) undo.redo();
+        const int count = int(undoSteps(*map.undoManager()));
         // Undo and redo read the map anew: the topic is found again by its text and selected.
         topic = nullptr;
         for (MindMapNode* node : map.nodes())

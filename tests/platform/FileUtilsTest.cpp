@@ -1,14 +1,13 @@
 #include "platform/FileUtils.h"
 
+#include "support/ScopedFileSizeLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,28 +21,6 @@ size_t entriesIn(const std::string& folder)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++count;
     return count;
 }
-
-// Makes writes beyond a few bytes fail (EFBIG): a mid-write failure that works even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &_old);
-        _oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = _old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &_old);
-        std::signal(SIGXFSZ, _oldHandler);
-    }
-
-private:
-    rlimit _old{};
-    void (*_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -69,7 +46,7 @@ TEST(FileUtilsTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
     writeTestFile(path, "old content");
     Error error;
     {
-        FileSizeLimit limit(4);
+        ScopedFileSizeLimit limit(4);
         EXPECT_FALSE(writeFileAtomically(path, std::string(10000, 'x'), &error));
     }
     EXPECT_EQ(error.code, EFBIG);

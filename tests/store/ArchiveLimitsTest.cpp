@@ -2,9 +2,8 @@
 // store: each is refused before anything of it is unpacked, with the limit it passes in the
 // reason, and the store's files stay as they were.
 
-#include "MindMapStoreTestSupport.h"
+#include "StoreImportTestSupport.h"
 
-#include "MindMaps/ScriptedCommandPrompts.h"
 #include "formats/ArchiveTestSupport.h"
 #include "formats/DocumentLimits.h"
 #include "formats/UnzipArchive.h"
@@ -15,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 using namespace storetest;
@@ -36,16 +34,10 @@ Bytes claimingContainer()
     return bytes;
 }
 
-class ArchiveLimits : public StoreTest {
-protected:
-    maptest::ScriptedCommandPrompts prompts;
-    maptest::ScopedCommandPrompts installed{prompts};
-    TempDir inbox;
-};
+using ArchiveLimits = ImportingStoreTest;
 
 TEST_F(ArchiveLimits, EveryRoadRefusesAContainerPastTheLimitsBeforeUnpackingIt)
 {
-    MindMapStore* store = start();
     const Bytes container = claimingContainer();
     const std::string archivePath = inbox.file("store.twkstore");
     ArchiveTest::writeBytes(archivePath, container);

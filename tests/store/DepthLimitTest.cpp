@@ -2,11 +2,10 @@
 // reads a map as deep as the limit, and refuses one a level deeper with the reader's reason before
 // a topic is made, leaving the map or the store's files as they were.
 
-#include "MindMapStoreTestSupport.h"
+#include "StoreImportTestSupport.h"
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
-#include "MindMaps/ScriptedCommandPrompts.h"
 #include "MindMaps/TopicDepthLimit.h"
 #include "Utils/FeedbackSink.h"
 #include "formats/DocumentLimits.h"
@@ -19,16 +18,12 @@
 #include "platform/Pasteboard.h"
 #include "store/MindMapImporter.h"
 #include "store/StoreArchiveImporter.h"
-#include "support/FakeTextMeasurer.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <map>
 
 using namespace storetest;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -37,28 +32,9 @@ const std::string GuidDeep = "DEEP00000000000000000000";
 
 // ---- Chains of topics, each the only child of the one before, in every format ----
 
-std::string nativeTopics(size_t levels)
-{
-    std::string topics;
-    for (size_t i = 0; i < levels; ++i) {
-        topics += "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(int64_t(i) - 1) + "\" text=\"t" +
-            std::to_string(i) + "\"/>";
-    }
-    return topics;
-}
-
 Bytes nativeChain(size_t levels, const std::string& guid = GuidDeep)
 {
-    return bytesOf(nativeDocument(guid, "Deep", nativeTopics(levels)));
-}
-
-Bytes container(const Bytes& document)
-{
-    ZipArchive zip;
-    EXPECT_TRUE(zip.CreateZipData());
-    EXPECT_TRUE(zip.addDataToZip(document, std::nullopt, "document/mindmap.xml"));
-    EXPECT_TRUE(zip.CloseZipFile2());
-    return zip.zipData();
+    return bytesOf(nativeDocument(guid, "Deep", topicChain(levels)));
 }
 
 Bytes propertyListChain(size_t levels)
@@ -115,17 +91,6 @@ Outcome stored(MindMapInfoItem* item, Error error)
     return {item != nullptr, std::move(error), storedLevels(item)};
 }
 
-// Every file below the folder with its bytes.
-std::map<std::string, std::string> filesBelow(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file()) files[fs::relative(it->path(), folder).string()] = readTestFile(it->path());
-    }
-    return files;
-}
-
 class RecordingFeedback : public FeedbackSink {
 public:
     void addItemWithTitle(const std::string&, const std::string&, unsigned, const std::string&,
@@ -139,22 +104,17 @@ public:
     std::vector<Error> shown;
 };
 
-class DepthLimit : public StoreTest {
+class DepthLimit : public ImportingStoreTest {
 protected:
     void SetUp() override
     {
-        StoreTest::SetUp();
-        registerForeignFormats();
-        store = start();
-        TextMeasurer::setShared(&measurer);
+        ImportingStoreTest::SetUp();
         setFeedbackSink(&feedback);
     }
     void TearDown() override
     {
         setFeedbackSink(nullptr);
-        TextMeasurer::setShared(nullptr);
-        MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
-        StoreTest::TearDown();
+        ImportingStoreTest::TearDown();
     }
 
     // A map of one central theme, selected, for the roads that add topics below it.
@@ -185,7 +145,7 @@ protected:
         MindMap map;
         themeOnly(map);
         MemoryPasteboard pasteboard;
-        const std::string document = "<tarnwick-mindmaps><selection type=\"node\"><topics>" + nativeTopics(levels - 1) +
+        const std::string document = "<tarnwick-mindmaps><selection type=\"node\"><topics>" + topicChain(levels - 1) +
             "</topics></selection></tarnwick-mindmaps>";
         pasteboard.declareTypes({MindMapClipboard::PasteboardType});
         pasteboard.setData(bytesOf(document), MindMapClipboard::PasteboardType);
@@ -223,7 +183,7 @@ protected:
     {
         MindMapInfoItem* item = store->mindMapByGuid(GuidB);
         Error error;
-        const bool committed = item && item->commitExternalData(container(nativeChain(levels, GuidB)), &error);
+        const bool committed = item && item->commitExternalData(containerOf(nativeChain(levels, GuidB)), &error);
         return {committed, error, committed ? storedLevels(item) : 0};
     }
 
@@ -247,17 +207,12 @@ protected:
     Outcome checkUpload(size_t levels)
     {
         Outcome outcome;
-        outcome.read = DocumentLimits::acceptsData(container(nativeChain(levels)), &outcome.error);
+        outcome.read = DocumentLimits::acceptsData(containerOf(nativeChain(levels)), &outcome.error);
         outcome.levels = outcome.read ? levels : 0;
         return outcome;
     }
 
-    MindMapStore* store = nullptr;
-    FakeTextMeasurer measurer;
     RecordingFeedback feedback;
-    maptest::ScriptedCommandPrompts prompts;
-    maptest::ScopedCommandPrompts installed{prompts};
-    TempDir inbox;
 };
 
 struct Road {
@@ -284,13 +239,13 @@ TEST_F(DepthLimit, EveryRoadReadsAMapAtTheLimitAndRefusesOneLevelDeeper)
         {"store: native container",
          [this](size_t n) {
              Error error;
-             MindMapInfoItem* item = store->importMindMap(container(nativeChain(n)), &error);
+             MindMapInfoItem* item = store->importMindMap(containerOf(nativeChain(n)), &error);
              return stored(item, error);
          }},
         {"upload: native container under its GUID",
          [this](size_t n) {
              Error error;
-             MindMapInfoItem* item = store->importMindMap(container(nativeChain(n)), GuidDeep, &error);
+             MindMapInfoItem* item = store->importMindMap(containerOf(nativeChain(n)), GuidDeep, &error);
              return stored(item, error);
          }},
         {"upload: data checked off the main thread", [this](size_t n) { return checkUpload(n); }},

@@ -4,14 +4,12 @@
 // reason, and running out of memory refuses the import instead of ending the program. The
 // store's files stay as they were each time.
 
-#include "MindMapStoreTestSupport.h"
+#include "StoreImportTestSupport.h"
 
-#include "MindMaps/ScriptedCommandPrompts.h"
-#include "formats/MindMapConverter.h"
 #include "formats/PlainTextImporter.h"
 #include "platform/Localizer.h"
 #include "store/MindMapImporter.h"
-#include "support/FakeTextMeasurer.h"
+#include "support/Sanitized.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,31 +19,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 
 using namespace storetest;
-namespace fs = std::filesystem;
 
 namespace {
-
-// Every file below the folder with a digest of its bytes, one line each.
-std::string filesBelow(const std::string& folder)
-{
-    std::map<std::string, uint64_t> digests;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file()) continue;
-        uint64_t hash = 14695981039346656037ull;
-        for (unsigned char c : readTestFile(it->path().string())) hash = (hash ^ c) * 1099511628211ull;
-        digests[fs::relative(it->path(), folder).string()] = hash;
-    }
-    std::string lines;
-    for (const auto& [path, hash] : digests) lines += path + " " + std::to_string(hash) + "\n";
-    return lines;
-}
 
 // A file of that size of which nothing was ever written: read, it is nothing but zeros.
 bool makeSparseFile(const std::string& path, uint64_t size)
@@ -60,22 +39,8 @@ struct FileRoad {
     std::function<MindMapInfoItem*(const std::string& path, Error* error)> import;
 };
 
-class ImportLimits : public StoreTest {
+class ImportLimits : public ImportingStoreTest {
 protected:
-    void SetUp() override
-    {
-        StoreTest::SetUp();
-        registerForeignFormats();
-        store = start();
-        TextMeasurer::setShared(&measurer);
-    }
-    void TearDown() override
-    {
-        TextMeasurer::setShared(nullptr);
-        MindMapFormats::registerReader(MindMapReadFormat::PropertyList, {});
-        StoreTest::TearDown();
-    }
-
     std::vector<FileRoad> fileRoads()
     {
         return {
@@ -86,12 +51,6 @@ protected:
              }},
         };
     }
-
-    MindMapStore* store = nullptr;
-    FakeTextMeasurer measurer;
-    maptest::ScriptedCommandPrompts prompts;
-    maptest::ScopedCommandPrompts installed{prompts};
-    TempDir inbox;
 };
 
 TEST_F(ImportLimits, TextBeyondTheSizeLimitIsRefusedByItsSizeOnEveryRoad)
@@ -186,14 +145,6 @@ TEST_F(ImportLimits, EveryRefusalCarriesTheReadersReason)
     EXPECT_THAT(error.failureReason, ::testing::HasSubstr("nested more than 512 levels deep"));
     EXPECT_EQ(store->count(), 0u);
 }
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TARNWICK_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TARNWICK_SANITIZED 1
-#endif
-#endif
 
 // The process's address space in bytes.
 uint64_t addressSpace()

@@ -29,7 +29,10 @@ public:
             stop();
         }
     }
-    ~WindowManager() { stop(); }
+    ~WindowManager()
+    {
+        if (_pid > 0) stop();
+    }
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
 
@@ -87,11 +90,12 @@ private:
 
     void stop()
     {
-        if (_pid <= 0) return;
-        kill(_pid, SIGTERM);
-        int status = 0;
-        waitpid(_pid, &status, 0);
-        _pid = 0;
+        if (_pid > 0) {
+            kill(_pid, SIGTERM);
+            int status = 0;
+            waitpid(_pid, &status, 0);
+            _pid = 0;
+        }
         // A window manager that ends may leave its mark on the root window; the next test would
         // take it for one that runs and start none.
         const char* argv[] = {"xprop", "-root", "-remove", "_NET_SUPPORTING_WM_CHECK", nullptr};

@@ -6,7 +6,7 @@
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MapSearchBar.h"
 #include "GtkTestSupport.h"
-#include "MindMaps/MapImageServices.h"
+#include "MindMaps/FakeMapImageServices.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
@@ -179,20 +179,8 @@ TEST_F(EditorOverlaysTest, TheFindBarsFiltersSearch)
     searchBar->datePopup().set_active(0);
 
     // The icon list learns the map's icons as it opens.
-    class OneIcon : public MapImageServices {
-    public:
-        std::shared_ptr<ImageStore> localImageStore() override { return nullptr; }
-        std::shared_ptr<ImageStore> clipboardImageStore() override { return nullptr; }
-        std::shared_ptr<const Image> stockIconNamed(const std::string& name) override
-        {
-            return name == "flag" ? std::make_shared<const Image>(48, 48) : nullptr;
-        }
-        bool addInNativeDensity() override { return false; }
-    } services;
-    setMapImageServices(&services);
-    struct Uninstall {
-        ~Uninstall() { setMapImageServices(nullptr); }
-    } uninstall;
+    maptest::FakeMapImageServices services;
+    services.stockIcons["flag"] = std::make_shared<const Image>(48, 48);
     map->mainCentralTheme()->children()[2]->setIconName("flag");
     // As the list opens (a display without a pointer grab never opens it).
     searchBar->updateIconPopup();
@@ -206,20 +194,8 @@ TEST_F(EditorOverlaysTest, TheFindBarsFiltersSearch)
 // list, whose pictures widen every row of it.
 TEST_F(EditorOverlaysTest, TheFiltersShowTheirWholeTextsOnceTheMapHasIcons)
 {
-    class Icons : public MapImageServices {
-    public:
-        std::shared_ptr<ImageStore> localImageStore() override { return nullptr; }
-        std::shared_ptr<ImageStore> clipboardImageStore() override { return nullptr; }
-        std::shared_ptr<const Image> stockIconNamed(const std::string&) override
-        {
-            return std::make_shared<const Image>(48, 48);
-        }
-        bool addInNativeDensity() override { return false; }
-    } services;
-    setMapImageServices(&services);
-    struct Uninstall {
-        ~Uninstall() { setMapImageServices(nullptr); }
-    } uninstall;
+    maptest::FakeMapImageServices services;
+    for (const char* name : {"flag", "star"}) services.stockIcons[name] = std::make_shared<const Image>(48, 48);
     searchBar->showMapSearchbar();
     // Until the next layout has given each pop-up the room its shown entry asks for.
     const auto whole = [&] {

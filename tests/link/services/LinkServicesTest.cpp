@@ -2,12 +2,12 @@
 #include "LinkClient.h"
 #include "MainLoopPump.h"
 #include "store/ImageTestSupport.h"
+#include "store/StoreImportTestSupport.h"
 
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/TopicDepthLimit.h"
-#include "formats/ZipArchive.h"
 #include "formats/ZipDetection.h"
 #include "link/DevicePinModel.h"
 #include "link/LinkStatusPane.h"
@@ -112,6 +112,36 @@ protected:
         return serve([&] { return app.pair(port, pin, challenge, device); });
     }
 
+    // The export of a map with a picture: a container.
+    std::optional<MindMapData> picturesContainer()
+    {
+        MindMapInfoItem* pictures = importPictures("CCCCCCCCCCCCCCCCCCCCCCCC");
+        EXPECT_TRUE(pictures);
+        std::optional<MindMapData> container = pictures ? pictures->getMindMapExportData() : std::nullopt;
+        EXPECT_TRUE(container && hasPKZIPSignature(*container));
+        return container;
+    }
+
+    // The link started, and the app paired by the PIN the user types.
+    void startPaired(App& app)
+    {
+        ASSERT_NO_FATAL_FAILURE(startLink());
+        typist.typings.push_back({"0042"});
+        ASSERT_EQ(pair(app).body, "OK");
+    }
+
+    // A map with a picture in the store, which makes its export a container.
+    MindMapInfoItem* importPictures(const std::string& guid)
+    {
+        const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
+        EXPECT_FALSE(hash.empty());
+        return store->importMindMap(
+            bytesOf(nativeDocument(
+                guid, "Pictures",
+                "<topic id=\"0\" parent=\"-1\" text=\"P\"><children>" + image(hash) + "</children></topic>", 3, true)),
+            guid);
+    }
+
     std::string editorTitle() { return controller->singletonDocument()->mindMap()->title(); }
     std::string openId()
     {
@@ -192,10 +222,8 @@ TEST_F(LinkServicesTest, OnlyAConfirmedFourDigitPinPairs)
 
 TEST_F(LinkServicesTest, AFetchOfTheOpenMapCarriesTheEditorsUnsavedChanges)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     controller->singletonDocument()->mindMap()->setCustomTitle("Edited in the editor");
     controller->singletonDocument()->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
 
@@ -207,14 +235,8 @@ TEST_F(LinkServicesTest, AFetchOfTheOpenMapCarriesTheEditorsUnsavedChanges)
 
 TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
 {
-    const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
-    ASSERT_FALSE(hash.empty());
     const std::string withImages = "CCCCCCCCCCCCCCCCCCCCCCCC";
-    ASSERT_TRUE(store->importMindMap(
-        bytesOf(nativeDocument(
-            withImages, "Pictures",
-            "<topic id=\"0\" parent=\"-1\" text=\"P\"><children>" + image(hash) + "</children></topic>", 3, true)),
-        withImages));
+    ASSERT_TRUE(importPictures(withImages));
     fs::create_directories(CustomStyleSheet::customStylesDirectory());
     const std::string stylePath = CustomStyleSheet::customStylesDirectory() + "/Phone.twkstyle";
     const std::string styleText = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<mindmap-colorscheme><general/><palette>"
@@ -225,10 +247,8 @@ TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
     std::shared_ptr<StyleSheet> custom = CustomStyleSheet::customStyleImported(stylePath);
     ASSERT_TRUE(custom);
 
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
 
     enum class Expect { Empty, Missing, Archive, Document, Style };
     const struct {
@@ -281,10 +301,8 @@ TEST_F(LinkServicesTest, WhatAFetchAnswersDependsOnKeyAndStreamVersion)
 
 TEST_F(LinkServicesTest, AnUploadOfTheOpenMapReplacesItInTheEditorAndStaysAfterTheNextCommit)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     controller->singletonDocument()->mindMap()->setCustomTitle("Edited in the editor");
     controller->singletonDocument()->updateChangeCount(MindMapDocumentOwner::ChangeKind::Done);
 
@@ -304,20 +322,10 @@ TEST_F(LinkServicesTest, AnUploadOfTheOpenMapReplacesItInTheEditorAndStaysAfterT
 
 TEST_F(LinkServicesTest, AnUploadedMapIsImportedAndOpenedAndGarbageIsRefused)
 {
-    const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
-    const std::string withImages = "CCCCCCCCCCCCCCCCCCCCCCCC";
-    MindMapInfoItem* pictures = store->importMindMap(
-        bytesOf(nativeDocument(
-            withImages, "Pictures",
-            "<topic id=\"0\" parent=\"-1\" text=\"P\"><children>" + image(hash) + "</children></topic>", 3, true)),
-        withImages);
-    ASSERT_TRUE(pictures);
-    std::optional<MindMapData> container = pictures->getMindMapExportData();
-    ASSERT_TRUE(container && hasPKZIPSignature(*container));
-    startLink();
-    typist.typings.push_back({"0042"});
+    const std::optional<MindMapData> container = picturesContainer();
+    ASSERT_TRUE(container);
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
 
     // The zip container travels as text, and lands under the name the app gave.
     const std::string guid = "DDDDDDDDDDDDDDDDDDDDDDDD";
@@ -365,34 +373,12 @@ std::string nestedOutline(size_t levels)
     return text + "</body></opml>";
 }
 
-std::vector<uint8_t> containerOfChain(size_t levels)
-{
-    std::string topics;
-    for (size_t i = 0; i < levels; ++i)
-        topics +=
-            "<topic id=\"" + std::to_string(i) + "\" parent=\"" + std::to_string(int64_t(i) - 1) + "\" text=\"t\"/>";
-    ZipArchive zip;
-    EXPECT_TRUE(zip.CreateZipData());
-    EXPECT_TRUE(zip.addDataToZip(bytesOf(nativeDocument(GuidB, "Deep", topics)), std::nullopt, "document/mindmap.xml"));
-    EXPECT_TRUE(zip.CloseZipFile2());
-    return zip.zipData();
-}
-
 TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
 {
-    const std::string hash = CustomImageStore::localImageStore()->storeImagePngData(pngBytes(20, 20));
-    MindMapInfoItem* pictures = store->importMindMap(
-        bytesOf(nativeDocument(
-            "CCCCCCCCCCCCCCCCCCCCCCCC", "Pictures",
-            "<topic id=\"0\" parent=\"-1\" text=\"P\"><children>" + image(hash) + "</children></topic>", 3, true)),
-        "CCCCCCCCCCCCCCCCCCCCCCCC");
-    ASSERT_TRUE(pictures);
-    std::optional<MindMapData> container = pictures->getMindMapExportData();
-    ASSERT_TRUE(container && hasPKZIPSignature(*container));
-    startLink();
-    typist.typings.push_back({"0042"});
+    const std::optional<MindMapData> container = picturesContainer();
+    ASSERT_TRUE(container);
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
 
     const struct {
         const char* what;
@@ -404,7 +390,8 @@ TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
         {"a container past the limits of every import", textOf(encodeAsArchive(withHugeDocument(*container)))},
         {"an outline nested past the depth limit", nestedOutline(TopicDepthLimit::MaximumLevels + 1)},
         {"a container of a map nested past the depth limit",
-         textOf(encodeAsArchive(containerOfChain(TopicDepthLimit::MaximumLevels + 1)))},
+         textOf(encodeAsArchive(
+             containerOf(bytesOf(nativeDocument(GuidB, "Deep", topicChain(TopicDepthLimit::MaximumLevels + 1))))))},
     };
     for (const auto& test : cases) {
         // The main loop does not run meanwhile: only an answer found off the main thread comes.
@@ -425,10 +412,8 @@ TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
 
 TEST_F(LinkServicesTest, ClearingThePairingsForbidsThePairedAppUntilItPairsAgain)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     writeTestFile(documents() + "/other.ss", "x");
 
     EXPECT_TRUE(LinkStatusPane::clearDeviceParingInformation());
@@ -444,10 +429,8 @@ TEST_F(LinkServicesTest, ClearingThePairingsForbidsThePairedAppUntilItPairsAgain
 
 TEST_F(LinkServicesTest, AfterARestartThePairingHoldsAndEachChallengeServesOneRequest)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     link.reset();
     EXPECT_EQ(iPhoneLinkInstance(), nullptr);
 
@@ -490,10 +473,8 @@ namespace {
 
 TEST_F(LinkServicesTest, TheStatusTextCountsRequestsAndShowsBothServers)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     serve([&] { return app.get(port, "/mindmaps/list"); });
     serve([&] { return App("stranger").get(port, "/mindmaps/list"); });
     // The data server waits for the next request inside a pass of its loop (3) or is between two
@@ -509,10 +490,8 @@ namespace {
 
 TEST_F(LinkServicesTest, AClearThatCannotRemoveEveryFileSaysSoAndStillForgetsThePairings)
 {
-    startLink();
-    typist.typings.push_back({"0042"});
     App app("app");
-    ASSERT_EQ(pair(app).body, "OK");
+    ASSERT_NO_FATAL_FAILURE(startPaired(app));
     fs::create_directories(documents() + "/stuck.ss/inside");
 
     EXPECT_FALSE(LinkStatusPane::clearDeviceParingInformation());

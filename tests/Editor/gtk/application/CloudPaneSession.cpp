@@ -1,6 +1,7 @@
 #include "CloudPaneSession.h"
 
 #include <cstdlib>
+#include <sstream>
 
 std::optional<std::pair<int, int>> listColumn;
 
@@ -27,6 +28,31 @@ void CloudPaneSessionTest::dump(RunningApplication& application, std::ostream& o
         for (const Element& element : application.findAll(role))
             out << role << " '" << element.name << "' " << element.x << "," << element.y << " " << element.width << "x"
                 << element.height << (element.sensitive ? "" : " disabled") << "\n";
+}
+
+void CloudPaneSessionTest::expectALateListingLeavesTheStripEnabled(RunningApplication& application,
+                                                                   const std::string& tab, const std::string& folder,
+                                                                   const std::string& file,
+                                                                   const std::function<void()>& refuseNextListing)
+{
+    ASSERT_TRUE(application.waitForWindow("Welcome", 30s)) << application.log();
+    auto context = [&] {
+        std::ostringstream text;
+        dump(application, text);
+        return text.str() + application.log();
+    };
+    ASSERT_TRUE(clickSegment(application, tab)) << context();
+    Element shown;
+    ASSERT_TRUE(waitForRow(application, folder, &shown)) << context();
+    listColumn = {shown.x, shown.x + shown.width};
+
+    refuseNextListing();
+    ASSERT_TRUE(clickRow(application, folder, 2));
+    ASSERT_TRUE(waitForRow(application, file)) << context();
+    EXPECT_TRUE(waitUntilEnabled(application, {"Up one folder", "Synchronising with " + tab})) << context();
+    ASSERT_TRUE(application.click(ATSPI_ROLE_PUSH_BUTTON, "Up one folder")) << context();
+    EXPECT_TRUE(waitUntilRowGoes(application, file)) << context();
+    EXPECT_TRUE(waitForRow(application, folder)) << context();
 }
 
 std::optional<Element> rowNamed(RunningApplication& application, const std::string& name)

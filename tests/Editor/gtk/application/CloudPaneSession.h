@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -21,6 +22,13 @@ protected:
     static void screenshot(const std::string& name);
     // What the accessibility bus shows of the window, for a failure's message.
     static void dump(RunningApplication& application, std::ostream& out);
+
+    // A listing of `folder` that the service first refuses (refuseNextListing makes it refuse the
+    // next one) ends a second later, after the user's last input: the tab's strip follows it all
+    // the same, and Up goes up at once. The service holds `file` in the folder.
+    static void expectALateListingLeavesTheStripEnabled(RunningApplication& application, const std::string& tab,
+                                                        const std::string& folder, const std::string& file,
+                                                        const std::function<void()>& refuseNextListing);
 
     ApplicationHome home;
     std::unique_ptr<UnlockedKeyring> keyring;

@@ -5,11 +5,9 @@
 #include "ApplicationSession.h"
 #include "platform/PropertyList.h"
 #include "support/DisplayRequirement.h"
+#include "support/WindowManager.h"
 
 #include <gtest/gtest.h>
-
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
@@ -17,85 +15,6 @@
 #include <thread>
 
 namespace {
-
-// A window manager for the test's windows, unless one runs already; it goes with the object.
-class WindowManager {
-public:
-    WindowManager()
-    {
-        if (running()) return;
-        // On a loaded machine openbox can give up on the display while the previous one's
-        // selection is still being released; a second try settles it.
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!start()) return;
-            if (eventually([this] { return running() || exited(); }, "the window manager", 30s) && running()) {
-                _failure.clear();
-                return;
-            }
-            _failure = "openbox did not take over";
-            stop();
-        }
-    }
-    ~WindowManager()
-    {
-        if (_pid > 0) stop();
-    }
-    WindowManager(const WindowManager&) = delete;
-    WindowManager& operator=(const WindowManager&) = delete;
-
-    const std::string& failure() const { return _failure; }
-
-    // A window manager announces itself on the root window.
-    static bool running()
-    {
-        std::string output;
-        return runCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, &output) == 0 &&
-            output.find("window id") != std::string::npos;
-    }
-
-private:
-    bool start()
-    {
-        const char* argv[] = {"openbox", "--sm-disable", nullptr};
-        GError* error = nullptr;
-        if (!g_spawn_async(nullptr, const_cast<gchar**>(argv), nullptr,
-                           GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL |
-                                       G_SPAWN_STDERR_TO_DEV_NULL),
-                           nullptr, nullptr, &_pid, &error)) {
-            _failure = std::string("openbox does not start (scripts/install-deps.sh): ") + error->message;
-            g_error_free(error);
-            _pid = 0;
-            return false;
-        }
-        return true;
-    }
-
-    // True once the started window manager has ended (it is then reaped).
-    bool exited()
-    {
-        if (_pid <= 0) return true;
-        int status = 0;
-        if (waitpid(_pid, &status, WNOHANG) != _pid) return false;
-        _pid = 0;
-        return true;
-    }
-
-    void stop()
-    {
-        if (_pid > 0) {
-            kill(_pid, SIGTERM);
-            int status = 0;
-            waitpid(_pid, &status, 0);
-            _pid = 0;
-        }
-        // A window manager that ends may leave its mark on the root window; the next test would
-        // take it for one that runs and start none.
-        runCommand({"xprop", "-root", "-remove", "_NET_SUPPORTING_WM_CHECK"});
-    }
-
-    GPid _pid = 0;
-    std::string _failure;
-};
 
 // The number the user defaults keep under the key; nothing when there is none.
 std::optional<double> storedNumber(const std::string& file, const std::string& key)
