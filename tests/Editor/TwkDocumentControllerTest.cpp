@@ -7,7 +7,6 @@
 #include "MindMaps/ScriptedCommandPrompts.h"
 #include "Utils/RecordingFeedbackSink.h"
 #include "formats/ArchiveTestSupport.h"
-#include "formats/ZipArchive.h"
 #include "platform/Folders.h"
 #include "platform/Localizer.h"
 #include "platform/NotificationCenter.h"
@@ -17,6 +16,7 @@
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
+#include "store/StoreImportTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +130,17 @@ protected:
         if (!fs::is_directory(mapPath(GuidA))) return;
         fs::remove(mapPath(GuidA));
         fs::rename(mapPath(GuidA) + ".aside", mapPath(GuidA));
+    }
+    // The question about the map whose edit could not be saved: named by its title, never by the
+    // id its file is named with.
+    static void expectCommitQuestion(const AlertPanel::Request& request, const std::string& title,
+                                     const std::string& leave, const std::string& what)
+    {
+        EXPECT_EQ(request.messageText, "The map \u201C" + title + "\u201D could not be saved.") << what;
+        EXPECT_EQ((request.messageText + request.informativeText).find(GuidA), std::string::npos) << what;
+        std::vector<std::string> buttons;
+        for (const AlertPanel::Button& button : request.buttons) buttons.push_back(button.title);
+        EXPECT_EQ(buttons, (std::vector<std::string>{"Try Again", "Cancel", leave})) << what;
     }
     static std::vector<std::string> idsOf(const HistoryList& list)
     {
@@ -360,18 +371,8 @@ TEST_F(TwkDocumentControllerTest, ACloudCopyThatDoesNotOpenSaysWhy)
     fs::create_directories(root);
     auto cloud = std::make_shared<CopiesCloud>(root);
     MindMapProviders::instance().registerProvider(cloud);
-    auto containerOf = [](const std::string& document) {
-        ZipArchive zip;
-        EXPECT_TRUE(zip.CreateZipData());
-        EXPECT_TRUE(zip.addDataToZip(bytesOf(document), std::nullopt, "document/mindmap.xml"));
-        EXPECT_TRUE(zip.CloseZipFile2());
-        return zip.zipData();
-    };
-    ArchiveTest::Bytes pastTheLimits = containerOf(nativeDocument(GuidB, "Big"));
+    ArchiveTest::Bytes pastTheLimits = containerOf(bytesOf(nativeDocument(GuidB, "Big")));
     ArchiveTest::setDirectorySizes(pastTheLimits, 600u << 20);
-    std::string chain;
-    for (int level = 0; level <= 2000; ++level)
-        chain += "<topic id=\"" + std::to_string(level) + "\" parent=\"" + std::to_string(level - 1) + "\"/>";
     const struct {
         const char* what;
         ArchiveTest::Bytes copy;
@@ -379,7 +380,8 @@ TEST_F(TwkDocumentControllerTest, ACloudCopyThatDoesNotOpenSaysWhy)
     } cases[] = {
         {"a container past the archive limits", pastTheLimits,
          "An entry of the archive would unpack to 600.0 MB; entries of at most 512.0 MB can be read."},
-        {"a container of topics nested past the depth limit", containerOf(nativeDocument(GuidB, "Deep", chain)),
+        {"a container of topics nested past the depth limit",
+         containerOf(bytesOf(nativeDocument(GuidB, "Deep", topicChain(2001)))),
          "Its topics are nested 2001 levels deep"},
     };
     for (const auto& c : cases) {
@@ -596,7 +598,6 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersCho
         {"quit without saving", true, {{QuitChoice::QuitWithoutSaving, false}}, true, false},
     };
     const std::string edit = "Typed before quitting";
-    const std::vector<std::string> buttons = {"Try Again", "Cancel", "Quit Without Saving"};
     for (const bool closingTheWindow : {false, true}) {
         auto quit = [&] {
             return closingTheWindow
@@ -621,13 +622,8 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedAtQuitWaitsForTheUsersCho
             EXPECT_EQ(quit(), c.quits) << what;
             freeSpace();
             EXPECT_EQ(questions.requests.size(), c.steps.size()) << what;
-            for (const AlertPanel::Request& request : questions.requests) {
-                EXPECT_EQ(request.messageText, "The map \u201C" + edit + "\u201D could not be saved.") << what;
-                EXPECT_EQ((request.messageText + request.informativeText).find(GuidA), std::string::npos) << what;
-                std::vector<std::string> titles;
-                for (const AlertPanel::Button& button : request.buttons) titles.push_back(button.title);
-                EXPECT_EQ(titles, buttons) << what;
-            }
+            for (const AlertPanel::Request& request : questions.requests)
+                expectCommitQuestion(request, edit, "Quit Without Saving", what);
             EXPECT_EQ(fileText(mapPath(GuidA)).find(edit) != std::string::npos, c.saved) << what;
             EXPECT_TRUE(host.errors.empty()) << what << ": " << host.log.back();
             EXPECT_EQ(controller->isTerminated(), c.quits) << what;
@@ -712,11 +708,7 @@ TEST_F(TwkDocumentControllerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoo
             road.take();
             freeSpace();
             ASSERT_EQ(questions.requests.size(), 1u) << what;
-            EXPECT_EQ(questions.requests[0].messageText, "The map \u201C" + edit + "\u201D could not be saved.")
-                << what;
-            std::vector<std::string> buttons;
-            for (const AlertPanel::Button& button : questions.requests[0].buttons) buttons.push_back(button.title);
-            EXPECT_EQ(buttons, (std::vector<std::string>{"Try Again", "Cancel", "Discard Changes"})) << what;
+            expectCommitQuestion(questions.requests[0], edit, "Discard Changes", what);
             EXPECT_TRUE(host.errors.empty()) << what << ": no alert besides the question";
             EXPECT_EQ(fileText(mapPath(GuidA)).find(edit) != std::string::npos, choice.saved) << what;
             // The lists that selected another map hear that the open one stays.

@@ -92,6 +92,37 @@ TEST(LinkTraffic, HostileFormBodiesOfGrowingSizeAreAnswered)
     EXPECT_TRUE(paired.server.services.saves.empty());
 }
 
+// The limit of open descriptors lowered to `more` beyond those open now, while it lives.
+class scoped_descriptor_limit {
+public:
+    explicit scoped_descriptor_limit(rlim_t more)
+    {
+        const auto open_now =
+            static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+        lowered_ = ::getrlimit(RLIMIT_NOFILE, &saved_) == 0;
+        rlimit lowered = saved_;
+        lowered.rlim_cur = open_now + more;
+        lowered_ = lowered_ && ::setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+        limit_ = lowered.rlim_cur;
+    }
+    ~scoped_descriptor_limit() { restore(); }
+    scoped_descriptor_limit(const scoped_descriptor_limit&) = delete;
+    scoped_descriptor_limit& operator=(const scoped_descriptor_limit&) = delete;
+
+    void restore()
+    {
+        if (lowered_) ::setrlimit(RLIMIT_NOFILE, &saved_);
+        lowered_ = false;
+    }
+    bool lowered() const { return lowered_; }
+    rlim_t limit() const { return limit_; }
+
+private:
+    rlimit saved_{};
+    rlim_t limit_ = 0;
+    bool lowered_ = false;
+};
+
 // Counts the clients the server has closed; each is asked once it has not been seen closed.
 size_t count_closed(std::vector<std::unique_ptr<raw_client>>& clients, std::vector<bool>& closed)
 {
@@ -127,22 +158,14 @@ TEST(LinkTraffic, AFloodFromManyAddressesKeepsDescriptorsForTheRestOfTheProgram)
 {
     // A process that may open this many descriptors more than it holds now: the server may hold a
     // quarter of its limit.
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    const auto open_now = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-    rlimit lowered = saved;
-    lowered.rlim_cur = open_now + 300;
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
-    struct restore_limit {
-        rlimit limit;
-        ~restore_limit() { ::setrlimit(RLIMIT_NOFILE, &limit); }
-    } restore{saved};
+    scoped_descriptor_limit lowered(300);
+    ASSERT_TRUE(lowered.lowered());
     {
         TempDir folder;
         paired_fixture paired(folder.path());
         paired.server.services.index = "<i/>";
         const uint16_t port = link_server_port(*paired.server.context);
-        const size_t held = static_cast<size_t>(lowered.rlim_cur / 4);
+        const size_t held = static_cast<size_t>(lowered.limit() / 4);
         std::vector<std::unique_ptr<raw_client>> flood;
         for (int index = 0; index < 160; ++index)
             flood.push_back(std::make_unique<raw_client>(port, "127.0.1." + std::to_string(1 + index % 10)));
@@ -178,12 +201,8 @@ TEST(LinkTraffic, RunningOutOfDescriptorsPausesTakingConnectionsAndSaysSoOnce)
     // finds none when the connection arrives.
     const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     ASSERT_GE(client, 0);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    const auto open_now = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-    rlimit lowered = saved;
-    lowered.rlim_cur = open_now + 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    scoped_descriptor_limit lowered(16);
+    ASSERT_TRUE(lowered.lowered());
     std::vector<int> taken;
     for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) taken.push_back(fd);
     sockaddr_in address{};
@@ -193,7 +212,7 @@ TEST(LinkTraffic, RunningOutOfDescriptorsPausesTakingConnectionsAndSaysSoOnce)
     ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const bool said = eventually([] { return errors_said > 0; });
     for (const int fd : taken) ::close(fd);
-    ::setrlimit(RLIMIT_NOFILE, &saved);
+    lowered.restore();
     ASSERT_TRUE(said) << "nothing said about the connection that could not be taken";
     EXPECT_NE(last_error_said.find("Too many open files"), std::string::npos) << last_error_said;
 

@@ -596,10 +596,6 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         bool note;
         bool date;
         Rect progress, autoNumber, title, noteMark, dateText, dateIcon;
-        // The tree mode's rows: indented by level, after the expander.
-        bool tree = false;
-        uint32_t level = 0;
-        Rect expander = {};
     } cases[] = {
         {"title alone", 18, false, "", false, false, {}, {}, Rect(10, 40, 200, 18), {}, {}, {}},
         {"checkbox room", 18, true, "", false, false, Rect(10, 40, 20, 18), {}, Rect(30, 40, 180, 18), {}, {}, {}},
@@ -640,56 +636,9 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
          Rect(194, 40, 16, 18),
          {},
          {}},
-        {"a top-level tree row",
-         18,
-         false,
-         "",
-         false,
-         false,
-         {},
-         {},
-         Rect(26, 40, 184, 18),
-         {},
-         {},
-         {},
-         true,
-         0,
-         Rect(10, 40, 16, 18)},
-        {"a tree row two levels down, with its checkbox room",
-         18,
-         true,
-         "",
-         false,
-         false,
-         Rect(58, 40, 20, 18),
-         {},
-         Rect(78, 40, 132, 18),
-         {},
-         {},
-         {},
-         true,
-         2,
-         Rect(42, 40, 16, 18)},
-        {"a row deeper than the cell is wide keeps no room rather than a negative one",
-         18,
-         false,
-         "",
-         false,
-         false,
-         {},
-         {},
-         Rect(3226, 40, 0, 18),
-         {},
-         {},
-         {},
-         true,
-         200,
-         Rect(3210, 40, 16, 18)},
     };
     for (const auto& c : cases) {
         OutlineRowContent row;
-        row.inTree = c.tree;
-        row.level = c.level;
         row.hasCheckboxes = c.checkboxes;
         row.autoNumberPath = c.number;
         row.hasNote = c.note;
@@ -701,7 +650,36 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
         EXPECT_EQ(layout.noteMark, c.noteMark) << c.what;
         EXPECT_EQ(layout.dateText, c.dateText) << c.what;
         EXPECT_EQ(layout.dateIcon, c.dateIcon) << c.what;
+        EXPECT_EQ(layout.expander, Rect()) << c.what;
+    }
+    // The tree mode's rows: indented by level, after the expander.
+    const struct {
+        const char* what;
+        uint32_t level;
+        bool checkboxes;
+        Rect expander, progress, title;
+    } treeRows[] = {
+        {"a top-level tree row", 0, false, Rect(10, 40, 16, 18), {}, Rect(26, 40, 184, 18)},
+        {"a tree row two levels down, with its checkbox room", 2, true, Rect(42, 40, 16, 18), Rect(58, 40, 20, 18),
+         Rect(78, 40, 132, 18)},
+        {"a row deeper than the cell is wide keeps no room rather than a negative one",
+         200,
+         false,
+         Rect(3210, 40, 16, 18),
+         {},
+         Rect(3226, 40, 0, 18)},
+    };
+    for (const auto& c : treeRows) {
+        OutlineRowContent row;
+        row.inTree = true;
+        row.level = c.level;
+        row.hasCheckboxes = c.checkboxes;
+        const OutlineRowLayout layout = OutlineRowLayout::layout(row, Rect(10, 40, 200, 18), 30);
         EXPECT_EQ(layout.expander, c.expander) << c.what;
+        EXPECT_EQ(layout.progressIcon, c.progress) << c.what;
+        EXPECT_EQ(layout.title, c.title) << c.what;
+        for (const Rect& none : {layout.autoNumber, layout.noteMark, layout.dateText, layout.dateIcon})
+            EXPECT_EQ(none, Rect()) << c.what;
     }
     // A cell narrower than its icons, or lower than the date line, leaves the title no room
     // rather than a negative size.

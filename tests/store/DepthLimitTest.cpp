@@ -86,8 +86,11 @@ size_t storedLevels(const MindMapInfoItem* item)
     return data && extractor.readFromData(*data, TwkxDataExtractor::MeasureTopicLevels) ? extractor.topicLevels() : 0;
 }
 
-Outcome stored(MindMapInfoItem* item, Error error)
+// What a road into the store left: the map it stored, read back from its file.
+Outcome stored(const std::function<MindMapInfoItem*(Error* error)>& import)
 {
+    Error error;
+    MindMapInfoItem* item = import(&error);
     return {item != nullptr, std::move(error), storedLevels(item)};
 }
 
@@ -135,9 +138,8 @@ protected:
 
     Outcome importData(const Bytes& data, const std::string& fileName)
     {
-        Error error;
-        MindMapInfoItem* item = MindMapImporter::importMindMapFromData(data, fileName, nullptr, &error);
-        return stored(item, error);
+        return stored(
+            [&](Error* error) { return MindMapImporter::importMindMapFromData(data, fileName, nullptr, error); });
     }
 
     Outcome pasteUnderTheme(size_t levels)
@@ -232,21 +234,16 @@ TEST_F(DepthLimit, EveryRoadReadsAMapAtTheLimitAndRefusesOneLevelDeeper)
          [this](size_t n) { return readInto(propertyListChain(n), MindMapReadFormat::PropertyList); }},
         {"store: native document",
          [this](size_t n) {
-             Error error;
-             MindMapInfoItem* item = store->importMindMap(nativeChain(n), &error);
-             return stored(item, error);
+             return stored([&](Error* error) { return store->importMindMap(nativeChain(n), error); });
          }},
         {"store: native container",
          [this](size_t n) {
-             Error error;
-             MindMapInfoItem* item = store->importMindMap(containerOf(nativeChain(n)), &error);
-             return stored(item, error);
+             return stored([&](Error* error) { return store->importMindMap(containerOf(nativeChain(n)), error); });
          }},
         {"upload: native container under its GUID",
          [this](size_t n) {
-             Error error;
-             MindMapInfoItem* item = store->importMindMap(containerOf(nativeChain(n)), GuidDeep, &error);
-             return stored(item, error);
+             return stored(
+                 [&](Error* error) { return store->importMindMap(containerOf(nativeChain(n)), GuidDeep, error); });
          }},
         {"upload: data checked off the main thread", [this](size_t n) { return checkUpload(n); }},
         {"overwrite from outside", [this](size_t n) { return overwrite(n); }, "map_too_deep_reason",
@@ -265,9 +262,7 @@ TEST_F(DepthLimit, EveryRoadReadsAMapAtTheLimitAndRefusesOneLevelDeeper)
          [this](size_t n) {
              const std::string path = inbox.file("deep.txt");
              writeTestFile(path, textChain(n));
-             Error error;
-             MindMapInfoItem* item = store->importMindMapFile(path, &error);
-             return stored(item, error);
+             return stored([&](Error* error) { return store->importMindMapFile(path, error); });
          }},
         {"store archive", [this](size_t n) { return importStoreArchive(n); }, ""},
         {"paste", [this](size_t n) { return pasteUnderTheme(n); }, "map_paste_too_deep_reason"},
