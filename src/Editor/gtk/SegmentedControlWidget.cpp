@@ -5,7 +5,24 @@
 #include "platform/gtk/GtkNamedImages.h"
 
 #include <atkmm/object.h>
+#include <gtkmm/cssprovider.h>
 #include <gtkmm/image.h>
+
+namespace {
+
+constexpr const char* SwitchingClass = "tarnwick-switching";
+
+const Glib::RefPtr<Gtk::CssProvider>& switchingStyle()
+{
+    static const Glib::RefPtr<Gtk::CssProvider> provider = [] {
+        auto made = Gtk::CssProvider::create();
+        made->load_from_data("." + std::string(SwitchingClass) + " { transition: none; }");
+        return made;
+    }();
+    return provider;
+}
+
+} // namespace
 
 SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
     : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL), _item(item), _menuPresenter(std::make_unique<GtkMenuPresenter>(*this))
@@ -16,6 +33,13 @@ SegmentedControlWidget::SegmentedControlWidget(SegmentedControlItem& item)
     for (size_t i = 0; i < control.segmentCount(); ++i) {
         auto button = std::make_unique<Gtk::Button>();
         button->set_can_focus(false);
+        button->get_style_context()->add_provider(switchingStyle(), GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+        button->signal_enter_notify_event().connect(
+            [raw = button.get()](GdkEventCrossing*) {
+                raw->get_style_context()->remove_class(SwitchingClass);
+                return false;
+            },
+            false);
         button->signal_clicked().connect([this, i] {
             if (_heldSegment == static_cast<int>(i)) {
                 _heldSegment = -1;
@@ -114,8 +138,15 @@ void SegmentedControlWidget::refresh()
         if (readAloudChanged && !segment.label && !segment.toolTip.empty()) {
             if (Glib::RefPtr<Atk::Object> accessible = button.get_accessible()) accessible->set_name(segment.toolTip);
         }
-        button.set_sensitive(segment.enabled);
+        if (button.get_sensitive() != segment.enabled) setSensitiveAtOnce(button, segment.enabled);
     }
+}
+
+void SegmentedControlWidget::setSensitiveAtOnce(Gtk::Button& button, bool sensitive)
+{
+    // A button under the pointer fades as its hover has it.
+    if (!(button.get_state_flags() & Gtk::STATE_FLAG_PRELIGHT)) button.get_style_context()->add_class(SwitchingClass);
+    button.set_sensitive(sensitive);
 }
 
 void SegmentedControlWidget::showPictureBesideLabel(Gtk::Button& button, Gtk::Image& picture)

@@ -38,6 +38,13 @@ public:
 private:
     void on_size_allocate(Gtk::Allocation& allocation) override;
     static void showPictureBesideLabel(Gtk::Button& button, Gtk::Image& picture);
+    // Validation enables and disables segments as the keyboard moves: an in-place edit disables
+    // most of them and its end enables them again, on every structural key. The theme's fade
+    // between the two looks restyles, lays out and repaints the window for each of its frames;
+    // such a switch shows its new look at once. The button fades again from when the pointer
+    // comes over it: taking the fade back restyles it, which the theme fades too, unseen under
+    // the hover's own fade.
+    static void setSensitiveAtOnce(Gtk::Button& button, bool sensitive);
 
     // What a button shows, so that a refresh changes only what changed: a picture set again is
     // looked up, loaded and measured again, and a label set again rebuilds the button's content.

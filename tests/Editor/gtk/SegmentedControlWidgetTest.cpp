@@ -193,6 +193,46 @@ TEST(SegmentedControlWidgetTest, ARefreshSetsOnlyWhatChanged)
     EXPECT_EQ(widget.button(0).get_accessible()->get_name(), "Bigger");
 }
 
+// Validation enables and disables segments on every structural key; the theme fades a button
+// between its looks, which styles, lays out and repaints the window once a frame. A switch shows
+// its new look at once, both ways; from when the pointer comes over the button, the toolkit's
+// changes of its state fade as the theme has them.
+TEST(SegmentedControlWidgetTest, AValidatedSwitchShowsItsLookAtOnce)
+{
+    initGtkForTests();
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", TRUE, nullptr);
+    auto item = std::make_shared<SegmentedControlItem>(
+        std::vector{ToolbarSegment::toolbarSegment("zoom-in", nullptr, "zoomIn:", "Zoom In")});
+    SegmentedControlWidget widget(*item);
+    Gtk::OffscreenWindow window;
+    window.add(widget);
+    window.show_all();
+    drainGtkEvents();
+    Gtk::Button& button = widget.button(0);
+    const auto color = [&button] {
+        GdkRGBA value;
+        GtkStyleContext* context = gtk_widget_get_style_context(GTK_WIDGET(button.gobj()));
+        gtk_style_context_get_color(context, gtk_style_context_get_state(context), &value);
+        return Gdk::RGBA(&value, true).to_string().raw();
+    };
+    for (const bool enabled : {false, true}) {
+        const std::string before = color();
+        item->segmentedControl().setEnabled(enabled, 0);
+        widget.refresh();
+        EXPECT_EQ(button.get_sensitive(), enabled);
+        EXPECT_NE(color(), before) << (enabled ? "enabled" : "disabled") << " at once";
+    }
+    GdkEvent* enter = gdk_event_new(GDK_ENTER_NOTIFY);
+    enter->crossing.window = GDK_WINDOW(g_object_ref(button.get_window()->gobj()));
+    gtk_widget_event(GTK_WIDGET(button.gobj()), enter);
+    gdk_event_free(enter);
+    const std::string enabled = color();
+    button.set_sensitive(false);
+    EXPECT_EQ(color(), enabled) << "the toolkit's own change fades";
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+    window.remove();
+}
+
 // A picture alone is the button's only child; beside a label, from the start or given one later,
 // it stays in the button next to the label. Either way the button keeps the toolkit's own size for
 // a picture button.
