@@ -1,5 +1,6 @@
 #include "editor-view/gtk/MindMapEditorCanvas.h"
 
+#include "MindMaps/MindMap.h"
 #include "editor-view/gtk/DatePickerContent.h"
 #include "editor-view/gtk/InPlaceTextView.h"
 #include "platform/CairoGraphicsContext.h"
@@ -65,6 +66,7 @@ MindMapEditorCanvas::MindMapEditorCanvas(Scheduler* scheduler, Clock& clock)
 
 MindMapEditorCanvas::~MindMapEditorCanvas()
 {
+    stopValidatingBeforePaint();
     _tickTimer.disconnect();
     _toplevelKeys.disconnect();
     _toplevelDelete.disconnect();
@@ -139,13 +141,42 @@ void MindMapEditorCanvas::on_unmap()
     Gtk::DrawingArea::on_unmap();
 }
 
+void MindMapEditorCanvas::on_unrealize()
+{
+    stopValidatingBeforePaint();
+    Gtk::DrawingArea::on_unrealize();
+}
+
 void MindMapEditorCanvas::setNeedsDisplay()
 {
     queue_draw();
+    validateBeforePaint();
+}
+
+void MindMapEditorCanvas::validateBeforePaint()
+{
+    if (_validationHandler) return;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(gobj()));
+    if (!clock) return;
+    _validationClock = clock;
+    _validationHandler = g_signal_connect_swapped(clock, "before-paint", G_CALLBACK(+[](MindMapEditorCanvas* self) {
+                                                      self->stopValidatingBeforePaint();
+                                                      if (self->_view.enabled())
+                                                          self->_view.mindMap()->validateElementStates();
+                                                  }),
+                                                  this);
+}
+
+void MindMapEditorCanvas::stopValidatingBeforePaint()
+{
+    if (_validationHandler) g_signal_handler_disconnect(_validationClock, _validationHandler);
+    _validationHandler = 0;
+    _validationClock = nullptr;
 }
 
 void MindMapEditorCanvas::setNeedsDisplayInRect(const Rect& viewRect)
 {
+    validateBeforePaint();
     if (!std::isfinite(viewRect.minX()) || !std::isfinite(viewRect.minY()) || !std::isfinite(viewRect.maxX()) ||
         !std::isfinite(viewRect.maxY())) {
         queue_draw();

@@ -42,6 +42,7 @@ protected:
     bool on_focus_out_event(GdkEventFocus* event) override;
     void on_hierarchy_changed(Gtk::Widget* previousToplevel) override;
     void on_unmap() override;
+    void on_unrealize() override;
 
 private:
     void setNeedsDisplay() override;
@@ -52,6 +53,11 @@ private:
     // Laid into the overlay the canvas sits in; without one the edit runs without a widget.
     std::unique_ptr<InplaceTextView> newInplaceTextView() override;
     bool periodicTick();
+    // The painter validates the map first; what that validation changes (a layout an edit left
+    // pending, the selection's tools) asks for the whole canvas again, and asked during the paint
+    // it is one more frame. So the map is validated as the frame that paints the canvas begins.
+    void validateBeforePaint();
+    void stopValidatingBeforePaint();
     // The window's keys go to a running gesture before its menus see them: during a drag only
     // Escape acts, as it would in the drag's own event loop.
     bool toplevelKeyPress(GdkEventKey* event);
@@ -76,4 +82,6 @@ private:
     Glib::RefPtr<Gtk::GestureZoom> _pinch;
     double _pinchScale = 1.0;
     int _drawCount = 0;
+    GdkFrameClock* _validationClock = nullptr;
+    gulong _validationHandler = 0;
 };

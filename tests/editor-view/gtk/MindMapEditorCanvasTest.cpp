@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -275,4 +276,38 @@ TEST_F(CanvasWindowTest, TheSelectedTopicShowsItsHandles)
     EXPECT_EQ(green, blue);
     EXPECT_GT(red, 0x66);
     EXPECT_LT(red, 0xb4);
+}
+
+// Each structural edit is painted in one frame: the map's validation, which a paint would run
+// first, lays out what the edit left and moves the selection's tools before the frame paints,
+// instead of asking for the whole canvas again from inside the paint.
+TEST_F(CanvasWindowTest, AnEditIsPaintedInOneFrame)
+{
+    installLayout();
+    MindMapEditor& view = canvas->editorView();
+    map->setSelectedElement(map->mainCentralTheme());
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(canvas->gobj()));
+    ASSERT_NE(clock, nullptr);
+    const std::pair<const char*, std::function<void()>> edits[] = {
+        {"a child begun", [&] { map->addChildNode(); }},
+        {"its edit ended", [&] { view.stopEditing(InplaceTextEditor::CommitByReturn); }},
+        {"a sibling begun", [&] { map->addSiblingNode(); }},
+        {"its edit cancelled", [&] { view.stopEditing(InplaceTextEditor::Cancel); }},
+    };
+    for (const auto& [what, edit] : edits) {
+        const int drawn = canvas->drawCount();
+        edit();
+        gint64 paintedIn = -1;
+        ASSERT_TRUE(MainLoop::runUntil(
+            [&] {
+                if (paintedIn < 0 && canvas->drawCount() > drawn) paintedIn = gdk_frame_clock_get_frame_counter(clock);
+                // Frames go on, painting nothing, until two have passed since the one that drew.
+                gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_AFTER_PAINT);
+                return paintedIn >= 0 && gdk_frame_clock_get_frame_counter(clock) >= paintedIn + 2;
+            },
+            10))
+            << what;
+        EXPECT_EQ(canvas->drawCount(), drawn + 1) << what;
+    }
+    EXPECT_EQ(map->mainCentralTheme()->childCount(), 1u);
 }
