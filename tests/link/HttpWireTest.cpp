@@ -1,3 +1,5 @@
+#include "LinkServerHarness.h"
+
 #include "link/server/http_request.h"
 #include "link/server/http_wire.h"
 
@@ -219,14 +221,6 @@ TEST(LinkSupport, FindsBytesAsAPlainSearchDoesForEveryNeedleShape)
             << "haystack " << haystack << " needle " << needle << " from " << from;
     }
     EXPECT_EQ(find_bytes(std::string("a\0b\0c", 5), std::string("\0c", 2)), 3u);
-}
-
-// A delimiter line of m bytes, then 2m bytes that match all of it but its first byte: a search
-// that compares from the end of the delimiter at every position reads m bytes at each of them.
-std::string hostile_body(size_t size)
-{
-    const size_t delimiter = size / 3;
-    return "b" + std::string(delimiter - 1, 'a') + "\r\n" + std::string(2 * delimiter, 'a');
 }
 
 TEST(HttpRequest, SplitsHostileBodiesAsOthers)

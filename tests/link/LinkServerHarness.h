@@ -477,16 +477,34 @@ struct test_phone {
     }
 };
 
+// Pairs one more phone with the server, whose services answer PIN 1234.
+inline test_phone pair_phone(running_link_server& server, const std::string& app_id = test_phone{}.app_id)
+{
+    test_phone phone;
+    phone.app_id = app_id;
+    phone.secret = test_phone::secret_for(1234, phone.own_challenge);
+    const http_reply_seen reply =
+        http_fetch(server.url("/pair"), phone.pair_call(published_challenge(server.seen->txt), 1234, "phone"));
+    EXPECT_EQ(reply.body, "OK") << app_id;
+    EXPECT_TRUE(phone.take(reply)) << app_id;
+    return phone;
+}
+
+// A body that costs a search comparing a delimiter from its end at every position the product of
+// the two lengths: a delimiter line of a third of the body, then twice that of bytes that match
+// all of it but its first byte.
+inline std::string hostile_body(size_t size)
+{
+    const size_t delimiter = size / 3;
+    return "b" + std::string(delimiter - 1, 'a') + "\r\n" + std::string(2 * delimiter, 'a');
+}
+
 // A server with one phone paired with PIN 1234.
 struct paired_fixture {
     explicit paired_fixture(const std::string& folder) : server(folder)
     {
         server.services.pin = 1234;
-        phone.secret = test_phone::secret_for(1234, phone.own_challenge);
-        const http_reply_seen reply =
-            http_fetch(server.url("/pair"), phone.pair_call(published_challenge(server.seen->txt), 1234, "phone"));
-        EXPECT_EQ(reply.body, "OK");
-        EXPECT_TRUE(phone.take(reply));
+        phone = pair_phone(server);
     }
 
     http_reply_seen call(const std::string& path, http_call request)

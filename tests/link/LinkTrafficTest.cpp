@@ -16,31 +16,6 @@ namespace {
 
 constexpr uint64_t mebibyte = 1024 * 1024;
 
-// Pairs one more phone with the server, whose services answer PIN 1234.
-test_phone pair_phone(running_link_server& server, const std::string& app_id, const std::string& source = {})
-{
-    test_phone phone;
-    phone.app_id = app_id;
-    phone.secret = test_phone::secret_for(1234, phone.own_challenge);
-    const http_call call = phone.pair_call(published_challenge(server.seen->txt), 1234, "phone");
-    raw_client client(link_server_port(*server.context), source.empty() ? "127.0.0.1" : source);
-    client.send_all(raw_head("GET", "/pair", call));
-    const std::string reply = client.read_reply();
-    EXPECT_NE(reply.find("\r\n\r\nOK"), std::string::npos) << reply;
-    const size_t at = reply.find("Fernquill-Challenge: ");
-    if (at != std::string::npos) phone.issued = unb64(reply.substr(at + 21, 43));
-    return phone;
-}
-
-// A body that costs a search comparing a delimiter from its end at every position the product of
-// the two lengths: a delimiter line of a third of the body, then twice that of bytes that match
-// all of it but its first byte.
-std::string hostile_body(size_t size)
-{
-    const size_t delimiter = size / 3;
-    return "b" + std::string(delimiter - 1, 'a') + "\r\n" + std::string(2 * delimiter, 'a');
-}
-
 TEST(LinkTraffic, AStrangersBodyIsNeverReadAndThePhoneIsServedMeanwhile)
 {
     TempDir folder;
