@@ -1,62 +1,16 @@
 #include "GoogleDrive/GDriveClient.h"
-#include "cloud/OAuthClient.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/ManualScheduler.h"
-#include "support/RetryingLoop.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <functional>
 
 namespace {
 
-double now()
-{
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-struct GDriveClientTest : ::testing::Test {
-    FakeGoogleDriveServer fake;
-    TempDir home;
-    FakeClock retryClock{5000};
-    ManualScheduler retryWaits{retryClock};
-    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
-    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine,
-                      {FakeGoogleDriveServer::ClientId,
-                       fake.authorizeUrl(),
-                       fake.tokenUrl(),
-                       "http://127.0.0.1:1/",
-                       {},
-                       FakeGoogleDriveServer::ClientSecret},
-                      tokens,
-                      "drive"};
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
-
-    GDriveClientTest()
-    {
-        fake.issueTokens("access-0", "refresh-0");
-        signIn(now() + 3600);
-    }
-
-    bool driveUntil(const std::function<bool()>& condition)
-    {
-        return runPastRetries(engine, retryWaits, condition, 20);
-    }
-
-    void signIn(double expiresAt)
-    {
-        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", expiresAt, ""}.toJson());
-        oauth.restore();
-    }
-
+struct GDriveClientTest : ::testing::Test, SignedInDriveClient {
     template <class Result, class Start> GDriveResponse<Result> wait(Start start)
     {
         std::optional<GDriveResponse<Result>> response;

@@ -22,6 +22,7 @@
 #include "support/HeldTokenStore.h"
 #include "support/LockedTokenStore.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedFileSizeLimit.h"
 #include "support/ScopedNetwork.h"
@@ -284,29 +285,11 @@ TEST_F(GDriveServiceTest, AMapAskedForWhileTheAccountIsSetUpOpensOnceItIs)
     EXPECT_EQ(editor->opened, std::vector<std::string>{"REMOTE"});
 }
 
-namespace {
-
-// The notices the window shows, "title | message", while it lives.
-struct Told : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    Told() { FeedbackCenter::feedbackCenter().setDelegate(this); }
-    ~Told() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message());
-    }
-};
-
-} // namespace
-
 // The map of the last session is reopened at the start while the account is set up; the disk
 // fills up during its download. The window shows no map, and says why.
 TEST_F(GDriveServiceTest, AReopenedMapWhoseDownloadCannotBeWrittenIsSaidAndKeptInTheActivityPane)
 {
-    Told told;
+    RecordedFeedback told;
     FeedbackCenter::feedbackCenter().clearFeedbackItems();
     make();
     fake.addFile("Remote.twkx", std::string(256 * 1024, 'm'), "", "REMOTE");
@@ -337,7 +320,7 @@ TEST_F(GDriveServiceTest, AReopenedMapWhoseDownloadCannotBeWrittenIsSaidAndKeptI
 // set-up runs again once the network is back instead of at the next start.
 TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack)
 {
-    Told told;
+    RecordedFeedback told;
     network.set(false);
     make();
     service->initiateSession();
@@ -346,7 +329,7 @@ TEST_F(GDriveServiceTest, ASetUpThatFailedIsToldAndRunsAgainWhenTheNetworkIsBack
     EXPECT_FALSE(service->isInitializing());
     EXPECT_EQ(told.shown,
               std::vector<std::string>{localized("error_authorizing_with_gdrive") + " | " +
-                                       localized("gdrive_setup_failed")});
+                                       localized("gdrive_setup_failed") + " | " + std::to_string(FeedbackStateError)});
     EXPECT_TRUE(fake.requests().empty());
 
     network.set(true);

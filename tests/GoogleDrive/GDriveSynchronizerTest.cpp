@@ -8,22 +8,17 @@
 #include "GoogleDrive/GDriveUniqueNames.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/TerminationProcess.h"
-#include "cloud/OAuthClient.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapStorage.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/ManualScheduler.h"
-#include "support/RetryingLoop.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -112,18 +107,6 @@ struct OpenMapEditor : NullEditorInterface {
     }
 };
 
-struct Notifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    std::vector<std::string> progressTitles;
-    void startProgress(double, const std::string& title) override { progressTitles.push_back(title); }
-    void progress(double, const std::string& title) override { progressTitles.push_back(title); }
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
-
 struct Completions : GDriveFileSynchronizerDelegate {
     std::vector<std::pair<std::string, std::string>> done;
     void syncCompleted(const std::string& fileId, const UserInfo&, const std::string& error) override
@@ -137,34 +120,12 @@ struct QuitUpload : TerminationProcess {
     void run() override {}
 };
 
-double now()
-{
-    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-struct GDriveSynchronizerTest : ::testing::Test {
-    FakeGoogleDriveServer fake;
-    TempDir home;
+struct GDriveSynchronizerTest : ::testing::Test, SignedInDriveClient {
     ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
     ScopedNetwork network{true};
-    FakeClock retryClock{5000};
-    ManualScheduler retryWaits{retryClock};
-    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
-    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine,
-                      {FakeGoogleDriveServer::ClientId,
-                       fake.authorizeUrl(),
-                       fake.tokenUrl(),
-                       "http://127.0.0.1:1/",
-                       {},
-                       FakeGoogleDriveServer::ClientSecret},
-                      tokens,
-                      "drive"};
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
     std::unique_ptr<SyncServiceDouble> service;
     std::shared_ptr<OpenMapEditor> editor = std::make_shared<OpenMapEditor>();
-    Notifications notifications;
+    RecordedFeedback notifications;
     Completions completions;
     std::unique_ptr<GDriveFileSynchronizer> sync;
 
@@ -172,9 +133,6 @@ struct GDriveSynchronizerTest : ::testing::Test {
     {
         fs::create_directories(home.file("data/Tarnwick"));
         ExternalProvider::resetProvidersDirectoryCleanup();
-        fake.issueTokens("access-0", "refresh-0");
-        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", now() + 3600, ""}.toJson());
-        oauth.restore();
         fake.addFolder("Tarnwick", "", "T");
         fake.addFolder("Work", "", "W");
         service = std::make_unique<SyncServiceDouble>(home, client);
@@ -185,7 +143,6 @@ struct GDriveSynchronizerTest : ::testing::Test {
         work.name = "Work";
         service->folders.updateFolder(service->folders.rootFolder(), {tarnwick, work}, false);
         SetEditorInterfaceInstance(editor);
-        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
         FeedbackCenter::feedbackCenter().clearFeedbackItems();
         sync = std::make_unique<GDriveFileSynchronizer>(*service, &completions);
     }
@@ -194,7 +151,6 @@ struct GDriveSynchronizerTest : ::testing::Test {
         sync.reset();
         editor->storage.reset();
         SetEditorInterfaceInstance(nullptr);
-        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
     }
 
     // "Plan.twkx" in Work: on Drive as server, here as local, last synchronised as recorded.
@@ -215,11 +171,6 @@ struct GDriveSynchronizerTest : ::testing::Test {
     {
         GDriveFileInfoItem* item = service->records.get(gdriveId);
         return item ? item->md5Checksum() : "none";
-    }
-
-    bool driveUntil(const std::function<bool()>& condition)
-    {
-        return runPastRetries(engine, retryWaits, condition, 20);
     }
 
     std::string run(const std::string& gdriveId, int mode)
