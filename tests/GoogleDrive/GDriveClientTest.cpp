@@ -39,6 +39,20 @@ struct GDriveClientTest : ::testing::Test, SignedInDriveClient {
             [&](auto done) { return client.listFiles(q, GDriveMetadata::FileFields, done); });
     }
 
+    GDriveResponse<GDriveMetadata> update(const std::string& id, const GDriveFileObject& file,
+                                          const std::string& addParent = "", const std::string& removeParent = "",
+                                          const std::optional<GDriveUpload>& upload = std::nullopt)
+    {
+        return wait<GDriveMetadata>([&](auto done) {
+            return client.updateFile(id, file, addParent, removeParent, upload, GDriveMetadata::FileFields, done);
+        });
+    }
+
+    GDriveResponse<GDriveDone> remove(const std::string& id)
+    {
+        return wait<GDriveDone>([&](auto done) { return client.deleteFile(id, done); });
+    }
+
     GDriveResponse<GDriveDone> download(const std::string& id, const std::string& path, uint64_t maxBytes = 0)
     {
         return wait<GDriveDone>([&](auto done) { return client.download(id, "Plan.twkx", path, maxBytes, done); });
@@ -124,12 +138,10 @@ TEST_F(GDriveClientTest, IdsThatAreNoDriveIdsAreNotFoundWithoutARequest)
         auto described = get(id);
         ASSERT_TRUE(described.error) << id;
         EXPECT_TRUE(described.error->is404Error()) << id;
-        auto deleted = wait<GDriveDone>([&](auto done) { return client.deleteFile(id, done); });
+        auto deleted = remove(id);
         EXPECT_TRUE(deleted.error && deleted.error->is404Error()) << id;
         if (id.empty()) continue;
-        auto moved = wait<GDriveMetadata>([&](auto done) {
-            return client.updateFile("1Fine", {}, id, "", std::nullopt, GDriveMetadata::FileFields, done);
-        });
+        auto moved = update("1Fine", {}, id);
         EXPECT_TRUE(moved.error && moved.error->is404Error()) << id;
     }
     EXPECT_TRUE(fake.requests().empty());
@@ -289,20 +301,12 @@ TEST_F(GDriveClientTest, TroubleOnDrivesSideIsSentAgainWhereARepeatDoesNoHarm)
              file.name = "Made.twkx";
              return bool(create(file, "made").result);
          }},
-        {"files.update", true,
-         [&] {
-             return bool(wait<GDriveMetadata>([&](auto done) {
-                             return client.updateFile(map, {}, "", "", upload, GDriveMetadata::FileFields, done);
-                         }).result);
-         }},
+        {"files.update", true, [&] { return bool(update(map, {}, "", "", upload).result); }},
         {"files.update", true,
          [&] {
              GDriveFileObject renamed;
              renamed.name = "Renamed " + std::to_string(++made) + ".twkx";
-             return bool(wait<GDriveMetadata>([&](auto done) {
-                             return client.updateFile(map, renamed, "", "", std::nullopt, GDriveMetadata::FileFields,
-                                                      done);
-                         }).result);
+             return bool(update(map, renamed).result);
          }},
         // A repeat of these could make a second folder, or move from a parent the file has left.
         {"files.create", false,
@@ -317,15 +321,12 @@ TEST_F(GDriveClientTest, TroubleOnDrivesSideIsSentAgainWhereARepeatDoesNoHarm)
         {"files.update", false,
          [&] {
              const bool toB = fake.file(map)->parents == std::vector<std::string>{a};
-             return bool(wait<GDriveMetadata>([&](auto done) {
-                             return client.updateFile(map, {}, toB ? b : a, toB ? a : b, std::nullopt,
-                                                      GDriveMetadata::FileFields, done);
-                         }).result);
+             return bool(update(map, {}, toB ? b : a, toB ? a : b).result);
          }},
         {"files.delete", true,
          [&] {
              const std::string gone = fake.addFile("Gone.twkx", "gone", a);
-             return bool(wait<GDriveDone>([&](auto done) { return client.deleteFile(gone, done); }).result);
+             return bool(remove(gone).result);
          }},
     };
     struct Trouble {
@@ -363,30 +364,24 @@ TEST_F(GDriveClientTest, UpdatesMovesAndDeletes)
     const std::string b = fake.addFolder("B", a);
     const std::string map = fake.addFile("Plan.twkx", "old", a);
     writeTestFile(home.file("new.twkx"), "new contents");
-    auto updated = wait<GDriveMetadata>([&](auto done) {
-        return client.updateFile(map, {}, "", "", GDriveUpload{home.file("new.twkx"), "application/x-zip"},
-                                 GDriveMetadata::FileFields, done);
-    });
+    auto updated = update(map, {}, "", "", GDriveUpload{home.file("new.twkx"), "application/x-zip"});
     ASSERT_TRUE(updated.result);
     EXPECT_EQ(fake.file(map)->contents, "new contents");
     EXPECT_EQ(updated.result->md5Checksum, fake.file(map)->md5);
 
-    auto moved = wait<GDriveMetadata>([&](auto done) {
-        GDriveFileObject renamed;
-        renamed.name = "Renamed.twkx";
-        return client.updateFile(map, renamed, b, a, std::nullopt, GDriveMetadata::FileFields, done);
-    });
+    GDriveFileObject renamed;
+    renamed.name = "Renamed.twkx";
+    auto moved = update(map, renamed, b, a);
     ASSERT_TRUE(moved.result);
     EXPECT_EQ(moved.result->parentIdentifier, b);
     EXPECT_EQ(moved.result->name, "Renamed.twkx");
 
-    auto loop = wait<GDriveMetadata>(
-        [&](auto done) { return client.updateFile(a, {}, b, "", std::nullopt, GDriveMetadata::FileFields, done); });
+    auto loop = update(a, {}, b);
     ASSERT_TRUE(loop.error);
     EXPECT_EQ(GDriveError::getGDriveErrorCode(*loop.error), 400);
 
-    EXPECT_TRUE(wait<GDriveDone>([&](auto done) { return client.deleteFile(map, done); }).result);
-    auto again = wait<GDriveDone>([&](auto done) { return client.deleteFile(map, done); });
+    EXPECT_TRUE(remove(map).result);
+    auto again = remove(map);
     ASSERT_TRUE(again.error);
     EXPECT_TRUE(again.error->is404Error());
 }

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -641,21 +642,14 @@ TEST_F(GDriveSynchronizerTest, NoAnswerOrRecordMakesAPathOutsideTheCacheFolder)
         {"a record file naming the cache file",
          [&](const Value& value) {
              // The record file keeps what an answer carried; a value that is no text stands as one.
-             std::string text = value.json;
-             if (text.front() == '[') text = text.substr(1, text.size() - 2);
-             text = text.substr(1, text.size() - 2);
-             const std::string attribute = std::string(value.field) == "fileExtension" ? "ext"
-                 : std::string(value.field) == "name"                                  ? "title"
-                 : std::string(value.field) == "parents"                               ? "parent"
-                                                                                       : "id";
-             std::string file = "<file id=\"R1\" ext=\"twkx\" md5=\"" + md5Of("v1") + "\"/>";
-             const size_t at = file.find(attribute + "=\"");
-             const size_t end = file.find('"', at + attribute.size() + 2);
-             if (at != std::string::npos) {
-                 file.replace(at + attribute.size() + 2, end - at - attribute.size() - 2, text);
-             } else {
-                 file.insert(file.size() - 2, " " + attribute + "=\"" + text + "\"");
-             }
+             const std::map<std::string, std::string> kept = {
+                 {"fileExtension", "ext"}, {"name", "title"}, {"parents", "parent"}, {"id", "id"}};
+             std::map<std::string, std::string> attributes = {{"id", "R1"}, {"ext", "twkx"}, {"md5", md5Of("v1")}};
+             const size_t quote = value.json.find('"');
+             attributes[kept.at(value.field)] = value.json.substr(quote + 1, value.json.rfind('"') - quote - 1);
+             std::string file = "<file";
+             for (const auto& [name, text] : attributes) file += " " + name + "=\"" + text + "\"";
+             file += "/>";
              writeTestFile(home.file("gdrive-file-info-cache.xml"), "<file-cache>" + file + "</file-cache>");
              service->records.load();
              fake.addFile("Record.twkx", "v2", "W", "R1");
