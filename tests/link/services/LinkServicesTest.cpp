@@ -1,6 +1,7 @@
 #include "Editor/DocumentTestSupport.h"
 #include "LinkClient.h"
 #include "MainLoopPump.h"
+#include "formats/ArchiveTestSupport.h"
 #include "store/ImageTestSupport.h"
 #include "store/StoreImportTestSupport.h"
 
@@ -351,19 +352,6 @@ TEST_F(LinkServicesTest, AnUploadedMapIsImportedAndOpenedAndGarbageIsRefused)
     EXPECT_EQ(store->mindMapByGuid("x"), nullptr);
 }
 
-// The container with its document declared larger than any entry may unpack to.
-std::vector<uint8_t> withHugeDocument(std::vector<uint8_t> container)
-{
-    const std::string name = "document/mindmap.xml";
-    for (size_t at = 0; at + 46 + name.size() <= container.size(); ++at) {
-        if (std::memcmp(container.data() + at, "PK\x01\x02", 4) != 0) continue;
-        if (std::memcmp(container.data() + at + 46, name.data(), name.size()) != 0) continue;
-        const uint32_t declared = 600u << 20;
-        for (int byte = 0; byte < 4; ++byte) container[at + 24 + byte] = static_cast<uint8_t>(declared >> (8 * byte));
-    }
-    return container;
-}
-
 // Topics one level past the depth limit: each the only child of the one before.
 std::string nestedOutline(size_t levels)
 {
@@ -379,6 +367,9 @@ TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
     ASSERT_TRUE(container);
     App app("app");
     ASSERT_NO_FATAL_FAILURE(startPaired(app));
+    // Its entries declared larger than any may unpack to.
+    Bytes huge = *container;
+    ArchiveTest::setDirectorySizes(huge, 600u << 20);
 
     const struct {
         const char* what;
@@ -387,7 +378,7 @@ TEST_F(LinkServicesTest, AnUploadThatDoesNotReadIsRefusedWithoutTheMainThread)
         {"no map at all", "not a map"},
         {"a container that does not decode", "PK--!!!!"},
         {"a document of another kind", "<?xml version=\"1.0\"?><html><body/></html>"},
-        {"a container past the limits of every import", textOf(encodeAsArchive(withHugeDocument(*container)))},
+        {"a container past the limits of every import", textOf(encodeAsArchive(huge))},
         {"an outline nested past the depth limit", nestedOutline(TopicDepthLimit::MaximumLevels + 1)},
         {"a container of a map nested past the depth limit",
          textOf(encodeAsArchive(
