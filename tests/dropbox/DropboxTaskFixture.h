@@ -126,7 +126,7 @@ struct DropboxTaskFixture : ::testing::Test {
         tokens.write(Dropbox::TokenAccount, OAuthTokens{"access-0", "refresh-0", 0, "dbid:fake"}.toJson());
         make();
         // The service reads a few folders ahead when it starts: that is over before a test begins.
-        MainLoop::runUntil([] { return false; }, 0.3);
+        EXPECT_TRUE(waitFor([&] { return service->isActive() && engine.activeCount() == 0; }));
         service->browsingCache().clear();
         fake.clearLog();
     }
