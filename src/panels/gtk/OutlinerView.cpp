@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -255,6 +256,23 @@ void OutlineTreeView::insertRows(size_t first, size_t count)
     }
 }
 
+namespace {
+
+// Holds a flag up for a scope and lets it down however the scope ends.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : _flag(flag), _was(std::exchange(flag, true)) {}
+    ~FlagScope() { _flag = _was; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& _flag;
+    bool _was;
+};
+
+} // namespace
+
 void OutlineTreeView::reloadData()
 {
     if (_editable) takeFocusFromEditor();
@@ -278,6 +296,7 @@ void OutlineTreeView::replaceRows(size_t first, size_t removed, size_t inserted)
         reloadData();
         return;
     }
+    const FlagScope following(_storeFollowing);
     GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
     GtkTreeIter iter;
     if (removed > 0 && gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first)))
@@ -288,6 +307,7 @@ void OutlineTreeView::replaceRows(size_t first, size_t removed, size_t inserted)
 
 void OutlineTreeView::updateRows(size_t first, size_t count)
 {
+    const FlagScope following(_storeFollowing);
     GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
     const std::vector<OutlineRow>& rows = _adapter.rows();
     GtkTreeIter iter;

@@ -75,7 +75,9 @@ private:
 
     static GQuark viewQuark();
     // Whether a row given to the renderer needs its text: it is drawn, or screen readers may read it.
-    bool rowTextWanted() const { return _drawing || _accessibleAsked; }
+    // Never while the store follows a change of the map: until it has, rows of deleted topics are
+    // still in it, and GTK asks for the texts of rows as others come and go.
+    bool rowTextWanted() const { return (_drawing || _accessibleAsked) && !_storeFollowing; }
 
     void insertRows(size_t first, size_t count);
     void updateHeightMode();
@@ -101,6 +103,7 @@ private:
     std::optional<double> _keptScroll;
     bool _drawing = false;
     bool _accessibleAsked = false;
+    bool _storeFollowing = false;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;

@@ -310,7 +310,9 @@ TEST_F(OutlinerViewTest, TheExpanderAndTheFoldingKeysFoldRowsAndTheStoreFollowsE
         EXPECT_EQ(outline.storedRows(), adapter.rows()) << k.key;
     }
 
-    // Changes of the map reach the store as the rows they touch.
+    // Changes of the map reach the store as the rows they touch, also while a screen reader may
+    // read any row's text as rows go.
+    ASSERT_TRUE(outline.get_accessible());
     const struct {
         const char* name;
         std::function<void()> change;
