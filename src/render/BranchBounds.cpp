@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -99,16 +100,22 @@ BranchBounds::Area BranchBounds::ownArea(MindMap& mindMap, MindMapNode& node, co
 
 void BranchBounds::measure(MindMap& mindMap)
 {
-    _areas.clear();
-    _areas.reserve(mindMap.nodes().size());
     // Children before their parents, so that each branch's area takes its children's whole. A
-    // stack of its own: documents may nest deeper than the call stack reaches. The reaches of
-    // hulls are built up the same way, each part kept until its parent has taken it: hulls
-    // nested in hulls never walk a branch twice.
-    std::unordered_map<const MindMapNode*, HullReachPart> hullParts;
-    auto childPart = [&hullParts](const MindMapNode& child) -> const HullReachPart& { return hullParts[&child]; };
+    // stack of its own: documents may nest deeper than the call stack reaches. What a finished
+    // branch leaves for its parent (its area and its hull's reach) waits on a second stack, where
+    // a topic's children lie last to first on top: hulls nested in hulls never walk a branch
+    // twice, and nothing is looked up by topic.
+    struct Finished {
+        Area area;
+        HullReachPart hullPart;
+    };
+    std::vector<Finished> finished;
     std::vector<std::pair<MindMapNode*, bool>> stack; // a topic, and whether its children are done
     for (MindMapNode* theme : mindMap.centralThemes()) stack.emplace_back(theme, false);
+    // Kept from the last measurement: a topic measured again overwrites its entry in place, and
+    // only topics gone since are taken out.
+    ++_generation;
+    size_t measured = 0;
     while (!stack.empty()) {
         auto [node, childrenDone] = stack.back();
         if (!childrenDone) {
@@ -117,13 +124,39 @@ void BranchBounds::measure(MindMap& mindMap)
             continue;
         }
         stack.pop_back();
-        const HullReachPart hullPart = MapHullBuilder::branchHullPart(*node, childPart);
-        for (MindMapNode* child : node->children()) hullParts.erase(child);
-        Area area = ownArea(mindMap, *node, hullPart);
-        for (MindMapNode* child : node->children()) area.add(_areas[child]);
-        _areas[node] = area;
-        hullParts[node] = hullPart;
+        const std::vector<MindMapNode*>& children = node->children();
+        const size_t base = finished.size() - children.size();
+        const auto childAt = [&](size_t index) -> const Finished& {
+            return finished[base + children.size() - 1 - index];
+        };
+        // The hull's reach asks for the topic's visible children in their order, so each is found
+        // at or after the last; a child asked for again or out of order is looked for from the
+        // start, and a topic that is not a child gives nothing.
+        size_t cursor = 0;
+        const auto childPart = [&](const MindMapNode& child) -> const HullReachPart& {
+            static const HullReachPart nothing;
+            while (cursor < children.size() && children[cursor] != &child) ++cursor;
+            if (cursor == children.size())
+                cursor = size_t(std::find(children.begin(), children.end(), &child) - children.begin());
+            if (cursor == children.size()) {
+                cursor = 0;
+                return nothing;
+            }
+            return childAt(cursor).hullPart;
+        };
+        Finished done{Area(), MapHullBuilder::branchHullPart(*node, childPart)};
+        done.area = ownArea(mindMap, *node, done.hullPart);
+        for (size_t index = 0; index < children.size(); ++index) done.area.add(childAt(index).area);
+        finished.resize(base);
+        Area& kept = _areas[node];
+        kept = done.area;
+        kept.generation = _generation;
+        finished.push_back(std::move(done));
+        ++measured;
     }
+    if (_areas.size() != measured)
+        for (auto it = _areas.begin(); it != _areas.end();)
+            it = it->second.generation == _generation ? std::next(it) : _areas.erase(it);
     _mindMap = &mindMap;
     _contentGeneration = mindMap.contentGeneration();
     _changeCount = mindMap.changeCount();

@@ -49,6 +49,8 @@ private:
         bool empty = true;
         // Geometry that is not a finite number: such a branch is always walked, as before.
         bool unbounded = false;
+        // The measurement that last reached the topic.
+        uint64_t generation = 0;
         void add(const Rect& other);
         void add(const Area& other);
     };
@@ -60,6 +62,7 @@ private:
     uint64_t _contentGeneration = 0;
     uint64_t _changeCount = 0;
     size_t _nodeCount = 0;
+    uint64_t _generation = 0;
     bool _stale = true;
     bool _measures = true;
     int _measurements = 0;
