@@ -279,6 +279,7 @@ MainWindow::~MainWindow()
     _closing = true;
     _canvas.editorView().setInterfaceChangeHandler(nullptr);
     _validationIdle.disconnect();
+    stopValidatingInFrame();
     _resizeIdle.disconnect();
     _inspectorPagesIdle.disconnect();
     _afterFirstFrameIdle.disconnect();
@@ -564,10 +565,35 @@ void MainWindow::scheduleValidation()
         runValidators();
         return false;
     });
+    // A frame that begins first, as after a key, validates before it lays out and paints: the
+    // bars' answer to an edit shows in the frame that shows the edit, not in one of its own. After
+    // the canvas's own work there, which may change what the bars answer.
+    if (_validationFrameHandler) return;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(gobj()));
+    if (!clock) return;
+    _validationFrameClock = GDK_FRAME_CLOCK(g_object_ref(clock));
+    _validationFrameHandler =
+        g_signal_connect_data(clock, "before-paint", G_CALLBACK(+[](MainWindow* self) {
+                                  self->stopValidatingInFrame();
+                                  if (self->_validationPending && self->_validating == 0 && !self->_closing)
+                                      self->runValidators();
+                              }),
+                              this, nullptr, GConnectFlags(G_CONNECT_SWAPPED | G_CONNECT_AFTER));
+}
+
+void MainWindow::stopValidatingInFrame()
+{
+    if (!_validationFrameClock) return;
+    g_signal_handler_disconnect(_validationFrameClock, _validationFrameHandler);
+    g_object_unref(_validationFrameClock);
+    _validationFrameClock = nullptr;
+    _validationFrameHandler = 0;
 }
 
 void MainWindow::runValidators()
 {
+    _validationIdle.disconnect();
+    stopValidatingInFrame();
     _validationPending = false;
     _mapChanging = false;
     ++_validating;

@@ -172,6 +172,7 @@ private:
     void restoreFrame();
     void saveFrame();
     void runValidators();
+    void stopValidatingInFrame();
     void editorInterfaceChanged(MindMapEditor::InterfaceChange change);
     void resized();
     void updateNavigatorVisibility();
@@ -294,6 +295,9 @@ private:
     std::function<void(const Error&)> _errorHandler;
     sigc::connection _centreOnAllocation;
     sigc::connection _validationIdle;
+    // The frame clock whose next frame validates, while a pass is pending.
+    GdkFrameClock* _validationFrameClock = nullptr;
+    gulong _validationFrameHandler = 0;
     sigc::connection _resizeIdle;
     // Its actions reach the canvas and the controller: it goes first.
     std::unique_ptr<MainWindowActions> _windowActions;

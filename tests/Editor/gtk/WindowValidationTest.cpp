@@ -26,7 +26,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace storetest;
@@ -349,8 +351,9 @@ TEST_F(WindowValidationTest, EveryRoadBackToTheCanvasLeavesItsCommandsEnabled)
     }
 }
 
-// However many changes come in one turn of the main loop, the bars are validated once, after it;
-// what a validator changes in the pass asks for no pass of its own.
+// However many changes come in one turn of the main loop, the bars are validated once, after it
+// and before the window's next frame, which thus shows the change and the bars' answer to it
+// together; what a validator changes in the pass asks for no pass of its own.
 TEST_F(WindowValidationTest, ChangesOfOneTurnMakeOnePass)
 {
     bool askInPass = false;
@@ -386,13 +389,31 @@ TEST_F(WindowValidationTest, ChangesOfOneTurnMakeOnePass)
     };
     for (const auto& turn : turns) {
         const uint64_t before = window->validationPasses();
-        bool ran = false;
-        Glib::signal_idle().connect_once([&] {
-            turn.change();
-            ran = true;
-        });
-        ASSERT_TRUE(spinUntil([&] { return ran; }));
+        // The change comes just before a frame begins, as a key's does in a window that was idle.
+        std::function<void()> change = turn.change;
+        GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window->gobj()));
+        ASSERT_NE(clock, nullptr);
+        const gulong changing =
+            g_signal_connect_swapped(clock, "flush-events", G_CALLBACK(+[](std::function<void()>* once) {
+                                         if (!*once) return;
+                                         std::exchange(*once, nullptr)();
+                                     }),
+                                     &change);
+        std::optional<uint64_t> passesAtFrame;
+        sigc::connection frame = window->signal_draw().connect(
+            [&](const Cairo::RefPtr<Cairo::Context>&) {
+                if (!change && !passesAtFrame) passesAtFrame = window->validationPasses();
+                return false;
+            },
+            false);
+        window->queue_draw();
+        gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_FLUSH_EVENTS);
+        const bool painted = spinUntil([&] { return passesAtFrame.has_value(); });
+        g_signal_handler_disconnect(clock, changing);
+        frame.disconnect();
+        ASSERT_TRUE(painted) << turn.what;
         drainGtkEvents();
+        EXPECT_EQ(passesAtFrame, before + 1) << turn.what;
         EXPECT_EQ(window->validationPasses(), before + 1) << turn.what;
         EXPECT_EQ(staleSegments(), std::vector<std::string>()) << turn.what;
     }
