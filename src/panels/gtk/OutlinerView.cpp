@@ -477,19 +477,36 @@ int OutlineTreeView::rowHeight(const OutlineRow& row)
 Glib::RefPtr<Pango::Layout> OutlineTreeView::autoNumberLayout(const OutlineRowContent& row)
 {
     if (row.autoNumberPath.empty()) return {};
-    return create_pango_layout(row.autoNumberPath);
+    return shapedText(RowText::Number, row.autoNumberPath, 0);
 }
 
-Glib::RefPtr<Pango::Layout> OutlineTreeView::dateLayout(const OutlineRowContent& row)
+Glib::RefPtr<Pango::Layout> OutlineTreeView::shapedText(RowText kind, const std::string& text, int width)
 {
-    if (!row.hasDate || row.dateText.empty()) return {};
-    Glib::RefPtr<Pango::Layout> layout = create_pango_layout(row.dateText);
-    // Smaller than the title, so that the date reads as the row's detail.
-    Pango::AttrList attributes;
-    Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(DateTextScale);
-    attributes.insert(scale);
-    layout->set_attributes(attributes);
-    return layout;
+    // Shaping the rows' texts was most of what drawing the outline cost, and a key on the map
+    // draws the same rows again, most of them with the same texts. A layout made by the widget
+    // shapes its text anew by itself once the widget's font or direction changes.
+    std::string key;
+    key.reserve(text.size() + 16);
+    key += char(kind);
+    key += std::to_string(width);
+    key += '\n';
+    key += text;
+    ShapedText& shaped = _shapedTexts[key];
+    shaped.frame = _frames;
+    if (shaped.layout) return shaped.layout;
+    shaped.layout = create_pango_layout(text);
+    if (kind == RowText::Date) {
+        // Smaller than the title, so that the date reads as the row's detail.
+        Pango::AttrList attributes;
+        Pango::AttrFloat scale = Pango::Attribute::create_attr_scale(DateTextScale);
+        attributes.insert(scale);
+        shaped.layout->set_attributes(attributes);
+    }
+    if (width > 0) {
+        shaped.layout->set_ellipsize(Pango::ELLIPSIZE_END);
+        shaped.layout->set_width(width);
+    }
+    return shaped.layout;
 }
 
 OutlineRowLayout OutlineTreeView::rowLayout(MindMapNode* item, const Rect& cell)
@@ -549,7 +566,6 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, const O
     if (!shownRow.node) return;
     const OutlineRowContent row = _adapter.viewForRow(shownRow);
     const Glib::RefPtr<Pango::Layout> number = autoNumberLayout(row);
-    const Glib::RefPtr<Pango::Layout> date = dateLayout(row);
     int numberWidth = 0, height = 0;
     if (number) number->get_pixel_size(numberWidth, height);
     const Rect cell(cellArea.get_x(), cellArea.get_y(), cellArea.get_width(), cellArea.get_height());
@@ -594,18 +610,19 @@ void OutlineTreeView::renderRow(const Cairo::RefPtr<Cairo::Context>& cr, const O
     }
     // Topic titles are plain text: never markup.
     const std::string& shown = row.title.empty() ? row.placeholder : row.title;
-    Glib::RefPtr<Pango::Layout> title = create_pango_layout(shown);
-    title->set_ellipsize(Pango::ELLIPSIZE_END);
-    title->set_width(int(std::max(0.0, layout.title.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE));
+    const Glib::RefPtr<Pango::Layout> title = shapedText(
+        RowText::Title, shown,
+        std::max(1, int(std::max(0.0, layout.title.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE)));
     Gdk::RGBA titleColor = textColor;
     if (!selected && row.title.empty()) titleColor.set_rgba(grey, grey, grey, 1);
     else if (!selected && row.dimmed)
         titleColor.set_rgba(OutlineViewAdapter::DimmedTextWhite, OutlineViewAdapter::DimmedTextWhite,
                             OutlineViewAdapter::DimmedTextWhite, 1);
     showText(title, layout.title, titleColor);
-    if (date) {
-        date->set_ellipsize(Pango::ELLIPSIZE_END);
-        date->set_width(int(std::max(0.0, layout.dateText.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE));
+    if (row.hasDate && !row.dateText.empty()) {
+        const Glib::RefPtr<Pango::Layout> date = shapedText(
+            RowText::Date, row.dateText,
+            std::max(1, int(std::max(0.0, layout.dateText.width() - 2 * OutlineRowLayout::TextPadding) * PANGO_SCALE)));
         // On a selected row the date keeps the row's text colour, which reads on the highlight.
         Gdk::RGBA color;
         color.set_rgba(DateTextWhite, DateTextWhite, DateTextWhite, 1);
@@ -677,6 +694,12 @@ GQuark OutlineTreeView::viewQuark()
 
 bool OutlineTreeView::on_draw(const Cairo::RefPtr<Cairo::Context>& cr)
 {
+    // Frames that draw a few rows (a selection moved) keep the texts of the others for the next
+    // that draws them all; past a bound, only the last frame's texts stay.
+    ++_frames;
+    if (_shapedTexts.size() > MaxShapedTexts)
+        for (auto it = _shapedTexts.begin(); it != _shapedTexts.end();)
+            it = it->second.frame + 1 < _frames ? _shapedTexts.erase(it) : std::next(it);
     _drawing = true;
     const bool handled = Gtk::TreeView::on_draw(cr);
     _drawing = false;

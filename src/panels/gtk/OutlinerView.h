@@ -87,7 +87,10 @@ private:
     void renderRow(const Cairo::RefPtr<Cairo::Context>& cr, const OutlineRow& row, const Gdk::Rectangle& cellArea);
     void renderExpander(const Cairo::RefPtr<Cairo::Context>& cr, const Rect& slot, bool expanded);
     Glib::RefPtr<Pango::Layout> autoNumberLayout(const OutlineRowContent& row);
-    Glib::RefPtr<Pango::Layout> dateLayout(const OutlineRowContent& row);
+    // A row's title, number or date shaped for the width it shows in (in Pango units, 0: unbounded),
+    // as the last frames shaped it when they showed the same text there.
+    enum class RowText : char { Title, Number, Date };
+    Glib::RefPtr<Pango::Layout> shapedText(RowText kind, const std::string& text, int width);
     OutlineRowLayout rowLayout(MindMapNode* item, const Rect& cell);
     Glib::RefPtr<Gdk::Pixbuf> icon(const std::string& name, bool selected);
     Gdk::Rectangle partArea(MindMapNode* item, Rect OutlineRowLayout::*part);
@@ -98,6 +101,14 @@ private:
     Gtk::TreeViewColumn _column;
     std::unique_ptr<OutlineRowRenderer> _renderer;
     std::unordered_map<std::string, Glib::RefPtr<Gdk::Pixbuf>> _icons;
+    // Texts shaped for the rows drawn, by kind, width and text.
+    static constexpr size_t MaxShapedTexts = 1024;
+    struct ShapedText {
+        Glib::RefPtr<Pango::Layout> layout;
+        uint64_t frame = 0;
+    };
+    std::unordered_map<std::string, ShapedText> _shapedTexts;
+    uint64_t _frames = 0;
     Glib::RefPtr<Gtk::CssProvider> _css;
     OutlineViewState _state;
     std::optional<double> _keptScroll;

@@ -17,7 +17,9 @@
 #include <gtkmm.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -275,6 +277,41 @@ TEST_F(OutlinerViewTest, ARefreshMovesNoSelectionChangesNoFlagAndRecordsNothing)
     outliner->controller().outlineModeSegmentsChanged(1, UserDefaults::standard());
     outliner->controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
     EXPECT_FALSE(adapter.isItemExpanded(alpha));
+}
+
+// The rows' texts are shaped once and drawn again from what was shaped: a change of the font
+// shapes them anew, in it, and a change back shows them as they were.
+TEST_F(OutlinerViewTest, RowTextsFollowAChangeOfTheFont)
+{
+    OutlineTreeView& outline = outliner->outline();
+    // The pixels of the row's title, as the outline draws them.
+    const auto drawnTitle = [&](MindMapNode* node) {
+        pump(50);
+        const Gdk::Rectangle area = outline.titleArea(node);
+        const auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, outline.get_allocated_width(),
+                                                         outline.get_allocated_height());
+        gtk_widget_draw(GTK_WIDGET(outline.gobj()), Cairo::Context::create(surface)->cobj());
+        surface->flush();
+        std::vector<uint32_t> pixels;
+        for (int y = std::max(0, area.get_y()); y < std::min(surface->get_height(), area.get_y() + area.get_height());
+             ++y)
+            for (int x = std::max(0, area.get_x()); x < std::min(surface->get_width(), area.get_x() + area.get_width());
+                 ++x)
+                pixels.push_back(
+                    reinterpret_cast<const uint32_t*>(surface->get_data() + size_t(y) * surface->get_stride())[x]);
+        return pixels;
+    };
+    for (MindMapNode* node : {alpha, a1, b1}) {
+        const std::vector<uint32_t> before = drawnTitle(node);
+        ASSERT_FALSE(before.empty()) << node->text();
+        ASSERT_EQ(drawnTitle(node), before) << node->text() << " is not drawn the same twice";
+        const auto larger = Gtk::CssProvider::create();
+        larger->load_from_data("treeview { font-size: 17px; font-weight: bold; }");
+        outline.get_style_context()->add_provider(larger, GTK_STYLE_PROVIDER_PRIORITY_USER);
+        EXPECT_NE(drawnTitle(node), before) << node->text();
+        outline.get_style_context()->remove_provider(larger);
+        EXPECT_EQ(drawnTitle(node), before) << node->text();
+    }
 }
 
 TEST_F(OutlinerViewTest, TheExpanderAndTheFoldingKeysFoldRowsAndTheStoreFollowsEveryChange)
