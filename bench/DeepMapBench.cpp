@@ -29,8 +29,8 @@ enum Variant : int64_t {
     StrictLayout,
     // Progress rolled up from each topic to the one above it.
     RolledUpProgress,
-    // Labels of one number per level: each label as long as its topic is deep, so the labels of
-    // a chain grow with the square of its depth (the figure that bounds the depth limit).
+    // Labels of one number per level: each label as long as its topic is deep, each made and
+    // measured from the label above it.
     AutoNumbering,
 };
 
@@ -53,7 +53,7 @@ MindMapData chainDocument(size_t levels, int64_t variant)
 }
 
 // Opening a deep map as the window does: the document read (styles, measuring, layout), then the
-// editor's first frame. Linear in the depth up to the limit, but for the labels of auto numbering.
+// editor's first frame. Linear in the depth up to the limit, the labels of auto numbering included.
 void BM_OpenDeepChain(benchmark::State& state)
 {
     registerNativeFormat();

@@ -614,6 +614,11 @@ private:
     void taskChanged(uint64_t bits);
     // The auto-number box counts in the text line: a box exists and the map draws it inside.
     bool autoNumberBoxCounts() const;
+    // The parent's label while it holds it as the tree is now (empty for a parent without label);
+    // nullptr for a central theme, or when the parent's label is to be made again.
+    const std::string* labelAbove() const;
+    // Validates the labels of the node and the nodes above it that wait for it, from the top.
+    void validateLabelsFromTop();
     // 0 without label, the plain box's side while the label is not shown, else as wide as the
     // label's text (kept in the extras) needs.
     double autoNumberIconWidth() const

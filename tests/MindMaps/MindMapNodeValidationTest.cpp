@@ -5,9 +5,12 @@
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleHelpers.h"
+#include "MindMaps/TopicDepthLimit.h"
+#include "platform/PangoTextMeasurer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -204,6 +207,104 @@ TEST_F(MindMapNodeAutoNumberTest, ManyCentralThemesAreNumberedInLinearTime)
     for (MindMapNode* node : themes) labelled += node->validatedAutoNumberPath().empty() ? 0 : 1;
     EXPECT_EQ(labelled, count);
     EXPECT_EQ(themes[41]->validatedAutoNumberPath(), "42");
+}
+
+// The topics whose label is not the one a walk to the root gives, or whose label size is not the
+// whole label's measured size (none while numbering is off).
+size_t wronglyLabelled(const std::vector<MindMapNode*>& nodes, int32_t style, TextMeasurer& measurer)
+{
+    size_t wrong = 0;
+    for (MindMapNode* node : nodes) {
+        const std::string& label = node->autoNumberPath();
+        const Size measured = style == AutoNumberDisabled || !node->hasAutoNumberPath()
+            ? Size()
+            : measurer.sizeForText(label, StyleSheet::autoNumberFont());
+        if (label != node->calcAutoNumberPath() || node->autoNumberTextSize() != measured) ++wrong;
+    }
+    return wrong;
+}
+
+// Each label is built from the label above it: the labels are those of a walk to the root, in
+// any order the topics are validated and after a branch moved, and their sizes are those of the
+// whole label measured as the painter draws it.
+TEST_F(MindMapNodeAutoNumberTest, LabelsBuiltFromTheLabelAboveAreTheWalksLabelsWithTheirMeasuredSizes)
+{
+    PangoTextMeasurer pango;
+    TextMeasurer::setShared(&pango);
+    std::vector<MindMapNode*> nodes;
+    const auto validateAll = [&](bool fromTheBottom) {
+        std::vector<MindMapNode*> order = nodes;
+        if (fromTheBottom) std::reverse(order.begin(), order.end());
+        for (MindMapNode* node : order) node->validatedAutoNumberPath();
+    };
+    const auto deepChain = [&](size_t depth) {
+        map.beginLoading();
+        nodes = loadingChain(depth);
+        map.loadingCompleted();
+        for (MindMapNode* node : nodes) node->loaded();
+    };
+    const std::string deepest = [] {
+        std::string label = "1";
+        for (size_t level = 2; level < TopicDepthLimit::MaximumLevels; ++level) label += ".1";
+        return label;
+    }();
+    const struct {
+        const char* name;
+        std::function<void()> build;
+        std::vector<std::pair<size_t, std::string>> pinned; // node index, label
+    } maps[] = {
+        {"one theme",
+         [&] {
+             MindMapNode* root = theme("Root");
+             nodes = {root, child(root), child(root)};
+             for (int i = 0; i < 3; ++i) nodes.push_back(child(nodes[2]));
+         },
+         {{0, ""}, {1, "1"}, {2, "2"}, {5, "2.3"}}},
+        {"two themes",
+         [&] {
+             nodes = {theme("One"), theme("Two")};
+             nodes.push_back(child(nodes[1]));
+             nodes.push_back(child(nodes[2]));
+         },
+         {{0, "1"}, {1, "2"}, {3, "2.1.1"}}},
+        {"twelve children",
+         [&] {
+             MindMapNode* root = theme("Root");
+             nodes = {root};
+             for (int i = 0; i < 12; ++i) nodes.push_back(child(root));
+             for (int i = 0; i < 11; ++i) nodes.push_back(child(nodes[12]));
+         },
+         {{12, "12"}, {23, "12.11"}}},
+        {"a chain as deep as a map may be",
+         [&] { deepChain(TopicDepthLimit::MaximumLevels); },
+         {{0, ""}, {1, "1"}, {3, "1.1.1"}, {TopicDepthLimit::MaximumLevels - 1, deepest}}},
+    };
+    for (const auto& m : maps) {
+        for (const int32_t style : {AutoNumberInside, AutoNumberDisabled}) {
+            for (const bool fromTheBottom : {false, true}) {
+                const std::string what = std::string(m.name) + (style == AutoNumberInside ? ", inside" : ", off") +
+                    (fromTheBottom ? ", from the bottom" : ", from the top");
+                map.internalClearDiagram();
+                map.setAutoNumberStyle(AutoNumberDisabled);
+                m.build();
+                map.setAutoNumberStyle(style);
+                validateAll(fromTheBottom);
+                for (const auto& [index, label] : m.pinned) EXPECT_EQ(nodes[index]->autoNumberPath(), label) << what;
+                EXPECT_EQ(wronglyLabelled(nodes, style, pango), 0u) << what;
+                // A branch moved below its sibling, and back to the end, is numbered anew.
+                if (nodes[2]->parent() && nodes[2]->parent() == nodes[1]->parent()) {
+                    MindMapNode* parent = nodes[2]->parent();
+                    nodes[2]->linkToParent(nodes[1]);
+                    validateAll(fromTheBottom);
+                    EXPECT_EQ(wronglyLabelled(nodes, style, pango), 0u) << what << ", moved";
+                    nodes[2]->linkToParent(parent);
+                    validateAll(!fromTheBottom);
+                    EXPECT_EQ(wronglyLabelled(nodes, style, pango), 0u) << what << ", moved back";
+                }
+            }
+        }
+    }
+    TextMeasurer::setShared(&measurer);
 }
 
 TEST_F(MindMapNodeValidationTest, LongChainsValidateInLinearTime)
