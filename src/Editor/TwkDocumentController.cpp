@@ -426,7 +426,11 @@ void TwkDocumentController::duplicateDocument()
     if (!storage || !storage->provider() || !commitEditorBeforeLeaving()) return;
     // The question ran its own loop: the map may have gone meanwhile.
     storage = currentStorage();
-    if (storage && storage->provider()) storage->provider()->duplicateMindMap(storage);
+    if (!storage || !storage->provider()) return;
+    const std::string title = storage->title();
+    Error error;
+    if (!storage->provider()->duplicateMindMap(storage, &error) && !error.isEmpty())
+        presentError(ErrorAlert::failure(localizedFormat(DuplicateMapErrorKey, {title}), error));
 }
 
 void TwkDocumentController::newDocument()

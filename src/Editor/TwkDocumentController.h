@@ -77,6 +77,7 @@ public:
     static constexpr const char* QuitCommitTryAgainKey = "quit_commit_try_again";
     static constexpr const char* QuitWithoutSavingKey = "quit_commit_quit_without_saving";
     static constexpr const char* NewMapErrorKey = "map_new_error";
+    static constexpr const char* DuplicateMapErrorKey = "explorer_duplicate_error";
     static constexpr const char* SwitchCommitConsequenceKey = "switch_commit_error_consequence";
     static constexpr const char* DiscardChangesKey = "switch_commit_discard_changes";
     // Posted when the user chose to stay with an open map whose edit could not be saved rather

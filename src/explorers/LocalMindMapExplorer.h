@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Editor/TwkDocumentController.h"
 #include "explorers/LocalExplorerAdapter.h"
 #include "explorers/MindMapExplorerBase.h"
 #include "explorers/MindMapOutlineView.h"
@@ -32,7 +33,7 @@ public:
     static constexpr const char* NoAdditionalCloudsKey = "no_additional_clouds_enabled_message";
     static constexpr const char* CopyToCloudFormatKey = "explorer_copy_to_cloud_caption_fmt";
     static constexpr const char* NewFolderErrorKey = "explorer_new_folder_error";
-    static constexpr const char* DuplicateErrorKey = "explorer_duplicate_error";
+    static constexpr const char* DuplicateErrorKey = TwkDocumentController::DuplicateMapErrorKey;
     static constexpr const char* DeleteErrorKey = "explorer_delete_error";
     static constexpr const char* EmptyBinErrorKey = "explorer_empty_bin_error";
 

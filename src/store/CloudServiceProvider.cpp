@@ -50,9 +50,11 @@ void CloudServiceProvider::getImageFromLink(const std::string& link, const Image
     _cloud.getImageFromLink(link, onAvailable);
 }
 
-void CloudServiceProvider::duplicateMindMap(MindMapStorage* storage)
+bool CloudServiceProvider::duplicateMindMap(MindMapStorage* storage, Error*)
 {
-    if (storage && storage->provider() == this) _cloud.duplicateFile(storage->id());
+    if (!storage || storage->provider() != this) return false;
+    _cloud.duplicateFile(storage->id());
+    return true;
 }
 
 void CloudServiceProvider::connectToCloud(const std::any& requester)

@@ -47,7 +47,7 @@ public:
     void whenSignInKnown(std::function<void()> then) override;
     void openCloudLink(const std::string& link) override;
     void getImageFromLink(const std::string& link, const ImageAvailableCallback& onAvailable) override;
-    void duplicateMindMap(MindMapStorage* storage) override;
+    bool duplicateMindMap(MindMapStorage* storage, Error* error = nullptr) override;
     void connectToCloud(const std::any& requester) override;
     void disconnectFromCloud() override;
     void dropSearchCache() override;

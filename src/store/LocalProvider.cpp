@@ -2,6 +2,7 @@
 
 #include "Utils/FeedbackSink.h"
 #include "Utils/StringUtils.h"
+#include "platform/Error.h"
 #include "platform/Localizer.h"
 #include "store/EditorInterface.h"
 #include "store/LocalMindMapStorage.h"
@@ -138,13 +139,23 @@ std::string LocalProvider::createNewMindMapWithReference(MindMapStorage* referen
     return item ? item->guid() : std::string();
 }
 
-void LocalProvider::duplicateMindMap(MindMapStorage* storage)
+bool LocalProvider::duplicateMindMap(MindMapStorage* storage, Error* error)
 {
     auto* local = dynamic_cast<LocalMindMapStorage*>(storage);
     MindMapStore* store = MindMapStore::existingInstance();
-    if (!local || !store) return;
-    MindMapInfoItem* copy = store->duplicateMindMap(local->mindMapItem());
-    if (copy) EditorInterfaceInstance()->openStorage(this, copy->guid(), {});
+    if (!local || !store || !local->mindMapItem()) return false;
+    store->beginUpdate();
+    Error failure;
+    MindMapInfoItem* copy = store->duplicateMindMap(local->mindMapItem(), &failure);
+    Error indexFailure;
+    if (!store->endUpdate(&indexFailure) && copy) {
+        store->deleteMindMap(copy);
+        copy = nullptr;
+        failure = indexFailure;
+    }
+    if (!copy) return setError(error, failure);
+    EditorInterfaceInstance()->openStorage(this, copy->guid(), {});
+    return true;
 }
 
 bool LocalProvider::deleteMindMap(const std::string& mindMapId)

@@ -32,8 +32,9 @@ public:
     // A new map beside the reference's map, unless that lies in the recycle bin (then in the root).
     MindMapInfoItem* addMindMapItemFromReference(MindMapStorage* reference);
     std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title) override;
-    // Duplicates the storage's map and opens the copy in the editor.
-    void duplicateMindMap(MindMapStorage* storage) override;
+    // Duplicates the storage's map beside it and opens the copy in the editor; a copy the disk
+    // refuses, or that the folder index could not take, leaves nothing behind.
+    bool duplicateMindMap(MindMapStorage* storage, Error* error = nullptr) override;
     bool deleteMindMap(const std::string& mindMapId) override;
     // Imports the data as a new map into the folder of that id and reports it in the feedback centre.
     std::string performCopyToCloud(const std::string& folderId, const std::string& title,

@@ -117,8 +117,9 @@ std::string MindMapProvider::createNewMindMapWithReference(MindMapStorage*, cons
     return {};
 }
 
-void MindMapProvider::duplicateMindMap(MindMapStorage*)
+bool MindMapProvider::duplicateMindMap(MindMapStorage*, Error*)
 {
+    return false;
 }
 
 bool MindMapProvider::deleteMindMap(const std::string&)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class Error;
 class MindMapSearchCache;
 class MindMapStorage;
 
@@ -89,7 +90,10 @@ public:
     virtual std::shared_ptr<MindMapStorage> createStorage(const std::string& mindMapId);
     // The id of a new map placed beside the reference's map where the provider can; empty when none.
     virtual std::string createNewMindMapWithReference(MindMapStorage* reference, const std::string& title);
-    virtual void duplicateMindMap(MindMapStorage* storage);
+    // Copies the storage's map and opens the copy; false, with why, when no copy was made. A
+    // provider that copies in the background answers true once it started and reports its own
+    // failures.
+    virtual bool duplicateMindMap(MindMapStorage* storage, Error* error = nullptr);
     // Deletes the map for good (not into a recycle bin); false when the provider cannot or has no
     // such map.
     virtual bool deleteMindMap(const std::string& mindMapId);

@@ -331,6 +331,8 @@ TEST_F(LocalExplorerTest, EveryCommandTheDiskRefusesIsSaidAndChangesNothing)
         {"New from the menu", [&] { controller->newDocument(); }, "The new mind map could not be made."},
         {"New Folder", [&] { explorer->addFolder(); }, "The new folder could not be made."},
         {"Duplicate", [&] { explorer->duplicate(); }, "\u201CAlpha\u201D could not be duplicated."},
+        {"Duplicate from the menu", [&] { controller->duplicateDocument(); },
+         "\u201CAlpha\u201D could not be duplicated."},
         {"PDF import", [&] { explorer->importPdf(); }, "\u201CReport.pdf\u201D could not be imported."},
         {"Rename a map", [&] { explorer->adapter().cellEndEdit(map(GuidDelta), "Dates"); },
          "\u201CDelta\u201D could not be renamed."},
