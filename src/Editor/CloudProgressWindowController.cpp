@@ -1,12 +1,31 @@
 #include "Editor/CloudProgressWindowController.h"
 
 #include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
 
-CloudProgressWindowController::CloudProgressWindowController(std::unique_ptr<CloudProgressWindowView> view)
+namespace {
+
+const char* progressTextKey(int32_t providerType)
+{
+    switch (providerType) {
+    case MindMapProviderDropbox:
+        return CloudProgressWindowController::DropboxProgressTextKey;
+    case MindMapProviderGoogleDrive:
+        return CloudProgressWindowController::GoogleDriveProgressTextKey;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+CloudProgressWindowController::CloudProgressWindowController(std::unique_ptr<CloudProgressWindowView> view,
+                                                             int32_t providerType)
     : _view(std::move(view))
 {
     if (!_view) return;
-    _view->setLabel(localized(ProgressTextKey));
+    const char* key = progressTextKey(providerType);
+    _view->setLabel(key ? localized(key) : std::string());
     _view->startProgressIndicator();
 }
 
@@ -33,9 +52,10 @@ void CloudProgressWindowController::install(ViewFactory factory)
         CloudFetchProgress::setPresenter(nullptr);
         return;
     }
-    CloudFetchProgress::setPresenter([factory = std::move(factory)]() -> std::unique_ptr<CloudFetchProgress> {
-        auto controller = std::make_unique<CloudProgressWindowController>(factory());
-        controller->showWindow();
-        return controller;
-    });
+    CloudFetchProgress::setPresenter(
+        [factory = std::move(factory)](int32_t providerType) -> std::unique_ptr<CloudFetchProgress> {
+            auto controller = std::make_unique<CloudProgressWindowController>(factory(), providerType);
+            controller->showWindow();
+            return controller;
+        });
 }

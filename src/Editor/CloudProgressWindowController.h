@@ -2,6 +2,7 @@
 
 #include "editor-view/CloudFetchProgress.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +22,12 @@ public:
 // picture arrives or the fetch fails. Installed at start-up as the editor's progress window.
 class CloudProgressWindowController : public CloudFetchProgress {
 public:
-    static constexpr const char* ProgressTextKey = "db_download_progress";
+    static constexpr const char* DropboxProgressTextKey = "db_download_progress";
+    static constexpr const char* GoogleDriveProgressTextKey = "gdrive_download_progress";
 
-    explicit CloudProgressWindowController(std::unique_ptr<CloudProgressWindowView> view);
+    // The window's line names the service the picture comes from (no line for a provider without
+    // one).
+    CloudProgressWindowController(std::unique_ptr<CloudProgressWindowView> view, int32_t providerType);
     ~CloudProgressWindowController() override;
 
     void showWindow();

@@ -15,8 +15,8 @@ void CloudFetchProgress::setPresenter(Presenter presenter)
     installedPresenter() = std::move(presenter);
 }
 
-std::unique_ptr<CloudFetchProgress> CloudFetchProgress::show()
+std::unique_ptr<CloudFetchProgress> CloudFetchProgress::show(int32_t providerType)
 {
     const Presenter& presenter = installedPresenter();
-    return presenter ? presenter() : nullptr;
+    return presenter ? presenter(providerType) : nullptr;
 }

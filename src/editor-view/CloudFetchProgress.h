@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -11,9 +12,10 @@ public:
     virtual ~CloudFetchProgress() = default;
     virtual void close() = 0;
 
-    // Makes and shows a progress window.
-    using Presenter = std::function<std::unique_ptr<CloudFetchProgress>()>;
+    // Makes and shows a progress window for a fetch from the provider of that type, which the
+    // window names.
+    using Presenter = std::function<std::unique_ptr<CloudFetchProgress>(int32_t providerType)>;
     static void setPresenter(Presenter presenter);
     // A new window, shown; nullptr while none is installed.
-    static std::unique_ptr<CloudFetchProgress> show();
+    static std::unique_ptr<CloudFetchProgress> show(int32_t providerType);
 };

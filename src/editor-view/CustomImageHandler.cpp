@@ -223,7 +223,7 @@ void CustomImageHandler::addImageFromCurrentCloud(const std::string& cloudPath)
     const std::string topicGuid = topic->guid();
     std::weak_ptr<MindMapStorage> startStorage = storage->weak_from_this();
     // A provider that cannot fetch answers at once, closing the window it has just opened.
-    std::shared_ptr<CloudFetchProgress> progress = CloudFetchProgress::show();
+    std::shared_ptr<CloudFetchProgress> progress = CloudFetchProgress::show(provider->type());
     provider->getImageFromLink(cloudPath,
                                [self = shared_from_this(), startStorage, topicGuid,
                                 progress](const std::string& imageFilePath, const std::string& cloudLink) {

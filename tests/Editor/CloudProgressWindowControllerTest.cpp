@@ -1,5 +1,6 @@
 #include "Editor/CloudProgressWindowController.h"
 #include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -24,23 +25,33 @@ TEST(CloudProgressWindowControllerTest, TheEditorsFetchShowsTheDownloadLineUntil
 {
     std::vector<std::string> log;
     CloudProgressWindowController::install([&] { return std::make_unique<RecordingView>(log); });
-    std::unique_ptr<CloudFetchProgress> progress = CloudFetchProgress::show();
-    ASSERT_NE(progress, nullptr);
-    EXPECT_EQ(localized(CloudProgressWindowController::ProgressTextKey), "Downloading from Dropbox");
-    EXPECT_EQ(log, (std::vector<std::string>{"label Downloading from Dropbox", "start", "show"}));
+    // Each service names itself.
+    const struct {
+        int32_t providerType;
+        const char* line;
+    } services[] = {
+        {MindMapProviderDropbox, "label Downloading from Dropbox"},
+        {MindMapProviderGoogleDrive, "label Downloading from Google Drive"},
+    };
+    for (const auto& service : services) {
+        log.clear();
+        std::unique_ptr<CloudFetchProgress> progress = CloudFetchProgress::show(service.providerType);
+        ASSERT_NE(progress, nullptr);
+        EXPECT_EQ(log, (std::vector<std::string>{service.line, "start", "show"}));
 
-    log.clear();
-    progress->close();
-    progress->close();
-    progress.reset();
-    EXPECT_EQ(log, std::vector<std::string>{"close"});
+        log.clear();
+        progress->close();
+        progress->close();
+        progress.reset();
+        EXPECT_EQ(log, std::vector<std::string>{"close"});
+    }
 
     // A window let go without an answer closes too.
-    CloudFetchProgress::show().reset();
+    CloudFetchProgress::show(MindMapProviderGoogleDrive).reset();
     EXPECT_EQ(log.back(), "close");
 
     CloudProgressWindowController::install(nullptr);
-    EXPECT_EQ(CloudFetchProgress::show(), nullptr);
+    EXPECT_EQ(CloudFetchProgress::show(MindMapProviderDropbox), nullptr);
 }
 
 } // namespace

@@ -344,7 +344,7 @@ TEST_F(CustomImageHandlerTest, ACloudFetchShowsItsProgressWindowUntilTheAnswerCo
         std::vector<std::string>& _log;
     };
     std::vector<std::string> log;
-    CloudFetchProgress::setPresenter([&] {
+    CloudFetchProgress::setPresenter([&](int32_t) {
         log.push_back("show");
         return std::make_unique<RecordingProgress>(log);
     });

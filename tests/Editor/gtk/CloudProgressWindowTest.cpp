@@ -1,6 +1,7 @@
 #include "Editor/gtk/CloudProgressWindow.h"
 #include "GtkTestSupport.h"
 #include "platform/Localizer.h"
+#include "store/MindMapProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,12 @@ TEST(CloudProgressWindowTest, TheWindowShowsTheDownloadLineSpinningAndGoesWhenTh
         shown = window.get();
         return window;
     });
-    std::unique_ptr<CloudFetchProgress> progress = CloudFetchProgress::show();
+    std::unique_ptr<CloudFetchProgress> progress = CloudFetchProgress::show(MindMapProviderGoogleDrive);
     drainGtkEvents();
     ASSERT_NE(shown, nullptr);
     auto* window = static_cast<CloudProgressWindow*>(shown);
     EXPECT_TRUE(window->get_visible());
-    EXPECT_EQ(window->labelText(), localized("db_download_progress"));
+    EXPECT_EQ(window->labelText(), localized("gdrive_download_progress"));
     EXPECT_EQ(window->get_title(), window->labelText()) << "no window without a title";
     EXPECT_TRUE(window->spinning());
     progress->close();
