@@ -4,6 +4,7 @@
 
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/VersionInfoUtils.h"
 #include "platform/AlertPanel.h"
 #include "platform/Error.h"
@@ -304,7 +305,18 @@ void ApplicationActions::exportMindMapStore()
     commitEditor();
     MindMapStore* store = _services.store ? _services.store() : nullptr;
     Error error;
-    if (store && store->exportToArchive(*path, &error)) return;
+    std::vector<std::string> leftOut;
+    if (store && store->exportToArchive(*path, &error, &leftOut)) {
+        if (leftOut.empty()) return;
+        std::string titles;
+        for (const std::string& title : leftOut)
+            titles += (titles.empty() ? "" : ", ") + formatText("\u201C%@\u201D", {title});
+        showAlert(
+            localized("store_archive_export_left_out_title"),
+            localizedFormat("store_archive_export_left_out", {std::to_string(TopicDepthLimit::MaximumLevels), titles}),
+            static_cast<int>(AlertPanel::Style::Warning));
+        return;
+    }
     std::string informative = localized("local_store_export_error_message");
     if (!error.localizedDescription.empty()) informative += "\n\n" + error.localizedDescription;
     showAlert(localized("export_error_title"), informative, static_cast<int>(AlertPanel::Style::Critical));

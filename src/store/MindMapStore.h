@@ -227,7 +227,10 @@ public:
     void validateIndex();
     // Folder index, then index cache.
     void saveIndexToFile();
-    bool exportToArchive(const std::string& archivePath, Error* error = nullptr);
+    // A map nested more deeply than any import reads is left out, and its title added to leftOut;
+    // the rest is exported.
+    bool exportToArchive(const std::string& archivePath, Error* error = nullptr,
+                         std::vector<std::string>* leftOut = nullptr);
     // nullptr when the archive cannot be opened or extracting it failed.
     std::unique_ptr<MindMapStoreImportResult> importFromArchive(const std::string& archivePath, Error* error = nullptr);
     // A map file that an archive import has just put into the documents folder.

@@ -2,7 +2,10 @@
 
 #include "store/MindMapStore.h"
 
+#include "Utils/FileManagerUtils.h"
+#include "formats/DocumentLimits.h"
 #include "formats/ZipArchive.h"
+#include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 #include "store/FolderIndexFormat.h"
@@ -37,7 +40,7 @@ bool exportFailed(Error* error, const std::string& reasonKey, const std::string&
 
 } // namespace
 
-bool MindMapStore::exportToArchive(const std::string& archivePath, Error* error)
+bool MindMapStore::exportToArchive(const std::string& archivePath, Error* error, std::vector<std::string>* leftOut)
 {
     if (_documentsDirectory.empty()) return false;
     // The archive carries the tree as it is now, whether or not the file on disk could be updated.
@@ -64,7 +67,21 @@ bool MindMapStore::exportToArchive(const std::string& archivePath, Error* error)
         }
         if (!isExportedDocument(*entries)) continue;
         const std::filesystem::path path = entries->path();
-        if (!archive.addFileToZip(path.string(), path.filename().string())) documentsAdded = false;
+        const std::optional<MindMapData> data = readFileData(path.string());
+        if (!data) {
+            documentsAdded = false;
+            continue;
+        }
+        // The import would refuse it: an archive that cannot come back whole is no copy of the store.
+        if (path.extension() == std::string(".") + MindMapExtension && !DocumentLimits::acceptsData(*data)) {
+            if (leftOut) {
+                const MindMapInfoItem* map = mindMapByGuid(path.stem().string());
+                leftOut->push_back(map ? map->singleLineTitle() : localized("mindmap_mindmap"));
+            }
+            continue;
+        }
+        if (!archive.addDataToZip(*data, getDateOfItemAtPath(path.string()), path.filename().string()))
+            documentsAdded = false;
     }
 
     // Images are a bonus: a map whose image is lost still opens.

@@ -3,12 +3,14 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/StyleManager.h"
+#include "MindMaps/TopicDepthLimit.h"
 #include "Utils/VersionInfoUtils.h"
 #include "platform/Localizer.h"
 #include "platform/MailComposer.h"
 #include "platform/Menu.h"
 #include "platform/NetworkController.h"
 #include "store/MindMapStore.h"
+#include "store/StoreImportTestSupport.h"
 #include "support/RecordingUriLauncher.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/ScriptedFileChooser.h"
@@ -294,6 +296,36 @@ TEST_F(ApplicationActionsTest, StoreExportProposesTheStoreNameAndReportsAFailure
     chooser.saveAnswer.reset();
     ASSERT_TRUE(send("exportMindMapStore:"));
     EXPECT_EQ(commits, 2) << "a cancelled panel commits nothing";
+}
+
+// A stored map nested more deeply than any import reads is left out of the store's archive, and
+// the user is told which by its title; everything else goes into the archive and comes back.
+TEST_F(ApplicationActionsTest, StoreExportLeavesOutAMapTooDeepToImportAndSaysWhich)
+{
+    const std::string GuidDeep = "DEEP00000000000000000000";
+    placeFile(GuidA + ".twkx", nativeDocument(GuidA, "Alpha"));
+    placeFile(GuidDeep + ".twkx", nativeDocument(GuidDeep, "Deep", topicChain(TopicDepthLimit::MaximumLevels + 1)));
+    ASSERT_NE(start()->mindMapByGuid(GuidDeep), nullptr);
+    const std::string archive = dataHome() + "/backup.twkstore";
+    chooser.saveAnswer = archive;
+    ASSERT_TRUE(send("exportMindMapStore:"));
+    ASSERT_EQ(alerts.requests.size(), 1u);
+    EXPECT_EQ(alerts.requests[0].style, AlertPanel::Style::Warning);
+    EXPECT_EQ(alerts.requests[0].messageText, localized("store_archive_export_left_out_title"));
+    EXPECT_EQ(alerts.requests[0].informativeText,
+              localizedFormat("store_archive_export_left_out",
+                              {std::to_string(TopicDepthLimit::MaximumLevels), "\u201CDeep\u201D"}));
+
+    MindMapStore::releaseMindMapStoreInstance();
+    fs::remove(mapPath(GuidA));
+    fs::remove(mapPath(GuidDeep));
+    chooser.openAnswer = {archive};
+    ASSERT_TRUE(send("importMindMapStore:"));
+    ASSERT_EQ(alerts.requests.size(), 2u);
+    EXPECT_EQ(alerts.requests[1].informativeText, localizedFormat("store_archive_import_result", {"1", "0", "0", "0"}))
+        << "nothing of the archive was refused";
+    EXPECT_NE(start()->mindMapByGuid(GuidA), nullptr);
+    EXPECT_EQ(start()->mindMapByGuid(GuidDeep), nullptr);
 }
 
 TEST_F(ApplicationActionsTest, StoreImportCountsMapsStylesImagesAndSkippedFiles)
