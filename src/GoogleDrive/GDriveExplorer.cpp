@@ -487,16 +487,18 @@ std::shared_ptr<const Image> GDriveExplorer::thumbnailFor(const std::string& pat
 
 // ---- commands
 
-void GDriveExplorer::newDocument()
+std::string GDriveExplorer::makeMindMap(const std::string& folder, const std::string& title, const MindMapData* archive)
 {
-    const std::optional<std::string> folder = pathStackTop();
     GDriveExplorerService* drive = service();
-    if (!ready() || !searchFilter().empty() || !folder || !drive || !drive->provider()) return;
-    const std::optional<std::string> name =
-        askForName(FileNameDialog::NewMap, localized("mindmap_default_mind_map_name"));
-    if (!name || !service()) return;
-    const std::string created = service()->provider()->createNewMindMapInFolder(*folder, *name);
-    if (!created.empty()) service()->openMindMap(created, std::any());
+    GDriveProvider* own = drive ? drive->provider() : nullptr;
+    if (!own) return {};
+    return archive ? own->createNewMindMapInFolder(folder, title, *archive)
+                   : own->createNewMindMapInFolder(folder, title);
+}
+
+void GDriveExplorer::openNewMindMap(const std::string& id)
+{
+    if (GDriveExplorerService* drive = service()) drive->openMindMap(id, std::any());
 }
 
 void GDriveExplorer::addFolder()
@@ -506,22 +508,6 @@ void GDriveExplorer::addFolder()
     const std::optional<std::string> name = askForName(FileNameDialog::NewFolder, {});
     if (!name || !service()) return;
     service()->addFolder(*name, *folder);
-}
-
-void GDriveExplorer::importDocument()
-{
-    GDriveExplorerService* drive = service();
-    if (!drive || !drive->provider()) return;
-    const std::optional<std::string> folder = pathStackTop();
-    const std::vector<std::string> files = getFilesToImport();
-    if (files.empty()) return;
-    GDriveProvider* own = drive->provider();
-    const CloudCommands::ImportOutcome outcome = CloudCommands::importForeignMaps(
-        files, folder.has_value(), [own, &folder](const std::string& title, const MindMapData& archive) {
-            return own->createNewMindMapInFolder(*folder, title, archive);
-        });
-    CloudCommands::reportImportFailures(outcome.failures);
-    if (!outcome.lastMade.empty()) EditorInterfaceInstance()->openStorage(own, outcome.lastMade, std::any());
 }
 
 void GDriveExplorer::rename()

@@ -97,9 +97,7 @@ public:
     // MindMapExplorerBase
     std::optional<std::string> selectedBrowserItemTitle() const override;
     void willReturnSelectedItem(const std::string& selection) override;
-    void newDocument() override;
     void addFolder() override;
-    void importDocument() override;
 
     void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>& folderId,
                          int result) override;
@@ -135,6 +133,8 @@ protected:
     const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
     CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
     void performServiceStateChanged() override;
+    std::string makeMindMap(const std::string& folder, const std::string& title, const MindMapData* archive) override;
+    void openNewMindMap(const std::string& id) override;
 
 private:
     GDriveExplorerService* service() const { return currentService(); }

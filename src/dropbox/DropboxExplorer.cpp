@@ -369,15 +369,19 @@ std::shared_ptr<const Image> DropboxExplorer::thumbnailFor(const std::string& pa
 
 // ---- commands
 
-void DropboxExplorer::newDocument()
+std::string DropboxExplorer::makeMindMap(const std::string& folder, const std::string& title,
+                                         const MindMapData* archive)
 {
-    const std::optional<std::string> folder = pathStackTop();
-    if (!ready() || !searchFilter().empty() || !folder || !_provider) return;
-    const std::optional<std::string> name =
-        askForName(FileNameDialog::NewMap, localized("mindmap_default_mind_map_name"));
-    if (!name) return;
-    const std::string created = _provider->createNewMindMapInDbDirectory(*folder, *name);
-    if (!created.empty() && service()) service()->openMindMap(created, std::any());
+    Dropbox* dropbox = service();
+    const std::shared_ptr<DropboxProvider> own = _provider ? _provider : dropbox ? dropbox->provider() : nullptr;
+    if (!own) return {};
+    return archive ? own->createNewMindMapInDbDirectory(folder, title, *archive)
+                   : own->createNewMindMapInDbDirectory(folder, title);
+}
+
+void DropboxExplorer::openNewMindMap(const std::string& id)
+{
+    if (Dropbox* dropbox = service()) dropbox->openMindMap(id, std::any());
 }
 
 void DropboxExplorer::addFolder()
@@ -387,21 +391,6 @@ void DropboxExplorer::addFolder()
     const std::optional<std::string> name = askForName(FileNameDialog::NewFolder, {});
     if (!name || !service()) return;
     service()->addFolder(joined(*folder, *name));
-}
-
-void DropboxExplorer::importDocument()
-{
-    if (!_provider) return;
-    const std::optional<std::string> folder = pathStackTop();
-    const std::vector<std::string> files = getFilesToImport();
-    if (files.empty()) return;
-    const CloudCommands::ImportOutcome outcome = CloudCommands::importForeignMaps(
-        files, folder.has_value(), [this, &folder](const std::string& title, const MindMapData& archive) {
-            return _provider->createNewMindMapInDbDirectory(*folder, title, archive);
-        });
-    CloudCommands::reportImportFailures(outcome.failures);
-    if (!outcome.lastMade.empty())
-        EditorInterfaceInstance()->openStorage(_provider.get(), outcome.lastMade, std::any());
 }
 
 void DropboxExplorer::rename()

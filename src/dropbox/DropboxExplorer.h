@@ -52,9 +52,7 @@ public:
     bool moveSourceItem(FileListItem& source, FileListItem& toDirectory) override;
 
     // MindMapExplorerBase
-    void newDocument() override;
     void addFolder() override;
-    void importDocument() override;
 
     void listerCompleted(const std::optional<FileListItems>& items, const std::optional<std::string>& dbPath,
                          int result) override;
@@ -86,6 +84,8 @@ protected:
     const char* showThumbnailsKey() const override { return ShowThumbnailsKey; }
     CloudCommands::ServiceKeys serviceKeys() const override { return ServiceKeys; }
     void performServiceStateChanged() override;
+    std::string makeMindMap(const std::string& folder, const std::string& title, const MindMapData* archive) override;
+    void openNewMindMap(const std::string& id) override;
     void registerActions() override;
 
 private:

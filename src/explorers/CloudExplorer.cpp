@@ -532,12 +532,41 @@ void ServiceCloudExplorer::viewDocument()
         service->openCloudLink(item->path());
 }
 
+void ServiceCloudExplorer::newDocument()
+{
+    const std::optional<std::string> folder = pathStackTop();
+    if (!ready() || !searchFilter().empty() || !folder || !provider()) return;
+    const std::optional<std::string> name =
+        askForName(FileNameDialog::NewMap, localized("mindmap_default_mind_map_name"));
+    if (!name || !lockedLeaveOpenMap()) return;
+    const std::string made = makeMindMap(*folder, *name, nullptr);
+    if (!made.empty()) openNewMindMap(made);
+}
+
+void ServiceCloudExplorer::importDocument()
+{
+    if (!provider()) return;
+    const std::optional<std::string> folder = pathStackTop();
+    const std::vector<std::string> files = getFilesToImport();
+    // Without a folder nothing is made: every file is reported as left out.
+    if (files.empty() || (folder && !lockedLeaveOpenMap())) return;
+    const CloudCommands::ImportOutcome outcome = CloudCommands::importForeignMaps(
+        files, folder.has_value(), [this, &folder](const std::string& title, const MindMapData& archive) {
+            return makeMindMap(*folder, title, &archive);
+        });
+    CloudCommands::reportImportFailures(outcome.failures);
+    // The question ran its own loop: the service may have gone meanwhile.
+    if (MindMapProvider* own = provider(); own && !outcome.lastMade.empty())
+        EditorInterfaceInstance()->openStorage(own, outcome.lastMade, std::any());
+}
+
 void ServiceCloudExplorer::duplicate()
 {
     FileListItem* map = selectedMindMapItem();
     if (!ready() || !map || !paneService()) return;
     const std::string path = map->path();
-    lockedCommitEditor();
+    // The copy opens in the open map's place: nothing is copied while the user stays with it.
+    if (!lockedLeaveOpenMap()) return;
     // Committing may end the service's run (a quit): it is asked for again.
     if (CloudPaneService* service = paneService()) service->duplicateFile(path);
 }
@@ -561,6 +590,14 @@ void ServiceCloudExplorer::lockedCommitEditor()
     ++_refreshLock;
     EditorInterfaceInstance()->commitEditor();
     --_refreshLock;
+}
+
+bool ServiceCloudExplorer::lockedLeaveOpenMap()
+{
+    ++_refreshLock;
+    const bool leaves = leaveOpenMap();
+    --_refreshLock;
+    return leaves;
 }
 
 bool ServiceCloudExplorer::acceptTypedName(const std::string& name)

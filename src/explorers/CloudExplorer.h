@@ -155,6 +155,12 @@ public:
     // row is selected again, or no map's row when the open map is another service's.
     void openMapKept();
 
+    // New and Import make maps in the folder shown and open the (last) one made. Before anything is
+    // made the open map is committed, and when it cannot be saved the user chooses as on every road
+    // to another map: staying with it makes nothing.
+    void newDocument() override;
+    void importDocument() override;
+
     // The commands of the toolbar and the menus.
     void convert();
     void viewDocument();
@@ -195,6 +201,12 @@ protected:
     virtual CloudCommands::ServiceKeys serviceKeys() const = 0;
     // Brings the pane up to the service's state after it was activated.
     virtual void performServiceStateChanged() = 0;
+    // A map made in the service's folder and named after the title: a new empty one without an
+    // archive, else the archive's map. Its id; empty when none was made.
+    virtual std::string makeMindMap(const std::string& folder, const std::string& title,
+                                    const MindMapData* archive) = 0;
+    // Opens the map New has just made.
+    virtual void openNewMindMap(const std::string& id) = 0;
 
     // Binds the commands' actions to the pane.
     virtual void registerActions();
@@ -208,6 +220,8 @@ protected:
     bool ready() const { return _linked && listerIdle() && !userTaskRunning(); }
     CloudCommands::CommandState commandState() const;
     void lockedCommitEditor();
+    // leaveOpenMap() without listing anew while the open map is committed.
+    bool lockedLeaveOpenMap();
     // The name the user typed, or nothing (the user was told why) when it cannot name a file.
     std::optional<std::string> askForName(int32_t mode, const std::string& initialName);
     bool acceptTypedName(const std::string& name);

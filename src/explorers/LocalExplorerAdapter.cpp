@@ -4,6 +4,7 @@
 #include "Editor/TwkDocumentController.h"
 #include "Utils/StringUtils.h"
 #include "explorers/ExplorerText.h"
+#include "explorers/MindMapExplorerBase.h"
 #include "platform/DateFormatter.h"
 #include "platform/FileUtils.h"
 #include "platform/Image.h"
@@ -42,13 +43,6 @@ bool changeFolderTree(MindMapStore& store, const std::function<bool(Error*)>& ch
     const bool written = store.endUpdate(&indexError);
     if (changed && !written && error) *error = indexError;
     return changed && written;
-}
-
-bool leaveOpenMap()
-{
-    EditorInterface* editor = EditorInterfaceInstance();
-    if (auto* controller = dynamic_cast<TwkDocumentController*>(editor)) return controller->commitEditorBeforeLeaving();
-    return editor->commitEditor();
 }
 
 LocalExplorerAdapter::LocalExplorerAdapter(Scheduler& scheduler, bool isExplorer, bool displayFilesGrayed)

@@ -23,10 +23,6 @@ class MindMapStoreRefFolder;
 // undoes what was made, so that the side bar shows what the disk holds.
 bool changeFolderTree(MindMapStore& store, const std::function<bool(Error*)>& change, Error* error);
 
-// Commits the open map before another takes its place; when that fails the user chooses, as on
-// every road to another map, to try again, to stay (false), or to discard the changes.
-bool leaveOpenMap();
-
 // The rows of the local store explorer: the store's folder tree, or the search results while the
 // user searches; what each row shows; renaming in place; dragging items to rearrange the tree; and
 // the guard that commits the open map before the selection may move.

@@ -1,6 +1,15 @@
 #include "explorers/MindMapExplorerBase.h"
 
+#include "Editor/TwkDocumentController.h"
+#include "store/EditorInterface.h"
 #include "store/MindMapProvider.h"
+
+bool leaveOpenMap()
+{
+    EditorInterface* editor = EditorInterfaceInstance();
+    if (auto* controller = dynamic_cast<TwkDocumentController*>(editor)) return controller->commitEditorBeforeLeaving();
+    return editor->commitEditor();
+}
 
 MindMapExplorerBase::MindMapExplorerBase(int32_t explorerMode) : _explorerMode(explorerMode)
 {

@@ -11,6 +11,10 @@
 
 class MindMapProvider;
 
+// Commits the open map before another takes its place; when that fails the user chooses, as on
+// every road to another map, to try again, to stay (false), or to discard the changes.
+bool leaveOpenMap();
+
 // What an explorer is for. In the main window it browses and opens; in a browser window it only
 // lets the user pick something, which the browser hands to its caller.
 enum ExplorerMode : int32_t {

@@ -2,12 +2,16 @@
 
 #include "Editor/EditorDocument.h"
 #include "Editor/SegmentedControlItem.h"
+#include "explorers/CloudExplorer.h"
+#include "explorers/CloudPaneService.h"
+#include "formats/MindMapConverter.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "render/MindMapPainter.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
+#include "support/CloudPaneDoubles.h"
 #include "support/PixelProbe.h"
 #include "support/ScopedFileSizeLimit.h"
 #include "support/ScriptedFileChooser.h"
@@ -32,6 +36,62 @@ private:
     std::string _action;
     std::any _value;
 };
+
+// A cloud pane whose service keeps its maps in the local store and opens a map it made at once.
+class StoreBackedPane : public ServiceCloudExplorer, public CloudPaneService {
+public:
+    explicit StoreBackedPane(MindMapStore& store) : ServiceCloudExplorer(MainExplorerMode), _store(store)
+    {
+        _linked = true;
+        setPathStack({"/"});
+    }
+    MindMapProvider* provider() const override { return MindMapProviders::instance().getProviderById("Local"); }
+    void refreshListing() override {}
+    void rename() override {}
+    void deleteItem() override {}
+    void moveToFolder() override {}
+    void copyToProvider(MindMapProvider*) override {}
+    void makeOfflineAvailable() override {}
+    void undoOfflineAvailable() override {}
+    void cancelListerAndRecreate(bool) override {}
+    void openCloudLink(const std::string&) override {}
+    void convertNonNativeMindMap(const std::string&) override {}
+    void duplicateFile(const std::string& path) override
+    {
+        if (MindMapInfoItem* copy = _store.duplicateMindMap(_store.mindMapByGuid(path))) openNewMindMap(copy->guid());
+    }
+    void manualSynchronize() override {}
+
+protected:
+    CloudPaneService* paneService() const override { return const_cast<StoreBackedPane*>(this); }
+    bool listerIdle() const override { return true; }
+    bool userTaskRunning() const override { return false; }
+    bool serviceTaskBusy() const override { return false; }
+    std::shared_ptr<const Image> thumbnailFor(const std::string&) const override { return nullptr; }
+    const char* showThumbnailsKey() const override { return "Test.ShowThumbnails"; }
+    CloudCommands::ServiceKeys serviceKeys() const override { return {"", "", ""}; }
+    void performServiceStateChanged() override {}
+    std::string makeMindMap(const std::string&, const std::string&, const MindMapData* archive) override
+    {
+        MindMapInfoItem* made = archive ? _store.importMindMap(*archive) : _store.addMindMapInFolder(nullptr);
+        return made ? made->guid() : std::string();
+    }
+    void openNewMindMap(const std::string& id) override
+    {
+        EditorInterfaceInstance()->openStorage(provider(), id, std::any());
+    }
+
+private:
+    MindMapStore& _store;
+};
+
+std::shared_ptr<FileListItem> cloudRow(const std::string& guid)
+{
+    auto row = std::make_shared<FileListItem>(FileListItemType::NativeMindMap);
+    row->setPath(guid);
+    row->setFileName(guid + ".twkx");
+    return row;
+}
 
 // A provider of another kind, for the copy-to-cloud menu.
 class CloudProvider : public MindMapProvider {
@@ -391,6 +451,22 @@ TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLea
     } questions;
     const std::string file = questions.file = mapPath(GuidAlpha);
     makeExplorer();
+    // A cloud pane whose service keeps its maps here, showing Delta.
+    ScriptedNames names;
+    auto cloud = std::make_unique<StoreBackedPane>(*store);
+    SelectingTable cloudTable(cloud->adapter());
+    // The pane goes before its table.
+    struct PaneFirst {
+        std::unique_ptr<StoreBackedPane>& pane;
+        ~PaneFirst() { pane.reset(); }
+    } paneFirst{cloud};
+    cloud->setTableView(&cloudTable);
+    cloud->loadView();
+    cloud->adapter().assignItems({cloudRow(GuidDelta)});
+    cloudTable.selection = {0};
+    registerForeignFormats();
+    const std::string outline = dataHome() + "/Outline.opml";
+    writeTestFile(outline, "<opml version=\"2.0\"><body><outline text=\"Two\"/></body></opml>");
     using Choice = TwkDocumentController::SwitchChoice;
     const struct {
         const char* name;
@@ -406,6 +482,18 @@ TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLea
         {"New", [&] { explorer->newDocument(); }},
         {"Duplicate", [&] { explorer->duplicate(); }},
         {"PDF import", [&] { explorer->importPdf(); }},
+        {"a cloud pane's New",
+         [&] {
+             names.answers = {std::string("Plan")};
+             cloud->newDocument();
+         }},
+        {"a cloud pane's import",
+         [&] {
+             chooser.openAnswer = {outline};
+             cloud->importDocument();
+             chooser.openAnswer = {placePdf()};
+         }},
+        {"a cloud pane's Duplicate", [&] { cloud->duplicate(); }},
     };
     const struct {
         const char* name;
