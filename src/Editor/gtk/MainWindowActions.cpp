@@ -3,6 +3,7 @@
 #include "Editor/ColorPanel.h"
 #include "Editor/EditorDocument.h"
 #include "Editor/FeedbackCenter.h"
+#include "Editor/FontPanel.h"
 #include "Editor/gtk/GtkPopoverColorPicker.h"
 #include "Editor/gtk/MainWindow.h"
 #include "MindMaps/MindMap.h"
@@ -161,6 +162,7 @@ void MainWindowActions::closeColorPanels()
 {
     if (PopoverColorPicker* picker = _actions->colorPicker()) picker->close();
     if (ColorPanel::sharedColorPanelExists()) ColorPanel::shared().close();
+    FontPanel::closeShared();
 }
 
 int MainWindowActions::styleToolsState() const

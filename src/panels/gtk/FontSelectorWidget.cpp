@@ -1,5 +1,7 @@
 #include "panels/gtk/FontSelectorWidget.h"
 
+#include "Editor/FontPanel.h"
+
 #include <cmath>
 
 FontSelectorWidget::FontSelectorWidget(FontSelectorView& model) : _model(model)
@@ -78,6 +80,8 @@ SharedFontPanel::SharedFontPanel()
         _dialog.hide();
     });
     _dialog.signal_font_activated().connect([this](const Glib::ustring& font) { fontChosen(font); });
+    // Never destroyed, so never taken back.
+    FontPanel::setCloser([this] { _dialog.hide(); });
 }
 
 void SharedFontPanel::showFor(FontSelectorWidget& well)
