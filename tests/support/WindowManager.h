@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/WindowFrameProbe.h"
+
 #include <glib.h>
 
 #include <signal.h>
@@ -11,12 +13,16 @@
 
 // A window manager on the test's display, as on a desktop, unless one runs already; it goes with
 // the object. The tests whose fault shows only where a window manager stacks, focuses and
-// reparents windows run under it.
+// reparents windows run under it. Made, it manages the windows shown from then on.
 class WindowManager {
 public:
     WindowManager()
     {
-        if (running()) return;
+        if (running()) {
+            if (!windowManagerFramesAProbe(std::chrono::steady_clock::now() + std::chrono::seconds(30)))
+                _failure = "the window manager that runs frames no window";
+            return;
+        }
         // On a loaded machine openbox can give up on the display while the previous one's
         // selection is still being released; a second try settles it.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -71,13 +77,14 @@ private:
         return true;
     }
 
-    // Until it announces itself or ends; a bound keeps a window manager that hangs from hanging
-    // the test.
+    // Until it manages the windows shown, or ends; a bound keeps a window manager that hangs from
+    // hanging the test. It announces itself before it takes over the windows being shown, and one
+    // shown in between stays without its frame: the announcement alone is not enough.
     bool waitForStart()
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (std::chrono::steady_clock::now() < end) {
-            if (running()) return true;
+            if (running()) return windowManagerFramesAProbe(end);
             int status = 0;
             if (waitpid(_pid, &status, WNOHANG) == _pid) {
                 _pid = 0;
