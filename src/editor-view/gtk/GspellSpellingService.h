@@ -31,15 +31,11 @@ public:
 
 private:
     void wordAddedToSession(const std::string& word);
-    void wordAddedToPersonal(const std::string& word);
     void languageChanged();
 
     mutable bool _listening = false;
+    // Words the dictionary itself accepted.
     std::unordered_set<std::string> _knownWords;
-    // Ignored since the run began, by this service, the dialog or a text view's menu.
-    std::unordered_set<std::string> _ignoredWords;
-    // Ignored once and forgotten again: the dictionary takes them for misspelled from then on.
-    std::unordered_set<std::string> _forgottenWords;
 };
 
 // The one checker of the program, with the one dictionary it loads: made on first use and kept,
@@ -50,5 +46,7 @@ GspellChecker* sharedSpellChecker();
 // Underlines the words the installed dictionary of the user's language does not know, as the
 // text is typed, and offers corrections and the language in the view's context menu. Every text
 // view the user types in (the in-place editor, the note) checks alike, with the shared checker:
-// a language picked in one view's menu is the language of every view from then on.
+// a language picked in one view's menu is the language of every view from then on. A word its
+// menu's "Ignore All" ignores is ignored in that view until it goes, never in a later view nor in
+// a check run.
 void attachInlineSpellChecker(GtkTextView* textView);
