@@ -518,8 +518,11 @@ void ServiceCloudExplorer::convert()
     CloudPaneService* service = paneService();
     if (!ready() || !item || !service) return;
     const int32_t type = item->type();
-    if (type == FileListItemType::Opml || type == FileListItemType::Freemind || type == FileListItemType::Pdf)
-        service->convertNonNativeMindMap(item->path());
+    if (type != FileListItemType::Opml && type != FileListItemType::Freemind && type != FileListItemType::Pdf) return;
+    const std::string path = item->path();
+    // The map made opens in the open map's place: nothing is made while the user stays with it.
+    if (!lockedLeaveOpenMap()) return;
+    if (CloudPaneService* own = paneService()) own->convertNonNativeMindMap(path);
 }
 
 void ServiceCloudExplorer::viewDocument()

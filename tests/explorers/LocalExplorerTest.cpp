@@ -55,7 +55,10 @@ public:
     void undoOfflineAvailable() override {}
     void cancelListerAndRecreate(bool) override {}
     void openCloudLink(const std::string&) override {}
-    void convertNonNativeMindMap(const std::string&) override {}
+    void convertNonNativeMindMap(const std::string&) override
+    {
+        if (MindMapInfoItem* made = _store.addMindMapInFolder(nullptr)) openNewMindMap(made->guid());
+    }
     void duplicateFile(const std::string& path) override
     {
         if (MindMapInfoItem* copy = _store.duplicateMindMap(_store.mindMapByGuid(path))) openNewMindMap(copy->guid());
@@ -85,11 +88,11 @@ private:
     MindMapStore& _store;
 };
 
-std::shared_ptr<FileListItem> cloudRow(const std::string& guid)
+std::shared_ptr<FileListItem> cloudRow(const std::string& path, int32_t type = FileListItemType::NativeMindMap)
 {
-    auto row = std::make_shared<FileListItem>(FileListItemType::NativeMindMap);
-    row->setPath(guid);
-    row->setFileName(guid + ".twkx");
+    auto row = std::make_shared<FileListItem>(type);
+    row->setPath(path);
+    row->setFileName(type == FileListItemType::NativeMindMap ? path + ".twkx" : path);
     return row;
 }
 
@@ -462,7 +465,7 @@ TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLea
     } paneFirst{cloud};
     cloud->setTableView(&cloudTable);
     cloud->loadView();
-    cloud->adapter().assignItems({cloudRow(GuidDelta)});
+    cloud->adapter().assignItems({cloudRow(GuidDelta), cloudRow("Outline.opml", FileListItemType::Opml)});
     cloudTable.selection = {0};
     registerForeignFormats();
     const std::string outline = dataHome() + "/Outline.opml";
@@ -494,6 +497,12 @@ TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLea
              chooser.openAnswer = {placePdf()};
          }},
         {"a cloud pane's Duplicate", [&] { cloud->duplicate(); }},
+        {"a cloud pane's conversion",
+         [&] {
+             cloudTable.selection = {1};
+             cloud->convert();
+             cloudTable.selection = {0};
+         }},
     };
     const struct {
         const char* name;
