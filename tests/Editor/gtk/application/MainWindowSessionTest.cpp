@@ -12,7 +12,6 @@
 #include <cmath>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 namespace {
 
@@ -115,7 +114,6 @@ std::optional<Element> sideBarSplit(RunningApplication& application)
         std::vector<std::string> command = {"xdotool"};
         command.insert(command.end(), step.begin(), step.end());
         if (runCommand(command) != 0) return ::testing::AssertionFailure() << "xdotool " << step.front() << " failed";
-        std::this_thread::sleep_for(100ms);
     }
     return ::testing::AssertionSuccess();
 }
@@ -219,16 +217,20 @@ TEST_F(MainWindowSessionTest, TheToolbarsZoomMenuZoomsAndTheControlShowsTheFacto
 TEST_F(MainWindowSessionTest, TheFindBarCountsTheMatchesAndStepsToTheSecond)
 {
     auto application = start();
-    // Three new topics, each a child of the one before.
+    // Three new topics, each a child of the one before. Keys go to another process: each waits
+    // until what the one before opened is shown, as a user's eyes would.
+    const auto shownTexts = [&] { return application->findAll(ATSPI_ROLE_TEXT).size(); };
     for (const char* text : {"Kiwi one", "Kiwi two", "Kiwi three"}) {
+        const size_t before = shownTexts();
         ASSERT_TRUE(application->pressKeys(title, {"Tab"}));
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(eventually([&] { return shownTexts() > before; }, "the new topic's editor"));
         ASSERT_TRUE(application->typeText(title, text));
         ASSERT_TRUE(application->pressKeys(title, {"Return"}));
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(eventually([&] { return shownTexts() == before; }, std::string("the end of editing ") + text));
     }
+    const size_t fields = shownTexts();
     ASSERT_TRUE(application->pressKeys(title, {"ctrl+f"}));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(eventually([&] { return shownTexts() > fields; }, "the find field"));
     ASSERT_TRUE(application->typeText(title, "Kiwi"));
     std::optional<Element> counter;
     for (int step = 0; step < 3 && !counter; ++step) {
