@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <type_traits>
 
 namespace {
 
@@ -83,11 +84,94 @@ private:
     void link(const DiagramLink& link);
     void customPath(MindMapRelation& relation);
     void selectionState();
-    template <typename Style, typename Write> void style(const Style* style, Write write);
+    template <typename Style> void style(const Style* style, const char* tag);
 
     TwkxMindMapWriter& _writer;
     Output& _out;
 };
+
+// ---- Styles as text ----
+
+// The shared style writers build a tree, which costs an allocation per attribute and a second pass
+// to print it: for every styled topic of a large map's snapshot. Whole documents write the same
+// elements straight as text, attributes first as text must have them; the document tests compare
+// the two.
+
+void writeTextStyleAttributesText(XmlTextWriter& out, const TextStyle& style)
+{
+    if (style.isPropCustomized(TextStyle::AlignmentMask))
+        out.addStringAttribute("align", TextAlignmentName(style.alignment()));
+    if (style.isPropCustomized(TextStyle::CallOutMask))
+        out.addStringAttribute("callout", CallOutName(static_cast<int64_t>(style.callOut())));
+}
+
+void writeTextStyleChildrenText(XmlTextWriter& out, const TextStyle& style)
+{
+    if (style.isPropCustomized(TextStyle::FillColorMask)) out.addColorElement("fillcolor", style.fillColor());
+    if (style.isPropCustomized(TextStyle::TextColorMask)) out.addColorElement("textcolor", style.textColor());
+    if (style.isPropCustomized(TextStyle::FontMask)) {
+        constexpr std::pair<uint64_t, const char*> FontStyleAttributes[] = {
+            {1, "bold"}, {2, "italic"}, {4, "strikethrough"}, {8, "underline"}};
+        out.openElement("font");
+        const uint64_t fontStyle = style.fontStyle();
+        for (const auto& [bit, name] : FontStyleAttributes) {
+            if (fontStyle & bit) out.addBoolAttribute(name, true);
+        }
+        if (style.fontScale() != 1.0) out.addFloatAttribute("scale", style.fontScale());
+        out.closeElement();
+    }
+}
+
+void writeStyleText(XmlTextWriter& out, const TextStyle& style, const char* tag)
+{
+    out.openElement(tag);
+    writeTextStyleAttributesText(out, style);
+    writeTextStyleChildrenText(out, style);
+    out.closeElement();
+}
+
+void writeStyleText(XmlTextWriter& out, const NodeStyle& style, const char* tag)
+{
+    out.openElement(tag);
+    writeTextStyleAttributesText(out, style);
+    if (style.isPropCustomized(NodeStyle::BorderStyleMask))
+        out.addStringAttribute("borderstyle", BorderStyleName(style.borderStyle()));
+    if (style.isPropCustomized(NodeStyle::BorderWidthMask)) out.addFloatAttribute("borderwidth", style.borderWidth());
+    writeTextStyleChildrenText(out, style);
+    if (style.isPropCustomized(NodeStyle::StrokeColorMask)) out.addColorElement("strokecolor", style.strokeColor());
+    out.closeElement();
+}
+
+void writeStyleText(XmlTextWriter& out, const RelationStyle& style, const char* tag)
+{
+    out.openElement(tag);
+    if (style.isPropCustomized(RelationStyle::LineStyleMask))
+        out.addStringAttribute("line-style", PenStyleName(style.lineStyle()));
+    if (style.isPropCustomized(RelationStyle::LineWidthMask)) out.addFloatAttribute("line-width", style.lineWidth());
+    if (style.isPropCustomized(RelationStyle::PathStyleMask))
+        out.addStringAttribute("path-style", PathStyleName(style.relationPathStyle()));
+    if (style.isPropCustomized(RelationStyle::SourceArrowMask))
+        out.addStringAttribute("source-arrow", ArrowStyleName(style.sourceArrowStyle()));
+    if (style.isPropCustomized(RelationStyle::TargetArrowMask))
+        out.addStringAttribute("target-arrow", ArrowStyleName(style.targetArrowStyle()));
+    if (style.isPropCustomized(RelationStyle::ColorMask)) out.addColorElement("color", style.color());
+    out.closeElement();
+}
+
+void writeStyleTree(const TextStyle& style, pugi::xml_node parent, const char* tag)
+{
+    writeTextStyle(style, parent, tag);
+}
+
+void writeStyleTree(const NodeStyle& style, pugi::xml_node parent, const char* tag)
+{
+    writeNodeStyle(style, parent, tag);
+}
+
+void writeStyleTree(const RelationStyle& style, pugi::xml_node parent, const char* tag)
+{
+    writeRelationStyle(style, parent, tag);
+}
 
 template <typename Output> void writeRootAttributes(Output& out)
 {
@@ -218,7 +302,7 @@ template <typename Output> void ElementEmitter<Output>::node(MindMapNode& node, 
     if (node.hasDate()) _out.addStringAttribute("date", NodeDateFormatter::stringFromDate(*node.date()));
     _out.addEscapedStringAttribute("text", node.text());
 
-    style(&nodeStyle, [](const NodeStyle& s, pugi::xml_node topic) { writeNodeStyle(s, topic, "style"); });
+    style(&nodeStyle, "style");
     if (customColors) {
         _out.addColorElement("fillcolor", node.fillColor());
         _out.addColorElement("strokecolor", node.strokeColor());
@@ -265,14 +349,17 @@ template <typename Output> void ElementEmitter<Output>::node(MindMapNode& node, 
     _out.closeElement();
 }
 
-// The style writers are shared with the style files and build their elements in a tree; a style
-// that stores nothing writes nothing and needs no tree.
+// A style that stores nothing writes nothing.
 template <typename Output>
-template <typename Style, typename Write>
-void ElementEmitter<Output>::style(const Style* style, Write write)
+template <typename Style>
+void ElementEmitter<Output>::style(const Style* style, const char* tag)
 {
     if (!style || !style->isStored()) return;
-    _out.appendTree([style, &write](pugi::xml_node parent) { write(*style, parent); });
+    if constexpr (std::is_same_v<Output, XmlTextWriter>) {
+        writeStyleText(_out, *style, tag);
+    } else {
+        _out.appendTree([style, tag](pugi::xml_node parent) { writeStyleTree(*style, parent, tag); });
+    }
 }
 
 template <typename Output> void ElementEmitter<Output>::parentRelation(MindMapNode& node)
@@ -283,8 +370,7 @@ template <typename Output> void ElementEmitter<Output>::parentRelation(MindMapNo
     if (!relation->hasContainedElements() && !styled && !relation->hasGuid() && !relation->hasCustomPath()) return;
     _out.openElement("parent-relation");
     if (relation->hasGuid()) _out.addStringAttribute("guid", relation->guid());
-    style(relation->style(),
-          [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+    style(relation->style(), "style");
     customPath(*relation);
     containedElements(*relation);
     _out.closeElement();
@@ -376,7 +462,7 @@ template <typename Output> void ElementEmitter<Output>::text(MindMapText& text)
     _out.openElement("note");
     _out.setElementText(text.text());
     _out.closeElement();
-    style(text.style(), [](const TextStyle& s, pugi::xml_node element) { writeTextStyle(s, element, "style"); });
+    style(text.style(), "style");
     _out.closeElement();
 }
 
@@ -393,8 +479,7 @@ template <typename Output> void ElementEmitter<Output>::crossLinks()
         if (crossLink->hasGuid()) _out.addStringAttribute("guid", crossLink->guid());
         _out.addIntAttribute("source", source);
         _out.addIntAttribute("target", target);
-        style(crossLink->style(),
-              [](const RelationStyle& s, pugi::xml_node element) { writeRelationStyle(s, element, "style"); });
+        style(crossLink->style(), "style");
         customPath(*crossLink);
         containedElements(*crossLink);
         _out.closeElement();

@@ -3,14 +3,20 @@
 
 #include "TwkxTestSupport.h"
 
+#include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
+#include "MindMaps/NodeStyle.h"
+#include "MindMaps/ParentRelation.h"
+#include "MindMaps/RelationStyle.h"
+#include "MindMaps/TextStyle.h"
 #include "formats/XmlAttributeHelpers.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <functional>
 #include <string>
 
 using namespace twkxtest;
@@ -71,6 +77,131 @@ TEST(TwkxTextOutput, TheDocumentTextIsWhatTheTreeWouldPrint)
     EXPECT_NE(text.find("&#09;"), std::string::npos) << "a tab in an attribute is a reference";
     EXPECT_NE(text.find("&quot;"), std::string::npos);
     EXPECT_EQ(text.find('\x01'), std::string::npos);
+}
+
+// Each style property on its own or in small groups, with the values that write differently (no
+// colour, a font with or without traits and scale): a topic, a free text, a parent relation and a cross link each
+// carry it, and every style element must come out as the tree prints it.
+TEST(TwkxTextOutput, EveryStylePropertyAloneIsWhatTheTreeWouldPrint)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TextStyle&)> text;
+        std::function<void(NodeStyle&)> node;
+        std::function<void(RelationStyle&)> relation;
+    };
+    const auto none = [](auto&) {};
+    const Case cases[] = {
+        {"fill colour",
+         [](TextStyle& s) {
+             s.setFillColor(Color::rgb255(1, 2, 3));
+             s.setPropCustomized(TextStyle::FillColorMask, true);
+         },
+         [](NodeStyle& s) {
+             s.setFillColor(Color::normalizedClearColor());
+             s.setPropCustomized(TextStyle::FillColorMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setColor(Color::normalizedClearColor());
+             s.setPropCustomized(RelationStyle::ColorMask, true);
+         }},
+        {"text colour and alignment",
+         [](TextStyle& s) {
+             s.setTextColor(Color::rgb255(250, 0, 9));
+             s.setPropCustomized(TextStyle::TextColorMask, true);
+             s.setAlignment(1);
+             s.setPropCustomized(TextStyle::AlignmentMask, true);
+         },
+         [](NodeStyle& s) {
+             s.setTextColor(std::nullopt);
+             s.setPropCustomized(TextStyle::TextColorMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setLineStyle(3);
+             s.setPropCustomized(RelationStyle::LineStyleMask, true);
+         }},
+        {"font without traits or scale",
+         [](TextStyle& s) {
+             s.setFontStyle(0);
+             s.setFontScale(1.0);
+             s.setPropCustomized(TextStyle::FontMask, true);
+         },
+         [](NodeStyle& s) {
+             s.setFontStyle(2 | 8);
+             s.setFontScale(1.0);
+             s.setPropCustomized(TextStyle::FontMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setLineWidth(0.75);
+             s.setPropCustomized(RelationStyle::LineWidthMask, true);
+         }},
+        {"font scale only and call-out",
+         [](TextStyle& s) {
+             s.setFontStyle(0);
+             s.setFontScale(0.333);
+             s.setPropCustomized(TextStyle::FontMask, true);
+             s.setCallOut(1);
+             s.setPropCustomized(TextStyle::CallOutMask, true);
+         },
+         [](NodeStyle& s) {
+             s.setCallOut(1);
+             s.setPropCustomized(TextStyle::CallOutMask, true);
+             s.setFontStyle(1);
+             s.setFontScale(2.5);
+             s.setPropCustomized(TextStyle::FontMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setRelationPathStyle(1);
+             s.setPropCustomized(RelationStyle::PathStyleMask, true);
+         }},
+        {"border and stroke", none,
+         [](NodeStyle& s) {
+             s.setBorderStyle(3);
+             s.setPropCustomized(NodeStyle::BorderStyleMask, true);
+             s.setStrokeColor(Color::rgb255(0, 0, 0));
+             s.setPropCustomized(NodeStyle::StrokeColorMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setSourceArrowStyle(2);
+             s.setPropCustomized(RelationStyle::SourceArrowMask, true);
+         }},
+        {"border width alone", none,
+         [](NodeStyle& s) {
+             s.setBorderWidth(4.125);
+             s.setPropCustomized(NodeStyle::BorderWidthMask, true);
+         },
+         [](RelationStyle& s) {
+             s.setTargetArrowStyle(8);
+             s.setPropCustomized(RelationStyle::TargetArrowMask, true);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MindMap map;
+        map.newMindMap("", true, std::string("Theme"));
+        MindMapNode* theme = map.nodes().front();
+        MindMapNode* child = map.addMindMapNodeAsChild(theme, Point{120, 10});
+        MindMapNode* other = map.addMindMapNodeAsChild(theme, Point{120, 90});
+        {
+            NodeStyle* style = child->style();
+            ElementStyle::UpdateGuard batch(*style);
+            c.node(*style);
+        }
+        MindMapText* text = child->addText();
+        text->setText("free");
+        {
+            ElementStyle::UpdateGuard batch(*text->style());
+            c.text(*text->style());
+        }
+        for (RelationStyle* style :
+             {child->parentRelation()->ownStyle(), map.internalAddCrossLinkFromSource(child, other)->ownStyle()}) {
+            ElementStyle::UpdateGuard batch(*style);
+            c.relation(*style);
+        }
+        const std::string document = writeDocument(map);
+        EXPECT_EQ(document, documentThroughTree(map));
+        EXPECT_NE(document.find("<style"), std::string::npos);
+    }
 }
 
 } // namespace
