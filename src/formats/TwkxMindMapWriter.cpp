@@ -173,6 +173,13 @@ void writeStyleTree(const RelationStyle& style, pugi::xml_node parent, const cha
     writeRelationStyle(style, parent, tag);
 }
 
+// The style a line stores. A line without one of its own answers the map's blank style, which
+// carries no value and is not written; looking it up goes through the map for every topic.
+const RelationStyle* ownStyle(const MindMapRelation& relation)
+{
+    return relation.hasOwnStyle() ? relation.style() : nullptr;
+}
+
 template <typename Output> void writeRootAttributes(Output& out)
 {
     out.addIntAttribute("doc-version", TwkxMindMapWriter::DocumentVersion);
@@ -366,11 +373,12 @@ template <typename Output> void ElementEmitter<Output>::parentRelation(MindMapNo
 {
     ParentRelation* relation = node.parentRelation();
     if (!relation) return;
-    const bool styled = relation->style() && relation->style()->isStored();
+    const RelationStyle* own = ownStyle(*relation);
+    const bool styled = own && own->isStored();
     if (!relation->hasContainedElements() && !styled && !relation->hasGuid() && !relation->hasCustomPath()) return;
     _out.openElement("parent-relation");
     if (relation->hasGuid()) _out.addStringAttribute("guid", relation->guid());
-    style(relation->style(), "style");
+    style(own, "style");
     customPath(*relation);
     containedElements(*relation);
     _out.closeElement();
@@ -479,7 +487,7 @@ template <typename Output> void ElementEmitter<Output>::crossLinks()
         if (crossLink->hasGuid()) _out.addStringAttribute("guid", crossLink->guid());
         _out.addIntAttribute("source", source);
         _out.addIntAttribute("target", target);
-        style(crossLink->style(), "style");
+        style(ownStyle(*crossLink), "style");
         customPath(*crossLink);
         containedElements(*crossLink);
         _out.closeElement();
