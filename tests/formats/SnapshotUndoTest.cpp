@@ -10,8 +10,10 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
+#include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "formats/EmptyMindMapTemplate.h"
+#include "formats/NodeDateFormatter.h"
 #include "platform/UndoManager.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +137,142 @@ TEST_F(NativeSnapshotUndoTest, CancellingADragPutsEveryNodeBack)
     for (MindMapNode* node : map.nodes()) EXPECT_EQ(node->location(), locations[node->text()]) << node->text();
     EXPECT_FALSE(manager().canUndo());
     EXPECT_EQ(*map.captureUndoState(), before);
+}
+
+// ---- Undo restores the very document ----
+
+namespace {
+
+// A chain of topics forty levels deep, every one with a note, a date and a hull every third.
+void buildDeepChain(MindMap& map)
+{
+    map.newMindMap("", true, std::string("Root"));
+    MindMap::UpdateGuard update(map);
+    MindMapNode* node = map.nodes().front();
+    for (int level = 1; level <= 40; ++level) {
+        node = map.addMindMapNodeAsChild(node, Point{100.0 * level, 7.5 * level});
+        node->setText("Level " + std::to_string(level));
+        node->setNote("Note of level " + std::to_string(level));
+        node->setDate(NodeDateFormatter::dateFromString("0" + std::to_string(1 + level % 9) + "-03-2024"));
+        if (level % 3 == 0) node->assureHullStyle();
+    }
+    map.setSelectedElement(node);
+}
+
+// Texts, notes, links and the title in scripts other than Latin, with combining marks and
+// characters outside the basic plane.
+void buildNonAsciiMap(MindMap& map)
+{
+    map.newMindMap("", true, std::string("Ünïcödé ☂"));
+    MindMap::UpdateGuard update(map);
+    MindMapNode* theme = map.nodes().front();
+    const char* texts[] = {"日本語のトピック", "Ελληνικά", "עברית ומספרים 123", "emoji 😀🧠",
+                           "e\xCC\x81 combining"};
+    double y = 0;
+    for (const char* text : texts) {
+        MindMapNode* node = map.addMindMapNodeAsChild(theme, Point{200, y += 40});
+        node->setText(text);
+        node->setNote(std::string("ノート: ") + text);
+        node->linkToURL(std::string("https://例え.jp/") + text);
+        node->addText()->setText(std::string("→ ") + text);
+    }
+    map.internalAddCrossLinkFromSource(theme->children()[0], theme->children()[3]);
+    map.setCustomTitle("Карта мыслей");
+    map.setSelectedElement(theme->children()[1]);
+}
+
+MindMapNode* lastTopic(MindMap& map)
+{
+    return map.nodes().back();
+}
+
+} // namespace
+
+TEST(SnapshotUndoDocumentTest, UndoAfterEachKindOfChangeRestoresTheExactDocument)
+{
+    registerNativeFormat();
+    const std::pair<const char*, std::function<void(MindMap&)>> maps[] = {
+        {"full", buildFullMap},
+        {"deep chain", buildDeepChain},
+        {"non-ASCII", buildNonAsciiMap},
+    };
+    // Each registers one step, as the commands do, and changes the map after it.
+    const std::pair<const char*, std::function<void(MindMap&)>> changes[] = {
+        {"add child",
+         [](MindMap& map) {
+             map.prepareUndoableOperation("undoable_op_add_child");
+             map.addMindMapNodeAsChild(lastTopic(map), Point{900, 900})->setText("new child");
+         }},
+        {"add sibling",
+         [](MindMap& map) {
+             MindMapNode* node = lastTopic(map);
+             map.prepareUndoableOperation("undoable_op_add_sibling");
+             map.addMindMapNodeAsChild(node->parent() ? node->parent() : node, Point{-50, 3})->setText("sibling");
+         }},
+        {"delete branch",
+         [](MindMap& map) {
+             map.delete_();
+             // As the editor does: something stays selected.
+             map.setSelectedElement(map.nodes().front());
+             map.nodes().front()->guid();
+         }},
+        {"edit text",
+         [](MindMap& map) {
+             map.prepareUndoableOperation("undoable_op_edit_text");
+             map.nodes().front()->setText("edited & <changed> ✓");
+         }},
+        {"style, note, hull and date",
+         [](MindMap& map) {
+             map.prepareUndoableOperation("undoable_op_format");
+             for (MindMapNode* node : map.nodes()) {
+                 NodeStyle* style = node->style();
+                 ElementStyle::UpdateGuard batch(*style);
+                 style->setBorderWidth(1.75);
+                 style->setPropCustomized(NodeStyle::BorderWidthMask, true);
+                 node->setNote("");
+                 node->assureHullStyle();
+                 node->setDate(std::nullopt);
+             }
+         }},
+        {"move every topic",
+         [](MindMap& map) {
+             map.prepareUndoableOperation("undoable_op_move_element");
+             MindMapNode::translateMindMapNodes(map.nodes(), 12.25, -6.5);
+         }},
+        {"cross links",
+         [](MindMap& map) {
+             map.prepareUndoableOperation("undoable_op_link");
+             if (!map.crossLinks().empty()) map.removeCrossLink(map.crossLinks().back());
+             MindMapNode* source = lastTopic(map);
+             for (MindMapNode* target : map.nodes()) {
+                 if (!map.canCreateCrossLinkFromSource(source, target)) continue;
+                 map.internalAddCrossLinkFromSource(source, target);
+                 break;
+             }
+         }},
+    };
+    for (const auto& [mapName, build] : maps) {
+        for (const auto& [changeName, change] : changes) {
+            SCOPED_TRACE(std::string(mapName) + ", " + changeName);
+            MindMap map;
+            build(map);
+            map.validateElementStates();
+            // The step names the selected element by GUID: given before the document is taken.
+            if (MindMapElement* selected = map.selectedElement()) selected->guid();
+            map.undoManager()->removeAllActions();
+            const std::string before = writeDocument(map);
+
+            change(map);
+            map.validateElementStates();
+            const std::string after = writeDocument(map);
+            ASSERT_NE(after, before);
+            ASSERT_TRUE(map.undoManager()->canUndo());
+            map.undoManager()->undo();
+            EXPECT_EQ(writeDocument(map), before);
+            map.undoManager()->redo();
+            EXPECT_EQ(writeDocument(map), after);
+        }
+    }
 }
 
 // ---- The empty-map template ----
