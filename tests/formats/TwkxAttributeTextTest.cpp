@@ -64,6 +64,17 @@ TEST(TwkxAttributeText, FloatsMatchTheGeneralFormat)
                              1e-7};
     for (double value : values) expectSameAsGeneralFormat(value);
 
+    // Values right at a half hundredth and a hair either side of one, at every magnitude up to and
+    // past the largest the quick rounding takes.
+    for (double magnitude = 1; magnitude < 1e13; magnitude *= 7.3) {
+        const double half = (std::floor(magnitude) + 0.5) / 100;
+        for (double value : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), half + 5e-7, half - 5e-7,
+                             half + 2e-6, -half, -(half + 2e-6)})
+            expectSameAsGeneralFormat(value);
+    }
+    for (double value : {999999999.995, 999999999.985, 1e9 - 0.001, 1e9 + 0.004, -0.001, -0.004999, 0.004999})
+        expectSameAsGeneralFormat(value);
+
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> spread(-1e6, 1e6);
     for (int i = 0; i < 20000; ++i) {
@@ -72,6 +83,8 @@ TEST(TwkxAttributeText, FloatsMatchTheGeneralFormat)
         expectSameAsGeneralFormat(std::round(value));
         expectSameAsGeneralFormat(std::round(value * 4) / 4);
         expectSameAsGeneralFormat(std::round(value * 8) / 8);
+        expectSameAsGeneralFormat(value / 1e6);
+        expectSameAsGeneralFormat(value * 1e3);
     }
 }
 
