@@ -268,12 +268,37 @@ void XmlTextWriter::addStringAttribute(std::string_view name, std::string_view v
 void XmlTextWriter::addEscapedStringAttribute(std::string_view name, std::string_view value)
 {
     if (value.empty() || !_startTagOpen) return;
-    if (allOfKind(value, PlainInAttribute)) {
-        putAttribute(name, value);
-        return;
-    }
+    if (putEscapedPlainAttribute(name, value)) return;
     std::string storage;
     addStringAttribute(name, escapedXmlTextView(value, storage));
+}
+
+bool XmlTextWriter::putEscapedPlainAttribute(std::string_view name, std::string_view value)
+{
+    // Written behind what is used, which stays as it was until the whole value has been taken.
+    char* out = room(name.size() + 2 * value.size() + 4);
+    *out++ = ' ';
+    std::memcpy(out, name.data(), name.size());
+    out += name.size();
+    *out++ = '=';
+    *out++ = '"';
+    for (char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (ByteKinds[byte] & PlainInAttribute) {
+            *out++ = c;
+        } else if (byte == '\\') {
+            *out++ = '\\';
+            *out++ = '\\';
+        } else if (byte >= 0x0A && byte <= 0x0D) {
+            *out++ = '\\';
+            *out++ = 'N';
+        } else {
+            return false;
+        }
+    }
+    *out++ = '"';
+    _used = static_cast<size_t>(out - bufferData());
+    return true;
 }
 
 void XmlTextWriter::setElementText(std::string_view text)

@@ -82,6 +82,10 @@ private:
     void put(char c);
     // An attribute whose value needs no escaping.
     void putAttribute(std::string_view name, std::string_view value);
+    // An escaped text attribute in one pass, when escaping changes only line breaks and
+    // backslashes (a wrapped title) and the attribute nothing more; false, with nothing written,
+    // for any other text.
+    bool putEscapedPlainAttribute(std::string_view name, std::string_view value);
     // Ends the start tag of the element opened last, which gets content.
     void closeStartTag();
     void writeIndent(size_t depth);

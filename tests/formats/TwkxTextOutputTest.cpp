@@ -41,9 +41,15 @@ std::string documentThroughTree(MindMap& map)
 // kept, dropped and escaped, line breaks of every kind, a backslash, non-ASCII, bytes that are
 // not UTF-8, and white space at the ends.
 const char* const HardTexts[] = {
-    "a&b<c>d\"e'f\tg\x01h\r\ni", "  spaced  ",     "\xE2\x80\xA9para\xC2\x85nl\x0b\x0c",
-    "bad\xC3(utf\xFF",           "back\\slash\\N", "",
+    "a&b<c>d\"e'f\tg\x01h\r\ni",
+    "  spaced  ",
+    "\xE2\x80\xA9para\xC2\x85nl\x0b\x0c",
+    "bad\xC3(utf\xFF",
+    "back\\slash\\N",
+    "",
     "x\x7f\xEF\xBF\xBEy",
+    "wrapped\nline\r\nthen\\back > x\x0b\x0cy\\",
+    "\n",
 };
 
 void buildHardMap(MindMap& map)
