@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <type_traits>
 
 namespace {
@@ -79,6 +80,13 @@ public:
     void text(MindMapText& text);
     void containedElements(CompositeElement& composite);
 
+    // Whether the map contains images is answered by the topics as they are written instead of by
+    // a walk through all of them first, which a large map without images pays in full: the meta
+    // leaves its "images" element out and marks the place, which imagesPlace then answers when
+    // the element belongs there.
+    void answerImagesAfterwards() { _imagesAfterwards = true; }
+    std::optional<size_t> imagesPlace() const;
+
 private:
     void parentRelation(MindMapNode& node);
     void link(const DiagramLink& link);
@@ -88,7 +96,17 @@ private:
 
     TwkxMindMapWriter& _writer;
     Output& _out;
+    bool _imagesAfterwards = false;
+    size_t _imagesPlace = 0;
+    bool _topicImagesFound = false;
 };
+
+// As the map answers containsImages, one topic at a time.
+bool topicContainsImages(const MindMapNode& node)
+{
+    const ParentRelation* relation = node.parentRelation();
+    return node.containsImages() || (relation && relation->hasCustomImages());
+}
 
 // ---- Styles as text ----
 
@@ -205,7 +223,20 @@ template <typename Output> void ElementEmitter<Output>::metaData()
     if (mindMap.hasCustomTitle()) _out.addBoolAttribute("customized", true);
     _out.closeElement();
 
-    if (mindMap.containsImages()) {
+    if (_imagesAfterwards) {
+        // A map with images mostly has one among its first topics: then nothing is left for later.
+        constexpr size_t TopicsLookedAt = 64;
+        const std::vector<MindMapNode*>& listed = _writer.nodes();
+        const size_t first = std::min(listed.size(), TopicsLookedAt);
+        if (listed.size() != mindMap.nodes().size() ||
+            std::any_of(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(first),
+                        [](const MindMapNode* node) { return topicContainsImages(*node); }))
+            _imagesAfterwards = false;
+    }
+    if constexpr (std::is_same_v<Output, XmlTextWriter>) {
+        if (_imagesAfterwards) _imagesPlace = _out.written();
+    }
+    if (!_imagesAfterwards && mindMap.containsImages()) {
         _out.openElement("images");
         _out.addBoolAttribute("containsImages", true);
         _out.closeElement();
@@ -241,6 +272,16 @@ template <typename Output> void ElementEmitter<Output>::metaData()
     _out.closeElement();
 }
 
+template <typename Output> std::optional<size_t> ElementEmitter<Output>::imagesPlace() const
+{
+    if (!_imagesAfterwards) return std::nullopt;
+    const std::vector<CrossLink*>& crossLinks = _writer.mindMap().crossLinks();
+    const bool found = _topicImagesFound ||
+        std::any_of(crossLinks.begin(), crossLinks.end(),
+                    [](const CrossLink* link) { return link && link->hasCustomImages(); });
+    return found ? std::optional<size_t>(_imagesPlace) : std::nullopt;
+}
+
 template <typename Output> void ElementEmitter<Output>::selectionState()
 {
     SelectionParcel parcel;
@@ -267,6 +308,7 @@ template <typename Output> void ElementEmitter<Output>::nodes()
             : !path.empty()                     ? path.back().second
                                                 : _writer.indexOfNode(parentNode);
         node(*current, static_cast<int64_t>(i), parentIndex);
+        if (_imagesAfterwards && !_topicImagesFound) _topicImagesFound = topicContainsImages(*current);
         path.emplace_back(current, static_cast<int64_t>(i));
     }
     _out.closeElement();
@@ -572,8 +614,14 @@ std::string TwkxMindMapWriter::writeDocumentText()
     std::string text;
     text.reserve(documentSizeEstimate());
     text += "\xEF\xBB\xBF";
-    XmlTextWriter out(text);
-    writeDocument(out);
+    std::optional<size_t> imagesPlace;
+    {
+        XmlTextWriter out(text);
+        writeDocument(out, &imagesPlace);
+    }
+    // Found only after the topics, in the rare map whose first topics have none: the one line the
+    // meta left out, as the writer prints it three levels deep.
+    if (imagesPlace) text.insert(*imagesPlace, "      <images containsImages=\"true\" />\n");
     return text;
 }
 
@@ -584,10 +632,11 @@ size_t TwkxMindMapWriter::documentSizeEstimate() const
     return 4096 + nodes().size() * 192;
 }
 
-void TwkxMindMapWriter::writeDocument(XmlTextWriter& out)
+void TwkxMindMapWriter::writeDocument(XmlTextWriter& out, std::optional<size_t>* imagesPlace)
 {
     // Written straight behind the byte-order mark.
     ElementEmitter<XmlTextWriter> emitter(*this, out);
+    if (imagesPlace) emitter.answerImagesAfterwards();
     out.writeDeclaration(RootElementName);
     out.openElement(RootElementName);
     writeRootAttributes(out);
@@ -599,6 +648,7 @@ void TwkxMindMapWriter::writeDocument(XmlTextWriter& out)
     out.closeElement();
     out.closeElement();
     out.finish();
+    if (imagesPlace) *imagesPlace = emitter.imagesPlace();
 }
 
 // ---- Node numbering ----

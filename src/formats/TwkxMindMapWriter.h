@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -92,8 +93,9 @@ public:
 private:
     // The room reserved for the document of the numbered nodes.
     size_t documentSizeEstimate() const;
-    // The document behind the byte-order mark already written.
-    void writeDocument(XmlTextWriter& out);
+    // The document behind the byte-order mark already written. Given imagesPlace, the meta's
+    // "images" element may be left to the caller: where it belongs is answered there.
+    void writeDocument(XmlTextWriter& out, std::optional<size_t>* imagesPlace = nullptr);
     MindMap& _mindMap;
     std::vector<MindMapNode*> _nodes;
     // The list numbered: _nodes, or the map's own when that is in hierarchical order already, so

@@ -50,6 +50,9 @@ public:
     void closeElement();
     // How many elements are open.
     size_t depth() const { return _open.size(); }
+    // How much text is written, for a writer without a drain; complete text up to the element
+    // opened last.
+    size_t written() const { return _used; }
 
     // The value as it is, escaped.
     void addAttribute(std::string_view name, std::string_view value);

@@ -210,4 +210,36 @@ TEST(TwkxTextOutput, EveryStylePropertyAloneIsWhatTheTreeWouldPrint)
     }
 }
 
+// The snapshot learns whether the map holds images from its topics as it writes them; it must
+// say so exactly where and when the whole document does, wherever the only image sits.
+TEST(TwkxTextOutput, TheSnapshotMarksImagesWhereverTheyAre)
+{
+    const std::pair<const char*, std::function<void(MindMap&, MindMapNode*)>> images[] = {
+        {"none", [](MindMap&, MindMapNode*) {}},
+        {"custom image", [](MindMap&, MindMapNode* node) { node->addCustomImage("1234abcd", "5678ef"); }},
+        {"free text only", [](MindMap&, MindMapNode* node) { node->addText()->setText("no picture"); }},
+        {"embedded image", [](MindMap&, MindMapNode* node) { node->setEmbeddedImageName("89abcdef0123"); }},
+        {"custom icon", [](MindMap&, MindMapNode* node) { node->setIconName("#0123456789abcdef"); }},
+        {"image on the parent relation",
+         [](MindMap&, MindMapNode* node) { node->parentRelation()->addCustomImage("aaaa", "bbbb"); }},
+        {"image on a cross link",
+         [](MindMap& map, MindMapNode* node) {
+             map.internalAddCrossLinkFromSource(map.nodes()[1], node)->addCustomImage("cccc", "dddd");
+         }},
+    };
+    for (const size_t topic : {size_t{1}, size_t{63}, size_t{64}, size_t{199}}) {
+        for (const auto& [name, add] : images) {
+            SCOPED_TRACE(std::string(name) + " on topic " + std::to_string(topic));
+            MindMap map;
+            map.newMindMap("", true, std::string("Theme"));
+            MindMapNode* theme = map.nodes().front();
+            for (int i = 0; i < 200; ++i) map.addMindMapNodeAsChild(theme, Point{100, 10.0 * i});
+            add(map, map.nodes()[topic]);
+            const std::string document = writeDocument(map);
+            EXPECT_EQ(TwkxMindMapWriter::captureUndoState(map), document);
+            EXPECT_EQ(document.find("containsImages") != std::string::npos, map.containsImages());
+        }
+    }
+}
+
 } // namespace
