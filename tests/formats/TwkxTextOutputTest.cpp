@@ -85,128 +85,52 @@ TEST(TwkxTextOutput, TheDocumentTextIsWhatTheTreeWouldPrint)
     EXPECT_EQ(text.find('\x01'), std::string::npos);
 }
 
-// Each style property on its own or in small groups, with the values that write differently (no
-// colour, a font with or without traits and scale): a topic, a free text, a parent relation and a cross link each
-// carry it, and every style element must come out as the tree prints it.
+// Each style property on its own, in two sets of values that write differently (no colour or a
+// clear one, a font with traits and without scale or the other way round): a topic, a free text, a
+// parent relation and a cross link each carry it, and every style element must come out as the
+// tree prints it.
 TEST(TwkxTextOutput, EveryStylePropertyAloneIsWhatTheTreeWouldPrint)
 {
-    struct Case {
-        const char* name;
-        std::function<void(TextStyle&)> text;
-        std::function<void(NodeStyle&)> node;
-        std::function<void(RelationStyle&)> relation;
+    const auto setValues = [](TextStyle& style, bool first) {
+        style.setFillColor(first ? std::optional<Color>(Color::normalizedClearColor()) : Color::rgb255(1, 2, 3));
+        style.setTextColor(first ? std::nullopt : std::optional<Color>(Color::rgb255(250, 0, 9)));
+        style.setAlignment(first ? 1 : 2);
+        style.setCallOut(1);
+        style.setFontStyle(first ? 2 | 8 : 0);
+        style.setFontScale(first ? 1.0 : 0.333);
     };
-    const auto none = [](auto&) {};
-    const Case cases[] = {
-        {"fill colour",
-         [](TextStyle& s) {
-             s.setFillColor(Color::rgb255(1, 2, 3));
-             s.setPropCustomized(TextStyle::FillColorMask, true);
-         },
-         [](NodeStyle& s) {
-             s.setFillColor(Color::normalizedClearColor());
-             s.setPropCustomized(TextStyle::FillColorMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setColor(Color::normalizedClearColor());
-             s.setPropCustomized(RelationStyle::ColorMask, true);
-         }},
-        {"text colour and alignment",
-         [](TextStyle& s) {
-             s.setTextColor(Color::rgb255(250, 0, 9));
-             s.setPropCustomized(TextStyle::TextColorMask, true);
-             s.setAlignment(1);
-             s.setPropCustomized(TextStyle::AlignmentMask, true);
-         },
-         [](NodeStyle& s) {
-             s.setTextColor(std::nullopt);
-             s.setPropCustomized(TextStyle::TextColorMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setLineStyle(3);
-             s.setPropCustomized(RelationStyle::LineStyleMask, true);
-         }},
-        {"font without traits or scale",
-         [](TextStyle& s) {
-             s.setFontStyle(0);
-             s.setFontScale(1.0);
-             s.setPropCustomized(TextStyle::FontMask, true);
-         },
-         [](NodeStyle& s) {
-             s.setFontStyle(2 | 8);
-             s.setFontScale(1.0);
-             s.setPropCustomized(TextStyle::FontMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setLineWidth(0.75);
-             s.setPropCustomized(RelationStyle::LineWidthMask, true);
-         }},
-        {"font scale only and call-out",
-         [](TextStyle& s) {
-             s.setFontStyle(0);
-             s.setFontScale(0.333);
-             s.setPropCustomized(TextStyle::FontMask, true);
-             s.setCallOut(1);
-             s.setPropCustomized(TextStyle::CallOutMask, true);
-         },
-         [](NodeStyle& s) {
-             s.setCallOut(1);
-             s.setPropCustomized(TextStyle::CallOutMask, true);
-             s.setFontStyle(1);
-             s.setFontScale(2.5);
-             s.setPropCustomized(TextStyle::FontMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setRelationPathStyle(1);
-             s.setPropCustomized(RelationStyle::PathStyleMask, true);
-         }},
-        {"border and stroke", none,
-         [](NodeStyle& s) {
-             s.setBorderStyle(3);
-             s.setPropCustomized(NodeStyle::BorderStyleMask, true);
-             s.setStrokeColor(Color::rgb255(0, 0, 0));
-             s.setPropCustomized(NodeStyle::StrokeColorMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setSourceArrowStyle(2);
-             s.setPropCustomized(RelationStyle::SourceArrowMask, true);
-         }},
-        {"border width alone", none,
-         [](NodeStyle& s) {
-             s.setBorderWidth(4.125);
-             s.setPropCustomized(NodeStyle::BorderWidthMask, true);
-         },
-         [](RelationStyle& s) {
-             s.setTargetArrowStyle(8);
-             s.setPropCustomized(RelationStyle::TargetArrowMask, true);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        MindMap map;
-        map.newMindMap("", true, std::string("Theme"));
-        MindMapNode* theme = map.nodes().front();
-        MindMapNode* child = map.addMindMapNodeAsChild(theme, Point{120, 10});
-        MindMapNode* other = map.addMindMapNodeAsChild(theme, Point{120, 90});
-        {
-            NodeStyle* style = child->style();
-            ElementStyle::UpdateGuard batch(*style);
-            c.node(*style);
+    for (const bool first : {true, false}) {
+        for (uint64_t mask = 1; mask <= NodeStyle::BorderWidthMask; mask <<= 1) {
+            SCOPED_TRACE(std::to_string(mask) + (first ? " first" : " second"));
+            MindMap map;
+            map.newMindMap("", true, std::string("Theme"));
+            MindMapNode* theme = map.nodes().front();
+            MindMapNode* child = map.addMindMapNodeAsChild(theme, Point{120, 10});
+            MindMapNode* other = map.addMindMapNodeAsChild(theme, Point{120, 90});
+            NodeStyle& node = *child->style();
+            setValues(node, first);
+            node.setStrokeColor(first ? Color::rgb255(0, 0, 0) : Color::normalizedClearColor());
+            node.setBorderStyle(first ? 3 : 6);
+            node.setBorderWidth(first ? 4.125 : 0.5);
+            node.setCustomizedProps(mask);
+            MindMapText* text = child->addText();
+            text->setText("free");
+            setValues(*text->style(), !first);
+            text->style()->setCustomizedProps(mask);
+            for (RelationStyle* line :
+                 {child->parentRelation()->ownStyle(), map.internalAddCrossLinkFromSource(child, other)->ownStyle()}) {
+                line->setLineStyle(first ? 3 : 8);
+                line->setLineWidth(first ? 0.75 : 12.0);
+                line->setRelationPathStyle(1);
+                line->setSourceArrowStyle(first ? 2 : 0);
+                line->setTargetArrowStyle(8);
+                line->setColor(first ? std::optional<Color>(Color::normalizedClearColor()) : Color::rgb255(4, 5, 6));
+                line->setCustomizedProps(mask);
+            }
+            const std::string document = writeDocument(map);
+            EXPECT_EQ(document, documentThroughTree(map));
+            EXPECT_NE(document.find("<style"), std::string::npos);
         }
-        MindMapText* text = child->addText();
-        text->setText("free");
-        {
-            ElementStyle::UpdateGuard batch(*text->style());
-            c.text(*text->style());
-        }
-        for (RelationStyle* style :
-             {child->parentRelation()->ownStyle(), map.internalAddCrossLinkFromSource(child, other)->ownStyle()}) {
-            ElementStyle::UpdateGuard batch(*style);
-            c.relation(*style);
-        }
-        const std::string document = writeDocument(map);
-        EXPECT_EQ(document, documentThroughTree(map));
-        EXPECT_NE(document.find("<style"), std::string::npos);
     }
 }
 
