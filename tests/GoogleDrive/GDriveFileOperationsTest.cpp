@@ -1,28 +1,17 @@
 #include "GoogleDrive/GDriveFileOperations.h"
-#include "cloud/OAuthClient.h"
 #include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 namespace {
 
-struct GDriveFileOperationsTest : ::testing::Test {
-    FakeGoogleDriveServer fake;
-    TempDir home;
-    HttpEngine engine;
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine, {FakeGoogleDriveServer::ClientId, "", fake.tokenUrl(), "", {}}, tokens, "drive"};
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
-
+struct GDriveFileOperationsTest : ::testing::Test, SignedInDriveClient {
     GDriveFileOperationsTest()
     {
-        fake.issueTokens("access-0", "refresh-0");
-        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
-        oauth.restore();
+        // The access token has run out: the first call renews it.
+        signIn(0);
         writeTestFile(home.file("map.twkx"), "zip");
     }
 
@@ -69,7 +58,7 @@ TEST_F(GDriveFileOperationsTest, CreateSendsTheTypeAndOnlyAGivenParent)
         Outcome outcome;
         GDriveFileCreate create(client);
         create.create(test.id, "Plan.twkx", test.parent, home.file("map.twkx"), "application/x-zip", recorder(outcome));
-        ASSERT_TRUE(MainLoop::runUntil([&] { return outcome.calls > 0; }, 20));
+        ASSERT_TRUE(driveUntil([&] { return outcome.calls > 0; }));
         ASSERT_TRUE(outcome.metadata) << test.id;
         EXPECT_FALSE(outcome.error);
         EXPECT_EQ(outcome.metadata->gdriveId(), test.id);
@@ -83,7 +72,7 @@ TEST_F(GDriveFileOperationsTest, UpdateGetAndDownloadAnswerOnce)
     Outcome updated;
     GDriveFileUpdate update(client);
     update.update(id, home.file("map.twkx"), "application/x-zip", recorder(updated));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return updated.calls > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return updated.calls > 0; }));
     ASSERT_TRUE(updated.metadata);
     EXPECT_EQ(fake.file(id)->contents, "zip");
     EXPECT_EQ(fake.file(id)->mimeType, "application/x-zip");
@@ -91,7 +80,7 @@ TEST_F(GDriveFileOperationsTest, UpdateGetAndDownloadAnswerOnce)
     Outcome described;
     GDriveFileMetadataGet get(client);
     get.get(id, recorder(described));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return described.calls > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return described.calls > 0; }));
     EXPECT_EQ(described.metadata->md5Checksum, fake.file(id)->md5);
 
     int downloads = 0;
@@ -101,7 +90,7 @@ TEST_F(GDriveFileOperationsTest, UpdateGetAndDownloadAnswerOnce)
         ++downloads;
         failure = error;
     });
-    ASSERT_TRUE(MainLoop::runUntil([&] { return downloads > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return downloads > 0; }));
     EXPECT_EQ(failure, nullptr);
     EXPECT_EQ(readTestFile(home.file("copy.twkx")), "zip");
     MainLoop::runFor(0.05);
@@ -113,7 +102,7 @@ TEST_F(GDriveFileOperationsTest, FailuresArriveAsDriveErrors)
     Outcome missing;
     GDriveFileMetadataGet get(client);
     get.get("1Missing", recorder(missing));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return missing.calls > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return missing.calls > 0; }));
     ASSERT_TRUE(missing.error);
     EXPECT_FALSE(missing.metadata);
     EXPECT_TRUE(missing.error->is404Error());
@@ -122,7 +111,7 @@ TEST_F(GDriveFileOperationsTest, FailuresArriveAsDriveErrors)
     Outcome unreadable;
     GDriveFileUpdate update(client);
     update.update("1Plan", home.file("no-such-file.twkx"), "application/x-zip", recorder(unreadable));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return unreadable.calls > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return unreadable.calls > 0; }));
     ASSERT_TRUE(unreadable.error);
     EXPECT_TRUE(fake.requests().empty());
 }
@@ -151,7 +140,7 @@ TEST_F(GDriveFileOperationsTest, CancelStopsACallAndOnlyReleasesOneThatAnswered)
     Outcome answered;
     GDriveFileMetadataGet get(client);
     get.get("1Plan", recorder(answered));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return answered.calls > 0; }, 20));
+    ASSERT_TRUE(driveUntil([&] { return answered.calls > 0; }));
     get.cancel();
     EXPECT_EQ(answered.calls, 1);
     EXPECT_TRUE(answered.metadata);

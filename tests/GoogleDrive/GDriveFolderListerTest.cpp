@@ -55,7 +55,7 @@ struct GDriveFolderListerTest : GDriveTaskFixture {
     {
         const size_t before = recorder.answers.size();
         lister->loadContentsOfFolderId(folderId, filter);
-        EXPECT_TRUE(waitFor([&] { return recorder.answers.size() >= before + answers && !lister->busy(); }));
+        EXPECT_TRUE(driveUntil([&] { return recorder.answers.size() >= before + answers && !lister->busy(); }));
         return recorder.answers.empty() ? Answer{} : recorder.answers.back();
     }
 
@@ -63,7 +63,7 @@ struct GDriveFolderListerTest : GDriveTaskFixture {
     {
         const size_t before = recorder.answers.size();
         lister->loadSearchResults(text, fullText);
-        EXPECT_TRUE(waitFor([&] { return recorder.answers.size() > before; }));
+        EXPECT_TRUE(driveUntil([&] { return recorder.answers.size() > before; }));
         return recorder.answers.empty() ? Answer{} : recorder.answers.back();
     }
 };
@@ -193,7 +193,7 @@ TEST_F(GDriveFolderListerTest, ABusyListerRefusesAndKeepsItsRequest)
     EXPECT_EQ(recorder.answers[0].folderId, "SubId");
     EXPECT_EQ(recorder.answers[1].result, GDriveFolderLister::Busy);
     EXPECT_EQ(recorder.answers[1].folderId, std::nullopt);
-    ASSERT_TRUE(waitFor([&] { return recorder.answers.size() == 3; }));
+    ASSERT_TRUE(driveUntil([&] { return recorder.answers.size() == 3; }));
     EXPECT_EQ(recorder.answers[2].folderId, docs);
     EXPECT_EQ(recorder.answers[2].result, GDriveFolderLister::Listed);
 }
@@ -267,7 +267,7 @@ TEST_F(GDriveFolderListerTest, NoAnswerFollowsCancelOrDestruction)
     // A delegate that drops the lister on the cached answer hears nothing more.
     lister = std::make_unique<GDriveFolderLister>(service, &recorder);
     lister->loadContentsOfFolderId(docs, FileListItemMask::AllButNavigateUp);
-    ASSERT_TRUE(waitFor([&] { return !lister->busy(); }));
+    ASSERT_TRUE(driveUntil([&] { return !lister->busy(); }));
     recorder.answers.clear();
     recorder.onAnswer = [this] { lister.reset(); };
     GDriveFolderLister* raw = lister.get();

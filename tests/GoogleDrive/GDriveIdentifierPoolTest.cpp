@@ -1,9 +1,6 @@
 #include "GoogleDrive/GDriveIdentifierPool.h"
-#include "cloud/OAuthClient.h"
 #include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <gtest/gtest.h>
 
@@ -184,41 +181,27 @@ TEST_F(IdentifierPoolTest, WritesCompactXmlInPoolOrder)
 
 TEST(IdentifierPoolOnDriveTest, RefillsFromDriveAndKeepsThePoolWhenDriveFails)
 {
-    FakeGoogleDriveServer fake;
-    TempDir home;
-    HttpEngine engine;
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine,
-                      {FakeGoogleDriveServer::ClientId,
-                       fake.authorizeUrl(),
-                       fake.tokenUrl(),
-                       "http://127.0.0.1:1/",
-                       {},
-                       FakeGoogleDriveServer::ClientSecret},
-                      tokens,
-                      "drive"};
-    fake.issueTokens("access-0", "refresh-0");
-    tokens.write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
-    oauth.restore();
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
-    GDriveClientIdentifierSource source(client);
+    SignedInDriveClient drive;
+    // The access token has run out: the first call renews it.
+    drive.signIn(0);
+    GDriveClientIdentifierSource source(drive.client);
 
-    GDriveIdentifierPool pool(home.file("gdrive-identifier-pool.xml"), &source);
+    GDriveIdentifierPool pool(drive.home.file("gdrive-identifier-pool.xml"), &source);
     pool.setOnline([] { return true; });
     // A fault that outlasts the retries.
-    fake.failNext("files.generateIds", 500, 4);
+    drive.fake.failNext("files.generateIds", 500, 4);
     pool.checkIdentifierPoolSize();
-    ASSERT_TRUE(MainLoop::runUntil([&] { return !pool.isRefilling(); }, 20));
+    ASSERT_TRUE(drive.driveUntil([&] { return !pool.isRefilling(); }));
     EXPECT_TRUE(pool.identifiers().empty());
 
     pool.checkIdentifierPoolSize();
-    ASSERT_TRUE(MainLoop::runUntil([&] { return !pool.isRefilling(); }, 20));
+    ASSERT_TRUE(drive.driveUntil([&] { return !pool.isRefilling(); }));
     ASSERT_EQ(pool.identifiers().size(), 100u);
-    EXPECT_NE(fake.requestsTo("files.generateIds").back().query.find("count=100"), std::string::npos);
+    EXPECT_NE(drive.fake.requestsTo("files.generateIds").back().query.find("count=100"), std::string::npos);
     EXPECT_EQ(GDriveIdentifierPool(pool.fileName()).identifiers(), pool.identifiers());
 
     // A refill given up (sign-out) never answers.
-    fake.hang("files.generateIds");
+    drive.fake.hang("files.generateIds");
     for (int i = 0; i < 26; ++i) pool.extractIdentifierFromPool();
     ASSERT_TRUE(pool.isRefilling());
     pool.clear();

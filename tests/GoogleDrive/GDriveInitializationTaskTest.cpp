@@ -1,13 +1,8 @@
 #include "GoogleDrive/GDriveInitializationTask.h"
 #include "Editor/FeedbackCenter.h"
 #include "GoogleDrive/GDriveFolderCache.h"
-#include "cloud/OAuthClient.h"
 #include "platform/Localizer.h"
-#include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/ManualScheduler.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <gtest/gtest.h>
 
@@ -15,21 +10,7 @@ namespace {
 
 const std::vector<std::string> SubFolders = {"Images", "Movies", "Audio", "Documents", "Export"};
 
-struct InitializationTest : ::testing::Test, GDriveInitializationTaskDelegate {
-    FakeGoogleDriveServer fake;
-    TempDir home;
-    HttpEngine engine;
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine,
-                      {FakeGoogleDriveServer::ClientId,
-                       fake.authorizeUrl(),
-                       fake.tokenUrl(),
-                       "http://127.0.0.1:1/",
-                       {},
-                       FakeGoogleDriveServer::ClientSecret},
-                      tokens,
-                      "drive"};
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
+struct InitializationTest : ::testing::Test, SignedInDriveClient, GDriveInitializationTaskDelegate {
     GDriveFolderCache folders{home.file("gdrive-folder-cache.xml")};
     ManualScheduler scheduler;
     bool online = true;
@@ -38,9 +19,8 @@ struct InitializationTest : ::testing::Test, GDriveInitializationTaskDelegate {
 
     InitializationTest()
     {
-        fake.issueTokens("access-0", "refresh-0");
-        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", 0, ""}.toJson());
-        oauth.restore();
+        // The access token has run out: the first call renews it.
+        signIn(0);
         FeedbackCenter::feedbackCenter().clearFeedbackItems();
     }
 
@@ -58,12 +38,10 @@ struct InitializationTest : ::testing::Test, GDriveInitializationTaskDelegate {
         GDriveInitializationTask task(*this, client, folders, scheduler);
         task.setNetworkAvailable([this] { return online; });
         task.execute();
-        MainLoop::runUntil(
-            [&] {
-                scheduler.advance(0.005);
-                return outcome.has_value();
-            },
-            20);
+        driveUntil([&] {
+            scheduler.advance(0.005);
+            return outcome.has_value();
+        });
         return outcome;
     }
 

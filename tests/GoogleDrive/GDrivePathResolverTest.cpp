@@ -44,7 +44,7 @@ struct GDrivePathResolverTest : GDriveTaskFixture {
     {
         GDrivePathResolverTask task(service, &resolved, path, tag, std::string("info"));
         task.execute();
-        EXPECT_TRUE(waitFor([&] { return resolved.calls > 0; }));
+        EXPECT_TRUE(driveUntil([&] { return resolved.calls > 0; }));
         EXPECT_FALSE(task.showsProgress());
         return resolved.gdriveId;
     }

@@ -61,7 +61,7 @@ struct GDriveSimpleTasksTest : GDriveTaskFixture, GDriveTaskCompletedDelegate {
 
     void finish()
     {
-        EXPECT_TRUE(waitFor([&] { return completions > 0; }));
+        EXPECT_TRUE(driveUntil([&] { return completions > 0; }));
         EXPECT_EQ(completions, 1);
         EXPECT_FALSE(task->showsProgress());
     }
@@ -352,7 +352,7 @@ TEST_F(GDriveSimpleTasksTest, OneUserTaskRunsAtATime)
     EXPECT_EQ(tasks.startSimpleTask(service), nullptr);
     EXPECT_FALSE(tasks.add(std::make_unique<GDriveSimpleTasks>(service, nullptr)));
     EXPECT_TRUE(told.shown.empty());
-    ASSERT_TRUE(waitFor([&] { return tasks.count() == 0; }));
+    ASSERT_TRUE(driveUntil([&] { return tasks.count() == 0; }));
     EXPECT_EQ(fake.file("PlanId")->name, "First.twkx");
     EXPECT_EQ(changes, 2);
 

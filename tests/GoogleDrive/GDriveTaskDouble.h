@@ -1,28 +1,20 @@
 #pragma once
 
-#include "Editor/FeedbackCenter.h"
-#include "GoogleDrive/GDriveClient.h"
 #include "GoogleDrive/GDriveFileInfoCache.h"
 #include "GoogleDrive/GDriveFolderCache.h"
 #include "GoogleDrive/GDriveIdentifierPool.h"
 #include "GoogleDrive/GDriveProvider.h"
 #include "GoogleDrive/GDriveTaskService.h"
 #include "GoogleDrive/GDriveUniqueNames.h"
-#include "cloud/OAuthClient.h"
-#include "platform/MainLoop.h"
-#include "platform/TokenStore.h"
 #include "store/ExternalProvider.h"
-#include "support/FakeGoogleDriveServer.h"
-#include "support/ManualScheduler.h"
-#include "support/RetryingLoop.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
-#include "support/TempDir.h"
+#include "support/SignedInDriveClient.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 
@@ -81,63 +73,26 @@ struct GDriveTaskDouble : GDriveProviderService, GDriveTaskService {
     void removeThumbnail(const std::string&) override {}
 };
 
-struct ToldUser : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    std::vector<std::string> progressTitles;
-    void startProgress(double, const std::string& title) override { progressTitles.push_back(title); }
-    void progress(double, const std::string& title) override { progressTitles.push_back(title); }
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
-
 // A signed-in client on the fake Drive, a private home and a service double whose folder cache
 // knows the fake's root.
-struct GDriveTaskFixture : ::testing::Test {
-    TempDir home;
+struct GDriveTaskFixture : ::testing::Test, SignedInDriveClient {
     ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
     ScopedEnvironment config{"XDG_CONFIG_HOME", home.file("config")};
     ScopedEnvironment cache{"XDG_CACHE_HOME", home.file("cache")};
     ScopedNetwork network{true};
-    FakeGoogleDriveServer fake;
-    FakeClock retryClock{5000};
-    ManualScheduler retryWaits{retryClock};
-    // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
-    HttpEngine engine{{&retryWaits, [] { return 0.5; }}};
-    FileTokenStore tokens{home.file("cloud-tokens.json")};
-    OAuthClient oauth{engine,
-                      {FakeGoogleDriveServer::ClientId,
-                       fake.authorizeUrl(),
-                       fake.tokenUrl(),
-                       "http://127.0.0.1:1/",
-                       {},
-                       FakeGoogleDriveServer::ClientSecret},
-                      tokens,
-                      "drive"};
-    GDriveClient client{engine, oauth, {fake.baseUrl(), fake.baseUrl()}};
     GDriveTaskDouble service{home};
-    ToldUser told;
+    RecordedFeedback told;
     std::string root;
 
     GDriveTaskFixture()
     {
         std::filesystem::create_directories(home.file("data/Tarnwick"));
         ExternalProvider::resetProvidersDirectoryCleanup();
-        fake.issueTokens("access-0", "refresh-0");
-        const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-        tokens.write("drive", OAuthTokens{"access-0", "refresh-0", now + 3600, ""}.toJson());
-        oauth.restore();
         service.client = &client;
         service.driveProvider = std::make_unique<GDriveProvider>(service);
         root = fake.rootId();
         service.folders.setRealGDriveRootFolderId(root);
-        FeedbackCenter::feedbackCenter().setDelegate(&told);
     }
-    ~GDriveTaskFixture() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
-
-    bool waitFor(const std::function<bool()>& condition) { return runPastRetries(engine, retryWaits, condition, 10); }
 
     // The decoded parameters of a logged request.
     static std::map<std::string, std::string> parameters(const FakeGoogleDriveServer::LoggedRequest& request)
