@@ -24,6 +24,7 @@
 #include "store/MindMapProviders.h"
 #include "support/FakeGoogleDriveServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordedFeedback.h"
 #include "support/RecordingUriLauncher.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
@@ -49,17 +50,6 @@ struct OpeningEditor : NullEditorInterface {
     {
         opened.push_back(storageId);
         infos.push_back(info);
-    }
-};
-
-struct Notifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message());
     }
 };
 
@@ -107,7 +97,7 @@ struct GDriveFileTasksTest : ::testing::Test {
     ManualScheduler scheduler{clock};
     std::unique_ptr<GDriveAuthHelper> auth;
     std::shared_ptr<OpeningEditor> editor = std::make_shared<OpeningEditor>();
-    Notifications told;
+    RecordedFeedback told;
     RecordingUriLauncher desktop;
     PageViewer pdfViewer;
     std::unique_ptr<GDrive> service;
@@ -120,7 +110,6 @@ struct GDriveFileTasksTest : ::testing::Test {
         fs::create_directories(home.file("tmp"));
         ExternalProvider::resetProvidersDirectoryCleanup();
         SetEditorInterfaceInstance(editor);
-        FeedbackCenter::feedbackCenter().setDelegate(&told);
         PdfPreviewManager::setViewer(&pdfViewer);
         registerNativeFormat();
         registerForeignFormats();
@@ -141,7 +130,6 @@ struct GDriveFileTasksTest : ::testing::Test {
     {
         service.reset();
         PdfPreviewManager::setViewer(nullptr);
-        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
         SetEditorInterfaceInstance(nullptr);
         UserDefaults::standard().resetForTesting();
     }
@@ -268,7 +256,7 @@ TEST_F(GDriveFileTasksTest, OpensMapsAndFilesByIdPathAndLink)
     EXPECT_EQ(
         told.shown,
         std::vector<std::string>{formatText(localized("cloud_path_resolution_error"), {"/Docs/Nowhere/Guide.pdf"}) +
-                                 " | /Docs/Nowhere/Guide.pdf"});
+                                 " | /Docs/Nowhere/Guide.pdf | 2"});
     EXPECT_EQ(fake.requestsTo("files.list").size(), 1u) << "one folders-only listing at the missing level";
     EXPECT_EQ(editor->opened.size(), 2u);
 }
@@ -354,7 +342,7 @@ TEST_F(GDriveFileTasksTest, ConvertsForeignMapsIntoANativeMapBesideThem)
         const std::string title = localized("error_unable_to_convert_to_native_mind_map") + " | ";
         EXPECT_EQ(told.shown[0].rfind(title, 0), 0u) << told.shown[0];
         if (!each.message.empty()) {
-            EXPECT_EQ(told.shown[0], title + each.message);
+            EXPECT_EQ(told.shown[0], title + each.message + " | 2");
         }
     }
     EXPECT_TRUE(editor->opened.empty());
@@ -409,7 +397,7 @@ TEST_F(GDriveFileTasksTest, OperationCodesOutsideOneToSixDoNothing)
     EXPECT_TRUE(told.shown.empty());
     EXPECT_EQ(changes, 4) << "each ends the user task";
     service->syncCompleted(plan, {{GDrive::OperationKey, 1}}, "gone");
-    EXPECT_EQ(told.shown, std::vector<std::string>{localized("error_title_error_opening_document") + " | gone"});
+    EXPECT_EQ(told.shown, std::vector<std::string>{localized("error_title_error_opening_document") + " | gone | 2"});
 }
 
 TEST_F(GDriveFileTasksTest, LinkedImagesAndThumbnails)

@@ -11,6 +11,7 @@
 #include "platform/Localizer.h"
 #include "store/MindMapSearchCache.h"
 #include "store/MindMapSearchInfo.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/ScopedNetwork.h"
 #include "support/TempDir.h"
@@ -66,17 +67,6 @@ struct DriveServiceDouble : GDriveProviderService {
     void removeThumbnail(const std::string& hash) override { log.push_back("thumbnail " + hash); }
 };
 
-struct RecordingNotifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
-
 GDriveMetadata folderEntry(const std::string& gdriveId, const std::string& name)
 {
     GDriveMetadata entry = GDriveMetadata::folder(gdriveId);
@@ -89,7 +79,7 @@ struct GDriveProviderTest : ::testing::Test {
     ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
     ScopedNetwork network{true};
     DriveServiceDouble service{home};
-    RecordingNotifications notifications;
+    RecordedFeedback notifications;
     std::unique_ptr<GDriveProvider> provider;
     std::string root;
 
@@ -100,7 +90,6 @@ struct GDriveProviderTest : ::testing::Test {
         ExternalProvider::resetProvidersDirectoryCleanup();
         provider = std::make_unique<GDriveProvider>(service);
         root = provider->rootDirectory();
-        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
         // My Drive (R) holds A with B inside, and Tarnwick with Images.
         service.folders.setRealGDriveRootFolderId("R");
         service.folders.updateFolder(service.folders.rootFolder(),
@@ -108,7 +97,6 @@ struct GDriveProviderTest : ::testing::Test {
         service.folders.updateFolder(service.folders.get("A"), {folderEntry("B", "B")}, false);
         service.folders.updateFolder(service.folders.get("T"), {folderEntry("I", "Images")}, false);
     }
-    ~GDriveProviderTest() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 
     // A Drive map in step with its record.
     std::string cachedMap(const std::string& gdriveId, const std::string& name, const std::string& parent)

@@ -9,6 +9,7 @@
 #include "platform/Localizer.h"
 #include "store/MindMapSearchCache.h"
 #include "store/MindMapSearchInfo.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -20,24 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Editor notifications, as the editor window would show them.
-struct RecordingNotifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
-
 struct DropboxProviderTest : ::testing::Test {
     TempDir home;
     ScopedEnvironment data{"XDG_DATA_HOME", home.file("data")};
     ScopedNetwork network{true};
     DropboxServiceDouble service{home.file("records.xml")};
-    RecordingNotifications notifications;
+    RecordedFeedback notifications;
     std::unique_ptr<DropboxProvider> provider;
     std::string root;
 
@@ -48,11 +37,9 @@ struct DropboxProviderTest : ::testing::Test {
         ExternalProvider::resetProvidersDirectoryCleanup();
         provider = std::make_unique<DropboxProvider>(service);
         root = provider->rootDirectory();
-        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
         // The log holds a bounded number of items: counting new ones needs room for them.
         FeedbackCenter::feedbackCenter().clearFeedbackItems();
     }
-    ~DropboxProviderTest() override { FeedbackCenter::feedbackCenter().setDelegate(nullptr); }
 
     bool isNew(const std::string& dbPath)
     {

@@ -21,6 +21,7 @@
 #include "support/HeldTokenStore.h"
 #include "support/LockedTokenStore.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -31,17 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ShownNotifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
 
 struct OpenedUris : UriLauncher {
     std::vector<std::string> opened;
@@ -110,7 +100,7 @@ struct DropboxServiceTest : ::testing::Test {
     TokenStore* keyring = &tokens;
     FakeClock clock{5000};
     ManualScheduler scheduler{clock};
-    ShownNotifications notifications;
+    RecordedFeedback notifications;
     OpenedUris uris;
     std::vector<std::string> queueLog;
     std::vector<std::string> opened;
@@ -125,7 +115,6 @@ struct DropboxServiceTest : ::testing::Test {
         UserDefaults::standard().resetForTesting();
         fs::create_directories(home.file("data/Tarnwick"));
         ExternalProvider::resetProvidersDirectoryCleanup();
-        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
         UriLauncher::setShared(&uris);
         for (const char* name : {Dropbox::StateChangeNotification, Dropbox::UserTaskChangeNotification,
                                  Dropbox::DirectoryChangedNotification}) {
@@ -139,7 +128,6 @@ struct DropboxServiceTest : ::testing::Test {
     {
         service.reset();
         UriLauncher::setShared(nullptr);
-        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
         UserDefaults::standard().resetForTesting();
     }
 

@@ -17,6 +17,7 @@
 #include "support/FakeDropboxServer.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -33,17 +34,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct EditorNotifications : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message());
-    }
-};
 
 struct OpenMapEditor : NullEditorInterface {
     std::shared_ptr<MindMapStorage> storage;
@@ -87,7 +77,7 @@ struct DropboxSynchronizerTest : ::testing::Test {
     FileTokenStore tokens{home.file("cloud-tokens.json")};
     FakeClock clock{5000};
     ManualScheduler scheduler{clock};
-    EditorNotifications notifications;
+    RecordedFeedback notifications;
     Completions completions;
     std::vector<std::string> timeOutReports;
     ObservationToken timeOuts;
@@ -101,7 +91,6 @@ struct DropboxSynchronizerTest : ::testing::Test {
         fs::create_directories(home.file("data/Tarnwick"));
         fs::create_directories(home.file("support"));
         ExternalProvider::resetProvidersDirectoryCleanup();
-        FeedbackCenter::feedbackCenter().setDelegate(&notifications);
         FeedbackCenter::feedbackCenter().clearFeedbackItems();
         timeOuts = NotificationCenter::defaultCenter().addObserver(
             DropboxFileSynchronizer::TimeOutNotification, nullptr, [this](const Notification& notification) {
@@ -115,7 +104,6 @@ struct DropboxSynchronizerTest : ::testing::Test {
     {
         SetEditorInterfaceInstance(nullptr);
         service.reset();
-        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
         UserDefaults::standard().resetForTesting();
     }
 
@@ -281,7 +269,7 @@ TEST_F(DropboxSynchronizerTest, TheDecisionTableAgainstTheServer)
                 EXPECT_EQ(editor->storage->id(), conflictPath) << where;
                 EXPECT_EQ(notifications.shown,
                           std::vector<std::string>{localized("db_synchronize_progress") + " | " +
-                                                   localized("db_synchronize_conflict_copy_created")})
+                                                   localized("db_synchronize_conflict_copy_created") + " | 1"})
                     << where;
                 break;
             }
@@ -481,7 +469,7 @@ TEST_F(DropboxSynchronizerTest, EachFailureIsReportedOnceAndTheQueueGoesOn)
     ASSERT_TRUE(runQueueDry());
     EXPECT_EQ(fake.fileContents("/New.twkx"), "n");
     const std::string failure = localized("dropbox_synchronization_error") + " | " +
-        formatText("%@\n%@", {localized("db_file_not_found"), "/Gone.twkx"});
+        formatText("%@\n%@", {localized("db_file_not_found"), "/Gone.twkx"}) + " | 2";
     EXPECT_EQ(notifications.shown, std::vector<std::string>{failure});
 }
 
@@ -755,7 +743,8 @@ TEST_F(DropboxSynchronizerTest, AMapGoneFromTheServerIsKeptWhenChangedHere)
         EXPECT_EQ(readTestFile(cachePath(dbPath)), "edited here") << c.name;
         ASSERT_EQ(notifications.shown.size(), 1u) << c.name;
         EXPECT_EQ(notifications.shown[0],
-                  localized("db_file_not_found") + " | " + formatText(localized("db_file_kept_as_new"), {dbPath}))
+                  localized("db_file_not_found") + " | " + formatText(localized("db_file_kept_as_new"), {dbPath}) +
+                      " | 1")
             << c.name;
         if (c.mode == DropboxSyncQueue::Open) {
             EXPECT_TRUE(records().get(dbPath)->isNew()) << c.name;

@@ -14,6 +14,7 @@
 #include "store/ExternalProvider.h"
 #include "support/FakeDropboxServer.h"
 #include "support/ManualScheduler.h"
+#include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -25,18 +26,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// What the user was told: logged items and notifications, as "title | message | state".
-struct ToldUser : FeedbackProgressDelegate {
-    std::vector<std::string> shown;
-    void startProgress(double, const std::string&) override {}
-    void progress(double, const std::string&) override {}
-    void endProgress() override {}
-    void showEditorNotification(const std::shared_ptr<FeedbackItem>& item, double) override
-    {
-        shown.push_back(item->title() + " | " + item->message() + " | " + std::to_string(item->state()));
-    }
-};
 
 // The editor as the Dropbox tasks reach it, keeping what it was asked.
 struct RecordingEditor : EditorInterface {
@@ -109,7 +98,7 @@ struct DropboxTaskFixture : ::testing::Test {
     // Retries wait on the test's scheduler, a random half of each back-off fixed at a half.
     HttpEngine engine{{&scheduler, [] { return 0.5; }}};
     FileTokenStore tokens{home.file("cloud-tokens.json")};
-    ToldUser told;
+    RecordedFeedback told;
     std::shared_ptr<RecordingEditor> editor = std::make_shared<RecordingEditor>();
     std::unique_ptr<Dropbox> service;
 
@@ -119,7 +108,6 @@ struct DropboxTaskFixture : ::testing::Test {
         for (const char* folder : {"data/Tarnwick", "tmp", "support"})
             std::filesystem::create_directories(home.file(folder));
         ExternalProvider::resetProvidersDirectoryCleanup();
-        FeedbackCenter::feedbackCenter().setDelegate(&told);
         FeedbackCenter::feedbackCenter().clearFeedbackItems();
         SetEditorInterfaceInstance(editor);
         fake.issueTokens("access-0", "refresh-0");
@@ -134,7 +122,6 @@ struct DropboxTaskFixture : ::testing::Test {
     {
         service.reset();
         SetEditorInterfaceInstance(nullptr);
-        FeedbackCenter::feedbackCenter().setDelegate(nullptr);
         UserDefaults::standard().resetForTesting();
     }
 
