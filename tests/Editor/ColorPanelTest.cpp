@@ -150,7 +150,9 @@ TEST_F(ColorPanelTest, AChosenColourRecoloursTheSelectionAndADragIsOneStep)
         EXPECT_EQ(recoloured(root) ? last : rootBefore, root->fillColor());
         EXPECT_EQ(recoloured(other) ? last : otherBefore, other->fillColor());
         EXPECT_EQ(c.steps, undoSteps(*map->undoManager()));
-        if (c.steps) EXPECT_EQ(localized("undoable_op_apply_custom_color"), map->undoManager()->undoActionName());
+        if (c.steps) {
+            EXPECT_EQ(localized("undoable_op_apply_custom_color"), map->undoManager()->undoActionName());
+        }
         while (map->undoManager()->canUndo()) map->undoManager()->undo();
         map->setReadOnly(false);
         map->undoManager()->removeAllActions();

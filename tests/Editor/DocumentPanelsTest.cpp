@@ -335,7 +335,9 @@ TEST_F(DocumentPanelsTest, TheSizeLineWarnsOfABitmapTooLargeForMemory)
         EXPECT_EQ(choice.sizeAcceptable(), c.fits);
         const std::string text = choice.sizeText();
         EXPECT_EQ(text.find('\n') != std::string::npos, !c.fits) << text;
-        if (!c.fits) EXPECT_NE(text.find(localized("share_dialog_image_too_large")), std::string::npos);
+        if (!c.fits) {
+            EXPECT_NE(text.find(localized("share_dialog_image_too_large")), std::string::npos);
+        }
     }
     ImageDensityChoice density;
     density.update(Size{40000, 30000});

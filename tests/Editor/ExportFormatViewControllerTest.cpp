@@ -94,7 +94,9 @@ TEST_F(ExportFormatViewControllerTest, OkFollowsTheBitmapSizeAtEveryChange)
         controller.setSelectionRangeChosen(step.selection);
         EXPECT_EQ(told.back(), step.ok) << step.format << " " << step.selection;
         EXPECT_EQ(controller.okEnabled(), step.ok);
-        if (controller.densityControlsVisible()) EXPECT_EQ(!controller.sizeAcceptable(), step.red);
+        if (controller.densityControlsVisible()) {
+            EXPECT_EQ(!controller.sizeAcceptable(), step.red);
+        }
     }
     controller.selectFormat(2);
     EXPECT_EQ(controller.sizeText(), "40000 x 30000\n" + localized("share_dialog_image_too_large"));

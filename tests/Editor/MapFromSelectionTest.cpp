@@ -528,7 +528,9 @@ TEST_F(MapActionsTest, URLLinkIsSeededAndUploadsOnlyWhenAsked)
             EXPECT_EQ(provider->uploads[0].reference, nullptr);
         }
         ASSERT_EQ(notices.size(), row.notices);
-        if (row.notices) EXPECT_EQ(notices[0].state, 2u);
+        if (row.notices) {
+            EXPECT_EQ(notices[0].state, 2u);
+        }
         if (row.linkType < 0) {
             EXPECT_EQ(branch->diagramLink(), nullptr);
         } else {

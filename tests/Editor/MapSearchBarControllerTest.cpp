@@ -200,9 +200,15 @@ TEST_F(MapSearchBarControllerTest, CriteriaScopes)
         controller->setDateFilterIndex(c.date);
         const MindMapSearchData data = controller->searchData();
         EXPECT_EQ(data.scope(), c.scope) << c.name;
-        if (c.scope & SearchScopeCheckedState) EXPECT_EQ(data.checkedState(), c.checkedState) << c.name;
-        if (c.scope & SearchScopeDate) EXPECT_EQ(data.earlierDate(), c.earlier) << c.name;
-        if (c.scope & SearchScopeIcon) EXPECT_EQ(data.icon(), c.icon) << c.name;
+        if (c.scope & SearchScopeCheckedState) {
+            EXPECT_EQ(data.checkedState(), c.checkedState) << c.name;
+        }
+        if (c.scope & SearchScopeDate) {
+            EXPECT_EQ(data.earlierDate(), c.earlier) << c.name;
+        }
+        if (c.scope & SearchScopeIcon) {
+            EXPECT_EQ(data.icon(), c.icon) << c.name;
+        }
     }
 }
 

@@ -299,7 +299,9 @@ TEST_F(CheckboxMenuTest, ItemsCarryTheTagTable)
     EXPECT_EQ(tags(),
               (std::vector<int64_t>{-1, -100, -2, -3, -100, 0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, -100, -4}));
     for (const auto& item : menu->items())
-        if (!item->isSeparatorItem()) EXPECT_EQ(item->action(), "handleCheckboxSetupMenuClick:");
+        if (!item->isSeparatorItem()) {
+            EXPECT_EQ(item->action(), "handleCheckboxSetupMenuClick:");
+        }
 }
 
 TEST_F(CheckboxMenuTest, CommonTagOfTheSelection)

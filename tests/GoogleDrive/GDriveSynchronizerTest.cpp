@@ -371,7 +371,9 @@ TEST_F(GDriveSynchronizerTest, AFileGoneOnDriveTakesItsCopyOnlyWhenNothingWasCha
             EXPECT_EQ(service->log, std::vector<std::string>{"sync " + kept->gdriveId()});
             ASSERT_EQ(notifications.shown.size(), 1u);
             EXPECT_NE(notifications.shown[0].find("Plan.twkx"), std::string::npos);
-            if (row.modified) EXPECT_EQ(editor->storage->id(), kept->gdriveId());
+            if (row.modified) {
+                EXPECT_EQ(editor->storage->id(), kept->gdriveId());
+            }
         }
         fake.remove("F1");
         editor->storage.reset();

@@ -51,7 +51,9 @@ TEST(DropboxAnswersTest, ReadsMetadataOnlyWhenEveryFieldIsThereAndRight)
         std::string problem;
         auto metadata = DropboxAnswers::readMetadata(testCase.json, problem);
         EXPECT_EQ(metadata.has_value(), testCase.readable) << testCase.json;
-        if (!testCase.readable) EXPECT_FALSE(problem.empty()) << testCase.json;
+        if (!testCase.readable) {
+            EXPECT_FALSE(problem.empty()) << testCase.json;
+        }
     }
     std::string problem;
     auto file = DropboxAnswers::readMetadata(File, problem);

@@ -257,7 +257,9 @@ TEST_F(DropboxLocalWorkTest, AVanishedFolderKeepsTheMapsThatHoldWorkNotOnDropbox
     for (const auto& [dbPath, contents] : kept) {
         SCOPED_TRACE(dbPath);
         ASSERT_TRUE(fs::exists(cacheFile(dbPath)));
-        if (!contents.empty()) EXPECT_EQ(readTestFile(cacheFile(dbPath)), contents);
+        if (!contents.empty()) {
+            EXPECT_EQ(readTestFile(cacheFile(dbPath)), contents);
+        }
         const DropboxFileInfoItem* record = service->fileInfo().get(dbPath);
         ASSERT_NE(record, nullptr);
         const std::string notice = localized("db_directory_not_found") + " | " +
@@ -270,7 +272,9 @@ TEST_F(DropboxLocalWorkTest, AVanishedFolderKeepsTheMapsThatHoldWorkNotOnDropbox
     for (const auto& [dbPath, contents] : kept) {
         SCOPED_TRACE(dbPath);
         EXPECT_TRUE(waitFor([&, &dbPath = dbPath] { return fake.fileContents(dbPath).has_value(); }));
-        if (!contents.empty()) EXPECT_EQ(fake.fileContents(dbPath), contents);
+        if (!contents.empty()) {
+            EXPECT_EQ(fake.fileContents(dbPath), contents);
+        }
     }
     auto& queue = static_cast<DropboxSynchronizer&>(*service->synchronizer());
     ASSERT_TRUE(waitFor([&] { return !queue.isBusy(); }));

@@ -547,7 +547,9 @@ TEST_F(DropboxServiceTest, AnOpenMapMissingFromItsFolderGoesUnlessItWasChangedHe
             ASSERT_NE(record, nullptr) << c.name;
             EXPECT_EQ(record->isNew(), c.keptAsNew) << c.name;
             EXPECT_TRUE(editor->deleted.empty()) << c.name;
-            if (!c.keptAsNew) EXPECT_TRUE(notifications.shown.empty()) << c.name;
+            if (!c.keptAsNew) {
+                EXPECT_TRUE(notifications.shown.empty()) << c.name;
+            }
         } else {
             EXPECT_EQ(record, nullptr) << c.name;
             EXPECT_EQ(editor->deleted, std::vector<std::string>{"/Maps/Plan.twkx"}) << c.name;

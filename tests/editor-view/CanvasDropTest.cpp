@@ -189,7 +189,9 @@ TEST_F(CanvasDropTest, TheImageMenuOffersItemsByTargetAndOrigin)
         for (const std::string& key : c.keys) expected.push_back(localized(key));
         EXPECT_EQ(menuTitles(), expected) << c.what;
         EXPECT_EQ(menus.popups.back().point, info.location) << c.what;
-        if (c.onTopic) EXPECT_EQ(map->selectedNode(), theme) << c.what;
+        if (c.onTopic) {
+            EXPECT_EQ(map->selectedNode(), theme) << c.what;
+        }
     }
 }
 

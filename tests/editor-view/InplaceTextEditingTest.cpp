@@ -250,8 +250,9 @@ TEST_F(InplaceTextEditingTest, HowAnEditEndsDecidesWhatStaysAndWhatCanBeUndone)
             EXPECT_EQ(0, edited->editingState());
         }
         EXPECT_EQ(c.steps, undoSteps(*map->undoManager()));
-        if (c.made == Made::Existing && c.steps == 1)
+        if (c.made == Made::Existing && c.steps == 1) {
             EXPECT_EQ(localized("undoable_op_edit_text"), map->undoManager()->undoActionName());
+        }
         // A fresh editor and map for the next case.
         TearDown();
         SetUp();

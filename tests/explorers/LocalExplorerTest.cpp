@@ -536,7 +536,9 @@ TEST_F(LocalExplorerTest, AMapThatCannotBeSavedStaysOpenUntilTheUserChoosesToLea
             EXPECT_EQ(store->count(), choice.leaves && road.makesMap ? maps + 1 : maps) << what;
             EXPECT_EQ(openId() == GuidAlpha, !choice.leaves) << what;
             EXPECT_EQ(explorer->selectedItem(), map(openId())) << what;
-            if (!choice.leaves) EXPECT_TRUE(document.isDocumentEdited()) << what;
+            if (!choice.leaves) {
+                EXPECT_TRUE(document.isDocumentEdited()) << what;
+            }
         }
     }
 }
@@ -564,12 +566,13 @@ TEST_F(LocalExplorerTest, BrowserPicksFollowTheMode)
         std::optional<std::string> pick = explorer->selectedBrowserItem();
         const std::string expected = c.pick == "work" ? work->guid() : c.pick;
         EXPECT_EQ(pick.value_or(""), expected) << c.mode;
-        if (pick)
+        if (pick) {
             EXPECT_EQ(explorer->selectedBrowserItemTitle().value_or(""),
                       (c.pick == "work"         ? work
                            : c.pick == GuidBeta ? static_cast<MindMapStoreItem*>(map(GuidBeta))
                                                 : store->rootFolder())
                           ->singleLineTitle());
+        }
     }
 }
 

@@ -197,7 +197,9 @@ TEST_F(PdfBookmarks, LoopsAndSharedBranchesGiveEachBookmarkOneTopic)
         MindMap map;
         ASSERT_TRUE(convert(map, rawPdf(c.objects), "/tmp/x.pdf")) << c.what;
         EXPECT_EQ(map.nodes().size(), c.topics) << c.what;
-        if (!c.tree.empty()) EXPECT_EQ(treeOf(map), c.tree) << c.what;
+        if (!c.tree.empty()) {
+            EXPECT_EQ(treeOf(map), c.tree) << c.what;
+        }
     }
 }
 
@@ -244,7 +246,9 @@ TEST_F(PdfBookmarks, ARealManual)
     for (MindMapNode* node : map.nodes()) {
         const std::string link = linkOf(node);
         const size_t mark = link.find("#page=");
-        if (mark != std::string::npos) EXPECT_LE(std::atoi(link.c_str() + mark + 6), 31) << link;
+        if (mark != std::string::npos) {
+            EXPECT_LE(std::atoi(link.c_str() + mark + 6), 31) << link;
+        }
     }
 }
 

@@ -416,7 +416,9 @@ TEST(LinkPairing, ReadsTheFirstLineOfAPairingFileCutAt127Characters)
         ASSERT_NE(file, nullptr);
         small_string read;
         EXPECT_EQ(pairing_read_secret(file, read), c.decodes) << c.contents.size();
-        if (c.decodes) EXPECT_EQ(std::string(read.view()), c.secret) << c.contents.size();
+        if (c.decodes) {
+            EXPECT_EQ(std::string(read.view()), c.secret) << c.contents.size();
+        }
         std::fclose(file);
     }
 }

@@ -87,8 +87,12 @@ TEST(StringVector, KeepsItsAllocationUntilLessThanHalfIsUsed)
         vector.resize(step.count);
         EXPECT_EQ(vector.size(), step.count);
         EXPECT_EQ(vector.capacity(), step.capacity) << step.count;
-        if (step.count > 6) EXPECT_EQ(vector[6].view(), "kept") << step.count;
-        if (step.count > 7) EXPECT_TRUE(vector[7].empty()) << "new elements are empty";
+        if (step.count > 6) {
+            EXPECT_EQ(vector[6].view(), "kept") << step.count;
+        }
+        if (step.count > 7) {
+            EXPECT_TRUE(vector[7].empty()) << "new elements are empty";
+        }
     }
 }
 

@@ -273,7 +273,9 @@ TEST_F(EmbeddedNotePanelControllerTest, TheViewsLookFollowsTheState)
         panel.setReadOnly(testCase.readOnly);
         EXPECT_EQ(memo.editable, testCase.editable);
         ASSERT_EQ(memo.background.has_value(), testCase.white.has_value());
-        if (testCase.white) EXPECT_EQ(*memo.background, Color(*testCase.white, *testCase.white, *testCase.white));
+        if (testCase.white) {
+            EXPECT_EQ(*memo.background, Color(*testCase.white, *testCase.white, *testCase.white));
+        }
     }
 }
 

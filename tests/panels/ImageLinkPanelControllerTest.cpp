@@ -103,7 +103,9 @@ TEST_F(ImageLinkPanelTest, EachModeShowsItsSizePopupAndThePngBoxOnlyForUploadsOf
         }
         EXPECT_EQ(panel.convertToPngVisible(), c.pngVisible) << c.options << " " << c.mode;
         // Only an upload shows the box at all.
-        if (c.mode == Data::UploadToCloud) EXPECT_EQ(panel.convertToPngChecked(), c.pngChecked) << c.options;
+        if (c.mode == Data::UploadToCloud) {
+            EXPECT_EQ(panel.convertToPngChecked(), c.pngChecked) << c.options;
+        }
     }
 }
 
@@ -150,7 +152,9 @@ TEST_F(ImageLinkPanelTest, TheCommitWritesTheModeSizesAndPngOnlyForUploads)
         EXPECT_EQ(data.linkMode(), c.mode);
         EXPECT_EQ(data.thumbnailSize(), 100);
         // The link mode keeps the embedded size its popup last had.
-        if (c.mode != Data::LinkToFile) EXPECT_EQ(data.uploadSize(), c.uploadSize);
+        if (c.mode != Data::LinkToFile) {
+            EXPECT_EQ(data.uploadSize(), c.uploadSize);
+        }
         EXPECT_EQ(data.convertToPng(), c.png) << c.mode;
     }
 }

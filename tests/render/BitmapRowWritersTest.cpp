@@ -88,7 +88,9 @@ TEST(PngRowWriter, WrongRowCountsAreErrors)
         auto writer = BitmapRowWriter::png(300, 1745, true);
         bool accepted = true;
         for (int64_t y = 0; y < given; ++y) accepted = writer->writeRow(row.data());
-        if (given > 1745) EXPECT_FALSE(accepted);
+        if (given > 1745) {
+            EXPECT_FALSE(accepted);
+        }
         Error error;
         EXPECT_TRUE(writer->finish(&error).empty()) << given;
         EXPECT_FALSE(error.isEmpty()) << given;

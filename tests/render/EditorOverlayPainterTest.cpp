@@ -300,7 +300,11 @@ TEST_F(EditorOverlayTest, TheMapPainterDrawsTheOverlaysLastAndOnlyWhileDesigning
         EXPECT_EQ(designing, marker != entries.end()) << flags;
         EXPECT_EQ(designing, gradient != entries.end()) << flags;
         // Marker first, then the handles, after every topic.
-        if (designing) EXPECT_LT(marker, gradient);
-        if (designing) EXPECT_GT(entries.end() - marker, 2);
+        if (designing) {
+            EXPECT_LT(marker, gradient);
+        }
+        if (designing) {
+            EXPECT_GT(entries.end() - marker, 2);
+        }
     }
 }

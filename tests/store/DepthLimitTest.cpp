@@ -284,8 +284,9 @@ TEST_F(DepthLimit, EveryRoadReadsAMapAtTheLimitAndRefusesOneLevelDeeper)
         const Outcome deeper = road.run(Limit + 1);
         EXPECT_FALSE(deeper.read);
         EXPECT_EQ(deeper.error.code, TopicDepthLimit::RefusedErrorCode);
-        if (!road.reasonKey.empty())
+        if (!road.reasonKey.empty()) {
             EXPECT_EQ(deeper.error.failureReason, localizedFormat(road.reasonKey, {std::to_string(Limit + 1), "2000"}));
+        }
         EXPECT_EQ(deeper.levels, 0u);
         EXPECT_EQ(filesBelow(root()), before);
         emptyStore();

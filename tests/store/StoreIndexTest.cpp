@@ -239,7 +239,9 @@ TEST_F(StoreIndexTest, HeldWritesLeaveWholeFilesAtEveryStepAndTheIndexFollowsThe
                 std::find(step.indexNames.begin(), step.indexNames.end(), guid) != step.indexNames.end();
             EXPECT_EQ(named, wanted) << step.what << ": " << guid;
             // Whatever the index names is there whole.
-            if (named && guid.front() != '/') EXPECT_TRUE(files.count(guid + ".twkx")) << step.what << ": " << guid;
+            if (named && guid.front() != '/') {
+                EXPECT_TRUE(files.count(guid + ".twkx")) << step.what << ": " << guid;
+            }
         }
         interrupted.emplace_back(step.what, files);
     }
@@ -256,7 +258,9 @@ TEST_F(StoreIndexTest, HeldWritesLeaveWholeFilesAtEveryStepAndTheIndexFollowsThe
         for (const auto& [guid, title] : {std::pair{GuidA, "Map A"}, {GuidB, "Map B"}, {GuidC, "Map C"}}) {
             MindMapInfoItem* item = store->mindMapByGuid(guid);
             ASSERT_EQ(item != nullptr, files.count(guid + ".twkx") == 1) << what << ": " << guid;
-            if (item) EXPECT_EQ(item->title(), title) << what << ": " << guid;
+            if (item) {
+                EXPECT_EQ(item->title(), title) << what << ": " << guid;
+            }
         }
     }
 }

@@ -477,7 +477,9 @@ TEST_F(WindowValidationTest, TheStyleToolbarsControlsWithoutRoomAreInItsArrowsMe
     for (size_t index = 0; index < items.size(); ++index) {
         const Gtk::Allocation control = strip->controlWidget(index).get_allocation();
         EXPECT_EQ(strip->controlWidget(index).get_child_visible(), index < shown) << index;
-        if (index < shown) EXPECT_LE(control.get_x() + control.get_width(), arrowArea.get_x()) << index;
+        if (index < shown) {
+            EXPECT_LE(control.get_x() + control.get_width(), arrowArea.get_x()) << index;
+        }
     }
 
     ASSERT_TRUE(clickTopic(topic("Other")));

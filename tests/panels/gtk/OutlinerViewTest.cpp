@@ -248,8 +248,12 @@ TEST_F(OutlinerViewTest, ClickRenameDragAndTickEachTakeOneUndoStep)
     for (MindMapNode* node : copy->nodes()) texts.push_back(node->text());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "B1 Renamed"), texts.end());
     for (MindMapNode* node : copy->nodes()) {
-        if (node->text() == "A1") EXPECT_EQ(node->parent() ? node->parent()->text() : "", "B1 Renamed");
-        if (node->text() == "A2") EXPECT_EQ(node->checkedState(), 1);
+        if (node->text() == "A1") {
+            EXPECT_EQ(node->parent() ? node->parent()->text() : "", "B1 Renamed");
+        }
+        if (node->text() == "A2") {
+            EXPECT_EQ(node->checkedState(), 1);
+        }
     }
 }
 
