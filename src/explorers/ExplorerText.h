@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-class Error;
+struct Error;
 
 // The localised format of the key, its "%s" placeholders (plain or numbered) read as "%@", filled
 // with the arguments as plain text.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-class Error;
+struct Error;
 class MindMapStore;
 class MindMapStoreFolder;
 class MindMapStoreItem;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class Error;
+struct Error;
 class MindMapInfoItem;
 class MindMapStoreFolder;
 class MindMapStoreItem;

@@ -91,11 +91,11 @@ TEST_F(DriveCacheManagerTest, TrimsUnchangedCopiesOldestFirstTiesByIdAndKeepsWha
     manager.cleanupCache("Open");
     EXPECT_EQ(manager.modifiedFileSize(), 80 * MiB);
     EXPECT_EQ(manager.recentFileSize(), 30 * MiB);
-    for (const std::string& gone : {"b", "c", "a"}) {
+    for (const char* gone : {"b", "c", "a"}) {
         EXPECT_FALSE(copyExists(gone)) << gone;
         EXPECT_FALSE(records.get(gone)) << gone;
     }
-    for (const std::string& kept : {"d", "Open", "Offline", "New", "Changed"}) {
+    for (const char* kept : {"d", "Open", "Offline", "New", "Changed"}) {
         EXPECT_TRUE(copyExists(kept)) << kept;
         EXPECT_TRUE(records.get(kept)) << kept;
     }

@@ -239,7 +239,7 @@ TEST_F(GDriveClientTest, RateLimitsAreWaitedOutAndOtherFailuresReported)
         size_t requests;
         // Trouble in Drive's own shape, which stays past the bounded tries and is said in words.
         const char* reason = nullptr;
-        std::string told;
+        std::string told{};
     };
     const auto retried = [](const char* key, const char* status) { return formatText(localized(key), {status, "4"}); };
     const Case cases[] = {

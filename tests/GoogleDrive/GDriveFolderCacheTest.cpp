@@ -60,7 +60,7 @@ TEST_F(FolderCacheTest, WithoutAFileTheRootIsTheAliasAndNothingIsWritten)
     EXPECT_FALSE(cache->hasRealGDriveRootFolderId());
     EXPECT_FALSE(std::filesystem::exists(file));
 
-    for (const std::string& data : {"", "garbage", "<file-cache/>", "<folder-cache><folder id=\"A\""}) {
+    for (const char* data : {"", "garbage", "<file-cache/>", "<folder-cache><folder id=\"A\""}) {
         writeTestFile(file, data);
         auto loaded = open();
         EXPECT_EQ(loaded->rootFolderId(), "root") << data;

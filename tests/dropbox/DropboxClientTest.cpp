@@ -138,7 +138,7 @@ TEST_F(DropboxClientTest, UploadsDownloadsAndDescribesAFile)
 TEST_F(DropboxClientTest, SendsTheRootAsEmptyAndNoPathEndingInASlash)
 {
     fake.putFile("/Maps/a.twkx", "a");
-    for (const std::string& path : {"/", "", "/Maps/", "Maps"}) {
+    for (const char* path : {"/", "", "/Maps/", "Maps"}) {
         auto listing = list(path);
         EXPECT_TRUE(listing.result) << path << " " << (listing.networkError ? listing.networkError->content : "");
     }

@@ -58,7 +58,7 @@ uint32_t pixelAt(const Image& image, int x, int y)
 struct ShapesPainter {
     CanvasPicture::View view;
     Color shapeColor = Color(0.8, 0.1, 0.1);
-    std::vector<Rect> asked; // the view rectangles painted, in order
+    std::vector<Rect> asked{}; // the view rectangles painted, in order
 
     void operator()(GraphicsContext& context, const Rect& area)
     {
@@ -136,9 +136,9 @@ TEST(CanvasPicture, FramesShowWhatADirectPaintShowsPaintingOnlyWhatChanged)
     const struct {
         const char* name;
         Step step;
-        double dx, dy;    // a scroll, in view points
-        double painted;   // pixels painted for the frame, at backing scale 1
-        double painted2x; // at backing scale 2, when not four times as many
+        double dx, dy;        // a scroll, in view points
+        double painted;       // pixels painted for the frame, at backing scale 1
+        double painted2x = 0; // at backing scale 2, when not four times as many
     } steps[] = {
         {"first frame", Step::Again, 0, 0, 200 * 150},
         {"same again", Step::Again, 0, 0, 0},

@@ -81,9 +81,6 @@ TEST(ImagePreviewSizeTest, FitsThePictureBetweenTheMinimumAndThreeQuartersOfTheW
     struct Case {
         Size image, workArea, expected;
     };
-    // Summer time starting at 23:00 on the last Sunday of March (2026-03-29): the day ends at
-    // 22:59, and 23:30 of it is found only on the next day.
-    const char* lateChange = "XST-2XDT,M3.5.0/23,M10.5.0/3";
     const Case cases[] = {
         {{40, 30}, {1920, 1050}, {150, 150}},       {{640, 480}, {1920, 1050}, {640, 480}},
         {{10000, 8000}, {1920, 1050}, {1440, 787}}, {{100, 5000}, {1920, 1050}, {150, 787}},

@@ -147,7 +147,7 @@ TEST_F(ImportLimits, EveryRefusalCarriesTheReadersReason)
 }
 
 // The process's address space in bytes.
-uint64_t addressSpace()
+[[maybe_unused]] uint64_t addressSpace()
 {
     unsigned long pages = 0;
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {

@@ -52,9 +52,12 @@ TEST(ImagePreviewWindowTest, ShowsThePictureAtItsSizeAndADragMovesIt)
     ImagePreviewWindows previews;
     // Without a window manager the display hands the focus to the window under the pointer: the
     // pointer waits in a corner no preview covers.
-    GdkScreen* screen = gdk_screen_get_default();
-    gdk_device_warp(gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())), screen,
-                    gdk_screen_get_width(screen) - 1, gdk_screen_get_height(screen) - 1);
+    GdkDisplay* display = gdk_display_get_default();
+    GdkRectangle monitor;
+    gdk_monitor_get_geometry(gdk_display_get_monitor(display, 0), &monitor);
+    gdk_device_warp(gdk_seat_get_pointer(gdk_display_get_default_seat(display)),
+                    gdk_display_get_default_screen(display), monitor.x + monitor.width - 1,
+                    monitor.y + monitor.height - 1);
 
     EXPECT_FALSE(previews.loadImageFromUrl("https://example.invalid/a.png"));
     EXPECT_FALSE(previews.loadImageFromUrl(fileURLWithPath(dir.path() + "/missing.png")));
