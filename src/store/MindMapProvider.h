@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-class Error;
+struct Error;
 class MindMapSearchCache;
 class MindMapStorage;
 
