@@ -283,7 +283,7 @@ void GDrive::initializationTaskCompleted(GDriveInitializationTask* task, bool su
     if (task == _initializationTask.get() && _setup.scheduler) {
         // The task is still on the stack: it goes once this event is over.
         std::shared_ptr<GDriveInitializationTask> finished(std::move(_initializationTask));
-        _setup.scheduler->performAfterDelay(0, [finished] {});
+        _initializationTaskEnd = _setup.scheduler->performAfterDelay(0, [finished] {});
     }
     setInitialized(success);
     std::optional<PendingOpen> pending = std::move(_pendingOpen);

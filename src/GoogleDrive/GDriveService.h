@@ -235,6 +235,8 @@ private:
     bool _terminating = false;
     bool _observingNetwork = false;
     ScheduledCall _tick;
+    // Ends the finished set-up task once the event that finished it is over.
+    ScheduledCall _initializationTaskEnd;
     ObservationToken _willTerminate;
     struct PendingOpen {
         std::string gdriveId;
