@@ -144,7 +144,7 @@ void MapSearchBarController::setFilterDate(MindMapSearchData::Date date)
 MindMapSearchData MapSearchBarController::searchData() const
 {
     MindMapSearchData data(_searchText);
-    uint32_t scope = _searchText.empty() ? 0 : SearchScopeText;
+    uint32_t scope = _searchText.empty() ? 0u : uint32_t(SearchScopeText);
     if (_checkedIndex > 0) {
         scope |= SearchScopeCheckedState;
         data.setCheckedState(_checkedIndex == 1 ? 0 : 1);

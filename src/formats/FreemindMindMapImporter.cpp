@@ -25,15 +25,6 @@ bool isInlineElement(std::string_view name)
                        [name](std::string_view candidate) { return asciiCaseInsensitiveEqual(name, candidate); });
 }
 
-// The first element child of the given name, in any case (HTML names are case-insensitive).
-pugi::xml_node childElement(pugi::xml_node parent, std::string_view name)
-{
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && asciiCaseInsensitiveEqual(child.name(), name)) return child;
-    }
-    return pugi::xml_node();
-}
-
 // Builds the plain lines of HTML content the way an HTML reader shows them: a block starts a new
 // line, a text's source lines become one line with single blanks, and texts that meet inside a
 // line keep one blank between them where either had white space at the meeting point.

@@ -217,7 +217,8 @@ bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData, Docum
     _lastModified.reset();
 
     TwkxDataExtractor extractor;
-    if (!extractor.readFromData(data, reading == DocumentReading::MetadataOnly ? TwkxDataExtractor::MetadataOnly : 0)) {
+    if (!extractor.readFromData(
+            data, reading == DocumentReading::MetadataOnly ? uint32_t(TwkxDataExtractor::MetadataOnly) : 0u)) {
         // Nothing can be read out of these bytes, so nothing may replace them: the item stays,
         // and the file stays as it is.
         return true;
