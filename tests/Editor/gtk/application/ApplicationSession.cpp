@@ -563,13 +563,15 @@ bool RunningApplication::hasWindow(const std::string& title)
     Element entry;
     auto shown = waitFor(ATSPI_ROLE_MENU_ITEM, item, &entry, 10s);
     if (!shown) return shown;
-    if (!entry.sensitive) {
+    // The state an action just changed may reach the menu a moment after it opened.
+    if (!eventually(
+            [&] {
+                std::optional<Element> again = find(ATSPI_ROLE_MENU_ITEM, item);
+                return again && again->sensitive;
+            },
+            "'" + item + "' to be enabled", 5s)) {
         xdotool({"key", "Escape"});
-        // The menu may still be filling; a second look decides.
-        std::this_thread::sleep_for(200ms);
-        std::optional<Element> again = find(ATSPI_ROLE_MENU_ITEM, item);
-        if (!again || !again->sensitive) return ::testing::AssertionFailure() << "'" << item << "' is disabled";
-        if (auto reopened = click(ATSPI_ROLE_MENU, menu); !reopened) return reopened;
+        return ::testing::AssertionFailure() << "'" << item << "' is disabled";
     }
     return click(ATSPI_ROLE_MENU_ITEM, item);
 }
@@ -580,9 +582,14 @@ std::optional<bool> RunningApplication::menuItemEnabled(const std::string& menu,
     std::optional<bool> enabled;
     Element entry;
     if (waitFor(ATSPI_ROLE_MENU_ITEM, item, &entry, 10s)) {
-        // The items are made anew as the menu opens: the settled one answers.
-        std::this_thread::sleep_for(200ms);
-        if (std::optional<Element> settled = find(ATSPI_ROLE_MENU_ITEM, item)) enabled = settled->sensitive;
+        enabled = entry.sensitive;
+        eventually(
+            [&] {
+                std::optional<Element> again = find(ATSPI_ROLE_MENU_ITEM, item);
+                if (again) enabled = again->sensitive;
+                return enabled == true;
+            },
+            "'" + item + "' to be enabled", 5s);
     }
     xdotool({"key", "Escape"});
     eventually([&] { return !find(ATSPI_ROLE_MENU_ITEM, item); }, "the menu to close", 5s);

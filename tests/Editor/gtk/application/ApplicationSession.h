@@ -123,6 +123,8 @@ public:
     // Opens the menu of the menu bar and clicks its item, which must be enabled.
     ::testing::AssertionResult chooseMenuItem(const std::string& menu, const std::string& item);
     // Whether the item of that menu is enabled, as the open menu shows it; the menu is closed again.
+    // A shown item is given a few seconds to become enabled (an action's state may follow a moment
+    // later), so a disabled answer comes only after that wait; nothing when the item is not shown.
     std::optional<bool> menuItemEnabled(const std::string& menu, const std::string& item);
     // Keys (xdotool's names, "ctrl+n") to the window of that title, which gets the focus first.
     ::testing::AssertionResult pressKeys(const std::string& windowTitle, const std::vector<std::string>& keys);
