@@ -13,7 +13,6 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 namespace {
 
@@ -121,7 +120,6 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
     {
         RunningApplication application(home, *bus);
         ASSERT_TRUE(application.waitForWindow(WelcomeTitle));
-        std::this_thread::sleep_for(1500ms);
         ASSERT_TRUE(application.chooseMenuItem("Tarnwick", "Preferences…"));
         ASSERT_TRUE(application.waitForWindow("General"));
 
@@ -162,10 +160,17 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
         ASSERT_EQ(runCommand({"xdotool", "search", "--onlyvisible", "--name", "^Fonts$"}, &id), 0);
         id = id.substr(0, id.find('\n'));
         ASSERT_EQ(runCommand({"xdotool", "windowmove", "--sync", id, "700", "40"}), 0);
-        std::this_thread::sleep_for(500ms);
-        std::optional<std::array<int, 4>> moved = geometry("Fonts");
-        ASSERT_TRUE(moved);
-        place = *moved;
+        // The program keeps the place once it has seen the window arrive there.
+        ASSERT_TRUE(eventually(
+            [&] {
+                std::optional<std::array<int, 4>> moved = geometry("Fonts");
+                if (!moved) return false;
+                place = *moved;
+                std::optional<PropertyList> kept = stored("MASPreferences Frame Top Left");
+                return kept &&
+                    kept->stringValue() == "{" + std::to_string(place[0]) + ", " + std::to_string(place[1]) + "}";
+            },
+            "the window's new place in the settings"));
 
         Element canvas;
         ASSERT_TRUE(application.waitFor(ATSPI_ROLE_DRAWING_AREA, WelcomeTitle, &canvas));
@@ -181,14 +186,20 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
             },
             "the scale 4.0 in the settings"));
         EXPECT_TRUE(application.find(ATSPI_ROLE_LABEL, "400%"));
-        std::this_thread::sleep_for(500ms);
-        screenshot(after);
+        // The map drawn four times as large changes much of the canvas, once the canvas is drawn again.
+        double changed = -1;
+        EXPECT_TRUE(eventually(
+            [&] {
+                screenshot(after);
+                changed = changedShare(before, after, canvas, place);
+                return changed > 0.02;
+            },
+            "the canvas drawn at the new scale"))
+            << changed;
         if (const char* folder = std::getenv("TARNWICK_SESSION_SCREENSHOTS")) {
             runCommand({"cp", before, std::string(folder) + "/preferences-scale-before.png"});
             runCommand({"cp", after, std::string(folder) + "/preferences-scale-after.png"});
         }
-        // The map drawn four times as large changes much of the canvas.
-        EXPECT_GT(changedShare(before, after, canvas, place), 0.02);
 
         ASSERT_TRUE(application.chooseMenuItem("Tarnwick", "Quit Tarnwick"));
         ASSERT_TRUE(application.waitForExit(30s));
