@@ -18,7 +18,6 @@
 #include <iostream>
 #include <sstream>
 #include <string_view>
-#include <thread>
 
 namespace {
 
@@ -58,6 +57,16 @@ bool requested(const FakeDropboxServer& server, const std::string& route, const 
     for (const FakeDropboxServer::LoggedRequest& request : server.requestsTo(route))
         if (request.argument.find(fragment) != std::string::npos) return true;
     return false;
+}
+
+// The image of the dragged rows that follows the pointer, the largest of the windows shown while
+// a drag goes on; nothing before the drag started.
+std::optional<Element> dragIcon(RunningApplication& application)
+{
+    std::optional<Element> largest;
+    for (const Element& window : application.findAll(ATSPI_ROLE_WINDOW))
+        if (!largest || window.width * window.height > largest->width * largest->height) largest = window;
+    return largest;
 }
 
 TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)
@@ -143,15 +152,33 @@ TEST_F(DropboxPaneSessionTest, AUserWorksInTheDropboxTab)
         Element to;
         ASSERT_TRUE(waitForRow(application, "Roadmap.twkx", &from));
         ASSERT_TRUE(waitForRow(application, "Archive", &to));
+        // Each move waits until the program followed the one before: moves it has not taken in
+        // before the drag grabs the pointer, or before the list answered the last position over
+        // the folder, would leave the drop on the wrong row or none.
+        std::optional<Element> icon;
+        auto moveTo = [&](int x, int y) {
+            if (!xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)})) return false;
+            const std::optional<Element> before = icon;
+            return bool(eventually(
+                [&] {
+                    icon = dragIcon(application);
+                    return icon && (!before || icon->x != before->x || icon->y != before->y);
+                },
+                "the dragged row to follow the pointer to " + std::to_string(x) + "," + std::to_string(y), 10s));
+        };
         ASSERT_TRUE(xdotool(
             {"mousemove", "--sync", std::to_string(from.centreX()), std::to_string(from.centreY()), "mousedown", "1"}));
         for (int step = 1; step <= 10; ++step) {
             const int x = from.centreX() + (to.centreX() - from.centreX()) * step / 10;
             const int y = from.centreY() + (to.centreY() - from.centreY()) * step / 10;
-            ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)}));
-            std::this_thread::sleep_for(50ms);
+            // The drag starts once the pointer passed the threshold: the first move takes none.
+            if (step == 1) ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)}));
+            else ASSERT_TRUE(moveTo(x, y)) << context();
         }
-        std::this_thread::sleep_for(300ms);
+        // Two more moves inside the folder's row: once the program took them, its list has
+        // answered the position over the folder before the release comes.
+        ASSERT_TRUE(moveTo(to.centreX(), to.centreY() - 2)) << context();
+        ASSERT_TRUE(moveTo(to.centreX(), to.centreY() + 2)) << context();
         ASSERT_TRUE(xdotool({"mouseup", "1"}));
     }
     ASSERT_TRUE(eventually([&] { return server.fileContents("/Archive/Roadmap.twkx").has_value(); }, "the moved map"))
