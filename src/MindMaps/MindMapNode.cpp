@@ -1351,43 +1351,40 @@ void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
     wrapState->setWrapWidth(defaultWrapWidth(*ratio, base));
 }
 
-void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes)
+void MindMapNode::applyDefaultWraps(const std::vector<MindMapNode*>& nodes)
 {
     // A topic as its wrap reads it, measuring in the topic's font through the sizer of the thread
-    // it is wrapped on; the wrapped text it is given is dropped. The topics stay as they are while
-    // the threads read them, so the text is read in place: a large import would otherwise hold
-    // each text twice.
+    // it is wrapped on. The topics stay as they are while the threads read them, so the text is
+    // read in place (a large import would otherwise hold each text twice), and the wrapped text
+    // is kept until the batch is done: the wrap that found it is not run again on the topic.
     struct AheadElement : WordWrappableElement {
-        AheadElement(const MindMapNode& node, int64_t wrapWidth)
-            : topicText(&node.text()),
-              size(node._textSize),
-              minSize(node._look->minSize),
-              font(node._look->font),
-              width(wrapWidth)
+        AheadElement(MindMapNode& node, int64_t wrapWidth)
+            : node(&node), size(node._textSize), minSize(node._look->minSize), font(node._look->font), width(wrapWidth)
         {
         }
-        const std::string& text() const override { return *topicText; }
+        const std::string& text() const override { return node->text(); }
         Size textSize() override { return size; }
         Size minTextSize() override { return minSize; }
         Size calcTextSize(const std::string& string) override
         {
             return font && *font && sizer ? sizer->sizeForText(string, **font) : Size();
         }
-        void applyWrappedText(const std::string&) override {}
+        void applyWrappedText(const std::string& text) override { wrapped = text; }
 
-        const std::string* topicText;
+        MindMapNode* node;
         Size size;
         Size minSize;
         SharedFont font;
         int64_t width;
         PlainTextSizer* sizer = nullptr;
+        std::optional<std::string> wrapped;
     };
 
     // A batch at a time: nearly every topic of an imported outline qualifies, and a list of them
     // all would be alive beside the topics. A batch still gives every thread plenty to measure.
     std::vector<AheadElement> elements;
     elements.reserve(std::min(nodes.size(), AheadWrapBatchSize));
-    auto measureBatch = [&elements] {
+    auto wrapBatch = [&elements] {
         if (elements.empty()) return;
         TextMeasurer::shared().measureTextsAhead(elements.size(), [&](size_t i, PlainTextSizer& sizer) {
             AheadElement& element = elements[i];
@@ -1395,6 +1392,10 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
             if (std::unique_ptr<WordWrapping> wrapState = MapLayouter::shared().wordWrapping(&element))
                 wrapState->setWrapWidth(element.width);
         });
+        // Each topic's wrap depends on the topic alone: given now, the texts come out as wrapping
+        // one topic after the other gives them.
+        for (AheadElement& element : elements)
+            if (element.wrapped) element.node->applyWrappedText(*element.wrapped);
         elements.clear();
     };
     for (MindMapNode* node : nodes) {
@@ -1402,9 +1403,9 @@ void MindMapNode::measureDefaultWrapsAhead(const std::vector<MindMapNode*>& node
         node->validateNodeState();
         if (std::optional<double> ratio = defaultWrapRatio(node->text(), node->_textSize, false))
             elements.emplace_back(*node, defaultWrapWidth(*ratio, node->_textSize.width));
-        if (elements.size() == AheadWrapBatchSize) measureBatch();
+        if (elements.size() == AheadWrapBatchSize) wrapBatch();
     }
-    measureBatch();
+    wrapBatch();
 }
 
 Size MindMapNode::calcTextSize(const std::string& text)

@@ -331,11 +331,10 @@ public:
     void applyDefaultWrap(bool force = false);
     // The default wrap rule of topics and free texts, on an element whose sizes are current.
     static void applyDefaultWrap(WordWrappableElement& element, bool force);
-    // Before applyDefaultWrap() runs on each of many topics (an import): measures every line those
-    // wraps will measure, side by side where the text measurer can, so that the wraps themselves
-    // find every size at once. Changes no topic.
-    static void measureDefaultWrapsAhead(const std::vector<MindMapNode*>& nodes);
-    // The topics measureDefaultWrapsAhead() hands the measurer at once.
+    // applyDefaultWrap() on each of many topics (an import): the wraps are found side by side where
+    // the text measurer can, then given to the topics in their order, as each topic's own would.
+    static void applyDefaultWraps(const std::vector<MindMapNode*>& nodes);
+    // The topics applyDefaultWraps() hands the measurer at once.
     static constexpr size_t AheadWrapBatchSize = 16384;
 
     // ---- Tasks and attachments held by the node ----

@@ -112,10 +112,9 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
     map.rethinkCentralThemes();
     nodesLoadedFromIndex(0);
     map.validateElementStates();
-    // Wrapping measures line after line of each topic: the lines of all topics are measured
-    // together first, on several threads.
-    MindMapNode::measureDefaultWrapsAhead(map.nodes());
-    for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
+    // Wrapping measures line after line of each topic: the topics are wrapped side by side, on
+    // several threads.
+    MindMapNode::applyDefaultWraps(map.nodes());
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
     for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
     map.validateElementStates();

@@ -358,8 +358,7 @@ bool PlainTextImporter::importText(std::string decoded, Error* error)
     nodesLoadedFromIndex(0);
     if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
     map.validateElementStates();
-    MindMapNode::measureDefaultWrapsAhead(map.nodes());
-    for (MindMapNode* node : map.nodes()) node->applyDefaultWrap();
+    MindMapNode::applyDefaultWraps(map.nodes());
     map.validateElementStates();
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
     for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
@@ -411,8 +410,7 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     parent->hierarchyChanged();
     if (StyleSheet* styleSheet = map.styleSheet()) styleSheet->applyStyleToDiagram(map);
     map.validateElementStates();
-    MindMapNode::measureDefaultWrapsAhead(added);
-    for (MindMapNode* node : added) node->applyDefaultWrap();
+    MindMapNode::applyDefaultWraps(added);
     map.validateElementStates();
     if (arrange) {
         StrictNodeLayouter::layoutBranch(parent, StrictHorizontalLayout);

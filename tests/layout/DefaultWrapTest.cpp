@@ -118,10 +118,10 @@ TEST_F(DefaultWrapTest, FreeTextForcedDefaultWrapUsesTheLargestWrapWidth)
     EXPECT_EQ(text->text(), repeated('a', 7) + "\n" + repeated('b', 7));
 }
 
-// Measured ahead in batches, every topic that gets a default wrap is measured before its wrap
-// runs, the topics around a batch's end and those of a last, partial batch included: the wraps
-// then find every line's size ahead of them.
-TEST_F(DefaultWrapTest, WrapsMeasuredAheadInBatchesFindEveryLineMeasured)
+// Wrapped side by side in batches, every topic that gets a default wrap is measured ahead of its
+// wrap, the topics around a batch's end and those of a last, partial batch included, and comes
+// out with the text its own wrap gives it.
+TEST_F(DefaultWrapTest, WrapsInBatchesMeasureAheadAndGiveEachTopicItsOwnWrap)
 {
     struct AheadRecordingMeasurer : FakeTextMeasurer {
         bool ahead = false;
@@ -141,8 +141,21 @@ TEST_F(DefaultWrapTest, WrapsMeasuredAheadInBatchesFindEveryLineMeasured)
             ahead = false;
         }
     };
+    // A text of its own for each topic, so that no topic finds another's lines, of lengths that
+    // wrap at several widths; every fifth topic besides is too short for a wrap.
+    const auto fill = [](MindMap& map, size_t wrapped) {
+        map.newMindMap("", false, std::nullopt);
+        MindMapNode* parent = map.internalAddCentralTheme("theme");
+        for (size_t i = 0; i < wrapped; ++i) {
+            std::string text = "topic " + std::to_string(i) + " says rather more than fits on a line of its own";
+            for (size_t more = 0; more < i % 4; ++more) text += " and then some";
+            map.addMindMapNodeAsChild(parent, Point{0, 0})->setText(text);
+            if (i % 5 == 0) map.addMindMapNodeAsChild(parent, Point{0, 0})->setText("short");
+        }
+        map.validateElementStates();
+    };
     constexpr size_t Batch = MindMapNode::AheadWrapBatchSize;
-    // How many topics get a wrap; every fifth topic besides is too short for one.
+    // How many topics get a wrap.
     const struct {
         size_t wrapped;
     } cases[] = {{1}, {Batch}, {Batch + 1}, {2 * Batch + 3}};
@@ -150,29 +163,22 @@ TEST_F(DefaultWrapTest, WrapsMeasuredAheadInBatchesFindEveryLineMeasured)
         SCOPED_TRACE(c.wrapped);
         AheadRecordingMeasurer recorder;
         TextMeasurer::setShared(&recorder);
-        size_t wrappedTopics = 0;
-        {
-            MindMap wrapped;
-            wrapped.newMindMap("", false, std::nullopt);
-            MindMapNode* parent = wrapped.internalAddCentralTheme("theme");
-            for (size_t i = 0; i < c.wrapped; ++i) {
-                // A text of its own for each topic, so that no topic finds another's lines.
-                wrapped.addMindMapNodeAsChild(parent, Point{0, 0})
-                    ->setText("topic " + std::to_string(i) + " says rather more than fits on a line of its own");
-                if (i % 5 == 0) wrapped.addMindMapNodeAsChild(parent, Point{0, 0})->setText("short");
-            }
-            wrapped.validateElementStates();
-            recorder.recording = true;
-            MindMapNode::measureDefaultWrapsAhead(wrapped.nodes());
-            for (MindMapNode* node : wrapped.nodes()) {
-                const std::string before = node->text();
-                node->applyDefaultWrap();
-                if (node->text() != before) ++wrappedTopics;
-            }
-            recorder.recording = false;
-        }
+        MindMap batched, alone;
+        fill(batched, c.wrapped);
+        fill(alone, c.wrapped);
+        recorder.recording = true;
+        MindMapNode::applyDefaultWraps(batched.nodes());
+        recorder.recording = false;
+        for (MindMapNode* node : alone.nodes()) node->applyDefaultWrap();
         TextMeasurer::setShared(&measurer);
-        EXPECT_EQ(wrappedTopics, c.wrapped);
         EXPECT_TRUE(recorder.missed.empty()) << recorder.missed.size() << " lines, first: " << recorder.missed.front();
+        ASSERT_EQ(batched.nodes().size(), alone.nodes().size());
+        size_t wrappedTopics = 0, differing = 0;
+        for (size_t i = 0; i < alone.nodes().size(); ++i) {
+            if (batched.nodes()[i]->text().find('\n') != std::string::npos) ++wrappedTopics;
+            if (batched.nodes()[i]->text() != alone.nodes()[i]->text()) ++differing;
+        }
+        EXPECT_EQ(wrappedTopics, c.wrapped);
+        EXPECT_EQ(differing, 0u);
     }
 }
