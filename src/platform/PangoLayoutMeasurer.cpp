@@ -140,10 +140,11 @@ Size PangoLayoutMeasurer::sizeForText(const std::string& text, const Font& font,
     return PangoTextMeasurer::layoutSize(_layout);
 }
 
-Size PangoLayoutMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
+Size PangoLayoutMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth,
+                                                  const KnownLines* known)
 {
     if (const std::optional<Size> size = oneLineSize(text, wrapWidth)) return *size;
-    if (const std::optional<Size> size = brokenLinesSize(text, wrapWidth)) return *size;
+    if (const std::optional<Size> size = brokenLinesSize(text, wrapWidth, known)) return *size;
     PangoTextMeasurer::setUpLayout(_layout, text, wrapWidth);
     return PangoTextMeasurer::layoutSize(_layout);
 }
@@ -197,7 +198,8 @@ std::optional<Size> PangoLayoutMeasurer::oneLineSize(const AttributedString& tex
     return shapedLineSize(string, fonts);
 }
 
-std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString& text, double wrapWidth)
+std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString& text, double wrapWidth,
+                                                         const KnownLines* known)
 {
     const std::string& string = text.string();
     if ((std::isfinite(wrapWidth) && wrapWidth > 0) || string.find('\n') == std::string::npos) return std::nullopt;
@@ -212,6 +214,14 @@ std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString&
         if (end == start) return std::nullopt;
         const size_t first = utf16PositionForUtf8Offset(string, start);
         const size_t last = utf16PositionForUtf8Offset(string, end);
+        if (known) {
+            if (const Size* lineSize = knownLineSize(*known, string.substr(start, end - start), runs, first, last)) {
+                size.width = std::max(size.width, lineSize->width);
+                size.height += lineSize->height;
+                start = end + 1;
+                continue;
+            }
+        }
         AttributedString line(string.substr(start, end - start));
         for (const AttributedString::Run& run : runs) {
             const size_t from = std::max(run.range.location, first);
@@ -233,6 +243,29 @@ std::optional<Size> PangoLayoutMeasurer::brokenLinesSize(const AttributedString&
         start = end + 1;
     }
     return size;
+}
+
+const Size* PangoLayoutMeasurer::knownLineSize(const KnownLines& known, const std::string& line,
+                                               const std::vector<AttributedString::Run>& runs, size_t first,
+                                               size_t last)
+{
+    // Only a line that both ways shape as the one ASCII item of its font: a plain line of other
+    // characters that shaping cannot measure is laid out alone, where a line of several would
+    // have the whole text laid out.
+    if (!isAsciiWithLetter(line)) return nullptr;
+    const Font* font = nullptr;
+    size_t covered = 0;
+    for (const AttributedString::Run& run : runs) {
+        const size_t from = std::max(run.range.location, first);
+        const size_t to = std::min(run.range.end(), last);
+        if (from >= to) continue;
+        const std::optional<Font>& runFont = run.attributes.font;
+        if (run.attributes.superscript != 0 || !runFont || (font && !(*font == *runFont))) return nullptr;
+        font = &*runFont;
+        covered += to - from;
+    }
+    if (!font || covered != last - first || !asciiItem(*font)) return nullptr;
+    return known.find(line, *font);
 }
 
 std::optional<Size> PangoLayoutMeasurer::oneLineSize(const std::string& text, const Font& font)

@@ -28,8 +28,19 @@ public:
     PangoLayoutMeasurer(const PangoLayoutMeasurer&) = delete;
     PangoLayoutMeasurer& operator=(const PangoLayoutMeasurer&) = delete;
 
+    // Sizes of plain texts of one line measured before, which the lines of a text of several may
+    // be: word wrap measures the lines it makes. Looked up by the threads of one batch at once,
+    // and never changed meanwhile.
+    class KnownLines {
+    public:
+        virtual ~KnownLines() = default;
+        virtual const Size* find(const std::string& line, const Font& font) const = 0;
+    };
+
     Size sizeForText(const std::string& text, const Font& font, double wrapWidth);
-    Size sizeForAttributedString(const AttributedString& text, double wrapWidth);
+    // A line of the text that is printable ASCII in one font is looked up among the known lines
+    // before it is shaped: shaping it again would give the size found then.
+    Size sizeForAttributedString(const AttributedString& text, double wrapWidth, const KnownLines* known = nullptr);
 
 private:
     // The size of a text the layout would lay out on one line, found by itemizing and shaping it
@@ -37,7 +48,11 @@ private:
     std::optional<Size> oneLineSize(const AttributedString& text, double wrapWidth);
     // The size of a text the layout would lay out on several lines, one at each line break, each
     // of which oneLineSize() measures: the lines stacked, as wide as the widest; nullopt otherwise.
-    std::optional<Size> brokenLinesSize(const AttributedString& text, double wrapWidth);
+    std::optional<Size> brokenLinesSize(const AttributedString& text, double wrapWidth, const KnownLines* known);
+    // The known size of the line of the text between the UTF-16 positions, when the line is
+    // printable ASCII in one font, neither raised nor lowered: what oneLineSize() would find.
+    const Size* knownLineSize(const KnownLines& known, const std::string& line,
+                              const std::vector<AttributedString::Run>& runs, size_t first, size_t last);
     // The same for a text in one font (valid UTF-8 already, not wrapped).
     std::optional<Size> oneLineSize(const std::string& text, const Font& font);
     // Itemizes the text against the fonts (nullptr: the context's) and joins its runs' rectangles;

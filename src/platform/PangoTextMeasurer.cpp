@@ -161,12 +161,27 @@ Size PangoTextMeasurer::sizeForText(const std::string& text, const Font& font, d
     return size;
 }
 
+// The plain sizes remembered, as the lines of a text of several lines look them up.
+class PangoTextMeasurer::KnownPlainLines : public PangoLayoutMeasurer::KnownLines {
+public:
+    explicit KnownPlainLines(const PlainSizes& sizes) : _sizes(sizes) {}
+    const Size* find(const std::string& line, const Font& font) const override
+    {
+        const auto found = _sizes.find(PlainKeyView{line, font, 0});
+        return found != _sizes.end() ? &found->second : nullptr;
+    }
+
+private:
+    const PlainSizes& _sizes;
+};
+
 Size PangoTextMeasurer::sizeForAttributedString(const AttributedString& text, double wrapWidth)
 {
     AttributedKey key = keyFor(text, wrapWidth);
     const auto found = _attributedSizes.find(key);
     if (found != _attributedSizes.end()) return found->second;
-    const Size size = layoutMeasurer().sizeForAttributedString(text, wrapWidth);
+    const KnownPlainLines known(_plainSizes);
+    const Size size = layoutMeasurer().sizeForAttributedString(text, wrapWidth, &known);
     makeRoomFor(1);
     _attributedSizes.emplace(std::move(key), size);
     return size;
@@ -177,13 +192,15 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
 {
     const bool remember = texts.size() <= _capacity;
     std::vector<Size> sizes(texts.size());
+    // Only read while the threads measure.
+    const KnownPlainLines known(_plainSizes);
     // A batch too large to remember, with nothing known before it (a large import), is laid out
     // straight into the answer: no look-up and no list beside it.
     if (!remember && _attributedSizes.empty()) {
-        TextMeasuringPool::shared().forEach(texts.size(), layoutMeasurer(),
-                                            [&](PangoLayoutMeasurer& measurer, size_t i) {
-                                                sizes[i] = measurer.sizeForAttributedString(*texts[i], wrapWidth);
-                                            });
+        TextMeasuringPool::shared().forEach(
+            texts.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t i) {
+                sizes[i] = measurer.sizeForAttributedString(*texts[i], wrapWidth, &known);
+            });
         return sizes;
     }
     if (remember) makeRoomFor(texts.size());
@@ -213,7 +230,7 @@ std::vector<Size> PangoTextMeasurer::sizesForAttributedStrings(const std::vector
         unseenEntries.push_back(nullptr);
     }
     TextMeasuringPool::shared().forEach(unseen.size(), layoutMeasurer(), [&](PangoLayoutMeasurer& measurer, size_t k) {
-        sizes[unseen[k]] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth);
+        sizes[unseen[k]] = measurer.sizeForAttributedString(*texts[unseen[k]], wrapWidth, &known);
     });
     for (size_t k = 0; k < unseen.size(); ++k) {
         if (unseenEntries[k]) *unseenEntries[k] = sizes[unseen[k]];

@@ -97,6 +97,7 @@ private:
     };
     using PlainSizes = std::unordered_map<PlainKey, Size, KeyHash, PlainKeyEqual>;
     class AheadSizer;
+    class KnownPlainLines;
     static AttributedKey keyFor(const AttributedString& text, double wrapWidth);
     void makeRoomFor(size_t count);
 

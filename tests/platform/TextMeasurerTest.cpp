@@ -250,6 +250,82 @@ TEST(PangoTextMeasurerBatch, TextsOfSeveralLinesHaveTheSizesOfTheirLayouts)
     EXPECT_GT(broken, 1000u);
 }
 
+// A text of several lines looks up only lines that shaping would measure as the same plain text:
+// printable ASCII in one font over the whole line, neither raised nor lowered. Other lines, and
+// a text of one line, are shaped.
+TEST(PangoLayoutMeasurerKnownLines, OnlyPlainAsciiLinesInOneFontAreLookedUp)
+{
+    // Knows every line in ten points, as a line 1000 wide.
+    struct Known : PangoLayoutMeasurer::KnownLines {
+        const Size* find(const std::string& line, const Font& font) const override
+        {
+            asked.push_back(line);
+            return font == Ten ? &size : nullptr;
+        }
+        Size size{1000, 1};
+        mutable std::vector<std::string> asked;
+    };
+    struct Case {
+        std::string text;
+        TextRange bold, raised;
+        std::vector<std::string> asked;
+        // Whether a size found is used: a line shaping cannot measure has the whole text laid out.
+        bool found;
+    };
+    const Case cases[] = {
+        {"first line\nsecond", {}, {}, {"first line", "second"}, true},
+        {"one line", {}, {}, {}, false},
+        {"first line\nsecond", {0, 5}, {}, {"second"}, true},
+        {"first line\nsecond", {0, 10}, {}, {"first line", "second"}, true}, // asked in bold
+        {"first line\nsecond", {}, {11, 3}, {"first line"}, false},
+        {"caf\xC3\xA9 line\nsecond", {}, {}, {"second"}, true},
+        {"2024\nsecond", {}, {}, {"second"}, true},
+    };
+    for (const Case& c : cases) {
+        AttributedString text(c.text, fontAttributes(Ten));
+        if (c.bold.length) text.setFont(c.bold, Ten.withTrait(BoldFontMask));
+        if (c.raised.length) text.setSuperscript(c.raised, 1);
+        SCOPED_TRACE(c.text + " bold " + std::to_string(c.bold.length));
+        Known known;
+        const Size size = PangoLayoutMeasurer().sizeForAttributedString(text, 0, &known);
+        EXPECT_EQ(known.asked, c.asked);
+        const Size expected =
+            c.found ? Size{known.size.width, size.height} : LaidOutTextMeasurer().sizeForAttributedString(text, 0);
+        EXPECT_EQ(size, expected);
+    }
+}
+
+// Texts of several lines whose lines word wrap measured before as plain text, in the text's font:
+// measured in a batch or one by one, each has the size of its layout, whatever fonts, raised
+// words and scripts its lines have.
+TEST(PangoTextMeasurerBatch, TextsOfWrappedLinesHaveTheSizesOfTheirLayouts)
+{
+    const size_t count = 1500;
+    const std::vector<AttributedString> texts = mixedAttributedTexts(count, true);
+    PangoTextMeasurer batchMeasurer, oneByOneMeasurer;
+    std::vector<const AttributedString*> batch;
+    for (size_t i = 0; i < texts.size(); ++i) batch.push_back(&texts[i]);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string& string = texts[i].string();
+        for (size_t start = 0, end; start < string.size(); start = end + 1) {
+            end = std::min(string.find('\n', start), string.size());
+            for (PangoTextMeasurer* measurer : {&batchMeasurer, &oneByOneMeasurer})
+                measurer->sizeForText(string.substr(start, end - start), MixedTopicTexts::font(i));
+        }
+    }
+    const std::vector<Size> sizes = batchMeasurer.sizesForAttributedStrings(batch);
+    LaidOutTextMeasurer alone;
+    size_t differing = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const Size expected = alone.sizeForAttributedString(texts[i], 0);
+        for (const Size size : {sizes[i], oneByOneMeasurer.sizeForAttributedString(texts[i])})
+            if (size != expected && ++differing < 5)
+                ADD_FAILURE() << texts[i].string() << ": " << size.width << " x " << size.height << " alone "
+                              << expected.width << " x " << expected.height;
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
 // Plain texts as word wrap measures them (single words, runs of words, whole lines; in many
 // fonts, scripts and with control characters and broken UTF-8), measured with the one-line
 // shortcut, ahead on several threads or one by one afterwards, have the sizes of laying each out
