@@ -34,9 +34,21 @@ void MarkdownSpanParser::initMarkdownSupport()
 AttributedString MarkdownSpanParser::markdownToAttributedString(const std::string& text, const Font& baseFont,
                                                                 unsigned baseEffects)
 {
+    // Most topics hold no marker at all: they are shown as they stand, without a parse of them.
+    if (!mayHoldSpans(text)) return withoutSpans(text, baseFont, baseEffects);
     MarkdownSpanParser parser(text, baseFont, baseEffects);
     parser.parseAndConvert();
     return std::move(parser._attributedString);
+}
+
+bool MarkdownSpanParser::mayHoldSpans(std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '*' || c == '_' || c == '~') return true;
+        if ((c == '^' || c == ',') && i + 1 < text.size() && text[i + 1] == c) return true;
+    }
+    return false;
 }
 
 std::string MarkdownSpanParser::markdownFilteredString(const std::string& text)
@@ -203,12 +215,19 @@ void MarkdownSpanParser::insertAttributes()
 
 void MarkdownSpanParser::convertWithoutSpans()
 {
-    _attributedString = AttributedString(_text);
-    const TextRange whole{0, _attributedString.length()};
-    if (whole.length == 0) return;
-    if (_baseFont) _attributedString.setFont(whole, *_baseFont);
-    if (_baseEffects & MarkdownUnderlineEffect) _attributedString.setUnderline(whole, 1);
-    if (_baseEffects & MarkdownStrikethroughEffect) _attributedString.setStrikethrough(whole, 1);
+    _attributedString = withoutSpans(_text, _baseFont, _baseEffects);
+}
+
+AttributedString MarkdownSpanParser::withoutSpans(const std::string& text, const std::optional<Font>& baseFont,
+                                                  unsigned baseEffects)
+{
+    AttributedString attributed(text);
+    const TextRange whole{0, attributed.length()};
+    if (whole.length == 0) return attributed;
+    if (baseFont) attributed.setFont(whole, *baseFont);
+    if (baseEffects & MarkdownUnderlineEffect) attributed.setUnderline(whole, 1);
+    if (baseEffects & MarkdownStrikethroughEffect) attributed.setStrikethrough(whole, 1);
+    return attributed;
 }
 
 void MarkdownSpanParser::parseAndConvert()

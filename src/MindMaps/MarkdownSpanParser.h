@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Span types of the markup, by marker: "*" bold, "_" italic, "~" underline, "~~" strikethrough,
@@ -97,6 +98,11 @@ public:
                                                        unsigned baseEffects);
     // The text without markers; the raw text itself when there is nothing to remove.
     static std::string markdownFilteredString(const std::string& text);
+    // Whether the text has a character that may open or close a span ("*", "_", "~", "^^", ",,").
+    static bool mayHoldSpans(std::string_view text);
+    // The text whole in the base font and effects, as a text without spans is shown.
+    static AttributedString withoutSpans(const std::string& text, const std::optional<Font>& baseFont,
+                                         unsigned baseEffects);
 
     // The steps, in the order in which they run.
     void parseText();

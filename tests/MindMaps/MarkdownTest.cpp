@@ -140,6 +140,35 @@ TEST_F(MarkdownTest, OneTildeUnderlinesTwoStrikeThrough)
     EXPECT_EQ(struck.attributesAt(2).underline, 0);
 }
 
+// A text is shown in the base font and effects unless a marker of a span is in it: a single caret
+// or comma is text, and every kind of marker still opens its span.
+TEST_F(MarkdownTest, OnlyTextsWithMarkersGetSpans)
+{
+    TextAttributes underlined = fontOnly(baseFont);
+    underlined.underline = 1;
+    underlined.strikethrough = 1;
+    const unsigned effects = MarkdownUnderlineEffect | MarkdownStrikethroughEffect;
+    const struct {
+        const char* text;
+        bool spans;
+    } cases[] = {
+        {"plain words, with a comma", false},
+        {"x^2 and a,b", false},
+        {"caf\xC3\xA9", false},
+        {"a _b_ c", true},
+        {"a *b* c", true},
+        {"a ~b~ c", true},
+        {"a^^b^^", true},
+        {"a,,b,,", true},
+    };
+    for (const auto& c : cases) {
+        const AttributedString result = convert(c.text, effects);
+        const std::vector<AttributedString::Run> whole{run(0, result.length(), underlined)};
+        EXPECT_EQ(result.runs() != whole, c.spans) << c.text;
+        EXPECT_EQ(result.string() == c.text, !c.spans) << c.text;
+    }
+}
+
 TEST_F(MarkdownTest, InvalidUtf8DoesNotCrash)
 {
     const std::vector<std::string> inputs = {
