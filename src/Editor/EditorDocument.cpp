@@ -174,10 +174,14 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
         if (_expectedDocument && !path.empty() && _expectedDocument->first == path)
             data = std::move(_expectedDocument->second);
         _expectedDocument.reset();
+        const bool loaded = !_loadedGuid.empty() && _loadedGuid == _storage->guid() &&
+            _mindMap->documentInformation().guid() == _loadedGuid && !_mindMap->isEmpty();
+        _loadedGuid.clear();
         // A cloud storage unpacks its document from its local copy: when that copy did not read,
         // the reader's reason is the one the user can act on, not the document it left missing.
         Error unpacking = _storage->openError();
         if (!unpacking.isEmpty()) result = setError(error, std::move(unpacking));
+        else if (loaded) result = true;
         else if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
         else if (!data && !(data = readFileData(path, error))) result = false;
         else result = readFromData(*data, NativeTypeName, error);
@@ -194,6 +198,19 @@ void EditorDocument::expectDocument(std::string path, MindMapData data)
 {
     if (data.empty()) _expectedDocument.reset();
     else _expectedDocument.emplace(std::move(path), std::move(data));
+}
+
+MindMap* EditorDocument::mindMapForImport()
+{
+    if (_storage) return nullptr;
+    if (_window) _window->mindMapWillChange();
+    cancelStartEditing();
+    return _mindMap.get();
+}
+
+void EditorDocument::expectLoadedMindMap(std::string guid)
+{
+    _loadedGuid = std::move(guid);
 }
 
 bool EditorDocument::readFromData(const MindMapData& data, const std::string& typeName, Error* error)

@@ -80,6 +80,11 @@ public:
     // The next load of the file at path reads these bytes, just written there, instead of the
     // file; a load of any other file, or empty bytes, forget them.
     void expectDocument(std::string path, MindMapData data);
+    // The map for an import to read into while no storage is attached; nullptr with one.
+    MindMap* mindMapForImport();
+    // The next load of the storage of the GUID finds its document in the map already (an import
+    // read it there) and reads nothing; a load of any other storage, or an empty GUID, forget it.
+    void expectLoadedMindMap(std::string guid);
     bool readFromData(const MindMapData& data, const std::string& typeName, Error* error = nullptr);
 
     // Writes the map to its storage when it is edited; true at once without storage.
@@ -157,6 +162,7 @@ private:
     EditorDocumentWindow* _window = nullptr;
     std::string _fileUrl;
     std::optional<std::pair<std::string, MindMapData>> _expectedDocument;
+    std::string _loadedGuid;
     ObservationToken _titleObservation;
     ObservationToken _autoSaveObservation;
 };

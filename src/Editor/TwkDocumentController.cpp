@@ -558,9 +558,17 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
     // Whatever the file holds, the importer decides (a text too large by its size, before it is
     // read), and asks before a map of the store is overwritten; an answer of cancel leaves the
     // error empty.
-    MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, error);
+    // With no map open, a map the import builds is built in the document's own: it opens without
+    // the file just written being read back.
+    MindMapStore::ImportTarget target;
+    if (_singletonDocument) target.mindMap = _singletonDocument->mindMapForImport();
+    MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, error, &target);
     if (!item) return false;
-    return openLocalMindMapOnGuid(item->guid());
+    if (!target.filled) return openLocalMindMapOnGuid(item->guid());
+    _singletonDocument->expectLoadedMindMap(item->guid());
+    const bool opened = openLocalMindMapOnGuid(item->guid());
+    _singletonDocument->expectLoadedMindMap({});
+    return opened;
 }
 
 bool TwkDocumentController::commitEditorForQuit()

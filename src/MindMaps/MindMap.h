@@ -466,7 +466,8 @@ public:
     void assertIdentity(const std::string& guid);
 
     // Reads the data through the reader of the format code. On failure the map is left empty and
-    // disabled; an unknown or unregistered code fails without an error.
+    // disabled; an unknown or unregistered code fails without an error. A reader that throws
+    // leaves it so too, and the exception goes on to the caller.
     bool readFromData(const MindMapData& data, const std::string& guid, int32_t fileFormat, Error* error = nullptr);
     // The same road, filling the map through an importer.
     bool importWithImporter(const std::function<bool()>& importMindMap, const std::string& guid);
@@ -807,6 +808,8 @@ private:
     void clearSearchMatchFlags();
 
     bool readWith(const std::function<bool(Error*)>& read, const std::string& guid, Error* error);
+    // A read that threw (ran out of memory) leaves the map empty and disabled, its update closed.
+    void abandonLoading();
     void destroyAllNodes();
     // Takes the new node into the map and its ownership.
     MindMapNode* adoptNode(std::unique_ptr<MindMapNode> node);

@@ -171,15 +171,38 @@ bool MindMap::readWith(const std::function<bool(Error*)>& read, const std::strin
     if (_undoManager) _undoManager->removeAllActions();
     changeIdentity(guid);
     beginLoading();
-    const bool success = read(error);
-    if (guid.empty()) changeIdentity(_documentInformation.loadedGuid());
-    loadingCompleted();
+    bool success = false;
+    try {
+        success = read(error);
+        if (guid.empty()) changeIdentity(_documentInformation.loadedGuid());
+        loadingCompleted();
+    } catch (...) {
+        // The map may stay with its owner (a document going on without it).
+        abandonLoading();
+        throw;
+    }
     if (success) {
         _enabled = true;
         return true;
     }
     clearAndDisableDiagram();
     return false;
+}
+
+void MindMap::abandonLoading()
+{
+    if (_loadingState != MindMapLoading) {
+        clearAndDisableDiagram();
+        return;
+    }
+    changeIdentity(std::string());
+    internalClearDiagram();
+    _enabled = false;
+    _loadingState = MindMapIdle;
+    _lockedChanges |= MindMapChangeSelection | MindMapChangeTitle;
+    if (_undoManager) _undoManager->enableUndoRegistration();
+    endUpdate();
+    doMindMapLoaded(MindMapLoadedCleared);
 }
 
 bool MindMap::readFromData(const MindMapData& data, const std::string& guid, int32_t fileFormat, Error* error)

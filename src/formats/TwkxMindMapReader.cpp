@@ -642,6 +642,17 @@ void TwkxMindMapReader::readCrossLinks(pugi::xml_node parent)
 
 // ---- Helpers ----
 
+Point TwkxMindMapReader::topicLocationAsWritten(Point location)
+{
+    const auto asRead = [](double value) {
+        char written[FloatAttributeTextCapacity];
+        const char* end = formatFloatAttributeChars(value, written);
+        const double read = parseDouble(std::string_view(written, static_cast<size_t>(end - written)), 0);
+        return clampCoordinate(std::abs(read) <= MaxTopicCoordinate ? read : 0);
+    };
+    return Point{asRead(location.x), asRead(location.y)};
+}
+
 Point TwkxMindMapReader::scaledPoint(double x, double y) const
 {
     return Point{clampCoordinate(x * _documentScaleFactor), clampCoordinate(y * _documentScaleFactor)};

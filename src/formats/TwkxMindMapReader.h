@@ -50,6 +50,10 @@ public:
     // The levels the "topics" of the element (a "mindmap" or a clipboard "selection") make once
     // linked as readNodes links them; measured from the ids alone, before any topic is made.
     static size_t topicLevels(pugi::xml_node parent);
+    // Where reading puts a topic that a document of this version was written with at the
+    // location: each coordinate as the writer writes it, to two decimals, and within the reader's
+    // bounds.
+    static Point topicLocationAsWritten(Point location);
     // Parses with the options every native document is read with: entity references other than
     // the five predefined ones and character references stay text, and a document type
     // declaration (internal subset included) is skipped unread.

@@ -136,7 +136,8 @@ int askImportResolution()
 } // namespace
 
 MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data, const std::string& fileName,
-                                                        MindMapStoreFolder* folder, Error* error)
+                                                        MindMapStoreFolder* folder, Error* error,
+                                                        MindMapStore::ImportTarget* target)
 {
     if (data.empty()) {
         importFailed(error, "map_import_unknown_format_reason");
@@ -145,7 +146,7 @@ MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data,
     // Reading a file builds a whole map in memory: running out of it refuses the import and
     // leaves the store as it was.
     try {
-        return importConvertedData(data, fileName, folder, error);
+        return importConvertedData(data, fileName, folder, error, target);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
@@ -154,7 +155,7 @@ MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data,
 }
 
 MindMapInfoItem* MindMapImporter::importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
-                                                        Error* error)
+                                                        Error* error, MindMapStore::ImportTarget* target)
 {
     // A text too large to import is refused by its size, before it is read.
     std::error_code ec;
@@ -169,11 +170,12 @@ MindMapInfoItem* MindMapImporter::importMindMapFromFile(const std::string& path,
         importFailed(error, "map_import_out_of_memory_reason");
     }
     if (!data) return nullptr;
-    return importMindMapFromData(*data, path, folder, error);
+    return importMindMapFromData(*data, path, folder, error, target);
 }
 
 MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, const std::string& fileName,
-                                                      MindMapStoreFolder* folder, Error* error)
+                                                      MindMapStoreFolder* folder, Error* error,
+                                                      MindMapStore::ImportTarget* target)
 {
     std::optional<ImportDocument> document = importDocument(data, fileName, error);
     if (!document) return nullptr;
@@ -195,7 +197,7 @@ MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, c
         }
     }
     MindMapStore::UpdateBracket bracket(store);
-    MindMapInfoItem* item = document->guid.empty() ? store->importMindMap(document->data, error)
+    MindMapInfoItem* item = document->guid.empty() ? store->importMindMap(document->data, error, nullptr, target)
                                                    : store->importMindMap(document->data, document->guid, error);
     if (item && folder) item->setParent(folder);
     return item;

@@ -2,6 +2,7 @@
 
 #include "MindMaps/MindMapFormats.h"
 #include "platform/Error.h"
+#include "store/MindMapStore.h"
 
 #include <string>
 
@@ -28,14 +29,17 @@ public:
     // overwritten map stays where it is. A refusal fills the error with the reader's reason (a
     // cancelled overwrite question fills none). Text beyond the text import's limits is refused
     // with the limit in the reason; running out of memory is a refusal like any other.
+    // A target's map takes a FreeMind or OPML document as MindMapStore::importMindMap() says.
     static MindMapInfoItem* importMindMapFromData(const MindMapData& data, const std::string& fileName,
-                                                  MindMapStoreFolder* folder, Error* error = nullptr);
+                                                  MindMapStoreFolder* folder, Error* error = nullptr,
+                                                  MindMapStore::ImportTarget* target = nullptr);
     // The same for a file, which is read only when it can be imported at all: a text file larger
     // than the text import takes is refused by its size.
     static MindMapInfoItem* importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
-                                                  Error* error = nullptr);
+                                                  Error* error = nullptr, MindMapStore::ImportTarget* target = nullptr);
 
 private:
     static MindMapInfoItem* importConvertedData(const MindMapData& data, const std::string& fileName,
-                                                MindMapStoreFolder* folder, Error* error);
+                                                MindMapStoreFolder* folder, Error* error,
+                                                MindMapStore::ImportTarget* target);
 };

@@ -4,6 +4,8 @@
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/DiagramLink.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
+#include "MindMaps/ParentRelation.h"
 #include "MindMaps/TopicDepthLimit.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/GuidCreation.h"
@@ -14,6 +16,7 @@
 #include "formats/PlainTextImporter.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxDataExtractor.h"
+#include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
@@ -508,14 +511,29 @@ std::optional<WrittenDocument> writeDocumentToFile(MindMap& mindMap, const std::
     return written;
 }
 
+// The map as reading back the file written from it makes it: each topic where the file puts it,
+// with a line to its parent never routed (the file keeps no route), and the map laid out again
+// from there, as a map just read is.
+void settleAsWritten(MindMap& mindMap)
+{
+    for (MindMapNode* node : mindMap.nodes()) {
+        node->setLocation(TwkxMindMapReader::topicLocationAsWritten(node->location()));
+        node->parentRelation()->relationPath() = RelationPath();
+    }
+    mindMap.setNeedsLayout(true);
+    mindMap.validateElementStates();
+}
+
 } // namespace
 
 MindMapInfoItem* MindMapStore::importForeignMindMap(const MindMapData& data, int32_t format,
-                                                    const std::string& fileName, Error* error)
+                                                    const std::string& fileName, Error* error, ImportTarget* target)
 {
+    // Only these readers make nothing but topics laid out, whose places alone the file rounds.
+    const bool settles = format == int32_t(MindMapReadFormat::FreeMind) || format == int32_t(MindMapReadFormat::Opml);
     return importReadMindMap(
         [&](MindMap& mindMap, const std::string& guid) { return readForImport(mindMap, data, guid, format, error); },
-        fileName, error);
+        fileName, error, settles ? target : nullptr);
 }
 
 MindMapInfoItem* MindMapStore::importTextMindMap(MindMapData&& data, const std::string& fileName, Error* error)
@@ -533,7 +551,23 @@ MindMapInfoItem* MindMapStore::importTextMindMap(MindMapData&& data, const std::
 }
 
 MindMapInfoItem* MindMapStore::importReadMindMap(const std::function<bool(MindMap&, const std::string& guid)>& read,
-                                                 const std::string& fileName, Error* error)
+                                                 const std::string& fileName, Error* error, ImportTarget* target)
+{
+    MindMap* targetMap = target ? target->mindMap : nullptr;
+    if (targetMap) targetMap->setImageStore(CustomImageStore::localImageStore());
+    MindMapInfoItem* item = importReadMindMapInto(read, fileName, error, targetMap);
+    if (!targetMap) return item;
+    if (!item) {
+        targetMap->clearAndDisableDiagram();
+        return nullptr;
+    }
+    settleAsWritten(*targetMap);
+    target->filled = true;
+    return item;
+}
+
+MindMapInfoItem* MindMapStore::importReadMindMapInto(const std::function<bool(MindMap&, const std::string& guid)>& read,
+                                                     const std::string& fileName, Error* error, MindMap* into)
 {
     SiblingTempFile file(_documentsDirectory + "/" + fileName);
     if (!file.isValid()) {
@@ -541,7 +575,9 @@ MindMapInfoItem* MindMapStore::importReadMindMap(const std::function<bool(MindMa
         return nullptr;
     }
     std::optional<WrittenDocument> written = withinMemory(error, [&]() -> std::optional<WrittenDocument> {
-        MindMap mindMap(CustomImageStore::localImageStore());
+        std::unique_ptr<MindMap> own;
+        if (!into) own = std::make_unique<MindMap>(CustomImageStore::localImageStore());
+        MindMap& mindMap = into ? *into : *own;
         if (!read(mindMap, fs::path(fileName).stem().string())) return std::nullopt;
         return writeDocumentToFile(mindMap, file.path(), file.target(), error);
     });
@@ -626,9 +662,10 @@ constexpr auto Checked = MindMapInfoItem::DocumentReading::MetadataOnly;
 
 } // namespace
 
-MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error, std::vector<std::string>* skipped)
+MindMapInfoItem* MindMapStore::importMindMap(const MindMapData& data, Error* error, std::vector<std::string>* skipped,
+                                             ImportTarget* target)
 {
-    return importMindMapData(data, 0, error, skipped);
+    return importMindMapData(data, 0, error, skipped, target);
 }
 
 MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error* error,
@@ -652,7 +689,7 @@ MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error*
 }
 
 MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,
-                                                 std::vector<std::string>* skipped)
+                                                 std::vector<std::string>* skipped, ImportTarget* target)
 {
     if (data.empty()) {
         importFailed(error, "map_import_unknown_format_reason");
@@ -665,7 +702,7 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
     if (!hasPKZIPSignature(data)) {
         const int32_t detected = MindMap::detectMindMapFormat(data);
         const int32_t format = detected != 0 ? detected : undetectedFormat;
-        if (isForeignFormat(format)) return importForeignMindMap(data, format, fileName, error);
+        if (isForeignFormat(format)) return importForeignMindMap(data, format, fileName, error, target);
     }
     std::optional<MindMapData> native = withinMemory(error, [&]() -> std::optional<MindMapData> {
         const std::string guid = fs::path(fileName).stem().string();

@@ -117,11 +117,20 @@ public:
     MindMapInfoItem* addMindMapInFolder(MindMapStoreFolder* folder, Error* error = nullptr);
     // A caller that takes the error says it; without one the failure is presented here.
     MindMapInfoItem* duplicateMindMap(MindMapInfoItem* mindMap, Error* error = nullptr);
+    // A map of the caller's that an import of a FreeMind or OPML document reads into instead of a
+    // map of its own: once the import is done (filled), the map is as reading the new item's file
+    // makes it, and the caller need not read that file. Any other document leaves the map alone;
+    // a refused import leaves it empty and disabled.
+    struct ImportTarget {
+        MindMap* mindMap = nullptr;
+        bool filled = false;
+    };
+
     // Native XML, a native container, the older format, OPML or FreeMind, as a new map in the
     // root; nullptr (and no map left behind), with the reader's error, when the data reads as
     // none of them. The image entries of a container that were not kept are listed in *skipped.
     MindMapInfoItem* importMindMap(const MindMapData& data, Error* error = nullptr,
-                                   std::vector<std::string>* skipped = nullptr);
+                                   std::vector<std::string>* skipped = nullptr, ImportTarget* target = nullptr);
     // The same under a GUID from outside, replacing the map of that GUID; a GUID that cannot name
     // a file gets a fresh one instead.
     MindMapInfoItem* importMindMap(const MindMapData& data, const std::string& guid, Error* error = nullptr,
@@ -256,17 +265,22 @@ private:
     std::optional<MindMapData> assureTarnwickXDataFormat(const MindMapData& data, const std::string& guid,
                                                          Error* error = nullptr, int32_t undetectedFormat = 0);
     MindMapInfoItem* importMindMapData(const MindMapData& data, int32_t undetectedFormat, Error* error,
-                                       std::vector<std::string>* skipped);
+                                       std::vector<std::string>* skipped, ImportTarget* target = nullptr);
     // A map in a foreign format read and written as a native document straight into the new item's
     // file named fileName: a large map's document is never held whole beside the map. Nothing, with
     // the store as it was, when it does not read.
     MindMapInfoItem* importForeignMindMap(const MindMapData& data, int32_t format, const std::string& fileName,
-                                          Error* error);
+                                          Error* error, ImportTarget* target = nullptr);
     // The same for the bytes of a text file, let go of as soon as they are decoded.
     MindMapInfoItem* importTextMindMap(MindMapData&& data, const std::string& fileName, Error* error);
-    // The map that read fills (with the GUID given) written into the new item's file.
+    // The map that read fills (with the GUID given) written into the new item's file: the
+    // target's map when there is one, else one of the import's own.
     MindMapInfoItem* importReadMindMap(const std::function<bool(MindMap&, const std::string& guid)>& read,
-                                       const std::string& fileName, Error* error);
+                                       const std::string& fileName, Error* error, ImportTarget* target = nullptr);
+    // The same into the map given (nullptr: one of its own), which a refused import leaves as the
+    // read left it.
+    MindMapInfoItem* importReadMindMapInto(const std::function<bool(MindMap&, const std::string& guid)>& read,
+                                           const std::string& fileName, Error* error, MindMap* into);
     // Copies a native container's images into the local image store; the entries not kept are
     // appended to *skipped.
     void importCustomImages(const MindMapData& archiveData, std::vector<std::string>* skipped);

@@ -2,11 +2,16 @@
 
 #include "Editor/ShellCommandPrompts.h"
 #include "Editor/TwkDocumentController.h"
+#include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMap.h"
+#include "MindMaps/MindMapNode.h"
 #include "formats/MindMapConverter.h"
 #include "formats/PdfTestSupport.h"
+#include "layout/LayoutInstallation.h"
 #include "platform/Localizer.h"
 #include "platform/PropertyList.h"
+#include "render/BitmapRowWriters.h"
+#include "render/MindMapRenderingView.h"
 #include "store/MindMapImporter.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStorage.h"
@@ -16,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <new>
 
 using namespace storetest;
 namespace fs = std::filesystem;
@@ -233,6 +240,114 @@ TEST_F(DocumentImportTest, PdfBookmarksNewAndDuplicateEachOpenTheMapTheyMake)
     controller->performAction("duplicateDocument:", nullptr);
     EXPECT_EQ(store->count(), maps + 3);
     EXPECT_NE(openId(), made);
+}
+
+// The map as the user sees it: its native text under any GUID, and its picture.
+std::pair<std::string, std::vector<uint8_t>> shownMap(MindMap& map)
+{
+    const MindMapData data = map.dataOfType(int32_t(MindMapReadFormat::Native));
+    std::string text(data.begin(), data.end());
+    const std::string guid = map.documentInformation().guid();
+    for (size_t at; !guid.empty() && (at = text.find(guid)) != std::string::npos;) text.replace(at, guid.size(), "G");
+    return {text, MindMapRenderingView::bitmapDataWithMindMap(map, BitmapFileTypePNG, 1, false)};
+}
+
+// With no map open, the import builds its map in the document's own instead of reading back the
+// file it wrote: laid out and wrapped, the map is the one a second import reads back from its
+// file while a map is open, to the pixel.
+TEST_F(DocumentImportTest, AMapImportedWithNoMapOpenIsTheMapItsFileReadsAs)
+{
+    // Laid out and wrapped as the running program does.
+    struct LaidOut {
+        LaidOut() { installLayout(); }
+        ~LaidOut() { MapLayouter::install(nullptr); }
+    } laidOut;
+    // Four levels of four topics under the root, of texts long and short.
+    std::string deep = "<map version=\"1.0.1\"><node TEXT=\"Many\">";
+    int made = 0;
+    const std::function<void(int)> branch = [&](int level) {
+        for (int i = 0; i < 4 && level < 4; ++i, ++made) {
+            deep += "<node TEXT=\"topic " + std::to_string(made) + std::string(size_t(made % 9), 'w') +
+                " with words to wrap " + std::to_string(made * made) + "\">";
+            branch(level + 1);
+            deep += "</node>";
+        }
+    };
+    branch(0);
+    deep += "</node></map>";
+    const std::pair<const char*, std::string> files[] = {
+        {"deep.mm", deep},
+        {"scripts.mm",
+         "<map><node TEXT=\"Scripts\"><node TEXT=\"\xE4\xB8\xAD\xE6\x96\x87 \xE6\xA0\x87\xE9\xA2\x98\"/>"
+         "<node TEXT=\"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D\"/><node TEXT=\"\"/>"
+         "<node><richcontent TYPE=\"NODE\"><html><body><p>Rich <b>bold</b></p><p>a second paragraph "
+         "long enough to wrap</p></body></html></richcontent><richcontent TYPE=\"NOTE\"><html><body>"
+         "<p>note</p></body></html></richcontent></node><node TEXT=\"*bold* and _italic_\"/></node></map>"},
+        {"feeds.opml",
+         "<opml version=\"2.0\"><body><outline text=\"From OPML with a title that wraps somewhere\">"
+         "<outline text=\"a\" _note=\"n\"/><outline text=\"b c d e f g h i j k l m n o p q\"/></outline>"
+         "<outline text=\"Second theme\"/></body></opml>"},
+    };
+    for (const auto& [name, contents] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = outsideFile(name, contents);
+        controller->closeDocument();
+        ASSERT_TRUE(controller->openDocumentWithContentsOfFile(path));
+        const auto built = shownMap(*controller->singletonDocument()->mindMap());
+        EXPECT_FALSE(controller->isEditorModified());
+        ASSERT_TRUE(controller->openDocumentWithContentsOfFile(path));
+        const auto readBack = shownMap(*controller->singletonDocument()->mindMap());
+        EXPECT_EQ(built.first, readBack.first);
+        EXPECT_TRUE(built.second == readBack.second);
+    }
+}
+
+// An import into the document's map that fails, by the document or by running out of memory
+// halfway, leaves no map open and the store as it was; the next import opens as ever.
+TEST_F(DocumentImportTest, AnImportThatFailsWithNoMapOpenLeavesNoneAndTheNextOneOpens)
+{
+    const size_t maps = store->count();
+    struct Case {
+        const char* name;
+        std::string contents;
+        MindMapReader reader;
+        std::string reason;
+    };
+    const MindMapReader runsOutOfMemory = [](MindMap& map, const MindMapData&, Error*) -> bool {
+        map.addNodeLoadingAtLocation({0, 0})->setText("made before memory ran out");
+        throw std::bad_alloc();
+    };
+    const Case cases[] = {
+        {"cut.mm", "<map><node TEXT=\"cut", nullptr, ""},
+        {"large.mm", "<map><node TEXT=\"large\"/></map>", runsOutOfMemory,
+         localized("map_import_out_of_memory_reason")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        controller->closeDocument();
+        if (c.reader) MindMapFormats::registerReader(MindMapReadFormat::FreeMind, c.reader);
+        Error error;
+        EXPECT_FALSE(controller->openDocumentWithContentsOfFile(outsideFile(c.name, c.contents), &error));
+        registerForeignFormats();
+        EXPECT_FALSE(error.isEmpty());
+        if (!c.reason.empty()) {
+            EXPECT_EQ(error.failureReason, c.reason);
+        }
+        EXPECT_EQ(store->count(), maps);
+        EXPECT_EQ(openId(), "");
+        MindMap* map = controller->singletonDocument()->mindMap();
+        EXPECT_TRUE(map->isEmpty());
+        EXPECT_FALSE(map->enabled());
+        EXPECT_FALSE(map->isLoading());
+
+        ASSERT_TRUE(
+            controller->openDocumentWithContentsOfFile(outsideFile("next.mm", "<map><node TEXT=\"Next\"/></map>")));
+        EXPECT_EQ(openTitle(), "Next");
+        EXPECT_EQ(map->nodes().size(), 1u);
+        EXPECT_TRUE(map->enabled());
+        EXPECT_FALSE(map->isLoading());
+        store->deleteMindMap(store->mindMapByGuid(openId()));
+    }
 }
 
 TEST_F(DocumentImportTest, StoreActionsAreDisabledOnceQuittingBegan)
