@@ -39,6 +39,10 @@ protected:
         // Without a window manager the window has the keyboard only where the pointer is, unless
         // it asks for it; the bar must be seen to leave the keyboard with the canvas.
         window->present();
+        // Without a window manager a focus asked for before the window is viewable is refused, and
+        // the window becomes active only if the pointer, where an earlier test left it, is over it.
+        MainLoop::runUntil([this] { return window->get_window() && window->get_window()->is_viewable(); }, 5);
+        gdk_window_focus(window->get_window()->gobj(), GDK_CURRENT_TIME);
         MainLoop::runUntil([this] { return window->is_active(); }, 5);
         canvas->grab_focus();
         MainLoop::runFor(0.2);
