@@ -4,6 +4,7 @@
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/FlagScope.h"
 #include "editor-view/MindMapEditor.h"
 #include "editor-view/gtk/DatePickerContent.h"
 #include "explorers/ProgressIconView.h"
@@ -255,23 +256,6 @@ void OutlineTreeView::insertRows(size_t first, size_t count)
                                           guint(row.level), FlagsColumn, guint(row.flags), -1);
     }
 }
-
-namespace {
-
-// Holds a flag up for a scope and lets it down however the scope ends.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : _flag(flag), _was(std::exchange(flag, true)) {}
-    ~FlagScope() { _flag = _was; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& _flag;
-    bool _was;
-};
-
-} // namespace
 
 void OutlineTreeView::reloadData()
 {

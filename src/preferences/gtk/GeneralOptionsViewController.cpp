@@ -1,6 +1,7 @@
 #include "preferences/gtk/GeneralOptionsViewController.h"
 
 #include "MindMaps/LayoutModes.h"
+#include "Utils/FlagScope.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 
@@ -20,20 +21,6 @@ Gtk::Label* rowLabel(const char* key)
     label->set_valign(Gtk::ALIGN_CENTER);
     return label;
 }
-
-// Copies a guard flag for the length of a programmatic change, so the controls' signals it causes
-// do not write back.
-class Updating {
-public:
-    explicit Updating(bool& flag) : _flag(flag), _old(flag) { _flag = true; }
-    ~Updating() { _flag = _old; }
-    Updating(const Updating&) = delete;
-    Updating& operator=(const Updating&) = delete;
-
-private:
-    bool& _flag;
-    bool _old;
-};
 
 } // namespace
 
@@ -112,7 +99,7 @@ Gtk::Widget& GeneralOptionsViewController::loadView()
 
     _model.load();
     {
-        Updating updating(_updating);
+        FlagScope updating(_updating);
         _modePopup.set_active(_model.layoutMode());
     }
     updateLayoutDirectionItems();
@@ -131,7 +118,7 @@ Gtk::Widget& GeneralOptionsViewController::loadView()
 
 void GeneralOptionsViewController::updateLayoutDirectionItems()
 {
-    Updating updating(_updating);
+    FlagScope updating(_updating);
     _directionPopup.remove_all();
     for (int32_t direction : _model.directionItems())
         _directionPopup.append(std::to_string(direction), LayoutDirectionDisplayName(direction));
@@ -140,7 +127,7 @@ void GeneralOptionsViewController::updateLayoutDirectionItems()
 
 void GeneralOptionsViewController::showSettings()
 {
-    Updating updating(_updating);
+    FlagScope updating(_updating);
     UserDefaults& defaults = UserDefaults::standard();
     for (auto& [setting, button] : _checkboxes)
         button->set_active(defaults.boolForKey(setting.key) != setting.inverted);
