@@ -1,4 +1,5 @@
 #include "BenchMaps.h"
+#include "ScreenSurface.h"
 
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMap.h"
@@ -48,10 +49,7 @@ std::shared_ptr<MindMap> richMap(bool laidOut)
 
 // A full-screen canvas on the map, centred on the first central theme's branch.
 struct Canvas {
-    explicit Canvas(double zoom, bool laidOut = false)
-        : image(int(CanvasSize.width), int(CanvasSize.height)),
-          cairo(cairo_create(image.surface())),
-          context(cairo.get(), GraphicsSurfaceKind::Screen)
+    explicit Canvas(double zoom, bool laidOut = false) : surface(CanvasSize)
     {
         view.setFrameSize(CanvasSize);
         const std::shared_ptr<MindMap> map = richMap(laidOut);
@@ -61,12 +59,10 @@ struct Canvas {
     }
     ~Canvas() { view.setMindMap(nullptr); }
 
-    void repaint() { view.draw(context, {0, 0, CanvasSize.width, CanvasSize.height}); }
+    void repaint() { surface.paint(view); }
 
     MindMapEditor view;
-    Image image;
-    CairoContext cairo;
-    CairoGraphicsContext context;
+    ScreenSurface surface;
 };
 
 // One frame of the canvas at the zoom (percent), on the map as built or laid out, nothing having

@@ -1,13 +1,11 @@
 #include "BenchMaps.h"
+#include "ScreenSurface.h"
 
 #include "MindMaps/LayoutModes.h"
 #include "MindMaps/RearrangeMarker.h"
 #include "editor-view/MindMapEditor.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
-#include "platform/CairoGraphicsContext.h"
-#include "platform/CairoGuard.h"
-#include "platform/Image.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,10 +51,7 @@ std::shared_ptr<MindMap> strictMap(bool star)
 // the part of the view the editor asks for.
 struct DragCanvas : MindMapEditorHost {
     // A leaf of the deepest level, or a topic of the second level with its hundred descendants.
-    explicit DragCanvas(bool leaf)
-        : image(int(CanvasSize.width), int(CanvasSize.height)),
-          cairo(cairo_create(image.surface())),
-          context(cairo.get(), GraphicsSurfaceKind::Screen)
+    explicit DragCanvas(bool leaf) : surface(CanvasSize)
     {
         installLayout();
         registerNativeFormat();
@@ -79,10 +74,10 @@ struct DragCanvas : MindMapEditorHost {
         view.setHost(nullptr);
     }
 
-    void setNeedsDisplay() override { damaged = {0, 0, CanvasSize.width, CanvasSize.height}; }
+    void setNeedsDisplay() override { damaged = surface.bounds(); }
     void setNeedsDisplayInRect(const Rect& rect) override
     {
-        damaged = intersectionRect(unionRect(damaged, rect), {0, 0, CanvasSize.width, CanvasSize.height});
+        damaged = intersectionRect(unionRect(damaged, rect), surface.bounds());
     }
 
     // One pointer step of the drag and the repaint of what the editor says it changed.
@@ -94,11 +89,7 @@ struct DragCanvas : MindMapEditorHost {
         moveTime += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         area += damaged.width() * damaged.height();
         if (damaged.isEmpty()) return;
-        cairo_save(cairo.get());
-        cairo_rectangle(cairo.get(), damaged.minX(), damaged.minY(), damaged.width(), damaged.height());
-        cairo_clip(cairo.get());
-        view.draw(context, damaged);
-        cairo_restore(cairo.get());
+        surface.paint(view, damaged);
     }
 
     std::shared_ptr<MindMap> map;
@@ -108,9 +99,7 @@ struct DragCanvas : MindMapEditorHost {
     Rect damaged;
     double moveTime = 0;
     double area = 0;
-    Image image;
-    CairoContext cairo;
-    CairoGraphicsContext context;
+    ScreenSurface surface;
 };
 
 // One drag step of a topic of a strict branch in the 10,000-topic map: the move, the search for

@@ -1,12 +1,10 @@
 #include "BenchMaps.h"
+#include "ScreenSurface.h"
 
 #include "MindMaps/MapLayouter.h"
 #include "editor-view/MindMapEditor.h"
 #include "layout/LayoutInstallation.h"
 #include "layout/StrictNodeLayouter.h"
-#include "platform/CairoGraphicsContext.h"
-#include "platform/CairoGuard.h"
-#include "platform/Image.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,10 +30,7 @@ std::shared_ptr<MindMap> laidOutMap()
 // A full-screen canvas with a topic of the first branch open for typing. The layouter is installed
 // only meanwhile, so that the other benchmarks of this binary keep measuring the stationary model.
 struct TypingCanvas {
-    TypingCanvas()
-        : image(int(CanvasSize.width), int(CanvasSize.height)),
-          cairo(cairo_create(image.surface())),
-          context(cairo.get(), GraphicsSurfaceKind::Screen)
+    TypingCanvas() : surface(CanvasSize)
     {
         installLayout();
         view.setFrameSize(CanvasSize);
@@ -45,7 +40,7 @@ struct TypingCanvas {
         view.scrollMapPointToCenter(topic->location());
         map->setSelectedElement(topic);
         map->editText();
-        repaint({0, 0, CanvasSize.width, CanvasSize.height});
+        surface.paint(view);
     }
     ~TypingCanvas()
     {
@@ -57,14 +52,7 @@ struct TypingCanvas {
     PlainInplaceTextView& textView() { return static_cast<PlainInplaceTextView&>(view.inplaceEditor()->view()); }
 
     // The canvas under the rectangle only, as the toolkit repaints what the text view uncovered.
-    void repaint(const Rect& dirty)
-    {
-        cairo_save(cairo.get());
-        cairo_rectangle(cairo.get(), dirty.minX(), dirty.minY(), dirty.width(), dirty.height());
-        cairo_clip(cairo.get());
-        view.draw(context, dirty);
-        cairo_restore(cairo.get());
-    }
+    void repaint(const Rect& dirty) { surface.paint(view, dirty); }
 
     // Back to a short text now and then, so that every key types into a text of a usual length.
     void keepShort()
@@ -76,9 +64,7 @@ struct TypingCanvas {
     std::shared_ptr<MindMap> map;
     MindMapNode* topic = nullptr;
     MindMapEditor view;
-    Image image;
-    CairoContext cairo;
-    CairoGraphicsContext context;
+    ScreenSurface surface;
 };
 
 // One key typed in place as the editor handles it: the text view's change with its typing undo,

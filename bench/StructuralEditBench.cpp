@@ -4,6 +4,7 @@
 // toolbars, the toolkit's layout) is measured in the running program by bench/edit-keys.py.
 
 #include "BenchMaps.h"
+#include "ScreenSurface.h"
 
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMap.h"
@@ -12,9 +13,6 @@
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
 #include "layout/StrictNodeLayouter.h"
-#include "platform/CairoGraphicsContext.h"
-#include "platform/CairoGuard.h"
-#include "platform/Image.h"
 #include "platform/UndoManager.h"
 #include "render/BranchBounds.h"
 #include "store/CustomImageStore.h"
@@ -31,11 +29,7 @@ constexpr Size CanvasSize{700, 600};
 // The rich map laid out, with an undo manager as a document's map has, and a topic of the first
 // branch selected: the cycle adds below it and puts it back selected.
 struct EditCanvas {
-    EditCanvas()
-        : map(std::make_shared<MindMap>(std::make_shared<CustomImageStore>())),
-          image(int(CanvasSize.width), int(CanvasSize.height)),
-          cairo(cairo_create(image.surface())),
-          context(cairo.get(), GraphicsSurfaceKind::Screen)
+    EditCanvas() : map(std::make_shared<MindMap>(std::make_shared<CustomImageStore>())), surface(CanvasSize)
     {
         registerNativeFormat();
         installLayout();
@@ -57,7 +51,7 @@ struct EditCanvas {
     }
 
     // The whole canvas, as the window paints it after a key that changed the map.
-    void paint() { view.draw(context, {0, 0, CanvasSize.width, CanvasSize.height}); }
+    void paint() { surface.paint(view); }
     PlainInplaceTextView& textView() { return static_cast<PlainInplaceTextView&>(view.inplaceEditor()->view()); }
 
     // Tab (a child, opened for typing), Return (the edit ends), Return (a sibling, opened), a
@@ -81,9 +75,7 @@ struct EditCanvas {
     std::shared_ptr<MindMap> map;
     MindMapNode* topic = nullptr;
     MindMapEditor view;
-    Image image;
-    CairoContext cairo;
-    CairoGraphicsContext context;
+    ScreenSurface surface;
 };
 
 // The cycle's time per key; each cycle leaves one more child below the topic.

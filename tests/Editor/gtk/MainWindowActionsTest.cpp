@@ -3,6 +3,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/MainWindow.h"
 #include "GtkTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
@@ -11,30 +12,13 @@
 
 namespace {
 
-// The window manager's answer, as the window gets it.
-void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
-{
-    GdkEventWindowState event{};
-    event.type = GDK_WINDOW_STATE;
-    event.changed_mask = GDK_WINDOW_STATE_FULLSCREEN;
-    event.new_window_state = fullScreen ? GDK_WINDOW_STATE_FULLSCREEN : GdkWindowState(0);
-    event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
-    gboolean handled = FALSE;
-    g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
-}
-
 class MainWindowActionsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         initGtkForTests();
         window = std::make_unique<MainWindow>(menu, router);
-        router.setResponderChain([this] {
-            MainWindowResponders links;
-            links.editor = &window->editor();
-            links.window = &window->controller();
-            return mainWindowResponderChain(links);
-        });
+        routeThroughWindow(router, window);
         map = std::make_shared<MindMap>();
         map->newMindMap("", true, std::string("Theme"));
         map->validateElementStates();

@@ -9,6 +9,7 @@
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowActions.h"
 #include "GtkTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/GregorianCalendar.h"
@@ -89,12 +90,7 @@ protected:
         // Undo steps are snapshots in the native format.
         registerNativeFormat();
         window = std::make_unique<MainWindow>(menu, router);
-        router.setResponderChain([this] {
-            MainWindowResponders links;
-            links.editor = &window->editor();
-            links.window = &window->controller();
-            return mainWindowResponderChain(links);
-        });
+        routeThroughWindow(router, window);
         map = std::make_shared<MindMap>();
         map->newMindMap("", true, std::string("Theme"));
         map->validateElementStates();

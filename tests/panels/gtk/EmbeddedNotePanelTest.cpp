@@ -5,6 +5,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/GtkTestSupport.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/MainWindowTestSupport.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
@@ -37,18 +38,6 @@ bool xdotool(const std::string& arguments)
 std::string xidOf(Gtk::Window& window)
 {
     return std::to_string(gdk_x11_window_get_xid(window.get_window()->gobj()));
-}
-
-// The window manager's answer to a full-screen request, as the window gets it.
-void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
-{
-    GdkEventWindowState event{};
-    event.type = GDK_WINDOW_STATE;
-    event.changed_mask = GDK_WINDOW_STATE_FULLSCREEN;
-    event.new_window_state = fullScreen ? GDK_WINDOW_STATE_FULLSCREEN : GdkWindowState(0);
-    event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
-    gboolean handled = FALSE;
-    g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
 }
 
 // The document controller's part: leaving the note ends the editor's modes, which commits it.

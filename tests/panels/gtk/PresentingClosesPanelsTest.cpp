@@ -7,6 +7,7 @@
 #include "Editor/gtk/ColorPanelWindow.h"
 #include "Editor/gtk/GtkTestSupport.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/MainWindowTestSupport.h"
 #include "MindMaps/MindMap.h"
 #include "panels/FontSelectorView.h"
 #include "panels/gtk/FontSelectorWidget.h"
@@ -18,18 +19,6 @@
 
 namespace {
 
-// The window manager's answer to a full-screen request, as the window gets it.
-void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
-{
-    GdkEventWindowState event{};
-    event.type = GDK_WINDOW_STATE;
-    event.changed_mask = GDK_WINDOW_STATE_FULLSCREEN;
-    event.new_window_state = fullScreen ? GDK_WINDOW_STATE_FULLSCREEN : GdkWindowState(0);
-    event.window = window.get_window() ? window.get_window()->gobj() : nullptr;
-    gboolean handled = FALSE;
-    g_signal_emit_by_name(window.gobj(), "window-state-event", &event, &handled);
-}
-
 TEST(PresentingClosesPanelsTest, TheColourAndFontPanelsCloseAsThePresentationBegins)
 {
     initGtkForTests();
@@ -37,12 +26,7 @@ TEST(PresentingClosesPanelsTest, TheColourAndFontPanelsCloseAsThePresentationBeg
     CommandRouter router;
     MainMenu menu = MainMenu::build();
     auto window = std::make_unique<MainWindow>(menu, router);
-    router.setResponderChain([&window] {
-        MainWindowResponders links;
-        links.editor = &window->editor();
-        links.window = &window->controller();
-        return mainWindowResponderChain(links);
-    });
+    routeThroughWindow(router, window);
     auto map = std::make_shared<MindMap>();
     map->newMindMap("", true, std::string("Theme"));
     window->showMindMap(map);

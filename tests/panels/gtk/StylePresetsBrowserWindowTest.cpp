@@ -3,6 +3,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowActions.h"
+#include "Editor/gtk/MainWindowTestSupport.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
@@ -97,12 +98,7 @@ TEST_F(StylePresetsBrowserWindowTest, OneClickAppliesThePresetToTheSelectedTopic
     CommandRouter router;
     MainMenu menu = MainMenu::build();
     auto window = std::make_unique<MainWindow>(menu, router);
-    router.setResponderChain([&] {
-        MainWindowResponders links;
-        links.editor = &window->editor();
-        links.window = &window->controller();
-        return mainWindowResponderChain(links);
-    });
+    routeThroughWindow(router, window);
     auto map = std::make_shared<MindMap>();
     map->newMindMap("", true, std::string("Theme"));
     map->validateElementStates();
