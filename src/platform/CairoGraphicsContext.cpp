@@ -634,7 +634,7 @@ void CairoGraphicsContext::drawText(const AttributedString& text, Point origin, 
     const size_t made = cache.layoutsMade();
     // Only a window draws the same texts again and again; pictures and pages draw each once.
     const bool keep = _kind == GraphicsSurfaceKind::Screen && _textsKept < TextLayoutCache::KeptPerJob;
-    PangoLayout* layout = cache.layoutFor(_cr, text, wrapWidth, keep);
+    PangoLayout* layout = cache.layoutFor(text, wrapWidth, keep);
     _textsKept += cache.layoutsMade() - made;
     if (_shadowGroup) {
         PangoRectangle ink, logical;

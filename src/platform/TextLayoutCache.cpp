@@ -2,7 +2,6 @@
 
 #include "platform/PangoTextMeasurer.h"
 
-#include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -35,8 +34,6 @@ TextLayoutCache::~TextLayoutCache()
     clear();
     if (_unkept) g_object_unref(_unkept);
     if (_context) g_object_unref(_context);
-    if (_surfaceOptions) cairo_font_options_destroy(_surfaceOptions);
-    if (_readOptions) cairo_font_options_destroy(_readOptions);
 }
 
 void TextLayoutCache::clear()
@@ -46,32 +43,16 @@ void TextLayoutCache::clear()
     _index.clear();
 }
 
-bool TextLayoutCache::updateContext(cairo_t* cr)
+PangoLayout* TextLayoutCache::layoutFor(const AttributedString& text, double wrapWidth, bool keep)
 {
-    cairo_matrix_t m;
-    cairo_get_matrix(cr, &m);
-    const double linear[4] = {m.xx, m.yx, m.xy, m.yy};
-    // Read into options kept for it: this runs for every text drawn.
-    if (!_surfaceOptions) _surfaceOptions = cairo_font_options_create();
-    if (!_readOptions) _readOptions = cairo_font_options_create();
-    cairo_surface_get_font_options(cairo_get_target(cr), _readOptions);
     if (!_context) {
-        _context = pango_cairo_create_context(cr);
+        // The measurer's context on the same font map, never brought to the transform a text is
+        // drawn at: glyph advances at a scaled size are rounded apart from those in map units,
+        // so a text wrapped at its measured width would break its lines otherwise at some zooms.
+        // Cairo scales the outlines.
+        _context = pango_font_map_create_context(pango_cairo_font_map_get_default());
         PangoTextMeasurer::prepareContext(_context);
-    } else if (std::equal(linear, linear + 4, _linear) && cairo_font_options_equal(_readOptions, _surfaceOptions)) {
-        return false;
-    } else {
-        // Fonts are hinted and cached for the transform they are drawn at.
-        pango_cairo_update_context(cr, _context);
     }
-    std::copy(linear, linear + 4, _linear);
-    std::swap(_surfaceOptions, _readOptions);
-    return true;
-}
-
-PangoLayout* TextLayoutCache::layoutFor(cairo_t* cr, const AttributedString& text, double wrapWidth, bool keep)
-{
-    if (updateContext(cr)) clear();
     wrapWidth = usableWrapWidth(wrapWidth);
     const size_t hash = keyHash(text.string(), wrapWidth);
     for (auto [at, end] = _index.equal_range(hash); at != end; ++at) {

@@ -6,18 +6,16 @@
 #include <list>
 #include <unordered_map>
 
-typedef struct _cairo cairo_t;
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoLayout PangoLayout;
 
 // Laid-out texts kept from one paint job to the next. The canvas repaints the same topics at
 // every frame, and laying a text out (finding its fonts, shaping it) costs more than drawing it.
 //
-// All layouts share one Pango context, set up as the text measurer's and brought up to the cairo
-// context they are drawn with: when the transform's scale or rotation or the surface's font
-// options differ from the last text's, the context is brought up to date and every kept layout is
-// dropped, as none of them may be reused then. Painting runs on one thread; each thread has a
-// cache of its own.
+// All layouts share one Pango context, set up as the text measurer's and laid out in map units
+// whatever the transform they are drawn at: a text keeps the lines it was measured with at every
+// zoom, and a layout kept serves every zoom. Painting runs on one thread; each thread has a cache
+// of its own.
 class TextLayoutCache {
 public:
     // The most layouts kept; the least recently drawn go first.
@@ -33,14 +31,13 @@ public:
     TextLayoutCache& operator=(const TextLayoutCache&) = delete;
 
     // The text laid out as the measurer lays it out, wrapped at the width (none when not
-    // positive), on the cache's context brought up to the cairo context. The layout stays the
-    // cache's: it is good until the next call.
+    // positive). The layout stays the cache's: it is good until the next call.
     //
     // A text not kept yet is kept only when `keep` is set; otherwise it is laid out on a layout of
     // its own that the next such text reuses. A paint job that draws more texts than the cache
     // holds (a picture of a whole large map) would only push out every layout kept, at a cost:
     // it keeps its first texts and no more.
-    PangoLayout* layoutFor(cairo_t* cr, const AttributedString& text, double wrapWidth, bool keep = true);
+    PangoLayout* layoutFor(const AttributedString& text, double wrapWidth, bool keep = true);
 
     size_t size() const { return _entries.size(); }
     // How many texts were laid out to be kept, since the cache began.
@@ -55,14 +52,8 @@ private:
     };
     using Entries = std::list<Entry>; // the most recently drawn first
 
-    // Brings the context up to the cairo context; false when nothing changed.
-    bool updateContext(cairo_t* cr);
-
     PangoContext* _context = nullptr;
     PangoLayout* _unkept = nullptr; // for texts not kept
-    double _linear[4] = {};         // the transform the context was last brought up to, without its offset
-    struct _cairo_font_options* _surfaceOptions = nullptr; // the target's, as last brought up to
-    struct _cairo_font_options* _readOptions = nullptr;    // the current target's
     Entries _entries;
     std::unordered_multimap<size_t, Entries::iterator> _index; // by the hash of text and width
     size_t _layoutsMade = 0;
