@@ -21,7 +21,8 @@ std::optional<Font> FontWithStyleTraits(const Font& baseFont, uint64_t fontStyle
 {
     const std::string& family = baseFont.familyName();
     if (family.empty()) return std::nullopt;
-    if (!Font::familyExists(family)) return Font(family, size);
+    // A family the machine lacks keeps its traits too: it is drawn in the fallback family, which
+    // has bold and slanted faces, and the default sheets name such families on most desktops.
     constexpr int regularWeight = 5;
     return Font(family, size, (fontStyle & 1) != 0, (fontStyle & 2) != 0, regularWeight);
 }

@@ -15,6 +15,6 @@ TextAlignment TextAlignmentForStyleAlignment(int64_t styleAlignment);
 uint64_t SwapBoldItalicBits(uint64_t bits);
 
 // The base font's family at the size, bold and italic as the font style bits say (bold 1,
-// italic 2), regular weight. When the machine has no such family, the family name at the size
-// alone; nothing when the base font names no family.
+// italic 2), regular weight, also for a family the machine lacks; nothing when the base font
+// names no family.
 std::optional<Font> FontWithStyleTraits(const Font& baseFont, uint64_t fontStyle, double size);

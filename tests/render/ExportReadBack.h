@@ -25,3 +25,5 @@ struct ReadBackPdfPage {
     std::vector<std::string> uris;
 };
 std::optional<std::vector<ReadBackPdfPage>> readPdf(const std::vector<uint8_t>& data);
+// The names of the fonts a PDF embeds or refers to ("DejaVuSans-Oblique"), subset tags left off.
+std::optional<std::vector<std::string>> readPdfFontNames(const std::vector<uint8_t>& data);

@@ -217,6 +217,19 @@ TEST_F(RenderingViewTest, PdfKeepsTopicWebLinks)
     EXPECT_EQ("https://example.org/a?q=1&r=2", (*pdf)[0].uris.back());
 }
 
+TEST_F(RenderingViewTest, PdfOfATopicMadeItalicEmbedsASlantedFace)
+{
+    MindMapNode* topic = addTopic(map, nullptr, Point{0, 0}, "Methods");
+    map.setSelectedElement(topic);
+    map.toggleFontStyleBits(2);
+    map.validateElementStates();
+    const auto fonts = readPdfFontNames(MindMapRenderingView::pdfDataWithMindMap(map, false));
+    ASSERT_TRUE(fonts && !fonts->empty());
+    std::string all;
+    for (const std::string& name : *fonts) all += name + " ";
+    EXPECT_TRUE(all.find("Oblique") != std::string::npos || all.find("Italic") != std::string::npos) << all;
+}
+
 TEST_F(RenderingViewTest, GhostscriptRendersTheEpsToItsBoundingBox)
 {
     if (std::system("gs --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ghostscript is not installed";
