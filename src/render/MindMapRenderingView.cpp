@@ -27,12 +27,6 @@ constexpr int64_t MaxBandBytes = 8 << 20;
 // Bands start on rows that are multiples of this (the shadow layer's tile side).
 constexpr int64_t BandAlignment = 32;
 
-Color backgroundColorOf(MindMap& mindMap)
-{
-    const StyleSheet* styleSheet = mindMap.styleSheet();
-    return styleSheet ? styleSheet->backgroundColor() : Color::white();
-}
-
 void fillRect(GraphicsContext& context, const Rect& rect, const Color& color)
 {
     BezierPath path;
@@ -103,7 +97,7 @@ std::vector<uint8_t> streamImage(MindMap& mindMap, double scale, bool selectionO
     const auto size = MindMapRenderingView::imagePixelSize(area, scale, error);
     if (!size) return {};
     const auto [width, height] = *size;
-    const Color background = backgroundColorOf(mindMap);
+    const Color background = MindMapRenderingView::backgroundColor(mindMap);
     const bool whole = width <= Image::MaxSide && height <= Image::MaxSide && 4 * width * height <= WholePictureBytes;
     const int64_t overlap = whole ? 0 : bandOverlap(scale);
     const int64_t partWidth = std::min<int64_t>(width, Image::MaxSide - 2 * overlap);
@@ -175,6 +169,12 @@ MindMapRenderingView::MindMapRenderingView(MindMap& mindMap, bool selectionOnly)
 
 MindMapRenderingView::~MindMapRenderingView() = default;
 
+Color MindMapRenderingView::backgroundColor(const MindMap& mindMap)
+{
+    const StyleSheet* styleSheet = mindMap.styleSheet();
+    return styleSheet ? styleSheet->backgroundColor() : Color::white();
+}
+
 Rect MindMapRenderingView::originalPageForVisualArea(const Rect& visualArea)
 {
     const Rect area = insetRect(visualArea, -ImageMargin, -ImageMargin);
@@ -183,7 +183,7 @@ Rect MindMapRenderingView::originalPageForVisualArea(const Rect& visualArea)
 
 bool MindMapRenderingView::drawRect(GraphicsContext& context, const Rect& dirtyRect) const
 {
-    fillRect(context, dirtyRect, backgroundColorOf(_mindMap));
+    fillRect(context, dirtyRect, MindMapRenderingView::backgroundColor(_mindMap));
     context.save();
     context.translate(-_originalPage.origin.x, -_originalPage.origin.y);
     context.scale(PdfScale, PdfScale);
@@ -240,7 +240,8 @@ Image MindMapRenderingView::createImageWithMindMap(MindMap& mindMap, double scal
         setError(error, MakeAppError(AppErrors::ExportImageTooLarge));
         return {};
     }
-    if (!paintImagePart(image.surface(), *selection, area, scaleFactor, 0, 0, backgroundColorOf(mindMap), error))
+    if (!paintImagePart(image.surface(), *selection, area, scaleFactor, 0, 0,
+                        MindMapRenderingView::backgroundColor(mindMap), error))
         return {};
     return image;
 }

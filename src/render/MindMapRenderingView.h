@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Color.h"
 #include "platform/Error.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
@@ -65,6 +66,8 @@ public:
     // when the context has failed.
     bool drawRect(GraphicsContext& context, const Rect& dirtyRect) const;
 
+    // What every rendering of the map lies on, as the canvas shows it.
+    static Color backgroundColor(const MindMap& mindMap);
     // The page of an area grown by the image margin, scaled to points.
     static Rect originalPageForVisualArea(const Rect& visualArea);
     // The pixel size of an image of the area (already grown by the margin) at the scale. Nothing,

@@ -5,6 +5,7 @@
 #include "platform/GraphicsContext.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
+#include "render/MindMapRenderingView.h"
 
 #include <algorithm>
 
@@ -81,6 +82,10 @@ bool TiledMindMapRenderingView::drawRect(GraphicsContext& context, int64_t pageI
     context.save();
     drawPageBounds(context, printable);
     context.clipToRect(printable);
+    // Paper is white: the light texts of a dark style show only on the style's background.
+    BezierPath background;
+    background.appendRect(printable);
+    context.fillPath(background, MindMapRenderingView::backgroundColor(*_selection->mindMap()));
     context.scale(scale, scale);
     context.translate(ox - area.minX() + printable.minX() / scale - pw * double(column) / scale,
                       oy - area.minY() + printable.minY() / scale - ph * double(row) / scale);

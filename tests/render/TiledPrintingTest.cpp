@@ -1,9 +1,13 @@
 #include "ExportReadBack.h"
 #include "MindMaps/MindMapTestSupport.h"
+#include "MindMaps/StyleManager.h"
+#include "MindMaps/StyleSheet.h"
 #include "render/TiledMindMapRenderingView.h"
 #include "support/RecordingGraphicsContext.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace maptest;
 using Kind = RecordingGraphicsContext::Kind;
@@ -90,5 +94,32 @@ TEST_F(TiledPrintingTest, PageBordersMarkThePrintableArea)
         const auto& elements = strokes[0]->path.elements();
         EXPECT_EQ(options == 2 ? 12u : 5u, elements.size());
         for (size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i], elements[i].points[0]) << options << i;
+    }
+}
+
+// White paper would swallow the light texts of a dark style: every sheet's printable area is laid
+// in the style's background before anything of the map.
+TEST_F(TiledPrintingTest, EachSheetPrintsOnTheStylesBackground)
+{
+    spanMap({3300, 1450});
+    map.setStyleSheet(StyleManager::styleManager().getStyleOnKey("system.colors-on-black-palette", true));
+    const Color background = map.styleSheet()->backgroundColor();
+    ASSERT_LT(background.red() + background.green() + background.blue(), 0.5);
+    const TiledMindMapRenderingView view(map, false, PrintModeTiledScaled, 1.0, A4, 0);
+    ASSERT_EQ(6, view.pageCount());
+    for (int64_t page = 0; page < view.pageCount(); ++page) {
+        RecordingGraphicsContext context;
+        view.drawPage(context, page);
+        const auto fills = context.entriesOfKind(Kind::Fill);
+        ASSERT_FALSE(fills.empty()) << page;
+        EXPECT_EQ(background, fills.front()->color) << page;
+        const Rect printable = context.entriesOfKind(Kind::Clip).front()->rect;
+        const Rect filled = fills.front()->path.controlPointBounds();
+        EXPECT_NEAR(0,
+                    std::abs(filled.minX() - printable.minX()) + std::abs(filled.minY() - printable.minY()) +
+                        std::abs(filled.maxX() - printable.maxX()) + std::abs(filled.maxY() - printable.maxY()),
+                    1e-9)
+            << page;
+        EXPECT_EQ(fills.front()->transform, context.entriesOfKind(Kind::Clip).front()->transform) << page;
     }
 }
