@@ -179,7 +179,7 @@ void TitleCellRenderer::render_vfunc(const Cairo::RefPtr<Cairo::Context>& cr, Gt
 
 bool ExplorerTreeView::on_button_press_event(GdkEventButton* event)
 {
-    _view.setPressPoint(static_cast<int>(event->x), static_cast<int>(event->y));
+    _view.notePress(static_cast<int>(event->x), static_cast<int>(event->y));
     // A right click opens the menu; it never starts an edit.
     if (event->type == GDK_BUTTON_PRESS && event->button == 3) return _view.showContextMenu(event);
     LocalExplorerView::HandlerScope scope(_view);
@@ -526,6 +526,10 @@ bool LocalExplorerView::selectFunction(const Glib::RefPtr<Gtk::TreeModel>&, cons
                                        bool selected)
 {
     if (_updating > 0) return true;
+    // GTK holds on to the row it is selecting while it asks, whoever started the selection (a
+    // click, the context menu, the focus landing on the cursor row): the write of the map left
+    // behind lists the store again, and those rows must outlive the question.
+    HandlerScope scope(*this);
     if (!_selectionAllowed) {
         // Leaving the open map writes it first; a map that cannot be written keeps the selection.
         // GTK asks about the row the user picks before the row it leaves; none picked deselects.
@@ -608,14 +612,16 @@ bool LocalExplorerView::showContextMenu(GdkEventButton* event)
     return true;
 }
 
-std::weak_ptr<MindMapStoreItem> LocalExplorerView::pressedItem()
+void LocalExplorerView::notePress(int x, int y)
 {
+    // Taken now: the press may open a map whose write lists the store again before a drag
+    // starts, and the point may then lie over another row.
+    _pressed.reset();
     Gtk::TreeModel::Path path;
     Gtk::TreeViewColumn* column = nullptr;
     int cellX = 0, cellY = 0;
-    if (!_tree.get_path_at_pos(_pressX, _pressY, path, column, cellX, cellY)) return {};
-    MindMapStoreItem* item = itemForPath(path);
-    return item ? item->weak_from_this() : std::weak_ptr<MindMapStoreItem>();
+    if (!_tree.get_path_at_pos(x, y, path, column, cellX, cellY)) return;
+    if (MindMapStoreItem* item = itemForPath(path)) _pressed = item->weak_from_this();
 }
 
 LocalExplorerView::DropPlace LocalExplorerView::dropPlaceAt(int x, int y)

@@ -141,8 +141,9 @@ public:
     // The (item, child index) a drop at the point means: into a folder (folder, -1), before a row
     // (parent, its index), after it (parent, its index + 1), empty space (nothing, -1).
     DropPlace dropPlaceAt(int x, int y);
-    void setPressPoint(int x, int y) { _pressX = x, _pressY = y; }
-    std::weak_ptr<MindMapStoreItem> pressedItem();
+    // Remembers the item under a press of the pointer; a drag that follows carries it.
+    void notePress(int x, int y);
+    std::weak_ptr<MindMapStoreItem> pressedItem() const { return _pressed; }
     bool showContextMenu(GdkEventButton* event);
 
     // ---- OutlineViewListener ----
@@ -222,7 +223,6 @@ private:
     sigc::connection _guardReset;
     std::unique_ptr<GtkMenuPresenter> _menuPresenter;
     std::function<void()> _selectionHandler;
-    int _pressX = 0;
-    int _pressY = 0;
+    std::weak_ptr<MindMapStoreItem> _pressed;
     std::weak_ptr<MindMapStoreItem> _dragged;
 };

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace explorertest;
 
@@ -64,6 +65,20 @@ protected:
     bool gtkSelected(MindMapStoreItem* item)
     {
         return view->treeView().get_selection()->is_selected(view->pathForItem(item));
+    }
+    // A right press on the item's row, as the pointer gives it; true when the tree took it.
+    bool rightClick(MindMapStoreItem* item)
+    {
+        const Gdk::Rectangle area = rowArea(item);
+        GdkEvent* press = gdk_event_new(GDK_BUTTON_PRESS);
+        press->button.window = GDK_WINDOW(g_object_ref(view->treeView().get_bin_window()->gobj()));
+        press->button.button = 3;
+        press->button.x = area.get_x() + 40;
+        press->button.y = area.get_y() + area.get_height() / 2.0;
+        gdk_event_set_device(press, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        const bool taken = handEvent(GTK_WIDGET(view->treeView().gobj()), press);
+        gdk_event_free(press);
+        return taken;
     }
 
     std::unique_ptr<LocalExplorerView> view;
@@ -159,6 +174,66 @@ TEST_F(LocalExplorerViewTest, OnlyTheRenameCommandStartsAnEditAndItsTextRenames)
     EXPECT_FALSE(view->isEditing());
 }
 
+// Leaving the open map writes it, and the write lists the store again while GTK is still
+// selecting the row the user picked.
+TEST_F(LocalExplorerViewTest, PickingAnotherMapAfterTheListChangedSelectsAndOpensIt)
+{
+    const auto rightClickBeta = [this] {
+        ASSERT_TRUE(rightClick(map(GuidBeta)));
+        settle();
+        for (Gtk::Window* each : Gtk::Window::list_toplevels())
+            if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(each->gobj())); child && GTK_IS_MENU(child))
+                gtk_menu_popdown(GTK_MENU(child));
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::function<void()> pick;
+    } cases[] = {
+        {"the open map renamed in place, then a right click",
+         [this] {
+             explorer->rename();
+             settle();
+             auto* entry = findIn<Gtk::Entry>(view->treeView());
+             ASSERT_TRUE(entry);
+             entry->set_text("Renamed");
+             entry->activate();
+             settle();
+             ASSERT_EQ(map(GuidAlpha)->title(), "Renamed");
+         },
+         rightClickBeta},
+        {"a new map made and opened, then a right click",
+         [this] {
+             explorer->newDocument();
+             settle();
+             ASSERT_NE(openId(), GuidAlpha);
+         },
+         rightClickBeta},
+        // With no row selected the focus selects the first one.
+        {"a new map hidden by a search, then the focus in the list",
+         [this] {
+             explorer->newDocument();
+             explorer->setSearchFilter("Beta");
+             settle();
+             ASSERT_EQ(view->treeView().get_selection()->count_selected_rows(), 0);
+         },
+         [this] { view->treeView().grab_focus(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        show();
+        controller->openLocalMindMapOnGuid(GuidAlpha);
+        outline().expandItem(work);
+        settle();
+        ASSERT_TRUE(gtkSelected(map(GuidAlpha)));
+        c.change();
+        c.pick();
+        settle();
+        EXPECT_EQ(openId(), GuidBeta);
+        EXPECT_TRUE(gtkSelected(map(GuidBeta)));
+    }
+}
+
 TEST_F(LocalExplorerViewTest, DropPositionsMapToAnItemAndAChildIndex)
 {
     show();
@@ -186,6 +261,20 @@ TEST_F(LocalExplorerViewTest, DropPositionsMapToAnItemAndAChildIndex)
     ASSERT_TRUE(explorer->adapter().acceptDrop(GuidDelta, nullptr, 1));
     EXPECT_EQ(map(GuidDelta)->indexInParent(), 1);
     EXPECT_EQ(root->childCount(), 3u);
+}
+
+TEST_F(LocalExplorerViewTest, ADragCarriesTheItemPressedEvenWhenTheListChangedSincePressing)
+{
+    show();
+    Gdk::Rectangle alpha;
+    view->treeView().get_background_area(view->pathForItem(map(GuidAlpha)), view->column(), alpha);
+    view->notePress(40, alpha.get_y() + alpha.get_height() / 2);
+    // Delta moves into Alpha's place before the pointer has moved far enough to drag.
+    explorer->adapter().writeItems({map(GuidDelta)});
+    ASSERT_TRUE(explorer->adapter().acceptDrop(GuidDelta, nullptr, 1));
+    settle();
+    ASSERT_EQ(view->pathForItem(map(GuidDelta)).to_string(), "1");
+    EXPECT_EQ(view->pressedItem().lock().get(), map(GuidAlpha));
 }
 
 TEST_F(LocalExplorerViewTest, ThumbnailsArePaintedOnlyForRowsOnScreen)
