@@ -1,7 +1,9 @@
 #include "Editor/ErrorAlert.h"
 
+#include "platform/AttributedString.h"
 #include "platform/Localizer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -10,6 +12,13 @@ namespace fs = std::filesystem;
 namespace ErrorAlert {
 
 namespace {
+
+// The name a person knows the file by: its last component, in UTF-8 even when the file system's
+// name is not.
+std::string displayName(const std::string& path)
+{
+    return makeValidUtf8(fs::path(path).filename().string());
+}
 
 void appendParagraph(std::string& text, const std::string& paragraph)
 {
@@ -63,20 +72,26 @@ Error failure(const std::string& what, const Error& cause, const std::string& sk
 
 Error importFailure(const Error& cause, const std::string& path)
 {
-    if (cause.domain != PosixErrorDomain || cause.code <= 0) return cause;
-    return failure(localizedFormat(ImportFileErrorKey, {fs::path(path).filename().string()}), cause);
+    const std::string what = localizedFormat(ImportFileErrorKey, {displayName(path)});
+    if (cause.localizedDescription == what) return cause;
+    // The importer's own "could not be imported" is what the new description says, by name.
+    return failure(what, cause, localized(ImportErrorKey));
 }
 
-Error openFailure(const Error& cause)
+Error openFailure(const Error& cause, const std::string& mapTitle)
 {
-    if (cause.domain == TarnwickErrorDomain && !cause.localizedDescription.empty()) return cause;
+    const bool ownReason = cause.domain == TarnwickErrorDomain && !cause.localizedDescription.empty();
+    if (ownReason && mapTitle.empty()) return cause;
     Error failure = cause;
     if (failure.isEmpty()) failure = MakeAppError(0);
-    failure.localizedDescription = localized(OpenErrorKey);
-    std::string reason;
-    appendParagraph(reason, cause.localizedDescription);
-    appendParagraph(reason, cause.failureReason);
-    appendParagraph(reason, localized(OpenKeptKey));
+    const std::string unnamed = localized(OpenErrorKey);
+    failure.localizedDescription = mapTitle.empty() ? unnamed : localizedFormat(NamedOpenErrorKey, {mapTitle});
+    std::string reason = plainCause(cause, unnamed);
+    // The system's words for these ("Is a directory") say nothing of the map's file.
+    if (cause.domain == PosixErrorDomain && cause.code == EISDIR) reason = localized(OpenFolderKey);
+    else if (cause.domain == PosixErrorDomain && cause.code == ELOOP) reason = localized(OpenLinkLoopKey);
+    else if (reason.empty()) reason = localized(OpenDamagedKey);
+    if (!ownReason) appendParagraph(reason, localized(OpenKeptKey));
     failure.failureReason = reason;
     return failure;
 }

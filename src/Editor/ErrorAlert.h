@@ -14,7 +14,13 @@ inline constexpr const char* NamedCommitErrorKey = "map_commit_error_named";
 inline constexpr const char* CommitKeptOpenKey = "map_commit_error_kept_open";
 inline constexpr const char* CommitKeptSavedKey = "map_commit_error_kept_saved";
 inline constexpr const char* OpenErrorKey = "map_open_error";
+inline constexpr const char* NamedOpenErrorKey = "map_open_error_named";
 inline constexpr const char* OpenKeptKey = "map_open_error_kept";
+// A map whose file gave no reason of its own: empty, cut short, or not a map at all.
+inline constexpr const char* OpenDamagedKey = "map_open_error_damaged";
+inline constexpr const char* OpenFolderKey = "map_open_error_folder";
+inline constexpr const char* OpenLinkLoopKey = "map_open_error_link_loop";
+inline constexpr const char* ImportErrorKey = "map_import_error";
 inline constexpr const char* ImportFileErrorKey = "map_import_file_error";
 
 enum class Kept { EditsStayOpen, LastSavedCopyOnly };
@@ -37,14 +43,15 @@ std::string plainCause(const Error& cause, const std::string& skip = {});
 // says it (skip left out).
 Error failure(const std::string& what, const Error& cause, const std::string& skip = {});
 
-// An import that failed: a failure of the file system names the file the user chose, never the
-// one the store was writing; any other error says itself.
+// An import that failed, named by the file the user chose ("“Plan.mm” could not be imported"),
+// never by the one the store was writing; the cause as plainCause() says it. An error that says so
+// already is returned as it is.
 Error importFailure(const Error& cause, const std::string& path);
 
-// A map that could not be opened, as the user reads it. An error of the application's own says
-// so already; one of the layers below (a file that does not read, a document that does not
-// parse) becomes its reason under "the map could not be opened", with what was kept: the file
-// stays as it is.
-Error openFailure(const Error& cause);
+// A map that could not be opened, as the user reads it: named by the title the lists show it by
+// (without a title, "the map"). An error of the application's own says why already; one of the
+// layers below (a file that does not read, a document that does not parse, or none at all)
+// becomes its reason, with what was kept: the file stays as it is.
+Error openFailure(const Error& cause, const std::string& mapTitle = {});
 
 } // namespace ErrorAlert

@@ -25,6 +25,7 @@
 #include "store/MindMapStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -128,6 +129,7 @@ TwkDocumentController::~TwkDocumentController()
 {
     _scheduler.cancel(_adsCheck);
     _scheduler.cancel(_reopenWait);
+    _scheduler.cancel(_settingsReport);
     if (_terminationProcesses)
         for (auto& process : *_terminationProcesses) process->setDelegate(nullptr);
     if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
@@ -138,8 +140,24 @@ EditorDocument* TwkDocumentController::makeSingletonDocument()
     if (!_singletonDocument) {
         _singletonDocument = std::make_unique<EditorDocument>(_scheduler);
         _history.loadNavigationHistory();
+        reportUnreadableSettings();
     }
     return _singletonDocument.get();
+}
+
+void TwkDocumentController::reportUnreadableSettings()
+{
+    std::optional<UserDefaults::UnreadableFile> file = UserDefaults::standard().takeUnreadableFile();
+    if (!file) return;
+    const std::string reason = file->movedTo.empty() ? localizedFormat(SettingsNotMovedKey, {file->path})
+                                                     : localizedFormat(SettingsMovedAsideKey, {file->movedTo});
+    const Error error = MakeAppError(0, localized(SettingsUnreadableKey), reason);
+    // Said once the window is there: every setting back at its default is otherwise a mystery.
+    _scheduler.cancel(_settingsReport);
+    _settingsReport = _scheduler.schedule(0, false, [this, error] {
+        _settingsReport = 0;
+        presentError(error);
+    });
 }
 
 MindMapStorage* TwkDocumentController::currentStorage()
@@ -184,6 +202,7 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
     MindMapStorage* current = currentStorage();
     MindMap* mindMap = _singletonDocument->mindMap();
     Error attachError;
+    std::string attachedTitle;
     bool attachFailed = false;
     if (current && current->isEqual(provider, id)) {
         const std::string* guid = std::any_cast<std::string>(&selection);
@@ -204,6 +223,9 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
         }
         if (std::shared_ptr<MindMapStorage> storage = produceStorage(provider, id)) {
             _history.removeFromHistory(HistoryPoint(storage->providerId(), storage->id()));
+            // The storage is gone once the attach failed: the failure names the map by the title
+            // it is listed under now.
+            attachedTitle = storage->title();
             attachFailed = !_singletonDocument->attachToStorage(storage, &attachError);
         }
         afterChangingMindMap();
@@ -220,7 +242,9 @@ void TwkDocumentController::openStorage(MindMapProvider* provider, const std::st
     } else if (const SelectionParcel* parcel = std::any_cast<SelectionParcel>(&selection)) {
         restoreSelectionState(*parcel);
     }
-    if (attachFailed && !attachError.isEmpty()) presentError(ErrorAlert::openFailure(attachError));
+    // The map that was open has gone by now: a failure that went unsaid would leave the user
+    // with an empty window and no reason.
+    if (attachFailed) presentError(ErrorAlert::openFailure(attachError, attachedTitle));
 }
 
 void TwkDocumentController::asyncOpenMindMap(const std::string& providerId, const std::string& mindMapId,
@@ -317,7 +341,9 @@ std::shared_ptr<MindMapStorage> TwkDocumentController::produceStorage(MindMapPro
     if (!provider || storageId.empty()) return nullptr;
     std::string path = pathWithFileURL(provider->getSourceFileURL(storageId));
     std::error_code ec;
-    if (path.empty() || !fs::exists(path, ec)) return nullptr;
+    // A link that leads nowhere, or round in a loop, is still where the map's file is: opening it
+    // fails with the reason instead of leaving the editor empty without a word.
+    if (path.empty() || !fs::exists(fs::symlink_status(path, ec))) return nullptr;
     return provider->createStorage(storageId);
 }
 
@@ -455,8 +481,7 @@ void TwkDocumentController::importDocument()
     if (paths.empty() || !commitEditorBeforeLeaving()) return;
     for (const std::string& path : paths) {
         Error error;
-        if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty())
-            presentError(ErrorAlert::importFailure(error, path));
+        if (!openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
     }
 }
 
@@ -470,7 +495,7 @@ void TwkDocumentController::importPdf()
     if (paths.size() != 1) return;
     Error error;
     if (!importDocumentWithContentsOfFile(paths.front(), &error)) {
-        if (!error.isEmpty()) presentError(ErrorAlert::importFailure(error, paths.front()));
+        if (!error.isEmpty()) presentError(error);
         return;
     }
     _host.verifySingletonDocumentVisible();
@@ -533,7 +558,9 @@ bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& pa
     if (!_singletonDocument) return false;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
-        return setError(error, Error{PosixErrorDomain, ENOENT, "The file cannot be opened.", path});
+        return setError(error,
+                        ErrorAlert::importFailure(
+                            Error{PosixErrorDomain, fs::is_directory(path, ec) ? EISDIR : ENOENT, {}, {}}, path));
     // Staying with a map that cannot be saved is the user's own answer: no error to show.
     if (!commitEditorBeforeLeaving()) return false;
     const fs::path file(path);
@@ -562,8 +589,14 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
     // the file just written being read back.
     MindMapStore::ImportTarget target;
     if (_singletonDocument) target.mindMap = _singletonDocument->mindMapForImport();
-    MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, error, &target);
-    if (!item) return false;
+    Error failure;
+    MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, &failure, &target);
+    // Several files may fail in one go: each failure names its own file, never the one the store
+    // was writing.
+    if (!item) {
+        if (!failure.isEmpty()) setError(error, ErrorAlert::importFailure(failure, path));
+        return false;
+    }
     if (!target.filled) return openLocalMindMapOnGuid(item->guid());
     _singletonDocument->expectLoadedMindMap(item->guid());
     const bool opened = openLocalMindMapOnGuid(item->guid());

@@ -83,6 +83,9 @@ public:
     // Posted when the user chose to stay with an open map whose edit could not be saved rather
     // than leave it for another: a list that selected the other map selects the open one again.
     static constexpr const char* KeptOpenMapNotification = "TwkDocumentController.KeptOpenMap";
+    static constexpr const char* SettingsUnreadableKey = "settings_unreadable_error";
+    static constexpr const char* SettingsMovedAsideKey = "settings_unreadable_moved_aside";
+    static constexpr const char* SettingsNotMovedKey = "settings_unreadable_not_moved";
     static constexpr const char* QuitWriteErrorKey = "quit_write_error";
     static constexpr const char* QuitWriteErrorHistoryKey = "quit_write_error_history";
     static constexpr const char* QuitWriteErrorSettingsKey = "quit_write_error_settings";
@@ -108,7 +111,8 @@ public:
     TwkDocumentController(const TwkDocumentController&) = delete;
     TwkDocumentController& operator=(const TwkDocumentController&) = delete;
 
-    // Makes the one editor document (once) and loads the recent list.
+    // Makes the one editor document (once) and loads the recent list; a settings file that did
+    // not read is said in the window soon after.
     EditorDocument* makeSingletonDocument();
     EditorDocument* singletonDocument() const { return _singletonDocument.get(); }
     RecentHistoryList& history() { return _history; }
@@ -209,6 +213,7 @@ public:
 
 private:
     void registerActions();
+    void reportUnreadableSettings();
     void afterChangingMindMap();
     enum class Leaving { Quit, Switch };
     bool commitEditorOrAsk(Leaving leaving);
@@ -237,5 +242,6 @@ private:
     // The reopen still waiting for its provider's answer; 0 when none waits.
     uint64_t _pendingReopen = 0;
     DocumentScheduler::Handle _reopenWait = 0;
+    DocumentScheduler::Handle _settingsReport = 0;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -188,6 +188,7 @@ std::string LocalExplorerAdapter::detailsForItem(MindMapStoreItem* item) const
     auto* map = dynamic_cast<MindMapInfoItem*>(item);
     if (!map) return {};
     if (_searching) return map->folderPath();
+    if (map->isDamaged()) return localized("map_list_damaged_map");
     std::optional<MindMapInfoItem::Date> date = map->lastModified();
     return date ? DateFormatter::shared().mediumDateShortTimeString(*date) : std::string();
 }

@@ -14,6 +14,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -76,9 +77,10 @@ struct UserDefaults::State {
     PropertyList::Dictionary user;
     NotificationCenter observers; // one notification name per key
     std::function<void(std::function<void()>)> writeLater;
-    bool unwritten = false;      // a change waits for its write
-    bool writeScheduled = false; // writeLater holds a write that has not run yet
-    unsigned generation = 0;     // a write scheduled before a reset finds another generation
+    bool unwritten = false;                   // a change waits for its write
+    bool writeScheduled = false;              // writeLater holds a write that has not run yet
+    unsigned generation = 0;                  // a write scheduled before a reset finds another generation
+    std::optional<UnreadableFile> unreadable; // not yet told
 
     void ensureLoaded()
     {
@@ -99,9 +101,10 @@ struct UserDefaults::State {
         // Starting over with an empty file would overwrite the old one at the first change; it is
         // kept aside instead, so that the settings it still holds can be recovered by hand.
         const std::string aside = moveUnreadableFileAside(path);
+        unreadable = UnreadableFile{path, aside, list ? "not a dictionary" : error.failureReason};
         if (!aside.empty()) {
             std::fprintf(stderr, "Tarnwick: the settings file was unreadable (%s); it was moved to %s\n",
-                         list ? "not a dictionary" : error.failureReason.c_str(), aside.c_str());
+                         unreadable->reason.c_str(), aside.c_str());
         } else {
             std::fprintf(stderr, "Tarnwick: the settings file %s is unreadable and could not be moved aside\n",
                          path.c_str());
@@ -163,7 +166,15 @@ void UserDefaults::resetForTesting()
     _state->writeLater = nullptr;
     _state->unwritten = false;
     _state->writeScheduled = false;
+    _state->unreadable.reset();
     ++_state->generation;
+}
+
+std::optional<UserDefaults::UnreadableFile> UserDefaults::takeUnreadableFile()
+{
+    std::lock_guard lock(_state->mutex);
+    _state->ensureLoaded();
+    return std::exchange(_state->unreadable, std::nullopt);
 }
 
 void UserDefaults::registerDefaults(const PropertyList::Dictionary& defaults)

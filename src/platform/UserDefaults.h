@@ -4,6 +4,7 @@
 #include "platform/PropertyList.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // The user's settings: registered defaults lie beneath the user's own values. The user's values
@@ -51,6 +52,16 @@ public:
     void setWriteScheduler(std::function<void(std::function<void()> write)> writeLater);
     // Writes the changes not yet written, if any; true when nothing is left unwritten.
     bool writePendingChanges(Error* error = nullptr);
+
+    // The settings file found unreadable when the settings were read, if it was: where it was put
+    // aside (empty when it could not be moved) and why it did not read. Answered once, so that the
+    // user is told once; the settings are read first when they were not yet.
+    struct UnreadableFile {
+        std::string path;
+        std::string movedTo;
+        std::string reason;
+    };
+    std::optional<UnreadableFile> takeUnreadableFile();
 
     // Called with the key after a change of the effective value of that key.
     [[nodiscard]] ObservationToken observe(const std::string& key, std::function<void(const std::string& key)> handler);

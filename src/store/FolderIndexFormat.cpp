@@ -42,7 +42,7 @@ void walkFolders(pugi::xml_node rootElement, MindMapStoreFolder* root, const Fol
             }
             stack.push_back({element.first_child(), sub ? sub : folder});
         } else if (std::strcmp(element.name(), DiagramElement) == 0 && !id.empty()) {
-            visitDiagram(folder, id);
+            visitDiagram(folder, id, UnescapeXmlText(element.attribute(NameAttribute).as_string()));
         }
     }
 }

@@ -47,8 +47,9 @@ pugi::xml_node parseRootFolder(const std::vector<uint8_t>& data, pugi::xml_docum
 // element's id and unescaped name; nullptr puts its contents into parent.
 using FolderResolver =
     std::function<MindMapStoreFolder*(MindMapStoreFolder* parent, const std::string& id, const std::string& name)>;
-// Told about each "diagram" element with a non-empty id, and the folder it lies in.
-using DiagramVisitor = std::function<void(MindMapStoreFolder* folder, const std::string& id)>;
+// Told about each "diagram" element with a non-empty id, the folder it lies in, and its unescaped
+// name.
+using DiagramVisitor = std::function<void(MindMapStoreFolder* folder, const std::string& id, const std::string& name)>;
 
 // Walks the elements below rootElement in document order, with a stack of its own so that no
 // file can exhaust the call stack; beyond MaxFolderDepth folders are not resolved.

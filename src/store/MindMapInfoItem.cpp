@@ -142,6 +142,7 @@ bool MindMapInfoItem::commitMindMap(MindMap* mindMap, Error* error)
     updateSha1(data);
     setTitle(mindMap->title());
     _containsImages = mindMap->containsImages();
+    _damaged = false;
     deleteThumbnail();
     _lastModified.reset();
     signalChange();
@@ -200,6 +201,7 @@ bool MindMapInfoItem::commitExternalData(const MindMapData& data, Error* error, 
 
 bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData, DocumentReading reading)
 {
+    _damaged = true;
     if (fileData.empty()) return false;
     const bool fromArchive = hasPKZIPSignature(fileData);
     std::optional<TwkxArchiveReader> archive;
@@ -223,6 +225,7 @@ bool MindMapInfoItem::synchronizeWithFileData(const MindMapData& fileData, Docum
         // and the file stays as it is.
         return true;
     }
+    _damaged = false;
     setTitle(extractor.title());
     _containsImages = extractor.containsImages();
     const bool sameGuid = asciiCaseInsensitiveEqual(extractor.loadedGuid(), guid());

@@ -40,6 +40,10 @@ public:
     void updateSha1(const std::vector<uint8_t>& data);
     bool containsImages() const { return _containsImages; }
     void setContainsImages(bool containsImages) { _containsImages = containsImages; }
+    // The file did not read as a map when it was last looked at (missing bytes, not a file, or
+    // not a document): the record stays so that nothing the user had goes without a word.
+    bool isDamaged() const { return _damaged; }
+    void setDamaged(bool damaged) { _damaged = damaged; }
     // The file's modification date, read on first need; nothing when the file is missing.
     std::optional<Date> lastModified();
     void forgetLastModified() { _lastModified.reset(); }
@@ -106,5 +110,6 @@ private:
     std::string _mindMapFile;
     std::string _sha1;
     bool _containsImages = false;
+    bool _damaged = false;
     std::optional<Date> _lastModified;
 };

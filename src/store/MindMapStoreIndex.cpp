@@ -148,11 +148,14 @@ void MindMapStore::loadFolderIndexFile()
             // one: an id names one folder.
             return addFolder(parent, name, folderByGuid(id) ? std::string() : id, false);
         },
-        [&mapsByGuid](MindMapStoreFolder* folder, const std::string& id) {
+        [&mapsByGuid](MindMapStoreFolder* folder, const std::string& id, const std::string& name) {
             const auto found = mapsByGuid.find(lowercased(id));
             if (found == mapsByGuid.end()) return;
             // A map named twice ends at the end of the folder named last.
             MindMapInfoItem* map = found->second;
+            // A file that no longer reads, and that the cache did not name, is still listed under
+            // the title the user last saw.
+            if (map->title().empty() && !name.empty()) map->setTitle(name);
             if (map->parent() == folder) folder->moveChild(map, static_cast<int64_t>(folder->childCount()));
             else map->setParent(folder);
         });
@@ -203,8 +206,9 @@ void MindMapStore::validateIndex()
         const std::string guid = entryPath.stem().string();
         // Hidden files and a bare ".twkx" name no map: a map's file is named by its GUID.
         if (guid.empty() || guid.front() == '.') continue;
+        // A file that cannot be read at all (a folder or a link loop in its place) keeps its
+        // record: dropped here, it would leave the side bar and the folder index in silence.
         const auto bytes = readFileData(entryPath.string());
-        if (!bytes) continue;
 
         MindMapInfoItem* item = addMindMapItem(fileName, nullptr, false);
         if (!item) continue;
@@ -216,7 +220,11 @@ void MindMapStore::validateIndex()
         }
         const std::string sha1 = entry ? (*entry)[IndexCacheSha1Key].stringValue() : std::string();
         const PropertyList& title = entry ? (*entry)[IndexCacheTitleKey] : PropertyList();
-        if (!sha1.empty() && title.type() == PropertyList::Type::String && sha1 == stringByHexEncoding(SHA1(*bytes))) {
+        if (!bytes) {
+            if (title.type() == PropertyList::Type::String) item->setTitle(title.stringValue());
+            item->setDamaged(true);
+        } else if (!sha1.empty() && title.type() == PropertyList::Type::String &&
+                   sha1 == stringByHexEncoding(SHA1(*bytes))) {
             item->setSha1(sha1);
             item->setTitle(title.stringValue());
             item->setContainsImages((*entry)[IndexCacheHasImagesKey].boolValue());

@@ -248,7 +248,7 @@ void StoreArchiveImporter::mergeFolderIndex()
             if (!folder) folder = _store->addFolder(parent, name, id, false);
             return folder;
         },
-        [this](MindMapStoreFolder* folder, const std::string& id) {
+        [this](MindMapStoreFolder* folder, const std::string& id, const std::string&) {
             // Only maps new in this import move; maps that were there keep their place.
             MindMapInfoItem* map = _store->mindMapByGuid(id);
             if (map && map->parent() == _importFolder.get()) map->setParent(folder);

@@ -24,6 +24,10 @@
 #include <functional>
 #include <new>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace storetest;
 namespace fs = std::filesystem;
 
@@ -209,7 +213,7 @@ TEST_F(DocumentImportTest, TheImportPanelOffersWhatCanBeReadOutsideTheStoreAndRe
     controller->importDocument();
     EXPECT_EQ(chooser.openRequests.back().directory, outside);
     ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].localizedDescription, localized("map_import_error"));
+    EXPECT_EQ(host.errors[0].localizedDescription, "\u201Cbroken.mm\u201D could not be imported.");
     EXPECT_EQ(store->count(), maps + 2);
 }
 
@@ -348,6 +352,39 @@ TEST_F(DocumentImportTest, AnImportThatFailsWithNoMapOpenLeavesNoneAndTheNextOne
         EXPECT_FALSE(map->isLoading());
         store->deleteMindMap(store->mindMapByGuid(openId()));
     }
+}
+
+// Each failed import names the file the user handed over and says why in plain words, never by
+// the file the store was writing; a full disk says that it is full.
+TEST_F(DocumentImportTest, EveryImportThatFailsNamesItsOwnFile)
+{
+    const std::string refused = localized("map_import_unknown_format_reason");
+    const std::pair<std::string, std::string> files[] = {{"first.mm", "\x9f\x9f not a map"},
+                                                         {"second.opml", "neither is this"}};
+    for (const auto& [name, contents] : files) {
+        Error error;
+        EXPECT_FALSE(controller->openDocumentWithContentsOfFile(outsideFile(name, contents), &error));
+        EXPECT_EQ(error.localizedDescription, "\u201C" + name + "\u201D could not be imported.");
+        EXPECT_EQ(error.failureReason, refused) << name;
+    }
+
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system takes the administrator";
+    // The store's folder on a small file system, filled to the last byte.
+    const std::string full = documents();
+    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "no file system to mount";
+    {
+        const int fd = ::open((full + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string block(4096, 'x');
+        while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {}
+        if (fd >= 0) ::close(fd);
+    }
+    Error error;
+    const bool imported = controller->openDocumentWithContentsOfFile(
+        outsideFile("big10k.mm", "<map><node TEXT=\"" + std::string(20000, 'b') + "\"/></map>"), &error);
+    ::umount2(full.c_str(), MNT_DETACH);
+    EXPECT_FALSE(imported);
+    EXPECT_EQ(error.localizedDescription, "\u201Cbig10k.mm\u201D could not be imported.");
+    EXPECT_EQ(error.failureReason, "No space left on device.");
 }
 
 TEST_F(DocumentImportTest, StoreActionsAreDisabledOnceQuittingBegan)

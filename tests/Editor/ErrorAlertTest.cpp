@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 TEST(ErrorAlertTest, TheAlertSaysWhatFailedAndWhy)
 {
     Error error = MakeAppError(4, "The mind map could not be opened", "The file is damaged.");
@@ -61,22 +63,32 @@ TEST(ErrorAlertTest, AMapThatDidNotOpenSaysWhyAndThatItsFileIsKept)
     const std::string keptText = "Its file is left as it is, and the map stays in the store.";
     struct Case {
         Error cause;
+        std::string title;
         std::string message;
         std::string reason;
     };
+    const std::string named = "The map \u201CPlan\u201D could not be opened.";
     const Case cases[] = {
         // The document's parser names only what it met.
-        {Error{"TarnwickXmlErrorDomain", 5, "Error parsing element attribute", "offset 401"},
+        {Error{"TarnwickXmlErrorDomain", 5, "Error parsing element attribute", "offset 401"}, "",
          "The map could not be opened.", "Error parsing element attribute\n\noffset 401\n\n" + keptText},
-        {Error{PosixErrorDomain, 13, "Permission denied", ""}, "The map could not be opened.",
-         "Permission denied\n\n" + keptText},
-        {Error{}, "The map could not be opened.", keptText},
+        {Error{PosixErrorDomain, 13, "Permission denied", ""}, "", "The map could not be opened.",
+         "Permission denied.\n\n" + keptText},
+        // A file that gave no reason (empty, or a container without its document) is not silent.
+        {Error{}, "Plan", named,
+         "Its file holds no map that can be read: it is empty, cut short or damaged.\n\n" + keptText},
+        {Error{PosixErrorDomain, EISDIR, "The file \u201CAAAA.twkx\u201D could not be read.", "/store/AAAA.twkx"},
+         "Plan", named, "A folder stands where its file should be.\n\n" + keptText},
+        {Error{PosixErrorDomain, ELOOP, "", ""}, "Plan", named,
+         "Its file is a link that leads back to itself.\n\n" + keptText},
         // The application's own error says what failed already.
-        {MakeAppError(2, "The mind map could not be opened", "Only maps kept in the store can be opened."),
+        {MakeAppError(2, "The mind map could not be opened", "Only maps kept in the store can be opened."), "",
          "The mind map could not be opened", "Only maps kept in the store can be opened."},
+        {MakeAppError(2, "The mind map could not be opened", "Only maps kept in the store can be opened."), "Plan",
+         named, "The mind map could not be opened\n\nOnly maps kept in the store can be opened."},
     };
     for (const Case& c : cases) {
-        Error failure = ErrorAlert::openFailure(c.cause);
+        Error failure = ErrorAlert::openFailure(c.cause, c.title);
         EXPECT_FALSE(failure.isEmpty());
         EXPECT_EQ(failure.localizedDescription, c.message);
         EXPECT_EQ(failure.failureReason, c.reason);

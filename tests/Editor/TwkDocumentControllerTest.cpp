@@ -238,6 +238,87 @@ TEST_F(TwkDocumentControllerTest, ARememberedMapThatIsGoneLeavesTheEditorEmpty)
     EXPECT_FALSE(controller->reopenRememberedMindMap());
 }
 
+// However a map's file came to be damaged, opening it says so by the title the side bar shows
+// it under, and its record, its file and its place in the folder index all stay.
+TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsItsRecord)
+{
+    const std::string path = mapPath(GuidA);
+    const std::string intact = readTestFile(path);
+    const struct {
+        const char* what;
+        std::function<void()> damage;
+    } cases[] = {
+        {"cut in half", [&] { writeTestFile(path, intact.substr(0, intact.size() / 2)); }},
+        {"garbage", [&] { writeTestFile(path, std::string(600, '\x9f')); }},
+        {"malformed XML",
+         [&] {
+             std::string unclosed = intact;
+             writeTestFile(path, unclosed.replace(unclosed.find("text=\"A\""), 8, "text=\"A"));
+         }},
+        {"empty", [&] { writeTestFile(path, ""); }},
+        {"a container whose document is malformed",
+         [&] { ArchiveTest::writeBytes(path, containerOf(bytesOf("<tarnwick-mindmaps><mindmap><meta"))); }},
+        {"a folder", [&] { fs::create_directory(path); }},
+        {"a link to itself", [&] { fs::create_symlink(path, path); }},
+    };
+    for (const auto& c : cases) {
+        controller->closeDocument();
+        fs::remove_all(path);
+        writeTestFile(path, intact);
+        // The previous start saw the map intact and left its title in the index and the cache.
+        store = restart();
+        fs::remove(path);
+        c.damage();
+        const std::string damaged = fs::is_symlink(path) ? "link"
+            : fs::is_directory(path)                     ? "folder"
+                                                         : readTestFile(path);
+        store = restart();
+        ASSERT_NE(store->mindMapByGuid(GuidA), nullptr) << c.what;
+        EXPECT_TRUE(store->mindMapByGuid(GuidA)->isDamaged()) << c.what;
+
+        controller->asyncOpenMindMap("Local", GuidB, {});
+        ASSERT_EQ(openId(), GuidB) << c.what;
+        host.errors.clear();
+        controller->asyncOpenMindMap("Local", GuidA, {});
+        ASSERT_EQ(host.errors.size(), 1u) << c.what;
+        const Error& said = host.errors[0];
+        EXPECT_EQ(said.localizedDescription, "The map \u201CAlpha\u201D could not be opened.") << c.what;
+        EXPECT_NE(said.failureReason.find(localized("map_open_error_kept")), std::string::npos) << c.what;
+        EXPECT_EQ((said.localizedDescription + said.failureReason).find(GuidA), std::string::npos) << c.what;
+
+        EXPECT_EQ(fs::is_symlink(path)         ? "link"
+                      : fs::is_directory(path) ? "folder"
+                                               : readTestFile(path),
+                  damaged)
+            << c.what;
+        store->saveIndexToFile();
+        const std::string index = readTestFile(documents() + "/folder-index.xml");
+        EXPECT_NE(index.find("name=\"Alpha\" id=\"" + GuidA + "\""), std::string::npos) << c.what << "\n" << index;
+    }
+}
+
+// Settings back at their defaults are told in the window, with where the unreadable file went.
+TEST_F(TwkDocumentControllerTest, SettingsThatCouldNotBeReadAreSaidInTheWindow)
+{
+    const std::string settings = Folders::configFolder() + "/defaults.plist";
+    fs::create_directories(Folders::configFolder());
+    writeTestFile(settings, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>autoSa");
+    UserDefaults::standard().resetForTesting();
+    TwkDocumentController starting(scheduler, host, services);
+    starting.makeSingletonDocument();
+    scheduler.advance(0);
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0].localizedDescription, "Your settings could not be read.");
+    EXPECT_NE(host.errors[0].failureReason.find("\u201C" + settings + ".corrupt\u201D"), std::string::npos)
+        << host.errors[0].failureReason;
+    EXPECT_TRUE(fs::exists(settings + ".corrupt"));
+    // Told once: a later document of the same run says nothing.
+    TwkDocumentController later(scheduler, host, services);
+    later.makeSingletonDocument();
+    scheduler.advance(0);
+    EXPECT_EQ(host.errors.size(), 1u);
+}
+
 namespace {
 
 // A cloud provider whose keyring has not answered yet: it says whether the user is signed in only
