@@ -178,7 +178,8 @@ bool MindMapStore::saveIndexCache(Error* error)
     for (const auto& map : _mindMaps) {
         PropertyList::Dictionary entry;
         entry[IndexCacheTitleKey] = map->title();
-        entry[IndexCacheSha1Key] = map->sha1();
+        // A damaged file is looked at again at the next start, not vouched for by the cache.
+        entry[IndexCacheSha1Key] = map->isDamaged() ? std::string() : map->sha1();
         entry[IndexCacheHasImagesKey] = map->containsImages();
         entries[map->mindMapFile()] = PropertyList(std::move(entry));
     }
