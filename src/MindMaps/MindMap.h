@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -630,6 +631,9 @@ public:
     // Whether a branch of that many levels may be added under the topic (nullptr: as a central
     // theme); when not, the editor notification says why.
     bool acceptsLevelsBelow(const MindMapNode* parent, size_t levels);
+    // New text for a topic or free text, cut to what TopicTextLimit lets it have in place of the
+    // previous text; when it was cut, the editor notification says how much was left out.
+    std::string fittedText(std::string text, std::string_view previous = {});
     // For the paste: 3 while pasted content is read, back to 0 after.
     void setLoadingState(uint64_t loadingState) { _loadingState = loadingState; }
 

@@ -6,6 +6,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapNodeEditor.h"
 #include "MindMaps/TopicDepthLimit.h"
+#include "MindMaps/TopicTextLimit.h"
 #include "Utils/FeedbackSink.h"
 #include "platform/ImagePasteboard.h"
 #include "platform/Localizer.h"
@@ -102,14 +103,14 @@ void MindMap::internalPaste(bool asCentralTheme)
     // A topic made of pasted text; there is none to make as a central theme.
     if (asCentralTheme) return;
     const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
-    const std::string text = MindMapNode::validateNodeText(pasted);
+    std::string text = MindMapNode::validateNodeText(pasted);
     if (trimWhitespaceAndNewlines(text).empty()) return;
     if (selectedNode() && !acceptsLevelsBelow(selectedNode(), 1)) return;
     MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
     if (!node) return;
     UpdateGuard update(*this);
     MindMapNode* child = addMindMapNodeAsChild(node, node->location());
-    child->setText(text);
+    child->setText(fittedText(std::move(text)));
     if (!child->isAutoLayout()) MapLayouter::shared().layoutSubTree(child, true);
     setSelectedElement(child);
     addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
@@ -126,6 +127,13 @@ bool MindMap::acceptsLevelsBelow(const MindMapNode* parent, size_t levels)
     if (TopicDepthLimit::acceptsLevelsBelow(parent ? parent->nodeLevel() : -1, levels, &error)) return true;
     presentErrorAlt(error);
     return false;
+}
+
+std::string MindMap::fittedText(std::string text, std::string_view previous)
+{
+    Error error;
+    if (!TopicTextLimit::fitText(text, previous, &error)) presentErrorAlt(error);
+    return text;
 }
 
 void MindMap::pasteTextAsList()

@@ -249,6 +249,7 @@ void MindMap::textDropped(const std::string& text, Point location)
     MindMapNode* below = hitTestNodes(location, nullptr);
     if (!below) below = selectedNode();
     if (below && !acceptsLevelsBelow(below, 1)) return;
+    const std::string topicText = fittedText(MindMapNode::validateNodeText(text));
     pushStateToUndoManager(localized("undoable_op_add_topic"));
     UpdateGuard update(*this);
     MindMapNode* target = hitTestNodes(location, nullptr);
@@ -267,11 +268,11 @@ void MindMap::textDropped(const std::string& text, Point location)
     MindMapNode* topic = nullptr;
     if (target) {
         topic = addMindMapNodeAsChild(target, location);
-        topic->setText(text);
+        topic->setText(topicText);
         topic->applyDefaultWrap();
         if (droppedOnTopic && !topic->isAutoLayout()) MapLayouter::shared().assignDefaultNodeLocation(topic);
     } else {
-        topic = internalAddCentralTheme(text);
+        topic = internalAddCentralTheme(topicText);
         topic->setEditingState(0);
         topic->setLocation(location);
         topic->applyDefaultWrap();

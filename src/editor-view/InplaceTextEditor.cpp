@@ -11,6 +11,8 @@
 #include "MindMaps/StyleHelpers.h"
 #include "MindMaps/StyleSheet.h"
 #include "MindMaps/TextStyle.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "Utils/FeedbackSink.h"
 #include "platform/Pasteboard.h"
 #include "platform/TextMeasurer.h"
 
@@ -183,9 +185,25 @@ void InplaceTextEditor::paste()
 {
     const std::optional<std::string> pasted = Pasteboard::generalPasteboard().stringForType(Pasteboard::StringType);
     if (!pasted) return;
-    const std::string text = MindMapNode::validateNodeText(*pasted);
+    std::string text = MindMapNode::validateNodeText(*pasted);
     if (text.empty()) return;
-    changeAsOneStep([&] { _view->replaceCharacters(_view->selectedRange(), text); });
+    // The paste fills what the limit leaves beside the text it does not replace: a text view of
+    // megabytes would hold the window while it is measured, long before the edit commits.
+    const std::string current = _view->text();
+    const TextRange range = _view->selectedRange();
+    const size_t from = utf8OffsetForUtf16Position(current, range.location);
+    const size_t to = utf8OffsetForUtf16Position(current, range.end());
+    std::string whole = current.substr(0, from) + current.substr(to);
+    const size_t kept = whole.size();
+    whole += text;
+    Error error;
+    if (!TopicTextLimit::fitText(whole, current, &error)) {
+        feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
+                                                      FeedbackStateError);
+        text = whole.substr(kept);
+        if (text.empty()) return;
+    }
+    changeAsOneStep([&] { _view->replaceCharacters(range, text); });
 }
 
 void InplaceTextEditor::copy()

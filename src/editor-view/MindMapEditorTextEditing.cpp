@@ -205,7 +205,7 @@ bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::str
         const bool apply = newText != text->text() && !cancelled;
         applied = apply;
         if (apply) {
-            text->setText(newText);
+            text->setText(map.fittedText(newText, text->text()));
             if (isNew) {
                 if (defaultWrap) text->applyDefaultWrap();
                 text->assignDefaultLocation();
@@ -227,7 +227,7 @@ bool MindMapEditor::finishEditingElement(MindMapElement* element, const std::str
     const bool apply = newText != node->text() && !cancelled;
     applied = apply;
     if (apply) {
-        node->setText(newText);
+        node->setText(map.fittedText(newText, node->text()));
         if (isNew) {
             if (defaultWrap) node->applyDefaultWrap();
             if (!node->isAutoLayout()) MapLayouter::shared().avoidOverlap(node);

@@ -118,5 +118,6 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
     for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
     map.validateElementStates();
+    reportCutTexts();
     return true;
 }

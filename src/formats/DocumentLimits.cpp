@@ -1,6 +1,7 @@
 #include "formats/DocumentLimits.h"
 
 #include "MindMaps/TopicDepthLimit.h"
+#include "MindMaps/TopicTextLimit.h"
 #include "Utils/PropertyListUtils.h"
 #include "formats/CustomMindMapImporter.h"
 #include "formats/MindMapFormatDetector.h"
@@ -8,6 +9,7 @@
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxMindMapReader.h"
 #include "formats/TwkxMindMapWriter.h"
+#include "formats/XmlAttributeHelpers.h"
 #include "formats/ZipDetection.h"
 
 #include <pugixml.hpp>
@@ -36,6 +38,27 @@ size_t xmlTopicLevels(const MindMapData& data, int32_t format)
     default:
         return 0;
     }
+}
+
+// The characters of the longest topic text of a native document, as the reader will give it.
+size_t longestNativeTopicText(const MindMapData& data)
+{
+    pugi::xml_document document;
+    if (!TwkxMindMapReader::parseDocument(document, data.data(), data.size())) return 0;
+    pugi::xml_node root = document.document_element();
+    if (std::strcmp(root.name(), TwkxMindMapWriter::RootElementName) != 0) return 0;
+    pugi::xml_node topics = firstElementForName(root.child("mindmap"), "topics");
+    size_t longest = 0;
+    for (pugi::xml_node topic = topics.child("topic"); topic; topic = topic.next_sibling("topic")) {
+        const std::string_view raw = topic.attribute("text").value();
+        // Escapes only ever shorten a text: one within the limit as written is within it as read.
+        if (raw.size() <= TopicTextLimit::MaximumCharacters) continue;
+        const size_t characters = raw.find('\\') == std::string_view::npos
+            ? TopicTextLimit::characterCount(raw)
+            : TopicTextLimit::characterCount(UnescapeXmlText(raw));
+        longest = std::max(longest, characters);
+    }
+    return longest;
 }
 
 bool isBinaryPropertyList(const MindMapData& data)
@@ -67,4 +90,16 @@ bool DocumentLimits::acceptsData(const MindMapData& data, Error* error)
         levels = xmlTopicLevels(data, format);
     }
     return TopicDepthLimit::acceptsLevels(levels, error);
+}
+
+bool DocumentLimits::acceptsNewTopicTexts(const MindMapData& data, Error* error)
+{
+    if (hasPKZIPSignature(data)) {
+        TwkxArchiveReader archive{MindMapData(data)};
+        if (!archive.isOpen()) return true;
+        const std::optional<MindMapData> document = archive.extractMindMapDocument();
+        return !document || hasPKZIPSignature(*document) || acceptsNewTopicTexts(*document, error);
+    }
+    if (MindMapFormatDetector().detectMindMapFormat(data) != DocumentFormatNativeXml) return true;
+    return TopicTextLimit::acceptsCharacters(longestNativeTopicText(data), error);
 }

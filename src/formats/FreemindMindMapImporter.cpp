@@ -246,9 +246,9 @@ MindMapNode* FreemindMindMapImporter::handleNodeElement(pugi::xml_node element, 
 {
     MindMapNode* node = addTopic(parentNode);
     pugi::xml_attribute text = element.attribute("TEXT");
-    if (!text) node->setText(UnnamedText);
-    else if (isHtmlDocument(text.value())) node->setText(extractHtmlText(text.value()));
-    else node->setText(text.value());
+    if (!text) setTopicText(node, UnnamedText);
+    else if (isHtmlDocument(text.value())) setTopicText(node, extractHtmlText(text.value()));
+    else setTopicText(node, text.value());
     for (pugi::xml_node richContent : element.children("richcontent")) handleRichContent(richContent, node);
     return node;
 }
@@ -256,7 +256,7 @@ MindMapNode* FreemindMindMapImporter::handleNodeElement(pugi::xml_node element, 
 void FreemindMindMapImporter::handleRichContent(pugi::xml_node richContent, MindMapNode* node)
 {
     const std::string_view type = richContent.attribute("TYPE").value();
-    if (type == "NODE") node->setText(extractRichContent(richContent));
+    if (type == "NODE") setTopicText(node, extractRichContent(richContent));
     else if (type == "NOTE") node->setNote(extractRichContent(richContent));
 }
 

@@ -2,6 +2,8 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "Utils/FeedbackSink.h"
 
 #include <utility>
 
@@ -27,6 +29,26 @@ CrossLink* MindMapFilerBase::addCrossLinkFromSource(MindMapNode* source, MindMap
 void MindMapFilerBase::resetIdsForExistingNodes()
 {
     _mindMap.resetIdsForExistingNodes();
+}
+
+void MindMapFilerBase::setTopicText(MindMapNode* node, std::string_view text)
+{
+    if (text.size() <= TopicTextLimit::MaximumCharacters) {
+        node->setText(text);
+        return;
+    }
+    // Cut once valid: the characters counted are those the topic will hold.
+    std::string fitted = MindMapNode::validateNodeText(text);
+    if (!TopicTextLimit::fitText(fitted)) ++_cutTextCount;
+    node->setText(fitted);
+}
+
+void MindMapFilerBase::reportCutTexts() const
+{
+    if (_cutTextCount == 0) return;
+    const Error error = TopicTextLimit::cutTextsError(_cutTextCount);
+    feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
+                                                  FeedbackStateWarning);
 }
 
 std::vector<MindMapNode*> MindMapFilerBase::outlineRoots(MindMap& mindMap, bool selectionOnly)

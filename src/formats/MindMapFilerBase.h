@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 class CrossLink;
@@ -28,6 +29,12 @@ public:
     // Without an undo step and without checks.
     CrossLink* addCrossLinkFromSource(MindMapNode* source, MindMapNode* target);
     void resetIdsForExistingNodes();
+    // Gives a topic read from a foreign document the text, cut to what TopicTextLimit lets new
+    // text have; the texts cut are counted.
+    void setTopicText(MindMapNode* node, std::string_view text);
+    size_t cutTextCount() const { return _cutTextCount; }
+    // Tells the user over the editor how many texts were cut; nothing when none was.
+    void reportCutTexts() const;
 
     // The topics an outline export starts from: every central theme, or only the roots of the
     // selected subtrees.
@@ -41,6 +48,7 @@ public:
 
 private:
     MindMap& _mindMap;
+    size_t _cutTextCount = 0;
 };
 
 // An importer that fills its map by itself, from data it was given when it was made.

@@ -15,7 +15,7 @@ MindMapNode* OpmlMindMapImporter::handleNodeElement(pugi::xml_node element, Mind
     MindMapNode* node = addTopic(parentNode);
     pugi::xml_attribute text = element.attribute("text");
     if (!text) text = element.attribute("title");
-    node->setText(text ? text.value() : UnnamedText);
+    setTopicText(node, text ? text.value() : UnnamedText);
     node->setNote(element.attribute("_note").value());
     return node;
 }

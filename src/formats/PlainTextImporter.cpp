@@ -274,7 +274,7 @@ void PlainTextImporter::convertTextLines(std::string_view text, MindMapNode* par
         text, blocks,
         [&](size_t depth, std::string_view trimmed) {
             MindMapNode* node = addNodeLoadingAtLocation(location);
-            node->setText(trimmed);
+            setTopicText(node, trimmed);
             if (showCheckbox) node->setShowCheckbox(true);
             node->linkToParent(depth > 0 ? path[depth - 1] : parent);
             // The topics left behind have all their children: their lists keep no room to grow.
@@ -363,6 +363,7 @@ bool PlainTextImporter::importText(std::string decoded, Error* error)
     StrictNodeLayouter::layoutMindMapStrictHorizontal(map);
     for (MindMapNode* theme : map.centralThemes()) theme->setLayoutMode(StrictHorizontalLayout);
     map.validateElementStates();
+    reportCutTexts();
     return true;
 }
 
@@ -412,6 +413,7 @@ void PlainTextImporter::pasteTextAsList(const Pasteboard& pasteboard)
     map.validateElementStates();
     MindMapNode::applyDefaultWraps(added);
     map.validateElementStates();
+    reportCutTexts();
     if (arrange) {
         StrictNodeLayouter::layoutBranch(parent, StrictHorizontalLayout);
     } else {

@@ -120,8 +120,17 @@ int iPhoneLink::LinkServerSaveMindMapData(const char* key, const char* /*userId*
 {
     IIPhoneLinkServices* delegate = _delegate;
     const size_t length = data ? std::strlen(data) : 0;
-    std::optional<std::vector<uint8_t>> map = delegate->readUploadedMap(std::vector<uint8_t>(data, data + length));
-    if (!map) return _hop.isClosed() ? -1 : 0;
+    Error refusal;
+    std::optional<std::vector<uint8_t>> map =
+        delegate->readUploadedMap(std::vector<uint8_t>(data, data + length), &refusal);
+    if (!map) {
+        if (!refusal.isEmpty())
+            _hop.run<bool>([delegate, refusal] {
+                delegate->uploadRefused(refusal);
+                return true;
+            });
+        return _hop.isClosed() ? -1 : 0;
+    }
     std::optional<bool> saved = _hop.run<bool>(
         [delegate, key = textOf(key), bytes = std::move(*map)] { return delegate->saveMindMapData(key, bytes); });
     if (!saved) return -1;

@@ -2,6 +2,7 @@
 
 #include "link/MainThreadHop.h"
 #include "link/server/link_server.h"
+#include "platform/Error.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,8 +39,12 @@ public:
     // The one operation called on a thread of the link, never on the main thread: reads the map an
     // upload carries as far as the store's import will (a container in text form decoded, the
     // container opened within its limits, the document parsed), so that what does not read is
-    // refused without the window waiting for it. Answers the data for saveMindMapData, or nothing.
-    virtual std::optional<std::vector<uint8_t>> readUploadedMap(std::vector<uint8_t> data) = 0;
+    // refused without the window waiting for it. Answers the data for saveMindMapData, or nothing;
+    // refusal, when given, is set for a map refused for a reason the user is to be told.
+    virtual std::optional<std::vector<uint8_t>> readUploadedMap(std::vector<uint8_t> data,
+                                                                Error* refusal = nullptr) = 0;
+    // Tells the user why an upload was refused.
+    virtual void uploadRefused(const Error& refusal) = 0;
 };
 
 // The request count, the name server status and the data server state of the link server.

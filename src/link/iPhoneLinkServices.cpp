@@ -2,6 +2,7 @@
 
 #include "MindMaps/CustomStyleSheet.h"
 #include "MindMaps/StyleManager.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/StringUtils.h"
 #include "formats/DocumentLimits.h"
 #include "formats/TwkxDataExtractor.h"
@@ -102,7 +103,7 @@ bool iPhoneLinkServices::saveMindMapData(const std::string& key, const std::vect
     return true;
 }
 
-std::optional<std::vector<uint8_t>> iPhoneLinkServices::readUploadedMap(std::vector<uint8_t> data)
+std::optional<std::vector<uint8_t>> iPhoneLinkServices::readUploadedMap(std::vector<uint8_t> data, Error* refusal)
 {
     if (isEncodedArchive(data)) {
         std::optional<std::vector<uint8_t>> container = decodeEncodedArchive(data);
@@ -117,7 +118,16 @@ std::optional<std::vector<uint8_t>> iPhoneLinkServices::readUploadedMap(std::vec
     if (data.empty() || !DocumentLimits::acceptsData(data) ||
         !extractor.readFromData(data, TwkxDataExtractor::RecognizeForeignFormats))
         return std::nullopt;
+    // A topic text longer than new text may be would hold the window while it is measured. The
+    // phone keeps its map; the user is told why the desktop did not take it.
+    if (!DocumentLimits::acceptsNewTopicTexts(data, refusal)) return std::nullopt;
     return data;
+}
+
+void iPhoneLinkServices::uploadRefused(const Error& refusal)
+{
+    feedbackSinkInstance().showEditorNotification(refusal.localizedDescription, refusal.failureReason,
+                                                  FeedbackStateError);
 }
 
 bool iPhoneLinkServices::commitCurrentEditor(const std::string& mindMapId)

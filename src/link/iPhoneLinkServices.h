@@ -35,7 +35,8 @@ public:
     int getPinCodeForDevice(const std::string& deviceName) override;
     LinkFetchedData getMindMapData(const std::string& key, int streamVersion) override;
     bool saveMindMapData(const std::string& key, const std::vector<uint8_t>& data) override;
-    std::optional<std::vector<uint8_t>> readUploadedMap(std::vector<uint8_t> data) override;
+    std::optional<std::vector<uint8_t>> readUploadedMap(std::vector<uint8_t> data, Error* refusal = nullptr) override;
+    void uploadRefused(const Error& refusal) override;
 
     // The pairing dialog: the PIN typed and confirmed, or -1.
     static int askPinCode(const std::string& deviceName);

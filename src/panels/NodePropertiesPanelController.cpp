@@ -36,7 +36,7 @@ void NodePropertiesPanelController::loadNodeProperties(const MindMapNode& node)
 void NodePropertiesPanelController::applyNodeProperties(MindMapNode& node)
 {
     _modified = true;
-    node.setText(text);
+    node.setText(node.mindMap() ? node.mindMap()->fittedText(text, node.text()) : text);
     node.setNote(note);
     if (NodeStyle* style = node.style()) _frame.commitToNodeStyle(*style);
 }

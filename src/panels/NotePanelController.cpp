@@ -32,7 +32,7 @@ void NotePanelController::loadNodeProperties(const MindMapNode& node)
 
 void NotePanelController::applyNodeProperties(MindMapNode& node) const
 {
-    node.setText(text);
+    node.setText(node.mindMap() ? node.mindMap()->fittedText(text, node.text()) : text);
     node.setNote(note);
 }
 

@@ -343,7 +343,7 @@ void OutlineViewAdapter::applyEditedText(const std::string& text, MindMapNode* n
     if (text == singleLineText(node->displayText().string())) return;
     map->prepareUndoableOperation(localized(EditTextUndoKey));
     map->setSelectedNode(node);
-    node->setText(text);
+    node->setText(map->fittedText(text, node->text()));
     node->validateNodeState();
 }
 

@@ -32,7 +32,7 @@ void TextPanelController::loadTextProperties(const MindMapText& element)
 
 void TextPanelController::applyTextProperties(MindMapText& element) const
 {
-    element.setText(text);
+    element.setText(element.mindMap() ? element.mindMap()->fittedText(text, element.text()) : text);
     if (TextStyle* style = element.style()) _frame.commitToTextStyle(*style);
 }
 

@@ -5,6 +5,8 @@
 #include "MindMaps/MindMapText.h"
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/StyleSheet.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/BezierPath.h"
 #include "platform/Localizer.h"
@@ -430,6 +432,51 @@ TEST_F(InplaceTextEditingTest, PasteTakesPlainTextOnlyAndMakesItAValidTopicText)
     session().cut();
     EXPECT_EQ("Te", view().text());
     EXPECT_EQ("hem", pasteboard.stringForType(Pasteboard::StringType));
+}
+
+// Typed or pasted text past the limit is cut to it with a notice; a topic that already held a
+// longer text keeps it as long as the edit does not grow it.
+TEST_F(InplaceTextEditingTest, TextPastTheLimitIsCutOnPasteAndOnCommitWithANotice)
+{
+    constexpr size_t Limit = TopicTextLimit::MaximumCharacters;
+    RecordingFeedbackSink feedback;
+    const struct {
+        const char* name;
+        size_t stored; // the topic's text before the edit, in letters
+        bool paste;    // else typed
+        size_t entered;
+        size_t kept;
+    } cases[] = {
+        {"typed at the limit", 5, false, Limit, Limit},
+        {"typed past the limit", 5, false, Limit + 3, Limit},
+        {"pasted over all at the limit", 5, true, Limit, Limit},
+        {"pasted over all past the limit", 5, true, Limit + 3, Limit},
+        {"typed into a longer stored text", Limit + 8, false, Limit + 8, Limit + 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        theme->setText(std::string(c.stored, 'x'));
+        feedback.notifications.clear();
+        map->setSelectedElement(theme);
+        map->editText();
+        const std::string entered(c.entered, 'y');
+        view().setSelectedRange({0, utf16Length(view().text())});
+        if (c.paste) {
+            Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
+            Pasteboard::generalPasteboard().setString(entered, Pasteboard::StringType);
+            session().paste();
+            EXPECT_EQ(view().text(), std::string(c.kept, 'y'));
+        } else {
+            view().replaceCharacters({0, utf16Length(view().text())}, entered);
+        }
+        editor->stopEditing(InplaceTextEditor::Commit);
+        EXPECT_EQ(theme->text(), std::string(c.kept, 'y'));
+        EXPECT_EQ(feedback.notifications.size(), c.kept == c.entered ? 0u : 1u);
+        if (c.kept != c.entered) {
+            EXPECT_EQ(feedback.notifications.front().message,
+                      localizedFormat("topic_text_cut_reason", {std::to_string(c.entered), std::to_string(Limit)}));
+        }
+    }
 }
 
 // Positions count UTF-16 units: "é" written as e and a combining accent is two, the emoji two.

@@ -1,0 +1,58 @@
+#include "MindMaps/TopicTextLimit.h"
+
+#include "platform/Localizer.h"
+#include "platform/NumberText.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isLeadByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+}
+
+std::string characters(size_t count)
+{
+    return formatInteger(static_cast<int64_t>(count));
+}
+
+} // namespace
+
+size_t TopicTextLimit::characterCount(std::string_view text)
+{
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), isLeadByte));
+}
+
+bool TopicTextLimit::fitText(std::string& text, std::string_view previous, Error* error)
+{
+    // No text of fewer bytes can have more characters.
+    if (text.size() <= MaximumCharacters) return true;
+    const size_t allowed = std::max(MaximumCharacters, characterCount(previous));
+    size_t seen = 0;
+    for (size_t offset = 0; offset < text.size(); ++offset) {
+        if (!isLeadByte(text[offset]) || seen++ < allowed) continue;
+        const size_t total = characterCount(text);
+        text.resize(offset);
+        return setError(
+            error,
+            MakeAppError(CutErrorCode, localized("topic_text_cut_title"),
+                         localizedFormat("topic_text_cut_reason", {characters(total), characters(allowed)})));
+    }
+    return true;
+}
+
+bool TopicTextLimit::acceptsCharacters(size_t count, Error* error)
+{
+    return count <= MaximumCharacters ||
+        setError(error,
+                 MakeAppError(
+                     CutErrorCode, localized("topic_text_refused_title"),
+                     localizedFormat("topic_text_refused_reason", {characters(count), characters(MaximumCharacters)})));
+}
+
+Error TopicTextLimit::cutTextsError(size_t count)
+{
+    return MakeAppError(CutErrorCode, localized("topic_text_cut_title"),
+                        localizedFormat("topic_texts_cut_reason", {characters(count), characters(MaximumCharacters)}));
+}
