@@ -145,6 +145,8 @@ void MailMapAction::reportResult(MailComposer::Result result, const std::string&
         return;
     }
     request.buttons = {{localized("mail_show_files_button"), "\r"}, {localized("ok_button_title"), "\033"}};
-    if (AlertPanel::shared().runModal(request).button == AlertPanel::FirstButtonReturn)
-        UriLauncher::shared().showInFileManager(attachments.front());
+    if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn) return;
+    Error error;
+    if (!UriLauncher::shared().showInFileManager(attachments.front(), &error))
+        UriLauncher::reportFailure(attachments.front(), error);
 }

@@ -1,6 +1,7 @@
 #include "Utils/LinkLaunchPolicy.h"
 
 #include "Utils/URLUtils.h"
+#include "platform/Localizer.h"
 #include "platform/UriLauncher.h"
 
 #include <sys/stat.h>
@@ -96,17 +97,17 @@ LinkLaunchDecision decideLinkLaunch(const std::string& url)
     return {};
 }
 
-bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken)
+bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken, Error* error)
 {
     const LinkLaunchDecision decision = decideLinkLaunch(url);
     if (taken) *taken = decision.action;
     switch (decision.action) {
     case LinkLaunchAction::Open:
-        return UriLauncher::shared().openURL(decision.target);
+        return UriLauncher::shared().openURL(decision.target, error);
     case LinkLaunchAction::ShowInFileManager:
-        return UriLauncher::shared().showInFileManager(decision.target);
+        return UriLauncher::shared().showInFileManager(decision.target, error);
     case LinkLaunchAction::Refuse:
         break;
     }
-    return false;
+    return setError(error, UriLauncher::launchError(localized("launch_failed_refused_link")));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <string>
 
 // Which links from documents may go to the desktop. A map may have been sent by anyone, so its
@@ -26,4 +28,6 @@ struct LinkLaunchDecision {
 LinkLaunchDecision decideLinkLaunch(const std::string& url);
 
 // Applies the decision through the installed URI launcher; true when the desktop took the link.
-bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken = nullptr);
+// Otherwise error says why: a refused link, or the desktop's own failure, for the caller to tell
+// (UriLauncher::reportFailure).
+bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken = nullptr, Error* error = nullptr);

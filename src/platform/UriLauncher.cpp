@@ -1,15 +1,43 @@
 #include "platform/UriLauncher.h"
 
+#include "platform/AlertPanel.h"
+#include "platform/Localizer.h"
+
 namespace {
+
+constexpr int64_t LaunchFailedCode = 30;
 
 class RefusingUriLauncher : public UriLauncher {
 public:
-    bool openURL(const std::string&) override { return false; }
+    bool openURL(const std::string&, Error* error) override { return setError(error, launchError()); }
 };
 
 UriLauncher* gUriLauncher = nullptr;
 
 } // namespace
+
+bool UriLauncher::showInFileManager(const std::string& /*path*/, Error* error)
+{
+    return setError(error, launchError());
+}
+
+Error UriLauncher::launchError(const std::string& reason)
+{
+    return MakeAppError(LaunchFailedCode, localized("launch_failed_description"),
+                        reason.empty() ? localized("launch_failed_no_program") : reason);
+}
+
+void UriLauncher::reportFailure(const std::string& target, const Error& error)
+{
+    std::string reason = error.failureReason.empty() ? error.localizedDescription : error.failureReason;
+    if (reason.empty()) reason = localized("launch_failed_no_program");
+    AlertPanel::Request request;
+    request.style = AlertPanel::Style::Warning;
+    request.messageText = localized("launch_failed_title");
+    request.informativeText = localizedFormat("launch_failed_message", {target, reason});
+    request.buttons = {{localized("ok_button_title"), "\r"}};
+    AlertPanel::shared().runModal(request);
+}
 
 void UriLauncher::setShared(UriLauncher* launcher)
 {

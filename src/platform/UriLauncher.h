@@ -1,18 +1,30 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <string>
 
 // Hands a URI (a web page, a mail address, a file) to the application the desktop chooses for
 // it. Main thread only.
+//
+// A failure reaches the user in the window, never standard error alone: what fails at once comes
+// back to the caller with its cause, and the caller reports it (with reportFailure, or in words of
+// its own); what fails after the launcher answered (a file manager asked over the session bus that
+// never shows the file) the launcher reports with reportFailure itself.
 class UriLauncher {
 public:
     virtual ~UriLauncher() = default;
 
-    // false when the desktop has nothing that opens it, or refused.
-    virtual bool openURL(const std::string& uri) = 0;
+    // false when the desktop has nothing that opens it, or refused; error says why.
+    virtual bool openURL(const std::string& uri, Error* error = nullptr) = 0;
     // Shows the file, selected, in the desktop's file manager without opening it; false when that
     // could not even be asked for.
-    virtual bool showInFileManager(const std::string& /*path*/) { return false; }
+    virtual bool showInFileManager(const std::string& path, Error* error = nullptr);
+
+    // The one place a failed launch is told: an alert naming the target and why it did not open.
+    static void reportFailure(const std::string& target, const Error& error);
+    // The error a launcher gives when the desktop failed for a reason it did not name.
+    static Error launchError(const std::string& reason = {});
 
     // Installs the launcher (not owned); nullptr brings back the one that opens nothing.
     static void setShared(UriLauncher* launcher);

@@ -37,12 +37,16 @@ void MaintenanceModel::importButtonClicked()
 void MaintenanceModel::openStoreDirectory(const std::string& directory)
 {
     UriLauncher& launcher = _services.uriLauncher ? *_services.uriLauncher : UriLauncher::shared();
-    if (!directory.empty() && (launcher.showInFileManager(directory) || launcher.openURL(fileURLWithPath(directory))))
+    Error error = UriLauncher::launchError();
+    if (!directory.empty() &&
+        (launcher.showInFileManager(directory, &error) || launcher.openURL(fileURLWithPath(directory), &error)))
         return;
+    const std::string reason = error.failureReason.empty() ? error.localizedDescription : error.failureReason;
     AlertPanel& alerts = _services.alerts ? *_services.alerts : AlertPanel::shared();
     AlertPanel::Request request;
     request.messageText = localized("local_store_open_error_message");
-    request.informativeText = localized("local_store_hidden_library_message");
+    request.informativeText = localizedFormat("launch_failed_message", {directory, reason}) + "\n\n" +
+        localized("local_store_hidden_library_message");
     request.style = AlertPanel::Style::Informational;
     request.buttons = {{localized("ok_button_title"), "\r"}, {localized("help_ad_dialog_help_button"), ""}};
     // The second button stands for the help tag.

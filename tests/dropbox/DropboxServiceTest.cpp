@@ -35,7 +35,7 @@ namespace {
 
 struct OpenedUris : UriLauncher {
     std::vector<std::string> opened;
-    bool openURL(const std::string& uri) override
+    bool openURL(const std::string& uri, Error* = nullptr) override
     {
         opened.push_back(uri);
         return true;

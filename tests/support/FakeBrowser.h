@@ -17,7 +17,7 @@ public:
     }
     ~FakeBrowser() override { UriLauncher::setShared(nullptr); }
 
-    bool openURL(const std::string& uri) override
+    bool openURL(const std::string& uri, Error* = nullptr) override
     {
         opened.push_back(uri);
         if (follows) visit(uri);

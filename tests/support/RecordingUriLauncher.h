@@ -10,19 +10,21 @@ public:
     RecordingUriLauncher() { UriLauncher::setShared(this); }
     ~RecordingUriLauncher() override { UriLauncher::setShared(nullptr); }
 
-    bool openURL(const std::string& uri) override
+    bool openURL(const std::string& uri, Error* error = nullptr) override
     {
         opened.push_back(uri);
-        return succeeds;
+        return succeeds || setError(error, launchError(reason));
     }
 
-    bool showInFileManager(const std::string& path) override
+    bool showInFileManager(const std::string& path, Error* error = nullptr) override
     {
         shownInFileManager.push_back(path);
-        return succeeds;
+        return succeeds || setError(error, launchError(reason));
     }
 
     bool succeeds = true;
+    // Why a launch fails when it does not succeed.
+    std::string reason = "No application is registered as handling this file";
     std::vector<std::string> opened;
     std::vector<std::string> shownInFileManager;
 };

@@ -1,65 +1,73 @@
 #include "platform/gtk/GtkUriLauncher.h"
 
+#include "platform/Localizer.h"
+
 #include <giomm.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
 
 constexpr int FileManagerTimeoutMilliseconds = 5000;
 
-void openFolderOf(const std::string& path)
+bool launchDefault(const std::string& uri, Error* error)
 {
     try {
-        const std::string folder = Glib::path_get_dirname(path);
-        Gio::AppInfo::launch_default_for_uri(Glib::filename_to_uri(folder));
-    } catch (const Glib::Error& error) {
-        std::fprintf(stderr, "Tarnwick: the folder of a linked file could not be opened: %s\n", error.what().c_str());
+        if (Gio::AppInfo::launch_default_for_uri(uri)) return true;
+        return setError(error, UriLauncher::launchError());
+    } catch (const Glib::Error& failure) {
+        return setError(error, UriLauncher::launchError(failure.what()));
     }
+}
+
+// The folder stands in for a file manager that cannot select the file in it.
+bool openFolderOf(const std::string& path, Error* error)
+{
+    std::string folder;
+    try {
+        folder = Glib::filename_to_uri(Glib::path_get_dirname(path));
+    } catch (const Glib::Error& failure) {
+        return setError(error, UriLauncher::launchError(failure.what()));
+    }
+    return launchDefault(folder, error);
 }
 
 } // namespace
 
-bool GtkUriLauncher::openURL(const std::string& uri)
+bool GtkUriLauncher::openURL(const std::string& uri, Error* error)
 {
     // A URI comes from a map the user may have been sent: only one with a scheme goes to the
     // desktop, never a bare text that a handler might take for a command line or a local path.
-    if (Glib::uri_parse_scheme(uri).empty()) return false;
-    try {
-        return Gio::AppInfo::launch_default_for_uri(uri);
-    } catch (const Glib::Error& error) {
-        std::fprintf(stderr, "Tarnwick: a link could not be opened: %s\n", error.what().c_str());
-        return false;
-    }
+    if (Glib::uri_parse_scheme(uri).empty()) return setError(error, launchError(localized("launch_failed_no_scheme")));
+    return launchDefault(uri, error);
 }
 
-bool GtkUriLauncher::showInFileManager(const std::string& path)
+bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error)
 {
     std::string uri;
     Glib::RefPtr<Gio::DBus::Connection> bus;
     try {
         uri = Glib::filename_to_uri(path);
         bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
-    } catch (const Glib::Error&) {
+    } catch (const Glib::Error& failure) {
+        if (uri.empty()) return setError(error, launchError(failure.what()));
     }
-    if (uri.empty()) return false;
-    if (!bus) {
-        openFolderOf(path);
-        return true;
-    }
+    if (!bus) return openFolderOf(path, error);
     const std::vector<Glib::ustring> items{uri};
     const Glib::VariantContainerBase parameters = Glib::VariantContainerBase::create_tuple(
         {Glib::Variant<std::vector<Glib::ustring>>::create(items), Glib::Variant<Glib::ustring>::create("")});
     // Asked without waiting: a file manager that is slow to start must not hold up the editor.
+    // Having answered, the launcher alone hears of a failure, so it reports it.
     bus->call(
         "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1", "ShowItems", parameters,
         [bus, path](Glib::RefPtr<Gio::AsyncResult>& result) {
             try {
                 bus->call_finish(result);
+                return;
             } catch (const Glib::Error&) {
-                openFolderOf(path);
             }
+            Error failure;
+            if (!openFolderOf(path, &failure)) reportFailure(path, failure);
         },
         "org.freedesktop.FileManager1", FileManagerTimeoutMilliseconds);
     return true;

@@ -5,8 +5,9 @@
 // Opens URIs with the desktop's default handler for their scheme or file type.
 class GtkUriLauncher : public UriLauncher {
 public:
-    bool openURL(const std::string& uri) override;
+    bool openURL(const std::string& uri, Error* error = nullptr) override;
     // Asks the file manager over D-Bus (org.freedesktop.FileManager1 ShowItems); where none
-    // answers, the file's folder is opened instead.
-    bool showInFileManager(const std::string& path) override;
+    // answers, the file's folder is opened instead, and where that fails too the failure is
+    // reported.
+    bool showInFileManager(const std::string& path, Error* error = nullptr) override;
 };
