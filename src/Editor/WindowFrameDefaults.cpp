@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
 
 std::string WindowFrameDefaults::defaultsKey(const std::string& autosaveName)
@@ -33,4 +34,48 @@ void WindowFrameDefaults::saveFrame(const std::string& autosaveName, const Rect&
     UserDefaults::standard().setObject(
         defaultsKey(autosaveName),
         PropertyList(PropertyList::Array{frame.origin.x, frame.origin.y, frame.size.width, frame.size.height}));
+}
+
+std::string WindowFrameDefaults::maximizedKey(const std::string& frameName)
+{
+    return frameName + " Maximized";
+}
+
+WindowFrameDefaults::MainWindowPlacement WindowFrameDefaults::savedMainWindowPlacement(const std::string& frameName)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    return {WindowFrame::fromPropertyList(defaults.objectForKey(frameName)),
+            defaults.boolForKey(maximizedKey(frameName))};
+}
+
+void WindowFrameDefaults::saveMainWindowPlacement(const std::string& frameName, const MainWindowPlacement& placement)
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    if (placement.frame && placement.frame->width > 0 && placement.frame->height > 0)
+        defaults.setObject(frameName, placement.frame->propertyList());
+    defaults.setBool(maximizedKey(frameName), placement.maximized);
+}
+
+RestoredWindowFrame WindowFrameDefaults::openingFrame(const std::optional<WindowFrame>& saved, int defaultWidth,
+                                                      int defaultHeight, const std::vector<WindowFrame>& workAreas,
+                                                      bool serverPlacesWindows)
+{
+    if (saved) return {WindowFrame::clamp(*saved, workAreas), !serverPlacesWindows};
+    WindowFrame frame{0, 0, defaultWidth, defaultHeight};
+    if (!workAreas.empty()) {
+        frame.width = std::min(frame.width, workAreas.front().width);
+        frame.height = std::min(frame.height, workAreas.front().height);
+    }
+    return {frame, false};
+}
+
+WindowFrame WindowFrameDefaults::frameToKeep(const WindowFrame& current, const WindowFrame& asked,
+                                             const WindowFrame& opened)
+{
+    WindowFrame kept = current;
+    if (current.width == opened.width && current.height == opened.height) {
+        kept.width = asked.width;
+        kept.height = asked.height;
+    }
+    return kept;
 }
