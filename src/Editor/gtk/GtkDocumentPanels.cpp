@@ -1,8 +1,10 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 
 #include "Editor/gtk/ImageDensityViews.h"
+#include "Editor/gtk/MainWindow.h"
 #include "formats/ExportFormats.h"
 #include "platform/Localizer.h"
+#include "platform/MainLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkModalRun.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
@@ -67,6 +69,30 @@ struct PrintChoice {
         options = chosen.printOptions();
     }
 };
+
+// The file panel, just answered, goes from the screen before the export holds the main loop:
+// the server has taken it away and the window beneath has painted where it was. A close asked
+// for meanwhile waits for the export, which runs on the document the close would take away.
+void clearAnsweredPanel()
+{
+    const MainWindow::CloseHold hold;
+    const std::shared_ptr<void> session = GtkModalRun::beginSession();
+    Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
+    if (!display) return;
+    display->sync();
+    Gtk::Window* window = GtkModalRun::activeWindow();
+    if (!window || !window->get_mapped()) return;
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window->gobj()));
+    if (!clock) return;
+    bool painted = false;
+    const gulong handler =
+        g_signal_connect_swapped(clock, "after-paint", G_CALLBACK(+[](bool* flag) { *flag = true; }), &painted);
+    window->queue_draw();
+    // Bounded: a window the server never shows again paints no frame.
+    constexpr double PaintLimitSeconds = 1.0;
+    MainLoop::runUntil([&painted] { return painted; }, PaintLimitSeconds);
+    g_signal_handler_disconnect(clock, handler);
+}
 
 } // namespace
 
@@ -230,6 +256,7 @@ std::optional<std::string> GtkDocumentPanels::runExportPanel(const SavePanel& pa
     options.accessory = FileChooser::SaveAccessory{ExportFormatWidget::AccessoryName, &choice};
     const std::optional<std::string> path = FileChooser::shared().runSavePanel(options);
     if (!path || path->empty()) return std::nullopt;
+    clearAnsweredPanel();
     return completedExportPath(*path, choice.selectedExtension());
 }
 
@@ -245,6 +272,7 @@ std::optional<std::string> GtkDocumentPanels::runOutlineExportPanel(const SavePa
     options.accessory = FileChooser::SaveAccessory{OutlineOptionsWidget::AccessoryName, &choice};
     std::optional<std::string> path = FileChooser::shared().runSavePanel(options);
     if (!path || path->empty()) return std::nullopt;
+    clearAnsweredPanel();
     // PDF is all this panel writes: any other name gets the extension that says so.
     if (ExportFormatFromExtension(extensionOf(*path)) != 1) *path += ".pdf";
     return path;

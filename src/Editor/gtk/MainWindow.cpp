@@ -4,6 +4,7 @@
 #include "Editor/ErrorAlert.h"
 #include "Editor/SegmentedControlItem.h"
 #include "Editor/ToolbarSegment.h"
+#include "Editor/WindowFrameDefaults.h"
 #include "Editor/gtk/FeedbackLogView.h"
 #include "Editor/gtk/MainWindowActions.h"
 #include "Editor/gtk/MenuBarAdapter.h"
@@ -77,6 +78,28 @@ bool isWayland(const Glib::RefPtr<Gdk::Display>& display)
 {
     return display && std::strstr(G_OBJECT_TYPE_NAME(display->gobj()), "Wayland") != nullptr;
 }
+
+int& closeHolds()
+{
+    static int holds = 0;
+    return holds;
+}
+
+std::vector<MainWindow*>& mainWindows()
+{
+    static std::vector<MainWindow*> windows;
+    return windows;
+}
+
+// Another window (a dialog) holds the input of the window's group.
+bool inputHeldElsewhere(Gtk::Window& window)
+{
+    GtkWidget* grab = gtk_window_group_get_current_grab(gtk_window_get_group(window.gobj()));
+    return grab && gtk_widget_get_toplevel(grab) != GTK_WIDGET(window.gobj());
+}
+
+constexpr int DefaultWidth = 1200;
+constexpr int DefaultHeight = 760;
 
 // A button that shows only a themed picture holds it as its one child. The button's own picture
 // slot would wrap it in two more widgets, each styled and laid out with the window, and look the
@@ -158,8 +181,10 @@ MainWindow::MainWindow(MainMenu& menu, CommandRouter& router, bool showNow)
 {
     // Wide enough for the explorer, the inspector and the style toolbar over the canvas between
     // them; a saved frame replaces it.
-    set_default_size(1200, 760);
     restoreFrame();
+    mainWindows().push_back(this);
+    static const bool dispatching = (gdk_event_handler_set(&MainWindow::dispatchEvent, nullptr, nullptr), true);
+    (void)dispatching;
     _controller.setView(this);
     _controller.setEditor(&_canvas.editorView());
     _controller.setApplicationName(Glib::get_application_name());
@@ -277,6 +302,8 @@ MainWindow::~MainWindow()
 {
     // Taking the widgets down moves the focus and lets grabs go, which would ask for a pass.
     _closing = true;
+    std::erase(mainWindows(), this);
+    _pendingCloseIdle.disconnect();
     _canvas.editorView().setInterfaceChangeHandler(nullptr);
     _validationIdle.disconnect();
     stopValidatingInFrame();
@@ -667,6 +694,10 @@ bool MainWindow::on_event(GdkEvent* event)
     case GDK_TOUCH_END:
         scheduleValidation();
         break;
+    case GDK_CONFIGURE:
+    case GDK_WINDOW_STATE:
+        rememberNormalFrame();
+        break;
     default:
         break;
     }
@@ -685,6 +716,46 @@ void MainWindow::on_grab_notify(bool wasGrabbed)
     Gtk::ApplicationWindow::on_grab_notify(wasGrabbed);
     // A menu, popover or dialog that held the input let it go: what it did shows now.
     if (wasGrabbed) scheduleValidation();
+    if (wasGrabbed) closeWhenFree();
+}
+
+MainWindow::CloseHold::CloseHold()
+{
+    ++closeHolds();
+}
+
+MainWindow::CloseHold::~CloseHold()
+{
+    if (--closeHolds() > 0) return;
+    for (MainWindow* window : mainWindows()) window->closeWhenFree();
+}
+
+void MainWindow::dispatchEvent(GdkEvent* event, gpointer)
+{
+    if (event->type == GDK_DELETE) {
+        for (MainWindow* window : mainWindows()) {
+            if (!window->get_window() || window->get_window()->gobj() != event->any.window) continue;
+            // GTK would drop it: it waits for the dialog instead.
+            if (inputHeldElsewhere(*window)) {
+                window->_closePending = true;
+                return;
+            }
+        }
+    }
+    gtk_main_do_event(event);
+}
+
+void MainWindow::closeWhenFree()
+{
+    if (!_closePending || _closing || closeHolds() > 0 || _pendingCloseIdle.connected()) return;
+    // From the main loop: whoever let go of the input or the hold is done first.
+    _pendingCloseIdle = Glib::signal_idle().connect([this] {
+        if (_closePending && closeHolds() == 0 && !inputHeldElsewhere(*this)) {
+            _closePending = false;
+            close();
+        }
+        return false;
+    });
 }
 
 bool MainWindow::on_key_press_event(GdkEventKey* event)
@@ -700,6 +771,11 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
 
 bool MainWindow::on_delete_event(GdkEventAny* event)
 {
+    if (closeHolds() > 0 || inputHeldElsewhere(*this)) {
+        _closePending = true;
+        return true;
+    }
+    _closePending = false;
     saveWindowState();
     // The open map is committed while the window and its editor still exist; a map that cannot
     // be may keep the window.
@@ -715,25 +791,46 @@ void MainWindow::saveWindowState()
 
 void MainWindow::restoreFrame()
 {
-    const RestoredWindowFrame restored =
-        ::restoreWindowFrame(UserDefaults::standard().objectForKey(EditorWindowController::WindowFrameName),
-                             monitorWorkAreas(), isWayland(Gdk::Display::get_default()));
-    if (!restored.frame) return;
+    const std::string name = EditorWindowController::WindowFrameName;
+    const WindowFrameDefaults::MainWindowPlacement saved = WindowFrameDefaults::savedMainWindowPlacement(name);
+    const RestoredWindowFrame restored = WindowFrameDefaults::openingFrame(
+        saved.frame, DefaultWidth, DefaultHeight, monitorWorkAreas(), isWayland(Gdk::Display::get_default()));
+    _askedFrame = saved.frame.value_or(WindowFrame{0, 0, DefaultWidth, DefaultHeight});
+    _openedFrame = _normalFrame = _previousNormalFrame = *restored.frame;
     set_default_size(restored.frame->width, restored.frame->height);
     if (restored.moves) move(restored.frame->x, restored.frame->y);
+    if (saved.maximized) maximize();
+}
+
+void MainWindow::rememberNormalFrame()
+{
+    if (!get_realized() || !get_window()) return;
+    WindowFrame frame;
+    get_position(frame.x, frame.y);
+    get_size(frame.width, frame.height);
+    if (get_window()->get_state() &
+        (Gdk::WINDOW_STATE_FULLSCREEN | Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_ICONIFIED)) {
+        // The window manager may configure the maximised size before it says the window is
+        // maximised: that size was never the window's own.
+        if (_normalFrame.width == frame.width && _normalFrame.height == frame.height)
+            _normalFrame = _previousNormalFrame;
+        return;
+    }
+    if (frame.width <= 0 || frame.height <= 0 || frame == _normalFrame) return;
+    _previousNormalFrame = _normalFrame;
+    _normalFrame = frame;
 }
 
 void MainWindow::saveFrame()
 {
-    // A maximised or full-screen window keeps the frame it had before.
-    if (!get_realized() || is_maximized() ||
-        (get_window() && (get_window()->get_state() & (Gdk::WINDOW_STATE_FULLSCREEN | Gdk::WINDOW_STATE_MAXIMIZED))))
-        return;
-    WindowFrame frame;
-    get_position(frame.x, frame.y);
-    get_size(frame.width, frame.height);
-    if (frame.width <= 0 || frame.height <= 0) return;
-    UserDefaults::standard().setObject(EditorWindowController::WindowFrameName, frame.propertyList());
+    if (!get_realized() || !get_window()) return;
+    rememberNormalFrame();
+    // Maximised (or full screen over a maximised window), the window keeps the frame it had
+    // before, to come back to it when the next start is un-maximised.
+    const bool maximized = get_window()->get_state() & Gdk::WINDOW_STATE_MAXIMIZED;
+    WindowFrameDefaults::saveMainWindowPlacement(
+        EditorWindowController::WindowFrameName,
+        {WindowFrameDefaults::frameToKeep(_normalFrame, _askedFrame, _openedFrame), maximized});
 }
 
 void MainWindow::showFeedbackTable(bool shown)

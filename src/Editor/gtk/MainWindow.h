@@ -151,8 +151,24 @@ public:
     // the main loop, when it already was): work the user does not see first waits for it.
     void afterFirstFrame(std::function<void()> handler);
 
+    // While one lives, a close of the main window waits, to be carried out once the last is gone:
+    // held around work that runs the main loop for a moment of its own, where a close would take
+    // the document from under it.
+    class CloseHold {
+    public:
+        CloseHold();
+        ~CloseHold();
+        CloseHold(const CloseHold&) = delete;
+        CloseHold& operator=(const CloseHold&) = delete;
+    };
+
 private:
     void scheduleAfterFirstFrame();
+    // A close asked for while a dialog held the input or a CloseHold lived is carried out once
+    // neither is so: GTK itself drops a close that comes while another window holds the input.
+    void closeWhenFree();
+    static void dispatchEvent(GdkEvent* event, gpointer);
+    void rememberNormalFrame();
     bool on_key_press_event(GdkEventKey* event) override;
     bool on_delete_event(GdkEventAny* event) override;
     bool on_event(GdkEvent* event) override;
@@ -299,6 +315,11 @@ private:
     GdkFrameClock* _validationFrameClock = nullptr;
     gulong _validationFrameHandler = 0;
     sigc::connection _resizeIdle;
+    bool _closePending = false;
+    sigc::connection _pendingCloseIdle;
+    // The frame asked for at start, the one given after fitting it to the monitor, and the last
+    // one the window had while neither maximised nor full screen; logical pixels.
+    WindowFrame _askedFrame, _openedFrame, _normalFrame, _previousNormalFrame;
     // Its actions reach the canvas and the controller: it goes first.
     std::unique_ptr<MainWindowActions> _windowActions;
 };
