@@ -15,6 +15,7 @@
 #include <gtkmm.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -26,14 +27,10 @@ namespace {
 // A session bus of the test's own, where no file manager answers.
 class PrivateSessionBus {
 public:
-    explicit PrivateSessionBus(const std::string& folder)
+    PrivateSessionBus()
     {
-        writeTestFile(folder + "/bus.conf",
-                      "<busconfig><type>session</type><listen>unix:dir=" + folder +
-                          "</listen><policy context=\"default\"><allow send_destination=\"*\"/>"
-                          "<allow own=\"*\"/></policy></busconfig>");
-        const std::string config = "--config-file=" + folder + "/bus.conf";
-        const char* argv[] = {"dbus-daemon", config.c_str(), "--nofork", "--print-address=1", nullptr};
+        // Its services are looked for where the test's desktop keeps them: none answers.
+        const char* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address=1", nullptr};
         int out = -1;
         if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), nullptr,
                                       GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr,
@@ -67,13 +64,14 @@ bool loopUntil(const std::function<bool()>& condition)
 
 TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
 {
+    Gio::init();
     // A desktop that knows no program: no file manager, nothing that opens a folder.
     TempDir home;
     std::filesystem::create_directories(home.file("data"));
     ScopedEnvironment data("XDG_DATA_HOME", home.file("data")), dataDirs("XDG_DATA_DIRS", home.file("data")),
         config("XDG_CONFIG_HOME", home.file("config")), configDirs("XDG_CONFIG_DIRS", home.file("config"));
     UserDefaults::standard().resetForTesting();
-    PrivateSessionBus bus(home.path());
+    PrivateSessionBus bus;
     ASSERT_TRUE(bus.running()) << "dbus-daemon does not start";
     const std::string folder = home.file("Mind Maps");
     const std::string file = home.file("Scratch/Plan.pdf");
@@ -113,10 +111,12 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
         SCOPED_TRACE(road.name);
         alerts.requests.clear();
         road.launch();
-        ASSERT_TRUE(loopUntil([&] {
+        const bool shown = loopUntil([&] {
             return !alerts.requests.empty() &&
                 alerts.requests.back().informativeText.find(road.target) != std::string::npos;
-        }));
+        });
+        EXPECT_TRUE(shown) << "no alert names the target";
+        if (!shown) continue;
         const std::string& text = alerts.requests.back().informativeText;
         if (!road.reason.empty()) {
             EXPECT_NE(text.find(road.reason), std::string::npos) << text;
