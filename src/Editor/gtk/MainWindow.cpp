@@ -112,6 +112,13 @@ void showPictureAlone(Gtk::Button& button, Gtk::Image& picture, const char* icon
     button.get_style_context()->add_class("image-button");
 }
 
+// Such a button's tool tip is also its name to screen readers, which read no picture.
+void describePictureButton(Gtk::Button& button, const std::string& text)
+{
+    button.set_tooltip_text(text);
+    button.get_accessible()->set_name(text);
+}
+
 void markSelected(SegmentedControlWidget* widget, size_t segments, int selected)
 {
     if (!widget) return;
@@ -905,17 +912,17 @@ void MainWindow::setActivityCaption(const std::string& text)
 
 void MainWindow::setHideExplorerToolTip(const std::string& text)
 {
-    _hideExplorerButton.set_tooltip_text(text);
+    describePictureButton(_hideExplorerButton, text);
 }
 
 void MainWindow::setHideStyleToolsToolTip(const std::string& text)
 {
-    _hideStyleToolsButton.set_tooltip_text(text);
+    describePictureButton(_hideStyleToolsButton, text);
 }
 
 void MainWindow::setHideInspectorToolTip(const std::string& text)
 {
-    _hideInspectorButton.set_tooltip_text(text);
+    describePictureButton(_hideInspectorButton, text);
 }
 
 void MainWindow::setInspectorSegmentToolTip(int segment, const std::string& text)
@@ -1038,7 +1045,7 @@ void MainWindow::setFeedbackDisclosure(bool on, const std::string& toolTip)
     const Glib::ustring icon = on ? "pan-up-symbolic" : "pan-down-symbolic";
     if (_feedbackDisclosurePicture.property_icon_name().get_value() != icon)
         _feedbackDisclosurePicture.set_from_icon_name(icon, Gtk::ICON_SIZE_MENU);
-    _feedbackDisclosureButton.set_tooltip_text(toolTip);
+    describePictureButton(_feedbackDisclosureButton, toolTip);
 }
 
 void MainWindow::selectInspectorTab(int index)

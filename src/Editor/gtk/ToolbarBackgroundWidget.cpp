@@ -4,6 +4,7 @@
 #include "Editor/gtk/SegmentMenuEntries.h"
 #include "Editor/gtk/SegmentedControlWidget.h"
 #include "platform/CairoGraphicsContext.h"
+#include "platform/Localizer.h"
 
 #include <gtkmm/menuitem.h>
 #include <gtkmm/separatormenuitem.h>
@@ -20,6 +21,9 @@ ToolbarBackgroundWidget::ToolbarBackgroundWidget() : _background({0, 0, 0, 0})
     _overflowButton.set_relief(Gtk::RELIEF_NONE);
     _overflowButton.set_can_focus(false);
     _overflowButton.get_style_context()->add_class("image-button");
+    // A picture alone names nothing to a screen reader.
+    _overflowButton.set_tooltip_text(localized("toolbar_overflow_button"));
+    _overflowButton.get_accessible()->set_name(localized("toolbar_overflow_button"));
     _overflowButton.signal_toggled().connect(sigc::mem_fun(*this, &ToolbarBackgroundWidget::overflowToggled));
     _overflowButton.show_all();
 }

@@ -17,6 +17,7 @@
 #include "platform/gtk/GtkPopoverPresenter.h"
 
 #include <gdk/gdkkeysyms.h>
+#include <gtk/gtk-a11y.h>
 
 #include <algorithm>
 #include <cmath>
@@ -72,6 +73,131 @@ std::string cssColor(const Color& color)
 
 } // namespace
 
+// The rows as screen readers read them. GTK names a row's cell after the text the renderer last
+// took, and it makes and updates cells while the store follows a change of the map, when rows take
+// no text; its flat list has no levels either. So each cell asks the view for its row: the name
+// from the row's topic once the store holds only live topics, the level and folding from the
+// store's own columns, which never point at a topic.
+struct OutlineCellAccessibility {
+    static GType type()
+    {
+        static const GType made = g_type_register_static_simple(
+            GTK_TYPE_TEXT_CELL_ACCESSIBLE, "TarnwickOutlineCellAccessible", sizeof(GtkTextCellAccessibleClass),
+            [](gpointer klass, gpointer) {
+                parent() = ATK_OBJECT_CLASS(g_type_class_peek_parent(klass));
+                AtkObjectClass* objectClass = ATK_OBJECT_CLASS(klass);
+                objectClass->get_name = &name;
+                objectClass->ref_state_set = &states;
+                objectClass->get_attributes = &attributes;
+                objectClass->ref_relation_set = &relations;
+                GTK_CELL_ACCESSIBLE_CLASS(klass)->update_cache = &updateCache;
+            },
+            sizeof(GtkTextCellAccessible), nullptr, GTypeFlags(0));
+        return made;
+    }
+
+private:
+    static AtkObjectClass*& parent()
+    {
+        static AtkObjectClass* made = nullptr;
+        return made;
+    }
+    static GQuark quark(const char* name) { return g_quark_from_static_string(name); }
+
+    static OutlineTreeView* viewOf(AtkObject* cell, size_t& index, OutlineRow& row)
+    {
+        AtkObject* table = atk_object_get_parent(cell);
+        GtkWidget* widget = GTK_IS_ACCESSIBLE(table) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(table)) : nullptr;
+        auto* view = widget
+            ? static_cast<OutlineTreeView*>(g_object_get_qdata(G_OBJECT(widget), OutlineTreeView::viewQuark()))
+            : nullptr;
+        if (!view || !ATK_IS_TABLE_CELL(cell)) return nullptr;
+        // A cell of a row that has gone has no position. GTK answers false for the first row's
+        // cell too, so only the row counts.
+        int rowIndex = -1, column = -1;
+        atk_table_cell_get_position(ATK_TABLE_CELL(cell), &rowIndex, &column);
+        if (rowIndex < 0 || !view->storedRow(size_t(rowIndex), row)) return nullptr;
+        index = size_t(rowIndex);
+        return view;
+    }
+
+    static const gchar* name(AtkObject* cell)
+    {
+        size_t index = 0;
+        OutlineRow row;
+        OutlineTreeView* view = viewOf(cell, index, row);
+        if (!view || view->_storeFollowing || !row.node) return parent()->get_name(cell);
+        const OutlineRowContent content = view->_adapter.viewForRow(row);
+        // Kept with the cell: the caller does not own the name.
+        auto* text = g_strdup((content.title.empty() ? content.placeholder : content.title).c_str());
+        g_object_set_qdata_full(G_OBJECT(cell), quark("tarnwick-outline-cell-name"), text, g_free);
+        return text;
+    }
+
+    static AtkStateSet* states(AtkObject* cell)
+    {
+        AtkStateSet* set = parent()->ref_state_set(cell);
+        size_t index = 0;
+        OutlineRow row;
+        if (viewOf(cell, index, row) && row.expandable()) {
+            atk_state_set_add_state(set, ATK_STATE_EXPANDABLE);
+            if (row.expanded()) atk_state_set_add_state(set, ATK_STATE_EXPANDED);
+        }
+        return set;
+    }
+
+    static AtkAttributeSet* attributes(AtkObject* cell)
+    {
+        AtkAttributeSet* set = parent()->get_attributes ? parent()->get_attributes(cell) : nullptr;
+        size_t index = 0;
+        OutlineRow row;
+        OutlineTreeView* view = viewOf(cell, index, row);
+        if (!view || view->_adapter.outlineMode() != OutlineViewAdapter::Hierarchy) return set;
+        auto* level = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+        level->name = g_strdup("level");
+        // Counted from 1, as readers announce levels.
+        level->value = g_strdup(std::to_string(row.level + 1).c_str());
+        return g_slist_prepend(set, level);
+    }
+
+    static AtkRelationSet* relations(AtkObject* cell)
+    {
+        AtkRelationSet* set = parent()->ref_relation_set(cell);
+        size_t index = 0;
+        OutlineRow row, above;
+        OutlineTreeView* view = viewOf(cell, index, row);
+        if (!view || row.level == 0) return set;
+        while (index > 0 && view->storedRow(--index, above))
+            if (above.level < row.level) {
+                if (AtkObject* parentCell = atk_table_ref_at(ATK_TABLE(atk_object_get_parent(cell)), int(index), 0)) {
+                    atk_relation_set_add_relation_by_type(set, ATK_RELATION_NODE_CHILD_OF, parentCell);
+                    g_object_unref(parentCell);
+                }
+                break;
+            }
+        return set;
+    }
+
+    // A row opened or closed tells readers so, as GTK's own trees do.
+    static void updateCache(GtkCellAccessible* cell, gboolean emitSignal)
+    {
+        GTK_CELL_ACCESSIBLE_CLASS(parent())->update_cache(cell, emitSignal);
+        size_t index = 0;
+        OutlineRow row;
+        if (!viewOf(ATK_OBJECT(cell), index, row)) return;
+        const GQuark folding = quark("tarnwick-outline-cell-folding");
+        const auto was = uint8_t(GPOINTER_TO_UINT(g_object_get_qdata(G_OBJECT(cell), folding)));
+        const uint8_t now = row.flags & (OutlineRow::Expandable | OutlineRow::Expanded);
+        // Stored with a bit of its own, so that a first remembering is told from no flags.
+        g_object_set_qdata(G_OBJECT(cell), folding, GUINT_TO_POINTER(now | 0x80u));
+        if (!emitSignal || !(was & 0x80u)) return;
+        if ((was ^ now) & OutlineRow::Expandable)
+            atk_object_notify_state_change(ATK_OBJECT(cell), ATK_STATE_EXPANDABLE, now & OutlineRow::Expandable);
+        if ((was ^ now) & OutlineRow::Expanded)
+            atk_object_notify_state_change(ATK_OBJECT(cell), ATK_STATE_EXPANDED, now & OutlineRow::Expanded);
+    }
+};
+
 // The whole row in one renderer. GTK measures every row of a map whose rows differ in height (a
 // dated row is taller); a renderer that answers the height from the topic alone keeps that cheap,
 // and only the rows on screen are laid out and drawn. It is a text renderer so that the
@@ -87,6 +213,7 @@ public:
         GObject* object = G_OBJECT(gobj());
         g_object_set_qdata(object, quark(), this);
         GtkCellRendererClass* rendererClass = GTK_CELL_RENDERER_GET_CLASS(gobj());
+        gtk_cell_renderer_class_set_accessible_type(rendererClass, OutlineCellAccessibility::type());
         rendererClass->get_request_mode = [](GtkCellRenderer*) { return GTK_SIZE_REQUEST_CONSTANT_SIZE; };
         rendererClass->get_preferred_width = [](GtkCellRenderer*, GtkWidget*, int* minimum, int* natural) {
             // The column fills the view; titles ellipsize in what it gives them.
@@ -180,9 +307,16 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
     g_object_set_qdata(G_OBJECT(gobj()), viewQuark(), this);
     GtkWidgetClass* widgetClass = GTK_WIDGET_GET_CLASS(gobj());
     widgetClass->get_accessible = [](GtkWidget* widget) {
-        if (auto* view = static_cast<OutlineTreeView*>(g_object_get_qdata(G_OBJECT(widget), viewQuark())))
-            view->_accessibleAsked = true;
-        return GTK_WIDGET_CLASS(g_type_class_peek_parent(GTK_WIDGET_GET_CLASS(widget)))->get_accessible(widget);
+        auto* view = static_cast<OutlineTreeView*>(g_object_get_qdata(G_OBJECT(widget), viewQuark()));
+        if (view) view->_accessibleAsked = true;
+        AtkObject* accessible =
+            GTK_WIDGET_CLASS(g_type_class_peek_parent(GTK_WIDGET_GET_CLASS(widget)))->get_accessible(widget);
+        if (view && accessible && !view->_accessibleNamed) {
+            view->_accessibleNamed = true;
+            atk_object_set_name(accessible, localized("outliner_title").c_str());
+            view->showAccessibleRole();
+        }
+        return accessible;
     };
     // The keys GTK binds to opening and closing rows (plus, minus, asterisk, shift and an arrow)
     // open and close the adapter's rows, which GTK's flat list knows nothing of.
@@ -271,7 +405,38 @@ void OutlineTreeView::reloadData()
     // Switched while no store is attached, so that the switch measures nothing.
     updateHeightMode();
     set_model(_store);
+    // A new store makes GTK take the accessible for a plain table again.
+    if (_accessibleNamed) showAccessibleRole();
     updateDragSource();
+}
+
+void OutlineTreeView::showAccessibleRole()
+{
+    atk_object_set_role(gtk_widget_get_accessible(GTK_WIDGET(gobj())),
+                        _adapter.outlineMode() == OutlineViewAdapter::Hierarchy ? ATK_ROLE_TREE_TABLE : ATK_ROLE_TABLE);
+}
+
+void OutlineTreeView::announceRows(size_t first, size_t count)
+{
+    if (!_accessibleAsked) return;
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    GtkTreeIter iter;
+    bool valid = gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first));
+    for (size_t index = first; valid && index < first + count; ++index) {
+        GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
+        gtk_tree_model_row_changed(model, path, &iter);
+        gtk_tree_path_free(path);
+        valid = gtk_tree_model_iter_next(model, &iter);
+    }
+}
+
+bool OutlineTreeView::storedRow(size_t index, OutlineRow& row) const
+{
+    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+    GtkTreeIter iter;
+    if (!gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(index))) return false;
+    row = rowOf(model, &iter);
+    return true;
 }
 
 void OutlineTreeView::replaceRows(size_t first, size_t removed, size_t inserted)
@@ -280,29 +445,37 @@ void OutlineTreeView::replaceRows(size_t first, size_t removed, size_t inserted)
         reloadData();
         return;
     }
-    const FlagScope following(_storeFollowing);
-    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
-    GtkTreeIter iter;
-    if (removed > 0 && gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first)))
-        for (size_t count = 0; count < removed && gtk_list_store_remove(_store->gobj(), &iter); ++count) {}
-    insertRows(first, inserted);
-    updateHeightMode();
+    {
+        const FlagScope following(_storeFollowing);
+        GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+        GtkTreeIter iter;
+        if (removed > 0 && gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first)))
+            for (size_t count = 0; count < removed && gtk_list_store_remove(_store->gobj(), &iter); ++count) {}
+        insertRows(first, inserted);
+        updateHeightMode();
+    }
+    // With the row that took the place of the removed ones: a reader told of a removal may have
+    // asked for it at once.
+    announceRows(first, inserted + 1);
 }
 
 void OutlineTreeView::updateRows(size_t first, size_t count)
 {
-    const FlagScope following(_storeFollowing);
-    GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
-    const std::vector<OutlineRow>& rows = _adapter.rows();
-    GtkTreeIter iter;
-    bool valid = gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first));
-    for (size_t index = first; valid && index < first + count && index < rows.size(); ++index) {
-        const OutlineRow& row = rows[index];
-        gtk_list_store_set(_store->gobj(), &iter, NodeColumn, row.node, LevelColumn, guint(row.level), FlagsColumn,
-                           guint(row.flags), -1);
-        valid = gtk_tree_model_iter_next(model, &iter);
+    {
+        const FlagScope following(_storeFollowing);
+        GtkTreeModel* model = GTK_TREE_MODEL(_store->gobj());
+        const std::vector<OutlineRow>& rows = _adapter.rows();
+        GtkTreeIter iter;
+        bool valid = gtk_tree_model_iter_nth_child(model, &iter, nullptr, int(first));
+        for (size_t index = first; valid && index < first + count && index < rows.size(); ++index) {
+            const OutlineRow& row = rows[index];
+            gtk_list_store_set(_store->gobj(), &iter, NodeColumn, row.node, LevelColumn, guint(row.level), FlagsColumn,
+                               guint(row.flags), -1);
+            valid = gtk_tree_model_iter_next(model, &iter);
+        }
+        updateHeightMode();
     }
-    updateHeightMode();
+    announceRows(first, count);
 }
 
 void OutlineTreeView::updateHeightMode()

@@ -72,6 +72,7 @@ protected:
 
 private:
     friend class OutlineRowRenderer;
+    friend struct OutlineCellAccessibility;
 
     static GQuark viewQuark();
     // Whether a row given to the renderer needs its text: it is drawn, or screen readers may read it.
@@ -80,6 +81,12 @@ private:
     bool rowTextWanted() const { return (_drawing || _accessibleAsked) && !_storeFollowing; }
 
     void insertRows(size_t first, size_t count);
+    // Tells the accessible of the rows from first on that they changed, once the store has followed
+    // a change: cells GTK made or updated meanwhile took no text.
+    void announceRows(size_t first, size_t count);
+    // A table of rows to screen readers, and a tree of them in the tree mode.
+    void showAccessibleRole();
+    bool storedRow(size_t index, OutlineRow& row) const;
     void updateHeightMode();
     // A key asked to open or close the cursor's row (with openAll, every row below it too).
     void expandOrCollapseCursorRow(bool expand, bool openAll);
@@ -114,6 +121,7 @@ private:
     std::optional<double> _keptScroll;
     bool _drawing = false;
     bool _accessibleAsked = false;
+    bool _accessibleNamed = false;
     bool _storeFollowing = false;
     Gtk::CellEditable* _editable = nullptr;
     sigc::connection _editableFocusOut;
