@@ -7,6 +7,12 @@
 
 #include <cmath>
 
+const char* ImageDensityChoice::labelKey(int32_t exportFormat)
+{
+    constexpr int32_t TiffFormat = 3;
+    return exportFormat == TiffFormat ? "share_dialog_tiff_density" : "share_dialog_png_density";
+}
+
 void ImageDensityChoice::selectIndex(size_t index)
 {
     if (index < Densities.size()) _index = index;

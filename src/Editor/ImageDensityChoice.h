@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // The pixel density of an exported picture and the size line that goes with it: how large the
@@ -21,6 +22,10 @@ public:
         {"share_dialog_png_high_density", 4},
         {"share_dialog_png_xhigh_density", 6},
     }};
+
+    // The popup's label for pictures of an export code: TIFF's for TIFF, PNG's for any other (the
+    // mail options attach PNG alone).
+    static const char* labelKey(int32_t exportFormat);
 
     size_t selectedIndex() const { return _index; }
     // An index past the list is ignored.

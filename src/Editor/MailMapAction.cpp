@@ -3,6 +3,7 @@
 #include "Editor/EditorDocument.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
+#include "Utils/StringUtils.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -138,7 +139,7 @@ void MailMapAction::reportResult(MailComposer::Result result, const std::string&
     AlertPanel::Request request;
     request.style = AlertPanel::Style::Warning;
     request.messageText = localized("mail_no_mail_program_title");
-    request.informativeText = localizedFormat("mail_no_mail_program_message", {scratchDirectory});
+    request.informativeText = localizedFormat("mail_no_mail_program_message", {wrappablePath(scratchDirectory)});
     if (attachments.empty()) {
         request.buttons = {{localized("ok_button_title"), "\r"}};
         AlertPanel::shared().runModal(request);

@@ -195,8 +195,8 @@ void TopicLinkActions::addURLLink()
     const std::string seed = link && link->linkType() == DiagramLink::LinkTypeURL ? link->linkID() : URLSeed;
     MindMapProvider* provider = storage->provider();
     const bool cloud = isCloudMap(storage);
-    std::optional<URLLinkPrompt::Answer> answer =
-        URLLinkPrompt::shared().selectURLLink(seed, cloud, cloud && provider ? provider->title() : std::string());
+    std::optional<URLLinkPrompt::Answer> answer = URLLinkPrompt::shared().selectURLLink(
+        seed, cloud, cloud && provider ? provider->title() : std::string(), link != nullptr);
     // The dialog ran modally: the user may have gone elsewhere meanwhile.
     if (!answer || !unchanged(*origin)) return;
     MindMap* map = _window.map();

@@ -39,9 +39,10 @@ public:
     virtual ~URLLinkPrompt() = default;
     // offerUpload: the map is a cloud map, so uploading a file is a choice. Nothing when cancelled.
     virtual std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) = 0;
-    // The same, naming the cloud the file would go to (empty for a local map).
+    // The same, naming the cloud the file would go to (empty for a local map) and saying whether the
+    // topic has a link to remove.
     virtual std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload,
-                                                const std::string& /*providerTitle*/)
+                                                const std::string& /*providerTitle*/, bool /*hasLink*/)
     {
         return selectURLLink(link, offerUpload);
     }

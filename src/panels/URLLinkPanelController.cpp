@@ -9,8 +9,8 @@
 #include <filesystem>
 
 URLLinkPanelController::URLLinkPanelController(const std::string& link, bool isCloudMap,
-                                               const std::string& providerTitle)
-    : _field(link), _isCloudMap(isCloudMap)
+                                               const std::string& providerTitle, bool hasLink)
+    : _field(link), _isCloudMap(isCloudMap), _hasLink(hasLink)
 {
     // The provider's title fills the object placeholder; the translation is never a format.
     _uploadTitle = isCloudMap && !providerTitle.empty() ? localizedFormat(UploadToKey, {providerTitle})

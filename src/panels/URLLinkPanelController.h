@@ -23,8 +23,10 @@ public:
     static constexpr const char* WebSiteAddress = "https://tarnwick.org";
     static constexpr const char* FrameName = "URLLinkPanelFrame";
 
-    // providerTitle: empty for a map without a cloud provider (a local one).
-    URLLinkPanelController(const std::string& link, bool isCloudMap, const std::string& providerTitle);
+    // providerTitle: empty for a map without a cloud provider (a local one); hasLink: the topic has
+    // a link, which Remove Link takes away.
+    URLLinkPanelController(const std::string& link, bool isCloudMap, const std::string& providerTitle,
+                           bool hasLink = false);
 
     const std::string& field() const { return _field; }
     // Every change of the field's text.
@@ -37,6 +39,7 @@ public:
 
     bool okEnabled() const { return !_field.empty(); }
     bool testEnabled() const { return !_field.empty(); }
+    bool removeEnabled() const { return _hasLink; }
     bool uploadEnabled() const { return _uploadEnabled; }
     bool uploadOn() const { return _uploadOn; }
     bool isCloudMap() const { return _isCloudMap; }
@@ -49,6 +52,7 @@ private:
 
     std::string _field;
     bool _isCloudMap;
+    bool _hasLink;
     std::string _uploadTitle;
     bool _uploadEnabled = false;
     bool _uploadOn = false;

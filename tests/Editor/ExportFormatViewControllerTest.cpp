@@ -2,12 +2,15 @@
 
 #include "Editor/ExportFormatChoice.h"
 #include "Editor/OutlineOptionsChoice.h"
+#include "formats/ExportFormats.h"
 
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 namespace {
@@ -137,4 +140,17 @@ TEST_F(ExportFormatViewControllerTest, TheCommittedChoiceIsTheNextQuestionsStart
     const ExportFormatViewController next(Size{400, 300}, Size{});
     EXPECT_EQ(next.selectedExportFormat(), 5);
     EXPECT_EQ(next.selectedImageQuality(), 6);
+}
+
+TEST_F(ExportFormatViewControllerTest, EachBitmapTypeNamesItsOwnDensity)
+{
+    size_t bitmaps = 0;
+    for (const ExportFormatChoice::FileType& type : ExportFormatChoice::FileTypes) {
+        if (!IsBitmapExportFormat(type.format)) continue;
+        ++bitmaps;
+        std::string name = type.extension;
+        for (char& c : name) c = char(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_NE(localized(ImageDensityChoice::labelKey(type.format)).find(name), std::string::npos) << name;
+    }
+    EXPECT_EQ(bitmaps, 2u);
 }

@@ -84,6 +84,7 @@ void ExportFormatView::showController()
     if (!anyOn) _noFormat.set_active(true);
     _qualityPopup.set_active(static_cast<int>(_controller.density().selectedIndex()));
     const bool bitmap = _controller.densityControlsVisible();
+    _qualityLabel.set_text(localized(ImageDensityChoice::labelKey(_controller.selectedExportFormat())));
     _qualityLabel.set_visible(bitmap);
     _qualityPopup.set_visible(bitmap);
     _sizeLabel.set_visible(bitmap);

@@ -162,6 +162,7 @@ void ExportFormatWidget::showRange()
 void ExportFormatWidget::showSize()
 {
     const bool bitmap = _choice.densityControlsVisible();
+    _qualityLabel.set_text(localized(ImageDensityChoice::labelKey(_choice.selectedType().format)));
     _qualityLabel.set_visible(bitmap);
     _qualityPopup.set_visible(bitmap);
     _sizeLabel.set_visible(bitmap);

@@ -18,12 +18,12 @@ class DialogPrompt : public URLLinkPrompt {
 public:
     std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload) override
     {
-        return URLLinkDialog::run(link, offerUpload, std::string());
+        return URLLinkDialog::run(link, offerUpload, std::string(), link != TopicLinkActions::URLSeed);
     }
-    std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload,
-                                        const std::string& providerTitle) override
+    std::optional<Answer> selectURLLink(const std::string& link, bool offerUpload, const std::string& providerTitle,
+                                        bool hasLink) override
     {
-        return URLLinkDialog::run(link, offerUpload, providerTitle);
+        return URLLinkDialog::run(link, offerUpload, providerTitle, hasLink);
     }
 };
 
@@ -99,6 +99,7 @@ void URLLinkDialog::updateStatus()
     if (_field.get_text() != _controller.field()) _field.set_text(_controller.field());
     _ok->set_sensitive(_controller.okEnabled());
     _test.set_sensitive(_controller.testEnabled());
+    _remove->set_sensitive(_controller.removeEnabled());
     _upload.set_sensitive(_controller.uploadEnabled());
     _upload.set_active(_controller.uploadOn());
     _updating = false;
@@ -142,9 +143,9 @@ void URLLinkDialog::choosePdfPage()
 }
 
 std::optional<URLLinkPrompt::Answer> URLLinkDialog::run(const std::string& link, bool offerUpload,
-                                                        const std::string& providerTitle)
+                                                        const std::string& providerTitle, bool hasLink)
 {
-    URLLinkPanelController controller(link, offerUpload, providerTitle);
+    URLLinkPanelController controller(link, offerUpload, providerTitle, hasLink);
     URLLinkDialog dialog(controller);
     // After "http://" the user types the rest; a link of the topic is replaced whole.
     if (link == TopicLinkActions::URLSeed) dialog._field.set_position(-1);

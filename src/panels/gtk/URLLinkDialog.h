@@ -24,7 +24,7 @@ public:
 
     // Runs one dialog and answers as the link actions expect; nothing when closed otherwise.
     static std::optional<URLLinkPrompt::Answer> run(const std::string& link, bool offerUpload,
-                                                    const std::string& providerTitle);
+                                                    const std::string& providerTitle, bool hasLink);
     // Called with each dialog once it shows, before its session runs; for tests.
     static void setShownObserver(std::function<void(URLLinkDialog& dialog)> observer);
 

@@ -178,10 +178,11 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
             dialog.field().set_text("");
             EXPECT_FALSE(dialog.okButton().get_sensitive());
             EXPECT_FALSE(dialog.testButton().get_sensitive());
+            EXPECT_TRUE(dialog.removeButton().get_sensitive());
             dialog.removeButton().clicked();
         });
     });
-    const auto removed = URLLinkDialog::run("https://example.org", false, "");
+    const auto removed = URLLinkDialog::run("https://example.org", false, "", true);
     ASSERT_TRUE(removed.has_value());
     EXPECT_TRUE(removed->removeLink);
 
@@ -189,11 +190,13 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
         Glib::signal_idle().connect_once([&dialog] {
             EXPECT_TRUE(dialog.uploadCheck().get_visible());
             EXPECT_FALSE(dialog.uploadCheck().get_sensitive());
+            // A topic without a link has none to remove.
+            EXPECT_FALSE(dialog.removeButton().get_sensitive());
             dialog.field().set_text("https://example.org/typed");
             dialog.okButton().clicked();
         });
     });
-    const auto typed = URLLinkDialog::run("http://", true, "Dropbox");
+    const auto typed = URLLinkDialog::run("http://", true, "Dropbox", false);
     ASSERT_TRUE(typed.has_value());
     EXPECT_EQ(typed->link, "https://example.org/typed");
     EXPECT_FALSE(typed->removeLink);
@@ -202,7 +205,7 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
     URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
         Glib::signal_idle().connect_once([&dialog] { dialog.response(Gtk::RESPONSE_DELETE_EVENT); });
     });
-    EXPECT_FALSE(URLLinkDialog::run("http://", false, "").has_value());
+    EXPECT_FALSE(URLLinkDialog::run("http://", false, "", false).has_value());
     URLLinkDialog::setShownObserver(nullptr);
 }
 
@@ -219,7 +222,7 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogOpensWithItsSavedFrameAndSavesItsNe
             Glib::signal_timeout().connect_once([&dialog] { dialog.response(Gtk::RESPONSE_CANCEL); }, 300);
         });
     });
-    URLLinkDialog::run("https://example.org", false, "");
+    URLLinkDialog::run("https://example.org", false, "", true);
     URLLinkDialog::setShownObserver(nullptr);
     EXPECT_EQ(width, 640);
     EXPECT_EQ(height, 300);
