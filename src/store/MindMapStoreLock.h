@@ -1,7 +1,11 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <memory>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 // Marks one process as the owner of a store folder: an exclusive advisory lock on the file
 // ".tarnwick.lock" in it, held while the object lives and released by the system if the process
@@ -10,17 +14,30 @@ class MindMapStoreLock {
 public:
     static constexpr const char* LockFileName = ".tarnwick.lock";
 
+    // Who claimed the store, as the claim wrote it into the lock file.
+    struct Holder {
+        pid_t pid = 0;
+        std::string session;
+    };
+
     // The lock, or nullptr when another holder has it or the file cannot be made. While this
     // process has claimed the folder, every call gets a share of the claimed lock.
     static std::unique_ptr<MindMapStoreLock> acquire(const std::string& storeRoot);
 
     // Takes the lock of the store folder (made when missing) before anything opens the store, so
     // that a program that cannot own it can step back before it writes anything; the store's own
-    // acquire() then shares this lock. False when another process holds the lock or the folder
-    // cannot be made.
-    static bool claimForProcess(const std::string& storeRoot);
+    // acquire() then shares this lock. The claim records this process and its session (the
+    // desktop session's bus, empty without one) in the lock file.
+    // In a session only one program at a time may claim the store, so a holder of the same
+    // session is one that is quitting: the claim waits until the system has released its lock.
+    // On failure the error carries the system's code: isHeldElsewhere() when another process
+    // holds the lock, any other code when the folder or the lock file cannot be made or opened.
+    static bool claimForProcess(const std::string& storeRoot, const std::string& session = {}, Error* error = nullptr);
+    static bool isHeldElsewhere(const Error& error);
     // Gives the claim up; the lock stays held while a share of it lives.
     static void releaseProcessClaim();
+    // The holder the lock file names; it may be one whose lock is gone already.
+    static std::optional<Holder> recordedHolder(const std::string& storeRoot);
 
     ~MindMapStoreLock();
     MindMapStoreLock(const MindMapStoreLock&) = delete;
@@ -28,6 +45,8 @@ public:
 
 private:
     explicit MindMapStoreLock(int fd) : _fd(fd) {}
-    static std::unique_ptr<MindMapStoreLock> lockFile(const std::string& storeRoot);
+    enum class Wait { No, Yes };
+    static std::unique_ptr<MindMapStoreLock> lockFile(const std::string& storeRoot, Wait wait = Wait::No,
+                                                      Error* error = nullptr);
     int _fd = -1;
 };

@@ -44,9 +44,11 @@
 #include <gtkmm/window.h>
 #include <pango/pangocairo.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <utility>
 
@@ -71,11 +73,82 @@ bool hasDisplay()
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-Error storeInUseError()
+// How many owners that went away before they took a start's files the start tries to reach: each
+// try follows a program that ended, so only a burst of starts and quits exhausts them.
+constexpr int HandOverAttempts = 8;
+
+// The session a claim of the store is recorded under: the bus the application's name is owned on.
+std::string busSession(GApplication* application)
 {
-    return MakeAppError(
-        0, localized(TarnwickApplication::StoreInUseKey),
-        localizedFormat(TarnwickApplication::StoreInUseReasonKey, {MindMapStore::tarnWickStoreRootPath()}));
+    GDBusConnection* connection = g_application_get_dbus_connection(application);
+    const char* guid = connection ? g_dbus_connection_get_guid(connection) : nullptr;
+    return guid ? guid : "";
+}
+
+// Options are left to the application's own command-line handling.
+bool hasOptions(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] == '-' && argv[i][1] != '\0') return true;
+    return false;
+}
+
+enum class HandOver { NotRemote, Accepted, Lost };
+
+// Registers the application on the session bus. When another program owns its name, that one is
+// asked to open the files of the command line (or to show itself) and answers once it has: a
+// start never ends before its files are taken. Lost when the owner went away before it answered.
+HandOver handOverToOwner(const Glib::RefPtr<Gio::Application>& application, int argc, char* argv[])
+{
+    try {
+        application->register_application();
+    } catch (const Glib::Error&) {
+        return HandOver::NotRemote;
+    }
+    if (!application->is_registered() || !application->is_remote()) return HandOver::NotRemote;
+    GVariantBuilder platform;
+    g_variant_builder_init(&platform, G_VARIANT_TYPE_VARDICT);
+    gchar* folder = g_get_current_dir();
+    g_variant_builder_add(&platform, "{sv}", "cwd", g_variant_new_bytestring(folder));
+    g_free(folder);
+    const char* startupId = std::getenv("DESKTOP_STARTUP_ID");
+    if (startupId && g_utf8_validate(startupId, -1, nullptr))
+        g_variant_builder_add(&platform, "{sv}", "desktop-startup-id", g_variant_new_string(startupId));
+    GVariant* parameters = nullptr;
+    const char* method = "Activate";
+    if (argc > 1) {
+        GVariantBuilder uris;
+        g_variant_builder_init(&uris, G_VARIANT_TYPE_STRING_ARRAY);
+        for (int i = 1; i < argc; ++i) {
+            GFile* file = g_file_new_for_commandline_arg(argv[i]);
+            gchar* uri = g_file_get_uri(file);
+            g_variant_builder_add(&uris, "s", uri);
+            g_free(uri);
+            g_object_unref(file);
+        }
+        parameters = g_variant_new("(assa{sv})", &uris, "", &platform);
+        method = "Open";
+    } else {
+        parameters = g_variant_new("(a{sv})", &platform);
+    }
+    // No time limit: an owner that waits for a quitting program's store answers later, and one
+    // that ends unanswered makes the bus answer with an error at once.
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_sync(
+        g_application_get_dbus_connection(application->gobj()), TarnwickApplication::ApplicationId,
+        g_application_get_dbus_object_path(application->gobj()), "org.gtk.Application", method, parameters, nullptr,
+        G_DBUS_CALL_FLAGS_NO_AUTO_START, G_MAXINT, nullptr, &error);
+    if (!reply) {
+        g_error_free(error);
+        return HandOver::Lost;
+    }
+    g_variant_unref(reply);
+    return HandOver::Accepted;
+}
+
+void printOnStandardError(const Error& error)
+{
+    std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
 }
 
 // Answers every dialog that runs its own loop, as closing it would: each caller sees a cancel.
@@ -113,34 +186,63 @@ private:
 int TarnwickApplication::runMain(int argc, char* argv[])
 {
     markStartupPhase("main");
-    // The store's lock comes first: a program that does not get it must not write anything,
-    // whichever way it ends.
-    const bool ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath());
-    if (!ownsStore && !hasDisplay()) {
-        // Without a display GTK cannot start, but the owner may still be reached over the bus.
-        Glib::RefPtr<Gio::Application> probe = Gio::Application::create(ApplicationId, Gio::APPLICATION_HANDLES_OPEN);
-        try {
-            probe->register_application();
-        } catch (const Glib::Error&) {
-        }
-        if (probe->is_registered() && probe->is_remote()) return probe->run(argc, argv);
-        Error error = storeInUseError();
-        std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
-        return StoreInUseExitStatus;
-    }
     // The canvas draws with cairo alone: GDK's probe of OpenGL loads a library and asks the
     // display server at every start for nothing. Only this process skips it (see on_startup).
     if (!std::getenv("GDK_GL")) {
         g_setenv("GDK_GL", "disable", true);
         s_disabledGl = true;
     }
-    Glib::RefPtr<TarnwickApplication> application = create(ownsStore);
-    int status = application->run(argc, argv);
-    if (application->_storeInUse) status = StoreInUseExitStatus;
-    application.reset();
-    MindMapStore::releaseMindMapStoreInstance();
-    MindMapStoreLock::releaseProcessClaim();
-    return status;
+    const bool handsOver = !hasOptions(argc, argv);
+    for (int attempt = 0; attempt < HandOverAttempts; ++attempt) {
+        if (!hasDisplay() && handsOver) {
+            // Without a display GTK cannot start, but the owner may still be reached over the bus.
+            Glib::RefPtr<Gio::Application> probe =
+                Gio::Application::create(ApplicationId, Gio::APPLICATION_HANDLES_OPEN);
+            const HandOver handOver = handOverToOwner(probe, argc, argv);
+            if (handOver == HandOver::Accepted) return 0;
+            if (handOver == HandOver::Lost) continue;
+            Error cause;
+            if (!MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath(), busSession(probe->gobj()),
+                                                   &cause)) {
+                printOnStandardError(storeClaimError(cause));
+                return storeClaimExitStatus(cause);
+            }
+            // This program would own the store: GTK tells why it cannot start.
+            MindMapStoreLock::releaseProcessClaim();
+        }
+        Glib::RefPtr<TarnwickApplication> application = create();
+        if (handsOver) {
+            const HandOver handOver = handOverToOwner(application, argc, argv);
+            if (handOver == HandOver::Accepted) return 0;
+            if (handOver == HandOver::Lost) continue;
+        }
+        int status = application->run(argc, argv);
+        if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
+        application.reset();
+        MindMapStore::releaseMindMapStoreInstance();
+        MindMapStoreLock::releaseProcessClaim();
+        return status;
+    }
+    // Every owner this start reached went away without taking its files.
+    printOnStandardError(storeClaimError({}));
+    return StoreInUseExitStatus;
+}
+
+Error TarnwickApplication::storeClaimError(const Error& cause)
+{
+    const std::string root = MindMapStore::tarnWickStoreRootPath();
+    if (cause.isEmpty() || MindMapStoreLock::isHeldElsewhere(cause))
+        return MakeAppError(0, localized(StoreInUseKey), localizedFormat(StoreInUseReasonKey, {root}));
+    Error error = cause;
+    error.localizedDescription = localized(StoreNotWritableKey);
+    error.failureReason = localizedFormat(StoreNotWritableReasonKey, {root, std::strerror(int(cause.code))});
+    return error;
+}
+
+int TarnwickApplication::storeClaimExitStatus(const Error& cause)
+{
+    if (cause.isEmpty() || MindMapStoreLock::isHeldElsewhere(cause)) return StoreInUseExitStatus;
+    return StoreNotWritableExitStatus;
 }
 
 Glib::RefPtr<TarnwickApplication> TarnwickApplication::create(bool ownsStore)
@@ -196,6 +298,12 @@ TarnwickApplication::~TarnwickApplication()
 void TarnwickApplication::on_startup()
 {
     markStartupPhase("application created");
+    // The store's lock comes before anything is written: a program that does not get it writes
+    // nothing, whichever way it ends.
+    Error claimFailure;
+    if (_ownsStore)
+        _ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath(),
+                                                       busSession(G_APPLICATION(gobj())), &claimFailure);
     Gtk::Application::on_startup();
     markStartupPhase("toolkit started");
     // Programs started from here (the browser of a link) probe OpenGL as usual.
@@ -209,7 +317,7 @@ void TarnwickApplication::on_startup()
     static GtkPdfPageViewer pdfViewer;
     if (!PdfPreviewManager::hasViewer()) PdfPreviewManager::setViewer(&pdfViewer);
     if (!_ownsStore) {
-        showStoreInUse();
+        showStoreUnusable(claimFailure);
         return;
     }
     installQuitSignals();
@@ -390,7 +498,7 @@ void TarnwickApplication::finishWritesAfterFirstFrame()
 
 void TarnwickApplication::on_activate()
 {
-    if (_storeInUse) return;
+    if (_storeUnusableStatus) return;
     singletonWindow();
     markStartupPhase("window shown");
     checkInitialState();
@@ -399,7 +507,7 @@ void TarnwickApplication::on_activate()
 
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
-    if (_storeInUse) return;
+    if (_storeUnusableStatus) return;
     // A cloud sign-in comes back from the browser as an address of the program's own scheme, in a
     // second start that hands it to this one. It opens no map.
     std::vector<Glib::RefPtr<Gio::File>> maps;
@@ -408,7 +516,15 @@ void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustri
         maps.push_back(file);
     }
     if (maps.empty() && !files.empty() && _checkedInitialState) return;
-    openFiles(maps);
+    if (!_checkedInitialState) {
+        openFiles(maps);
+        return;
+    }
+    // Files of a later start are taken at once and opened from the main loop: that start ends
+    // when this one answers, and an import that fails asks the user in an alert of its own.
+    Glib::signal_idle().connect_once([this, maps = std::move(maps)] {
+        if (acceptsCommands()) openFiles(maps);
+    });
 }
 
 void TarnwickApplication::openFiles(const type_vec_files& files)
@@ -489,11 +605,11 @@ void TarnwickApplication::showDeferredErrors()
     for (const Error& error : errors) showAlert(error);
 }
 
-void TarnwickApplication::showStoreInUse()
+void TarnwickApplication::showStoreUnusable(const Error& cause)
 {
-    _storeInUse = true;
-    Error error = storeInUseError();
-    std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
+    _storeUnusableStatus = storeClaimExitStatus(cause);
+    Error error = storeClaimError(cause);
+    printOnStandardError(error);
     showAlert(error);
 }
 

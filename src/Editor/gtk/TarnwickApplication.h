@@ -23,9 +23,11 @@ class MindMap;
 class TerminationWindow;
 class TerminationWindowController;
 
-// The running application: one per store. A second start hands its files to the first one and
-// ends; one that cannot reach the first (no session bus, another bus) says that the store is in use
-// and ends without writing anything, so the store is never opened twice.
+// The running application: one per store. In a desktop session the program that owns the
+// application's name on the bus is the only one that claims the store; a second start hands its
+// files to it and ends once it has taken them. One that cannot reach the owner (no session bus,
+// another bus) says that the store is in use and ends without writing anything, so the store is
+// never opened twice.
 class TarnwickApplication : public Gtk::Application,
                             public DocumentControllerHost,
                             public CheckboxMenuHandlerDelegate,
@@ -40,12 +42,19 @@ public:
     static constexpr const char* StartupTimingVariable = "TARNWICK_STARTUP_TIMING";
     static constexpr const char* StoreInUseKey = "store_in_use_error";
     static constexpr const char* StoreInUseReasonKey = "store_in_use_reason";
+    static constexpr const char* StoreNotWritableKey = "store_not_writable_error";
+    static constexpr const char* StoreNotWritableReasonKey = "store_not_writable_reason";
     // The exit status of a start that found the store in use by a program it could not reach.
     static constexpr int StoreInUseExitStatus = 3;
+    // The exit status of a start that may not write into the store's folder.
+    static constexpr int StoreNotWritableExitStatus = 4;
 
-    // What main() runs: claims the store, then runs the application, or hands the command line
-    // over to the program that owns the store.
+    // What main() runs: hands the command line over to the program of the session that owns the
+    // store, or runs the application, which claims the store.
     static int runMain(int argc, char* argv[]);
+    // What the user is told about a store this program could not claim, from the claim's error.
+    static Error storeClaimError(const Error& cause);
+    static int storeClaimExitStatus(const Error& cause);
 
     static Glib::RefPtr<TarnwickApplication> create(bool ownsStore = true);
     // With the timing variable set, prints the time since the process began, on the wall clock
@@ -108,7 +117,7 @@ private:
     void finishQuitInMainLoop();
     void installQuitSignals();
     void removeQuitSignals();
-    void showStoreInUse();
+    void showStoreUnusable(const Error& cause);
     bool acceptsCommands() const;
 
     // Errors met while a quit writes its files wait until everything is written: an alert waits
@@ -137,7 +146,8 @@ private:
     std::vector<Error> _deferredErrors;
     int _errorDeferrals = 0;
     bool _ownsStore = true;
-    bool _storeInUse = false;
+    // Set, with the status to end with, when the store could not be claimed.
+    int _storeUnusableStatus = 0;
     bool _quitFromOutside = false;
     // Set while the session's end waits for the answer about a map that could not be saved.
     unsigned _logoutInhibit = 0;
