@@ -139,7 +139,7 @@ void MailMapAction::reportResult(MailComposer::Result result, const std::string&
     AlertPanel::Request request;
     request.style = AlertPanel::Style::Warning;
     request.messageText = localized("mail_no_mail_program_title");
-    request.informativeText = localizedFormat("mail_no_mail_program_message", {wrappablePath(scratchDirectory)});
+    request.informativeText = localizedFormat("mail_no_mail_program_message", {scratchDirectory});
     if (attachments.empty()) {
         request.buttons = {{localized("ok_button_title"), "\r"}};
         AlertPanel::shared().runModal(request);

@@ -140,18 +140,3 @@ std::string_view trimmedWhitespaceAndNewlines(std::string_view text)
     }
     return text.substr(begin, end - begin);
 }
-
-std::string wrappablePath(std::string_view path)
-{
-    static constexpr std::string_view WordJoiner = "\u2060", ZeroWidthSpace = "\u200B";
-    std::string shown;
-    shown.reserve(path.size() + 16);
-    for (size_t index = 0; index < path.size(); ++index) {
-        shown += path[index];
-        if (path[index] != '/' || index + 1 == path.size()) continue;
-        // Line breaking allows a break after a slash only before a letter; a break mark allows it
-        // before digits too.
-        shown += index == 0 ? WordJoiner : ZeroWidthSpace;
-    }
-    return shown;
-}

@@ -30,8 +30,3 @@ bool isWhitespaceOrNewline(char32_t c);
 std::string trimWhitespaceAndNewlines(std::string_view text);
 // The same part of the text, without a copy.
 std::string_view trimmedWhitespaceAndNewlines(std::string_view text);
-
-// A path shown in a paragraph that wraps: its lines may break after any separator, but never after
-// the leading "/", which would leave the root alone at a line's end. It carries invisible marks
-// for the line breaking, so it is for showing only, never for use as a path.
-std::string wrappablePath(std::string_view path);

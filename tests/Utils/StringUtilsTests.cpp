@@ -1,10 +1,8 @@
 #include "Utils/StringUtils.h"
 
 #include <gtest/gtest.h>
-#include <pango/pango.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -81,47 +79,3 @@ TEST(TrimWhitespaceAndNewlines, TakesWhiteSpaceAndNewlinesOffBothEnds)
 }
 
 } // namespace
-
-namespace {
-
-// The visible text before each place where the line breaking lets a line end inside the text.
-std::vector<std::string> lineEndsOf(const std::string& shown, std::string& visible)
-{
-    const int characters = int(g_utf8_strlen(shown.c_str(), -1));
-    std::vector<PangoLogAttr> attributes(size_t(characters) + 1);
-    pango_get_log_attrs(shown.c_str(), -1, -1, pango_language_from_string("en"), attributes.data(), characters + 1);
-    std::vector<std::string> ends;
-    bool breakable = false;
-    const char* at = shown.c_str();
-    for (int index = 0; index < characters; ++index, at = g_utf8_next_char(at)) {
-        if (attributes[size_t(index)].is_line_break && !visible.empty()) breakable = true;
-        const gunichar c = g_utf8_get_char(at);
-        if (c == 0x2060 || c == 0x200B) continue;
-        if (breakable) ends.push_back(visible);
-        breakable = false;
-        visible.append(at, size_t(g_utf8_next_char(at) - at));
-    }
-    return ends;
-}
-
-} // namespace
-
-TEST(WrappablePath, LinesEndAfterASeparatorButNeverAfterTheLeadingOne)
-{
-    const struct {
-        const char* path;
-        std::vector<std::string> lineEnds;
-    } cases[] = {
-        {"/tmp/Tarnwick/Mail", {"/tmp/", "/tmp/Tarnwick/"}},
-        {"/tmp", {}},
-        {"/", {}},
-        {"", {}},
-        {"/home/ann/2024/05", {"/home/", "/home/ann/", "/home/ann/2024/"}},
-        {"Mind Maps/Plan", {"Mind ", "Mind Maps/"}},
-    };
-    for (const auto& row : cases) {
-        std::string visible;
-        EXPECT_EQ(lineEndsOf(wrappablePath(row.path), visible), row.lineEnds) << row.path;
-        EXPECT_EQ(visible, row.path);
-    }
-}
