@@ -8,6 +8,7 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "GtkTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
 #include "support/ScopedEnvironment.h"
@@ -17,16 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class LabelSidePane : public MainWindowSidePane {
-public:
-    Gtk::Widget& widget() override { return _label; }
-    Responder* responder() override { return &_responder; }
-
-private:
-    Gtk::Label _label{"explorer"};
-    Responder _responder;
-};
 
 Gtk::FileChooserDialog* shownFileChooser()
 {

@@ -3,6 +3,7 @@
 #include "Editor/MainMenu.h"
 #include "Editor/gtk/MainWindow.h"
 #include "GtkTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "platform/UserDefaults.h"
 
 #include <atkmm/object.h>
@@ -13,17 +14,6 @@
 #include <thread>
 
 namespace {
-
-// A side pane without the explorers' library: one page and the pane's own responder.
-class LabelSidePane : public MainWindowSidePane {
-public:
-    Gtk::Widget& widget() override { return _label; }
-    Responder* responder() override { return &_responder; }
-
-private:
-    Gtk::Label _label{"explorer"};
-    Responder _responder;
-};
 
 class MainWindowLayoutTest : public ::testing::Test {
 protected:

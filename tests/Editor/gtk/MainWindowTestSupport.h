@@ -7,6 +7,17 @@
 
 #include <memory>
 
+// A side pane without the explorers' library: one page and the pane's own responder.
+class LabelSidePane : public MainWindowSidePane {
+public:
+    Gtk::Widget& widget() override { return _label; }
+    Responder* responder() override { return &_responder; }
+
+private:
+    Gtk::Label _label{"explorer"};
+    Responder _responder;
+};
+
 // The window manager's answer to a full-screen request, as the window gets it.
 inline void windowManagerMadeFullScreen(MainWindow& window, bool fullScreen)
 {

@@ -143,15 +143,7 @@ TEST_F(LocalExplorerViewTest, OnlyTheRenameCommandStartsAnEditAndItsTextRenames)
     view->treeView().get_selection()->select(view->pathForItem(work));
     settle();
     // A right click opens the menu, never an edit.
-    const Gdk::Rectangle area = rowArea(work);
-    GdkEvent* press = gdk_event_new(GDK_BUTTON_PRESS);
-    press->button.window = GDK_WINDOW(g_object_ref(view->treeView().get_bin_window()->gobj()));
-    press->button.button = 3;
-    press->button.x = area.get_x() + 40;
-    press->button.y = area.get_y() + area.get_height() / 2.0;
-    gdk_event_set_device(press, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-    handEvent(GTK_WIDGET(view->treeView().gobj()), press);
-    gdk_event_free(press);
+    rightClick(work);
     settle();
     EXPECT_FALSE(view->isEditing());
     for (Gtk::Window* each : Gtk::Window::list_toplevels())
