@@ -1,6 +1,7 @@
 #include "Editor/gtk/MainWindowToolbar.h"
 
 #include "Editor/CheckboxMenuHandler.h"
+#include "Editor/CommandRouter.h"
 #include "Editor/EditorWindowActions.h"
 #include "Editor/StylingMenus.h"
 #include "Editor/TwkDocumentController.h"
@@ -61,20 +62,28 @@ Responder* MainWindowToolbar::CurrentDocument::document() const
     return controller ? controller->singletonDocument() : nullptr;
 }
 
+Responder* MainWindowToolbar::CurrentDocument::handler(const std::string& action) const
+{
+    // As the menus do: a responder ahead of the document that takes the action (the outline's
+    // row, the note's text) gets it, so that the button and the menu item answer alike.
+    if (Responder* first = CommandRouter::shared().targetForAction(action)) return first;
+    Responder* current = document();
+    return current && current->respondsToAction(action) ? current : nullptr;
+}
+
 bool MainWindowToolbar::CurrentDocument::respondsToAction(const std::string& action) const
 {
-    Responder* current = document();
-    return current && current->respondsToAction(action);
+    return handler(action) != nullptr;
 }
 
 bool MainWindowToolbar::CurrentDocument::performAction(const std::string& action, const ActionSender* sender)
 {
-    Responder* current = document();
-    return current && current->performAction(action, sender);
+    Responder* target = handler(action);
+    return target && target->performAction(action, sender);
 }
 
 ItemValidation MainWindowToolbar::CurrentDocument::validateUserInterfaceItem(const ValidatedUserInterfaceItem& item)
 {
-    Responder* current = document();
-    return current ? current->validateUserInterfaceItem(item) : ItemValidation::enabledIf(false);
+    Responder* target = handler(item.action());
+    return target ? target->validateUserInterfaceItem(item) : ItemValidation::enabledIf(false);
 }

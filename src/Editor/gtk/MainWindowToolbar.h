@@ -27,8 +27,9 @@ public:
     // Shows the editor's zoom in the zoom item.
     void showZoomFactor();
 
-    // The link the "document" segments send to: the document controller's document of the moment.
-    // That document goes when the application quits, while the window still validates its bars.
+    // The link the "document" segments send to: the first responder that takes their action, else
+    // the document controller's document of the moment. That document goes when the application
+    // quits, while the window still validates its bars.
     class CurrentDocument : public Responder {
     public:
         explicit CurrentDocument(std::weak_ptr<TwkDocumentController> controller) : _controller(std::move(controller))
@@ -40,6 +41,7 @@ public:
         ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
 
     private:
+        Responder* handler(const std::string& action) const;
         std::weak_ptr<TwkDocumentController> _controller;
     };
 

@@ -268,6 +268,7 @@ protected:
     std::unique_ptr<Gtk::TreeView> outlineList;
     std::unique_ptr<Gtk::TextView> noteText;
     RecordingResponder note{"note", log};
+    RecordingResponder outline{"outline", log};
 };
 
 } // namespace
@@ -349,6 +350,56 @@ TEST_F(WindowValidationTest, EveryRoadBackToTheCanvasLeavesItsCommandsEnabled)
         EXPECT_TRUE(strip->controlWidget(3).button(0).get_sensitive()) << road.road << ": border style";
         EXPECT_TRUE(strip->controlWidget(3).button(3).get_sensitive()) << road.road << ": fill colour";
     }
+}
+
+// Wherever the keyboard goes, a button of the toolbar is enabled as the Edit menu's item of its
+// command is: the outline's row, the note and the canvas each answer both alike.
+TEST_F(WindowValidationTest, TheToolbarAnswersAsTheEditMenuWhereverTheKeyboardIs)
+{
+    for (const char* action : {"delete:", "cut:", "copy:"}) outline.handle(action);
+    window->setInspectorResponder(0, &outline);
+    note.handle("undo:");
+    note.handle("redo:");
+    note.answers["redo:"] = ItemValidation::enabledIf(false);
+    map->setSelectedElement(topic("Other"));
+    map->changeBorderStyle(2);
+    const struct {
+        const char* place;
+        std::function<::testing::AssertionResult()> go;
+    } places[] = {
+        {"an outline row", [&] { return clickInto(*outlineList); }},
+        {"the note",
+         [&] {
+             window->controller().inspectorSegmentsChanged(1);
+             spinUntil([&] { return noteText->get_is_drawable() && noteText->get_allocated_width() > 1; });
+             // The note's page lies where the outline's was: the pointer has to move to click.
+             xdotool("mousemove 0 0");
+             return clickInto(*noteText);
+         }},
+        {"a topic", [&] { return clickTopic(topic("Branch")); }},
+    };
+    const struct {
+        const char* action;
+        const char* item;
+        size_t segment;
+    } buttons[] = {{"delete:", "Delete Node", 0},
+                   {"cut:", "Clipboard Commands", 0},
+                   {"copy:", "Clipboard Commands", 1},
+                   {"undo:", "Undo commands", 0},
+                   {"redo:", "Undo commands", 1}};
+    for (const auto& place : places) {
+        ASSERT_TRUE(place.go()) << place.place;
+        ASSERT_TRUE(spinUntil([&] { return staleSegments().empty(); })) << place.place;
+        CommandRouter::shared().validateMenu(*menu.editMenu);
+        for (const auto& [action, item, segment] : buttons) {
+            std::shared_ptr<MenuItem> entry;
+            for (const auto& candidate : menu.editMenu->items())
+                if (!entry && candidate->action() == action) entry = candidate;
+            ASSERT_TRUE(entry) << action;
+            EXPECT_EQ(button(item, segment).get_sensitive(), entry->isEnabled()) << place.place << ": " << action;
+        }
+    }
+    window->setInspectorResponder(0, nullptr);
 }
 
 // However many changes come in one turn of the main loop, the bars are validated once, after it
