@@ -71,6 +71,35 @@ TEST_F(MainWindowActionsTest, PresentingMakesTheMapReadOnlyOnlyOnceTheWindowIsFu
     EXPECT_FALSE(window->windowActions().modes().isFullScreen());
 }
 
+// Escape on the canvas while presenting, with the notice showing, takes the editor's own steps:
+// a selected topic (the theme a map opens with, so at the first presentation of a session) is let
+// go first, and the next Escape leaves. The notice never takes the key for itself.
+TEST_F(MainWindowActionsTest, EscapeWhilePresentingLetsTheSelectionGoThenLeaves)
+{
+    ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
+    windowManagerMadeFullScreen(*window, true);
+    ASSERT_TRUE(window->windowActions().modes().inPresentationMode());
+    ASSERT_TRUE(window->canvas().has_focus());
+    ASSERT_TRUE(window->notificationBar().notificationWidget().get_visible()) << "the notice shows";
+    ASSERT_EQ(map->selectedElement(), map->mainCentralTheme());
+
+    const auto pressEscape = [this] {
+        GdkEventKey escape{};
+        escape.type = GDK_KEY_PRESS;
+        escape.window = window->get_window()->gobj();
+        escape.send_event = TRUE;
+        escape.keyval = GDK_KEY_Escape;
+        gboolean handled = FALSE;
+        g_signal_emit_by_name(window->gobj(), "key-press-event", &escape, &handled);
+    };
+    pressEscape();
+    EXPECT_EQ(map->selectedElement(), nullptr);
+    EXPECT_TRUE(window->windowActions().modes().inPresentationMode());
+    pressEscape();
+    EXPECT_FALSE(window->windowActions().modes().inPresentationMode());
+    EXPECT_FALSE(window->editor().readOnly());
+}
+
 TEST_F(MainWindowActionsTest, StylingAndZoomActionsReachTheMapThroughTheWindow)
 {
     ASSERT_TRUE(router.sendAction("toggleBoldFontStyle:", nullptr, nullptr));
