@@ -3,15 +3,24 @@
 // it writes.
 
 #include "ApplicationSession.h"
+#include "MindMaps/TopicTextLimit.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <thread>
+
+// Last: Xlib's macros (None, Bool, Status) would reach into the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -62,6 +71,70 @@ std::string fileText(const std::string& path)
 {
     return std::filesystem::exists(path) ? readTestFile(path) : std::string();
 }
+
+// Text on the display's clipboard, as another program that copied it offers it: UTF-8 under its
+// list of targets, answered from a connection and a thread of its own while the object lives.
+class ClipboardText {
+public:
+    explicit ClipboardText(std::string text) : _text(std::move(text))
+    {
+        if (!(_display = XOpenDisplay(nullptr)) || pipe(_wake) != 0) return;
+        const Window owner = XCreateSimpleWindow(_display, DefaultRootWindow(_display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(_display, XInternAtom(_display, "CLIPBOARD", False), owner, CurrentTime);
+        XSync(_display, False);
+        // The whole text goes in one property change, which the display takes up to its largest request.
+        if (XExtendedMaxRequestSize(_display) * 4 > static_cast<long>(_text.size()) + 4096)
+            _serving = std::thread([this] { serve(); });
+    }
+    ~ClipboardText()
+    {
+        if (_serving.joinable()) {
+            static_cast<void>(write(_wake[1], "", 1));
+            _serving.join();
+        }
+        for (int end : _wake)
+            if (end >= 0) close(end);
+        if (_display) XCloseDisplay(_display);
+    }
+    bool offered() const { return _serving.joinable(); }
+
+private:
+    void serve()
+    {
+        const Atom targets = XInternAtom(_display, "TARGETS", False);
+        const Atom utf8 = XInternAtom(_display, "UTF8_STRING", False);
+        pollfd ready[] = {{ConnectionNumber(_display), POLLIN, 0}, {_wake[0], POLLIN, 0}};
+        while (true) {
+            if (XPending(_display) == 0) {
+                if (poll(ready, 2, -1) > 0 && (ready[1].revents & POLLIN)) return;
+                continue;
+            }
+            XEvent event;
+            XNextEvent(_display, &event);
+            if (event.type != SelectionRequest) continue;
+            const XSelectionRequestEvent& request = event.xselectionrequest;
+            XSelectionEvent reply{SelectionNotify, 0,    True,        _display, request.requestor, request.selection,
+                                  request.target,  None, request.time};
+            if (request.target == targets) {
+                const Atom offered[] = {targets, utf8};
+                XChangeProperty(_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(offered), 2);
+                reply.property = request.property;
+            } else if (request.target == utf8) {
+                XChangeProperty(_display, request.requestor, request.property, utf8, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(_text.data()), static_cast<int>(_text.size()));
+                reply.property = request.property;
+            }
+            XSendEvent(_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+            XFlush(_display);
+        }
+    }
+
+    std::string _text;
+    Display* _display = nullptr;
+    int _wake[2] = {-1, -1};
+    std::thread _serving;
+};
 
 class ApplicationSessionTest : public WholeProgramTest {
 protected:
@@ -403,6 +476,46 @@ TEST_F(ApplicationSessionTest, SigtermKeepsTheLastEditAndTheNextStartReopensTheM
     ASSERT_TRUE(application->waitForWindow(EmptyMapTitle));
     EXPECT_EQ(maps().size(), 1u) << "the next start made no map of its own";
     ASSERT_NO_FATAL_FAILURE(quit(*application, EmptyMapTitle));
+}
+
+// A paste of megabytes went whole into one topic, and measuring it held the window for minutes: a
+// quit asked for by signal never came, and the title typed before the paste was lost.
+TEST_F(ApplicationSessionTest, PastingMegabytesOfTextKeepsTheWindowAnsweringAndTheTitleTyped)
+{
+    constexpr const char* Title = "Reading list";
+    std::string report;
+    for (int line = 0; line < 75000; ++line)
+        report += "Line " + std::to_string(line) + " of the report, long enough to fill a row of the topic.\n";
+    auto application = start();
+    ASSERT_TRUE(application->waitForWindow(WelcomeTitle));
+    ASSERT_TRUE(application->pressKeys(WelcomeTitle, {"ctrl+n"}));
+    ASSERT_TRUE(application->waitFor(ATSPI_ROLE_TEXT, "")) << "no text editing on the new theme";
+    ASSERT_TRUE(application->typeText(UnnamedTitle, Title));
+    ASSERT_TRUE(application->pressKeys(UnnamedTitle, {"Return"}));
+    ASSERT_TRUE(application->waitForWindow(Title));
+
+    ClipboardText clipboard(report);
+    ASSERT_TRUE(clipboard.offered()) << "the display takes no request of " << report.size() << " bytes";
+    ASSERT_EQ(application->menuItemEnabled("Edit", "Paste"), true) << "the program never saw the copied text";
+    ASSERT_TRUE(application->pressKeys(Title, {"ctrl+v"}));
+    ASSERT_TRUE(application->waitFor(ATSPI_ROLE_LABEL, "The text was shortened.", nullptr, 60s));
+    // A key after the paste is handled too: the save writes the pasted topic.
+    ASSERT_TRUE(application->pressKeys(Title, {"ctrl+s"}));
+    // The new map holds its title and the pasted topic.
+    std::set<std::string> topics;
+    auto saved = [&] {
+        for (const StoredMap& map : maps())
+            if ((topics = asSet(readMapTopics(home, map.id))).count(Title)) return topics.size() == 2;
+        return false;
+    };
+    ASSERT_TRUE(eventually(saved, "the saved paste"));
+    application->sendSignal(SIGTERM);
+    ASSERT_EQ(application->waitForExit(), 0) << application->log();
+    ASSERT_TRUE(saved()) << "the title typed before the paste is lost";
+    for (const std::string& text : topics) {
+        EXPECT_LE(TopicTextLimit::characterCount(text), TopicTextLimit::MaximumCharacters);
+        if (text != Title) EXPECT_EQ(report.compare(0, text.size(), text), 0) << "not the text's start";
+    }
 }
 
 } // namespace
