@@ -592,59 +592,33 @@ TEST(WindowFrameTest, WhereTheServerPlacesWindowsOnlyTheSizeComesBack)
     EXPECT_FALSE(restoreWindowFrame(PropertyList("0 0 800 600"), monitor, false).frame);
 }
 
-TEST(MainWindowPlacementTest, TheUnMaximisedFrameComesBackWithTheMaximisedStateFittedToTheMonitor)
+TEST(MainWindowPlacementTest, TheMaximisedStateComesBackAndTheWindowOpensFittedKeepingTheSizeItAsked)
 {
-    UserDefaults& defaults = UserDefaults::standard();
-    defaults.resetForTesting();
+    using namespace WindowFrameDefaults;
     const std::string name = "MainWindowPlacementTest.Frame";
-    using Placement = WindowFrameDefaults::MainWindowPlacement;
-    const std::vector<WindowFrame> monitor = {{0, 0, 1600, 1000}};
-    struct Case {
-        const char* name;
-        std::optional<Placement> saved; // nothing: an earlier version's four numbers alone
-        PropertyList earlier;
-        WindowFrame opened;
-        bool moves;
-        bool maximized;
-    };
-    const Case cases[] = {
-        {"maximised", Placement{WindowFrame{40, 30, 900, 600}, true}, {}, {40, 30, 900, 600}, true, true},
-        {"un-maximised", Placement{WindowFrame{40, 30, 900, 600}, false}, {}, {40, 30, 900, 600}, true, false},
-        {"larger than the monitor",
-         Placement{WindowFrame{100, 100, 2400, 1500}, false},
-         {},
-         {0, 0, 1600, 1000},
-         true,
-         false},
-        {"an earlier version's frame",
-         std::nullopt,
-         WindowFrame{10, 20, 800, 500}.propertyList(),
-         {10, 20, 800, 500},
-         true,
-         false},
-        {"no frame: the default, fitted", std::nullopt, PropertyList(), {0, 0, 1200, 760}, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        defaults.removeObject(name);
-        defaults.removeObject(WindowFrameDefaults::maximizedKey(name));
-        if (c.saved) WindowFrameDefaults::saveMainWindowPlacement(name, *c.saved);
-        else if (c.earlier.type() != PropertyList::Type::None) defaults.setObject(name, c.earlier);
-        const Placement read = WindowFrameDefaults::savedMainWindowPlacement(name);
-        if (c.saved) EXPECT_EQ(read, *c.saved);
-        EXPECT_EQ(read.maximized, c.maximized);
-        const RestoredWindowFrame opened = WindowFrameDefaults::openingFrame(read.frame, 1200, 760, monitor, false);
-        EXPECT_EQ(opened.frame, c.opened);
-        EXPECT_EQ(opened.moves, c.moves);
+    UserDefaults::standard().resetForTesting();
+    for (bool maximized : {false, true}) {
+        saveMainWindowPlacement(name, {WindowFrame{40, 30, 900, 600}, maximized});
+        EXPECT_EQ(savedMainWindowPlacement(name), (MainWindowPlacement{WindowFrame{40, 30, 900, 600}, maximized}));
     }
-    EXPECT_EQ(WindowFrameDefaults::openingFrame(std::nullopt, 1200, 760, {{0, 0, 800, 510}}, false).frame,
-              (WindowFrame{0, 0, 800, 510}))
-        << "a default larger than the monitor";
-    // A window left at the size it was fitted down to keeps the size it asked for; one the user
-    // resized keeps the user's.
+    // A frame an earlier version left has no flag beside it.
+    UserDefaults::standard().setObject(name, WindowFrame{10, 20, 800, 500}.propertyList());
+    UserDefaults::standard().removeObject(maximizedKey(name));
+    EXPECT_EQ(savedMainWindowPlacement(name), (MainWindowPlacement{WindowFrame{10, 20, 800, 500}, false}));
+    const struct {
+        std::optional<WindowFrame> saved;
+        WindowFrame monitor, opened;
+    } cases[] = {{WindowFrame{100, 100, 2400, 1500}, {0, 0, 1600, 1000}, {0, 0, 1600, 1000}},
+                 {std::nullopt, {0, 0, 1600, 1000}, {0, 0, 1200, 760}},
+                 {std::nullopt, {0, 0, 800, 510}, {0, 0, 800, 510}}};
+    for (const auto& c : cases) {
+        const RestoredWindowFrame opened = openingFrame(c.saved, 1200, 760, {c.monitor}, false);
+        EXPECT_EQ(opened.frame, c.opened);
+        EXPECT_EQ(opened.moves, c.saved.has_value());
+    }
+    // Only a user's resize, not the fit to a small monitor, changes the size the next start asks for.
     const WindowFrame asked{0, 0, 1200, 760}, fitted{0, 0, 800, 510};
-    EXPECT_EQ(WindowFrameDefaults::frameToKeep({5, 6, 800, 510}, asked, fitted), (WindowFrame{5, 6, 1200, 760}));
-    EXPECT_EQ(WindowFrameDefaults::frameToKeep({5, 6, 700, 500}, asked, fitted), (WindowFrame{5, 6, 700, 500}));
-    defaults.removeObject(name);
-    defaults.removeObject(WindowFrameDefaults::maximizedKey(name));
+    EXPECT_EQ(frameToKeep({5, 6, 800, 510}, asked, fitted), (WindowFrame{5, 6, 1200, 760}));
+    EXPECT_EQ(frameToKeep({5, 6, 700, 500}, asked, fitted), (WindowFrame{5, 6, 700, 500}));
+    UserDefaults::standard().resetForTesting();
 }
