@@ -50,6 +50,7 @@ std::optional<std::vector<ReadBackPdfPage>> readPdf(const std::vector<uint8_t>& 
     g_bytes_unref(bytes);
     if (!document) return std::nullopt;
     std::vector<ReadBackPdfPage> pages(size_t(poppler_document_get_n_pages(document)));
+    PopplerFontInfo* fonts = poppler_font_info_new(document);
     for (size_t i = 0; i < pages.size(); ++i) {
         PopplerPage* page = poppler_document_get_page(document, int(i));
         poppler_page_get_size(page, &pages[i].width, &pages[i].height);
@@ -60,31 +61,16 @@ std::optional<std::vector<ReadBackPdfPage>> readPdf(const std::vector<uint8_t>& 
         }
         poppler_page_free_link_mapping(links);
         g_object_unref(page);
+        PopplerFontsIter* font = nullptr;
+        if (poppler_font_info_scan(fonts, 1, &font) && font) {
+            do {
+                const char* name = poppler_fonts_iter_get_name(font);
+                pages[i].fonts.append(name ? name : "").append(" ");
+            } while (poppler_fonts_iter_next(font));
+            poppler_fonts_iter_free(font);
+        }
     }
+    g_object_unref(fonts);
     g_object_unref(document);
     return pages;
-}
-
-std::optional<std::vector<std::string>> readPdfFontNames(const std::vector<uint8_t>& data)
-{
-    GBytes* bytes = g_bytes_new(data.data(), data.size());
-    PopplerDocument* document = poppler_document_new_from_bytes(bytes, nullptr, nullptr);
-    g_bytes_unref(bytes);
-    if (!document) return std::nullopt;
-    std::vector<std::string> names;
-    PopplerFontInfo* info = poppler_font_info_new(document);
-    PopplerFontsIter* iter = nullptr;
-    if (poppler_font_info_scan(info, poppler_document_get_n_pages(document), &iter) && iter) {
-        do {
-            const char* name = poppler_fonts_iter_get_name(iter);
-            std::string text = name ? name : "";
-            // A subset's name starts with six capitals and a plus sign.
-            if (text.size() > 7 && text[6] == '+') text.erase(0, 7);
-            names.push_back(text);
-        } while (poppler_fonts_iter_next(iter));
-        poppler_fonts_iter_free(iter);
-    }
-    g_object_unref(info);
-    g_object_unref(document);
-    return names;
 }

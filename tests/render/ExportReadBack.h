@@ -23,7 +23,6 @@ std::optional<ReadBackPicture> readTiff(const std::vector<uint8_t>& data);
 struct ReadBackPdfPage {
     double width = 0, height = 0;
     std::vector<std::string> uris;
+    std::string fonts; // the names of the fonts first used on the page, each followed by a space
 };
 std::optional<std::vector<ReadBackPdfPage>> readPdf(const std::vector<uint8_t>& data);
-// The names of the fonts a PDF embeds or refers to ("DejaVuSans-Oblique"), subset tags left off.
-std::optional<std::vector<std::string>> readPdfFontNames(const std::vector<uint8_t>& data);

