@@ -434,49 +434,37 @@ TEST_F(InplaceTextEditingTest, PasteTakesPlainTextOnlyAndMakesItAValidTopicText)
     EXPECT_EQ("hem", pasteboard.stringForType(Pasteboard::StringType));
 }
 
-// Typed or pasted text past the limit is cut to it with a notice; a topic that already held a
-// longer text keeps it as long as the edit does not grow it.
+// Text past the limit is cut with a notice, a paste at once; a longer stored text may stay, not grow.
 TEST_F(InplaceTextEditingTest, TextPastTheLimitIsCutOnPasteAndOnCommitWithANotice)
 {
-    constexpr size_t Limit = TopicTextLimit::MaximumCharacters;
+    constexpr size_t L = TopicTextLimit::MaximumCharacters;
     RecordingFeedbackSink feedback;
     const struct {
-        const char* name;
-        size_t stored; // the topic's text before the edit, in letters
-        bool paste;    // else typed
-        size_t entered;
-        size_t kept;
-    } cases[] = {
-        {"typed at the limit", 5, false, Limit, Limit},
-        {"typed past the limit", 5, false, Limit + 3, Limit},
-        {"pasted over all at the limit", 5, true, Limit, Limit},
-        {"pasted over all past the limit", 5, true, Limit + 3, Limit},
-        {"typed into a longer stored text", Limit + 8, false, Limit + 8, Limit + 8},
-    };
+        size_t stored, entered, kept;
+        bool paste;
+    } cases[] = {{5, L, L, false},
+                 {5, L + 3, L, false},
+                 {5, L + 3, L, true},
+                 {L + 8, L + 8, L + 8, false},
+                 {L + 8, L + 9, L + 8, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << c.stored << " " << c.entered << " " << c.paste);
         theme->setText(std::string(c.stored, 'x'));
         feedback.notifications.clear();
         map->setSelectedElement(theme);
         map->editText();
-        const std::string entered(c.entered, 'y');
+        const std::string entered(c.entered, 'y'), kept(c.kept, 'y');
+        Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
+        Pasteboard::generalPasteboard().setString(entered, Pasteboard::StringType);
         view().setSelectedRange({0, utf16Length(view().text())});
-        if (c.paste) {
-            Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
-            Pasteboard::generalPasteboard().setString(entered, Pasteboard::StringType);
-            session().paste();
-            EXPECT_EQ(view().text(), std::string(c.kept, 'y'));
-        } else {
-            view().replaceCharacters({0, utf16Length(view().text())}, entered);
-        }
+        c.paste ? session().paste() : view().replaceCharacters(view().selectedRange(), entered);
+        EXPECT_TRUE(!c.paste || view().text() == kept) << "cut as it is pasted";
         editor->stopEditing(InplaceTextEditor::Commit);
-        EXPECT_EQ(theme->text(), std::string(c.kept, 'y'));
-        EXPECT_EQ(feedback.notifications.size(), c.kept == c.entered ? 0u : 1u);
-        const std::string notice = feedback.notifications.empty() ? "" : feedback.notifications.front().message;
-        EXPECT_EQ(notice,
+        EXPECT_EQ(theme->text(), kept);
+        EXPECT_EQ(feedback.notifications.empty() ? "" : feedback.notifications.back().message,
                   c.kept == c.entered
                       ? ""
-                      : localizedFormat("topic_text_cut_reason", {std::to_string(c.entered), std::to_string(Limit)}));
+                      : localizedFormat("topic_text_cut_reason", {std::to_string(c.entered), std::to_string(c.kept)}));
     }
 }
 

@@ -1,6 +1,5 @@
-// New text longer than a topic may hold, on every road it comes in by: a text at the limit comes in
-// whole and silently; a character more is cut to the limit (or the map refused) with a notice
-// that gives the length and the limit. A stored map keeps whatever its topics hold.
+// New text on every road a topic gets it by: at the limit it comes in whole and silently; one
+// character more is cut (or the upload refused) with a notice. A stored map keeps what it holds.
 
 #include "TwkxTestSupport.h"
 
@@ -14,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 
 using namespace twkxtest;
@@ -27,7 +25,7 @@ constexpr size_t Limit = TopicTextLimit::MaximumCharacters;
 std::string letters(size_t characters)
 {
     std::string text;
-    for (size_t i = 0; i < characters; ++i) text += "\xC3\xA9";
+    while (characters--) text += "\xC3\xA9";
     return text;
 }
 
@@ -39,152 +37,78 @@ std::string longestText(const MindMap& map)
     return longest;
 }
 
-std::string nativeDocument(const std::string& text)
+std::string native(const std::string& text)
 {
     return documentWith("<topic id=\"0\" parent=\"-1\" text=\"" + text + "\"/>");
 }
 
-struct Outcome {
-    bool taken = false;
-    std::string text; // the longest topic text of the map
-    std::string notice;
-};
+using Road = std::function<void(MindMap& map, const std::string& text, Error* error)>;
+using Convert = bool (*)(MindMap&, const MindMapData&, Error*);
 
-class TopicTextLimitTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        registerNativeFormat();
-        Pasteboard::setGeneralPasteboard(std::make_shared<MemoryPasteboard>());
-    }
-    void TearDown() override { Pasteboard::setGeneralPasteboard(nullptr); }
-
-    Outcome edit(const std::function<void(MindMap& map)>& run)
-    {
-        MindMap map;
-        map.newMindMap("", true, std::string("Theme"));
-        map.setEnabled(true);
-        map.setSelectedElement(map.mainCentralTheme());
-        const size_t before = map.nodes().size();
-        run(map);
-        return {map.nodes().size() > before, longestText(map), lastNotice()};
-    }
-
-    Outcome import(const std::function<bool(MindMap& map)>& run)
-    {
-        MindMap map;
-        const bool read = map.importWithImporter([&] { return run(map); }, "");
-        return {read, longestText(map), lastNotice()};
-    }
-
-    std::string lastNotice() const
-    {
-        return feedback.notifications.empty() ? std::string() : feedback.notifications.back().message;
-    }
-
-    RecordingFeedbackSink feedback;
-};
-
-std::string cutReason(size_t characters)
+Road import(Convert convert, std::string before, std::string after)
 {
-    return localizedFormat("topic_text_cut_reason", {std::to_string(characters), std::to_string(Limit)});
+    return [=](MindMap& map, const std::string& text, Error*) {
+        map.importWithImporter([&] { return convert(map, dataOf(before + text + after), nullptr); }, "");
+    };
 }
 
-TEST_F(TopicTextLimitTest, EveryRoadTakesTextAtTheLimitWholeAndCutsOrRefusesLongerWithANotice)
+TEST(TopicTextLimitTest, EveryRoadTakesTextAtTheLimitWholeAndCutsOrRefusesLongerWithANotice)
 {
-    struct Road {
+    registerNativeFormat();
+    Pasteboard::setGeneralPasteboard(std::make_shared<MemoryPasteboard>());
+    RecordingFeedbackSink feedback;
+    const auto reason = [](const char* key, size_t count) {
+        return localizedFormat(key, {std::to_string(count), std::to_string(Limit)});
+    };
+    const std::string cut = reason("topic_text_cut_reason", Limit + 1), cutOne = reason("topic_texts_cut_reason", 1);
+    const struct {
         const char* name;
-        std::function<Outcome(const std::string& text)> run;
-        // The notice for one character past the limit; empty for a road that keeps any length.
-        std::string notice;
-        bool refuses = false;
-    };
-    const std::vector<Road> roads = {
-        {"paste as a topic",
-         [this](const std::string& text) {
-             return edit([&](MindMap& map) {
-                 Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
-                 Pasteboard::generalPasteboard().setString(text, Pasteboard::StringType);
-                 map.paste();
-             });
+        Road road;
+        std::string notice;   // for one character past the limit
+        size_t keptPastLimit; // characters of that text kept; 0: refused
+    } roads[] = {
+        {"paste",
+         [](MindMap& map, const std::string& text, Error*) {
+             Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
+             Pasteboard::generalPasteboard().setString(text, Pasteboard::StringType);
+             map.paste();
          },
-         cutReason(Limit + 1)},
+         cut, Limit},
         {"drop",
-         [this](const std::string& text) {
-             return edit([&](MindMap& map) { map.textDropped(text, Point{-500, -500}); });
+         [](MindMap& map, const std::string& text, Error*) {
+             map.textDropped(text, Point{-500, -500});
          },
-         cutReason(Limit + 1)},
-        {"import: plain text",
-         [this](const std::string& text) {
-             return import([&](MindMap& map) { return MindMapConverter::importFromText(map, dataOf(text)); });
-         },
-         localizedFormat("topic_texts_cut_reason", {"1", std::to_string(Limit)})},
-        {"import: OPML",
-         [this](const std::string& text) {
-             return import([&](MindMap& map) {
-                 return MindMapConverter::importFromOpml(
-                     map, dataOf("<opml><body><outline text=\"" + text + "\"/></body></opml>"));
-             });
-         },
-         localizedFormat("topic_texts_cut_reason", {"1", std::to_string(Limit)})},
-        {"import: FreeMind",
-         [this](const std::string& text) {
-             return import([&](MindMap& map) {
-                 return MindMapConverter::importFromFreemind(map, dataOf("<map><node TEXT=\"" + text + "\"/></map>"));
-             });
-         },
-         localizedFormat("topic_texts_cut_reason", {"1", std::to_string(Limit)})},
+         cut, Limit},
+        {"plain text", import(&MindMapConverter::importFromText, "", ""), cutOne, Limit},
+        {"OPML", import(&MindMapConverter::importFromOpml, "<opml><body><outline text=\"", "\"/></body></opml>"),
+         cutOne, Limit},
+        {"FreeMind", import(&MindMapConverter::importFromFreemind, "<map><node TEXT=\"", "\"/></map>"), cutOne, Limit},
         {"upload",
-         [](const std::string& text) {
-             Error error;
-             const bool taken = DocumentLimits::acceptsNewTopicTexts(dataOf(nativeDocument(text)), &error);
-             return Outcome{taken, taken ? text : std::string(), error.failureReason};
+         [](MindMap& map, const std::string& text, Error* error) {
+             if (DocumentLimits::acceptsNewTopicTexts(dataOf(native(text)), error)) loadDocument(map, native(text));
          },
-         localizedFormat("topic_text_refused_reason", {std::to_string(Limit + 1), std::to_string(Limit)}), true},
-        {"open a stored map",
-         [this](const std::string& text) {
-             MindMap map;
-             const bool read = loadDocument(map, nativeDocument(text));
-             return Outcome{read, longestText(map), lastNotice()};
-         }},
+         reason("topic_text_refused_reason", Limit + 1), 0},
+        {"stored map", [](MindMap& map, const std::string& text, Error*) { loadDocument(map, native(text)); }, "",
+         Limit + 1},
     };
-    for (const Road& road : roads) {
-        SCOPED_TRACE(road.name);
-        feedback.notifications.clear();
-        const Outcome atLimit = road.run(letters(Limit));
-        EXPECT_TRUE(atLimit.taken);
-        EXPECT_EQ(atLimit.text, letters(Limit));
-        EXPECT_EQ(atLimit.notice, "");
-
-        const Outcome longer = road.run(letters(Limit + 1));
-        EXPECT_EQ(longer.notice, road.notice);
-        if (road.refuses) {
-            EXPECT_FALSE(longer.taken);
-        } else {
-            EXPECT_TRUE(longer.taken);
-            EXPECT_EQ(longer.text, letters(road.notice.empty() ? Limit + 1 : Limit));
+    for (const auto& [name, road, notice, keptPastLimit] : roads) {
+        for (const size_t length : {Limit, Limit + 1}) {
+            SCOPED_TRACE(std::string(name) + " of " + std::to_string(length));
+            MindMap map;
+            map.newMindMap("", true, std::string("Theme"));
+            map.setEnabled(true);
+            map.setSelectedElement(map.mainCentralTheme());
+            feedback.notifications.clear();
+            Error error;
+            road(map, letters(length), &error);
+            std::string shown = error.failureReason;
+            for (const FeedbackRecord& record : feedback.notifications) shown += record.message;
+            EXPECT_EQ(shown, length > Limit ? notice : "");
+            const size_t kept = length > Limit ? keptPastLimit : length;
+            EXPECT_EQ(longestText(map), kept ? letters(kept) : "Theme");
         }
     }
-}
-
-TEST_F(TopicTextLimitTest, AnEditMayKeepALongerTextItAlreadyHadButNotGrowIt)
-{
-    const struct {
-        size_t previous;
-        size_t edited;
-        size_t kept;
-    } cases[] = {
-        {0, Limit + 5, Limit},
-        {Limit + 10, Limit + 10, Limit + 10},
-        {Limit + 10, Limit + 4, Limit + 4},
-        {Limit + 10, Limit + 12, Limit + 10},
-    };
-    for (const auto& c : cases) {
-        std::string text = letters(c.edited);
-        const bool whole = TopicTextLimit::fitText(text, letters(c.previous));
-        EXPECT_EQ(whole, c.kept == c.edited) << c.previous << " " << c.edited;
-        EXPECT_EQ(text, letters(c.kept)) << c.previous << " " << c.edited;
-    }
+    Pasteboard::setGeneralPasteboard(nullptr);
 }
 
 } // namespace
