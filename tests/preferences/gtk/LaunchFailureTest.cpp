@@ -50,18 +50,47 @@ private:
 
 } // namespace
 
+// Set in the process of its own that the test runs in.
+constexpr const char* AloneVariable = "TW_LAUNCH_FAILURE_ALONE";
+
 TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
 {
+    if (!std::getenv(AloneVariable)) {
+        // A desktop that knows no program, so nothing opens a folder. GLib reads the desktop's
+        // folders and the type database once a process: made here, they would stay empty for
+        // the tests after this one, so the test runs again in a process of its own.
+        TempDir home;
+        std::filesystem::create_directories(home.file("data"));
+        gchar** environment = g_get_environ();
+        for (const auto& [name, value] : {std::pair{"XDG_DATA_HOME", home.file("data")},
+                                          {"XDG_DATA_DIRS", home.file("data")},
+                                          {"XDG_CONFIG_HOME", home.file("config")},
+                                          {"XDG_CONFIG_DIRS", home.file("config")},
+                                          {AloneVariable, home.path()}})
+            environment = g_environ_setenv(environment, name, value.c_str(), true);
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+        const std::string filter = std::string("--gtest_filter=LaunchFailureTest.") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const char* argv[] = {self.c_str(), filter.c_str(), nullptr};
+        gchar* output = nullptr;
+        gint status = 0;
+        const bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), environment, G_SPAWN_STDERR_TO_DEV_NULL,
+                                      nullptr, nullptr, &output, nullptr, &status, nullptr);
+        g_strfreev(environment);
+        const std::string printed = output ? output : "";
+        g_free(output);
+        ASSERT_TRUE(ran);
+        EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << printed;
+        EXPECT_NE(printed.find("[  PASSED  ] 1 test"), std::string::npos) << printed;
+        return;
+    }
     Gio::init();
-    // A desktop that knows no program, so nothing opens a folder.
-    TempDir home;
-    std::filesystem::create_directories(home.file("data"));
-    ScopedEnvironment data("XDG_DATA_HOME", home.file("data")), dataDirs("XDG_DATA_DIRS", home.file("data")),
-        config("XDG_CONFIG_HOME", home.file("config")), configDirs("XDG_CONFIG_DIRS", home.file("config"));
+    const std::string home = std::getenv(AloneVariable);
+    const auto inHome = [&home](const std::string& name) { return home + "/" + name; };
     UserDefaults::standard().resetForTesting();
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.address) << "dbus-daemon does not start";
-    const std::string folder = home.file("Mind Maps"), file = home.file("Scratch/Plan.pdf");
+    const std::string folder = inHome("Mind Maps"), file = inHome("Scratch/Plan.pdf");
     ScriptedAlertPanel alerts;
     RecordingUriLauncher refusing;
     refusing.succeeds = false;
@@ -74,7 +103,7 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
         {[&] { maintenance.openStoreDirectory(folder); }, folder, refusing.reason},
         {[&] {
              alerts.answers.push_back({AlertPanel::FirstButtonReturn, {}});
-             MailMapAction::reportResult(MailComposer::Result::NoMailProgram, home.file("Scratch"), {file});
+             MailMapAction::reportResult(MailComposer::Result::NoMailProgram, inHome("Scratch"), {file});
          },
          file, refusing.reason},
         {[&] {
