@@ -3,7 +3,6 @@
 #include "Editor/EditorDocument.h"
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
-#include "Utils/StringUtils.h"
 #include "platform/AlertPanel.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"

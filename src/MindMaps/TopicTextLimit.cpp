@@ -2,15 +2,11 @@
 
 #include "platform/Localizer.h"
 #include "platform/NumberText.h"
+#include "platform/SpellingService.h"
 
 #include <algorithm>
 
 namespace {
-
-bool isLeadByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-}
 
 std::string characters(size_t count)
 {
@@ -21,7 +17,7 @@ std::string characters(size_t count)
 
 size_t TopicTextLimit::characterCount(std::string_view text)
 {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), isLeadByte));
+    return SpellingWords::characterCount(text);
 }
 
 bool TopicTextLimit::fitText(std::string& text, std::string_view previous, Error* error)
@@ -29,17 +25,12 @@ bool TopicTextLimit::fitText(std::string& text, std::string_view previous, Error
     // No text of fewer bytes can have more characters.
     if (text.size() <= MaximumCharacters) return true;
     const size_t allowed = std::max(MaximumCharacters, characterCount(previous));
-    size_t seen = 0;
-    for (size_t offset = 0; offset < text.size(); ++offset) {
-        if (!isLeadByte(text[offset]) || seen++ < allowed) continue;
-        const size_t total = characterCount(text);
-        text.resize(offset);
-        return setError(
-            error,
-            MakeAppError(CutErrorCode, localized("topic_text_cut_title"),
-                         localizedFormat("topic_text_cut_reason", {characters(total), characters(allowed)})));
-    }
-    return true;
+    const size_t total = characterCount(text);
+    if (total <= allowed) return true;
+    text.resize(SpellingWords::byteOffset(text, allowed));
+    return setError(error,
+                    MakeAppError(CutErrorCode, localized("topic_text_cut_title"),
+                                 localizedFormat("topic_text_cut_reason", {characters(total), characters(allowed)})));
 }
 
 bool TopicTextLimit::acceptsCharacters(size_t count, Error* error)
