@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,9 +49,12 @@ protected:
         deep = store->addNewFolder(work, "Deep");
         map(GuidBeta)->setParent(work);
         map(GuidGamma)->setParent(deep);
-        // Alpha before Delta, after the folder.
-        map(GuidAlpha)->setParent(store->rootFolder());
-        map(GuidDelta)->setParent(store->rootFolder());
+        // The folder, then Alpha, then Delta: maps the folder index does not name yet come in the
+        // order the file system lists them, which differs between file systems (tmpfs lists the
+        // newest first), so the order the tests read is set here.
+        work->moveToParent(store->rootFolder(), 0);
+        map(GuidAlpha)->moveToParent(store->rootFolder(), std::numeric_limits<int64_t>::max());
+        map(GuidDelta)->moveToParent(store->rootFolder(), std::numeric_limits<int64_t>::max());
         controller = std::make_shared<TwkDocumentController>(documentScheduler, host, services);
         controller->makeSingletonDocument()->setWindow(&window);
         SetEditorInterfaceInstance(controller);

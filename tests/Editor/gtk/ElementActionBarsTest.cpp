@@ -10,6 +10,7 @@
 #include "platform/MainLoop.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,8 @@ protected:
         window->set_default_size(800, 500);
         window->add(*canvas);
         window->show_all();
-        // Without a window manager the window has the keyboard only where the pointer is, unless
-        // it asks for it; the bar must be seen to leave the keyboard with the canvas.
-        window->present();
-        // Without a window manager a focus asked for before the window is viewable is refused, and
-        // the window becomes active only if the pointer, where an earlier test left it, is over it.
-        MainLoop::runUntil([this] { return window->get_window() && window->get_window()->is_viewable(); }, 5);
-        gdk_window_focus(window->get_window()->gobj(), GDK_CURRENT_TIME);
-        MainLoop::runUntil([this] { return window->is_active(); }, 5);
+        // The bar must be seen to leave the keyboard with the canvas.
+        ASSERT_TRUE(makeWindowActive(*window));
         canvas->grab_focus();
         MainLoop::runFor(0.2);
     }

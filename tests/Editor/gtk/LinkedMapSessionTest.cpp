@@ -18,6 +18,7 @@
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapStorage.h"
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -87,9 +88,8 @@ protected:
         });
         window->set_default_size(900, 600);
         window->show_all();
-        window->present();
         controller->openStorage(MindMapProviders::localProvider(), GuidA, {});
-        MainLoop::runUntil([this] { return window->is_active(); }, 5);
+        ASSERT_TRUE(makeWindowActive(*window));
         window->editor().scrollMapPointToCenter(Point{150, 0});
         MainLoop::runFor(0.3);
     }

@@ -7,6 +7,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
+#include "support/ActiveWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ protected:
         window->showMindMap(map);
         map->setSelectedElement(map->mainCentralTheme());
         drainGtkEvents();
+        ASSERT_TRUE(makeWindowActive(*window));
         window->canvas().grab_focus();
     }
 

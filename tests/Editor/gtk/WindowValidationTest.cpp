@@ -20,6 +20,7 @@
 #include "platform/MainLoop.h"
 #include "platform/Menu.h"
 #include "store/MindMapProviders.h"
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 #include "support/RecordingResponder.h"
 
@@ -33,9 +34,6 @@
 #include <vector>
 
 using namespace storetest;
-
-// GDK's X11 header declares X's own names (Font, Window), which clash with the program's.
-extern "C" unsigned long gdk_x11_window_get_xid(GdkWindow* window);
 
 namespace {
 
@@ -162,11 +160,7 @@ protected:
         window->move(0, 0);
         window->present();
         ASSERT_TRUE(spinUntil([&] { return window->get_mapped() && window->canvas().get_allocated_width() > 100; }));
-        // The keyboard of the display goes to the window, as a window manager gives it, once the
-        // server shows the window.
-        const std::string id = std::to_string(gdk_x11_window_get_xid(window->get_window()->gobj()));
-        ASSERT_TRUE(spinUntil([&] { return window->has_toplevel_focus() || xdotool("windowfocus " + id); }));
-        ASSERT_TRUE(spinUntil([&] { return window->has_toplevel_focus(); }));
+        ASSERT_TRUE(makeWindowActive(*window));
         window->canvas().grab_focus();
         ASSERT_TRUE(spinUntil([&] { return window->editor().isFocused(); }));
         drainGtkEvents();

@@ -14,6 +14,7 @@
 #include "platform/Pasteboard.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -378,8 +379,7 @@ TEST_F(InPlaceTextViewTest, TextTypedOnTheKeyboardIsInTheSavedMap)
     registerNativeFormat();
     MindMapEditor& view = canvas->editorView();
     const std::string xid = std::to_string(gdk_x11_window_get_xid(window->get_window()->gobj()));
-    ASSERT_TRUE(xdotool("windowfocus --sync " + xid));
-    MainLoop::runUntil([&] { return window->is_active(); }, 5);
+    ASSERT_TRUE(makeWindowActive(*window));
     map->setSelectedElement(theme);
     canvas->grab_focus();
     ASSERT_TRUE(xdotool("key --window " + xid + " Tab"));

@@ -17,6 +17,7 @@
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
 #include "store/EditorInterface.h"
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -91,8 +92,7 @@ protected:
         MainLoop::runFor(0.2);
         panel = findIn<EmbeddedNotePanel>(*window);
         ASSERT_NE(panel, nullptr);
-        ASSERT_TRUE(xdotool("windowfocus --sync " + xidOf(*window)));
-        ASSERT_TRUE(MainLoop::runUntil([&] { return window->is_active(); }, 5));
+        ASSERT_TRUE(makeWindowActive(*window));
     }
 
     void TearDown() override

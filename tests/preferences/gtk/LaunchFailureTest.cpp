@@ -91,6 +91,8 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.address) << "dbus-daemon does not start";
     const std::string folder = inHome("Mind Maps"), file = inHome("Scratch/Plan.pdf");
+    // The folder exists: what fails is the desktop, not a missing folder.
+    std::filesystem::create_directories(inHome("Scratch"));
     ScriptedAlertPanel alerts;
     RecordingUriLauncher refusing;
     refusing.succeeds = false;
@@ -110,7 +112,8 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
              UriLauncher::setShared(&desktop);
              desktop.showInFileManager(file);
          },
-         file, ""},
+         // What the desktop says when it knows no program for the folder, as the alert shows it.
+         file, "No application is registered as handling this file"},
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.target);
