@@ -305,21 +305,38 @@ TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsIts
     }
 }
 
-// Settings back at their defaults are told once in the window, with where the unreadable file went.
-TEST_F(TwkDocumentControllerTest, SettingsThatCouldNotBeReadAreSaidInTheWindow)
+// Settings back at their defaults, and maps out of their folders, are told once in the window,
+// with where the unreadable file went.
+TEST_F(TwkDocumentControllerTest, DamagedSettingsOrFolderIndexAreSaidInTheWindow)
 {
     const std::string settings = Folders::configFolder() + "/defaults.plist";
-    fs::create_directories(Folders::configFolder());
-    writeTestFile(settings, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>autoSa");
-    UserDefaults::standard().resetForTesting();
-    for (int start = 0; start < 2; ++start) {
-        TwkDocumentController starting(scheduler, host, services);
-        starting.makeSingletonDocument();
-        scheduler.advance(0);
+    const std::string index = documents() + "/folder-index.xml";
+    // The store writes its index as it lets go: the damage comes after.
+    const struct {
+        std::string file;
+        std::function<void()> letGo, reread;
+        std::string says;
+    } cases[] = {
+        {settings, [] {}, [] { UserDefaults::standard().resetForTesting(); }, "Your settings could not be read."},
+        {index, [] { MindMapStore::releaseMindMapStoreInstance(); }, [&] { store = start(); },
+         "The folders of your maps could not be read."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        host.errors.clear();
+        c.letGo();
+        fs::create_directories(fs::path(c.file).parent_path());
+        writeTestFile(c.file, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>autoSa");
+        c.reread();
+        for (int start = 0; start < 2; ++start) {
+            TwkDocumentController starting(scheduler, host, services);
+            starting.makeSingletonDocument();
+            scheduler.advance(0);
+        }
+        ASSERT_EQ(host.errors.size(), 1u);
+        EXPECT_EQ(host.errors[0].localizedDescription, c.says);
+        EXPECT_NE(host.errors[0].failureReason.find("\u201C" + c.file + ".corrupt\u201D"), std::string::npos);
     }
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].localizedDescription, "Your settings could not be read.");
-    EXPECT_NE(host.errors[0].failureReason.find("\u201C" + settings + ".corrupt\u201D"), std::string::npos);
 }
 
 namespace {
