@@ -7,12 +7,16 @@
 #include "Utils/AppErrors.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/URLUtils.h"
+#include "formats/DocumentDamage.h"
 #include "formats/ZipDetection.h"
+#include "platform/AttributedString.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorage.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -20,6 +24,19 @@ constexpr const char* NoMindMapSelectedKey = "editor_no_mindmap_selected";
 constexpr const char* ExternalChangesReopenedKey = "navigator_external_changes_reopened";
 constexpr int64_t MaximumNewMapLayoutMode = 4;
 constexpr int64_t MaximumNewMapLayoutDirection = 7;
+
+// Why a file's bytes opened no map, in the words the alert shows. A reader that gave no reason is
+// asked what it found; a link is named by where it leads, as that is the file the user would mend.
+Error unreadableFileError(const std::string& path, const MindMapData& data, Error readError)
+{
+    if (readError.isEmpty()) readError = DocumentDamage::describe(data);
+    std::error_code ec;
+    if (readError.domain != DocumentDamage::ErrorDomain || !std::filesystem::is_symlink(path, ec)) return readError;
+    std::filesystem::path target = std::filesystem::canonical(path, ec);
+    if (ec) target = std::filesystem::read_symlink(path, ec);
+    readError.localizedDescription = localizedFormat(ErrorAlert::OpenLinkKey, {makeValidUtf8(target.string())});
+    return readError;
+}
 
 } // namespace
 
@@ -184,7 +201,11 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
         else if (loaded) result = true;
         else if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
         else if (!data && !(data = readFileData(path, error))) result = false;
-        else result = readFromData(*data, NativeTypeName, error);
+        else {
+            Error readError;
+            result = readFromData(*data, NativeTypeName, &readError) ||
+                setError(error, unreadableFileError(path, *data, std::move(readError)));
+        }
         _trackingTitle = result;
         setWindowTitle(_storage->title());
     } else {

@@ -1,5 +1,6 @@
 #include "Editor/ErrorAlert.h"
 
+#include "formats/DocumentDamage.h"
 #include "platform/AttributedString.h"
 #include "platform/Localizer.h"
 
@@ -27,6 +28,14 @@ void appendParagraph(std::string& text, const std::string& paragraph)
     text += paragraph;
 }
 
+// A damaged document's technical finding, for the last line of what the user reads; empty for
+// every other cause.
+std::string detailLine(const Error& cause)
+{
+    if (cause.domain != DocumentDamage::ErrorDomain || cause.failureReason.empty()) return {};
+    return localizedFormat(DetailKey, {cause.failureReason});
+}
+
 } // namespace
 
 AlertPanel::Request request(const Error& error)
@@ -43,7 +52,8 @@ std::string plainCause(const Error& cause, const std::string& skip)
     if (cause.domain == PosixErrorDomain && cause.code > 0) return std::string(std::strerror(int(cause.code))) + ".";
     std::string text;
     if (cause.localizedDescription != skip) appendParagraph(text, cause.localizedDescription);
-    if (cause.failureReason != skip) appendParagraph(text, cause.failureReason);
+    if (cause.domain == DocumentDamage::ErrorDomain) appendParagraph(text, detailLine(cause));
+    else if (cause.failureReason != skip) appendParagraph(text, cause.failureReason);
     return text;
 }
 
@@ -86,12 +96,15 @@ Error openFailure(const Error& cause, const std::string& mapTitle)
     if (failure.isEmpty()) failure = MakeAppError(0);
     const std::string unnamed = localized(OpenErrorKey);
     failure.localizedDescription = mapTitle.empty() ? unnamed : localizedFormat(NamedOpenErrorKey, {mapTitle});
-    std::string reason = plainCause(cause, unnamed);
+    const bool damaged = cause.domain == DocumentDamage::ErrorDomain;
+    std::string reason = damaged ? cause.localizedDescription : plainCause(cause, unnamed);
     // The system's words for these ("Is a directory") say nothing of the map's file.
     if (cause.domain == PosixErrorDomain && cause.code == EISDIR) reason = localized(OpenFolderKey);
     else if (cause.domain == PosixErrorDomain && cause.code == ELOOP) reason = localized(OpenLinkLoopKey);
     else if (reason.empty()) reason = localized(OpenDamagedKey);
     if (!ownReason) appendParagraph(reason, localized(OpenKeptKey));
+    // What a parser found is for whoever mends the file: after what the user needs to know.
+    appendParagraph(reason, detailLine(cause));
     failure.failureReason = reason;
     return failure;
 }

@@ -20,6 +20,10 @@ inline constexpr const char* OpenKeptKey = "map_open_error_kept";
 inline constexpr const char* OpenDamagedKey = "map_open_error_damaged";
 inline constexpr const char* OpenFolderKey = "map_open_error_folder";
 inline constexpr const char* OpenLinkLoopKey = "map_open_error_link_loop";
+// A map file that is a link to a file that holds no map; filled with where the link leads.
+inline constexpr const char* OpenLinkKey = "map_open_error_link";
+// The technical finding about a damaged document, shown after the plain words.
+inline constexpr const char* DetailKey = "error_alert_detail";
 inline constexpr const char* ImportErrorKey = "map_import_error";
 inline constexpr const char* ImportFileErrorKey = "map_import_file_error";
 
@@ -35,8 +39,8 @@ AlertPanel::Request request(const Error& error);
 Error commitFailure(const Error& cause, Kept kept, const std::string& mapTitle = {});
 
 // What the user reads of a cause: a failure of the file system in the system's words for it ("No
-// space left on device."), any other as its description and reason, in paragraphs; the texts in
-// skip are left out.
+// space left on device."), a damaged document as its plain words with the technical finding last,
+// any other as its description and reason, in paragraphs; the texts in skip are left out.
 std::string plainCause(const Error& cause, const std::string& skip = {});
 
 // A command that could not be done, as the user reads it: what, and the cause as plainCause()

@@ -129,7 +129,7 @@ TwkDocumentController::~TwkDocumentController()
 {
     _scheduler.cancel(_adsCheck);
     _scheduler.cancel(_reopenWait);
-    _scheduler.cancel(_settingsReport);
+    _scheduler.cancel(_unreadableFilesReport);
     if (_terminationProcesses)
         for (auto& process : *_terminationProcesses) process->setDelegate(nullptr);
     if (EditorInterfaceInstance() == this) SetEditorInterfaceInstance(nullptr);
@@ -140,23 +140,34 @@ EditorDocument* TwkDocumentController::makeSingletonDocument()
     if (!_singletonDocument) {
         _singletonDocument = std::make_unique<EditorDocument>(_scheduler);
         _history.loadNavigationHistory();
-        reportUnreadableSettings();
+        reportUnreadableFiles();
     }
     return _singletonDocument.get();
 }
 
-void TwkDocumentController::reportUnreadableSettings()
+void TwkDocumentController::reportUnreadableFiles()
 {
-    std::optional<UserDefaults::UnreadableFile> file = UserDefaults::standard().takeUnreadableFile();
-    if (!file) return;
-    const std::string reason = file->movedTo.empty() ? localizedFormat(SettingsNotMovedKey, {file->path})
-                                                     : localizedFormat(SettingsMovedAsideKey, {file->movedTo});
-    const Error error = MakeAppError(0, localized(SettingsUnreadableKey), reason);
-    // Said once the window is there: every setting back at its default is otherwise a mystery.
-    _scheduler.cancel(_settingsReport);
-    _settingsReport = _scheduler.schedule(0, false, [this, error] {
-        _settingsReport = 0;
-        presentError(error);
+    std::optional<Error> settingsError;
+    if (std::optional<UserDefaults::UnreadableFile> file = UserDefaults::standard().takeUnreadableFile()) {
+        const std::string reason = file->movedTo.empty() ? localizedFormat(SettingsNotMovedKey, {file->path})
+                                                         : localizedFormat(SettingsMovedAsideKey, {file->movedTo});
+        settingsError = MakeAppError(0, localized(SettingsUnreadableKey), reason);
+    }
+    // Said once the window is there: every setting back at its default, or every map out of its
+    // folder, is otherwise a mystery. The store is made by then.
+    _scheduler.cancel(_unreadableFilesReport);
+    _unreadableFilesReport = _scheduler.schedule(0, false, [this, settingsError] {
+        _unreadableFilesReport = 0;
+        if (settingsError) presentError(*settingsError);
+        MindMapStore* store = MindMapStore::existingInstance();
+        std::optional<MindMapStore::UnreadableFolderIndex> index =
+            store ? store->takeUnreadableFolderIndex() : std::nullopt;
+        if (!index) return;
+        std::string reason = index->movedTo.empty() ? localizedFormat(FolderIndexNotMovedKey, {index->path})
+                                                    : localizedFormat(FolderIndexMovedAsideKey, {index->movedTo});
+        if (!index->detail.empty()) reason += "\n\n" + localizedFormat(ErrorAlert::DetailKey, {index->detail});
+        presentError(MakeAppError(0, localized(index->partlyRead ? FolderIndexPartlyReadKey : FolderIndexUnreadableKey),
+                                  reason));
     });
 }
 

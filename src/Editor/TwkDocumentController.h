@@ -86,6 +86,10 @@ public:
     static constexpr const char* SettingsUnreadableKey = "settings_unreadable_error";
     static constexpr const char* SettingsMovedAsideKey = "settings_unreadable_moved_aside";
     static constexpr const char* SettingsNotMovedKey = "settings_unreadable_not_moved";
+    static constexpr const char* FolderIndexUnreadableKey = "folder_index_unreadable_error";
+    static constexpr const char* FolderIndexPartlyReadKey = "folder_index_partly_read_error";
+    static constexpr const char* FolderIndexMovedAsideKey = "folder_index_unreadable_moved_aside";
+    static constexpr const char* FolderIndexNotMovedKey = "folder_index_unreadable_not_moved";
     static constexpr const char* QuitWriteErrorKey = "quit_write_error";
     static constexpr const char* QuitWriteErrorHistoryKey = "quit_write_error_history";
     static constexpr const char* QuitWriteErrorSettingsKey = "quit_write_error_settings";
@@ -213,7 +217,9 @@ public:
 
 private:
     void registerActions();
-    void reportUnreadableSettings();
+    // The settings and the store's folder index found damaged at start, said once the window is
+    // there.
+    void reportUnreadableFiles();
     void afterChangingMindMap();
     enum class Leaving { Quit, Switch };
     bool commitEditorOrAsk(Leaving leaving);
@@ -242,6 +248,6 @@ private:
     // The reopen still waiting for its provider's answer; 0 when none waits.
     uint64_t _pendingReopen = 0;
     DocumentScheduler::Handle _reopenWait = 0;
-    DocumentScheduler::Handle _settingsReport = 0;
+    DocumentScheduler::Handle _unreadableFilesReport = 0;
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

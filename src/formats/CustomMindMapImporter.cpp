@@ -3,10 +3,10 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/TopicDepthLimit.h"
+#include "formats/DocumentDamage.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/StrictNodeLayouter.h"
 #include "platform/Localizer.h"
-#include "platform/NumberText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -90,14 +90,7 @@ bool CustomMindMapImporter::importMindMapFromData(const MindMapData& data, Error
     if (data.empty() || !map.isEmpty()) return false;
     const pugi::xml_parse_result parsed =
         _document.load_buffer(data.data(), data.size(), xmlParseOptions(), pugi::encoding_auto);
-    if (!parsed) {
-        Error parseError;
-        parseError.domain = TwkxMindMapReader::XmlErrorDomain;
-        parseError.code = static_cast<int64_t>(parsed.status);
-        parseError.localizedDescription = parsed.description();
-        parseError.failureReason = "offset " + formatInteger(static_cast<int64_t>(parsed.offset));
-        return setError(error, std::move(parseError));
-    }
+    if (!parsed) return setError(error, DocumentDamage::parseError(parsed, data.data(), data.size()));
     if (!handleRootElement(_document.document_element())) {
         if (!_refusal.isEmpty()) return setError(error, std::move(_refusal));
         // Well-formed, but not this format: say what the document is instead.

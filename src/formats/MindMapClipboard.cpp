@@ -126,7 +126,7 @@ bool MindMapClipboard::internalPasteFromClipboard(Pasteboard& pasteboard, bool a
     pugi::xml_document document;
     Error parseError;
     if (!TwkxMindMapReader::parseDocument(document, data->data(), data->size(), &parseError)) {
-        // What the parser found wrong and where.
+        // What is wrong with the data, then what the parser met and where.
         Error unreadable = MakeAppError(AppErrors::PasteUnreadableNativeData);
         unreadable.failureReason = parseError.localizedDescription + " (" + parseError.failureReason + ")";
         return setError(error, std::move(unreadable));

@@ -21,6 +21,7 @@
 #include "MindMaps/TopicDepthLimit.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
+#include "formats/DocumentDamage.h"
 #include "formats/MindMapClipboard.h"
 #include "formats/MindMapFormatDetector.h"
 #include "formats/NativeStyleFileFormat.h"
@@ -266,12 +267,7 @@ bool TwkxMindMapReader::parseDocument(pugi::xml_document& document, const void* 
     if (!data || size == 0) return false;
     const pugi::xml_parse_result result = document.load_buffer(data, size, ParseOptions, pugi::encoding_auto);
     if (result) return true;
-    Error parseError;
-    parseError.domain = XmlErrorDomain;
-    parseError.code = static_cast<int64_t>(result.status);
-    parseError.localizedDescription = result.description();
-    parseError.failureReason = "offset " + formatInteger(static_cast<int64_t>(result.offset));
-    return setError(error, std::move(parseError));
+    return setError(error, DocumentDamage::parseError(result, data, size));
 }
 
 bool TwkxMindMapReader::readMindMapFromData(const void* data, size_t size, Error* error)

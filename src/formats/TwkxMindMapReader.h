@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/Geometry.h"
 
+#include "formats/DocumentDamage.h"
 #include "formats/SelectionParcel.h"
 
 #include <pugixml.hpp>
@@ -33,17 +34,17 @@ class MindMapText;
 // One reader is made for one operation on one map. Main thread only.
 class TwkxMindMapReader {
 public:
-    // The XML parser's failures.
-    static constexpr const char* XmlErrorDomain = "TarnwickXmlErrorDomain";
+    // Documents that do not parse (DocumentDamage).
+    static constexpr const char* XmlErrorDomain = DocumentDamage::ErrorDomain;
 
     explicit TwkxMindMapReader(MindMap& mindMap);
     TwkxMindMapReader(const TwkxMindMapReader&) = delete;
     TwkxMindMapReader& operator=(const TwkxMindMapReader&) = delete;
 
     // Fills the map from the document. Empty data, a foreign root element or a missing "mindmap"
-    // fail without an error object; XML that does not parse fails with the parser's error, and
-    // topics nested deeper than TopicDepthLimit allows with the limit. In those cases the map is
-    // not touched.
+    // fail without an error object; XML that does not parse fails with what is wrong with it
+    // (DocumentDamage::parseError), and topics nested deeper than TopicDepthLimit allows with the
+    // limit. In those cases the map is not touched.
     static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
     // An undo snapshot: the same reading, of the map's own state, which no limit refuses.
     static bool loadMindMap(MindMap& mindMap, const std::string& undoState, Error* error = nullptr);

@@ -42,6 +42,10 @@ inline constexpr size_t MaxFileSize = size_t(64) << 20;
 // "diagram-index"; an empty node when the data is too large, does not parse, has another root
 // or no folder.
 pugi::xml_node parseRootFolder(const std::vector<uint8_t>& data, pugi::xml_document& document);
+// The same for a file that may be damaged, with what was wrong with it in damage (the technical
+// finding; empty for a whole file). Of a file damaged inside, the part before the damage is
+// answered, less an element the parser stopped inside the tag of, whose name or id may be cut.
+pugi::xml_node parseReadablePart(const std::vector<uint8_t>& data, pugi::xml_document& document, std::string& damage);
 
 // Answers the folder that stands for a "folder" element (found or made) below parent, given the
 // element's id and unescaped name; nullptr puts its contents into parent.

@@ -226,8 +226,20 @@ public:
     // Writes the folder index atomically; false without documents folder or when the write fails.
     bool saveFolderIndexFile(Error* error = nullptr);
     // Arranges the maps of the list into the tree of "folder-index.xml"; maps it does not name end
-    // up in the root.
+    // up in the root. A damaged file is put aside (as "folder-index.xml.corrupt"), its folders
+    // before the damage are kept, and it is told through takeUnreadableFolderIndex().
     void loadFolderIndexFile();
+    // The folder index found damaged or unreadable at start: where it was put aside (empty when it
+    // could not be), what was wrong with it (the technical finding), and whether folders were read
+    // from it.
+    struct UnreadableFolderIndex {
+        std::string path;
+        std::string movedTo;
+        std::string detail;
+        bool partlyRead = false;
+    };
+    // Answers it once.
+    std::optional<UnreadableFolderIndex> takeUnreadableFolderIndex();
     // "mind_map_index_v3.plist" in the documents folder; empty without one.
     std::string indexCacheFilePath() const;
     bool saveIndexCache(Error* error = nullptr);
@@ -304,6 +316,7 @@ private:
     bool _holdingWrites = false;
     bool _heldTreeChanges = false;
     bool _documentsFolderUnsynced = false;
+    std::optional<UnreadableFolderIndex> _unreadableFolderIndex; // not yet told
     std::unique_ptr<MindMapStoreLock> _storeLock;
     std::shared_ptr<LocalProvider> _localProvider;
 };

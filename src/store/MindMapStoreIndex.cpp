@@ -19,10 +19,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -123,15 +125,22 @@ void MindMapStore::loadFolderIndexFile()
     if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR))
         return;
     pugi::xml_document document;
-    const pugi::xml_node rootElement = data ? FolderIndexFormat::parseRootFolder(*data, document) : pugi::xml_node();
-    if (!rootElement) {
-        // Quitting writes the tree as it stands, all in the root: the user's folders are kept
-        // aside first.
-        const std::string aside = moveUnreadableFileAside(path);
-        std::fprintf(stderr, "Tarnwick: the folder index %s could not be read; %s\n", path.c_str(),
-                     aside.empty() ? "it could not be moved aside" : ("it was moved to " + aside).c_str());
-        return;
+    std::string damage;
+    const pugi::xml_node rootElement =
+        data ? FolderIndexFormat::parseReadablePart(*data, document, damage) : pugi::xml_node();
+    if (!data) {
+        damage = readError.domain == PosixErrorDomain && readError.code > 0 ? std::strerror(int(readError.code))
+                                                                            : readError.failureReason;
     }
+    if (!damage.empty()) {
+        // Quitting writes the tree as it stands, with what could not be read in the root: the
+        // file that held the user's folders is kept aside first.
+        const std::string aside = moveUnreadableFileAside(path);
+        _unreadableFolderIndex = UnreadableFolderIndex{path, aside, damage, bool(rootElement)};
+        std::fprintf(stderr, "Tarnwick: the folder index %s could not be read (%s); %s\n", path.c_str(), damage.c_str(),
+                     aside.empty() ? "it could not be moved aside" : ("it was moved to " + aside).c_str());
+    }
+    if (!rootElement) return;
 
     UpdateBracket bracket(this);
     const std::shared_ptr<MindMapStoreFolder> unplaced =
@@ -163,6 +172,11 @@ void MindMapStore::loadFolderIndexFile()
     // Maps the index does not name (new since it was written) keep their order, after the rest.
     moveAllChildren(unplaced.get(), _rootFolder.get());
     fixupSystemFolders();
+}
+
+std::optional<MindMapStore::UnreadableFolderIndex> MindMapStore::takeUnreadableFolderIndex()
+{
+    return std::exchange(_unreadableFolderIndex, std::nullopt);
 }
 
 std::string MindMapStore::indexCacheFilePath() const

@@ -69,9 +69,12 @@ TEST(ErrorAlertTest, AMapThatDidNotOpenSaysWhyAndThatItsFileIsKept)
     };
     const std::string named = "The map \u201CPlan\u201D could not be opened.";
     const Case cases[] = {
-        // The document's parser names only what it met.
-        {Error{"TarnwickXmlErrorDomain", 5, "Error parsing element attribute", "offset 401"}, "",
-         "The map could not be opened.", "Error parsing element attribute\n\noffset 401\n\n" + keptText},
+        // A damaged document is said in plain words; what the parser met only last.
+        {Error{"TarnwickXmlErrorDomain", 3, "The map document is damaged.",
+               "Error parsing element attribute at offset 401"},
+         "", "The map could not be opened.",
+         "The map document is damaged.\n\n" + keptText +
+             "\n\nTechnical detail: Error parsing element attribute at offset 401"},
         {Error{PosixErrorDomain, 13, "Permission denied", ""}, "", "The map could not be opened.",
          "Permission denied.\n\n" + keptText},
         // A file that gave no reason (empty, or a container without its document) is not silent.

@@ -1,5 +1,6 @@
 #include "DocumentTestSupport.h"
 
+#include "Editor/ErrorAlert.h"
 #include "Editor/HistoryMenu.h"
 #include "Editor/TwkDocumentController.h"
 #include "MindMaps/MindMap.h"
@@ -238,8 +239,9 @@ TEST_F(TwkDocumentControllerTest, ARememberedMapThatIsGoneLeavesTheEditorEmpty)
     EXPECT_FALSE(controller->reopenRememberedMindMap());
 }
 
-// However its file was damaged, a map opens to an alert naming it by its title, and its record,
-// its file and its place in the folder index all stay, also across starts.
+// However its file was damaged, a map opens to an alert naming it by its title and saying in
+// plain words what is wrong with its file, the parser's finding at most as the last line; its
+// record, its file and its place in the folder index all stay, also across starts.
 TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsItsRecord)
 {
     const std::string path = mapPath(GuidA);
@@ -249,19 +251,29 @@ TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsIts
     };
     std::string unclosed = intact;
     unclosed.replace(unclosed.find("text=\"A\""), 8, "text=\"A");
+    const std::string picture = documents() + "/../photo.png";
+    writeTestFile(picture, std::string("\x89PNG\r\n\x1a\n") + std::string(900, '\x01'));
     const struct {
         const char* what;
         std::function<void()> damage;
+        std::string says;
     } cases[] = {
-        {"cut in half", [&] { writeTestFile(path, intact.substr(0, intact.size() / 2)); }},
-        {"garbage", [&] { writeTestFile(path, std::string(600, '\x9f')); }},
-        {"malformed XML", [&] { writeTestFile(path, unclosed); }},
-        {"empty", [&] { writeTestFile(path, ""); }},
+        {"cut in half", [&] { writeTestFile(path, intact.substr(0, intact.size() / 2)); },
+         "The map document breaks off before its end: it was cut short."},
+        {"garbage", [&] { writeTestFile(path, std::string(600, '\x9f')); },
+         "It holds no map document at all: it is a file of another kind, or damaged beyond reading."},
+        {"malformed XML", [&] { writeTestFile(path, unclosed); },
+         "The map document is damaged: from some point on, it is not written the way a map is."},
+        {"empty", [&] { writeTestFile(path, ""); }, "Its file is empty."},
         {"a container whose document is malformed",
-         [&] { ArchiveTest::writeBytes(path, containerOf(bytesOf("<tarnwick-mindmaps><mindmap><meta"))); }},
-        {"a folder", [&] { fs::create_directory(path); }},
-        {"a link to itself", [&] { fs::create_symlink(path, path); }},
+         [&] { ArchiveTest::writeBytes(path, containerOf(bytesOf("<tarnwick-mindmaps><mindmap><meta"))); },
+         "The map document breaks off before its end: it was cut short."},
+        {"a folder", [&] { fs::create_directory(path); }, "A folder stands where its file should be."},
+        {"a link to itself", [&] { fs::create_symlink(path, path); }, "Its file is a link that leads back to itself."},
+        {"a link to a picture", [&] { fs::create_symlink(picture, path); },
+         "Its file is a link to \u201C" + fs::canonical(picture).string() + "\u201D, which holds no map."},
     };
+    const std::string detail = "\n\n" + localizedFormat(ErrorAlert::DetailKey, {""});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         controller->closeDocument();
@@ -280,7 +292,10 @@ TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsIts
         ASSERT_EQ(host.errors.size(), 1u);
         const Error& said = host.errors[0];
         EXPECT_EQ(said.localizedDescription, "The map \u201CAlpha\u201D could not be opened.");
-        EXPECT_NE(said.failureReason.find(localized("map_open_error_kept")), std::string::npos);
+        EXPECT_EQ(said.failureReason.substr(0, said.failureReason.find("\n\n")), c.says);
+        const std::string plain = said.failureReason.substr(0, said.failureReason.find(detail));
+        EXPECT_EQ(plain, c.says + "\n\n" + localized("map_open_error_kept")) << "the technical detail comes last";
+        EXPECT_EQ(plain.find("offset"), std::string::npos) << said.failureReason;
         EXPECT_EQ((said.localizedDescription + said.failureReason).find(GuidA), std::string::npos);
         EXPECT_EQ(contents(), damaged);
         store = restart();
@@ -290,21 +305,38 @@ TEST_F(TwkDocumentControllerTest, ADamagedMapIsNamedWhenItDoesNotOpenAndKeepsIts
     }
 }
 
-// Settings back at their defaults are told once in the window, with where the unreadable file went.
-TEST_F(TwkDocumentControllerTest, SettingsThatCouldNotBeReadAreSaidInTheWindow)
+// Settings back at their defaults, and maps out of their folders, are told once in the window,
+// with where the unreadable file went.
+TEST_F(TwkDocumentControllerTest, DamagedSettingsOrFolderIndexAreSaidInTheWindow)
 {
     const std::string settings = Folders::configFolder() + "/defaults.plist";
-    fs::create_directories(Folders::configFolder());
-    writeTestFile(settings, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>autoSa");
-    UserDefaults::standard().resetForTesting();
-    for (int start = 0; start < 2; ++start) {
-        TwkDocumentController starting(scheduler, host, services);
-        starting.makeSingletonDocument();
-        scheduler.advance(0);
+    const std::string index = documents() + "/folder-index.xml";
+    // The store writes its index as it lets go: the damage comes after.
+    const struct {
+        std::string file;
+        std::function<void()> letGo, reread;
+        std::string says;
+    } cases[] = {
+        {settings, [] {}, [] { UserDefaults::standard().resetForTesting(); }, "Your settings could not be read."},
+        {index, [] { MindMapStore::releaseMindMapStoreInstance(); }, [&] { store = start(); },
+         "The folders of your maps could not be read."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        host.errors.clear();
+        c.letGo();
+        fs::create_directories(fs::path(c.file).parent_path());
+        writeTestFile(c.file, "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>autoSa");
+        c.reread();
+        for (int start = 0; start < 2; ++start) {
+            TwkDocumentController starting(scheduler, host, services);
+            starting.makeSingletonDocument();
+            scheduler.advance(0);
+        }
+        ASSERT_EQ(host.errors.size(), 1u);
+        EXPECT_EQ(host.errors[0].localizedDescription, c.says);
+        EXPECT_NE(host.errors[0].failureReason.find("\u201C" + c.file + ".corrupt\u201D"), std::string::npos);
     }
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].localizedDescription, "Your settings could not be read.");
-    EXPECT_NE(host.errors[0].failureReason.find("\u201C" + settings + ".corrupt\u201D"), std::string::npos);
 }
 
 namespace {

@@ -284,7 +284,7 @@ TEST_F(ClipboardTest, BadClipboardContentPastesNothingAndLosesNothing)
             EXPECT_EQ(error.code, bad.code);
             EXPECT_EQ(error.localizedDescription, localized("error_caption"));
             if (bad.reasonKey) EXPECT_EQ(error.failureReason, localized(bad.reasonKey));
-            else EXPECT_THAT(error.failureReason, ::testing::MatchesRegex(".+ \\(offset [0-9]+\\)"));
+            else EXPECT_THAT(error.failureReason, ::testing::MatchesRegex(".+ \\(.+ at offset [0-9]+\\)"));
         }
         EXPECT_EQ(TwkxMindMapWriter::captureUndoState(target), before);
     }

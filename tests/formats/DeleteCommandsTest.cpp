@@ -166,7 +166,8 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
     const std::string good = *pasteboard().stringForType(NativeType);
     const std::vector<std::tuple<std::optional<std::string>, bool, const char*>> cases = {
         // document (none: the type is offered without data), a cross link selected instead of a
-        // topic, the failure reason shown (none: the parser's, with the offset where it stopped)
+        // topic, the failure reason shown (none: what is wrong with the document, then what the
+        // parser met and where)
         {std::nullopt, false, "db_unspecified_error"},
         {good.substr(0, good.size() / 2), false, nullptr},
         {"\x89PNG\r\n\x1a\n garbage", false, nullptr},
@@ -184,7 +185,7 @@ TEST_F(CommandsTest, AMalformedOrForeignClipboardIsReportedAndChangesNothing)
         EXPECT_EQ(feedback.notifications[0].state, FeedbackStateError);
         EXPECT_EQ(feedback.notifications[0].title, localized("error_caption"));
         if (reason) EXPECT_EQ(feedback.notifications[0].message, localized(reason));
-        else EXPECT_THAT(feedback.notifications[0].message, ::testing::MatchesRegex(".+ \\(offset [0-9]+\\)"));
+        else EXPECT_THAT(feedback.notifications[0].message, ::testing::MatchesRegex(".+ \\(.+ at offset [0-9]+\\)"));
     }
 }
 

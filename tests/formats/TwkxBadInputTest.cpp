@@ -9,11 +9,14 @@
 #include "MindMaps/NodeStyle.h"
 #include "MindMaps/ParentRelation.h"
 #include "MindMaps/StyleSheet.h"
+#include "formats/DocumentDamage.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <utility>
+#include <vector>
 
 using namespace twkxtest;
 
@@ -74,14 +77,27 @@ bool everyPositionIsFinite(MindMap& map)
 
 // ---- Documents that are not ours ----
 
-TEST(TwkxBadInput, TextThatIsNoXmlFailsWithTheParserError)
+// Text that is no XML, or a document cut off or damaged inside, fails with what is wrong with it,
+// told by where the parser stopped: a document cut off anywhere was cut short.
+TEST(TwkxBadInput, TextThatIsNoXmlFailsWithWhatIsWrongWithIt)
 {
-    for (const char* data : {"just some words", "<tarnwick-mindmaps><mindmap>"}) {
-        SCOPED_TRACE(data);
+    MindMap map;
+    fillMap(map);
+    const std::string whole = writeDocument(map);
+    std::vector<std::pair<std::string, int64_t>> cases = {
+        {"just some words", DocumentDamage::NotADocument},
+        {std::string(600, '\x9f'), DocumentDamage::NotADocument},
+        {"<tarnwick-mindmaps><mindmap>", DocumentDamage::CutShort},
+        {std::string(whole).insert(whole.find("<topics"), "<<"), DocumentDamage::Malformed},
+    };
+    for (size_t cut = whole.find('<') + 1; cut < whole.rfind('>'); ++cut)
+        cases.emplace_back(whole.substr(0, cut), DocumentDamage::CutShort);
+    for (const auto& [data, kind] : cases) {
         Error error;
         std::string before, after;
         EXPECT_FALSE(readIntoFilledMap(data, &error, &before, &after));
-        EXPECT_EQ(error.domain, TwkxMindMapReader::XmlErrorDomain);
+        ASSERT_EQ(error.domain, TwkxMindMapReader::XmlErrorDomain);
+        ASSERT_EQ(error.code, kind) << data;
         EXPECT_FALSE(error.localizedDescription.empty());
         EXPECT_EQ(before, after);
     }

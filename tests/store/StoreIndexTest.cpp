@@ -59,23 +59,68 @@ TEST_F(StoreIndexTest, MapsGoWhereTheIndexSaysAndUnnamedOnesEndLastInTheRoot)
     EXPECT_EQ(store->mindMapByGuid(GuidA)->folderPath(), "/A");
 }
 
-TEST_F(StoreIndexTest, UnusableIndexesLeaveEveryMapInTheRoot)
+// A damaged index is put aside whole and told once; the folders read before the damage stay, and
+// quitting writes them back, not a flat tree. What the parser stopped in is dropped: its name or
+// id may be cut.
+TEST_F(StoreIndexTest, ADamagedIndexIsPutAsideToldAndKeepsTheFoldersBeforeTheDamage)
 {
-    const std::string cases[] = {
-        "not xml at all",
-        "<diagram-index><folder id=\"/F\"><diagram id=\"" + GuidA + "\"/>", // truncated
-        "<other-root><folder><folder name=\"A\" id=\"/F\">" + diagram(GuidA) + "</folder></folder></other-root>",
+    const std::string whole =
+        indexWith("<folder name=\"Projects\" id=\"/P\">" + diagram(GuidA) + "<folder name=\"Deep\" id=\"/D\">" +
+                  diagram(GuidB) + "</folder></folder>" + diagram(GuidC));
+    const size_t deepOpened = whole.find("<folder name=\"Deep\"");
+    const size_t projectsClosed = whole.find("</folder></folder>") + 18;
+    std::string middleDamaged = whole;
+    middleDamaged.insert(projectsClosed, "<<");
+    struct Case {
+        const char* what;
+        std::string index;
+        bool partlyRead;
+        size_t folders;
+        std::string a, b, c; // the maps' folders after the start and after the quit
+    } cases[] = {
+        {"not xml at all", "not xml at all", false, 0, "/", "/", "/"},
+        {"random bytes", std::string(600, '\x9f'), false, 0, "/", "/", "/"},
+        {"another root",
+         "<other-root><folder><folder name=\"A\" id=\"/F\">" + diagram(GuidA) + "</folder></folder></other-root>",
+         false, 0, "/", "/", "/"},
+        {"cut inside the root", "<diagram-index><folder id=\"/F\"><diagram id=\"" + GuidA + "\"/>", true, 0, "/", "/",
+         "/"},
+        {"cut inside a folder's name", whole.substr(0, deepOpened + 16), true, 1, "/Projects", "/", "/"},
+        {"cut after the folders", whole.substr(0, projectsClosed), true, 2, "/Projects", "/Projects/Deep", "/"},
+        {"damaged after the folders", middleDamaged, true, 2, "/Projects", "/Projects/Deep", "/"},
+        // Not read at all: a folder stands in its place.
+        {"a folder", "", false, 0, "/", "/", "/"},
     };
-    for (const std::string& index : cases) {
-        placeMaps({GuidA, GuidB});
-        placeFile("folder-index.xml", index);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        placeMaps({GuidA, GuidB, GuidC});
+        if (c.index.empty()) fs::create_directories(folderIndexPath());
+        else placeFile("folder-index.xml", c.index);
         MindMapStore* store = start();
-        EXPECT_EQ(store->rootFolder()->childCount(), 2u) << index;
-        for (const auto& child : store->rootFolder()->children()) EXPECT_FALSE(child->isFolder()) << index;
-        // Quitting writes a new index: the unreadable one is kept aside for the user's folders.
+        const auto expectFolders = [&](MindMapStore* s) {
+            std::vector<MindMapStoreFolder*> folders;
+            s->rootFolder()->getContainedFolders(folders);
+            EXPECT_EQ(folders.size(), c.folders);
+            EXPECT_EQ(s->mindMapByGuid(GuidA)->folderPath(), c.a);
+            EXPECT_EQ(s->mindMapByGuid(GuidB)->folderPath(), c.b);
+            EXPECT_EQ(s->mindMapByGuid(GuidC)->folderPath(), c.c);
+        };
+        expectFolders(store);
+        const std::optional<MindMapStore::UnreadableFolderIndex> told = store->takeUnreadableFolderIndex();
+        ASSERT_TRUE(told);
+        EXPECT_EQ(told->movedTo, folderIndexPath() + ".corrupt");
+        EXPECT_EQ(told->partlyRead, c.partlyRead);
+        EXPECT_FALSE(told->detail.empty());
+        EXPECT_FALSE(store->takeUnreadableFolderIndex()) << "told once";
+        // The quit writes the folders that were read; the damaged file stays beside it.
+        store = restart();
+        EXPECT_FALSE(store->takeUnreadableFolderIndex());
+        expectFolders(store);
+        if (c.index.empty()) EXPECT_TRUE(fs::is_directory(folderIndexPath() + ".corrupt"));
+        else EXPECT_EQ(fileText(folderIndexPath() + ".corrupt"), c.index);
         MindMapStore::releaseMindMapStoreInstance();
-        EXPECT_EQ(fileText(folderIndexPath() + ".corrupt"), index);
-        fs::remove(folderIndexPath() + ".corrupt");
+        fs::remove_all(folderIndexPath() + ".corrupt");
+        fs::remove(folderIndexPath());
     }
 }
 

@@ -71,11 +71,13 @@ struct PrintChoice {
 };
 
 // The file panel, just answered, goes from the screen before the export holds the main loop:
-// the server has taken it away and the window beneath has painted where it was. A close asked
-// for meanwhile waits for the export, which runs on the document the close would take away.
+// the server has taken it away and the window beneath has painted where it was. What the user does
+// meanwhile waits for the export, which takes the open map after this: a close would take the
+// document away, Ctrl+W or a click in the side bar would put an empty or another map under the
+// chosen name.
 void clearAnsweredPanel()
 {
-    const MainWindow::CloseHold hold;
+    const MainWindow::InputHold hold;
     const std::shared_ptr<void> session = GtkModalRun::beginSession();
     Glib::RefPtr<Gdk::Display> display = Gdk::Display::get_default();
     if (!display) return;

@@ -79,10 +79,41 @@ bool isWayland(const Glib::RefPtr<Gdk::Display>& display)
     return display && std::strstr(G_OBJECT_TYPE_NAME(display->gobj()), "Wayland") != nullptr;
 }
 
-int& closeHolds()
+int& inputHolds()
 {
     static int holds = 0;
     return holds;
+}
+
+// What the user did while an InputHold lived, in order.
+std::vector<GdkEvent*>& heldInput()
+{
+    static std::vector<GdkEvent*> events;
+    return events;
+}
+
+// Input that acts: pointer motion and crossings only move the pointer, and focus changes follow
+// the window manager.
+bool isActingInput(GdkEventType type)
+{
+    switch (type) {
+    case GDK_KEY_PRESS:
+    case GDK_KEY_RELEASE:
+    case GDK_BUTTON_PRESS:
+    case GDK_2BUTTON_PRESS:
+    case GDK_3BUTTON_PRESS:
+    case GDK_BUTTON_RELEASE:
+    case GDK_SCROLL:
+    case GDK_TOUCH_BEGIN:
+    case GDK_TOUCH_UPDATE:
+    case GDK_TOUCH_END:
+    case GDK_TOUCH_CANCEL:
+    case GDK_TOUCHPAD_SWIPE:
+    case GDK_TOUCHPAD_PINCH:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::vector<MainWindow*>& mainWindows()
@@ -726,19 +757,28 @@ void MainWindow::on_grab_notify(bool wasGrabbed)
     if (wasGrabbed) closeWhenFree();
 }
 
-MainWindow::CloseHold::CloseHold()
+MainWindow::InputHold::InputHold()
 {
-    ++closeHolds();
+    ++inputHolds();
 }
 
-MainWindow::CloseHold::~CloseHold()
+MainWindow::InputHold::~InputHold()
 {
-    if (--closeHolds() > 0) return;
+    if (--inputHolds() > 0) return;
+    // Back into GDK's queue, dispatched once the work that held them gives the main loop back.
+    for (GdkEvent* event : std::exchange(heldInput(), {})) {
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
     for (MainWindow* window : mainWindows()) window->closeWhenFree();
 }
 
 void MainWindow::dispatchEvent(GdkEvent* event, gpointer)
 {
+    if (inputHolds() > 0 && isActingInput(event->type)) {
+        heldInput().push_back(gdk_event_copy(event));
+        return;
+    }
     if (event->type == GDK_DELETE) {
         for (MainWindow* window : mainWindows()) {
             if (!window->get_window() || window->get_window()->gobj() != event->any.window) continue;
@@ -754,10 +794,10 @@ void MainWindow::dispatchEvent(GdkEvent* event, gpointer)
 
 void MainWindow::closeWhenFree()
 {
-    if (!_closePending || _closing || closeHolds() > 0 || _pendingCloseIdle.connected()) return;
+    if (!_closePending || _closing || inputHolds() > 0 || _pendingCloseIdle.connected()) return;
     // From the main loop: whoever let go of the input or the hold is done first.
     _pendingCloseIdle = Glib::signal_idle().connect([this] {
-        if (_closePending && closeHolds() == 0 && !inputHeldElsewhere(*this)) {
+        if (_closePending && inputHolds() == 0 && !inputHeldElsewhere(*this)) {
             _closePending = false;
             close();
         }
@@ -778,7 +818,7 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
 
 bool MainWindow::on_delete_event(GdkEventAny* event)
 {
-    if (closeHolds() > 0 || inputHeldElsewhere(*this)) {
+    if (inputHolds() > 0 || inputHeldElsewhere(*this)) {
         _closePending = true;
         return true;
     }

@@ -151,20 +151,21 @@ public:
     // the main loop, when it already was): work the user does not see first waits for it.
     void afterFirstFrame(std::function<void()> handler);
 
-    // While one lives, a close of the main window waits, to be carried out once the last is gone:
-    // held around work that runs the main loop for a moment of its own, where a close would take
-    // the document from under it.
-    class CloseHold {
+    // While one lives, the user's input waits, to be carried out in its order once the last is
+    // gone: a close of the main window, keys, clicks and scrolls. Held around work that runs the
+    // main loop for a moment of its own, where a close, a key or a click in the side bar would
+    // take the document, or the map the work is for, from under it.
+    class InputHold {
     public:
-        CloseHold();
-        ~CloseHold();
-        CloseHold(const CloseHold&) = delete;
-        CloseHold& operator=(const CloseHold&) = delete;
+        InputHold();
+        ~InputHold();
+        InputHold(const InputHold&) = delete;
+        InputHold& operator=(const InputHold&) = delete;
     };
 
 private:
     void scheduleAfterFirstFrame();
-    // A close asked for while a dialog held the input or a CloseHold lived is carried out once
+    // A close asked for while a dialog held the input or an InputHold lived is carried out once
     // neither is so: GTK itself drops a close that comes while another window holds the input.
     void closeWhenFree();
     static void dispatchEvent(GdkEvent* event, gpointer);
