@@ -223,11 +223,10 @@ bool isLeftoverTemporaryName(const std::string& name)
 
 void MindMapStore::removeLeftoverTemporaryFiles()
 {
-    std::vector<std::string> folders{_documentsDirectory, _cachesDirectory};
+    std::vector<std::string> folders{_cachesDirectory};
     if (!_documentsDirectory.empty()) {
-        for (const char* images : {"Images", "Custom Icons", "Clipboard"}) {
-            folders.push_back(_documentsDirectory + "/" + canonicalForFileSystem(images));
-        }
+        std::vector<std::string> mapFolders = mapFolderPaths(tarnWickStoreRootPath());
+        folders.insert(folders.end(), mapFolders.begin() + 1, mapFolders.end());
     }
     for (const std::string& folder : folders) {
         if (folder.empty()) continue;
@@ -283,6 +282,14 @@ std::string MindMapStore::tarnWickStoreSubDirPath(const std::string& subDir)
 std::string MindMapStore::appSupportDirectory()
 {
     return tarnWickStoreSubDirPath(AppSupportFolderName);
+}
+
+std::vector<std::string> MindMapStore::mapFolderPaths(const std::string& root)
+{
+    const std::string documents = root + "/" + canonicalForFileSystem(DocumentsFolderName);
+    std::vector<std::string> folders{root, documents};
+    for (const char* images : ImageFolderNames) folders.push_back(documents + "/" + canonicalForFileSystem(images));
+    return folders;
 }
 
 bool MindMapStore::ownsStoreLock()

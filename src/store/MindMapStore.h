@@ -45,6 +45,8 @@ public:
     static constexpr const char* OlderDocumentExtension = "twk-doc";
     static constexpr const char* StoreFolderName = "Tarnwick";
     static constexpr const char* DocumentsFolderName = "Mind Maps";
+    // Inside "Mind Maps": the local images, the custom icons and the clipboard's images.
+    static constexpr const char* ImageFolderNames[] = {"Images", "Custom Icons", "Clipboard"};
     static constexpr const char* ScratchFolderName = "Scratch";
     static constexpr const char* CachesFolderName = "Caches";
     static constexpr const char* AppSupportFolderName = "AppSupport";
@@ -81,6 +83,8 @@ public:
     // cannot be made.
     static std::string tarnWickStoreSubDirPath(const std::string& subDir);
     static std::string appSupportDirectory();
+    // The folders of a store root that maps and their pictures are written to, root first.
+    static std::vector<std::string> mapFolderPaths(const std::string& root);
     // True when this process owns the store (and so may clear "Scratch" and the cloud caches):
     // the singleton holds the store's lock, or, before it exists, nobody else holds it.
     static bool ownsStoreLock();

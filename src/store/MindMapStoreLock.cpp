@@ -1,6 +1,7 @@
 #include "store/MindMapStoreLock.h"
 
 #include "platform/FileUtils.h"
+#include "store/MindMapStore.h"
 
 #include <cerrno>
 #include <charconv>
@@ -41,7 +42,7 @@ std::unique_ptr<MindMapStoreLock> MindMapStoreLock::lockFile(const std::string& 
         setError(error, lockError(ENOENT, storeRoot));
         return nullptr;
     }
-    std::string path = storeRoot + "/" + LockFileName;
+    const std::string path = lockFilePath(storeRoot);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
         setError(error, lockError(errno, path));
@@ -72,9 +73,11 @@ std::unique_ptr<MindMapStoreLock> MindMapStoreLock::acquire(const std::string& s
     return lockFile(storeRoot);
 }
 
-bool MindMapStoreLock::claimForProcess(const std::string& storeRoot, const std::string& session, Error* error)
+bool MindMapStoreLock::claimForProcess(const std::string& storeRoot, const std::string& session, Error* error,
+                                       Holder* quittingHolder)
 {
     ProcessClaim& claim = processClaim();
+    if (quittingHolder) *quittingHolder = {};
     if (claim.lock && claim.root == storeRoot) return true;
     if (storeRoot.empty()) return setError(error, lockError(ENOENT, storeRoot));
     std::error_code made;
@@ -82,6 +85,12 @@ bool MindMapStoreLock::claimForProcess(const std::string& storeRoot, const std::
     std::error_code isFolder;
     if (!std::filesystem::is_directory(storeRoot, isFolder))
         return setError(error, lockError(made ? made.value() : ENOTDIR, storeRoot));
+    for (const std::string& folder : MindMapStore::mapFolderPaths(storeRoot)) {
+        // A folder still missing is made inside one checked before it.
+        std::error_code missing;
+        if (std::filesystem::is_directory(folder, missing) && ::access(folder.c_str(), W_OK | X_OK) != 0)
+            return setError(error, lockError(errno, folder));
+    }
     Error failure;
     std::unique_ptr<MindMapStoreLock> lock = lockFile(storeRoot, Wait::No, &failure);
     if (!lock && isHeldElsewhere(failure) && !session.empty()) {
@@ -89,7 +98,9 @@ bool MindMapStoreLock::claimForProcess(const std::string& storeRoot, const std::
         if (holder && holder->session == session && holder->pid != ::getpid()) {
             // A holder whose process is gone has released its lock with it; the record may also
             // be a former holder's, left behind while someone else claims the lock.
-            lock = lockFile(storeRoot, processIsAlive(holder->pid) ? Wait::Yes : Wait::No, &failure);
+            const bool alive = processIsAlive(holder->pid);
+            lock = lockFile(storeRoot, alive && !quittingHolder ? Wait::Yes : Wait::No, &failure);
+            if (!lock && alive && quittingHolder) *quittingHolder = *holder;
         }
     }
     if (!lock) return setError(error, failure);
@@ -108,7 +119,7 @@ bool MindMapStoreLock::isHeldElsewhere(const Error& error)
 
 std::optional<MindMapStoreLock::Holder> MindMapStoreLock::recordedHolder(const std::string& storeRoot)
 {
-    const std::optional<std::string> text = readFileText(storeRoot + "/" + LockFileName);
+    const std::optional<std::string> text = readFileText(lockFilePath(storeRoot));
     if (!text) return std::nullopt;
     Holder holder;
     const char* end = text->data() + text->size();

@@ -30,10 +30,16 @@ public:
     // desktop session's bus, empty without one) in the lock file.
     // In a session only one program at a time may claim the store, so a holder of the same
     // session is one that is quitting: the claim waits until the system has released its lock.
-    // On failure the error carries the system's code: isHeldElsewhere() when another process
-    // holds the lock, any other code when the folder or the lock file cannot be made or opened.
-    static bool claimForProcess(const std::string& storeRoot, const std::string& session = {}, Error* error = nullptr);
+    // Given quittingHolder, it does not wait: it fails at once (isHeldElsewhere()) and names that
+    // holder there, for a caller that waits in its own loop and says what it waits for.
+    // The folders maps are written to must be writable, whether or not the lock file still is.
+    // On failure the error carries the system's code and, as its failure reason, the path it
+    // concerns: isHeldElsewhere() when another process holds the lock, any other code when a
+    // folder may not be written or the lock file cannot be made or opened (lockFilePath()).
+    static bool claimForProcess(const std::string& storeRoot, const std::string& session = {}, Error* error = nullptr,
+                                Holder* quittingHolder = nullptr);
     static bool isHeldElsewhere(const Error& error);
+    static std::string lockFilePath(const std::string& storeRoot) { return storeRoot + "/" + LockFileName; }
     // Gives the claim up; the lock stays held while a share of it lives.
     static void releaseProcessClaim();
     // The holder the lock file names; it may be one whose lock is gone already.

@@ -125,18 +125,34 @@ bool claimIsRefusedNaming(const std::string& root, const std::string& named)
 TEST_F(MindMapStoreLockTest, AFolderThatMayNotBeWrittenIsToldApartFromALockHeldElsewhere)
 {
     namespace fs = std::filesystem;
+    const std::string lock = MindMapStoreLock::lockFilePath(root());
+    const std::string images = documents() + "/Images";
+    // Whether an earlier start left the store with its lock file (writable by anyone, as a lock
+    // file of the user's own is), what is then made read-only, and what the refusal names.
     const struct {
-        bool storeExists;
+        bool earlierStart;
         std::string readOnly, named;
-    } cases[] = {{true, root(), root() + "/" + MindMapStoreLock::LockFileName}, {false, dataHome(), root()}};
+    } cases[] = {
+        {false, dataHome(), root()},
+        {true, root(), root()},
+        {true, documents(), documents()},
+        {true, images, images},
+        // A lock file the user may not write, as one made by a start as another user.
+        {true, lock, lock},
+    };
     for (const auto& c : cases) {
         fs::remove_all(dataHome());
-        fs::create_directories(c.storeExists ? root() : dataHome());
+        fs::create_directories(c.earlierStart ? images : dataHome());
+        if (c.earlierStart) {
+            std::ofstream(lock) << "1 earlier\n";
+            for (const std::string& written : {root(), documents(), images, lock})
+                fs::permissions(written, fs::perms::all);
+        }
         for (const fs::path& reached : {fs::path(dataHome()).parent_path(), fs::path(dataHome())})
             fs::permissions(reached, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
         fs::permissions(c.readOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
-        EXPECT_TRUE(claimIsRefusedNaming(root(), c.named)) << c.named;
+        EXPECT_TRUE(claimIsRefusedNaming(root(), c.named)) << c.readOnly;
         fs::permissions(c.readOnly, fs::perms::owner_write, fs::perm_options::add);
     }
 }
@@ -161,6 +177,12 @@ TEST_F(MindMapStoreLockTest, AClaimWaitsForAQuittingHolderOfItsOwnSessionOnly)
     EXPECT_TRUE(read(ready[0], &claimed, 1) == 1 && claimed == 'r');
     if (claimed == 'r') {
         EXPECT_FALSE(MindMapStoreLock::claimForProcess(root(), "bus-2")) << "a holder on another bus stays";
+        // A caller that waits in its own loop learns whom it waits for, at once.
+        MindMapStoreLock::Holder quitting;
+        Error error;
+        EXPECT_FALSE(MindMapStoreLock::claimForProcess(root(), "bus-1", &error, &quitting));
+        EXPECT_TRUE(MindMapStoreLock::isHeldElsewhere(error));
+        EXPECT_EQ(quitting.pid, owner);
         EXPECT_TRUE(MindMapStoreLock::claimForProcess(root(), "bus-1"));
     }
     kill(owner, SIGKILL);

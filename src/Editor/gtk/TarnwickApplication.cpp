@@ -14,6 +14,7 @@
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "Editor/gtk/MainWindowToolbar.h"
+#include "Editor/gtk/StartupWaitWindow.h"
 #include "Editor/gtk/StyleToolbarWidget.h"
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
@@ -76,6 +77,15 @@ bool hasDisplay()
 // How many owners that went away before they took a start's files the start tries to reach: each
 // try follows a program that ended, so only a burst of starts and quits exhausts them.
 constexpr int HandOverAttempts = 8;
+// Where GApplication serves the application's id; the hand-over is served beside it.
+constexpr const char* ObjectPath = "/com/orrinworks/Tarnwick";
+constexpr const char* HandOverWaitingKey = "handover_waiting_title";
+constexpr const char* HandOverWaitingFilesKey = "handover_waiting_files";
+constexpr const char* HandOverWaitingWindowKey = "handover_waiting_window";
+constexpr const char* HandOverStopWaitingKey = "handover_stop_waiting";
+constexpr const char* StoreWaitingKey = "store_waiting_title";
+constexpr const char* StoreWaitingDetailKey = "store_waiting_detail";
+constexpr const char* StoreWaitingQuitKey = "store_waiting_quit";
 
 // The session a claim of the store is recorded under: the bus the application's name is owned on.
 std::string busSession(GApplication* application)
@@ -93,19 +103,32 @@ bool hasOptions(int argc, char* argv[])
     return false;
 }
 
-enum class HandOver { NotRemote, Accepted, Lost };
+// The files of the command line: their addresses, and their names as the user is told them.
+struct CommandLineFiles {
+    std::vector<std::string> uris;
+    std::vector<std::string> names;
+};
 
-// Registers the application on the session bus. When another program owns its name, that one is
-// asked to open the files of the command line (or to show itself) and answers once it has: a
-// start never ends before its files are taken. Lost when the owner went away before it answered.
-HandOver handOverToOwner(const Glib::RefPtr<Gio::Application>& application, int argc, char* argv[])
+CommandLineFiles commandLineFiles(int argc, char* argv[])
 {
-    try {
-        application->register_application();
-    } catch (const Glib::Error&) {
-        return HandOver::NotRemote;
+    CommandLineFiles files;
+    for (int i = 1; i < argc; ++i) {
+        GFile* file = g_file_new_for_commandline_arg(argv[i]);
+        gchar* uri = g_file_get_uri(file);
+        gchar* name = g_file_get_parse_name(file);
+        files.uris.emplace_back(uri);
+        files.names.emplace_back(name);
+        g_free(name);
+        g_free(uri);
+        g_object_unref(file);
     }
-    if (!application->is_registered() || !application->is_remote()) return HandOver::NotRemote;
+    return files;
+}
+
+// What a start hands over besides its files, as GApplication's own Open carries it: the folder it
+// was started in and the desktop's start-up id, which lets the owner's window come to the front.
+GVariant* startPlatformData()
+{
     GVariantBuilder platform;
     g_variant_builder_init(&platform, G_VARIANT_TYPE_VARDICT);
     gchar* folder = g_get_current_dir();
@@ -114,41 +137,34 @@ HandOver handOverToOwner(const Glib::RefPtr<Gio::Application>& application, int 
     const char* startupId = std::getenv("DESKTOP_STARTUP_ID");
     if (startupId && g_utf8_validate(startupId, -1, nullptr))
         g_variant_builder_add(&platform, "{sv}", "desktop-startup-id", g_variant_new_string(startupId));
-    GVariant* parameters = nullptr;
-    const char* method = "Activate";
-    if (argc > 1) {
-        GVariantBuilder uris;
-        g_variant_builder_init(&uris, G_VARIANT_TYPE_STRING_ARRAY);
-        for (int i = 1; i < argc; ++i) {
-            GFile* file = g_file_new_for_commandline_arg(argv[i]);
-            gchar* uri = g_file_get_uri(file);
-            g_variant_builder_add(&uris, "s", uri);
-            g_free(uri);
-            g_object_unref(file);
-        }
-        parameters = g_variant_new("(assa{sv})", &uris, "", &platform);
-        method = "Open";
-    } else {
-        parameters = g_variant_new("(a{sv})", &platform);
-    }
-    // No time limit: an owner that waits for a quitting program's store answers later, and one
-    // that ends unanswered makes the bus answer with an error at once.
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        g_application_get_dbus_connection(application->gobj()), TarnwickApplication::ApplicationId,
-        g_application_get_dbus_object_path(application->gobj()), "org.gtk.Application", method, parameters, nullptr,
-        G_DBUS_CALL_FLAGS_NO_AUTO_START, G_MAXINT, nullptr, &error);
-    if (!reply) {
-        g_error_free(error);
-        return HandOver::Lost;
-    }
-    g_variant_unref(reply);
-    return HandOver::Accepted;
+    return g_variant_builder_end(&platform);
+}
+
+std::string joinedNames(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names) joined += (joined.empty() ? "" : ", ") + name;
+    return joined;
+}
+
+StartupWait::Notice handOverNotice(pid_t owner, const std::vector<std::string>& files)
+{
+    const std::string process = std::to_string(owner);
+    return {localized(HandOverWaitingKey),
+            files.empty() ? localizedFormat(HandOverWaitingWindowKey, {process})
+                          : localizedFormat(HandOverWaitingFilesKey, {process, joinedNames(files)}),
+            localized(HandOverStopWaitingKey)};
 }
 
 void printOnStandardError(const Error& error)
 {
     std::fprintf(stderr, "tarnwick: %s\n%s\n", error.localizedDescription.c_str(), error.failureReason.c_str());
+}
+
+std::string notOpenedLine(const std::vector<std::string>& files)
+{
+    return files.empty() ? std::string()
+                         : localizedFormat(TarnwickApplication::FilesNotOpenedKey, {joinedNames(files)});
 }
 
 // Answers every dialog that runs its own loop, as closing it would: each caller sees a cancel.
@@ -192,30 +208,10 @@ int TarnwickApplication::runMain(int argc, char* argv[])
         g_setenv("GDK_GL", "disable", true);
         s_disabledGl = true;
     }
-    const bool handsOver = !hasOptions(argc, argv);
-    for (int attempt = 0; attempt < HandOverAttempts; ++attempt) {
-        if (!hasDisplay() && handsOver) {
-            // Without a display GTK cannot start, but the owner may still be reached over the bus.
-            Glib::RefPtr<Gio::Application> probe =
-                Gio::Application::create(ApplicationId, Gio::APPLICATION_HANDLES_OPEN);
-            const HandOver handOver = handOverToOwner(probe, argc, argv);
-            if (handOver == HandOver::Accepted) return 0;
-            if (handOver == HandOver::Lost) continue;
-            Error cause;
-            if (!MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath(), busSession(probe->gobj()),
-                                                   &cause)) {
-                printOnStandardError(storeClaimError(cause));
-                return storeClaimExitStatus(cause);
-            }
-            // This program would own the store: GTK tells why it cannot start.
-            MindMapStoreLock::releaseProcessClaim();
-        }
+    StartupWaitWindow::install(ApplicationName, IconName);
+    if (hasOptions(argc, argv)) {
+        // GApplication reads the options and finds the owner itself; the store is claimed at start-up.
         Glib::RefPtr<TarnwickApplication> application = create();
-        if (handsOver) {
-            const HandOver handOver = handOverToOwner(application, argc, argv);
-            if (handOver == HandOver::Accepted) return 0;
-            if (handOver == HandOver::Lost) continue;
-        }
         int status = application->run(argc, argv);
         if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
         application.reset();
@@ -223,19 +219,85 @@ int TarnwickApplication::runMain(int argc, char* argv[])
         MindMapStoreLock::releaseProcessClaim();
         return status;
     }
-    // Every owner this start reached went away without taking its files.
-    printOnStandardError(storeClaimError({}));
+    const CommandLineFiles files = commandLineFiles(argc, argv);
+    for (int attempt = 0; attempt < HandOverAttempts; ++attempt) {
+        HandOverStart start = handOverToOwner(ApplicationId, ObjectPath, files.uris, startPlatformData(),
+                                              [&files](pid_t owner) { return handOverNotice(owner, files.names); });
+        using Result = HandOverStart::Result;
+        if (start.result == Result::Taken) return 0;
+        if (start.result == Result::OwnerGone) continue;
+        if (start.result == Result::Owner || start.result == Result::NoBus)
+            return runApplication(argc, argv, std::move(start), files.names);
+        break;
+    }
+    // The user stopped waiting, the owner refused the files, or every owner this start reached
+    // went away without taking them.
+    printOnStandardError(storeClaimError({}, files.names));
     return StoreInUseExitStatus;
 }
 
-Error TarnwickApplication::storeClaimError(const Error& cause)
+TarnwickApplication::ClaimResult TarnwickApplication::claimStore(const std::string& session, Error* failure)
 {
     const std::string root = MindMapStore::tarnWickStoreRootPath();
-    if (cause.isEmpty() || MindMapStoreLock::isHeldElsewhere(cause))
-        return MakeAppError(0, localized(StoreInUseKey), localizedFormat(StoreInUseReasonKey, {root}));
-    Error error = cause;
-    error.localizedDescription = localized(StoreNotWritableKey);
-    error.failureReason = localizedFormat(StoreNotWritableReasonKey, {root, std::strerror(int(cause.code))});
+    MindMapStoreLock::Holder quitting;
+    bool claimed = false;
+    const auto claim = [&] {
+        claimed = MindMapStoreLock::claimForProcess(root, session, failure, &quitting);
+        return claimed || quitting.pid == 0;
+    };
+    if (!claim()) {
+        const StartupWait::Notice notice{localized(StoreWaitingKey),
+                                         localizedFormat(StoreWaitingDetailKey, {std::to_string(quitting.pid), root}),
+                                         localized(StoreWaitingQuitKey)};
+        if (!StartupWait::run(claim, notice)) return ClaimResult::GaveUp;
+    }
+    return claimed ? ClaimResult::Claimed : ClaimResult::Failed;
+}
+
+int TarnwickApplication::runApplication(int argc, char* argv[], HandOverStart start,
+                                        const std::vector<std::string>& files)
+{
+    // The store's lock comes before anything is written: a program that does not get it writes
+    // nothing, whichever way it ends.
+    Error failure;
+    const ClaimResult claim = claimStore(start.session, &failure);
+    if (claim == ClaimResult::GaveUp || (claim == ClaimResult::Failed && !hasDisplay())) {
+        // Later starts that found this one the owner end as this one does.
+        if (start.service) start.service->refuseAll();
+        const Error error = claim == ClaimResult::GaveUp ? storeClaimError({}, files) : storeClaimError(failure, files);
+        printOnStandardError(error);
+        return claim == ClaimResult::GaveUp ? StoreInUseExitStatus : storeClaimExitStatus(failure);
+    }
+    Glib::RefPtr<TarnwickApplication> application = create(claim == ClaimResult::Claimed);
+    application->_storeClaim = claim == ClaimResult::Claimed ? StoreClaim::Claimed : StoreClaim::Failed;
+    application->_claimFailure = failure;
+    application->_commandLineFiles = files;
+    application->_handOver = std::move(start.service);
+    int status = application->run(argc, argv);
+    if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
+    application.reset();
+    MindMapStore::releaseMindMapStoreInstance();
+    MindMapStoreLock::releaseProcessClaim();
+    return status;
+}
+
+Error TarnwickApplication::storeClaimError(const Error& cause, const std::vector<std::string>& notOpened)
+{
+    const std::string root = MindMapStore::tarnWickStoreRootPath();
+    Error error;
+    if (cause.isEmpty() || MindMapStoreLock::isHeldElsewhere(cause)) {
+        error = MakeAppError(0, localized(StoreInUseKey), localizedFormat(StoreInUseReasonKey, {root}));
+    } else {
+        error = cause;
+        error.localizedDescription = localized(StoreNotWritableKey);
+        const std::string reason = std::strerror(int(cause.code));
+        // The claim names what it could not write: a folder of the store, or the lock file.
+        const std::string& path = cause.failureReason.empty() ? root : cause.failureReason;
+        error.failureReason = path == MindMapStoreLock::lockFilePath(root)
+            ? localizedFormat(StoreLockNotWritableReasonKey, {root, path, reason})
+            : localizedFormat(StoreNotWritableReasonKey, {path, reason});
+    }
+    if (!notOpened.empty()) error.failureReason += "\n" + notOpenedLine(notOpened);
     return error;
 }
 
@@ -273,6 +335,7 @@ TarnwickApplication::TarnwickApplication(bool ownsStore)
 
 TarnwickApplication::~TarnwickApplication()
 {
+    _handOver.reset();
     _deviceLinkFallback.disconnect();
     CustomImageStore::setDefaultIconsScheduler(nullptr);
     removeQuitSignals();
@@ -298,12 +361,12 @@ TarnwickApplication::~TarnwickApplication()
 void TarnwickApplication::on_startup()
 {
     markStartupPhase("application created");
-    // The store's lock comes before anything is written: a program that does not get it writes
-    // nothing, whichever way it ends.
-    Error claimFailure;
-    if (_ownsStore)
-        _ownsStore = MindMapStoreLock::claimForProcess(MindMapStore::tarnWickStoreRootPath(),
-                                                       busSession(G_APPLICATION(gobj())), &claimFailure);
+    // A start with options is claimed here, once GApplication has found it the owner.
+    if (_storeClaim == StoreClaim::Pending && _ownsStore) {
+        const ClaimResult claim = claimStore(busSession(G_APPLICATION(gobj())), &_claimFailure);
+        if (claim == ClaimResult::GaveUp) _storeUnusableStatus = StoreInUseExitStatus;
+        _ownsStore = claim == ClaimResult::Claimed;
+    }
     Gtk::Application::on_startup();
     markStartupPhase("toolkit started");
     // Programs started from here (the browser of a link) probe OpenGL as usual.
@@ -317,7 +380,8 @@ void TarnwickApplication::on_startup()
     static GtkPdfPageViewer pdfViewer;
     if (!PdfPreviewManager::hasViewer()) PdfPreviewManager::setViewer(&pdfViewer);
     if (!_ownsStore) {
-        showStoreUnusable(claimFailure);
+        if (_handOver) _handOver->refuseAll();
+        if (!_storeUnusableStatus) showStoreUnusable(_claimFailure);
         return;
     }
     installQuitSignals();
@@ -503,11 +567,18 @@ void TarnwickApplication::on_activate()
     markStartupPhase("window shown");
     checkInitialState();
     markStartupPhase("map opened");
+    serveHandOvers();
 }
 
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
     if (_storeUnusableStatus) return;
+    takeFiles(files);
+    serveHandOvers();
+}
+
+void TarnwickApplication::takeFiles(const type_vec_files& files)
+{
     // A cloud sign-in comes back from the browser as an address of the program's own scheme, in a
     // second start that hands it to this one. It opens no map.
     std::vector<Glib::RefPtr<Gio::File>> maps;
@@ -516,15 +587,50 @@ void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustri
         maps.push_back(file);
     }
     if (maps.empty() && !files.empty() && _checkedInitialState) return;
-    if (!_checkedInitialState) {
-        openFiles(maps);
+    if (_checkedInitialState && !acceptsCommands()) {
+        // Only a sender that does not wait for the answer hands files over while this program
+        // quits: what it leaves unopened is said here.
+        std::vector<std::string> names;
+        for (const Glib::RefPtr<Gio::File>& file : maps) names.push_back(file->get_parse_name());
+        std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(names).c_str());
         return;
     }
-    // Files of a later start are taken at once and opened from the main loop: that start ends
-    // when this one answers, and an import that fails asks the user in an alert of its own.
-    Glib::signal_idle().connect_once([this, maps = std::move(maps)] {
-        if (acceptsCommands()) openFiles(maps);
-    });
+    openFiles(maps);
+}
+
+void TarnwickApplication::serveHandOvers()
+{
+    if (!_handOver) return;
+    _handOver->setReceiver(
+        [this](const std::vector<std::string>& uris, GVariant* platformData, std::function<void()> taken) {
+            return takeHandOver(uris, platformData, std::move(taken));
+        });
+}
+
+bool TarnwickApplication::takeHandOver(const std::vector<std::string>& uris, GVariant* platformData,
+                                       std::function<void()> taken)
+{
+    // A quit under way may still be cancelled by the user; otherwise the start is answered as one
+    // of a program that is going away, and takes over.
+    if (!acceptsCommands()) return false;
+    // As for GApplication's own Open: the start-up id lets the window come to the front.
+    GApplicationClass* application = G_APPLICATION_GET_CLASS(gobj());
+    application->before_emit(G_APPLICATION(gobj()), platformData);
+    {
+        ErrorDeferral deferral(*this);
+        if (uris.empty()) {
+            activate();
+        } else {
+            type_vec_files files;
+            for (const std::string& uri : uris) files.push_back(Gio::File::create_for_uri(uri));
+            takeFiles(files);
+        }
+        // The files are in the store; the alert about one that is not comes up before the start
+        // is answered, from within the alert's own loop.
+        Glib::signal_idle().connect_once(std::move(taken));
+    }
+    application->after_emit(G_APPLICATION(gobj()), platformData);
+    return true;
 }
 
 void TarnwickApplication::openFiles(const type_vec_files& files)
@@ -608,7 +714,7 @@ void TarnwickApplication::showDeferredErrors()
 void TarnwickApplication::showStoreUnusable(const Error& cause)
 {
     _storeUnusableStatus = storeClaimExitStatus(cause);
-    Error error = storeClaimError(cause);
+    Error error = storeClaimError(cause, _commandLineFiles);
     printOnStandardError(error);
     showAlert(error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Editor/ApplicationActions.h"
+#include "Editor/ApplicationHandOver.h"
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/DeviceLinkServices.h"
 #include "Editor/MainMenu.h"
@@ -25,9 +26,11 @@ class TerminationWindowController;
 
 // The running application: one per store. In a desktop session the program that owns the
 // application's name on the bus is the only one that claims the store; a second start hands its
-// files to it and ends once it has taken them. One that cannot reach the owner (no session bus,
-// another bus) says that the store is in use and ends without writing anything, so the store is
-// never opened twice.
+// files to it and ends once it has taken them, waiting as long as the owner lives (saying so after
+// a moment, with a way to give up), and taking over when the owner goes away unanswered. One that
+// cannot reach the owner (no session bus, another bus) says that the store is in use and ends
+// without writing anything, so the store is never opened twice. Whatever way a start ends without
+// its files taken, it names them and ends with a status other than 0.
 class TarnwickApplication : public Gtk::Application,
                             public DocumentControllerHost,
                             public CheckboxMenuHandlerDelegate,
@@ -44,6 +47,8 @@ public:
     static constexpr const char* StoreInUseReasonKey = "store_in_use_reason";
     static constexpr const char* StoreNotWritableKey = "store_not_writable_error";
     static constexpr const char* StoreNotWritableReasonKey = "store_not_writable_reason";
+    static constexpr const char* StoreLockNotWritableReasonKey = "store_lock_not_writable_reason";
+    static constexpr const char* FilesNotOpenedKey = "start_files_not_opened";
     // The exit status of a start that found the store in use by a program it could not reach.
     static constexpr int StoreInUseExitStatus = 3;
     // The exit status of a start that may not write into the store's folder.
@@ -52,8 +57,9 @@ public:
     // What main() runs: hands the command line over to the program of the session that owns the
     // store, or runs the application, which claims the store.
     static int runMain(int argc, char* argv[]);
-    // What the user is told about a store this program could not claim, from the claim's error.
-    static Error storeClaimError(const Error& cause);
+    // What the user is told about a store this program could not claim, from the claim's error,
+    // naming the files of the command line that were not opened.
+    static Error storeClaimError(const Error& cause, const std::vector<std::string>& notOpened = {});
     static int storeClaimExitStatus(const Error& cause);
 
     static Glib::RefPtr<TarnwickApplication> create(bool ownsStore = true);
@@ -90,7 +96,21 @@ protected:
     void on_open(const type_vec_files& files, const Glib::ustring& hint) override;
 
 private:
+    enum class StoreClaim { Pending, Claimed, Failed };
+    enum class ClaimResult { Claimed, Failed, GaveUp };
+    // Claims the store before anything is written; a holder of this session that is still quitting
+    // is waited for, saying after a moment what the start waits for, with a way to quit.
+    static ClaimResult claimStore(const std::string& session, Error* failure);
+    // Runs the application that owns the application's name (or, without a session bus, no name).
+    static int runApplication(int argc, char* argv[], HandOverStart start, const std::vector<std::string>& files);
+
     MainWindow& singletonWindow();
+    // Where every road of files to open meets: the start's own command line, a later start's
+    // hand-over and any other sender of the application's Open.
+    void takeFiles(const type_vec_files& files);
+    // Later starts' hand-overs are taken once the start has opened its own files or first map.
+    void serveHandOvers();
+    bool takeHandOver(const std::vector<std::string>& uris, GVariant* platformData, std::function<void()> taken);
     void openFiles(const type_vec_files& files);
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
@@ -145,6 +165,12 @@ private:
     sigc::connection _deviceLinkFallback;
     std::vector<Error> _deferredErrors;
     int _errorDeferrals = 0;
+    // Answers later starts; the first thing to go, as the answer of a program that is going away.
+    std::unique_ptr<HandOverService> _handOver;
+    StoreClaim _storeClaim = StoreClaim::Pending;
+    Error _claimFailure;
+    // The files of the command line, named when they could not be opened.
+    std::vector<std::string> _commandLineFiles;
     bool _ownsStore = true;
     // Set, with the status to end with, when the store could not be claimed.
     int _storeUnusableStatus = 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A store folder its user may not write is not taken for a store in use: the start says that the
-# store cannot be written, names the folder and the system's reason, on standard error and, with a
-# display, in an alert, and ends with status 4. Runs as a user other than root, as root may write
-# anywhere.
+# A store its user may not write is not taken for a store in use: the start says that the store
+# cannot be written, names what it may not write and the system's reason, on standard error and,
+# with a display, in an alert, names the file it was given as not opened, and ends with status 4.
+# So for a fresh store, for one made read-only after a first start (its lock file still writable),
+# and for a lock file of another user. Runs as a user other than root, as root may write anywhere.
 #   read-only-store-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
@@ -20,23 +21,31 @@ if [ "$(id -u)" = 0 ]; then
 fi
 # No session bus: the program is the only one and owns nothing but its own start.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$home/no-bus
-mkdir -p "$store/Mind Maps"
-chmod -R a-w "$store"
+printf 'Plain text map\n' >"$home/given.txt"
 
 expect_message() {
   [ "$2" = 4 ] || { cat "$1"; fail "$3: the start ended with $2, not 4"; }
   grep -q "The map store cannot be written." "$1" || { cat "$1"; fail "$3: no message that the store cannot be written"; }
-  grep -q "$store" "$1" || fail "$3: the message does not name the store's folder"
+  grep -qF "$4" "$1" || { cat "$1"; fail "$3: the message does not name $4"; }
   grep -q "Permission denied" "$1" || fail "$3: the message does not give the permission as the cause"
+  grep -qF "Not opened: $home/given.txt" "$1" || fail "$3: the message does not name the file as not opened"
   grep -q "in use" "$1" && fail "$3: the store is said to be in use"
   return 0
 }
 
-status=0
-env -u DISPLAY -u WAYLAND_DISPLAY "${as_user[@]}" timeout 20 "$program" >"$home/headless.log" 2>&1 || status=$?
-expect_message "$home/headless.log" "$status" "without a display"
+start_headless() {
+  local status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY "${as_user[@]}" timeout 20 "$program" "$home/given.txt" >"$home/headless.log" 2>&1 ||
+    status=$?
+  expect_message "$home/headless.log" "$status" "$1" "$2"
+}
 
-"${as_user[@]}" "$program" >"$home/display.log" 2>&1 &
+# A fresh store.
+mkdir -p "$store/Mind Maps"
+chmod -R a-w "$store"
+start_headless "a fresh store" "$store"
+
+"${as_user[@]}" "$program" "$home/given.txt" >"$home/display.log" 2>&1 &
 started=$!
 alert=
 for _ in $(seq 1 200); do
@@ -49,5 +58,27 @@ xdotool windowfocus --sync "$alert" key Return
 timeout 20 tail --pid="$started" -f /dev/null || fail "the program did not end after the alert"
 status=0
 wait "$started" || status=$?
-expect_message "$home/display.log" "$status" "with a display"
+expect_message "$home/display.log" "$status" "with a display" "$store"
+
+# A store made read-only after a first start: the lock file it left is still writable, and the
+# folders maps are written to are what count.
+chmod -R u+w "$store"
+rm -rf "$store"
+[ -n "${as_user[*]}" ] && chown 65534:65534 "$home/data"
+TARNWICK_QUIT_AFTER_FIRST_FRAME=1 "${as_user[@]}" timeout 60 "$program" >"$home/first.log" 2>&1 ||
+  { cat "$home/first.log"; fail "the first start did not quit"; }
+[ -f "$store/.tarnwick.lock" ] || fail "the first start left no lock file"
+chmod a-w "$store" "$store/Mind Maps"
+start_headless "read-only after a first start" "$store"
+chmod u+w "$store"
+start_headless "a read-only maps folder" "$store/Mind Maps"
+chmod u+w "$store/Mind Maps"
+
+# A lock file of another user, which only root can make.
+if [ -n "${as_user[*]}" ]; then
+  chown 0:0 "$store/.tarnwick.lock"
+  chmod 644 "$store/.tarnwick.lock"
+  start_headless "a lock file of another user" "$store/.tarnwick.lock"
+  grep -q "Remove that file" "$home/headless.log" || fail "the message does not say what to do about the lock file"
+fi
 echo PASS

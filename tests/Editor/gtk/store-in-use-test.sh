@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # A program that owns the store and cannot be reached (no session bus) keeps it to itself: a second
 # start tells the user the store is in use, on standard error and, with a display, in an alert,
-# ends with status 3 and writes nothing; the first one's maps are all still listed when it quits.
+# names its file as not opened, ends with status 3 and writes nothing; the first one's maps are all
+# still listed when it quits. A holder of the same session that does not let go (a quitting
+# program hung on its store) is waited for, and after a moment the start says so, naming the store
+# and the holder's process, on standard error and in a window whose Quit ends it with status 3,
+# writing nothing; once the holder lets go, the start goes on and opens its file.
 #   store-in-use-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
@@ -44,6 +48,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$program" "$home/outline.opml" >"$
 [ "$status" = 3 ] || { cat "$home/headless.log"; fail "without a display the second start ended with $status, not 3"; }
 grep -q "The map store is in use by another Tarnwick." "$home/headless.log" || fail "no message on standard error"
 grep -q "$store" "$home/headless.log" || fail "the message does not name the store"
+grep -qF "Not opened: $home/outline.opml" "$home/headless.log" || fail "the message does not name the file"
 
 # With a display: an alert, the one window that was not there before, answered with Return.
 before=$(xdotool search --onlyvisible --class tarnwick | sort)
@@ -71,4 +76,60 @@ kill -TERM "$first"
 wait "$first" || fail "the first program did not quit cleanly"
 first=
 grep -q 'text="Welcome"' "$store/Mind Maps/"*.twkx || fail "the first program's map is gone"
+
+held() {
+  # The lock, and a record naming a live process of this session as its holder.
+  python3 -c 'import fcntl, sys, time
+lock = open(sys.argv[1], "a")
+fcntl.flock(lock, fcntl.LOCK_EX)
+print("held", flush=True)
+time.sleep(600)' "$store/.tarnwick.lock" >"$home/holder.log" &
+  holder=$!
+  trap 'kill $holder $waiting 2>/dev/null; true' EXIT
+  for _ in $(seq 1 100); do
+    grep -q held "$home/holder.log" && break
+    sleep 0.05
+  done
+  # The session a claim records is the bus's server id, which its address carries.
+  session=${DBUS_SESSION_BUS_ADDRESS##*guid=}
+  session=${session%%,*}
+  printf '%s %s\n' "$holder" "$session" >"$store/.tarnwick.lock"
+  for answer in quit let-go; do
+    touch "$home/marker"
+    "$program" "$home/outline.opml" >"$home/waiting.log" 2>&1 &
+    waiting=$!
+    window=
+    for _ in $(seq 1 200); do
+      window=$(xdotool search --onlyvisible --pid "$waiting" 2>/dev/null | head -n 1 || true)
+      [ -n "$window" ] && break
+      sleep 0.05
+    done
+    [ -n "$window" ] || { cat "$home/waiting.log"; fail "the start that waits for the store shows no window"; }
+    grep -q "Waiting for the map store" "$home/waiting.log" || { cat "$home/waiting.log"; fail "nothing said on standard error"; }
+    grep -qF "(process $holder)" "$home/waiting.log" || fail "the holder is not named"
+    grep -qF "$store" "$home/waiting.log" || fail "the store is not named"
+    if [ "$answer" = quit ]; then
+      xdotool windowfocus --sync "$window" key Return
+      status=0
+      wait "$waiting" || status=$?
+      [ "$status" = 3 ] || { cat "$home/waiting.log"; fail "Quit while waiting for the store ended with $status"; }
+      grep -qF "Not opened: $home/outline.opml" "$home/waiting.log" || fail "Quit does not name the file"
+      changed=$(find "$home/data" "$home/config" -newer "$home/marker" -print)
+      [ -z "$changed" ] || fail "the start that quit while waiting wrote: $changed"
+    else
+      kill "$holder"
+      wait_for_frame "$home/waiting.log"
+      for _ in $(seq 1 100); do
+        grep -rlq 'Second program' "$store" && break
+        sleep 0.05
+      done
+      grep -rlq 'Second program' "$store" || fail "the start that waited did not open its file"
+      kill -TERM "$waiting"
+      wait "$waiting" || fail "the start that waited did not quit cleanly"
+    fi
+  done
+}
+export -f held
+export program store home
+dbus-run-session -- bash -c held
 echo PASS

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Editor/StartupWait.h"
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/label.h>
+#include <gtkmm/spinner.h>
+#include <gtkmm/window.h>
+
+#include <functional>
+#include <string>
+
+// The small window of a start that waits on another program: a spinner, what it waits for, and
+// the one button that gives the wait up, which Return presses; closing the window gives up too.
+class StartupWaitWindow : public Gtk::Window, public StartupWait::Presenter {
+public:
+    StartupWaitWindow(const StartupWait::Notice& notice, std::function<void()> giveUp);
+
+    // Has the waits of a start show this window, titled and with the icon given, where the
+    // toolkit reaches a display.
+    static void install(const std::string& title, const std::string& iconName);
+
+private:
+    bool on_delete_event(GdkEventAny* event) override;
+
+    std::function<void()> _giveUp;
+    Gtk::Box _box{Gtk::ORIENTATION_VERTICAL, 12};
+    Gtk::Box _header{Gtk::ORIENTATION_HORIZONTAL, 12};
+    Gtk::Spinner _spinner;
+    Gtk::Label _title;
+    Gtk::Label _detail;
+    Gtk::Box _buttons{Gtk::ORIENTATION_HORIZONTAL, 6};
+    Gtk::Button _button;
+};
