@@ -388,6 +388,27 @@ TEST_F(WindowValidationTest, TheToolbarAnswersAsTheEditMenuWhereverTheKeyboardIs
     window->setInspectorResponder(0, nullptr);
 }
 
+// With the side bar's list holding the keyboard, the toolbar's Delete and Add act on the map, never
+// on the side bar's maps: the canvas, which has not the keyboard, takes no command, so they are
+// off, and a click on Delete sends the open map nowhere.
+TEST_F(WindowValidationTest, TheToolbarsDeleteAndAddLeaveTheSideBarsMapsAlone)
+{
+    map->setSelectedElement(topic("Other"));
+    const size_t topics = map->nodes().size();
+    ASSERT_TRUE(clickInto(sidePane->list()));
+    ASSERT_TRUE(spinUntil([&] { return staleSegments().empty(); }));
+    for (const auto& [item, segment] :
+         {std::pair<const char*, size_t>{"Delete Node", 0}, {"Add Commands", 0}, {"Add Commands", 1}})
+        EXPECT_FALSE(button(item, segment).get_sensitive()) << item << " " << segment;
+
+    // A click on the canvas's empty corner after it: once the canvas has the keyboard, the click on
+    // Delete before it has been handled.
+    ASSERT_TRUE(xdotool("mousemove --sync " + onScreen(button("Delete Node", 0), 8, 8) + " click 1"));
+    ASSERT_TRUE(clickInto(window->canvas()));
+    EXPECT_EQ(log, std::vector<std::string>()) << "the side bar's map went to the recycle bin";
+    EXPECT_EQ(map->nodes().size(), topics);
+}
+
 // However many changes come in one turn of the main loop, the bars are validated once, after it
 // and before the window's next frame, which thus shows the change and the bars' answer to it
 // together; what a validator changes in the pass asks for no pass of its own.
