@@ -353,6 +353,7 @@ TEST_F(IconStoreTest, TheFlatLargeSegmentPicksTheNinetySixName)
     picker.stockIconBrowserController().userSelected({1});
     picker.imageBrowserSelectionDidChange(EmbeddedIconPickerController::Tab::ClassicIcons);
     picker.setAddAsImage(true);
+    picker.setHasIconToRemove(true);
     picker.clearButtonClicked();
     EXPECT_EQ(owner.picks, (std::vector<std::string>{"ic8_48_star", "ic8_96_star", "plain", "flag", " as image"}));
     EXPECT_EQ(picker.pickedIconName(), "");
@@ -384,8 +385,14 @@ TEST_F(IconStoreTest, PickingWhileDisabledOnlyClearsTheSelections)
     picker.setButtonStatesHandler([&stateChanges] { ++stateChanges; });
     picker.setEnabled(true);
     EXPECT_EQ(stateChanges, 1);
-    EXPECT_TRUE(picker.buttonStates().clear);
     EXPECT_TRUE(picker.buttonStates().addIconFromFile);
+    // Remove Icon wants an icon to take away as well.
+    EXPECT_FALSE(picker.buttonStates().clear);
+    picker.clearButtonClicked();
+    EXPECT_TRUE(owner.picks.empty());
+    picker.setHasIconToRemove(true);
+    EXPECT_EQ(stateChanges, 2);
+    EXPECT_TRUE(picker.buttonStates().clear);
 }
 
 TEST_F(IconStoreTest, InTheEditingModeAClickOnlyEnablesDeleteAndADoubleClickPicks)
@@ -548,6 +555,29 @@ TEST_F(MapPickTest, ThePickerIsEnabledOnlyForATopicOfAnEditableMap)
     EXPECT_FALSE(MapIconPickerDelegate::pickerEnabled(&map, false));
     owner.iconPickerIconPicked("flag", false);
     EXPECT_EQ(topic->iconName(), "");
+}
+
+TEST_F(MapPickTest, RemoveIconIsForASelectionWithAnIcon)
+{
+    MindMapNode* other = addTopic(map, topic->parent(), Point{200, 90}, "Other");
+    other->setIconName("flag");
+    const struct {
+        const char* selection;
+        std::vector<MindMapElement*> elements;
+        bool hasIcon;
+    } rows[] = {
+        {"nothing", {}, false},
+        {"a topic without an icon", {topic}, false},
+        {"its line", {topic->parentRelation()}, false},
+        {"a topic with an icon", {other}, true},
+        {"both", {topic, other}, true},
+    };
+    for (const auto& row : rows) {
+        map.setSelectedElement(nullptr);
+        for (MindMapElement* element : row.elements) map.toggleSelection(element, false);
+        EXPECT_EQ(MapIconPickerDelegate::selectionHasAnIcon(&map), row.hasIcon) << row.selection;
+    }
+    EXPECT_FALSE(MapIconPickerDelegate::selectionHasAnIcon(nullptr));
 }
 
 } // namespace

@@ -132,6 +132,7 @@ protected:
         controller = std::make_shared<TwkDocumentController>(scheduler, host, services);
         document = controller->makeSingletonDocument();
         document->setWindow(window.get());
+        window->controller().setDocumentProvider([this] { return controller->singletonDocument(); });
         router.setResponderChain([this] {
             MainWindowResponders links = window->responders();
             links.document = controller->singletonDocument();
@@ -238,7 +239,9 @@ protected:
             SegmentedControl& control = item.segmentedControl();
             for (size_t i = 0; i < item.segments().size(); ++i) {
                 const ToolbarSegment& segment = *item.segments()[i];
-                const bool enabled = (control.menu(i) && segment.action().empty()) || segment.validateSegment();
+                Menu* menu = control.menu(i);
+                const bool enabled = menu && segment.action().empty() ? CommandRouter::shared().validateMenu(*menu)
+                                                                      : segment.validateSegment();
                 if (widget.button(i).get_sensitive() != enabled) stale.push_back(segment.toolTip());
             }
         };
@@ -407,6 +410,53 @@ TEST_F(WindowValidationTest, TheToolbarsDeleteAndAddLeaveTheSideBarsMapsAlone)
     ASSERT_TRUE(clickInto(window->canvas()));
     EXPECT_EQ(log, std::vector<std::string>()) << "the side bar's map went to the recycle bin";
     EXPECT_EQ(map->nodes().size(), topics);
+}
+
+// A topic's link, icon and pictures are offered, in the Edit menu and on the toolbar alike, only
+// where there is something for them to act on.
+TEST_F(WindowValidationTest, LinkIconAndImageAreOfferedOnlyWithSomethingToActOn)
+{
+    // The Edit menu's item of the action, or the one whose submenu holds it.
+    const auto editItem = [&](const std::string& action) -> std::shared_ptr<MenuItem> {
+        for (const auto& item : menu.editMenu->items()) {
+            if (item->action() == action) return item;
+            if (Menu* submenu = item->submenu())
+                for (const auto& inner : submenu->items())
+                    if (inner->action() == action) return item;
+        }
+        ADD_FAILURE() << "no item of " << action;
+        return std::make_shared<MenuItem>("", "");
+    };
+    const struct {
+        const char* what;
+        std::function<bool()> enabled;
+    } items[] = {
+        {"Edit > Link Topic", [&] { return editItem("addDiagramLink:")->isEnabled(); }},
+        {"toolbar Link Topic", [&] { return button("Diagram Link", 0).get_sensitive(); }},
+        {"Edit > Select Icon", [&] { return editItem("showIconPickerPanel:")->isEnabled(); }},
+        {"toolbar Select Icon", [&] { return button("Icon", 1).get_sensitive(); }},
+        {"Edit > Image", [&] { return editItem("addCustomImage:")->isEnabled(); }},
+        {"toolbar Add Image", [&] { return button("Icon", 2).get_sensitive(); }},
+    };
+    const struct {
+        const char* moment;
+        std::function<void()> make;
+        std::vector<bool> offered;
+    } moments[] = {
+        {"a topic selected on the canvas", [&] { ASSERT_TRUE(clickTopic(topic("Branch"))); }, {1, 1, 1, 1, 1, 1}},
+        // A picture can still become a topic of its own.
+        {"nothing selected", [&] { map->setSelectedElement(nullptr); }, {0, 0, 1, 1, 1, 1}},
+        {"no map open", [&] { controller->openStorage(nullptr, "", {}); }, {0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& moment : moments) {
+        moment.make();
+        window->scheduleValidation();
+        EXPECT_TRUE(spinUntil([&] { return staleSegments().empty(); })) << moment.moment;
+        CommandRouter::shared().validateMenu(*menu.editMenu);
+        std::vector<bool> offered;
+        for (const auto& item : items) offered.push_back(item.enabled());
+        EXPECT_EQ(offered, moment.offered) << moment.moment;
+    }
 }
 
 // However many changes come in one turn of the main loop, the bars are validated once, after it
