@@ -64,22 +64,28 @@ void applyValidation(MenuItem& item, const ItemValidation& validation)
     if (validation.title) item.setTitle(*validation.title);
 }
 
-void CommandRouter::validateMenu(Menu& menu) const
+bool CommandRouter::validateMenu(Menu& menu) const
 {
     menu.menuNeedsUpdate();
+    bool offers = false;
     for (const auto& item : menu.items()) {
         if (item->isSeparatorItem()) continue;
         if (Menu* submenu = item->submenu()) {
-            validateMenu(*submenu);
-            // An empty submenu (the history before the first switch) cannot be opened; one whose
-            // item has an action of its own follows that action's validation as well.
+            const bool offered = validateMenu(*submenu);
+            // A submenu of nothing to act on (the link menu without a topic, the history before
+            // the first switch) cannot be opened. One whose item has an action of its own follows
+            // that action instead, and opens to show even items that are off (the clouds to copy
+            // to, or why there is none).
             const bool hasItems = std::ranges::any_of(
                 submenu->items(), [](const auto& inner) { return !inner->isSeparatorItem() && !inner->isHidden(); });
-            item->setEnabled(hasItems && (item->action().empty() || validateItem(*item, item->target()).enabled));
-            continue;
+            item->setEnabled(item->action().empty() ? offered
+                                                    : hasItems && validateItem(*item, item->target()).enabled);
+        } else {
+            applyValidation(*item, validateItem(*item, item->target()));
         }
-        applyValidation(*item, validateItem(*item, item->target()));
+        offers = offers || (item->isEnabled() && !item->isHidden());
     }
+    return offers;
 }
 
 bool CommandRouter::performKeyEquivalent(Menu& menu, const std::string& key, unsigned modifiers)

@@ -33,7 +33,8 @@ public:
     // No action: enabled. No handler: disabled. Otherwise what the handler says.
     ItemValidation validateItem(const ValidatedUserInterfaceItem& item, Responder* target = nullptr) const;
     // Lets the menu rebuild itself, then validates each of its items and those of its submenus.
-    void validateMenu(Menu& menu) const;
+    // True when it then offers an enabled item: a menu of nothing to act on is not for opening.
+    bool validateMenu(Menu& menu) const;
     // Runs the action of the first visible item of the menu (or its submenus) bound to the key,
     // after validating it; false when no item is bound to the key or the bound one is disabled.
     bool performKeyEquivalent(Menu& menu, const std::string& key, unsigned modifiers);

@@ -221,17 +221,12 @@ void EditorDocument::showMindMapInfo()
         infoLine("mindmap_folder", file.parent_path().string()),
         infoLine("mindmap_cloud_storage", provider->title()),
     };
+    // No creation date: a map keeps none, and every save writes its file anew, so the file's own
+    // birth is the time of the last save.
     struct statx attributes = {};
-    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &attributes) == 0) {
-        DateFormatter& formatter = DateFormatter::shared();
-        // Not every file system keeps the time a file was made.
-        if (attributes.stx_mask & STATX_BTIME)
-            lines.push_back(
-                infoLine("date_created", formatter.mediumDateShortTimeString(dateOf(attributes.stx_btime))));
-        if (attributes.stx_mask & STATX_MTIME)
-            lines.push_back(
-                infoLine("date_modified", formatter.mediumDateShortTimeString(dateOf(attributes.stx_mtime))));
-    }
+    if (statx(AT_FDCWD, path.c_str(), 0, STATX_MTIME, &attributes) == 0 && (attributes.stx_mask & STATX_MTIME))
+        lines.push_back(
+            infoLine("date_modified", DateFormatter::shared().mediumDateShortTimeString(dateOf(attributes.stx_mtime))));
     ModalAlert alert;
     alert.setAlertStyle(AlertStyle::Informational);
     alert.setMessageText(_storage->title());

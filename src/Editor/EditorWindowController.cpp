@@ -30,12 +30,13 @@ EditorWindowController::EditorWindowController(UserDefaults& defaults) : _defaul
               [this](const ActionSender*) { showInspectorPanelWithIdentifier(InspectorTabIdentifiers[NoteTab]); });
     addAction("showIconPickerPanel:",
               [this](const ActionSender*) { showInspectorPanelWithIdentifier(InspectorTabIdentifiers[IconTab]); });
-    // Mail Mind Map, enabled while the map is.
     addAction("sendEmailMessage:", [this](const ActionSender*) {
         if (EditorDocument* current = document()) MailMapAction::forDocument(*current).sendEmailMessage();
     });
+    // Mail Mind Map, and Select Icon, whose icons go on the map's topics, are enabled while a map
+    // is. The inspector's own tab buttons show the icon tab at any time.
     addValidationRule([this](const ValidatedUserInterfaceItem& item) -> std::optional<ItemValidation> {
-        if (item.action() != "sendEmailMessage:") return std::nullopt;
+        if (item.action() != "sendEmailMessage:" && item.action() != "showIconPickerPanel:") return std::nullopt;
         const EditorDocument* current = document();
         return ItemValidation::enabledIf(current && current->mindMap() && current->mindMap()->enabled());
     });

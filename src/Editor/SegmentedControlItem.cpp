@@ -64,7 +64,9 @@ void SegmentedControlItem::validate()
     SegmentedControl& control = *_segmentedControl;
     for (size_t i = 0; i < _segments.size(); ++i) {
         const ToolbarSegment& segment = *_segments[i];
-        const bool menuOnly = control.menu(i) && segment.action().empty();
-        control.setEnabled(menuOnly || segment.validateSegment(), i);
+        // A segment that only opens its menu offers what the menu offers.
+        Menu* menu = control.menu(i);
+        const bool menuOnly = menu && segment.action().empty();
+        control.setEnabled(menuOnly ? CommandRouter::shared().validateMenu(*menu) : segment.validateSegment(), i);
     }
 }

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -97,7 +98,7 @@ LinkLaunchDecision decideLinkLaunch(const std::string& url)
     return {};
 }
 
-bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken, Error* error)
+bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken, Error* error, UriLauncher::Outcome shown)
 {
     const LinkLaunchDecision decision = decideLinkLaunch(url);
     if (taken) *taken = decision.action;
@@ -105,7 +106,7 @@ bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken, Error* 
     case LinkLaunchAction::Open:
         return UriLauncher::shared().openURL(decision.target, error);
     case LinkLaunchAction::ShowInFileManager:
-        return UriLauncher::shared().showInFileManager(decision.target, error);
+        return UriLauncher::shared().showInFileManager(decision.target, error, std::move(shown));
     case LinkLaunchAction::Refuse:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/UriLauncher.h"
 
 #include <string>
 
@@ -29,5 +30,7 @@ LinkLaunchDecision decideLinkLaunch(const std::string& url);
 
 // Applies the decision through the installed URI launcher; true when the desktop took the link.
 // Otherwise error says why: a refused link, or the desktop's own failure, for the caller to tell
-// (UriLauncher::reportFailure).
-bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken = nullptr, Error* error = nullptr);
+// (UriLauncher::reportFailure). A file shown in the file manager is shown after the call: shown
+// hears whether it was (UriLauncher::showInFileManager).
+bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken = nullptr, Error* error = nullptr,
+                        UriLauncher::Outcome shown = {});

@@ -59,8 +59,12 @@ void AudioManager::playbackVoiceMemoLink(const std::string& link, MindMapProvide
 
 void AudioManager::playback(const std::string& localFilePath)
 {
-    // The file came down from a cloud storage: it is opened like any linked file, never run.
+    // The file came down from a cloud storage: it is opened like any linked file, never run. One
+    // that would run is only shown, and the failure to play it, told at once, is all the user
+    // hears: the file manager's answer adds nothing to it.
     LinkLaunchAction taken = LinkLaunchAction::Refuse;
-    if (launchDocumentLink(fileURLWithPath(localFilePath), &taken) && taken == LinkLaunchAction::Open) return;
+    if (launchDocumentLink(fileURLWithPath(localFilePath), &taken, nullptr, [](const Error*) {}) &&
+        taken == LinkLaunchAction::Open)
+        return;
     showError(localizedFormat("audio_playback_failed", {localFilePath}));
 }

@@ -13,6 +13,7 @@
 #include "editor-view/MindMapEditor.h"
 #include "editor-view/PdfPreviewManager.h"
 #include "platform/Localizer.h"
+#include "platform/UriLauncher.h"
 #include "store/CustomImageStore.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapProvider.h"
@@ -30,16 +31,22 @@ std::string localProviderId()
 }
 
 // Opens a resolved URL the way document links are opened. A program is shown in the file manager
-// instead of run, and the user hears why nothing opened.
+// instead of run; the user hears one thing once the file manager has answered: that the file is
+// shown there, or why it is not.
 bool openDocumentURL(const std::string& url)
 {
-    LinkLaunchAction taken = LinkLaunchAction::Refuse;
-    const bool opened = launchDocumentLink(url, &taken);
-    if (opened && taken == LinkLaunchAction::ShowInFileManager)
+    return launchDocumentLink(url, nullptr, nullptr, [path = pathWithFileURL(url)](const Error* failure) {
+        if (!failure) {
+            feedbackSinkInstance().showEditorNotification(localized("editor_linked_program_shown_title"),
+                                                          localizedFormat("editor_linked_program_shown", {path}),
+                                                          FeedbackStateInformation);
+            return;
+        }
         feedbackSinkInstance().showEditorNotification(
-            localized("editor_linked_program_shown_title"),
-            localizedFormat("editor_linked_program_shown", {pathWithFileURL(url)}), FeedbackStateInformation);
-    return opened;
+            localized("editor_link_error_dialog_title"),
+            localizedFormat("editor_linked_program_not_shown", {path, UriLauncher::failureText(*failure)}),
+            FeedbackStateError);
+    });
 }
 
 } // namespace

@@ -51,10 +51,17 @@ void EmbeddedIconPickerController::setEnabled(bool enabled)
     updateButtonStates();
 }
 
+void EmbeddedIconPickerController::setHasIconToRemove(bool hasIcon)
+{
+    if (_hasIconToRemove == hasIcon) return;
+    _hasIconToRemove = hasIcon;
+    updateButtonStates();
+}
+
 EmbeddedIconPickerController::ButtonStates EmbeddedIconPickerController::buttonStates() const
 {
     ButtonStates states;
-    states.clear = _enabled;
+    states.clear = _enabled && _hasIconToRemove;
     states.addIconFromFile = _enabled;
     states.add = _customIconsEditMode;
     states.remove = _customIconsEditMode && !_custom.selectionIndexes().empty();
@@ -94,7 +101,7 @@ void EmbeddedIconPickerController::selectCustomIcon()
 
 void EmbeddedIconPickerController::clearButtonClicked()
 {
-    iconSelected("");
+    if (_hasIconToRemove) iconSelected("");
 }
 
 void EmbeddedIconPickerController::browseButtonClicked()

@@ -54,6 +54,9 @@ public:
 
     bool enabled() const { return _enabled; }
     void setEnabled(bool enabled);
+    // Whether a selected topic has an icon: Remove Icon has nothing to take away otherwise.
+    bool hasIconToRemove() const { return _hasIconToRemove; }
+    void setHasIconToRemove(bool hasIcon);
     const std::string& pickedIconName() const { return _pickedIconName; }
     void setPickedIconName(const std::string& name) { _pickedIconName = name; }
 
@@ -100,6 +103,7 @@ private:
     StockIconBrowserController _classic;
     CustomImageBrowserController _custom;
     bool _enabled = false;
+    bool _hasIconToRemove = false;
     bool _addAsImage = false;
     bool _customIconsEditMode = false;
     int _iconSizeSegment = 0;

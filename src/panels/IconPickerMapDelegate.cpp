@@ -5,6 +5,8 @@
 #include "MindMaps/MindMapNode.h"
 #include "store/CustomImageStore.h"
 
+#include <algorithm>
+
 namespace {
 
 bool selectionHasIcon(const MindMap& map, const std::string& iconName)
@@ -26,6 +28,13 @@ MapIconPickerDelegate::MapIconPickerDelegate(std::function<MindMap*()> mindMap, 
 bool MapIconPickerDelegate::pickerEnabled(const MindMap* mindMap, bool editorReadOnly)
 {
     return mindMap && !editorReadOnly && !mindMap->readOnly() && mindMap->selectedElementType() == ElementTypeNode;
+}
+
+bool MapIconPickerDelegate::selectionHasAnIcon(const MindMap* mindMap)
+{
+    return mindMap && std::ranges::any_of(mindMap->selectionWithMask(ElementTypeNode), [](MindMapElement* element) {
+               return !static_cast<MindMapNode*>(element)->iconName().empty();
+           });
 }
 
 std::string MapIconPickerDelegate::copyCustomIconImage(MindMap& map, const std::string& iconName)

@@ -21,6 +21,8 @@ public:
 
     // The picker takes picks only for an editable map with a topic selected.
     static bool pickerEnabled(const MindMap* mindMap, bool editorReadOnly);
+    // A selected topic has an icon to remove.
+    static bool selectionHasAnIcon(const MindMap* mindMap);
 
     // The size at which an icon is put on a topic as an image.
     static constexpr double IconImageScale = 1.2;

@@ -16,7 +16,7 @@ UriLauncher* gUriLauncher = nullptr;
 
 } // namespace
 
-bool UriLauncher::showInFileManager(const std::string& /*path*/, Error* error)
+bool UriLauncher::showInFileManager(const std::string& /*path*/, Error* error, Outcome /*outcome*/)
 {
     return setError(error, launchError());
 }
@@ -27,14 +27,18 @@ Error UriLauncher::launchError(const std::string& reason)
                         reason.empty() ? localized("launch_failed_no_program") : reason);
 }
 
+std::string UriLauncher::failureText(const Error& error)
+{
+    if (!error.failureReason.empty()) return error.failureReason;
+    return error.localizedDescription.empty() ? localized("launch_failed_no_program") : error.localizedDescription;
+}
+
 void UriLauncher::reportFailure(const std::string& target, const Error& error)
 {
-    std::string reason = error.failureReason.empty() ? error.localizedDescription : error.failureReason;
-    if (reason.empty()) reason = localized("launch_failed_no_program");
     AlertPanel::Request request;
     request.style = AlertPanel::Style::Warning;
     request.messageText = localized("launch_failed_title");
-    request.informativeText = localizedFormat("launch_failed_message", {target, reason});
+    request.informativeText = localizedFormat("launch_failed_message", {target, failureText(error)});
     request.buttons = {{localized("ok_button_title"), "\r"}};
     AlertPanel::shared().runModal(request);
 }

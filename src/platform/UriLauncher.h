@@ -2,27 +2,35 @@
 
 #include "platform/Error.h"
 
+#include <functional>
 #include <string>
 
 // Hands a URI (a web page, a mail address, a file) to the application the desktop chooses for
 // it. Main thread only.
 //
-// A failure reaches the user in the window, never standard error alone: what fails at once comes
-// back to the caller with its cause, and the caller reports it (with reportFailure, or in words of
-// its own); what fails after the launcher answered (a file manager asked over the session bus that
-// never shows the file) the launcher reports with reportFailure itself.
+// A failure reaches the user in the window, never standard error alone, and once: what fails at
+// once comes back to the caller with its cause, and the caller reports it (with reportFailure, or
+// in words of its own); what fails after the launcher answered (a file manager asked over the
+// session bus that never shows the file) goes to the caller's outcome, or, where it gave none, the
+// launcher reports it with reportFailure itself.
 class UriLauncher {
 public:
     virtual ~UriLauncher() = default;
 
+    // The desktop's answer to a request it took: no error when it was carried out, else why not.
+    using Outcome = std::function<void(const Error* failure)>;
+
     // false when the desktop has nothing that opens it, or refused; error says why.
     virtual bool openURL(const std::string& uri, Error* error = nullptr) = 0;
     // Shows the file, selected, in the desktop's file manager without opening it; false when that
-    // could not even be asked for.
-    virtual bool showInFileManager(const std::string& path, Error* error = nullptr);
+    // could not even be asked for. Once it answered true, outcome hears, once, whether the file
+    // manager showed the file; that may be after the call returned.
+    virtual bool showInFileManager(const std::string& path, Error* error = nullptr, Outcome outcome = {});
 
     // The one place a failed launch is told: an alert naming the target and why it did not open.
     static void reportFailure(const std::string& target, const Error& error);
+    // Why a launch failed, in the words of the error.
+    static std::string failureText(const Error& error);
     // The error a launcher gives when the desktop failed for a reason it did not name.
     static Error launchError(const std::string& reason = {});
 

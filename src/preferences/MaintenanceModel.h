@@ -14,6 +14,8 @@ class MaintenanceModel {
 public:
     static constexpr const char* StoreImportModeKey = "storeImportMode";
     static constexpr int HelpButtonTag = 1001;
+    // The help page's action, answered by the document controller.
+    static constexpr const char* HelpAction = "showFAQ:";
 
     struct Services {
         // Sends the action along the responder chain, as a menu item without target would.

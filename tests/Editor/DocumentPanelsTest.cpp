@@ -487,6 +487,7 @@ TEST_F(DocumentPanelsTest, MapInfoNamesTheFileItsFolderStorageAndDates)
         localized("date_modified") + ": ",
     };
     for (const std::string& line : expected) EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(text.find(localized("date_created")), std::string::npos) << "the last save told as the creation";
     ASSERT_EQ(alert.buttons().size(), 1u);
     EXPECT_EQ(alert.buttons()[0].title, localized("ok_button_title"));
 

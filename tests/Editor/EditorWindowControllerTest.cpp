@@ -426,11 +426,14 @@ TEST_F(EditorWindowControllerTest, ViewTogglesAreAlwaysEnabledAndTheExplorerItem
 {
     load();
     for (const char* action : {"toggleStyleToolbar:", "toggleInspectorPanel:", "hideInspectorPanel:", "showNotePanel:",
-                               "showIconPickerPanel:", "showOutlinerPanel:", "toggleMindMapExplorer:"}) {
+                               "showOutlinerPanel:", "toggleMindMapExplorer:"}) {
         MenuItem item("", action);
         EXPECT_TRUE(controller.respondsToAction(action)) << action;
         EXPECT_TRUE(controller.validateUserInterfaceItem(item).enabled) << action;
     }
+    // Select Icon puts icons on the map's topics: without a map it has nothing to act on.
+    MenuItem icons("", "showIconPickerPanel:");
+    EXPECT_FALSE(controller.validateUserInterfaceItem(icons).enabled);
     MenuItem explorer("", "toggleMindMapExplorer:");
     EXPECT_EQ(controller.validateUserInterfaceItem(explorer).title, localized("action_hide_mindmap_explorer"));
     controller.performAction("toggleMindMapExplorer:", &explorer);

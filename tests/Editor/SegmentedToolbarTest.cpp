@@ -55,11 +55,16 @@ TEST_F(SegmentedToolbarTest, HandlersAreFoundAtTheTargetThenTheChainThenTheKeyWi
 
     SegmentedControlItem item({ToolbarSegment::toolbarSegment("menu", nullptr, "", "Menu"),
                                ToolbarSegment::toolbarSegment("gone", nullptr, "none:", "Gone")});
-    item.segmentedControl().setMenu(std::make_shared<ToolbarSegmentMenu>("m"), 0);
+    auto offering = std::make_shared<ToolbarSegmentMenu>("m");
+    offering->addItem("A", "a:");
+    item.segmentedControl().setMenu(offering, 0);
     item.segmentedControl().setMenu(std::make_shared<ToolbarSegmentMenu>("m"), 1);
     item.validate();
-    EXPECT_TRUE(item.segmentedControl().isEnabled(0)) << "a menu without action";
+    EXPECT_TRUE(item.segmentedControl().isEnabled(0)) << "a menu without action, with an item to choose";
     EXPECT_FALSE(item.segmentedControl().isEnabled(1));
+    editor.answers["a:"] = ItemValidation::enabledIf(false);
+    item.validate();
+    EXPECT_FALSE(item.segmentedControl().isEnabled(0)) << "a menu of nothing to act on";
 }
 
 TEST_F(SegmentedToolbarTest, ClicksActOrOpenTheSegmentsMenu)

@@ -12,6 +12,7 @@
 #include "store/MindMapProviders.h"
 
 #include "support/RecordingUriLauncher.h"
+#include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,28 @@ TEST_F(LinkNavigationTest, WebAndFileLinksGoToTheDesktopUnderTheLinkRule)
     child->linkToURL("https://example.com");
     editor->handleLinkClick(child);
     EXPECT_EQ(lastNotification(), linkError("editor_linked_invalid_doc_link"));
+}
+
+// A program, shown in the file manager instead of run, says one thing once the file manager has
+// answered: that it is shown, or why not; never an alert besides. A voice memo that would run says
+// only that it did not play.
+TEST_F(LinkNavigationTest, AProgramShownInsteadOfRunSaysOneThing)
+{
+    ScriptedAlertPanel alerts;
+    child->linkToURL(folder.file("tool"));
+    for (const auto& [fails, title] :
+         {std::pair{false, "editor_linked_program_shown_title"}, {true, "editor_link_error_dialog_title"}}) {
+        sink.notifications.clear();
+        launcher.fileManagerFails = fails;
+        editor->handleLinkClick(child);
+        ASSERT_EQ(sink.notifications.size(), 1u) << title;
+        EXPECT_EQ(lastNotification().first, localized(title));
+        EXPECT_EQ(lastNotification().second.find(launcher.reason) != std::string::npos, fails) << title;
+    }
+    sink.notifications.clear();
+    AudioManager::instance().playback(folder.file("tool"));
+    EXPECT_EQ(sink.notifications.size(), 1u);
+    EXPECT_TRUE(alerts.requests.empty());
 }
 
 TEST_F(LinkNavigationTest, PdfPageLinksOpenTheFileAtThePage)

@@ -353,6 +353,7 @@ TEST_F(IconStoreTest, TheFlatLargeSegmentPicksTheNinetySixName)
     picker.stockIconBrowserController().userSelected({1});
     picker.imageBrowserSelectionDidChange(EmbeddedIconPickerController::Tab::ClassicIcons);
     picker.setAddAsImage(true);
+    picker.setHasIconToRemove(true);
     picker.clearButtonClicked();
     EXPECT_EQ(owner.picks, (std::vector<std::string>{"ic8_48_star", "ic8_96_star", "plain", "flag", " as image"}));
     EXPECT_EQ(picker.pickedIconName(), "");
@@ -384,8 +385,14 @@ TEST_F(IconStoreTest, PickingWhileDisabledOnlyClearsTheSelections)
     picker.setButtonStatesHandler([&stateChanges] { ++stateChanges; });
     picker.setEnabled(true);
     EXPECT_EQ(stateChanges, 1);
-    EXPECT_TRUE(picker.buttonStates().clear);
     EXPECT_TRUE(picker.buttonStates().addIconFromFile);
+    // Remove Icon wants an icon to take away as well.
+    EXPECT_FALSE(picker.buttonStates().clear);
+    picker.clearButtonClicked();
+    EXPECT_TRUE(owner.picks.empty());
+    picker.setHasIconToRemove(true);
+    EXPECT_EQ(stateChanges, 2);
+    EXPECT_TRUE(picker.buttonStates().clear);
 }
 
 TEST_F(IconStoreTest, InTheEditingModeAClickOnlyEnablesDeleteAndADoubleClickPicks)
@@ -505,8 +512,10 @@ TEST_F(MapPickTest, AStockIconIsOneStepAndPickingItAgainAddsNone)
     EXPECT_EQ(steps(), 1);
     EXPECT_EQ(map.undoManager()->undoActionName(), localized("undoable_op_change_icon"));
     EXPECT_EQ(focusReturns, 2);
+    EXPECT_TRUE(MapIconPickerDelegate::selectionHasAnIcon(&map)) << "Remove Icon has an icon to remove";
     owner.iconPickerIconPicked("", false);
     EXPECT_EQ(topic->iconName(), "");
+    EXPECT_FALSE(MapIconPickerDelegate::selectionHasAnIcon(&map));
 }
 
 TEST_F(MapPickTest, FilesAndImagesLandOnTheTopic)

@@ -16,13 +16,19 @@ public:
         return succeeds || setError(error, launchError(reason));
     }
 
-    bool showInFileManager(const std::string& path, Error* error = nullptr) override
+    bool showInFileManager(const std::string& path, Error* error = nullptr, Outcome outcome = {}) override
     {
         shownInFileManager.push_back(path);
-        return succeeds || setError(error, launchError(reason));
+        if (!succeeds) return setError(error, launchError(reason));
+        const Error failure = launchError(reason);
+        if (outcome) outcome(fileManagerFails ? &failure : nullptr);
+        else if (fileManagerFails) reportFailure(path, failure);
+        return true;
     }
 
     bool succeeds = true;
+    // The file manager takes the request, then shows nothing.
+    bool fileManagerFails = false;
     // Why a launch fails when it does not succeed.
     std::string reason = "No application is registered as handling this file";
     std::vector<std::string> opened;

@@ -11,7 +11,7 @@
 MainWindowToolbar::MainWindowToolbar(MainWindow& window,
                                      const std::shared_ptr<TwkDocumentController>& documentController,
                                      CheckboxMenuHandler& checkboxMenuHandler)
-    : _window(window), _document(documentController)
+    : _window(window), _document(documentController, [&window] { return window.explorerResponder(); })
 {
     EditorWindowController& controller = window.controller();
     const auto currentMindMap = [&window]() -> MindMap* { return window.editor().mindMap(); };
@@ -65,9 +65,16 @@ Responder* MainWindowToolbar::CurrentDocument::document() const
 Responder* MainWindowToolbar::CurrentDocument::handler(const std::string& action) const
 {
     // As the menus do: a responder ahead of the document that takes the action (the outline's
-    // row, the note's text) gets it, so that the button and the menu item answer alike.
-    if (Responder* first = CommandRouter::shared().targetForAction(action)) return first;
+    // row, the note's text, the text edited in place) gets it, so that the button and the menu
+    // item answer alike. The buttons act on the map alone: the side bar's Delete would send the
+    // open map to the recycle bin, so with the side bar holding the keyboard the document answers,
+    // for the canvas's selection.
     Responder* current = document();
+    Responder* sideBar = _sideBar ? _sideBar() : nullptr;
+    for (Responder* responder : CommandRouter::shared().responderChain()) {
+        if (responder == current) break;
+        if (responder && responder != sideBar && responder->respondsToAction(action)) return responder;
+    }
     return current && current->respondsToAction(action) ? current : nullptr;
 }
 

@@ -4,6 +4,7 @@
 #include "Editor/gtk/MainToolbar.h"
 #include "platform/NotificationCenter.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,12 +28,15 @@ public:
     // Shows the editor's zoom in the zoom item.
     void showZoomFactor();
 
-    // The link the "document" segments send to: the first responder that takes their action, else
-    // the document controller's document of the moment. That document goes when the application
-    // quits, while the window still validates its bars.
+    // The link the "document" segments send to: the first responder ahead of the document that
+    // takes their action, the side bar left out, else the document controller's document of the
+    // moment. That document goes when the application quits, while the window still validates its
+    // bars.
     class CurrentDocument : public Responder {
     public:
-        explicit CurrentDocument(std::weak_ptr<TwkDocumentController> controller) : _controller(std::move(controller))
+        // sideBar answers the responder of the side bar's explorer shown, if any.
+        CurrentDocument(std::weak_ptr<TwkDocumentController> controller, std::function<Responder*()> sideBar)
+            : _controller(std::move(controller)), _sideBar(std::move(sideBar))
         {
         }
         Responder* document() const;
@@ -43,6 +47,7 @@ public:
     private:
         Responder* handler(const std::string& action) const;
         std::weak_ptr<TwkDocumentController> _controller;
+        std::function<Responder*()> _sideBar;
     };
 
 private:

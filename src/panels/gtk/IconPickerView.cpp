@@ -254,6 +254,7 @@ private:
         if (!_view) return;
         MindMapEditor& editor = _window.editor();
         _view->controller().setEnabled(MapIconPickerDelegate::pickerEnabled(editor.mindMap(), editor.readOnly()));
+        _view->controller().setHasIconToRemove(MapIconPickerDelegate::selectionHasAnIcon(editor.mindMap()));
     }
 
     MapIconPickerDelegate _owner;

@@ -42,7 +42,7 @@ bool GtkUriLauncher::openURL(const std::string& uri, Error* error)
     return launchDefault(uri, error);
 }
 
-bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error)
+bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error, Outcome outcome)
 {
     std::string uri;
     Glib::RefPtr<Gio::DBus::Connection> bus;
@@ -52,22 +52,29 @@ bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error)
     } catch (const Glib::Error& failure) {
         if (uri.empty()) return setError(error, launchError(failure.what()));
     }
-    if (!bus) return openFolderOf(path, error);
+    if (!bus) {
+        if (!openFolderOf(path, error)) return false;
+        if (outcome) outcome(nullptr);
+        return true;
+    }
     const std::vector<Glib::ustring> items{uri};
     const Glib::VariantContainerBase parameters = Glib::VariantContainerBase::create_tuple(
         {Glib::Variant<std::vector<Glib::ustring>>::create(items), Glib::Variant<Glib::ustring>::create("")});
     // Asked without waiting: a file manager that is slow to start must not hold up the editor.
-    // Having answered, the launcher alone hears of a failure, so it reports it.
+    // Having answered, the launcher alone hears how it went: it tells the caller, or reports a
+    // failure itself.
     bus->call(
         "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1", "ShowItems", parameters,
-        [bus, path](Glib::RefPtr<Gio::AsyncResult>& result) {
+        [bus, path, outcome](Glib::RefPtr<Gio::AsyncResult>& result) {
+            Error failure;
+            bool shown = true;
             try {
                 bus->call_finish(result);
-                return;
             } catch (const Glib::Error&) {
+                shown = openFolderOf(path, &failure);
             }
-            Error failure;
-            if (!openFolderOf(path, &failure)) reportFailure(path, failure);
+            if (outcome) outcome(shown ? nullptr : &failure);
+            else if (!shown) reportFailure(path, failure);
         },
         "org.freedesktop.FileManager1", FileManagerTimeoutMilliseconds);
     return true;

@@ -130,6 +130,7 @@ protected:
         controller = std::make_shared<TwkDocumentController>(scheduler, host, services);
         document = controller->makeSingletonDocument();
         document->setWindow(window.get());
+        window->controller().setDocumentProvider([this] { return controller->singletonDocument(); });
         router.setResponderChain([this] {
             MainWindowResponders links = window->responders();
             links.document = controller->singletonDocument();
@@ -232,7 +233,9 @@ protected:
             SegmentedControl& control = item.segmentedControl();
             for (size_t i = 0; i < item.segments().size(); ++i) {
                 const ToolbarSegment& segment = *item.segments()[i];
-                const bool enabled = (control.menu(i) && segment.action().empty()) || segment.validateSegment();
+                Menu* menu = control.menu(i);
+                const bool enabled = menu && segment.action().empty() ? CommandRouter::shared().validateMenu(*menu)
+                                                                      : segment.validateSegment();
                 if (widget.button(i).get_sensitive() != enabled) stale.push_back(segment.toolTip());
             }
         };
@@ -380,6 +383,55 @@ TEST_F(WindowValidationTest, TheToolbarAnswersAsTheEditMenuWhereverTheKeyboardIs
         EXPECT_EQ(button("Delete Node", 0).get_sensitive(), (*entry)->isEnabled()) << place.place;
     }
     window->setInspectorResponder(0, nullptr);
+}
+
+// With the side bar's list holding the keyboard the toolbar's Delete and Add are off, as the canvas
+// takes no command then, and a click on Delete leaves the open map where it is.
+TEST_F(WindowValidationTest, TheToolbarsDeleteAndAddLeaveTheSideBarsMapsAlone)
+{
+    map->setSelectedElement(topic("Other"));
+    ASSERT_TRUE(clickInto(sidePane->list()));
+    ASSERT_TRUE(spinUntil([&] { return staleSegments().empty(); }));
+    EXPECT_FALSE(button("Delete Node", 0).get_sensitive());
+    EXPECT_FALSE(button("Add Commands", 0).get_sensitive());
+    // Once a click after it gave the canvas the keyboard, the click on Delete has been handled.
+    ASSERT_TRUE(xdotool("mousemove --sync " + onScreen(button("Delete Node", 0), 8, 8) + " click 1"));
+    ASSERT_TRUE(clickInto(window->canvas()));
+    EXPECT_EQ(log, std::vector<std::string>()) << "the side bar's map went to the recycle bin";
+}
+
+// Link Topic, Select Icon and Add Image are offered, on the Edit menu and the toolbar alike, only
+// where they have something to act on.
+TEST_F(WindowValidationTest, LinkIconAndImageAreOfferedOnlyWithSomethingToActOn)
+{
+    // The Edit menu's item by its title, and the button.
+    const std::tuple<const char*, const char*, size_t> items[] = {{"link_options_dialog_title", "Diagram Link", 0},
+                                                                  {"topic_menu_select_icon", "Icon", 1},
+                                                                  {"editor_menu_share_image_condensed", "Icon", 2}};
+    const struct {
+        const char* moment;
+        std::function<void()> make;
+        std::vector<bool> offered;
+    } moments[] = {
+        {"a topic on the canvas", [&] { ASSERT_TRUE(clickTopic(topic("Branch"))); }, {1, 1, 1}},
+        // A picture can still become a topic of its own.
+        {"nothing selected", [&] { map->setSelectedElement(nullptr); }, {0, 1, 1}},
+        {"no map open", [&] { controller->openStorage(nullptr, "", {}); }, {0, 0, 0}},
+    };
+    for (const auto& moment : moments) {
+        moment.make();
+        window->scheduleValidation();
+        EXPECT_TRUE(spinUntil([&] { return staleSegments().empty(); })) << moment.moment;
+        CommandRouter::shared().validateMenu(*menu.editMenu);
+        std::vector<bool> onMenu, onBar;
+        for (const auto& [title, item, segment] : items) {
+            for (const auto& entry : menu.editMenu->items())
+                if (entry->title().starts_with(localized(title))) onMenu.push_back(entry->isEnabled());
+            onBar.push_back(button(item, segment).get_sensitive());
+        }
+        EXPECT_EQ(onMenu, moment.offered) << moment.moment;
+        EXPECT_EQ(onBar, moment.offered) << moment.moment;
+    }
 }
 
 // However many changes come in one turn of the main loop, the bars are validated once, after it

@@ -112,13 +112,15 @@ TEST(IconPickerViewTest, AClickOnAFlatIconPutsItOnTheSelectedTopicAsOneStep)
     EXPECT_FALSE(grid.selectedIndex());
 
     view.controller().setEnabled(true);
-    EXPECT_TRUE(view.clearButton().get_sensitive());
+    EXPECT_FALSE(view.clearButton().get_sensitive()) << "Remove Icon with no icon to remove";
     clickAt(grid.flowBox(), cell.get_x() + cell.get_width() / 2, cell.get_y() + cell.get_height() / 2);
     const std::string expected = FlatStockIcons::flatStockIcons().iconNames().at(2);
     ASSERT_TRUE(waitFor([&] { return topic->iconName() == expected; })) << topic->iconName();
     EXPECT_FALSE(grid.selectedIndex()) << "a picked cell stays unselected";
     EXPECT_EQ(focusReturns, 1);
     EXPECT_EQ(readBackIcon(map, "Topic"), expected);
+    view.controller().setHasIconToRemove(MapIconPickerDelegate::selectionHasAnIcon(&map));
+    EXPECT_TRUE(view.clearButton().get_sensitive());
     UndoManager& undo = *map.undoManager();
     ASSERT_TRUE(undo.canUndo());
     undo.undo();

@@ -3,6 +3,7 @@
 
 #include "Editor/MailMapAction.h"
 #include "panels/gtk/RealInput.h"
+#include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkUriLauncher.h"
 #include "preferences/MaintenanceModel.h"
@@ -91,29 +92,38 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.address) << "dbus-daemon does not start";
     const std::string folder = inHome("Mind Maps"), file = inHome("Scratch/Plan.pdf");
-    // The folder exists: what fails is the desktop, not a missing folder.
+    // The folders exist: what fails is the desktop, not a missing folder. What the desktop says
+    // when it knows no program for a folder is what the alert shows.
     std::filesystem::create_directories(inHome("Scratch"));
+    std::filesystem::create_directories(folder);
+    const std::string desktopReason = "No application is registered as handling this file";
     ScriptedAlertPanel alerts;
     RecordingUriLauncher refusing;
     refusing.succeeds = false;
     MaintenanceModel maintenance(UserDefaults::standard(), {});
     GtkUriLauncher desktop;
+    // The store folder's alert offers the help page, also when the file manager fails late.
+    const std::vector<std::string> withHelp = {localized("ok_button_title"), localized("help_ad_dialog_help_button")},
+                                   okOnly = {localized("ok_button_title")};
     const struct {
         std::function<void()> launch;
         std::string target, reason;
+        // The failure's alert, the road's last; the mail road asks first.
+        std::vector<std::string> buttons;
+        size_t alerts;
     } roads[] = {
-        {[&] { maintenance.openStoreDirectory(folder); }, folder, refusing.reason},
+        {[&] { maintenance.openStoreDirectory(folder); }, folder, refusing.reason, withHelp, 1},
         {[&] {
              alerts.answers.push_back({AlertPanel::FirstButtonReturn, {}});
              MailMapAction::reportResult(MailComposer::Result::NoMailProgram, inHome("Scratch"), {file});
          },
-         file, refusing.reason},
+         file, refusing.reason, okOnly, 2},
         {[&] {
              UriLauncher::setShared(&desktop);
-             desktop.showInFileManager(file);
+             maintenance.openStoreDirectory(folder);
          },
-         // What the desktop says when it knows no program for the folder, as the alert shows it.
-         file, "No application is registered as handling this file"},
+         folder, desktopReason, withHelp, 1},
+        {[&] { desktop.showInFileManager(file); }, file, desktopReason, okOnly, 1},
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.target);
@@ -129,6 +139,11 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
         const std::string text = alerts.requests.empty() ? "" : alerts.requests.back().informativeText;
         EXPECT_NE(text.find(road.reason), std::string::npos) << text;
         EXPECT_GT(text.size(), road.target.size() + 10) << "the alert says why: " << text;
+        EXPECT_EQ(alerts.requests.size(), road.alerts) << "one failure, one alert";
+        std::vector<std::string> buttons;
+        if (!alerts.requests.empty())
+            for (const AlertPanel::Button& button : alerts.requests.back().buttons) buttons.push_back(button.title);
+        EXPECT_EQ(buttons, road.buttons) << text;
     }
     UserDefaults::standard().resetForTesting();
 }
