@@ -103,4 +103,35 @@ void BM_InplaceTypingKeyWithLayoutAndRepaint(benchmark::State& state)
 }
 BENCHMARK(BM_InplaceTypingKeyWithLayoutAndRepaint)->Unit(benchmark::kMillisecond);
 
+// A change typed into a topic whose stored text is far longer than new text may be (a megabyte
+// of words): its last letters typed over, checked against the limit, and the frame fitted to the
+// text. Each pass types a number of its own, so that the measurer's remembered sizes do not answer.
+// Only the limit's worth of the text is measured for the frame.
+void BM_InplaceKeyInStoredLongText(benchmark::State& state)
+{
+    std::string text;
+    while (text.size() < 1'000'000) text += "word of a long stored text ";
+    MindMapEditor view;
+    view.setFrameSize(CanvasSize);
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Theme"));
+    MindMapNode* topic = map->mainCentralTheme();
+    topic->setText(text);
+    map->validateElementStates();
+    view.setMindMap(map);
+    map->setSelectedElement(topic);
+    map->editText();
+    auto& textView = static_cast<PlainInplaceTextView&>(view.inplaceEditor()->view());
+    const size_t end = utf16Length(text);
+    int pass = 0;
+    for (auto _ : state) {
+        const std::string number = std::to_string(1'000'000 + pass++ % 1'000'000);
+        textView.replaceCharacters({end - number.size(), number.size()}, number);
+    }
+    view.stopEditing(InplaceTextEditor::Cancel);
+    view.setMindMap(nullptr);
+    state.SetLabel("1 MB stored");
+}
+BENCHMARK(BM_InplaceKeyInStoredLongText)->Unit(benchmark::kMillisecond);
+
 } // namespace

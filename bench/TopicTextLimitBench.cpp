@@ -3,6 +3,7 @@
 #include "MindMaps/TopicTextLimit.h"
 #include "platform/CairoGraphicsContext.h"
 #include "platform/CairoGuard.h"
+#include "platform/Graphemes.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/MindMapPainter.h"
 
@@ -14,12 +15,20 @@ namespace {
 
 // The shapes of a topic text that cost text layout most at a length: a line break after every
 // letter (the most lines), words wrapped into a paragraph (the wrap is worked out, then every line
-// is shaped) and one word that no wrap breaks.
-enum Shape : int64_t { Lines, Paragraph, Unbroken };
+// is shaped), one word that no wrap breaks, and letters that each carry as many marks as one
+// character may (the most code points the limit lets in).
+enum Shape : int64_t { Lines, Paragraph, Unbroken, Marks };
 
 std::string textOfShape(int64_t shape, size_t characters)
 {
     std::string text;
+    if (shape == Marks) {
+        for (size_t character = 0; character < characters; ++character) {
+            text += 'a';
+            for (size_t mark = 1; mark < Graphemes::StreamSafeCodePoints; ++mark) text += "\xCC\x81";
+        }
+        return text;
+    }
     text.reserve(characters);
     while (text.size() < characters) {
         if (shape == Lines) text += text.size() % 2 ? '\n' : 'a';
@@ -62,6 +71,7 @@ BENCHMARK(BM_TopicTextAtLimit)
     ->Arg(Lines)
     ->Arg(Paragraph)
     ->Arg(Unbroken)
+    ->Arg(Marks)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
 

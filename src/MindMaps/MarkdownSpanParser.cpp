@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -49,6 +50,46 @@ bool MarkdownSpanParser::mayHoldSpans(std::string_view text)
         if ((c == '^' || c == ',') && i + 1 < text.size() && text[i + 1] == c) return true;
     }
     return false;
+}
+
+size_t MarkdownSpanParser::offsetOutsideSpans(std::string_view text, size_t offset)
+{
+    if (offset >= text.size()) return text.size();
+    // Without a marker character before the cut there is no span or marker it can be inside.
+    if (text.find_first_of("*_~^,") >= offset) return offset;
+    MarkdownSpanParser parser(std::string(text), std::nullopt, 0);
+    parser.parseText();
+    // Spans of different types may cross: overlapping spans are joined into runs, and a cut inside
+    // a run goes back to the run's start. Spans that merely touch stay apart.
+    std::vector<std::pair<size_t, size_t>> spans;
+    spans.reserve(parser._spanNodes.size());
+    for (const auto& span : parser._spanNodes) {
+        const auto start = static_cast<size_t>(span->startPos());
+        spans.emplace_back(start, static_cast<size_t>(span->endPos()) + markerLength(span->spanType()));
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (const auto& span : spans) {
+        if (!runs.empty() && span.first < runs.back().second)
+            runs.back().second = std::max(runs.back().second, span.second);
+        else runs.push_back(span);
+    }
+    const std::u16string& units = parser._units;
+    size_t cut = utf16Length(std::string(text.substr(0, offset)));
+    for (bool moved = true; moved;) {
+        moved = false;
+        auto run = std::upper_bound(runs.begin(), runs.end(), std::make_pair(cut, SIZE_MAX));
+        if (run != runs.begin() && (--run)->first < cut && cut < run->second) {
+            cut = run->first;
+            moved = true;
+        }
+        while (cut > 0 && cut < units.size() && units[cut] == units[cut - 1] &&
+               (units[cut] == u'^' || units[cut] == u',' || units[cut] == u'~')) {
+            --cut;
+            moved = true;
+        }
+    }
+    return utf8OffsetForUtf16Position(parser._text, cut);
 }
 
 std::string MarkdownSpanParser::markdownFilteredString(const std::string& text)

@@ -100,6 +100,11 @@ public:
     static std::string markdownFilteredString(const std::string& text);
     // Whether the text has a character that may open or close a span ("*", "_", "~", "^^", ",,").
     static bool mayHoldSpans(std::string_view text);
+    // The last byte offset at or before the given one where the text can be cut without cutting
+    // into a span or a two-character marker ("^^", ",,", "~~"): a cut inside a span goes back to
+    // before its opening marker, as the span would not close in what is kept. Spans are those of
+    // the whole text, whether or not the markup is switched on now.
+    static size_t offsetOutsideSpans(std::string_view text, size_t offset);
     // The text whole in the base font and effects, as a text without spans is shown.
     static AttributedString withoutSpans(const std::string& text, const std::optional<Font>& baseFont,
                                          unsigned baseEffects);

@@ -13,6 +13,7 @@
 #include "MindMaps/TextStyle.h"
 #include "MindMaps/TopicTextLimit.h"
 #include "Utils/FeedbackSink.h"
+#include "platform/Graphemes.h"
 #include "platform/Pasteboard.h"
 #include "platform/TextMeasurer.h"
 
@@ -75,7 +76,8 @@ InplaceTextEditor::InplaceTextEditor(InplaceTextEditorDelegate& delegate, std::u
       _view(view ? std::move(view) : std::make_unique<PlainInplaceTextView>()),
       _data(data),
       _scale(std::isfinite(scale) && scale > 0 ? scale : 1.0),
-      _elementCenter(elementCenter)
+      _elementCenter(elementCenter),
+      _allowedCharacters(TopicTextLimit::allowedCharacters(text))
 {
     _border.fillColor = _data.fillColor;
     if (_data.strokeColor) _border.strokeColor = *_data.strokeColor;
@@ -119,9 +121,14 @@ void InplaceTextEditor::setElementCenter(Point center)
 void InplaceTextEditor::adjustFrameToText()
 {
     if (!_delegate) return;
-    // Measured as the view draws it: in the element's font at the editor's scale.
+    // Measured as the view draws it: in the element's font at the editor's scale. Of a stored
+    // text longer than new text may be, only as much as new text may have is measured, and the
+    // rest scrolls inside the view: measuring megabytes at each key would hold the window.
     const Font font = _data.font.withSize(_data.font.pointSize() * _scale);
-    const Size textSize = TextMeasurer::shared().sizeForText(_view->text(), font);
+    std::string text = _view->text();
+    if (text.size() > TopicTextLimit::MaximumCharacters)
+        text.resize(Graphemes::offsetAfter(text, TopicTextLimit::MaximumCharacters, Graphemes::StreamSafeCodePoints));
+    const Size textSize = TextMeasurer::shared().sizeForText(text, font);
     const Size minimum = MinTextSizeCalculator::instance().minTextSizeForFont(_data.font);
     Size size(std::max(textSize.width, minimum.width * _scale), std::max(textSize.height, minimum.height * _scale));
     // Outside the view's own limits the text scrolls inside it.
@@ -185,24 +192,9 @@ void InplaceTextEditor::paste()
 {
     const std::optional<std::string> pasted = Pasteboard::generalPasteboard().stringForType(Pasteboard::StringType);
     if (!pasted) return;
-    std::string text = MindMapNode::validateNodeText(*pasted);
+    const std::string text = MindMapNode::validateNodeText(*pasted);
     if (text.empty()) return;
-    // The paste fills what the limit leaves beside the text it does not replace: a text view of
-    // megabytes would hold the window while it is measured, long before the edit commits.
-    const std::string current = _view->text();
     const TextRange range = _view->selectedRange();
-    const size_t from = utf8OffsetForUtf16Position(current, range.location);
-    const size_t to = utf8OffsetForUtf16Position(current, range.end());
-    std::string whole = current.substr(0, from) + current.substr(to);
-    const size_t kept = whole.size();
-    whole += text;
-    Error error;
-    if (!TopicTextLimit::fitText(whole, current, &error)) {
-        feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
-                                                      FeedbackStateError);
-        text = whole.substr(kept);
-        if (text.empty()) return;
-    }
     changeAsOneStep([&] { _view->replaceCharacters(range, text); });
 }
 
@@ -235,6 +227,18 @@ void InplaceTextEditor::deleteSelection()
 void InplaceTextEditor::selectAll()
 {
     _view->setSelectedRange({0, utf16Length(_view->text())});
+}
+
+size_t InplaceTextEditor::textViewWillInsert(std::string_view before, std::string_view text, std::string_view after)
+{
+    // Held where text comes in, so that no road fills the view with more than it may hold: a view
+    // of megabytes is measured and laid out for minutes, long before the edit commits.
+    Error error;
+    const size_t kept = TopicTextLimit::fitInsertion(before, text, after, _allowedCharacters, &error);
+    if (kept < text.size())
+        feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
+                                                      FeedbackStateError);
+    return kept;
 }
 
 // ---- Typing undo ----
@@ -276,6 +280,8 @@ void InplaceTextEditor::surroundWithMarkdownToken(const std::string& token)
     }
     const TextRange range = _view->selectedRange();
     if (range.end() > utf16Length(text)) return;
+    // Both tokens or neither: a text at the limit must not keep an opening token alone.
+    if (textViewWillInsert(text, token + token, {}) < 2 * token.size()) return;
     changeAsOneStep([&] {
         _view->replaceCharacters({range.end(), 0}, token);
         _view->replaceCharacters({range.location, 0}, token);

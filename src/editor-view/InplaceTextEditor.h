@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class MindMapElement;
@@ -102,7 +103,9 @@ public:
     void resignFirstResponder();
 
     // ---- Clipboard ----
-    // Plain text only, made a valid topic text; nothing else is pasted.
+    // Plain text only, made a valid topic text; nothing else is pasted. What the text view takes
+    // of it, and of anything else that comes into it, is held to the topic text limit with a
+    // notice, at the caret: the text around it stays whole.
     void paste();
     void copy();
     void cut();
@@ -136,6 +139,7 @@ private:
     bool textViewKeyDown(const KeyEvent& event) override { return keyDown(event); }
     void textViewLostFocus() override { resignFirstResponder(); }
     void textViewPaste() override { paste(); }
+    size_t textViewWillInsert(std::string_view before, std::string_view text, std::string_view after) override;
     void registerActions();
     void applyAppearance();
     // Runs changes made by the edit itself as one undo step.
@@ -149,6 +153,8 @@ private:
     Point _elementCenter;
     Rect _textFrame;
     Rect _borderFrame;
+    // As many characters as the text may have (TopicTextLimit): a stored longer text may stay.
+    size_t _allowedCharacters;
 
     TypingUndo _undo{*_view};
 };

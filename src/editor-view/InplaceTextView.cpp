@@ -50,9 +50,15 @@ void PlainInplaceTextView::replaceCharacters(TextRange range, const std::string&
     const size_t from = utf8OffsetForUtf16Position(_text, range.location);
     const size_t to = std::max(from, utf8OffsetForUtf16Position(_text, range.end()));
     const size_t start = utf16PositionForUtf8Offset(_text, from);
-    TextEdit edit{start, _text.substr(from, to - from), text};
-    _text.replace(from, to - from, text);
-    _selection = {start + utf16Length(text), 0};
+    // As the toolkit's view: the range goes first, then the client says what of the text follows.
+    const std::string_view whole(_text);
+    const std::string inserted = _client && !text.empty()
+        ? text.substr(0, _client->textViewWillInsert(whole.substr(0, from), text, whole.substr(to)))
+        : text;
+    _selection = {start + utf16Length(inserted), 0};
+    if (from == to && inserted.empty()) return;
+    TextEdit edit{start, _text.substr(from, to - from), inserted};
+    _text.replace(from, to - from, inserted);
     if (_client) _client->textDidChange(edit);
 }
 

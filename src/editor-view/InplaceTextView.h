@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 class BezierPath;
 class GraphicsContext;
@@ -51,6 +52,9 @@ public:
     virtual void textViewLostFocus() = 0;
     // The view's own paste (its context menu, its key binding).
     virtual void textViewPaste() = 0;
+    // Before text goes in between the text before and after it, by any road (a key, a paste, a
+    // middle click, a drop, an input method, the edit's own changes): how many of its bytes go in.
+    virtual size_t textViewWillInsert(std::string_view before, std::string_view text, std::string_view after) = 0;
 };
 
 // The text view of an in-place edit: a borderless text widget laid over the canvas, with the

@@ -2,12 +2,10 @@
 
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
+#include "platform/Graphemes.h"
 #include "platform/Utf8.h"
 
-#include <unicode/brkiter.h>
-#include <unicode/utext.h>
-
-#include <memory>
+#include <algorithm>
 
 namespace {
 
@@ -65,22 +63,8 @@ std::string FileNameFormatter::withoutInvalidCharacters(std::string_view text)
 std::string FileNameFormatter::withSaneLength(std::string_view text)
 {
     if (text.size() <= MaximumCharacters) return std::string(text); // cannot hold more characters
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UText, decltype(&utext_close)> utext(
-        utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status), &utext_close);
-    std::unique_ptr<icu::BreakIterator> clusters(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status)) return stringWithSaneFileNameLength(text);
-    clusters->setText(utext.get(), status);
-    if (U_FAILURE(status)) return stringWithSaneFileNameLength(text);
-    size_t end = 0;
-    size_t characters = 0;
-    for (int32_t next = clusters->next(); next != icu::BreakIterator::DONE && characters < MaximumCharacters;
-         next = clusters->next()) {
-        if (static_cast<size_t>(next) > MaximumBytes) break;
-        end = static_cast<size_t>(next);
-        ++characters;
-    }
+    const size_t end =
+        std::min(Graphemes::offsetAfter(text, MaximumCharacters), Graphemes::boundaryAtOrBefore(text, MaximumBytes));
     return std::string(text.substr(0, end));
 }
 

@@ -3,6 +3,7 @@
 #include "MindMaps/TopicDepthLimit.h"
 #include "MindMaps/TopicTextLimit.h"
 #include "Utils/PropertyListUtils.h"
+#include "Utils/StringUtils.h"
 #include "formats/CustomMindMapImporter.h"
 #include "formats/MindMapFormatDetector.h"
 #include "formats/TwkMindMapReader.h"
@@ -40,8 +41,33 @@ size_t xmlTopicLevels(const MindMapData& data, int32_t format)
     }
 }
 
-// The characters of the longest topic text of a native document, as the reader will give it.
-size_t longestNativeTopicText(const MindMapData& data)
+// The characters of a text longer than the limit may be; 0 for one within it.
+size_t charactersPastLimit(std::string_view text)
+{
+    // No text of fewer bytes can have more characters.
+    if (text.size() <= TopicTextLimit::MaximumCharacters) return 0;
+    return TopicTextLimit::characterCount(text);
+}
+
+// Free texts lie in the "children" of topics, their lines and cross links, wherever those are.
+class FreeTextWalker : public pugi::xml_tree_walker {
+public:
+    size_t longest = 0;
+
+    bool for_each(pugi::xml_node& node) override
+    {
+        if (node.type() == pugi::node_element && caseInsensitiveEqual(node.name(), "text") &&
+            std::strcmp(node.parent().name(), "children") == 0) {
+            if (const std::optional<std::string> note = getFirstTextValue(node.child("note")))
+                longest = std::max(longest, charactersPastLimit(*note));
+        }
+        return true;
+    }
+};
+
+// The characters of the longest text of a topic or a free text of a native document, as the
+// reader will give it, when one is longer than the limit; else 0.
+size_t longestNativeText(const MindMapData& data)
 {
     pugi::xml_document document;
     if (!TwkxMindMapReader::parseDocument(document, data.data(), data.size())) return 0;
@@ -53,12 +79,13 @@ size_t longestNativeTopicText(const MindMapData& data)
         const std::string_view raw = topic.attribute("text").value();
         // Escapes only ever shorten a text: one within the limit as written is within it as read.
         if (raw.size() <= TopicTextLimit::MaximumCharacters) continue;
-        const size_t characters = raw.find('\\') == std::string_view::npos
-            ? TopicTextLimit::characterCount(raw)
-            : TopicTextLimit::characterCount(UnescapeXmlText(raw));
-        longest = std::max(longest, characters);
+        longest = std::max(longest,
+                           raw.find('\\') == std::string_view::npos ? charactersPastLimit(raw)
+                                                                    : charactersPastLimit(UnescapeXmlText(raw)));
     }
-    return longest;
+    FreeTextWalker texts;
+    root.traverse(texts);
+    return std::max(longest, texts.longest);
 }
 
 bool isBinaryPropertyList(const MindMapData& data)
@@ -101,5 +128,5 @@ bool DocumentLimits::acceptsNewTopicTexts(const MindMapData& data, Error* error)
         return !document || hasPKZIPSignature(*document) || acceptsNewTopicTexts(*document, error);
     }
     if (MindMapFormatDetector().detectMindMapFormat(data) != DocumentFormatNativeXml) return true;
-    return TopicTextLimit::acceptsCharacters(longestNativeTopicText(data), error);
+    return TopicTextLimit::acceptsCharacters(longestNativeText(data), error);
 }

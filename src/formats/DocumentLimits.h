@@ -22,8 +22,8 @@ public:
     // left to the reader of the road it takes, which refuses it with its own reason: true.
     static bool acceptsData(const MindMapData& data, Error* error = nullptr);
 
-    // Whether a native document (bare, or in its container) brings no topic text longer than
-    // TopicTextLimit lets new text be, for data that comes in as new input rather than as a map
+    // Whether a native document (bare, or in its container) brings no text of a topic or a free
+    // text longer than TopicTextLimit lets new text be, for data that comes in as new input rather than as a map
     // the user already has: an upload. False, with the length and the limit, when one is longer.
     // The importers of other formats hold each text to the limit themselves, and data that does
     // not read is left to its reader: true.

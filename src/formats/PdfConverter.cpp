@@ -43,7 +43,7 @@ bool PdfConverter::importMindMap()
     const size_t firstNew = map.nodes().size();
 
     MindMapNode* root = addNodeLoadingAtLocation(Point{0, 0});
-    root->setText(std::filesystem::path(_path).stem().string());
+    setTopicText(root, std::filesystem::path(_path).stem().string());
     linkNode(root, _path);
 
     // Items come each after its parent, so the parent's topic is always made first.
@@ -53,7 +53,7 @@ bool PdfConverter::importMindMap()
     for (const PdfDocumentReader::OutlineItem& bookmark : outline) {
         MindMapNode* node = addNodeLoadingAtLocation(Point{0, 0});
         node->linkToParent(bookmark.parent == PdfDocumentReader::NoParent ? root : children[bookmark.parent]);
-        node->setText(bookmark.label);
+        setTopicText(node, bookmark.label);
         if (bookmark.page) linkNode(node, _path + "#page=" + std::to_string(*bookmark.page));
         children.push_back(node);
     }
@@ -63,5 +63,6 @@ bool PdfConverter::importMindMap()
     map.validateElementStates();
     for (MindMapNode* node : children) node->applyDefaultWrap(false);
     root->setLayoutMode(StrictHorizontalLayout);
+    reportCutTexts();
     return true;
 }

@@ -11,7 +11,8 @@
 // it, with one topic per bookmark below it, each linked to its page ("<path>#page=<n>", pages
 // counted from 1). A bookmark without a page it can name keeps no link but keeps its children.
 //
-// The outline is read by PdfDocumentReader, within its bounds of depth and bookmark count.
+// The outline is read by PdfDocumentReader, within its bounds of depth and bookmark count; the
+// titles are held to TopicTextLimit as every import's texts are.
 class PdfConverter : public MindMapImporterBase {
 public:
     static constexpr size_t MaximumOutlineDepth = PdfDocumentReader::MaximumOutlineDepth;

@@ -77,6 +77,16 @@ bool TwkMindMapReader::readMindMap(MindMap& mindMap, const MindMapData& data, Er
     return reader.readMindMapFromData(data, error);
 }
 
+bool TwkMindMapReader::readStoredMindMap(MindMap& mindMap, const MindMapData& data, const std::string& guid,
+                                         Error* error)
+{
+    Error failure;
+    const bool read = mindMap.importWithImporter(
+        [&] { return TwkMindMapReader(mindMap, Texts::Stored).readMindMapFromData(data, &failure); }, guid);
+    if (!read && !failure.isEmpty()) setError(error, std::move(failure));
+    return read;
+}
+
 bool TwkMindMapReader::readMindMapFromData(const MindMapData& data, Error* error)
 {
     Error failure;
@@ -92,6 +102,7 @@ bool TwkMindMapReader::readMindMapFromData(const MindMapData& data, Error* error
     const PropertyList& dictionary = plist->isNone() ? emptyDictionary() : *plist;
     if (!TopicDepthLimit::acceptsLevels(topicLevels(dictionary["nodes"]), error)) return false;
     loadFromDictionary(dictionary);
+    reportCutTexts();
     return true;
 }
 
@@ -149,7 +160,8 @@ void TwkMindMapReader::loadNodesDataFromArray(const PropertyList& nodes, const M
         MindMapNode* node = addNodeLoadingAtLocation(Point{coordinate(x, scale), coordinate(y, scale)});
         node->setId(documentId(entry["id"]).value_or(-1));
         parentIds.push_back(documentId(entry["parent"]).value_or(-1));
-        node->setText(name.stringValue());
+        if (_texts == Texts::Stored) node->setText(name.stringValue());
+        else setTopicText(node, name.stringValue());
 
         const PropertyList& fillInfo = entry["fillInfo"];
         const int64_t paletteInfo = isNumber(fillInfo) ? fillInfo.integerValue() : 0;

@@ -39,12 +39,24 @@ private:
 // skipped, dangling parents make central themes and dangling relations are dropped; a topic that
 // names itself or one of its own descendants as parent stays a central theme.
 //
+// Topic texts come in as any imported text does, held to TopicTextLimit with a notice of how
+// many were cut; the store's own older maps, converted once, keep their texts whole.
+//
 // Fills a map that is loading (MindMap::readFromData brackets the read). Main thread only.
 class TwkMindMapReader : public MindMapFilerBase {
 public:
-    explicit TwkMindMapReader(MindMap& mindMap) : MindMapFilerBase(mindMap) {}
+    enum class Texts { Imported, Stored };
 
+    explicit TwkMindMapReader(MindMap& mindMap, Texts texts = Texts::Imported)
+        : MindMapFilerBase(mindMap), _texts(texts)
+    {
+    }
+
+    // The registered reader of the format: an import.
     static bool readMindMap(MindMap& mindMap, const MindMapData& data, Error* error = nullptr);
+    // A map of the store's own, read whole into the map (which it brackets itself).
+    static bool readStoredMindMap(MindMap& mindMap, const MindMapData& data, const std::string& guid,
+                                  Error* error = nullptr);
 
     // Data that is no property list, or whose root is neither missing nor a dictionary, fails with
     // the application error of code 10; topics nested deeper than TopicDepthLimit allows fail
@@ -64,6 +76,8 @@ private:
     void loadDiagramMetaFromDictionary(const PropertyList& meta);
     // The node loaded under that document id; nothing for the ids that mean none.
     MindMapNode* nodeOnId(const PropertyList& id);
+
+    Texts _texts;
 };
 
 // Registers the reader for read format 1 with the map's format table.

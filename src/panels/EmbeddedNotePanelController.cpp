@@ -2,10 +2,13 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/StringUtils.h"
-
+#include "platform/Graphemes.h"
 #include "platform/Localizer.h"
+#include "platform/NumberText.h"
 #include "store/EditorInterface.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -155,6 +158,23 @@ void EmbeddedNotePanelController::attributeChanged(MindMapElement* element, unsi
 
 // ---- Typing ----
 
+size_t EmbeddedNotePanelController::textWillInsert(std::string_view text)
+{
+    // No text of fewer bytes can have more characters.
+    if (_loading > 0 || _replaying > 0 || text.size() <= MaximumInsertedCharacters) return text.size();
+    const size_t kept = Graphemes::offsetAfter(text, MaximumInsertedCharacters, Graphemes::StreamSafeCodePoints);
+    if (kept < text.size()) {
+        const auto count = [](size_t characters) { return formatInteger(static_cast<int64_t>(characters)); };
+        feedbackSinkInstance().showEditorNotification(
+            localized("note_text_cut_title"),
+            localizedFormat(
+                "note_text_cut_reason",
+                {count(Graphemes::count(text, Graphemes::StreamSafeCodePoints)), count(MaximumInsertedCharacters)}),
+            FeedbackStateWarning);
+    }
+    return kept;
+}
+
 void EmbeddedNotePanelController::textDidChange(const TextEdit& edit)
 {
     if (_loading > 0) return;
@@ -201,6 +221,7 @@ void EmbeddedNotePanelController::redoNote()
 
 void EmbeddedNotePanelController::UndoTarget::replaceCharacters(TextRange range, const std::string& text)
 {
+    Raised replaying(_owner._replaying);
     if (_owner._view) _owner._view->replaceCharacters(range, text);
 }
 

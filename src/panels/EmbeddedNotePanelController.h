@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class MindMap;
 
@@ -45,6 +46,10 @@ public:
     static constexpr double ReadOnlyWhite = 0.9;
     static constexpr double DisabledWhite = 0.7;
     static constexpr double MinimumHeight = 150;
+    // The most characters one paste or drop brings into the note. A note keeps what it is given,
+    // but the text view lays a paragraph out whole, on the main thread: one of megabytes held the
+    // window for seconds, and one of this length takes a fraction of one.
+    static constexpr size_t MaximumInsertedCharacters = 100000;
 
     explicit EmbeddedNotePanelController(EmbeddedNotePanelControllerDelegate& delegate);
     ~EmbeddedNotePanelController() override;
@@ -66,6 +71,10 @@ public:
     bool editable() const { return _enabled && !_hidden && !_readOnly; }
 
     // ---- The text view's reports ----
+    // Before text comes into the view by a road of the user's (a key, a paste, a middle click, a
+    // drop): how many of its bytes go in, at most MaximumInsertedCharacters characters, with a
+    // notice when that cut it. What the panel loads and what its undo puts back go in whole.
+    size_t textWillInsert(std::string_view text);
     void textDidChange(const TextEdit& edit);
     // The user left the text view (for another widget of the window).
     void textDidEndEditing();
@@ -114,6 +123,8 @@ private:
     int64_t _loading = 0;
     // Above 0 while the panel writes the note itself: the map's report of it reloads nothing.
     int64_t _locked = 0;
+    // Above 0 while the note's undo puts text back.
+    int64_t _replaying = 0;
     UndoTarget _undoTarget{*this};
     TypingUndo _noteUndo{_undoTarget};
 };

@@ -2,6 +2,8 @@
 
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "Utils/FeedbackSink.h"
 #include "Utils/LocalizedCompare.h"
 #include "Utils/StringUtils.h"
 #include "editor-view/MindMapEditor.h"
@@ -441,6 +443,20 @@ OutlineRowContent OutlineViewAdapter::viewForRow(const OutlineRow& row) const
     content.expandable = row.expandable();
     content.expanded = row.expanded();
     return content;
+}
+
+size_t OutlineViewAdapter::cellWillInsert(MindMapNode* item, std::string_view before, std::string_view text,
+                                          std::string_view after)
+{
+    MindMap* map = mindMap();
+    const bool known = item && map && map->containsElement(item);
+    Error error;
+    const size_t kept = TopicTextLimit::fitInsertion(
+        before, text, after, TopicTextLimit::allowedCharacters(known ? std::string_view(item->text()) : ""), &error);
+    if (kept < text.size())
+        feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
+                                                      FeedbackStateError);
+    return kept;
 }
 
 void OutlineViewAdapter::cellEndEdit(MindMapNode* item, const std::string& text)

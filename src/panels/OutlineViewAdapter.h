@@ -226,6 +226,11 @@ public:
     OutlineRowContent viewForItem(MindMapNode* item) const;
     // The same with the row's place in the tree.
     OutlineRowContent viewForRow(const OutlineRow& row) const;
+    // Before text comes into the title field of the item's row by any road (a key, a paste, a
+    // middle click, a drop): how many of its bytes go in between the field's text before and after
+    // the place. The topic's text limit holds there, with its notice, before the field's own far
+    // larger bound could cut the text in silence.
+    size_t cellWillInsert(MindMapNode* item, std::string_view before, std::string_view text, std::string_view after);
     // The title field of the item's row ended editing with this text.
     void cellEndEdit(MindMapNode* item, const std::string& text);
     // The checkbox or progress icon of the item's row was clicked; a progress icon opens the

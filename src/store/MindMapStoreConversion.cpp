@@ -3,6 +3,7 @@
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/GuidCreation.h"
+#include "formats/TwkMindMapReader.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
@@ -47,7 +48,7 @@ bool convertOlderDocument(const fs::path& olderFile, const std::string& converte
     std::optional<MindMapData> data = readFileData(olderFile.string(), error);
     if (!data) return false;
     MindMap mindMap(CustomImageStore::localImageStore());
-    if (!mindMap.readFromData(*data, guid, int32_t(MindMapReadFormat::PropertyList), error)) return false;
+    if (!TwkMindMapReader::readStoredMindMap(mindMap, *data, guid, error)) return false;
     MindMapData native = mindMap.dataOfType(int32_t(MindMapReadFormat::Native), error);
     if (native.empty()) return false;
     return writeFileAtomically(convertedFile, native, error);

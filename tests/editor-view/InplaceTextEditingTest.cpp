@@ -468,6 +468,46 @@ TEST_F(InplaceTextEditingTest, TextPastTheLimitIsCutOnPasteAndOnCommitWithANotic
     }
 }
 
+// Text that comes in at the caret of a topic near or past the limit fills only what is left there:
+// the text already there stays whole, also once committed, and a toggle adds both tokens or none.
+TEST_F(InplaceTextEditingTest, TextComingInAtTheCaretTakesOnlyWhatIsLeftAndKeepsTheRest)
+{
+    constexpr size_t L = TopicTextLimit::MaximumCharacters;
+    RecordingFeedbackSink feedback;
+    const std::string nearly = std::string(L - 13, 'x') + "END", longer = std::string(L + 997, 'x') + "END";
+    const auto typeKeys = [this](const std::string& keys) {
+        for (char key : keys) view().type(std::string(1, key));
+    };
+    const struct {
+        const char* name;
+        std::string stored;
+        std::function<void()> input;
+        std::string kept;
+    } cases[] = {
+        {"twenty keys before 4,990 characters", nearly, [&] { typeKeys(std::string(20, 'T')); },
+         std::string(10, 'T') + nearly},
+        {"three keys before a stored 6,000", longer, [&] { typeKeys("ABC"); }, longer},
+        {"bold round a word of a text at the limit", std::string(L, 'x'),
+         [this] {
+             view().setSelectedRange({0, 3});
+             session().toggleBoldFontStyle();
+         },
+         std::string(L, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        theme->setText(c.stored);
+        feedback.notifications.clear();
+        map->setSelectedElement(theme);
+        map->editText();
+        view().setSelectedRange({0, 0});
+        c.input();
+        editor->stopEditing(InplaceTextEditor::Commit);
+        EXPECT_EQ(theme->text(), c.kept);
+        EXPECT_FALSE(feedback.notifications.empty()) << "the user is told";
+    }
+}
+
 // Positions count UTF-16 units: "é" written as e and a combining accent is two, the emoji two.
 TEST_F(InplaceTextEditingTest, MarkdownTogglesWrapTheSelectionClosingTokenFirst)
 {

@@ -1,5 +1,7 @@
 #include "MindMapStoreTestSupport.h"
 
+#include "MindMaps/TopicTextLimit.h"
+#include "formats/TwkMindMapReader.h"
 #include "store/MindMapStoreLock.h"
 #include "store/StoreArchiveImporter.h"
 
@@ -132,13 +134,18 @@ TEST_F(MindMapStoreStartup, OlderDocumentsStayWhereTheyAreWhileNothingReadsThem)
 
 TEST_F(MindMapStoreStartup, OlderDocumentsAreConvertedAndMovedAsideOnceAndThenLeftAlone)
 {
-    // Stands for the older format's reader: the test's older file holds a native document.
-    MindMapFormats::registerReader(MindMapReadFormat::PropertyList, *MindMapFormats::reader(2));
-    placeFile("CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc", nativeDocument("CCCCCCCCCCCCCCCCCCCCCCCC", "Old"));
+    registerPropertyListFormat();
+    // The user's own map: a text longer than new text may be stays whole.
+    const std::string text(TopicTextLimit::MaximumCharacters + 1, 'x');
+    placeFile("CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc",
+              "<plist><dict><key>nodes</key><array><dict><key>name</key><string>" + text +
+                  "</string><key>location</key><dict><key>X</key><real>0</real><key>Y</key><real>0</real></dict>"
+                  "</dict></array></dict></plist>");
     MindMapStore* store = start();
     EXPECT_FALSE(fs::exists(documents() + "/CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc"));
     EXPECT_TRUE(fs::exists(documents() + "/twkdoc/CCCCCCCCCCCCCCCCCCCCCCCC.twk-doc"));
     ASSERT_NE(store->mindMapByGuid("CCCCCCCCCCCCCCCCCCCCCCCC"), nullptr);
+    EXPECT_NE(fileText(mapPath("CCCCCCCCCCCCCCCCCCCCCCCC")).find("text=\"" + text + "\""), std::string::npos);
     EXPECT_TRUE(UserDefaults::standard().boolForKey(MindMapStore::DidConvertTwkDefaultsKey));
 
     placeFile("Later.twk-doc", "<plist/>");

@@ -121,6 +121,11 @@ GtkInplaceTextView::GtkInplaceTextView(Gtk::Overlay& overlay) : _overlay(GTK_WID
     auto textBuffer = buffer();
     _tag = textBuffer->create_tag();
     _edits = std::make_unique<TextBufferEdits>(textBuffer, [this](const TextEdit& edit) { report(edit); });
+    // GTK's middle-click paste, drops and input methods write into the buffer without asking the
+    // edit: it is asked here, where every road meets.
+    _edits->setInsertionFilter([this](std::string_view before, std::string_view text, std::string_view after) {
+        return _client ? _client->textViewWillInsert(before, text, after) : text.size();
+    });
     _connections.push_back(
         _textView.signal_key_press_event().connect(sigc::mem_fun(*this, &GtkInplaceTextView::keyPressed), false));
     _textViewHandlers.push_back(g_signal_connect(

@@ -1,6 +1,10 @@
 #include "editor-view/gtk/TextBufferEdits.h"
 
+#include "Utils/FlagScope.h"
+
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
 TextBufferEdits::TextBufferEdits(Glib::RefPtr<Gtk::TextBuffer> buffer, std::function<void(const TextEdit&)> changed)
     : _buffer(std::move(buffer)), _changed(std::move(changed))
@@ -12,11 +16,39 @@ TextBufferEdits::TextBufferEdits(Glib::RefPtr<Gtk::TextBuffer> buffer, std::func
     _connections.push_back(_buffer->signal_begin_user_action().connect([this] { ++_userActionDepth; }));
     _connections.push_back(
         _buffer->signal_end_user_action().connect(sigc::mem_fun(*this, &TextBufferEdits::userActionEnded)));
+    // Before the buffer's own handler, which takes the text in; with GTK's own call, as the text
+    // may be megabytes that no wrapper should copy.
+    _filterHandler =
+        g_signal_connect(_buffer->gobj(), "insert-text", G_CALLBACK(&TextBufferEdits::filterInsertion), this);
 }
 
 TextBufferEdits::~TextBufferEdits()
 {
+    g_signal_handler_disconnect(_buffer->gobj(), _filterHandler);
     for (sigc::connection& connection : _connections) connection.disconnect();
+}
+
+void TextBufferEdits::filterInsertion(GtkTextBuffer* buffer, GtkTextIter* location, gchar* text, gint length,
+                                      gpointer self)
+{
+    auto& edits = *static_cast<TextBufferEdits*>(self);
+    if (!edits._filter || edits._insertingFiltered || !text) return;
+    const std::string_view inserted(text, length < 0 ? std::strlen(text) : static_cast<size_t>(length));
+    GtkTextIter start, end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    const std::unique_ptr<gchar, decltype(&g_free)> before(gtk_text_buffer_get_text(buffer, &start, location, TRUE),
+                                                           &g_free);
+    const std::unique_ptr<gchar, decltype(&g_free)> after(gtk_text_buffer_get_text(buffer, location, &end, TRUE),
+                                                          &g_free);
+    const size_t kept = edits._filter(before.get(), inserted, after.get());
+    if (kept >= inserted.size()) return;
+    // The part that may go in goes in now, and the buffer's own handling of the whole stops; the
+    // location moves past the part as the caller expects it to.
+    if (kept > 0) {
+        const FlagScope inserting(edits._insertingFiltered);
+        gtk_text_buffer_insert(buffer, location, text, static_cast<gint>(kept));
+    }
+    g_signal_stop_emission_by_name(buffer, "insert-text");
 }
 
 std::string TextBufferEdits::text() const

@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -334,9 +336,11 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         _editable = editable;
         auto* entry = dynamic_cast<Gtk::Entry*>(editable);
         if (!entry) return;
+        _editedItem = itemAtPath(Gtk::TreeModel::Path(path));
+        g_signal_connect(entry->gobj(), "insert-text", G_CALLBACK(&OutlineTreeView::filterTitleInsertion), this);
         // The cell shows the date line too; the rename is of the title alone, in the title's place
         // of the row.
-        if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path))) {
+        if (MindMapNode* node = _editedItem) {
             entry->set_text(_adapter.viewForItem(node).title);
             Gdk::Rectangle cell;
             get_cell_area(Gtk::TreeModel::Path(path), _column, cell);
@@ -352,6 +356,7 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         entry->signal_remove_widget().connect([this] {
             _editableFocusOut.disconnect();
             _editable = nullptr;
+            _editedItem = nullptr;
         });
     });
     _renderer->signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
@@ -368,6 +373,27 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         if (_state.editable) set_cursor(path, _column, *_renderer, true);
     });
     updateDragSource();
+}
+
+void OutlineTreeView::filterTitleInsertion(GtkEditable* editable, gchar* text, gint length, gint* position,
+                                           gpointer self)
+{
+    auto& view = *static_cast<OutlineTreeView*>(self);
+    if (view._insertingFiltered || !text || !position) return;
+    const std::string_view inserted(text, length < 0 ? std::strlen(text) : static_cast<size_t>(length));
+    const std::string_view current = gtk_entry_get_text(GTK_ENTRY(editable));
+    // The position counts characters; GTK takes one out of range for the end.
+    const glong characters = g_utf8_strlen(current.data(), static_cast<gssize>(current.size()));
+    const glong at = *position < 0 || *position > characters ? characters : *position;
+    const size_t offset = static_cast<size_t>(g_utf8_offset_to_pointer(current.data(), at) - current.data());
+    const size_t kept =
+        view._adapter.cellWillInsert(view._editedItem, current.substr(0, offset), inserted, current.substr(offset));
+    if (kept >= inserted.size()) return;
+    if (kept > 0) {
+        const FlagScope inserting(view._insertingFiltered);
+        gtk_editable_insert_text(editable, text, static_cast<gint>(kept), position);
+    }
+    g_signal_stop_emission_by_name(editable, "insert-text");
 }
 
 OutlineTreeView::~OutlineTreeView()

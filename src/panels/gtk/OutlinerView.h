@@ -102,6 +102,8 @@ private:
     Glib::RefPtr<Gdk::Pixbuf> icon(const std::string& name, bool selected);
     Gdk::Rectangle partArea(MindMapNode* item, Rect OutlineRowLayout::*part);
     void updateDragSource();
+    // The title field's "insert-text", ahead of the field's own handler.
+    static void filterTitleInsertion(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer self);
 
     OutlineViewAdapter& _adapter;
     Glib::RefPtr<Gtk::ListStore> _store;
@@ -124,6 +126,8 @@ private:
     bool _accessibleNamed = false;
     bool _storeFollowing = false;
     Gtk::CellEditable* _editable = nullptr;
+    MindMapNode* _editedItem = nullptr;
+    bool _insertingFiltered = false;
     sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;
     std::function<void(const std::string&)> _keyHandler;

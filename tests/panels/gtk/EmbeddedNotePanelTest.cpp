@@ -1,5 +1,7 @@
 #include "panels/gtk/EmbeddedNotePanel.h"
 
+#include "RealInput.h"
+
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/CommandRouter.h"
 #include "Editor/MainMenu.h"
@@ -9,9 +11,14 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
 #include "MindMaps/MindMapNode.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "Utils/RecordingFeedbackSink.h"
+#include "editor-view/InplaceTextEditor.h"
 #include "editor-view/MindMapEditor.h"
+#include "editor-view/gtk/InPlaceTextView.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
+#include "panels/gtk/OutlinerView.h"
 #include "platform/Localizer.h"
 #include "platform/MainLoop.h"
 #include "platform/UndoManager.h"
@@ -22,8 +29,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 // The X window of a GDK window; gdkx.h itself would bring X's own Font along.
@@ -61,6 +71,7 @@ protected:
         if (!xdotool("version")) GTEST_SKIP() << "no xdotool";
         registerNativeFormat();
         installLayout();
+        installOutliner();
         installEmbeddedNotePanel();
         UserDefaults::standard().resetForTesting();
         menu = MainMenu::build();
@@ -259,6 +270,96 @@ TEST_F(EmbeddedNotePanelTest, AnotherMapOnTheCanvasKeepsTheTypingAndShowsItsOwnN
     window->showMindMap(map);
     MainLoop::runFor(0.2);
     EXPECT_EQ(noteText(), "Pending") << "back on the first map, its selected topic's note";
+}
+
+// Megabytes middle-clicked or dropped, through the X server, into each editor of a topic's text and
+// into the note: the window keeps answering, and each editor takes what it may and tells the text's
+// real length.
+TEST_F(EmbeddedNotePanelTest, AMiddleClickOrADropOfMegabytesKeepsEachEditorAnswering)
+{
+    ASSERT_TRUE(RealInput::startGtk());
+    std::string report;
+    for (int line = 0; report.size() < 5'000'000; ++line)
+        report += "Line " + std::to_string(line) + " of the report, long enough to fill a row of the topic.\n";
+    RecordingFeedbackSink feedback;
+    const auto inPlaceEditor = [this]() -> Gtk::Widget& {
+        map->editText();
+        return dynamic_cast<GtkInplaceTextView&>(window->editor().inplaceEditor()->view()).textView();
+    };
+    const auto outlineEntry = [this]() -> Gtk::Widget& {
+        window->controller().performAction("showOutlinerPanel:", nullptr);
+        MainLoop::runFor(0.2);
+        OutlineTreeView& outline = findIn<OutlinerView>(*window)->outline();
+        outline.set_cursor(outline.pathOfItem(first), *outline.get_column(0), true);
+        MainLoop::runFor(0.1);
+        return *findIn<Gtk::Entry>(outline);
+    };
+    const auto note = [this]() -> Gtk::Widget& {
+        window->controller().performAction("showNotePanel:", nullptr);
+        MainLoop::runFor(0.2);
+        return panel->textView();
+    };
+    const auto textOf = [](Gtk::Widget& widget) -> std::string {
+        if (auto* entry = dynamic_cast<Gtk::Entry*>(&widget)) return entry->get_text();
+        return static_cast<Gtk::TextView&>(widget).get_buffer()->get_text(true);
+    };
+    const std::function<Gtk::Widget&()> editors[] = {inPlaceEditor, outlineEntry, note};
+    for (size_t editor = 0; editor < 3; ++editor) {
+        for (const bool drop : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "editor " << editor << (drop ? ", a drop" : ", a middle click"));
+            Gtk::Widget& widget = editors[editor]();
+            const int x = widget.get_allocated_width() / 2, y = widget.get_allocated_height() / 2;
+            feedback.notifications.clear();
+            // The longest the main loop went without running what waited for it.
+            auto last = std::chrono::steady_clock::now();
+            std::chrono::steady_clock::duration held{};
+            sigc::connection beat = Glib::signal_timeout().connect(
+                [&] {
+                    held = std::max(held, std::chrono::steady_clock::now() - last);
+                    last = std::chrono::steady_clock::now();
+                    return true;
+                },
+                10);
+            Gtk::Window source;
+            Gtk::EventBox handle;
+            if (drop) {
+                handle.drag_source_set({Gtk::TargetEntry("UTF8_STRING")}, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
+                handle.signal_drag_data_get().connect([&](const Glib::RefPtr<Gdk::DragContext>&,
+                                                          Gtk::SelectionData& data, guint,
+                                                          guint) { data.set_text(report); });
+                source.set_default_size(100, 60);
+                source.add(handle);
+                source.move(900, 600);
+                source.show_all();
+                RealInput::drag(handle, 50, 30, widget, x, y);
+            } else {
+                // Taken after the editor opened: its selected text had claimed the selection.
+                Gtk::Clipboard::get(GDK_SELECTION_PRIMARY)->set_text(report);
+                RealInput::click(widget, x, y, 2);
+            }
+            ASSERT_TRUE(RealInput::pumpUntil([&] { return textOf(widget).size() > 1000; }, 60000));
+            RealInput::pump(300);
+            beat.disconnect();
+            EXPECT_LT(std::chrono::duration<double>(held).count(), 1.0) << "the window held";
+            const std::string text = textOf(widget);
+            const size_t most = editor == 2 ? EmbeddedNotePanelController::MaximumInsertedCharacters
+                                            : TopicTextLimit::MaximumCharacters;
+            EXPECT_EQ(TopicTextLimit::characterCount(text), most);
+            EXPECT_NE(text.find(report.substr(0, 40)), std::string::npos) << "the text's start came in";
+            // "First" stays beside the text, or the text replaces it where it was selected.
+            std::set<std::string> told;
+            for (size_t length : {report.size(), report.size() + (editor == 2 ? 0 : 5)})
+                told.insert(localizedFormat(editor == 2 ? "note_text_cut_reason" : "topic_text_cut_reason",
+                                            {std::to_string(length), std::to_string(most)}));
+            EXPECT_TRUE(!feedback.notifications.empty() && told.count(feedback.notifications.back().message));
+
+            if (editor == 0) window->editor().stopEditing(InplaceTextEditor::Cancel);
+            if (editor == 1) findIn<OutlinerView>(*window)->outline().takeFocusFromEditor();
+            if (editor == 2) panel->textView().get_buffer()->set_text("");
+            MainLoop::runFor(0.1);
+            EXPECT_EQ(first->text(), "First");
+        }
+    }
 }
 
 } // namespace

@@ -83,9 +83,9 @@ void moveTo(Gtk::Widget& widget, int x, int y)
     pump(20);
 }
 
-void button(bool down)
+void button(bool down, unsigned number)
 {
-    XTestFakeButtonEvent(display(), 1, down ? True : False, 0);
+    XTestFakeButtonEvent(display(), number, down ? True : False, 0);
     XFlush(display());
     pump(20);
 }
@@ -97,11 +97,11 @@ void releaseFocus()
     pump(20);
 }
 
-void click(Gtk::Widget& widget, int x, int y)
+void click(Gtk::Widget& widget, int x, int y, unsigned number)
 {
     moveTo(widget, x, y);
-    button(true);
-    button(false);
+    button(true, number);
+    button(false, number);
 }
 
 void doubleClick(Gtk::Widget& widget, int x, int y)
@@ -116,11 +116,23 @@ void doubleClick(Gtk::Widget& widget, int x, int y)
 // Presses at one point, moves in steps past the drag threshold to the other, and releases.
 void drag(Gtk::Widget& widget, int fromX, int fromY, int toX, int toY)
 {
-    moveTo(widget, fromX, fromY);
+    drag(widget, fromX, fromY, widget, toX, toY);
+}
+
+void drag(Gtk::Widget& from, int fromX, int fromY, Gtk::Widget& to, int toX, int toY)
+{
+    moveTo(from, fromX, fromY);
     button(true);
+    int startX = 0, startY = 0, endX = 0, endY = 0;
+    screenPoint(from, fromX, fromY, startX, startY);
+    screenPoint(to, toX, toY, endX, endY);
     const int steps = 12;
-    for (int step = 1; step <= steps; ++step)
-        moveTo(widget, fromX + (toX - fromX) * step / steps, fromY + (toY - fromY) * step / steps);
+    for (int step = 1; step <= steps; ++step) {
+        XTestFakeMotionEvent(display(), -1, startX + (endX - startX) * step / steps,
+                             startY + (endY - startY) * step / steps, 0);
+        XFlush(display());
+        pump(20);
+    }
     pump(60);
     button(false);
     pump(100);
