@@ -69,13 +69,62 @@ RestoredWindowFrame WindowFrameDefaults::openingFrame(const std::optional<Window
     return {frame, false};
 }
 
-WindowFrame WindowFrameDefaults::frameToKeep(const WindowFrame& current, const WindowFrame& asked,
-                                             const WindowFrame& opened)
+WindowFrameDefaults::UserFrameTracker::UserFrameTracker(const WindowFrame& asked, const WindowFrame& opened)
+    : _asked(asked), _frame(asked)
 {
-    WindowFrame kept = current;
-    if (current.width == opened.width && current.height == opened.height) {
-        kept.width = asked.width;
-        kept.height = asked.height;
+    if (opened.width < asked.width) _fittedWidth = opened.width;
+    if (opened.height < asked.height) _fittedHeight = opened.height;
+}
+
+void WindowFrameDefaults::UserFrameTracker::sample(const FrameSample& sample)
+{
+    const WindowFrame& frame = sample.frame;
+    if (!sample.normal) {
+        _possibleFirstStep.reset();
+        return;
     }
-    return kept;
+    if (frame.width <= 0 || frame.height <= 0) return;
+    bool fillsWidth = false, fillsHeight = false;
+    if (sample.workArea) {
+        fillsWidth = frame.width + sample.decorationWidth >= sample.workArea->width;
+        fillsHeight = frame.height + sample.decorationHeight >= sample.workArea->height;
+    }
+    // A way the window fills the work area with less than it asked for is one it was fitted down
+    // to (the window manager may take its decoration off too); it stays fitted until its size
+    // changes that way, also on a larger monitor it is then moved to.
+    auto follow = [](std::optional<int>& fitted, bool fills, int asked, int size) {
+        if (fills && asked > size) fitted = size;
+        else if (fitted && *fitted != size) fitted.reset();
+    };
+    follow(_fittedWidth, fillsWidth, _asked.width, frame.width);
+    follow(_fittedHeight, fillsHeight, _asked.height, frame.height);
+    // Filling it both ways is a maximised frame whose state the window manager tells before or
+    // after its size, or a window fitted to a monitor too small for it: neither is the user's.
+    if (fillsWidth && fillsHeight) return;
+    WindowFrame kept = frame;
+    if (_fittedWidth) kept.width = _asked.width;
+    if (_fittedHeight) kept.height = _asked.height;
+    const std::pair<int, int> decoration{sample.decorationWidth, sample.decorationHeight};
+    const bool borderTakenOff = _decoration && decoration != *_decoration && decoration.first <= _decoration->first &&
+        decoration.second <= _decoration->second;
+    if (borderTakenOff && kept.width == _frame.width && kept.height == _frame.height &&
+        (kept.x != _frame.x || kept.y != _frame.y)) {
+        _possibleFirstStep = kept;
+        _possibleFirstStepDecoration = decoration;
+        return;
+    }
+    _frame = kept;
+    _decoration = decoration;
+    _possibleFirstStep.reset();
+}
+
+WindowFrame WindowFrameDefaults::UserFrameTracker::frameAtClose(const FrameSample& now)
+{
+    sample(now);
+    if (now.normal && _possibleFirstStep) {
+        _frame = *_possibleFirstStep;
+        _decoration = _possibleFirstStepDecoration;
+        _possibleFirstStep.reset();
+    }
+    return _frame;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Where the user left a window, kept in the user defaults under the window's autosave name. A
@@ -37,9 +38,44 @@ void saveMainWindowPlacement(const std::string& frameName, const MainWindowPlace
 RestoredWindowFrame openingFrame(const std::optional<WindowFrame>& saved, int defaultWidth, int defaultHeight,
                                  const std::vector<WindowFrame>& workAreas, bool serverPlacesWindows);
 
-// The un-maximised frame to keep at close. A window that still has the size it was fitted down
-// to keeps the size it asked for, so that a start on a small or highly scaled monitor does not
-// shrink the window of every later start.
-WindowFrame frameToKeep(const WindowFrame& current, const WindowFrame& asked, const WindowFrame& opened);
+// The window's frame at one moment, as the display tells it.
+struct FrameSample {
+    // The frame's top-left corner and the window's own size, in logical pixels.
+    WindowFrame frame;
+    // What the window manager's decoration adds to the size each way.
+    int decorationWidth = 0;
+    int decorationHeight = 0;
+    // Neither maximised, tiled, full screen nor iconified.
+    bool normal = true;
+    // Of the monitor the window is on; nothing when the display tells none.
+    std::optional<WindowFrame> workArea;
+};
+
+// Follows the frames a window goes through and keeps the last one the user gave it, by hand or
+// through the window manager. Neither a maximised nor a full-screen frame counts, nor the size a
+// window was fitted down to on a small or highly scaled monitor: that way the window keeps the
+// size it asked for, so that one start there does not shrink the window of every later start.
+class UserFrameTracker {
+public:
+    UserFrameTracker() = default;
+    // asked: the frame the window asked for at start; opened: what fitting it to the monitor gave.
+    UserFrameTracker(const WindowFrame& asked, const WindowFrame& opened);
+    // Called at every change of the window's size, place or state.
+    void sample(const FrameSample& sample);
+    // The frame to save when the window closes with the frame it has now.
+    WindowFrame frameAtClose(const FrameSample& now);
+
+private:
+    WindowFrame _asked, _frame;
+    // The decoration around the kept frame, once one was seen.
+    std::optional<std::pair<int, int>> _decoration;
+    // A move that may be the window manager's first step of maximising the window: it keeps the
+    // size but takes the border off and puts the window where the maximised one goes, and only
+    // then tells the state. Kept only when the window does not go on to be maximised.
+    std::optional<WindowFrame> _possibleFirstStep;
+    std::pair<int, int> _possibleFirstStepDecoration;
+    // The size the window was fitted down to each way, while it keeps it.
+    std::optional<int> _fittedWidth, _fittedHeight;
+};
 
 } // namespace WindowFrameDefaults

@@ -621,7 +621,36 @@ TEST(MainWindowPlacementTest, TheMaximisedStateComesBackAndTheWindowOpensFittedK
     }
     // Only a user's resize, not the fit to a small monitor, changes the size the next start asks for.
     const WindowFrame asked{0, 0, 1200, 760}, fitted{0, 0, 800, 510};
-    EXPECT_EQ(frameToKeep({5, 6, 800, 510}, asked, fitted), (WindowFrame{5, 6, 1200, 760}));
-    EXPECT_EQ(frameToKeep({5, 6, 700, 500}, asked, fitted), (WindowFrame{5, 6, 700, 500}));
+    UserFrameTracker keptFitted(asked, fitted), resized(asked, fitted);
+    EXPECT_EQ(keptFitted.frameAtClose({{5, 6, 800, 510}, 0, 0, true, fitted}), asked);
+    EXPECT_EQ(resized.frameAtClose({{5, 6, 700, 500}, 0, 0, true, fitted}), (WindowFrame{5, 6, 700, 500}));
     UserDefaults::standard().resetForTesting();
+}
+
+// What the window-manager test cannot show: the order of other window managers, which tell a
+// maximised size before its state, and a fitted window moved to a larger monitor.
+TEST(MainWindowPlacementTest, OnlyTheFramesTheUserGaveTheWindowAreKept)
+{
+    using namespace WindowFrameDefaults;
+    const WindowFrame screen{0, 0, 1920, 1080}, small{0, 0, 720, 450}, asked{100, 80, 900, 600};
+    // Decorated, a window is 2 by 25 larger.
+    auto sample = [](WindowFrame frame, WindowFrame area, bool normal = true) {
+        return FrameSample{frame, 2, 25, normal, area};
+    };
+    const struct {
+        WindowFrame opened;
+        std::vector<FrameSample> samples;
+        WindowFrame kept;
+    } cases[] = {
+        {asked,
+         {sample({5, 6, 700, 500}, screen), sample({0, 0, 1918, 1055}, screen),
+          sample({0, 0, 1918, 1055}, screen, false)},
+         {5, 6, 700, 500}},
+        {small, {sample({0, 0, 718, 425}, small), sample({800, 100, 718, 425}, screen)}, {800, 100, 900, 600}},
+    };
+    for (const auto& c : cases) {
+        UserFrameTracker tracker(asked, c.opened);
+        for (size_t i = 0; i + 1 < c.samples.size(); ++i) tracker.sample(c.samples[i]);
+        EXPECT_EQ(tracker.frameAtClose(c.samples.back()), c.kept);
+    }
 }

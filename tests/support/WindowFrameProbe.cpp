@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <array>
 #include <thread>
 
 bool windowManagerFramesAProbe(std::chrono::steady_clock::time_point end)
@@ -35,4 +36,45 @@ bool windowManagerFramesAProbe(std::chrono::steady_clock::time_point end)
     XDestroyWindow(display, probe);
     XCloseDisplay(display);
     return framed;
+}
+
+namespace {
+
+// Sends the request on the display, which it then closes.
+bool sendToWindowManager(Display* display, Window window, const char* message, const std::array<long, 5>& data)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, message, False);
+    event.xclient.format = 32;
+    std::copy(data.begin(), data.end(), event.xclient.data.l);
+    const Status sent = XSendEvent(display, DefaultRootWindow(display), False,
+                                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XCloseDisplay(display);
+    return sent != 0;
+}
+
+// The window manager carries out a pager's requests as the user's own.
+constexpr long FromPager = 2;
+
+} // namespace
+
+bool askWindowManagerToMaximize(unsigned long window, bool maximize)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const long vertical = long(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    const long horizontal = long(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    return sendToWindowManager(display, window, "_NET_WM_STATE",
+                               {maximize ? 1 : 0, vertical, horizontal, FromPager, 0});
+}
+
+bool askWindowManagerToMoveResize(unsigned long window, int x, int y, int width, int height)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    // North-west gravity, all four figures given.
+    const long flags = NorthWestGravity | (0xfL << 8) | (FromPager << 12);
+    return sendToWindowManager(display, window, "_NET_MOVERESIZE_WINDOW", {flags, x, y, width, height});
 }

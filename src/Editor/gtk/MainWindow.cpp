@@ -842,8 +842,8 @@ void MainWindow::restoreFrame()
     const WindowFrameDefaults::MainWindowPlacement saved = WindowFrameDefaults::savedMainWindowPlacement(name);
     const RestoredWindowFrame restored = WindowFrameDefaults::openingFrame(
         saved.frame, DefaultWidth, DefaultHeight, monitorWorkAreas(), isWayland(Gdk::Display::get_default()));
-    _askedFrame = saved.frame.value_or(WindowFrame{0, 0, DefaultWidth, DefaultHeight});
-    _openedFrame = _normalFrame = _previousNormalFrame = *restored.frame;
+    _userFrame = WindowFrameDefaults::UserFrameTracker(
+        saved.frame.value_or(WindowFrame{0, 0, DefaultWidth, DefaultHeight}), *restored.frame);
     set_default_size(restored.frame->width, restored.frame->height);
     if (restored.moves) move(restored.frame->x, restored.frame->y);
     if (saved.maximized) maximize();
@@ -852,32 +852,17 @@ void MainWindow::restoreFrame()
 void MainWindow::rememberNormalFrame()
 {
     if (!get_realized() || !get_window()) return;
-    WindowFrame frame;
-    get_position(frame.x, frame.y);
-    get_size(frame.width, frame.height);
-    if (get_window()->get_state() &
-        (Gdk::WINDOW_STATE_FULLSCREEN | Gdk::WINDOW_STATE_MAXIMIZED | Gdk::WINDOW_STATE_ICONIFIED)) {
-        // The window manager may configure the maximised size before it says the window is
-        // maximised: that size was never the window's own.
-        if (_normalFrame.width == frame.width && _normalFrame.height == frame.height)
-            _normalFrame = _previousNormalFrame;
-        return;
-    }
-    if (frame.width <= 0 || frame.height <= 0 || frame == _normalFrame) return;
-    _previousNormalFrame = _normalFrame;
-    _normalFrame = frame;
+    _userFrame.sample(windowFrameSample(*this));
 }
 
 void MainWindow::saveFrame()
 {
     if (!get_realized() || !get_window()) return;
-    rememberNormalFrame();
     // Maximised (or full screen over a maximised window), the window keeps the frame it had
     // before, to come back to it when the next start is un-maximised.
     const bool maximized = get_window()->get_state() & Gdk::WINDOW_STATE_MAXIMIZED;
-    WindowFrameDefaults::saveMainWindowPlacement(
-        EditorWindowController::WindowFrameName,
-        {WindowFrameDefaults::frameToKeep(_normalFrame, _askedFrame, _openedFrame), maximized});
+    WindowFrameDefaults::saveMainWindowPlacement(EditorWindowController::WindowFrameName,
+                                                 {_userFrame.frameAtClose(windowFrameSample(*this)), maximized});
 }
 
 void MainWindow::showFeedbackTable(bool shown)

@@ -6,6 +6,7 @@
 #include "Editor/EditorWindowController.h"
 #include "Editor/FeedbackController.h"
 #include "Editor/MainMenu.h"
+#include "Editor/WindowFrameDefaults.h"
 #include "Editor/gtk/EditorNotificationBar.h"
 #include "Editor/gtk/EditorOverlays.h"
 #include "Editor/gtk/ElementActionBars.h"
@@ -318,9 +319,8 @@ private:
     sigc::connection _resizeIdle;
     bool _closePending = false;
     sigc::connection _pendingCloseIdle;
-    // The frame asked for at start, the one given after fitting it to the monitor, and the last
-    // one the window had while neither maximised nor full screen; logical pixels.
-    WindowFrame _askedFrame, _openedFrame, _normalFrame, _previousNormalFrame;
+    // The last frame the user gave the window, to be saved.
+    WindowFrameDefaults::UserFrameTracker _userFrame;
     // Its actions reach the canvas and the controller: it goes first.
     std::unique_ptr<MainWindowActions> _windowActions;
 };

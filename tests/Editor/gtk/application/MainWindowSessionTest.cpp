@@ -1,6 +1,6 @@
 // The main window as its user drives it, with a window manager on the display so that full screen
 // is granted as on a desktop: the toolbar's zoom menu, the find bar, presentation mode, and the
-// panes' sizes across a restart.
+// window's frame and the panes' sizes across a restart.
 
 #include "ApplicationSession.h"
 #include "platform/PropertyList.h"
@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -47,6 +48,31 @@ bool fullScreen(pid_t pid)
     return false;
 }
 
+// The program's main window on the display; nothing until it shows.
+std::optional<unsigned long> mainWindowId(pid_t pid)
+{
+    std::string windows;
+    runCommand({"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--class", "tarnwick"},
+               &windows);
+    unsigned long window = 0;
+    return std::istringstream(windows) >> window ? std::optional(window) : std::nullopt;
+}
+
+// The window's own width as its window manager made it, and whether it made it maximised.
+struct ManagedWindow {
+    int width = 0;
+    bool maximized = false;
+};
+ManagedWindow managedWindow(unsigned long window)
+{
+    std::string geometry, state;
+    runCommand({"xdotool", "getwindowgeometry", "--shell", std::to_string(window)}, &geometry);
+    runCommand({"xprop", "-id", std::to_string(window), "_NET_WM_STATE"}, &state);
+    const size_t width = geometry.find("WIDTH=");
+    return {width == std::string::npos ? 0 : std::atoi(geometry.c_str() + width + 6),
+            state.find("MAXIMIZED_VERT") != std::string::npos && state.find("MAXIMIZED_HORZ") != std::string::npos};
+}
+
 class MainWindowSessionTest : public WholeProgramTest {
 protected:
     void SetUp() override
@@ -59,9 +85,9 @@ protected:
 
     void TearDown() override { windowManager.reset(); }
 
-    std::unique_ptr<RunningApplication> start()
+    std::unique_ptr<RunningApplication> start(const std::vector<std::string>& environment = {})
     {
-        auto application = std::make_unique<RunningApplication>(home, *bus);
+        auto application = std::make_unique<RunningApplication>(home, *bus, environment);
         EXPECT_GT(application->pid(), 0) << "the program did not start";
         std::vector<Element> frames;
         EXPECT_TRUE(
@@ -240,6 +266,62 @@ TEST_F(MainWindowSessionTest, TheFindBarCountsTheMatchesAndStepsToTheSecond)
     EXPECT_TRUE(counter) << "the find bar never showed 2/3";
     ASSERT_TRUE(application->pressKeys(title, {"Escape"}));
     quit(*application);
+}
+
+// The window comes back with the last frame the user gave it, here through the window manager:
+// never a maximised one, whatever the order the window manager tells size and state in, nor the
+// size a scaled display fitted it down to.
+TEST_F(MainWindowSessionTest, TheWindowComesBackWithTheLastFrameTheUserGaveIt)
+{
+    enum Step { Resize900x600, Resize700x500, Maximize, Unmaximize };
+    struct Start {
+        std::vector<std::string> environment;
+        std::vector<Step> steps;
+    };
+    const struct {
+        const char* name;
+        std::vector<Start> starts;
+        int width;
+    } cases[] = {
+        {"maximised, quit, un-maximised and maximised again",
+         {{{}, {Resize900x600, Maximize}}, {{}, {Unmaximize, Maximize}}},
+         900},
+        {"a start on a display scaled twice", {{{}, {Resize900x600}}, {{"GDK_SCALE=2"}, {}}}, 900},
+        {"resized, then maximised", {{{}, {Resize900x600, Resize700x500, Maximize}}}, 700},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A last start un-maximises the window to the frame kept.
+        for (size_t run = 0; run <= c.starts.size(); ++run) {
+            const Start& given = run < c.starts.size() ? c.starts[run] : Start{{}, {Unmaximize}};
+            auto application = start(given.environment);
+            std::optional<unsigned long> window;
+            ASSERT_TRUE(eventually([&] { return (window = mainWindowId(application->pid())).has_value(); }, "window"));
+            ManagedWindow managed;
+            for (Step step : given.steps) {
+                const int width = step == Resize700x500 ? 700 : 900, height = step == Resize700x500 ? 500 : 600;
+                ASSERT_TRUE(step == Maximize || step == Unmaximize
+                                ? askWindowManagerToMaximize(*window, step == Maximize)
+                                : askWindowManagerToMoveResize(*window, 100, 80, width, height));
+                // As a user would, the next step waits until the window shows the change: its
+                // panes laid out anew across the width the window manager gave it (wider than
+                // any the user gives it here when maximised).
+                ASSERT_TRUE(eventually(
+                    [&] {
+                        managed = managedWindow(*window);
+                        const std::optional<Element> panes = sideBarSplit(*application);
+                        if (!panes || panes->width != managed.width || managed.maximized != (step == Maximize))
+                            return false;
+                        return step == Maximize ? managed.width > 900 : step == Unmaximize || managed.width == width;
+                    },
+                    "the window to show the window manager's change"));
+            }
+            if (run == c.starts.size()) {
+                EXPECT_EQ(managed.width, c.width);
+            }
+            quit(*application);
+        }
+    }
 }
 
 } // namespace
