@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-// The criticals GLib, GTK and ATK log while this lives, each as "domain: message"; they are still
-// printed. A critical is a failed precondition: GTK skipped what it was asked, and a caller's
-// fault lies behind it.
+// The criticals logged while this lives, each as "domain: message" (still printed): a critical is a
+// failed precondition, GTK skipped what it was asked, and a caller's fault lies behind it.
 class RecordedCriticals {
 public:
     RecordedCriticals() { g_log_set_default_handler(&record, this); }
