@@ -381,5 +381,9 @@ void MapSearchBar::hideBar()
 
 void MapSearchBar::focusSearchField()
 {
+    // The bar's first slide shows its field only from the slide's first frame on, and GTK hands no
+    // key to a focused widget before it is realized: the keys typed at once after Ctrl+F were lost
+    // with a critical each. Realized with the window, the field takes them while it slides in.
+    if (_revealer.get_realized()) gtk_widget_realize(GTK_WIDGET(_field.gobj()));
     _field.grab_focus();
 }

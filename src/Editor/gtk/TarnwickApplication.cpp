@@ -26,6 +26,7 @@
 #include "platform/Localizer.h"
 #include "platform/NetworkController.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/DefunctAccessibles.h"
 #include "platform/gtk/GioReachability.h"
 #include "platform/gtk/GtkDesktopPorts.h"
 #include "platform/gtk/GtkModalRun.h"
@@ -376,6 +377,7 @@ void TarnwickApplication::on_startup()
     // the thread reads the environment, which must not change while it runs.
     pango_cairo_font_map_get_default();
     installGtkDesktopPorts();
+    answerStatesOfDefunctAccessibles();
     // The application's own PDF viewer, when the panels installed it, comes first.
     static GtkPdfPageViewer pdfViewer;
     if (!PdfPreviewManager::hasViewer()) PdfPreviewManager::setViewer(&pdfViewer);

@@ -16,6 +16,7 @@
 #include "platform/gtk/MainLoopScheduler.h"
 
 #include "support/DisplayRequirement.h"
+#include "support/RecordedCriticals.h"
 
 #include <gtest/gtest.h>
 
@@ -338,23 +339,31 @@ TEST_F(EditorOverlaysTest, TheWindowsOverlaysComeOnFirstUseAtTheirCorners)
     EXPECT_EQ(editor.crossLinkFeedback(), nullptr);
 }
 
-TEST(MainWindowFindBarTest, CtrlFOpensTheFindBarOverTheCanvasAndEscapeClosesIt)
-{
-    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
-    Gtk::Main::init_gtkmm_internals();
-    UserDefaults::standard().removeObject(MapSearchBarController::AdvancedModeKey);
-    CommandRouter router;
-    MainMenu menu = MainMenu::build();
-    auto window = std::make_unique<MainWindow>(menu, router);
-    router.setResponderChain([&] { return std::vector<Responder*>{&window->editor(), &window->controller()}; });
-    auto map = std::make_shared<MindMap>();
-    map->newMindMap("", true, std::string("Theme"));
-    for (const char* text : {"plum", "pear", "plum jam"})
-        map->addMindMapNodeAsChild(map->mainCentralTheme(), {700, 300})->setText(text);
-    window->showMindMap(map);
-    MainLoop::runFor(0.3);
+// The main window with a map of three topics; keys go to it as the display delivers them.
+class MainWindowFindBarTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+        Gtk::Main::init_gtkmm_internals();
+        UserDefaults::standard().removeObject(MapSearchBarController::AdvancedModeKey);
+        window = std::make_unique<MainWindow>(menu, router);
+        router.setResponderChain([this] { return std::vector<Responder*>{&window->editor(), &window->controller()}; });
+        map->newMindMap("", true, std::string("Theme"));
+        for (const char* text : {"plum", "pear", "plum jam"})
+            map->addMindMapNodeAsChild(map->mainCentralTheme(), {700, 300})->setText(text);
+        window->showMindMap(map);
+        MainLoop::runFor(0.3);
+    }
 
-    auto key = [&](guint keyval, GdkModifierType modifiers) {
+    void TearDown() override
+    {
+        if (window) window->showMindMap(nullptr);
+        window.reset();
+    }
+
+    void key(guint keyval, GdkModifierType modifiers)
+    {
         GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
         event->key.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
         event->key.keyval = keyval;
@@ -370,7 +379,16 @@ TEST(MainWindowFindBarTest, CtrlFOpensTheFindBarOverTheCanvasAndEscapeClosesIt)
         gdk_event_set_device(event, keyboard());
         gtk_main_do_event(event);
         gdk_event_free(event);
-    };
+    }
+
+    CommandRouter router;
+    MainMenu menu = MainMenu::build();
+    std::unique_ptr<MainWindow> window;
+    std::shared_ptr<MindMap> map = std::make_shared<MindMap>();
+};
+
+TEST_F(MainWindowFindBarTest, CtrlFOpensTheFindBarOverTheCanvasAndEscapeClosesIt)
+{
     key(GDK_KEY_f, GDK_CONTROL_MASK);
     MainLoop::runFor(0.4);
     MapSearchBar* bar = window->editorOverlays().searchBar();
@@ -397,5 +415,26 @@ TEST(MainWindowFindBarTest, CtrlFOpensTheFindBarOverTheCanvasAndEscapeClosesIt)
     window->showMindMap(other);
     EXPECT_EQ(other->searchListener(), &bar->controller());
     EXPECT_EQ(map->searchListener(), nullptr);
-    window->showMindMap(nullptr);
+}
+
+// The first bar of a session slides in as the user sees it, its field shown only from the slide's
+// first frame on: the letters typed at once after Ctrl+F are in the field all the same.
+TEST_F(MainWindowFindBarTest, TheLettersTypedAtOnceAfterTheFirstCtrlFAreInTheField)
+{
+    ASSERT_TRUE(runMainLoopUntil([this] { return window->get_mapped(); }, std::chrono::seconds(10)));
+    gboolean animations = FALSE;
+    g_object_get(gtk_settings_get_default(), "gtk-enable-animations", &animations, nullptr);
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", TRUE, nullptr);
+    std::string typed = "(no find bar)";
+    std::vector<std::string> logged;
+    {
+        RecordedCriticals criticals;
+        key(GDK_KEY_f, GDK_CONTROL_MASK);
+        for (guint letter : {GDK_KEY_p, GDK_KEY_l}) key(letter, GdkModifierType(0));
+        if (MapSearchBar* bar = window->editorOverlays().searchBar()) typed = bar->searchField().get_text();
+        logged = criticals.messages();
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", animations, nullptr);
+    EXPECT_EQ(typed, "pl");
+    EXPECT_EQ(logged, std::vector<std::string>());
 }
