@@ -542,12 +542,12 @@ TEST_F(ApplicationSessionTest, PastingMegabytesOfTextKeepsTheWindowAnsweringAndT
 // The clipboard's owner answers a paste late, and the user goes on meanwhile: the program goes on
 // too, and the text lands nowhere but where it was asked for. The paste used to wait in a main
 // loop of its own: Return, Escape or a click there freed the topic's text editor the paste went
-// on with, and a map made or opened there took the pasted topic.
+// on with, and a map made or opened there took the pasted topic or note.
 TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCameAfter)
 {
     constexpr const char* Late = "Pasted late";
     constexpr const char* SecondTitle = "Second map";
-    enum class Into { Topic, Canvas, TextAsList };
+    enum class Into { Topic, Canvas, TextAsList, Note };
     struct Road {
         const char* name;
         Into into;
@@ -564,6 +564,7 @@ TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCam
         {"a click beside the topic's text", Into::Topic, {}, WelcomeTitle, "Typed first"},
         {"a new map after a paste on the canvas", Into::Canvas, {"ctrl+n"}, UnnamedTitle},
         {"the map before after Paste Text as List", Into::TextAsList, {"alt+Left"}, WelcomeTitle},
+        {"a new map after a paste into the note", Into::Note, {"ctrl+n"}, UnnamedTitle},
     };
     // Each road in a program and a home of its own, also when one before it fails.
     const auto travel = [&](const Road& road) {
@@ -585,6 +586,9 @@ TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCam
             ASSERT_TRUE(application.pressKeys(title, {"Tab"}));
             ASSERT_TRUE(application.waitFor(ATSPI_ROLE_TEXT, ""));
             ASSERT_TRUE(application.typeText(title, "Typed first"));
+        } else if (road.into == Into::Note) {
+            ASSERT_TRUE(application.pressKeys(title, {"ctrl+2"}));
+            ASSERT_TRUE(application.click(ATSPI_ROLE_TEXT, "Note"));
         }
         if (road.into == Into::TextAsList) ASSERT_TRUE(application.chooseMenuItem("Edit", "Paste Text as List"));
         else ASSERT_TRUE(application.pressKeys(title, {"ctrl+v"}));
