@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/Geometry.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Pasteboard.h"
 
 #include <chrono>
 #include <cstdint>
@@ -615,7 +616,9 @@ public:
     void deleteAlt();
     void cut();
     void copy();
-    // Native map data first, then a picture (handed to the node editor), then plain text.
+    // Native map data first, then a picture (handed to the node editor), then plain text. The
+    // pasteboard's owner may answer late: a paste lands in the content it was asked for, and one
+    // whose answer comes after a load, a new map or an undo is dropped.
     void paste();
     void pasteAsCentralTheme();
     void pasteTextAsList();
@@ -626,6 +629,9 @@ public:
     // else (relations are never copied).
     bool internalCopy();
     void internalPaste(bool asCentralTheme);
+    // The general pasteboard's first wanted type that has data, for a paste into the present
+    // content (see paste()).
+    void readPasteboard(const std::vector<std::string>& wanted, std::function<void(const Pasteboard&)> paste);
     // A failed paste, as an editor notification.
     void presentErrorAlt(const Error& error);
     // Whether a branch of that many levels may be added under the topic (nullptr: as a central
@@ -860,6 +866,8 @@ private:
     HierarchyListener* _hierarchyListener = nullptr;
     UndoState _delayedUndoState;
     uint64_t _contentGeneration = 0;
+    // Drops its reads with the content they were asked for.
+    PasteboardRequester _pasteRequester;
     uint64_t _changeCount = 0;
     // What the last full validation left: with nothing pending or reported since, every topic,
     // text and line is still valid and a repaint need not walk them all again.

@@ -60,11 +60,15 @@ void MindMap::cut()
 void MindMap::paste()
 {
     if (_readOnly) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
+    const Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     const std::vector<std::string> types = pasteboard.types();
     const bool offersNativeData = std::find(types.begin(), types.end(), MindMapPasteboardType) != types.end();
     if (!offersNativeData && ImagePasteboard::canInitWithPasteboard(pasteboard)) {
-        if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&pasteboard, selectedNode());
+        if (!_nodeEditor) return;
+        readPasteboard(ImagePasteboard::pictureTypes(pasteboard), [this](const Pasteboard& contents) {
+            // The picture as the pasteboard had it, for whatever topic is selected now.
+            if (_nodeEditor) _nodeEditor->addImageFromPasteboard(&contents, selectedNode());
+        });
         return;
     }
     internalPaste(false);
@@ -75,45 +79,57 @@ void MindMap::pasteAsCentralTheme()
     internalPaste(true);
 }
 
+void MindMap::readPasteboard(const std::vector<std::string>& wanted, std::function<void(const Pasteboard&)> paste)
+{
+    Pasteboard::generalPasteboard().read(wanted, _pasteRequester,
+                                         [this, paste = std::move(paste)](const Pasteboard& contents) {
+                                             // The map may have become read-only meanwhile.
+                                             if (!_readOnly) paste(contents);
+                                         });
+}
+
 void MindMap::internalPaste(bool asCentralTheme)
 {
     if (_readOnly) return;
-    Pasteboard& pasteboard = Pasteboard::generalPasteboard();
     const std::optional<std::string> type =
-        pasteboard.availableTypeFromArray({MindMapPasteboardType, Pasteboard::StringType});
+        Pasteboard::generalPasteboard().availableTypeFromArray({MindMapPasteboardType, Pasteboard::StringType});
     if (!type) return;
 
     if (*type == MindMapPasteboardType) {
-        cancelEditorModes();
-        const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_paste"));
-        Error error;
-        bool pasted = false;
-        {
-            UpdateGuard update(*this);
-            LoadingStateScope pasting(*this, MindMapPasting);
-            addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
-            const MindMapClipboardPaster& pasteClipboard = MindMapFormats::clipboardPaster();
-            pasted = pasteClipboard && pasteClipboard(*this, asCentralTheme, &error);
-            if (pasted) pushDelayedUndoableOperation(undoState);
-        }
-        if (!pasted && !error.isEmpty()) presentErrorAlt(error);
+        readPasteboard({*type}, [this, asCentralTheme](const Pasteboard& contents) {
+            cancelEditorModes();
+            const UndoState undoState = prepareDelayedUndoableOperation(localized("undoable_op_paste"));
+            Error error;
+            bool pasted = false;
+            {
+                UpdateGuard update(*this);
+                LoadingStateScope pasting(*this, MindMapPasting);
+                addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
+                const MindMapClipboardPaster& pasteClipboard = MindMapFormats::clipboardPaster();
+                pasted = pasteClipboard && pasteClipboard(*this, asCentralTheme, contents, &error);
+                if (pasted) pushDelayedUndoableOperation(undoState);
+            }
+            if (!pasted && !error.isEmpty()) presentErrorAlt(error);
+        });
         return;
     }
 
     // A topic made of pasted text; there is none to make as a central theme.
     if (asCentralTheme) return;
-    const std::string pasted = pasteboard.stringForType(Pasteboard::StringType).value_or(std::string());
-    std::string text = MindMapNode::validateNodeText(pasted);
-    if (trimWhitespaceAndNewlines(text).empty()) return;
-    if (selectedNode() && !acceptsLevelsBelow(selectedNode(), 1)) return;
-    MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
-    if (!node) return;
-    UpdateGuard update(*this);
-    MindMapNode* child = addMindMapNodeAsChild(node, node->location());
-    child->setText(fittedText(std::move(text)));
-    if (!child->isAutoLayout()) MapLayouter::shared().layoutSubTree(child, true);
-    setSelectedElement(child);
-    addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
+    readPasteboard({*type}, [this](const Pasteboard& contents) {
+        const std::string pasted = contents.stringForType(Pasteboard::StringType).value_or(std::string());
+        std::string text = MindMapNode::validateNodeText(pasted);
+        if (trimWhitespaceAndNewlines(text).empty()) return;
+        if (selectedNode() && !acceptsLevelsBelow(selectedNode(), 1)) return;
+        MindMapNode* node = prepareUndoableNodeOperation(localized("undoable_op_paste"));
+        if (!node) return;
+        UpdateGuard update(*this);
+        MindMapNode* child = addMindMapNodeAsChild(node, node->location());
+        child->setText(fittedText(std::move(text)));
+        if (!child->isAutoLayout()) MapLayouter::shared().layoutSubTree(child, true);
+        setSelectedElement(child);
+        addChangeBits(MindMapChangeScrollSelection | MindMapChangeSearchMatches);
+    });
 }
 
 void MindMap::presentErrorAlt(const Error& error)
@@ -140,7 +156,9 @@ void MindMap::pasteTextAsList()
 {
     if (_readOnly) return;
     cancelEditorModes();
-    if (const MindMapTextListPaster& pasteList = MindMapFormats::textListPaster()) pasteList(*this);
+    readPasteboard({Pasteboard::StringType}, [this](const Pasteboard& contents) {
+        if (const MindMapTextListPaster& pasteList = MindMapFormats::textListPaster()) pasteList(*this, contents);
+    });
 }
 
 void MindMap::copyAsImage()

@@ -7,6 +7,7 @@
 #include <vector>
 
 class MindMap;
+class Pasteboard;
 
 // The bytes of a document or an export.
 using MindMapData = std::vector<uint8_t>;
@@ -54,11 +55,12 @@ inline constexpr const char* MindMapPasteboardType = "Tarnwick MindMap type";
 
 // Copies the selected topics, images or texts to the general pasteboard as a clipboard document.
 using MindMapSelectionCopier = std::function<void(MindMap& mindMap)>;
-// Pastes the clipboard document of the general pasteboard into the map; false on failure, with
-// the reason in *error when there is one to tell.
-using MindMapClipboardPaster = std::function<bool(MindMap& mindMap, bool asCentralTheme, Error* error)>;
-// Adds the text of the general pasteboard as a list of topics.
-using MindMapTextListPaster = std::function<void(MindMap& mindMap)>;
+// Pastes the clipboard document read from the general pasteboard into the map; false on failure,
+// with the reason in *error when there is one to tell.
+using MindMapClipboardPaster =
+    std::function<bool(MindMap& mindMap, bool asCentralTheme, const Pasteboard& contents, Error* error)>;
+// Adds the text read from the general pasteboard as a list of topics.
+using MindMapTextListPaster = std::function<void(MindMap& mindMap, const Pasteboard& contents)>;
 
 // The process-wide table through which a map reaches the readers and writers of the document
 // formats and of the clipboard document. The formats library registers its readers and writers,

@@ -41,6 +41,7 @@ void MindMap::releaseCrossLinksAndThemes()
 void MindMap::internalClearDiagram()
 {
     ++_contentGeneration;
+    _pasteRequester.dropReads();
     cancelEditorModes();
     dropSelection();
     _mainCentralTheme = nullptr;

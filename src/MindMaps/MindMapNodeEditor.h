@@ -47,7 +47,7 @@ public:
     virtual void editSelectedImage() {}
     virtual void invokeEmbeddedImagePicker() {}
     virtual void addImageAsTopic() {}
-    virtual void addImageFromPasteboard(Pasteboard* /*pasteboard*/, MindMapNode* /*node*/) {}
+    virtual void addImageFromPasteboard(const Pasteboard* /*pasteboard*/, MindMapNode* /*node*/) {}
     // The guide lines (anchor, end point) of the snap that a running drag follows, for the
     // painter; none outside a drag.
     virtual std::vector<std::pair<Point, Point>> snapGuideLines() const { return {}; }

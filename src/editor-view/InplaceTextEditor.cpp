@@ -100,6 +100,7 @@ InplaceTextEditor::~InplaceTextEditor()
 void InplaceTextEditor::passivate()
 {
     _delegate = nullptr;
+    _pasteRequester.dropReads();
     _view->setClient(nullptr);
 }
 
@@ -190,12 +191,14 @@ void InplaceTextEditor::resignFirstResponder()
 
 void InplaceTextEditor::paste()
 {
-    const std::optional<std::string> pasted = Pasteboard::generalPasteboard().stringForType(Pasteboard::StringType);
-    if (!pasted) return;
-    const std::string text = MindMapNode::validateNodeText(*pasted);
-    if (text.empty()) return;
-    const TextRange range = _view->selectedRange();
-    changeAsOneStep([&] { _view->replaceCharacters(range, text); });
+    // The clipboard's owner answers when it will; an edit that has ended by then lets the answer go.
+    Pasteboard::generalPasteboard().read({Pasteboard::StringType}, _pasteRequester, [this](const Pasteboard& contents) {
+        const std::string text =
+            MindMapNode::validateNodeText(contents.stringForType(Pasteboard::StringType).value_or(""));
+        if (text.empty()) return;
+        const TextRange range = _view->selectedRange();
+        changeAsOneStep([&] { _view->replaceCharacters(range, text); });
+    });
 }
 
 void InplaceTextEditor::copy()

@@ -4,6 +4,7 @@
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Geometry.h"
+#include "platform/Pasteboard.h"
 #include "platform/Responder.h"
 
 #include <cstdint>
@@ -157,4 +158,5 @@ private:
     size_t _allowedCharacters;
 
     TypingUndo _undo{*_view};
+    PasteboardRequester _pasteRequester;
 };

@@ -468,7 +468,7 @@ public:
     void editSelectedImage() override;
     void invokeEmbeddedImagePicker() override;
     void addImageAsTopic() override;
-    void addImageFromPasteboard(Pasteboard* pasteboard, MindMapNode* node) override;
+    void addImageFromPasteboard(const Pasteboard* pasteboard, MindMapNode* node) override;
     // The topic (else the single selection) gets the picture of the file, or of the current cloud
     // storage's file.
     void addImageFromFile(const std::string& path, MindMapNode* node);

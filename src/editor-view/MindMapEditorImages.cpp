@@ -72,7 +72,7 @@ void MindMapEditor::addImageFromCloud(const std::string& cloudPath, MindMapNode*
     std::make_shared<CustomImageHandler>(_mindMap)->addImageFromCurrentCloud(cloudPath);
 }
 
-void MindMapEditor::addImageFromPasteboard(Pasteboard* pasteboard, MindMapNode* node)
+void MindMapEditor::addImageFromPasteboard(const Pasteboard* pasteboard, MindMapNode* node)
 {
     if (!enabled() || _readOnly || !pasteboard || !node) return;
     cancelEditorModes(true);

@@ -95,13 +95,14 @@ void MindMapClipboard::copySelectionToClipboard(MindMap& mindMap, Pasteboard& pa
 
 // ---- Paste ----
 
-bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Error* error)
+bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, const Pasteboard& pasteboard,
+                                          Error* error)
 {
-    return pasteFromClipboard(mindMap, asCentralTheme, Pasteboard::generalPasteboard(),
+    return pasteFromClipboard(mindMap, asCentralTheme, pasteboard,
                               mapImageServicesInstance().clipboardImageStore().get(), error);
 }
 
-bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Pasteboard& pasteboard,
+bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, const Pasteboard& pasteboard,
                                           ImageStore* clipboardImages, Error* error)
 {
     TwkxMindMapReader reader(mindMap);
@@ -109,7 +110,7 @@ bool MindMapClipboard::pasteFromClipboard(MindMap& mindMap, bool asCentralTheme,
     return clipboard.internalPasteFromClipboard(pasteboard, asCentralTheme, error);
 }
 
-bool MindMapClipboard::internalPasteFromClipboard(Pasteboard& pasteboard, bool asCentralTheme, Error* error)
+bool MindMapClipboard::internalPasteFromClipboard(const Pasteboard& pasteboard, bool asCentralTheme, Error* error)
 {
     _reader.setIsPasting(true);
     const std::optional<std::vector<uint8_t>> data = pasteboard.dataForType(PasteboardType);

@@ -42,14 +42,17 @@ public:
     // nothing is pasted; the error says why when the pasteboard held no readable clipboard
     // document (codes 1 and 2) or when nothing that could take the content was selected (code 1).
     // A document without a "selection", or of a kind that cannot be pasted, fails without one.
-    static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Error* error = nullptr);
-    static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, Pasteboard& pasteboard,
+    // The pasteboard holds what was read (Pasteboard::read); the pictures come from the shared
+    // clipboard image store unless others are given.
+    static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, const Pasteboard& pasteboard,
+                                   Error* error = nullptr);
+    static bool pasteFromClipboard(MindMap& mindMap, bool asCentralTheme, const Pasteboard& pasteboard,
                                    ImageStore* clipboardImages, Error* error = nullptr);
 
 private:
     MindMapClipboard(MindMap& mindMap, TwkxMindMapReader& reader, ImageStore* clipboardImages);
 
-    bool internalPasteFromClipboard(Pasteboard& pasteboard, bool asCentralTheme, Error* error);
+    bool internalPasteFromClipboard(const Pasteboard& pasteboard, bool asCentralTheme, Error* error);
     bool internalPasteNodes(pugi::xml_node selection, bool asCentralTheme, Error* error);
     bool internalPasteImages(pugi::xml_node selection, Error* error);
     bool internalPasteTexts(pugi::xml_node selection);

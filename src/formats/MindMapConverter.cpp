@@ -69,11 +69,6 @@ MindMapData MindMapConverter::twkxDataFromUTF8Data(const MindMapData& data, Erro
     return TwkxMindMapWriter::writeMindMap(mindMap, error);
 }
 
-void MindMapConverter::pasteTextAsList(MindMap& mindMap)
-{
-    pasteTextAsList(mindMap, Pasteboard::generalPasteboard());
-}
-
 void MindMapConverter::pasteTextAsList(MindMap& mindMap, const Pasteboard& pasteboard)
 {
     PlainTextImporter importer(mindMap);
@@ -95,7 +90,8 @@ void registerForeignFormats()
                                    [](MindMap& mindMap, const MindMapData& data, Error* error) {
                                        return MindMapConverter::importFromText(mindMap, data, error);
                                    });
-    MindMapFormats::registerTextListPaster([](MindMap& mindMap) { MindMapConverter::pasteTextAsList(mindMap); });
+    MindMapFormats::registerTextListPaster(
+        [](MindMap& mindMap, const Pasteboard& contents) { MindMapConverter::pasteTextAsList(mindMap, contents); });
     MindMapFormats::registerWriter(MindMapExportFormat::HtmlOutline,
                                    [](MindMap& mindMap, const MindMapExportOptions& options, Error*) {
                                        return MindMapConverter::exportToHtmlOutline(mindMap, options.selectionOnly);

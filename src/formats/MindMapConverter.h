@@ -33,9 +33,8 @@ public:
     // the text cannot be read or is beyond the text import's limits.
     static MindMapData twkxDataFromUTF8Data(const MindMapData& data, Error* error = nullptr);
 
-    // Pastes the general pasteboard's plain text as a list of topics under the selected topic
+    // Pastes the plain text read from a pasteboard as a list of topics under the selected topic
     // (see PlainTextImporter::pasteTextAsList).
-    static void pasteTextAsList(MindMap& mindMap);
     static void pasteTextAsList(MindMap& mindMap, const Pasteboard& pasteboard);
 };
 

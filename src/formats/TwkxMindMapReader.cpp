@@ -679,10 +679,11 @@ void registerNativeFormat()
                                    [](MindMap& mindMap, const MindMapExportOptions&, Error* error) {
                                        return TwkxMindMapWriter::writeMindMap(mindMap, error);
                                    });
-    MindMapFormats::registerClipboard([](MindMap& mindMap) { MindMapClipboard::copySelectionToClipboard(mindMap); },
-                                      [](MindMap& mindMap, bool asCentralTheme, Error* error) {
-                                          return MindMapClipboard::pasteFromClipboard(mindMap, asCentralTheme, error);
-                                      });
+    MindMapFormats::registerClipboard(
+        [](MindMap& mindMap) { MindMapClipboard::copySelectionToClipboard(mindMap); },
+        [](MindMap& mindMap, bool asCentralTheme, const Pasteboard& contents, Error* error) {
+            return MindMapClipboard::pasteFromClipboard(mindMap, asCentralTheme, contents, error);
+        });
     MindMapFormats::registerDetection(
         [](const MindMapData& data) { return MindMapFormatDetector().detectMindMapFormat(data); });
 }

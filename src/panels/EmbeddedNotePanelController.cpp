@@ -93,6 +93,7 @@ void EmbeddedNotePanelController::updateNoteMemoState()
 
 void EmbeddedNotePanelController::fillTextView(const std::string& text)
 {
+    _pasteRequester.dropReads();
     Raised loading(_loading);
     _view->setPlainTextString(text);
 }
@@ -103,6 +104,7 @@ void EmbeddedNotePanelController::afterChangingSelection(MindMapElement* element
 {
     if (!_view || _hidden) return;
     _modified = false;
+    _pasteRequester.dropReads();
     {
         Raised loading(_loading);
         if (MindMapNode* topic = topicOf(element)) {
@@ -147,6 +149,7 @@ void EmbeddedNotePanelController::attributeChanged(MindMapElement* element, unsi
 {
     MindMapNode* topic = topicOf(element);
     if (attribute != 0 || !topic || _hidden || _locked != 0 || !_view) return;
+    _pasteRequester.dropReads();
     {
         Raised loading(_loading);
         _view->setPlainTextString(topic->note());
@@ -205,6 +208,16 @@ ItemValidation EmbeddedNotePanelController::validateTextAction(const std::string
     if (action == "paste:") return ItemValidation::enabledIf(editable());
     if (action == "selectAll:") return ItemValidation::enabledIf(_enabled && !_hidden);
     return ItemValidation::enabledIf(false);
+}
+
+void EmbeddedNotePanelController::paste()
+{
+    if (!editable() || !_view) return;
+    Pasteboard::generalPasteboard().read({Pasteboard::StringType}, _pasteRequester, [this](const Pasteboard& contents) {
+        const std::optional<std::string> text = contents.stringForType(Pasteboard::StringType);
+        if (!text || !editable() || !_view) return;
+        _noteUndo.changeAsOneStep([&] { _view->replaceCharacters(_view->selectedRange(), *text); });
+    });
 }
 
 void EmbeddedNotePanelController::undoNote()

@@ -3,6 +3,7 @@
 #include "MindMaps/MindMapModelessEditor.h"
 #include "editor-view/TypingUndo.h"
 #include "platform/Color.h"
+#include "platform/Pasteboard.h"
 #include "platform/Responder.h"
 
 #include <cstdint>
@@ -24,6 +25,7 @@ public:
 class EmbeddedNoteTextView : public TypingUndoTarget {
 public:
     virtual std::string text() const = 0;
+    virtual TextRange selectedRange() const = 0;
     // The whole text replaced by the plain string.
     virtual void setPlainTextString(const std::string& text) = 0;
     virtual void setPlaceholder(const std::string& placeholder) = 0;
@@ -91,6 +93,9 @@ public:
     // "selectAll:"), and whether each can act now; nothing for the others.
     static bool isTextAction(const std::string& action);
     ItemValidation validateTextAction(const std::string& action, bool hasSelection) const;
+    // The general pasteboard's text in place of the selection, as one step of the note's undo. It
+    // goes into the note that asked: one shown or reloaded before the answer came takes nothing.
+    void paste();
 
     // ---- MindMapModelessEditor ----
     void beforeChangingSelection(MindMapElement* element) override;
@@ -127,4 +132,5 @@ private:
     int64_t _replaying = 0;
     UndoTarget _undoTarget{*this};
     TypingUndo _noteUndo{_undoTarget};
+    PasteboardRequester _pasteRequester;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Pasteboard.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -19,6 +20,17 @@ bool ImagePasteboard::canInitWithPasteboard(const Pasteboard& pasteboard)
         if (isPictureType(type)) return true;
     }
     return false;
+}
+
+std::vector<std::string> ImagePasteboard::pictureTypes(const Pasteboard& pasteboard)
+{
+    std::vector<std::string> types = pasteboard.types();
+    std::erase_if(types, [](const std::string& type) { return !isPictureType(type); });
+    const std::vector<std::string> readable = Image::readableMediaTypes();
+    std::stable_partition(types.begin(), types.end(), [&readable](const std::string& type) {
+        return std::find(readable.begin(), readable.end(), type) != readable.end();
+    });
+    return types;
 }
 
 Image ImagePasteboard::imageFromPasteboard(const Pasteboard& pasteboard, int maxSide)

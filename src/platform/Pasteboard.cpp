@@ -24,6 +24,20 @@ std::optional<std::string> Pasteboard::stringForType(const std::string& type) co
     return std::string(data->begin(), data->end());
 }
 
+void Pasteboard::read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
+                      ReadCompletion done) const
+{
+    MemoryPasteboard contents;
+    for (const std::string& type : wanted) {
+        std::optional<std::vector<uint8_t>> data = dataForType(type);
+        if (!data || data->empty()) continue;
+        contents.declareTypes({type});
+        contents.setData(*data, type);
+        break;
+    }
+    if (!requester.token().expired()) done(contents);
+}
+
 std::optional<std::string> Pasteboard::availableTypeFromArray(const std::vector<std::string>& wanted) const
 {
     const std::vector<std::string> declared = types();

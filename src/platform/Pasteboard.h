@@ -1,10 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+// Whoever asks a pasteboard for another program's data keeps one of these for as long as it wants
+// the answers. That program answers when it will; by then the edit that asked may have ended or
+// the map may show other content, and an answer is handed over only while its requester lives and
+// has not let its reads go.
+class PasteboardRequester {
+public:
+    PasteboardRequester() = default;
+    PasteboardRequester(const PasteboardRequester&) = delete;
+    PasteboardRequester& operator=(const PasteboardRequester&) = delete;
+
+    // The reads under way are answered to no one; later ones are answered again.
+    void dropReads() { _token = std::make_shared<char>(); }
+    std::weak_ptr<const void> token() const { return _token; }
+
+private:
+    std::shared_ptr<char> _token = std::make_shared<char>();
+};
 
 // A clipboard: its owner declares the types it offers, in order of preference, and then puts
 // data under each of them. Every declaration replaces the whole content and counts as a change,
@@ -29,8 +48,18 @@ public:
 
     // false, storing nothing, for a type that was not declared.
     virtual bool setData(const std::vector<uint8_t>& data, const std::string& type) = 0;
-    // Empty when the type is not declared or nothing was put under it.
+    // What is at hand, never waiting: empty when the type is not declared or nothing was put under
+    // it, and for what another program holds, which only read() fetches.
     virtual std::optional<std::vector<uint8_t>> dataForType(const std::string& type) const = 0;
+
+    // Receives what a read found: a pasteboard of its own, holding at most the one type.
+    using ReadCompletion = std::function<void(const Pasteboard& contents)>;
+    // Hands `done` the first of the wanted types, in their order, that comes with data (nothing
+    // when none does). What this process holds is handed over before read() returns; another
+    // program's data comes later from the main loop, which the read never runs itself, and only
+    // while the requester still wants it.
+    virtual void read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
+                      ReadCompletion done) const;
 
     // Text is kept as its UTF-8 bytes.
     bool setString(const std::string& text, const std::string& type);

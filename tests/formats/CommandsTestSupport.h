@@ -76,7 +76,7 @@ public:
         if (undoState) map->pushDelayedUndoableOperation(undoState);
     }
     void addImageAsTopic() override { ++imageAsTopicRequests; }
-    void addImageFromPasteboard(Pasteboard*, MindMapNode* node) override { imagePasteTargets.push_back(node); }
+    void addImageFromPasteboard(const Pasteboard*, MindMapNode* node) override { imagePasteTargets.push_back(node); }
 };
 
 // The map of every command test, built on maptest::TwoThemeTopics:

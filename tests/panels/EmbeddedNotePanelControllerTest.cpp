@@ -31,6 +31,7 @@ public:
     int loads = 0;
 
     std::string text() const override { return contents; }
+    TextRange selectedRange() const override { return {utf16Length(contents), 0}; }
     void setPlainTextString(const std::string& text) override
     {
         ++loads;
@@ -95,6 +96,7 @@ protected:
     void TearDown() override
     {
         SetEditorInterfaceInstance(nullptr);
+        Pasteboard::setGeneralPasteboard(nullptr);
         editor.reset();
         map.reset();
         TextMeasurer::setShared(nullptr);
@@ -231,6 +233,13 @@ TEST_F(EmbeddedNotePanelControllerTest, TheNotesUndoNeverReachesTheMapAndIsEmpti
     EXPECT_EQ(view.contents, "") << "a run of typing is one step";
     EXPECT_FALSE(map->undoManager()->canUndo());
     controller.redoNote();
+    EXPECT_EQ(view.contents, "one two");
+    // A paste goes in at the caret, a step of its own.
+    Pasteboard::generalPasteboard().declareTypes({Pasteboard::StringType});
+    Pasteboard::generalPasteboard().setString(" three", Pasteboard::StringType);
+    controller.paste();
+    EXPECT_EQ(view.contents, "one two three");
+    controller.undoNote();
     EXPECT_EQ(view.contents, "one two");
 
     // A load of any kind leaves nothing to undo.

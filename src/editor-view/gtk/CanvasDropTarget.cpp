@@ -1,5 +1,6 @@
 #include "editor-view/gtk/CanvasDropTarget.h"
 
+#include "MindMaps/MindMap.h"
 #include "editor-view/MindMapEditor.h"
 
 #include <algorithm>
@@ -109,6 +110,8 @@ bool CanvasDropTarget::drop(const Glib::RefPtr<Gdk::DragContext>& context, int x
     }
     _dropContext = context;
     _dropTime = time;
+    _dropMap = _editor.sharedMindMap();
+    _dropGeneration = _editor.mindMap() ? _editor.mindMap()->contentGeneration() : 0;
     // A copy: the requests may be answered while this loop still runs.
     const std::vector<std::string> requests = _pendingTypes;
     for (const std::string& type : requests) _widget.drag_get_data(context, type, time);
@@ -142,7 +145,7 @@ void CanvasDropTarget::dataReceived(const Glib::RefPtr<Gdk::DragContext>& contex
 void CanvasDropTarget::completeDrop()
 {
     Glib::RefPtr<Gdk::DragContext> context = std::move(_dropContext);
-    const bool accepted = _editor.canPerformDragOperation(_info);
+    const bool accepted = showsDroppedOnContent() && _editor.canPerformDragOperation(_info);
     context->drag_finish(accepted, false, _dropTime);
     _dragContext = nullptr;
     if (!accepted) {
@@ -151,7 +154,13 @@ void CanvasDropTarget::completeDrop()
     }
     _performLater.disconnect();
     _performLater = Glib::signal_idle().connect([this, info = _info] {
-        _editor.performDragOperation(info);
+        if (showsDroppedOnContent()) _editor.performDragOperation(info);
         return false;
     });
+}
+
+bool CanvasDropTarget::showsDroppedOnContent() const
+{
+    const std::shared_ptr<MindMap> map = _dropMap.lock();
+    return map && map.get() == _editor.mindMap() && map->contentGeneration() == _dropGeneration;
 }

@@ -4,9 +4,12 @@
 
 #include <gtkmm.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class MindMap;
 class MindMapEditor;
 
 // GTK's drag and drop for the map canvas. GTK sends a drag's data only on request and later, so
@@ -14,6 +17,9 @@ class MindMapEditor;
 // asked for once, early, because whether a file is a picture changes the answer), and at the drop
 // every type it may need is fetched before it decides again. The drop itself is carried out once
 // the toolkit has been answered, so that the image menu it may open pops up outside the drop.
+//
+// A source may be slow to send its data: a drop lands only in the content that was shown when it was
+// dropped, never in a map opened, made or changed by an undo meanwhile.
 //
 // The source always keeps what it offered: a drop is taken as a copy or a link, never as a move.
 class CanvasDropTarget {
@@ -35,6 +41,8 @@ private:
     void beginDrag(const Glib::RefPtr<Gdk::DragContext>& context);
     void answerMotion(const Glib::RefPtr<Gdk::DragContext>& context, guint time);
     void completeDrop();
+    // The editor still shows the content the drop was let go on.
+    bool showsDroppedOnContent() const;
     std::vector<std::string> offeredTypes(const Glib::RefPtr<Gdk::DragContext>& context) const;
     bool fromThisProgram(const Glib::RefPtr<Gdk::DragContext>& context) const;
 
@@ -52,4 +60,6 @@ private:
     Glib::RefPtr<Gdk::DragContext> _dropContext;
     std::vector<std::string> _pendingTypes;
     guint _dropTime = 0;
+    std::weak_ptr<MindMap> _dropMap;
+    uint64_t _dropGeneration = 0;
 };

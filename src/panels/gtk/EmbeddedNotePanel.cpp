@@ -65,6 +65,13 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     // Leaving the view for another widget of the window ends the edit; switching to another
     // application does not.
     _connections.push_back(connectFocusLeftInsideWindow(_textView, [this] { _controller.textDidEndEditing(); }));
+    // The keys' and the context menu's paste, as the menu's: the text must reach the note that asked.
+    _pasteHandler =
+        g_signal_connect(_textView.gobj(), "paste-clipboard", G_CALLBACK(+[](GtkTextView* view, gpointer self) {
+                             g_signal_stop_emission_by_name(view, "paste-clipboard");
+                             static_cast<EmbeddedNotePanel*>(self)->_controller.paste();
+                         }),
+                         this);
     // Before the window's own handler, which gives the menu's keys to the map first.
     _connections.push_back(
         window.signal_key_press_event().connect(sigc::mem_fun(*this, &EmbeddedNotePanel::windowKeyPressed), false));
@@ -93,6 +100,7 @@ EmbeddedNotePanel::~EmbeddedNotePanel()
     // panel: nothing here reaches back to it.
     _visibilityIdle.disconnect();
     for (sigc::connection& connection : _connections) connection.disconnect();
+    g_signal_handler_disconnect(_textView.gobj(), _pasteHandler);
     _controller.setTextView(nullptr);
 }
 
@@ -161,10 +169,11 @@ EmbeddedNotePanel::NoteResponder::NoteResponder(EmbeddedNotePanel& panel) : _pan
     GtkTextView* view = panel._textView.gobj();
     addAction("undo:", [this](const ActionSender*) { _panel._controller.undoNote(); });
     addAction("redo:", [this](const ActionSender*) { _panel._controller.redoNote(); });
-    // The text view's own clipboard commands, as its keys and its context menu run them.
+    // The text view's own clipboard commands, as its keys and its context menu run them; the paste
+    // is the note's own.
     addAction("cut:", [view](const ActionSender*) { g_signal_emit_by_name(view, "cut-clipboard"); });
     addAction("copy:", [view](const ActionSender*) { g_signal_emit_by_name(view, "copy-clipboard"); });
-    addAction("paste:", [view](const ActionSender*) { g_signal_emit_by_name(view, "paste-clipboard"); });
+    addAction("paste:", [this](const ActionSender*) { _panel._controller.paste(); });
     addAction("selectAll:", [view](const ActionSender*) { g_signal_emit_by_name(view, "select-all", TRUE); });
     addAction("delete:", [this](const ActionSender*) {
         _panel._textView.get_buffer()->erase_selection(true, _panel._textView.get_editable());
@@ -187,6 +196,8 @@ void EmbeddedNotePanel::setPlainTextString(const std::string& text)
 void EmbeddedNotePanel::replaceCharacters(TextRange range, const std::string& text)
 {
     _edits->replaceCharacters(range, text);
+    // The caret stays in sight, as after the text view's own paste.
+    _textView.scroll_to(_textView.get_buffer()->get_insert());
 }
 
 void EmbeddedNotePanel::setEditable(bool editable)

@@ -40,6 +40,7 @@ private:
     MindMap* getActiveMindMap() override;
     // EmbeddedNoteTextView
     std::string text() const override { return _edits->text(); }
+    TextRange selectedRange() const override { return _edits->selectedRange(); }
     void setPlainTextString(const std::string& text) override;
     void setPlaceholder(const std::string& placeholder) override { _textView.setPlaceholder(placeholder); }
     void setEditable(bool editable) override;
@@ -67,6 +68,7 @@ private:
     bool _presenting = false;
     sigc::connection _visibilityIdle;
     std::vector<sigc::connection> _connections;
+    gulong _pasteHandler = 0;
     ObservationToken _mapChanged;
 };
 

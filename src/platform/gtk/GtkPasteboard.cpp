@@ -112,21 +112,78 @@ bool GtkPasteboard::setData(const std::vector<uint8_t>& data, const std::string&
 std::optional<std::vector<uint8_t>> GtkPasteboard::dataForType(const std::string& type) const
 {
     if (_owned) return _content.dataForType(type);
-    if (type == StringType) {
-        if (!_clipboard->wait_is_text_available()) return std::nullopt;
-        const std::string text = _clipboard->wait_for_text();
-        return std::vector<uint8_t>(text.begin(), text.end());
+    return std::nullopt;
+}
+
+namespace {
+
+// A read of another program's data: the wanted types are asked for one after another until one
+// comes with data. The toolkit answers every request, with nothing when the owner fails or is too
+// slow, so each step hands the read on to the next.
+struct ForeignRead {
+    Glib::RefPtr<Gtk::Clipboard> clipboard;
+    std::vector<std::string> wanted;
+    size_t next = 0;
+    std::weak_ptr<const void> requester;
+    Pasteboard::ReadCompletion done;
+};
+
+void answer(const ForeignRead& read, const std::string& type, std::vector<uint8_t> data)
+{
+    if (read.requester.expired()) return;
+    MemoryPasteboard contents;
+    if (!data.empty()) {
+        contents.declareTypes({type});
+        contents.setData(data, type);
+        // One copy of a long text or a picture while the requester works on it.
+        std::vector<uint8_t>().swap(data);
     }
-    // The C call, because a program that offers nothing under the type answers no selection at all.
-    GtkSelectionData* selection =
-        gtk_clipboard_wait_for_contents(_clipboard->gobj(), gdk_atom_intern(type.c_str(), FALSE));
-    if (!selection) return std::nullopt;
-    std::optional<std::vector<uint8_t>> data;
-    const int length = gtk_selection_data_get_length(selection);
-    if (length >= 0) {
-        const guchar* bytes = gtk_selection_data_get_data(selection);
-        data = std::vector<uint8_t>(bytes, bytes + length);
+    read.done(contents);
+}
+
+void askNext(std::unique_ptr<ForeignRead> read)
+{
+    // A requester that has gone is asked for nothing more.
+    if (read->requester.expired()) return;
+    if (read->next == read->wanted.size()) {
+        answer(*read, std::string(), {});
+        return;
     }
-    gtk_selection_data_free(selection);
-    return data;
+    const std::string& type = read->wanted[read->next++];
+    GtkClipboard* clipboard = read->clipboard->gobj();
+    if (type == Pasteboard::StringType) {
+        // The toolkit's own text request, which takes any of the desktop's text targets.
+        gtk_clipboard_request_text(
+            clipboard,
+            [](GtkClipboard*, const gchar* text, gpointer data) {
+                std::unique_ptr<ForeignRead> read(static_cast<ForeignRead*>(data));
+                if (!text || !*text) return askNext(std::move(read));
+                const std::string_view view(text);
+                answer(*read, Pasteboard::StringType, std::vector<uint8_t>(view.begin(), view.end()));
+            },
+            read.release());
+        return;
+    }
+    gtk_clipboard_request_contents(
+        clipboard, gdk_atom_intern(type.c_str(), FALSE),
+        [](GtkClipboard*, GtkSelectionData* selection, gpointer data) {
+            std::unique_ptr<ForeignRead> read(static_cast<ForeignRead*>(data));
+            const int length = selection ? gtk_selection_data_get_length(selection) : -1;
+            if (length <= 0) return askNext(std::move(read));
+            const guchar* bytes = gtk_selection_data_get_data(selection);
+            answer(*read, read->wanted[read->next - 1], std::vector<uint8_t>(bytes, bytes + length));
+        },
+        read.release());
+}
+
+} // namespace
+
+void GtkPasteboard::read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
+                         ReadCompletion done) const
+{
+    if (_owned) {
+        Pasteboard::read(wanted, requester, std::move(done));
+        return;
+    }
+    askNext(std::make_unique<ForeignRead>(ForeignRead{_clipboard, wanted, 0, requester.token(), std::move(done)}));
 }

@@ -12,8 +12,10 @@ class Clipboard;
 }
 
 // The desktop's clipboard as the general pasteboard. What this process declares it keeps and hands
-// out when another program asks; what another program holds is read when asked for, waiting for
-// that program's answer. Plain text travels under the desktop's text targets as well, so that
+// out when another program asks; what another program holds comes through read(), whose answer
+// arrives with the main loop once that program gives it. Nothing here waits for it: a wait would
+// run the main loop inside the command that asked, where a key or a click can end the edit or
+// open another map under it. Plain text travels under the desktop's text targets as well, so that
 // other programs can paste it.
 //
 // The types another program offers are asked for when the clipboard changes hands and kept:
@@ -33,6 +35,8 @@ public:
     int64_t changeCount() const override { return _changeCount; }
     bool setData(const std::vector<uint8_t>& data, const std::string& type) override;
     std::optional<std::vector<uint8_t>> dataForType(const std::string& type) const override;
+    void read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
+              ReadCompletion done) const override;
 
 private:
     Glib::RefPtr<Gtk::Clipboard> _clipboard;

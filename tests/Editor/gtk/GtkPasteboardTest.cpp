@@ -22,12 +22,24 @@ TEST(GtkPasteboardTest, WhatOneSideCopiesTheOtherPastesThroughTheDesktop)
     const gint64 giveUp = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
     while (!(offers(map) && paster.typesKnown()) && g_get_monotonic_time() < giveUp) Gtk::Main::iteration(false);
     ASSERT_TRUE(offers(map));
-    EXPECT_EQ("Ideas \xE2\x86\x92 plans", paster.stringForType(Pasteboard::StringType));
-    EXPECT_EQ((std::vector<uint8_t>{1, 0, 2}), paster.dataForType(map));
+    // The data comes through a read: the first wanted type that has some, alone.
+    const auto read = [&paster](const std::vector<std::string>& wanted) {
+        PasteboardRequester requester;
+        std::optional<std::string> answer;
+        paster.read(wanted, requester, [&](const Pasteboard& contents) {
+            answer.emplace();
+            for (const std::string& type : contents.types()) *answer += type + "=" + *contents.stringForType(type);
+        });
+        EXPECT_TRUE(runMainLoopUntil([&] { return answer.has_value(); }, std::chrono::seconds(5)));
+        return answer.value_or("no answer");
+    };
+    EXPECT_EQ(read({Pasteboard::StringType}), std::string(Pasteboard::StringType) + "=Ideas \xE2\x86\x92 plans");
+    EXPECT_EQ(read({"image/png", map}), map + "=" + std::string("\1\0\2", 3));
+    EXPECT_EQ(read({"image/png"}), "");
     const std::vector<std::string> types = paster.types();
     EXPECT_NE(types.end(), std::find(types.begin(), types.end(), std::string(Pasteboard::StringType)));
     EXPECT_NE(types.end(), std::find(types.begin(), types.end(), map));
-    EXPECT_EQ(std::nullopt, paster.dataForType("image/png"));
+    EXPECT_EQ(std::nullopt, paster.dataForType(map)) << "another program's data is never waited for";
 }
 
 TEST(GtkPasteboardTest, AskingForTheTypesAnotherProgramOffersNeverRunsTheMainLoop)

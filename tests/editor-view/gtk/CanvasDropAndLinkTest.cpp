@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,8 +56,12 @@ protected:
                                 Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
         source->signal_drag_data_get().connect(
             [this](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
-                if (data.get_target() == "text/uri-list") data.set_uris(uris);
-                else data.set_text("Dragged idea ñ");
+                if (data.get_target() == "text/uri-list") {
+                    data.set_uris(uris);
+                    return;
+                }
+                if (beforeSendingText) beforeSendingText();
+                data.set_text("Dragged idea ñ");
             });
         source->signal_drag_data_delete().connect(
             [this](const Glib::RefPtr<Gdk::DragContext>&) { sourceDeleted = true; });
@@ -98,6 +103,8 @@ protected:
     std::shared_ptr<MindMap> map = std::make_shared<MindMap>();
     bool sourceDeleted = false;
     std::vector<Glib::ustring> uris;
+    // What happens while the source is still to send its text.
+    std::function<void()> beforeSendingText;
 };
 
 TEST(CanvasDropTargetActions, CopyAndLinkAreTakenAsTheSourceAllowsAndMoveNever)
@@ -139,6 +146,32 @@ TEST_F(CanvasDropAndLinkTest, TextDraggedOntoTheCanvasBecomesATopic)
     EXPECT_EQ(map->selectedNode()->parent(), theme);
     EXPECT_EQ(map->dropTarget(), nullptr);
     EXPECT_FALSE(sourceDeleted);
+}
+
+// The source sends the text late, after another map was opened: the drop was on the map before it,
+// and the map shown now takes nothing.
+TEST_F(CanvasDropAndLinkTest, TextThatComesAfterAnotherMapOpenedIsDroppedNowhere)
+{
+    bool asked = false;
+    beforeSendingText = [&] {
+        asked = true;
+        map->newMindMap("", true, std::string("Opened meanwhile"));
+    };
+    const Point onTheme = canvas->editorView().mapToViewSpace(map->mainCentralTheme()->location());
+    moveTo(*source, {60, 160});
+    ASSERT_TRUE(xdotool("mousedown 1"));
+    for (int step = 1; step <= 12; ++step) moveTo(*source, {60.0 + 20 * step, 160});
+    for (int step = 1; step <= 4; ++step) moveTo(*canvas, onTheme + Point(4.0 * step, 0));
+    bool ended = false;
+    source->signal_drag_end().connect([&](const Glib::RefPtr<Gdk::DragContext>&) { ended = true; });
+    ASSERT_TRUE(xdotool("mouseup 1"));
+    ASSERT_TRUE(MainLoop::runUntil([&] { return asked && ended; }, 5));
+    // The drop is carried out when idle, once answered: after that, an idle of lower priority.
+    bool settled = false;
+    Glib::signal_idle().connect_once([&] { settled = true; }, Glib::PRIORITY_LOW);
+    ASSERT_TRUE(MainLoop::runUntil([&] { return settled; }, 5));
+    ASSERT_EQ(map->nodes().size(), 1u);
+    EXPECT_EQ(map->mainCentralTheme()->text(), "Opened meanwhile");
 }
 
 // A file dragged from another widget onto the theme links the theme to it: the file list is asked

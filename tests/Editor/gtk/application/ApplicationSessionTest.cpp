@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -73,10 +74,11 @@ std::string fileText(const std::string& path)
 }
 
 // Text on the display's clipboard, as another program that copied it offers it: UTF-8 under its
-// list of targets, answered from a connection and a thread of its own while the object lives.
+// list of targets, answered from a connection and a thread of its own while the object lives. A
+// held text is a slow program's: the requests for it wait for release().
 class ClipboardText {
 public:
-    explicit ClipboardText(std::string text) : _text(std::move(text))
+    explicit ClipboardText(std::string text, bool held = false) : _text(std::move(text)), _held(held)
     {
         if (!(_display = XOpenDisplay(nullptr)) || pipe(_wake) != 0) return;
         const Window owner = XCreateSimpleWindow(_display, DefaultRootWindow(_display), 0, 0, 1, 1, 0, 0, 0);
@@ -89,7 +91,7 @@ public:
     ~ClipboardText()
     {
         if (_serving.joinable()) {
-            static_cast<void>(write(_wake[1], "", 1));
+            static_cast<void>(write(_wake[1], "q", 1));
             _serving.join();
         }
         for (int end : _wake)
@@ -97,6 +99,8 @@ public:
         if (_display) XCloseDisplay(_display);
     }
     bool offered() const { return _serving.joinable(); }
+    int waiting() const { return _waiting; }
+    void release() { static_cast<void>(write(_wake[1], "r", 1)); }
 
 private:
     void serve()
@@ -106,12 +110,26 @@ private:
         pollfd ready[] = {{ConnectionNumber(_display), POLLIN, 0}, {_wake[0], POLLIN, 0}};
         while (true) {
             if (XPending(_display) == 0) {
-                if (poll(ready, 2, -1) > 0 && (ready[1].revents & POLLIN)) return;
+                char command = 0;
+                if (poll(ready, 2, -1) > 0 && (ready[1].revents & POLLIN) && read(_wake[0], &command, 1) == 1) {
+                    if (command != 'r') return;
+                    // Answered now, in the order they came.
+                    for (auto waiting = _waitingRequests.rbegin(); waiting != _waitingRequests.rend(); ++waiting)
+                        XPutBackEvent(_display, &*waiting);
+                    _waitingRequests.clear();
+                    _held = false;
+                    _waiting = 0;
+                }
                 continue;
             }
             XEvent event;
             XNextEvent(_display, &event);
             if (event.type != SelectionRequest) continue;
+            if (_held && event.xselectionrequest.target == utf8) {
+                _waitingRequests.push_back(event);
+                ++_waiting;
+                continue;
+            }
             const XSelectionRequestEvent& request = event.xselectionrequest;
             XSelectionEvent reply{SelectionNotify, 0,    True,        _display, request.requestor, request.selection,
                                   request.target,  None, request.time};
@@ -131,6 +149,9 @@ private:
     }
 
     std::string _text;
+    bool _held;
+    std::vector<XEvent> _waitingRequests;
+    std::atomic<int> _waiting = 0;
     Display* _display = nullptr;
     int _wake[2] = {-1, -1};
     std::thread _serving;
@@ -515,6 +536,90 @@ TEST_F(ApplicationSessionTest, PastingMegabytesOfTextKeepsTheWindowAnsweringAndT
     for (const std::string& text : topics) {
         EXPECT_LE(TopicTextLimit::characterCount(text), TopicTextLimit::MaximumCharacters);
         if (text != Title) EXPECT_EQ(report.compare(0, text.size(), text), 0) << "not the text's start";
+    }
+}
+
+// The clipboard's owner answers a paste late, and the user goes on meanwhile: the program goes on
+// too, and the text lands nowhere but where it was asked for. The paste used to wait in a main
+// loop of its own: Return, Escape or a click there freed the topic's text editor the paste went
+// on with, and a map made or opened there took the pasted topic or note.
+TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCameAfter)
+{
+    constexpr const char* Late = "Pasted late";
+    constexpr const char* SecondTitle = "Second map";
+    enum class Into { Topic, Canvas, TextAsList, Note };
+    struct Road {
+        const char* name;
+        Into into;
+        // Keys pressed while the paste waits; none: a click on the canvas.
+        std::vector<std::string> keys;
+        // The window the keys lead to.
+        const char* after;
+        // The typed topic, when the edit keeps it.
+        const char* kept = nullptr;
+    };
+    const Road roads[] = {
+        {"Return in the topic's text", Into::Topic, {"Return"}, WelcomeTitle, "Typed first"},
+        {"Escape in the topic's text", Into::Topic, {"Escape"}, WelcomeTitle},
+        {"a click beside the topic's text", Into::Topic, {}, WelcomeTitle, "Typed first"},
+        {"a new map after a paste on the canvas", Into::Canvas, {"ctrl+n"}, UnnamedTitle},
+        {"the map before after Paste Text as List", Into::TextAsList, {"alt+Left"}, WelcomeTitle},
+        {"a new map after a paste into the note", Into::Note, {"ctrl+n"}, UnnamedTitle},
+    };
+    // Each road in a program and a home of its own, also when one before it fails.
+    const auto travel = [&](const Road& road) {
+        ApplicationHome roadHome;
+        RunningApplication application(roadHome, *bus);
+        ASSERT_TRUE(application.waitForWindow(WelcomeTitle));
+        std::string title = WelcomeTitle;
+        if (road.into == Into::TextAsList) {
+            ASSERT_TRUE(application.pressKeys(title, {"ctrl+n"}));
+            ASSERT_TRUE(application.waitFor(ATSPI_ROLE_TEXT, "")) << "no text editing on the new theme";
+            ASSERT_TRUE(application.typeText(UnnamedTitle, SecondTitle));
+            ASSERT_TRUE(application.pressKeys(UnnamedTitle, {"Return"}));
+            ASSERT_TRUE(application.waitForWindow(title = SecondTitle));
+        }
+        ClipboardText clipboard(Late, true);
+        ASSERT_TRUE(clipboard.offered());
+        ASSERT_EQ(application.menuItemEnabled("Edit", "Paste"), true) << "the program never saw the copied text";
+        if (road.into == Into::Topic) {
+            ASSERT_TRUE(application.pressKeys(title, {"Tab"}));
+            ASSERT_TRUE(application.waitFor(ATSPI_ROLE_TEXT, ""));
+            ASSERT_TRUE(application.typeText(title, "Typed first"));
+        } else if (road.into == Into::Note) {
+            ASSERT_TRUE(application.pressKeys(title, {"ctrl+2"}));
+            ASSERT_TRUE(application.click(ATSPI_ROLE_TEXT, "Note"));
+        }
+        if (road.into == Into::TextAsList) ASSERT_TRUE(application.chooseMenuItem("Edit", "Paste Text as List"));
+        else ASSERT_TRUE(application.pressKeys(title, {"ctrl+v"}));
+        ASSERT_TRUE(eventually([&] { return clipboard.waiting() > 0; }, "the program to ask for the text"));
+
+        if (!road.keys.empty()) {
+            ASSERT_TRUE(application.pressKeys(title, road.keys));
+        } else {
+            std::optional<Element> canvas = application.find(ATSPI_ROLE_DRAWING_AREA, title);
+            ASSERT_TRUE(canvas);
+            ASSERT_EQ(runCommand({"xdotool", "mousemove", std::to_string(canvas->x + 20),
+                                  std::to_string(canvas->y + 20), "click", "1"}),
+                      0);
+        }
+        if (road.into == Into::Topic)
+            ASSERT_TRUE(eventually([&] { return !application.find(ATSPI_ROLE_TEXT, ""); }, "the edit to end"));
+        ASSERT_TRUE(application.waitForWindow(road.after));
+        clipboard.release();
+        ASSERT_TRUE(eventually([&] { return clipboard.waiting() == 0; }, "the answer"));
+
+        ASSERT_NO_FATAL_FAILURE(quit(application, road.after));
+        EXPECT_EQ(application.log().find("CRITICAL"), std::string::npos) << application.log();
+        std::string stored;
+        for (const StoredMap& map : readStoreIndex(roadHome).value_or(std::vector<StoredMap>{}))
+            stored += fileText(roadHome.mapFile(map.id));
+        EXPECT_EQ(stored.find(Late), std::string::npos);
+        if (road.kept) EXPECT_NE(stored.find(road.kept), std::string::npos) << "the typed text is lost";
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        travel(road);
     }
 }
 
