@@ -212,13 +212,7 @@ int TarnwickApplication::runMain(int argc, char* argv[])
     StartupWaitWindow::install(ApplicationName, IconName);
     if (hasOptions(argc, argv)) {
         // GApplication reads the options and finds the owner itself; the store is claimed at start-up.
-        Glib::RefPtr<TarnwickApplication> application = create();
-        int status = application->run(argc, argv);
-        if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
-        application.reset();
-        MindMapStore::releaseMindMapStoreInstance();
-        MindMapStoreLock::releaseProcessClaim();
-        return status;
+        return runToTheEnd(create(), argc, argv);
     }
     const CommandLineFiles files = commandLineFiles(argc, argv);
     for (int attempt = 0; attempt < HandOverAttempts; ++attempt) {
@@ -274,8 +268,14 @@ int TarnwickApplication::runApplication(int argc, char* argv[], HandOverStart st
     application->_claimFailure = failure;
     application->_commandLineFiles = files;
     application->_handOver = std::move(start.service);
+    return runToTheEnd(std::move(application), argc, argv);
+}
+
+int TarnwickApplication::runToTheEnd(Glib::RefPtr<TarnwickApplication> application, int argc, char* argv[])
+{
     int status = application->run(argc, argv);
     if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
+    // The application goes before the store it used, and the store before its claim.
     application.reset();
     MindMapStore::releaseMindMapStoreInstance();
     MindMapStoreLock::releaseProcessClaim();

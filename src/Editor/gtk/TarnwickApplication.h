@@ -103,6 +103,8 @@ private:
     static ClaimResult claimStore(const std::string& session, Error* failure);
     // Runs the application that owns the application's name (or, without a session bus, no name).
     static int runApplication(int argc, char* argv[], HandOverStart start, const std::vector<std::string>& files);
+    // Runs the application until it ends and lets go of the store; the exit status.
+    static int runToTheEnd(Glib::RefPtr<TarnwickApplication> application, int argc, char* argv[]);
 
     MainWindow& singletonWindow();
     // Where every road of files to open meets: the start's own command line, a later start's
