@@ -12,7 +12,7 @@ constexpr const char* HandOverInterfaceXml = "<node><interface name='com.orrinwo
                                              "<method name='Open'>"
                                              "<arg type='as' name='uris' direction='in'/>"
                                              "<arg type='a{sv}' name='platform_data' direction='in'/>"
-                                             "</method></interface></node>";
+                                             "</method><signal name='Taken'/></interface></node>";
 
 // DBUS_NAME_FLAG_DO_NOT_QUEUE, and the answers of RequestName that make this start the owner.
 constexpr unsigned DoNotQueue = 4;
@@ -79,9 +79,15 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
         GVariant* platformData = nullptr;
         std::vector<GDBusMethodInvocation*> invocations;
         Answer answer = Answer::Waiting;
+        // The receiver has taken the files, and the answer waits for the main loop: an owner that
+        // goes away meanwhile still answers that they were taken, or the start would open them a
+        // second time.
+        bool filesTaken = false;
+        bool toldTaken = false;
     };
 
     GDBusConnection* connection = nullptr;
+    std::string objectPath;
     unsigned registration = 0;
     Receiver receiver;
     bool refusing = false;
@@ -100,8 +106,16 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
         if (connection) g_object_unref(connection);
     }
 
-    void reply(Request& request)
+    void reply(const std::string& sender, Request& request)
     {
+        if (request.answer == Answer::Taken && !request.toldTaken) {
+            // Told apart from the calls' answers too: a bus that gives up on a call drops the
+            // answer that comes after, and a start whose owner then went away would take the
+            // files over and open them a second time. A signal is never dropped so.
+            request.toldTaken = true;
+            g_dbus_connection_emit_signal(connection, sender.c_str(), objectPath.c_str(),
+                                          ApplicationHandOver::InterfaceName, "Taken", nullptr, nullptr);
+        }
         for (GDBusMethodInvocation* invocation : std::exchange(request.invocations, {})) {
             switch (request.answer) {
             case Answer::Taken:
@@ -124,15 +138,15 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
         auto found = requests.find(sender);
         if (found == requests.end()) return;
         found->second.answer = answer;
-        reply(found->second);
+        reply(sender, found->second);
     }
 
     void answerUnanswered(Answer answer)
     {
         for (auto& [sender, request] : requests) {
             if (request.answer != Answer::Waiting && request.answer != Answer::Taking) continue;
-            request.answer = answer;
-            reply(request);
+            request.answer = request.filesTaken ? Answer::Taken : answer;
+            reply(sender, request);
         }
         waiting.clear();
     }
@@ -170,7 +184,7 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
             // A start that stopped waiting has said its files were not opened, and left the bus.
             if (!hasOwner(sender)) {
                 request.answer = Answer::NotTaken;
-                reply(request);
+                reply(sender, request);
                 waiting.pop_front();
                 continue;
             }
@@ -182,6 +196,7 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
                 if (std::shared_ptr<State> state = self.lock()) state->answer(sender, Answer::Taken);
             });
             taking = false;
+            request.filesTaken = took;
             if (!took) {
                 if (request.answer == Answer::Taking) request.answer = Answer::Waiting;
                 schedulePump(StartupWait::PollSeconds);
@@ -213,7 +228,7 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
         request.invocations.push_back(invocation);
         if (request.answer == Answer::Waiting && state->refusing) request.answer = Answer::NotTaken;
         if (request.answer != Answer::Waiting && request.answer != Answer::Taking) {
-            state->reply(request);
+            state->reply(entry->first, request);
             return;
         }
         state->schedulePump(0);
@@ -225,6 +240,7 @@ HandOverService::HandOverService(GDBusConnection* connection, const std::string&
 {
     static const GDBusInterfaceVTable vtable = {&State::methodCall, nullptr, nullptr, {}};
     _state->connection = G_DBUS_CONNECTION(g_object_ref(connection));
+    _state->objectPath = objectPath;
     _state->registration = g_dbus_connection_register_object(
         connection, objectPath.c_str(), handOverInterface(), &vtable, new std::weak_ptr<State>(_state),
         [](gpointer data) { delete static_cast<std::weak_ptr<State>*>(data); }, nullptr);
@@ -345,15 +361,33 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
     GCancellable* cancellable = g_cancellable_new();
     bool olderOwner = false;
     bool ownerQuitting = false;
+    // Subscribed before the call goes out, which the bus then sees after the subscription.
+    bool toldTaken = false;
+    const unsigned subscription = g_dbus_connection_signal_subscribe(
+        connection, owner.c_str(), ApplicationHandOver::InterfaceName, "Taken", objectPath.c_str(), nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*, gpointer told) {
+            *static_cast<bool*>(told) = true;
+        },
+        &toldTaken, nullptr);
     auto call = std::make_shared<PendingCall>();
     sendToOwner(connection, owner, objectPath, uris, platform.get(), olderOwner, cancellable, call);
     Result result = Result::Taken;
+    // The owner has left the bus: what it said before it left is already queued here.
+    const auto ownerLeft = [&] {
+        while (g_main_context_iteration(nullptr, FALSE)) {}
+        result = toldTaken ? Result::Taken : Result::OwnerGone;
+        return true;
+    };
     const bool answered = StartupWait::run(
         [&] {
+            if (toldTaken) {
+                result = Result::Taken;
+                return true;
+            }
             if (ownerQuitting) {
                 if (nameOwner(connection, applicationId) == owner) return false;
-                result = Result::OwnerGone;
-                return true;
+                return ownerLeft();
             }
             if (!call->finished) return false;
             if (call->taken) {
@@ -375,8 +409,7 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
                  g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_OBJECT))) {
                 olderOwner = true;
             } else if (nameOwner(connection, applicationId) != owner) {
-                result = Result::OwnerGone;
-                return true;
+                return ownerLeft();
             } else if (!g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) &&
                        !g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) {
                 result = Result::NotTaken;
@@ -389,6 +422,7 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
             return false;
         },
         notice(processOf(connection, owner)));
+    g_dbus_connection_signal_unsubscribe(connection, subscription);
     if (!answered) {
         // Leaving the bus withdraws the call: an owner that answers later finds nobody waiting,
         // and opens nothing of what this start says it did not open.

@@ -275,6 +275,9 @@ int TarnwickApplication::runToTheEnd(Glib::RefPtr<TarnwickApplication> applicati
 {
     int status = application->run(argc, argv);
     if (application->_storeUnusableStatus) status = application->_storeUnusableStatus;
+    // Later starts still waiting hear now what became of their files: GTK may hold the
+    // application object past this point, and its hand-over with it.
+    application->_handOver.reset();
     // The application goes before the store it used, and the store before its claim.
     application.reset();
     MindMapStore::releaseMindMapStoreInstance();

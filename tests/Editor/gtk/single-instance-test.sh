@@ -6,7 +6,8 @@
 # itself, or ends with another status and names the file). A running program stopped for longer
 # than the bus lets a call wait (this bus gives up after half a second, as GLib's own calls do after
 # 25 s) is waited for, as the start says on standard error and in a window; once it is resumed the
-# file arrives, once. A start whose user stops waiting names its file, which is not opened later.
+# file arrives, once; told to quit as it is resumed, it either takes the file or leaves it to the start,
+# never both. A start whose user stops waiting names its file, which is not opened later.
 # No start prints a warning of GLib's.
 # Runs on its own session bus, in its own home and on a display of its own (tw_with_display).
 #   single-instance-test.sh <tarnwick program>
@@ -93,10 +94,10 @@ PY
   start_owner
   grep -rlq 'text="Welcome"' "$store" || fail "the getting-started map is not in the store"
 
-  for round in answered killed-when-answered killed-0.05 killed-0.15 killed-0.3 quit-0.1 stopped given-up; do
+  for round in answered killed-when-answered killed-0.05 killed-0.15 killed-0.3 quit-0.1 stopped stopped-quit given-up; do
     case $round in killed-* | quit-*) make_file "$round" 50 ;; *) make_file "$round" ;; esac
     [ -n "$owner" ] || start_owner
-    case $round in stopped | given-up) kill -STOP "$owner" ;; esac
+    case $round in stopped* | given-up) kill -STOP "$owner" ;; esac
     "$program" "$home/$round.opml" >"$home/start.log" 2>&1 &
     start=$!
     case $round in
@@ -134,6 +135,14 @@ PY
         start=
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status once the owner was resumed"; }
         [ "$(maps_with "$round")" = 1 ] || fail "$round: the file is not in the store once"
+        ;;
+      stopped-quit)
+        # The quit and the hand-over wait side by side for the resumed program.
+        wait_for_window "$round"
+        kill -TERM "$owner"
+        kill -CONT "$owner"
+        settle "$round"
+        [ "$(maps_with "$round")" -le 1 ] || { cat "$home/start.log"; fail "$round: the file was opened twice"; }
         ;;
       given-up)
         wait_for_window "$round"
