@@ -18,6 +18,14 @@ if [ "$(id -u)" = 0 ]; then
   fi
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
   chown -R 65534:65534 "$home"
+  # A build under a folder only root may enter (a checkout in a private temporary folder) is out
+  # of the other user's reach: that user runs a link to the program beside a copy of its resources.
+  if ! "${as_user[@]}" test -x "$program"; then
+    mkdir -m 755 -p "$home/app/bin"
+    ln "$program" "$home/app/bin/tarnwick" 2>/dev/null || cp "$program" "$home/app/bin/tarnwick"
+    cp -r "$(dirname "$program")/../resources" "$home/app/resources"
+    program=$home/app/bin/tarnwick
+  fi
 fi
 # No session bus: the program is the only one and owns nothing but its own start.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$home/no-bus
