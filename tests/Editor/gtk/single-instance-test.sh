@@ -80,10 +80,22 @@ PY
         { cat "$home/start.log"; fail "$1: the start ended with $status without naming its file"; }
     fi
   }
+  # GTK holds the whole display for a moment around some of its pointer queries; a program stopped
+  # in that moment would hold it until resumed, and no other program could open a window. So the
+  # running program is stopped again, after a moment to go on, until the display still answers.
+  stop_owner() {
+    for _ in $(seq 1 50); do
+      kill -STOP "$owner"
+      timeout 2 xdotool getmouselocation >/dev/null 2>&1 && return 0
+      kill -CONT "$owner"
+      sleep 0.1
+    done
+    fail "$1: the running program holds the display whenever it is stopped"
+  }
   wait_for_window() {
     window=
     for _ in $(seq 1 200); do
-      window=$(xdotool search --onlyvisible --pid "$start" 2>/dev/null | head -n 1 || true)
+      window=$(timeout 5 xdotool search --onlyvisible --pid "$start" 2>/dev/null | head -n 1 || true)
       [ -n "$window" ] && return 0
       sleep 0.05
     done
@@ -97,7 +109,7 @@ PY
   for round in answered killed-when-answered killed-0.05 killed-0.15 killed-0.3 quit-0.1 stopped stopped-quit given-up; do
     case $round in killed-* | quit-*) make_file "$round" 50 ;; *) make_file "$round" ;; esac
     [ -n "$owner" ] || start_owner
-    case $round in stopped* | given-up) kill -STOP "$owner" ;; esac
+    case $round in stopped* | given-up) stop_owner "$round" ;; esac
     "$program" "$home/$round.opml" >"$home/start.log" 2>&1 &
     start=$!
     case $round in
