@@ -161,18 +161,52 @@ void EmbeddedNotePanelController::attributeChanged(MindMapElement* element, unsi
 
 // ---- Typing ----
 
-size_t EmbeddedNotePanelController::textWillInsert(std::string_view text)
+namespace {
+
+// The byte offset in `text`, inserted after `before`, of the first code point that would make the
+// squares of the lengths of the paragraphs it lengthens grow by more than `budget`; the text's size
+// when all of it stays within. Lengths are counted in code points, as the layout's work is.
+size_t paragraphGrowthEnd(std::string_view before, std::string_view text, uint64_t budget)
 {
+    const auto startsCodePoint = [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; };
+    const size_t lineBreak = before.rfind('\n');
+    const std::string_view line = before.substr(lineBreak == std::string_view::npos ? 0 : lineBreak + 1);
+    uint64_t length = static_cast<uint64_t>(std::count_if(line.begin(), line.end(), startsCodePoint));
+    uint64_t growth = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!startsCodePoint(text[i])) continue;
+        if (text[i] == '\n') {
+            length = 0;
+            continue;
+        }
+        growth += 2 * length + 1;
+        if (growth > budget) return i;
+        ++length;
+    }
+    return text.size();
+}
+
+} // namespace
+
+size_t EmbeddedNotePanelController::textWillInsert(std::string_view before, std::string_view text)
+{
+    if (_loading > 0 || _replaying > 0) return text.size();
     // No text of fewer bytes can have more characters.
-    if (_loading > 0 || _replaying > 0 || text.size() <= MaximumInsertedCharacters) return text.size();
-    const size_t kept = Graphemes::offsetAfter(text, MaximumInsertedCharacters, Graphemes::StreamSafeCodePoints);
+    size_t kept = text.size() <= MaximumInsertedCharacters
+        ? text.size()
+        : Graphemes::offsetAfter(text, MaximumInsertedCharacters, Graphemes::StreamSafeCodePoints);
+    const size_t grown = paragraphGrowthEnd(before, text.substr(0, kept), MaximumParagraphGrowth);
+    const bool paragraphs = grown < kept;
+    if (paragraphs) kept = Graphemes::boundaryAtOrBefore(text, grown, Graphemes::StreamSafeCodePoints);
     if (kept < text.size()) {
-        const auto count = [](size_t characters) { return formatInteger(static_cast<int64_t>(characters)); };
+        const auto count = [](std::string_view part) {
+            return formatInteger(static_cast<int64_t>(Graphemes::count(part, Graphemes::StreamSafeCodePoints)));
+        };
         feedbackSinkInstance().showEditorNotification(
             localized("note_text_cut_title"),
-            localizedFormat(
-                "note_text_cut_reason",
-                {count(Graphemes::count(text, Graphemes::StreamSafeCodePoints)), count(MaximumInsertedCharacters)}),
+            paragraphs ? localizedFormat("note_text_cut_paragraphs_reason", {count(text.substr(0, kept)), count(text)})
+                       : localizedFormat("note_text_cut_reason",
+                                         {count(text), formatInteger(static_cast<int64_t>(MaximumInsertedCharacters))}),
             FeedbackStateWarning);
     }
     return kept;

@@ -52,6 +52,12 @@ public:
     // but the text view lays a paragraph out whole, on the main thread: one of megabytes held the
     // window for seconds, and one of this length takes a fraction of one.
     static constexpr size_t MaximumInsertedCharacters = 100000;
+    // The most one paste or drop may add to the squares of the lengths, in characters, of the
+    // paragraphs it makes longer: the time a paragraph takes to lay out grows with the square of
+    // its length, and one of 100,000 letters without a line break held the window for most of a
+    // minute. This is one paragraph of 10,000 characters, which takes a fraction of a second, as
+    // do 100,000 characters in paragraphs of a page.
+    static constexpr uint64_t MaximumParagraphGrowth = 10000ull * 10000ull;
 
     explicit EmbeddedNotePanelController(EmbeddedNotePanelControllerDelegate& delegate);
     ~EmbeddedNotePanelController() override;
@@ -74,9 +80,10 @@ public:
 
     // ---- The text view's reports ----
     // Before text comes into the view by a road of the user's (a key, a paste, a middle click, a
-    // drop): how many of its bytes go in, at most MaximumInsertedCharacters characters, with a
-    // notice when that cut it. What the panel loads and what its undo puts back go in whole.
-    size_t textWillInsert(std::string_view text);
+    // drop) after the text `before` it: how many of its bytes go in, at most
+    // MaximumInsertedCharacters characters and MaximumParagraphGrowth, with a notice when that cut
+    // it. What the panel loads and what its undo puts back go in whole.
+    size_t textWillInsert(std::string_view before, std::string_view text);
     void textDidChange(const TextEdit& edit);
     // The user left the text view (for another widget of the window).
     void textDidEndEditing();

@@ -4,6 +4,7 @@
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "MindMaps/MindMapText.h"
+#include "Utils/RecordingFeedbackSink.h"
 #include "editor-view/MindMapEditor.h"
 #include "formats/TwkxMindMapReader.h"
 #include "platform/Localizer.h"
@@ -379,3 +380,48 @@ TEST_F(EmbeddedNotePanelControllerTest, HidingTheTabStoresWhatWasTypedFirst)
 }
 
 } // namespace
+
+// A paste or drop takes what the note can lay out in a fraction of a second: at most 100,000
+// characters, and paragraphs whose growth stays within one of 10,000 characters, cut between
+// characters and said; typing into a long paragraph and what the undo puts back go in whole.
+TEST_F(EmbeddedNotePanelControllerTest, APasteTakesWhatTheNoteLaysOutQuicklyAndSaysWhatItLeftOut)
+{
+    const auto repeated = [](const std::string& part, size_t times) {
+        std::string text;
+        for (size_t i = 0; i < times; ++i) text += part;
+        return text;
+    };
+    const std::string page = repeated("word ", 119) + "last\n"; // 600 characters
+    const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+    const struct {
+        const char* name;
+        std::string before;
+        std::string text;
+        size_t kept;         // bytes
+        std::string message; // empty: no notice
+    } cases[] = {
+        {"pages of prose", "", repeated(page, 166), 166 * 600, ""},
+        {"more pages than a paste takes", "", repeated(page, 200), 100000,
+         localizedFormat("note_text_cut_reason", {"120000", "100000"})},
+        {"one paragraph without a break", "", std::string(50000, 'x'), 10000,
+         localizedFormat("note_text_cut_paragraphs_reason", {"10000", "50000"})},
+        {"paragraphs of 5,000", "", repeated(std::string(4999, 'x') + "\n", 8), 4 * 5000 + 199,
+         localizedFormat("note_text_cut_paragraphs_reason", {"20199", "40000"})},
+        {"continuing a long paragraph", "Intro\n" + std::string(8000, 'y'), std::string(5000, 'x'), 4806,
+         localizedFormat("note_text_cut_paragraphs_reason", {"4806", "5000"})},
+        {"a key into a paragraph of 60,000", std::string(60000, 'y'), "z", 1, ""},
+        {"never inside a character", "", std::string(9999, 'x') + family + "tail", 9999,
+         localizedFormat("note_text_cut_paragraphs_reason", {"9999", "10004"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingFeedbackSink feedback;
+        EXPECT_EQ(controller.textWillInsert(c.before, c.text), c.kept);
+        if (c.message.empty()) {
+            EXPECT_TRUE(feedback.notifications.empty());
+        } else {
+            ASSERT_EQ(feedback.notifications.size(), 1u);
+            EXPECT_EQ(feedback.notifications[0].message, c.message);
+        }
+    }
+}

@@ -52,8 +52,9 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     _edits = std::make_unique<TextBufferEdits>(_textView.get_buffer(),
                                                [this](const TextEdit& edit) { _controller.textDidChange(edit); });
     // Every road into the text (keys, paste, middle click, drop) meets at the buffer.
-    _edits->setInsertionFilter(
-        [this](std::string_view, std::string_view text, std::string_view) { return _controller.textWillInsert(text); });
+    _edits->setInsertionFilter([this](std::string_view before, std::string_view text, std::string_view) {
+        return _controller.textWillInsert(before, text);
+    });
 
     _scroller.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     _scroller.set_shadow_type(Gtk::SHADOW_NONE);
