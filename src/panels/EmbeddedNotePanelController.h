@@ -49,14 +49,13 @@ public:
     static constexpr double DisabledWhite = 0.7;
     static constexpr double MinimumHeight = 150;
     // The most characters one paste or drop brings into the note. A note keeps what it is given,
-    // but the text view lays a paragraph out whole, on the main thread: one of megabytes held the
-    // window for seconds, and one of this length takes a fraction of one.
+    // but the text view lays it out on the main thread: megabytes held the window for seconds.
     static constexpr size_t MaximumInsertedCharacters = 100000;
     // The most one paste or drop may add to the squares of the lengths, in characters, of the
-    // paragraphs it makes longer: the time a paragraph takes to lay out grows with the square of
-    // its length, and one of 100,000 letters without a line break held the window for most of a
-    // minute. This is one paragraph of 10,000 characters, which takes a fraction of a second, as
-    // do 100,000 characters in paragraphs of a page.
+    // paragraphs it makes longer: the text view lays each paragraph out whole, in time that grows
+    // with the square of its length, and one of 100,000 letters without a line break held the
+    // window for most of a minute. This is one paragraph of 10,000 characters, which takes a
+    // fraction of a second, as do 100,000 characters in paragraphs of a page.
     static constexpr uint64_t MaximumParagraphGrowth = 10000ull * 10000ull;
 
     explicit EmbeddedNotePanelController(EmbeddedNotePanelControllerDelegate& delegate);
