@@ -10,6 +10,14 @@ namespace {
 
 using StatesAnswer = AtkStateSet* (*)(AtkObject*);
 using NameAnswer = const gchar* (*)(AtkObject*);
+using ChildCountAnswer = gint (*)(AtkObject*);
+using ChildAnswer = AtkObject* (*)(AtkObject*, gint);
+using AttributesAnswer = AtkAttributeSet* (*)(AtkObject*);
+
+bool widgetGone(AtkObject* accessible)
+{
+    return !gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
+}
 
 AtkStateSet* defunctStates()
 {
@@ -18,15 +26,25 @@ AtkStateSet* defunctStates()
     return states;
 }
 
-// The classes that answer no states once their widget is gone. A subclass took its parent's
-// answer when GTK made it, or answers first and then asks its parent's: each is mended itself.
+// The classes that answer no states once their widget is gone, or ask the gone widget (a
+// popover, whether it is modal). A subclass took its parent's answer when GTK made it, or answers
+// first and then asks its parent's: each is mended itself.
 GType (*const MendedClasses[])() = {
     gtk_window_accessible_get_type,          gtk_button_accessible_get_type,
     gtk_toggle_button_accessible_get_type,   gtk_radio_button_accessible_get_type,
     gtk_menu_button_accessible_get_type,     gtk_link_button_accessible_get_type,
     gtk_scale_button_accessible_get_type,    gtk_lock_button_accessible_get_type,
     gtk_expander_accessible_get_type,        gtk_check_menu_item_accessible_get_type,
-    gtk_radio_menu_item_accessible_get_type,
+    gtk_radio_menu_item_accessible_get_type, gtk_label_accessible_get_type,
+    gtk_entry_accessible_get_type,           gtk_spin_button_accessible_get_type,
+    gtk_popover_accessible_get_type,
+};
+
+// The classes that look their children (a window's popovers, a socket's plug) and attributes (a
+// window's type) up in the widget without asking whether it is still there.
+GType (*const ChildlessClasses[])() = {
+    gtk_window_accessible_get_type,
+    gtk_socket_accessible_get_type,
 };
 
 // One answer for each class, as each must hand a live widget's question to that class's own.
@@ -35,7 +53,7 @@ template <size_t Index> struct DefunctAnswer {
 
     static AtkStateSet* states(AtkObject* accessible)
     {
-        return gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) ? original(accessible) : defunctStates();
+        return widgetGone(accessible) ? defunctStates() : original(accessible);
     }
 
     static void install()
@@ -44,6 +62,33 @@ template <size_t Index> struct DefunctAnswer {
         auto* objectClass = static_cast<AtkObjectClass*>(g_type_class_ref(MendedClasses[Index]()));
         original = objectClass->ref_state_set;
         objectClass->ref_state_set = &states;
+    }
+};
+
+template <size_t Index> struct ChildlessAnswer {
+    static inline ChildCountAnswer originalCount = nullptr;
+    static inline ChildAnswer originalChild = nullptr;
+    static inline AttributesAnswer originalAttributes = nullptr;
+
+    static gint count(AtkObject* accessible) { return widgetGone(accessible) ? 0 : originalCount(accessible); }
+    static AtkObject* child(AtkObject* accessible, gint index)
+    {
+        return widgetGone(accessible) ? nullptr : originalChild(accessible, index);
+    }
+    static AtkAttributeSet* attributes(AtkObject* accessible)
+    {
+        return widgetGone(accessible) ? nullptr : originalAttributes(accessible);
+    }
+
+    static void install()
+    {
+        auto* objectClass = static_cast<AtkObjectClass*>(g_type_class_ref(ChildlessClasses[Index]()));
+        originalCount = objectClass->get_n_children;
+        originalChild = objectClass->ref_child;
+        originalAttributes = objectClass->get_attributes;
+        objectClass->get_n_children = &count;
+        objectClass->ref_child = &child;
+        objectClass->get_attributes = &attributes;
     }
 };
 
@@ -81,9 +126,9 @@ struct LeavingNotebookPage {
     }
 };
 
-template <size_t... Index> void installAll(std::index_sequence<Index...>)
+template <template <size_t> class Answer, size_t... Index> void installAll(std::index_sequence<Index...>)
 {
-    (DefunctAnswer<Index>::install(), ...);
+    (Answer<Index>::install(), ...);
 }
 
 } // namespace
@@ -91,7 +136,8 @@ template <size_t... Index> void installAll(std::index_sequence<Index...>)
 void answerStatesOfDefunctAccessibles()
 {
     static const bool installed = [] {
-        installAll(std::make_index_sequence<std::size(MendedClasses)>());
+        installAll<DefunctAnswer>(std::make_index_sequence<std::size(MendedClasses)>());
+        installAll<ChildlessAnswer>(std::make_index_sequence<std::size(ChildlessClasses)>());
         LeavingNotebookPage::install();
         return true;
     }();
