@@ -6,8 +6,14 @@
 
 #include <unordered_set>
 
-MindMapPaintSelection::MindMapPaintSelection(MindMap* mindMap) : _mindMap(mindMap)
+MindMapPaintSelection::MindMapPaintSelection(MindMap* mindMap)
+    : _mindMap(mindMap), _contentGeneration(mindMap ? mindMap->contentGeneration() : 0)
 {
+}
+
+bool MindMapPaintSelection::isCurrent() const
+{
+    return !_mindMap || _mindMap->contentGeneration() == _contentGeneration;
 }
 
 std::unique_ptr<MindMapPaintSelection> MindMapPaintSelection::mindMapPaintSelection(MindMap& mindMap,

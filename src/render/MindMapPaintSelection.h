@@ -2,6 +2,7 @@
 
 #include "platform/Geometry.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,9 +33,13 @@ public:
     // The bounds of everything painted, in map coordinates. Worked out when first asked for: a
     // window's frame never needs them, and for a whole map they take a walk over every topic.
     const Rect& visualArea() const;
+    // False once the map was cleared or read anew: the roots and links are gone. A job that runs
+    // the main loop while it paints (a print) asks before each page.
+    bool isCurrent() const;
 
 private:
     MindMap* _mindMap;
+    uint64_t _contentGeneration = 0;
     std::vector<MindMapNode*> _roots;
     std::vector<CrossLink*> _crossLinks;
     mutable std::optional<Rect> _visualArea;

@@ -169,6 +169,11 @@ MindMapRenderingView::MindMapRenderingView(MindMap& mindMap, bool selectionOnly)
 
 MindMapRenderingView::~MindMapRenderingView() = default;
 
+bool MindMapRenderingView::isCurrent() const
+{
+    return _paintSelection->isCurrent();
+}
+
 Color MindMapRenderingView::backgroundColor(const MindMap& mindMap)
 {
     const StyleSheet* styleSheet = mindMap.styleSheet();

@@ -52,6 +52,7 @@ public:
     const Rect& page() const { return _page; }
     const Rect& bounds() const { return _page; }
     const std::string& printJobTitle() const override { return _jobTitle; }
+    bool isCurrent() const override;
     bool isFlipped() const { return true; }
     bool isOpaque() const { return true; }
     // First page and number of pages.

@@ -22,6 +22,9 @@ public:
     // False when the context has failed.
     virtual bool drawPage(GraphicsContext& context, int64_t pageIndex) const = 0;
     virtual const std::string& printJobTitle() const = 0;
+    // False once what the pages show is gone from the map they were made of (the map was closed
+    // or read anew); pages that hold copies of what they show stay current.
+    virtual bool isCurrent() const { return true; }
 
     // Every page into one PDF document; empty with the cause in the error when drawing or writing
     // failed.

@@ -45,6 +45,11 @@ Rect TiledMindMapRenderingView::printedArea() const
     return PrintRectWithMargin(_selection->visualArea());
 }
 
+bool TiledMindMapRenderingView::isCurrent() const
+{
+    return _selection->isCurrent();
+}
+
 std::pair<int64_t, int64_t> TiledMindMapRenderingView::pageCell(int64_t pageIndex) const
 {
     return {pageIndex % _printMatrix.columns(), pageIndex / _printMatrix.columns()};

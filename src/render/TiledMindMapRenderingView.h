@@ -77,6 +77,7 @@ public:
     Size pageSize() const override { return _pageSize; }
     bool drawPage(GraphicsContext& context, int64_t pageIndex) const override;
     const std::string& printJobTitle() const override { return _jobTitle; }
+    bool isCurrent() const override;
 
 private:
     // The printed map area: the visual area grown by the print margin.

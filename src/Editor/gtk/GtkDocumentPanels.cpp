@@ -346,4 +346,5 @@ void installGtkDocumentPanels()
 {
     static GtkDocumentPanels panels;
     DocumentPanels::setShared(&panels);
+    MindMapPrintOperation::setRunHold([] { return std::make_shared<MainWindow::DocumentHold>(); });
 }

@@ -89,5 +89,6 @@ private:
     static void registerAccessories();
 };
 
-// Makes the desktop's document panels the ones the document uses.
+// Makes the desktop's document panels the ones the document uses, and has a print hold the main
+// windows' closes and input while it runs.
 void installGtkDocumentPanels();

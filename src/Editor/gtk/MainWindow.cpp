@@ -85,6 +85,17 @@ int& inputHolds()
     return holds;
 }
 
+int& documentHolds()
+{
+    static int holds = 0;
+    return holds;
+}
+
+bool anyHolds()
+{
+    return inputHolds() > 0 || documentHolds() > 0;
+}
+
 // What the user did while an InputHold lived, in order.
 std::vector<GdkEvent*>& heldInput()
 {
@@ -127,6 +138,17 @@ bool inputHeldElsewhere(Gtk::Window& window)
 {
     GtkWidget* grab = gtk_window_group_get_current_grab(gtk_window_get_group(window.gobj()));
     return grab && gtk_widget_get_toplevel(grab) != GTK_WIDGET(window.gobj());
+}
+
+// While a dialog holds a main window's input, GTK drops what reaches that window, as the user
+// expects of a window beneath a dialog: only input the window would act on is held.
+bool reachesFreeMainWindow(const GdkEvent* event)
+{
+    if (!event->any.window) return false;
+    GdkWindow* toplevel = gdk_window_get_toplevel(event->any.window);
+    for (MainWindow* window : mainWindows())
+        if (window->get_window() && window->get_window()->gobj() == toplevel) return !inputHeldElsewhere(*window);
+    return false;
 }
 
 constexpr int DefaultWidth = 1200;
@@ -764,7 +786,24 @@ MainWindow::InputHold::InputHold()
 
 MainWindow::InputHold::~InputHold()
 {
-    if (--inputHolds() > 0) return;
+    --inputHolds();
+    releaseHeldInput();
+}
+
+MainWindow::DocumentHold::DocumentHold()
+{
+    ++documentHolds();
+}
+
+MainWindow::DocumentHold::~DocumentHold()
+{
+    --documentHolds();
+    releaseHeldInput();
+}
+
+void MainWindow::releaseHeldInput()
+{
+    if (anyHolds()) return;
     // Back into GDK's queue, dispatched once the work that held them gives the main loop back.
     for (GdkEvent* event : std::exchange(heldInput(), {})) {
         gdk_event_put(event);
@@ -775,7 +814,7 @@ MainWindow::InputHold::~InputHold()
 
 void MainWindow::dispatchEvent(GdkEvent* event, gpointer)
 {
-    if (inputHolds() > 0 && isActingInput(event->type)) {
+    if (isActingInput(event->type) && (inputHolds() > 0 || (documentHolds() > 0 && reachesFreeMainWindow(event)))) {
         heldInput().push_back(gdk_event_copy(event));
         return;
     }
@@ -794,10 +833,10 @@ void MainWindow::dispatchEvent(GdkEvent* event, gpointer)
 
 void MainWindow::closeWhenFree()
 {
-    if (!_closePending || _closing || inputHolds() > 0 || _pendingCloseIdle.connected()) return;
+    if (!_closePending || _closing || anyHolds() || _pendingCloseIdle.connected()) return;
     // From the main loop: whoever let go of the input or the hold is done first.
     _pendingCloseIdle = Glib::signal_idle().connect([this] {
-        if (_closePending && inputHolds() == 0 && !inputHeldElsewhere(*this)) {
+        if (_closePending && !anyHolds() && !inputHeldElsewhere(*this)) {
             _closePending = false;
             close();
         }
@@ -818,7 +857,7 @@ bool MainWindow::on_key_press_event(GdkEventKey* event)
 
 bool MainWindow::on_delete_event(GdkEventAny* event)
 {
-    if (inputHolds() > 0 || inputHeldElsewhere(*this)) {
+    if (anyHolds() || inputHeldElsewhere(*this)) {
         _closePending = true;
         return true;
     }

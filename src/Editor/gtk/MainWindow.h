@@ -164,11 +164,25 @@ public:
         InputHold& operator=(const InputHold&) = delete;
     };
 
+    // While one lives, what would take the open map from under work that runs dialogs of its own
+    // (a print, whose pages are made of the map's topics) waits as under an InputHold: a close of
+    // a main window, and the windows' keys, clicks and scrolls. The dialogs take their input
+    // meanwhile, and a main window beneath one drops its own as ever.
+    class DocumentHold {
+    public:
+        DocumentHold();
+        ~DocumentHold();
+        DocumentHold(const DocumentHold&) = delete;
+        DocumentHold& operator=(const DocumentHold&) = delete;
+    };
+
 private:
     void scheduleAfterFirstFrame();
-    // A close asked for while a dialog held the input or an InputHold lived is carried out once
-    // neither is so: GTK itself drops a close that comes while another window holds the input.
+    // A close asked for while a dialog held the input or a hold lived is carried out once neither
+    // is so: GTK itself drops a close that comes while another window holds the input.
     void closeWhenFree();
+    // Once no hold lives, the held input goes back to GDK and held closes are carried out.
+    static void releaseHeldInput();
     static void dispatchEvent(GdkEvent* event, gpointer);
     void rememberNormalFrame();
     bool on_key_press_event(GdkEventKey* event) override;

@@ -2,6 +2,7 @@
 
 #include "Utils/AppErrors.h"
 #include "platform/CairoGraphicsContext.h"
+#include "platform/Localizer.h"
 #include "platform/gtk/GtkModalRun.h"
 #include "render/MindMapRenderingView.h"
 #include "render/OutlineRenderingView.h"
@@ -59,6 +60,12 @@ Glib::RefPtr<Gtk::PrintSettings>& lastPrintSettings()
     return settings;
 }
 
+MindMapPrintOperation::RunHold& runHold()
+{
+    static MindMapPrintOperation::RunHold hold;
+    return hold;
+}
+
 } // namespace
 
 Glib::RefPtr<Gtk::PrintSettings> MindMapPrintOperation::printSettings()
@@ -71,9 +78,15 @@ void MindMapPrintOperation::setPrintSettings(const Glib::RefPtr<Gtk::PrintSettin
     lastPrintSettings() = settings;
 }
 
+void MindMapPrintOperation::setRunHold(RunHold hold)
+{
+    runHold() = std::move(hold);
+}
+
 bool MindMapPrintOperation::run(const Job& job, Error* error)
 {
     if (!job.pages) return setError(error, printError("nothing to print"));
+    const std::shared_ptr<void> hold = runHold() ? runHold()() : nullptr;
     const Glib::RefPtr<Gtk::PrintOperation> operation = Gtk::PrintOperation::create();
     // The next print starts on the printer (or file) the user chose last.
     if (lastPrintSettings()) operation->set_print_settings(lastPrintSettings());
@@ -98,7 +111,8 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
                                                          false);
         operation->signal_custom_widget_apply().connect([&](Gtk::Widget* widget) {
             if (job.accessory->apply && widget) job.accessory->apply(*widget);
-            pages = job.pages();
+            // Made again only of the map the dialog was opened for.
+            if (pages && pages->isCurrent()) pages = job.pages();
         });
     }
     operation->signal_begin_print().connect([&](const Glib::RefPtr<Gtk::PrintContext>&) {
@@ -109,7 +123,13 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
             if (pages) applySheet(pageSetup, pages->pageSize());
         });
     operation->signal_draw_page().connect([&](const Glib::RefPtr<Gtk::PrintContext>& context, int page) {
-        if (!pages) return;
+        // What no hold keeps (a later start handing over a file) may still close the map or read
+        // another into it while GTK's loop runs: its topics are gone then.
+        if (!pages || !pages->isCurrent()) {
+            if (failure.empty()) failure = localized("print_map_gone_reason");
+            operation->cancel();
+            return;
+        }
         cairo_t* cr = context->get_cairo_context()->cobj();
         CairoGraphicsContext graphics(cr, surfaceKindOf(cr));
         if (!pages->drawPage(graphics, page) && failure.empty())

@@ -41,6 +41,12 @@ public:
     // cause of a failure in the error.
     static bool run(const Job& job, Error* error = nullptr);
 
+    // Held by every job from before its dialog to its last page: GTK's loop runs all that time,
+    // and the pages paint the map's topics, so the application holds back what would take the
+    // map away (a close, a key or click that switches or edits it) until the job is over.
+    using RunHold = std::function<std::shared_ptr<void>()>;
+    static void setRunHold(RunHold hold);
+
     // The printer and its settings the dialog starts with: those of the last job printed in this
     // run, or none for GTK's own choice.
     static Glib::RefPtr<Gtk::PrintSettings> printSettings();

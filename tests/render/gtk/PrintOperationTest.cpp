@@ -1,4 +1,7 @@
 #include "MindMaps/MindMapTestSupport.h"
+#include "platform/Localizer.h"
+#include "render/MindMapRenderingView.h"
+#include "render/OutlineRenderingView.h"
 #include "render/TiledMindMapRenderingView.h"
 #include "render/gtk/MindMapPrintOperation.h"
 #include "support/DisplayRequirement.h"
@@ -10,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 using namespace maptest;
 
@@ -49,4 +53,46 @@ TEST(PrintOperation, ExportsEveryTiledPageToAPdfFile)
         g_object_unref(page);
     }
     g_object_unref(document);
+}
+
+// GTK's loop runs while the pages print, and what holds no input back (a later start handing over
+// a file) may close the map or read another into it meanwhile: pages made of its topics stop with
+// the cause, and the outline, which keeps its own text, prints whole.
+TEST(PrintOperation, PagesOfAMapClosedWhilePrintingStopWithTheCause)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
+    const struct {
+        const char* what;
+        std::function<std::unique_ptr<PrintablePages>(MindMap&)> pages;
+        bool printed;
+    } cases[] = {
+        {"tiled",
+         [](MindMap& map) {
+             return std::make_unique<TiledMindMapRenderingView>(map, false, PrintModeTiledScaled, 1.0,
+                                                                PaperSizeForFormat(3), 0);
+         },
+         false},
+        {"one page", [](MindMap& map) { return std::make_unique<MindMapRenderingView>(map, false); }, false},
+        {"outline",
+         [](MindMap& map) { return std::make_unique<OutlineRenderingView>(map, false, 27, PaperSizeForFormat(3)); },
+         true},
+    };
+    for (const auto& c : cases) {
+        MindMap map;
+        map.newMindMap("", false, std::nullopt);
+        addTopic(map, addTopic(map, nullptr, Point{0, 0}, "near"), Point{300, 100}, "child");
+        addTopic(map, nullptr, Point{3300, 1450}, "far");
+        TempDir dir;
+        MindMapPrintOperation::Job job;
+        job.pages = [&] { return c.pages(map); };
+        job.action = Gtk::PRINT_OPERATION_ACTION_EXPORT;
+        job.exportFilename = dir.file("map.pdf");
+        // Runs in GTK's loop, before the first page.
+        Glib::signal_idle().connect_once([&map] { map.clearAndDisableDiagram(); });
+        Error error;
+        EXPECT_EQ(MindMapPrintOperation::run(job, &error), c.printed) << c.what;
+        EXPECT_EQ(error.failureReason, c.printed ? "" : localized("print_map_gone_reason")) << c.what;
+        if (c.printed) EXPECT_TRUE(std::filesystem::exists(job.exportFilename)) << c.what;
+    }
 }
