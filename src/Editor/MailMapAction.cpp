@@ -147,6 +147,5 @@ void MailMapAction::reportResult(MailComposer::Result result, const std::string&
     request.buttons = {{localized("mail_show_files_button"), "\r"}, {localized("ok_button_title"), "\033"}};
     if (AlertPanel::shared().runModal(request).button != AlertPanel::FirstButtonReturn) return;
     Error error;
-    if (!UriLauncher::shared().showInFileManager(attachments.front(), &error))
-        UriLauncher::reportFailure(attachments.front(), error);
+    if (!UriLauncher::shared().showInFileManager(attachments.front(), &error)) UriLauncher::reportFailure(error);
 }

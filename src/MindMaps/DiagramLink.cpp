@@ -3,7 +3,9 @@
 #include "MindMaps/CustomIcon.h"
 #include "MindMaps/LinkIcon.h"
 #include "MindMaps/MindMapNode.h"
+#include "Utils/LinkLaunchPolicy.h"
 #include "Utils/URLUtils.h"
+#include "platform/Localizer.h"
 
 #include <filesystem>
 #include <system_error>
@@ -277,6 +279,18 @@ void DiagramLink::updateStatus()
     if (!_node) return;
     if (_isHotLink && _isValid && _linkType == LinkTypeLocalMap) _node->setText(_title);
     _node->nodeIconChanged(_icon.get());
+}
+
+bool DiagramLink::openURLLink(const std::string& text, Error* error, UriLauncher::Outcome shown)
+{
+    const std::string url = resolveURLString(text);
+    if (!url.empty()) return launchDocumentLink(url, nullptr, error, std::move(shown));
+    // A path, or a file's address, resolves only to a file that is there.
+    const std::optional<URLComponents> components = parseURLString(percentEscapeURLString(text));
+    const bool namesFile = components && (components->scheme.empty() || components->scheme == "file");
+    return setError(
+        error,
+        UriLauncher::openError(text, localized(namesFile ? "launch_failed_not_found" : "launch_failed_no_scheme")));
 }
 
 std::string DiagramLink::resolveURLString(const std::string& text)

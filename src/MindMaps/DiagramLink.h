@@ -1,6 +1,8 @@
 #pragma once
 
 #include "MindMaps/NodeIcon.h"
+#include "platform/Error.h"
+#include "platform/UriLauncher.h"
 
 #include <cstdint>
 #include <functional>
@@ -120,6 +122,10 @@ public:
     // other URLs are escaped where needed (existing escapes are kept) and returned, the part
     // after the first "#" escaped as a fragment.
     static std::string resolveURLString(const std::string& text);
+    // Opens link text on the desktop as resolveURLString resolves it, under the rule for links from
+    // documents (launchDocumentLink, which says when a program is shown instead). False when
+    // nothing was opened, with the error naming the link and why.
+    static bool openURLLink(const std::string& text, Error* error = nullptr, UriLauncher::Outcome shown = {});
 
 private:
     void linkToContact(int32_t linkType, const std::string& contact, const std::string& imageHash);

@@ -110,5 +110,10 @@ bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken, Error* 
     case LinkLaunchAction::Refuse:
         break;
     }
-    return setError(error, UriLauncher::launchError(localized("launch_failed_refused_link")));
+    // A link to a file that is not there is no link of a refused kind.
+    const std::string path = pathWithFileURL(url);
+    std::error_code missing;
+    const bool gone = !path.empty() && !fs::exists(path, missing) && !missing;
+    return setError(
+        error, UriLauncher::openError(url, localized(gone ? "launch_failed_not_found" : "launch_failed_refused_link")));
 }

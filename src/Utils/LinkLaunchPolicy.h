@@ -29,8 +29,8 @@ struct LinkLaunchDecision {
 LinkLaunchDecision decideLinkLaunch(const std::string& url);
 
 // Applies the decision through the installed URI launcher; true when the desktop took the link.
-// Otherwise error says why: a refused link, or the desktop's own failure, for the caller to tell
-// (UriLauncher::reportFailure). A file shown in the file manager is shown after the call: shown
-// hears whether it was (UriLauncher::showInFileManager).
+// Otherwise error names the link and says why: a refused link, a file that is not there, or the
+// desktop's own failure, for the caller to tell (UriLauncher::reportFailure). A file shown in the file manager is shown
+// after the call: shown hears whether it was (UriLauncher::showInFileManager).
 bool launchDocumentLink(const std::string& url, LinkLaunchAction* taken = nullptr, Error* error = nullptr,
                         UriLauncher::Outcome shown = {});

@@ -4,7 +4,6 @@
 #include "MindMaps/MindMapImage.h"
 #include "MindMaps/MindMapNode.h"
 #include "Utils/FeedbackSink.h"
-#include "Utils/LinkLaunchPolicy.h"
 #include "Utils/ProtocolUtils.h"
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
@@ -30,12 +29,13 @@ std::string localProviderId()
     return local ? local->id() : MindMapProvider(MindMapProviderLocal).id();
 }
 
-// Opens a resolved URL the way document links are opened. A program is shown in the file manager
+// Opens link text the way document links are opened. A program is shown in the file manager
 // instead of run; the user hears one thing once the file manager has answered: that the file is
 // shown there, or why it is not.
-bool openDocumentURL(const std::string& url)
+bool openDocumentLink(const std::string& link, Error* error)
 {
-    return launchDocumentLink(url, nullptr, nullptr, [path = pathWithFileURL(url)](const Error* failure) {
+    const std::string path = pathWithFileURL(DiagramLink::resolveURLString(link));
+    return DiagramLink::openURLLink(link, error, [path](const Error* failure) {
         if (!failure) {
             feedbackSinkInstance().showEditorNotification(localized("editor_linked_program_shown_title"),
                                                           localizedFormat("editor_linked_program_shown", {path}),
@@ -84,15 +84,14 @@ bool MindMapEditor::handleLinkClick(MindMapNode* topic)
         }
         break;
     case DiagramLink::LinkTypeURL: {
-        bool opened = false;
-        if (valid) {
-            opened = PdfPreviewManager::openPdfLink(linkId);
-            if (!opened) {
-                const std::string url = DiagramLink::resolveURLString(linkId);
-                opened = !url.empty() && openDocumentURL(url);
-            }
+        if (!valid) {
+            handleLinkNavigationError("editor_linked_invalid_doc_link");
+            break;
         }
-        if (!opened) handleLinkNavigationError("editor_linked_invalid_doc_link");
+        Error error;
+        if (!PdfPreviewManager::openPdfLink(linkId) && !openDocumentLink(linkId, &error))
+            feedbackSinkInstance().showEditorNotification(localized("editor_link_error_dialog_title"),
+                                                          UriLauncher::failureMessage(error), FeedbackStateError);
         break;
     }
     case DiagramLink::LinkTypeCloudMap:
@@ -165,8 +164,9 @@ void MindMapEditor::openFullSizeImage()
         } else if (caseInsensitiveEqual(protocol, "assets-library")) {
             notify("cannot_open_linked_document", "Cannot open iOS device specific link");
         } else {
-            const std::string url = DiagramLink::resolveURLString(imageLink);
-            if (url.empty() || !openDocumentURL(url)) notify("cannot_open_linked_document", imageLink);
+            Error error;
+            if (!openDocumentLink(imageLink, &error))
+                notify("cannot_open_linked_document", UriLauncher::failureMessage(error));
         }
         return;
     }

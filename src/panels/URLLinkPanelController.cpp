@@ -1,10 +1,9 @@
 #include "panels/URLLinkPanelController.h"
 
 #include "MindMaps/DiagramLink.h"
-#include "Utils/LinkLaunchPolicy.h"
 #include "Utils/ProtocolUtils.h"
-#include "platform/AlertPanel.h"
 #include "platform/Localizer.h"
+#include "platform/UriLauncher.h"
 
 #include <filesystem>
 
@@ -39,12 +38,8 @@ void URLLinkPanelController::updateStatus()
 
 bool URLLinkPanelController::testLinkClicked() const
 {
-    const std::string url = DiagramLink::resolveURLString(_field);
-    if (!url.empty() && launchDocumentLink(url)) return true;
-    AlertPanel::Request request;
-    request.messageText = localized(InvalidLinkKey);
-    request.informativeText = localized(InvalidLinkInfoKey);
-    request.buttons = {{localized("ok_button_title"), "\r"}};
-    AlertPanel::shared().runModal(request);
+    Error error;
+    if (DiagramLink::openURLLink(_field, &error)) return true;
+    UriLauncher::reportFailure(error);
     return false;
 }

@@ -18,8 +18,6 @@ public:
     static constexpr const char* UploadToCloudKey = "image_picker_upload_to_cloud";
     static constexpr const char* FilePanelTitleKey = "doc_link_dialog_title";
     static constexpr const char* FilePanelPromptKey = "doc_link_dialog_link_button";
-    static constexpr const char* InvalidLinkKey = "editor_linked_invalid_doc_link";
-    static constexpr const char* InvalidLinkInfoKey = "cannot_open_linked_document";
     static constexpr const char* WebSiteAddress = "https://tarnwick.org";
     static constexpr const char* FrameName = "URLLinkPanelFrame";
 

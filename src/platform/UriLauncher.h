@@ -27,12 +27,20 @@ public:
     // manager showed the file; that may be after the call returned.
     virtual bool showInFileManager(const std::string& path, Error* error = nullptr, Outcome outcome = {});
 
-    // The one place a failed launch is told: an alert naming the target and why it did not open.
-    static void reportFailure(const std::string& target, const Error& error);
+    // The one place a failed launch is told: an alert saying what did not open (the error's
+    // description) and why.
+    static void reportFailure(const Error& error);
     // Why a launch failed, in the words of the error.
     static std::string failureText(const Error& error);
+    // What did not open and why, on one line, for a notification.
+    static std::string failureMessage(const Error& error);
     // The error a launcher gives when the desktop failed for a reason it did not name.
     static Error launchError(const std::string& reason = {});
+    // The error of a URI (or path) that did not open, named as the user knows it (a local file by
+    // its path), with the reason (no program opens it, when empty).
+    static Error openError(const std::string& uri, const std::string& reason = {});
+    // The error of a file the file manager did not show, nor could the folder it lies in be opened.
+    static Error showError(const std::string& folder, const std::string& reason = {});
 
     // Installs the launcher (not owned); nullptr brings back the one that opens nothing.
     static void setShared(UriLauncher* launcher);

@@ -62,6 +62,11 @@ protected:
     {
         return {localized("editor_link_error_dialog_title"), localized(key)};
     }
+    std::pair<std::string, std::string> linkFailure(const std::string& link, const std::string& reason) const
+    {
+        return {localized("editor_link_error_dialog_title"),
+                localizedFormat("launch_failed_line", {localizedFormat("launch_failed_named", {link}), reason})};
+    }
 
     TempDir folder;
     std::shared_ptr<CustomImageStore> store = std::make_shared<CustomImageStore>(folder.file("images"));
@@ -121,7 +126,8 @@ TEST_F(LinkNavigationTest, WebAndFileLinksGoToTheDesktopUnderTheLinkRule)
         std::string link;
         std::vector<std::string> opened;
         std::vector<std::string> shown;
-        const char* error;
+        // Why it did not open; the message names the link and says so.
+        const char* reason;
     };
     const std::string canonical = std::filesystem::canonical(folder.path()).string();
     const Case cases[] = {
@@ -130,9 +136,9 @@ TEST_F(LinkNavigationTest, WebAndFileLinksGoToTheDesktopUnderTheLinkRule)
         {"tel:+15550100", {"tel:+15550100"}, {}, nullptr},
         {folder.file("Report.pdf"), {fileURLWithPath(canonical + "/Report.pdf")}, {}, nullptr},
         {folder.file("tool"), {}, {canonical + "/tool"}, nullptr},
-        {"javascript:alert(1)", {}, {}, "editor_linked_invalid_doc_link"},
-        {"smb://server/share", {}, {}, "editor_linked_invalid_doc_link"},
-        {folder.file("missing.pdf"), {}, {}, "editor_linked_invalid_doc_link"},
+        {"javascript:alert(1)", {}, {}, "launch_failed_refused_link"},
+        {"smb://server/share", {}, {}, "launch_failed_refused_link"},
+        {folder.file("missing.pdf"), {}, {}, "launch_failed_not_found"},
     };
     for (const Case& c : cases) {
         sink.notifications.clear();
@@ -142,15 +148,15 @@ TEST_F(LinkNavigationTest, WebAndFileLinksGoToTheDesktopUnderTheLinkRule)
         EXPECT_TRUE(editor->handleLinkClick(child)) << c.link;
         EXPECT_EQ(launcher.opened, c.opened) << c.link;
         EXPECT_EQ(launcher.shownInFileManager, c.shown) << c.link;
-        if (c.error) EXPECT_EQ(lastNotification(), linkError(c.error)) << c.link;
+        if (c.reason) EXPECT_EQ(lastNotification(), linkFailure(c.link, localized(c.reason))) << c.link;
         else if (c.shown.empty()) EXPECT_TRUE(sink.notifications.empty()) << c.link;
         else EXPECT_EQ(sink.notifications.back().state, FeedbackStateInformation) << c.link;
     }
-    // The desktop refusing is an error too.
+    // The desktop refusing is an error too, in the desktop's words.
     launcher.succeeds = false;
     child->linkToURL("https://example.com");
     editor->handleLinkClick(child);
-    EXPECT_EQ(lastNotification(), linkError("editor_linked_invalid_doc_link"));
+    EXPECT_EQ(lastNotification(), linkFailure("https://example.com", launcher.reason));
 }
 
 // A program, shown in the file manager instead of run, says one thing once the file manager has
@@ -327,7 +333,10 @@ TEST_F(LinkNavigationTest, TheFullSizeImageOpensItsLinkOrItsStoredPicture)
 
     image->setImageLink("javascript:alert(1)");
     editor->openFullSizeImage();
-    EXPECT_EQ(lastNotification(), imageError("javascript:alert(1)"));
+    EXPECT_EQ(lastNotification(),
+              imageError(localizedFormat("launch_failed_line",
+                                         {localizedFormat("launch_failed_named", {"javascript:alert(1)"}),
+                                          localized("launch_failed_refused_link")})));
 
     image->setImageLink("https://example.com/big.png");
     editor->openFullSizeImage();

@@ -65,10 +65,11 @@ TEST(URLLinkPanelController, AnUnopenableTestLinkIsReportedByAnAlert)
 {
     ScriptedAlertPanel alerts;
     AlertPanel::setShared(&alerts);
-    URLLinkPanelController panel("", false, "");
+    URLLinkPanelController panel("/no/such/Notes.txt", false, "");
     EXPECT_FALSE(panel.testLinkClicked());
     AlertPanel::setShared(nullptr);
     ASSERT_EQ(alerts.requests.size(), 1u);
-    EXPECT_EQ(alerts.requests[0].messageText, localized("editor_linked_invalid_doc_link"));
-    EXPECT_EQ(alerts.requests[0].informativeText, localized("cannot_open_linked_document"));
+    EXPECT_EQ(alerts.requests[0].messageText, localizedFormat("launch_failed_named", {"/no/such/Notes.txt"}));
+    EXPECT_EQ(alerts.requests[0].informativeText,
+              localizedFormat("launch_failed_reason", {localized("launch_failed_not_found")}));
 }

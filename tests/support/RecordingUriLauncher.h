@@ -2,6 +2,7 @@
 
 #include "platform/UriLauncher.h"
 
+#include <filesystem>
 #include <vector>
 
 // Keeps every URI it is asked to open and every file it is asked to show. Installs itself while it lives.
@@ -13,16 +14,18 @@ public:
     bool openURL(const std::string& uri, Error* error = nullptr) override
     {
         opened.push_back(uri);
-        return succeeds || setError(error, launchError(reason));
+        return succeeds || setError(error, openError(uri, reason));
     }
 
+    // As the desktop's launcher: with no file manager to select the file, its folder is opened,
+    // and that fails.
     bool showInFileManager(const std::string& path, Error* error = nullptr, Outcome outcome = {}) override
     {
         shownInFileManager.push_back(path);
-        if (!succeeds) return setError(error, launchError(reason));
-        const Error failure = launchError(reason);
+        const Error failure = showError(std::filesystem::path(path).parent_path().string(), reason);
+        if (!succeeds) return setError(error, failure);
         if (outcome) outcome(fileManagerFails ? &failure : nullptr);
-        else if (fileManagerFails) reportFailure(path, failure);
+        else if (fileManagerFails) reportFailure(failure);
         return true;
     }
 

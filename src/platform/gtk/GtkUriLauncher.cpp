@@ -14,22 +14,24 @@ bool launchDefault(const std::string& uri, Error* error)
 {
     try {
         if (Gio::AppInfo::launch_default_for_uri(uri)) return true;
-        return setError(error, UriLauncher::launchError());
+        return setError(error, UriLauncher::openError(uri));
     } catch (const Glib::Error& failure) {
-        return setError(error, UriLauncher::launchError(failure.what()));
+        return setError(error, UriLauncher::openError(uri, failure.what()));
     }
 }
 
-// The folder stands in for a file manager that cannot select the file in it.
+// The folder stands in for a file manager that cannot select the file in it; what did not show
+// then is the folder.
 bool openFolderOf(const std::string& path, Error* error)
 {
-    std::string folder;
+    const std::string folder = Glib::path_get_dirname(path);
+    Error failure;
     try {
-        folder = Glib::filename_to_uri(Glib::path_get_dirname(path));
-    } catch (const Glib::Error& failure) {
-        return setError(error, UriLauncher::launchError(failure.what()));
+        if (launchDefault(Glib::filename_to_uri(folder), &failure)) return true;
+    } catch (const Glib::Error& invalid) {
+        failure.failureReason = invalid.what();
     }
-    return launchDefault(folder, error);
+    return setError(error, UriLauncher::showError(folder, failure.failureReason));
 }
 
 } // namespace
@@ -38,7 +40,8 @@ bool GtkUriLauncher::openURL(const std::string& uri, Error* error)
 {
     // A URI comes from a map the user may have been sent: only one with a scheme goes to the
     // desktop, never a bare text that a handler might take for a command line or a local path.
-    if (Glib::uri_parse_scheme(uri).empty()) return setError(error, launchError(localized("launch_failed_no_scheme")));
+    if (Glib::uri_parse_scheme(uri).empty())
+        return setError(error, openError(uri, localized("launch_failed_no_scheme")));
     return launchDefault(uri, error);
 }
 
@@ -50,7 +53,7 @@ bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error, Ou
         uri = Glib::filename_to_uri(path);
         bus = Gio::DBus::Connection::get_sync(Gio::DBus::BUS_TYPE_SESSION);
     } catch (const Glib::Error& failure) {
-        if (uri.empty()) return setError(error, launchError(failure.what()));
+        if (uri.empty()) return setError(error, showError(Glib::path_get_dirname(path), failure.what()));
     }
     if (!bus) {
         if (!openFolderOf(path, error)) return false;
@@ -74,7 +77,7 @@ bool GtkUriLauncher::showInFileManager(const std::string& path, Error* error, Ou
                 shown = openFolderOf(path, &failure);
             }
             if (outcome) outcome(shown ? nullptr : &failure);
-            else if (!shown) reportFailure(path, failure);
+            else if (!shown) reportFailure(failure);
         },
         "org.freedesktop.FileManager1", FileManagerTimeoutMilliseconds);
     return true;

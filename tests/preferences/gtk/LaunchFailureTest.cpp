@@ -2,6 +2,7 @@
 // manager asked over the session bus fails after the launcher answered.
 
 #include "Editor/MailMapAction.h"
+#include "panels/URLLinkPanelController.h"
 #include "panels/gtk/RealInput.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
@@ -91,11 +92,13 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
     UserDefaults::standard().resetForTesting();
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.address) << "dbus-daemon does not start";
-    const std::string folder = inHome("Mind Maps"), file = inHome("Scratch/Plan.pdf");
+    const std::string folder = inHome("Mind Maps"), scratch = inHome("Scratch"), file = inHome("Scratch/Plan.pdf"),
+                      notes = inHome("Scratch/Notes.xyz");
     // The folders exist: what fails is the desktop, not a missing folder. What the desktop says
     // when it knows no program for a folder is what the alert shows.
     std::filesystem::create_directories(inHome("Scratch"));
     std::filesystem::create_directories(folder);
+    g_file_set_contents(notes.c_str(), "notes", -1, nullptr);
     const std::string desktopReason = "No application is registered as handling this file";
     ScriptedAlertPanel alerts;
     RecordingUriLauncher refusing;
@@ -115,29 +118,32 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
         {[&] { maintenance.openStoreDirectory(folder); }, folder, refusing.reason, withHelp, 1},
         {[&] {
              alerts.answers.push_back({AlertPanel::FirstButtonReturn, {}});
-             MailMapAction::reportResult(MailComposer::Result::NoMailProgram, inHome("Scratch"), {file});
+             MailMapAction::reportResult(MailComposer::Result::NoMailProgram, scratch, {file});
          },
-         file, refusing.reason, okOnly, 2},
+         scratch, refusing.reason, okOnly, 2},
         {[&] {
              UriLauncher::setShared(&desktop);
              maintenance.openStoreDirectory(folder);
          },
          folder, desktopReason, withHelp, 1},
-        {[&] { desktop.showInFileManager(file); }, file, desktopReason, okOnly, 1},
+        // The folder did not show, not the file in it.
+        {[&] { desktop.showInFileManager(file); }, scratch, desktopReason, okOnly, 1},
+        {[&] { URLLinkPanelController(notes, false, "").testLinkClicked(); }, notes, desktopReason, okOnly, 1},
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.target);
         alerts.requests.clear();
         road.launch();
         // Each road is checked even when one before it failed.
-        EXPECT_TRUE(RealInput::pumpUntil(
-            [&] {
-                return !alerts.requests.empty() &&
-                    alerts.requests.back().informativeText.find(road.target) != std::string::npos;
-            },
-            30000));
-        const std::string text = alerts.requests.empty() ? "" : alerts.requests.back().informativeText;
+        const auto shown = [&] {
+            return alerts.requests.empty()
+                ? std::string()
+                : alerts.requests.back().messageText + "\n" + alerts.requests.back().informativeText;
+        };
+        EXPECT_TRUE(RealInput::pumpUntil([&] { return shown().find(road.target) != std::string::npos; }, 30000));
+        const std::string text = shown();
         EXPECT_NE(text.find(road.reason), std::string::npos) << text;
+        EXPECT_EQ(text.find("Plan.pdf"), std::string::npos) << "the file to show is no failure of its own: " << text;
         EXPECT_GT(text.size(), road.target.size() + 10) << "the alert says why: " << text;
         EXPECT_EQ(alerts.requests.size(), road.alerts) << "one failure, one alert";
         std::vector<std::string> buttons;
