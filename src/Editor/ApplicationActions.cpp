@@ -191,8 +191,9 @@ void ApplicationActions::openWebPage(const std::string ProductAddresses::*page, 
                   static_cast<int>(AlertPanel::Style::Warning));
         return;
     }
-    if (!uriLauncher().openURL(address))
-        showAlert(localized("web_page_open_failed_title"), localizedFormat("web_page_open_failed_message", {address}),
+    Error error;
+    if (!uriLauncher().openURL(address, &error))
+        showAlert(localized("web_page_open_failed_title"), UriLauncher::failureMessage(error),
                   static_cast<int>(AlertPanel::Style::Warning));
 }
 

@@ -192,10 +192,11 @@ std::optional<WindowFrame> pdfWindowFrame(const PropertyList& saved, const std::
 
 bool openPdfInDefaultApplication(const std::string& path)
 {
-    if (!path.empty() && UriLauncher::shared().openURL(fileURLWithPath(path))) return true;
+    Error error;
+    if (!path.empty() && UriLauncher::shared().openURL(fileURLWithPath(path), &error)) return true;
     AlertPanel::Request request;
     request.messageText = localized(PdfWindowKeys::UnableToOpenKey);
-    request.informativeText = path;
+    request.informativeText = path.empty() ? path : UriLauncher::failureMessage(error);
     request.style = AlertPanel::Style::Informational;
     request.buttons = {{localized("ok_button_title"), "\r"}};
     AlertPanel::shared().runModal(request);

@@ -147,7 +147,8 @@ TEST_F(ApplicationActionsTest, AMailOrPageThatCannotOpenIsReportedAndAMissingAdd
     ASSERT_TRUE(send("showFAQ:"));
     ASSERT_EQ(alerts.requests.size(), 2u);
     EXPECT_EQ(alerts.requests[1].informativeText,
-              localizedFormat("web_page_open_failed_message", {"https://example.org/faq"}));
+              localizedFormat("launch_failed_line",
+                              {localizedFormat("launch_failed_named", {"https://example.org/faq"}), launcher.reason}));
 
     launcher.succeeds = true;
     launcher.opened.clear();

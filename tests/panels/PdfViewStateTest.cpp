@@ -1,6 +1,7 @@
 #include "panels/PdfViewState.h"
 #include "Editor/EditorWindowController.h"
 #include "editor-view/PdfPreviewManager.h"
+#include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
 #include "support/RecordingUriLauncher.h"
 #include "support/ScriptedAlertPanel.h"
@@ -224,7 +225,9 @@ TEST(PdfViewState, OpenInDefaultApplicationTellsTheUserWhenItFails)
     launcher.succeeds = false;
     EXPECT_FALSE(openPdfInDefaultApplication("/d/Report.pdf"));
     ASSERT_EQ(alerts.requests.size(), 1u);
-    EXPECT_EQ(alerts.requests[0].informativeText, "/d/Report.pdf");
+    EXPECT_EQ(alerts.requests[0].informativeText,
+              localizedFormat("launch_failed_line",
+                              {localizedFormat("launch_failed_named", {"/d/Report.pdf"}), launcher.reason}));
     EXPECT_EQ(alerts.requests[0].style, AlertPanel::Style::Informational);
 }
 
