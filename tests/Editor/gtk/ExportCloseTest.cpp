@@ -1,23 +1,29 @@
-// The user's input around the export panel, under a window manager: GTK drops a close that comes
-// while a dialog holds the input, and the export holds the main loop.
+// The user's input around the export panel and the print dialog, under a window manager: GTK drops
+// a close that comes while a dialog holds the input, the export holds the main loop, and GTK's loop
+// runs on after the print dialog to the last page, which paints the open map's topics.
 
 #include "Editor/CheckboxMenuHandler.h"
 #include "Editor/ExportFormatChoice.h"
 #include "Editor/MainMenu.h"
+#include "Editor/OutlineOptionsChoice.h"
 #include "Editor/gtk/GtkDocumentPanels.h"
 #include "Editor/gtk/MainWindow.h"
 #include "GtkTestSupport.h"
 #include "MainWindowTestSupport.h"
+#include "MindMaps/MindMapTestSupport.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
+#include "render/gtk/MindMapPrintOperation.h"
 #include "support/RecordingResponder.h"
 #include "support/ScriptedFileChooser.h"
 #include "support/TempDir.h"
 #include "support/WindowManager.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtkunixprint.h>
 
 #include <climits>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +50,11 @@ protected:
     }
     void TearDown() override
     {
+        MindMapPrintOperation::setPrintSettings({});
+        MindMapPrintOperation::setRunHold(nullptr);
+        DocumentPanels::setShared(nullptr);
+        if (backends) g_object_set(gtk_settings_get_default(), "gtk-print-backends", backends, nullptr);
+        g_free(backends);
         FileChooser::setShared(nullptr);
         window.reset();
         MainWindow::setSidePaneFactory(nullptr);
@@ -66,6 +77,7 @@ protected:
     std::unique_ptr<MainWindow> window;
     int clicks = 0;
     int closes = 0;
+    gchar* backends = nullptr;
 };
 
 } // namespace
@@ -141,4 +153,93 @@ TEST_F(ExportCloseTest, KeysAndClicksRightAfterTheAnswerWaitForTheExport)
     EXPECT_TRUE(log.empty()) << "Ctrl+W waits for the export";
     EXPECT_EQ(clicks, 0) << "the click waits for the export";
     EXPECT_TRUE(runMainLoopUntil([&] { return log.size() == 1 && clicks == 1; })) << "both are carried out after it";
+}
+
+// Plays the user on both print roads: closes the window through the window manager with the dialog
+// up, and presses Ctrl+W and clicks as the dialog is answered. All of it waits for the last page.
+TEST_F(ExportCloseTest, ACloseKeysAndClicksDuringAPrintWaitForItsEnd)
+{
+    MindMap map;
+    // As the program's close does, the topics go with the window.
+    window->setCloseHandler([&] {
+        map.clearAndDisableDiagram();
+        return ++closes > 0;
+    });
+    installGtkDocumentPanels();
+    // Only the printer that writes a file: the printing system's would ask the system's bus.
+    g_object_get(gtk_settings_get_default(), "gtk-print-backends", &backends, nullptr);
+    g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+    const std::string printed = dir.file("printed.pdf");
+    Glib::RefPtr<Gtk::PrintSettings> settings = Gtk::PrintSettings::create();
+    settings->set_printer("Print to File");
+    settings->set(Gtk::PrintSettings::Keys::OUTPUT_URI, Glib::filename_to_uri(printed));
+    MindMapPrintOperation::setPrintSettings(settings);
+    OutlineOptionsChoice outline(false);
+    const std::function<bool()> roads[] = {
+        [&] {
+            return DocumentPanels::shared().runPrintPanel(map, {600, 300}, {}, nullptr);
+        },
+        [&] { return DocumentPanels::shared().runOutlinePrintPanel(map, outline, nullptr); },
+    };
+    for (const auto& print : roads) {
+        map.newMindMap("", false, std::nullopt);
+        maptest::addTopic(map, maptest::addTopic(map, nullptr, Point{0, 0}, "Plans"), Point{300, 120}, "Budget");
+        std::filesystem::remove(printed);
+        closes = clicks = 0;
+        log.clear();
+        window->present();
+        ASSERT_TRUE(runMainLoopUntil([&] { return window->is_active(); }));
+        bool closeAsked = false, answered = false;
+        const auto put = [this](GdkEventType type, guint detail) {
+            GdkEvent* event = gdk_event_new(type);
+            event->any.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
+            event->any.send_event = TRUE;
+            GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
+            if (type == GDK_KEY_PRESS) {
+                event->key.keyval = detail;
+                event->key.state = GDK_CONTROL_MASK;
+                gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+            } else if (type == GDK_BUTTON_PRESS) {
+                event->button.button = detail;
+                gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+            }
+            gdk_event_put(event);
+            gdk_event_free(event);
+        };
+        sigc::connection user = Glib::signal_timeout().connect(
+            [&] {
+                GtkPrintUnixDialog* dialog = nullptr;
+                for (Gtk::Window* shown : Gtk::Window::list_toplevels())
+                    if (GTK_IS_PRINT_UNIX_DIALOG(shown->gobj()) && shown->get_mapped())
+                        dialog = GTK_PRINT_UNIX_DIALOG(shown->gobj());
+                if (!dialog) return !answered;
+                if (!closeAsked) {
+                    closeAsked = true;
+                    put(GDK_DELETE, 0);
+                    return true;
+                }
+                GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(dialog);
+                if (GdkEvent* waiting = gdk_display_peek_event(gdk_display_get_default())) gdk_event_free(waiting);
+                else if (printer && gtk_printer_is_virtual(printer)) {
+                    // Queued behind the answer, they reach the loop GTK runs for the pages.
+                    put(GDK_KEY_PRESS, GDK_KEY_w);
+                    put(GDK_BUTTON_PRESS, 1);
+                    answered = true;
+                    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+                }
+                return !answered;
+            },
+            50);
+        const bool done = print();
+        user.disconnect();
+        ASSERT_TRUE(answered);
+        EXPECT_TRUE(done);
+        EXPECT_EQ(closes, 0) << "the close waits for the print";
+        EXPECT_TRUE(log.empty()) << "Ctrl+W waits for the print";
+        EXPECT_EQ(clicks, 0) << "the click waits for the print";
+        EXPECT_TRUE(runMainLoopUntil([&] { return std::filesystem::exists(printed); }));
+        EXPECT_TRUE(runMainLoopUntil([&] { return closes == 1 && log.size() == 1 && clicks == 1; }))
+            << "all are carried out after the print";
+    }
+    window->setCloseHandler(nullptr);
 }
