@@ -157,6 +157,10 @@ TEST_F(LinkNavigationTest, WebAndFileLinksGoToTheDesktopUnderTheLinkRule)
     child->linkToURL("https://example.com");
     editor->handleLinkClick(child);
     EXPECT_EQ(lastNotification(), linkFailure("https://example.com", launcher.reason));
+    // A file by its path, as the user linked it.
+    child->linkToURL(folder.file("Report.pdf"));
+    editor->handleLinkClick(child);
+    EXPECT_EQ(lastNotification(), linkFailure(canonical + "/Report.pdf", launcher.reason));
 }
 
 // A program, shown in the file manager instead of run, says one thing once the file manager has

@@ -1,7 +1,10 @@
 // A launch the desktop cannot carry out reaches the window on every road, also when the file
-// manager asked over the session bus fails after the launcher answered.
+// manager asked over the session bus fails after the launcher answered: each says what did not open
+// (a file, an address, the folder that was to be shown) and the reason the desktop gave.
 
 #include "Editor/MailMapAction.h"
+#include "Utils/RecordingFeedbackSink.h"
+#include "editor-view/EditorViewTestSupport.h"
 #include "panels/URLLinkPanelController.h"
 #include "panels/gtk/RealInput.h"
 #include "platform/Localizer.h"
@@ -101,6 +104,18 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
     g_file_set_contents(notes.c_str(), "notes", -1, nullptr);
     const std::string desktopReason = "No application is registered as handling this file";
     ScriptedAlertPanel alerts;
+    RecordingFeedbackSink notices;
+    // A topic on the canvas that links to the file.
+    FakeTextMeasurer measurer;
+    TextMeasurer::setShared(&measurer);
+    ManualScheduler scheduler;
+    editortest::CountingHost host;
+    MindMapEditor canvas(&scheduler);
+    canvas.setHost(&host);
+    auto map = std::make_shared<MindMap>();
+    map->newMindMap("", true, std::string("Plans"));
+    map->mainCentralTheme()->linkToURL(notes);
+    canvas.setMindMap(map);
     RecordingUriLauncher refusing;
     refusing.succeeds = false;
     MaintenanceModel maintenance(UserDefaults::standard(), {});
@@ -111,7 +126,8 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
     const struct {
         std::function<void()> launch;
         std::string target, reason;
-        // The failure's alert, the road's last; the mail road asks first.
+        // The failure's alert, the road's last; the mail road asks first. A link on the canvas
+        // says it in a notice.
         std::vector<std::string> buttons;
         size_t alerts;
     } roads[] = {
@@ -129,13 +145,16 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
         // The folder did not show, not the file in it.
         {[&] { desktop.showInFileManager(file); }, scratch, desktopReason, okOnly, 1},
         {[&] { URLLinkPanelController(notes, false, "").testLinkClicked(); }, notes, desktopReason, okOnly, 1},
+        {[&] { canvas.handleLinkClick(map->mainCentralTheme()); }, notes, desktopReason, {}, 0},
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.target);
         alerts.requests.clear();
+        notices.notifications.clear();
         road.launch();
         // Each road is checked even when one before it failed.
         const auto shown = [&] {
+            if (!notices.notifications.empty()) return notices.notifications.back().message;
             return alerts.requests.empty()
                 ? std::string()
                 : alerts.requests.back().messageText + "\n" + alerts.requests.back().informativeText;
@@ -151,5 +170,6 @@ TEST(LaunchFailureTest, EveryFailedLaunchIsAnAlertNamingWhatDidNotOpenAndWhy)
             for (const AlertPanel::Button& button : alerts.requests.back().buttons) buttons.push_back(button.title);
         EXPECT_EQ(buttons, road.buttons) << text;
     }
+    TextMeasurer::setShared(nullptr);
     UserDefaults::standard().resetForTesting();
 }
