@@ -6,6 +6,7 @@
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Geometry.h"
+#include "platform/Pasteboard.h"
 
 #include <cstddef>
 #include <string>
@@ -52,6 +53,8 @@ public:
     virtual void textViewLostFocus() = 0;
     // The view's own paste (its context menu, its key binding).
     virtual void textViewPaste() = 0;
+    // Another pasteboard's text for the range (the primary selection at a middle click, a drop).
+    virtual void textViewPasteFrom(const Pasteboard& source, TextRange range) = 0;
     // Before text goes in between the text before and after it, by any road (a key, a paste, a
     // middle click, a drop, an input method, the edit's own changes): how many of its bytes go in.
     virtual size_t textViewWillInsert(std::string_view before, std::string_view text, std::string_view after) = 0;
