@@ -23,9 +23,12 @@
 #include "platform/MainLoop.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/GtkPasteboard.h"
 #include "store/EditorInterface.h"
 #include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
+#include "support/ForeignText.h"
+#include "support/RecordedCriticals.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +111,7 @@ protected:
 
     void TearDown() override
     {
+        Pasteboard::setGeneralPasteboard(nullptr);
         SetEditorInterfaceInstance(nullptr);
         if (window) window->showMindMap(nullptr);
         router.setResponderChain(nullptr);
@@ -359,6 +363,183 @@ TEST_F(EmbeddedNotePanelTest, AMiddleClickOrADropOfMegabytesKeepsEachEditorAnswe
             MainLoop::runFor(0.1);
             EXPECT_EQ(first->text(), "First");
         }
+    }
+}
+
+// Text another program gives late, by Ctrl+V, a middle click or a drop, into the note or the topic's
+// text editor: it lands where it was asked for while that is still there, and nowhere once another
+// topic was selected or the program went away before it answered. The main loop keeps answering
+// all along and never waits inside a loop of its own, where a quit waited for half a minute; no
+// read is left waiting.
+TEST_F(EmbeddedNotePanelTest, TextAnotherProgramGivesLateLandsOnlyWhereItWasAskedFor)
+{
+    ASSERT_TRUE(RealInput::startGtk());
+    Pasteboard::setGeneralPasteboard(std::make_shared<GtkPasteboard>());
+    RecordedCriticals criticals;
+    const std::string late = "Given late";
+    enum class Into { Note, Topic };
+    enum class Road { Key, MiddleClick, Drop };
+    enum class Meanwhile { Nothing, OtherTopicSelected, OwnerGone };
+    const auto editorView = [this]() -> Gtk::TextView* {
+        InplaceTextEditor* editor = window->editor().inplaceEditor();
+        return editor ? &dynamic_cast<GtkInplaceTextView&>(editor->view()).textView() : nullptr;
+    };
+    for (const Into into : {Into::Note, Into::Topic})
+        for (const Road road : {Road::Key, Road::MiddleClick, Road::Drop})
+            for (const Meanwhile meanwhile :
+                 {Meanwhile::Nothing, Meanwhile::OtherTopicSelected, Meanwhile::OwnerGone}) {
+                SCOPED_TRACE(testing::Message() << (into == Into::Note ? "note" : "topic") << ", road " << int(road)
+                                                << ", meanwhile " << int(meanwhile));
+                map->setSelectedElement(first);
+                Gtk::TextView* view = &panel->textView();
+                if (into == Into::Topic) {
+                    window->canvas().grab_focus();
+                    map->editText();
+                    view = editorView();
+                    ASSERT_NE(view, nullptr);
+                } else {
+                    view->grab_focus();
+                }
+                ASSERT_TRUE(MainLoop::runUntil(
+                    [&] { return view->has_focus() && view->get_mapped() && view->get_allocated_width() > 1; }, 10));
+                const int x = view->get_allocated_width() / 2, y = view->get_allocated_height() / 2;
+
+                // Taken after the editor opened: its selected text claimed the primary selection.
+                std::unique_ptr<ForeignText> owner;
+                bool nested = false;
+                auto last = std::chrono::steady_clock::now();
+                std::chrono::steady_clock::duration held{};
+                // Stops with the row, also one that fails on the way.
+                const std::unique_ptr<sigc::connection, void (*)(sigc::connection*)> beat(
+                    new sigc::connection(), [](sigc::connection* connection) {
+                        connection->disconnect();
+                        delete connection;
+                    });
+                *beat = Glib::signal_timeout().connect(
+                    [&] {
+                        held = std::max(held, std::chrono::steady_clock::now() - last);
+                        last = std::chrono::steady_clock::now();
+                        // A wait in a loop of its own ends with the answer, for the test to go on.
+                        if (g_main_depth() > 1 && !nested && owner) owner->release();
+                        nested = nested || g_main_depth() > 1;
+                        return true;
+                    },
+                    10);
+                switch (road) {
+                case Road::Key:
+                    owner = std::make_unique<ForeignText>("CLIPBOARD", late, ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    ASSERT_TRUE(xdotool("key ctrl+v"));
+                    break;
+                case Road::MiddleClick:
+                    owner = std::make_unique<ForeignText>("PRIMARY", late, ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    RealInput::click(*view, x, y, 2);
+                    break;
+                case Road::Drop: {
+                    // Text views take no drop on their own selection.
+                    view->get_buffer()->place_cursor(view->get_buffer()->end());
+                    int rootX = 0, rootY = 0;
+                    RealInput::screenPoint(*view, x, y, rootX, rootY);
+                    owner = std::make_unique<ForeignText>(std::stoul(xidOf(*window)), rootX, rootY, late,
+                                                          ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    break;
+                }
+                }
+                ASSERT_TRUE(MainLoop::runUntil([&] { return owner->textRequests() > 0; }, 10)) << "never asked";
+                if (meanwhile == Meanwhile::OtherTopicSelected) {
+                    // A click beside an open edit ends it and does nothing more; the next one selects.
+                    if (into == Into::Topic) {
+                        RealInput::click(window->canvas(), 10, 10);
+                        ASSERT_TRUE(MainLoop::runUntil([&] { return !editorView(); }, 10));
+                    }
+                    const Point point = window->editor().mapToViewSpace(second->bounds().center());
+                    RealInput::click(window->canvas(), int(point.x), int(point.y));
+                    ASSERT_TRUE(MainLoop::runUntil([&] { return map->selectedElement() == second; }, 10));
+                }
+                if (meanwhile == Meanwhile::OwnerGone) owner->die();
+                else owner->release();
+                // Well within the half minute the toolkit waits for an owner that is gone.
+                EXPECT_TRUE(MainLoop::runUntil(
+                    [&] {
+                        return Pasteboard::pendingReads() == 0 && owner->waiting() == 0 &&
+                            (road != Road::Drop || meanwhile == Meanwhile::OwnerGone || owner->dropTaken());
+                    },
+                    10));
+                beat->disconnect();
+                EXPECT_FALSE(nested) << "a wait ran the main loop inside it";
+                EXPECT_LT(std::chrono::duration<double>(held).count(), 1.0) << "the window held";
+
+                Gtk::TextView* editor = editorView();
+                const std::string landed = into == Into::Note ? noteText()
+                    : editor                                  ? editor->get_buffer()->get_text(true).raw()
+                                                              : first->text();
+                if (meanwhile == Meanwhile::Nothing) {
+                    EXPECT_NE(landed.find(late), std::string::npos) << landed;
+                } else {
+                    for (const std::string& text :
+                         {noteText(), first->note(), second->note(), first->text(), second->text(),
+                          editor ? editor->get_buffer()->get_text(true).raw() : std::string()})
+                        EXPECT_EQ(text.find(late), std::string::npos) << text;
+                }
+                if (road == Road::Drop && meanwhile != Meanwhile::OwnerGone) {
+                    EXPECT_EQ(owner->dropTaken(), meanwhile == Meanwhile::Nothing);
+                }
+
+                if (editor) window->editor().stopEditing(InplaceTextEditor::Cancel);
+                map->setSelectedElement(first);
+                panel->textView().get_buffer()->set_text("");
+                first->setText("First");
+                first->setNote("");
+                second->setText("Second");
+                second->setNote("");
+                owner.reset();
+            }
+    EXPECT_TRUE(criticals.messages().empty()) << criticals.messages().front();
+}
+
+// Text dragged within the note or the topic's text editor is moved there by the view itself, as
+// before the drops from elsewhere took their own road.
+TEST_F(EmbeddedNotePanelTest, TextDraggedWithinTheTextIsMovedThere)
+{
+    ASSERT_TRUE(RealInput::startGtk());
+    for (const bool note : {true, false}) {
+        SCOPED_TRACE(note ? "note" : "topic");
+        map->setSelectedElement(first);
+        Gtk::TextView* view = &panel->textView();
+        if (!note) {
+            window->canvas().grab_focus();
+            map->editText();
+            view = &dynamic_cast<GtkInplaceTextView&>(window->editor().inplaceEditor()->view()).textView();
+        }
+        Glib::RefPtr<Gtk::TextBuffer> buffer = view->get_buffer();
+        buffer->set_text("alpha beta gamma");
+        buffer->select_range(buffer->get_iter_at_offset(0), buffer->get_iter_at_offset(5));
+        view->grab_focus();
+        // The topic's editor grows with its text.
+        ASSERT_TRUE(MainLoop::runUntil(
+            [&] {
+                Gdk::Rectangle end;
+                view->get_iter_location(buffer->end(), end);
+                return view->has_focus() && end.get_x() < view->get_allocated_width();
+            },
+            10));
+        const auto pointAt = [view](const Gtk::TextIter& iter) {
+            Gdk::Rectangle place;
+            view->get_iter_location(iter, place);
+            int x = 0, y = 0;
+            view->buffer_to_window_coords(Gtk::TEXT_WINDOW_WIDGET, place.get_x() + 1,
+                                          place.get_y() + place.get_height() / 2, x, y);
+            return std::pair(x, y);
+        };
+        const auto [fromX, fromY] = pointAt(buffer->get_iter_at_offset(2));
+        const auto [toX, toY] = pointAt(buffer->get_iter_at_offset(11));
+        RealInput::drag(*view, fromX, fromY, toX, toY);
+        EXPECT_TRUE(MainLoop::runUntil([&] { return buffer->get_text(true) == " beta alphagamma"; }, 10))
+            << buffer->get_text(true);
+        if (!note) window->editor().stopEditing(InplaceTextEditor::Cancel);
+        buffer->set_text("");
     }
 }
 
