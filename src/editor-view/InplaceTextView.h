@@ -6,7 +6,6 @@
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Geometry.h"
-#include "platform/Pasteboard.h"
 
 #include <cstddef>
 #include <string>
@@ -14,6 +13,7 @@
 
 class BezierPath;
 class GraphicsContext;
+class Pasteboard;
 
 // Positions in the edited text are TextRange positions: UTF-16 units, as everywhere in the
 // editor. The toolkit's text widget counts characters and the measurer bytes; the text view's
