@@ -100,7 +100,7 @@ InplaceTextEditor::~InplaceTextEditor()
 void InplaceTextEditor::passivate()
 {
     _delegate = nullptr;
-    _pasteRequester.dropReads();
+    _pastes.dropReads();
     _view->setClient(nullptr);
 }
 
@@ -191,13 +191,17 @@ void InplaceTextEditor::resignFirstResponder()
 
 void InplaceTextEditor::paste()
 {
+    pasteFrom(Pasteboard::generalPasteboard(), std::nullopt);
+}
+
+void InplaceTextEditor::pasteFrom(const Pasteboard& source, std::optional<TextRange> range)
+{
     // The clipboard's owner answers when it will; an edit that has ended by then lets the answer go.
-    Pasteboard::generalPasteboard().read({Pasteboard::StringType}, _pasteRequester, [this](const Pasteboard& contents) {
-        const std::string text =
-            MindMapNode::validateNodeText(contents.stringForType(Pasteboard::StringType).value_or(""));
+    _pastes.read(source, range, [this](std::optional<TextRange> range, const std::string& pasted) {
+        const std::string text = MindMapNode::validateNodeText(pasted);
         if (text.empty()) return;
-        const TextRange range = _view->selectedRange();
-        changeAsOneStep([&] { _view->replaceCharacters(range, text); });
+        const TextRange replaced = range.value_or(_view->selectedRange());
+        changeAsOneStep([&] { _view->replaceCharacters(replaced, text); });
     });
 }
 
@@ -253,6 +257,7 @@ template <typename Change> void InplaceTextEditor::changeAsOneStep(Change change
 
 void InplaceTextEditor::textDidChange(const TextEdit& edit)
 {
+    _pastes.textDidChange(edit);
     _undo.textDidChange(edit);
     adjustFrameToText();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor-view/InplaceTextView.h"
+#include "editor-view/TextPastes.h"
 #include "platform/Color.h"
 #include "platform/Font.h"
 #include "platform/Geometry.h"
@@ -108,6 +109,9 @@ public:
     // of it, and of anything else that comes into it, is held to the topic text limit with a
     // notice, at the caret: the text around it stays whole.
     void paste();
+    // Any pasteboard's text in the same way, in place of the range, moved along by the typing that
+    // comes before the text does; the selection of the moment without one.
+    void pasteFrom(const Pasteboard& source, std::optional<TextRange> range);
     void copy();
     void cut();
     void selectAll();
@@ -140,6 +144,7 @@ private:
     bool textViewKeyDown(const KeyEvent& event) override { return keyDown(event); }
     void textViewLostFocus() override { resignFirstResponder(); }
     void textViewPaste() override { paste(); }
+    void textViewPasteFrom(const Pasteboard& source, TextRange range) override { pasteFrom(source, range); }
     size_t textViewWillInsert(std::string_view before, std::string_view text, std::string_view after) override;
     void registerActions();
     void applyAppearance();
@@ -158,5 +163,5 @@ private:
     size_t _allowedCharacters;
 
     TypingUndo _undo{*_view};
-    PasteboardRequester _pasteRequester;
+    TextPastes _pastes;
 };

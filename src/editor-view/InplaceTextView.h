@@ -13,6 +13,7 @@
 
 class BezierPath;
 class GraphicsContext;
+class Pasteboard;
 
 // Positions in the edited text are TextRange positions: UTF-16 units, as everywhere in the
 // editor. The toolkit's text widget counts characters and the measurer bytes; the text view's
@@ -52,6 +53,8 @@ public:
     virtual void textViewLostFocus() = 0;
     // The view's own paste (its context menu, its key binding).
     virtual void textViewPaste() = 0;
+    // Another pasteboard's text for the range (the primary selection at a middle click, a drop).
+    virtual void textViewPasteFrom(const Pasteboard& source, TextRange range) = 0;
     // Before text goes in between the text before and after it, by any road (a key, a paste, a
     // middle click, a drop, an input method, the edit's own changes): how many of its bytes go in.
     virtual size_t textViewWillInsert(std::string_view before, std::string_view text, std::string_view after) = 0;

@@ -93,7 +93,7 @@ void EmbeddedNotePanelController::updateNoteMemoState()
 
 void EmbeddedNotePanelController::fillTextView(const std::string& text)
 {
-    _pasteRequester.dropReads();
+    _pastes.dropReads();
     Raised loading(_loading);
     _view->setPlainTextString(text);
 }
@@ -104,7 +104,7 @@ void EmbeddedNotePanelController::afterChangingSelection(MindMapElement* element
 {
     if (!_view || _hidden) return;
     _modified = false;
-    _pasteRequester.dropReads();
+    _pastes.dropReads();
     {
         Raised loading(_loading);
         if (MindMapNode* topic = topicOf(element)) {
@@ -149,7 +149,7 @@ void EmbeddedNotePanelController::attributeChanged(MindMapElement* element, unsi
 {
     MindMapNode* topic = topicOf(element);
     if (attribute != 0 || !topic || _hidden || _locked != 0 || !_view) return;
-    _pasteRequester.dropReads();
+    _pastes.dropReads();
     {
         Raised loading(_loading);
         _view->setPlainTextString(topic->note());
@@ -215,6 +215,7 @@ size_t EmbeddedNotePanelController::textWillInsert(std::string_view before, std:
 void EmbeddedNotePanelController::textDidChange(const TextEdit& edit)
 {
     if (_loading > 0) return;
+    _pastes.textDidChange(edit);
     _noteUndo.textDidChange(edit);
     _modified = true;
 }
@@ -246,11 +247,15 @@ ItemValidation EmbeddedNotePanelController::validateTextAction(const std::string
 
 void EmbeddedNotePanelController::paste()
 {
+    pasteFrom(Pasteboard::generalPasteboard(), std::nullopt);
+}
+
+void EmbeddedNotePanelController::pasteFrom(const Pasteboard& source, std::optional<TextRange> range)
+{
     if (!editable() || !_view) return;
-    Pasteboard::generalPasteboard().read({Pasteboard::StringType}, _pasteRequester, [this](const Pasteboard& contents) {
-        const std::optional<std::string> text = contents.stringForType(Pasteboard::StringType);
-        if (!text || !editable() || !_view) return;
-        _noteUndo.changeAsOneStep([&] { _view->replaceCharacters(_view->selectedRange(), *text); });
+    _pastes.read(source, range, [this](std::optional<TextRange> range, const std::string& text) {
+        if (!editable() || !_view) return;
+        _noteUndo.changeAsOneStep([&] { _view->replaceCharacters(range.value_or(_view->selectedRange()), text); });
     });
 }
 

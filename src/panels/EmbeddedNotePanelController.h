@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MindMaps/MindMapModelessEditor.h"
+#include "editor-view/TextPastes.h"
 #include "editor-view/TypingUndo.h"
 #include "platform/Color.h"
 #include "platform/Pasteboard.h"
@@ -102,6 +103,9 @@ public:
     // The general pasteboard's text in place of the selection, as one step of the note's undo. It
     // goes into the note that asked: one shown or reloaded before the answer came takes nothing.
     void paste();
+    // Any pasteboard's text (the primary selection at a middle click, a drop) in the same way, in
+    // place of the range, moved along by the typing that comes before the text does.
+    void pasteFrom(const Pasteboard& source, std::optional<TextRange> range);
 
     // ---- MindMapModelessEditor ----
     void beforeChangingSelection(MindMapElement* element) override;
@@ -138,5 +142,5 @@ private:
     int64_t _replaying = 0;
     UndoTarget _undoTarget{*this};
     TypingUndo _noteUndo{_undoTarget};
-    PasteboardRequester _pasteRequester;
+    TextPastes _pastes;
 };

@@ -10,7 +10,24 @@ std::shared_ptr<Pasteboard>& generalPasteboardHolder()
     return pasteboard;
 }
 
+size_t s_pendingReads = 0;
+
 } // namespace
+
+size_t Pasteboard::pendingReads()
+{
+    return s_pendingReads;
+}
+
+Pasteboard::PendingRead::PendingRead()
+{
+    ++s_pendingReads;
+}
+
+Pasteboard::PendingRead::~PendingRead()
+{
+    --s_pendingReads;
+}
 
 bool Pasteboard::setString(const std::string& text, const std::string& type)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -60,6 +61,18 @@ public:
     // while the requester still wants it.
     virtual void read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
                       ReadCompletion done) const;
+
+    // The reads in the whole process that wait for another program's answer: asked for and
+    // neither answered nor given up yet.
+    static size_t pendingReads();
+    // Counts one such read for as long as it lives.
+    class PendingRead {
+    public:
+        PendingRead();
+        ~PendingRead();
+        PendingRead(const PendingRead&) = delete;
+        PendingRead& operator=(const PendingRead&) = delete;
+    };
 
     // Text is kept as its UTF-8 bytes.
     bool setString(const std::string& text, const std::string& type);

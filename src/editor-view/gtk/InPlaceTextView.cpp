@@ -121,11 +121,16 @@ GtkInplaceTextView::GtkInplaceTextView(Gtk::Overlay& overlay) : _overlay(GTK_WID
     auto textBuffer = buffer();
     _tag = textBuffer->create_tag();
     _edits = std::make_unique<TextBufferEdits>(textBuffer, [this](const TextEdit& edit) { report(edit); });
-    // GTK's middle-click paste, drops and input methods write into the buffer without asking the
-    // edit: it is asked here, where every road meets.
+    // Input methods and the toolkit's own moves write into the buffer without asking the edit: it
+    // is asked here, where every road meets.
     _edits->setInsertionFilter([this](std::string_view before, std::string_view text, std::string_view after) {
         return _client ? _client->textViewWillInsert(before, text, after) : text.size();
     });
+    // The middle click and drops read their text as the edit's paste does, into the edit that asked.
+    _transfers =
+        std::make_unique<TextViewTransfers>(_textView, *_edits, [this](const Pasteboard& source, TextRange range) {
+            if (_client) _client->textViewPasteFrom(source, range);
+        });
     _connections.push_back(
         _textView.signal_key_press_event().connect(sigc::mem_fun(*this, &GtkInplaceTextView::keyPressed), false));
     _textViewHandlers.push_back(g_signal_connect(
@@ -152,6 +157,7 @@ GtkInplaceTextView::GtkInplaceTextView(Gtk::Overlay& overlay) : _overlay(GTK_WID
 GtkInplaceTextView::~GtkInplaceTextView()
 {
     _client = nullptr;
+    _transfers.reset();
     for (sigc::connection& connection : _connections) connection.disconnect();
     for (gulong handler : _textViewHandlers) g_signal_handler_disconnect(_textView.gobj(), handler);
     remove();

@@ -2,6 +2,7 @@
 
 #include "editor-view/InplaceTextView.h"
 #include "editor-view/gtk/TextBufferEdits.h"
+#include "editor-view/gtk/TextViewTransfers.h"
 
 #include <gtkmm.h>
 
@@ -80,6 +81,7 @@ private:
     std::vector<sigc::connection> _connections;
     std::vector<gulong> _textViewHandlers;
     std::unique_ptr<TextBufferEdits> _edits;
+    std::unique_ptr<TextViewTransfers> _transfers;
     bool _applyingTag = false;
     bool _inPreedit = false;
     bool _shown = false;

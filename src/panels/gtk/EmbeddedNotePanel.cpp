@@ -66,7 +66,12 @@ EmbeddedNotePanel::EmbeddedNotePanel(MainWindow& window) : Gtk::Box(Gtk::ORIENTA
     // Leaving the view for another widget of the window ends the edit; switching to another
     // application does not.
     _connections.push_back(connectFocusLeftInsideWindow(_textView, [this] { _controller.textDidEndEditing(); }));
-    // The keys' and the context menu's paste, as the menu's: the text must reach the note that asked.
+    // The keys' and the context menu's paste, as the menu's, and the middle click's and the drops':
+    // the text must reach the note that asked.
+    _transfers =
+        std::make_unique<TextViewTransfers>(_textView, *_edits, [this](const Pasteboard& source, TextRange range) {
+            _controller.pasteFrom(source, range);
+        });
     _pasteHandler =
         g_signal_connect(_textView.gobj(), "paste-clipboard", G_CALLBACK(+[](GtkTextView* view, gpointer self) {
                              g_signal_stop_emission_by_name(view, "paste-clipboard");
@@ -102,6 +107,7 @@ EmbeddedNotePanel::~EmbeddedNotePanel()
     _visibilityIdle.disconnect();
     for (sigc::connection& connection : _connections) connection.disconnect();
     g_signal_handler_disconnect(_textView.gobj(), _pasteHandler);
+    _transfers.reset();
     _controller.setTextView(nullptr);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor-view/gtk/TextBufferEdits.h"
+#include "editor-view/gtk/TextViewTransfers.h"
 #include "panels/EmbeddedNotePanelController.h"
 #include "panels/gtk/TextViewEx.h"
 #include "platform/NotificationCenter.h"
@@ -62,6 +63,7 @@ private:
     TextViewEx _textView;
     Glib::RefPtr<Gtk::CssProvider> _css;
     std::unique_ptr<TextBufferEdits> _edits;
+    std::unique_ptr<TextViewTransfers> _transfers;
     EmbeddedNotePanelController _controller{*this};
     NoteResponder _responder{*this};
     MindMap* _shownMap = nullptr;

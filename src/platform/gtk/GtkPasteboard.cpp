@@ -3,27 +3,28 @@
 #include <gtkmm.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
 
-namespace {
-
-// The desktop's names for plain text, best first; other types travel under their own name.
-const std::vector<std::string>& textTargets()
+const std::vector<std::string>& GtkPasteboard::textTargets()
 {
     static const std::vector<std::string> targets{"UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING",
                                                   "TEXT"};
     return targets;
 }
 
-bool isTextTarget(const std::string& target)
+std::string GtkPasteboard::typeOfTarget(const std::string& target)
 {
     const auto& targets = textTargets();
-    return std::find(targets.begin(), targets.end(), target) != targets.end();
+    return std::find(targets.begin(), targets.end(), target) != targets.end() ? std::string(StringType) : target;
 }
 
-} // namespace
-
-GtkPasteboard::GtkPasteboard() : _clipboard(Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD))
+GtkPasteboard::GtkPasteboard(Selection selection)
+    : _clipboard(Gtk::Clipboard::get(selection == Selection::Primary ? GDK_SELECTION_PRIMARY : GDK_SELECTION_CLIPBOARD))
 {
+    if (selection == Selection::Primary) return;
     _ownerChange = _clipboard->signal_owner_change().connect([this](GdkEventOwnerChange*) {
         // Our own declarations are counted when made; this counts another program's copy.
         if (!_owned) {
@@ -32,6 +33,13 @@ GtkPasteboard::GtkPasteboard() : _clipboard(Gtk::Clipboard::get(GDK_SELECTION_CL
         }
     });
     askForOfferedTypes();
+}
+
+const Pasteboard& GtkPasteboard::primarySelection()
+{
+    // Never destroyed: reads may still be answered while the process ends.
+    static const GtkPasteboard* primary = new GtkPasteboard(Selection::Primary);
+    return *primary;
 }
 
 void GtkPasteboard::askForOfferedTypes()
@@ -45,8 +53,7 @@ void GtkPasteboard::askForOfferedTypes()
         live->answered = request;
         live->types.clear();
         for (const Glib::ustring& name : targets) {
-            const std::string target = name;
-            const std::string type = isTextTarget(target) ? std::string(Pasteboard::StringType) : target;
+            const std::string type = typeOfTarget(name);
             if (std::find(live->types.begin(), live->types.end(), type) == live->types.end())
                 live->types.push_back(type);
         }
@@ -86,8 +93,8 @@ int64_t GtkPasteboard::declareTypes(const std::vector<std::string>& types)
             auto live = current.lock();
             if (!live || *live != generation) return;
             const std::string target = selection.get_target();
-            const std::string type = isTextTarget(target) ? std::string(StringType) : target;
-            if (auto data = _content.dataForType(type)) selection.set(target, 8, data->data(), int(data->size()));
+            if (auto data = _content.dataForType(typeOfTarget(target)))
+                selection.set(target, 8, data->data(), int(data->size()));
         },
         [this, current, generation] {
             auto live = current.lock();
@@ -119,18 +126,27 @@ namespace {
 
 // A read of another program's data: the wanted types are asked for one after another until one
 // comes with data. The toolkit answers every request, with nothing when the owner fails or is too
-// slow, so each step hands the read on to the next.
+// slow, so each step hands the read on to the next. An owner that goes away is given up on at
+// once: the toolkit would answer only after half a minute.
 struct ForeignRead {
     Glib::RefPtr<Gtk::Clipboard> clipboard;
     std::vector<std::string> wanted;
     size_t next = 0;
     std::weak_ptr<const void> requester;
     Pasteboard::ReadCompletion done;
+    // Empty once the read has ended; a request's answer that comes later goes nowhere.
+    std::optional<Pasteboard::PendingRead> pending;
+    gulong ownerGone = 0;
 };
 
-void answer(const ForeignRead& read, const std::string& type, std::vector<uint8_t> data)
+using SharedRead = std::shared_ptr<ForeignRead>;
+
+void finish(const SharedRead& read, const std::string& type, std::vector<uint8_t> data)
 {
-    if (read.requester.expired()) return;
+    if (!read->pending) return;
+    read->pending.reset();
+    if (read->ownerGone) g_signal_handler_disconnect(read->clipboard->gobj(), std::exchange(read->ownerGone, 0));
+    if (read->requester.expired()) return;
     MemoryPasteboard contents;
     if (!data.empty()) {
         contents.declareTypes({type});
@@ -138,15 +154,15 @@ void answer(const ForeignRead& read, const std::string& type, std::vector<uint8_
         // One copy of a long text or a picture while the requester works on it.
         std::vector<uint8_t>().swap(data);
     }
-    read.done(contents);
+    read->done(contents);
 }
 
-void askNext(std::unique_ptr<ForeignRead> read)
+void askNext(const SharedRead& read)
 {
+    if (!read->pending) return;
     // A requester that has gone is asked for nothing more.
-    if (read->requester.expired()) return;
-    if (read->next == read->wanted.size()) {
-        answer(*read, std::string(), {});
+    if (read->requester.expired() || read->next == read->wanted.size()) {
+        finish(read, std::string(), {});
         return;
     }
     const std::string& type = read->wanted[read->next++];
@@ -156,24 +172,31 @@ void askNext(std::unique_ptr<ForeignRead> read)
         gtk_clipboard_request_text(
             clipboard,
             [](GtkClipboard*, const gchar* text, gpointer data) {
-                std::unique_ptr<ForeignRead> read(static_cast<ForeignRead*>(data));
-                if (!text || !*text) return askNext(std::move(read));
+                const std::unique_ptr<SharedRead> read(static_cast<SharedRead*>(data));
+                if (!text || !*text) return askNext(*read);
                 const std::string_view view(text);
-                answer(*read, Pasteboard::StringType, std::vector<uint8_t>(view.begin(), view.end()));
+                finish(*read, Pasteboard::StringType, std::vector<uint8_t>(view.begin(), view.end()));
             },
-            read.release());
+            new SharedRead(read));
         return;
     }
     gtk_clipboard_request_contents(
         clipboard, gdk_atom_intern(type.c_str(), FALSE),
         [](GtkClipboard*, GtkSelectionData* selection, gpointer data) {
-            std::unique_ptr<ForeignRead> read(static_cast<ForeignRead*>(data));
+            const std::unique_ptr<SharedRead> read(static_cast<SharedRead*>(data));
             const int length = selection ? gtk_selection_data_get_length(selection) : -1;
-            if (length <= 0) return askNext(std::move(read));
+            if (length <= 0) return askNext(*read);
             const guchar* bytes = gtk_selection_data_get_data(selection);
-            answer(*read, read->wanted[read->next - 1], std::vector<uint8_t>(bytes, bytes + length));
+            finish(*read, (*read)->wanted[(*read)->next - 1], std::vector<uint8_t>(bytes, bytes + length));
         },
-        read.release());
+        new SharedRead(read));
+}
+
+void ownerChanged(GtkClipboard*, GdkEventOwnerChange* event, gpointer data)
+{
+    // A new owner may still be preceded by the answer of the one asked; a gone one never answers.
+    if (event->reason != GDK_OWNER_CHANGE_DESTROY && event->reason != GDK_OWNER_CHANGE_CLOSE) return;
+    if (const SharedRead read = static_cast<std::weak_ptr<ForeignRead>*>(data)->lock()) finish(read, std::string(), {});
 }
 
 } // namespace
@@ -185,5 +208,14 @@ void GtkPasteboard::read(const std::vector<std::string>& wanted, const Pasteboar
         Pasteboard::read(wanted, requester, std::move(done));
         return;
     }
-    askNext(std::make_unique<ForeignRead>(ForeignRead{_clipboard, wanted, 0, requester.token(), std::move(done)}));
+    auto read = std::make_shared<ForeignRead>();
+    read->clipboard = _clipboard;
+    read->wanted = wanted;
+    read->requester = requester.token();
+    read->done = std::move(done);
+    read->pending.emplace();
+    read->ownerGone = g_signal_connect_data(
+        _clipboard->gobj(), "owner-change", G_CALLBACK(&ownerChanged), new std::weak_ptr<ForeignRead>(read),
+        [](gpointer data, GClosure*) { delete static_cast<std::weak_ptr<ForeignRead>*>(data); }, GConnectFlags(0));
+    askNext(read);
 }

@@ -21,9 +21,12 @@ class Clipboard;
 // The types another program offers are asked for when the clipboard changes hands and kept:
 // menus and toolbars ask for them on every validation, and waiting there would run the main loop
 // inside a validation, where an open or a quit can free the very map being asked about.
+//
+// A program that goes away before it answers is given up on as soon as the desktop tells so,
+// where the toolkit would wait for half a minute.
 class GtkPasteboard : public Pasteboard {
 public:
-    GtkPasteboard();
+    GtkPasteboard() : GtkPasteboard(Selection::Clipboard) {}
     ~GtkPasteboard() override;
     GtkPasteboard(const GtkPasteboard&) = delete;
     GtkPasteboard& operator=(const GtkPasteboard&) = delete;
@@ -38,7 +41,19 @@ public:
     void read(const std::vector<std::string>& wanted, const PasteboardRequester& requester,
               ReadCompletion done) const override;
 
+    // The desktop's primary selection, what was last selected in any program, for a middle click
+    // to paste. It changes hands at every selection: the types it offers are not followed.
+    static const Pasteboard& primarySelection();
+
+    // The desktop's names for plain text, best first.
+    static const std::vector<std::string>& textTargets();
+    // The type data under a desktop target has: plain text under any of the text targets.
+    static std::string typeOfTarget(const std::string& target);
+
 private:
+    enum class Selection { Clipboard, Primary };
+    explicit GtkPasteboard(Selection selection);
+
     Glib::RefPtr<Gtk::Clipboard> _clipboard;
     // What this process offers while it owns the clipboard.
     MemoryPasteboard _content;

@@ -23,13 +23,17 @@
 #include "platform/MainLoop.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/GtkPasteboard.h"
 #include "store/EditorInterface.h"
 #include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
+#include "support/ForeignText.h"
+#include "support/RecordedCriticals.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -108,6 +112,7 @@ protected:
 
     void TearDown() override
     {
+        Pasteboard::setGeneralPasteboard(nullptr);
         SetEditorInterfaceInstance(nullptr);
         if (window) window->showMindMap(nullptr);
         router.setResponderChain(nullptr);
@@ -359,6 +364,233 @@ TEST_F(EmbeddedNotePanelTest, AMiddleClickOrADropOfMegabytesKeepsEachEditorAnswe
             MainLoop::runFor(0.1);
             EXPECT_EQ(first->text(), "First");
         }
+    }
+}
+
+// Text another program gives late, by Ctrl+V, a middle click or a drop, into the note or the topic's
+// text editor: it lands where it was asked for while that is still there, and nowhere once another
+// topic was selected or the program went away before it answered. The main loop keeps answering
+// all along and never waits inside a loop of its own, where a quit waited for half a minute; no
+// read is left waiting.
+TEST_F(EmbeddedNotePanelTest, TextAnotherProgramGivesLateLandsOnlyWhereItWasAskedFor)
+{
+    ASSERT_TRUE(RealInput::startGtk());
+    Pasteboard::setGeneralPasteboard(std::make_shared<GtkPasteboard>());
+    RecordedCriticals criticals;
+    const std::string late = "Given late";
+    enum class Into { Note, Topic };
+    enum class Road { Key, MiddleClick, Drop };
+    enum class Meanwhile { Nothing, OtherTopicSelected, OwnerGone };
+    const auto editorView = [this]() -> Gtk::TextView* {
+        InplaceTextEditor* editor = window->editor().inplaceEditor();
+        return editor ? &dynamic_cast<GtkInplaceTextView&>(editor->view()).textView() : nullptr;
+    };
+    for (const Into into : {Into::Note, Into::Topic})
+        for (const Road road : {Road::Key, Road::MiddleClick, Road::Drop})
+            for (const Meanwhile meanwhile :
+                 {Meanwhile::Nothing, Meanwhile::OtherTopicSelected, Meanwhile::OwnerGone}) {
+                SCOPED_TRACE(testing::Message() << (into == Into::Note ? "note" : "topic") << ", road " << int(road)
+                                                << ", meanwhile " << int(meanwhile));
+                map->setSelectedElement(first);
+                Gtk::TextView* view = &panel->textView();
+                if (into == Into::Topic) {
+                    window->canvas().grab_focus();
+                    map->editText();
+                    view = editorView();
+                    ASSERT_NE(view, nullptr);
+                } else {
+                    view->grab_focus();
+                }
+                // The topic's editor is laid out where the editor put it, after any scroll to the topic.
+                const auto laidOut = [&] {
+                    InplaceTextEditor* editor = window->editor().inplaceEditor();
+                    if (!editor) return true;
+                    int x = 0, y = 0;
+                    view->translate_coordinates(window->canvas(), 0, 0, x, y);
+                    return x == int(std::floor(editor->textFrame().minX())) &&
+                        y == int(std::floor(editor->textFrame().minY()));
+                };
+                ASSERT_TRUE(MainLoop::runUntil(
+                    [&] {
+                        return view->has_focus() && view->get_mapped() && view->get_allocated_width() > 1 && laidOut();
+                    },
+                    10));
+                const int x = view->get_allocated_width() / 2, y = view->get_allocated_height() / 2;
+                // Connections that end with the row, also one that fails on the way.
+                using Scoped = std::unique_ptr<sigc::connection, void (*)(sigc::connection*)>;
+                const auto scoped = [](sigc::connection connection) {
+                    return Scoped(new sigc::connection(connection), [](sigc::connection* held) {
+                        held->disconnect();
+                        delete held;
+                    });
+                };
+                // A drop goes where the drag was last seen.
+                bool draggedHere = false;
+                const Scoped drags = scoped(view->signal_drag_motion().connect(
+                    [&draggedHere](const Glib::RefPtr<Gdk::DragContext>&, int, int, guint) {
+                        draggedHere = true;
+                        return false;
+                    },
+                    false));
+
+                // Taken after the editor opened: its selected text claimed the primary selection.
+                std::unique_ptr<ForeignText> owner;
+                bool nested = false;
+                auto last = std::chrono::steady_clock::now();
+                std::chrono::steady_clock::duration held{};
+                const Scoped beat = scoped(Glib::signal_timeout().connect(
+                    [&] {
+                        held = std::max(held, std::chrono::steady_clock::now() - last);
+                        last = std::chrono::steady_clock::now();
+                        // A wait in a loop of its own ends with the answer, for the test to go on.
+                        if (g_main_depth() > 1 && !nested && owner) owner->release();
+                        nested = nested || g_main_depth() > 1;
+                        return true;
+                    },
+                    10));
+                switch (road) {
+                case Road::Key:
+                    owner = std::make_unique<ForeignText>("CLIPBOARD", late, ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    ASSERT_TRUE(xdotool("key ctrl+v"));
+                    break;
+                case Road::MiddleClick:
+                    owner = std::make_unique<ForeignText>("PRIMARY", late, ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    RealInput::click(*view, x, y, 2);
+                    break;
+                case Road::Drop: {
+                    // Text views take no drop on their own selection.
+                    view->get_buffer()->place_cursor(view->get_buffer()->end());
+                    int rootX = 0, rootY = 0;
+                    RealInput::screenPoint(*view, x, y, rootX, rootY);
+                    owner = std::make_unique<ForeignText>(std::stoul(xidOf(*window)), rootX, rootY, late,
+                                                          ForeignText::Holds::Everything);
+                    ASSERT_TRUE(owner->offered());
+                    break;
+                }
+                }
+                ASSERT_TRUE(MainLoop::runUntil([&] { return owner->textRequests() > 0; }, 10)) << "never asked";
+                ASSERT_TRUE(road != Road::Drop || draggedHere) << "dropped beside the text";
+                if (meanwhile == Meanwhile::OtherTopicSelected) {
+                    // A click beside an open edit ends it and does nothing more; the next one selects.
+                    if (into == Into::Topic) {
+                        RealInput::click(window->canvas(), 10, 10);
+                        ASSERT_TRUE(MainLoop::runUntil([&] { return !editorView(); }, 10));
+                    }
+                    const Point point = window->editor().mapToViewSpace(second->bounds().center());
+                    RealInput::click(window->canvas(), int(point.x), int(point.y));
+                    ASSERT_TRUE(MainLoop::runUntil([&] { return map->selectedElement() == second; }, 10));
+                }
+                if (meanwhile == Meanwhile::OwnerGone) owner->die();
+                else owner->release();
+                // Well within the half minute the toolkit waits for an owner that is gone.
+                EXPECT_TRUE(MainLoop::runUntil(
+                    [&] {
+                        return Pasteboard::pendingReads() == 0 && owner->waiting() == 0 &&
+                            (road != Road::Drop || meanwhile == Meanwhile::OwnerGone || owner->dropTaken());
+                    },
+                    10));
+                beat->disconnect();
+                EXPECT_FALSE(nested) << "a wait ran the main loop inside it";
+                EXPECT_LT(std::chrono::duration<double>(held).count(), 1.0) << "the window held";
+
+                Gtk::TextView* editor = editorView();
+                const std::string landed = into == Into::Note ? noteText()
+                    : editor                                  ? editor->get_buffer()->get_text(true).raw()
+                                                              : first->text();
+                if (meanwhile == Meanwhile::Nothing) {
+                    EXPECT_NE(landed.find(late), std::string::npos) << landed;
+                } else {
+                    std::vector<std::string> texts{noteText(),
+                                                   editor ? editor->get_buffer()->get_text(true).raw() : ""};
+                    for (const MindMapNode* topic : map->nodes()) {
+                        texts.push_back(topic->text());
+                        texts.push_back(topic->note());
+                    }
+                    for (const std::string& text : texts) EXPECT_EQ(text.find(late), std::string::npos) << text;
+                }
+                if (road == Road::Drop && meanwhile != Meanwhile::OwnerGone) {
+                    EXPECT_EQ(owner->dropTaken(), meanwhile == Meanwhile::Nothing);
+                }
+
+                if (editor) window->editor().stopEditing(InplaceTextEditor::Cancel);
+                map->setSelectedElement(first);
+                panel->textView().get_buffer()->set_text("");
+                first->setText("First");
+                first->setNote("");
+                second->setText("Second");
+                second->setNote("");
+                owner.reset();
+            }
+    EXPECT_TRUE(criticals.messages().empty()) << criticals.messages().front();
+}
+
+// Text dragged within the note or the topic's text editor is moved there by the view itself, as
+// before the drops from elsewhere took their own road.
+TEST_F(EmbeddedNotePanelTest, TextDraggedWithinTheTextIsMovedThere)
+{
+    ASSERT_TRUE(RealInput::startGtk());
+    for (const bool note : {true, false}) {
+        SCOPED_TRACE(note ? "note" : "topic");
+        map->setSelectedElement(first);
+        Gtk::TextView* view = &panel->textView();
+        // The topic's editor opens at the size of its text, on one line.
+        if (!note) {
+            first->setText("alpha beta gamma");
+            window->canvas().grab_focus();
+            map->editText();
+            view = &dynamic_cast<GtkInplaceTextView&>(window->editor().inplaceEditor()->view()).textView();
+        }
+        Glib::RefPtr<Gtk::TextBuffer> buffer = view->get_buffer();
+        buffer->set_text("alpha beta gamma");
+        buffer->select_range(buffer->get_iter_at_offset(0), buffer->get_iter_at_offset(5));
+        view->grab_focus();
+        ASSERT_TRUE(MainLoop::runUntil(
+            [&] {
+                Gdk::Rectangle start, end;
+                view->get_iter_location(buffer->begin(), start);
+                view->get_iter_location(buffer->end(), end);
+                return view->has_focus() && end.get_y() == start.get_y() && end.get_x() < view->get_allocated_width();
+            },
+            10));
+        const auto pointAt = [view](const Gtk::TextIter& iter) {
+            Gdk::Rectangle place;
+            view->get_iter_location(iter, place);
+            int x = 0, y = 0;
+            view->buffer_to_window_coords(Gtk::TEXT_WINDOW_WIDGET, place.get_x() + 1,
+                                          place.get_y() + place.get_height() / 2, x, y);
+            return std::pair(x, y);
+        };
+        const auto [fromX, fromY] = pointAt(buffer->get_iter_at_offset(2));
+        const auto [toX, toY] = pointAt(buffer->get_iter_at_offset(11));
+        // Released only once the view saw the drag at its end: GTK sends a drag's place only after
+        // the last one was answered, and a release before would drop it where the drag was before.
+        std::pair<int, int> seen;
+        sigc::connection motion = view->signal_drag_motion().connect(
+            [&seen](const Glib::RefPtr<Gdk::DragContext>&, int x, int y, guint) {
+                seen = {x, y};
+                return false;
+            },
+            false);
+        RealInput::moveTo(*view, fromX, fromY);
+        RealInput::button(true);
+        for (int step = 1; step <= 12; ++step)
+            RealInput::moveTo(*view, fromX + (toX - fromX) * step / 12, fromY + (toY - fromY) * step / 12);
+        EXPECT_TRUE(MainLoop::runUntil([&] { return seen == std::pair(toX, toY); }, 10));
+        RealInput::button(false);
+        motion.disconnect();
+        // GTK may move the drop's place a little while the drag rests; moved, the word is there once.
+        const auto moved = [&] {
+            std::string text = buffer->get_text(true);
+            const size_t word = text.find("alpha");
+            if (word == 0 || word == std::string::npos) return false;
+            return text.erase(word, 5) == " beta gamma";
+        };
+        EXPECT_TRUE(MainLoop::runUntil(moved, 10)) << buffer->get_text(true);
+        if (!note) window->editor().stopEditing(InplaceTextEditor::Cancel);
+        buffer->set_text("");
+        first->setText("First");
     }
 }
 
