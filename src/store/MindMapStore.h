@@ -128,6 +128,9 @@ public:
     struct ImportTarget {
         MindMap* mindMap = nullptr;
         bool filled = false;
+        // The GUID a map made anew gets, when it can name a map file and no map of the store has
+        // it; a native document keeps its own.
+        std::string guid;
     };
 
     // Native XML, a native container, the older format, OPML or FreeMind, as a new map in the
