@@ -292,6 +292,13 @@ std::vector<std::string> MindMapStore::mapFolderPaths(const std::string& root)
     return folders;
 }
 
+std::vector<std::string> MindMapStore::writtenFolderPaths(const std::string& root)
+{
+    std::vector<std::string> folders = mapFolderPaths(root);
+    folders.push_back(root + "/" + canonicalForFileSystem(AppSupportFolderName));
+    return folders;
+}
+
 bool MindMapStore::ownsStoreLock()
 {
     if (s_instance) return s_instance->_storeLock != nullptr;

@@ -54,6 +54,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -65,6 +66,8 @@ constexpr unsigned MainLoopPollMilliseconds = 20;
 // How long the device link waits for a first frame that does not come.
 constexpr unsigned DeviceLinkFallbackMilliseconds = 2000;
 constexpr const char* QuitCommitWaitingKey = "quit_commit_waiting";
+constexpr const char* QuitAtOnceKey = "quit_at_once";
+constexpr const char* QuitAtOnceNotSavedKey = "quit_at_once_not_saved";
 constexpr const char* LogoutInhibitReasonKey = "quit_commit_logout_reason";
 
 // Set when this process turned GDK's OpenGL probe off for itself.
@@ -447,7 +450,7 @@ void TarnwickApplication::on_startup()
     // Logging out quits as the Quit item does.
     property_register_session() = true;
     g_signal_connect(gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
-                         static_cast<TarnwickApplication*>(self)->quitFromOutside();
+                         static_cast<TarnwickApplication*>(self)->quitFromOutside(0);
                      }),
                      this);
     // Run from the build folder, the icon is beside the other resources; installed, in the theme.
@@ -774,6 +777,10 @@ void TarnwickApplication::importPendingGettingStarted()
 
 void TarnwickApplication::presentError(const Error& error)
 {
+    if (_quitFromOutside) {
+        printOnStandardError(error);
+        return;
+    }
     if (_errorDeferrals > 0) {
         _deferredErrors.push_back(error);
         return;
@@ -783,6 +790,11 @@ void TarnwickApplication::presentError(const Error& error)
 
 void TarnwickApplication::showAlert(const Error& error)
 {
+    // A quit asked for from outside may have nobody to answer an alert.
+    if (_quitFromOutside) {
+        printOnStandardError(error);
+        return;
+    }
     // An alert of the start may come before the window's first frame has given the windows their
     // icon.
     Gtk::Window::set_default_icon_name(IconName);
@@ -825,6 +837,7 @@ void TarnwickApplication::requestQuit()
             // was done, and a later signal or logout asks again.
             if (!_controller->isTerminated()) {
                 _quitFromOutside = false;
+                _outsideQuitFailure.clear();
                 if (_logoutInhibit) uninhibit(std::exchange(_logoutInhibit, 0));
                 return;
             }
@@ -849,26 +862,44 @@ void TarnwickApplication::requestQuit()
     quit();
 }
 
-void TarnwickApplication::quitFromOutside()
+void TarnwickApplication::quitFromOutside(int signal)
 {
-    // A second request while the first one runs adds nothing: its work was saved first. While the
-    // user is asked about a map that cannot be saved, the answer decides.
+    // The first request saved the work: a second one, a signal, ends the program at once. A
+    // request while the user is asked about a map that cannot be saved leaves the answer to them.
+    if (_quitFromOutside) {
+        if (signal) endAtOnce(signal);
+        return;
+    }
+    _quitFromOutside = true;
     if (_controller && _controller->isAskingToQuit()) {
         std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitCommitWaitingKey).c_str());
         return;
     }
-    if (_quitFromOutside) return;
-    _quitFromOutside = true;
     std::string failure;
     if (!saveWorkNow(&failure)) {
         // The quit asks in the window; a terminal or the session's log says why it waits, and a
         // session that ends waits for the answer too.
+        _outsideQuitFailure = failure;
         std::fprintf(stderr, "Tarnwick: %s\n%s\n", failure.c_str(), localized(QuitCommitWaitingKey).c_str());
         if (_window && !_logoutInhibit)
             _logoutInhibit = inhibit(*_window, Gtk::APPLICATION_INHIBIT_LOGOUT, localized(LogoutInhibitReasonKey));
     }
     answerOpenDialogs();
     finishQuitInMainLoop();
+}
+
+void TarnwickApplication::endAtOnce(int signal)
+{
+    if (_outsideQuitFailure.empty()) std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitAtOnceKey).c_str());
+    else
+        std::fprintf(stderr, "Tarnwick: %s\n%s\n", localized(QuitAtOnceNotSavedKey).c_str(),
+                     _outsideQuitFailure.c_str());
+    std::fflush(stdout);
+    // Ended by the signal itself, as the sender expects of a program that does not handle it; the
+    // system lets go of the store's lock.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    _exit(128 + signal);
 }
 
 bool TarnwickApplication::saveWorkNow(std::string* mapFailure)
@@ -915,14 +946,19 @@ void TarnwickApplication::finishQuitInMainLoop()
 
 void TarnwickApplication::installQuitSignals()
 {
+    struct Received {
+        TarnwickApplication* application;
+        int signal;
+    };
     for (int signal : QuitSignals) {
-        _signalSources.push_back(g_unix_signal_add(
-            signal,
-            [](gpointer self) -> gboolean {
-                static_cast<TarnwickApplication*>(self)->quitFromOutside();
+        _signalSources.push_back(g_unix_signal_add_full(
+            G_PRIORITY_DEFAULT, signal,
+            [](gpointer data) -> gboolean {
+                const Received* received = static_cast<Received*>(data);
+                received->application->quitFromOutside(received->signal);
                 return G_SOURCE_CONTINUE;
             },
-            this));
+            new Received{this, signal}, [](gpointer data) { delete static_cast<Received*>(data); }));
     }
 }
 

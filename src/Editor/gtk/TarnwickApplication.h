@@ -149,9 +149,12 @@ private:
     void requestQuit();
     // A quit asked for from outside the window (a signal, the session's end), possibly while a
     // dialog runs its own loop: the work is saved at once, the dialogs are answered, and the quit
-    // itself runs once control is back in the main loop. A map that cannot be saved is asked about
-    // there, as on every road out; meanwhile the end of the session waits.
-    void quitFromOutside();
+    // itself runs once control is back in the main loop. Nobody may be there to answer an alert:
+    // what could not be written is said on standard error. Only a map whose edits would be lost is
+    // asked about, as on every road out, and meanwhile the end of the session waits; a second
+    // request (signal) ends the program at once, saying what it could not save.
+    void quitFromOutside(int signal = 0);
+    [[noreturn]] void endAtOnce(int signal);
     // false, with what failed, when the open map could not be written.
     bool saveWorkNow(std::string* mapFailure);
     void finishQuitInMainLoop();
@@ -199,6 +202,9 @@ private:
     // Set, with the status to end with, when the store could not be claimed.
     int _storeUnusableStatus = 0;
     bool _quitFromOutside = false;
+    // What the quit asked for from outside could not save, said again when a second request ends
+    // the program at once.
+    std::string _outsideQuitFailure;
     // Set while the session's end waits for the answer about a map that could not be saved.
     unsigned _logoutInhibit = 0;
     bool _checkedInitialState = false;
