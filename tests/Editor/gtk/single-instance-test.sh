@@ -141,7 +141,26 @@ PY
     fail "$1: the waiting start shows no window"
   }
   # The wait window has no default button: Tab reaches its one button, which Return then presses.
-  focus_stop_waiting() { xdotool windowfocus --sync "$window" key Tab; }
+  focus_stop_waiting() {
+    for _ in $(seq 1 10); do
+      timeout 5 xdotool windowfocus --sync "$window" key Tab >/dev/null 2>&1 && return 0
+    done
+    fail "$1: the wait window never takes the focus"
+  }
+  # Keys that went astray, sent before the window had the focus, are sent again until the start
+  # has ended or says that its file is being opened.
+  stop_waiting() {
+    for _ in $(seq 1 10); do
+      timeout 5 xdotool windowfocus --sync "$window" key Tab Return >/dev/null 2>&1 || true
+      for _ in $(seq 1 40); do
+        kill -0 "$start" 2>/dev/null || return 0
+        grep -q "now. This start ends once it has." "$home/start.log" && return 0
+        sleep 0.05
+      done
+    done
+    cat "$home/start.log"
+    fail "$1: the start does not stop waiting"
+  }
   # The names the running program holds while it takes a start's files.
   claims() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus org.freedesktop.DBus.ListNames |
@@ -221,7 +240,14 @@ PY
         answered "$round"
         ended "$file"
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status"; }
-        xdotool windowfocus --sync "$alert" key Return
+        for _ in $(seq 1 10); do
+          timeout 5 xdotool windowfocus --sync "$alert" key Return >/dev/null 2>&1 || true
+          for _ in $(seq 1 40); do
+            owner_windows | grep -qx "$alert" || break 2
+            sleep 0.05
+          done
+        done
+        ! owner_windows | grep -qx "$alert" || fail "$round: the alert does not go"
         ;;
       killed-before-claim)
         wait_for_window "$round"
@@ -271,8 +297,7 @@ PY
         ;;
       given-up | gave-up-stopped)
         wait_for_window "$round"
-        focus_stop_waiting
-        xdotool key Return
+        stop_waiting "$round"
         status=0
         wait "$start" || status=$?
         start=
@@ -282,15 +307,14 @@ PY
         ;;
       gave-up-as-continued)
         wait_for_window "$round"
-        focus_stop_waiting
+        focus_stop_waiting "$round"
         kill -CONT "$owner"
         xdotool key Return
         ended "$file"
         ;;
       gave-up-behind-import)
         wait_for_window "$round"
-        focus_stop_waiting
-        xdotool key Return
+        stop_waiting "$round"
         ended "$file"
         imported=0
         wait "$first" || imported=$?
@@ -299,16 +323,16 @@ PY
         [ "$(maps_with "$file-first")" = 1 ] || fail "$round: the imported file is not in the store once"
         ;;
       gave-up-while-importing)
+        wait_for_claim "$round"
         wait_for_window "$round"
-        focus_stop_waiting
-        xdotool key Return
+        stop_waiting "$round"
         ended "$file"
         [ "$status" = 0 ] || fail "$round: the start that stopped waiting once its file was being opened ended with $status"
         ;;
       gave-up-after-answered)
         # Stopped itself, the start is answered; then it is resumed with a Return to stop waiting.
         wait_for_window "$round"
-        focus_stop_waiting
+        focus_stop_waiting "$round"
         stop_program "$start" "$round"
         kill -CONT "$owner"
         for _ in $(seq 1 400); do
