@@ -473,6 +473,11 @@ void HandOverService::setReceiver(Receiver receiver)
     if (_state->receiver && !_state->waiting.empty()) _state->schedulePump(0);
 }
 
+size_t HandOverService::requestsHeld() const
+{
+    return _state->requests.size();
+}
+
 void HandOverService::refuseAll()
 {
     _state->refusing = true;

@@ -64,6 +64,8 @@ public:
     void setReceiver(Receiver receiver);
     // The owner cannot take files: what waits, and whatever comes later, is refused.
     void refuseAll();
+    // The starts' requests held, answered or not; one goes once its start has left the bus.
+    size_t requestsHeld() const;
 
     struct State;
 

@@ -234,12 +234,11 @@ public:
         if (--_application._errorDeferrals > 0) return;
         if (_show == Show::AtEnd) {
             _application.showDeferredErrors();
-        } else if (!_application._deferredErrors.empty() && !_application._deferredErrorsScheduled) {
-            _application._deferredErrorsScheduled = true;
+        } else if (!_application._deferredErrors.empty() && !_application._deferredErrorsShown.connected()) {
             TarnwickApplication* application = &_application;
-            Glib::signal_idle().connect_once([application] {
-                application->_deferredErrorsScheduled = false;
+            _application._deferredErrorsShown = Glib::signal_idle().connect([application] {
                 application->showDeferredErrors();
+                return false;
             });
         }
     }
@@ -397,6 +396,7 @@ TarnwickApplication::TarnwickApplication(bool ownsStore)
 TarnwickApplication::~TarnwickApplication()
 {
     _handOver.reset();
+    _deferredErrorsShown.disconnect();
     _deviceLinkFallback.disconnect();
     CustomImageStore::setDefaultIconsScheduler(nullptr);
     removeQuitSignals();

@@ -190,7 +190,7 @@ private:
     std::vector<Error> _deferredErrors;
     int _errorDeferrals = 0;
     bool _showingDeferredErrors = false;
-    bool _deferredErrorsScheduled = false;
+    sigc::connection _deferredErrorsShown;
     // Answers later starts; the first thing to go, as the answer of a program that is going away.
     std::unique_ptr<HandOverService> _handOver;
     StoreClaim _storeClaim = StoreClaim::Pending;

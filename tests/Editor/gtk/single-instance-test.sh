@@ -307,9 +307,15 @@ PY
         ;;
       gave-up-as-continued)
         wait_for_window "$round"
+        # Either of the two may come first: the rounds take turns.
         focus_stop_waiting "$round"
-        kill -CONT "$owner"
-        xdotool key Return
+        if [ $((n % 2)) = 0 ]; then
+          kill -CONT "$owner"
+          xdotool key Return
+        else
+          xdotool key Return
+          kill -CONT "$owner"
+        fi
         ended "$file"
         ;;
       gave-up-behind-import)
