@@ -1,5 +1,6 @@
 #include "Editor/ApplicationHandOver.h"
 
+#include "Utils/GuidCreation.h"
 #include "platform/MainLoop.h"
 
 #include <deque>
@@ -12,9 +13,16 @@ constexpr const char* HandOverInterfaceXml = "<node><interface name='com.orrinwo
                                              "<method name='Open'>"
                                              "<arg type='as' name='uris' direction='in'/>"
                                              "<arg type='a{sv}' name='platform_data' direction='in'/>"
-                                             "</method><signal name='Taken'/></interface></node>";
+                                             "<arg type='a(sss)' name='not_opened' direction='out'/>"
+                                             "</method>"
+                                             "<signal name='Taken'><arg type='a(sss)' name='not_opened'/></signal>"
+                                             "</interface></node>";
+// The answer of Open and the Taken signal's arguments; an owner of an earlier version sends none.
+constexpr const char* FailuresType = "(a(sss))";
+// A claim is this, followed by a fresh GUID.
+constexpr const char* ClaimPrefix = "com.orrinworks.Tarnwick.HandOver.Claim";
 
-// DBUS_NAME_FLAG_DO_NOT_QUEUE, and the answers of RequestName that make this start the owner.
+// DBUS_NAME_FLAG_DO_NOT_QUEUE, and the answers of RequestName that make the caller the owner.
 constexpr unsigned DoNotQueue = 4;
 constexpr unsigned PrimaryOwner = 1;
 constexpr unsigned AlreadyOwner = 4;
@@ -37,6 +45,36 @@ GVariant* callBus(GDBusConnection* connection, const char* method, GVariant* par
     return g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                                        "org.freedesktop.DBus", method, parameters, G_VARIANT_TYPE(replyType),
                                        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+}
+
+// The same without waiting; answered (nullptr on failure) on the main loop.
+void callBusLater(GDBusConnection* connection, const char* method, GVariant* parameters, const char* replyType,
+                  std::function<void(GDBusConnection*, GVariant*)> answered)
+{
+    g_dbus_connection_call(
+        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method, parameters,
+        replyType ? G_VARIANT_TYPE(replyType) : nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::function<void(GDBusConnection*, GVariant*)>> answered(
+                static_cast<std::function<void(GDBusConnection*, GVariant*)>*>(data));
+            GDBusConnection* connection = G_DBUS_CONNECTION(source);
+            GVariant* reply = g_dbus_connection_call_finish(connection, result, nullptr);
+            if (*answered) (*answered)(connection, reply);
+            if (reply) g_variant_unref(reply);
+        },
+        new std::function<void(GDBusConnection*, GVariant*)>(std::move(answered)));
+}
+
+void releaseName(GDBusConnection* connection, const std::string& name)
+{
+    callBusLater(connection, "ReleaseName", g_variant_new("(s)", name.c_str()), nullptr, {});
+}
+
+bool madeOwner(GVariant* requestNameReply)
+{
+    guint32 answer = 0;
+    if (requestNameReply) g_variant_get(requestNameReply, "(u)", &answer);
+    return answer == PrimaryOwner || answer == AlreadyOwner;
 }
 
 // The unique name of the name's owner; empty when nobody owns it.
@@ -70,20 +108,75 @@ bool isRemoteError(const GError* error, const char* name)
     return matches;
 }
 
+// A bus string must be UTF-8, which a file name in an error's reason need not be.
+std::string validUtf8(const std::string& text)
+{
+    gchar* valid = g_utf8_make_valid(text.c_str(), gssize(text.size()));
+    std::string made = valid;
+    g_free(valid);
+    return made;
+}
+
+GVariant* failuresVariant(const std::vector<HandOverFailure>& failures)
+{
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE("a(sss)"));
+    for (const HandOverFailure& failure : failures)
+        g_variant_builder_add(&builder, "(sss)", validUtf8(failure.uri).c_str(), validUtf8(failure.title).c_str(),
+                              validUtf8(failure.reason).c_str());
+    return g_variant_new("(a(sss))", &builder);
+}
+
+std::vector<HandOverFailure> failuresOf(GVariant* tuple)
+{
+    std::vector<HandOverFailure> failures;
+    if (!tuple || !g_variant_is_of_type(tuple, G_VARIANT_TYPE(FailuresType))) return failures;
+    GVariantIter* entries = nullptr;
+    g_variant_get(tuple, "(a(sss))", &entries);
+    const gchar* uri = nullptr;
+    const gchar* title = nullptr;
+    const gchar* reason = nullptr;
+    while (g_variant_iter_next(entries, "(&s&s&s)", &uri, &title, &reason)) failures.push_back({uri, title, reason});
+    g_variant_iter_free(entries);
+    return failures;
+}
+
+// The claim a start names, when it names one this program could take.
+std::string claimOf(GVariant* platformData)
+{
+    const gchar* claim = nullptr;
+    if (!platformData || !g_variant_lookup(platformData, ApplicationHandOver::ClaimKey, "&s", &claim)) return {};
+    const std::string name = claim;
+    if (name.rfind(ClaimPrefix, 0) != 0 || !g_dbus_is_name(claim) || g_dbus_is_unique_name(claim)) return {};
+    return name;
+}
+
 } // namespace
 
 struct HandOverService::State : std::enable_shared_from_this<State> {
-    enum class Answer { Waiting, Taking, Taken, Quitting, NotTaken };
+    enum class Answer { Waiting, Claiming, Taking, Taken, Quitting, NotTaken };
     struct Request {
         std::vector<std::string> uris;
         GVariant* platformData = nullptr;
+        // The name this program holds while it takes the files; empty for a start of an earlier
+        // version, which names none.
+        std::string claim;
+        bool holdsClaim = false;
         std::vector<GDBusMethodInvocation*> invocations;
         Answer answer = Answer::Waiting;
-        // The receiver has taken the files, and the answer waits for the main loop: an owner that
-        // goes away meanwhile still answers that they were taken, or the start would open them a
-        // second time.
-        bool filesTaken = false;
+        std::vector<HandOverFailure> notOpened;
         bool toldTaken = false;
+        unsigned watch = 0;
+        // The start left the bus while its files were claimed or taken.
+        bool gone = false;
+    };
+    // What the bus answered to the two questions asked before a start's files are taken.
+    struct ClaimAnswers {
+        std::string name;
+        int pending = 0;
+        bool claimed = true;
+        bool holds = false;
+        bool startThere = false;
     };
 
     GDBusConnection* connection = nullptr;
@@ -91,18 +184,22 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
     unsigned registration = 0;
     Receiver receiver;
     bool refusing = false;
-    // Set while the receiver takes one start's files: the next start waits its turn.
-    bool taking = false;
+    // The start whose files are being claimed or taken: the next one waits its turn.
+    std::string current;
     // By the start's unique name on the bus: a start asks once, and again only when the bus gave
-    // up on its call.
+    // up on its call; a unique name is never given twice.
     std::map<std::string, Request> requests;
     std::deque<std::string> waiting;
     DelayedPerform pump;
 
     ~State()
     {
-        for (auto& [sender, request] : requests)
+        for (auto& [sender, request] : requests) {
             if (request.platformData) g_variant_unref(request.platformData);
+            for (GDBusMethodInvocation* invocation : request.invocations)
+                g_dbus_method_invocation_return_dbus_error(invocation, ApplicationHandOver::QuittingError,
+                                                           "The running Tarnwick is quitting.");
+        }
         if (connection) g_object_unref(connection);
     }
 
@@ -114,12 +211,13 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
             // files over and open them a second time. A signal is never dropped so.
             request.toldTaken = true;
             g_dbus_connection_emit_signal(connection, sender.c_str(), objectPath.c_str(),
-                                          ApplicationHandOver::InterfaceName, "Taken", nullptr, nullptr);
+                                          ApplicationHandOver::InterfaceName, "Taken",
+                                          failuresVariant(request.notOpened), nullptr);
         }
         for (GDBusMethodInvocation* invocation : std::exchange(request.invocations, {})) {
             switch (request.answer) {
             case Answer::Taken:
-                g_dbus_method_invocation_return_value(invocation, nullptr);
+                g_dbus_method_invocation_return_value(invocation, failuresVariant(request.notOpened));
                 break;
             case Answer::Quitting:
                 g_dbus_method_invocation_return_dbus_error(invocation, ApplicationHandOver::QuittingError,
@@ -141,23 +239,62 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
         reply(sender, found->second);
     }
 
+    // Let go of once the files are taken or given up: a start that asks to withdraw afterwards
+    // has its answer already.
+    void releaseClaim(Request& request)
+    {
+        if (!request.holdsClaim) return;
+        request.holdsClaim = false;
+        releaseName(connection, request.claim);
+    }
+
     void answerUnanswered(Answer answer)
     {
         for (auto& [sender, request] : requests) {
-            if (request.answer != Answer::Waiting && request.answer != Answer::Taking) continue;
-            request.answer = request.filesTaken ? Answer::Taken : answer;
+            // Files being taken are answered for once they are.
+            if (request.answer != Answer::Waiting && request.answer != Answer::Claiming) continue;
+            request.answer = answer;
+            releaseClaim(request);
             reply(sender, request);
         }
         waiting.clear();
     }
 
-    bool hasOwner(const std::string& name)
+    void forget(const std::string& sender)
     {
-        GVariant* reply = callBus(connection, "NameHasOwner", g_variant_new("(s)", name.c_str()), "(b)");
-        gboolean owned = true;
-        if (reply) g_variant_get(reply, "(b)", &owned);
-        if (reply) g_variant_unref(reply);
-        return owned;
+        auto found = requests.find(sender);
+        if (found == requests.end()) return;
+        Request& request = found->second;
+        if (request.watch) g_bus_unwatch_name(request.watch);
+        releaseClaim(request);
+        if (request.answer == Answer::Waiting || request.answer == Answer::Claiming) request.answer = Answer::NotTaken;
+        reply(sender, request);
+        if (request.platformData) g_variant_unref(request.platformData);
+        requests.erase(found);
+        std::erase(waiting, sender);
+    }
+
+    void startLeft(const std::string& sender)
+    {
+        auto found = requests.find(sender);
+        if (found == requests.end()) return;
+        if (current == sender) found->second.gone = true;
+        else forget(sender);
+    }
+
+    void watchStart(const std::string& sender, Request& request)
+    {
+        struct Watch {
+            std::weak_ptr<State> state;
+            std::string sender;
+        };
+        request.watch = g_bus_watch_name_on_connection(
+            connection, sender.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
+            [](GDBusConnection*, const gchar*, gpointer data) {
+                const Watch* watch = static_cast<Watch*>(data);
+                if (std::shared_ptr<State> state = watch->state.lock()) state->startLeft(watch->sender);
+            },
+            new Watch{weak_from_this(), sender}, [](gpointer data) { delete static_cast<Watch*>(data); });
     }
 
     void schedulePump(double seconds)
@@ -171,39 +308,107 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
 
     void pumpNow()
     {
-        // The receiver may run loops of its own (an alert, a question), in which a later start
-        // asks, and the owner may go meanwhile.
-        const std::shared_ptr<State> keep = shared_from_this();
-        while (receiver && !taking && !waiting.empty()) {
+        while (receiver && current.empty() && !waiting.empty()) {
             const std::string sender = waiting.front();
-            Request& request = requests[sender];
-            if (request.answer != Answer::Waiting) {
+            auto found = requests.find(sender);
+            if (found == requests.end() || found->second.answer != Answer::Waiting) {
                 waiting.pop_front();
                 continue;
             }
-            // A start that stopped waiting has said its files were not opened, and left the bus.
-            if (!hasOwner(sender)) {
-                request.answer = Answer::NotTaken;
-                reply(sender, request);
-                waiting.pop_front();
-                continue;
-            }
-            request.answer = Answer::Taking;
-            taking = true;
-            std::weak_ptr<State> self = weak_from_this();
-            const Receiver take = receiver;
-            const bool took = take(request.uris, request.platformData, [self, sender] {
-                if (std::shared_ptr<State> state = self.lock()) state->answer(sender, Answer::Taken);
-            });
-            taking = false;
-            request.filesTaken = took;
-            if (!took) {
-                if (request.answer == Answer::Taking) request.answer = Answer::Waiting;
-                schedulePump(StartupWait::PollSeconds);
-                return;
-            }
-            if (!waiting.empty() && waiting.front() == sender) waiting.pop_front();
+            current = sender;
+            found->second.answer = Answer::Claiming;
+            claim(sender, found->second);
+            return;
         }
+    }
+
+    // Takes the start's claim, then asks whether the start is still there; the bus answers in that
+    // order. A start that withdrew holds the claim, or has left the bus with it.
+    void claim(const std::string& sender, const Request& request)
+    {
+        auto answers = std::make_shared<ClaimAnswers>();
+        answers->name = request.claim;
+        std::weak_ptr<State> self = weak_from_this();
+        const std::string name = request.claim;
+        const auto answered = [self, sender, answers] {
+            if (--answers->pending > 0) return;
+            if (std::shared_ptr<State> state = self.lock()) state->claimed(sender, *answers);
+        };
+        if (!name.empty()) {
+            ++answers->pending;
+            callBusLater(connection, "RequestName", g_variant_new("(su)", name.c_str(), DoNotQueue), "(u)",
+                         [self, name, answers, answered](GDBusConnection* connection, GVariant* reply) {
+                             answers->holds = madeOwner(reply);
+                             // A bus that lets nobody own such names leaves the start's presence
+                             // as the only sign, as for a start of an earlier version.
+                             answers->claimed = !reply || answers->holds;
+                             // Held by a program that no longer serves the hand-over: let go,
+                             // so the start may withdraw.
+                             if (answers->holds && self.expired()) releaseName(connection, name);
+                             answered();
+                         });
+        }
+        ++answers->pending;
+        callBusLater(connection, "NameHasOwner", g_variant_new("(s)", sender.c_str()), "(b)",
+                     [answers, answered](GDBusConnection*, GVariant* reply) {
+                         gboolean there = false;
+                         if (reply) g_variant_get(reply, "(b)", &there);
+                         answers->startThere = there;
+                         answered();
+                     });
+    }
+
+    void claimed(const std::string& sender, const ClaimAnswers& answers)
+    {
+        // The receiver may run loops of its own (a question), in which a later start asks, the
+        // start leaves, or the program goes.
+        const std::shared_ptr<State> keep = shared_from_this();
+        current.clear();
+        auto found = requests.find(sender);
+        if (found == requests.end() || found->second.answer != Answer::Claiming) {
+            // Answered meanwhile, as the program went.
+            if (answers.holds) releaseName(connection, answers.name);
+            schedulePump(0);
+            return;
+        }
+        Request& request = found->second;
+        request.holdsClaim = answers.holds;
+        if (!answers.claimed || !answers.startThere || request.gone) {
+            // The start withdrew its files, or is gone: nothing of it is taken.
+            request.answer = Answer::NotTaken;
+            releaseClaim(request);
+            reply(sender, request);
+            if (request.gone || !answers.startThere) forget(sender);
+            else std::erase(waiting, sender);
+            pumpNow();
+            return;
+        }
+        request.answer = Answer::Taking;
+        current = sender;
+        const Receiver take = receiver;
+        const std::optional<std::vector<HandOverFailure>> taken =
+            take ? take(request.uris, request.platformData) : std::nullopt;
+        current.clear();
+        found = requests.find(sender);
+        if (found == requests.end()) {
+            schedulePump(0);
+            return;
+        }
+        Request& after = found->second;
+        if (!taken) {
+            after.answer = Answer::Waiting;
+            releaseClaim(after);
+            if (after.gone) forget(sender);
+            schedulePump(StartupWait::PollSeconds);
+            return;
+        }
+        after.answer = Answer::Taken;
+        after.notOpened = *taken;
+        reply(sender, after);
+        releaseClaim(after);
+        if (after.gone) forget(sender);
+        else std::erase(waiting, sender);
+        pumpNow();
     }
 
     static void methodCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar*,
@@ -216,19 +421,23 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
                                                        "The running Tarnwick is quitting.");
             return;
         }
-        auto [entry, added] = state->requests.try_emplace(sender ? sender : "");
+        const std::string name = sender ? sender : "";
+        auto [entry, added] = state->requests.try_emplace(name);
         Request& request = entry->second;
         if (added) {
             const gchar** uris = nullptr;
             g_variant_get(parameters, "(^a&s@a{sv})", &uris, &request.platformData);
             for (const gchar** uri = uris; uri && *uri; ++uri) request.uris.emplace_back(*uri);
             g_free(uris);
-            state->waiting.push_back(entry->first);
+            request.claim = claimOf(request.platformData);
+            state->waiting.push_back(name);
+            if (!name.empty()) state->watchStart(name, request);
         }
         request.invocations.push_back(invocation);
         if (request.answer == Answer::Waiting && state->refusing) request.answer = Answer::NotTaken;
-        if (request.answer != Answer::Waiting && request.answer != Answer::Taking) {
-            state->reply(entry->first, request);
+        if (request.answer != Answer::Waiting && request.answer != Answer::Claiming &&
+            request.answer != Answer::Taking) {
+            state->reply(name, request);
             return;
         }
         state->schedulePump(0);
@@ -252,6 +461,8 @@ HandOverService::~HandOverService()
     _state->receiver = nullptr;
     _state->pump.cancel();
     _state->answerUnanswered(State::Answer::Quitting);
+    for (auto& [sender, request] : _state->requests)
+        if (request.watch) g_bus_unwatch_name(std::exchange(request.watch, 0));
     // The answers go out before the program does.
     g_dbus_connection_flush_sync(_state->connection, nullptr, nullptr);
 }
@@ -260,6 +471,11 @@ void HandOverService::setReceiver(Receiver receiver)
 {
     _state->receiver = std::move(receiver);
     if (_state->receiver && !_state->waiting.empty()) _state->schedulePump(0);
+}
+
+size_t HandOverService::requestsHeld() const
+{
+    return _state->requests.size();
 }
 
 void HandOverService::refuseAll()
@@ -276,11 +492,20 @@ namespace {
 struct PendingCall {
     bool finished = false;
     bool taken = false;
+    std::vector<HandOverFailure> notOpened;
     GError* error = nullptr;
     ~PendingCall()
     {
         if (error) g_error_free(error);
     }
+};
+
+// The owner's Taken signal, and whether the owner took the claim at some moment.
+struct OwnerWord {
+    std::string owner;
+    bool toldTaken = false;
+    std::vector<HandOverFailure> notOpened;
+    bool claimed = false;
 };
 
 void sendToOwner(GDBusConnection* connection, const std::string& owner, const std::string& objectPath,
@@ -315,10 +540,34 @@ void sendToOwner(GDBusConnection* connection, const std::string& owner, const st
             std::unique_ptr<std::shared_ptr<PendingCall>> call(static_cast<std::shared_ptr<PendingCall>*>(data));
             GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &(*call)->error);
             (*call)->taken = reply != nullptr;
+            (*call)->notOpened = failuresOf(reply);
             if (reply) g_variant_unref(reply);
             (*call)->finished = true;
         },
         new std::shared_ptr<PendingCall>(call));
+}
+
+// Runs the handlers of what the bus delivered before its last answer: they wait on the main loop
+// already, at the default priority, ahead of a window's drawing. A window that animates never
+// leaves the loop idle, so the rounds are counted.
+void dispatchDelivered()
+{
+    for (int round = 0; round < 100 && g_main_context_iteration(nullptr, FALSE); ++round) {}
+}
+
+// The platform data with the claim added.
+GVariant* withClaim(GVariant* platformData, const std::string& claim)
+{
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
+    GVariantIter entries;
+    g_variant_iter_init(&entries, platformData);
+    const gchar* key = nullptr;
+    GVariant* value = nullptr;
+    while (g_variant_iter_loop(&entries, "{&sv}", &key, &value))
+        if (std::string(key) != ApplicationHandOver::ClaimKey) g_variant_builder_add(&builder, "{sv}", key, value);
+    g_variant_builder_add(&builder, "{sv}", ApplicationHandOver::ClaimKey, g_variant_new_string(claim.c_str()));
+    return g_variant_ref_sink(g_variant_builder_end(&builder));
 }
 
 } // namespace
@@ -328,8 +577,8 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
                               const std::function<StartupWait::Notice(pid_t owner)>& notice)
 {
     using Result = HandOverStart::Result;
-    const std::unique_ptr<GVariant, decltype(&g_variant_unref)> platform(g_variant_ref_sink(platformData),
-                                                                         &g_variant_unref);
+    using Platform = std::unique_ptr<GVariant, decltype(&g_variant_unref)>;
+    const Platform given(g_variant_ref_sink(platformData), &g_variant_unref);
     HandOverStart start;
     // The shared connection stays for the program's life: the name, and the store's claim under
     // the bus's id, go with it.
@@ -343,10 +592,9 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
         start.service.reset();
         return start;
     }
-    guint32 answer = 0;
-    g_variant_get(requested, "(u)", &answer);
+    const bool owns = madeOwner(requested);
     g_variant_unref(requested);
-    if (answer == PrimaryOwner || answer == AlreadyOwner) {
+    if (owns) {
         start.result = Result::Owner;
         return start;
     }
@@ -357,31 +605,68 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
         start.result = Result::OwnerGone;
         return start;
     }
+    // A claim of this try only: one that an owner that went away took is no one's any more.
+    const std::string claim = ClaimPrefix + createGUIDString();
+    const Platform platform(withClaim(given.get(), claim), &g_variant_unref);
 
     GCancellable* cancellable = g_cancellable_new();
     bool olderOwner = false;
     bool ownerQuitting = false;
-    // Subscribed before the call goes out, which the bus then sees after the subscription.
-    bool toldTaken = false;
-    const unsigned subscription = g_dbus_connection_signal_subscribe(
+    // Subscribed before the call goes out, which the bus then sees after the subscriptions.
+    OwnerWord word;
+    word.owner = owner;
+    const unsigned taken = g_dbus_connection_signal_subscribe(
         connection, owner.c_str(), ApplicationHandOver::InterfaceName, "Taken", objectPath.c_str(), nullptr,
         G_DBUS_SIGNAL_FLAGS_NONE,
-        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*, gpointer told) {
-            *static_cast<bool*>(told) = true;
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
+           gpointer data) {
+            OwnerWord* word = static_cast<OwnerWord*>(data);
+            word->toldTaken = true;
+            word->notOpened = failuresOf(parameters);
         },
-        &toldTaken, nullptr);
+        &word, nullptr);
+    const unsigned claimed = g_dbus_connection_signal_subscribe(
+        connection, "org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged", "/org/freedesktop/DBus",
+        claim.c_str(), G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
+           gpointer data) {
+            OwnerWord* word = static_cast<OwnerWord*>(data);
+            const gchar* newOwner = nullptr;
+            if (g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sss)")))
+                g_variant_get(parameters, "(&s&s&s)", nullptr, nullptr, &newOwner);
+            if (newOwner && word->owner == newOwner) word->claimed = true;
+        },
+        &word, nullptr);
     auto call = std::make_shared<PendingCall>();
     sendToOwner(connection, owner, objectPath, uris, platform.get(), olderOwner, cancellable, call);
     Result result = Result::Taken;
     // The owner has left the bus: what it said before it left is already queued here.
     const auto ownerLeft = [&] {
-        while (g_main_context_iteration(nullptr, FALSE)) {}
-        result = toldTaken ? Result::Taken : Result::OwnerGone;
+        dispatchDelivered();
+        result = word.toldTaken ? Result::Taken : Result::OwnerGone;
         return true;
+    };
+    const auto answeredTaken = [&] { return word.toldTaken || (call->finished && call->taken); };
+    // The question giving up puts: the bus gives the claim to this start only while the owner
+    // does not hold it, and the owner takes files only while holding it.
+    const auto mayGiveUp = [&] {
+        // An owner of an earlier version takes no claim: leaving the bus is all this start can do.
+        if (olderOwner) return true;
+        GVariant* reply = callBus(connection, "RequestName", g_variant_new("(su)", claim.c_str(), DoNotQueue), "(u)");
+        const bool withdrawn = madeOwner(reply);
+        if (reply) g_variant_unref(reply);
+        // What the owner said before the bus answered is queued here already.
+        dispatchDelivered();
+        if (answeredTaken()) return false;
+        if (!reply) return true;
+        if (!withdrawn) return false;
+        // An owner that went away while holding the claim may have stored the files: the next try
+        // finds them by their maps' GUIDs.
+        return !(word.claimed && nameOwner(connection, applicationId) != owner);
     };
     const bool answered = StartupWait::run(
         [&] {
-            if (toldTaken) {
+            if (word.toldTaken) {
                 result = Result::Taken;
                 return true;
             }
@@ -421,11 +706,13 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
             sendToOwner(connection, owner, objectPath, uris, platform.get(), olderOwner, cancellable, call);
             return false;
         },
-        notice(processOf(connection, owner)));
-    g_dbus_connection_signal_unsubscribe(connection, subscription);
+        notice(processOf(connection, owner)), mayGiveUp);
+    g_dbus_connection_signal_unsubscribe(connection, claimed);
+    g_dbus_connection_signal_unsubscribe(connection, taken);
+    if (result == Result::Taken) start.notOpened = word.toldTaken ? word.notOpened : call->notOpened;
     if (!answered) {
-        // Leaving the bus withdraws the call: an owner that answers later finds nobody waiting,
-        // and opens nothing of what this start says it did not open.
+        // This start holds the claim, so the owner never takes the files; leaving the bus tells
+        // an owner of an earlier version too.
         g_cancellable_cancel(cancellable);
         g_dbus_connection_close_sync(connection, nullptr, nullptr);
         result = Result::GaveUp;

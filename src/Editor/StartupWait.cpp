@@ -24,9 +24,11 @@ void StartupWait::setPresenterFactory(PresenterFactory factory)
     presenterFactory() = std::move(factory);
 }
 
-bool StartupWait::run(const std::function<bool()>& done, const Notice& notice)
+bool StartupWait::run(const std::function<bool()>& done, const Notice& notice, const std::function<bool()>& mayGiveUp)
 {
-    bool gaveUp = false;
+    // Set by the way out and by signals; the request is decided in the loop, never inside a
+    // handler of the window.
+    bool giveUpAsked = false;
     // Nothing of the program is there yet to quit: a signal that would end it ends the wait, and
     // the start then says what it leaves undone.
     std::vector<unsigned> signalSources;
@@ -37,18 +39,34 @@ bool StartupWait::run(const std::function<bool()>& done, const Notice& notice)
                 *static_cast<bool*>(flag) = true;
                 return G_SOURCE_CONTINUE;
             },
-            &gaveUp));
+            &giveUpAsked));
     }
     const std::unique_ptr<Timer> poll = Timer::scheduledTimer(PollSeconds, true, [] {});
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<Presenter> presenter;
     bool noticed = false;
-    while (!gaveUp && !done()) {
+    bool gaveUp = false;
+    bool underWay = false;
+    while (!done()) {
+        if (giveUpAsked) {
+            giveUpAsked = false;
+            if (!mayGiveUp || mayGiveUp()) {
+                gaveUp = true;
+                break;
+            }
+            if (!underWay) {
+                underWay = true;
+                std::fprintf(stderr, "tarnwick: %s\n", notice.underWayDetail.c_str());
+                if (presenter) presenter->showUnderWay();
+            }
+            continue;
+        }
         if (!noticed &&
             std::chrono::steady_clock::now() - started >= std::chrono::duration<double>(NoticeDelaySeconds)) {
             noticed = true;
             std::fprintf(stderr, "tarnwick: %s\n%s\n", notice.title.c_str(), notice.detail.c_str());
-            if (presenterFactory()) presenter = presenterFactory()(notice, [&gaveUp] { gaveUp = true; });
+            if (presenterFactory()) presenter = presenterFactory()(notice, [&giveUpAsked] { giveUpAsked = true; });
+            if (presenter && underWay) presenter->showUnderWay();
         }
         MainLoop::iterate(true);
     }

@@ -8,7 +8,8 @@
 // that still holds the store while it quits) runs the main loop meanwhile, and once the wait has
 // lasted a moment says what it waits for: on standard error and, where a window can be shown, in
 // a small window with one way out. The user who takes it, or a signal that ends the program,
-// gives the wait up.
+// asks to give the wait up; what is waited for may already be under way, and then the wait goes on
+// and says so.
 class StartupWait {
 public:
     struct Notice {
@@ -16,12 +17,16 @@ public:
         std::string detail;
         // The one button: what giving up does ("Stop Waiting", "Quit").
         std::string giveUpTitle;
+        // What the wait says once giving it up came too late: what it waits for is under way.
+        std::string underWayDetail;
     };
 
     // Shows a notice until it is destroyed; giveUp is called when the user takes the way out.
     class Presenter {
     public:
         virtual ~Presenter() = default;
+        // Giving up came too late: the notice says notice.underWayDetail and offers no way out.
+        virtual void showUnderWay() {}
     };
     // Makes the presenter when the notice is due; nullptr where no window can be shown.
     using PresenterFactory = std::function<std::unique_ptr<Presenter>(const Notice&, std::function<void()> giveUp)>;
@@ -31,6 +36,9 @@ public:
     static constexpr double PollSeconds = 0.1;
 
     // Runs the main loop until done() answers true (true) or the wait is given up (false). done()
-    // is asked after every event and at least every PollSeconds.
-    static bool run(const std::function<bool()>& done, const Notice& notice);
+    // is asked after every event and at least every PollSeconds. A request to give up is put to
+    // mayGiveUp, when given: false keeps the wait, which then says that what it waits for is under
+    // way.
+    static bool run(const std::function<bool()>& done, const Notice& notice,
+                    const std::function<bool()>& mayGiveUp = {});
 };

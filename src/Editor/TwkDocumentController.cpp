@@ -564,7 +564,8 @@ void TwkDocumentController::rememberImportDirectory(const std::vector<std::strin
     UserDefaults::standard().setString(ImportDirectoryKey, fs::path(chosenPaths.front()).parent_path().string());
 }
 
-bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& path, Error* error)
+bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& path, Error* error,
+                                                           const std::string& mapGuid)
 {
     if (!_singletonDocument) return false;
     std::error_code ec;
@@ -582,12 +583,13 @@ bool TwkDocumentController::openDocumentWithContentsOfFile(const std::string& pa
         _host.verifySingletonDocumentVisible();
         return true;
     }
-    if (!importDocumentWithContentsOfFile(path, error)) return false;
+    if (!importDocumentWithContentsOfFile(path, error, mapGuid)) return false;
     _host.verifySingletonDocumentVisible();
     return true;
 }
 
-bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& path, Error* error)
+bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& path, Error* error,
+                                                             const std::string& mapGuid)
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return setError(error, MakeAppError(AppErrors::OpenFromFinder));
@@ -600,6 +602,7 @@ bool TwkDocumentController::importDocumentWithContentsOfFile(const std::string& 
     // the file just written being read back.
     MindMapStore::ImportTarget target;
     if (_singletonDocument) target.mindMap = _singletonDocument->mindMapForImport();
+    target.guid = mapGuid;
     Error failure;
     MindMapInfoItem* item = MindMapImporter::importMindMapFromFile(path, nullptr, &failure, &target);
     // Several files may fail in one go: each failure names its own file, never the one the store

@@ -172,9 +172,13 @@ public:
     std::vector<std::pair<std::string, HistoryPoint>> historyMenuItems();
 
     // A file the desktop handed over: a map of the store's own folder opens by its GUID, any other
-    // file is imported into the store and opened.
-    bool openDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr);
-    bool importDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr);
+    // file is imported into the store and opened. mapGuid, when given, is the GUID a new map of
+    // the import gets; a map of that GUID already in the store opens instead, so that a file
+    // handed over again once the program that took it went away is not stored twice.
+    bool openDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr,
+                                        const std::string& mapGuid = {});
+    bool importDocumentWithContentsOfFile(const std::string& path, Error* error = nullptr,
+                                          const std::string& mapGuid = {});
     // The import panel offers no file of the store's documents folder.
     static bool shouldEnableFileForImport(const std::string& path);
     // What the import panel offers: the given types with "twkx" and "pdf", never HTML.

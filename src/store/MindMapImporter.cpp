@@ -177,9 +177,12 @@ MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, c
                                                       MindMapStoreFolder* folder, Error* error,
                                                       MindMapStore::ImportTarget* target)
 {
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    // Asked again for the same GUID, the import finds the map it made the first time.
+    if (target && MindMapStore::isValidMindMapGuid(target->guid))
+        if (MindMapInfoItem* made = store->mindMapByGuid(target->guid)) return made;
     std::optional<ImportDocument> document = importDocument(data, fileName, error);
     if (!document) return nullptr;
-    MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!document->guid.empty()) {
         if (MindMapInfoItem* existing = store->mindMapByGuid(document->guid)) {
             switch (askImportResolution()) {

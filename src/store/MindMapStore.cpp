@@ -292,6 +292,13 @@ std::vector<std::string> MindMapStore::mapFolderPaths(const std::string& root)
     return folders;
 }
 
+std::vector<std::string> MindMapStore::writtenFolderPaths(const std::string& root)
+{
+    std::vector<std::string> folders = mapFolderPaths(root);
+    folders.push_back(root + "/" + canonicalForFileSystem(AppSupportFolderName));
+    return folders;
+}
+
 bool MindMapStore::ownsStoreLock()
 {
     if (s_instance) return s_instance->_storeLock != nullptr;
@@ -705,7 +712,12 @@ MindMapInfoItem* MindMapStore::importMindMapData(const MindMapData& data, int32_
     if (_documentsDirectory.empty()) return nullptr;
     // The map is read before it has a place in the store, so that a refused import leaves every
     // file of the store as it was.
-    const std::string fileName = unusedMindMapFileName();
+    std::string fileName = unusedMindMapFileName();
+    if (target && isValidMindMapGuid(target->guid) && !mindMapByGuid(target->guid)) {
+        const std::string wanted = canonicalForFileSystem(target->guid + "." + MindMapExtension);
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(_documentsDirectory + "/" + wanted, ec))) fileName = wanted;
+    }
     if (!hasPKZIPSignature(data)) {
         const int32_t detected = MindMap::detectMindMapFormat(data);
         const int32_t format = detected != 0 ? detected : undetectedFormat;

@@ -85,6 +85,9 @@ public:
     static std::string appSupportDirectory();
     // The folders of a store root that maps and their pictures are written to, root first.
     static std::vector<std::string> mapFolderPaths(const std::string& root);
+    // Those and the folder of the program's own files (the history of opened maps): every folder
+    // of the store that a start must be able to write to.
+    static std::vector<std::string> writtenFolderPaths(const std::string& root);
     // True when this process owns the store (and so may clear "Scratch" and the cloud caches):
     // the singleton holds the store's lock, or, before it exists, nobody else holds it.
     static bool ownsStoreLock();
@@ -128,6 +131,9 @@ public:
     struct ImportTarget {
         MindMap* mindMap = nullptr;
         bool filled = false;
+        // The GUID a map made anew gets, when it can name a map file and no map of the store has
+        // it; a native document keeps its own.
+        std::string guid;
     };
 
     // Native XML, a native container, the older format, OPML or FreeMind, as a new map in the

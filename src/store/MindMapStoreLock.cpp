@@ -85,7 +85,7 @@ bool MindMapStoreLock::claimForProcess(const std::string& storeRoot, const std::
     std::error_code isFolder;
     if (!std::filesystem::is_directory(storeRoot, isFolder))
         return setError(error, lockError(made ? made.value() : ENOTDIR, storeRoot));
-    for (const std::string& folder : MindMapStore::mapFolderPaths(storeRoot)) {
+    for (const std::string& folder : MindMapStore::writtenFolderPaths(storeRoot)) {
         // A folder still missing is made inside one checked before it.
         std::error_code missing;
         if (std::filesystem::is_directory(folder, missing) && ::access(folder.c_str(), W_OK | X_OK) != 0)

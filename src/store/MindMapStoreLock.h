@@ -32,7 +32,7 @@ public:
     // session is one that is quitting: the claim waits until the system has released its lock.
     // Given quittingHolder, it does not wait: it fails at once (isHeldElsewhere()) and names that
     // holder there, for a caller that waits in its own loop and says what it waits for.
-    // The folders maps are written to must be writable, whether or not the lock file still is.
+    // The folders the store writes to must be writable, whether or not the lock file still is.
     // On failure the error carries the system's code and, as its failure reason, the path it
     // concerns: isHeldElsewhere() when another process holds the lock, any other code when a
     // folder may not be written or the lock file cannot be made or opened (lockFilePath()).

@@ -113,6 +113,48 @@ TEST_F(MindMapImport, TheSameNativeMapAgainAsksWhatToDo)
     EXPECT_EQ(notifications, 1u);
 }
 
+// A file handed over again, after the program that imported it went away, names the GUID its map
+// got the first time: the map is found, not made twice. A native document keeps its own GUID, and
+// a GUID that cannot name a file is not used.
+TEST_F(MindMapImport, AnImportAskedAgainUnderItsGuidFindsTheMapItMade)
+{
+    const std::string given = "00112233445566778899AABB";
+    const struct {
+        std::string fileName, contents, wanted, made;
+    } cases[] = {
+        {"/in/Notes.txt", "Shopping\n\tBread", given, given},
+        {"/in/feeds.xml", "<opml version=\"2.0\"><body><outline text=\"From OPML\"/></body></opml>", given, given},
+        {"/in/tree.mm", "<map version=\"1.0.1\"><node TEXT=\"From FreeMind\"/></map>", given, given},
+        {"/in/map.twkx", nativeDocument(Guid, "Native"), given, Guid},
+        {"/in/other.xml", "<opml version=\"2.0\"><body><outline text=\"Elsewhere\"/></body></opml>", "../up", ""},
+    };
+    for (const auto& c : cases) {
+        while (store->count() > 0) store->deleteMindMap(store->mindMaps().front().get());
+        MindMapStore::ImportTarget target;
+        target.guid = c.wanted;
+        MindMapInfoItem* first =
+            MindMapImporter::importMindMapFromData(bytesOf(c.contents), c.fileName, nullptr, nullptr, &target);
+        ASSERT_NE(first, nullptr) << c.fileName;
+        if (!c.made.empty()) EXPECT_EQ(first->guid(), c.made) << c.fileName;
+        else EXPECT_TRUE(MindMapStore::isValidMindMapGuid(first->guid())) << first->guid();
+        const std::string firstGuid = first->guid();
+
+        MindMapStore::ImportTarget again;
+        again.guid = c.wanted;
+        NotificationRecorder changes(MindMapStore::MindMapStoreChangedNotification);
+        MindMapInfoItem* second =
+            MindMapImporter::importMindMapFromData(bytesOf(c.contents), c.fileName, nullptr, nullptr, &again);
+        if (c.made == given) {
+            EXPECT_EQ(second, store->mindMapByGuid(firstGuid)) << c.fileName;
+            EXPECT_EQ(store->count(), 1u) << c.fileName;
+            EXPECT_EQ(changes.count(), 0u) << c.fileName;
+        } else {
+            // As any import of the same file again: a native map asks, anything else is a new map.
+            EXPECT_EQ(store->count(), c.made.empty() ? 2u : 1u) << c.fileName;
+        }
+    }
+}
+
 TEST_F(MindMapImport, WhatCannotBeImportedLeavesTheStoreAlone)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -127,6 +127,8 @@ TEST_F(MindMapStoreLockTest, AFolderThatMayNotBeWrittenIsToldApartFromALockHeldE
     namespace fs = std::filesystem;
     const std::string lock = MindMapStoreLock::lockFilePath(root());
     const std::string images = documents() + "/Images";
+    // The history of opened maps and the clouds' files are written there.
+    const std::string support = root() + "/AppSupport";
     // Whether an earlier start left the store with its lock file (writable by anyone, as a lock
     // file of the user's own is), what is then made read-only, and what the refusal names.
     const struct {
@@ -137,6 +139,7 @@ TEST_F(MindMapStoreLockTest, AFolderThatMayNotBeWrittenIsToldApartFromALockHeldE
         {true, root(), root()},
         {true, documents(), documents()},
         {true, images, images},
+        {true, support, support},
         // A lock file the user may not write, as one made by a start as another user.
         {true, lock, lock},
     };
@@ -144,8 +147,9 @@ TEST_F(MindMapStoreLockTest, AFolderThatMayNotBeWrittenIsToldApartFromALockHeldE
         fs::remove_all(dataHome());
         fs::create_directories(c.earlierStart ? images : dataHome());
         if (c.earlierStart) {
+            fs::create_directories(support);
             std::ofstream(lock) << "1 earlier\n";
-            for (const std::string& written : {root(), documents(), images, lock})
+            for (const std::string& written : {root(), documents(), images, support, lock})
                 fs::permissions(written, fs::perms::all);
         }
         for (const fs::path& reached : {fs::path(dataHome()).parent_path(), fs::path(dataHome())})

@@ -4,7 +4,7 @@
 #include <gtkmm/main.h>
 
 StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::function<void()> giveUp)
-    : _giveUp(std::move(giveUp))
+    : _giveUp(std::move(giveUp)), _underWayDetail(notice.underWayDetail)
 {
     set_resizable(false);
     set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
@@ -26,7 +26,6 @@ StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::fun
     _header.pack_start(*texts, Gtk::PACK_EXPAND_WIDGET);
     _box.pack_start(_header, Gtk::PACK_EXPAND_WIDGET);
     _button.set_label(notice.giveUpTitle);
-    _button.set_can_default(true);
     _button.signal_clicked().connect([this] {
         if (_giveUp) _giveUp();
     });
@@ -34,10 +33,16 @@ StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::fun
     _box.pack_start(_buttons, Gtk::PACK_SHRINK);
     add(_box);
     _spinner.start();
+    set_focus_on_map(false);
     show_all();
-    _button.grab_default();
-    _button.grab_focus();
-    present();
+    // Showing focuses the first widget that takes it: the button waits for a Tab or a click.
+    unset_focus();
+}
+
+void StartupWaitWindow::showUnderWay()
+{
+    _detail.set_text(_underWayDetail);
+    _button.set_sensitive(false);
 }
 
 bool StartupWaitWindow::on_delete_event(GdkEventAny*)

@@ -12,7 +12,9 @@
 #include <string>
 
 // The small window of a start that waits on another program: a spinner, what it waits for, and
-// the one button that gives the wait up, which Return presses; closing the window gives up too.
+// the one button that gives the wait up; closing the window gives up too. It may come up while the
+// user answers an alert of the running program: it takes no focus as it shows and has no default
+// button, so a Return meant for that alert never presses a button the user has not seen.
 class StartupWaitWindow : public Gtk::Window, public StartupWait::Presenter {
 public:
     StartupWaitWindow(const StartupWait::Notice& notice, std::function<void()> giveUp);
@@ -21,10 +23,13 @@ public:
     // toolkit reaches a display.
     static void install(const std::string& title, const std::string& iconName);
 
+    void showUnderWay() override;
+
 private:
     bool on_delete_event(GdkEventAny* event) override;
 
     std::function<void()> _giveUp;
+    std::string _underWayDetail;
     Gtk::Box _box{Gtk::ORIENTATION_VERTICAL, 12};
     Gtk::Box _header{Gtk::ORIENTATION_HORIZONTAL, 12};
     Gtk::Spinner _spinner;

@@ -19,6 +19,7 @@
 #include "Editor/gtk/TerminationWindow.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapFormats.h"
+#include "Utils/GuidCreation.h"
 #include "cloud/AuthorizationRedirects.h"
 #include "editor-view/gtk/GtkPdfPageViewer.h"
 #include "platform/AlertPanel.h"
@@ -46,12 +47,14 @@
 #include <gtkmm/window.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -63,6 +66,8 @@ constexpr unsigned MainLoopPollMilliseconds = 20;
 // How long the device link waits for a first frame that does not come.
 constexpr unsigned DeviceLinkFallbackMilliseconds = 2000;
 constexpr const char* QuitCommitWaitingKey = "quit_commit_waiting";
+constexpr const char* QuitAtOnceKey = "quit_at_once";
+constexpr const char* QuitAtOnceNotSavedKey = "quit_at_once_not_saved";
 constexpr const char* LogoutInhibitReasonKey = "quit_commit_logout_reason";
 
 // Set when this process turned GDK's OpenGL probe off for itself.
@@ -84,6 +89,8 @@ constexpr const char* HandOverWaitingKey = "handover_waiting_title";
 constexpr const char* HandOverWaitingFilesKey = "handover_waiting_files";
 constexpr const char* HandOverWaitingWindowKey = "handover_waiting_window";
 constexpr const char* HandOverStopWaitingKey = "handover_stop_waiting";
+constexpr const char* HandOverOpeningFilesKey = "handover_opening_files";
+constexpr const char* HandOverOpeningWindowKey = "handover_opening_window";
 constexpr const char* StoreWaitingKey = "store_waiting_title";
 constexpr const char* StoreWaitingDetailKey = "store_waiting_detail";
 constexpr const char* StoreWaitingQuitKey = "store_waiting_quit";
@@ -104,10 +111,12 @@ bool hasOptions(int argc, char* argv[])
     return false;
 }
 
-// The files of the command line: their addresses, and their names as the user is told them.
+// The files of the command line: their addresses, their names as the user is told them, and the
+// GUID each one's map is to have, the same on every try to hand them over.
 struct CommandLineFiles {
     std::vector<std::string> uris;
     std::vector<std::string> names;
+    std::vector<std::string> mapGuids;
 };
 
 CommandLineFiles commandLineFiles(int argc, char* argv[])
@@ -119,6 +128,7 @@ CommandLineFiles commandLineFiles(int argc, char* argv[])
         gchar* name = g_file_get_parse_name(file);
         files.uris.emplace_back(uri);
         files.names.emplace_back(name);
+        files.mapGuids.push_back(createGUIDString());
         g_free(name);
         g_free(uri);
         g_object_unref(file);
@@ -128,10 +138,16 @@ CommandLineFiles commandLineFiles(int argc, char* argv[])
 
 // What a start hands over besides its files, as GApplication's own Open carries it: the folder it
 // was started in and the desktop's start-up id, which lets the owner's window come to the front.
-GVariant* startPlatformData()
+GVariant* startPlatformData(const std::vector<std::string>& mapGuids)
 {
     GVariantBuilder platform;
     g_variant_builder_init(&platform, G_VARIANT_TYPE_VARDICT);
+    if (!mapGuids.empty()) {
+        GVariantBuilder guids;
+        g_variant_builder_init(&guids, G_VARIANT_TYPE_STRING_ARRAY);
+        for (const std::string& guid : mapGuids) g_variant_builder_add(&guids, "s", guid.c_str());
+        g_variant_builder_add(&platform, "{sv}", ApplicationHandOver::MapGuidsKey, g_variant_builder_end(&guids));
+    }
     gchar* folder = g_get_current_dir();
     g_variant_builder_add(&platform, "{sv}", "cwd", g_variant_new_bytestring(folder));
     g_free(folder);
@@ -154,7 +170,9 @@ StartupWait::Notice handOverNotice(pid_t owner, const std::vector<std::string>& 
     return {localized(HandOverWaitingKey),
             files.empty() ? localizedFormat(HandOverWaitingWindowKey, {process})
                           : localizedFormat(HandOverWaitingFilesKey, {process, joinedNames(files)}),
-            localized(HandOverStopWaitingKey)};
+            localized(HandOverStopWaitingKey),
+            files.empty() ? localizedFormat(HandOverOpeningWindowKey, {process})
+                          : localizedFormat(HandOverOpeningFilesKey, {process, joinedNames(files)})};
 }
 
 void printOnStandardError(const Error& error)
@@ -166,6 +184,25 @@ std::string notOpenedLine(const std::vector<std::string>& files)
 {
     return files.empty() ? std::string()
                          : localizedFormat(TarnwickApplication::FilesNotOpenedKey, {joinedNames(files)});
+}
+
+// What a start whose files the running program took says of those it could not open, named as
+// the user gave them; the status it ends with.
+int reportNotOpened(const std::vector<HandOverFailure>& failures, const std::vector<std::string>& uris,
+                    const std::vector<std::string>& names)
+{
+    if (failures.empty()) return 0;
+    std::vector<std::string> notOpened;
+    for (const HandOverFailure& failure : failures) {
+        if (!failure.title.empty())
+            std::fprintf(stderr, "tarnwick: %s\n%s\n", failure.title.c_str(), failure.reason.c_str());
+        const auto given = std::find(uris.begin(), uris.end(), failure.uri);
+        notOpened.push_back(given != uris.end() && size_t(given - uris.begin()) < names.size()
+                                ? names[size_t(given - uris.begin())]
+                                : failure.uri);
+    }
+    std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(notOpened).c_str());
+    return TarnwickApplication::FilesNotOpenedExitStatus;
 }
 
 // Answers every dialog that runs its own loop, as closing it would: each caller sees a cancel.
@@ -182,22 +219,35 @@ void answerOpenDialogs()
 
 } // namespace
 
-// Holds errors back for its lifetime; the outermost one shows what was held once it ends.
+// Holds errors back for its lifetime; the outermost one shows what was held once it ends, or,
+// made Later, once the main loop comes to it.
 class TarnwickApplication::ErrorDeferral {
 public:
-    explicit ErrorDeferral(TarnwickApplication& application) : _application(application)
+    enum class Show { AtEnd, Later };
+    explicit ErrorDeferral(TarnwickApplication& application, Show show = Show::AtEnd)
+        : _application(application), _show(show)
     {
         ++_application._errorDeferrals;
     }
     ~ErrorDeferral()
     {
-        if (--_application._errorDeferrals == 0) _application.showDeferredErrors();
+        if (--_application._errorDeferrals > 0) return;
+        if (_show == Show::AtEnd) {
+            _application.showDeferredErrors();
+        } else if (!_application._deferredErrors.empty() && !_application._deferredErrorsShown.connected()) {
+            TarnwickApplication* application = &_application;
+            _application._deferredErrorsShown = Glib::signal_idle().connect([application] {
+                application->showDeferredErrors();
+                return false;
+            });
+        }
     }
     ErrorDeferral(const ErrorDeferral&) = delete;
     ErrorDeferral& operator=(const ErrorDeferral&) = delete;
 
 private:
     TarnwickApplication& _application;
+    Show _show;
 };
 
 int TarnwickApplication::runMain(int argc, char* argv[])
@@ -216,13 +266,16 @@ int TarnwickApplication::runMain(int argc, char* argv[])
     }
     const CommandLineFiles files = commandLineFiles(argc, argv);
     for (int attempt = 0; attempt < HandOverAttempts; ++attempt) {
-        HandOverStart start = handOverToOwner(ApplicationId, ObjectPath, files.uris, startPlatformData(),
+        HandOverStart start = handOverToOwner(ApplicationId, ObjectPath, files.uris, startPlatformData(files.mapGuids),
                                               [&files](pid_t owner) { return handOverNotice(owner, files.names); });
         using Result = HandOverStart::Result;
-        if (start.result == Result::Taken) return 0;
+        if (start.result == Result::Taken) return reportNotOpened(start.notOpened, files.uris, files.names);
         if (start.result == Result::OwnerGone) continue;
-        if (start.result == Result::Owner || start.result == Result::NoBus)
-            return runApplication(argc, argv, std::move(start), files.names);
+        if (start.result == Result::Owner || start.result == Result::NoBus) {
+            std::map<std::string, std::string> mapGuids;
+            for (size_t i = 0; i < files.uris.size(); ++i) mapGuids[files.uris[i]] = files.mapGuids[i];
+            return runApplication(argc, argv, std::move(start), files.names, std::move(mapGuids));
+        }
         break;
     }
     // The user stopped waiting, the owner refused the files, or every owner this start reached
@@ -243,14 +296,16 @@ TarnwickApplication::ClaimResult TarnwickApplication::claimStore(const std::stri
     if (!claim()) {
         const StartupWait::Notice notice{localized(StoreWaitingKey),
                                          localizedFormat(StoreWaitingDetailKey, {std::to_string(quitting.pid), root}),
-                                         localized(StoreWaitingQuitKey)};
+                                         localized(StoreWaitingQuitKey),
+                                         {}};
         if (!StartupWait::run(claim, notice)) return ClaimResult::GaveUp;
     }
     return claimed ? ClaimResult::Claimed : ClaimResult::Failed;
 }
 
 int TarnwickApplication::runApplication(int argc, char* argv[], HandOverStart start,
-                                        const std::vector<std::string>& files)
+                                        const std::vector<std::string>& files,
+                                        std::map<std::string, std::string> mapGuids)
 {
     // The store's lock comes before anything is written: a program that does not get it writes
     // nothing, whichever way it ends.
@@ -267,6 +322,7 @@ int TarnwickApplication::runApplication(int argc, char* argv[], HandOverStart st
     application->_storeClaim = claim == ClaimResult::Claimed ? StoreClaim::Claimed : StoreClaim::Failed;
     application->_claimFailure = failure;
     application->_commandLineFiles = files;
+    application->_commandLineMapGuids = std::move(mapGuids);
     application->_handOver = std::move(start.service);
     return runToTheEnd(std::move(application), argc, argv);
 }
@@ -340,6 +396,7 @@ TarnwickApplication::TarnwickApplication(bool ownsStore)
 TarnwickApplication::~TarnwickApplication()
 {
     _handOver.reset();
+    _deferredErrorsShown.disconnect();
     _deviceLinkFallback.disconnect();
     CustomImageStore::setDefaultIconsScheduler(nullptr);
     removeQuitSignals();
@@ -393,7 +450,7 @@ void TarnwickApplication::on_startup()
     // Logging out quits as the Quit item does.
     property_register_session() = true;
     g_signal_connect(gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
-                         static_cast<TarnwickApplication*>(self)->quitFromOutside();
+                         static_cast<TarnwickApplication*>(self)->quitFromOutside(0);
                      }),
                      this);
     // Run from the build folder, the icon is beside the other resources; installed, in the theme.
@@ -578,11 +635,12 @@ void TarnwickApplication::on_activate()
 void TarnwickApplication::on_open(const type_vec_files& files, const Glib::ustring&)
 {
     if (_storeUnusableStatus) return;
-    takeFiles(files);
+    takeFiles(files, std::exchange(_commandLineMapGuids, {}));
     serveHandOvers();
 }
 
-void TarnwickApplication::takeFiles(const type_vec_files& files)
+std::vector<TarnwickApplication::FileNotOpened>
+TarnwickApplication::takeFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids)
 {
     // A cloud sign-in comes back from the browser as an address of the program's own scheme, in a
     // second start that hands it to this one. It opens no map.
@@ -591,54 +649,70 @@ void TarnwickApplication::takeFiles(const type_vec_files& files)
         if (file->get_path().empty() && AuthorizationRedirects::handleAuthorizationURL(file->get_uri())) continue;
         maps.push_back(file);
     }
-    if (maps.empty() && !files.empty() && _checkedInitialState) return;
+    if (maps.empty() && !files.empty() && _checkedInitialState) return {};
     if (_checkedInitialState && !acceptsCommands()) {
         // Only a sender that does not wait for the answer hands files over while this program
         // quits: what it leaves unopened is said here.
         std::vector<std::string> names;
-        for (const Glib::RefPtr<Gio::File>& file : maps) names.push_back(file->get_parse_name());
+        std::vector<FileNotOpened> notOpened;
+        for (const Glib::RefPtr<Gio::File>& file : maps) {
+            names.push_back(file->get_parse_name());
+            notOpened.push_back({file->get_uri(), {}});
+        }
         std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(names).c_str());
-        return;
+        return notOpened;
     }
-    openFiles(maps);
+    return openFiles(maps, mapGuids);
 }
 
 void TarnwickApplication::serveHandOvers()
 {
     if (!_handOver) return;
-    _handOver->setReceiver(
-        [this](const std::vector<std::string>& uris, GVariant* platformData, std::function<void()> taken) {
-            return takeHandOver(uris, platformData, std::move(taken));
-        });
+    _handOver->setReceiver([this](const std::vector<std::string>& uris, GVariant* platformData) {
+        return takeHandOver(uris, platformData);
+    });
 }
 
-bool TarnwickApplication::takeHandOver(const std::vector<std::string>& uris, GVariant* platformData,
-                                       std::function<void()> taken)
+std::optional<std::vector<HandOverFailure>> TarnwickApplication::takeHandOver(const std::vector<std::string>& uris,
+                                                                              GVariant* platformData)
 {
     // A quit under way may still be cancelled by the user; otherwise the start is answered as one
     // of a program that is going away, and takes over.
-    if (!acceptsCommands()) return false;
+    if (!acceptsCommands()) return std::nullopt;
+    std::map<std::string, std::string> mapGuids;
+    if (GVariant* guids =
+            g_variant_lookup_value(platformData, ApplicationHandOver::MapGuidsKey, G_VARIANT_TYPE_STRING_ARRAY)) {
+        gsize count = 0;
+        const gchar** given = g_variant_get_strv(guids, &count);
+        for (gsize i = 0; i < count && i < uris.size(); ++i) mapGuids[uris[i]] = given[i];
+        g_free(given);
+        g_variant_unref(guids);
+    }
     // As for GApplication's own Open: the start-up id lets the window come to the front.
     GApplicationClass* application = G_APPLICATION_GET_CLASS(gobj());
     application->before_emit(G_APPLICATION(gobj()), platformData);
+    std::vector<FileNotOpened> notOpened;
     {
-        ErrorDeferral deferral(*this);
+        // The start is answered before an alert about its files comes up: an alert waits for the
+        // user, and a later start must not wait with it.
+        ErrorDeferral deferral(*this, ErrorDeferral::Show::Later);
         if (uris.empty()) {
             activate();
         } else {
             type_vec_files files;
             for (const std::string& uri : uris) files.push_back(Gio::File::create_for_uri(uri));
-            takeFiles(files);
+            notOpened = takeFiles(files, mapGuids);
         }
-        // The files are in the store; the alert about one that is not comes up before the start
-        // is answered, from within the alert's own loop.
-        Glib::signal_idle().connect_once(std::move(taken));
     }
     application->after_emit(G_APPLICATION(gobj()), platformData);
-    return true;
+    std::vector<HandOverFailure> failures;
+    for (const FileNotOpened& file : notOpened)
+        failures.push_back({file.uri, file.error.localizedDescription, file.error.failureReason});
+    return failures;
 }
 
-void TarnwickApplication::openFiles(const type_vec_files& files)
+std::vector<TarnwickApplication::FileNotOpened>
+TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::string, std::string>& mapGuids)
 {
     singletonWindow();
     // A start with files opens them, not the map the start would open first only to leave it at
@@ -648,20 +722,30 @@ void TarnwickApplication::openFiles(const type_vec_files& files)
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (starting) holdStoreWritesUntilFirstFrame();
     const bool storeWasEmpty = store && store->count() == 0;
+    std::vector<FileNotOpened> notOpened;
     for (const Glib::RefPtr<Gio::File>& file : files) {
+        const std::string uri = file->get_uri();
         std::string path = file->get_path();
-        if (path.empty()) continue;
+        if (path.empty()) {
+            notOpened.push_back({uri, {}});
+            continue;
+        }
+        const auto guid = mapGuids.find(uri);
         Error error;
+        if (_controller->openDocumentWithContentsOfFile(path, &error, guid != mapGuids.end() ? guid->second : ""))
+            continue;
         // A question answered with cancel fails without an error: there is nothing to show.
-        if (!_controller->openDocumentWithContentsOfFile(path, &error) && !error.isEmpty()) presentError(error);
+        if (!error.isEmpty()) presentError(error);
+        notOpened.push_back({uri, error});
     }
-    if (!starting) return;
+    if (!starting) return notOpened;
     if (!_controller->currentStorage()) {
         _checkedInitialState = false;
         checkInitialState();
-        return;
+        return notOpened;
     }
     finishStartWithFiles(storeWasEmpty);
+    return notOpened;
 }
 
 void TarnwickApplication::finishStartWithFiles(bool storeWasEmpty)
@@ -693,6 +777,10 @@ void TarnwickApplication::importPendingGettingStarted()
 
 void TarnwickApplication::presentError(const Error& error)
 {
+    if (_quitFromOutside) {
+        printOnStandardError(error);
+        return;
+    }
     if (_errorDeferrals > 0) {
         _deferredErrors.push_back(error);
         return;
@@ -702,6 +790,11 @@ void TarnwickApplication::presentError(const Error& error)
 
 void TarnwickApplication::showAlert(const Error& error)
 {
+    // A quit asked for from outside may have nobody to answer an alert.
+    if (_quitFromOutside) {
+        printOnStandardError(error);
+        return;
+    }
     // An alert of the start may come before the window's first frame has given the windows their
     // icon.
     Gtk::Window::set_default_icon_name(IconName);
@@ -711,9 +804,15 @@ void TarnwickApplication::showAlert(const Error& error)
 
 void TarnwickApplication::showDeferredErrors()
 {
-    std::vector<Error> errors = std::move(_deferredErrors);
-    _deferredErrors.clear();
-    for (const Error& error : errors) showAlert(error);
+    // One alert at a time: errors that come while one is up follow it.
+    if (_showingDeferredErrors) return;
+    _showingDeferredErrors = true;
+    while (!_deferredErrors.empty()) {
+        const Error error = _deferredErrors.front();
+        _deferredErrors.erase(_deferredErrors.begin());
+        showAlert(error);
+    }
+    _showingDeferredErrors = false;
 }
 
 void TarnwickApplication::showStoreUnusable(const Error& cause)
@@ -738,6 +837,7 @@ void TarnwickApplication::requestQuit()
             // was done, and a later signal or logout asks again.
             if (!_controller->isTerminated()) {
                 _quitFromOutside = false;
+                _outsideQuitFailure.clear();
                 if (_logoutInhibit) uninhibit(std::exchange(_logoutInhibit, 0));
                 return;
             }
@@ -762,26 +862,44 @@ void TarnwickApplication::requestQuit()
     quit();
 }
 
-void TarnwickApplication::quitFromOutside()
+void TarnwickApplication::quitFromOutside(int signal)
 {
-    // A second request while the first one runs adds nothing: its work was saved first. While the
-    // user is asked about a map that cannot be saved, the answer decides.
+    // The first request saved the work: a second one, a signal, ends the program at once. A
+    // request while the user is asked about a map that cannot be saved leaves the answer to them.
+    if (_quitFromOutside) {
+        if (signal) endAtOnce(signal);
+        return;
+    }
+    _quitFromOutside = true;
     if (_controller && _controller->isAskingToQuit()) {
         std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitCommitWaitingKey).c_str());
         return;
     }
-    if (_quitFromOutside) return;
-    _quitFromOutside = true;
     std::string failure;
     if (!saveWorkNow(&failure)) {
         // The quit asks in the window; a terminal or the session's log says why it waits, and a
         // session that ends waits for the answer too.
+        _outsideQuitFailure = failure;
         std::fprintf(stderr, "Tarnwick: %s\n%s\n", failure.c_str(), localized(QuitCommitWaitingKey).c_str());
         if (_window && !_logoutInhibit)
             _logoutInhibit = inhibit(*_window, Gtk::APPLICATION_INHIBIT_LOGOUT, localized(LogoutInhibitReasonKey));
     }
     answerOpenDialogs();
     finishQuitInMainLoop();
+}
+
+void TarnwickApplication::endAtOnce(int signal)
+{
+    if (_outsideQuitFailure.empty()) std::fprintf(stderr, "Tarnwick: %s\n", localized(QuitAtOnceKey).c_str());
+    else
+        std::fprintf(stderr, "Tarnwick: %s\n%s\n", localized(QuitAtOnceNotSavedKey).c_str(),
+                     _outsideQuitFailure.c_str());
+    std::fflush(stdout);
+    // Ended by the signal itself, as the sender expects of a program that does not handle it; the
+    // system lets go of the store's lock.
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    _exit(128 + signal);
 }
 
 bool TarnwickApplication::saveWorkNow(std::string* mapFailure)
@@ -828,14 +946,19 @@ void TarnwickApplication::finishQuitInMainLoop()
 
 void TarnwickApplication::installQuitSignals()
 {
+    struct Received {
+        TarnwickApplication* application;
+        int signal;
+    };
     for (int signal : QuitSignals) {
-        _signalSources.push_back(g_unix_signal_add(
-            signal,
-            [](gpointer self) -> gboolean {
-                static_cast<TarnwickApplication*>(self)->quitFromOutside();
+        _signalSources.push_back(g_unix_signal_add_full(
+            G_PRIORITY_DEFAULT, signal,
+            [](gpointer data) -> gboolean {
+                const Received* received = static_cast<Received*>(data);
+                received->application->quitFromOutside(received->signal);
                 return G_SOURCE_CONTINUE;
             },
-            this));
+            new Received{this, signal}, [](gpointer data) { delete static_cast<Received*>(data); }));
     }
 }
 

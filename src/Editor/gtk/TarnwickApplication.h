@@ -14,7 +14,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +32,7 @@ class TerminationWindowController;
 // a moment, with a way to give up), and taking over when the owner goes away unanswered. One that
 // cannot reach the owner (no session bus, another bus) says that the store is in use and ends
 // without writing anything, so the store is never opened twice. Whatever way a start ends without
-// its files taken, it names them and ends with a status other than 0.
+// its files taken or opened, it names them and ends with a status other than 0.
 class TarnwickApplication : public Gtk::Application,
                             public DocumentControllerHost,
                             public CheckboxMenuHandlerDelegate,
@@ -51,6 +53,9 @@ public:
     static constexpr const char* FilesNotOpenedKey = "start_files_not_opened";
     // The exit status of a start that found the store in use by a program it could not reach.
     static constexpr int StoreInUseExitStatus = 3;
+    // The exit status of a start whose files, or some of them, were not opened: it could not
+    // hand them over, its user stopped waiting, or the running program could not open them.
+    static constexpr int FilesNotOpenedExitStatus = 3;
     // The exit status of a start that may not write into the store's folder.
     static constexpr int StoreNotWritableExitStatus = 4;
 
@@ -102,18 +107,31 @@ private:
     // is waited for, saying after a moment what the start waits for, with a way to quit.
     static ClaimResult claimStore(const std::string& session, Error* failure);
     // Runs the application that owns the application's name (or, without a session bus, no name).
-    static int runApplication(int argc, char* argv[], HandOverStart start, const std::vector<std::string>& files);
+    // mapGuids: the GUID the map of each file of the command line gets, by address.
+    static int runApplication(int argc, char* argv[], HandOverStart start, const std::vector<std::string>& files,
+                              std::map<std::string, std::string> mapGuids);
     // Runs the application until it ends and lets go of the store; the exit status.
     static int runToTheEnd(Glib::RefPtr<TarnwickApplication> application, int argc, char* argv[]);
 
     MainWindow& singletonWindow();
+    struct FileNotOpened {
+        std::string uri;
+        // Empty when the user chose not to open it, or it is no file of this computer.
+        Error error;
+    };
     // Where every road of files to open meets: the start's own command line, a later start's
-    // hand-over and any other sender of the application's Open.
-    void takeFiles(const type_vec_files& files);
+    // hand-over and any other sender of the application's Open. Answers the files not opened;
+    // mapGuids gives the GUID a file's new map gets, by address, and a map of that GUID already
+    // in the store is opened instead (a start that hands its files over again after the running
+    // program went away finds what that program stored).
+    std::vector<FileNotOpened> takeFiles(const type_vec_files& files,
+                                         const std::map<std::string, std::string>& mapGuids = {});
     // Later starts' hand-overs are taken once the start has opened its own files or first map.
     void serveHandOvers();
-    bool takeHandOver(const std::vector<std::string>& uris, GVariant* platformData, std::function<void()> taken);
-    void openFiles(const type_vec_files& files);
+    std::optional<std::vector<HandOverFailure>> takeHandOver(const std::vector<std::string>& uris,
+                                                             GVariant* platformData);
+    std::vector<FileNotOpened> openFiles(const type_vec_files& files,
+                                         const std::map<std::string, std::string>& mapGuids);
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
     void importPendingGettingStarted();
@@ -131,9 +149,12 @@ private:
     void requestQuit();
     // A quit asked for from outside the window (a signal, the session's end), possibly while a
     // dialog runs its own loop: the work is saved at once, the dialogs are answered, and the quit
-    // itself runs once control is back in the main loop. A map that cannot be saved is asked about
-    // there, as on every road out; meanwhile the end of the session waits.
-    void quitFromOutside();
+    // itself runs once control is back in the main loop. Nobody may be there to answer an alert:
+    // what could not be written is said on standard error. Only a map whose edits would be lost is
+    // asked about, as on every road out, and meanwhile the end of the session waits; a second
+    // request (signal) ends the program at once, saying what it could not save.
+    void quitFromOutside(int signal = 0);
+    [[noreturn]] void endAtOnce(int signal);
     // false, with what failed, when the open map could not be written.
     bool saveWorkNow(std::string* mapFailure);
     void finishQuitInMainLoop();
@@ -143,7 +164,8 @@ private:
     bool acceptsCommands() const;
 
     // Errors met while a quit writes its files wait until everything is written: an alert waits
-    // for the user, and a session that ends meanwhile must find the files complete.
+    // for the user, and a session that ends meanwhile must find the files complete. Errors met
+    // while a later start's files are taken wait until that start is answered.
     void showAlert(const Error& error);
     void showDeferredErrors();
     class ErrorDeferral;
@@ -167,16 +189,22 @@ private:
     sigc::connection _deviceLinkFallback;
     std::vector<Error> _deferredErrors;
     int _errorDeferrals = 0;
+    bool _showingDeferredErrors = false;
+    sigc::connection _deferredErrorsShown;
     // Answers later starts; the first thing to go, as the answer of a program that is going away.
     std::unique_ptr<HandOverService> _handOver;
     StoreClaim _storeClaim = StoreClaim::Pending;
     Error _claimFailure;
     // The files of the command line, named when they could not be opened.
     std::vector<std::string> _commandLineFiles;
+    std::map<std::string, std::string> _commandLineMapGuids;
     bool _ownsStore = true;
     // Set, with the status to end with, when the store could not be claimed.
     int _storeUnusableStatus = 0;
     bool _quitFromOutside = false;
+    // What the quit asked for from outside could not save, said again when a second request ends
+    // the program at once.
+    std::string _outsideQuitFailure;
     // Set while the session's end waits for the answer about a map that could not be saved.
     unsigned _logoutInhibit = 0;
     bool _checkedInitialState = false;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SIGTERM quits as the Quit item does, also while an alert runs its own loop: the map is committed,
-# the map to reopen is remembered, and the next start reopens it; SIGHUP does the same.
+# the map to reopen is remembered, and the next start reopens it; SIGHUP does the same. A quit by
+# signal that cannot write everything says so on standard error and ends.
 #   quit-signal-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
 program=$1
@@ -34,7 +35,10 @@ run() {
 
   # A file that cannot be imported: the error is an alert, which runs a loop of its own.
   windows=$(xdotool search --onlyvisible --class tarnwick | wc -l)
-  timeout 20 "$program" "$home/broken.opml" || fail "the second hand-over did not end"
+  # The start says that the file was not opened.
+  status=0
+  timeout 20 "$program" "$home/broken.opml" || status=$?
+  [ "$status" = 3 ] || fail "the second hand-over ended with $status"
   for _ in $(seq 1 200); do
     [ "$(xdotool search --onlyvisible --class tarnwick | wc -l)" -gt "$windows" ] && break
     sleep 0.05
@@ -61,6 +65,23 @@ run() {
   wait "$second" || status=$?
   [ "$status" = 0 ] || fail "the program ended with $status after SIGHUP"
   [ "$(reopen_id)" = "$guid" ] || fail "after SIGHUP the map to reopen is '$(reopen_id)'"
+
+  # A quit that cannot write the list of recently opened maps, whose folder is now a file: SIGTERM
+  # ends the program all the same, saying so on standard error, as nobody may be there to answer
+  # an alert.
+  "$program" >"$home/third.log" 2>&1 &
+  third=$!
+  trap 'kill "$third" 2>/dev/null; wait "$third" 2>/dev/null; rm -f "$store/AppSupport"; true' EXIT
+  wait_for_frame "$home/third.log"
+  mv "$store/AppSupport" "$home/AppSupport"
+  touch "$store/AppSupport"
+  kill -TERM "$third"
+  timeout 15 tail --pid="$third" -f /dev/null || fail "SIGTERM with an alert due at the quit did not end the program"
+  status=0
+  wait "$third" || status=$?
+  trap - EXIT
+  [ "$status" = 0 ] || { cat "$home/third.log"; fail "the program ended with $status after SIGTERM"; }
+  grep -q "The list of recently opened maps" "$home/third.log" || { cat "$home/third.log"; fail "what was not saved is not said"; }
   echo PASS
 }
 export -f run

@@ -3,7 +3,8 @@
 # cannot be written, names what it may not write and the system's reason, on standard error and,
 # with a display, in an alert, names the file it was given as not opened, and ends with status 4.
 # So for a fresh store, for one made read-only after a first start (its lock file still writable),
-# and for a lock file of another user. Runs as a user other than root, as root may write anywhere.
+# for its folder of the program's own files, and for a lock file of another user. Runs as a user
+# other than root, as root may write anywhere.
 #   read-only-store-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
@@ -81,6 +82,11 @@ start_headless "read-only after a first start" "$store"
 chmod u+w "$store"
 start_headless "a read-only maps folder" "$store/Mind Maps"
 chmod u+w "$store/Mind Maps"
+# The folder of the program's own files, where the quit saves the list of recently opened maps.
+[ -d "$store/AppSupport" ] || fail "the first start left no AppSupport folder"
+chmod a-w "$store/AppSupport"
+start_headless "a read-only AppSupport folder" "$store/AppSupport"
+chmod u+w "$store/AppSupport"
 
 # A lock file of another user, which only root can make.
 if [ -n "${as_user[*]}" ]; then

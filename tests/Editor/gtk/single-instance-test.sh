@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # A first start with an empty store imports the getting-started map and shows it. A later start
 # hands the file it was given to the running program and ends with 0 only once the file is in the
-# store, however that program is interrupted along its answer: killed as soon as the start has
-# ended, killed or told to quit while the start waits (the start then takes over and opens the file
-# itself, or ends with another status and names the file). A running program stopped for longer
-# than the bus lets a call wait (this bus gives up after half a second, as GLib's own calls do after
-# 25 s) is waited for, as the start says on standard error and in a window; once it is resumed the
-# file arrives, once; told to quit as it is resumed, it either takes the file or leaves it to the start,
-# never both. A start whose user stops waiting names its file, which is not opened later.
+# store, once; whatever way it ends otherwise, its status, its message and the store agree. So
+# however that program is interrupted along its answer: killed as soon as the start has ended,
+# before it took the file, while it imports it, once it has stored it, or at moments along the
+# way, or told to quit while the start waits (the start then takes over and opens the file itself,
+# finding what the killed program stored, or ends with another status and names the file). A
+# running program stopped for longer than the bus lets a call wait (this bus gives up after half a
+# second, as GLib's own calls do after 25 s) is waited for, as the start says on standard error
+# and in a window; once it is resumed the file arrives, once; told to quit as it is resumed, it
+# either takes the file or leaves it to the start, never both.
+# A start whose user stops waiting before the running program came to the file ends with 3 and
+# names it, and the file is never opened: while that program is stopped, as it is resumed, while
+# it imports another start's file. Stopped waiting once the program has begun to open the file, or
+# has answered, the start waits for it and ends with 0. A file the running program cannot open is
+# named by the start, which ends with 3, and the alert about it holds no later start.
 # No start prints a warning of GLib's.
 # Runs on its own session bus, in its own home and on a display of its own (tw_with_display).
-#   single-instance-test.sh <tarnwick program>
+#   single-instance-test.sh <tarnwick program> [round...]
 set -euo pipefail
 program=$1
+shift
+rounds=${*:-answered killed-when-answered killed-0.05 killed-0.15 killed-0.3 quit-0.1 stopped stopped-quit given-up}
 source "$(dirname "$0")/../../support/program-home.sh"
 
 cat >"$home/bus.conf" <<'CONF'
@@ -27,7 +36,8 @@ CONF
 run() {
   owner=
   start=
-  trap 'for p in $owner $start; do kill -CONT "$p"; kill "$p"; wait "$p"; done 2>/dev/null || true' EXIT
+  first=
+  trap 'for p in $owner $start $first; do kill -CONT "$p"; kill "$p"; wait "$p"; done 2>/dev/null || true' EXIT
   # An outline of the given number of branches of 99 topics. Handed over to be killed along its
   # answer, it keeps the running program busy for a while: an answer sent before the import comes
   # well ahead of the map.
@@ -50,7 +60,42 @@ PY
     owner=$!
     wait_for_frame "$home/owner.log"
   }
-  # The start has ended (its status in $status) or has taken over and shows its window.
+  # The start's status and what it said agree with the store: with 0 its file is there once;
+  # otherwise the start names it, and it is not there once the running program has come to it.
+  agrees() {
+    if [ "$status" = 0 ]; then
+      [ "$(maps_with "$1")" = 1 ] || { cat "$home/start.log"; fail "$1: the start ended with 0 and the file is not in the store once"; }
+      return 0
+    fi
+    grep -qF "Not opened: $home/$1.opml" "$home/start.log" ||
+      { cat "$home/start.log"; fail "$1: the start ended with $status without naming its file"; }
+    [ -z "$owner" ] || owner_decided "$1"
+    [ "$(maps_with "$1")" = 0 ] || { cat "$home/start.log"; fail "$1: the start ended with $status, and its file is in the store"; }
+  }
+  ended() {
+    status=0
+    wait "$start" || status=$?
+    start=
+    agrees "$1"
+  }
+  # A running program that answers at once answers a start within moments: the deadline is only
+  # there to say so rather than hang.
+  answered() {
+    for _ in $(seq 1 400); do
+      kill -0 "$start" 2>/dev/null || return 0
+      sleep 0.05
+    done
+    cat "$home/start.log"
+    fail "$1: the start is not answered; it waits behind an alert of the running program"
+  }
+  # The running program takes hand-overs in turn: once a later one is taken, every earlier one
+  # is decided.
+  owner_decided() {
+    make_file "$1-after"
+    timeout 20 "$program" "$home/$1-after.opml" >"$home/after.log" 2>&1 || { cat "$home/after.log"; fail "$1: the next hand-over failed"; }
+    [ "$(maps_with "$1-after")" = 1 ] || fail "$1: the next hand-over's file is not in the store"
+  }
+  # The start has ended or has taken over and shows its window, with its file once in the store.
   settle() {
     for _ in $(seq 1 400); do
       kill -0 "$start" 2>/dev/null || break
@@ -65,33 +110,26 @@ PY
         [ "$(maps_with "$1")" -ge 1 ] && break
         sleep 0.05
       done
-      [ "$(maps_with "$1")" -ge 1 ] || fail "$1: the start that took over did not open its file"
+      [ "$(maps_with "$1")" = 1 ] || { cat "$home/start.log"; fail "$1: the start that took over does not have its file in the store once"; }
       owner=$start
       start=
       return 0
     fi
-    status=0
-    wait "$start" || status=$?
-    start=
-    if [ "$status" = 0 ]; then
-      [ "$(maps_with "$1")" -ge 1 ] || { cat "$home/start.log"; fail "$1: the start ended with 0 and the file is not in the store"; }
-    else
-      grep -qF "Not opened: $home/$1.opml" "$home/start.log" ||
-        { cat "$home/start.log"; fail "$1: the start ended with $status without naming its file"; }
-    fi
+    ended "$1"
   }
   # GTK holds the whole display for a moment around some of its pointer queries; a program stopped
   # in that moment would hold it until resumed, and no other program could open a window. So the
-  # running program is stopped again, after a moment to go on, until the display still answers.
-  stop_owner() {
+  # program is stopped again, after a moment to go on, until the display still answers.
+  stop_program() {
     for _ in $(seq 1 50); do
-      kill -STOP "$owner"
+      kill -STOP "$1"
       timeout 2 xdotool getmouselocation >/dev/null 2>&1 && return 0
-      kill -CONT "$owner"
+      kill -CONT "$1"
       sleep 0.1
     done
-    fail "$1: the running program holds the display whenever it is stopped"
+    fail "$2: a stopped program holds the display whenever it is stopped"
   }
+  stop_owner() { stop_program "$owner" "$1"; }
   wait_for_window() {
     window=
     for _ in $(seq 1 200); do
@@ -102,15 +140,72 @@ PY
     cat "$home/start.log"
     fail "$1: the waiting start shows no window"
   }
+  # The wait window has no default button: Tab reaches its one button, which Return then presses.
+  focus_stop_waiting() {
+    for _ in $(seq 1 10); do
+      timeout 5 xdotool windowfocus --sync "$window" key Tab >/dev/null 2>&1 && return 0
+    done
+    fail "$1: the wait window never takes the focus"
+  }
+  # Keys that went astray, sent before the window had the focus, are sent again until the start
+  # has ended or says that its file is being opened.
+  stop_waiting() {
+    for _ in $(seq 1 10); do
+      timeout 5 xdotool windowfocus --sync "$window" key Tab Return >/dev/null 2>&1 || true
+      for _ in $(seq 1 40); do
+        kill -0 "$start" 2>/dev/null || return 0
+        grep -q "now. This start ends once it has." "$home/start.log" && return 0
+        sleep 0.05
+      done
+    done
+    cat "$home/start.log"
+    fail "$1: the start does not stop waiting"
+  }
+  # The names the running program holds while it takes a start's files.
+  claims() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus org.freedesktop.DBus.ListNames |
+      grep -c 'com\.orrinworks\.Tarnwick\.HandOver\.Claim' || true
+  }
+  wait_for_claim() {
+    for _ in $(seq 1 400); do
+      [ "$(claims)" -ge 1 ] && return 0
+      sleep 0.05
+    done
+    fail "$1: the running program never took the start's files"
+  }
+  stored_maps() { ls "$store/Mind Maps" | grep -c '\.twkx$' || true; }
+  owner_windows() { xdotool search --onlyvisible --pid "$owner" 2>/dev/null | sort; }
 
   start_owner
   grep -rlq 'text="Welcome"' "$store" || fail "the getting-started map is not in the store"
 
-  for round in answered killed-when-answered killed-0.05 killed-0.15 killed-0.3 quit-0.1 stopped stopped-quit given-up; do
-    case $round in killed-* | quit-*) make_file "$round" 50 ;; *) make_file "$round" ;; esac
+  n=0
+  for round in $rounds; do
+    n=$((n + 1))
+    file=$round-$n
+    status=
+    case $round in
+      killed-[0-9]* | quit-*) make_file "$file" 50 ;;
+      killed-after-stored) make_file "$file" 50 ;;
+      killed-while-importing | gave-up-while-importing) make_file "$file" 3000 ;;
+      damaged) printf '<?xml version="1.0"?>\n<opml version="2.0"><body><outline text="%s"><outline' "$file" >"$home/$file.opml" ;;
+      *) make_file "$file" ;;
+    esac
     [ -n "$owner" ] || start_owner
-    case $round in stopped* | given-up) stop_owner "$round" ;; esac
-    "$program" "$home/$round.opml" >"$home/start.log" 2>&1 &
+    case $round in
+      stopped* | given-up | gave-up-stopped | gave-up-as-continued | gave-up-after-answered | killed-before-claim)
+        stop_owner "$round"
+        ;;
+      gave-up-behind-import)
+        make_file "$file-first" 3000
+        "$program" "$home/$file-first.opml" >"$home/first.log" 2>&1 &
+        first=$!
+        wait_for_claim "$round"
+        ;;
+      damaged) windows=$(owner_windows) ;;
+      killed-after-stored) stored=$(stored_maps) ;;
+    esac
+    "$program" "$home/$file.opml" >"$home/start.log" 2>&1 &
     start=$!
     case $round in
       answered | killed-when-answered)
@@ -125,17 +220,62 @@ PY
           wait "$owner" || true
           owner=
         fi
-        [ "$(maps_with "$round")" = 1 ] || fail "$round: the start ended with 0 and the file is not in the store once"
+        [ "$(maps_with "$file")" = 1 ] || fail "$round: the start ended with 0 and the file is not in the store once"
+        ;;
+      damaged)
+        answered "$round"
+        ended "$file"
+        [ "$status" = 3 ] || { cat "$home/start.log"; fail "$round: the start handed a damaged file ended with $status"; }
+        grep -qF "could not be imported" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say why"; }
+        alert=
+        for _ in $(seq 1 200); do
+          alert=$(comm -13 <(echo "$windows") <(owner_windows) | head -n 1)
+          [ -n "$alert" ] && break
+          sleep 0.05
+        done
+        [ -n "$alert" ] || fail "$round: the running program shows no alert"
+        ;;
+      during-alert)
+        # Comes after a damaged file, whose alert is still up.
+        answered "$round"
+        ended "$file"
+        [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status"; }
+        for _ in $(seq 1 10); do
+          timeout 5 xdotool windowfocus --sync "$alert" key Return >/dev/null 2>&1 || true
+          for _ in $(seq 1 40); do
+            owner_windows | grep -qx "$alert" || break 2
+            sleep 0.05
+          done
+        done
+        ! owner_windows | grep -qx "$alert" || fail "$round: the alert does not go"
+        ;;
+      killed-before-claim)
+        wait_for_window "$round"
+        kill -9 "$owner"
+        settle "$file"
+        ;;
+      killed-while-importing)
+        wait_for_claim "$round"
+        kill -9 "$owner"
+        settle "$file"
+        ;;
+      killed-after-stored)
+        # Killed as soon as the map's file is there, before the map shows and the start is told.
+        until [ "$(stored_maps)" -gt "$stored" ]; do
+          kill -0 "$start" 2>/dev/null || break
+        done
+        kill -9 "$owner"
+        settle "$file"
         ;;
       killed-*)
         sleep "${round#killed-}"
         kill -9 "$owner"
-        settle "$round"
+        settle "$file"
         ;;
       quit-*)
         sleep "${round#quit-}"
         kill -TERM "$owner"
-        settle "$round"
+        settle "$file"
         ;;
       stopped)
         wait_for_window "$round"
@@ -146,33 +286,74 @@ PY
         wait "$start" || status=$?
         start=
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status once the owner was resumed"; }
-        [ "$(maps_with "$round")" = 1 ] || fail "$round: the file is not in the store once"
+        [ "$(maps_with "$file")" = 1 ] || fail "$round: the file is not in the store once"
         ;;
       stopped-quit)
         # The quit and the hand-over wait side by side for the resumed program.
         wait_for_window "$round"
         kill -TERM "$owner"
         kill -CONT "$owner"
-        settle "$round"
-        [ "$(maps_with "$round")" -le 1 ] || { cat "$home/start.log"; fail "$round: the file was opened twice"; }
+        settle "$file"
         ;;
-      given-up)
+      given-up | gave-up-stopped)
         wait_for_window "$round"
-        xdotool windowfocus --sync "$window" key Return
+        stop_waiting "$round"
         status=0
         wait "$start" || status=$?
         start=
         [ "$status" = 3 ] || { cat "$home/start.log"; fail "$round: the start that stopped waiting ended with $status"; }
-        grep -qF "Not opened: $home/$round.opml" "$home/start.log" || fail "$round: the file is not named"
         kill -CONT "$owner"
-        # The next hand-over is taken after the one given up, which is then long decided.
-        make_file after-given-up
-        timeout 20 "$program" "$home/after-given-up.opml" || fail "$round: the next hand-over failed"
-        [ "$(maps_with after-given-up)" = 1 ] || fail "$round: the next hand-over's file is not in the store"
-        [ "$(maps_with "$round")" = 0 ] || fail "$round: the file of the start that stopped waiting was opened"
+        agrees "$file"
+        ;;
+      gave-up-as-continued)
+        wait_for_window "$round"
+        # Either of the two may come first: the rounds take turns.
+        focus_stop_waiting "$round"
+        if [ $((n % 2)) = 0 ]; then
+          kill -CONT "$owner"
+          xdotool key Return
+        else
+          xdotool key Return
+          kill -CONT "$owner"
+        fi
+        ended "$file"
+        ;;
+      gave-up-behind-import)
+        wait_for_window "$round"
+        stop_waiting "$round"
+        ended "$file"
+        imported=0
+        wait "$first" || imported=$?
+        first=
+        [ "$imported" = 0 ] || { cat "$home/first.log"; fail "$round: the start whose file was being imported ended with $imported"; }
+        [ "$(maps_with "$file-first")" = 1 ] || fail "$round: the imported file is not in the store once"
+        ;;
+      gave-up-while-importing)
+        wait_for_claim "$round"
+        wait_for_window "$round"
+        stop_waiting "$round"
+        ended "$file"
+        [ "$status" = 0 ] || fail "$round: the start that stopped waiting once its file was being opened ended with $status"
+        ;;
+      gave-up-after-answered)
+        # Stopped itself, the start is answered; then it is resumed with a Return to stop waiting.
+        wait_for_window "$round"
+        focus_stop_waiting "$round"
+        stop_program "$start" "$round"
+        kill -CONT "$owner"
+        for _ in $(seq 1 400); do
+          [ "$(maps_with "$file")" = 1 ] && [ "$(claims)" = 0 ] && break
+          sleep 0.05
+        done
+        [ "$(claims)" = 0 ] || fail "$round: the running program did not answer"
+        xdotool key Return
+        kill -CONT "$start"
+        ended "$file"
+        [ "$status" = 0 ] || fail "$round: the start answered before it stopped waiting ended with $status"
         ;;
     esac
     ! grep -q 'GLib' "$home/start.log" || { cat "$home/start.log"; fail "$round: GLib warned"; }
+    if [ -n "$status" ]; then echo "$round: the start ended with $status"; else echo "$round: the start took over"; fi
   done
   [ -n "$owner" ] || start_owner
   kill -TERM "$owner"
@@ -181,5 +362,5 @@ PY
   echo PASS
 }
 export -f run
-export program
+export program rounds
 dbus-run-session --config-file="$home/bus.conf" -- bash -c run

@@ -4,8 +4,9 @@
 # names its file as not opened, ends with status 3 and writes nothing; the first one's maps are all
 # still listed when it quits. A holder of the same session that does not let go (a quitting
 # program hung on its store) is waited for, and after a moment the start says so, naming the store
-# and the holder's process, on standard error and in a window whose Quit ends it with status 3,
-# writing nothing; once the holder lets go, the start goes on and opens its file.
+# and the holder's process, on standard error and in a window whose Quit (no default button: Tab
+# reaches it) ends it with status 3, writing nothing; once the holder lets go, the start goes on
+# and opens its file.
 #   store-in-use-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
@@ -109,7 +110,12 @@ time.sleep(600)' "$store/.tarnwick.lock" >"$home/holder.log" &
     grep -qF "(process $holder)" "$home/waiting.log" || fail "the holder is not named"
     grep -qF "$store" "$home/waiting.log" || fail "the store is not named"
     if [ "$answer" = quit ]; then
-      xdotool windowfocus --sync "$window" key Return
+      # The window has no default button: Tab reaches Quit, which Return presses. Keys sent before
+      # the window had the focus are sent again.
+      for _ in $(seq 1 10); do
+        timeout 5 xdotool windowfocus --sync "$window" key Tab Return >/dev/null 2>&1 || true
+        timeout 2 tail --pid="$waiting" -f /dev/null && break
+      done
       status=0
       wait "$waiting" || status=$?
       [ "$status" = 3 ] || { cat "$home/waiting.log"; fail "Quit while waiting for the store ended with $status"; }

@@ -186,6 +186,35 @@ TEST_F(FullDiskSessionTest, AnEditTheFullDiskRefusesStopsTheQuitUntilThereIsRoom
     EXPECT_TRUE(holds(topics(), edit));
 }
 
+// A quit by signal may have nobody to answer an alert: what the full disks refuse is said on
+// standard error, and the program ends.
+TEST_F(FullDiskSessionTest, ASignalQuitsWithoutAnAlertSayingWhatCouldNotBeWritten)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(store->fill());
+    ASSERT_TRUE(settings->fill());
+    application->sendSignal(SIGTERM);
+    ASSERT_EQ(application->waitForExit(), 0) << application->log();
+    for (const char* line : {"The list of recently opened maps: No space left on device.",
+                             "The settings, with the map to open at the next start: No space left on device."})
+        EXPECT_NE(application->log().find(line), std::string::npos) << line << "\n" << application->log();
+}
+
+// A map whose edit the full disk refuses is still asked about at a quit by signal, and a second
+// signal ends the program at once, saying that the edit is lost.
+TEST_F(FullDiskSessionTest, ASecondSignalEndsTheProgramAtOnce)
+{
+    const std::string edit = "Lost edit";
+    ASSERT_NO_FATAL_FAILURE(startFillAndType(edit));
+    application->sendSignal(SIGTERM);
+    ASSERT_NO_FATAL_FAILURE(expectMapAlert("SIGTERM"));
+    application->sendSignal(SIGTERM);
+    EXPECT_EQ(application->waitForExit(), 128 + SIGTERM) << application->log();
+    EXPECT_NE(application->log().find("ended Tarnwick at once, without what it could not save"), std::string::npos)
+        << application->log();
+    EXPECT_FALSE(holds(topics(), edit));
+}
+
 // Closing the window on a full disk asks too; quitting without saving loses the edit, said
 // plainly, and the settings that could not be written are said before the program goes.
 TEST_F(FullDiskSessionTest, QuittingWithoutSavingLosesTheEditAndSaysWhatElseWasNotWritten)
