@@ -8,20 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <memory>
 #include <set>
-#include <thread>
 
 // Last: Xlib's macros (None, Bool, Status) would reach into the headers above.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
+#include "support/SelectionText.h"
 
 namespace {
 
@@ -72,90 +66,6 @@ std::string fileText(const std::string& path)
 {
     return std::filesystem::exists(path) ? readTestFile(path) : std::string();
 }
-
-// Text on the display's clipboard, as another program that copied it offers it: UTF-8 under its
-// list of targets, answered from a connection and a thread of its own while the object lives. A
-// held text is a slow program's: the requests for it wait for release().
-class ClipboardText {
-public:
-    explicit ClipboardText(std::string text, bool held = false) : _text(std::move(text)), _held(held)
-    {
-        if (!(_display = XOpenDisplay(nullptr)) || pipe(_wake) != 0) return;
-        const Window owner = XCreateSimpleWindow(_display, DefaultRootWindow(_display), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(_display, XInternAtom(_display, "CLIPBOARD", False), owner, CurrentTime);
-        XSync(_display, False);
-        // The whole text goes in one property change, which the display takes up to its largest request.
-        if (XExtendedMaxRequestSize(_display) * 4 > static_cast<long>(_text.size()) + 4096)
-            _serving = std::thread([this] { serve(); });
-    }
-    ~ClipboardText()
-    {
-        if (_serving.joinable()) {
-            static_cast<void>(write(_wake[1], "q", 1));
-            _serving.join();
-        }
-        for (int end : _wake)
-            if (end >= 0) close(end);
-        if (_display) XCloseDisplay(_display);
-    }
-    bool offered() const { return _serving.joinable(); }
-    int waiting() const { return _waiting; }
-    void release() { static_cast<void>(write(_wake[1], "r", 1)); }
-
-private:
-    void serve()
-    {
-        const Atom targets = XInternAtom(_display, "TARGETS", False);
-        const Atom utf8 = XInternAtom(_display, "UTF8_STRING", False);
-        pollfd ready[] = {{ConnectionNumber(_display), POLLIN, 0}, {_wake[0], POLLIN, 0}};
-        while (true) {
-            if (XPending(_display) == 0) {
-                char command = 0;
-                if (poll(ready, 2, -1) > 0 && (ready[1].revents & POLLIN) && read(_wake[0], &command, 1) == 1) {
-                    if (command != 'r') return;
-                    // Answered now, in the order they came.
-                    for (auto waiting = _waitingRequests.rbegin(); waiting != _waitingRequests.rend(); ++waiting)
-                        XPutBackEvent(_display, &*waiting);
-                    _waitingRequests.clear();
-                    _held = false;
-                    _waiting = 0;
-                }
-                continue;
-            }
-            XEvent event;
-            XNextEvent(_display, &event);
-            if (event.type != SelectionRequest) continue;
-            if (_held && event.xselectionrequest.target == utf8) {
-                _waitingRequests.push_back(event);
-                ++_waiting;
-                continue;
-            }
-            const XSelectionRequestEvent& request = event.xselectionrequest;
-            XSelectionEvent reply{SelectionNotify, 0,    True,        _display, request.requestor, request.selection,
-                                  request.target,  None, request.time};
-            if (request.target == targets) {
-                const Atom offered[] = {targets, utf8};
-                XChangeProperty(_display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(offered), 2);
-                reply.property = request.property;
-            } else if (request.target == utf8) {
-                XChangeProperty(_display, request.requestor, request.property, utf8, 8, PropModeReplace,
-                                reinterpret_cast<const unsigned char*>(_text.data()), static_cast<int>(_text.size()));
-                reply.property = request.property;
-            }
-            XSendEvent(_display, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
-            XFlush(_display);
-        }
-    }
-
-    std::string _text;
-    bool _held;
-    std::vector<XEvent> _waitingRequests;
-    std::atomic<int> _waiting = 0;
-    Display* _display = nullptr;
-    int _wake[2] = {-1, -1};
-    std::thread _serving;
-};
 
 class ApplicationSessionTest : public WholeProgramTest {
 protected:
@@ -515,7 +425,7 @@ TEST_F(ApplicationSessionTest, PastingMegabytesOfTextKeepsTheWindowAnsweringAndT
     ASSERT_TRUE(application->pressKeys(UnnamedTitle, {"Return"}));
     ASSERT_TRUE(application->waitForWindow(Title));
 
-    ClipboardText clipboard(report);
+    SelectionText clipboard(report);
     ASSERT_TRUE(clipboard.offered()) << "the display takes no request of " << report.size() << " bytes";
     ASSERT_EQ(application->menuItemEnabled("Edit", "Paste"), true) << "the program never saw the copied text";
     ASSERT_TRUE(application->pressKeys(Title, {"ctrl+v"}));
@@ -579,7 +489,7 @@ TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCam
             ASSERT_TRUE(application.pressKeys(UnnamedTitle, {"Return"}));
             ASSERT_TRUE(application.waitForWindow(title = SecondTitle));
         }
-        ClipboardText clipboard(Late, true);
+        SelectionText clipboard(Late, true);
         ASSERT_TRUE(clipboard.offered());
         ASSERT_EQ(application.menuItemEnabled("Edit", "Paste"), true) << "the program never saw the copied text";
         if (road.into == Into::Topic) {

@@ -1,0 +1,132 @@
+#include "platform/gtk/FileChooserPaste.h"
+
+#include "platform/MainLoop.h"
+#include "platform/Pasteboard.h"
+#include "platform/gtk/GtkDesktopPorts.h"
+#include "platform/gtk/GtkOpenSavePanels.h"
+
+#include "support/DisplayRequirement.h"
+#include "support/RecordedCriticals.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include <functional>
+#include <memory>
+
+// Last: Xlib's macros would reach into the headers above.
+#include "support/SelectionText.h"
+
+namespace {
+
+GtkWidget* shownDialog()
+{
+    GtkWidget* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* window = windows; window; window = window->next)
+        if (GTK_IS_FILE_CHOOSER_DIALOG(window->data) && gtk_widget_get_mapped(GTK_WIDGET(window->data)))
+            found = GTK_WIDGET(window->data);
+    g_list_free(windows);
+    return found;
+}
+
+// Ctrl+V as the keyboard gives it to the window, which hands it to the widget that has the focus.
+void pressControlV(GtkWidget* window)
+{
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.send_event = TRUE;
+        event->key.time = GDK_CURRENT_TIME;
+        event->key.state = GDK_CONTROL_MASK;
+        event->key.keyval = GDK_KEY_v;
+        GdkKeymapKey* keys = nullptr;
+        gint count = 0;
+        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_v, &keys,
+                                              &count) &&
+            count > 0)
+            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        g_free(keys);
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+}
+
+void collectShownEntries(GtkWidget* widget, std::vector<GtkEntry*>& entries)
+{
+    if (GTK_IS_ENTRY(widget) && gtk_widget_get_mapped(widget)) entries.push_back(GTK_ENTRY(widget));
+    if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer list) {
+                collectShownEntries(child, *static_cast<std::vector<GtkEntry*>*>(list));
+            },
+            &entries);
+}
+
+} // namespace
+
+// Ctrl+V in the import panel's file list, with the clipboard's owner slow to answer: a panel
+// closed meanwhile takes nothing (GTK's own paste reached the freed panel and ended the program),
+// and one that still shows puts the first line of the text into its location field.
+TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
+    // As the program starts: the desktop's clipboard, and the choosers' paste on the program's road.
+    installGtkDesktopPorts();
+    TempDir folder;
+    for (bool closed : {true, false}) {
+        SCOPED_TRACE(closed ? "closed before the answer" : "still showing");
+        RecordedCriticals criticals;
+        SelectionText clipboard("\n  " + folder.path() + "/notes\t\nsecond line\n", true);
+        ASSERT_TRUE(clipboard.offered());
+        std::string located;
+        enum class Step { Paste, Asked, Answered } step = Step::Paste;
+        sigc::connection user = Glib::signal_timeout().connect(
+            [&] {
+                GtkWidget* dialog = shownDialog();
+                if (!dialog) return true;
+                if (step == Step::Paste) {
+                    // Into the file list, which has the keyboard as the panel opens.
+                    pressControlV(dialog);
+                    step = Step::Asked;
+                } else if (step == Step::Asked && clipboard.waiting() > 0) {
+                    if (closed) {
+                        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+                        return false;
+                    }
+                    clipboard.release();
+                    step = Step::Answered;
+                } else if (step == Step::Answered) {
+                    std::vector<GtkEntry*> entries;
+                    collectShownEntries(dialog, entries);
+                    for (GtkEntry* entry : entries)
+                        if (*gtk_entry_get_text(entry)) located = gtk_entry_get_text(entry);
+                    if (located.empty()) return true;
+                    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+                    return false;
+                }
+                return true;
+            },
+            20);
+        GtkOpenSavePanels panels;
+        FileChooser::OpenOptions options;
+        options.title = "Import";
+        options.directory = folder.path();
+        EXPECT_TRUE(panels.runOpenPanel(options).empty());
+        user.disconnect();
+        clipboard.release();
+        // The owner answers in order: once a later request has its answer, the panel's had too.
+        bool later = false;
+        gtk_clipboard_request_text(
+            gtk_clipboard_get(GDK_SELECTION_CLIPBOARD),
+            [](GtkClipboard*, const gchar*, gpointer answered) { *static_cast<bool*>(answered) = true; }, &later);
+        ASSERT_TRUE(MainLoop::runUntil([&] { return later; }, 30));
+        EXPECT_EQ(located, closed ? "" : folder.path() + "/notes");
+        EXPECT_EQ(criticals.messages(), std::vector<std::string>());
+    }
+    Pasteboard::setGeneralPasteboard(nullptr);
+}
