@@ -5,6 +5,7 @@
 #include "panels/gtk/PdfWindows.h"
 #include "panels/gtk/WindowFrameAutosave.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
 
     _message.set_text(localized(URLLinkPanelController::MessageKey));
     _message.set_halign(Gtk::ALIGN_START);
-    _field.set_text(controller.field());
+    boundEntry(_field, {EntryBound::LinkCharacters});
+    setEntryTextWhole(_field, controller.field());
     _field.set_width_chars(48);
     _field.set_activates_default(true);
     _field.signal_changed().connect([this] {
@@ -96,7 +98,7 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
 void URLLinkDialog::updateStatus()
 {
     _updating = true;
-    if (_field.get_text() != _controller.field()) _field.set_text(_controller.field());
+    if (_field.get_text() != _controller.field()) setEntryTextWhole(_field, _controller.field());
     _ok->set_sensitive(_controller.okEnabled());
     _test.set_sensitive(_controller.testEnabled());
     _remove->set_sensitive(_controller.removeEnabled());
