@@ -174,6 +174,11 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
 {
     URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
         Glib::signal_idle().connect_once([&dialog] {
+            // A screen reader names the buttons that show an icon alone.
+            for (Gtk::Button* button : {&dialog.fileButton(), &dialog.webButton(), &dialog.pdfButton()}) {
+                EXPECT_FALSE(button->get_tooltip_text().empty());
+                EXPECT_EQ(button->get_accessible()->get_name(), button->get_tooltip_text());
+            }
             EXPECT_TRUE(dialog.okButton().get_sensitive());
             EXPECT_FALSE(dialog.uploadCheck().get_visible());
             dialog.field().set_text("");
