@@ -7,6 +7,8 @@
 
 #include "support/DisplayRequirement.h"
 #include "support/RecordedCriticals.h"
+#include "support/SelectionText.h"
+#include "support/SyntheticKey.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +16,6 @@
 
 #include <functional>
 #include <memory>
-
-// Last: Xlib's macros would reach into the headers above.
-#include "support/SelectionText.h"
 
 namespace {
 
@@ -29,29 +28,6 @@ GtkWidget* shownDialog()
             found = GTK_WIDGET(window->data);
     g_list_free(windows);
     return found;
-}
-
-// Ctrl+V as the keyboard gives it to the window, which hands it to the widget that has the focus.
-void pressControlV(GtkWidget* window)
-{
-    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-        GdkEvent* event = gdk_event_new(type);
-        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
-        event->key.send_event = TRUE;
-        event->key.time = GDK_CURRENT_TIME;
-        event->key.state = GDK_CONTROL_MASK;
-        event->key.keyval = GDK_KEY_v;
-        GdkKeymapKey* keys = nullptr;
-        gint count = 0;
-        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), GDK_KEY_v, &keys,
-                                              &count) &&
-            count > 0)
-            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-        g_free(keys);
-        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_main_do_event(event);
-        gdk_event_free(event);
-    }
 }
 
 void collectShownEntries(GtkWidget* widget, std::vector<GtkEntry*>& entries)
@@ -91,7 +67,7 @@ TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
                 if (!dialog) return true;
                 if (step == Step::Paste) {
                     // Into the file list, which has the keyboard as the panel opens.
-                    pressControlV(dialog);
+                    pressKey(dialog, GDK_KEY_v, GDK_CONTROL_MASK);
                     step = Step::Asked;
                 } else if (step == Step::Asked && clipboard.waiting() > 0) {
                     if (closed) {

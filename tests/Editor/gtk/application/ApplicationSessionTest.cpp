@@ -5,6 +5,7 @@
 #include "ApplicationSession.h"
 #include "MindMaps/TopicTextLimit.h"
 #include "support/DisplayRequirement.h"
+#include "support/SelectionText.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +14,6 @@
 #include <filesystem>
 #include <memory>
 #include <set>
-
-// Last: Xlib's macros (None, Bool, Status) would reach into the headers above.
-#include "support/SelectionText.h"
 
 namespace {
 
