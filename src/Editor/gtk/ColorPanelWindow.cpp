@@ -1,6 +1,7 @@
 #include "Editor/gtk/ColorPanelWindow.h"
 
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
 
 #include <glibmm/main.h>
@@ -11,6 +12,18 @@ namespace {
 // The chooser's editor reports every step of a drag; the release that ends it reaches only the
 // editor's own gesture, so the panel looks at the pointer this often until it lets go.
 constexpr unsigned PointerWatchMilliseconds = 30;
+
+// The custom colour's field takes what GTK reads as a colour: a name ("lightgoldenrodyellow"), a
+// hex code or an rgba() form, none longer than this.
+constexpr size_t ColorTextCharacters = 32;
+
+void boundColorFields(GtkWidget* widget)
+{
+    if (GTK_IS_ENTRY(widget) && !GTK_IS_SPIN_BUTTON(widget)) boundEntry(GTK_ENTRY(widget), {ColorTextCharacters});
+    if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(
+            GTK_CONTAINER(widget), [](GtkWidget* child, gpointer) { boundColorFields(child); }, nullptr);
+}
 
 } // namespace
 
@@ -27,6 +40,7 @@ ColorPanelWindow::ColorPanelWindow(ColorPanel& panel) : _panel(panel)
                          static_cast<ColorPanelWindow*>(window)->chooserColorChanged();
                      }),
                      this);
+    boundColorFields(_chooser);
     gtk_container_add(GTK_CONTAINER(gobj()), _chooser);
     gtk_widget_show(_chooser);
 }

@@ -2,6 +2,7 @@
 
 #include "editor-view/MindMapEditor.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <glibmm/datetime.h>
@@ -82,6 +83,7 @@ MapSearchBar::MapSearchBar(MindMapEditor& editor)
           editor, Size{FullWidth, MainRowHeight + MapSearchBarController::AdvancedRowHeight}))
 {
     _field.set_width_chars(18);
+    boundEntry(_field, {EntryBound::SearchCharacters});
     _field.set_placeholder_text(localized("map_list_search"));
     _field.set_icon_activatable(true, Gtk::ENTRY_ICON_PRIMARY);
     _field.set_icon_tooltip_text(localized("map_list_search"), Gtk::ENTRY_ICON_PRIMARY);

@@ -2,6 +2,7 @@
 
 #include "Editor/gtk/ExportFormatView.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
 
 #include <gtkmm/box.h>
@@ -32,7 +33,8 @@ std::optional<URLLinkPrompt::Answer> GtkURLLinkPrompt::selectURLLink(const std::
     dialog.add_button(localized("ok_button_title"), Gtk::RESPONSE_OK);
     dialog.set_default_response(Gtk::RESPONSE_OK);
     Gtk::Entry entry;
-    entry.set_text(link);
+    boundEntry(entry, {EntryBound::LinkCharacters});
+    setEntryTextWhole(entry, link);
     entry.set_activates_default(true);
     entry.set_width_chars(40);
     Gtk::CheckButton upload(localized("hyperlink_upload_to_cloud"));

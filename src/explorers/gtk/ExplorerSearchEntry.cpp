@@ -1,6 +1,7 @@
 #include "explorers/gtk/ExplorerSearchEntry.h"
 
 #include "explorers/MindMapSearchField.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 
 #include <gtkmm/menu.h>
@@ -8,6 +9,7 @@
 ExplorerSearchEntry::ExplorerSearchEntry(MindMapSearchField& field)
     : _field(field), _menuPresenter(std::make_unique<GtkMenuPresenter>(*this))
 {
+    boundEntry(*this, {EntryBound::SearchCharacters});
     // A search entry starts with its magnifier insensitive, and an insensitive icon takes no press.
     set_icon_activatable(true, Gtk::ENTRY_ICON_PRIMARY);
     set_icon_sensitive(Gtk::ENTRY_ICON_PRIMARY, true);

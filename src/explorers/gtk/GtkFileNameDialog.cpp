@@ -1,5 +1,6 @@
 #include "explorers/gtk/GtkFileNameDialog.h"
 
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
 
 namespace {
@@ -13,6 +14,9 @@ size_t characterCount(const std::string& text)
 
 sigc::connection attachFileNameFilter(Gtk::Entry& entry, const FileNameFormatter& formatter)
 {
+    // No name the formatter keeps has more characters than bytes; the formatter cuts to its own
+    // length what it cleans.
+    boundEntry(entry, {FileNameFormatter::MaximumBytes});
     auto connection = std::make_shared<sigc::connection>();
     *connection = entry.signal_insert_text().connect(
         [&entry, &formatter, connection](const Glib::ustring& inserted, int* position) {

@@ -1,5 +1,7 @@
 #include "link/gtk/TwkDevicePinView.h"
 
+#include "platform/gtk/BoundedEntry.h"
+
 #include <gtkmm/window.h>
 #include <pangomm/fontdescription.h>
 
@@ -9,6 +11,9 @@ TwkDevicePinView::TwkDevicePinView(DevicePinModel& model) : Gtk::Box(Gtk::ORIENT
     font.set_size(FontSize * PANGO_SCALE);
     _pinValueEdit.override_font(font);
     _pinValueEdit.set_width_chars(DevicePinModel::PinLength + 1);
+    // Room for a digit too many or spaces between them, which must show as typed: cut to the PIN's
+    // length, a mistyped PIN would look like a valid one.
+    boundEntry(_pinValueEdit, {4 * DevicePinModel::PinLength});
     _pinValueEdit.set_alignment(Gtk::ALIGN_CENTER);
     _pinValueEdit.set_halign(Gtk::ALIGN_CENTER);
     _pinValueEdit.set_input_purpose(Gtk::INPUT_PURPOSE_PIN);

@@ -12,6 +12,7 @@
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/FocusLoss.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/GtkPopoverPresenter.h"
@@ -338,6 +339,9 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         if (!entry) return;
         _editedItem = itemAtPath(Gtk::TreeModel::Path(path));
         g_signal_connect(entry->gobj(), "insert-text", G_CALLBACK(&OutlineTreeView::filterTitleInsertion), this);
+        // After the title's own limit, which tells how long a paste was: the lines it kept, as the
+        // row shows them.
+        boundEntry(*entry, {0, EntryBound::Lines::Joined});
         // The cell shows the date line too; the rename is of the title alone, in the title's place
         // of the row.
         if (MindMapNode* node = _editedItem) {

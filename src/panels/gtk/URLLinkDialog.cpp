@@ -5,6 +5,9 @@
 #include "panels/gtk/PdfWindows.h"
 #include "panels/gtk/WindowFrameAutosave.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
+
+#include <tuple>
 
 namespace {
 
@@ -39,7 +42,8 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
 
     _message.set_text(localized(URLLinkPanelController::MessageKey));
     _message.set_halign(Gtk::ALIGN_START);
-    _field.set_text(controller.field());
+    boundEntry(_field, {EntryBound::LinkCharacters});
+    setEntryTextWhole(_field, controller.field());
     _field.set_width_chars(48);
     _field.set_activates_default(true);
     _field.signal_changed().connect([this] {
@@ -47,17 +51,21 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
         _controller.setField(_field.get_text());
         updateStatus();
     });
-    _file.set_image_from_icon_name("folder");
-    _file.set_tooltip_text(localized(URLLinkPanelController::FileToolTipKey));
+    // Buttons of an icon alone: a screen reader reads the tooltip as their name.
+    for (auto [button, icon, toolTipKey] :
+         {std::tuple(&_file, "folder", URLLinkPanelController::FileToolTipKey),
+          std::tuple(&_web, "web-browser", URLLinkPanelController::WebToolTipKey),
+          std::tuple(&_pdf, "x-office-document", URLLinkPanelController::PdfToolTipKey)}) {
+        button->set_image_from_icon_name(icon);
+        button->set_tooltip_text(localized(toolTipKey));
+        if (Glib::RefPtr<Atk::Object> accessible = button->get_accessible())
+            accessible->set_name(localized(toolTipKey));
+    }
     _file.signal_clicked().connect([this] { chooseFile(); });
-    _web.set_image_from_icon_name("web-browser");
-    _web.set_tooltip_text(localized(URLLinkPanelController::WebToolTipKey));
     _web.signal_clicked().connect([this] {
         _controller.webButtonClicked();
         updateStatus();
     });
-    _pdf.set_image_from_icon_name("x-office-document");
-    _pdf.set_tooltip_text(localized(URLLinkPanelController::PdfToolTipKey));
     _pdf.signal_clicked().connect([this] { choosePdfPage(); });
     _test.set_label(localized(URLLinkPanelController::TestLinkKey));
     // An unopenable link is reported by an alert; the dialog stays.
@@ -96,7 +104,7 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
 void URLLinkDialog::updateStatus()
 {
     _updating = true;
-    if (_field.get_text() != _controller.field()) _field.set_text(_controller.field());
+    if (_field.get_text() != _controller.field()) setEntryTextWhole(_field, _controller.field());
     _ok->set_sensitive(_controller.okEnabled());
     _test.set_sensitive(_controller.testEnabled());
     _remove->set_sensitive(_controller.removeEnabled());

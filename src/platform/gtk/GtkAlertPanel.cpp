@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkAlertPanel.h"
 
 #include "platform/Localizer.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
 
 #include <gtkmm.h>
@@ -48,7 +49,9 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
 
     Gtk::Entry entry;
     if (request.textField) {
-        entry.set_text(request.textField->text);
+        // A name or a link.
+        boundEntry(entry, {EntryBound::LinkCharacters});
+        setEntryTextWhole(entry, request.textField->text);
         entry.set_placeholder_text(request.textField->placeholder);
         entry.set_activates_default(true);
         dialog.get_message_area()->pack_start(entry, Gtk::PACK_SHRINK);

@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkDesktopPorts.h"
 
+#include "platform/gtk/BoundedEntry.h"
+#include "platform/gtk/FileChooserPaste.h"
 #include "platform/gtk/GtkAlertPanel.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
 #include "platform/gtk/GtkPasteboard.h"
@@ -14,4 +16,6 @@ void installGtkDesktopPorts()
     FileChooser::setShared(&fileChooser);
     UriLauncher::setShared(&uriLauncher);
     Pasteboard::setGeneralPasteboard(std::make_shared<GtkPasteboard>());
+    takeFileChooserPastes();
+    boundEveryEntry();
 }

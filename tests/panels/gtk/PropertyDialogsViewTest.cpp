@@ -10,6 +10,7 @@
 #include "platform/TextMeasurer.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "support/DisplayRequirement.h"
 #include "support/FakeTextMeasurer.h"
 
@@ -173,6 +174,11 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
 {
     URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
         Glib::signal_idle().connect_once([&dialog] {
+            // A screen reader names the buttons that show an icon alone.
+            for (Gtk::Button* button : {&dialog.fileButton(), &dialog.webButton(), &dialog.pdfButton()}) {
+                EXPECT_FALSE(button->get_tooltip_text().empty());
+                EXPECT_EQ(button->get_accessible()->get_name(), button->get_tooltip_text());
+            }
             EXPECT_TRUE(dialog.okButton().get_sensitive());
             EXPECT_FALSE(dialog.uploadCheck().get_visible());
             dialog.field().set_text("");
@@ -201,6 +207,20 @@ TEST_F(PropertyDialogsViewTest, TheLinkDialogDisablesOkOnAnEmptyFieldAndRemovesO
     EXPECT_EQ(typed->link, "https://example.org/typed");
     EXPECT_FALSE(typed->removeLink);
     EXPECT_FALSE(typed->uploadToCloud);
+
+    // A stored link longer than any the field takes in shows whole and stays whole through an OK.
+    const std::string stored = "https://example.org/?q=" + std::string(3 * EntryBound::LinkCharacters, 'x');
+    std::string shown;
+    URLLinkDialog::setShownObserver([&shown](URLLinkDialog& dialog) {
+        Glib::signal_idle().connect_once([&dialog, &shown] {
+            shown = dialog.field().get_text();
+            dialog.okButton().clicked();
+        });
+    });
+    const auto kept = URLLinkDialog::run(stored, false, "", true);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(shown, stored);
+    EXPECT_EQ(kept->link, stored);
 
     URLLinkDialog::setShownObserver([](URLLinkDialog& dialog) {
         Glib::signal_idle().connect_once([&dialog] { dialog.response(Gtk::RESPONSE_DELETE_EVENT); });
