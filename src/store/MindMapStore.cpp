@@ -332,18 +332,6 @@ std::string MindMapStore::uniqueFileInScratchDirectory(const std::string& fileNa
 
 // ---- Maps ----
 
-namespace {
-
-// GUIDs match ignoring ASCII case only, like the file names they come from.
-std::string asciiLowercased(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-} // namespace
-
 MindMapInfoItem* MindMapStore::getFirstMindMap() const
 {
     return _mindMaps.empty() ? nullptr : _mindMaps.front().get();
@@ -852,7 +840,7 @@ MindMapStoreFolder* MindMapStore::addFolder(MindMapStoreFolder* parent, const st
     UpdateBracket bracket(this);
     parent = assureValidParentFolder(parent);
     if (!parent) return nullptr;
-    int64_t lastFolder = parent->indexOfLastFolder();
+    const int64_t lastFolder = insertAfterLastFolder ? parent->indexOfLastFolder() : -1;
     std::shared_ptr<MindMapStoreFolder> folder =
         MindMapStoreFolder::create(parent, title, guid.empty() ? createFolderGuid() : guid);
     // Folders stay ahead of the maps.
