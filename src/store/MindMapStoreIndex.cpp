@@ -8,6 +8,7 @@
 #include "Utils/CryptoDigest.h"
 #include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
+#include "formats/MindMapFile.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "platform/FileUtils.h"
 #include "platform/PropertyList.h"
@@ -114,14 +115,15 @@ void MindMapStore::loadFolderIndexFile()
     const std::string path = folderIndexFileName();
     if (path.empty() || !_rootFolder) return;
     Error readError;
-    const auto data = readFileData(path, &readError);
+    const auto data = readFileData(path, FolderIndexFormat::MaxFileSize, &readError);
     if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR))
         return;
     pugi::xml_document document;
     std::string damage;
     const pugi::xml_node rootElement =
         data ? FolderIndexFormat::parseReadablePart(*data, document, damage) : pugi::xml_node();
-    if (!data) {
+    if (!data && isTooLargeToRead(readError)) damage = FolderIndexFormat::tooLargeDamage();
+    else if (!data) {
         damage = readError.domain == PosixErrorDomain && readError.code > 0 ? std::strerror(int(readError.code))
                                                                             : readError.failureReason;
     }
@@ -217,7 +219,7 @@ void MindMapStore::validateIndex()
     if (_documentsDirectory.empty()) return;
 
     PropertyList cache;
-    if (const auto data = readFileData(indexCacheFilePath())) {
+    if (const auto data = readFileData(indexCacheFilePath(), MaximumIndexCacheSize)) {
         if (auto read = PropertyList::fromData(*data)) cache = std::move(*read);
     }
     const PropertyList::Dictionary* cached = cache.dictionaryValue();
@@ -235,7 +237,7 @@ void MindMapStore::validateIndex()
         if (guid.empty() || guid.front() == '.') continue;
         // A file that cannot be read at all (a folder or a link loop in its place) keeps its
         // record: dropped here, it would leave the side bar and the folder index in silence.
-        const auto bytes = readFileData(entryPath.string());
+        const auto bytes = readMindMapFile(entryPath.string());
 
         MindMapInfoItem* item = addMindMapItem(fileName, nullptr, false);
         if (!item) continue;

@@ -26,13 +26,6 @@ using namespace storetest;
 
 namespace {
 
-// A file of that size of which nothing was ever written: read, it is nothing but zeros.
-bool makeSparseFile(const std::string& path, uint64_t size)
-{
-    std::ofstream(path).close();
-    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
-}
-
 // The roads that take a file by its path.
 struct FileRoad {
     const char* name;

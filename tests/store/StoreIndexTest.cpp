@@ -240,7 +240,7 @@ TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
 {
     placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
     placeFile(GuidB + ".twkx", nativeDocument(GuidB, "File B"));
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     PropertyList::Dictionary entries;
     entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Cached A"}, {"sha1", sha1A}, {"hasImages", true}};
     entries[GuidB + ".twkx"] = PropertyList::Dictionary{{"title", "Cached B"}, {"sha1", std::string(40, '0')}};
@@ -255,7 +255,7 @@ TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
 TEST_F(StoreIndexTest, AMapWhoseFileNoLongerReadsKeepsItsNameInTheIndex)
 {
     placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     PropertyList::Dictionary entries;
     entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Garden plan"}, {"sha1", sha1A}};
     writeTestFile(indexCachePath(), textOf(PropertyList(entries).toData()));
@@ -274,7 +274,7 @@ TEST_F(StoreIndexTest, AMapWhoseFileNoLongerReadsKeepsItsNameInTheIndex)
 TEST_F(StoreIndexTest, BrokenCachesOnlyCostAScan)
 {
     placeMaps({GuidA});
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     const std::string cases[] = {
         "garbage",
         textOf(PropertyList(PropertyList::Array{"x"}).toData()),
