@@ -1,7 +1,5 @@
 #include "platform/FileUtils.h"
 
-#include "support/AddressSpaceLimit.h"
-#include "support/Sanitized.h"
 #include "support/ScopedFileSizeLimit.h"
 #include "support/TempDir.h"
 
@@ -144,23 +142,6 @@ TEST(FileUtilsTest, AFileIsReadUpToItsReadersLimitAndRefusedPastIt)
             EXPECT_NE(error.failureReason.find(c.path), std::string::npos) << error.failureReason;
         }
     }
-}
-
-TEST(FileUtilsTest, AHugeSparseFileIsRefusedWithoutTheMemoryItWouldTake)
-{
-#ifdef TARNWICK_SANITIZED
-    GTEST_SKIP() << "the sanitizers reserve address space of their own";
-#endif
-    TempDir temp;
-    const std::string path = temp.file("huge");
-    constexpr uint64_t Huge = uint64_t(6) << 30;
-    if (!makeSparseFile(path, Huge)) GTEST_SKIP() << "no sparse file of " << Huge << " bytes here";
-    const int refused = runWithAddressSpaceLimit(uint64_t(1) << 30, [&] {
-        Error error;
-        return !readFileData(path, uint64_t(64) << 20, &error) && isTooLargeToRead(error) ? 0 : 1;
-    });
-    EXPECT_EQ(refused, 0);
-    EXPECT_EQ(fs::file_size(path), Huge) << "the file stays as it is";
 }
 
 TEST(FileUtilsTest, MissingFilesFoldersDevicesAndPipesAreRefusedUnread)
