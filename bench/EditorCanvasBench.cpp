@@ -130,7 +130,7 @@ void BM_FirstPaintOfGettingStartedMap(benchmark::State& state)
     registerNativeFormat();
     installLayout();
     const std::optional<std::vector<uint8_t>> data =
-        readFileData(Folders::resourcePath("maps/getting_started_mind_map.twkx"));
+        readFileData(Folders::resourcePath("maps/getting_started_mind_map.twkx"), MaximumMindMapFileSize);
     if (!data) {
         state.SkipWithError("no getting-started map among the resources");
         MapLayouter::install(nullptr);

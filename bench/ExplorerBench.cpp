@@ -1,12 +1,13 @@
 #include "explorers/LocalMindMapExplorer.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
-#include "platform/UserDefaults.h"
 #include "render/RenderInstallation.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStore.h"
 #include "store/MindMapStoreFolder.h"
 #include "support/ManualScheduler.h"
+
+#include "BenchStoreScope.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -47,39 +47,9 @@ public:
     }
 
     // Uses the bench store while it lives.
-    class Scope {
-    public:
-        Scope() : _data(variable("XDG_DATA_HOME")), _config(variable("XDG_CONFIG_HOME"))
-        {
-            ExplorerBenchStore& bench = instance();
-            MindMapStore::releaseMindMapStoreInstance();
-            setenv("XDG_DATA_HOME", (bench._root + "/data").c_str(), 1);
-            setenv("XDG_CONFIG_HOME", (bench._root + "/config").c_str(), 1);
-            UserDefaults::standard().resetForTesting();
-            store = MindMapStore::mindMapStoreInstance();
-        }
-        ~Scope()
-        {
-            MindMapStore::releaseMindMapStoreInstance();
-            restore("XDG_DATA_HOME", _data);
-            restore("XDG_CONFIG_HOME", _config);
-            UserDefaults::standard().resetForTesting();
-        }
-        MindMapStore* store = nullptr;
-
-    private:
-        static std::optional<std::string> variable(const char* name)
-        {
-            const char* value = std::getenv(name);
-            return value ? std::optional<std::string>(value) : std::nullopt;
-        }
-        static void restore(const char* name, const std::optional<std::string>& value)
-        {
-            if (value) setenv(name, value->c_str(), 1);
-            else unsetenv(name);
-        }
-        std::optional<std::string> _data;
-        std::optional<std::string> _config;
+    struct Scope {
+        BenchStoreScope pointed{instance()._root};
+        MindMapStore* store = MindMapStore::mindMapStoreInstance();
     };
 
     // No thumbnail is cached.

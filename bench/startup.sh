@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the start of the built program to its first painted frame under Xvfb, as a whole
 # process: with an empty store (the getting-started map is imported and shown), with a store of
-# 1,000 maps (nothing is reopened; the store is listed), and with a FreeMind file of 10,000 topics
-# named on the command line (imported into an empty store and shown). Each run has its own HOME, XDG folders and
+# 1,000 maps (nothing is reopened; the store is listed), with a store whose folder index holds
+# 40,000 folders (200 of 199 each), and with a FreeMind file of 10,000 topics named on the command
+# line (imported into an empty store and shown). Each run has its own HOME, XDG folders and
 # session bus, so it neither touches the user's maps nor hands its start to a running instance.
 # With a second program (an older build), the cases run again with it and
 # report after the first program's.
@@ -57,6 +58,23 @@ fill_store() {
   measure "$home" >/dev/null
 }
 
+# A folder index of 200 folders of 199 folders each, and no map in them.
+fill_folders() {
+  local folder="$1/data/Tarnwick/Mind Maps"
+  mkdir -p "$folder"
+  python3 - "$folder/folder-index.xml" <<'PY'
+import sys
+out = ['<?xml version="1.0" encoding="UTF-8"?>\n<diagram-index>\n<folder name="Mind Maps" id="/.root">\n']
+for top in range(200):
+    out.append('<folder name="Folder %d" id="/%08X-0000-4000-8000-000000000000">\n' % (top, top))
+    for sub in range(199):
+        out.append('<folder name="Sub-folder %d" id="/%08X-1111-4000-8000-000000000000"/>\n' % (sub, top * 199 + sub))
+    out.append('</folder>\n')
+out.append('</folder>\n</diagram-index>\n')
+open(sys.argv[1], "w").write("".join(out))
+PY
+}
+
 # A FreeMind map like the benchmarks' rich map, of 10,000 topics (bench/freemind-map.py).
 write_freemind() {
   python3 bench/freemind-map.py 10000 "$1"
@@ -73,7 +91,7 @@ xvfb-run -a bash -c true >/dev/null 2>&1 || true
 # Runs the three cases with one program; their medians go to the named arrays' reports.
 run_cases() {
   local program=$1 tag=$2
-  local empty=() stored=() freemind=()
+  local empty=() stored=() folders=() freemind=()
   for ((r = 0; r < runs; r++)); do
     home="$work/$tag-empty$r"
     mkdir -p "$home"
@@ -86,6 +104,11 @@ run_cases() {
     stored+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$full'")")
   done
   for ((r = 0; r < runs; r++)); do
+    home="$work/$tag-folders$r"
+    fill_folders "$home"
+    folders+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home'")")
+  done
+  for ((r = 0; r < runs; r++)); do
     home="$work/$tag-freemind$r"
     mkdir -p "$home"
     freemind+=("$(xvfb-run -a bash -c "$(declare -f measure); program='$program'; measure '$home' '$work/ten-thousand.mm'")")
@@ -93,6 +116,7 @@ run_cases() {
   echo "start-up to the first painted frame (median), $program:"
   report "empty store" "${empty[@]}"
   report "store of 1,000 maps" "${stored[@]}"
+  report "store of 40,000 folders" "${folders[@]}"
   report "FreeMind file, 10,000 topics" "${freemind[@]}"
 }
 

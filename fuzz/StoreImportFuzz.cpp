@@ -29,7 +29,7 @@ void checkImages(const fs::path& folder)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (it->path().extension() != ".png") continue;
-        const auto bytes = readFileData(it->path().string());
+        const auto bytes = readFileData(it->path().string(), MaximumMindMapFileSize);
         if (!bytes || !caseInsensitiveEqual(stringByHexEncoding(SHA1(*bytes)), it->path().stem().string()))
             std::abort();
     }

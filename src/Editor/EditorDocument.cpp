@@ -8,6 +8,7 @@
 #include "Utils/FeedbackSink.h"
 #include "Utils/URLUtils.h"
 #include "formats/DocumentDamage.h"
+#include "formats/MindMapFile.h"
 #include "formats/ZipDetection.h"
 #include "platform/AttributedString.h"
 #include "platform/FileUtils.h"
@@ -200,7 +201,7 @@ bool EditorDocument::loadDocumentFromStorage(Error* error)
         if (!unpacking.isEmpty()) result = setError(error, std::move(unpacking));
         else if (loaded) result = true;
         else if (path.empty()) result = setError(error, MakeAppError(AppErrors::OpenFromFinder));
-        else if (!data && !(data = readFileData(path, error))) result = false;
+        else if (!data && !(data = readMindMapFile(path, error))) result = false;
         else {
             Error readError;
             result = readFromData(*data, NativeTypeName, &readError) ||

@@ -5,6 +5,7 @@
 #include "MindMaps/MindMapNode.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/StringUtils.h"
+#include "formats/MindMapFile.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
@@ -118,7 +119,7 @@ MindMapInfoItem* GettingStartedMindMapCreator::importGettingStartedMindMap(Error
 {
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (!store) return nullptr;
-    std::optional<std::vector<uint8_t>> resource = readFileData(Folders::resourcePath(ResourcePath), error);
+    std::optional<std::vector<uint8_t>> resource = readMindMapFile(Folders::resourcePath(ResourcePath), error);
     if (!resource) return nullptr;
 
     // The map is localised in memory under the GUID it gets in the store, and enters the store as

@@ -1,9 +1,9 @@
 #include "Editor/ProductAddresses.h"
 
+#include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
 #include <cctype>
-#include <fstream>
 
 namespace {
 
@@ -99,12 +99,8 @@ std::string ProductAddresses::installedPath()
 
 ProductAddresses ProductAddresses::loadInstalled()
 {
-    std::ifstream file(installedPath(), std::ios::binary);
-    if (!file) return {};
-    // A resource file of ours is small; a damaged or replaced one is read only this far.
-    constexpr size_t MaximumFileSize = 64 * 1024;
-    std::string buffer(MaximumFileSize, '\0');
-    file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    buffer.resize(static_cast<size_t>(file.gcount()));
-    return parse(buffer);
+    // A resource file of ours is small; one far larger was replaced, and is not read.
+    constexpr uint64_t MaximumFileSize = 64 * 1024;
+    const std::optional<std::string> text = readFileText(installedPath(), MaximumFileSize);
+    return text ? parse(*text) : ProductAddresses();
 }

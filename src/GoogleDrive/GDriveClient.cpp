@@ -1,5 +1,6 @@
 #include "GoogleDrive/GDriveClient.h"
 
+#include "cloud/CacheFiles.h"
 #include "cloud/OAuthClient.h"
 #include "platform/FileUtils.h"
 #include "platform/MainLoop.h"
@@ -539,7 +540,7 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
     }
     if (!mayStart(state, _authorization, {})) return GDriveCall(state);
     Error readError;
-    auto bytes = readFileData(upload->localPath, &readError);
+    auto bytes = readFileData(upload->localPath, MaximumCloudFileSize, &readError);
     if (!bytes) {
         std::string text = readError.failureReason.empty() ? readError.localizedDescription : readError.failureReason;
         failSoon(state, GDriveError::other(text.empty() ? "The file could not be read: " + upload->localPath : text));

@@ -8,6 +8,7 @@
 #include "Utils/FileManagerUtils.h"
 #include "Utils/GuidCreation.h"
 #include "Utils/PathValidation.h"
+#include "cloud/CacheFiles.h"
 #include "formats/EmptyMindMapTemplate.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -104,7 +105,7 @@ std::string GDriveProvider::uploadMedia(uint32_t mediaKind, const std::string& f
         folder =
             folders.resolveFolderIdForFolderPath(mediaFolderForKind(mediaKind), true).value_or(folders.rootFolderId());
     }
-    return createNewFile(targetName, folder, readFileData(fromPath));
+    return createNewFile(targetName, folder, readFileData(fromPath, MaximumCloudFileSize));
 }
 
 std::string GDriveProvider::performCopyToCloud(const std::string& folderId, const std::string& title,

@@ -7,6 +7,7 @@
 #include "GoogleDrive/GDriveProvider.h"
 #include "Utils/CryptoDigest.h"
 #include "Utils/TerminationProcess.h"
+#include "cloud/CacheFiles.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "platform/NetworkController.h"
@@ -334,7 +335,7 @@ void GDriveFileSynchronizer::fileNotFoundOnGDrive(const std::string& parentId)
 std::string GDriveFileSynchronizer::replaceByNewFile(const std::string& name, const std::string& folderId,
                                                      bool goneOnDrive)
 {
-    std::optional<std::vector<uint8_t>> data = readFileData(_sourceFile);
+    std::optional<std::vector<uint8_t>> data = readFileData(_sourceFile, MaximumCloudFileSize);
     if (!data) return {};
     GDriveProvider& provider = *_service.provider();
     GDriveFileInfoCache& records = _service.fileInfo();

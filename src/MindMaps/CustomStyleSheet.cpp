@@ -22,9 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A style file is a few kilobytes; anything far larger is not one, and is not read into memory.
-constexpr uintmax_t MaxStyleFileSize = uintmax_t(16) << 20;
-
 // The parse keeps the document type declaration unread: nothing is expanded or fetched.
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
 static_assert((ParseOptions & pugi::parse_doctype) == 0);
@@ -173,10 +170,7 @@ void CustomStyleSheet::loadFromXmlElement(pugi::xml_node root)
 bool CustomStyleSheet::loadFile(const std::string& path, bool keyFromFileName)
 {
     clear();
-    std::error_code sizeError;
-    const uintmax_t size = fs::file_size(path, sizeError);
-    if (sizeError || size > MaxStyleFileSize) return false;
-    const std::optional<std::vector<uint8_t>> data = readFileData(path);
+    const std::optional<std::vector<uint8_t>> data = readFileData(path, MaximumFileSize);
     if (!data || data->empty()) return false;
     pugi::xml_document document;
     if (!document.load_buffer(data->data(), data->size(), ParseOptions, pugi::encoding_auto)) return false;

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ public:
 
     static constexpr const char* FileExtension = "twkstyle";
     static constexpr const char* RootElementName = "mindmap-colorscheme";
+    // A style file is a few kilobytes; anything far larger is not one, and is not read into memory.
+    static constexpr uint64_t MaximumFileSize = uint64_t(16) << 20;
 
     // A root sheet with a new, empty custom colour scheme.
     CustomStyleSheet();

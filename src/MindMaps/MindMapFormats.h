@@ -12,6 +12,11 @@ class Pasteboard;
 // The bytes of a document or an export.
 using MindMapData = std::vector<uint8_t>;
 
+// The most a map's file (its document, bare or in a container with its pictures) may hold to be
+// read: far beyond any map a person makes, and as much as a container's one document may unpack
+// to.
+inline constexpr uint64_t MaximumMindMapFileSize = uint64_t(512) << 20;
+
 // The formats a map reads from (readFromData) and saves in (dataOfType), by code.
 enum class MindMapReadFormat : int32_t {
     PropertyList = 1, // the older property-list document

@@ -12,8 +12,6 @@
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -198,12 +196,9 @@ void StylePresets::loadFromFile()
 {
     _presets.clear();
     pugi::xml_document document;
-    struct stat info {};
     // Only a regular file of a sensible size is read; anything else counts as no file.
-    const bool readable = !_fileName.empty() && ::stat(_fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<uint64_t>(info.st_size) <= MaximumFileSize;
-    if (readable) {
-        if (const std::optional<std::vector<uint8_t>> data = readFileData(_fileName)) {
+    if (!_fileName.empty()) {
+        if (const std::optional<std::vector<uint8_t>> data = readFileData(_fileName, MaximumFileSize)) {
             const pugi::xml_parse_result parsed = document.load_buffer(
                 data->data(), data->size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
             pugi::xml_node root = document.document_element();

@@ -92,7 +92,7 @@ public:
     static constexpr const char* RootElementName = "style-presets";
     static constexpr const char* PresetElementName = "preset";
     // Files larger than this are not presets files and read as missing.
-    static constexpr size_t MaximumFileSize = 8u * 1024u * 1024u;
+    static constexpr uint64_t MaximumFileSize = uint64_t(8) << 20;
 
     // The store's documents folder, where the collections keep their files: the "Mind Maps"
     // folder of the user data folder.

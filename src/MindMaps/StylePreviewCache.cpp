@@ -35,7 +35,8 @@ StylePreviewCache& StylePreviewCache::instance()
 StylePreviewCache::StylePreviewCache()
     : _mindMap(std::make_unique<MindMap>()), _angledMindMap(std::make_unique<MindMap>()), _renderer(installedRenderer())
 {
-    const std::optional<std::vector<uint8_t>> sample = readFileData(Folders::resourcePath(SampleResource));
+    const std::optional<std::vector<uint8_t>> sample =
+        readFileData(Folders::resourcePath(SampleResource), MaximumMindMapFileSize);
     if (!sample) return;
     _mindMap->readFromData(*sample, "", NativeFormat);
     // Only a sample with a central theme can be laid out at an angle; without one every sheet

@@ -102,6 +102,12 @@ bool asciiCaseInsensitiveEqual(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string asciiLowercased(std::string text)
+{
+    for (char& c : text) c = g_ascii_tolower(c);
+    return text;
+}
+
 std::string lowercased(std::string_view text)
 {
     if (text.empty()) return {};

@@ -16,6 +16,9 @@ std::string canonicalForFileSystem(std::string_view text);
 
 // True when the texts are equal ignoring the case of ASCII letters only (names in documents).
 bool asciiCaseInsensitiveEqual(std::string_view text, std::string_view other);
+// The text with its ASCII capitals made small: the key under which asciiCaseInsensitiveEqual texts
+// are one.
+std::string asciiLowercased(std::string text);
 
 // Unicode lower case; bytes that are not UTF-8 are made valid first, since the case mapping
 // needs whole characters.

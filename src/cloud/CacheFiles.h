@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -11,6 +12,10 @@
 // as the caller builds them) and the folders on their way. Symbolic links are removed, never
 // followed. Answers whether nothing is left at path.
 bool removeTreeExcept(const std::string& path, const std::set<std::string>& keep);
+
+// The most a file sent to a cloud service, or copied within one, is read to: a map's file or an
+// export, which a map's pictures and pages seldom take past a few hundred megabytes.
+inline constexpr uint64_t MaximumCloudFileSize = uint64_t(1) << 30;
 
 // The longest file name the file systems of the cache take, in bytes. A service that counts its
 // limit in characters allows longer names.

@@ -55,7 +55,7 @@ std::optional<std::string> readRecordFile(const std::string& path, bool& missing
     struct stat st {};
     missing = ::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
     if (missing) return std::nullopt;
-    return readFileText(path);
+    return readFileText(path, MaximumRecordFileSize);
 }
 
 void RecordSaveBatch::beginUpdate()

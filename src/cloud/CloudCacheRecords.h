@@ -29,7 +29,9 @@ std::string formatRecordDate(double date);
 std::optional<double> parseRecordDate(const std::string& text);
 
 // The whole record file; missing tells a file that is not there (an empty cache) from one that
-// cannot be read.
+// cannot be read. A file larger than MaximumRecordFileSize is not read: it cannot be read, as a
+// damaged one.
+inline constexpr uint64_t MaximumRecordFileSize = uint64_t(256) << 20;
 std::optional<std::string> readRecordFile(const std::string& path, bool& missing);
 // Whether a record file that could not be read is still set aside beside the path ("<file>.corrupt"
 // or "<file>.corrupt-<n>"): until someone has recovered it, the records may lack maps never uploaded.

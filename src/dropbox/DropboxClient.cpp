@@ -1,5 +1,6 @@
 #include "dropbox/DropboxClient.h"
 
+#include "cloud/CacheFiles.h"
 #include "cloud/OAuthClient.h"
 #include "dropbox/DropboxFileInfoCache.h"
 #include "platform/FileUtils.h"
@@ -338,7 +339,7 @@ std::optional<DropboxUploadContents> DropboxClient::readUploadContents(const std
     DropboxUploadContents contents;
     contents.modificationDate = fileModificationDate(localFile);
     Error readError;
-    auto bytes = readFileData(localFile, &readError);
+    auto bytes = readFileData(localFile, MaximumCloudFileSize, &readError);
     if (!bytes) {
         problem = readError.failureReason.empty() ? readError.localizedDescription : readError.failureReason;
         if (problem.empty()) problem = "The file could not be read: " + localFile;

@@ -118,7 +118,7 @@ std::string DropboxProvider::uploadMedia(uint32_t mediaKind, const std::string& 
             break;
         }
     }
-    std::optional<std::vector<uint8_t>> data = readFileData(fromPath);
+    std::optional<std::vector<uint8_t>> data = readFileData(fromPath, MaximumCloudFileSize);
     return createNewFile(targetName, folder, data);
 }
 

@@ -25,7 +25,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <set>
@@ -722,9 +721,10 @@ void Dropbox::copyToCloud(const std::string& sourcePath, MindMapProvider* target
 void Dropbox::doDuplicateFile(const std::string& dbPath)
 {
     const std::string cacheFile = _provider->cacheFilePathForDbPath(dbPath);
-    std::ifstream in(cacheFile, std::ios::binary);
-    if (cacheFile.empty() || !in) return;
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::optional<std::vector<uint8_t>> read =
+        cacheFile.empty() ? std::nullopt : readFileData(cacheFile, MaximumCloudFileSize);
+    if (!read) return;
+    const std::vector<uint8_t>& bytes = *read;
     const fs::path path(dbPath);
     const std::string folder = parentFolder(dbPath);
     const std::string name = getUniqueFileName(path.stem().string() + " Copy" + path.extension().string(), folder);
@@ -749,10 +749,10 @@ void Dropbox::doCopyToCloud(const UserInfo& userInfo)
     const std::string targetDirectory = info.value<std::string>("targetDirectory");
     MindMapProvider* target = MindMapProviders::instance().getProviderById(providerId);
     if (!target || target == _provider.get() || sourcePath.empty() || targetDirectory.empty()) return;
-    std::ifstream in(_provider->cacheFilePathForDbPath(sourcePath), std::ios::binary);
-    if (!in) return;
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    target->performCopyToCloud(targetDirectory, fs::path(sourcePath).stem().string(), bytes);
+    const std::optional<std::vector<uint8_t>> bytes =
+        readFileData(_provider->cacheFilePathForDbPath(sourcePath), MaximumCloudFileSize);
+    if (!bytes) return;
+    target->performCopyToCloud(targetDirectory, fs::path(sourcePath).stem().string(), *bytes);
 }
 
 void Dropbox::getImageFromLink(const std::string& dbPath, const MindMapProvider::ImageAvailableCallback& onAvailable)

@@ -21,6 +21,7 @@ const char* textKey(Kind kind)
     case CutShort:
         return "document_damage_cut_short";
     case NotADocument:
+    case TooLarge:
         return "document_damage_not_a_document";
     case Malformed:
         return "document_damage_malformed";
@@ -101,6 +102,11 @@ Error describe(const MindMapData& data)
     std::optional<MindMapData> document = archive.extractMindMapDocument();
     if (!document) return damage(PackedWithoutDocument, archiveError.failureReason);
     return describeDocument(*document, true);
+}
+
+Error tooLarge(std::string finding)
+{
+    return damage(TooLarge, std::move(finding));
 }
 
 } // namespace DocumentDamage

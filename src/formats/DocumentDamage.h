@@ -31,6 +31,8 @@ enum Kind : int64_t {
     NoMap = 6,
     // A zip container whose document is missing or cannot be unpacked.
     PackedWithoutDocument = 7,
+    // A file larger than any map's, refused unread: to the user, a file damaged beyond reading.
+    TooLarge = 8,
 };
 
 // The error of XML that did not parse, told by where the parser stopped in the data.
@@ -39,5 +41,8 @@ Error parseError(const pugi::xml_parse_result& result, const void* data, size_t 
 // Why native data (bare or in its container) holds no map that the reader would take; an empty
 // error when it holds one.
 Error describe(const MindMapData& data);
+
+// The error of a map's file refused for its size; the reason is the reader's finding.
+Error tooLarge(std::string finding);
 
 } // namespace DocumentDamage

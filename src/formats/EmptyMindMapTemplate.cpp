@@ -2,6 +2,7 @@
 
 #include "formats/TwkxMindMapWriter.h"
 #include "formats/XmlAttributeHelpers.h"
+#include "platform/FileUtils.h"
 #include "platform/Folders.h"
 
 #include <pugixml.hpp>
@@ -23,8 +24,9 @@ constexpr const char* BuiltInTemplate = R"(<mindmap>
 
 pugi::xml_node templateMindMap(pugi::xml_document& templateDocument)
 {
-    const std::string path = Folders::resourcePath(TemplateResource);
-    if (templateDocument.load_file(path.c_str())) {
+    const std::optional<std::vector<uint8_t>> data =
+        readFileData(Folders::resourcePath(TemplateResource), MaximumMindMapFileSize);
+    if (data && templateDocument.load_buffer(data->data(), data->size())) {
         pugi::xml_node mindMap = templateDocument.child("mindmap");
         if (mindMap.child("meta")) return mindMap;
     }

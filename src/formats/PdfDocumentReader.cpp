@@ -1,10 +1,8 @@
 #include "formats/PdfDocumentReader.h"
 
 #include "formats/PdfEngine.h"
+#include "platform/FileUtils.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 PdfDocumentReader::PdfDocumentReader(std::vector<uint8_t> data) : _data(std::move(data))
@@ -26,14 +24,10 @@ std::unique_ptr<PdfDocumentReader> PdfDocumentReader::openData(std::vector<uint8
 
 std::unique_ptr<PdfDocumentReader> PdfDocumentReader::openFile(const std::string& path)
 {
-    std::error_code ec;
-    if (path.empty() || path.find('\0') != std::string::npos || !std::filesystem::is_regular_file(path, ec))
-        return nullptr;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return nullptr;
-    return openData(std::move(data));
+    if (path.empty() || path.find('\0') != std::string::npos) return nullptr;
+    std::optional<std::vector<uint8_t>> data = readFileData(path, MaximumFileSize);
+    if (!data) return nullptr;
+    return openData(std::move(*data));
 }
 
 std::string PdfDocumentReader::unavailableReason()

@@ -17,6 +17,8 @@ class PdfPageRenderer;
 // MaximumOutlineDepth. The PDF library is reached through a module loaded on first use.
 class PdfDocumentReader {
 public:
+    // A document larger than this is not opened: as much as an import converts.
+    static constexpr uint64_t MaximumFileSize = uint64_t(64) << 20;
     static constexpr size_t MaximumOutlineDepth = 256;
     static constexpr size_t MaximumOutlineItems = 500000;
     static constexpr size_t NoParent = static_cast<size_t>(-1);

@@ -1,6 +1,7 @@
 #include "formats/TwkxArchiveWriter.h"
 
 #include "MindMaps/ImageStore.h"
+#include "MindMaps/MindMapFormats.h"
 #include "Utils/GuidCreation.h"
 #include "formats/ZipArchive.h"
 #include "platform/FileUtils.h"
@@ -57,7 +58,8 @@ std::optional<std::vector<uint8_t>> TwkxArchiveWriter::getArchiveData()
 {
     const bool closed = _archive->CloseZipFile2();
     if (closed && _archiveOK) {
-        if (auto data = readFileData(_fileName)) return data;
+        // A container larger than a map's file may be would not open again.
+        if (auto data = readFileData(_fileName, MaximumMindMapFileSize)) return data;
     }
     _archiveOK = false;
     return std::nullopt;

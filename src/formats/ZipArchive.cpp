@@ -3,6 +3,7 @@
 #include "Utils/FileManagerUtils.h"
 #include "formats/MinizipLibrary.h"
 #include "formats/TraditionalZipCipher.h"
+#include "formats/UnzipArchive.h"
 #include "formats/ZipMemoryBuffer.h"
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
@@ -181,7 +182,8 @@ bool ZipArchive::addDataToZip(std::span<const uint8_t> data, std::optional<Date>
 
 bool ZipArchive::addFileToZip(const std::string& path, const std::string& newName)
 {
-    const auto data = readFileData(path);
+    // An entry larger than any reader unpacks is not written.
+    const auto data = readFileData(path, UnzipArchive::DefaultExtractionLimit);
     if (!data) return false;
     return addDataToZip(*data, getDateOfItemAtPath(path), newName);
 }

@@ -70,7 +70,7 @@ LinkFetchedData iPhoneLinkServices::getMindMapData(const std::string& key, int s
         auto* custom = dynamic_cast<CustomStyleSheet*>(style.get());
         // A built-in style is there but has no file to send.
         if (!custom || !custom->isCustomStyle() || !custom->hasFileName()) return {true, std::nullopt};
-        std::optional<std::vector<uint8_t>> file = readFileData(custom->fileName());
+        std::optional<std::vector<uint8_t>> file = readFileData(custom->fileName(), CustomStyleSheet::MaximumFileSize);
         return {file.has_value(), std::move(file)};
     }
     MindMapInfoItem* item = MindMapStore::safeGetMindMapByGuid(key);

@@ -22,7 +22,8 @@ std::vector<std::string> parseIconOrder(const std::vector<uint8_t>& data)
 
 std::vector<std::string> readIconOrderFile(const std::string& path)
 {
-    const std::optional<std::vector<uint8_t>> data = readFileData(path);
+    // A list of picture hashes: even tens of thousands of icons take a few megabytes.
+    const std::optional<std::vector<uint8_t>> data = readFileData(path, uint64_t(16) << 20);
     return data ? parseIconOrder(*data) : std::vector<std::string>{};
 }
 

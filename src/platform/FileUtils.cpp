@@ -1,5 +1,6 @@
 #include "platform/FileUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -185,9 +186,17 @@ bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& da
     return writeBytesAtomically(path, data.data(), data.size(), error, folderSync);
 }
 
-std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error* error)
+std::optional<std::vector<uint8_t>> readFileData(const std::string& path, uint64_t maximumSize, Error* error)
 {
     const std::string description = "The file " + quoted(nameOf(path)) + " could not be read.";
+    const auto tooLarge = [&](int fd) {
+        ::close(fd);
+        Error refusal = fileError(EFBIG, description, "Cannot read " + path);
+        refusal.failureReason =
+            path + " is larger than the " + std::to_string(maximumSize) + " bytes it may have: " + std::strerror(EFBIG);
+        setError(error, std::move(refusal));
+        return std::nullopt;
+    };
     // O_NONBLOCK so that opening a named pipe does not wait for a writer before it is refused.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -206,12 +215,15 @@ std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error*
         setError(error, fileError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, description, path + " is not a regular file"));
         return std::nullopt;
     }
+    if (static_cast<uint64_t>(st.st_size) > maximumSize) return tooLarge(fd);
 
     std::vector<uint8_t> data;
     data.reserve(static_cast<size_t>(st.st_size));
     uint8_t buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        // One byte past the limit tells a file that grew while it was read.
+        const uint64_t room = maximumSize + 1 - data.size();
+        const ssize_t got = ::read(fd, buffer, static_cast<size_t>(std::min<uint64_t>(sizeof buffer, room)));
         if (got < 0) {
             if (errno == EINTR) continue;
             const int failure = errno;
@@ -221,16 +233,22 @@ std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error*
         }
         if (got == 0) break;
         data.insert(data.end(), buffer, buffer + got);
+        if (data.size() > maximumSize) return tooLarge(fd);
     }
     ::close(fd);
     return data;
 }
 
-std::optional<std::string> readFileText(const std::string& path, Error* error)
+std::optional<std::string> readFileText(const std::string& path, uint64_t maximumSize, Error* error)
 {
-    auto data = readFileData(path, error);
+    auto data = readFileData(path, maximumSize, error);
     if (!data) return std::nullopt;
     return std::string(data->begin(), data->end());
+}
+
+bool isTooLargeToRead(const Error& error)
+{
+    return error.domain == PosixErrorDomain && error.code == EFBIG;
 }
 
 std::string moveUnreadableFileAside(const std::string& path)

@@ -38,10 +38,15 @@ bool moveTemporaryFileOver(const std::string& temporaryPath, const std::string& 
 // system's reason for the code.
 Error fileSaveError(int code, const std::string& target, const std::string& step);
 
-// The whole content of a regular file. Folders, devices, pipes and sockets are refused without
-// being read.
-std::optional<std::vector<uint8_t>> readFileData(const std::string& path, Error* error = nullptr);
-std::optional<std::string> readFileText(const std::string& path, Error* error = nullptr);
+// The whole content of a regular file of at most maximumSize bytes, each reader giving the most
+// that what it reads can sensibly hold. Folders, devices, pipes and sockets are refused without
+// being read. A larger file is refused by its size before anything is read or set aside for it,
+// and one that grows past the limit while it is read is refused too: no more than maximumSize
+// bytes and one are ever read. Refused for its size, the error is EFBIG (isTooLargeToRead).
+std::optional<std::vector<uint8_t>> readFileData(const std::string& path, uint64_t maximumSize, Error* error = nullptr);
+std::optional<std::string> readFileText(const std::string& path, uint64_t maximumSize, Error* error = nullptr);
+// Whether a read was refused because the file is larger than its reader takes.
+bool isTooLargeToRead(const Error& error);
 
 // Moves a file that could not be understood out of the way of the next write, to "<path>.corrupt"
 // (or "<path>.corrupt-2" and on when that name is taken), so that what it still holds can be

@@ -232,7 +232,7 @@ Image Image::fromFile(const std::string& path)
 
 Image Image::fromFile(const std::string& path, int maxSide)
 {
-    const std::optional<std::vector<uint8_t>> data = readFileData(path);
+    const std::optional<std::vector<uint8_t>> data = readFileData(path, MaxFileSize);
     if (!data) return {};
     return fromData(*data, maxSide);
 }

@@ -20,6 +20,9 @@ public:
     // Decoding stops before a picture larger than this is allocated, so that a few bytes of header
     // can never ask for gigabytes.
     static constexpr int64_t MaxPixelCount = 100'000'000;
+    // The most a picture's file may hold to be read: more than a picture within the limits above
+    // takes stored uncompressed, and as much as one entry of a container may unpack to.
+    static constexpr uint64_t MaxFileSize = uint64_t(512) << 20;
 
     Image() = default;
     // A transparent picture of that many pixels, shown at one point a pixel; null when a side is

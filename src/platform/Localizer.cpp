@@ -66,7 +66,8 @@ const StringTable& loadedTable()
     if (!table) {
         const std::string path = Folders::resourcePath("strings/en.strings");
         Error error;
-        if (auto text = readFileText(path, &error)) {
+        // Our own table is a few hundred kilobytes; a file far larger is not it.
+        if (auto text = readFileText(path, uint64_t(16) << 20, &error)) {
             table = parseTable(*text);
         } else {
             std::fprintf(stderr, "Tarnwick: no string table: %s\n", error.failureReason.c_str());

@@ -561,9 +561,9 @@ bool FileTokenStore::load(std::map<std::string, std::string>& secrets, Error* er
         return setError(error, storeError("the account", "file " + _path, std::strerror(errno)));
     }
     Error readError;
-    auto text = readFileText(_path, &readError);
-    if (!text) return setError(error, readError);
-    auto parsed = parse(*text);
+    auto text = readFileText(_path, MaximumFileSize, &readError);
+    if (!text && !isTooLargeToRead(readError)) return setError(error, readError);
+    auto parsed = text ? parse(*text) : std::nullopt;
     if (!parsed) {
         // Credentials can be had again by signing in; a damaged file is set aside, not trusted.
         moveUnreadableFileAside(_path);

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -96,6 +97,9 @@ private:
 // archives and backups of the maps never carry it.
 class FileTokenStore : public TokenStore {
 public:
+    // A file larger than this holds no credentials of ours: it is set aside like a damaged one.
+    static constexpr uint64_t MaximumFileSize = uint64_t(1) << 20;
+
     explicit FileTokenStore(std::string path);
     std::optional<std::string> read(const std::string& account, Error* error = nullptr) override;
     bool write(const std::string& account, const std::string& secret, Error* error = nullptr) override;

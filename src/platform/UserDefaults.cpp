@@ -90,7 +90,7 @@ struct UserDefaults::State {
         removeAbandonedWrites(Folders::configFolder());
         const std::string path = defaultsPath();
         Error error;
-        auto data = readFileData(path, &error);
+        auto data = readFileData(path, UserDefaults::MaximumFileSize, &error);
         if (!data && error.domain == PosixErrorDomain && (error.code == ENOENT || error.code == ENOTDIR)) return;
         std::optional<PropertyList> list;
         if (data) list = PropertyList::fromData(*data, &error);

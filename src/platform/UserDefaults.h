@@ -3,6 +3,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +15,9 @@
 // the settings start empty.
 class UserDefaults {
 public:
+    // A settings file larger than this is not read: it is treated as damaged.
+    static constexpr uint64_t MaximumFileSize = uint64_t(16) << 20;
+
     static UserDefaults& standard();
 
     // Forgets every value and registration and reloads from the current config folder (tests).

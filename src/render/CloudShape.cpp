@@ -109,13 +109,9 @@ std::optional<std::string> readResource(std::string* reason)
 {
     const std::string path = Folders::resourcePath(CloudShapeResource);
     Error error;
-    std::optional<std::vector<uint8_t>> data = readFileData(path, &error);
+    std::optional<std::vector<uint8_t>> data = readFileData(path, MaxResourceSize, &error);
     if (!data) {
         *reason = error.failureReason.empty() ? path : error.failureReason;
-        return std::nullopt;
-    }
-    if (data->size() > MaxResourceSize) {
-        *reason = path + " is too large";
         return std::nullopt;
     }
     std::string text(data->begin(), data->end());

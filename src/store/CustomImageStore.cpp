@@ -426,7 +426,7 @@ void CustomImageStore::copyImage(const std::string& hash, ImageStore* source)
     const std::string path = customImageFilePath(hash);
     const std::string sourcePath = source->customImageFilePath(hash);
     if (path.empty() || sourcePath.empty() || fileExists(path)) return;
-    const auto data = readFileData(sourcePath);
+    const auto data = readFileData(sourcePath, Image::MaxFileSize);
     // Only an image that arrived is announced.
     if (!data || !writeImageFile(path, *data)) return;
     dispatchImageNotification(hash, ImageAdded);

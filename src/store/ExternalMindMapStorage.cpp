@@ -9,6 +9,8 @@
 #include "MindMaps/ParentRelation.h"
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
+#include "formats/DocumentDamage.h"
+#include "formats/MindMapFile.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/ZipDetection.h"
@@ -82,8 +84,11 @@ void ExternalMindMapStorage::open()
         openZipDocument();
     } else {
         // The copy replaces what an earlier opening left, so that a reopen shows the new version;
-        // when it fails, the stale copy goes too and the editor reports the unreadable map.
-        const auto data = readFileData(_fileName);
+        // when it fails, the stale copy goes too and the editor reports the unreadable map. A file
+        // too large to be a map is told as such, not as the copy that is missing.
+        Error readError;
+        const auto data = readMindMapFile(_fileName, &readError);
+        if (!data && readError.domain == DocumentDamage::ErrorDomain) _openError = readError;
         if (!data || !writeFileAtomically(cacheMindMapFileName(), *data)) removeFile(cacheMindMapFileName());
     }
     MindMapStorage::open();
@@ -166,7 +171,7 @@ std::string ExternalMindMapStorage::mindMapFileUrl() const
 
 std::optional<std::vector<uint8_t>> ExternalMindMapStorage::getMindMapExportData()
 {
-    return readFileData(_fileName);
+    return readMindMapFile(_fileName);
 }
 
 void ExternalMindMapStorage::fileExternallyChanged(const std::string& path)

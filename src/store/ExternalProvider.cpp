@@ -3,6 +3,7 @@
 #include "Utils/PathValidation.h"
 #include "Utils/StringUtils.h"
 #include "Utils/URLUtils.h"
+#include "formats/MindMapFile.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/ZipDetection.h"
 #include "platform/FileUtils.h"
@@ -165,5 +166,5 @@ std::optional<std::vector<uint8_t>> ExternalProvider::getMindMapXmlScanData(cons
     const std::string path = cacheFilePathForFileId(mindMapId);
     if (path.empty()) return std::nullopt;
     if (isZipFile(path)) return TwkxArchiveReader(path).extractMindMapDocument();
-    return readFileData(path);
+    return readMindMapFile(path);
 }

@@ -24,6 +24,11 @@ pugi::xml_node lastElementBelow(pugi::xml_node node)
 
 } // namespace
 
+std::string tooLargeDamage()
+{
+    return "The file is larger than " + std::to_string(MaxFileSize) + " bytes";
+}
+
 pugi::xml_node parseRootFolder(const std::vector<uint8_t>& data, pugi::xml_document& document)
 {
     std::string damage;
@@ -39,7 +44,7 @@ pugi::xml_node parseReadablePart(const std::vector<uint8_t>& data, pugi::xml_doc
         return {};
     }
     if (data.size() > MaxFileSize) {
-        damage = "The file is larger than " + std::to_string(MaxFileSize) + " bytes";
+        damage = tooLargeDamage();
         return {};
     }
     const pugi::xml_parse_result parsed =

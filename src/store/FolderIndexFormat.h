@@ -37,6 +37,8 @@ inline constexpr const char* StyleIdPrefix = ".twkstyle.";
 inline constexpr size_t MaxFolderDepth = 64;
 // A folder index larger than this is not read: no store comes near it.
 inline constexpr size_t MaxFileSize = size_t(64) << 20;
+// What is wrong with an index larger than MaxFileSize.
+std::string tooLargeDamage();
 
 // Parses the data into the document and answers the first "folder" child of the root
 // "diagram-index"; an empty node when the data is too large, does not parse, has another root

@@ -7,6 +7,7 @@
 #include "formats/PdfDocumentReader.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "platform/Error.h"
+#include "platform/FileUtils.h"
 #include "platform/Localizer.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapStore.h"
@@ -32,25 +33,12 @@ int32_t readFormatOfFileName(const std::string& fileName)
 
 std::optional<MindMapData> readFile(const std::string& path, std::string& error)
 {
-    std::error_code problem;
-    const auto size = fs::file_size(path, problem);
-    if (problem) {
-        error = localized("filer_read_error");
-        return std::nullopt;
-    }
-    if (size > MaximumFileSize) {
-        error = localizedFormat("conversion_file_too_large_error", {std::to_string(MaximumFileSize >> 20)});
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = localized("filer_read_error");
-        return std::nullopt;
-    }
-    MindMapData bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = localized("filer_read_error");
-        return std::nullopt;
+    Error readError;
+    std::optional<MindMapData> bytes = readFileData(path, MaximumFileSize, &readError);
+    if (!bytes) {
+        error = isTooLargeToRead(readError)
+            ? localizedFormat("conversion_file_too_large_error", {std::to_string(MaximumFileSize >> 20)})
+            : localized("filer_read_error");
     }
     return bytes;
 }

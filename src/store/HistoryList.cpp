@@ -105,7 +105,7 @@ bool RecentHistoryList::loadNavigationHistory(Error* error)
 {
     std::string path = historyFileName();
     if (path.empty()) return false;
-    std::optional<std::vector<uint8_t>> data = readFileData(path, error);
+    std::optional<std::vector<uint8_t>> data = readFileData(path, MaximumFileSize, error);
     if (!data) return false;
     std::optional<std::vector<HistoryPoint>> points = unarchivePoints(*data, error);
     if (!points) return false;

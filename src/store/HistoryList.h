@@ -5,6 +5,7 @@
 #include "store/HistoryPoint.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ public:
 class RecentHistoryList : public HistoryList {
 public:
     static constexpr size_t MaximumPoints = 20;
+    // Twenty points take a few kilobytes: a far larger file is not read, as a damaged one is not.
+    static constexpr uint64_t MaximumFileSize = uint64_t(1) << 20;
     static constexpr const char* HistoryFileName = "navigation-history.bin";
     static constexpr const char* ProviderKey = "provider";
     static constexpr const char* MindMapKey = "mindMap";

@@ -7,6 +7,7 @@
 #include "Utils/StringUtils.h"
 #include "formats/DocumentLimits.h"
 #include "formats/MindMapConverter.h"
+#include "formats/MindMapFile.h"
 #include "formats/PdfConverter.h"
 #include "formats/PdfDocumentReader.h"
 #include "formats/PlainTextImporter.h"
@@ -157,20 +158,31 @@ MindMapInfoItem* MindMapImporter::importMindMapFromData(const MindMapData& data,
 MindMapInfoItem* MindMapImporter::importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
                                                         Error* error, MindMapStore::ImportTarget* target)
 {
-    // A text too large to import is refused by its size, before it is read.
-    std::error_code ec;
-    if (isTextFileName(path) && std::filesystem::is_regular_file(path, ec)) {
-        const uintmax_t size = std::filesystem::file_size(path, ec);
-        if (!ec && !PlainTextImporter::acceptsTextSize(size, error)) return nullptr;
-    }
     std::optional<MindMapData> data;
     try {
-        data = readFileData(path, error);
+        data = readImportedFile(path, isTextFileName(path), error);
     } catch (const std::bad_alloc&) {
         importFailed(error, "map_import_out_of_memory_reason");
     }
     if (!data) return nullptr;
     return importMindMapFromData(*data, path, folder, error, target);
+}
+
+std::optional<MindMapData> MindMapImporter::readImportedFile(const std::string& path, bool asText, Error* error)
+{
+    if (!asText) return readMindMapFile(path, error);
+    Error readError;
+    std::optional<MindMapData> data = readFileData(path, PlainTextImporter::MaximumTextSize, &readError);
+    if (data || !isTooLargeToRead(readError)) {
+        if (!data) setError(error, std::move(readError));
+        return data;
+    }
+    // Told with the size the file has; one that grew past the limit while it was read has passed it.
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    PlainTextImporter::acceptsTextSize(std::max<uint64_t>(ec ? 0 : size, PlainTextImporter::MaximumTextSize + 1),
+                                       error);
+    return std::nullopt;
 }
 
 MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, const std::string& fileName,

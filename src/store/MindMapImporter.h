@@ -37,6 +37,10 @@ public:
     // than the text import takes is refused by its size.
     static MindMapInfoItem* importMindMapFromFile(const std::string& path, MindMapStoreFolder* folder,
                                                   Error* error = nullptr, MindMapStore::ImportTarget* target = nullptr);
+    // The bytes of a file to import, refused unread when no import takes a file that large: a
+    // text (asText) beyond the text import's limit with its size in the reason, any other file
+    // beyond a map's file as a document damaged beyond reading.
+    static std::optional<MindMapData> readImportedFile(const std::string& path, bool asText, Error* error = nullptr);
 
 private:
     static MindMapInfoItem* importConvertedData(const MindMapData& data, const std::string& fileName,

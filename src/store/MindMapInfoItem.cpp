@@ -8,6 +8,7 @@
 #include "Utils/URLUtils.h"
 #include "formats/DocumentLimits.h"
 #include "formats/EmptyMindMapTemplate.h"
+#include "formats/MindMapFile.h"
 #include "formats/TwkxArchiveReader.h"
 #include "formats/TwkxArchiveWriter.h"
 #include "formats/TwkxDataExtractor.h"
@@ -115,7 +116,7 @@ std::optional<MindMapData> MindMapInfoItem::getMindMapData(Error* error) const
 {
     std::string path = mindMapFilePath();
     if (path.empty()) return std::nullopt;
-    return readFileData(path, error);
+    return readMindMapFile(path, error);
 }
 
 bool MindMapInfoItem::writeMindMapFile(const MindMapData& data, Error* error)

@@ -27,6 +27,7 @@
 #include "store/CustomImageStore.h"
 #include "store/FlatStockIcons.h"
 #include "store/LocalProvider.h"
+#include "store/MindMapImporter.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProviders.h"
 #include "store/MindMapSearchInfo.h"
@@ -338,18 +339,6 @@ std::string MindMapStore::uniqueFileInScratchDirectory(const std::string& fileNa
 }
 
 // ---- Maps ----
-
-namespace {
-
-// GUIDs match ignoring ASCII case only, like the file names they come from.
-std::string asciiLowercased(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-} // namespace
 
 MindMapInfoItem* MindMapStore::getFirstMindMap() const
 {
@@ -686,13 +675,8 @@ MindMapInfoItem* MindMapStore::importMindMapFile(const std::string& path, Error*
                                                  std::vector<std::string>* skipped)
 {
     const bool namedAsText = asciiCaseInsensitiveEqual(extensionOf(fs::path(path)), "txt");
-    // A text too large to import is refused by its size, before it is read.
-    std::error_code ec;
-    if (namedAsText && fs::is_regular_file(path, ec)) {
-        const uintmax_t size = fs::file_size(path, ec);
-        if (!ec && !PlainTextImporter::acceptsTextSize(size, error)) return nullptr;
-    }
-    std::optional<MindMapData> data = withinMemory(error, [&] { return readFileData(path, error); });
+    std::optional<MindMapData> data =
+        withinMemory(error, [&] { return MindMapImporter::readImportedFile(path, namedAsText, error); });
     if (!data) return nullptr;
     const int32_t undetectedFormat = namedAsText ? int32_t(MindMapReadFormat::PlainText) : 0;
     // A text hands its bytes over: they go once decoded, before its topics are made.
@@ -864,7 +848,7 @@ MindMapStoreFolder* MindMapStore::addFolder(MindMapStoreFolder* parent, const st
     UpdateBracket bracket(this);
     parent = assureValidParentFolder(parent);
     if (!parent) return nullptr;
-    int64_t lastFolder = parent->indexOfLastFolder();
+    const int64_t lastFolder = insertAfterLastFolder ? parent->indexOfLastFolder() : -1;
     std::shared_ptr<MindMapStoreFolder> folder =
         MindMapStoreFolder::create(parent, title, guid.empty() ? createFolderGuid() : guid);
     // Folders stay ahead of the maps.

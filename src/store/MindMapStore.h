@@ -61,6 +61,9 @@ public:
     static constexpr const char* DidConvertTwkdocDefaultsKey = "mindmap-index-did-convert-twkdoc";
     // The native format version, also the number in the index cache's name.
     static constexpr int64_t IndexCacheVersion = 3;
+    // The index cache keeps a title and a digest a map; a larger file is not read, and only costs
+    // reading every map.
+    static constexpr uint64_t MaximumIndexCacheSize = uint64_t(256) << 20;
 
     // The singleton, made on first use.
     static MindMapStore* mindMapStoreInstance();

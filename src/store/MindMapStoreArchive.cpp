@@ -2,8 +2,11 @@
 
 #include "store/MindMapStore.h"
 
+#include "MindMaps/CustomStyleSheet.h"
 #include "Utils/FileManagerUtils.h"
+#include "formats/DocumentDamage.h"
 #include "formats/DocumentLimits.h"
+#include "formats/MindMapFile.h"
 #include "formats/ZipArchive.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -67,14 +70,19 @@ bool MindMapStore::exportToArchive(const std::string& archivePath, Error* error,
         }
         if (!isExportedDocument(*entries)) continue;
         const std::filesystem::path path = entries->path();
-        const std::optional<MindMapData> data = readFileData(path.string());
-        if (!data) {
+        const bool isMap = path.extension() == std::string(".") + MindMapExtension;
+        Error readError;
+        const std::optional<MindMapData> data = isMap
+            ? readMindMapFile(path.string(), &readError)
+            : readFileData(path.string(), CustomStyleSheet::MaximumFileSize, &readError);
+        const bool tooLarge = readError.domain == DocumentDamage::ErrorDomain || isTooLargeToRead(readError);
+        if (!data && !tooLarge) {
             documentsAdded = false;
             continue;
         }
         // The import would refuse it: an archive that cannot come back whole is no copy of the store.
-        if (path.extension() == std::string(".") + MindMapExtension && !DocumentLimits::acceptsData(*data)) {
-            if (leftOut) {
+        if (!data || (isMap && !DocumentLimits::acceptsData(*data))) {
+            if (leftOut && isMap) {
                 const MindMapInfoItem* map = mindMapByGuid(path.stem().string());
                 leftOut->push_back(map ? map->singleLineTitle() : localized("mindmap_mindmap"));
             }

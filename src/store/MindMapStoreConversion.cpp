@@ -3,6 +3,7 @@
 #include "MindMaps/MindMap.h"
 #include "Utils/FeedbackSink.h"
 #include "Utils/GuidCreation.h"
+#include "formats/MindMapFile.h"
 #include "formats/TwkMindMapReader.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
@@ -45,7 +46,7 @@ std::string guidForOlderDocument(const fs::path& olderFile)
 bool convertOlderDocument(const fs::path& olderFile, const std::string& convertedFile, const std::string& guid,
                           Error* error)
 {
-    std::optional<MindMapData> data = readFileData(olderFile.string(), error);
+    std::optional<MindMapData> data = readMindMapFile(olderFile.string(), error);
     if (!data) return false;
     MindMap mindMap(CustomImageStore::localImageStore());
     if (!TwkMindMapReader::readStoredMindMap(mindMap, *data, guid, error)) return false;

@@ -127,6 +127,17 @@ void MindMapStoreFolder::moveChild(MindMapStoreItem* child, int64_t index)
     signalTreeChange();
 }
 
+std::vector<std::shared_ptr<MindMapStoreItem>> MindMapStoreFolder::takeChildren()
+{
+    std::vector<std::shared_ptr<MindMapStoreItem>> taken;
+    taken.swap(_children);
+    for (const auto& child : taken) {
+        if (child->_parent == this) child->_parent = nullptr;
+    }
+    if (!taken.empty()) signalTreeChange();
+    return taken;
+}
+
 void MindMapStoreFolder::getContainedMaps(std::vector<MindMapInfoItem*>& maps) const
 {
     for (const auto& child : _children) {
@@ -164,6 +175,46 @@ MindMapStoreFolder* MindMapStoreFolder::subFolderNamed(const std::string& name) 
         if (child->isFolder() && child->title() == name) return static_cast<MindMapStoreFolder*>(child.get());
     }
     return nullptr;
+}
+
+// ---- MindMapStoreFolderLookup ----
+
+MindMapStoreFolderLookup::MindMapStoreFolderLookup(MindMapStoreFolder* root)
+{
+    if (!root) return;
+    std::vector<MindMapStoreFolder*> folders{root};
+    root->getContainedFolders(folders);
+    // Pre-order, as folderByGuid() searches: the first holder of an id keeps it.
+    for (MindMapStoreFolder* folder : folders) _byGuid.emplace(asciiLowercased(folder->guid()), folder);
+}
+
+MindMapStoreFolder* MindMapStoreFolderLookup::folderByGuid(const std::string& guid) const
+{
+    if (guid.empty()) return nullptr;
+    const auto found = _byGuid.find(asciiLowercased(guid));
+    return found == _byGuid.end() ? nullptr : found->second;
+}
+
+MindMapStoreFolder* MindMapStoreFolderLookup::subFolderNamed(MindMapStoreFolder* parent, const std::string& name)
+{
+    if (!parent) return nullptr;
+    auto [titles, made] = _byTitle.try_emplace(parent);
+    if (made) {
+        for (const auto& child : parent->children()) {
+            if (child->isFolder())
+                titles->second.emplace(child->title(), static_cast<MindMapStoreFolder*>(child.get()));
+        }
+    }
+    const auto found = titles->second.find(name);
+    return found == titles->second.end() ? nullptr : found->second;
+}
+
+void MindMapStoreFolderLookup::folderAdded(MindMapStoreFolder* folder)
+{
+    if (!folder) return;
+    _byGuid.emplace(asciiLowercased(folder->guid()), folder);
+    const auto titles = _byTitle.find(folder->parent());
+    if (titles != _byTitle.end()) titles->second.emplace(folder->title(), folder);
 }
 
 // ---- MindMapStoreRefFolder ----

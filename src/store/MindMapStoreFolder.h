@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class MindMapInfoItem;
@@ -46,6 +47,9 @@ public:
     // Moves a child so that it lands before the child that was at index (clamped to 0..count):
     // index 1 to 3 leaves it at 2. Reports a change unless it was at index already.
     void moveChild(MindMapStoreItem* child, int64_t index);
+    // Detaches every child at once and hands them over in order, for a caller that places many of
+    // them anew: taken out one at a time, each would move the rest of the list.
+    std::vector<std::shared_ptr<MindMapStoreItem>> takeChildren();
     // Every map inside, in tree order (sub-folders' maps at the sub-folder's place).
     void getContainedMaps(std::vector<MindMapInfoItem*>& maps) const;
     // Every folder inside, in pre-order.
@@ -65,6 +69,26 @@ protected:
 
 private:
     int32_t _folderKind = OrdinaryFolder;
+};
+
+// The folders of a tree by id and by title, for a caller that looks up or adds many in one go (a
+// folder index being read): folderByGuid() and subFolderNamed() walk the tree or the siblings at
+// each call. It knows the tree as it was when made, and the folders it is told of since.
+class MindMapStoreFolderLookup {
+public:
+    explicit MindMapStoreFolderLookup(MindMapStoreFolder* root);
+
+    // As root->folderByGuid(guid); nullptr for an empty id.
+    MindMapStoreFolder* folderByGuid(const std::string& guid) const;
+    // As parent->subFolderNamed(name).
+    MindMapStoreFolder* subFolderNamed(MindMapStoreFolder* parent, const std::string& name);
+    // A folder just appended to its parent, with an id no folder of the tree holds.
+    void folderAdded(MindMapStoreFolder* folder);
+
+private:
+    std::unordered_map<std::string, MindMapStoreFolder*> _byGuid;
+    // Filled for a parent when first asked about it.
+    std::unordered_map<const MindMapStoreFolder*, std::unordered_map<std::string, MindMapStoreFolder*>> _byTitle;
 };
 
 // A detached list of items that stay in their own folders (an explorer's search result, say):

@@ -8,6 +8,7 @@
 #include "Utils/CryptoDigest.h"
 #include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
+#include "formats/MindMapFile.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "platform/FileUtils.h"
 #include "platform/PropertyList.h"
@@ -65,13 +66,6 @@ void insertCustomStyles(pugi::xml_node root)
     }
 }
 
-// Appends every child of from to to, in order.
-void moveAllChildren(MindMapStoreFolder* from, MindMapStoreFolder* to)
-{
-    const std::vector<std::shared_ptr<MindMapStoreItem>> children = from->children();
-    for (const auto& child : children) child->setParent(to);
-}
-
 std::string documentsFile(const std::string& documentsDirectory, const std::string& name)
 {
     if (documentsDirectory.empty()) return {};
@@ -121,14 +115,15 @@ void MindMapStore::loadFolderIndexFile()
     const std::string path = folderIndexFileName();
     if (path.empty() || !_rootFolder) return;
     Error readError;
-    const auto data = readFileData(path, &readError);
+    const auto data = readFileData(path, FolderIndexFormat::MaxFileSize, &readError);
     if (!data && readError.domain == PosixErrorDomain && (readError.code == ENOENT || readError.code == ENOTDIR))
         return;
     pugi::xml_document document;
     std::string damage;
     const pugi::xml_node rootElement =
         data ? FolderIndexFormat::parseReadablePart(*data, document, damage) : pugi::xml_node();
-    if (!data) {
+    if (!data && isTooLargeToRead(readError)) damage = FolderIndexFormat::tooLargeDamage();
+    else if (!data) {
         damage = readError.domain == PosixErrorDomain && readError.code > 0 ? std::strerror(int(readError.code))
                                                                             : readError.failureReason;
     }
@@ -143,34 +138,53 @@ void MindMapStore::loadFolderIndexFile()
     if (!rootElement) return;
 
     UpdateBracket bracket(this);
-    const std::shared_ptr<MindMapStoreFolder> unplaced =
-        MindMapStoreFolder::create(nullptr, std::string(), std::string());
-    moveAllChildren(_rootFolder.get(), unplaced.get());
+    // Held here, outside the tree, until the index names their place; each map goes in once, at
+    // its last naming.
+    const std::vector<std::shared_ptr<MindMapStoreItem>> unplaced = _rootFolder->takeChildren();
 
     // Looking every id up in the list would cost a pass over all maps per map.
     std::unordered_map<std::string, MindMapInfoItem*> mapsByGuid;
     for (const auto& map : _mindMaps) mapsByGuid.emplace(lowercased(map->guid()), map.get());
+    const auto mapNamed = [&mapsByGuid](const std::string& id) -> MindMapInfoItem* {
+        const auto found = mapsByGuid.find(lowercased(id));
+        return found == mapsByGuid.end() ? nullptr : found->second;
+    };
+    // A map named twice ends at the end of the folder named last.
+    std::unordered_map<const MindMapInfoItem*, size_t> lastNaming;
+    size_t naming = 0;
+    FolderIndexFormat::walkFolders(
+        rootElement, nullptr, [](MindMapStoreFolder*, const std::string&, const std::string&) { return nullptr; },
+        [&](MindMapStoreFolder*, const std::string& id, const std::string&) {
+            if (const MindMapInfoItem* map = mapNamed(id)) lastNaming[map] = naming;
+            ++naming;
+        });
+
+    MindMapStoreFolderLookup folders(_rootFolder.get());
+    naming = 0;
     FolderIndexFormat::walkFolders(
         rootElement, _rootFolder.get(),
-        [this](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
+        [this, &folders](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
             // A second folder with an id already in the tree (the root's among them) gets a fresh
             // one: an id names one folder.
-            return addFolder(parent, name, folderByGuid(id) ? std::string() : id, false);
+            MindMapStoreFolder* folder = addFolder(parent, name, folders.folderByGuid(id) ? std::string() : id, false);
+            folders.folderAdded(folder);
+            return folder;
         },
-        [&mapsByGuid](MindMapStoreFolder* folder, const std::string& id, const std::string& name) {
-            const auto found = mapsByGuid.find(lowercased(id));
-            if (found == mapsByGuid.end()) return;
-            // A map named twice ends at the end of the folder named last.
-            MindMapInfoItem* map = found->second;
+        [&](MindMapStoreFolder* folder, const std::string& id, const std::string& name) {
+            MindMapInfoItem* map = mapNamed(id);
+            const bool last = map && lastNaming[map] == naming;
+            ++naming;
+            if (!map) return;
             // A file that no longer reads, and that the cache did not name, is still listed under
             // the title the user last saw.
             if (map->title().empty() && !name.empty()) map->setTitle(name);
-            if (map->parent() == folder) folder->moveChild(map, static_cast<int64_t>(folder->childCount()));
-            else map->setParent(folder);
+            if (last) folder->insertChild(map);
         });
 
     // Maps the index does not name (new since it was written) keep their order, after the rest.
-    moveAllChildren(unplaced.get(), _rootFolder.get());
+    for (const auto& item : unplaced) {
+        if (!item->parent()) _rootFolder->insertChild(item.get());
+    }
     fixupSystemFolders();
 }
 
@@ -205,7 +219,7 @@ void MindMapStore::validateIndex()
     if (_documentsDirectory.empty()) return;
 
     PropertyList cache;
-    if (const auto data = readFileData(indexCacheFilePath())) {
+    if (const auto data = readFileData(indexCacheFilePath(), MaximumIndexCacheSize)) {
         if (auto read = PropertyList::fromData(*data)) cache = std::move(*read);
     }
     const PropertyList::Dictionary* cached = cache.dictionaryValue();
@@ -223,7 +237,7 @@ void MindMapStore::validateIndex()
         if (guid.empty() || guid.front() == '.') continue;
         // A file that cannot be read at all (a folder or a link loop in its place) keeps its
         // record: dropped here, it would leave the side bar and the folder index in silence.
-        const auto bytes = readFileData(entryPath.string());
+        const auto bytes = readMindMapFile(entryPath.string());
 
         MindMapInfoItem* item = addMindMapItem(fileName, nullptr, false);
         if (!item) continue;

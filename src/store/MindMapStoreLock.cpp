@@ -119,7 +119,8 @@ bool MindMapStoreLock::isHeldElsewhere(const Error& error)
 
 std::optional<MindMapStoreLock::Holder> MindMapStoreLock::recordedHolder(const std::string& storeRoot)
 {
-    const std::optional<std::string> text = readFileText(lockFilePath(storeRoot));
+    // One line: a process id and a session's name.
+    const std::optional<std::string> text = readFileText(lockFilePath(storeRoot), 64 * 1024);
     if (!text) return std::nullopt;
     Holder holder;
     const char* end = text->data() + text->size();

@@ -2,7 +2,7 @@
 
 #include "MindMaps/MindMap.h"
 #include "Utils/URLUtils.h"
-#include "platform/FileUtils.h"
+#include "formats/MindMapFile.h"
 #include "render/MindMapPainter.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapStorage.h"
@@ -13,7 +13,7 @@ std::vector<uint8_t> paintStorageThumbnail(MindMapStorage& storage)
     if (!wasOpen) storage.open();
     std::vector<uint8_t> png;
     const std::string path = pathWithFileURL(storage.mindMapFileUrl());
-    if (std::optional<std::vector<uint8_t>> data = path.empty() ? std::nullopt : readFileData(path)) {
+    if (std::optional<std::vector<uint8_t>> data = path.empty() ? std::nullopt : readMindMapFile(path)) {
         MindMap mindMap(storage.imageStore());
         if (mindMap.readFromData(*data, storage.guid(), int32_t(MindMapReadFormat::Native)))
             png = MindMapPainter::createThumbnailImage(mindMap);

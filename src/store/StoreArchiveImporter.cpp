@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -240,19 +241,35 @@ void StoreArchiveImporter::mergeFolderIndex()
         return;
     }
 
+    // The maps new in this import wait outside the tree until the index places them; those it
+    // does not name go back in their order.
+    const std::vector<std::shared_ptr<MindMapStoreItem>> imported = _importFolder->takeChildren();
+    const std::unordered_set<const MindMapStoreItem*> waiting = [&imported] {
+        std::unordered_set<const MindMapStoreItem*> items;
+        for (const auto& item : imported) items.insert(item.get());
+        return items;
+    }();
+    MindMapStoreFolderLookup folders(_store->rootFolder());
     FolderIndexFormat::walkFolders(
         rootElement, _store->rootFolder(),
-        [this](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
-            MindMapStoreFolder* folder = id.empty() ? nullptr : _store->folderByGuid(id);
-            if (!folder) folder = parent->subFolderNamed(name);
-            if (!folder) folder = _store->addFolder(parent, name, id, false);
+        [this, &folders](MindMapStoreFolder* parent, const std::string& id, const std::string& name) {
+            MindMapStoreFolder* folder = folders.folderByGuid(id);
+            if (!folder) folder = folders.subFolderNamed(parent, name);
+            if (!folder) {
+                folder = _store->addFolder(parent, name, id, false);
+                folders.folderAdded(folder);
+            }
             return folder;
         },
-        [this](MindMapStoreFolder* folder, const std::string& id, const std::string&) {
-            // Only maps new in this import move; maps that were there keep their place.
+        [this, &waiting](MindMapStoreFolder* folder, const std::string& id, const std::string&) {
+            // Only maps new in this import move, at their first naming; maps that were there keep
+            // their place.
             MindMapInfoItem* map = _store->mindMapByGuid(id);
-            if (map && map->parent() == _importFolder.get()) map->setParent(folder);
+            if (map && !map->parent() && waiting.contains(map)) folder->insertChild(map);
         });
+    for (const auto& item : imported) {
+        if (!item->parent()) _importFolder->insertChild(item.get());
+    }
     _store->fixupSystemFolders();
 }
 
@@ -260,8 +277,8 @@ void StoreArchiveImporter::removeImportFolder()
 {
     if (!_importFolder) return;
     if (_store && _store->rootFolder()) {
-        const std::vector<std::shared_ptr<MindMapStoreItem>> waiting = _importFolder->children();
-        for (const auto& item : waiting) item->setParent(_store->rootFolder());
+        const std::vector<std::shared_ptr<MindMapStoreItem>> waiting = _importFolder->takeChildren();
+        for (const auto& item : waiting) _store->rootFolder()->insertChild(item.get());
     }
     _importFolder.reset();
 }

@@ -43,7 +43,8 @@ TEST_F(ZoomedText, MainTopicsKeepTheirLinesAndShapesAtEveryZoom)
     UserDefaults::standard().setBool("suppressShadows", true); // shadows take most of a frame, touch no text
     registerNativeFormat();
     map = std::make_shared<MindMap>();
-    const auto data = readFileData(std::string(TARNWICK_SOURCE_DIR) + "/resources/maps/getting_started_mind_map.twkx");
+    const auto data = readFileData(std::string(TARNWICK_SOURCE_DIR) + "/resources/maps/getting_started_mind_map.twkx",
+                                   MaximumMindMapFileSize);
     ASSERT_TRUE(data && map->readFromData(*data, "", 2));
     const Size frame{800, 200}; // as wide as the widest main topic at the largest zoom
     editor->setFrameSize(frame);

@@ -29,14 +29,14 @@ TEST(FileUtilsTest, WritesAndReadsBackTextBytesAndEmptyFiles)
     TempDir temp;
     const std::string path = temp.file("map.twkx");
     ASSERT_TRUE(writeFileAtomically(path, std::string("first\0version", 13)));
-    EXPECT_EQ(readFileText(path), std::string("first\0version", 13));
+    EXPECT_EQ(readFileText(path, 13), std::string("first\0version", 13));
 
     const std::vector<uint8_t> bytes{0, 1, 2, 255};
     ASSERT_TRUE(writeFileAtomically(path, bytes));
-    EXPECT_EQ(readFileData(path), bytes);
+    EXPECT_EQ(readFileData(path, 4), bytes);
     EXPECT_EQ(entriesIn(temp.path()), 1u) << "no temporary file may stay behind";
     ASSERT_TRUE(writeFileAtomically(path, std::string_view()));
-    EXPECT_EQ(readFileData(path), std::vector<uint8_t>{});
+    EXPECT_EQ(readFileData(path, 0), std::vector<uint8_t>{});
 }
 
 TEST(FileUtilsTest, AFailedWriteLeavesTheOldFileAndNoTemporary)
@@ -109,19 +109,54 @@ TEST(FileUtilsTest, AFileBuiltPieceByPieceReplacesItsTargetOnlyWhenMoved)
     EXPECT_TRUE(fs::is_directory(temp.file("folder/inside")));
 }
 
+// A reader gets what its limit allows and no more: a larger file is refused by its size, and one
+// that holds more than its size says (as a file growing while it is read does; the system's
+// status files say 0) is refused once a byte past the limit has come.
+TEST(FileUtilsTest, AFileIsReadUpToItsReadersLimitAndRefusedPastIt)
+{
+    TempDir temp;
+    constexpr uint64_t Limit = 4096;
+    writeTestFile(temp.file("at"), std::string(Limit, 'x'));
+    writeTestFile(temp.file("past"), std::string(Limit + 1, 'x'));
+    const struct Case {
+        const char* what;
+        std::string path;
+        uint64_t limit;
+        bool read;
+    } cases[] = {
+        {"at the limit", temp.file("at"), Limit, true},
+        {"a byte past it", temp.file("past"), Limit, false},
+        {"more than its size says, past the limit", "/proc/self/status", 64, false},
+        {"more than its size says, within the limit", "/proc/self/status", Limit, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Error error;
+        const std::optional<std::vector<uint8_t>> data = readFileData(c.path, c.limit, &error);
+        ASSERT_EQ(data.has_value(), c.read);
+        if (c.read) {
+            EXPECT_GT(data->size(), 64u);
+            EXPECT_LE(data->size(), c.limit);
+        } else {
+            EXPECT_TRUE(isTooLargeToRead(error));
+            EXPECT_NE(error.failureReason.find(c.path), std::string::npos) << error.failureReason;
+        }
+    }
+}
+
 TEST(FileUtilsTest, MissingFilesFoldersDevicesAndPipesAreRefusedUnread)
 {
     TempDir temp;
     Error error;
-    EXPECT_FALSE(readFileData(temp.file("absent"), &error));
+    EXPECT_FALSE(readFileData(temp.file("absent"), 64, &error));
     EXPECT_EQ(error.code, ENOENT);
     EXPECT_NE(error.failureReason.find(temp.file("absent")), std::string::npos);
-    EXPECT_FALSE(readFileData(temp.path(), &error));
+    EXPECT_FALSE(readFileData(temp.path(), 64, &error));
 
-    EXPECT_FALSE(readFileData("/dev/zero", &error)) << "an endless device must not be read";
+    EXPECT_FALSE(readFileData("/dev/zero", 64, &error)) << "an endless device must not be read";
     EXPECT_NE(error.failureReason.find("not a regular file"), std::string::npos);
 
     const std::string fifo = temp.file("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(readFileData(fifo, &error)) << "a pipe without a writer must not block the read";
+    EXPECT_FALSE(readFileData(fifo, 64, &error)) << "a pipe without a writer must not block the read";
 }

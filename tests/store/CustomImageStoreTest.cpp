@@ -83,7 +83,7 @@ TEST_F(CustomImageStoreTest, StoringTheSameDataTwiceGivesOneHashAndOneNotificati
     EXPECT_EQ(second, first);
     ASSERT_EQ(_posted.size(), 1u);
     EXPECT_EQ(_posted[0].operation, CustomImageStore::ImageAdded);
-    EXPECT_EQ(readFileData(_folder + "/" + first + ".png"), png);
+    EXPECT_EQ(readFileData(_folder + "/" + first + ".png", Image::MaxFileSize), png);
 }
 
 TEST_F(CustomImageStoreTest, OnlyDecodablePngDataIsStored)

@@ -81,7 +81,7 @@ size_t levelsOf(const MindMap& map)
 
 size_t storedLevels(const MindMapInfoItem* item)
 {
-    const auto data = item ? readFileData(item->mindMapFilePath()) : std::nullopt;
+    const auto data = item ? readFileData(item->mindMapFilePath(), MaximumMindMapFileSize) : std::nullopt;
     TwkxDataExtractor extractor;
     return data && extractor.readFromData(*data, TwkxDataExtractor::MeasureTopicLevels) ? extractor.topicLevels() : 0;
 }

@@ -136,7 +136,8 @@ TEST_F(HistoryListTest, TheRecentListSurvivesARestartWithoutSelections)
     for (const HistoryPoint& point : restored.items()) EXPECT_FALSE(point.selectionParcel());
 
     // The stored points carry exactly the two keys.
-    auto archive = PropertyList::fromData(*readFileData(RecentHistoryList::historyFileName()));
+    auto archive =
+        PropertyList::fromData(*readFileData(RecentHistoryList::historyFileName(), RecentHistoryList::MaximumFileSize));
     const PropertyList& first = (*(*archive)["$top"]["root"].arrayValue())[0];
     EXPECT_EQ(first, PropertyList(PropertyList::Dictionary{{"provider", "Local"}, {"mindMap", "three"}}));
 }
@@ -161,7 +162,7 @@ TEST_F(HistoryListTest, AnUnreadableFileLeavesTheListAndTheFileAlone)
         EXPECT_FALSE(recent.loadNavigationHistory(&error));
         EXPECT_FALSE(error.isEmpty());
         EXPECT_EQ(idsOf(recent), (std::vector<std::string>{"Local:kept"}));
-        EXPECT_EQ(*readFileData(RecentHistoryList::historyFileName()), data);
+        EXPECT_EQ(*readFileData(RecentHistoryList::historyFileName(), RecentHistoryList::MaximumFileSize), data);
     }
 
     // Points that lack an id, or repeat one, are left out; the rest are read.

@@ -9,14 +9,11 @@
 #include "formats/PlainTextImporter.h"
 #include "platform/Localizer.h"
 #include "store/MindMapImporter.h"
+#include "support/AddressSpaceLimit.h"
 #include "support/Sanitized.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -25,13 +22,6 @@
 using namespace storetest;
 
 namespace {
-
-// A file of that size of which nothing was ever written: read, it is nothing but zeros.
-bool makeSparseFile(const std::string& path, uint64_t size)
-{
-    std::ofstream(path).close();
-    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
-}
 
 // The roads that take a file by its path.
 struct FileRoad {
@@ -146,17 +136,6 @@ TEST_F(ImportLimits, EveryRefusalCarriesTheReadersReason)
     EXPECT_EQ(store->count(), 0u);
 }
 
-// The process's address space in bytes.
-[[maybe_unused]] uint64_t addressSpace()
-{
-    unsigned long pages = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
-        std::fclose(statm);
-    }
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-}
-
 // An outline within the limits imports in a process allowed far less memory than it needs: the
 // import is refused with that reason, the store is as it was, and the program goes on.
 TEST_F(ImportLimits, RunningOutOfMemoryRefusesTheImport)
@@ -173,26 +152,16 @@ TEST_F(ImportLimits, RunningOutOfMemoryRefusesTheImport)
     for (const FileRoad& road : fileRoads()) {
         SCOPED_TRACE(road.name);
         const auto before = filesBelow(root());
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            // Room for reading the file, not for the map it would become.
-            const rlim_t limit = addressSpace() + 96 * 1024 * 1024;
-            const rlimit memory{limit, limit};
-            setrlimit(RLIMIT_AS, &memory);
+        // Room for reading the file, not for the map it would become.
+        const int answer = runWithAddressSpaceLimit(96 * 1024 * 1024, [&] {
             Error error;
             MindMapInfoItem* item = road.import(path, &error);
             const bool refused = !item && error.failureReason == localized("map_import_out_of_memory_reason");
             const bool unchanged = filesBelow(root()) == before;
             if (!refused) std::fprintf(stderr, "refused with: %s\n", error.failureReason.c_str());
-            std::fflush(nullptr);
-            _exit(refused && unchanged ? 0 : item ? 2 : 3);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "2: imported after all, 3: refused for another reason or changed";
+            return refused && unchanged ? 0 : item ? 2 : 3;
+        });
+        EXPECT_EQ(answer, 0) << "2: imported after all, 3: refused for another reason or changed, -1: ended otherwise";
         EXPECT_EQ(filesBelow(root()), before);
     }
 #endif

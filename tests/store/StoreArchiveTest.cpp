@@ -171,6 +171,28 @@ TEST_F(StoreArchiveTest, ImportedMapsFollowTheArchivedIndexIntoExistingFolders)
     EXPECT_EQ(std::any_cast<std::string>(committed.received[0].userInfo.at(MindMapStore::GuidKey)), GuidA);
 }
 
+// A folder the index makes is found again by its title like one that was there; a map named
+// twice stays where it was named first.
+TEST_F(StoreArchiveTest, FoldersMadeByTheIndexAreMergedLikeExistingOnes)
+{
+    const std::string GuidY = "0000000000000000000000YY";
+    const std::string index = "<diagram-index><folder id=\"/.root\"><folder name=\"New\" id=\"/N1\"><diagram id=\"" +
+        GuidX + "\"/></folder><folder name=\"New\" id=\"/N2\"><diagram id=\"" + GuidY + "\"/><diagram id=\"" + GuidX +
+        "\"/></folder></folder></diagram-index>";
+    const auto result = import({{mapEntry(GuidX), nativeDocument(GuidX, "X")},
+                                {mapEntry(GuidY), nativeDocument(GuidY, "Y")},
+                                {"folder-index.xml", index}});
+    ASSERT_TRUE(result);
+    MindMapStore* store = MindMapStore::mindMapStoreInstance();
+    ASSERT_EQ(store->rootFolder()->childCount(), 1u);
+    const MindMapStoreFolder* made = store->folderByGuid("/N1");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(store->folderByGuid("/N2"), nullptr);
+    ASSERT_EQ(made->childCount(), 2u);
+    EXPECT_EQ(made->childAtIndex(0)->guid(), GuidX);
+    EXPECT_EQ(made->childAtIndex(1)->guid(), GuidY);
+}
+
 // ---- hostile archives ----
 
 TEST_F(StoreArchiveTest, EntryNamesNeverChooseWhereFilesGo)

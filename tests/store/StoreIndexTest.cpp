@@ -59,6 +59,56 @@ TEST_F(StoreIndexTest, MapsGoWhereTheIndexSaysAndUnnamedOnesEndLastInTheRoot)
     EXPECT_EQ(store->mindMapByGuid(GuidA)->folderPath(), "/A");
 }
 
+// The tree as text: a map by its id's first letter, a folder by its id and its contents in brackets.
+std::string treeText(const MindMapStoreFolder* folder)
+{
+    std::string text;
+    for (const auto& child : folder->children()) {
+        if (!text.empty()) text += " ";
+        if (child->isFolder())
+            text += child->guid() + "[" + treeText(static_cast<MindMapStoreFolder*>(child.get())) + "]";
+        else text += child->guid().substr(0, 1);
+    }
+    return text;
+}
+
+// Every map once, in the order the index gives with folders and maps mixed; a map named twice
+// where it was named last; what the index leaves out after the rest.
+TEST_F(StoreIndexTest, TheIndexOrdersFoldersAndMapsAsWrittenAndAMapNamedTwiceGoesWhereItWasNamedLast)
+{
+    const std::string a = diagram(GuidA), b = diagram(GuidB), c = diagram(GuidC);
+    const std::string lowerA = diagram("aaaaaaaaaaaaaaaaaaaaaaaa");
+    const struct Case {
+        const char* what;
+        std::string index;
+        std::string tree;
+    } cases[] = {
+        {"mixed", a + "<folder id=\"/F\">" + c + "</folder>" + b, "A /F[C] B"},
+        {"in two folders", "<folder id=\"/F\">" + a + b + "</folder><folder id=\"/G\">" + c + a + "</folder>",
+         "/F[B] /G[C A]"},
+        {"twice in one folder", "<folder id=\"/F\">" + a + b + a + "<folder id=\"/G\"/></folder>" + c,
+         "/F[B A /G[]] C"},
+        {"last in the root, among folders",
+         b + c + "<folder id=\"/F\">" + a + "</folder>" + lowerA + "<folder id=\"/G\"/>", "B C /F[] A /G[]"},
+        {"left out", "<folder id=\"/F\">" + c + "</folder>" + b, "/F[C] B A"},
+        {"a folder's id twice", "<folder id=\"/F\">" + a + "</folder><folder id=\"/f\">" + b + "</folder>" + c,
+         "/F[A] ?[B] C"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        placeMaps({GuidA, GuidB, GuidC});
+        placeFile("folder-index.xml", indexWith(test.index));
+        MindMapStore* store = start();
+        std::string tree = treeText(store->rootFolder());
+        // A second holder of an id is given a fresh one.
+        if (const size_t fresh = tree.find("] /", 3); std::string(test.what) == "a folder's id twice")
+            tree.replace(fresh + 2, tree.find('[', fresh) - fresh - 2, "?");
+        EXPECT_EQ(tree, test.tree);
+        MindMapStore::releaseMindMapStoreInstance();
+        fs::remove_all(documents());
+    }
+}
+
 // A damaged index is put aside whole and told once; the folders read before the damage stay, and
 // quitting writes them back, not a flat tree. What the parser stopped in is dropped: its name or
 // id may be cut.
@@ -190,7 +240,7 @@ TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
 {
     placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
     placeFile(GuidB + ".twkx", nativeDocument(GuidB, "File B"));
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     PropertyList::Dictionary entries;
     entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Cached A"}, {"sha1", sha1A}, {"hasImages", true}};
     entries[GuidB + ".twkx"] = PropertyList::Dictionary{{"title", "Cached B"}, {"sha1", std::string(40, '0')}};
@@ -205,7 +255,7 @@ TEST_F(StoreIndexTest, AMatchingCacheEntrySparesTheScanAndAStaleOneForcesIt)
 TEST_F(StoreIndexTest, AMapWhoseFileNoLongerReadsKeepsItsNameInTheIndex)
 {
     placeFile(GuidA + ".twkx", nativeDocument(GuidA, "File A"));
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     PropertyList::Dictionary entries;
     entries[GuidA + ".twkx"] = PropertyList::Dictionary{{"title", "Garden plan"}, {"sha1", sha1A}};
     writeTestFile(indexCachePath(), textOf(PropertyList(entries).toData()));
@@ -224,7 +274,7 @@ TEST_F(StoreIndexTest, AMapWhoseFileNoLongerReadsKeepsItsNameInTheIndex)
 TEST_F(StoreIndexTest, BrokenCachesOnlyCostAScan)
 {
     placeMaps({GuidA});
-    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA))));
+    const std::string sha1A = stringByHexEncoding(SHA1(*readFileData(mapPath(GuidA), MaximumMindMapFileSize)));
     const std::string cases[] = {
         "garbage",
         textOf(PropertyList(PropertyList::Array{"x"}).toData()),

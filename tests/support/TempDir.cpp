@@ -29,6 +29,12 @@ void writeTestFile(const std::string& path, const std::string& contents)
     out << contents;
 }
 
+bool makeSparseFile(const std::string& path, uint64_t size)
+{
+    std::ofstream(path).close();
+    return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+}
+
 std::string readTestFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
@@ -23,3 +24,6 @@ private:
 // Writes and reads whole files for tests.
 void writeTestFile(const std::string& path, const std::string& contents);
 std::string readTestFile(const std::string& path);
+// A file of that size of which nothing was ever written (it takes no room on disk): read, it is
+// nothing but zeros. False when the file system cannot hold one that large.
+bool makeSparseFile(const std::string& path, uint64_t size);

@@ -2,6 +2,7 @@
 
 #include "Editor/gtk/MainToolbar.h"
 #include "Editor/gtk/MainWindow.h"
+#include "Editor/gtk/TarnwickApplication.h"
 #include "explorers/CloudSetupViewController.h"
 #include "explorers/ExplorerBrowserController.h"
 #include "explorers/ExplorerToolbarSearchField.h"
@@ -73,6 +74,7 @@ public:
         window.afterFirstFrame([this] {
             _fill = Glib::signal_idle().connect([this] {
                 _view.fill();
+                TarnwickApplication::markStartupPhase("side bar filled");
                 return false;
             });
         });

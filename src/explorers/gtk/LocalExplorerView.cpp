@@ -381,11 +381,14 @@ void LocalExplorerView::rebuild()
 void LocalExplorerView::appendChildren(MindMapStoreItem* folder, const Gtk::TreeModel::iterator* parentRow)
 {
     if (!folder) return;
-    const size_t count = folder->childCount();
-    for (size_t index = 0; index < count; ++index) {
+    // Filled from the last row up, each row's own rows right after it: the tree store finds a new
+    // row's path by walking the rows before it and before each of its parents, and a row added
+    // first at every level has its path at once. Appended, a folder of many folders costs a walk
+    // of them all for each.
+    for (size_t index = folder->childCount(); index-- > 0;) {
         MindMapStoreItem* item = folder->childAtIndex(index);
         if (!item) continue;
-        Gtk::TreeModel::iterator row = parentRow ? _store->append((*parentRow)->children()) : _store->append();
+        Gtk::TreeModel::iterator row = parentRow ? _store->prepend((*parentRow)->children()) : _store->prepend();
         (*row)[_columns.item] = item->weak_from_this();
         _rows.emplace(item, row);
         if (item->isFolder()) appendChildren(item, &row);
