@@ -345,7 +345,9 @@ TEST_F(EmbeddedNotePanelTest, AMiddleClickOrADropOfMegabytesKeepsEachEditorAnswe
             ASSERT_TRUE(RealInput::pumpUntil([&] { return textOf(widget).size() > 1000; }, 60000));
             RealInput::pump(300);
             beat.disconnect();
-            EXPECT_LT(std::chrono::duration<double>(held).count(), 1.0) << "the window held";
+            // Unbounded, the layout held the window for a minute and more; a loaded machine under
+            // the sanitizers may take a second or two for what is bounded.
+            EXPECT_LT(std::chrono::duration<double>(held).count(), 10.0) << "the window held";
             const std::string text = textOf(widget);
             const size_t most = editor == 2 ? EmbeddedNotePanelController::MaximumInsertedCharacters
                                             : TopicTextLimit::MaximumCharacters;
@@ -493,7 +495,9 @@ TEST_F(EmbeddedNotePanelTest, TextAnotherProgramGivesLateLandsOnlyWhereItWasAske
                     10));
                 beat->disconnect();
                 EXPECT_FALSE(nested) << "a wait ran the main loop inside it";
-                EXPECT_LT(std::chrono::duration<double>(held).count(), 1.0) << "the window held";
+                // Unbounded, the layout held the window for a minute and more; a loaded machine under
+            // the sanitizers may take a second or two for what is bounded.
+            EXPECT_LT(std::chrono::duration<double>(held).count(), 10.0) << "the window held";
 
                 Gtk::TextView* editor = editorView();
                 const std::string landed = into == Into::Note ? noteText()
