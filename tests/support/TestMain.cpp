@@ -1,3 +1,4 @@
+#include "platform/TokenStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,10 @@ int main(int argc, char** argv)
     // What GTK's widgets remember through GSettings (the colour chooser's last colours) stays in
     // the process instead of reaching the user's settings database.
     setenv("GSETTINGS_BACKEND", "memory", 1);
+    // Sign-ins go to the file in the folders above: the session bus the tests were started on
+    // may be a desktop's, whose keyring is the user's. A test of the keyring chooses it itself,
+    // on a bus of its own.
+    setTokenStoreChoice(TokenStoreChoice::FileOnly);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
