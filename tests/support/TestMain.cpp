@@ -1,6 +1,7 @@
 #include "platform/TokenStore.h"
 #include "support/TempDir.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -22,6 +23,14 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
     setenv("XDG_CACHE_HOME", home.file("cache").c_str(), 1);
+    // GLib keeps its first answer for these folders for the life of the process. Asked now, they
+    // are this one's: otherwise the first test to make GTK ask, with the folders pointed at its
+    // own, gave them for good, and what GTK wrote later (the recent files of a print to a file)
+    // made that test's removed folder anew, left behind in TMPDIR.
+    g_get_home_dir();
+    g_get_user_data_dir();
+    g_get_user_config_dir();
+    g_get_user_cache_dir();
     // What GTK's widgets remember through GSettings (the colour chooser's last colours) stays in
     // the process instead of reaching the user's settings database.
     setenv("GSETTINGS_BACKEND", "memory", 1);
