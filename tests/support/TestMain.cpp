@@ -5,11 +5,34 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 // Defined in the test programs whose tests need a display (support/PrivateDisplay.cpp): they
 // get one of their own.
 [[gnu::weak]] void providePrivateDisplay(int argc, char** argv);
+[[gnu::weak]] bool xvfbInstalled();
+
+namespace {
+
+// A program whose tests need a display and got none: without Xvfb its tests skip, unless the run
+// promised a display; where Xvfb is there and did not start, they fail.
+class NoDisplay : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        const char* ci = std::getenv("CI");
+        if (ci && std::strcmp(ci, "true") == 0) FAIL() << "no display, though CI provides one";
+        if (xvfbInstalled()) FAIL() << "Xvfb is installed but gave no display";
+        // Google Test counts the tests an environment skipped as passed: ctest learns of the skip
+        // from the line it looks for in a skipped test's output.
+        std::printf("[  SKIPPED ] no display: Xvfb is not installed\n");
+        GTEST_SKIP() << "no display: Xvfb is not installed";
+    }
+};
+
+} // namespace
 
 // Every test process gets its own data and config folders, so that no test touches the user's.
 int main(int argc, char** argv)
@@ -38,6 +61,12 @@ int main(int argc, char** argv)
     // may be a desktop's, whose keyring is the user's. A test of the keyring chooses it itself,
     // on a bus of its own.
     setTokenStoreChoice(TokenStoreChoice::FileOnly);
+    // A death test's child runs this anew and uses the display of the test that started it.
+    bool deathTestChild = false;
+    for (int i = 1; i < argc; ++i)
+        deathTestChild = deathTestChild || std::strncmp(argv[i], "--gtest_internal_run_death_test", 31) == 0;
+    if (providePrivateDisplay && !std::getenv("DISPLAY") && !deathTestChild)
+        ::testing::AddGlobalTestEnvironment(new NoDisplay);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
