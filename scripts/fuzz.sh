@@ -3,9 +3,10 @@
 #   scripts/fuzz.sh [seconds] [target-name-filter]
 # (TARNWICK_FUZZ_MAX_LEN sets the largest input, 64 KB unless given).
 # Each target starts from the seeds kept in fuzz/corpus/<Name>/ (fuzz_<Name> is the target) and
-# adds what it finds to fuzz-build/corpus/<Name>/, which later runs start from too; an input that
-# fails a target is kept in fuzz-build/artifacts/<Name>/. Every target runs, also after one
-# failed; the script fails at the end if any did, naming them.
+# those written anew for it in fuzz-build/seeds/<Name>/ (the native reader's: documents of the
+# writer as it is now), and adds what it finds to fuzz-build/corpus/<Name>/, which later runs
+# start from too; an input that fails a target is kept in fuzz-build/artifacts/<Name>/. Every
+# target runs, also after one failed; the script fails at the end if any did, naming them.
 # TARNWICK_BUILD_JOBS limits the build's parallel jobs on a shared machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,9 @@ export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
 # in this one; it goes after each target, also one that crashed before it could clean up.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+rm -rf fuzz-build/seeds
+mkdir -p "$scratch/seeds"
+TMPDIR="$scratch/seeds" TARNWICK_RESOURCES="$PWD/resources" fuzz-build/bin/twkx_fuzz_seeds fuzz-build/seeds/TwkxReader
 failed=()
 for target in fuzz-build/bin/fuzz_*; do
   [[ -z "$filter" || "$target" == *"$filter"* ]] || continue
@@ -32,6 +36,7 @@ for target in fuzz-build/bin/fuzz_*; do
   mkdir -p "$corpus" "$artifacts"
   seeds=()
   [[ -d "fuzz/corpus/$name" ]] && seeds=("fuzz/corpus/$name")
+  [[ -d "fuzz-build/seeds/$name" ]] && seeds+=("fuzz-build/seeds/$name")
   echo "== fuzz_$name for ${seconds}s"
   mkdir -p "$scratch/$name"
   TMPDIR="$scratch/$name" "$target" -max_total_time="$seconds" -max_len="$max_len" -artifact_prefix="$artifacts" \

@@ -20,7 +20,7 @@ import time
 
 def test_programs(build):
     listing = subprocess.run(["ctest", "--test-dir", build, "--show-only=json-v1"], check=True,
-                             capture_output=True, text=True).stdout
+                             capture_output=True, encoding="utf-8").stdout
     programs = {}
     for test in json.loads(listing)["tests"]:
         command = test.get("command") or []
@@ -43,7 +43,8 @@ def run(program, entry, seed):
         environment[name] = value
     start = time.monotonic()
     result = subprocess.run([program, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_brief=1"],
-                            cwd=entry["cwd"], env=environment, capture_output=True, text=True)
+                            cwd=entry["cwd"], env=environment, capture_output=True, encoding="utf-8",
+                            errors="replace")
     return program, result.returncode, result.stdout + result.stderr, time.monotonic() - start
 
 

@@ -19,12 +19,27 @@ bash scripts/install-deps.sh
 python3 scripts/check-includes.py
 bash scripts/check-format.sh
 
+# Everything runs with a TMPDIR of this run's own, under the caller's: a stage that leaves anything
+# in it is named with what it left, and the run fails at its end; the folder goes with the run, so
+# the caller's TMPDIR is as it was.
+run_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-run.XXXXXX")
+trap 'rm -rf "$run_tmp"' EXIT
+export TMPDIR=$run_tmp
+left_behind=()
+
 # Runs a stage and says how long it took: CI has a time limit, and this shows where it goes.
 stage() {
-  local name=$1 start=$SECONDS
+  local name=$1 start=$SECONDS left
   shift
   "$@"
   echo "== $name: $((SECONDS - start)) s"
+  left=$(find "$run_tmp" -mindepth 1 -maxdepth 2 | sed "s|^$run_tmp/||" | sort | head -n 20)
+  if [ -n "$left" ]; then
+    echo "== $name left in TMPDIR:"
+    echo "$left" | sed 's/^/     /'
+    left_behind+=("$name")
+    find "$run_tmp" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
+  fi
 }
 
 stage "build (GCC)" bash scripts/build.sh
@@ -43,4 +58,9 @@ if [ "${TARNWICK_SANITIZERS:-1}" != 0 ]; then
   stage "build (sanitizers)" cmake --build "$san" --target tarnwick_tests -j"$(nproc)"
   # The sanitizers' options and suppressions come with the build (TARNWICK_SANITIZE in CMakeLists.txt).
   stage "ctest (sanitizers)" ctest --test-dir "$san" --output-on-failure -j"$(nproc)"
+fi
+
+if [ ${#left_behind[@]} -gt 0 ]; then
+  echo "Files were left in TMPDIR by: ${left_behind[*]}" >&2
+  exit 1
 fi

@@ -55,6 +55,8 @@ public:
     void setBringToFront(std::function<void()> bringToFront) { _bringToFront = std::move(bringToFront); }
     // The listener of the running or last sign-in (tests).
     GDriveRedirectListener* redirectListener() { return _listener.get(); }
+    // Where the sign-in is kept (tests).
+    TokenStore& tokenStore() { return _store; }
 
 private:
     void flowEnded(const OAuthResult& result, const std::function<void()>& completion);

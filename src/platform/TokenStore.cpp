@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -725,10 +726,29 @@ void DeferredTokenStore::removeLater(const std::string& account, WriteCompletion
     });
 }
 
+namespace {
+
+std::atomic<TokenStoreChoice> processChoice{TokenStoreChoice::KeyringWhenAvailable};
+
+} // namespace
+
+void setTokenStoreChoice(TokenStoreChoice choice)
+{
+    processChoice = choice;
+}
+
+TokenStoreChoice tokenStoreChoice()
+{
+    return processChoice;
+}
+
 std::unique_ptr<TokenStore> makeTokenStore()
 {
-    return std::make_unique<DeferredTokenStore>([]() -> std::unique_ptr<TokenStore> {
-        if (SecretServiceTokenStore::isAvailable()) return std::make_unique<SecretServiceTokenStore>();
+    // Taken now rather than when the store is chosen: a store made under FileOnly never reaches
+    // the keyring, also when its choice falls after the caller's scope has ended.
+    const bool keyring = tokenStoreChoice() == TokenStoreChoice::KeyringWhenAvailable;
+    return std::make_unique<DeferredTokenStore>([keyring]() -> std::unique_ptr<TokenStore> {
+        if (keyring && SecretServiceTokenStore::isAvailable()) return std::make_unique<SecretServiceTokenStore>();
         return std::make_unique<FileTokenStore>(Folders::configFolder() + "/cloud-tokens.json");
     });
 }

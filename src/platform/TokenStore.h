@@ -155,6 +155,14 @@ private:
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };
 
+// Where makeTokenStore() keeps sign-ins, for the whole process. A process that must never reach
+// the keyring of the session it runs in, whatever bus its environment names (a test), keeps them
+// in the file alone; it says so before it makes its first store.
+enum class TokenStoreChoice { KeyringWhenAvailable, FileOnly };
+void setTokenStoreChoice(TokenStoreChoice choice);
+TokenStoreChoice tokenStoreChoice();
+
 // The Secret Service when one answers, otherwise the file "cloud-tokens.json" in the user's
-// configuration folder; which one is found out on first use (see DeferredTokenStore).
+// configuration folder; which one is found out on first use (see DeferredTokenStore). Under
+// FileOnly the bus is never asked.
 std::unique_ptr<TokenStore> makeTokenStore();

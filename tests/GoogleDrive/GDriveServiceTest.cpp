@@ -28,6 +28,7 @@
 #include "support/ScopedNetwork.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
+#include "support/WatchedSessionBus.h"
 
 #include <gtest/gtest.h>
 
@@ -420,7 +421,8 @@ TEST_F(GDriveServiceTest, DisconnectingAsksFirstAndDoesNothingSignedOut)
 
 TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
 {
-    ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    WatchedSessionBus bus;
+    ASSERT_TRUE(bus.listening());
     ScopedEnvironment server{"TARNWICK_GDRIVE_SERVER", fake.baseUrl()};
     installGoogleDrive();
     // Without the secret Drive is still offered: connecting then says what is missing.
@@ -463,6 +465,10 @@ TEST_F(GDriveServiceTest, TheApplicationOffersGoogleDriveOnlyWithAClientId)
     EXPECT_TRUE(offeredOnce);
     EXPECT_TRUE(toldOnce);
     EXPECT_TRUE(fake.requests().empty()) << "no request was made";
+    // The process's own Drive client keeps its sign-in where the test process chose, never in the
+    // keyring behind the bus the tests were started on.
+    EXPECT_EQ(GDriveAuthHelper::sharedHelper().tokenStore().name(), "file");
+    EXPECT_EQ(bus.connections(), 0) << "the session bus was asked for a keyring";
 }
 
 TEST_F(GDriveServiceTest, RunsThePanesTasksOneAtATimeUnderUniqueFolderNames)

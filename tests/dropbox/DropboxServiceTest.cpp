@@ -24,6 +24,7 @@
 #include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
+#include "support/WatchedSessionBus.h"
 
 #include <gtest/gtest.h>
 
@@ -597,7 +598,8 @@ TEST_F(DropboxServiceTest, ASignInInAKeyringLeftLockedComesBackWithTheMapOnceItI
 
 TEST_F(DropboxServiceTest, TheApplicationOffersDropboxOnlyWithAnAppKey)
 {
-    ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    WatchedSessionBus bus;
+    ASSERT_TRUE(bus.listening());
     ScopedEnvironment server{"TARNWICK_DROPBOX_SERVER", fake.baseUrl()};
     installDropbox();
     const std::vector<std::pair<std::string, bool>> cases = {
@@ -620,10 +622,13 @@ TEST_F(DropboxServiceTest, TheApplicationOffersDropboxOnlyWithAnAppKey)
         if (offered) {
             EXPECT_EQ(Dropbox::instance()->recentHistory(), &recentMaps);
         }
+        // The sign-in is read once the main loop is idle: the store is chosen then.
+        while (MainLoop::iterate(false)) {}
         EXPECT_EQ(services->startDropboxTerminationProcess(), nullptr) << "nothing to upload";
         services->terminateDropboxSession();
     }
     setDropboxServicesFactory(nullptr);
+    EXPECT_EQ(bus.connections(), 0) << "the session bus was asked for a keyring";
 }
 
 TEST_F(DropboxServiceTest, ManualSynchronisationSaysWhyNothingHappensOrHowMuchGoesUp)

@@ -20,6 +20,7 @@
 #include "support/RecordedFeedback.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
+#include "support/WatchedSessionBus.h"
 
 #include <gtest/gtest.h>
 
@@ -805,7 +806,8 @@ TEST_F(DropboxSynchronizerTest, HostileAnswersToAnUploadLoseNothing)
 
 TEST_F(DropboxSynchronizerTest, TheApplicationSynchronisesThroughTheQueue)
 {
-    ScopedEnvironment noKeyring{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    WatchedSessionBus bus;
+    ASSERT_TRUE(bus.listening());
     ScopedEnvironment server{"TARNWICK_DROPBOX_SERVER", fake.baseUrl()};
     ScopedEnvironment appKey{"TARNWICK_DROPBOX_APP_KEY", FakeDropboxServer::AppKey};
     service.reset();
@@ -814,6 +816,9 @@ TEST_F(DropboxSynchronizerTest, TheApplicationSynchronisesThroughTheQueue)
     services->startCloudServices(scheduler);
     ASSERT_NE(Dropbox::instance(), nullptr);
     EXPECT_NE(dynamic_cast<DropboxSynchronizer*>(Dropbox::instance()->synchronizer()), nullptr);
+    // The sign-in is read once the main loop is idle: the store is chosen then.
+    while (MainLoop::iterate(false)) {}
+    EXPECT_EQ(bus.connections(), 0) << "the session bus was asked for a keyring";
     services->terminateDropboxSession();
     services.reset();
     setDropboxServicesFactory(nullptr);

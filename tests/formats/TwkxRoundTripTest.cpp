@@ -2,11 +2,8 @@
 
 #include "MindMaps/CrossLink.h"
 #include "MindMaps/MindMapNode.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 using namespace twkxtest;
 
@@ -138,27 +135,6 @@ TEST(TwkxRoundTrip, CrossLinksKeepTheirEndsHoweverManyThereAre)
             loadedEnds.emplace_back(link->sourceNode()->text(), link->targetNode()->text());
         EXPECT_EQ(loadedEnds, ends);
     }
-}
-
-} // namespace
-
-namespace {
-
-// Seeds for the reader's fuzz target: our own documents, written into the folder named by
-// TARNWICK_TWKX_SEED_DIR when it is set (the fuzz script's corpus folder).
-TEST(TwkxRoundTrip, WritesFuzzSeedsWhenAsked)
-{
-    const char* folder = std::getenv("TARNWICK_TWKX_SEED_DIR");
-    if (!folder || !*folder) GTEST_SKIP() << "TARNWICK_TWKX_SEED_DIR is not set";
-    MindMap full;
-    buildFullMap(full);
-    writeTestFile(std::string(folder) + "/full-map.xml", writeDocument(full));
-    MindMap small;
-    small.newMindMap("", true, std::string("Theme"));
-    writeTestFile(std::string(folder) + "/small-map.xml", writeDocument(small));
-    MindMap empty;
-    empty.newMindMap("", false, std::nullopt);
-    writeTestFile(std::string(folder) + "/empty-map.xml", writeDocument(empty));
 }
 
 } // namespace

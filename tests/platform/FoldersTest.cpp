@@ -3,6 +3,7 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -68,4 +69,19 @@ TEST(FoldersTest, CreateFolderMakesParentsAndFailsWhereAFileIsInTheWay)
     EXPECT_FALSE(Folders::createFolder(temp.file("file")));
     EXPECT_FALSE(Folders::createFolder(temp.file("file/below")));
     EXPECT_FALSE(Folders::createFolder(""));
+}
+
+// GLib (and GTK through it: recent files, bookmarks, a learnt word) keeps its first answer for
+// the user's folders. A test that points them at a folder of its own must not become that
+// answer, or GTK writes into the folder after the test removed it.
+TEST(FoldersTest, GLibsFoldersStayTheTestProcesssWhileATestPointsThemElsewhere)
+{
+    TempDir own;
+    ScopedEnvironment home("HOME", own.path());
+    ScopedEnvironment data("XDG_DATA_HOME", own.file("data"));
+    ScopedEnvironment config("XDG_CONFIG_HOME", own.file("config"));
+    ScopedEnvironment cache("XDG_CACHE_HOME", own.file("cache"));
+    for (const char* folder :
+         {g_get_home_dir(), g_get_user_data_dir(), g_get_user_config_dir(), g_get_user_cache_dir()})
+        EXPECT_NE(std::string(folder).rfind(own.path(), 0), 0u) << folder;
 }

@@ -1,6 +1,7 @@
 #include "platform/TokenStore.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
+#include "support/WatchedSessionBus.h"
 
 #include <gtest/gtest.h>
 
@@ -117,16 +118,37 @@ TEST(FileTokenStoreTest, ParsesOnlyAnObjectOfStrings)
     EXPECT_EQ(FileTokenStore::parse(FileTokenStore::serialize(secrets)), secrets);
 }
 
-TEST(TokenStoreTest, FallsBackToTheFileWhenNoSecretServiceAnswers)
+namespace {
+
+// The process's choice for the length of a scope; the test programs' own is the file.
+struct ScopedTokenStoreChoice {
+    explicit ScopedTokenStoreChoice(TokenStoreChoice choice) { setTokenStoreChoice(choice); }
+    ~ScopedTokenStoreChoice() { setTokenStoreChoice(_was); }
+    ScopedTokenStoreChoice(const ScopedTokenStoreChoice&) = delete;
+    ScopedTokenStoreChoice& operator=(const ScopedTokenStoreChoice&) = delete;
+    TokenStoreChoice _was = tokenStoreChoice();
+};
+
+} // namespace
+
+TEST(TokenStoreTest, FallsBackToTheFileAndAsksTheBusOnlyWhenTheKeyringMayBeChosen)
 {
-    TempDir home;
-    ScopedEnvironment bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.file("no-bus"));
-    ScopedEnvironment config("XDG_CONFIG_HOME", home.file("config"));
-    auto store = makeTokenStore();
-    ASSERT_EQ(store->name(), "file");
-    auto* chosen = dynamic_cast<DeferredTokenStore&>(*store).chosenStore();
-    ASSERT_NE(dynamic_cast<FileTokenStore*>(chosen), nullptr);
-    EXPECT_EQ(static_cast<FileTokenStore&>(*chosen).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
+    EXPECT_EQ(tokenStoreChoice(), TokenStoreChoice::FileOnly) << "a test process never reaches the user's keyring";
+    for (const TokenStoreChoice choice : {TokenStoreChoice::KeyringWhenAvailable, TokenStoreChoice::FileOnly}) {
+        TempDir home;
+        WatchedSessionBus bus;
+        ASSERT_TRUE(bus.listening());
+        ScopedEnvironment config("XDG_CONFIG_HOME", home.file("config"));
+        auto store = [choice] {
+            ScopedTokenStoreChoice chosen(choice);
+            return makeTokenStore();
+        }();
+        ASSERT_EQ(store->name(), "file");
+        auto* chosen = dynamic_cast<DeferredTokenStore&>(*store).chosenStore();
+        ASSERT_NE(dynamic_cast<FileTokenStore*>(chosen), nullptr);
+        EXPECT_EQ(static_cast<FileTokenStore&>(*chosen).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
+        if (choice == TokenStoreChoice::FileOnly) EXPECT_EQ(bus.connections(), 0) << "the bus was asked for a keyring";
+    }
 }
 
 // A file store behind the deferred one, counting how often it is chosen.
@@ -229,6 +251,7 @@ TEST(SecretServiceTokenStoreTest, KeepsSecretsInThePrivateKeyring)
     ASSERT_TRUE(SecretServiceTokenStore::isAvailable());
     SecretServiceTokenStore store;
     exerciseStore(store);
+    ScopedTokenStoreChoice keyring(TokenStoreChoice::KeyringWhenAvailable);
     EXPECT_EQ(makeTokenStore()->name(), "secret service");
 }
 

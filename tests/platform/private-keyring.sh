@@ -19,11 +19,11 @@ unset DISPLAY WAYLAND_DISPLAY
 dbus-run-session -- bash -c '
   # An unlocked login keyring from the start: nobody is there to answer a password prompt.
   printf "private" | gnome-keyring-daemon --unlock --components=secrets >/dev/null
-  exec env TARNWICK_PRIVATE_KEYRING=1 "$1" --gtest_filter="SecretServiceTokenStoreTest.*"' run "$program"
+  exec env TARNWICK_TEST_SESSION_BUS=1 TARNWICK_PRIVATE_KEYRING=1 "$1" --gtest_filter="SecretServiceTokenStoreTest.*"' run "$program"
 
 # The login keyring that run left on disk, read locked by a new daemon as after a new login: each
 # test in a session of its own, whose daemon the test starts with its stand-in prompter.
 for test in $("$program" --gtest_list_tests --gtest_filter="SecretServiceLockedKeyringTest.*" | sed -n 's/^  //p'); do
-  dbus-run-session -- env TARNWICK_PRIVATE_KEYRING=locked TARNWICK_KEYRING_HOME="$home" "$program" \
+  dbus-run-session -- env TARNWICK_TEST_SESSION_BUS=1 TARNWICK_PRIVATE_KEYRING=locked TARNWICK_KEYRING_HOME="$home" "$program" \
     --gtest_filter="SecretServiceLockedKeyringTest.$test"
 done

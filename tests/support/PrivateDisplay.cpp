@@ -138,6 +138,20 @@ PrivateDisplay::~PrivateDisplay()
     while (waitpid(_server, &status, 0) < 0 && errno == EINTR) {}
 }
 
+bool xvfbInstalled()
+{
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    for (size_t start = 0; start <= folders.size();) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        if (access((folder + "/Xvfb").c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 namespace {
 
 PrivateDisplay* processDisplay = nullptr;

@@ -26,6 +26,10 @@ private:
     std::string _failure;
 };
 
+// Whether an Xvfb program is on PATH. A test that needs a display skips without one, but fails
+// where one is there and does not start: that is a fault of the run.
+bool xvfbInstalled();
+
 // Points DISPLAY at a display of the process's own for the rest of its life, unless the program
 // was only asked to list its tests or runs a death test's statement (the display of the process
 // that started it serves). Without one the process has no DISPLAY at all: a test that needs a

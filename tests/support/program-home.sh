@@ -3,7 +3,14 @@
 # are exported for the `run` function that the tests start on a session bus of their own.
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
+mkdir -m 700 "$home/run"
+# The bus's services (the accessibility bus among them) keep their sockets in the runtime folder:
+# they go with the home rather than into the user's.
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache \
+  XDG_RUNTIME_DIR=$home/run
+# The scripts find GTK's buttons by their English names, whatever language the caller reads.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 export TARNWICK_STARTUP_TIMING=1 NO_AT_BRIDGE=1
 # The program under test neither listens beyond the machine nor announces itself on its network;
 # the device link's own test, confined to a network of its own, turns the link back on.

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
@@ -23,7 +24,9 @@ int main(int argc, char** argv)
     PrivateDisplay display;
     if (!display.started()) {
         std::fprintf(stderr, "No display of the test's own: %s\n", display.failure().c_str());
-        return 1;
+        // Without Xvfb the test skips (ctest takes 77 for that), unless the run promised a display.
+        const char* ci = std::getenv("CI");
+        return !xvfbInstalled() && !(ci && std::strcmp(ci, "true") == 0) ? 77 : 1;
     }
     setenv("DISPLAY", display.name().c_str(), 1);
     const pid_t parent = getpid();

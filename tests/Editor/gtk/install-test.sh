@@ -22,7 +22,10 @@ done
 [ -d "$prefix/share/tarnwick/icons" ] && fail "the icon is installed twice"
 
 # The installed program starts from its own resources and shows the icon on its window.
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache NO_AT_BRIDGE=1
+mkdir -m 700 "$home/run"
+export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache NO_AT_BRIDGE=1 \
+  XDG_RUNTIME_DIR=$home/run LC_ALL=C.UTF-8
+unset LANGUAGE
 export XDG_DATA_DIRS=$prefix/share:/usr/share TARNWICK_STARTUP_TIMING=1 TARNWICK_DEVICE_LINK=off
 unset TARNWICK_RESOURCES
 source "$(dirname "$0")/../../support/new-features-seen.sh"

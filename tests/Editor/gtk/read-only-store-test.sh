@@ -3,25 +3,26 @@
 # cannot be written, names what it may not write and the system's reason, on standard error and,
 # with a display, in an alert, names the file it was given as not opened, and ends with status 4.
 # So for a fresh store, for one made read-only after a first start (its lock file still writable),
-# for its folder of the program's own files, and for a lock file of another user. Runs as a user
-# other than root, as root may write anywhere.
+# for its folder of the program's own files, and for a lock file of another user. Run by root, the program runs without the capabilities that
+# let root write anywhere, under root's own user: another user could not enter the test's home
+# where TMPDIR or a folder above it is root's alone (as mktemp -d makes it).
 #   read-only-store-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
 source "$(dirname "$0")/../../support/program-home.sh"
 trap 'chmod -R u+w "$home" 2>/dev/null; rm -rf "$home"' EXIT
-as_user=()
+unprivileged=()
 if [ "$(id -u)" = 0 ]; then
   if ! command -v setpriv >/dev/null; then
-    [ "${CI:-}" = true ] && fail "no way to run as a user other than root (setpriv is missing)"
-    echo "SKIP: running as root, and setpriv, needed to run as another user, is missing"
+    [ "${CI:-}" = true ] && fail "no way to run without root's capabilities (setpriv is missing)"
+    echo "SKIP: running as root, and setpriv, needed to drop root's capabilities, is missing"
     exit 77
   fi
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-  chown -R 65534:65534 "$home"
-  # A build under a folder only root may enter (a checkout in a private temporary folder) is out
-  # of the other user's reach: that user runs a link to the program beside a copy of its resources.
-  if ! "${as_user[@]}" test -x "$program"; then
+  overrides=-dac_override,-dac_read_search,-fowner
+  unprivileged=(setpriv --bounding-set "$overrides" --inh-caps "$overrides")
+  # A build in another user's folder that only its owner may enter (sudo over a user's checkout)
+  # is out of reach then: the program runs as a link beside a copy of its resources.
+  if ! "${unprivileged[@]}" test -x "$program"; then
     mkdir -m 755 -p "$home/app/bin"
     ln "$program" "$home/app/bin/tarnwick" 2>/dev/null || cp "$program" "$home/app/bin/tarnwick"
     cp -r "$(dirname "$program")/../resources" "$home/app/resources"
@@ -44,7 +45,7 @@ expect_message() {
 
 start_headless() {
   local status=0
-  env -u DISPLAY -u WAYLAND_DISPLAY "${as_user[@]}" timeout 20 "$program" "$home/given.txt" >"$home/headless.log" 2>&1 ||
+  env -u DISPLAY -u WAYLAND_DISPLAY "${unprivileged[@]}" timeout 20 "$program" "$home/given.txt" >"$home/headless.log" 2>&1 ||
     status=$?
   expect_message "$home/headless.log" "$status" "$1" "$2"
 }
@@ -54,7 +55,7 @@ mkdir -p "$store/Mind Maps"
 chmod -R a-w "$store"
 start_headless "a fresh store" "$store"
 
-"${as_user[@]}" "$program" "$home/given.txt" >"$home/display.log" 2>&1 &
+"${unprivileged[@]}" "$program" "$home/given.txt" >"$home/display.log" 2>&1 &
 started=$!
 alert=
 for _ in $(seq 1 200); do
@@ -73,8 +74,7 @@ expect_message "$home/display.log" "$status" "with a display" "$store"
 # folders maps are written to are what count.
 chmod -R u+w "$store"
 rm -rf "$store"
-[ -n "${as_user[*]}" ] && chown 65534:65534 "$home/data"
-TARNWICK_QUIT_AFTER_FIRST_FRAME=1 "${as_user[@]}" timeout 60 "$program" >"$home/first.log" 2>&1 ||
+TARNWICK_QUIT_AFTER_FIRST_FRAME=1 "${unprivileged[@]}" timeout 60 "$program" >"$home/first.log" 2>&1 ||
   { cat "$home/first.log"; fail "the first start did not quit"; }
 [ -f "$store/.tarnwick.lock" ] || fail "the first start left no lock file"
 chmod a-w "$store" "$store/Mind Maps"
@@ -89,8 +89,8 @@ start_headless "a read-only AppSupport folder" "$store/AppSupport"
 chmod u+w "$store/AppSupport"
 
 # A lock file of another user, which only root can make.
-if [ -n "${as_user[*]}" ]; then
-  chown 0:0 "$store/.tarnwick.lock"
+if [ -n "${unprivileged[*]}" ]; then
+  chown 65534:65534 "$store/.tarnwick.lock"
   chmod 644 "$store/.tarnwick.lock"
   start_headless "a lock file of another user" "$store/.tarnwick.lock"
   grep -q "Remove that file" "$home/headless.log" || fail "the message does not say what to do about the lock file"

@@ -8,13 +8,9 @@ set -euo pipefail
 program=$1
 # The open map is read from the canvas's accessible name.
 export map_title=$2
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-# No listening beyond the machine, no announcement on its network.
-export TARNWICK_DEVICE_LINK=off
-source "$(dirname "$0")/../../support/new-features-seen.sh"
-mark_new_features_seen "$(dirname "$program")/.." "$XDG_CONFIG_HOME"
+source "$(dirname "$0")/../../support/program-home.sh"
+# The open map is read through the accessibility bus.
+unset NO_AT_BRIDGE
 documents="$XDG_DATA_HOME/Tarnwick/Mind Maps"
 alpha=A1A1A1A1A1A1A1A1A1A1A1A1
 beta=B2B2B2B2B2B2B2B2B2B2B2B2

@@ -35,11 +35,15 @@ ip link set lo up
 ip link set lo multicast on
 ip route add 224.0.0.0/4 dev lo
 
+# The program's home, whose one trap removes everything this run makes in TMPDIR: the daemon's
+# files go into it too, since a trap of their own would be replaced by that one.
+source "$here/../../support/program-home.sh"
+private=$home/link
+mkdir "$private"
+
 # A private /run for the system bus and the daemon, and the daemon's user in a private passwd.
 mount -t tmpfs tmpfs /run
 mkdir -p /run/dbus /run/avahi-daemon
-private=$(mktemp -d)
-trap 'rm -rf "$private"' EXIT
 cp /etc/passwd "$private/passwd"
 cp /etc/group "$private/group"
 grep -q '^avahi:' "$private/passwd" || echo 'avahi:x:0:0:avahi:/run/avahi-daemon:/usr/sbin/nologin' >>"$private/passwd"
@@ -92,7 +96,6 @@ for _ in $(seq 1 100); do
 done
 grep -q "Server startup complete" "$private/avahi.log" || { cat "$private/avahi.log"; fail "avahi-daemon did not start"; }
 
-source "$here/../../support/program-home.sh"
 # The pane's buttons are pressed through the accessibility bus.
 unset NO_AT_BRIDGE
 # This run is the link's own, inside a network of its own.

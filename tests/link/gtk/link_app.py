@@ -197,9 +197,12 @@ def main():
     else:
         raise SystemExit("unknown command " + command)
     save(path, state)
-    sys.stdout.write("%d\n" % status)
-    sys.stdout.buffer.write(data)
-    sys.stdout.flush()
+    # One binary stream for both: a text stream buffers apart from its byte stream, and on a pipe
+    # the body would come out before the status line.
+    out = sys.stdout.buffer
+    out.write(b"%d\n" % status)
+    out.write(data)
+    out.flush()
 
 
 if __name__ == "__main__":

@@ -6,14 +6,7 @@
 #   outliner-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache
-# No listening beyond the machine, no announcement on its network.
-export TARNWICK_DEVICE_LINK=off
-export NO_AT_BRIDGE=1
-source "$(dirname "$0")/../../support/new-features-seen.sh"
-mark_new_features_seen "$(dirname "$program")/.." "$XDG_CONFIG_HOME"
+source "$(dirname "$0")/../../support/program-home.sh"
 documents="$XDG_DATA_HOME/Tarnwick/Mind Maps"
 guid=C3C3C3C3C3C3C3C3C3C3C3C3
 mkdir -p "$documents"
