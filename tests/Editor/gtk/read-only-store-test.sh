@@ -3,9 +3,10 @@
 # cannot be written, names what it may not write and the system's reason, on standard error and,
 # with a display, in an alert, names the file it was given as not opened, and ends with status 4.
 # So for a fresh store, for one made read-only after a first start (its lock file still writable),
-# for its folder of the program's own files, and for a lock file of another user. Run by root, the program runs without the capabilities that
-# let root write anywhere, under root's own user: another user could not enter the test's home
-# where TMPDIR or a folder above it is root's alone (as mktemp -d makes it).
+# for its folder of the program's own files, and for a lock file of another user. Run by root, the
+# program runs without the capabilities that let root write anywhere, under root's own user:
+# another user could not enter the test's home where TMPDIR or a folder above it is root's alone
+# (as mktemp -d makes it).
 #   read-only-store-test.sh <tarnwick program>
 set -euo pipefail
 program=$1
