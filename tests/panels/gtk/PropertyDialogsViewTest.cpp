@@ -298,6 +298,10 @@ TEST_F(PropertyDialogsViewTest, TextAnotherProgramGivesLateLandsOnlyInTheDialogT
         return MainLoop::runUntil([answered] { return *answered; }, 30);
     };
     Gtk::TextView* view = nullptr;
+    const auto shown = [&view](auto dialog, TextViewEx& (std::decay_t<decltype(*dialog)>::*text)()) {
+        view = &((*dialog).*text)();
+        return std::unique_ptr<Gtk::Dialog>(std::move(dialog));
+    };
     struct Row {
         const char* name;
         // The most characters the text may come to hold; 0 for one that cannot be edited.
@@ -307,29 +311,19 @@ TEST_F(PropertyDialogsViewTest, TextAnotherProgramGivesLateLandsOnlyInTheDialogT
     const Row rows[] = {
         {"the topic's text", TopicTextLimit::MaximumCharacters,
          [&] {
-             auto dialog = std::make_unique<NodePropertiesDialog>(topicController);
-             view = &dialog->textView();
-             return std::unique_ptr<Gtk::Dialog>(std::move(dialog));
+             return shown(std::make_unique<NodePropertiesDialog>(topicController), &NodePropertiesDialog::textView);
          }},
         // The paste grows the paragraph before it to 10,000 characters; "Note" may follow.
         {"the topic's note", 10004,
          [&] {
-             auto dialog = std::make_unique<NodePropertiesDialog>(topicController);
-             view = &dialog->noteView();
-             return std::unique_ptr<Gtk::Dialog>(std::move(dialog));
+             return shown(std::make_unique<NodePropertiesDialog>(topicController), &NodePropertiesDialog::noteView);
          }},
         {"the free text's text", TopicTextLimit::MaximumCharacters,
          [&] {
-             auto dialog = std::make_unique<TextPropertiesDialog>(textController);
-             view = &dialog->textView();
-             return std::unique_ptr<Gtk::Dialog>(std::move(dialog));
+             return shown(std::make_unique<TextPropertiesDialog>(textController), &TextPropertiesDialog::textView);
          }},
         {"the read-only twin's note", 0,
-         [&] {
-             auto dialog = std::make_unique<NoteDialog>(readOnlyController);
-             view = &dialog->noteView();
-             return std::unique_ptr<Gtk::Dialog>(std::move(dialog));
-         }},
+         [&] { return shown(std::make_unique<NoteDialog>(readOnlyController), &NoteDialog::noteView); }},
     };
     enum class Road { Key, MiddleClick, Drop };
     enum class Meanwhile { Nothing, DialogClosed, OwnerGone };
