@@ -240,8 +240,14 @@ size_t InplaceTextEditor::textViewWillInsert(std::string_view before, std::strin
 {
     // Held where text comes in, so that no road fills the view with more than it may hold: a view
     // of megabytes is measured and laid out for minutes, long before the edit commits.
+    return fitTextInsertion(before, text, after, _allowedCharacters);
+}
+
+size_t InplaceTextEditor::fitTextInsertion(std::string_view before, std::string_view text, std::string_view after,
+                                           size_t allowed)
+{
     Error error;
-    const size_t kept = TopicTextLimit::fitInsertion(before, text, after, _allowedCharacters, &error);
+    const size_t kept = TopicTextLimit::fitInsertion(before, text, after, allowed, &error);
     if (kept < text.size())
         feedbackSinkInstance().showEditorNotification(error.localizedDescription, error.failureReason,
                                                       FeedbackStateError);

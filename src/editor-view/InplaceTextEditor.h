@@ -139,6 +139,12 @@ public:
     ItemValidation validateUserInterfaceItem(const ValidatedUserInterfaceItem& item) override;
     ItemValidation validateAction(const std::string& action) const;
 
+    // How many bytes of the text go in between the text before and after it when the whole may
+    // have that many characters (TopicTextLimit), with a notice when it was cut: the bound of every
+    // editor of a topic's or a free text's text.
+    static size_t fitTextInsertion(std::string_view before, std::string_view text, std::string_view after,
+                                   size_t allowed);
+
 private:
     void textDidChange(const TextEdit& edit) override;
     bool textViewKeyDown(const KeyEvent& event) override { return keyDown(event); }

@@ -191,6 +191,11 @@ size_t paragraphGrowthEnd(std::string_view before, std::string_view text, uint64
 size_t EmbeddedNotePanelController::textWillInsert(std::string_view before, std::string_view text)
 {
     if (_loading > 0 || _replaying > 0) return text.size();
+    return fitNoteInsertion(before, text);
+}
+
+size_t EmbeddedNotePanelController::fitNoteInsertion(std::string_view before, std::string_view text)
+{
     // No text of fewer bytes can have more characters.
     size_t kept = text.size() <= MaximumInsertedCharacters
         ? text.size()

@@ -84,6 +84,9 @@ public:
     // MaximumInsertedCharacters characters and MaximumParagraphGrowth, with a notice when that cut
     // it. What the panel loads and what its undo puts back go in whole.
     size_t textWillInsert(std::string_view before, std::string_view text);
+    // The same bound for any text that comes into a note after the text `before` it, with the
+    // same notice: the bound of every editor of a note.
+    static size_t fitNoteInsertion(std::string_view before, std::string_view text);
     void textDidChange(const TextEdit& edit);
     // The user left the text view (for another widget of the window).
     void textDidEndEditing();

@@ -1,6 +1,9 @@
 #include "panels/gtk/PropertyDialogs.h"
 
 #include "MindMaps/LayoutModes.h"
+#include "MindMaps/TopicTextLimit.h"
+#include "editor-view/InplaceTextEditor.h"
+#include "panels/EmbeddedNotePanelController.h"
 #include "panels/ModalResult.h"
 #include "panels/RelationStyleDialog.h"
 #include "panels/gtk/MapStyleDialog.h"
@@ -74,6 +77,26 @@ void setUpStylePage(Gtk::Box& page, Gtk::Label& label, const char* key, Gtk::Wid
     EmbedViewInContainer(styleView, page, false);
 }
 
+// A topic's or a free text's text takes what comes in as the editor on the canvas does: up to the
+// topic text limit, or a stored longer text's length.
+std::unique_ptr<PlainTextViewPastes> textPastes(Gtk::TextView& view, const std::string& stored)
+{
+    const size_t allowed = TopicTextLimit::allowedCharacters(stored);
+    return std::make_unique<PlainTextViewPastes>(
+        view, [allowed](std::string_view before, std::string_view text, std::string_view after) {
+            return InplaceTextEditor::fitTextInsertion(before, text, after, allowed);
+        });
+}
+
+// A note takes what comes in as the note tab does.
+std::unique_ptr<PlainTextViewPastes> notePastes(Gtk::TextView& view)
+{
+    return std::make_unique<PlainTextViewPastes>(view,
+                                                 [](std::string_view before, std::string_view text, std::string_view) {
+                                                     return EmbeddedNotePanelController::fitNoteInsertion(before, text);
+                                                 });
+}
+
 std::string textOf(Gtk::TextView& view)
 {
     return view.get_buffer()->get_text(false);
@@ -99,6 +122,8 @@ NodePropertiesDialog::NodePropertiesDialog(NodePropertiesPanelController& contro
     _topicPage.set_border_width(12);
     setUpTextAndNote(_topicPage, _textLabel, _text, _textScroll, _noteLabel, _note, _noteScroll, controller.text,
                      controller.note);
+    _textPastes = textPastes(_text, controller.text);
+    _notePastes = notePastes(_note);
     setUpStylePage(_stylePage, _styleLabel, NodePropertiesPanelController::StyleLabelKey, _styleView);
     _tabs.append_page(_topicPage, localized(NodePropertiesPanelController::TopicTabKey));
     _tabs.append_page(_stylePage, localized(NodePropertiesPanelController::StyleTabKey));
@@ -123,6 +148,8 @@ NoteDialog::NoteDialog(NotePanelController& controller) : _controller(controller
     content->set_border_width(12);
     setUpTextAndNote(*content, _textLabel, _text, _textScroll, _noteLabel, _note, _noteScroll, controller.text,
                      controller.note);
+    _textPastes = textPastes(_text, controller.text);
+    _notePastes = notePastes(_note);
     const bool editable = !controller.readOnly();
     _text.set_editable(editable);
     _note.set_editable(editable);
@@ -144,6 +171,7 @@ TextPropertiesDialog::TextPropertiesDialog(TextPanelController& controller)
     setUpTextView(_text, _textScroll, 160);
     _textScroll.set_border_width(12);
     setPlainTextString(_text, controller.text);
+    _textPastes = textPastes(_text, controller.text);
     setUpStylePage(_stylePage, _styleLabel, TextPanelController::StyleLabelKey, _styleView);
     _tabs.append_page(_textScroll, localized(TextPanelController::TextTabKey));
     _tabs.append_page(_stylePage, localized(TextPanelController::StyleTabKey));

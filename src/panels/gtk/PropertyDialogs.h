@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor-view/gtk/PlainTextViewPastes.h"
 #include "panels/LayoutModePanelController.h"
 #include "panels/NodePropertiesPanelController.h"
 #include "panels/NotePanelController.h"
@@ -33,6 +34,7 @@ private:
     Gtk::Label _textLabel, _noteLabel;
     Gtk::ScrolledWindow _textScroll, _noteScroll;
     TextViewEx _text, _note;
+    std::unique_ptr<PlainTextViewPastes> _textPastes, _notePastes;
     Gtk::Box _stylePage{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::Label _styleLabel;
     TextStyleFrameView _styleView;
@@ -54,6 +56,7 @@ private:
     Gtk::Label _textLabel, _noteLabel;
     Gtk::ScrolledWindow _textScroll, _noteScroll;
     TextViewEx _text, _note;
+    std::unique_ptr<PlainTextViewPastes> _textPastes, _notePastes;
     Gtk::Button* _ok = nullptr;
 };
 
@@ -72,6 +75,7 @@ private:
     Gtk::Notebook _tabs;
     Gtk::ScrolledWindow _textScroll;
     TextViewEx _text;
+    std::unique_ptr<PlainTextViewPastes> _textPastes;
     Gtk::Box _stylePage{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::Label _styleLabel;
     TextStyleFrameView _styleView;

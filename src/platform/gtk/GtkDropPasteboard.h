@@ -7,7 +7,8 @@
 // What a drag dropped on a widget offers, as a pasteboard to read: the types the drag offers, and
 // the data of one of them, which the source sends when asked, later, through the main loop. The
 // read ends the drop: taken when its data reached a requester that still wanted it, refused
-// otherwise, also when the source went away before it answered, and when no read was made at all.
+// otherwise, also when the source or the widget went away before the data came, and when no read
+// was made at all.
 // The source always keeps what it offered: a drop is taken as a copy.
 class GtkDropPasteboard : public Pasteboard {
 public:

@@ -496,8 +496,8 @@ TEST_F(EmbeddedNotePanelTest, TextAnotherProgramGivesLateLandsOnlyWhereItWasAske
                 beat->disconnect();
                 EXPECT_FALSE(nested) << "a wait ran the main loop inside it";
                 // Unbounded, the layout held the window for a minute and more; a loaded machine under
-            // the sanitizers may take a second or two for what is bounded.
-            EXPECT_LT(std::chrono::duration<double>(held).count(), 10.0) << "the window held";
+                // the sanitizers may take a second or two for what is bounded.
+                EXPECT_LT(std::chrono::duration<double>(held).count(), 10.0) << "the window held";
 
                 Gtk::TextView* editor = editorView();
                 const std::string landed = into == Into::Note ? noteText()
