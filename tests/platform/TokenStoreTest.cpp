@@ -147,7 +147,9 @@ TEST(TokenStoreTest, FallsBackToTheFileAndAsksTheBusOnlyWhenTheKeyringMayBeChose
         auto* chosen = dynamic_cast<DeferredTokenStore&>(*store).chosenStore();
         ASSERT_NE(dynamic_cast<FileTokenStore*>(chosen), nullptr);
         EXPECT_EQ(static_cast<FileTokenStore&>(*chosen).path(), home.file("config") + "/tarnwick/cloud-tokens.json");
-        if (choice == TokenStoreChoice::FileOnly) EXPECT_EQ(bus.connections(), 0) << "the bus was asked for a keyring";
+        if (choice == TokenStoreChoice::FileOnly) {
+            EXPECT_EQ(bus.connections(), 0) << "the bus was asked for a keyring";
+        }
     }
 }
 

@@ -165,7 +165,9 @@ TEST_F(ReadLimits, AHugeFileTakesNoReaderTheMemoryItWouldNeed)
         if (!makeSparseFile(path, Huge)) GTEST_SKIP() << "no sparse file of " << Huge << " bytes here";
         EXPECT_EQ(runWithAddressSpaceLimit(AddressSpaceHeadroom, [&] { return int(reader.read()); }),
                   int(Outcome::Refused));
-        if (reader.keepsFile) EXPECT_EQ(fs::file_size(path), Huge);
+        if (reader.keepsFile) {
+            EXPECT_EQ(fs::file_size(path), Huge);
+        }
         fs::remove(path);
     }
 }

@@ -93,6 +93,8 @@ TEST(PrintOperation, PagesOfAMapClosedWhilePrintingStopWithTheCause)
         Error error;
         EXPECT_EQ(MindMapPrintOperation::run(job, &error), c.printed) << c.what;
         EXPECT_EQ(error.failureReason, c.printed ? "" : localized("print_map_gone_reason")) << c.what;
-        if (c.printed) EXPECT_TRUE(std::filesystem::exists(job.exportFilename)) << c.what;
+        if (c.printed) {
+            EXPECT_TRUE(std::filesystem::exists(job.exportFilename)) << c.what;
+        }
     }
 }

@@ -443,7 +443,9 @@ TEST_F(ApplicationSessionTest, PastingMegabytesOfTextKeepsTheWindowAnsweringAndT
     ASSERT_TRUE(saved()) << "the title typed before the paste is lost";
     for (const std::string& text : topics) {
         EXPECT_LE(TopicTextLimit::characterCount(text), TopicTextLimit::MaximumCharacters);
-        if (text != Title) EXPECT_EQ(report.compare(0, text.size(), text), 0) << "not the text's start";
+        if (text != Title) {
+            EXPECT_EQ(report.compare(0, text.size(), text), 0) << "not the text's start";
+        }
     }
 }
 
@@ -511,8 +513,9 @@ TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCam
                                   std::to_string(canvas->y + 20), "click", "1"}),
                       0);
         }
-        if (road.into == Into::Topic)
+        if (road.into == Into::Topic) {
             ASSERT_TRUE(eventually([&] { return !application.find(ATSPI_ROLE_TEXT, ""); }, "the edit to end"));
+        }
         ASSERT_TRUE(application.waitForWindow(road.after));
         clipboard.release();
         ASSERT_TRUE(eventually([&] { return clipboard.waiting() == 0; }, "the answer"));
@@ -523,7 +526,9 @@ TEST_F(ApplicationSessionTest, APasteAnsweredLateNeverReachesAnEditOrAMapThatCam
         for (const StoredMap& map : readStoreIndex(roadHome).value_or(std::vector<StoredMap>{}))
             stored += fileText(roadHome.mapFile(map.id));
         EXPECT_EQ(stored.find(Late), std::string::npos);
-        if (road.kept) EXPECT_NE(stored.find(road.kept), std::string::npos) << "the typed text is lost";
+        if (road.kept) {
+            EXPECT_NE(stored.find(road.kept), std::string::npos) << "the typed text is lost";
+        }
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.name);
