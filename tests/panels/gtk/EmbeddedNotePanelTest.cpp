@@ -567,7 +567,8 @@ TEST_F(EmbeddedNotePanelTest, TextDraggedWithinTheTextIsMovedThere)
             return std::pair(x, y);
         };
         const auto [fromX, fromY] = pointAt(buffer->get_iter_at_offset(2));
-        const auto [toX, toY] = pointAt(buffer->get_iter_at_offset(11));
+        const std::pair<int, int> to = pointAt(buffer->get_iter_at_offset(11));
+        const auto [toX, toY] = to;
         // Released only once the view saw the drag at its end: GTK sends a drag's place only after
         // the last one was answered, and a release before would drop it where the drag was before.
         std::pair<int, int> seen;
@@ -581,7 +582,7 @@ TEST_F(EmbeddedNotePanelTest, TextDraggedWithinTheTextIsMovedThere)
         RealInput::button(true);
         for (int step = 1; step <= 12; ++step)
             RealInput::moveTo(*view, fromX + (toX - fromX) * step / 12, fromY + (toY - fromY) * step / 12);
-        EXPECT_TRUE(MainLoop::runUntil([&] { return seen == std::pair(toX, toY); }, 10));
+        EXPECT_TRUE(MainLoop::runUntil([&] { return seen == to; }, 10));
         RealInput::button(false);
         motion.disconnect();
         // GTK may move the drop's place a little while the drag rests; moved, the word is there once.
