@@ -129,8 +129,9 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
         EXPECT_EQ(!received.empty(), c.taken);
         if (c.start == Start::Waits) {
             ASSERT_NE(answer.reply, nullptr) << answer.error->message;
-            EXPECT_STREQ(g_variant_print(answer.reply, false),
-                         "([('file:///in/map.opml', 'Not a map', 'Cut short.')],)");
+            gchar* printed = g_variant_print(answer.reply, false);
+            EXPECT_STREQ(printed, "([('file:///in/map.opml', 'Not a map', 'Cut short.')],)");
+            g_free(printed);
             EXPECT_TRUE(MainLoop::runUntil([&] { return !ownsName(start, claim); }, 10)) << "the claim is held";
         } else if (c.start == Start::Withdrew) {
             ASSERT_NE(answer.error, nullptr);

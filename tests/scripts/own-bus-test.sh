@@ -26,7 +26,9 @@ PY
 listener=$!
 for _ in $(seq 1 200); do [ -e "$tmp/bus.ready" ] && break; sleep 0.05; done
 [ -e "$tmp/bus.ready" ] || { echo "FAIL: the counting bus did not start"; exit 1; }
-DBUS_SESSION_BUS_ADDRESS=unix:path=$tmp/bus "$program" --gtest_brief=1 >"$tmp/out" 2>&1 ||
+# As for every test program with a display, the sanitizers leave leaks to the headless tests: GTK's
+# accessibility bridge keeps what it made for a bus it could not reach.
+DBUS_SESSION_BUS_ADDRESS=unix:path=$tmp/bus ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "$program" --gtest_brief=1 >"$tmp/out" 2>&1 ||
   { cat "$tmp/out"; echo "FAIL: the test program failed"; exit 1; }
 count=$(cat "$tmp/bus.count" 2>/dev/null || echo 0)
 [ "$count" = 0 ] || { echo "FAIL: the test program connected $count times to the bus it was started on"; exit 1; }

@@ -92,12 +92,14 @@ PY
   # is decided.
   owner_decided() {
     make_file "$1-after"
-    timeout 20 "$program" "$home/$1-after.opml" >"$home/after.log" 2>&1 || { cat "$home/after.log"; fail "$1: the next hand-over failed"; }
+    timeout 120 "$program" "$home/$1-after.opml" >"$home/after.log" 2>&1 || { cat "$home/after.log"; fail "$1: the next hand-over failed"; }
     [ "$(maps_with "$1-after")" = 1 ] || fail "$1: the next hand-over's file is not in the store"
   }
   # The start has ended or has taken over and shows its window, with its file once in the store.
   settle() {
-    for _ in $(seq 1 400); do
+    # Taking over means starting afresh and importing the file: a sanitizer build on a busy machine
+    # may take a minute for it.
+    for _ in $(seq 1 2400); do
       kill -0 "$start" 2>/dev/null || break
       grep -q tarnwick-first-frame "$home/start.log" && break
       sleep 0.05
@@ -105,7 +107,7 @@ PY
     wait "$owner" 2>/dev/null || true
     owner=
     if kill -0 "$start" 2>/dev/null; then
-      grep -q tarnwick-first-frame "$home/start.log" || fail "$1: the start neither ended nor took over"
+      grep -q tarnwick-first-frame "$home/start.log" || { cat "$home/start.log"; fail "$1: the start neither ended nor took over"; }
       for _ in $(seq 1 200); do
         [ "$(maps_with "$1")" -ge 1 ] && break
         sleep 0.05
@@ -167,7 +169,7 @@ PY
       grep -c 'com\.orrinworks\.Tarnwick\.HandOver\.Claim' || true
   }
   wait_for_claim() {
-    for _ in $(seq 1 400); do
+    for _ in $(seq 1 2400); do
       [ "$(claims)" -ge 1 ] && return 0
       sleep 0.05
     done
@@ -341,7 +343,7 @@ PY
         focus_stop_waiting "$round"
         stop_program "$start" "$round"
         kill -CONT "$owner"
-        for _ in $(seq 1 400); do
+        for _ in $(seq 1 2400); do
           [ "$(maps_with "$file")" = 1 ] && [ "$(claims)" = 0 ] && break
           sleep 0.05
         done
