@@ -114,7 +114,13 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
             },
             &answer);
         ASSERT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 1; }, 10));
-        if (c.start == Start::Left) g_dbus_connection_close_sync(start, nullptr, nullptr);
+        if (c.start == Start::Left) {
+            const std::string startName = g_dbus_connection_get_unique_name(start);
+            g_dbus_connection_close_sync(start, nullptr, nullptr);
+            // The bus serves its connections in no set order: until it has seen this one close, it
+            // may still tell the owner the start is there, as it was a moment before.
+            ASSERT_TRUE(MainLoop::runUntil([&] { return !ownsName(owner, startName); }, 10));
+        }
 
         std::vector<std::string> received;
         service.setReceiver([&](const std::vector<std::string>& given, GVariant*) {
