@@ -33,9 +33,10 @@ packages=(
   libtiff-dev libpng-dev libpoppler-glib-dev
   # the PDF bookmark import reads the outline's objects, which only poppler's own headers reach
   libpoppler-private-dev
-  # display for GTK tests (xdpyinfo asks whether it answers), synthesised input and screenshots;
+  # display for GTK tests (xdpyinfo asks whether it answers), synthesised input and screenshots,
+  # and xmodmap to give letters beyond ASCII keys of their own before a test types them;
   # ghostscript reads exported EPS back; the application tests run on a session bus of their own
-  xvfb xauth x11-utils xdotool imagemagick ghostscript dbus-daemon libxtst-dev
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick ghostscript dbus-daemon libxtst-dev
   # the application test finds the program's menus and dialogs on the accessibility bus
   at-spi2-core libatspi2.0-dev
   # the device link: its HTTP server, its advertisement through the system's DNS-SD name server,

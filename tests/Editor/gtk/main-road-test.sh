@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A new user's first steps, with real key events: the first start shows the getting-started map,
-# Tab adds a child of the selected theme and opens it for typing, text with letters the keyboard
-# layout lacks lands in it, closing the window saves it, the next start reopens the same map with
+# Tab adds a child of the selected theme and opens it for typing, text with letters beyond ASCII
+# lands in it, closing the window saves it, the next start reopens the same map with
 # the edit, and a SIGKILL right after Ctrl+S leaves every file of the store whole.
 #   main-road-test.sh <tarnwick program> <tw_map_title>
 set -euo pipefail
@@ -13,6 +13,11 @@ export map_title=$2
 
 run() {
   command -v xdotool >/dev/null || fail "no xdotool"
+  command -v xmodmap >/dev/null || fail "no xmodmap"
+  # The letters the display's keyboard lacks are given keys of their own before the program reads
+  # the keyboard. Otherwise xdotool lends a key to each such letter only while it types it, and a
+  # program that reads that key's mapping after it was taken back drops the letter.
+  xmodmap -e 'keycode any = udiaeresis Udiaeresis' -e 'keycode any = ssharp' -e 'keycode any = eacute Eacute'
   # The parent of the topic whose text is $2 in map file $1, and the map's main theme, read back
   # through an XML parser: "<parent> <main theme>", or nothing when no topic has that text.
   topic_parent() {
@@ -36,11 +41,9 @@ PY
     # The canvas takes the keyboard once the window is active; give the focus change its turn.
     sleep 0.3
   }
-  # Types $1 into the topic being edited. xdotool lends the keyboard the letters its layout lacks
-  # only while it types them, and the program must read that mapping before it changes again: a
-  # pause between the keys gives it the time.
+  # Types $1 into the topic being edited.
   type_text() {
-    xdotool type --delay 80 "$1"
+    xdotool type --delay 20 "$1"
     sleep 0.3
   }
   ended() {
