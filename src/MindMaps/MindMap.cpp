@@ -393,8 +393,9 @@ MindMapNode* MindMap::cancelEditorModes()
         _nodeEditor->cancelEditorModes();
         _cancelling = false;
     }
-    // The editor may have changed the selection, or even removed the node, meanwhile.
-    if (!_enabled || !node || !containsElement(node) || node != selectedElement()) return nullptr;
+    // The editor may have changed the selection, or even removed the node (an edit of a new topic
+    // ended empty), meanwhile: the node is looked up by its address before anything reads it.
+    if (!_enabled || !node || !ownsNode(node) || node != selectedElement()) return nullptr;
     return node;
 }
 

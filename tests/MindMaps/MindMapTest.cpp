@@ -168,6 +168,27 @@ TEST_F(MindMapTest, CommittingTheModelessEditorIsNotReentrant)
     EXPECT_EQ(outline.outgoing.back(), theme);
 }
 
+TEST_F(MindMapTest, ACommandWhoseEndedEditRemovedTheSelectedTopicActsOnNoTopic)
+{
+    MindMapNode* theme = enableWithTheme("Theme");
+    // Each command asks for its topic once the edit has ended; the sanitizers see any read of the
+    // topic the end of the edit freed.
+    const std::vector<std::function<void()>> commands = {
+        [&] { EXPECT_EQ(nullptr, map.cancelEditorModes()); },
+        [&] { map.addChildNode(); },
+        [&] { map.copyAsOutline(); },
+    };
+    for (size_t index = 0; index < commands.size(); ++index) {
+        SCOPED_TRACE(index);
+        MindMapNode* added = addTopic(map, theme, Point{200, 0}, "");
+        map.setSelectedElement(added);
+        editor.onCancelEditorModes = [&] { map.removeMindMapNode(added); };
+        commands[index]();
+        editor.onCancelEditorModes = nullptr;
+        EXPECT_EQ(0u, theme->childCount());
+    }
+}
+
 TEST(MindMapTeardownTest, DestroyingAMapNotifiesNobody)
 {
     CallLog log;

@@ -55,7 +55,13 @@ public:
         scrolledElements.push_back(element);
         _log.push_back("editor.scrollElementVisible");
     }
-    void cancelEditorModes() override { _log.push_back("editor.cancelEditorModes"); }
+    // What ending the edit does to the map, as the canvas's text editor may.
+    std::function<void()> onCancelEditorModes;
+    void cancelEditorModes() override
+    {
+        _log.push_back("editor.cancelEditorModes");
+        if (onCancelEditorModes) onCancelEditorModes();
+    }
     void getEditorScrollState(MindMapEditorScrollState&) override { _log.push_back("editor.getEditorScrollState"); }
     void setEditorScrollState(const MindMapEditorScrollState&) override
     {
