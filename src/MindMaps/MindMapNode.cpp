@@ -1351,7 +1351,7 @@ void MindMapNode::applyDefaultWrap(WordWrappableElement& element, bool force)
     wrapState->setWrapWidth(defaultWrapWidth(*ratio, base));
 }
 
-void MindMapNode::applyDefaultWraps(const std::vector<MindMapNode*>& nodes)
+void MindMapNode::applyDefaultWraps(const std::vector<MindMapNode*>& nodes, size_t batchSize)
 {
     // A topic as its wrap reads it, measuring in the topic's font through the sizer of the thread
     // it is wrapped on. The topics stay as they are while the threads read them, so the text is
@@ -1383,7 +1383,8 @@ void MindMapNode::applyDefaultWraps(const std::vector<MindMapNode*>& nodes)
     // A batch at a time: nearly every topic of an imported outline qualifies, and a list of them
     // all would be alive beside the topics. A batch still gives every thread plenty to measure.
     std::vector<AheadElement> elements;
-    elements.reserve(std::min(nodes.size(), AheadWrapBatchSize));
+    batchSize = std::max<size_t>(batchSize, 1);
+    elements.reserve(std::min(nodes.size(), batchSize));
     auto wrapBatch = [&elements] {
         if (elements.empty()) return;
         TextMeasurer::shared().measureTextsAhead(elements.size(), [&](size_t i, PlainTextSizer& sizer) {
@@ -1403,7 +1404,7 @@ void MindMapNode::applyDefaultWraps(const std::vector<MindMapNode*>& nodes)
         node->validateNodeState();
         if (std::optional<double> ratio = defaultWrapRatio(node->text(), node->_textSize, false))
             elements.emplace_back(*node, defaultWrapWidth(*ratio, node->_textSize.width));
-        if (elements.size() == AheadWrapBatchSize) wrapBatch();
+        if (elements.size() == batchSize) wrapBatch();
     }
     wrapBatch();
 }

@@ -331,11 +331,12 @@ public:
     void applyDefaultWrap(bool force = false);
     // The default wrap rule of topics and free texts, on an element whose sizes are current.
     static void applyDefaultWrap(WordWrappableElement& element, bool force);
-    // applyDefaultWrap() on each of many topics (an import): the wraps are found side by side where
-    // the text measurer can, then given to the topics in their order, as each topic's own would.
-    static void applyDefaultWraps(const std::vector<MindMapNode*>& nodes);
     // The topics applyDefaultWraps() hands the measurer at once.
     static constexpr size_t AheadWrapBatchSize = 16384;
+    // applyDefaultWrap() on each of many topics (an import): the wraps are found side by side where
+    // the text measurer can, a batch of topics at a time, then given to the topics in their order,
+    // as each topic's own would.
+    static void applyDefaultWraps(const std::vector<MindMapNode*>& nodes, size_t batchSize = AheadWrapBatchSize);
 
     // ---- Tasks and attachments held by the node ----
 
