@@ -89,10 +89,11 @@ PY
     fail "$1: the start is not answered; it waits behind an alert of the running program"
   }
   # The running program takes hand-overs in turn: once a later one is taken, every earlier one
-  # is decided.
+  # is decided. The later one waits for an import still under way, as long as that takes (a
+  # sanitizer build on a busy machine: minutes); the test's own time limit is the bound.
   owner_decided() {
     make_file "$1-after"
-    timeout 120 "$program" "$home/$1-after.opml" >"$home/after.log" 2>&1 || { cat "$home/after.log"; fail "$1: the next hand-over failed"; }
+    "$program" "$home/$1-after.opml" >"$home/after.log" 2>&1 || { cat "$home/after.log"; fail "$1: the next hand-over failed"; }
     [ "$(maps_with "$1-after")" = 1 ] || fail "$1: the next hand-over's file is not in the store"
   }
   # The start has ended or has taken over and shows its window, with its file once in the store.
