@@ -167,6 +167,7 @@ void collect(const std::string& bus, const std::string& path, AtspiRole role, co
         element.path = path;
         element.role = *own;
         element.sensitive = hasState(*states, ATSPI_STATE_SENSITIVE);
+        element.focused = hasState(*states, ATSPI_STATE_FOCUSED);
         if (describe(element) && (!name || element.name == *name) && element.width > 0)
             found.push_back(std::move(element));
     }

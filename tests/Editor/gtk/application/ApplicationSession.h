@@ -64,6 +64,8 @@ struct Element {
     int width = 0;
     int height = 0;
     bool sensitive = false;
+    // It has the keyboard.
+    bool focused = false;
 
     int centreX() const { return x + width / 2; }
     int centreY() const { return y + height / 2; }
