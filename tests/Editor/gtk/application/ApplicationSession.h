@@ -29,6 +29,10 @@ using namespace std::chrono_literals;
 // Runs a command to its end and answers its exit status; its standard output goes to output.
 int runCommand(const std::vector<std::string>& arguments, std::string* output = nullptr);
 
+// The first window shown that xdotool's search finds by all of the criteria ("--pid", "1234",
+// "--name", "^Title$"), leaving out popups; nothing when there is none.
+std::optional<std::string> visibleWindow(std::vector<std::string> criteria);
+
 // A session bus for the programs the tests start, with the accessibility bus behind it; this
 // process asks the accessibility bus about their windows, with plain calls that wait for their
 // answers (no main loop runs here to take in what the programs announce). Started once per
