@@ -34,7 +34,6 @@ Gtk::Button* addButtons(Gtk::Dialog& dialog)
 void setUpTextView(TextViewEx& view, Gtk::ScrolledWindow& scroll, int height)
 {
     initializeAsPlainText(view);
-    view.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
     scroll.add(view);
     scroll.set_shadow_type(Gtk::SHADOW_IN);
     scroll.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);

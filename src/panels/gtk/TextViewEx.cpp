@@ -56,9 +56,30 @@ bool TextViewEx::on_focus_out_event(GdkEventFocus* event)
     return Gtk::TextView::on_focus_out_event(event);
 }
 
+bool hasRunTooLongForWordBreaks(std::string_view text)
+{
+    size_t run = 0;
+    for (const char byte : text) {
+        if (byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r') run = 0;
+        // A character is counted at its first byte.
+        else if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80 && ++run > LongestRunBrokenAtWords) return true;
+    }
+    return false;
+}
+
 void initializeAsPlainText(Gtk::TextView& view)
 {
     view.set_wrap_mode(Gtk::WRAP_WORD_CHAR);
+    // Decided as each change is made, before anything lays the text out: a text set and the caret
+    // placed after it lay out the caret's line at once.
+    Glib::RefPtr<Gtk::TextBuffer> buffer = view.get_buffer();
+    buffer->signal_changed().connect(sigc::track_obj(
+        [&view, buffer = buffer.operator->()] {
+            const Gtk::WrapMode wrap =
+                hasRunTooLongForWordBreaks(buffer->get_text(true).raw()) ? Gtk::WRAP_CHAR : Gtk::WRAP_WORD_CHAR;
+            if (view.get_wrap_mode() != wrap) view.set_wrap_mode(wrap);
+        },
+        view));
     view.set_monospace(false);
     // GTK's text views neither substitute quotes nor dashes; the buffer takes no rich text from
     // the clipboard unless told to.

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // A text view that shows a placeholder in light grey while it is empty and does not have the
 // keyboard focus of its window. The placeholder is plain text, never markup: it may come from a
@@ -32,8 +33,17 @@ private:
     std::optional<std::string> _placeholder;
 };
 
+// The longest run of characters without white space that the text views break between words.
+// Pango looks for a word break before it breaks between letters, and that search grows with the
+// square of the run: 100,000 such characters in a note held the window for 14 s. A longer run is
+// broken between letters, as a word wider than the view is anyway.
+constexpr size_t LongestRunBrokenAtWords = 1000;
+// Whether the text holds a run of more than LongestRunBrokenAtWords characters without white space.
+bool hasRunTooLongForWordBreaks(std::string_view text);
+
 // Makes the view an editor of plain text in the theme's font: no tags survive a paste, nothing
-// typed is substituted.
+// typed is substituted. Its lines break between words, or between letters while the text holds a
+// run too long for word breaks.
 void initializeAsPlainText(Gtk::TextView& view);
 // Replaces the whole text by the string in the theme's font and colour. Text that is not UTF-8
 // has its invalid bytes replaced: GTK would refuse it whole.

@@ -111,4 +111,43 @@ TEST_F(TextViewExTest, PlainTextReplacesTheWholeTextAndMendsBytesThatAreNoUtf8)
     }
 }
 
+// A run of letters too long for word breaks is broken between letters, which Pango does in linear
+// time; its search for a word break in 100,000 of them held the window for 14 s. The view goes back
+// to word breaks once the run is gone, whichever road changed the text.
+TEST_F(TextViewExTest, ARunTooLongForWordBreaksIsBrokenBetweenLetters)
+{
+    const std::string run(LongestRunBrokenAtWords, 'x');
+    const std::string accented = [] {
+        std::string text;
+        for (size_t i = 0; i <= LongestRunBrokenAtWords; ++i) text += "\xc3\xa9";
+        return text;
+    }();
+    const struct {
+        const char* name;
+        std::string text;
+        bool tooLong;
+    } cases[] = {
+        {"empty", "", false},
+        {"the longest run", run, false},
+        {"one letter more", run + "x", true},
+        {"two runs with a space between", run + " " + run, false},
+        {"two runs with a new line between", run + "\n" + run, false},
+        {"a run after words", "some words " + run + "xx", true},
+        {"letters of two bytes, counted as letters", accented, true},
+        {"as many bytes as the run, in half the letters", accented.substr(0, LongestRunBrokenAtWords + 2), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(hasRunTooLongForWordBreaks(c.text), c.tooLong);
+        setPlainTextString(*view, c.text);
+        EXPECT_EQ(view->get_wrap_mode(), c.tooLong ? Gtk::WRAP_CHAR : Gtk::WRAP_WORD_CHAR);
+    }
+    // Typed or pasted into the view, and deleted again.
+    setPlainTextString(*view, "");
+    view->get_buffer()->insert_at_cursor(run + "x");
+    EXPECT_EQ(view->get_wrap_mode(), Gtk::WRAP_CHAR);
+    view->get_buffer()->insert(view->get_buffer()->get_iter_at_offset(500), " ");
+    EXPECT_EQ(view->get_wrap_mode(), Gtk::WRAP_WORD_CHAR);
+}
+
 } // namespace
