@@ -51,6 +51,15 @@ static Display* display()
     return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
 }
 
+// The server handles a faked event while it handles the request, so once it has answered a
+// round trip the events it made are in our queue: a flush alone leaves them to the server's
+// time, which a busy machine stretches past any wait, and a click checked after it was not there.
+static void deliver()
+{
+    XSync(display(), False);
+    pump(20);
+}
+
 // A point of the widget (its allocation's coordinates) on the screen.
 void screenPoint(Gtk::Widget& widget, int x, int y, int& screenX, int& screenY)
 {
@@ -79,22 +88,19 @@ void moveTo(Gtk::Widget& widget, int x, int y)
     int screenY = 0;
     screenPoint(widget, x, y, screenX, screenY);
     XTestFakeMotionEvent(display(), -1, screenX, screenY, 0);
-    XFlush(display());
-    pump(20);
+    deliver();
 }
 
 void button(bool down, unsigned number)
 {
     XTestFakeButtonEvent(display(), number, down ? True : False, 0);
-    XFlush(display());
-    pump(20);
+    deliver();
 }
 
 void releaseFocus()
 {
     XSetInputFocus(display(), PointerRoot, RevertToPointerRoot, CurrentTime);
-    XFlush(display());
-    pump(20);
+    deliver();
 }
 
 void click(Gtk::Widget& widget, int x, int y, unsigned number)
@@ -130,8 +136,7 @@ void drag(Gtk::Widget& from, int fromX, int fromY, Gtk::Widget& to, int toX, int
     for (int step = 1; step <= steps; ++step) {
         XTestFakeMotionEvent(display(), -1, startX + (endX - startX) * step / steps,
                              startY + (endY - startY) * step / steps, 0);
-        XFlush(display());
-        pump(20);
+        deliver();
     }
     pump(60);
     button(false);

@@ -42,6 +42,25 @@ void clickButton(Gtk::Widget& button)
     RealInput::click(button, button.get_allocated_width() / 2, button.get_allocated_height() / 2);
 }
 
+// The window manager's close button.
+void closeByWindowManager(Gtk::Window& window)
+{
+    GdkEvent* close = gdk_event_new(GDK_DELETE);
+    close->any.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    gtk_main_do_event(close);
+    gdk_event_free(close);
+}
+
+// A check that fails inside the shown window leaves it; the window closes then, so the test
+// ends with the failure rather than waiting on a window nothing answers.
+struct ClosedOnLeaving {
+    Gtk::Window& window;
+    ~ClosedOnLeaving()
+    {
+        if (::testing::Test::HasFatalFailure() && window.get_visible()) closeByWindowManager(window);
+    }
+};
+
 // The shown widget whose tool tip is the text, as the user finds a toolbar button.
 Gtk::Widget* findByToolTip(Gtk::Widget& widget, const std::string& toolTip)
 {
@@ -125,6 +144,7 @@ TEST_F(StylePresetsBrowserWindowTest, OneClickAppliesThePresetToTheSelectedTopic
     StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
         title = browser.get_title();
         cells.push_back(browser.grid().count());
+        ClosedOnLeaving closed{browser};
         clickCell(browser, wanted);
     });
     // The style toolbar's button, clicked as the user clicks it.
@@ -166,10 +186,11 @@ TEST_F(StylePresetsBrowserWindowTest, EditModeReordersByDragAndDeletesAndTheClos
     StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
         EXPECT_FALSE(browser.okButton().get_sensitive());
         EXPECT_FALSE(browser.deleteButton().get_sensitive());
+        ClosedOnLeaving closed{browser};
         ASSERT_TRUE(RealInput::pumpUntil([&] { return browser.editModeButton().get_allocated_width() > 1; }));
         RealInput::pump(150);
         clickButton(browser.editModeButton());
-        ASSERT_TRUE(browser.editModeButton().get_active());
+        ASSERT_TRUE(RealInput::pumpUntil([&] { return browser.editModeButton().get_active(); }));
         RealInput::pump(Gtk::Settings::get_default()->property_gtk_double_click_time().get_value() + 50);
         // The first of five dropped at position 3 ends third.
         const Gdk::Rectangle first = browser.grid().cellArea(0);
@@ -179,15 +200,11 @@ TEST_F(StylePresetsBrowserWindowTest, EditModeReordersByDragAndDeletesAndTheClos
         dragged = true;
         // In edit mode a click only selects; delete takes the selected preset away.
         clickCell(browser, 4);
-        ASSERT_TRUE(browser.deleteButton().get_sensitive());
+        ASSERT_TRUE(RealInput::pumpUntil([&] { return browser.deleteButton().get_sensitive(); }));
         ASSERT_TRUE(browser.okButton().get_sensitive());
         clickButton(browser.deleteButton());
-        EXPECT_EQ(4u, browser.grid().count());
-        // The window manager's close button.
-        GdkEvent* close = gdk_event_new(GDK_DELETE);
-        close->any.window = GDK_WINDOW(g_object_ref(browser.get_window()->gobj()));
-        gtk_main_do_event(close);
-        gdk_event_free(close);
+        EXPECT_TRUE(RealInput::pumpUntil([&] { return browser.grid().count() == 4; }));
+        closeByWindowManager(browser);
     });
     EXPECT_EQ(nullptr, StylePresetsBrowserWindow::pickStylePresetForElement(*map->mainCentralTheme(), lookup));
     ASSERT_TRUE(dragged);
@@ -227,6 +244,7 @@ TEST_F(StylePresetsBrowserWindowTest, TheWindowThatWasActiveBeforeThePickIsActiv
         map->newMindMap("", true, std::string("Theme"));
         bool browserWasActive = false;
         StylePresetsBrowserWindow::setShownObserver([&](StylePresetsBrowserWindow& browser) {
+            ClosedOnLeaving closed{browser};
             EXPECT_EQ(&owner, browser.get_transient_for());
             browser.present();
             browserWasActive = RealInput::pumpUntil([&] { return browser.is_active(); });
