@@ -29,6 +29,7 @@
 #include "support/DisplayRequirement.h"
 #include "support/ForeignText.h"
 #include "support/RecordedCriticals.h"
+#include "support/SyntheticKey.h"
 
 #include <gtest/gtest.h>
 
@@ -454,7 +455,9 @@ TEST_F(EmbeddedNotePanelTest, TextAnotherProgramGivesLateLandsOnlyWhereItWasAske
                 case Road::Key:
                     owner = std::make_unique<ForeignText>("CLIPBOARD", late, ForeignText::Holds::Everything);
                     ASSERT_TRUE(owner->offered());
-                    ASSERT_TRUE(xdotool("key ctrl+v"));
+                    // Given to the window, as the keyboard gives it, so that it does not depend on which
+                    // window the server's keyboard focus was left on by what ran before in this process.
+                    pressKey(GTK_WIDGET(window->gobj()), GDK_KEY_v, GDK_CONTROL_MASK);
                     break;
                 case Road::MiddleClick:
                     owner = std::make_unique<ForeignText>("PRIMARY", late, ForeignText::Holds::Everything);
