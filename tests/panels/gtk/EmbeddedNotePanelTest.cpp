@@ -109,6 +109,10 @@ protected:
         panel = findIn<EmbeddedNotePanel>(*window);
         ASSERT_NE(panel, nullptr);
         ASSERT_TRUE(makeWindowActive(*window));
+        // The page takes the selected topic's note once it shows, when the main loop gets to it: a
+        // text a test puts into it before then is replaced, and a paste into it is refused.
+        ASSERT_TRUE(
+            MainLoop::runUntil([this] { return !panel->controller().hidden() && panel->controller().enabled(); }, 20));
     }
 
     void TearDown() override
