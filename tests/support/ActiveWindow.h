@@ -39,3 +39,15 @@ inline ::testing::AssertionResult makeWindowActive(Gtk::Window& window,
     if (!window.is_active()) return ::testing::AssertionFailure() << "the window never became active";
     return ::testing::AssertionSuccess();
 }
+
+// What the window manager sends the window when the user switches to another application (in
+// false) or back: GTK's idea of the window's activity, whatever the server's focus.
+inline void sendWindowFocusChange(Gtk::Window& window, bool in)
+{
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = in;
+    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}

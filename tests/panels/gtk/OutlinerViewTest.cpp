@@ -8,6 +8,7 @@
 #include "platform/TextMeasurer.h"
 #include "platform/UndoManager.h"
 #include "platform/UserDefaults.h"
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 #include "support/FakeTextMeasurer.h"
 #include "support/ManualScheduler.h"
@@ -62,17 +63,6 @@ bool xdotool(std::vector<std::string> arguments)
     return ran && status == 0;
 }
 
-// What the window manager sends when the user switches to another application and back.
-void sendWindowFocus(Gtk::Window& window, bool in)
-{
-    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
-    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->focus_change.send_event = TRUE;
-    event->focus_change.in = in;
-    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
-    gdk_event_free(event);
-}
-
 void collect(GtkWidget* widget, std::vector<GtkWidget*>& out)
 {
     out.push_back(widget);
@@ -125,7 +115,7 @@ protected:
         window->show_all();
         pump(400);
         window->present();
-        sendWindowFocus(*window, true);
+        sendWindowFocusChange(*window, true);
         pump();
         map->undoManager()->removeAllActions();
         baseline = map->undoManager()->changeCount();
@@ -204,11 +194,11 @@ TEST_F(OutlinerViewTest, ClickRenameDragAndTickEachTakeOneUndoStep)
     ASSERT_TRUE(xdotool({"key", "ctrl+End"}));
     ASSERT_TRUE(xdotool({"type", "--delay", "20", " Renamed"}));
     pump();
-    sendWindowFocus(*window, false);
+    sendWindowFocusChange(*window, false);
     pump();
     EXPECT_TRUE(outline.isEditing()) << "the window's deactivation ended the rename";
     EXPECT_EQ(b1->text(), "B1");
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     pump();
     ASSERT_TRUE(xdotool({"key", "Return"}));
     pump();
@@ -456,10 +446,10 @@ TEST_F(OutlinerViewTest, TheDateIconOpensThePopoverOnTheRowWhichAPressElsewhereC
 
     // Switching to another application leaves it open.
     pump(300);
-    sendWindowFocus(*window, false);
+    sendWindowFocusChange(*window, false);
     pump();
     EXPECT_TRUE(gtk_widget_get_visible(popover));
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     pump();
 
     // A double click on a day picks it, at the time of day the topic had.
