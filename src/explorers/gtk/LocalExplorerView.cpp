@@ -518,7 +518,12 @@ bool LocalExplorerView::paintPendingThumbnails(size_t count)
         if (path.empty() || !_tree.get_visible_range(start, end) || path < start || end < path) continue;
         _thumbnails[key] = adapter.thumbnail(item.get());
         ++painted;
-        if (Gtk::TreeModel::iterator iter = _store->get_iter(path)) _store->row_changed(path, iter);
+        // GTK cancels the edit of a row that changes: the row being renamed is only drawn again.
+        Gtk::TreePath edited;
+        Gtk::TreeViewColumn* column = nullptr;
+        if (_editable) _tree.get_cursor(edited, column);
+        if (_editable && edited == path) _tree.queue_draw();
+        else if (Gtk::TreeModel::iterator iter = _store->get_iter(path)) _store->row_changed(path, iter);
     }
     return !_pending.empty();
 }
