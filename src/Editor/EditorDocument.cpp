@@ -258,6 +258,8 @@ bool EditorDocument::commitEditor(Error* error)
 
 void EditorDocument::commitModelessEditors()
 {
+    // First the names typed into the window's lists: an outline row's is a change of the map.
+    if (_window) _window->commitCellEdits();
     if (MindMapNodeEditor* editor = _mindMap->nodeEditor()) editor->cancelEditorModes();
 }
 

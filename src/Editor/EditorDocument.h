@@ -40,6 +40,9 @@ public:
     // The map is about to be emptied or read anew, for another map or the same one changed
     // elsewhere: the selections it goes through meanwhile are the map's, not the user's.
     virtual void mindMapWillChange() {}
+    // A name being typed into one of the window's lists or trees (a topic's row of the outline)
+    // is taken as Return would take it.
+    virtual void commitCellEdits() {}
 };
 
 // The one document of the application. It owns the map being edited and is bound to at most one

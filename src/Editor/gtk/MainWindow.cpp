@@ -16,6 +16,7 @@
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/KeptCellEdits.h"
 
 #include <atkmm/object.h>
 #include <glibmm/main.h>
@@ -955,7 +956,13 @@ void MainWindow::setWindowTitle(const std::string& title)
 
 bool MainWindow::canAutoSave()
 {
-    return _canvas.editorView().canAutoSave();
+    // A save takes what the lists hold, which would end a rename the user is typing.
+    return _canvas.editorView().canAutoSave() && !cellEditOpenInside(*this);
+}
+
+void MainWindow::commitCellEdits()
+{
+    commitCellEditsInside(*this);
 }
 
 void MainWindow::presentError(const Error& error)

@@ -124,6 +124,7 @@ public:
     void setWindowTitle(const std::string& title) override;
     void updateWindows() override { scheduleValidation(); }
     void mindMapWillChange() override { _mapChanging = true; }
+    void commitCellEdits() override;
     bool canAutoSave() override;
     void presentError(const Error& error) override;
     void setIsRecyclerMap(bool isRecyclerMap) override { _canvas.editorView().setIsRecyclerMap(isRecyclerMap); }

@@ -3,6 +3,7 @@
 #include "explorers/gtk/GtkFileNameDialog.h"
 #include "platform/Image.h"
 #include "platform/Menu.h"
+#include "platform/gtk/KeptCellEdits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,6 +75,7 @@ CloudTableWidget::CloudTableWidget(FileListAdapter& adapter)
         _editable = nullptr;
         _editingRow.reset();
     });
+    keepCellEditsOnFocusLoss(_nameRenderer);
 
     _treeView.signal_key_press_event().connect(sigc::mem_fun(*this, &CloudTableWidget::onKeyPress), false);
     _treeView.signal_button_press_event().connect(sigc::mem_fun(*this, &CloudTableWidget::onButtonPress), false);

@@ -6,6 +6,7 @@
 #include "platform/Image.h"
 #include "platform/Menu.h"
 #include "platform/gtk/GtkMenuPresenter.h"
+#include "platform/gtk/KeptCellEdits.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStoreFolder.h"
 
@@ -312,6 +313,7 @@ LocalExplorerView::LocalExplorerView(LocalMindMapExplorer& explorer, bool fillNo
         _editable = nullptr;
         _explorer.outlineView().editingEnded();
     });
+    keepCellEditsOnFocusLoss(_titleRenderer);
     Glib::RefPtr<Gtk::TreeSelection> selection = _tree.get_selection();
     selection->set_mode(Gtk::SELECTION_SINGLE);
     selection->set_select_function(sigc::mem_fun(*this, &LocalExplorerView::selectFunction));

@@ -13,9 +13,9 @@
 #include "platform/Menu.h"
 #include "platform/UserDefaults.h"
 #include "platform/gtk/BoundedEntry.h"
-#include "platform/gtk/FocusLoss.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/GtkPopoverPresenter.h"
+#include "platform/gtk/KeptCellEdits.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk-a11y.h>
@@ -353,25 +353,17 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
             entry->set_margin_start(std::max(0, int(title.minX() - bounds.minX())));
             entry->set_margin_end(std::max(0, int(bounds.maxX() - title.maxX())));
         }
-        // GTK ends the edit on any focus-out, also when the whole window deactivates; switching to
-        // another application must leave the rename open.
-        _editableFocusOut = entry->signal_focus_out_event().connect(
-            [entry](GdkEventFocus*) { return !focusLeftInsideWindow(*entry); }, false);
         entry->signal_remove_widget().connect([this] {
-            _editableFocusOut.disconnect();
             _editable = nullptr;
             _editedItem = nullptr;
         });
     });
     _renderer->signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
         _editable = nullptr;
-        _editableFocusOut.disconnect();
         if (MindMapNode* node = itemAtPath(Gtk::TreeModel::Path(path))) _adapter.cellEndEdit(node, text);
     });
-    _renderer->signal_editing_canceled().connect([this] {
-        _editable = nullptr;
-        _editableFocusOut.disconnect();
-    });
+    _renderer->signal_editing_canceled().connect([this] { _editable = nullptr; });
+    keepCellEditsOnFocusLoss(*_renderer);
     // A double click or Return renames the row.
     signal_row_activated().connect([this](const Gtk::TreeModel::Path& path, Gtk::TreeViewColumn*) {
         if (_state.editable) set_cursor(path, _column, *_renderer, true);
@@ -404,7 +396,6 @@ OutlineTreeView::~OutlineTreeView()
 {
     g_object_set_qdata(G_OBJECT(gobj()), viewQuark(), nullptr);
     g_signal_handlers_disconnect_by_data(gobj(), this);
-    _editableFocusOut.disconnect();
     if (_adapter.outlineView() == this) _adapter.setOutlineView(nullptr);
 }
 
@@ -643,7 +634,6 @@ void OutlineTreeView::takeFocusFromEditor()
     if (!_editable) return;
     Gtk::CellEditable* editable = _editable;
     _editable = nullptr;
-    _editableFocusOut.disconnect();
     // Abandoned: the cell ends the edit without reporting a text.
     if (auto* entry = dynamic_cast<Gtk::Entry*>(editable)) entry->property_editing_canceled() = true;
     editable->editing_done();

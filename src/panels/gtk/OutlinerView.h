@@ -128,7 +128,6 @@ private:
     Gtk::CellEditable* _editable = nullptr;
     MindMapNode* _editedItem = nullptr;
     bool _insertingFiltered = false;
-    sigc::connection _editableFocusOut;
     std::function<void(GdkEventButton*)> _progressMenu;
     std::function<void(const std::string&)> _keyHandler;
 };
