@@ -1,9 +1,11 @@
 #include "BenchMaps.h"
+#include "EditKeyCycle.h"
 
 #include "MindMaps/MapLayouter.h"
 #include "editor-view/InplaceTextView.h"
 #include "editor-view/MindMapEditor.h"
 #include "layout/LayoutInstallation.h"
+#include "layout/StrictNodeLayouter.h"
 #include "panels/OutlinerViewController.h"
 #include "panels/gtk/OutlinerView.h"
 #include "platform/UserDefaults.h"
@@ -332,6 +334,53 @@ void BM_OutlinerTreeStructuralEdit(benchmark::State& state)
     editor.setMindMap(nullptr);
 }
 BENCHMARK(BM_OutlinerTreeStructuralEdit)->ArgName("dated")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// bench/edit-keys.py's structural edit with the outliner tab on screen: each key of the cycle given
+// to the editor of the rich map, laid out, and the main loop run after it until the outline has
+// followed the map and the selection, laid out and drawn. The canvas's share of the same keys is
+// BM_StructuralEditKeys. Needs a display (Xvfb).
+void BM_OutlinerTreeEditKeys(benchmark::State& state)
+{
+    if (!startGtk()) {
+        state.SkipWithError("no display");
+        return;
+    }
+    installLayout();
+    {
+        MindMapEditor editor;
+        editor.setFrameSize({700, 600});
+        // A map of its own: each cycle leaves a child in it.
+        const std::shared_ptr<MindMap> map = makeOutlinedMap(true);
+        MindMapNode* topic = map->centralThemes().front()->childAtIndex(0);
+        // Its row shown, as the user sees what is edited.
+        for (MindMapNode* above = topic; above; above = above->parent()) above->setOutlineCollapsed(false);
+        StrictNodeLayouter::layoutMindMapStrictHorizontal(*map);
+        map->validateElementStates();
+        editor.setMindMap(map);
+        {
+            Gtk::Window window;
+            window.set_default_size(260, 800);
+            OutlinerView outliner(editor);
+            outliner.controller().outlineModeSegmentsChanged(0, UserDefaults::standard());
+            window.add(outliner);
+            window.show_all();
+            drainGtk();
+            map->setSelectedElement(topic);
+            drainGtk();
+            for (auto _ : state) {
+                editKeyCycle(editor, drainGtk);
+                if (map->selectedElement() != topic) state.SkipWithError("the cycle lost its topic");
+                if (outliner.outline().selectedItem() != topic) state.SkipWithError("the outline lost its topic");
+            }
+            state.counters["per key"] = benchmark::Counter(double(state.iterations()) * EditKeyCycleKeys,
+                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+            window.remove();
+        }
+        editor.setMindMap(nullptr);
+    }
+    MapLayouter::install(nullptr);
+}
+BENCHMARK(BM_OutlinerTreeEditKeys)->Unit(benchmark::kMillisecond);
 
 // The chain of BM_OutlinerDeepChain in the outliner tab on screen: shown, closed from its top,
 // opened again and scrolled to its deepest topic, with the main loop run after each until the

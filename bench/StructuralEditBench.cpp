@@ -1,14 +1,15 @@
 // What a structural edit costs the editor without the toolkit, key by key, on the 10,000-topic map:
 // each key's command on the map (its undo snapshot, validation and layout included) and the canvas
-// painted again as the window paints it after the key. The window's own share (the outline, the
-// toolbars, the toolkit's layout) is measured in the running program by bench/edit-keys.py.
+// painted again as the window paints it after the key. The outline's share is measured by
+// BM_OutlinerTreeEditKeys (OutlinerBench.cpp), the whole window's (the toolbars, the toolkit's
+// layout) in the running program by bench/edit-keys.py.
 
 #include "BenchMaps.h"
+#include "EditKeyCycle.h"
 #include "ScreenSurface.h"
 
 #include "MindMaps/MapLayouter.h"
 #include "MindMaps/MindMap.h"
-#include "editor-view/EditorEvents.h"
 #include "editor-view/MindMapEditor.h"
 #include "formats/TwkxMindMapReader.h"
 #include "layout/LayoutInstallation.h"
@@ -52,24 +53,12 @@ struct EditCanvas {
 
     // The whole canvas, as the window paints it after a key that changed the map.
     void paint() { surface.paint(view); }
-    PlainInplaceTextView& textView() { return static_cast<PlainInplaceTextView&>(view.inplaceEditor()->view()); }
 
-    // Tab (a child, opened for typing), Return (the edit ends), Return (a sibling, opened), a
-    // letter, Escape (the sibling goes, the first topic is selected again): bench/edit-keys.py's
-    // cycle, the canvas painted after each key. Never inlined, so that a profile (valgrind's
-    // --toggle-collect) can take the cycle without the map's making.
+    // bench/edit-keys.py's cycle, the canvas painted after each key. Never inlined, so that a
+    // profile (valgrind's --toggle-collect) can take the cycle without the map's making.
     [[gnu::noinline]] void cycle()
     {
-        view.keyDown({KeyValues::Tab, 0});
-        paint();
-        textView().pressKey({KeyValues::Return, 0});
-        paint();
-        view.keyDown({KeyValues::Return, 0});
-        paint();
-        textView().type("x");
-        paint();
-        textView().pressKey({KeyValues::Escape, 0});
-        paint();
+        editKeyCycle(view, [this] { paint(); });
     }
 
     std::shared_ptr<MindMap> map;
@@ -86,8 +75,8 @@ void BM_StructuralEditKeys(benchmark::State& state)
         canvas.cycle();
         if (canvas.map->selectedElement() != canvas.topic) state.SkipWithError("the cycle lost its topic");
     }
-    state.counters["per key"] =
-        benchmark::Counter(double(state.iterations()) * 5, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per key"] = benchmark::Counter(double(state.iterations()) * EditKeyCycleKeys,
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetLabel("10,000 topics, 700x600");
 }
 BENCHMARK(BM_StructuralEditKeys)->Unit(benchmark::kMillisecond);

@@ -9,7 +9,10 @@
 # HOME, XDG folders and session bus.
 #   bench/edit-keys.py [build-dir] [cycles] [runs]
 # TARNWICK_EDIT_KEYS="Tab x Escape" drives other keys (xdotool's names); with
-# TARNWICK_EDIT_KEYS_PERF=<file>, perf records the counted cycles of the run into that file.
+# TARNWICK_EDIT_KEYS_PERF=<file>, perf records the counted cycles of the run into that file. With
+# TARNWICK_EDIT_KEYS_CALLGRIND=<prefix>, the program runs under valgrind's callgrind, which counts
+# instructions only over the counted cycles, into <prefix>.<run>: a figure that a busy machine does
+# not change, where processor time grows with the load of the other cores.
 import os, shutil, statistics, subprocess, sys, tempfile, time
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -26,6 +29,7 @@ KEYS = os.environ.get("TARNWICK_EDIT_KEYS", "Tab Return Return x Escape").split(
 CYCLE = [(name, f"{index + 1}. {name}") for index, name in enumerate(KEYS)]
 TICK = os.sysconf("SC_CLK_TCK")
 profile = os.environ.get("TARNWICK_EDIT_KEYS_PERF")
+callgrind = os.environ.get("TARNWICK_EDIT_KEYS_CALLGRIND")
 
 
 def stat_seconds(pid):
@@ -66,7 +70,16 @@ def key(name):
     subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
 
 
-def one_run(map_file, work):
+def callgrind_instructions(out_file):
+    # A dump's "summary" line comes before its costs and may say 0; its "totals" line ends it.
+    with open(out_file) as f:
+        totals = [int(line.split()[1]) for line in f if line.startswith("totals:")]
+    if not totals:
+        raise SystemExit(f"no instruction count in {out_file}")
+    return totals[-1]
+
+
+def one_run(map_file, work, run):
     home = tempfile.mkdtemp(dir=work)
     config = os.path.join(home, "config", "tarnwick")
     os.makedirs(config)
@@ -79,8 +92,12 @@ def one_run(map_file, work):
                TARNWICK_STARTUP_TIMING="1")
     pid_file = os.path.join(home, "pid")
     log = open(os.path.join(home, "log"), "w")
-    launcher = subprocess.Popen(["dbus-run-session", "--", "sh", "-c", 'echo $$ >"$0"; exec "$@"', pid_file, program,
-                                 map_file], env=env, stdout=log, stderr=subprocess.STDOUT)
+    wrapper = []
+    if callgrind:
+        out_file = f"{callgrind}.{run}"
+        wrapper = ["valgrind", "--tool=callgrind", "--instr-atstart=no", f"--callgrind-out-file={out_file}"]
+    launcher = subprocess.Popen(["dbus-run-session", "--", "sh", "-c", 'echo $$ >"$0"; exec "$@"', pid_file] + wrapper +
+                                [program, map_file], env=env, stdout=log, stderr=subprocess.STDOUT)
     pid = None
     try:
         while not (os.path.exists(pid_file) and open(pid_file).read().strip()):
@@ -90,15 +107,25 @@ def one_run(map_file, work):
             if launcher.poll() is not None:
                 raise SystemExit("the program ended before its first frame")
             time.sleep(0.05)
-        wait_idle(pid, quiet=1.0)
+        # Under valgrind a key takes tens of times as long, and its pauses for the display server
+        # are longer.
+        scale, limit = (2, 600) if callgrind else (1, 30)
+
+        def settle(quiet=0.25):
+            wait_idle(pid, quiet=quiet * scale, limit=limit)
+
+        settle(1.0)
         for name in ["ctrl+1", "Right", "Right"]:
             key(name)
-            wait_idle(pid)
+            settle()
         costs = {label: [] for _, label in CYCLE}
         profiler = None
         for cycle in range(cycles + 1):
             if cycle == 1:
                 stat_start = stat_seconds(pid)
+                if callgrind:
+                    subprocess.run(["callgrind_control", "--instr=on", str(pid)], check=True,
+                                   stdout=subprocess.DEVNULL)
                 if profile:
                     profiler = subprocess.Popen(["perf", "record", "-q", "-e", "cpu-clock", "-F", "2000", "--call-graph",
                                                  "dwarf,16384", "-o", profile, "-p", str(pid)])
@@ -106,12 +133,18 @@ def one_run(map_file, work):
             for name, label in CYCLE:
                 before = run_nanoseconds(pid)
                 key(name)
-                wait_idle(pid)
+                settle()
                 if cycle:
                     costs[label].append((run_nanoseconds(pid) - before) / 1e6)
         if profiler:
             profiler.send_signal(2)
             profiler.wait()
+        if callgrind:
+            # The dump (<prefix>.<run>.1) holds what was counted since the counting began; the file
+            # written at the program's end, what came after.
+            for command in ["--instr=off", "--dump"]:
+                subprocess.run(["callgrind_control", command, str(pid)], check=True, stdout=subprocess.DEVNULL)
+            costs["instructions"] = [callgrind_instructions(f"{out_file}.1") / (cycles * len(CYCLE))]
         # utime and stime count whole ticks; over every key they check the threads' own sum.
         costs["stat"] = [(stat_seconds(pid) - stat_start) * 1000 / (cycles * len(CYCLE))]
         return costs
@@ -129,7 +162,7 @@ def main():
     try:
         map_file = os.path.join(work, "ten-thousand.mm")
         subprocess.run([sys.executable, os.path.join(root, "bench", "freemind-map.py"), "10000", map_file], check=True)
-        per_run = [one_run(map_file, work) for _ in range(runs)]
+        per_run = [one_run(map_file, work, run) for run in range(runs)]
         print(f"processor time a key, 10,000-topic map, Outline tab shown ({cycles} cycles, median of {runs} runs):")
         for _, label in CYCLE:
             means = [statistics.mean(costs[label]) for costs in per_run]
@@ -138,6 +171,9 @@ def main():
         print(f"  {'every key':<24} {statistics.median(overall):7.1f} ms  (runs: {', '.join(f'{m:.1f}' for m in overall)})")
         ticks = [costs["stat"][0] for costs in per_run]
         print(f"  {'every key, utime+stime':<24} {statistics.median(ticks):7.1f} ms  (runs: {', '.join(f'{m:.1f}' for m in ticks)})")
+        if callgrind:
+            counts = [costs["instructions"][0] / 1e6 for costs in per_run]
+            print(f"  {'every key, instructions':<24} {statistics.median(counts):7.1f} M   (runs: {', '.join(f'{m:.1f}' for m in counts)})")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
