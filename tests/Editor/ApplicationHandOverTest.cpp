@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -70,11 +71,38 @@ bool ownsName(GDBusConnection* connection, const std::string& name)
     return owned;
 }
 
+// The answer of one call, shared with the call's callback: a check that ends the test early
+// leaves the callback a live answer to fill.
 struct Answer {
     bool finished = false;
     GVariant* reply = nullptr;
     GError* error = nullptr;
+    ~Answer()
+    {
+        if (reply) g_variant_unref(reply);
+        if (error) g_error_free(error);
+    }
 };
+
+std::shared_ptr<Answer> callOpen(GDBusConnection* start, GDBusConnection* owner, const std::string& claim)
+{
+    GVariantBuilder platform;
+    g_variant_builder_init(&platform, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&platform, "{sv}", ApplicationHandOver::ClaimKey, g_variant_new_string(claim.c_str()));
+    const gchar* uris[] = {"file:///in/map.opml", nullptr};
+    auto answer = std::make_shared<Answer>();
+    g_dbus_connection_call(
+        start, g_dbus_connection_get_unique_name(owner), "/hand/over", ApplicationHandOver::InterfaceName, "Open",
+        g_variant_new("(^as@a{sv})", uris, g_variant_builder_end(&platform)), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
+        nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            const std::unique_ptr<std::shared_ptr<Answer>> answer(static_cast<std::shared_ptr<Answer>*>(data));
+            (*answer)->reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &(*answer)->error);
+            (*answer)->finished = true;
+        },
+        new std::shared_ptr<Answer>(answer));
+    return answer;
+}
 
 } // namespace
 
@@ -98,21 +126,7 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
                                                         "org.freedesktop.DBus", "RequestName",
                                                         g_variant_new("(su)", claim.c_str(), 4u), G_VARIANT_TYPE("(u)"),
                                                         G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr));
-        GVariantBuilder platform;
-        g_variant_builder_init(&platform, G_VARIANT_TYPE_VARDICT);
-        g_variant_builder_add(&platform, "{sv}", ApplicationHandOver::ClaimKey, g_variant_new_string(claim.c_str()));
-        const gchar* uris[] = {"file:///in/map.opml", nullptr};
-        Answer answer;
-        g_dbus_connection_call(
-            start, g_dbus_connection_get_unique_name(owner), "/hand/over", ApplicationHandOver::InterfaceName, "Open",
-            g_variant_new("(^as@a{sv})", uris, g_variant_builder_end(&platform)), nullptr, G_DBUS_CALL_FLAGS_NONE, -1,
-            nullptr,
-            [](GObject* source, GAsyncResult* result, gpointer data) {
-                Answer* answer = static_cast<Answer*>(data);
-                answer->reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &answer->error);
-                answer->finished = true;
-            },
-            &answer);
+        const std::shared_ptr<Answer> answer = callOpen(start, owner, claim);
         ASSERT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 1; }, 10));
         if (c.start == Start::Left) {
             const std::string startName = g_dbus_connection_get_unique_name(start);
@@ -130,24 +144,22 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
         if (c.start == Start::Left) {
             EXPECT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 0; }, 10));
         } else {
-            ASSERT_TRUE(MainLoop::runUntil([&] { return answer.finished; }, 10));
+            ASSERT_TRUE(MainLoop::runUntil([&] { return answer->finished; }, 10));
         }
         EXPECT_EQ(!received.empty(), c.taken);
         if (c.start == Start::Waits) {
-            ASSERT_NE(answer.reply, nullptr) << answer.error->message;
-            gchar* printed = g_variant_print(answer.reply, false);
+            ASSERT_NE(answer->reply, nullptr) << answer->error->message;
+            gchar* printed = g_variant_print(answer->reply, false);
             EXPECT_STREQ(printed, "([('file:///in/map.opml', 'Not a map', 'Cut short.')],)");
             g_free(printed);
             EXPECT_TRUE(MainLoop::runUntil([&] { return !ownsName(start, claim); }, 10)) << "the claim is held";
         } else if (c.start == Start::Withdrew) {
-            ASSERT_NE(answer.error, nullptr);
+            ASSERT_NE(answer->error, nullptr);
         }
         // Answered or not, a start's request goes with the start.
         if (c.start != Start::Left) g_dbus_connection_close_sync(start, nullptr, nullptr);
         EXPECT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 0; }, 10));
-        MainLoop::runUntil([&] { return answer.finished; }, 10);
-        if (answer.reply) g_variant_unref(answer.reply);
-        if (answer.error) g_error_free(answer.error);
+        MainLoop::runUntil([&] { return answer->finished; }, 10);
         g_object_unref(start);
         g_object_unref(owner);
     }

@@ -266,6 +266,7 @@ PY
         # Killed as soon as the map's file is there, before the map shows and the start is told.
         until [ "$(stored_maps)" -gt "$stored" ]; do
           kill -0 "$start" 2>/dev/null || break
+          sleep 0.01
         done
         kill -9 "$owner"
         settle "$file"
