@@ -109,11 +109,12 @@ std::shared_ptr<Answer> callOpen(GDBusConnection* start, GDBusConnection* owner,
 TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdrawnThem)
 {
     const PrivateBus bus;
-    enum class Start { Waits, Withdrew, Left };
+    // Asked: the start waits, and the owner asks about its file in its window once it has answered.
+    enum class Start { Waits, Asked, Withdrew, Left };
     const struct {
         Start start;
         bool taken;
-    } cases[] = {{Start::Waits, true}, {Start::Withdrew, false}, {Start::Left, false}};
+    } cases[] = {{Start::Waits, true}, {Start::Asked, true}, {Start::Withdrew, false}, {Start::Left, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.start));
         GDBusConnection* owner = bus.connect();
@@ -126,6 +127,20 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
                                                         "org.freedesktop.DBus", "RequestName",
                                                         g_variant_new("(su)", claim.c_str(), 4u), G_VARIANT_TYPE("(u)"),
                                                         G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr));
+        // The signals the start hears from the owner, in order, with their files; shared with the
+        // subscription, as the answer is with its call.
+        using Heard = std::shared_ptr<std::vector<std::string>>;
+        const Heard heard = std::make_shared<std::vector<std::string>>();
+        const unsigned subscription = g_dbus_connection_signal_subscribe(
+            start, g_dbus_connection_get_unique_name(owner), ApplicationHandOver::InterfaceName, nullptr, "/hand/over",
+            nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+            [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* member, GVariant* parameters,
+               gpointer data) {
+                gchar* printed = g_variant_print(parameters, false);
+                (*static_cast<Heard*>(data))->push_back(std::string(member) + printed);
+                g_free(printed);
+            },
+            new Heard(heard), [](gpointer data) { delete static_cast<Heard*>(data); });
         const std::shared_ptr<Answer> answer = callOpen(start, owner, claim);
         ASSERT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 1; }, 10));
         if (c.start == Start::Left) {
@@ -139,7 +154,7 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
         std::vector<std::string> received;
         service.setReceiver([&](const std::vector<std::string>& given, GVariant*) {
             received.insert(received.end(), given.begin(), given.end());
-            return std::vector<HandOverFailure>{{given.front(), "Not a map", "Cut short."}};
+            return std::vector<HandOverFailure>{{given.front(), "Not a map", "Cut short.", c.start == Start::Asked}};
         });
         if (c.start == Start::Left) {
             EXPECT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 0; }, 10));
@@ -147,11 +162,19 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
             ASSERT_TRUE(MainLoop::runUntil([&] { return answer->finished; }, 10));
         }
         EXPECT_EQ(!received.empty(), c.taken);
-        if (c.start == Start::Waits) {
+        if (c.start == Start::Waits || c.start == Start::Asked) {
+            // A start of an earlier version reads a file asked about as one not opened; a later one
+            // hears which they are before it hears that the files are taken.
+            const std::string notOpened = "([('file:///in/map.opml', 'Not a map', 'Cut short.')],)";
             ASSERT_NE(answer->reply, nullptr) << answer->error->message;
             gchar* printed = g_variant_print(answer->reply, false);
-            EXPECT_STREQ(printed, "([('file:///in/map.opml', 'Not a map', 'Cut short.')],)");
+            EXPECT_EQ(printed, notOpened);
             g_free(printed);
+            EXPECT_TRUE(
+                MainLoop::runUntil([&] { return !heard->empty() && heard->back().rfind("Taken", 0) == 0; }, 10));
+            std::vector<std::string> told = {"Taken" + notOpened};
+            if (c.start == Start::Asked) told.insert(told.begin(), "Asking" + notOpened);
+            EXPECT_EQ(*heard, told);
             EXPECT_TRUE(MainLoop::runUntil([&] { return !ownsName(start, claim); }, 10)) << "the claim is held";
         } else if (c.start == Start::Withdrew) {
             ASSERT_NE(answer->error, nullptr);
@@ -160,6 +183,7 @@ TEST(HandOverServiceTest, FilesAreTakenOnlyFromAStartThatIsThereAndHasNotWithdra
         if (c.start != Start::Left) g_dbus_connection_close_sync(start, nullptr, nullptr);
         EXPECT_TRUE(MainLoop::runUntil([&] { return service.requestsHeld() == 0; }, 10));
         MainLoop::runUntil([&] { return answer->finished; }, 10);
+        g_dbus_connection_signal_unsubscribe(start, subscription);
         g_object_unref(start);
         g_object_unref(owner);
     }
