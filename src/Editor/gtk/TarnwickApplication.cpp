@@ -743,6 +743,10 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (starting) holdStoreWritesUntilFirstFrame();
     const bool storeWasEmpty = store && store->count() == 0;
+    // A start whose files do not open shows what a start without files shows, and then says why:
+    // an alert over an empty window until it is answered tells only half of it.
+    std::optional<ErrorDeferral> startErrors;
+    if (starting) startErrors.emplace(*this, ErrorDeferral::Show::Later);
     std::vector<FileNotOpened> notOpened;
     for (const Glib::RefPtr<Gio::File>& file : files) {
         const std::string uri = file->get_uri();
