@@ -3,7 +3,9 @@
 #include "Utils/GuidCreation.h"
 #include "platform/MainLoop.h"
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -16,8 +18,12 @@ constexpr const char* HandOverInterfaceXml = "<node><interface name='com.orrinwo
                                              "<arg type='a(sss)' name='not_opened' direction='out'/>"
                                              "</method>"
                                              "<signal name='Taken'><arg type='a(sss)' name='not_opened'/></signal>"
+                                             "<signal name='Asking'><arg type='a(sss)' name='asking'/></signal>"
                                              "</interface></node>";
-// The answer of Open and the Taken signal's arguments; an owner of an earlier version sends none.
+// The answer of Open and the arguments of the Taken and Asking signals; an owner of an earlier
+// version sends none. Asking, sent just before Taken, names those of the files not opened that the
+// owner asks about in its window once the start is answered: a start of an earlier version, which
+// does not listen to it, reads them as not opened.
 constexpr const char* FailuresType = "(a(sss))";
 // A claim is this, followed by a fresh GUID.
 constexpr const char* ClaimPrefix = "com.orrinworks.Tarnwick.HandOver.Claim";
@@ -136,7 +142,8 @@ std::vector<HandOverFailure> failuresOf(GVariant* tuple)
     const gchar* uri = nullptr;
     const gchar* title = nullptr;
     const gchar* reason = nullptr;
-    while (g_variant_iter_next(entries, "(&s&s&s)", &uri, &title, &reason)) failures.push_back({uri, title, reason});
+    while (g_variant_iter_next(entries, "(&s&s&s)", &uri, &title, &reason))
+        failures.push_back({uri, title, reason, false});
     g_variant_iter_free(entries);
     return failures;
 }
@@ -210,6 +217,13 @@ struct HandOverService::State : std::enable_shared_from_this<State> {
             // answer that comes after, and a start whose owner then went away would take the
             // files over and open them a second time. A signal is never dropped so.
             request.toldTaken = true;
+            std::vector<HandOverFailure> asking;
+            std::copy_if(request.notOpened.begin(), request.notOpened.end(), std::back_inserter(asking),
+                         [](const HandOverFailure& failure) { return failure.asking; });
+            if (!asking.empty())
+                g_dbus_connection_emit_signal(connection, sender.c_str(), objectPath.c_str(),
+                                              ApplicationHandOver::InterfaceName, "Asking", failuresVariant(asking),
+                                              nullptr);
             g_dbus_connection_emit_signal(connection, sender.c_str(), objectPath.c_str(),
                                           ApplicationHandOver::InterfaceName, "Taken",
                                           failuresVariant(request.notOpened), nullptr);
@@ -500,11 +514,12 @@ struct PendingCall {
     }
 };
 
-// The owner's Taken signal, and whether the owner took the claim at some moment.
+// The owner's Taken and Asking signals, and whether the owner took the claim at some moment.
 struct OwnerWord {
     std::string owner;
     bool toldTaken = false;
     std::vector<HandOverFailure> notOpened;
+    std::vector<std::string> asking;
     bool claimed = false;
 };
 
@@ -625,6 +640,15 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
             word->notOpened = failuresOf(parameters);
         },
         &word, nullptr);
+    const unsigned asking = g_dbus_connection_signal_subscribe(
+        connection, owner.c_str(), ApplicationHandOver::InterfaceName, "Asking", objectPath.c_str(), nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
+           gpointer data) {
+            for (const HandOverFailure& failure : failuresOf(parameters))
+                static_cast<OwnerWord*>(data)->asking.push_back(failure.uri);
+        },
+        &word, nullptr);
     const unsigned claimed = g_dbus_connection_signal_subscribe(
         connection, "org.freedesktop.DBus", "org.freedesktop.DBus", "NameOwnerChanged", "/org/freedesktop/DBus",
         claim.c_str(), G_DBUS_SIGNAL_FLAGS_NONE,
@@ -664,7 +688,8 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
         // finds them by their maps' GUIDs.
         return !(word.claimed && nameOwner(connection, applicationId) != owner);
     };
-    const bool answered = StartupWait::run(
+    start.owner = processOf(connection, owner);
+    const StartupWait::Outcome outcome = StartupWait::run(
         [&] {
             if (word.toldTaken) {
                 result = Result::Taken;
@@ -706,11 +731,24 @@ HandOverStart handOverToOwner(const std::string& applicationId, const std::strin
             sendToOwner(connection, owner, objectPath, uris, platform.get(), olderOwner, cancellable, call);
             return false;
         },
-        notice(processOf(connection, owner)), mayGiveUp);
+        notice(start.owner), mayGiveUp);
+    // What the owner sent before its answer is queued here already: Asking comes before Taken.
+    if (result == Result::Taken) dispatchDelivered();
     g_dbus_connection_signal_unsubscribe(connection, claimed);
+    g_dbus_connection_signal_unsubscribe(connection, asking);
     g_dbus_connection_signal_unsubscribe(connection, taken);
-    if (result == Result::Taken) start.notOpened = word.toldTaken ? word.notOpened : call->notOpened;
-    if (!answered) {
+    if (result == Result::Taken) {
+        start.notOpened = word.toldTaken ? word.notOpened : call->notOpened;
+        for (HandOverFailure& failure : start.notOpened)
+            failure.asking = std::find(word.asking.begin(), word.asking.end(), failure.uri) != word.asking.end();
+    }
+    using Outcome = StartupWait::Outcome;
+    // Ended by a signal as the owner went away: one that held the claim may have stored the files,
+    // and this start takes nothing over.
+    if (outcome == Outcome::DoneWhenSignalled && result == Result::OwnerGone)
+        result = word.claimed ? Result::UnderWay : Result::GaveUp;
+    if (outcome == Outcome::Interrupted) result = Result::UnderWay;
+    if (outcome == Outcome::GaveUp) {
         // This start holds the claim, so the owner never takes the files; leaving the bus tells
         // an owner of an earlier version too.
         g_cancellable_cancel(cancellable);

@@ -35,12 +35,15 @@ constexpr const char* ClaimKey = "tarnwick-claim";
 constexpr const char* MapGuidsKey = "tarnwick-map-guids";
 } // namespace ApplicationHandOver
 
-// A file of a hand-over that was not opened: its address and what the running program said about
-// it; no title when the user there chose not to open it.
+// A file of a hand-over that was not opened when the start was answered: its address and what the
+// running program said about it; no title when the user there chose not to open it. One it is
+// asking about is asked about in its window once the start is answered, and opened or not as the
+// user says there; a start of an earlier version reads it as one not opened.
 struct HandOverFailure {
     std::string uri;
     std::string title;
     std::string reason;
+    bool asking = false;
 };
 
 // The owner's side: holds each hand-over until its receiver has taken the files, then answers.
@@ -51,7 +54,8 @@ public:
     // Called from the main loop with the files' addresses (none: the start only wants the window
     // shown) and the start's platform data, once this program holds the hand-over's claim. Answers
     // nothing when the files cannot be taken now (asked again a moment later); otherwise takes
-    // them and answers those not opened. Alerts about them wait: the start is answered first.
+    // them and answers those not opened. It runs no loop of its own: alerts and questions about
+    // the files wait until the start is answered, and a later start is never held by them.
     using Receiver = std::function<std::optional<std::vector<HandOverFailure>>(const std::vector<std::string>& uris,
                                                                                GVariant* platformData)>;
 
@@ -89,17 +93,24 @@ struct HandOverStart {
         NotTaken,
         // The user gave the wait up before the owner came to the files.
         GaveUp,
+        // A signal ended the wait while the owner was taking the files: what becomes of them is
+        // the owner's.
+        UnderWay,
     };
     Result result = Result::NoBus;
     std::unique_ptr<HandOverService> service;
     // The bus's id, which the store's claim records; empty without a bus.
     std::string session;
     std::vector<HandOverFailure> notOpened;
+    // The owner's process id, 0 when unknown.
+    pid_t owner = 0;
 };
 
 // Asks for the application's name; when another program owns it, hands the files (addresses) and
 // the platform data (taken over) to it and waits for its answer, saying after a moment what it
-// waits for (notice, given the owner's process id, 0 when unknown).
+// waits for (notice, given the owner's process id, 0 when unknown). A signal that ends a process
+// ends the wait within moments, whatever the owner does: the files are withdrawn unless the owner
+// is taking them already.
 HandOverStart handOverToOwner(const std::string& applicationId, const std::string& objectPath,
                               const std::vector<std::string>& uris, GVariant* platformData,
                               const std::function<StartupWait::Notice(pid_t owner)>& notice);

@@ -9,7 +9,7 @@
 // lasted a moment says what it waits for: on standard error and, where a window can be shown, in
 // a small window with one way out. The user who takes it, or a signal that ends the program,
 // asks to give the wait up; what is waited for may already be under way, and then the wait goes on
-// and says so.
+// and says so: for the user as long as it takes, for a signal a few seconds at most.
 class StartupWait {
 public:
     struct Notice {
@@ -34,11 +34,24 @@ public:
 
     static constexpr double NoticeDelaySeconds = 1.0;
     static constexpr double PollSeconds = 0.1;
+    // How long a wait that a signal asked to end goes on for what is under way.
+    static constexpr double SignalGraceSeconds = 2.0;
 
-    // Runs the main loop until done() answers true (true) or the wait is given up (false). done()
-    // is asked after every event and at least every PollSeconds. A request to give up is put to
-    // mayGiveUp, when given: false keeps the wait, which then says that what it waits for is under
-    // way.
-    static bool run(const std::function<bool()>& done, const Notice& notice,
-                    const std::function<bool()>& mayGiveUp = {});
+    enum class Outcome {
+        // done() answered true.
+        Done,
+        // Given up, by the user or a signal.
+        GaveUp,
+        // A signal asked to end the wait while what it waits for was under way: done() answered
+        // true within the grace (DoneWhenSignalled), or the grace ran out (Interrupted).
+        DoneWhenSignalled,
+        Interrupted,
+    };
+
+    // Runs the main loop until done() answers true or the wait ends otherwise. done() is asked
+    // after every event and at least every PollSeconds. A request to give up is put to mayGiveUp,
+    // when given: false keeps the wait, which then says that what it waits for is under way. After
+    // a signal's request it is asked again every PollSeconds, for SignalGraceSeconds at most.
+    static Outcome run(const std::function<bool()>& done, const Notice& notice,
+                       const std::function<bool()>& mayGiveUp = {});
 };

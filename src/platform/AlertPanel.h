@@ -64,5 +64,28 @@ public:
 
     // Installs the panel (not owned); nullptr brings back the one that dismisses everything.
     static void setShared(AlertPanel* panel);
+    // The installed panel; while a hold lives, the holding one.
     static AlertPanel& shared();
+
+    // While one lives, nothing is put to the user, so that whoever waits on the caller is answered
+    // first. A question (more than one button, a text field or an accessory) gets the answer of
+    // one closed unanswered, which every asker takes as the safe one, and is kept by the innermost
+    // hold, for its holder to ask again once it may. An alert of one button is shown once the main
+    // loop comes to it after the last hold has gone.
+    class Hold {
+    public:
+        Hold();
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+        // The questions put while this was the innermost hold, in order.
+        const std::vector<Request>& questions() const { return _questions; }
+
+    private:
+        friend class AlertPanel;
+        class Panel;
+        Hold* _outer = nullptr;
+        std::vector<Request> _questions;
+    };
 };

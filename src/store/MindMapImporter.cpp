@@ -197,7 +197,11 @@ MindMapInfoItem* MindMapImporter::importConvertedData(const MindMapData& data, c
     if (!document) return nullptr;
     if (!document->guid.empty()) {
         if (MindMapInfoItem* existing = store->mindMapByGuid(document->guid)) {
-            switch (askImportResolution()) {
+            const int answer = askImportResolution();
+            // The question ran a loop of its own, in which the map lent for the import may have
+            // been given a map to show: the import is read back from its file instead.
+            if (target) target->mindMap = nullptr;
+            switch (answer) {
             case OverwriteAnswer: {
                 MindMapStore::UpdateBracket bracket(store);
                 // The item writes the whole file anew or leaves the old one as it was.

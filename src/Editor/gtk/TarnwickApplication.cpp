@@ -91,6 +91,10 @@ constexpr const char* HandOverWaitingWindowKey = "handover_waiting_window";
 constexpr const char* HandOverStopWaitingKey = "handover_stop_waiting";
 constexpr const char* HandOverOpeningFilesKey = "handover_opening_files";
 constexpr const char* HandOverOpeningWindowKey = "handover_opening_window";
+constexpr const char* HandOverLeftOpeningFilesKey = "handover_left_opening_files";
+constexpr const char* HandOverLeftOpeningWindowKey = "handover_left_opening_window";
+constexpr const char* HandOverAskingKey = "handover_asking";
+constexpr const char* FilesAskedAboutKey = "start_files_asked_about";
 constexpr const char* StoreWaitingKey = "store_waiting_title";
 constexpr const char* StoreWaitingDetailKey = "store_waiting_detail";
 constexpr const char* StoreWaitingQuitKey = "store_waiting_quit";
@@ -186,23 +190,28 @@ std::string notOpenedLine(const std::vector<std::string>& files)
                          : localizedFormat(TarnwickApplication::FilesNotOpenedKey, {joinedNames(files)});
 }
 
-// What a start whose files the running program took says of those it could not open, named as
-// the user gave them; the status it ends with.
+// What a start whose files the running program took says of those it could not open, and of
+// those it asks about in its window, named as the user gave them; the status it ends with.
 int reportNotOpened(const std::vector<HandOverFailure>& failures, const std::vector<std::string>& uris,
                     const std::vector<std::string>& names)
 {
     if (failures.empty()) return 0;
     std::vector<std::string> notOpened;
+    std::vector<std::string> askedAbout;
     for (const HandOverFailure& failure : failures) {
         if (!failure.title.empty())
             std::fprintf(stderr, "tarnwick: %s\n%s\n", failure.title.c_str(), failure.reason.c_str());
         const auto given = std::find(uris.begin(), uris.end(), failure.uri);
-        notOpened.push_back(given != uris.end() && size_t(given - uris.begin()) < names.size()
-                                ? names[size_t(given - uris.begin())]
-                                : failure.uri);
+        (failure.asking ? askedAbout : notOpened)
+            .push_back(given != uris.end() && size_t(given - uris.begin()) < names.size()
+                           ? names[size_t(given - uris.begin())]
+                           : failure.uri);
     }
-    std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(notOpened).c_str());
-    return TarnwickApplication::FilesNotOpenedExitStatus;
+    if (!notOpened.empty()) std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(notOpened).c_str());
+    if (!askedAbout.empty())
+        std::fprintf(stderr, "tarnwick: %s\n", localizedFormat(FilesAskedAboutKey, {joinedNames(askedAbout)}).c_str());
+    return notOpened.empty() ? TarnwickApplication::FilesLeftToOwnerExitStatus
+                             : TarnwickApplication::FilesNotOpenedExitStatus;
 }
 
 // Answers every dialog that runs its own loop, as closing it would: each caller sees a cancel.
@@ -270,6 +279,15 @@ int TarnwickApplication::runMain(int argc, char* argv[])
                                               [&files](pid_t owner) { return handOverNotice(owner, files.names); });
         using Result = HandOverStart::Result;
         if (start.result == Result::Taken) return reportNotOpened(start.notOpened, files.uris, files.names);
+        if (start.result == Result::UnderWay) {
+            const std::string process = std::to_string(start.owner);
+            std::fprintf(stderr, "tarnwick: %s\n",
+                         (files.names.empty()
+                              ? localizedFormat(HandOverLeftOpeningWindowKey, {process})
+                              : localizedFormat(HandOverLeftOpeningFilesKey, {process, joinedNames(files.names)}))
+                             .c_str());
+            return files.names.empty() ? 0 : FilesLeftToOwnerExitStatus;
+        }
         if (start.result == Result::OwnerGone) continue;
         if (start.result == Result::Owner || start.result == Result::NoBus) {
             std::map<std::string, std::string> mapGuids;
@@ -298,7 +316,7 @@ TarnwickApplication::ClaimResult TarnwickApplication::claimStore(const std::stri
                                          localizedFormat(StoreWaitingDetailKey, {std::to_string(quitting.pid), root}),
                                          localized(StoreWaitingQuitKey),
                                          {}};
-        if (!StartupWait::run(claim, notice)) return ClaimResult::GaveUp;
+        if (StartupWait::run(claim, notice) == StartupWait::Outcome::GaveUp) return ClaimResult::GaveUp;
     }
     return claimed ? ClaimResult::Claimed : ClaimResult::Failed;
 }
@@ -397,6 +415,7 @@ TarnwickApplication::~TarnwickApplication()
 {
     _handOver.reset();
     _deferredErrorsShown.disconnect();
+    _heldFilesAsked.disconnect();
     _deviceLinkFallback.disconnect();
     CustomImageStore::setDefaultIconsScheduler(nullptr);
     removeQuitSignals();
@@ -657,7 +676,7 @@ TarnwickApplication::takeFiles(const type_vec_files& files, const std::map<std::
         std::vector<FileNotOpened> notOpened;
         for (const Glib::RefPtr<Gio::File>& file : maps) {
             names.push_back(file->get_parse_name());
-            notOpened.push_back({file->get_uri(), {}});
+            notOpened.push_back({file->get_uri(), {}, {}});
         }
         std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine(names).c_str());
         return notOpened;
@@ -706,8 +725,10 @@ std::optional<std::vector<HandOverFailure>> TarnwickApplication::takeHandOver(co
     }
     application->after_emit(G_APPLICATION(gobj()), platformData);
     std::vector<HandOverFailure> failures;
-    for (const FileNotOpened& file : notOpened)
-        failures.push_back({file.uri, file.error.localizedDescription, file.error.failureReason});
+    for (const FileNotOpened& file : notOpened) {
+        if (!file.question.empty()) failures.push_back({file.uri, localized(HandOverAskingKey), file.question, true});
+        else failures.push_back({file.uri, file.error.localizedDescription, file.error.failureReason, false});
+    }
     return failures;
 }
 
@@ -722,21 +743,42 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
     MindMapStore* store = MindMapStore::mindMapStoreInstance();
     if (starting) holdStoreWritesUntilFirstFrame();
     const bool storeWasEmpty = store && store->count() == 0;
+    // A start whose files do not open shows what a start without files shows, and then says why:
+    // an alert over an empty window until it is answered tells only half of it.
+    std::optional<ErrorDeferral> startErrors;
+    if (starting) startErrors.emplace(*this, ErrorDeferral::Show::Later);
     std::vector<FileNotOpened> notOpened;
     for (const Glib::RefPtr<Gio::File>& file : files) {
         const std::string uri = file->get_uri();
         std::string path = file->get_path();
         if (path.empty()) {
-            notOpened.push_back({uri, {}});
+            notOpened.push_back({uri, {}, {}});
             continue;
         }
         const auto guid = mapGuids.find(uri);
+        const std::string mapGuid = guid != mapGuids.end() ? guid->second : "";
         Error error;
-        if (_controller->openDocumentWithContentsOfFile(path, &error, guid != mapGuids.end() ? guid->second : ""))
+        std::vector<AlertPanel::Request> questions;
+        {
+            // A question waits for the user, and whoever handed the file over, or starts later,
+            // must not wait with it: it comes up once they are answered, and the file with it.
+            AlertPanel::Hold hold;
+            if (_controller->openDocumentWithContentsOfFile(path, &error, mapGuid)) continue;
+            questions = hold.questions();
+        }
+        if (!questions.empty() && error.isEmpty()) {
+            _heldFiles.push_back({path, file->get_parse_name(), mapGuid});
+            if (!_heldFilesAsked.connected())
+                _heldFilesAsked = Glib::signal_idle().connect([this] {
+                    askAboutHeldFiles();
+                    return false;
+                });
+            notOpened.push_back({uri, {}, questions.front().messageText});
             continue;
+        }
         // A question answered with cancel fails without an error: there is nothing to show.
         if (!error.isEmpty()) presentError(error);
-        notOpened.push_back({uri, error});
+        notOpened.push_back({uri, error, {}});
     }
     if (!starting) return notOpened;
     if (!_controller->currentStorage()) {
@@ -746,6 +788,25 @@ TarnwickApplication::openFiles(const type_vec_files& files, const std::map<std::
     }
     finishStartWithFiles(storeWasEmpty);
     return notOpened;
+}
+
+void TarnwickApplication::askAboutHeldFiles()
+{
+    // One question at a time: files held while one is up follow it.
+    if (_askingAboutHeldFiles) return;
+    _askingAboutHeldFiles = true;
+    while (!_heldFiles.empty()) {
+        const HeldFile file = _heldFiles.front();
+        _heldFiles.pop_front();
+        if (!_controller || !acceptsCommands() || _quitFromOutside) {
+            std::fprintf(stderr, "tarnwick: %s\n", notOpenedLine({file.name}).c_str());
+            continue;
+        }
+        Error error;
+        if (!_controller->openDocumentWithContentsOfFile(file.path, &error, file.mapGuid) && !error.isEmpty())
+            presentError(error);
+    }
+    _askingAboutHeldFiles = false;
 }
 
 void TarnwickApplication::finishStartWithFiles(bool storeWasEmpty)

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,6 +57,10 @@ public:
     // The exit status of a start whose files, or some of them, were not opened: it could not
     // hand them over, its user stopped waiting, or the running program could not open them.
     static constexpr int FilesNotOpenedExitStatus = 3;
+    // The exit status of a start that ended before the running program was done with its files:
+    // that program asks about them in its window, or was opening them when a signal ended the
+    // start. None of them is known not to open.
+    static constexpr int FilesLeftToOwnerExitStatus = 5;
     // The exit status of a start that may not write into the store's folder.
     static constexpr int StoreNotWritableExitStatus = 4;
 
@@ -118,6 +123,16 @@ private:
         std::string uri;
         // Empty when the user chose not to open it, or it is no file of this computer.
         Error error;
+        // What the user is asked about it once whoever handed it over has been answered; empty
+        // when nothing is.
+        std::string question;
+    };
+    // A file whose opening wanted an answer of the user: it is asked about, and opened or not as
+    // the user says, once the main loop comes to it.
+    struct HeldFile {
+        std::string path;
+        std::string name;
+        std::string mapGuid;
     };
     // Where every road of files to open meets: the start's own command line, a later start's
     // hand-over and any other sender of the application's Open. Answers the files not opened;
@@ -130,8 +145,10 @@ private:
     void serveHandOvers();
     std::optional<std::vector<HandOverFailure>> takeHandOver(const std::vector<std::string>& uris,
                                                              GVariant* platformData);
+    // Nothing is asked while the files are opened: the questions come afterwards.
     std::vector<FileNotOpened> openFiles(const type_vec_files& files,
                                          const std::map<std::string, std::string>& mapGuids);
+    void askAboutHeldFiles();
     void checkInitialState();
     void finishStartWithFiles(bool storeWasEmpty);
     void importPendingGettingStarted();
@@ -191,6 +208,9 @@ private:
     int _errorDeferrals = 0;
     bool _showingDeferredErrors = false;
     sigc::connection _deferredErrorsShown;
+    std::deque<HeldFile> _heldFiles;
+    bool _askingAboutHeldFiles = false;
+    sigc::connection _heldFilesAsked;
     // Answers later starts; the first thing to go, as the answer of a program that is going away.
     std::unique_ptr<HandOverService> _handOver;
     StoreClaim _storeClaim = StoreClaim::Pending;

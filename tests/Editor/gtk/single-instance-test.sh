@@ -15,6 +15,11 @@
 # it imports another start's file. Stopped waiting once the program has begun to open the file, or
 # has answered, the start waits for it and ends with 0. A file the running program cannot open is
 # named by the start, which ends with 3, and the alert about it holds no later start.
+# A file the running program must ask about (a copy of a map of its store) is asked about once the
+# start has been answered: the start ends at once with 5, naming it as asked about, a later start
+# is answered while the question is up, and the store holds what each answer said. A signal ends a
+# start within moments also while the running program, stopped, holds its files: it says that
+# program was opening them and ends with 5, and the file arrives once that program goes on.
 # No start prints a warning of GLib's.
 # Runs on its own session bus, in its own home and on a display of its own (tw_with_display).
 #   single-instance-test.sh <tarnwick program> [round...]
@@ -157,7 +162,7 @@ PY
       timeout 5 xdotool windowfocus --sync "$window" key Tab Return >/dev/null 2>&1 || true
       for _ in $(seq 1 40); do
         kill -0 "$start" 2>/dev/null || return 0
-        grep -q "now. This start ends once it has." "$home/start.log" && return 0
+        grep -q "is opening .* now\.$" "$home/start.log" && return 0
         sleep 0.05
       done
     done
@@ -178,6 +183,31 @@ PY
   }
   stored_maps() { ls "$store/Mind Maps" | grep -c '\.twkx$' || true; }
   owner_windows() { xdotool search --onlyvisible --pid "$owner" 2>/dev/null | sort; }
+  # A copy of the map a hand-over of "$1-base" stored, its topic renamed "$1": the running program
+  # has a map of its GUID already.
+  make_duplicate() {
+    make_file "$1-base"
+    "$program" "$home/$1-base.opml" >"$home/base.log" 2>&1 || { cat "$home/base.log"; fail "$1: the hand-over of the map to copy failed"; }
+    sed "s/text=\"$1-base\"/text=\"$1\"/" "$(grep -rl --include='*.twkx' "text=\"$1-base\"" "$store/Mind Maps")" >"$home/$1.twkx"
+  }
+  # Waits until the running program shows a window it did not show before ($windows): its alert.
+  wait_for_alert() {
+    alert=
+    for _ in $(seq 1 200); do
+      alert=$(comm -13 <(echo "$windows") <(owner_windows) | head -n 1)
+      [ -n "$alert" ] && return 0
+      sleep 0.05
+    done
+    fail "$1: the running program shows no alert"
+  }
+  # Waits until the store has $2 maps of topic $1.
+  wait_for_maps() {
+    for _ in $(seq 1 2400); do
+      [ "$(maps_with "$1")" = "$2" ] && return 0
+      sleep 0.05
+    done
+    fail "$1: the store does not have $2 maps of it, but $(maps_with "$1")"
+  }
 
   start_owner
   grep -rlq 'text="Welcome"' "$store" || fail "the getting-started map is not in the store"
@@ -190,7 +220,8 @@ PY
     case $round in
       killed-[0-9]* | quit-*) make_file "$file" 50 ;;
       killed-after-stored) make_file "$file" 50 ;;
-      killed-while-importing | gave-up-while-importing) make_file "$file" 3000 ;;
+      killed-while-importing | gave-up-while-importing | signalled-*) make_file "$file" 3000 ;;
+      asked-*) make_duplicate "$file" ;;
       damaged) printf '<?xml version="1.0"?>\n<opml version="2.0"><body><outline text="%s"><outline' "$file" >"$home/$file.opml" ;;
       *) make_file "$file" ;;
     esac
@@ -205,10 +236,12 @@ PY
         first=$!
         wait_for_claim "$round"
         ;;
-      damaged) windows=$(owner_windows) ;;
+      damaged | asked-*) windows=$(owner_windows) ;;
       killed-after-stored) stored=$(stored_maps) ;;
     esac
-    "$program" "$home/$file.opml" >"$home/start.log" 2>&1 &
+    given=$home/$file.opml
+    case $round in asked-*) given=$home/$file.twkx ;; esac
+    "$program" "$given" >"$home/start.log" 2>&1 &
     start=$!
     case $round in
       answered | killed-when-answered)
@@ -230,13 +263,69 @@ PY
         ended "$file"
         [ "$status" = 3 ] || { cat "$home/start.log"; fail "$round: the start handed a damaged file ended with $status"; }
         grep -qF "could not be imported" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say why"; }
-        alert=
-        for _ in $(seq 1 200); do
-          alert=$(comm -13 <(echo "$windows") <(owner_windows) | head -n 1)
-          [ -n "$alert" ] && break
+        wait_for_alert "$round"
+        ;;
+      asked-*)
+        answered "$round"
+        status=0
+        wait "$start" || status=$?
+        start=
+        [ "$status" = 5 ] || { cat "$home/start.log"; fail "$round: the start whose file is asked about ended with $status"; }
+        grep -qF "opened there if you choose so: $given" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say its file is asked about"; }
+        wait_for_alert "$round"
+        make_file "$file-later"
+        timeout 60 "$program" "$home/$file-later.opml" >"$home/later.log" 2>&1 || { cat "$home/later.log"; fail "$round: the later start was not answered while the question was up"; }
+        [ "$(maps_with "$file-later")" = 1 ] || fail "$round: the later start's file is not in the store once"
+        # The question has no default button: Escape cancels, and the arrows stop at the first
+        # button, so the keys sent again after going astray press the same one.
+        case $round in
+          asked-overwrite) keys="Left Left space" ;;
+          asked-new) keys="Left Left Right space" ;;
+          *) keys="Escape" ;;
+        esac
+        for _ in $(seq 1 10); do
+          timeout 5 xdotool windowfocus --sync "$alert" key $keys >/dev/null 2>&1 || true
+          for _ in $(seq 1 40); do
+            owner_windows | grep -qx "$alert" || break 2
+            sleep 0.05
+          done
+        done
+        ! owner_windows | grep -qx "$alert" || fail "$round: the question does not go"
+        case $round in
+          asked-overwrite) wait_for_maps "$file" 1; wait_for_maps "$file-base" 0 ;;
+          asked-new) wait_for_maps "$file" 1; wait_for_maps "$file-base" 1 ;;
+          *)
+            # What the program did with the answer is done before it takes the next hand-over.
+            owner_decided "$file"
+            [ "$(maps_with "$file")" = 0 ] && [ "$(maps_with "$file-base")" = 1 ] || fail "$round: the store changed"
+            ;;
+        esac
+        ;;
+      signalled-*)
+        # Stopped while it holds the files, the running program answers nothing.
+        wait_for_claim "$round"
+        stop_owner "$round"
+        wait_for_window "$round"
+        kill -"${round#signalled-}" "$start" || true
+        for _ in $(seq 1 300); do
+          kill -0 "$start" 2>/dev/null || break
           sleep 0.05
         done
-        [ -n "$alert" ] || fail "$round: the running program shows no alert"
+        ! kill -0 "$start" 2>/dev/null || { cat "$home/start.log"; fail "$round: the start does not end on the signal"; }
+        status=0
+        wait "$start" || status=$?
+        start=
+        kill -CONT "$owner"
+        [ "$status" = 5 ] || { cat "$home/start.log"; fail "$round: the start ended on the signal with $status"; }
+        grep -qF "was opening $given when this start ended" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say the file was being opened"; }
+        wait_for_maps "$file" 1
+        # The map is stored before it is shown: the claim goes after that, and the next round's
+        # start must not find this one.
+        for _ in $(seq 1 2400); do
+          [ "$(claims)" = 0 ] && break
+          sleep 0.05
+        done
+        [ "$(claims)" = 0 ] || fail "$round: the running program holds the claim of a start that ended"
         ;;
       during-alert)
         # Comes after a damaged file, whose alert is still up.
@@ -266,6 +355,7 @@ PY
         # Killed as soon as the map's file is there, before the map shows and the start is told.
         until [ "$(stored_maps)" -gt "$stored" ]; do
           kill -0 "$start" 2>/dev/null || break
+          sleep 0.01
         done
         kill -9 "$owner"
         settle "$file"
