@@ -1,5 +1,6 @@
 #include "GoogleDrive/GDriveClient.h"
 
+#include "cloud/AnswerBounds.h"
 #include "cloud/CacheFiles.h"
 #include "cloud/OAuthClient.h"
 #include "platform/FileUtils.h"
@@ -7,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -56,13 +58,15 @@ std::string queryString(const std::vector<std::pair<std::string, std::string>>& 
 }
 
 // repeatable: the request does no harm when it arrives twice, so that a failure on Drive's side
-// after it may have done the work is sent again too.
+// after it may have done the work is sent again too. Its answer is a JSON document unless the
+// caller bounds it otherwise.
 HttpRequest makeRequest(std::string method, std::string url, bool repeatable)
 {
     HttpRequest request;
     request.method = std::move(method);
     request.url = std::move(url);
     request.retryServerErrors = repeatable;
+    boundAnswer(request, CloudAnswer::Document);
     return request;
 }
 
@@ -512,7 +516,8 @@ GDriveCall GDriveClient::download(const std::string& id, const std::string& name
             HttpRequest request = makeRequest("GET", url, true);
             request.downloadPath = savePath;
             request.downloadName = name;
-            request.maxDownloadBytes = maxBytes;
+            boundAnswer(request, CloudAnswer::File);
+            if (maxBytes > 0) request.maxDownloadBytes = std::min(request.maxDownloadBytes, maxBytes);
             return request;
         },
         [weak, succeed](const HttpResponse& answer) {
@@ -608,7 +613,8 @@ GDriveCall GDriveClient::startUpload(std::string method, std::string path, const
                 auto state = weak.lock();
                 if (!state) return;
                 if (answer.isTransportError() || answer.status >= 500) {
-                    if (resumes >= MaxResumes) {
+                    // An answer longer than any Drive sends would come again as long.
+                    if (resumes >= MaxResumes || answer.error == HttpTransportError::TooLarge) {
                         state->finish(GDriveError::fromResponse(answer));
                         return;
                     }

@@ -261,6 +261,8 @@ void GDriveExplorer::cancelListerAndRecreate(bool recreate)
 {
     if (_lister) _lister->cancel();
     _lister.reset();
+    // The next listing is asked for as things are then.
+    _relistWhenAnswered = false;
     _listerService = nullptr;
     if (!recreate) return;
     GDriveExplorerService* drive = service();
@@ -334,6 +336,7 @@ void GDriveExplorer::refreshListing()
     // The lister works for the service: once that is gone (at quit) nothing is listed.
     if (!active() || !_linked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
     if (_listerService != &service()->taskService()) return;
+    if (deferListingWhileHidden()) return;
     if (!searchFilter().empty()) {
         showSearchBreadcrumb();
         setEmptyText("explorer_search_progress");
@@ -432,20 +435,16 @@ void GDriveExplorer::directoryChanged(const std::string& folderId)
 void GDriveExplorer::navigateToBreadcrumbPath(const std::string& path)
 {
     if (path.empty() || !canChangePathStack() || !service()) return;
-    if (path == RootPath) {
-        setPathStack({rootFolderId()});
-    } else if (service()->folderCache().get(path)) {
-        setPathStack(pathStackForFolder(path));
-    } else {
-        return;
-    }
+    if (path != RootPath && !service()->folderCache().get(path)) return;
+    leaveListing();
+    setPathStack(path == RootPath ? std::vector<std::string>{rootFolderId()} : pathStackForFolder(path));
     refreshListing();
 }
 
 void GDriveExplorer::searchFilterChanged()
 {
-    // What the user typed last is what they look for: a search still running is given up.
-    if (!listerIdle()) cancelListerAndRecreate(true);
+    // What the user typed last is what they look for: what is listed until then is given up.
+    leaveListing();
     refreshListing();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Utils/Base64Url.h"
 #include "Utils/CryptoDigest.h"
+#include "cloud/AnswerBounds.h"
 #include "platform/TokenStore.h"
 
 #include <nlohmann/json.hpp>
@@ -294,6 +295,7 @@ void OAuthClient::exchange(const std::string& code, Completion completion, std::
                                                                {"redirect_uri", _settings.redirectUri}};
     if (!_settings.clientSecret.empty()) fields.emplace_back("client_secret", _settings.clientSecret);
     request.body = formEncode(fields);
+    boundAnswer(request, CloudAnswer::Token);
     _exchangeRequest = _engine.start(std::move(request), [this, completion](HttpResponse response) {
         OAuthResult result = takeTokenAnswer(response, nullptr);
         if (completion) completion(result);
@@ -379,6 +381,7 @@ void OAuthClient::refresh(Completion completion)
         {"grant_type", "refresh_token"}, {"refresh_token", _tokens->refreshToken}, {"client_id", _settings.clientId}};
     if (!_settings.clientSecret.empty()) fields.emplace_back("client_secret", _settings.clientSecret);
     request.body = formEncode(fields);
+    boundAnswer(request, CloudAnswer::Token);
     _refreshRequest = _engine.start(std::move(request), [this](HttpResponse response) {
         OAuthTokens previous = _tokens ? *_tokens : OAuthTokens();
         OAuthResult result = takeTokenAnswer(response, &previous);

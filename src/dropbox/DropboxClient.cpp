@@ -1,5 +1,6 @@
 #include "dropbox/DropboxClient.h"
 
+#include "cloud/AnswerBounds.h"
 #include "cloud/CacheFiles.h"
 #include "cloud/OAuthClient.h"
 #include "dropbox/DropboxFileInfoCache.h"
@@ -27,6 +28,9 @@ struct DropboxClient::Route {
     // deletion, whose repeat finds the item gone as wanted. Not a move or a new folder, whose
     // repeat would fail or make a second one.
     bool repeatable = false;
+    // What a success answers: a JSON document, or a download's file.
+    CloudAnswer answer = CloudAnswer::Document;
+    std::function<std::optional<uint64_t>(const HttpResponse&)> announcedBytes;
 };
 
 struct DropboxCallState {
@@ -221,6 +225,7 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
         request.method = "POST";
         request.url = routeShared->url;
         request.retryServerErrors = routeShared->repeatable;
+        boundAnswer(request, routeShared->answer);
         const std::string token = _authorization.accessToken();
         request.headers = {{"Authorization", "Bearer " + token}};
         if (routeShared->content) {
@@ -231,6 +236,7 @@ DropboxCall DropboxClient::start(Route route, std::function<void(const HttpRespo
             request.body = routeShared->body;
             request.downloadPath = routeShared->downloadPath;
             request.downloadName = routeShared->downloadName;
+            request.announcedDownloadBytes = routeShared->announcedBytes;
         } else {
             request.headers.emplace_back("Content-Type", "application/json");
             request.body = routeShared->argument;
@@ -395,6 +401,14 @@ DropboxCall DropboxClient::download(const std::string& path, const std::string& 
                 {},
                 partial};
     route.repeatable = true;
+    route.answer = CloudAnswer::File;
+    // The file's metadata comes in the header: its body is no longer than the size said there.
+    route.announcedBytes = [](const HttpResponse& answer) -> std::optional<uint64_t> {
+        std::string problem;
+        const auto metadata = DropboxAnswers::readMetadata(answer.header("Dropbox-API-Result"), problem);
+        if (!metadata || metadata->isFolder) return std::nullopt;
+        return metadata->size;
+    };
     // The file as the user knows it: its name on the service, not the cache's temporary one.
     const size_t slash = path.find_last_of('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -168,6 +168,8 @@ void DropboxExplorer::cancelListerAndRecreate(bool recreate)
 {
     if (_lister) _lister->cancel();
     _lister.reset();
+    // The next listing is asked for as things are then.
+    _relistWhenAnswered = false;
     if (!recreate) return;
     Dropbox* dropbox = service();
     if (!dropbox) return;
@@ -216,6 +218,7 @@ void DropboxExplorer::refreshListing()
 {
     // The lister works for the service: once that is gone (at quit) nothing is listed.
     if (!active() || !_linked || !listerIdle() || _refreshLock > 0 || !_lister || !service()) return;
+    if (deferListingWhileHidden()) return;
     BreadcrumbBar* bar = breadcrumbBar();
     if (!searchFilter().empty()) {
         showSearchBreadcrumb();
@@ -343,12 +346,15 @@ void DropboxExplorer::directoryChanged(const std::string& path)
 void DropboxExplorer::navigateToBreadcrumbPath(const std::string& path)
 {
     if (path.empty() || !canChangePathStack()) return;
+    leaveListing();
     replacePathStack(pathStackFor(path));
     refreshListing();
 }
 
 void DropboxExplorer::searchFilterChanged()
 {
+    // What the user typed last is what they look for: what is listed until then is given up.
+    leaveListing();
     refreshListing();
 }
 

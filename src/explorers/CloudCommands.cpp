@@ -53,10 +53,10 @@ std::optional<std::string> invalidNameMessage(const std::string& name)
 bool isEnabled(const std::string& action, const CommandState& state)
 {
     if (action == "toggleShowThumbnails:") return state.canShowThumbnails;
-    if (state.explorerMode != 0) {
-        return action == "goBack:" && !state.searching && state.linked && state.pathStackCount >= 2 && state.listerIdle;
-    }
-    if (action == "goBack:") return !state.searching && state.listerIdle && state.pathStackCount > 1;
+    // Going back leaves a listing under way, which gives it up.
+    if (state.explorerMode != 0)
+        return action == "goBack:" && !state.searching && state.linked && state.pathStackCount >= 2;
+    if (action == "goBack:") return !state.searching && state.pathStackCount > 1;
     const bool ready = !state.userTaskRunning && state.listerIdle && state.pathStackCount > 0;
     if (action == "newDocument:" || action == "importDocument:") return ready && !state.searching;
     if (action == "canCopyToCloud:" || action == "duplicate:") return ready && state.mapSelected;

@@ -17,6 +17,7 @@
 #include "store/MindMapStorage.h"
 
 #include <any>
+#include <utility>
 
 CloudExplorer::CloudExplorer(int32_t explorerMode) : MindMapExplorerBase(explorerMode), _adapter(this)
 {
@@ -94,6 +95,7 @@ std::optional<std::string> CloudExplorer::pathStackTop() const
 void CloudExplorer::pushPath(const std::string& path)
 {
     if (!canChangePathStack()) return;
+    leaveListing();
     _pathStack.push_back(path);
     refreshListing();
 }
@@ -101,6 +103,7 @@ void CloudExplorer::pushPath(const std::string& path)
 void CloudExplorer::popPath()
 {
     if (_pathStack.size() < 2 || !canChangePathStack()) return;
+    leaveListing();
     _pathStack.pop_back();
     refreshListing();
 }
@@ -204,7 +207,35 @@ void ServiceCloudExplorer::onDeactivated()
 
 bool ServiceCloudExplorer::canChangePathStack() const
 {
-    return listerIdle() && _linked && searchFilter().empty();
+    // A listing under way holds nobody back: leaving the folder gives it up.
+    return _linked && searchFilter().empty();
+}
+
+void ServiceCloudExplorer::leaveListing()
+{
+    if (!listerIdle()) cancelListerAndRecreate(true);
+}
+
+void ServiceCloudExplorer::viewShown(bool shown)
+{
+    if (shown == !_viewHidden) return;
+    _viewHidden = !shown;
+    if (!shown) {
+        if (!listerIdle()) {
+            cancelListerAndRecreate(true);
+            _listWhenShown = true;
+        }
+        return;
+    }
+    if (!std::exchange(_listWhenShown, false)) return;
+    refreshListing();
+}
+
+bool ServiceCloudExplorer::deferListingWhileHidden()
+{
+    if (!_viewHidden) return false;
+    _listWhenShown = true;
+    return true;
 }
 
 bool ServiceCloudExplorer::online() const
@@ -248,7 +279,12 @@ void ServiceCloudExplorer::windowDidUpdate()
 
 FileListItem* ServiceCloudExplorer::selectedFileListItem(bool includeNavigateUp) const
 {
-    if (!_linked || !listerIdle()) return nullptr;
+    return listerIdle() ? selectedRow(includeNavigateUp) : nullptr;
+}
+
+FileListItem* ServiceCloudExplorer::selectedRow(bool includeNavigateUp) const
+{
+    if (!_linked) return nullptr;
     FileListTable* table = const_cast<ServiceCloudExplorer*>(this)->adapter().tableView();
     if (!table) return nullptr;
     const std::vector<size_t> rows = table->selectedRows();
@@ -287,8 +323,12 @@ std::optional<std::string> ServiceCloudExplorer::selectedBrowserItem() const
 
 void ServiceCloudExplorer::tableViewDoubleClicked()
 {
-    FileListItem* item = selectedFileListItem(true);
+    // A folder's rows from an earlier listing show while it is listed anew: going into a folder or
+    // up leaves that listing; the other rows wait for it.
+    FileListItem* item = selectedRow(true);
     if (!item) return;
+    if (!listerIdle() && item->type() != FileListItemType::Folder && item->type() != FileListItemType::NavigateUp)
+        return;
     switch (item->type()) {
     case FileListItemType::Folder:
         pushPath(item->path());

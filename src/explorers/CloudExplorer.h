@@ -63,6 +63,10 @@ public:
     void onActivated() override;
     // Whether navigation may change the current folder now.
     virtual bool canChangePathStack() const { return true; }
+    // The user leaves the folder or the search shown for another: what lists it is given up.
+    virtual void leaveListing() {}
+    // The view went out of sight (its pane or window closed) or came back.
+    virtual void viewShown(bool /*shown*/) {}
     virtual void refreshListing() { insertTestItems(); }
     virtual void tableViewDoubleClicked() {}
     // The user selected other rows.
@@ -130,6 +134,10 @@ public:
     void onActivated() override;
     void onDeactivated() override;
     bool canChangePathStack() const override;
+    // A listing nobody waits for any more stops, its transfer and its pages with it.
+    void leaveListing() override;
+    // Out of sight nothing is listed: the folder is listed once the view shows again.
+    void viewShown(bool shown) override;
     void tableViewDoubleClicked() override;
     void tableViewSelectionDidChange() override;
     void setSearchBar(MindMapSearchField* field) override;
@@ -179,7 +187,7 @@ public:
     void updateCloudMenu(Menu& menu);
     const std::vector<std::shared_ptr<SegmentedControlItem>>& toolbarItems() const { return _toolbarItems; }
 
-    // The selected row's item; the navigate-up entry only when asked for.
+    // The selected row's item, while the list is settled; the navigate-up entry only when asked for.
     FileListItem* selectedFileListItem(bool includeNavigateUp) const;
     FileListItem* selectedMindMapItem() const;
 
@@ -210,6 +218,9 @@ protected:
 
     // Binds the commands' actions to the pane.
     virtual void registerActions();
+    // True, and the listing kept for when the view shows again, while the view is out of sight:
+    // the services' listings ask before they start.
+    bool deferListingWhileHidden();
     // Whether thumbnails can and should show, from the user's last choice; the service's
     // explorer asks once it is made.
     void loadShowThumbnails();
@@ -245,4 +256,11 @@ protected:
     bool _observingNetwork = false;
     bool _viewLoaded = false;
     ObservationToken _openMapKept;
+
+private:
+    // The selected row's item whatever the lister does.
+    FileListItem* selectedRow(bool includeNavigateUp) const;
+
+    bool _viewHidden = false;
+    bool _listWhenShown = false;
 };

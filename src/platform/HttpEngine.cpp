@@ -32,7 +32,11 @@ struct HttpTransfer {
     // The system's error code of a write into the download file that failed; 0 while none did.
     int downloadWriteError = 0;
     uint64_t downloadedBytes = 0;
-    bool downloadTooLong = false;
+    // The most the download's file takes: the request's bound, or less when the answer says so.
+    uint64_t downloadBound = 0;
+    uint64_t headerBytes = 0;
+    // The bound the answer ran past (header, body or download), 0 while none.
+    uint64_t passedBound = 0;
     int retries = 0;
     double retryWaited = 0;
     guint waitSource = 0;
@@ -44,6 +48,7 @@ struct HttpTransfer {
     void closeDownload(bool keep);
     void failedWrite();
     std::string downloadWriteFailureText() const;
+    std::string tooLargeText() const;
     void releaseEasy();
 };
 
@@ -151,7 +156,8 @@ std::string HttpResponse::header(const std::string& name) const
 void HttpTransfer::closeDownload(bool keep)
 {
     if (!downloadFile) return;
-    if (std::fflush(downloadFile) != 0 || fsync(fileno(downloadFile)) != 0) failedWrite();
+    // What is thrown away need not reach the disk first.
+    if (keep && (std::fflush(downloadFile) != 0 || fsync(fileno(downloadFile)) != 0)) failedWrite();
     if (std::fclose(downloadFile) != 0) failedWrite();
     downloadFile = nullptr;
     if (keep && downloadWriteError == 0 && std::rename(downloadTempPath.c_str(), request.downloadPath.c_str()) != 0)
@@ -179,6 +185,22 @@ std::string HttpTransfer::downloadWriteFailureText() const
     const std::string& path = request.downloadPath;
     const std::string name = !request.downloadName.empty() ? request.downloadName : path.substr(path.rfind('/') + 1);
     return HttpEngine::fileWriteFailureText(name, downloadWriteError);
+}
+
+std::string HttpTransfer::tooLargeText() const
+{
+    gchar* size = g_format_size_full(passedBound, G_FORMAT_SIZE_IEC_UNITS);
+    std::string text;
+    if (downloadFile) {
+        const std::string& path = request.downloadPath;
+        const std::string name =
+            !request.downloadName.empty() ? request.downloadName : path.substr(path.rfind('/') + 1);
+        text = localizedFormat("http_download_too_large", {name, size});
+    } else {
+        text = localizedFormat("http_answer_too_large", {size});
+    }
+    g_free(size);
+    return text;
 }
 
 void HttpTransfer::releaseEasy()
@@ -304,6 +326,11 @@ struct HttpEngine::Impl {
     static size_t headerReceived(char* data, size_t size, size_t count, void* userp)
     {
         auto* transfer = static_cast<HttpTransfer*>(userp);
+        transfer->headerBytes += size * count;
+        if (transfer->headerBytes > HttpEngine::MaxHeaderBytes) {
+            transfer->passedBound = HttpEngine::MaxHeaderBytes;
+            return 0;
+        }
         std::string line(data, size * count);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         if (line.rfind("HTTP/", 0) == 0) {
@@ -327,12 +354,17 @@ struct HttpEngine::Impl {
             long status = 0;
             CurlLibrary::get()->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
             if (status >= 200 && status < 300 && !transfer->openDownload()) return 0;
+            if (transfer->downloadFile && transfer->request.announcedDownloadBytes) {
+                if (const std::optional<uint64_t> announced =
+                        transfer->request.announcedDownloadBytes(transfer->response))
+                    transfer->downloadBound = std::min(transfer->downloadBound, *announced);
+            }
         }
+        // Returning less than was handed over stops the transfer: nothing more is read.
         if (transfer->downloadFile) {
             transfer->downloadedBytes += bytes;
-            if (transfer->request.maxDownloadBytes > 0 &&
-                transfer->downloadedBytes > transfer->request.maxDownloadBytes) {
-                transfer->downloadTooLong = true;
+            if (transfer->downloadedBytes > transfer->downloadBound) {
+                transfer->passedBound = transfer->downloadBound;
                 return 0;
             }
             if (std::fwrite(data, 1, bytes, transfer->downloadFile) != bytes) {
@@ -340,6 +372,11 @@ struct HttpEngine::Impl {
                 return 0;
             }
         } else {
+            if (bytes > transfer->request.maxBodyBytes -
+                    std::min<uint64_t>(transfer->response.body.size(), transfer->request.maxBodyBytes)) {
+                transfer->passedBound = transfer->request.maxBodyBytes;
+                return 0;
+            }
             transfer->response.body.append(data, bytes);
         }
         return bytes;
@@ -350,7 +387,9 @@ struct HttpEngine::Impl {
         const HttpRequest& request = transfer.request;
         transfer.response = HttpResponse();
         transfer.downloadedBytes = 0;
-        transfer.downloadTooLong = false;
+        transfer.downloadBound = request.maxDownloadBytes;
+        transfer.headerBytes = 0;
+        transfer.passedBound = 0;
         transfer.easy = lib->easyInit();
         if (!transfer.easy) return false;
         CURL* easy = transfer.easy;
@@ -488,12 +527,19 @@ struct HttpEngine::Impl {
         lib->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &response.status);
         if (result != CURLE_OK) {
             const bool writeFailed = transfer->downloadWriteError != 0;
-            response.error = writeFailed || transfer->downloadTooLong ? HttpTransportError::Other : classify(result);
-            response.errorText = transfer->downloadTooLong
-                ? "The download was longer than announced: " + transfer->request.url
-                : writeFailed ? transfer->downloadWriteFailureText()
+            const bool tooLarge = transfer->passedBound > 0;
+            response.error = tooLarge ? HttpTransportError::TooLarge
+                : writeFailed         ? HttpTransportError::Other
+                                      : classify(result);
+            response.errorText = tooLarge ? transfer->tooLargeText()
+                : writeFailed             ? transfer->downloadWriteFailureText()
                               : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
             response.status = 0;
+            // What came of a refused answer is no answer: nothing of it is handed on.
+            if (tooLarge) {
+                response.body.clear();
+                response.body.shrink_to_fit();
+            }
         } else if (!transfer->request.downloadPath.empty() && response.status >= 200 && response.status < 300 &&
                    !transfer->downloadFile && transfer->downloadTempPath.empty()) {
             // An empty body never reached the writer: the file is empty.

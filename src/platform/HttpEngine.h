@@ -28,9 +28,17 @@ struct HttpRequest {
     // The name the user knows the download by, said when it cannot be written: the download path
     // is often a hidden temporary file. The path's last part when empty.
     std::string downloadName;
-    // A download whose body grows beyond this many bytes (0: no limit) is given up: a server
-    // that sends more than it announced never fills the disk.
-    uint64_t maxDownloadBytes = 0;
+    // The most of the answer's body taken: in memory (maxBodyBytes), and into the file of a
+    // successful download (maxDownloadBytes). Counted as the body arrives, whatever length the
+    // server announced or none: a longer body stops the transfer there, and the request ends as
+    // HttpTransportError::TooLarge with a download's file as it was, so that no server fills the
+    // memory or the disk. An answer nobody sized is taken as a small one.
+    static constexpr uint64_t DefaultMaxBodyBytes = uint64_t(1) << 20;
+    uint64_t maxBodyBytes = DefaultMaxBodyBytes;
+    uint64_t maxDownloadBytes = DefaultMaxBodyBytes;
+    // The length a successful download's answer says its body has, in a header line of the
+    // service's own, read once the header has arrived: a longer body is given up the same way.
+    std::function<std::optional<uint64_t>(const HttpResponse&)> announcedDownloadBytes;
     double connectTimeoutSeconds = 30;
     // A transfer slower than lowSpeedBytes per second for lowSpeedSeconds is given up as timed out,
     // so that a stalled connection never hangs unseen.
@@ -61,6 +69,9 @@ enum class HttpTransportError {
     // No connection could be made: no network, unknown host, nobody listening.
     Offline,
     TimedOut,
+    // The answer was longer than the request takes (HttpRequest::maxBodyBytes and
+    // maxDownloadBytes), or its header than any answer's.
+    TooLarge,
     // Anything else the transport reports, including a refused address or certificate.
     Other,
 };
@@ -149,6 +160,9 @@ public:
     // What the user reads of a file, named as they know it, that could not be written for the
     // system's error code: the cause in words, a full disk said as one.
     static std::string fileWriteFailureText(const std::string& name, int code);
+    // The most of an answer's header lines taken, whatever the request: services send a few
+    // kilobytes.
+    static constexpr uint64_t MaxHeaderBytes = 256 * 1024;
 
     struct Impl;
 

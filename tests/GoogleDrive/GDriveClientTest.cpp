@@ -463,3 +463,57 @@ TEST_F(GDriveClientTest, ACancelledCallNeverCallsBack)
 }
 
 } // namespace
+
+// Each answer of Drive is taken up to the bound of its kind only, however it is sent: past it the
+// answer is cut off there and fails as Drive's other failures do, a download's file stays as it
+// was, and the next call is answered; an answer within its bound is taken whole.
+TEST_F(GDriveClientTest, AnAnswerPastTheBoundOfItsKindIsCutOffAndTheNextCallIsAnswered)
+{
+    using Failure = std::optional<GDriveError>;
+    constexpr uint64_t Endless = LoopbackReply::Endless, Large = HttpRequest::DefaultMaxBodyBytes * 2;
+    const std::string id = fake.addFile("Plan.twkx", "0123456789");
+    const std::string large = fake.addFile("Large.twkx", std::string(Large, 'm'));
+    const std::string local = home.file("local.twkx");
+    auto outcome = [](const auto& response) { return response.result ? Failure() : response.error; };
+    auto download = [&](const std::string& file, uint64_t size) { return outcome(this->download(file, local, size)); };
+    auto listed = [&] { return outcome(list("trashed = false")); };
+    struct Case {
+        const char* name;
+        std::string route;
+        LoopbackReply reply;
+        std::function<Failure()> call;
+        bool taken;
+    };
+    const std::vector<Case> cases = {
+        {"a list without end", "files.list", LoopbackReply::streamed(200, "{", Endless), listed, false},
+        {"a list larger than an answer nobody sized", "files.list",
+         LoopbackReply::streamed(200, R"({"files":[]})", Large), listed, true},
+        {"a download past its size", "files.media", LoopbackReply::streamed(200, "", 11),
+         [&] { return download(id, 10); }, false},
+        {"a download of no known size, larger than an answer nobody sized",
+         "",
+         {},
+         [&] { return download(large, 0); },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.route.empty()) fake.answerNext(c.route, c.reply);
+        writeTestFile(local, "old copy");
+        const size_t cutBefore = fake.streamsCut();
+        const Failure failure = c.call();
+        EXPECT_EQ(!failure, c.taken);
+        if (failure) {
+            const bool file = c.route == "files.media" && c.reply.status == 200;
+            EXPECT_NE(
+                failure->localizedDescription.find(file ? "“Plan.twkx” was not downloaded" : "The server's answer"),
+                std::string::npos)
+                << failure->localizedDescription;
+            EXPECT_EQ(readTestFile(local), "old copy");
+        }
+        if (c.reply.streamedBytes == Endless) {
+            EXPECT_TRUE(MainLoop::runUntil([&] { return fake.streamsCut() > cutBefore; }, 10));
+        }
+        EXPECT_FALSE(outcome(get(id))) << "the next call is answered";
+    }
+}

@@ -744,3 +744,37 @@ TEST_F(GDriveExplorerTest, AFolderChangedWhileItIsListedIsListedAgainOnceAnswere
         }
     }
 }
+
+// Leaving a folder while it is listed, or closing the pane, gives its listing up for what the user
+// turned to; a pane that shows again lists its folder anew.
+TEST_F(GDriveExplorerTest, LeavingAFolderWhileItIsListedGivesItsListingUp)
+{
+    const std::string filter = std::to_string(FileListItemMask::AllButNavigateUp);
+    struct Case {
+        const char* name;
+        std::function<void(GDriveExplorerTest&)> leave;
+        std::vector<std::string> stackAfter;
+        std::vector<std::string> asked;
+    };
+    const std::vector<Case> cases = {
+        {"the path bar's root",
+         [](auto& t) { t.explorer->navigateToBreadcrumbPath(GDriveExplorer::RootPath); },
+         {root},
+         {"list " + root + " " + filter}},
+        {"the pane closes and shows again",
+         [](auto& t) {
+             t.explorer->viewShown(false);
+             t.explorer->viewShown(true);
+         },
+         {root, "DocsId", "SubId"},
+         {"list SubId " + filter}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        listingSub();
+        c.leave(*this);
+        EXPECT_EQ(lister().busy(), !c.asked.empty()) << "only what the user turned to is listed";
+        EXPECT_EQ(explorer->pathStack(), c.stackAfter);
+        EXPECT_EQ(requests, c.asked);
+    }
+}

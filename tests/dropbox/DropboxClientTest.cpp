@@ -1,4 +1,5 @@
 #include "dropbox/DropboxClient.h"
+#include "cloud/AnswerBounds.h"
 #include "cloud/OAuthClient.h"
 #include "dropbox/DropboxFileInfoCache.h"
 #include "platform/MainLoop.h"
@@ -474,4 +475,85 @@ TEST_F(DropboxClientTest, AnUploadCarriesTheDateItsBytesWereReadAt)
 
     EXPECT_FALSE(DropboxClient::readUploadContents(home.file("missing.twkx"), problem));
     EXPECT_FALSE(problem.empty());
+}
+
+// Each answer of the service is taken up to the bound of its kind only, however it is sent: past
+// it the answer is cut off there and fails as the service's other failures do, a download's file
+// stays as it was, and the next call is answered; an answer up to its bound is taken whole.
+TEST_F(DropboxClientTest, AnAnswerPastTheBoundOfItsKindIsCutOffAndTheNextCallIsAnswered)
+{
+    using Failure = std::optional<DropboxNetworkError>;
+    constexpr uint64_t Endless = LoopbackReply::Endless, Document = MaximumDocumentAnswerSize;
+    constexpr uint64_t Token = MaximumTokenAnswerSize;
+    fake.putFile("/Maps/Plan.twkx", "plan bytes");
+    fake.putFile("/Maps/Large.twkx", std::string(HttpRequest::DefaultMaxBodyBytes * 2, 'm'));
+    const std::string local = home.file("Plan.twkx"), listing = R"({"entries":[],"cursor":"c","has_more":false})";
+    const std::string tokens = R"({"access_token":"access-9","token_type":"bearer"})";
+    LoopbackReply file = LoopbackReply::streamed(200, "", 11);
+    file.headers = {{"Dropbox-API-Result",
+                     R"({".tag":"file","name":"Plan.twkx","path_lower":"/maps/plan.twkx",)"
+                     R"("path_display":"/Maps/Plan.twkx","id":"id:1","rev":"a1b2c3d4e",)"
+                     R"("size":10,"server_modified":"2024-05-01T10:00:00Z"})"}};
+    auto outcome = [](const auto& response) { return response.result ? Failure() : response.networkError; };
+    auto download = [&](const char* path) {
+        return outcome(wait<DropboxMetadata>([&](auto done) { return client.download(path, local, done); }));
+    };
+    auto describe = [&] { return outcome(metadata("/Maps/Plan.twkx")); };
+    auto listed = [&] { return outcome(list("/Maps")); };
+    auto renewed = [&] {
+        fake.expireAccessTokens();
+        return describe();
+    };
+    struct Case {
+        const char* name;
+        std::string route;
+        LoopbackReply reply;
+        std::function<Failure()> call;
+        bool taken;
+    };
+    const std::vector<Case> cases = {
+        {"a listing without end", "files/list_folder", LoopbackReply::streamed(200, "{", Endless), listed, false},
+        {"a listing past its bound", "files/list_folder", LoopbackReply::streamed(200, listing, Document + 1), listed,
+         false},
+        {"a listing up to its bound", "files/list_folder", LoopbackReply::streamed(200, listing, Document), listed,
+         true},
+        {"a download past the size its answer gives", "files/download", file,
+         [&] { return download("/Maps/Plan.twkx"); }, false},
+        {"a download larger than an answer nobody sized", "", {}, [&] { return download("/Maps/Large.twkx"); }, true},
+        {"a download's refusal without end", "files/download", LoopbackReply::streamed(409, "{", Endless),
+         [&] { return download("/Maps/Plan.twkx"); }, false},
+        {"tokens without end", "oauth2/token", LoopbackReply::streamed(200, tokens, Endless), renewed, false},
+        {"tokens past their bound", "oauth2/token", LoopbackReply::streamed(200, tokens, Token + 1), renewed, false},
+        {"tokens up to their bound", "oauth2/token", LoopbackReply::streamed(200, tokens, Token),
+         [&] {
+             fake.expireAccessTokens();
+             fake.issueTokens("access-9", "refresh-0");
+             return describe();
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.route.empty()) fake.answerNext(c.route, c.reply);
+        writeTestFile(local, "old copy");
+        const uint64_t writtenBefore = fake.streamedBytes();
+        const size_t cutBefore = fake.streamsCut();
+        const Failure failure = c.call();
+        EXPECT_EQ(!failure, c.taken);
+        if (failure) {
+            EXPECT_FALSE(failure->isAuthError());
+            const bool file = c.route == "files/download" && c.reply.status == 200;
+            EXPECT_NE(failure->content.find(file ? "“Plan.twkx” was not downloaded" : "The server's answer"),
+                      std::string::npos)
+                << failure->content;
+            EXPECT_EQ(readTestFile(local), "old copy");
+        }
+        if (c.reply.streamedBytes == Endless) {
+            EXPECT_TRUE(MainLoop::runUntil([&] { return fake.streamsCut() > cutBefore; }, 10));
+            EXPECT_LE(fake.streamedBytes() - writtenBefore, Document + LoopbackHttpServer::InFlightBytes);
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(home.path()))
+            EXPECT_EQ(entry.path().filename().string().find(".download"), std::string::npos) << entry.path();
+        EXPECT_FALSE(describe()) << "the next call is answered";
+    }
 }

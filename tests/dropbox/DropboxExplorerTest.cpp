@@ -1,6 +1,7 @@
 #include "DropboxTaskFixture.h"
 
 #include "Editor/TwkDocumentController.h"
+#include "cloud/AnswerBounds.h"
 #include "dropbox/DropboxExplorer.h"
 #include "dropbox/DropboxStorage.h"
 #include "editor-view/EditorEvents.h"
@@ -15,6 +16,8 @@
 #include "support/RecordingUriLauncher.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/ScriptedFileChooser.h"
+
+#include <nlohmann/json.hpp>
 
 namespace fs = std::filesystem;
 
@@ -538,5 +541,69 @@ TEST_F(DropboxExplorerTest, AFolderChangedWhileItIsListedIsListedAgainOnceAnswer
             EXPECT_TRUE(requests.empty()) << "asked again only once";
         }
         requests.clear();
+    }
+}
+
+// Leaving a folder while it is listed, or closing its pane, gives the listing up: the transfer of
+// the page under way stops, no later page is asked for, and what the user turned to is listed; a
+// pane that shows again lists its folder anew.
+TEST_F(DropboxExplorerTest, AListingNobodyWaitsForAnyMoreStopsItsTransferAndItsPages)
+{
+    DropboxExplorer::setListerFactory(nullptr);
+    fake.setPageSize(1);
+    for (const char* name : {"a.twkx", "b.twkx", "c.twkx"}) fake.putFile(std::string("/A/") + name, "m");
+    struct Case {
+        const char* name;
+        std::function<void(DropboxExplorerTest&)> leave;
+        // What is asked of the service afterwards: a route and the folder listed.
+        std::vector<std::string> askedAfter;
+    };
+    const std::vector<std::string> root = {"files/list_folder "};
+    const std::vector<Case> cases = {
+        {"back", [](auto& t) { t.explorer->goBack(); }, root},
+        {"the path bar's root", [](auto& t) { t.explorer->navigateToBreadcrumbPath("/"); }, root},
+        {"the row going up",
+         [](auto& t) {
+             t.select(0);
+             t.explorer->tableViewDoubleClicked();
+         },
+         root},
+        {"a search", [](auto& t) { t.explorer->setSearchFilter("plan"); }, {"files/search_v2 "}},
+        {"the pane closes, then shows again",
+         [](auto& t) {
+             t.explorer->viewShown(false);
+             t.explorer->viewShown(true);
+         },
+         {"files/list_folder /A", "files/list_folder/continue ", "files/list_folder/continue "}},
+    };
+    auto idle = [&] { return engine.activeCount() == 0 && !explorer->lister()->busy(); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open();
+        ASSERT_TRUE(waitFor(idle));
+        // Listed once whole, the folder's rows show while it is listed anew.
+        explorer->navigateToBreadcrumbPath("/A/");
+        ASSERT_TRUE(waitFor(idle));
+        explorer->navigateToBreadcrumbPath("/");
+        ASSERT_TRUE(waitFor(idle));
+        fake.answerNext("files/list_folder/continue", LoopbackReply::streamed(200, "{", LoopbackReply::Endless));
+        const uint64_t writtenBefore = fake.streamedBytes();
+        const size_t cutBefore = fake.streamsCut();
+        explorer->navigateToBreadcrumbPath("/A/");
+        ASSERT_EQ(explorer->adapter().numberOfRows(), 4u) << "the rows of the earlier listing";
+        ASSERT_TRUE(waitFor([&] { return fake.streamedBytes() > writtenBefore; })) << "the second page comes";
+        fake.clearLog();
+
+        c.leave(*this);
+        ASSERT_TRUE(waitFor([&] { return fake.streamsCut() > cutBefore; })) << "the page's transfer goes on";
+        EXPECT_LT(fake.streamedBytes() - writtenBefore, MaximumDocumentAnswerSize);
+        ASSERT_TRUE(waitFor(idle));
+        std::vector<std::string> asked;
+        for (const auto& request : fake.requests()) {
+            const auto argument = nlohmann::json::parse(request.argument, nullptr, false);
+            asked.push_back(request.route + " " +
+                            (request.route == "files/list_folder" ? argument.value("path", "") : ""));
+        }
+        EXPECT_EQ(asked, c.askedAfter);
     }
 }

@@ -180,6 +180,11 @@ TEST_F(DropboxListerTest, FailuresAnswerOneCodeEachWithTheirMessage)
         {"no folder", [](DropboxListerTest&) {}, std::nullopt, DropboxLister::Failed, "", 0},
         {"a refused request", [](DropboxListerTest& t) { t.fake.failNext("files/list_folder", 400); }, "/A",
          DropboxLister::Failed, "", 1},
+        {"an answer without end",
+         [](DropboxListerTest& t) {
+             t.fake.answerNext("files/list_folder", LoopbackReply::streamed(200, "{", LoopbackReply::Endless));
+         },
+         "/A", DropboxLister::Failed, localizedFormat("http_answer_too_large", {"64.0\u00a0MiB"}), 1},
         {"not linked", [](DropboxListerTest& t) { t.unlink(); }, "/A", DropboxLister::Failed,
          localized("db_disconnected_state"), 0},
     };

@@ -86,3 +86,38 @@ TEST_F(DropboxServerTroubleTest, AMoveThatMightHaveBeenDoneIsNotSentTwice)
     EXPECT_EQ(fake.fileContents("/Maps/Plan.twkx"), "plan");
     EXPECT_TRUE(std::filesystem::exists(cacheFile("/Maps/Plan.twkx")));
 }
+
+// A download without end is cut off where the size the service gave for the file ends: the user
+// hears why, the copy kept earlier stays as it was, nothing of the download is left, and the next
+// download comes whole.
+TEST_F(DropboxServerTroubleTest, ADownloadWithoutEndIsCutOffAndTheCopyKeptEarlierStays)
+{
+    const std::string dbPath = "/Maps/Endless.twkx";
+    fake.putFile(dbPath, "plan v2");
+    const std::string cache = syncedFile(dbPath, "plan v1");
+    LoopbackReply endless = LoopbackReply::streamed(200, "", LoopbackReply::Endless);
+    endless.headers = {{"Dropbox-API-Result",
+                        R"({".tag":"file","name":"Endless.twkx","path_lower":"/maps/endless.twkx",)"
+                        R"("path_display":"/Maps/Endless.twkx","id":"id:9","rev":"a1b2c3d4e",)"
+                        R"("size":7,"server_modified":"2024-05-01T10:00:00Z"})"}};
+    fake.answerNext("files/download", endless);
+    fake.clearLog();
+    // Changed on another device: the copy kept here is brought up to date.
+    auto bringUp = [&] {
+        service->highPrioritySynchronizeFile(dbPath);
+        return driveUntil([&] { return !fake.requestsTo("files/download").empty() && engine.activeCount() == 0; });
+    };
+    ASSERT_TRUE(bringUp());
+    EXPECT_EQ(fake.requestsTo("files/download").size(), 1u) << "an answer too long comes again as long";
+    const std::string cutOff = localizedFormat("http_download_too_large", {"Endless.twkx", "7 bytes"});
+    EXPECT_EQ(
+        told.shown,
+        std::vector<std::string>{localized("dropbox_synchronization_error") + " | " + cutOff + "\n" + dbPath + " | 2"});
+    EXPECT_EQ(readTestFile(cache), "plan v1");
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(cache).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find(".download"), std::string::npos) << entry.path();
+
+    fake.clearLog();
+    ASSERT_TRUE(bringUp());
+    EXPECT_EQ(readTestFile(cache), "plan v2");
+}

@@ -61,7 +61,7 @@ TEST(CloudCommandsTest, TheEnablingTableRowByRow)
              s.mapSelected = true;
          },
          {"goBack:", "toggleShowThumbnails:"}},
-        {"the lister works", [](CommandState& s) { s.listerIdle = false; }, {"toggleShowThumbnails:"}},
+        {"the lister works", [](CommandState& s) { s.listerIdle = false; }, {"goBack:", "toggleShowThumbnails:"}},
         {"at the root",
          [](CommandState& s) { s.pathStackCount = 1; },
          {"newDocument:", "importDocument:", "synchronize:", "addFolder:", "toggleShowThumbnails:"}},

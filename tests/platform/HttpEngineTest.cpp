@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <numeric>
 #include <optional>
 
@@ -535,4 +536,86 @@ TEST(HttpEngineTest, ARequestCancelledWhileWaitingToRetryIsNeverSentAgain)
     EXPECT_EQ(engine.activeCount(), 0u);
     EXPECT_EQ(served, 1u);
     EXPECT_FALSE(called);
+}
+
+// However the server sends it (with a length, a false one, in chunks, until the connection ends,
+// without end), an answer is taken up to its bound only: past it the transfer stops there, the
+// request fails as too large, a download's file stays as it was, and the next answer is taken.
+TEST(HttpEngineTest, AnAnswerPastItsBoundIsStoppedThereWhateverItAnnounced)
+{
+    constexpr uint64_t Bound = HttpRequest::DefaultMaxBodyBytes, FileBound = 100000, Endless = LoopbackReply::Endless;
+    auto streamed = [](int status, uint64_t length, HttpHeaders headers = {}, bool chunked = true) {
+        LoopbackReply reply = LoopbackReply::streamed(status, "", length);
+        reply.headers.insert(reply.headers.end(), headers.begin(), headers.end());
+        reply.chunked = chunked;
+        return reply;
+    };
+    HttpHeaders padding;
+    for (uint64_t bytes = 0; bytes <= HttpEngine::MaxHeaderBytes; bytes += 8192)
+        padding.emplace_back("X-Padding-" + std::to_string(bytes), std::string(8192, 'h'));
+    struct Case {
+        const char* name;
+        LoopbackReply reply;
+        bool download;
+        bool refused;
+    };
+    const std::vector<Case> cases = {
+        {"without end, in chunks", streamed(200, Endless), false, true},
+        {"without end, a false length", streamed(200, Endless, {{"Content-Length", "1099511627776"}}), false, true},
+        {"without end, until the connection ends", streamed(200, Endless, {}, false), false, true},
+        {"one byte past the bound", streamed(200, Bound + 1), false, true},
+        {"up to the bound", streamed(200, Bound), false, false},
+        {"header lines past their bound", streamed(200, 1, padding), false, true},
+        {"a download without end", streamed(200, Endless), true, true},
+        {"a download up to its bound", streamed(200, FileBound), true, false},
+        {"a download past what its answer announced", streamed(200, 5001, {{"X-Length", "5000"}}), true, true},
+        {"a download's refusal without end", streamed(409, Endless), true, true},
+    };
+    std::mutex mutex;
+    const Case* current = nullptr;
+    LoopbackHttpServer server([&](const LoopbackRequest& request) {
+        std::lock_guard lock(mutex);
+        return request.path == "/next" ? LoopbackReply::text(200, "next") : current->reply;
+    });
+    TempDir folder;
+    HttpEngine engine;
+    const std::string target = folder.file("map.twkx");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            std::lock_guard lock(mutex);
+            current = &c;
+        }
+        writeTestFile(target, "old contents");
+        const uint64_t writtenBefore = server.streamedBytes();
+        const size_t cutBefore = server.streamsCut();
+        HttpRequest request = get(server.baseUrl() + "/answer");
+        if (c.download) {
+            request.downloadPath = target;
+            request.maxDownloadBytes = FileBound;
+            request.announcedDownloadBytes = [](const HttpResponse& answer) -> std::optional<uint64_t> {
+                if (answer.header("X-Length").empty()) return std::nullopt;
+                return std::stoull(answer.header("X-Length"));
+            };
+        }
+        const std::optional<HttpResponse> response = fetch(engine, request);
+        ASSERT_TRUE(response) << "the answer was read on and on";
+        EXPECT_EQ(response->error, c.refused ? HttpTransportError::TooLarge : HttpTransportError::None);
+        const bool file = c.download && c.reply.status == 200;
+        if (c.refused) {
+            EXPECT_EQ(response->errorText.rfind(file ? "“map.twkx” was not downloaded" : "The server's answer", 0), 0u);
+            EXPECT_EQ(readTestFile(target), "old contents");
+        } else {
+            EXPECT_EQ(file ? readTestFile(target).size() : response->body.size(), *c.reply.streamedBytes);
+        }
+        if (c.reply.streamedBytes == Endless) {
+            EXPECT_TRUE(MainLoop::runUntil([&] { return server.streamsCut() > cutBefore; }, 10)) << "read on";
+            EXPECT_LE(server.streamedBytes() - writtenBefore, Bound + LoopbackHttpServer::InFlightBytes);
+        }
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 1)
+            << "a part stays behind";
+        const std::optional<HttpResponse> after = fetch(engine, get(server.baseUrl() + "/next"));
+        EXPECT_TRUE(after && after->body == "next");
+    }
 }

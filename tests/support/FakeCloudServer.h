@@ -57,6 +57,15 @@ public:
         std::lock_guard lock(_mutex);
         _delay = seconds;
     }
+    // The next count requests to the route ("" for any) get this reply as it is, after the token
+    // check: a hostile or broken answer of the test's making (a root that is "not found", a field
+    // holding "../", a 5xx without "Retry-After", an answer without end). The sign-in's routes
+    // take it too.
+    void answerNext(const std::string& route, LoopbackReply reply, int count = 1)
+    {
+        std::lock_guard lock(_mutex);
+        _canned.push_back(Canned{route, std::move(reply), count});
+    }
     // Entries per page of a folder listing.
     void setPageSize(int entries)
     {
@@ -109,6 +118,16 @@ protected:
         }
         return std::nullopt;
     }
+    // The reply answerNext set for the route; it is used up.
+    std::optional<LoopbackReply> cannedAnswer(const std::string& route)
+    {
+        for (Canned& canned : _canned) {
+            if (canned.count <= 0 || (!canned.route.empty() && canned.route != route)) continue;
+            --canned.count;
+            return canned.reply;
+        }
+        return std::nullopt;
+    }
     // Logs the request with the reply's status (none for a reply never finished) and delays the reply.
     LoopbackReply logged(Logged request, LoopbackReply reply)
     {
@@ -135,7 +154,14 @@ private:
         int retryAfter;
     };
 
+    struct Canned {
+        std::string route;
+        LoopbackReply reply;
+        int count = 0;
+    };
+
     std::vector<Fault> _faults;
+    std::vector<Canned> _canned;
     std::set<std::string> _hanging;
     std::vector<Logged> _log;
 };

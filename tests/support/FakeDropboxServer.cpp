@@ -198,22 +198,6 @@ void FakeDropboxServer::invalidateAccessTokens()
     _accessTokens.clear();
 }
 
-void FakeDropboxServer::answerNext(const std::string& route, LoopbackReply reply, int count)
-{
-    std::lock_guard lock(_mutex);
-    _canned.push_back(Canned{route, std::move(reply), count});
-}
-
-std::optional<LoopbackReply> FakeDropboxServer::cannedAnswer(const std::string& route)
-{
-    for (Canned& canned : _canned) {
-        if (canned.count <= 0 || (!canned.route.empty() && canned.route != route)) continue;
-        --canned.count;
-        return canned.reply;
-    }
-    return std::nullopt;
-}
-
 std::vector<std::string> FakeDropboxServer::filePaths() const
 {
     std::lock_guard lock(_mutex);
@@ -255,7 +239,10 @@ LoopbackReply FakeDropboxServer::route(const std::string& name, const LoopbackRe
     });
     if (held) return *held;
     if (name == "oauth2/authorize") return authorize(request);
-    if (name == "oauth2/token") return token(request);
+    if (name == "oauth2/token") {
+        if (auto canned = cannedAnswer(name)) return *canned;
+        return token(request);
+    }
     if (request.method != "POST") return LoopbackReply::text(405, "Method not allowed");
 
     static const std::set<std::string> contentRoutes = {"files/upload", "files/download"};

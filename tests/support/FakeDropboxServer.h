@@ -35,6 +35,10 @@ public:
     FakeDropboxServer();
 
     std::string baseUrl() const { return _server.baseUrl(); }
+    // Of the answers streamed (LoopbackReply::streamedBytes): the bytes written, and how many the
+    // client hung up on before their end.
+    uint64_t streamedBytes() const { return _server.streamedBytes(); }
+    size_t streamsCut() const { return _server.streamsCut(); }
     // The app key the sign-in endpoints accept, and the redirect address they answer to.
     static constexpr const char* AppKey = "k3x9q2mzt8w4p1a";
     static std::string redirectUri();
@@ -53,10 +57,6 @@ public:
     // Every access token issued so far is refused as invalid (revoked from another device, say);
     // refresh tokens stay as they are.
     void invalidateAccessTokens();
-    // The next count requests to the route ("" for any) get this reply as it is, after the token
-    // check: a hostile or broken answer of the test's making (a root that is "not found", a field
-    // holding "../", a 5xx without "Retry-After").
-    void answerNext(const std::string& route, LoopbackReply reply, int count = 1);
 
     // The sign-in as a browser would follow it: the authorize address answers with the redirect.
     // The code it hands out is exchanged once, with the verifier whose challenge it saw.
@@ -93,14 +93,6 @@ private:
     std::string nextRev();
     std::string freeName(const std::string& path) const;
 
-    struct Canned {
-        std::string route;
-        LoopbackReply reply;
-        int count = 0;
-    };
-    std::optional<LoopbackReply> cannedAnswer(const std::string& route);
-
-    std::vector<Canned> _canned;
     std::map<std::string, Item> _items;
     std::map<std::string, std::vector<std::string>> _cursors;
     // The matches of a search still to come, by cursor.

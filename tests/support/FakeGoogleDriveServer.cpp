@@ -449,7 +449,10 @@ LoopbackReply FakeGoogleDriveServer::route(const std::string& name, const std::s
         return reply;
     }
     if (name == "oauth.authorize") return authorize(request);
-    if (name == "oauth.token") return token(request);
+    if (name == "oauth.token") {
+        if (auto canned = cannedAnswer(name)) return *canned;
+        return token(request);
+    }
     if (name == "unknown") return LoopbackReply::text(404, "Not Found");
 
     const std::string authorization = request.header("Authorization");
@@ -459,6 +462,7 @@ LoopbackReply FakeGoogleDriveServer::route(const std::string& name, const std::s
         reply.headers.emplace_back("WWW-Authenticate", "Bearer realm=\"https://accounts.google.com/\"");
         return reply;
     }
+    if (auto canned = cannedAnswer(name)) return *canned;
     const auto query = fieldsOf(request.query);
     if (name == "files.get") return getFile(id, query);
     if (name == "files.media") return media(id);

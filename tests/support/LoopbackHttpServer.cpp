@@ -7,6 +7,7 @@
 #include <event2/http.h>
 #include <event2/keyvalq_struct.h>
 #include <event2/thread.h>
+#include <glib.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <openssl/evp.h>
@@ -14,9 +15,14 @@
 #include <openssl/x509v3.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -51,6 +57,16 @@ LoopbackReply LoopbackReply::json(int status, std::string body)
     reply.status = status;
     reply.headers = {{"Content-Type", "application/json"}};
     reply.body = std::move(body);
+    return reply;
+}
+
+LoopbackReply LoopbackReply::streamed(int status, std::string start, uint64_t length)
+{
+    LoopbackReply reply;
+    reply.status = status;
+    reply.headers = {{"Content-Type", "application/json"}};
+    reply.body = std::move(start);
+    reply.streamedBytes = length;
     return reply;
 }
 
@@ -115,6 +131,113 @@ struct LoopbackHttpServer::State {
     // Touched on the server's thread only.
     std::vector<std::unique_ptr<Delayed>> delayed;
 
+    // An answer written by hand on a second descriptor of the request's socket, as the socket takes
+    // it: libevent's own replies are held whole in memory. The request stays unanswered for
+    // libevent, which only reads the socket and ends the connection once the client has gone.
+    struct Stream {
+        State* state;
+        evutil_socket_t fd;
+        event* writable = nullptr;
+        std::string prefix;
+        uint64_t length;
+        bool chunked;
+        char fill;
+        uint64_t sent = 0;
+        bool ended = false;
+        std::string pending;
+        size_t written = 0;
+    };
+    std::vector<std::unique_ptr<Stream>> streams;
+    std::atomic<uint64_t> streamedBytes{0};
+    std::atomic<size_t> streamsCut{0};
+
+    static void startStream(State* state, evhttp_request* request, const LoopbackReply& reply)
+    {
+        evhttp_connection* connection = evhttp_request_get_connection(request);
+        bufferevent* channel = connection ? evhttp_connection_get_bufferevent(connection) : nullptr;
+        const evutil_socket_t socket = channel ? bufferevent_getfd(channel) : -1;
+        if (socket < 0 || state->tls) return;
+        auto stream = std::make_unique<Stream>();
+        stream->state = state;
+        stream->fd = dup(socket);
+        stream->prefix = reply.body;
+        stream->length = *reply.streamedBytes;
+        stream->fill = reply.fill;
+        bool announced = false;
+        std::string head =
+            "HTTP/1.1 " + std::to_string(reply.status) + (reply.status < 400 ? " OK" : " Error") + "\r\n";
+        for (const auto& [name, value] : reply.headers) {
+            if (strcasecmp(name.c_str(), "Content-Length") == 0) announced = true;
+            head += name + ": " + value + "\r\n";
+        }
+        stream->chunked = reply.chunked && !announced;
+        if (stream->chunked) head += "Transfer-Encoding: chunked\r\n";
+        // The connection ends with the answer: libevent, which still holds this request, would
+        // never answer another on it.
+        head += "Connection: close\r\n\r\n";
+        stream->pending = head;
+        stream->writable =
+            event_new(state->base, stream->fd, EV_WRITE | EV_PERSIST, &State::streamWritable, stream.get());
+        event_add(stream->writable, nullptr);
+        state->streams.push_back(std::move(stream));
+    }
+
+    static void streamWritable(evutil_socket_t, short, void* data)
+    {
+        auto* stream = static_cast<Stream*>(data);
+        constexpr uint64_t Piece = 64 * 1024;
+        while (!stream->ended) {
+            if (stream->written == stream->pending.size()) {
+                stream->pending.clear();
+                stream->written = 0;
+                if (stream->sent < stream->length) {
+                    const uint64_t size = std::min(Piece, stream->length - stream->sent);
+                    std::string piece(size_t(size), stream->fill);
+                    if (stream->sent < stream->prefix.size()) {
+                        const size_t from = size_t(stream->sent);
+                        piece.replace(0, std::min(piece.size(), stream->prefix.size() - from),
+                                      stream->prefix.substr(from, piece.size()));
+                    }
+                    stream->sent += size;
+                    if (stream->chunked) {
+                        char length[32];
+                        std::snprintf(length, sizeof(length), "%llx\r\n", static_cast<unsigned long long>(size));
+                        stream->pending = length + piece + "\r\n";
+                    } else {
+                        stream->pending = std::move(piece);
+                    }
+                } else if (stream->chunked && stream->sent == stream->length) {
+                    stream->pending = "0\r\n\r\n";
+                    // Past the length: the last chunk has been made.
+                    ++stream->sent;
+                } else {
+                    shutdown(stream->fd, SHUT_WR);
+                    endStream(*stream, false);
+                    return;
+                }
+            }
+            const ssize_t count = ::send(stream->fd, stream->pending.data() + stream->written,
+                                         stream->pending.size() - stream->written, MSG_NOSIGNAL);
+            if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
+            if (count <= 0) {
+                endStream(*stream, true);
+                return;
+            }
+            stream->written += size_t(count);
+            stream->state->streamedBytes += uint64_t(count);
+        }
+    }
+
+    static void endStream(Stream& stream, bool cut)
+    {
+        stream.ended = true;
+        event_del(stream.writable);
+        close(stream.fd);
+        if (cut) ++stream.state->streamsCut;
+        // A test waiting on its main loop for the end hears of it at once.
+        g_main_context_wakeup(nullptr);
+    }
+
     static void send(evhttp_request* request, const LoopbackReply& reply)
     {
         evkeyvalq* output = evhttp_request_get_output_headers(request);
@@ -178,6 +301,10 @@ struct LoopbackHttpServer::State {
         }
         LoopbackReply reply = state->handler(incoming);
         if (reply.hang) return;
+        if (reply.streamedBytes && reply.delaySeconds <= 0 && !reply.drop) {
+            startStream(state, request, reply);
+            return;
+        }
         // A connection is closed from the loop, never inside its own request's callback.
         if (reply.delaySeconds <= 0 && !reply.drop) {
             send(request, reply);
@@ -248,6 +375,11 @@ LoopbackHttpServer::~LoopbackHttpServer()
     for (auto& pending : _state->delayed) event_free(pending->timer);
     _state->delayed.clear();
     evhttp_free(_state->http);
+    for (auto& stream : _state->streams) {
+        if (!stream->ended) close(stream->fd);
+        event_free(stream->writable);
+    }
+    _state->streams.clear();
     event_base_free(_state->base);
     if (_state->tls) SSL_CTX_free(_state->tls);
 }
@@ -261,6 +393,16 @@ std::vector<LoopbackRequest> LoopbackHttpServer::requests() const
 {
     std::lock_guard lock(_state->mutex);
     return _state->log;
+}
+
+uint64_t LoopbackHttpServer::streamedBytes() const
+{
+    return _state->streamedBytes;
+}
+
+size_t LoopbackHttpServer::streamsCut() const
+{
+    return _state->streamsCut;
 }
 
 size_t LoopbackHttpServer::requestCount() const

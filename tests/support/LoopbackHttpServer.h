@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,9 +35,19 @@ struct LoopbackReply {
     bool hang = false;
     // The connection is closed without an answer, as when the network drops it.
     bool drop = false;
+    // A body too long to hold (plain transport only), written as the client takes it: `body`
+    // first, then `fill` up to streamedBytes in all, or without end. Chunked unless the headers
+    // hold a Content-Length, which goes out as given, true or false; with chunked false and none,
+    // the body ends where the server closes the connection.
+    static constexpr uint64_t Endless = UINT64_MAX;
+    std::optional<uint64_t> streamedBytes;
+    char fill = ' ';
+    bool chunked = true;
 
     static LoopbackReply text(int status, std::string body);
     static LoopbackReply json(int status, std::string body);
+    // `start`, then spaces up to `length` in all, in chunks: a JSON document when start is one.
+    static LoopbackReply streamed(int status, std::string start, uint64_t length);
 };
 
 class LoopbackHttpServer {
@@ -48,6 +60,10 @@ public:
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
+    // The most a connection's sockets hold on the way: written by the server, not yet taken by
+    // the client.
+    static constexpr uint64_t InFlightBytes = uint64_t(16) << 20;
+
     int port() const { return _port; }
     // "http://127.0.0.1:<port>" ("https://" with TLS)
     std::string baseUrl() const;
@@ -55,6 +71,10 @@ public:
     // Every request received so far, oldest first.
     std::vector<LoopbackRequest> requests() const;
     size_t requestCount() const;
+    // The bytes of streamed answers written so far, and how many of those answers the client hung
+    // up on before their end.
+    uint64_t streamedBytes() const;
+    size_t streamsCut() const;
 
     struct State;
 

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -16,7 +17,8 @@ namespace stand_in {
 
 inline volatile sig_atomic_t stopRequested = 0;
 
-inline void waitUntilToldToEnd()
+// tick runs every fifth of a second meanwhile.
+inline void waitUntilToldToEnd(const std::function<void()>& tick = {})
 {
     struct sigaction action {};
     action.sa_handler = [](int) { stopRequested = 1; };
@@ -28,6 +30,7 @@ inline void waitUntilToldToEnd()
             char buffer[256];
             if (read(STDIN_FILENO, buffer, sizeof(buffer)) <= 0) break;
         }
+        if (tick) tick();
     }
 }
 

@@ -18,7 +18,22 @@ CloudExplorerView::CloudExplorerView(CloudExplorer& explorer)
     _explorer.setToolbar(this);
     _explorer.setPathContainer(&_pathStrip);
     _explorer.setBreadcrumbBar(&_breadcrumb.bar());
+    // Nothing shows before the pane is mapped: what the explorer lists waits for it.
+    _explorer.viewShown(false);
     _explorer.loadView();
+}
+
+void CloudExplorerView::on_map()
+{
+    Gtk::Box::on_map();
+    _explorer.viewShown(true);
+}
+
+void CloudExplorerView::on_unmap()
+{
+    // The side bar or the window closed, or another pane took this one's place.
+    _explorer.viewShown(false);
+    Gtk::Box::on_unmap();
 }
 
 CloudExplorerView::~CloudExplorerView()

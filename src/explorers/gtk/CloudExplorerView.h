@@ -21,6 +21,10 @@ public:
     BreadcrumbBarWidget& breadcrumbBar() { return _breadcrumb; }
     CloudTableWidget& table() { return _table; }
 
+protected:
+    void on_map() override;
+    void on_unmap() override;
+
 private:
     double addSegmentedControlItems(std::vector<std::shared_ptr<SegmentedControlItem>> items) override;
     void setHidden(bool hidden) override;
