@@ -4,6 +4,7 @@
 #include "platform/TextExcerpt.h"
 #include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm.h>
 
@@ -58,6 +59,7 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
         setEntryTextWhole(entry, request.textField->text);
         entry.set_placeholder_text(request.textField->placeholder);
         entry.set_activates_default(true);
+        labelFieldByMessage(dialog, entry);
         dialog.get_message_area()->pack_start(entry, Gtk::PACK_SHRINK);
         entry.show();
     }
