@@ -13,6 +13,7 @@
 #include "platform/AttributedString.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "store/CustomImageStore.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorage.h"
@@ -361,7 +362,7 @@ void EditorDocument::mindMapRenamed(MindMapProvider* provider, const std::string
 
 void EditorDocument::setWindowTitle(const std::string& title)
 {
-    if (_window) _window->setWindowTitle(title);
+    if (_window) _window->setWindowTitle(TextExcerpt::excerpt(title, TextExcerpt::Quote));
 }
 
 void EditorDocument::presentError(const Error& error)

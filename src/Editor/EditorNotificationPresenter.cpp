@@ -1,6 +1,7 @@
 #include "Editor/EditorNotificationPresenter.h"
 
 #include "Editor/NotificationView.h"
+#include "platform/TextExcerpt.h"
 
 EditorNotificationPresenter::EditorNotificationPresenter(FeedbackCenter& center, Scheduler& scheduler,
                                                          EditorNotificationView& view)
@@ -34,7 +35,8 @@ void EditorNotificationPresenter::showEditorNotification(const std::shared_ptr<F
         return;
     _hide.cancel();
     _shown = item;
-    _view.showNotification(item->title(), item->message(), item->state());
+    _view.showNotification(TextExcerpt::excerpt(item->title(), TextExcerpt::Name),
+                           TextExcerpt::excerpt(item->message(), TextExcerpt::Passage), item->state());
     // A message shown while a dialog is up still goes in its time: the hide runs in every mode.
     if (!(duration > 0)) duration = FeedbackCenter::DefaultNotificationDuration;
     _hide = _scheduler.performAfterDelay(
@@ -65,12 +67,12 @@ void EditorNotificationPresenter::feedbackCenterChanged()
 
 void EditorNotificationPresenter::startProgress(double, const std::string& title)
 {
-    _view.showProgress(title);
+    _view.showProgress(TextExcerpt::excerpt(title, TextExcerpt::Name));
 }
 
 void EditorNotificationPresenter::progress(double, const std::string& title)
 {
-    _view.showProgress(title);
+    _view.showProgress(TextExcerpt::excerpt(title, TextExcerpt::Name));
 }
 
 void EditorNotificationPresenter::endProgress()

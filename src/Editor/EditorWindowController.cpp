@@ -5,6 +5,7 @@
 #include "MindMaps/MindMap.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
+#include "platform/TextExcerpt.h"
 #include "platform/UserDefaults.h"
 
 #include <algorithm>
@@ -338,13 +339,13 @@ void EditorWindowController::feedbackDisclosureClicked()
 
 void EditorWindowController::startProgress(double, const std::string& title)
 {
-    if (_view) _view->setProgressTitle(title);
+    if (_view) _view->setProgressTitle(TextExcerpt::excerpt(title, TextExcerpt::Name));
     setProgressIndicatorVisible(true);
 }
 
 void EditorWindowController::progress(double, const std::string& title)
 {
-    if (_view) _view->setProgressTitle(title);
+    if (_view) _view->setProgressTitle(TextExcerpt::excerpt(title, TextExcerpt::Name));
 }
 
 void EditorWindowController::endProgress()

@@ -3,6 +3,7 @@
 #include "Editor/CommandRouter.h"
 #include "platform/Localizer.h"
 #include "platform/Pasteboard.h"
+#include "platform/TextExcerpt.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapProviders.h"
 
@@ -87,7 +88,7 @@ std::shared_ptr<FeedbackItem> FeedbackController::selectedItem() const
 
 std::string FeedbackController::rowText(const FeedbackItem& item)
 {
-    return joinedLines(formatText("%@ %@", {item.title(), item.message()}));
+    return TextExcerpt::excerpt(joinedLines(formatText("%@ %@", {item.title(), item.message()})), TextExcerpt::Name);
 }
 
 std::string FeedbackController::rowImage(const FeedbackItem& item)

@@ -1,6 +1,7 @@
 #include "Editor/TerminationWindowController.h"
 
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 
 TerminationWindowController::TerminationWindowController(std::vector<TerminationProcess*> processes)
 {
@@ -28,7 +29,8 @@ void TerminationWindowController::takeRows(const std::vector<TerminationProcess*
     // The rows are copied: a process that completed may be gone by the time the window draws.
     _rows.clear();
     for (const TerminationProcess* process : processes)
-        if (process && !process->completed()) _rows.push_back({process->listedText(), process->iconImage()});
+        if (process && !process->completed())
+            _rows.push_back({TextExcerpt::excerpt(process->listedText(), TextExcerpt::Name), process->iconImage()});
 }
 
 void TerminationWindowController::processesChanged(const std::vector<TerminationProcess*>& processes)

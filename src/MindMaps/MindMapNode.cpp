@@ -23,6 +23,7 @@
 #include "MindMaps/TopicDepthLimit.h"
 #include "MindMaps/WordWrapping.h"
 #include "Utils/StringUtils.h"
+#include "platform/TextExcerpt.h"
 #include "platform/TextMeasurer.h"
 #include "platform/Utf8.h"
 
@@ -731,7 +732,7 @@ void MindMapNode::setNote(std::string_view note)
 
 std::string MindMapNode::stringForToolTip(void*, Point, void*)
 {
-    return note();
+    return TextExcerpt::excerpt(note(), TextExcerpt::Passage);
 }
 
 void MindMapNode::setEditingState(int32_t editingState)

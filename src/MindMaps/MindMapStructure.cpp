@@ -9,7 +9,7 @@
 #include "MindMaps/RearrangeMarker.h"
 #include "Utils/FeedbackSink.h"
 #include "platform/Localizer.h"
-#include "platform/Utf8.h"
+#include "platform/TextExcerpt.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -25,18 +25,6 @@ constexpr size_t RestrictedMoveNameLength = 50;
 std::pair<const MindMapNode*, const MindMapNode*> pairOf(const MindMapNode* a, const MindMapNode* b)
 {
     return std::less<const MindMapNode*>()(a, b) ? std::make_pair(a, b) : std::make_pair(b, a);
-}
-
-// The text on one line, cut after its first `length` characters (never inside one) with an
-// ellipsis when it is longer.
-std::string shortenedSingleLine(const std::string& text, size_t length)
-{
-    std::string line = text;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    size_t pos = 0;
-    for (size_t count = 0; count < length && pos < line.size(); ++count) Utf8::decodeNext(line, pos);
-    if (pos >= line.size()) return line;
-    return line.substr(0, pos) + "\u2026";
 }
 
 // For each node asked, the outermost node among it and its ancestors that has a layout mode of
@@ -483,7 +471,7 @@ void MindMap::nodeDragEnded(MindMapNode* newParent, const std::vector<MindMapNod
                 if (branch->updateState() != 0) branch->validateNodeState();
                 message = formatText(
                     "%@\n\n%@",
-                    {message, shortenedSingleLine(branch->displayText().string(), RestrictedMoveNameLength)});
+                    {message, TextExcerpt::excerpt(branch->displayText().string(), {RestrictedMoveNameLength, 1})});
             }
             feedbackSinkInstance().showEditorNotification(localized("editor_auto_layout_restricted_move_title"),
                                                           message, FeedbackStateInformation,

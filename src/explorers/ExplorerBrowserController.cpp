@@ -4,6 +4,7 @@
 #include "explorers/ExplorerText.h"
 #include "explorers/MindMapSearchField.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "store/MindMapProvider.h"
 
 #include <map>
@@ -136,7 +137,7 @@ std::string ExplorerBrowserController::targetLabelText(const std::string& captio
                                                        const std::optional<std::string>& title)
 {
     if (!title) return caption;
-    return formatText("%@ %@", {caption, *title});
+    return formatText("%@ %@", {caption, TextExcerpt::excerpt(*title, TextExcerpt::Name)});
 }
 
 ExplorerBrowserController::ExplorerBrowserController(std::shared_ptr<MindMapExplorerBase> explorer,

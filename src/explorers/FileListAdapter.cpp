@@ -3,6 +3,7 @@
 #include "Utils/StringUtils.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 
 #include <cairo.h>
 
@@ -170,7 +171,7 @@ FileListRow FileListAdapter::rowAt(size_t row)
         shown.thumbnail = item->thumbnail();
     }
     if (_isSearching) {
-        shown.details = parentPath(item->path());
+        shown.details = TextExcerpt::excerpt(parentPath(item->path()), TextExcerpt::Name);
     } else {
         const std::string date =
             item->modified() ? DateFormatter::shared().mediumDateShortTimeString(*item->modified()) : std::string();

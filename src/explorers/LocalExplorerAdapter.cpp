@@ -9,6 +9,7 @@
 #include "platform/FileUtils.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "render/MindMapPainter.h"
 #include "store/EditorInterface.h"
 #include "store/MindMapInfoItem.h"
@@ -180,6 +181,11 @@ double LocalExplorerAdapter::rowHeight(MindMapStoreItem* item) const
 
 std::string LocalExplorerAdapter::titleForItem(MindMapStoreItem* item) const
 {
+    return item ? TextExcerpt::excerpt(item->singleLineTitle(), TextExcerpt::Name) : std::string();
+}
+
+std::string LocalExplorerAdapter::editingTitleForItem(MindMapStoreItem* item) const
+{
     return item ? item->singleLineTitle() : std::string();
 }
 
@@ -187,7 +193,7 @@ std::string LocalExplorerAdapter::detailsForItem(MindMapStoreItem* item) const
 {
     auto* map = dynamic_cast<MindMapInfoItem*>(item);
     if (!map) return {};
-    if (_searching) return map->folderPath();
+    if (_searching) return TextExcerpt::excerpt(map->folderPath(), TextExcerpt::Name);
     if (map->isDamaged()) return localized("map_list_damaged_map");
     std::optional<MindMapInfoItem::Date> date = map->lastModified();
     return date ? DateFormatter::shared().mediumDateShortTimeString(*date) : std::string();

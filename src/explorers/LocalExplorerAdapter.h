@@ -84,8 +84,10 @@ public:
     // ---- What a row shows ----
     std::string cellIdentifier(MindMapStoreItem* item) const;
     double rowHeight(MindMapStoreItem* item) const;
-    // The title on one line, as plain text.
+    // The title on one line, as plain text: as shown (TextExcerpt::Name), and whole as a rename
+    // starts with it.
     std::string titleForItem(MindMapStoreItem* item) const;
+    std::string editingTitleForItem(MindMapStoreItem* item) const;
     // Maps: the folder path while searching, else the date of the last change. Folders: nothing.
     std::string detailsForItem(MindMapStoreItem* item) const;
     // Whether the title and details are dimmed (maps in a folder pick).

@@ -21,8 +21,9 @@ const char* textKey(Kind kind)
     case CutShort:
         return "document_damage_cut_short";
     case NotADocument:
-    case TooLarge:
         return "document_damage_not_a_document";
+    case TooLarge:
+        return "document_damage_too_large";
     case Malformed:
         return "document_damage_malformed";
     case Empty:

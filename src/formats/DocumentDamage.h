@@ -31,7 +31,8 @@ enum Kind : int64_t {
     NoMap = 6,
     // A zip container whose document is missing or cannot be unpacked.
     PackedWithoutDocument = 7,
-    // A file larger than any map's, refused unread: to the user, a file damaged beyond reading.
+    // A file larger than any map's, refused unread: the user is told its size is why, the reason
+    // names the limit.
     TooLarge = 8,
 };
 

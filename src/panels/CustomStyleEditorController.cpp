@@ -14,6 +14,7 @@
 #include "explorers/ExplorerText.h"
 #include "platform/AlertPanel.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "platform/UserDefaults.h"
 
 #include <algorithm>
@@ -136,7 +137,7 @@ std::string CustomStyleEditorController::title() const
 {
     std::string name = _customStyle ? _customStyle->description() : std::string();
     if (name.empty()) name = localized("custom_style_editor_unnamed_style");
-    return formatText("%@ - %@", {localized("style_editor_edit"), name});
+    return formatText("%@ - %@", {localized("style_editor_edit"), TextExcerpt::excerpt(name, TextExcerpt::Quote)});
 }
 
 std::optional<Color> CustomStyleEditorController::shadowColor() const

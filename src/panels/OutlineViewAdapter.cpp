@@ -8,6 +8,7 @@
 #include "Utils/StringUtils.h"
 #include "editor-view/MindMapEditor.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 
 #include <algorithm>
 #include <cmath>
@@ -338,6 +339,11 @@ std::string OutlineViewAdapter::singleLineText(std::string_view text)
     return line;
 }
 
+std::string OutlineViewAdapter::shownText(std::string_view text)
+{
+    return TextExcerpt::excerpt(singleLineText(text), TextExcerpt::Name);
+}
+
 void OutlineViewAdapter::applyEditedText(const std::string& text, MindMapNode* node)
 {
     MindMap* map = mindMap();
@@ -421,7 +427,7 @@ OutlineRowContent OutlineViewAdapter::viewForItem(MindMapNode* item) const
     row.identifier = row.hasDate ? OutlineRowContent::DateCellIdentifier : OutlineRowContent::CellIdentifier;
     if (map && map->autoNumberStyle() != AutoNumberDisabled) row.autoNumberPath = item->validatedAutoNumberPath();
     if (row.hasDate) row.dateText = item->validatedDateText();
-    row.title = singleLineText(item->displayText().string());
+    row.title = shownText(item->displayText().string());
     if (row.title.empty()) row.placeholder = localized(EmptyTopicKey);
     row.editable = !_readOnly;
     row.dimmed = map && map->searching() && !item->searchMatch();

@@ -193,6 +193,9 @@ public:
     void cancelEditing();
     // White space and line ends off both ends; every inner line end a space.
     static std::string singleLineText(std::string_view text);
+    // What a row shows of a topic's text: its single line, as much of it as a row may lay out
+    // (TextExcerpt::Name). An edit starts with the whole line.
+    static std::string shownText(std::string_view text);
     void applyEditedText(const std::string& text, MindMapNode* node);
     void closeDatePicker();
     // The date popover points at the row's date icon through this presenter (not owned); without

@@ -8,6 +8,7 @@
 #include "Utils/CryptoDigest.h"
 #include "Utils/HexEncoding.h"
 #include "Utils/StringUtils.h"
+#include "formats/DocumentDamage.h"
 #include "formats/MindMapFile.h"
 #include "formats/XmlAttributeHelpers.h"
 #include "platform/FileUtils.h"
@@ -237,7 +238,14 @@ void MindMapStore::validateIndex()
         if (guid.empty() || guid.front() == '.') continue;
         // A file that cannot be read at all (a folder or a link loop in its place) keeps its
         // record: dropped here, it would leave the side bar and the folder index in silence.
-        const auto bytes = readMindMapFile(entryPath.string());
+        Error readError;
+        const auto bytes = readMindMapFile(entryPath.string(), &readError);
+        // Said as the folder index's damage is: the map is listed as damaged, for a reason the
+        // user cannot see in its file.
+        if (!bytes && readError.domain == DocumentDamage::ErrorDomain && readError.code == DocumentDamage::TooLarge)
+            std::fprintf(stderr,
+                         "Tarnwick: the map %s could not be read (%s); it is listed as damaged and kept as it is\n",
+                         entryPath.c_str(), readError.failureReason.c_str());
 
         MindMapInfoItem* item = addMindMapItem(fileName, nullptr, false);
         if (!item) continue;

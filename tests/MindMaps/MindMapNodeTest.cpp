@@ -12,6 +12,7 @@
 #include "MindMaps/TextStyle.h"
 #include "MindMaps/TopicHideTool.h"
 #include "platform/NotificationCenter.h"
+#include "support/LongUserTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -412,4 +413,18 @@ TEST_F(MindMapNodeTest, TopicsOfEqualFontsKeepTheirOwnWhenOneChanges)
     second->setFont(std::nullopt);
     EXPECT_FALSE(second->font());
     EXPECT_EQ(first->font(), plain);
+}
+
+// GTK lays a tool tip out whole: a note of 100,000 characters in short lines held the window for
+// ten seconds. The tool tip shows its start; a short note shows whole.
+TEST_F(MindMapNodeTest, TheToolTipOfALongNoteIsItsStart)
+{
+    MindMapNode* node = theme();
+    for (const longtexts::LongText& sample : longtexts::samples()) {
+        SCOPED_TRACE(sample.what);
+        node->setNote(sample.text);
+        longtexts::expectExcerpt(node->stringForToolTip(nullptr, {}, nullptr), sample.text);
+    }
+    node->setNote("one\ntwo");
+    EXPECT_EQ(node->stringForToolTip(nullptr, {}, nullptr), "one\ntwo");
 }

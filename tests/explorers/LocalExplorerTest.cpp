@@ -1,9 +1,11 @@
+#include "FileListTestSupport.h"
 #include "LocalExplorerTestSupport.h"
 
 #include "Editor/EditorDocument.h"
 #include "Editor/SegmentedControlItem.h"
 #include "explorers/CloudExplorer.h"
 #include "explorers/CloudPaneService.h"
+#include "explorers/ExplorerBrowserController.h"
 #include "formats/MindMapConverter.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
@@ -12,6 +14,7 @@
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapProvider.h"
 #include "support/CloudPaneDoubles.h"
+#include "support/LongUserTexts.h"
 #include "support/PixelProbe.h"
 #include "support/ScopedFileSizeLimit.h"
 #include "support/ScriptedFileChooser.h"
@@ -649,5 +652,48 @@ TEST_F(LocalExplorerTest, TheOpenMapsThumbnailIsPaintedFromTheOpenMap)
         ASSERT_TRUE(picture && !picture->isNull());
         EXPECT_EQ(c.fromOpenMap, samePicture(*picture)) << c.guid << (c.edited ? " edited" : "");
         EXPECT_TRUE(std::filesystem::exists(map(c.guid)->thumbnailFilePath()));
+    }
+}
+
+// Rows and labels are laid out whole as they are drawn: each shows the start of a long title,
+// folder path or name, and a rename starts with the whole title.
+TEST_F(LocalExplorerTest, EveryRowAndLabelShowsTheStartOfALongText)
+{
+    makeExplorer();
+    MindMapSearchField field;
+    explorer->setSearchBar(&field);
+    RecordingFileListDelegate cloud;
+    FileListAdapter cloudFiles(&cloud);
+    const struct {
+        const char* place;
+        std::function<std::string(const std::string&)> shown;
+    } places[] = {
+        {"a map's title in the side bar",
+         [&](const std::string& text) {
+             map(GuidAlpha)->setTitle(text);
+             EXPECT_EQ(explorer->adapter().editingTitleForItem(map(GuidAlpha)), map(GuidAlpha)->singleLineTitle());
+             return explorer->adapter().titleForItem(map(GuidAlpha));
+         }},
+        {"a found map's folder",
+         [&](const std::string& text) {
+             work->setTitle(text);
+             field.textChangedByUser("amm");
+             const std::string shown = explorer->adapter().detailsForItem(map(GuidGamma));
+             field.textChangedByUser("");
+             return shown;
+         }},
+        {"a found cloud map's folder",
+         [&](const std::string& text) {
+             cloudFiles.assignItems({makeItem(4, "deep.twkx", "/" + text + "/deep.twkx")}, true);
+             return cloudFiles.rowAt(0).details;
+         }},
+        {"the folder a pick goes to",
+         [](const std::string& text) { return ExplorerBrowserController::targetLabelText("Move to:", text); }},
+    };
+    for (const auto& place : places) {
+        for (const longtexts::LongText& sample : longtexts::samples()) {
+            SCOPED_TRACE(std::string(place.place) + ", " + sample.what);
+            longtexts::expectExcerpt(place.shown(sample.text), sample.text);
+        }
     }
 }

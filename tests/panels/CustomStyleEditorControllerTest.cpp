@@ -10,6 +10,7 @@
 #include "explorers/ExplorerText.h"
 #include "formats/NativeStyleFileFormat.h"
 #include "platform/Localizer.h"
+#include "support/LongUserTexts.h"
 #include "support/ScriptedAlertPanel.h"
 #include "support/TempDir.h"
 
@@ -276,4 +277,15 @@ TEST(AlertingCustomStyleEditorHostTest, TheNamePromptShowsTheRejectionAndOnlyOkG
     EXPECT_TRUE(host.askSaveChanges());
     EXPECT_EQ(alerts.requests.back().buttons[0].title, localized("save_changes_title"));
     EXPECT_FALSE(host.askSaveChanges());
+}
+
+TEST_F(CustomStyleEditorTest, TheWindowTitleNamesALongStyleByItsStart)
+{
+    for (const longtexts::LongText& sample : longtexts::samples()) {
+        SCOPED_TRACE(sample.what);
+        auto sheet = sheetWithPalette(2);
+        sheet->setStyleKeyName(sample.text);
+        editor.loadStyle(sheet);
+        longtexts::expectExcerpt(editor.title(), sample.text);
+    }
 }

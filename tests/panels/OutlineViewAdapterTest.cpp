@@ -1,6 +1,7 @@
 #include "OutlinerTestSupport.h"
 
 #include "platform/Menu.h"
+#include "support/LongUserTexts.h"
 #include "support/RecordingPopoverPresenter.h"
 
 #include <chrono>
@@ -691,6 +692,17 @@ TEST(OutlineRowLayoutTest, PartsTakeTheirSlotsLeftToRight)
     // Icons sit centred on the row, on whole points.
     EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 32)), Rect(0, 48, 16, 16));
     EXPECT_EQ(OutlineRowLayout::iconIn(Rect(0, 40, 16, 19)), Rect(0, 41, 16, 16));
+}
+
+// A row is laid out whole each time it is drawn or read aloud: a long title shows its start.
+TEST_F(OutlinerTest, ARowShowsTheStartOfALongTitle)
+{
+    for (const longtexts::LongText& sample : longtexts::samples()) {
+        SCOPED_TRACE(sample.what);
+        a2->setText(sample.text);
+        map->validateElementStates();
+        longtexts::expectExcerpt(adapter().viewForItem(a2).title, OutlineViewAdapter::singleLineText(sample.text));
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "platform/FileUtils.h"
 #include "platform/Folders.h"
 #include "platform/Image.h"
+#include "platform/Localizer.h"
 #include "platform/TokenStore.h"
 #include "store/FolderIndexFormat.h"
 #include "store/HistoryList.h"
@@ -34,6 +35,16 @@ constexpr uint64_t AddressSpaceHeadroom = uint64_t(1) << 30;
 
 enum class Outcome { Read, Refused, Other };
 
+// A map's file refused for its size says so, where it said the file held no map at all, and its
+// reason names the limit.
+bool mapRefusedForItsSize(const Error& error)
+{
+    return error.domain == DocumentDamage::ErrorDomain && error.code == DocumentDamage::TooLarge &&
+        error.localizedDescription != localized("document_damage_not_a_document") &&
+        error.localizedDescription.find("larger") != std::string::npos &&
+        error.failureReason.find(std::to_string(MaximumMindMapFileSize)) != std::string::npos;
+}
+
 struct Reader {
     const char* what;
     // 0 for a reader whose answer does not tell a file read from one refused: only the huge file
@@ -54,9 +65,7 @@ protected:
              [this] {
                  Error error;
                  if (readMindMapFile(mapPath(GuidA), &error)) return Outcome::Read;
-                 return error.domain == DocumentDamage::ErrorDomain && error.code == DocumentDamage::TooLarge
-                     ? Outcome::Refused
-                     : Outcome::Other;
+                 return mapRefusedForItsSize(error) ? Outcome::Refused : Outcome::Other;
              }},
             {"the folder index", FolderIndexFormat::MaxFileSize, [this] { return folderIndexPath(); },
              [this] {
@@ -114,7 +123,7 @@ protected:
              [this] {
                  Error error;
                  if (MindMapImporter::readImportedFile(outside.file("map.twkx"), false, &error)) return Outcome::Read;
-                 return error.code == DocumentDamage::TooLarge ? Outcome::Refused : Outcome::Other;
+                 return mapRefusedForItsSize(error) ? Outcome::Refused : Outcome::Other;
              }},
             {"the sign-in file", 0, [this] { return outside.file("tokens"); },
              [this] {

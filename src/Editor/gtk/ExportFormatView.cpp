@@ -3,6 +3,7 @@
 #include "Editor/gtk/ImageDensityViews.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkAlertPanel.h"
+#include "platform/gtk/LabelledField.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ ExportFormatView::ExportFormatView(ExportFormatViewController& controller) : _co
         _controller.setSelectionRangeChosen(_selectionRadio.get_active());
         showController();
     });
+    labelField(_qualityLabel, _qualityPopup);
     attach(_qualityLabel, 0, 4);
     attach(_qualityPopup, 1, 4, 2, 1);
     attach(_sizeLabel, 1, 5, 2, 1);

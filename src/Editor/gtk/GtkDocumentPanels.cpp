@@ -8,6 +8,7 @@
 #include "platform/UserDefaults.h"
 #include "platform/gtk/GtkModalRun.h"
 #include "platform/gtk/GtkOpenSavePanels.h"
+#include "platform/gtk/LabelledField.h"
 #include "render/OutlineRenderingView.h"
 #include "render/PaperSizes.h"
 #include "render/PrintOptionsModel.h"
@@ -119,6 +120,8 @@ ExportFormatWidget::ExportFormatWidget(ExportFormatChoice& choice, FileChooser::
     Gtk::RadioButton::Group range = _wholeMapRadio.get_group();
     _selectionRadio.set_group(range);
     _wholeMapRadio.set_active(true);
+    labelField(_typeLabel, _typePopup);
+    labelField(_qualityLabel, _qualityPopup);
     attach(_typeLabel, 0, 0);
     attach(_typePopup, 1, 0);
     attach(_qualityLabel, 0, 1);
@@ -198,6 +201,8 @@ OutlineOptionsWidget::OutlineOptionsWidget(OutlineOptionsChoice& choice) : _choi
     attach(_rangeLabel, 0, 0);
     attach(_wholeMapRadio, 1, 0);
     attach(_selectionRadio, 1, 1);
+    labelField(_presetLabel, _presetPopup);
+    labelField(_pageFormatLabel, _pageFormatPopup);
     attach(_presetLabel, 0, 2);
     attach(_presetPopup, 1, 2);
     attach(_optionsLabel, 0, 3);

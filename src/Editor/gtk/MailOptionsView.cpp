@@ -4,6 +4,7 @@
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkMailComposer.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/messagedialog.h>
 
@@ -28,6 +29,7 @@ MailOptionsView::MailOptionsView(MailOptionsViewController& controller)
         const int row = _qualityPopup.get_active_row_number();
         if (!_showing && row >= 0) _controller.selectDensityIndex(static_cast<size_t>(row));
     });
+    labelField(_qualityLabel, _qualityPopup);
     _qualityRow.pack_start(_qualityLabel, Gtk::PACK_SHRINK);
     _qualityRow.pack_start(_qualityPopup, Gtk::PACK_SHRINK);
     pack_start(_qualityRow, Gtk::PACK_SHRINK);

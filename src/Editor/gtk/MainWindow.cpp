@@ -1093,6 +1093,10 @@ bool MainWindow::isInspectorCollapsed() const
 void MainWindow::setInspectorCollapsed(bool collapsed)
 {
     _inspectorContainer.set_visible(!collapsed);
+    // The split maps a pane that comes back only in its next layout, in the middle of sizing its
+    // children: a page that fills itself as it is mapped (the icon picker) was then given the
+    // room of the page before it, less than it needs. Mapped now, it is measured with what it holds.
+    if (!collapsed) _inspectorContainer.set_child_visible(true);
 }
 
 void MainWindow::setHideExplorerButtonOn(bool on)

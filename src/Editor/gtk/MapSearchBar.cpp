@@ -2,6 +2,7 @@
 
 #include "editor-view/MindMapEditor.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "platform/gtk/BoundedEntry.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -297,7 +298,7 @@ Gtk::Menu& MapSearchBar::fieldMenu()
     caption->set_sensitive(false);
     menu.append(*caption);
     for (const std::string& recent : _controller->recentSearches()) {
-        auto* item = Gtk::make_managed<Gtk::MenuItem>(recent);
+        auto* item = Gtk::make_managed<Gtk::MenuItem>(TextExcerpt::excerpt(recent, TextExcerpt::Quote));
         // A recent search is a plain text, never read as a mnemonic.
         item->set_use_underline(false);
         item->signal_activate().connect([this, recent] {

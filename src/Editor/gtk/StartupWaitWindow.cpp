@@ -1,10 +1,12 @@
 #include "Editor/gtk/StartupWaitWindow.h"
 
+#include "platform/TextExcerpt.h"
+
 #include <glibmm/markup.h>
 #include <gtkmm/main.h>
 
 StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::function<void()> giveUp)
-    : _giveUp(std::move(giveUp)), _underWayDetail(notice.underWayDetail)
+    : _giveUp(std::move(giveUp)), _underWayDetail(TextExcerpt::excerpt(notice.underWayDetail, TextExcerpt::Passage))
 {
     set_resizable(false);
     set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
@@ -12,7 +14,8 @@ StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::fun
     set_default_size(420, -1);
     _box.set_border_width(18);
     _title.set_markup("<b>" + Glib::Markup::escape_text(notice.title) + "</b>");
-    _detail.set_text(notice.detail);
+    // The details name the files the start was given, as many and as long as the user gave them.
+    _detail.set_text(TextExcerpt::excerpt(notice.detail, TextExcerpt::Passage));
     for (Gtk::Label* label : {&_title, &_detail}) {
         label->set_line_wrap(true);
         label->set_max_width_chars(60);

@@ -4,6 +4,7 @@
 #include "platform/Localizer.h"
 #include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/checkbutton.h>
@@ -38,6 +39,7 @@ std::optional<URLLinkPrompt::Answer> GtkURLLinkPrompt::selectURLLink(const std::
     entry.set_activates_default(true);
     entry.set_width_chars(40);
     Gtk::CheckButton upload(localized("hyperlink_upload_to_cloud"));
+    labelFieldByMessage(dialog, entry);
     dialog.get_message_area()->pack_start(entry, Gtk::PACK_SHRINK);
     if (offerUpload) dialog.get_message_area()->pack_start(upload, Gtk::PACK_SHRINK);
     dialog.get_message_area()->show_all();

@@ -2,6 +2,7 @@
 
 #include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/LabelledField.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ GtkFileNameDialog::GtkFileNameDialog(int32_t mode, const std::string& initialNam
     _hintLabel.set_max_width_chars(50);
     _hintLabel.set_text(FileNameDialog::hintText());
     _hintLabel.get_style_context()->add_class("dim-label");
+    labelField(_messageLabel, _fileNameEdit);
     content->pack_start(_messageLabel, Gtk::PACK_SHRINK);
     content->pack_start(_fileNameEdit, Gtk::PACK_SHRINK);
     content->pack_start(_hintLabel, Gtk::PACK_SHRINK);

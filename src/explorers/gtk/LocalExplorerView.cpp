@@ -5,12 +5,14 @@
 #include "explorers/LocalMindMapExplorer.h"
 #include "platform/Image.h"
 #include "platform/Menu.h"
+#include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkMenuPresenter.h"
 #include "platform/gtk/KeptCellEdits.h"
 #include "store/MindMapInfoItem.h"
 #include "store/MindMapStoreFolder.h"
 
 #include <gtkmm/accelgroup.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/selectiondata.h>
 #include <pangomm/layout.h>
 
@@ -116,7 +118,7 @@ void TitleCellRenderer::setRow(const std::string& title, const std::string& deta
     _titleDimmed = titleDimmed;
     _detailsDimmed = detailsDimmed;
     _height = height;
-    // What an edit starts with.
+    // Measured by the text renderer; the rename is given the whole title as it starts.
     property_text() = title;
 }
 
@@ -667,9 +669,13 @@ LocalExplorerView::DropPlace LocalExplorerView::dropPlaceAt(int x, int y)
 
 // ---- Editing ----
 
-void LocalExplorerView::editingStarted(Gtk::CellEditable* editable, const Glib::ustring&)
+void LocalExplorerView::editingStarted(Gtk::CellEditable* editable, const Glib::ustring& path)
 {
     _editable = editable;
+    // The row shows an excerpt of a long title; the rename starts with the whole of it.
+    auto* entry = dynamic_cast<Gtk::Entry*>(editable);
+    if (MindMapStoreItem* item = itemForPath(Gtk::TreePath(path)); entry && item)
+        setEntryTextWhole(*entry, _explorer.adapter().editingTitleForItem(item));
     _editableRemoved.disconnect();
     _editableRemoved = editable->signal_remove_widget().connect([this] { _editable = nullptr; });
 }

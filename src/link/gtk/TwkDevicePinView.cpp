@@ -1,6 +1,7 @@
 #include "link/gtk/TwkDevicePinView.h"
 
 #include "platform/gtk/BoundedEntry.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/window.h>
 #include <pangomm/fontdescription.h>
@@ -29,6 +30,11 @@ void TwkDevicePinView::onMap()
 {
     // The alert hands over its OK button only once it shows.
     _model.updateOkButtonEnabledState();
+    // The alert's text, which asks for the PIN, names the field.
+    if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(get_toplevel()); dialog && !_named) {
+        _named = true;
+        labelFieldByMessage(*dialog, _pinValueEdit);
+    }
     if (auto* window = dynamic_cast<Gtk::Window*>(get_toplevel())) {
         window->set_urgency_hint(true);
         if (Gtk::Window* parent = window->get_transient_for()) parent->set_urgency_hint(true);

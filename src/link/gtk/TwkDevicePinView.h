@@ -22,4 +22,5 @@ private:
     DevicePinModel& _model;
     Gtk::Entry _pinValueEdit;
     bool _capturedFocus = false;
+    bool _named = false;
 };

@@ -9,6 +9,7 @@
 #include "panels/gtk/WindowFrameAutosave.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
+#include "platform/gtk/LabelledField.h"
 #include "store/MindMapStore.h"
 
 #include <cstdio>
@@ -59,7 +60,9 @@ Gtk::Label* heading(const char* key)
 
 void addRow(Gtk::Grid& grid, int row, const char* key, Gtk::Widget& control, Gtk::Widget* extra = nullptr)
 {
-    grid.attach(*label(key), 0, row);
+    Gtk::Label* caption = label(key);
+    labelField(*caption, control);
+    grid.attach(*caption, 0, row);
     control.set_halign(Gtk::ALIGN_START);
     grid.attach(control, 1, row);
     if (extra) grid.attach(*extra, 2, row);
@@ -230,6 +233,7 @@ void CustomStyleEditorWindow::buildTopicsTab(Gtk::Grid& grid)
     _borderWidthLabel.set_width_chars(5);
     _borderWidthRow.pack_start(_borderWidth, Gtk::PACK_EXPAND_WIDGET);
     _borderWidthRow.pack_start(_borderWidthLabel, Gtk::PACK_SHRINK);
+    labelField(_borderWidthBox, _borderWidth);
     grid.attach(_borderWidthBox, 0, 1);
     grid.attach(_borderWidthRow, 1, 1, 2, 1);
     for (const auto& [title, tag] : menuItems(DefineTextAlignmentItems)) _alignment.addSegment(title, tag);
@@ -271,6 +275,7 @@ void CustomStyleEditorWindow::buildRelationTab(CustomStyleRelationWidgets& widge
     fillPopup(widgets.targetArrow, [](Menu& menu) { DefineArrowStyleItems(menu, true); });
     addRow(grid, 3, "relation_style_target_arrow", widgets.targetArrow);
     widgets.colorBox.set_label(localized("relation_style_custom_color"));
+    labelField(widgets.colorBox, widgets.color);
     grid.attach(widgets.colorBox, 0, 4);
     widgets.color.set_halign(Gtk::ALIGN_START);
     grid.attach(widgets.color, 1, 4);

@@ -5,6 +5,7 @@
 #include "panels/gtk/StoredWindowFrame.h"
 #include "platform/Image.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <algorithm>
 
@@ -82,6 +83,8 @@ ImageLinkDialog::ImageLinkDialog(ImageLinkPanelController& controller) : _contro
     _grid.attach(_sourceSizeLabel, 0, 4, 1, 1);
     _grid.attach(_modeLabel, 1, 0, 2, 1);
     _grid.attach(_modeBox, 1, 1, 2, 1);
+    labelField(_thumbnailLabel, _thumbnailPopup);
+    labelField(_sizeLabel, _sizePopup);
     _grid.attach(_thumbnailLabel, 1, 2, 1, 1);
     _grid.attach(_thumbnailPopup, 2, 2, 1, 1);
     _grid.attach(_sizeLabel, 1, 3, 1, 1);

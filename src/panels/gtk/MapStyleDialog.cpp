@@ -3,6 +3,7 @@
 #include "panels/ModalResult.h"
 #include "panels/gtk/ModalDialog.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/LabelledField.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ MapStyleFrameView::MapStyleFrameView(MapStyleFrame& frame) : _frame(frame)
         });
         attach(check, 0, row, 1, 1);
         well.set_halign(Gtk::ALIGN_START);
+        labelField(check, well);
         attach(well, 1, row, 1, 1);
     };
     addColor(_backgroundCheck, _backgroundColor, Check::BackgroundColor, MapStyleFrame::BackgroundColorCheckKey, 4);

@@ -250,8 +250,7 @@ public:
         // Rows of two heights are each given here to be measured, which needs no text.
         if (!renderer._view.rowTextWanted()) return;
         MindMapNode* node = renderer._row.node;
-        const std::string title =
-            node ? OutlineViewAdapter::singleLineText(node->displayText().string()) : std::string();
+        const std::string title = node ? OutlineViewAdapter::shownText(node->displayText().string()) : std::string();
         g_object_set(cell, "text", title.c_str(), nullptr);
     }
 
@@ -345,7 +344,7 @@ OutlineTreeView::OutlineTreeView(OutlineViewAdapter& adapter)
         // The cell shows the date line too; the rename is of the title alone, in the title's place
         // of the row.
         if (MindMapNode* node = _editedItem) {
-            entry->set_text(_adapter.viewForItem(node).title);
+            entry->set_text(OutlineViewAdapter::singleLineText(node->displayText().string()));
             Gdk::Rectangle cell;
             get_cell_area(Gtk::TreeModel::Path(path), _column, cell);
             const Rect bounds(cell.get_x(), cell.get_y(), cell.get_width(), cell.get_height());

@@ -6,6 +6,7 @@
 #include "panels/gtk/ModalDialog.h"
 #include "panels/gtk/StoredWindowFrame.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "platform/UserDefaults.h"
 
 #include <algorithm>
@@ -368,7 +369,8 @@ void PdfOutlinedWindowBase::gotoPageNumber(int pageNumber)
 
 std::string PdfOutlinedWindowBase::fileDisplayName() const
 {
-    return std::filesystem::path(_fileName).filename().string();
+    // Named in the window's title.
+    return TextExcerpt::excerpt(std::filesystem::path(_fileName).filename().string(), TextExcerpt::Quote);
 }
 
 std::string PdfOutlinedWindowBase::baseTitle() const

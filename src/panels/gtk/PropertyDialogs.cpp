@@ -12,6 +12,7 @@
 #include "platform/Localizer.h"
 #include "platform/gtk/GtkAlertPanel.h"
 #include "platform/gtk/GtkNamedImages.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <algorithm>
 
@@ -59,6 +60,8 @@ void setUpTextAndNote(Gtk::Box& box, Gtk::Label& textLabel, TextViewEx& text, Gt
     setUpTextView(note, noteScroll, 160);
     setPlainTextString(text, textValue);
     setPlainTextString(note, noteValue);
+    labelField(textLabel, text);
+    labelField(noteLabel, note);
     box.pack_start(textLabel, Gtk::PACK_SHRINK);
     box.pack_start(textScroll, Gtk::PACK_EXPAND_WIDGET);
     box.pack_start(noteLabel, Gtk::PACK_SHRINK);

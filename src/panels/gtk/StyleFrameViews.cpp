@@ -5,11 +5,27 @@
 #include "platform/Image.h"
 #include "platform/Localizer.h"
 #include "platform/Menu.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+// Each check box names the field beside it in its row: the field itself, or the first of a row of
+// controls that is no label. Check boxes and toggles beside it name themselves.
+template <typename Checks> void nameFieldsByTheirChecks(Gtk::Grid& grid, const Checks& checks)
+{
+    for (const auto& [check, button] : checks) {
+        Gtk::Widget* field = grid.get_child_at(1, grid.child_property_top_attach(*button));
+        if (auto* row = dynamic_cast<Gtk::Box*>(field)) {
+            field = nullptr;
+            for (Gtk::Widget* child : row->get_children())
+                if (!field && !dynamic_cast<Gtk::Label*>(child)) field = child;
+        }
+        if (field && !dynamic_cast<Gtk::ToggleButton*>(field)) labelField(*button, *field);
+    }
+}
 
 // The titles and tags a shared styling builder gives its items, separators left out.
 std::vector<std::pair<std::string, int64_t>> menuItems(const std::function<void(Menu&)>& define, size_t limit = 100)
@@ -184,6 +200,8 @@ TextStyleFrameView::TextStyleFrameView(BaseTextStyleFrame& frame)
     }
 
     addFontControls(row);
+    labelField(_fontSizeLabel, _fontSize);
+    nameFieldsByTheirChecks(*this, _checks);
     _frame.setControlsChangedHandler([this] { refresh(); });
     refresh();
 }
@@ -326,6 +344,7 @@ RelationStyleFrameView::RelationStyleFrameView(RelationStyleFrame& frame) : _fra
             _frame.connectionStyleChanged(static_cast<int32_t>(*tag));
     });
     attach(_connectionStyle, 1, row++, 1, 1);
+    nameFieldsByTheirChecks(*this, _checks);
 
     _frame.setControlsChangedHandler([this] { refresh(); });
     refresh();

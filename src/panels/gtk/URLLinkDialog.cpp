@@ -6,6 +6,7 @@
 #include "panels/gtk/WindowFrameAutosave.h"
 #include "platform/Localizer.h"
 #include "platform/gtk/BoundedEntry.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <tuple>
 
@@ -87,6 +88,7 @@ URLLinkDialog::URLLinkDialog(URLLinkPanelController& controller) : _controller(c
     _grid.set_row_spacing(8);
     _grid.set_column_spacing(8);
     _grid.set_border_width(12);
+    labelField(_message, _field);
     _grid.attach(_message, 0, 0, 1, 1);
     _grid.attach(_field, 0, 1, 1, 1);
     _grid.attach(_buttons, 0, 2, 1, 1);

@@ -1,8 +1,10 @@
 #include "platform/gtk/GtkAlertPanel.h"
 
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "platform/gtk/BoundedEntry.h"
 #include "platform/gtk/GtkModalRun.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm.h>
 
@@ -33,9 +35,12 @@ Gtk::MessageType messageType(AlertPanel::Style style)
 
 AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
 {
-    // Markup off: a map's title in the message must show as typed, angle brackets and all.
-    Gtk::MessageDialog dialog(request.messageText, false, messageType(request.style), Gtk::BUTTONS_NONE, true);
-    if (!request.informativeText.empty()) dialog.set_secondary_text(request.informativeText, false);
+    // Markup off: a map's title in the message must show as typed, angle brackets and all. Each
+    // text is laid out in one go, and may quote whatever the user gave.
+    Gtk::MessageDialog dialog(TextExcerpt::excerpt(request.messageText, TextExcerpt::Passage), false,
+                              messageType(request.style), Gtk::BUTTONS_NONE, true);
+    if (!request.informativeText.empty())
+        dialog.set_secondary_text(TextExcerpt::excerpt(request.informativeText, TextExcerpt::Passage), false);
 
     std::vector<Button> buttons = request.buttons;
     if (buttons.empty()) buttons.push_back({localized("ok_button_title"), "\r"});
@@ -54,6 +59,7 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
         setEntryTextWhole(entry, request.textField->text);
         entry.set_placeholder_text(request.textField->placeholder);
         entry.set_activates_default(true);
+        labelFieldByMessage(dialog, entry);
         dialog.get_message_area()->pack_start(entry, Gtk::PACK_SHRINK);
         entry.show();
     }

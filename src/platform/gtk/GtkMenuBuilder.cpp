@@ -2,6 +2,7 @@
 
 #include "platform/Image.h"
 #include "platform/NotificationCenter.h"
+#include "platform/TextExcerpt.h"
 #include "platform/gtk/GtkNamedImages.h"
 
 #include <gtkmm/accellabel.h>
@@ -24,13 +25,13 @@ Gdk::ModifierType gdkModifiers(unsigned modifiers)
 
 // A picture before the title; answers the title's label, which shows the key. The title stays
 // plain text: names come from users and files.
-Gtk::AccelLabel* addPicture(Gtk::MenuItem& entry, const MenuItem& item)
+Gtk::AccelLabel* addPicture(Gtk::MenuItem& entry, const MenuItem& item, const std::string& title)
 {
     if (!item.image() && item.imageName().empty()) return dynamic_cast<Gtk::AccelLabel*>(entry.get_child());
     auto* image = Gtk::manage(new Gtk::Image());
     if (item.image()) setGtkImagePicture(*image, *item.image());
     else setGtkImageNamed(*image, item.imageName());
-    auto* label = Gtk::manage(new Gtk::AccelLabel(item.title(), false));
+    auto* label = Gtk::manage(new Gtk::AccelLabel(title, false));
     label->set_use_markup(false);
     label->set_xalign(0);
     label->set_accel_widget(entry);
@@ -50,23 +51,25 @@ void fillGtkMenu(Gtk::Menu& target, Menu& source,
     for (Gtk::Widget* old : target.get_children()) target.remove(*old);
     for (const std::shared_ptr<MenuItem>& item : source.items()) {
         if (item->isHidden()) continue;
+        // A map's title, a style's or a folder's name: the user's text, which may be a long one.
+        const std::string title = TextExcerpt::excerpt(item->title(), TextExcerpt::Quote);
         Gtk::MenuItem* entry = nullptr;
         if (item->isSeparatorItem()) {
             entry = Gtk::manage(new Gtk::SeparatorMenuItem());
         } else if (Menu* submenu = item->submenu()) {
-            entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
+            entry = Gtk::manage(new Gtk::MenuItem(title, false));
             auto* inner = Gtk::manage(new Gtk::Menu());
             fillGtkMenu(*inner, *submenu, chosen);
             entry->set_submenu(*inner);
         } else {
             if (item->isChecked()) {
-                auto* check = Gtk::manage(new Gtk::CheckMenuItem(item->title(), false));
+                auto* check = Gtk::manage(new Gtk::CheckMenuItem(title, false));
                 check->set_active(true);
                 entry = check;
             } else {
-                entry = Gtk::manage(new Gtk::MenuItem(item->title(), false));
+                entry = Gtk::manage(new Gtk::MenuItem(title, false));
             }
-            Gtk::AccelLabel* label = addPicture(*entry, *item);
+            Gtk::AccelLabel* label = addPicture(*entry, *item, title);
             if (!item->keyEquivalent().empty()) {
                 if (label)
                     label->set_accel(gdk_keyval_from_name(item->keyEquivalent().c_str()),

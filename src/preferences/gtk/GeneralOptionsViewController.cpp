@@ -4,9 +4,12 @@
 #include "Utils/FlagScope.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/label.h>
+
+#include <utility>
 
 namespace {
 
@@ -44,10 +47,13 @@ Gtk::Widget& GeneralOptionsViewController::loadView()
     _grid.set_column_spacing(12);
     int row = 0;
     for (const char* key : kModeTitleKeys) _modePopup.append(localized(key));
-    _grid.attach(*rowLabel("layout_default_layout_mode"), 0, row);
-    _grid.attach(_modePopup, 1, row++);
-    _grid.attach(*rowLabel("layout_direction_title"), 0, row);
-    _grid.attach(_directionPopup, 1, row++);
+    for (auto [key, popup] : {std::pair{"layout_default_layout_mode", &_modePopup},
+                              std::pair{"layout_direction_title", &_directionPopup}}) {
+        Gtk::Label* label = rowLabel(key);
+        labelField(*label, *popup);
+        _grid.attach(*label, 0, row);
+        _grid.attach(*popup, 1, row++);
+    }
     _modePopup.set_halign(Gtk::ALIGN_START);
     _directionPopup.set_halign(Gtk::ALIGN_START);
 
@@ -77,7 +83,9 @@ Gtk::Widget& GeneralOptionsViewController::loadView()
         _checkboxes.emplace_back(setting, std::move(button));
         // The delay slider sits below the shadows switch.
         if (std::string(setting.key) == "suppressShadows") {
-            _grid.attach(*rowLabel("branch_move_delay_message"), 0, row);
+            Gtk::Label* delayLabel = rowLabel("branch_move_delay_message");
+            labelField(*delayLabel, _delaySlider);
+            _grid.attach(*delayLabel, 0, row);
             auto* delay = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 6);
             delay->pack_start(*Gtk::make_managed<Gtk::Label>(localized("branch_move_delay_fast")), Gtk::PACK_SHRINK);
             _delaySlider.set_range(GeneralOptionsModel::MinimumChildMoveDelay,

@@ -2,6 +2,7 @@
 
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/button.h>
 #include <gtkmm/frame.h>
@@ -59,7 +60,9 @@ Gtk::Widget& GlobalFontsViewController::loadView()
     hint->set_max_width_chars(50);
     _box.pack_start(*hint, Gtk::PACK_SHRINK);
     auto* scale = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 8);
-    scale->pack_start(*Gtk::make_managed<Gtk::Label>(localized("global_style_editor_scale")), Gtk::PACK_SHRINK);
+    auto* scaleCaption = Gtk::make_managed<Gtk::Label>(localized("global_style_editor_scale"));
+    labelField(*scaleCaption, _scaleSlider);
+    scale->pack_start(*scaleCaption, Gtk::PACK_SHRINK);
     _scaleSlider.set_range(GlobalFontsModel::MinimumSliderValue, GlobalFontsModel::MaximumSliderValue);
     _scaleSlider.set_increments(0.05, 0.25);
     _scaleSlider.set_draw_value(false);

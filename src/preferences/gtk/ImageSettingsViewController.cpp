@@ -2,10 +2,13 @@
 
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/LabelledField.h"
 #include "store/CustomImageSettings.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/label.h>
+
+#include <utility>
 
 namespace {
 
@@ -38,10 +41,14 @@ Gtk::Widget& ImageSettingsViewController::loadView()
     fill(_thumbnailSize, ImageSizePopupButtons::ThumbnailImageSizes);
     _imageSize.set_active(int(_model.imageSizeIndex()));
     _thumbnailSize.set_active(int(_model.thumbnailSizeIndex()));
-    _grid.attach(*rowLabel("image_size_limit_caption"), 0, 0);
-    _grid.attach(_imageSize, 1, 0);
-    _grid.attach(*rowLabel("default_thumbnail_size"), 0, 1);
-    _grid.attach(_thumbnailSize, 1, 1);
+    int row = 0;
+    for (auto [key, popup] :
+         {std::pair{"image_size_limit_caption", &_imageSize}, std::pair{"default_thumbnail_size", &_thumbnailSize}}) {
+        Gtk::Label* label = rowLabel(key);
+        labelField(*label, *popup);
+        _grid.attach(*label, 0, row);
+        _grid.attach(*popup, 1, row++);
+    }
     _imageSize.set_halign(Gtk::ALIGN_START);
     _thumbnailSize.set_halign(Gtk::ALIGN_START);
 

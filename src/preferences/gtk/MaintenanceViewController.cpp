@@ -2,6 +2,7 @@
 
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/LabelledField.h"
 #include "store/MindMapStore.h"
 
 #include <gtkmm/label.h>
@@ -38,7 +39,9 @@ Gtk::Widget& MaintenanceViewController::loadView()
     _path.set_width_chars(48);
     _box.pack_start(_path, Gtk::PACK_SHRINK);
     auto* pathRow = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 8);
-    pathRow->pack_start(*wrappedLabel(localized("local_store_directory_description"), true), Gtk::PACK_EXPAND_WIDGET);
+    Gtk::Label* pathCaption = wrappedLabel(localized("local_store_directory_description"), true);
+    labelField(*pathCaption, _path);
+    pathRow->pack_start(*pathCaption, Gtk::PACK_EXPAND_WIDGET);
     _help.set_label(localized("help_ad_dialog_help_button"));
     _reveal.set_label(localized("local_store_show_directory_in_finder_mac"));
     pathRow->pack_end(_reveal, Gtk::PACK_SHRINK);

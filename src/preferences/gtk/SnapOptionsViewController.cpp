@@ -2,6 +2,7 @@
 
 #include "layout/SnapEngine.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/LabelledField.h"
 
 #include <gtkmm/frame.h>
 #include <gtkmm/label.h>
@@ -47,7 +48,9 @@ Gtk::Widget& SnapOptionsViewController::loadView()
     _box.pack_start(_snapToGrid, Gtk::PACK_SHRINK);
     auto* grid = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 8);
     grid->set_margin_start(24);
-    grid->pack_start(*Gtk::make_managed<Gtk::Label>(localized("snap_grid_size")), Gtk::PACK_SHRINK);
+    auto* gridSizeLabel = Gtk::make_managed<Gtk::Label>(localized("snap_grid_size"));
+    labelField(*gridSizeLabel, _gridSize);
+    grid->pack_start(*gridSizeLabel, Gtk::PACK_SHRINK);
     // Wider than the options take: what is typed is clamped when stored, and stays as typed.
     _gridSize.set_range(0, 9999);
     _gridSize.set_increments(1, 10);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -52,6 +53,25 @@ Error printError(const std::string& reason)
     Error error = MakeAppError(AppErrors::ExportRenderingFailed);
     if (!reason.empty()) error.failureReason = reason;
     return error;
+}
+
+// The program the desktop's preview command would start, when no such program is installed: GTK
+// hands the pages to it through a launcher that reports nothing when it is missing. An empty name
+// when the command names no program at all.
+std::optional<std::string> missingPreviewer()
+{
+    gchar* command = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-print-preview-command", &command, nullptr);
+    gchar** argv = nullptr;
+    std::optional<std::string> missing = std::string();
+    if (command && g_shell_parse_argv(command, nullptr, &argv, nullptr) && argv[0]) {
+        gchar* found = g_find_program_in_path(argv[0]);
+        missing = found ? std::nullopt : std::optional<std::string>(argv[0]);
+        g_free(found);
+    }
+    g_strfreev(argv);
+    g_free(command);
+    return missing;
 }
 
 Glib::RefPtr<Gtk::PrintSettings>& lastPrintSettings()
@@ -115,6 +135,20 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
             if (pages && pages->isCurrent()) pages = job.pages();
         });
     }
+    std::optional<std::string> previewer;
+    operation->signal_preview().connect(
+        [&](const Glib::RefPtr<Gtk::PrintOperationPreview>&, const Glib::RefPtr<Gtk::PrintContext>& context,
+            Gtk::Window*) {
+            previewer = missingPreviewer();
+            if (!previewer) return false;
+            // Taken here, so that GTK writes no file of pages for a previewer that is not there; it
+            // stops before it draws on the context it asks for.
+            context->set_cairo_context(Cairo::Context::create(Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 1, 1)),
+                                       72, 72);
+            operation->cancel();
+            return true;
+        },
+        false);
     operation->signal_begin_print().connect([&](const Glib::RefPtr<Gtk::PrintContext>&) {
         if (pages) operation->set_n_pages(printedPageCount(*pages));
     });
@@ -147,6 +181,12 @@ bool MindMapPrintOperation::run(const Job& job, Error* error)
     if (result == Gtk::PRINT_OPERATION_RESULT_APPLY && job.action == Gtk::PRINT_OPERATION_ACTION_PRINT_DIALOG)
         lastPrintSettings() = operation->get_print_settings();
     if (result == Gtk::PRINT_OPERATION_RESULT_ERROR) return setError(error, printError("the print job failed"));
+    if (previewer) {
+        return setError(error,
+                        MakeAppError(0, localized("print_preview_failed"),
+                                     previewer->empty() ? localized("print_preview_no_command")
+                                                        : localizedFormat("print_preview_no_program", {*previewer})));
+    }
     if (!failure.empty()) return setError(error, printError(failure));
     return result == Gtk::PRINT_OPERATION_RESULT_APPLY;
 }

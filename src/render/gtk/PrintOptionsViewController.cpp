@@ -4,6 +4,7 @@
 #include "platform/CairoGraphicsContext.h"
 #include "platform/Localizer.h"
 #include "platform/UserDefaults.h"
+#include "platform/gtk/LabelledField.h"
 #include "render/TiledMindMapRenderingView.h"
 
 namespace {
@@ -123,6 +124,9 @@ void PrintOptionsViewController::buildView()
     _view.set_column_spacing(12);
     _view.set_border_width(12);
     int row = 0;
+    labelField(_scaleLabel, _scaleSlider);
+    labelField(_pageFormatLabel, _pageFormatPopup);
+    labelField(_pageBorderLabel, _pageBorderPopup);
     _view.attach(_printModeLabel, 0, row);
     for (Gtk::RadioButton& radio : _modeRadios) _view.attach(radio, 1, row++);
     _view.attach(_scaleLabel, 1, row++);

@@ -98,3 +98,42 @@ TEST(PrintOperation, PagesOfAMapClosedWhilePrintingStopWithTheCause)
         }
     }
 }
+
+// GTK hands a preview to the desktop's previewer through a launcher that says nothing when the
+// program is missing: the preview then ended without a word. It is said, naming the program.
+TEST(PrintOperation, APreviewWithoutItsPreviewerSaysSo)
+{
+    TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
+    MindMap map;
+    map.newMindMap("", false, std::nullopt);
+    addTopic(map, nullptr, Point{0, 0}, "topic");
+    gchar* desktops = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-print-preview-command", &desktops, nullptr);
+    const struct {
+        const char* command;
+        bool shown;
+        std::string reason;
+    } cases[] = {
+        {"tarnwick-no-such-previewer --preview %f", false,
+         localizedFormat("print_preview_no_program", {"tarnwick-no-such-previewer"})},
+        {"", false, localized("print_preview_no_command")},
+        // The previewer takes the file away, as the desktop's does once it has read it.
+        {"rm -f %f", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        g_object_set(gtk_settings_get_default(), "gtk-print-preview-command", c.command, nullptr);
+        MindMapPrintOperation::Job job;
+        job.pages = [&] { return std::make_unique<MindMapRenderingView>(map, false); };
+        job.action = Gtk::PRINT_OPERATION_ACTION_PREVIEW;
+        Error error;
+        EXPECT_EQ(MindMapPrintOperation::run(job, &error), c.shown);
+        EXPECT_EQ(error.failureReason, c.reason);
+        if (!c.shown) {
+            EXPECT_EQ(error.localizedDescription, localized("print_preview_failed"));
+        }
+    }
+    g_object_set(gtk_settings_get_default(), "gtk-print-preview-command", desktops, nullptr);
+    g_free(desktops);
+}
