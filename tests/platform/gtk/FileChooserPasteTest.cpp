@@ -95,9 +95,11 @@ TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
         g_signal_handler_disconnect(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), seen);
         ASSERT_TRUE(known) << "the program never saw the clipboard's owner";
         std::string located;
-        // A closed panel's chooser is kept from being freed, so that an answer reaching it is seen
-        // as the text it puts into its location field, not as a crash.
-        GtkWidget* closedChooser = nullptr;
+        // An answer that reached the closed panel's chooser would open its location field there
+        // (seen by the hook), or act on a freed widget (a critical or a crash). The chooser is not
+        // kept alive for it: a chooser kept past its panel still finishes loading its folder, into
+        // views its panel has taken down, which says criticals of its own.
+        bool closedWhileAsked = false;
         const gulong reached = !closed
             ? 0
             : g_signal_add_emission_hook(
@@ -111,7 +113,6 @@ TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
         const AtExit release{[&] {
             if (reached)
                 g_signal_remove_emission_hook(g_signal_lookup("location-popup", GTK_TYPE_FILE_CHOOSER_WIDGET), reached);
-            if (closedChooser) g_object_unref(std::exchange(closedChooser, nullptr));
         }};
         enum class Step { Paste, Asked, Answered } step = Step::Paste;
         sigc::connection user = Glib::signal_timeout().connect(
@@ -124,8 +125,7 @@ TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
                     step = Step::Asked;
                 } else if (step == Step::Asked && clipboard.waiting() > 0) {
                     if (closed) {
-                        closedChooser = chooserIn(dialog);
-                        if (closedChooser) g_object_ref(closedChooser);
+                        closedWhileAsked = chooserIn(dialog) != nullptr;
                         gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
                         return false;
                     }
@@ -157,7 +157,7 @@ TEST(FileChooserPaste, TheAnswerReachesOnlyAChooserThatStillShows)
             [](GtkClipboard*, const gchar*, gpointer answered) { *static_cast<bool*>(answered) = true; }, &later);
         ASSERT_TRUE(MainLoop::runUntil([&] { return later; }, 30));
         if (closed) {
-            EXPECT_NE(closedChooser, nullptr) << "no chooser was closed";
+            EXPECT_TRUE(closedWhileAsked) << "no chooser was closed";
         }
         EXPECT_EQ(located, closed ? "" : folder.path() + "/notes");
         EXPECT_EQ(criticals.messages(), std::vector<std::string>());

@@ -204,10 +204,10 @@ TEST_F(ApplicationSessionTest, ExportAsPdfThroughTheSavePanelWritesThePagesOfThe
             "the proposed name " + name, 10s);
     };
     ASSERT_TRUE(proposes("Welcome.pdf"));
-    ASSERT_TRUE(application->click(ATSPI_ROLE_COMBO_BOX, "PDF Document"));
+    ASSERT_TRUE(application->click(ATSPI_ROLE_COMBO_BOX, "File format:"));
     ASSERT_TRUE(application->click(ATSPI_ROLE_MENU_ITEM, "PNG Picture"));
     EXPECT_TRUE(proposes("Welcome.png"));
-    ASSERT_TRUE(application->click(ATSPI_ROLE_COMBO_BOX, "PNG Picture"));
+    ASSERT_TRUE(application->click(ATSPI_ROLE_COMBO_BOX, "File format:"));
     ASSERT_TRUE(application->click(ATSPI_ROLE_MENU_ITEM, "PDF Document"));
     EXPECT_TRUE(proposes("Welcome.pdf"));
     ASSERT_TRUE(application->chooseFile("Export", pdf));

@@ -126,7 +126,7 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
         ASSERT_TRUE(application.click(paneItemRole(application, "Snapping"), "Snapping"));
         ASSERT_TRUE(application.waitForWindow("Snapping"));
         ASSERT_TRUE(application.click(ATSPI_ROLE_CHECK_BOX, "Snap to the grid"));
-        ASSERT_TRUE(application.click(ATSPI_ROLE_SPIN_BUTTON, ""));
+        ASSERT_TRUE(application.click(ATSPI_ROLE_SPIN_BUTTON, "Grid size:"));
         ASSERT_TRUE(toWindow(application.pid(), "Snapping", {"key", "--delay", "40", "ctrl+a"}));
         ASSERT_TRUE(toWindow(application.pid(), "Snapping", {"type", "--delay", "15", "44"}));
         ASSERT_TRUE(toWindow(application.pid(), "Snapping", {"key", "--delay", "40", "Tab"}));
@@ -177,7 +177,7 @@ TEST_F(PreferencesSessionTest, PanesSwitchByTheToolbarTheCanvasFollowsTheScaleAn
         const std::string before = home.file("before.png"), after = home.file("after.png");
         screenshot(before);
         // A click in the middle of the slider puts it at 100 %; End slides it to the largest scale.
-        ASSERT_TRUE(application.click(ATSPI_ROLE_SLIDER, ""));
+        ASSERT_TRUE(application.click(ATSPI_ROLE_SLIDER, "Editor scale:"));
         ASSERT_TRUE(toWindow(application.pid(), "Fonts", {"key", "End"}));
         EXPECT_TRUE(eventually(
             [&] {
