@@ -560,7 +560,6 @@ TEST_F(DropboxExplorerTest, AListingNobodyWaitsForAnyMoreStopsItsTransferAndItsP
     };
     const std::vector<std::string> root = {"files/list_folder "};
     const std::vector<Case> cases = {
-        {"back", [](auto& t) { t.explorer->goBack(); }, root},
         {"the path bar's root", [](auto& t) { t.explorer->navigateToBreadcrumbPath("/"); }, root},
         {"the row going up",
          [](auto& t) {
