@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace storetest;
 
 namespace {
@@ -59,10 +57,7 @@ TEST_F(LongUserTexts, EveryPlaceShowsTheStartOfALongText)
     FakeDocumentScheduler documentScheduler;
     FakeDocumentWindow documentWindow;
     MindMapStore* store = start();
-    const struct {
-        const char* place;
-        std::function<std::string(const std::string&)> shown;
-    } places[] = {
+    longtexts::expectExcerpts({
         {"a notice's caption",
          [&](const std::string& text) {
              center.showEditorNotification(text, "message", 0);
@@ -99,12 +94,6 @@ TEST_F(LongUserTexts, EveryPlaceShowsTheStartOfALongText)
              EXPECT_TRUE(document.attachToStorage(MindMapProviders::localProvider()->createStorage(map->guid())));
              return documentWindow.titles.empty() ? std::string() : documentWindow.titles.back();
          }},
-    };
-    for (const auto& place : places) {
-        for (const longtexts::LongText& sample : longtexts::samples()) {
-            SCOPED_TRACE(std::string(place.place) + ", " + sample.what);
-            longtexts::expectExcerpt(place.shown(sample.text), sample.text);
-        }
-    }
+    });
     window.setView(nullptr);
 }

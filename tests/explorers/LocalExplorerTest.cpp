@@ -664,10 +664,7 @@ TEST_F(LocalExplorerTest, EveryRowAndLabelShowsTheStartOfALongText)
     explorer->setSearchBar(&field);
     RecordingFileListDelegate cloud;
     FileListAdapter cloudFiles(&cloud);
-    const struct {
-        const char* place;
-        std::function<std::string(const std::string&)> shown;
-    } places[] = {
+    longtexts::expectExcerpts({
         {"a map's title in the side bar",
          [&](const std::string& text) {
              map(GuidAlpha)->setTitle(text);
@@ -689,11 +686,5 @@ TEST_F(LocalExplorerTest, EveryRowAndLabelShowsTheStartOfALongText)
          }},
         {"the folder a pick goes to",
          [](const std::string& text) { return ExplorerBrowserController::targetLabelText("Move to:", text); }},
-    };
-    for (const auto& place : places) {
-        for (const longtexts::LongText& sample : longtexts::samples()) {
-            SCOPED_TRACE(std::string(place.place) + ", " + sample.what);
-            longtexts::expectExcerpt(place.shown(sample.text), sample.text);
-        }
-    }
+    });
 }

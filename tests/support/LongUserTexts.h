@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,22 @@ inline void expectExcerpt(const std::string& shown, const std::string& text)
     EXPECT_LE(lineEnds, 25u);
     EXPECT_NE(shown.find(text.substr(0, 10)), std::string::npos) << "the text's start is not shown";
     EXPECT_NE(shown.find("\u2026"), std::string::npos) << "nothing says that more was left out";
+}
+
+// A place, and what it shows of the text it is given.
+struct Place {
+    const char* name;
+    std::function<std::string(const std::string&)> shown;
+};
+
+inline void expectExcerpts(const std::vector<Place>& places)
+{
+    for (const Place& place : places) {
+        for (const LongText& sample : samples()) {
+            SCOPED_TRACE(std::string(place.name) + ", " + sample.what);
+            expectExcerpt(place.shown(sample.text), sample.text);
+        }
+    }
 }
 
 } // namespace longtexts

@@ -99,6 +99,16 @@ inline bool handEvent(GtkWidget* widget, GdkEvent* event)
     return gtk_widget_event(widget, event) != FALSE;
 }
 
+// The widget of the name inside the widget (the widget itself included), depth first.
+inline Gtk::Widget* namedIn(Gtk::Widget& widget, const std::string& name)
+{
+    if (widget.get_name() == name) return &widget;
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            if (Gtk::Widget* found = namedIn(*child, name)) return found;
+    return nullptr;
+}
+
 // The first widget of the type inside the widget (the widget itself included), depth first.
 template <typename W> W* findIn(Gtk::Widget& widget)
 {
@@ -107,4 +117,25 @@ template <typename W> W* findIn(Gtk::Widget& widget)
         for (Gtk::Widget* child : container->get_children())
             if (W* found = findIn<W>(*child)) return found;
     return nullptr;
+}
+
+// Runs what shows a dialog modally and plays the user at it once it is on the screen: hands it to
+// look, then closes it. False when no dialog showed.
+inline bool lookAtDialogOf(const std::function<void()>& run, const std::function<void(GtkWidget*)>& look)
+{
+    bool looked = false;
+    sigc::connection looker = Glib::signal_idle().connect([&] {
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* window = windows; window && !looked; window = window->next) {
+            if (!GTK_IS_DIALOG(window->data) || !gtk_widget_get_mapped(GTK_WIDGET(window->data))) continue;
+            look(GTK_WIDGET(window->data));
+            gtk_dialog_response(GTK_DIALOG(window->data), GTK_RESPONSE_CANCEL);
+            looked = true;
+        }
+        g_list_free(windows);
+        return !looked;
+    });
+    run();
+    looker.disconnect();
+    return looked;
 }

@@ -10,8 +10,6 @@
 #include "platform/gtk/GtkMenuBuilder.h"
 #include "support/LongUserTexts.h"
 
-#include <functional>
-
 namespace {
 
 // The texts of every label under the widget, in order.
@@ -22,26 +20,17 @@ void collectLabels(Gtk::Widget& widget, std::vector<std::string>& texts)
         for (Gtk::Widget* child : container->get_children()) collectLabels(*child, texts);
 }
 
-// What the alert showing the request shows as the property, read once it is up; it is closed then.
+// What the alert showing the request shows as the property.
 std::string shownInAlert(const AlertPanel::Request& request, const char* property)
 {
     std::string shown;
-    const sigc::connection reader = Glib::signal_idle().connect([&shown, property] {
-        GList* windows = gtk_window_list_toplevels();
-        bool read = false;
-        for (GList* window = windows; window && !read; window = window->next) {
-            if (!GTK_IS_MESSAGE_DIALOG(window->data) || !gtk_widget_get_visible(GTK_WIDGET(window->data))) continue;
-            gchar* text = nullptr;
-            g_object_get(window->data, property, &text, nullptr);
-            shown = text ? text : "";
-            g_free(text);
-            gtk_dialog_response(GTK_DIALOG(window->data), GTK_RESPONSE_DELETE_EVENT);
-            read = true;
-        }
-        g_list_free(windows);
-        return !read;
-    });
-    GtkAlertPanel().runModal(request);
+    EXPECT_TRUE(lookAtDialogOf([&] { GtkAlertPanel().runModal(request); },
+                               [&](GtkWidget* alert) {
+                                   gchar* text = nullptr;
+                                   g_object_get(alert, property, &text, nullptr);
+                                   shown = text ? text : "";
+                                   g_free(text);
+                               }));
     return shown;
 }
 
@@ -52,10 +41,7 @@ TEST(LongUserTextsGtk, EveryPlaceShowsTheStartOfALongText)
     initGtkForTests();
     MindMapEditor editor;
     MapSearchBar searchBar(editor);
-    const struct {
-        const char* place;
-        std::function<std::string(const std::string&)> shown;
-    } places[] = {
+    longtexts::expectExcerpts({
         {"an alert's message",
          [](const std::string& text) {
              AlertPanel::Request request;
@@ -94,11 +80,5 @@ TEST(LongUserTextsGtk, EveryPlaceShowsTheStartOfALongText)
              window.hide();
              return labels.size() > 1 ? labels[1] : std::string();
          }},
-    };
-    for (const auto& place : places) {
-        for (const longtexts::LongText& sample : longtexts::samples()) {
-            SCOPED_TRACE(std::string(place.place) + ", " + sample.what);
-            longtexts::expectExcerpt(place.shown(sample.text), sample.text);
-        }
-    }
+    });
 }

@@ -206,15 +206,6 @@ TEST_F(MainWindowLayoutTest, AWindowMadeUnshownIsLaidOutWhenPresentedAndRunsWait
 
 namespace {
 
-Gtk::Widget* namedIn(Gtk::Widget& widget, const std::string& name)
-{
-    if (widget.get_name() == name) return &widget;
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            if (Gtk::Widget* found = namedIn(*child, name)) return found;
-    return nullptr;
-}
-
 // The themed picture a button shows, as the icon name it was drawn from.
 std::string pictureOf(Gtk::Button& button)
 {

@@ -38,30 +38,6 @@ void collectUnnamed(Gtk::Widget& widget, std::vector<std::string>& unnamed)
         for (Gtk::Widget* child : container->get_children()) collectUnnamed(*child, unnamed);
 }
 
-// What the dialog the call runs shows unnamed, looked at once it is on the screen; closed then.
-std::vector<std::string> unnamedInRunDialog(const std::function<void()>& run)
-{
-    std::vector<std::string> unnamed;
-    bool looked = false;
-    sigc::connection looker = Glib::signal_timeout().connect(
-        [&] {
-            GList* windows = gtk_window_list_toplevels();
-            for (GList* window = windows; window && !looked; window = window->next) {
-                if (!GTK_IS_DIALOG(window->data) || !gtk_widget_get_mapped(GTK_WIDGET(window->data))) continue;
-                collectUnnamed(*Glib::wrap(GTK_WIDGET(window->data)), unnamed);
-                gtk_dialog_response(GTK_DIALOG(window->data), GTK_RESPONSE_CANCEL);
-                looked = true;
-            }
-            g_list_free(windows);
-            return !looked;
-        },
-        20);
-    run();
-    looker.disconnect();
-    EXPECT_TRUE(looked) << "no dialog showed";
-    return unnamed;
-}
-
 } // namespace
 
 TEST(FieldNamesTest, EveryFieldOfTheDialogsIsNamedByItsLabel)
@@ -93,7 +69,9 @@ TEST(FieldNamesTest, EveryFieldOfTheDialogsIsNamedByItsLabel)
     };
     for (const auto& dialog : dialogs) {
         SCOPED_TRACE(dialog.dialog);
-        EXPECT_EQ(unnamedInRunDialog(dialog.run), std::vector<std::string>());
+        std::vector<std::string> unnamed;
+        EXPECT_TRUE(lookAtDialogOf(dialog.run, [&](GtkWidget* shown) { collectUnnamed(*Glib::wrap(shown), unnamed); }));
+        EXPECT_EQ(unnamed, std::vector<std::string>());
     }
     NodePropertiesPanelController::setWindow(nullptr);
     MapStyleController::setWindow(nullptr);
