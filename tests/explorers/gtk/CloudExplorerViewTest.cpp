@@ -3,6 +3,7 @@
 #include "Editor/gtk/GtkTestSupport.h"
 #include "explorers/gtk/CloudSetupView.h"
 #include "platform/Localizer.h"
+#include "platform/gtk/KeptCellEdits.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapProviders.h"
 
@@ -303,6 +304,25 @@ TEST(CloudExplorerViewTest, ARenameInPlaceEditsTheNameWithoutItsExtension)
 
     explorer.adapter().setReadOnly(true);
     EXPECT_FALSE(view.table().beginEditingRow(2));
+}
+
+// A name typed into the list is taken, once, when the window takes what its lists hold (a save,
+// a close, the focus moving on inside it).
+TEST(CloudExplorerViewTest, ARenameInPlaceIsTakenOnceWhenTheWindowTakesItsNames)
+{
+    initGtkForTests();
+    RenamingExplorer explorer(MainExplorerMode);
+    Gtk::Window window;
+    CloudExplorerView view(explorer);
+    window.add(view);
+    window.show_all();
+    drainGtkEvents();
+    ASSERT_TRUE(view.table().beginEditingRow(2));
+    view.table().editingEntry()->set_text("minutes");
+    commitCellEditsInside(window);
+    drainGtkEvents();
+    EXPECT_FALSE(view.table().isEditing());
+    EXPECT_EQ((std::vector<std::string>{"mind map1.twkx -> minutes.twkx"}), explorer.renames);
 }
 
 TEST(CloudExplorerViewTest, TheBreadcrumbBarNavigatesByRealClicks)

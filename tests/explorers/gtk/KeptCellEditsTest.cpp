@@ -14,19 +14,15 @@
 #include "support/ActiveWindow.h"
 #include "support/SyntheticKey.h"
 
-#include "CloudListStandIn.h"
-
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 using namespace explorertest;
 
 namespace {
 
-enum class Cell { OutlineRow, SideBarMap, SideBarFolder, CloudRow };
+enum class Cell { OutlineRow, SideBarMap, SideBarFolder };
 enum class Road { CanvasClick, OtherPane, TabSwitch, WindowClose, AnotherApplication, Escape, Return };
-const char* const CellNames[] = {"OutlineRow", "SideBarMap", "SideBarFolder", "CloudRow"};
+const char* const CellNames[] = {"OutlineRow", "SideBarMap", "SideBarFolder"};
 const char* const RoadNames[] = {"CanvasClick",        "OtherPane", "TabSwitch", "WindowClose",
                                  "AnotherApplication", "Escape",    "Return"};
 
@@ -72,11 +68,6 @@ protected:
             list = outliner.get();
             tree = &outliner->outline();
             name = [this] { return topicText(); };
-        } else if (cell == Cell::CloudRow) {
-            cloud = std::make_unique<CloudListStandIn>();
-            list = &cloud->widget();
-            tree = &cloud->tree();
-            name = [this] { return cloud->renames().empty() ? "Plan" : cloud->renames().back(); };
         } else {
             sideBar = std::make_unique<LocalExplorerView>(makeExplorer());
             list = sideBar.get();
@@ -100,15 +91,11 @@ protected:
 
         if (cell == Cell::OutlineRow) {
             tree->row_activated(Gtk::TreePath("0"), *tree->get_column(0));
-        } else if (cell == Cell::CloudRow) {
-            cloud->beginRename();
         } else {
             if (cell == Cell::SideBarFolder) tree->get_selection()->select(sideBar->pathForItem(work));
             explorer->rename();
         }
-        Gtk::Entry* entry = nullptr;
-        for (Gtk::Widget* child : tree->get_children())
-            if (auto* field = dynamic_cast<Gtk::Entry*>(child)) entry = field;
+        Gtk::Entry* entry = renameField();
         ASSERT_TRUE(entry) << "the row is being renamed";
         entry->set_text("Second try");
     }
@@ -120,7 +107,6 @@ protected:
         parts.reset();
         outliner.reset();
         sideBar.reset();
-        cloud.reset();
         canvas.reset();
         LocalExplorerTest::TearDown();
     }
@@ -135,11 +121,12 @@ protected:
         EXPECT_TRUE(stored.readFromData(MindMapData(file.begin(), file.end()), GuidAlpha, 2));
         return stored.mainCentralTheme() ? stored.mainCentralTheme()->text() : std::string();
     }
-    // The list holds the entry of a rename.
-    bool editing()
+    // The entry of a rename, while the list holds one.
+    Gtk::Entry* renameField()
     {
-        const std::vector<Gtk::Widget*> children = tree->get_children();
-        return std::ranges::any_of(children, [](Gtk::Widget* child) { return dynamic_cast<Gtk::Entry*>(child); });
+        for (Gtk::Widget* child : tree->get_children())
+            if (auto* field = dynamic_cast<Gtk::Entry*>(child)) return field;
+        return nullptr;
     }
 
     CanvasHost canvasHost;
@@ -148,7 +135,6 @@ protected:
     std::unique_ptr<MindMapEditorCanvas> canvas;
     std::unique_ptr<OutlinerView> outliner;
     std::unique_ptr<LocalExplorerView> sideBar;
-    std::unique_ptr<CloudListStandIn> cloud;
     // Made once GTK has started.
     struct Parts {
         Gtk::Paned panes;
@@ -172,7 +158,7 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
         sideBar->pictureFor(map(GuidAlpha));
         while (sideBar->paintPendingThumbnails(1)) {}
     }
-    ASSERT_TRUE(editing());
+    ASSERT_TRUE(renameField());
     switch (road) {
     case Road::CanvasClick:
         RealInput::click(*canvas, 10, 10);
@@ -191,7 +177,7 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
     case Road::AnotherApplication:
         sendWindowFocusChange(*frame, false);
         drainGtkEvents();
-        EXPECT_TRUE(editing()) << "switching applications ends no edit";
+        EXPECT_TRUE(renameField()) << "switching applications ends no edit";
         sendWindowFocusChange(*frame, true);
         pressKey(GTK_WIDGET(frame->gobj()), GDK_KEY_Return, GdkModifierType(0));
         break;
@@ -201,28 +187,24 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
         break;
     }
     drainGtkEvents();
-    EXPECT_FALSE(editing());
+    EXPECT_FALSE(renameField());
     const bool kept = road != Road::Escape;
-    const char* const was[] = {"apple pie", "Alpha", "Work", "Plan"};
-    const std::string renamed = cell == Cell::CloudRow ? "Plan.twkx -> Second try.twkx" : "Second try";
-    EXPECT_EQ(name(), kept ? renamed : was[int(cell)]);
-    // Taken once: one undo step of the topic's, one rename asked of the cloud (which asks again
-    // for the same name).
-    if (cell == Cell::CloudRow) {
-        EXPECT_EQ(cloud->renames().size(), kept ? 1u : 0u);
-    }
+    const char* const was[] = {"apple pie", "Alpha", "Work"};
+    EXPECT_EQ(name(), kept ? "Second try" : was[int(cell)]);
+    // Taken once: one undo step.
     if (cell == Cell::OutlineRow && controller->singletonDocument()) {
         EXPECT_EQ(controller->singletonDocument()->mindMap()->undoManager()->changeCount() - undoBase, kept ? 1u : 0u);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryListAndRoad, KeptCellEditsTest,
-    ::testing::Combine(::testing::Values(Cell::OutlineRow, Cell::SideBarMap, Cell::SideBarFolder, Cell::CloudRow),
-                       ::testing::Values(Road::CanvasClick, Road::OtherPane, Road::TabSwitch, Road::WindowClose,
-                                         Road::AnotherApplication, Road::Escape, Road::Return)),
-    [](const auto& info) {
-        return std::string(CellNames[int(std::get<0>(info.param))]) + RoadNames[int(std::get<1>(info.param))];
-    });
+INSTANTIATE_TEST_SUITE_P(EveryListAndRoad, KeptCellEditsTest,
+                         ::testing::Combine(::testing::Values(Cell::OutlineRow, Cell::SideBarMap, Cell::SideBarFolder),
+                                            ::testing::Values(Road::CanvasClick, Road::OtherPane, Road::TabSwitch,
+                                                              Road::WindowClose, Road::AnotherApplication, Road::Escape,
+                                                              Road::Return)),
+                         [](const auto& info) {
+                             return std::string(CellNames[int(std::get<0>(info.param))]) +
+                                 RoadNames[int(std::get<1>(info.param))];
+                         });
 
 } // namespace
