@@ -36,9 +36,7 @@ public:
     FakeGoogleDriveServer();
 
     std::string baseUrl() const { return _server.baseUrl(); }
-    // Of the answers streamed (LoopbackReply::streamedBytes): the bytes written, and how many the
-    // client hung up on before their end.
-    uint64_t streamedBytes() const { return _server.streamedBytes(); }
+    // How many answers streamed (LoopbackReply::streamedBytes) the client hung up on before their end.
     size_t streamsCut() const { return _server.streamsCut(); }
     std::string authorizeUrl() const { return baseUrl() + "/o/oauth2/v2/auth"; }
     std::string tokenUrl() const { return baseUrl() + "/token"; }

@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 
@@ -17,8 +16,7 @@ namespace stand_in {
 
 inline volatile sig_atomic_t stopRequested = 0;
 
-// tick runs every fifth of a second meanwhile.
-inline void waitUntilToldToEnd(const std::function<void()>& tick = {})
+inline void waitUntilToldToEnd()
 {
     struct sigaction action {};
     action.sa_handler = [](int) { stopRequested = 1; };
@@ -30,7 +28,6 @@ inline void waitUntilToldToEnd(const std::function<void()>& tick = {})
             char buffer[256];
             if (read(STDIN_FILENO, buffer, sizeof(buffer)) <= 0) break;
         }
-        if (tick) tick();
     }
 }
 

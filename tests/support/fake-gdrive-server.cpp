@@ -2,29 +2,23 @@
 // application: it serves on 127.0.0.1, prints its address, and keeps its tree in memory until it
 // is told to end (SIGTERM, SIGINT or the end of its standard input).
 //   tw_fake_gdrive_server [--seed <folder>] [--dump <folder>] [--tokens <access>:<refresh>]
-//                         [--endless <route>]...
 // --seed puts every file under the folder into My Drive at its relative path, folders made on the
 // way; --dump writes the tree's files (trashed ones left out) into the folder when the server ends;
-// --tokens accepts a sign-in the script stored beforehand; --endless answers every request to the
-// route ("files.list") with a body without end, and the server says at its end how much of those
-// it wrote and how many the client cut off.
+// --tokens accepts a sign-in the script stored beforehand.
 #include "support/FakeGoogleDriveServer.h"
 #include "support/StandInProgram.h"
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <vector>
 
 int main(int argc, char** argv)
 {
     std::string seed;
     std::string dump;
     std::string tokens;
-    std::vector<std::string> endless;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--seed") == 0) {
             seed = argv[i + 1];
@@ -32,8 +26,6 @@ int main(int argc, char** argv)
             dump = argv[i + 1];
         } else if (std::strcmp(argv[i], "--tokens") == 0) {
             tokens = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--endless") == 0) {
-            endless.push_back(argv[i + 1]);
         } else {
             std::cerr << "unknown option " << argv[i] << "\n";
             return 2;
@@ -55,13 +47,9 @@ int main(int argc, char** argv)
             }
         }
     }
-    for (const std::string& route : endless)
-        server.answerNext(route, LoopbackReply::streamed(200, "{", LoopbackReply::Endless), INT_MAX);
     std::cout << server.baseUrl() << std::endl;
 
     stand_in::waitUntilToldToEnd();
-    if (!endless.empty())
-        std::cerr << "streamed " << server.streamedBytes() << " bytes, " << server.streamsCut() << " cut off\n";
 
     if (!dump.empty()) {
         const auto files = server.files();
