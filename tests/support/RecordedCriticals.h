@@ -17,7 +17,9 @@ public:
     explicit RecordedCriticals(GLogLevelFlags levels = G_LOG_LEVEL_CRITICAL)
         : _levels(levels), _previous(active().exchange(this))
     {
-        installWriter();
+        // GLib takes one writer a process.
+        static std::once_flag writer;
+        std::call_once(writer, [] { g_log_set_writer_func(&write, nullptr, nullptr); });
         g_log_set_default_handler(&record, this);
     }
     ~RecordedCriticals()
@@ -77,16 +79,6 @@ private:
             recorder->take(domain, level, message);
         }
         return g_log_writer_default(level, fields, count, nullptr);
-    }
-
-    // GLib takes one writer a process.
-    static void installWriter()
-    {
-        static const bool installed = [] {
-            g_log_set_writer_func(&write, nullptr, nullptr);
-            return true;
-        }();
-        (void)installed;
     }
 
     GLogLevelFlags _levels;
