@@ -60,6 +60,22 @@ with open(path, "w") as out:
 PY
   }
   maps_with() { grep -rl --include='*.twkx' "text=\"$1\"" "$store/Mind Maps" | wc -l; }
+  has_maps() { [ "$(maps_with "$1")" = "$2" ]; }
+  # Until the command succeeds, looked at every twentieth of a second at most $1 times.
+  eventually() {
+    local tries=$1
+    shift
+    for _ in $(seq 1 "$tries"); do
+      "$@" && return 0
+      sleep 0.05
+    done
+    return 1
+  }
+  reap() {
+    status=0
+    wait "$start" || status=$?
+    start=
+  }
   start_owner() {
     "$program" >"$home/owner.log" 2>&1 &
     owner=$!
@@ -78,9 +94,7 @@ PY
     [ "$(maps_with "$1")" = 0 ] || { cat "$home/start.log"; fail "$1: the start ended with $status, and its file is in the store"; }
   }
   ended() {
-    status=0
-    wait "$start" || status=$?
-    start=
+    reap
     agrees "$1"
   }
   # A running program that answers at once answers a start within moments: the deadline is only
@@ -174,13 +188,10 @@ PY
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus org.freedesktop.DBus.ListNames |
       grep -c 'com\.orrinworks\.Tarnwick\.HandOver\.Claim' || true
   }
-  wait_for_claim() {
-    for _ in $(seq 1 2400); do
-      [ "$(claims)" -ge 1 ] && return 0
-      sleep 0.05
-    done
-    fail "$1: the running program never took the start's files"
-  }
+  no_claims() { [ "$(claims)" = 0 ]; }
+  has_claim() { [ "$(claims)" -ge 1 ]; }
+  wait_for_claim() { eventually 2400 has_claim || fail "$1: the running program never took the start's files"; }
+  start_gone() { ! kill -0 "$start" 2>/dev/null; }
   stored_maps() { ls "$store/Mind Maps" | grep -c '\.twkx$' || true; }
   owner_windows() { xdotool search --onlyvisible --pid "$owner" 2>/dev/null | sort; }
   # A copy of the map a hand-over of "$1-base" stored, its topic renamed "$1": the running program
@@ -190,24 +201,24 @@ PY
     "$program" "$home/$1-base.opml" >"$home/base.log" 2>&1 || { cat "$home/base.log"; fail "$1: the hand-over of the map to copy failed"; }
     sed "s/text=\"$1-base\"/text=\"$1\"/" "$(grep -rl --include='*.twkx' "text=\"$1-base\"" "$store/Mind Maps")" >"$home/$1.twkx"
   }
-  # Waits until the running program shows a window it did not show before ($windows): its alert.
-  wait_for_alert() {
-    alert=
-    for _ in $(seq 1 200); do
-      alert=$(comm -13 <(echo "$windows") <(owner_windows) | head -n 1)
-      [ -n "$alert" ] && return 0
-      sleep 0.05
-    done
-    fail "$1: the running program shows no alert"
+  # The running program's alert: a window it did not show before ($windows).
+  new_window() {
+    alert=$(comm -13 <(echo "$windows") <(owner_windows) | head -n 1)
+    [ -n "$alert" ]
   }
-  # Waits until the store has $2 maps of topic $1.
-  wait_for_maps() {
-    for _ in $(seq 1 2400); do
-      [ "$(maps_with "$1")" = "$2" ] && return 0
-      sleep 0.05
+  wait_for_alert() { eventually 200 new_window || fail "$1: the running program shows no alert"; }
+  alert_gone() { ! owner_windows | grep -qx "$alert"; }
+  # Keys that went astray, sent before the alert had the focus, are sent again until it goes.
+  answer_alert() {
+    local round=$1
+    shift
+    for _ in $(seq 1 10); do
+      timeout 5 xdotool windowfocus --sync "$alert" key "$@" >/dev/null 2>&1 || true
+      eventually 40 alert_gone && return 0
     done
-    fail "$1: the store does not have $2 maps of it, but $(maps_with "$1")"
+    fail "$round: the alert does not go"
   }
+  wait_for_maps() { eventually 2400 has_maps "$1" "$2" || fail "$1: the store does not have $2 maps of it, but $(maps_with "$1")"; }
 
   start_owner
   grep -rlq 'text="Welcome"' "$store" || fail "the getting-started map is not in the store"
@@ -245,9 +256,7 @@ PY
     start=$!
     case $round in
       answered | killed-when-answered)
-        status=0
-        wait "$start" || status=$?
-        start=
+        reap
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status"; }
         if [ "$round" = answered ]; then
           kill -0 "$owner" || fail "$round: the running program ended"
@@ -267,9 +276,7 @@ PY
         ;;
       asked-*)
         answered "$round"
-        status=0
-        wait "$start" || status=$?
-        start=
+        reap
         [ "$status" = 5 ] || { cat "$home/start.log"; fail "$round: the start whose file is asked about ended with $status"; }
         grep -qF "opened there if you choose so: $given" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say its file is asked about"; }
         wait_for_alert "$round"
@@ -279,22 +286,10 @@ PY
         # The question has no default button: Escape cancels, and the arrows stop at the first
         # button, so the keys sent again after going astray press the same one.
         case $round in
-          asked-overwrite) keys="Left Left space" ;;
-          asked-new) keys="Left Left Right space" ;;
-          *) keys="Escape" ;;
-        esac
-        for _ in $(seq 1 10); do
-          timeout 5 xdotool windowfocus --sync "$alert" key $keys >/dev/null 2>&1 || true
-          for _ in $(seq 1 40); do
-            owner_windows | grep -qx "$alert" || break 2
-            sleep 0.05
-          done
-        done
-        ! owner_windows | grep -qx "$alert" || fail "$round: the question does not go"
-        case $round in
-          asked-overwrite) wait_for_maps "$file" 1; wait_for_maps "$file-base" 0 ;;
-          asked-new) wait_for_maps "$file" 1; wait_for_maps "$file-base" 1 ;;
+          asked-overwrite) answer_alert "$round" Left Left space; wait_for_maps "$file" 1; wait_for_maps "$file-base" 0 ;;
+          asked-new) answer_alert "$round" Left Left Right space; wait_for_maps "$file" 1; wait_for_maps "$file-base" 1 ;;
           *)
+            answer_alert "$round" Escape
             # What the program did with the answer is done before it takes the next hand-over.
             owner_decided "$file"
             [ "$(maps_with "$file")" = 0 ] && [ "$(maps_with "$file-base")" = 1 ] || fail "$round: the store changed"
@@ -307,39 +302,22 @@ PY
         stop_owner "$round"
         wait_for_window "$round"
         kill -"${round#signalled-}" "$start" || true
-        for _ in $(seq 1 300); do
-          kill -0 "$start" 2>/dev/null || break
-          sleep 0.05
-        done
-        ! kill -0 "$start" 2>/dev/null || { cat "$home/start.log"; fail "$round: the start does not end on the signal"; }
-        status=0
-        wait "$start" || status=$?
-        start=
+        eventually 300 start_gone || { cat "$home/start.log"; fail "$round: the start does not end on the signal"; }
+        reap
         kill -CONT "$owner"
         [ "$status" = 5 ] || { cat "$home/start.log"; fail "$round: the start ended on the signal with $status"; }
         grep -qF "was opening $given when this start ended" "$home/start.log" || { cat "$home/start.log"; fail "$round: the start does not say the file was being opened"; }
         wait_for_maps "$file" 1
         # The map is stored before it is shown: the claim goes after that, and the next round's
         # start must not find this one.
-        for _ in $(seq 1 2400); do
-          [ "$(claims)" = 0 ] && break
-          sleep 0.05
-        done
-        [ "$(claims)" = 0 ] || fail "$round: the running program holds the claim of a start that ended"
+        eventually 2400 no_claims || fail "$round: the running program holds the claim of a start that ended"
         ;;
       during-alert)
         # Comes after a damaged file, whose alert is still up.
         answered "$round"
         ended "$file"
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status"; }
-        for _ in $(seq 1 10); do
-          timeout 5 xdotool windowfocus --sync "$alert" key Return >/dev/null 2>&1 || true
-          for _ in $(seq 1 40); do
-            owner_windows | grep -qx "$alert" || break 2
-            sleep 0.05
-          done
-        done
-        ! owner_windows | grep -qx "$alert" || fail "$round: the alert does not go"
+        answer_alert "$round" Return
         ;;
       killed-before-claim)
         wait_for_window "$round"
@@ -375,9 +353,7 @@ PY
         grep -q "Waiting for the Tarnwick that is already running" "$home/start.log" || fail "$round: nothing said on standard error"
         grep -q "(process $owner)" "$home/start.log" || fail "$round: the running program is not named"
         kill -CONT "$owner"
-        status=0
-        wait "$start" || status=$?
-        start=
+        reap
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status once the owner was resumed"; }
         [ "$(maps_with "$file")" = 1 ] || fail "$round: the file is not in the store once"
         ;;
@@ -391,9 +367,7 @@ PY
       given-up | gave-up-stopped)
         wait_for_window "$round"
         stop_waiting "$round"
-        status=0
-        wait "$start" || status=$?
-        start=
+        reap
         [ "$status" = 3 ] || { cat "$home/start.log"; fail "$round: the start that stopped waiting ended with $status"; }
         kill -CONT "$owner"
         agrees "$file"
