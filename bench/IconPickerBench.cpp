@@ -1,3 +1,4 @@
+#include "BenchGtk.h"
 #include "panels/IconPickerBrowsers.h"
 #include "panels/gtk/IconPickerView.h"
 #include "platform/Image.h"
@@ -56,16 +57,6 @@ IconFolder& iconFolder()
     return folder;
 }
 
-bool displayReady()
-{
-    static const bool ready = [] {
-        if (!gtk_init_check(nullptr, nullptr)) return false;
-        Gtk::Main::init_gtkmm_internals();
-        return true;
-    }();
-    return ready;
-}
-
 // The settings of the bench's own folder for the length of one benchmark; those of whoever ran
 // before are given back afterwards.
 class SettingsScope {
@@ -112,7 +103,7 @@ BENCHMARK(BM_LoadOrderOf1000OwnIcons)->Unit(benchmark::kMillisecond);
 // window of the inspector's size: only the cells in view decode their pictures.
 void BM_OpenIconTabWith1000OwnIcons(benchmark::State& state)
 {
-    if (!displayReady()) {
+    if (!startGtk()) {
         state.SkipWithError("needs a display");
         return;
     }

@@ -1,3 +1,4 @@
+#include "BenchGtk.h"
 #include "BenchMaps.h"
 #include "EditKeyCycle.h"
 
@@ -239,16 +240,6 @@ void BM_OutlinerShownWhileTypingInPlace(benchmark::State& state)
     MapLayouter::install(nullptr);
 }
 BENCHMARK(BM_OutlinerShownWhileTypingInPlace)->Unit(benchmark::kMillisecond);
-
-bool startGtk()
-{
-    static const bool display = [] {
-        if (!gtk_init_check(nullptr, nullptr)) return false;
-        Gtk::Main::init_gtkmm_internals();
-        return true;
-    }();
-    return display;
-}
 
 void drainGtk()
 {

@@ -1,3 +1,4 @@
+#include "BenchGtk.h"
 #include "Editor/ApplicationActions.h"
 #include "platform/UserDefaults.h"
 #include "preferences/gtk/PreferencesInstallation.h"
@@ -13,16 +14,6 @@
 
 namespace {
 
-bool preferencesDisplayReady()
-{
-    static const bool ready = [] {
-        if (!gtk_init_check(nullptr, nullptr)) return false;
-        Gtk::Main::init_gtkmm_internals();
-        return true;
-    }();
-    return ready;
-}
-
 void drainEvents()
 {
     while (Gtk::Main::events_pending()) Gtk::Main::iteration(false);
@@ -33,7 +24,7 @@ void drainEvents()
 // window takes its size. The panes were each shown once before, as after the first look.
 void BM_PreferencesPaneSwitch(benchmark::State& state)
 {
-    if (!preferencesDisplayReady()) {
+    if (!startGtk()) {
         state.SkipWithError("needs a display");
         return;
     }

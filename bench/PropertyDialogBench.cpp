@@ -2,6 +2,7 @@
 // the dialog takes first, the dialog built and filled, and the main loop run until its first
 // frame is drawn. Needs a display (Xvfb).
 
+#include "BenchGtk.h"
 #include "BenchMaps.h"
 
 #include "formats/TwkxMindMapReader.h"
@@ -20,12 +21,7 @@ namespace {
 
 void BM_TopicDialogFirstFrame(benchmark::State& state)
 {
-    static const bool display = [] {
-        if (!gtk_init_check(nullptr, nullptr)) return false;
-        Gtk::Main::init_gtkmm_internals();
-        return true;
-    }();
-    if (!display) {
+    if (!startGtk()) {
         state.SkipWithError("no display");
         return;
     }

@@ -3,6 +3,7 @@
 // out and drawn as GTK's tool tip window does it (a label that wraps at 70 characters), until its
 // first frame. Needs a display (Xvfb).
 
+#include "BenchGtk.h"
 #include "MindMaps/MindMap.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/MindMapEditor.h"
@@ -20,16 +21,6 @@ namespace {
 
 constexpr size_t NoteCharacters = 100000;
 constexpr Size CanvasSize{1280, 800};
-
-bool startGtk()
-{
-    static const bool display = [] {
-        if (!gtk_init_check(nullptr, nullptr)) return false;
-        Gtk::Main::init_gtkmm_internals();
-        return true;
-    }();
-    return display;
-}
 
 // Lines of ten characters, as a pasted list of words or numbers has.
 std::string shortLines(size_t characters)

@@ -18,6 +18,7 @@
 #include "platform/MainLoop.h"
 #include "platform/UndoManager.h"
 
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -184,17 +185,6 @@ TEST_F(PopoverPickingTest, ADoubleClickOnADayDatesTheTopicAtTheTimeItOpenedWith)
     EXPECT_EQ(couldUndo, undo->canUndo()) << "one undo step";
 }
 
-// What the window manager sends when the user switches to another application and back.
-void sendWindowFocus(Gtk::Window& window, bool in)
-{
-    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
-    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->focus_change.send_event = TRUE;
-    event->focus_change.in = in;
-    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
-    gdk_event_free(event);
-}
-
 TEST_F(PopoverPickingTest, TheColourPopoverOutlivesASwitchOfApplicationAndAPressElsewhereClosesItAndActs)
 {
     const uint64_t changes = map->undoManager()->changeCount();
@@ -208,10 +198,10 @@ TEST_F(PopoverPickingTest, TheColourPopoverOutlivesASwitchOfApplicationAndAPress
             std::system(("import -window root '" + std::string(shots) + "/colour-popover.png'").c_str());
     }
 
-    sendWindowFocus(*window, false);
+    sendWindowFocusChange(*window, false);
     MainLoop::runFor(0.2);
     EXPECT_TRUE(picker->isShown()) << "switching to another application keeps it";
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     MainLoop::runFor(0.2);
 
     // An empty corner of the canvas: the press closes the popover and still clears the selection

@@ -177,17 +177,6 @@ TEST_F(InPlaceTextViewTest, TheEditedTextCoversThePaintedText)
 
 namespace {
 
-// What the window manager sends when the user switches applications or comes back.
-void sendWindowFocus(Gtk::Window& window, bool in)
-{
-    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
-    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
-    event->focus_change.send_event = TRUE;
-    event->focus_change.in = in;
-    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
-    gdk_event_free(event);
-}
-
 // A key press as the display delivers it to the window.
 void pressKey(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModifierType(0))
 {
@@ -214,7 +203,7 @@ bool xdotool(const std::string& arguments)
 TEST_F(InPlaceTextViewTest, SwitchingApplicationsKeepsTheEditMovingTheFocusInsideTheWindowEndsIt)
 {
     MindMapEditor& view = canvas->editorView();
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     map->setSelectedElement(theme);
     map->editText();
     ASSERT_NE(nullptr, view.inplaceEditor());
@@ -226,10 +215,10 @@ TEST_F(InPlaceTextViewTest, SwitchingApplicationsKeepsTheEditMovingTheFocusInsid
     GtkWidget* textWidget = GTK_WIDGET(textView.gobj());
     g_object_add_weak_pointer(G_OBJECT(textWidget), reinterpret_cast<gpointer*>(&textWidget));
 
-    sendWindowFocus(*window, false);
+    sendWindowFocusChange(*window, false);
     MainLoop::runFor(0.05);
     EXPECT_NE(nullptr, view.inplaceEditor()) << "switching to another application ends nothing";
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     MainLoop::runFor(0.05);
     ASSERT_NE(nullptr, view.inplaceEditor());
     view.inplaceEditor()->view().replaceCharacters({5, 0}, " kept");
@@ -292,7 +281,7 @@ TEST_F(InPlaceTextViewTest, PositionsAreUtf16UnitsAndTypedChangesAreReportedAsTh
 TEST_F(InPlaceTextViewTest, KeysInTheTextViewEndTheEditAndGiveTheCanvasItsKeysBack)
 {
     MindMapEditor& view = canvas->editorView();
-    sendWindowFocus(*window, true);
+    sendWindowFocusChange(*window, true);
     struct Case {
         guint keyval;
         GdkModifierType state;
