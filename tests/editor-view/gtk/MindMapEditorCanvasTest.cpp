@@ -9,6 +9,7 @@
 #include "platform/MainLoop.h"
 #include "platform/gtk/MainLoopScheduler.h"
 
+#include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,11 @@ TEST_F(CanvasWindowTest, TheSelectedTopicShowsItsHandles)
 // instead of asking for the whole canvas again from inside the paint.
 TEST_F(CanvasWindowTest, AnEditIsPaintedInOneFrame)
 {
+    // With the keyboard settled on the window first: without a window manager the server gives it
+    // to the window under the pointer, wherever an earlier test left it, and a window that becomes
+    // active while an edit is shown paints its caret in a frame of its own.
+    ASSERT_TRUE(makeWindowActive(*window));
+    waitForDrawing();
     installLayout();
     MindMapEditor& view = canvas->editorView();
     map->setSelectedElement(map->mainCentralTheme());

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <gtkmm/main.h>
 
 #include <functional>
 #include <string>
@@ -110,6 +111,7 @@ struct CheckedView {
 TEST(SpellDocumentsTest, AWordIgnoredInAViewsMenuIsIgnoredInThatViewAlone)
 {
     TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+    Gtk::Main::init_gtkmm_internals();
     GspellSpellingService run;
     ASSERT_TRUE(run.hasDictionary()) << "no dictionary for " << run.wantedLanguage();
     const GspellLibrary& gspell = *GspellLibrary::get();

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <gtkmm/main.h>
 
 #include <chrono>
 #include <dlfcn.h>
@@ -52,6 +53,7 @@ protected:
     void SetUp() override
     {
         TARNWICK_REQUIRE_DISPLAY(gtk_init_check(nullptr, nullptr));
+        Gtk::Main::init_gtkmm_internals();
         registerNativeFormat();
         ASSERT_TRUE(service.hasDictionary()) << "no dictionary for " << service.wantedLanguage();
         map.newMindMap("", true, std::string("Teh plan"));
