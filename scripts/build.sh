@@ -9,7 +9,11 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 build=${TARNWICK_BUILD_DIR:-build}
-CC=gcc CXX=g++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# CI debugs nothing: line tables name a failure's place, and the build takes a fifth less time.
+debug=-g
+[ "${CI:-}" = true ] && debug=-g1
+CC=gcc CXX=g++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 $debug -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 $debug -DNDEBUG" >/dev/null
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
 cmake --build "$build" -j"$(nproc)" "${targets[@]}"

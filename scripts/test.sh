@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the GCC build of scripts/build.sh (application,
-# benchmarks and tests) through ctest, then once more each test program as one process with its
-# tests in shuffled order (the seed is printed), then the tests built with clang under
-# AddressSanitizer and UndefinedBehaviorSanitizer in ${TARNWICK_SANITIZER_BUILD_DIR:-build-san}.
-# So both compilers see the tests, every memory fault or undefined behaviour fails one, and so
-# does a test that leaves process-wide state behind for the next. Each test process and script
+# benchmarks and tests), each test program as one process with its tests in shuffled order (the
+# seed is printed) and the other tests through ctest, then the tests built with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer in ${TARNWICK_SANITIZER_BUILD_DIR:-build-san},
+# each test a process of its own through ctest. So both compilers see the tests, every memory
+# fault or undefined behaviour fails one, so does a test that leaves process-wide state behind for
+# the next, and so does one that passes only after another. Each test process and script
 # that needs a display starts an Xvfb of its own (tests/support/PrivateDisplay.h), so they run
 # side by side and none reaches another's windows. Each stage says how long it took.
 #   TARNWICK_SANITIZERS=0       skips the sanitizer build (a quicker run while working)
@@ -45,8 +46,7 @@ stage() {
 stage "build (GCC)" bash scripts/build.sh
 
 build=${TARNWICK_BUILD_DIR:-build}
-stage "ctest (GCC)" ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
-stage "shuffled runs (GCC)" python3 scripts/run-shuffled.py "$build" ${TARNWICK_SHUFFLE_SEED:+"$TARNWICK_SHUFFLE_SEED"}
+stage "tests (GCC)" python3 scripts/run-shuffled.py "$build" ${TARNWICK_SHUFFLE_SEED:+"$TARNWICK_SHUFFLE_SEED"}
 
 if [ "${TARNWICK_SANITIZERS:-1}" != 0 ]; then
   san=${TARNWICK_SANITIZER_BUILD_DIR:-build-san}
