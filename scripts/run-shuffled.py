@@ -13,18 +13,27 @@ program costs a fifth of the processor time of one a test, most of it in the dis
 with windows start: the sanitizer build still runs each test alone.
 """
 import concurrent.futures
+import fnmatch
 import json
 import os
 import random
+import re
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 
 # A program that hangs fails the run in good time, well inside CI's limit, instead of holding it.
-PROGRAM_LIMIT_SECONDS = 1200
+# The script's own test gives a shorter limit.
+PROGRAM_LIMIT_SECONDS = float(os.environ.get("TARNWICK_PROGRAM_LIMIT_SECONDS", 1200))
+# What a program's output may still take once its group was killed: a process that left the group
+# (a daemon it started) can hold the output open for ever.
+OUTPUT_GRACE_SECONDS = 10
 WINDOWS_WORTH_SHARING = 20
+# Google Test's own pattern of the tests it leaves out unless asked.
+DISABLED_TESTS = ("DISABLED_*", "*/DISABLED_*")
 
 
 def test_programs(build):
@@ -49,27 +58,124 @@ def test_programs(build):
     return programs, others
 
 
-def run(program, entry, seed, shard, shards):
+def program_environment(entry):
     environment = dict(os.environ)
     for assignment in entry["environment"]:
         name, _, value = assignment.partition("=")
         environment[name] = value
+    return environment
+
+
+def listed_tests(program, entry):
+    """The program's tests Google Test would run, in the order it numbers them for its shares."""
+    listing = subprocess.run([program, "--gtest_list_tests"], cwd=entry["cwd"], env=program_environment(entry),
+                             capture_output=True, encoding="utf-8", errors="replace", timeout=120)
+    if listing.returncode != 0:
+        raise RuntimeError(f"{program} --gtest_list_tests ended with {listing.returncode}:\n{listing.stdout}"
+                           f"{listing.stderr}")
+    tests = []
+    suite = None
+    for line in listing.stdout.splitlines():
+        # A parameterised test or suite says its parameter after the name: "  Name  # GetParam() = 3".
+        name = line.split("  #", 1)[0].strip()
+        if not name:
+            continue
+        if not line.startswith(" "):
+            suite = name
+        elif suite is not None and not any(fnmatch.fnmatchcase(part, pattern) for part in (suite.rstrip("."), name)
+                                           for pattern in DISABLED_TESTS):
+            tests.append(suite + name)
+    return tests
+
+
+def tests_of_share(tests, shard, shards):
+    # Google Test gives the share the tests whose number, counted in the listing's order, leaves
+    # the share's index when divided by the number of shares.
+    return [name for number, name in enumerate(tests) if number % shards == shard]
+
+
+def tests_reported(report_path):
+    """The tests the program's report says it ran; None without a report."""
+    try:
+        with open(report_path, encoding="utf-8") as report:
+            suites = json.load(report).get("testsuites", [])
+    except (OSError, ValueError):
+        return None
+    return {suite["name"] + "." + test["name"] for suite in suites for test in suite.get("testsuite", [])
+            if test.get("status") == "RUN"}
+
+
+def finish(process):
+    """What the process wrote, within a bound also where a process outside its group holds the output."""
+    try:
+        return process.communicate(timeout=OUTPUT_GRACE_SECONDS)[0] or ""
+    except subprocess.TimeoutExpired:
+        process.kill()
+        for stream in (process.stdout, process.stderr):
+            if stream:
+                stream.close()
+        process.wait(timeout=OUTPUT_GRACE_SECONDS)
+        return f"\nits output was still held open {OUTPUT_GRACE_SECONDS} s after it was killed\n"
+
+
+def run(program, entry, seed, shard, shards):
+    start = time.monotonic()
+    environment = program_environment(entry)
     environment["GTEST_SHARD_INDEX"] = str(shard)
     environment["GTEST_TOTAL_SHARDS"] = str(shards)
-    start = time.monotonic()
-    # A group of its own: a program past its limit ends with its display and whatever else it
-    # started, which would otherwise hold its output open.
-    process = subprocess.Popen([program, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_brief=1"],
-                               cwd=entry["cwd"], env=environment, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                               encoding="utf-8", errors="replace", start_new_session=True)
     try:
-        output, _ = process.communicate(timeout=PROGRAM_LIMIT_SECONDS)
-        status = process.returncode
-    except subprocess.TimeoutExpired:
-        os.killpg(process.pid, signal.SIGKILL)
-        output, _ = process.communicate()
-        status, output = "not done", output + f"\nnot done after {PROGRAM_LIMIT_SECONDS} s\n"
+        expected = tests_of_share(listed_tests(program, entry), shard, shards)
+    except (RuntimeError, OSError, subprocess.TimeoutExpired) as error:
+        return "not listed", f"its tests could not be listed: {error}\n", time.monotonic() - start
+    with tempfile.TemporaryDirectory() as folder:
+        report = os.path.join(folder, "report.json")
+        # A group of its own: a program past its limit ends with its display and whatever else it
+        # started, which would otherwise hold its output open.
+        process = subprocess.Popen([program, "--gtest_shuffle", f"--gtest_random_seed={seed}", "--gtest_brief=1",
+                                    f"--gtest_output=json:{report}"],
+                                   cwd=entry["cwd"], env=environment, stdout=subprocess.PIPE,
+                                   stderr=subprocess.STDOUT, encoding="utf-8", errors="replace",
+                                   start_new_session=True)
+        try:
+            output, _ = process.communicate(timeout=PROGRAM_LIMIT_SECONDS)
+            status = process.returncode
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            output = finish(process)
+            return "not done", output + f"\nnot done after {PROGRAM_LIMIT_SECONDS:g} s\n", time.monotonic() - start
+        ran = tests_reported(report)
+    # A program that ends early with status 0 (an exit() in code under test, a crash handler that
+    # exits 0) passes only the tests it ran.
+    if status == 0:
+        if ran is None:
+            status, output = "no report", output + "\nit ended without reporting its tests\n"
+        elif missing := [name for name in expected if name not in ran]:
+            status = "not all run"
+            output += (f"\nit ran {len(expected) - len(missing)} of its {len(expected)} tests; not run: "
+                       + " ".join(missing[:10]) + (" ..." if len(missing) > 10 else "") + "\n")
     return status, output, time.monotonic() - start
+
+
+def ctest_pattern(names):
+    return "^(" + "|".join(re.escape(name) for name in names) + ")$"
+
+
+def tests_matched(build, pattern):
+    listing = subprocess.run(["ctest", "--test-dir", build, "--show-only=json-v1", "-R", pattern], check=True,
+                             capture_output=True, encoding="utf-8", timeout=120).stdout
+    return [test["name"] for test in json.loads(listing)["tests"]]
+
+
+def run_ctest(build, names, workers):
+    """Runs the named tests, each and no other; false where one failed or a name matched none."""
+    pattern = ctest_pattern(names)
+    matched = tests_matched(build, pattern)
+    if sorted(matched) != sorted(names):
+        print("the names given to ctest do not match the tests: missing "
+              f"{sorted(set(names) - set(matched))}, more {sorted(set(matched) - set(names))}", flush=True)
+        return False
+    return subprocess.run(["ctest", "--test-dir", build, "--output-on-failure", f"-j{workers}", "--no-tests=error",
+                           "-R", pattern]).returncode == 0
 
 
 def main():
@@ -105,10 +211,7 @@ def main():
 
     if others:
         print(f"the {len(others)} tests of their own, through ctest", flush=True)
-        names = "|".join(name.replace(".", "\\.") for name in others)
-        ctest = subprocess.run(["ctest", "--test-dir", build, "--output-on-failure", f"-j{workers}",
-                                "-R", f"^({names})$"])
-        if ctest.returncode != 0:
+        if not run_ctest(build, others, workers):
             failed.append("ctest")
 
     if failed:
