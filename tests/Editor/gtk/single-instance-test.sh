@@ -350,8 +350,10 @@ PY
         ;;
       stopped)
         wait_for_window "$round"
-        grep -q "Waiting for the Tarnwick that is already running" "$home/start.log" || fail "$round: nothing said on standard error"
-        grep -q "(process $owner)" "$home/start.log" || fail "$round: the running program is not named"
+        # Said by the start itself, which a busy machine may run later than the window it found.
+        eventually 2400 grep -q "Waiting for the Tarnwick that is already running" "$home/start.log" ||
+          { cat "$home/start.log"; fail "$round: nothing said on standard error"; }
+        eventually 2400 grep -q "(process $owner)" "$home/start.log" || fail "$round: the running program is not named"
         kill -CONT "$owner"
         reap
         [ "$status" = 0 ] || { cat "$home/start.log"; fail "$round: the start ended with $status once the owner was resumed"; }
