@@ -23,6 +23,7 @@
 #include "support/ActiveWindow.h"
 #include "support/DisplayRequirement.h"
 #include "support/RecordingResponder.h"
+#include "support/TypedText.h"
 
 #include <gtest/gtest.h>
 
@@ -313,7 +314,10 @@ TEST_F(WindowValidationTest, EveryRoadBackToTheCanvasLeavesItsCommandsEnabled)
              window->controller().inspectorSegmentsChanged(1);
              spinUntil([&] { return noteText->get_is_drawable() && noteText->get_allocated_width() > 1; });
              if (auto clicked = clickInto(*noteText); !clicked) return clicked;
-             xdotool("type --delay 20 'A note'");
+             if (auto typed = typeText(
+                     "A note", [&](const std::string& soFar) { return noteText->get_buffer()->get_text() == soFar; });
+                 !typed)
+                 return typed;
              if (!spinUntil([&] {
                      return noteText->get_buffer()->get_text() == "A note" &&
                          button("Clipboard Commands", 2).get_sensitive() && !button("Delete Node", 0).get_sensitive();

@@ -30,6 +30,7 @@
 #include "support/ForeignText.h"
 #include "support/RecordedCriticals.h"
 #include "support/SyntheticKey.h"
+#include "support/TypedText.h"
 
 #include <gtest/gtest.h>
 
@@ -131,8 +132,9 @@ protected:
     {
         panel->textView().grab_focus();
         MainLoop::runFor(0.05);
-        ASSERT_TRUE(xdotool("type --delay 30 '" + text + "'"));
-        ASSERT_TRUE(MainLoop::runUntil([&] { return noteText().size() >= text.size(); }, 5));
+        const size_t before = noteText().size();
+        ASSERT_TRUE(
+            typeText(text, [&](const std::string& typed) { return noteText().size() >= before + typed.size(); }));
     }
 
     // A press and release on the topic, through the display.
@@ -212,8 +214,7 @@ TEST_F(EmbeddedNotePanelTest, SwitchingToAnotherApplicationStoresNothing)
     ASSERT_TRUE(xdotool("windowfocus --sync " + xidOf(*window)));
     ASSERT_TRUE(MainLoop::runUntil([&] { return window->is_active(); }, 5));
     EXPECT_TRUE(panel->textView().is_focus());
-    ASSERT_TRUE(xdotool("type --delay 30 ' plan'"));
-    ASSERT_TRUE(MainLoop::runUntil([&] { return noteText() == "Draft plan"; }, 5));
+    ASSERT_TRUE(typeText(" plan", [&](const std::string& typed) { return noteText() == "Draft" + typed; }));
     // Another widget of the window takes the focus: now the note is stored.
     window->canvas().grab_focus();
     MainLoop::runFor(0.1);
@@ -254,8 +255,16 @@ TEST_F(EmbeddedNotePanelTest, PresentingMakesTheNoteReadOnly)
     EXPECT_TRUE(panel->controller().readOnly());
     panel->textView().grab_focus();
     MainLoop::runFor(0.05);
-    ASSERT_TRUE(xdotool("type --delay 30 'nothing'"));
-    MainLoop::runFor(0.3);
+    // Each key reaches the read-only note, and changes nothing.
+    int presses = 0;
+    sigc::connection counting = panel->textView().signal_key_press_event().connect(
+        [&presses](GdkEventKey*) {
+            ++presses;
+            return false;
+        },
+        false);
+    ASSERT_TRUE(typeText("nothing", [&](const std::string& typed) { return presses >= int(typed.size()); }));
+    counting.disconnect();
     EXPECT_EQ(noteText(), "");
     ASSERT_TRUE(router.sendAction("togglePresentationMode:", nullptr, nullptr));
     windowManagerMadeFullScreen(*window, false);
