@@ -35,7 +35,7 @@ function(tarnwick_test target)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE tw_test_support ${ARG_LINKS} GTest::gmock)
   if(ARG_GTK)
-    target_link_libraries(${target} PRIVATE tw_test_display)
+    target_link_libraries(${target} PRIVATE tw_test_display tw_test_windows)
   endif()
   # Tests that run scripts of the source tree find it also when the binary is started by hand.
   target_compile_definitions(${target} PRIVATE TARNWICK_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -13,6 +13,8 @@
 // get one of their own.
 [[gnu::weak]] void providePrivateDisplay(int argc, char** argv);
 [[gnu::weak]] bool xvfbInstalled();
+// Also there (support/WindowTestStart.cpp): every test starts without what earlier ones left.
+[[gnu::weak]] void settleWindowsBeforeEachTest();
 
 namespace {
 
@@ -72,5 +74,6 @@ int main(int argc, char** argv)
     if (providePrivateDisplay && !std::getenv("DISPLAY") && !deathTestChild)
         ::testing::AddGlobalTestEnvironment(new NoDisplay);
     ::testing::InitGoogleTest(&argc, argv);
+    if (settleWindowsBeforeEachTest && std::getenv("DISPLAY") && !deathTestChild) settleWindowsBeforeEachTest();
     return RUN_ALL_TESTS();
 }

@@ -378,16 +378,20 @@ TEST_F(LocalExplorerViewTest, ThePickBrowserWindowClosesOnOtherMenusButNotOnItsO
     std::vector<std::string> picks;
     std::weak_ptr<ExplorerBrowserController> browser = ExplorerBrowserController::selectMoveToCloudTarget(
         MindMapProviderLocal, [&picks](const std::string& pick) { picks.push_back(pick); });
-    ASSERT_FALSE(browser.expired());
-    auto* window = static_cast<GtkExplorerBrowserWindow*>(browser.lock()->browserWindow());
+    // Reached through its controller each time: the window goes with it as soon as it closes.
+    const auto pickWindow = [&browser]() -> GtkExplorerBrowserWindow* {
+        const std::shared_ptr<ExplorerBrowserController> controller = browser.lock();
+        return controller ? static_cast<GtkExplorerBrowserWindow*>(controller->browserWindow()) : nullptr;
+    };
     settle();
-    EXPECT_TRUE(window->window().get_visible());
-    EXPECT_TRUE(window->okButton().get_sensitive());
-    ASSERT_TRUE(window->searchEntry());
-    window->searchEntry()->showModeMenu();
+    ASSERT_TRUE(pickWindow()) << "the pick window closed on its own";
+    EXPECT_TRUE(pickWindow()->window().get_visible());
+    EXPECT_TRUE(pickWindow()->okButton().get_sensitive());
+    ASSERT_TRUE(pickWindow()->searchEntry());
+    pickWindow()->searchEntry()->showModeMenu();
     settle();
-    EXPECT_FALSE(browser.expired());
-    EXPECT_TRUE(window->window().get_visible());
+    ASSERT_TRUE(pickWindow()) << "the pick window closed on its own mode menu";
+    EXPECT_TRUE(pickWindow()->window().get_visible());
     // The mode menu goes; a menu of another window comes.
     for (Gtk::Window* each : Gtk::Window::list_toplevels())
         if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(each->gobj())); child && GTK_IS_MENU(child))
