@@ -15,6 +15,7 @@
 #include "platform/DateFormatter.h"
 #include "platform/FileUtils.h"
 #include "platform/Localizer.h"
+#include "platform/TextExcerpt.h"
 #include "render/MindMapPaintSelection.h"
 #include "render/OutlineRenderingView.h"
 #include "store/MindMapProvider.h"
@@ -46,9 +47,10 @@ std::optional<Rect> selectionArea(MindMap& mindMap)
     return selection->visualArea();
 }
 
+// A line of its own for each: a name or a folder of the user's is shown as a row shows it.
 std::string infoLine(const char* labelKey, const std::string& value)
 {
-    return localized(labelKey) + ": " + value;
+    return localized(labelKey) + ": " + TextExcerpt::excerpt(value, TextExcerpt::Name);
 }
 
 DateFormatter::Date dateOf(const statx_timestamp& time)
@@ -229,7 +231,7 @@ void EditorDocument::showMindMapInfo()
             infoLine("date_modified", DateFormatter::shared().mediumDateShortTimeString(dateOf(attributes.stx_mtime))));
     ModalAlert alert;
     alert.setAlertStyle(AlertStyle::Informational);
-    alert.setMessageText(_storage->title());
+    alert.setMessageText(TextExcerpt::excerpt(_storage->title(), TextExcerpt::Quote));
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
     alert.setInformativeText(text);

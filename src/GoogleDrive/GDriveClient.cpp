@@ -517,7 +517,11 @@ GDriveCall GDriveClient::download(const std::string& id, const std::string& name
             request.downloadPath = savePath;
             request.downloadName = name;
             boundAnswer(request, CloudAnswer::File);
-            if (maxBytes > 0) request.maxDownloadBytes = std::min(request.maxDownloadBytes, maxBytes);
+            // Drive's size of the file: a body that ends short of it is a file cut short.
+            if (maxBytes > 0)
+                request.announcedDownloadBytes = [maxBytes](const HttpResponse&) {
+                    return std::optional<uint64_t>(maxBytes);
+                };
             return request;
         },
         [weak, succeed](const HttpResponse& answer) {

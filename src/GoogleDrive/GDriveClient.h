@@ -105,10 +105,10 @@ public:
                                         Completion<GDriveMetadata> completion);
     [[nodiscard]] GDriveCall deleteFile(const std::string& id, Completion<GDriveDone> completion);
     [[nodiscard]] GDriveCall generateIds(int count, Completion<std::vector<std::string>> completion);
-    // The file's content into savePath, which is replaced only once all of it has arrived. More
-    // than maxBytes (Drive's size of the file; when not 0), or than any cloud file may hold, aborts
-    // the download. name is the file's as the user knows it, for the error when savePath cannot be
-    // written.
+    // The file's content into savePath, which is replaced only once all of it has arrived. A body
+    // other than maxBytes long (Drive's size of the file; when not 0), or longer than any cloud
+    // file may hold, fails the download. name is the file's as the user knows it, for the error
+    // when savePath cannot be written.
     [[nodiscard]] GDriveCall download(const std::string& id, const std::string& name, const std::string& savePath,
                                       uint64_t maxBytes, Completion<GDriveDone> completion);
 

@@ -56,7 +56,7 @@ public:
 };
 
 // Brings a file's content into savePath, replaced only once all of it has arrived. A declared size
-// (not 0) bounds the download: a longer one is aborted.
+// (not 0) is the download's: a longer one is aborted, a shorter one fails.
 class GDriveFileDownload : public GDriveFileOperation {
 public:
     using GDriveFileOperation::GDriveFileOperation;

@@ -37,6 +37,9 @@ struct HttpTransfer {
     uint64_t headerBytes = 0;
     // The bound the answer ran past (header, body or download), 0 while none.
     uint64_t passedBound = 0;
+    // The length the answer announced for a successful download's body, by the service's own word
+    // or else by its Content-Length, once the download has begun.
+    std::optional<uint64_t> announcedBytes;
     int retries = 0;
     double retryWaited = 0;
     guint waitSource = 0;
@@ -45,10 +48,13 @@ struct HttpTransfer {
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
     bool openDownload();
+    void readAnnouncedLength();
+    bool cameShort() const { return downloadFile && announcedBytes && downloadedBytes < *announcedBytes; }
     void closeDownload(bool keep);
     void failedWrite();
     std::string downloadWriteFailureText() const;
     std::string tooLargeText() const;
+    std::string shortText() const;
     void releaseEasy();
 };
 
@@ -185,6 +191,37 @@ std::string HttpTransfer::downloadWriteFailureText() const
     const std::string& path = request.downloadPath;
     const std::string name = !request.downloadName.empty() ? request.downloadName : path.substr(path.rfind('/') + 1);
     return HttpEngine::fileWriteFailureText(name, downloadWriteError);
+}
+
+std::string HttpTransfer::shortText() const
+{
+    const std::string& path = request.downloadPath;
+    const std::string name = !request.downloadName.empty() ? request.downloadName : path.substr(path.rfind('/') + 1);
+    // Exact counts as well: a file one byte short reads the same as a whole one when rounded.
+    const auto format = GFormatSizeFlags(G_FORMAT_SIZE_IEC_UNITS | G_FORMAT_SIZE_LONG_FORMAT);
+    gchar* announced = g_format_size_full(announcedBytes.value_or(0), format);
+    gchar* arrived = g_format_size_full(downloadedBytes, format);
+    std::string text = localizedFormat("http_download_short", {name, announced, arrived});
+    g_free(announced);
+    g_free(arrived);
+    return text;
+}
+
+void HttpTransfer::readAnnouncedLength()
+{
+    announcedBytes.reset();
+    if (request.announcedDownloadBytes) announcedBytes = request.announcedDownloadBytes(response);
+    // A coded body's length is not the file's.
+    const std::string coding = response.header("Content-Encoding");
+    if (!announcedBytes && (coding.empty() || strcasecmp(coding.c_str(), "identity") == 0)) {
+        const std::string length = response.header("Content-Length");
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long value = length.empty() ? 0 : std::strtoull(length.c_str(), &end, 10);
+        if (!length.empty() && errno == 0 && end && *end == '\0' && std::isdigit((unsigned char)length[0]))
+            announcedBytes = value;
+    }
+    if (announcedBytes) downloadBound = std::min(downloadBound, *announcedBytes);
 }
 
 std::string HttpTransfer::tooLargeText() const
@@ -354,11 +391,7 @@ struct HttpEngine::Impl {
             long status = 0;
             CurlLibrary::get()->easyGetinfo(transfer->easy, CURLINFO_RESPONSE_CODE, &status);
             if (status >= 200 && status < 300 && !transfer->openDownload()) return 0;
-            if (transfer->downloadFile && transfer->request.announcedDownloadBytes) {
-                if (const std::optional<uint64_t> announced =
-                        transfer->request.announcedDownloadBytes(transfer->response))
-                    transfer->downloadBound = std::min(transfer->downloadBound, *announced);
-            }
+            if (transfer->downloadFile) transfer->readAnnouncedLength();
         }
         // Returning less than was handed over stops the transfer: nothing more is read.
         if (transfer->downloadFile) {
@@ -528,12 +561,15 @@ struct HttpEngine::Impl {
         if (result != CURLE_OK) {
             const bool writeFailed = transfer->downloadWriteError != 0;
             const bool tooLarge = transfer->passedBound > 0;
+            // The connection ended before the length the answer announced.
+            const bool cameShort = !tooLarge && !writeFailed && result == CURLE_PARTIAL_FILE && transfer->cameShort();
             response.error = tooLarge ? HttpTransportError::TooLarge
                 : writeFailed         ? HttpTransportError::Other
                                       : classify(result);
             response.errorText = tooLarge ? transfer->tooLargeText()
                 : writeFailed             ? transfer->downloadWriteFailureText()
-                              : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
+                : cameShort               ? transfer->shortText()
+                            : (transfer->errorBuffer[0] ? transfer->errorBuffer : lib->easyStrerror(result));
             response.status = 0;
             // What came of a refused answer is no answer: nothing of it is handed on.
             if (tooLarge) {
@@ -543,7 +579,15 @@ struct HttpEngine::Impl {
         } else if (!transfer->request.downloadPath.empty() && response.status >= 200 && response.status < 300 &&
                    !transfer->downloadFile && transfer->downloadTempPath.empty()) {
             // An empty body never reached the writer: the file is empty.
-            transfer->openDownload();
+            if (transfer->openDownload()) transfer->readAnnouncedLength();
+        }
+        // A body that ended in good order short of the length its service gave for the file, or
+        // of the length the answer announced, is a file cut short all the same: the copy kept
+        // earlier must stay.
+        if (response.error == HttpTransportError::None && transfer->cameShort()) {
+            response.error = HttpTransportError::Other;
+            response.errorText = transfer->shortText();
+            response.status = 0;
         }
         transfer->closeDownload(response.error == HttpTransportError::None);
         transfer->releaseEasy();

@@ -2,6 +2,7 @@
 // of a long one: its start, and an ellipsis for the rest.
 
 #include "DocumentTestSupport.h"
+#include "MindMaps/ScriptedCommandPrompts.h"
 
 #include "Editor/EditorNotificationPresenter.h"
 #include "Editor/EditorWindowController.h"
@@ -84,6 +85,18 @@ TEST_F(LongUserTexts, EveryPlaceShowsTheStartOfALongText)
          [](const std::string& text) {
              Process process(text, "");
              return TerminationWindowController({&process}).rows().at(0).text;
+         }},
+        {"Mind Map Info's alert, the map's title",
+         [&](const std::string& text) {
+             maptest::ScriptedCommandPrompts prompts;
+             maptest::ScopedCommandPrompts installed(prompts);
+             MindMapInfoItem* map = store->addMindMapInFolder(nullptr);
+             map->setTitle(text);
+             EditorDocument document(documentScheduler);
+             document.setWindow(&documentWindow);
+             EXPECT_TRUE(document.attachToStorage(MindMapProviders::localProvider()->createStorage(map->guid())));
+             document.showMindMapInfo();
+             return prompts.alerts.empty() ? std::string() : prompts.alerts.back().messageText();
          }},
         {"the canvas's name, the map's title",
          [&](const std::string& text) {

@@ -465,8 +465,9 @@ TEST_F(GDriveClientTest, ACancelledCallNeverCallsBack)
 } // namespace
 
 // Each answer of Drive is taken up to the bound of its kind only, however it is sent: past it the
-// answer is cut off there and fails as Drive's other failures do, a download's file stays as it
-// was, and the next call is answered; an answer within its bound is taken whole.
+// answer is cut off there and fails as Drive's other failures do, as does a download short of its
+// size; a download's file stays as it was, and the next call is answered; an answer within its
+// bound is taken whole.
 TEST_F(GDriveClientTest, AnAnswerPastTheBoundOfItsKindIsCutOffAndTheNextCallIsAnswered)
 {
     using Failure = std::optional<GDriveError>;
@@ -477,6 +478,11 @@ TEST_F(GDriveClientTest, AnAnswerPastTheBoundOfItsKindIsCutOffAndTheNextCallIsAn
     auto outcome = [](const auto& response) { return response.result ? Failure() : response.error; };
     auto download = [&](const std::string& file, uint64_t size) { return outcome(this->download(file, local, size)); };
     auto listed = [&] { return outcome(list("trashed = false")); };
+    auto untilClosed = [](uint64_t length) {
+        LoopbackReply reply = LoopbackReply::streamed(200, "", length);
+        reply.chunked = false;
+        return reply;
+    };
     struct Case {
         const char* name;
         std::string route;
@@ -489,6 +495,10 @@ TEST_F(GDriveClientTest, AnAnswerPastTheBoundOfItsKindIsCutOffAndTheNextCallIsAn
         {"a list larger than an answer nobody sized", "files.list",
          LoopbackReply::streamed(200, R"({"files":[]})", Large), listed, true},
         {"a download past its size", "files.media", LoopbackReply::streamed(200, "", 11),
+         [&] { return download(id, 10); }, false},
+        {"a download short of its size, in chunks", "files.media", LoopbackReply::streamed(200, "01234", 5),
+         [&] { return download(id, 10); }, false},
+        {"a download short of its size, until the connection ends", "files.media", untilClosed(5),
          [&] { return download(id, 10); }, false},
         {"a download of no known size, larger than an answer nobody sized",
          "",

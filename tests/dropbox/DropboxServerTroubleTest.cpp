@@ -121,3 +121,34 @@ TEST_F(DropboxServerTroubleTest, ADownloadWithoutEndIsCutOffAndTheCopyKeptEarlie
     ASSERT_TRUE(bringUp());
     EXPECT_EQ(readTestFile(cache), "plan v2");
 }
+
+// A download that ends short of the size the service gave for the file, in good order or with the
+// connection, leaves the copy kept earlier as it was, and the user hears why.
+TEST_F(DropboxServerTroubleTest, ADownloadShortOfItsSizeLeavesTheCopyKeptEarlier)
+{
+    const std::string dbPath = "/Maps/Short.twkx";
+    fake.putFile(dbPath, "plan v2");
+    const std::string cache = syncedFile(dbPath, "plan v1");
+    const std::string result = R"({".tag":"file","name":"Short.twkx","path_lower":"/maps/short.twkx",)"
+                               R"("path_display":"/Maps/Short.twkx","id":"id:9","rev":"a1b2c3d4e",)"
+                               R"("size":7,"server_modified":"2024-05-01T10:00:00Z"})";
+    for (const bool chunked : {true, false}) {
+        SCOPED_TRACE(chunked ? "in chunks" : "until the connection ends");
+        LoopbackReply cut = LoopbackReply::streamed(200, "plan", 4);
+        cut.chunked = chunked;
+        cut.headers = {{"Dropbox-API-Result", result}};
+        fake.answerNext("files/download", cut);
+        fake.clearLog();
+        told.shown.clear();
+        service->highPrioritySynchronizeFile(dbPath);
+        ASSERT_TRUE(
+            driveUntil([&] { return !fake.requestsTo("files/download").empty() && engine.activeCount() == 0; }));
+        const std::string cutShort = localizedFormat("http_download_short", {"Short.twkx", "7 bytes", "4 bytes"});
+        EXPECT_EQ(told.shown,
+                  std::vector<std::string>{localized("dropbox_synchronization_error") + " | " + cutShort + "\n" +
+                                           dbPath + " | 2"});
+        EXPECT_EQ(readTestFile(cache), "plan v1");
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(cache).parent_path()))
+            EXPECT_EQ(entry.path().filename().string().find(".download"), std::string::npos) << entry.path();
+    }
+}

@@ -619,3 +619,69 @@ TEST(HttpEngineTest, AnAnswerPastItsBoundIsStoppedThereWhateverItAnnounced)
         EXPECT_TRUE(after && after->body == "next");
     }
 }
+
+// A download's body that ends short of the length announced for it, by the answer or by its
+// service, is a file cut short: the request fails and says so, and the file stays as it was.
+TEST(HttpEngineTest, ADownloadShorterThanAnnouncedLeavesTheFileAsItWas)
+{
+    auto streamed = [](uint64_t length, HttpHeaders headers, bool chunked = true) {
+        LoopbackReply reply = LoopbackReply::streamed(200, "", length);
+        reply.headers = std::move(headers);
+        reply.chunked = chunked;
+        return reply;
+    };
+    struct Case {
+        const char* name;
+        LoopbackReply reply;
+        bool whole;
+    };
+    const std::vector<Case> cases = {
+        {"a length, the connection ended early", streamed(3000, {{"Content-Length", "5000"}}), false},
+        {"the service's length, in chunks", streamed(3000, {{"X-Length", "5000"}}), false},
+        {"the service's length, until the connection ends", streamed(3000, {{"X-Length", "5000"}}, false), false},
+        {"the service's length, an empty body", streamed(0, {{"X-Length", "5000"}}), false},
+        {"the service's length, shorter than the answer's",
+         streamed(3000, {{"X-Length", "5000"}, {"Content-Length", "3000"}}), false},
+        {"the service's length, whole", streamed(5000, {{"X-Length", "5000"}}), true},
+        {"a length, whole", streamed(5000, {{"Content-Length", "5000"}}), true},
+        {"nothing announced, until the connection ends", streamed(3000, {}, false), true},
+    };
+    std::mutex mutex;
+    const Case* current = nullptr;
+    LoopbackHttpServer server([&](const LoopbackRequest&) {
+        std::lock_guard lock(mutex);
+        return current->reply;
+    });
+    TempDir folder;
+    HttpEngine engine;
+    const std::string target = folder.file("map.twkx");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            std::lock_guard lock(mutex);
+            current = &c;
+        }
+        writeTestFile(target, "old contents");
+        HttpRequest request = get(server.baseUrl() + "/answer");
+        request.downloadPath = target;
+        request.announcedDownloadBytes = [](const HttpResponse& answer) -> std::optional<uint64_t> {
+            if (answer.header("X-Length").empty()) return std::nullopt;
+            return std::stoull(answer.header("X-Length"));
+        };
+        const std::optional<HttpResponse> response = fetch(engine, request);
+        ASSERT_TRUE(response);
+        if (c.whole) {
+            EXPECT_EQ(response->error, HttpTransportError::None);
+            EXPECT_EQ(readTestFile(target).size(), *c.reply.streamedBytes);
+        } else {
+            EXPECT_EQ(response->error, HttpTransportError::Other);
+            EXPECT_EQ(response->errorText.rfind("“map.twkx” was not downloaded: the server announced ", 0), 0u)
+                << response->errorText;
+            EXPECT_TRUE(response->downloadedPath.empty());
+            EXPECT_EQ(readTestFile(target), "old contents");
+        }
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator()), 1)
+            << "a part stays behind";
+    }
+}

@@ -18,6 +18,8 @@ StartupWaitWindow::StartupWaitWindow(const StartupWait::Notice& notice, std::fun
     _detail.set_text(TextExcerpt::excerpt(notice.detail, TextExcerpt::Passage));
     for (Gtk::Label* label : {&_title, &_detail}) {
         label->set_line_wrap(true);
+        // A path without spaces is wrapped inside, not laid out as wide as it is long.
+        label->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
         label->set_max_width_chars(60);
         label->set_xalign(0.0f);
         label->set_selectable(false);

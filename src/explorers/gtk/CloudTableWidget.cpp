@@ -88,6 +88,13 @@ CloudTableWidget::CloudTableWidget(FileListAdapter& adapter)
     _treeView.signal_drag_drop().connect(sigc::mem_fun(*this, &CloudTableWidget::onDragDrop), false);
     _treeView.signal_drag_end().connect([this](const Glib::RefPtr<Gdk::DragContext>&) { _draggedPath.reset(); });
 
+    _treeView.signal_unrealize().connect([this] { _sized = false; });
+    _treeView.signal_size_allocate().connect(
+        [this](Gtk::Allocation&) {
+            _sized = true;
+            showHeaderWhenSized();
+        },
+        true);
     add(_treeView);
     show_all_children();
 }
@@ -241,7 +248,17 @@ size_t CloudTableWidget::numberOfRows() const
 void CloudTableWidget::showEmptyText(const std::string& text)
 {
     _column.set_title(text);
-    _treeView.set_headers_visible(!text.empty());
+    _headerWanted = !text.empty();
+    showHeaderWhenSized();
+}
+
+void CloudTableWidget::showHeaderWhenSized()
+{
+    // Showing the header moves the rows' window below it, as high as the table less the header:
+    // a table realized but not yet given its size is one pixel high, and pixman reports the
+    // window of negative height as a bug.
+    if (_treeView.get_realized() && !_sized) return;
+    if (_treeView.get_headers_visible() != _headerWanted) _treeView.set_headers_visible(_headerWanted);
     if (Gtk::Widget* header = _column.get_button()) header->set_sensitive(false);
 }
 

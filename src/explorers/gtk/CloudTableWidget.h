@@ -61,6 +61,7 @@ private:
     bool onDragMotion(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time);
     bool onDragDrop(const Glib::RefPtr<Gdk::DragContext>& context, int x, int y, guint time);
     std::optional<size_t> dropRowAt(int x, int y);
+    void showHeaderWhenSized();
 
     FileListAdapter& _adapter;
     Columns _columns;
@@ -79,4 +80,8 @@ private:
     std::optional<std::string> _draggedPath;
     std::function<void()> _doubleClicked;
     GtkMenuPresenter _menus;
+    // Whether the empty text shows in the header, and whether the table has had its size since it
+    // was realized: the header is shown or hidden only once it has.
+    bool _headerWanted = false;
+    bool _sized = false;
 };

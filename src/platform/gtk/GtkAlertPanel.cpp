@@ -41,6 +41,10 @@ AlertPanel::Answer GtkAlertPanel::runModal(const Request& request)
                               messageType(request.style), Gtk::BUTTONS_NONE, true);
     if (!request.informativeText.empty())
         dialog.set_secondary_text(TextExcerpt::excerpt(request.informativeText, TextExcerpt::Passage), false);
+    // A path, a link or a name without spaces is one word that a label wrapped at words would lay
+    // out on one line, as wide as it is long, pushing the buttons off the screen.
+    for (Gtk::Widget* child : dialog.get_message_area()->get_children())
+        if (auto* label = dynamic_cast<Gtk::Label*>(child)) label->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
 
     std::vector<Button> buttons = request.buttons;
     if (buttons.empty()) buttons.push_back({localized("ok_button_title"), "\r"});

@@ -34,7 +34,33 @@ std::string shownInAlert(const AlertPanel::Request& request, const char* propert
     return shown;
 }
 
+// How wide the alert showing the request is.
+int alertWidth(const AlertPanel::Request& request)
+{
+    int width = 0;
+    EXPECT_TRUE(lookAtDialogOf([&] { GtkAlertPanel().runModal(request); },
+                               [&](GtkWidget* alert) { width = gtk_widget_get_allocated_width(alert); }));
+    return width;
+}
+
 } // namespace
+
+// An excerpt of a text without spaces (a path, a link, a long name) is one word: the alert wraps
+// it inside, and its buttons stay on the screen.
+TEST(LongUserTextsGtk, AnAlertOfALongTextStaysNarrow)
+{
+    initGtkForTests();
+    for (const longtexts::LongText& sample : longtexts::samples()) {
+        SCOPED_TRACE(sample.what);
+        AlertPanel::Request message;
+        message.messageText = sample.text;
+        EXPECT_LE(alertWidth(message), 800);
+        AlertPanel::Request explanation;
+        explanation.messageText = "Title";
+        explanation.informativeText = sample.text;
+        EXPECT_LE(alertWidth(explanation), 800);
+    }
+}
 
 TEST(LongUserTextsGtk, EveryPlaceShowsTheStartOfALongText)
 {
