@@ -15,6 +15,7 @@
 #include "platform/Localizer.h"
 #include "platform/TextExcerpt.h"
 #include "store/CustomImageStore.h"
+#include "store/EditorInterface.h"
 #include "store/MindMapProvider.h"
 #include "store/MindMapStorage.h"
 
@@ -260,7 +261,7 @@ bool EditorDocument::commitEditor(Error* error)
 void EditorDocument::commitModelessEditors()
 {
     // First the names typed into the window's lists: an outline row's is a change of the map.
-    if (_window) _window->commitCellEdits();
+    if (_window && !OpenRenamesKept::held()) _window->commitCellEdits();
     if (MindMapNodeEditor* editor = _mindMap->nodeEditor()) editor->cancelEditorModes();
 }
 
@@ -314,7 +315,10 @@ void EditorDocument::autoSaveTimerTick()
     if (!_autoSave || !_storage || !_nextAutoSaveTime || !isDocumentEdited()) return;
     if (!(*_nextAutoSaveTime < _scheduler.now())) return;
     if (!_window || !_window->canAutoSave()) return;
-    saveDocument();
+    {
+        OpenRenamesKept renames;
+        saveDocument();
+    }
     _window->updateWindows();
 }
 

@@ -288,6 +288,9 @@ MindMapStorage* Dropbox::commitOpenMap()
 {
     if (editorDropboxStorageId().empty()) return nullptr;
     EditorInterface* editor = EditorInterfaceInstance();
+    // Signing out or a folder gone is no answer to a rename being typed in the window: it stays
+    // open, and the map is written without it.
+    OpenRenamesKept renames;
     editor->commitModelessEditors();
     if (editor->commitEditor()) return nullptr;
     // Its edits exist only in the window: the map stays open there rather than go with them.

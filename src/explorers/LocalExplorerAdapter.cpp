@@ -79,7 +79,6 @@ void LocalExplorerAdapter::setShowThumbnails(bool showThumbnails)
 {
     if (showThumbnails == _showThumbnails) return;
     _showThumbnails = showThumbnails;
-    cancelEditing();
     reloadKeepingSelection();
     if (_outlineView && !_outlineView->selectedRows().empty())
         _outlineView->scrollRowToVisible(*_outlineView->selectedRows().begin());
@@ -250,6 +249,9 @@ void LocalExplorerAdapter::cellEndEdit(MindMapStoreItem* item, const std::string
 {
     if (_cancelEdit > 0 || (_outlineView && _outlineView->isReloadingData())) return;
     if (!item || text == item->title()) return;
+    // A name of nothing but blanks names nothing: the item keeps the name it had, in the store
+    // as in the row.
+    if (trimmedWhitespaceAndNewlines(text).empty()) return;
     const std::string failure = localizedFormat(RenameErrorKey, {item->singleLineTitle()});
     Error error;
     if (auto* map = dynamic_cast<MindMapInfoItem*>(item)) {

@@ -270,7 +270,7 @@ void LocalMindMapExplorer::searchFilterChanged()
             }
         }
     }
-    _adapter.cancelEditing();
+    // A rename open meanwhile stays open on its item's row, with what was typed.
     if (_viewLoaded) {
         _outlineView.reloadData();
         currentMindMapChanged();
@@ -351,8 +351,29 @@ MindMapStoreFolder* LocalMindMapExplorer::getSelectedFolder() const
     MindMapStoreFolder* root = store ? store->rootFolder() : nullptr;
     MindMapStoreItem* item = selectedItem();
     if (!item || _adapter.isSearching()) return root;
-    if (item->isFolder()) return static_cast<MindMapStoreFolder*>(item);
-    return item->parent() ? item->parent() : root;
+    MindMapStoreFolder* folder = item->isFolder() ? static_cast<MindMapStoreFolder*>(item) : item->parent();
+    if (!folder) return root;
+    // Nothing new is made in the recycle bin, where the open map or the selection may be.
+    return store->isRecyclerFolder(folder) ? liveFolderForBinned(item) : folder;
+}
+
+MindMapStoreFolder* LocalMindMapExplorer::liveFolderForBinned(MindMapStoreItem* item) const
+{
+    MindMapStore* store = MindMapStore::existingInstance();
+    MindMapStoreFolder* root = store ? store->rootFolder() : nullptr;
+    // The item moved into the bin is the one right inside it.
+    for (; item && item->parent(); item = item->parent()) {
+        auto from = _binnedFrom.find(item->guid());
+        if (from == _binnedFrom.end()) continue;
+        MindMapStoreFolder* folder = from->second.empty() ? nullptr : store->folderByGuid(from->second);
+        return folder && !store->isRecyclerFolder(folder) ? folder : root;
+    }
+    return root;
+}
+
+void LocalMindMapExplorer::commitRename()
+{
+    _outlineView.commitEditing();
 }
 
 // ---- Commands ----
@@ -450,6 +471,7 @@ void LocalMindMapExplorer::rename()
 
 void LocalMindMapExplorer::duplicate()
 {
+    commitRename();
     auto* map = dynamic_cast<MindMapInfoItem*>(selectedItem());
     MindMapStore* store = MindMapStore::existingInstance();
     if (!map || !store) return;
@@ -467,6 +489,8 @@ void LocalMindMapExplorer::duplicate()
 
 void LocalMindMapExplorer::deleteItem()
 {
+    // The name typed for the item goes with it into the recycle bin.
+    commitRename();
     MindMapStoreItem* item = selectedItem();
     if (!item) return;
     if (item->isFolder()) deleteFolder(static_cast<MindMapStoreFolder*>(item));
@@ -561,8 +585,10 @@ void LocalMindMapExplorer::moveIntoRecycleBin(MindMapStoreItem* item, const std:
                 move();
                 return true;
             },
-            &error))
+            &error)) {
+        _binnedFrom[item->guid()] = from && from != store->rootFolder() ? from->guid() : std::string();
         return;
+    }
     item->moveToParent(from, at);
     presentExplorerFailure(localizedFormat(LocalExplorerAdapter::MoveErrorKey, {item->singleLineTitle()}), error);
 }
@@ -575,6 +601,7 @@ void LocalMindMapExplorer::emptyRecycleBin()
 
 void LocalMindMapExplorer::copyToProvider(MindMapProvider* target)
 {
+    commitRename();
     auto* map = dynamic_cast<MindMapInfoItem*>(selectedItem());
     if (!map || !target || target->isLocal()) return;
     if (EditorInterface* editor = EditorInterfaceInstance()) editor->commitEditor();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct Error;
@@ -122,6 +123,11 @@ private:
     MindMapInfoItem* makeMap(const std::function<MindMapInfoItem*(Error*)>& make, Error* error);
     // A move the disk refuses is undone and said.
     void moveIntoRecycleBin(MindMapStoreItem* item, const std::function<void()>& move);
+    // The live folder an item of the recycle bin was moved out of, while it still lives outside
+    // the bin; else the top of the store.
+    MindMapStoreFolder* liveFolderForBinned(MindMapStoreItem* item) const;
+    // A name being typed into the outline is taken before a command works on its item.
+    void commitRename();
 
     LocalExplorerAdapter _adapter;
     MindMapOutlineView _outlineView;
@@ -139,6 +145,9 @@ private:
     std::shared_ptr<Menu> _cloudMenu;
     // Lets a browser's answer that comes after the explorer went do nothing.
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
+    // The folder (by id, empty for the top) each item was in when this explorer moved it into
+    // the recycle bin.
+    std::unordered_map<std::string, std::string> _binnedFrom;
     ObservationToken _storeChanged;
     ObservationToken _mindMapChanged;
 };

@@ -29,12 +29,16 @@ void MindMapOutlineView::reloadData()
     }
     ++_reloading;
     _deferredReload.cancel();
-    // An edit's row may show another item afterwards: the edit ends without taking its text.
-    if (_editedRow >= 0) endEditing();
+    // An edit stays with its item wherever the item is shown now (the list changes under a rename
+    // the user is typing for reasons of its own); the widget is told it ended when the item is
+    // shown no more.
+    std::weak_ptr<MindMapStoreItem> edited;
+    if (_editedRow >= 0 && _editedRow < numberOfRows()) edited = _rows[static_cast<size_t>(_editedRow)].item;
     // The selection stays with its items wherever they are shown now.
     std::vector<std::weak_ptr<MindMapStoreItem>> selected;
     for (int64_t row : _selectedRows) selected.push_back(_rows[static_cast<size_t>(row)].item);
     rebuildRows();
+    if (_editedRow >= 0) _editedRow = rowForItem(edited.lock().get());
     std::set<int64_t> kept;
     for (const auto& item : selected)
         if (int64_t row = rowForItem(item.lock().get()); row >= 0) kept.insert(row);
@@ -183,4 +187,9 @@ void MindMapOutlineView::endEditing()
     if (_editedRow < 0) return;
     _editedRow = -1;
     if (_listener) _listener->outlineEndEditing();
+}
+
+void MindMapOutlineView::commitEditing()
+{
+    if (_editedRow >= 0 && _listener) _listener->outlineCommitEditing();
 }

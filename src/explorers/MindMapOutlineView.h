@@ -43,6 +43,8 @@ public:
     virtual void outlineScrollRowToVisible(int64_t /*row*/) {}
     virtual void outlineBeginEditing(int64_t /*row*/) {}
     virtual void outlineEndEditing() {}
+    // Ends the in-place edit as Return would, taking its text.
+    virtual void outlineCommitEditing() {}
 };
 
 // The store explorer's outline as rows: the visible items of the data source's tree, flattened in
@@ -50,7 +52,8 @@ public:
 // that draws it (a GTK tree view) mirrors these rows and reports the user's clicks back.
 //
 // A reload asked for while one runs (the widget's signals re-enter during a reload) runs a moment
-// later instead of inside it.
+// later instead of inside it. An in-place edit outlives a reload on its item's new row; the
+// widget keeps what was typed.
 class MindMapOutlineView {
 public:
     // A reload asked for during a reload waits this long.
@@ -109,6 +112,8 @@ public:
     bool isEditing() const { return _editedRow >= 0; }
     // Ends an edit without taking its text (focus goes back to the outline).
     void endEditing();
+    // Ends an edit taking its text, as Return would.
+    void commitEditing();
     // The widget ended the edit itself (the text was taken or dropped).
     void editingEnded() { _editedRow = -1; }
 

@@ -135,6 +135,8 @@ bool iPhoneLinkServices::commitCurrentEditor(const std::string& mindMapId)
     EditorInterface* editor = EditorInterfaceInstance();
     MindMapStorage* current = editor->currentStorage();
     if (!current || !current->isLocalMindMap() || !caseInsensitiveEqual(current->id(), mindMapId)) return false;
+    // The phone's request is no answer to a rename being typed in the window: it stays open.
+    OpenRenamesKept renames;
     editor->commitModelessEditors();
     editor->commitEditor();
     return true;

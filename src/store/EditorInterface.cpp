@@ -6,6 +6,7 @@ namespace {
 
 std::shared_ptr<EditorInterface> gEditorInterface;
 bool gWillTerminatePosted = false;
+int gOpenRenamesKept = 0;
 
 } // namespace
 
@@ -13,6 +14,21 @@ EditorInterface* EditorInterfaceInstance()
 {
     if (!gEditorInterface) gEditorInterface = std::make_shared<NullEditorInterface>();
     return gEditorInterface.get();
+}
+
+OpenRenamesKept::OpenRenamesKept()
+{
+    ++gOpenRenamesKept;
+}
+
+OpenRenamesKept::~OpenRenamesKept()
+{
+    --gOpenRenamesKept;
+}
+
+bool OpenRenamesKept::held()
+{
+    return gOpenRenamesKept > 0;
 }
 
 void SetEditorInterfaceInstance(std::shared_ptr<EditorInterface> editorInterface)

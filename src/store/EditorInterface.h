@@ -58,6 +58,18 @@ public:
     void removeProviderEntries(MindMapProvider*) override {}
 };
 
+// Held while something the user did not ask for (an autosave, a paired phone's fetch, a cloud
+// signing out) writes the open map: a name being typed into one of the window's lists stays open
+// with its text, and the map is written without it. Nested holds are counted.
+class OpenRenamesKept {
+public:
+    OpenRenamesKept();
+    ~OpenRenamesKept();
+    OpenRenamesKept(const OpenRenamesKept&) = delete;
+    OpenRenamesKept& operator=(const OpenRenamesKept&) = delete;
+    static bool held();
+};
+
 // The installed editor interface; while none is installed, one null interface made on demand and
 // kept until the next installation. Never nullptr. The slot keeps what it answers alive.
 EditorInterface* EditorInterfaceInstance();

@@ -345,6 +345,65 @@ TEST_F(LocalExplorerTest, NewMapsAndFoldersGoWhereTheSelectionIs)
     EXPECT_EQ(selectedTitle(), "Plans");
 }
 
+// Nothing new is made in the recycle bin, where the selection follows a binned map that is open:
+// it goes to the folder the binned item came from, or to the top once that folder is binned too.
+TEST_F(LocalExplorerTest, NewItemsMadeFromTheRecycleBinGoToALiveFolder)
+{
+    makeExplorer();
+    click(map(GuidBeta));
+    explorer->deleteItem();
+    click(work);
+    explorer->deleteItem();
+    click(map(GuidAlpha));
+    explorer->deleteItem();
+    ASSERT_TRUE(store->isRecyclerFolder(map(GuidAlpha)->parent()));
+    ASSERT_TRUE(store->isRecyclerFolder(work->parent()));
+    outline().expandItem(store->recycleBin());
+    outline().expandItem(work);
+    const struct {
+        MindMapStoreItem* selected;
+        MindMapStoreFolder* home;
+    } cases[] = {
+        {map(GuidAlpha), store->rootFolder()}, // came from the top
+        {map(GuidBeta), store->rootFolder()},  // its folder went into the bin after it
+        {deep, store->rootFolder()},           // inside a binned folder
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(click(c.selected)) << c.selected->title();
+        EXPECT_EQ(explorer->getSelectedFolder(), c.home) << c.selected->title();
+    }
+    // A binned map whose folder still lives: the new map goes there, and opens.
+    MindMapStoreFolder* plans = store->addNewFolder(nullptr, "Plans");
+    map(GuidDelta)->setParent(plans);
+    outline().reloadData();
+    click(map(GuidDelta));
+    explorer->deleteItem();
+    ASSERT_TRUE(click(map(GuidDelta)));
+    explorer->newDocument();
+    ASSERT_TRUE(map(openId()));
+    EXPECT_EQ(map(openId())->parent(), plans);
+}
+
+// A name of nothing but blanks names nothing: the folder or map keeps its name, in the row as in
+// the store.
+TEST_F(LocalExplorerTest, ANameOfBlanksKeepsTheOldName)
+{
+    makeExplorer();
+    ASSERT_TRUE(controller->openLocalMindMapOnGuid(GuidAlpha));
+    const struct {
+        MindMapStoreItem* item;
+        const char* typed;
+    } cases[] = {{work, ""}, {work, " \t "}, {map(GuidAlpha), ""}, {map(GuidDelta), "  "}};
+    for (const auto& c : cases) {
+        const std::string was = c.item->title();
+        explorer->adapter().cellEndEdit(c.item, c.typed);
+        EXPECT_EQ(c.item->title(), was) << "renamed to '" << c.typed << "'";
+    }
+    controller->openStorage(nullptr, {}, {});
+    EXPECT_EQ(map(GuidAlpha)->title(), "Alpha") << "the open map kept its name once written";
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST_F(LocalExplorerTest, RenamingInPlaceTakesOnlyAChangedTextAndNeverWhileCancelling)
 {
     makeExplorer();

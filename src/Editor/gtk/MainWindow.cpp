@@ -956,8 +956,8 @@ void MainWindow::setWindowTitle(const std::string& title)
 
 bool MainWindow::canAutoSave()
 {
-    // A save takes what the lists hold, which would end a rename the user is typing.
-    return _canvas.editorView().canAutoSave() && !cellEditOpenInside(*this);
+    // A rename being typed into one of the lists stays open: the autosave writes the map without it.
+    return _canvas.editorView().canAutoSave();
 }
 
 void MainWindow::commitCellEdits()

@@ -313,7 +313,7 @@ LocalExplorerView::LocalExplorerView(LocalMindMapExplorer& explorer, bool fillNo
     _titleRenderer.signal_edited().connect(sigc::mem_fun(*this, &LocalExplorerView::edited));
     _titleRenderer.signal_editing_canceled().connect([this] {
         _editable = nullptr;
-        _explorer.outlineView().editingEnded();
+        if (!_takingDownRename) _explorer.outlineView().editingEnded();
     });
     keepCellEditsOnFocusLoss(_titleRenderer);
     Glib::RefPtr<Gtk::TreeSelection> selection = _tree.get_selection();
@@ -358,6 +358,7 @@ LocalExplorerView::~LocalExplorerView()
     _deferredRebuild.disconnect();
     _guardReset.disconnect();
     _editableRemoved.disconnect();
+    _renameCommit.disconnect();
     if (_explorer.outlineView().listener() == this) _explorer.outlineView().setListener(nullptr);
 }
 
@@ -367,19 +368,59 @@ void LocalExplorerView::rebuild()
 {
     _deferredRebuild.disconnect();
     ++_updating;
-    // A rebuild takes the edited row away: an edit still open ends without its text.
-    if (_editable) outlineEndEditing();
+    // The rows change under a rename for reasons of their own (the store written, a map come in):
+    // the rename is opened again on its item's new row with what was typed.
+    const std::optional<OpenRename> rename = takeDownRename();
     _rows.clear();
     _store->clear();
-    if (_fillDeferred) {
-        --_updating;
-        return;
+    if (!_fillDeferred) {
+        appendChildren(_explorer.adapter().displayedRoot(), nullptr);
+        expandAsOutline(_store->children());
+        applySelection();
     }
-    LocalExplorerAdapter& adapter = _explorer.adapter();
-    appendChildren(adapter.displayedRoot(), nullptr);
-    expandAsOutline(_store->children());
-    applySelection();
+    if (rename) reopenRename(*rename);
     --_updating;
+}
+
+std::optional<LocalExplorerView::OpenRename> LocalExplorerView::takeDownRename()
+{
+    auto* entry = dynamic_cast<Gtk::Entry*>(_editable);
+    if (!entry) return std::nullopt;
+    OpenRename rename{_editedItem, entry->get_text(), entry->get_position()};
+    entry->get_selection_bounds(rename.selectionStart, rename.selectionEnd);
+    Gtk::CellEditable* editable = _editable;
+    _editable = nullptr;
+    _takingDownRename = true;
+    entry->property_editing_canceled() = true;
+    editable->editing_done();
+    editable->remove_widget();
+    _takingDownRename = false;
+    return rename;
+}
+
+void LocalExplorerView::reopenRename(const OpenRename& rename)
+{
+    MindMapOutlineView& outline = _explorer.outlineView();
+    std::shared_ptr<MindMapStoreItem> item = rename.item.lock();
+    if (item && outline.isEditing() && outline.itemAtRow(outline.editedRow()) == item.get()) {
+        outlineBeginEditing(outline.editedRow());
+        if (auto* entry = dynamic_cast<Gtk::Entry*>(_editable)) {
+            entry->set_text(rename.text);
+            if (rename.selectionStart != rename.selectionEnd)
+                entry->select_region(rename.selectionStart, rename.selectionEnd);
+            else entry->set_position(rename.caret);
+            return;
+        }
+    }
+    // The item is shown no more (it went into a closed folder, out of a search) or the edit could
+    // not start again: the name is taken whole, once the rebuild is over.
+    outline.editingEnded();
+    if (!item) return;
+    _renameCommit.disconnect();
+    _renameCommit = Glib::signal_idle().connect([this, weak = rename.item, text = rename.text] {
+        if (std::shared_ptr<MindMapStoreItem> named = weak.lock()) _explorer.adapter().cellEndEdit(named.get(), text);
+        return false;
+    });
 }
 
 void LocalExplorerView::appendChildren(MindMapStoreItem* folder, const Gtk::TreeModel::iterator* parentRow)
@@ -674,8 +715,9 @@ void LocalExplorerView::editingStarted(Gtk::CellEditable* editable, const Glib::
     _editable = editable;
     // The row shows an excerpt of a long title; the rename starts with the whole of it.
     auto* entry = dynamic_cast<Gtk::Entry*>(editable);
-    if (MindMapStoreItem* item = itemForPath(Gtk::TreePath(path)); entry && item)
-        setEntryTextWhole(*entry, _explorer.adapter().editingTitleForItem(item));
+    MindMapStoreItem* item = itemForPath(Gtk::TreePath(path));
+    _editedItem = item ? item->weak_from_this() : std::weak_ptr<MindMapStoreItem>();
+    if (entry && item) setEntryTextWhole(*entry, _explorer.adapter().editingTitleForItem(item));
     _editableRemoved.disconnect();
     _editableRemoved = editable->signal_remove_widget().connect([this] { _editable = nullptr; });
 }
@@ -783,6 +825,11 @@ void LocalExplorerView::outlineEndEditing()
     // The adapter ignores what the edit held: it is cancelling.
     editable->editing_done();
     editable->remove_widget();
+}
+
+void LocalExplorerView::outlineCommitEditing()
+{
+    commitCellEditsInside(_tree);
 }
 
 void LocalExplorerView::scheduleUpdate()

@@ -153,6 +153,7 @@ public:
     void outlineScrollRowToVisible(int64_t row) override;
     void outlineBeginEditing(int64_t row) override;
     void outlineEndEditing() override;
+    void outlineCommitEditing() override;
 
     // Validates the toolbar (and what else follows the selection) once the current event is done.
     void scheduleUpdate();
@@ -181,7 +182,17 @@ private:
         Gtk::TreeModelColumn<std::weak_ptr<MindMapStoreItem>> item;
     };
 
+    // A rename open while the rows are rebuilt: what was typed, and where the caret was.
+    struct OpenRename {
+        std::weak_ptr<MindMapStoreItem> item;
+        std::string text;
+        int caret = 0;
+        int selectionStart = 0;
+        int selectionEnd = 0;
+    };
     void rebuild();
+    std::optional<OpenRename> takeDownRename();
+    void reopenRename(const OpenRename& rename);
     void appendChildren(MindMapStoreItem* folder, const Gtk::TreeModel::iterator* parentRow);
     void expandAsOutline(const Gtk::TreeModel::Children& rows);
     void applySelection();
@@ -214,6 +225,10 @@ private:
     // The guard's answer holds for the rest of the current event: one click asks once.
     std::optional<bool> _selectionAllowed;
     Gtk::CellEditable* _editable = nullptr;
+    std::weak_ptr<MindMapStoreItem> _editedItem;
+    // Raised while a rebuild takes a rename down to open it again: the edit has not ended.
+    bool _takingDownRename = false;
+    sigc::connection _renameCommit;
     sigc::connection _editableRemoved;
     std::unordered_map<std::string, std::shared_ptr<const Image>> _thumbnails;
     std::deque<std::weak_ptr<MindMapStoreItem>> _pending;

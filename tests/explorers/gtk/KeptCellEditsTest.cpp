@@ -1,6 +1,7 @@
 // A name typed into any list or tree of the program is kept however the edit ends but by Escape.
 
 #include "platform/gtk/KeptCellEdits.h"
+#include "Editor/EditorDocument.h"
 #include "Editor/gtk/GtkTestSupport.h"
 #include "MindMaps/MindMapNode.h"
 #include "editor-view/gtk/MindMapEditorCanvas.h"
@@ -21,10 +22,23 @@ using namespace explorertest;
 namespace {
 
 enum class Cell { OutlineRow, SideBarMap, SideBarFolder };
-enum class Road { CanvasClick, OtherPane, TabSwitch, WindowClose, AnotherApplication, Escape, Return };
+// The roads after Return are events the user did not make: the rename stays open with its text
+// through them, and Return then takes it. Deleting the item from the side bar takes it first.
+enum class Road {
+    CanvasClick,
+    OtherPane,
+    TabSwitch,
+    WindowClose,
+    AnotherApplication,
+    Escape,
+    Return,
+    Autosave,
+    MapComesIn,
+    DeleteItem
+};
 const char* const CellNames[] = {"OutlineRow", "SideBarMap", "SideBarFolder"};
-const char* const RoadNames[] = {"CanvasClick",        "OtherPane", "TabSwitch", "WindowClose",
-                                 "AnotherApplication", "Escape",    "Return"};
+const char* const RoadNames[] = {"CanvasClick", "OtherPane", "TabSwitch", "WindowClose", "AnotherApplication",
+                                 "Escape",      "Return",    "Autosave",  "MapComesIn",  "DeleteItem"};
 
 // The main window's parts as the keyboard focus meets them: the list on the first of two tabs,
 // the canvas with the open map beside it, and a field in a pane of its own. The map is written
@@ -150,6 +164,11 @@ protected:
     uint64_t undoBase = 0;
 };
 
+std::string testName(const ::testing::TestParamInfo<std::tuple<Cell, Road>>& info)
+{
+    return std::string(CellNames[int(std::get<0>(info.param))]) + RoadNames[int(std::get<1>(info.param))];
+}
+
 TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
 {
     const auto [cell, road] = GetParam();
@@ -185,11 +204,39 @@ TEST_P(KeptCellEditsTest, TheTypedNameIsKeptOnceUnlessEscapeDropsIt)
     case Road::Return:
         pressKey(GTK_WIDGET(frame->gobj()), road == Road::Escape ? GDK_KEY_Escape : GDK_KEY_Return, GdkModifierType(0));
         break;
+    case Road::Autosave: {
+        // An edit made before the rename falls due while the user types, or is away.
+        EditorDocument* document = controller->singletonDocument();
+        document->setAutoSaveMindMaps(true);
+        document->updateChangeCount(EditorDocument::ChangeKind::Done);
+        documentScheduler.advance(EditorDocument::AutoSaveDelay + 2 * EditorDocument::AutoSaveInterval);
+        EXPECT_FALSE(document->isDocumentEdited()) << "the earlier edit is saved as if no rename were open";
+        break;
+    }
+    case Road::MapComesIn: {
+        // As a paired phone's upload puts a map into the store: the side bar lists the store anew.
+        const std::string file = nativeDocument("E5E5E5E5E5E5E5E5E5E5E5E5", "Uploaded", "<topic text=\"egg\"/>");
+        ASSERT_TRUE(store->importMindMap(MindMapData(file.begin(), file.end()), "E5E5E5E5E5E5E5E5E5E5E5E5"));
+        break;
+    }
+    case Road::DeleteItem:
+        explorer->deleteItem();
+        EXPECT_TRUE(store->isRecyclerFolder(cell == Cell::SideBarFolder ? work->parent() : map(GuidAlpha)->parent()))
+            << "the item went into the recycle bin";
+        break;
     }
     drainGtkEvents();
+    const char* const was[] = {"apple pie", "Alpha", "Work"};
+    if (road == Road::Autosave || road == Road::MapComesIn) {
+        Gtk::Entry* field = renameField();
+        ASSERT_TRUE(field) << "the rename stays open";
+        EXPECT_EQ(field->get_text(), "Second try");
+        EXPECT_EQ(name(), was[int(cell)]) << "nothing is taken before the user ends the rename";
+        pressKey(GTK_WIDGET(frame->gobj()), GDK_KEY_Return, GdkModifierType(0));
+        drainGtkEvents();
+    }
     EXPECT_FALSE(renameField());
     const bool kept = road != Road::Escape;
-    const char* const was[] = {"apple pie", "Alpha", "Work"};
     EXPECT_EQ(name(), kept ? "Second try" : was[int(cell)]);
     // Taken once: one undo step.
     if (cell == Cell::OutlineRow && controller->singletonDocument()) {
@@ -201,10 +248,12 @@ INSTANTIATE_TEST_SUITE_P(EveryListAndRoad, KeptCellEditsTest,
                          ::testing::Combine(::testing::Values(Cell::OutlineRow, Cell::SideBarMap, Cell::SideBarFolder),
                                             ::testing::Values(Road::CanvasClick, Road::OtherPane, Road::TabSwitch,
                                                               Road::WindowClose, Road::AnotherApplication, Road::Escape,
-                                                              Road::Return)),
-                         [](const auto& info) {
-                             return std::string(CellNames[int(std::get<0>(info.param))]) +
-                                 RoadNames[int(std::get<1>(info.param))];
-                         });
+                                                              Road::Return, Road::Autosave, Road::MapComesIn)),
+                         testName);
+
+INSTANTIATE_TEST_SUITE_P(SideBarDelete, KeptCellEditsTest,
+                         ::testing::Combine(::testing::Values(Cell::SideBarMap, Cell::SideBarFolder),
+                                            ::testing::Values(Road::DeleteItem)),
+                         testName);
 
 } // namespace
