@@ -73,10 +73,8 @@ void FileListAdapter::setTableView(FileListTable* table)
 void FileListAdapter::assignItems(FileListItems items, bool searching)
 {
     _dragValid = false;
-    // A listing come in anew (a sync, a refresh) leaves a rename being typed open on its item.
-    const std::optional<std::string> edited = editedPath();
     _items = std::move(items);
-    keepEditAcrossReload(edited);
+    cancelEditing();
     _isSearching = searching;
     if (_table) _table->reloadData();
 }
@@ -97,28 +95,10 @@ void FileListAdapter::cancelEditing()
     --_cancelEdit;
 }
 
-std::optional<std::string> FileListAdapter::editedPath() const
-{
-    const std::optional<size_t> row = _table ? _table->editedRow() : std::nullopt;
-    const FileListItem* item = row ? itemAt(*row) : nullptr;
-    return item ? std::optional<std::string>(item->path()) : std::nullopt;
-}
-
-void FileListAdapter::keepEditAcrossReload(const std::optional<std::string>& editedPath)
-{
-    if (_table && editedPath)
-        for (size_t row = 0; row < _items.size(); ++row)
-            if (!_items[row]->isNavigateUp() && sourcePathIsEqualToPath(_items[row]->path(), *editedPath)) {
-                _table->keepEditingAtRow(row);
-                return;
-            }
-    cancelEditing();
-}
-
 void FileListAdapter::setShowThumbnails(bool show)
 {
     if (show == _showThumbnails) return;
-    keepEditAcrossReload(editedPath());
+    cancelEditing();
     _showThumbnails = show;
     reloadKeepingSelection();
 }
@@ -137,7 +117,7 @@ bool FileListAdapter::sourcePathIsEqualToPath(const std::string& source, const s
 void FileListAdapter::invalidateThumbnails()
 {
     if (!_showThumbnails || !_table) return;
-    keepEditAcrossReload(editedPath());
+    cancelEditing();
     for (const auto& item : _items) {
         if (!item->isTwkxMindMap()) continue;
         item->setThumbnail(nullptr);

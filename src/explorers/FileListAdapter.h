@@ -34,11 +34,6 @@ public:
     // Ends an in-place edit running inside the table and gives the table the focus; nothing
     // when no edit runs.
     virtual void endEditing() = 0;
-    // The row of an in-place edit running inside the table; nothing when none runs.
-    virtual std::optional<size_t> editedRow() const { return std::nullopt; }
-    // The rows are reloaded next with the edited item at that row: the edit stays open there with
-    // what was typed.
-    virtual void keepEditingAtRow(size_t /*row*/) {}
     // The pasteboard type rows are dragged as; nothing stops rows being dragged.
     virtual void setDraggedType(const std::optional<std::string>& type) = 0;
 };
@@ -89,8 +84,7 @@ public:
     size_t numberOfRows() const { return _items.size(); }
     FileListItem* itemAt(size_t row) const { return row < _items.size() ? _items[row].get() : nullptr; }
 
-    // Replaces the items (in their order) and reloads the table. An in-place edit stays open on
-    // its item when the new items hold it (by its path), else it ends without renaming.
+    // Replaces the items (in their order), ends any in-place edit and reloads the table.
     void assignItems(FileListItems items, bool searching = false);
     void removeAllObjects();
     void cancelEditing();
@@ -153,9 +147,6 @@ public:
 
 private:
     void reloadKeepingSelection();
-    // Before the rows change under an open edit: it stays on the row that holds its item after.
-    void keepEditAcrossReload(const std::optional<std::string>& editedPath);
-    std::optional<std::string> editedPath() const;
     bool isValidDropRow(bool fromThisTable, size_t row, const std::optional<std::string>& draggedPath) const;
 
     uint64_t _cancelEdit = 0;

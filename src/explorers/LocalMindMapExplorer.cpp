@@ -273,7 +273,8 @@ void LocalMindMapExplorer::searchFilterChanged()
     // A rename open meanwhile stays open on its item's row, with what was typed.
     if (_viewLoaded) {
         _outlineView.reloadData();
-        currentMindMapChanged();
+        // The selection goes back to the open map, but not from under a rename still open.
+        if (!_outlineView.isEditing()) currentMindMapChanged();
     }
     --_filterLock;
 }
@@ -360,7 +361,8 @@ MindMapStoreFolder* LocalMindMapExplorer::getSelectedFolder() const
 MindMapStoreFolder* LocalMindMapExplorer::liveFolderForBinned(MindMapStoreItem* item) const
 {
     MindMapStore* store = MindMapStore::existingInstance();
-    MindMapStoreFolder* root = store ? store->rootFolder() : nullptr;
+    if (!store) return nullptr;
+    MindMapStoreFolder* root = store->rootFolder();
     // The item moved into the bin is the one right inside it.
     for (; item && item->parent(); item = item->parent()) {
         auto from = _binnedFrom.find(item->guid());

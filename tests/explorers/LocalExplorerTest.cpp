@@ -378,7 +378,9 @@ TEST_F(LocalExplorerTest, NewItemsMadeFromTheRecycleBinGoToALiveFolder)
     outline().reloadData();
     click(map(GuidDelta));
     explorer->deleteItem();
-    ASSERT_TRUE(click(map(GuidDelta)));
+    scheduler.runPending();
+    ASSERT_TRUE(controller->openLocalMindMapOnGuid(GuidDelta));
+    ASSERT_EQ(explorer->selectedItem(), map(GuidDelta)) << "the selection follows the open map";
     explorer->newDocument();
     ASSERT_TRUE(map(openId()));
     EXPECT_EQ(map(openId())->parent(), plans);
