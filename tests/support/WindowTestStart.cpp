@@ -47,6 +47,27 @@ void drainPending()
     for (int i = 0; i < 10000 && g_main_context_pending(nullptr); ++i) g_main_context_iteration(nullptr, FALSE);
 }
 
+// A drop refused at its end sends the drag's icon gliding back to where the drag began; the icon
+// goes only a while later, over the window the next test shows by then, whose canvas is exposed
+// where it was and paints a frame of its own. Waited for until the icon is gone.
+bool dragIconAbout()
+{
+    GList* windows = gdk_screen_get_toplevel_windows(gdk_screen_get_default());
+    bool about = false;
+    for (GList* each = windows; each && !about; each = each->next)
+        about = gdk_window_get_type_hint(GDK_WINDOW(each->data)) == GDK_WINDOW_TYPE_HINT_DND;
+    g_list_free(windows);
+    return about;
+}
+
+void waitForDragIcons()
+{
+    // Bounded: an icon that never goes is the next test's to find, not a hang.
+    const gint64 bound = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (dragIconAbout() && g_get_monotonic_time() < bound)
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+}
+
 class WindowTestStart : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
@@ -54,6 +75,7 @@ class WindowTestStart : public ::testing::EmptyTestEventListener {
         // Before GTK starts there is nothing of it to settle.
         if (!gdk_display_get_default()) return;
         popDownMenus();
+        waitForDragIcons();
         drainPending();
     }
 };
