@@ -39,7 +39,11 @@ PY
   xdotool mousemove --window "$window" $((WIDTH / 3)) $((HEIGHT / 2)) click 1
   sleep 0.3
   xdotool key --window "$window" ctrl+s
-  sleep 0.5
+  # The save is waited for, not given a time: a busy machine writes the map late.
+  for _ in $(seq 1 300); do
+    notes "$map" 2>/dev/null | grep -q 'Ask Bea' && break
+    sleep 0.1
+  done
   notes "$map" | grep -q 'Ask Bea' || { notes "$map"; fail "the typed note is not in the saved map"; }
   xdotool key --window "$window" ctrl+shift+w
   timeout 20 tail --pid="$pid" -f /dev/null || fail "the program did not end"
